@@ -1,0 +1,165 @@
+#include "Currency.h"
+#include "AppError.h"
+#include <cmath>
+
+namespace {
+constexpr __int128 kMaxUnits = INT64_MAX;
+constexpr __int128 kMinUnits = INT64_MIN;
+
+Currency checked(__int128 v) {
+    if (v > kMaxUnits || v < kMinUnits) throw AppError::overflow(QStringLiteral("Currency"));
+    return Currency::fromUnits(static_cast<int64_t>(v));
+}
+
+// Divides with the quotient rounded half to even.
+__int128 divRoundEven(__int128 num, __int128 den) {
+    if (den < 0) { num = -num; den = -den; }
+    __int128 q = num / den;
+    __int128 r = num % den;
+    if (r < 0) { r = -r; }
+    __int128 twice = 2 * r;
+    bool neg = num < 0;
+    if (twice > den || (twice == den && (q % 2 != 0))) q += neg ? -1 : 1;
+    return q;
+}
+}
+
+Currency Currency::fromLongDouble(long double value) {
+    if (!std::isfinite(static_cast<double>(value))) throw AppError::overflow(QStringLiteral("Currency"));
+    long double scaled = value * kScale;
+    // Guard against values whose scaled form rounds to just past the range.
+    if (scaled >= 9223372036854775807.5L || scaled < -9223372036854775808.5L)
+        throw AppError::overflow(QStringLiteral("Currency"));
+    long double r = std::nearbyintl(scaled);   // default rounding mode: half to even
+    return checked(static_cast<__int128>(r));
+}
+
+Currency Currency::fromDouble(double value) {
+    // Through the shortest decimal text that reads back as the same double, so 2.675
+    // (stored as 2.67499999...) is the 2.675 the user typed, not its binary neighbour.
+    if (!std::isfinite(value)) throw AppError::overflow(QStringLiteral("Currency"));
+    auto parsed = parse(QString::number(value, 'g', QLocale::FloatingPointShortest), QLocale::c());
+    if (parsed) return *parsed;
+    return fromLongDouble(value);
+}
+
+Currency Currency::fromInt(int64_t whole) { return checked(static_cast<__int128>(whole) * kScale); }
+
+std::optional<Currency> Currency::parse(const QString& input, const QLocale& locale) {
+    QString text = input.trimmed();
+    if (text.isEmpty()) return std::nullopt;
+    const QString dec = locale.decimalPoint();
+    const QString grp = locale.groupSeparator();
+    bool neg = false;
+    int i = 0;
+    if (text[0] == u'-' || text[0] == u'+') { neg = text[0] == u'-'; ++i; }
+    else if (text.endsWith(u'-')) { neg = true; text.chop(1); }
+    __int128 intPart = 0;
+    __int128 frac = 0;           // digits after the point, as a number
+    __int128 fracScale = 1;      // 10^digits
+    int digits = 0;
+    bool inFrac = false;
+    bool any = false;
+    long exponent = 0;
+    for (; i < text.size(); ++i) {
+        QChar ch = text[i];
+        if (ch.isDigit()) {
+            int d = ch.digitValue();
+            any = true;
+            if (!inFrac) {
+                intPart = intPart * 10 + d;
+                if (intPart > kMaxUnits) return std::nullopt;
+            } else if (digits < 30) {
+                frac = frac * 10 + d; fracScale *= 10; ++digits;
+            }
+        } else if (!inFrac && (QString(ch) == dec || (dec != QStringLiteral(".") && ch == u'.' && grp != QStringLiteral(".")))) {
+            inFrac = true;
+        } else if (!inFrac && !grp.isEmpty() && QString(ch) == grp) {
+            continue;
+        } else if ((ch == u'e' || ch == u'E') && any) {
+            bool ok = false;
+            exponent = text.mid(i + 1).toLong(&ok);
+            if (!ok || exponent > 30 || exponent < -30) return std::nullopt;
+            break;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!any) return std::nullopt;
+    // value = (intPart * fracScale + frac) / fracScale * 10^exponent, in units of 1/10000
+    __int128 num = intPart * fracScale + frac;
+    __int128 den = fracScale;
+    for (; exponent > 0; --exponent) { num *= 10; if (num > kMaxUnits * den * 10) return std::nullopt; }
+    for (; exponent < 0; ++exponent) den *= 10;
+    __int128 units = divRoundEven(num * kScale, den);
+    if (neg) units = -units;
+    if (units > kMaxUnits || units < kMinUnits) return std::nullopt;
+    return fromUnits(static_cast<int64_t>(units));
+}
+
+QString Currency::toString() const {
+    __int128 v = m_units;
+    bool neg = v < 0;
+    if (neg) v = -v;
+    auto whole = static_cast<unsigned long long>(v / kScale);
+    auto frac = static_cast<int>(v % kScale);
+    QString s = QString::number(whole);
+    if (frac) {
+        QString f = QString::number(frac).rightJustified(4, u'0');
+        while (f.endsWith(u'0')) f.chop(1);
+        s += u'.' + f;
+    }
+    return neg ? u'-' + s : s;
+}
+
+QString Currency::toText(const QLocale& locale, int decimals, bool grouping) const {
+    __int128 v = m_units;
+    bool neg = v < 0;
+    if (neg) v = -v;
+    int shown = decimals < 0 ? 4 : std::min(decimals, 4);
+    __int128 div = 1;
+    for (int k = shown; k < 4; ++k) div *= 10;
+    __int128 q = v / div, r = v % div;
+    if (div > 1 && r * 2 >= div) ++q;            // half away from zero, as displays do
+    __int128 pow = 1;
+    for (int k = 0; k < shown; ++k) pow *= 10;
+    auto whole = static_cast<unsigned long long>(q / pow);
+    auto frac = static_cast<unsigned long long>(q % pow);
+    QString w = QString::number(whole);
+    if (grouping) {
+        const QString g = locale.groupSeparator();
+        for (int pos = w.size() - 3; pos > 0; pos -= 3) w.insert(pos, g);
+    }
+    QString f = shown ? QString::number(frac).rightJustified(shown, u'0') : QString();
+    if (decimals < 0) while (f.endsWith(u'0')) f.chop(1);
+    QString s = f.isEmpty() ? w : w + locale.decimalPoint() + f;
+    if (neg && (whole || frac)) s.prepend(locale.negativeSign());
+    for (int k = 4; k < decimals; ++k) s += u'0';
+    return s;
+}
+
+Currency Currency::operator-() const { return checked(-static_cast<__int128>(m_units)); }
+Currency& Currency::operator+=(Currency o) { *this = checked(static_cast<__int128>(m_units) + o.m_units); return *this; }
+Currency& Currency::operator-=(Currency o) { *this = checked(static_cast<__int128>(m_units) - o.m_units); return *this; }
+
+Currency operator*(Currency a, Currency b) {
+    return checked(divRoundEven(static_cast<__int128>(a.m_units) * b.m_units, Currency::kScale));
+}
+
+Currency Currency::times(double factor) const {
+    return fromLongDouble(toLongDouble() * static_cast<long double>(factor));
+}
+
+Currency Currency::dividedBy(double divisor) const {
+    if (divisor == 0) throw AppError(11, QStringLiteral("Currency"), QStringLiteral("Division by zero"));
+    return fromLongDouble(toLongDouble() / static_cast<long double>(divisor));
+}
+
+Currency Currency::abs() const { return m_units < 0 ? -*this : *this; }
+
+Currency Currency::floor() const {
+    int64_t r = m_units % kScale;
+    int64_t base = m_units - r;
+    if (r < 0) base -= kScale;
+    return checked(base);
+}
