@@ -1,0 +1,19 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// The developer's command-line window into the program's libraries. A command file
+// registers its commands with MV_COMMAND; the command prints to stdout and returns the
+// process exit code (0 success, 1 failure, 2 bad usage).
+namespace mvtool {
+using Run = std::function<int(const QStringList& args)>;
+bool add(const char* name, const char* usage, Run run);
+void out(const QString& line);   // one line to stdout (UTF-8, "\n")
+void err(const QString& line);   // one line to stderr
+}
+
+#define MV_CONCAT2(a, b) a##b
+#define MV_CONCAT(a, b) MV_CONCAT2(a, b)
+#define MV_COMMAND(name, usage, fn) \
+    static const bool MV_CONCAT(mv_command_, __LINE__) = mvtool::add(name, usage, fn)

@@ -1,0 +1,57 @@
+#include "MvTool.h"
+#include "AppError.h"
+#include <QApplication>
+#include <QTextStream>
+#include <cstdio>
+#include <map>
+
+namespace {
+struct Command { QString usage; mvtool::Run run; };
+std::map<QString, Command>& commands() {
+    static std::map<QString, Command> c;
+    return c;
+}
+int usage() {
+    mvtool::err(QStringLiteral("usage: mvtool <command> [arguments]"));
+    for (const auto& [name, c] : commands()) mvtool::err(QStringLiteral("  ") + c.usage);
+    return 2;
+}
+}
+
+bool mvtool::add(const char* name, const char* use, Run run) {
+    commands()[QString::fromUtf8(name)] = Command{QString::fromUtf8(use), std::move(run)};
+    return true;
+}
+
+void mvtool::out(const QString& line) {
+    QByteArray b = line.toUtf8();
+    b += '\n';
+    fwrite(b.constData(), 1, b.size(), stdout);
+}
+
+void mvtool::err(const QString& line) {
+    QByteArray b = line.toUtf8();
+    b += '\n';
+    fwrite(b.constData(), 1, b.size(), stderr);
+}
+
+int main(int argc, char** argv) {
+    // Widgets are needed by the commands that render windows; offscreen unless told otherwise.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Mirtavolia"));
+    QApplication::setOrganizationName(QStringLiteral("Mirtavolia"));
+    QStringList args = app.arguments().mid(1);
+    if (args.isEmpty()) return usage();
+    auto it = commands().find(args.first());
+    if (it == commands().end()) return usage();
+    try {
+        return it->second.run(args.mid(1));
+    } catch (const AppError& e) {
+        mvtool::err(QStringLiteral("ERROR %1: %2").arg(e.number).arg(e.description));
+        return 1;
+    } catch (const std::exception& e) {
+        mvtool::err(QStringLiteral("ERROR: %1").arg(QString::fromUtf8(e.what())));
+        return 1;
+    }
+}
