@@ -57,3 +57,6 @@ public:
 private:
     int64_t m_units = 0;
 };
+
+#include <QMetaType>
+Q_DECLARE_METATYPE(Currency)
