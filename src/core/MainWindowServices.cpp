@@ -1,0 +1,8 @@
+#include "MainWindowServices.h"
+
+namespace {
+MainWindowServices* g_services = nullptr;
+}
+
+MainWindowServices* mainWindowServices() { return g_services; }
+void setMainWindowServices(MainWindowServices* services) { g_services = services; }
