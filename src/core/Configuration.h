@@ -5,6 +5,7 @@
 // Integer settings hold the 16-bit range of the original store (-32768..32767); Long
 // settings the 32-bit range. A stored value that cannot be read or does not fit takes the
 // setting's default, so a damaged store never stops the start.
+#include "Currency.h"
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -115,6 +116,8 @@ int64_t ReadWhole(const QString& text, int64_t lo, int64_t hi, int64_t def);
 // empty optional when none reads it or it is not finite.
 std::optional<double> ReadDecimal(const QString& text);
 std::optional<QDate> ReadDate(const QString& text);
+// An amount in the same forms, read exactly (no pass through a double).
+std::optional<Currency> ReadAmount(const QString& text);
 // Locale-independent forms written back to the store.
 QString WriteDouble(double v);
 QString WriteFloat(float v);

@@ -1,0 +1,356 @@
+#include "Configuration.h"
+#include "Clock.h"
+#include "DefaultScripts.h"
+#include "DeviceSettings.h"
+#include "RoundRanges.h"
+#include "SettingsStore.h"
+#include "SystemHelpers.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+
+#include <charconv>
+#include <cfloat>
+#include <cmath>
+#include <functional>
+#include <vector>
+
+// ---- The globals, with the defaults of an empty store ------------------------------------------
+QString RootDir;
+int32_t AccessMode = 0;
+QString MaintenanceDir;
+bool MaintenanceMode = false;
+bool UseTransaction = false;
+bool BarcodeReaderEnabled = false;
+bool FiscalPrinterEnabled = false;
+bool BalanceEnabled = false;
+bool UseDateSelection = true;
+bool Use_PrezzoAcquistoListino = false;
+bool Use_PagamentoForniture = false;
+QString Default_UnitaMisura = QStringLiteral("QntPzz");
+QString Default_CodiceIVA = QStringLiteral("IVA20");
+int ProgrLen_ClientiForn = 0;
+bool Use_Ricevute = false;
+bool Use_Fattura = false;
+QString NCopyRicevute = QStringLiteral("1");
+double ImportoMaxArticolo = 0;
+double ImportoPunto = 1;
+double ImportoPuntoPremio = 0.05;
+double PuntiMinPremio = 1000;
+bool Use_PuntiPremio = false;
+bool Use_Badge = false;
+QString BackupDir;
+bool BackupFuncSaveEnabled = true;
+bool BackupFuncRestoreEnabled = false;
+int32_t BkpSaveNotify = 0;
+bool BackupFuncEnableDelete = true;
+bool AutoSaveOnExit = false;
+bool CurrencyConversion = false;
+double ValoreArrotondamento = 0.5;
+bool ArrotondaInEccesso = true;
+bool UseRoundRanges = false;
+
+int BalanceCOMPortNumber = 1;
+QString BalanceCOMPortParam = QStringLiteral("19200,n,8,1");
+
+QDate DBStarted;
+
+LabelPrinterSettings LabelPrinterParam;
+TicketPrinterSettings TicketPrinterParam;
+
+bool g_bBackupArchiveMode = false;
+int32_t g_nDBOpenMode = 0;
+QString g_strMsgTitle = QStringLiteral("Mirtavolia");
+
+// ---- Text forms ---------------------------------------------------------------------------------
+
+double config::LeadingNumber(const QString& text) {
+    int i = 0;
+    const int n = text.size();
+    while (i < n && (text[i] == u' ' || text[i] == u'\t' || text[i] == u'\r' || text[i] == u'\n')) ++i;
+    QByteArray number;
+    if (i < n && (text[i] == u'+' || text[i] == u'-')) number += char(text[i++].unicode());
+    bool digits = false;
+    while (i < n && text[i] >= u'0' && text[i] <= u'9') { number += char(text[i++].unicode()); digits = true; }
+    if (i < n && text[i] == u'.') {
+        number += '.';
+        ++i;
+        while (i < n && text[i] >= u'0' && text[i] <= u'9') { number += char(text[i++].unicode()); digits = true; }
+    }
+    if (!digits) return 0.0;
+    if (i < n && (text[i] == u'e' || text[i] == u'E' || text[i] == u'd' || text[i] == u'D')) {
+        int j = i + 1;
+        QByteArray exp("e");
+        if (j < n && (text[j] == u'+' || text[j] == u'-')) exp += char(text[j++].unicode());
+        bool expDigits = false;
+        while (j < n && text[j] >= u'0' && text[j] <= u'9') { exp += char(text[j++].unicode()); expDigits = true; }
+        if (expDigits) number += exp;
+    }
+    bool ok = false;
+    const double v = QLocale::c().toDouble(QString::fromLatin1(number), &ok);
+    if (ok) return v;
+    // Only an exponent beyond the double range fails here.
+    return number.startsWith('-') ? -HUGE_VAL : HUGE_VAL;
+}
+
+int64_t config::ReadWhole(const QString& text, int64_t lo, int64_t hi, int64_t def) {
+    const double v = std::nearbyint(LeadingNumber(text));   // half to even, as the classic CInt
+    if (!std::isfinite(v) || v < static_cast<double>(lo) || v > static_cast<double>(hi)) return def;
+    return static_cast<int64_t>(v);
+}
+
+namespace {
+// The form this program writes: C locale, no grouping.
+bool isCForm(const QString& text) {
+    static const QRegularExpression cForm(QStringLiteral(R"(^[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?$)"));
+    return cForm.match(text).hasMatch();
+}
+const QLocale& italian() {
+    static const QLocale it(QLocale::Italian, QLocale::Italy);
+    return it;
+}
+}
+
+std::optional<double> config::ReadDecimal(const QString& input) {
+    const QString text = input.trimmed();
+    if (text.isEmpty()) return std::nullopt;
+    bool ok = false;
+    double v = 0;
+    if (isCForm(text)) {
+        v = QLocale::c().toDouble(text, &ok);
+    } else {
+        v = QLocale().toDouble(text, &ok);
+        if (!ok) v = italian().toDouble(text, &ok);
+    }
+    if (!ok || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+std::optional<Currency> config::ReadAmount(const QString& input) {
+    const QString text = input.trimmed();
+    if (text.isEmpty()) return std::nullopt;
+    if (isCForm(text)) return Currency::parse(text, QLocale::c());
+    for (const QLocale& loc : {QLocale(), italian()}) {
+        bool ok = false;
+        loc.toDouble(text, &ok);
+        if (ok) return Currency::parse(text, loc);
+    }
+    return std::nullopt;
+}
+
+std::optional<QDate> config::ReadDate(const QString& input) {
+    const QString text = input.trimmed();
+    if (text.isEmpty()) return std::nullopt;
+    QDate d = QDate::fromString(text.left(10), Qt::ISODate);
+    if (d.isValid() && (text.size() == 10 || text[10] == u'T' || text[10] == u' ')) return d;
+    d = QLocale().toDate(text, QLocale::ShortFormat);
+    if (d.isValid()) return d;
+    for (const char* format : {"dd/MM/yyyy", "d/M/yyyy", "dd-MM-yyyy", "dd.MM.yyyy"}) {
+        d = QDate::fromString(text, QString::fromLatin1(format));
+        if (d.isValid()) return d;
+    }
+    for (const char* format : {"dd/MM/yy", "d/M/yy"}) {
+        d = QDate::fromString(text, QString::fromLatin1(format));
+        // Two-digit years as the classic conversion read them: 00-29 are this century.
+        if (d.isValid()) return d.year() < 1930 ? d.addYears(100) : d;
+    }
+    return std::nullopt;
+}
+
+QString config::WriteDouble(double v) {
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return QString::fromLatin1(buf, int(r.ptr - buf));
+}
+
+QString config::WriteFloat(float v) {
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return QString::fromLatin1(buf, int(r.ptr - buf));
+}
+
+QString config::WriteDate(const QDate& d) { return d.toString(Qt::ISODate); }
+
+bool StrToBool(const QString& text) {
+    const QString t = text.trimmed().toUpper();
+    return !(t == QLatin1String("FALSE") || t == QLatin1String("FALSO") || t == QLatin1String("NO") ||
+             t == QLatin1String("0"));
+}
+
+// ---- The table of settings ----------------------------------------------------------------------
+
+namespace {
+constexpr int kIntegerMin = -32768;
+constexpr int kIntegerMax = 32767;
+
+struct Row {
+    QString section;
+    QString key;
+    bool saved;
+    std::function<void(const std::optional<QString>& stored)> load;   // nullopt: key missing
+    std::function<QString()> text;                                    // the form written back
+};
+
+Row textRow(const char* s, const char* k, QString* v, std::function<QString()> def, bool saved = true) {
+    return {QString::fromLatin1(s), QString::fromLatin1(k), saved,
+            [v, def](const std::optional<QString>& st) { *v = st ? *st : def(); }, [v] { return *v; }};
+}
+Row textRow(const char* s, const char* k, QString* v, const QString& def, bool saved = true) {
+    return textRow(s, k, v, [def] { return def; }, saved);
+}
+Row boolRow(const char* s, const char* k, bool* v, bool def, bool saved = true) {
+    return {QString::fromLatin1(s), QString::fromLatin1(k), saved,
+            [v, def](const std::optional<QString>& st) { *v = st ? StrToBool(*st) : def; },
+            [v] { return config::WriteBool(*v); }};
+}
+Row integerRow(const char* s, const char* k, int* v, int def, bool saved = true) {
+    return {QString::fromLatin1(s), QString::fromLatin1(k), saved,
+            [v, def](const std::optional<QString>& st) {
+                *v = st ? static_cast<int>(config::ReadWhole(*st, kIntegerMin, kIntegerMax, def)) : def;
+            },
+            [v] { return QString::number(*v); }};
+}
+Row longRow(const char* s, const char* k, int32_t* v, int32_t def, bool saved = true) {
+    return {QString::fromLatin1(s), QString::fromLatin1(k), saved,
+            [v, def](const std::optional<QString>& st) {
+                *v = st ? static_cast<int32_t>(config::ReadWhole(*st, INT32_MIN, INT32_MAX, def)) : def;
+            },
+            [v] { return QString::number(*v); }};
+}
+Row singleRow(const char* s, const char* k, float* v, float def, bool saved = true) {
+    return {QString::fromLatin1(s), QString::fromLatin1(k), saved,
+            [v, def](const std::optional<QString>& st) {
+                std::optional<double> d = st ? config::ReadDecimal(*st) : std::nullopt;
+                *v = d && std::fabs(*d) <= FLT_MAX ? static_cast<float>(*d) : def;
+            },
+            [v] { return config::WriteFloat(*v); }};
+}
+Row doubleRow(const char* s, const char* k, double* v, double def, bool saved = true) {
+    return {QString::fromLatin1(s), QString::fromLatin1(k), saved,
+            [v, def](const std::optional<QString>& st) {
+                std::optional<double> d = st ? config::ReadDecimal(*st) : std::nullopt;
+                *v = d ? *d : def;
+            },
+            [v] { return config::WriteDouble(*v); }};
+}
+Row dateRow(const char* s, const char* k, QDate* v, std::function<QDate()> def, bool saved = true) {
+    return {QString::fromLatin1(s), QString::fromLatin1(k), saved,
+            [v, def](const std::optional<QString>& st) {
+                std::optional<QDate> d = st ? config::ReadDate(*st) : std::nullopt;
+                *v = d ? *d : def();
+            },
+            [v] { return config::WriteDate(*v); }};
+}
+
+const std::vector<Row>& table() {
+    static const std::vector<Row> rows = [] {
+        const char* C = "Configuration";
+        const char* L = "LabelPrinterParam";
+        const char* T = "TicketPrinterParam";
+        LabelPrinterSettings& lp = LabelPrinterParam;
+        TicketPrinterSettings& tp = TicketPrinterParam;
+        std::vector<Row> r;
+        r.push_back(textRow(C, "RootDir", &RootDir, [] { return DataFolderPath(); }));
+        r.push_back(longRow(C, "AccessMode", &AccessMode, 0));
+        r.push_back(textRow(C, "MaintenanceDir", &MaintenanceDir, QString(), false));
+        r.push_back(boolRow(C, "MaintenanceMode", &MaintenanceMode, false));
+        r.push_back(boolRow(C, "UseTransaction", &UseTransaction, false));
+        r.push_back(boolRow(C, "BarcodeReaderEnabled", &BarcodeReaderEnabled, false));
+        r.push_back(boolRow(C, "FiscalPrinterEnabled", &FiscalPrinterEnabled, false));
+        r.push_back(boolRow(C, "BalanceEnabled", &BalanceEnabled, false));
+        r.push_back(boolRow(C, "UseDateSelection", &UseDateSelection, true, false));
+        r.push_back(boolRow(C, "Use_PrezzoAcquistoListino", &Use_PrezzoAcquistoListino, false));
+        r.push_back(boolRow(C, "Use_PagamentoForniture", &Use_PagamentoForniture, false));
+        r.push_back(textRow(C, "Default_UnitaMisura", &Default_UnitaMisura, QStringLiteral("QntPzz")));
+        r.push_back(textRow(C, "Default_CodiceIVA", &Default_CodiceIVA, QStringLiteral("IVA20")));
+        r.push_back(integerRow(C, "ProgrLen_ClientiForn", &ProgrLen_ClientiForn, 0));
+        // Read without a default: a missing or empty value falls back to the older key.
+        r.push_back({QString::fromLatin1(C), QStringLiteral("Use_Ricevute"), true,
+                     [](const std::optional<QString>& st) {
+                         const QString own = st.value_or(QString());
+                         Use_Ricevute = own.isEmpty()
+                             ? StrToBool(settingsStore().get(QStringLiteral("Configuration"),
+                                                             QStringLiteral("Use_Fattura"), QStringLiteral("False")))
+                             : StrToBool(own);
+                     },
+                     [] { return config::WriteBool(Use_Ricevute); }});
+        r.push_back(boolRow(C, "Use_Fattura", &Use_Fattura, false, false));
+        r.push_back(integerRow("BalanceParam", "COMPortNumber", &BalanceCOMPortNumber, 1));
+        r.push_back(textRow("BalanceParam", "COMPortParam", &BalanceCOMPortParam, QStringLiteral("19200,n,8,1")));
+        r.push_back(textRow(C, "NCopyRicevute", &NCopyRicevute, QStringLiteral("1")));
+        r.push_back(textRow(L, "PrinterName", &lp.PrinterName, QString()));
+        r.push_back(integerRow(L, "ModuleColumns", &lp.ModuleColumns, 2));
+        r.push_back(textRow(L, "VBScript", &lp.VBScript, [] { return DefaultLabelScript(); }));
+        r.push_back(singleRow(L, "LabelHeight", &lp.LabelHeight, 32.5f));
+        r.push_back(singleRow(L, "LabelWidth", &lp.LabelWidth, 88.0f));
+        r.push_back(singleRow(L, "LabelTop", &lp.LabelTop, 0.0f));
+        r.push_back(singleRow(L, "LabelLeft", &lp.LabelLeft, 0.0f));
+        r.push_back(textRow(T, "PrinterName", &tp.PrinterName, QString()));
+        r.push_back(integerRow(T, "ModuleColumns", &tp.ModuleColumns, 1));
+        // A stored receipt script without the information entry point gains the default one.
+        r.push_back({QString::fromLatin1(T), QStringLiteral("VBScript"), true,
+                     [](const std::optional<QString>& st) {
+                         QString script = st ? *st : DefaultTicketScript();
+                         if (!script.contains(QLatin1String("PrintTicketInfo"), Qt::CaseSensitive))
+                             script += DefaultTicketInfoFunction();
+                         TicketPrinterParam.VBScript = script;
+                     },
+                     [] { return TicketPrinterParam.VBScript; }});
+        r.push_back(singleRow(T, "TicketHeight", &tp.TicketHeight, 0.0f));
+        r.push_back(singleRow(T, "TicketWidth", &tp.TicketWidth, 0.0f));
+        r.push_back(singleRow(T, "TicketTop", &tp.TicketTop, 0.0f));
+        r.push_back(singleRow(T, "TicketLeft", &tp.TicketLeft, 0.0f));
+        r.push_back(singleRow(T, "TicketRowsDim", &tp.TicketRowsDim, 6.0f));
+        r.push_back(singleRow(T, "TicketRowsTop", &tp.TicketRowsTop, 85.0f));
+        r.push_back(singleRow(T, "TicketRowsBottom", &tp.TicketRowsBottom, 165.0f));
+        r.push_back(textRow(T, "TicketBackImageFile", &tp.TicketBackImageFile, QString()));
+        r.push_back(singleRow(T, "TicketBottomImageBorder", &tp.TicketBottomImageBorder, 6.0f));
+        r.push_back(doubleRow(C, "ImportoMaxArticolo", &ImportoMaxArticolo, 0));
+        r.push_back(doubleRow(C, "ImportoPunto", &ImportoPunto, 1));
+        r.push_back(doubleRow(C, "ImportoPuntoPremio", &ImportoPuntoPremio, 0.05));
+        r.push_back(doubleRow(C, "PuntiMinPremio", &PuntiMinPremio, 1000));
+        r.push_back(boolRow(C, "Use_PuntiPremio", &Use_PuntiPremio, false));
+        r.push_back(boolRow(C, "Use_Badge", &Use_Badge, false));
+        r.push_back(textRow(C, "BackupDir", &BackupDir, QString()));
+        r.push_back(boolRow(C, "BackupFuncSaveEnabled", &BackupFuncSaveEnabled, true));
+        r.push_back(boolRow(C, "BackupFuncRestoreEnabled", &BackupFuncRestoreEnabled, false));
+        r.push_back(longRow(C, "BkpSaveNotify", &BkpSaveNotify, 0));
+        r.push_back(boolRow(C, "BackupFuncEnableDelete", &BackupFuncEnableDelete, true));
+        r.push_back(boolRow(C, "AutoSaveOnExit", &AutoSaveOnExit, false));
+        r.push_back(boolRow(C, "CurrencyConversion", &CurrencyConversion, false));
+        r.push_back(dateRow("Info", "DBStarted", &DBStarted, [] { return appClock().today(); }));
+        r.push_back(doubleRow(C, "ValoreArrotondamento", &ValoreArrotondamento, 0.5));
+        r.push_back(boolRow(C, "ArrotondaInEccesso", &ArrotondaInEccesso, true));
+        r.push_back(boolRow(C, "UseRoundRanges", &UseRoundRanges, false));
+        return r;
+    }();
+    return rows;
+}
+}
+
+void LoadConfiguration() {
+    SettingsStore& store = settingsStore();
+    for (const Row& row : table()) {
+        std::optional<QString> stored;
+        if (store.contains(row.section, row.key)) stored = store.get(row.section, row.key, QString());
+        row.load(stored);
+    }
+    LoadRoundRanges();
+    LoadBarcodeReaderParam();
+    LoadFiscalPrinterSettings();
+    LoadMagneticDevSettings();
+}
+
+void SaveConfiguration() {
+    if (g_bBackupArchiveMode) return;
+    SettingsStore& store = settingsStore();
+    for (const Row& row : table())
+        if (row.saved) store.set(row.section, row.key, row.text());
+    store.sync();
+}
+
+QList<config::SettingLine> config::CurrentSettings() {
+    QList<SettingLine> out;
+    for (const Row& row : table()) out.append({row.section, row.key, row.text(), row.saved});
+    return out;
+}

@@ -1,0 +1,28 @@
+#pragma once
+// The error report window: the code, the full message and the buttons that pass the report
+// on. The texts and the actions are ErrorReporting's; this window only shows them.
+#include <QDialog>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+class frmShowException : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmShowException(QWidget* parent = nullptr);
+
+    // Fills the code field and the message field (line breaks made CR LF); does not show.
+    void SetException(const QString& code, const QString& text);
+    QString codeText() const { return m_code; }
+    QString messageText() const { return m_text; }   // as held, CR LF line ends
+
+    // Fills a window and shows it modally over the active window.
+    static void showReport(const QString& code, const QString& text);
+
+private:
+    QLabel* m_lblCode;
+    QPlainTextEdit* m_txtMsg;
+    QString m_code;
+    QString m_text;
+};
