@@ -1,0 +1,84 @@
+#include "Articoli.h"
+#include "Clock.h"
+#include "Configuration.h"
+#include "DeviceSettings.h"
+
+void Articoli::DefineIdentity(TableIdentity& identity)
+{
+    identity.Caption = "Articoli";
+    identity.Version = 2.7;
+}
+
+void Articoli::DefineStructure(FieldDefinitions& fields, IndexDefinitions& indexes, ReferenceDefinitions& refs)
+{
+    addField(fields, "Descrizione", FieldType::Text, 64, "Descrizione del prodotto");
+    addField(fields, "Codice", FieldType::Text, 32, "Codice del prodotto");
+    addField(fields, "PrezzoVendita", FieldType::Currency, 0, "Prezzo di vendita finale del prodotto (IVA inclusa)");
+    addField(fields, "PrezzoAcquisto", FieldType::Currency, 0, "Prezzo (ultimo) di acquisto del prodotto (IVA esclusa)",
+             {.o2 = 1});
+    addField(fields, "ValoreScorta", FieldType::Number, 0, "Quantità del prodotto in carico nel magazzino (giacenza)");
+    addField(fields, "ScortaMinima", FieldType::Integer, 0,
+             "Valore minimo per la segnalazione del sotto scorta (per eventuale riordino)");
+    addField(fields, "ValoreMisura", FieldType::Number, 0, "Quantità effettiva del prodotto rispetto all'unità di misura");
+    // The list price is shown only while the feature is on; the choice is made when the
+    // database is opened.
+    if (Use_PrezzoAcquistoListino)
+        addField(fields, "PrezzoAcquistoListino", FieldType::Currency, 0,
+                 "Prezzo di listino del fornitore, senza sconti o offerte (IVA esclusa)", {.o2 = 1});
+    else
+        addField(fields, "PrezzoAcquistoListino", FieldType::Currency, 0, QString(), {.o2 = 255});
+    addField(fields, "PrezzoAcquistoMedio", FieldType::Currency, 0,
+             "Prezzo medio calcolato sulle variazioni del prezzo di acquisto (IVA esclusa)", {.o2 = 1});
+    addField(fields, "PercentualeScorporoVari", FieldType::Number);
+    addField(fields, "CodiceAggiuntivo", FieldType::Text, 32, "Codice aggiuntivo del prodotto");
+    addField(fields, "DataInserimento", FieldType::DateTime, 0, "Data di inserimento del prodotto nell'archivio", {.o1 = 15});
+    addField(fields, "DataModifica", FieldType::DateTime, 0, "Data dell'ultima modifica del prodotto", {.o1 = 15});
+
+    refs.AddReference("Reparto", "Reparti", false, false, "Codice", "Descrizione");
+    refs.AddReference("UnitaMisura", "UnitaMisura", false, false, "Codice", "Descrizione");
+    refs.AddReference("CodiceIva", "CodiciIva", false, false, "Codice", "Descrizione");
+    refs.AddReference("Deposito", "Depositi", false, false, QString(), "Deposito,Descrizione", -100, -100, -100,
+                      "Deposito / Magazzino di appartenenza");
+    refs.AddReference("Fornitori", "Fornitori", true, false, QString(), "Descrizione");
+
+    // The same code may exist once per deposit.
+    indexes.AddIndex("Codice", true, "InxArticoli").AddNextField("Deposito");
+    indexes.AddIndex("Descrizione", false);
+
+    indexes.SetColumnOrder("Codice,Descrizione,Reparto,Deposito,CodiceAggiuntivo,PrezzoVendita,PrezzoAcquisto,"
+                           "PrezzoAcquistoListino,PrezzoAcquistoMedio,PercentualeScorporoVari,ValoreScorta,ScortaMinima,"
+                           "CodiceIva,UnitaMisura,ValoreMisura,Fornitori");
+}
+
+void Articoli::OnUpdatedTableStruct(TableData& td, const QVariant&, double& oldVersion, bool& isNew)
+{
+    if (isNew)
+        return;
+    if (oldVersion < 1.3)
+        execute(td, "UPDATE Articoli SET PercentualeScorporoVari=0");
+    // The register department moved from the article to its department: the column may be
+    // gone already.
+    if (oldVersion < 1.4)
+        executeIgnoringErrors(td, QString("UPDATE Articoli SET CodiceCassa=%1").arg(qint64(DefaultDepartment)));
+    if (oldVersion < 1.5) {
+        executeIgnoringErrors(td, "ALTER TABLE Articoli DROP CodiceCassa");
+        // Every article goes to department "01", or to the first one. With no department at
+        // all there is nothing to point to, and the references stay unset.
+        auto reparti = td.GetReferenceTable("Reparto");
+        bool found = reparti->FindKey("01");
+        if (!found && !reparti->IsEmpty()) {
+            reparti->MoveFirst();
+            found = !reparti->IsEOF();
+        }
+        if (found)
+            execute(td, QString("UPDATE Articoli SET OID_Reparto=%1").arg(reparti->GetOID()));
+    }
+    if (oldVersion < 1.8) {
+        const QString today = appClock().today().toString("MM/dd/yyyy");
+        execute(td, QString("UPDATE Articoli SET CodiceAggiuntivo='', DataInserimento=#%1#, DataModifica=#%1#").arg(today));
+    }
+    if (oldVersion < 2.3)
+        execute(td, "UPDATE Articoli SET ScortaMinima=0, PrezzoAcquistoMedio=PrezzoAcquisto");
+    if (oldVersion < 2.6)
+        execute(td, "UPDATE Articoli SET PrezzoAcquistoListino=0");
+}

@@ -1,0 +1,54 @@
+#include "Clienti.h"
+#include "Configuration.h"
+
+void Clienti::DefineIdentity(TableIdentity& identity)
+{
+    identity.Caption = "Clienti";
+    identity.Version = 1.7;
+}
+
+void Clienti::DefineStructure(FieldDefinitions& fields, IndexDefinitions& indexes, ReferenceDefinitions& refs)
+{
+    addField(fields, "Descrizione", FieldType::Text, 127);
+    addField(fields, "Codice", FieldType::Code, 16);
+    addField(fields, "Indirizzo", FieldType::Text, 128);
+    addField(fields, "Citta", FieldType::Text, 32);
+    addField(fields, "Provincia", FieldType::Text, 5);
+    addField(fields, "CAP", FieldType::Text, 5);
+    addField(fields, "PartitaIva", FieldType::Text, 16);
+    addField(fields, "Telefono", FieldType::Text, 32);
+    addField(fields, "Cellulare", FieldType::Text, 32);
+    addField(fields, "Fax", FieldType::Text, 32);
+    addField(fields, "EMail", FieldType::Email, 255, "Indirizzo di posta elettronica");
+    // Points are editable by an administrator while the feature is on, and hidden while it
+    // is off; decided when the database is opened.
+    const FieldOptions points = Use_PuntiPremio ? FieldOptions{.o1 = 1, .o3 = 0} : FieldOptions{.o1 = 255, .o3 = 255};
+    addField(fields, "CalcolaPunti", FieldType::Boolean, 0, "Attiva il conteggio dei punti premio per il cliente", points);
+    addField(fields, "Punti", FieldType::Integer, 0, "Punti premio accumulati dal cliente", points);
+    // Whether the customer's card has been written (the card functions keep it).
+    addField(fields, "AssegnatoCartaCliente", FieldType::Boolean);
+
+    refs.AddReference("Buoni", "BuoniClienti", true, true, QString(), "ImportoBuono,ImportoUtilizzato,Descrizione");
+
+    indexes.AddIndex("Descrizione", true);
+    indexes.AddIndex("Codice", false);
+}
+
+void Clienti::OnUpdatedTableStruct(TableData& td, const QVariant&, double& oldVersion, bool& isNew)
+{
+    if (isNew) {
+        td.AddRow({"Descrizione", "Cliente occasionale", "Codice", QString(""), "PartitaIva", QString(""),
+                   "Indirizzo", QString(""), "Citta", QString(""), "Provincia", QString(""), "CAP", QString(""),
+                   "Telefono", QString(""), "Cellulare", QString(""), "Fax", QString("")});
+        return;
+    }
+    // Customers stored before these fields existed get empty strings, not nulls.
+    if (oldVersion < 1.2) {
+        execute(td, "UPDATE Clienti SET PartitaIva='' ");
+        execute(td, "UPDATE Clienti SET Citta='' ");
+        execute(td, "UPDATE Clienti SET Provincia='' ");
+        execute(td, "UPDATE Clienti SET CAP='' ");
+    }
+    // 1.7 added AssegnatoCartaCliente: the library adds the column, and an empty value reads
+    // as "no card written", so no statement is needed.
+}

@@ -1,0 +1,30 @@
+#include "ConfigurazioneSconti.h"
+
+void ConfigurazioneSconti::DefineIdentity(TableIdentity& identity)
+{
+    identity.Version = 1.2;
+}
+
+void ConfigurazioneSconti::DefineStructure(FieldDefinitions& fields, IndexDefinitions& indexes, ReferenceDefinitions& refs)
+{
+    addField(fields, "Descrizione", FieldType::Text, 64, "Descrizione dello sconto");
+    addField(fields, "ImportoSconto", FieldType::Currency, 0,
+             "Importo da scontare in vendita per ogni articolo che soddisfa la combinazione (IVA inclusa)");
+    addField(fields, "CalcoloPuntiClienti", FieldType::Boolean, 0,
+             "Considera lo sconto solo per i Clienti con stessa impostazione per il calcolo dei punti");
+
+    refs.AddReference("SoloDeposito", "Depositi", false, false, QString(), "Deposito", -100, -100, -100,
+                      "Lo sconto viene applicato solo al Deposito selezionato", -2, 0, 0);
+    refs.AddReference("SoloArticolo", "Articoli", false, false, "Codice", "Descrizione", -100, -100, -100,
+                      "Lo sconto viene applicato solo all'articolo selezionato", -2, 0, 0);
+    refs.AddReference("SoloCliente", "Clienti", false, false, "Codice", "Descrizione", -100, -100, -100,
+                      "Lo sconto viene applicato solo al Cliente selezionato", -2, 0, 0);
+
+    indexes.AddIndex("Descrizione", true);
+    indexes.AddIndex("SoloDeposito", true, "InxSconto").AddNextField("SoloCliente").AddNextField("SoloArticolo");
+}
+
+void ConfigurazioneSconti::OnNewRow(TableData& td)
+{
+    td.SetValue("CalcoloPuntiClienti", true);
+}

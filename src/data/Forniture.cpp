@@ -1,0 +1,50 @@
+#include "Forniture.h"
+#include "Clock.h"
+#include "Configuration.h"
+
+void Forniture::DefineIdentity(TableIdentity& identity)
+{
+    identity.Caption = "Forniture";
+    identity.Version = 1.3;
+}
+
+void Forniture::DefineStructure(FieldDefinitions& fields, IndexDefinitions& indexes, ReferenceDefinitions& refs)
+{
+    addField(fields, "ImportoAcquisto", FieldType::Currency, 0, "Importo totale della Fornitura");
+    addField(fields, "DataFornitura", FieldType::DateTime, 0, "Data di registrazione della Fornitura");
+    addField(fields, "Documento", FieldType::Text, 64,
+             "Indica il documento relativo alla Fornitura, ad es. Fattura, Bolla, ecc.");
+    addField(fields, "Note", FieldType::Text, 128);
+    // Shown only while supplier payments are in use; decided when the database is opened.
+    addField(fields, "Pagato", FieldType::Boolean, 0, "Indica se la fornitura è stata pagata o meno",
+             {.o2 = Use_PagamentoForniture ? 0 : 255});
+    addField(fields, "Completato", FieldType::Boolean, 0,
+             "Indica se l'operazione è stata completata o se c'è stato un errore imprevisto", {.o1 = 1});
+
+    refs.AddReference("TipoDocumento", "TipiDocumento", false, false, "Codice", "Descrizione");
+    refs.AddReference("Fornitore", "Fornitori", false, false, QString(), "Descrizione");
+    refs.AddReference("Articoli", "CaricoArticoli", true, true, "Codice", "Descrizione,ValoreCarico,ImportoCarico");
+    refs.AddReference("Pagamento", "AcquistoFornitori", true, true, "DataAcquisto", "Importo");
+
+    indexes.AddIndex("DataFornitura", false);
+    indexes.AddIndex("Documento", false);
+    indexes.AddIndex("DataFornitura", true, "DataFornitore").AddField("Fornitore");
+}
+
+// Supplies stored before the completion flag existed were all completed.
+void Forniture::OnUpdatedTableStruct(TableData& td, const QVariant&, double& oldVersion, bool&)
+{
+    if (oldVersion < 1.2)
+        execute(td, "UPDATE Forniture SET Completato=True");
+}
+
+// The total starts at 0, so that a supply without lines never carries a Null total.
+void Forniture::OnNewRow(TableData& td)
+{
+    td.SetValue("ImportoAcquisto", QVariant::fromValue(Currency()));
+    td.SetValue("DataFornitura", appClock().now());
+    td.SetValue("Note", QString(""));
+    td.SetValue("Documento", QString(""));
+    td.SetValue("Completato", false);
+    td.SetValue("Pagato", true);
+}

@@ -1,0 +1,13 @@
+#pragma once
+#include "TableClass.h"
+
+// The shop's operators: name, scrambled password, access level.
+class Operatori : public TableClass {
+public:
+    void DefineIdentity(TableIdentity& identity) override;
+    void DefineStructure(FieldDefinitions& fields, IndexDefinitions& indexes, ReferenceDefinitions& refs) override;
+
+    void OnUpdatedTableStruct(TableData& td, const QVariant& unused, double& oldVersion, bool& isNew) override;
+    void OnNewRow(TableData& td) override;
+    void OnDeleteRow(TableData& td) override;
+};

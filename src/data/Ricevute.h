@@ -1,0 +1,12 @@
+#pragma once
+#include "TableClass.h"
+
+// Receipts given for sales, numbered anew every year.
+class Ricevute : public TableClass {
+public:
+    void DefineIdentity(TableIdentity& identity) override;
+    void DefineStructure(FieldDefinitions& fields, IndexDefinitions& indexes, ReferenceDefinitions& refs) override;
+
+    void OnUpdatedTableStruct(TableData& td, const QVariant& unused, double& oldVersion, bool& isNew) override;
+    void OnNewRow(TableData& td) override;
+};
