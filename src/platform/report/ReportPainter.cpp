@@ -1,0 +1,101 @@
+#include "ReportPainter.h"
+#include "AppError.h"
+#include <QFont>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QSaveFile>
+
+namespace report {
+
+namespace {
+const QString kSource = QStringLiteral("Report");
+
+QFont qtFont(const FontSpec& f) {
+    QFont font(f.family);
+    font.setPointSizeF(f.pointSize);
+    font.setBold(f.bold);
+    font.setItalic(f.italic);
+    // No ligatures: "ff" stays two letters, so the text of a PDF can be searched and copied.
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    return font;
+}
+}  // namespace
+
+void paintPage(QPainter& p, const ReportDocument& doc, int index, double sx, double sy) {
+    auto dev = [&](const QRectF& mm) { return QRectF(mm.x() * sx, mm.y() * sy, mm.width() * sx, mm.height() * sy); };
+    const ReportPage& page = doc.pages.at(index);
+    for (const PlacedBand& band : page.bands) {
+        for (const PlacedItem& it : band.items) {
+            const QRectF r = dev(it.rect);
+            switch (it.kind) {
+            case ItemKind::Line:
+            case ItemKind::Box: {
+                QPen pen(Qt::black);
+                pen.setWidthF(std::max(0.05, it.lineWidth) * sx);
+                p.setPen(pen);
+                p.setBrush(Qt::NoBrush);
+                if (it.kind == ItemKind::Line) p.drawLine(r.topLeft(), r.bottomRight());
+                else p.drawRect(r);
+                break;
+            }
+            default: {
+                if (it.text.isEmpty()) break;
+                p.setPen(Qt::black);
+                p.setFont(qtFont(it.font));
+                int flags = static_cast<int>(it.alignment & Qt::AlignHorizontal_Mask);
+                flags |= (it.alignment & Qt::AlignVertical_Mask) ? static_cast<int>(it.alignment & Qt::AlignVertical_Mask)
+                                                                 : static_cast<int>(Qt::AlignVCenter);
+                flags |= it.wordWrap ? Qt::TextWordWrap : Qt::TextSingleLine;
+                // Items never grow: what does not fit in the rect is cut off.
+                p.save();
+                p.setClipRect(r);
+                p.drawText(r, flags, it.text);
+                p.restore();
+                break;
+            }
+            }
+        }
+    }
+}
+
+void configureDevice(QPagedPaintDevice& device, const PageSetup& page) {
+    if (auto* printer = dynamic_cast<QPrinter*>(&device)) printer->setFullPage(true);
+    device.setPageLayout(page.pageLayout());
+}
+
+void renderToDevice(const ReportDocument& doc, QPagedPaintDevice& device, int firstPage, int lastPage) {
+    const int count = doc.pageCount();
+    const int from = firstPage > 0 ? std::min(firstPage, count) : 1;
+    const int to = lastPage > 0 ? std::min(lastPage, count) : count;
+    QPainter p;
+    if (!p.begin(&device))
+        throw AppError::object(3, kSource, QStringLiteral("Impossibile stampare o scrivere il report."));
+    const double sx = device.logicalDpiX() / 25.4;
+    const double sy = device.logicalDpiY() / 25.4;
+    for (int i = from; i <= to; ++i) {
+        if (i > from) device.newPage();
+        paintPage(p, doc, i - 1, sx, sy);
+    }
+    if (!p.end())
+        throw AppError::object(3, kSource, QStringLiteral("Impossibile completare la scrittura del report."));
+}
+
+void writePdf(const ReportDocument& doc, const QString& path) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw AppError::object(3, kSource, QStringLiteral("Impossibile creare il file \"%1\": %2").arg(path, file.errorString()));
+    {
+        QPdfWriter writer(&file);
+        writer.setResolution(600);
+        writer.setTitle(doc.title.isEmpty() ? doc.caption : doc.title);
+        writer.setCreator(QStringLiteral("Mirtavolia"));
+        configureDevice(writer, doc.page);
+        renderToDevice(doc, writer);
+    }
+    if (!file.commit())
+        throw AppError::object(3, kSource, QStringLiteral("Impossibile scrivere il file \"%1\": %2").arg(path, file.errorString()));
+}
+
+}  // namespace report
