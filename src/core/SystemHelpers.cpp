@@ -225,14 +225,24 @@ void RaiseAppError(const QObject* source, const QString& text) {
 // ---- Money ------------------------------------------------------------------------------------------
 
 namespace {
+Currency tenth(Currency c) {
+    const int64_t u = c.units();
+    int64_t q = u / 10;
+    const int64_t rem = u % 10;   // same sign as u
+    if (rem > 5 || (rem == 5 && (q % 2) != 0)) ++q;
+    else if (rem < -5 || (rem == -5 && (q % 2) != 0)) --q;
+    return Currency::fromUnits(q);
+}
+
 Currency roundScaled(Currency x, int decimals, int32_t unit) {
     const Currency ten = Currency::fromInt(10);
     for (int i = 0; i < decimals; ++i) x = x * ten;
     const Currency fl = x.floor();
     const Currency frac = x - fl;
     Currency r = frac < Currency::fromUnits(Currency::kScale / 2) ? fl : fl + Currency::fromInt(1);
-    // Scaled back one digit at a time, each step rounded to the currency's four decimals.
-    for (int i = 0; i < decimals; ++i) r = Currency::fromDouble(r.toDouble() / 10.0);
+    // Scaled back one digit at a time, each step rounded half to even at the currency's four
+    // decimals; done on the units so that large amounts keep every digit.
+    for (int i = 0; i < decimals; ++i) r = tenth(r);
     return r * Currency::fromInt(unit);
 }
 }
