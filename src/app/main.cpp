@@ -2,16 +2,14 @@
 // shows a plain window with the program's title.
 #include "Configuration.h"
 #include "ErrorReporting.h"
+#include "MirtavoliaApplication.h"
 #include "QtUiServices.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QMainWindow>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QString::fromLatin1(kAppTitle));
-    QApplication::setOrganizationName(QString::fromLatin1(kAppTitle));
+    MirtavoliaApplication app(argc, argv);
     InstallUiServices();
     try {
         LoadConfiguration();

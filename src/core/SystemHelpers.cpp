@@ -5,10 +5,8 @@
 #include "UiServices.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QMetaObject>
 #include <QObject>
 #include <QProcess>
 #include <QStandardPaths>

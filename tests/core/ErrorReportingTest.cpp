@@ -1,4 +1,5 @@
 #include "ErrorReporting.h"
+#include "MirtavoliaApplication.h"
 #include "QtUiServices.h"
 #include "SystemHelpers.h"
 #include "TestEnvironment.h"
@@ -305,6 +306,24 @@ TEST(QtDialogs, FilterAndMessageForms) {
     EXPECT_EQ(QtFileFilter(QStringLiteral("Immagini (*.png *.jpg)")), QStringLiteral("Immagini (*.png *.jpg)"));
     EXPECT_EQ(QtFileFilter(QStringLiteral("Immagini|*.png;*.jpg")), QStringLiteral("Immagini (*.png *.jpg)"));
     EXPECT_EQ(QtMessageText(QStringLiteral("a\rb\r\nc\r\rd")), QStringLiteral("a\nb\nc\n\nd"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(EventErrors, AnErrorEscapingAHandlerIsReportedNotFatal) {
+    Harness h({QStringLiteral("Yes")});
+    EXPECT_TRUE(DeliverReportingErrors([] { return true; }));
+    EXPECT_FALSE(DeliverReportingErrors([]() -> bool {
+        RaiseAppErrorCode(QStringLiteral("frmMain"), 4, QStringLiteral("Pulsante"));
+    }));
+    ASSERT_EQ(h.shown.size(), 1);
+    EXPECT_EQ(h.shown[0].first, QStringLiteral("4 (4)"));
+    // A presenter that fails is swallowed too: nothing leaves the event loop.
+    setErrorWindowPresenter([](const QString&, const QString&) { throw std::runtime_error("window"); });
+    h.ui->addAnswer(QStringLiteral("Yes"));
+    EXPECT_FALSE(DeliverReportingErrors([]() -> bool { throw std::logic_error("x"); }));
 }
 
 }  // namespace

@@ -1,0 +1,25 @@
+#include "MirtavoliaApplication.h"
+#include "Configuration.h"
+#include "ErrorReporting.h"
+
+MirtavoliaApplication::MirtavoliaApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(QString::fromLatin1(kAppTitle));
+    setOrganizationName(QString::fromLatin1(kAppTitle));
+}
+
+bool MirtavoliaApplication::notify(QObject* receiver, QEvent* event) {
+    return DeliverReportingErrors([&] { return QApplication::notify(receiver, event); });
+}
+
+bool DeliverReportingErrors(const std::function<bool()>& deliver) {
+    try {
+        return deliver();
+    } catch (...) {
+        // Reporting must not throw out of the event loop either.
+        try {
+            ShowErrorDetails();
+        } catch (...) {
+        }
+        return false;
+    }
+}
