@@ -14,8 +14,9 @@ inline constexpr int kSupportMailLinkMax = 2000;
 inline constexpr int kGenericErrorMessage = 124;
 
 // ---- Texts ---------------------------------------------------------------------------------
-// "D (HEX)" with D the number less kObjectErrorBase when it carries the base (most negative
-// numbers), else the number itself: 32755 (7FF3), 5 (5), -1 (FFFFFFFF).
+// "D (HEX)" with D the number less kObjectErrorBase when that difference lies within
+// 0x7FFC0000 (the program's own errors and most negative numbers), else the number itself;
+// HEX upper case, two's complement: 32755 (7FF3), 5 (5), -5 (FFFFFFFB).
 QString ErrorCodeText(int32_t number);
 // The description; with a context that does not contain it, the description, two CRs and the
 // context; with a context that contains it, the context alone.
