@@ -1,0 +1,48 @@
+#include "WindowRegistry.h"
+#include <QApplication>
+#include <QPixmap>
+#include <QWidget>
+#include <map>
+
+namespace {
+std::map<QString, windows::Factory>& factories() {
+    static std::map<QString, windows::Factory> f;
+    return f;
+}
+}
+
+bool windows::registerWindow(const QString& className, Factory factory) {
+    factories()[className] = std::move(factory);
+    return true;
+}
+
+std::unique_ptr<QWidget> windows::create(const QString& className) {
+    auto it = factories().find(className);
+    if (it == factories().end()) return nullptr;
+    return it->second();
+}
+
+QStringList windows::names() {
+    QStringList out;
+    for (const auto& [name, f] : factories()) out << name;
+    return out;
+}
+
+bool windows::renderToFile(QWidget& window, const QString& pngPath, QString* error) {
+    // Showing lays the window out exactly as the user would first see it; offscreen nothing
+    // appears on a real screen.
+    if (window.size().isEmpty() || !window.testAttribute(Qt::WA_Resized)) window.adjustSize();
+    window.show();
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+    const QPixmap picture = window.grab();
+    window.hide();
+    if (picture.isNull()) {
+        if (error) *error = QStringLiteral("the window rendered nothing");
+        return false;
+    }
+    if (!picture.save(pngPath, "PNG")) {
+        if (error) *error = QStringLiteral("cannot write ") + pngPath;
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,50 @@
+#include "WindowsTestSupport.h"
+#include "TestEnvironment.h"
+#include "WindowRegistry.h"
+#include "frmAbout.h"
+#include "frmDateSetting.h"
+#include "frmFromDateToDate.h"
+#include "frmMessage.h"
+#include "frmMsgBeep.h"
+#include "frmSearchText.h"
+#include "frmSelectDir.h"
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+
+class WindowShots : public wintest::WindowTest {};
+
+TEST_F(WindowShots, EveryWindowRendersUnderItsClassNameAtItsDefaultSize) {
+    const QStringList expected{"frmAbout",   "frmDateSetting", "frmFromDateToDate", "frmMessage",
+                               "frmMsgBeep", "frmSearchText",  "frmSelectDir"};
+    const QStringList names = windows::names();
+    for (const QString& name : expected) EXPECT_TRUE(names.contains(name)) << name.toStdString();
+
+    const QString dir = testenv::newDir(QStringLiteral("shots"));
+    for (const QString& name : expected) {
+        std::unique_ptr<QWidget> w = windows::create(name);
+        ASSERT_NE(w, nullptr) << name.toStdString();
+        EXPECT_EQ(w->objectName(), name);
+        const QString file = dir + u'/' + name + QStringLiteral(".png");
+        QString error;
+        ASSERT_TRUE(windows::renderToFile(*w, file, &error)) << error.toStdString();
+        const QImage shot(file);
+        EXPECT_GE(shot.width(), 200) << name.toStdString();
+        EXPECT_GE(shot.height(), 80) << name.toStdString();
+    }
+    EXPECT_EQ(windows::create(QStringLiteral("frmNonEsiste")), nullptr);
+}
+
+TEST_F(WindowShots, AboutBoxNamesTheProgramAndShowsTheSystemOrSaysItCannot) {
+    frmAbout w;
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Informazioni"));
+    EXPECT_TRUE(w.findChild<QLabel*>(QStringLiteral("lblVersion"))->text().startsWith(QStringLiteral("Version ")));
+    auto* sysInfo = w.findChild<QPushButton*>(QStringLiteral("cmdSysInfo"));
+    EXPECT_EQ(sysInfo->toolTip(), QStringLiteral("Visualizza le informazioni di sistema"));
+    sysInfo->click();
+    ASSERT_EQ(ui->prompts().size(), 1);
+    const QString summary = SystemSummary();
+    EXPECT_EQ(ui->prompts().first(), summary.isEmpty() ? QString::fromLatin1(frmAbout::kUnavailable) : summary);
+    EXPECT_TRUE(w.OpenWebSite());
+    EXPECT_EQ(ui->log().last(), QStringLiteral("OPEN: ") + QString::fromLatin1(frmAbout::kWebAddress));
+}
