@@ -8,10 +8,11 @@
 #include <QDateTime>
 
 // report-demo: a small sales list grouped by VAT rate, written in the layout text form,
-// over made-up rows, so the renderer can be looked at without a database.
+// over made-up rows, so the renderer can be looked at without a database. --columns
+// shows the same rows as a plain column report.
 namespace {
 
-const char* kDemoLayout = R"({
+const char* kDemoLayout = R"json({
   "name": "drDemo", "caption": "Vendite per aliquota IVA",
   "page": { "size": "A4", "orientation": "portrait", "margins": [15, 12, 15, 12] },
   "font": { "family": "DejaVu Sans", "size": 9 },
@@ -59,7 +60,20 @@ const char* kDemoLayout = R"({
     { "type": "label", "text": "Totale", "at": [100, 2, 20, 5], "bold": true },
     { "type": "sum", "field": "Importo", "scope": "report", "format": "#,##0.00", "at": [143, 2, 37, 5], "align": "right", "bold": true }
   ]}
-})";
+})json";
+
+// The same rows as a plain column report, the shape of the program's fixed lists.
+const char* kDemoColumns = R"json({
+  "name": "drDemoColonne", "caption": "Vendite",
+  "columns": [
+    { "heading": "Data", "field": "Data", "format": "dd/MM/yyyy-H.mm", "width": 32 },
+    { "heading": "Codice", "field": "Codice", "width": 24 },
+    { "heading": "Descrizione", "field": "Descrizione" },
+    { "heading": "IVA", "field": "CodiceIva", "width": 12, "align": "center" },
+    { "heading": "Quantita'", "field": "Quantita", "format": "#,#0.00", "width": 22, "total": true },
+    { "heading": "Importo", "field": "Importo", "format": "#,#0.00", "width": 30, "total": true } ],
+  "count": { "label": "Numero delle vendite conteggiate:", "format": "#,##0" }
+})json";
 
 report::MemoryDataSource demoData(int rows) {
     static const char* names[] = {"Quaderno a righe", "Penna <blu> & rossa", "Caffè in grani 1 kg", "Tè verde",
@@ -82,12 +96,14 @@ report::MemoryDataSource demoData(int rows) {
 int reportDemo(const QStringList& args) {
     QString pdf, html, title;
     int rows = 40;
+    bool columns = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         const bool hasValue = i + 1 < args.size();
         if (a == QStringLiteral("--pdf") && hasValue) pdf = args[++i];
         else if (a == QStringLiteral("--html") && hasValue) html = args[++i];
         else if (a == QStringLiteral("--title") && hasValue) title = args[++i];
+        else if (a == QStringLiteral("--columns")) columns = true;
         else if (a == QStringLiteral("--rows") && hasValue) {
             bool ok = false;
             rows = args[++i].toInt(&ok);
@@ -98,7 +114,7 @@ int reportDemo(const QStringList& args) {
         }
     }
     if (pdf.isEmpty() && html.isEmpty()) { mvtool::err(QStringLiteral("give --pdf FILE and/or --html FILE")); return 2; }
-    const report::ReportLayout layout = report::ReportLayout::fromJson(QByteArray(kDemoLayout));
+    const report::ReportLayout layout = report::ReportLayout::fromJson(QByteArray(columns ? kDemoColumns : kDemoLayout));
     const report::MemoryDataSource data = demoData(rows);
     report::RenderOptions options;
     options.title = title;
@@ -109,5 +125,5 @@ int reportDemo(const QStringList& args) {
     return 0;
 }
 
-MV_COMMAND("report-demo", "report-demo --pdf FILE [--html FILE] [--rows N] [--title TEXT]", reportDemo);
+MV_COMMAND("report-demo", "report-demo --pdf FILE [--html FILE] [--rows N] [--title TEXT] [--columns]", reportDemo);
 }  // namespace

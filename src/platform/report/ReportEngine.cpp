@@ -200,7 +200,11 @@ void Paginator::startPage() {
     if (m_firstPage && m_layout.reportHeader.isPrinted()) {
         put(m_layout.reportHeader, BandKind::ReportHeader, -1, headRow, {0, m_rows}, m_y);
         m_y += m_layout.reportHeader.height;
-        m_pendingBreak = m_layout.reportHeader.newPageAfter;
+        if (m_layout.reportHeader.newPageAfter) {   // a cover page: the report header alone
+            m_firstPage = false;
+            newPage();
+            return;
+        }
     }
     m_firstPage = false;
     if (m_layout.pageHeader.isPrinted()) {

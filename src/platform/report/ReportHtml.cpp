@@ -36,6 +36,10 @@ QString escape(const QString& s) {
     return e;
 }
 
+QString emptyCells(int span) {
+    return span == 1 ? QStringLiteral("<td></td>") : QStringLiteral("<td colspan=\"%1\"></td>").arg(span);
+}
+
 class HtmlWriter {
 public:
     HtmlWriter(const ReportDocument& doc, HtmlMode mode) : m_doc(doc), m_mode(mode) {}
@@ -114,13 +118,13 @@ void HtmlWriter::writeBand(QString& out, const PlacedBand& band) const {
             int end = static_cast<int>(std::lower_bound(m_columns.begin(), m_columns.end(), key(it.rect.right()))
                                        - m_columns.begin());
             end = std::clamp(std::min(end, next), start + 1, std::max(start + 1, ncols));
-            if (start > col) out += QStringLiteral("<td colspan=\"%1\"></td>").arg(start - col);
+            if (start > col) out += emptyCells(start - col);
             out += QStringLiteral("<td");
             if (end - start > 1) out += QStringLiteral(" colspan=\"%1\"").arg(end - start);
             out += cellStyle(it) + u'>' + escape(it.text) + QStringLiteral("</td>");
             col = end;
         }
-        if (col < ncols) out += QStringLiteral("<td colspan=\"%1\"></td>").arg(ncols - col);
+        if (col < ncols) out += emptyCells(ncols - col);
         out += QStringLiteral("</tr>\n");
     }
 }

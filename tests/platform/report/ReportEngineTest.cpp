@@ -202,6 +202,14 @@ TEST(ReportPagination, ForcedPageBreaksNeverLeaveAnEmptyPage) {
     ASSERT_EQ(doc.pageCount(), 3);
     for (int p = 0; p < 3; ++p) EXPECT_EQ(bandsOf(doc.pages[p], BandKind::Detail).size(), 1) << p;
     EXPECT_EQ(doc.pages[2].text(), QStringLiteral("Prova\tCodice\tImporto\n22\nc\t0,00\nfine\nPag. 3 / 3"));
+
+    // A report header that asks for a new page after it is a cover page.
+    l.reportHeader = ReportBand(20, {ReportItem::label(QStringLiteral("Copertina"), QRectF(0, 0, 80, 20))});
+    l.reportHeader.newPageAfter = true;
+    const ReportDocument covered = paginate(l, d);
+    ASSERT_EQ(covered.pageCount(), 4);
+    EXPECT_EQ(covered.pages[0].text(), QStringLiteral("Copertina\nPag. 1 / 4"));
+    EXPECT_TRUE(covered.pages[1].text().startsWith(QStringLiteral("Prova\tCodice\tImporto\n04\na")));
 }
 
 TEST(ReportPagination, GroupSumsAlwaysAddUpToTheReportTotal) {

@@ -8,7 +8,10 @@
 #include "TestEnvironment.h"
 #include "UiServices.h"
 #include <QFile>
-#include <QGuiApplication>
+#include <QApplication>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include "ReportTestPrint.h"
@@ -17,12 +20,12 @@
 using namespace report;
 
 namespace {
-// Fonts and the PDF writer need a GUI application (offscreen in tests).
+// Fonts, the PDF writer and the preview need an application (offscreen in tests).
 void ensureApp() {
     static int argc = 1;
     static char name[] = "test_report";
     static char* argv[] = {name, nullptr};
-    static QGuiApplication* app = QCoreApplication::instance() ? nullptr : new QGuiApplication(argc, argv);
+    static QApplication* app = QCoreApplication::instance() ? nullptr : new QApplication(argc, argv);
     (void)app;
 }
 
@@ -155,4 +158,32 @@ TEST(ReportExport, ChoosesTheFormatByExtensionAndAsksForTheFile) {
     EXPECT_THROW(exportToFile(doc, dir + QStringLiteral("/a.doc")), AppError);
     EXPECT_FALSE(QFile::exists(dir + QStringLiteral("/a.doc")));
     setUiServices(nullptr);
+}
+
+TEST(ReportPreview, ShowsEveryPageAndClosesCleanly) {
+    ensureApp();
+    const ReportDocument doc = paginate(articles(), articleRows(70));
+    int shown = -1;
+    QString caption;
+    // Poll for the modal dialog (bounded), look at it, then close it.
+    QTimer poll;
+    int tries = 0;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            if (++tries > 500) { poll.stop(); QApplication::closeAllWindows(); }
+            return;
+        }
+        poll.stop();
+        caption = dialog->windowTitle();
+        if (auto* view = dialog->findChild<QPrintPreviewWidget*>()) {
+            view->updatePreview();
+            shown = view->pageCount();
+        }
+        dialog->reject();
+    });
+    poll.start(10);
+    previewReport(doc);
+    EXPECT_EQ(shown, doc.pageCount());
+    EXPECT_EQ(caption, QStringLiteral("Articoli"));
 }
