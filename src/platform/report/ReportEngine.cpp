@@ -2,6 +2,7 @@
 #include "AppError.h"
 #include "Clock.h"
 #include "Currency.h"
+#include <QHash>
 #include <algorithm>
 #include <vector>
 
@@ -84,13 +85,16 @@ private:
     bool m_pendingBreak = false;
     bool m_firstPage = true;
     QList<Deferred> m_deferred;
+    mutable QHash<QString, int> m_columns;   // field name as the layout writes it -> column
 };
 
 int Paginator::column(const QString& field) const {
     if (field.isEmpty()) return -1;
+    if (auto it = m_columns.constFind(field); it != m_columns.cend()) return *it;
     const int c = m_data.columnIndex(field);
     if (c < 0)
         throw AppError::object(1, kSource, QStringLiteral("Il campo \"%1\" non è tra i dati del report.").arg(field));
+    m_columns.insert(field, c);
     return c;
 }
 
