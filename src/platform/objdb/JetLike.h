@@ -1,0 +1,27 @@
+#pragma once
+// The Like operator of Jet SQL: "*" (also the ADO "%") any run of characters, "?" one
+// character, "#" one digit, "[abc]" / "[a-z]" one of, "[!abc]" none of; "[*]" a literal
+// star. Text and pattern are compared folded: without case and without accents, so
+// "PÀN*" finds "pàne".
+#include <QString>
+#include <vector>
+
+class JetLikePattern {
+public:
+    // Raises AppError on a malformed pattern (an unclosed "[").
+    explicit JetLikePattern(const QString& pattern);
+    bool matches(const QString& text) const;
+
+    // Accent- and case-free form of a text, one code point per character.
+    static std::u32string fold(const QString& text);
+
+private:
+    struct Element {
+        enum Kind { AnyRun, AnyChar, Digit, Literal, Set } kind = Literal;
+        char32_t ch = 0;
+        bool negated = false;
+        std::vector<std::pair<char32_t, char32_t>> ranges;
+        bool matchesChar(char32_t c) const;
+    };
+    std::vector<Element> m_elements;
+};

@@ -1,0 +1,681 @@
+#include "JetTranslator.h"
+#include "AppError.h"
+#include "JetSyntax.h"
+#include "JetValues.h"
+#include <QHash>
+#include <QStringList>
+#include <sqlite3.h>
+#include <unordered_map>
+
+std::vector<JetSchema::Join> JetSchema::joinPathFor(const QString& fromTable, const QString& qualifier) const {
+    if (auto j = joinFor(fromTable, qualifier)) return {*j};
+    return {};
+}
+
+std::optional<JetSchema::Column> JetSchema::resolveField(const QString&, const QString&) const {
+    return std::nullopt;
+}
+
+QString JetSelectParts::sql() const {
+    QString s = QStringLiteral("SELECT ");
+    if (distinct) s += QStringLiteral("DISTINCT ");
+    s += columns;
+    if (!from.isEmpty()) s += QStringLiteral(" FROM ") + from;
+    if (!where.isEmpty()) s += QStringLiteral(" WHERE ") + where;
+    if (!groupBy.isEmpty()) s += QStringLiteral(" GROUP BY ") + groupBy;
+    if (!having.isEmpty()) s += QStringLiteral(" HAVING ") + having;
+    if (!orderBy.isEmpty()) s += QStringLiteral(" ORDER BY ") + orderBy;
+    if (!limit.isEmpty()) s += QStringLiteral(" LIMIT ") + limit;
+    return s;
+}
+
+namespace {
+
+[[noreturn]] void fail(const QString& what, int number = 3075) {
+    throw AppError(number, QStringLiteral("JetSQL"), what);
+}
+
+bool same(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+
+// A name SQLite reads bare: letters, digits and "_" (any non-ASCII letter too), not a keyword.
+QString ident(const QString& name) {
+    bool plain = !name.isEmpty() && !name[0].isDigit();
+    for (QChar c : name)
+        if (!(c.isLetterOrNumber() || c == QLatin1Char('_'))) { plain = false; break; }
+    if (plain) {
+        const QByteArray utf8 = name.toUtf8();
+        if (sqlite3_keyword_check(utf8.constData(), static_cast<int>(utf8.size()))) plain = false;
+    }
+    return plain ? name : JetTranslator::QuoteName(name);
+}
+
+QString nameSql(const JetName& n) { return n.bracketed ? JetTranslator::QuoteName(n.text) : ident(n.text); }
+
+// Precedence levels of the SQLite text written, loosest first.
+enum Level { kOr = 1, kAnd, kNot, kCompare, kAdd = 6, kMul, kConcat, kUnary, kPrimary };
+
+struct Function {
+    const char* sql;       // SQLite name; nullptr: written specially
+    int minArgs;
+    int maxArgs;
+};
+
+const QHash<QString, Function>& functions() {
+    static const QHash<QString, Function> f = [] {
+        QHash<QString, Function> m;
+        auto jet = [&m](const char* name, int lo, int hi) { m.insert(QLatin1String(name), {nullptr, lo, hi}); };
+        // Aggregates are SQLite's own.
+        m.insert(QStringLiteral("count"), {"COUNT", 1, 1});
+        m.insert(QStringLiteral("sum"), {"SUM", 1, 1});
+        m.insert(QStringLiteral("avg"), {"AVG", 1, 1});
+        m.insert(QStringLiteral("min"), {"MIN", 1, 1});
+        m.insert(QStringLiteral("max"), {"MAX", 1, 1});
+        m.insert(QStringLiteral("abs"), {"abs", 1, 1});
+        m.insert(QStringLiteral("iif"), {nullptr, 3, 3});
+        m.insert(QStringLiteral("isnull"), {nullptr, 1, 1});
+        // The rest are registered by RegisterJetFunctions as jet_<name>.
+        jet("year", 1, 1); jet("month", 1, 1); jet("day", 1, 1); jet("hour", 1, 1); jet("minute", 1, 1);
+        jet("second", 1, 1); jet("weekday", 1, 2); jet("datepart", 2, 4); jet("dateadd", 3, 3);
+        jet("datediff", 3, 5); jet("dateserial", 3, 3); jet("timeserial", 3, 3); jet("datevalue", 1, 1);
+        jet("timevalue", 1, 1); jet("cdate", 1, 1); jet("isdate", 1, 1); jet("date", 0, 0); jet("now", 0, 0);
+        jet("time", 0, 0); jet("monthname", 1, 2); jet("format", 1, 4); jet("nz", 1, 2); jet("int", 1, 1);
+        jet("fix", 1, 1); jet("ccur", 1, 1); jet("cdbl", 1, 1); jet("clng", 1, 1); jet("cint", 1, 1);
+        jet("csng", 1, 1); jet("cstr", 1, 1); jet("cbool", 1, 1); jet("round", 1, 2); jet("val", 1, 1);
+        jet("str", 1, 1); jet("left", 2, 2); jet("right", 2, 2); jet("mid", 2, 3); jet("len", 1, 1);
+        jet("ucase", 1, 1); jet("lcase", 1, 1); jet("trim", 1, 1); jet("ltrim", 1, 1); jet("rtrim", 1, 1);
+        jet("instr", 2, 4); jet("replace", 3, 6); jet("space", 1, 1); jet("string", 2, 2); jet("strcomp", 2, 3);
+        jet("asc", 1, 1); jet("chr", 1, 1); jet("sgn", 1, 1); jet("sqr", 1, 1); jet("exp", 1, 1); jet("log", 1, 1);
+        jet("isnumeric", 1, 1);
+        return m;
+    }();
+    return f;
+}
+
+struct Resolved {
+    enum How { AsWritten, Own, Joined, Alias } how = AsWritten;
+    QString qualifier;   // SQL text of the qualifier (Own: the FROM table; Joined: the join's alias)
+    QString column;      // the column's SQL name
+    bool renamed = false;
+    int aliasItem = -1;
+};
+
+struct Scope {
+    const Scope* outer = nullptr;
+    QString fromTable;            // the one plain table of the FROM clause
+    QString fromQualifier;        // SQL text naming it
+    QStringList visible;          // every table name and alias of the FROM clause
+    bool allowJoins = false;
+    std::vector<JetSchema::Join> joins;
+    const JetSelect* select = nullptr;
+    std::unordered_map<const JetExpr*, Resolved> resolved;
+    std::vector<int> inlining;
+
+    bool sees(const QString& name) const {
+        for (const Scope* s = this; s; s = s->outer)
+            for (const QString& v : s->visible)
+                if (same(v, name)) return true;
+        return false;
+    }
+};
+
+class Writer {
+public:
+    explicit Writer(const JetSchema* schema) : m_schema(schema) {}
+
+    QString statement(const JetStatement& st);
+    JetSelectParts selectParts(const JetSelect& s, const Scope* outer);
+    QString select(const JetSelect& s, const Scope* outer);
+    JetTranslator::Condition condition(const QString& table, const JetExpr& e);
+
+private:
+    void openTableScope(Scope& sc, const QString& table, const QString& alias, bool allowJoins);
+    void collectVisible(const JetFromItem& f, QStringList& out);
+    void resolve(const JetExpr* e, Scope& sc, int item);
+    void resolveColumn(const JetExpr* e, Scope& sc, int item);
+    JetSchema::Join addJoins(Scope& sc, const QString& qualifier, int pos);
+    bool aliasRefersToItself(const JetSelect& s, int item) const;
+    bool qualify(const Scope& sc) const { return !sc.joins.empty(); }
+
+    QString expr(const JetExpr* e, Scope& sc, int minLevel);
+    QString exprAt(const JetExpr* e, Scope& sc, int& level);
+    QString call(const JetExpr* e, Scope& sc);
+    QString fromItem(const JetFromItem& f, Scope& sc);
+    QString joinsText(const Scope& sc) const;
+
+    const JetSchema* m_schema;
+};
+
+// --- resolution -----------------------------------------------------------------------------
+
+void Writer::openTableScope(Scope& sc, const QString& table, const QString& alias, bool allowJoins) {
+    sc.fromTable = table;
+    sc.fromQualifier = ident(alias.isEmpty() ? table : alias);
+    sc.visible << table;
+    if (!alias.isEmpty()) sc.visible << alias;
+    // Implicit joins name the FROM table by its own name, so an alias rules them out.
+    sc.allowJoins = allowJoins && m_schema && (alias.isEmpty() || same(alias, table));
+}
+
+void Writer::collectVisible(const JetFromItem& f, QStringList& out) {
+    switch (f.kind) {
+    case JetFromItem::Kind::Table:
+        out << f.table.text;
+        if (!f.alias.isEmpty()) out << f.alias.text;
+        break;
+    case JetFromItem::Kind::Subquery:
+        if (!f.alias.isEmpty()) out << f.alias.text;
+        break;
+    case JetFromItem::Kind::Join:
+        collectVisible(*f.left, out);
+        collectVisible(*f.right, out);
+        break;
+    case JetFromItem::Kind::Paren:
+        collectVisible(*f.left, out);
+        break;
+    }
+}
+
+JetSchema::Join Writer::addJoins(Scope& sc, const QString& qualifier, int pos) {
+    if (!sc.allowJoins)
+        fail(QStringLiteral("«%1» non è raggiungibile in questa istruzione (posizione %2)").arg(qualifier).arg(pos + 1));
+    std::vector<JetSchema::Join> path = m_schema->joinPathFor(sc.fromTable, qualifier);
+    if (path.empty()) {
+        if (!m_schema->isTable(qualifier)) fail(QStringLiteral("Tabella sconosciuta «%1»").arg(qualifier));
+        fail(QStringLiteral("La tabella «%1» non è raggiungibile da «%2»").arg(qualifier, sc.fromTable));
+    }
+    for (const auto& j : path) {
+        bool known = false;
+        for (const auto& k : sc.joins)
+            if (same(k.alias, j.alias)) { known = true; break; }
+        if (!known) sc.joins.push_back(j);
+    }
+    return path.back();
+}
+
+bool Writer::aliasRefersToItself(const JetSelect& s, int item) const {
+    // `expr AS X` whose expr names X: X is then a real column that the alias shadows.
+    const QString& alias = s.items[static_cast<size_t>(item)].alias.text;
+    std::vector<const JetExpr*> stack{s.items[static_cast<size_t>(item)].expr.get()};
+    while (!stack.empty()) {
+        const JetExpr* e = stack.back();
+        stack.pop_back();
+        if (!e) continue;
+        if (e->kind == JetExpr::Kind::Column && e->name.size() == 1 && same(e->name[0].text, alias)) return true;
+        for (const auto& a : e->args) stack.push_back(a.get());
+    }
+    return false;
+}
+
+void Writer::resolve(const JetExpr* e, Scope& sc, int item) {
+    if (!e) return;
+    if (e->kind == JetExpr::Kind::Column) {
+        resolveColumn(e, sc, item);
+        return;
+    }
+    for (const auto& a : e->args) resolve(a.get(), sc, item);
+}
+
+void Writer::resolveColumn(const JetExpr* e, Scope& sc, int item) {
+    Resolved r;
+    if (e->name.size() == 2) {
+        const QString& q = e->name[0].text;
+        if (sc.sees(q) || !m_schema || sc.fromTable.isEmpty()) {
+            sc.resolved[e] = r;
+            return;
+        }
+        const JetSchema::Join join = addJoins(sc, q, e->pos);
+        const QString& target = join.table;
+        r.how = Resolved::Joined;
+        r.qualifier = ident(join.alias);
+        r.column = nameSql(e->name[1]);
+        if (auto c = m_schema->resolveField(target, e->name[1].text); c && same(c->qualifier, target)) {
+            r.column = ident(c->column);
+            r.renamed = !same(c->column, e->name[1].text);
+        }
+        sc.resolved[e] = r;
+        return;
+    }
+    const QString& name = e->name[0].text;
+    std::optional<JetSchema::Column> field;
+    if (m_schema && !sc.fromTable.isEmpty()) field = m_schema->resolveField(sc.fromTable, name);
+
+    // Another select item's alias: Jet lets one item use another's result.
+    if (item >= 0 && sc.select && !field) {
+        const auto& items = sc.select->items;
+        for (int j = 0; j < static_cast<int>(items.size()); ++j) {
+            if (j == item || items[static_cast<size_t>(j)].alias.isEmpty()) continue;
+            if (!same(items[static_cast<size_t>(j)].alias.text, name)) continue;
+            if (aliasRefersToItself(*sc.select, j)) break;
+            r.how = Resolved::Alias;
+            r.aliasItem = j;
+            sc.resolved[e] = r;
+            return;
+        }
+    }
+    if (field) {
+        if (same(field->qualifier, sc.fromTable)) {
+            r.how = Resolved::Own;
+            r.qualifier = sc.fromQualifier;
+        } else {
+            r.how = Resolved::Joined;
+            r.qualifier = ident(addJoins(sc, field->qualifier, e->pos).alias);
+        }
+        r.column = (e->name[0].bracketed && same(field->column, name)) ? nameSql(e->name[0]) : ident(field->column);
+        r.renamed = !same(field->column, name);
+    } else if (!sc.fromTable.isEmpty() && (same(name, QStringLiteral("OID")) || same(name, QStringLiteral("objParent")))) {
+        r.how = Resolved::Own;
+        r.qualifier = sc.fromQualifier;
+        r.column = nameSql(e->name[0]);
+    }
+    sc.resolved[e] = r;
+}
+
+// --- writing --------------------------------------------------------------------------------
+
+QString Writer::expr(const JetExpr* e, Scope& sc, int minLevel) {
+    int level = kPrimary;
+    QString s = exprAt(e, sc, level);
+    return level < minLevel ? QStringLiteral("(") + s + QStringLiteral(")") : s;
+}
+
+QString Writer::exprAt(const JetExpr* e, Scope& sc, int& level) {
+    using K = JetExpr::Kind;
+    level = kPrimary;
+    switch (e->kind) {
+    case K::Number: return e->op;
+    case K::String: return JetTranslator::QuoteText(e->op);
+    case K::Date: return JetTranslator::QuoteText(e->op);
+    case K::Bool: return e->op;
+    case K::Null: return QStringLiteral("NULL");
+    case K::Param: return QStringLiteral("?");
+    case K::Star: return QStringLiteral("*");
+    case K::Column: {
+        auto it = sc.resolved.find(e);
+        const Resolved r = it == sc.resolved.end() ? Resolved{} : it->second;
+        switch (r.how) {
+        case Resolved::Alias: {
+            const int j = r.aliasItem;
+            for (int k : sc.inlining)
+                if (k == j) fail(QStringLiteral("Riferimento circolare all'alias «%1»").arg(e->name[0].text));
+            sc.inlining.push_back(j);
+            QString s = exprAt(sc.select->items[static_cast<size_t>(j)].expr.get(), sc, level);
+            sc.inlining.pop_back();
+            return s;
+        }
+        case Resolved::Own:
+            return qualify(sc) ? r.qualifier + QLatin1Char('.') + r.column : r.column;
+        case Resolved::Joined:
+            return r.qualifier + QLatin1Char('.') + r.column;
+        case Resolved::AsWritten:
+            break;
+        }
+        QStringList parts;
+        for (const auto& n : e->name) parts << nameSql(n);
+        return parts.join(QLatin1Char('.'));
+    }
+    case K::Unary: {
+        if (e->op == QLatin1String("NOT")) {
+            level = kNot;
+            return QStringLiteral("NOT ") + expr(e->args[0].get(), sc, kNot);
+        }
+        level = kUnary;
+        return e->op + expr(e->args[0].get(), sc, kPrimary);
+    }
+    case K::Binary: {
+        const QString& op = e->op;
+        const JetExpr* l = e->args[0].get();
+        const JetExpr* r = e->args[1].get();
+        if (op == QLatin1String("AND") || op == QLatin1String("OR")) {
+            level = op == QLatin1String("AND") ? kAnd : kOr;
+            return expr(l, sc, level) + QLatin1Char(' ') + op + QLatin1Char(' ') + expr(r, sc, level + 1);
+        }
+        if (op == QLatin1String("=") || op == QLatin1String("<>") || op == QLatin1String("<") ||
+            op == QLatin1String(">") || op == QLatin1String("<=") || op == QLatin1String(">=")) {
+            level = kCompare;
+            return expr(l, sc, kAdd) + QLatin1Char(' ') + op + QLatin1Char(' ') + expr(r, sc, kAdd);
+        }
+        if (op == QLatin1String("+") || op == QLatin1String("-")) {
+            level = kAdd;
+            return expr(l, sc, kAdd) + QLatin1Char(' ') + op + QLatin1Char(' ') + expr(r, sc, kMul);
+        }
+        if (op == QLatin1String("*")) {
+            level = kMul;
+            return expr(l, sc, kMul) + QStringLiteral(" * ") + expr(r, sc, kConcat);
+        }
+        if (op == QLatin1String("/")) {   // Jet divides in floating point, never truncating
+            level = kMul;
+            return QStringLiteral("CAST(") + expr(l, sc, 0) + QStringLiteral(" AS REAL) / ") + expr(r, sc, kConcat);
+        }
+        if (op == QLatin1String("&")) {   // Null joins as ""
+            level = kConcat;
+            auto operand = [&](const JetExpr* x, bool left) {
+                if (x->kind == K::String) return expr(x, sc, kPrimary);
+                if (left && x->kind == K::Binary && x->op == QLatin1String("&")) return expr(x, sc, kConcat);
+                return QStringLiteral("jet_nzstr(") + expr(x, sc, 0) + QLatin1Char(')');
+            };
+            return operand(l, true) + QStringLiteral(" || ") + operand(r, false);
+        }
+        static const QHash<QString, QString> asFunction = {
+            {QStringLiteral("\\"), QStringLiteral("jet_idiv")}, {QStringLiteral("MOD"), QStringLiteral("jet_mod")},
+            {QStringLiteral("^"), QStringLiteral("jet_pow")},   {QStringLiteral("XOR"), QStringLiteral("jet_xor")},
+            {QStringLiteral("EQV"), QStringLiteral("jet_eqv")}, {QStringLiteral("IMP"), QStringLiteral("jet_imp")}};
+        return asFunction.value(op) + QLatin1Char('(') + expr(l, sc, 0) + QStringLiteral(", ") + expr(r, sc, 0) +
+               QLatin1Char(')');
+    }
+    case K::Like: {
+        QString s = QStringLiteral("jet_like(") + expr(e->args[0].get(), sc, 0) + QStringLiteral(", ") +
+                    expr(e->args[1].get(), sc, 0) + QLatin1Char(')');
+        if (!e->negated) return s;
+        level = kNot;
+        return QStringLiteral("NOT ") + s;
+    }
+    case K::IsNull:
+        level = kCompare;
+        return expr(e->args[0].get(), sc, kAdd) + (e->negated ? QStringLiteral(" IS NOT NULL") : QStringLiteral(" IS NULL"));
+    case K::Between:
+        level = kCompare;
+        return expr(e->args[0].get(), sc, kAdd) + (e->negated ? QStringLiteral(" NOT BETWEEN ") : QStringLiteral(" BETWEEN ")) +
+               expr(e->args[1].get(), sc, kAdd) + QStringLiteral(" AND ") + expr(e->args[2].get(), sc, kAdd);
+    case K::In: {
+        level = kCompare;
+        QString s = expr(e->args[0].get(), sc, kAdd) + (e->negated ? QStringLiteral(" NOT IN (") : QStringLiteral(" IN ("));
+        if (e->select) {
+            s += select(*e->select, &sc);
+        } else {
+            QStringList items;
+            for (size_t i = 1; i < e->args.size(); ++i) items << expr(e->args[i].get(), sc, 0);
+            s += items.join(QStringLiteral(", "));
+        }
+        return s + QLatin1Char(')');
+    }
+    case K::Exists: return QStringLiteral("EXISTS (") + select(*e->select, &sc) + QLatin1Char(')');
+    case K::Subquery: return QLatin1Char('(') + select(*e->select, &sc) + QLatin1Char(')');
+    case K::Paren: return QLatin1Char('(') + expr(e->args[0].get(), sc, 0) + QLatin1Char(')');
+    case K::Call: return call(e, sc);
+    }
+    return QString();
+}
+
+QString Writer::call(const JetExpr* e, Scope& sc) {
+    const QString key = e->op.toLower();
+    auto it = functions().find(key);
+    if (it == functions().end()) fail(QStringLiteral("Funzione non definita «%1» nell'espressione").arg(e->op), 3085);
+    const int n = static_cast<int>(e->args.size());
+    if (n < it->minArgs || n > it->maxArgs)
+        fail(QStringLiteral("Numero di argomenti errato per la funzione «%1»").arg(e->op));
+    for (const auto& a : e->args)
+        if (a->kind == JetExpr::Kind::Star && key != QLatin1String("count"))
+            fail(QStringLiteral("«*» ammesso solo in Count(*)"));
+    if (key == QLatin1String("iif"))
+        return QStringLiteral("CASE WHEN ") + expr(e->args[0].get(), sc, 0) + QStringLiteral(" THEN ") +
+               expr(e->args[1].get(), sc, 0) + QStringLiteral(" ELSE ") + expr(e->args[2].get(), sc, 0) +
+               QStringLiteral(" END");
+    if (key == QLatin1String("isnull"))
+        return QLatin1Char('(') + expr(e->args[0].get(), sc, kAdd) + QStringLiteral(" IS NULL)");
+    QStringList args;
+    for (const auto& a : e->args) args << expr(a.get(), sc, 0);
+    const QString name = it->sql ? QString::fromLatin1(it->sql) : QStringLiteral("jet_") + key;
+    return name + QLatin1Char('(') + args.join(QStringLiteral(", ")) + QLatin1Char(')');
+}
+
+QString Writer::fromItem(const JetFromItem& f, Scope& sc) {
+    switch (f.kind) {
+    case JetFromItem::Kind::Table:
+        return nameSql(f.table) + (f.alias.isEmpty() ? QString() : QStringLiteral(" AS ") + nameSql(f.alias));
+    case JetFromItem::Kind::Subquery:
+        return QLatin1Char('(') + select(*f.select, sc.outer) + QLatin1Char(')') +
+               (f.alias.isEmpty() ? QString() : QStringLiteral(" AS ") + nameSql(f.alias));
+    case JetFromItem::Kind::Paren:
+        return QLatin1Char('(') + fromItem(*f.left, sc) + QLatin1Char(')');
+    case JetFromItem::Kind::Join:
+        return fromItem(*f.left, sc) + QLatin1Char(' ') + f.joinType + QStringLiteral(" JOIN ") + fromItem(*f.right, sc) +
+               QStringLiteral(" ON ") + expr(f.on.get(), sc, 0);
+    }
+    return QString();
+}
+
+QString Writer::joinsText(const Scope& sc) const {
+    QString s;
+    for (const auto& j : sc.joins) {
+        s += QStringLiteral(" LEFT JOIN ") + ident(j.table);
+        if (!same(j.alias, j.table)) s += QStringLiteral(" AS ") + ident(j.alias);
+        s += QStringLiteral(" ON ") + j.onCondition;
+    }
+    return s;
+}
+
+JetSelectParts Writer::selectParts(const JetSelect& s, const Scope* outer) {
+    Scope sc;
+    sc.outer = outer;
+    sc.select = &s;
+    if (s.from.size() == 1 && s.from[0]->kind == JetFromItem::Kind::Table)
+        openTableScope(sc, s.from[0]->table.text, s.from[0]->alias.text, true);
+    else
+        for (const auto& f : s.from) collectVisible(*f, sc.visible);
+
+    // Names first, all of them: a join that a late clause needs qualifies every column.
+    std::vector<QString> starOf(s.items.size());
+    for (size_t i = 0; i < s.items.size(); ++i) {
+        const JetSelectItem& item = s.items[i];
+        resolve(item.expr.get(), sc, static_cast<int>(i));
+        if (!item.star || item.starQualifier.isEmpty()) continue;
+        if (sc.sees(item.starQualifier.text) || !sc.allowJoins)
+            starOf[i] = nameSql(item.starQualifier) + QStringLiteral(".*");
+        else
+            starOf[i] = ident(addJoins(sc, item.starQualifier.text, 0).alias) + QStringLiteral(".*");
+    }
+    std::vector<const JetFromItem*> pending;
+    for (const auto& f : s.from) pending.push_back(f.get());
+    while (!pending.empty()) {
+        const JetFromItem* f = pending.back();
+        pending.pop_back();
+        if (f->on) resolve(f->on.get(), sc, -1);
+        if (f->left) pending.push_back(f->left.get());
+        if (f->right) pending.push_back(f->right.get());
+    }
+    resolve(s.where.get(), sc, -1);
+    for (const auto& g : s.groupBy) resolve(g.get(), sc, -1);
+    resolve(s.having.get(), sc, -1);
+    for (const auto& o : s.orderBy) resolve(o.expr.get(), sc, -1);
+
+    JetSelectParts p;
+    p.distinct = s.distinct;
+    QStringList cols;
+    for (size_t i = 0; i < s.items.size(); ++i) {
+        const JetSelectItem& item = s.items[i];
+        if (item.star) {
+            if (!item.starQualifier.isEmpty()) cols << starOf[i];
+            else cols << (qualify(sc) ? sc.fromQualifier + QStringLiteral(".*") : QStringLiteral("*"));
+            continue;
+        }
+        QString c = expr(item.expr.get(), sc, 0);
+        if (!item.alias.isEmpty()) {
+            c += QStringLiteral(" AS ") + nameSql(item.alias);
+        } else if (item.expr->kind == JetExpr::Kind::Column) {
+            auto it = sc.resolved.find(item.expr.get());
+            if (it != sc.resolved.end() && (it->second.renamed || it->second.how == Resolved::Alias))
+                c += QStringLiteral(" AS ") + nameSql(item.expr->name.back());
+        }
+        cols << c;
+    }
+    p.columns = cols.join(QStringLiteral(", "));
+    QStringList from;
+    for (const auto& f : s.from) from << fromItem(*f, sc);
+    p.from = from.join(QStringLiteral(", ")) + joinsText(sc);
+    if (s.where) p.where = expr(s.where.get(), sc, 0);
+    QStringList group;
+    for (const auto& g : s.groupBy) group << expr(g.get(), sc, 0);
+    p.groupBy = group.join(QStringLiteral(", "));
+    if (s.having) p.having = expr(s.having.get(), sc, 0);
+    QStringList order;
+    for (const auto& o : s.orderBy)
+        order << expr(o.expr.get(), sc, 0) + (o.direction.isEmpty() ? QString() : QLatin1Char(' ') + o.direction);
+    p.orderBy = order.join(QStringLiteral(", "));
+    if (s.top) {
+        if (!s.topPercent) {
+            p.limit = *s.top;
+        } else {
+            bool whole = false;
+            s.top->toInt(&whole);
+            if (!whole) fail(QStringLiteral("TOP ... PERCENT vuole un numero intero"));
+            JetSelectParts all = p;
+            all.orderBy.clear();
+            p.limit = QStringLiteral("(SELECT (COUNT(*) * %1 + 99) / 100 FROM (%2))").arg(*s.top, all.sql());
+        }
+    }
+    return p;
+}
+
+QString Writer::select(const JetSelect& s, const Scope* outer) {
+    if (!s.unionNext) return selectParts(s, outer).sql();
+    // A union: each part on its own; order and limit of the first part close the whole.
+    QString out;
+    const JetSelect* part = &s;
+    JetSelectParts first = selectParts(s, outer);
+    QString orderBy = first.orderBy, limit = first.limit;
+    first.orderBy.clear();
+    first.limit.clear();
+    out = first.sql();
+    while (part->unionNext) {
+        out += part->unionAll ? QStringLiteral(" UNION ALL ") : QStringLiteral(" UNION ");
+        part = part->unionNext.get();
+        out += selectParts(*part, outer).sql();
+    }
+    if (!orderBy.isEmpty()) out += QStringLiteral(" ORDER BY ") + orderBy;
+    if (!limit.isEmpty()) out += QStringLiteral(" LIMIT ") + limit;
+    return out;
+}
+
+JetTranslator::Condition Writer::condition(const QString& table, const JetExpr& e) {
+    Scope sc;
+    openTableScope(sc, table, QString(), true);
+    resolve(&e, sc, -1);
+    JetTranslator::Condition c;
+    c.sql = expr(&e, sc, 0);
+    c.joins = joinsText(sc);
+    return c;
+}
+
+QString Writer::statement(const JetStatement& st) {
+    using K = JetStatement::Kind;
+    switch (st.kind) {
+    case K::Select: return select(*st.select, nullptr);
+    case K::Expression: {
+        Scope sc;
+        resolve(st.expression.get(), sc, -1);
+        return expr(st.expression.get(), sc, 0);
+    }
+    case K::Update: {
+        Scope sc;
+        openTableScope(sc, st.table.text, QString(), false);
+        QStringList sets;
+        for (const auto& a : st.assignments) {
+            resolve(a.column.get(), sc, -1);
+            resolve(a.value.get(), sc, -1);
+            sets << expr(a.column.get(), sc, 0) + QStringLiteral(" = ") + expr(a.value.get(), sc, 0);
+        }
+        resolve(st.where.get(), sc, -1);
+        QString s = QStringLiteral("UPDATE ") + nameSql(st.table) + QStringLiteral(" SET ") + sets.join(QStringLiteral(", "));
+        if (st.where) s += QStringLiteral(" WHERE ") + expr(st.where.get(), sc, 0);
+        return s;
+    }
+    case K::Delete: {
+        Scope sc;
+        openTableScope(sc, st.table.text, QString(), false);
+        resolve(st.where.get(), sc, -1);
+        QString s = QStringLiteral("DELETE FROM ") + nameSql(st.table);
+        if (st.where) s += QStringLiteral(" WHERE ") + expr(st.where.get(), sc, 0);
+        return s;
+    }
+    case K::Insert: {
+        QString s = QStringLiteral("INSERT INTO ") + nameSql(st.table);
+        if (!st.insertColumns.empty()) {
+            QStringList cols;
+            for (const auto& c : st.insertColumns) {
+                QString name = nameSql(c);
+                if (m_schema)
+                    if (auto f = m_schema->resolveField(st.table.text, c.text); f && same(f->qualifier, st.table.text))
+                        name = ident(f->column);
+                cols << name;
+            }
+            s += QStringLiteral(" (") + cols.join(QStringLiteral(", ")) + QLatin1Char(')');
+        }
+        if (st.select) return s + QLatin1Char(' ') + select(*st.select, nullptr);
+        QStringList rows;
+        Scope sc;
+        for (const auto& row : st.insertValues) {
+            QStringList values;
+            for (const auto& v : row) {
+                resolve(v.get(), sc, -1);
+                values << expr(v.get(), sc, 0);
+            }
+            rows << QLatin1Char('(') + values.join(QStringLiteral(", ")) + QLatin1Char(')');
+        }
+        return s + QStringLiteral(" VALUES ") + rows.join(QStringLiteral(", "));
+    }
+    case K::AlterDrop:
+        return QStringLiteral("ALTER TABLE ") + nameSql(st.table) + QStringLiteral(" DROP COLUMN ") + nameSql(st.column);
+    case K::AlterAdd:
+        return QStringLiteral("ALTER TABLE ") + nameSql(st.table) + QStringLiteral(" ADD COLUMN ") + nameSql(st.column) +
+               QLatin1Char(' ') + st.columnType;
+    case K::DropTable: return QStringLiteral("DROP TABLE ") + nameSql(st.table);
+    case K::DropIndex: return QStringLiteral("DROP INDEX ") + nameSql(st.column);
+    }
+    return QString();
+}
+
+}  // namespace
+
+JetTranslator::JetTranslator(const JetSchema* schema) : m_schema(schema) {}
+
+QString JetTranslator::translate(const QString& jetSql) const {
+    JetParser parser(jetSql);
+    JetStatement st = parser.parseStatement();
+    return Writer(m_schema).statement(st);
+}
+
+JetSelectParts JetTranslator::translateSelectParts(const QString& table, const QString& fields, const QString& where,
+                                                   const QString& order) const {
+    JetSelect s;
+    if (fields.trimmed().isEmpty()) {
+        JetSelectItem all;
+        all.star = true;
+        s.items.push_back(std::move(all));
+    } else {
+        s.items = JetParser(fields).parseWholeSelectList();
+    }
+    auto from = std::make_unique<JetFromItem>();
+    from->table = JetName{table, false};
+    s.from.push_back(std::move(from));
+    if (!where.trimmed().isEmpty()) s.where = JetParser(where).parseWholeExpression();
+    if (!order.trimmed().isEmpty()) s.orderBy = JetParser(order).parseWholeOrderList();
+    return Writer(m_schema).selectParts(s, nullptr);
+}
+
+QString JetTranslator::translateSelect(const QString& table, const QString& fields, const QString& where,
+                                       const QString& order) const {
+    return translateSelectParts(table, fields, where, order).sql();
+}
+
+JetTranslator::Condition JetTranslator::translateCondition(const QString& table, const QString& jetCondition) const {
+    JetExprPtr e = JetParser(jetCondition).parseWholeExpression();
+    return Writer(m_schema).condition(table, *e);
+}
+
+QString JetTranslator::QuoteText(const QString& text) {
+    QString s = text;
+    s.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + s + QLatin1Char('\'');
+}
+
+QString JetTranslator::QuoteName(const QString& name) {
+    QString s = name;
+    s.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + s + QLatin1Char('"');
+}
+
+QString JetTranslator::DateLiteral(const QDateTime& t) { return QuoteText(jet::storedDate(t)); }
+
+QString JetTranslator::JetDateLiteral(const QDateTime& t) {
+    return QLatin1Char('#') + t.toString(QStringLiteral("MM/dd/yyyy HH:mm:ss")) + QLatin1Char('#');
+}
