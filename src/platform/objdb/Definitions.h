@@ -122,6 +122,9 @@ public:
     virtual void DefineIdentity(TableIdentity& identity) = 0;
     virtual void DefineStructure(FieldDefinitions& fields, IndexDefinitions& indexes, ReferenceDefinitions& refs) = 0;
     virtual itfSetData* DefineDefaultData() = 0;
+    // The table's name: the name of the table class itself (without namespaces) unless
+    // a class overrides it.
+    virtual QString TableName() const;
 };
 
 // The definition of a whole database: its table classes, in creation order.

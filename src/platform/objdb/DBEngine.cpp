@@ -1,0 +1,261 @@
+#include "DBEngine.h"
+#include "ObjDbError.h"
+#include "SqlConnection.h"
+#include "SqlDialect.h"
+#include <QDateTime>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSysInfo>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+const QString kSource = QStringLiteral("DBEngine");
+constexpr int kCounterBits = 43;
+
+// Identifies the file itself, so that a copy of it (a backup made by copying, a
+// maintenance copy) takes a new OID prefix and never hands out the OIDs of the original.
+QString fileIdentity(const QString& path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return QString();
+    return QStringLiteral("%1:%2:%3").arg(qulonglong(st.st_dev)).arg(qulonglong(st.st_ino))
+        .arg(QFileInfo(path).absoluteFilePath());
+}
+
+int commitHook(void* engine)
+{
+    static_cast<DBEngine*>(engine)->forgetOidCache();
+    return 0;
+}
+void rollbackHook(void* engine) { static_cast<DBEngine*>(engine)->forgetOidCache(); }
+}
+
+// --- Connection ---------------------------------------------------------------------------
+
+qint64 Connection::Execute(const QString& jetSql, qint64* recordsAffected, int)
+{
+    const QString sql = objdb::translateJet(jetSql);
+    qint64 n = m_engine.sql().execute(sql);
+    if (recordsAffected) *recordsAffected = n;
+    return n;
+}
+
+QueryResult Connection::Query(const QString& jetSql)
+{
+    const QString sql = objdb::translateJet(jetSql);
+    QueryResult r;
+    SqlConnection::Stmt st = m_engine.sql().prepare(sql);
+    for (int i = 0; i < st.columns(); ++i) r.columns << st.columnName(i);
+    while (st.next()) {
+        QVariantList row;
+        for (int i = 0; i < st.columns(); ++i) row << st.value(i);
+        r.rows << row;
+    }
+    return r;
+}
+
+// --- DBEngine -----------------------------------------------------------------------------
+
+DBEngine::DBEngine() : m_connection(std::make_unique<Connection>(*this)) {}
+
+DBEngine::~DBEngine()
+{
+    try { Close(); } catch (...) {}
+}
+
+bool DBEngine::IsOpen() const { return m_conn && m_conn->isOpen(); }
+
+bool DBEngine::IsReadOnly() const
+{
+    return m_openMode == kReadOnlyOpen || m_accessMode == kAccessReadOnly || (m_conn && m_conn->readOnly());
+}
+
+SqlConnection& DBEngine::sql() const
+{
+    if (!IsOpen()) throw objdb::error(objdb::NotOpen, kSource, QStringLiteral("Database non aperto"));
+    return *m_conn;
+}
+
+Connection& DBEngine::GetConnection()
+{
+    sql();
+    return *m_connection;
+}
+
+void DBEngine::CreateDatabase(int openMode, const QString& path, int, int)
+{
+    if (QFileInfo::exists(path))
+        throw objdb::error(objdb::FileExists, kSource, QStringLiteral("Il database %1 esiste già").arg(path));
+    auto conn = SqlConnection::open(path, true, false);
+    conn->execScript(QStringLiteral("PRAGMA journal_mode=WAL"));
+    std::swap(conn, m_conn);
+    try {
+        prepareFile();
+    } catch (...) {
+        std::swap(conn, m_conn);
+        throw;
+    }
+    std::swap(conn, m_conn);
+    conn->close();
+    (void)openMode;
+}
+
+void DBEngine::OpenDatabase(int openMode, const QString& path, int, int, itfNotifyEvent*, int, int, bool, bool, int, int)
+{
+    Close();
+    m_openMode = openMode;
+    const bool readOnly = openMode == kReadOnlyOpen;
+    m_conn = SqlConnection::open(path, false, readOnly);
+    m_path = path;
+    try {
+        applyPragmas();
+        if (!readOnly) {
+            prepareFile();
+            registerConnection();
+        } else {
+            m_site = m_conn->tableExists(QStringLiteral("_objdb_meta"))
+                         ? m_conn->scalar(QStringLiteral("SELECT Value FROM _objdb_meta WHERE Key='site'")).toLongLong()
+                         : 0;
+        }
+        sqlite3_commit_hook(m_conn->handle(), &commitHook, this);
+        sqlite3_rollback_hook(m_conn->handle(), &rollbackHook, this);
+    } catch (...) {
+        m_conn->close();
+        m_conn.reset();
+        throw;
+    }
+}
+
+void DBEngine::applyPragmas()
+{
+    if (!m_conn->readOnly()) {
+        m_conn->execScript(QStringLiteral("PRAGMA journal_mode=WAL"));
+        m_conn->execScript(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    }
+    m_conn->execScript(QStringLiteral("PRAGMA foreign_keys=OFF"));
+    const int timeout = m_accessMode == kAccessMultiUser ? 30000 : 2000;
+    m_conn->execScript(QStringLiteral("PRAGMA busy_timeout=%1").arg(timeout));
+    m_conn->execScript(QStringLiteral("PRAGMA query_only=%1").arg(m_accessMode == kAccessReadOnly ? 1 : 0));
+}
+
+void DBEngine::prepareFile()
+{
+    SqlConnection& c = *m_conn;
+    c.execScript(QStringLiteral(
+        "CREATE TABLE IF NOT EXISTS _objdb_meta (Key TEXT PRIMARY KEY, Value);"
+        "CREATE TABLE IF NOT EXISTS _objdb_tables (Name TEXT PRIMARY KEY COLLATE NOCASE, Position INTEGER,"
+        " Version REAL, Caption TEXT, ParentTable TEXT, Definition TEXT);"
+        "CREATE TABLE IF NOT EXISTS _objdb_connections (OID INTEGER PRIMARY KEY, Computer TEXT COLLATE NOCASE,"
+        " Utente TEXT COLLATE NOCASE, Processo INTEGER, Apertura TEXT);"));
+    const QString identity = fileIdentity(c.path());
+    const qint64 site = c.scalar(QStringLiteral("SELECT Value FROM _objdb_meta WHERE Key='site'")).toLongLong();
+    const QString storedIdentity = c.scalar(QStringLiteral("SELECT Value FROM _objdb_meta WHERE Key='file'")).toString();
+    if (site > 0 && storedIdentity == identity) {
+        m_site = site;
+        return;
+    }
+    m_site = qint64(QRandomGenerator::system()->bounded(1u, 1u << 20));
+    c.execute(QStringLiteral("INSERT OR REPLACE INTO _objdb_meta(Key, Value) VALUES('site', ?)"), {m_site});
+    c.execute(QStringLiteral("INSERT OR REPLACE INTO _objdb_meta(Key, Value) VALUES('file', ?)"), {identity});
+}
+
+void DBEngine::registerConnection()
+{
+    SqlConnection& c = *m_conn;
+    const QString computer = QSysInfo::machineHostName();
+    // Rows left behind by processes of this computer that ended without closing.
+    QList<qint64> stale;
+    {
+        auto st = c.prepare(QStringLiteral("SELECT OID, Processo FROM _objdb_connections WHERE Computer=?"));
+        st.bind(1, computer);
+        while (st.next())
+            if (::kill(pid_t(st.int64(1)), 0) != 0) stale << st.int64(0);
+    }
+    for (qint64 oid : stale) c.execute(QStringLiteral("DELETE FROM _objdb_connections WHERE OID=?"), {oid});
+    c.execute(QStringLiteral("INSERT INTO _objdb_connections(Computer, Utente, Processo, Apertura) VALUES(?,?,?,?)"),
+              {computer, m_user.isEmpty() ? qEnvironmentVariable("USER") : m_user, qint64(::getpid()),
+               QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))});
+    m_connectionRow = c.scalar(QStringLiteral("SELECT last_insert_rowid()")).toLongLong();
+}
+
+QString DBEngine::connectionsTable() const { return QStringLiteral("_objdb_connections"); }
+
+void DBEngine::Close(bool)
+{
+    if (!m_conn) return;
+    if (m_conn->isOpen()) {
+        while (!m_transactions.isEmpty()) {
+            m_conn->rollbackSavepoint(m_transactions.takeLast());
+        }
+        try {
+            if (m_connectionRow && !m_conn->readOnly())
+                m_conn->execute(QStringLiteral("DELETE FROM _objdb_connections WHERE OID=?"), {m_connectionRow});
+        } catch (...) {}
+        sqlite3_commit_hook(m_conn->handle(), nullptr, nullptr);
+        sqlite3_rollback_hook(m_conn->handle(), nullptr, nullptr);
+    }
+    m_conn->close();
+    m_conn.reset();
+    m_connectionRow = 0;
+    m_nextOid.clear();
+    m_highWater.clear();
+}
+
+void DBEngine::SetAccessMode(int mode)
+{
+    m_accessMode = mode;
+    if (IsOpen()) applyPragmas();
+}
+
+void DBEngine::SetUseTransaction(bool use) { m_useTransaction = use; }
+
+void DBEngine::BeginTransaction()
+{
+    if (!m_useTransaction) return;
+    m_transactions << sql().openSavepoint();
+}
+
+void DBEngine::CommitTransaction()
+{
+    if (!m_useTransaction || m_transactions.isEmpty()) return;
+    sql().releaseSavepoint(m_transactions.takeLast());
+}
+
+void DBEngine::RollbackTransaction()
+{
+    if (!m_useTransaction || m_transactions.isEmpty()) return;
+    sql().rollbackSavepoint(m_transactions.takeLast());
+    m_nextOid.clear();
+}
+
+void DBEngine::Flush()
+{
+    if (IsOpen() && !m_conn->readOnly() && !m_conn->inTransaction())
+        m_conn->execScript(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+}
+
+qint64 DBEngine::allocateOid(const QString& table)
+{
+    SqlConnection& c = sql();
+    if (m_site <= 0) throw objdb::error(objdb::ReadOnly, kSource, QStringLiteral("Database aperto in sola lettura"));
+    const QString key = table.toLower();
+    auto it = m_nextOid.find(key);
+    qint64 next;
+    if (it == m_nextOid.end()) {
+        const qint64 lo = m_site << kCounterBits;
+        const qint64 hi = lo + ((qint64(1) << kCounterBits) - 1);
+        QVariant max = c.scalar(QStringLiteral("SELECT max(OID) FROM %1 WHERE OID BETWEEN ? AND ?")
+                                    .arg(SqlConnection::quoteName(table)), {lo, hi});
+        next = max.isNull() ? lo + 1 : max.toLongLong() + 1;
+    } else {
+        next = *it;
+    }
+    // New rows get their OID before they are stored: never hand one out twice.
+    next = std::max(next, m_highWater.value(key, 0) + 1);
+    m_highWater.insert(key, next);
+    m_nextOid.insert(key, next + 1);
+    return next;
+}

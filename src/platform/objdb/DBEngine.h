@@ -1,0 +1,102 @@
+#pragma once
+// The engine: one database file opened with an open mode and an access mode. It runs the
+// program's upgrade SQL (GetConnection), the program's explicit transactions, and gives
+// every new row its OID.
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+
+class SqlConnection;
+class itfNotifyEvent;
+
+// The rows of a query run through the engine's connection.
+struct QueryResult {
+    QStringList columns;
+    QList<QVariantList> rows;
+};
+
+// The connection handed to the upgrade steps: Jet SQL in, translated, run on the file.
+class Connection {
+public:
+    explicit Connection(class DBEngine& engine) : m_engine(engine) {}
+    // Runs one statement; returns (and stores in recordsAffected) the rows changed.
+    qint64 Execute(const QString& jetSql, qint64* recordsAffected = nullptr, int options = -1);
+    // Runs a query and returns its rows (values as stored: qint64, double, QString or Null).
+    QueryResult Query(const QString& jetSql);
+private:
+    class DBEngine& m_engine;
+};
+
+class DBEngine : public std::enable_shared_from_this<DBEngine> {
+public:
+    // Open modes: 1 read only; 2 and 3 read and write (the program passes 3).
+    static constexpr int kReadOnlyOpen = 1;
+    // Access modes: 0 single user, 1 multi-user (waits for other users' locks), 2 read only.
+    static constexpr int kAccessSingle = 0, kAccessMultiUser = 1, kAccessReadOnly = 2;
+
+    DBEngine();
+    virtual ~DBEngine();
+    DBEngine(const DBEngine&) = delete;
+    DBEngine& operator=(const DBEngine&) = delete;
+
+    // Creates an empty database file; raises when the file exists or cannot be made.
+    void CreateDatabase(int openMode, const QString& path, int = 0, int = 0);
+    // Opens an existing file; raises when it is missing or not a database.
+    void OpenDatabase(int openMode, const QString& path, int = 0, int = 0, itfNotifyEvent* notify = nullptr,
+                      int = 5, int = 0, bool = true, bool = true, int = 0, int = -2);
+    void Create(int openMode, const QString& path) { CreateDatabase(openMode, path); }
+    void Open(int openMode, const QString& path) { OpenDatabase(openMode, path); }
+    void Close(bool = true);
+    bool IsOpen() const;
+    QString Path() const { return m_path; }
+
+    virtual void SetAccessMode(int mode);
+    int AccessMode() const { return m_accessMode; }
+    // With UseTransaction off, BeginTransaction/CommitTransaction/RollbackTransaction do
+    // nothing (every single library operation stays atomic all the same).
+    virtual void SetUseTransaction(bool use);
+    bool UseTransaction() const { return m_useTransaction; }
+    // 1 while rows are edited interactively (the default); 0 for batch work.
+    int Mode() const { return m_mode; }
+    void SetMode(int mode) { m_mode = mode; }
+    void SetUser(const QString& user) { m_user = user; }
+    QString User() const { return m_user; }
+    bool IsReadOnly() const;
+
+    Connection& GetConnection();
+    void BeginTransaction();
+    void CommitTransaction();
+    void RollbackTransaction();
+    int TransactionLevel() const { return int(m_transactions.size()); }
+    // Writes the log into the main file, so that a copy of the file is complete.
+    void Flush();
+
+    // --- library internals ------------------------------------------------------------
+    SqlConnection& sql() const;
+    std::shared_ptr<SqlConnection> sqlShared() const { return m_conn; }
+    qint64 allocateOid(const QString& table);
+    qint64 sitePrefix() const { return m_site; }
+    void forgetOidCache() { m_nextOid.clear(); }
+    QString connectionsTable() const;
+
+private:
+    void applyPragmas();
+    void prepareFile();
+    void registerConnection();
+
+    std::shared_ptr<SqlConnection> m_conn;
+    std::unique_ptr<Connection> m_connection;
+    QString m_path;
+    int m_openMode = 3;
+    int m_accessMode = kAccessSingle;
+    bool m_useTransaction = false;
+    int m_mode = 1;
+    QString m_user;
+    qint64 m_site = 0;
+    qint64 m_connectionRow = 0;
+    QHash<QString, qint64> m_nextOid;
+    QHash<QString, qint64> m_highWater;   // highest OID handed out, stored or not
+    QStringList m_transactions;
+};

@@ -1,0 +1,33 @@
+#pragma once
+// Errors the object-database library raises. All are AppError with kObjectErrorBase plus
+// one of these codes, so callers can tell a refusal (already shown to the user through the
+// notification sink) from a failure that still has to be reported.
+#include "AppError.h"
+#include <QString>
+
+namespace objdb {
+
+enum ErrorCode : int32_t {
+    Refused = 0x1001,          // a rule refused the change (CancelWithMessage); message already sent to the sink
+    UniqueViolation = 0x1002,  // reported as a refusal too
+    SqlFailed = 0x1003,        // the storage rejected a statement
+    NotOpen = 0x1004,          // engine or database not open
+    FileMissing = 0x1005,
+    FileExists = 0x1006,
+    RunawayRules = 0x1007,     // field events did not reach a fixed point
+    NoCurrentRow = 0x1008,
+    UnknownField = 0x1009,
+    UnknownTable = 0x100A,
+    UnknownReference = 0x100B,
+    ReadOnly = 0x100C,
+    Busy = 0x100D,
+    BadValue = 0x100E,
+    NotADatabase = 0x100F,
+};
+
+AppError error(ErrorCode code, const QString& source, const QString& description);
+// True for the errors whose message the user has already seen through the sink.
+bool isRefusal(const AppError& e);
+int32_t errorNumber(ErrorCode code);
+
+}  // namespace objdb

@@ -1,0 +1,252 @@
+#pragma once
+// Internals shared by the library's source files: row buffers, operation frames, the
+// compiled form of a data set's query, and the private state of TableData.
+#include "Schema.h"
+#include "TableData.h"
+#include <QHash>
+#include <QSet>
+#include <QString>
+#include <QVariant>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class Database;
+class DBEngine;
+class SqlConnection;
+
+namespace objdb {
+
+struct RowState;
+using RowPtr = std::shared_ptr<RowState>;
+
+// The values of one row as the program sees them, with what changed since it was read.
+// Shared by every data set that stands on the row, so a change made through one (a rule
+// raised on the owner, a parent field set through a line) is seen by all.
+struct RowState {
+    TableSchema* schema = nullptr;
+    DBEngine* engine = nullptr;
+    qint64 oid = 0;
+    bool isNew = false;
+    bool deleted = false;
+    std::vector<QVariant> values;      // own fields, program values
+    std::vector<char> changed;
+    std::vector<qint64> refs;          // single references (0: unset)
+    std::vector<char> refChanged;
+    qint64 parentOid = 0;
+    bool parentChanged = false;
+    RowPtr parent;                     // loaded on demand
+    bool fresh = false;                // re-read from storage since it was last written
+    int holders = 0;                   // cursors standing on the row
+    // Rows changed through this one and saved with it: a former parent, rows reached
+    // through its references or owner.
+    std::vector<RowPtr> alsoSave;
+    // A pending list the row joins when it is stored (new rows made in a list's data set).
+    RowPtr joinOwner;
+    const RefSchema* joinRef = nullptr;
+
+    bool dirty() const;
+    bool ownDirty() const;
+    void clearChanges();
+    void resetEmpty();                 // all Null, nothing changed
+};
+
+RowPtr newRowState(TableSchema& schema, DBEngine& engine);
+// A stored row, or the live copy of it that a pending change already holds.
+RowPtr loadRow(Database& db, DBEngine& engine, TableSchema& schema, qint64 oid);
+void readRow(DBEngine& engine, RowState& row);   // values from storage (row must exist); false: gone
+bool rowExists(DBEngine& engine, const TableSchema& schema, qint64 oid);
+RowState* parentOf(Database& db, RowState& row);    // loads the parent row on demand
+
+// Where a field name lands: the row (own or an ancestor) and the field in it.
+struct FieldRef {
+    RowState* row = nullptr;
+    int index = -1;
+    int level = 0;                     // 0 own row, 1 parent, 2 grandparent...
+    const FieldSchema* field = nullptr;
+    explicit operator bool() const { return row != nullptr; }
+};
+FieldRef resolveField(Database& db, RowState& row, const QString& name);
+
+// Writes the row (and before it the rows changed through it). Unique violations become
+// a refusal of the operation under way. No events.
+void writeRow(Database& db, const RowPtr& row);
+void writeChangedRelations(Database& db, const RowPtr& row);
+// Deletes the stored row and its memberships (no events, no owned rows).
+void deleteStoredRow(Database& db, const RowPtr& row);
+// Before the first change of a row that was read some time ago: its values and its
+// parent's again from storage, so that no change is computed from stale values.
+void prepareForChange(Database& db, RowState& row);
+QString uniqueViolationMessage(const TableSchema& table, const QString& storageMessage);
+
+// --- operations -----------------------------------------------------------------------
+enum class OpKind { SetValue, Update, Delete, NewRow, AddRow, Reference, Parent, Attach, Bulk };
+
+// The flags of a row buffer before a write, put back when the write is rolled back.
+struct RowSnapshot {
+    RowPtr row;
+    qint64 oid = 0;
+    bool isNew = false, deleted = false, fresh = false, parentChanged = false;
+    std::vector<char> changed, refChanged;
+    std::vector<RowPtr> alsoSave;
+};
+RowSnapshot snapshotOf(const RowPtr& row);
+void restore(const RowSnapshot& s);
+
+struct Frame {
+    OpKind kind;
+    QString refusal;
+    bool undoing = false;
+    std::vector<std::pair<SqlConnection*, QString>> savepoints;
+    std::vector<RowSnapshot> journal;
+};
+
+// One library operation: a frame on the database's stack and, on the first write, a
+// savepoint on each file it writes. Rolled back unless committed.
+class OpScope {
+public:
+    OpScope(Database& db, OpKind kind);
+    ~OpScope();
+    OpScope(const OpScope&) = delete;
+    OpScope& operator=(const OpScope&) = delete;
+    void commit();
+    Frame& frame();
+    bool refused() const;
+    QString refusal() const;
+private:
+    Database& m_db;
+    size_t m_index;
+    bool m_done = false;
+};
+
+// --- queries ----------------------------------------------------------------------------
+struct OrderTerm {
+    QString sql;
+    bool desc = false;
+};
+
+struct DisplayColumn {
+    enum Source { Own, Ref, Parent, Extra } source;
+    int index;
+    QString name;
+};
+
+struct CompiledQuery {
+    QString select;                    // column list
+    QString from;
+    QString where;                     // "1" when none
+    QVariantList params;
+    std::vector<OrderTerm> order;      // always ends with the OID
+    int ownFieldStart = 2, ownRefStart = 0, parentFieldStart = 0, parentRefStart = 0, extraStart = 0, keyStart = 0;
+    int columnCount = 0;
+    QStringList extraNames;
+    std::vector<Kind> extraKinds;      // kind when the column is a known field, else Text with raw values
+    std::vector<char> extraTyped;
+    std::vector<DisplayColumn> display;
+};
+
+struct CachedRow {
+    qint64 oid = 0;
+    std::vector<QVariant> cols;
+    std::vector<QVariant> keys;
+};
+
+// Names in SQL text resolved against a table, its parent and the tables its references,
+// its parent's references and its owners reach; the rest of the text is left alone.
+class QueryScope {
+public:
+    QueryScope(Database& db, TableSchema& table);
+    // Program SQL (Jet) -> SQLite SQL over the data set's FROM clause.
+    QString toSql(const QString& programSql) const;
+    QString qualify(const QString& sql) const;
+    QString columnRef(const QString& name) const;    // own or parent column, qualified; empty when neither
+    TableSchema& table() const { return m_table; }
+    TableSchema* parent() const { return m_table.parent; }
+private:
+    QString resolvePair(const QString& tableName, const QString& field) const;
+    Database& m_db;
+    TableSchema& m_table;
+};
+
+}  // namespace objdb
+
+// --- the private state of a data set --------------------------------------------------------
+struct TableData::Impl {
+    enum class Source { Table, List, Single, Bound };
+
+    std::shared_ptr<Database> db;
+    std::shared_ptr<DBEngine> engine;
+    objdb::TableSchema* schema = nullptr;
+
+    Source source = Source::Table;
+    QString selectCondition;           // program SQL
+    QString filter;                    // program SQL (SetFilter)
+    QString order;                     // program SQL
+    QString fieldList;
+    objdb::RowPtr owner;               // lists: the owner row
+    const objdb::RefSchema* listRef = nullptr;
+    qint64 singleOid = 0;              // Single: the row
+    std::weak_ptr<objdb::RowState> origin;   // the row through which this data set was reached
+
+    std::optional<objdb::CompiledQuery> query;
+    std::vector<objdb::CachedRow> window;
+    int pos = -1;
+    bool bof = true;
+    bool eof = true;
+    bool windowFull = false;           // the last fetch filled its page: more rows may follow
+    objdb::RowPtr cur;
+    int pageSize = 64;
+    bool positioned = false;           // the first page has been read
+
+    RecordSource recordSource;
+    bool newListRow = false;
+    bool lastRefused = false;
+    QString lastRefusal;
+    QString selectedField;
+};
+
+namespace objdb {
+// Construction of data sets and access to their state, for the library's own files.
+class DataSetAccess {
+public:
+    static std::unique_ptr<TableData> make(std::unique_ptr<TableData::Impl> impl);
+    static TableData::Impl& impl(TableData& td) { return *td.d; }
+    static const TableData::Impl& impl(const TableData& td) { return *td.d; }
+    static std::unique_ptr<TableData::Impl> newImpl(std::shared_ptr<Database> db, std::shared_ptr<DBEngine> engine,
+                                                    TableSchema& schema);
+    // A data set standing on one row buffer, without a cursor (events raised on it).
+    static std::unique_ptr<TableData> view(std::shared_ptr<Database> db, std::shared_ptr<DBEngine> engine, RowPtr row);
+};
+
+// Cursor internals used across the data set's files.
+void setCurrent(TableData::Impl& d, RowPtr row);
+RowState& currentRow(const TableData& td);             // raises when there is none
+RowState* currentRowOrNull(const TableData& td);
+void ensureCompiled(TableData::Impl& d);
+void invalidateQuery(TableData::Impl& d);
+bool fetchFirst(TableData::Impl& d, bool reverse);
+std::vector<CachedRow> fetchPage(TableData::Impl& d, const CachedRow* after, bool reverse, int limit);
+void ensurePositioned(const TableData& td);
+RowPtr rowFromCache(TableData::Impl& d, const CachedRow& c);
+// The where clause of the data set (compiled) plus an extra program condition.
+QString whereWith(TableData::Impl& d, const QString& extraProgramSql, QVariantList& params);
+
+// Raising events.
+void raiseFieldEvent(TableData& td, const FieldRef& ref, const QString& name, bool before, bool childOnly);
+void setFieldValue(TableData& td, const QString& name, const QVariant& value);
+std::unique_ptr<TableData> parentView(TableData& td, RowState& row);
+RowPtr rowAtLevel(TableData::Impl& d, int level);
+void touch(TableData::Impl& d, int level);
+void reportRefusal(TableData& td, const QString& message);
+void undoRefused(TableData& td, OpScope& op, const std::function<void()>& back);
+Kind fieldKind(TableData& td, const QString& name);
+// The owned list holding a row, with its owner row (null when none).
+std::pair<RowPtr, const RefSchema*> ownerOf(TableData::Impl& d, RowState& row);
+void raiseReferenceEvent(Database& db, const std::shared_ptr<DBEngine>& engine, const RowPtr& owner, const RefSchema* ref,
+                         TableData* member, bool before);
+QString rowKey(const RowState& row);
+// The OID of the row of `table` whose field equals key (empty key: the row where it is empty); 0 when none.
+qint64 findByKey(DBEngine& engine, TableSchema& table, const QString& keyField, const QVariant& key);
+
+}  // namespace objdb

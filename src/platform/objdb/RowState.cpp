@@ -1,0 +1,285 @@
+// Row buffers: reading a row, resolving a field name to the row (own or ancestor) that
+// holds it, and writing rows back, parents first.
+#include "Database.h"
+#include "DBEngine.h"
+#include "ObjDbError.h"
+#include "ObjDbInternal.h"
+#include "SqlConnection.h"
+
+namespace objdb {
+
+namespace {
+QString q(const QString& n) { return SqlConnection::quoteName(n); }
+}
+
+bool RowState::ownDirty() const
+{
+    if (isNew || parentChanged) return true;
+    for (char c : changed)
+        if (c) return true;
+    for (char c : refChanged)
+        if (c) return true;
+    return false;
+}
+
+bool RowState::dirty() const
+{
+    if (ownDirty()) return true;
+    if (parent && parent->dirty()) return true;
+    for (const auto& r : alsoSave)
+        if (r && r.get() != this && r->dirty()) return true;
+    return false;
+}
+
+void RowState::clearChanges()
+{
+    std::fill(changed.begin(), changed.end(), 0);
+    std::fill(refChanged.begin(), refChanged.end(), 0);
+    parentChanged = false;
+    isNew = false;
+}
+
+void RowState::resetEmpty()
+{
+    values.assign(schema->fields.size(), QVariant());
+    changed.assign(schema->fields.size(), 0);
+    refs.assign(schema->singleRefs.size(), 0);
+    refChanged.assign(schema->singleRefs.size(), 0);
+    parentOid = 0;
+    parentChanged = false;
+    parent.reset();
+}
+
+RowSnapshot snapshotOf(const RowPtr& row)
+{
+    RowSnapshot s;
+    s.row = row;
+    s.oid = row->oid;
+    s.isNew = row->isNew;
+    s.deleted = row->deleted;
+    s.fresh = row->fresh;
+    s.parentChanged = row->parentChanged;
+    s.changed = row->changed;
+    s.refChanged = row->refChanged;
+    s.alsoSave = row->alsoSave;
+    return s;
+}
+
+void restore(const RowSnapshot& s)
+{
+    RowState& r = *s.row;
+    r.oid = s.oid;
+    r.isNew = s.isNew;
+    r.deleted = s.deleted;
+    r.fresh = s.fresh;
+    r.parentChanged = s.parentChanged;
+    r.changed = s.changed;
+    r.refChanged = s.refChanged;
+    r.alsoSave = s.alsoSave;
+}
+
+RowPtr newRowState(TableSchema& schema, DBEngine& engine)
+{
+    auto r = std::make_shared<RowState>();
+    r->schema = &schema;
+    r->engine = &engine;
+    r->resetEmpty();
+    return r;
+}
+
+void readRow(DBEngine& engine, RowState& row)
+{
+    TableSchema& t = *row.schema;
+    QStringList cols{t.isChild() ? QStringLiteral("\"objParent\"") : QStringLiteral("NULL")};
+    for (const auto& f : t.fields) cols << q(f.def.Name);
+    for (int i : t.singleRefs) cols << q(t.refs[size_t(i)].def.column());
+    SqlConnection::Stmt st = engine.sql().prepare(
+        QStringLiteral("SELECT %1 FROM %2 WHERE \"OID\" = ?").arg(cols.join(QStringLiteral(", ")), t.quoted()));
+    st.bind(1, row.oid);
+    if (!st.next()) {
+        row.deleted = true;
+        return;
+    }
+    const qint64 parentOid = st.isNull(0) ? 0 : st.int64(0);
+    if (parentOid != row.parentOid) row.parent.reset();
+    row.parentOid = parentOid;
+    int c = 1;
+    for (size_t i = 0; i < t.fields.size(); ++i) row.values[i] = fromStorage(t.fields[i].kind, st.value(c++));
+    for (size_t i = 0; i < t.singleRefs.size(); ++i) row.refs[i] = st.isNull(c) ? 0 : st.int64(c), ++c;
+    std::fill(row.changed.begin(), row.changed.end(), 0);
+    std::fill(row.refChanged.begin(), row.refChanged.end(), 0);
+    row.parentChanged = false;
+    row.isNew = false;
+    row.deleted = false;
+    row.fresh = true;
+}
+
+bool rowExists(DBEngine& engine, const TableSchema& schema, qint64 oid)
+{
+    return !engine.sql().scalar(QStringLiteral("SELECT 1 FROM %1 WHERE \"OID\" = ?").arg(schema.quoted()), {oid}).isNull();
+}
+
+RowPtr loadRow(Database& db, DBEngine& engine, TableSchema& schema, qint64 oid)
+{
+    if (oid == 0) return nullptr;
+    if (RowPtr live = db.liveRow(engine, schema.name, oid)) return live;
+    RowPtr r = newRowState(schema, engine);
+    r->oid = oid;
+    readRow(engine, *r);
+    if (r->deleted) return nullptr;
+    return r;
+}
+
+RowState* parentOf(Database& db, RowState& row)
+{
+    if (!row.schema->parent || row.parentOid == 0) return nullptr;
+    if (!row.parent || row.parent->oid != row.parentOid)
+        row.parent = loadRow(db, *row.engine, *row.schema->parent, row.parentOid);
+    return row.parent.get();
+}
+
+FieldRef resolveField(Database& db, RowState& row, const QString& name)
+{
+    RowState* r = &row;
+    TableSchema* s = row.schema;
+    for (int level = 0; s; ++level) {
+        const int i = s->fieldIndex(name);
+        if (i >= 0) {
+            FieldRef f;
+            f.row = r;
+            f.index = i;
+            f.level = level;
+            f.field = &s->fields[size_t(i)];
+            return f;
+        }
+        s = s->parent;
+        if (!s) break;
+        r = r ? parentOf(db, *r) : nullptr;
+        if (!r) {
+            // The field belongs to an ancestor that is not set: it reads as Null.
+            if (const FieldSchema* fs = s->field(name)) {
+                FieldRef f;
+                f.index = s->fieldIndex(name);
+                f.level = level + 1;
+                f.field = fs;
+                return f;
+            }
+        }
+    }
+    return FieldRef();
+}
+
+void prepareForChange(Database& db, RowState& row)
+{
+    if (row.isNew || row.fresh || row.dirty() || row.oid == 0) return;
+    readRow(*row.engine, row);
+    row.parent.reset();
+    parentOf(db, row);
+}
+
+QString uniqueViolationMessage(const TableSchema& table, const QString& storageMessage)
+{
+    // "UNIQUE constraint failed: T.a, T.b" -> the declared names
+    QStringList names;
+    const int colon = storageMessage.indexOf(u':');
+    for (QString part : storageMessage.mid(colon + 1).split(u',', Qt::SkipEmptyParts)) {
+        part = part.trimmed();
+        const int dot = part.indexOf(u'.');
+        QString col = dot >= 0 ? part.mid(dot + 1) : part;
+        if (col.startsWith(QLatin1String("OID_"), Qt::CaseInsensitive)) col = col.mid(4);
+        names << col;
+    }
+    const QString caption = table.identity.Caption.isEmpty() ? table.name : table.identity.Caption;
+    return QStringLiteral("Esiste già un elemento di <%1> con lo stesso valore di: %2").arg(caption, names.join(QStringLiteral(", ")));
+}
+
+void writeChangedRelations(Database& db, const RowPtr& row)
+{
+    if (row->parent && row->parent->dirty()) writeRow(db, row->parent);
+    std::vector<RowPtr> others = row->alsoSave;
+    for (const RowPtr& r : others)
+        if (r && r != row && r->dirty()) writeRow(db, r);
+    row->alsoSave.clear();
+}
+
+void writeRow(Database& db, const RowPtr& rowPtr)
+{
+    RowState& row = *rowPtr;
+    TableSchema& t = *row.schema;
+    SqlConnection& c = db.writer(*row.engine);
+    db.journal(rowPtr);
+    writeChangedRelations(db, rowPtr);
+    if (row.deleted) return;
+    if (row.isNew) {
+        if (row.oid == 0) row.oid = row.engine->allocateOid(t.name);
+        QStringList cols{QStringLiteral("\"OID\"")};
+        QVariantList vals{row.oid};
+        if (t.isChild()) { cols << QStringLiteral("\"objParent\""); vals << (row.parentOid ? QVariant(row.parentOid) : QVariant()); }
+        for (size_t i = 0; i < t.fields.size(); ++i) {
+            cols << q(t.fields[i].def.Name);
+            vals << toStorage(t.fields[i].kind, row.values[i]);
+        }
+        for (size_t i = 0; i < t.singleRefs.size(); ++i) {
+            cols << q(t.refs[size_t(t.singleRefs[i])].def.column());
+            vals << (row.refs[i] ? QVariant(row.refs[i]) : QVariant());
+        }
+        QString marks;
+        for (int i = 0; i < cols.size(); ++i) marks += i ? QStringLiteral(", ?") : QStringLiteral("?");
+        const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(t.quoted(), cols.join(QStringLiteral(", ")), marks);
+        try {
+            c.execute(sql, vals);
+        } catch (const AppError& e) {
+            // Another program on the same file took this OID: take the next free one.
+            if (e.number != errorNumber(UniqueViolation) || !e.description.contains(QStringLiteral(".OID"))) throw;
+            row.engine->forgetOidCache();
+            row.oid = row.engine->allocateOid(t.name);
+            vals[0] = row.oid;
+            c.execute(sql, vals);
+        }
+        if (row.joinOwner && row.joinRef) {
+            c.execute(QStringLiteral("INSERT OR IGNORE INTO %1 (\"OwnerOID\", \"MemberOID\") VALUES (?, ?)").arg(q(row.joinRef->linkTable)),
+                      {row.joinOwner->oid, row.oid});
+        }
+    } else if (row.ownDirty()) {
+        QStringList sets;
+        QVariantList vals;
+        if (row.parentChanged) { sets << QStringLiteral("\"objParent\" = ?"); vals << (row.parentOid ? QVariant(row.parentOid) : QVariant()); }
+        for (size_t i = 0; i < t.fields.size(); ++i) {
+            if (!row.changed[i]) continue;
+            sets << q(t.fields[i].def.Name) + QStringLiteral(" = ?");
+            vals << toStorage(t.fields[i].kind, row.values[i]);
+        }
+        for (size_t i = 0; i < t.singleRefs.size(); ++i) {
+            if (!row.refChanged[i]) continue;
+            sets << q(t.refs[size_t(t.singleRefs[i])].def.column()) + QStringLiteral(" = ?");
+            vals << (row.refs[i] ? QVariant(row.refs[i]) : QVariant());
+        }
+        if (!sets.isEmpty()) {
+            vals << row.oid;
+            c.execute(QStringLiteral("UPDATE %1 SET %2 WHERE \"OID\" = ?").arg(t.quoted(), sets.join(QStringLiteral(", "))), vals);
+        }
+    }
+    row.clearChanges();
+    row.joinOwner.reset();
+    row.joinRef = nullptr;
+    row.fresh = true;
+}
+
+void deleteStoredRow(Database& db, const RowPtr& rowPtr)
+{
+    RowState& row = *rowPtr;
+    TableSchema& t = *row.schema;
+    SqlConnection& c = db.writer(*row.engine);
+    db.journal(rowPtr);
+    if (!row.isNew) {
+        c.execute(QStringLiteral("DELETE FROM %1 WHERE \"OID\" = ?").arg(t.quoted()), {row.oid});
+        for (const RefSchema& r : t.refs)
+            if (r.isList()) c.execute(QStringLiteral("DELETE FROM %1 WHERE \"OwnerOID\" = ?").arg(q(r.linkTable)), {row.oid});
+        // Memberships of the row in other tables' lists.
+        for (const RefSchema* r : db.listsTo(t))
+            c.execute(QStringLiteral("DELETE FROM %1 WHERE \"MemberOID\" = ?").arg(q(r->linkTable)), {row.oid});
+    }
+    row.deleted = true;
+}
+
+}  // namespace objdb

@@ -1,0 +1,281 @@
+#include "SqlConnection.h"
+#include "Currency.h"
+#include "ObjDbError.h"
+#include <QDateTime>
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <sqlite3.h>
+#if __has_include("JetFunctions.h")
+#include "JetFunctions.h"
+#define OBJDB_HAS_JET_FUNCTIONS 1
+#endif
+
+namespace {
+int g_connectionSerial = 0;
+const QString kSource = QStringLiteral("objdb");
+}
+
+std::shared_ptr<SqlConnection> SqlConnection::open(const QString& path, bool create, bool readOnly)
+{
+    if (!create && !QFileInfo::exists(path))
+        throw objdb::error(objdb::FileMissing, kSource, QStringLiteral("File di database non trovato: %1").arg(path));
+    std::shared_ptr<SqlConnection> c(new SqlConnection());
+    c->m_path = path;
+    c->m_readOnly = readOnly;
+    c->m_qtName = QStringLiteral("objdb-%1").arg(++g_connectionSerial);
+    c->m_qt = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), c->m_qtName);
+    c->m_qt.setDatabaseName(path);
+    if (readOnly) c->m_qt.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+    if (!c->m_qt.open()) {
+        QString why = c->m_qt.lastError().text();
+        c->m_qt = QSqlDatabase();
+        QSqlDatabase::removeDatabase(c->m_qtName);
+        c->m_qtName.clear();
+        throw objdb::error(objdb::NotOpen, kSource, QStringLiteral("Impossibile aprire il database %1: %2").arg(path, why));
+    }
+    QVariant h = c->m_qt.driver()->handle();
+    c->m_db = *static_cast<sqlite3* const*>(h.data());
+    sqlite3_extended_result_codes(c->m_db, 1);
+    // A file that is not a database opens lazily: make it fail here.
+    c->scalar(QStringLiteral("PRAGMA schema_version"));
+#ifdef OBJDB_HAS_JET_FUNCTIONS
+    RegisterJetFunctions(c->m_db);
+#endif
+    return c;
+}
+
+SqlConnection::~SqlConnection() { close(); }
+
+void SqlConnection::close()
+{
+    if (!m_db && m_qtName.isEmpty()) return;
+    finalizeAll();
+    m_db = nullptr;
+    if (m_qt.isOpen()) m_qt.close();
+    m_qt = QSqlDatabase();
+    if (!m_qtName.isEmpty()) QSqlDatabase::removeDatabase(m_qtName);
+    m_qtName.clear();
+}
+
+void SqlConnection::finalizeAll()
+{
+    for (auto& list : m_cache)
+        for (sqlite3_stmt* st : list) sqlite3_finalize(st);
+    m_cache.clear();
+}
+
+QString SqlConnection::quoteName(const QString& name)
+{
+    QString q = name;
+    q.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + q + u'"';
+}
+
+void SqlConnection::fail(int rc, const QString& sql) const
+{
+    const int ext = m_db ? sqlite3_extended_errcode(m_db) : rc;
+    const QString msg = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(rc));
+    switch (ext) {
+    case SQLITE_CONSTRAINT_UNIQUE:
+    case SQLITE_CONSTRAINT_PRIMARYKEY:
+        throw objdb::error(objdb::UniqueViolation, kSource, msg);
+    default: break;
+    }
+    switch (ext & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        throw objdb::error(objdb::Busy, kSource, QStringLiteral("Database occupato da un altro utente: %1").arg(msg));
+    case SQLITE_READONLY:
+        throw objdb::error(objdb::ReadOnly, kSource, QStringLiteral("Database aperto in sola lettura: %1").arg(msg));
+    case SQLITE_NOTADB:
+        throw objdb::error(objdb::NotADatabase, kSource, QStringLiteral("Il file %1 non è un database: %2").arg(m_path, msg));
+    default:
+        throw objdb::error(objdb::SqlFailed, kSource, msg + QStringLiteral("\n") + sql);
+    }
+}
+
+SqlConnection::Stmt SqlConnection::prepare(const QString& sql)
+{
+    if (!m_db) throw objdb::error(objdb::NotOpen, kSource, QStringLiteral("Database non aperto"));
+    auto it = m_cache.find(sql);
+    if (it != m_cache.end() && !it->empty()) {
+        sqlite3_stmt* st = it->back();
+        it->pop_back();
+        return Stmt(this, sql, st);
+    }
+    sqlite3_stmt* st = nullptr;
+    const QByteArray utf8 = sql.toUtf8();
+    int rc = sqlite3_prepare_v3(m_db, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &st, nullptr);
+    if (rc != SQLITE_OK) {
+        if (st) sqlite3_finalize(st);
+        fail(rc, sql);
+    }
+    return Stmt(this, sql, st);
+}
+
+void SqlConnection::giveBack(const QString& sql, sqlite3_stmt* st)
+{
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    if (!m_db) { sqlite3_finalize(st); return; }
+    auto& list = m_cache[sql];
+    if (list.size() < 4) list.push_back(st);
+    else sqlite3_finalize(st);
+}
+
+int SqlConnection::execute(const QString& sql, const QVariantList& params)
+{
+    Stmt st = prepare(sql);
+    st.bindAll(params);
+    return st.exec();
+}
+
+QVariant SqlConnection::scalar(const QString& sql, const QVariantList& params)
+{
+    Stmt st = prepare(sql);
+    st.bindAll(params);
+    if (!st.next()) return QVariant();
+    return st.value(0);
+}
+
+void SqlConnection::execScript(const QString& sql)
+{
+    if (!m_db) throw objdb::error(objdb::NotOpen, kSource, QStringLiteral("Database non aperto"));
+    char* err = nullptr;
+    int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err);
+    if (err) sqlite3_free(err);
+    if (rc != SQLITE_OK) fail(rc, sql);
+}
+
+bool SqlConnection::inTransaction() const { return m_db && !sqlite3_get_autocommit(m_db); }
+
+QString SqlConnection::openSavepoint()
+{
+    QString name = QStringLiteral("objdb_sp%1").arg(++m_savepointSerial);
+    execScript(QStringLiteral("SAVEPOINT ") + name);
+    return name;
+}
+
+void SqlConnection::releaseSavepoint(const QString& name) { execScript(QStringLiteral("RELEASE ") + name); }
+
+void SqlConnection::rollbackSavepoint(const QString& name)
+{
+    if (!m_db) return;
+    // Never throws: it runs while another error is on its way up.
+    QByteArray a = (QStringLiteral("ROLLBACK TO ") + name + QStringLiteral("; RELEASE ") + name).toUtf8();
+    sqlite3_exec(m_db, a.constData(), nullptr, nullptr, nullptr);
+}
+
+bool SqlConnection::tableExists(const QString& table)
+{
+    return scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"),
+                  {table}).toLongLong() > 0;
+}
+
+std::vector<std::pair<QString, QString>> SqlConnection::tableColumns(const QString& table)
+{
+    std::vector<std::pair<QString, QString>> cols;
+    Stmt st = prepare(QStringLiteral("SELECT name, type FROM pragma_table_info(?)"));
+    st.bind(1, table);
+    while (st.next()) cols.emplace_back(st.text(0), st.text(1));
+    return cols;
+}
+
+// --- Stmt -------------------------------------------------------------------------------
+
+SqlConnection::Stmt::~Stmt()
+{
+    if (m_st) m_conn->giveBack(m_sql, m_st);
+}
+
+SqlConnection::Stmt& SqlConnection::Stmt::bind(int i, const QVariant& v)
+{
+    int rc = SQLITE_OK;
+    if (!v.isValid() || v.isNull()) {
+        rc = sqlite3_bind_null(m_st, i);
+    } else {
+        const int t = v.userType();
+        if (t == qMetaTypeId<Currency>()) {
+            rc = sqlite3_bind_double(m_st, i, double(v.value<Currency>().units()) / double(Currency::kScale));
+        } else {
+            switch (t) {
+            case QMetaType::Bool: rc = sqlite3_bind_int64(m_st, i, v.toBool() ? 1 : 0); break;
+            case QMetaType::Int: case QMetaType::UInt: case QMetaType::Long: case QMetaType::LongLong:
+            case QMetaType::Short: case QMetaType::UShort: case QMetaType::ULong: case QMetaType::ULongLong:
+                rc = sqlite3_bind_int64(m_st, i, v.toLongLong()); break;
+            case QMetaType::Double: case QMetaType::Float: rc = sqlite3_bind_double(m_st, i, v.toDouble()); break;
+            case QMetaType::QByteArray: {
+                QByteArray b = v.toByteArray();
+                rc = sqlite3_bind_blob(m_st, i, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+                break;
+            }
+            case QMetaType::QDateTime: {
+                QByteArray b = v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8();
+                rc = sqlite3_bind_text(m_st, i, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+                break;
+            }
+            case QMetaType::QDate: {
+                QByteArray b = (v.toDate().toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 00:00:00")).toUtf8();
+                rc = sqlite3_bind_text(m_st, i, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+                break;
+            }
+            default: {
+                QByteArray b = v.toString().toUtf8();
+                rc = sqlite3_bind_text(m_st, i, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+                break;
+            }
+            }
+        }
+    }
+    if (rc != SQLITE_OK) m_conn->fail(rc, m_sql);
+    return *this;
+}
+
+SqlConnection::Stmt& SqlConnection::Stmt::bindAll(const QVariantList& values)
+{
+    for (int i = 0; i < values.size(); ++i) bind(i + 1, values[i]);
+    return *this;
+}
+
+bool SqlConnection::Stmt::next()
+{
+    int rc = sqlite3_step(m_st);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    sqlite3_reset(m_st);
+    m_conn->fail(rc, m_sql);
+}
+
+int SqlConnection::Stmt::exec()
+{
+    while (next()) {}
+    return sqlite3_changes(m_conn->m_db);
+}
+
+int SqlConnection::Stmt::columns() const { return sqlite3_column_count(m_st); }
+QString SqlConnection::Stmt::columnName(int col) const { return QString::fromUtf8(sqlite3_column_name(m_st, col)); }
+bool SqlConnection::Stmt::isNull(int col) const { return sqlite3_column_type(m_st, col) == SQLITE_NULL; }
+qint64 SqlConnection::Stmt::int64(int col) const { return sqlite3_column_int64(m_st, col); }
+double SqlConnection::Stmt::real(int col) const { return sqlite3_column_double(m_st, col); }
+
+QString SqlConnection::Stmt::text(int col) const
+{
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(m_st, col));
+    if (!p) return QString();
+    return QString::fromUtf8(p, sqlite3_column_bytes(m_st, col));
+}
+
+QVariant SqlConnection::Stmt::value(int col) const
+{
+    switch (sqlite3_column_type(m_st, col)) {
+    case SQLITE_INTEGER: return QVariant(qint64(sqlite3_column_int64(m_st, col)));
+    case SQLITE_FLOAT: return QVariant(sqlite3_column_double(m_st, col));
+    case SQLITE_TEXT: return QVariant(text(col));
+    case SQLITE_BLOB: {
+        const void* p = sqlite3_column_blob(m_st, col);
+        return QVariant(QByteArray(static_cast<const char*>(p), sqlite3_column_bytes(m_st, col)));
+    }
+    default: return QVariant();
+    }
+}

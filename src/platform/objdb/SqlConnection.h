@@ -1,0 +1,87 @@
+#pragma once
+// One SQLite connection, opened through QtSql and driven through its raw handle: prepared
+// statements are cached and reused, errors become AppError (a unique-index violation gets
+// its own code so that the library can turn it into a refusal).
+#include <QHash>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+class SqlConnection {
+public:
+    // A prepared statement checked out of the connection's cache; given back when it dies.
+    class Stmt {
+    public:
+        Stmt(SqlConnection* conn, QString sql, sqlite3_stmt* st) : m_conn(conn), m_sql(std::move(sql)), m_st(st) {}
+        Stmt(Stmt&& o) noexcept : m_conn(o.m_conn), m_sql(std::move(o.m_sql)), m_st(o.m_st) { o.m_st = nullptr; }
+        Stmt(const Stmt&) = delete;
+        Stmt& operator=(const Stmt&) = delete;
+        ~Stmt();
+
+        Stmt& bind(int index, const QVariant& value);       // 1-based
+        Stmt& bindAll(const QVariantList& values);
+        bool next();                                        // a row is available
+        int exec();                                         // runs to the end; rows changed
+        int columns() const;
+        QString columnName(int col) const;
+        bool isNull(int col) const;
+        QVariant value(int col) const;                      // qint64, double, QString, QByteArray or null
+        qint64 int64(int col) const;
+        double real(int col) const;
+        QString text(int col) const;
+        const QString& sql() const { return m_sql; }
+    private:
+        SqlConnection* m_conn;
+        QString m_sql;
+        sqlite3_stmt* m_st;
+    };
+
+    // Opens the file; `create` allows a missing file to be created.
+    static std::shared_ptr<SqlConnection> open(const QString& path, bool create, bool readOnly);
+    ~SqlConnection();
+    SqlConnection(const SqlConnection&) = delete;
+    SqlConnection& operator=(const SqlConnection&) = delete;
+
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+    sqlite3* handle() const { return m_db; }
+    const QString& path() const { return m_path; }
+    bool readOnly() const { return m_readOnly; }
+
+    Stmt prepare(const QString& sql);
+    int execute(const QString& sql, const QVariantList& params = {});
+    QVariant scalar(const QString& sql, const QVariantList& params = {});
+    // Several statements, no parameters, no rows.
+    void execScript(const QString& sql);
+
+    bool inTransaction() const;
+    QString openSavepoint();
+    void releaseSavepoint(const QString& name);
+    void rollbackSavepoint(const QString& name);   // rolls back and releases
+
+    bool tableExists(const QString& table);
+    // Stored columns of a table: name and declared type, in storage order.
+    std::vector<std::pair<QString, QString>> tableColumns(const QString& table);
+
+    [[noreturn]] void fail(int rc, const QString& sql) const;
+    static QString quoteName(const QString& name);   // "name" with inner quotes doubled
+
+private:
+    SqlConnection() = default;
+    void giveBack(const QString& sql, sqlite3_stmt* st);
+    void finalizeAll();
+
+    QString m_path;
+    QString m_qtName;
+    QSqlDatabase m_qt;
+    sqlite3* m_db = nullptr;
+    bool m_readOnly = false;
+    int m_savepointSerial = 0;
+    QHash<QString, std::vector<sqlite3_stmt*>> m_cache;
+};

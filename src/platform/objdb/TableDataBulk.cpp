@@ -1,0 +1,271 @@
+// Bulk work between files: copying rows as they are (same OIDs, owned lines carried along,
+// related rows brought in), deleting rows with their lines, exporting. No row rules run.
+#include "Database.h"
+#include "DBEngine.h"
+#include "Notify.h"
+#include "ObjDbError.h"
+#include "ObjDbInternal.h"
+#include "SqlConnection.h"
+#include "TableObject.h"
+#include <QFile>
+#include <QSaveFile>
+
+using namespace objdb;
+
+namespace {
+
+QString q(const QString& n) { return SqlConnection::quoteName(n); }
+
+// The OIDs of a data set's rows, in its order.
+QList<qint64> rowOids(TableData::Impl& d)
+{
+    QList<qint64> oids;
+    if (d.source == TableData::Impl::Source::Bound) {
+        if (d.cur && !d.cur->isNew) oids << d.cur->oid;
+        return oids;
+    }
+    QVariantList params;
+    const QString where = whereWith(d, QString(), params);
+    QStringList ob;
+    for (const auto& o : d.query->order) ob << o.sql + (o.desc ? QStringLiteral(" DESC") : QString());
+    auto st = d.engine->sql().prepare(QStringLiteral("SELECT %1.\"OID\" FROM %2 WHERE %3 ORDER BY %4")
+                                          .arg(d.schema->quoted(), d.query->from, where, ob.join(QStringLiteral(", "))));
+    st.bindAll(params);
+    while (st.next()) oids << st.int64(0);
+    return oids;
+}
+
+class Copier {
+public:
+    Copier(Database& srcDb, DBEngine& src, Database& dstDb, DBEngine& dst, bool replaceRelated)
+        : m_srcDb(srcDb), m_src(src), m_dstDb(dstDb), m_dst(dst), m_replaceRelated(replaceRelated) {}
+
+    void copy(TableSchema& table, qint64 oid, bool replace)
+    {
+        const QString key = table.name.toLower() + u'|' + QString::number(oid);
+        if (m_done.contains(key)) return;
+        m_done.insert(key);
+        const Columns& cols = columns(table.name);
+        auto st = m_src.sql().prepare(QStringLiteral("SELECT %1 FROM %2 WHERE \"OID\" = ?").arg(cols.select, table.quoted()));
+        st.bind(1, oid);
+        if (!st.next()) return;   // a reference to a row that no longer exists: nothing to bring
+        QVariantList values;
+        for (int i = 0; i < cols.names.size(); ++i) values << st.value(i);
+        // What the row points to comes first, so the copy never points nowhere.
+        if (table.parent && cols.parentIndex >= 0 && !values[cols.parentIndex].isNull())
+            copy(*table.parent, values[cols.parentIndex].toLongLong(), m_replaceRelated);
+        for (int i : table.singleRefs) {
+            const RefSchema& r = table.refs[size_t(i)];
+            const int c = int(cols.names.indexOf(r.def.column()));
+            if (r.target && c >= 0 && !values[c].isNull()) copy(*r.target, values[c].toLongLong(), m_replaceRelated);
+        }
+        SqlConnection& dst = m_dstDb.writer(m_dst);
+        dst.execute(replace ? cols.upsert : cols.insertIfMissing, values);
+        for (const RefSchema& r : table.refs) {
+            if (!r.isList() || !r.target) continue;
+            QList<qint64> members;
+            {
+                auto ms = m_src.sql().prepare(QStringLiteral("SELECT \"MemberOID\" FROM %1 WHERE \"OwnerOID\" = ?").arg(q(r.linkTable)));
+                ms.bind(1, oid);
+                while (ms.next()) members << ms.int64(0);
+            }
+            for (qint64 m : members) {
+                // Owned lines travel with their document; other members are related rows.
+                copy(*r.target, m, r.def.IsOwned ? true : m_replaceRelated);
+                dst.execute(QStringLiteral("INSERT OR IGNORE INTO %1 (\"OwnerOID\", \"MemberOID\") VALUES (?, ?)").arg(q(r.linkTable)),
+                            {oid, m});
+            }
+        }
+    }
+
+private:
+    struct Columns {
+        QStringList names;
+        QString select, upsert, insertIfMissing;
+        int parentIndex = -1;
+    };
+
+    const Columns& columns(const QString& table)
+    {
+        auto it = m_columns.find(table.toLower());
+        if (it != m_columns.end()) return *it;
+        QSet<QString> there;
+        for (const auto& [n, t] : m_dst.sql().tableColumns(table)) there.insert(n.toLower());
+        if (there.isEmpty())
+            throw objdb::error(UnknownTable, table, QStringLiteral("La tabella %1 non esiste nell'archivio di destinazione").arg(table));
+        Columns c;
+        for (const auto& [n, t] : m_src.sql().tableColumns(table))
+            if (there.contains(n.toLower())) c.names << n;
+        QStringList quoted, marks, sets;
+        for (const QString& n : c.names) {
+            quoted << q(n);
+            marks << QStringLiteral("?");
+            if (n.compare(QLatin1String("OID"), Qt::CaseInsensitive) != 0) sets << q(n) + QStringLiteral(" = excluded.") + q(n);
+        }
+        c.parentIndex = int(c.names.indexOf(QStringLiteral("objParent")));
+        c.select = quoted.join(QStringLiteral(", "));
+        const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(q(table), c.select, marks.join(QStringLiteral(", ")));
+        c.upsert = insert + (sets.isEmpty() ? QStringLiteral(" ON CONFLICT(\"OID\") DO NOTHING")
+                                            : QStringLiteral(" ON CONFLICT(\"OID\") DO UPDATE SET ") + sets.join(QStringLiteral(", ")));
+        c.insertIfMissing = insert + QStringLiteral(" ON CONFLICT(\"OID\") DO NOTHING");
+        return *m_columns.insert(table.toLower(), c);
+    }
+
+    Database& m_srcDb;
+    DBEngine& m_src;
+    Database& m_dstDb;
+    DBEngine& m_dst;
+    bool m_replaceRelated;
+    QSet<QString> m_done;
+    QHash<QString, Columns> m_columns;
+};
+
+bool stopped(itfProgress* p, int total, int done)
+{
+    return p && (!p->OnProgress(0, total, done, 0, 0) || p->OnStopped());
+}
+
+bool copyOids(TableData::Impl& src, TableData& target, const QList<qint64>& oids, itfProgress* progress, bool copyRelated)
+{
+    auto& dst = DataSetAccess::impl(target);
+    TableSchema* dstTable = dst.db->schema(src.schema->name);
+    if (!dstTable) dstTable = dst.schema;
+    if (src.engine == dst.engine) return true;   // the same file: every row is already there
+    Database& dstDb = *dst.db;
+    OpScope op(dstDb, OpKind::Bulk);
+    Copier copier(*src.db, *src.engine, dstDb, *dst.engine, copyRelated);
+    const int total = int(oids.size());
+    if (progress) progress->OnStart(0, total);
+    dstDb.event(NotifyAction::CopyStarted, src.schema->name, QString());
+    int done = 0;
+    for (qint64 oid : oids) {
+        copier.copy(*src.schema, oid, true);
+        if (stopped(progress, total, ++done)) {
+            if (progress) progress->OnEnd(0, 0);
+            return false;   // rolled back
+        }
+    }
+    try {
+        op.commit();
+    } catch (...) {
+        if (progress) progress->OnEnd(0, 0);
+        throw;
+    }
+    if (progress) progress->OnEnd(0, 0);
+    dstDb.event(NotifyAction::CopyEnded, src.schema->name, QString());
+    invalidateQuery(dst);
+    return true;
+}
+
+// Removes a stored row with its owned lines and memberships, no rules.
+void deleteDeep(Database& db, DBEngine& engine, TableSchema& table, qint64 oid)
+{
+    SqlConnection& c = db.writer(engine);
+    for (const RefSchema& r : table.refs) {
+        if (!r.isList()) continue;
+        if (r.def.IsOwned && r.target) {
+            QList<qint64> members;
+            {
+                auto st = c.prepare(QStringLiteral("SELECT \"MemberOID\" FROM %1 WHERE \"OwnerOID\" = ?").arg(q(r.linkTable)));
+                st.bind(1, oid);
+                while (st.next()) members << st.int64(0);
+            }
+            for (qint64 m : members) deleteDeep(db, engine, *r.target, m);
+        }
+        c.execute(QStringLiteral("DELETE FROM %1 WHERE \"OwnerOID\" = ?").arg(q(r.linkTable)), {oid});
+    }
+    for (const RefSchema* r : db.listsTo(table))
+        c.execute(QStringLiteral("DELETE FROM %1 WHERE \"MemberOID\" = ?").arg(q(r->linkTable)), {oid});
+    c.execute(QStringLiteral("DELETE FROM %1 WHERE \"OID\" = ?").arg(table.quoted()), {oid});
+}
+
+QString htmlEscape(const QString& s) { return s.toHtmlEscaped(); }
+
+}  // namespace
+
+bool TableData::CopyRows(TableData& target, itfProgress* progress, bool copyRelated)
+{
+    return copyOids(*d, target, rowOids(*d), progress, copyRelated);
+}
+
+bool TableData::CopyRowTo(TableData& target, bool copyRelated)
+{
+    const qint64 oid = GetOID();
+    if (!oid) return false;
+    return copyOids(*d, target, {oid}, nullptr, copyRelated);
+}
+
+bool TableData::DeleteRows(itfProgress* progress, bool)
+{
+    const QList<qint64> oids = rowOids(*d);
+    Database& db = *d->db;
+    OpScope op(db, OpKind::Bulk);
+    const int total = int(oids.size());
+    if (progress) progress->OnStart(0, total);
+    int done = 0;
+    for (qint64 oid : oids) {
+        deleteDeep(db, *d->engine, *d->schema, oid);
+        if (stopped(progress, total, ++done)) {
+            if (progress) progress->OnEnd(0, 0);
+            return false;
+        }
+    }
+    op.commit();
+    if (progress) progress->OnEnd(0, 0);
+    setCurrent(*d, nullptr);
+    invalidateQuery(*d);
+    return true;
+}
+
+QString TableData::ExportHtml(const QString& fieldOrder)
+{
+    QStringList names;
+    QStringList captions;
+    if (!fieldOrder.trimmed().isEmpty()) {
+        for (const QString& n : fieldOrder.split(u',', Qt::SkipEmptyParts)) {
+            FieldInfo i = GetFieldInfo(n.trimmed());
+            names << i.Name;
+            captions << i.Caption;
+        }
+    } else {
+        for (const FieldInfo& i : GetFieldInfos())
+            if (i.Shown && i.TypeCode != -1) { names << i.Name; captions << i.Caption; }
+    }
+    QString html = QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>%1</title></head><body>\n"
+                                  "<table border=\"1\">\n<tr>").arg(htmlEscape(GetTable()->Caption()));
+    for (const QString& c : captions) html += QStringLiteral("<th>") + htmlEscape(c) + QStringLiteral("</th>");
+    html += QStringLiteral("</tr>\n");
+    auto rows = Clone();
+    for (rows->MoveFirst(); !rows->IsEOF(); rows->MoveNext()) {
+        html += QStringLiteral("<tr>");
+        for (const QString& n : names) html += QStringLiteral("<td>") + htmlEscape(rows->GetText(n)) + QStringLiteral("</td>");
+        html += QStringLiteral("</tr>\n");
+    }
+    html += QStringLiteral("</table>\n</body></html>\n");
+    return html;
+}
+
+bool TableData::Export(int format, const QString& path, itfProgress* progress, const QString& fieldOrder)
+{
+    QString text;
+    if (format == 2) {
+        text = ExportHtml(fieldOrder);
+    } else {
+        // Tab-separated text with a header line.
+        QStringList names;
+        for (const FieldInfo& i : GetFieldInfos())
+            if (i.Shown && i.TypeCode != -1) names << i.Name;
+        text = names.join(u'\t') + u'\n';
+        auto rows = Clone();
+        for (rows->MoveFirst(); !rows->IsEOF(); rows->MoveNext()) {
+            QStringList cells;
+            for (const QString& n : names) cells << rows->GetText(n);
+            text += cells.join(u'\t') + u'\n';
+        }
+    }
+    if (progress) progress->OnEnd(0, 0);
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) return false;
+    f.write(text.toUtf8());
+    return f.commit();
+}

@@ -1,0 +1,58 @@
+#pragma once
+// One table of a database: its declarations and the way to select its rows.
+#include "Definitions.h"
+#include <QString>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class Database;
+class DBEngine;
+class TableData;
+class TableCollection;
+namespace objdb { struct TableSchema; }
+
+class TableObject {
+public:
+    TableObject(Database& db, objdb::TableSchema& schema) : m_db(db), m_schema(schema) {}
+
+    QString Name() const;
+    QString Caption() const;                 // the caption, or the name when none is declared
+    QString GetCaption() const { return Caption(); }
+    QString GetStorageName() const;          // the name in the file
+    QString ParentTable() const;
+    TableObject* Parent() const;
+    std::optional<double> Version() const;   // declared
+    // The field a user types to find a row: the key field declared by the references
+    // towards this table, else "Codice", else the first field of a unique index; empty when
+    // rows are found only by OID. qualified: "Table.Field".
+    QString GetKeyField(bool qualified = false) const;
+    QString GetParentLinkField(const QString& = QString()) const { return QStringLiteral("objParent"); }
+    bool FieldExists(const QString& field) const;
+    const FieldDefinition* GetField(const QString& field) const;
+    std::vector<FieldDefinition> Fields() const;
+    std::vector<ReferenceDefinition> References() const;
+    const ReferenceDefinition* GetReference(const QString& name) const;
+    QString ColumnOrder() const;
+    bool ExcludedFromCopy() const;
+    TableCollection* GetTables() const;
+    Database* GetDatabase() const { return &m_db; }
+
+    // The rows meeting condition (Jet SQL; empty: all), in order (empty: the default
+    // order, by OID), with the columns of fieldList (empty: all fields), on engine
+    // (null: the database's own). Raises OnSelect.
+    std::unique_ptr<TableData> Select(const QString& condition = QString(), const QString& order = QString(),
+                                      const QString& fieldList = QString(),
+                                      std::shared_ptr<DBEngine> engine = nullptr);
+    // Condition texts (Jet SQL): a field against a value (Null: "Is Null"), a reference
+    // against a row key (OID).
+    QString BuildFieldCondition(const QString& field, const QVariant& value, const QString& wildcard = QString()) const;
+    QString BuildReferenceCondition(const QString& reference, const QVariant& key) const;
+    QString BuildKeyCondition(const QVariant& key) const;
+
+    objdb::TableSchema& schema() const { return m_schema; }
+
+private:
+    Database& m_db;
+    objdb::TableSchema& m_schema;
+};

@@ -1,0 +1,247 @@
+// Creation and upgrade of a database file, default rows, storage of values, unique
+// indexes, lazy reading and OIDs across files.
+#include "Fixture.h"
+#include "Currency.h"
+#include "ObjDbError.h"
+#include "SqlConnection.h"
+#include <QFile>
+#include <QSet>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+using namespace fixture;
+
+namespace {
+
+QStringList storedTables(Shop& s)
+{
+    QStringList names;
+    for (const auto& row : s.engine->GetConnection().Query("SELECT Name FROM _objdb_tables ORDER BY Position").rows)
+        names << row[0].toString();
+    return names;
+}
+
+}  // namespace
+
+TEST(ObjDbStorage, NewDatabaseDeclaresEveryTableInOrderWithVersionsAndDefaultRowsOnce)
+{
+    trace() = Trace();
+    const QString path = newDatabasePath("create");
+    {
+        Shop s(path);
+        EXPECT_EQ(storedTables(s), QStringList({"Unita", "Fornitore", "Articolo", "Riga", "Cliente", "Documento", "Ciclo"}));
+        EXPECT_EQ(s.scalar("SELECT Version FROM _objdb_tables WHERE Name='Articolo'").toDouble(), 1.2);
+        EXPECT_TRUE(s.scalar("SELECT Version FROM _objdb_tables WHERE Name='Unita'").isNull());
+        EXPECT_EQ(s.count("Unita"), 3);
+        EXPECT_EQ(s.count("Articolo"), 1);
+        EXPECT_EQ(s.db->State(), Database::kOpen);
+        EXPECT_TRUE(trace().structEvents.contains("Unita:0:1"));
+        EXPECT_TRUE(trace().structEvents.contains("Articolo:0:1"));
+    }
+    trace() = Trace();
+    Shop again(path);
+    EXPECT_EQ(again.count("Unita"), 3) << "opening again adds no default row";
+    EXPECT_EQ(again.count("Articolo"), 1);
+    EXPECT_TRUE(trace().structEvents.contains("Articolo:1.2:0"));
+}
+
+TEST(ObjDbStorage, DefaultRowsTakeTheirTablesNewRowDefaultsAndSkipLookupsWhileAttaching)
+{
+    trace() = Trace();
+    Shop s(newDatabasePath("defaults"));
+    auto units = s.select("Unita", "", "Codice");
+    for (units->MoveFirst(); !units->IsEOF(); units->MoveNext()) EXPECT_TRUE(units->GetBoolValue("Attiva")) << units->GetText("Codice").toStdString();
+    EXPECT_EQ(trace().databaseStateAtFirstNewArticle, Database::kAttaching);
+    auto varie = s.select("Articolo", "Codice = 'VARIE'");
+    EXPECT_EQ(varie->GetReferenceOID("Unita"), 0) << "no unit look-up while the database is being declared";
+    // Once open, a new article finds its unit.
+    auto a = s.select("Articolo");
+    a->AddRow({"Codice", "A1", "Descrizione", "Pane"});
+    EXPECT_EQ(a->GetReference("Unita")->GetText("Codice"), "PZ");
+    EXPECT_EQ(a->GetFieldValue("Misura").toDouble(), 1.0);
+}
+
+TEST(ObjDbStorage, LegacyFileIsUpgradedStepByStepKeepingUndeclaredColumns)
+{
+    trace() = Trace();
+    const QString path = newDatabasePath("legacy");
+    {
+        // An older file: Articolo at version 1.0 without Costo and Misura, with a column no longer declared.
+        auto e = std::make_shared<DBEngine>();
+        e->CreateDatabase(3, path);
+        e->OpenDatabase(3, path);
+        // Raw SQLite: the file as an older program left it.
+        SqlConnection& c = e->sql();
+        c.execute("CREATE TABLE Articolo (OID INTEGER PRIMARY KEY, Codice TEXT COLLATE NOCASE, Descrizione TEXT, "
+                  "Prezzo REAL, Scorta REAL, OID_Unita INTEGER, Vecchio TEXT)");
+        c.execute("INSERT INTO Articolo (OID, Codice, Descrizione, Prezzo, Scorta, Vecchio) VALUES (7, 'X1', 'Vecchio articolo', 2.5, 4, 'resta')");
+        c.execute("INSERT INTO _objdb_tables (Name, Position, Version) VALUES ('Articolo', 3, 1.0)");
+    }
+    Shop s(path);
+    EXPECT_TRUE(trace().structEvents.contains("Articolo:1:0"));
+    auto a = s.select("Articolo", "Codice = 'X1'");
+    ASSERT_FALSE(a->IsEmpty());
+    EXPECT_EQ(a->GetOID(), 7);
+    EXPECT_EQ(a->GetFieldValue("Misura").toDouble(), 1.0) << "step below 1.1 ran on the added column";
+    EXPECT_EQ(a->GetCurrencyValue("Costo"), Currency()) << "step below 1.2 ran";
+    EXPECT_FALSE(a->IsFieldNull("Costo"));
+    EXPECT_EQ(s.scalar("SELECT Vecchio FROM Articolo WHERE OID=7").toString(), "resta");
+    EXPECT_EQ(s.scalar("SELECT Version FROM _objdb_tables WHERE Name='Articolo'").toDouble(), 1.2);
+    EXPECT_EQ(s.count("Articolo"), 1) << "an upgraded table gets no default rows";
+}
+
+TEST(ObjDbStorage, CurrencyIsStoredRoundedToFourDecimalsWithinItsRange)
+{
+    Shop s(newDatabasePath("currency"));
+    struct Case { QVariant in; QString stored; Currency back; };
+    const Case cases[] = {
+        {QVariant(1.23456), "1.2346", Currency::fromUnits(12346)},
+        {QVariant(1.23455), "1.2346", Currency::fromUnits(12346)},      // half to even at the fourth decimal
+        {QVariant(1.23445), "1.2344", Currency::fromUnits(12344)},
+        {QVariant(QString("19.99")), "19.99", Currency::fromUnits(199900)},
+        {QVariant(-0.00005), "0", Currency()},
+        {QVariant::fromValue(Currency::fromUnits(123456789012345)), "12345678901.2345", Currency::fromUnits(123456789012345)},
+        {QVariant::fromValue(Currency::max()), "", Currency::max()},
+        {QVariant::fromValue(Currency::min()), "", Currency::min()},
+    };
+    auto a = s.select("Articolo");
+    for (const Case& c : cases) {
+        a->NewRow();
+        a->SetValue("Codice", "C" + QString::number(a->GetOID()));
+        a->SetValue("Costo", c.in);
+        a->Update();
+        const qint64 oid = a->GetOID();
+        if (!c.stored.isEmpty()) {
+            EXPECT_EQ(s.scalar(QString("SELECT Costo FROM Articolo WHERE OID=%1").arg(oid)).toString(), c.stored)
+                << c.in.toString().toStdString();
+        }
+        auto back = s.select("Articolo", QString("OID = %1").arg(oid));
+        EXPECT_EQ(back->GetCurrencyValue("Costo"), c.back) << c.in.toString().toStdString();
+    }
+    a->NewRow();
+    EXPECT_THROW(a->SetValue("Costo", 1e16), AppError) << "outside the currency range";
+    try {
+        a->SetValue("Costo", 1e16);
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.number, AppError::kOverflow);
+    }
+    EXPECT_THROW(a->SetValue("Costo", QString("dodici")), AppError);
+}
+
+TEST(ObjDbStorage, UniqueIndexViolationIsARefusalWithAMessage)
+{
+    RecordingSink sink;
+    Shop s(newDatabasePath("unique"), &sink);
+    auto u = s.select("Unita");
+    try {
+        u->AddRow({"Codice", "PZ2", "Descrizione", "pezzi"});   // same description, other case
+        FAIL() << "a second unit with the same description was stored";
+    } catch (const AppError& e) {
+        EXPECT_TRUE(objdb::isRefusal(e));
+        EXPECT_TRUE(e.description.contains("Descrizione")) << e.description.toStdString();
+    }
+    ASSERT_EQ(sink.refusals.size(), 1);
+    EXPECT_EQ(s.count("Unita"), 3);
+}
+
+TEST(ObjDbStorage, OpeningAHugeDataSetReadsOnlyItsFirstPage)
+{
+    Shop s(newDatabasePath("lazy"));
+    const int n = 60000;
+    {
+        SqlConnection& c = s.engine->sql();
+        c.execScript("BEGIN");
+        for (int i = 0; i < n; i += 1000) {
+            QString sql = "INSERT INTO Articolo (OID, Codice, Descrizione, Scorta) VALUES ";
+            for (int j = i; j < i + 1000; ++j)
+                sql += QString("%1(%2, 'K%2', 'Articolo %3', %4)").arg(j > i ? "," : "").arg(j + 100).arg(j % 97).arg(j % 7);
+            c.execute(sql);
+        }
+        c.execScript("COMMIT");
+    }
+    sqlite3* h = s.engine->sql().handle();
+    static long long steps = 0;
+    steps = 0;
+    sqlite3_trace_v2(h, SQLITE_TRACE_PROFILE,
+                     [](unsigned, void*, void* stmt, void*) -> int {
+                         steps += sqlite3_stmt_status(static_cast<sqlite3_stmt*>(stmt), SQLITE_STMTSTATUS_VM_STEP, 0);
+                         return 0;
+                     }, nullptr);
+    auto rows = s.select("Articolo");
+    int read = 0;
+    for (rows->MoveFirst(); !rows->IsEOF() && read < 100; rows->MoveNext()) {
+        rows->GetValue("Descrizione");
+        ++read;
+    }
+    sqlite3_trace_v2(h, 0, nullptr, nullptr);
+    EXPECT_EQ(read, 100);
+    EXPECT_LT(steps, 20000) << "the table was read, not a page of it";
+    EXPECT_EQ(rows->RowCount(), n + 1);
+}
+
+TEST(ObjDbStorage, KeysetPagingWalksEveryRowOnceInBothDirections)
+{
+    Shop s(newDatabasePath("paging"));
+    auto a = s.select("Articolo");
+    for (int i = 0; i < 700; ++i) a->AddRow({"Codice", QString("P%1").arg(i, 4, 10, QChar('0')), "Descrizione", QString("D%1").arg(i % 13)});
+    for (const QString order : {"Descrizione DESC", "Descrizione", "Scorta, Codice DESC"}) {
+        auto rows = s.select("Articolo", "", order);
+        QList<qint64> forward;
+        for (rows->MoveFirst(); !rows->IsEOF(); rows->MoveNext()) forward << rows->GetOID();
+        QList<qint64> backward;
+        for (rows->MoveLast(); !rows->IsBOF(); rows->MovePrevious()) backward.prepend(rows->GetOID());
+        EXPECT_EQ(forward.size(), 701) << order.toStdString();
+        EXPECT_EQ(QSet<qint64>(forward.begin(), forward.end()).size(), 701) << order.toStdString();
+        EXPECT_EQ(forward, backward) << order.toStdString();
+    }
+    auto byDesc = s.select("Articolo", "Codice Like 'P%'", "Descrizione DESC");
+    QString last = "zzz";
+    for (byDesc->MoveFirst(); !byDesc->IsEOF(); byDesc->MoveNext()) {
+        EXPECT_LE(byDesc->GetText("Descrizione").compare(last, Qt::CaseInsensitive), 0);
+        last = byDesc->GetText("Descrizione");
+    }
+}
+
+TEST(ObjDbStorage, OidsNeverCollideBetweenAFileAndItsCopy)
+{
+    const QString pathA = newDatabasePath("oidA");
+    const QString pathB = pathA + ".copy";
+    {
+        Shop a(pathA);
+        a.engine->Flush();
+    }
+    ASSERT_TRUE(QFile::copy(pathA, pathB));
+    Shop a(pathA), b(pathB);
+    EXPECT_NE(a.engine->sitePrefix(), b.engine->sitePrefix()) << "a copied file takes a prefix of its own";
+    auto ta = a.select("Cliente"), tb = b.select("Cliente");
+    QSet<qint64> oids;
+    for (int i = 0; i < 50; ++i) {
+        oids.insert(ta->AddRow({"Nome", QString("A%1").arg(i)}));
+        oids.insert(tb->AddRow({"Nome", QString("B%1").arg(i)}));
+    }
+    EXPECT_EQ(oids.size(), 100);
+}
+
+TEST(ObjDbStorage, EngineRefusesMissingFilesExistingTargetsAndWritesWhenReadOnly)
+{
+    const QString path = newDatabasePath("engine");
+    DBEngine e;
+    EXPECT_THROW(e.OpenDatabase(3, path), AppError);
+    e.CreateDatabase(3, path);
+    EXPECT_THROW(e.CreateDatabase(3, path), AppError);
+    {
+        Shop s(path);
+    }
+    QFile junk(path + ".junk");
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write(QByteArray(4096, 'x'));
+    junk.close();
+    EXPECT_THROW(e.OpenDatabase(3, path + ".junk"), AppError);
+    auto ro = std::make_shared<DBEngine>();
+    ro->OpenDatabase(3, path);
+    ro->SetAccessMode(DBEngine::kAccessReadOnly);
+    auto db = LibraryGlobal::OpenExistingDatabase(ro, nullptr);
+    auto u = db->Tables().Item("Unita")->Select();
+    EXPECT_EQ(u->RowCount(), 3);
+    EXPECT_THROW(u->AddRow({"Codice", "LT", "Descrizione", "Litri"}), AppError);
+}
