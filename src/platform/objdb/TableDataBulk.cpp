@@ -40,27 +40,44 @@ public:
     Copier(Database& srcDb, DBEngine& src, Database& dstDb, DBEngine& dst, bool replaceRelated)
         : m_srcDb(srcDb), m_src(src), m_dstDb(dstDb), m_dst(dst), m_replaceRelated(replaceRelated) {}
 
-    void copy(TableSchema& table, qint64 oid, bool replace)
+    // Copies one row (with what it points to and its owned lines) and returns its OID in the
+    // destination: the same OID, unless the destination already holds the same row under
+    // another OID (a default row each file made for itself, found by a unique index).
+    qint64 copy(TableSchema& table, qint64 oid, bool replace)
     {
         const QString key = table.name.toLower() + u'|' + QString::number(oid);
-        if (m_done.contains(key)) return;
-        m_done.insert(key);
+        if (auto it = m_done.find(key); it != m_done.end()) return *it;
+        m_done.insert(key, oid);
         const Columns& cols = columns(table.name);
         auto st = m_src.sql().prepare(QStringLiteral("SELECT %1 FROM %2 WHERE \"OID\" = ?").arg(cols.select, table.quoted()));
         st.bind(1, oid);
-        if (!st.next()) return;   // a reference to a row that no longer exists: nothing to bring
+        if (!st.next()) return oid;   // a reference to a row that no longer exists: nothing to bring
         QVariantList values;
         for (int i = 0; i < cols.names.size(); ++i) values << st.value(i);
         // What the row points to comes first, so the copy never points nowhere.
         if (table.parent && cols.parentIndex >= 0 && !values[cols.parentIndex].isNull())
-            copy(*table.parent, values[cols.parentIndex].toLongLong(), m_replaceRelated);
+            values[cols.parentIndex] = copy(*table.parent, values[cols.parentIndex].toLongLong(), m_replaceRelated);
         for (int i : table.singleRefs) {
             const RefSchema& r = table.refs[size_t(i)];
             const int c = int(cols.names.indexOf(r.def.column()));
-            if (r.target && c >= 0 && !values[c].isNull()) copy(*r.target, values[c].toLongLong(), m_replaceRelated);
+            if (r.target && c >= 0 && !values[c].isNull()) values[c] = copy(*r.target, values[c].toLongLong(), m_replaceRelated);
         }
         SqlConnection& dst = m_dstDb.writer(m_dst);
-        dst.execute(replace ? cols.upsert : cols.insertIfMissing, values);
+        qint64 there = oid;
+        try {
+            dst.execute(replace ? cols.upsert : cols.insertIfMissing, values);
+        } catch (const AppError& e) {
+            if (e.number != errorNumber(UniqueViolation)) throw;
+            there = sameRow(table, cols, values);
+            if (!there) throw objdb::error(UniqueViolation, table.name, uniqueViolationMessage(table, e.description));
+            if (replace && there != oid) {
+                QVariantList update = values;
+                update.removeAt(int(cols.names.indexOf(QStringLiteral("OID"))));
+                update << there;
+                dst.execute(cols.updateByOid, update);
+            }
+        }
+        m_done.insert(key, there);
         for (const RefSchema& r : table.refs) {
             if (!r.isList() || !r.target) continue;
             QList<qint64> members;
@@ -71,19 +88,42 @@ public:
             }
             for (qint64 m : members) {
                 // Owned lines travel with their document; other members are related rows.
-                copy(*r.target, m, r.def.IsOwned ? true : m_replaceRelated);
+                const qint64 member = copy(*r.target, m, r.def.IsOwned ? true : m_replaceRelated);
                 dst.execute(QStringLiteral("INSERT OR IGNORE INTO %1 (\"OwnerOID\", \"MemberOID\") VALUES (?, ?)").arg(q(r.linkTable)),
-                            {oid, m});
+                            {there, member});
             }
         }
+        return there;
     }
 
 private:
     struct Columns {
         QStringList names;
-        QString select, upsert, insertIfMissing;
+        QString select, upsert, insertIfMissing, updateByOid;
         int parentIndex = -1;
     };
+
+    // The destination row equal to `values` on one of the table's unique indexes; 0: none.
+    qint64 sameRow(const TableSchema& table, const Columns& cols, const QVariantList& values)
+    {
+        for (const IndexSchema& ix : table.indexes) {
+            if (!ix.unique) continue;
+            QStringList conds;
+            QVariantList params;
+            bool usable = true;
+            for (const QString& col : ix.columns) {
+                const int i = int(cols.names.indexOf(col));
+                if (i < 0) { usable = false; break; }
+                conds << q(col) + QStringLiteral(" IS ?");
+                params << values[i];
+            }
+            if (!usable || conds.isEmpty()) continue;
+            QVariant found = m_dst.sql().scalar(QStringLiteral("SELECT \"OID\" FROM %1 WHERE %2 LIMIT 1")
+                                                    .arg(table.quoted(), conds.join(QStringLiteral(" AND "))), params);
+            if (!found.isNull()) return found.toLongLong();
+        }
+        return 0;
+    }
 
     const Columns& columns(const QString& table)
     {
@@ -108,6 +148,10 @@ private:
         c.upsert = insert + (sets.isEmpty() ? QStringLiteral(" ON CONFLICT(\"OID\") DO NOTHING")
                                             : QStringLiteral(" ON CONFLICT(\"OID\") DO UPDATE SET ") + sets.join(QStringLiteral(", ")));
         c.insertIfMissing = insert + QStringLiteral(" ON CONFLICT(\"OID\") DO NOTHING");
+        QStringList assigns;
+        for (const QString& n : c.names)
+            if (n.compare(QLatin1String("OID"), Qt::CaseInsensitive) != 0) assigns << q(n) + QStringLiteral(" = ?");
+        c.updateByOid = QStringLiteral("UPDATE %1 SET %2 WHERE \"OID\" = ?").arg(q(table), assigns.join(QStringLiteral(", ")));
         return *m_columns.insert(table.toLower(), c);
     }
 
@@ -116,7 +160,7 @@ private:
     Database& m_dstDb;
     DBEngine& m_dst;
     bool m_replaceRelated;
-    QSet<QString> m_done;
+    QHash<QString, qint64> m_done;   // rows copied: their OID in the destination
     QHash<QString, Columns> m_columns;
 };
 
