@@ -399,6 +399,18 @@ QString customText(const QString& fmt, QString text) {
     return out;
 }
 
+// A format for texts: @ & < > and no number placeholder.
+bool isTextFormat(const QString& fmt) {
+    bool quoted = false, text = false;
+    for (QChar c : fmt) {
+        if (c == QLatin1Char('"')) quoted = !quoted;
+        else if (quoted) continue;
+        else if (c == QLatin1Char('0') || c == QLatin1Char('#')) return false;
+        else if (QStringLiteral("@&<>").contains(c)) text = true;
+    }
+    return text;
+}
+
 bool isNumberFormat(const QString& fmt) {
     bool quoted = false;
     for (QChar c : fmt) {
@@ -428,6 +440,11 @@ QString format(const FormatValue& v, const QString& fmt, const QLocale& l, int f
         if (v.kind == FormatValue::Number) return numberText(v.number, l);
         if (v.kind == FormatValue::Date) return generalDate(v.date, l);
         return v.text;
+    }
+    if (isTextFormat(fmt)) {
+        if (v.kind == FormatValue::Number) return customText(fmt, numberText(v.number, l));
+        if (v.kind == FormatValue::Date) return customText(fmt, generalDate(v.date, l));
+        return customText(fmt, v.text);
     }
     if (v.kind != FormatValue::Text) {
         const bool it = italian(l);

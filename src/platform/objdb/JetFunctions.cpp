@@ -20,7 +20,6 @@ using Val = sqlite3_value;
 [[noreturn]] void invalidCall() {
     throw AppError(AppError::kInvalidCall, QStringLiteral("JetSQL"), QStringLiteral("Chiamata di routine o argomento non validi"));
 }
-[[noreturn]] void divisionByZero() { throw AppError(11, QStringLiteral("JetSQL"), QStringLiteral("Divisione per zero")); }
 
 // --- arguments ------------------------------------------------------------------------------
 
@@ -514,17 +513,19 @@ JET_FN(fnLog) {
     setReal(c, std::log(v));
 }
 
-// \ and Mod round both operands to whole numbers first, as Jet does.
+// \ and Mod round both operands to whole numbers first, as Jet does. A zero divisor gives
+// Null, as SQLite's own division does: one bad row shows an empty cell instead of
+// failing the whole view.
 JET_FN(fnIntDiv) {
     NULL_IN_NULL_OUT(2)
     const qint64 a = longArg(argv[0]), b = longArg(argv[1]);
-    if (b == 0) divisionByZero();
+    if (b == 0) return sqlite3_result_null(c);
     setInt(c, a / b);
 }
 JET_FN(fnMod) {
     NULL_IN_NULL_OUT(2)
     const qint64 a = longArg(argv[0]), b = longArg(argv[1]);
-    if (b == 0) divisionByZero();
+    if (b == 0) return sqlite3_result_null(c);
     setInt(c, a % b);
 }
 JET_FN(fnPow) {

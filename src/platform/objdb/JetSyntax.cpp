@@ -579,7 +579,7 @@ JetExprPtr JetParser::parsePrimary() {
             return e;
         }
         if (peek(1).isSymbol("(") &&
-            (!jetIsReservedWord(t.text) || t.isWord("LEFT") || t.isWord("RIGHT"))) {
+            (!jetIsReservedWord(t.text) || t.isWord("LEFT") || t.isWord("RIGHT") || t.isWord("ASC"))) {
             auto e = make(JetExpr::Kind::Call, pos, next().text);
             next();
             if (!acceptSymbol(")")) {
