@@ -96,6 +96,7 @@ struct Resolved {
     QString qualifier;   // SQL text of the qualifier (Own: the FROM table; Joined: the join's alias)
     QString column;      // the column's SQL name
     bool renamed = false;
+    bool boolean = false;
     int aliasItem = -1;
 };
 
@@ -135,6 +136,15 @@ private:
     JetSchema::Join addJoins(Scope& sc, const QString& qualifier, int pos);
     bool aliasRefersToItself(const JetSelect& s, int item) const;
     bool qualify(const Scope& sc) const { return !sc.joins.empty(); }
+    static bool isMinusOne(const JetExpr* e) {
+        while (e->kind == JetExpr::Kind::Paren) e = e->args[0].get();
+        return e->kind == JetExpr::Kind::Unary && e->op == QLatin1String("-") &&
+               e->args[0]->kind == JetExpr::Kind::Number && e->args[0]->op.toDouble() == 1.0;
+    }
+    static bool isBooleanField(const JetExpr* e, const Scope& sc) {
+        auto it = sc.resolved.find(e);
+        return e->kind == JetExpr::Kind::Column && it != sc.resolved.end() && it->second.boolean;
+    }
 
     QString expr(const JetExpr* e, Scope& sc, int minLevel);
     QString exprAt(const JetExpr* e, Scope& sc, int& level);
@@ -231,6 +241,7 @@ void Writer::resolveColumn(const JetExpr* e, Scope& sc, int item) {
         if (auto c = m_schema->resolveField(target, e->name[1].text); c && same(c->qualifier, target)) {
             r.column = ident(c->column);
             r.renamed = !same(c->column, e->name[1].text);
+            r.boolean = c->isBoolean;
         }
         sc.resolved[e] = r;
         return;
@@ -262,6 +273,7 @@ void Writer::resolveColumn(const JetExpr* e, Scope& sc, int item) {
         }
         r.column = (e->name[0].bracketed && same(field->column, name)) ? nameSql(e->name[0]) : ident(field->column);
         r.renamed = !same(field->column, name);
+        r.boolean = field->isBoolean;
     } else if (!sc.fromTable.isEmpty() && (same(name, QStringLiteral("OID")) || same(name, QStringLiteral("objParent")))) {
         r.how = Resolved::Own;
         r.qualifier = sc.fromQualifier;
@@ -332,7 +344,11 @@ QString Writer::exprAt(const JetExpr* e, Scope& sc, int& level) {
         if (op == QLatin1String("=") || op == QLatin1String("<>") || op == QLatin1String("<") ||
             op == QLatin1String(">") || op == QLatin1String("<=") || op == QLatin1String(">=")) {
             level = kCompare;
-            return expr(l, sc, kAdd) + QLatin1Char(' ') + op + QLatin1Char(' ') + expr(r, sc, kAdd);
+            // Jet's True is -1: against a Boolean field it means the stored 1.
+            auto side = [&](const JetExpr* x, const JetExpr* other) {
+                return isMinusOne(x) && isBooleanField(other, sc) ? QStringLiteral("1") : expr(x, sc, kAdd);
+            };
+            return side(l, r) + QLatin1Char(' ') + op + QLatin1Char(' ') + side(r, l);
         }
         if (op == QLatin1String("+") || op == QLatin1String("-")) {
             level = kAdd;

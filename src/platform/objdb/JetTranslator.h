@@ -37,7 +37,9 @@ struct JetSchema {
     // its own column (a single reference's name gives its OID_<Ref> column), or the table
     // that holds it (a parent's field over a child table), reached through joinPathFor.
     // Empty optional: not a field known to the schema (a select alias, say). Default: empty.
-    struct Column { QString qualifier; QString column; };
+    // `isBoolean`: a Boolean field, so that Jet's numeric True (-1) compared with it
+    // finds the stored 1.
+    struct Column { QString qualifier; QString column; bool isBoolean = false; };
     virtual std::optional<Column> resolveField(const QString& fromTable, const QString& name) const;
 };
 

@@ -80,7 +80,7 @@ public:
         const Table* t = find(from);
         if (!t) return std::nullopt;
         for (const QString& f : t->fields)
-            if (same(f, field)) return Column{name(from), f};
+            if (same(f, field)) return Column{name(from), f, kBooleans.contains(f)};
         for (auto it = t->refs.begin(); it != t->refs.end(); ++it)
             if (same(it.key(), field)) return Column{name(from), QStringLiteral("OID_") + it.key()};
         if (!t->parent.isEmpty())
@@ -89,6 +89,7 @@ public:
     }
 
 private:
+    inline static const QStringList kBooleans = {"Pagato", "Completato", "Chiuso"};
     static bool same(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
     void add(const char* n, Table t) { m_tables.insert(QString::fromLatin1(n).toLower(), {QString::fromLatin1(n), t}); }
     const Table* find(const QString& n) const {

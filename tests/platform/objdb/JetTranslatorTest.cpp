@@ -182,6 +182,8 @@ TEST(JetTranslator, ViewQueriesJoinParentAndReferencedTables) {
         {"Promemoria", "", "", "DataProssimaNotifica DESC", "SELECT * FROM Promemoria ORDER BY DataProssimaNotifica DESC"},
         {"Vendite", "", "Not Completato", "DataVendita DESC,Cliente",
          "SELECT * FROM Vendite WHERE NOT Completato ORDER BY DataVendita DESC, OID_Cliente"},
+        {"Forniture", "OID", "Pagato = -1 AND Not Completato = (-1) AND ImportoAcquisto > -1", "",
+         "SELECT OID FROM Forniture WHERE Pagato = 1 AND NOT Completato = 1 AND ImportoAcquisto > -1"},
         {"Vendite", "", "Clienti.Codice Like 'C*'", "",
          "SELECT Vendite.* FROM Vendite LEFT JOIN Clienti ON Clienti.OID = Vendite.OID_Cliente WHERE jet_like(Clienti.Codice, 'C*')"},
     };
@@ -313,6 +315,7 @@ TEST_F(JetQueries, ViewQueriesGiveTheirRows) {
         {"Forniture", "OID", "DataFornitura < #02/01/2007# AND Completato", "", {}, {"1"}},
         {"Forniture", "OID", "DataFornitura>= #01/01/2007# AND DataFornitura < #03/01/2007# AND Pagato = True", "", {}, {"1"}},
         {"Forniture", "OID", "DataFornitura>= #01/01/2007# AND DataFornitura < #03/01/2007# AND Pagato = False", "", {}, {"2"}},
+        {"Forniture", "OID", "Pagato = -1", "", {}, {"1"}},   // Jet's numeric True
         // The reminder window takes both bounds.
         {"Promemoria", "OID", "#03/05/2007 10:00:00# >= DataProssimaNotifica AND DataProssimaNotifica >= #03/01/2007 10:00:00#", "OID", {},
          {"1", "3"}},
