@@ -39,6 +39,7 @@ struct Expr {
     bool hasParens = false;         // Name, Member: written with (...)
     BinOp op = BinOp::Add;
     bool notOp = false;             // Unary: Not rather than minus
+    bool byValue = false;           // written in its own parentheses: never passed ByRef
 };
 
 struct DimDecl {

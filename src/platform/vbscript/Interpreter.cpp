@@ -206,7 +206,7 @@ Interpreter::Flow Interpreter::exec(const Stmt& s)
         switch (s.exitWhat) {
         case Stmt::ExitWhat::Do: return Flow::ExitDo;
         case Stmt::ExitWhat::For: return Flow::ExitFor;
-        default: return Flow::ExitProc;
+        default: m_err->clear(); return Flow::ExitProc;   // leaving a procedure by Exit clears Err
         }
     case Stmt::Kind::Dim: return Flow::Normal;   // created on entry to the scope
     case Stmt::Kind::ReDim: execReDim(s); return Flow::Normal;
@@ -539,7 +539,7 @@ Variant Interpreter::callProcedure(const Procedure& p, const std::vector<ExprPtr
         if (argExprs) {
             const Expr& a = *(*argExprs)[i];
             bool bound = false;
-            if (param.byRef && a.kind == Expr::Kind::Name && !a.hasParens) {
+            if (param.byRef && !a.byValue && a.kind == Expr::Kind::Name && !a.hasParens) {
                 Slot* target = findVar(a.key);
                 if (!target && !m_procs.count(a.key) && !findBuiltin(a.key) && !m_optionExplicit) {
                     Variant dummy;

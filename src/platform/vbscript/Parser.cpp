@@ -554,14 +554,17 @@ private:
             std::vector<ExprPtr> args;
             if (target->hasParens) {
                 if (target->args.size() != 1 || !isOp(u",")) fail(err::kExpectedEndOfStatement);
+                target->args[0]->byValue = true;
                 args.push_back(std::move(target->args[0]));
                 target->args.clear();
-                target->hasParens = false;
                 next();
             }
             argumentList(args);
             target->args = std::move(args);
             target->hasParens = true;
+        } else if (!viaCall && target->hasParens && target->args.size() == 1) {
+            // "Inc (n)": the parentheses belong to the argument, which goes by value.
+            target->args[0]->byValue = true;
         }
         auto s = make(Stmt::Kind::Call, start);
         s->target = std::move(target);
@@ -796,6 +799,7 @@ private:
                 next();
                 ExprPtr e = impExpr();
                 expectOp(u")", err::kExpectedRParen);
+                e->byValue = true;
                 return e;
             }
             fail(err::kExpectedExpression);

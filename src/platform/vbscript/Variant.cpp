@@ -38,8 +38,8 @@ Variant::Variant(int v)
 Variant::Variant(long v)
 {
     if (v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max()) {
-        *this = Variant(static_cast<int>(v));
-        if (v < -32768 || v > 32767) m_type = VType::Long;
+        m_type = VType::Long;
+        m_u.i = static_cast<int32_t>(v);
     } else {
         m_type = VType::Double;
         m_u.d = static_cast<double>(v);
@@ -501,8 +501,7 @@ bool parseDate(const QString& input, double& out)
     if (text.isEmpty()) return false;
     // A time alone.
     int h = 0, mi = 0, s = 0;
-    if (!text.contains(QLatin1Char('/')) && !text.contains(QLatin1Char('-')) && !text.contains(QLatin1Char(' '))
-        && parseTime(text, h, mi, s)) {
+    if (!text.contains(QLatin1Char('/')) && !text.contains(QLatin1Char('-')) && parseTime(text, h, mi, s)) {
         out = (h * 3600 + mi * 60 + s) / 86400.0;
         return true;
     }

@@ -1,0 +1,201 @@
+// What a caller learns of a failing script: the number, the text and the line within the
+// text it added; and the limits that stop scripts which never end.
+#include "ScriptEngine.h"
+
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+vbs::ScriptError addError(const QString& text, const vbs::ScriptLimits& limits = {})
+{
+    vbs::ScriptEngine engine;
+    engine.setLimits(limits);
+    try {
+        engine.addCode(text);
+    } catch (const vbs::ScriptError& e) {
+        EXPECT_TRUE(engine.lastError().has_value());
+        return e;
+    }
+    ADD_FAILURE() << "no error from: " << text.toStdString();
+    return vbs::ScriptError(0, QString());
+}
+
+vbs::ScriptError runError(const QString& text, const QString& entry, const vbs::ScriptLimits& limits = {})
+{
+    vbs::ScriptEngine engine;
+    engine.setLimits(limits);
+    engine.addCode(text);
+    try {
+        engine.run(entry);
+    } catch (const vbs::ScriptError& e) {
+        EXPECT_TRUE(engine.lastError().has_value());
+        EXPECT_EQ(engine.lastError()->line, e.line);
+        return e;
+    }
+    ADD_FAILURE() << "no error from: " << text.toStdString();
+    return vbs::ScriptError(0, QString());
+}
+
+} // namespace
+
+TEST(ScriptErrors, SyntaxErrorReportsItsLine)
+{
+    const QString script = QStringLiteral(
+        "Function PrintLabel(flds, prn)\r\n"
+        "  ' help\r\n"
+        "  prn.SetFont 13, True, False, \"Arial\"\r\n"
+        "  prn.TxtOut 0, 0, _\r\n"
+        "     flds(\"Descrizione\")\r\n"
+        "  If flds(\"X\") = 1 Then\r\n"
+        "    prn.TxtOut 1, 2, (3 + \r\n"
+        "  End If\r\n"
+        "End Function");
+    vbs::ScriptError e = addError(script);
+    EXPECT_EQ(e.line, 7);
+    EXPECT_TRUE(e.compileError());
+    EXPECT_EQ(e.number, 1023);
+    EXPECT_FALSE(e.description.isEmpty());
+}
+
+TEST(ScriptErrors, LinesCountAnyLineEnd)
+{
+    for (const char* nl : {"\r\n", "\n", "\r"}) {
+        const QString n = QString::fromLatin1(nl);
+        vbs::ScriptError e = addError(QStringLiteral("x = 1") + n + n + QStringLiteral("y = \"open") + n);
+        EXPECT_EQ(e.line, 3) << "line end " << int(nl[0]);
+        EXPECT_EQ(e.number, 1033);
+    }
+}
+
+TEST(ScriptErrors, CompileErrorsNameTheConstruct)
+{
+    struct Case {
+        const char* text;
+        int number;
+        int line;
+    };
+    const Case cases[] = {
+        {"Function F()\r\n  F = 1\r\n", 1014, 3},
+        {"Function F()\r\n  If 1 Then\r\n  End Function", 1012, 3},
+        {"Sub S()\r\n  For i = 1 To 3\r\n  Loop\r\nEnd Sub", 1024, 3},
+        {"Sub S()\r\n  Exit Do\r\nEnd Sub", 1039, 2},
+        {"x = 1 +\r\n", 1023, 1},
+        {"x = 1 2", 1025, 1},
+        {"x = $", 1032, 1},
+        {"Class Foo\r\nEnd Class", 1048, 1},
+        {"Set o = New Foo", 1048, 1},
+        {"With x\r\nEnd With", 1048, 1},
+        {"Sub A()\r\nEnd Sub\r\nSub A()\r\nEnd Sub", 1041, 3},
+    };
+    for (const Case& c : cases) {
+        vbs::ScriptError e = addError(QString::fromLatin1(c.text));
+        EXPECT_EQ(e.number, c.number) << c.text;
+        EXPECT_EQ(e.line, c.line) << c.text;
+    }
+}
+
+TEST(ScriptErrors, RunTimeErrorInACalledFunctionReportsWhereItHappened)
+{
+    const QString script = QStringLiteral(
+        "Function Inner(x)\r\n"       // 1
+        "  Dim a\r\n"                  // 2
+        "  a = 1\r\n"                  // 3
+        "  Inner = x / (a - 1)\r\n"    // 4
+        "End Function\r\n"             // 5
+        "\r\n"                         // 6
+        "Function Outer()\r\n"         // 7
+        "  Outer = Inner(3) + 1\r\n"   // 8
+        "End Function\r\n");
+    vbs::ScriptError e = runError(script, QStringLiteral("Outer"));
+    EXPECT_EQ(e.number, 11);
+    EXPECT_EQ(e.line, 4);
+    EXPECT_EQ(e.description, QStringLiteral("Divisione per zero"));
+}
+
+TEST(ScriptErrors, TopLevelCodeFailsInAddCodeWithItsLine)
+{
+    vbs::ScriptError e = addError(QStringLiteral("Dim a\r\na = 1\r\na = a / 0\r\n"));
+    EXPECT_EQ(e.number, 11);
+    EXPECT_EQ(e.line, 3);
+}
+
+TEST(ScriptErrors, MissingEntryPointIsAnError)
+{
+    vbs::ScriptEngine engine;
+    engine.addCode(QStringLiteral("Function PrintLabel(flds, prn)\r\n  PrintLabel = True\r\nEnd Function"));
+    try {
+        engine.run(QStringLiteral("PrintTicketRow"), {});
+        FAIL() << "no error";
+    } catch (const vbs::ScriptError& e) {
+        EXPECT_EQ(e.number, 35);
+        EXPECT_EQ(e.line, 0);
+        EXPECT_TRUE(e.description.contains(QStringLiteral("PrintTicketRow")));
+    }
+    // The wrong number of arguments is refused too.
+    EXPECT_THROW(engine.run(QStringLiteral("printlabel"), {vbs::Variant(1)}), vbs::ScriptError);
+    EXPECT_TRUE(engine.run(QStringLiteral("printlabel"), {vbs::Variant(1), vbs::Variant(2)}).toBool());
+    EXPECT_FALSE(engine.lastError().has_value());
+}
+
+TEST(ScriptErrors, CreateObjectIsRefusedOnItsLine)
+{
+    vbs::ScriptError e = runError(QStringLiteral("Function F()\r\n  Dim fso\r\n  Set fso = CreateObject(\"Scripting.FileSystemObject\")\r\n  F = fso.FileExists(\"/etc/passwd\")\r\nEnd Function"),
+                                  QStringLiteral("F"));
+    EXPECT_EQ(e.number, 429);
+    EXPECT_EQ(e.line, 3);
+}
+
+TEST(ScriptLimitsTest, EndlessLoopStopsEvenUnderOnErrorResumeNext)
+{
+    vbs::ScriptLimits limits;
+    limits.maxStatements = 100000;
+    for (const char* loop : {"Do\r\nLoop", "While True\r\nWend", "For i = 1 To 2 Step 0\r\nNext", "Do : x = x + 1 : Loop"}) {
+        const QString script = QStringLiteral("Function F()\r\n  On Error Resume Next\r\n  ") + QString::fromLatin1(loop)
+                             + QStringLiteral("\r\n  F = 1\r\nEnd Function");
+        vbs::ScriptError e = runError(script, QStringLiteral("F"), limits);
+        EXPECT_EQ(e.number, vbs::err::kLimitExceeded) << loop;
+        EXPECT_GE(e.line, 3) << loop;
+    }
+}
+
+TEST(ScriptLimitsTest, TimeLimitStopsALoopThatTheCountWouldAllow)
+{
+    vbs::ScriptLimits limits;
+    limits.maxStatements = std::numeric_limits<int64_t>::max();
+    limits.maxMilliseconds = 100;
+    QElapsedTimer t;
+    t.start();
+    vbs::ScriptError e = runError(QStringLiteral("Sub S()\r\n  Do\r\n  Loop\r\nEnd Sub"), QStringLiteral("S"), limits);
+    EXPECT_EQ(e.number, vbs::err::kLimitExceeded);
+    EXPECT_LT(t.elapsed(), 5000);
+}
+
+TEST(ScriptLimitsTest, RunawayRecursionAndGrowthAreStopped)
+{
+    vbs::ScriptLimits limits;
+    limits.maxStringLength = 1 << 20;
+    limits.maxArrayElements = 1 << 16;
+    EXPECT_EQ(runError(QStringLiteral("Function R()\r\n  On Error Resume Next\r\n  R = R() + 1\r\nEnd Function"), QStringLiteral("R"), limits).number,
+              vbs::err::kOutOfStack);
+    EXPECT_EQ(runError(QStringLiteral("Sub Grow()\r\n  s = \"x\"\r\n  Do\r\n    s = s & s\r\n  Loop\r\nEnd Sub"), QStringLiteral("Grow"), limits).number,
+              vbs::err::kOutOfStringSpace);
+    EXPECT_EQ(runError(QStringLiteral("Sub S()\r\n  ReDim a(100000000)\r\nEnd Sub"), QStringLiteral("S"), limits).number,
+              vbs::err::kOutOfMemory);
+    EXPECT_EQ(runError(QStringLiteral("Sub S()\r\n  x = Space(2000000)\r\nEnd Sub"), QStringLiteral("S"), limits).number,
+              vbs::err::kOutOfStringSpace);
+    EXPECT_EQ(addError(QStringLiteral("x = ") + QString(300, QLatin1Char('(')) + QStringLiteral("1")).number, vbs::err::kTooComplex);
+}
+
+TEST(ScriptErrors, OptionExplicitRefusesUndeclaredNames)
+{
+    vbs::ScriptEngine engine;
+    engine.addCode(QStringLiteral("Option Explicit\r\nDim g\r\nFunction F()\r\n  Dim a\r\n  a = 1\r\n  b = 2\r\nEnd Function"));
+    try {
+        engine.run(QStringLiteral("F"));
+        FAIL();
+    } catch (const vbs::ScriptError& e) {
+        EXPECT_EQ(e.number, 500);
+        EXPECT_EQ(e.line, 6);
+    }
+}
