@@ -1,6 +1,9 @@
 #include "FormUtilities.h"
 #include "AppError.h"
+#include "Database.h"
+#include "DatabaseFiles.h"
 #include "ErrorReporting.h"
+#include "SystemHelpers.h"
 #include "MainWindowServices.h"
 #include "SettingsStore.h"
 #include <QGuiApplication>
@@ -23,6 +26,11 @@ QString GetSameWordPhrase(const QString& word, bool femininePlural) {
     if (last == u"a" || last == u"à") return QStringLiteral(" con stessa ");
     if (last == u"e" && femininePlural) return QStringLiteral(" con stesse ");
     return QStringLiteral(" con stesso ");
+}
+
+TableObject* GetTableObject(const QString& tableName) {
+    if (!g_objDatabase) RaiseAppError(QStringLiteral("GetTableObject"), QStringLiteral("Nessun archivio aperto."));
+    return g_objDatabase->Tables().Item(tableName);
 }
 
 QString DisplayLines(const QString& text) {

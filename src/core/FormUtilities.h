@@ -13,6 +13,7 @@
 
 class QKeyEvent;
 class QWidget;
+class TableObject;
 
 inline constexpr int kTwipsPerPixel = 15;
 int TwipsToPixels(double twips);                       // rounded to the nearest pixel
@@ -22,6 +23,10 @@ inline double PixelsToTwips(int pixels) { return double(pixels) * kTwipsPerPixel
 // Empty and 0 unless something sets them.
 extern QString g_strFontName;
 extern float g_nFontSizeDelta;
+
+// The table of that name in the open database (g_objDatabase). Raises AppError when no
+// database is open, and the library's error when it has no such table.
+TableObject* GetTableObject(const QString& tableName);
 
 // " con stessi ", " con stessa ", " con stesse " (only when femininePlural) or " con stesso ",
 // chosen by the last letter of `word`.

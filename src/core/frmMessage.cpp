@@ -344,14 +344,14 @@ void frmMessage::EndProgress() {
 
 int32_t frmMessage::MaxProgress() const { return m_display.shown() ? m_display.maximum() : 0; }
 
-bool frmMessage::itfProgress_OnProgress(int32_t, int32_t a2, int32_t a3, int32_t, int32_t) {
+bool frmMessage::OnProgress(int32_t, int32_t a2, int32_t a3, int32_t, int32_t) {
     const bool onlyStop = a3 != 0 && (a2 == 0 || !m_display.shown());
     return Progress(a3, onlyStop);
 }
 
-void frmMessage::itfProgress_OnStart(int32_t, int32_t max) { StartProgress(max, true); }
+void frmMessage::OnStart(int32_t, int32_t max) { StartProgress(max, true); }
 
-void frmMessage::itfProgress_OnEnd(int32_t, int32_t) { EndProgress(); }
+void frmMessage::OnEnd(int32_t, int32_t) { EndProgress(); }
 
 void frmMessage::RequestStop() {
     const int answer = ui().msgBox(QStringLiteral("Confermi l'interruzione ?"), int(Msg::YesNo) + int(Msg::Question), g_strMsgTitle);

@@ -3,6 +3,7 @@
 // animated hourglass and, when the operation counts its steps, a bar with a count, the
 // estimated remaining time and a Stop button. While it is shown, the window it was opened
 // over is disabled, so the pair behaves like a modal dialog that still lets the program run.
+#include "Notify.h"
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -46,7 +47,7 @@ private:
     int64_t m_startMs = 0;
 };
 
-class frmMessage : public QWidget {
+class frmMessage : public QWidget, public itfProgress {
     Q_OBJECT
 public:
     explicit frmMessage(QWidget* parent = nullptr);
@@ -70,11 +71,12 @@ public:
     // Releases the parent, hides the window and, for the application-wide one, frees it.
     void Unload();
 
-    // The library's progress target.
-    bool itfProgress_OnProgress(int32_t a1, int32_t a2, int32_t a3, int32_t a4, int32_t a5);
-    bool itfProgress_OnStopped() { return m_stopped; }
-    void itfProgress_OnStart(int32_t a1, int32_t max);
-    void itfProgress_OnEnd(int32_t a1, int32_t a2);
+    // The library's progress target. OnProgress: a2 the total (0 when unknown), a3 the
+    // position; with a position but no total, or no bar, it only offers Stop.
+    bool OnProgress(int32_t a1, int32_t a2, int32_t a3, int32_t a4, int32_t a5) override;
+    bool OnStopped() override { return m_stopped; }
+    void OnStart(int32_t a1, int32_t max) override;   // a bar of `max` with Stop
+    void OnEnd(int32_t a1, int32_t a2) override;
 
     // Stop clicked or Esc: asks "Confermi l'interruzione ?"; a second Yes unloads.
     void RequestStop();

@@ -10,13 +10,15 @@ class DateDialogs : public wintest::WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
+        previousLocale = QLocale();
         QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
         clock->set(QDateTime(QDate(2007, 3, 1), QTime(10, 0)));
     }
     void TearDown() override {
-        QLocale::setDefault(QLocale::c());
+        QLocale::setDefault(previousLocale);
         WindowTest::TearDown();
     }
+    QLocale previousLocale;
     template <class T>
     static T* child(QWidget& w, const char* name) {
         return w.findChild<T*>(QString::fromLatin1(name));

@@ -1,7 +1,13 @@
 #include "WindowsTestSupport.h"
 #include "AppError.h"
 #include "FormUtilities.h"
+#include "DBEngine.h"
+#include "Database.h"
+#include "DatabaseFiles.h"
+#include "Definitions.h"
 #include "MainWindowServices.h"
+#include "TableObject.h"
+#include "TestEnvironment.h"
 #include <QLabel>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -277,4 +283,40 @@ TEST_F(WindowPlacementStore, FormFontChangesFaceAndSizeOnceButKeepsFixedPitchFac
     EXPECT_EQ(plain->font().pointSizeF(), 11.5);   // once, although it inherits from the window
     EXPECT_EQ(nested->font().pointSizeF(), 11.5);
     EXPECT_EQ(code->font().pointSizeF(), 10.5);
+}
+
+// ---- Tables by name ------------------------------------------------------------------------------------------
+namespace {
+class Reparti : public itfDefTable, public itfSetData {
+public:
+    void DefineIdentity(TableIdentity& id) override { id.Caption = QStringLiteral("Reparti"); }
+    void DefineStructure(FieldDefinitions& f, IndexDefinitions&, ReferenceDefinitions&) override {
+        f.AddField(QStringLiteral("Codice"), FieldType::Text, 8, 0, 0, -100, -100, -100, -1);
+    }
+    itfSetData* DefineDefaultData() override { return this; }
+    QString TableName() const override { return QStringLiteral("Reparti"); }
+};
+class OneTable : public itfDefDatabase {
+public:
+    void Define(DatabaseDefinition& d) override { d.AddTable(std::make_shared<Reparti>()); }
+};
+}
+
+TEST(FormUtilities, TableObjectByNameFromTheOpenDatabase) {
+    g_objDatabase.reset();
+    EXPECT_THROW(GetTableObject(QStringLiteral("Reparti")), AppError);
+
+    auto engine = std::make_shared<DBEngine>();
+    const QString path = testenv::newDir(QStringLiteral("tables")) + QStringLiteral("/Mirtavolia.mdb");
+    engine->CreateDatabase(3, path);
+    engine->OpenDatabase(3, path);
+    g_objDatabase = LibraryGlobal::NewDatabase(std::make_shared<OneTable>(), QStringLiteral("test"), nullptr);
+    g_objDatabase->AttachEngine(engine);
+    TableObject* t = GetTableObject(QStringLiteral("reparti"));
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->Name(), QStringLiteral("Reparti"));
+    EXPECT_THROW(GetTableObject(QStringLiteral("Nessuna")), AppError);
+    g_objDatabase->Close();
+    g_objDatabase.reset();
+    engine.reset();
 }

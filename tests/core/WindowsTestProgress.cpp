@@ -203,17 +203,18 @@ TEST_F(ProgressWindow, AFullBarEndsWhenTheMessageIsShownAgain) {
 
 TEST_F(ProgressWindow, LibraryProgressTarget) {
     frmMessage& w = frmMessage::instance();
-    w.itfProgress_OnStart(0, 50);
+    itfProgress& target = w;
+    target.OnStart(0, 50);
     EXPECT_EQ(w.MaxProgress(), 50);
-    EXPECT_TRUE(w.itfProgress_OnProgress(0, 1, 20, 0, 0));
+    EXPECT_TRUE(target.OnProgress(0, 1, 20, 0, 0));
     EXPECT_EQ(text(w, "lblCount"), QStringLiteral("20 / 50"));
     // A second value of 0 only asks whether to stop: the bar stays.
-    EXPECT_TRUE(w.itfProgress_OnProgress(0, 0, 30, 0, 0));
+    EXPECT_TRUE(target.OnProgress(0, 0, 30, 0, 0));
     EXPECT_EQ(text(w, "lblCount"), QStringLiteral("20 / 50"));
-    EXPECT_FALSE(w.itfProgress_OnStopped());
-    w.itfProgress_OnEnd(0, 0);
+    EXPECT_FALSE(target.OnStopped());
+    target.OnEnd(0, 0);
     EXPECT_EQ(w.MaxProgress(), 0);
     // With the bar hidden a non-zero third value only shows the Stop button.
-    EXPECT_TRUE(w.itfProgress_OnProgress(0, 5, 30, 0, 0));
+    EXPECT_TRUE(target.OnProgress(0, 5, 30, 0, 0));
     EXPECT_TRUE(w.findChild<QPushButton*>(QStringLiteral("cmdStop"))->isVisible());
 }
