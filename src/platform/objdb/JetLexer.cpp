@@ -82,6 +82,12 @@ QString jetDateLiteralToStored(const QString& inside) {
 }
 
 std::vector<JetToken> jetTokenize(const QString& sql) {
+    // Jet's own limit on the length of a statement; it also bounds the depth of the trees
+    // built from the text.
+    constexpr int kMaxLength = 64000;
+    if (sql.size() > kMaxLength)
+        throw AppError(3075, QStringLiteral("JetSQL"),
+                       QStringLiteral("Istruzione SQL troppo lunga: %1 caratteri, al massimo %2").arg(sql.size()).arg(kMaxLength));
     std::vector<JetToken> out;
     const int n = static_cast<int>(sql.size());
     int i = 0;

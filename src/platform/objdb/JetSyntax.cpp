@@ -28,10 +28,23 @@ JetExprPtr make(JetExpr::Kind k, int pos, QString op = QString()) {
 }
 
 JetExprPtr binary(QString op, JetExprPtr l, JetExprPtr r, int pos) {
-    auto e = make(JetExpr::Kind::Binary, pos, std::move(op));
+    auto e = make(JetExpr::Kind::Binary, pos, op);
+    e->ops.push_back(std::move(op));
     e->args.push_back(std::move(l));
     e->args.push_back(std::move(r));
     return e;
+}
+
+// One more operand of a left-associative chain: the loop's first operator makes the node,
+// the next ones extend it, so a chain of thousands of terms is one flat node.
+void extend(JetExprPtr& chain, bool& started, QString op, JetExprPtr r, int pos) {
+    if (!started) {
+        chain = binary(std::move(op), std::move(chain), std::move(r), pos);
+        started = true;
+        return;
+    }
+    chain->ops.push_back(std::move(op));
+    chain->args.push_back(std::move(r));
 }
 }  // namespace
 
@@ -349,54 +362,70 @@ std::vector<JetOrderItem> JetParser::parseWholeOrderList() {
 
 // --- expressions, from the loosest operator to the tightest ---------------------------------
 
-JetExprPtr JetParser::parseExpr() { return parseImp(); }
+JetParser::Nesting::Nesting(JetParser& p) : m_parser(p) {
+    if (++m_parser.m_depth > kMaxDepth) {
+        --m_parser.m_depth;
+        m_parser.fail(QStringLiteral("espressione troppo annidata"));
+    }
+}
+
+JetExprPtr JetParser::parseExpr() {
+    Nesting guard(*this);
+    return parseImp();
+}
 
 JetExprPtr JetParser::parseImp() {
     auto l = parseEqv();
+    bool chained = false;
     while (peek().isWord("IMP")) {
         int pos = next().pos;
-        l = binary(QStringLiteral("IMP"), std::move(l), parseEqv(), pos);
+        extend(l, chained, QStringLiteral("IMP"), parseEqv(), pos);
     }
     return l;
 }
 
 JetExprPtr JetParser::parseEqv() {
     auto l = parseXor();
+    bool chained = false;
     while (peek().isWord("EQV")) {
         int pos = next().pos;
-        l = binary(QStringLiteral("EQV"), std::move(l), parseXor(), pos);
+        extend(l, chained, QStringLiteral("EQV"), parseXor(), pos);
     }
     return l;
 }
 
 JetExprPtr JetParser::parseXor() {
     auto l = parseOr();
+    bool chained = false;
     while (peek().isWord("XOR")) {
         int pos = next().pos;
-        l = binary(QStringLiteral("XOR"), std::move(l), parseOr(), pos);
+        extend(l, chained, QStringLiteral("XOR"), parseOr(), pos);
     }
     return l;
 }
 
 JetExprPtr JetParser::parseOr() {
     auto l = parseAnd();
+    bool chained = false;
     while (peek().isWord("OR")) {
         int pos = next().pos;
-        l = binary(QStringLiteral("OR"), std::move(l), parseAnd(), pos);
+        extend(l, chained, QStringLiteral("OR"), parseAnd(), pos);
     }
     return l;
 }
 
 JetExprPtr JetParser::parseAnd() {
     auto l = parseNot();
+    bool chained = false;
     while (peek().isWord("AND")) {
         int pos = next().pos;
-        l = binary(QStringLiteral("AND"), std::move(l), parseNot(), pos);
+        extend(l, chained, QStringLiteral("AND"), parseNot(), pos);
     }
     return l;
 }
 
 JetExprPtr JetParser::parseNot() {
+    Nesting guard(*this);
     if (peek().isWord("NOT")) {
         int pos = next().pos;
         auto e = make(JetExpr::Kind::Unary, pos, QStringLiteral("NOT"));
@@ -408,7 +437,10 @@ JetExprPtr JetParser::parseNot() {
 
 JetExprPtr JetParser::parseComparison() {
     auto l = parseConcat();
-    for (;;) {
+    // a = b = c nests; each further comparison counts as one level.
+    std::vector<std::unique_ptr<Nesting>> levels;
+    for (int round = 0;; ++round) {
+        if (round > 0) levels.push_back(std::make_unique<Nesting>(*this));
         const JetToken& t = peek();
         int pos = t.pos;
         if (t.kind == JetToken::Symbol &&
@@ -464,50 +496,56 @@ JetExprPtr JetParser::parseComparison() {
 
 JetExprPtr JetParser::parseConcat() {
     auto l = parseAdditive();
+    bool chained = false;
     while (peek().isSymbol("&")) {
         int pos = next().pos;
-        l = binary(QStringLiteral("&"), std::move(l), parseAdditive(), pos);
+        extend(l, chained, QStringLiteral("&"), parseAdditive(), pos);
     }
     return l;
 }
 
 JetExprPtr JetParser::parseAdditive() {
     auto l = parseMod();
+    bool chained = false;
     while (peek().isSymbol("+") || peek().isSymbol("-")) {
         const JetToken& t = next();
-        l = binary(t.text, std::move(l), parseMod(), t.pos);
+        extend(l, chained, t.text, parseMod(), t.pos);
     }
     return l;
 }
 
 JetExprPtr JetParser::parseMod() {
     auto l = parseIntDiv();
+    bool chained = false;
     while (peek().isWord("MOD")) {
         int pos = next().pos;
-        l = binary(QStringLiteral("MOD"), std::move(l), parseIntDiv(), pos);
+        extend(l, chained, QStringLiteral("MOD"), parseIntDiv(), pos);
     }
     return l;
 }
 
 JetExprPtr JetParser::parseIntDiv() {
     auto l = parseMultiplicative();
+    bool chained = false;
     while (peek().isSymbol("\\")) {
         int pos = next().pos;
-        l = binary(QStringLiteral("\\"), std::move(l), parseMultiplicative(), pos);
+        extend(l, chained, QStringLiteral("\\"), parseMultiplicative(), pos);
     }
     return l;
 }
 
 JetExprPtr JetParser::parseMultiplicative() {
     auto l = parseUnary();
+    bool chained = false;
     while (peek().isSymbol("*") || peek().isSymbol("/")) {
         const JetToken& t = next();
-        l = binary(t.text, std::move(l), parseUnary(), t.pos);
+        extend(l, chained, t.text, parseUnary(), t.pos);
     }
     return l;
 }
 
 JetExprPtr JetParser::parseUnary() {
+    Nesting guard(*this);
     if (peek().isSymbol("-") || peek().isSymbol("+")) {
         const JetToken& t = next();
         auto e = make(JetExpr::Kind::Unary, t.pos, t.text);
@@ -519,6 +557,7 @@ JetExprPtr JetParser::parseUnary() {
 
 JetExprPtr JetParser::parsePower() {
     auto l = parsePrimary();
+    bool chained = false;
     while (peek().isSymbol("^")) {
         int pos = next().pos;
         JetExprPtr r;
@@ -529,7 +568,7 @@ JetExprPtr JetParser::parsePower() {
         } else {
             r = parsePrimary();
         }
-        l = binary(QStringLiteral("^"), std::move(l), std::move(r), pos);
+        extend(l, chained, QStringLiteral("^"), std::move(r), pos);
     }
     return l;
 }

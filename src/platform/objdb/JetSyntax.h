@@ -21,7 +21,9 @@ struct JetExpr {
         Column,      // name: one or two parts
         Star,        // the * of Count(*)
         Unary,       // op: "-", "+", "NOT"
-        Binary,      // op: = <> < > <= >= + - * / \ MOD ^ & AND OR XOR EQV IMP
+        Binary,      // args joined by ops (ops[i] between args[i] and args[i+1]), one
+                     // precedence level per node: = <> < > <= >= (two args), + -, * /, \,
+                     // MOD, ^, &, AND, OR, XOR, EQV, IMP. Long chains stay flat.
         Like,        // args: value, pattern; negated
         IsNull,      // negated
         Between,     // args: value, low, high; negated
@@ -32,7 +34,8 @@ struct JetExpr {
         Subquery     // select
     };
     Kind kind;
-    QString op;                   // literal text, operator or function name
+    QString op;                   // literal text, operator (Binary: the first) or function name
+    std::vector<QString> ops;     // Binary
     std::vector<JetName> name;    // Column
     std::vector<std::unique_ptr<JetExpr>> args;
     std::unique_ptr<JetSelect> select;
@@ -144,9 +147,19 @@ private:
     JetExprPtr parsePower();
     JetExprPtr parsePrimary();
 
+    // Nesting of expressions, bounded so that a typed condition of a thousand parentheses
+    // is refused instead of exhausting the stack.
+    struct Nesting {
+        explicit Nesting(JetParser& p);
+        ~Nesting() { --m_parser.m_depth; }
+        JetParser& m_parser;
+    };
+    static constexpr int kMaxDepth = 400;
+
     QString m_sql;
     std::vector<JetToken> m_tokens;
     size_t m_pos = 0;
+    int m_depth = 0;
 };
 
 // Words that end an expression or cannot start one; a field of such a name must be

@@ -334,49 +334,62 @@ QString Writer::exprAt(const JetExpr* e, Scope& sc, int& level) {
         return e->op + expr(e->args[0].get(), sc, kPrimary);
     }
     case K::Binary: {
-        const QString& op = e->op;
-        const JetExpr* l = e->args[0].get();
-        const JetExpr* r = e->args[1].get();
-        if (op == QLatin1String("AND") || op == QLatin1String("OR")) {
-            level = op == QLatin1String("AND") ? kAnd : kOr;
-            return expr(l, sc, level) + QLatin1Char(' ') + op + QLatin1Char(' ') + expr(r, sc, level + 1);
-        }
-        if (op == QLatin1String("=") || op == QLatin1String("<>") || op == QLatin1String("<") ||
-            op == QLatin1String(">") || op == QLatin1String("<=") || op == QLatin1String(">=")) {
+        const QString& first = e->ops.front();
+        if (first == QLatin1String("=") || first == QLatin1String("<>") || first == QLatin1String("<") ||
+            first == QLatin1String(">") || first == QLatin1String("<=") || first == QLatin1String(">=")) {
+            const JetExpr* l = e->args[0].get();
+            const JetExpr* r = e->args[1].get();
             level = kCompare;
             // Jet's True is -1: against a Boolean field it means the stored 1.
             auto side = [&](const JetExpr* x, const JetExpr* other) {
                 return isMinusOne(x) && isBooleanField(other, sc) ? QStringLiteral("1") : expr(x, sc, kAdd);
             };
-            return side(l, r) + QLatin1Char(' ') + op + QLatin1Char(' ') + side(r, l);
+            return side(l, r) + QLatin1Char(' ') + first + QLatin1Char(' ') + side(r, l);
         }
-        if (op == QLatin1String("+") || op == QLatin1String("-")) {
-            level = kAdd;
-            return expr(l, sc, kAdd) + QLatin1Char(' ') + op + QLatin1Char(' ') + expr(r, sc, kMul);
-        }
-        if (op == QLatin1String("*")) {
-            level = kMul;
-            return expr(l, sc, kMul) + QStringLiteral(" * ") + expr(r, sc, kConcat);
-        }
-        if (op == QLatin1String("/")) {   // Jet divides in floating point, never truncating
-            level = kMul;
-            return QStringLiteral("CAST(") + expr(l, sc, 0) + QStringLiteral(" AS REAL) / ") + expr(r, sc, kConcat);
-        }
-        if (op == QLatin1String("&")) {   // Null joins as ""
-            level = kConcat;
-            auto operand = [&](const JetExpr* x, bool left) {
-                if (x->kind == K::String) return expr(x, sc, kPrimary);
-                if (left && x->kind == K::Binary && x->op == QLatin1String("&")) return expr(x, sc, kConcat);
-                return QStringLiteral("jet_nzstr(") + expr(x, sc, 0) + QLatin1Char(')');
-            };
-            return operand(l, true) + QStringLiteral(" || ") + operand(r, false);
-        }
+        // A chain of one precedence level, written left to right without recursion.
         static const QHash<QString, QString> asFunction = {
             {QStringLiteral("\\"), QStringLiteral("jet_idiv")}, {QStringLiteral("MOD"), QStringLiteral("jet_mod")},
             {QStringLiteral("^"), QStringLiteral("jet_pow")},   {QStringLiteral("XOR"), QStringLiteral("jet_xor")},
             {QStringLiteral("EQV"), QStringLiteral("jet_eqv")}, {QStringLiteral("IMP"), QStringLiteral("jet_imp")}};
-        return asFunction.value(op) + QLatin1Char('(') + expr(l, sc, 0) + QStringLiteral(", ") + expr(r, sc, 0) +
-               QLatin1Char(')');
+        auto concatOperand = [&](const JetExpr* x) {   // Null joins as ""
+            if (x->kind == K::String) return expr(x, sc, kPrimary);
+            return QStringLiteral("jet_nzstr(") + expr(x, sc, 0) + QLatin1Char(')');
+        };
+        auto wrap = [](QString& s, int have, int need) -> QString& {
+            if (have < need) {
+                s.prepend(QLatin1Char('('));
+                s.append(QLatin1Char(')'));
+            }
+            return s;
+        };
+        int accLevel = kPrimary;
+        QString acc = first == QLatin1String("&") ? concatOperand(e->args[0].get()) : exprAt(e->args[0].get(), sc, accLevel);
+        for (size_t i = 1; i < e->args.size(); ++i) {
+            const QString& op = e->ops[i - 1];
+            const JetExpr* r = e->args[i].get();
+            if (op == QLatin1String("AND") || op == QLatin1String("OR")) {
+                const int lv = op == QLatin1String("AND") ? kAnd : kOr;
+                wrap(acc, accLevel, lv) += QLatin1Char(' ') + op + QLatin1Char(' ') + expr(r, sc, lv + 1);
+                accLevel = lv;
+            } else if (op == QLatin1String("+") || op == QLatin1String("-")) {
+                wrap(acc, accLevel, kAdd) += QLatin1Char(' ') + op + QLatin1Char(' ') + expr(r, sc, kMul);
+                accLevel = kAdd;
+            } else if (op == QLatin1String("*")) {
+                wrap(acc, accLevel, kMul) += QStringLiteral(" * ") + expr(r, sc, kConcat);
+                accLevel = kMul;
+            } else if (op == QLatin1String("/")) {   // Jet divides in floating point, never truncating
+                acc = QStringLiteral("CAST(") + acc + QStringLiteral(" AS REAL) / ") + expr(r, sc, kConcat);
+                accLevel = kMul;
+            } else if (op == QLatin1String("&")) {
+                acc += QStringLiteral(" || ") + concatOperand(r);
+                accLevel = kConcat;
+            } else {
+                acc = asFunction.value(op) + QLatin1Char('(') + acc + QStringLiteral(", ") + expr(r, sc, 0) + QLatin1Char(')');
+                accLevel = kPrimary;
+            }
+        }
+        level = accLevel;
+        return acc;
     }
     case K::Like: {
         QString s = QStringLiteral("jet_like(") + expr(e->args[0].get(), sc, 0) + QStringLiteral(", ") +

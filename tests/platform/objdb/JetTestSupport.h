@@ -27,22 +27,21 @@ public:
     };
 
     JetFixtureSchema() {
-        add("Reparti", {{"Codice", "Descrizione", "CodiceCassa"}});
-        add("CodiciIva", {{"Codice", "Descrizione", "Percentuale", "CodiceCassa"}});
-        add("Fornitori", {{"Descrizione"}});
-        add("Clienti", {{"Descrizione", "Codice", "Punti"}});
-        add("Articoli", {{"Descrizione", "Codice", "PrezzoVendita", "PrezzoAcquisto", "ValoreScorta", "ScortaMinima",
-                          "PrezzoAcquistoMedio", "PercentualeScorporoVari", "CodiceAggiuntivo", "DataInserimento", "DataModifica"},
-                         {},
-                         {{"Reparto", "Reparti"}, {"CodiceIva", "CodiciIva"}}});
-        add("CaricoArticoli", {{"ImportoCarico", "ValoreCarico", "DataCarico", "Progressivo"}, "Articoli"});
-        add("ScaricoArticoli",
-            {{"ImportoScarico", "ImportoSconto", "ValoreScarico", "PuntiPremio", "DataScarico", "Progressivo"}, "Articoli"});
-        add("Forniture", {{"ImportoAcquisto", "DataFornitura", "Pagato", "Completato"}, {}, {{"Fornitore", "Fornitori"}}});
-        add("Vendite", {{"ImportoVendita", "DataVendita", "Completato", "Punti"}, {}, {{"Cliente", "Clienti"}}});
-        add("BuoniClienti", {{"Data", "Descrizione", "ImportoBuono", "ImportoUtilizzato"}, {}, {}, {{"Clienti", "Clienti$Buoni"}}});
-        add("Ricevute", {{"Numero", "Data", "AnnoRiferimento", "AnnoFiscale"}, {}, {{"Vendita", "Vendite"}}});
-        add("Promemoria", {{"TestoPromemoria", "DataProssimaNotifica", "Chiuso", "DataRiferimento"}});
+        add("Reparti", {"Codice", "Descrizione", "CodiceCassa"});
+        add("CodiciIva", {"Codice", "Descrizione", "Percentuale", "CodiceCassa"});
+        add("Fornitori", {"Descrizione"});
+        add("Clienti", {"Descrizione", "Codice", "Punti"});
+        add("Articoli", {"Descrizione", "Codice", "PrezzoVendita", "PrezzoAcquisto", "ValoreScorta", "ScortaMinima",
+                         "PrezzoAcquistoMedio", "PercentualeScorporoVari", "CodiceAggiuntivo", "DataInserimento", "DataModifica"},
+            {}, {{"Reparto", "Reparti"}, {"CodiceIva", "CodiciIva"}});
+        add("CaricoArticoli", {"ImportoCarico", "ValoreCarico", "DataCarico", "Progressivo"}, "Articoli");
+        add("ScaricoArticoli", {"ImportoScarico", "ImportoSconto", "ValoreScarico", "PuntiPremio", "DataScarico", "Progressivo"},
+            "Articoli");
+        add("Forniture", {"ImportoAcquisto", "DataFornitura", "Pagato", "Completato"}, {}, {{"Fornitore", "Fornitori"}});
+        add("Vendite", {"ImportoVendita", "DataVendita", "Completato", "Punti"}, {}, {{"Cliente", "Clienti"}});
+        add("BuoniClienti", {"Data", "Descrizione", "ImportoBuono", "ImportoUtilizzato"}, {}, {}, {{"Clienti", "Clienti$Buoni"}});
+        add("Ricevute", {"Numero", "Data", "AnnoRiferimento", "AnnoFiscale"}, {}, {{"Vendita", "Vendite"}});
+        add("Promemoria", {"TestoPromemoria", "DataProssimaNotifica", "Chiuso", "DataRiferimento"});
     }
 
     std::optional<Join> joinFor(const QString& fromTable, const QString& qualifier) const override {
@@ -91,7 +90,15 @@ public:
 private:
     inline static const QStringList kBooleans = {"Pagato", "Completato", "Chiuso"};
     static bool same(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
-    void add(const char* n, Table t) { m_tables.insert(QString::fromLatin1(n).toLower(), {QString::fromLatin1(n), t}); }
+    void add(const char* n, QStringList fields, QString parent = {}, QMap<QString, QString> refs = {},
+             QMap<QString, QString> ownedIn = {}) {
+        Table t;
+        t.fields = std::move(fields);
+        t.parent = std::move(parent);
+        t.refs = std::move(refs);
+        t.ownedIn = std::move(ownedIn);
+        m_tables.insert(QString::fromLatin1(n).toLower(), {QString::fromLatin1(n), t});
+    }
     const Table* find(const QString& n) const {
         auto it = m_tables.find(n.toLower());
         return it == m_tables.end() ? nullptr : &it->second;

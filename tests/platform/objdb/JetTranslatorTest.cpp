@@ -231,7 +231,12 @@ TEST(JetTranslator, RefusesTextItCannotTranslate) {
         {"SELECT TOP 1.5 PERCENT * FROM Articoli", 3075, "TOP ... PERCENT"},
         {"ALTER TABLE Articoli ADD Foto OLEOBJECT", 3075, "tipo di campo sconosciuto"},
     };
-    for (const auto& c : cases) {
+    const std::string deep = std::string(5000, '(') + "1" + std::string(5000, ')');
+    const std::string negations = std::string(3000, '-') + "1";
+    std::vector<Case> all(std::begin(cases), std::end(cases));
+    all.push_back({deep.c_str(), 3075, "espressione troppo annidata"});
+    all.push_back({negations.c_str(), 3075, "espressione troppo annidata"});
+    for (const auto& c : all) {
         try {
             t.translate(QString::fromUtf8(c.jet));
             ADD_FAILURE() << "translated: " << c.jet;
@@ -240,6 +245,20 @@ TEST(JetTranslator, RefusesTextItCannotTranslate) {
             EXPECT_TRUE(e.description.contains(QString::fromUtf8(c.inMessage)))
                 << c.jet << " -> " << e.description.toStdString();
         }
+    }
+}
+
+TEST(JetTranslator, StatementsUpToJetsLengthLimitTranslate) {
+    JetTranslator t;
+    // The longest chains the length limit allows: deep trees, built and written back.
+    QStringList terms(7000, QStringLiteral("a=1"));
+    EXPECT_TRUE(t.translate(terms.join(QStringLiteral(" AND "))).startsWith(QStringLiteral("a = 1 AND a = 1")));
+    EXPECT_TRUE(t.translate(QStringLiteral("a") + QStringLiteral("&a").repeated(31000)).endsWith(QStringLiteral("|| jet_nzstr(a)")));
+    try {
+        t.translate(QStringLiteral("a = '") + QString(64000, QLatin1Char('x')) + QStringLiteral("'"));
+        ADD_FAILURE() << "a text over the limit was translated";
+    } catch (const AppError& e) {
+        EXPECT_TRUE(e.description.startsWith(QStringLiteral("Istruzione SQL troppo lunga"))) << e.description.toStdString();
     }
 }
 
