@@ -1,6 +1,7 @@
 #include "Articoli.h"
 #include "Clock.h"
 #include "Configuration.h"
+#include "Database.h"
 #include "DeviceSettings.h"
 
 void Articoli::DefineIdentity(TableIdentity& identity)
@@ -65,12 +66,9 @@ void Articoli::OnUpdatedTableStruct(TableData& td, const QVariant&, double& oldV
         // Every article goes to department "01", or to the first one. With no department at
         // all there is nothing to point to, and the references stay unset.
         auto reparti = td.GetReferenceTable("Reparto");
-        bool found = reparti->FindKey("01");
-        if (!found && !reparti->IsEmpty()) {
+        if (!reparti->FindKey("01"))
             reparti->MoveFirst();
-            found = !reparti->IsEOF();
-        }
-        if (found)
+        if (!reparti->IsEOF())
             execute(td, QString("UPDATE Articoli SET OID_Reparto=%1").arg(reparti->GetOID()));
     }
     if (oldVersion < 1.8) {
@@ -81,4 +79,25 @@ void Articoli::OnUpdatedTableStruct(TableData& td, const QVariant&, double& oldV
         execute(td, "UPDATE Articoli SET ScortaMinima=0, PrezzoAcquistoMedio=PrezzoAcquisto");
     if (oldVersion < 2.6)
         execute(td, "UPDATE Articoli SET PrezzoAcquistoListino=0");
+}
+
+void Articoli::OnNewRow(TableData& td)
+{
+    td.SetValue("ValoreMisura", 1.0);
+    td.SetValue("ValoreScorta", 0.0);
+    td.SetValue("ScortaMinima", qint64(0));
+    td.SetValue("PercentualeScorporoVari", 0.0);
+    td.SetValue("CodiceAggiuntivo", QString(""));
+    td.SetValue("PrezzoAcquistoListino", QVariant::fromValue(Currency()));
+    td.SetValue("PrezzoAcquistoMedio", QVariant::fromValue(Currency()));
+    const QDateTime now = appClock().now();
+    td.SetValue("DataInserimento", now);
+    td.SetValue("DataModifica", now);
+    // The default deposit is the one with an empty name.
+    td.SetReferenceByKey("Deposito", QString(""));
+    // While the database is being opened the lookup tables may still be incomplete.
+    if (td.GetDatabase()->State() != Database::kAttaching) {
+        td.SetReferenceByKey("UnitaMisura", Default_UnitaMisura);
+        td.SetReferenceByKey("CodiceIva", Default_CodiceIVA);
+    }
 }

@@ -1,0 +1,180 @@
+// Rules of the small tables: protected administrators, the defaults of a new row, and the
+// unique indexes that refuse a duplicate.
+#include "ShopDatabase.h"
+#include "Clock.h"
+#include "DeviceSettings.h"
+#include "ObjDbError.h"
+#include "TableObject.h"
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kAdminRefusal = QString::fromUtf8("Non è possibile eliminare l'utente Amministratore.");
+
+class SimpleTables : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_clock = std::make_shared<ManualClock>(QDateTime(QDate(2007, 3, 1), QTime(10, 15, 30)));
+        setAppClock(m_clock);
+        m_savedDepartment = DefaultDepartment;
+        DefaultDepartment = 9;
+        shop.open();
+    }
+    void TearDown() override
+    {
+        shop.close();
+        DefaultDepartment = m_savedDepartment;
+        setAppClock(std::make_shared<SystemClock>());
+    }
+    qint64 count(const QString& table) { return shop.select(table)->RowCount(); }
+
+    std::shared_ptr<ManualClock> m_clock;
+    int32_t m_savedDepartment = 0;
+    ShopDatabase shop;
+};
+
+TEST_F(SimpleTables, DeletingTheAdministratorIsRefusedAndKeepsBothOperators)
+{
+    auto admin = shop.select("Operatori", "Nome='Amministratore'");
+    ASSERT_FALSE(admin->IsEmpty());
+    EXPECT_THROW(admin->DeleteRow(), AppError);
+    EXPECT_EQ(shop.sink().refusals, QStringList{kAdminRefusal});
+    EXPECT_EQ(count("Operatori"), 2);
+}
+
+// Protection goes by level, never by name.
+TEST_F(SimpleTables, OperatorDeletionDependsOnTheLevelOnly)
+{
+    struct Case {
+        const char* name;
+        QVariant level;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"Capo", qint64(1), true},
+        {"Supervisore", qint64(2), true},
+        {"Cassiere", qint64(0), false},
+        {"Ospite", QVariant(), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        shop.select("Operatori")->AddRow({"Nome", c.name});
+        auto row = shop.select("Operatori", QString("Nome='%1'").arg(c.name));
+        ASSERT_FALSE(row->IsEmpty());
+        row->SetValue("LivelloAccesso", c.level);
+        row->Update();
+        shop.sink().refusals.clear();
+        if (c.refused) {
+            EXPECT_THROW(row->DeleteRow(), AppError);
+            EXPECT_EQ(shop.sink().refusals, QStringList{kAdminRefusal});
+            EXPECT_EQ(shop.select("Operatori", QString("Nome='%1'").arg(c.name))->RowCount(), 1);
+        } else {
+            row->DeleteRow();
+            EXPECT_TRUE(shop.sink().refusals.isEmpty());
+            EXPECT_EQ(shop.select("Operatori", QString("Nome='%1'").arg(c.name))->RowCount(), 0);
+        }
+    }
+}
+
+TEST_F(SimpleTables, NewRowsStartWithTheirDefaults)
+{
+    struct Case {
+        const char* table;
+        const char* field;
+        QVariant expected;
+    };
+    const Case cases[] = {
+        {"Operatori", "Password", QString("")},
+        {"Operatori", "LivelloAccesso", qint64(0)},
+        {"Reparti", "Descrizione", QString("")},
+        {"CodiciIva", "CodiceCassa", qint64(9)},       // the register's default department
+        {"Depositi", "Descrizione", QString("")},
+        {"Fornitori", "Indirizzo", QString("")},
+        {"Fornitori", "Telefono", QString("")},
+        {"Fornitori", "Cellulare", QString("")},
+        {"Fornitori", "Fax", QString("")},
+        {"Fornitori", "EMail", QString("")},
+        {"CodiciBarre", "PosizioneCodice", qint64(1)},
+        {"CodiciBarre", "LunghezzaCodice", qint64(13)},
+        {"CodiciBarre", "PosizioneQuantita", qint64(0)},
+        {"CodiciBarre", "LunghezzaQuantita", qint64(0)},
+        {"CodiciBarre", "PosizioneImporto", qint64(0)},
+        {"CodiciBarre", "LunghezzaImporto", qint64(0)},
+        {"CodiciBarre", "ConversioneValuta", false},
+        {"CodiciBarre", "CoefficienteValuta", 0.0},
+        {"PagamentiCliente", "DataPagamento", QDateTime(QDate(2007, 3, 1), QTime(10, 15, 30))},
+        {"PagamentiCliente", "Note", QString("")},
+    };
+    for (const Case& c : cases) {
+        auto td = shop.select(c.table);
+        td->NewRow();
+        const QVariant v = td->GetValue(c.field);
+        EXPECT_FALSE(v.isNull()) << c.table << "." << c.field;
+        EXPECT_TRUE(LibraryGlobal::ValuesEqual(v, c.expected))
+            << c.table << "." << c.field << ": " << v.toString().toStdString();
+    }
+    // Fields left to the user stay empty.
+    const std::pair<const char*, const char*> leftToTheUser[] = {
+        {"Operatori", "Nome"}, {"Reparti", "Codice"}, {"Depositi", "Deposito"},
+        {"Fornitori", "Descrizione"}, {"CodiciBarre", "PrefissoCodice"}, {"PagamentiCliente", "Importo"},
+    };
+    for (const auto& [table, field] : leftToTheUser) {
+        auto td = shop.select(table);
+        td->NewRow();
+        EXPECT_TRUE(td->IsFieldNull(field)) << table << "." << field;
+    }
+}
+
+TEST_F(SimpleTables, DuplicatesOfAUniqueKeyAreRefused)
+{
+    struct Case {
+        const char* table;
+        QVariantList first;
+        QVariantList duplicate;
+    };
+    const Case cases[] = {
+        {"Operatori", {"Nome", "Mario"}, {"Nome", "Mario"}},
+        {"Reparti", {"Codice", "20", "Descrizione", "BAR"}, {"Codice", "21", "Descrizione", "BAR"}},
+        {"Reparti", {"Codice", "30", "Descrizione", "EDICOLA"}, {"Codice", "30", "Descrizione", "GIORNALI"}},
+        {"UnitaMisura", {"Codice", "Lt", "Descrizione", "Litri"}, {"Codice", "Lt2", "Descrizione", "Litri"}},
+        {"CodiciIva", {"Codice", "IVA22", "Descrizione", "IVA al 22%"}, {"Codice", "IVA22", "Descrizione", "Altra"}},
+        {"Depositi", {"Deposito", "Retro", "Descrizione", "Magazzino"}, {"Deposito", "Retro", "Descrizione", "Altro"}},
+        {"Fornitori", {"Descrizione", "Rossi"}, {"Descrizione", "Rossi"}},
+        {"CodiciBarre", {"PrefissoCodice", "2"}, {"PrefissoCodice", "2", "LunghezzaCodice", qint64(7)}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.table);
+        auto td = shop.select(c.table);
+        td->AddRow(c.first);
+        const qint64 rows = count(c.table);
+        shop.sink().refusals.clear();
+        EXPECT_THROW(td->AddRow(c.duplicate), AppError);
+        EXPECT_EQ(shop.sink().refusals.size(), 1);
+        EXPECT_EQ(count(c.table), rows);
+    }
+}
+
+// The payment's time is part of its unique key, so equal payments made at different moments
+// are both kept, and the same payment entered twice at once is not.
+TEST_F(SimpleTables, CustomerPaymentsAreUniqueByTimeCustomerAndAmount)
+{
+    auto customer = shop.select("Clienti");
+    const qint64 cliente = customer->GetOID();
+    ASSERT_NE(cliente, 0);
+    auto payments = shop.select("PagamentiCliente");
+    auto pay = [&] {
+        payments->NewRow();
+        payments->SetValue("Importo", QVariant::fromValue(Currency::fromInt(25)));
+        payments->SetReferenceOID("Cliente", cliente);
+        payments->Update();
+    };
+    pay();
+    m_clock->advanceMs(60 * 1000);
+    pay();
+    EXPECT_EQ(count("PagamentiCliente"), 2);
+    EXPECT_THROW(pay(), AppError);
+    EXPECT_EQ(count("PagamentiCliente"), 2);
+}
+
+}  // namespace
