@@ -2,6 +2,8 @@
 // unique indexes that refuse a duplicate.
 #include "ShopDatabase.h"
 #include "Clock.h"
+#include "Configuration.h"
+#include "DefaultScripts.h"
 #include "DeviceSettings.h"
 #include "ObjDbError.h"
 #include "TableObject.h"
@@ -105,6 +107,34 @@ TEST_F(SimpleTables, NewRowsStartWithTheirDefaults)
         {"CodiciBarre", "CoefficienteValuta", 0.0},
         {"PagamentiCliente", "DataPagamento", QDateTime(QDate(2007, 3, 1), QTime(10, 15, 30))},
         {"PagamentiCliente", "Note", QString("")},
+        // Documents start with zero totals, never Null ones.
+        {"Vendite", "ImportoVendita", QVariant::fromValue(Currency())},
+        {"Vendite", "ImportoBuoni", QVariant::fromValue(Currency())},
+        {"Vendite", "DataVendita", QDateTime(QDate(2007, 3, 1), QTime(10, 15, 30))},
+        {"Vendite", "Note", QString("")},
+        {"Vendite", "Completato", false},
+        {"Vendite", "Punti", qint64(0)},
+        {"Forniture", "ImportoAcquisto", QVariant::fromValue(Currency())},
+        {"Forniture", "DataFornitura", QDateTime(QDate(2007, 3, 1), QTime(10, 15, 30))},
+        {"Forniture", "Documento", QString("")},
+        {"Forniture", "Completato", false},
+        {"Forniture", "Pagato", true},
+        {"AcquistoFornitori", "DataAcquisto", QDateTime(QDate(2007, 3, 1), QTime(10, 15, 30))},
+        {"AcquistoFornitori", "Note", QString("")},
+        {"BuoniVendite", "ImportoUtilizzatoVendita", QVariant::fromValue(Currency())},
+        {"ConfigurazioneSconti", "CalcoloPuntiClienti", true},
+        {"Ricevute", "Data", QDateTime(QDate(2007, 3, 1), QTime(0, 0))},
+        {"Ricevute", "Note", QString("")},
+        {"Promemoria", "Chiuso", false},
+        {"Promemoria", "DataRiferimento", QDateTime(QDate(2007, 3, 1), QTime(10, 15, 30))},
+        {"Promemoria", "IDElementoOrigine", QString("")},
+        {"ImpostazioniPromemoria", "MinutiDiPreavviso", qint64(0)},
+        // A layout the user creates gets the short filter, not the one of the default layout.
+        {"TracciatiFornitura", "VBFilter", NewLayoutFilterTemplate()},
+        {"TracciatiFornitura", "ConversioneValuta", false},
+        {"TracciatiFornitura", "CoefficienteValuta", 0.0},
+        {"SelezioniTracciato", "Escludi", false},
+        {"SelezioniTracciato", "Note", QString("")},
     };
     for (const Case& c : cases) {
         auto td = shop.select(c.table);
@@ -124,6 +154,25 @@ TEST_F(SimpleTables, NewRowsStartWithTheirDefaults)
         td->NewRow();
         EXPECT_TRUE(td->IsFieldNull(field)) << table << "." << field;
     }
+}
+
+// A new article belongs to the default deposit and takes the configured unit and VAT code.
+TEST_F(SimpleTables, NewArticleTakesTheConfiguredUnitVatCodeAndTheDefaultDeposit)
+{
+    const QString savedUnit = Default_UnitaMisura;
+    Default_UnitaMisura = "KgPzz";
+    auto articles = shop.select("Articoli");
+    articles->NewRow();
+    Default_UnitaMisura = savedUnit;
+
+    EXPECT_EQ(articles->GetReference("UnitaMisura")->GetText("Codice"), "KgPzz");
+    EXPECT_EQ(articles->GetReference("CodiceIva")->GetText("Codice"), Default_CodiceIVA);
+    auto deposit = articles->GetReference("Deposito");
+    ASSERT_FALSE(deposit->IsEOF());
+    EXPECT_EQ(deposit->GetText("Descrizione"), "PREDEFINITO");
+    EXPECT_DOUBLE_EQ(articles->GetValue("ValoreMisura").toDouble(), 1.0);
+    EXPECT_EQ(articles->GetValue("DataInserimento"), articles->GetValue("DataModifica"));
+    EXPECT_TRUE(articles->IsFieldNull("PrezzoVendita"));
 }
 
 TEST_F(SimpleTables, DuplicatesOfAUniqueKeyAreRefused)
