@@ -395,4 +395,11 @@ bool frmMessage::eventFilter(QObject* watched, QEvent* e) {
     return QWidget::eventFilter(watched, e);
 }
 
-MV_REGISTER_WINDOW(frmMessage);
+// As it looks in the middle of a counted operation.
+MV_REGISTER_WINDOW(frmMessage, [] {
+    auto* w = new frmMessage();
+    w->ShowMsg(QStringLiteral("Attendere..."));
+    w->StartProgress(100, true);
+    w->Progress(12);
+    return w;
+});
