@@ -33,9 +33,9 @@ int commitHook(void* engine)
 void rollbackHook(void* engine) { static_cast<DBEngine*>(engine)->forgetOidCache(); }
 }
 
-// --- Connection ---------------------------------------------------------------------------
+// --- EngineConnection ---------------------------------------------------------------------------
 
-qint64 Connection::Execute(const QString& jetSql, qint64* recordsAffected, int)
+qint64 EngineConnection::Execute(const QString& jetSql, qint64* recordsAffected, int)
 {
     const QString sql = objdb::translateJet(jetSql);
     qint64 n = m_engine.sql().execute(sql);
@@ -43,7 +43,7 @@ qint64 Connection::Execute(const QString& jetSql, qint64* recordsAffected, int)
     return n;
 }
 
-QueryResult Connection::Query(const QString& jetSql)
+QueryResult EngineConnection::Query(const QString& jetSql)
 {
     const QString sql = objdb::translateJet(jetSql);
     QueryResult r;
@@ -59,7 +59,7 @@ QueryResult Connection::Query(const QString& jetSql)
 
 // --- DBEngine -----------------------------------------------------------------------------
 
-DBEngine::DBEngine() : m_connection(std::make_unique<Connection>(*this)) {}
+DBEngine::DBEngine() : m_connection(std::make_unique<EngineConnection>(*this)) {}
 
 DBEngine::~DBEngine()
 {
@@ -79,7 +79,7 @@ SqlConnection& DBEngine::sql() const
     return *m_conn;
 }
 
-Connection& DBEngine::GetConnection()
+EngineConnection& DBEngine::GetConnection()
 {
     sql();
     return *m_connection;

@@ -18,9 +18,9 @@ struct QueryResult {
 };
 
 // The connection handed to the upgrade steps: Jet SQL in, translated, run on the file.
-class Connection {
+class EngineConnection {
 public:
-    explicit Connection(class DBEngine& engine) : m_engine(engine) {}
+    explicit EngineConnection(class DBEngine& engine) : m_engine(engine) {}
     // Runs one statement; returns (and stores in recordsAffected) the rows changed.
     qint64 Execute(const QString& jetSql, qint64* recordsAffected = nullptr, int options = -1);
     // Runs a query and returns its rows (values as stored: qint64, double, QString or Null).
@@ -65,7 +65,7 @@ public:
     QString User() const { return m_user; }
     bool IsReadOnly() const;
 
-    Connection& GetConnection();
+    EngineConnection& GetConnection();
     void BeginTransaction();
     void CommitTransaction();
     void RollbackTransaction();
@@ -87,7 +87,7 @@ private:
     void registerConnection();
 
     std::shared_ptr<SqlConnection> m_conn;
-    std::unique_ptr<Connection> m_connection;
+    std::unique_ptr<EngineConnection> m_connection;
     QString m_path;
     int m_openMode = 3;
     int m_accessMode = kAccessSingle;

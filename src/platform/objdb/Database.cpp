@@ -1,4 +1,6 @@
 #include "Database.h"
+#include "DatabaseJetSchema.h"
+#include "SqlDialect.h"
 #include "DBEngine.h"
 #include "Notify.h"
 #include "ObjDbError.h"
@@ -230,6 +232,31 @@ QString Database::FormatDateLiteral(const QDateTime& value, bool withTime) const
 }
 
 QString Database::ConnectionsName() const { return m_connectionsSchema->name; }
+
+Database::QueryRows Database::RunQuery(const QString& jetSql, const std::shared_ptr<DBEngine>& e)
+{
+    std::shared_ptr<DBEngine> engine = e ? e : GetEngine();
+    if (!engine) throw objdb::error(NotOpen, kSource, QStringLiteral("Database non aperto"));
+    DatabaseJetSchema jetSchema(*this);
+    const QString sql = translateJet(jetSql, &jetSchema);
+    QueryRows r;
+    SqlConnection::Stmt st = engine->sql().prepare(sql);
+    if (st.columns() == 0) {
+        OpScope op(*this, OpKind::Bulk);
+        SqlConnection& c = writer(*engine);
+        SqlConnection::Stmt w = c.prepare(sql);
+        r.changed = w.exec();
+        op.commit();
+        return r;
+    }
+    for (int i = 0; i < st.columns(); ++i) r.columns << st.columnName(i);
+    while (st.next()) {
+        QVariantList row;
+        for (int i = 0; i < st.columns(); ++i) row << st.value(i);
+        r.rows << row;
+    }
+    return r;
+}
 
 // --- attaching ------------------------------------------------------------------------------
 

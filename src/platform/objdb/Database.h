@@ -83,6 +83,11 @@ public:
     QString FormatDateLiteral(const QDateTime& value, bool withTime = true) const;
     // Name of the table listing the programs that have the file open.
     QString ConnectionsName() const;
+    // Runs a Jet SQL statement on the engine (null: the database's own), the names of
+    // parent, referenced and owner tables resolved from the declarations. A SELECT gives
+    // its rows; any other statement gives no columns and the rows changed in `changed`.
+    struct QueryRows { QStringList columns; QList<QVariantList> rows; qint64 changed = 0; };
+    QueryRows RunQuery(const QString& jetSql, const std::shared_ptr<DBEngine>& engine = nullptr);
 
     // --- library internals ------------------------------------------------------------
     objdb::TableSchema* schema(const QString& name) const;

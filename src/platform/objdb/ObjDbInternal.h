@@ -39,6 +39,7 @@ struct RowState {
     RowPtr parent;                     // loaded on demand
     bool fresh = false;                // re-read from storage since it was last written
     int holders = 0;                   // cursors standing on the row
+    bool remembered = false;           // known to the database as a row with pending changes
     // Rows changed through this one and saved with it: a former parent, rows reached
     // through its references or owner.
     std::vector<RowPtr> alsoSave;

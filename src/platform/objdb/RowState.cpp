@@ -212,20 +212,21 @@ void writeRow(Database& db, const RowPtr& rowPtr)
     if (row.deleted) return;
     if (row.isNew) {
         if (row.oid == 0) row.oid = row.engine->allocateOid(t.name);
-        QStringList cols{QStringLiteral("\"OID\"")};
         QVariantList vals{row.oid};
-        if (t.isChild()) { cols << QStringLiteral("\"objParent\""); vals << (row.parentOid ? QVariant(row.parentOid) : QVariant()); }
-        for (size_t i = 0; i < t.fields.size(); ++i) {
-            cols << q(t.fields[i].def.Name);
-            vals << toStorage(t.fields[i].kind, row.values[i]);
+        vals.reserve(qsizetype(2 + t.fields.size() + t.singleRefs.size()));
+        if (t.isChild()) vals << (row.parentOid ? QVariant(row.parentOid) : QVariant());
+        for (size_t i = 0; i < t.fields.size(); ++i) vals << toStorage(t.fields[i].kind, row.values[i]);
+        for (size_t i = 0; i < t.singleRefs.size(); ++i) vals << (row.refs[i] ? QVariant(row.refs[i]) : QVariant());
+        if (t.insertSql.isEmpty()) {
+            QStringList cols{QStringLiteral("\"OID\"")};
+            if (t.isChild()) cols << QStringLiteral("\"objParent\"");
+            for (const auto& f : t.fields) cols << q(f.def.Name);
+            for (int i : t.singleRefs) cols << q(t.refs[size_t(i)].def.column());
+            QString marks;
+            for (int i = 0; i < cols.size(); ++i) marks += i ? QStringLiteral(", ?") : QStringLiteral("?");
+            t.insertSql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(t.quoted(), cols.join(QStringLiteral(", ")), marks);
         }
-        for (size_t i = 0; i < t.singleRefs.size(); ++i) {
-            cols << q(t.refs[size_t(t.singleRefs[i])].def.column());
-            vals << (row.refs[i] ? QVariant(row.refs[i]) : QVariant());
-        }
-        QString marks;
-        for (int i = 0; i < cols.size(); ++i) marks += i ? QStringLiteral(", ?") : QStringLiteral("?");
-        const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(t.quoted(), cols.join(QStringLiteral(", ")), marks);
+        const QString& sql = t.insertSql;
         try {
             c.execute(sql, vals);
         } catch (const AppError& e) {
@@ -263,6 +264,7 @@ void writeRow(Database& db, const RowPtr& rowPtr)
     row.joinOwner.reset();
     row.joinRef = nullptr;
     row.fresh = true;
+    row.remembered = false;
 }
 
 void deleteStoredRow(Database& db, const RowPtr& rowPtr)

@@ -73,6 +73,7 @@ struct TableSchema {
     bool excludedFromCopy = false;
     bool system = false;
     QString keyFieldName;            // set when the database links its tables
+    QString insertSql;               // cached by the writer
 
     int fieldIndex(const QString& name) const;          // -1 when not declared (case-insensitive)
     const FieldSchema* field(const QString& name) const;

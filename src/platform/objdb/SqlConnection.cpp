@@ -150,21 +150,35 @@ void SqlConnection::execScript(const QString& sql)
 
 bool SqlConnection::inTransaction() const { return m_db && !sqlite3_get_autocommit(m_db); }
 
+// Savepoints are named by their depth, so the few statements that open and close them are
+// prepared once and reused.
 QString SqlConnection::openSavepoint()
 {
-    QString name = QStringLiteral("objdb_sp%1").arg(++m_savepointSerial);
-    execScript(QStringLiteral("SAVEPOINT ") + name);
+    QString name = QStringLiteral("objdb_sp%1").arg(m_openSavepoints + 1);
+    prepare(QStringLiteral("SAVEPOINT ") + name).exec();
+    ++m_openSavepoints;
     return name;
 }
 
-void SqlConnection::releaseSavepoint(const QString& name) { execScript(QStringLiteral("RELEASE ") + name); }
+void SqlConnection::releaseSavepoint(const QString& name)
+{
+    prepare(QStringLiteral("RELEASE ") + name).exec();
+    --m_openSavepoints;
+}
 
 void SqlConnection::rollbackSavepoint(const QString& name)
 {
     if (!m_db) return;
     // Never throws: it runs while another error is on its way up.
-    QByteArray a = (QStringLiteral("ROLLBACK TO ") + name + QStringLiteral("; RELEASE ") + name).toUtf8();
-    sqlite3_exec(m_db, a.constData(), nullptr, nullptr, nullptr);
+    --m_openSavepoints;
+    try {
+        prepare(QStringLiteral("ROLLBACK TO ") + name).exec();
+        prepare(QStringLiteral("RELEASE ") + name).exec();
+    } catch (const AppError&) {
+        QByteArray a = (QStringLiteral("ROLLBACK; ")).toUtf8();
+        sqlite3_exec(m_db, a.constData(), nullptr, nullptr, nullptr);
+        m_openSavepoints = 0;
+    }
 }
 
 bool SqlConnection::tableExists(const QString& table)

@@ -82,6 +82,6 @@ private:
     QSqlDatabase m_qt;
     sqlite3* m_db = nullptr;
     bool m_readOnly = false;
-    int m_savepointSerial = 0;
+    int m_openSavepoints = 0;
     QHash<QString, std::vector<sqlite3_stmt*>> m_cache;
 };

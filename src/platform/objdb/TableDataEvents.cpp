@@ -49,9 +49,16 @@ RowPtr rowAtLevel(TableData::Impl& d, int level)
 
 void touch(TableData::Impl& d, int level)
 {
-    RowPtr changed = rowAtLevel(d, level);
-    if (changed) d.db->rememberLive(changed);
-    if (d.cur && level > 0) d.db->rememberLive(d.cur);
+    // Rows with pending changes are found again by whoever loads them (a new row is not
+    // stored yet: nobody can load it).
+    auto remember = [&](const RowPtr& r) {
+        if (r && !r->isNew && !r->remembered) {
+            d.db->rememberLive(r);
+            r->remembered = true;
+        }
+    };
+    remember(rowAtLevel(d, level));
+    if (level > 0) remember(d.cur);
     // A row reached through another one is saved when that one is.
     if (auto origin = d.origin.lock(); origin && d.cur && origin != d.cur) {
         bool present = false;

@@ -204,17 +204,9 @@ void TableData::Update()
     } catch (const AppError& e) {
         rethrowAsRefusal(*this, e);
     }
-    // The stored row takes its place among the data set's rows.
+    // The stored row stays current; moving on starts again from the rows read before it.
     if (wasNew && d->source != Source::Bound) {
-        const qint64 oid = row->oid;
-        const auto saved = std::make_tuple(d->window, d->pos);
-        invalidateQuery(*d);
-        d->positioned = true;
-        if (!MoveToOID(oid)) {
-            std::tie(d->window, d->pos) = saved;
-            d->pos = -1;
-        }
-        if (!d->cur || d->cur != row) setCurrent(*d, row);
+        d->pos = -1;
         d->bof = d->eof = false;
     }
 }

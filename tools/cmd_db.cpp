@@ -1,0 +1,223 @@
+// Database commands: create or upgrade a file, run Jet SQL, drive data sets line by line
+// exactly as the program does, copy rows between files.
+#include "MvTool.h"
+#include "AppError.h"
+#include "DBEngine.h"
+#include "Database.h"
+#include "Notify.h"
+#include "ObjDbError.h"
+#include "TableData.h"
+#include "TableObject.h"
+#include <QFileInfo>
+#include <QTextStream>
+#include <memory>
+#include <vector>
+#if __has_include("DB.h")
+#include "DB.h"
+#define MVTOOL_HAS_DB 1
+#endif
+
+namespace {
+
+class PrintingSink : public itfNotifyEvent {
+public:
+    void OnRefusal(const QString&, const QString& message) override { mvtool::out(QStringLiteral("REFUSED: ") + oneLine(message)); }
+    void OnWarning(const QString&, const QString& message) override { mvtool::out(QStringLiteral("WARNING: ") + oneLine(message)); }
+    void OnInternalMessage(const QString&, const QString& message) override { mvtool::out(QStringLiteral("MESSAGE: ") + oneLine(message)); }
+    static QString oneLine(QString s)
+    {
+        s.replace(QStringLiteral("\r\n"), QStringLiteral("\\n"));
+        s.replace(u'\r', QStringLiteral("\\n"));
+        s.replace(u'\n', QStringLiteral("\\n"));
+        return s;
+    }
+};
+
+std::shared_ptr<itfDefDatabase> definition()
+{
+#ifdef MVTOOL_HAS_DB
+    return std::make_shared<DB>();
+#else
+    return nullptr;
+#endif
+}
+
+// The file opened as the program opens it: created when missing, declared and upgraded.
+std::shared_ptr<Database> openDeclared(const QString& path, itfNotifyEvent* sink, std::shared_ptr<DBEngine>& engine)
+{
+    engine = std::make_shared<DBEngine>();
+    auto def = definition();
+    if (!def) {
+        engine->OpenDatabase(3, path);
+        return LibraryGlobal::OpenExistingDatabase(engine, sink);
+    }
+    if (!QFileInfo::exists(path)) engine->CreateDatabase(3, path);
+    engine->OpenDatabase(3, path);
+    auto db = LibraryGlobal::NewDatabase(def, QStringLiteral("mvtool"), sink);
+    db->AttachEngine(engine);
+    return db;
+}
+
+QString cellText(const QVariant& v)
+{
+    if (!v.isValid() || v.isNull()) return QString();
+    if (v.userType() == QMetaType::Double) return QString::number(v.toDouble(), 'g', 15);
+    return v.toString();
+}
+
+int dbInit(const QStringList& args)
+{
+    if (args.size() != 1) return 2;
+    if (!definition()) {
+        mvtool::err(QStringLiteral("the database definition is not part of this build"));
+        return 1;
+    }
+    PrintingSink sink;
+    std::shared_ptr<DBEngine> engine;
+    auto db = openDeclared(args[0], &sink, engine);
+    auto rows = db->RunQuery(QStringLiteral("SELECT Name, Version FROM _objdb_tables ORDER BY Position"), engine).rows;
+    for (const auto& r : rows) mvtool::out(r[0].toString() + u'\t' + (r[1].isNull() ? QStringLiteral("-") : cellText(r[1])));
+    return 0;
+}
+
+int sql(const QStringList& args)
+{
+    if (args.size() != 2) return 2;
+    auto engine = std::make_shared<DBEngine>();
+    engine->OpenDatabase(3, args[0]);
+    auto db = LibraryGlobal::OpenExistingDatabase(engine, nullptr);
+    auto r = db->RunQuery(args[1], engine);
+    if (r.columns.isEmpty()) {
+        mvtool::out(QStringLiteral("%1 rows affected").arg(r.changed));
+        return 0;
+    }
+    mvtool::out(r.columns.join(u'\t'));
+    for (const auto& row : r.rows) {
+        QStringList cells;
+        for (const QVariant& v : row) cells << cellText(v);
+        mvtool::out(cells.join(u'\t'));
+    }
+    return 0;
+}
+
+// One line of `run`: the data sets entered, the innermost last.
+class Runner {
+public:
+    Runner(std::shared_ptr<Database> db) : m_db(std::move(db)) {}
+
+    void line(const QString& text)
+    {
+        const QString trimmed = text.trimmed();
+        if (trimmed.isEmpty() || trimmed.startsWith(u'#')) return;
+        const int space = trimmed.indexOf(u' ');
+        const QString cmd = (space < 0 ? trimmed : trimmed.left(space)).toLower();
+        const QString rest = space < 0 ? QString() : trimmed.mid(space + 1).trimmed();
+        if (cmd == u"select") {
+            const int sp = rest.indexOf(u' ');
+            const QString table = sp < 0 ? rest : rest.left(sp);
+            QString cond = sp < 0 ? QString() : rest.mid(sp + 1).trimmed();
+            if (cond.startsWith(QLatin1String("where "), Qt::CaseInsensitive)) cond = cond.mid(6);
+            m_stack.clear();
+            m_stack.push_back(m_db->Tables().Item(table)->Select(cond));
+            mvtool::out(QStringLiteral("%1: %2 rows").arg(m_stack.back()->tableName()).arg(m_stack.back()->RowCount()));
+        } else if (cmd == u"new") {
+            if (m_stack.empty() || m_stack.back()->tableName().compare(rest, Qt::CaseInsensitive) != 0) {
+                m_stack.clear();
+                m_stack.push_back(m_db->Tables().Item(rest)->Select(QStringLiteral("OID = 0")));
+            }
+            current().NewRow();
+        } else if (cmd == u"set" || cmd == u"setref") {
+            const int eq = rest.indexOf(u'=');
+            if (eq < 0) throw AppError(AppError::kInvalidCall, QStringLiteral("mvtool"), QStringLiteral("expected NAME=VALUE"));
+            const QString name = rest.left(eq).trimmed();
+            const QString value = rest.mid(eq + 1);
+            const QVariant v = value == u"NULL" ? QVariant() : QVariant(value);
+            if (cmd == u"set") current().SetValue(name, v);
+            else current().SetReferenceByKey(name, v);
+        } else if (cmd == u"save") {
+            current().Update();
+        } else if (cmd == u"delete") {
+            current().DeleteRow();
+        } else if (cmd == u"next") {
+            current().MoveNext();
+            if (current().IsEOF()) mvtool::out(QStringLiteral("EOF"));
+        } else if (cmd == u"first") {
+            current().MoveFirst();
+            if (current().IsEOF()) mvtool::out(QStringLiteral("EOF"));
+        } else if (cmd == u"print") {
+            QStringList cells;
+            for (const QString& f : rest.split(u' ', Qt::SkipEmptyParts)) cells << f + u'=' + current().GetText(f);
+            mvtool::out(cells.join(u'\t'));
+        } else if (cmd == u"list") {
+            auto td = current().GetReference(rest);
+            mvtool::out(QStringLiteral("%1: %2 rows").arg(td->tableName()).arg(td->RowCount()));
+            m_stack.push_back(std::move(td));
+        } else if (cmd == u"up") {
+            if (m_stack.size() < 2) throw AppError(AppError::kInvalidCall, QStringLiteral("mvtool"), QStringLiteral("no enclosing data set"));
+            m_stack.pop_back();
+        } else if (cmd == u"parent") {
+            if (!current().SetParentByKey(rest)) mvtool::out(QStringLiteral("NOT FOUND: ") + rest);
+        } else {
+            throw AppError(AppError::kInvalidCall, QStringLiteral("mvtool"), QStringLiteral("unknown command: ") + cmd);
+        }
+    }
+
+private:
+    TableData& current()
+    {
+        if (m_stack.empty()) throw AppError(AppError::kInvalidCall, QStringLiteral("mvtool"), QStringLiteral("no data set: select one first"));
+        return *m_stack.back();
+    }
+    std::shared_ptr<Database> m_db;
+    std::vector<std::unique_ptr<TableData>> m_stack;
+};
+
+int run(const QStringList& args)
+{
+    if (args.size() != 1) return 2;
+    PrintingSink sink;
+    std::shared_ptr<DBEngine> engine;
+    auto db = openDeclared(args[0], &sink, engine);
+    Runner runner(db);
+    QTextStream in(stdin);
+    int status = 0;
+    QString text;
+    while (in.readLineInto(&text)) {
+        try {
+            runner.line(text);
+        } catch (const AppError& e) {
+            // A refusal was printed when the rule made it.
+            if (!objdb::isRefusal(e)) {
+                mvtool::out(QStringLiteral("ERROR: ") + PrintingSink::oneLine(e.description));
+                status = 1;
+            }
+        }
+    }
+    return status;
+}
+
+int copy(const QStringList& args)
+{
+    if (args.size() < 3 || args.size() > 4) return 2;
+    PrintingSink sink;
+    std::shared_ptr<DBEngine> fromEngine, toEngine;
+    auto from = openDeclared(args[0], &sink, fromEngine);
+    auto to = openDeclared(args[1], &sink, toEngine);
+    auto source = from->Tables().Item(args[2])->Select(args.value(3));
+    auto target = to->Tables().Item(args[2])->Select();
+    const qint64 n = source->RowCount();
+    if (!source->CopyRows(*target, nullptr, true)) {
+        mvtool::err(QStringLiteral("copy stopped"));
+        return 1;
+    }
+    mvtool::out(QStringLiteral("%1 rows copied").arg(n));
+    return 0;
+}
+
+}  // namespace
+
+MV_COMMAND("db-init", "db-init PATH  create or open and upgrade the database; print each table and its stored version", dbInit);
+MV_COMMAND("sql", "sql PATH \"<Jet SQL>\"  run a statement; rows tab-separated with a header", sql);
+MV_COMMAND("run", "run PATH  data-set commands from stdin: select TABLE [condition] | new TABLE | set F=V | setref R=KEY | "
+                  "save | delete | print F... | next | first | list REF | up | parent KEY", run);
+MV_COMMAND("copy", "copy FROM TO TABLE [\"<condition>\"]  copy rows with their owned lines, keeping OIDs, no row rules", copy);
