@@ -1,4 +1,8 @@
 #include "DatabaseFiles.h"
+#include "DBEngine.h"
+#include "Database.h"
+#include "MainWindowServices.h"
+#include "Notify.h"
 #include "SystemHelpers.h"
 
 QString BuildFilePath(const QString& folder, const QString& fileName, const QString& extension) {
@@ -15,3 +19,57 @@ QString WorkingDatabasePath() {
 QString BackupDatabasePath() {
     return BuildFilePath(BackupDir, QString::fromLatin1(kDatabaseFileName), QString());
 }
+
+// ---- Database objects ---------------------------------------------------------------------------
+std::shared_ptr<DBEngine> g_objDBEngine;
+std::shared_ptr<Database> g_objDatabase;
+std::shared_ptr<DBEngine> g_objBackupDBEngine;
+
+void ApplyDatabaseSettings() {
+    if (!g_objDBEngine) return;
+    g_objDBEngine->SetAccessMode(AccessMode);
+    g_objDBEngine->SetUseTransaction(UseTransaction);
+}
+
+bool IsDatabaseOpen() {
+    if (!g_objDBEngine || !g_objDatabase) return false;
+    return g_objDatabase->State() == Database::kOpen;
+}
+
+void ReleaseDatabaseObjects() {
+    g_objDatabase.reset();
+    for (std::shared_ptr<DBEngine>* engine : {&g_objDBEngine, &g_objBackupDBEngine}) {
+        if (!*engine) continue;
+        try {
+            (*engine)->Close(true);
+        } catch (...) {
+            // Released anyway: the next opening starts from nothing.
+        }
+        engine->reset();
+    }
+}
+
+void ReleaseDatabase() {
+    if (MainWindowServices* mw = mainWindowServices()) {
+        mw->ReleaseDatabase();
+        return;
+    }
+    ReleaseDatabaseObjects();
+}
+
+namespace {
+DatabaseDefinitionFactory& definitionFactory() {
+    static DatabaseDefinitionFactory f;
+    return f;
+}
+}
+
+void SetDatabaseDefinitionFactory(DatabaseDefinitionFactory factory) { definitionFactory() = std::move(factory); }
+
+std::shared_ptr<itfDefDatabase> NewDatabaseDefinition() {
+    if (!definitionFactory())
+        throw AppError::object(AppError::kGenericCode, AppTitle(), QStringLiteral("Definizione del database non disponibile"));
+    return definitionFactory()();
+}
+
+itfNotifyEvent* DatabaseNotifyTarget() { return dynamic_cast<itfNotifyEvent*>(mainWindowServices()); }

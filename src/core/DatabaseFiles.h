@@ -1,8 +1,11 @@
 #pragma once
-// The fixed database file names and the path helper every opener of a database file uses.
+// The fixed database file names, the path helper every opener of a database file uses, and
+// the program-wide database objects.
 // g_bBackupArchiveMode and g_nDBOpenMode are declared in Configuration.h.
 #include "Configuration.h"
 #include <QString>
+#include <functional>
+#include <memory>
 
 inline constexpr const char* kDatabaseFileName = "Mirtavolia.mdb";
 inline constexpr const char* kMaintenanceDatabaseFileName = "MirtavoliaMaintenance.mdb";
@@ -19,3 +22,39 @@ QString BuildFilePath(const QString& folder, const QString& fileName, const QStr
 QString WorkingDatabasePath();
 // The backup database: "Mirtavolia.mdb" in BackupDir.
 QString BackupDatabasePath();
+
+// ---- The database objects every window uses -------------------------------------------------
+
+class DBEngine;
+class Database;
+class itfDefDatabase;
+class itfNotifyEvent;
+
+// The working database's engine and database object: empty until InitDatabase opens the
+// file, emptied again by ReleaseDatabase.
+extern std::shared_ptr<DBEngine> g_objDBEngine;
+extern std::shared_ptr<Database> g_objDatabase;
+// The backup archive's engine, opened by the first move of a document to the archive and
+// kept open until the working database is released.
+extern std::shared_ptr<DBEngine> g_objBackupDBEngine;
+
+// Hands AccessMode and then UseTransaction to the engine; nothing without an engine.
+void ApplyDatabaseSettings();
+// Both objects exist and the database is open.
+bool IsDatabaseOpen();
+
+// Empties g_objDatabase and closes and empties both engines; errors are ignored.
+void ReleaseDatabaseObjects();
+// The main window's ReleaseDatabase when one is registered (it also empties its grid),
+// else ReleaseDatabaseObjects.
+void ReleaseDatabase();
+
+// A new definition of the shop database for each opening. The data layer sits above the
+// core, so the program registers the factory at start (the executable, mvtool, tests).
+using DatabaseDefinitionFactory = std::function<std::shared_ptr<itfDefDatabase>()>;
+void SetDatabaseDefinitionFactory(DatabaseDefinitionFactory factory);
+// Raises AppError when no factory is registered.
+std::shared_ptr<itfDefDatabase> NewDatabaseDefinition();
+// The library's notification target: the registered main window when it serves
+// itfNotifyEvent, else none.
+itfNotifyEvent* DatabaseNotifyTarget();

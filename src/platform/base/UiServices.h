@@ -51,6 +51,7 @@ public:
     static std::shared_ptr<ScriptedUiServices> fromEnvironment();
 
     void addAnswer(const QString& a) { m_answers.push_back(a); }
+    bool hasAnswers() const { return !m_answers.empty(); }   // false once the script is used up
     const QStringList& log() const { return m_log; }          // "MSGBOX: <text>", "INPUT: <prompt>", ...
     QStringList prompts() const;                              // the texts alone
     void clearLog() { m_log.clear(); }

@@ -1,0 +1,153 @@
+#include "DatabaseRepair.h"
+#include "AppError.h"
+#include "Configuration.h"
+#include "DBEngine.h"
+#include "Database.h"
+#include "DatabaseFiles.h"
+#include "FileOps.h"
+#include "SystemHelpers.h"
+#include <QFileInfo>
+#include <sqlite3.h>
+
+namespace {
+const QString kSource = QStringLiteral("DatabaseRepair");
+constexpr int32_t kRepairFailed = 1001;
+
+[[noreturn]] void fail(const QString& text) { throw AppError::object(kRepairFailed, kSource, text); }
+
+// One SQLite connection, closed on every road out.
+class SqliteFile {
+public:
+    explicit SqliteFile(const QString& path) {
+        const int rc = sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
+        if (rc != SQLITE_OK) {
+            const QString why = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(rc));
+            close();
+            fail(QStringLiteral("Impossibile aprire il database < %1 >: %2").arg(path, why));
+        }
+        sqlite3_busy_timeout(m_db, 5000);
+    }
+    ~SqliteFile() { close(); }
+    SqliteFile(const SqliteFile&) = delete;
+    SqliteFile& operator=(const SqliteFile&) = delete;
+
+    // The rows' first column of `sql`, with `bound` as its one parameter when given.
+    QStringList query(const char* sql, const QString& bound = QString()) {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(m_db, sql, -1, &st, nullptr) != SQLITE_OK) raise();
+        if (!bound.isNull()) {
+            const QByteArray b = bound.toUtf8();
+            sqlite3_bind_text(st, 1, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+        }
+        QStringList rows;
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+            rows << QString::fromUtf8(text ? text : "");
+        }
+        sqlite3_finalize(st);
+        if (rc != SQLITE_DONE) raise();
+        return rows;
+    }
+
+    void close() {
+        if (m_db) sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+
+private:
+    [[noreturn]] void raise() { fail(QString::fromUtf8(sqlite3_errmsg(m_db))); }
+    sqlite3* m_db = nullptr;
+};
+
+qint64 sizeOf(const QString& path) { return QFileInfo(path).size(); }
+
+// A write-ahead log left beside a closed file means another program still has it open
+// (the last connection to close removes it): moving files under it would lose its changes.
+void ensureNoLog(const QString& path) {
+    const QString wal = path + QStringLiteral("-wal");
+    if (QFileInfo::exists(wal) && sizeOf(wal) > 0)
+        fail(QStringLiteral("Il database < %1 > è in uso da un'altra applicazione.").arg(path));
+    fileOps().remove(wal);
+    fileOps().remove(path + QStringLiteral("-shm"));
+}
+
+void removeQuietly(const QString& path) {
+    fileOps().remove(path);
+    fileOps().remove(path + QStringLiteral("-wal"));
+    fileOps().remove(path + QStringLiteral("-shm"));
+}
+}
+
+DatabaseRepair::DatabaseRepair(OpenCheck openCheck)
+    : m_openCheck(openCheck ? std::move(openCheck) : OpenCheck(&DatabaseRepair::OpenThroughLibrary)) {}
+
+QString DatabaseRepair::TemporaryPath(const QString& folder) {
+    return BuildFilePath(folder, QString::fromLatin1(kDatabaseFileName) + QStringLiteral(".NEW"), QString());
+}
+
+QString DatabaseRepair::SetAsidePath(const QString& databasePath) { return databasePath + QStringLiteral("._"); }
+
+QString DatabaseRepair::IntegrityCheck(const QString& path) {
+    SqliteFile c(path);
+    return c.query("PRAGMA integrity_check").join(u'\n');
+}
+
+DatabaseRepair::Result DatabaseRepair::Repair(const QString& databasePath, const QString& folder) {
+    Result r;
+    const QString temp = TemporaryPath(folder);
+    const QString aside = SetAsidePath(databasePath);
+    r.sizeBefore = sizeOf(databasePath);
+    if (fileOps().exists(temp) && !fileOps().remove(temp))
+        fail(QStringLiteral("Impossibile eliminare il file < %1 >: %2").arg(temp, fileOps().lastError()));
+
+    try {
+        {
+            SqliteFile source(databasePath);
+            r.integrityBefore = source.query("PRAGMA integrity_check").join(u'\n');
+            // The compacting copy rebuilds every table and index page by page; rows a damaged
+            // index hides are read from their tables.
+            source.query("VACUUM INTO ?", temp);
+        }
+        ensureNoLog(databasePath);
+
+        const QString check = IntegrityCheck(temp);
+        if (check != QStringLiteral("ok"))
+            fail(QStringLiteral("Il database recuperato non è integro:\r") + check);
+        m_openCheck(temp);
+        ensureNoLog(temp);
+    } catch (...) {
+        removeQuietly(temp);
+        throw;
+    }
+
+    // The swap: the original is never deleted before the repaired file is in its place.
+    fileOps().remove(aside);
+    if (!fileOps().rename(databasePath, aside)) {
+        const QString why = fileOps().lastError();
+        removeQuietly(temp);
+        fail(QStringLiteral("Impossibile sostituire il database < %1 >: %2").arg(databasePath, why));
+    }
+    if (!fileOps().rename(temp, databasePath)) {
+        const QString why = fileOps().lastError();
+        if (!fileOps().rename(aside, databasePath))
+            fail(QStringLiteral("Impossibile sostituire il database < %1 >: %2\r\rL'originale è in < %3 >.")
+                     .arg(databasePath, why, aside));
+        removeQuietly(temp);
+        fail(QStringLiteral("Impossibile sostituire il database < %1 >: %2").arg(databasePath, why));
+    }
+    if (!fileOps().remove(aside)) r.leftover = aside;
+    r.sizeAfter = sizeOf(databasePath);
+    return r;
+}
+
+void DatabaseRepair::OpenThroughLibrary(const QString& path) {
+    auto engine = std::make_shared<DBEngine>();
+    engine->OpenDatabase(kDefaultDBOpenMode, path, 0, 0, nullptr, 5, 0, true, true, 0, -2);
+    {
+        auto database = LibraryGlobal::NewDatabase(NewDatabaseDefinition(), AppExeName(), DatabaseNotifyTarget(), nullptr, 0);
+        database->AttachEngine(engine, true, -1, -1, 0, nullptr);
+        database->Close();
+    }
+    engine->Close(true);
+}

@@ -1,0 +1,44 @@
+#pragma once
+// Repair of a database file: SQLite's integrity check and a compacting copy (VACUUM INTO)
+// to a new file, which is checked again and opened once through the library (so its tables
+// are declared or upgraded) before it takes the original's place. The original is set
+// aside, the new file moved in, and only then the set-aside original deleted: a failure at
+// any step leaves the original file in place and removes the new one.
+#include <QString>
+#include <functional>
+
+class DatabaseRepair {
+public:
+    // Opens a repaired file once through the database library and releases it again.
+    using OpenCheck = std::function<void(const QString& path)>;
+
+    struct Result {
+        qint64 sizeBefore = 0;
+        qint64 sizeAfter = 0;
+        QString integrityBefore;    // "ok" or SQLite's list of problems of the original
+        QString leftover;           // a set-aside original that could not be deleted (rare)
+    };
+
+    // openCheck null: the library with the program's database definition.
+    explicit DatabaseRepair(OpenCheck openCheck = nullptr);
+
+    // "Mirtavolia.mdb.NEW" in `folder` (the same name in maintenance mode).
+    static QString TemporaryPath(const QString& folder);
+    // Where the original waits while the repaired file moves in: its path + "._".
+    static QString SetAsidePath(const QString& databasePath);
+
+    // Repairs the file at `databasePath`, using `folder` for the temporary file. The caller
+    // has released every engine on the file. Raises AppError; the original is then intact.
+    Result Repair(const QString& databasePath, const QString& folder);
+
+    // The default OpenCheck: a new engine opened on `path` as InitDatabase opens, a database
+    // object with a new definition attached to it, then both released.
+    static void OpenThroughLibrary(const QString& path);
+
+    // "ok", or the problems PRAGMA integrity_check lists, one a line. Raises AppError when the
+    // file cannot be opened as a database.
+    static QString IntegrityCheck(const QString& path);
+
+private:
+    OpenCheck m_openCheck;
+};

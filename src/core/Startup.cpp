@@ -1,0 +1,123 @@
+#include "Startup.h"
+#include "AppError.h"
+#include "Configuration.h"
+#include "CurrencyInfo.h"
+#include "DBEngine.h"
+#include "Database.h"
+#include "DatabaseFiles.h"
+#include "ErrorReporting.h"
+#include "MainWindowServices.h"
+#include "Notify.h"
+#include "SingleInstance.h"
+#include "SystemHelpers.h"
+#include "UiServices.h"
+#include "frmMessage.h"
+#include "frmOptions.h"
+#include "frmPassword.h"
+#include "frmSplash.h"
+#include <QApplication>
+
+namespace {
+StartupUpdateCheck& updateCheck() {
+    static StartupUpdateCheck c;
+    return c;
+}
+
+QWidget* mainWidget() {
+    MainWindowServices* mw = mainWindowServices();
+    return mw ? mw->mainWidget() : nullptr;
+}
+}
+
+void SetStartupUpdateCheck(StartupUpdateCheck check) { updateCheck() = std::move(check); }
+
+int Main(const MainWindowLoader& loadMainWindow) {
+    SingleInstanceLock lock;
+    if (!lock.TryAcquire()) {
+        ui().msgBox(AlreadyRunningMessage(), int(Msg::OKOnly) + int(Msg::Information), AppTitle());
+        return 0;
+    }
+    frmSplash& splash = frmSplash::instance();
+    splash.ShowNow();
+    try {
+        LoadConfiguration();
+    } catch (...) {
+        // The configuration has a default for every value; a store that cannot be read is
+        // reported and the start goes on with what was loaded.
+        ShowErrorDetails(QStringLiteral("Errore in caricamento configurazione: "));
+    }
+    if (!frmPassword::instance().ValidatePassword(&splash, false, nullptr, false, false)) {
+        frmSplash::unloadInstance();
+        return 1;
+    }
+    QWidget* mainWindow = loadMainWindow();
+    frmSplash::unloadInstance();
+    frmPassword::unloadInstance();
+    mainWindow->show();
+    return QApplication::exec();
+}
+
+bool InitDatabase(bool& bOpenedBefore) {
+    QWidget* owner = mainWidget();
+    try {
+        frmMessage::instance().ShowMsg(QStringLiteral("Inizializzazione del database..."), owner, -1, -1);
+
+        QString path;
+        for (;;) {
+            path = BuildFilePath(RootDir,
+                                 QString::fromLatin1(MaintenanceMode ? kMaintenanceDatabaseFileName : kDatabaseFileName),
+                                 QString());
+            if (FileExists(path)) break;
+            if (MaintenanceMode) {
+                const bool retry = ui().msgBox(QStringLiteral("Il database non è presente in < ") + RootDir +
+                                                   QStringLiteral(" >\r\rRiprovare ?"),
+                                               int(Msg::YesNo) + int(Msg::Exclamation), AppTitle()) == Msg::Yes;
+                bOpenedBefore = false;
+                if (retry) continue;
+            } else if (ui().msgBox(QStringLiteral("Il database non è presente\r\rVuoi crearlo ?"),
+                                   int(Msg::YesNo) + int(Msg::Question) + int(Msg::DefaultButton2), AppTitle()) == Msg::Yes) {
+                break;   // created below
+            }
+            // No: the settings may point elsewhere. The file is never created after a No,
+            // whatever was opened before.
+            if (!frmOptions::ShowModalWithoutRepair(owner)) {
+                frmMessage::unloadInstance();
+                return false;
+            }
+        }
+
+        if (!g_bBackupArchiveMode && !RootDir.isEmpty() && updateCheck()) {
+            try {
+                updateCheck()();
+            } catch (...) {
+                // The opening never depends on the update check.
+            }
+        }
+
+        g_objDatabase = LibraryGlobal::NewDatabase(NewDatabaseDefinition(), AppExeName(), DatabaseNotifyTarget(), nullptr, 0);
+        g_nDBOpenMode = kDefaultDBOpenMode;
+        g_objDBEngine = std::make_shared<DBEngine>();
+        if (!FileExists(path)) {
+            CreateDirectoryTree(path);
+            g_objDBEngine->CreateDatabase(g_nDBOpenMode, path, 0, 0);
+        }
+        const std::shared_ptr<CurrencyInfo> currency = g_objDatabase->GetCurrency();
+        if (currency && currency->Name(0) == QStringLiteral("Euro"))
+            g_objDatabase->SetCurrency(std::make_shared<EuroCurrencyInfo>());
+        else
+            g_objDatabase->SetCurrency(std::make_shared<OtherCurrencyInfo>());
+        g_objDBEngine->OpenDatabase(g_nDBOpenMode, path, 0, 0, nullptr, 5, 0, true, true, 0, -2);
+        g_objDatabase->AttachEngine(g_objDBEngine, true, 0, 0, 0,
+                                    dynamic_cast<itfProgress*>(static_cast<QWidget*>(&frmMessage::instance())));
+        ApplyDatabaseSettings();
+        frmMessage::unloadInstance();
+        return true;
+    } catch (...) {
+        const AppError e = CurrentError();
+        // A half-made opening is dropped, so the next activation tries again from nothing.
+        ReleaseDatabaseObjects();
+        frmMessage::unloadInstance();
+        ShowErrorDetails(e, QStringLiteral("Inizializzazione database fallita: \r\r") + e.description);
+        return false;
+    }
+}

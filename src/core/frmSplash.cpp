@@ -1,0 +1,153 @@
+#include "frmSplash.h"
+#include "FormUtilities.h"
+#include "SystemHelpers.h"
+#include "WindowRegistry.h"
+#include <QApplication>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QPointer>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace {
+QPointer<frmSplash>& theInstance() {
+    static QPointer<frmSplash> w;
+    return w;
+}
+
+QPixmap drawnLogo() {
+    QPixmap pm(96, 96);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient g(0, 0, 0, 96);
+    g.setColorAt(0, QColor(70, 130, 200));
+    g.setColorAt(1, QColor(30, 70, 140));
+    p.setBrush(g);
+    p.setPen(Qt::NoPen);
+    p.drawRoundedRect(QRectF(4, 4, 88, 88), 14, 14);
+    p.setPen(QPen(Qt::white, 5));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(20, 52, 56, 24));
+    p.drawLine(QPointF(32, 52), QPointF(32, 20));
+    p.drawLine(QPointF(32, 20), QPointF(64, 20));
+    p.drawLine(QPointF(64, 20), QPointF(64, 52));
+    p.setPen(QPen(Qt::white, 3));
+    p.drawLine(QPointF(40, 32), QPointF(56, 32));
+    p.drawLine(QPointF(40, 42), QPointF(56, 42));
+    return pm;
+}
+
+QPixmap euroPicture() {
+    QPixmap pm(24, 24);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(QColor(0, 51, 153));
+    p.setPen(Qt::NoPen);
+    p.drawEllipse(QRectF(1, 1, 22, 22));
+    QFont f = p.font();
+    f.setBold(true);
+    f.setPixelSize(15);
+    p.setFont(f);
+    p.setPen(QColor(255, 204, 0));
+    p.drawText(QRectF(0, 0, 24, 24), Qt::AlignCenter, QStringLiteral("€"));
+    return pm;
+}
+
+QLabel* named(QLabel* l, const char* name) {
+    l->setObjectName(QString::fromLatin1(name));
+    return l;
+}
+}
+
+frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
+    setObjectName(QStringLiteral("frmSplash"));
+    auto* fraMainFrame = new QFrame(this);
+    fraMainFrame->setObjectName(QStringLiteral("fraMainFrame"));
+    fraMainFrame->setFrameShape(QFrame::Box);
+    fraMainFrame->setFrameShadow(QFrame::Raised);
+
+    m_picLogo = named(new QLabel(fraMainFrame), "picLogo");
+    m_picLogo->setPixmap(drawnLogo());
+    m_picLogo->setAlignment(Qt::AlignCenter);
+    m_lblProductName = named(new QLabel(QStringLiteral("Product Name"), fraMainFrame), "lblProductName");
+    QFont product(QStringLiteral("Arial Black"));
+    product.setPointSize(24);
+    product.setWeight(QFont::Black);
+    m_lblProductName->setFont(product);
+    m_lblVersion = named(new QLabel(QStringLiteral("Version 2.0"), fraMainFrame), "lblVersion");
+    auto* lblPlatform = named(new QLabel(QStringLiteral("for Windows 9x/2000/XP/Vista"), fraMainFrame), "lblPlatform");
+    auto* imgEuro = named(new QLabel(fraMainFrame), "imgEuro");
+    imgEuro->setPixmap(euroPicture());
+    auto* lblEuroReady = named(new QLabel(QStringLiteral("Euro ready"), fraMainFrame), "lblEuroReady");
+    auto* lblCompany = named(new QLabel(QStringLiteral("Vessanti"), fraMainFrame), "lblCompany");
+
+    auto* text = new QVBoxLayout;
+    text->addWidget(m_lblProductName);
+    text->addWidget(m_lblVersion);
+    text->addWidget(lblPlatform);
+    text->addStretch(1);
+    auto* euro = new QHBoxLayout;
+    euro->addWidget(imgEuro);
+    euro->addWidget(lblEuroReady);
+    euro->addStretch(1);
+    euro->addWidget(lblCompany);
+    text->addLayout(euro);
+    auto* inner = new QHBoxLayout(fraMainFrame);
+    inner->setContentsMargins(18, 18, 18, 18);
+    inner->setSpacing(18);
+    inner->addWidget(m_picLogo, 0, Qt::AlignTop);
+    inner->addLayout(text, 1);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(4, 4, 4, 4);
+    outer->addWidget(fraMainFrame);
+
+    // Load.
+    ApplyFormFont(this, g_strFontName, g_nFontSizeDelta);
+    m_lblVersion->setText(QStringLiteral("Version %1.%2.%3").arg(AppVersionMajor()).arg(AppVersionMinor()).arg(AppVersionRevision()));
+    m_lblProductName->setText(AppTitle());
+    resize(470, 200);
+}
+
+frmSplash& frmSplash::instance() {
+    QPointer<frmSplash>& w = theInstance();
+    if (!w) w = new frmSplash();
+    return *w;
+}
+
+bool frmSplash::isLoaded() { return !theInstance().isNull(); }
+
+void frmSplash::unloadInstance() {
+    if (frmSplash* w = theInstance()) {
+        w->hide();
+        delete w;
+    }
+}
+
+void frmSplash::ShowNow() {
+    const QRect area = ScreenAreaOf(this);
+    move(area.center() - rect().center());
+    show();
+    raise();
+    repaint();
+    QApplication::processEvents();
+}
+
+void frmSplash::ShowSplash(const QString& logoFile) {
+    m_hasLogo = false;
+    if (!logoFile.isEmpty()) {
+        QPixmap picture;
+        if (picture.load(logoFile)) {
+            m_picLogo->setPixmap(picture);
+            m_hasLogo = true;
+        }
+    }
+    ShowNow();
+    if (m_hasLogo) WaitSeconds(2);
+}
+
+MV_REGISTER_WINDOW(frmSplash);
