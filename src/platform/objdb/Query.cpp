@@ -183,9 +183,10 @@ QString QueryScope::columnRef(const QString& name) const
     if (name.compare(QLatin1String("OID"), Qt::CaseInsensitive) == 0) return t + QStringLiteral(".\"OID\"");
     if (m_table.isChild() && name.compare(QLatin1String("objParent"), Qt::CaseInsensitive) == 0)
         return t + QStringLiteral(".\"objParent\"");
+    // A single reference is its OID_<name> column, by either name.
     auto refColumn = [](const TableSchema& s, const QString& n) -> QString {
-        if (!n.startsWith(QLatin1String("OID_"), Qt::CaseInsensitive)) return QString();
-        const RefSchema* r = s.ref(n.mid(4));
+        const RefSchema* r = n.startsWith(QLatin1String("OID_"), Qt::CaseInsensitive) ? s.ref(n.mid(4)) : nullptr;
+        if (!r) r = s.ref(n);
         return r && !r->isList() ? r->def.column() : QString();
     };
     if (const FieldSchema* f = m_table.field(name)) return t + u'.' + q(f->def.Name);

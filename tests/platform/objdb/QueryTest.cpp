@@ -1,0 +1,147 @@
+// Conditions, orders and field lists in Jet SQL over a data set: names of the parent, of
+// referenced tables and of the owner; literals; search, filters, totals, field information.
+#include "Fixture.h"
+#include "AppError.h"
+#include "Currency.h"
+#include <gtest/gtest.h>
+
+using namespace fixture;
+
+namespace {
+Currency eur(const char* text) { return *Currency::parse(QString::fromLatin1(text), QLocale::c()); }
+
+struct QueryShop {
+    QueryShop() : s(newDatabasePath("query"))
+    {
+        auto a = s.select("Articolo");
+        a->AddRow({"Codice", "P1", "Descrizione", "Pàne integrale", "Prezzo", 2.0, "Scorta", 50.0});
+        a->AddRow({"Codice", "P2", "Descrizione", "Pasta", "Prezzo", 1.5, "Scorta", 30.0, "Unita", "KG"});
+        a->AddRow({"Codice", "Q'1", "Descrizione", "O'Brien", "Prezzo", 3.0, "Scorta", 10.0});
+        auto doc = s.select("Documento");
+        doc->AddRow({"Note", "marzo", "Data", QDateTime(QDate(2007, 3, 5), QTime(14, 30))});
+        auto lines = doc->GetReference("Righe");
+        for (const char* code : {"P1", "P2", "P2"}) {
+            lines->NewRow();
+            lines->SetParentByKey(code);
+            lines->SetValue("Quantita", 2.0);
+            lines->Update();
+        }
+        doc->Update();
+        doc->AddRow({"Note", "aprile", "Data", QDateTime(QDate(2007, 4, 1), QTime(9, 0))});
+    }
+    Shop s;
+};
+
+QStringList column(TableData& td, const QString& field)
+{
+    QStringList values;
+    for (td.MoveFirst(); !td.IsEOF(); td.MoveNext()) values << td.GetText(field);
+    return values;
+}
+}
+
+TEST(ObjDbQuery, ConditionsReachParentReferencedAndOwnerTables)
+{
+    trace() = Trace();
+    QueryShop q;
+    struct Case { QString table, condition; int rows; };
+    const Case cases[] = {
+        {"Articolo", "Descrizione Like \"PAN*\"", 1},                 // without case and accents
+        {"Riga", "Descrizione = 'Pasta'", 2},                         // a parent's field named alone
+        {"Riga", "Articolo.Codice = \"P1\"", 1},
+        {"Riga", "Unita.Codice = 'KG'", 2},                           // a table the parent refers to
+        {"Riga", "Documento.Note = 'marzo'", 3},                      // the owner of the line
+        {"Documento", "Data >= #03/01/2007# AND Data < #04/01/2007#", 1},
+        {"Documento", "Month(Data) = 4 AND Year(Data) = 2007", 1},
+        {"Articolo", "Prezzo / 2 = 0.75", 1},                         // a/b never truncates
+        {"Riga", "Importo > 3 AND Not (Quantita = 0)", 1},
+    };
+    for (const Case& c : cases) {
+        auto rows = q.s.select(c.table, c.condition);
+        EXPECT_EQ(rows->RowCount(), c.rows) << c.condition.toStdString();
+        EXPECT_EQ(column(*rows, "OID").size(), c.rows) << c.condition.toStdString();
+    }
+}
+
+TEST(ObjDbQuery, LiteralsAreQuotedNeverPastedRaw)
+{
+    trace() = Trace();
+    QueryShop q;
+    auto a = q.s.select("Articolo");
+    EXPECT_EQ(q.s.select("Articolo", a->BuildFieldCondition("Descrizione", "O'Brien"))->RowCount(), 1);
+    EXPECT_EQ(q.s.select("Articolo", a->BuildFieldCondition("Codice", "x' OR 'a'='a"))->RowCount(), 0);
+    EXPECT_EQ(q.s.select("Articolo", a->BuildFieldCondition("Codice", "P%", true))->RowCount(), 2);
+    EXPECT_EQ(q.s.select("Articolo", a->BuildFieldCondition("Codice", "P%", false))->RowCount(), 0);
+    // A reference's name stands for its row key: VARIE, made while the file was declared, has no unit.
+    EXPECT_EQ(q.s.select("Articolo", a->BuildFieldCondition("Unita", QVariant()))->RowCount(), 1);
+    EXPECT_EQ(q.s.select("Articolo", a->BuildReferenceCondition("Unita", QVariant()))->RowCount(), 1);
+    const QDateTime when(QDate(2007, 3, 5), QTime(14, 30));
+    EXPECT_EQ(q.s.select("Documento", "Data = " + q.s.db->FormatDateLiteral(when))->RowCount(), 1);
+    EXPECT_EQ(q.s.select("Documento", a->BuildFieldCondition("Data", when))->RowCount(), 1);
+    EXPECT_EQ(q.s.db->QuoteText("l'uovo"), "'l''uovo'");
+}
+
+TEST(ObjDbQuery, FieldListsShowComputedAndReachedColumns)
+{
+    trace() = Trace();
+    QueryShop q;
+    auto rows = q.s.db->Tables().Item("Riga")->Select("", "Valore DESC, Codice",
+                                                       "*, Articolo.Codice, Unita.Descrizione AS NomeUnita, (Prezzo * Quantita) AS Valore");
+    ASSERT_FALSE(rows->IsEmpty());
+    EXPECT_EQ(rows->GetText("Codice"), "P1");
+    EXPECT_EQ(rows->GetValue("Valore").toDouble(), 4.0);
+    EXPECT_EQ(rows->GetText("NomeUnita"), "Pezzi");
+    QStringList names;
+    for (const FieldInfo& f : rows->GetFieldInfos()) names << f.Name;
+    EXPECT_EQ(names, QStringList({"Quantita", "Importo", "Progressivo", "Codice", "NomeUnita", "Valore"}));
+    auto docs = q.s.db->Tables().Item("Documento")->Select("", "", "Note, Cliente");
+    EXPECT_EQ(docs->GetFieldInfos().size(), 2u);
+}
+
+TEST(ObjDbQuery, SearchFilterOrderAndTotals)
+{
+    trace() = Trace();
+    QueryShop q;
+    auto a = q.s.select("Articolo", "", "Codice");
+    EXPECT_EQ(column(*a, "Codice"), QStringList({"P1", "P2", "Q'1", "VARIE"}));
+    a->SetOrder("Prezzo DESC");
+    EXPECT_EQ(column(*a, "Codice"), QStringList({"Q'1", "P1", "P2", "VARIE"}));
+    EXPECT_FALSE(a->AllowsOrder("NonEsiste"));
+    EXPECT_THROW(a->SetOrder("NonEsiste"), AppError);
+    a->SetOrder("Codice");
+    ASSERT_TRUE(a->FindFirst(a->BuildCondition("Codice", "P", "*")));
+    EXPECT_EQ(a->GetText("Codice"), "P1");
+    ASSERT_TRUE(a->FindFirst(a->BuildCondition("Codice", "P", "*"), 0, true));
+    EXPECT_EQ(a->GetText("Codice"), "P2");
+    EXPECT_FALSE(a->FindFirst(a->BuildCondition("Codice", "P", "*"), 0, true));
+    EXPECT_EQ(a->GetText("Codice"), "P2") << "not found: the current row stays";
+    a->SetFilter("Scorta < 40");
+    EXPECT_EQ(column(*a, "Codice"), QStringList({"P2", "Q'1", "VARIE"}));
+    EXPECT_EQ(a->Aggregate("Scorta", 0).toDouble(), 26.0 + 10.0) << "P2 sold twice 2 of its 30";
+    a->SetFilter("");
+    auto lines = q.s.select("Riga");
+    EXPECT_EQ(lines->Aggregate("Importo", 0).value<Currency>(), eur("10"));
+    EXPECT_EQ(lines->Aggregate("Prezzo", 2).value<Currency>(), eur("2")) << "a parent's field totalled through the lines";
+    EXPECT_EQ(q.s.select("Riga", "OID = 0")->Aggregate("Importo", 2).value<Currency>(), Currency()) << "0 without rows";
+    EXPECT_EQ(lines->GetNextProgressive("Progressivo").toLongLong(), 4);
+    auto clone = a->Clone();
+    clone->MoveLast();
+    EXPECT_NE(clone->GetOID(), a->GetOID()) << "a clone moves on its own";
+}
+
+TEST(ObjDbQuery, FieldInformationFollowsTheAccessLevel)
+{
+    trace() = Trace();
+    QueryShop q;
+    auto a = q.s.select("Articolo");
+    EXPECT_FALSE(a->GetFieldInfo("Costo").Shown);
+    q.s.db->SetAccessLevel(1);
+    EXPECT_TRUE(a->GetFieldInfo("Costo").Shown);
+    EXPECT_EQ(a->GetFieldInfo("Prezzo").DisplayFormat, "#,##0.00##");
+    auto lines = q.s.select("Riga");
+    EXPECT_FALSE(lines->GetFieldInfo("Progressivo").Editable) << "kept by the program";
+    const QString html = a->ExportHtml("Codice,Descrizione");
+    EXPECT_TRUE(html.contains("<th>Codice</th><th>Descrizione</th>"));
+    EXPECT_TRUE(html.contains("<td>O&#x27;Brien</td>") || html.contains("<td>O'Brien</td>"));
+    EXPECT_TRUE(html.contains("<td>Pàne integrale</td>"));
+}
