@@ -90,6 +90,8 @@ Interpreter::RunGuard::RunGuard(Interpreter& in) : in(in)
     if (in.m_active++ == 0) {
         in.m_count = 0;
         in.m_timer.start();
+        char marker = 0;
+        in.m_stackBase = &marker;
     }
 }
 
@@ -157,14 +159,56 @@ void Interpreter::tick()
 {
     if (++m_count > limits.maxStatements)
         throw ScriptError(err::kLimitExceeded);
-    if ((m_count & 1023) == 0 && limits.maxMilliseconds > 0 && m_timer.elapsed() > limits.maxMilliseconds)
+    if ((m_count & 63) == 0 && limits.maxMilliseconds > 0 && m_timer.elapsed() > limits.maxMilliseconds)
         throw ScriptError(err::kLimitExceeded);
+}
+
+// Deeply nested calls, blocks and expressions all use the machine stack; stop before it
+// runs out rather than count each kind of nesting apart.
+void Interpreter::checkStack()
+{
+    char here = 0;
+    const std::ptrdiff_t used = m_stackBase > &here ? m_stackBase - &here : &here - m_stackBase;
+    if (used > limits.maxStackBytes) throw ScriptError(err::kOutOfStack);
+}
+
+bool Interpreter::callsProcedure(const Expr& e) const
+{
+    if (e.kind == Expr::Kind::Name && m_procs.count(e.key)) return true;
+    if (e.base && callsProcedure(*e.base)) return true;
+    if (e.rhs && callsProcedure(*e.rhs)) return true;
+    for (const ExprPtr& a : e.args)
+        if (callsProcedure(*a)) return true;
+    return false;
+}
+
+// s = s & x, the usual way of building a text in a loop, appends to s where it stands
+// instead of copying it at every turn.
+bool Interpreter::appendInPlace(const Stmt& s)
+{
+    const Expr& t = *s.target;
+    const Expr& v = *s.value;
+    if (t.kind != Expr::Kind::Name || t.hasParens || v.kind != Expr::Kind::Binary || v.op != BinOp::Concat)
+        return false;
+    const Expr& lhs = *v.base;
+    if (lhs.kind != Expr::Kind::Name || lhs.hasParens || lhs.key != t.key) return false;
+    Slot* slot = findVar(t.key);
+    if (!slot || slot->isConst || !slot->get().isString() || callsProcedure(*v.rhs)) return false;
+    // The right side calls no script procedure, so it cannot change the variable.
+    const Variant tail = eval(*v.rhs).valueOf();
+    Variant& cur = slot->get();
+    if (tail.isNull()) return true;
+    const QString text = tail.toString();
+    checkStringLength(cur.rawString().size() + text.size(), limits);
+    cur.appendToString(text);
+    return true;
 }
 
 // ---- statements ----
 
 Interpreter::Flow Interpreter::execBlock(const Block& block)
 {
+    checkStack();
     for (const StmtPtr& s : block) {
         Flow f;
         try {
@@ -186,7 +230,9 @@ Interpreter::Flow Interpreter::exec(const Stmt& s)
     tick();
     switch (s.kind) {
     case Stmt::Kind::Assign:
-    case Stmt::Kind::Set: assign(*s.target, eval(*s.value), s.kind == Stmt::Kind::Set); return Flow::Normal;
+        if (!appendInPlace(s)) assign(*s.target, eval(*s.value), false);
+        return Flow::Normal;
+    case Stmt::Kind::Set: assign(*s.target, eval(*s.value), true); return Flow::Normal;
     case Stmt::Kind::Call: execCall(*s.target); return Flow::Normal;
     case Stmt::Kind::If:
         for (size_t i = 0; i < s.conds.size(); ++i)
@@ -531,6 +577,7 @@ Variant Interpreter::callProcedure(const Procedure& p, const std::vector<ExprPtr
     const size_t given = argExprs ? argExprs->size() : argValues->size();
     if (given != p.params.size()) throw named(err::kWrongArguments, p.name);
     if (m_depth >= limits.maxCallDepth) throw ScriptError(err::kOutOfStack);
+    checkStack();
 
     Scope locals;
     for (size_t i = 0; i < p.params.size(); ++i) {

@@ -54,6 +54,9 @@ private:
     void execSelect(const Stmt& s, Flow& flow);
     void execCall(const Expr& target);
     void tick();
+    void checkStack();
+    bool appendInPlace(const Stmt& s);
+    bool callsProcedure(const Expr& e) const;
 
     Variant eval(const Expr& e);
     bool callsOwnFunction(const Expr& e) const;
@@ -84,6 +87,7 @@ private:
     int m_active = 0;
     int64_t m_count = 0;
     QElapsedTimer m_timer;
+    const char* m_stackBase = nullptr;
 };
 
 } // namespace vbs

@@ -25,6 +25,7 @@ struct ScriptLimits {
     int64_t maxStatements = 10'000'000;   // statements and loop turns per addCode/run call
     int64_t maxMilliseconds = 5'000;      // wall-clock time per call; 0 for none
     int maxCallDepth = 200;               // nested calls of script functions
+    int64_t maxStackBytes = 2 * 1024 * 1024;   // machine stack a run may use before it is stopped
     int64_t maxStringLength = 16 * 1024 * 1024;   // characters of one text value
     int64_t maxArrayElements = 4 * 1024 * 1024;   // elements of one array
 };

@@ -82,6 +82,8 @@ public:
     const QString& rawString() const { return m_str; }
     const ObjectPtr& object() const { return m_obj; }
     const ArrayPtr& array() const { return m_arr; }
+    // Appends to a String in place (s = s & x without copying s each time).
+    void appendToString(const QString& tail) { m_str += tail; }
 
     // Conversions with the script language's rules (CStr, CDbl, CLng, CInt, CBool, CCur,
     // CDate). They throw ScriptError: 94 for Null, 13 for a value that does not convert,
