@@ -58,11 +58,17 @@ std::shared_ptr<Database> openDeclared(const QString& path, itfNotifyEvent* sink
     return db;
 }
 
+// One row per line: tabs and line breaks inside a value are written as \t, \r, \n.
 QString cellText(const QVariant& v)
 {
     if (!v.isValid() || v.isNull()) return QString();
     if (v.userType() == QMetaType::Double) return QString::number(v.toDouble(), 'g', 15);
-    return v.toString();
+    QString s = v.toString();
+    s.replace(u'\\', QStringLiteral("\\\\"));
+    s.replace(u'\t', QStringLiteral("\\t"));
+    s.replace(u'\r', QStringLiteral("\\r"));
+    s.replace(u'\n', QStringLiteral("\\n"));
+    return s;
 }
 
 int dbInit(const QStringList& args)
