@@ -144,6 +144,7 @@ public:
             td.SetValue("Scorta", number(td, "Scorta") - number(td, "Quantita"));
         }
     }
+    void OnSelectParent(TableData&, TableData& candidates) override { candidates.SetFilter("Scorta > 0"); }
     void OnDeleteRow(TableData& td) override
     {
         if (number(td, "Quantita") > 0 && money(td, "Prezzo") > Currency()) {
@@ -194,9 +195,16 @@ public:
     }
     void OnBeforeUpdateField(TableData& td, QString& field) override { if (field == "Totale") points(td, -1); }
     void OnUpdateField(TableData& td, QString& field) override { if (field == "Totale") points(td, +1); }
-    void OnBeforeUpdateReference(TableData& td, TableData* row, QString& ref, QVariant&, QVariant&) override
+    void OnSelectReference(TableData& candidates, const QVariant&, QString& ref) override
+    {
+        if (ref == "Cliente") candidates.SetFilter("Nome <> 'Bloccato'");
+    }
+    void OnBeforeUpdateReference(TableData& td, TableData* row, QString& ref, QVariant&, QVariant& to) override
     {
         trace().referenceEvents << QStringLiteral("before:%1:%2").arg(ref, row ? row->GetKeyText() : "*");
+        if (ref == "Cliente" && !to.isNull() &&
+            td.OpenQuery("Cliente", QStringLiteral("OID = %1").arg(to.toLongLong()))->GetText("Nome") == "Bloccato")
+            td.CancelWithMessage("Cliente bloccato");
         if (ref != "Righe") return;
         if (row) td.SubtractFromField("Totale", QVariant::fromValue(row->GetCurrencyValue("Importo")));
         else td.SetValue("Totale", QVariant::fromValue(Currency()));

@@ -10,6 +10,9 @@
 #include "TableObject.h"
 #include <QStringList>
 #include <memory>
+#include <ostream>
+
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace fixture {
 

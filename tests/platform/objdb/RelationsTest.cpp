@@ -189,3 +189,67 @@ TEST(ObjDbRelations, CopiesBetweenFilesKeepOidsCarryLinesAndRunNoRules)
     EXPECT_EQ(storedStock(work, "A"), stockBefore);
     EXPECT_EQ(work.scalar("SELECT count(*) FROM [Documento$Righe]").toLongLong(), 0);
 }
+
+TEST(ObjDbRelations, ARefusedReferenceChangeIsUndoneWithItsEvents)
+{
+    trace() = Trace();
+    RecordingSink sink;
+    Shop s(newDatabasePath("refref"), &sink);
+    auto customers = s.select("Cliente");
+    customers->AddRow({"Nome", "Neri"});
+    customers->AddRow({"Nome", "Bloccato"});
+    auto doc = s.select("Documento");
+    doc->NewRow();
+    doc->SetReferenceByKey("Cliente", "Neri");
+    const qint64 neri = doc->GetReferenceOID("Cliente");
+    trace().referenceEvents.clear();
+    doc->SetReferenceByKey("Cliente", "Bloccato");
+    EXPECT_TRUE(doc->WasRefused());
+    EXPECT_EQ(sink.refusals, QStringList{"Cliente bloccato"});
+    EXPECT_EQ(doc->GetReferenceOID("Cliente"), neri);
+    EXPECT_EQ(trace().referenceEvents, QStringList({"before:Cliente:" + QString::number(neri)}))
+        << "refused before the change: the reference never moved";
+    // The candidates offered for the reference are the ones its rule allows.
+    EXPECT_EQ(doc->GetReferenceTable("Cliente")->RowCount(), 1);
+    doc->SetReferenceByKey("Cliente", "");
+    EXPECT_EQ(doc->GetReferenceOID("Cliente"), 0) << "no customer has an empty name: the reference is unset";
+}
+
+TEST(ObjDbRelations, ParentCandidatesAreNarrowedByTheChildsRule)
+{
+    trace() = Trace();
+    Shop s(newDatabasePath("candidates"));
+    addArticle(s, "A", "1", 5);
+    addArticle(s, "B", "1", 0);
+    auto lines = s.select("Riga");
+    lines->NewRow();
+    auto candidates = lines->SelectParentCandidates();
+    EXPECT_EQ(candidates->GetFilter(), "Scorta > 0");
+    EXPECT_EQ(candidates->RowCount(), 1);
+    EXPECT_EQ(candidates->GetText("Codice"), "A");
+}
+
+namespace {
+class StopAfter : public itfProgress {
+public:
+    explicit StopAfter(int n) : m_n(n) {}
+    bool OnProgress(int32_t, int32_t, int32_t done, int32_t, int32_t) override { return done < m_n; }
+private:
+    int m_n;
+};
+}
+
+TEST(ObjDbRelations, AStoppedCopyLeavesTheDestinationAsItWas)
+{
+    trace() = Trace();
+    Shop work(newDatabasePath("stopwork"));
+    Shop backup(newDatabasePath("stopbackup"));
+    auto c = work.select("Cliente");
+    for (int i = 0; i < 5; ++i) c->AddRow({"Nome", QString("C%1").arg(i)});
+    StopAfter stop(3);
+    auto target = backup.select("Cliente");
+    EXPECT_FALSE(work.select("Cliente")->CopyRows(*target, &stop));
+    EXPECT_EQ(backup.count("Cliente"), 0);
+    EXPECT_TRUE(work.select("Cliente")->CopyRows(*target));
+    EXPECT_EQ(backup.count("Cliente"), 5);
+}
