@@ -12,8 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     vbs::ScriptLimits limits;
-    limits.maxStatements = 20000;
-    limits.maxMilliseconds = 500;
+    limits.maxStatements = 5000;
+    limits.maxMilliseconds = 200;
     limits.maxCallDepth = 64;
     limits.maxStringLength = 1 << 16;
     limits.maxArrayElements = 1 << 14;
