@@ -111,6 +111,9 @@ public:
     virtual bool FindKey(const QVariant& key);
     virtual bool MoveToOID(qint64 oid);
     bool MoveToKey(const QVariant& key) { return MoveToOID(key.toLongLong()); }
+    // For a grid: the OIDs of up to `count` rows after the row `afterOid` (0: from the first),
+    // in the data set's order, read by key without moving the current row.
+    std::vector<qint64> PageAfter(qint64 afterOid, int count) const;
     // First row (after the current one when next is True) meeting the condition (Jet SQL).
     bool FindFirst(const QString& condition, int start = 0, bool next = false);
     // Keeps only the rows meeting the condition when filtering is True; else FindFirst.

@@ -290,6 +290,37 @@ bool TableData::FindFirst(const QString& condition, int, bool next)
     return false;
 }
 
+std::vector<qint64> TableData::PageAfter(qint64 afterOid, int count) const
+{
+    std::vector<qint64> oids;
+    if (count <= 0) return oids;
+    auto& dd = const_cast<Impl&>(*d);
+    if (dd.source == Source::Bound) {
+        if (dd.cur && !dd.cur->isNew && afterOid == 0) oids.push_back(dd.cur->oid);
+        return oids;
+    }
+    ensureCompiled(dd);
+    std::optional<CachedRow> after;
+    if (afterOid) {
+        // The order keys of the row to start after.
+        const CompiledQuery& c = *dd.query;
+        QStringList keys;
+        for (const auto& o : c.order) keys << o.sql;
+        auto st = dd.engine->sql().prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 AND %4.\"OID\" = ?")
+                                               .arg(keys.join(QStringLiteral(", ")), c.from, c.where, dd.schema->quoted()));
+        QVariantList params = c.params;
+        params << afterOid;
+        st.bindAll(params);
+        if (!st.next()) return oids;
+        CachedRow r;
+        r.oid = afterOid;
+        for (int i = 0; i < int(c.order.size()); ++i) r.keys.push_back(st.value(i));
+        after = std::move(r);
+    }
+    for (const CachedRow& r : fetchPage(dd, after ? &*after : nullptr, false, count)) oids.push_back(r.oid);
+    return oids;
+}
+
 bool TableData::Find(const QString& condition, bool filtering)
 {
     if (!filtering) return FindFirst(condition);

@@ -59,7 +59,10 @@ void touch(TableData::Impl& d, int level)
     };
     remember(rowAtLevel(d, level));
     if (level > 0) remember(d.cur);
-    // A row reached through another one is saved when that one is.
+    // A row reached through another one (its reference, its owner) is saved when that one
+    // is. Lines of a list are not: they are saved one by one, with their own rules.
+    using Source = TableData::Impl::Source;
+    if (d.source != Source::Single && d.source != Source::Bound) return;
     if (auto origin = d.origin.lock(); origin && d.cur && origin != d.cur) {
         bool present = false;
         for (const auto& r : origin->alsoSave) present = present || r == d.cur;

@@ -245,3 +245,24 @@ TEST(ObjDbStorage, EngineRefusesMissingFilesExistingTargetsAndWritesWhenReadOnly
     EXPECT_EQ(u->RowCount(), 3);
     EXPECT_THROW(u->AddRow({"Codice", "LT", "Descrizione", "Litri"}), AppError);
 }
+
+TEST(ObjDbStorage, AGridReadsPagesByKeyWithoutMovingTheCursor)
+{
+    Shop s(newDatabasePath("pages"));
+    auto c = s.select("Cliente");
+    for (int i = 0; i < 30; ++i) c->AddRow({"Nome", QString("N%1").arg(i % 10) + QString::number(i)});
+    auto rows = s.select("Cliente", "", "Nome DESC");
+    rows->MoveFirst();
+    const qint64 current = rows->GetOID();
+    QList<qint64> paged;
+    for (qint64 after = 0;;) {
+        auto page = rows->PageAfter(after, 7);
+        if (page.empty()) break;
+        for (qint64 oid : page) paged << oid;
+        after = page.back();
+    }
+    QList<qint64> walked;
+    for (rows->MoveFirst(); !rows->IsEOF(); rows->MoveNext()) walked << rows->GetOID();
+    EXPECT_EQ(paged, walked);
+    EXPECT_EQ(walked.first(), current);
+}
