@@ -291,8 +291,13 @@ const std::vector<Row>& table() {
         r.push_back({QString::fromLatin1(T), QStringLiteral("VBScript"), true,
                      [](const std::optional<QString>& st) {
                          QString script = st ? *st : DefaultTicketScript();
-                         if (!script.contains(QLatin1String("PrintTicketInfo"), Qt::CaseSensitive))
+                         if (!script.contains(QLatin1String("PrintTicketInfo"), Qt::CaseSensitive)) {
+                             // A last line without its end would glue "End Function" to the
+                             // appended "Function ..." and break the whole script.
+                             if (!script.isEmpty() && !script.endsWith(u'\n') && !script.endsWith(u'\r'))
+                                 script += QStringLiteral("\r\n");
                              script += DefaultTicketInfoFunction();
+                         }
                          TicketPrinterParam.VBScript = script;
                      },
                      [] { return TicketPrinterParam.VBScript; }});

@@ -155,7 +155,7 @@ TEST_F(ConfigurationTest, ReceiptScriptGainsTheInformationFunctionOnlyWhenItLack
 
     put("TicketPrinterParam", "VBScript", QStringLiteral("printticketinfo"));   // the search keeps case
     LoadConfiguration();
-    EXPECT_TRUE(TicketPrinterParam.VBScript.endsWith(DefaultTicketInfoFunction()));
+    EXPECT_EQ(TicketPrinterParam.VBScript, QStringLiteral("printticketinfo\r\n") + DefaultTicketInfoFunction());
 }
 
 TEST_F(ConfigurationTest, IntegerSettingsReadTheLeadingNumber) {
