@@ -203,6 +203,9 @@ public:
     bool CopyRowTo(TableData& target, bool copyRelated = true);
     // Deletes every row of this data set with its owned lines, without row rules.
     bool DeleteRows(itfProgress* progress = nullptr, bool = false);
+    // The archive delete of the current row (moved to another file): its owned lines go
+    // with it, no row rule runs (a sale moved away gives no stock back).
+    void DeleteRowWithoutRules();
     // Format 2: HTML table of the shown fields (fieldOrder: comma list, empty for all).
     bool Export(int format, const QString& path, itfProgress* progress = nullptr, const QString& fieldOrder = QString());
     QString ExportHtml(const QString& fieldOrder = QString());

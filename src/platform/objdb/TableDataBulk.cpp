@@ -261,6 +261,23 @@ bool TableData::DeleteRows(itfProgress* progress, bool)
     return true;
 }
 
+void TableData::DeleteRowWithoutRules()
+{
+    RowState& row = currentRow(*this);
+    if (row.isNew) {
+        setCurrent(*d, nullptr);
+        d->eof = true;
+        return;
+    }
+    Database& db = *d->db;
+    OpScope op(db, OpKind::Bulk);
+    deleteDeep(db, *d->engine, *d->schema, row.oid);
+    op.commit();
+    row.deleted = true;
+    setCurrent(*d, nullptr);
+    d->eof = true;
+}
+
 QString TableData::ExportHtml(const QString& fieldOrder)
 {
     QStringList names;

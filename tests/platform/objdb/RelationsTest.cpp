@@ -253,3 +253,19 @@ TEST(ObjDbRelations, AStoppedCopyLeavesTheDestinationAsItWas)
     EXPECT_TRUE(work.select("Cliente")->CopyRows(*target));
     EXPECT_EQ(backup.count("Cliente"), 5);
 }
+
+TEST(ObjDbRelations, MovingADocumentAwayDeletesItWithoutGivingStockBack)
+{
+    trace() = Trace();
+    Shop s(newDatabasePath("archive"));
+    addArticle(s, "A", "1", 10);
+    auto doc = s.select("Documento");
+    doc->AddRow({"Note", "x"});
+    doc->GetReference("Righe")->AddRow({"objParent", s.scalar("SELECT OID FROM Articolo WHERE Codice='A'"), "Quantita", 4.0});
+    doc->Update();
+    ASSERT_EQ(storedStock(s, "A"), 6.0);
+    doc->DeleteRowWithoutRules();
+    EXPECT_EQ(s.count("Documento"), 0);
+    EXPECT_EQ(s.count("Riga"), 0);
+    EXPECT_EQ(storedStock(s, "A"), 6.0);
+}
