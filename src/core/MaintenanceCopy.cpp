@@ -1,0 +1,314 @@
+#include "MaintenanceCopy.h"
+#include "Clock.h"
+#include "Configuration.h"
+#include "DatabaseFiles.h"
+#include "FileOps.h"
+#include "MainWindowServices.h"
+#include "SettingsStore.h"
+#include "SystemHelpers.h"
+#include "UiServices.h"
+#include "frmMessage.h"
+#include "frmSelectDir.h"
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+constexpr QChar CR = u'\r';
+const QString kSource = QStringLiteral("Manutenzione");
+// The engine's companion files: a log left beside a database belongs to it and must travel
+// with it, or it would be replayed into whatever file takes the name next.
+const char* const kCompanions[] = {"-wal", "-shm", "-journal"};
+
+QWidget* mainWidget() {
+    MainWindowServices* m = mainWindowServices();
+    return m ? m->mainWidget() : nullptr;
+}
+
+void showMsg(const QString& text) { frmMessage::instance().ShowMsg(text, mainWidget()); }
+void unloadMsg() { frmMessage::unloadInstance(); }
+
+[[noreturn]] void fileFailure(const QString& what) {
+    const QString reason = fileOps().lastError();
+    throw AppError(75, kSource, reason.isEmpty() ? what : what + QStringLiteral(": ") + reason);
+}
+
+void removeFile(const QString& path) {
+    if (!fileOps().remove(path)) fileFailure(QStringLiteral("Impossibile eliminare ") + path);
+}
+
+// Moves a database file with its companions; stale companions at the new name go.
+void moveDatabase(const QString& from, const QString& to) {
+    if (!fileOps().rename(from, to)) fileFailure(QStringLiteral("Impossibile spostare ") + from + QStringLiteral(" in ") + to);
+    for (const char* suffix : kCompanions) {
+        const QString c = from + QLatin1String(suffix);
+        if (fileOps().exists(c)) {
+            if (!fileOps().rename(c, to + QLatin1String(suffix))) fileFailure(QStringLiteral("Impossibile spostare ") + c);
+        } else {
+            removeFile(to + QLatin1String(suffix));
+        }
+    }
+}
+
+void removeCompanions(const QString& path) {
+    for (const char* suffix : kCompanions) removeFile(path + QLatin1String(suffix));
+}
+
+// Copies through a temporary file renamed over the target, so a failed copy leaves the
+// previous target whole.
+void copyReplacing(const QString& from, const QString& to) {
+    const QString temp = to + QStringLiteral(".tmp");
+    if (!fileOps().copy(from, temp)) {
+        const QString reason = fileOps().lastError();
+        fileOps().remove(temp);
+        throw AppError(75, kSource, QStringLiteral("Impossibile copiare ") + from + QStringLiteral(" in ") + to +
+                                        (reason.isEmpty() ? QString() : QStringLiteral(": ") + reason));
+    }
+    if (!fileOps().rename(temp, to)) {
+        const QString reason = fileOps().lastError();
+        fileOps().remove(temp);
+        throw AppError(75, kSource, QStringLiteral("Impossibile sostituire ") + to +
+                                        (reason.isEmpty() ? QString() : QStringLiteral(": ") + reason));
+    }
+    removeCompanions(to);
+}
+
+QString dateTimeText(const QDateTime& t) { return t.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")); }
+
+bool sameFolder(const QString& a, const QString& b) {
+    auto trimmed = [](QString s) {
+        while (s.size() > 1 && (s.endsWith(u'/') || s.endsWith(u'\\'))) s.chop(1);
+        return s;
+    };
+    if (trimmed(a).compare(trimmed(b), Qt::CaseInsensitive) == 0) return true;
+    // Other spellings of one folder: ".", "..", links.
+    const QString ca = fileOps().canonical(trimmed(a));
+    const QString cb = fileOps().canonical(trimmed(b));
+    return !ca.isEmpty() && ca == cb;
+}
+
+// Shifts "<path>.Err" to "<path>.Err.1" and so on, dropping the oldest beyond the kept count.
+void rotateErrFiles(const QString& workingPath) {
+    const QString err = workingPath + QStringLiteral(".Err");
+    auto numbered = [&](int i) { return err + u'.' + QString::number(i); };
+    removeFile(numbered(kMaintenanceErrFilesKept));
+    for (int i = kMaintenanceErrFilesKept - 1; i >= 1; --i)
+        if (fileOps().exists(numbered(i))) moveDatabase(numbered(i), numbered(i + 1));
+    if (fileOps().exists(err)) moveDatabase(err, numbered(1));
+}
+
+// The working file went to the weekday copy and did not come back whole: the partial file is
+// kept as ".Err" and the weekday copy goes back into place.
+void emergencyRecovery(const QString& workingPath, const QString& weekdayPath) {
+    try {
+        if (fileOps().exists(workingPath)) {
+            rotateErrFiles(workingPath);
+            moveDatabase(workingPath, workingPath + QStringLiteral(".Err"));
+        }
+        if (fileOps().exists(weekdayPath)) {
+            moveDatabase(weekdayPath, workingPath);
+            ui().msgBox(QStringLiteral("< RECUPERO DI EMERGENZA COMPLETATO >") + CR + CR +
+                            QStringLiteral("Il database originale è stato ripristinato correttamente, quello corrotto è stato salvato in :") +
+                            CR + workingPath + QStringLiteral(".Err"),
+                        Msg::Information, g_strMsgTitle);
+        }
+    } catch (const AppError& e) {
+        // The operator must know the original is still under the weekday copy's name.
+        ui().msgBox(QStringLiteral("Si e' verificato un errore durante lo spostamento degli archivi:") + CR + e.description,
+                    Msg::OKOnly, g_strMsgTitle);
+    }
+}
+
+MaintenanceFolderChooser& chooser() {
+    static MaintenanceFolderChooser c;
+    return c;
+}
+
+QString chooseFolder(const QString& current) {
+    if (chooser()) return chooser()(current);
+    if (dynamic_cast<ScriptedUiServices*>(&ui())) {
+        // Nobody can click a window in a scripted run: the folder comes from the script.
+        return ui().folderName(QStringLiteral("Indirizzario di manutenzione"), current).value_or(QString());
+    }
+    return frmSelectDir::ChooseFolder(mainWidget(), current);
+}
+
+}  // namespace
+
+void setMaintenanceFolderChooser(MaintenanceFolderChooser c) { chooser() = std::move(c); }
+
+QString MaintenanceWorkingPath() { return JoinPath(RootDir, QString::fromLatin1(kDatabaseFileName)); }
+QString MaintenanceCopyPath() { return JoinPath(MaintenanceDir, QString::fromLatin1(kMaintenanceDatabaseFileName)); }
+QString MaintenanceFlagPath() {
+    return JoinPath(RootDir, QString::fromLatin1(kMaintenanceDatabaseFileName), QStringLiteral("flg"));
+}
+
+QString MaintenanceWeekdayCopyPath(const QString& workingPath, const QDate& day) {
+    const int weekday = day.dayOfWeek() % 7 + 1;   // Sunday 1 .. Saturday 7
+    return workingPath + QString::number(weekday) + QStringLiteral(".sav");
+}
+
+bool MaintenanceSaveRestore(bool restore) {
+    const QString workingPath = MaintenanceWorkingPath();
+    const QString weekdayPath = MaintenanceWeekdayCopyPath(workingPath, appClock().today());
+    const QString title = restore ? QStringLiteral("Ripristino dei dati") : QStringLiteral("Salvataggio dei dati");
+    bool moved = false;
+    try {
+        showMsg(title + QStringLiteral("..."));
+        if (!restore) {
+            const QString chosen = chooseFolder(MaintenanceDir);
+            if (!chosen.isEmpty()) MaintenanceDir = chosen;
+            if (MaintenanceDir.isEmpty()) {
+                // No folder at all: the copy would land wherever the program happens to run.
+                unloadMsg();
+                return false;
+            }
+            if (sameFolder(MaintenanceDir, RootDir.isEmpty() ? QDir::currentPath() : RootDir)) {
+                ui().msgBox(QStringLiteral("L'indirizzario di manutenzione < ") + MaintenanceDir +
+                                QStringLiteral(" > non puo' corrispondere a quello dell'archivio di lavoro"),
+                            Msg::Exclamation, g_strMsgTitle);
+                unloadMsg();
+                return false;
+            }
+        }
+        const QString maintenancePath = MaintenanceCopyPath();
+
+        if (restore) {
+            if (!QFileInfo(maintenancePath).isFile()) {
+                ui().msgBox(QStringLiteral("Nessun archivio di manutenzione è stato trovato in < ") + MaintenanceDir +
+                                QStringLiteral(" >"),
+                            Msg::Information, g_strMsgTitle);
+                unloadMsg();
+                return false;
+            }
+            if (fileOps().exists(workingPath)) {
+                const QFileInfo working(workingPath), maintained(maintenancePath);
+                if (maintained.size() == 0)
+                    RaiseAppError(kSource, QStringLiteral("L'archivio da ripristinare risulta vuoto!") + CR + CR +
+                                               QStringLiteral("Il supporto potrebbe essere corrotto..."));
+                QString question;
+                if (working.lastModified() > maintained.lastModified()) {
+                    question = QStringLiteral("L'archivio da ripristinare risulta meno recente di quello carrente.") + CR + CR +
+                               QStringLiteral("Data archivio corrente: ") + dateTimeText(working.lastModified()) + CR +
+                               QStringLiteral("Data archivio da ripristinare: ") + dateTimeText(maintained.lastModified()) +
+                               CR + CR + QStringLiteral("Interrompere ?");
+                } else if (working.size() > maintained.size()) {
+                    question = QStringLiteral("L'archivio da ripristinare risulta più piccolo di quello carrente.") + CR + CR +
+                               QStringLiteral("Dimensioni archivio corrente: ") + QString::number(working.size()) +
+                               QStringLiteral(" Bytes") + CR + QStringLiteral("Dimensioni archivio da ripristinare: ") +
+                               QString::number(maintained.size()) + QStringLiteral(" Bytes") + CR + CR +
+                               QStringLiteral("Interrompere ?");
+                }
+                if (!question.isEmpty() &&
+                    ui().msgBox(question, int(Msg::YesNo) + int(Msg::Exclamation), g_strMsgTitle) == Msg::Yes)
+                    RaiseAppError(kSource, QStringLiteral("OPERAZIONE ANNULLATA."));
+
+                showMsg(QStringLiteral("Salvataggio archivio corrente in corso..."));
+                removeFile(weekdayPath);
+                moveDatabase(workingPath, weekdayPath);
+                moved = true;
+                showMsg(title + QStringLiteral("..."));
+            } else {
+                // Nothing to keep; a log without its file must not be replayed into the restored one.
+                removeCompanions(workingPath);
+            }
+            if (!fileOps().copy(maintenancePath, workingPath))
+                fileFailure(QStringLiteral("Impossibile copiare ") + maintenancePath + QStringLiteral(" in ") + workingPath);
+            moved = false;
+            // The copy is in place: a maintenance file that cannot go (a read-only medium) must
+            // not turn a done restore into a failed one that would be offered again.
+            fileOps().remove(maintenancePath);
+        } else {
+            copyReplacing(workingPath, maintenancePath);
+        }
+
+        settingsStore().set(QStringLiteral("Configuration"), QStringLiteral("MaintenanceDir"), MaintenanceDir);
+        settingsStore().sync();
+
+        if (restore) {
+            // Whoever asked for the restore, the maintenance state is over.
+            WriteMaintenanceFlag(false);
+        } else {
+            ui().msgBox(QStringLiteral("OPERAZIONE COMPLETATA.") + CR + CR +
+                            QStringLiteral("Il database di manutenzione è stato salvato in < ") + maintenancePath +
+                            QStringLiteral(" >"),
+                        Msg::Information, g_strMsgTitle);
+        }
+        unloadMsg();
+        return true;
+    } catch (const std::exception& ex) {
+        const auto* app = dynamic_cast<const AppError*>(&ex);
+        QString text = QStringLiteral("Si e' verificato un errore durante lo spostamento degli archivi:") + CR +
+                       (app ? app->description : QString::fromUtf8(ex.what()));
+        if (!restore) text += QString(CR) + CR + QStringLiteral("N.B.: Assicurarsi che non ci siano altri terminali connessi");
+        ui().msgBox(text, Msg::OKOnly, g_strMsgTitle);
+        unloadMsg();
+        if (restore && moved) emergencyRecovery(workingPath, weekdayPath);
+        return false;
+    }
+}
+
+bool CheckMaintenanceState() {
+    if (!MaintenanceFlagExists()) return true;
+    for (;;) {
+        const int answer = ui().msgBox(QStringLiteral("L'archivio risulta nello stato di manutenzione.") + CR + CR +
+                                           QStringLiteral("Ripristinare l'archivo aggiornato da < ") + MaintenanceDir +
+                                           QStringLiteral(" > ?"),
+                                       int(Msg::YesNoCancel) + int(Msg::Question), g_strMsgTitle);
+        if (answer == Msg::Cancel) return false;
+        if (answer == Msg::Yes) {
+            if (MaintenanceSaveRestore(true)) break;
+            if (ui().msgBox(QStringLiteral("Vuoi riprovare il ripristino da < ") + MaintenanceDir + QStringLiteral(" > ?"),
+                            int(Msg::YesNo) + int(Msg::Exclamation), g_strMsgTitle) == Msg::No)
+                return false;
+            continue;
+        }
+        if (ui().msgBox(QStringLiteral("Confermando questa operazione verrà ripristinato") +
+                            QStringLiteral(" l'archivio corrente senza tenere conto dell'operazione di manutenzione...") +
+                            CR + CR + QStringLiteral("Confermi ?"),
+                        int(Msg::YesNo) + int(Msg::Exclamation) + Msg::DefaultButton2, g_strMsgTitle) == Msg::Yes) {
+            const QString maintenancePath = MaintenanceCopyPath();
+            if (fileOps().exists(maintenancePath) && !fileOps().remove(maintenancePath)) {
+                ui().msgBox(QStringLiteral("Si e' verificato un errore durante lo spostamento degli archivi:") + CR +
+                                fileOps().lastError(),
+                            Msg::OKOnly, g_strMsgTitle);
+                continue;
+            }
+            break;
+        }
+    }
+    WriteMaintenanceFlag(false);
+    return true;
+}
+
+void WriteMaintenanceFlag(bool on) {
+    const QString flag = MaintenanceFlagPath();
+    bool ok = true;
+    if (on) {
+        if (!fileOps().exists(flag))
+            ok = fileOps().writeFile(flag, QByteArray(kMaintenanceFlagLine) + "\r\n");
+    } else {
+        ok = fileOps().remove(flag);
+    }
+    if (!ok)
+        ui().msgBox(QStringLiteral("Errore in impostazione flag (") + (on ? QStringLiteral("True") : QStringLiteral("False")) +
+                        QStringLiteral(") di controllo stato manutenzione (") + flag + u')' + CR + CR + fileOps().lastError(),
+                    Msg::OKOnly, g_strMsgTitle);
+}
+
+bool MaintenanceFlagExists() { return QFileInfo(MaintenanceFlagPath()).isFile(); }
+
+MaintenanceOutcome RunMaintenanceCommand(bool restore) {
+    if (restore && MaintenanceDir.isEmpty()) {
+        ui().msgBox(QStringLiteral("L'operazione di manutenzione non è stata attivata da questo terminale"), Msg::OKOnly,
+                    g_strMsgTitle);
+        return MaintenanceOutcome::Nothing;
+    }
+    ReleaseDatabase();
+    const bool done = MaintenanceSaveRestore(restore);
+    if (!restore && done) {
+        WriteMaintenanceFlag(true);
+        return MaintenanceOutcome::EndProgram;
+    }
+    return MaintenanceOutcome::Reopen;
+}
