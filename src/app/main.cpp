@@ -7,6 +7,7 @@
 #include "DatabaseFiles.h"
 #include "ErrorReporting.h"
 #include "MainWindowServices.h"
+#include "MaintenanceCopy.h"
 #include "MirtavoliaApplication.h"
 #include "Notify.h"
 #include "OperatorLogin.h"
@@ -97,7 +98,7 @@ private:
         try {
             if (!g_objDatabase && !g_objDBEngine) {
                 m_openingDatabase = true;
-                const bool opened = InitDatabase(m_started);
+                const bool opened = CheckMaintenanceState() && InitDatabase(m_started);
                 m_openingDatabase = false;
                 if (!opened) RaiseAppError(AppExeName(), QStringLiteral("Database non inizializzato..."));
                 if (isMinimized()) showNormal();

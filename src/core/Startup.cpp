@@ -9,6 +9,7 @@
 #include "MainWindowServices.h"
 #include "Notify.h"
 #include "SingleInstance.h"
+#include "SoftwareUpdate.h"
 #include "SystemHelpers.h"
 #include "UiServices.h"
 #include "frmMessage.h"
@@ -18,8 +19,15 @@
 #include <QApplication>
 
 namespace {
+// A package waiting in the local "Updates" folder of the working folder; the operator is
+// asked before it is installed, and the program ends once its setup program runs.
+void localUpdateCheck() {
+    (void)RunSoftwareUpdate(RootDir, AppExeName(), AppVersionMajor(), AppVersionMinor(), AppVersionRevision(), 1, nullptr,
+                            nullptr, false, true);
+}
+
 StartupUpdateCheck& updateCheck() {
-    static StartupUpdateCheck c;
+    static StartupUpdateCheck c = localUpdateCheck;
     return c;
 }
 
@@ -29,7 +37,7 @@ QWidget* mainWidget() {
 }
 }
 
-void SetStartupUpdateCheck(StartupUpdateCheck check) { updateCheck() = std::move(check); }
+void SetStartupUpdateCheck(StartupUpdateCheck check) { updateCheck() = check ? std::move(check) : localUpdateCheck; }
 
 int Main(const MainWindowLoader& loadMainWindow) {
     SingleInstanceLock lock;

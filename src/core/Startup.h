@@ -22,6 +22,7 @@ int Main(const MainWindowLoader& loadMainWindow);
 bool InitDatabase(bool& bOpenedBefore);
 
 // The software-update check made before the opening (outside the backup archive, with a
-// working folder set). Errors it raises are ignored. None by default.
+// working folder set): a package in the working folder's local "Updates" folder. Errors it
+// raises are ignored. Tests replace it; null restores it.
 using StartupUpdateCheck = std::function<void()>;
 void SetStartupUpdateCheck(StartupUpdateCheck check);

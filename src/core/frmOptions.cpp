@@ -171,8 +171,10 @@ frmOptions::frmOptions(QWidget* parent) : QDialog(parent) {
     optionsnum::SetAmountMask(m_maskImportoPuntoPremio, 3, 2);   // "###,##"
     optionsnum::SetAmountMask(m_maskPuntiPremio, 6, 0);          // "######"
     for (QLineEdit* e : {m_maskImportoMax, m_maskArrotondamento, m_maskImportoPunto, m_maskImportoPuntoPremio,
-                         m_maskPuntiPremio, m_txtValorePremio})
+                         m_maskPuntiPremio, m_txtValorePremio}) {
         e->setAlignment(Qt::AlignRight);
+        e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")));
+    }
     auto* g2 = new QGridLayout(control);
     g2->addWidget(label(control, "lblImportoMax", "Importo Massimo Art.: ", m_maskImportoMax), 0, 0);
     g2->addWidget(m_maskImportoMax, 0, 1);
@@ -493,4 +495,12 @@ void frmOptions::RepairDatabase() {
     }
 }
 
-MV_REGISTER_WINDOW(frmOptions);
+MV_REGISTER_WINDOW(frmOptions, [] {
+    // With receipts and loyalty points in use, so the picture shows every field.
+    const bool receipts = Use_Ricevute, points = Use_PuntiPremio;
+    Use_Ricevute = Use_PuntiPremio = true;
+    auto* w = new frmOptions();
+    Use_Ricevute = receipts;
+    Use_PuntiPremio = points;
+    return w;
+});

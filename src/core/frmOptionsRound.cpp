@@ -59,7 +59,7 @@ frmOptionsRound::frmOptionsRound(QWidget* parent) : QDialog(parent) {
     fixed.setStyleHint(QFont::Monospace);
     fixed.setFixedPitch(true);
     m_lstRanges->setFont(fixed);
-    m_lstRanges->setMinimumWidth(QFontMetrics(fixed).horizontalAdvance(QString(16 + 3 * kAmountWidth, u'0')) + 30);
+    m_lstRanges->setMinimumWidth(m_lstRanges->fontMetrics().horizontalAdvance(QString(16 + 3 * kAmountWidth, u'0')) + 30);
     auto* lblRanges = new QLabel(QStringLiteral("Arrotondamenti configurati"), this);
     lblRanges->setObjectName(QStringLiteral("lblRanges"));
     auto* cmdOK = button(this, "cmdOK", "&OK");
@@ -104,7 +104,8 @@ frmOptionsRound::frmOptionsRound(QWidget* parent) : QDialog(parent) {
 
     // Load: a copy of the ranges in use, so Cancel leaves them untouched.
     for (const auto& r : g_colRoundRanges) addItem(r->FromValue(), r->ToValue(), r->RoundValue());
-    resize(sizeHint().expandedTo(QSize(760, 280)));
+    for (QLineEdit* e : {m_mskFrom, m_mskTo, m_mskRound}) e->setMaximumWidth(e->fontMetrics().horizontalAdvance(QString(14, u'0')));
+    resize(sizeHint().expandedTo(QSize(640, 280)));
 }
 
 QString frmOptionsRound::RangeLine(Currency from, Currency to, Currency step) {

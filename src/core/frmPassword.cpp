@@ -231,7 +231,7 @@ void frmPassword::runScripted() {
         const QStringList parts = answer->split(u'\t');
         if (m_txtPassword->isEnabled()) m_txtPassword->setText(parts.value(0));
         if (parts.size() > 1) {
-            if (m_chkNew->isEnabled() && m_chkNew->isVisible()) m_chkNew->setChecked(true);
+            if (m_chkNew->isEnabled() && !m_chkNew->isHidden()) m_chkNew->setChecked(true);
             m_txtNewPwd->setText(parts.value(1));
             m_txtConfirmNewPwd->setText(parts.value(2));
         }

@@ -1,0 +1,129 @@
+#include "ConfigurationFile.h"
+#include "StartupTestSupport.h"
+#include <QFile>
+
+namespace {
+class ConfigurationFileTest : public startuptest::StartupTest {
+protected:
+    QString write(const QByteArray& content) {
+        const QString path = workDir + QStringLiteral("/conf.txt");
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(content);
+        return path;
+    }
+    QString stored(const char* key) const {
+        return settings->get(QStringLiteral("Configuration"), QString::fromLatin1(key), QStringLiteral("<none>"));
+    }
+};
+}
+
+TEST_F(ConfigurationFileTest, ExportWritesEveryStoredKeyAsOneLine) {
+    RootDir = QStringLiteral("/srv/negozio");
+    ImportoMaxArticolo = 1500.5;
+    Use_Ricevute = true;
+    SaveConfiguration();
+    const QByteArray text = configfile::ExportText(*settings);
+    EXPECT_TRUE(text.contains("RootDir=/srv/negozio\r\n"));
+    EXPECT_TRUE(text.contains("ImportoMaxArticolo=1500.5\r\n"));
+    EXPECT_TRUE(text.contains("Use_Ricevute=True\r\n"));
+    EXPECT_TRUE(text.endsWith("\r\n"));
+    EXPECT_FALSE(text.contains("[Configuration]"));
+    EXPECT_EQ(text.count("\r\n"), settings->keys(QStringLiteral("Configuration")).size());
+}
+
+TEST_F(ConfigurationFileTest, ExportedFileImportsBackEveryValue) {
+    Default_CodiceIVA = QStringLiteral("IVA22");
+    ProgrLen_ClientiForn = 6;
+    BackupFuncSaveEnabled = true;
+    SaveConfiguration();
+    const QString path = workDir + QStringLiteral("/export.txt");
+    configfile::WriteConfigurationFile(path);
+    const QStringList keys = settings->keys(QStringLiteral("Configuration"));
+    QMap<QString, QString> before;
+    for (const QString& k : keys) before[k] = settings->get(QStringLiteral("Configuration"), k, QString());
+
+    // Everything changed in the store, then the file brings the values back.
+    for (const QString& k : keys) {
+        if (!before[k].isEmpty()) settings->set(QStringLiteral("Configuration"), k, QStringLiteral("0"));
+    }
+    configfile::ImportConfigurationFile(path);
+    for (const QString& k : keys) {
+        if (!before[k].isEmpty()) EXPECT_EQ(settings->get(QStringLiteral("Configuration"), k, QString()), before[k]) << k.toStdString();
+    }
+    EXPECT_EQ(Default_CodiceIVA, QStringLiteral("IVA22"));   // the globals follow at once
+    EXPECT_EQ(ProgrLen_ClientiForn, 6);
+}
+
+TEST_F(ConfigurationFileTest, EmptyLinesAndEmptyValuesChangeNothing) {
+    settings->set(QStringLiteral("Configuration"), QStringLiteral("Default_CodiceIVA"), QStringLiteral("IVA10"));
+    const auto entries = configfile::ParseImportText("\r\nDefault_CodiceIVA=\r\nChiaveNuova=uno\r\n\r\n");
+    ASSERT_EQ(entries.size(), 1);
+    EXPECT_EQ(entries.first().key, QStringLiteral("ChiaveNuova"));   // any key is taken
+    EXPECT_EQ(entries.first().value, QStringLiteral("uno"));
+}
+
+TEST_F(ConfigurationFileTest, BadFileChangesNothing) {
+    struct Case { const char* name; QByteArray content; QString message; };
+    const Case cases[] = {
+        {"value with =", "Default_CodiceIVA=IVA4\r\nRootDir=/a=b\r\n",
+         QStringLiteral("Una variabile contiene il carattere =, non è possibile continuare")},
+        {"line without =", "Default_CodiceIVA=IVA4\r\nsenza uguale\r\n", QStringLiteral("Riga 2 non valida: \"senza uguale\"")},
+        {"no key", "Default_CodiceIVA=IVA4\r\n=valore\r\n", QStringLiteral("Riga 2 non valida: \"=valore\"")},
+        {"key with a section", "Default_CodiceIVA=IVA4\r\nAltro/Chiave=1\r\n", QStringLiteral("Riga 2 non valida: \"Altro/Chiave=1\"")},
+    };
+    for (const Case& c : cases) {
+        settings->set(QStringLiteral("Configuration"), QStringLiteral("Default_CodiceIVA"), QStringLiteral("IVA20"));
+        try {
+            configfile::ImportConfigurationFile(write(c.content));
+            ADD_FAILURE() << c.name << ": accepted";
+        } catch (const AppError& e) {
+            EXPECT_EQ(e.description, c.message) << c.name;
+        }
+        EXPECT_EQ(stored("Default_CodiceIVA"), QStringLiteral("IVA20")) << c.name;
+        EXPECT_EQ(stored("RootDir"), QStringLiteral("<none>")) << c.name;
+    }
+}
+
+TEST_F(ConfigurationFileTest, RefusedWhileTheBackupArchiveIsInUse) {
+    g_bBackupArchiveMode = true;
+    EXPECT_THROW(configfile::ImportConfigurationFile(write("Default_CodiceIVA=IVA4\r\n")), AppError);
+    EXPECT_EQ(stored("Default_CodiceIVA"), QStringLiteral("<none>"));
+}
+
+TEST_F(ConfigurationFileTest, LatinOneFileIsReadAsSuch) {
+    const auto entries = configfile::ParseImportText(QByteArray("Default_UnitaMisura=Unit\xe0\r\n"));
+    ASSERT_EQ(entries.size(), 1);
+    EXPECT_EQ(entries.first().value, QStringLiteral("Unità"));
+}
+
+TEST_F(ConfigurationFileTest, ImportReleasesTheDatabaseOnlyForOpeningSettings) {
+    startuptest::FakeMainWindow mw;
+    setMainWindowServices(&mw);
+    SaveConfiguration();
+    struct Case { const char* line; int releases; };
+    const Case cases[] = {
+        {"AccessMode=1", 0},                 // engine settings are handed over, no release
+        {"UseTransaction=True", 0},
+        {"Default_CodiceIVA=IVA4", 0},
+        {"MaintenanceMode=True", 1},
+        {"Use_PuntiPremio=True", 1},
+        {"Use_Badge=True", 1},
+        {"RootDir=/altra/cartella", 1},
+    };
+    for (const Case& c : cases) {
+        SaveConfiguration();                  // the store as the globals are
+        openDatabase();
+        mw.releases = 0;
+        configfile::ImportConfigurationFile(write(QByteArray(c.line) + "\r\n"));
+        EXPECT_EQ(mw.releases, c.releases) << c.line;
+        if (c.releases == 0) {
+            ASSERT_TRUE(g_objDBEngine) << c.line;
+            EXPECT_EQ(g_objDBEngine->AccessMode(), AccessMode) << c.line;
+            EXPECT_EQ(g_objDBEngine->UseTransaction(), UseTransaction) << c.line;
+        }
+        ReleaseDatabaseObjects();
+        RootDir = workDir;
+        MaintenanceMode = false;
+    }
+}

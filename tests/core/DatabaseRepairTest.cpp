@@ -1,0 +1,165 @@
+#include "DatabaseRepair.h"
+#include "FileOps.h"
+#include "StartupTestSupport.h"
+#include "TableObject.h"
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <sqlite3.h>
+
+namespace {
+// Plain SQLite beside the library, to build and inspect the files.
+class RawDb {
+public:
+    explicit RawDb(const QString& path) { sqlite3_open(path.toUtf8().constData(), &m_db); }
+    ~RawDb() { sqlite3_close(m_db); }
+    void exec(const QString& sql) {
+        char* error = nullptr;
+        if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
+            ADD_FAILURE() << error;
+            sqlite3_free(error);
+        }
+    }
+    qint64 scalar(const QString& sql) {
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st, nullptr);
+        qint64 v = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int64(st, 0) : -1;
+        sqlite3_finalize(st);
+        return v;
+    }
+    sqlite3* handle() { return m_db; }
+
+private:
+    sqlite3* m_db = nullptr;
+};
+
+// The n-th rename fails (the folder refused that one change).
+class FailingRenames : public FileOps {
+public:
+    explicit FailingRenames(int failing) : m_failing(failing) {}
+    bool rename(const QString& from, const QString& to) override {
+        if (++m_calls == m_failing) {
+            m_lastError = QStringLiteral("Sola lettura");
+            return false;
+        }
+        return FileOps::rename(from, to);
+    }
+private:
+    int m_failing;
+    int m_calls = 0;
+};
+
+class DatabaseRepairTest : public startuptest::StartupTest {
+protected:
+    void TearDown() override {
+        setFileOps(nullptr);
+        StartupTest::TearDown();
+    }
+    // Two tables, most of whose rows have been deleted: a file with plenty of free pages.
+    void buildFileWithDeletedRows() {
+        RawDb db(databasePath());
+        db.exec(QStringLiteral("CREATE TABLE Articoli(OID INTEGER PRIMARY KEY, Codice TEXT, Descrizione TEXT);"
+                               "CREATE INDEX ixCodice ON Articoli(Codice);"
+                               "CREATE TABLE Vendite(OID INTEGER PRIMARY KEY, Importo REAL);"
+                               "BEGIN;"));
+        for (int i = 0; i < 3000; ++i) {
+            db.exec(QStringLiteral("INSERT INTO Articoli(Codice, Descrizione) VALUES('A%1', '%2');")
+                        .arg(i)
+                        .arg(QString(200, QChar(u'a' + i % 26))));
+            db.exec(QStringLiteral("INSERT INTO Vendite(Importo) VALUES(%1.5);").arg(i));
+        }
+        db.exec(QStringLiteral("COMMIT; DELETE FROM Articoli WHERE OID % 10 <> 0; DELETE FROM Vendite WHERE OID > 100;"));
+    }
+    QList<qint64> rowCounts() {
+        RawDb db(databasePath());
+        return {db.scalar(QStringLiteral("SELECT count(*) FROM Articoli")), db.scalar(QStringLiteral("SELECT count(*) FROM Vendite"))};
+    }
+    QByteArray fileHash() {
+        QFile f(databasePath());
+        f.open(QIODevice::ReadOnly);
+        return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+    }
+    QStringList folderFiles() { return QDir(workDir).entryList(QDir::Files, QDir::Name); }
+};
+}
+
+TEST_F(DatabaseRepairTest, CompactsKeepsEveryRowAndLeavesNoTemporaryFile) {
+    buildFileWithDeletedRows();
+    const QList<qint64> counts = rowCounts();
+    QStringList opened;
+    DatabaseRepair repair([&opened](const QString& path) { opened << path; });
+    const DatabaseRepair::Result r = repair.Repair(databasePath(), workDir);
+
+    EXPECT_EQ(r.integrityBefore, QStringLiteral("ok"));
+    EXPECT_LT(r.sizeAfter, r.sizeBefore);
+    EXPECT_LT(QFileInfo(databasePath()).size(), r.sizeBefore);
+    EXPECT_EQ(DatabaseRepair::IntegrityCheck(databasePath()), QStringLiteral("ok"));
+    EXPECT_EQ(rowCounts(), counts);
+    // The library opened the repaired file before it took the original's place.
+    EXPECT_EQ(opened, QStringList{DatabaseRepair::TemporaryPath(workDir)});
+    EXPECT_EQ(folderFiles(), QStringList{QStringLiteral("Mirtavolia.mdb")});
+}
+
+TEST_F(DatabaseRepairTest, RepairedFileOpensThroughTheLibrary) {
+    openDatabase();
+    ReleaseDatabaseObjects();
+    DatabaseRepair().Repair(databasePath(), workDir);
+    openDatabase();
+    auto rows = g_objDatabase->Tables().Item(QStringLiteral("Operatori"))->Select();
+    EXPECT_EQ(rows->RowCount(), 3);
+    ReleaseDatabaseObjects();
+    EXPECT_EQ(folderFiles(), QStringList{QStringLiteral("Mirtavolia.mdb")});
+}
+
+TEST_F(DatabaseRepairTest, FailureLeavesTheOriginalIntact) {
+    struct Case { const char* name; int failingRename; };
+    // 1: the original cannot be set aside; 2: the repaired file cannot be moved in (the
+    // original comes back from where it was set aside).
+    for (const Case c : {Case{"set aside", 1}, Case{"move in", 2}}) {
+        QFile::remove(databasePath());
+        buildFileWithDeletedRows();
+        const QByteArray before = fileHash();
+        setFileOps(std::make_shared<FailingRenames>(c.failingRename));
+        EXPECT_THROW(DatabaseRepair([](const QString&) {}).Repair(databasePath(), workDir), AppError) << c.name;
+        setFileOps(nullptr);
+        EXPECT_EQ(fileHash(), before) << c.name;
+        EXPECT_EQ(folderFiles(), QStringList{QStringLiteral("Mirtavolia.mdb")}) << c.name;
+    }
+}
+
+TEST_F(DatabaseRepairTest, RepairedFileTheLibraryRefusesIsNotSwappedIn) {
+    buildFileWithDeletedRows();
+    const QByteArray before = fileHash();
+    DatabaseRepair repair([](const QString&) {
+        throw AppError(1, QStringLiteral("objdb"), QStringLiteral("struttura non valida"));
+    });
+    EXPECT_THROW(repair.Repair(databasePath(), workDir), AppError);
+    EXPECT_EQ(fileHash(), before);
+    EXPECT_EQ(folderFiles(), QStringList{QStringLiteral("Mirtavolia.mdb")});
+}
+
+TEST_F(DatabaseRepairTest, NotADatabaseIsAnErrorAndStaysAsItWas) {
+    QFile f(databasePath());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(8192, '\x55'));
+    f.close();
+    const QByteArray before = fileHash();
+    EXPECT_THROW(DatabaseRepair([](const QString&) {}).Repair(databasePath(), workDir), AppError);
+    EXPECT_EQ(fileHash(), before);
+    EXPECT_EQ(folderFiles(), QStringList{QStringLiteral("Mirtavolia.mdb")});
+}
+
+TEST_F(DatabaseRepairTest, FileStillOpenElsewhereIsNotMoved) {
+    buildFileWithDeletedRows();
+    // Another program holds the file with changes still in its log.
+    RawDb other(databasePath());
+    other.exec(QStringLiteral("PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0; INSERT INTO Vendite(Importo) VALUES(1);"));
+    try {
+        DatabaseRepair([](const QString&) {}).Repair(databasePath(), workDir);
+        ADD_FAILURE() << "repaired a file in use";
+    } catch (const AppError& e) {
+        EXPECT_TRUE(e.description.contains(QStringLiteral("è in uso"))) << e.description.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(DatabaseRepair::TemporaryPath(workDir)));
+    EXPECT_EQ(other.scalar(QStringLiteral("SELECT count(*) FROM Vendite")), 101);
+}
