@@ -1,4 +1,6 @@
 #include "BuoniClienti.h"
+#include "Clock.h"
+#include "DBEngine.h"
 
 void BuoniClienti::DefineIdentity(TableIdentity& identity)
 {
@@ -15,4 +17,19 @@ void BuoniClienti::DefineStructure(FieldDefinitions& fields, IndexDefinitions& i
              {.o1 = 15});
 
     indexes.AddIndex("Data", true, "InxBuono").AddField("Descrizione");
+}
+
+// While rows are edited interactively a voucher is made only inside a customer's list.
+void BuoniClienti::OnNewRow(TableData& td)
+{
+    if (td.GetEngine()->Mode() == 1 && !td.GetOwnerRow())
+        td.CancelWithMessage("Il buoni possono essere inseriti solo nell'ambito del Cliente selezionato");
+    td.SetValue("Data", appClock().now());
+    td.SetValue("ImportoUtilizzato", QVariant::fromValue(Currency()));
+}
+
+void BuoniClienti::OnBeforeUpdateField(TableData& td, QString& fieldName)
+{
+    if (fieldName.compare("ImportoBuono", Qt::CaseInsensitive) == 0 && !td.GetCurrencyValue("ImportoUtilizzato").isZero())
+        td.CancelWithMessage(QString::fromUtf8("Non puoi modificare l'importo del buono dopo che è stato usato"));
 }

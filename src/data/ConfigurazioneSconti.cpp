@@ -28,3 +28,21 @@ void ConfigurazioneSconti::OnNewRow(TableData& td)
 {
     td.SetValue("CalcoloPuntiClienti", true);
 }
+
+// A rule names at least one selection and an amount; a rule for an article holds for every
+// deposit. Each step runs even after an earlier one refused.
+void ConfigurazioneSconti::OnUpdateRow(TableData& td)
+{
+    if (td.CheckRequired() && td.IsFieldEmpty("SoloDeposito") && td.IsFieldEmpty("SoloCliente") &&
+        td.IsFieldEmpty("SoloArticolo")) {
+        td.SelectField("SoloDeposito");
+        td.CancelWithMessage("Devi specificare almeno una delle selezioni Deposito, Cliente o Articolo");
+    }
+    // By OID: an empty key would pick the deposit whose name is empty.
+    if (!td.IsFieldEmpty("SoloDeposito") && !td.IsFieldEmpty("SoloArticolo"))
+        td.SetReferenceOID("SoloDeposito", 0);
+    if (!td.IsFieldNull("ImportoSconto") && td.GetCurrencyValue("ImportoSconto").isZero()) {
+        td.SelectField("ImportoSconto");
+        td.CancelWithMessage("Devi specificare l'importo dello sconto");
+    }
+}

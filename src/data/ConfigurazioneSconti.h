@@ -8,4 +8,5 @@ public:
     void DefineStructure(FieldDefinitions& fields, IndexDefinitions& indexes, ReferenceDefinitions& refs) override;
 
     void OnNewRow(TableData& td) override;
+    void OnUpdateRow(TableData& td) override;
 };

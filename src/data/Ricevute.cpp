@@ -1,5 +1,6 @@
 #include "Ricevute.h"
 #include "Clock.h"
+#include "Database.h"
 
 void Ricevute::DefineIdentity(TableIdentity& identity)
 {
@@ -35,4 +36,33 @@ void Ricevute::OnNewRow(TableData& td)
 {
     td.SetValue("Data", appClock().today());
     td.SetValue("Note", QString(""));
+}
+
+void Ricevute::OnUpdateField(TableData& td, QString& fieldName)
+{
+    if (fieldName.compare("Data", Qt::CaseInsensitive) == 0) {
+        // A receipt without a date keeps the year and number it has.
+        if (td.IsFieldNull("Data"))
+            return;
+        const qint64 year = td.GetValue("Data").toDateTime().date().year();
+        if (!LibraryGlobal::ValuesEqual(td.GetValue("AnnoRiferimento"), year))
+            td.SetValue("AnnoRiferimento", year);
+    }
+    if (fieldName.compare("AnnoRiferimento", Qt::CaseInsensitive) == 0) {
+        if (td.IsFieldNull("AnnoRiferimento"))
+            return;
+        // The stored receipts of the year decide; none gives 0, so the first is number 1.
+        const qint64 year = td.GetFieldValue("AnnoRiferimento").toLongLong();
+        auto ofTheYear = td.OpenQuery("Ricevute", QString("AnnoRiferimento=%1").arg(year));
+        td.SetValue("Numero", ofTheYear->Aggregate("Numero", 2).toLongLong() + 1);
+    }
+}
+
+// The newest sales first, then by customer.
+void Ricevute::OnSelectReference(TableData& candidates, const QVariant&, QString& referenceName)
+{
+    const QString order = "DataVendita DESC,Cliente";
+    if (referenceName.compare("Vendita", Qt::CaseInsensitive) == 0 && candidates.GetOrder().isEmpty() &&
+        candidates.AllowsOrder(order))
+        candidates.SetOrder(order);
 }

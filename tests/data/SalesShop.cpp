@@ -1,0 +1,93 @@
+#include "SalesShop.h"
+#include "Configuration.h"
+#include "TableObject.h"
+
+Currency eur(const char* text) { return *Currency::parse(QString::fromLatin1(text), QLocale::c()); }
+QVariant money(const char* text) { return QVariant::fromValue(eur(text)); }
+
+void SalesShop::SetUp()
+{
+    clock = std::make_shared<ManualClock>(QDateTime(QDate(2007, 3, 1), QTime(10, 0)));
+    setAppClock(clock);
+    m_importoPunto = ImportoPunto;
+    m_importoPuntoPremio = ImportoPuntoPremio;
+    m_importoMax = ImportoMaxArticolo;
+    m_usePunti = Use_PuntiPremio;
+    m_progrLen = ProgrLen_ClientiForn;
+    ImportoPunto = 10;
+    ImportoPuntoPremio = 0.05;
+    ImportoMaxArticolo = 0;
+    Use_PuntiPremio = true;
+    ProgrLen_ClientiForn = 0;
+    shop.open();
+}
+
+void SalesShop::TearDown()
+{
+    shop.close();
+    ImportoPunto = m_importoPunto;
+    ImportoPuntoPremio = m_importoPuntoPremio;
+    ImportoMaxArticolo = m_importoMax;
+    Use_PuntiPremio = m_usePunti;
+    ProgrLen_ClientiForn = m_progrLen;
+    setAppClock(std::make_shared<SystemClock>());
+}
+
+qint64 SalesShop::addCustomer(const QString& name, const QString& code, bool collectsPoints)
+{
+    return shop.select("Clienti")->AddRow({"Descrizione", name, "Codice", code, "CalcolaPunti", collectsPoints});
+}
+
+qint64 SalesShop::addArticle(const QString& code, const char* price, double stock)
+{
+    return shop.select("Articoli")->AddRow(
+        {"Codice", code, "Descrizione", "Articolo " + code, "PrezzoVendita", money(price), "ValoreScorta", stock});
+}
+
+qint64 SalesShop::addVoucher(qint64 customer, const QString& description, const char* amount)
+{
+    auto c = shop.select("Clienti", QString("OID=%1").arg(customer));
+    return c->GetReference("Buoni")->AddRow({"Descrizione", description, "ImportoBuono", money(amount)});
+}
+
+std::unique_ptr<TableData> SalesShop::newSale(qint64 customer)
+{
+    clock->advanceMs(60 * 1000);
+    auto sale = shop.select("Vendite", "OID=0");
+    sale->NewRow();
+    if (customer)
+        sale->SetReferenceOID("Cliente", customer);
+    sale->Update();
+    return sale;
+}
+
+qint64 SalesShop::addLine(TableData& sale, qint64 article, double quantity)
+{
+    auto lines = sale.GetReference("Articoli");
+    lines->NewRow();
+    lines->SetParent(article);
+    lines->SetValue("ValoreScarico", quantity);
+    lines->Update();
+    return lines->GetOID();
+}
+
+qint64 SalesShop::storedPoints(qint64 customer)
+{
+    return shop.rawScalar(QString("SELECT Punti FROM Clienti WHERE OID=%1").arg(customer)).toLongLong();
+}
+
+Currency SalesShop::storedMoney(const QString& table, const QString& field, qint64 oid)
+{
+    const QVariant v = shop.rawScalar(QString("SELECT %1 FROM %2 WHERE OID=%3").arg(field, table).arg(oid));
+    return Currency::fromDouble(v.toDouble());
+}
+
+double SalesShop::storedStock(qint64 article)
+{
+    return shop.rawScalar(QString("SELECT ValoreScorta FROM Articoli WHERE OID=%1").arg(article)).toDouble();
+}
+
+qint64 SalesShop::count(const QString& table, const QString& condition)
+{
+    return shop.select(table, condition)->RowCount();
+}
