@@ -2,6 +2,7 @@
 // exactly as the program does, copy rows between files.
 #include "MvTool.h"
 #include "AppError.h"
+#include "Configuration.h"
 #include "DBEngine.h"
 #include "Database.h"
 #include "Notify.h"
@@ -42,9 +43,11 @@ std::shared_ptr<itfDefDatabase> definition()
 #endif
 }
 
-// The file opened as the program opens it: created when missing, declared and upgraded.
+// The file opened as the program opens it: created when missing, declared and upgraded, with
+// the configuration loaded first (the table rules and some declarations read it).
 std::shared_ptr<Database> openDeclared(const QString& path, itfNotifyEvent* sink, std::shared_ptr<DBEngine>& engine)
 {
+    LoadConfiguration();
     engine = std::make_shared<DBEngine>();
     auto def = definition();
     if (!def) {
