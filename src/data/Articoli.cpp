@@ -1,4 +1,5 @@
 #include "Articoli.h"
+#include "BusinessHelpers.h"
 #include "Clock.h"
 #include "Configuration.h"
 #include "Database.h"
@@ -100,4 +101,65 @@ void Articoli::OnNewRow(TableData& td)
         td.SetReferenceByKey("UnitaMisura", Default_UnitaMisura);
         td.SetReferenceByKey("CodiceIva", Default_CodiceIVA);
     }
+}
+
+namespace {
+const QString kSale = QStringLiteral("PrezzoVendita");
+const QString kPurchase = QStringLiteral("PrezzoAcquisto");
+const QString kVariable = QStringLiteral("PercentualeScorporoVari");
+
+QVariant money(Currency c) { return QVariant::fromValue(c); }
+
+// A price that holds 0 (an empty price is not 0).
+bool isZero(const TableData& td, const QString& field)
+{
+    return !td.IsFieldNull(field) && td.GetCurrencyValue(field).isZero();
+}
+
+void clearIfNotZero(TableData& td, const QString& field)
+{
+    if (!isZero(td, field))
+        td.SetValue(field, money(Currency()));
+}
+}  // namespace
+
+// An article has either both prices or none, and a variable-price percentage only without
+// prices; the selling price is kept in the database's currency.
+void Articoli::OnUpdateField(TableData& td, QString& fieldName)
+{
+    if (fieldName == kSale) {
+        const Currency converted = ComputeConvertedAmount(td, td.GetCurrencyValue(kSale), 1.0);
+        // Storing the converted price raises this event again, which then finds it unchanged.
+        if (td.IsFieldNull(kSale) || converted != td.GetCurrencyValue(kSale)) {
+            td.SetValue(kSale, money(converted));
+            return;
+        }
+    }
+    if (fieldName == kSale || fieldName == kPurchase) {
+        if (isZero(td, fieldName)) {
+            clearIfNotZero(td, kSale);
+            clearIfNotZero(td, kPurchase);
+        } else {
+            td.SetValue(kVariable, 0.0);
+        }
+    }
+    if (fieldName == kVariable && td.GetFieldValue(kVariable).toDouble() > 0) {
+        td.SetValue(kSale, money(Currency()));
+        td.SetValue(kPurchase, money(Currency()));
+    }
+}
+
+void Articoli::OnUpdateRow(TableData& td)
+{
+    const QString measure = QStringLiteral("ValoreMisura");
+    if (!td.IsFieldNull(measure) && td.GetFieldValue(measure).toDouble() <= 0)
+        td.CancelWithMessage(QStringLiteral("Il campo <ValoreMisura> deve essere maggiore di 0"));
+    if (isZero(td, kSale) || isZero(td, kPurchase)) {
+        td.SetValue(kSale, money(Currency()));
+        td.SetValue(kPurchase, money(Currency()));
+    }
+    const QString average = QStringLiteral("PrezzoAcquistoMedio");
+    if (td.GetCurrencyValue(average).isZero())
+        td.SetValue(average, td.GetValue(kPurchase));
+    td.SetValue(QStringLiteral("DataModifica"), appClock().now());
 }

@@ -10,4 +10,6 @@ public:
 
     void OnUpdatedTableStruct(TableData& td, const QVariant& unused, double& oldVersion, bool& isNew) override;
     void OnNewRow(TableData& td) override;
+    void OnUpdateField(TableData& td, QString& fieldName) override;
+    void OnUpdateRow(TableData& td) override;
 };

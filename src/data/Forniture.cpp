@@ -48,3 +48,25 @@ void Forniture::OnNewRow(TableData& td)
     td.SetValue("Completato", false);
     td.SetValue("Pagato", true);
 }
+
+// A line reported before a change takes its old amount out of the total, and after the
+// change puts its new one in; a change of the whole list sums the lines again.
+void Forniture::OnBeforeUpdateReference(TableData& td, TableData* row, QString& referenceName, QVariant&, QVariant&)
+{
+    if (referenceName != QStringLiteral("Articoli"))
+        return;
+    const QString total = QStringLiteral("ImportoAcquisto");
+    const Currency amount = row ? td.GetCurrencyValue(total) - row->GetCurrencyValue(QStringLiteral("ImportoCarico")) : Currency();
+    td.SetValue(total, QVariant::fromValue(amount));
+}
+
+void Forniture::OnUpdateReference(TableData& td, TableData* row, QString& referenceName, QVariant&, QVariant&)
+{
+    if (referenceName != QStringLiteral("Articoli"))
+        return;
+    const QString total = QStringLiteral("ImportoAcquisto");
+    if (row)
+        td.SetValue(total, QVariant::fromValue(td.GetCurrencyValue(total) + row->GetCurrencyValue(QStringLiteral("ImportoCarico"))));
+    else
+        td.SetValue(total, td.GetReference(QStringLiteral("Articoli"))->Aggregate(QStringLiteral("ImportoCarico"), 0));
+}

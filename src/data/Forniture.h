@@ -1,7 +1,8 @@
 #pragma once
 #include "TableClass.h"
 
-// Supplies: one purchase document with its load lines and its payments.
+// Supplies: one purchase document with its load lines and its payments. Its total is the
+// sum of its load lines' amounts.
 class Forniture : public TableClass {
 public:
     void DefineIdentity(TableIdentity& identity) override;
@@ -9,4 +10,6 @@ public:
 
     void OnUpdatedTableStruct(TableData& td, const QVariant& unused, double& oldVersion, bool& isNew) override;
     void OnNewRow(TableData& td) override;
+    void OnBeforeUpdateReference(TableData& td, TableData* row, QString& referenceName, QVariant& a, QVariant& b) override;
+    void OnUpdateReference(TableData& td, TableData* row, QString& referenceName, QVariant& a, QVariant& b) override;
 };

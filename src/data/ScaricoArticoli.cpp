@@ -1,4 +1,7 @@
 #include "ScaricoArticoli.h"
+#include "BusinessHelpers.h"
+#include "Clock.h"
+#include "Configuration.h"
 
 void ScaricoArticoli::DefineIdentity(TableIdentity& identity)
 {
@@ -28,4 +31,106 @@ void ScaricoArticoli::OnUpdatedTableStruct(TableData& td, const QVariant&, doubl
 {
     if (oldVersion < 1.1)
         execute(td, "UPDATE ScaricoArticoli SET Progressivo=OID");
+}
+
+namespace {
+const QString kQuantity = QStringLiteral("ValoreScarico");
+const QString kAmount = QStringLiteral("ImportoScarico");
+const QString kDiscount = QStringLiteral("ImportoSconto");
+const QString kPoints = QStringLiteral("PuntiPremio");
+const QString kPrice = QStringLiteral("PrezzoVendita");
+const QString kStock = QStringLiteral("ValoreScorta");
+
+double number(const TableData& td, const QString& field) { return td.GetFieldValue(field).toDouble(); }
+QVariant money(Currency c) { return QVariant::fromValue(c); }
+
+// A line moves the stock only while its article has a selling price.
+bool movesStock(const TableData& td)
+{
+    return td.GetCurrencyValue(kPrice) > Currency() && !td.IsFieldNull(kQuantity);
+}
+
+// What the line's prize points add to its amount.
+Currency pointsValue(const TableData& td)
+{
+    return Currency::fromDouble(ImportoPuntoPremio).times(double(td.GetFieldValue(kPoints).toLongLong()));
+}
+
+// A configured amount as the message shows it: a plain decimal number in the user's format.
+QString decimalText(double value)
+{
+    QString text = QString::number(value, 'g', 15);
+    text.replace(u'.', QLocale().decimalPoint());
+    return text;
+}
+
+// The line's amount for each unit sold is above the configured maximum. A line without a
+// quantity has no unit amount: its whole amount stands for it.
+bool aboveMaximum(const TableData& td, Currency maximum)
+{
+    const Currency amount = td.GetCurrencyValue(kAmount);
+    const double quantity = number(td, kQuantity);
+    if (quantity < 0)
+        return false;   // a return: the unit amount is negative
+    if (quantity == 0)
+        return amount > maximum;
+    return amount > maximum.times(quantity);
+}
+}  // namespace
+
+void ScaricoArticoli::OnNewRow(TableData& td)
+{
+    td.SetValue(QStringLiteral("DataScarico"), appClock().now());
+    td.SetValue(kQuantity, 1.0);
+    td.SetValue(kPoints, qint64(0));
+    if (td.IsFieldNull(kDiscount))
+        td.SetValue(kDiscount, money(Currency()));
+    m_numbering.number(td);
+}
+
+// Old values in place: what the change is about to replace leaves the stock and the amount.
+void ScaricoArticoli::OnBeforeUpdateField(TableData& td, QString& fieldName)
+{
+    if (isOneOf(fieldName, "ValoreScarico,PrezzoVendita") && movesStock(td))
+        td.SetValue(kStock, RoundQuantity(number(td, kStock) + number(td, kQuantity)));
+    if (fieldName == kPoints && td.GetFieldValue(kPoints).toLongLong() != 0)
+        td.SubtractFromField(kAmount, money(pointsValue(td)));
+    if (fieldName == kDiscount)
+        td.AddToField(kAmount, money(td.GetCurrencyValue(kDiscount)));
+}
+
+void ScaricoArticoli::OnUpdateField(TableData& td, QString& fieldName)
+{
+    if (fieldName == kAmount && ImportoMaxArticolo > 0 && td.GetCurrencyValue(kAmount) > Currency()) {
+        if (aboveMaximum(td, Currency::fromDouble(ImportoMaxArticolo)))
+            td.CancelWithMessage(QStringLiteral("Importo Articolo superiore al massimo consentito (") +
+                                 decimalText(ImportoMaxArticolo) + u')');
+    }
+    if (isOneOf(fieldName, "ValoreScarico,PrezzoVendita,ValoreMisura") && movesStock(td) &&
+        !td.IsFieldNull(QStringLiteral("ValoreMisura"))) {
+        Currency amount = ComputeConvertedAmount(td, td.GetCurrencyValue(kPrice), number(td, kQuantity));
+        if (td.GetFieldValue(kPoints).toLongLong() != 0)
+            amount += pointsValue(td);
+        amount -= td.GetCurrencyValue(kDiscount);
+        // Raises this event for the amount, and so its maximum check.
+        td.SetValue(kAmount, money(amount));
+    }
+    if (isOneOf(fieldName, "ValoreScarico,PrezzoVendita") && movesStock(td))
+        td.SetValue(kStock, RoundQuantity(number(td, kStock) - number(td, kQuantity)));
+    if (fieldName == kPoints && td.GetFieldValue(kPoints).toLongLong() != 0)
+        td.AddToField(kAmount, money(pointsValue(td)));
+    if (fieldName == kDiscount)
+        td.SubtractFromField(kAmount, money(td.GetCurrencyValue(kDiscount)));
+    // The article of the line was chosen or changed.
+    if (fieldName == QStringLiteral("Codice"))
+        FindDiscount(td);
+}
+
+void ScaricoArticoli::OnDeleteRow(TableData& td)
+{
+    if (!td.IsFieldNull(kQuantity) && number(td, kQuantity) > 0 && td.GetCurrencyValue(kPrice) > Currency()) {
+        td.SetValue(kStock, number(td, kStock) + number(td, kQuantity));
+        // The article's stock is stored with the line.
+        td.Update();
+    }
 }
