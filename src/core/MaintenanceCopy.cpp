@@ -4,6 +4,7 @@
 #include "DatabaseFiles.h"
 #include "FileOps.h"
 #include "MainWindowServices.h"
+#include "ScriptedWindows.h"
 #include "SettingsStore.h"
 #include "SystemHelpers.h"
 #include "UiServices.h"
@@ -126,10 +127,8 @@ MaintenanceFolderChooser& chooser() {
 
 QString chooseFolder(const QString& current) {
     if (chooser()) return chooser()(current);
-    if (dynamic_cast<ScriptedUiServices*>(&ui())) {
-        // Nobody can click a window in a scripted run: the folder comes from the script.
-        return ui().folderName(QStringLiteral("Indirizzario di manutenzione"), current).value_or(QString());
-    }
+    if (ScriptedWindowsActive())
+        return ScriptedWindowAnswer(QStringLiteral("frmSelectDir"), QStringLiteral("Indirizzario di manutenzione")).value_or(QString());
     return frmSelectDir::ChooseFolder(mainWidget(), current);
 }
 

@@ -42,7 +42,7 @@ enum class MaintenanceOutcome { EndProgram, Reopen, Nothing };
 MaintenanceOutcome RunMaintenanceCommand(bool restore);
 
 // The folder choice of the save: the current MaintenanceDir in, the chosen folder out
-// (empty when cancelled). By default the folder window, or the scripted answer of an
-// "FOLDER" prompt when the program's questions come from a script.
+// (empty when cancelled). By default the folder window, or the script's next line when the
+// program's questions come from a script.
 using MaintenanceFolderChooser = std::function<QString(const QString& current)>;
 void setMaintenanceFolderChooser(MaintenanceFolderChooser chooser);   // null restores the default

@@ -3,6 +3,7 @@
 #include "Configuration.h"
 #include "FileOps.h"
 #include "Notify.h"
+#include "ProgramEnd.h"
 #include "SystemHelpers.h"
 #include "UiServices.h"
 #include <QApplication>
@@ -17,7 +18,6 @@
 #include <QUrlQuery>
 #include <QWidget>
 #include <cmath>
-#include <cstdlib>
 #include <unistd.h>
 
 QString g_strUpdateBaseUrl;
@@ -63,7 +63,7 @@ void endProgram() {
     }
     const QWidgetList windows = QApplication::topLevelWidgets();
     for (auto it = windows.rbegin(); it != windows.rend(); ++it) (*it)->close();
-    std::exit(0);
+    EndProgramNow(0);
 }
 
 QByteArray httpGet(const QUrl& url, int timeoutMs, itfProgress* progress) {

@@ -1,0 +1,233 @@
+#include "ArchiveImport.h"
+#include "Configuration.h"
+#include "DBEngine.h"
+#include "Database.h"
+#include "DatabaseFiles.h"
+#include "ErrorReporting.h"
+#include "FileOps.h"
+#include "MainWindowServices.h"
+#include "ObjDbError.h"
+#include "Schema.h"
+#include "ScriptedWindows.h"
+#include "TableData.h"
+#include "TableObject.h"
+#include "UiServices.h"
+#include "frmMessage.h"
+#include <QDialog>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QHeaderView>
+#include <QSet>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <memory>
+
+namespace {
+
+constexpr QChar CR = u'\r';
+
+ArchiveRowsViewer& viewerSlot() {
+    static ArchiveRowsViewer v;
+    return v;
+}
+
+// The archive's rows in a read-only table, shown until the operator closes it.
+void showRowsWindow(TableData& rows, QWidget* owner) {
+    TableObject* table = rows.GetTable();
+    const QString caption = table ? table->GetCaption() : QString();
+    if (ScriptedWindowsActive()) {
+        (void)ScriptedWindowAnswer(QStringLiteral("ArchiveRows"),
+                                   caption + QStringLiteral(": %1 righe").arg(rows.RowCount()));
+        return;
+    }
+    std::vector<FieldInfo> fields;
+    for (const FieldInfo& f : rows.GetFieldInfos())
+        if (f.Shown) fields.push_back(f);
+    QDialog dialog(owner);
+    dialog.setWindowTitle(caption);
+    auto* grid = new QTableWidget(&dialog);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setColumnCount(int(fields.size()));
+    QStringList headings;
+    for (const FieldInfo& f : fields) headings << (f.Caption.isEmpty() ? f.Name : f.Caption);
+    grid->setHorizontalHeaderLabels(headings);
+    auto cursor = rows.Clone();
+    int r = 0;
+    for (cursor->MoveFirst(); !cursor->IsEOF(); cursor->MoveNext(), ++r) {
+        grid->insertRow(r);
+        for (int c = 0; c < int(fields.size()); ++c)
+            grid->setItem(r, c, new QTableWidgetItem(cursor->GetText(fields[size_t(c)].Name)));
+    }
+    grid->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(grid);
+    dialog.resize(800, 500);
+    dialog.exec();
+}
+
+QWidget* mainWidget() {
+    MainWindowServices* m = mainWindowServices();
+    return m ? m->mainWidget() : nullptr;
+}
+
+// The archive is read from a private copy: even a read-only opening leaves the engine's
+// companion files beside a database, and the archive must stay exactly as it was. The copy's
+// engine is closed, the copy removed and the progress window unloaded whichever way the
+// import ends.
+struct ImportScope {
+    QTemporaryDir folder;
+    std::shared_ptr<DBEngine> engine = std::make_shared<DBEngine>();
+
+    void open(const QString& archivePath) {
+        if (!folder.isValid())
+            throw AppError(AppError::kFileNotFound, QStringLiteral("Importazione"), folder.errorString());
+        const QString snapshot = folder.filePath(QFileInfo(archivePath).fileName());
+        if (!fileOps().copy(archivePath, snapshot))
+            throw AppError(AppError::kFileNotFound, QStringLiteral("Importazione"),
+                           QStringLiteral("Impossibile leggere ") + archivePath + QStringLiteral(": ") + fileOps().lastError());
+        // A log beside the archive holds rows committed but not yet in the file itself.
+        const QString log = archivePath + QStringLiteral("-wal");
+        if (fileOps().exists(log) && !fileOps().copy(log, snapshot + QStringLiteral("-wal")))
+            throw AppError(AppError::kFileNotFound, QStringLiteral("Importazione"),
+                           QStringLiteral("Impossibile leggere ") + log + QStringLiteral(": ") + fileOps().lastError());
+        engine->OpenDatabase(DBEngine::kReadOnlyOpen, snapshot);
+    }
+    ~ImportScope() {
+        try {
+            if (engine->IsOpen()) engine->Close(true);
+        } catch (...) {
+        }
+        frmMessage::unloadInstance();
+    }
+};
+
+}  // namespace
+
+void setArchiveRowsViewer(ArchiveRowsViewer viewer) { viewerSlot() = std::move(viewer); }
+
+QString FindArchiveImportConflict(TableData& source, TableData& target) {
+    TableObject* targetTable = target.GetTable();
+    TableObject* sourceTable = source.GetTable();
+    if (!targetTable || !sourceTable) return QString();
+    // Unique indexes over fields both tables have; references are mapped by the copy itself.
+    std::vector<QStringList> checks;
+    for (const objdb::IndexSchema& ix : targetTable->schema().indexes) {
+        if (!ix.unique || ix.fields.isEmpty()) continue;
+        bool usable = true;
+        for (const QString& f : ix.fields)
+            usable = usable && targetTable->FieldExists(f) && sourceTable->FieldExists(f);
+        if (usable) checks.push_back(ix.fields);
+    }
+    if (checks.empty()) return QString();
+
+    Database* db = target.GetDatabase();
+    DBEngine* engine = target.GetEngine();
+    const std::shared_ptr<DBEngine> targetEngine = engine ? engine->shared_from_this() : nullptr;
+    const QString from = u'[' + targetTable->GetStorageName() + u']';
+    std::vector<QSet<QString>> seen(checks.size());
+    auto rows = source.Clone();
+    for (rows->MoveFirst(); !rows->IsEOF(); rows->MoveNext()) {
+        const qint64 oid = rows->GetOID();
+        for (size_t i = 0; i < checks.size(); ++i) {
+            QStringList conditions, shown, key;
+            bool hasNull = false;
+            for (const QString& f : checks[i]) {
+                const QVariant v = rows->GetValue(f);
+                if (v.isNull()) { hasNull = true; break; }   // Nulls never collide in a unique index
+                conditions << targetTable->BuildFieldCondition(f, v);
+                shown << f + QStringLiteral(" = ") + rows->GetText(f);
+                key << v.toString().toCaseFolded();   // text is compared without case
+            }
+            if (hasNull) continue;
+            const QString description = shown.join(QStringLiteral(", "));
+            const QString joined = key.join(QChar(0x1F));
+            if (seen[i].contains(joined)) return description;
+            seen[i].insert(joined);
+            const auto there = db->RunQuery(QStringLiteral("SELECT OID FROM %1 WHERE %2 AND OID <> %3")
+                                                .arg(from, conditions.join(QStringLiteral(" AND ")))
+                                                .arg(oid),
+                                            targetEngine);
+            if (!there.rows.isEmpty()) return description;
+        }
+    }
+    return QString();
+}
+
+bool ImportArchiveData(const QString& path, TableData& target, QWidget* window, itfNotifyEvent* notify) {
+    if (!notify) notify = DatabaseNotifyTarget();
+    bool result = false;
+    bool transaction = false;
+    DBEngine* workingEngine = target.GetEngine();
+    try {
+        ImportScope scope;
+        scope.open(path);
+        frmMessage::instance().ShowMsg(QStringLiteral("Analisi dei dati..."), window);
+
+        TableObject* targetTable = target.GetTable();
+        if (!targetTable) throw objdb::error(objdb::UnknownTable, QStringLiteral("Importazione"), QStringLiteral("Nessuna tabella"));
+        const QString name = targetTable->Name();
+        const QString second = targetTable->GetStorageName();
+        const QString caption = targetTable->GetCaption();
+        // Every table of the archive, not only this one: the rows' references must find their
+        // rows, to be matched with the working file's own or brought along, never copied as
+        // numbers that point nowhere.
+        auto archive = LibraryGlobal::OpenExistingDatabase(scope.engine, notify);
+        TableCollection& tables = archive->Tables();
+        if (!tables.Exists(second) && !tables.Exists(name)) {
+            ui().msgBox(QStringLiteral("L'archivio selezionato non contiene dati < ") + caption + QStringLiteral(" > da importare!"),
+                        Msg::OKOnly, g_strMsgTitle);
+            return false;
+        }
+        // Without the target's key field in the archive the rows come with that field empty:
+        // adding the field to the archive would write to it.
+        TableObject* sourceTable = tables.Exists(name) ? tables.Item(name) : tables.Item(second);
+        std::unique_ptr<TableData> source = sourceTable->Select();
+
+        if (source->IsEmpty()) {
+            ui().msgBox(QStringLiteral("L'archivio non contiene dati da importare"), Msg::Information, g_strMsgTitle);
+        } else {
+            if (ui().msgBox(QStringLiteral("Vuoi visualizzare i dati che verranno importati ?"),
+                            int(Msg::YesNo) + int(Msg::Question), g_strMsgTitle) == Msg::Yes) {
+                if (viewerSlot()) viewerSlot()(*source, window);
+                else showRowsWindow(*source, window);
+            }
+            if (ui().msgBox(QStringLiteral("Confermi l'importazione ?"), int(Msg::YesNo) + int(Msg::Question), g_strMsgTitle) ==
+                Msg::No) {
+                source->Close(false);
+                return false;
+            }
+        }
+
+        frmMessage::instance().ShowMsg(QStringLiteral("Importazione <") + caption + QStringLiteral(" > in corso..."), mainWidget());
+        workingEngine->BeginTransaction();
+        transaction = true;
+        const QString conflict = FindArchiveImportConflict(*source, target);
+        if (!conflict.isEmpty())
+            throw objdb::error(objdb::UniqueViolation, caption,
+                               QStringLiteral("Il valore < ") + conflict + QStringLiteral(" > è già presente in < ") + caption +
+                                   QStringLiteral(" >: nessun dato è stato importato."));
+        const bool copied = source->CopyRowsTo(target, &frmMessage::instance());
+        if (copied) {
+            workingEngine->CommitTransaction();
+            transaction = false;
+            ui().msgBox(QStringLiteral("OPERAZIONE COMPLETATA."), Msg::Information, g_strMsgTitle);
+        } else {
+            workingEngine->RollbackTransaction();
+            transaction = false;
+            ui().msgBox(QStringLiteral("Importazione di < ") + caption + QStringLiteral(" > interrotta: nessun dato è stato importato."),
+                        Msg::Exclamation, g_strMsgTitle);
+        }
+        source->Close(false);
+        result = true;
+    } catch (...) {
+        if (transaction) {
+            try {
+                workingEngine->RollbackTransaction();
+            } catch (...) {
+            }
+        }
+        frmMessage::unloadInstance();
+        ShowErrorDetails(QStringLiteral("Impossibile importare i dati"));
+    }
+    return result;
+}

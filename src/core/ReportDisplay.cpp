@@ -1,0 +1,166 @@
+#include "ReportDisplay.h"
+#include "ReportOutput.h"
+#include "ScriptedWindows.h"
+#include "SystemHelpers.h"
+#include "TableData.h"
+#include "TableObject.h"
+#include "UiServices.h"
+#include "frmMessage.h"
+#include <QApplication>
+#include <QUrl>
+#include <QWidget>
+
+namespace {
+
+constexpr QChar CR = u'\r';
+
+ReportLayoutProvider& providerSlot() {
+    static ReportLayoutProvider p;
+    return p;
+}
+ReportRunner& runnerSlot() {
+    static ReportRunner r;
+    return r;
+}
+ReportBrowserExport& browserSlot() {
+    static ReportBrowserExport b;
+    return b;
+}
+
+void defaultRunner(const report::ReportDocument& doc, int mode, QWidget* owner) {
+    if (mode == ReportExport) {
+        (void)report::exportReport(doc);
+        return;
+    }
+    if (ScriptedWindowsActive()) {
+        // Nobody can use a print dialog or a preview in a scripted run.
+        (void)ScriptedWindowAnswer(QStringLiteral("Report"),
+                                   (mode == ReportPrint ? QStringLiteral("Stampa ") : QStringLiteral("Anteprima ")) +
+                                       QStringLiteral("%1 (%2 pagine)").arg(doc.title).arg(doc.pageCount()));
+        return;
+    }
+    if (mode == ReportPrint) (void)report::printReport(doc, owner, true);
+    else report::previewReport(doc, owner);
+}
+
+void defaultBrowserExport(TableData& rows, QWidget* owner) {
+    const QString path = JoinPath(GetDataFolder(), QStringLiteral("TableData.htm"));
+    frmMessage::instance().ShowMsg(QStringLiteral("Esportazione dati in formato HTML..."), owner);
+    bool written = false;
+    try {
+        written = rows.Export(2, path, &frmMessage::instance());
+    } catch (...) {
+        frmMessage::unloadInstance();
+        throw;
+    }
+    frmMessage::unloadInstance();
+    if (written) (void)ShellOpen(path);
+}
+
+// Restores the data set's Suspended whichever way the report ends.
+class SuspendedGuard {
+public:
+    explicit SuspendedGuard(TableData& rows) : m_source(rows.GetRecordSource()), m_old(m_source.Suspended) {}
+    ~SuspendedGuard() { m_source.Suspended = m_old; }
+    void suspend() { m_source.Suspended = true; }
+private:
+    RecordSource& m_source;
+    bool m_old;
+};
+
+void showFailure(const QString& description) {
+    ui().msgBox(QStringLiteral("Operazione fallita...") + CR + CR + description, Msg::OKOnly, AppTitle());
+}
+
+void runWith(TableData& rows, const report::ReportLayout& layout, int mode, const QString& title) {
+    if (mode != ReportPrint && mode != ReportPreview && mode != ReportExport) return;
+    const report::ReportDocument doc = BuildDataReport(rows, layout, title);
+    SuspendedGuard guard(rows);
+    guard.suspend();
+    QWidget* owner = QApplication::activeWindow();
+    if (runnerSlot()) runnerSlot()(doc, mode, owner);
+    else defaultRunner(doc, mode, owner);
+}
+
+}  // namespace
+
+void setReportLayoutProvider(ReportLayoutProvider provider) { providerSlot() = std::move(provider); }
+void setReportRunner(ReportRunner runner) { runnerSlot() = std::move(runner); }
+void setReportBrowserExport(ReportBrowserExport exporter) { browserSlot() = std::move(exporter); }
+
+QString ReportLayoutName(const QString& table, const QString& section) {
+    if (table == QStringLiteral("Articoli")) {
+        if (section == QStringLiteral("Inventario Magazzino")) return QStringLiteral("drInventarioMagazzino");
+        if (section == QStringLiteral("Ricalcolo Imponibile Magazzino") || section == QStringLiteral("Imponibile Magazzino"))
+            return QStringLiteral("drImponibileMagazzino");
+        return QStringLiteral("drArticoli");
+    }
+    if (table == QStringLiteral("Forniture")) return QStringLiteral("drForniture");
+    if (table == QStringLiteral("Vendite")) return QStringLiteral("drVendite");
+    if (table == QStringLiteral("ScaricoArticoli")) {
+        if (section == QStringLiteral("Articoli Venduti")) return QStringLiteral("drArticoliVenduti");
+        if (section == QStringLiteral("Imponibile Vendite")) return QStringLiteral("drImponibileVendite");
+        return QString();
+    }
+    if (table == QStringLiteral("Clienti")) return QStringLiteral("drClienti");
+    return QString();
+}
+
+report::MemoryDataSource ReportRowsOf(TableData& rows, const QStringList& columns) {
+    report::MemoryDataSource data(columns);
+    auto cursor = rows.Clone();
+    for (cursor->MoveFirst(); !cursor->IsEOF(); cursor->MoveNext()) {
+        QVariantList values;
+        values.reserve(columns.size());
+        for (const QString& c : columns) values << (cursor->HasField(c) ? cursor->GetValue(c) : QVariant());
+        data.addRow(values);
+    }
+    return data;
+}
+
+report::ReportDocument BuildDataReport(TableData& rows, const report::ReportLayout& layout, const QString& title) {
+    SuspendedGuard guard(rows);
+    guard.suspend();
+    // Only the columns the data set has: a layout naming another one fails in the
+    // pagination, which names the column.
+    QStringList columns;
+    for (const QString& c : layout.fieldsUsed())
+        if (rows.HasField(c) && !columns.contains(c, Qt::CaseInsensitive)) columns << c;
+    const report::MemoryDataSource data = ReportRowsOf(rows, columns);
+    report::RenderOptions options;
+    options.title = title;
+    return report::paginate(layout, data, options);
+}
+
+void ShowDataReportWith(TableData& rows, const report::ReportLayout& layout, int mode, const QString& title) {
+    try {
+        runWith(rows, layout, mode, title);
+    } catch (const std::exception& ex) {
+        const auto* app = dynamic_cast<const AppError*>(&ex);
+        showFailure(app ? app->description : QString::fromUtf8(ex.what()));
+    }
+}
+
+void ShowDataReport(TableData& rows, int16_t& mode, QString& sectionKey) {
+    SuspendedGuard guard(rows);   // whatever happens, Suspended ends as it began
+    try {
+        TableObject* table = rows.GetTable();
+        const QString layoutName = table ? ReportLayoutName(table->Name(), sectionKey) : QString();
+        std::optional<report::ReportLayout> layout;
+        if (!layoutName.isEmpty() && providerSlot()) layout = providerSlot()(layoutName);
+        if (!layout) {
+            if (ui().msgBox(QStringLiteral("Non sono disponibili Report personalizzati per questi dati.") + CR + CR +
+                                QStringLiteral("Visualizzare/Stampare da Internet Browser ?"),
+                            int(Msg::YesNo) + int(Msg::Question) + int(Msg::DefaultButton2)) == Msg::Yes) {
+                QWidget* owner = QApplication::activeWindow();
+                if (browserSlot()) browserSlot()(rows, owner);
+                else defaultBrowserExport(rows, owner);
+            }
+            return;
+        }
+        runWith(rows, *layout, mode, sectionKey);
+    } catch (const std::exception& ex) {
+        const auto* app = dynamic_cast<const AppError*>(&ex);
+        showFailure(app ? app->description : QString::fromUtf8(ex.what()));
+    }
+}
