@@ -1,4 +1,5 @@
 #include "Clienti.h"
+#include "BusinessHelpers.h"
 #include "Configuration.h"
 
 void Clienti::DefineIdentity(TableIdentity& identity)
@@ -49,6 +50,37 @@ void Clienti::OnUpdatedTableStruct(TableData& td, const QVariant&, double& oldVe
         execute(td, "UPDATE Clienti SET Provincia='' ");
         execute(td, "UPDATE Clienti SET CAP='' ");
     }
-    // 1.7 added AssegnatoCartaCliente: the library adds the column, and an empty value reads
-    // as "no card written", so no statement is needed.
+    // 1.7 added AssegnatoCartaCliente: no card was written for the customers stored before it.
+    // False, not Null, so that writing a card can mark it.
+    if (oldVersion < 1.7)
+        execute(td, "UPDATE Clienti SET AssegnatoCartaCliente=False");
+}
+
+void Clienti::OnNewRow(TableData& td)
+{
+    for (const char* field : {"Indirizzo", "Codice", "Citta", "Provincia", "CAP", "PartitaIva", "Telefono", "Cellulare", "Fax"})
+        td.SetValue(field, QString(""));
+    td.SetValue("CalcolaPunti", ImportoPunto > 0 && Use_PuntiPremio);
+    td.SetValue("Punti", qint64(0));
+    td.SetValue("EMail", QString(""));
+    td.SetValue("AssegnatoCartaCliente", false);
+    if (ProgrLen_ClientiForn > 0)
+        AssignProgressiveCode(td, "Codice", ProgrLen_ClientiForn);
+}
+
+// A code, once given, belongs to one customer: checked when a customer is added and when its
+// code is changed (the row itself does not count). A customer saved for another reason (its
+// points) is not held up by duplicates stored before this check existed.
+void Clienti::OnUpdateRow(TableData& td)
+{
+    const QString code = td.GetText("Codice");
+    if (code.isEmpty())
+        return;
+    const QString sameCode = td.BuildFieldCondition("Codice", code);
+    const QString self = QString("OID=%1").arg(td.GetOID());
+    // The condition is met by the stored row, whatever the row being saved holds now.
+    if (!td.IsNewRow() && !td.OpenQuery("Clienti", sameCode + " AND " + self)->IsEmpty())
+        return;
+    if (!td.OpenQuery("Clienti", sameCode + " AND NOT (" + self + ")")->IsEmpty())
+        td.CancelWithMessage(QString::fromUtf8("Esiste già un Cliente con stesso codice"));
 }

@@ -8,4 +8,6 @@ public:
     void DefineStructure(FieldDefinitions& fields, IndexDefinitions& indexes, ReferenceDefinitions& refs) override;
 
     void OnUpdatedTableStruct(TableData& td, const QVariant& unused, double& oldVersion, bool& isNew) override;
+    void OnNewRow(TableData& td) override;
+    void OnUpdateRow(TableData& td) override;
 };
