@@ -3,6 +3,7 @@
 #include "SalesShop.h"
 #include "BusinessHelpers.h"
 #include "Configuration.h"
+#include "Vendite.h"
 #include "TableObject.h"
 #include <random>
 
@@ -188,6 +189,36 @@ TEST_F(Sales, DeletingASaleGivesBackItsPointsAndStock)
     EXPECT_EQ(storedPoints(rossi), 100);
     EXPECT_DOUBLE_EQ(storedStock(article), 20);
     EXPECT_EQ(count("ScaricoArticoli"), 0);
+}
+
+// When the whole list of lines is replaced, the total starts from 0 (the customer losing the
+// points of the old amount and the sale's own points) and ends at the sum of the new list.
+TEST_F(Sales, ReplacingTheWholeListOfLinesStartsFromZero)
+{
+    const qint64 article = addArticle("A1", "20", 20);
+    auto sale = newSale(rossi);
+    addLine(*sale, article, 3);
+    sale->SetValue("Punti", qint64(4));
+    sale->Update();
+    ASSERT_EQ(storedPoints(rossi), 6 + 4);
+
+    Vendite rules;
+    QString name = "Articoli";
+    QVariant a, b;
+    rules.OnBeforeUpdateReference(*sale, nullptr, name, a, b);
+    EXPECT_EQ(sale->GetCurrencyValue("ImportoVendita"), Currency());
+    EXPECT_EQ(sale->GetFieldValue("Punti").toLongLong(), 0);
+    EXPECT_EQ(heldPoints(*sale), 0);
+    rules.OnUpdateReference(*sale, nullptr, name, a, b);
+    EXPECT_EQ(sale->GetCurrencyValue("ImportoVendita"), eur("60"));
+    EXPECT_EQ(heldPoints(*sale), 6);
+
+    name = "BuoniUtilizzati";
+    sale->SetValue("ImportoBuoni", money("7"));
+    rules.OnBeforeUpdateReference(*sale, nullptr, name, a, b);
+    EXPECT_EQ(sale->GetCurrencyValue("ImportoBuoni"), Currency());
+    rules.OnUpdateReference(*sale, nullptr, name, a, b);
+    EXPECT_EQ(sale->GetCurrencyValue("ImportoBuoni"), Currency()) << "the sale uses no voucher";
 }
 
 // Whatever lines are added, changed and deleted, in any order, the sale's total is the sum of
