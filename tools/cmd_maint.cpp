@@ -1,13 +1,25 @@
 // Maintenance copy, software update, archive import and report commands: the same calls
 // the main window's commands make, answered through MIRTAVOLIA_PROMPTS.
+#include "ArchiveImport.h"
 #include "Configuration.h"
+#include "DBEngine.h"
+#include "Database.h"
 #include "MaintenanceCopy.h"
 #include "MvTool.h"
 #include "SoftwareUpdate.h"
+#include "ReportDisplay.h"
+#include "ReportPainter.h"
 #include "SystemHelpers.h"
+#include "TableData.h"
+#include "TableObject.h"
 #include "UiServices.h"
 #include "frmMessage.h"
+#include <QFileInfo>
 #include <optional>
+#if __has_include("DB.h")
+#include "DB.h"
+#define MVTOOL_MAINT_HAS_DB 1
+#endif
 
 namespace {
 
@@ -126,9 +138,107 @@ int update(const QStringList& args) {
     return started ? 0 : 1;
 }
 
+// The working file opened as the program opens it: declared, upgraded, rules in place.
+std::shared_ptr<Database> openWorking(const QString& path, std::shared_ptr<DBEngine>& engine) {
+    engine = std::make_shared<DBEngine>();
+    engine->OpenDatabase(3, path);
+#ifdef MVTOOL_MAINT_HAS_DB
+    auto db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("mvtool"), nullptr);
+    db->AttachEngine(engine);
+    return db;
+#else
+    return LibraryGlobal::OpenExistingDatabase(engine, nullptr);
+#endif
+}
+
+int importArchive(const QStringList& args) {
+    if (args.size() != 3) return 2;
+    std::shared_ptr<DBEngine> engine;
+    auto db = openWorking(args[0], engine);
+    TableObject* table = db->FindTable(args[2]);
+    if (!table) { mvtool::err(QStringLiteral("no table ") + args[2] + QStringLiteral(" in ") + args[0]); return 1; }
+    auto shown = table->Select();
+    const qint64 before = shown->RowCount();
+    const bool done = ImportArchiveData(args[1], *shown);
+    printPrompts();
+    const qint64 after = table->Select()->RowCount();
+    mvtool::out(QStringLiteral("%1: %2 rows before, %3 after").arg(table->Name()).arg(before).arg(after));
+    return done ? 0 : 1;
+}
+
+// Where a keyword stands outside quoted text and brackets, from `from`; -1 when absent.
+int keywordAt(const QString& text, const QString& keyword, int from = 0) {
+    QChar quote;
+    for (int i = from; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (!quote.isNull()) {
+            if (c == quote) quote = QChar();
+            continue;
+        }
+        if (c == u'\'' || c == u'"') { quote = c; continue; }
+        if (c == u'[') { quote = u']'; continue; }
+        const bool boundaryBefore = i == 0 || text[i - 1].isSpace();
+        const int end = i + int(keyword.size());
+        const bool boundaryAfter = end >= text.size() || text[end].isSpace();
+        if (boundaryBefore && boundaryAfter && text.mid(i, keyword.size()).compare(keyword, Qt::CaseInsensitive) == 0) return i;
+    }
+    return -1;
+}
+
+// "[SELECT fields FROM] Table [WHERE condition] [ORDER BY order]": the pieces of a data set.
+struct ReportQuery {
+    QStringList fields;
+    QString table, condition, order;
+};
+std::optional<ReportQuery> parseQuery(QString text) {
+    ReportQuery q;
+    text = text.trimmed();
+    if (keywordAt(text, QStringLiteral("SELECT")) == 0) {
+        const int from = keywordAt(text, QStringLiteral("FROM"));
+        if (from < 0) return std::nullopt;
+        const QString list = text.mid(6, from - 6).trimmed();
+        if (list != QStringLiteral("*"))
+            for (const QString& f : list.split(u',', Qt::SkipEmptyParts)) q.fields << f.trimmed().remove(u'[').remove(u']');
+        text = text.mid(from + 4).trimmed();
+    }
+    const int where = keywordAt(text, QStringLiteral("WHERE"));
+    const int order = keywordAt(text, QStringLiteral("ORDER"));
+    const int tableEnd = std::min(where < 0 ? int(text.size()) : where, order < 0 ? int(text.size()) : order);
+    q.table = text.left(tableEnd).trimmed().remove(u'[').remove(u']');
+    if (where >= 0) q.condition = text.mid(where + 5, (order > where ? order : text.size()) - where - 5).trimmed();
+    if (order >= 0) {
+        QString rest = text.mid(order + 5).trimmed();
+        if (keywordAt(rest, QStringLiteral("BY")) != 0) return std::nullopt;
+        q.order = rest.mid(2).trimmed();
+    }
+    if (q.table.isEmpty() || q.table.contains(u' ')) return std::nullopt;
+    return q;
+}
+
+int reportCommand(const QStringList& args) {
+    const auto o = Options::parse(args, {QStringLiteral("--pdf"), QStringLiteral("--title")}, {});
+    if (!o || o->positional.size() != 2 || !o->values.contains(QStringLiteral("--pdf"))) return 2;
+    const auto q = parseQuery(o->positional[1]);
+    if (!q) { mvtool::err(QStringLiteral("expected \"[SELECT fields FROM] Table [WHERE condition] [ORDER BY order]\"")); return 2; }
+    // Only read: a report never changes the file it reports on.
+    auto engine = std::make_shared<DBEngine>();
+    engine->OpenDatabase(DBEngine::kReadOnlyOpen, o->positional[0]);
+    auto db = LibraryGlobal::OpenExistingDatabase(engine, nullptr);
+    TableObject* table = db->FindTable(q->table);
+    if (!table) { mvtool::err(QStringLiteral("no table ") + q->table); return 1; }
+    auto rows = table->Select(q->condition, q->order);
+    const report::ReportLayout layout = ColumnReportLayout(*rows, q->fields, table->GetCaption());
+    const report::ReportDocument doc = BuildDataReport(*rows, layout, o->values.value(QStringLiteral("--title"), table->GetCaption()));
+    report::writePdf(doc, o->values.value(QStringLiteral("--pdf")));
+    mvtool::out(QStringLiteral("%1 rows, %2 pages").arg(rows->RowCount()).arg(doc.pageCount()));
+    return 0;
+}
+
 }  // namespace
 
 MV_COMMAND("maint-save", "maint-save [--root DIR]: maintenance copy of the working database (folder from the prompts)", maintSave);
 MV_COMMAND("maint-restore", "maint-restore [--root DIR]: restores the maintenance copy over the working database", maintRestore);
 MV_COMMAND("maint-check", "maint-check [--root DIR]: the start-up offer while the maintenance flag file exists", maintCheck);
 MV_COMMAND("update", "update --mode N [--root DIR] [--name NAME] [--version X.Y.Z] [--url BASE] [--quiet]: software update (0 local and online, 1 local, 2 online)", update);
+MV_COMMAND("import-archive", "import-archive TARGET SOURCE TABLE: imports the table's rows from another database file (answers from the prompts)", importArchive);
+MV_COMMAND("report", "report PATH \"[SELECT fields FROM] Table [WHERE condition] [ORDER BY order]\" --pdf FILE [--title T]: a column report of the rows as PDF", reportCommand);

@@ -7,7 +7,6 @@
 #include "FileOps.h"
 #include "MainWindowServices.h"
 #include "ObjDbError.h"
-#include "Schema.h"
 #include "ScriptedWindows.h"
 #include "TableData.h"
 #include "TableObject.h"
@@ -21,6 +20,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -109,55 +109,73 @@ QString FindArchiveImportConflict(TableData& source, TableData& target) {
     TableObject* targetTable = target.GetTable();
     TableObject* sourceTable = source.GetTable();
     if (!targetTable || !sourceTable) return QString();
-    // Unique indexes over fields both tables have; references are mapped by the copy itself.
-    std::vector<QStringList> checks;
-    for (const objdb::IndexSchema& ix : targetTable->schema().indexes) {
-        if (!ix.unique || ix.fields.isEmpty()) continue;
-        bool usable = true;
-        for (const QString& f : ix.fields)
-            usable = usable && targetTable->FieldExists(f) && sourceTable->FieldExists(f);
-        if (usable) checks.push_back(ix.fields);
-    }
-    if (checks.empty()) return QString();
-
     Database* db = target.GetDatabase();
     DBEngine* engine = target.GetEngine();
     const std::shared_ptr<DBEngine> targetEngine = engine ? engine->shared_from_this() : nullptr;
-    const QString from = u'[' + targetTable->GetStorageName() + u']';
-    std::vector<QSet<QString>> seen(checks.size());
+    const QString keyField = targetTable->GetKeyField();
+
+    // Every archive row, by OID, with what names it for the operator.
+    QList<qint64> oids;
+    QHash<qint64, QString> names;
     auto rows = source.Clone();
     for (rows->MoveFirst(); !rows->IsEOF(); rows->MoveNext()) {
         const qint64 oid = rows->GetOID();
-        for (size_t i = 0; i < checks.size(); ++i) {
-            QStringList conditions, shown, key;
-            bool hasNull = false;
-            for (const QString& f : checks[i]) {
-                const QVariant v = rows->GetValue(f);
-                if (v.isNull()) { hasNull = true; break; }   // Nulls never collide in a unique index
-                conditions << targetTable->BuildFieldCondition(f, v);
-                shown << f + QStringLiteral(" = ") + rows->GetText(f);
-                key << v.toString().toCaseFolded();   // text is compared without case
-            }
-            if (hasNull) continue;
-            const QString description = shown.join(QStringLiteral(", "));
-            const QString joined = key.join(QChar(0x1F));
-            if (seen[i].contains(joined)) return description;
-            seen[i].insert(joined);
-            const auto there = db->RunQuery(QStringLiteral("SELECT OID FROM %1 WHERE %2 AND OID <> %3")
-                                                .arg(from, conditions.join(QStringLiteral(" AND ")))
-                                                .arg(oid),
-                                            targetEngine);
-            if (!there.rows.isEmpty()) return description;
-        }
+        oids << oid;
+        names.insert(oid, !keyField.isEmpty() && rows->HasField(keyField)
+                              ? keyField + QStringLiteral(" = ") + rows->GetText(keyField)
+                              : QStringLiteral("OID = ") + QString::number(oid));
+    }
+    const QString from = u'[' + targetTable->GetStorageName() + u']';
+    constexpr int kChunk = 500;
+    for (int first = 0; first < oids.size(); first += kChunk) {
+        QStringList list;
+        for (int i = first; i < std::min<int>(first + kChunk, int(oids.size())); ++i) list << QString::number(oids[i]);
+        const auto found = db->RunQuery(QStringLiteral("SELECT OID FROM %1 WHERE OID IN (%2)").arg(from, list.join(u',')),
+                                        targetEngine);
+        QSet<qint64> landed;
+        for (const QVariantList& r : found.rows) landed.insert(r.value(0).toLongLong());
+        for (int i = first; i < std::min<int>(first + kChunk, int(oids.size())); ++i)
+            if (!landed.contains(oids[i])) return names.value(oids[i]);
     }
     return QString();
 }
 
+// The import is one transaction whatever the engine's setting: a refused copy must leave
+// the working table exactly as it was.
+class ImportTransaction {
+public:
+    explicit ImportTransaction(DBEngine& engine) : m_engine(engine), m_wasOn(engine.UseTransaction()) {
+        m_engine.SetUseTransaction(true);
+        m_engine.BeginTransaction();
+        m_open = true;
+    }
+    ~ImportTransaction() {
+        try {
+            rollback();
+        } catch (...) {
+        }
+        m_engine.SetUseTransaction(m_wasOn);
+    }
+    void commit() {
+        m_engine.CommitTransaction();
+        m_open = false;
+    }
+    void rollback() {
+        if (!m_open) return;
+        m_open = false;
+        m_engine.RollbackTransaction();
+    }
+private:
+    DBEngine& m_engine;
+    bool m_wasOn;
+    bool m_open = false;
+};
+
 bool ImportArchiveData(const QString& path, TableData& target, QWidget* window, itfNotifyEvent* notify) {
     if (!notify) notify = DatabaseNotifyTarget();
     bool result = false;
-    bool transaction = false;
     DBEngine* workingEngine = target.GetEngine();
+    std::optional<ImportTransaction> transaction;
     try {
         ImportScope scope;
         scope.open(path);
@@ -199,21 +217,20 @@ bool ImportArchiveData(const QString& path, TableData& target, QWidget* window, 
         }
 
         frmMessage::instance().ShowMsg(QStringLiteral("Importazione <") + caption + QStringLiteral(" > in corso..."), mainWidget());
-        workingEngine->BeginTransaction();
-        transaction = true;
-        const QString conflict = FindArchiveImportConflict(*source, target);
-        if (!conflict.isEmpty())
-            throw objdb::error(objdb::UniqueViolation, caption,
-                               QStringLiteral("Il valore < ") + conflict + QStringLiteral(" > è già presente in < ") + caption +
-                                   QStringLiteral(" >: nessun dato è stato importato."));
+        transaction.emplace(*workingEngine);
         const bool copied = source->CopyRowsTo(target, &frmMessage::instance());
         if (copied) {
-            workingEngine->CommitTransaction();
-            transaction = false;
+            // A row the copy matched with another row by a unique value (its code) would
+            // overwrite that row: the whole import goes back instead.
+            const QString conflict = FindArchiveImportConflict(*source, target);
+            if (!conflict.isEmpty())
+                throw objdb::error(objdb::UniqueViolation, caption,
+                                   QStringLiteral("Il valore < ") + conflict + QStringLiteral(" > è già presente in < ") + caption +
+                                       QStringLiteral(" >: nessun dato è stato importato."));
+            transaction->commit();
             ui().msgBox(QStringLiteral("OPERAZIONE COMPLETATA."), Msg::Information, g_strMsgTitle);
         } else {
-            workingEngine->RollbackTransaction();
-            transaction = false;
+            transaction->rollback();
             ui().msgBox(QStringLiteral("Importazione di < ") + caption + QStringLiteral(" > interrotta: nessun dato è stato importato."),
                         Msg::Exclamation, g_strMsgTitle);
         }
@@ -222,7 +239,7 @@ bool ImportArchiveData(const QString& path, TableData& target, QWidget* window, 
     } catch (...) {
         if (transaction) {
             try {
-                workingEngine->RollbackTransaction();
+                transaction->rollback();
             } catch (...) {
             }
         }

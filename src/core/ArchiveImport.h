@@ -27,6 +27,7 @@ bool ImportArchiveData(const QString& path, TableData& target, QWidget* window =
 using ArchiveRowsViewer = std::function<void(TableData& rows, QWidget* owner)>;
 void setArchiveRowsViewer(ArchiveRowsViewer viewer);   // null restores the default
 
-// The first conflict of the archive's rows with the unique values of the target table, as
-// "Campo = valore" (empty when none). The import runs it before copying.
+// After the copy: the first archive row that did not land under its own OID, because the copy
+// matched it by a unique value with another row of the target table (or of the archive), as
+// "Codice = valore" (empty when every row landed as itself).
 QString FindArchiveImportConflict(TableData& source, TableData& target);

@@ -2,6 +2,7 @@
 #include "ReportOutput.h"
 #include "ScriptedWindows.h"
 #include "SystemHelpers.h"
+#include "Definitions.h"
 #include "TableData.h"
 #include "TableObject.h"
 #include "UiServices.h"
@@ -130,6 +131,24 @@ report::ReportDocument BuildDataReport(TableData& rows, const report::ReportLayo
     report::RenderOptions options;
     options.title = title;
     return report::paginate(layout, data, options);
+}
+
+report::ReportLayout ColumnReportLayout(TableData& rows, const QStringList& fields, const QString& caption) {
+    report::TabularSpec spec;
+    spec.name = QStringLiteral("drColonne");
+    spec.caption = caption;
+    for (const FieldInfo& f : rows.GetFieldInfos()) {
+        const bool wanted = fields.isEmpty() ? f.Shown && f.TypeCode != -1 : fields.contains(f.Name, Qt::CaseInsensitive);
+        if (!wanted) continue;
+        report::TabularColumn c;
+        c.heading = f.Caption.isEmpty() ? f.Name : f.Caption;
+        c.field = f.Name;
+        c.total = f.TypeCode == FieldType::Currency;
+        spec.columns << c;
+    }
+    if (spec.columns.size() > 6) spec.page.orientation = QPageLayout::Landscape;
+    spec.countLabel = QStringLiteral("Numero delle righe:");
+    return report::buildTabularLayout(spec);
 }
 
 void ShowDataReportWith(TableData& rows, const report::ReportLayout& layout, int mode, const QString& title) {

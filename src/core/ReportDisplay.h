@@ -35,6 +35,10 @@ report::MemoryDataSource ReportRowsOf(TableData& rows, const QStringList& column
 // RecordSource.Suspended is True while its rows are read and put back afterwards.
 report::ReportDocument BuildDataReport(TableData& rows, const report::ReportLayout& layout, const QString& title);
 
+// A plain column report of the fields (empty: every shown field of the data set): their
+// captions as headings, amounts totalled at the end, a count line and "Pag. %p / %P".
+report::ReportLayout ColumnReportLayout(TableData& rows, const QStringList& fields, const QString& caption);
+
 // Prints (mode 0, with the print dialog), previews (1) or exports (2) the rows through the
 // layout of their table and section; any other mode runs nothing. With no layout, asks
 // whether to see the rows in the browser. Errors are shown as "Operazione fallita..." and
