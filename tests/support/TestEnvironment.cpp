@@ -1,5 +1,6 @@
 #include "TestEnvironment.h"
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QUuid>
 #include <gtest/gtest.h>
@@ -17,6 +18,9 @@ struct PrivateFolders {
         QDir(r).mkpath(QStringLiteral("config"));
         QDir(r).mkpath(QStringLiteral("data"));
         QDir(r).mkpath(QStringLiteral("runtime"));
+        // Qt insists on a private runtime folder and warns on every use otherwise.
+        QFile::setPermissions(r + QStringLiteral("/runtime"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         setenv("XDG_CONFIG_HOME", qPrintable(r + QStringLiteral("/config")), 1);
         setenv("XDG_DATA_HOME", qPrintable(r + QStringLiteral("/data")), 1);
         setenv("XDG_RUNTIME_DIR", qPrintable(r + QStringLiteral("/runtime")), 1);
