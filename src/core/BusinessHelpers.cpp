@@ -114,7 +114,8 @@ int32_t ComputePrizePoints(TableData& saleLine)
 void AssignProgressiveCode(TableData& td, const QString& fieldName, int length)
 {
     try {
-        const qint64 next = td.GetNextProgressive(fieldName).toLongLong();
+        // Over the whole table: the data set may show only some of its rows.
+        const qint64 next = td.OpenQuery(td.tableName(), QString())->GetNextProgressive(fieldName).toLongLong();
         td.SetValue(fieldName, QString::number(next).rightJustified(qMax(length, 0), u'0'));
     } catch (const AppError& e) {
         ui().msgBox(e.description + QStringLiteral("\r\rControllare le impostazioni..."), Msg::OKOnly, AppTitle());
