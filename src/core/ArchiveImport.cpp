@@ -248,3 +248,9 @@ bool ImportArchiveData(const QString& path, TableData& target, QWidget* window, 
     }
     return result;
 }
+
+bool ImportArchiveCommand(TableData& shown, QWidget* window) {
+    const auto path = ui().openFileName(QStringLiteral("Importazione dati"), QStringLiteral("ObjDBMS Tarno File|*.tdb;*.mdb"));
+    if (!path || path->isEmpty()) return false;
+    return ImportArchiveData(*path, shown, window);
+}

@@ -21,6 +21,11 @@ class itfNotifyEvent;
 // archive (null: the registered main window's).
 bool ImportArchiveData(const QString& path, TableData& target, QWidget* window = nullptr, itfNotifyEvent* notify = nullptr);
 
+// The main window's import command after the operator's confirmation: the archive is chosen
+// in the open-file dialog ("ObjDBMS Tarno File|*.tdb;*.mdb"), then imported into the shown
+// rows. True when the caller should refresh its view.
+bool ImportArchiveCommand(TableData& shown, QWidget* window = nullptr);
+
 // "Vuoi visualizzare i dati che verranno importati ?" answered Yes: the archive's rows are
 // shown (modally) by this viewer. By default a read-only table window; with the program's
 // questions coming from a script, a status line naming the table and its row count.

@@ -6,6 +6,7 @@
 #include "ProgramEnd.h"
 #include "SystemHelpers.h"
 #include "UiServices.h"
+#include "frmMessage.h"
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -385,4 +386,19 @@ bool RunSoftwareUpdate(const QString& folder, const QString& appName, int major,
     }
     if (end) endProgram();
     return true;
+}
+
+bool SoftwareUpdateCommand(QWidget* window) {
+    frmMessage::instance().ShowMsg(QStringLiteral("Aggiornamento del software..."), window);
+    bool started = false;
+    try {
+        started = RunSoftwareUpdate(RootDir, AppExeName(), AppVersionMajor(), AppVersionMinor(), AppVersionRevision(),
+                                    UpdateLocalAndOnline, nullptr, &frmMessage::instance(), false, true);
+    } catch (...) {
+        frmMessage::unloadInstance();
+        throw;
+    }
+    frmMessage::unloadInstance();
+    if (!started) ui().msgBox(QStringLiteral("NESSUN AGGIORNAMENTO."), Msg::Information);
+    return started;
 }

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 
+class QWidget;
 class itfProgress;
 
 // The update service's address; empty: kDefaultUpdateBaseUrl. No setting writes it: tools
@@ -86,6 +87,11 @@ QString CheckForUpdates(const QString& folder, const QString& appName, int major
 // Errors of the descriptor, of the download and of the unpacking reach the caller.
 bool RunSoftwareUpdate(const QString& folder, const QString& appName, int major, int minor, int revision, int mode,
                        UpdateServiceClient* client, itfProgress* progress, bool quiet, bool end);
+
+// The main window's update command: "Aggiornamento del software..." over the window, then the
+// local folder and the service searched for the running program; "NESSUN AGGIORNAMENTO."
+// when nothing was started. Errors reach the caller.
+bool SoftwareUpdateCommand(QWidget* window);
 
 // ---- Pieces, public for the tools and the tests ------------------------------------------
 

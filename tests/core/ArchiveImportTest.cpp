@@ -171,4 +171,15 @@ TEST_F(ArchiveImportTest, UnreadableFileIsReportedAndNothingIsKeptOpen) {
     EXPECT_EQ(codes(), QStringList{QStringLiteral("B1")});
 }
 
+TEST_F(ArchiveImportTest, CommandChoosesTheFileFirst) {
+    ui->addAnswer(QStringLiteral("<cancel>"));
+    EXPECT_FALSE(ImportArchiveCommand(*shown));
+    EXPECT_EQ(ui->log(), QStringList{QStringLiteral("OPENFILE: Importazione dati")});
+
+    ui->clearLog();
+    for (const QString& a : {archivePath, QStringLiteral("No"), QStringLiteral("Yes")}) ui->addAnswer(a);
+    EXPECT_TRUE(ImportArchiveCommand(*shown));
+    EXPECT_EQ(codes(), (QStringList{QStringLiteral("A1"), QStringLiteral("A2"), QStringLiteral("B1")}));
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 #include "SystemHelpers.h"
 #include "TestEnvironment.h"
 #include "WindowsTestSupport.h"
+#include "frmMessage.h"
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -294,6 +295,20 @@ TEST_F(SoftwareUpdateTest, NothingNewerOnlineMeansNoUpdate) {
     }
     EXPECT_TRUE(ui->prompts().isEmpty());
     EXPECT_EQ(service.requests.size(), 2);
+}
+
+TEST_F(SoftwareUpdateTest, UpdateCommandSaysWhenThereIsNothingNew) {
+    LoopbackUpdateService service;
+    ASSERT_TRUE(service.start());
+    g_strUpdateBaseUrl = service.baseUrl();
+    RootDir = root;
+    EXPECT_FALSE(SoftwareUpdateCommand(nullptr));
+    RootDir.clear();
+    EXPECT_EQ(ui->prompts(), QStringList{QStringLiteral("NESSUN AGGIORNAMENTO.")});
+    ASSERT_EQ(service.requests.size(), 1);
+    EXPECT_EQ(service.requests[0].queryItemValue(QStringLiteral("app")), AppExeName());
+    EXPECT_EQ(service.requests[0].queryItemValue(QStringLiteral("major")), QString::number(AppVersionMajor()));
+    EXPECT_FALSE(frmMessage::isLoaded());
 }
 
 }  // namespace
