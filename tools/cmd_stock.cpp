@@ -1,0 +1,97 @@
+// Stock and document commands: the move of a document into the backup archive, and the
+// barcode layouts, through the same calls the windows make.
+#include "BusinessHelpers.h"
+#include "Configuration.h"
+#include "DB.h"
+#include "DatabaseFiles.h"
+#include "Database.h"
+#include "MvTool.h"
+#include "ParseBarcode.h"
+#include "Startup.h"
+#include "SystemHelpers.h"
+#include "TableData.h"
+#include "TableObject.h"
+#include "UiServices.h"
+
+namespace {
+
+// What the operator was asked or told, so a scripted run can be read afterwards.
+void printPrompts()
+{
+    auto* scripted = dynamic_cast<ScriptedUiServices*>(&ui());
+    if (!scripted) return;
+    for (QString line : scripted->log()) {
+        line.replace(u'\r', QStringLiteral("\\r"));
+        mvtool::out(line);
+    }
+}
+
+// The working database of the configuration, opened as the program opens it. A missing file
+// is an error here: the tool creates no working database behind the user's back.
+bool openWorkingDatabase()
+{
+    LoadConfiguration();
+    if (!FileExists(WorkingDatabasePath())) {
+        mvtool::err(QStringLiteral("no working database at %1").arg(WorkingDatabasePath()));
+        return false;
+    }
+    SetDatabaseDefinitionFactory([] { return std::make_shared<DB>(); });
+    bool openedBefore = true;
+    return InitDatabase(openedBefore);
+}
+
+int move(const QStringList& args)
+{
+    const bool ask = args.contains(QStringLiteral("--ask"));
+    QStringList positional = args;
+    positional.removeAll(QStringLiteral("--ask"));
+    if (positional.size() != 2) return 2;
+    bool ok = false;
+    const qint64 oid = positional[1].toLongLong(&ok);
+    if (!ok) return 2;
+    if (!openWorkingDatabase()) {
+        printPrompts();
+        return 1;
+    }
+    TableObject* table = g_objDatabase->FindTable(positional[0]);
+    if (!table) {
+        mvtool::err(QStringLiteral("no table %1").arg(positional[0]));
+        ReleaseDatabaseObjects();
+        return 1;
+    }
+    auto element = table->Select(table->BuildKeyCondition(oid));
+    const bool moved = MoveToArchive(nullptr, element.get(), !ask, false);
+    element.reset();
+    ReleaseDatabaseObjects();
+    printPrompts();
+    mvtool::out(moved ? QStringLiteral("MOVED %1 %2 to %3").arg(positional[0]).arg(oid).arg(BackupDatabasePath())
+                      : QStringLiteral("NOT MOVED"));
+    return moved ? 0 : 1;
+}
+
+int barcode(const QStringList& args)
+{
+    if (args.size() != 1) return 2;
+    if (!openWorkingDatabase()) {
+        printPrompts();
+        return 1;
+    }
+    QString code;
+    double quantity = 0;
+    Currency amount;
+    const bool found = ParseBarcode(args[0], code, quantity, amount);
+    ReleaseDatabaseObjects();
+    if (!found) {
+        mvtool::out(QStringLiteral("NO LAYOUT"));
+        return 1;
+    }
+    mvtool::out(QStringLiteral("code=%1\tquantity=%2\tamount=%3").arg(code).arg(quantity).arg(amount.toString()));
+    return 0;
+}
+
+}  // namespace
+
+MV_COMMAND("move", "move TABLE OID [--ask]  move a document with its lines from the working database (RootDir) to the "
+                   "backup archive (BackupDir), as the main window does; --ask asks the confirmation (MIRTAVOLIA_PROMPTS)",
+           move);
+MV_COMMAND("barcode", "barcode CODE  cut a scanned code by the barcode layouts of the working database", barcode);
