@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QNetworkProxy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QUrlQuery>
@@ -101,6 +102,8 @@ protected:
         QDir(unpackFolder).removeRecursively();
         setSoftwareUpdateEndHandler([this] { ++ended; });
         g_strUpdateBaseUrl.clear();
+        // The service is on this machine: a proxy from the environment must not stand between.
+        QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
     }
     void TearDown() override {
         setSoftwareUpdateEndHandler(nullptr);
