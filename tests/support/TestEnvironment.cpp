@@ -1,4 +1,5 @@
 #include "TestEnvironment.h"
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -29,6 +30,21 @@ struct PrivateFolders {
         unsetenv("MIRTAVOLIA_PROMPT_LOG");
     }
 } const g_privateFolders;
+
+// ctest runs every test in a process of its own, so no test may rely on an earlier one
+// having created the application object that widgets, timers and event loops need.
+class ApplicationEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        if (QCoreApplication::instance()) return;
+        static int argc = 1;
+        static char name[] = "mvtest";
+        static char* argv[] = {name, nullptr};
+        new QApplication(argc, argv);
+    }
+};
+::testing::Environment* const g_applicationEnvironment =
+    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
 }
 
 QString testenv::root() { return tempRoot().path(); }
