@@ -25,6 +25,9 @@ struct PrivateFolders {
         setenv("XDG_CONFIG_HOME", qPrintable(r + QStringLiteral("/config")), 1);
         setenv("XDG_DATA_HOME", qPrintable(r + QStringLiteral("/data")), 1);
         setenv("XDG_RUNTIME_DIR", qPrintable(r + QStringLiteral("/runtime")), 1);
+        // Temporary files too: parallel test processes must not share unpack or scratch folders.
+        QDir(r).mkpath(QStringLiteral("tmp"));
+        setenv("TMPDIR", qPrintable(r + QStringLiteral("/tmp")), 1);
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
         unsetenv("MIRTAVOLIA_PROMPTS");
         unsetenv("MIRTAVOLIA_PROMPT_LOG");
