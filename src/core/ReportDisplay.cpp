@@ -134,9 +134,9 @@ report::ReportDocument BuildDataReport(TableData& rows, const report::ReportLayo
 }
 
 report::ReportLayout ColumnReportLayout(TableData& rows, const QStringList& fields, const QString& caption) {
-    report::TabularSpec spec;
-    spec.name = QStringLiteral("drColonne");
-    spec.caption = caption;
+    report::TabularSpec tabular;
+    tabular.name = QStringLiteral("drColonne");
+    tabular.caption = caption;
     for (const FieldInfo& f : rows.GetFieldInfos()) {
         const bool wanted = fields.isEmpty() ? f.Shown && f.TypeCode != -1 : fields.contains(f.Name, Qt::CaseInsensitive);
         if (!wanted) continue;
@@ -144,11 +144,11 @@ report::ReportLayout ColumnReportLayout(TableData& rows, const QStringList& fiel
         c.heading = f.Caption.isEmpty() ? f.Name : f.Caption;
         c.field = f.Name;
         c.total = f.TypeCode == FieldType::Currency;
-        spec.columns << c;
+        tabular.columns << c;
     }
-    if (spec.columns.size() > 6) spec.page.orientation = QPageLayout::Landscape;
-    spec.countLabel = QStringLiteral("Numero delle righe:");
-    return report::buildTabularLayout(spec);
+    if (tabular.columns.size() > 6) tabular.page.orientation = QPageLayout::Landscape;
+    tabular.countLabel = QStringLiteral("Numero delle righe:");
+    return report::buildTabularLayout(tabular);
 }
 
 void ShowDataReportWith(TableData& rows, const report::ReportLayout& layout, int mode, const QString& title) {

@@ -17,14 +17,14 @@ QString pdfText(const QString& path) {
 
 // A column list of articles: code, description, price with its total.
 report::ReportLayout articlesLayout() {
-    report::TabularSpec spec;
-    spec.name = QStringLiteral("drArticoli");
-    spec.caption = QStringLiteral("Elenco articoli");
-    spec.columns = {{QStringLiteral("Codice"), QStringLiteral("Codice"), 25, {}, false, {}},
+    report::TabularSpec tabular;
+    tabular.name = QStringLiteral("drArticoli");
+    tabular.caption = QStringLiteral("Elenco articoli");
+    tabular.columns = {{QStringLiteral("Codice"), QStringLiteral("Codice"), 25, {}, false, {}},
                     {QStringLiteral("Descrizione"), QStringLiteral("Descrizione"), 0, {}, false, {}},
                     {QStringLiteral("Prezzo"), QStringLiteral("Prezzo"), 30, report::FieldFormat::parse(QStringLiteral("#,##0.00")), true, {}}};
-    spec.countLabel = QStringLiteral("Numero degli articoli:");
-    return report::buildTabularLayout(spec);
+    tabular.countLabel = QStringLiteral("Numero degli articoli:");
+    return report::buildTabularLayout(tabular);
 }
 
 class ReportDisplayTest : public wintest::WindowTest {

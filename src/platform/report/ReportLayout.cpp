@@ -180,13 +180,13 @@ ReportBand band(const QJsonValue& v, const QString& where) {
 ReportLayout tabularFromJson(const QJsonObject& o) {
     checkKeys(o, {"name", "caption", "page", "font", "rowHeight", "pageFooter", "columns", "count"},
               QStringLiteral("report a colonne"));
-    TabularSpec spec;
-    spec.name = o[QStringLiteral("name")].toString();
-    spec.caption = o[QStringLiteral("caption")].toString();
-    spec.page = parsePage(o[QStringLiteral("page")]);
-    if (o.contains(QStringLiteral("font"))) spec.font = parseFont(o[QStringLiteral("font")].toObject(), spec.font, QStringLiteral("font"));
-    if (o.contains(QStringLiteral("rowHeight"))) spec.rowHeightMm = number(o[QStringLiteral("rowHeight")], QStringLiteral("rowHeight"));
-    if (o.contains(QStringLiteral("pageFooter"))) spec.pageFooterPattern = text(o[QStringLiteral("pageFooter")], QStringLiteral("pageFooter"));
+    TabularSpec tabular;
+    tabular.name = o[QStringLiteral("name")].toString();
+    tabular.caption = o[QStringLiteral("caption")].toString();
+    tabular.page = parsePage(o[QStringLiteral("page")]);
+    if (o.contains(QStringLiteral("font"))) tabular.font = parseFont(o[QStringLiteral("font")].toObject(), tabular.font, QStringLiteral("font"));
+    if (o.contains(QStringLiteral("rowHeight"))) tabular.rowHeightMm = number(o[QStringLiteral("rowHeight")], QStringLiteral("rowHeight"));
+    if (o.contains(QStringLiteral("pageFooter"))) tabular.pageFooterPattern = text(o[QStringLiteral("pageFooter")], QStringLiteral("pageFooter"));
     const QJsonArray cols = o[QStringLiteral("columns")].toArray();
     for (int i = 0; i < cols.size(); ++i) {
         const QString where = QStringLiteral("columns[%1]").arg(i);
@@ -199,16 +199,16 @@ ReportLayout tabularFromJson(const QJsonObject& o) {
         col.format = format(c, where);
         if (c.contains(QStringLiteral("total"))) col.total = flag(c[QStringLiteral("total")], where + QStringLiteral(".total"));
         if (c.contains(QStringLiteral("align"))) col.alignment = alignment(c[QStringLiteral("align")], where);
-        spec.columns.append(col);
+        tabular.columns.append(col);
     }
     if (o.contains(QStringLiteral("count"))) {
         const QJsonObject c = o[QStringLiteral("count")].toObject();
         checkKeys(c, {"label", "format"}, QStringLiteral("count"));
-        spec.countLabel = text(c[QStringLiteral("label")], QStringLiteral("count.label"));
+        tabular.countLabel = text(c[QStringLiteral("label")], QStringLiteral("count.label"));
         if (c.contains(QStringLiteral("format")))
-            spec.countFormat = FieldFormat::parse(text(c[QStringLiteral("format")], QStringLiteral("count.format")));
+            tabular.countFormat = FieldFormat::parse(text(c[QStringLiteral("format")], QStringLiteral("count.format")));
     }
-    return buildTabularLayout(spec);
+    return buildTabularLayout(tabular);
 }
 }  // namespace
 
@@ -334,22 +334,22 @@ ReportLayout ReportLayout::fromJson(const QByteArray& json) {
     return l;
 }
 
-ReportLayout buildTabularLayout(const TabularSpec& spec) {
+ReportLayout buildTabularLayout(const TabularSpec& tabular) {
     constexpr double kPad = 1.0;        // blank on each side of a cell
-    const double width = spec.page.printableWidth();
-    const double row = spec.rowHeightMm;
+    const double width = tabular.page.printableWidth();
+    const double row = tabular.rowHeightMm;
 
     // Column positions: fixed widths first, the rest shared equally.
     double fixed = 0;
     int flexible = 0;
-    for (const auto& c : spec.columns) {
+    for (const auto& c : tabular.columns) {
         if (c.widthMm > 0) fixed += c.widthMm;
         else ++flexible;
     }
     const double share = flexible ? std::max(10.0, (width - fixed) / flexible) : 0;
     QList<double> xs, ws;
     double x = 0;
-    for (const auto& c : spec.columns) {
+    for (const auto& c : tabular.columns) {
         const double w = c.widthMm > 0 ? c.widthMm : share;
         xs.append(x);
         ws.append(w);
@@ -362,41 +362,41 @@ ReportLayout buildTabularLayout(const TabularSpec& spec) {
     };
 
     ReportLayout l;
-    l.name = spec.name;
-    l.caption = spec.caption;
-    l.page = spec.page;
-    l.font = spec.font;
+    l.name = tabular.name;
+    l.caption = tabular.caption;
+    l.page = tabular.page;
+    l.font = tabular.font;
 
-    const double titleSize = (spec.font.pointSize > 0 ? spec.font.pointSize : 9) + 4;
+    const double titleSize = (tabular.font.pointSize > 0 ? tabular.font.pointSize : 9) + 4;
     const double titleHeight = 8;
     l.pageHeader.height = titleHeight + row + 2;
     l.pageHeader.add(ReportItem::title(QRectF(0, 0, width, titleHeight)).bold().sized(titleSize));
-    for (int i = 0; i < spec.columns.size(); ++i)
-        l.pageHeader.add(ReportItem::label(spec.columns[i].heading, cell(i, titleHeight)).bold().aligned(align(spec.columns[i])));
+    for (int i = 0; i < tabular.columns.size(); ++i)
+        l.pageHeader.add(ReportItem::label(tabular.columns[i].heading, cell(i, titleHeight)).bold().aligned(align(tabular.columns[i])));
     l.pageHeader.add(ReportItem::line(QRectF(0, titleHeight + row + 0.5, width, 0), 0.3));
 
     l.detail.height = row;
-    for (int i = 0; i < spec.columns.size(); ++i)
-        l.detail.add(ReportItem::fieldItem(spec.columns[i].field, cell(i, 0), spec.columns[i].format).aligned(align(spec.columns[i])));
+    for (int i = 0; i < tabular.columns.size(); ++i)
+        l.detail.add(ReportItem::fieldItem(tabular.columns[i].field, cell(i, 0), tabular.columns[i].format).aligned(align(tabular.columns[i])));
 
     l.pageFooter.height = row + 3;
     l.pageFooter.add(ReportItem::line(QRectF(0, 1, width, 0), 0.2));
-    l.pageFooter.add(ReportItem::pageNumber(QRectF(0, 2, width, row), spec.pageFooterPattern).right());
+    l.pageFooter.add(ReportItem::pageNumber(QRectF(0, 2, width, row), tabular.pageFooterPattern).right());
 
     double y = 1.5;
     l.reportFooter.add(ReportItem::line(QRectF(0, 0.5, width, 0), 0.3));
     bool anyTotal = false;
-    for (int i = 0; i < spec.columns.size(); ++i) {
-        if (!spec.columns[i].total) continue;
+    for (int i = 0; i < tabular.columns.size(); ++i) {
+        if (!tabular.columns[i].total) continue;
         anyTotal = true;
-        l.reportFooter.add(ReportItem::sum(spec.columns[i].field, cell(i, y), spec.columns[i].format)
-                               .over(AggregateScope::Report).bold().aligned(align(spec.columns[i])));
+        l.reportFooter.add(ReportItem::sum(tabular.columns[i].field, cell(i, y), tabular.columns[i].format)
+                               .over(AggregateScope::Report).bold().aligned(align(tabular.columns[i])));
     }
     if (anyTotal) y += row;
-    if (!spec.countLabel.isEmpty()) {
+    if (!tabular.countLabel.isEmpty()) {
         const double labelWidth = std::min(90.0, width * 0.6);
-        l.reportFooter.add(ReportItem::label(spec.countLabel, QRectF(0, y, labelWidth, row)).bold().right());
-        l.reportFooter.add(ReportItem::count(QString(), QRectF(labelWidth + 2, y, 30, row), spec.countFormat)
+        l.reportFooter.add(ReportItem::label(tabular.countLabel, QRectF(0, y, labelWidth, row)).bold().right());
+        l.reportFooter.add(ReportItem::count(QString(), QRectF(labelWidth + 2, y, 30, row), tabular.countFormat)
                                .over(AggregateScope::Report).bold());
         y += row;
     }

@@ -157,6 +157,6 @@ struct TabularSpec {
     double rowHeightMm = 5;
 };
 
-ReportLayout buildTabularLayout(const TabularSpec& spec);
+ReportLayout buildTabularLayout(const TabularSpec& tabular);
 
 }  // namespace report
