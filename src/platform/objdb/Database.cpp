@@ -513,6 +513,7 @@ OpScope::~OpScope()
     for (auto it = f.savepoints.rbegin(); it != f.savepoints.rend(); ++it) it->first->rollbackSavepoint(it->second);
     for (auto it = f.journal.rbegin(); it != f.journal.rend(); ++it) restore(*it);
     frames.resize(m_index);
+    if (m_index == 0) endFreshEpoch();
 }
 
 void OpScope::commit()
@@ -527,6 +528,8 @@ void OpScope::commit()
     if (m_index > 0)
         for (auto& s : journal) frames[m_index - 1].journal.push_back(std::move(s));
     m_done = true;
+    // What this operation read or wrote may be changed through another data set next.
+    if (m_index == 0) endFreshEpoch();
 }
 
 Frame& OpScope::frame() { return m_db.frames()[m_index]; }

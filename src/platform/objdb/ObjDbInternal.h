@@ -37,7 +37,10 @@ struct RowState {
     qint64 parentOid = 0;
     bool parentChanged = false;
     RowPtr parent;                     // loaded on demand
-    bool fresh = false;                // re-read from storage since it was last written
+    // The operation epoch in which the values were last read or written (0: never). A row
+    // is fresh only until the operation under way ends: another data set may change the
+    // stored row after that, so a later change starts by reading it again.
+    quint64 freshEpoch = 0;
     int holders = 0;                   // cursors standing on the row
     bool remembered = false;           // known to the database as a row with pending changes
     // Rows changed through this one and saved with it: a former parent, rows reached
@@ -51,7 +54,12 @@ struct RowState {
     bool ownDirty() const;
     void clearChanges();
     void resetEmpty();                 // all Null, nothing changed
+    bool fresh() const;
+    void markFresh();
 };
+
+// Ends the current epoch: every row buffer read or written so far counts as stale.
+void endFreshEpoch();
 
 RowPtr newRowState(TableSchema& schema, DBEngine& engine);
 // A stored row, or the live copy of it that a pending change already holds.
@@ -76,8 +84,9 @@ void writeRow(Database& db, const RowPtr& row);
 void writeChangedRelations(Database& db, const RowPtr& row);
 // Deletes the stored row and its memberships (no events, no owned rows).
 void deleteStoredRow(Database& db, const RowPtr& row);
-// Before the first change of a row that was read some time ago: its values and its
-// parent's again from storage, so that no change is computed from stale values.
+// Before a change: the row and its ancestors, where stale and without pending changes, are
+// read again from storage, so that no change is computed from (and writes back) values
+// another data set has changed since.
 void prepareForChange(Database& db, RowState& row);
 QString uniqueViolationMessage(const TableSchema& table, const QString& storageMessage);
 
@@ -88,7 +97,8 @@ enum class OpKind { SetValue, Update, Delete, NewRow, AddRow, Reference, Parent,
 struct RowSnapshot {
     RowPtr row;
     qint64 oid = 0;
-    bool isNew = false, deleted = false, fresh = false, parentChanged = false;
+    bool isNew = false, deleted = false, parentChanged = false;
+    quint64 freshEpoch = 0;
     std::vector<char> changed, refChanged;
     std::vector<RowPtr> alsoSave;
 };

@@ -5,12 +5,19 @@
 #include "ObjDbError.h"
 #include "ObjDbInternal.h"
 #include "SqlConnection.h"
+#include <atomic>
 
 namespace objdb {
 
 namespace {
 QString q(const QString& n) { return SqlConnection::quoteName(n); }
+// Process-wide: an operation on any database may have changed a row another buffer holds.
+std::atomic<quint64> g_epoch{1};
 }
+
+bool RowState::fresh() const { return freshEpoch == g_epoch.load(std::memory_order_relaxed); }
+void RowState::markFresh() { freshEpoch = g_epoch.load(std::memory_order_relaxed); }
+void endFreshEpoch() { g_epoch.fetch_add(1, std::memory_order_relaxed); }
 
 bool RowState::ownDirty() const
 {
@@ -57,7 +64,7 @@ RowSnapshot snapshotOf(const RowPtr& row)
     s.oid = row->oid;
     s.isNew = row->isNew;
     s.deleted = row->deleted;
-    s.fresh = row->fresh;
+    s.freshEpoch = row->freshEpoch;
     s.parentChanged = row->parentChanged;
     s.changed = row->changed;
     s.refChanged = row->refChanged;
@@ -71,7 +78,7 @@ void restore(const RowSnapshot& s)
     r.oid = s.oid;
     r.isNew = s.isNew;
     r.deleted = s.deleted;
-    r.fresh = s.fresh;
+    r.freshEpoch = s.freshEpoch;
     r.parentChanged = s.parentChanged;
     r.changed = s.changed;
     r.refChanged = s.refChanged;
@@ -111,7 +118,7 @@ void readRow(DBEngine& engine, RowState& row)
     row.parentChanged = false;
     row.isNew = false;
     row.deleted = false;
-    row.fresh = true;
+    row.markFresh();
 }
 
 bool rowExists(DBEngine& engine, const TableSchema& schema, qint64 oid)
@@ -171,10 +178,20 @@ FieldRef resolveField(Database& db, RowState& row, const QString& name)
 
 void prepareForChange(Database& db, RowState& row)
 {
-    if (row.isNew || row.fresh || row.dirty() || row.oid == 0) return;
-    readRow(*row.engine, row);
-    row.parent.reset();
-    parentOf(db, row);
+    // Each row on its own: a line with pending changes of its own still gets its article's
+    // stored stock when the article has none. A row with pending changes keeps them.
+    auto stale = [](const RowState& r) { return !r.isNew && r.oid != 0 && !r.fresh() && !r.ownDirty(); };
+    if (stale(row)) readRow(*row.engine, row);
+    for (RowState* r = &row; r;) {
+        RowState* p = parentOf(db, *r);
+        if (p && stale(*p)) {
+            // Loaded again rather than read in place: the pending copy another data set
+            // holds, when there is one, wins over the stored values.
+            r->parent.reset();
+            p = parentOf(db, *r);
+        }
+        r = p;
+    }
 }
 
 QString uniqueViolationMessage(const TableSchema& table, const QString& storageMessage)
@@ -263,7 +280,7 @@ void writeRow(Database& db, const RowPtr& rowPtr)
     row.clearChanges();
     row.joinOwner.reset();
     row.joinRef = nullptr;
-    row.fresh = true;
+    row.markFresh();
     row.remembered = false;
 }
 

@@ -204,6 +204,8 @@ void TableData::SetValue(const QString& field, const QVariant& value)
 void TableData::AddToField(const QString& field, const QVariant& amount)
 {
     const Kind k = fieldKind(*this, field);
+    // The sum starts from the stored value, not from a copy read before someone else changed it.
+    if (RowState* row = currentRowOrNull(*this); row && !row->deleted) prepareForChange(*d->db, *row);
     const QVariant cur = GetValue(field);
     const bool curNull = !cur.isValid() || cur.isNull();
     const bool amountNull = !amount.isValid() || amount.isNull();

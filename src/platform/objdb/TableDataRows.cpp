@@ -174,6 +174,7 @@ void TableData::Update()
     const bool wasNew = row->isNew;
     try {
         OpScope op(db, OpKind::Update);
+        prepareForChange(db, *row);
         if (itfSetData* h = d->schema->handler) h->OnUpdateRow(*this);
         if (op.refused()) failRefused(*this, op);
         auto [owner, ref] = ownerOf(*d, *row);

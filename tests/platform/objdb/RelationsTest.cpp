@@ -3,6 +3,8 @@
 #include "Currency.h"
 #include "ObjDbError.h"
 #include <gtest/gtest.h>
+#include <functional>
+#include <vector>
 
 using namespace fixture;
 
@@ -268,4 +270,40 @@ TEST(ObjDbRelations, MovingADocumentAwayDeletesItWithoutGivingStockBack)
     EXPECT_EQ(s.count("Documento"), 0);
     EXPECT_EQ(s.count("Riga"), 0);
     EXPECT_EQ(storedStock(s, "A"), 6.0);
+}
+
+// A line saved earlier must not write back the stock its data set read then: the article's
+// stock set meanwhile through another data set is where the line's rules start from.
+TEST(ObjDbRelations, ALineChangedLaterStartsFromTheStockStoredMeanwhile)
+{
+    struct Case {
+        const char* name;
+        std::function<void(TableData&)> change;
+        double expectedStock;
+    };
+    const std::vector<Case> cases = {
+        {"deleted", [](TableData& line) { line.DeleteRow(); }, 105.0},
+        {"quantity edited", [](TableData& line) { line.SetValue("Quantita", 8.0); line.Update(); }, 97.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        trace() = Trace();
+        Shop s(newDatabasePath(QString("stale_") + c.name));
+        addArticle(s, "A", "1", 10);
+        auto doc = s.select("Documento");
+        doc->AddRow({"Note", "x"});
+        auto lines = doc->GetReference("Righe");
+        lines->AddRow({"objParent", s.scalar("SELECT OID FROM Articolo WHERE Codice='A'"), "Quantita", 5.0});
+        ASSERT_EQ(storedStock(s, "A"), 5.0);
+        auto articles = s.select("Articolo", "Codice='A'");
+        articles->SetValue("Scorta", 100.0);
+        articles->Update();
+        ASSERT_EQ(storedStock(s, "A"), 100.0);
+        c.change(*lines);
+        EXPECT_EQ(storedStock(s, "A"), c.expectedStock);
+        // The article's data set, stale in turn, starts from the line's result too.
+        articles->AddToField("Scorta", 1.0);
+        articles->Update();
+        EXPECT_EQ(storedStock(s, "A"), c.expectedStock + 1);
+    }
 }
