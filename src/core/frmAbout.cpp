@@ -1,4 +1,5 @@
 #include "frmAbout.h"
+#include "ProgramPictures.h"
 #include "Configuration.h"
 #include "FormUtilities.h"
 #include "SystemHelpers.h"
@@ -33,47 +34,6 @@ QString SystemSummary() {
 }
 
 namespace {
-QPixmap programPicture() {
-    QPixmap pm(48, 48);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient g(0, 0, 0, 48);
-    g.setColorAt(0, QColor(70, 130, 200));
-    g.setColorAt(1, QColor(30, 70, 140));
-    p.setBrush(g);
-    p.setPen(Qt::NoPen);
-    p.drawRoundedRect(QRectF(2, 2, 44, 44), 8, 8);
-    p.setPen(QPen(Qt::white, 3));
-    // A till drawer under a receipt.
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(QRectF(10, 26, 28, 12));
-    p.drawLine(QPointF(16, 26), QPointF(16, 10));
-    p.drawLine(QPointF(16, 10), QPointF(32, 10));
-    p.drawLine(QPointF(32, 10), QPointF(32, 26));
-    p.setPen(QPen(Qt::white, 2));
-    p.drawLine(QPointF(20, 16), QPointF(28, 16));
-    p.drawLine(QPointF(20, 21), QPointF(28, 21));
-    return pm;
-}
-
-QPixmap euroPicture() {
-    QPixmap pm(28, 28);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(QColor(0, 51, 153));
-    p.setPen(Qt::NoPen);
-    p.drawEllipse(QRectF(1, 1, 26, 26));
-    QFont f = p.font();
-    f.setBold(true);
-    f.setPixelSize(18);
-    p.setFont(f);
-    p.setPen(QColor(255, 204, 0));
-    p.drawText(QRectF(0, 0, 28, 28), Qt::AlignCenter, QStringLiteral("€"));
-    return pm;
-}
-
 QPixmap supplierLogo() {
     QPixmap pm(150, 40);
     pm.fill(Qt::transparent);
@@ -107,7 +67,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
 
     auto* picIcon = new QLabel(this);
     picIcon->setObjectName(QStringLiteral("picIcon"));
-    picIcon->setPixmap(programPicture());
+    picIcon->setPixmap(ProgramLogo(48));
     picIcon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
 
     auto* lblTitle = new QLabel(this);
@@ -130,7 +90,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
 
     auto* imgEuro = new QLabel(this);
     imgEuro->setObjectName(QStringLiteral("imgEuro"));
-    imgEuro->setPixmap(euroPicture());
+    imgEuro->setPixmap(EuroPicture(28));
     auto* lblEuroReady = new QLabel(QStringLiteral("Euro ready"), this);
     lblEuroReady->setObjectName(QStringLiteral("lblEuroReady"));
 

@@ -1,4 +1,5 @@
 #include "frmSplash.h"
+#include "ProgramPictures.h"
 #include "FormUtilities.h"
 #include "SystemHelpers.h"
 #include "WindowRegistry.h"
@@ -18,46 +19,6 @@ QPointer<frmSplash>& theInstance() {
     return w;
 }
 
-QPixmap drawnLogo() {
-    QPixmap pm(96, 96);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient g(0, 0, 0, 96);
-    g.setColorAt(0, QColor(70, 130, 200));
-    g.setColorAt(1, QColor(30, 70, 140));
-    p.setBrush(g);
-    p.setPen(Qt::NoPen);
-    p.drawRoundedRect(QRectF(4, 4, 88, 88), 14, 14);
-    p.setPen(QPen(Qt::white, 5));
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(QRectF(20, 52, 56, 24));
-    p.drawLine(QPointF(32, 52), QPointF(32, 20));
-    p.drawLine(QPointF(32, 20), QPointF(64, 20));
-    p.drawLine(QPointF(64, 20), QPointF(64, 52));
-    p.setPen(QPen(Qt::white, 3));
-    p.drawLine(QPointF(40, 32), QPointF(56, 32));
-    p.drawLine(QPointF(40, 42), QPointF(56, 42));
-    return pm;
-}
-
-QPixmap euroPicture() {
-    QPixmap pm(24, 24);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(QColor(0, 51, 153));
-    p.setPen(Qt::NoPen);
-    p.drawEllipse(QRectF(1, 1, 22, 22));
-    QFont f = p.font();
-    f.setBold(true);
-    f.setPixelSize(15);
-    p.setFont(f);
-    p.setPen(QColor(255, 204, 0));
-    p.drawText(QRectF(0, 0, 24, 24), Qt::AlignCenter, QStringLiteral("€"));
-    return pm;
-}
-
 QLabel* named(QLabel* l, const char* name) {
     l->setObjectName(QString::fromLatin1(name));
     return l;
@@ -72,7 +33,7 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::F
     fraMainFrame->setFrameShadow(QFrame::Raised);
 
     m_picLogo = named(new QLabel(fraMainFrame), "picLogo");
-    m_picLogo->setPixmap(drawnLogo());
+    m_picLogo->setPixmap(ProgramLogo(96));
     m_picLogo->setAlignment(Qt::AlignCenter);
     m_lblProductName = named(new QLabel(QStringLiteral("Product Name"), fraMainFrame), "lblProductName");
     QFont product(QStringLiteral("Arial Black"));
@@ -82,7 +43,7 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::F
     m_lblVersion = named(new QLabel(QStringLiteral("Version 2.0"), fraMainFrame), "lblVersion");
     auto* lblPlatform = named(new QLabel(QStringLiteral("for Windows 9x/2000/XP/Vista"), fraMainFrame), "lblPlatform");
     auto* imgEuro = named(new QLabel(fraMainFrame), "imgEuro");
-    imgEuro->setPixmap(euroPicture());
+    imgEuro->setPixmap(EuroPicture(24));
     auto* lblEuroReady = named(new QLabel(QStringLiteral("Euro ready"), fraMainFrame), "lblEuroReady");
     auto* lblCompany = named(new QLabel(QStringLiteral("Vessanti"), fraMainFrame), "lblCompany");
 

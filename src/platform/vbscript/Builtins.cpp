@@ -80,23 +80,19 @@ Variant fnLen(const Args& a, const ScriptLimits&)
     return Variant(static_cast<long>(v.toString().size()));
 }
 
-Variant fnLeft(const Args& a, const ScriptLimits&)
+// Left and Right differ only in the end they keep.
+Variant sidePart(const Args& a, bool fromLeft)
 {
     Variant v = arg(a, 0);
     int32_t n = lng(a, 1);
     if (n < 0) throw ScriptError(err::kInvalidCall);
     if (v.isNull()) return v;
-    return Variant(v.toString().left(n));
+    const QString s = v.toString();
+    return Variant(fromLeft ? s.left(n) : s.right(n));
 }
 
-Variant fnRight(const Args& a, const ScriptLimits&)
-{
-    Variant v = arg(a, 0);
-    int32_t n = lng(a, 1);
-    if (n < 0) throw ScriptError(err::kInvalidCall);
-    if (v.isNull()) return v;
-    return Variant(v.toString().right(n));
-}
+Variant fnLeft(const Args& a, const ScriptLimits&) { return sidePart(a, true); }
+Variant fnRight(const Args& a, const ScriptLimits&) { return sidePart(a, false); }
 
 Variant fnMid(const Args& a, const ScriptLimits&)
 {
