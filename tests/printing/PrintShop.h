@@ -1,0 +1,50 @@
+#pragma once
+// A shop file for the printing tests: articles with a VAT code, sales with rows and a note,
+// their receipt records; the print settings and the program's dialogs put back after each
+// test, the printer list replaced so that no test reaches a real printer.
+#include "Currency.h"
+#include "DBEngine.h"
+#include "Database.h"
+#include "TableData.h"
+#include "UiServices.h"
+
+#include <QString>
+#include <QStringList>
+#include <gtest/gtest.h>
+#include <memory>
+#include <ostream>
+
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+class PrintShop : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // An article priced `price` (C form, "12.20") with the VAT code and unit of that key.
+    qint64 addArticle(const QString& code, const QString& description, const char* price,
+                      const QString& vatCode = QStringLiteral("IVA20"), const QString& unit = QStringLiteral("QntPzz"));
+    // A sale for a new customer, with a note; stored.
+    std::unique_ptr<TableData> newSale(const QString& note = QString());
+    void addRow(TableData& sale, qint64 article, double quantity);
+    // The receipt record of the sale, as the sale form finds it.
+    std::unique_ptr<TableData> addReceipt(TableData& sale);
+    std::unique_ptr<TableData> select(const QString& table, const QString& condition = QString());
+
+    const QString& path() const { return m_path; }
+    // What the operator was shown: the texts of the message boxes.
+    QStringList messages() const { return m_ui->prompts(); }
+
+    std::shared_ptr<ScriptedUiServices> m_ui;
+
+private:
+    QString m_path;
+    std::shared_ptr<DBEngine> m_engine;
+    std::shared_ptr<Database> m_db;
+    QString m_labelScript, m_ticketScript;
+};
+
+// The text of a PDF file in reading layout, through pdftotext.
+QString pdfText(const QString& path);
+// The number of pages of a PDF file, through pdfinfo; -1 when it cannot be read.
+int pdfPages(const QString& path);

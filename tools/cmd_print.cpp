@@ -1,0 +1,197 @@
+// Printing commands: a sale's receipt and article labels through the user's scripts and the
+// print objects, as the program prints them, on the configured printer, into a PDF file or
+// as a trace of every drawing.
+#include "MvTool.h"
+#include "AppError.h"
+#include "Configuration.h"
+#include "DB.h"
+#include "DBEngine.h"
+#include "Database.h"
+#include "PrinterTarget.h"
+#include "RecordingTarget.h"
+#include "ScriptRunners.h"
+#include "TableData.h"
+#include "TableObject.h"
+#include "UiServices.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+namespace {
+
+struct Output {
+    QString pdf;          // --pdf FILE
+    bool trace = false;   // --trace
+};
+
+// Takes "--pdf FILE" and "--trace" (and the given valued options) out of args.
+bool takeOptions(QStringList& args, Output& out, QMap<QString, QString>& values, const QStringList& valued)
+{
+    QStringList rest;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == u"--trace") {
+            out.trace = true;
+        } else if (a == u"--pdf" || valued.contains(a)) {
+            if (i + 1 >= args.size()) return false;
+            if (a == u"--pdf") out.pdf = args[++i];
+            else values[a] = args[++i];
+        } else {
+            rest << a;
+        }
+    }
+    args = rest;
+    return !(out.trace && !out.pdf.isEmpty());
+}
+
+QString readText(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw AppError(AppError::kFileNotFound, QStringLiteral("mvtool"), QStringLiteral("cannot read %1").arg(path));
+    const QByteArray bytes = f.readAll();
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8(bytes);
+    if (utf8.hasError()) {
+        QStringDecoder cp1252("windows-1252");
+        text = cp1252.isValid() ? cp1252(bytes) : QString::fromLatin1(bytes);
+    }
+    if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
+    return text;
+}
+
+// An existing shop file, opened and declared as the program opens it.
+struct OpenShop {
+    std::shared_ptr<DBEngine> engine;
+    std::shared_ptr<Database> db;
+    explicit OpenShop(const QString& path)
+    {
+        if (!QFileInfo::exists(path))
+            throw AppError(AppError::kFileNotFound, QStringLiteral("mvtool"), QStringLiteral("no database at %1").arg(path));
+        LoadConfiguration();
+        engine = std::make_shared<DBEngine>();
+        engine->OpenDatabase(3, path);
+        db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("mvtool"), nullptr);
+        db->AttachEngine(engine);
+    }
+    ~OpenShop()
+    {
+        if (db) db->Close();
+        if (engine) engine->Close();
+    }
+    std::unique_ptr<TableData> select(const QString& table, const QString& condition)
+    {
+        return db->Tables().Item(table)->Select(condition);
+    }
+};
+
+std::shared_ptr<PrintTarget> chosenTarget(const Output& out, std::shared_ptr<RecordingTarget>& recording)
+{
+    if (out.trace) {
+        recording = std::make_shared<RecordingTarget>();
+        return recording;
+    }
+    if (!out.pdf.isEmpty()) return PrinterTarget::forPdf(out.pdf);
+    return nullptr;   // the configured printer
+}
+
+// What the operator was told (runner and job messages), one line each.
+void printMessages()
+{
+    auto* scripted = dynamic_cast<ScriptedUiServices*>(&ui());
+    if (!scripted) return;
+    for (QString line : scripted->log()) {
+        line.replace(u'\r', QStringLiteral("\\r"));
+        mvtool::out(line);
+    }
+}
+
+void printTrace(const std::shared_ptr<RecordingTarget>& recording)
+{
+    if (!recording) return;
+    for (const QString& line : recording->trace()) mvtool::out(line);
+}
+
+int printReceipt(const QStringList& arguments)
+{
+    QStringList args = arguments;
+    Output out;
+    QMap<QString, QString> values;
+    if (!takeOptions(args, out, values, {QStringLiteral("--script"), QStringLiteral("--copies")}) || args.size() != 2)
+        return 2;
+    bool numeric = false;
+    const qint64 saleOid = args[1].toLongLong(&numeric);
+    const int copies = values.value(QStringLiteral("--copies"), QStringLiteral("1")).toInt();
+    if (!numeric || copies < 1 || copies > INT16_MAX) return 2;
+    const QString script = values.contains(QStringLiteral("--script")) ? readText(values[QStringLiteral("--script")]) : QString();
+
+    OpenShop shop(args[0]);
+    auto sale = shop.select(QStringLiteral("Vendite"), QStringLiteral("OID = %1").arg(saleOid));
+    if (sale->IsEmpty()) {
+        mvtool::err(QStringLiteral("no sale %1").arg(saleOid));
+        return 1;
+    }
+    auto receipt = sale->GetReferencingRows(QStringLiteral("Ricevute"));
+
+    std::shared_ptr<RecordingTarget> recording;
+    auto prn = std::make_shared<clsTiketScriptPrinter>();
+    const TicketPrinterSettings& s = TicketPrinterParam;
+    auto setUp = [&](auto target) {
+        prn->SetPrinter(target, s.TicketHeight, s.TicketWidth, s.TicketTop, s.TicketLeft, int16_t(s.ModuleColumns),
+                        s.TicketRowsDim, s.TicketRowsTop, s.TicketRowsBottom, s.TicketBackImageFile,
+                        s.TicketBottomImageBorder);
+    };
+    if (auto target = chosenTarget(out, recording)) setUp(target);
+    else setUp(s.PrinterName);
+    const bool ok = PrintRicevuta(*sale, *receipt, prn, int16_t(copies), script);
+    printTrace(recording);
+    printMessages();
+    if (ok && !out.pdf.isEmpty()) mvtool::out(QStringLiteral("written %1").arg(out.pdf));
+    return ok ? 0 : 1;
+}
+
+int printLabels(const QStringList& arguments)
+{
+    QStringList args = arguments;
+    Output out;
+    QMap<QString, QString> values;
+    if (!takeOptions(args, out, values, {}) || args.size() < 2) return 2;
+
+    OpenShop shop(args[0]);
+    std::shared_ptr<RecordingTarget> recording;
+    auto prn = std::make_shared<clsScriptPrinter>();
+    const LabelPrinterSettings& s = LabelPrinterParam;
+    if (auto target = chosenTarget(out, recording))
+        prn->SetPrinter(target, s.LabelHeight, s.LabelWidth, s.LabelTop, s.LabelLeft, int16_t(s.ModuleColumns));
+    else
+        prn->SetPrinter(s.PrinterName, s.LabelHeight, s.LabelWidth, s.LabelTop, s.LabelLeft, int16_t(s.ModuleColumns));
+
+    int printed = 0;
+    bool stopped = false;
+    for (const QString& code : args.mid(1)) {
+        auto article = shop.select(QStringLiteral("Articoli"), QStringLiteral("Codice = ") + shop.db->QuoteText(code));
+        if (article->IsEmpty()) {
+            mvtool::err(QStringLiteral("no article %1").arg(code));
+            continue;
+        }
+        if (!RunPrintLabel(*article, prn, QString())) {
+            stopped = true;
+            break;
+        }
+        prn->NextLabel();
+        ++printed;
+    }
+    prn->EndLabels();
+    printTrace(recording);
+    printMessages();
+    mvtool::out(QStringLiteral("%1 labels%2").arg(printed).arg(out.pdf.isEmpty() ? QString() : QStringLiteral(", written ") + out.pdf));
+    return stopped ? 1 : 0;
+}
+
+} // namespace
+
+MV_COMMAND("print-receipt", "print-receipt DB SALE [--script FILE] [--copies N] [--pdf FILE|--trace]  print a sale's "
+                            "receipt through the receipt script (the configured one by default)", printReceipt);
+MV_COMMAND("print-labels", "print-labels DB CODE... [--pdf FILE|--trace]  print one label per article code through the "
+                           "configured label script", printLabels);
