@@ -224,16 +224,27 @@ TEST(TicketPrinter, RowPrintingMovesTheOriginIntoTheRowsArea)
 
 TEST(TicketPrinter, TicketsFlowAcrossColumnsAndPages)
 {
-    auto target = std::make_shared<RecordingTarget>(QSizeF(210, 297));
-    auto prn = ticketPrinter(target, 140, 100, 10, 5, 2);
-    for (int i = 0; i < 5; ++i) {
-        prn->TxtOut(0, 0, QStringLiteral("T%1").arg(i));
-        prn->NextTicket();
+    struct Case {
+        const char* name;
+        float height, top;
+        std::vector<Placed> expected;
+    };
+    const std::vector<Case> cases{
+        // Two rows of 140 below a 10 mm margin end at 290; a third would end at 430.
+        {"two rows fit", 140, 10, {{5, 10, 0}, {105, 10, 0}, {5, 150, 0}, {105, 150, 0}, {5, 10, 1}}},
+        // Below a 20 mm margin the second row would end at 300, past the 297 mm page.
+        {"the top margin counts for the last row", 140, 20, {{5, 20, 0}, {105, 20, 0}, {5, 20, 1}, {105, 20, 1}, {5, 20, 2}}},
+    };
+    for (const Case& c : cases) {
+        auto target = std::make_shared<RecordingTarget>(QSizeF(210, 297));
+        auto prn = ticketPrinter(target, c.height, 100, c.top, 5, 2);
+        for (int i = 0; i < 5; ++i) {
+            prn->TxtOut(0, 0, QStringLiteral("T%1").arg(i));
+            prn->NextTicket();
+        }
+        EXPECT_EQ(placedTexts(*target), c.expected) << c.name;
+        EXPECT_EQ(prn->TicketCount(), 5) << c.name;
     }
-    // Two rows of 140 below a 10 mm margin end at 290; a third would end at 430.
-    EXPECT_EQ(placedTexts(*target),
-              (std::vector<Placed>{{5, 10, 0}, {105, 10, 0}, {5, 150, 0}, {105, 150, 0}, {5, 10, 1}}));
-    EXPECT_EQ(prn->TicketCount(), 5);
 }
 
 TEST(TicketPrinter, PreviewFramesTicketsAndRowsAreasAndNeverWrapsTheStrip)

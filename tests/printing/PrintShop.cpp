@@ -24,12 +24,17 @@ void PrintShop::SetUp()
     m_db->AttachEngine(m_engine);
 }
 
-void PrintShop::TearDown()
+void PrintShop::closeDatabase()
 {
     if (m_db) m_db->Close();
     if (m_engine) m_engine->Close();
     m_db.reset();
     m_engine.reset();
+}
+
+void PrintShop::TearDown()
+{
+    closeDatabase();
     LabelPrinterParam.VBScript = m_labelScript;
     TicketPrinterParam.VBScript = m_ticketScript;
     printers::setInstalledPrinterProvider(nullptr);
@@ -77,6 +82,7 @@ void PrintShop::addRow(TableData& sale, qint64 article, double quantity)
     rows->SetParent(article);
     rows->SetValue(QStringLiteral("ValoreScarico"), quantity);
     rows->Update();
+    sale.Update();   // the sale's total, kept by the rules, is stored with the sale
 }
 
 std::unique_ptr<TableData> PrintShop::addReceipt(TableData& sale)

@@ -26,12 +26,15 @@ protected:
                       const QString& vatCode = QStringLiteral("IVA20"), const QString& unit = QStringLiteral("QntPzz"));
     // A sale for a new customer, with a note; stored.
     std::unique_ptr<TableData> newSale(const QString& note = QString());
+    // A row of the article in the sale; the sale is stored again with its new total.
     void addRow(TableData& sale, qint64 article, double quantity);
     // The receipt record of the sale, as the sale form finds it.
     std::unique_ptr<TableData> addReceipt(TableData& sale);
     std::unique_ptr<TableData> select(const QString& table, const QString& condition = QString());
 
     const QString& path() const { return m_path; }
+    // Lets another process have the file.
+    void closeDatabase();
     // What the operator was shown: the texts of the message boxes.
     QStringList messages() const { return m_ui->prompts(); }
 

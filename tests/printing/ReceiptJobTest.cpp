@@ -11,6 +11,7 @@
 #include "Configuration.h"
 #include "DefaultScripts.h"
 #include "ScriptError.h"
+#include "frmMessage.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -262,7 +263,10 @@ TEST_F(ReceiptJob, TheShippedReceiptScriptPrintsThroughTheObjects)
 {
     makeSale(3, QStringLiteral("Grazie"));
     TicketPrinterParam.VBScript = DefaultTicketScript();
-    ASSERT_TRUE(print(1, QString()));
+    auto prn = printer();
+    // No main window: no progress window either, and nothing to stop the job.
+    EXPECT_TRUE(PrintRicevuta(*sale, *receipt, prn, 1, QString()));
+    EXPECT_FALSE(frmMessage::isLoaded());
     EXPECT_TRUE(target->ended());
     EXPECT_TRUE(messages().isEmpty());
 }
@@ -323,12 +327,29 @@ TEST_F(ReceiptJob, ScriptErrorsAreReportedWithTheRunnerAndTheLine)
     }
 }
 
-TEST_F(ReceiptJob, AJobWithoutAPrintObjectOrWithBrokenRowsReportsItsOwnError)
+TEST_F(ReceiptJob, AJobWithoutAPrintObjectReportsItsOwnError)
 {
     makeSale(1);
     std::shared_ptr<clsTiketScriptPrinter> none;
     StoppingProgress never(-1);
     EXPECT_FALSE(PrintRicevuta(*sale, *receipt, none, 1, kTracingScript, &never));
     ASSERT_EQ(messages().size(), 1);
-    EXPECT_TRUE(messages()[0].startsWith(QStringLiteral("Si e' verificato un errore durante l'emissione della ricevuta:\r\r")));
+    EXPECT_EQ(messages()[0], QStringLiteral("Si e' verificato un errore durante l'emissione della ricevuta:\r\r"
+                                            "Oggetto di stampa non impostato."));
+}
+
+TEST_F(ReceiptJob, APrinterThatCannotTakeTheDocumentFailsTheReceipt)
+{
+    makeSale(1);
+    const QString file = testenv::root() + QStringLiteral("/cartella-assente/ricevuta.pdf");
+    auto prn = std::make_shared<clsTiketScriptPrinter>();
+    prn->SetPrinter(PrinterTarget::forPdf(file), 0, 0, 0, 0, 1, 6, 85, 165, QString(), 6);
+    StoppingProgress never(-1);
+    EXPECT_FALSE(PrintRicevuta(*sale, *receipt, prn, 1, kTracingScript, &never));
+    ASSERT_EQ(messages().size(), 1);
+    // The first drawing of the script finds the file cannot be created.
+    EXPECT_TRUE(messages()[0].startsWith(QStringLiteral("Errore nel codice di stampa (1) riga ricevuta: \r\r"
+                                                        "Impossibile creare il file \"%1\"").arg(file)))
+        << messages()[0].toStdString();
+    EXPECT_FALSE(QFile::exists(file));
 }
