@@ -6,7 +6,7 @@
 #include "ScriptError.h"
 #include "UiServices.h"
 
-#include <QMetaType>
+#include <cmath>
 
 namespace printobj {
 

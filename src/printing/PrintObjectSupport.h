@@ -5,6 +5,7 @@
 #include "Variant.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace printobj {

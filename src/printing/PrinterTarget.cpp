@@ -141,6 +141,7 @@ void PrinterTarget::begin()
                            QStringLiteral("La stampante \"%1\" non e' disponibile.").arg(name));
     }
     m_begun = true;
+    m_closed = false;
     m_pages = 1;
 }
 
@@ -188,6 +189,8 @@ void PrinterTarget::newPage() { ++m_pendingBreaks; }
 void PrinterTarget::endDocument()
 {
     // A file is always written, blank when nothing was drawn; a printer gets no empty job.
+    // A document already ended or dropped is not ended again.
+    if (!m_begun && m_closed) return;
     if (!m_begun && !m_pdfPath.isEmpty()) begin();
     if (!m_begun) {
         m_pendingBreaks = 0;
@@ -204,6 +207,7 @@ void PrinterTarget::endDocument()
     }
     const QString name = outputDescription();
     reset();
+    m_closed = true;
     if (!written) {
         throw printFailure(printerr::kDocumentFailed,
                            why.isEmpty() ? QStringLiteral("Impossibile completare la stampa su \"%1\".").arg(name)
@@ -221,6 +225,7 @@ void PrinterTarget::abortDocument()
         if (m_file) m_file->cancelWriting();
     }
     reset();
+    m_closed = true;
 }
 
 void PrinterTarget::reset()

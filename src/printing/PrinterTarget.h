@@ -71,6 +71,7 @@ private:
     QPainter m_painter;
     PrintFont m_font;
     bool m_begun = false;
+    bool m_closed = false;     // ended or dropped, nothing drawn since
     int m_pendingBreaks = 0;   // page breaks asked for since the last drawing
     int m_pages = 0;           // pages of the document under way
     int m_pagesPrinted = 0;

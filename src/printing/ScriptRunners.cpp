@@ -14,7 +14,7 @@
 
 namespace {
 
-const QString kRunnerSource = QStringLiteral("Stampa");
+const QString kRunnerSource = QString::fromLatin1(printerr::kSource);
 
 QString configuredLabelScript()
 {

@@ -4,6 +4,7 @@
 #include "PrintObjectSupport.h"
 
 #include <QImageReader>
+#include <cmath>
 
 using printobj::integer;
 using printobj::single;
@@ -266,24 +267,24 @@ void clsTiketScriptPrinter::AbortTickets()
 vbs::Variant clsTiketScriptPrinter::Vars(const QString& key) const
 {
     auto it = m_Vars.constFind(key.toLower());
-    return it == m_Vars.cend() ? vbs::Variant() : it->value;
+    return it == m_Vars.cend() ? vbs::Variant() : *it;
 }
 
 vbs::Variant clsTiketScriptPrinter::Nums(const QString& key) const
 {
     auto it = m_Vars.constFind(key.toLower());
-    return it == m_Vars.cend() ? vbs::Variant(0) : it->value;
+    return it == m_Vars.cend() ? vbs::Variant(0) : *it;
 }
 
 vbs::Variant clsTiketScriptPrinter::Strs(const QString& key) const
 {
     auto it = m_Vars.constFind(key.toLower());
     if (it == m_Vars.cend()) return vbs::Variant(QString());
-    const vbs::Variant v = it->value.valueOf();
+    const vbs::Variant v = it->valueOf();
     return vbs::Variant(v.isNull() ? QString() : v.toString());
 }
 
 void clsTiketScriptPrinter::SetVar(const QString& key, const vbs::Variant& value)
 {
-    m_Vars.insert(key.toLower(), Entry{key, value});
+    m_Vars.insert(key.toLower(), value);
 }

@@ -94,10 +94,6 @@ private:
     QString m_BackImageFile;
     float m_BottomImageBorder = 0;
     QImage m_BackImage;
-    struct Entry {
-        QString key;
-        vbs::Variant value;
-    };
-    QHash<QString, Entry> m_Vars;   // by lower-case key
+    QHash<QString, vbs::Variant> m_Vars;   // by lower-case key
     bool m_settled = true;          // nothing drawn since the document was ended or dropped
 };
