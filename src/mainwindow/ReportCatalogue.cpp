@@ -1,0 +1,220 @@
+#include "ReportCatalogue.h"
+#include "Database.h"
+#include "DateSelection.h"
+#include "TableData.h"
+#include "TableObject.h"
+#include "ViewDialogs.h"
+
+namespace {
+
+const QString kUnderStock = QStringLiteral("Articoli Sottoscorta");
+const QString kSold = QStringLiteral("Articoli Venduti");
+const QString kStockTaxable = QStringLiteral("Imponibile Magazzino");
+const QString kStockAtDate = QStringLiteral("Ricalcolo Imponibile Magazzino");
+const QString kBySupplier = QStringLiteral("Articoli Fornitore");
+const QString kInventory = QStringLiteral("Inventario Magazzino");
+const QString kVarious = QStringLiteral("Articoli Vari");
+const QString kSupplies = QStringLiteral("Lista Forniture");
+const QString kPaid = QStringLiteral("Forniture pagate");
+const QString kUnpaid = QStringLiteral("Forniture non pagate");
+const QString kVouchers = QStringLiteral("Lista Buoni");
+
+const QString kUnderStockCondition = QStringLiteral("ScortaMinima > ValoreScorta AND PrezzoVendita > 0");
+const QString kInStockCondition = QStringLiteral("ValoreScorta > 0 AND PrezzoVendita > 0");
+const QString kSupplyFields = QStringLiteral("*, ImportoAcquisto,DataFornitura,Fornitore");
+
+// The supplier question: the condition selecting that supplier's articles, or "" when the
+// operator chose none.
+QString supplierCondition(ReportCatalogue::Context& c, ViewQuery& q)
+{
+    auto suppliers = c.db.Tables().Item(QStringLiteral("Fornitori"))->Select();
+    if (!c.dialogs.ChooseRow(*suppliers, QStringLiteral("Descrizione"))) return QString();
+    q.Title = QStringLiteral(" Fornitore: ") + suppliers->GetValue(QStringLiteral("Descrizione")).toString();
+    return c.db.Tables().Item(QStringLiteral("Articoli"))->BuildReferenceCondition(QStringLiteral("Fornitori"),
+                                                                                     suppliers->GetKey());
+}
+
+// The period question of the paid and unpaid supplies, then the payment state.
+QString paymentCondition(ReportCatalogue::Context& c, ViewQuery& q, bool paid)
+{
+    std::optional<QDate> from = QDate(c.today.year(), c.today.month(), 1);
+    std::optional<QDate> to;
+    c.dialogs.ChoosePeriod(from, to);
+    QString where;
+    if (from && to) {
+        where = QStringLiteral("DataFornitura>= ") + DateSelection::JetDate(*from) + QStringLiteral(" AND DataFornitura < ") +
+                DateSelection::JetDate(to->addDays(1));
+        q.StatusTexts << QStringLiteral("Da data: ") + from->toString(QStringLiteral("dd/MM/yyyy")) +
+                             QStringLiteral(" A Data: ") + to->toString(QStringLiteral("dd/MM/yyyy"));
+    }
+    if (!where.trimmed().isEmpty()) where += QStringLiteral(" AND ");
+    return where + (paid ? QStringLiteral("Pagato = True") : QStringLiteral("Pagato = False"));
+}
+
+void stockAtDate(ReportCatalogue::Context& c, ViewQuery& q)
+{
+    const std::optional<QDate> chosen = c.dialogs.ChooseDate(c.dates.selDate);
+    const QDate date = chosen ? *chosen : c.dates.selDate;
+    Database& db = c.db;
+    const QString loadLink = db.Tables().Item(QStringLiteral("CaricoArticoli"))->GetParentLinkField(QString());
+    const QString unloadLink = db.Tables().Item(QStringLiteral("ScaricoArticoli"))->GetParentLinkField(QString());
+    q.Table = QStringLiteral("Articoli");
+    q.Source = ReportCatalogue::StockAtDateSource(loadLink, unloadLink, date);
+    q.Fields = QStringLiteral("*,(") + ReportCatalogue::DateTaxable() + QStringLiteral(") AS Imponibile,(") +
+               ReportCatalogue::DateVat() + QStringLiteral(") AS ImportoIVA");
+    // The articles that had stock at that date, not those that have some today.
+    q.Where = QStringLiteral("ValoreScortaAllaData > 0 AND PrezzoVendita > 0");
+    q.Title = QStringLiteral(" Alla data: ") + date.toString(QStringLiteral("dd/MM/yyyy"));
+}
+
+}  // namespace
+
+const QStringList& ReportCatalogue::ReportKeys()
+{
+    static const QStringList keys{kUnderStock, kSold,    kStockTaxable, kStockAtDate, kBySupplier, kInventory,
+                                  kVarious,    kSupplies, kPaid,        kUnpaid,      kVouchers};
+    return keys;
+}
+
+bool ReportCatalogue::IsReport(const QString& key) { return ReportKeys().contains(key, Qt::CaseSensitive); }
+
+QString ReportCatalogue::SoldCost()
+{
+    return QStringLiteral("(PrezzoAcquistoMedio*ValoreScarico) +") + QStringLiteral("(PrezzoVendita * ValoreScarico)") +
+           QStringLiteral(" *(CodiciIva.Percentuale/(100+CodiciIva.Percentuale)) + (") +
+           QStringLiteral("(ImportoScarico*PercentualeScorporoVari)/100") + QStringLiteral(")");
+}
+
+QString ReportCatalogue::SoldProfit() { return QStringLiteral("ImportoScarico-(") + SoldCost() + QStringLiteral(")"); }
+
+QString ReportCatalogue::StockValue() { return QStringLiteral("PrezzoVendita*ValoreScorta"); }
+
+QString ReportCatalogue::StockCost()
+{
+    return QStringLiteral("(PrezzoAcquistoMedio*ValoreScorta) +") + StockValue() +
+           QStringLiteral(" *(CodiciIva.Percentuale/(100+CodiciIva.Percentuale)) ");
+}
+
+QString ReportCatalogue::StockProfit()
+{
+    return QStringLiteral("(") + StockValue() + QStringLiteral(")-(") + StockCost() + QStringLiteral(") ");
+}
+
+QString ReportCatalogue::StockTaxable() { return QStringLiteral("(PrezzoAcquistoMedio*ValoreScorta)"); }
+
+QString ReportCatalogue::StockVat() { return QStringLiteral("(((PrezzoAcquistoMedio*ValoreScorta)*CodiciIva.Percentuale)/100)"); }
+
+QString ReportCatalogue::LoadsFrom(const QString& loadLink, const QDate& from)
+{
+    return QStringLiteral("(SELECT SUM(ValoreCarico) FROM CaricoArticoli WHERE ") + loadLink +
+           QStringLiteral("=Articoli.OID AND DataCarico >= ") + DateSelection::JetDate(from) +
+           QStringLiteral(") AS ValoreCarico");
+}
+
+QString ReportCatalogue::UnloadsFrom(const QString& unloadLink, const QDate& from)
+{
+    return QStringLiteral("(SELECT SUM(ValoreScarico) FROM ScaricoArticoli WHERE ") + unloadLink +
+           QStringLiteral("=Articoli.OID AND DataScarico >= ") + DateSelection::JetDate(from) +
+           QStringLiteral(") AS ValoreScarico");
+}
+
+QString ReportCatalogue::StockAtDate()
+{
+    return QStringLiteral("(ValoreScorta") + QStringLiteral("-IIF(ValoreCarico Is Null,0,ValoreCarico)") +
+           QStringLiteral("+IIF(ValoreScarico Is Null,0,ValoreScarico)) AS ValoreScortaAllaData");
+}
+
+QString ReportCatalogue::DateTaxable() { return QStringLiteral("(PrezzoAcquistoMedio*ValoreScortaAllaData)"); }
+
+QString ReportCatalogue::DateVat()
+{
+    return QStringLiteral("(((PrezzoAcquistoMedio*ValoreScortaAllaData)*Percentuale)/100)");
+}
+
+QString ReportCatalogue::StockAtDateSource(const QString& loadLink, const QString& unloadLink, const QDate& date)
+{
+    // Each level names only the columns of the level below: the sums first, the stock from
+    // them, and the select over this table computes the amounts from the stock.
+    const QDate next = date.addDays(1);
+    const QString movements = QStringLiteral("SELECT *,CodiciIva.Percentuale AS Percentuale,") + LoadsFrom(loadLink, next) +
+                              QStringLiteral(",") + UnloadsFrom(unloadLink, next) + QStringLiteral(" FROM Articoli");
+    return QStringLiteral("(SELECT *,") + StockAtDate() + QStringLiteral(" FROM (") + movements +
+           QStringLiteral(") AS Movimenti) AS Scorte");
+}
+
+void ReportCatalogue::Fill(const QString& key, Context& c, ViewQuery& q)
+{
+    q.Fields.clear();
+    q.Where.clear();
+    q.Sort.clear();
+    q.Source.clear();
+    if (key == kUnderStock) {
+        q.Table = QStringLiteral("Articoli");
+        q.Where = supplierCondition(c, q);
+        q.Where = q.Where.trimmed().isEmpty() ? kUnderStockCondition : q.Where + QStringLiteral(" AND ") + kUnderStockCondition;
+    } else if (key == kSold) {
+        q.Table = QStringLiteral("ScaricoArticoli");
+        q.Fields = QStringLiteral("*, CodiciIva.Percentuale, (") + SoldCost() + QStringLiteral(") AS Costo, (") +
+                   SoldProfit() + QStringLiteral(") AS Guadagno");
+    } else if (key == kStockTaxable) {
+        q.Table = QStringLiteral("Articoli");
+        q.Fields = QStringLiteral("*, (") + StockTaxable() + QStringLiteral(") AS Imponibile, (") + StockVat() +
+                   QStringLiteral(") AS ImportoIVA");
+        q.Where = kInStockCondition;
+    } else if (key == kStockAtDate) {
+        stockAtDate(c, q);
+    } else if (key == kBySupplier) {
+        q.Table = QStringLiteral("Articoli");
+        q.Where = supplierCondition(c, q);
+    } else if (key == kInventory) {
+        q.Table = QStringLiteral("Articoli");
+        q.Fields = QStringLiteral("*, (") + StockValue() + QStringLiteral(") AS Valore, (") + StockCost() +
+                   QStringLiteral(") AS Costo, (") + StockProfit() + QStringLiteral(") AS Guadagno");
+        q.Where = kInStockCondition;
+    } else if (key == kVarious) {
+        q.Table = QStringLiteral("Articoli");
+        q.Where = QStringLiteral("PrezzoVendita = 0");
+    } else if (key == kSupplies) {
+        q.Table = QStringLiteral("Forniture");
+        q.Fields = kSupplyFields;
+    } else if (key == kPaid || key == kUnpaid) {
+        q.Table = QStringLiteral("Forniture");
+        q.Fields = kSupplyFields;
+        q.Where = paymentCondition(c, q, key == kPaid);
+    } else if (key == kVouchers) {
+        q.Table = QStringLiteral("BuoniClienti");
+        q.Fields = QStringLiteral("*,Clienti.Descrizione As Cliente");
+    } else if (key == QLatin1String("Forniture")) {
+        q.Table = QStringLiteral("Forniture");
+        q.Fields = kSupplyFields;
+    } else if (key == QLatin1String("Ricevute")) {
+        q.Table = QStringLiteral("Ricevute");
+        q.Sort = QStringLiteral("AnnoRiferimento,Numero");
+    } else {
+        q.Table = key;
+    }
+    ApplyTableEffects(key, q);
+}
+
+void ReportCatalogue::ApplyTableEffects(const QString& key, ViewQuery& q)
+{
+    const QString& t = q.Table;
+    q.DateField.clear();
+    if (t == QLatin1String("Vendite")) {
+        q.DateField = QStringLiteral("DataVendita");
+        q.EnableFiscalPrint = true;
+    } else if (t == QLatin1String("Forniture")) {
+        if (key == kSupplies || key == QLatin1String("Forniture")) q.DateField = QStringLiteral("DataFornitura");
+        q.EnablePrintLabel = true;
+    } else if (t == QLatin1String("CaricoArticoli")) {
+        q.DateField = QStringLiteral("DataCarico");
+    } else if (t == QLatin1String("ScaricoArticoli")) {
+        q.DateField = QStringLiteral("DataScarico");
+    } else if (t == QLatin1String("PagamentiCliente")) {
+        q.DateField = QStringLiteral("DataPagamento");
+    } else if (t == QLatin1String("AcquistoFornitori")) {
+        q.DateField = QStringLiteral("DataAcquisto");
+    } else if (t == QLatin1String("Articoli")) {
+        q.EnablePrintLabel = true;
+    }
+}

@@ -1,0 +1,226 @@
+// The main window's views: the section tree of an operator, and the query of a node with the
+// date selection and the answers to its questions, as Jet SQL and, on a database, its rows.
+#include "AppError.h"
+#include "Configuration.h"
+#include "DB.h"
+#include "DBEngine.h"
+#include "Database.h"
+#include "DateSelection.h"
+#include "MvTool.h"
+#include "SectionTree.h"
+#include "ViewDialogs.h"
+#include "ViewQueryBuilder.h"
+#include "ViewRows.h"
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace {
+
+const char* kViewQueryUsage =
+    "viewquery NODE [--where W] [--order O] [--all | --day D | --month M | --period A:B] [--supplier S] [--date D] "
+    "[--paid-period A:B] [--run DB [--top N]]";
+const char* kViewTreeUsage = "viewtree [--level N] [--payments] [--db DB]";
+
+// A date as the operator writes it (dd/mm/yyyy) or in ISO form.
+std::optional<QDate> readDate(const QString& text)
+{
+    for (const char* form : {"yyyy-MM-dd", "dd/MM/yyyy", "d/M/yyyy"}) {
+        const QDate d = QDate::fromString(text, QString::fromLatin1(form));
+        if (d.isValid()) return d;
+    }
+    return std::nullopt;
+}
+
+std::optional<QDate> readMonth(const QString& text)
+{
+    for (const char* form : {"yyyy-MM", "MM/yyyy", "M/yyyy"}) {
+        const QDate d = QDate::fromString(text, QString::fromLatin1(form));
+        if (d.isValid()) return d;
+    }
+    return std::nullopt;
+}
+
+// "A:B" with either side possibly empty.
+bool readPeriod(const QString& text, std::optional<QDate>& from, std::optional<QDate>& to)
+{
+    const int colon = text.indexOf(u':');
+    if (colon < 0) return false;
+    const QString a = text.left(colon), b = text.mid(colon + 1);
+    from = a.isEmpty() ? std::nullopt : readDate(a);
+    to = b.isEmpty() ? std::nullopt : readDate(b);
+    return (a.isEmpty() || from) && (b.isEmpty() || to);
+}
+
+// A database the views can be built on: the given file (which must exist), or a new one in a
+// temporary folder when only the Jet text is wanted.
+struct OpenDatabase {
+    std::unique_ptr<QTemporaryDir> scratch;
+    std::shared_ptr<DBEngine> engine;
+    std::shared_ptr<Database> db;
+};
+
+OpenDatabase open(const QString& path)
+{
+    LoadConfiguration();
+    OpenDatabase o;
+    QString file = path;
+    o.engine = std::make_shared<DBEngine>();
+    if (file.isEmpty()) {
+        o.scratch = std::make_unique<QTemporaryDir>();
+        file = o.scratch->path() + QStringLiteral("/Mirtavolia.mdb");
+        o.engine->CreateDatabase(3, file);
+    } else if (!QFileInfo::exists(file)) {
+        throw AppError(AppError::kFileNotFound, QStringLiteral("mvtool"), QStringLiteral("no database at ") + file);
+    }
+    o.engine->OpenDatabase(3, file);
+    o.db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("mvtool"), nullptr);
+    o.db->AttachEngine(o.engine);
+    return o;
+}
+
+QString cellText(const QVariant& v)
+{
+    if (!v.isValid() || v.isNull()) return QString();
+    if (v.typeId() == QMetaType::Double) return QString::number(v.toDouble(), 'g', 15);
+    QString s = v.toString();
+    s.replace(u'\t', QStringLiteral("\\t"));
+    s.replace(u'\r', QStringLiteral("\\r"));
+    s.replace(u'\n', QStringLiteral("\\n"));
+    return s;
+}
+
+int usage(const char* text)
+{
+    mvtool::err(QStringLiteral("usage: mvtool ") + QString::fromLatin1(text));
+    return 2;
+}
+
+int viewquery(const QStringList& args)
+{
+    QString node, where, order, runPath;
+    int top = 0;
+    std::optional<QDate> day, month, from, to;
+    bool all = false, period = false;
+    FixedViewDialogs dialogs;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        auto value = [&]() { return args[++i]; };
+        if (!a.startsWith(QLatin1String("--"))) {
+            if (!node.isEmpty()) return usage(kViewQueryUsage);
+            node = a;
+        } else if (a == u"--all") {
+            all = true;
+        } else if (!hasValue) {
+            return usage(kViewQueryUsage);
+        } else if (a == u"--where") {
+            where = value();
+        } else if (a == u"--order") {
+            order = value();
+        } else if (a == u"--day") {
+            if (!(day = readDate(value()))) return usage(kViewQueryUsage);
+        } else if (a == u"--month") {
+            if (!(month = readMonth(value()))) return usage(kViewQueryUsage);
+        } else if (a == u"--period") {
+            if (!readPeriod(value(), from, to)) return usage(kViewQueryUsage);
+            period = true;
+        } else if (a == u"--supplier") {
+            dialogs.supplier = value();
+        } else if (a == u"--date") {
+            if (!(dialogs.date = readDate(value()))) return usage(kViewQueryUsage);
+        } else if (a == u"--paid-period") {
+            std::optional<QDate> f, t;
+            if (!readPeriod(value(), f, t)) return usage(kViewQueryUsage);
+            dialogs.period = std::make_pair(f, t);
+        } else if (a == u"--run") {
+            runPath = value();
+        } else if (a == u"--top") {
+            bool ok = false;
+            top = value().toInt(&ok);
+            if (!ok || top < 0) return usage(kViewQueryUsage);
+        } else {
+            return usage(kViewQueryUsage);
+        }
+    }
+    if (node.isEmpty() || int(all) + int(day.has_value()) + int(month.has_value()) + int(period) > 1)
+        return usage(kViewQueryUsage);
+
+    OpenDatabase o = open(runPath);
+    DateSelection dates = DateSelection::AtStart();
+    if (all) dates.SelectAll();
+    if (day) dates.SelectDay(day);
+    if (month) dates.SelectMonth(month);
+    if (period) dates.SelectPeriod(from, to);
+
+    // The node's caption as the tree shows it, for the administrator with every node built.
+    o.db->SetAccessLevel(1);
+    ViewNode viewNode{node, node};
+    for (const SectionNode& n : SectionTreeNodes(*o.db, SectionTreeOptions{true}))
+        if (n.key == node) viewNode.text = n.text;
+
+    ViewQueryBuilder builder(*o.db, dialogs, dates);
+    const ViewRequest request{viewNode, order, where, QStringLiteral(" Sezione:"), QStringLiteral(" Dettagli:")};
+    const ViewQuery q = builder.Build(request, ShownView{});
+    mvtool::out(QStringLiteral("Table: ") + q.Table);
+    mvtool::out(QStringLiteral("Source: ") + q.Source);
+    mvtool::out(QStringLiteral("Fields: ") + q.Fields);
+    mvtool::out(QStringLiteral("Where: ") + q.Where);
+    mvtool::out(QStringLiteral("Order: ") + q.Order);
+    mvtool::out(QStringLiteral("Sort: ") + q.Sort);
+    mvtool::out(QStringLiteral("DateField: ") + q.DateField);
+    mvtool::out(QStringLiteral("Title: ") + q.Title);
+    for (const QString& s : q.StatusTexts) mvtool::out(QStringLiteral("Status: ") + s);
+    mvtool::out(QStringLiteral("Jet: ") + q.Statement());
+    if (runPath.isEmpty()) return 0;
+
+    const ViewRows rows(*o.db, q);
+    const ViewRows::Page page = rows.First(top);
+    mvtool::out(page.columns.join(u'\t'));
+    for (const QVariantList& row : page.rows) {
+        QStringList cells;
+        for (const QVariant& v : row) cells << cellText(v);
+        mvtool::out(cells.join(u'\t'));
+    }
+    return 0;
+}
+
+int viewtree(const QStringList& args)
+{
+    int level = 0;
+    bool payments = false;
+    QString path;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == u"--payments") {
+            payments = true;
+        } else if (args[i] == u"--level" && i + 1 < args.size()) {
+            bool ok = false;
+            level = args[++i].toInt(&ok);
+            if (!ok) return usage(kViewTreeUsage);
+        } else if (args[i] == u"--db" && i + 1 < args.size()) {
+            path = args[++i];
+        } else {
+            return usage(kViewTreeUsage);
+        }
+    }
+    OpenDatabase o = open(path);
+    o.db->SetAccessLevel(level);
+    for (const SectionNode& n : SectionTreeNodes(*o.db, SectionTreeOptions{payments}))
+        mvtool::out(QStringLiteral("%1\t%2\t%3\t%4\t%5").arg(n.index).arg(n.parent).arg(n.key, n.text, n.image));
+    return 0;
+}
+
+int guarded(int (*command)(const QStringList&), const QStringList& args)
+{
+    try {
+        return command(args);
+    } catch (const AppError& e) {
+        mvtool::err(QStringLiteral("ERROR: ") + e.description);
+        return 1;
+    }
+}
+
+}  // namespace
+
+MV_COMMAND("viewquery", kViewQueryUsage, [](const QStringList& a) { return guarded(viewquery, a); });
+MV_COMMAND("viewtree", kViewTreeUsage, [](const QStringList& a) { return guarded(viewtree, a); });
