@@ -49,23 +49,31 @@ DetailView::Outcome DetailView::Refresh(const Request& request)
     }
 }
 
+OpenedView OpenView(Database& db, const ViewQuery& q)
+{
+    // A query that cannot run fails here, inside the refresh, not later in the grid.
+    OpenedView v;
+    if (q.IsDerived()) {
+        v.rows = std::make_unique<ViewRows>(db, q);
+        (void)v.rows->First(1);
+    } else {
+        v.dataSet = db.Tables().Item(q.Table)->Select(q.Where, q.Order, q.Fields);
+        if (!q.Sort.isEmpty()) v.dataSet->SetOrder(q.Sort);
+        v.dataSet->MoveFirst();
+    }
+    return v;
+}
+
 void DetailView::open(ViewQuery q)
 {
     m_keptRow.reset();
-    if (q.IsDerived()) {
-        auto rows = std::make_unique<ViewRows>(m_db, q);
-        (void)rows->First(1);   // a query that cannot run fails here, not in the grid
-        m_dataSet.reset();
-        m_rows = std::move(rows);
-    } else {
-        std::unique_ptr<TableData> ds = m_db.Tables().Item(q.Table)->Select(q.Where, q.Order, q.Fields);
-        if (!q.Sort.isEmpty()) ds->SetOrder(q.Sort);
-        (void)ds->IsEmpty();    // runs the query
-        if (q.KeptRowKey && ds->tableName() == q.PreviousTable && ds->MoveToOID(*q.KeptRowKey)) m_keptRow = q.KeptRowKey;
-        if (!m_keptRow) ds->MoveFirst();
-        m_rows.reset();
-        m_dataSet = std::move(ds);
+    OpenedView v = OpenView(m_db, q);
+    if (v.dataSet && q.KeptRowKey && v.dataSet->tableName() == q.PreviousTable) {
+        if (v.dataSet->MoveToOID(*q.KeptRowKey)) m_keptRow = q.KeptRowKey;
+        else v.dataSet->MoveFirst();   // the row is no longer among those shown
     }
+    m_dataSet = std::move(v.dataSet);
+    m_rows = std::move(v.rows);
     m_attached = true;
     m_query = std::move(q);
 }

@@ -15,6 +15,14 @@ class Database;
 class DateSelection;
 class TableData;
 
+// A view opened: a table's data set (the sort set, the query run) or a derived view's rows
+// (its first row read). A view that cannot be read raises here.
+struct OpenedView {
+    std::unique_ptr<TableData> dataSet;
+    std::unique_ptr<ViewRows> rows;
+};
+OpenedView OpenView(Database& db, const ViewQuery& q);
+
 class DetailView {
 public:
     DetailView(Database& db, DateSelection& dates, ViewDialogs& dialogs, DataSelectionFactory selections = {});

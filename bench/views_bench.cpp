@@ -1,0 +1,218 @@
+// Speed of the main window's views on a shop of realistic size: the first 100 rows of every
+// report of the catalogue (and of the table nodes with a view of their own), opened as the
+// window opens them, over 100,000 articles, 1,000,000 sale lines and 100,000 load lines.
+// Target: each under 200 ms.
+#include "DB.h"
+#include "DBEngine.h"
+#include "Database.h"
+#include "DateSelection.h"
+#include "DetailView.h"
+#include "SqlConnection.h"
+#include "TableData.h"
+#include "TableObject.h"
+#include "ViewDialogs.h"
+#include "ViewQueryBuilder.h"
+#include "ViewRows.h"
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <memory>
+
+namespace {
+
+constexpr int kArticles = 100000;
+constexpr int kSuppliers = 500;
+constexpr int kSales = 100000;
+constexpr int kLinesPerSale = 10;
+constexpr int kSupplies = 10000;
+constexpr int kLinesPerSupply = 10;
+constexpr int kCustomers = 5000;
+constexpr int kRows = 100;
+const QDate kShownDay(2007, 3, 5);
+
+QTemporaryDir& folder()
+{
+    static QTemporaryDir dir(QDir::tempPath() + "/views-bench-XXXXXX");
+    return dir;
+}
+
+struct Shop {
+    std::shared_ptr<DBEngine> engine;
+    std::shared_ptr<Database> db;
+};
+
+// The shop database declared by the program, filled once by plain SQL. Sales and supplies
+// spread over 2007, one day in twenty a busy day; every article has a VAT code, one
+// supplier in its list, and stock; one in ten is under its minimum.
+Shop& shop()
+{
+    static Shop s = [] {
+        const QString path = folder().path() + "/Mirtavolia.mdb";
+        QFile::remove(path);
+        Shop o;
+        o.engine = std::make_shared<DBEngine>();
+        o.engine->CreateDatabase(3, path);
+        o.engine->OpenDatabase(3, path);
+        o.db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), "bench", nullptr);
+        o.db->AttachEngine(o.engine);
+        o.db->SetAccessLevel(1);
+        SqlConnection& c = o.engine->sql();
+        const QString deposit = c.scalar("SELECT OID FROM Depositi WHERE Deposito = ''").toString();
+        const QString vat = c.scalar("SELECT OID FROM CodiciIva WHERE Codice = 'IVA20'").toString();
+        auto series = [](int n) { return QString("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < %1) ").arg(n); };
+        // A day of 2007 for the x-th document: spread over the year.
+        auto day = [](const char* x, int count) {
+            return QString("strftime('%Y-%m-%d %H:%M:%S', '2007-01-01', '+' || ((%1 * 365) / %2) || ' days', '+' || (%1 % 600) || ' minutes')")
+                .arg(QString::fromLatin1(x))
+                .arg(count);
+        };
+        c.execScript("BEGIN");
+        c.execScript(series(kSuppliers) + "INSERT INTO Fornitori (OID, Descrizione, Indirizzo, Telefono, Cellulare, Fax, EMail) "
+                                          "SELECT 1000000 + x, 'Fornitore ' || x, '', '', '', '', '' FROM n");
+        c.execScript(series(kArticles) +
+                     QString("INSERT INTO Articoli (OID, Codice, Descrizione, PrezzoVendita, PrezzoAcquisto, ValoreScorta, "
+                             "ScortaMinima, ValoreMisura, PrezzoAcquistoMedio, PercentualeScorporoVari, OID_Deposito, "
+                             "OID_CodiceIva) SELECT x, 'K' || x, 'Articolo ' || (x % 5000), CASE WHEN x % 50 = 0 THEN 0 "
+                             "ELSE 1.5 + (x % 7) END, 1 + (x % 5), 100 + (x % 20), CASE WHEN x % 10 = 0 THEN 200 ELSE 5 END, "
+                             "1, 1 + (x % 5), 0, %1, %2 FROM n")
+                         .arg(deposit, vat));
+        c.execScript(series(kArticles) + QString("INSERT INTO \"Articoli$Fornitori\" (OwnerOID, MemberOID) "
+                                                 "SELECT x, 1000000 + 1 + x % %1 FROM n").arg(kSuppliers));
+        c.execScript(series(kSales) + "INSERT INTO Vendite (OID, ImportoVendita, ImportoBuoni, DataVendita, Note, Punti, "
+                                      "Completato) SELECT 2000000 + x, 25, 0, " + day("x", kSales) + ", '', 0, 1 FROM n");
+        c.execScript(series(kSales * kLinesPerSale) +
+                     QString("INSERT INTO ScaricoArticoli (OID, objParent, ImportoScarico, ImportoSconto, ValoreScarico, "
+                             "PuntiPremio, DataScarico, Progressivo) SELECT 3000000 + x, 1 + (x * 7919) %% %1, 2.5, 0, 1, 0, ")
+                         .arg(kArticles)
+                         .replace("%%", "%") +
+                     day("((x - 1) / 10 + 1)", kSales) + ", x FROM n");
+        c.execScript(QString("INSERT INTO \"Vendite$Articoli\" (OwnerOID, MemberOID) "
+                             "SELECT 2000000 + 1 + (OID - 3000000 - 1) / %1, OID FROM ScaricoArticoli").arg(kLinesPerSale));
+        c.execScript(series(kSupplies) + "INSERT INTO Forniture (OID, ImportoAcquisto, DataFornitura, Documento, Note, Pagato, "
+                                         "Completato, OID_Fornitore) SELECT 5000000 + x, 40, " + day("x", kSupplies) +
+                     QString(", '', '', x % 3 <> 0, 1, 1000000 + 1 + x % %1 FROM n").arg(kSuppliers));
+        c.execScript(series(kSupplies * kLinesPerSupply) +
+                     QString("INSERT INTO CaricoArticoli (OID, objParent, ImportoCarico, ValoreCarico, DataCarico, Progressivo) "
+                             "SELECT 6000000 + x, 1 + (x * 104729) %% %1, 4, 2, ")
+                         .arg(kArticles)
+                         .replace("%%", "%") +
+                     day("((x - 1) / 10 + 1)", kSupplies) + ", x FROM n");
+        c.execScript(QString("INSERT INTO \"Forniture$Articoli\" (OwnerOID, MemberOID) "
+                             "SELECT 5000000 + 1 + (OID - 6000000 - 1) / %1, OID FROM CaricoArticoli").arg(kLinesPerSupply));
+        c.execScript(series(kCustomers) + "INSERT INTO Clienti (OID, Descrizione, Codice) SELECT 7000000 + x, 'Cliente ' || x, "
+                                          "'C' || x FROM n");
+        c.execScript(series(2 * kCustomers) + "INSERT INTO BuoniClienti (OID, Data, Descrizione, ImportoBuono, ImportoUtilizzato) "
+                                              "SELECT 8000000 + x, " + day("x", 2 * kCustomers) + ", 'Buono ' || x, 5, 0 FROM n");
+        c.execScript(QString("INSERT INTO \"Clienti$Buoni\" (OwnerOID, MemberOID) "
+                             "SELECT 7000000 + 1 + (OID - 8000000) % %1, OID FROM BuoniClienti").arg(kCustomers));
+        c.execScript(series(kSales / 10) + "INSERT INTO Ricevute (OID, Numero, Data, AnnoRiferimento, Note, OID_Vendita) "
+                                           "SELECT 9000000 + x, x, " + day("x", kSales / 10) + ", 2007, '', 2000000 + x FROM n");
+        c.execScript("COMMIT");
+        c.execScript("ANALYZE");
+        return o;
+    }();
+    return s;
+}
+
+// What the window does with a view: open it and read the first rows' every column.
+int firstRows(Database& db, const ViewQuery& q)
+{
+    OpenedView v = OpenView(db, q);
+    int cells = 0;
+    if (v.rows) {
+        for (const auto& row : v.rows->First(kRows).rows) cells += int(row.size());
+        return cells;
+    }
+    TableData& ds = *v.dataSet;
+    const auto fields = ds.GetFieldInfos();
+    int read = 0;
+    for (ds.MoveFirst(); !ds.IsEOF() && read < kRows; ds.MoveNext(), ++read)
+        for (const FieldInfo& f : fields) cells += ds.GetValue(f.Name).isNull() ? 0 : 1;
+    return cells;
+}
+
+enum class Dates { Day, Month, LastMonth, All };
+
+void BM_View(benchmark::State& state, const char* key, Dates mode, bool withAnswers)
+{
+    Shop& s = shop();
+    DateSelection dates(kShownDay, mode == Dates::Day);
+    if (mode == Dates::Month) dates.SelectMonth(kShownDay);
+    // The month is found by its number, not by a range of the date's index: the later the
+    // month in the file, the more rows are read before the first of it.
+    if (mode == Dates::LastMonth) dates.SelectMonth(QDate(2007, 12, 15));
+    FixedViewDialogs dialogs;
+    if (withAnswers) {
+        dialogs.supplier = "Fornitore 11";   // some of its articles are under stock
+        dialogs.date = QDate(2007, 6, 30);
+        dialogs.period = std::make_pair(QDate(2007, 3, 1), QDate(2007, 3, 31));
+    }
+    ViewQueryBuilder builder(*s.db, dialogs, dates);
+    const ViewQuery q = builder.Build(ViewRequest{ViewNode{key, key}, "", "", "", ""}, ShownView{});
+    int cells = 0;
+    for (auto _ : state) {
+        cells = firstRows(*s.db, q);
+        benchmark::DoNotOptimize(cells);
+    }
+    if (cells == 0) state.SkipWithError("the view read no rows");
+    state.counters["cells"] = cells;
+}
+
+void registerViews()
+{
+    struct View {
+        const char* key;
+        Dates mode;
+        bool withAnswers;
+    };
+    // The day mode is the one the window starts in; the dated views in the other modes too.
+    static const View views[] = {
+        {"Vendite", Dates::Day, false},
+        {"Vendite", Dates::Month, false},
+        {"Vendite", Dates::LastMonth, false},
+        {"Vendite", Dates::All, false},
+        {"Forniture", Dates::Day, false},
+        {"Articoli Sottoscorta", Dates::Day, false},
+        {"Articoli Sottoscorta", Dates::Day, true},
+        {"Articoli Fornitore", Dates::Day, true},
+        {"Articoli Venduti", Dates::Day, false},
+        {"Articoli Venduti", Dates::Month, false},
+        {"Articoli Venduti", Dates::LastMonth, false},
+        {"Articoli Venduti", Dates::All, false},
+        {"Imponibile Magazzino", Dates::Day, false},
+        {"Ricalcolo Imponibile Magazzino", Dates::Day, false},
+        {"Ricalcolo Imponibile Magazzino", Dates::Day, true},
+        {"Inventario Magazzino", Dates::Day, false},
+        {"Articoli Vari", Dates::Day, false},
+        {"Lista Forniture", Dates::Day, false},
+        {"Lista Forniture", Dates::Month, false},
+        {"Lista Forniture", Dates::All, false},
+        {"Forniture pagate", Dates::Day, false},
+        {"Forniture pagate", Dates::Day, true},
+        {"Forniture non pagate", Dates::Day, true},
+        {"Lista Buoni", Dates::Day, false},
+        {"Ricevute", Dates::Day, false},
+    };
+    for (const View& v : views) {
+        std::string name = std::string("BM_View/") + v.key;
+        if (v.mode == Dates::Month) name += "/month";
+        if (v.mode == Dates::LastMonth) name += "/December";
+        if (v.mode == Dates::All) name += "/all dates";
+        if (v.withAnswers) name += "/answered";
+        benchmark::RegisterBenchmark(name.c_str(), [v](benchmark::State& st) { BM_View(st, v.key, v.mode, v.withAnswers); })
+            ->Unit(benchmark::kMillisecond);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    registerViews();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
