@@ -154,9 +154,29 @@ bool anyNull(int argc, Val** argv, int count) {
 
 // --- dates ----------------------------------------------------------------------------------
 
-JET_FN(fnYear) { NULL_IN_NULL_OUT(1) setInt(c, dateArg(argv[0]).date().year()); }
-JET_FN(fnMonth) { NULL_IN_NULL_OUT(1) setInt(c, dateArg(argv[0]).date().month()); }
-JET_FN(fnDay) { NULL_IN_NULL_OUT(1) setInt(c, dateArg(argv[0]).date().day()); }
+// Year, Month and Day of a stored date are read straight from its text: they filter every
+// row a dated view scans.
+std::optional<jet::StoredDateParts> storedParts(Val* v) {
+    if (sqlite3_value_type(v) != SQLITE_TEXT) return std::nullopt;
+    const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+    return jet::parseStoredDateParts(p, sqlite3_value_bytes(v));
+}
+
+JET_FN(fnYear) {
+    NULL_IN_NULL_OUT(1)
+    if (auto d = storedParts(argv[0])) setInt(c, d->year);
+    else setInt(c, dateArg(argv[0]).date().year());
+}
+JET_FN(fnMonth) {
+    NULL_IN_NULL_OUT(1)
+    if (auto d = storedParts(argv[0])) setInt(c, d->month);
+    else setInt(c, dateArg(argv[0]).date().month());
+}
+JET_FN(fnDay) {
+    NULL_IN_NULL_OUT(1)
+    if (auto d = storedParts(argv[0])) setInt(c, d->day);
+    else setInt(c, dateArg(argv[0]).date().day());
+}
 JET_FN(fnHour) { NULL_IN_NULL_OUT(1) setInt(c, dateArg(argv[0]).time().hour()); }
 JET_FN(fnMinute) { NULL_IN_NULL_OUT(1) setInt(c, dateArg(argv[0]).time().minute()); }
 JET_FN(fnSecond) { NULL_IN_NULL_OUT(1) setInt(c, dateArg(argv[0]).time().second()); }

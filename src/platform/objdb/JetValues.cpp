@@ -15,8 +15,17 @@ QString storedDate(const QDate& d) {
 }
 
 namespace {
+bool leapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+int daysInMonth(int y, int m) {
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return m == 2 && leapYear(y) ? 29 : days[m - 1];
+}
+
+// Reads the stored form without building calendar objects: the date functions of a view
+// run on every scanned row, and a month's sales view scans years of lines.
 template <typename Ch>
-std::optional<QDateTime> parseDigits(const Ch* p, int n) {
+std::optional<StoredDateParts> parseDigits(const Ch* p, int n) {
     auto digit = [&](int i) -> int {
         if (i >= n) return -1;
         auto c = static_cast<char16_t>(p[i]);
@@ -33,36 +42,47 @@ std::optional<QDateTime> parseDigits(const Ch* p, int n) {
     };
     auto is = [&](int i, char16_t c) { return i < n && static_cast<char16_t>(p[i]) == c; };
     if (n < 10 || !is(4, u'-') || !is(7, u'-')) return std::nullopt;
-    int y = number(0, 4), m = number(5, 2), d = number(8, 2);
-    if (y < 0 || m < 0 || d < 0) return std::nullopt;
-    QDate date(y, m, d);
-    if (!date.isValid()) return std::nullopt;
-    if (n == 10) return QDateTime(date, QTime(0, 0), Qt::UTC);
+    StoredDateParts r;
+    r.year = number(0, 4);
+    r.month = number(5, 2);
+    r.day = number(8, 2);
+    if (r.year < 1 || r.month < 1 || r.month > 12 || r.day < 1 || r.day > daysInMonth(r.year, r.month))
+        return std::nullopt;
+    if (n == 10) return r;
     if (n < 16 || !(is(10, u' ') || is(10, u'T')) || !is(13, u':')) return std::nullopt;
-    int h = number(11, 2), mi = number(14, 2), s = 0;
+    r.hour = number(11, 2);
+    r.minute = number(14, 2);
     int end = 16;
     if (is(16, u':')) {
-        s = number(17, 2);
+        r.second = number(17, 2);
         end = 19;
     }
-    if (h < 0 || mi < 0 || s < 0) return std::nullopt;
+    if (r.hour < 0 || r.hour > 23 || r.minute < 0 || r.minute > 59 || r.second < 0 || r.second > 59)
+        return std::nullopt;
     if (is(end, u'.')) {
         ++end;
         while (digit(end) >= 0) ++end;
     }
     if (end != n) return std::nullopt;
-    QTime time(h, mi, s);
-    if (!time.isValid()) return std::nullopt;
-    return QDateTime(date, time, Qt::UTC);
+    return r;
+}
+
+std::optional<QDateTime> toDateTime(const std::optional<StoredDateParts>& r) {
+    if (!r) return std::nullopt;
+    return QDateTime(QDate(r->year, r->month, r->day), QTime(r->hour, r->minute, r->second), Qt::UTC);
 }
 }  // namespace
 
+std::optional<StoredDateParts> parseStoredDateParts(const char* utf8, int length) {
+    return parseDigits(utf8, length);
+}
+
 std::optional<QDateTime> parseStoredDate(QStringView text) {
-    return parseDigits(text.utf16(), static_cast<int>(text.size()));
+    return toDateTime(parseDigits(text.utf16(), static_cast<int>(text.size())));
 }
 
 std::optional<QDateTime> parseStoredDate(const char* utf8, int length) {
-    return parseDigits(utf8, length);
+    return toDateTime(parseDigits(utf8, length));
 }
 
 QDateTime fromSerial(double serial) {

@@ -16,6 +16,12 @@ QString storedDate(const QDateTime& t);
 QString storedDate(const QDate& d);
 // Reads the stored form; also "YYYY-MM-DD", a "T" separator and fractional seconds
 // (dropped). Empty optional when the text is not such a date.
+// The parts of a date in the stored form "yyyy-MM-dd[ HH:mm[:ss[.fff]]]", checked against
+// the calendar; nothing when the text is not in that form.
+struct StoredDateParts {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+std::optional<StoredDateParts> parseStoredDateParts(const char* utf8, int length);
 std::optional<QDateTime> parseStoredDate(QStringView text);
 std::optional<QDateTime> parseStoredDate(const char* utf8, int length);
 

@@ -96,6 +96,12 @@ TEST_F(JetFunctions, DatesReadAndWriteTheStoredForm) {
         {"Year(Null)", "NULL"},
         {"Year('abc')", "ERROR: Tipo non corrispondente"},
         {"Year(39146)", "2007"},
+        // The stored text read directly: the calendar is checked, not only the digits.
+        {"Year('2024-02-29 23:59:59') & '-' & Month('2024-02-29 23:59:59') & '-' & Day('2024-02-29')", "2024-2-29"},
+        {"Month('2023-02-29 00:00:00')", "ERROR: Tipo non corrispondente"},
+        {"Day('2023-13-01')", "ERROR: Tipo non corrispondente"},
+        {"Month('2023-04-31')", "ERROR: Tipo non corrispondente"},
+        {"Year('2023-04-30 24:00:00')", "ERROR: Tipo non corrispondente"},
         {"Now()", "2007-03-05 14:07:09"},
         {"Date()", "2007-03-05 00:00:00"},
         {"Time()", "1899-12-30 14:07:09"},
