@@ -7,6 +7,13 @@ constexpr int kResultDelayMs = 10;   // the register prints before it reports
 
 void EllisseSimulator::setResultStatus(char status) { m_resultStatus = status; }
 
+QByteArray EllisseSimulator::unsolicited(const QByteArray& text) {
+    std::lock_guard lock(mutex());
+    m_state = State::AwaitingAcknowledgement;
+    m_expectedAcknowledgement = text.left(2) + '0';
+    return frame(text);
+}
+
 QByteArray EllisseSimulator::frame(const QByteArray& text) {
     int sum = 2 + 4;
     for (const char c : text)
@@ -42,7 +49,7 @@ std::optional<RegisterSimulator::Taken> EllisseSimulator::take(QByteArray& pendi
         m_state = State::AwaitingAcknowledgement;
         m_expectedAcknowledgement = text.left(2) + '0';
         return Taken{text, SimulatorOutput{{0, QByteArray(1, ACK)},
-                                           {kResultDelayMs, frame(text.left(2) + m_resultStatus)}}};
+                                           {kResultDelayMs, frame(text.left(2) + m_resultStatus.load())}}};
     }
     m_state = State::Idle;
     return Taken{text, now(QByteArray(1, ACK))};

@@ -3,6 +3,7 @@
 // wrong check refused; records of code 70 and above also get their result in a frame of
 // the register's own, which the program acknowledges and closes with "000".
 #include "RegisterSimulator.h"
+#include <atomic>
 
 class EllisseSimulator final : public RegisterSimulator {
 public:
@@ -12,6 +13,9 @@ public:
     void setResultStatus(char status);
     // A frame as the register writes it (its own check computation).
     static QByteArray frame(const QByteArray& text);
+    // A frame the register sends on its own: the program acknowledges it, and closes the
+    // exchange with "000" unless the text begins with 00, 88 or 89.
+    QByteArray unsolicited(const QByteArray& text);
 
 protected:
     std::optional<Taken> take(QByteArray& pending) override;
@@ -21,5 +25,5 @@ private:
     enum class State { Idle, AwaitingAcknowledgement, AwaitingClose };
     State m_state = State::Idle;
     QByteArray m_expectedAcknowledgement;
-    char m_resultStatus = '0';
+    std::atomic<char> m_resultStatus{'0'};
 };

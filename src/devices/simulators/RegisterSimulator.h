@@ -49,6 +49,8 @@ protected:
     virtual void answerReplaced() {}
 
     static SimulatorOutput now(const QByteArray& bytes) { return SimulatorOutput{{0, bytes}}; }
+    // Held while take() runs; a family that changes its state from another thread takes it.
+    std::mutex& mutex() const { return m_mutex; }
 
 private:
     mutable std::mutex m_mutex;
