@@ -66,6 +66,15 @@ protected:
         return sim->commands();
     }
 
+    // The bytes the register has received, once `count` of them have come.
+    QByteArray fromProgram(qsizetype count) {
+        QElapsedTimer t;
+        t.start();
+        while (line->fromProgram().size() < count && t.elapsed() < 2000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        return line->fromProgram();
+    }
+
     std::shared_ptr<Simulator> sim;
     std::unique_ptr<RegisterSimulatorLine> line;
 };
