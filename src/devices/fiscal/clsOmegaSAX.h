@@ -17,9 +17,6 @@ public:
     void CancelSession() override;
     void SendData(Currency price, int16_t quantity, const QString& description, int16_t department) override;
 
-    // The sequence number the next numbered command carries.
-    int sequence() const { return m_sequence; }
-
 private:
     bool SaxSendCommand(const QByteArray& command);
     bool SaxReadReply();

@@ -140,8 +140,3 @@ QList<RegisterSimulatorLine::Event> RegisterSimulatorLine::traffic() const {
     std::lock_guard lock(m_trafficMutex);
     return m_traffic;
 }
-
-void RegisterSimulatorLine::clearTraffic() {
-    std::lock_guard lock(m_trafficMutex);
-    m_traffic.clear();
-}

@@ -42,7 +42,6 @@ public:
 
     QByteArray fromProgram() const;   // every byte the register received while on
     QList<Event> traffic() const;
-    void clearTraffic();
 
 private:
     void serve();

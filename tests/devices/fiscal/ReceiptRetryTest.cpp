@@ -25,6 +25,8 @@ struct Family {
     QString description;
     bool heldByXoff;   // the register has no answers: it goes away by holding the line
 };
+
+void PrintTo(const Family& f, std::ostream* os) { *os << f.simulator << " type " << f.type; }
 }
 
 class ReceiptRetry : public FiscalTest, public ::testing::WithParamInterface<Family> {
