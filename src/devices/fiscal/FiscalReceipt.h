@@ -1,0 +1,16 @@
+#pragma once
+// One receipt sent to a register as a whole.
+#include "itfFiscalPrinter.h"
+#include <QList>
+
+struct FiscalRow {
+    Currency price;           // unit price; negative for a return
+    int16_t quantity = 1;     // negative for a return
+    QString description;
+    int16_t department = 0;   // the register department of the row's VAT code
+};
+
+// NewSession, one SendData per row, EndSession. When a step fails the receipt is voided
+// (whatever the void itself meets) and the step's error is raised, so no receipt is left
+// open on the register; the caller may then send the whole receipt again.
+void SendFiscalReceipt(itfFiscalPrinter& printer, int16_t decimals, const QList<FiscalRow>& rows);

@@ -1,0 +1,132 @@
+// A register that stops answering (switched off, cable out, line held) fails the receipt
+// within its time-out with its family's message, the receipt is voided, and the same
+// receipt sent again once the register is back is the receipt a healthy register gets.
+#include "RegisterFixture.h"
+#include "FiscalReceipt.h"
+#include "RegisterSimulators.h"
+#include "SwedaSimulator.h"
+
+#include <QThread>
+
+namespace {
+constexpr char XON = 0x11, XOFF = 0x13;
+
+const QList<FiscalRow> kReceipt = {
+    {*Currency::parse(QStringLiteral("1.20")), 2, QStringLiteral("Pane"), 4},
+    {*Currency::parse(QStringLiteral("-0.50")), 1, QStringLiteral("Reso"), 4},
+};
+
+const QString kConnection = QStringLiteral("Errore di comunicazione con il registratore di cassa (COM1-9600,n,8,1)");
+
+struct Family {
+    int32_t type;
+    const char* simulator;
+    int32_t code;
+    QString description;
+    bool heldByXoff;   // the register has no answers: it goes away by holding the line
+};
+
+void PrintTo(const Family& f, std::ostream* os) { *os << f.simulator << " type " << f.type; }
+}
+
+class ReceiptRetry : public FiscalTest, public ::testing::WithParamInterface<Family> {
+protected:
+    void SetUp() override {
+        FiscalTest::SetUp();
+        sim = CreateRegisterSimulator(QString::fromLatin1(GetParam().simulator));
+        line = std::make_unique<RegisterSimulatorLine>(sim);
+        settingsStore().set(QStringLiteral("Devices"), QStringLiteral("COM1"), line->devicePath());
+        FiscalPrinterParam.Type = GetParam().type;
+        ASSERT_TRUE(InitFiscalPrinter(false));
+    }
+    void TearDown() override {
+        FiscalTest::TearDown();
+        line.reset();
+    }
+
+    void goAway() {
+        if (!GetParam().heldByXoff)
+            return line->setPowered(false);
+        line->send(QByteArray(1, XOFF));
+        QThread::msleep(50);
+    }
+    void comeBack() {
+        if (!GetParam().heldByXoff)
+            return line->setPowered(true);
+        // What waited behind XOFF reaches the register first: the voids of the failed receipt.
+        const qsizetype before = sim->commands().size();
+        line->send(QByteArray(1, XON));
+        QElapsedTimer t;
+        t.start();
+        while (sim->commands().size() < before + 2 && t.elapsed() < 2000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    // The commands the register got, once at least `count` have come and no more follow.
+    QList<QByteArray> settled(qsizetype count) {
+        QElapsedTimer t, quiet;
+        t.start();
+        quiet.start();
+        qsizetype seen = -1;
+        while (t.elapsed() < 3000) {
+            const qsizetype now = sim->commands().size();
+            if (now != seen) {
+                seen = now;
+                quiet.restart();
+            } else if (now >= count && quiet.elapsed() >= 100) {
+                break;
+            }
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        return sim->commands();
+    }
+
+    std::shared_ptr<RegisterSimulator> sim;
+    std::unique_ptr<RegisterSimulatorLine> line;
+};
+
+TEST_P(ReceiptRetry, FailsWithinTheTimeoutAndTheRetrySendsTheWholeReceipt) {
+    const Family& f = GetParam();
+    SendFiscalReceipt(FiscalPrinter(), 2, kReceipt);
+    const QList<QByteArray> healthy = settled(0);
+    ASSERT_FALSE(healthy.isEmpty());
+    sim->clearCommands();
+
+    goAway();
+    QElapsedTimer t;
+    t.start();
+    const AppError e = raised([] { SendFiscalReceipt(FiscalPrinter(), 2, kReceipt); });
+    // The failed step and the void each wait one time-out at most.
+    EXPECT_LT(t.elapsed(), 2 * kTimeoutMs + 1000);
+    EXPECT_EQ(e.number, driverError(f.code));
+    EXPECT_EQ(e.source, RegisterTypeDescription(f.type));
+    EXPECT_EQ(e.description, QStringLiteral("Codice: %1\r\r").arg(f.code) + f.description);
+
+    comeBack();
+    sim->clearCommands();
+    SendFiscalReceipt(FiscalPrinter(), 2, kReceipt);
+    EXPECT_EQ(settled(healthy.size()), healthy);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Families, ReceiptRetry,
+    ::testing::Values(Family{0, "crf4600", 1, kConnection, false},
+                      Family{3, "ellisse", 1, kConnection, false},
+                      // Nothing goes to the register before the first row.
+                      Family{4, "ellisse", 3, QStringLiteral("Errore di comunicazione in invio dei dati"), false},
+                      Family{7, "sax", 1, kConnection.chopped(1) + QStringLiteral(") - azzeramento free conunter"), false},
+                      Family{8, "dsprogress", 1, kConnection, false},
+                      Family{10, "sarema", 1, kConnection, true},
+                      Family{11, "sweda", 1, kConnection + QStringLiteral(", "), false}),
+    [](const ::testing::TestParamInfo<Family>& info) { return std::string(info.param.simulator) + "_type" + std::to_string(info.param.type); });
+
+// A row the register refuses voids the receipt before the error reaches the caller.
+using ReceiptVoid = RegisterTest<SwedaSimulator>;
+
+TEST_F(ReceiptVoid, ARefusedRowVoidsTheReceipt) {
+    start(RegisterType::SWEDA);
+    sim->replaceNextAnswer(bytes({0x04, 0x0D}));
+    sim->replaceNextAnswer("E5\r");
+    const AppError e = raised([] { SendFiscalReceipt(FiscalPrinter(), 2, kReceipt); });
+    EXPECT_EQ(e.description, QStringLiteral("Codice: 3\r\rErrore in invio dei dati (reparto 4), Subtotale Negativo"));
+    EXPECT_EQ(commands(3), (QList<QByteArray>{"KXCL", "KX00000240R4Pane2x ", "KXCL"}));
+}
