@@ -249,10 +249,10 @@ QByteArray CardReaderSimulator::textRead() {
     char failure = 0;
     const bool failed = consumeFailure(failure);
     bool track1Read = false;
+    // A failing read still sends what it could read: the status tells the host not to use it.
     for (int t = 0; t < 3; ++t) {
         out += ESC;
         out += char(t + 1);
-        if (failed) continue;
         const Alphabet& a = t == 0 ? kTrack1 : kTrack23;
         if (const auto text = decode(m_tracks[t], a)) {
             out += a.start + text->toLatin1() + a.end;
@@ -273,7 +273,7 @@ QByteArray CardReaderSimulator::rawRead() {
     for (int t = 0; t < 3; ++t) {
         // The reader hands the bits back from each byte's most significant bit down.
         QByteArray bytes;
-        if (!failed) {
+        {
             const Bits& bits = m_tracks[t];
             bytes.fill('\0', qsizetype((bits.size() + 7) / 8));
             for (size_t i = 0; i < bits.size(); ++i)

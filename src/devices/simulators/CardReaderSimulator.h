@@ -35,7 +35,8 @@ public:
     // --- The reader's behaviour.
     void setMute(bool mute);                  // takes commands, never answers
     void setCardPresent(bool present);        // without a card, reads are never answered
-    // The next `count` reads, writes or erases fail with `status`, leaving the card alone.
+    // The next `count` reads, writes or erases fail with `status`, leaving the card alone
+    // (a failing read still sends the tracks it read).
     void failNextOperations(int count, char status = kCardError);
 
     // --- The card.
