@@ -79,7 +79,7 @@ frmOptionsBarcode::frmOptionsBarcode(QWidget* parent) : QDialog(parent) {
     m_script->SetScript(BarcodeReaderParam.VBFilterScript);
     EnableControls();
     cmdOK->setDefault(true);
-    resize(sizeHint().expandedTo(QSize(560, 440)));
+    resize(sizeHint().expandedTo(QSize(640, 460)));
 }
 
 void frmOptionsBarcode::EnableControls() { m_txtCOMParam->setEnabled(m_cboCOMPort->currentIndex() > 0); }
@@ -105,4 +105,10 @@ void frmOptionsBarcode::ShowModal(QWidget* owner) {
     window.exec();
 }
 
-MV_REGISTER_WINDOW(frmOptionsBarcode);
+MV_REGISTER_WINDOW(frmOptionsBarcode, [] {
+    auto* w = new frmOptionsBarcode();
+    // Settings never loaded (the developer's tool): the picture shows the script a new
+    // installation starts from.
+    if (BarcodeReaderParam.VBFilterScript.isEmpty()) w->ScriptBox().SetScript(DefaultBarCodeFilterScript());
+    return w;
+});

@@ -71,7 +71,9 @@ TEST_F(MagneticDev, EachTypeGetsItsDriverOrExplicitlyNone) {
         auto& channel = dynamic_cast<EscapeCardDriver&>(driver).Channel();
         EXPECT_EQ(channel.portNumber(), c.port);
         EXPECT_FALSE(channel.isOpen());   // opened by the session, not by the factory
-        if (auto* hl = dynamic_cast<clsMSR206HL*>(&driver)) EXPECT_EQ(hl->LowCoercivity(), c.lowCoercivity);
+        if (auto* hl = dynamic_cast<clsMSR206HL*>(&driver)) {
+            EXPECT_EQ(hl->LowCoercivity(), c.lowCoercivity);
+        }
         EXPECT_TRUE(InitMagneticDevice(true));
         EXPECT_FALSE(MagneticDeviceExists());
     }
