@@ -2,7 +2,7 @@
 #include "../DeveloperTool.h"
 #include <gtest/gtest.h>
 
-TEST(WindowShots, TheDevelopersToolPicturesEachWindowAtItsDefaultSize) {
+TEST(BarcodeWindowShots, TheDevelopersToolPicturesEachWindowAtItsDefaultSize) {
     for (const char* window : {"frmOptionsBarcode"}) {
         SCOPED_TRACE(window);
         const devicetest::ToolShot shot = devicetest::TakeToolShot(QStringLiteral(MV_MVTOOL_EXE), QString::fromLatin1(window));
