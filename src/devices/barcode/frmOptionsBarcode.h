@@ -1,0 +1,29 @@
+#pragma once
+// The barcode reader's settings "Impostazioni": its port, the port's settings and the
+// filter script; stored on OK.
+#include "frmOptions.h"
+#include <QDialog>
+
+class FilterScriptBox;
+class QComboBox;
+
+class frmOptionsBarcode : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmOptionsBarcode(QWidget* parent = nullptr);
+
+    void Ok();
+    FilterScriptBox& ScriptBox() { return *m_script; }
+
+    // Shows the dialog modally; while it is loaded the main window is disabled and its
+    // options flag set.
+    static void ShowModal(QWidget* owner);
+
+private:
+    void EnableControls();
+
+    OptionsWindowScope m_scope;
+    QComboBox* m_cboCOMPort = nullptr;
+    QComboBox* m_txtCOMParam = nullptr;
+    FilterScriptBox* m_script = nullptr;
+};

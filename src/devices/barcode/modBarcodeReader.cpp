@@ -1,0 +1,19 @@
+#include "modBarcodeReader.h"
+#include "DeviceSettings.h"
+#include "ScriptCodeFilter.h"
+#include "SerialLines.h"
+
+ScriptCodeFilter& BarCodeFilterInUse() {
+    static ScriptCodeFilter filter({QStringLiteral("BarCodeFilter"),
+                                    QStringLiteral("Errore in esecuzione del filtro codici a barre: "),
+                                    [] { return BarcodeReaderParam.VBFilterScript; }});
+    return filter;
+}
+
+QString ApplyBarCodeFilter(const QString& code, const QString& testScript) {
+    return BarCodeFilterInUse().Apply(code, testScript);
+}
+
+QString GetFilteredBarcode(const QString& text) {
+    return ApplyBarCodeFilter(GetFirstLine(text));
+}

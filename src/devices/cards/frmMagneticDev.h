@@ -1,0 +1,55 @@
+#pragma once
+// "Carta Magnetica": the modal dialog that reads a customer code from a card (swiped on
+// the reader, or typed by a keyboard-emulating one) or writes a code on a card. One
+// instance serves the whole program. The work is MagneticCardOperation's; the dialog
+// shows its messages, feeds it the keys and the timer, and closes when told.
+#include "CustomerCardWriter.h"
+#include "MagneticCardOperation.h"
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+
+class frmMagneticDev : public QDialog, public CustomerCardWriter {
+    Q_OBJECT
+public:
+    explicit frmMagneticDev(QWidget* parent = nullptr);
+
+    // The program's card dialog.
+    static frmMagneticDev& instance();
+
+    // The code read, or empty when the operator cancelled, the code was refused or the
+    // reader could not start (that error shown).
+    QString ReadCode(QWidget* owner, const QString& prefix, bool reverse);
+    // Writes prefix + code (and data2) on a card, retrying a failed write until it goes or
+    // the operator cancels. False when the operator's level is below `requiredLevel`, the
+    // reader cannot write, or the write did not happen; each case told to the operator.
+    bool WriteCode(QWidget* owner, const QString& code, const QString& prefix, const QString& data2, bool reverse,
+                   int32_t requiredLevel) override;
+
+    MagneticCardOperation& Operation() { return m_operation; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void RunModal(QWidget* owner, const QString& message);
+    void Activate();
+    void Tick();
+    void FlashTryAgain();
+    // Stops the reader and releases the driver; an error in doing so is shown.
+    void Finish();
+
+    MagneticCardOperation m_operation;
+    QLabel* m_lblMsg = nullptr;
+    QLabel* m_lblTryAgain = nullptr;
+    QLineEdit* m_txtKeyCode = nullptr;
+    QPushButton* m_cmdCancel = nullptr;
+    QTimer* m_tmEvent = nullptr;
+};
+
+// Makes the card dialog the program's customer-card writer (WriteCustomerCard).
+void InstallCustomerCardWriter();

@@ -1,0 +1,36 @@
+#pragma once
+// The scale's test console "Omega Net - Test": a technician opens a port with settings of
+// his own, sends a framed text and watches the data of the frames that come back. The
+// work is BalanceConsole's; the window reads its fields and shows the log.
+#include "BalanceConsole.h"
+#include <QWidget>
+
+class QCheckBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+class frmBalanceTest : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmBalanceTest(QWidget* parent = nullptr);
+
+    // Opens (true) or closes the port with the window's settings; a failure is shown.
+    void SetBalance(bool open);
+    void Send();
+    BalanceConsole& Console() { return m_console; }
+
+private:
+    BalanceConsole::PortSettings Settings() const;
+
+    BalanceConsole m_console;
+    QLineEdit* m_txtCOM = nullptr;
+    QLineEdit* m_txtParam = nullptr;
+    QCheckBox* m_chkRTS = nullptr;
+    QCheckBox* m_chkDTR = nullptr;
+    QCheckBox* m_chkHandRTS = nullptr;
+    QPushButton* m_cmdOpen = nullptr;
+    QPushButton* m_cmdClose = nullptr;
+    QLineEdit* m_txtSend = nullptr;
+    QPlainTextEdit* m_txtResult = nullptr;
+};

@@ -1,0 +1,98 @@
+#include "DefaultScripts.h"
+#include "DeviceSettings.h"
+#include "FilterScriptBox.h"
+#include "SettingsStore.h"
+#include "UiServices.h"
+#include "frmMagneticOptions.h"
+#include "modMagneticDev.h"
+#include <QComboBox>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace {
+class CardOptions : public ::testing::Test {
+protected:
+    void SetUp() override {
+        settings = std::make_shared<MemorySettingsStore>();
+        setSettingsStore(settings);
+        ui = std::make_shared<ScriptedUiServices>();
+        setUiServices(ui);
+        LoadMagneticDevSettings();
+    }
+    void TearDown() override {
+        setSettingsStore(nullptr);
+        setUiServices(nullptr);
+    }
+    QComboBox* combo(QWidget& w, const char* name) { return w.findChild<QComboBox*>(QString::fromLatin1(name)); }
+    QString stored(const char* key) { return settings->get(QStringLiteral("MagneticDevParam"), QString::fromLatin1(key), QStringLiteral("<none>")); }
+
+    std::shared_ptr<MemorySettingsStore> settings;
+    std::shared_ptr<ScriptedUiServices> ui;
+};
+}  // namespace
+
+TEST_F(CardOptions, EachTypeSetsThePortControlsAndOkStoresIt) {
+    struct Case {
+        int item;
+        int port;
+        const char* typeText;
+        const char* storedType;
+        const char* storedPort;
+        bool portEnabled;
+        bool paramsEnabled;
+    };
+    const Case cases[] = {
+        {0, 1, "MSR 106 Series", "0", "1", true, true},
+        {1, 3, "MSR 206HL Series (Alta coercività)", "1", "3", true, true},
+        {2, 0, "MSR 206HL Series (Bassa coercività)", "2", "0", true, false},
+        // Keyboard emulation has no port, whatever was chosen before.
+        {3, 4, "Emulazione Tastiera", "9999", "0", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typeText);
+        frmMagneticOptions w;
+        combo(w, "cboCOMPort")->setCurrentIndex(c.port);
+        combo(w, "cmbDevType")->setCurrentIndex(c.item);
+        EXPECT_EQ(combo(w, "cmbDevType")->currentText(), QString::fromUtf8(c.typeText));
+        EXPECT_EQ(combo(w, "cboCOMPort")->isEnabled(), c.portEnabled);
+        EXPECT_EQ(combo(w, "txtCOMParam")->isEnabled(), c.paramsEnabled);
+        combo(w, "txtCOMParam")->setCurrentText(QStringLiteral("9600,e,7,1"));
+        w.findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+        EXPECT_TRUE(w.Confirmed());
+        EXPECT_EQ(stored("Type"), QString::fromLatin1(c.storedType));
+        EXPECT_EQ(stored("COMPortNumber"), QString::fromLatin1(c.storedPort));
+        EXPECT_EQ(stored("COMPortParam"), QStringLiteral("9600,e,7,1"));
+
+        frmMagneticOptions again;   // opens on what was stored
+        EXPECT_EQ(combo(again, "cmbDevType")->currentIndex(), c.item);
+        EXPECT_EQ(combo(again, "cboCOMPort")->currentIndex(), QString::fromLatin1(c.storedPort).toInt());
+    }
+}
+
+TEST_F(CardOptions, StoredValuesNoItemShowsSelectNothingAndOkKeepsThem) {
+    MagneticDevParam.Type = 42;
+    MagneticDevParam.COMPortNumber = 12;
+    frmMagneticOptions w;
+    EXPECT_EQ(combo(w, "cmbDevType")->currentIndex(), -1);
+    EXPECT_EQ(combo(w, "cboCOMPort")->currentIndex(), -1);
+    EXPECT_FALSE(combo(w, "txtCOMParam")->isEnabled());
+    w.Ok();
+    EXPECT_EQ(stored("Type"), QStringLiteral("42"));
+    EXPECT_EQ(stored("COMPortNumber"), QStringLiteral("12"));
+}
+
+TEST_F(CardOptions, CancelStoresNothingAndTheScriptButtonsWork) {
+    MagneticDevParam.VBFilterScript = QStringLiteral("Function CodeFilter(c)\r\n  CodeFilter = \"S\" & c\r\nEnd Function\r\n");
+    EXPECT_EQ(ApplyCodeFilter(QStringLiteral("1")), QStringLiteral("S1"));
+    frmMagneticOptions w;
+    w.findChild<QPushButton*>(QStringLiteral("cmdDefault"))->click();
+    EXPECT_EQ(w.ScriptBox().Script(), DefaultCodeFilterScript());
+    EXPECT_EQ(w.findChild<QPushButton*>(QStringLiteral("cmdTest"))->toolTip(), QStringLiteral("Stampa una etichetta di prova"));
+    ui->addAnswer(QStringLiteral(";123?"));
+    w.findChild<QPushButton*>(QStringLiteral("cmdTest"))->click();
+    EXPECT_EQ(ui->prompts(), (QStringList{QStringLiteral("Imposta un codice di test:\r"), QStringLiteral("Il codice risultante è:\r;123?")}));
+    EXPECT_EQ(ApplyCodeFilter(QStringLiteral("1")), QStringLiteral("S1"));   // the test left the filter in use alone
+    w.findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
+    EXPECT_FALSE(w.Confirmed());
+    EXPECT_EQ(stored("VBFilterScript"), QStringLiteral("<none>"));
+}
