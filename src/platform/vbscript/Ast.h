@@ -25,6 +25,7 @@ struct Expr {
         Unary,     // -base, Not base
         Binary,    // base op rhs
         Missing,   // an omitted argument
+        WithObject,   // the object of the innermost With: the base of ".name"
     };
     Kind kind = Kind::Literal;
     int line = 0;
@@ -72,6 +73,7 @@ struct Stmt {
         Const,       // consts: names and values
         OnError,     // resumeNext
         Erase,       // var
+        With,        // subject; body
         Nop,
     };
     enum class ExitWhat { Do, For, Function, Sub };
@@ -105,6 +107,10 @@ struct Param {
     bool byRef = true;
 };
 
+// Constants take their values before any statement runs, wherever their Const stands, as
+// long as the value is a literal.
+using ConstList = std::vector<const DimDecl*>;
+
 struct Procedure {
     QString name;
     QString key;
@@ -113,6 +119,7 @@ struct Procedure {
     std::vector<Param> params;
     Block body;
     std::vector<const DimDecl*> dims;   // every Dim of the body, created on entry
+    ConstList consts;                   // every Const of the body
 };
 
 // One text given to addCode: its procedures and its top-level statements.
@@ -120,6 +127,7 @@ struct Program {
     std::vector<std::shared_ptr<Procedure>> procedures;
     Block topLevel;
     std::vector<const DimDecl*> globalDims;
+    ConstList globalConsts;
     bool optionExplicit = false;
 };
 

@@ -96,6 +96,8 @@ Variant fnRight(const Args& a, const ScriptLimits&) { return sidePart(a, false);
 
 Variant fnMid(const Args& a, const ScriptLimits&)
 {
+    // A Null length or start is refused before either is read as a number.
+    if ((given(a, 2) && arg(a, 2).isNull()) || arg(a, 1).isNull()) throw ScriptError(err::kInvalidNull);
     Variant v = arg(a, 0);
     int32_t start = lng(a, 1);
     int32_t len = given(a, 2) ? lng(a, 2) : -1;
@@ -154,7 +156,7 @@ Variant fnInStrRev(const Args& a, const ScriptLimits&)
     int32_t start = given(a, 2) ? lng(a, 2) : -1;
     if (start == 0 || start < -1) throw ScriptError(err::kInvalidCall);
     Qt::CaseSensitivity cs = compareMode(a, 3);
-    if (v1.isNull() || v2.isNull()) return Variant::null();
+    if (v1.isNull() || v2.isNull()) throw ScriptError(err::kInvalidNull);
     QString s1 = v1.toString(), s2 = v2.toString();
     if (start == -1) start = static_cast<int32_t>(s1.size());
     if (start > s1.size()) return Variant(0);
@@ -277,14 +279,16 @@ const ArrayData& arrayArg(const Args& a, size_t i)
 
 Variant fnJoin(const Args& a, const ScriptLimits& limits)
 {
+    if (a[0].isNull()) throw ScriptError(err::kInvalidNull);
     const ArrayData& arr = arrayArg(a, 0);
-    if (arr.dimensions() != 1) throw ScriptError(err::kInvalidCall);
+    if (arr.dimensions() != 1) throw ScriptError(err::kTypeMismatch);
     QString delim = given(a, 1) ? str(a, 1) : QStringLiteral(" ");
     QString out;
     for (size_t i = 0; i < arr.items.size(); ++i) {
         if (i) out += delim;
         const Variant item = arr.items[i].valueOf();
-        if (!item.isNull()) out += item.toString();
+        if (item.isNull()) throw ScriptError(err::kTypeMismatch);
+        out += item.toString();
         checkStringLength(out.size(), limits);
     }
     return Variant(out);
@@ -316,12 +320,8 @@ Variant fnCCur(const Args& a, const ScriptLimits&) { return Variant(nullChecked(
 Variant fnCBool(const Args& a, const ScriptLimits&) { return Variant(nullChecked(a).toBool()); }
 Variant fnCDate(const Args& a, const ScriptLimits&) { return Variant::date(nullChecked(a).toDateSerial()); }
 
-Variant fnCByte(const Args& a, const ScriptLimits&)
-{
-    int32_t v = nullChecked(a).toLong();
-    if (v < 0 || v > 255) throw ScriptError(err::kOverflow);
-    return Variant::integer(static_cast<int16_t>(v));
-}
+Variant fnCByte(const Args& a, const ScriptLimits&) { return Variant::byteValue(nullChecked(a).toByte()); }
+Variant fnCSng(const Args& a, const ScriptLimits&) { return Variant::single(nullChecked(a).toSingle()); }
 
 // Int and Fix keep the argument's type; text becomes Double.
 Variant wholePart(const Args& a, bool floorIt)
@@ -330,6 +330,7 @@ Variant wholePart(const Args& a, bool floorIt)
     auto cut = [floorIt](double d) { return floorIt ? std::floor(d) : std::trunc(d); };
     switch (v.type()) {
     case VType::Null:
+    case VType::Byte:
     case VType::Integer:
     case VType::Long: return v;
     case VType::Empty: return Variant::integer(0);
@@ -340,6 +341,7 @@ Variant wholePart(const Args& a, bool floorIt)
         if (floorIt && u < 0 && u % Currency::kScale != 0) --q;
         return Variant(Currency::fromUnits(q * Currency::kScale));
     }
+    case VType::Single: return Variant::single(static_cast<float>(cut(v.rawDouble())));
     case VType::Date: return Variant::date(cut(v.rawDouble()));
     default: return Variant(cut(v.toDouble()));
     }
@@ -355,10 +357,11 @@ Variant fnRound(const Args& a, const ScriptLimits&)
     if (n < 0) throw ScriptError(err::kInvalidCall);
     switch (v.type()) {
     case VType::Null:
+    case VType::Byte:
     case VType::Integer:
-    case VType::Long: return v;
+    case VType::Long:
+    case VType::Boolean: return v;   // already whole, and keeps its subtype
     case VType::Empty: return Variant::integer(0);
-    case VType::Boolean: return Variant::integer(v.rawBool() ? -1 : 0);
     case VType::Currency: {
         if (n >= 4) return v;
         int64_t step = 1;
@@ -374,8 +377,10 @@ Variant fnRound(const Args& a, const ScriptLimits&)
         if (n > 22) return Variant(d);
         double p = std::pow(10.0, n);
         double r = std::nearbyint(d * p) / p;   // half to even
-        if (!std::isfinite(r)) return Variant(d);
-        return v.type() == VType::Date ? Variant::date(r) : Variant(r);
+        if (!std::isfinite(r)) r = d;
+        if (v.type() == VType::Date) return Variant::date(r);
+        if (v.type() == VType::Single) return Variant::single(static_cast<float>(r));
+        return Variant(r);
     }
     }
 }
@@ -385,8 +390,8 @@ Variant fnAbs(const Args& a, const ScriptLimits&)
     Variant v = arg(a, 0);
     if (v.isNull()) return v;
     if (v.isEmpty()) return Variant::integer(0);
+    if (v.isString()) v = Variant(v.toDouble());   // numeric text is a Double
     if (compareValues(v, Variant(0)).value_or(0) < 0) return negate(v);
-    if (v.type() == VType::String) return Variant(v.toDouble());
     if (v.type() == VType::Boolean) return Variant::integer(0);
     return v;
 }
@@ -404,7 +409,7 @@ Variant radixText(const Args& a, int base)
     Variant v = arg(a, 0);
     if (v.isNull()) return v;
     uint32_t bits;
-    if (v.type() == VType::Integer || v.isEmpty() || v.type() == VType::Boolean) {
+    if (v.type() == VType::Integer || v.type() == VType::Byte || v.isEmpty() || v.type() == VType::Boolean) {
         bits = static_cast<uint16_t>(static_cast<int16_t>(v.toLong()));
     } else {
         bits = static_cast<uint32_t>(v.toLong());
@@ -447,12 +452,15 @@ uint32_t& rndState()
     return state;
 }
 
+// Rnd's 24 bits fit a Single exactly.
+Variant rndValue(uint32_t x) { return Variant::single(static_cast<float>(x / 16777216.0)); }
+
 Variant fnRnd(const Args& a, const ScriptLimits&)
 {
     uint32_t& x = rndState();
     if (given(a, 0)) {
         double n = nullChecked(a).toDouble();
-        if (n == 0) return Variant(x / 16777216.0);
+        if (n == 0) return rndValue(x);
         if (n < 0) {
             float f = static_cast<float>(n);
             uint32_t bits;
@@ -461,7 +469,7 @@ Variant fnRnd(const Args& a, const ScriptLimits&)
         }
     }
     x = (x * 1140671485u + 12820163u) & 0xFFFFFF;
-    return Variant(x / 16777216.0);
+    return rndValue(x);
 }
 
 Variant fnRandomize(const Args& a, const ScriptLimits&)
@@ -482,7 +490,8 @@ Variant testedValue(const Variant& v)
     if (!v.isObject() || !v.object()) return v;
     try {
         return v.valueOf();
-    } catch (const ScriptError&) {
+    } catch (const ScriptError& e) {
+        if (e.engineStop) throw;
         return v;
     }
 }
@@ -497,8 +506,10 @@ Variant fnIsNumeric(const Args& a, const ScriptLimits&)
     Variant v = testedValue(a[0]);
     switch (v.type()) {
     case VType::Empty:
+    case VType::Byte:
     case VType::Integer:
     case VType::Long:
+    case VType::Single:
     case VType::Double:
     case VType::Currency:
     case VType::Boolean: return Variant(true);
@@ -525,8 +536,10 @@ Variant fnTypeName(const Args& a, const ScriptLimits&)
     switch (v.type()) {
     case VType::Empty: return Variant(QStringLiteral("Empty"));
     case VType::Null: return Variant(QStringLiteral("Null"));
+    case VType::Byte: return Variant(QStringLiteral("Byte"));
     case VType::Integer: return Variant(QStringLiteral("Integer"));
     case VType::Long: return Variant(QStringLiteral("Long"));
+    case VType::Single: return Variant(QStringLiteral("Single"));
     case VType::Double: return Variant(QStringLiteral("Double"));
     case VType::Currency: return Variant(QStringLiteral("Currency"));
     case VType::Date: return Variant(QStringLiteral("Date"));
@@ -574,10 +587,11 @@ NumberFormat numberFormat(const Args& a)
     return f;
 }
 
+// The Format functions take no Null: it is not a number to format.
 Variant formattedValue(const Args& a)
 {
     Variant v = arg(a, 0);
-    if (v.isNull()) throw ScriptError(err::kInvalidNull);
+    if (v.isNull()) throw ScriptError(err::kTypeMismatch);
     if (v.isString()) return Variant(v.toDouble());
     if (v.isEmpty()) return Variant(0);
     if (v.type() == VType::Boolean) return Variant(v.rawBool() ? -1 : 0);
@@ -608,7 +622,7 @@ Variant fnFormatPercent(const Args& a, const ScriptLimits&)
 Variant fnFormatDateTime(const Args& a, const ScriptLimits&)
 {
     Variant v = arg(a, 0);
-    if (v.isNull()) throw ScriptError(err::kInvalidNull);
+    if (v.isNull()) throw ScriptError(err::kTypeMismatch);
     int32_t f = given(a, 1) ? lng(a, 1) : 0;
     if (f < 0 || f > 4) throw ScriptError(err::kInvalidCall);
     return Variant(formatDate(v.toDateSerial(), static_cast<DateFormat>(f)));
@@ -654,10 +668,12 @@ Variant datePartFn(const Args& a, const ScriptLimits&)
 
 Variant fnWeekday(const Args& a, const ScriptLimits&)
 {
+    // The first day is checked before the date is looked at, Null or not.
+    const int first = given(a, 1) ? lng(a, 1) : 1;
+    if (first < 0 || first > 7) throw ScriptError(err::kInvalidCall);
     Variant v = arg(a, 0);
     if (v.isNull()) return v;
     Parts p = partsOf(v.toDateSerial());
-    int first = given(a, 1) ? lng(a, 1) : 1;
     return Variant(weekdayOf(QDate(p.y, p.m, p.d), first));
 }
 
@@ -671,7 +687,7 @@ Variant fnTime(const Args&, const ScriptLimits&)
 Variant fnTimer(const Args&, const ScriptLimits&)
 {
     QTime t = appClock().now().time();
-    return Variant(t.msecsSinceStartOfDay() / 1000.0);
+    return Variant::single(static_cast<float>(t.msecsSinceStartOfDay() / 1000.0));
 }
 
 Variant makeDate(const QDate& d, double timeFraction)
@@ -724,7 +740,8 @@ Variant fnDateAdd(const Args& a, const ScriptLimits&)
 {
     QString interval = str(a, 0).toLower();
     Variant nv = arg(a, 1), dv = arg(a, 2);
-    if (nv.isNull() || dv.isNull()) return Variant::null();
+    if (nv.isNull()) throw ScriptError(err::kInvalidNull);
+    if (dv.isNull()) return Variant::null();
     const double number = std::trunc(nv.toDouble());
     if (std::fabs(number) > 1e7) throw ScriptError(err::kInvalidCall);
     const qint64 n = static_cast<qint64>(number);
@@ -833,6 +850,17 @@ Variant bound(const Args& a, bool upper)
 Variant fnUBound(const Args& a, const ScriptLimits&) { return bound(a, true); }
 Variant fnLBound(const Args& a, const ScriptLimits&) { return bound(a, false); }
 
+Variant fnRGB(const Args& a, const ScriptLimits&)
+{
+    int32_t rgb = 0;
+    for (size_t i = 0; i < 3; ++i) {
+        const int32_t part = lng(a, i);
+        if (part < 0 || part > 255) throw ScriptError(err::kInvalidCall);
+        rgb |= part << (8 * i);
+    }
+    return Variant::longValue(rgb);
+}
+
 Variant fnArray(const Args& a, const ScriptLimits& limits)
 {
     checkArraySize(static_cast<double>(a.size()), limits);
@@ -883,15 +911,15 @@ const QHash<QString, Builtin>& table()
         {QStringLiteral("join"), {fnJoin, 1, 2}},
         {QStringLiteral("strcomp"), {fnStrComp, 2, 3}},
         {QStringLiteral("strreverse"), {fnStrReverse, 1, 1}},
-        {QStringLiteral("cstr"), {fnCStr, 1, 1}},
-        {QStringLiteral("cint"), {fnCInt, 1, 1}},
-        {QStringLiteral("clng"), {fnCLng, 1, 1}},
-        {QStringLiteral("cdbl"), {fnCDbl, 1, 1}},
-        {QStringLiteral("csng"), {fnCDbl, 1, 1}},
-        {QStringLiteral("ccur"), {fnCCur, 1, 1}},
-        {QStringLiteral("cbool"), {fnCBool, 1, 1}},
-        {QStringLiteral("cbyte"), {fnCByte, 1, 1}},
-        {QStringLiteral("cdate"), {fnCDate, 1, 1}},
+        {QStringLiteral("cstr"), {fnCStr, 1, 1, BuiltinUse::Conversion}},
+        {QStringLiteral("cint"), {fnCInt, 1, 1, BuiltinUse::Conversion}},
+        {QStringLiteral("clng"), {fnCLng, 1, 1, BuiltinUse::Conversion}},
+        {QStringLiteral("cdbl"), {fnCDbl, 1, 1, BuiltinUse::Conversion}},
+        {QStringLiteral("csng"), {fnCSng, 1, 1, BuiltinUse::Conversion}},
+        {QStringLiteral("ccur"), {fnCCur, 1, 1, BuiltinUse::Conversion}},
+        {QStringLiteral("cbool"), {fnCBool, 1, 1, BuiltinUse::Conversion}},
+        {QStringLiteral("cbyte"), {fnCByte, 1, 1, BuiltinUse::Conversion}},
+        {QStringLiteral("cdate"), {fnCDate, 1, 1, BuiltinUse::Conversion}},
         {QStringLiteral("int"), {fnInt, 1, 1}},
         {QStringLiteral("fix"), {fnFix, 1, 1}},
         {QStringLiteral("round"), {fnRound, 1, 2}},
@@ -907,7 +935,7 @@ const QHash<QString, Builtin>& table()
         {QStringLiteral("cos"), {fnCos, 1, 1}},
         {QStringLiteral("tan"), {fnTan, 1, 1}},
         {QStringLiteral("rnd"), {fnRnd, 0, 1}},
-        {QStringLiteral("randomize"), {fnRandomize, 0, 1}},
+        {QStringLiteral("randomize"), {fnRandomize, 0, 1, BuiltinUse::Statement}},
         {QStringLiteral("isnull"), {fnIsNull, 1, 1}},
         {QStringLiteral("isempty"), {fnIsEmpty, 1, 1}},
         {QStringLiteral("isnumeric"), {fnIsNumeric, 1, 1}},
@@ -943,6 +971,7 @@ const QHash<QString, Builtin>& table()
         {QStringLiteral("ubound"), {fnUBound, 1, 2}},
         {QStringLiteral("lbound"), {fnLBound, 1, 2}},
         {QStringLiteral("array"), {fnArray, 0, -1}},
+        {QStringLiteral("rgb"), {fnRGB, 3, 3}},
         {QStringLiteral("createobject"), {fnCreateObject, 0, -1}},
         {QStringLiteral("getobject"), {fnGetObject, 0, -1}},
         {QStringLiteral("execute"), {fnExecute, 0, -1}},
@@ -982,6 +1011,35 @@ bool findConstant(const QString& key, Variant& out)
         {QStringLiteral("vbusedefault"), Variant(-2)},
         {QStringLiteral("vbbinarycompare"), Variant(0)},
         {QStringLiteral("vbtextcompare"), Variant(1)},
+        {QStringLiteral("vbdatabasecompare"), Variant(2)},
+        // Message box buttons, icons, options and answers.
+        {QStringLiteral("vbokonly"), Variant(0)},
+        {QStringLiteral("vbokcancel"), Variant(1)},
+        {QStringLiteral("vbabortretryignore"), Variant(2)},
+        {QStringLiteral("vbyesnocancel"), Variant(3)},
+        {QStringLiteral("vbyesno"), Variant(4)},
+        {QStringLiteral("vbretrycancel"), Variant(5)},
+        {QStringLiteral("vbcritical"), Variant(16)},
+        {QStringLiteral("vbquestion"), Variant(32)},
+        {QStringLiteral("vbexclamation"), Variant(48)},
+        {QStringLiteral("vbinformation"), Variant(64)},
+        {QStringLiteral("vbdefaultbutton1"), Variant(0)},
+        {QStringLiteral("vbdefaultbutton2"), Variant(256)},
+        {QStringLiteral("vbdefaultbutton3"), Variant(512)},
+        {QStringLiteral("vbdefaultbutton4"), Variant(768)},
+        {QStringLiteral("vbapplicationmodal"), Variant(0)},
+        {QStringLiteral("vbsystemmodal"), Variant(4096)},
+        {QStringLiteral("vbmsgboxhelpbutton"), Variant(16384)},
+        {QStringLiteral("vbmsgboxsetforeground"), Variant(65536)},
+        {QStringLiteral("vbmsgboxright"), Variant(524288)},
+        {QStringLiteral("vbmsgboxrtlreading"), Variant(1048576)},
+        {QStringLiteral("vbok"), Variant(1)},
+        {QStringLiteral("vbcancel"), Variant(2)},
+        {QStringLiteral("vbabort"), Variant(3)},
+        {QStringLiteral("vbretry"), Variant(4)},
+        {QStringLiteral("vbignore"), Variant(5)},
+        {QStringLiteral("vbyes"), Variant(6)},
+        {QStringLiteral("vbno"), Variant(7)},
         {QStringLiteral("vbgeneraldate"), Variant(0)},
         {QStringLiteral("vblongdate"), Variant(1)},
         {QStringLiteral("vbshortdate"), Variant(2)},

@@ -8,10 +8,15 @@ struct ScriptLimits;
 
 using BuiltinFn = Variant (*)(const VariantList& args, const ScriptLimits& limits);
 
+// How a built-in may be used: a function anywhere; a conversion only for its value (as a
+// statement it raises 458); a statement only as one (as a value it raises 13).
+enum class BuiltinUse { Function, Conversion, Statement };
+
 struct Builtin {
     BuiltinFn fn;
     int minArgs;
     int maxArgs;
+    BuiltinUse use = BuiltinUse::Function;
 };
 
 const Builtin* findBuiltin(const QString& key);

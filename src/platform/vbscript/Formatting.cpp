@@ -22,6 +22,7 @@ Decimal decimalOf(const Variant& v)
 {
     Decimal d;
     switch (v.type()) {
+    case VType::Byte:
     case VType::Integer:
     case VType::Long: {
         long long n = v.rawInt();
@@ -42,7 +43,8 @@ Decimal decimalOf(const Variant& v)
         if (!std::isfinite(x)) throw ScriptError(err::kOverflow);
         d.negative = x < 0;
         char buf[64];
-        std::snprintf(buf, sizeof buf, "%.14e", std::fabs(x));   // 15 significant digits
+        // 15 significant digits, 7 for a Single: the digits its text shows.
+        std::snprintf(buf, sizeof buf, v.type() == VType::Single ? "%.6e" : "%.14e", std::fabs(x));
         QByteArray s(buf);
         int e = s.indexOf('e');
         QByteArray mant = s.left(e);

@@ -3,54 +3,81 @@
 #include "Builtins.h"
 #include "Operators.h"
 #include "Parser.h"
+#include "PrivateStack.h"
 #include "ScriptError.h"
 
 #include <cmath>
 
 namespace vbs {
 
+namespace {
+
+// Err.Raise given a failure code of the component model rather than an error number
+// raises the error the language knows it by; codes of its own facility carry the number
+// in their low word.
+int32_t raisedNumber(int32_t n)
+{
+    switch (static_cast<uint32_t>(n)) {
+    case 0x8007000Eu: return err::kOutOfMemory;
+    case 0x80070057u: return err::kInvalidCall;
+    case 0x80070005u: return err::kPermissionDenied;
+    case 0x80004001u: return 445;   // not implemented: the object does not support the action
+    case 0x80004002u: return 430;   // no such interface
+    case 0x80020005u: return err::kTypeMismatch;
+    case 0x80020006u: return err::kNoSuchMember;
+    case 0x8002000Au: return err::kOverflow;
+    case 0x8002000Bu: return err::kSubscript;
+    case 0x8002000Eu: return err::kWrongArguments;
+    case 0x8002000Fu: return 449;   // argument not optional
+    case 0x80020012u: return err::kDivisionByZero;
+    default: break;
+    }
+    if ((static_cast<uint32_t>(n) & 0xFFFF0000u) == 0x800A0000u) return n & 0xFFFF;
+    return n;
+}
+
+} // namespace
+
 // The Err object of a script: the last error caught under On Error Resume Next.
 class ErrObject : public ScriptObject {
 public:
-    int number = 0;
+    int32_t number = 0;
     QString description;
     QString source;
+    QString helpFile;
+    int32_t helpContext = 0;
 
     void clear()
     {
         number = 0;
         description.clear();
         source.clear();
+        helpFile.clear();
+        helpContext = 0;
     }
     void set(const ScriptError& e)
     {
         number = e.number;
         description = e.description;
         source = e.source;
+        helpFile = e.helpFile;
+        helpContext = e.helpContext;
     }
 
     QString typeName() const override { return QStringLiteral("ErrObject"); }
     Variant get(const QString& name, const VariantList& args) override
     {
         const QString k = name.toLower();
-        if (k.isEmpty() || k == u"number") return Variant(static_cast<long>(number));
+        if (k.isEmpty() || k == u"number") return Variant::longValue(number);
         if (k == u"description") return Variant(description);
         if (k == u"source") return Variant(source);
-        if (k == u"helpfile") return Variant(QString());
-        if (k == u"helpcontext") return Variant(0);
+        if (k == u"helpfile") return Variant(helpFile);
+        if (k == u"helpcontext") return Variant::longValue(helpContext);
         if (k == u"clear") {
             clear();
             return {};
         }
-        if (k == u"raise") {
-            if (args.empty() || args.size() > 5) throw ScriptError(err::kWrongArguments);
-            int n = args[0].toLong();
-            QString desc;
-            if (args.size() > 2 && !args[2].isMissing()) desc = args[2].toString();
-            ScriptError e(n, desc.isEmpty() ? errorText(n) : desc);
-            if (args.size() > 1 && !args[1].isMissing()) e.source = args[1].toString();
-            throw e;
-        }
+        if (k == u"raise") raise(args);
         noSuchMember(name);
     }
     void put(const QString& name, const VariantList& args, const Variant& value) override
@@ -60,13 +87,39 @@ public:
         if (k.isEmpty() || k == u"number") number = value.toLong();
         else if (k == u"description") description = value.toString();
         else if (k == u"source") source = value.toString();
+        else if (k == u"helpfile") helpFile = value.toString();
+        else if (k == u"helpcontext") helpContext = value.toLong();
         else noSuchMember(name);
+    }
+
+private:
+    // Err.Raise number[, source[, description[, helpfile[, helpcontext]]]]: what is not
+    // given keeps what Err holds (a description only while it has one), so a script can
+    // raise again the error it caught with another number.
+    [[noreturn]] void raise(const VariantList& args) const
+    {
+        if (args.empty() || args.size() > 5) throw ScriptError(err::kWrongArguments);
+        const auto given = [&args](size_t i) { return i < args.size() && !args[i].isMissing(); };
+        const int32_t n = raisedNumber(args[0].toLong());
+        if (n == 0) throw ScriptError(err::kInvalidCall);
+        ScriptError e(n, given(2) ? args[2].toString() : description.isEmpty() ? errorText(n) : description);
+        if (given(1)) e.source = args[1].toString();
+        else if (!source.isEmpty()) e.source = source;
+        e.helpFile = given(3) ? args[3].toString() : helpFile;
+        e.helpContext = given(4) ? args[4].toLong() : helpContext;
+        throw e;
     }
 };
 
 namespace {
 
-bool isFatal(int number) { return number == err::kLimitExceeded || number == err::kOutOfStack; }
+// Calls nested deeper than this on the caller's stack move to the engine's own.
+constexpr std::ptrdiff_t kMoveToPrivateStackAt = 256 * 1024;
+// What a script may use of the caller's stack for anything but calls (nested blocks and
+// expressions, bounded by the parser).
+constexpr std::ptrdiff_t kCallerStackBudget = 1024 * 1024;
+// Room left on the private stack for host objects called from the deepest script call.
+constexpr std::ptrdiff_t kHostStackReserve = 1024 * 1024;
 
 ScriptError named(int number, const QString& name)
 {
@@ -90,8 +143,7 @@ Interpreter::RunGuard::RunGuard(Interpreter& in) : in(in)
     if (in.m_active++ == 0) {
         in.m_count = 0;
         in.m_timer.start();
-        char marker = 0;
-        in.m_stackBase = &marker;
+        in.m_stackBase = static_cast<const char*>(__builtin_frame_address(0));
     }
 }
 
@@ -110,11 +162,12 @@ void Interpreter::addCode(const QString& text)
     std::unique_ptr<Program> prog = parseProgram(text);
     for (const auto& p : prog->procedures) m_procs[p->key] = p;
     if (prog->optionExplicit) m_optionExplicit = true;
-    createDims(prog->globalDims, m_globals);
     Program* raw = prog.get();
     m_programs.push_back(std::move(prog));
 
     RunGuard guard(*this);
+    createConsts(raw->globalConsts, m_globals);
+    createDims(raw->globalDims, m_globals);
     Frame frame{&m_globals, nullptr};
     Frame* saved = m_frame;
     m_frame = &frame;
@@ -158,9 +211,15 @@ QStringList Interpreter::procedureNames() const
 void Interpreter::tick()
 {
     if (++m_count > limits.maxStatements)
-        throw ScriptError(err::kLimitExceeded);
+        throw ScriptError::limitStop(err::kLimitExceeded);
     if ((m_count & 63) == 0 && limits.maxMilliseconds > 0 && m_timer.elapsed() > limits.maxMilliseconds)
-        throw ScriptError(err::kLimitExceeded);
+        throw ScriptError::limitStop(err::kLimitExceeded);
+}
+
+std::ptrdiff_t Interpreter::callerStackUsed() const
+{
+    char here = 0;
+    return m_stackBase > &here ? m_stackBase - &here : &here - m_stackBase;
 }
 
 // Deeply nested calls, blocks and expressions all use the machine stack; stop before it
@@ -168,8 +227,43 @@ void Interpreter::tick()
 void Interpreter::checkStack()
 {
     char here = 0;
-    const std::ptrdiff_t used = m_stackBase > &here ? m_stackBase - &here : &here - m_stackBase;
-    if (used > limits.maxStackBytes) throw ScriptError(err::kOutOfStack);
+    if (stack::onPrivateStack()) {
+        const std::ptrdiff_t room = static_cast<std::ptrdiff_t>(stack::kPrivateSize) - kHostStackReserve;
+        if (static_cast<std::ptrdiff_t>(stack::privateStackUsed(&here)) > std::min<int64_t>(limits.maxStackBytes, room))
+            throw ScriptError::limitStop(err::kOutOfStack);
+        return;
+    }
+    if (callerStackUsed() > std::min<int64_t>(limits.maxStackBytes, kCallerStackBudget))
+        throw ScriptError::limitStop(err::kOutOfStack);
+}
+
+void Interpreter::runBody(const Block& body)
+{
+    if (stack::onPrivateStack() || callerStackUsed() < kMoveToPrivateStackAt) {
+        execBlock(body);
+        return;
+    }
+    stack::runOnPrivateStack([this, &body] { execBlock(body); });
+}
+
+// Under On Error Resume Next, an error raised by the expression that heads a construct
+// (an If or loop condition, a Case value, a For's bounds) goes on with the statement that
+// follows that expression: the one inside the construct.
+void Interpreter::resumeOrRethrow(ScriptError& e, int line)
+{
+    if (e.line == 0) e.line = line;
+    if (e.engineStop || !m_frame->resumeNext) throw;
+    m_err->set(e);
+}
+
+Interpreter::Cond Interpreter::condition(const Expr& e)
+{
+    try {
+        return isTrue(eval(e)) ? Cond::True : Cond::False;
+    } catch (ScriptError& error) {
+        resumeOrRethrow(error, e.line);
+        return Cond::Failed;
+    }
 }
 
 bool Interpreter::callsProcedure(const Expr& e) const
@@ -216,7 +310,7 @@ Interpreter::Flow Interpreter::execBlock(const Block& block)
         } catch (ScriptError& e) {
             // The innermost statement names the line; callers up the chain keep it.
             if (e.line == 0) e.line = s->line;
-            if (isFatal(e.number) || !m_frame->resumeNext) throw;
+            if (e.engineStop || !m_frame->resumeNext) throw;
             m_err->set(e);
             continue;
         }
@@ -236,7 +330,7 @@ Interpreter::Flow Interpreter::exec(const Stmt& s)
     case Stmt::Kind::Call: execCall(*s.target); return Flow::Normal;
     case Stmt::Kind::If:
         for (size_t i = 0; i < s.conds.size(); ++i)
-            if (isTrue(eval(*s.conds[i]))) return execBlock(s.blocks[i]);
+            if (condition(*s.conds[i]) != Cond::False) return execBlock(s.blocks[i]);
         if (s.hasElse) return execBlock(s.elseBlock);
         return Flow::Normal;
     case Stmt::Kind::Select: {
@@ -262,6 +356,7 @@ Interpreter::Flow Interpreter::exec(const Stmt& s)
             Slot& slot = createVar(d.key);
             slot.value = v;
             slot.ref = nullptr;
+            slot.pin = ArrayPin();
             slot.isConst = true;
         }
         return Flow::Normal;
@@ -273,6 +368,7 @@ Interpreter::Flow Interpreter::exec(const Stmt& s)
         Slot* slot = findVar(s.var);
         if (!slot || !slot->get().isArray()) throw ScriptError(err::kTypeMismatch);
         Variant& v = slot->get();
+        if (v.array()->locks > 0) throw ScriptError(err::kFixedArray);
         if (v.array()->fixedSize) {
             for (Variant& item : v.array()->items) item = Variant();
         } else {
@@ -280,22 +376,41 @@ Interpreter::Flow Interpreter::exec(const Stmt& s)
         }
         return Flow::Normal;
     }
+    case Stmt::Kind::With: return execWith(s);
     case Stmt::Kind::Nop: return Flow::Normal;
     }
     return Flow::Normal;
 }
 
+Interpreter::Flow Interpreter::execWith(const Stmt& s)
+{
+    Variant obj = eval(*s.subject);
+    if (!obj.isObject()) throw ScriptError(err::kObjectRequired);   // Nothing is refused only once used
+    struct Pop {
+        std::vector<Variant>& with;
+        ~Pop() { with.pop_back(); }
+    };
+    m_frame->with.push_back(std::move(obj));
+    Pop pop{m_frame->with};
+    return execBlock(s.body);
+}
+
 void Interpreter::execSelect(const Stmt& s, Flow& flow)
 {
+    // The subject is a value held apart, no longer a literal: each Case compares with it
+    // as a variable would, so Case "text" against a number is simply no match.
     const Variant subject = eval(*s.subject);
     for (const CaseClause& c : s.cases) {
         bool match = c.values.empty();
         for (const ExprPtr& v : c.values) {
-            auto r = compareValues(subject, eval(*v), s.subject->literal, v->literal);
-            if (r && *r == 0) {
-                match = true;
-                break;
+            try {
+                auto r = compareValues(subject, eval(*v), Literal::None, v->literal);
+                match = r && *r == 0;
+            } catch (ScriptError& e) {
+                resumeOrRethrow(e, v->line);
+                match = true;   // resumes with this Case's statements
             }
+            if (match) break;
         }
         if (match) {
             flow = execBlock(c.body);
@@ -304,21 +419,38 @@ void Interpreter::execSelect(const Stmt& s, Flow& flow)
     }
 }
 
+// A loop whose head failed under On Error Resume Next: its body runs once, as the
+// statements that follow the head, and the loop's end then fails in its turn.
+Interpreter::Flow Interpreter::brokenLoop(const Stmt& s, int error)
+{
+    const Flow f = execBlock(s.body);
+    if (f == Flow::ExitFor) return Flow::Normal;
+    if (f != Flow::Normal) return f;
+    throw ScriptError(error);
+}
+
 Interpreter::Flow Interpreter::execFor(const Stmt& s)
 {
-    Variant start = eval(*s.subject).valueOf();
-    Variant end = eval(*s.to).valueOf();
-    Variant step = s.step ? eval(*s.step).valueOf() : Variant(1);
-    if (start.isNull() || end.isNull() || step.isNull()) throw ScriptError(err::kInvalidNull);
-    if (!start.isNumeric() && !start.isEmpty()) start = Variant(start.toDouble());
-    if (!end.isNumeric() && !end.isEmpty()) end = Variant(end.toDouble());
-    if (!step.isNumeric() && !step.isEmpty()) step = Variant(step.toDouble());
-    const bool down = step.toDouble() < 0;
     Expr var;
     var.kind = Expr::Kind::Name;
     var.key = s.var;
     var.name = s.var;
-    assign(var, start, false);
+    Variant end, step;
+    bool down = false;
+    try {
+        Variant start = eval(*s.subject).valueOf();
+        end = eval(*s.to).valueOf();
+        step = s.step ? eval(*s.step).valueOf() : Variant(1);
+        if (start.isNull() || end.isNull() || step.isNull()) throw ScriptError(err::kInvalidNull);
+        if (!start.isNumeric() && !start.isEmpty()) start = Variant(start.toDouble());
+        if (!end.isNumeric() && !end.isEmpty()) end = Variant(end.toDouble());
+        if (!step.isNumeric() && !step.isEmpty()) step = Variant(step.toDouble());
+        down = step.toDouble() < 0;
+        assign(var, start, false);
+    } catch (ScriptError& e) {
+        resumeOrRethrow(e, s.line);
+        return brokenLoop(s, err::kForNotInitialized);
+    }
     for (;;) {
         tick();
         Slot* slot = findVar(s.var);
@@ -336,23 +468,28 @@ Interpreter::Flow Interpreter::execFor(const Stmt& s)
 
 Interpreter::Flow Interpreter::execForEach(const Stmt& s)
 {
-    Variant subject = eval(*s.subject);
     VariantList items;
-    if (subject.isArray()) {
-        items = subject.array()->items;
-    } else if (subject.isObject()) {
-        if (!subject.object()) throw ScriptError(err::kObjectNotSet);
-        bool ok = false;
-        try {
-            ok = subject.object()->enumerate(items);
-        } catch (const ScriptError&) {
-            throw;
-        } catch (const AppError& e) {
-            throw ScriptError(e.number, e.description);
+    try {
+        Variant subject = eval(*s.subject);
+        if (subject.isArray()) {
+            items = subject.array()->firstIndexFastest();
+        } else if (subject.isObject()) {
+            if (!subject.object()) throw ScriptError(err::kObjectNotSet);
+            bool ok = false;
+            try {
+                ok = subject.object()->enumerate(items);
+            } catch (const ScriptError&) {
+                throw;
+            } catch (const AppError& e) {
+                throw ScriptError(e.number, e.description);
+            }
+            if (!ok) throw ScriptError(err::kNotACollection);
+        } else {
+            throw ScriptError(err::kNotACollection);
         }
-        if (!ok) throw ScriptError(451);
-    } else {
-        throw ScriptError(451);
+    } catch (ScriptError& e) {
+        resumeOrRethrow(e, s.line);
+        return brokenLoop(s, err::kNotACollection);
     }
     Expr var;
     var.kind = Expr::Kind::Name;
@@ -372,17 +509,20 @@ Interpreter::Flow Interpreter::execLoop(const Stmt& s)
 {
     const bool isWhile = s.kind == Stmt::Kind::While;
     const bool top = isWhile || s.condAtTop;
-    auto done = [&]() {
-        bool c = isTrue(eval(*s.cond));
-        return s.until ? c : !c;
+    // A condition that fails under On Error Resume Next goes on with the statement after
+    // it: into the body at the top, past the loop at the bottom.
+    auto leave = [&](bool atTop) {
+        const Cond c = condition(*s.cond);
+        if (c == Cond::Failed) return !atTop;
+        return (c == Cond::True) == s.until;
     };
     for (;;) {
         tick();
-        if (top && s.cond && done()) break;
+        if (top && s.cond && leave(true)) break;
         Flow f = execBlock(s.body);
         if (f == Flow::ExitDo && !isWhile) break;
         if (f != Flow::Normal) return f;
-        if (!top && s.cond && done()) break;
+        if (!top && s.cond && leave(false)) break;
     }
     return Flow::Normal;
 }
@@ -390,23 +530,23 @@ Interpreter::Flow Interpreter::execLoop(const Stmt& s)
 void Interpreter::execReDim(const Stmt& s)
 {
     for (const DimDecl& d : s.dims) {
+        VariantList bounds;
+        for (const ExprPtr& b : d.bounds) bounds.push_back(eval(*b));
+        // ReDim declares the name where it is missing, Option Explicit or not.
+        Slot* slot = findVar(d.key);
+        if (!slot) slot = &createVar(d.key);
+        if (slot->isConst) throw ScriptError(err::kIllegalAssignment);
+        Variant& v = slot->get();
+        if (v.isArray() && (v.array()->fixedSize || v.array()->locks > 0)) throw ScriptError(err::kFixedArray);
         std::vector<int32_t> upper;
         double total = 1;
-        for (const ExprPtr& b : d.bounds) {
-            int32_t u = eval(*b).toLong();
+        for (const Variant& b : bounds) {
+            int32_t u = b.toLong();
             if (u < -1) throw ScriptError(err::kSubscript);
             upper.push_back(u);
             total *= static_cast<double>(u) + 1;
         }
         checkArraySize(total, limits);
-        Slot* slot = findVar(d.key);
-        if (!slot) {
-            if (m_optionExplicit) throw named(err::kUndefinedVariable, d.name);
-            slot = &createVar(d.key);
-        }
-        if (slot->isConst) throw ScriptError(err::kIllegalAssignment);
-        Variant& v = slot->get();
-        if (v.isArray() && v.array()->fixedSize) throw ScriptError(err::kFixedArray);
         ArrayPtr fresh = ArrayData::make(upper, false);
         if (s.preserve && v.isArray() && !v.array()->upper.empty()) {
             const ArrayData& old = *v.array();
@@ -456,7 +596,9 @@ void Interpreter::execCall(const Expr& t)
         return;
     }
     if (const Builtin* b = findBuiltin(t.key)) {
-        callBuiltin(*b, t, evalArgs(t.args));
+        const VariantList args = evalArgs(t.args);
+        if (b->use == BuiltinUse::Conversion) throw named(err::kUnsupportedType, t.name);
+        callBuiltin(*b, t, args);
         return;
     }
     notDefined(t.name);
@@ -472,6 +614,9 @@ Variant Interpreter::eval(const Expr& e)
     case Expr::Kind::Member: return evalMember(e);
     case Expr::Kind::Apply: return evalApply(e);
     case Expr::Kind::Missing: return Variant::missing();
+    case Expr::Kind::WithObject:
+        if (m_frame->with.empty()) throw ScriptError(err::kObjectRequired);
+        return m_frame->with.back();
     case Expr::Kind::Unary: {
         Variant v = eval(*e.base);
         return e.notOp ? logicalNot(v) : negate(v);
@@ -514,7 +659,10 @@ Variant Interpreter::evalName(const Expr& e)
     }
     auto it = m_procs.find(e.key);
     if (it != m_procs.end()) return callProcedure(*it->second, &e.args, nullptr);
-    if (const Builtin* b = findBuiltin(e.key)) return callBuiltin(*b, e, evalArgs(e.args));
+    if (const Builtin* b = findBuiltin(e.key)) {
+        if (b->use == BuiltinUse::Statement) throw named(err::kTypeMismatch, e.name);
+        return callBuiltin(*b, e, evalArgs(e.args));
+    }
     Variant c;
     if (!e.hasParens && findConstant(e.key, c)) return c;
     if (e.hasParens) notDefined(e.name);
@@ -576,7 +724,7 @@ Variant Interpreter::callProcedure(const Procedure& p, const std::vector<ExprPtr
 {
     const size_t given = argExprs ? argExprs->size() : argValues->size();
     if (given != p.params.size()) throw named(err::kWrongArguments, p.name);
-    if (m_depth >= limits.maxCallDepth) throw ScriptError(err::kOutOfStack);
+    if (m_depth >= limits.maxCallDepth) throw ScriptError::limitStop(err::kOutOfStack);
     checkStack();
 
     Scope locals;
@@ -585,8 +733,8 @@ Variant Interpreter::callProcedure(const Procedure& p, const std::vector<ExprPtr
         Slot slot;
         if (argExprs) {
             const Expr& a = *(*argExprs)[i];
-            bool bound = false;
-            if (param.byRef && !a.byValue && a.kind == Expr::Kind::Name && !a.hasParens) {
+            bool bound = param.byRef && !a.byValue && bindElement(slot, a);
+            if (!bound && param.byRef && !a.byValue && a.kind == Expr::Kind::Name && !a.hasParens) {
                 Slot* target = findVar(a.key);
                 if (!target && !m_procs.count(a.key) && !findBuiltin(a.key) && !m_optionExplicit) {
                     Variant dummy;
@@ -608,6 +756,7 @@ Variant Interpreter::callProcedure(const Procedure& p, const std::vector<ExprPtr
         locals[param.key] = std::move(slot);
     }
     if (!p.isSub) locals.try_emplace(p.key);
+    createConsts(p.consts, locals);
     createDims(p.dims, locals);
 
     struct FrameGuard {
@@ -623,7 +772,7 @@ Variant Interpreter::callProcedure(const Procedure& p, const std::vector<ExprPtr
     FrameGuard guard{*this, m_frame};
     m_frame = &frame;
     ++m_depth;
-    execBlock(p.body);
+    runBody(p.body);
     if (p.isSub) return {};
     Slot& result = locals[p.key];
     return result.get();
@@ -667,9 +816,9 @@ void Interpreter::assign(const Expr& target, Variant value, bool isSet)
     if (value.isArray()) value = Variant(value.array()->clone());
 
     if (target.kind == Expr::Kind::Member) {
+        // Writing a member needs an object: Nothing is none, as a number is none.
         Variant base = eval(*target.base);
-        if (!base.isObject()) throw ScriptError(err::kObjectRequired);
-        if (!base.object()) throw ScriptError(err::kObjectNotSet);
+        if (!base.isObject() || !base.object()) throw ScriptError(err::kObjectRequired);
         invokePut(base.object(), target.name, evalArgs(target.args), value);
         return;
     }
@@ -746,6 +895,36 @@ void Interpreter::createDims(const std::vector<const DimDecl*>& dims, Scope& sco
         }
         scope.emplace(d->key, std::move(slot));
     }
+}
+
+void Interpreter::createConsts(const ConstList& consts, Scope& scope)
+{
+    for (const DimDecl* d : consts) {
+        const Expr& value = *d->bounds.at(0);
+        if (value.kind != Expr::Kind::Literal) continue;   // set when its statement runs
+        Slot& slot = scope[d->key];
+        slot.value = value.value;
+        slot.ref = nullptr;
+        slot.pin = ArrayPin();
+        slot.isConst = true;
+    }
+}
+
+// A ByRef argument written as an element of an array variable, a(i): the parameter refers
+// to the element itself, so the procedure's writes reach the array.
+bool Interpreter::bindElement(Slot& slot, const Expr& arg)
+{
+    if (arg.kind != Expr::Kind::Name || !arg.hasParens || arg.args.empty() || callsOwnFunction(arg)) return false;
+    Slot* var = findVar(arg.key);
+    if (!var || !var->get().isArray()) return false;
+    const std::vector<int32_t> idx = evalIndexes(arg.args);
+    // The indexes may have run code that changed the variable: look again.
+    const Variant& now = var->get();
+    if (!now.isArray()) throw named(err::kTypeMismatch, arg.name);
+    ArrayPtr array = now.array();
+    slot.ref = &array->items[array->offset(idx)];
+    slot.pin = ArrayPin(std::move(array));
+    return true;
 }
 
 void Interpreter::notDefined(const QString& name) { throw named(err::kNotDefined, name); }

@@ -24,9 +24,36 @@ public:
     QStringList procedureNames() const;
 
 private:
+    // Keeps an array whose element a ByRef parameter refers to alive, and locked against
+    // ReDim and Erase, while the parameter lives.
+    class ArrayPin {
+    public:
+        ArrayPin() = default;
+        explicit ArrayPin(ArrayPtr a) : m_array(std::move(a)) { ++m_array->locks; }
+        ArrayPin(ArrayPin&& o) noexcept : m_array(std::move(o.m_array)) {}
+        ArrayPin& operator=(ArrayPin&& o) noexcept
+        {
+            if (this != &o) {
+                release();
+                m_array = std::move(o.m_array);
+            }
+            return *this;
+        }
+        ~ArrayPin() { release(); }
+
+    private:
+        void release()
+        {
+            if (m_array) --m_array->locks;
+            m_array.reset();
+        }
+        ArrayPtr m_array;
+    };
+
     struct Slot {
         Variant value;
-        Variant* ref = nullptr;   // a ByRef parameter: the caller's variable
+        Variant* ref = nullptr;   // a ByRef parameter: the caller's variable or array element
+        ArrayPin pin;             // the array of that element
         bool isConst = false;
         Variant& get() { return ref ? *ref : value; }
     };
@@ -35,8 +62,10 @@ private:
         Scope* vars;
         const Procedure* proc;
         bool resumeNext = false;
+        std::vector<Variant> with = {};   // objects of the With blocks being run, innermost last
     };
     enum class Flow { Normal, ExitDo, ExitFor, ExitProc };
+    enum class Cond { False, True, Failed };
 
     // Running state of the outermost addCode/run.
     struct RunGuard {
@@ -50,11 +79,17 @@ private:
     Flow execFor(const Stmt& s);
     Flow execForEach(const Stmt& s);
     Flow execLoop(const Stmt& s);
+    Flow execWith(const Stmt& s);
+    Flow brokenLoop(const Stmt& s, int error);
     void execReDim(const Stmt& s);
     void execSelect(const Stmt& s, Flow& flow);
     void execCall(const Expr& target);
+    Cond condition(const Expr& e);
+    void resumeOrRethrow(ScriptError& e, int line);
     void tick();
     void checkStack();
+    void runBody(const Block& body);
+    std::ptrdiff_t callerStackUsed() const;
     bool appendInPlace(const Stmt& s);
     bool callsProcedure(const Expr& e) const;
 
@@ -74,6 +109,8 @@ private:
     Slot* findVar(const QString& key);
     Slot& createVar(const QString& key);   // in the current scope
     void createDims(const std::vector<const DimDecl*>& dims, Scope& scope);
+    void createConsts(const ConstList& consts, Scope& scope);
+    bool bindElement(Slot& slot, const Expr& arg);
     [[noreturn]] void notDefined(const QString& name);
 
     Scope m_globals;

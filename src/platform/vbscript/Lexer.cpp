@@ -134,9 +134,13 @@ private:
             m_pos = close + 1;
             return;
         }
-        static const QString twoChar[] = {QStringLiteral("<="), QStringLiteral(">="), QStringLiteral("<>")};
-        for (const QString& op : twoChar) {
-            if (m_s.mid(m_pos, 2) == op) {
+        // "=>", "=<" and "><" are old spellings of the same three comparisons.
+        static const std::pair<QString, QString> twoChar[] = {
+            {QStringLiteral("<="), QStringLiteral("<=")}, {QStringLiteral(">="), QStringLiteral(">=")},
+            {QStringLiteral("<>"), QStringLiteral("<>")}, {QStringLiteral("=<"), QStringLiteral("<=")},
+            {QStringLiteral("=>"), QStringLiteral(">=")}, {QStringLiteral("><"), QStringLiteral("<>")}};
+        for (const auto& [written, op] : twoChar) {
+            if (QStringView(m_s).mid(m_pos, 2) == written) {
                 push(Token::Kind::Op, op);
                 m_pos += 2;
                 return;
@@ -234,9 +238,8 @@ private:
         QString text = m_s.mid(start, m_pos - start);
         if (isNameChar(at(m_pos))) fail(err::kExpectedEndOfStatement);
         Token& t = push(Token::Kind::Number, text);
-        bool ok = false;
-        double d = text.toDouble(&ok);
-        if (!ok || !std::isfinite(d)) fail(err::kOverflow);
+        double d = 0;
+        if (!decimalToDouble(text.toLatin1(), d)) fail(err::kOverflow);
         if (!isFloat && d <= 2147483647.0) t.value = Variant(static_cast<int>(d));
         else t.value = Variant(d);
     }

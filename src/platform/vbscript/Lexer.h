@@ -19,6 +19,7 @@ struct Token {
     int column = 1;
     bool spaceBefore = false;
     bool newline = false;   // EndOfStatement: a line end rather than ':'
+                            // (text is ":" when a ':' came first, before any line end)
 };
 
 // Throws ScriptError for a character or literal it cannot read.

@@ -10,20 +10,25 @@ namespace vbs {
 
 namespace {
 
-// A numeric operand, by rank: Integer < Long < Currency < Double; Date apart.
+// A numeric operand, by rank: Byte < Integer < Long < Single < Currency < Double; Date
+// apart.
 struct Num {
-    enum Kind { I, L, C, D, T } kind;
-    int64_t i = 0;     // I, L; C in units
-    double d = 0;      // D, T
+    enum Kind { B, I, L, S, C, D, T } kind;
+    int64_t i = 0;     // B, I, L; C in units
+    double d = 0;      // S, D, T
 };
+
+bool isWhole(Num::Kind k) { return k == Num::B || k == Num::I || k == Num::L; }
 
 Num toNum(const Variant& v)
 {
     switch (v.type()) {
     case VType::Empty: return {Num::I, 0, 0};
     case VType::Boolean: return {Num::I, v.rawBool() ? -1 : 0, 0};
+    case VType::Byte: return {Num::B, v.rawInt(), 0};
     case VType::Integer: return {Num::I, v.rawInt(), 0};
     case VType::Long: return {Num::L, v.rawInt(), 0};
+    case VType::Single: return {Num::S, 0, v.rawDouble()};
     case VType::Currency: return {Num::C, v.rawCurrency().units(), 0};
     case VType::Double: return {Num::D, 0, v.rawDouble()};
     case VType::Date: return {Num::T, 0, v.rawDouble()};
@@ -39,11 +44,21 @@ Num toNum(const Variant& v)
 double asDouble(const Num& n)
 {
     switch (n.kind) {
+    case Num::B:
     case Num::I:
     case Num::L: return static_cast<double>(n.i);
     case Num::C: return static_cast<double>(n.i) / Currency::kScale;
     default: return n.d;
     }
+}
+
+// Single with Byte, Integer (Boolean, Empty) or Single stays Single; with a Long, a
+// Currency or a Double it becomes Double, as a Long does not fit a Single's precision.
+bool singleResult(const Num& a, const Num& b)
+{
+    if (a.kind != Num::S && b.kind != Num::S) return false;
+    auto narrow = [](Num::Kind k) { return k == Num::B || k == Num::I || k == Num::S; };
+    return narrow(a.kind) && narrow(b.kind);
 }
 
 int64_t asUnits(const Num& n) { return n.kind == Num::C ? n.i : n.i * Currency::kScale; }
@@ -52,6 +67,13 @@ Variant checkedDouble(double d)
 {
     if (!std::isfinite(d)) throw ScriptError(err::kOverflow);
     return Variant(d);
+}
+
+// A Single result, widened to Double when it leaves the Single's range.
+Variant singleOrDouble(double d)
+{
+    if (std::fabs(d) <= static_cast<double>(std::numeric_limits<float>::max())) return Variant::single(static_cast<float>(d));
+    return checkedDouble(d);
 }
 
 Variant checkedDate(double d)
@@ -84,7 +106,11 @@ Variant arith(BinOp op, const Num& a, const Num& b)
         if (op == BinOp::Sub && a.kind == Num::T && b.kind == Num::T) return checkedDouble(r);
         return checkedDate(r);
     }
-    if (date || a.kind == Num::D || b.kind == Num::D) {
+    if (!date && singleResult(a, b)) {
+        double x = asDouble(a), y = asDouble(b);
+        return singleOrDouble(op == BinOp::Add ? x + y : op == BinOp::Sub ? x - y : x * y);
+    }
+    if (date || a.kind == Num::D || b.kind == Num::D || a.kind == Num::S || b.kind == Num::S) {
         double x = asDouble(a), y = asDouble(b);
         return checkedDouble(op == BinOp::Add ? x + y : op == BinOp::Sub ? x - y : x * y);
     }
@@ -106,13 +132,15 @@ Variant arith(BinOp op, const Num& a, const Num& b)
     }
     __int128 x = a.i, y = b.i;
     __int128 r = op == BinOp::Add ? x + y : op == BinOp::Sub ? x - y : x * y;
+    // Bytes stay Bytes while the result fits one.
+    if (a.kind == Num::B && b.kind == Num::B && r >= 0 && r <= 255) return Variant::byteValue(static_cast<uint8_t>(r));
     return integerResult(r, a.kind == Num::L || b.kind == Num::L);
 }
 
 // Integer division and Mod round both operands to whole numbers first.
 int64_t wholeOperand(const Num& n, bool& wide)
 {
-    if (n.kind == Num::I) return n.i;
+    if (n.kind == Num::I || n.kind == Num::B) return n.i;
     wide = true;
     if (n.kind == Num::L) return n.i;
     Variant v = n.kind == Num::C ? Variant(Currency::fromUnits(n.i)) : Variant(n.d);
@@ -123,8 +151,7 @@ int sign(int c) { return (c > 0) - (c < 0); }
 
 int compareNum(const Num& a, const Num& b)
 {
-    bool exact = (a.kind == Num::I || a.kind == Num::L || a.kind == Num::C)
-              && (b.kind == Num::I || b.kind == Num::L || b.kind == Num::C);
+    bool exact = (isWhole(a.kind) || a.kind == Num::C) && (isWhole(b.kind) || b.kind == Num::C);
     if (exact) {
         int64_t x = asUnits(a), y = asUnits(b);
         return (x > y) - (x < y);
@@ -133,12 +160,13 @@ int compareNum(const Num& a, const Num& b)
     return (x > y) - (x < y);
 }
 
-// Operand of the logical operators: a whole number, and whether it is a Boolean or fits
-// an Integer.
+// Operand of the logical operators: a whole number, and whether it is a Boolean, a Byte
+// or fits an Integer.
 struct Bits {
     int64_t v;
     bool boolean;
     bool narrow;
+    bool byte = false;
 };
 
 Bits toBits(const Variant& v)
@@ -146,6 +174,7 @@ Bits toBits(const Variant& v)
     switch (v.type()) {
     case VType::Boolean: return {v.rawBool() ? -1 : 0, true, true};
     case VType::Empty: return {0, false, true};
+    case VType::Byte: return {v.rawInt(), false, true, true};
     case VType::Integer: return {v.rawInt(), false, true};
     case VType::Long: return {v.rawInt(), false, false};
     case VType::String: {
@@ -158,9 +187,10 @@ Bits toBits(const Variant& v)
     }
 }
 
-Variant bitsResult(int64_t r, bool boolean, bool narrow)
+Variant bitsResult(int64_t r, bool boolean, bool narrow, bool byte = false)
 {
     if (boolean) return Variant(r != 0);
+    if (byte) return Variant::byteValue(static_cast<uint8_t>(r & 0xFF));
     if (narrow) return Variant::integer(static_cast<int16_t>(r));
     return Variant::longValue(static_cast<int32_t>(r));
 }
@@ -190,7 +220,7 @@ Variant logical(BinOp op, const Variant& a, const Variant& b)
     case BinOp::Imp: r = ~x.v | y.v; break;
     default: break;
     }
-    return bitsResult(r, x.boolean && y.boolean, x.narrow && y.narrow);
+    return bitsResult(r, x.boolean && y.boolean, x.narrow && y.narrow, x.byte && y.byte);
 }
 
 } // namespace
@@ -278,18 +308,21 @@ Variant binaryOp(BinOp op, const Variant& av, const Variant& bv, Literal la, Lit
     case BinOp::Sub:
     case BinOp::Mul: return arith(op, toNum(a), toNum(b));
     case BinOp::Div: {
-        double x = asDouble(toNum(a)), y = asDouble(toNum(b));
+        const Num na = toNum(a), nb = toNum(b);
+        double x = asDouble(na), y = asDouble(nb);
         if (y == 0.0) throw ScriptError(x == 0.0 ? err::kOverflow : err::kDivisionByZero);
-        return checkedDouble(x / y);
+        return singleResult(na, nb) ? singleOrDouble(x / y) : checkedDouble(x / y);
     }
     case BinOp::IntDiv:
     case BinOp::Mod: {
         bool wide = false;
-        int64_t x = wholeOperand(toNum(a), wide);
-        int64_t y = wholeOperand(toNum(b), wide);
+        const Num na = toNum(a), nb = toNum(b);
+        int64_t x = wholeOperand(na, wide);
+        int64_t y = wholeOperand(nb, wide);
         if (y == 0) throw ScriptError(err::kDivisionByZero);
         int64_t r = op == BinOp::IntDiv ? x / y : x % y;
         if (r > std::numeric_limits<int32_t>::max()) throw ScriptError(err::kOverflow);
+        if (na.kind == Num::B && nb.kind == Num::B) return Variant::byteValue(static_cast<uint8_t>(r));
         return integerResult(r, wide);
     }
     case BinOp::Pow: {
@@ -310,7 +343,9 @@ Variant negate(const Variant& av)
     if (a.isNull()) return a;
     Num n = toNum(a);
     switch (n.kind) {
+    case Num::B:
     case Num::I: return integerResult(-static_cast<__int128>(n.i), false);
+    case Num::S: return Variant::single(static_cast<float>(-n.d));
     case Num::L: return integerResult(-static_cast<__int128>(n.i), true);
     case Num::C: return currencyResult(-static_cast<__int128>(n.i));
     case Num::T: return Variant::date(-n.d);
@@ -323,7 +358,7 @@ Variant logicalNot(const Variant& av)
     const Variant a = av.valueOf();
     if (a.isNull()) return a;
     Bits x = toBits(a);
-    return bitsResult(~x.v, x.boolean, x.narrow);
+    return bitsResult(~x.v, x.boolean, x.narrow, x.byte);
 }
 
 bool isTrue(const Variant& v)

@@ -59,12 +59,11 @@ private:
     bool atEnd() const
     {
         return tok().kind == Token::Kind::EndOfStatement || tok().kind == Token::Kind::EndOfText
-            || (m_singleLineIf > 0 && isKw(u"else"));
+            || (m_ctx.singleLineIf > 0 && isKw(u"else"));
     }
     void skipEnds() { while (tok().kind == Token::Kind::EndOfStatement) next(); }
 
     [[noreturn]] void fail(int number) const { throw ScriptError(number, errorText(number), tok().line, tok().column); }
-    [[noreturn]] void failAt(int number, const Token& t) const { throw ScriptError(number, errorText(number), t.line, t.column); }
 
     void expectKw(const char16_t* kw, int number)
     {
@@ -113,10 +112,12 @@ private:
         if (isKw(u"public") || isKw(u"private")) {
             next();
             visibility = true;
-            if (isKw(u"default")) next();
+            if (isKw(u"default") && peek().kind == Token::Kind::Name
+                && (peek().key == u"function" || peek().key == u"sub" || peek().key == u"property"))
+                next();
         }
         if (isKw(u"function") || isKw(u"sub")) return procedure();
-        if (isKw(u"class") || isKw(u"property")) fail(err::kNotSupported);
+        if (isKw(u"class") || propertyDeclaration()) fail(err::kNotSupported);
         if (visibility) {
             if (isKw(u"const")) return m_prog->topLevel.push_back(statement());
             // Public x, y(3): a Dim.
@@ -130,16 +131,24 @@ private:
         m_prog->topLevel.push_back(statement());
     }
 
+    // "Property Get/Let/Set": a class member, which scripts here cannot declare. Property
+    // alone is an ordinary name.
+    bool propertyDeclaration() const
+    {
+        return isKw(u"property") && peek().kind == Token::Kind::Name
+            && (peek().key == u"get" || peek().key == u"let" || peek().key == u"set");
+    }
+
+    // A procedure may stand anywhere outside another procedure, even inside a block that
+    // never runs: it exists from the start. A later one of the same name replaces an
+    // earlier one.
     void procedure()
     {
         auto proc = std::make_shared<Procedure>();
         proc->isSub = isKw(u"sub");
         proc->line = tok().line;
         next();
-        const Token& nameTok = tok();
         proc->name = identifier(&proc->key);
-        for (const auto& p : m_prog->procedures)
-            if (p->key == proc->key) failAt(err::kNameRedefined, nameTok);
         if (isOp(u"(")) {
             next();
             if (!isOp(u")")) {
@@ -156,14 +165,24 @@ private:
             }
             expectOp(u")", err::kExpectedRParen);
         }
-        endOfStatement();
+        // The body may start on the same line: "Sub S() x = 1 End Sub".
+        const Context outer = m_ctx;
+        m_ctx = Context{};
         m_proc = proc.get();
         proc->body = block({u"end"}, err::kExpectedEnd);
         next();   // End
         if (proc->isSub) expectKw(u"sub", err::kExpectedSub);
         else expectKw(u"function", err::kExpectedFunction);
         m_proc = nullptr;
+        m_ctx = outer;
         m_prog->procedures.push_back(std::move(proc));
+    }
+
+    // "x = 1 End Sub": the end of a procedure may follow a statement on its line.
+    bool atProcedureEnd() const
+    {
+        return m_proc && isKw(u"end") && peek().kind == Token::Kind::Name
+            && (peek().key == u"sub" || peek().key == u"function");
     }
 
     // Statements up to one of the closing words (not consumed).
@@ -177,7 +196,7 @@ private:
             for (const char16_t* c : closers)
                 if (isKw(c)) return b;
             b.push_back(statement());
-            endOfStatement();
+            if (!atProcedureEnd()) endOfStatement();
         }
     }
 
@@ -187,10 +206,17 @@ private:
         else m_prog->globalDims.push_back(d);
     }
 
+    void registerConst(const DimDecl* d)
+    {
+        if (m_proc) m_proc->consts.push_back(d);
+        else m_prog->globalConsts.push_back(d);
+    }
+
     // ---- statements ----
     StmtPtr statement()
     {
         const Token& t = tok();
+        if (m_ctx.withDepth > 0 && t.kind == Token::Kind::Op && t.text == u".") return assignmentOrCall();
         if (t.kind != Token::Kind::Name) fail(err::kExpectedStatement);
         const QString& k = t.key;
         if (k == u"dim") { next(); auto s = make(Stmt::Kind::Dim, t); dimList(*s); return s; }
@@ -215,9 +241,14 @@ private:
             return s;
         }
         if (k == u"stop") { auto s = make(Stmt::Kind::Nop, t); next(); return s; }
-        if (k == u"class" || k == u"with" || k == u"property" || k == u"new" || k == u"goto")
-            fail(err::kNotSupported);
-        if (k == u"function" || k == u"sub") fail(err::kSyntax);
+        if (k == u"with") return withStatement();
+        if (k == u"class" || k == u"new" || k == u"goto" || propertyDeclaration()) fail(err::kNotSupported);
+        if (k == u"function" || k == u"sub") {
+            if (m_proc) fail(err::kSyntax);   // procedures do not nest
+            auto s = make(Stmt::Kind::Nop, t);
+            procedure();
+            return s;
+        }
         if (reservedWords().contains(k)) fail(err::kExpectedStatement);
         return assignmentOrCall();
     }
@@ -297,6 +328,21 @@ private:
             if (!isOp(u",")) break;
             next();
         }
+        for (const DimDecl& d : s->dims) registerConst(&d);
+        return s;
+    }
+
+    StmtPtr withStatement()
+    {
+        auto s = make(Stmt::Kind::With, tok());
+        next();
+        s->subject = expression();
+        endOfStatement();
+        ++m_ctx.withDepth;
+        s->body = block({u"end"}, err::kExpectedEnd);
+        --m_ctx.withDepth;
+        next();   // End
+        expectKw(u"with", err::kExpectedWith);
         return s;
     }
 
@@ -306,7 +352,9 @@ private:
         next();
         s->conds.push_back(expression());
         expectKw(u"then", err::kExpectedThen);
-        if (tok().kind == Token::Kind::EndOfStatement || tok().kind == Token::Kind::EndOfText) {
+        // A line end right after Then opens a block; anything else on the line, even a
+        // lone ':', makes a one-line If.
+        if ((tok().kind == Token::Kind::EndOfStatement && tok().text != u":") || tok().kind == Token::Kind::EndOfText) {
             // Block form.
             s->blocks.push_back(block({u"elseif", u"else", u"end"}, err::kExpectedEnd));
             while (isKw(u"elseif")) {
@@ -326,15 +374,24 @@ private:
         }
         // Single-line form: If c Then a : b Else d : e
         Nest nest(*this);
-        ++m_singleLineIf;
+        ++m_ctx.singleLineIf;
         s->blocks.push_back(singleLineStatements());
         if (isKw(u"else")) {
             next();
             s->hasElse = true;
             s->elseBlock = singleLineStatements();
         }
-        --m_singleLineIf;
+        --m_ctx.singleLineIf;
         return s;
+    }
+
+    // "End If" closing a one-line If, with or without a ':' before it.
+    bool takeEndIf()
+    {
+        if (!isKw(u"end") || peek().kind != Token::Kind::Name || peek().key != u"if") return false;
+        next();
+        next();
+        return true;
     }
 
     Block singleLineStatements()
@@ -345,14 +402,9 @@ private:
                 next();   // ':' between statements
                 continue;
             }
-            if (atEnd()) break;
-            if (isKw(u"end") && peek().kind == Token::Kind::Name && peek().key == u"if") {
-                // "If a Then b : End If" on one line
-                next();
-                next();
-                break;
-            }
+            if (atEnd() || takeEndIf()) break;
             b.push_back(statement());
+            if (takeEndIf() || atProcedureEnd()) break;
             if (!atEnd()) fail(err::kExpectedEndOfStatement);
         }
         return b;
@@ -402,9 +454,9 @@ private:
             expectKw(u"in", err::kExpectedIn);
             s->subject = expression();
             endOfStatement();
-            ++m_forDepth;
+            ++m_ctx.forDepth;
             s->body = block({u"next"}, err::kExpectedNext);
-            --m_forDepth;
+            --m_ctx.forDepth;
             next();
             return s;
         }
@@ -421,9 +473,9 @@ private:
             s->step = expression();
         }
         endOfStatement();
-        ++m_forDepth;
+        ++m_ctx.forDepth;
         s->body = block({u"next"}, err::kExpectedNext);
-        --m_forDepth;
+        --m_ctx.forDepth;
         next();
         if (tok().kind == Token::Kind::Name && !reservedWords().contains(tok().key) && tok().key != u"else") next();
         return s;
@@ -440,9 +492,9 @@ private:
             s->cond = expression();
         }
         if (!atEnd()) fail(err::kExpectedWhileUntil);
-        ++m_doDepth;
+        ++m_ctx.doDepth;
         s->body = block({u"loop"}, err::kExpectedLoop);
-        --m_doDepth;
+        --m_ctx.doDepth;
         next();
         if (isKw(u"while") || isKw(u"until")) {
             if (s->cond) fail(err::kExpectedEndOfStatement);
@@ -469,10 +521,10 @@ private:
         auto s = make(Stmt::Kind::Exit, tok());
         next();
         if (isKw(u"do")) {
-            if (!m_doDepth) fail(err::kInvalidExit);
+            if (!m_ctx.doDepth) fail(err::kInvalidExit);
             s->exitWhat = Stmt::ExitWhat::Do;
         } else if (isKw(u"for")) {
-            if (!m_forDepth) fail(err::kInvalidExit);
+            if (!m_ctx.forDepth) fail(err::kInvalidExit);
             s->exitWhat = Stmt::ExitWhat::For;
         } else if (isKw(u"function")) {
             if (!m_proc || m_proc->isSub) fail(err::kInvalidExit);
@@ -547,7 +599,7 @@ private:
     StmtPtr finishCall(ExprPtr target, const Token& start, bool viaCall)
     {
         if (target->kind != Expr::Kind::Name && target->kind != Expr::Kind::Member) fail(err::kExpectedStatement);
-        if (!atEnd()) {
+        if (!atEnd() && !atProcedureEnd()) {
             if (viaCall) fail(err::kExpectedEndOfStatement);
             // Arguments without parentheses. "f (a), b": the parenthesised part was the
             // first argument.
@@ -697,7 +749,10 @@ private:
     ExprPtr addExpr() { return leftAssoc(&Parser::modExpr, {{u"+", BinOp::Add}, {u"-", BinOp::Sub}}, false); }
     ExprPtr modExpr() { return leftAssoc(&Parser::intDivExpr, {{u"mod", BinOp::Mod}}, true); }
     ExprPtr intDivExpr() { return leftAssoc(&Parser::mulExpr, {{u"\\", BinOp::IntDiv}}, false); }
-    ExprPtr mulExpr() { return leftAssoc(&Parser::unaryExpr, {{u"*", BinOp::Mul}, {u"/", BinOp::Div}}, false); }
+    ExprPtr mulExpr() { return leftAssoc(&Parser::powExpr, {{u"*", BinOp::Mul}, {u"/", BinOp::Div}}, false); }
+
+    // Unary minus binds tighter than ^: -3 ^ 2 is 9.
+    ExprPtr powExpr() { return leftAssoc(&Parser::unaryExpr, {{u"^", BinOp::Pow}}, false); }
 
     ExprPtr unaryExpr()
     {
@@ -709,28 +764,6 @@ private:
             return minus ? unaryNode(false, std::move(operand)) : std::move(operand);
         }
         if (isKw(u"not")) return notExpr();   // a = Not b
-        return powExpr();
-    }
-
-    ExprPtr powExpr()
-    {
-        ExprPtr e = postfix();
-        while (isOp(u"^")) {
-            next();
-            e = binary(BinOp::Pow, std::move(e), powOperand());
-        }
-        return e;
-    }
-
-    ExprPtr powOperand()
-    {
-        if (isOp(u"-") || isOp(u"+")) {
-            Nest nest(*this);
-            bool minus = isOp(u"-");
-            next();
-            ExprPtr operand = powOperand();
-            return minus ? unaryNode(false, std::move(operand)) : std::move(operand);
-        }
         return postfix();
     }
 
@@ -752,26 +785,44 @@ private:
         if (e.depth > kMaxExprDepth) fail(err::kTooComplex);
     }
 
+    // ".name[(args)]" after base; the '.' is the current token.
+    ExprPtr member(ExprPtr base)
+    {
+        next();
+        if (tok().kind != Token::Kind::Name) fail(err::kExpectedIdentifier);
+        auto m = std::make_unique<Expr>();
+        m->kind = Expr::Kind::Member;
+        m->line = tok().line;
+        m->name = tok().text;
+        m->key = tok().key;
+        m->depth = base->depth + 1;
+        m->base = std::move(base);
+        next();
+        if (isOp(u"(")) parenArguments(*m);
+        if (m->depth > kMaxExprDepth) fail(err::kTooComplex);
+        return m;
+    }
+
+    // Inside With, a '.' after a blank starts a member of the With object: in
+    // "prn.Print .Count" the second dot is not a member of prn.Print.
+    bool withDot() const { return m_ctx.withDepth > 0 && isOp(u".") && tok().spaceBefore; }
+
     ExprPtr postfix()
     {
         ExprPtr e = primary();
         for (;;) {
-            if (isOp(u".")) {
-                next();
-                if (tok().kind != Token::Kind::Name) fail(err::kExpectedIdentifier);
-                auto m = std::make_unique<Expr>();
-                m->kind = Expr::Kind::Member;
-                m->line = tok().line;
-                m->name = tok().text;
-                m->key = tok().key;
-                m->depth = e->depth + 1;
-                m->base = std::move(e);
-                next();
-                if (isOp(u"(")) parenArguments(*m);
-                if (m->depth > kMaxExprDepth) fail(err::kTooComplex);
-                e = std::move(m);
-            } else if (isOp(u"(") && (e->kind == Expr::Kind::Name || e->kind == Expr::Kind::Member || e->kind == Expr::Kind::Apply)
-                       && (e->hasParens || e->kind == Expr::Kind::Apply)) {
+            if (isOp(u".") && !withDot()) {
+                e = member(std::move(e));
+            } else if (isOp(u"(") && e->byValue && !e->hasParens
+                       && (e->kind == Expr::Kind::Name || e->kind == Expr::Kind::Member)) {
+                // "(f)(x)": the parentheses only group the callee, which takes the
+                // arguments as if written f(x).
+                e->byValue = false;
+                parenArguments(*e);
+            } else if (isOp(u"(")
+                       && (e->byValue
+                           || ((e->kind == Expr::Kind::Name || e->kind == Expr::Kind::Member || e->kind == Expr::Kind::Apply)
+                               && (e->hasParens || e->kind == Expr::Kind::Apply)))) {
                 auto a = std::make_unique<Expr>();
                 a->kind = Expr::Kind::Apply;
                 a->line = tok().line;
@@ -794,6 +845,13 @@ private:
         case Token::Kind::Text: { auto e = literal(t.value, Literal::Text); next(); return e; }
         case Token::Kind::Date: { auto e = literal(t.value, Literal::None); next(); return e; }
         case Token::Kind::Op:
+            if (t.text == u"." && m_ctx.withDepth > 0) {
+                // ".name" inside With: the member of the With object.
+                auto with = std::make_unique<Expr>();
+                with->kind = Expr::Kind::WithObject;
+                with->line = t.line;
+                return member(std::move(with));
+            }
             if (t.text == u"(") {
                 Nest nest(*this);
                 next();
@@ -828,11 +886,17 @@ private:
     std::vector<Token> m_toks;
     size_t m_pos = 0;
     std::unique_ptr<Program> m_prog;
+    // What encloses the statement being read, within the current procedure.
+    struct Context {
+        int singleLineIf = 0;
+        int doDepth = 0;
+        int forDepth = 0;
+        int withDepth = 0;
+    };
+
     Procedure* m_proc = nullptr;
     int m_nesting = 0;
-    int m_singleLineIf = 0;
-    int m_doDepth = 0;
-    int m_forDepth = 0;
+    Context m_ctx;
 };
 
 } // namespace

@@ -10,7 +10,9 @@
 // the next call. Scripts are sandboxed: they reach only the objects handed to them (as
 // arguments or through addObject) and the built-in functions; there is no object
 // creation, no dynamic evaluation, no classes, no file or process access, and the limits
-// below stop a script that loops or recurses without end.
+// below stop a script that loops or recurses without end. Such a stop is a ScriptError
+// with engineStop set: no On Error catches it, and a script raising the same number
+// never makes one.
 #include "ScriptError.h"
 #include "ScriptObject.h"
 #include "Variant.h"
@@ -24,8 +26,10 @@ namespace vbs {
 struct ScriptLimits {
     int64_t maxStatements = 10'000'000;   // statements and loop turns per addCode/run call
     int64_t maxMilliseconds = 5'000;      // wall-clock time per call; 0 for none
-    int maxCallDepth = 200;               // nested calls of script functions
-    int64_t maxStackBytes = 2 * 1024 * 1024;   // machine stack a run may use before it is stopped
+    int maxCallDepth = 3'000;             // nested calls of script functions
+    // Machine stack deep calls may use before the run is stopped. Deep calls run on a
+    // stack of the engine's own, so this does not depend on the caller's thread.
+    int64_t maxStackBytes = 32 * 1024 * 1024;
     int64_t maxStringLength = 16 * 1024 * 1024;   // characters of one text value
     int64_t maxArrayElements = 4 * 1024 * 1024;   // elements of one array
 };

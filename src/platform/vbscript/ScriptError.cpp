@@ -19,16 +19,17 @@ QString errorText(int number)
         {err::kNotDefined, QStringLiteral("Sub o Function non definita")},
         {err::kPermissionDenied, QStringLiteral("Permesso negato")},
         {err::kObjectNotSet, QStringLiteral("Variabile oggetto non impostata")},
+        {err::kForNotInitialized, QStringLiteral("Ciclo For non inizializzato")},
         {err::kInvalidNull, QStringLiteral("Utilizzo non valido di Null")},
         {err::kObjectRequired, QStringLiteral("Necessario oggetto")},
         {err::kCannotCreateObject, QStringLiteral("Impossibile creare l'oggetto")},
         {err::kNoSuchMember, QStringLiteral("L'oggetto non supporta questa propriet\u00E0 o metodo")},
         {err::kWrongArguments, QStringLiteral("Numero di argomenti errato o assegnazione di propriet\u00E0 non valida")},
-        {451, QStringLiteral("L'oggetto non \u00E8 un insieme")},
+        {err::kNotACollection, QStringLiteral("L'oggetto non \u00E8 un insieme")},
+        {err::kUnsupportedType, QStringLiteral("La variabile utilizza un tipo di automazione non supportato")},
         {err::kUndefinedVariable, QStringLiteral("Variabile non definita")},
         {err::kIllegalAssignment, QStringLiteral("Assegnazione non valida")},
         {err::kItemNotFound, QStringLiteral("Impossibile trovare l'elemento nell'insieme corrispondente al nome o al numero ordinale richiesto")},
-        {err::kLimitExceeded, QStringLiteral("Script interrotto: superato il limite di esecuzione (ciclo senza fine?)")},
         {err::kSyntax, QStringLiteral("Errore di sintassi")},
         {err::kExpectedLParen, QStringLiteral("Previsto '('")},
         {err::kExpectedRParen, QStringLiteral("Previsto ')'")},
@@ -50,6 +51,7 @@ QString errorText(int number)
         {err::kExpectedEndOfStatement, QStringLiteral("Prevista fine istruzione")},
         {err::kExpectedInteger, QStringLiteral("Prevista costante intera")},
         {err::kExpectedWhileUntil, QStringLiteral("Previsto 'While', 'Until' o fine istruzione")},
+        {err::kExpectedWith, QStringLiteral("Previsto 'With'")},
         {err::kInvalidCharacter, QStringLiteral("Carattere non valido")},
         {err::kUnterminatedString, QStringLiteral("Costante stringa non terminata")},
         {err::kNameRedefined, QStringLiteral("Nome ridefinito")},
@@ -66,6 +68,17 @@ QString errorText(int number)
 ScriptError::ScriptError(int number, const QString& description, int line, int column)
     : AppError(number, QStringLiteral("Script"), description), line(line), column(column)
 {
+}
+
+ScriptError ScriptError::limitStop(int number)
+{
+    // The stop's text is not in the table, so a script raising the same number never
+    // shows it.
+    ScriptError e(number, number == err::kOutOfStack
+                              ? errorText(number)
+                              : QStringLiteral("Script interrotto: superato il limite di esecuzione (ciclo senza fine?)"));
+    e.engineStop = true;
+    return e;
 }
 
 } // namespace vbs

@@ -22,16 +22,19 @@ constexpr int kOutOfStack = 28;
 constexpr int kNotDefined = 35;          // Sub or Function not defined
 constexpr int kPermissionDenied = 70;
 constexpr int kObjectNotSet = 91;
+constexpr int kForNotInitialized = 92;
 constexpr int kInvalidNull = 94;
 constexpr int kObjectRequired = 424;
 constexpr int kCannotCreateObject = 429;
 constexpr int kNoSuchMember = 438;
 constexpr int kWrongArguments = 450;
+constexpr int kNotACollection = 451;
+constexpr int kUnsupportedType = 458;    // a conversion function used as a statement
 constexpr int kUndefinedVariable = 500;
 constexpr int kIllegalAssignment = 501;
 constexpr int kItemNotFound = 3265;      // collection item missing (record fields)
-// The engine stopped a script that ran past its instruction or time limit. Not catchable
-// by On Error Resume Next.
+// The engine stopped a script that ran past its instruction or time limit. A script may
+// raise the same number itself: ScriptError::engineStop tells the two apart.
 constexpr int kLimitExceeded = 1;
 
 // Compile errors.
@@ -56,6 +59,7 @@ constexpr int kExpectedStatement = 1024;
 constexpr int kExpectedEndOfStatement = 1025;
 constexpr int kExpectedInteger = 1026;
 constexpr int kExpectedWhileUntil = 1027;
+constexpr int kExpectedWith = 1029;
 constexpr int kInvalidCharacter = 1032;
 constexpr int kUnterminatedString = 1033;
 constexpr int kNameRedefined = 1041;
@@ -73,8 +77,16 @@ public:
     ScriptError(int number, const QString& description, int line = 0, int column = 0);
     explicit ScriptError(int number) : ScriptError(number, errorText(number)) {}
 
+    // The engine's own stop of a script past its statement, time or call-depth limit
+    // (kLimitExceeded or kOutOfStack). No On Error catches it, and no Err.Raise of any
+    // number makes one.
+    static ScriptError limitStop(int number);
+
     int line;     // 1-based line within the added text; 0 when none
     int column;   // 1-based column of a syntax error; 0 otherwise
+    QString helpFile;          // as given to Err.Raise
+    int32_t helpContext = 0;
+    bool engineStop = false;
     bool compileError() const { return number >= 1000 && number < 1100; }
 };
 

@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QRegularExpression>
 #include <QTime>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -91,8 +92,10 @@ QVariant Variant::toQVariant() const
     switch (m_type) {
     case VType::Empty: return {};
     case VType::Null: return QVariant(QMetaType::fromType<QString>());
+    case VType::Byte:
     case VType::Integer:
     case VType::Long: return QVariant(m_u.i);
+    case VType::Single:
     case VType::Double: return QVariant(m_u.d);
     case VType::Currency: return QVariant::fromValue(rawCurrency());
     case VType::Date: return QVariant(dateTimeFromSerial(m_u.d));
@@ -113,8 +116,10 @@ QVariant Variant::toQVariant() const
 bool Variant::isNumeric() const
 {
     switch (m_type) {
+    case VType::Byte:
     case VType::Integer:
     case VType::Long:
+    case VType::Single:
     case VType::Double:
     case VType::Currency:
     case VType::Date:
@@ -143,8 +148,10 @@ QString Variant::toString() const
     switch (m_type) {
     case VType::Empty: return QString();
     case VType::Null: throw ScriptError(err::kInvalidNull);
+    case VType::Byte:
     case VType::Integer:
     case VType::Long: return QString::number(m_u.i);
+    case VType::Single: return singleText(static_cast<float>(m_u.d));
     case VType::Double: return numberText(m_u.d);
     case VType::Currency: return currencyText(rawCurrency());
     case VType::Date: return dateText(m_u.d);
@@ -162,8 +169,10 @@ double Variant::toDouble() const
     switch (m_type) {
     case VType::Empty: return 0.0;
     case VType::Null: throw ScriptError(err::kInvalidNull);
+    case VType::Byte:
     case VType::Integer:
     case VType::Long: return m_u.i;
+    case VType::Single:
     case VType::Double:
     case VType::Date: return m_u.d;
     case VType::Currency: return rawCurrency().toDouble();
@@ -183,6 +192,7 @@ double Variant::toDouble() const
 int32_t Variant::toLong() const
 {
     switch (m_type) {
+    case VType::Byte:
     case VType::Integer:
     case VType::Long: return m_u.i;
     case VType::Boolean: return m_u.b ? -1 : 0;
@@ -208,7 +218,7 @@ int32_t Variant::toLong() const
 int16_t Variant::toInteger() const
 {
     int32_t v;
-    if (m_type == VType::Double || m_type == VType::Date || m_type == VType::String) {
+    if (m_type == VType::Double || m_type == VType::Single || m_type == VType::Date || m_type == VType::String) {
         double d = roundEven(toDouble());
         if (!(d >= -32768.0 && d <= 32767.0)) throw ScriptError(err::kOverflow);
         return static_cast<int16_t>(d);
@@ -218,24 +228,51 @@ int16_t Variant::toInteger() const
     return static_cast<int16_t>(v);
 }
 
+uint8_t Variant::toByte() const
+{
+    // True is all bits set: 255 in a byte.
+    if (m_type == VType::Boolean) return m_u.b ? 255 : 0;
+    if (m_type == VType::Currency) {
+        const int32_t v = toLong();
+        if (v < 0 || v > 255) throw ScriptError(err::kOverflow);
+        return static_cast<uint8_t>(v);
+    }
+    const double d = roundEven(toDouble());
+    if (!(d >= 0.0 && d <= 255.0)) throw ScriptError(err::kOverflow);
+    return static_cast<uint8_t>(d);
+}
+
+float Variant::toSingle() const
+{
+    const double d = toDouble();
+    if (!(std::fabs(d) <= static_cast<double>(std::numeric_limits<float>::max()))) throw ScriptError(err::kOverflow);
+    return static_cast<float>(d);
+}
+
 bool Variant::toBool() const
 {
     switch (m_type) {
     case VType::Empty: return false;
     case VType::Null: throw ScriptError(err::kInvalidNull);
     case VType::Boolean: return m_u.b;
+    case VType::Byte:
     case VType::Integer:
     case VType::Long: return m_u.i != 0;
+    case VType::Single:
     case VType::Double:
     case VType::Date: return m_u.d != 0.0;
     case VType::Currency: return m_u.c != 0;
     case VType::String: {
+        // The English and Italian names, and the bracketed forms a Boolean is written in
+        // when stored as text.
         QString t = m_str.trimmed();
         if (t.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
-            || t.compare(QLatin1String("vero"), Qt::CaseInsensitive) == 0)
+            || t.compare(QLatin1String("vero"), Qt::CaseInsensitive) == 0
+            || t.compare(QLatin1String("#true#"), Qt::CaseInsensitive) == 0)
             return true;
         if (t.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0
-            || t.compare(QLatin1String("falso"), Qt::CaseInsensitive) == 0)
+            || t.compare(QLatin1String("falso"), Qt::CaseInsensitive) == 0
+            || t.compare(QLatin1String("#false#"), Qt::CaseInsensitive) == 0)
             return false;
         double d = 0;
         if (parseNumber(m_str, d)) return d != 0.0;
@@ -318,6 +355,7 @@ ArrayPtr ArrayData::fromList(VariantList items)
 ArrayPtr ArrayData::clone() const
 {
     auto a = std::make_shared<ArrayData>(*this);
+    a->locks = 0;
     // Nested arrays are values too.
     for (Variant& v : a->items)
         if (v.isArray() && v.array()) v = Variant(v.array()->clone());
@@ -335,6 +373,24 @@ size_t ArrayData::offset(const std::vector<int32_t>& indexes) const
     return off;
 }
 
+VariantList ArrayData::firstIndexFastest() const
+{
+    if (upper.size() <= 1) return items;
+    const size_t dims = upper.size();
+    std::vector<size_t> stride(dims, 1);   // of the stored order, first index slowest
+    for (size_t k = dims - 1; k > 0; --k) stride[k - 1] = stride[k] * static_cast<size_t>(upper[k] + 1);
+    VariantList out;
+    out.reserve(items.size());
+    std::vector<int32_t> idx(dims, 0);
+    for (size_t n = 0; n < items.size(); ++n) {
+        size_t off = 0;
+        for (size_t k = 0; k < dims; ++k) off += static_cast<size_t>(idx[k]) * stride[k];
+        out.push_back(items[off]);
+        for (size_t k = 0; k < dims && ++idx[k] > upper[k]; ++k) idx[k] = 0;
+    }
+    return out;
+}
+
 // ---- text ----
 
 QString numberText(double d)
@@ -345,6 +401,56 @@ QString numberText(double d)
     QString s = QString::fromLatin1(buf);
     s.replace(QLatin1Char('.'), QLatin1Char(','));
     return s;
+}
+
+QString singleText(float f)
+{
+    if (f == 0.0f) return QStringLiteral("0");
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.7G", static_cast<double>(f));
+    QString s = QString::fromLatin1(buf);
+    s.replace(QLatin1Char('.'), QLatin1Char(','));
+    return s;
+}
+
+bool decimalToDouble(const QByteArray& text, double& out)
+{
+    const char* b = text.constData();
+    const char* e = b + text.size();
+    double v = 0;
+    const auto r = std::from_chars(b, e, v);
+    if (r.ptr != e) return false;
+    if (r.ec == std::errc()) {
+        out = v;
+        return std::isfinite(v);
+    }
+    if (r.ec != std::errc::result_out_of_range) return false;
+    // Out of range either way: find the power of ten of the first significant digit.
+    const char* p = b;
+    long long intDigits = 0;
+    while (p < e && *p >= '0' && *p <= '9') { ++intDigits; ++p; }
+    long long lead = 0;   // power of the first non-zero digit
+    bool found = false;
+    for (const char* q = b; q < b + intDigits; ++q)
+        if (*q != '0') { lead = intDigits - 1 - (q - b); found = true; break; }
+    if (p < e && *p == '.') {
+        ++p;
+        for (long long j = 1; p < e && *p >= '0' && *p <= '9'; ++p, ++j)
+            if (!found && *p != '0') { lead = -j; found = true; }
+    }
+    long long exponent = 0;
+    if (p < e && (*p == 'e' || *p == 'E')) {
+        ++p;
+        const bool negative = p < e && *p == '-';
+        if (p < e && (*p == '-' || *p == '+')) ++p;
+        for (; p < e && *p >= '0' && *p <= '9'; ++p) exponent = std::min(exponent * 10 + (*p - '0'), 1000000000LL);
+        if (negative) exponent = -exponent;
+    }
+    if (!found || lead + exponent < 0) {
+        out = 0.0;
+        return true;
+    }
+    return false;
 }
 
 QString currencyText(Currency c)
@@ -442,10 +548,8 @@ bool parseNumber(const QString& text, double& out)
     }
     skipBlanks();
     if (p != end) return false;
-    bool ok = false;
-    double v = QByteArray(digits).toDouble(&ok);
-    if (!ok && !digits.isEmpty() && digits.back() == '.') v = digits.chopped(1).toDouble(&ok);
-    if (!ok || !std::isfinite(v)) return false;
+    double v = 0;
+    if (!decimalToDouble(digits, v)) return false;
     out = neg ? -v : v;
     return true;
 }

@@ -25,6 +25,7 @@ enum class VType : int {
     Null = 1,
     Integer = 2,    // 16-bit
     Long = 3,       // 32-bit
+    Single = 4,     // kept as the float's exact value
     Double = 5,
     Currency = 6,
     Date = 7,       // days since 30/12/1899, time as the fraction
@@ -32,6 +33,7 @@ enum class VType : int {
     Object = 9,     // a host object, or Nothing
     Error = 10,     // also the value of an omitted argument
     Boolean = 11,
+    Byte = 17,
     Array = 8204,   // array of variants (vbArray + vbVariant)
 };
 
@@ -54,6 +56,8 @@ public:
     static Variant nothing() { return Variant(ObjectPtr()); }
     static Variant integer(int16_t v) { Variant r; r.m_type = VType::Integer; r.m_u.i = v; return r; }
     static Variant longValue(int32_t v) { Variant r; r.m_type = VType::Long; r.m_u.i = v; return r; }
+    static Variant byteValue(uint8_t v) { Variant r; r.m_type = VType::Byte; r.m_u.i = v; return r; }
+    static Variant single(float v) { Variant r; r.m_type = VType::Single; r.m_u.d = v; return r; }
     static Variant date(double serial) { Variant r; r.m_type = VType::Date; r.m_u.d = serial; return r; }
     static Variant fromDateTime(const QDateTime& t);
     static Variant fromDate(const QDate& d);
@@ -72,11 +76,11 @@ public:
     bool isArray() const { return m_type == VType::Array; }
     bool isString() const { return m_type == VType::String; }
     bool isMissing() const { return m_type == VType::Error && m_u.i == kParamNotFound; }
-    bool isNumeric() const;   // Integer, Long, Double, Currency, Date, Boolean
+    bool isNumeric() const;   // Byte, Integer, Long, Single, Double, Currency, Date, Boolean
 
     // Raw payloads; valid only for the matching type.
-    int32_t rawInt() const { return m_u.i; }
-    double rawDouble() const { return m_u.d; }
+    int32_t rawInt() const { return m_u.i; }       // Byte, Integer, Long, Error
+    double rawDouble() const { return m_u.d; }     // Single, Double, Date
     Currency rawCurrency() const { return Currency::fromUnits(m_u.c); }
     bool rawBool() const { return m_u.b; }
     const QString& rawString() const { return m_str; }
@@ -92,6 +96,8 @@ public:
     double toDouble() const;
     int32_t toLong() const;
     int16_t toInteger() const;
+    uint8_t toByte() const;
+    float toSingle() const;
     bool toBool() const;
     Currency toCurrency() const;
     double toDateSerial() const;
@@ -121,6 +127,7 @@ struct ArrayData {
     std::vector<int32_t> upper;   // upper bound of each dimension; -1 for an empty dynamic array
     std::vector<Variant> items;   // first index varies slowest
     bool fixedSize = false;       // declared with Dim a(n): ReDim refuses it
+    int locks = 0;                // elements bound to ByRef parameters: ReDim and Erase refuse it
 
     static ArrayPtr make(const std::vector<int32_t>& upper, bool fixedSize = false);
     static ArrayPtr fromList(VariantList items);
@@ -128,14 +135,21 @@ struct ArrayData {
     int dimensions() const { return static_cast<int>(upper.size()); }
     // Index of an element; throws ScriptError 9 out of range or with the wrong count.
     size_t offset(const std::vector<int32_t>& indexes) const;
+    // The items with the first index varying fastest, the order For Each walks them in.
+    VariantList firstIndexFastest() const;
 };
 
 // Italian text for numbers and dates, shared by the conversions and the built-ins.
 QString numberText(double d);                  // CStr of a Double: "1,5", "1E+16"
+QString singleText(float f);                   // CStr of a Single: 7 significant digits
 QString currencyText(Currency c);              // CStr of a Currency: "1234,5"
 QString dateText(double serial);               // CStr of a Date: "10/12/2024 15:30:00"
 // Parses a number as text conversion does (grouping '.', decimal ',', exponent, &H, &O).
+// A number too small for a Double reads as 0; one too large does not read.
 bool parseNumber(const QString& text, double& out);
+// Reads C-locale number text ("1.5e-3") as a Double: false when it overflows; an
+// underflow gives 0 (or the nearest subnormal), as the language's literals do.
+bool decimalToDouble(const QByteArray& text, double& out);
 // Parses a date as CDate does ("10/12/2024", "10/12/2024 15:30", "15.30.00", "2024-12-10").
 bool parseDate(const QString& text, double& out);
 

@@ -1,5 +1,6 @@
 // What a caller learns of a failing script: the number, the text and the line within the
 // text it added; and the limits that stop scripts which never end.
+#include "HostObject.h"
 #include "ScriptEngine.h"
 
 #include <QElapsedTimer>
@@ -85,8 +86,10 @@ TEST(ScriptErrors, CompileErrorsNameTheConstruct)
         {"x = $", 1032, 1},
         {"Class Foo\r\nEnd Class", 1048, 1},
         {"Set o = New Foo", 1048, 1},
-        {"With x\r\nEnd With", 1048, 1},
-        {"Sub A()\r\nEnd Sub\r\nSub A()\r\nEnd Sub", 1041, 3},
+        {"GoTo there", 1048, 1},
+        {"Public Property Get P()\r\nEnd Property", 1048, 1},
+        {"With x\r\n  .y = 1\r\nEnd Sub", 1029, 3},
+        {"Sub A()\r\n  Sub B()\r\n  End Sub\r\nEnd Sub", 1002, 2},
     };
     for (const Case& c : cases) {
         vbs::ScriptError e = addError(QString::fromLatin1(c.text));
@@ -155,6 +158,7 @@ TEST(ScriptLimitsTest, EndlessLoopStopsEvenUnderOnErrorResumeNext)
                              + QStringLiteral("\r\n  F = 1\r\nEnd Function");
         vbs::ScriptError e = runError(script, QStringLiteral("F"), limits);
         EXPECT_EQ(e.number, vbs::err::kLimitExceeded) << loop;
+        EXPECT_TRUE(e.engineStop) << loop;
         EXPECT_GE(e.line, 3) << loop;
     }
 }
@@ -197,5 +201,118 @@ TEST(ScriptErrors, OptionExplicitRefusesUndeclaredNames)
     } catch (const vbs::ScriptError& e) {
         EXPECT_EQ(e.number, 500);
         EXPECT_EQ(e.line, 6);
+    }
+}
+
+// The engine's own stops pass through every On Error, whichever construct they happen in,
+// and nothing a script raises is taken for one.
+TEST(ScriptLimitsTest, EngineStopsAreNeitherCaughtNorMistakenForRaisedErrors)
+{
+    vbs::ScriptLimits limits;
+    limits.maxStatements = 20000;
+    const char* const spinner = "Function Spin()\r\n  Do\r\n  Loop\r\nEnd Function\r\n";
+    const char* const bodies[] = {
+        "x = Spin()",
+        "If Spin() Then x = 1",
+        "Do While Spin()\r\n  Exit Do\r\nLoop",
+        "For i = 1 To Spin()\r\nNext",
+        "For Each v In Spin()\r\nNext",
+        "Select Case 1\r\n  Case Spin()\r\nEnd Select",
+        "x = Deep(0)",
+    };
+    for (const char* body : bodies) {
+        const QString script = QString::fromLatin1(spinner)
+                             + QStringLiteral("Function Deep(n)\r\n  On Error Resume Next\r\n  Deep = Deep(n + 1)\r\nEnd Function\r\n"
+                                              "Function F()\r\n  On Error Resume Next\r\n  ")
+                             + QString::fromLatin1(body) + QStringLiteral("\r\n  F = Err.Number\r\nEnd Function");
+        vbs::ScriptError e = runError(script, QStringLiteral("F"), limits);
+        EXPECT_TRUE(e.engineStop) << body;
+        EXPECT_TRUE(e.number == vbs::err::kLimitExceeded || e.number == vbs::err::kOutOfStack) << body;
+    }
+
+    const vbs::ScriptError stop = runError(QString::fromLatin1(spinner), QStringLiteral("Spin"), limits);
+    for (int number : {vbs::err::kLimitExceeded, vbs::err::kOutOfStack}) {
+        vbs::ScriptError raised = runError(QStringLiteral("Sub R()\r\n  Err.Raise %1\r\nEnd Sub").arg(number), QStringLiteral("R"));
+        EXPECT_EQ(raised.number, number);
+        EXPECT_FALSE(raised.engineStop);
+        EXPECT_EQ(raised.line, 2);
+    }
+    EXPECT_NE(runError(QStringLiteral("Sub R()\r\n  Err.Raise 1\r\nEnd Sub"), QStringLiteral("R")).description, stop.description);
+}
+
+TEST(ScriptLimitsTest, AThousandNestedCallsRunAndRunawayRecursionStops)
+{
+    const QString script = QStringLiteral(
+        "Function Depth(n)\r\n"                                               // 1
+        "  If n = 0 Then Depth = 0 Else Depth = Depth(n - 1) + 1\r\n"         // 2
+        "End Function\r\n"                                                    // 3
+        "Sub Count(n, ByRef total)\r\n"                                       // 4
+        "  Dim a(2)\r\n"                                                      // 5
+        "  For Each x In a\r\n"                                               // 6
+        "    If n > 0 Then\r\n"                                               // 7
+        "      total = total + 1\r\n"                                         // 8
+        "      Count n - 1, total\r\n"                                        // 9
+        "      Exit For\r\n"                                                  // 10
+        "    End If\r\n"                                                      // 11
+        "  Next\r\n"                                                          // 12
+        "End Sub\r\n"                                                         // 13
+        "Function Counted(n)\r\n"                                             // 14
+        "  Count n, Counted\r\n"                                              // 15
+        "End Function\r\n"                                                    // 16
+        "Function Forever(n)\r\n"                                             // 17
+        "  Forever = Forever(n + 1)\r\n"                                      // 18
+        "End Function\r\n"                                                    // 19
+        "Function Start()\r\n"                                                // 20
+        "  Start = Forever(0)\r\n"                                            // 21
+        "End Function\r\n");
+    vbs::ScriptEngine engine;
+    engine.addCode(script);
+    for (int depth : {10, 1000, 2500}) {
+        EXPECT_EQ(engine.run(QStringLiteral("Depth"), {vbs::Variant(depth)}).toLong(), depth);
+        EXPECT_EQ(engine.run(QStringLiteral("Counted"), {vbs::Variant(depth)}).toLong(), depth);
+    }
+    try {
+        engine.run(QStringLiteral("Forever"), {vbs::Variant(0)});
+        FAIL() << "no error";
+    } catch (const vbs::ScriptError& e) {
+        EXPECT_EQ(e.number, vbs::err::kOutOfStack);
+        EXPECT_EQ(e.description, QStringLiteral("Spazio dello stack esaurito"));
+        EXPECT_TRUE(e.engineStop);
+        EXPECT_EQ(e.line, 18);
+    }
+    // The engine is whole after the stop.
+    EXPECT_EQ(engine.run(QStringLiteral("Depth"), {vbs::Variant(1000)}).toLong(), 1000);
+
+    // The machine-stack limit stops recursion that the call count would let through.
+    vbs::ScriptLimits limits;
+    limits.maxCallDepth = 1'000'000;
+    limits.maxStackBytes = 4 * 1024 * 1024;
+    vbs::ScriptError e = runError(script, QStringLiteral("Start"), limits);
+    EXPECT_EQ(e.number, vbs::err::kOutOfStack);
+    EXPECT_TRUE(e.engineStop);
+}
+
+// A host object called from deep inside one script may run another script that nests as
+// deep again.
+TEST(ScriptLimitsTest, DeepScriptsNestThroughHostObjects)
+{
+    const QString depth = QStringLiteral("Function Depth(n)\r\n  If n = 0 Then Depth = 0 Else Depth = Depth(n - 1) + 1\r\nEnd Function\r\n");
+    vbs::ScriptEngine inner;
+    inner.addCode(depth);
+    auto host = std::make_shared<vbs::HostObject>(QStringLiteral("Host"));
+    host->method(QStringLiteral("Inner"), 1, 1, [&inner](const vbs::VariantList& a) {
+        return inner.run(QStringLiteral("Depth"), {a[0]});
+    });
+    vbs::ScriptEngine outer;
+    outer.addObject(QStringLiteral("Host"), host);
+    outer.addCode(depth + QStringLiteral("Function Both(n)\r\n  If n = 0 Then Both = Host.Inner(1000) Else Both = Both(n - 1) + 1\r\nEnd Function\r\n"
+                                         "Function Runaway(n)\r\n  If n = 0 Then Runaway = Host.Inner(1000000) Else Runaway = Runaway(n - 1)\r\nEnd Function\r\n"));
+    EXPECT_EQ(outer.run(QStringLiteral("Both"), {vbs::Variant(1000)}).toLong(), 2000);
+    try {
+        outer.run(QStringLiteral("Runaway"), {vbs::Variant(1000)});
+        FAIL() << "no error";
+    } catch (const vbs::ScriptError& e) {
+        EXPECT_EQ(e.number, vbs::err::kOutOfStack);
+        EXPECT_TRUE(e.engineStop);
     }
 }

@@ -167,3 +167,52 @@ TEST(HostObjects, NamedObjectsAndQtValues)
     EXPECT_EQ(vbs::Variant(Currency::fromUnits(15000)).toQVariant().value<Currency>().units(), 15000);
     EXPECT_EQ(vbs::Variant::date(45636.5).toQVariant().toDateTime(), QDateTime(QDate(2024, 12, 10), QTime(12, 0)));
 }
+
+TEST(HostObjects, WithBlocksReachTheirObjectsNested)
+{
+    QStringList printed;
+    QString font;
+    auto prn = std::make_shared<vbs::HostObject>(QStringLiteral("clsScriptPrinter"));
+    prn->method(QStringLiteral("Print"), 1, 1, [&printed](const vbs::VariantList& a) {
+        printed << a[0].toString();
+        return vbs::Variant();
+    });
+    prn->property(QStringLiteral("FontName"), [&font](const vbs::VariantList&) { return vbs::Variant(font); },
+                  [&font](const vbs::VariantList&, const vbs::Variant& v) { font = v.toString(); });
+    auto rec = sampleRecord();
+
+    vbs::ScriptEngine engine;
+    engine.addCode(QStringLiteral(
+        "Function F(prn, flds)\r\n"
+        "  With prn\r\n"
+        "    .FontName = \"Arial\"\r\n"
+        "    .Print .FontName\r\n"
+        "    With flds\r\n"
+        "      .Item(\"Codice\") = \"B\" & .Item(\"Codice\")\r\n"
+        "      prn.Print .Count & \" \" & .Item(0).Name\r\n"
+        "      With .Item(\"Codice\")\r\n"
+        "        .Value = .Value & \"!\"\r\n"
+        "      End With\r\n"
+        "    End With\r\n"
+        "    Call .Print(\"done\")\r\n"
+        "  End With\r\n"
+        "  F = prn.FontName\r\n"
+        "End Function\r\n"
+        "Function G(prn)\r\n"
+        "  On Error Resume Next\r\n"
+        "  With prn\r\n"
+        "    .Missing\r\n"
+        "    .Print Err.Number\r\n"
+        "    If True Then Exit Function\r\n"
+        "  End With\r\n"
+        "End Function\r\n"));
+    const vbs::Variant p{std::static_pointer_cast<vbs::ScriptObject>(prn)};
+    EXPECT_EQ(engine.run(QStringLiteral("F"), {p, vbs::Variant(rec)}).toString(), QStringLiteral("Arial"));
+    EXPECT_EQ(printed, QStringList({QStringLiteral("Arial"), QStringLiteral("4 Codice"), QStringLiteral("done")}));
+    EXPECT_EQ(rec->value(QStringLiteral("Codice")).toString(), QStringLiteral("BA1!"));
+    EXPECT_EQ(font, QStringLiteral("Arial"));
+
+    printed.clear();
+    engine.run(QStringLiteral("G"), {p});
+    EXPECT_EQ(printed, QStringList({QStringLiteral("438")}));
+}

@@ -11,8 +11,10 @@ QString typeName(const vbs::Variant& v)
     switch (v.type()) {
     case vbs::VType::Empty: return QStringLiteral("Empty");
     case vbs::VType::Null: return QStringLiteral("Null");
+    case vbs::VType::Byte: return QStringLiteral("Byte");
     case vbs::VType::Integer: return QStringLiteral("Integer");
     case vbs::VType::Long: return QStringLiteral("Long");
+    case vbs::VType::Single: return QStringLiteral("Single");
     case vbs::VType::Double: return QStringLiteral("Double");
     case vbs::VType::Currency: return QStringLiteral("Currency");
     case vbs::VType::Date: return QStringLiteral("Date");
