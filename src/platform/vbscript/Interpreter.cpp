@@ -12,9 +12,9 @@ namespace vbs {
 
 namespace {
 
-// Err.Raise given a failure code of the component model rather than an error number
-// raises the error the language knows it by; codes of its own facility carry the number
-// in their low word.
+// Err.Raise given a 32-bit failure code (severity bit set, like &h8007000E&) rather than
+// an error number raises the error the language knows it by; codes of the script
+// facility (&h800A....) carry the number in their low word. Other numbers stay as given.
 int32_t raisedNumber(int32_t n)
 {
     switch (static_cast<uint32_t>(n)) {

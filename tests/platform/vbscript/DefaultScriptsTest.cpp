@@ -47,7 +47,7 @@ QStringList lines(const QString& text) { return text.split(QStringLiteral("\r\n"
 
 TEST(DefaultLabelScript, DrawsTheLabelWithItalianPrices)
 {
-    for (const QString unit : {QStringLiteral("KgPzz"), QStringLiteral("QntPzz")}) {
+    for (const QString& unit : {QStringLiteral("KgPzz"), QStringLiteral("QntPzz")}) {
         QStringList calls;
         vbs::ScriptEngine engine;
         engine.addCode(DefaultLabelScript());
