@@ -2,8 +2,10 @@
 #include "AppError.h"
 #include "Clock.h"
 #include "Currency.h"
+#include "ReportMeasure.h"
 #include <QHash>
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace report {
@@ -53,6 +55,11 @@ private:
         int page, band, item;
         QString pattern;
     };
+    // A band as tall as its texts need: the band's height and each item's.
+    struct Sized {
+        double height = 0;
+        QList<double> itemHeights;
+    };
 
     int column(const QString& field) const;
     void findBreaks();
@@ -64,8 +71,11 @@ private:
     void newPage() { finishPage(); startPage(); }
     bool atBodyTop() const { return m_y <= m_bodyStart + kEps; }
     void ensureRoom(double height);
+    QString itemText(const ReportItem& item, int row, Range range) const;
+    Sized sized(const ReportBand& band, int row, Range range);
     void place(const ReportBand& band, BandKind kind, int level, int row, Range range);
-    void put(const ReportBand& band, BandKind kind, int level, int row, Range range, double y);
+    void put(const ReportBand& band, BandKind kind, int level, int row, Range range, double y,
+             const Sized* size = nullptr);
     Range groupRange(int level) const { return {m_openStart[level], groupEnd(level, m_openStart[level])}; }
     Range innermostRange() const { return m_openLevels ? groupRange(m_openLevels - 1) : Range{0, m_rows}; }
 
@@ -86,6 +96,7 @@ private:
     bool m_firstPage = true;
     QList<Deferred> m_deferred;
     mutable QHash<QString, int> m_columns;   // field name as the layout writes it -> column
+    std::optional<TextMeasure> m_measure;    // made when a band first grows
 };
 
 int Paginator::column(const QString& field) const {
@@ -155,33 +166,67 @@ QVariant Paginator::aggregate(const ReportItem& item, Range range) const {
     return {};
 }
 
-void Paginator::put(const ReportBand& band, BandKind kind, int level, int row, Range range, double y) {
+QString Paginator::itemText(const ReportItem& it, int row, Range range) const {
+    switch (it.kind) {
+    case ItemKind::Label:
+        return it.text;
+    case ItemKind::Field:
+        return row >= 0 ? formatValue(m_data.value(row, column(it.field)), it.format, m_options.locale)
+                        : it.format.nullText;
+    case ItemKind::Function:
+        return formatValue(aggregate(it, it.scope == AggregateScope::Report ? Range{0, m_rows} : range), it.format,
+                           m_options.locale);
+    default:
+        return QString();
+    }
+}
+
+Paginator::Sized Paginator::sized(const ReportBand& band, int row, Range range) {
+    Sized s;
+    s.height = band.height;
+    for (const ReportItem& it : band.items) s.itemHeights.append(it.rect.height());
+    if (!band.canGrow) return s;
+    if (!m_measure) m_measure.emplace();
+    // Never taller than the room under the page header: a band never splits.
+    const double room = m_bodyBottom - m_layout.page.marginsMm.top() - m_layout.pageHeader.height;
+    for (int i = 0; i < band.items.size(); ++i) {
+        const ReportItem& it = band.items[i];
+        if (!it.wordWrap) continue;
+        const QString text = itemText(it, row, range);
+        if (text.isEmpty()) continue;
+        const double need = m_measure->wrappedHeightMm(resolveFont(it.font, m_layout.font), it.rect.width(), text);
+        if (need <= it.rect.height()) continue;
+        const double height = std::min(band.height + need - it.rect.height(), std::max(band.height, room));
+        s.itemHeights[i] = it.rect.height() + height - band.height;
+        s.height = std::max(s.height, height);
+    }
+    return s;
+}
+
+void Paginator::put(const ReportBand& band, BandKind kind, int level, int row, Range range, double y,
+                    const Sized* size) {
     const QMarginsF& m = m_layout.page.marginsMm;
     PlacedBand pb;
     pb.kind = kind;
     pb.groupLevel = level;
     pb.row = (kind == BandKind::Detail || kind == BandKind::GroupHeader || kind == BandKind::GroupFooter) ? row : -1;
-    pb.rect = QRectF(m.left(), y, m_layout.page.printableWidth(), band.height);
+    pb.rect = QRectF(m.left(), y, m_layout.page.printableWidth(), size ? size->height : band.height);
     const int bandIndex = static_cast<int>(m_doc.pages.last().bands.size());
-    for (const ReportItem& it : band.items) {
+    for (int i = 0; i < band.items.size(); ++i) {
+        const ReportItem& it = band.items[i];
         PlacedItem pi;
         pi.kind = it.kind;
         pi.rect = it.rect.translated(m.left(), y);
+        if (size) pi.rect.setHeight(size->itemHeights[i]);
         pi.alignment = it.alignment;
         pi.font = resolveFont(it.font, m_layout.font);
         pi.lineWidth = it.lineWidth;
         pi.wordWrap = it.wordWrap;
         switch (it.kind) {
         case ItemKind::Label:
-            pi.text = it.text;
-            break;
         case ItemKind::Field:
-            pi.text = row >= 0 ? formatValue(m_data.value(row, column(it.field)), it.format, m_options.locale)
-                               : it.format.nullText;
-            break;
         case ItemKind::Function:
-            pi.text = formatValue(aggregate(it, it.scope == AggregateScope::Report ? Range{0, m_rows} : range),
-                                  it.format, m_options.locale);
+            pi.text = itemText(it, row, range);
             break;
         case ItemKind::PageNumber:
         case ItemKind::Title:
@@ -242,9 +287,10 @@ void Paginator::ensureRoom(double height) {
 void Paginator::place(const ReportBand& band, BandKind kind, int level, int row, Range range) {
     if (!band.isPrinted()) return;
     if (band.newPageBefore && !atBodyTop()) newPage();
-    ensureRoom(band.height);
-    put(band, kind, level, row, range, m_y);
-    m_y += band.height;
+    const Sized size = sized(band, row, range);
+    ensureRoom(size.height);
+    put(band, kind, level, row, range, m_y, &size);
+    m_y += size.height;
     if (band.newPageAfter) m_pendingBreak = true;
 }
 
@@ -274,10 +320,12 @@ ReportDocument Paginator::run() {
             m_openLevels = g;
         }
         // A group header never stays alone at the bottom of a page: it goes with its first row.
-        double chunk = m_layout.detail.isPrinted() ? m_layout.detail.height : 0;
-        for (int g = level; g < levels; ++g)
-            if (m_layout.groups[g].header.isPrinted()) chunk += m_layout.groups[g].header.height;
-        if (level < levels) ensureRoom(chunk);
+        if (level < levels) {
+            double chunk = m_layout.detail.isPrinted() ? sized(m_layout.detail, r, innermostRange()).height : 0;
+            for (int g = level; g < levels; ++g)
+                if (m_layout.groups[g].header.isPrinted()) chunk += m_layout.groups[g].header.height;
+            ensureRoom(chunk);
+        }
         m_currentRow = r;
         for (int g = level; g < levels; ++g) {
             m_openStart[g] = r;

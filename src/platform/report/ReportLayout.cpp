@@ -12,7 +12,7 @@
 //     "font": { "family", "size", "bold", "italic" },
 //     "reportHeader" | "pageHeader" | "detail" | "pageFooter" | "reportFooter": BAND,
 //     "groups": [ { "field", "header": BAND, "footer": BAND, "repeatHeader" } ] }
-//   BAND = { "height", "newPageBefore", "newPageAfter", "items": [ ITEM... ] }
+//   BAND = { "height", "newPageBefore", "newPageAfter", "canGrow", "items": [ ITEM... ] }
 //   ITEM = { "type": "label" | "field" | "sum" | "count" | "average" | "line" | "box" | "page" | "title",
 //            "at": [x, y, w, h], "text", "field", "format", "null", "scope": "group" | "report",
 //            "align": "left" | "center" | "right", "font": {...} or "bold"/"italic"/"size"/"family",
@@ -167,10 +167,11 @@ ReportBand band(const QJsonValue& v, const QString& where) {
     if (v.isUndefined()) return b;
     if (!v.isObject()) fail(QStringLiteral("%1 deve essere un oggetto").arg(where));
     const QJsonObject o = v.toObject();
-    checkKeys(o, {"height", "items", "newPageBefore", "newPageAfter"}, where);
+    checkKeys(o, {"height", "items", "newPageBefore", "newPageAfter", "canGrow"}, where);
     b.height = number(o[QStringLiteral("height")], where + QStringLiteral(".height"));
     if (o.contains(QStringLiteral("newPageBefore"))) b.newPageBefore = flag(o[QStringLiteral("newPageBefore")], where);
     if (o.contains(QStringLiteral("newPageAfter"))) b.newPageAfter = flag(o[QStringLiteral("newPageAfter")], where);
+    if (o.contains(QStringLiteral("canGrow"))) b.canGrow = flag(o[QStringLiteral("canGrow")], where);
     const QJsonArray items = o[QStringLiteral("items")].toArray();
     for (int i = 0; i < items.size(); ++i)
         b.items.append(item(items[i].toObject(), QStringLiteral("%1.items[%2]").arg(where).arg(i)));

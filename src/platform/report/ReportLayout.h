@@ -11,7 +11,8 @@
 #include <optional>
 
 // A band report described in millimetres: page setup, bands from report header to report
-// footer, and the items each band draws. Bands never grow and never split across pages.
+// footer, and the items each band draws. Bands never split across pages; they grow only
+// when they are made to (canGrow).
 namespace report {
 
 enum class BandKind { ReportHeader, PageHeader, GroupHeader, Detail, GroupFooter, PageFooter, ReportFooter };
@@ -84,6 +85,9 @@ struct ReportBand {
     QList<ReportItem> items;
     bool newPageBefore = false;  // starts on a fresh page (nothing happens at the top of a page)
     bool newPageAfter = false;   // what follows starts on a fresh page
+    // The band grows (never past one page) so that each of its wrapped items shows every
+    // line of its text; its other items keep their place.
+    bool canGrow = false;
 
     ReportBand() = default;
     explicit ReportBand(double h, QList<ReportItem> it = {}) : height(h), items(std::move(it)) {}

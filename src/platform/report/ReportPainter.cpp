@@ -1,5 +1,6 @@
 #include "ReportPainter.h"
 #include "AppError.h"
+#include "ReportMeasure.h"
 #include <QFont>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -11,16 +12,6 @@ namespace report {
 
 namespace {
 const QString kSource = QStringLiteral("Report");
-
-QFont qtFont(const FontSpec& f) {
-    QFont font(f.family);
-    font.setPointSizeF(f.pointSize);
-    font.setBold(f.bold);
-    font.setItalic(f.italic);
-    // No ligatures: "ff" stays two letters, so the text of a PDF can be searched and copied.
-    font.setStyleStrategy(QFont::PreferNoShaping);
-    return font;
-}
 }  // namespace
 
 void paintPage(QPainter& p, const ReportDocument& doc, int index, double sx, double sy) {
@@ -44,14 +35,18 @@ void paintPage(QPainter& p, const ReportDocument& doc, int index, double sx, dou
                 if (it.text.isEmpty()) break;
                 p.setPen(Qt::black);
                 p.setFont(qtFont(it.font));
-                int flags = static_cast<int>(it.alignment & Qt::AlignHorizontal_Mask);
-                flags |= (it.alignment & Qt::AlignVertical_Mask) ? static_cast<int>(it.alignment & Qt::AlignVertical_Mask)
-                                                                 : static_cast<int>(Qt::AlignVCenter);
-                flags |= it.wordWrap ? Qt::TextWordWrap : Qt::TextSingleLine;
-                // Items never grow: what does not fit in the rect is cut off.
+                // What does not fit in the rect is cut off: a layout gives its texts room,
+                // or wraps them in a band that grows.
                 p.save();
                 p.setClipRect(r);
-                p.drawText(r, flags, it.text);
+                if (it.wordWrap) {
+                    p.drawText(r, it.text, wrappedTextOption(it.alignment));
+                } else {
+                    int flags = static_cast<int>(it.alignment & Qt::AlignHorizontal_Mask);
+                    flags |= (it.alignment & Qt::AlignVertical_Mask) ? static_cast<int>(it.alignment & Qt::AlignVertical_Mask)
+                                                                     : static_cast<int>(Qt::AlignVCenter);
+                    p.drawText(r, flags | Qt::TextSingleLine, it.text);
+                }
                 p.restore();
                 break;
             }

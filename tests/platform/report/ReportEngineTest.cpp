@@ -2,6 +2,7 @@
 #include "Currency.h"
 #include "ReportEngine.h"
 #include "ReportHtml.h"
+#include "ReportMeasure.h"
 #include "ReportTestPrint.h"
 #include <gtest/gtest.h>
 #include <random>
@@ -275,4 +276,59 @@ TEST(ReportPagination, RefusesMissingColumnsAndPagesWithoutRoom) {
     tight.pageHeader.height = 45;
     tight.pageFooter.height = 35;
     EXPECT_THROW(paginate(tight, rows(1)), AppError);
+}
+
+TEST(ReportPagination, GrowingBandShowsEveryLineOfItsWrappedTexts) {
+    const QString words = QStringLiteral("uno due tre quattro cinque sei sette otto nove dieci undici dodici");
+    const QString oneWord = QString(60, u'X');   // a code with no blank in it
+    MemoryDataSource d({QStringLiteral("Codice"), QStringLiteral("Importo")});
+    d.addRow({QStringLiteral("A1"), money(10000)});
+    d.addRow({words, money(20000)});
+    d.addRow({oneWord, money(30000)});
+    d.addRow({QStringLiteral("A4"), money(40000)});
+
+    ReportLayout l = smallLayout();
+    l.detail.items[0].wrapped();
+    TextMeasure measure;
+    const double line = measure.lineHeightMm(l.font);
+    for (bool grows : {false, true}) {
+        l.detail.canGrow = grows;
+        const ReportDocument doc = paginate(l, d);
+        QList<const PlacedBand*> details;
+        for (const auto& page : doc.pages) details += bandsOf(page, BandKind::Detail);
+        ASSERT_EQ(details.size(), 4);
+        // Short texts keep the band's height; the next row starts where the one above ends.
+        EXPECT_DOUBLE_EQ(details[0]->rect.height(), 5);
+        EXPECT_DOUBLE_EQ(details[3]->rect.height(), 5);
+        for (int i = 1; i < details.size(); ++i)
+            if (details[i]->rect.top() > details[i - 1]->rect.top())
+                EXPECT_NEAR(details[i]->rect.top(), details[i - 1]->rect.bottom(), 1e-9) << i;
+        for (int i : {1, 2}) {
+            const PlacedItem& wrapped = details[i]->items[0];
+            const PlacedItem& amount = details[i]->items[1];
+            if (!grows) {
+                EXPECT_DOUBLE_EQ(details[i]->rect.height(), 5) << i;
+                continue;
+            }
+            // Twelve words and a sixty-letter word are each more than two lines in 40 mm.
+            EXPECT_GT(details[i]->rect.height(), 5 + line) << i;
+            EXPECT_DOUBLE_EQ(wrapped.rect.height(), details[i]->rect.height()) << i;
+            EXPECT_DOUBLE_EQ(amount.rect.height(), 5) << i;   // the other items keep their place
+        }
+    }
+}
+
+TEST(ReportPagination, GrowingBandNeverOutgrowsAPage) {
+    MemoryDataSource d({QStringLiteral("Codice"), QStringLiteral("Importo")});
+    d.addRow({QStringLiteral("A1"), money(10000)});
+    d.addRow({QStringLiteral("parola ").repeated(400), money(20000)});
+    ReportLayout l = smallLayout();
+    l.detail.items[0].wrapped();
+    l.detail.canGrow = true;
+    const ReportDocument doc = paginate(l, d);
+    ASSERT_EQ(doc.pageCount(), 2);
+    const auto details = bandsOf(doc.pages[1], BandKind::Detail);
+    ASSERT_EQ(details.size(), 1);
+    EXPECT_DOUBLE_EQ(details[0]->rect.top(), 20);
+    EXPECT_DOUBLE_EQ(details[0]->rect.bottom(), 80);   // the whole body, up to the footer
 }

@@ -29,7 +29,7 @@ TEST(ReportLayoutText, ReadsABandLayout) {
       "groups": [ { "field": "Iva", "repeatHeader": true,
         "header": { "height": 5, "newPageBefore": true, "items": [ { "type": "field", "field": "Iva", "at": [0, 0, 20, 5], "null": "-" } ] },
         "footer": { "height": 5, "items": [ { "type": "sum", "field": "Importo", "format": "#,#0.00", "at": [0, 0, 20, 5] } ] } } ],
-      "detail": { "height": 5, "items": [ { "type": "field", "field": "Data", "format": "dd/MM/yyyy-H.mm", "at": [0, 0, 30, 5] } ] },
+      "detail": { "height": 5, "canGrow": true, "items": [ { "type": "field", "field": "Data", "format": "dd/MM/yyyy-H.mm", "at": [0, 0, 30, 5], "wrap": true } ] },
       "pageFooter": { "height": 6, "items": [ { "type": "page", "at": [0, 1, 80, 5], "align": "center" },
                                               { "type": "line", "at": [0, 0, 80, 0], "width": 0.5 } ] },
       "reportFooter": { "height": 5, "items": [ { "type": "count", "at": [0, 0, 20, 5], "scope": "report", "format": "#,##0" } ] }
@@ -54,6 +54,9 @@ TEST(ReportLayoutText, ReadsABandLayout) {
     EXPECT_EQ(sum.aggregate, Aggregate::Sum);
     EXPECT_EQ(sum.format.kind, FieldFormat::Kind::Number);
     EXPECT_EQ(l.detail.items[0].format.datePattern, QStringLiteral("dd/MM/yyyy-H.mm"));
+    EXPECT_TRUE(l.detail.canGrow);
+    EXPECT_TRUE(l.detail.items[0].wordWrap);
+    EXPECT_FALSE(l.pageHeader.canGrow);
     EXPECT_EQ(l.pageFooter.items[0].text, QStringLiteral("Pag. %p / %P"));
     EXPECT_EQ(l.pageFooter.items[1].lineWidth, 0.5);
     EXPECT_EQ(l.reportFooter.items[0].scope, AggregateScope::Report);
