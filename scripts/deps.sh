@@ -9,7 +9,7 @@ packages=(
   libsqlite3-dev sqlite3
   libgtest-dev libgmock-dev libbenchmark-dev
   libgcab-dev gcab
-  poppler-utils
+  poppler-utils fonts-dejavu-core
   clang libclang-rt-14-dev
 )
 
