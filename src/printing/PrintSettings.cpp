@@ -86,7 +86,9 @@ int16_t BoxColumns(const QString& caption, const QString& text)
 
 QString BoxText(double value)
 {
-    QLocale locale;
+    // The system's way of writing numbers; Italian where the system has none (C/POSIX).
+    QLocale locale = QLocale::system();
+    if (locale.language() == QLocale::C) locale = QLocale(QLocale::Italian, QLocale::Italy);
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
     return locale.toString(value, 'f', QLocale::FloatingPointShortest);
 }

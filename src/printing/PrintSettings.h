@@ -19,7 +19,8 @@ class TableObject;
 float BoxMillimetres(const QString& caption, const QString& text);
 // A box of labels or tickets per row: a whole number from 0 to 99 (0 prints one a row).
 int16_t BoxColumns(const QString& caption, const QString& text);
-// A number as its box shows it: "32,5" in the program's locale, no trailing zeros.
+// A number as its box shows it: "32,5" where numbers are written the Italian way, no
+// trailing zeros.
 QString BoxText(double value);
 
 // Keeps the settings and saves the whole configuration (the dialogs' OK).

@@ -33,6 +33,7 @@ protected:
     std::unique_ptr<TableData> select(const QString& table, const QString& condition = QString());
 
     const QString& path() const { return m_path; }
+    const std::shared_ptr<Database>& database() const { return m_db; }
     // Lets another process have the file.
     void closeDatabase();
     // What the operator was shown: the texts of the message boxes.
