@@ -1,14 +1,23 @@
 // Printing commands: a sale's receipt and article labels through the user's scripts and the
 // print objects, as the program prints them, on the configured printer, into a PDF file or
-// as a trace of every drawing.
+// as a trace of every drawing; and the report of a view of the main window through its
+// fixed layout, into a PDF file.
 #include "MvTool.h"
 #include "AppError.h"
 #include "Configuration.h"
 #include "DB.h"
 #include "DBEngine.h"
 #include "Database.h"
+#include "DateSelection.h"
+#include "DetailView.h"
 #include "PrinterTarget.h"
 #include "RecordingTarget.h"
+#include "ReportDisplay.h"
+#include "ReportLayouts.h"
+#include "ReportPainter.h"
+#include "SectionTree.h"
+#include "ViewDialogs.h"
+#include "ViewQueryBuilder.h"
 #include "ScriptRunners.h"
 #include "TableData.h"
 #include "TableObject.h"
@@ -189,8 +198,72 @@ int printLabels(const QStringList& arguments)
     return stopped ? 1 : 0;
 }
 
+const char* kReportUsage = "print-report DB NODE --pdf FILE [--all | --day YYYY-MM-DD | --month YYYY-MM]  the report of "
+                           "a tree node's view through its fixed layout, as the print and export commands show it";
+
+// The view of a tree node as the main window opens it, shown through the report display
+// with the fixed layouts, its export going to the file.
+int printReport(const QStringList& arguments)
+{
+    QStringList args = arguments;
+    Output out;
+    QMap<QString, QString> values;
+    bool all = false;
+    if (args.removeAll(QStringLiteral("--all")) > 0) all = true;
+    if (!takeOptions(args, out, values, {QStringLiteral("--day"), QStringLiteral("--month")}) || args.size() != 2
+        || out.pdf.isEmpty() || out.trace || int(all) + int(values.size()) > 1)
+        return 2;
+    std::optional<QDate> day, month;
+    if (values.contains(QStringLiteral("--day"))) {
+        day = QDate::fromString(values[QStringLiteral("--day")], QStringLiteral("yyyy-MM-dd"));
+        if (!day->isValid()) return 2;
+    }
+    if (values.contains(QStringLiteral("--month"))) {
+        month = QDate::fromString(values[QStringLiteral("--month")] + QStringLiteral("-01"), QStringLiteral("yyyy-MM-dd"));
+        if (!month->isValid()) return 2;
+    }
+    const QString node = args[1];
+
+    OpenShop shop(args[0]);
+    DateSelection dates = DateSelection::AtStart();
+    if (all) (void)dates.SelectAll();
+    if (day) (void)dates.SelectDay(day);
+    if (month) (void)dates.SelectMonth(month);
+    shop.db->SetAccessLevel(1);
+    ViewNode viewNode{node, node};
+    for (const SectionNode& n : SectionTreeNodes(*shop.db, SectionTreeOptions{true}))
+        if (n.key == node) viewNode.text = n.text;
+    FixedViewDialogs dialogs;
+    ViewQueryBuilder builder(*shop.db, dialogs, dates);
+    const ViewQuery q = builder.Build(ViewRequest{viewNode, QString(), QString(), QStringLiteral(" Sezione:"),
+                                                  QStringLiteral(" Dettagli:")},
+                                      ShownView{});
+    OpenedView view = OpenView(*shop.db, q);
+    if (!view.dataSet) {
+        mvtool::err(QStringLiteral("the view of %1 is no table's data set: it has no report").arg(node));
+        return 1;
+    }
+
+    InstallReportLayouts();
+    QString printed;
+    setReportRunner([&](const report::ReportDocument& doc, int, QWidget*) {
+        report::writePdf(doc, out.pdf);
+        printed = QStringLiteral("%1: %2 pages, written %3").arg(doc.name).arg(doc.pageCount()).arg(out.pdf);
+    });
+    int16_t mode = ReportExport;
+    QString section = node;
+    ShowDataReport(*view.dataSet, mode, section);
+    setReportRunner(nullptr);
+    setReportLayoutProvider(nullptr);
+    printMessages();
+    if (printed.isEmpty()) return 1;
+    mvtool::out(printed);
+    return 0;
+}
+
 } // namespace
 
+MV_COMMAND("print-report", kReportUsage, printReport);
 MV_COMMAND("print-receipt", "print-receipt DB SALE [--script FILE] [--copies N] [--pdf FILE|--trace]  print a sale's "
                             "receipt through the receipt script (the configured one by default)", printReceipt);
 MV_COMMAND("print-labels", "print-labels DB CODE... [--pdf FILE|--trace]  print one label per article code through the "

@@ -8,6 +8,7 @@
 #include "UiServices.h"
 #include "frmMessage.h"
 #include <QApplication>
+#include <QHash>
 #include <QUrl>
 #include <QWidget>
 
@@ -107,13 +108,63 @@ QString ReportLayoutName(const QString& table, const QString& section) {
     return QString();
 }
 
+namespace {
+
+// A single reference of the rows' table (or of its parent's, for child rows) by name.
+std::optional<ReferenceDefinition> singleReference(TableData& rows, const QString& name) {
+    for (TableObject* t = rows.GetTable(); t; t = t->Parent())
+        for (const ReferenceDefinition& r : t->References())
+            if (!r.IsList && r.Name.compare(name, Qt::CaseInsensitive) == 0) return r;
+    return std::nullopt;
+}
+
+// What a reference column shows: the referenced row's first display field (its key field
+// when it has none), as the grid shows it, never the row's internal key. Looked up once
+// per referenced row.
+class ReferenceTexts {
+public:
+    explicit ReferenceTexts(ReferenceDefinition ref) : m_ref(std::move(ref)) {
+        m_field = m_ref.DisplayFields.split(u',', Qt::SkipEmptyParts).value(0).trimmed();
+        if (m_field.isEmpty()) m_field = m_ref.KeyField;
+    }
+    // `value` as the data set gives it: the referenced row's key, unless the view already
+    // delivers a column of that name (its own text).
+    QVariant of(TableData& row, const QVariant& value) {
+        const qint64 oid = row.GetReferenceOID(m_ref.Name);
+        if (m_field.isEmpty() || oid == 0 || value.toLongLong() != oid || value.typeId() == QMetaType::QString) return value;
+        auto it = m_cache.find(oid);
+        if (it == m_cache.end()) {
+            auto target = row.GetReference(m_ref.Name);
+            it = m_cache.insert(oid, target->IsEmpty() || !target->HasField(m_field) ? QVariant() : target->GetValue(m_field));
+        }
+        return *it;
+    }
+
+private:
+    ReferenceDefinition m_ref;
+    QString m_field;
+    QHash<qint64, QVariant> m_cache;
+};
+
+}  // namespace
+
 report::MemoryDataSource ReportRowsOf(TableData& rows, const QStringList& columns) {
     report::MemoryDataSource data(columns);
+    std::vector<std::optional<ReferenceTexts>> references;
+    for (const QString& c : columns) {
+        const auto ref = singleReference(rows, c);
+        references.emplace_back(ref ? std::optional<ReferenceTexts>(ReferenceTexts(*ref)) : std::nullopt);
+    }
     auto cursor = rows.Clone();
     for (cursor->MoveFirst(); !cursor->IsEOF(); cursor->MoveNext()) {
         QVariantList values;
         values.reserve(columns.size());
-        for (const QString& c : columns) values << (cursor->HasField(c) ? cursor->GetValue(c) : QVariant());
+        for (int i = 0; i < columns.size(); ++i) {
+            const QString& c = columns[i];
+            QVariant v = cursor->HasField(c) ? cursor->GetValue(c) : QVariant();
+            if (references[size_t(i)] && v.isValid() && !v.isNull()) v = references[size_t(i)]->of(*cursor, v);
+            values << v;
+        }
         data.addRow(values);
     }
     return data;

@@ -28,7 +28,8 @@ void setReportLayoutProvider(ReportLayoutProvider provider);
 
 // A stable copy of the rows for a report: one row per row of the data set (read through a
 // clone, so the caller's current row stays), the given columns, values as the data set
-// holds them (Currency, QDateTime, qint64, bool, double, QString, Null).
+// holds them (Currency, QDateTime, qint64, bool, double, QString, Null); a single
+// reference shows the referenced row's first display field, as the grid shows it.
 report::MemoryDataSource ReportRowsOf(TableData& rows, const QStringList& columns);
 
 // The paginated report of the rows through the layout, titled `title`; the data set's

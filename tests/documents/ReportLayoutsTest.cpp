@@ -7,6 +7,8 @@
 #include "ReportShop.h"
 
 #include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
 
 namespace {
 
@@ -246,5 +248,55 @@ TEST(ReportLayoutColumns, PageTurnsThenColumnsShareTheWidthWithoutCuttingAnythin
         EXPECT_EQ(cutTexts(doc, 300), QStringList()) << c.amounts;
     }
 }
+
+}  // namespace
+
+namespace {
+
+// Views of the plain tables, as the main window opens the table nodes: their references
+// are the referenced rows' keys in the data set, names on paper.
+TEST_F(FixedReports, ReferencesPrintAsTheGridShowsThem)
+{
+    struct Case {
+        const char* layout;
+        const char* table;
+        QStringList shown;
+    };
+    const Case cases[] = {
+        {"drArticoli", "Articoli", {QStringLiteral("IVA al 20%")}},
+        {"drVendite", "Vendite", {QStringLiteral("Rossi Mario")}},
+        {"drForniture", "Forniture", {QStringLiteral("Fattura"), QStringLiteral("Grossisti Associati")}},
+    };
+    for (const Case& c : cases) {
+        auto rows = select(QString::fromLatin1(c.table));
+        const auto layout = FixedReportLayout(QString::fromLatin1(c.layout));
+        const report::ReportDocument doc = BuildDataReport(*rows, *layout, QString());
+        QString text;
+        for (const auto& page : doc.pages) text += page.text() + u'\n';
+        for (const QString& s : c.shown) EXPECT_TRUE(text.contains(s)) << c.layout << ": " << s.toStdString() << "\n" << text.toStdString();
+        // No key of a referenced row: keys are numbers far longer than any amount here.
+        EXPECT_FALSE(text.contains(QRegularExpression(QStringLiteral("\\d{9,}")))) << c.layout << "\n" << text.toStdString();
+    }
+}
+
+#ifdef MV_MVTOOL_EXE
+TEST_F(FixedReports, TheDevelopersToolPrintsANodesViewThroughItsLayout)
+{
+    const QString pdf = m_dir + QStringLiteral("/vendite.pdf");
+    QProcess tool;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    tool.setProcessEnvironment(env);
+    tool.start(QStringLiteral(MV_MVTOOL_EXE), {QStringLiteral("print-report"), m_dir + QStringLiteral("/Mirtavolia.mdb"),
+                                               QStringLiteral("Vendite"), QStringLiteral("--pdf"), pdf, QStringLiteral("--all")});
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    EXPECT_EQ(QString::fromUtf8(tool.readAllStandardOutput()).trimmed(),
+              QStringLiteral("drVendite: 1 pages, written ") + pdf);
+    const QString text = pdfText(pdf);
+    for (const char* t : {"Vendite", "28/12/2088-23.58", "Rossi Mario", "99.899.993,01", "Pag. 1 / 1"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(t))) << t << "\n" << text.toStdString();
+}
+#endif
 
 }  // namespace

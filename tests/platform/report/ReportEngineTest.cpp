@@ -300,9 +300,11 @@ TEST(ReportPagination, GrowingBandShowsEveryLineOfItsWrappedTexts) {
         // Short texts keep the band's height; the next row starts where the one above ends.
         EXPECT_DOUBLE_EQ(details[0]->rect.height(), 5);
         EXPECT_DOUBLE_EQ(details[3]->rect.height(), 5);
-        for (int i = 1; i < details.size(); ++i)
-            if (details[i]->rect.top() > details[i - 1]->rect.top())
+        for (int i = 1; i < details.size(); ++i) {
+            if (details[i]->rect.top() > details[i - 1]->rect.top()) {
                 EXPECT_NEAR(details[i]->rect.top(), details[i - 1]->rect.bottom(), 1e-9) << i;
+            }
+        }
         for (int i : {1, 2}) {
             const PlacedItem& wrapped = details[i]->items[0];
             const PlacedItem& amount = details[i]->items[1];
