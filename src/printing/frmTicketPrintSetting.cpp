@@ -74,7 +74,6 @@ frmTicketPrintSetting::frmTicketPrintSetting(QWidget* parent)
     borderRow->addWidget(borderLabel, 0, 0, Qt::AlignRight);
     borderRow->addWidget(m_txtBottomImageBorder, 0, 1);
     borderRow->setColumnStretch(2, 1);
-    m_cmdTest->setToolTip(QStringLiteral("Stampa una ricevuta di prova"));
 
     m_headBoxes = {{QStringLiteral("BottomImageBorder"), m_txtBottomImageBorder},
                    {QStringLiteral("Columns"), m_txtColumns},
