@@ -49,9 +49,9 @@ struct Measured {
     double weights = 0;
 };
 
-Measured measure(const ColumnsSpec& spec, report::TextMeasure& m) {
+Measured measure(const ColumnListing& listing, report::TextMeasure& m) {
     Measured r;
-    for (const Column& c : spec.columns) {
+    for (const Column& c : listing.columns) {
         double need = m.widthMm(font(true), c.heading);
         if (c.kind != ColumnKind::Text) need = std::max(need, m.widthMm(font(c.total), widestValue(c)));
         need = need * kSlack + 2 * kPad;
@@ -69,7 +69,7 @@ Measured measure(const ColumnsSpec& spec, report::TextMeasure& m) {
 
 // Fixed columns at their room, text columns sharing the rest; when even that does not fit,
 // every column gives up the same part of its room and the longer values wrap.
-QList<double> widths(const ColumnsSpec& spec, const Measured& m, double page) {
+QList<double> widths(const ColumnListing& listing, const Measured& m, double page) {
     QList<double> out = m.natural;
     const double least = m.fixed + m.textLeast;
     if (least > page) {
@@ -77,8 +77,8 @@ QList<double> widths(const ColumnsSpec& spec, const Measured& m, double page) {
         return out;
     }
     const double spare = page - least;
-    for (int i = 0; i < spec.columns.size(); ++i)
-        if (spec.columns[i].kind == ColumnKind::Text) out[i] += spare * spec.columns[i].weight / m.weights;
+    for (int i = 0; i < listing.columns.size(); ++i)
+        if (listing.columns[i].kind == ColumnKind::Text) out[i] += spare * listing.columns[i].weight / m.weights;
     // With no text column the spare room goes to the last one, so the rule lines up.
     if (m.weights == 0 && !out.isEmpty()) out.last() += spare;
     return out;
@@ -108,22 +108,22 @@ report::FieldFormat ColumnFormat(const Column& c) {
     return report::FieldFormat::automatic();
 }
 
-report::ReportLayout BuildColumnsLayout(const ColumnsSpec& spec) {
+report::ReportLayout BuildColumnsLayout(const ColumnListing& listing) {
     report::TextMeasure m;
-    const Measured measured = measure(spec, m);
+    const Measured measured = measure(listing, m);
 
     report::ReportLayout l;
-    l.name = spec.name;
-    l.caption = spec.caption;
+    l.name = listing.name;
+    l.caption = listing.caption;
     l.font = font();
-    if (spec.orientation) {
-        l.page.orientation = *spec.orientation;
+    if (listing.orientation) {
+        l.page.orientation = *listing.orientation;
     } else {
         l.page.orientation = QPageLayout::Portrait;
         if (measured.fixed + measured.textLeast > l.page.printableWidth()) l.page.orientation = QPageLayout::Landscape;
     }
     const double page = l.page.printableWidth();
-    const QList<double> w = widths(spec, measured, page);
+    const QList<double> w = widths(listing, measured, page);
     QList<double> x;
     double at = 0;
     for (double width : w) {
@@ -135,11 +135,11 @@ report::ReportLayout BuildColumnsLayout(const ColumnsSpec& spec) {
 
     // Page header: the title, then the headings, as tall as the tallest heading.
     double headings = kRow;
-    for (int i = 0; i < spec.columns.size(); ++i)
-        headings = std::max(headings, m.wrappedHeightMm(font(true), w[i] - 2 * kPad, spec.columns[i].heading) + 1);
+    for (int i = 0; i < listing.columns.size(); ++i)
+        headings = std::max(headings, m.wrappedHeightMm(font(true), w[i] - 2 * kPad, listing.columns[i].heading) + 1);
     l.pageHeader.add(ReportItem::title(QRectF(0, 0, page, kTitle)).bold().sized(12).aligned(Qt::AlignLeft | Qt::AlignVCenter));
-    for (int i = 0; i < spec.columns.size(); ++i) {
-        const Column& c = spec.columns[i];
+    for (int i = 0; i < listing.columns.size(); ++i) {
+        const Column& c = listing.columns[i];
         l.pageHeader.add(ReportItem::label(c.heading, QRectF(x[i] + kPad, kTitle + 1, std::max(0.5, w[i] - 2 * kPad), headings))
                              .bold()
                              .wrapped()
@@ -152,8 +152,8 @@ report::ReportLayout BuildColumnsLayout(const ColumnsSpec& spec) {
     // One line a row, taller when a value needs more.
     l.detail.height = kRow;
     l.detail.canGrow = true;
-    for (int i = 0; i < spec.columns.size(); ++i) {
-        const Column& c = spec.columns[i];
+    for (int i = 0; i < listing.columns.size(); ++i) {
+        const Column& c = listing.columns[i];
         l.detail.add(ReportItem::fieldItem(c.field, cell(x[i], w[i], 0, line), ColumnFormat(c))
                          .wrapped()
                          .aligned(alignmentOf(c) | Qt::AlignTop));
@@ -168,8 +168,8 @@ report::ReportLayout BuildColumnsLayout(const ColumnsSpec& spec) {
     l.reportFooter.add(ReportItem::line(QRectF(0, 0.5, page, 0), 0.3));
     double y = 1.5;
     bool anyTotal = false;
-    for (int i = 0; i < spec.columns.size(); ++i) {
-        const Column& c = spec.columns[i];
+    for (int i = 0; i < listing.columns.size(); ++i) {
+        const Column& c = listing.columns[i];
         if (!c.total) continue;
         anyTotal = true;
         l.reportFooter.add(ReportItem::sum(c.field, cell(x[i], w[i], y, boldLine), ColumnFormat(c))
@@ -179,10 +179,10 @@ report::ReportLayout BuildColumnsLayout(const ColumnsSpec& spec) {
                                .aligned(alignmentOf(c) | Qt::AlignTop));
     }
     if (anyTotal) y += kRow;
-    if (!spec.countLabel.isEmpty()) {
-        const double label = std::min(m.widthMm(font(true), spec.countLabel) * kSlack + 2 * kPad, page / 2);
-        l.reportFooter.add(ReportItem::label(spec.countLabel, cell(0, label, y, boldLine)).bold().wrapped().aligned(Qt::AlignLeft | Qt::AlignTop));
-        l.reportFooter.add(ReportItem::count(QString(), cell(label, 30, y, boldLine), report::FieldFormat::parse(spec.countFormat))
+    if (!listing.countLabel.isEmpty()) {
+        const double label = std::min(m.widthMm(font(true), listing.countLabel) * kSlack + 2 * kPad, page / 2);
+        l.reportFooter.add(ReportItem::label(listing.countLabel, cell(0, label, y, boldLine)).bold().wrapped().aligned(Qt::AlignLeft | Qt::AlignTop));
+        l.reportFooter.add(ReportItem::count(QString(), cell(label, 30, y, boldLine), report::FieldFormat::parse(listing.countFormat))
                                .over(report::AggregateScope::Report)
                                .bold()
                                .wrapped()

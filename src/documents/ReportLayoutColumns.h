@@ -34,7 +34,7 @@ struct Column {
     double weight = 1;         // Text: its share of the width left over
 };
 
-struct ColumnsSpec {
+struct ColumnListing {
     QString name;              // "drVendite"
     QString caption;           // "Vendite"
     QList<Column> columns;
@@ -45,7 +45,7 @@ struct ColumnsSpec {
 };
 
 // The layout, measured with the fonts it prints with.
-report::ReportLayout BuildColumnsLayout(const ColumnsSpec& spec);
+report::ReportLayout BuildColumnsLayout(const ColumnListing& listing);
 
 // The format a column's values are written in.
 report::FieldFormat ColumnFormat(const Column& column);

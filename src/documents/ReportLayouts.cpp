@@ -6,7 +6,7 @@ namespace {
 
 using layouts::Column;
 using layouts::ColumnKind;
-using layouts::ColumnsSpec;
+using layouts::ColumnListing;
 
 const QString kSaleDate = QStringLiteral("dd/MM/yyyy-H.mm");
 
@@ -48,8 +48,8 @@ Column quantity(const QString& heading, const QString& field, bool total = false
     return c;
 }
 
-ColumnsSpec list(const char* name, const char* caption, QList<Column> columns, const QString& countLabel) {
-    ColumnsSpec s;
+ColumnListing list(const char* name, const char* caption, QList<Column> columns, const QString& countLabel) {
+    ColumnListing s;
     s.name = QString::fromLatin1(name);
     s.caption = QString::fromLatin1(caption);
     s.columns = std::move(columns);
@@ -57,9 +57,9 @@ ColumnsSpec list(const char* name, const char* caption, QList<Column> columns, c
     return s;
 }
 
-QList<ColumnsSpec> specs() {
+QList<ColumnListing> listings() {
     const QString articlesCount = QStringLiteral("Numero degli articoli:");
-    QList<ColumnsSpec> out;
+    QList<ColumnListing> out;
     out.append(list("drArticoli", "Articoli",
                 {code(QStringLiteral("Codice")), text(QStringLiteral("Descrizione"), QStringLiteral("Descrizione")),
                  quantity(QStringLiteral("Scorta"), QStringLiteral("ValoreScorta")),
@@ -108,7 +108,7 @@ QList<ColumnsSpec> specs() {
                 articlesCount));
     // Addresses and three telephone numbers need the page's long side.
     const QString phone = QStringLiteral("+39 0123 4567890");
-    ColumnsSpec customers = list("drClienti", "Clienti",
+    ColumnListing customers = list("drClienti", "Clienti",
                                  {text(QStringLiteral("Ragione Sociale"), QStringLiteral("Descrizione"), 1.2),
                                   text(QStringLiteral("Indirizzo"), QStringLiteral("Indirizzo"), 1.2),
                                   code(QStringLiteral("Telefono"), QStringLiteral("Telefono"), phone),
@@ -124,12 +124,12 @@ QList<ColumnsSpec> specs() {
 
 QStringList FixedReportLayoutNames() {
     QStringList names;
-    for (const ColumnsSpec& s : specs()) names << s.name;
+    for (const ColumnListing& s : listings()) names << s.name;
     return names;
 }
 
 std::optional<report::ReportLayout> FixedReportLayout(const QString& name) {
-    for (const ColumnsSpec& s : specs())
+    for (const ColumnListing& s : listings())
         if (s.name == name) return layouts::BuildColumnsLayout(s);
     return std::nullopt;
 }

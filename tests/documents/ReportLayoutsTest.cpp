@@ -215,14 +215,14 @@ TEST(ReportLayoutColumns, PageTurnsThenColumnsShareTheWidthWithoutCuttingAnythin
     const Case cases[] = {{2, QPageLayout::Portrait, false}, {6, QPageLayout::Landscape, false}, {14, QPageLayout::Landscape, true}};
     double oneLineOfHeadings = 0;
     for (const Case& c : cases) {
-        layouts::ColumnsSpec spec;
-        spec.name = QStringLiteral("drProva");
-        spec.caption = QStringLiteral("Prova");
-        spec.countLabel = QStringLiteral("Numero delle righe:");
+        layouts::ColumnListing listing;
+        listing.name = QStringLiteral("drProva");
+        listing.caption = QStringLiteral("Prova");
+        listing.countLabel = QStringLiteral("Numero delle righe:");
         layouts::Column description;
         description.heading = QStringLiteral("Descrizione");
         description.field = QStringLiteral("Descrizione");
-        spec.columns << description;
+        listing.columns << description;
         QStringList columns{QStringLiteral("Descrizione")};
         for (int i = 0; i < c.amounts; ++i) {
             layouts::Column amount;
@@ -230,10 +230,10 @@ TEST(ReportLayoutColumns, PageTurnsThenColumnsShareTheWidthWithoutCuttingAnythin
             amount.field = QStringLiteral("Importo%1").arg(i);
             amount.kind = layouts::ColumnKind::Amount;
             amount.total = true;
-            spec.columns << amount;
+            listing.columns << amount;
             columns << amount.field;
         }
-        const report::ReportLayout layout = layouts::BuildColumnsLayout(spec);
+        const report::ReportLayout layout = layouts::BuildColumnsLayout(listing);
         EXPECT_EQ(layout.page.orientation, c.orientation) << c.amounts;
         if (!oneLineOfHeadings) oneLineOfHeadings = layout.pageHeader.height;
         EXPECT_EQ(layout.pageHeader.height > oneLineOfHeadings, c.headingsWrap) << c.amounts;
