@@ -1,8 +1,10 @@
-// Fiscal register: one receipt through the configured driver, against a serial device or a
-// register simulator on a pseudo-terminal, with the traffic printed as it goes.
+// Fiscal register: one receipt through the configured driver, against a serial device, a
+// register simulator on a pseudo-terminal or the scripted fakes of the makers' register
+// software, with the traffic or the calls printed as they go.
 #include "DeviceSettings.h"
 #include "FiscalPrinterFactory.h"
 #include "MvTool.h"
+#include "RegisterComponentFakes.h"
 #include "RegisterSimulatorLine.h"
 #include "RegisterSimulators.h"
 #include "RegisterTraffic.h"
@@ -50,7 +52,9 @@ int fiscal(const QStringList& args) {
     int type = INT32_MIN;
     QString port, simName, lineSettings = QStringLiteral("9600,n,8,1"), message, display;
     QList<Row> rows;
-    bool end = false, cancel = false;
+    bool end = false, cancel = false, fake = false;
+    QList<std::pair<QString, int32_t>> answers;
+    QList<std::optional<int32_t>> reports;
     int decimals = 2;
     std::optional<int> timeout, wait, descLen;
 
@@ -77,6 +81,20 @@ int fiscal(const QStringList& args) {
             port = value().value_or(QString());
         } else if (a == u"--sim") {
             simName = value().value_or(QString());
+        } else if (a == u"--fake") {
+            fake = true;
+        } else if (a == u"--answer") {
+            const QStringList parts = value().value_or(QString()).split(u'=');
+            bool ok = false;
+            const int32_t result = parts.size() == 2 ? parts[1].toInt(&ok) : 0;
+            if (!ok || parts[0].isEmpty()) return usageError(QStringLiteral("--answer wants CALL=RESULT, e.g. RCHSend=1003"));
+            answers.append({parts[0], result});
+        } else if (a == u"--report") {
+            const QString v = value().value_or(QString());
+            bool ok = false;
+            const int32_t status = v.toInt(&ok);
+            if (!ok && v != u"none") return usageError(QStringLiteral("--report wants a status or none"));
+            reports.append(ok ? std::optional<int32_t>(status) : std::nullopt);
         } else if (a == u"--settings") {
             lineSettings = value().value_or(lineSettings);
         } else if (a == u"--row") {
@@ -104,8 +122,8 @@ int fiscal(const QStringList& args) {
             return usageError(QStringLiteral("unknown argument ") + a);
         }
     }
-    if (type == INT32_MIN || port.isEmpty() == simName.isEmpty() || (end && cancel))
-        return usageError(QStringLiteral("give --type, one of --port and --sim, and at most one of --end and --cancel"));
+    if (type == INT32_MIN || int(!port.isEmpty()) + int(!simName.isEmpty()) + int(fake) != 1 || (end && cancel))
+        return usageError(QStringLiteral("give --type, one of --port, --sim and --fake, and at most one of --end and --cancel"));
 
     // The user's own settings stay untouched: the register is described by the arguments.
     setSettingsStore(std::make_shared<MemorySettingsStore>());
@@ -120,7 +138,18 @@ int fiscal(const QStringList& args) {
         line = std::make_unique<RegisterSimulatorLine>(simulator);
         port = line->devicePath();
     }
-    settingsStore().set(QStringLiteral("Devices"), QStringLiteral("COM1"), port);
+    std::unique_ptr<FakeRegisterComponents> fakes;
+    if (fake) {
+        fakes = std::make_unique<FakeRegisterComponents>();
+        fakes->setObserver([](const QString& call) { mvtool::out(QStringLiteral("component: ") + call); });
+        for (const auto& [call, result] : answers)
+            fakes->answerNext(call, result);
+        for (const auto& status : reports)
+            fakes->reportNext(status);
+        port = QStringLiteral("the fakes");
+    } else {
+        settingsStore().set(QStringLiteral("Devices"), QStringLiteral("COM1"), port);
+    }
     FiscalPrinterParam = FiscalPrinterSettings{};
     FiscalPrinterParam.Type = type;
     FiscalPrinterParam.COMPortNumber = 1;
@@ -192,8 +221,10 @@ int fiscal(const QStringList& args) {
 }
 
 MV_COMMAND("fiscal",
-           "fiscal --type N (--port DEVICE | --sim ellisse|crf4600|sax|dsprogress|sarema|sweda) "
+           "fiscal --type N (--port DEVICE | --sim ellisse|crf4600|sax|dsprogress|sarema|sweda | --fake "
+           "[--answer CALL=RESULT]... [--report STATUS|none]...) "
            "[--row price:qty:desc:dept]... [--message TEXT] [--display TEXT] [--end | --cancel] "
            "[--decimals 2] [--settings 9600,n,8,1] [--timeout MS] [--wait MS] [--desc-len N]: "
-           "one receipt through the register driver, its traffic printed in hex and text",
+           "one receipt through the register driver, its traffic printed in hex and text; with --fake the "
+           "makers' register software (types 1, 2, 5, 6, 9, 12) is played by scripted fakes and every call printed",
            fiscal);

@@ -6,7 +6,12 @@
 #include "clsDSProgress.h"
 #include "clsEllisse.h"
 #include "clsEllisseExt.h"
+#include "clsOlivettiELA.h"
 #include "clsOmegaSAX.h"
+#include "clsRCHG1200.h"
+#include "clsRCHG600.h"
+#include "clsRCHNucleo.h"
+#include "clsSID.h"
 #include "clsSWEDA.h"
 #include "clsSaremaXonXoff.h"
 
@@ -14,16 +19,21 @@ namespace {
 std::unique_ptr<itfFiscalPrinter> g_printer;
 // Why there is no driver, for the operator.
 QString g_noDriverReason;
+// The error of the last register that could not start for want of its maker's software:
+// every later use of the register is told the same.
+std::optional<AppError> g_notAvailable;
 
 const QString kNotSwitchedOn = QStringLiteral("Il registratore di cassa non è attivato");
 
-enum class Parameters { PortAndSettings, Rch, PortOnly };
+// What SetParameters receives: port and settings text; the RCH line codes (with the
+// model for a G2000); the port alone.
+enum class Parameters { PortAndSettings, Rch, RchG2000, PortOnly };
 
 struct TypeInfo {
     int32_t type;
     const char* description;
     Parameters parameters;
-    std::unique_ptr<itfFiscalPrinter> (*create)();   // null: needs a maker's component
+    std::unique_ptr<itfFiscalPrinter> (*create)();
 };
 
 template <typename Driver>
@@ -31,20 +41,25 @@ std::unique_ptr<itfFiscalPrinter> make() {
     return std::make_unique<Driver>();
 }
 
+std::unique_ptr<itfFiscalPrinter> makeG2000() {
+    return std::make_unique<clsRCHG1200>(clsRCHG1200::kG2000);
+}
+
 const TypeInfo kTypes[] = {
     {RegisterType::CRF4600, "Olivetti CRF 4600", Parameters::PortAndSettings, &make<clsCRF4600>},
-    {RegisterType::RCHG600, "RCH G600", Parameters::Rch, nullptr},
-    {RegisterType::RCHG1200, "RCH G1200", Parameters::Rch, nullptr},
+    {RegisterType::RCHG600, "RCH G600", Parameters::Rch, &make<clsRCHG600>},
+    {RegisterType::RCHG1200, "RCH G1200", Parameters::Rch, &make<clsRCHG1200>},
     {RegisterType::Ellisse, "Omega ELLISSE", Parameters::PortAndSettings, &make<clsEllisse>},
     {RegisterType::EllisseExt, "Omega ELLISSE", Parameters::PortAndSettings, &make<clsEllisseExt>},
-    {RegisterType::SIDSmart, "SID Smart", Parameters::PortAndSettings, nullptr},
-    {RegisterType::RCHNucleo, "RCH Nucleo", Parameters::PortOnly, nullptr},
+    {RegisterType::SIDSmart, "SID Smart", Parameters::PortAndSettings, &make<clsSID>},
+    {RegisterType::RCHNucleo, "RCH Nucleo", Parameters::PortOnly, &make<clsRCHNucleo>},
     {RegisterType::OmegaSAX, "Omega SAX", Parameters::PortAndSettings, &make<clsOmegaSAX>},
     {RegisterType::DSProgress, "DSProgress", Parameters::PortAndSettings, &make<clsDSProgress>},
-    {RegisterType::RCHG2000, "RCH G1200", Parameters::Rch, nullptr},
+    // The list offers the G2000 apart: its installations get the G2000 model.
+    {RegisterType::RCHG2000, "RCH G2000", Parameters::RchG2000, &makeG2000},
     {RegisterType::Sarema, "Sarema ECR (Xon/Xoff)", Parameters::PortAndSettings, &make<clsSaremaXonXoff>},
     {RegisterType::SWEDA, "SWEDA ECR (mwcr)", Parameters::PortAndSettings, &make<clsSWEDA>},
-    {RegisterType::OlivettiELA, "OLIVETTI (protocollo ELA)", Parameters::PortAndSettings, nullptr},
+    {RegisterType::OlivettiELA, "OLIVETTI (protocollo ELA)", Parameters::PortAndSettings, &make<clsOlivettiELA>},
 };
 
 const TypeInfo* typeInfo(int32_t type) {
@@ -83,6 +98,7 @@ QString RegisterTypeDescription(int32_t type) {
 bool InitFiscalPrinter(bool release) {
     g_printer.reset();
     g_noDriverReason = kNotSwitchedOn;
+    g_notAvailable.reset();
     if (release)
         return true;
 
@@ -106,7 +122,8 @@ bool InitFiscalPrinter(bool release) {
     case Parameters::PortOnly:
         params = {s.COMPortNumber};
         break;
-    case Parameters::Rch: {
+    case Parameters::Rch:
+    case Parameters::RchG2000: {
         const auto codes = RchLineCodesOf(s.COMPortParam);
         if (!codes) {
             ui().msgBox(QStringLiteral("Velocita' imposta non valida (1200,2400,4800,9600 o 19200)"),
@@ -114,22 +131,27 @@ bool InitFiscalPrinter(bool release) {
             return false;
         }
         params = {s.COMPortNumber, codes->speedCode, codes->dataBitCode};
+        if (t->parameters == Parameters::RchG2000)
+            params.append(1);
         break;
     }
     }
 
-    const QString description = QString::fromUtf8(t->description);
-    if (!t->create)
-        raiseNoDriver(description, QStringLiteral("Il registratore di cassa \"%1\" richiede il componente del "
-                                                  "produttore, non disponibile su questo sistema")
-                                       .arg(description));
-    std::unique_ptr<itfFiscalPrinter> driver = t->create();
-    driver->SetParameters(params);
-    g_printer = std::move(driver);
+    try {
+        std::unique_ptr<itfFiscalPrinter> driver = t->create();
+        driver->SetParameters(params);
+        g_printer = std::move(driver);
+    } catch (const AppError& e) {
+        if (e.number == AppError::object(itfFiscalPrinter::kNoDriverCode, QString(), QString()).number)
+            g_notAvailable = e;
+        throw;
+    }
     return true;
 }
 
 itfFiscalPrinter& FiscalPrinter() {
+    if (!g_printer && g_notAvailable)
+        throw *g_notAvailable;
     if (!g_printer)
         raiseNoDriver(QStringLiteral("Registratore di cassa"), g_noDriverReason.isEmpty() ? kNotSwitchedOn : g_noDriverReason);
     return *g_printer;

@@ -36,7 +36,8 @@ constexpr int32_t NoLocalDriver = 99;   // receipts printed elsewhere: nothing h
 bool InitFiscalPrinter(bool release);
 
 // The driver in use. Raises AppError kObjectErrorBase + itfFiscalPrinter::kNoDriverCode
-// with a message for the operator when there is none.
+// with a message for the operator when there is none; when the configured register could
+// not start for want of its maker's software, that same error again.
 itfFiscalPrinter& FiscalPrinter();
 bool FiscalPrinterActive();
 

@@ -37,6 +37,9 @@ public:
     virtual QString FiscalPrinterDescription() const = 0;
     // The line parameters the factory computed for this register type.
     virtual void SetParameters(const QVariantList& params) = 0;
+    // False for a register that cannot be told to void a receipt: CancelSession does
+    // nothing, and what was sent of a failed receipt stays charged on it.
+    virtual bool CanCancelSession() const { return true; }
 
     // For cleanup paths (another error is already on its way): voids the open receipt
     // and never throws. Gives back what the void met, if it failed.

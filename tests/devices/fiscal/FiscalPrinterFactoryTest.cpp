@@ -73,28 +73,6 @@ TEST_F(FactoryTest, TypesNoRegisterHasCreateNothing) {
     }
 }
 
-TEST_F(FactoryTest, RegistersDrivenByAMakersComponentAreNotAvailableHere) {
-    struct Case {
-        int32_t type;
-        const char* description;
-    };
-    const Case cases[] = {
-        {1, "RCH G600"}, {2, "RCH G1200"}, {5, "SID Smart"}, {6, "RCH Nucleo"},
-        {9, "RCH G1200"}, {12, "OLIVETTI (protocollo ELA)"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.type);
-        start(3);
-        FiscalPrinterParam.Type = c.type;
-        const AppError e = raised([] { InitFiscalPrinter(false); });
-        EXPECT_EQ(e.number, driverError(itfFiscalPrinter::kNoDriverCode));
-        EXPECT_EQ(e.source, QString::fromUtf8(c.description));
-        EXPECT_TRUE(e.description.contains(QStringLiteral("non disponibile su questo sistema")));
-        EXPECT_FALSE(FiscalPrinterActive());
-        EXPECT_THROW(FiscalPrinter(), AppError);
-    }
-}
-
 TEST(RchLineCodes, SpeedAndDataBitsFromThePortSettings) {
     struct Case {
         const char* settings;

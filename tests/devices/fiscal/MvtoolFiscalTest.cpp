@@ -105,12 +105,44 @@ TEST(MvtoolFiscal, RegistersWithoutADriverHereAreToldSo) {
     EXPECT_TRUE(unknown.errors.contains(QStringLiteral("register type 13: no driver was created")));
 }
 
+// The calls the makers' software received, one a line.
+std::string componentCalls(const ToolRun& r) {
+    QStringList out;
+    for (const QString& l : r.lines) {
+        if (l.startsWith(QStringLiteral("component: ")))
+            out << l.mid(11);
+    }
+    return out.join(u'\n').toStdString();
+}
+
+TEST(MvtoolFiscal, ComponentRegistersRunAgainstTheFakesCallByCall) {
+    const ToolRun r = mvtool({"--type", "6", "--fake", "--row", "1.50:-2:Acqua:3", "--end"});
+    ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
+    EXPECT_EQ(componentCalls(r), lines({"RCHClose()", "RCHOpen(\" 1\") = 0", "AsyncMode = False",
+                                        "BeginFiscalReceipt(True) = 0", "PrintRecRefund(\"ACQUA\", 3) = 0",
+                                        "PrintRecTotal(0, 0, \"\") = 0", "EndFiscalReceipt(False) = 0", "RCHClose()"}));
+
+    // A register that never reports the command carried out: the time-out, then the void.
+    const ToolRun silent = mvtool({"--type", "1", "--fake", "--report", "none", "--timeout", "100", "--end"});
+    EXPECT_EQ(silent.exitCode, 1);
+    EXPECT_TRUE(silent.lines.contains(
+        QStringLiteral("ERROR 0x80040209 (RCH G600): [521] Errore di Timeout durante l'esecuzione del comando")));
+    EXPECT_EQ(silent.lines.filter(QStringLiteral("[\"1028\", \"\"]")).size(), 2);   // the session key, then the void
+
+    const ToolRun refused = mvtool({"--type", "12", "--fake", "--answer", "DevOpen=3", "--end"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.lines.contains(QStringLiteral("ERROR 0x80040003 (OLIVETTI (protocollo ELA)): Errore 3")));
+}
+
 TEST(MvtoolFiscal, BadArgumentsAreAUsageError) {
     for (const QStringList& args : {QStringList{"--sim", "ellisse"}, QStringList{"--type", "3"},
                                     QStringList{"--type", "3", "--sim", "ellisse", "--port", "/dev/null"},
                                     QStringList{"--type", "3", "--sim", "nosuch"},
                                     QStringList{"--type", "3", "--sim", "ellisse", "--row", "2.5:3"},
-                                    QStringList{"--type", "3", "--sim", "ellisse", "--end", "--cancel"}}) {
+                                    QStringList{"--type", "3", "--sim", "ellisse", "--end", "--cancel"},
+                                    QStringList{"--type", "2", "--sim", "ellisse", "--fake"},
+                                    QStringList{"--type", "2", "--fake", "--answer", "RCHSend"},
+                                    QStringList{"--type", "2", "--fake", "--report", "soon"}}) {
         SCOPED_TRACE(args.join(u' ').toStdString());
         EXPECT_EQ(mvtool(args).exitCode, 2);
     }

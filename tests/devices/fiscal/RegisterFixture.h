@@ -15,6 +15,8 @@
 #include <functional>
 #include <memory>
 
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
 class FiscalTest : public ::testing::Test {
 protected:
     static constexpr int kTimeoutMs = 300;
