@@ -1,0 +1,63 @@
+#pragma once
+// The register settings as the options dialog edits them, without the dialog: the
+// register types offered, which settings each type uses, the setting-up hints, storing,
+// and the test receipt.
+#include "AppError.h"
+#include "Currency.h"
+#include "DeviceSettings.h"
+#include <QList>
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+struct RegisterChoice {
+    int32_t type;
+    QString caption;
+};
+// The types the operator chooses from, in the order offered: "[NESSUNO]" (-1) first,
+// no local driver (99) last.
+const QList<RegisterChoice>& RegisterChoices();
+
+// Which settings the chosen type uses (nullopt: nothing chosen).
+struct RegisterControls {
+    bool port = false;          // the port list
+    bool portParameters = false;
+    bool timeout = false;
+    bool commandWait = false;
+    bool receiptOptions = false;   // department, description length, the check boxes
+    std::optional<int> fixedPort;  // the port the type always uses
+};
+RegisterControls RegisterControlsFor(std::optional<int32_t> type);
+
+// "INFORMAZIONI:" and what to check when the chosen register prints nothing; empty when
+// nothing is chosen.
+QString RegisterInfoText(std::optional<int32_t> type);
+
+// Everything the dialog edits.
+struct FiscalOptionsValues {
+    std::optional<int32_t> type;   // nullopt: nothing chosen (stored as -1)
+    int port = 0;
+    QString portParameters;
+    int32_t commandWait = 0;
+    int32_t timeout = 0;
+    int32_t defaultDepartment = 0;
+    int descriptionLength = 0;
+    bool currencyConversion = false;
+    bool sendDescription = false;
+    bool sendDisplay = false;
+};
+// The values in use; a stored type no choice offers gives nothing chosen.
+FiscalOptionsValues CurrentFiscalOptions();
+// Puts the values in use and stores them; true once stored. Errors of the store reach the
+// caller.
+[[nodiscard]] bool SaveFiscalOptions(const FiscalOptionsValues& values);
+
+// The smallest amount in `decimals` (0.01 for two): the price of the test receipt's row.
+Currency SmallestAmount(int decimals);
+// Prints the test receipt on the register of the stored settings: a row of the smallest
+// amount on department 1 and a message line. False when no driver stands for the type.
+// On an error the receipt is voided and the register released before the error reaches
+// the caller; the register is released at the end in every case.
+[[nodiscard]] bool SendTestReceipt(int16_t decimals);
+// What the dialog shows for an error of the test receipt.
+QString TestReceiptErrorContext(const AppError& error);

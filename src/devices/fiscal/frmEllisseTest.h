@@ -1,0 +1,46 @@
+#pragma once
+// The ELLISSE register's test console "Ellisse - Test": a technician opens a port with
+// settings of his own, sends a command typed by hand, reads the register's article and
+// department tables, and watches the frames the register sends on its own. The work is
+// EllisseConsole's; the window reads its fields and shows the log.
+#include "EllisseConsole.h"
+#include <QDialog>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+class frmEllisseTest : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmEllisseTest(QWidget* parent = nullptr);
+
+    // Opens (true) or closes the port with the window's settings; a failure is shown.
+    void SetDevice(bool open);
+    void Send();
+    void ReadAll_Articoli();
+    void ReadAll_Reparti();
+    EllisseConsole& Console() { return m_console; }
+
+    // Shows the window modally over the owner.
+    static void ShowModal(QWidget* owner);
+
+private:
+    EllisseConsole::PortSettings Settings() const;
+    // Runs one of the console's operations; an error of the port ends it with a message.
+    void run(const std::function<void()>& operation);
+
+    EllisseConsole m_console;
+    QLineEdit* m_txtCOM = nullptr;
+    QLineEdit* m_txtParam = nullptr;
+    QCheckBox* m_chkDTR = nullptr;
+    QCheckBox* m_chkRTS = nullptr;
+    QCheckBox* m_chkHandRTS = nullptr;
+    QPushButton* m_cmdOpen = nullptr;
+    QPushButton* m_cmdClose = nullptr;
+    QLineEdit* m_txtSend = nullptr;
+    QPlainTextEdit* m_txtResult = nullptr;
+    QLabel* m_lblProgr = nullptr;
+};
