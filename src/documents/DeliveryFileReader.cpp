@@ -1,0 +1,308 @@
+#include "DeliveryFileReader.h"
+#include "BusinessHelpers.h"
+#include "Database.h"
+#include "ImportFeedback.h"
+#include "ScriptEngine.h"
+#include "ScriptRecord.h"
+#include <QFileInfo>
+#include <QLocale>
+
+namespace {
+const QString kSource = QStringLiteral("DeliveryFileReader");
+constexpr qint64 kChunk = 64 * 1024;
+
+// Windows-1252 at 0x80..0x9F; the rest of the 8-bit range is Latin-1.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+QString decodeLine(QByteArrayView bytes)
+{
+    bool ascii = true;
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+    if (ascii)
+        return QString::fromLatin1(bytes);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    if (!utf8.hasError())
+        return text;
+    text.resize(bytes.size());
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        text[i] = (c >= 0x80 && c < 0xA0) ? QChar(kCp1252High[c - 0x80]) : QChar(c);
+    }
+    return text;
+}
+
+// Blanks only, as fixed-width files pad with them.
+QStringView trimBlanks(QStringView text)
+{
+    qsizetype first = 0, last = text.size();
+    while (first < last && text[first] == u' ')
+        ++first;
+    while (last > first && text[last - 1] == u' ')
+        --last;
+    return text.mid(first, last - first);
+}
+
+// An empty column is Null to the script, as a record's missing value is.
+vbs::Variant scriptValue(const QVariant& value)
+{
+    return value.isValid() ? vbs::Variant::fromQVariant(value) : vbs::Variant::null();
+}
+
+// The script's answer keeps the record only when it is True.
+bool keeps(const vbs::Variant& result)
+{
+    const vbs::Variant v = result.valueOf();
+    if (v.type() == vbs::VType::Boolean)
+        return v.rawBool();
+    return v.isNumeric() && v.toDouble() == -1.0;
+}
+}  // namespace
+
+// ---- lines ------------------------------------------------------------------------------------
+
+DeliveryLineSource::DeliveryLineSource(const QString& path) : m_file(path)
+{
+    if (!m_file.open(QIODevice::ReadOnly)) {
+        const bool missing = !QFileInfo::exists(path);
+        throw AppError(missing ? AppError::kFileNotFound : 75, kSource,
+                       missing ? QStringLiteral("File non trovato: %1").arg(path)
+                               : QStringLiteral("Impossibile aprire il file %1: %2").arg(path, m_file.errorString()));
+    }
+    m_bytes = m_file.read(kChunk);
+    if (m_bytes.startsWith("\xEF\xBB\xBF")) {
+        m_pos = 3;
+    } else if (m_bytes.startsWith("\xFF\xFE") || m_bytes.startsWith("\xFE\xFF")) {
+        m_wide.emplace(m_bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+        m_text = (*m_wide)(QByteArrayView(m_bytes).sliced(2));
+        m_bytes.clear();
+    }
+}
+
+bool DeliveryLineSource::fill()
+{
+    const QByteArray more = m_file.read(kChunk);
+    if (more.isEmpty())
+        return false;
+    if (m_wide) {
+        m_text.remove(0, m_textPos);
+        m_textPos = 0;
+        m_text += (*m_wide)(more);
+    } else {
+        m_bytes.remove(0, m_pos);
+        m_pos = 0;
+        m_bytes += more;
+    }
+    return true;
+}
+
+bool DeliveryLineSource::next(QString& line)
+{
+    if (m_atEnd)
+        return false;
+    return m_wide ? nextWide(line) : nextEightBit(line);
+}
+
+bool DeliveryLineSource::nextEightBit(QString& line)
+{
+    qsizetype scanned = m_pos;
+    for (;;) {
+        if (m_skipLf && m_pos < m_bytes.size()) {
+            if (m_bytes[m_pos] == '\n')
+                ++m_pos;
+            m_skipLf = false;
+            scanned = m_pos;
+        }
+        qsizetype i = scanned;
+        while (i < m_bytes.size() && m_bytes[i] != '\r' && m_bytes[i] != '\n' && m_bytes[i] != '\x1A')
+            ++i;
+        if (i < m_bytes.size()) {
+            const char end = m_bytes[i];
+            const QByteArrayView raw(m_bytes.constData() + m_pos, i - m_pos);
+            line = decodeLine(raw);
+            m_pos = i + 1;
+            if (end == '\x1A') {
+                m_atEnd = true;
+                return !raw.isEmpty();
+            }
+            m_skipLf = end == '\r';
+            return true;
+        }
+        const qsizetype done = i - m_pos;
+        if (!fill()) {
+            m_atEnd = true;
+            if (m_pos >= m_bytes.size())
+                return false;
+            line = decodeLine(QByteArrayView(m_bytes).sliced(m_pos));
+            m_pos = m_bytes.size();
+            return true;
+        }
+        scanned = m_pos + done;
+    }
+}
+
+bool DeliveryLineSource::nextWide(QString& line)
+{
+    qsizetype scanned = m_textPos;
+    for (;;) {
+        if (m_skipLf && m_textPos < m_text.size()) {
+            if (m_text[m_textPos] == u'\n')
+                ++m_textPos;
+            m_skipLf = false;
+            scanned = m_textPos;
+        }
+        qsizetype i = scanned;
+        while (i < m_text.size() && m_text[i] != u'\r' && m_text[i] != u'\n')
+            ++i;
+        if (i < m_text.size()) {
+            line = m_text.mid(m_textPos, i - m_textPos);
+            m_skipLf = m_text[i] == u'\r';
+            m_textPos = i + 1;
+            return true;
+        }
+        const qsizetype done = i - m_textPos;
+        if (!fill()) {
+            m_atEnd = true;
+            if (m_textPos >= m_text.size())
+                return false;
+            line = m_text.mid(m_textPos);
+            m_textPos = m_text.size();
+            return true;
+        }
+        scanned = m_textPos + done;
+    }
+}
+
+// ---- errors -------------------------------------------------------------------------------------
+
+DeliveryReadError::DeliveryReadError(const AppError& cause, qint64 record, std::optional<int> scriptLine)
+    : AppError(cause.number, cause.source, cause.description), record(record), scriptLine(scriptLine)
+{
+}
+
+QString DeliveryReadError::messageText() const
+{
+    QString text = QStringLiteral("Errore in importazione dati: \r\r") + description + u'\r';
+    if (record > 0)
+        text += QStringLiteral("\rRecord: ") + QString::number(record);
+    if (scriptLine)
+        text += QStringLiteral("\rLinea VB: ") + QString::number(*scriptLine);
+    return text;
+}
+
+// ---- reading ------------------------------------------------------------------------------------
+
+DeliveryFileReader::DeliveryFileReader(const DeliveryLayout& layout, const Database* db) : m_layout(layout), m_db(db) {}
+
+QVariant DeliveryFileReader::fieldValue(QStringView line, const LayoutField& field, DeliveryTable::Kind kind) const
+{
+    using Kind = DeliveryTable::Kind;
+    if (field.position <= 0 || field.position - 1 > line.size() ||
+        line.size() < qsizetype(field.position) + field.length - 1)
+        return QVariant();
+    const QStringView piece = trimBlanks(line.mid(field.position - 1, std::max(field.length, 0)));
+    if (kind == Kind::Text)
+        return piece.toString();
+    if (piece.isEmpty())
+        return kind == Kind::Number ? QVariant(0.0) : QVariant::fromValue(Currency());
+
+    QString number = piece.toString();
+    number.replace(u',', u'.');
+    auto notANumber = [&] {
+        return AppError(AppError::kTypeMismatch, kSource,
+                        QStringLiteral("Il valore <%1> del campo <%2> non è un numero").arg(piece.toString(), field.name));
+    };
+    if (kind == Kind::Number) {
+        bool ok = false;
+        const double value = QLocale::c().toDouble(number, &ok);
+        if (!ok)
+            throw notANumber();
+        return value;
+    }
+    const std::optional<Currency> parsed = Currency::parse(number, QLocale::c());
+    if (!parsed)
+        throw notANumber();
+    Currency amount = *parsed;
+    // A file priced in the conversion currency is brought to the shop's currency first; the
+    // coefficient then scales the converted amount (prices written in cents, say).
+    if (m_layout.currencyConversion && m_db)
+        amount = ConvertFromConversionCurrency(*m_db, amount);
+    if (m_layout.coefficient != 0)
+        amount = amount.dividedBy(m_layout.coefficient);
+    return QVariant::fromValue(amount);
+}
+
+void DeliveryFileReader::read(const QString& path, DeliveryTable& table, ImportLoop* loop)
+{
+    ImportLoop quiet;
+    if (!loop)
+        loop = &quiet;
+    m_lines = 0;
+    m_stopped = false;
+    table = DeliveryTable();
+    try {
+        vbs::ScriptEngine engine;
+        engine.addCode(m_layout.filterScript);
+        table = DeliveryTable(m_layout.fields);
+
+        // One record for every line: the script sees each column by name, typed as the
+        // column, and what it writes is converted to the column's type on the way in.
+        auto record = std::make_shared<vbs::ScriptRecord>();
+        std::vector<std::shared_ptr<vbs::ScriptField>> cells;
+        for (int c = 0; c < table.columnCount(); ++c) {
+            auto field = record->addField(table.column(c).name, vbs::Variant::null());
+            field->setWriteFilter([&table, c](const vbs::Variant& v) {
+                try {
+                    return scriptValue(table.converted(c, v.toQVariant()));
+                } catch (const vbs::ScriptError&) {
+                    throw;
+                } catch (const AppError& e) {
+                    throw vbs::ScriptError(e.number, e.description);
+                }
+            });
+            cells.push_back(std::move(field));
+        }
+        std::vector<std::pair<const LayoutField*, int>> placed;
+        for (const LayoutField& f : m_layout.fields)
+            placed.emplace_back(&f, table.indexOf(f.name));
+        const vbs::VariantList args{vbs::Variant(std::static_pointer_cast<vbs::ScriptObject>(record))};
+
+        DeliveryLineSource source(path);
+        loop->start();
+        QString line;
+        std::vector<QVariant> values(size_t(table.columnCount()));
+        while (source.next(line)) {
+            ++m_lines;
+            loop->feedback().showMessage(QStringLiteral("Lettura dei dati... (%1)").arg(m_lines));
+            if (m_lines % 10 == 0 && loop->checkpoint()) {
+                m_stopped = true;
+                break;
+            }
+            if (!m_layout.keepsLine(line))
+                continue;
+            std::fill(values.begin(), values.end(), QVariant());
+            for (const auto& [field, column] : placed)
+                values[size_t(column)] = fieldValue(line, *field, table.column(column).kind);
+            for (size_t c = 0; c < cells.size(); ++c)
+                cells[c]->setValue(scriptValue(values[c]));
+            if (!keeps(engine.run(QStringLiteral("FilterRow"), args)))
+                continue;
+            for (size_t c = 0; c < cells.size(); ++c)
+                values[c] = cells[c]->value().toQVariant();
+            table.appendRow(values);
+        }
+    } catch (const vbs::ScriptError& e) {
+        throw DeliveryReadError(e, m_lines, e.line);
+    } catch (const DeliveryReadError&) {
+        throw;
+    } catch (const AppError& e) {
+        throw DeliveryReadError(e, m_lines, std::nullopt);
+    }
+}

@@ -1,0 +1,81 @@
+#pragma once
+// Reading a supplier's delivery file through a record layout into a DeliveryTable: line by
+// line, never the whole file in memory; each line kept or dropped by the layout's
+// selections, cut into its fields, amounts converted, then offered to the layout's
+// FilterRow script, which may change the record and decides whether it is kept.
+#include "AppError.h"
+#include "DeliveryLayout.h"
+#include "DeliveryTable.h"
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QStringDecoder>
+#include <optional>
+
+class Database;
+class ImportLoop;
+
+// The lines of a text file in its own encoding: UTF-8 or UTF-16 with a byte-order mark;
+// without one each line is UTF-8 when it reads as such, else Windows-1252 (files written by
+// older programs). A line ends at CR, LF or CR LF; a Ctrl+Z ends an 8-bit file, as it ends
+// a DOS text.
+class DeliveryLineSource {
+public:
+    // Raises AppError when the file cannot be opened.
+    explicit DeliveryLineSource(const QString& path);
+    // The next line without its end; false at the end of the file.
+    bool next(QString& line);
+
+private:
+    bool fill();
+    bool nextEightBit(QString& line);
+    bool nextWide(QString& line);
+
+    QFile m_file;
+    QByteArray m_bytes;          // 8-bit files: bytes read and not yet given out
+    qsizetype m_pos = 0;
+    QString m_text;              // UTF-16 files: text decoded and not yet given out
+    qsizetype m_textPos = 0;
+    std::optional<QStringDecoder> m_wide;
+    bool m_skipLf = false;       // the last line ended with CR: an LF right after it belongs to it
+    bool m_atEnd = false;
+};
+
+// A failure while reading: what went wrong, the line of the file it happened on (0 before
+// the first line) and, when the script failed, the script's line.
+class DeliveryReadError : public AppError {
+public:
+    DeliveryReadError(const AppError& cause, qint64 record, std::optional<int> scriptLine);
+    qint64 record;
+    std::optional<int> scriptLine;
+    // The message shown to the operator: "Errore in importazione dati: ", the error, the
+    // record and the script line.
+    QString messageText() const;
+};
+
+class DeliveryFileReader {
+public:
+    // db: the database whose currency conversion the amounts go through; may be null when
+    // the layout converts nothing.
+    DeliveryFileReader(const DeliveryLayout& layout, const Database* db);
+
+    // Reads `path` into `table` (made anew from the layout). Raises DeliveryReadError; the
+    // records read up to the error stay in the table. A stop confirmed by the operator ends
+    // the reading with the records read so far.
+    void read(const QString& path, DeliveryTable& table, ImportLoop* loop = nullptr);
+
+    qint64 linesRead() const { return m_lines; }
+    bool stopped() const { return m_stopped; }
+
+    // The value of one field of a line for a column of `kind`: empty (null) when the line is
+    // too short or the field is not in the file; 0 or the empty text when the field is blank;
+    // numbers with "," or "." as decimal separator; amounts converted, then divided, as the
+    // layout says. Raises AppError for a number that does not read.
+    QVariant fieldValue(QStringView line, const LayoutField& field, DeliveryTable::Kind kind) const;
+
+private:
+    const DeliveryLayout& m_layout;
+    const Database* m_db;
+    qint64 m_lines = 0;
+    bool m_stopped = false;
+};
