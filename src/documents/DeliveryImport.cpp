@@ -63,6 +63,20 @@ void DeliveryImport::reportError()
         ShowErrorDetails(e);
 }
 
+// Read values the operator did not take into the editor are not left pending in the
+// article, where the next change through it (a supply row, say) would store them.
+void DeliveryImport::releaseArticle()
+{
+    if (!m_article)
+        return;
+    try {
+        if (!m_article->HasNoCurrentRow())
+            m_article->CancelUpdate();
+    } catch (...) {
+    }
+    m_article.reset();
+}
+
 // ---- layouts -------------------------------------------------------------------------------------
 
 void DeliveryImport::setLayouts(TableData& layouts)
@@ -198,8 +212,11 @@ ArticleLookup::Match DeliveryImport::resolve(qsizetype row)
 bool DeliveryImport::checkRow(qsizetype row, bool autoCreate, bool test)
 {
     try {
-        return check(row, autoCreate, test) == Check::Ok;
+        const bool ok = check(row, autoCreate, test) == Check::Ok;
+        releaseArticle();
+        return ok;
     } catch (...) {
+        releaseArticle();
         reportError();
         return false;
     }
@@ -361,6 +378,10 @@ void DeliveryImport::checkPass(bool autoTicked)
         BusyScope busy(m_loop.feedback(), m_busy);
         if (!hasRows())
             return;
+        struct Release {
+            DeliveryImport& import;
+            ~Release() { import.releaseArticle(); }
+        } release{*this};
         const qsizetype rows = m_table->rowCount();
         if (m_current < 0 || m_current >= rows)
             m_current = 0;
@@ -378,12 +399,15 @@ void DeliveryImport::checkPass(bool autoTicked)
                     return;
                 }
                 if (outcome == Check::Differs) {
-                    if (!m_op.editArticle(*m_article, QString()))
+                    const bool saved = m_op.editArticle(*m_article, QString());
+                    releaseArticle();
+                    if (!saved)
                         return;
                 } else if (!addArticleAutomatically(m_current)) {
                     return;
                 }
             }
+            releaseArticle();
             if (++counted % 10 == 0 && m_loop.checkpoint())
                 return;
             m_current = (m_current + 1) % rows;

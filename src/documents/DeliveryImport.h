@@ -106,6 +106,7 @@ private:
     void setCode(qsizetype row, qint64 article);
     int requiredColumn(const QString& name) const;
     void reportError();
+    void releaseArticle();
 
     Database& m_db;
     ImportOperator& m_op;
