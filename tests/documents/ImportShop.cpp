@@ -77,7 +77,7 @@ void ImportShop::SetUp()
                    ->AddRow({QStringLiteral("Descrizione"), QStringLiteral("Grossista Nord")});
 }
 
-void ImportShop::TearDown()
+void ImportShop::closeDatabase()
 {
     supplyRows.reset();
     supply.reset();
@@ -85,6 +85,11 @@ void ImportShop::TearDown()
     if (m_engine) m_engine->Close();
     m_db.reset();
     m_engine.reset();
+}
+
+void ImportShop::TearDown()
+{
+    closeDatabase();
     setUiServices(nullptr);
     setAppClock(std::make_shared<SystemClock>());
 }

@@ -64,6 +64,9 @@ protected:
     void TearDown() override;
 
     Database& db() { return *m_db; }
+    const QString& path() const { return m_path; }
+    // Lets another process have the file.
+    void closeDatabase();
     std::unique_ptr<TableData> select(const QString& table, const QString& condition = QString());
 
     // An article; `deposit` names a deposit made on first use ("" the default one).
