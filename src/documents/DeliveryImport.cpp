@@ -115,13 +115,19 @@ QString DeliveryImport::sourceFile() const
 
 // ---- reading -------------------------------------------------------------------------------------
 
+bool DeliveryImport::askToRead() const
+{
+    return layout() && ui().msgBox(QStringLiteral("Lettura dei dati della fornitura da:\r\r") + sourceFile(),
+                                   int(Msg::OKCancel) | Msg::Information) == Msg::OK;
+}
+
 bool DeliveryImport::confirmAndRead()
 {
-    if (!layout())
-        return false;
-    if (ui().msgBox(QStringLiteral("Lettura dei dati della fornitura da:\r\r") + sourceFile(),
-                    int(Msg::OKCancel) | Msg::Information) != Msg::OK)
-        return false;
+    return askToRead() && readAfterQuestion();
+}
+
+bool DeliveryImport::readAfterQuestion()
+{
     m_loop.feedback().showMessage(QStringLiteral("Lettura dei dati..."));
     m_loop.feedback().letEventsRun();
     return read();
@@ -135,20 +141,23 @@ bool DeliveryImport::read(const QString& path)
     BusyScope busy(m_loop.feedback(), m_busy);
     m_table = std::make_unique<DeliveryTable>();
     m_current = -1;
+    m_checkStart = -1;
+    m_checkDone = false;
+    m_readFailed = false;
     DeliveryFileReader reader(*chosen, &m_db);
     try {
         reader.read(path.isEmpty() ? chosen->sourceFile : path, *m_table, &m_loop);
     } catch (const DeliveryReadError& e) {
         m_linesRead = reader.linesRead();
+        // What was read up to the error stays for a look, but a part of a delivery is never loaded.
+        m_readFailed = true;
         ui().msgBox(e.messageText(), int(Msg::OKOnly) | Msg::Critical);
         return false;
     }
     m_linesRead = reader.linesRead();
     m_table->sortForDisplay();
-    if (!m_table->isEmpty()) {
+    if (!m_table->isEmpty())
         m_current = 0;
-        m_checkDone = false;
-    }
     m_loop.feedback().showMessage(QStringLiteral("%1 Records").arg(m_table->rowCount()));
     return true;
 }
@@ -422,6 +431,8 @@ void DeliveryImport::checkPass(bool autoTicked)
 
 bool DeliveryImport::importPass(bool autoTicked)
 {
+    if (m_readFailed || !m_table)
+        return false;
     if (!m_checkDone) {
         if (ui().msgBox(QStringLiteral("Non è stato completato il test di rilevazione incongruenze...\r\r"
                                        "Completare le verifiche prima di importare ?"),
@@ -549,6 +560,8 @@ void DeliveryImport::setAdditionalCodes()
 
 bool DeliveryImport::addRowsToSupply(TableData& supply, TableData& supplyRows, ImportFeedback* caller)
 {
+    if (m_readFailed)
+        return false;
     if (!hasRows() || !m_imported)
         return m_imported;
     ImportFeedback none;

@@ -44,12 +44,16 @@ public:
     QString sourceFile() const;
 
     // ---- reading -------------------------------------------------------------------------
-    // "Lettura dei dati della fornitura da:" with the file, then the reading; false when the
-    // operator cancelled.
+    // "Lettura dei dati della fornitura da:" with the file: true when the operator said OK.
+    bool askToRead() const;
+    // The reading that follows the question, its message first; false when it failed.
+    bool readAfterQuestion();
+    // Both: false when the operator cancelled or the reading failed.
     bool confirmAndRead();
     // Reads the chosen layout's file (or `path` when given). On error the operator is shown
     // "Errore in importazione dati: ..." and false is returned; the records read up to the
-    // error stay in the table, which the window then does not show.
+    // error stay in the table, which the window then does not show, and nothing of such a
+    // read is ever imported.
     bool read(const QString& path = QString());
     bool hasTable() const { return m_table != nullptr; }
     const DeliveryTable* table() const { return m_table.get(); }
@@ -120,6 +124,7 @@ private:
     qsizetype m_checkStart = -1;
     bool m_checkDone = false;
     bool m_imported = false;
+    bool m_readFailed = false;
     bool m_busy = false;
     // The article the last difference check set read values in, kept with its pending
     // changes for the row editor.

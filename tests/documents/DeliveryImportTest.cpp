@@ -327,6 +327,23 @@ TEST_F(Importing, WithAutomaticoAnEditorCancelledStopsTheImport)
     EXPECT_FALSE(import->imported());
 }
 
+// A reading that failed half-way keeps its records for a look, but a part of a delivery is
+// never loaded into the supply.
+TEST_F(Importing, APartlyReadFileIsNeverImported)
+{
+    const qint64 apples = addArticle("A00001", "MELE", "1.10");
+    read({line("A00001", "MELE", "10", "1,10")});
+    ASSERT_FALSE(import->read(writeFile({line("A00001", "MELE", "10", "1,10"), line("A00001", "MELE", "1x", "1,10")})));
+    EXPECT_EQ(import->table()->rowCount(), 1);
+    m_ui->clearLog();
+    answer({"No", "Yes"});
+    EXPECT_FALSE(import->importPass(false));
+    EXPECT_EQ(prompts(), QStringList());
+    openSupply();
+    EXPECT_FALSE(import->addRowsToSupply(*supply, *supplyRows));
+    EXPECT_EQ(stockOf(apples), 0);
+}
+
 // ---- articles from rows -------------------------------------------------------------------------
 
 TEST_F(Importing, ANewArticleStartsFromTheRowsValues)
