@@ -184,7 +184,11 @@ frmImportData::frmImportData(QWidget* owner) : QDialog(owner), m_model(std::make
     resize(760, 480);
 }
 
-frmImportData::~frmImportData() = default;
+frmImportData::~frmImportData()
+{
+    if (m_import)
+        m_import->loop().setFeedback(nullptr);
+}
 
 void frmImportData::bind(DeliveryImport& import)
 {

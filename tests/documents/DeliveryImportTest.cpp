@@ -10,7 +10,7 @@
 
 namespace {
 
-const QList<FieldSpec> kSupplyLine = {
+const QList<LayoutColumn> kSupplyLine = {
     {"Codice", 1, 6},
     {"Descrizione", 7, 10},
     {"ValoreCarico", 17, 4, 'N'},
@@ -60,7 +60,7 @@ protected:
         ImportShop::TearDown();
     }
     // The layout, then the file read through it; the table is shown by description.
-    void read(const QStringList& lines, const QList<FieldSpec>& fields = kSupplyLine, const QString& filter = kKeepAll)
+    void read(const QStringList& lines, const QList<LayoutColumn>& fields = kSupplyLine, const QString& filter = kKeepAll)
     {
         addLayout(fields, filter);
         auto list = layouts();
@@ -185,7 +185,7 @@ TEST_F(Importing, AnImportWhoseArticleIsNotPickedStopsWithNothingImported)
 
 TEST_F(Importing, ADifferenceIsAReadValueBeyondTheToleranceFromTheArticles)
 {
-    const QList<FieldSpec> fields = {{"Codice", 1, 6}, {"Descrizione", 7, 10}, {"ValoreMisura", 17, 4, 'N', true},
+    const QList<LayoutColumn> fields = {{"Codice", 1, 6}, {"Descrizione", 7, 10}, {"ValoreMisura", 17, 4, 'N', true},
                                      {"PrezzoAcquisto", 21, 6, 'A', true}};
     struct Case {
         const char* name;
@@ -208,7 +208,7 @@ TEST_F(Importing, ADifferenceIsAReadValueBeyondTheToleranceFromTheArticles)
         a->MoveFirst();
         a->SetValue("ValoreMisura", 10.0);
         a->Update();
-        QList<FieldSpec> f = fields;
+        QList<LayoutColumn> f = fields;
         f[2].tolerance = f[3].tolerance = c.tolerance;
         read({line(QStringLiteral("A%1").arg(&c - cases), "MELE", c.measure, c.price)}, f);
         answer({"Yes"});
@@ -348,7 +348,7 @@ TEST_F(Importing, APartlyReadFileIsNeverImported)
 
 TEST_F(Importing, ANewArticleStartsFromTheRowsValues)
 {
-    const QList<FieldSpec> fields = {{"Codice", 1, 6},      {"Descrizione", 7, 10},        {"PrezzoVendita", 17, 4, 'A'},
+    const QList<LayoutColumn> fields = {{"Codice", 1, 6},      {"Descrizione", 7, 10},        {"PrezzoVendita", 17, 4, 'A'},
                                      {"PrezzoAcquisto", 21, 6, 'A'}, {"ValoreScorta", 27, 3, 'N'}, {"UnitaMisura", 0, 8},
                                      {"Iva", 30, 2}};
     const QString filter = QStringLiteral("Function FilterRow(Flds)\r\n  Flds(\"UnitaMisura\") = \"KgPzz\"\r\n"
@@ -416,7 +416,7 @@ TEST_F(Importing, EditingOpensTheRowsArticleAtItsSalePrice)
 TEST_F(Importing, TheMaintenanceCommandCopiesTheAdditionalCodes)
 {
     const qint64 apples = addArticle("A00001", "MELE", "1.00");
-    const QList<FieldSpec> fields = {{"Codice", 1, 6}, {"Descrizione", 7, 10}, {"CodiceAggiuntivo", 17, 6}};
+    const QList<LayoutColumn> fields = {{"Codice", 1, 6}, {"Descrizione", 7, 10}, {"CodiceAggiuntivo", 17, 6}};
     read({"A00001MELE      F123  ", "Z00009NOCI      F999  "}, fields);
     const QString warning = "ATTENZIONE! - Questa operazione imposta i codici aggiuntivi e deve essere guidata da supporto "
                             "tecnico...\r\rContinuare ?\r\r";

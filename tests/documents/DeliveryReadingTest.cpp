@@ -185,7 +185,7 @@ protected:
     }
 };
 
-const QList<FieldSpec> kArticleLine = {
+const QList<LayoutColumn> kArticleLine = {
     {"TipoRecord", 1, 1},
     {"ValoreCarico", 2, 5, 'N'},
     {"PrezzoAcquisto", 7, 6, 'A'},
@@ -229,7 +229,7 @@ TEST_F(Reading, KeptLinesBecomeRecordsSortedByDescription)
 
 TEST_F(Reading, AmountsAreConvertedThenDividedByTheCoefficient)
 {
-    const QList<FieldSpec> fields = {{"Codice", 1, 2}, {"PrezzoAcquisto", 3, 6, 'A'}, {"ValoreCarico", 9, 4, 'N'}};
+    const QList<LayoutColumn> fields = {{"Codice", 1, 2}, {"PrezzoAcquisto", 3, 6, 'A'}, {"ValoreCarico", 9, 4, 'N'}};
     const QString file = writeFile({"A1193627  12"});
     struct Case {
         const char* name;

@@ -124,7 +124,7 @@ double ImportShop::stockOf(qint64 article)
         .toDouble();
 }
 
-qint64 ImportShop::addLayout(const QList<FieldSpec>& fields, const QString& filter, const QList<LineSelection>& selections,
+qint64 ImportShop::addLayout(const QList<LayoutColumn>& fields, const QString& filter, const QList<LineSelection>& selections,
                              bool conversion, double coefficient, const QString& sourceFile)
 {
     auto layouts = select(QStringLiteral("TracciatiFornitura"), QStringLiteral("OID = 0"));
@@ -133,7 +133,7 @@ qint64 ImportShop::addLayout(const QList<FieldSpec>& fields, const QString& filt
                                         QStringLiteral("ConversioneValuta"), conversion, QStringLiteral("CoefficienteValuta"), coefficient});
     layouts->MoveToOID(key);
     auto campi = layouts->GetReference(QStringLiteral("Campi"));
-    for (const FieldSpec& f : fields) {
+    for (const LayoutColumn& f : fields) {
         const qint64 field = campi->AddRow({QStringLiteral("NomeCampo"), f.name, QStringLiteral("Posizione"), qint64(f.position),
                                             QStringLiteral("Lunghezza"), qint64(f.length), QStringLiteral("CampoNumerico"), f.type == 'N',
                                             QStringLiteral("CampoImporto"), f.type == 'A', QStringLiteral("RilevaDifferenze"), f.compare,

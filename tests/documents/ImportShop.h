@@ -49,7 +49,7 @@ public:
     std::optional<TextSearch> searchText(const QString& caption, const QString& preset, bool inside) override;
 };
 
-struct FieldSpec {
+struct LayoutColumn {
     QString name;
     int position = 0;
     int length = 0;
@@ -74,7 +74,7 @@ protected:
                       const QString& deposit = QString(), double stock = 0);
     double stockOf(qint64 article);
     // A layout of the supplier: fields in this order, selections (position, text, exclude).
-    qint64 addLayout(const QList<FieldSpec>& fields, const QString& filter = kKeepAll,
+    qint64 addLayout(const QList<LayoutColumn>& fields, const QString& filter = kKeepAll,
                      const QList<LineSelection>& selections = {}, bool conversion = false, double coefficient = 0,
                      const QString& sourceFile = QString());
     std::unique_ptr<TableData> layouts();        // the supplier's Tracciati list

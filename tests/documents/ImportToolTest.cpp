@@ -25,7 +25,7 @@ class ImportTool : public ImportShop {};
 
 TEST_F(ImportTool, PrintsTheKeptRecordsAsTheImportReadsThem)
 {
-    const QList<FieldSpec> fields = {{"Codice", 2, 6}, {"Descrizione", 8, 10}, {"ValoreCarico", 18, 5, 'N'},
+    const QList<LayoutColumn> fields = {{"Codice", 2, 6}, {"Descrizione", 8, 10}, {"ValoreCarico", 18, 5, 'N'},
                                      {"PrezzoAcquisto", 23, 6, 'A'}, {"Peso", 29, 6, 'N'}};
     const qint64 layout = addLayout(fields, NewLayoutFilterTemplate(), {{1, "D", false}}, false, 100);
     //                          1 2     8         18   23    29
@@ -46,7 +46,7 @@ TEST_F(ImportTool, ReportsAFailureWithTheRecordAndTheScriptLine)
 {
     const QString filter = QStringLiteral("Function FilterRow(Flds)\r\n  Dim n\r\n  n = 1 / Flds(\"ValoreCarico\")\r\n"
                                           "  FilterRow = True\r\nEnd Function\r\n");
-    const QList<FieldSpec> fields = {{"Codice", 1, 6}, {"ValoreCarico", 7, 3, 'N'}};
+    const QList<LayoutColumn> fields = {{"Codice", 1, 6}, {"ValoreCarico", 7, 3, 'N'}};
     addLayout(fields, filter, {}, false, 0, dir + "/consegna.txt");
     writeFile({"A00001  5", "A00002  0"}, "consegna.txt");
     closeDatabase();

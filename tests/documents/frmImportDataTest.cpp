@@ -15,7 +15,7 @@
 
 namespace {
 
-const QList<FieldSpec> kLine = {{"Codice", 1, 6}, {"Descrizione", 7, 10}, {"ValoreCarico", 17, 4, 'N'},
+const QList<LayoutColumn> kLine = {{"Codice", 1, 6}, {"Descrizione", 7, 10}, {"ValoreCarico", 17, 4, 'N'},
                                 {"PrezzoAcquisto", 21, 6, 'A'}};
 
 class ImportWindow : public ImportShop {
