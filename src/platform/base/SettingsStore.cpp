@@ -101,9 +101,10 @@ std::shared_ptr<SettingsStore>& current() {
 }
 }
 
-SettingsStore& settingsStore() {
+SettingsStore& settingsStore() { return *sharedSettingsStore(); }
+std::shared_ptr<SettingsStore> sharedSettingsStore() {
     auto& s = current();
     if (!s) s = std::make_shared<IniSettingsStore>();
-    return *s;
+    return s;
 }
 void setSettingsStore(std::shared_ptr<SettingsStore> s) { current() = std::move(s); }

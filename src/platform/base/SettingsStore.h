@@ -51,4 +51,6 @@ private:
 
 // The store the program uses (the user's INI store unless a test installs another).
 SettingsStore& settingsStore();
+// The same store, shared: for a store that wraps the one in use.
+std::shared_ptr<SettingsStore> sharedSettingsStore();
 void setSettingsStore(std::shared_ptr<SettingsStore> s);

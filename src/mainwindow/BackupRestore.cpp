@@ -1,0 +1,573 @@
+#include "BackupRestore.h"
+#include "AppError.h"
+#include "BusinessHelpers.h"
+#include "Configuration.h"
+#include "DB.h"
+#include "DBEngine.h"
+#include "Database.h"
+#include "DatabaseFiles.h"
+#include "ErrorReporting.h"
+#include "FileOps.h"
+#include "MainWindowServices.h"
+#include "SaveReminder.h"
+#include "SystemHelpers.h"
+#include "TableData.h"
+#include "TableObject.h"
+#include "UiServices.h"
+#include "frmMessage.h"
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <sys/stat.h>
+
+namespace {
+
+const QString kArticoli = QStringLiteral("Articoli");
+const QString kForniture = QStringLiteral("Forniture");
+const QString kVendite = QStringLiteral("Vendite");
+const QString kRicevute = QStringLiteral("Ricevute");
+
+// The documents of a period, in the order of their copy, and the order of their deletion
+// (the receipts go before the sales they point to).
+struct PeriodTable {
+    QString name;
+    QString dateField;
+    bool completedOnly;
+};
+const PeriodTable kPeriodTables[] = {
+    {kForniture, QStringLiteral("DataFornitura"), true},
+    {kVendite, QStringLiteral("DataVendita"), true},
+    {kRicevute, QStringLiteral("Data"), false},
+};
+const QString kDeleteOrder[] = {kForniture, kRicevute, kVendite};
+
+QString jetDate(const QDate& d) { return u'#' + d.toString(QStringLiteral("MM/dd/yyyy")) + u'#'; }
+QString shownDate(const QDate& d) { return d.toString(QStringLiteral("dd/MM/yyyy")); }
+
+void statusMessage(const QString& text)
+{
+    if (MainWindowServices* mw = mainWindowServices())
+        mw->SetStatusMsg(text);
+    else
+        ui().status(text);
+}
+
+// The same file or folder on disk, whatever the path says: a hard link, a bind mount or a
+// folder of a case-insensitive file system reached under another spelling.
+bool sameOnDisk(const QString& a, const QString& b)
+{
+    struct stat sa {}, sb {};
+    if (a.isEmpty() || b.isEmpty()) return false;
+    if (::stat(QFile::encodeName(a).constData(), &sa) != 0 || ::stat(QFile::encodeName(b).constData(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+QString sameFolderRefusal(const QString& backupDir)
+{
+    return QStringLiteral("L'indirizzario di backup <") + backupDir +
+           QStringLiteral("> non puo' corrispondere a quello dell'archivio di lavoro");
+}
+
+int openMode() { return g_nDBOpenMode > 0 ? g_nDBOpenMode : kDefaultDBOpenMode; }
+
+// The OIDs of a data set's rows, read once: what is copied is what will be deleted.
+QList<qint64> oidsOf(const TableData& rows)
+{
+    constexpr int kPage = 2000;
+    QList<qint64> oids;
+    qint64 after = 0;
+    for (;;) {
+        const std::vector<qint64> page = rows.PageAfter(after, kPage);
+        for (qint64 oid : page) oids << oid;
+        if (int(page.size()) < kPage) return oids;
+        after = page.back();
+    }
+}
+
+// The rows of `table` with exactly these OIDs (those still stored).
+std::unique_ptr<TableData> pinnedRows(Database& db, const QString& table, const QList<qint64>& oids,
+                                      const std::shared_ptr<DBEngine>& engine)
+{
+    QStringList list;
+    list.reserve(oids.size());
+    for (qint64 oid : oids) list << QString::number(oid);
+    return db.Tables().Item(table)->Select(QStringLiteral("OID IN (") + list.join(u',') + u')', QString(), QString(), engine);
+}
+
+// A database file opened for one run: the working database as it is, any other file by its
+// own engine (closed again when this goes).
+struct OpenedFile {
+    std::shared_ptr<Database> db;
+    std::shared_ptr<DBEngine> engine;
+    bool owned = false;
+
+    OpenedFile() = default;
+    OpenedFile(const OpenedFile&) = delete;
+    OpenedFile& operator=(const OpenedFile&) = delete;
+    OpenedFile(OpenedFile&& o) noexcept : db(std::move(o.db)), engine(std::move(o.engine)), owned(o.owned) { o.owned = false; }
+    OpenedFile& operator=(OpenedFile&& o) noexcept
+    {
+        if (this != &o) {
+            release();
+            db = std::move(o.db);
+            engine = std::move(o.engine);
+            owned = o.owned;
+            o.owned = false;
+        }
+        return *this;
+    }
+    ~OpenedFile() { release(); }
+    void release()
+    {
+        if (!owned) {
+            db.reset();
+            engine.reset();
+            return;
+        }
+        owned = false;
+        try {
+            if (db) db->Close();
+        } catch (const AppError&) {
+            // The engine is closed below all the same.
+        }
+        db.reset();
+        try {
+            if (engine) engine->Close(true);
+        } catch (const AppError&) {
+            // Nothing more can be done for a file that does not close.
+        }
+        engine.reset();
+    }
+};
+
+// The backup file for a save: created when missing, declared from the program's current
+// definition as the working database is.
+OpenedFile openDeclared(const QString& path, itfNotifyEvent* sink)
+{
+    OpenedFile f;
+    f.engine = std::make_shared<DBEngine>();
+    f.owned = true;
+    if (!FileExists(path, 0)) f.engine->CreateDatabase(openMode(), path);
+    f.engine->OpenDatabase(openMode(), path);
+    f.db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), AppTitle(), sink);
+    f.db->Load(f.engine);
+    return f;
+}
+
+// A file read in its stored structure, without the definition (the backup file of a
+// restore, a file met by the recovery).
+OpenedFile openStored(const QString& path, itfNotifyEvent* sink)
+{
+    OpenedFile f;
+    f.engine = std::make_shared<DBEngine>();
+    f.owned = true;
+    f.engine->OpenDatabase(openMode(), path);
+    f.db = LibraryGlobal::OpenExistingDatabase(f.engine, sink);
+    return f;
+}
+
+void dropArchiveEngine()
+{
+    if (!g_objBackupDBEngine) return;
+    try {
+        g_objBackupDBEngine->Close(true);
+    } catch (const AppError&) {
+        // Dropped all the same: the next move to the archive opens the file again.
+    }
+    g_objBackupDBEngine.reset();
+}
+
+// --- the move journal -------------------------------------------------------------------------
+
+struct Journal {
+    QString origin;
+    QString destination;
+    bool copyRelated = false;
+    QList<std::pair<QString, QList<qint64>>> tables;   // in the order of deletion
+};
+
+void writeJournal(const QString& path, const Journal& j)
+{
+    QJsonArray tables;
+    for (const auto& [name, oids] : j.tables) {
+        QJsonArray list;
+        for (qint64 oid : oids) list.append(QString::number(oid));   // 64-bit OIDs do not fit a JSON number
+        tables.append(QJsonObject{{QStringLiteral("table"), name}, {QStringLiteral("oids"), list}});
+    }
+    const QJsonObject root{{QStringLiteral("origin"), j.origin},
+                           {QStringLiteral("destination"), j.destination},
+                           {QStringLiteral("copyRelated"), j.copyRelated},
+                           {QStringLiteral("tables"), tables}};
+    if (!fileOps().writeFile(path, QJsonDocument(root).toJson(QJsonDocument::Compact)))
+        throw AppError::object(AppError::kGenericCode, AppTitle(),
+                               QStringLiteral("Impossibile scrivere il file ") + path + QStringLiteral(": ") +
+                                   fileOps().lastError());
+}
+
+Journal readJournal(const QString& path)
+{
+    bool ok = false;
+    const QByteArray data = fileOps().readFile(path, &ok);
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(data, &error);
+    if (!ok || error.error != QJsonParseError::NoError || !doc.isObject())
+        throw AppError::object(AppError::kGenericCode, AppTitle(), QStringLiteral("File non leggibile: ") + path);
+    const QJsonObject root = doc.object();
+    Journal j;
+    j.origin = root.value(QStringLiteral("origin")).toString();
+    j.destination = root.value(QStringLiteral("destination")).toString();
+    j.copyRelated = root.value(QStringLiteral("copyRelated")).toBool();
+    for (const QJsonValue& t : root.value(QStringLiteral("tables")).toArray()) {
+        QList<qint64> oids;
+        for (const QJsonValue& o : t.toObject().value(QStringLiteral("oids")).toArray()) oids << o.toString().toLongLong();
+        j.tables.append({t.toObject().value(QStringLiteral("table")).toString(), oids});
+    }
+    return j;
+}
+
+void removeJournal(const QString& path)
+{
+    if (!fileOps().remove(path))
+        throw AppError::object(AppError::kGenericCode, AppTitle(),
+                               QStringLiteral("Impossibile eliminare il file ") + path + QStringLiteral(": ") +
+                                   fileOps().lastError());
+}
+
+}  // namespace
+
+// --- progress window --------------------------------------------------------------------------
+
+void MessageWindowProgress::Show(const QString& text)
+{
+    frmMessage::instance().ShowMsg(text, m_owner, -1, -1);
+    m_shown = true;
+}
+
+itfProgress* MessageWindowProgress::Target() { return &frmMessage::instance(); }
+
+void MessageWindowProgress::Close()
+{
+    if (m_shown && frmMessage::isLoaded()) frmMessage::unloadInstance();
+    m_shown = false;
+}
+
+// --- texts -------------------------------------------------------------------------------------
+
+QString BackupRestore::PeriodCondition(const QString& dateField, const std::optional<QDate>& from, const QDate& to,
+                                       bool completedOnly)
+{
+    const QString upper = jetDate(to.addDays(1));
+    QString condition = from ? dateField + QStringLiteral(" >= ") + jetDate(*from) + QStringLiteral(" AND ") + dateField +
+                                   QStringLiteral(" < ") + upper
+                             : dateField + QStringLiteral(" < ") + upper;
+    if (completedOnly) condition += QStringLiteral(" AND Completato");
+    return condition;
+}
+
+QString BackupRestore::PeriodText(const std::optional<QDate>& from, const QDate& to)
+{
+    if (!from) return QStringLiteral("fino al ") + shownDate(to);
+    return QStringLiteral("dal ") + shownDate(*from) + QStringLiteral(" al ") + shownDate(to);
+}
+
+QString BackupRestore::JournalPath(const QString& databasePath) { return databasePath + QStringLiteral("-move"); }
+
+// --- checks ------------------------------------------------------------------------------------
+
+BackupRestore::BackupRestore(Setup setup) : m_setup(std::move(setup)) {}
+BackupRestore::~BackupRestore() = default;
+
+QString BackupRestore::BackupPath() const
+{
+    return BuildFilePath(m_setup.backupDir, QString::fromLatin1(kDatabaseFileName), QString());
+}
+
+bool BackupRestore::FilesAllowed(QString* refusal) const
+{
+    if (!BackupFolderAllowed(m_setup.rootDir, m_setup.backupDir, refusal)) return false;
+    const QString working = m_setup.workingEngine ? m_setup.workingEngine->Path() : QString();
+    // The file actually open counts as the working one, whatever RootDir says.
+    if (!working.isEmpty() &&
+        !BackupFolderAllowed(QFileInfo(working).absolutePath(), m_setup.backupDir, refusal))
+        return false;
+    if (sameOnDisk(m_setup.rootDir, m_setup.backupDir) ||
+        (!working.isEmpty() && (sameOnDisk(QFileInfo(working).absolutePath(), m_setup.backupDir) ||
+                                sameOnDisk(working, BackupPath())))) {
+        if (refusal) *refusal = sameFolderRefusal(m_setup.backupDir);
+        return false;
+    }
+    return true;
+}
+
+// --- one run -----------------------------------------------------------------------------------
+
+struct BackupRestore::Run_ {
+    BackupRestore& self;
+    const BackupRequest& r;
+    BackupProgress& progress;
+    QString title;
+    QString backupPath;
+    OpenedFile source, destination;
+    QString journalPath;   // set while a journal of this run is on disk
+    std::map<QString, QList<qint64>> copied;
+
+    itfProgress* sink() { return progress.Target(); }
+    QString period() const { return PeriodText(r.from, r.to); }
+    bool related() const { return r.copyRelated && !r.restore; }
+
+    Outcome go();
+    bool copyAll();
+    bool copyPeriod();
+    void snapshotPeriod();
+    void startJournal();
+    bool deleteAtOrigin();
+    void complete();
+};
+
+BackupRestore::Outcome BackupRestore::Run(const BackupRequest& request)
+{
+    QString refusal;
+    if (!FilesAllowed(&refusal)) {
+        ui().msgBox(refusal, int(Msg::OKOnly) + Msg::Exclamation, QString());
+        return Outcome::Refused;
+    }
+    dropArchiveEngine();
+    struct NoProgress final : BackupProgress {
+        void Show(const QString&) override {}
+        itfProgress* Target() override { return nullptr; }
+        void Close() override {}
+    } none;
+    Run_ run{*this, request, m_setup.progress ? *m_setup.progress : none, QString(), BackupPath(), {}, {}, {}, {}};
+    run.title = request.restore ? QStringLiteral("Ripristino dei dati") : QStringLiteral("Salvataggio dei dati");
+    Outcome outcome = Outcome::Failed;
+    try {
+        Recover();
+        outcome = run.go();
+    } catch (...) {
+        const AppError e = CurrentError();
+        run.source.release();
+        run.destination.release();
+        run.progress.Close();
+        ShowErrorDetails(e, QStringLiteral("Si e' verificato un errore:\r\r") + e.description);
+        outcome = Outcome::Failed;
+    }
+    // A journal outlives only a crash: a run that ends, however it ends, no longer means to delete.
+    if (!run.journalPath.isEmpty()) {
+        try {
+            removeJournal(run.journalPath);
+        } catch (...) {
+            ShowErrorDetails(CurrentError(), QString());
+        }
+    }
+    run.source.release();
+    run.destination.release();
+    run.progress.Close();
+    return outcome;
+}
+
+BackupRestore::Outcome BackupRestore::Run_::go()
+{
+    const Setup& s = self.m_setup;
+    OpenedFile working;
+    working.db = s.working;
+    working.engine = s.workingEngine;
+    if (!r.restore) {
+        if (!r.automatic &&
+            ui().msgBox(QStringLiteral("Verranno salvati i dati nell'archivio:\r") + backupPath + QStringLiteral("\r\rConfermi ?"),
+                        int(Msg::YesNo) + Msg::Question, title) != Msg::Yes)
+            return Outcome::Cancelled;
+        progress.Show(QStringLiteral("Analisi archivio destinazione per il salvataggio..."));
+        destination = openDeclared(backupPath, s.sink);
+        source = std::move(working);
+    } else {
+        if (!r.automatic &&
+            ui().msgBox(QStringLiteral("Verranno ripristinati i dati dall'archivio:\r") + backupPath +
+                            QStringLiteral("\r\rConfermi ?"),
+                        int(Msg::YesNo) + Msg::Question, title) != Msg::Yes)
+            return Outcome::Cancelled;
+        progress.Show(QStringLiteral("Analisi archivio sorgente per il ripristino..."));
+        if (!FileExists(backupPath, 0)) {
+            ui().msgBox(QStringLiteral("Archivio di appoggio (backup) per il ripristino non presente\r\rArchivio: ") + backupPath,
+                        int(Msg::OKCancel) + Msg::Exclamation, title);
+            progress.Close();
+            return Outcome::Refused;
+        }
+        source = openStored(backupPath, s.sink);
+        destination = std::move(working);
+    }
+    progress.Show(title + QStringLiteral("..."));
+
+    if (r.allData) {
+        if (!copyAll()) return Outcome::Stopped;
+    } else {
+        snapshotPeriod();
+        // Decided beforehand: a crash from here on must not leave a document in both files.
+        if (r.deleteAtOrigin && r.automatic) startJournal();
+        if (!copyPeriod()) return Outcome::Stopped;
+        if (r.deleteAtOrigin && !deleteAtOrigin()) return Outcome::Stopped;
+    }
+    complete();
+    return Outcome::Completed;
+}
+
+bool BackupRestore::Run_::copyAll()
+{
+    TableCollection& sourceTables = source.db->Tables();
+    TableCollection& destinationTables = destination.db->Tables();
+    for (int i = 1; i <= destinationTables.Count(); ++i) {
+        const QString name = destinationTables.Item(i)->Name();
+        if (!sourceTables.Contains(name) || sourceTables.Item(name)->ExcludedFromCopy()) continue;
+        progress.Show(title + QStringLiteral(" <") + name + QStringLiteral(">..."));
+        auto from = sourceTables.Item(name)->Select();
+        auto to = destinationTables.Item(i)->Select();
+        if (!from->CopyRows(*to, sink(), false)) return false;
+    }
+    return true;
+}
+
+void BackupRestore::Run_::snapshotPeriod()
+{
+    for (const PeriodTable& t : kPeriodTables) {
+        auto rows = source.db->Tables().Item(t.name)->Select(PeriodCondition(t.dateField, r.from, r.to, t.completedOnly));
+        copied[t.name] = oidsOf(*rows);
+    }
+}
+
+bool BackupRestore::Run_::copyPeriod()
+{
+    if (r.copyArticoli) {
+        progress.Show(title + QStringLiteral(" <Articoli> ..."));
+        auto from = source.db->Tables().Item(kArticoli)->Select();
+        auto to = destination.db->Tables().Item(kArticoli)->Select(QStringLiteral("OID = 0"));
+        if (!from->CopyRows(*to, sink(), r.copyRelated)) return false;
+    }
+    for (const PeriodTable& t : kPeriodTables) {
+        progress.Show(title + QStringLiteral(" <") + t.name + QStringLiteral("> ") + period() + QStringLiteral("..."));
+        const QList<qint64>& oids = copied[t.name];
+        if (oids.isEmpty()) continue;
+        auto from = pinnedRows(*source.db, t.name, oids, nullptr);
+        auto to = destination.db->Tables().Item(t.name)->Select(QStringLiteral("OID = 0"));
+        // Receipts never update what they point to; on a restore the archive's copies of
+        // articles and customers are older than the working file's, whose stock and points
+        // they would put back.
+        if (!from->CopyRows(*to, sink(), t.name != kRicevute && related())) return false;
+    }
+    return true;
+}
+
+void BackupRestore::Run_::startJournal()
+{
+    Journal j;
+    j.origin = fileOps().canonical(source.engine->Path());
+    j.destination = fileOps().canonical(destination.engine->Path());
+    j.copyRelated = related();
+    for (const QString& name : kDeleteOrder) j.tables.append({name, copied[name]});
+    const QString path = JournalPath(source.engine->Path());
+    journalPath = path;   // set first: a half-written journal is removed like a whole one
+    writeJournal(path, j);
+}
+
+bool BackupRestore::Run_::deleteAtOrigin()
+{
+    if (!r.automatic &&
+        ui().msgBox(title + QStringLiteral(" effettuato.\r\rConfermi l'eliminazione dei dati di Fornitura e di Vendita <") +
+                        period() + QStringLiteral("> dall'archivio di origine ?"),
+                    int(Msg::YesNo) + Msg::Question, QString()) != Msg::Yes)
+        return true;
+    if (journalPath.isEmpty()) startJournal();
+    for (const QString& name : kDeleteOrder) {
+        progress.Show(QStringLiteral("Eliminazione dati <") + name + QStringLiteral("> ") + period() + QStringLiteral(" ..."));
+        const QList<qint64>& oids = copied[name];
+        if (oids.isEmpty()) continue;
+        if (!pinnedRows(*source.db, name, oids, nullptr)->DeleteRows(sink(), name == kVendite)) return false;
+    }
+    return true;
+}
+
+void BackupRestore::Run_::complete()
+{
+    statusMessage(QStringLiteral("Operazione completata"));
+    if (!r.automatic) ui().msgBox(QStringLiteral("Operazione completata"), int(Msg::OKOnly) + Msg::Information, QString());
+    if (!r.restore) {
+        SaveReminder::SetLastNotifyDate();
+        SaveReminder::SetLastSavedDate();
+    }
+}
+
+// --- recovery ----------------------------------------------------------------------------------
+
+int BackupRestore::Recover()
+{
+    const QString working = m_setup.workingEngine ? m_setup.workingEngine->Path() : QString();
+    const QString workingCanonical = fileOps().canonical(working);
+    auto open = [&](const QString& path) {
+        if (!working.isEmpty() && fileOps().canonical(path) == workingCanonical) {
+            OpenedFile f;
+            f.db = m_setup.working;
+            f.engine = m_setup.workingEngine;
+            return f;
+        }
+        return openStored(path, m_setup.sink);
+    };
+
+    QStringList origins;
+    const QString backup = m_setup.backupDir.trimmed().isEmpty() ? QString() : BackupPath();
+    for (const QString& path : {working, backup})
+        if (!path.isEmpty() && !origins.contains(fileOps().canonical(path))) origins << fileOps().canonical(path);
+
+    int finished = 0;
+    for (const QString& originPath : origins) {
+        const QString journalPath = JournalPath(originPath);
+        if (!fileOps().exists(journalPath)) continue;
+        const Journal j = readJournal(journalPath);
+        // Rows leave the origin only once they are in the destination: without it, they stay.
+        if (FileExists(originPath, 0) && FileExists(j.destination, 0)) {
+            OpenedFile origin = open(originPath);
+            OpenedFile destination = open(j.destination);
+            for (const auto& [name, oids] : j.tables) {
+                if (oids.isEmpty() || !origin.db->Tables().Contains(name)) continue;
+                auto rows = pinnedRows(*origin.db, name, oids, origin.engine);
+                if (rows->IsEmpty()) continue;
+                auto target = destination.db->Tables().Item(name)->Select(QStringLiteral("OID = 0"));
+                if (!rows->CopyRows(*target, nullptr, j.copyRelated) || !rows->DeleteRows(nullptr, name == kVendite))
+                    throw AppError::object(AppError::kGenericCode, AppTitle(),
+                                           QStringLiteral("Completamento dello spostamento dei dati <") + name +
+                                               QStringLiteral("> non riuscito"));
+            }
+        }
+        removeJournal(journalPath);
+        ++finished;
+    }
+    return finished;
+}
+
+// --- the program's entry points ------------------------------------------------------------------
+
+BackupRestore::Outcome BackupRestoreData(const BackupRequest& request, BackupProgress* progress)
+{
+    if (!g_objDatabase || !g_objDBEngine) return BackupRestore::Outcome::Refused;
+    MainWindowServices* mw = mainWindowServices();
+    MessageWindowProgress window(mw ? mw->mainWidget() : nullptr);
+    BackupRestore run({g_objDatabase, g_objDBEngine, RootDir, BackupDir, progress ? progress : &window,
+                       DatabaseNotifyTarget()});
+    return run.Run(request);
+}
+
+BackupRestore::Outcome BackupRestoreData(bool restore, bool allData, const std::optional<QDate>& from, const QDate& to,
+                                         bool deleteAtOrigin, bool copyArticoli, bool copyRelated, bool automatic)
+{
+    return BackupRestoreData(BackupRequest{restore, allData, from, to, deleteAtOrigin, copyArticoli, copyRelated, automatic});
+}
+
+int RecoverInterruptedBackupMoves()
+{
+    if (!g_objDatabase || !g_objDBEngine) return 0;
+    try {
+        return BackupRestore({g_objDatabase, g_objDBEngine, RootDir, BackupDir, nullptr, DatabaseNotifyTarget()}).Recover();
+    } catch (...) {
+        ShowErrorDetails(CurrentError(), QString());
+        return 0;
+    }
+}

@@ -1,0 +1,75 @@
+#pragma once
+// A shop with a working folder and a backup folder for the save and restore tests: the
+// working database open in the program's globals, the configuration's folders pointing at
+// the two folders, questions answered from a script, settings in memory, the clock on
+// 10 March 2007. Everything is put back afterwards.
+#include "BackupRestore.h"
+#include "Clock.h"
+#include "DBEngine.h"
+#include "Database.h"
+#include "SettingsStore.h"
+#include "TableData.h"
+#include "UiServices.h"
+#include <QDateTime>
+#include <QStringList>
+#include <gtest/gtest.h>
+#include <memory>
+#include <ostream>
+
+// What a run showed in its progress window.
+class RecordingProgress : public BackupProgress {
+public:
+    void Show(const QString& text) override { shown << text; }
+    itfProgress* Target() override { return nullptr; }
+    void Close() override { ++closed; }
+    QStringList shown;
+    int closed = 0;
+};
+
+class BackupShop : public ::testing::Test {
+protected:
+    BackupShop();
+    ~BackupShop() override;
+
+    QString workingPath() const { return m_root + QStringLiteral("/Mirtavolia.mdb"); }
+    QString backupPath() const { return m_backup + QStringLiteral("/Mirtavolia.mdb"); }
+    const QString& rootDir() const { return m_root; }
+    const QString& backupDir() const { return m_backup; }
+    Database& db() { return *m_db; }
+    std::unique_ptr<TableData> select(const QString& table, const QString& condition = QString());
+
+    // Rows made through the table rules.
+    qint64 addArticle(const QString& code, double stock);
+    qint64 addCustomer(const QString& code);
+    // A sale of `quantity` of the article at `when` (for the customer when given), completed or not.
+    qint64 sale(const QDateTime& when, bool completed, const QString& article, double quantity, qint64 customer = 0);
+    qint64 supply(const QDateTime& when, bool completed, const QString& article, double quantity);
+    qint64 receipt(const QDate& when, qint64 saleOid);
+
+    // One run on the shop's files with the script's answers.
+    BackupRestore::Outcome run(const BackupRequest& request, const QStringList& answers = {});
+    BackupRestore backupRestore();
+
+    // What a file holds, read beside the program's own connection.
+    QList<qint64> oids(const QString& path, const QString& table, const QString& condition = QString());
+    QVariant value(const QString& path, const QString& jetSql);
+    double stock(const QString& code);
+    QString stored(const QString& backupKey) const { return settings->get("Backup", backupKey, QString()); }
+    qint64 points(qint64 customer);
+
+    std::shared_ptr<ManualClock> clock;
+    std::shared_ptr<ScriptedUiServices> prompts;
+    std::shared_ptr<MemorySettingsStore> settings;
+    RecordingProgress progress;
+    QStringList shownErrors;
+
+private:
+    QString m_root;
+    QString m_backup;
+    std::shared_ptr<DBEngine> m_engine;
+    std::shared_ptr<Database> m_db;
+    struct Saved;
+    std::unique_ptr<Saved> m_saved;
+};
+
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
