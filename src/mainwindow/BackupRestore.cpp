@@ -87,14 +87,99 @@ QList<qint64> oidsOf(const TableData& rows)
 }
 
 // The rows of `table` with exactly these OIDs (those still stored).
-std::unique_ptr<TableData> pinnedRows(Database& db, const QString& table, const QList<qint64>& oids,
-                                      const std::shared_ptr<DBEngine>& engine)
+std::unique_ptr<TableData> pinnedRows(Database& db, const QString& table, const QList<qint64>& oids)
 {
     QStringList list;
     list.reserve(oids.size());
     for (qint64 oid : oids) list << QString::number(oid);
-    return db.Tables().Item(table)->Select(QStringLiteral("OID IN (") + list.join(u',') + u')', QString(), QString(), engine);
+    return db.Tables().Item(table)->Select(QStringLiteral("OID IN (") + list.join(u',') + u')');
 }
+
+// OIDs per condition: a condition of the library is at most 64,000 characters long.
+constexpr qsizetype kChunk = 2000;
+
+// The library's progress of several chunks, shown as one bar over all of them.
+class SpreadProgress final : public itfProgress {
+public:
+    SpreadProgress(itfProgress* inner, qsizetype total) : m_inner(inner), m_total(int32_t(total)) {}
+    itfProgress* sink() { return m_inner ? this : nullptr; }
+    void nextChunk(qsizetype done) { m_offset = int32_t(done); }
+    void finish()
+    {
+        if (m_inner && m_started) m_inner->OnEnd(0, 0);
+    }
+    void OnStart(int32_t a1, int32_t) override
+    {
+        if (!m_started) m_inner->OnStart(a1, m_total);
+        m_started = true;
+    }
+    bool OnProgress(int32_t a1, int32_t, int32_t a3, int32_t a4, int32_t a5) override
+    {
+        return m_inner->OnProgress(a1, m_total, m_offset + a3, a4, a5);
+    }
+    bool OnStopped() override { return m_inner->OnStopped(); }
+    void OnEnd(int32_t, int32_t) override {}
+
+private:
+    itfProgress* m_inner;
+    int32_t m_total;
+    int32_t m_offset = 0;
+    bool m_started = false;
+};
+
+// Copies the rows of `table` with these OIDs, chunk by chunk; false when stopped.
+bool copyRows(Database& from, Database& to, const QString& table, const QList<qint64>& oids, itfProgress* progress,
+              bool related)
+{
+    SpreadProgress spread(progress, oids.size());
+    for (qsizetype i = 0; i < oids.size(); i += kChunk) {
+        spread.nextChunk(i);
+        auto target = to.Tables().Item(table)->Select(QStringLiteral("OID = 0"));
+        if (!pinnedRows(from, table, oids.mid(i, kChunk))->CopyRows(*target, spread.sink(), related)) return false;
+    }
+    spread.finish();
+    return true;
+}
+
+// Deletes the rows of `table` with these OIDs (those still stored), with their lines.
+bool deleteRows(Database& db, const QString& table, const QList<qint64>& oids, itfProgress* progress)
+{
+    SpreadProgress spread(progress, oids.size());
+    for (qsizetype i = 0; i < oids.size(); i += kChunk) {
+        spread.nextChunk(i);
+        if (!pinnedRows(db, table, oids.mid(i, kChunk))->DeleteRows(spread.sink(), table == QLatin1String("Vendite")))
+            return false;
+    }
+    spread.finish();
+    return true;
+}
+
+// Several library operations on one file made one: committed together, or none of them.
+class EngineTransaction {
+public:
+    explicit EngineTransaction(DBEngine& engine) : m_engine(engine), m_wasOn(engine.UseTransaction())
+    {
+        m_engine.SetUseTransaction(true);
+        m_engine.BeginTransaction();
+    }
+    ~EngineTransaction()
+    {
+        if (!m_committed) m_engine.RollbackTransaction();
+        m_engine.SetUseTransaction(m_wasOn);
+    }
+    EngineTransaction(const EngineTransaction&) = delete;
+    EngineTransaction& operator=(const EngineTransaction&) = delete;
+    void commit()
+    {
+        m_engine.CommitTransaction();
+        m_committed = true;
+    }
+
+private:
+    DBEngine& m_engine;
+    bool m_wasOn;
+    bool m_committed = false;
+};
 
 // A database file opened for one run: the working database as it is, any other file by its
 // own engine (closed again when this goes).
@@ -447,12 +532,12 @@ bool BackupRestore::Run_::copyPeriod()
         progress.Show(title + QStringLiteral(" <") + t.name + QStringLiteral("> ") + period() + QStringLiteral("..."));
         const QList<qint64>& oids = copied[t.name];
         if (oids.isEmpty()) continue;
-        auto from = pinnedRows(*source.db, t.name, oids, nullptr);
-        auto to = destination.db->Tables().Item(t.name)->Select(QStringLiteral("OID = 0"));
         // Receipts never update what they point to; on a restore the archive's copies of
         // articles and customers are older than the working file's, whose stock and points
         // they would put back.
-        if (!from->CopyRows(*to, sink(), t.name != kRicevute && related())) return false;
+        EngineTransaction whole(*destination.engine);
+        if (!copyRows(*source.db, *destination.db, t.name, oids, sink(), t.name != kRicevute && related())) return false;
+        whole.commit();
     }
     return true;
 }
@@ -477,12 +562,12 @@ bool BackupRestore::Run_::deleteAtOrigin()
                     int(Msg::YesNo) + Msg::Question, QString()) != Msg::Yes)
         return true;
     if (journalPath.isEmpty()) startJournal();
+    EngineTransaction whole(*source.engine);
     for (const QString& name : kDeleteOrder) {
         progress.Show(QStringLiteral("Eliminazione dati <") + name + QStringLiteral("> ") + period() + QStringLiteral(" ..."));
-        const QList<qint64>& oids = copied[name];
-        if (oids.isEmpty()) continue;
-        if (!pinnedRows(*source.db, name, oids, nullptr)->DeleteRows(sink(), name == kVendite)) return false;
+        if (!deleteRows(*source.db, name, copied[name], sink())) return false;
     }
+    whole.commit();
     return true;
 }
 
@@ -528,14 +613,17 @@ int BackupRestore::Recover()
             OpenedFile destination = open(j.destination);
             for (const auto& [name, oids] : j.tables) {
                 if (oids.isEmpty() || !origin.db->Tables().Contains(name)) continue;
-                auto rows = pinnedRows(*origin.db, name, oids, origin.engine);
-                if (rows->IsEmpty()) continue;
-                auto target = destination.db->Tables().Item(name)->Select(QStringLiteral("OID = 0"));
-                if (!rows->CopyRows(*target, nullptr, j.copyRelated) || !rows->DeleteRows(nullptr, name == kVendite))
+                EngineTransaction whole(*destination.engine);
+                if (!copyRows(*origin.db, *destination.db, name, oids, nullptr, j.copyRelated))
                     throw AppError::object(AppError::kGenericCode, AppTitle(),
                                            QStringLiteral("Completamento dello spostamento dei dati <") + name +
                                                QStringLiteral("> non riuscito"));
+                whole.commit();
             }
+            EngineTransaction whole(*origin.engine);
+            for (const auto& [name, oids] : j.tables)
+                if (origin.db->Tables().Contains(name)) (void)deleteRows(*origin.db, name, oids, nullptr);
+            whole.commit();
         }
         removeJournal(journalPath);
         ++finished;
