@@ -1,0 +1,151 @@
+// When the operator is offered a save, and the dates that keep the offer.
+#include "SaveReminder.h"
+#include "Clock.h"
+#include "Configuration.h"
+#include "SettingsStore.h"
+#include "UiServices.h"
+#include <QLocale>
+#include <gtest/gtest.h>
+
+namespace {
+
+// March 2007: Monday 5, 12, 19; Thursday 1.
+QDate march(int day) { return QDate(2007, 3, day); }
+
+TEST(SaveReminderRule, DueFromTheFirstDayOnOrAfterThePeriodsStart)
+{
+    using namespace SaveReminder;
+    const struct {
+        const char* what;
+        bool enabled;
+        int frequency;
+        std::optional<QDate> last;
+        QDate today;
+        bool due;
+    } cases[] = {
+        {"saving disabled", false, Daily, std::nullopt, march(13), false},
+        {"never", true, Never, std::nullopt, march(13), false},
+        {"daily, never reminded", true, Daily, std::nullopt, march(13), true},
+        {"daily, reminded today", true, Daily, march(13), march(13), false},
+        {"daily, reminded yesterday", true, Daily, march(12), march(13), true},
+        {"weekly, on Monday", true, Weekly, march(9), march(12), true},
+        {"weekly, shop closed on Monday: Tuesday", true, Weekly, march(9), march(13), true},
+        {"weekly, reminded on Monday already", true, Weekly, march(12), march(14), false},
+        {"weekly, a month old, on a Thursday", true, Weekly, QDate(2007, 2, 8), march(15), true},
+        {"weekly, Sunday belongs to the week before", true, Weekly, march(12), march(18), false},
+        {"monthly, first activation of the month on the 10th", true, Monthly, QDate(2007, 2, 28), march(10), true},
+        {"monthly, reminded on the 1st", true, Monthly, march(1), march(10), false},
+        {"monthly, across a year", true, Monthly, QDate(2006, 12, 31), QDate(2007, 1, 2), true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IsDue(c.enabled, c.frequency, c.last, c.today), c.due) << c.what;
+}
+
+class SaveReminderStore : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_saved = {BackupFuncSaveEnabled, BkpSaveNotify, AutoSaveOnExit, g_bBackupArchiveMode, BackupFuncEnableDelete};
+        m_store = sharedSettingsStore();
+        setSettingsStore(settings);
+        setUiServices(prompts);
+        setAppClock(clock);
+        BackupFuncSaveEnabled = true;
+        BkpSaveNotify = SaveReminder::Weekly;
+        AutoSaveOnExit = false;
+        g_bBackupArchiveMode = false;
+        BackupFuncEnableDelete = true;
+    }
+    void TearDown() override
+    {
+        std::tie(BackupFuncSaveEnabled, BkpSaveNotify, AutoSaveOnExit, g_bBackupArchiveMode, BackupFuncEnableDelete) = m_saved;
+        setSettingsStore(m_store);
+        setUiServices(nullptr);
+        setAppClock(std::make_shared<SystemClock>());
+        QLocale::setDefault(QLocale::system());
+    }
+    QString stored(const QString& key) { return settings->get("Backup", key, QString()); }
+
+    std::shared_ptr<MemorySettingsStore> settings = std::make_shared<MemorySettingsStore>();
+    std::shared_ptr<ScriptedUiServices> prompts = std::make_shared<ScriptedUiServices>();
+    std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>(QDateTime(march(13), QTime(8, 30)));
+
+private:
+    std::tuple<bool, int32_t, bool, bool, bool> m_saved;
+    std::shared_ptr<SettingsStore> m_store;
+};
+
+TEST_F(SaveReminderStore, DatesAreWrittenTheSameInEveryLocaleAndOlderFormsStillRead)
+{
+    for (const QLocale& l : {QLocale(QLocale::English, QLocale::UnitedStates), QLocale(QLocale::Italian, QLocale::Italy)}) {
+        QLocale::setDefault(l);
+        SaveReminder::SetLastSavedDate();
+        SaveReminder::SetLastNotifyDate();
+        EXPECT_EQ(stored("LastSaved"), "2007-03-13");
+        EXPECT_EQ(stored("LastNotification"), "2007-03-13");
+        EXPECT_EQ(SaveReminder::LastSaved(), march(13));
+    }
+    settings->set("Backup", "LastSaved", "02/03/2007");   // the Italian short date of older versions
+    EXPECT_EQ(SaveReminder::LastSaved(), march(2));
+    settings->set("Backup", "LastSaved", "");
+    EXPECT_EQ(SaveReminder::LastSaved(), std::nullopt);
+}
+
+TEST_F(SaveReminderStore, ActivationOffersTheSaveOnceADay)
+{
+    settings->set("Backup", "LastNotification", "2007-03-09");
+    int saves = 0;
+    prompts->addAnswer("Yes");
+    EXPECT_TRUE(SaveReminder::OfferSaveAtActivation([&] { ++saves; }));
+    EXPECT_EQ(saves, 1);
+    EXPECT_EQ(prompts->prompts(),
+              QStringList{"E' iniziata una nuova settimana lavorativa\r\rVuoi effettuare i salvataggi adesso ?\r\rNOTA:\r"
+                          "E' possibile effettuare il salvataggio anche in un secondo momento selezionando la voce "
+                          "<Salva / Ripristina> dal menù <Dati>"});
+    EXPECT_EQ(stored("LastNotification"), "2007-03-13");
+
+    clock->set(QDateTime(march(13), QTime(17, 0)));
+    EXPECT_FALSE(SaveReminder::OfferSaveAtActivation([&] { ++saves; })) << "already offered today";
+
+    // No is an answer too: the offer is not repeated that day.
+    clock->set(QDateTime(march(19), QTime(9, 0)));
+    prompts->addAnswer("No");
+    EXPECT_TRUE(SaveReminder::OfferSaveAtActivation([&] { ++saves; }));
+    EXPECT_EQ(saves, 1);
+    EXPECT_EQ(stored("LastNotification"), "2007-03-19");
+}
+
+TEST_F(SaveReminderStore, NoActivationOfferWhenSavingOnExitOrWorkingOnTheArchive)
+{
+    for (auto set : {+[] { AutoSaveOnExit = true; }, +[] { g_bBackupArchiveMode = true; }}) {
+        AutoSaveOnExit = false;
+        g_bBackupArchiveMode = false;
+        set();
+        EXPECT_FALSE(SaveReminder::OfferSaveAtActivation([] {}));
+    }
+    EXPECT_TRUE(prompts->log().isEmpty());
+    EXPECT_TRUE(stored("LastNotification").isEmpty());
+}
+
+TEST_F(SaveReminderStore, ExitSaveCoversTheDaysSinceTheLastSave)
+{
+    AutoSaveOnExit = true;
+    BackupFuncEnableDelete = false;
+    settings->set("Backup", "LastSaved", "2007-03-02");
+    std::optional<SaveReminder::ExitSave> asked;
+    auto save = [&](const SaveReminder::ExitSave& s) { asked = s; };
+
+    EXPECT_FALSE(SaveReminder::OfferSaveAtExit(false, true, save)) << "the close box only hides the window";
+    EXPECT_FALSE(SaveReminder::OfferSaveAtExit(true, false, save)) << "no database";
+    EXPECT_TRUE(prompts->log().isEmpty());
+
+    prompts->addAnswer("Yes");
+    EXPECT_TRUE(SaveReminder::OfferSaveAtExit(true, true, save));
+    EXPECT_EQ(prompts->prompts(), QStringList{SaveReminder::kExitSaveQuestion});
+    ASSERT_TRUE(asked);
+    EXPECT_EQ(asked->from, march(2));
+    EXPECT_EQ(asked->to, march(13));
+    EXPECT_FALSE(asked->deleteAtOrigin);
+    EXPECT_EQ(stored("LastNotification"), "2007-03-13");
+}
+
+}  // namespace
