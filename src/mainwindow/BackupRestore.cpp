@@ -19,6 +19,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <map>
 #include <sys/stat.h>
 
 namespace {
@@ -267,7 +268,7 @@ void dropArchiveEngine()
 // --- the move journal -------------------------------------------------------------------------
 
 struct Journal {
-    QString origin;
+    QString origin;        // for whoever reads the file: the origin is the file the journal lies beside
     QString destination;
     bool copyRelated = false;
     QList<std::pair<QString, QList<qint64>>> tables;   // in the order of deletion
@@ -301,7 +302,6 @@ Journal readJournal(const QString& path)
         throw AppError::object(AppError::kGenericCode, AppTitle(), QStringLiteral("File non leggibile: ") + path);
     const QJsonObject root = doc.object();
     Journal j;
-    j.origin = root.value(QStringLiteral("origin")).toString();
     j.destination = root.value(QStringLiteral("destination")).toString();
     j.copyRelated = root.value(QStringLiteral("copyRelated")).toBool();
     for (const QJsonValue& t : root.value(QStringLiteral("tables")).toArray()) {
@@ -388,7 +388,7 @@ bool BackupRestore::FilesAllowed(QString* refusal) const
 
 // --- one run -----------------------------------------------------------------------------------
 
-struct BackupRestore::Run_ {
+struct BackupRestore::Session {
     BackupRestore& self;
     const BackupRequest& r;
     BackupProgress& progress;
@@ -424,7 +424,7 @@ BackupRestore::Outcome BackupRestore::Run(const BackupRequest& request)
         itfProgress* Target() override { return nullptr; }
         void Close() override {}
     } none;
-    Run_ run{*this, request, m_setup.progress ? *m_setup.progress : none, QString(), BackupPath(), {}, {}, {}, {}};
+    Session run{*this, request, m_setup.progress ? *m_setup.progress : none, QString(), BackupPath(), {}, {}, {}, {}};
     run.title = request.restore ? QStringLiteral("Ripristino dei dati") : QStringLiteral("Salvataggio dei dati");
     Outcome outcome = Outcome::Failed;
     try {
@@ -452,7 +452,7 @@ BackupRestore::Outcome BackupRestore::Run(const BackupRequest& request)
     return outcome;
 }
 
-BackupRestore::Outcome BackupRestore::Run_::go()
+BackupRestore::Outcome BackupRestore::Session::go()
 {
     const Setup& s = self.m_setup;
     OpenedFile working;
@@ -497,7 +497,7 @@ BackupRestore::Outcome BackupRestore::Run_::go()
     return Outcome::Completed;
 }
 
-bool BackupRestore::Run_::copyAll()
+bool BackupRestore::Session::copyAll()
 {
     TableCollection& sourceTables = source.db->Tables();
     TableCollection& destinationTables = destination.db->Tables();
@@ -512,7 +512,7 @@ bool BackupRestore::Run_::copyAll()
     return true;
 }
 
-void BackupRestore::Run_::snapshotPeriod()
+void BackupRestore::Session::snapshotPeriod()
 {
     for (const PeriodTable& t : kPeriodTables) {
         auto rows = source.db->Tables().Item(t.name)->Select(PeriodCondition(t.dateField, r.from, r.to, t.completedOnly));
@@ -520,7 +520,7 @@ void BackupRestore::Run_::snapshotPeriod()
     }
 }
 
-bool BackupRestore::Run_::copyPeriod()
+bool BackupRestore::Session::copyPeriod()
 {
     if (r.copyArticoli) {
         progress.Show(title + QStringLiteral(" <Articoli> ..."));
@@ -542,7 +542,7 @@ bool BackupRestore::Run_::copyPeriod()
     return true;
 }
 
-void BackupRestore::Run_::startJournal()
+void BackupRestore::Session::startJournal()
 {
     Journal j;
     j.origin = fileOps().canonical(source.engine->Path());
@@ -554,7 +554,7 @@ void BackupRestore::Run_::startJournal()
     writeJournal(path, j);
 }
 
-bool BackupRestore::Run_::deleteAtOrigin()
+bool BackupRestore::Session::deleteAtOrigin()
 {
     if (!r.automatic &&
         ui().msgBox(title + QStringLiteral(" effettuato.\r\rConfermi l'eliminazione dei dati di Fornitura e di Vendita <") +
@@ -571,7 +571,7 @@ bool BackupRestore::Run_::deleteAtOrigin()
     return true;
 }
 
-void BackupRestore::Run_::complete()
+void BackupRestore::Session::complete()
 {
     statusMessage(QStringLiteral("Operazione completata"));
     if (!r.automatic) ui().msgBox(QStringLiteral("Operazione completata"), int(Msg::OKOnly) + Msg::Information, QString());

@@ -116,7 +116,7 @@ public:
     static QString JournalPath(const QString& databasePath);
 
 private:
-    struct Run_;
+    struct Session;
     Setup m_setup;
 };
 
