@@ -6,6 +6,7 @@
 #include "DBEngine.h"
 #include "Database.h"
 #include "DatabaseFiles.h"
+#include "DatabaseOperation.h"
 #include "ErrorReporting.h"
 #include "FileOps.h"
 #include "MainWindowServices.h"
@@ -154,33 +155,6 @@ bool deleteRows(Database& db, const QString& table, const QList<qint64>& oids, i
     spread.finish();
     return true;
 }
-
-// Several library operations on one file made one: committed together, or none of them.
-class EngineTransaction {
-public:
-    explicit EngineTransaction(DBEngine& engine) : m_engine(engine), m_wasOn(engine.UseTransaction())
-    {
-        m_engine.SetUseTransaction(true);
-        m_engine.BeginTransaction();
-    }
-    ~EngineTransaction()
-    {
-        if (!m_committed) m_engine.RollbackTransaction();
-        m_engine.SetUseTransaction(m_wasOn);
-    }
-    EngineTransaction(const EngineTransaction&) = delete;
-    EngineTransaction& operator=(const EngineTransaction&) = delete;
-    void commit()
-    {
-        m_engine.CommitTransaction();
-        m_committed = true;
-    }
-
-private:
-    DBEngine& m_engine;
-    bool m_wasOn;
-    bool m_committed = false;
-};
 
 // A database file opened for one run: the working database as it is, any other file by its
 // own engine (closed again when this goes).
@@ -535,9 +509,9 @@ bool BackupRestore::Session::copyPeriod()
         // Receipts never update what they point to; on a restore the archive's copies of
         // articles and customers are older than the working file's, whose stock and points
         // they would put back.
-        EngineTransaction whole(*destination.engine);
+        DatabaseOperation whole(*destination.db);
         if (!copyRows(*source.db, *destination.db, t.name, oids, sink(), t.name != kRicevute && related())) return false;
-        whole.commit();
+        whole.Commit();
     }
     return true;
 }
@@ -562,12 +536,12 @@ bool BackupRestore::Session::deleteAtOrigin()
                     int(Msg::YesNo) + Msg::Question, QString()) != Msg::Yes)
         return true;
     if (journalPath.isEmpty()) startJournal();
-    EngineTransaction whole(*source.engine);
+    DatabaseOperation whole(*source.db);
     for (const QString& name : kDeleteOrder) {
         progress.Show(QStringLiteral("Eliminazione dati <") + name + QStringLiteral("> ") + period() + QStringLiteral(" ..."));
         if (!deleteRows(*source.db, name, copied[name], sink())) return false;
     }
-    whole.commit();
+    whole.Commit();
     return true;
 }
 
@@ -613,17 +587,17 @@ int BackupRestore::Recover()
             OpenedFile destination = open(j.destination);
             for (const auto& [name, oids] : j.tables) {
                 if (oids.isEmpty() || !origin.db->Tables().Contains(name)) continue;
-                EngineTransaction whole(*destination.engine);
+                DatabaseOperation whole(*destination.db);
                 if (!copyRows(*origin.db, *destination.db, name, oids, nullptr, j.copyRelated))
                     throw AppError::object(AppError::kGenericCode, AppTitle(),
                                            QStringLiteral("Completamento dello spostamento dei dati <") + name +
                                                QStringLiteral("> non riuscito"));
-                whole.commit();
+                whole.Commit();
             }
-            EngineTransaction whole(*origin.engine);
+            DatabaseOperation whole(*origin.db);
             for (const auto& [name, oids] : j.tables)
                 if (origin.db->Tables().Contains(name)) (void)deleteRows(*origin.db, name, oids, nullptr);
-            whole.commit();
+            whole.Commit();
         }
         removeJournal(journalPath);
         ++finished;
