@@ -1,0 +1,144 @@
+#include "DeviceSwitches.h"
+
+#include "AppError.h"
+#include "Configuration.h"
+#include "DeviceSettings.h"
+#include "ErrorReporting.h"
+#include "FiscalPrinterFactory.h"
+#include "SerialChannel.h"
+#include "SerialLines.h"
+#include "UiServices.h"
+
+// The reader and the scale differ only in these.
+struct DeviceSwitches::Port {
+    CounterDevice device;
+    SerialChannel& channel;
+    int number;
+    QString settings;
+    bool& enabledFlag;
+    QString onText;        // followed by "(COM<n> - <settings>)"
+    QString offText;
+    QString failureWhat;   // what the failure box says could not be set up
+};
+
+DeviceSwitches::DeviceSwitches() : m_reader(createSerialChannel()), m_balance(createSerialChannel()) {}
+
+DeviceSwitches::~DeviceSwitches() = default;
+
+const DeviceSwitchState& DeviceSwitches::State(CounterDevice device) const
+{
+    return const_cast<DeviceSwitches*>(this)->state(device);
+}
+
+DeviceSwitchState& DeviceSwitches::state(CounterDevice device)
+{
+    switch (device) {
+    case CounterDevice::FiscalPrinter: return m_fiscal;
+    case CounterDevice::BarcodeReader: return m_barcode;
+    case CounterDevice::Balance: break;
+    }
+    return m_scale;
+}
+
+void DeviceSwitches::set(CounterDevice device, bool on)
+{
+    state(device).on = on;
+    if (m_changed) m_changed(device);
+}
+
+void DeviceSwitches::SetFiscalPrinter(bool on)
+{
+    try {
+        if (on) {
+            if (!InitFiscalPrinter(false)) {
+                // The factory refused the settings and said so itself. The register is not
+                // on, so neither the button nor the saved state may say it is.
+                FiscalPrinterEnabled = false;
+                set(CounterDevice::FiscalPrinter, false);
+                return;
+            }
+            // A type without a driver of its own leaves none: the description request fails.
+            ui().status(QStringLiteral("Registratore di cassa <") + FiscalPrinter().FiscalPrinterDescription() +
+                        QStringLiteral("> attivato"));
+        } else if (InitFiscalPrinter(true)) {
+            ui().status(QStringLiteral("Registratore di cassa disattivato"));
+        }
+        FiscalPrinterEnabled = on;
+        set(CounterDevice::FiscalPrinter, on);
+        SaveConfiguration();
+    } catch (...) {
+        const AppError e = CurrentError();
+        (void)InitFiscalPrinter(true);   // nothing half on
+        ui().msgBox(QStringLiteral("Impostazione registratore di cassa fallita: \r\r") + e.description, Msg::Critical,
+                    g_strMsgTitle);
+        FiscalPrinterEnabled = false;
+        set(CounterDevice::FiscalPrinter, false);
+    }
+}
+
+void DeviceSwitches::SetBarcodeReader(bool on)
+{
+    switchPort(Port{CounterDevice::BarcodeReader, *m_reader, BarcodeReaderParam.COMPortNumber,
+                    BarcodeReaderParam.COMPortParam, BarcodeReaderEnabled,
+                    QStringLiteral("Lettore codici a barre attivato "), QStringLiteral("Lettore codici a barre disattivato"),
+                    QStringLiteral("controllo lettore codici a barre")},
+               on);
+}
+
+void DeviceSwitches::SetBalance(bool on)
+{
+    switchPort(Port{CounterDevice::Balance, *m_balance, BalanceCOMPortNumber, BalanceCOMPortParam, BalanceEnabled,
+                    QStringLiteral("Controllo bilancia attivato "), QStringLiteral("Controllo bilancia disattivato"),
+                    QStringLiteral("controllo bilancia")},
+               on);
+}
+
+void DeviceSwitches::switchPort(const Port& port, bool on)
+{
+    const QString where = QStringLiteral("(COM%1 - %2)").arg(port.number).arg(port.settings);
+    SerialChannel& channel = port.channel;
+    try {
+        if (on) {
+            if (!channel.isOpen()) {
+                channel.setPortNumber(port.number);
+                channel.setSettings(port.settings);
+                channel.open();
+                ui().status(port.onText + where);
+            }
+        } else if (channel.isOpen()) {
+            channel.close();
+            ui().status(port.offText);
+        }
+        port.enabledFlag = on;
+        set(port.device, on);
+        // What arrived before the switch belongs to no one. A closed port has nothing
+        // waiting but a partial line, and is no reason to fail a switch-off.
+        if (channel.isOpen()) ClearCommInput(channel);
+        else channel.pendingText().clear();
+        SaveConfiguration();
+    } catch (...) {
+        const AppError e = CurrentError();
+        channel.close();
+        ui().msgBox(QStringLiteral("Impostazione porta ") + where + u' ' + port.failureWhat + QStringLiteral(" fallita: \r\r") +
+                        e.description,
+                    Msg::Critical, g_strMsgTitle);
+        port.enabledFlag = false;
+        set(port.device, false);
+    }
+}
+
+void DeviceSwitches::ApplySavedState()
+{
+    const bool registerPort = FiscalPrinterParam.COMPortNumber >= 1;
+    SetFiscalPrinter(registerPort && FiscalPrinterEnabled);
+    m_fiscal.enabled = registerPort;
+
+    const bool readerPort = BarcodeReaderParam.COMPortNumber >= 1;
+    SetBarcodeReader(readerPort && BarcodeReaderEnabled);
+    m_barcode.visible = readerPort;
+
+    if (m_changed) {
+        m_changed(CounterDevice::FiscalPrinter);
+        m_changed(CounterDevice::BarcodeReader);
+    }
+}
