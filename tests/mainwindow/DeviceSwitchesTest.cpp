@@ -1,0 +1,281 @@
+// The device switches: the register's driver, the reader's and the scale's ports; what the
+// operator is told, what the window's controls show, and what is saved. A switch that
+// fails leaves its device off, shows it off, and keeps the saved state as it was.
+#include "Configuration.h"
+#include "DeviceSettings.h"
+#include "DeviceSwitches.h"
+#include "FiscalPrinterFactory.h"
+#include "ScriptedSerialChannel.h"
+#include "SerialLines.h"
+#include "SettingsStore.h"
+#include "UiServices.h"
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+namespace {
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+const QString kSection = QStringLiteral("Configuration");
+}
+
+class Switches : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_saved = {FiscalPrinterParam, BarcodeReaderParam, BalanceCOMPortNumber, BalanceCOMPortParam,
+                   FiscalPrinterEnabled, BarcodeReaderEnabled, BalanceEnabled};
+        store = std::make_shared<MemorySettingsStore>();
+        setSettingsStore(store);
+        ui = std::make_shared<ScriptedUiServices>();
+        setUiServices(ui);
+        setSerialChannelFactory([this] {
+            auto channel = std::make_unique<ScriptedSerialChannel>();
+            if (failNextOpen) channel->failNextOpen(SerialChannel::kPortNotFound, QStringLiteral("Porta inesistente"));
+            failNextOpen = false;
+            return channel;
+        });
+        FiscalPrinterParam = FiscalPrinterSettings{};
+        FiscalPrinterParam.Type = RegisterType::Ellisse;
+        BarcodeReaderParam = BarcodeReaderSettings{};
+        BarcodeReaderParam.COMPortNumber = 3;
+        BalanceCOMPortNumber = 2;
+        BalanceCOMPortParam = QStringLiteral("19200,n,8,1");
+        FiscalPrinterEnabled = BarcodeReaderEnabled = BalanceEnabled = false;
+        switches = std::make_unique<DeviceSwitches>();
+    }
+    void TearDown() override
+    {
+        switches.reset();
+        (void)InitFiscalPrinter(true);
+        setSerialChannelFactory({});
+        setUiServices(nullptr);
+        setSettingsStore(nullptr);
+        FiscalPrinterParam = m_saved.fiscal;
+        BarcodeReaderParam = m_saved.reader;
+        BalanceCOMPortNumber = m_saved.balancePort;
+        BalanceCOMPortParam = m_saved.balanceParam;
+        FiscalPrinterEnabled = m_saved.fiscalOn;
+        BarcodeReaderEnabled = m_saved.readerOn;
+        BalanceEnabled = m_saved.balanceOn;
+    }
+
+    // The saved value of a flag; empty when nothing was saved.
+    QString saved(const char* key) const { return store->get(kSection, QString::fromLatin1(key), QString()); }
+    ScriptedSerialChannel& port(CounterDevice d)
+    {
+        return dynamic_cast<ScriptedSerialChannel&>(d == CounterDevice::Balance ? switches->BalancePort()
+                                                                                 : switches->BarcodeReaderPort());
+    }
+
+    std::shared_ptr<MemorySettingsStore> store;
+    std::shared_ptr<ScriptedUiServices> ui;
+    std::unique_ptr<DeviceSwitches> switches;
+    bool failNextOpen = false;
+
+private:
+    struct {
+        FiscalPrinterSettings fiscal;
+        BarcodeReaderSettings reader;
+        int balancePort;
+        QString balanceParam;
+        bool fiscalOn, readerOn, balanceOn;
+    } m_saved;
+};
+
+TEST_F(Switches, TheRegisterSwitchCreatesTheDriverOrLeavesEverythingOff)
+{
+    const QString failed = QStringLiteral("MSGBOX: Impostazione registratore di cassa fallita: \r\r");
+    struct Case {
+        const char* name;
+        int32_t type;
+        QString lineSettings;
+        bool portFails;
+        bool on;              // the switch ends on
+        QString firstLine;    // what the operator is told first; empty: nothing
+    };
+    const Case cases[] = {
+        {"a register with its own driver", RegisterType::Ellisse, "9600,n,8,1", false, true,
+         "STATUS: Registratore di cassa <Omega ELLISSE> attivato"},
+        {"a type no register has: refused by the factory", 50, "9600,n,8,1", false, false, ""},
+        {"a line speed the factory refuses, with its own message", RegisterType::RCHG600, "300,n,8,1", false, false,
+         "MSGBOX: Velocita' imposta non valida (1200,2400,4800,9600 o 19200)"},
+        {"no driver on this workstation", RegisterType::NoLocalDriver, "9600,n,8,1", false, false, failed + "Codice: 5"},
+        {"a maker's component this system lacks", RegisterType::RCHG600, "9600,n,8,1", false, false,
+         failed + "Codice: 5"},
+        {"a port that does not open", RegisterType::Ellisse, "9600,n,8,1", true, false, failed + "Porta inesistente"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        setSettingsStore(store = std::make_shared<MemorySettingsStore>());
+        (void)InitFiscalPrinter(true);
+        ui->clearLog();
+        FiscalPrinterParam.Type = c.type;
+        FiscalPrinterParam.COMPortParam = c.lineSettings;
+        failNextOpen = c.portFails;
+
+        switches->SetFiscalPrinter(true);
+        const QStringList log = ui->log();
+        EXPECT_EQ(log.size(), c.firstLine.isEmpty() ? 0 : 1);
+        if (!c.firstLine.isEmpty() && !log.isEmpty()) EXPECT_TRUE(log.first().startsWith(c.firstLine)) << log.first().toStdString();
+        EXPECT_EQ(switches->State(CounterDevice::FiscalPrinter).on, c.on);
+        EXPECT_EQ(FiscalPrinterEnabled, c.on);
+        EXPECT_EQ(FiscalPrinterActive(), c.on);
+        EXPECT_EQ(saved("FiscalPrinterEnabled"), c.on ? QStringLiteral("True") : QString());
+    }
+}
+
+TEST_F(Switches, TheRegisterSwitchesOffAndSaysSo)
+{
+    switches->SetFiscalPrinter(true);
+    ui->clearLog();
+    switches->SetFiscalPrinter(false);
+    EXPECT_EQ(ui->log(), QStringList{"STATUS: Registratore di cassa disattivato"});
+    EXPECT_FALSE(FiscalPrinterActive());
+    EXPECT_FALSE(switches->State(CounterDevice::FiscalPrinter).on);
+    EXPECT_EQ(saved("FiscalPrinterEnabled"), QStringLiteral("False"));
+}
+
+// The reader and the scale work alike but for their settings and texts.
+struct PortDevice {
+    const char* name;
+    CounterDevice device;
+    void (DeviceSwitches::*set)(bool);
+    bool* flag;
+    const char* flagKey;
+    QString where;
+    QString on, off, failure;
+};
+void PrintTo(const PortDevice& d, std::ostream* os) { *os << d.name; }
+
+class PortSwitch : public Switches, public ::testing::WithParamInterface<PortDevice> {
+protected:
+    void set(bool on) { (switches.get()->*GetParam().set)(on); }
+};
+
+TEST_P(PortSwitch, OpensOnceClosesOnceAndSavesEachTime)
+{
+    const PortDevice& d = GetParam();
+    ScriptedSerialChannel& channel = port(d.device);
+
+    set(true);
+    EXPECT_TRUE(channel.isOpen());
+    EXPECT_EQ(channel.portName() + QStringLiteral(" - ") + channel.settings(), d.where.mid(1, d.where.size() - 2));
+    set(true);   // already on: not reopened, nothing more said
+    EXPECT_EQ(channel.openCount(), 1);
+    EXPECT_EQ(saved(d.flagKey), QStringLiteral("True"));
+    EXPECT_TRUE(*d.flag);
+    EXPECT_TRUE(switches->State(d.device).on);
+
+    set(false);
+    EXPECT_FALSE(channel.isOpen());
+    // Off again with the port closed is no error: the flag is saved off once more.
+    store->set(kSection, QString::fromLatin1(d.flagKey), QStringLiteral("stale"));
+    set(false);
+    EXPECT_EQ(saved(d.flagKey), QStringLiteral("False"));
+    EXPECT_FALSE(switches->State(d.device).on);
+    EXPECT_EQ(ui->log(), (QStringList{"STATUS: " + d.on + d.where, "STATUS: " + d.off}));
+}
+
+TEST_P(PortSwitch, APortThatCannotBeSetUpLeavesTheDeviceOffAndUnsaved)
+{
+    const PortDevice& d = GetParam();
+    struct Case {
+        const char* name;
+        QString settings;
+        bool portFails;
+        QString error;
+    };
+    const Case cases[] = {
+        {"a port that does not open", "", true, "Porta inesistente"},
+        {"settings the port does not understand", "9600,x,8,1", false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ui->clearLog();
+        store->set(kSection, QString::fromLatin1(d.flagKey), QStringLiteral("before"));
+        QString where = d.where;
+        if (!c.settings.isEmpty()) {
+            if (d.device == CounterDevice::Balance) BalanceCOMPortParam = c.settings;
+            else BarcodeReaderParam.COMPortParam = c.settings;
+            where = d.where.section(QStringLiteral(" - "), 0, 0) + QStringLiteral(" - ") + c.settings + u')';
+        }
+        if (c.portFails) port(d.device).failNextOpen(SerialChannel::kPortNotFound, c.error);
+
+        set(true);
+        ASSERT_EQ(ui->log().size(), 1);
+        const QString box = ui->log().first();
+        EXPECT_TRUE(box.startsWith("MSGBOX: Impostazione porta " + where + u' ' + d.failure + " fallita: \r\r" + c.error))
+            << box.toStdString();
+        EXPECT_FALSE(port(d.device).isOpen());
+        EXPECT_FALSE(*d.flag);
+        EXPECT_FALSE(switches->State(d.device).on);
+        EXPECT_EQ(saved(d.flagKey), QStringLiteral("before"));
+    }
+}
+
+// What came before the switch belongs to no one, a partial line included.
+TEST_P(PortSwitch, DropsWhatWaitedOnThePort)
+{
+    ScriptedSerialChannel& channel = port(GetParam().device);
+    set(true);
+    channel.deliver("12");
+    EXPECT_EQ(ReadCommLine(channel), QString());
+    channel.deliver("34\r");
+    set(true);
+    EXPECT_EQ(channel.pendingText(), QString());
+    EXPECT_EQ(channel.bytesAvailable(), 0);
+
+    channel.deliver("56");
+    EXPECT_EQ(ReadCommLine(channel), QString());
+    set(false);
+    EXPECT_EQ(channel.pendingText(), QString());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Devices, PortSwitch,
+    ::testing::Values(PortDevice{"reader", CounterDevice::BarcodeReader, &DeviceSwitches::SetBarcodeReader,
+                                 &BarcodeReaderEnabled, "BarcodeReaderEnabled", "(COM3 - 9600,n,8,1)",
+                                 "Lettore codici a barre attivato ", "Lettore codici a barre disattivato",
+                                 "controllo lettore codici a barre"},
+                      PortDevice{"scale", CounterDevice::Balance, &DeviceSwitches::SetBalance, &BalanceEnabled,
+                                 "BalanceEnabled", "(COM2 - 19200,n,8,1)", "Controllo bilancia attivato ",
+                                 "Controllo bilancia disattivato", "controllo bilancia"}),
+    [](const ::testing::TestParamInfo<PortDevice>& info) { return std::string(info.param.name); });
+
+// At each activation: the saved state where a port is configured; off, with the register's
+// controls grey and the reader's hidden, where none is.
+TEST_F(Switches, ActivationRestoresTheSavedStateWherePortsAreConfigured)
+{
+    struct Case {
+        const char* name;
+        int registerPort;
+        bool registerSaved;
+        int readerPort;
+        bool readerSaved;
+        DeviceSwitchState fiscal, reader;
+    };
+    const Case cases[] = {
+        {"no ports", 0, true, 0, true, {false, false, true}, {false, true, false}},
+        {"ports, saved on", 1, true, 3, true, {true, true, true}, {true, true, true}},
+        {"ports, saved off", 1, false, 3, false, {false, true, true}, {false, true, true}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        switches = std::make_unique<DeviceSwitches>();
+        QList<CounterDevice> changed;
+        switches->SetOnChanged([&](CounterDevice d) { changed << d; });
+        FiscalPrinterParam.COMPortNumber = c.registerPort;
+        BarcodeReaderParam.COMPortNumber = c.readerPort;
+        FiscalPrinterEnabled = c.registerSaved;
+        BarcodeReaderEnabled = c.readerSaved;
+
+        switches->ApplySavedState();
+        EXPECT_EQ(switches->State(CounterDevice::FiscalPrinter), c.fiscal);
+        EXPECT_EQ(switches->State(CounterDevice::BarcodeReader), c.reader);
+        EXPECT_EQ(switches->BarcodeReaderPort().isOpen(), c.reader.on);
+        EXPECT_EQ(FiscalPrinterActive(), c.fiscal.on);
+        EXPECT_TRUE(changed.contains(CounterDevice::FiscalPrinter));
+        EXPECT_TRUE(changed.contains(CounterDevice::BarcodeReader));
+    }
+}
