@@ -136,23 +136,22 @@ void LabelPrinting::printSupply(TableData& supply)
 void LabelPrinting::printArticles(TableData& articles, QList<qint64> selection)
 {
     const qint64 current = articles.GetOID();
-    ProgressScope scope{m_progress()};
-    PrintProgress& progress = *scope.progress;
-    progress.show(kPrinting);
-    auto prn = newLabelPrinter(m_target);
-    if (selection.isEmpty()) selection << current;
-    progress.start(int32_t(selection.size()));
-    for (const qint64 oid : selection) {
-        // A row deleted since it was selected has no label to print.
-        if (!articles.MoveToOID(oid)) continue;
-        if (!progress.step() || !RunPrintLabel(articles, prn, QString())) break;
-        prn->NextLabel();
+    {
+        ProgressScope scope{m_progress()};
+        PrintProgress& progress = *scope.progress;
+        progress.show(kPrinting);
+        auto prn = newLabelPrinter(m_target);
+        if (selection.isEmpty()) selection << current;
+        progress.start(int32_t(selection.size()));
+        for (const qint64 oid : selection) {
+            // A row deleted since it was selected has no label to print.
+            if (!articles.MoveToOID(oid)) continue;
+            if (!progress.step() || !RunPrintLabel(articles, prn, QString())) break;
+            prn->NextLabel();
+        }
+        prn.reset();   // the labels drawn go to the printer
     }
-    prn.reset();
     articles.MoveToOID(current);
-    scope.progress->end();
-    scope.progress->close();
-    scope.progress.reset();
     ui().beep();
 }
 
