@@ -1,0 +1,171 @@
+// A stored sale printed as a fiscal receipt through the main window's receipt service,
+// against a register simulator on a pseudo-terminal or a serial device: each call the
+// service makes on the driver, the bytes on the line, and what the operator would be told.
+#include "DB.h"
+#include "DBEngine.h"
+#include "Database.h"
+#include "DeviceSettings.h"
+#include "FiscalPrinterFactory.h"
+#include "MvTool.h"
+#include "ReceiptService.h"
+#include "RegisterSimulatorLine.h"
+#include "RegisterSimulators.h"
+#include "RegisterTraffic.h"
+#include "SaremaSimulator.h"
+#include "SettingsStore.h"
+#include "TableData.h"
+#include "TableObject.h"
+#include "UiServices.h"
+
+#include <QFileInfo>
+#include <memory>
+
+namespace {
+
+// Passes every call to the driver in use, printing it first.
+class TracingPrinter final : public itfFiscalPrinter {
+public:
+    void NewSession(int16_t decimals) override
+    {
+        mvtool::out(QStringLiteral("# NewSession(%1)").arg(decimals));
+        FiscalPrinter().NewSession(decimals);
+    }
+    void EndSession() override
+    {
+        mvtool::out(QStringLiteral("# EndSession"));
+        FiscalPrinter().EndSession();
+    }
+    void CancelSession() override
+    {
+        mvtool::out(QStringLiteral("# CancelSession"));
+        FiscalPrinter().CancelSession();
+    }
+    void SendData(Currency price, int16_t quantity, const QString& description, int16_t department) override
+    {
+        mvtool::out(QStringLiteral("# SendData(%1, %2, \"%3\", %4)")
+                        .arg(price.toString())
+                        .arg(quantity)
+                        .arg(description)
+                        .arg(department));
+        FiscalPrinter().SendData(price, quantity, description, department);
+    }
+    void SendMessage(const QString& text) override { FiscalPrinter().SendMessage(text); }
+    void SendDisplay(const QString& text) override { FiscalPrinter().SendDisplay(text); }
+    QString FiscalPrinterDescription() const override { return FiscalPrinter().FiscalPrinterDescription(); }
+    void SetParameters(const QVariantList& params) override { FiscalPrinter().SetParameters(params); }
+};
+
+int usageError(const QString& why)
+{
+    mvtool::err(why);
+    return 2;
+}
+
+int receipt(const QStringList& args)
+{
+    QStringList rest;
+    int type = INT32_MIN;
+    QString port, simName, lineSettings = QStringLiteral("9600,n,8,1");
+    std::optional<int> timeout;
+    bool conversion = false, noDescription = false;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args.at(i);
+        const bool valued = a == u"--type" || a == u"--sim" || a == u"--port" || a == u"--settings" || a == u"--timeout";
+        if (valued && i + 1 >= args.size()) return usageError(a + QStringLiteral(" needs a value"));
+        bool ok = true;
+        if (a == u"--type") type = args.at(++i).toInt(&ok);
+        else if (a == u"--sim") simName = args.at(++i);
+        else if (a == u"--port") port = args.at(++i);
+        else if (a == u"--settings") lineSettings = args.at(++i);
+        else if (a == u"--timeout") timeout = args.at(++i).toInt(&ok);
+        else if (a == u"--conversion") conversion = true;
+        else if (a == u"--no-description") noDescription = true;
+        else rest << a;
+        if (!ok) return usageError(a + QStringLiteral(" needs a number"));
+    }
+    bool numeric = false;
+    const qint64 saleOid = rest.size() == 2 ? rest.at(1).toLongLong(&numeric) : 0;
+    if (!numeric || type == INT32_MIN || port.isEmpty() == simName.isEmpty())
+        return usageError(QStringLiteral("give DB SALE, --type and one of --sim and --port"));
+    if (!QFileInfo::exists(rest.at(0))) return usageError(QStringLiteral("no database at %1").arg(rest.at(0)));
+
+    // The user's own settings stay untouched: the register is described by the arguments,
+    // and every question is answered No, so a failing register is tried once.
+    setSettingsStore(std::make_shared<MemorySettingsStore>());
+    auto prompts = std::make_shared<ScriptedUiServices>(QStringList(50, QStringLiteral("No")));
+    setUiServices(prompts);
+
+    std::unique_ptr<RegisterSimulatorLine> line;
+    if (!simName.isEmpty()) {
+        auto simulator = CreateRegisterSimulator(simName);
+        if (!simulator)
+            return usageError(QStringLiteral("no simulator \"%1\"; there are: %2")
+                                  .arg(simName, RegisterSimulatorNames().join(QStringLiteral(", "))));
+        if (auto* sarema = dynamic_cast<SaremaSimulator*>(simulator.get())) sarema->setBusyMs(20);
+        line = std::make_unique<RegisterSimulatorLine>(simulator);
+        port = line->devicePath();
+    }
+    settingsStore().set(QStringLiteral("Devices"), QStringLiteral("COM1"), port);
+    FiscalPrinterParam = FiscalPrinterSettings{};
+    FiscalPrinterParam.Type = type;
+    FiscalPrinterParam.COMPortNumber = 1;
+    FiscalPrinterParam.COMPortParam = lineSettings;
+    FiscalPrinterParam.CurrencyConversion = conversion;
+    FiscalPrinterParam.SendDescription = !noDescription;
+    if (timeout) FiscalPrinterParam.Timout = *timeout;
+    setSerialChannelFactory([] {
+        return std::make_unique<TracingSerialChannel>(createSystemSerialChannel(),
+                                                      [](TrafficDirection d, const QByteArray& bytes) {
+                                                          mvtool::out(FormatTraffic(d, bytes));
+                                                      });
+    });
+
+    auto engine = std::make_shared<DBEngine>();
+    engine->OpenDatabase(3, rest.at(0));
+    auto db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("mvtool"), nullptr);
+    db->SetCurrency(std::make_shared<EuroCurrencyInfo>());
+    db->AttachEngine(engine);
+    struct Release {
+        std::shared_ptr<DBEngine> engine;
+        std::shared_ptr<Database> db;
+        ~Release()
+        {
+            (void)InitFiscalPrinter(true);
+            setSerialChannelFactory({});
+            db->Close();
+            engine->Close();
+        }
+    } release{engine, db};
+
+    auto sale = db->Tables().Item(QStringLiteral("Vendite"))->Select(QStringLiteral("OID = %1").arg(saleOid));
+    if (sale->IsEmpty()) {
+        mvtool::err(QStringLiteral("no sale %1").arg(saleOid));
+        return 1;
+    }
+    mvtool::out(QStringLiteral("# sale %1 on register type %2 (%3) at %4")
+                    .arg(saleOid)
+                    .arg(type)
+                    .arg(RegisterTypeDescription(type).isEmpty() ? QStringLiteral("no driver") : RegisterTypeDescription(type),
+                         simName.isEmpty() ? port : QStringLiteral("simulator ") + simName));
+    if (!InitFiscalPrinter(false)) {
+        mvtool::err(QStringLiteral("register type %1: no driver was created").arg(type));
+        return 1;
+    }
+    TracingPrinter tracing;
+    ReceiptService service([&tracing]() -> itfFiscalPrinter& { return tracing; });
+    const bool issued = service.Send_Scontrino(*sale->GetReference(QStringLiteral("Articoli")));
+    for (QString entry : prompts->log()) {
+        entry.replace(u'\r', QStringLiteral("\\r"));
+        mvtool::out(entry);
+    }
+    mvtool::out(issued ? QStringLiteral("# issued") : QStringLiteral("# not issued"));
+    return issued ? 0 : 1;
+}
+
+} // namespace
+
+MV_COMMAND("receipt",
+           "receipt DB SALE --type N (--sim ellisse|crf4600|sax|dsprogress|sarema|sweda | --port DEVICE) "
+           "[--settings 9600,n,8,1] [--timeout MS] [--conversion] [--no-description]: a stored sale as a fiscal "
+           "receipt through the receipt service, each driver call and the line's traffic printed",
+           receipt);
