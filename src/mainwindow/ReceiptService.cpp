@@ -161,9 +161,8 @@ bool ReceiptService::Send_Scontrino(TableData& rows)
             issued = true;
             break;
         }
-        if (outcome == Attempt::NoRegister) break;
-        if (ui().msgBox(QStringLiteral("Lo scontrino non e' stato stampato correttamente...\r\rVuoi riprovare ?"),
-                        int(Msg::YesNo) | Msg::Exclamation, g_strMsgTitle) != Msg::Yes)
+        if (outcome == Attempt::GiveUp) break;
+        if (ui().msgBox(ReceiptRetryQuestion(), int(Msg::YesNo) | Msg::Exclamation, g_strMsgTitle) != Msg::Yes)
             break;
     }
     closeProgress();
@@ -179,32 +178,47 @@ ReceiptService::Attempt ReceiptService::attempt(const QList<FiscalRow>& rows, in
         const AppError e = CurrentError();
         progress.end();
         reportFailure(e);
-        return Attempt::NoRegister;
+        return Attempt::GiveUp;
     }
+    bool opened = false;
+    int sent = 0;
+    // A register that cannot void keeps charged what reached it: sending the receipt again
+    // would charge those rows twice, so the operator voids it on the register instead.
+    auto cannotVoid = [&](const AppError& e) {
+        if (!opened || printer->CanCancelSession()) return false;
+        progress.end();
+        ui().msgBox(ReceiptVoidOnRegisterMessage(e), int(Msg::OKOnly) | Msg::Exclamation, g_strMsgTitle);
+        return true;
+    };
     try {
         printer->NewSession(decimals);
+        opened = true;
         progress.start(int32_t(rows.size()));
-        bool sent = false;
+        bool stopped = false;
         for (const FiscalRow& row : rows) {
             if (!progress.step()) {
-                sent = false;
+                stopped = true;
                 break;
             }
             printer->SendData(row.price, row.quantity, row.description, row.department);
-            sent = true;
+            ++sent;
         }
-        if (sent) {
+        if (sent > 0 && !stopped) {
             printer->EndSession();
             return Attempt::Issued;
         }
         // No rows, or stopped by the operator: nothing to total.
         printer->CancelSession();
+        if (sent > 0 && cannotVoid(AppError(AppError::kGenericCode, printer->FiscalPrinterDescription(),
+                                            QStringLiteral("Emissione interrotta dall'operatore"))))
+            return Attempt::GiveUp;
         return Attempt::NotIssued;
     } catch (...) {
         const AppError e = CurrentError();
         // Never leave a receipt open on the register. The error that matters is this one;
         // what the void meets on a register already failing adds nothing.
         (void)printer->CancelSessionQuietly();
+        if (cannotVoid(e)) return Attempt::GiveUp;
         progress.end();
         reportFailure(e);
         return Attempt::NotIssued;

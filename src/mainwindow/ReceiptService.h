@@ -46,7 +46,9 @@ public:
     // and the result is true. Otherwise each attempt opens the receipt, sends every row and
     // closes it; a driver error voids the receipt (whatever the void meets), shows the
     // error and, like an empty sale or the operator's Stop, asks whether to try again from
-    // the first row. True only when the register closed the receipt.
+    // the first row. A register that cannot void is not sent the receipt again once it was
+    // opened there: the operator is told to void it on the register. True only when the
+    // register closed the receipt.
     [[nodiscard]] bool Send_Scontrino(TableData& rows);
 
     // "&Ristampa scontrino": the receipt of the sale that is the current row of `sales`,
@@ -54,7 +56,8 @@ public:
     void ReprintReceipt(TableData* sales);
 
 private:
-    enum class Attempt { Issued, NotIssued, NoRegister };
+    // NotIssued: the operator may send it again; GiveUp: sending again would do no good.
+    enum class Attempt { Issued, NotIssued, GiveUp };
     Attempt attempt(const QList<FiscalRow>& rows, int16_t decimals, PrintProgress& progress);
 
     PrinterSource m_printer;

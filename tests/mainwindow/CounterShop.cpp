@@ -125,6 +125,9 @@ void RecordingPrinter::NewSession(int16_t decimals)
     m_row = 0;
     m_total = Currency();
     calls << QStringLiteral("NewSession %1").arg(decimals);
+    if (failOpen && m_attempt == 1)
+        throw AppError::object(kNewSessionCode, FiscalPrinterDescription(),
+                               DriverErrorText(kNewSessionCode, QStringLiteral("Errore di comunicazione")));
 }
 
 void RecordingPrinter::CancelSession()

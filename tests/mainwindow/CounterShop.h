@@ -55,6 +55,8 @@ public:
     int failAtRow = 0;                  // 0: never
     bool failEveryAttempt = true;       // false: only the first attempt fails
     bool failCancel = false;
+    bool failOpen = false;              // NewSession of the first attempt fails
+    bool canCancel = true;
 
     void NewSession(int16_t decimals) override;
     void EndSession() override { calls << QStringLiteral("EndSession"); }
@@ -64,6 +66,7 @@ public:
     void SendDisplay(const QString& text) override { calls << QStringLiteral("SendDisplay ") + text; }
     QString FiscalPrinterDescription() const override { return QStringLiteral("Registratore di prova"); }
     void SetParameters(const QVariantList&) override {}
+    bool CanCancelSession() const override { return canCancel; }
 
     // The register's total of the last receipt: the sum of price times quantity.
     Currency lastTotal() const { return m_total; }

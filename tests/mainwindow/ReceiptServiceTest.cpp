@@ -213,6 +213,47 @@ TEST_F(Receipt, ADriverErrorVoidsTheReceiptAndOffersToSendItAgain)
     }
 }
 
+// What reached a register that cannot void stays charged there: sending the receipt again
+// would charge it twice, unless nothing reached it.
+TEST_F(Receipt, ARegisterThatCannotVoidIsNotSentTheReceiptAgain)
+{
+    const QString voidIt = QStringLiteral("annullarlo sul registratore di cassa");
+    struct Case {
+        const char* name;
+        bool failOpen;
+        int failAtRow;
+        int stopAt;
+        bool issued;
+        QStringList calls;
+        int retryQuestions;
+    };
+    const Case cases[] = {
+        {"a row fails", false, 2, 0, false,
+         {"NewSession 2", "SendData 12.5 x1 \"Articolo B\" 2", "SendData 5 x1 \"Articolo A\" 1", "CancelSession"}, 0},
+        {"stopped after a row", false, 0, 2, false, {"NewSession 2", "SendData 12.5 x1 \"Articolo B\" 2", "CancelSession"}, 0},
+        {"the receipt did not open", true, 0, 0, true,
+         {"NewSession 2", "CancelSession", "NewSession 2", "SendData 12.5 x1 \"Articolo B\" 2",
+          "SendData 5 x1 \"Articolo A\" 1", "EndSession"},
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        printer = RecordingPrinter{};
+        printer.canCancel = false;
+        printer.failOpen = c.failOpen;
+        printer.failAtRow = c.failAtRow;
+        stopAt = c.stopAt;
+        prompts->clearLog();
+        for (int i = 0; i < 3; ++i) prompts->addAnswer(QStringLiteral("Yes"));
+
+        EXPECT_EQ(send(sell({{"A", 1, "5.00"}, {"B", 1, "12.50"}})), c.issued);
+        EXPECT_EQ(printer.calls, c.calls);
+        const QStringList shown = boxes();
+        EXPECT_EQ(shown.count(kRetry), c.retryQuestions);
+        EXPECT_EQ(!shown.filter(voidIt).isEmpty(), c.retryQuestions == 0);
+    }
+}
+
 TEST_F(Receipt, AnEmptySaleOrTheOperatorsStopVoidsTheReceiptAndAsks)
 {
     struct Case {
