@@ -1,17 +1,12 @@
-# Dependencies that are mv_* names are linked only once their folder has sources, so that
-# folders can be filled in any order.
-function(_mv_existing out)
-  set(_deps)
+# Dependencies named mv_* must be libraries already defined: a folder listed later, or one
+# without sources (which makes no target), is a mistake to report, not a link to drop.
+function(_mv_check_deps who)
   foreach(d ${ARGN})
-    if(d MATCHES "^mv_")
-      if(TARGET ${d})
-        list(APPEND _deps ${d})
-      endif()
-    else()
-      list(APPEND _deps ${d})
+    if(d MATCHES "^mv_" AND NOT TARGET ${d})
+      message(FATAL_ERROR "${who} needs ${d}, which is not defined here: a folder without sources, "
+                          "or listed after ${who} in the top CMakeLists.txt")
     endif()
   endforeach()
-  set(${out} ${_deps} PARENT_SCOPE)
 endfunction()
 
 # mv_library(NAME DEPS...): one static library per source folder, sources globbed so that
@@ -24,8 +19,8 @@ function(mv_library name)
   endif()
   add_library(${name} STATIC ${_srcs} ${_hdrs})
   target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-  _mv_existing(_deps ${ARGN})
-  target_link_libraries(${name} PUBLIC ${_deps})
+  _mv_check_deps(${name} ${ARGN})
+  target_link_libraries(${name} PUBLIC ${ARGN})
 endfunction()
 
 # mv_test_folder(NAME DEPS...): one test executable per test folder.
@@ -37,8 +32,8 @@ function(mv_test_folder name)
   endif()
   add_executable(${name} ${_srcs} ${_hdrs})
   target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests/support)
-  _mv_existing(_deps ${ARGN})
-  target_link_libraries(${name} PRIVATE ${_deps} mv_testsupport GTest::gtest GTest::gmock GTest::gtest_main)
+  _mv_check_deps(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE ${ARGN} mv_testsupport GTest::gtest GTest::gmock GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE MV_FIXTURES_DIR="${PROJECT_SOURCE_DIR}/tests/fixtures")
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60

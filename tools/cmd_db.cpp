@@ -3,6 +3,7 @@
 #include "MvTool.h"
 #include "AppError.h"
 #include "Configuration.h"
+#include "DB.h"
 #include "DBEngine.h"
 #include "Database.h"
 #include "Notify.h"
@@ -13,10 +14,6 @@
 #include <QTextStream>
 #include <memory>
 #include <vector>
-#if __has_include("DB.h")
-#include "DB.h"
-#define MVTOOL_HAS_DB 1
-#endif
 
 namespace {
 
@@ -34,29 +31,15 @@ public:
     }
 };
 
-std::shared_ptr<itfDefDatabase> definition()
-{
-#ifdef MVTOOL_HAS_DB
-    return std::make_shared<DB>();
-#else
-    return nullptr;
-#endif
-}
-
 // The file opened as the program opens it: created when missing, declared and upgraded, with
 // the configuration loaded first (the table rules and some declarations read it).
 std::shared_ptr<Database> openDeclared(const QString& path, itfNotifyEvent* sink, std::shared_ptr<DBEngine>& engine)
 {
     LoadConfiguration();
     engine = std::make_shared<DBEngine>();
-    auto def = definition();
-    if (!def) {
-        engine->OpenDatabase(3, path);
-        return LibraryGlobal::OpenExistingDatabase(engine, sink);
-    }
     if (!QFileInfo::exists(path)) engine->CreateDatabase(3, path);
     engine->OpenDatabase(3, path);
-    auto db = LibraryGlobal::NewDatabase(def, QStringLiteral("mvtool"), sink);
+    auto db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("mvtool"), sink);
     db->AttachEngine(engine);
     return db;
 }
@@ -77,10 +60,6 @@ QString cellText(const QVariant& v)
 int dbInit(const QStringList& args)
 {
     if (args.size() != 1) return 2;
-    if (!definition()) {
-        mvtool::err(QStringLiteral("the database definition is not part of this build"));
-        return 1;
-    }
     PrintingSink sink;
     std::shared_ptr<DBEngine> engine;
     auto db = openDeclared(args[0], &sink, engine);

@@ -2,6 +2,7 @@
 // the main window's commands make, answered through MIRTAVOLIA_PROMPTS.
 #include "ArchiveImport.h"
 #include "Configuration.h"
+#include "DB.h"
 #include "DBEngine.h"
 #include "Database.h"
 #include "MaintenanceCopy.h"
@@ -16,10 +17,6 @@
 #include "frmMessage.h"
 #include <QFileInfo>
 #include <optional>
-#if __has_include("DB.h")
-#include "DB.h"
-#define MVTOOL_MAINT_HAS_DB 1
-#endif
 
 namespace {
 
@@ -142,13 +139,9 @@ int update(const QStringList& args) {
 std::shared_ptr<Database> openWorking(const QString& path, std::shared_ptr<DBEngine>& engine) {
     engine = std::make_shared<DBEngine>();
     engine->OpenDatabase(3, path);
-#ifdef MVTOOL_MAINT_HAS_DB
     auto db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("mvtool"), nullptr);
     db->AttachEngine(engine);
     return db;
-#else
-    return LibraryGlobal::OpenExistingDatabase(engine, nullptr);
-#endif
 }
 
 int importArchive(const QStringList& args) {

@@ -18,14 +18,6 @@
 
 namespace {
 
-void ensureApplication() {
-    if (QCoreApplication::instance()) return;
-    static int argc = 1;
-    static char name[] = "test_core";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-}
-
 constexpr int32_t kBase = AppError::kObjectErrorBase;
 
 QByteArray readAll(const QString& path) {
@@ -274,7 +266,6 @@ TEST(ErrorReportActions, BrowserAndMailOpenTheirTargets) {
 }
 
 TEST(frmShowExceptionWindow, ControlsAndText) {
-    ensureApplication();
     frmShowException w;
     w.SetException(QStringLiteral("32755 (7FF3)"), QStringLiteral("uno\rdue"));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Visualizzazione Errore"));

@@ -8,37 +8,29 @@
 #include <QApplication>
 #include <QTimer>
 #include <functional>
-#include <unistd.h>
 #include <gtest/gtest.h>
 
 namespace {
 
-// Serial waits run the event loop, which needs the application object. A widgets
-// application, so that window tests sharing this executable find what they need.
-void ensureApplication() {
-    if (QCoreApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "test_core";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-}
+constexpr char XOFF = 0x13;
+constexpr char XON = 0x11;
 
 class SerialChannelOnPty : public ::testing::Test {
 protected:
     void SetUp() override {
-        ensureApplication();
         channel = createSystemSerialChannel();
         channel->setDevicePath(pty.devicePath());
+    }
+    // The device sends XOFF and the line takes it before the port writes.
+    void sendXoff() {
+        ASSERT_TRUE(pty.send(QByteArray(1, XOFF)));
+        ASSERT_TRUE(pty.waitOutputHeld(2000));
     }
     void TearDown() override { channel.reset(); }
 
     PtyPair pty;   // outlives the channel
     std::unique_ptr<SerialChannel> channel;
 };
-
-constexpr char XOFF = 0x13;
-constexpr char XON = 0x11;
 
 }  // namespace
 
@@ -232,14 +224,9 @@ TEST_F(SerialChannelOnPty, NotifiesArrivalsFromTheEventLoop) {
 TEST_F(SerialChannelOnPty, CountsBytesArrivedEvenWithoutRunningTheEventLoop) {
     channel->open();
     ASSERT_TRUE(pty.send("xyz"));
-    // No wait: the count must come from the device, not from an event not yet handled.
-    qint64 n = 0;
-    for (int i = 0; i < 200 && n < 3; ++i) {
-        n = channel->bytesAvailable();
-        if (n < 3)
-            usleep(5000);
-    }
-    EXPECT_EQ(n, 3);
+    // No event loop: the count must come from the device, not from an event not yet handled.
+    ASSERT_TRUE(pty.waitUnfetched(3, 2000));
+    EXPECT_EQ(channel->bytesAvailable(), 3);
     EXPECT_EQ(channel->readAll(), QByteArray("xyz"));
 }
 
@@ -256,7 +243,7 @@ TEST_F(SerialChannelOnPty, ClearInputDropsEverythingReceived) {
     ASSERT_TRUE(pty.send("stale"));
     ASSERT_TRUE(channel->waitForBytes(5, 2000));
     ASSERT_TRUE(pty.send("more"));
-    usleep(50000);   // "more" sits in the system's buffer, not yet fetched
+    ASSERT_TRUE(pty.waitUnfetched(4, 2000));   // "more" sits in the system's buffer, not yet fetched
     channel->clearInput();
     EXPECT_EQ(channel->bytesAvailable(), 0);
     ASSERT_TRUE(pty.send("new"));
@@ -265,7 +252,6 @@ TEST_F(SerialChannelOnPty, ClearInputDropsEverythingReceived) {
 }
 
 TEST(SerialChannel, LostDeviceClosesThePortWithAReason) {
-    ensureApplication();
     auto* other = new PtyPair;   // a device that goes away
     auto lost = createSystemSerialChannel();
     lost->setDevicePath(other->devicePath());
@@ -292,8 +278,7 @@ TEST(SerialChannel, LostDeviceClosesThePortWithAReason) {
 TEST_F(SerialChannelOnPty, XoffHoldsOutputUntilXon) {
     channel->setFlowControl(SerialFlowControl::XonXoff);
     channel->open();
-    ASSERT_TRUE(pty.send(QByteArray(1, XOFF)));
-    usleep(50000);   // let the line take the XOFF before we write
+    sendXoff();
 
     channel->write("ABC");
     EXPECT_FALSE(channel->waitForWritten(200));
@@ -321,8 +306,7 @@ TEST_F(SerialChannelOnPty, WithoutFlowControlXoffIsJustData) {
 TEST_F(SerialChannelOnPty, FlowControlChangedWhileOpenTakesEffect) {
     channel->open();
     channel->setFlowControl(SerialFlowControl::XonXoff);
-    ASSERT_TRUE(pty.send(QByteArray(1, XOFF)));
-    usleep(50000);
+    sendXoff();
     channel->write("Z");
     EXPECT_EQ(pty.receiveFor(200), QByteArray());
     ASSERT_TRUE(pty.send(QByteArray(1, XON)));
@@ -352,7 +336,6 @@ TEST_F(SerialChannelOnPty, WaitsForADeviceThatAnswers) {
 // The scripted fake behaves like a device on the event loop
 
 TEST(ScriptedSerialChannel, AnswersExpectedRequestsThroughTheEventLoop) {
-    ensureApplication();
     ScriptedSerialChannel c;
     c.expect("PING", "PONG");
     c.open();
@@ -369,7 +352,6 @@ TEST(ScriptedSerialChannel, AnswersExpectedRequestsThroughTheEventLoop) {
 }
 
 TEST(ScriptedSerialChannel, HeldOutputAndFailedOpen) {
-    ensureApplication();
     ScriptedSerialChannel c;
     c.failNextOpen(SerialChannel::kPortNotFound, QStringLiteral("gone"));
     EXPECT_THROW(c.open(), AppError);

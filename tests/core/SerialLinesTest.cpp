@@ -9,15 +9,6 @@
 
 namespace {
 
-void ensureApplication() {
-    if (QCoreApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "test_core";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-}
-
 // A reader fed chunk by chunk: each step delivers bytes (possibly none) and reads one line.
 struct Step {
     QByteArray arrives;
@@ -41,7 +32,6 @@ void play(const char* name, const std::vector<Step>& steps) {
 }  // namespace
 
 TEST(ReadCommLine, AssemblesLinesAsTheyArrive) {
-    ensureApplication();
     play("split line", {{"123", "", "123"}, {"45\r\n67", "12345", "67"}, {"89\n", "6789", ""}});
     play("CR wins over an earlier LF", {{"A\nB\r", "A\nB", ""}});
     play("LF alone ends a line", {{"abc\ndef", "abc", "def"}});
@@ -56,7 +46,6 @@ TEST(ReadCommLine, AssemblesLinesAsTheyArrive) {
 }
 
 TEST(ReadCommLine, KeepsEachChannelsPartialLineApart) {
-    ensureApplication();
     ScriptedSerialChannel reader;
     ScriptedSerialChannel scale;
     reader.open();
@@ -78,7 +67,6 @@ TEST(ReadCommLine, ClosedPortIsAnError) {
 }
 
 TEST(ClearCommInput, DropsReceivedBytesAndThePartialLine) {
-    ensureApplication();
     ScriptedSerialChannel comm;
     comm.open();
     comm.deliver("12");
@@ -105,7 +93,6 @@ TEST(GetFirstLine, CutsAtTheFirstBreak) {
 
 // The same reader on a real line: bytes written by a device on a pseudo-terminal.
 TEST(ReadCommLine, ReadsLinesFromAPseudoTerminal) {
-    ensureApplication();
     PtyPair device;
     auto comm = createSystemSerialChannel();
     comm->setDevicePath(device.devicePath());
@@ -131,7 +118,6 @@ TEST(ReadCommLine, ReadsLinesFromAPseudoTerminal) {
 // A receive handler that reads one line per notification, as the barcode reader's does,
 // gets every code of a burst as long as it drains what is complete.
 TEST(ReadCommLine, ReceiveHandlerCollectsScannedCodes) {
-    ensureApplication();
     PtyPair device;
     auto comm = createSystemSerialChannel();
     comm->setDevicePath(device.devicePath());

@@ -17,14 +17,6 @@
 
 namespace {
 
-void ensureApplication() {
-    if (QCoreApplication::instance()) return;
-    static int argc = 1;
-    static char name[] = "test_core";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-}
-
 Currency amount(const char* text) { return *Currency::parse(QString::fromLatin1(text), QLocale::c()); }
 
 TEST(TextToBool, WordsAndNumbers) {
@@ -191,7 +183,6 @@ TEST(AppErrors, DescriptionsAndNumbers) {
 
 // The wall clock crosses midnight during the wait; the wait still ends after its own length.
 TEST(WaitSeconds, EndsOnTimeAcrossMidnight) {
-    ensureApplication();
     auto clock = std::make_shared<ManualClock>(QDateTime(QDate(2024, 3, 1), QTime(23, 59, 59)));
     setAppClock(clock);
     QTimer tick;
@@ -209,7 +200,6 @@ TEST(WaitSeconds, EndsOnTimeAcrossMidnight) {
 }
 
 TEST(ShellAndWait, ReportsExitCodesAndFailures) {
-    ensureApplication();
     for (bool blocking : {true, false}) {
         QProcess p;
         p.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("exit 7")});

@@ -34,7 +34,6 @@ TEST(FormUtilities, TypingKeys) {
     for (int k : {8, 32, 48, 65, 126}) EXPECT_TRUE(IsTypingKey(k)) << k;
     for (int k : {0, 9, 13, 27, 31, 127, 224, 0x1000012}) EXPECT_FALSE(IsTypingKey(k)) << k;
 
-    wintest::ensureApplication();
     struct Case { int key; const char* text; int ascii; };
     const Case cases[] = {
         {Qt::Key_5, "5", '5'}, {Qt::Key_Backspace, "\b", 8}, {Qt::Key_Return, "\r", 13},

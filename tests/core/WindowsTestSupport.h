@@ -14,18 +14,9 @@
 
 namespace wintest {
 
-inline void ensureApplication() {
-    if (QCoreApplication::instance()) return;
-    static int argc = 1;
-    static char name[] = "test_core";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-}
-
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ensureApplication();
         ui = std::make_shared<ScriptedUiServices>();
         setUiServices(ui);
         clock = std::make_shared<ManualClock>();

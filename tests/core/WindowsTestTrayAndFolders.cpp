@@ -102,7 +102,6 @@ TEST(NotificationIcon, MouseActionsAreDecoded) {
 }
 
 TEST(NotificationIcon, WithoutANotificationAreaTheWindowIsMinimisedNotHidden) {
-    wintest::ensureApplication();
     struct Case { bool available; bool addSucceeds; bool hidden; };
     const Case cases[] = {{true, true, true}, {false, false, false}, {true, false, false}};
     for (const Case& c : cases) {

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <stdexcept>
 #include <termios.h>
 #include <unistd.h>
@@ -61,6 +62,39 @@ PtyPair::~PtyPair() {
         ::close(m_master);
     if (!m_linkPath.isEmpty())
         ::unlink(QFile::encodeName(m_linkPath).constData());
+}
+
+bool PtyPair::waitUnfetched(qsizetype count, int timeoutMs) {
+    QElapsedTimer t;
+    t.start();
+    for (;;) {
+        int queued = 0;
+        // The port and our own hold share the line's input queue.
+        if (::ioctl(m_device, FIONREAD, &queued) == 0 && queued >= count)
+            return true;
+        if (t.elapsed() >= timeoutMs)
+            return false;
+        ::usleep(1000);
+    }
+}
+
+bool PtyPair::waitOutputHeld(int timeoutMs) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < timeoutMs) {
+        const char probe = 0;
+        const ssize_t n = ::write(m_device, &probe, 1);
+        if (n < 0 && errno == EAGAIN)
+            return true;   // a stopped line takes nothing
+        if (n == 1) {
+            // Not held yet: the probe went through and must not reach the test's reads.
+            char back = 0;
+            while (::read(m_master, &back, 1) != 1 && t.elapsed() < timeoutMs)
+                ::usleep(1000);
+        }
+        ::usleep(1000);
+    }
+    return false;
 }
 
 bool PtyPair::send(const QByteArray& bytes, int timeoutMs) {

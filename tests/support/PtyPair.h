@@ -34,6 +34,13 @@ public:
 
     // The device sends bytes; false when they could not all be sent within the time.
     bool send(const QByteArray& bytes, int timeoutMs = 1000);
+    // Waits, without running the event loop, until at least `count` bytes the device sent
+    // wait in the line for the port to fetch them; false when the time ran out.
+    bool waitUnfetched(qsizetype count, int timeoutMs);
+    // Waits until the line holds output back (an XOFF the device sent has been taken by a
+    // port with software flow control); false when the time ran out. Call it before the
+    // code under test writes: it probes the line with bytes of its own and takes them back.
+    bool waitOutputHeld(int timeoutMs);
 
     // What the code under test sent:
     QByteArray receive(qsizetype count, int timeoutMs);       // up to `count` bytes, stops early on time-out

@@ -1,7 +1,7 @@
 #include "DBEngine.h"
 #include "ObjDbError.h"
 #include "SqlConnection.h"
-#include "SqlDialect.h"
+#include "JetTranslator.h"
 #include <QDateTime>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -37,7 +37,7 @@ void rollbackHook(void* engine) { static_cast<DBEngine*>(engine)->forgetOidCache
 
 qint64 EngineConnection::Execute(const QString& jetSql, qint64* recordsAffected, int)
 {
-    const QString sql = objdb::translateJet(jetSql);
+    const QString sql = JetTranslator().translate(jetSql);
     qint64 n = m_engine.sql().execute(sql);
     if (recordsAffected) *recordsAffected = n;
     return n;
@@ -45,7 +45,7 @@ qint64 EngineConnection::Execute(const QString& jetSql, qint64* recordsAffected,
 
 QueryResult EngineConnection::Query(const QString& jetSql)
 {
-    const QString sql = objdb::translateJet(jetSql);
+    const QString sql = JetTranslator().translate(jetSql);
     QueryResult r;
     SqlConnection::Stmt st = m_engine.sql().prepare(sql);
     for (int i = 0; i < st.columns(); ++i) r.columns << st.columnName(i);

@@ -1,7 +1,7 @@
 #include "Database.h"
 #include "DatabaseJetSchema.h"
-#include "SqlDialect.h"
 #include "DBEngine.h"
+#include "LruCache.h"
 #include "Notify.h"
 #include "ObjDbError.h"
 #include "ObjDbInternal.h"
@@ -45,7 +45,8 @@ bool TableCollection::Contains(const QString& name) const { return m_byName.cont
 
 Database::Database(std::shared_ptr<itfDefDatabase> definition, QString name, itfNotifyEvent* sink)
     : m_definition(std::move(definition)), m_name(std::move(name)), m_sink(sink),
-      m_currency(std::make_shared<SimpleCurrencyInfo>(QStringLiteral("Euro"), 2))
+      m_currency(std::make_shared<SimpleCurrencyInfo>(QStringLiteral("Euro"), 2)),
+      m_translations(std::make_unique<LruCache<JetPieces>>(256))
 {
     auto t = std::make_unique<TableSchema>();
     t->name = QStringLiteral("_objdb_connections");
@@ -231,6 +232,16 @@ QString Database::FormatDateLiteral(const QDateTime& value, bool withTime) const
     return u'#' + value.toString(form) + u'#';
 }
 
+JetPieces Database::translated(JetPieces::Kind kind, const QString& table, const QString& jet)
+{
+    const QString key = QString::number(int(kind)) + u'|' + table + u'|' + jet;
+    if (const JetPieces* known = m_translations->find(key)) return *known;
+    DatabaseJetSchema jetSchema(*this);
+    JetPieces pieces = JetTranslator(&jetSchema).translatePieces(kind, table, jet);
+    m_translations->insert(key, pieces);
+    return pieces;
+}
+
 QString Database::ConnectionsName() const { return m_connectionsSchema->name; }
 
 Database::QueryRows Database::RunQuery(const QString& jetSql, const std::shared_ptr<DBEngine>& e)
@@ -238,7 +249,7 @@ Database::QueryRows Database::RunQuery(const QString& jetSql, const std::shared_
     std::shared_ptr<DBEngine> engine = e ? e : GetEngine();
     if (!engine) throw objdb::error(NotOpen, kSource, QStringLiteral("Database non aperto"));
     DatabaseJetSchema jetSchema(*this);
-    const QString sql = translateJet(jetSql, &jetSchema);
+    const QString sql = JetTranslator(&jetSchema).translate(jetSql);
     QueryRows r;
     SqlConnection::Stmt st = engine->sql().prepare(sql);
     if (st.columns() == 0) {

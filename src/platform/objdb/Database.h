@@ -5,6 +5,7 @@
 #include "Currency.h"
 #include "CurrencyInfo.h"
 #include "Definitions.h"
+#include "JetTranslator.h"
 #include <QDateTime>
 #include <QHash>
 #include <QSet>
@@ -18,7 +19,7 @@ class itfNotifyEvent;
 class itfProgress;
 class TableObject;
 class TableCollection;
-namespace objdb { struct TableSchema; struct RefSchema; struct Frame; struct RowState; class OpScope; }
+namespace objdb { struct TableSchema; struct RefSchema; struct Frame; struct RowState; class OpScope; template <class> class LruCache; }
 
 class TableCollection {
 public:
@@ -113,6 +114,9 @@ public:
     QSet<QString>& inReferenceEvents() { return m_inReferenceEvents; }
     // Rows of this database's first engine are those of the database; others are attached files.
     bool isAttached(const DBEngine& engine) const;
+    // A piece of a data set's query over `table` translated with the declarations; the last
+    // few hundred are kept, since the same filters and orders come back all day.
+    JetPieces translated(JetPieces::Kind kind, const QString& table, const QString& jet);
 
 private:
     void buildFromDefinition();
@@ -136,6 +140,7 @@ private:
     QSet<QString> m_marks;
     QSet<QString> m_inReferenceEvents;
     mutable QHash<QString, std::weak_ptr<objdb::RowState>> m_live;
+    std::unique_ptr<objdb::LruCache<JetPieces>> m_translations;
     std::unique_ptr<objdb::TableSchema> m_connectionsSchema;
     std::unique_ptr<TableObject> m_connectionsTable;
 };

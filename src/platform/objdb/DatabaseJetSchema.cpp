@@ -69,12 +69,16 @@ std::optional<JetSchema::Column> DatabaseJetSchema::resolveField(const QString& 
 {
     const TableSchema* from = m_db.schema(fromTable);
     if (!from) return std::nullopt;
-    if (const FieldSchema* f = from->field(name)) return Column{from->name, f->def.Name};
+    // Booleans are told apart so that Jet's numeric True (-1) finds the stored 1.
+    auto column = [](const TableSchema& t, const FieldSchema& f) {
+        return Column{t.name, f.def.Name, f.kind == Kind::Boolean};
+    };
+    if (const FieldSchema* f = from->field(name)) return column(*from, *f);
     if (const RefSchema* r = from->ref(name); r && !r->isList()) return Column{from->name, r->def.column()};
     if (same(name, QStringLiteral("OID"))) return Column{from->name, QStringLiteral("OID")};
     if (from->isChild() && same(name, QStringLiteral("objParent"))) return Column{from->name, QStringLiteral("objParent")};
     if (TableSchema* p = from->parent)
-        if (const FieldSchema* f = p->field(name)) return Column{p->name, f->def.Name};
+        if (const FieldSchema* f = p->field(name)) return column(*p, *f);
     return std::nullopt;
 }
 

@@ -106,6 +106,7 @@ struct Scope {
     QString fromQualifier;        // SQL text naming it
     QStringList visible;          // every table name and alias of the FROM clause
     bool allowJoins = false;
+    bool alwaysWithTable = false;   // a data set's pieces: its FROM may join its parent at any time
     std::vector<JetSchema::Join> joins;
     const JetSelect* select = nullptr;
     std::unordered_map<const JetExpr*, Resolved> resolved;
@@ -127,6 +128,7 @@ public:
     JetSelectParts selectParts(const JetSelect& s, const Scope* outer);
     QString select(const JetSelect& s, const Scope* outer);
     JetTranslator::Condition condition(const QString& table, const JetExpr& e);
+    JetPieces pieces(JetPieces::Kind kind, const QString& table, const QString& text);
 
 private:
     void openTableScope(Scope& sc, const QString& table, const QString& alias, bool allowJoins);
@@ -135,7 +137,7 @@ private:
     void resolveColumn(const JetExpr* e, Scope& sc, int item);
     JetSchema::Join addJoins(Scope& sc, const QString& qualifier, int pos);
     bool aliasRefersToItself(const JetSelect& s, int item) const;
-    bool qualify(const Scope& sc) const { return !sc.joins.empty(); }
+    bool withTableName(const Scope& sc) const { return sc.alwaysWithTable || !sc.joins.empty(); }
     static bool isMinusOne(const JetExpr* e) {
         while (e->kind == JetExpr::Kind::Paren) e = e->args[0].get();
         return e->kind == JetExpr::Kind::Unary && e->op == QLatin1String("-") &&
@@ -315,7 +317,7 @@ QString Writer::exprAt(const JetExpr* e, Scope& sc, int& level) {
             return s;
         }
         case Resolved::Own:
-            return qualify(sc) ? r.qualifier + QLatin1Char('.') + r.column : r.column;
+            return withTableName(sc) ? r.qualifier + QLatin1Char('.') + r.column : r.column;
         case Resolved::Joined:
             return r.qualifier + QLatin1Char('.') + r.column;
         case Resolved::AsWritten:
@@ -463,15 +465,7 @@ QString Writer::fromItem(const JetFromItem& f, Scope& sc) {
     return QString();
 }
 
-QString Writer::joinsText(const Scope& sc) const {
-    QString s;
-    for (const auto& j : sc.joins) {
-        s += QStringLiteral(" LEFT JOIN ") + ident(j.table);
-        if (!same(j.alias, j.table)) s += QStringLiteral(" AS ") + ident(j.alias);
-        s += QStringLiteral(" ON ") + j.onCondition;
-    }
-    return s;
-}
+QString Writer::joinsText(const Scope& sc) const { return JetTranslator::JoinClause(sc.joins); }
 
 JetSelectParts Writer::selectParts(const JetSelect& s, const Scope* outer) {
     Scope sc;
@@ -514,7 +508,7 @@ JetSelectParts Writer::selectParts(const JetSelect& s, const Scope* outer) {
         const JetSelectItem& item = s.items[i];
         if (item.star) {
             if (!item.starQualifier.isEmpty()) cols << starOf[i];
-            else cols << (qualify(sc) ? sc.fromQualifier + QStringLiteral(".*") : QStringLiteral("*"));
+            else cols << (withTableName(sc) ? sc.fromQualifier + QStringLiteral(".*") : QStringLiteral("*"));
             continue;
         }
         QString c = expr(item.expr.get(), sc, 0);
@@ -583,6 +577,59 @@ JetTranslator::Condition Writer::condition(const QString& table, const JetExpr& 
     c.sql = expr(&e, sc, 0);
     c.joins = joinsText(sc);
     return c;
+}
+
+JetPieces Writer::pieces(JetPieces::Kind kind, const QString& table, const QString& text) {
+    Scope sc;
+    openTableScope(sc, table, QString(), true);
+    sc.alwaysWithTable = true;
+    auto plainName = [](const JetExpr* e) {
+        QStringList parts;
+        if (e && e->kind == JetExpr::Kind::Column)
+            for (const auto& n : e->name) parts << n.text;
+        return parts;
+    };
+    JetPieces p;
+    switch (kind) {
+    case JetPieces::Kind::Expression: {
+        JetExprPtr e = JetParser(text).parseWholeExpression();
+        resolve(e.get(), sc, -1);
+        p.items.push_back({expr(e.get(), sc, 0), QString(), plainName(e.get())});
+        break;
+    }
+    case JetPieces::Kind::FieldList: {
+        JetSelect s;
+        s.items = JetParser(text).parseWholeSelectList();
+        sc.select = &s;
+        for (size_t i = 0; i < s.items.size(); ++i) resolve(s.items[i].expr.get(), sc, static_cast<int>(i));
+        for (const JetSelectItem& item : s.items) {
+            JetPieces::Item out;
+            if (item.star) {
+                if (!item.starQualifier.isEmpty())
+                    fail(QStringLiteral("«%1.*» non è ammesso nell'elenco dei campi").arg(item.starQualifier.text));
+                out.star = true;
+            } else {
+                out.sql = expr(item.expr.get(), sc, 0);
+                out.alias = item.alias.text;
+                out.name = plainName(item.expr.get());
+            }
+            p.items.push_back(std::move(out));
+        }
+        break;
+    }
+    case JetPieces::Kind::OrderList: {
+        std::vector<JetOrderItem> order = JetParser(text).parseWholeOrderList();
+        for (const auto& o : order) resolve(o.expr.get(), sc, -1);
+        for (const auto& o : order) {
+            JetPieces::Item out{expr(o.expr.get(), sc, 0), QString(), plainName(o.expr.get())};
+            out.desc = o.direction == QLatin1String("DESC");
+            p.items.push_back(std::move(out));
+        }
+        break;
+    }
+    }
+    p.joins = sc.joins;
+    return p;
 }
 
 QString Writer::statement(const JetStatement& st) {
@@ -689,6 +736,20 @@ QString JetTranslator::translateSelect(const QString& table, const QString& fiel
 JetTranslator::Condition JetTranslator::translateCondition(const QString& table, const QString& jetCondition) const {
     JetExprPtr e = JetParser(jetCondition).parseWholeExpression();
     return Writer(m_schema).condition(table, *e);
+}
+
+JetPieces JetTranslator::translatePieces(JetPieces::Kind kind, const QString& table, const QString& jet) const {
+    return Writer(m_schema).pieces(kind, table, jet);
+}
+
+QString JetTranslator::JoinClause(const std::vector<JetSchema::Join>& joins) {
+    QString s;
+    for (const auto& j : joins) {
+        s += QStringLiteral(" LEFT JOIN ") + ident(j.table);
+        if (!same(j.alias, j.table)) s += QStringLiteral(" AS ") + ident(j.alias);
+        s += QStringLiteral(" ON ") + j.onCondition;
+    }
+    return s;
 }
 
 QString JetTranslator::QuoteText(const QString& text) {

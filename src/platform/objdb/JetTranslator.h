@@ -13,6 +13,7 @@
 // the aliased expression is written in its place.
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <vector>
 
@@ -56,6 +57,23 @@ struct JetSelectParts {
     QString sql() const;
 };
 
+// One piece of a data set's query over a table (a condition or value, a field list, an
+// order list), translated on its own so that a filter set later still joins the same query.
+// Every column is written with its table's name; `joins` are the tables its names reach (the
+// parent's among them), to be added to the data set's FROM once each, by alias.
+struct JetPieces {
+    enum class Kind { Expression, FieldList, OrderList };
+    struct Item {
+        QString sql;          // the expression, translated
+        QString alias;        // "expr AS alias" of a field list; empty when none
+        QStringList name;     // a plain "Field" or "Table.Field" item, as written; empty otherwise
+        bool star = false;    // the "*" of a field list
+        bool desc = false;    // an order term sorting down
+    };
+    std::vector<Item> items;
+    std::vector<JetSchema::Join> joins;
+};
+
 class JetTranslator {
 public:
     explicit JetTranslator(const JetSchema* schema = nullptr);
@@ -77,6 +95,11 @@ public:
     struct Condition { QString sql; QString joins; };
     Condition translateCondition(const QString& table, const QString& jetCondition) const;
 
+    // A piece of a data set's query over `table`. AppError as translate().
+    JetPieces translatePieces(JetPieces::Kind kind, const QString& table, const QString& jet) const;
+
+    // " LEFT JOIN table [AS alias] ON condition" for each join, in order.
+    static QString JoinClause(const std::vector<JetSchema::Join>& joins);
     static QString QuoteText(const QString& text);     // 'text' with quotes doubled
     static QString QuoteName(const QString& name);     // "name" with quotes doubled
     static QString DateLiteral(const QDateTime& t);    // '2007-03-05 14:30:00', the stored form

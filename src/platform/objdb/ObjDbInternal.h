@@ -1,6 +1,7 @@
 #pragma once
 // Internals shared by the library's source files: row buffers, operation frames, the
 // compiled form of a data set's query, and the private state of TableData.
+#include "JetTranslator.h"
 #include "Schema.h"
 #include "TableData.h"
 #include <QHash>
@@ -145,7 +146,9 @@ struct DisplayColumn {
 
 struct CompiledQuery {
     QString select;                    // column list
-    QString from;
+    QString table;                     // the data set's table, quoted
+    std::vector<JetSchema::Join> joins;   // the parent's first, then what the names reached
+    QString from;                      // the table with its joins
     QString where;                     // "1" when none
     QVariantList params;
     std::vector<OrderTerm> order;      // always ends with the OID
@@ -163,23 +166,6 @@ struct CachedRow {
     std::vector<QVariant> keys;
 };
 
-// Names in SQL text resolved against a table, its parent and the tables its references,
-// its parent's references and its owners reach; the rest of the text is left alone.
-class QueryScope {
-public:
-    QueryScope(Database& db, TableSchema& table);
-    // Program SQL (Jet) -> SQLite SQL over the data set's FROM clause.
-    QString toSql(const QString& programSql) const;
-    QString qualify(const QString& sql) const;
-    QString columnRef(const QString& name) const;    // own or parent column, qualified; empty when neither
-    TableSchema& table() const { return m_table; }
-    TableSchema* parent() const { return m_table.parent; }
-private:
-    QString resolvePair(const QString& tableName, const QString& field) const;
-    Database& m_db;
-    TableSchema& m_table;
-};
-
 }  // namespace objdb
 
 // --- the private state of a data set --------------------------------------------------------
@@ -193,6 +179,7 @@ struct TableData::Impl {
     Source source = Source::Table;
     QString selectCondition;           // program SQL
     QString filter;                    // program SQL (SetFilter)
+    QVariantList filterValues;         // bound to the filter's "?" in order
     QString order;                     // program SQL
     QString fieldList;
     objdb::RowPtr owner;               // lists: the owner row
@@ -240,8 +227,14 @@ bool fetchFirst(TableData::Impl& d, bool reverse);
 std::vector<CachedRow> fetchPage(TableData::Impl& d, const CachedRow* after, bool reverse, int limit);
 void ensurePositioned(const TableData& td);
 RowPtr rowFromCache(TableData::Impl& d, const CachedRow& c);
-// The where clause of the data set (compiled) plus an extra program condition.
-QString whereWith(TableData::Impl& d, const QString& extraProgramSql, QVariantList& params);
+// The where clause of the data set (compiled), with the values it binds.
+QString compiledWhere(TableData::Impl& d, QVariantList& params);
+// A condition, value, order or field list of the program over the data set's table, translated
+// (and kept by the database: the same texts come back with every data set opened on them).
+JetPieces translatePiece(TableData::Impl& d, JetPieces::Kind kind, const QString& jet);
+void addJoins(std::vector<JetSchema::Join>& into, const std::vector<JetSchema::Join>& joins);
+// The compiled FROM clause with the further joins a later condition needs.
+QString fromClause(const CompiledQuery& c, const std::vector<JetSchema::Join>& extra);
 
 // Raising events.
 void raiseFieldEvent(TableData& td, const FieldRef& ref, const QString& name, bool before, bool childOnly);

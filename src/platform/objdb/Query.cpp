@@ -1,297 +1,57 @@
-// The SQL of a data set: names resolved against the table, its parent, its references and
-// owners; the column layout; keyset paging by (order key, OID), never OFFSET.
+// The SQL of a data set: every condition, order and field list the program writes goes
+// through the Jet translator with the database's declarations; the tables their names reach
+// (the parent, referenced tables, the owner) are joined once each, by alias. Paging is by
+// key (order key, OID), never OFFSET.
 #include "Database.h"
 #include "DBEngine.h"
+#include "JetTranslator.h"
 #include "ObjDbError.h"
 #include "ObjDbInternal.h"
 #include "SqlConnection.h"
-#include "SqlDialect.h"
-#include <QSet>
 
 namespace objdb {
 
 namespace {
 
-struct Tok {
-    enum Kind { Space, Word, Quoted, String, Number, Punct } kind;
-    QString text;   // as written
-    QString name;   // Word/Quoted: the name without quotes
-};
-
-std::vector<Tok> lex(const QString& s)
-{
-    std::vector<Tok> out;
-    int i = 0;
-    const int n = int(s.size());
-    auto isWordStart = [](QChar c) { return c.isLetter() || c == u'_' || c.unicode() >= 0x80; };
-    auto isWordChar = [](QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$' || c.unicode() >= 0x80; };
-    while (i < n) {
-        const QChar c = s[i];
-        const int start = i;
-        if (c.isSpace()) {
-            while (i < n && s[i].isSpace()) ++i;
-            out.push_back({Tok::Space, s.mid(start, i - start), {}});
-        } else if (c == u'\'') {
-            ++i;
-            while (i < n) {
-                if (s[i] == u'\'') {
-                    if (i + 1 < n && s[i + 1] == u'\'') { i += 2; continue; }
-                    ++i;
-                    break;
-                }
-                ++i;
-            }
-            out.push_back({Tok::String, s.mid(start, i - start), {}});
-        } else if (c == u'"' || c == u'[' || c == u'`') {
-            const QChar close = c == u'[' ? u']' : c;
-            ++i;
-            QString name;
-            while (i < n) {
-                if (s[i] == close) {
-                    if (close != u']' && i + 1 < n && s[i + 1] == close) { name += close; i += 2; continue; }
-                    ++i;
-                    break;
-                }
-                name += s[i++];
-            }
-            out.push_back({Tok::Quoted, s.mid(start, i - start), name});
-        } else if (c.isDigit() || (c == u'.' && i + 1 < n && s[i + 1].isDigit())) {
-            while (i < n && (s[i].isLetterOrNumber() || s[i] == u'.')) ++i;
-            out.push_back({Tok::Number, s.mid(start, i - start), {}});
-        } else if (isWordStart(c)) {
-            while (i < n && isWordChar(s[i])) ++i;
-            QString w = s.mid(start, i - start);
-            out.push_back({Tok::Word, w, w});
-        } else {
-            ++i;
-            if (i < n) {
-                const QString two = s.mid(start, 2);
-                if (two == u"||" || two == u"<=" || two == u">=" || two == u"<>" || two == u"!=" || two == u"==") ++i;
-            }
-            out.push_back({Tok::Punct, s.mid(start, i - start), {}});
-        }
-    }
-    return out;
-}
-
-bool isKeyword(const QString& w)
-{
-    static const QSet<QString> words = [] {
-        QSet<QString> s;
-        for (const char* k : {"select", "from", "where", "and", "or", "not", "null", "is", "in", "like", "glob", "between",
-                              "case", "when", "then", "else", "end", "as", "asc", "desc", "on", "join", "left", "inner",
-                              "outer", "cross", "distinct", "all", "exists", "true", "false", "collate", "escape", "by",
-                              "order", "group", "having", "limit", "offset", "union", "cast", "nocase", "binary",
-                              "integer", "real", "text", "current_date", "current_time", "current_timestamp", "isnull",
-                              "notnull", "regexp", "match", "using", "natural", "except", "intersect", "values", "with"})
-            s.insert(QString::fromLatin1(k));
-        return s;
-    }();
-    return words.contains(w.toLower());
-}
-
-int nextSolid(const std::vector<Tok>& t, int i)
-{
-    for (++i; i < int(t.size()); ++i)
-        if (t[size_t(i)].kind != Tok::Space) return i;
-    return -1;
-}
-
-int prevSolid(const std::vector<Tok>& t, int i)
-{
-    for (--i; i >= 0; --i)
-        if (t[size_t(i)].kind != Tok::Space) return i;
-    return -1;
-}
-
 QString q(const QString& name) { return SqlConnection::quoteName(name); }
 
-// Splits at commas outside parentheses and quotes.
-QStringList splitTopLevel(const QString& text)
-{
-    QStringList parts;
-    int depth = 0;
-    QString cur;
-    for (const Tok& t : lex(text)) {
-        if (t.kind == Tok::Punct && t.text == u"(") ++depth;
-        if (t.kind == Tok::Punct && t.text == u")") --depth;
-        if (t.kind == Tok::Punct && t.text == u"," && depth == 0) {
-            parts << cur.trimmed();
-            cur.clear();
-            continue;
-        }
-        cur += t.text;
-    }
-    if (!cur.trimmed().isEmpty()) parts << cur.trimmed();
-    return parts;
-}
+bool same(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
-// "expr AS alias" at top level: the expression and the alias.
-bool splitAlias(const QString& item, QString& expr, QString& alias)
+// The shown field of a single reference: the first of its display fields, read from the row it
+// points to; its stored OID when that field is not declared.
+QString referenceDisplay(const TableSchema& t, const RefSchema& r, std::optional<Kind>* kind = nullptr)
 {
-    const auto toks = lex(item);
-    int depth = 0;
-    for (int i = 0; i < int(toks.size()); ++i) {
-        const Tok& t = toks[size_t(i)];
-        if (t.kind == Tok::Punct && t.text == u"(") ++depth;
-        if (t.kind == Tok::Punct && t.text == u")") --depth;
-        if (depth == 0 && t.kind == Tok::Word && t.name.compare(QLatin1String("as"), Qt::CaseInsensitive) == 0) {
-            int a = nextSolid(toks, i);
-            if (a < 0) return false;
-            QString e;
-            for (int j = 0; j < i; ++j) e += toks[size_t(j)].text;
-            expr = e.trimmed();
-            alias = toks[size_t(a)].name.isEmpty() ? toks[size_t(a)].text : toks[size_t(a)].name;
-            return true;
-        }
-    }
-    return false;
-}
-
-// "name" or "Table.Field" alone: the parts; false for anything else.
-bool plainName(const QString& item, QString& table, QString& field)
-{
-    const auto toks = lex(item.trimmed());
-    std::vector<Tok> solid;
-    for (const Tok& t : toks)
-        if (t.kind != Tok::Space) solid.push_back(t);
-    auto isName = [](const Tok& t) { return t.kind == Tok::Word || t.kind == Tok::Quoted; };
-    if (solid.size() == 1 && isName(solid[0])) { table.clear(); field = solid[0].name; return true; }
-    if (solid.size() == 3 && isName(solid[0]) && solid[1].text == u"." && isName(solid[2])) {
-        table = solid[0].name;
-        field = solid[2].name;
-        return true;
-    }
-    return false;
+    const QString shown = r.def.DisplayFields.split(u',', Qt::SkipEmptyParts).value(0).trimmed();
+    const FieldSchema* f = r.target ? r.target->field(shown) : nullptr;
+    if (!f) return t.quoted() + u'.' + q(r.def.column());
+    if (kind) *kind = f->kind;
+    return QStringLiteral("(SELECT %1 FROM %2 WHERE %2.\"OID\" = %3.%4)")
+        .arg(q(f->def.Name), r.target->quoted(), t.quoted(), q(r.def.column()));
 }
 
 }  // namespace
 
-// --- QueryScope -------------------------------------------------------------------------------
-
-QueryScope::QueryScope(Database& db, TableSchema& table) : m_db(db), m_table(table) {}
-
-QString QueryScope::toSql(const QString& programSql) const
+JetPieces translatePiece(TableData::Impl& d, JetPieces::Kind kind, const QString& jet)
 {
-    if (programSql.trimmed().isEmpty()) return QString();
-    return qualify(translateJet(programSql));
+    return d.db->translated(kind, d.schema->name, jet);
 }
 
-QString QueryScope::columnRef(const QString& name) const
+void addJoins(std::vector<JetSchema::Join>& into, const std::vector<JetSchema::Join>& joins)
 {
-    const QString t = m_table.quoted();
-    if (name.compare(QLatin1String("OID"), Qt::CaseInsensitive) == 0) return t + QStringLiteral(".\"OID\"");
-    if (m_table.isChild() && name.compare(QLatin1String("objParent"), Qt::CaseInsensitive) == 0)
-        return t + QStringLiteral(".\"objParent\"");
-    // A single reference is its OID_<name> column, by either name.
-    auto refColumn = [](const TableSchema& s, const QString& n) -> QString {
-        const RefSchema* r = n.startsWith(QLatin1String("OID_"), Qt::CaseInsensitive) ? s.ref(n.mid(4)) : nullptr;
-        if (!r) r = s.ref(n);
-        return r && !r->isList() ? r->def.column() : QString();
-    };
-    if (const FieldSchema* f = m_table.field(name)) return t + u'.' + q(f->def.Name);
-    if (QString c = refColumn(m_table, name); !c.isEmpty()) return t + u'.' + q(c);
-    if (TableSchema* p = m_table.parent) {
-        if (const FieldSchema* f = p->field(name)) return p->quoted() + u'.' + q(f->def.Name);
-        if (QString c = refColumn(*p, name); !c.isEmpty()) return p->quoted() + u'.' + q(c);
+    for (const auto& j : joins) {
+        bool known = false;
+        for (const auto& k : into)
+            if (same(k.alias, j.alias)) { known = true; break; }
+        if (!known) into.push_back(j);
     }
-    return QString();
 }
 
-QString QueryScope::resolvePair(const QString& tableName, const QString& field) const
+QString fromClause(const CompiledQuery& c, const std::vector<JetSchema::Join>& extra)
 {
-    auto same = [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; };
-    const QString f = field == u"*" ? field : q(field);
-    if (same(tableName, m_table.name)) return m_table.quoted() + u'.' + f;
-    TableSchema* p = m_table.parent;
-    if (p && same(tableName, p->name)) return p->quoted() + u'.' + f;
-    if (field == u"*") return QString();
-    const QString target = q(tableName);
-    // A table reached through a single reference of the row or of its parent.
-    for (TableSchema* s : {&m_table, p}) {
-        if (!s) continue;
-        for (int i : s->singleRefs) {
-            const RefSchema& r = s->refs[size_t(i)];
-            if (same(r.def.TargetTable, tableName))
-                return QStringLiteral("(SELECT %1 FROM %2 WHERE %2.\"OID\" = %3.%4)")
-                    .arg(f, target, s->quoted(), q(r.def.column()));
-        }
-    }
-    // The owner of the row (or of its parent) through an owned list.
-    for (TableSchema* s : {&m_table, p}) {
-        if (!s) continue;
-        for (const auto& [owner, r] : s->ownedBy) {
-            if (!same(owner->name, tableName)) continue;
-            return QStringLiteral("(SELECT o.%1 FROM %2 AS o JOIN %3 AS l ON l.\"OwnerOID\" = o.\"OID\" "
-                                  "WHERE l.\"MemberOID\" = %4.\"OID\" LIMIT 1)")
-                .arg(f, target, q(r->linkTable), s->quoted());
-        }
-    }
-    // The first member of a list of the row.
-    for (const RefSchema& r : m_table.refs) {
-        if (!r.isList() || !same(r.def.TargetTable, tableName)) continue;
-        return QStringLiteral("(SELECT m.%1 FROM %2 AS m JOIN %3 AS l ON l.\"MemberOID\" = m.\"OID\" "
-                              "WHERE l.\"OwnerOID\" = %4.\"OID\" LIMIT 1)")
-            .arg(f, target, q(r.linkTable), m_table.quoted());
-    }
-    return QString();
-}
-
-QString QueryScope::qualify(const QString& sql) const
-{
-    const auto toks = lex(sql);
-    QString out;
-    std::vector<bool> parens;   // true: a sub-select, whose names are its own
-    for (int i = 0; i < int(toks.size()); ++i) {
-        const Tok& t = toks[size_t(i)];
-        if (t.kind == Tok::Punct && t.text == u"(") {
-            int nx = nextSolid(toks, i);
-            bool sub = nx >= 0 && toks[size_t(nx)].kind == Tok::Word &&
-                       toks[size_t(nx)].name.compare(QLatin1String("select"), Qt::CaseInsensitive) == 0;
-            parens.push_back(sub || (!parens.empty() && parens.back()));
-            out += t.text;
-            continue;
-        }
-        if (t.kind == Tok::Punct && t.text == u")") {
-            if (!parens.empty()) parens.pop_back();
-            out += t.text;
-            continue;
-        }
-        const bool inSub = !parens.empty() && parens.back();
-        const bool isName = t.kind == Tok::Word || t.kind == Tok::Quoted;
-        if (inSub || !isName || (t.kind == Tok::Word && isKeyword(t.name))) {
-            out += t.text;
-            continue;
-        }
-        const int pv = prevSolid(toks, i);
-        if (pv >= 0) {
-            const Tok& p = toks[size_t(pv)];
-            if (p.kind == Tok::Punct && p.text == u".") { out += t.text; continue; }
-            if (p.kind == Tok::Word && p.name.compare(QLatin1String("as"), Qt::CaseInsensitive) == 0) { out += t.text; continue; }
-        }
-        const int nx = nextSolid(toks, i);
-        if (nx >= 0 && toks[size_t(nx)].kind == Tok::Punct && toks[size_t(nx)].text == u"(") { out += t.text; continue; }
-        if (nx >= 0 && toks[size_t(nx)].kind == Tok::Punct && toks[size_t(nx)].text == u".") {
-            const int nn = nextSolid(toks, nx);
-            if (nn >= 0) {
-                const Tok& second = toks[size_t(nn)];
-                const bool star = second.kind == Tok::Punct && second.text == u"*";
-                if (second.kind == Tok::Word || second.kind == Tok::Quoted || star) {
-                    QString r = resolvePair(t.name, star ? QStringLiteral("*") : second.name);
-                    if (!r.isEmpty()) {
-                        out += r;
-                        i = nn;
-                        continue;
-                    }
-                }
-            }
-            out += t.text;
-            continue;
-        }
-        QString r = columnRef(t.name);
-        out += r.isEmpty() ? t.text : r;
-    }
-    return out;
+    if (extra.empty()) return c.from;
+    std::vector<JetSchema::Join> joins = c.joins;
+    addJoins(joins, extra);
+    return c.table + JetTranslator::JoinClause(joins);
 }
 
 // --- compiling a data set -----------------------------------------------------------------------
@@ -309,7 +69,6 @@ void ensureCompiled(TableData::Impl& d)
     if (d.query) return;
     TableSchema& t = *d.schema;
     TableSchema* p = t.parent;
-    QueryScope scope(*d.db, t);
     CompiledQuery c;
     QStringList cols;
     const QString tq = t.quoted();
@@ -328,11 +87,14 @@ void ensureCompiled(TableData::Impl& d)
         for (int i : p->singleRefs) cols << p->quoted() + u'.' + q(p->refs[size_t(i)].def.column());
     }
     c.extraStart = int(cols.size());
+    // The parent is always there: its fields are part of every row of a child table. It is
+    // joined by the name the translator gives it, so a condition on it adds no second join.
+    if (p) c.joins.push_back({p->name, p->name, QStringLiteral("%1.\"OID\" = %2.\"objParent\"").arg(p->quoted(), tq)});
 
     // The field list: which columns are shown, and the computed ones.
     auto addOwnDisplay = [&](DisplayColumn::Source src, int index, const QString& name) {
         for (const auto& dc : c.display)
-            if (dc.name.compare(name, Qt::CaseInsensitive) == 0) return;
+            if (same(dc.name, name)) return;
         c.display.push_back({src, index, name});
     };
     auto addAllOwn = [&]() {
@@ -352,52 +114,48 @@ void ensureCompiled(TableData::Impl& d)
         c.extraTyped.push_back(kind.has_value());
         c.display.push_back({DisplayColumn::Extra, int(c.extraNames.size()) - 1, name});
     };
-    const QStringList items = splitTopLevel(d.fieldList);
-    if (items.isEmpty()) addAllOwn();
-    for (const QString& item : items) {
-        if (item == u"*") { addAllOwn(); continue; }
-        QString expr, alias, tableName, fieldName;
-        if (splitAlias(item, expr, alias)) {
-            std::optional<Kind> kind;
-            if (plainName(expr, tableName, fieldName))
-                if (TableSchema* s = tableName.isEmpty() ? &t : d.db->schema(tableName))
-                    if (const FieldSchema* f = s->field(fieldName)) kind = f->kind;
-            addExtra(scope.toSql(expr), alias, kind);
-            continue;
-        }
-        if (plainName(item, tableName, fieldName)) {
-            const bool own = tableName.isEmpty() || tableName.compare(t.name, Qt::CaseInsensitive) == 0;
-            const bool parent = p && (tableName.isEmpty() || tableName.compare(p->name, Qt::CaseInsensitive) == 0);
+    // The kind of a plain "[Table.]Field" item, when it names a declared field.
+    auto kindOfName = [&](const QStringList& name) -> std::optional<Kind> {
+        if (name.isEmpty()) return std::nullopt;
+        for (TableSchema* s = name.size() == 2 ? d.db->schema(name[0]) : &t; s; s = name.size() == 2 ? nullptr : s->parent)
+            if (const FieldSchema* f = s->field(name.back())) return f->kind;
+        return std::nullopt;
+    };
+    if (d.fieldList.trimmed().isEmpty()) {
+        addAllOwn();
+    } else {
+        const JetPieces fields = translatePiece(d, JetPieces::Kind::FieldList, d.fieldList);
+        addJoins(c.joins, fields.joins);
+        int unnamed = 0;
+        for (const JetPieces::Item& item : fields.items) {
+            if (item.star) { addAllOwn(); continue; }
+            if (!item.alias.isEmpty()) { addExtra(item.sql, item.alias, kindOfName(item.name)); continue; }
+            if (item.name.isEmpty()) {
+                // As Jet names an expression given without a name.
+                addExtra(item.sql, QStringLiteral("Expr%1").arg(1000 + unnamed++), std::nullopt);
+                continue;
+            }
+            const QString tableName = item.name.size() == 2 ? item.name[0] : QString();
+            const QString& fieldName = item.name.back();
+            const bool own = tableName.isEmpty() || same(tableName, t.name);
+            const bool parent = p && (tableName.isEmpty() || same(tableName, p->name));
             if (own) {
                 if (int fi = t.fieldIndex(fieldName); fi >= 0) { addOwnDisplay(DisplayColumn::Own, fi, t.fields[size_t(fi)].def.Name); continue; }
                 if (const RefSchema* r = t.ref(fieldName)) {
-                    // A reference shows the first of its display fields.
-                    QString shown = r->def.DisplayFields.split(u',', Qt::SkipEmptyParts).value(0).trimmed();
-                    if (!r->isList() && r->target && r->target->field(shown)) {
-                        addExtra(QStringLiteral("(SELECT %1 FROM %2 WHERE %2.\"OID\" = %3.%4)")
-                                     .arg(q(shown), r->target->quoted(), tq, q(r->def.column())),
-                                 r->def.Name, r->target->field(shown)->kind);
-                    } else {
-                        addOwnDisplay(DisplayColumn::Ref, int(r - t.refs.data()), r->def.Name);
-                    }
+                    std::optional<Kind> kind;
+                    if (!r->isList() && r->target) addExtra(referenceDisplay(t, *r, &kind), r->def.Name, kind);
+                    else addOwnDisplay(DisplayColumn::Ref, int(r - t.refs.data()), r->def.Name);
                     continue;
                 }
             }
             if (parent) {
                 if (int fi = p->fieldIndex(fieldName); fi >= 0) { addOwnDisplay(DisplayColumn::Parent, fi, p->fields[size_t(fi)].def.Name); continue; }
             }
-            std::optional<Kind> kind;
-            if (TableSchema* s = d.db->schema(tableName))
-                if (const FieldSchema* f = s->field(fieldName)) kind = f->kind;
-            addExtra(scope.toSql(item), fieldName, kind);
-            continue;
+            addExtra(item.sql, fieldName, kindOfName(item.name));
         }
-        addExtra(scope.toSql(item), item, std::nullopt);
     }
 
     // Which rows.
-    c.from = tq;
-    if (p) c.from += QStringLiteral(" LEFT JOIN %1 ON %1.\"OID\" = %2.\"objParent\"").arg(p->quoted(), tq);
     QStringList where;
     if (d.source == TableData::Impl::Source::List) {
         where << QStringLiteral("%1.\"OID\" IN (SELECT \"MemberOID\" FROM %2 WHERE \"OwnerOID\" = ?)")
@@ -407,54 +165,54 @@ void ensureCompiled(TableData::Impl& d)
         where << tq + QStringLiteral(".\"OID\" = ?");
         c.params << d.singleOid;
     }
-    if (!d.selectCondition.trimmed().isEmpty()) where << u'(' + scope.toSql(d.selectCondition) + u')';
-    if (!d.filter.trimmed().isEmpty()) where << u'(' + scope.toSql(d.filter) + u')';
+    for (const QString* condition : {&d.selectCondition, &d.filter}) {
+        if (condition->trimmed().isEmpty()) continue;
+        const JetPieces w = translatePiece(d, JetPieces::Kind::Expression, *condition);
+        addJoins(c.joins, w.joins);
+        where << u'(' + w.items.front().sql + u')';
+    }
+    c.params << d.filterValues;
     c.where = where.isEmpty() ? QStringLiteral("1") : where.join(QStringLiteral(" AND "));
 
     // In which order: the requested terms, then the OID so that every row has its own key.
-    for (QString term : splitTopLevel(d.order)) {
-        OrderTerm ot;
-        const auto toks = lex(term);
-        int last = prevSolid(toks, int(toks.size()));
-        if (last >= 0 && toks[size_t(last)].kind == Tok::Word) {
-            const QString w = toks[size_t(last)].name.toLower();
-            if (w == u"desc" || w == u"asc") {
-                ot.desc = w == u"desc";
-                term.clear();
-                for (int j = 0; j < last; ++j) term += toks[size_t(j)].text;
-                term = term.trimmed();
+    if (!d.order.trimmed().isEmpty()) {
+        const JetPieces order = translatePiece(d, JetPieces::Kind::OrderList, d.order);
+        bool joined = false;
+        for (const JetPieces::Item& item : order.items) {
+            OrderTerm ot;
+            ot.desc = item.desc;
+            int extra = -1;
+            if (item.name.size() == 1)
+                for (int j = 0; j < c.extraNames.size() && extra < 0; ++j)
+                    if (same(c.extraNames[j], item.name[0])) extra = j;
+            const RefSchema* r = item.name.size() == 1 ? t.ref(item.name[0]) : nullptr;
+            if (extra >= 0) {
+                ot.sql = cols[c.extraStart + extra];
+            } else if (r && !r->isList() && r->target) {
+                ot.sql = referenceDisplay(t, *r);
+            } else {
+                ot.sql = item.sql;
+                if (!joined) addJoins(c.joins, order.joins);
+                joined = true;
             }
+            c.order.push_back(ot);
         }
-        int extra = int(c.extraNames.indexOf(term));
-        if (extra < 0)
-            for (int j = 0; j < c.extraNames.size(); ++j)
-                if (c.extraNames[j].compare(term, Qt::CaseInsensitive) == 0) extra = j;
-        if (extra >= 0) ot.sql = cols[c.extraStart + extra];
-        else if (const RefSchema* r = t.ref(term); r && !r->isList() && r->target) {
-            QString shown = r->def.DisplayFields.split(u',', Qt::SkipEmptyParts).value(0).trimmed();
-            ot.sql = r->target->field(shown)
-                ? QStringLiteral("(SELECT %1 FROM %2 WHERE %2.\"OID\" = %3.%4)").arg(q(shown), r->target->quoted(), tq, q(r->def.column()))
-                : tq + u'.' + q(r->def.column());
-        } else {
-            ot.sql = scope.toSql(term);
-        }
-        if (!ot.sql.isEmpty()) c.order.push_back(ot);
     }
     c.order.push_back({tq + QStringLiteral(".\"OID\""), false});
     c.keyStart = int(cols.size());
     for (const auto& o : c.order) cols << o.sql;
     c.columnCount = int(cols.size());
     c.select = cols.join(QStringLiteral(", "));
+    c.table = tq;
+    c.from = tq + JetTranslator::JoinClause(c.joins);
     d.query = std::move(c);
 }
 
-QString whereWith(TableData::Impl& d, const QString& extraProgramSql, QVariantList& params)
+QString compiledWhere(TableData::Impl& d, QVariantList& params)
 {
     ensureCompiled(d);
     params = d.query->params;
-    if (extraProgramSql.trimmed().isEmpty()) return d.query->where;
-    QueryScope scope(*d.db, *d.schema);
-    return d.query->where + QStringLiteral(" AND (") + scope.toSql(extraProgramSql) + u')';
+    return d.query->where;
 }
 
 namespace {

@@ -6,10 +6,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <sqlite3.h>
-#if __has_include("JetFunctions.h")
 #include "JetFunctions.h"
-#define OBJDB_HAS_JET_FUNCTIONS 1
-#endif
 
 namespace {
 int g_connectionSerial = 0;
@@ -39,9 +36,7 @@ std::shared_ptr<SqlConnection> SqlConnection::open(const QString& path, bool cre
     sqlite3_extended_result_codes(c->m_db, 1);
     // A file that is not a database opens lazily: make it fail here.
     c->scalar(QStringLiteral("PRAGMA schema_version"));
-#ifdef OBJDB_HAS_JET_FUNCTIONS
     RegisterJetFunctions(c->m_db);
-#endif
     return c;
 }
 

@@ -25,7 +25,7 @@ QList<qint64> rowOids(TableData::Impl& d)
         return oids;
     }
     QVariantList params;
-    const QString where = whereWith(d, QString(), params);
+    const QString where = compiledWhere(d, params);
     QStringList ob;
     for (const auto& o : d.query->order) ob << o.sql + (o.desc ? QStringLiteral(" DESC") : QString());
     auto st = d.engine->sql().prepare(QStringLiteral("SELECT %1.\"OID\" FROM %2 WHERE %3 ORDER BY %4")

@@ -125,13 +125,15 @@ bool fetchFirst(TableData::Impl& d, bool reverse)
 namespace {
 
 // The row with this OID among the data set's rows becomes the only row of the window.
-bool positionOnOid(TableData::Impl& d, qint64 oid, const QString& extraCondition = QString(), const QVariantList& extraParams = {})
+bool positionOnOid(TableData::Impl& d, qint64 oid, const QString& extraCondition = QString(), const QVariantList& extraParams = {},
+                   const std::vector<JetSchema::Join>& extraJoins = {})
 {
     ensureCompiled(d);
     d.positioned = true;
     const CompiledQuery& c = *d.query;
     QVariantList params = c.params;
-    QString sql = QStringLiteral("SELECT ") + c.select + QStringLiteral(" FROM ") + c.from + QStringLiteral(" WHERE ") + c.where;
+    QString sql = QStringLiteral("SELECT ") + c.select + QStringLiteral(" FROM ") + fromClause(c, extraJoins) +
+                  QStringLiteral(" WHERE ") + c.where;
     if (oid) { sql += QStringLiteral(" AND ") + d.schema->quoted() + QStringLiteral(".\"OID\" = ?"); params << oid; }
     if (!extraCondition.isEmpty()) { sql += QStringLiteral(" AND (") + extraCondition + u')'; params << extraParams; }
     sql += QStringLiteral(" ORDER BY ");
@@ -225,7 +227,7 @@ qint64 TableData::RowCount() const
 {
     if (d->source == Source::Bound) return d->cur ? 1 : 0;
     QVariantList params;
-    const QString where = whereWith(*d, QString(), params);
+    const QString where = compiledWhere(*d, params);
     return d->engine->sql()
         .scalar(QStringLiteral("SELECT count(*) FROM %1 WHERE %2").arg(d->query->from, where), params)
         .toLongLong();
@@ -256,9 +258,9 @@ bool TableData::FindFirst(const QString& condition, int, bool next)
     if (d->source == Source::Bound) return false;
     ensurePositioned(*this);
     ensureCompiled(*d);
-    QueryScope scope(*d->db, *d->schema);
-    QString cond = scope.toSql(condition);
-    if (cond.isEmpty()) cond = QStringLiteral("1");
+    JetPieces translated;
+    if (!condition.trimmed().isEmpty()) translated = translatePiece(*d, JetPieces::Kind::Expression, condition);
+    QString cond = translated.items.empty() ? QStringLiteral("1") : translated.items.front().sql;
     QVariantList params;
     if (next && d->cur && d->pos >= 0 && d->pos < int(d->window.size())) {
         // After the current row, in the data set's order.
@@ -285,7 +287,7 @@ bool TableData::FindFirst(const QString& condition, int, bool next)
         cond = u'(' + cond + QStringLiteral(") AND (") + (alternatives.isEmpty() ? QStringLiteral("0") : alternatives.join(QStringLiteral(" OR "))) + u')';
     }
     const auto saved = std::make_tuple(d->window, d->pos, d->windowFull, d->bof, d->eof);
-    if (positionOnOid(*d, 0, cond, params)) return true;
+    if (positionOnOid(*d, 0, cond, params, translated.joins)) return true;
     std::tie(d->window, d->pos, d->windowFull, d->bof, d->eof) = saved;
     return false;
 }
@@ -435,8 +437,7 @@ QVariant TableData::Aggregate(const QString& field, int op) const
     if (op < 0 || op > 4) throw objdb::error(BadValue, tableName(), QStringLiteral("Operazione di aggregazione %1 non prevista").arg(op));
     auto& dd = const_cast<Impl&>(*d);
     ensureCompiled(dd);
-    QueryScope scope(*d->db, *d->schema);
-    const QString expr = scope.toSql(field);
+    const JetPieces expr = translatePiece(dd, JetPieces::Kind::Expression, field);
     std::optional<Kind> kind;
     {
         TableSchema* s = d->schema;
@@ -446,9 +447,11 @@ QVariant TableData::Aggregate(const QString& field, int op) const
         }
     }
     QVariantList params;
-    const QString where = whereWith(dd, QString(), params);
-    QVariant v = d->engine->sql().scalar(
-        QStringLiteral("SELECT %1(%2) FROM %3 WHERE %4").arg(QString::fromLatin1(fn[op]), expr, d->query->from, where), params);
+    const QString where = compiledWhere(dd, params);
+    QVariant v = d->engine->sql().scalar(QStringLiteral("SELECT %1(%2) FROM %3 WHERE %4")
+                                             .arg(QString::fromLatin1(fn[op]), expr.items.front().sql,
+                                                  fromClause(*d->query, expr.joins), where),
+                                         params);
     if (op == 1) return QVariant(v.toLongLong());
     const Kind k = kind.value_or(v.userType() == QMetaType::Double ? Kind::Real : Kind::Integer);
     if (v.isNull()) return zeroOf(k == Kind::Text || k == Kind::Date || k == Kind::DateTime ? Kind::Integer : k);

@@ -112,12 +112,6 @@ private:
 class JetFixtureDb {
 public:
     JetFixtureDb() : m_name(QUuid::createUuid().toString()) {
-        if (!QCoreApplication::instance()) {
-            static int argc = 1;
-            static char arg0[] = "test_objdb";
-            static char* argv[] = {arg0, nullptr};
-            static QCoreApplication app(argc, argv);
-        }
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
         db.setDatabaseName(QStringLiteral(":memory:"));
         EXPECT_TRUE(db.open()) << db.lastError().text().toStdString();

@@ -63,6 +63,40 @@ TEST(ObjDbQuery, ConditionsReachParentReferencedAndOwnerTables)
     }
 }
 
+// Jet writes True as -1; a Boolean is stored as 1. A filter, a search and a query must all
+// read the program's conditions the same way, whichever form of True they use.
+TEST(ObjDbQuery, JetTrueFindsTheSameRowsInFiltersSearchesAndQueries)
+{
+    trace() = Trace();
+    QueryShop q;
+    auto kg = q.s.select("Unita", "Codice = 'KG'");
+    kg->SetValue("Attiva", false);
+    kg->Update();
+    struct Case { QString table, condition; int rows; };
+    const Case cases[] = {
+        {"Unita", "Attiva = -1", 2},
+        {"Unita", "Attiva = True", 2},
+        {"Unita", "-1 = Attiva", 2},
+        {"Unita", "Attiva <> -1", 1},
+        {"Unita", "Not Attiva = (-1)", 1},
+        {"Unita", "Attiva = False", 1},
+        {"Riga", "Unita.Attiva = -1", 1},         // a table the parent refers to
+        {"Riga", "Unita.Attiva = True", 1},
+        {"Articolo", "Unita.Attiva = -1 AND Codice Like 'P*'", 1},
+    };
+    for (const Case& c : cases) {
+        const std::string what = (c.table + ": " + c.condition).toStdString();
+        EXPECT_EQ(q.s.select(c.table, c.condition)->RowCount(), c.rows) << what;
+        auto filtered = q.s.select(c.table);
+        filtered->SetFilter(c.condition);
+        EXPECT_EQ(column(*filtered, "OID").size(), c.rows) << what;
+        auto searched = q.s.select(c.table);
+        EXPECT_EQ(searched->FindFirst(c.condition), c.rows > 0) << what;
+        const auto query = q.s.db->RunQuery("SELECT OID FROM " + c.table + " WHERE " + c.condition);
+        EXPECT_EQ(query.rows.size(), c.rows) << what;
+    }
+}
+
 TEST(ObjDbQuery, LiteralsAreQuotedNeverPastedRaw)
 {
     trace() = Trace();

@@ -20,15 +20,6 @@
 using namespace report;
 
 namespace {
-// Fonts, the PDF writer and the preview need an application (offscreen in tests).
-void ensureApp() {
-    static int argc = 1;
-    static char name[] = "test_report";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = QCoreApplication::instance() ? nullptr : new QApplication(argc, argv);
-    (void)app;
-}
-
 QString run(const QString& program, const QStringList& args) {
     QProcess p;
     p.start(program, args);
@@ -63,7 +54,6 @@ MemoryDataSource articleRows(int n) {
 }  // namespace
 
 TEST(ReportPdf, ShowsHeadingsRowsTotalsAndPageNumbers) {
-    ensureApp();
     const QString path = testenv::newDir(QStringLiteral("pdf")) + QStringLiteral("/articoli.pdf");
     writePdf(paginate(articles(), articleRows(3)), path);
     const QString text = pdfText(path);
@@ -77,7 +67,6 @@ TEST(ReportPdf, ShowsHeadingsRowsTotalsAndPageNumbers) {
 }
 
 TEST(ReportPdf, EveryPageCarriesItsNumberAndThePageSizeIsTheLayouts) {
-    ensureApp();
     const QString path = testenv::newDir(QStringLiteral("pdf")) + QStringLiteral("/lungo.pdf");
     const ReportDocument doc = paginate(articles(QPageLayout::Landscape), articleRows(70));
     ASSERT_GT(doc.pageCount(), 1);
@@ -95,7 +84,6 @@ TEST(ReportPdf, EveryPageCarriesItsNumberAndThePageSizeIsTheLayouts) {
 }
 
 TEST(ReportPdf, AFailedWriteRaisesAndKeepsThePreviousFile) {
-    ensureApp();
     const QString dir = testenv::newDir(QStringLiteral("pdf"));
     EXPECT_THROW(writePdf(paginate(articles(), articleRows(1)), dir + QStringLiteral("/missing/x.pdf")), AppError);
     EXPECT_FALSE(QFile::exists(dir + QStringLiteral("/missing/x.pdf")));
@@ -141,7 +129,6 @@ TEST(ReportHtml, EscapesTextAndKeepsTotalsInTheirColumn) {
 }
 
 TEST(ReportExport, ChoosesTheFormatByExtensionAndAsksForTheFile) {
-    ensureApp();
     const QString dir = testenv::newDir(QStringLiteral("export"));
     const ReportDocument doc = paginate(articles(), articleRows(2));
     auto scripted = std::make_shared<ScriptedUiServices>(
@@ -161,7 +148,6 @@ TEST(ReportExport, ChoosesTheFormatByExtensionAndAsksForTheFile) {
 }
 
 TEST(ReportPreview, ShowsEveryPageAndClosesCleanly) {
-    ensureApp();
     const ReportDocument doc = paginate(articles(), articleRows(70));
     int shown = -1;
     QString caption;
