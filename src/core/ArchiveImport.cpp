@@ -7,12 +7,11 @@
 #include "FileOps.h"
 #include "MainWindowServices.h"
 #include "ObjDbError.h"
-#include "ScriptedWindows.h"
+#include "ModalDialog.h"
 #include "TableData.h"
 #include "TableObject.h"
 #include "UiServices.h"
 #include "frmMessage.h"
-#include <QDialog>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QHeaderView>
@@ -31,38 +30,47 @@ ArchiveRowsViewer& viewerSlot() {
     return v;
 }
 
-// The archive's rows in a read-only table, shown until the operator closes it.
+// The archive's rows in a read-only table, shown until the operator closes it. Any answer
+// line closes it.
+class ArchiveRowsWindow final : public ModalDialog {
+public:
+    ArchiveRowsWindow(TableData& rows, QWidget* owner) : ModalDialog(owner) {
+        setObjectName(QStringLiteral("ArchiveRows"));
+        TableObject* table = rows.GetTable();
+        const QString caption = table ? table->GetCaption() : QString();
+        setWindowTitle(caption);
+        m_prompt = caption + QStringLiteral(": %1 righe").arg(rows.RowCount());
+        std::vector<FieldInfo> fields;
+        for (const FieldInfo& f : rows.GetFieldInfos())
+            if (f.Shown) fields.push_back(f);
+        auto* grid = new QTableWidget(this);
+        grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        grid->setColumnCount(int(fields.size()));
+        QStringList headings;
+        for (const FieldInfo& f : fields) headings << (f.Caption.isEmpty() ? f.Name : f.Caption);
+        grid->setHorizontalHeaderLabels(headings);
+        auto cursor = rows.Clone();
+        int r = 0;
+        for (cursor->MoveFirst(); !cursor->IsEOF(); cursor->MoveNext(), ++r) {
+            grid->insertRow(r);
+            for (int c = 0; c < int(fields.size()); ++c)
+                grid->setItem(r, c, new QTableWidgetItem(cursor->GetText(fields[size_t(c)].Name)));
+        }
+        grid->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(grid);
+        resize(800, 500);
+    }
+    QString answerPrompt() const override { return m_prompt; }
+    void applyAnswer(const QString&) override { accept(); }
+
+private:
+    QString m_prompt;
+};
+
 void showRowsWindow(TableData& rows, QWidget* owner) {
-    TableObject* table = rows.GetTable();
-    const QString caption = table ? table->GetCaption() : QString();
-    if (ScriptedWindowsActive()) {
-        (void)ScriptedWindowAnswer(QStringLiteral("ArchiveRows"),
-                                   caption + QStringLiteral(": %1 righe").arg(rows.RowCount()));
-        return;
-    }
-    std::vector<FieldInfo> fields;
-    for (const FieldInfo& f : rows.GetFieldInfos())
-        if (f.Shown) fields.push_back(f);
-    QDialog dialog(owner);
-    dialog.setWindowTitle(caption);
-    auto* grid = new QTableWidget(&dialog);
-    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->setColumnCount(int(fields.size()));
-    QStringList headings;
-    for (const FieldInfo& f : fields) headings << (f.Caption.isEmpty() ? f.Name : f.Caption);
-    grid->setHorizontalHeaderLabels(headings);
-    auto cursor = rows.Clone();
-    int r = 0;
-    for (cursor->MoveFirst(); !cursor->IsEOF(); cursor->MoveNext(), ++r) {
-        grid->insertRow(r);
-        for (int c = 0; c < int(fields.size()); ++c)
-            grid->setItem(r, c, new QTableWidgetItem(cursor->GetText(fields[size_t(c)].Name)));
-    }
-    grid->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(grid);
-    dialog.resize(800, 500);
-    dialog.exec();
+    ArchiveRowsWindow window(rows, owner);
+    window.runModal();
 }
 
 QWidget* mainWidget() {

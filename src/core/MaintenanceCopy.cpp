@@ -4,7 +4,6 @@
 #include "DatabaseFiles.h"
 #include "FileOps.h"
 #include "MainWindowServices.h"
-#include "ScriptedWindows.h"
 #include "SettingsStore.h"
 #include "SystemHelpers.h"
 #include "UiServices.h"
@@ -127,8 +126,6 @@ MaintenanceFolderChooser& chooser() {
 
 QString chooseFolder(const QString& current) {
     if (chooser()) return chooser()(current);
-    if (ScriptedWindowsActive())
-        return ScriptedWindowAnswer(QStringLiteral("frmSelectDir"), QStringLiteral("Indirizzario di manutenzione")).value_or(QString());
     return frmSelectDir::ChooseFolder(mainWidget(), current);
 }
 

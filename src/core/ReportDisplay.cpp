@@ -1,6 +1,6 @@
 #include "ReportDisplay.h"
 #include "ReportOutput.h"
-#include "ScriptedWindows.h"
+#include "ModalDialog.h"
 #include "SystemHelpers.h"
 #include "Definitions.h"
 #include "TableData.h"
@@ -34,15 +34,28 @@ void defaultRunner(const report::ReportDocument& doc, int mode, QWidget* owner) 
         (void)report::exportReport(doc);
         return;
     }
-    if (ScriptedWindowsActive()) {
-        // Nobody can use a print dialog or a preview in a scripted run.
-        (void)ScriptedWindowAnswer(QStringLiteral("Report"),
-                                   (mode == ReportPrint ? QStringLiteral("Stampa ") : QStringLiteral("Anteprima ")) +
-                                       QStringLiteral("%1 (%2 pagine)").arg(doc.title).arg(doc.pageCount()));
+    const QString pages = QStringLiteral("%1 (%2 pagine)").arg(doc.title).arg(doc.pageCount());
+    if (mode == ReportPrint) {
+        // An answer line names the PDF file the report is printed into; any other line
+        // prints nothing.
+        ModalAdapter window(
+            QStringLiteral("Report"), QStringLiteral("Stampa ") + pages,
+            [&] { return report::printReport(doc, owner, true); },
+            [&](const QString& answer) {
+                if (!answer.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) return false;
+                report::exportToFile(doc, answer);
+                return true;
+            });
+        (void)ui().runModal(window);
         return;
     }
-    if (mode == ReportPrint) (void)report::printReport(doc, owner, true);
-    else report::previewReport(doc, owner);
+    ModalAdapter window(QStringLiteral("Report"), QStringLiteral("Anteprima ") + pages,
+                        [&] {
+                            report::previewReport(doc, owner);
+                            return true;
+                        },
+                        [](const QString&) { return true; });
+    (void)ui().runModal(window);
 }
 
 void defaultBrowserExport(TableData& rows, QWidget* owner) {

@@ -1,4 +1,5 @@
 #include "frmDateSetting.h"
+#include "frmFromDateToDate.h"
 #include "Clock.h"
 #include "Configuration.h"
 #include "FormUtilities.h"
@@ -8,7 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmDateSetting::frmDateSetting(QWidget* parent) : QDialog(parent) {
+frmDateSetting::frmDateSetting(QWidget* parent) : ModalDialog(parent) {
     setObjectName(QStringLiteral("frmDateSetting"));
     setWindowTitle(QStringLiteral("Impostazione della data"));
 
@@ -55,9 +56,23 @@ void frmDateSetting::Prepare(const std::optional<QDate>& date, int32_t top, int3
 
 std::optional<QDate> frmDateSetting::SetDate(const std::optional<QDate>& date, int32_t top, int32_t left) {
     Prepare(date, top, left);
-    exec();
+    runModal();
     if (m_confirmed) return m_chosenDate;
     return std::nullopt;
+}
+
+QString frmDateSetting::answerPrompt() const { return period::DateText(m_calTimeSetting->selectedDate()); }
+
+void frmDateSetting::applyAnswer(const QString& answer) {
+    if (!answer.trimmed().isEmpty()) {
+        const std::optional<QDate> typed = period::ReadDateText(answer);
+        if (!typed) {
+            reject();
+            return;
+        }
+        m_calTimeSetting->setSelectedDate(*typed);
+    }
+    confirm();
 }
 
 MV_REGISTER_WINDOW(frmDateSetting);

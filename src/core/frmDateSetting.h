@@ -1,14 +1,14 @@
 #pragma once
 // A small modal window that returns one date picked on a month calendar.
 #include <QDate>
-#include <QDialog>
+#include "ModalDialog.h"
 #include <cstdint>
 #include <optional>
 
 class QCalendarWidget;
 class QPushButton;
 
-class frmDateSetting : public QDialog {
+class frmDateSetting : public ModalDialog {
     Q_OBJECT
 public:
     explicit frmDateSetting(QWidget* parent = nullptr);
@@ -21,6 +21,11 @@ public:
     void Prepare(const std::optional<QDate>& date, int32_t top, int32_t left);
     bool Confirmed() const { return m_confirmed; }
     QDate ChosenDate() const { return m_chosenDate; }
+
+    // An answer line is a date (dd/mm/yyyy) to choose; an empty line takes the date shown,
+    // anything else leaves as Esc.
+    QString answerPrompt() const override;
+    void applyAnswer(const QString& answer) override;
 
 private:
     void confirm();

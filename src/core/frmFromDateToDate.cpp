@@ -41,7 +41,7 @@ period::Check period::Validate(const QString& fromText, const QString& toText) {
     return c;
 }
 
-frmFromDateToDate::frmFromDateToDate(QWidget* parent) : QDialog(parent) {
+frmFromDateToDate::frmFromDateToDate(QWidget* parent) : ModalDialog(parent) {
     setObjectName(QStringLiteral("frmFromDateToDate"));
     setWindowTitle(QStringLiteral("Selezione Periodo"));
 
@@ -139,11 +139,19 @@ void frmFromDateToDate::Prepare(const std::optional<QDate>& from, const std::opt
 
 bool frmFromDateToDate::SetDate(std::optional<QDate>& from, std::optional<QDate>& to, int32_t top, int32_t left) {
     Prepare(from, to, top, left);
-    exec();
+    runModal();
     if (!m_confirmed) return false;
     from = m_fromDate;
     to = m_toDate;
     return true;
+}
+
+void frmFromDateToDate::applyAnswer(const QString& answer) {
+    if (!answer.isEmpty()) {
+        m_txtFromDate->setText(answer.section(u'\t', 0, 0));
+        m_txtToDate->setText(answer.section(u'\t', 1, 1));
+    }
+    confirm();
 }
 
 MV_REGISTER_WINDOW(frmFromDateToDate);

@@ -2,7 +2,7 @@
 // A small modal window that returns a period: two month calendars, each with the date as
 // text beside it.
 #include <QDate>
-#include <QDialog>
+#include "ModalDialog.h"
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -25,7 +25,7 @@ struct Check {
 Check Validate(const QString& fromText, const QString& toText);
 }
 
-class frmFromDateToDate : public QDialog {
+class frmFromDateToDate : public ModalDialog {
     Q_OBJECT
 public:
     explicit frmFromDateToDate(QWidget* parent = nullptr);
@@ -39,6 +39,11 @@ public:
     bool Confirmed() const { return m_confirmed; }
     QDate FromDate() const { return m_fromDate; }
     QDate ToDate() const { return m_toDate; }
+
+    // An answer line "from<TAB>to" types both dates (an empty line keeps those shown) and
+    // presses "Imposta": a date that is not valid is told and the window waits for another line.
+    QString answerPrompt() const override { return QStringLiteral("Dal, Al"); }
+    void applyAnswer(const QString& answer) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;

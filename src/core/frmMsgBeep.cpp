@@ -21,7 +21,7 @@ bool TypedKeyGate::confirm() {
     return false;
 }
 
-frmMsgBeep::frmMsgBeep(QWidget* owner) : QDialog(owner) {
+frmMsgBeep::frmMsgBeep(QWidget* owner) : ModalDialog(owner) {
     setObjectName(QStringLiteral("frmMsgBeep"));
     setWindowTitle(QStringLiteral("Attenzione"));
 
@@ -101,8 +101,15 @@ void frmMsgBeep::ShowMessage(QWidget* owner, const QString& message, bool& confi
     if (owner && owner != parentWidget()) setParent(owner, windowFlags());
     setMessage(message);
     m_confirmed = false;
-    exec();
+    runModal();
     confirmed = m_confirmed;
+}
+
+QString frmMsgBeep::answerPrompt() const { return m_lblMessage->text(); }
+
+void frmMsgBeep::applyAnswer(const QString& answer) {
+    if (answer.trimmed().compare(QStringLiteral("OK"), Qt::CaseInsensitive) == 0) exitClicked();
+    else reject();
 }
 
 bool frmMsgBeep::ShowMessage(QWidget* owner, const QString& message) {

@@ -2,7 +2,7 @@
 // A modal question that beeps when it opens and refuses a confirmation that follows typing:
 // a barcode read or digits meant for another window must not answer it by accident. A
 // refused confirmation beeps again and clears the count, so a second one goes through.
-#include <QDialog>
+#include "ModalDialog.h"
 #include <QString>
 
 class QLabel;
@@ -21,7 +21,7 @@ private:
     int m_typedKeys = 0;
 };
 
-class frmMsgBeep : public QDialog {
+class frmMsgBeep : public ModalDialog {
     Q_OBJECT
 public:
     explicit frmMsgBeep(QWidget* owner = nullptr);
@@ -33,6 +33,10 @@ public:
     void setMessage(const QString& message);
     bool Confirmed() const { return m_confirmed; }
     int TypedKeys() const { return m_gate.typedKeys(); }
+
+    // An answer line "OK" confirms; anything else answers no.
+    QString answerPrompt() const override;
+    void applyAnswer(const QString& answer) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;

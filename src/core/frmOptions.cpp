@@ -8,7 +8,6 @@
 #include "MainWindowServices.h"
 #include "OptionsNumbers.h"
 #include "Password.h"
-#include "ScriptedWindows.h"
 #include "SystemHelpers.h"
 #include "UiServices.h"
 #include "WindowRegistry.h"
@@ -117,7 +116,7 @@ int64_t wholeOf(const QLineEdit* field, int64_t lo, int64_t hi) {
 }
 }
 
-frmOptions::frmOptions(QWidget* parent) : QDialog(parent) {
+frmOptions::frmOptions(QWidget* parent) : ModalDialog(parent) {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Impostazioni"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -284,23 +283,21 @@ void frmOptions::ShowOptions(QWidget* owner) {
 bool frmOptions::ShowModal(QWidget* owner, bool repairCommand) {
     QPointer<frmOptions> w = loaded() ? loaded() : new frmOptions();
     if (!repairCommand) w->HideRepairCommand();
-    if (ScriptedWindowsActive()) {
-        const auto answer = ScriptedWindowAnswer(w->objectName(), QStringLiteral("OK / Esci"));
-        bool confirmed = false;
-        if (answer && answer->section(u'\t', 0, 0).trimmed().compare(QStringLiteral("OK"), Qt::CaseInsensitive) == 0) {
-            if (answer->contains(u'\t')) w->m_txtWorkDir->setText(answer->section(u'\t', 1));
-            w->Ok();
-            confirmed = w && w->Confirmed();
-        }
-        if (w) delete w.data();
-        return confirmed;
-    }
     if (owner) PlaceWindowTwips(w, -1, -1);
     w->setAttribute(Qt::WA_DeleteOnClose, false);
-    w->exec();
+    w->runModal();
     const bool confirmed = w && w->Confirmed();
     if (w) delete w.data();
     return confirmed;
+}
+
+void frmOptions::applyAnswer(const QString& answer) {
+    if (answer.section(u'\t', 0, 0).trimmed().compare(QStringLiteral("OK"), Qt::CaseInsensitive) != 0) {
+        reject();
+        return;
+    }
+    if (answer.contains(u'\t')) m_txtWorkDir->setText(answer.section(u'\t', 1));
+    Ok();
 }
 
 void frmOptions::HideRepairCommand() { m_cmdRepairDB->setVisible(false); }
@@ -417,7 +414,7 @@ bool frmOptions::Ok() {
         PuntiMinPremio = puntiPremio;
         SaveConfiguration();
         m_confirmed = true;
-        if (isVisible()) accept();
+        accept();
         return true;
     } catch (...) {
         ui().msgBox(CurrentError().description, Msg::OKOnly, g_strMsgTitle);
@@ -425,18 +422,13 @@ bool frmOptions::Ok() {
     }
 }
 
-QString frmOptions::chooseFolder(const QString& current) {
-    if (ScriptedWindowsActive()) return ScriptedWindowAnswer(QStringLiteral("frmSelectDir"), current).value_or(QString());
-    return frmSelectDir::ChooseFolder(this, current);
-}
-
 void frmOptions::SelectWorkDir() {
-    const QString chosen = chooseFolder(m_txtWorkDir->text());
+    const QString chosen = frmSelectDir::ChooseFolder(this, m_txtWorkDir->text());
     if (!chosen.isEmpty()) m_txtWorkDir->setText(chosen);
 }
 
 void frmOptions::SelectBackupDir() {
-    const QString chosen = chooseFolder(m_txtBkpDir->text());
+    const QString chosen = frmSelectDir::ChooseFolder(this, m_txtBkpDir->text());
     if (!chosen.isEmpty()) m_txtBkpDir->setText(chosen);
 }
 

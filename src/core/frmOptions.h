@@ -3,7 +3,7 @@
 // backup functions, defaults, amount controls and rounding, loyalty points and the scale's
 // port. From it the rounding ranges, the advanced options (behind the service password)
 // and the repair of the database files are reached.
-#include <QDialog>
+#include "ModalDialog.h"
 #include <QString>
 
 class QCheckBox;
@@ -25,7 +25,7 @@ public:
     static int Depth();
 };
 
-class frmOptions : public QDialog {
+class frmOptions : public ModalDialog {
     Q_OBJECT
 public:
     explicit frmOptions(QWidget* parent = nullptr);
@@ -35,9 +35,7 @@ public:
     static frmOptions* loaded();
     // The main window's menu: shows the dialog without waiting for it (loading it first).
     static void ShowOptions(QWidget* owner);
-    // Shows the dialog modally (InitDatabase hides the repair command) and returns
-    // Confirmed. In headless runs the script answers "OK" (optionally followed by a TAB and
-    // a working folder to type in first) or anything else to leave it.
+    // Shows the dialog modally (InitDatabase hides the repair command) and returns Confirmed.
     static bool ShowModal(QWidget* owner, bool repairCommand);
     static bool ShowModalWithoutRepair(QWidget* owner) { return ShowModal(owner, false); }
 
@@ -58,6 +56,11 @@ public:
     // The fixed service password that opens the advanced options, in clear.
     static QString ServicePassword();
 
+    // An answer line "OK" presses OK; "OK<TAB>folder" types the working folder first;
+    // anything else leaves as "Esci".
+    QString answerPrompt() const override { return QStringLiteral("OK / Esci"); }
+    void applyAnswer(const QString& answer) override;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
@@ -66,7 +69,6 @@ private:
     void saveDataClicked();
     void saveNotifyClicked();
     void UpdateValorePremio();
-    QString chooseFolder(const QString& current);
 
     OptionsWindowScope m_scope;
     bool m_confirmed = false;

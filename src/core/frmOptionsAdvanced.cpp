@@ -4,7 +4,6 @@
 #include "ConfigurationFile.h"
 #include "DatabaseFiles.h"
 #include "ErrorReporting.h"
-#include "ScriptedWindows.h"
 #include "SystemHelpers.h"
 #include "UiServices.h"
 #include "WindowRegistry.h"
@@ -41,7 +40,7 @@ const char* const kAccessTips[4] = {"Ottimizza la velocità di accesso (non indi
 const QString kFilter = QStringLiteral("Formato testo (txt)|*.txt");
 }
 
-frmOptionsAdvanced::frmOptionsAdvanced(frmOptions* options, QWidget* parent) : QDialog(parent), m_options(options) {
+frmOptionsAdvanced::frmOptionsAdvanced(frmOptions* options, QWidget* parent) : ModalDialog(parent), m_options(options) {
     setObjectName(QStringLiteral("frmOptionsAdvanced"));
     setWindowTitle(QStringLiteral("Impostazioni"));
 
@@ -159,7 +158,7 @@ bool frmOptionsAdvanced::Ok() {
         ApplyDatabaseSettings();
         SaveConfiguration();
         if (m_options) m_options->SetParamConfiguration();
-        if (isVisible()) accept();
+        accept();
         return true;
     } catch (...) {
         ui().msgBox(CurrentError().description, Msg::OKOnly, g_strMsgTitle);
@@ -214,13 +213,13 @@ void frmOptionsAdvanced::reloadDialogs() {
 
 void frmOptionsAdvanced::ShowModal(QWidget* owner, frmOptions* options) {
     frmOptionsAdvanced window(options);
-    if (ScriptedWindowsActive()) {
-        const auto answer = ScriptedWindowAnswer(window.objectName(), QStringLiteral("OK / Esci"));
-        if (answer && answer->trimmed().compare(QStringLiteral("OK"), Qt::CaseInsensitive) == 0) window.Ok();
-        return;
-    }
     if (owner) window.move(owner->geometry().center() - window.rect().center());
-    window.exec();
+    window.runModal();
+}
+
+void frmOptionsAdvanced::applyAnswer(const QString& answer) {
+    if (answer.trimmed().compare(QStringLiteral("OK"), Qt::CaseInsensitive) == 0) Ok();
+    else reject();
 }
 
 MV_REGISTER_WINDOW(frmOptionsAdvanced);

@@ -3,19 +3,18 @@
 // maintenance mode, transactions) and which features are in use; export and import of the
 // configuration file. Reached from the general options, behind the service password.
 #include "frmOptions.h"
-#include <QDialog>
 #include <QPointer>
 
 class QCheckBox;
 class QRadioButton;
 
-class frmOptionsAdvanced : public QDialog {
+class frmOptionsAdvanced : public ModalDialog {
     Q_OBJECT
 public:
     // options: the general dialog to reload after OK and after an import (may be null).
     explicit frmOptionsAdvanced(frmOptions* options = nullptr, QWidget* parent = nullptr);
 
-    // Shows the dialog modally; in headless runs the script answers "OK" or cancels.
+    // Shows the dialog modally.
     static void ShowModal(QWidget* owner, frmOptions* options);
 
     void SetParamConfiguration();
@@ -27,6 +26,10 @@ public:
     // The access option shown for the settings: 3 in maintenance mode, else AccessMode
     // (a stored mode without an option of its own shows none: -1).
     static int AccessOption(int accessMode, bool maintenanceMode);
+
+    // An answer line "OK" presses OK; anything else leaves the dialog.
+    QString answerPrompt() const override { return QStringLiteral("OK / Esci"); }
+    void applyAnswer(const QString& answer) override;
 
 private:
     void reloadDialogs();

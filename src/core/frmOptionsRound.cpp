@@ -3,7 +3,6 @@
 #include "Configuration.h"
 #include "FormUtilities.h"
 #include "OptionsNumbers.h"
-#include "ScriptedWindows.h"
 #include "UiServices.h"
 #include "WindowRegistry.h"
 #include <QFontDatabase>
@@ -40,7 +39,7 @@ Currency amountOf(const QLineEdit* field) {
 }
 }
 
-frmOptionsRound::frmOptionsRound(QWidget* parent) : QDialog(parent) {
+frmOptionsRound::frmOptionsRound(QWidget* parent) : ModalDialog(parent) {
     setObjectName(QStringLiteral("frmOptionsRound"));
     setWindowTitle(QStringLiteral("Arrotondamenti per Fascia di Prezzo"));
 
@@ -168,12 +167,12 @@ void frmOptionsRound::Ok() {
 
 void frmOptionsRound::ShowModal(QWidget* owner) {
     frmOptionsRound window(owner);
-    if (ScriptedWindowsActive()) {
-        const auto answer = ScriptedWindowAnswer(window.objectName(), QStringLiteral("OK / Esci"));
-        if (answer && answer->trimmed().compare(QStringLiteral("OK"), Qt::CaseInsensitive) == 0) window.Ok();
-        return;
-    }
-    window.exec();
+    window.runModal();
+}
+
+void frmOptionsRound::applyAnswer(const QString& answer) {
+    if (answer.trimmed().compare(QStringLiteral("OK"), Qt::CaseInsensitive) == 0) Ok();
+    else reject();
 }
 
 MV_REGISTER_WINDOW(frmOptionsRound, [] {

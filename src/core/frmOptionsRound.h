@@ -2,7 +2,7 @@
 // The price-range rounding dialog: a working copy of the ranges in use, edited with Add and
 // Delete, put in place of the program's ranges (and saved) only on OK.
 #include "RoundRanges.h"
-#include <QDialog>
+#include "ModalDialog.h"
 #include <QList>
 #include <memory>
 
@@ -10,7 +10,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 
-class frmOptionsRound : public QDialog {
+class frmOptionsRound : public ModalDialog {
     Q_OBJECT
 public:
     explicit frmOptionsRound(QWidget* parent = nullptr);
@@ -25,9 +25,12 @@ public:
 
     const QList<std::shared_ptr<clsRoundItem>>& WorkingList() const { return m_ranges; }
 
-    // Shows the dialog modally over `owner` (in headless runs the script answers "OK" or
-    // cancels).
+    // Shows the dialog modally over `owner`.
     static void ShowModal(QWidget* owner);
+
+    // An answer line "OK" presses OK; anything else leaves the dialog.
+    QString answerPrompt() const override { return QStringLiteral("OK / Esci"); }
+    void applyAnswer(const QString& answer) override;
 
 private:
     void addItem(Currency from, Currency to, Currency step);

@@ -5,7 +5,6 @@
 #include "FormUtilities.h"
 #include "Password.h"
 #include "ProgramEnd.h"
-#include "ScriptedWindows.h"
 #include "UiServices.h"
 #include "WindowRegistry.h"
 #include <QCheckBox>
@@ -55,7 +54,7 @@ QLineEdit* passwordBox(QWidget* parent, const char* name, const char* tip) {
 const int kInfo = int(Msg::OKOnly) + int(Msg::Information);
 }
 
-frmPassword::frmPassword(QWidget* parent) : QDialog(parent) {
+frmPassword::frmPassword(QWidget* parent) : ModalDialog(parent) {
     setObjectName(QStringLiteral("frmPassword"));
     setWindowTitle(QStringLiteral("Password"));
     setModal(true);
@@ -162,7 +161,7 @@ bool frmPassword::ValidatePassword(QWidget* owner, bool changeRequested, QString
     }
 
     prepare(changeRequested, changeNotOffered);
-    if (alwaysAsk || changeRequested || !m_stored.isEmpty() || m_external) showModal(owner);
+    if (alwaysAsk || changeRequested || !m_stored.isEmpty() || m_external) ask(owner);
 
     if (m_external && password) *password = m_stored;
     return m_accepted;
@@ -207,42 +206,32 @@ void frmPassword::showEvent(QShowEvent* e) {
     });
 }
 
-void frmPassword::showModal(QWidget* owner) {
+void frmPassword::ask(QWidget* owner) {
     m_waiting = true;
-    if (ScriptedWindowsActive()) {
-        runScripted();
-        return;
-    }
     if (owner) PlaceWindowTwips(this, -1, -1);
-    exec();
+    runModal();
     m_waiting = false;
 }
 
-// A line of the script is the typed password; "password<TAB>new<TAB>confirmation" also
-// ticks "Cambia" and fills the new password's boxes.
-void frmPassword::runScripted() {
-    while (m_waiting) {
-        const auto answer = ScriptedWindowAnswer(objectName(), m_chkNew->isChecked() ? QStringLiteral("Password, Nuova, Conferma")
-                                                                                     : QStringLiteral("Password"));
-        if (!answer) {
-            Cancel();
-            break;
-        }
-        const QStringList parts = answer->split(u'\t');
-        if (m_txtPassword->isEnabled()) m_txtPassword->setText(parts.value(0));
-        if (parts.size() > 1) {
-            if (m_chkNew->isEnabled() && !m_chkNew->isHidden()) m_chkNew->setChecked(true);
-            m_txtNewPwd->setText(parts.value(1));
-            m_txtConfirmNewPwd->setText(parts.value(2));
-        }
-        Confirm();
+QString frmPassword::answerPrompt() const {
+    return m_chkNew->isChecked() ? QStringLiteral("Password, Nuova, Conferma") : QStringLiteral("Password");
+}
+
+void frmPassword::applyAnswer(const QString& answer) {
+    const QStringList parts = answer.split(u'\t');
+    if (m_txtPassword->isEnabled()) m_txtPassword->setText(parts.value(0));
+    if (parts.size() > 1) {
+        if (m_chkNew->isEnabled() && !m_chkNew->isHidden()) m_chkNew->setChecked(true);
+        m_txtNewPwd->setText(parts.value(1));
+        m_txtConfirmNewPwd->setText(parts.value(2));
     }
+    Confirm();
 }
 
 void frmPassword::finish(bool accepted) {
     m_accepted = accepted;
     m_waiting = false;
-    if (isVisible()) done(accepted ? QDialog::Accepted : QDialog::Rejected);
+    done(accepted ? QDialog::Accepted : QDialog::Rejected);
 }
 
 void frmPassword::Cancel() { finish(false); }

@@ -2,7 +2,7 @@
 // The password window: checks a typed password against a stored one (the access-password
 // file at start-up, an operator's password at login, the service password of the
 // advanced options) and, when offered, lets the user change it.
-#include <QDialog>
+#include "ModalDialog.h"
 #include <QPointer>
 #include <QString>
 
@@ -11,7 +11,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-class frmPassword : public QDialog {
+class frmPassword : public ModalDialog {
     Q_OBJECT
 public:
     explicit frmPassword(QWidget* parent = nullptr);
@@ -37,6 +37,11 @@ public:
     // True while the window waits for the user.
     bool Waiting() const { return m_waiting; }
 
+    // A line of the answer file is the typed password; "password<TAB>new<TAB>confirmation"
+    // also ticks "Cambia" and fills the new password's boxes.
+    QString answerPrompt() const override;
+    void applyAnswer(const QString& answer) override;
+
 protected:
     void showEvent(QShowEvent* e) override;
     void reject() override { Cancel(); }
@@ -45,8 +50,7 @@ private:
     void prepare(bool changeRequested, bool changeNotOffered);
     void showNewFields(bool grow);
     void newToggled(bool checked);
-    void showModal(QWidget* owner);
-    void runScripted();
+    void ask(QWidget* owner);
     void finish(bool accepted);
 
     QString m_stored;

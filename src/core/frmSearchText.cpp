@@ -34,7 +34,7 @@ SearchTextMemory& frmSearchText::memory() {
     return m;
 }
 
-frmSearchText::frmSearchText(QWidget* parent) : QDialog(parent) {
+frmSearchText::frmSearchText(QWidget* parent) : ModalDialog(parent) {
     setObjectName(QStringLiteral("frmSearchText"));
     setWindowTitle(QStringLiteral("Cerca in"));
 
@@ -147,8 +147,15 @@ void frmSearchText::keyPressEvent(QKeyEvent* e) {
 bool frmSearchText::GetSelection(QWidget* owner, const QString& fieldName, bool showInside, bool showNext) {
     frmSearchText window(owner);
     window.Prepare(fieldName, showInside, showNext);
-    window.exec();
+    window.runModal();
     return memory().Confirmed;
+}
+
+QString frmSearchText::answerPrompt() const { return m_lblFieldName->text(); }
+
+void frmSearchText::applyAnswer(const QString& answer) {
+    m_txtSearch->setText(answer);
+    confirm(false);
 }
 
 MV_REGISTER_WINDOW(frmSearchText, [] {

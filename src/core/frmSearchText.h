@@ -3,7 +3,7 @@
 // one field, whether to match inside texts, and whether the user asked for the next
 // occurrence. The last confirmed search is remembered for the whole run, so the same
 // field offers its last text again with "Successivo" ready.
-#include <QDialog>
+#include "ModalDialog.h"
 #include <QString>
 
 class QCheckBox;
@@ -34,7 +34,7 @@ public:
     void confirm(const QString& fieldName, const QString& text, bool insideTicked, bool insideOffered, bool findNext);
 };
 
-class frmSearchText : public QDialog {
+class frmSearchText : public ModalDialog {
     Q_OBJECT
 public:
     explicit frmSearchText(QWidget* parent = nullptr);
@@ -54,6 +54,10 @@ public:
     // The steps of GetSelection before the modal wait.
     void Prepare(const QString& fieldName, bool showInside, bool showNext);
     bool NextIsDefault() const;
+
+    // An answer line is the text to look for, confirmed with OK.
+    QString answerPrompt() const override;
+    void applyAnswer(const QString& answer) override;
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;

@@ -96,7 +96,7 @@ QString folders::DialogStartName(const QString& folder) {
 }
 
 // ---- The window ------------------------------------------------------------------------------------
-frmSelectDir::frmSelectDir(QWidget* parent) : QDialog(parent) {
+frmSelectDir::frmSelectDir(QWidget* parent) : ModalDialog(parent) {
     setObjectName(QStringLiteral("frmSelectDir"));
     setWindowTitle(QStringLiteral("Selezione indirizzario"));
 
@@ -245,6 +245,11 @@ void frmSelectDir::accept() {
     QDialog::accept();
 }
 
+void frmSelectDir::applyAnswer(const QString& answer) {
+    m_selectedDir = answer.isEmpty() ? QString() : folders::WithoutTrailingSeparator(answer);
+    QDialog::accept();   // the typed folder, not the list's
+}
+
 void frmSelectDir::reject() {
     m_selectedDir.clear();
     QDialog::reject();
@@ -253,7 +258,7 @@ void frmSelectDir::reject() {
 QString frmSelectDir::ChooseFolder(QWidget* owner, const QString& folder) {
     frmSelectDir window(owner);
     window.setSelectedDir(folder);
-    window.exec();
+    window.runModal();
     return window.SelectedDir();
 }
 

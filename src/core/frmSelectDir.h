@@ -2,7 +2,7 @@
 // The folder chooser of the options dialog and of the maintenance copy: a list of the
 // local volumes and a folder list for them, or any other location (a network share)
 // reached through the open-file dialog.
-#include <QDialog>
+#include "ModalDialog.h"
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -41,7 +41,7 @@ QString FolderOfPickedFile(const QString& fileName);
 QString DialogStartName(const QString& folder);
 }
 
-class frmSelectDir : public QDialog {
+class frmSelectDir : public ModalDialog {
     Q_OBJECT
 public:
     explicit frmSelectDir(QWidget* parent = nullptr);
@@ -59,6 +59,10 @@ public:
     QString CurrentFolder() const;
     // The network option's action: the open-file dialog, then its folder.
     void SelectResource();
+
+    // An answer line is the folder typed in, taken as it is (empty: none chosen).
+    QString answerPrompt() const override { return m_selectedDir; }
+    void applyAnswer(const QString& answer) override;
 
 public slots:
     void accept() override;

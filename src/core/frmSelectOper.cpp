@@ -5,7 +5,6 @@
 #include "Database.h"
 #include "ErrorReporting.h"
 #include "FormUtilities.h"
-#include "ScriptedWindows.h"
 #include "TableData.h"
 #include "TableObject.h"
 #include "WindowRegistry.h"
@@ -30,7 +29,7 @@ QPixmap operatorPicture() {
 }
 }
 
-frmSelectOper::frmSelectOper(QWidget* parent) : QDialog(parent) {
+frmSelectOper::frmSelectOper(QWidget* parent) : ModalDialog(parent) {
     setObjectName(QStringLiteral("frmSelectOper"));
     setWindowTitle(QString());
 
@@ -99,12 +98,12 @@ void frmSelectOper::Confirm() {
         OperatorName = m_cmbOperatore->currentText();
         OperatorKey = m_cmbOperatore->currentData();
     }
-    if (isVisible()) accept();
+    accept();
 }
 
 void frmSelectOper::Cancel() {
     OperatorName.clear();
-    if (isVisible()) reject();
+    reject();
 }
 
 QStringList frmSelectOper::Names() const {
@@ -115,25 +114,20 @@ QStringList frmSelectOper::Names() const {
 
 void frmSelectOper::ShowModal(QWidget* owner) {
     Load();
-    if (ScriptedWindowsActive()) {
-        const auto answer = ScriptedWindowAnswer(objectName(), Names().join(QStringLiteral(", ")));
-        if (!answer) {
+    if (owner) PlaceWindowTwips(this, -1, -1);
+    if (!runModal()) OperatorName.clear();
+}
+
+void frmSelectOper::applyAnswer(const QString& answer) {
+    if (!answer.isEmpty()) {
+        const int i = m_cmbOperatore->findText(answer, Qt::MatchFixedString);
+        if (i < 0) {
             Cancel();
             return;
         }
-        if (!answer->isEmpty()) {
-            const int i = m_cmbOperatore->findText(*answer, Qt::MatchFixedString);
-            if (i < 0) {
-                Cancel();
-                return;
-            }
-            m_cmbOperatore->setCurrentIndex(i);
-        }
-        Confirm();
-        return;
+        m_cmbOperatore->setCurrentIndex(i);
     }
-    if (owner) PlaceWindowTwips(this, -1, -1);
-    if (exec() != QDialog::Accepted) OperatorName.clear();
+    Confirm();
 }
 
 MV_REGISTER_WINDOW(frmSelectOper, [] {

@@ -1,7 +1,7 @@
 #pragma once
 // The choice of an operator from the table of operators (or another table with a "Nome"
 // field), ordered by name.
-#include <QDialog>
+#include "ModalDialog.h"
 #include <QString>
 #include <QVariant>
 #include <memory>
@@ -9,7 +9,7 @@
 class QComboBox;
 class QLabel;
 
-class frmSelectOper : public QDialog {
+class frmSelectOper : public ModalDialog {
     Q_OBJECT
 public:
     explicit frmSelectOper(QWidget* parent = nullptr);
@@ -28,11 +28,15 @@ public:
     void Confirm();
     void Cancel();
 
-    // Load, then the modal wait. In headless runs the script names the operator to choose
-    // (an empty line confirms the one preselected); "<cancel>" or a used-up script cancels.
+    // Load, then the modal wait.
     void ShowModal(QWidget* owner);
 
     QStringList Names() const;
+
+    // An answer line names the operator to choose (case ignored); an empty line confirms the
+    // one preselected, a name not in the list cancels.
+    QString answerPrompt() const override { return Names().join(QStringLiteral(", ")); }
+    void applyAnswer(const QString& answer) override;
 
 private:
     QComboBox* m_cmbOperatore = nullptr;

@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmShowException::frmShowException(QWidget* parent) : QDialog(parent) {
+frmShowException::frmShowException(QWidget* parent) : ModalDialog(parent) {
     setObjectName(QStringLiteral("frmShowException"));
     setWindowTitle(QStringLiteral("Visualizzazione Errore"));
     setModal(true);
@@ -73,5 +73,5 @@ void frmShowException::SetException(const QString& code, const QString& text) {
 void frmShowException::showReport(const QString& code, const QString& text) {
     frmShowException window(QApplication::activeWindow());
     window.SetException(code, text);
-    window.exec();
+    window.runModal();
 }

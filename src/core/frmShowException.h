@@ -1,13 +1,13 @@
 #pragma once
 // The error report window: the code, the full message and the buttons that pass the report
 // on. The texts and the actions are ErrorReporting's; this window only shows them.
-#include <QDialog>
+#include "ModalDialog.h"
 
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
-class frmShowException : public QDialog {
+class frmShowException : public ModalDialog {
     Q_OBJECT
 public:
     explicit frmShowException(QWidget* parent = nullptr);
@@ -19,6 +19,10 @@ public:
 
     // Fills a window and shows it modally over the active window.
     static void showReport(const QString& code, const QString& text);
+
+    // Any answer line leaves the window ("Esci").
+    QString answerPrompt() const override { return m_code; }
+    void applyAnswer(const QString&) override { accept(); }
 
 private:
     QLabel* m_lblCode;

@@ -136,6 +136,21 @@ TEST_F(MirtavoliaExecutable, NoLeavesNoDatabaseFile) {
     EXPECT_FALSE(QFile::exists(databasePath()));
 }
 
+// Left to its defaults, "Vuoi cambiare le impostazioni ?" would open the options again and
+// again: the run ends at the first question the file does not answer.
+TEST_F(MirtavoliaExecutable, AnswersUsedUpEndTheRunWithItsOwnStatus) {
+    QElapsedTimer t;
+    t.start();
+    int exitCode = -1;
+    const QStringList log = run({QStringLiteral("No")}, &exitCode);
+    EXPECT_LT(t.elapsed(), 20000);
+    EXPECT_EQ(exitCode, 3);
+    ASSERT_FALSE(log.isEmpty());
+    EXPECT_EQ(log.first(), kCreate);
+    EXPECT_EQ(log.last(), QStringLiteral("UNANSWERED: [frmOptions] OK / Esci"));
+    EXPECT_FALSE(QFile::exists(databasePath()));
+}
+
 TEST_F(MirtavoliaExecutable, SecondCopyEndsAtOnceAndAKilledCopyLeavesNoLock) {
     run({QStringLiteral("Yes")});
     QString firstLog;

@@ -10,6 +10,7 @@ class DateDialogs : public wintest::WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
+        showModalWindows();
         previousLocale = QLocale();
         QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
         clock->set(QDateTime(QDate(2007, 3, 1), QTime(10, 0)));

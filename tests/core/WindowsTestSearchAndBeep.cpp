@@ -122,6 +122,10 @@ TEST_F(TextSearch, EscapeLeavesItUnconfirmedAndTheLastSearchRemembered) {
 // ---- Beeping confirmation ----------------------------------------------------------------------------------
 class BeepingConfirmation : public wintest::WindowTest {
 protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        showModalWindows();
+    }
     int beeps() const { return int(ui->log().count(QStringLiteral("BEEP: "))); }
 };
 

@@ -1,6 +1,8 @@
 #include "UiServices.h"
 #include <QFile>
 #include <QTextStream>
+#include <cstdio>
+#include <cstdlib>
 
 QString Msg::resultName(int r) {
     switch (r) {
@@ -29,7 +31,8 @@ std::vector<int> buttonsOf(int flags) {
 }
 }
 
-ScriptedUiServices::ScriptedUiServices(QStringList answers, QString logPath) : m_logPath(std::move(logPath)) {
+ScriptedUiServices::ScriptedUiServices(QStringList answers, QString logPath, WhenUsedUp whenUsedUp)
+    : m_logPath(std::move(logPath)), m_whenUsedUp(whenUsedUp) {
     for (const QString& a : answers) m_answers.push_back(a);
 }
 
@@ -42,7 +45,7 @@ std::shared_ptr<ScriptedUiServices> ScriptedUiServices::fromEnvironment() {
         QTextStream in(&f);
         while (!in.atEnd()) answers << in.readLine();
     }
-    return std::make_shared<ScriptedUiServices>(answers, qEnvironmentVariable("MIRTAVOLIA_PROMPT_LOG"));
+    return std::make_shared<ScriptedUiServices>(answers, qEnvironmentVariable("MIRTAVOLIA_PROMPT_LOG"), WhenUsedUp::EndRun);
 }
 
 QStringList ScriptedUiServices::prompts() const {
@@ -61,11 +64,20 @@ void ScriptedUiServices::record(const QString& kind, const QString& text) {
     }
 }
 
-std::optional<QString> ScriptedUiServices::next() {
-    if (m_answers.empty()) return std::nullopt;
-    QString a = m_answers.front();
-    m_answers.pop_front();
-    return a;
+std::optional<QString> ScriptedUiServices::next(const QString& prompt) {
+    if (!m_answers.empty()) {
+        QString a = m_answers.front();
+        m_answers.pop_front();
+        return a;
+    }
+    if (m_whenUsedUp == WhenUsedUp::EndRun) {
+        record(QStringLiteral("UNANSWERED"), prompt);
+        std::fprintf(stderr, "UNANSWERED: %s\n", prompt.toLocal8Bit().constData());
+        std::fflush(stderr);
+        if (m_endRun) m_endRun();
+        else std::_Exit(kUnansweredExitCode);
+    }
+    return std::nullopt;
 }
 
 int ScriptedUiServices::msgBox(const QString& text, int flags, const QString& title) {
@@ -73,7 +85,7 @@ int ScriptedUiServices::msgBox(const QString& text, int flags, const QString& ti
     const auto buttons = buttonsOf(flags);
     int defIndex = (flags & 0xF00) / 256;
     int fallback = buttons[std::min<size_t>(defIndex, buttons.size() - 1)];
-    auto a = next();
+    auto a = next(text);
     if (!a) return fallback;
     for (int b : buttons)
         if (Msg::resultName(b).compare(a->trimmed(), Qt::CaseInsensitive) == 0) return b;
@@ -82,7 +94,7 @@ int ScriptedUiServices::msgBox(const QString& text, int flags, const QString& ti
 
 std::optional<QString> ScriptedUiServices::textAnswer(const QString& kind, const QString& text, const QString& def) {
     record(kind, text);
-    auto a = next();
+    auto a = next(text);
     if (!a) return def.isNull() ? std::nullopt : std::optional<QString>(def);
     if (*a == QStringLiteral("<cancel>")) return std::nullopt;
     return a;
@@ -100,6 +112,20 @@ std::optional<QString> ScriptedUiServices::saveFileName(const QString& title, co
 std::optional<QString> ScriptedUiServices::folderName(const QString& title, const QString&) {
     return textAnswer(QStringLiteral("FOLDER"), title, QString());
 }
+bool ScriptedUiServices::runModal(ModalWindow& window) {
+    while (window.isOpen()) {
+        const QString prompt = u'[' + window.windowName() + QStringLiteral("] ") + window.answerPrompt();
+        record(QStringLiteral("INPUT"), prompt);
+        const auto answer = next(prompt);
+        if (!answer || *answer == QStringLiteral("<cancel>")) {
+            window.cancelWindow();
+            break;
+        }
+        window.applyAnswer(*answer);
+    }
+    return window.isAccepted();
+}
+
 void ScriptedUiServices::beep() { record(QStringLiteral("BEEP"), QString()); }
 bool ScriptedUiServices::openUrl(const QString& url) { record(QStringLiteral("OPEN"), url); return true; }
 void ScriptedUiServices::status(const QString& text) { record(QStringLiteral("STATUS"), text); }

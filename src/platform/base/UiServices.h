@@ -2,6 +2,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -15,10 +16,34 @@ enum Result { OK = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No 
 QString resultName(int result);   // "Yes", "No", ...
 }
 
+// A modal window, run through UiServices::runModal. The windows of the program derive from
+// ModalDialog (src/core/ModalDialog.h), which implements everything here except
+// answerPrompt and applyAnswer; a stock dialog (print, preview) gets a small adapter.
+// No window ever asks which implementation of UiServices runs it.
+class ModalWindow {
+public:
+    virtual ~ModalWindow() = default;
+
+    // The real dialogs' way: shows the window modally over the active window and waits for
+    // it to close. True when it closed accepted (its OK).
+    virtual bool showModal() = 0;
+
+    // The scripted way, one answer line at a time (see UiServices::runModal).
+    virtual QString windowName() const = 0;               // "frmOptions"
+    virtual QString answerPrompt() const = 0;             // what a line holds: "OK / Esci", a list of names...
+    // Fills the controls from the line and confirms as the window's own OK button does, with
+    // the same checks and messages. A window that takes the values closes itself; one that
+    // refuses them (a wrong password) stays open.
+    virtual void applyAnswer(const QString& answer) = 0;
+    virtual void cancelWindow() = 0;                      // as Esc
+    virtual bool isOpen() const = 0;                      // neither accepted nor cancelled yet
+    virtual bool isAccepted() const = 0;
+};
+
 // Every dialog the program's logic opens goes through here: message boxes, input boxes,
-// file and folder choices, beeps and links. The Qt implementation shows real dialogs;
-// the scripted one answers from a queue and logs every prompt, so the real executable
-// can be driven headless.
+// file and folder choices, modal windows, beeps and links. The Qt implementation shows real
+// dialogs; the scripted one answers from a queue and logs every prompt, so the real
+// executable can be driven headless.
 class UiServices {
 public:
     virtual ~UiServices() = default;
@@ -32,6 +57,15 @@ public:
     virtual std::optional<QString> saveFileName(const QString& title, const QString& filter,
                                                 const QString& initial = QString()) = 0;
     virtual std::optional<QString> folderName(const QString& title, const QString& initial = QString()) = 0;
+    // Runs a modal window to its end; true when it was accepted.
+    //  - Qt: window.showModal().
+    //  - Scripted: while the window is open, the next answer line is logged as
+    //    "INPUT: [<windowName>] <answerPrompt>" and handed over: "<cancel>" closes the window
+    //    as Esc would (cancelWindow); any other line goes to applyAnswer. A window that stays
+    //    open after a line (it refused the values) gets the next one; the messages it shows
+    //    meanwhile take their own lines. With the answers used up, the run ends or the window
+    //    is cancelled, as the scripted services are set (WhenUsedUp).
+    virtual bool runModal(ModalWindow& window) = 0;
     virtual void beep() = 0;
     // Opens a document or link with its associated program; false when nothing could open it.
     virtual bool openUrl(const QString& urlOrPath) = 0;
@@ -41,13 +75,25 @@ public:
 
 // Answers from a queue, one answer a prompt, and logs each prompt's exact text.
 // Message boxes take "Yes", "No", "OK", "Cancel", "Retry", "Abort", "Ignore" (any case);
-// an empty queue answers with the box's default button. Input and file prompts take the
-// line as the answer; "<cancel>" cancels.
+// input and file prompts take the line as the answer; "<cancel>" cancels. What happens
+// when the queue is used up is set by WhenUsedUp.
 class ScriptedUiServices final : public UiServices {
 public:
+    enum class WhenUsedUp {
+        // Boxes take their default button, other prompts are cancelled: for tests that look
+        // at one question and leave the rest to the defaults.
+        TakeDefaults,
+        // The question is logged as "UNANSWERED: <text>" (and written to standard error) and
+        // the run ends with kUnansweredExitCode, so a headless run never waits or loops.
+        EndRun
+    };
+    static constexpr int kUnansweredExitCode = 3;
+
     ScriptedUiServices() = default;
-    explicit ScriptedUiServices(QStringList answers, QString logPath = QString());
-    // From MIRTAVOLIA_PROMPTS / MIRTAVOLIA_PROMPT_LOG; null when MIRTAVOLIA_PROMPTS is not set.
+    explicit ScriptedUiServices(QStringList answers, QString logPath = QString(),
+                                WhenUsedUp whenUsedUp = WhenUsedUp::TakeDefaults);
+    // From MIRTAVOLIA_PROMPTS / MIRTAVOLIA_PROMPT_LOG, ending the run when used up; null when
+    // MIRTAVOLIA_PROMPTS is not set.
     static std::shared_ptr<ScriptedUiServices> fromEnvironment();
 
     void addAnswer(const QString& a) { m_answers.push_back(a); }
@@ -55,24 +101,31 @@ public:
     const QStringList& log() const { return m_log; }          // "MSGBOX: <text>", "INPUT: <prompt>", ...
     QStringList prompts() const;                              // the texts alone
     void clearLog() { m_log.clear(); }
+    // How an EndRun run ends; by default the process exits at once with kUnansweredExitCode.
+    // Tests put a handler that returns: the question is then answered as under TakeDefaults.
+    void setEndRun(std::function<void()> end) { m_endRun = std::move(end); }
 
     int msgBox(const QString& text, int flags, const QString& title) override;
     std::optional<QString> inputBox(const QString& prompt, const QString& title, const QString& def) override;
     std::optional<QString> openFileName(const QString& title, const QString& filter, const QString& initial) override;
     std::optional<QString> saveFileName(const QString& title, const QString& filter, const QString& initial) override;
     std::optional<QString> folderName(const QString& title, const QString& initial) override;
+    bool runModal(ModalWindow& window) override;
     void beep() override;
     bool openUrl(const QString& url) override;
     void status(const QString& text) override;
 
 private:
     void record(const QString& kind, const QString& text);
-    std::optional<QString> next();
+    // The next answer to the prompt just logged; none when used up (after the used-up policy ran).
+    std::optional<QString> next(const QString& prompt);
     std::optional<QString> textAnswer(const QString& kind, const QString& text, const QString& def);
 
     std::deque<QString> m_answers;
     QStringList m_log;
     QString m_logPath;
+    WhenUsedUp m_whenUsedUp = WhenUsedUp::TakeDefaults;
+    std::function<void()> m_endRun;
 };
 
 UiServices& ui();

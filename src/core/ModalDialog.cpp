@@ -1,0 +1,23 @@
+#include "ModalDialog.h"
+
+bool ModalDialog::runModal() {
+    m_open = true;
+    m_accepted = false;
+    const bool accepted = ui().runModal(*this);
+    m_open = false;
+    return accepted;
+}
+
+void ModalDialog::done(int result) {
+    m_open = false;
+    m_accepted = result == QDialog::Accepted;
+    setResult(result);
+    // A window never shown (a headless run, a test driving its buttons) has nothing to
+    // close: closing it would also delete a window made to delete itself on close.
+    if (isVisible()) QDialog::done(result);
+}
+
+void ModalAdapter::applyAnswer(const QString& answer) {
+    m_accepted = m_answer(answer);
+    m_open = false;
+}
