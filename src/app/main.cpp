@@ -1,19 +1,17 @@
 // The program's entry point. Until the main window exists, a plain window stands in for it:
 // at its first activation it opens the database and lets the operator in, as the main window
 // will, and its menu reaches the options dialogs.
-#include "AppError.h"
 #include "DB.h"
 #include "Database.h"
 #include "DatabaseFiles.h"
-#include "ErrorReporting.h"
+#include "MainWindowActivation.h"
 #include "MainWindowServices.h"
-#include "MaintenanceCopy.h"
 #include "MirtavoliaApplication.h"
 #include "Notify.h"
 #include "OperatorLogin.h"
 #include "QtUiServices.h"
-#include "Startup.h"
 #include "SystemHelpers.h"
+#include "Startup.h"
 #include "UiServices.h"
 #include "frmOptions.h"
 
@@ -50,7 +48,7 @@ public:
         if (mainWindowServices() == this) setMainWindowServices(nullptr);
     }
 
-    void SetAppTitle() {
+    void SetAppTitle() override {
         setWindowTitle((g_bBackupArchiveMode ? QStringLiteral("BACKUP - ") : QString()) + AppTitle());
         m_label->setText(g_strOperatorName.isEmpty() ? AppTitle() : AppTitle() + QStringLiteral("\n") + g_strOperatorName);
     }
@@ -90,50 +88,27 @@ protected:
     }
 
 private:
-    // The activation as the main window runs it: open the database when there is none,
-    // then the login; a failed opening offers the settings.
     void Activate() {
-        if (m_optionsActive || m_openingDatabase || m_activating || !isVisible()) return;
-        m_activating = true;
-        try {
-            if (!g_objDatabase && !g_objDBEngine) {
-                m_openingDatabase = true;
-                const bool opened = CheckMaintenanceState() && InitDatabase(m_started);
-                m_openingDatabase = false;
-                if (!opened) RaiseAppError(AppExeName(), QStringLiteral("Database non inizializzato..."));
-                if (isMinimized()) showNormal();
-                if (!UserLogin(this, true, false, [this] { SetAppTitle(); })) {
-                    m_activating = false;
-                    close();
-                    return;
-                }
-                ui().status(QStringLiteral("Operatore: ") + g_strOperatorName);
-            }
-            m_started = true;
+        if (!isVisible()) return;
+        switch (m_activation.Activate(*this)) {
+        case MainWindowActivation::Outcome::Ready:
+            ui().status(QStringLiteral("Operatore: ") + g_strOperatorName);
             m_mnuToolsOptions->setEnabled(!g_bBackupArchiveMode);
-        } catch (...) {
-            m_openingDatabase = false;
-            const AppError e = CurrentError();
-            if (ui().msgBox(e.description + QStringLiteral("\r\rVuoi cambiare le impostazioni ?"),
-                            int(Msg::YesNo) + int(Msg::Exclamation), AppTitle()) == Msg::Yes) {
-                m_activating = false;
-                frmOptions::ShowModal(this, true);
-                return;
-            }
-            m_activating = false;
-            ReleaseDatabase();
+            break;
+        case MainWindowActivation::Outcome::Close:
             close();
-            return;
+            break;
+        case MainWindowActivation::Outcome::LeaveArchiveMode:   // no backup archive in this window
+        case MainWindowActivation::Outcome::SettingsOffered:
+        case MainWindowActivation::Outcome::Skipped:
+            break;
         }
-        m_activating = false;
     }
 
     QLabel* m_label = nullptr;
     QAction* m_mnuToolsOptions = nullptr;
     bool m_optionsActive = false;
-    bool m_activating = false;
-    bool m_openingDatabase = false;
-    bool m_started = false;
+    MainWindowActivation m_activation;
 };
 
 }

@@ -6,6 +6,7 @@
 #include "DatabaseFiles.h"
 #include "FileOps.h"
 #include "SystemHelpers.h"
+#include <QFile>
 #include <QFileInfo>
 #include <sqlite3.h>
 
@@ -49,6 +50,9 @@ public:
         if (rc != SQLITE_DONE) raise();
         return rows;
     }
+
+    // SQLite opens a file the system will not let it write for reading only, silently.
+    bool readOnly() const { return sqlite3_db_readonly(m_db, "main") == 1; }
 
     void close() {
         if (m_db) sqlite3_close_v2(m_db);
@@ -97,6 +101,8 @@ DatabaseRepair::Result DatabaseRepair::Repair(const QString& databasePath, const
     Result r;
     const QString temp = TemporaryPath(folder);
     const QString aside = SetAsidePath(databasePath);
+    if (!fileOps().isWritable(databasePath))
+        fail(QStringLiteral("Il database < %1 > è in sola lettura: non può essere recuperato.").arg(databasePath));
     r.sizeBefore = sizeOf(databasePath);
     if (fileOps().exists(temp) && !fileOps().remove(temp))
         fail(QStringLiteral("Impossibile eliminare il file < %1 >: %2").arg(temp, fileOps().lastError()));
@@ -104,6 +110,8 @@ DatabaseRepair::Result DatabaseRepair::Repair(const QString& databasePath, const
     try {
         {
             SqliteFile source(databasePath);
+            if (source.readOnly())
+                fail(QStringLiteral("Il database < %1 > è in sola lettura: non può essere recuperato.").arg(databasePath));
             r.integrityBefore = source.query("PRAGMA integrity_check").join(u'\n');
             // The compacting copy rebuilds every table and index page by page; rows a damaged
             // index hides are read from their tables.
@@ -116,6 +124,9 @@ DatabaseRepair::Result DatabaseRepair::Repair(const QString& databasePath, const
             fail(QStringLiteral("Il database recuperato non è integro:\r") + check);
         m_openCheck(temp);
         ensureNoLog(temp);
+        // The repaired file takes the original's place with the original's permissions.
+        if (!QFile::setPermissions(temp, QFile::permissions(databasePath)))
+            fail(QStringLiteral("Impossibile impostare i permessi del file < %1 >").arg(temp));
     } catch (...) {
         removeQuietly(temp);
         throw;
@@ -139,6 +150,33 @@ DatabaseRepair::Result DatabaseRepair::Repair(const QString& databasePath, const
     if (!fileOps().remove(aside)) r.leftover = aside;
     r.sizeAfter = sizeOf(databasePath);
     return r;
+}
+
+void DatabaseRepair::RepairFiles(const QString& workDir, const QString& backupDir, bool maintenanceMode,
+                                 const RepairSteps& steps) {
+    // Every engine is closed before any file is touched, the backup archive's included.
+    bool released = false;
+    auto release = [&] {
+        if (!released && steps.releaseDatabase) steps.releaseDatabase();
+        released = true;
+    };
+    auto show = [&](const QString& message) {
+        if (steps.show) steps.show(message);
+    };
+    show(QStringLiteral("Controlli..."));
+    const QString name = QString::fromLatin1(maintenanceMode ? kMaintenanceDatabaseFileName : kDatabaseFileName);
+    const QString path = BuildFilePath(workDir, name, QString());
+    if (!workDir.trimmed().isEmpty() && FileExists(path)) {
+        release();
+        show(QStringLiteral("Ripristino Database in corso..."));
+        Repair(path, workDir);
+    }
+    const QString backupPath = BuildFilePath(backupDir, QString::fromLatin1(kDatabaseFileName), QString());
+    if (backupDir.trimmed().isEmpty() || !FileExists(backupPath)) return;
+    if (!steps.confirmBackup || !steps.confirmBackup()) return;
+    release();
+    show(QStringLiteral("Ripristino Database di Backup in corso..."));
+    Repair(backupPath, backupDir);
 }
 
 void DatabaseRepair::OpenThroughLibrary(const QString& path) {

@@ -7,6 +7,13 @@
 #include <QString>
 #include <functional>
 
+// What the options' repair command shows and asks while the files are repaired.
+struct RepairSteps {
+    std::function<void(const QString& message)> show;   // the step under way
+    std::function<void()> releaseDatabase;              // once, before the first file is touched
+    std::function<bool()> confirmBackup;                // "Vuoi recuperare anche il Database di Backup ?"
+};
+
 class DatabaseRepair {
 public:
     // Opens a repaired file once through the database library and releases it again.
@@ -29,7 +36,15 @@ public:
 
     // Repairs the file at `databasePath`, using `folder` for the temporary file. The caller
     // has released every engine on the file. Raises AppError; the original is then intact.
+    // A file the program may not write is refused: a repair never puts a writable copy in
+    // the place of a read-only file, and the repaired file keeps the original's permissions.
     Result Repair(const QString& databasePath, const QString& folder);
+
+    // The options' repair command once the operator agreed: the working database of
+    // `workDir` ("MirtavoliaMaintenance.mdb" in maintenance mode) when it exists, then the
+    // backup database of `backupDir` (empty: not offered) when it exists and the operator
+    // confirms. Raises AppError at the first failure; what was repaired stays repaired.
+    void RepairFiles(const QString& workDir, const QString& backupDir, bool maintenanceMode, const RepairSteps& steps);
 
     // The default OpenCheck: a new engine opened on `path` as InitDatabase opens, a database
     // object with a new definition attached to it, then both released.

@@ -16,6 +16,8 @@ public:
     virtual void SetStatusMsg(const QString& text) = 0;
     virtual void ReleaseDatabase() = 0;
     virtual void RefreshDetailView() = 0;
+    // The caption: the program's title, "BACKUP - " before it in backup-archive mode.
+    virtual void SetAppTitle() {}
 };
 
 // The registered main window, or null when none is (tools, tests without one).

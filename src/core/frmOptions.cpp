@@ -448,34 +448,15 @@ void frmOptions::RepairDatabase() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QApplication::processEvents();
     frmMessage& progress = frmMessage::instance();
+    RepairSteps steps;
+    steps.show = [&](const QString& message) { progress.ShowMsg(message, this, -1, -1); };
+    steps.releaseDatabase = [] { ReleaseDatabase(); };
+    steps.confirmBackup = [] {
+        return ui().msgBox(QStringLiteral("Vuoi recuperare anche il Database di Backup ?"), kQuestion, g_strMsgTitle) == Msg::Yes;
+    };
     try {
-        progress.ShowMsg(QStringLiteral("Controlli..."), this, -1, -1);
-        DatabaseRepair repair;
-        // Every engine is closed before any file is touched, the backup archive's included.
-        bool released = false;
-        auto release = [&released] {
-            if (!released) ReleaseDatabase();
-            released = true;
-        };
-        const QString workDir = m_txtWorkDir->text();
-        const QString name = QString::fromLatin1(MaintenanceMode ? kMaintenanceDatabaseFileName : kDatabaseFileName);
-        const QString path = BuildFilePath(workDir, name, QString());
-        if (!workDir.trimmed().isEmpty() && FileExists(path)) {
-            release();
-            progress.ShowMsg(QStringLiteral("Ripristino Database in corso..."), this, -1, -1);
-            repair.Repair(path, workDir);
-        }
-        if (!m_frameBackupRestore->isHidden()) {
-            const QString bkpDir = m_txtBkpDir->text();
-            const QString backupPath = BuildFilePath(bkpDir, QString::fromLatin1(kDatabaseFileName), QString());
-            if (!bkpDir.trimmed().isEmpty() && FileExists(backupPath) &&
-                ui().msgBox(QStringLiteral("Vuoi recuperare anche il Database di Backup ?"), kQuestion, g_strMsgTitle) ==
-                    Msg::Yes) {
-                release();
-                progress.ShowMsg(QStringLiteral("Ripristino Database di Backup in corso..."), this, -1, -1);
-                repair.Repair(backupPath, bkpDir);
-            }
-        }
+        DatabaseRepair().RepairFiles(m_txtWorkDir->text(), m_frameBackupRestore->isHidden() ? QString() : m_txtBkpDir->text(),
+                                     MaintenanceMode, steps);
         QApplication::restoreOverrideCursor();
         ui().msgBox(QStringLiteral("Recupero completato"), int(Msg::OKOnly) + int(Msg::Information), g_strMsgTitle);
         frmMessage::unloadInstance();

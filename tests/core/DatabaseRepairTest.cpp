@@ -163,3 +163,82 @@ TEST_F(DatabaseRepairTest, FileStillOpenElsewhereIsNotMoved) {
     EXPECT_FALSE(QFile::exists(DatabaseRepair::TemporaryPath(workDir)));
     EXPECT_EQ(other.scalar(QStringLiteral("SELECT count(*) FROM Vendite")), 101);
 }
+
+namespace {
+// The file the program may not write (a read-only file of another user).
+class ReadOnlyFile : public FileOps {
+public:
+    explicit ReadOnlyFile(QString path) : m_path(std::move(path)) {}
+    bool isWritable(const QString& path) const override { return path != m_path && FileOps::isWritable(path); }
+private:
+    QString m_path;
+};
+}
+
+TEST_F(DatabaseRepairTest, FileTheProgramMayNotWriteIsRefusedAndKeepsItsMode) {
+    buildFileWithDeletedRows();
+    ASSERT_TRUE(QFile::setPermissions(databasePath(), QFile::ReadOwner | QFile::ReadGroup));
+    const QFile::Permissions mode = QFile::permissions(databasePath());
+    const QByteArray before = fileHash();
+    setFileOps(std::make_shared<ReadOnlyFile>(databasePath()));
+    try {
+        DatabaseRepair([](const QString&) {}).Repair(databasePath(), workDir);
+        ADD_FAILURE() << "a read-only file was repaired";
+    } catch (const AppError& e) {
+        EXPECT_TRUE(e.description.contains(QStringLiteral("sola lettura"))) << e.description.toStdString();
+    }
+    setFileOps(nullptr);
+    EXPECT_EQ(fileHash(), before);
+    EXPECT_EQ(QFile::permissions(databasePath()), mode);
+    EXPECT_EQ(folderFiles(), QStringList{QStringLiteral("Mirtavolia.mdb")});
+}
+
+TEST_F(DatabaseRepairTest, RepairedFileKeepsTheOriginalsPermissions) {
+    buildFileWithDeletedRows();
+    ASSERT_TRUE(QFile::setPermissions(databasePath(), QFile::ReadOwner | QFile::WriteOwner));   // not the umask's
+    const QFile::Permissions mode = QFile::permissions(databasePath());
+    const DatabaseRepair::Result r = DatabaseRepair([](const QString&) {}).Repair(databasePath(), workDir);
+    EXPECT_LT(r.sizeAfter, r.sizeBefore);
+    EXPECT_EQ(QFile::permissions(databasePath()), mode);
+}
+
+TEST_F(DatabaseRepairTest, CommandRepairsTheFilesThereAreAndAsksBeforeTheBackup) {
+    const QString backupDir = testenv::newDir(QStringLiteral("backup"));
+    const QString backupPath = backupDir + QStringLiteral("/Mirtavolia.mdb");
+    struct Case {
+        const char* name;
+        bool working, maintenance, confirm;
+        QStringList shown;
+        int releases;
+        QStringList opened;   // files the repair opened through the library
+    };
+    const QString work = QStringLiteral("Ripristino Database in corso...");
+    const QString backup = QStringLiteral("Ripristino Database di Backup in corso...");
+    const Case cases[] = {
+        {"both", true, false, true, {"Controlli...", work, backup}, 1, {"work", "backup"}},
+        {"backup declined", true, false, false, {"Controlli...", work}, 1, {"work"}},
+        {"no working file", false, false, true, {"Controlli...", backup}, 1, {"backup"}},
+        {"nothing to do", false, false, false, {"Controlli..."}, 0, {}},
+        // In maintenance mode the maintenance file is the working one and no backup is offered.
+        {"maintenance", true, true, true, {"Controlli...", work}, 1, {"work"}},
+    };
+    for (const Case& c : cases) {
+        for (const QString& f : QDir(workDir).entryList(QDir::Files)) QFile::remove(workDir + u'/' + f);
+        QFile::remove(backupPath);
+        const QString workingPath = workDir + (c.maintenance ? QStringLiteral("/MirtavoliaMaintenance.mdb")
+                                                             : QStringLiteral("/Mirtavolia.mdb"));
+        if (c.working) RawDb(workingPath).exec(QStringLiteral("CREATE TABLE t(a)"));
+        RawDb(backupPath).exec(QStringLiteral("CREATE TABLE t(a)"));
+        QStringList shown, opened;
+        int releases = 0;
+        RepairSteps steps;
+        steps.show = [&](const QString& m) { shown << m; };
+        steps.releaseDatabase = [&] { ++releases; };
+        steps.confirmBackup = [&] { return c.confirm; };
+        DatabaseRepair([&](const QString& temp) { opened << (temp.startsWith(backupDir) ? "backup" : "work"); })
+            .RepairFiles(workDir, c.maintenance ? QString() : backupDir, c.maintenance, steps);
+        EXPECT_EQ(shown, c.shown) << c.name;
+        EXPECT_EQ(releases, c.releases) << c.name;
+        EXPECT_EQ(opened, c.opened) << c.name;
+    }
+}

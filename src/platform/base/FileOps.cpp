@@ -3,9 +3,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <unistd.h>
 
 bool FileOps::exists(const QString& path) const { return !path.isEmpty() && QFileInfo::exists(path); }
 bool FileOps::isDir(const QString& path) const { return !path.isEmpty() && QFileInfo(path).isDir(); }
+bool FileOps::isWritable(const QString& path) const {
+    return !path.isEmpty() && ::access(QFile::encodeName(path).constData(), W_OK) == 0;
+}
 
 bool FileOps::copy(const QString& from, const QString& to) {
     if (QFile::exists(to) && !QFile::remove(to)) { m_lastError = QStringLiteral("Impossibile sostituire ") + to; return false; }

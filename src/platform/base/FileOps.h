@@ -11,6 +11,8 @@ public:
     virtual ~FileOps() = default;
     virtual bool exists(const QString& path) const;
     virtual bool isDir(const QString& path) const;
+    // The process may change the file (its permissions, not only its folder's).
+    virtual bool isWritable(const QString& path) const;
     virtual bool copy(const QString& from, const QString& to);        // overwrites `to`
     virtual bool rename(const QString& from, const QString& to);      // overwrites `to`
     virtual bool remove(const QString& path);                         // missing file: true
