@@ -55,6 +55,10 @@ QList<Entry> ParseImportText(const QByteArray& content) {
         }
         const QString key = line.left(p);
         const QString value = line.mid(p + 1);
+        // A NUL would cut a folder's name where the system reads it: another folder.
+        if (line.contains(QChar(0)))
+            throw AppError(kInvalidArgument, AppTitle(),
+                           QStringLiteral("Riga %1 non valida: contiene un carattere nullo").arg(n + 1));
         if (value.contains(u'='))
             throw AppError(kInvalidArgument, AppTitle(),
                            QStringLiteral("Una variabile contiene il carattere =, non è possibile continuare"));
@@ -84,7 +88,7 @@ OpeningSettings OpeningSettings::current() {
 }
 
 bool OpeningSettings::needsRelease(const OpeningSettings& a) const {
-    return rootDir.compare(a.rootDir, Qt::CaseInsensitive) != 0 || maintenanceMode != a.maintenanceMode ||
+    return !SameFolder(rootDir, a.rootDir) || maintenanceMode != a.maintenanceMode ||
            useRicevute != a.useRicevute || usePrezzoAcquistoListino != a.usePrezzoAcquistoListino ||
            usePagamentoForniture != a.usePagamentoForniture || useBadge != a.useBadge ||
            usePuntiPremio != a.usePuntiPremio;

@@ -75,18 +75,6 @@ void copyReplacing(const QString& from, const QString& to) {
 
 QString dateTimeText(const QDateTime& t) { return t.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")); }
 
-bool sameFolder(const QString& a, const QString& b) {
-    auto trimmed = [](QString s) {
-        while (s.size() > 1 && (s.endsWith(u'/') || s.endsWith(u'\\'))) s.chop(1);
-        return s;
-    };
-    if (trimmed(a).compare(trimmed(b), Qt::CaseInsensitive) == 0) return true;
-    // Other spellings of one folder: ".", "..", links.
-    const QString ca = fileOps().canonical(trimmed(a));
-    const QString cb = fileOps().canonical(trimmed(b));
-    return !ca.isEmpty() && ca == cb;
-}
-
 // Shifts "<path>.Err" to "<path>.Err.1" and so on, dropping the oldest beyond the kept count.
 void rotateErrFiles(const QString& workingPath) {
     const QString err = workingPath + QStringLiteral(".Err");
@@ -159,7 +147,7 @@ bool MaintenanceSaveRestore(bool restore) {
                 unloadMsg();
                 return false;
             }
-            if (sameFolder(MaintenanceDir, RootDir.isEmpty() ? QDir::currentPath() : RootDir)) {
+            if (SameFolder(MaintenanceDir, RootDir.isEmpty() ? QDir::currentPath() : RootDir)) {
                 ui().msgBox(QStringLiteral("L'indirizzario di manutenzione < ") + MaintenanceDir +
                                 QStringLiteral(" > non puo' corrispondere a quello dell'archivio di lavoro"),
                             Msg::Exclamation, g_strMsgTitle);

@@ -22,26 +22,6 @@ bool movable(const QString& table)
     return QStringLiteral(",Vendite,Forniture,VariazioniMagazzino,Ordini,Inventari,").contains(u',' + table + u',');
 }
 
-// The folder as the file system resolves it: absolute, without "." or "..", with every
-// symbolic link followed. A part that does not exist yet is kept as written after the
-// resolved part that does.
-QString resolvedFolder(const QString& folder)
-{
-    QFileInfo fi(QDir::cleanPath(QDir(folder).absolutePath()));
-    QStringList missing;
-    while (!fi.exists()) {
-        const QString parent = fi.absolutePath();
-        if (parent == fi.absoluteFilePath())
-            break;   // the root
-        missing.prepend(fi.fileName());
-        fi = QFileInfo(parent);
-    }
-    QString resolved = fi.exists() ? fi.canonicalFilePath() : fi.absoluteFilePath();
-    for (const QString& part : missing)
-        resolved += u'/' + part;
-    return QDir::cleanPath(resolved);
-}
-
 class ProgressWindow {
 public:
     ProgressWindow(bool shown, QWidget* owner) : m_shown(shown), m_owner(owner) {}
@@ -99,9 +79,9 @@ bool BackupFolderAllowed(const QString& rootDir, const QString& backupDir, QStri
             *refusal = QStringLiteral("L'indirizzario di backup non è impostato.");
         return false;
     }
-    // The working folder under any spelling is refused, letter case included, as the
-    // program always treated folder names.
-    if (resolvedFolder(rootDir).compare(resolvedFolder(backupDir), Qt::CaseInsensitive) == 0) {
+    // The working folder under any spelling is refused. A name differing only in letter
+    // case is another folder on this system, and a good place for the archive.
+    if (SameFolder(rootDir, backupDir)) {
         if (refusal)
             *refusal = QStringLiteral("L'indirizzario di backup <") + backupDir +
                        QStringLiteral("> non puo' corrispondere a quello dell'archivio di lavoro");

@@ -109,7 +109,7 @@ QString GetWritableDataDir(bool) { return GetDataFolder(); }
 // ---- Files --------------------------------------------------------------------------------------
 
 bool FileExists(const QString& path, int attributes) {
-    if (path.isEmpty()) return false;
+    if (path.isEmpty() || PathHoldsNul(path)) return false;
     const QFileInfo fi(path);
     if (!fi.exists()) return false;
     if ((attributes & 0xFF) == 0) return true;
@@ -118,6 +118,31 @@ bool FileExists(const QString& path, int attributes) {
     if (fi.fileName().startsWith(u'.')) attr |= FileAttr::Hidden;
     return (attr & attributes & 0xFF) != 0;
 }
+
+// ---- Paths ------------------------------------------------------------------------------------------
+
+QString ResolvedFolder(const QString& folder) {
+    QFileInfo fi(QDir::cleanPath(QDir(folder).absolutePath()));
+    QStringList missing;
+    while (!fi.exists()) {
+        const QString parent = fi.absolutePath();
+        if (parent == fi.absoluteFilePath()) break;   // the root
+        missing.prepend(fi.fileName());
+        fi = QFileInfo(parent);
+    }
+    QString resolved = fi.exists() ? fi.canonicalFilePath() : fi.absoluteFilePath();
+    for (const QString& part : missing) resolved += u'/' + part;
+    return QDir::cleanPath(resolved);
+}
+
+bool SameFolder(const QString& a, const QString& b) {
+    // No folder is not the folder the program happens to run in.
+    const bool noA = a.trimmed().isEmpty(), noB = b.trimmed().isEmpty();
+    if (noA || noB) return noA == noB;
+    return ResolvedFolder(a) == ResolvedFolder(b);
+}
+
+bool PathHoldsNul(const QString& path) { return path.contains(QChar(0)); }
 
 bool IsWindowsVersion52() { return false; }
 bool IsWindowsVersion6OrLater() { return false; }

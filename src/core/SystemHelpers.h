@@ -46,6 +46,17 @@ enum : int { ReadOnly = 1, Hidden = 2, System = 4, Directory = 16, Archive = 32 
 // a bit with `attributes` (16 asks for an existing folder). Never throws.
 bool FileExists(const QString& path, int attributes = 0);
 
+// ---- Paths -----------------------------------------------------------------------------------
+// A folder as the file system resolves it: absolute, without "." or "..", every symbolic
+// link followed; a part that does not exist yet is kept as written after the part that does.
+QString ResolvedFolder(const QString& folder);
+// Two spellings of one folder. Compared with case: on this system "Shop" and "shop" are
+// two folders. An empty folder is the same only as another empty one.
+bool SameFolder(const QString& a, const QString& b);
+// The system reads a path only up to a NUL: a path holding one would name another file, so
+// it is refused wherever it arrives.
+bool PathHoldsNul(const QString& path);
+
 // The classic version tests have no meaning here and answer false.
 bool IsWindowsVersion52();
 bool IsWindowsVersion6OrLater();

@@ -387,7 +387,11 @@ bool frmOptions::Ok() {
         const double puntiPremio = numberOf(m_maskPuntiPremio, QStringLiteral("Punti minimi per premio"));
 
         const QString workDir = m_txtWorkDir->text();
-        if (workDir.compare(RootDir, Qt::CaseInsensitive) != 0) {
+        if (PathHoldsNul(workDir) || PathHoldsNul(m_txtBkpDir->text()))
+            throw AppError(AppError::kInvalidCall, QStringLiteral("frmOptions"),
+                           QStringLiteral("Il nome dell'indirizzario contiene un carattere non valido."));
+        // Another spelling of the same folder is no change; another letter case is another folder.
+        if (!SameFolder(workDir, RootDir)) {
             if (ui().msgBox(QStringLiteral("L'indirizzario di lavoro e' cambiato.\r\rConfermi ?"), kQuestion, g_strMsgTitle) !=
                 Msg::Yes)
                 return false;

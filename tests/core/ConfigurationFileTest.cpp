@@ -71,6 +71,9 @@ TEST_F(ConfigurationFileTest, BadFileChangesNothing) {
         {"line without =", "Default_CodiceIVA=IVA4\r\nsenza uguale\r\n", QStringLiteral("Riga 2 non valida: \"senza uguale\"")},
         {"no key", "Default_CodiceIVA=IVA4\r\n=valore\r\n", QStringLiteral("Riga 2 non valida: \"=valore\"")},
         {"key with a section", "Default_CodiceIVA=IVA4\r\nAltro/Chiave=1\r\n", QStringLiteral("Riga 2 non valida: \"Altro/Chiave=1\"")},
+        // Cut at the NUL, the folder would be another one.
+        {"folder with a NUL", QByteArray("Default_CodiceIVA=IVA4\r\nRootDir=/dati") + QByteArray(1, '\0') + "sub\r\n",
+         QStringLiteral("Riga 2 non valida: contiene un carattere nullo")},
     };
     for (const Case& c : cases) {
         settings->set(QStringLiteral("Configuration"), QStringLiteral("Default_CodiceIVA"), QStringLiteral("IVA20"));
@@ -125,5 +128,16 @@ TEST_F(ConfigurationFileTest, ImportReleasesTheDatabaseOnlyForOpeningSettings) {
         ReleaseDatabaseObjects();
         RootDir = workDir;
         MaintenanceMode = false;
+    }
+    // The same folder written another way keeps the database; another letter case is
+    // another folder on this system.
+    for (const auto& [root, releases] : {std::pair{workDir + QStringLiteral("/./"), 0}, std::pair{workDir.toUpper(), 1}}) {
+        SaveConfiguration();
+        openDatabase();
+        mw.releases = 0;
+        configfile::ImportConfigurationFile(write(QStringLiteral("RootDir=%1\r\n").arg(root).toUtf8()));
+        EXPECT_EQ(mw.releases, releases) << root.toStdString();
+        ReleaseDatabaseObjects();
+        RootDir = workDir;
     }
 }

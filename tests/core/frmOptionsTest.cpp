@@ -167,12 +167,27 @@ TEST_F(frmOptionsTest, OkStoresAndSavesTheSettings) {
 }
 
 TEST_F(frmOptionsTest, WorkingFolderChangeIsConfirmedAndReleasesTheDatabase) {
+    const QString root = RootDir;
     frmOptions w;
-    // Only the letters' case: not a change.
-    field(w, "txtWorkDir")->setText(RootDir.toUpper());
+    // Another spelling of the same folder: not a change.
+    field(w, "txtWorkDir")->setText(root + QStringLiteral("/./"));
     ASSERT_TRUE(w.Ok());
     EXPECT_TRUE(messageBoxes().isEmpty());
+    EXPECT_EQ(RootDir, root);
     EXPECT_EQ(mainWindow.releases, 0);
+
+    // Only the letters' case: on this system another folder, asked about and stored.
+    frmOptions cased;
+    field(cased, "txtWorkDir")->setText(root.toUpper());
+    ui->addAnswer(QStringLiteral("Yes"));
+    ASSERT_TRUE(cased.Ok());
+    EXPECT_EQ(messageBoxes(), QStringList{QStringLiteral("L'indirizzario di lavoro e' cambiato.\r\rConfermi ?")});
+    EXPECT_EQ(RootDir, root.toUpper());
+    EXPECT_EQ(settings->get(QStringLiteral("Configuration"), QStringLiteral("RootDir"), QString()), root.toUpper());
+    EXPECT_EQ(mainWindow.releases, 1);
+    ui->clearLog();
+    mainWindow.releases = 0;
+    RootDir = root;
 
     frmOptions again;
     field(again, "txtWorkDir")->setText(QStringLiteral("/altra/cartella"));
@@ -189,6 +204,16 @@ TEST_F(frmOptionsTest, WorkingFolderChangeIsConfirmedAndReleasesTheDatabase) {
     ASSERT_TRUE(again.Ok());
     EXPECT_EQ(RootDir, QStringLiteral("/altra/cartella"));
     EXPECT_EQ(mainWindow.releases, 1);
+}
+
+TEST_F(frmOptionsTest, FolderHoldingANulIsRefusedNotCut) {
+    const QString root = RootDir;
+    frmOptions w;
+    field(w, "txtWorkDir")->setText(root + QChar(0) + QStringLiteral("sub"));
+    EXPECT_FALSE(w.Ok());
+    EXPECT_EQ(messageBoxes(), QStringList{QStringLiteral("Il nome dell'indirizzario contiene un carattere non valido.")});
+    EXPECT_EQ(RootDir, root);
+    EXPECT_FALSE(w.Confirmed());
 }
 
 TEST_F(frmOptionsTest, FieldThatIsNotANumberIsRefused) {

@@ -5,13 +5,23 @@
 #include <QSaveFile>
 #include <unistd.h>
 
-bool FileOps::exists(const QString& path) const { return !path.isEmpty() && QFileInfo::exists(path); }
+namespace {
+// The system reads a path only up to a NUL: such a path names another file and is refused.
+bool refused(const QString& path, QString& error) {
+    if (!path.contains(QChar(0))) return false;
+    error = QStringLiteral("Nome di file non valido (contiene un carattere nullo)");
+    return true;
+}
+}
+
+bool FileOps::exists(const QString& path) const { return !path.isEmpty() && !path.contains(QChar(0)) && QFileInfo::exists(path); }
 bool FileOps::isDir(const QString& path) const { return !path.isEmpty() && QFileInfo(path).isDir(); }
 bool FileOps::isWritable(const QString& path) const {
-    return !path.isEmpty() && ::access(QFile::encodeName(path).constData(), W_OK) == 0;
+    return !path.isEmpty() && !path.contains(QChar(0)) && ::access(QFile::encodeName(path).constData(), W_OK) == 0;
 }
 
 bool FileOps::copy(const QString& from, const QString& to) {
+    if (refused(from, m_lastError) || refused(to, m_lastError)) return false;
     if (QFile::exists(to) && !QFile::remove(to)) { m_lastError = QStringLiteral("Impossibile sostituire ") + to; return false; }
     QFile src(from);
     if (!src.copy(to)) { m_lastError = src.errorString(); return false; }
@@ -19,6 +29,7 @@ bool FileOps::copy(const QString& from, const QString& to) {
 }
 
 bool FileOps::rename(const QString& from, const QString& to) {
+    if (refused(from, m_lastError) || refused(to, m_lastError)) return false;
     if (QFile::exists(to) && !QFile::remove(to)) { m_lastError = QStringLiteral("Impossibile sostituire ") + to; return false; }
     QFile src(from);
     if (!src.rename(to)) { m_lastError = src.errorString(); return false; }
@@ -26,6 +37,7 @@ bool FileOps::rename(const QString& from, const QString& to) {
 }
 
 bool FileOps::remove(const QString& path) {
+    if (refused(path, m_lastError)) return false;
     if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) return true;
     QFile f(path);
     if (!f.remove()) { m_lastError = f.errorString(); return false; }
@@ -33,11 +45,13 @@ bool FileOps::remove(const QString& path) {
 }
 
 bool FileOps::mkpath(const QString& dir) {
+    if (refused(dir, m_lastError)) return false;
     if (!QDir().mkpath(dir)) { m_lastError = QStringLiteral("Impossibile creare ") + dir; return false; }
     return true;
 }
 
 bool FileOps::writeFile(const QString& path, const QByteArray& data) {
+    if (refused(path, m_lastError)) return false;
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size() || !f.commit()) {
         m_lastError = f.errorString();
@@ -47,6 +61,10 @@ bool FileOps::writeFile(const QString& path, const QByteArray& data) {
 }
 
 QByteArray FileOps::readFile(const QString& path, bool* ok) const {
+    if (refused(path, m_lastError)) {
+        if (ok) *ok = false;
+        return {};
+    }
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
         m_lastError = f.errorString();

@@ -15,6 +15,9 @@ const QString kSource = QStringLiteral("objdb");
 
 std::shared_ptr<SqlConnection> SqlConnection::open(const QString& path, bool create, bool readOnly)
 {
+    // The system would read the name only up to the NUL: another file.
+    if (path.contains(QChar(0)))
+        throw objdb::error(objdb::NotOpen, kSource, QStringLiteral("Nome del file di database non valido (contiene un carattere nullo)"));
     if (!create && !QFileInfo::exists(path))
         throw objdb::error(objdb::FileMissing, kSource, QStringLiteral("File di database non trovato: %1").arg(path));
     std::shared_ptr<SqlConnection> c(new SqlConnection());

@@ -90,6 +90,16 @@ TEST(ObjDbStorage, LegacyFileIsUpgradedStepByStepKeepingUndeclaredColumns)
     EXPECT_EQ(s.count("Articolo"), 1) << "an upgraded table gets no default rows";
 }
 
+TEST(ObjDbStorage, FileNameHoldingANulIsRefused)
+{
+    const QString path = newDatabasePath("nul");
+    DBEngine engine;
+    EXPECT_THROW(engine.CreateDatabase(3, path + QChar(0) + "sub"), AppError);
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_THROW(engine.OpenDatabase(3, path + QChar(0) + "sub"), AppError);
+    EXPECT_FALSE(engine.IsOpen());
+}
+
 TEST(ObjDbStorage, CurrencyIsStoredRoundedToFourDecimalsWithinItsRange)
 {
     Shop s(newDatabasePath("currency"));
