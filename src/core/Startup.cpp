@@ -105,6 +105,9 @@ bool InitDatabase(bool& bOpenedBefore) {
         g_objDatabase = LibraryGlobal::NewDatabase(NewDatabaseDefinition(), AppExeName(), DatabaseNotifyTarget(), nullptr, 0);
         g_nDBOpenMode = kDefaultDBOpenMode;
         g_objDBEngine = std::make_shared<DBEngine>();
+        // Read only from the first statement: a file the user may not write opens too, and
+        // nothing (not even the list of connections) is written to it.
+        if (AccessMode == DBEngine::kAccessReadOnly) g_objDBEngine->SetAccessMode(AccessMode);
         if (!FileExists(path)) {
             CreateDirectoryTree(path);
             g_objDBEngine->CreateDatabase(g_nDBOpenMode, path, 0, 0);

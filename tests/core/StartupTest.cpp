@@ -1,4 +1,5 @@
 #include "Startup.h"
+#include "SqlConnection.h"
 #include "StartupTestSupport.h"
 #include "TableObject.h"
 #include <QDir>
@@ -156,4 +157,42 @@ TEST_F(InitDatabaseTest, EngineTakesTheAccessSettings) {
     ASSERT_TRUE(InitDatabase(openedBefore));
     EXPECT_EQ(g_objDBEngine->AccessMode(), DBEngine::kAccessMultiUser);
     EXPECT_TRUE(g_objDBEngine->UseTransaction());
+}
+
+// "Sola lettura": the file is read through a read-only opening that writes nothing to it and
+// leaves no log files behind; log files another program uses stay where they are.
+TEST_F(InitDatabaseTest, ReadOnlyAccessOpensReadOnlyAndLeavesNoLogFiles) {
+    openDatabase();
+    ReleaseDatabaseObjects();
+    const QString wal = databasePath() + QStringLiteral("-wal"), shm = databasePath() + QStringLiteral("-shm");
+    ASSERT_FALSE(QFile::exists(shm));
+    AccessMode = DBEngine::kAccessReadOnly;
+    bool openedBefore = true;
+    ASSERT_TRUE(InitDatabase(openedBefore)) << ui->log().join(u'|').toStdString();
+    EXPECT_TRUE(g_objDBEngine->IsReadOnly());
+    EXPECT_EQ(g_objDatabase->Tables().Item(QStringLiteral("Operatori"))->Select()->RowCount(), 3);
+    EXPECT_EQ(g_objDBEngine->sql().scalar(QStringLiteral("SELECT count(*) FROM _objdb_connections")).toInt(), 0);
+    auto rows = g_objDatabase->Tables().Item(QStringLiteral("Operatori"))->Select(QStringLiteral("Nome = 'Bruno'"));
+    EXPECT_THROW(rows->AddRow({QStringLiteral("Nome"), QStringLiteral("Nuovo")}), AppError);
+    rows.reset();
+    ReleaseDatabaseObjects();
+    EXPECT_FALSE(QFile::exists(wal));
+    EXPECT_FALSE(QFile::exists(shm));
+
+    // Another program has the file open: its log files are its own.
+    auto other = std::make_shared<DBEngine>();
+    other->OpenDatabase(kDefaultDBOpenMode, databasePath());
+    ASSERT_TRUE(InitDatabase(openedBefore));
+    ReleaseDatabaseObjects();
+    EXPECT_TRUE(QFile::exists(shm));
+    EXPECT_EQ(other->sql().scalar(QStringLiteral("SELECT count(*) FROM Operatori")).toInt(), 3);
+    other->Close();
+    EXPECT_FALSE(QFile::exists(shm));
+
+    // Back to normal access, the same engine writes again.
+    ASSERT_TRUE(InitDatabase(openedBefore));
+    g_objDBEngine->SetAccessMode(DBEngine::kAccessSingle);
+    EXPECT_FALSE(g_objDBEngine->IsReadOnly());
+    g_objDatabase->Tables().Item(QStringLiteral("Operatori"))->Select()->AddRow({QStringLiteral("Nome"), QStringLiteral("Nuovo")});
+    EXPECT_EQ(g_objDatabase->Tables().Item(QStringLiteral("Operatori"))->Select()->RowCount(), 4);
 }

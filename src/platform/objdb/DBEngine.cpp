@@ -107,7 +107,9 @@ void DBEngine::OpenDatabase(int openMode, const QString& path, int, int, itfNoti
 {
     Close();
     m_openMode = openMode;
-    const bool readOnly = openMode == kReadOnlyOpen;
+    const bool readOnly = wantsReadOnly();
+    m_releaseLogFiles = readOnly && !QFileInfo::exists(path + QStringLiteral("-wal")) &&
+                        !QFileInfo::exists(path + QStringLiteral("-shm"));
     m_conn = SqlConnection::open(path, false, readOnly);
     m_path = path;
     try {
@@ -125,8 +127,27 @@ void DBEngine::OpenDatabase(int openMode, const QString& path, int, int, itfNoti
     } catch (...) {
         m_conn->close();
         m_conn.reset();
+        releaseLogFiles();
         throw;
     }
+}
+
+// A read-only connection cannot remove the log files it had to make beside the file, and
+// a later opening by a user who may not write them would fail on them. A writing connection
+// that is the last one on the file removes them (after putting what the log holds into
+// the file); when others still have the file open the files are theirs and stay.
+void DBEngine::releaseLogFiles()
+{
+    if (!m_releaseLogFiles) return;
+    m_releaseLogFiles = false;
+    if (!QFileInfo::exists(m_path + QStringLiteral("-wal")) && !QFileInfo::exists(m_path + QStringLiteral("-shm"))) return;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(m_path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
+        !sqlite3_db_readonly(db, "main")) {
+        sqlite3_busy_timeout(db, 2000);
+        sqlite3_exec(db, "PRAGMA schema_version", nullptr, nullptr, nullptr);   // joins the log
+    }
+    sqlite3_close(db);
 }
 
 void DBEngine::applyPragmas()
@@ -203,6 +224,7 @@ void DBEngine::Close(bool)
     }
     m_conn->close();
     m_conn.reset();
+    releaseLogFiles();
     m_connectionRow = 0;
     m_nextOid.clear();
     m_highWater.clear();
@@ -210,8 +232,16 @@ void DBEngine::Close(bool)
 
 void DBEngine::SetAccessMode(int mode)
 {
+    const bool wasReadOnly = IsOpen() && m_conn->readOnly();
     m_accessMode = mode;
-    if (IsOpen()) applyPragmas();
+    if (!IsOpen()) return;
+    if (wantsReadOnly() == wasReadOnly) {
+        applyPragmas();
+        return;
+    }
+    if (!m_transactions.isEmpty() || m_conn->inTransaction())
+        throw objdb::error(objdb::Busy, kSource, QStringLiteral("Impossibile cambiare il modo di accesso durante una transazione"));
+    OpenDatabase(m_openMode, m_path);
 }
 
 void DBEngine::SetUseTransaction(bool use) { m_useTransaction = use; }

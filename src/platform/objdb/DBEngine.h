@@ -52,6 +52,9 @@ public:
     bool IsOpen() const;
     QString Path() const { return m_path; }
 
+    // Read only (2) opens the file read-only, also when the file is open already (it is
+    // opened again; not inside a transaction). Set it before OpenDatabase for a file the
+    // program may not write.
     virtual void SetAccessMode(int mode);
     int AccessMode() const { return m_accessMode; }
     // With UseTransaction off, BeginTransaction/CommitTransaction/RollbackTransaction do
@@ -83,8 +86,10 @@ public:
 
 private:
     void applyPragmas();
+    bool wantsReadOnly() const { return m_openMode == kReadOnlyOpen || m_accessMode == kAccessReadOnly; }
     void prepareFile();
     void registerConnection();
+    void releaseLogFiles();
 
     std::shared_ptr<SqlConnection> m_conn;
     std::unique_ptr<EngineConnection> m_connection;
@@ -96,6 +101,7 @@ private:
     QString m_user;
     qint64 m_site = 0;
     qint64 m_connectionRow = 0;
+    bool m_releaseLogFiles = false;      // a read-only connection made the log files beside the file
     QHash<QString, qint64> m_nextOid;
     QHash<QString, qint64> m_highWater;   // highest OID handed out, stored or not
     QStringList m_transactions;

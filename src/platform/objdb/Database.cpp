@@ -271,6 +271,24 @@ Database::QueryRows Database::RunQuery(const QString& jetSql, const std::shared_
 
 // --- attaching ------------------------------------------------------------------------------
 
+void Database::checkStoredTables(DBEngine& engine)
+{
+    SqlConnection& c = engine.sql();
+    for (const auto& t : m_schemas) {
+        auto st = c.prepare(QStringLiteral("SELECT Version FROM _objdb_tables WHERE Name=?"));
+        st.bind(1, t->name);
+        const bool stored = c.tableExists(t->name) && st.next();
+        const QVariant version = stored ? st.value(0) : QVariant();
+        const bool sameVersion = t->identity.Version ? !version.isNull() && version.toDouble() == *t->identity.Version
+                                                     : version.isNull();
+        if (!stored || !sameVersion)
+            throw objdb::error(ReadOnly, kSource,
+                               QStringLiteral("La tabella <%1> del database < %2 > deve essere creata o aggiornata, ma il "
+                                              "database è aperto in sola lettura")
+                                   .arg(t->name, engine.Path()));
+    }
+}
+
 void Database::AttachEngine(const std::shared_ptr<DBEngine>& engine, itfProgress* progress)
 {
     if (!engine || !engine->IsOpen()) throw objdb::error(NotOpen, kSource, QStringLiteral("Database non aperto"));
@@ -283,6 +301,14 @@ void Database::AttachEngine(const std::shared_ptr<DBEngine>& engine, itfProgress
     m_state = kAttaching;
     const int n = int(m_schemas.size());
     try {
+        if (engine->IsReadOnly()) {
+            // Nothing may be declared or upgraded: the file must already be what the
+            // declarations say, and then no table rule has anything to bring up to date.
+            checkStoredTables(*engine);
+            m_state = kOpen;
+            event(NotifyAction::DatabaseOpened, m_name, engine->Path());
+            return;
+        }
         OpScope op(*this, OpKind::Attach);
         writer(*engine);
         if (progress) progress->OnStart(0, n);

@@ -122,6 +122,7 @@ private:
     void buildFromDefinition();
     void link();
     void createOrUpgrade(DBEngine& engine, objdb::TableSchema& t, int position, bool& isNew, double& oldVersion);
+    void checkStoredTables(DBEngine& engine);
     void addTable(std::unique_ptr<objdb::TableSchema> schema);
 
     std::shared_ptr<itfDefDatabase> m_definition;

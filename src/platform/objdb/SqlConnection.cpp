@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QUrl>
 #include <sqlite3.h>
 #include "JetFunctions.h"
 
@@ -27,20 +28,40 @@ std::shared_ptr<SqlConnection> SqlConnection::open(const QString& path, bool cre
     c->m_qt = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), c->m_qtName);
     c->m_qt.setDatabaseName(path);
     if (readOnly) c->m_qt.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-    if (!c->m_qt.open()) {
-        QString why = c->m_qt.lastError().text();
-        c->m_qt = QSqlDatabase();
-        QSqlDatabase::removeDatabase(c->m_qtName);
-        c->m_qtName.clear();
-        throw objdb::error(objdb::NotOpen, kSource, QStringLiteral("Impossibile aprire il database %1: %2").arg(path, why));
+    c->connect();
+    try {
+        // A file that is not a database opens lazily: make it fail here.
+        c->scalar(QStringLiteral("PRAGMA schema_version"));
+    } catch (const AppError&) {
+        // Read-only, where the log files cannot be made (a folder the user may not write):
+        // the file is read as it is, without them.
+        if (!readOnly || (sqlite3_extended_errcode(c->m_db) & 0xff) != SQLITE_CANTOPEN) throw;
+        c->finalizeAll();
+        c->m_qt.close();
+        c->m_qt.setDatabaseName(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded) +
+                                QStringLiteral("?immutable=1"));
+        c->m_qt.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+        c->connect();
+        c->scalar(QStringLiteral("PRAGMA schema_version"));
     }
-    QVariant h = c->m_qt.driver()->handle();
-    c->m_db = *static_cast<sqlite3* const*>(h.data());
-    sqlite3_extended_result_codes(c->m_db, 1);
-    // A file that is not a database opens lazily: make it fail here.
-    c->scalar(QStringLiteral("PRAGMA schema_version"));
     RegisterJetFunctions(c->m_db);
     return c;
+}
+
+void SqlConnection::connect()
+{
+    finalizeAll();
+    if (!m_qt.open()) {
+        QString why = m_qt.lastError().text();
+        m_qt = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_qtName);
+        m_qtName.clear();
+        m_db = nullptr;
+        throw objdb::error(objdb::NotOpen, kSource, QStringLiteral("Impossibile aprire il database %1: %2").arg(m_path, why));
+    }
+    QVariant h = m_qt.driver()->handle();
+    m_db = *static_cast<sqlite3* const*>(h.data());
+    sqlite3_extended_result_codes(m_db, 1);
 }
 
 SqlConnection::~SqlConnection() { close(); }

@@ -74,6 +74,7 @@ public:
 
 private:
     SqlConnection() = default;
+    void connect();
     void giveBack(const QString& sql, sqlite3_stmt* st);
     void finalizeAll();
 
