@@ -194,7 +194,10 @@ void BM_SaleLineSavedWithFieldEvents(benchmark::State& state)
     int i = 0;
     for (auto _ : state) {
         lines->NewRow();
-        lines->SetParentByKey(QString("A%1").arg(i++ % 1000));
+        if (!lines->SetParentByKey(QString("A%1").arg(i++ % 1000))) {
+            state.SkipWithError("article not found");
+            break;
+        }
         lines->SetValue("Quantita", 2.0);
         lines->Update();
     }

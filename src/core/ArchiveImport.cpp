@@ -102,7 +102,7 @@ struct ImportScope {
     }
     ~ImportScope() {
         try {
-            if (engine->IsOpen()) engine->Close(true);
+            if (engine->IsOpen()) engine->Close();
         } catch (...) {
         }
         frmMessage::unloadInstance();
@@ -219,14 +219,14 @@ bool ImportArchiveData(const QString& path, TableData& target, QWidget* window, 
             }
             if (ui().msgBox(QStringLiteral("Confermi l'importazione ?"), int(Msg::YesNo) + int(Msg::Question), g_strMsgTitle) ==
                 Msg::No) {
-                source->Close(false);
+                source->Close();
                 return false;
             }
         }
 
         frmMessage::instance().ShowMsg(QStringLiteral("Importazione <") + caption + QStringLiteral(" > in corso..."), mainWidget());
         transaction.emplace(*workingEngine);
-        const bool copied = source->CopyRowsTo(target, &frmMessage::instance());
+        const bool copied = source->CopyRows(target, &frmMessage::instance());
         if (copied) {
             // A row the copy matched with another row by a unique value (its code) would
             // overwrite that row: the whole import goes back instead.
@@ -242,7 +242,7 @@ bool ImportArchiveData(const QString& path, TableData& target, QWidget* window, 
             ui().msgBox(QStringLiteral("Importazione di < ") + caption + QStringLiteral(" > interrotta: nessun dato è stato importato."),
                         Msg::Exclamation, g_strMsgTitle);
         }
-        source->Close(false);
+        source->Close();
         result = true;
     } catch (...) {
         if (transaction) {

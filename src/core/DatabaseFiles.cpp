@@ -41,7 +41,7 @@ void ReleaseDatabaseObjects() {
     for (std::shared_ptr<DBEngine>* engine : {&g_objDBEngine, &g_objBackupDBEngine}) {
         if (!*engine) continue;
         try {
-            (*engine)->Close(true);
+            (*engine)->Close();
         } catch (...) {
             // Released anyway: the next opening starts from nothing.
         }

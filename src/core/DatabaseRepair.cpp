@@ -187,5 +187,5 @@ void DatabaseRepair::OpenThroughLibrary(const QString& path) {
         database->AttachEngine(engine, true, -1, -1, 0, nullptr);
         database->Close();
     }
-    engine->Close(true);
+    engine->Close();
 }

@@ -63,7 +63,7 @@ void dropBackupEngine()
     if (!g_objBackupDBEngine)
         return;
     try {
-        g_objBackupDBEngine->Close(true);
+        g_objBackupDBEngine->Close();
     } catch (const AppError&) {
         // Dropped anyway: the next move opens the file again.
     }
@@ -154,7 +154,7 @@ bool MoveToArchive(QWidget* owner, TableData* element, bool skipConfirmation, bo
         }
         if (!removed) {
             // Taken back out of the archive, so the element stays in exactly one file.
-            table->Select(thisRow, QString(), QString(), g_objBackupDBEngine)->DeleteRows(nullptr, false);
+            (void)table->Select(thisRow, QString(), QString(), g_objBackupDBEngine)->DeleteRows();   // nothing stops it
             g_objBackupDBEngine->Flush();
             throw AppError::object(AppError::kGenericCode, AppTitle(),
                                    failure.isEmpty() ? QStringLiteral("Eliminazione dell'elemento dall'archivio di lavoro non riuscita")

@@ -33,7 +33,7 @@ void ConfigurazioneSconti::OnNewRow(TableData& td)
 // deposit. Each step runs even after an earlier one refused.
 void ConfigurazioneSconti::OnUpdateRow(TableData& td)
 {
-    if (td.CheckRequired() && td.IsFieldEmpty("SoloDeposito") && td.IsFieldEmpty("SoloCliente") &&
+    if (td.IsFieldEmpty("SoloDeposito") && td.IsFieldEmpty("SoloCliente") &&
         td.IsFieldEmpty("SoloArticolo")) {
         td.SelectField("SoloDeposito");
         td.CancelWithMessage("Devi specificare almeno una delle selezioni Deposito, Cliente o Articolo");

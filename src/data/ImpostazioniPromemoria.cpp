@@ -142,11 +142,11 @@ void ImpostazioniPromemoria::Check_CampiMessaggio(TableData& td, const QString& 
         QString field;
         QString rest;
         if (Split_CampoMessaggio(text, field, rest) == PlaceholderSplit::Malformed)
-            td.NotifyWithMessage(1, MalformedPlaceholderMessage(), true, 0);
+            td.NotifyWithMessage(1, MalformedPlaceholderMessage(), true);
         // No placeholder left, a broken one, or an empty one: nothing more to check.
         if (field.isEmpty()) return;
         if (!tableHasField(td, tableName, field)) {
-            td.NotifyWithMessage(1, noSuchField(field, tableName), true, 0);
+            td.NotifyWithMessage(1, noSuchField(field, tableName), true);
             return;
         }
         text = rest;

@@ -1,4 +1,5 @@
 #include "TracciatiFornitura.h"
+#include "AppError.h"
 #include "DefaultScripts.h"
 
 namespace {
@@ -69,7 +70,10 @@ void TracciatiFornitura::addDefaultLayout(TableData& td)
 {
     const qint64 layout = td.AddRow({"FileSorgente", "A:\\FORNITORE.TXT", "Note", "Tracciato fornitura FORNITORE (NUOVO)",
                                      "VBFilter", FullLayoutFilterTemplate()});
-    td.MoveToOID(layout);
+    // The fields belong to the layout just added, never to the row the data set stood on.
+    if (!td.MoveToOID(layout))
+        throw AppError::object(AppError::kGenericCode, QStringLiteral("TracciatiFornitura"),
+                               QStringLiteral("Tracciato predefinito non trovato dopo l'inserimento"));
     auto campi = td.GetReference("Campi");
 
     const QVariant yes(true);

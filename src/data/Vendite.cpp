@@ -184,7 +184,7 @@ void Vendite::OnUpdateReference(TableData& td, TableData* row, QString& referenc
         // handlers above keep the total in step.
         auto lines = td.GetReference("Articoli");
         for (lines->MoveFirst(); !lines->IsEOF(); lines->MoveNext()) {
-            FindDiscount(lines->GetRow());
+            FindDiscount(*lines);
             lines->Update();
         }
     } else if (is(referenceName, "BuoniUtilizzati")) {
@@ -196,7 +196,6 @@ void Vendite::OnUpdateReference(TableData& td, TableData* row, QString& referenc
                 !row->GetParentKey().isNull()) {
                 const Currency left = row->GetCurrencyValue("ImportoBuono") - row->GetCurrencyValue("ImportoUtilizzato");
                 if (!left.isZero()) {
-                    row->BeginEdit(true);
                     row->SetValue("ImportoUtilizzatoVendita", amount(left));
                     row->Update();
                 }

@@ -1,6 +1,7 @@
 #pragma once
 // A two-table shop for the archive import and report tests: units with default rows (each
 // file makes its own, under its own OIDs) and articles pointing to a unit.
+#include <gtest/gtest.h>
 #include "DBEngine.h"
 #include "Database.h"
 #include "Definitions.h"
@@ -73,7 +74,7 @@ struct Shop {
         auto rows = select(QStringLiteral("Articoli"));
         const qint64 oid = rows->AddRow({"Codice", code, "Descrizione", description, "Prezzo", QVariant::fromValue(price),
                                          "Giacenza", 3.5});
-        rows->MoveToOID(oid);
+        EXPECT_TRUE(rows->MoveToOID(oid));
         rows->SetReferenceByKey(QStringLiteral("Unita"), unit);
         rows->Update();
         return oid;

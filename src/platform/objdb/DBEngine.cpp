@@ -208,7 +208,7 @@ void DBEngine::registerConnection()
 
 QString DBEngine::connectionsTable() const { return QStringLiteral("_objdb_connections"); }
 
-void DBEngine::Close(bool)
+void DBEngine::Close()
 {
     if (!m_conn) return;
     if (m_conn->isOpen()) {

@@ -46,9 +46,7 @@ public:
     // Opens an existing file; raises when it is missing or not a database.
     void OpenDatabase(int openMode, const QString& path, int = 0, int = 0, itfNotifyEvent* notify = nullptr,
                       int = 5, int = 0, bool = true, bool = true, int = 0, int = -2);
-    void Create(int openMode, const QString& path) { CreateDatabase(openMode, path); }
-    void Open(int openMode, const QString& path) { OpenDatabase(openMode, path); }
-    void Close(bool = true);
+    void Close();
     bool IsOpen() const;
     QString Path() const { return m_path; }
 

@@ -50,7 +50,6 @@ public:
     void AttachEngine(const std::shared_ptr<DBEngine>& engine, itfProgress* progress = nullptr);
     void AttachEngine(const std::shared_ptr<DBEngine>& engine, bool, int, int, int, itfProgress* progress)
     { AttachEngine(engine, progress); }
-    void Load(const std::shared_ptr<DBEngine>& engine, itfProgress* progress = nullptr) { AttachEngine(engine, progress); }
     // Opens the tables as stored in the file (no definition, no rules); names: comma list,
     // empty for all.
     void OpenStored(const std::shared_ptr<DBEngine>& engine, const QString& names = QString());
@@ -63,7 +62,6 @@ public:
     void SetSink(itfNotifyEvent* sink) { m_sink = sink; }
 
     TableCollection& Tables() { return m_tables; }
-    TableCollection& GetTableList() { return m_tables; }
     TableObject* FindTable(const QString& name) const;   // nullptr when missing
 
     // Operator access level: 0 operator, 1 administrator.
@@ -72,7 +70,6 @@ public:
 
     std::shared_ptr<CurrencyInfo> GetCurrency() const { return m_currency; }
     void SetCurrency(std::shared_ptr<CurrencyInfo> currency) { m_currency = std::move(currency); }
-    std::shared_ptr<CurrencyInfo> MainCurrency() const { return m_currency; }
     std::shared_ptr<CurrencyInfo> ConversionCurrency() const;
     // The amount times factor, in the conversion currency when convert is True, rounded
     // (half away from zero) to that currency's decimals.
@@ -80,7 +77,6 @@ public:
 
     // Literals for conditions handed to Select/SetFilter (Jet SQL).
     QString QuoteText(const QString& text) const;
-    QString TextLiteral(const QString& text) const { return QuoteText(text); }
     QString FormatDateLiteral(const QDateTime& value, bool withTime = true) const;
     // Name of the table listing the programs that have the file open.
     QString ConnectionsName() const;

@@ -227,6 +227,9 @@ bool fetchFirst(TableData::Impl& d, bool reverse);
 std::vector<CachedRow> fetchPage(TableData::Impl& d, const CachedRow* after, bool reverse, int limit);
 void ensurePositioned(const TableData& td);
 RowPtr rowFromCache(TableData::Impl& d, const CachedRow& c);
+// The first row meeting the condition (after the current one when next), values bound to
+// its "?"; the current row stays when there is none.
+bool findFirst(TableData::Impl& d, const QString& condition, const QVariantList& values, bool next);
 // The where clause of the data set (compiled), with the values it binds.
 QString compiledWhere(TableData::Impl& d, QVariantList& params);
 // A condition, value, order or field list of the program over the data set's table, translated

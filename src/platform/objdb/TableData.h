@@ -8,7 +8,7 @@
 // is atomic; a change refused with CancelWithMessage is undone wholly; field events
 // reach a fixed point; a child row reads and writes its parent's fields by name.
 //
-// Keys: the key of a row is its OID (GetKey, MoveToKey, GetParentKey, GetReferenceKey);
+// Keys: the key of a row is its OID (GetKey, MoveToOID, GetParentKey, GetReferenceKey);
 // the key field (TableObject::GetKeyField, "Codice" for most tables) is what a user types
 // (FindKey, SetReferenceByKey).
 //
@@ -85,15 +85,12 @@ public:
     virtual void DeleteRow();           // OnDeleteRow; refusal raises AppError
     virtual bool IsNewRow() const;
     virtual bool IsChanged() const;
-    void BeginEdit(bool = true) {}
     void CancelUpdate();                // drops the pending changes of the current row
     bool HasNoCurrentRow() const;
-    TableData& GetRow() { return *this; }
     // True when the current row cannot be edited or kept (none, or a new row not yet stored).
     bool RowFlag() const;
     // True when the rows are documents (their table owns lists of lines).
     bool DocumentFlag() const;
-    bool CheckRequired() const { return true; }
     void SelectField(const QString& field);
 
     // --- navigation -------------------------------------------------------------------
@@ -102,22 +99,23 @@ public:
     virtual void MoveLast();
     void MovePrevious();
     virtual bool IsEOF() const;
-    bool EOF_() const { return IsEOF(); }
     bool IsBOF() const;
-    bool BOF() const { return IsBOF(); }
     virtual bool IsEmpty() const;
     virtual qint64 RowCount() const;    // a count query, never a full read
     // Moves to the row whose key field (the reference key field or "Codice") equals key.
-    virtual bool FindKey(const QVariant& key);
-    virtual bool MoveToOID(qint64 oid);
-    bool MoveToKey(const QVariant& key) { return MoveToOID(key.toLongLong()); }
+    // False (the current row unchanged) when there is none.
+    [[nodiscard]] bool FindKey(const QVariant& key);
+    [[nodiscard]] bool MoveToOID(qint64 oid);
     // For a grid: the OIDs of up to `count` rows after the row `afterOid` (0: from the first),
     // in the data set's order, read by key without moving the current row.
     std::vector<qint64> PageAfter(qint64 afterOid, int count) const;
     // First row (after the current one when next is True) meeting the condition (Jet SQL).
-    bool FindFirst(const QString& condition, int start = 0, bool next = false);
+    [[nodiscard]] bool FindFirst(const QString& condition, int start = 0, bool next = false);
     // Keeps only the rows meeting the condition when filtering is True; else FindFirst.
-    bool Find(const QString& condition, bool filtering = true);
+    // `values` are bound to the condition's "?" in order: a condition run again and again
+    // (a look-up per sale line) stays the same text, prepared and translated once.
+    [[nodiscard]] bool Find(const QString& condition, bool filtering = true);
+    [[nodiscard]] bool Find(const QString& condition, const QVariantList& values, bool filtering = true);
 
     // --- references and lists -----------------------------------------------------------
     // A single reference gives the referenced row (empty data set when unset);
@@ -146,7 +144,7 @@ public:
     // this table) points to the current row.
     std::unique_ptr<TableData> GetReferencingRows(const QString& table, const QString& reference = QString());
     // Marks that pair the handlers of one change (kept per row until removed).
-    bool TestAndMark(const QString& mark);    // True when the mark was already there
+    bool TestAndMark(const QString& mark);    // sets the mark; True when it was already there
     bool IsMarked(const QString& mark) const;
     void Unmark(const QString& mark);
 
@@ -155,7 +153,7 @@ public:
     // Attaches the row to another parent: field events of the parent's fields are raised
     // with the old parent in place, then with the new one; then OnSetParent.
     void SetParent(qint64 parentOid);
-    bool SetParentByKey(const QVariant& key);                         // by the parent's key field
+    [[nodiscard]] bool SetParentByKey(const QVariant& key);           // by the parent's key field; false when none
     std::unique_ptr<TableData> GetParentRow();
     // The candidate parents of the current row (OnSelectParent raised on them).
     std::unique_ptr<TableData> SelectParentCandidates();
@@ -179,11 +177,11 @@ public:
     RecordSource& GetRecordSource();
 
     QString GetFilter() const;                // the filter set with SetFilter
-    void SetFilter(const QString& filter);    // narrows the selected rows (Jet SQL); empty: none
+    // Narrows the selected rows (Jet SQL; empty: none); `values` are bound to its "?" in order.
+    void SetFilter(const QString& filter, const QVariantList& values = {});
     QString GetSelectCondition() const;       // the condition the rows were selected with
     void SelectWhere(const QString& condition);   // selects the rows again with this condition
     QString GetOrder() const;
-    QString Order() const { return GetOrder(); }
     void SetOrder(const QString& order);      // "Field[ DESC], ..."; empty: the default order
     bool AllowsOrder(const QString& order) const;
     QString GetFieldList() const;
@@ -192,22 +190,22 @@ public:
     void Refresh();                           // reads the current row and its page again
     void Requery();                           // runs the query again from the first row
     std::unique_ptr<TableData> Clone() const; // same rows, same current row, own cursor
-    void Close(bool = false);
+    void Close();
 
     // --- bulk work (no row rules: rows travel as they are, keeping their OIDs) ---------
     // Copies every row of this data set into the target's table (usually another file),
     // with the rows of its owned lists; related rows (parents, referenced rows) are
     // added when missing, and replaced when copyRelated is True. False when stopped or failed.
-    bool CopyRows(TableData& target, itfProgress* progress = nullptr, bool copyRelated = false);
-    bool CopyRowsTo(TableData& target, itfProgress* progress = nullptr) { return CopyRows(target, progress, false); }
-    bool CopyRowTo(TableData& target, bool copyRelated = true);
-    // Deletes every row of this data set with its owned lines, without row rules.
-    bool DeleteRows(itfProgress* progress = nullptr, bool = false);
+    [[nodiscard]] bool CopyRows(TableData& target, itfProgress* progress = nullptr, bool copyRelated = false);
+    [[nodiscard]] bool CopyRowTo(TableData& target, bool copyRelated = true);
+    // Deletes every row of this data set with its owned lines, without row rules. False when
+    // stopped through the progress.
+    [[nodiscard]] bool DeleteRows(itfProgress* progress = nullptr);
     // The archive delete of the current row (moved to another file): its owned lines go
     // with it, no row rule runs (a sale moved away gives no stock back).
     void DeleteRowWithoutRules();
     // Format 2: HTML table of the shown fields (fieldOrder: comma list, empty for all).
-    bool Export(int format, const QString& path, itfProgress* progress = nullptr, const QString& fieldOrder = QString());
+    [[nodiscard]] bool Export(int format, const QString& path, itfProgress* progress = nullptr, const QString& fieldOrder = QString());
     QString ExportHtml(const QString& fieldOrder = QString());
 
     // --- refusals ---------------------------------------------------------------------
@@ -216,7 +214,7 @@ public:
     // Lets the change go on and shows the warning.
     virtual void WarnWithMessage(const QString& message);
     // Shows a message; with cancel True it also refuses the change under way.
-    void NotifyWithMessage(int kind, const QString& message, bool cancel = false, int = 0);
+    void NotifyWithMessage(int kind, const QString& message, bool cancel = false);
     void ShowMessage(int kind, const QString& message);
 
     struct Impl;

@@ -239,7 +239,7 @@ bool TableData::CopyRowTo(TableData& target, bool copyRelated)
     return copyOids(*d, target, {oid}, nullptr, copyRelated);
 }
 
-bool TableData::DeleteRows(itfProgress* progress, bool)
+bool TableData::DeleteRows(itfProgress* progress)
 {
     const QList<qint64> oids = rowOids(*d);
     Database& db = *d->db;

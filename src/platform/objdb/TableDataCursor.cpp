@@ -253,15 +253,20 @@ bool TableData::FindKey(const QVariant& key)
     return positionOnOid(*d, 0, col + QStringLiteral(" = ?"), {bound});
 }
 
-bool TableData::FindFirst(const QString& condition, int, bool next)
+bool TableData::FindFirst(const QString& condition, int, bool next) { return findFirst(*d, condition, {}, next); }
+
+namespace objdb {
+
+bool findFirst(TableData::Impl& dd, const QString& condition, const QVariantList& values, bool next)
 {
+    TableData::Impl* d = &dd;
     if (d->source == Source::Bound) return false;
-    ensurePositioned(*this);
+    if (!d->positioned) fetchFirst(*d, false);
     ensureCompiled(*d);
     JetPieces translated;
     if (!condition.trimmed().isEmpty()) translated = translatePiece(*d, JetPieces::Kind::Expression, condition);
     QString cond = translated.items.empty() ? QStringLiteral("1") : translated.items.front().sql;
-    QVariantList params;
+    QVariantList params = values;
     if (next && d->cur && d->pos >= 0 && d->pos < int(d->window.size())) {
         // After the current row, in the data set's order.
         const CompiledQuery& c = *d->query;
@@ -291,6 +296,8 @@ bool TableData::FindFirst(const QString& condition, int, bool next)
     std::tie(d->window, d->pos, d->windowFull, d->bof, d->eof) = saved;
     return false;
 }
+
+}  // namespace objdb
 
 std::vector<qint64> TableData::PageAfter(qint64 afterOid, int count) const
 {
@@ -323,10 +330,12 @@ std::vector<qint64> TableData::PageAfter(qint64 afterOid, int count) const
     return oids;
 }
 
-bool TableData::Find(const QString& condition, bool filtering)
+bool TableData::Find(const QString& condition, bool filtering) { return Find(condition, {}, filtering); }
+
+bool TableData::Find(const QString& condition, const QVariantList& values, bool filtering)
 {
-    if (!filtering) return FindFirst(condition);
-    SetFilter(condition);
+    if (!filtering) return findFirst(*d, condition, values, false);
+    SetFilter(condition, values);
     MoveFirst();
     return !IsEmpty();
 }
@@ -338,9 +347,10 @@ QString TableData::GetSelectCondition() const { return d->selectCondition; }
 QString TableData::GetOrder() const { return d->order; }
 QString TableData::GetFieldList() const { return d->fieldList; }
 
-void TableData::SetFilter(const QString& filter)
+void TableData::SetFilter(const QString& filter, const QVariantList& values)
 {
     d->filter = filter;
+    d->filterValues = values;
     invalidateQuery(*d);
     ensureCompiled(*d);   // a condition naming unknown tables fails here, not at the next read
 }
@@ -420,7 +430,7 @@ std::unique_ptr<TableData> TableData::Clone() const
     return td;
 }
 
-void TableData::Close(bool)
+void TableData::Close()
 {
     setCurrent(*d, nullptr);
     d->window.clear();

@@ -330,7 +330,7 @@ FieldInfo TableData::GetFieldInfo(const QString& field) const
 void TableData::CancelWithMessage(const QString& message) { d->db->refuse(tableName(), message); }
 void TableData::WarnWithMessage(const QString& message) { d->db->warn(tableName(), message); }
 
-void TableData::NotifyWithMessage(int, const QString& message, bool cancel, int)
+void TableData::NotifyWithMessage(int, const QString& message, bool cancel)
 {
     if (cancel) CancelWithMessage(message);
     else d->db->message(tableName(), message);

@@ -22,7 +22,7 @@ struct QueryShop {
         auto lines = doc->GetReference("Righe");
         for (const char* code : {"P1", "P2", "P2"}) {
             lines->NewRow();
-            lines->SetParentByKey(code);
+            EXPECT_TRUE(lines->SetParentByKey(code));
             lines->SetValue("Quantita", 2.0);
             lines->Update();
         }

@@ -32,7 +32,7 @@ TEST(ObjDbRelations, ALineReadsAndWritesItsArticleAndSavesItWithTheLine)
     auto lines = doc->GetReference("Righe");
     lines->NewRow();
     EXPECT_EQ(lines->GetFieldValue("Progressivo").toLongLong(), 1);
-    lines->SetParentByKey("A");
+    ASSERT_TRUE(lines->SetParentByKey("A"));
     EXPECT_EQ(lines->GetText("Descrizione"), "Articolo A") << "the parent's fields read through the line";
     lines->SetValue("Quantita", 3.0);
     EXPECT_EQ(lines->GetCurrencyValue("Importo"), eur("7.50"));
@@ -57,7 +57,7 @@ TEST(ObjDbRelations, MovingALineToAnotherArticleMovesTheStock)
     doc->AddRow({"Note", "x"});
     auto lines = doc->GetReference("Righe");
     lines->NewRow();
-    lines->SetParentByKey("A");
+    ASSERT_TRUE(lines->SetParentByKey("A"));
     lines->SetValue("Quantita", 4.0);
     lines->Update();
     ASSERT_EQ(storedStock(s, "A"), 6.0);
@@ -134,7 +134,7 @@ TEST(ObjDbRelations, ARowChangedThroughAReferenceIsSavedWithTheRowThatReachedIt)
     doc->Update();
     auto lines = doc->GetReference("Righe");
     lines->NewRow();
-    lines->SetParentByKey("A");
+    ASSERT_TRUE(lines->SetParentByKey("A"));
     lines->SetValue("Quantita", 1.0);
     lines->Update();
     // The document's total took the line in; its rule credited the customer through the reference.
