@@ -50,18 +50,14 @@ void FindDiscount(TableData& saleLine)
         if (!customer->IsEmpty())
             customerCollectsPoints = customer->GetBoolValue(QStringLiteral("CalcolaPunti"));
     }
-    const QString article = QStringLiteral("SoloArticolo"), deposit = QStringLiteral("SoloDeposito"),
-                  customer = QStringLiteral("SoloCliente");
-    const QString filter =
-        u'(' + rules->BuildReferenceCondition(article, saleLine.GetParentKey()) + QStringLiteral(" OR ") +
-        rules->BuildReferenceCondition(article, QVariant()) + QStringLiteral(") AND (") +
-        rules->BuildReferenceCondition(deposit, saleLine.GetReferenceKey(QStringLiteral("Deposito"))) +
-        QStringLiteral(" OR ") + rules->BuildReferenceCondition(deposit, QVariant()) + QStringLiteral(") AND (") +
-        rules->BuildReferenceCondition(customer, customerKey) + QStringLiteral(" OR ") +
-        rules->BuildReferenceCondition(customer, QVariant()) + QStringLiteral(") AND ") +
-        rules->BuildFieldCondition(QStringLiteral("CalcoloPuntiClienti"), customerCollectsPoints, true);
-
-    if (!rules->Find(filter, true)) {
+    // The rules for this article, deposit and customer, and those for any of them. The text
+    // is the same for every line, with the keys bound: one statement, prepared once.
+    static const QString filter = QStringLiteral(
+        "(SoloArticolo = ? OR SoloArticolo Is Null) AND (SoloDeposito = ? OR SoloDeposito Is Null) AND "
+        "(SoloCliente = ? OR SoloCliente Is Null) AND CalcoloPuntiClienti = ?");
+    const QVariantList keys{saleLine.GetParentKey(), saleLine.GetReferenceKey(QStringLiteral("Deposito")), customerKey,
+                            customerCollectsPoints};
+    if (!rules->Find(filter, keys, true)) {
         saleLine.SetValue(QStringLiteral("ImportoSconto"), QVariant::fromValue(Currency()));
         return;
     }

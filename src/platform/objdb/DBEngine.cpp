@@ -226,8 +226,7 @@ void DBEngine::Close()
     m_conn.reset();
     releaseLogFiles();
     m_connectionRow = 0;
-    m_nextOid.clear();
-    m_highWater.clear();
+    m_oids.clear();
 }
 
 void DBEngine::SetAccessMode(int mode)
@@ -262,7 +261,7 @@ void DBEngine::RollbackTransaction()
 {
     if (!m_useTransaction || m_transactions.isEmpty()) return;
     sql().rollbackSavepoint(m_transactions.takeLast());
-    m_nextOid.clear();
+    forgetOidCache();
 }
 
 void DBEngine::Flush()
@@ -271,25 +270,27 @@ void DBEngine::Flush()
         m_conn->execScript(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
 }
 
+void DBEngine::forgetOidCache()
+{
+    for (OidCounter& c : m_oids) c.next = 0;
+}
+
 qint64 DBEngine::allocateOid(const QString& table)
 {
     SqlConnection& c = sql();
     if (m_site <= 0) throw objdb::error(objdb::ReadOnly, kSource, QStringLiteral("Database aperto in sola lettura"));
-    const QString key = table.toLower();
-    auto it = m_nextOid.find(key);
-    qint64 next;
-    if (it == m_nextOid.end()) {
+    OidCounter& counter = m_oids[table];
+    qint64 next = counter.next;
+    if (next == 0) {
         const qint64 lo = m_site << kCounterBits;
         const qint64 hi = lo + ((qint64(1) << kCounterBits) - 1);
         QVariant max = c.scalar(QStringLiteral("SELECT max(OID) FROM %1 WHERE OID BETWEEN ? AND ?")
                                     .arg(SqlConnection::quoteName(table)), {lo, hi});
         next = max.isNull() ? lo + 1 : max.toLongLong() + 1;
-    } else {
-        next = *it;
     }
     // New rows get their OID before they are stored: never hand one out twice.
-    next = std::max(next, m_highWater.value(key, 0) + 1);
-    m_highWater.insert(key, next);
-    m_nextOid.insert(key, next + 1);
+    next = std::max(next, counter.highWater + 1);
+    counter.highWater = next;
+    counter.next = next + 1;
     return next;
 }

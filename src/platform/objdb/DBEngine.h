@@ -79,7 +79,7 @@ public:
     std::shared_ptr<SqlConnection> sqlShared() const { return m_conn; }
     qint64 allocateOid(const QString& table);
     qint64 sitePrefix() const { return m_site; }
-    void forgetOidCache() { m_nextOid.clear(); }
+    void forgetOidCache();
     QString connectionsTable() const;
 
 private:
@@ -100,7 +100,10 @@ private:
     qint64 m_site = 0;
     qint64 m_connectionRow = 0;
     bool m_releaseLogFiles = false;      // a read-only connection made the log files beside the file
-    QHash<QString, qint64> m_nextOid;
-    QHash<QString, qint64> m_highWater;   // highest OID handed out, stored or not
+    // Per table (by its declared name): the next OID to hand out (0: read the highest stored
+    // first, as after every commit another program may have added rows) and the highest
+    // handed out, stored or not.
+    struct OidCounter { qint64 next = 0; qint64 highWater = 0; };
+    QHash<QString, OidCounter> m_oids;
     QStringList m_transactions;
 };

@@ -505,6 +505,8 @@ void Database::event(int action, const QString& source, const QString& detail)
 
 std::shared_ptr<RowState> Database::liveRow(const DBEngine& engine, const QString& table, qint64 oid) const
 {
+    // Most reads come while nothing is being changed: no key to build then.
+    if (m_live.isEmpty()) return nullptr;
     auto it = m_live.find(liveKey(engine, table, oid));
     if (it == m_live.end()) return nullptr;
     auto row = it->lock();

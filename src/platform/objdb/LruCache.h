@@ -17,13 +17,22 @@ public:
     LruCache(const LruCache&) = delete;
     LruCache& operator=(const LruCache&) = delete;
 
-    // The entry, now the most recently used; null when absent.
+    // The entry, now the most recently used; null when absent. A key that shares its text
+    // with the stored one (the same string handed in again, as a statement text kept by its
+    // caller is) is found without hashing or comparing the text: the stored copy keeps that
+    // text alive, so the same address can only be the same text.
     Value* find(const QString& key)
     {
-        auto it = m_index.find(key);
-        if (it == m_index.end()) return nullptr;
-        m_order.splice(m_order.begin(), m_order, it.value());
-        return &it.value()->second;
+        typename std::list<Entry>::iterator entry;
+        if (auto same = m_byText.constFind(key.constData()); same != m_byText.constEnd() && same.value()->first.size() == key.size()) {
+            entry = same.value();
+        } else {
+            auto it = m_index.constFind(key);
+            if (it == m_index.constEnd()) return nullptr;
+            entry = it.value();
+        }
+        m_order.splice(m_order.begin(), m_order, entry);
+        return &entry->second;
     }
 
     // Adds or replaces the entry; when that makes one too many, the least recently used one
@@ -36,15 +45,17 @@ public:
         }
         m_order.emplace_front(key, std::move(value));
         m_index.insert(key, m_order.begin());
+        m_byText.insert(m_order.front().first.constData(), m_order.begin());
         if (m_order.size() <= m_capacity) return std::nullopt;
         auto last = std::prev(m_order.end());
         m_index.remove(last->first);
+        if (auto same = m_byText.find(last->first.constData()); same != m_byText.end() && same.value() == last)
+            m_byText.erase(same);
         std::optional<Value> evicted(std::move(last->second));
         m_order.erase(last);
         return evicted;
     }
 
-    Value* mostRecent() { return m_order.empty() ? nullptr : &m_order.front().second; }
     size_t size() const { return m_order.size(); }
     size_t capacity() const { return m_capacity; }
 
@@ -57,12 +68,14 @@ public:
     {
         m_order.clear();
         m_index.clear();
+        m_byText.clear();
     }
 
 private:
     using Entry = std::pair<QString, Value>;
     std::list<Entry> m_order;   // most recently used first
     QHash<QString, typename std::list<Entry>::iterator> m_index;
+    QHash<const QChar*, typename std::list<Entry>::iterator> m_byText;   // the stored key's text
     size_t m_capacity;
 };
 

@@ -195,6 +195,7 @@ struct TableData::Impl {
     bool windowFull = false;           // the last fetch filled its page: more rows may follow
     objdb::RowPtr cur;
     int pageSize = 64;
+    int pagesRead = 0;                 // pages read after the first, to grow the next one
     bool positioned = false;           // the first page has been read
 
     RecordSource recordSource;

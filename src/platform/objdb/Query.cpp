@@ -267,13 +267,14 @@ std::vector<CachedRow> fetchPage(TableData::Impl& d, const CachedRow* after, boo
     SqlConnection::Stmt st = d.engine->sql().prepare(sql);
     st.bindAll(params);
     std::vector<CachedRow> rows;
+    rows.reserve(size_t(limit));
     while (st.next()) {
-        CachedRow r;
+        CachedRow& r = rows.emplace_back();
         r.oid = st.int64(0);
         r.cols.reserve(size_t(c.keyStart));
         for (int i = 0; i < c.keyStart; ++i) r.cols.push_back(st.value(i));
+        r.keys.reserve(size_t(c.columnCount - c.keyStart));
         for (int i = c.keyStart; i < c.columnCount; ++i) r.keys.push_back(st.value(i));
-        rows.push_back(std::move(r));
     }
     if (reverse) std::reverse(rows.begin(), rows.end());
     return rows;

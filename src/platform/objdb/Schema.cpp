@@ -95,6 +95,14 @@ Currency currencyFromStoredReal(double d)
     constexpr double kLimit = 922337203685477.5807;
     if (d >= kLimit) return Currency::max();
     if (d <= -kLimit - 0.0001) return Currency::min();
+    // Written as ten-thousandths, a stored amount reads back as a whole number of them but
+    // for the last bit of the double: take it without going through text. Anything else (a
+    // value some other program wrote) takes the exact way.
+    const double scaled = d * double(Currency::kScale);
+    if (std::fabs(scaled) < 0x1p50) {
+        const double units = std::nearbyint(scaled);
+        if (std::fabs(scaled - units) <= std::fabs(scaled) * 0x1p-50 + 0x1p-30) return Currency::fromUnits(qint64(units));
+    }
     return Currency::fromDouble(d);
 }
 
@@ -242,13 +250,9 @@ bool sameValue(Kind kind, const QVariant& a, const QVariant& b)
 
 void TableSchema::buildLookup()
 {
-    m_fieldLookup.clear();
-    m_refLookup.clear();
     singleRefs.clear();
-    for (int i = 0; i < int(fields.size()); ++i) m_fieldLookup.insert(fields[size_t(i)].def.Name.toLower(), i);
     for (int i = 0; i < int(refs.size()); ++i) {
         RefSchema& r = refs[size_t(i)];
-        m_refLookup.insert(r.def.Name.toLower(), i);
         if (r.def.IsList) {
             r.linkTable = name + u'$' + r.def.Name;
             r.singleIndex = -1;
@@ -259,7 +263,24 @@ void TableSchema::buildLookup()
     }
 }
 
-int TableSchema::fieldIndex(const QString& n) const { return m_fieldLookup.value(n.toLower(), -1); }
+namespace {
+// Names are looked up on every field access, among a few dozen: as declared first, then
+// without regard to case; never through a lower-cased copy or a hash of the name.
+template <class Item, class NameOf>
+int lookup(const std::vector<Item>& items, const QString& n, NameOf nameOf)
+{
+    for (size_t i = 0; i < items.size(); ++i)
+        if (nameOf(items[i]) == n) return int(i);
+    for (size_t i = 0; i < items.size(); ++i)
+        if (nameOf(items[i]).compare(n, Qt::CaseInsensitive) == 0) return int(i);
+    return -1;
+}
+}
+
+int TableSchema::fieldIndex(const QString& n) const
+{
+    return lookup(fields, n, [](const FieldSchema& f) -> const QString& { return f.def.Name; });
+}
 
 const FieldSchema* TableSchema::field(const QString& n) const
 {
@@ -269,7 +290,7 @@ const FieldSchema* TableSchema::field(const QString& n) const
 
 const RefSchema* TableSchema::ref(const QString& n) const
 {
-    int i = m_refLookup.value(n.toLower(), -1);
+    const int i = lookup(refs, n, [](const RefSchema& r) -> const QString& { return r.def.Name; });
     return i < 0 ? nullptr : &refs[size_t(i)];
 }
 

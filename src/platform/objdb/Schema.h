@@ -92,9 +92,6 @@ struct TableSchema {
     // Structure read from storage alone (a table without stored declarations).
     static std::unique_ptr<TableSchema> fromStorage(const QString& name, SqlConnection& conn);
 
-private:
-    QHash<QString, int> m_fieldLookup;   // lower-case name -> index
-    QHash<QString, int> m_refLookup;
 };
 
 }  // namespace objdb

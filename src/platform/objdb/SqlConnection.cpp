@@ -79,8 +79,9 @@ void SqlConnection::close()
 
 void SqlConnection::finalizeAll()
 {
-    for (auto& list : m_cache)
-        for (sqlite3_stmt* st : list) sqlite3_finalize(st);
+    m_cache.forEach([](std::vector<sqlite3_stmt*>& idle) {
+        for (sqlite3_stmt* st : idle) sqlite3_finalize(st);
+    });
     m_cache.clear();
 }
 
@@ -117,10 +118,9 @@ void SqlConnection::fail(int rc, const QString& sql) const
 SqlConnection::Stmt SqlConnection::prepare(const QString& sql)
 {
     if (!m_db) throw objdb::error(objdb::NotOpen, kSource, QStringLiteral("Database non aperto"));
-    auto it = m_cache.find(sql);
-    if (it != m_cache.end() && !it->empty()) {
-        sqlite3_stmt* st = it->back();
-        it->pop_back();
+    if (std::vector<sqlite3_stmt*>* idle = m_cache.find(sql); idle && !idle->empty()) {
+        sqlite3_stmt* st = idle->back();
+        idle->pop_back();
         return Stmt(this, sql, st);
     }
     sqlite3_stmt* st = nullptr;
@@ -138,9 +138,13 @@ void SqlConnection::giveBack(const QString& sql, sqlite3_stmt* st)
     sqlite3_reset(st);
     sqlite3_clear_bindings(st);
     if (!m_db) { sqlite3_finalize(st); return; }
-    auto& list = m_cache[sql];
-    if (list.size() < 4) list.push_back(st);
-    else sqlite3_finalize(st);
+    if (std::vector<sqlite3_stmt*>* idle = m_cache.find(sql)) {
+        if (idle->size() < 4) idle->push_back(st);
+        else sqlite3_finalize(st);
+        return;
+    }
+    if (auto evicted = m_cache.insert(sql, {st}))
+        for (sqlite3_stmt* old : *evicted) sqlite3_finalize(old);
 }
 
 int SqlConnection::execute(const QString& sql, const QVariantList& params)
@@ -169,19 +173,37 @@ void SqlConnection::execScript(const QString& sql)
 
 bool SqlConnection::inTransaction() const { return m_db && !sqlite3_get_autocommit(m_db); }
 
+namespace {
 // Savepoints are named by their depth, so the few statements that open and close them are
-// prepared once and reused.
+// prepared once; their texts are made once too, so that the statement cache finds them by
+// their text's address.
+struct SavepointTexts {
+    QString name, open, release, rollback;
+};
+const SavepointTexts& savepointTexts(int depth)
+{
+    static std::vector<SavepointTexts> texts;
+    while (int(texts.size()) < depth) {
+        const QString name = QStringLiteral("objdb_sp%1").arg(texts.size() + 1);
+        texts.push_back({name, QStringLiteral("SAVEPOINT ") + name, QStringLiteral("RELEASE ") + name,
+                         QStringLiteral("ROLLBACK TO ") + name});
+    }
+    return texts[size_t(depth - 1)];
+}
+int depthOf(const QString& name) { return name.mid(8).toInt(); }   // "objdb_sp<n>"
+}
+
 QString SqlConnection::openSavepoint()
 {
-    QString name = QStringLiteral("objdb_sp%1").arg(m_openSavepoints + 1);
-    prepare(QStringLiteral("SAVEPOINT ") + name).exec();
+    const SavepointTexts& sp = savepointTexts(m_openSavepoints + 1);
+    prepare(sp.open).exec();
     ++m_openSavepoints;
-    return name;
+    return sp.name;
 }
 
 void SqlConnection::releaseSavepoint(const QString& name)
 {
-    prepare(QStringLiteral("RELEASE ") + name).exec();
+    prepare(savepointTexts(depthOf(name)).release).exec();
     --m_openSavepoints;
 }
 
@@ -191,8 +213,9 @@ void SqlConnection::rollbackSavepoint(const QString& name)
     // Never throws: it runs while another error is on its way up.
     --m_openSavepoints;
     try {
-        prepare(QStringLiteral("ROLLBACK TO ") + name).exec();
-        prepare(QStringLiteral("RELEASE ") + name).exec();
+        const SavepointTexts& sp = savepointTexts(depthOf(name));
+        prepare(sp.rollback).exec();
+        prepare(sp.release).exec();
     } catch (const AppError&) {
         QByteArray a = (QStringLiteral("ROLLBACK; ")).toUtf8();
         sqlite3_exec(m_db, a.constData(), nullptr, nullptr, nullptr);

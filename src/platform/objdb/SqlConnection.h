@@ -1,8 +1,10 @@
 #pragma once
 // One SQLite connection, opened through QtSql and driven through its raw handle: prepared
-// statements are cached and reused, errors become AppError (a unique-index violation gets
-// its own code so that the library can turn it into a refusal).
-#include <QHash>
+// statements are kept for reuse (the few hundred texts used last; a statement the program
+// writes with its values in the text would otherwise keep its memory for the whole run),
+// errors become AppError (a unique-index violation gets its own code so that the library
+// can turn it into a refusal).
+#include "LruCache.h"
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -72,6 +74,10 @@ public:
     [[noreturn]] void fail(int rc, const QString& sql) const;
     static QString quoteName(const QString& name);   // "name" with inner quotes doubled
 
+    // Distinct statement texts kept prepared.
+    static constexpr size_t kCachedStatements = 200;
+    size_t cachedStatements() const { return m_cache.size(); }
+
 private:
     SqlConnection() = default;
     void connect();
@@ -84,5 +90,5 @@ private:
     sqlite3* m_db = nullptr;
     bool m_readOnly = false;
     int m_openSavepoints = 0;
-    QHash<QString, std::vector<sqlite3_stmt*>> m_cache;
+    objdb::LruCache<std::vector<sqlite3_stmt*>> m_cache{kCachedStatements};
 };

@@ -108,7 +108,10 @@ bool fetchFirst(TableData::Impl& d, bool reverse)
         return d.cur != nullptr;
     }
     d.pageSize = 64;
-    d.window = fetchPage(d, nullptr, reverse, d.pageSize);
+    d.pagesRead = 0;
+    // An unset reference: no row to read, and no query to ask it of.
+    const bool none = d.source == Source::Single && d.singleOid == 0;
+    d.window = none ? std::vector<CachedRow>() : fetchPage(d, nullptr, reverse, d.pageSize);
     d.windowFull = int(d.window.size()) == d.pageSize;
     if (d.window.empty()) {
         d.pos = -1;
@@ -174,7 +177,8 @@ void step(TableData::Impl& d, bool forward)
         return;
     }
     if (!d.window.empty() && d.windowFull) {
-        d.pageSize = std::min(d.pageSize * 2, 1024);
+        // A grid shows a page or two; only a reading that goes on grows the pages.
+        if (d.pagesRead++ > 0) d.pageSize = std::min(d.pageSize * 2, 1024);
         const CachedRow edge = forward ? d.window.back() : d.window.front();
         auto page = fetchPage(d, &edge, !forward, d.pageSize);
         if (!page.empty()) {

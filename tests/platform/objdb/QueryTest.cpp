@@ -115,6 +115,27 @@ TEST(ObjDbQuery, LiteralsAreQuotedNeverPastedRaw)
     EXPECT_EQ(q.s.db->QuoteText("l'uovo"), "'l''uovo'");
 }
 
+// Values bound to a condition's "?" instead of written into it: the text stays the same for
+// every value, and a value is never read as SQL.
+TEST(ObjDbQuery, FilterValuesAreBoundToTheConditionsMarks)
+{
+    trace() = Trace();
+    QueryShop q;
+    auto a = q.s.select("Articolo", "", "Codice");
+    const QString condition = "(Descrizione = ? OR Codice = ?) AND Prezzo > ?";
+    ASSERT_TRUE(a->Find(condition, {"O'Brien", "P1", 1.0}));
+    EXPECT_EQ(column(*a, "Codice"), QStringList({"P1", "Q'1"}));
+    EXPECT_EQ(a->RowCount(), 2);
+    EXPECT_EQ(a->Aggregate("Prezzo", 0).value<Currency>(), eur("5"));
+    ASSERT_FALSE(a->Find(condition, {"x' OR 'a'='a", "P9", 0.0}));
+    EXPECT_EQ(a->RowCount(), 0);
+    // Searching keeps every row and moves to the first that meets the condition.
+    a->SetFilter("");
+    ASSERT_TRUE(a->Find("Unita = ? AND Prezzo < ?", {a->GetTable()->Select("Codice = 'P2'")->GetReferenceOID("Unita"), 2.0}, false));
+    EXPECT_EQ(a->GetText("Codice"), "P2");
+    EXPECT_EQ(a->RowCount(), 4);
+}
+
 TEST(ObjDbQuery, FieldListsShowComputedAndReachedColumns)
 {
     trace() = Trace();

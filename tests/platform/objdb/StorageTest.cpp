@@ -276,3 +276,26 @@ TEST(ObjDbStorage, AGridReadsPagesByKeyWithoutMovingTheCursor)
     EXPECT_EQ(paged, walked);
     EXPECT_EQ(walked.first(), current);
 }
+
+// Statements are kept for reuse, but a program that writes its values into the text must
+// not keep one per value for the whole run.
+TEST(ObjDbStorage, PreparedStatementsKeptAreBounded)
+{
+    Shop s(newDatabasePath("statements"));
+    SqlConnection& c = s.engine->sql();
+    auto prepared = [&c] {
+        int n = 0;
+        for (sqlite3_stmt* st = sqlite3_next_stmt(c.handle(), nullptr); st; st = sqlite3_next_stmt(c.handle(), st)) ++n;
+        return n;
+    };
+    const int before = prepared();
+    for (int i = 0; i < 3 * int(SqlConnection::kCachedStatements); ++i)
+        EXPECT_EQ(c.scalar(QStringLiteral("SELECT %1").arg(i)).toInt(), i);
+    EXPECT_EQ(c.cachedStatements(), SqlConnection::kCachedStatements);
+    EXPECT_LE(prepared(), before + int(SqlConnection::kCachedStatements));
+    // The statements used last are the ones kept, and still give the right rows.
+    const int last = 3 * int(SqlConnection::kCachedStatements) - 1;
+    const int count = prepared();
+    EXPECT_EQ(c.scalar(QStringLiteral("SELECT %1").arg(last)).toInt(), last);
+    EXPECT_EQ(prepared(), count);
+}
