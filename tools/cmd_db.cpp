@@ -108,6 +108,9 @@ public:
             m_stack.clear();
             m_stack.push_back(m_db->Tables().Item(table)->Select(cond));
             mvtool::out(QStringLiteral("%1: %2 rows").arg(m_stack.back()->tableName()).arg(m_stack.back()->RowCount()));
+        } else if (cmd == u"filter") {
+            current().SetFilter(rest);
+            mvtool::out(QStringLiteral("%1: %2 rows").arg(current().tableName()).arg(current().RowCount()));
         } else if (cmd == u"new") {
             if (m_stack.empty() || m_stack.back()->tableName().compare(rest, Qt::CaseInsensitive) != 0) {
                 m_stack.clear();
@@ -206,6 +209,6 @@ int copy(const QStringList& args)
 
 MV_COMMAND("db-init", "db-init PATH  create or open and upgrade the database; print each table and its stored version", dbInit);
 MV_COMMAND("sql", "sql PATH \"<Jet SQL>\"  run a statement; rows tab-separated with a header", sql);
-MV_COMMAND("run", "run PATH  data-set commands from stdin: select TABLE [condition] | new TABLE | set F=V | setref R=KEY | "
-                  "save | delete | print F... | next | first | list REF | up | parent KEY", run);
+MV_COMMAND("run", "run PATH  data-set commands from stdin: select TABLE [condition] | filter CONDITION | new TABLE | set F=V | "
+                  "setref R=KEY | save | delete | print F... | next | first | list REF | up | parent KEY", run);
 MV_COMMAND("copy", "copy FROM TO TABLE [\"<condition>\"]  copy rows with their owned lines, keeping OIDs, no row rules", copy);

@@ -20,7 +20,7 @@ protected:
         QString out;
         QString err;
     };
-    Run mvtool(const QStringList& args) {
+    Run mvtool(const QStringList& args, const QByteArray& input = QByteArray()) {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_root + QStringLiteral("/config"));
@@ -29,6 +29,8 @@ protected:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         p.setProcessEnvironment(env);
         p.start(QStringLiteral(MV_MVTOOL_EXE), args);
+        p.write(input);
+        p.closeWriteChannel();
         EXPECT_TRUE(p.waitForFinished(120000));
         return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
     }
@@ -87,6 +89,17 @@ TEST_F(StartupTools, ConfigurationRoundTripsThroughTheExchangeFile) {
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_TRUE(bad.err.contains(QStringLiteral("Una variabile contiene il carattere =, non è possibile continuare"))) << bad.err.toStdString();
     EXPECT_EQ(setting(QStringLiteral("Default_CodiceIVA")), QStringLiteral("IVA22"));
+}
+
+// Jet writes True as -1: a filter of the data-set commands reads it as the stored 1.
+TEST_F(StartupTools, RunFiltersFindTheSameRowsWhateverFormOfTrue) {
+    const Run r = mvtool({QStringLiteral("run"), file("Mirtavolia.mdb")},
+                         "new Vendite\nset Completato=True\nsave\nnew Vendite\nsave\nselect Vendite\n"
+                         "filter Completato = -1\nfilter Completato = True\nfilter Not Completato\n");
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out.split(u'\n', Qt::SkipEmptyParts),
+              (QStringList{QStringLiteral("Vendite: 2 rows"), QStringLiteral("Vendite: 1 rows"), QStringLiteral("Vendite: 1 rows"),
+                           QStringLiteral("Vendite: 1 rows")}));
 }
 
 TEST_F(StartupTools, RepairShrinksTheFileAndKeepsEveryRow) {
