@@ -4,7 +4,6 @@
 #include "DeliveryTable.h"
 #include "FormUtilities.h"
 #include "ImportOperator.h"
-#include "ScriptedWindows.h"
 #include "TableData.h"
 #include "WindowRegistry.h"
 
@@ -92,7 +91,7 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, c
 }
 }  // namespace
 
-frmImportData::frmImportData(QWidget* owner) : QDialog(owner), m_model(std::make_unique<DeliveryTableModel>())
+frmImportData::frmImportData(QWidget* owner) : ModalDialog(owner), m_model(std::make_unique<DeliveryTableModel>())
 {
     setObjectName(QStringLiteral("frmImportData"));
     setWindowTitle(QStringLiteral("Importazione Fornitura"));
@@ -336,6 +335,14 @@ void frmImportData::closeEvent(QCloseEvent* e)
     QDialog::closeEvent(e);
 }
 
+void frmImportData::applyAnswer(const QString& answer)
+{
+    if (answer.trimmed().compare(QStringLiteral("import"), Qt::CaseInsensitive) == 0 && m_import &&
+        m_import->confirmAndRead())
+        (void)m_import->importPass(false);
+    QDialog::accept();
+}
+
 // ---- the supply form's call -----------------------------------------------------------------------
 
 namespace {
@@ -362,18 +369,10 @@ void frmImportData::Import(QWidget* caller, TableData& supply, TableData& supply
     ok = false;
     DeliveryImport import(*supply.GetDatabase(), op);
     import.setLayouts(layouts);
-    if (ScriptedWindowsActive()) {
-        // Headless: "import" reads the first layout's file and confirms as the operator would,
-        // the questions answered from the same script; anything else closes the window.
-        const std::optional<QString> answer =
-            ScriptedWindowAnswer(QStringLiteral("frmImportData"), QStringLiteral("Importazione Fornitura"));
-        if (answer && answer->trimmed().compare(QStringLiteral("import"), Qt::CaseInsensitive) == 0 &&
-            import.confirmAndRead())
-            (void)import.importPass(false);
-    } else {
+    {
         frmImportData window(caller);
         window.bind(import);
-        window.exec();
+        window.runModal();
         import.loop().setFeedback(nullptr);
     }
     CallerPointer pointer(caller);

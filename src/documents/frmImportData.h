@@ -3,7 +3,7 @@
 // import's commands. The window only shows what DeliveryImport holds and hands it the
 // operator's clicks; it lends the import its label, pointer, event loop and grid.
 #include "ImportFeedback.h"
-#include <QDialog>
+#include "ModalDialog.h"
 #include <memory>
 
 class DeliveryImport;
@@ -17,7 +17,7 @@ class QPushButton;
 class QTableView;
 class TableData;
 
-class frmImportData : public QDialog, public ImportFeedback {
+class frmImportData : public ModalDialog, public ImportFeedback {
     Q_OBJECT
 public:
     explicit frmImportData(QWidget* owner = nullptr);
@@ -35,6 +35,11 @@ public:
 
     // Esc: a stop request while the import is busy, else the window closes.
     void reject() override;
+
+    // An answer line "import" reads the first layout's file and imports it as the operator
+    // would, its questions answered from the following lines; anything else closes the window.
+    QString answerPrompt() const override { return QStringLiteral("Importazione Fornitura"); }
+    void applyAnswer(const QString& answer) override;
 
     // ImportFeedback
     void showMessage(const QString& text) override;

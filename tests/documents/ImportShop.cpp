@@ -131,7 +131,7 @@ qint64 ImportShop::addLayout(const QList<LayoutColumn>& fields, const QString& f
     const qint64 key = layouts->AddRow({QStringLiteral("FileSorgente"), sourceFile.isEmpty() ? dir + QStringLiteral("/fornitura.txt") : sourceFile,
                                         QStringLiteral("Note"), QStringLiteral("Tracciato di prova"), QStringLiteral("VBFilter"), filter,
                                         QStringLiteral("ConversioneValuta"), conversion, QStringLiteral("CoefficienteValuta"), coefficient});
-    layouts->MoveToOID(key);
+    EXPECT_EQ(layouts->GetOID(), key);   // the new layout is the current row
     auto campi = layouts->GetReference(QStringLiteral("Campi"));
     for (const LayoutColumn& f : fields) {
         const qint64 field = campi->AddRow({QStringLiteral("NomeCampo"), f.name, QStringLiteral("Posizione"), qint64(f.position),

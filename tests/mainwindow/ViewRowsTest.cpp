@@ -17,7 +17,7 @@ protected:
         auto articles = select("Articoli");
         for (int i = 0; i < count; ++i) {
             const qint64 oid = addArticle({QString("A%1").arg(i), i % 4 == 0 ? "0.00" : "1.50", "0.50", double(i % 3)});
-            articles->MoveToOID(oid);
+            ASSERT_TRUE(articles->MoveToOID(oid));
             const int code = int(random() % 4);
             articles->SetValue("CodiceAggiuntivo", code == 0 ? QVariant() : QVariant(QString("X%1").arg(code)));
             articles->Update();

@@ -45,7 +45,7 @@ qint64 ViewShop::addArticle(const Article& a)
                                          QVariant::fromValue(eur(a.price)), "PrezzoAcquisto",
                                          QVariant::fromValue(eur(a.purchasePrice)), "ValoreScorta", a.stock,
                                          "ScortaMinima", a.minimum});
-    articles->MoveToOID(oid);
+    EXPECT_TRUE(articles->MoveToOID(oid));
     articles->SetReferenceByKey(QStringLiteral("CodiceIva"), a.vat);
     if (a.supplier) articles->AddToList(QStringLiteral("Fornitori"), a.supplier);
     articles->Update();

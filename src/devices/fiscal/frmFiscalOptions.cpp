@@ -46,8 +46,8 @@ int32_t numberIn(const QLineEdit* e) {
 
 // The decimals amounts are given in: those of the database's currency, when one is open.
 int16_t receiptDecimals() {
-    if (g_objDatabase && g_objDatabase->MainCurrency())
-        return static_cast<int16_t>(g_objDatabase->MainCurrency()->Decimals());
+    if (g_objDatabase && g_objDatabase->GetCurrency())
+        return static_cast<int16_t>(g_objDatabase->GetCurrency()->Decimals());
     return 0;
 }
 }
@@ -135,7 +135,7 @@ frmFiscalOptions::frmFiscalOptions(QWidget* parent) : QDialog(parent) {
     m_mebTimeoutReg->setText(padded(v.timeout, 5));
     m_mebDepartmentReg->setText(padded(v.defaultDepartment, 5));
     m_mebMaxDescrLen->setText(padded(v.descriptionLength, 3));
-    const auto conversion = g_objDatabase && g_objDatabase->MainCurrency() ? g_objDatabase->ConversionCurrency() : nullptr;
+    const auto conversion = g_objDatabase && g_objDatabase->GetCurrency() ? g_objDatabase->ConversionCurrency() : nullptr;
     m_conversionCurrency = conversion != nullptr;
     if (conversion) {
         m_chkCurConvReg->setText(m_chkCurConvReg->text() + QStringLiteral(" (") + conversion->Name() + u')');
