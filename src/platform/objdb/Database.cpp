@@ -520,12 +520,15 @@ std::shared_ptr<RowState> Database::liveRow(const DBEngine& engine, const QStrin
 void Database::rememberLive(const std::shared_ptr<RowState>& row)
 {
     if (!row || !row->engine || row->oid == 0) return;
-    if (m_live.size() > 4096) {
+    // Rows nobody holds or changes any more are forgotten now and then: a day of sales
+    // touches thousands of articles, and each would otherwise keep its entry.
+    if (m_live.size() >= m_livePruneAt) {
         for (auto it = m_live.begin(); it != m_live.end();) {
             auto r = it->lock();
             if (!r || !r->dirty()) it = m_live.erase(it);
             else ++it;
         }
+        m_livePruneAt = std::max<qsizetype>(256, 2 * m_live.size());
     }
     m_live.insert(liveKey(*row->engine, row->schema->name, row->oid), row);
 }

@@ -137,6 +137,7 @@ private:
     QSet<QString> m_marks;
     QSet<QString> m_inReferenceEvents;
     mutable QHash<QString, std::weak_ptr<objdb::RowState>> m_live;
+    qsizetype m_livePruneAt = 256;
     std::unique_ptr<objdb::LruCache<JetPieces>> m_translations;
     std::unique_ptr<objdb::TableSchema> m_connectionsSchema;
     std::unique_ptr<TableObject> m_connectionsTable;
