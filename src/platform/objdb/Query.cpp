@@ -142,8 +142,10 @@ void ensureCompiled(TableData::Impl& d)
             if (own) {
                 if (int fi = t.fieldIndex(fieldName); fi >= 0) { addOwnDisplay(DisplayColumn::Own, fi, t.fields[size_t(fi)].def.Name); continue; }
                 if (const RefSchema* r = t.ref(fieldName)) {
+                    // A reference shows the first of its display fields.
                     std::optional<Kind> kind;
-                    if (!r->isList() && r->target) addExtra(referenceDisplay(t, *r, &kind), r->def.Name, kind);
+                    const QString shown = r->isList() ? QString() : referenceDisplay(t, *r, &kind);
+                    if (kind) addExtra(shown, r->def.Name, kind);
                     else addOwnDisplay(DisplayColumn::Ref, int(r - t.refs.data()), r->def.Name);
                     continue;
                 }
