@@ -149,7 +149,7 @@ bool deleteRows(Database& db, const QString& table, const QList<qint64>& oids, i
     SpreadProgress spread(progress, oids.size());
     for (qsizetype i = 0; i < oids.size(); i += kChunk) {
         spread.nextChunk(i);
-        if (!pinnedRows(db, table, oids.mid(i, kChunk))->DeleteRows(spread.sink(), table == QLatin1String("Vendite")))
+        if (!pinnedRows(db, table, oids.mid(i, kChunk))->DeleteRows(spread.sink()))
             return false;
     }
     spread.finish();
@@ -194,7 +194,7 @@ struct OpenedFile {
         }
         db.reset();
         try {
-            if (engine) engine->Close(true);
+            if (engine) engine->Close();
         } catch (const AppError&) {
             // Nothing more can be done for a file that does not close.
         }
@@ -212,7 +212,7 @@ OpenedFile openDeclared(const QString& path, itfNotifyEvent* sink)
     if (!FileExists(path, 0)) f.engine->CreateDatabase(openMode(), path);
     f.engine->OpenDatabase(openMode(), path);
     f.db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), AppTitle(), sink);
-    f.db->Load(f.engine);
+    f.db->AttachEngine(f.engine);
     return f;
 }
 
@@ -232,7 +232,7 @@ void dropArchiveEngine()
 {
     if (!g_objBackupDBEngine) return;
     try {
-        g_objBackupDBEngine->Close(true);
+        g_objBackupDBEngine->Close();
     } catch (const AppError&) {
         // Dropped all the same: the next move to the archive opens the file again.
     }

@@ -151,7 +151,7 @@ void LabelPrinting::printArticles(TableData& articles, QList<qint64> selection)
         }
         prn.reset();   // the labels drawn go to the printer
     }
-    articles.MoveToOID(current);
+    (void)articles.MoveToOID(current);   // back where the view stood; a row gone meanwhile leaves it where it is
     ui().beep();
 }
 

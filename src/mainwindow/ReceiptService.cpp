@@ -112,7 +112,7 @@ int16_t ReceiptDecimals(const Database& db, bool conversion)
     if (conversion) {
         if (const auto converted = db.ConversionCurrency()) return int16_t(converted->Decimals());
     }
-    const auto main = db.MainCurrency();
+    const auto main = db.GetCurrency();
     return main ? int16_t(main->Decimals()) : int16_t(0);
 }
 

@@ -77,7 +77,7 @@ bool ReminderEngine::InitReminders(Database& db)
     if (m_tablesChecked) return true;
     bool ok = true;
     for (const QString& table : {kRules, kReminders}) {
-        if (db.GetTableList().Contains(table)) continue;
+        if (db.Tables().Contains(table)) continue;
         ok = false;
         reportMissing(table);
     }
@@ -87,7 +87,7 @@ bool ReminderEngine::InitReminders(Database& db)
         const QDateTime limit = appClock().now().addDays(-days);
         auto old = open(db, kReminders, QStringLiteral("Chiuso AND DataRiferimento <= ") + db.FormatDateLiteral(limit));
         if (!old->IsEmpty()) {
-            old->DeleteRows(nullptr, false);
+            (void)old->DeleteRows();   // nothing stops it
             if (MainWindowServices* mw = mainWindowServices()) mw->RefreshDetailView();
         }
     }

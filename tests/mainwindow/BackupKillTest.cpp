@@ -85,7 +85,7 @@ protected:
         engine->CreateDatabase(3, s_template);
         engine->OpenDatabase(3, s_template);
         auto db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("Mirtavolia"), nullptr);
-        db->Load(engine);
+        db->AttachEngine(engine);
         const qint64 article = db->Tables().Item(QStringLiteral("Articoli"))->Select()->AddRow(
             {"Codice", "A", "Descrizione", "Articolo A", "PrezzoVendita", QVariant::fromValue(Currency::fromDouble(1.5)),
              "ValoreScorta", kStock});

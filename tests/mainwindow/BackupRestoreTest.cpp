@@ -145,6 +145,7 @@ public:
     std::optional<QString> openFileName(const QString& t, const QString& f, const QString& i) override { return m_inner->openFileName(t, f, i); }
     std::optional<QString> saveFileName(const QString& t, const QString& f, const QString& i) override { return m_inner->saveFileName(t, f, i); }
     std::optional<QString> folderName(const QString& t, const QString& i) override { return m_inner->folderName(t, i); }
+    bool runModal(ModalWindow& w) override { return m_inner->runModal(w); }
     void beep() override { m_inner->beep(); }
     bool openUrl(const QString& u) override { return m_inner->openUrl(u); }
 private:
@@ -174,6 +175,7 @@ TEST_F(Backup, RefusesABackupFolderThatIsTheWorkingOne)
     QDir().mkpath(hardLinked);
     ASSERT_EQ(::link(QFile::encodeName(workingPath()).constData(), QFile::encodeName(hardLinked + "/Mirtavolia.mdb").constData()), 0);
 
+    // Another letter case is another folder on this system, so it is not among the spellings.
     const QString refused = "> non puo' corrispondere a quello dell'archivio di lavoro";
     const struct {
         QString folder;
@@ -182,7 +184,6 @@ TEST_F(Backup, RefusesABackupFolderThatIsTheWorkingOne)
         {rootDir(), "L'indirizzario di backup <" + rootDir() + refused},
         {rootDir() + "/", "L'indirizzario di backup <" + rootDir() + "/" + refused},
         {rootDir() + "/../" + QFileInfo(rootDir()).fileName(), ""},
-        {rootDir().toUpper(), ""},
         {backupDir() + "/link", ""},
         {hardLinked, ""},
         {"", "L'indirizzario di backup non è impostato."},

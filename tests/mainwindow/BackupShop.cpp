@@ -48,7 +48,7 @@ BackupShop::BackupShop()
     m_engine->CreateDatabase(3, workingPath());
     m_engine->OpenDatabase(3, workingPath());
     m_db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("Mirtavolia"), nullptr);
-    m_db->Load(m_engine);
+    m_db->AttachEngine(m_engine);
     g_objDBEngine = m_engine;
     g_objDatabase = m_db;
 }
