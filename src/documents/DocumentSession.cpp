@@ -1,0 +1,124 @@
+#include "DocumentSession.h"
+
+#include "DBEngine.h"
+#include "Database.h"
+#include "DocumentOperator.h"
+#include "SettingsStore.h"
+#include "SystemHelpers.h"
+#include "TableData.h"
+#include "TableObject.h"
+
+namespace {
+const QString kPagamento = QStringLiteral("Pagamento");
+const QString kPagamentoDefault = QStringLiteral("PagamentoDefault");
+}  // namespace
+
+// ---- transaction -------------------------------------------------------------------------------------
+
+DocumentTransaction::~DocumentTransaction()
+{
+    try {
+        commit();
+    } catch (...) {
+        // A document given up while the file is gone: nothing is left to keep.
+    }
+}
+
+void DocumentTransaction::begin(const std::shared_ptr<DBEngine>& engine)
+{
+    commit();
+    m_engine = engine;
+    m_open = true;
+    m_level = 0;
+    if (!engine)
+        return;
+    const int before = engine->TransactionLevel();
+    engine->BeginTransaction();
+    // With transactions switched off the engine opens none: there is nothing to end later.
+    if (engine->TransactionLevel() > before)
+        m_level = engine->TransactionLevel();
+}
+
+void DocumentTransaction::commit()
+{
+    if (!m_open)
+        return;
+    m_open = false;
+    const auto engine = m_engine.lock();
+    if (engine && m_level > 0 && engine->TransactionLevel() == m_level)
+        engine->CommitTransaction();
+    m_level = 0;
+}
+
+void DocumentTransaction::rollback()
+{
+    if (!m_open)
+        return;
+    m_open = false;
+    const auto engine = m_engine.lock();
+    if (engine && m_level > 0 && engine->TransactionLevel() == m_level)
+        engine->RollbackTransaction();
+    m_level = 0;
+}
+
+// ---- default keys ------------------------------------------------------------------------------------
+
+qint64 ReadDefaultKey(const QString& section, const QString& key)
+{
+    bool ok = false;
+    const qint64 oid = settingsStore().get(section, key, QString()).trimmed().toLongLong(&ok);
+    return ok && oid > 0 ? oid : 0;
+}
+
+void StoreDefaultKey(const QString& section, const QString& key, qint64 oid)
+{
+    settingsStore().set(section, key, oid ? QString::number(oid) : QString());
+}
+
+// ---- payment -------------------------------------------------------------------------------------------
+
+bool EditPayment(TableData& document, const PaymentNames& names, DocumentOperator& op)
+{
+    Database& db = *document.GetDatabase();
+    auto types = db.Tables().Item(QStringLiteral("TipiPagamento"))->Select();
+    qint64 type = ReadDefaultKey(names.section, kPagamentoDefault);
+    if (!type || !types->MoveToOID(type)) {
+        types->MoveFirst();
+        const std::optional<qint64> picked = op.pickRow(*types, {QStringLiteral("Descrizione")});
+        if (!picked || *picked == 0)
+            return false;
+        type = *picked;
+    }
+
+    auto payments = document.GetReference(kPagamento);
+    const QVariant total = QVariant::fromValue(document.GetCurrencyValue(names.total));
+    qint64 payment = 0;
+    if (payments->IsEmpty()) {
+        payments->NewRow();
+        payments->SetValue(QStringLiteral("Importo"), total);
+        payments->SetReferenceOID(names.party, document.GetReferenceOID(names.party));
+        payments->SetReferenceOID(kPagamento, type);
+        payments->Update();
+        payment = payments->GetOID();
+        document.Update();
+    } else {
+        // The payment follows the total, whatever it was when it was first made.
+        payments->MoveFirst();
+        payments->SetValue(QStringLiteral("Importo"), total);
+        payment = payments->GetOID();
+    }
+
+    const std::optional<qint64> edited = op.editRow(*payments);
+    if (!edited) {
+        if (document.GetBoolValue(QStringLiteral("Completato"))) {
+            if (payments->MoveToOID(payment))
+                payments->CancelUpdate();
+        } else {
+            document.RemoveFromList(kPagamento, payment);
+        }
+        return false;
+    }
+    if (payments->MoveToOID(payment))
+        StoreDefaultKey(names.section, kPagamentoDefault, payments->GetReferenceOID(kPagamento));
+    return true;
+}

@@ -1,0 +1,48 @@
+#pragma once
+// What the sale and the supply share around their document: the engine transaction a
+// document is edited in, the keys remembered in the settings for the next document, and the
+// payment step that confirms a document.
+#include <QString>
+#include <memory>
+
+class DBEngine;
+class DocumentOperator;
+class TableData;
+
+// The transaction of one open document: begun when the document opens, committed when it is
+// confirmed or given up, rolled back when opening it failed. Only the transaction this object
+// began is ever ended by it.
+class DocumentTransaction {
+public:
+    DocumentTransaction() = default;
+    ~DocumentTransaction();
+    DocumentTransaction(const DocumentTransaction&) = delete;
+    DocumentTransaction& operator=(const DocumentTransaction&) = delete;
+
+    void begin(const std::shared_ptr<DBEngine>& engine);
+    void commit();
+    void rollback();
+    bool isOpen() const { return m_open; }
+
+private:
+    std::weak_ptr<DBEngine> m_engine;
+    int m_level = 0;
+    bool m_open = false;
+};
+
+// A row's key (OID) kept as text in the settings: 0 when missing or not a key.
+[[nodiscard]] qint64 ReadDefaultKey(const QString& section, const QString& key);
+void StoreDefaultKey(const QString& section, const QString& key, qint64 oid);
+
+// The names that tell the sale's payment step from the supply's.
+struct PaymentNames {
+    QString section;   // settings section of PagamentoDefault: "Vendite", "Forniture"
+    QString total;     // the document's total: "ImportoVendita", "ImportoAcquisto"
+    QString party;     // the document's and the payment's reference: "Cliente", "Fornitore"
+};
+
+// The payment step: the payment type (the default one, else the operator's pick), the
+// document's one payment row made or brought to the document's total, and that row in the
+// row editor. True when the operator confirmed it; the type becomes the default. Cancelled:
+// a completed document's payment keeps what it had, a new document's payment row is removed.
+[[nodiscard]] bool EditPayment(TableData& document, const PaymentNames& names, DocumentOperator& op);

@@ -1,0 +1,326 @@
+#include "CounterShop.h"
+
+#include "Clock.h"
+#include "Configuration.h"
+#include "DB.h"
+#include "DatabaseFiles.h"
+#include "SettingsStore.h"
+#include "TableObject.h"
+#include "TestEnvironment.h"
+
+// ---- the library's dialogs ---------------------------------------------------------------------------
+
+namespace {
+
+// Presets as the row editor applies them: a reference by the key of its row, the parent by
+// its key, the editor's options and names that are not the row's left alone.
+void applyPresets(TableData& rows, const QVariantList& pairs)
+{
+    TableObject& table = *rows.GetTable();
+    for (int i = 0; i + 1 < pairs.size(); i += 2) {
+        const QString name = pairs[i].toString();
+        const QVariant& value = pairs[i + 1];
+        if (name.startsWith(u'@'))
+            continue;
+        if (name == QStringLiteral("objParent"))
+            rows.SetParent(value.toLongLong());
+        else if (table.GetReference(name))
+            rows.SetReferenceOID(name, value.toLongLong());
+        else if (rows.HasField(name))
+            rows.SetValue(name, value);
+    }
+}
+
+}  // namespace
+
+std::optional<qint64> ScriptedDocumentOperator::nextPick(TableData& rows)
+{
+    lastPickCount = int(rows.RowCount());
+    log << QStringLiteral("pick %1 of %2").arg(lastPickCount).arg(rows.tableName());
+    if (picks.empty())
+        return std::nullopt;
+    const qint64 key = picks.front();
+    picks.pop_front();
+    if (key == 0)
+        return std::nullopt;
+    return key;
+}
+
+std::optional<qint64> ScriptedDocumentOperator::pickRow(TableData& rows, const QStringList&) { return nextPick(rows); }
+std::optional<qint64> ScriptedDocumentOperator::pickArticle(TableData& articles) { return nextPick(articles); }
+
+std::optional<qint64> ScriptedDocumentOperator::editRow(TableData& rows)
+{
+    log << QStringLiteral("edit ") + rows.tableName();
+    if (!saveEdits)
+        return std::nullopt;
+    rows.Update();
+    return rows.GetOID();
+}
+
+std::optional<qint64> ScriptedDocumentOperator::newRow(TableData& rows, const QVariantList& presets)
+{
+    log << QStringLiteral("new ") + rows.tableName();
+    lastPresets = presets;
+    if (!saveNewRows)
+        return std::nullopt;
+    rows.NewRow();
+    applyPresets(rows, presets);
+    applyPresets(rows, newRowValues);
+    rows.Update();
+    return rows.GetOID();
+}
+
+bool ScriptedDocumentOperator::editField(TableData& rows, const QString& field)
+{
+    log << QStringLiteral("field ") + field;
+    if (!fieldValue)
+        return false;
+    rows.SetValue(field, *fieldValue);
+    rows.Update();
+    return true;
+}
+
+void ScriptedDocumentOperator::showRows(TableData& rows, const QStringList&)
+{
+    log << QStringLiteral("list %1 of %2").arg(rows.RowCount()).arg(rows.tableName());
+}
+
+bool ScriptedDocumentOperator::confirmWithBeep(const QString& message)
+{
+    log << QStringLiteral("beep ") + message;
+    if (beepAnswers.empty())
+        return false;
+    const bool yes = beepAnswers.front();
+    beepAnswers.pop_front();
+    return yes;
+}
+
+QString ScriptedDocumentOperator::readCustomerCard()
+{
+    log << QStringLiteral("card");
+    return card;
+}
+
+std::optional<qint64> ScriptedDocumentOperator::newArticle(TableData& articles, const QVariantList& presets,
+                                                           const QStringList&)
+{
+    return newRow(articles, presets);
+}
+
+bool ScriptedDocumentOperator::editArticle(TableData& articles, const QString&)
+{
+    return editRow(articles).has_value();
+}
+
+std::optional<ImportOperator::TextSearch> ScriptedDocumentOperator::searchText(const QString& caption, const QString&,
+                                                                               bool)
+{
+    log << QStringLiteral("search ") + caption;
+    return search;
+}
+
+// ---- the main window -----------------------------------------------------------------------------------
+
+void RecordingMainWindow::Send_Scontrino(TableData& rows, bool& ok)
+{
+    Receipt r;
+    for (rows.MoveFirst(); !rows.IsEOF(); rows.MoveNext())
+        r.rows << QStringLiteral("%1 %2 %3")
+                      .arg(rows.GetText(QStringLiteral("Codice")))
+                      .arg(rows.GetFieldValue(QStringLiteral("ValoreScarico")).toDouble())
+                      .arg(rows.GetCurrencyValue(QStringLiteral("ImportoScarico")).toString());
+    if (auto sale = rows.GetOwnerRow())
+        r.saleCompleted = sale->GetBoolValue(QStringLiteral("Completato"));
+    receipts.push_back(r);
+    ok = registerWorks;
+}
+
+// ---- the shop --------------------------------------------------------------------------------------------
+
+struct CounterShop::Saved {
+    bool fiscal = FiscalPrinterEnabled, ricevute = Use_Ricevute, backupSave = BackupFuncSaveEnabled,
+         puntiPremio = Use_PuntiPremio, badge = Use_Badge, pagamentoForniture = Use_PagamentoForniture;
+    QString copies = NCopyRicevute, backupDir = BackupDir, rootDir = RootDir;
+    double punto = ImportoPunto, puntoPremio = ImportoPuntoPremio, minPremio = PuntiMinPremio,
+           maxArticolo = ImportoMaxArticolo;
+    TicketPrinterSettings ticket = TicketPrinterParam;
+    std::shared_ptr<SettingsStore> store = sharedSettingsStore();
+
+    void restore() const
+    {
+        FiscalPrinterEnabled = fiscal;
+        Use_Ricevute = ricevute;
+        BackupFuncSaveEnabled = backupSave;
+        Use_PuntiPremio = puntiPremio;
+        Use_Badge = badge;
+        Use_PagamentoForniture = pagamentoForniture;
+        NCopyRicevute = copies;
+        BackupDir = backupDir;
+        RootDir = rootDir;
+        ImportoPunto = punto;
+        ImportoPuntoPremio = puntoPremio;
+        PuntiMinPremio = minPremio;
+        ImportoMaxArticolo = maxArticolo;
+        TicketPrinterParam = ticket;
+        setSettingsStore(store);
+    }
+};
+
+CounterShop::CounterShop() = default;
+CounterShop::~CounterShop() = default;
+
+void CounterShop::SetUp()
+{
+    m_saved = std::make_unique<Saved>();
+    setSettingsStore(std::make_shared<MemorySettingsStore>());
+    FiscalPrinterEnabled = true;
+    Use_Ricevute = false;
+    NCopyRicevute = QStringLiteral("1");
+    BackupDir.clear();
+    BackupFuncSaveEnabled = true;
+    Use_PuntiPremio = false;
+    Use_Badge = false;
+    Use_PagamentoForniture = false;
+    ImportoPunto = 1;
+    ImportoPuntoPremio = 0.05;
+    PuntiMinPremio = 1000;
+    ImportoMaxArticolo = 0;
+
+    setAppClock(std::make_shared<ManualClock>(QDateTime(QDate(2007, 3, 1), QTime(10, 15, 30))));
+    m_ui = std::make_shared<ScriptedUiServices>();
+    setUiServices(m_ui);
+    setMainWindowServices(&mainWindow);
+
+    dir = testenv::newDir(QStringLiteral("counter"));
+    RootDir = dir;
+    const QString path = dir + QStringLiteral("/Mirtavolia.mdb");
+    m_engine = std::make_shared<DBEngine>();
+    m_engine->CreateDatabase(3, path);
+    m_engine->OpenDatabase(3, path);
+    m_db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("Mirtavolia"), nullptr,
+                                      std::make_shared<EuroCurrencyInfo>());
+    m_db->AttachEngine(m_engine);
+}
+
+void CounterShop::TearDown()
+{
+    if (g_objBackupDBEngine) {
+        g_objBackupDBEngine->Close(true);
+        g_objBackupDBEngine.reset();
+    }
+    if (m_db)
+        m_db->Close();
+    if (m_engine)
+        m_engine->Close();
+    m_db.reset();
+    m_engine.reset();
+    setMainWindowServices(nullptr);
+    setUiServices(nullptr);
+    setAppClock(std::make_shared<SystemClock>());
+    m_saved->restore();
+}
+
+std::unique_ptr<TableData> CounterShop::select(const QString& table, const QString& condition)
+{
+    return m_db->Tables().Item(table)->Select(condition);
+}
+
+std::unique_ptr<TableData> CounterShop::row(const QString& table, qint64 oid)
+{
+    auto rows = select(table, QStringLiteral("OID = %1").arg(oid));
+    rows->MoveFirst();
+    return rows;
+}
+
+qint64 CounterShop::count(const QString& table, const QString& condition)
+{
+    return select(table, condition)->RowCount();
+}
+
+qint64 CounterShop::keyOf(const QString& table, const QString& value, const QString& field)
+{
+    auto rows = select(table, field + QStringLiteral(" = ") + m_db->QuoteText(value));
+    rows->MoveFirst();
+    EXPECT_FALSE(rows->IsEmpty()) << table.toStdString() << " " << value.toStdString();
+    return rows->GetOID();
+}
+
+qint64 CounterShop::addArticle(const QString& code, const char* price, double stock, const QString& unit,
+                               const char* purchase, const QString& deposit)
+{
+    if (!deposit.isEmpty() && count(QStringLiteral("Depositi"), QStringLiteral("Deposito = ") + m_db->QuoteText(deposit)) == 0)
+        select(QStringLiteral("Depositi"), QStringLiteral("OID = 0"))->AddRow({QStringLiteral("Deposito"), deposit});
+    auto a = select(QStringLiteral("Articoli"), QStringLiteral("OID = 0"));
+    a->NewRow();
+    a->SetValue(QStringLiteral("Codice"), code);
+    a->SetValue(QStringLiteral("Descrizione"), QStringLiteral("Articolo ") + code);
+    a->SetValue(QStringLiteral("PrezzoVendita"), money(price));
+    a->SetValue(QStringLiteral("PrezzoAcquisto"), money(purchase));
+    a->SetValue(QStringLiteral("ValoreScorta"), stock);
+    a->SetReferenceByKey(QStringLiteral("UnitaMisura"), unit);
+    if (!deposit.isEmpty())
+        a->SetReferenceByKey(QStringLiteral("Deposito"), deposit);
+    a->Update();
+    return a->GetOID();
+}
+
+double CounterShop::stockOf(qint64 article)
+{
+    return row(QStringLiteral("Articoli"), article)->GetFieldValue(QStringLiteral("ValoreScorta")).toDouble();
+}
+
+qint64 CounterShop::addCustomer(const QString& name, const QString& code, bool collectsPoints, qint64 points)
+{
+    auto c = select(QStringLiteral("Clienti"), QStringLiteral("OID = 0"));
+    c->NewRow();
+    c->SetValue(QStringLiteral("Descrizione"), name);
+    c->SetValue(QStringLiteral("Codice"), code);
+    c->SetValue(QStringLiteral("CalcolaPunti"), collectsPoints);
+    c->SetValue(QStringLiteral("Punti"), points);
+    c->Update();
+    return c->GetOID();
+}
+
+qint64 CounterShop::pointsOf(qint64 customer)
+{
+    return row(QStringLiteral("Clienti"), customer)->GetFieldValue(QStringLiteral("Punti")).toLongLong();
+}
+
+qint64 CounterShop::addSupplier(const QString& name)
+{
+    return select(QStringLiteral("Fornitori"), QStringLiteral("OID = 0"))->AddRow({QStringLiteral("Descrizione"), name});
+}
+
+void CounterShop::addBarcodeLayout(const QString& prefix, int codeAt, int codeLength, int amountAt, int amountLength,
+                                   double coefficient)
+{
+    select(QStringLiteral("CodiciBarre"), QStringLiteral("OID = 0"))
+        ->AddRow({QStringLiteral("PrefissoCodice"), prefix, QStringLiteral("PosizioneCodice"), qint64(codeAt),
+                  QStringLiteral("LunghezzaCodice"), qint64(codeLength), QStringLiteral("PosizioneImporto"), qint64(amountAt),
+                  QStringLiteral("LunghezzaImporto"), qint64(amountLength), QStringLiteral("CoefficienteValuta"), coefficient});
+}
+
+QString CounterShop::setting(const QString& section, const QString& key)
+{
+    return settingsStore().get(section, key, QString());
+}
+
+void CounterShop::setSetting(const QString& section, const QString& key, const QString& value)
+{
+    settingsStore().set(section, key, value);
+}
+
+QStringList CounterShop::prompts() const
+{
+    QStringList out;
+    for (const QString& line : m_ui->log())
+        if (line.startsWith(QStringLiteral("MSGBOX: ")) || line.startsWith(QStringLiteral("INPUT: ")))
+            out << line.section(QStringLiteral(": "), 1);
+    return out;
+}
+
+int CounterShop::beeps() const
+{
+    return int(m_ui->log().filter(QStringLiteral("BEEP:")).size());
+}
