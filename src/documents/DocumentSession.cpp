@@ -8,6 +8,8 @@
 #include "TableData.h"
 #include "TableObject.h"
 
+#include <QDateTime>
+
 namespace {
 const QString kPagamento = QStringLiteral("Pagamento");
 const QString kPagamentoDefault = QStringLiteral("PagamentoDefault");
@@ -75,6 +77,30 @@ void StoreDefaultKey(const QString& section, const QString& key, qint64 oid)
     settingsStore().set(section, key, oid ? QString::number(oid) : QString());
 }
 
+// ---- documents in the same second ---------------------------------------------------------------------
+
+void MoveToFreeSecond(TableData& row, const QString& timeField, const QStringList& others)
+{
+    TableObject& table = *row.GetTable();
+    QStringList same;
+    for (const QString& name : others)
+        same << (table.GetReference(name) ? table.BuildReferenceCondition(name, row.GetReferenceOID(name))
+                                          : table.BuildFieldCondition(name, row.GetValue(name)));
+    same << QStringLiteral("OID <> ") + QString::number(row.GetOID());
+    QDateTime time = row.GetValue(timeField).toDateTime();
+    if (!time.isValid())
+        return;
+    for (;;) {
+        const QString condition = table.BuildFieldCondition(timeField, time) + QStringLiteral(" AND ") +
+                                  same.join(QStringLiteral(" AND "));
+        if (table.Select(condition)->IsEmpty())
+            break;
+        time = time.addSecs(1);
+    }
+    if (time != row.GetValue(timeField).toDateTime())
+        row.SetValue(timeField, time);
+}
+
 // ---- payment -------------------------------------------------------------------------------------------
 
 bool EditPayment(TableData& document, const PaymentNames& names, DocumentOperator& op)
@@ -98,6 +124,7 @@ bool EditPayment(TableData& document, const PaymentNames& names, DocumentOperato
         payments->SetValue(QStringLiteral("Importo"), total);
         payments->SetReferenceOID(names.party, document.GetReferenceOID(names.party));
         payments->SetReferenceOID(kPagamento, type);
+        MoveToFreeSecond(*payments, names.time, {names.party, QStringLiteral("Importo")});
         payments->Update();
         payment = payments->GetOID();
         document.Update();

@@ -3,6 +3,7 @@
 // document is edited in, the keys remembered in the settings for the next document, and the
 // payment step that confirms a document.
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 class DBEngine;
@@ -34,11 +35,18 @@ private:
 [[nodiscard]] qint64 ReadDefaultKey(const QString& section, const QString& key);
 void StoreDefaultKey(const QString& section, const QString& key, qint64 oid);
 
+// A new row's time moved on by whole seconds while another row of its table has that time
+// and the same `others` (fields, or single references by the row they point to): the
+// tables keep one document (and one payment of an amount) per customer or supplier and
+// second, and a sale started in the second the last one started must not be refused.
+void MoveToFreeSecond(TableData& row, const QString& timeField, const QStringList& others);
+
 // The names that tell the sale's payment step from the supply's.
 struct PaymentNames {
     QString section;   // settings section of PagamentoDefault: "Vendite", "Forniture"
     QString total;     // the document's total: "ImportoVendita", "ImportoAcquisto"
     QString party;     // the document's and the payment's reference: "Cliente", "Fornitore"
+    QString time;      // the payment's time: "DataPagamento", "DataAcquisto"
 };
 
 // The payment step: the payment type (the default one, else the operator's pick), the

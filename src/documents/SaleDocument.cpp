@@ -28,7 +28,7 @@ const QString kClienteDefault = QStringLiteral("ClienteDefault");
 const QString kFormSettings = QStringLiteral("frmVenditeSettings");
 const QString kMoveAllSetting = QStringLiteral("MoveAllNoFiscalToBackup");
 
-const PaymentNames kPayment{kVendite, QStringLiteral("ImportoVendita"), kCliente};
+const PaymentNames kPayment{kVendite, QStringLiteral("ImportoVendita"), kCliente, QStringLiteral("DataPagamento")};
 
 int message(const QString& text, int flags) { return ui().msgBox(text, flags, AppTitle()); }
 
@@ -117,6 +117,7 @@ bool SaleDocument::Add_Vendita()
         sales->NewRow();
         sales->SetReferenceOID(kCliente, customer);
         sales->SetValue(QStringLiteral("ImportoVendita"), QVariant::fromValue(Currency()));
+        MoveToFreeSecond(*sales, QStringLiteral("DataVendita"), {kCliente});
         sales->Update();
         m_sale = vendite.Select(vendite.BuildKeyCondition(sales->GetOID()));
         m_sale->MoveFirst();

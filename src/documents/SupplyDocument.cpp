@@ -25,7 +25,7 @@ const QString kDescrizione = QStringLiteral("Descrizione");
 const QString kFornitoreDefault = QStringLiteral("FornitoreDefault");
 const QString kTipoDocDefault = QStringLiteral("TipoDocDefault");
 
-const PaymentNames kPayment{kForniture, QStringLiteral("ImportoAcquisto"), kFornitore};
+const PaymentNames kPayment{kForniture, QStringLiteral("ImportoAcquisto"), kFornitore, QStringLiteral("DataAcquisto")};
 
 int message(const QString& text, int flags) { return ui().msgBox(text, flags, AppTitle()); }
 
@@ -128,6 +128,7 @@ bool SupplyDocument::Add_Fornitura()
         supplies->SetReferenceOID(kTipoDocumento, *type);
         supplies->SetValue(QStringLiteral("Documento"), QString());
         supplies->SetValue(QStringLiteral("ImportoAcquisto"), QVariant::fromValue(Currency()));
+        MoveToFreeSecond(*supplies, QStringLiteral("DataFornitura"), {kFornitore});
         supplies->Update();
         m_supply = forniture.Select(forniture.BuildKeyCondition(supplies->GetOID()));
         m_supply->MoveFirst();

@@ -125,13 +125,14 @@ std::optional<ImportOperator::TextSearch> ScriptedDocumentOperator::searchText(c
 void RecordingMainWindow::Send_Scontrino(TableData& rows, bool& ok)
 {
     Receipt r;
-    for (rows.MoveFirst(); !rows.IsEOF(); rows.MoveNext())
+    rows.MoveFirst();
+    if (auto sale = rows.GetOwnerRow())
+        r.saleCompleted = sale->GetBoolValue(QStringLiteral("Completato"));
+    for (; !rows.IsEOF(); rows.MoveNext())
         r.rows << QStringLiteral("%1 %2 %3")
                       .arg(rows.GetText(QStringLiteral("Codice")))
                       .arg(rows.GetFieldValue(QStringLiteral("ValoreScarico")).toDouble())
                       .arg(rows.GetCurrencyValue(QStringLiteral("ImportoScarico")).toString());
-    if (auto sale = rows.GetOwnerRow())
-        r.saleCompleted = sale->GetBoolValue(QStringLiteral("Completato"));
     receipts.push_back(r);
     ok = registerWorks;
 }
@@ -187,7 +188,7 @@ void CounterShop::SetUp()
     PuntiMinPremio = 1000;
     ImportoMaxArticolo = 0;
 
-    setAppClock(std::make_shared<ManualClock>(QDateTime(QDate(2007, 3, 1), QTime(10, 15, 30))));
+    setAppClock(std::make_shared<TickingClock>(QDateTime(QDate(2007, 3, 1), QTime(10, 15, 30))));
     m_ui = std::make_shared<ScriptedUiServices>();
     setUiServices(m_ui);
     setMainWindowServices(&mainWindow);
@@ -198,13 +199,16 @@ void CounterShop::SetUp()
     m_engine = std::make_shared<DBEngine>();
     m_engine->CreateDatabase(3, path);
     m_engine->OpenDatabase(3, path);
-    m_db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("Mirtavolia"), nullptr,
+    m_db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("Mirtavolia"), &sink,
                                       std::make_shared<EuroCurrencyInfo>());
     m_db->AttachEngine(m_engine);
 }
 
 void CounterShop::TearDown()
 {
+    if (!refusalsExpected) {
+        EXPECT_EQ(sink.refusals, QStringList()) << "refused by the table rules";
+    }
     if (g_objBackupDBEngine) {
         g_objBackupDBEngine->Close(true);
         g_objBackupDBEngine.reset();

@@ -4,11 +4,13 @@
 // boxes through a script, the library's dialogs through a scripted DocumentOperator); a
 // main window that records the receipts it is asked to print and the code box it is given.
 // The settings go to a store in memory and the configuration is put back after each test.
+#include "Clock.h"
 #include "Currency.h"
 #include "DBEngine.h"
 #include "Database.h"
 #include "DocumentOperator.h"
 #include "MainWindowServices.h"
+#include "Notify.h"
 #include "TableData.h"
 #include "UiServices.h"
 
@@ -91,6 +93,28 @@ public:
     }
 };
 
+// What the library tells the user: a rule's refusal or warning.
+class RefusalSink : public itfNotifyEvent {
+public:
+    void OnRefusal(const QString&, const QString& message) override { refusals << message; }
+    void OnWarning(const QString&, const QString& message) override { warnings << message; }
+    QStringList refusals;
+    QStringList warnings;
+};
+
+// Time that moves on a second each time it is read, as at a real counter where no two
+// sales start in the same second (unless a test installs a clock that stands still).
+class TickingClock final : public Clock {
+public:
+    explicit TickingClock(QDateTime start) : m_start(std::move(start)) {}
+    QDateTime now() const override { return m_start.addSecs(m_ticks++); }
+    int64_t monotonicMs() const override { return m_ticks * 1000; }
+
+private:
+    QDateTime m_start;
+    mutable int64_t m_ticks = 0;
+};
+
 class CounterShop : public ::testing::Test {
 protected:
     CounterShop();
@@ -131,6 +155,9 @@ protected:
     int beeps() const;
 
     std::shared_ptr<ScriptedUiServices> m_ui;
+    // A rule's refusal that a test did not expect fails it.
+    RefusalSink sink;
+    bool refusalsExpected = false;
     ScriptedDocumentOperator op;
     RecordingMainWindow mainWindow;
     QString dir;

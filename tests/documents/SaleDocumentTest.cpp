@@ -1,0 +1,451 @@
+// A sale from start to confirm, cancel and close: the default customer, the payment step,
+// the sale completed before the register is asked, what the operator is told when the
+// register or the printer fails, the default customer for the next sale, the receipts'
+// copies, the backup-archive mark, and a new sale given up giving its stock back.
+#include "CounterShop.h"
+#include "SaleDocument.h"
+
+#include "Configuration.h"
+#include "DatabaseFiles.h"
+#include "RecordingTarget.h"
+#include "TableObject.h"
+#include "TestEnvironment.h"
+
+#include <QLineEdit>
+
+namespace {
+
+const QString kVendite = QStringLiteral("Vendite");
+const QString kNotSent = QStringLiteral("La vendita e' stata registrata senza l'emissione dello scontrino...");
+const QString kNoReceipt = QStringLiteral("La vendita e' stata registrata senza l'emissione della ricevuta...");
+
+class SaleForm : public CounterShop {
+protected:
+    void SetUp() override
+    {
+        CounterShop::SetUp();
+        occasional = keyOf(QStringLiteral("Clienti"), QStringLiteral("Cliente occasionale"));
+        cash = keyOf(QStringLiteral("TipiPagamento"), QStringLiteral("Contanti"));
+        setSetting(kVendite, QStringLiteral("ClienteDefault"), QString::number(occasional));
+        setSetting(kVendite, QStringLiteral("PagamentoDefault"), QString::number(cash));
+        pane = addArticle(QStringLiteral("8001"), "2.50", 10);
+        latte = addArticle(QStringLiteral("8002"), "10.00", 10);
+        sale = std::make_unique<SaleDocument>(db(), op);
+        sale->Load();
+    }
+    void TearDown() override
+    {
+        sale.reset();
+        CounterShop::TearDown();
+    }
+
+    void scan(const QString& code)
+    {
+        const DocumentRows::Result r = sale->rowEntry().AddArticle(code);
+        if (r.changed)
+            sale->Refresh_Articoli(r.row);
+    }
+    // The sale open now: two of 8001 and one of 8002 (15.00).
+    qint64 fillSale()
+    {
+        if (!sale->isOpen()) {
+            EXPECT_TRUE(sale->Add_Vendita());
+        }
+        scan(QStringLiteral("8001"));
+        scan(QStringLiteral("8001"));
+        scan(QStringLiteral("8002"));
+        return sale->sale()->GetOID();
+    }
+    std::unique_ptr<TableData> stored(qint64 oid) { return row(kVendite, oid); }
+
+    qint64 occasional = 0, cash = 0, pane = 0, latte = 0;
+    std::unique_ptr<SaleDocument> sale;
+};
+
+TEST_F(SaleForm, ANewSaleIsForTheDefaultCustomerWithoutAQuestion)
+{
+    ASSERT_TRUE(sale->Add_Vendita());
+    EXPECT_EQ(sale->header().customer, QStringLiteral("Cliente occasionale"));
+    EXPECT_TRUE(op.log.isEmpty());
+    EXPECT_FALSE(sale->sale()->GetBoolValue(QStringLiteral("Completato")));
+}
+
+TEST_F(SaleForm, AStaleDefaultCustomerIsAskedForAndNoChoiceStartsNoSale)
+{
+    setSetting(kVendite, QStringLiteral("ClienteDefault"), QStringLiteral("999999"));
+    op.picks = {0};
+    EXPECT_FALSE(sale->Add_Vendita());
+    EXPECT_EQ(op.log, QStringList{QStringLiteral("pick 1 of Clienti")});
+    EXPECT_EQ(count(kVendite), 0);
+    EXPECT_FALSE(sale->isOpen());
+
+    const qint64 rossi = addCustomer(QStringLiteral("Rossi"), QStringLiteral("R1"), false);
+    op.picks = {rossi};
+    ASSERT_TRUE(sale->Add_Vendita());
+    EXPECT_EQ(sale->header().customer, QStringLiteral("Rossi"));
+}
+
+TEST_F(SaleForm, ConfirmCompletesTheSaleSendsItsRowsAndStartsTheNext)
+{
+    const qint64 oid = fillSale();
+
+    EXPECT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+
+    ASSERT_EQ(mainWindow.receipts.size(), 1u);
+    EXPECT_TRUE(mainWindow.receipts[0].saleCompleted) << "completed before the register is asked";
+    QStringList sent = mainWindow.receipts[0].rows;
+    sent.sort();
+    EXPECT_EQ(sent, (QStringList{QStringLiteral("8001 2 5"), QStringLiteral("8002 1 10")}));
+
+    auto done = stored(oid);
+    EXPECT_TRUE(done->GetBoolValue(QStringLiteral("Completato")));
+    auto paid = done->GetReference(QStringLiteral("Pagamento"));
+    ASSERT_EQ(paid->RowCount(), 1);
+    paid->MoveFirst();
+    EXPECT_EQ(paid->GetCurrencyValue(QStringLiteral("Importo")), eur("15"));
+    EXPECT_EQ(paid->GetCurrencyValue(QStringLiteral("Importo")), done->GetCurrencyValue(QStringLiteral("ImportoVendita")));
+    EXPECT_EQ(paid->GetReferenceOID(QStringLiteral("Pagamento")), cash);
+    EXPECT_EQ(stockOf(pane), 8);
+    EXPECT_EQ(stockOf(latte), 9);
+
+    EXPECT_TRUE(prompts().isEmpty());
+    EXPECT_EQ(setting(kVendite, QStringLiteral("ClienteDefault")), QString::number(occasional));
+    ASSERT_TRUE(sale->isOpen());
+    EXPECT_NE(sale->sale()->GetOID(), oid);
+    EXPECT_EQ(count(kVendite), 2);
+    EXPECT_EQ(sale->rows()->RowCount(), 0);
+}
+
+// The table keeps one sale per customer and second, and one payment of an amount: a sale
+// finished within the second it began must not keep the next one from starting.
+TEST_F(SaleForm, SalesAndPaymentsOfOneCustomerInTheSameSecondAreAllKept)
+{
+    setAppClock(std::make_shared<ManualClock>(QDateTime(QDate(2007, 3, 1), QTime(10, 15, 30))));
+    addArticle(QStringLiteral("8003"), "2.50", 10);
+    ASSERT_TRUE(sale->Add_Vendita());
+    const qint64 first = sale->sale()->GetOID();
+    scan(QStringLiteral("8001"));
+    ASSERT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    const qint64 second = sale->sale()->GetOID();
+    scan(QStringLiteral("8003"));
+    ASSERT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+
+    const QDateTime start = stored(first)->GetValue(QStringLiteral("DataVendita")).toDateTime();
+    EXPECT_EQ(stored(second)->GetValue(QStringLiteral("DataVendita")).toDateTime(), start.addSecs(1));
+    EXPECT_EQ(sale->header().date, start.addSecs(2));
+    EXPECT_EQ(count(QStringLiteral("PagamentiCliente"), QStringLiteral("Importo = 2.5")), 2);
+    EXPECT_TRUE(prompts().isEmpty());
+}
+
+TEST_F(SaleForm, APaymentTypeIsAskedForOnceAndThenRemembered)
+{
+    setSetting(kVendite, QStringLiteral("PagamentoDefault"), QString());
+    const qint64 card = keyOf(QStringLiteral("TipiPagamento"), QStringLiteral("Bonifico"));
+    op.picks = {card};
+    fillSale();
+    EXPECT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    EXPECT_EQ(op.log.first(), QStringLiteral("pick 5 of TipiPagamento"));
+    EXPECT_EQ(setting(kVendite, QStringLiteral("PagamentoDefault")), QString::number(card));
+
+    op.log.clear();
+    fillSale();
+    EXPECT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    EXPECT_EQ(op.log.filter(QStringLiteral("pick")), QStringList()) << "the remembered type is taken";
+}
+
+TEST_F(SaleForm, ARegisterFailureLeavesTheSaleCompletedAndSaysSo)
+{
+    mainWindow.registerWorks = false;
+    const qint64 oid = fillSale();
+
+    EXPECT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+
+    EXPECT_EQ(prompts(), QStringList{kNotSent});
+    EXPECT_TRUE(stored(oid)->GetBoolValue(QStringLiteral("Completato")));
+    EXPECT_EQ(stored(oid)->GetReference(QStringLiteral("Pagamento"))->RowCount(), 1);
+    EXPECT_TRUE(sale->isOpen());
+}
+
+TEST_F(SaleForm, WithoutAMainWindowThatPrintsReceiptsTheSaleIsRecordedWithoutOne)
+{
+    setMainWindowServices(nullptr);
+    const qint64 oid = fillSale();
+    EXPECT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    EXPECT_EQ(prompts(), QStringList{kNotSent});
+    EXPECT_TRUE(stored(oid)->GetBoolValue(QStringLiteral("Completato")));
+}
+
+TEST_F(SaleForm, NoReceiptIsAskedForWithTheRegisterOffOrTheReceiptUnticked)
+{
+    for (const bool registerOn : {false, true}) {
+        SCOPED_TRACE(registerOn);
+        FiscalPrinterEnabled = registerOn;
+        fillSale();
+        if (registerOn)
+            sale->SetFiscalRecord(false);
+        EXPECT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    }
+    EXPECT_TRUE(mainWindow.receipts.empty());
+    EXPECT_TRUE(prompts().isEmpty());
+}
+
+TEST_F(SaleForm, VouchersAboveTheSaleRefuseTheConfirmAndVouchersEqualToItPass)
+{
+    const qint64 rossi = addCustomer(QStringLiteral("Rossi"), QStringLiteral("R1"), false);
+    auto customer = row(QStringLiteral("Clienti"), rossi);
+    customer->GetReference(QStringLiteral("Buoni"))
+        ->AddRow({QStringLiteral("Descrizione"), QStringLiteral("Buono"), QStringLiteral("ImportoBuono"), money("10")});
+    setSetting(kVendite, QStringLiteral("ClienteDefault"), QString::number(rossi));
+    ASSERT_TRUE(sale->Add_Vendita());
+    scan(QStringLiteral("8001"));
+    scan(QStringLiteral("8001"));   // 5.00
+    op.picks = {keyOf(QStringLiteral("BuoniClienti"), QStringLiteral("Buono"))};
+    answer({QStringLiteral("Yes")});
+    ASSERT_TRUE(sale->points().UseVoucher());
+    EXPECT_EQ(sale->header().vouchers, eur("10"));
+    EXPECT_TRUE(sale->header().vouchersAboveTotal);
+
+    clearPrompts();
+    EXPECT_EQ(sale->Confirm(), SaleDocument::After::Stay);
+    EXPECT_EQ(prompts(), QStringList{QStringLiteral("L'importo dei buoni supera quello della vendita")});
+    EXPECT_TRUE(mainWindow.receipts.empty());
+
+    scan(QStringLiteral("8001"));
+    scan(QStringLiteral("8001"));   // 10.00
+    EXPECT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    EXPECT_EQ(mainWindow.receipts.size(), 1u);
+}
+
+TEST_F(SaleForm, ConfirmWithoutRowsSaysSoAndKeepsTheSaleOpen)
+{
+    ASSERT_TRUE(sale->Add_Vendita());
+    const qint64 oid = sale->sale()->GetOID();
+    EXPECT_EQ(sale->Confirm(), SaleDocument::After::Stay);
+    EXPECT_EQ(prompts(), QStringList{QStringLiteral("Nessun articolo\r\rDevi inserire gli articoli della vendita...")});
+    EXPECT_EQ(sale->sale()->GetOID(), oid);
+    EXPECT_FALSE(stored(oid)->GetBoolValue(QStringLiteral("Completato")));
+}
+
+TEST_F(SaleForm, CancellingThePaymentLeavesTheSaleOpenWithoutAPayment)
+{
+    const qint64 oid = fillSale();
+    op.saveEdits = false;
+    EXPECT_EQ(sale->Confirm(), SaleDocument::After::Stay);
+    EXPECT_EQ(op.log.last(), QStringLiteral("edit PagamentiCliente"));
+    EXPECT_FALSE(stored(oid)->GetBoolValue(QStringLiteral("Completato")));
+    EXPECT_EQ(count(QStringLiteral("PagamentiCliente")), 0);
+    EXPECT_TRUE(mainWindow.receipts.empty());
+    EXPECT_EQ(sale->sale()->GetOID(), oid);
+}
+
+TEST_F(SaleForm, CancelDeletesTheNewSaleGivesItsStockBackAndStartsAnother)
+{
+    const qint64 oid = fillSale();
+
+    answer({QStringLiteral("No")});
+    EXPECT_EQ(sale->Cancel(), SaleDocument::After::Stay);
+    EXPECT_EQ(stockOf(pane), 8);
+
+    answer({QStringLiteral("Yes")});
+    EXPECT_EQ(sale->Cancel(), SaleDocument::After::NextSale);
+    EXPECT_EQ(prompts(), (QStringList(2, QStringLiteral("Confermi l'annullamento della vendita ?"))));
+    EXPECT_EQ(count(kVendite, QStringLiteral("OID = %1").arg(oid)), 0);
+    EXPECT_EQ(count(QStringLiteral("ScaricoArticoli")), 0);
+    EXPECT_EQ(stockOf(pane), 10);
+    EXPECT_EQ(stockOf(latte), 10);
+    ASSERT_TRUE(sale->isOpen());
+    EXPECT_NE(sale->sale()->GetOID(), oid);
+}
+
+TEST_F(SaleForm, ClosingAsksBeforeAnUnconfirmedSaleWithRowsIsDeleted)
+{
+    QLineEdit box;
+    ASSERT_TRUE(sale->Activate(&box));
+    EXPECT_EQ(mainWindow.codeBox, &box);
+    const qint64 empty = sale->sale()->GetOID();
+    EXPECT_TRUE(sale->QueryClose()) << "an empty sale goes without a question";
+    EXPECT_TRUE(prompts().isEmpty());
+
+    fillSale();
+    answer({QStringLiteral("No")});
+    EXPECT_FALSE(sale->QueryClose());
+    EXPECT_EQ(prompts(), QStringList{QStringLiteral("Confermi l'annullamento della vendita ?")});
+    EXPECT_EQ(stockOf(pane), 8);
+
+    answer({QStringLiteral("Yes")});
+    ASSERT_TRUE(sale->QueryClose());
+    sale->Unload();
+    EXPECT_EQ(count(kVendite, QStringLiteral("OID = %1").arg(empty)), 0);
+    EXPECT_EQ(stockOf(pane), 10);
+    EXPECT_EQ(mainWindow.codeBox, nullptr);
+    EXPECT_EQ(mainWindow.refreshes, 1);
+}
+
+TEST_F(SaleForm, AnEditedSaleGoesToTheRegisterAgainOnlyWhenTheOperatorAsks)
+{
+    const qint64 oid = fillSale();
+    ASSERT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    ASSERT_EQ(mainWindow.receipts.size(), 1u);
+    sale.reset();
+
+    for (const bool ticked : {false, true}) {
+        SCOPED_TRACE(ticked);
+        SaleDocument edit(db(), op);
+        edit.Load();
+        auto view = row(kVendite, oid);
+        ASSERT_TRUE(edit.Edit_Vendita(view.get()));
+        EXPECT_FALSE(edit.fiscalRecord());
+        if (ticked)
+            edit.SetFiscalRecord(true);
+        EXPECT_EQ(edit.Confirm(), SaleDocument::After::NextSale);
+        EXPECT_EQ(mainWindow.receipts.size(), ticked ? 2u : 1u);
+        EXPECT_TRUE(edit.fiscalRecord()) << "the next new sale goes to the register as before";
+        EXPECT_EQ(stored(oid)->GetReference(QStringLiteral("Pagamento"))->RowCount(), 1) << "still one payment";
+    }
+    EXPECT_TRUE(prompts().isEmpty());
+}
+
+TEST_F(SaleForm, ACustomerWhoCollectsPointsNeverBecomesTheDefault)
+{
+    Use_PuntiPremio = true;
+    const qint64 rossi = addCustomer(QStringLiteral("Rossi"), QStringLiteral("R1"), true);
+    const qint64 bianchi = addCustomer(QStringLiteral("Bianchi"), QStringLiteral("B1"), false);
+    ASSERT_TRUE(sale->Add_Vendita());
+    op.picks = {rossi};
+    ASSERT_TRUE(sale->SetCustomer());
+    fillSale();
+    EXPECT_TRUE(sale->header().pointsShown);
+    ASSERT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    EXPECT_EQ(setting(kVendite, QStringLiteral("ClienteDefault")), QString::number(occasional));
+
+    op.picks = {bianchi};
+    ASSERT_TRUE(sale->SetCustomer());
+    fillSale();
+    ASSERT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    EXPECT_EQ(setting(kVendite, QStringLiteral("ClienteDefault")), QString::number(bianchi));
+    EXPECT_EQ(sale->header().customer, QStringLiteral("Bianchi"));
+}
+
+// Every entry point draws a line, so a copy that reaches the printer is seen whole.
+const QString kTicketScript = QStringLiteral(
+    "Function PrintTicketMask(flds, fldsCliente, fldsRicevuta, prn, bTotal)\r\n"
+    "  prn.TxtOut 0, 0, \"TOTALE \" & flds(\"ImportoVendita\")\r\n"
+    "  PrintTicketMask = %1\r\n"
+    "End Function\r\n"
+    "Function PrintTicketRow(flds, prn, nRow)\r\n"
+    "  PrintTicketRow = True\r\n"
+    "End Function\r\n"
+    "Function PrintTicketInfo(sInfo, prn, nRow)\r\n"
+    "  PrintTicketInfo = True\r\n"
+    "End Function\r\n");
+
+class SaleReceipts : public SaleForm {
+protected:
+    void SetUp() override
+    {
+        SaleForm::SetUp();
+        Use_Ricevute = true;
+        TicketPrinterParam.VBScript = kTicketScript.arg(QStringLiteral("True"));
+        sale->setReceiptTarget([this] {
+            targets.push_back(std::make_shared<RecordingTarget>());
+            return targets.back();
+        });
+    }
+    int printed() const
+    {
+        return int(std::count_if(targets.begin(), targets.end(), [](const auto& t) { return t->ended(); }));
+    }
+    std::vector<std::shared_ptr<RecordingTarget>> targets;
+};
+
+TEST_F(SaleReceipts, EachCopyIsPrintedOnAPrintObjectOfItsOwn)
+{
+    NCopyRicevute = QStringLiteral("2");
+    const qint64 oid = fillSale();
+    sale->SetPrintReceipt(true);
+    EXPECT_FALSE(sale->fiscalRecord()) << "the printed receipt takes the fiscal one's place";
+
+    EXPECT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+
+    EXPECT_EQ(targets.size(), 2u);
+    EXPECT_EQ(printed(), 2);
+    EXPECT_EQ(count(QStringLiteral("Ricevute"), QStringLiteral("OID_Vendita = %1").arg(oid)), 1);
+    EXPECT_EQ(op.log.filter(QStringLiteral("new Ricevute")).size(), 1);
+    EXPECT_FALSE(sale->printReceipt());
+    EXPECT_TRUE(mainWindow.receipts.empty());
+    EXPECT_TRUE(prompts().isEmpty());
+}
+
+TEST_F(SaleReceipts, AFailedCopyIsOfferedAgainAndNoStopsTheCopies)
+{
+    NCopyRicevute = QStringLiteral("2");
+    TicketPrinterParam.VBScript = kTicketScript.arg(QStringLiteral("False"));
+    fillSale();
+    sale->SetPrintReceipt(true);
+    answer({QStringLiteral("Yes"), QStringLiteral("No")});
+
+    EXPECT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+
+    const QString retry = QStringLiteral("La ricevuta non e' stata stampata correttamente...\r\rVuoi riprovare ?");
+    EXPECT_EQ(prompts(), (QStringList{retry, retry})) << "no word of a missing receipt: the copies were tried";
+    EXPECT_EQ(targets.size(), 2u) << "the first copy twice, never the second";
+    EXPECT_EQ(printed(), 0);
+}
+
+TEST_F(SaleReceipts, WithoutAReceiptRecordNothingIsPrintedAndTheOperatorIsTold)
+{
+    const qint64 oid = fillSale();
+    sale->SetPrintReceipt(true);
+    op.saveNewRows = false;
+
+    EXPECT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+
+    EXPECT_EQ(prompts(), QStringList{kNoReceipt});
+    EXPECT_TRUE(targets.empty());
+    EXPECT_TRUE(stored(oid)->GetBoolValue(QStringLiteral("Completato")));
+}
+
+TEST_F(SaleForm, TheArchiveMarkNeedsTheBackupSetUpAndFollowsTheFiscalReceipt)
+{
+    ASSERT_TRUE(sale->Add_Vendita());
+    EXPECT_FALSE(sale->SetBackupMoveSignal(true));
+    EXPECT_FALSE(sale->backupMark());
+    EXPECT_EQ(prompts(), QStringList{QStringLiteral("Salvataggio dati non abilitato o non correttamente configurato\r\r"
+                                                    "Controllare le impostazioni di backup.")});
+
+    BackupDir = testenv::newDir(QStringLiteral("backup"));
+    sale->SetMoveAllWithoutFiscal(true);
+    EXPECT_EQ(setting(QStringLiteral("frmVenditeSettings"), QStringLiteral("MoveAllNoFiscalToBackup")), QStringLiteral("True"));
+    EXPECT_FALSE(sale->backupMark()) << "a sale with its fiscal receipt stays";
+    EXPECT_FALSE(sale->backupMoveMenuEnabled());
+    sale->SetFiscalRecord(false);
+    EXPECT_TRUE(sale->backupMark());
+    sale->SetFiscalRecord(true);
+    EXPECT_FALSE(sale->backupMark());
+
+    SaleDocument reopened(db(), op);
+    reopened.Load();
+    EXPECT_TRUE(reopened.moveAllWithoutFiscal()) << "kept in the window's settings";
+}
+
+TEST_F(SaleForm, AMarkedSaleIsMovedToTheArchiveAfterItsReceipt)
+{
+    BackupDir = testenv::newDir(QStringLiteral("archive"));
+    const qint64 oid = fillSale();
+    ASSERT_TRUE(sale->SetBackupMoveSignal(true));
+
+    EXPECT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+
+    EXPECT_EQ(mainWindow.receipts.size(), 1u);
+    EXPECT_EQ(count(kVendite, QStringLiteral("OID = %1").arg(oid)), 0);
+    ASSERT_TRUE(g_objBackupDBEngine);
+    const auto archived = db().RunQuery(QStringLiteral("SELECT Completato FROM Vendite WHERE OID = %1").arg(oid),
+                                        g_objBackupDBEngine);
+    ASSERT_EQ(archived.rows.size(), 1);
+    EXPECT_EQ(archived.rows[0][0].toInt(), 1);
+    EXPECT_EQ(stockOf(pane), 8) << "the stock stays sold";
+    EXPECT_FALSE(sale->backupMark()) << "a sale with its fiscal receipt clears the mark";
+    EXPECT_TRUE(prompts().isEmpty()) << "no question before the move";
+}
+
+}  // namespace
