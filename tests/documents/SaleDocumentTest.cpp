@@ -6,6 +6,7 @@
 #include "SaleDocument.h"
 
 #include "Configuration.h"
+#include "DBEngine.h"
 #include "DatabaseFiles.h"
 #include "RecordingTarget.h"
 #include "TableObject.h"
@@ -303,6 +304,50 @@ TEST_F(SaleForm, AnEditedSaleGoesToTheRegisterAgainOnlyWhenTheOperatorAsks)
         EXPECT_EQ(stored(oid)->GetReference(QStringLiteral("Pagamento"))->RowCount(), 1) << "still one payment";
     }
     EXPECT_TRUE(prompts().isEmpty());
+}
+
+TEST_F(SaleForm, CancellingAnEditedSaleDropsItsChangesAndCloses)
+{
+    const qint64 oid = fillSale();
+    ASSERT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    SaleDocument edit(db(), op);
+    auto view = row(kVendite, oid);
+    ASSERT_TRUE(edit.Edit_Vendita(view.get()));
+    edit.SetNote(QStringLiteral("cambiata"));
+
+    answer({QStringLiteral("Yes")});
+    EXPECT_EQ(edit.Cancel(), SaleDocument::After::Unload);
+    EXPECT_EQ(prompts(), QStringList{QStringLiteral("Annullare le modifiche ?")});
+    EXPECT_EQ(stored(oid)->GetValue(QStringLiteral("Note")).toString(), QString());
+    EXPECT_TRUE(stored(oid)->GetBoolValue(QStringLiteral("Completato"))) << "an edited sale is never deleted";
+    EXPECT_EQ(stockOf(pane), 8);
+}
+
+// With the engine's transactions on, each sale is one: begun when it starts, ended when it
+// is confirmed or given up, undone when it could not start.
+TEST_F(SaleForm, WithEngineTransactionsEachSaleIsOneTransaction)
+{
+    DBEngine& engine = *db().GetEngine();
+    engine.SetUseTransaction(true);
+
+    setSetting(kVendite, QStringLiteral("ClienteDefault"), QString());
+    op.picks = {0};
+    EXPECT_FALSE(sale->Add_Vendita());
+    EXPECT_EQ(engine.TransactionLevel(), 0) << "a sale that could not start leaves none open";
+
+    op.picks = {occasional};
+    const qint64 first = fillSale();
+    EXPECT_EQ(engine.TransactionLevel(), 1);
+    ASSERT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    EXPECT_EQ(engine.TransactionLevel(), 1) << "the confirmed sale's ended, the next sale's begun";
+
+    fillSale();
+    sale->Unload();
+    EXPECT_EQ(engine.TransactionLevel(), 0);
+    engine.SetUseTransaction(false);
+    EXPECT_TRUE(stored(first)->GetBoolValue(QStringLiteral("Completato")));
+    EXPECT_EQ(count(kVendite), 1) << "the sale given up at unload is gone";
+    EXPECT_EQ(stockOf(pane), 8);
 }
 
 TEST_F(SaleForm, ACustomerWhoCollectsPointsNeverBecomesTheDefault)

@@ -7,6 +7,7 @@
 #include "SalePoints.h"
 
 #include "Configuration.h"
+#include "CustomerCardWriter.h"
 
 #include <QLocale>
 
@@ -270,6 +271,47 @@ TEST_F(SalePrizes, ACardFindsItsCustomerWhateverTheLetterCase)
     op.log.clear();
     EXPECT_EQ(points().ReadCard(), SalePoints::Card::NotRead);
     EXPECT_TRUE(op.log.isEmpty()) << "cards not in use";
+}
+
+// Writes every card it is asked to, and remembers the codes.
+class RecordingCardWriter final : public CustomerCardWriter {
+public:
+    bool WriteCode(QWidget*, const QString& code, const QString&, const QString&, bool, int32_t) override
+    {
+        written << code;
+        return true;
+    }
+    QStringList written;
+};
+
+TEST_F(SalePrizes, APickedCustomerWhoCollectsPointsIsOfferedTheCardNeverWritten)
+{
+    RecordingCardWriter writer;
+    setCustomerCardWriter(&writer);
+    saleOf(0, {"30"});
+    const qint64 rossi = addCustomer(QStringLiteral("Rossi"), QStringLiteral("R77"), true, 5);
+    const QString offer =
+        QStringLiteral("La carta relativa al cliente selezionato non risulta ancora assegnata...\r\rVuoi farlo adesso ?");
+
+    op.picks = {rossi};
+    EXPECT_TRUE(points().CheckCartaCliente(false, nullptr));
+    EXPECT_TRUE(prompts().isEmpty()) << "no card can be written";
+    EXPECT_EQ(sale->header().customer, QStringLiteral("Rossi"));
+
+    op.picks = {rossi};
+    answer({QStringLiteral("Yes"), QStringLiteral("Yes")});
+    EXPECT_TRUE(points().CheckCartaCliente(true, nullptr));
+    EXPECT_EQ(prompts().value(0), offer);
+    EXPECT_EQ(writer.written, QStringList{QStringLiteral("R77")});
+    EXPECT_TRUE(row(QStringLiteral("Clienti"), rossi)->GetBoolValue(QStringLiteral("AssegnatoCartaCliente")));
+
+    clearPrompts();
+    op.picks = {rossi};
+    EXPECT_TRUE(points().CheckCartaCliente(true, nullptr));
+    EXPECT_TRUE(prompts().isEmpty()) << "the card is written already";
+    op.picks = {0};
+    EXPECT_FALSE(points().CheckCartaCliente(true, nullptr));
+    setCustomerCardWriter(nullptr);
 }
 
 }  // namespace
