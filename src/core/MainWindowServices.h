@@ -4,7 +4,6 @@
 // window's own headers.
 #include <QString>
 
-class QLineEdit;
 class QWidget;
 class TableData;
 
@@ -19,18 +18,6 @@ public:
     virtual void RefreshDetailView() = 0;
     // The caption: the program's title, "BACKUP - " before it in backup-archive mode.
     virtual void SetAppTitle() {}
-
-    // Prints a sale's rows (a data set of the sale's list "Articoli") as one fiscal receipt on
-    // the register switched on. ok: true when the receipt was issued, or when none is due (a
-    // negative total). Without a main window that prints receipts nothing is issued.
-    virtual void Send_Scontrino(TableData& rows, bool& ok)
-    {
-        (void)rows;
-        ok = false;
-    }
-    // The code box that scanned barcodes go to; null when the window that registered one
-    // unloads.
-    virtual void SetBarcodeControl(QLineEdit* box) { (void)box; }
 };
 
 // The registered main window, or null when none is (tools, tests without one).

@@ -1,6 +1,7 @@
 #include "SaleDocument.h"
 
 #include "BusinessHelpers.h"
+#include "CounterServices.h"
 #include "Configuration.h"
 #include "DBEngine.h"
 #include "Database.h"
@@ -15,8 +16,6 @@
 #include "TableObject.h"
 #include "UiServices.h"
 #include "clsTiketScriptPrinter.h"
-
-#include <QLineEdit>
 
 namespace {
 
@@ -57,13 +56,14 @@ void SaleDocument::Load()
     SetMoveAllWithoutFiscal(TextToBool(settingsStore().get(kFormSettings, kMoveAllSetting, QStringLiteral("False"))));
 }
 
-bool SaleDocument::Activate(QLineEdit* codeBox)
+bool SaleDocument::Activate(std::shared_ptr<BarcodeTarget> codeBox)
 {
     if (!m_sale && !Add_Vendita())
         return false;
-    m_codeBox = codeBox;
-    if (MainWindowServices* mw = mainWindowServices())
-        mw->SetBarcodeControl(codeBox);
+    if (CounterServices* counter = counterServices()) {
+        counter->SetBarcodeControl(std::move(codeBox));
+        m_codeBoxRegistered = true;
+    }
     return true;
 }
 
@@ -81,12 +81,11 @@ void SaleDocument::Unload()
     } catch (...) {
         ShowErrorDetails(QStringLiteral("Errore in annullamento dati: \r\r") + CurrentError().description);
     }
-    if (MainWindowServices* mw = mainWindowServices()) {
-        if (m_codeBox)
-            mw->SetBarcodeControl(nullptr);
+    if (CounterServices* counter = counterServices(); counter && m_codeBoxRegistered)
+        counter->SetBarcodeControl(nullptr);
+    m_codeBoxRegistered = false;
+    if (MainWindowServices* mw = mainWindowServices())
         mw->RefreshDetailView();
-    }
-    m_codeBox = nullptr;
 }
 
 // ---- the sale ----------------------------------------------------------------------------------------
@@ -371,8 +370,8 @@ void SaleDocument::sendFiscalReceipt()
     bool issued = false;
     m_sendingReceipt = true;
     try {
-        if (MainWindowServices* mw = mainWindowServices())
-            mw->Send_Scontrino(*m_rows, issued);
+        if (CounterServices* counter = counterServices())
+            issued = counter->Send_Scontrino(*m_rows);
     } catch (...) {
         issued = false;
         ShowErrorDetails(CurrentError());

@@ -23,7 +23,7 @@
 class Database;
 class DocumentOperator;
 class PrintTarget;
-class QLineEdit;
+class BarcodeTarget;
 class TableData;
 
 class SaleDocument {
@@ -42,7 +42,7 @@ public:
     void Load();
     // Whenever the window is activated: a new sale when none is open, and the code box made
     // the target of scanned codes. False when no sale could start: the window unloads.
-    [[nodiscard]] bool Activate(QLineEdit* codeBox);
+    [[nodiscard]] bool Activate(std::shared_ptr<BarcodeTarget> codeBox);
     // Whether the window may close. A new sale that has rows is deleted only after the
     // operator confirms, as "&Annulla" asks; No keeps the window open.
     [[nodiscard]] bool QueryClose();
@@ -145,7 +145,7 @@ private:
     std::unique_ptr<TableData> m_sale;
     std::unique_ptr<TableData> m_rows;
     std::function<std::shared_ptr<PrintTarget>()> m_receiptTarget;
-    QLineEdit* m_codeBox = nullptr;
+    bool m_codeBoxRegistered = false;
     bool m_editing = false;
     bool m_fiscalRecord = true;
     bool m_fiscalForNewSales = true;   // the operator's choice, put back once an edited sale is done

@@ -29,12 +29,12 @@ qint64 prizePoints() { return qint64(std::llround(PuntiMinPremio)); }
 
 QString amountText(const Database& db, Currency amount)
 {
-    const auto currency = db.MainCurrency();
+    const auto currency = db.GetCurrency();
     return amount.toText(QLocale(), currency ? currency->Decimals() : 2);
 }
 QString currencyName(const Database& db)
 {
-    const auto currency = db.MainCurrency();
+    const auto currency = db.GetCurrency();
     return currency ? currency->Name() : QString();
 }
 

@@ -2,6 +2,7 @@
 
 #include "AppError.h"
 #include "Configuration.h"
+#include "CounterServices.h"
 #include "DBEngine.h"
 #include "Database.h"
 #include "DocumentOperator.h"
@@ -53,13 +54,14 @@ SupplyDocument::~SupplyDocument()
 
 // ---- the window's life ---------------------------------------------------------------------------------
 
-bool SupplyDocument::Activate(QLineEdit* codeBox)
+bool SupplyDocument::Activate(std::shared_ptr<BarcodeTarget> codeBox)
 {
     if (m_supply)
         return true;
-    m_codeBox = codeBox;
-    if (MainWindowServices* mw = mainWindowServices())
-        mw->SetBarcodeControl(codeBox);
+    if (CounterServices* counter = counterServices()) {
+        counter->SetBarcodeControl(std::move(codeBox));
+        m_codeBoxRegistered = true;
+    }
     return Add_Fornitura();
 }
 
@@ -78,12 +80,11 @@ void SupplyDocument::Unload()
     } catch (...) {
         ShowErrorDetails(QStringLiteral("Errore in annullamento dati: \r\r") + CurrentError().description);
     }
-    if (MainWindowServices* mw = mainWindowServices()) {
-        if (m_codeBox)
-            mw->SetBarcodeControl(nullptr);
+    if (CounterServices* counter = counterServices(); counter && m_codeBoxRegistered)
+        counter->SetBarcodeControl(nullptr);
+    m_codeBoxRegistered = false;
+    if (MainWindowServices* mw = mainWindowServices())
         mw->RefreshDetailView();
-    }
-    m_codeBox = nullptr;
 }
 
 // ---- the supply ------------------------------------------------------------------------------------------

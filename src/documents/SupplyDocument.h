@@ -20,7 +20,7 @@
 
 class Database;
 class DocumentOperator;
-class QLineEdit;
+class BarcodeTarget;
 class QWidget;
 class TableData;
 
@@ -34,7 +34,7 @@ public:
     // ---- the window's life -----------------------------------------------------------------
     // When the window is activated with no supply open: the code box made the target of
     // scanned codes and a new supply started. False when none started: the window unloads.
-    [[nodiscard]] bool Activate(QLineEdit* codeBox);
+    [[nodiscard]] bool Activate(std::shared_ptr<BarcodeTarget> codeBox);
     // Whether the window may close: a new supply that has rows is deleted only after the
     // operator confirms, as "&Annulla" asks.
     [[nodiscard]] bool QueryClose();
@@ -103,6 +103,6 @@ private:
     std::unique_ptr<TableData> m_supply;
     std::unique_ptr<TableData> m_rows;
     std::unique_ptr<TableData> m_layouts;   // the supplier's layouts while an import is possible
-    QLineEdit* m_codeBox = nullptr;
+    bool m_codeBoxRegistered = false;
     bool m_editing = false;
 };

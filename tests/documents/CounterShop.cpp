@@ -122,7 +122,7 @@ std::optional<ImportOperator::TextSearch> ScriptedDocumentOperator::searchText(c
 
 // ---- the main window -----------------------------------------------------------------------------------
 
-void RecordingMainWindow::Send_Scontrino(TableData& rows, bool& ok)
+bool RecordingMainWindow::Send_Scontrino(TableData& rows)
 {
     Receipt r;
     rows.MoveFirst();
@@ -134,7 +134,7 @@ void RecordingMainWindow::Send_Scontrino(TableData& rows, bool& ok)
                       .arg(rows.GetFieldValue(QStringLiteral("ValoreScarico")).toDouble())
                       .arg(rows.GetCurrencyValue(QStringLiteral("ImportoScarico")).toString());
     receipts.push_back(r);
-    ok = registerWorks;
+    return registerWorks;
 }
 
 // ---- the shop --------------------------------------------------------------------------------------------
@@ -192,6 +192,7 @@ void CounterShop::SetUp()
     m_ui = std::make_shared<ScriptedUiServices>();
     setUiServices(m_ui);
     setMainWindowServices(&mainWindow);
+    setCounterServices(&mainWindow);
 
     dir = testenv::newDir(QStringLiteral("counter"));
     RootDir = dir;
@@ -210,7 +211,7 @@ void CounterShop::TearDown()
         EXPECT_EQ(sink.refusals, QStringList()) << "refused by the table rules";
     }
     if (g_objBackupDBEngine) {
-        g_objBackupDBEngine->Close(true);
+        g_objBackupDBEngine->Close();
         g_objBackupDBEngine.reset();
     }
     if (m_db)
@@ -220,6 +221,7 @@ void CounterShop::TearDown()
     m_db.reset();
     m_engine.reset();
     setMainWindowServices(nullptr);
+    setCounterServices(nullptr);
     setUiServices(nullptr);
     setAppClock(std::make_shared<SystemClock>());
     m_saved->restore();

@@ -5,6 +5,7 @@
 // main window that records the receipts it is asked to print and the code box it is given.
 // The settings go to a store in memory and the configuration is put back after each test.
 #include "Clock.h"
+#include "CounterServices.h"
 #include "Currency.h"
 #include "DBEngine.h"
 #include "Database.h"
@@ -65,8 +66,9 @@ private:
 };
 
 // What a main window does for the documents: receipts recorded with the rows they carry and
-// whether the sale was already completed when the register was asked.
-class RecordingMainWindow : public MainWindowServices {
+// whether the sale was already completed when the register was asked; the code box that
+// scanned codes go to; status texts and view refreshes.
+class RecordingMainWindow : public MainWindowServices, public CounterServices {
 public:
     struct Receipt {
         QStringList rows;          // "CODE quantity amount", in the order of the data set handed over
@@ -74,7 +76,7 @@ public:
     };
     bool registerWorks = true;
     std::vector<Receipt> receipts;
-    QLineEdit* codeBox = nullptr;
+    std::shared_ptr<BarcodeTarget> codeBox;
     int codeBoxCalls = 0;
     QStringList status;
     int refreshes = 0;
@@ -85,12 +87,17 @@ public:
     void SetStatusMsg(const QString& text) override { status << text; }
     void ReleaseDatabase() override {}
     void RefreshDetailView() override { ++refreshes; }
-    void Send_Scontrino(TableData& rows, bool& ok) override;
-    void SetBarcodeControl(QLineEdit* box) override
+
+    bool Send_Scontrino(TableData& rows) override;
+    void SetBarcodeControl(std::shared_ptr<BarcodeTarget> box) override
     {
-        codeBox = box;
+        codeBox = std::move(box);
         ++codeBoxCalls;
     }
+    void SetFiscalPrinter(bool) override {}
+    void SetBarcodeReader(bool) override {}
+    void SetBalance(bool) override {}
+    void mnuPrintLabel_Click() override {}
 };
 
 // What the library tells the user: a rule's refusal or warning.

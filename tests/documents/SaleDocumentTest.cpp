@@ -169,7 +169,7 @@ TEST_F(SaleForm, ARegisterFailureLeavesTheSaleCompletedAndSaysSo)
 
 TEST_F(SaleForm, WithoutAMainWindowThatPrintsReceiptsTheSaleIsRecordedWithoutOne)
 {
-    setMainWindowServices(nullptr);
+    setCounterServices(nullptr);
     const qint64 oid = fillSale();
     EXPECT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
     EXPECT_EQ(prompts(), QStringList{kNotSent});
@@ -261,8 +261,9 @@ TEST_F(SaleForm, CancelDeletesTheNewSaleGivesItsStockBackAndStartsAnother)
 TEST_F(SaleForm, ClosingAsksBeforeAnUnconfirmedSaleWithRowsIsDeleted)
 {
     QLineEdit box;
-    ASSERT_TRUE(sale->Activate(&box));
-    EXPECT_EQ(mainWindow.codeBox, &box);
+    const std::shared_ptr<BarcodeTarget> target = LineEditBarcodeTarget(&box);
+    ASSERT_TRUE(sale->Activate(target));
+    EXPECT_EQ(mainWindow.codeBox, target);
     const qint64 empty = sale->sale()->GetOID();
     EXPECT_TRUE(sale->QueryClose()) << "an empty sale goes without a question";
     EXPECT_TRUE(prompts().isEmpty());
