@@ -279,6 +279,10 @@ TEST_F(SupplyForm, ARowDefinedByHandLinksItsArticleToTheSupplier)
                                             QStringLiteral("@DisableParentIdentify@"), QStringLiteral("True")}));
     EXPECT_EQ(suppliersOf(mele), QList<qint64>{grossista});
     EXPECT_EQ(stockOf(mele), 13);
+
+    EXPECT_TRUE(supply->rowEntry().DefineRow().changed);
+    EXPECT_EQ(suppliersOf(mele), QList<qint64>{grossista}) << "a second row of the article links nothing more";
+    EXPECT_EQ(stockOf(mele), 16);
 }
 
 TEST_F(SupplyForm, ImportIsOfferedForASupplierWhoseFirstLayoutHasFields)
