@@ -11,6 +11,7 @@ using Run = std::function<int(const QStringList& args)>;
 bool add(const char* name, const char* usage, Run run);
 void out(const QString& line);   // one line to stdout (UTF-8, "\n")
 void err(const QString& line);   // one line to stderr
+QString lines(QString text);     // the program's CR line breaks as "\n"
 }
 
 #define MV_CONCAT2(a, b) a##b

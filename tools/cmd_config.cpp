@@ -17,7 +17,8 @@ void print(const QList<config::SettingLine>& lines) {
     for (const config::SettingLine& l : lines) mvtool::out(l.section + u'/' + l.key + u'=' + shown(l.value));
 }
 
-int dump(const QStringList&) {
+int dump(const QStringList& args) {
+    if (!args.isEmpty()) return 2;
     LoadConfiguration();
     print(config::CurrentSettings());
     mvtool::out(QStringLiteral("# rounding ranges: %1").arg(g_colRoundRanges.size()));
@@ -33,7 +34,8 @@ int dump(const QStringList&) {
     return 0;
 }
 
-int save(const QStringList&) {
+int save(const QStringList& args) {
+    if (!args.isEmpty()) return 2;
     LoadConfiguration();
     SaveConfiguration();
     if (auto* ini = dynamic_cast<IniSettingsStore*>(&settingsStore())) mvtool::out(ini->fileName());
@@ -45,10 +47,7 @@ int set(const QStringList& args) {
     const QString& a = args.first();
     const int slash = a.indexOf(u'/');
     const int eq = a.indexOf(u'=');
-    if (slash <= 0 || eq < slash + 2) {
-        mvtool::err(QStringLiteral("expected Section/Key=value"));
-        return 2;
-    }
+    if (slash <= 0 || eq < slash + 2) return 2;
     settingsStore().set(a.left(slash), a.mid(slash + 1, eq - slash - 1), a.mid(eq + 1));
     settingsStore().sync();
     return 0;

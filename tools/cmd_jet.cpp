@@ -5,10 +5,7 @@ namespace {
 // Prints the SQLite text that the library runs for a Jet SQL text (no schema: names of
 // parent and referenced tables stay as written).
 int jet2sql(const QStringList& args) {
-    if (args.size() != 1) {
-        mvtool::err(QStringLiteral("usage: mvtool jet2sql \"<Jet SQL>\""));
-        return 2;
-    }
+    if (args.size() != 1) return 2;
     mvtool::out(JetTranslator().translate(args.first()));
     return 0;
 }

@@ -8,10 +8,7 @@ int shot(const QStringList& args) {
         for (const QString& name : windows::names()) mvtool::out(name);
         return 0;
     }
-    if (args.size() != 2) {
-        mvtool::err(QStringLiteral("usage: mvtool shot WINDOW FILE.png | mvtool shot --list"));
-        return 2;
-    }
+    if (args.size() != 2) return 2;
     std::unique_ptr<QWidget> window = windows::create(args.at(0));
     if (!window) {
         mvtool::err(QStringLiteral("no window named %1; known windows: %2")

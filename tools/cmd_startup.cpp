@@ -12,7 +12,13 @@ namespace {
 int configExport(const QStringList& args) {
     if (args.size() != 1) return 2;
     LoadConfiguration();
-    configfile::WriteConfigurationFile(args.first());
+    try {
+        configfile::WriteConfigurationFile(args.first());
+    } catch (const AppError& e) {
+        mvtool::err(QStringLiteral("Errore durante la scrittura del file di configurazione"));
+        mvtool::err(mvtool::lines(e.description));
+        return 1;
+    }
     mvtool::out(args.first());
     return 0;
 }

@@ -29,6 +29,12 @@ void mvtool::out(const QString& line) {
     fwrite(b.constData(), 1, b.size(), stdout);
 }
 
+QString mvtool::lines(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    return text;
+}
+
 void mvtool::err(const QString& line) {
     QByteArray b = line.toUtf8();
     b += '\n';
@@ -46,9 +52,12 @@ int main(int argc, char** argv) {
     auto it = commands().find(args.first());
     if (it == commands().end()) return usage();
     try {
-        return it->second.run(args.mid(1));
+        const int status = it->second.run(args.mid(1));
+        // Wrong arguments: the command's own usage line says what it takes.
+        if (status == 2) mvtool::err(QStringLiteral("usage: mvtool ") + it->second.usage);
+        return status;
     } catch (const AppError& e) {
-        mvtool::err(QStringLiteral("ERROR %1: %2").arg(e.number).arg(e.description));
+        mvtool::err(QStringLiteral("ERROR %1: %2").arg(e.number).arg(mvtool::lines(e.description)));
         return 1;
     } catch (const std::exception& e) {
         mvtool::err(QStringLiteral("ERROR: %1").arg(QString::fromUtf8(e.what())));

@@ -1,10 +1,10 @@
 #include "ArchiveImport.h"
 #include "Configuration.h"
 #include "DBEngine.h"
+#include "DatabaseFileCopy.h"
 #include "Database.h"
 #include "DatabaseFiles.h"
 #include "ErrorReporting.h"
-#include "FileOps.h"
 #include "MainWindowServices.h"
 #include "ObjDbError.h"
 #include "ModalDialog.h"
@@ -79,26 +79,32 @@ QWidget* mainWidget() {
 }
 
 // The archive is read from a private copy: even a read-only opening leaves the engine's
-// companion files beside a database, and the archive must stay exactly as it was. The copy's
-// engine is closed, the copy removed and the progress window unloaded whichever way the
-// import ends.
+// companion files beside a database, and the archive must stay exactly as it was. The copy is
+// read through the database engine, so rows still in the archive's log come along. The
+// copy's engine is closed, the copy removed and the progress window unloaded whichever way
+// the import ends.
 struct ImportScope {
     QTemporaryDir folder;
+    QString archivePath;
     std::shared_ptr<DBEngine> engine = std::make_shared<DBEngine>();
 
-    void open(const QString& archivePath) {
+    void open(const QString& path) {
+        archivePath = path;
         if (!folder.isValid())
             throw AppError(AppError::kFileNotFound, QStringLiteral("Importazione"), folder.errorString());
-        const QString snapshot = folder.filePath(QFileInfo(archivePath).fileName());
-        if (!fileOps().copy(archivePath, snapshot))
-            throw AppError(AppError::kFileNotFound, QStringLiteral("Importazione"),
-                           QStringLiteral("Impossibile leggere ") + archivePath + QStringLiteral(": ") + fileOps().lastError());
-        // A log beside the archive holds rows committed but not yet in the file itself.
-        const QString log = archivePath + QStringLiteral("-wal");
-        if (fileOps().exists(log) && !fileOps().copy(log, snapshot + QStringLiteral("-wal")))
-            throw AppError(AppError::kFileNotFound, QStringLiteral("Importazione"),
-                           QStringLiteral("Impossibile leggere ") + log + QStringLiteral(": ") + fileOps().lastError());
+        const QString snapshot = folder.filePath(QFileInfo(path).fileName());
+        objdb::CopyDatabase(path, snapshot);
         engine->OpenDatabase(DBEngine::kReadOnlyOpen, snapshot);
+    }
+    // The operator chose the archive and knows nothing of the private copy: an error names
+    // the archive.
+    AppError shown(AppError e) const {
+        if (!archivePath.isEmpty()) {
+            const QString snapshot = folder.filePath(QFileInfo(archivePath).fileName());
+            e.description.replace(snapshot, archivePath);
+            e.description.replace(folder.path(), QFileInfo(archivePath).absolutePath());
+        }
+        return e;
     }
     ~ImportScope() {
         try {
@@ -184,8 +190,8 @@ bool ImportArchiveData(const QString& path, TableData& target, QWidget* window, 
     bool result = false;
     DBEngine* workingEngine = target.GetEngine();
     std::optional<ImportTransaction> transaction;
+    ImportScope scope;
     try {
-        ImportScope scope;
         scope.open(path);
         frmMessage::instance().ShowMsg(QStringLiteral("Analisi dei dati..."), window);
 
@@ -245,6 +251,7 @@ bool ImportArchiveData(const QString& path, TableData& target, QWidget* window, 
         source->Close();
         result = true;
     } catch (...) {
+        const AppError error = scope.shown(CurrentError());
         if (transaction) {
             try {
                 transaction->rollback();
@@ -252,7 +259,7 @@ bool ImportArchiveData(const QString& path, TableData& target, QWidget* window, 
             }
         }
         frmMessage::unloadInstance();
-        ShowErrorDetails(QStringLiteral("Impossibile importare i dati"));
+        ShowErrorDetails(error, QStringLiteral("Impossibile importare i dati"));
     }
     return result;
 }

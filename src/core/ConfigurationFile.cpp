@@ -72,7 +72,8 @@ QList<Entry> ParseImportText(const QByteArray& content) {
 
 void WriteConfigurationFile(const QString& path) {
     if (!fileOps().writeFile(path, ExportText(settingsStore())))
-        throw AppError(kPathFileAccessError, AppTitle(), fileOps().lastError());
+        throw AppError(kPathFileAccessError, AppTitle(),
+                       QStringLiteral("Impossibile scrivere il file < %1 >: %2").arg(path, fileOps().lastError()));
 }
 
 OpeningSettings OpeningSettings::current() {

@@ -3,6 +3,7 @@
 #include "Configuration.h"
 #include "DBEngine.h"
 #include "Database.h"
+#include "DatabaseFileCopy.h"
 #include "DatabaseFiles.h"
 #include "FileOps.h"
 #include "SystemHelpers.h"
@@ -32,14 +33,10 @@ public:
     SqliteFile(const SqliteFile&) = delete;
     SqliteFile& operator=(const SqliteFile&) = delete;
 
-    // The rows' first column of `sql`, with `bound` as its one parameter when given.
-    QStringList query(const char* sql, const QString& bound = QString()) {
+    // The rows' first column of `sql`.
+    QStringList query(const char* sql) {
         sqlite3_stmt* st = nullptr;
         if (sqlite3_prepare_v2(m_db, sql, -1, &st, nullptr) != SQLITE_OK) raise();
-        if (!bound.isNull()) {
-            const QByteArray b = bound.toUtf8();
-            sqlite3_bind_text(st, 1, b.constData(), int(b.size()), SQLITE_TRANSIENT);
-        }
         QStringList rows;
         int rc;
         while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
@@ -77,9 +74,10 @@ void ensureNoLog(const QString& path) {
 }
 
 void removeQuietly(const QString& path) {
-    fileOps().remove(path);
-    fileOps().remove(path + QStringLiteral("-wal"));
-    fileOps().remove(path + QStringLiteral("-shm"));
+    try {
+        objdb::RemoveDatabase(path);
+    } catch (const AppError&) {
+    }
 }
 }
 
@@ -113,10 +111,10 @@ DatabaseRepair::Result DatabaseRepair::Repair(const QString& databasePath, const
             if (source.readOnly())
                 fail(QStringLiteral("Il database < %1 > è in sola lettura: non può essere recuperato.").arg(databasePath));
             r.integrityBefore = source.query("PRAGMA integrity_check").join(u'\n');
-            // The compacting copy rebuilds every table and index page by page; rows a damaged
-            // index hides are read from their tables.
-            source.query("VACUUM INTO ?", temp);
         }
+        // The compacting copy rebuilds every table and index page by page; rows a damaged
+        // index hides are read from their tables.
+        objdb::CopyDatabase(databasePath, temp, objdb::CopyKind::Compacted);
         ensureNoLog(databasePath);
 
         const QString check = IntegrityCheck(temp);
@@ -133,19 +131,24 @@ DatabaseRepair::Result DatabaseRepair::Repair(const QString& databasePath, const
     }
 
     // The swap: the original is never deleted before the repaired file is in its place.
-    fileOps().remove(aside);
-    if (!fileOps().rename(databasePath, aside)) {
-        const QString why = fileOps().lastError();
+    removeQuietly(aside);
+    try {
+        objdb::MoveDatabase(databasePath, aside);
+    } catch (const AppError& e) {
         removeQuietly(temp);
-        fail(QStringLiteral("Impossibile sostituire il database < %1 >: %2").arg(databasePath, why));
+        fail(QStringLiteral("Impossibile sostituire il database < %1 >: %2").arg(databasePath, e.description));
     }
-    if (!fileOps().rename(temp, databasePath)) {
-        const QString why = fileOps().lastError();
-        if (!fileOps().rename(aside, databasePath))
+    try {
+        objdb::MoveDatabase(temp, databasePath);
+    } catch (const AppError& e) {
+        try {
+            objdb::MoveDatabase(aside, databasePath);
+        } catch (const AppError&) {
             fail(QStringLiteral("Impossibile sostituire il database < %1 >: %2\r\rL'originale è in < %3 >.")
-                     .arg(databasePath, why, aside));
+                     .arg(databasePath, e.description, aside));
+        }
         removeQuietly(temp);
-        fail(QStringLiteral("Impossibile sostituire il database < %1 >: %2").arg(databasePath, why));
+        fail(QStringLiteral("Impossibile sostituire il database < %1 >: %2").arg(databasePath, e.description));
     }
     if (!fileOps().remove(aside)) r.leftover = aside;
     r.sizeAfter = sizeOf(databasePath);

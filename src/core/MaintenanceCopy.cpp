@@ -1,6 +1,7 @@
 #include "MaintenanceCopy.h"
 #include "Clock.h"
 #include "Configuration.h"
+#include "DatabaseFileCopy.h"
 #include "DatabaseFiles.h"
 #include "FileOps.h"
 #include "MainWindowServices.h"
@@ -16,9 +17,6 @@ namespace {
 
 constexpr QChar CR = u'\r';
 const QString kSource = QStringLiteral("Manutenzione");
-// The engine's companion files: a log left beside a database belongs to it and must travel
-// with it, or it would be replayed into whatever file takes the name next.
-const char* const kCompanions[] = {"-wal", "-shm", "-journal"};
 
 QWidget* mainWidget() {
     MainWindowServices* m = mainWindowServices();
@@ -28,73 +26,35 @@ QWidget* mainWidget() {
 void showMsg(const QString& text) { frmMessage::instance().ShowMsg(text, mainWidget()); }
 void unloadMsg() { frmMessage::unloadInstance(); }
 
-[[noreturn]] void fileFailure(const QString& what) {
-    const QString reason = fileOps().lastError();
-    throw AppError(75, kSource, reason.isEmpty() ? what : what + QStringLiteral(": ") + reason);
-}
-
-void removeFile(const QString& path) {
-    if (!fileOps().remove(path)) fileFailure(QStringLiteral("Impossibile eliminare ") + path);
-}
-
-// Moves a database file with its companions; stale companions at the new name go.
-void moveDatabase(const QString& from, const QString& to) {
-    if (!fileOps().rename(from, to)) fileFailure(QStringLiteral("Impossibile spostare ") + from + QStringLiteral(" in ") + to);
-    for (const char* suffix : kCompanions) {
-        const QString c = from + QLatin1String(suffix);
-        if (fileOps().exists(c)) {
-            if (!fileOps().rename(c, to + QLatin1String(suffix))) fileFailure(QStringLiteral("Impossibile spostare ") + c);
-        } else {
-            removeFile(to + QLatin1String(suffix));
-        }
-    }
-}
-
-void removeCompanions(const QString& path) {
-    for (const char* suffix : kCompanions) removeFile(path + QLatin1String(suffix));
-}
-
-// Copies through a temporary file renamed over the target, so a failed copy leaves the
-// previous target whole.
-void copyReplacing(const QString& from, const QString& to) {
-    const QString temp = to + QStringLiteral(".tmp");
-    if (!fileOps().copy(from, temp)) {
-        const QString reason = fileOps().lastError();
-        fileOps().remove(temp);
-        throw AppError(75, kSource, QStringLiteral("Impossibile copiare ") + from + QStringLiteral(" in ") + to +
-                                        (reason.isEmpty() ? QString() : QStringLiteral(": ") + reason));
-    }
-    if (!fileOps().rename(temp, to)) {
-        const QString reason = fileOps().lastError();
-        fileOps().remove(temp);
-        throw AppError(75, kSource, QStringLiteral("Impossibile sostituire ") + to +
-                                        (reason.isEmpty() ? QString() : QStringLiteral(": ") + reason));
-    }
-    removeCompanions(to);
-}
-
 QString dateTimeText(const QDateTime& t) { return t.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")); }
 
 // Shifts "<path>.Err" to "<path>.Err.1" and so on, dropping the oldest beyond the kept count.
 void rotateErrFiles(const QString& workingPath) {
     const QString err = workingPath + QStringLiteral(".Err");
     auto numbered = [&](int i) { return err + u'.' + QString::number(i); };
-    removeFile(numbered(kMaintenanceErrFilesKept));
+    objdb::RemoveDatabase(numbered(kMaintenanceErrFilesKept));
     for (int i = kMaintenanceErrFilesKept - 1; i >= 1; --i)
-        if (fileOps().exists(numbered(i))) moveDatabase(numbered(i), numbered(i + 1));
-    if (fileOps().exists(err)) moveDatabase(err, numbered(1));
+        if (fileOps().exists(numbered(i))) objdb::MoveDatabase(numbered(i), numbered(i + 1));
+    if (fileOps().exists(err)) objdb::MoveDatabase(err, numbered(1));
 }
 
-// The working file went to the weekday copy and did not come back whole: the partial file is
-// kept as ".Err" and the weekday copy goes back into place.
+// The working file was saved as the weekday copy and the restore did not complete: what stands
+// under the working name is kept as ".Err" and the weekday copy goes back into place.
 void emergencyRecovery(const QString& workingPath, const QString& weekdayPath) {
     try {
         if (fileOps().exists(workingPath)) {
             rotateErrFiles(workingPath);
-            moveDatabase(workingPath, workingPath + QStringLiteral(".Err"));
+            const QString err = workingPath + QStringLiteral(".Err");
+            try {
+                objdb::CopyDatabase(workingPath, err);
+                objdb::RemoveDatabase(workingPath);
+            } catch (const AppError&) {
+                // Not readable as a database (a broken file): kept as it is.
+                objdb::MoveDatabase(workingPath, err);
+            }
         }
         if (fileOps().exists(weekdayPath)) {
-            moveDatabase(weekdayPath, workingPath);
+            objdb::MoveDatabase(weekdayPath, workingPath);
             ui().msgBox(QStringLiteral("< RECUPERO DI EMERGENZA COMPLETATO >") + CR + CR +
                             QStringLiteral("Il database originale è stato ripristinato correttamente, quello corrotto è stato salvato in :") +
                             CR + workingPath + QStringLiteral(".Err"),
@@ -188,22 +148,22 @@ bool MaintenanceSaveRestore(bool restore) {
                     RaiseAppError(kSource, QStringLiteral("OPERAZIONE ANNULLATA."));
 
                 showMsg(QStringLiteral("Salvataggio archivio corrente in corso..."));
-                removeFile(weekdayPath);
-                moveDatabase(workingPath, weekdayPath);
+                objdb::RemoveDatabase(weekdayPath);
+                objdb::CopyDatabase(workingPath, weekdayPath);
                 moved = true;
                 showMsg(title + QStringLiteral("..."));
-            } else {
-                // Nothing to keep; a log without its file must not be replayed into the restored one.
-                removeCompanions(workingPath);
             }
-            if (!fileOps().copy(maintenancePath, workingPath))
-                fileFailure(QStringLiteral("Impossibile copiare ") + maintenancePath + QStringLiteral(" in ") + workingPath);
+            // In place of the working file (and of any log of it) only once whole.
+            objdb::CopyDatabase(maintenancePath, workingPath);
             moved = false;
             // The copy is in place: a maintenance file that cannot go (a read-only medium) must
             // not turn a done restore into a failed one that would be offered again.
-            fileOps().remove(maintenancePath);
+            try {
+                objdb::RemoveDatabase(maintenancePath);
+            } catch (const AppError&) {
+            }
         } else {
-            copyReplacing(workingPath, maintenancePath);
+            objdb::CopyDatabase(workingPath, maintenancePath);
         }
 
         settingsStore().set(QStringLiteral("Configuration"), QStringLiteral("MaintenanceDir"), MaintenanceDir);

@@ -1,4 +1,6 @@
 #include "WindowRegistry.h"
+#include "FileOps.h"
+#include <QBuffer>
 #include <QApplication>
 #include <QPixmap>
 #include <QWidget>
@@ -40,8 +42,16 @@ bool windows::renderToFile(QWidget& window, const QString& pngPath, QString* err
         if (error) *error = QStringLiteral("the window rendered nothing");
         return false;
     }
-    if (!picture.save(pngPath, "PNG")) {
-        if (error) *error = QStringLiteral("cannot write ") + pngPath;
+    // Encoded in memory, then written in one checked write.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!picture.save(&buffer, "PNG")) {
+        if (error) *error = QStringLiteral("Impossibile comporre l'immagine di ") + window.objectName();
+        return false;
+    }
+    if (!fileOps().writeFile(pngPath, png)) {
+        if (error) *error = QStringLiteral("Impossibile scrivere il file < %1 >: %2").arg(pngPath, fileOps().lastError());
         return false;
     }
     return true;

@@ -318,7 +318,7 @@ TEST(ConfigurationBadInput, DamagedSettingsFileLoadsWithDefaults) {
             "COMPortNumber=65536\n");
     f.write(QByteArray(2000, '\0'));
     f.write("\n[Configuration]\nUseRoundRanges=True\nArrotondaValore1=\xc3\xa8\xc3\xa8\nArrotondaDaPrezzo1=9e99\n");
-    // An unterminated quote: the store's reader takes the rest of the file as its value.
+    // An unterminated quote spoils its own line only: the value is no number, the next line counts.
     f.write("ValoreArrotondamento=\"0.25\nNCopyRicevute=3\n");
     f.close();
 
@@ -344,7 +344,7 @@ TEST(ConfigurationBadInput, DamagedSettingsFileLoadsWithDefaults) {
     EXPECT_EQ(FiscalPrinterParam.Timout, 5000);
     EXPECT_EQ(FiscalPrinterParam.CommandWait, 0);   // no leading number: 0, as the store reads it
     EXPECT_EQ(BalanceCOMPortNumber, 1);
-    EXPECT_EQ(NCopyRicevute, QStringLiteral("1"));
+    EXPECT_EQ(NCopyRicevute, QStringLiteral("3"));
     ASSERT_EQ(g_colRoundRanges.size(), 1);
     EXPECT_EQ(g_colRoundRanges[0]->RoundValue(), Currency());
     EXPECT_EQ(g_colRoundRanges[0]->FromValue(), Currency());

@@ -113,9 +113,9 @@ TEST_F(DatabaseRepairTest, RepairedFileOpensThroughTheLibrary) {
 
 TEST_F(DatabaseRepairTest, FailureLeavesTheOriginalIntact) {
     struct Case { const char* name; int failingRename; };
-    // 1: the original cannot be set aside; 2: the repaired file cannot be moved in (the
-    // original comes back from where it was set aside).
-    for (const Case c : {Case{"set aside", 1}, Case{"move in", 2}}) {
+    // 1: the finished copy cannot take its name; 2: the original cannot be set aside; 3: the
+    // repaired file cannot be moved in (the original comes back from where it was set aside).
+    for (const Case c : {Case{"copy", 1}, Case{"set aside", 2}, Case{"move in", 3}}) {
         QFile::remove(databasePath());
         buildFileWithDeletedRows();
         const QByteArray before = fileHash();

@@ -6,6 +6,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <optional>
+#include <sqlite3.h>
+
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace {
 
@@ -20,30 +24,76 @@ void writeAll(const QString& path, const QByteArray& data) {
     f.write(data);
 }
 
+void sql(sqlite3* db, const QString& statements) {
+    char* error = nullptr;
+    if (sqlite3_exec(db, statements.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) ADD_FAILURE() << error;
+    sqlite3_free(error);
+}
+
+void removeDatabase(const QString& path) {
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) QFile::remove(path + QLatin1String(suffix));
+}
+
+// A small database in the working file's journal mode whose one row names it; `padding`
+// rows of a kilobyte each make it larger.
+void makeDatabase(const QString& path, const QString& name, int padding = 0) {
+    removeDatabase(path);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+    sql(db, QStringLiteral("PRAGMA journal_mode=WAL; CREATE TABLE Nome(x); INSERT INTO Nome VALUES('%1');"
+                           "CREATE TABLE Riempimento(b);"
+                           "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < %2)"
+                           " INSERT INTO Riempimento SELECT randomblob(1000) FROM c WHERE %2 > 0;")
+                .arg(name)
+                .arg(padding));
+    sqlite3_close(db);
+}
+
+// Read through a connection that may write, so that closing it leaves no log beside the file.
+qint64 scalar(const QString& uri, const char* query) {
+    sqlite3* db = nullptr;
+    qint64 v = -1;
+    if (sqlite3_open_v2(uri.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, query, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+            v = sqlite3_column_int64(st, 0);
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return v;
+}
+
+// The name a database file holds, as read through SQLite with its log.
+QString databaseName(const QString& path) {
+    if (!QFile::exists(path)) return QStringLiteral("<missing>");
+    sqlite3* db = nullptr;
+    QString name = QStringLiteral("<not a database>");
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT x FROM Nome", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+            name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return name;
+}
+
 void setModified(const QString& path, const QDateTime& t) {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadWrite));
     ASSERT_TRUE(f.setFileTime(t, QFileDevice::FileModificationTime));
 }
 
-// Fails copies or renames whose target ends with a given text, after writing part of the
-// file for a copy, as a full disk would.
+// Fails the first `failures` renames whose target ends with a given text, as a folder that
+// refuses a change would.
 class FailingFileOps final : public FileOps {
 public:
-    QString failCopyTo;
     QString failRenameTo;
-    bool copy(const QString& from, const QString& to) override {
-        if (!failCopyTo.isEmpty() && to.endsWith(failCopyTo)) {
-            QFile part(to);
-            if (part.open(QIODevice::WriteOnly)) part.write("partial");
-            m_lastError = QStringLiteral("No space left on device");
-            return false;
-        }
-        return FileOps::copy(from, to);
-    }
+    int failures = 1000;
     bool rename(const QString& from, const QString& to) override {
-        if (!failRenameTo.isEmpty() && to.endsWith(failRenameTo)) {
-            m_lastError = QStringLiteral("Permission denied");
+        if (!failRenameTo.isEmpty() && to.endsWith(failRenameTo) && failures > 0) {
+            --failures;
+            m_lastError = QStringLiteral("permesso negato");
             return false;
         }
         return FileOps::rename(from, to);
@@ -64,7 +114,7 @@ protected:
         copy = maint + QStringLiteral("/MirtavoliaMaintenance.mdb");
         flag = root + QStringLiteral("/MirtavoliaMaintenance.flg");
         weekday = working + QStringLiteral("5.sav");
-        writeAll(working, "working database bytes");
+        makeDatabase(working, QStringLiteral("working"), 5);
         chosen = maint;
         setMaintenanceFolderChooser([this](const QString&) { return chosen; });
     }
@@ -75,10 +125,12 @@ protected:
         MaintenanceDir.clear();
         WindowTest::TearDown();
     }
-    // The maintained file waiting to be restored, newer and larger than the working one.
-    void prepareRestore(const QByteArray& maintained = "maintained database bytes, longer") {
+    // The maintained file waiting to be restored, newer and larger than the working one (or
+    // the bytes given instead).
+    void prepareRestore(std::optional<QByteArray> bytes = std::nullopt, int padding = 20) {
         MaintenanceDir = maint;
-        writeAll(copy, maintained);
+        if (bytes) writeAll(copy, *bytes);
+        else makeDatabase(copy, QStringLiteral("maintained"), padding);
         setModified(working, QDateTime(QDate(2007, 2, 1), QTime(9, 0)));
         setModified(copy, QDateTime(QDate(2007, 2, 2), QTime(9, 0)));
     }
@@ -96,14 +148,40 @@ TEST_F(MaintenanceCopyTest, PathsFollowTheFixedNames) {
     EXPECT_EQ(MaintenanceWeekdayCopyPath(QStringLiteral("X.mdb"), QDate(2007, 3, 10)), QStringLiteral("X.mdb7.sav"));  // Saturday
 }
 
-TEST_F(MaintenanceCopyTest, SaveCopiesByteForByteAndWritesTheFlagWithCrLf) {
+TEST_F(MaintenanceCopyTest, SaveCopiesTheWorkingDatabaseAndWritesTheFlagWithCrLf) {
     EXPECT_EQ(RunMaintenanceCommand(false), MaintenanceOutcome::EndProgram);
-    EXPECT_EQ(readAll(copy), readAll(working));
+    EXPECT_EQ(databaseName(copy), QStringLiteral("working"));
+    EXPECT_EQ(scalar(copy, "SELECT count(*) FROM Riempimento"), 5);
     EXPECT_EQ(readAll(flag), QByteArray("Maintenance Mode Activated - Flag File\r\n"));
     EXPECT_EQ(settings->get(QStringLiteral("Configuration"), QStringLiteral("MaintenanceDir"), QString()), maint);
     EXPECT_EQ(ui->prompts().last(), QStringLiteral("OPERAZIONE COMPLETATA.\r\rIl database di manutenzione è stato salvato in < ") +
                                         copy + QStringLiteral(" >"));
-    EXPECT_FALSE(QFile::exists(copy + QStringLiteral(".tmp")));
+    // The copy stands alone, and reading the working file left nothing beside it.
+    EXPECT_EQ(QDir(maint).entryList(QDir::Files), QStringList{QStringLiteral("MirtavoliaMaintenance.mdb")});
+    EXPECT_EQ(QDir(root).entryList(QDir::Files),
+              (QStringList{QStringLiteral("Mirtavolia.mdb"), QStringLiteral("MirtavoliaMaintenance.flg")}));
+}
+
+// Another terminal still holds the working file open, with saved rows only in its log: the
+// copy holds them all.
+TEST_F(MaintenanceCopyTest, SaveAndRestoreCopyRowsStillInTheLogOfAnOpenDatabase) {
+    sqlite3* writer = nullptr;
+    ASSERT_EQ(sqlite3_open(working.toUtf8().constData(), &writer), SQLITE_OK);
+    sql(writer, QStringLiteral("PRAGMA wal_autocheckpoint=0; CREATE TABLE Articoli(Codice);"));
+    for (int i = 1; i <= 5; ++i) sql(writer, QStringLiteral("INSERT INTO Articoli VALUES('A%1')").arg(i));
+    ASSERT_GT(QFileInfo(working + QStringLiteral("-wal")).size(), 0);
+    ASSERT_EQ(scalar(QStringLiteral("file:") + working + QStringLiteral("?immutable=1"), "SELECT count(*) FROM sqlite_master WHERE name='Articoli'"), 0)
+        << "the rows must still be in the log only";
+
+    ASSERT_TRUE(MaintenanceSaveRestore(false));
+    EXPECT_EQ(scalar(copy, "SELECT count(*) FROM Articoli"), 5);
+
+    // The restore keeps the working file as the weekday copy: with the same rows.
+    setModified(copy, QDateTime::currentDateTime().addDays(1));
+    ui->addAnswer(QStringLiteral("No"));   // smaller than the working file: go on
+    ASSERT_TRUE(MaintenanceSaveRestore(true));
+    EXPECT_EQ(scalar(weekday, "SELECT count(*) FROM Articoli"), 5);
+    sqlite3_close(writer);
 }
 
 TEST_F(MaintenanceCopyTest, SaveRefusesTheWorkingFolderInAnySpelling) {
@@ -120,7 +198,7 @@ TEST_F(MaintenanceCopyTest, SaveRefusesTheWorkingFolderInAnySpelling) {
         EXPECT_EQ(ui->prompts().last(), QStringLiteral("L'indirizzario di manutenzione < ") + s +
                                             QStringLiteral(" > non puo' corrispondere a quello dell'archivio di lavoro"));
         EXPECT_FALSE(QFile::exists(root + QStringLiteral("/MirtavoliaMaintenance.mdb")));
-        EXPECT_EQ(readAll(working), QByteArray("working database bytes"));
+        EXPECT_EQ(databaseName(working), QStringLiteral("working"));
         EXPECT_FALSE(settings->contains(QStringLiteral("Configuration"), QStringLiteral("MaintenanceDir")));
     }
 }
@@ -130,7 +208,7 @@ TEST_F(MaintenanceCopyTest, CancelledFolderChoiceKeepsThePreviousFolder) {
     chosen.clear();
     EXPECT_TRUE(MaintenanceSaveRestore(false));
     EXPECT_EQ(MaintenanceDir, maint);
-    EXPECT_EQ(readAll(copy), readAll(working));
+    EXPECT_EQ(databaseName(copy), QStringLiteral("working"));
 
     // With no folder ever chosen there is nowhere to save: nothing is written anywhere.
     MaintenanceDir.clear();
@@ -141,36 +219,52 @@ TEST_F(MaintenanceCopyTest, CancelledFolderChoiceKeepsThePreviousFolder) {
 }
 
 TEST_F(MaintenanceCopyTest, FailedSaveLeavesThePreviousCopyWhole) {
-    writeAll(copy, "previous maintenance copy");
-    struct Case { const char* failCopy; const char* failRename; };
-    for (const Case& c : {Case{".mdb.tmp", ""}, Case{"", "MirtavoliaMaintenance.mdb"}}) {
+    makeDatabase(copy, QStringLiteral("previous"));
+    struct Case { const char* name; bool brokenWorkingFile; const char* failRename; };
+    const Case cases[] = {{"working file unreadable", true, ""}, {"copy not put in place", false, "MirtavoliaMaintenance.mdb"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.brokenWorkingFile) writeAll(working, QByteArray(4096, 'x'));
+        else makeDatabase(working, QStringLiteral("working"));
         auto ops = std::make_shared<FailingFileOps>();
-        ops->failCopyTo = QString::fromLatin1(c.failCopy);
         ops->failRenameTo = QString::fromLatin1(c.failRename);
         setFileOps(ops);
+        ui->clearLog();
         EXPECT_EQ(RunMaintenanceCommand(false), MaintenanceOutcome::Reopen);
-        EXPECT_EQ(readAll(copy), QByteArray("previous maintenance copy"));
-        EXPECT_FALSE(QFile::exists(copy + QStringLiteral(".tmp")));
+        EXPECT_EQ(databaseName(copy), QStringLiteral("previous"));
+        EXPECT_EQ(QDir(maint).entryList(QDir::Files), QStringList{QStringLiteral("MirtavoliaMaintenance.mdb")});
         EXPECT_FALSE(QFile::exists(flag));
         EXPECT_TRUE(ui->prompts().last().startsWith(QStringLiteral("Si e' verificato un errore durante lo spostamento degli archivi:\r")));
         EXPECT_TRUE(ui->prompts().last().endsWith(QStringLiteral("\r\rN.B.: Assicurarsi che non ci siano altri terminali connessi")));
+        setFileOps(nullptr);
     }
 }
 
+// A log left beside the working file (its frames already in the file) must never be
+// applied to the restored file that takes its name.
 TEST_F(MaintenanceCopyTest, RestoreKeepsTheWeekdayCopyAndClearsTheFlag) {
     prepareRestore();
     writeAll(weekday, "an older restore of this weekday");
-    writeAll(working + QStringLiteral("-wal"), "log of the working file");
+    QByteArray staleLog;
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(working.toUtf8().constData(), &db), SQLITE_OK);
+        sql(db, QStringLiteral("PRAGMA wal_autocheckpoint=0; UPDATE Nome SET x='working, last change';"));
+        staleLog = readAll(working + QStringLiteral("-wal"));
+        sqlite3_close(db);
+    }
+    ASSERT_GT(staleLog.size(), 0);
+    writeAll(working + QStringLiteral("-wal"), staleLog);
+    setModified(working, QDateTime(QDate(2007, 2, 1), QTime(9, 0)));
     WriteMaintenanceFlag(true);
 
     EXPECT_EQ(RunMaintenanceCommand(true), MaintenanceOutcome::Reopen);
-    EXPECT_EQ(readAll(working), QByteArray("maintained database bytes, longer"));
-    EXPECT_EQ(readAll(weekday), QByteArray("working database bytes"));
-    // The working file's log went with it, not into the restored file.
-    EXPECT_EQ(readAll(weekday + QStringLiteral("-wal")), QByteArray("log of the working file"));
-    EXPECT_FALSE(QFile::exists(working + QStringLiteral("-wal")));
+    EXPECT_EQ(databaseName(working), QStringLiteral("maintained"));
+    EXPECT_EQ(scalar(working, "SELECT count(*) FROM pragma_integrity_check WHERE integrity_check = 'ok'"), 1);
+    EXPECT_EQ(databaseName(weekday), QStringLiteral("working, last change"));
     EXPECT_FALSE(QFile::exists(copy));
     EXPECT_FALSE(QFile::exists(flag));
+    EXPECT_EQ(QDir(root).entryList(QDir::Files), (QStringList{QStringLiteral("Mirtavolia.mdb"), QStringLiteral("Mirtavolia.mdb5.sav")}));
 
     // A second restore finds nothing to restore.
     EXPECT_FALSE(MaintenanceSaveRestore(true));
@@ -179,9 +273,11 @@ TEST_F(MaintenanceCopyTest, RestoreKeepsTheWeekdayCopyAndClearsTheFlag) {
 
 TEST_F(MaintenanceCopyTest, RestoreWithoutWorkingFileAsksNothing) {
     prepareRestore(QByteArray());   // even an empty file: there is nothing to protect
-    QFile::remove(working);
+    removeDatabase(working);
+    writeAll(working + QStringLiteral("-wal"), "a log without its file");
     EXPECT_TRUE(MaintenanceSaveRestore(true));
     EXPECT_TRUE(QFile::exists(working));
+    EXPECT_FALSE(QFile::exists(working + QStringLiteral("-wal")));
     EXPECT_FALSE(QFile::exists(weekday));
     for (const QString& p : ui->prompts()) EXPECT_FALSE(p.contains(QStringLiteral("Interrompere")));
 }
@@ -189,7 +285,8 @@ TEST_F(MaintenanceCopyTest, RestoreWithoutWorkingFileAsksNothing) {
 TEST_F(MaintenanceCopyTest, RestoreChecksAndQuestions) {
     struct Case {
         const char* name;
-        QByteArray maintained;
+        std::optional<QByteArray> bytes;
+        int padding;
         QDateTime workingTime, maintainedTime;
         const char* answer;
         bool restored;
@@ -197,23 +294,23 @@ TEST_F(MaintenanceCopyTest, RestoreChecksAndQuestions) {
     };
     const QDateTime older(QDate(2007, 2, 1), QTime(9, 0)), newer(QDate(2007, 2, 2), QTime(9, 0));
     const Case cases[] = {
-        {"empty file", QByteArray(), older, newer, "", false, "L'archivio da ripristinare risulta vuoto!\r\rIl supporto potrebbe essere corrotto..."},
-        {"older, interrupt", "maintained but old, long enough", newer, older, "Yes", false, "OPERAZIONE ANNULLATA."},
-        {"older, go on", "maintained but old, long enough", newer, older, "No", true, ""},
-        {"smaller, interrupt", "small", older, newer, "Yes", false, "OPERAZIONE ANNULLATA."},
-        {"smaller, go on", "small", older, newer, "No", true, ""},
+        {"empty file", QByteArray(), 0, older, newer, "", false, "L'archivio da ripristinare risulta vuoto!\r\rIl supporto potrebbe essere corrotto..."},
+        {"older, interrupt", std::nullopt, 20, newer, older, "Yes", false, "OPERAZIONE ANNULLATA."},
+        {"older, go on", std::nullopt, 20, newer, older, "No", true, ""},
+        {"smaller, interrupt", std::nullopt, 0, older, newer, "Yes", false, "OPERAZIONE ANNULLATA."},
+        {"smaller, go on", std::nullopt, 0, older, newer, "No", true, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        writeAll(working, "working database bytes");
+        makeDatabase(working, QStringLiteral("working"), 5);
         QFile::remove(weekday);
-        prepareRestore(c.maintained);
+        prepareRestore(c.bytes, c.padding);
         setModified(working, c.workingTime);
         setModified(copy, c.maintainedTime);
         ui->clearLog();
         if (*c.answer) ui->addAnswer(QString::fromLatin1(c.answer));
         EXPECT_EQ(MaintenanceSaveRestore(true), c.restored);
-        EXPECT_EQ(readAll(working), c.restored ? c.maintained : QByteArray("working database bytes"));
+        EXPECT_EQ(databaseName(working), c.restored ? QStringLiteral("maintained") : QStringLiteral("working"));
         EXPECT_EQ(QFile::exists(weekday), c.restored);
         if (!c.restored) {
             EXPECT_TRUE(ui->prompts().last().startsWith(QStringLiteral("Si e' verificato un errore durante lo spostamento degli archivi:\r")));
@@ -221,8 +318,8 @@ TEST_F(MaintenanceCopyTest, RestoreChecksAndQuestions) {
         }
     }
     // The date question's text, with both dates.
-    writeAll(working, "working database bytes");
-    prepareRestore("maintained but old, long enough");
+    makeDatabase(working, QStringLiteral("working"), 5);
+    prepareRestore();
     setModified(working, QDateTime(QDate(2007, 2, 2), QTime(9, 30, 5)));
     setModified(copy, QDateTime(QDate(2007, 2, 1), QTime(8, 0)));
     ui->clearLog();
@@ -238,16 +335,19 @@ TEST_F(MaintenanceCopyTest, FailedRestoreRecoversTheOriginalAndRotatesErrFiles) 
     writeAll(working + QStringLiteral(".Err.1"), "an even older one");
     prepareRestore();
     WriteMaintenanceFlag(true);
+    // The restored copy cannot take the working file's name.
     auto ops = std::make_shared<FailingFileOps>();
-    ops->failCopyTo = QStringLiteral("/Mirtavolia.mdb");
+    ops->failRenameTo = QStringLiteral("/Mirtavolia.mdb");
+    ops->failures = 1;
     setFileOps(ops);
 
     EXPECT_FALSE(MaintenanceSaveRestore(true));
-    EXPECT_EQ(readAll(working), QByteArray("working database bytes"));
-    EXPECT_EQ(readAll(working + QStringLiteral(".Err")), QByteArray("partial"));
+    EXPECT_EQ(databaseName(working), QStringLiteral("working"));
+    EXPECT_EQ(databaseName(working + QStringLiteral(".Err")), QStringLiteral("working"));
     EXPECT_EQ(readAll(working + QStringLiteral(".Err.1")), QByteArray("an earlier broken copy"));
     EXPECT_EQ(readAll(working + QStringLiteral(".Err.2")), QByteArray("an even older one"));
     EXPECT_FALSE(QFile::exists(weekday));
+    EXPECT_FALSE(QFile::exists(working + QStringLiteral(".tmp")));
     EXPECT_TRUE(QFile::exists(copy));   // still there for another try
     EXPECT_TRUE(QFile::exists(flag));   // and the start-up offer comes back
     EXPECT_EQ(ui->prompts().last(),
@@ -265,17 +365,18 @@ TEST_F(MaintenanceCopyTest, StartUpOfferWhileTheFlagExists) {
         const char* workingAfter;
     };
     const Case cases[] = {
-        {"cancel", {"Cancel"}, false, true, true, "working database bytes"},
-        {"restore", {"Yes"}, true, false, false, "maintained database bytes, longer"},
-        {"drop the copy", {"No", "Yes"}, true, false, false, "working database bytes"},
-        {"not dropped, then cancel", {"No", "No", "Cancel"}, false, true, true, "working database bytes"},
-        {"failed restore, no retry", {"Yes", "Yes", "OK", "No"}, false, true, true, "working database bytes"},
+        {"cancel", {"Cancel"}, false, true, true, "working"},
+        {"restore", {"Yes"}, true, false, false, "maintained"},
+        {"drop the copy", {"No", "Yes"}, true, false, false, "working"},
+        {"not dropped, then cancel", {"No", "No", "Cancel"}, false, true, true, "working"},
+        {"failed restore, no retry", {"Yes", "Yes", "OK", "No"}, false, true, true, "working"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        writeAll(working, "working database bytes");
+        makeDatabase(working, QStringLiteral("working"), 5);
         QFile::remove(weekday);
         prepareRestore();
+        setModified(working, QDateTime(QDate(2007, 2, 1), QTime(9, 0)));
         if (QString::fromLatin1(c.name).startsWith(QStringLiteral("failed"))) setModified(working, QDateTime(QDate(2007, 3, 1), QTime(9, 0)));
         WriteMaintenanceFlag(true);
         ui->clearLog();
@@ -283,7 +384,7 @@ TEST_F(MaintenanceCopyTest, StartUpOfferWhileTheFlagExists) {
         EXPECT_EQ(CheckMaintenanceState(), c.result);
         EXPECT_EQ(QFile::exists(flag), c.flagKept);
         EXPECT_EQ(QFile::exists(copy), c.copyKept);
-        EXPECT_EQ(readAll(working), QByteArray(c.workingAfter));
+        EXPECT_EQ(databaseName(working), QString::fromLatin1(c.workingAfter));
         EXPECT_TRUE(ui->prompts().first().startsWith(QStringLiteral("L'archivio risulta nello stato di manutenzione.\r\rRipristinare l'archivo aggiornato da < ") + maint));
         EXPECT_FALSE(ui->hasAnswers());
     }

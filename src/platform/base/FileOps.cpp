@@ -3,9 +3,39 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
+#include <cstdio>
 #include <unistd.h>
 
+QString SystemErrorText(int error, const QString& fallback) {
+    switch (error) {
+    case ENOSPC: return QStringLiteral("spazio su disco esaurito");
+    case EDQUOT: return QStringLiteral("quota disco superata");
+    case EFBIG: return QStringLiteral("file troppo grande per il limite consentito");
+    case EACCES:
+    case EPERM: return QStringLiteral("permesso negato");
+    case EROFS: return QStringLiteral("file system in sola lettura");
+    case EIO: return QStringLiteral("errore di lettura o scrittura sul disco");
+    case ENOENT: return QStringLiteral("file o cartella inesistente");
+    case EISDIR: return QStringLiteral("è una cartella");
+    default: return fallback.isEmpty() ? QStringLiteral("scrittura non riuscita") : fallback;
+    }
+}
+
 namespace {
+QString systemReason(int error, const QString& fallback) { return SystemErrorText(error, fallback); }
+
+// Writes every byte or tells why not.
+bool writeAll(QFileDevice& f, const QByteArray& data, QString* error) {
+    errno = 0;
+    const qint64 written = f.write(data);
+    if (written == data.size()) return true;
+    // A short write with no error of its own: the next write would tell (full disk, size limit).
+    const int why = errno;
+    *error = systemReason(why, written < 0 ? f.errorString() : QString());
+    return false;
+}
+
 // The system reads a path only up to a NUL: such a path names another file and is refused.
 bool refused(const QString& path, QString& error) {
     if (!path.contains(QChar(0))) return false;
@@ -30,6 +60,9 @@ bool FileOps::copy(const QString& from, const QString& to) {
 
 bool FileOps::rename(const QString& from, const QString& to) {
     if (refused(from, m_lastError) || refused(to, m_lastError)) return false;
+    // One step on the same file system: `to` is never missing, even for a moment.
+    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0) return true;
+    if (errno != EXDEV) { m_lastError = systemReason(errno, QString()); return false; }
     if (QFile::exists(to) && !QFile::remove(to)) { m_lastError = QStringLiteral("Impossibile sostituire ") + to; return false; }
     QFile src(from);
     if (!src.rename(to)) { m_lastError = src.errorString(); return false; }
@@ -52,9 +85,39 @@ bool FileOps::mkpath(const QString& dir) {
 
 bool FileOps::writeFile(const QString& path, const QByteArray& data) {
     if (refused(path, m_lastError)) return false;
+    const QFileInfo target(path);
+    if (target.isDir()) {
+        m_lastError = systemReason(EISDIR, QString());
+        return false;
+    }
+    if (target.exists() && !target.isFile()) {
+        // A device or a pipe (/dev/null, a printer's FIFO) is written where it is: a new file
+        // renamed over it would take its place.
+        QFile f(path);
+        errno = 0;
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+            m_lastError = systemReason(errno, f.errorString());
+            return false;
+        }
+        if (!writeAll(f, data, &m_lastError)) return false;
+        f.close();
+        return true;
+    }
     QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size() || !f.commit()) {
-        m_lastError = f.errorString();
+    // Unbuffered: every write reaches the file now, so a short one is seen here and not lost
+    // in a flush that nobody checks.
+    errno = 0;
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        m_lastError = systemReason(errno, f.errorString());
+        return false;
+    }
+    if (!writeAll(f, data, &m_lastError)) {
+        f.cancelWriting();
+        return false;
+    }
+    errno = 0;
+    if (!f.commit()) {
+        m_lastError = systemReason(errno, f.errorString());
         return false;
     }
     return true;

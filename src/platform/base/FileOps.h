@@ -26,5 +26,9 @@ protected:
     mutable QString m_lastError;
 };
 
+// The reason of a failed system call (an errno value) for the user; `fallback` when the
+// value says nothing better.
+QString SystemErrorText(int error, const QString& fallback = QString());
+
 FileOps& fileOps();
 void setFileOps(std::shared_ptr<FileOps> f);

@@ -15,6 +15,8 @@ public:
     virtual void set(const QString& section, const QString& key, const QString& value) = 0;
     virtual void remove(const QString& section, const QString& key) = 0;   // missing key: no error
     virtual QStringList keys(const QString& section) const = 0;
+    // Writes what was set to the file. Raises AppError ("Errore durante la scrittura del file
+    // di configurazione") when it cannot: the file then keeps its previous content.
     virtual void sync() {}
 };
 

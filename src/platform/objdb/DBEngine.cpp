@@ -1,4 +1,5 @@
 #include "DBEngine.h"
+#include "DatabaseFileCopy.h"
 #include "ObjDbError.h"
 #include "SqlConnection.h"
 #include "JetTranslator.h"
@@ -89,6 +90,8 @@ void DBEngine::CreateDatabase(int openMode, const QString& path, int, int)
 {
     if (QFileInfo::exists(path))
         throw objdb::error(objdb::FileExists, kSource, QStringLiteral("Il database %1 esiste già").arg(path));
+    // A log left by an earlier file of this name would be applied to the new one.
+    objdb::RemoveOrphanCompanions(path);
     auto conn = SqlConnection::open(path, true, false);
     conn->execScript(QStringLiteral("PRAGMA journal_mode=WAL"));
     std::swap(conn, m_conn);
@@ -107,9 +110,8 @@ void DBEngine::OpenDatabase(int openMode, const QString& path, int, int, itfNoti
 {
     Close();
     m_openMode = openMode;
+    // A reader leaves no log files behind (SqlConnection::open).
     const bool readOnly = wantsReadOnly();
-    m_releaseLogFiles = readOnly && !QFileInfo::exists(path + QStringLiteral("-wal")) &&
-                        !QFileInfo::exists(path + QStringLiteral("-shm"));
     m_conn = SqlConnection::open(path, false, readOnly);
     m_path = path;
     try {
@@ -127,27 +129,8 @@ void DBEngine::OpenDatabase(int openMode, const QString& path, int, int, itfNoti
     } catch (...) {
         m_conn->close();
         m_conn.reset();
-        releaseLogFiles();
         throw;
     }
-}
-
-// A read-only connection cannot remove the log files it had to make beside the file, and
-// a later opening by a user who may not write them would fail on them. A writing connection
-// that is the last one on the file removes them (after putting what the log holds into
-// the file); when others still have the file open the files are theirs and stay.
-void DBEngine::releaseLogFiles()
-{
-    if (!m_releaseLogFiles) return;
-    m_releaseLogFiles = false;
-    if (!QFileInfo::exists(m_path + QStringLiteral("-wal")) && !QFileInfo::exists(m_path + QStringLiteral("-shm"))) return;
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(m_path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
-        !sqlite3_db_readonly(db, "main")) {
-        sqlite3_busy_timeout(db, 2000);
-        sqlite3_exec(db, "PRAGMA schema_version", nullptr, nullptr, nullptr);   // joins the log
-    }
-    sqlite3_close(db);
 }
 
 void DBEngine::applyPragmas()
@@ -163,7 +146,7 @@ void DBEngine::applyPragmas()
     m_conn->execScript(QStringLiteral("PRAGMA mmap_size=268435456"));
     const int timeout = m_accessMode == kAccessMultiUser ? 30000 : 2000;
     m_conn->execScript(QStringLiteral("PRAGMA busy_timeout=%1").arg(timeout));
-    m_conn->execScript(QStringLiteral("PRAGMA query_only=%1").arg(m_accessMode == kAccessReadOnly ? 1 : 0));
+    m_conn->execScript(QStringLiteral("PRAGMA query_only=%1").arg(m_accessMode == kAccessReadOnly || m_conn->readOnly() ? 1 : 0));
 }
 
 void DBEngine::prepareFile()
@@ -224,7 +207,6 @@ void DBEngine::Close()
     }
     m_conn->close();
     m_conn.reset();
-    releaseLogFiles();
     m_connectionRow = 0;
     m_oids.clear();
 }

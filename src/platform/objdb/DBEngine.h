@@ -87,7 +87,6 @@ private:
     bool wantsReadOnly() const { return m_openMode == kReadOnlyOpen || m_accessMode == kAccessReadOnly; }
     void prepareFile();
     void registerConnection();
-    void releaseLogFiles();
 
     std::shared_ptr<SqlConnection> m_conn;
     std::unique_ptr<EngineConnection> m_connection;
@@ -99,7 +98,6 @@ private:
     QString m_user;
     qint64 m_site = 0;
     qint64 m_connectionRow = 0;
-    bool m_releaseLogFiles = false;      // a read-only connection made the log files beside the file
     // Per table (by its declared name): the next OID to hand out (0: read the highest stored
     // first, as after every commit another program may have added rows) and the highest
     // handed out, stored or not.

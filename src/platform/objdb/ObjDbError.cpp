@@ -1,4 +1,5 @@
 #include "ObjDbError.h"
+#include <sqlite3.h>
 
 namespace objdb {
 
@@ -10,6 +11,29 @@ int32_t errorNumber(ErrorCode code)
 AppError error(ErrorCode code, const QString& source, const QString& description)
 {
     return AppError::object(code, source, description);
+}
+
+QString storageErrorText(int resultCode, const QString& engineMessage)
+{
+    switch (resultCode & 0xff) {
+    case SQLITE_FULL: return QStringLiteral("disco pieno");
+    case SQLITE_IOERR: return QStringLiteral("errore di lettura o scrittura sul disco");
+    case SQLITE_CORRUPT: return QStringLiteral("il file del database è danneggiato");
+    case SQLITE_NOTADB: return QStringLiteral("il file non è un database");
+    case SQLITE_CANTOPEN: return QStringLiteral("impossibile aprire il file");
+    case SQLITE_READONLY: return QStringLiteral("il database è aperto in sola lettura");
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return QStringLiteral("il database è occupato da un altro utente");
+    case SQLITE_PERM:
+    case SQLITE_AUTH: return QStringLiteral("accesso negato");
+    case SQLITE_NOMEM: return QStringLiteral("memoria insufficiente");
+    case SQLITE_TOOBIG: return QStringLiteral("dato troppo grande");
+    case SQLITE_INTERRUPT: return QStringLiteral("operazione interrotta");
+    default:
+        break;
+    }
+    const QString detail = engineMessage.isEmpty() ? QString::fromUtf8(sqlite3_errstr(resultCode)) : engineMessage;
+    return QStringLiteral("errore del database (%1)").arg(detail);
 }
 
 bool isRefusal(const AppError& e)

@@ -26,6 +26,9 @@ enum ErrorCode : int32_t {
 };
 
 AppError error(ErrorCode code, const QString& source, const QString& description);
+// What a storage failure means, in words the user reads: SQLite's (extended) result code in
+// Italian, its own English message only when the code says nothing better.
+QString storageErrorText(int resultCode, const QString& engineMessage = QString());
 // True for the errors whose message the user has already seen through the sink.
 bool isRefusal(const AppError& e);
 int32_t errorNumber(ErrorCode code);

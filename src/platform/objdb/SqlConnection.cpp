@@ -1,11 +1,11 @@
 #include "SqlConnection.h"
 #include "Currency.h"
+#include "DatabaseFileCopy.h"
 #include "ObjDbError.h"
 #include <QDateTime>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
-#include <QUrl>
 #include <sqlite3.h>
 #include "JetFunctions.h"
 
@@ -27,19 +27,23 @@ std::shared_ptr<SqlConnection> SqlConnection::open(const QString& path, bool cre
     c->m_qtName = QStringLiteral("objdb-%1").arg(++g_connectionSerial);
     c->m_qt = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), c->m_qtName);
     c->m_qt.setDatabaseName(path);
-    if (readOnly) c->m_qt.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+    // A reader keeps to the rule every reader of a database file follows (DatabaseFileCopy.h):
+    // query-only on a file it may write, so that closing last it takes the log files away;
+    // read-only otherwise.
+    const bool queryOnly = readOnly && objdb::ReaderMayOpenWritable(path);
+    if (readOnly && !queryOnly) c->m_qt.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
     c->connect();
+    if (queryOnly) c->execScript(QStringLiteral("PRAGMA query_only=1"));
     try {
         // A file that is not a database opens lazily: make it fail here.
         c->scalar(QStringLiteral("PRAGMA schema_version"));
     } catch (const AppError&) {
         // Read-only, where the log files cannot be made (a folder the user may not write):
         // the file is read as it is, without them.
-        if (!readOnly || (sqlite3_extended_errcode(c->m_db) & 0xff) != SQLITE_CANTOPEN) throw;
+        if (!readOnly || queryOnly || (sqlite3_extended_errcode(c->m_db) & 0xff) != SQLITE_CANTOPEN) throw;
         c->finalizeAll();
         c->m_qt.close();
-        c->m_qt.setDatabaseName(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded) +
-                                QStringLiteral("?immutable=1"));
+        c->m_qt.setDatabaseName(objdb::ImmutableUri(path));
         c->m_qt.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
         c->connect();
         c->scalar(QStringLiteral("PRAGMA schema_version"));

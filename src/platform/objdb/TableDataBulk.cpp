@@ -8,7 +8,7 @@
 #include "SqlConnection.h"
 #include "TableObject.h"
 #include <QFile>
-#include <QSaveFile>
+#include "FileOps.h"
 
 using namespace objdb;
 
@@ -325,8 +325,5 @@ bool TableData::Export(int format, const QString& path, itfProgress* progress, c
         }
     }
     if (progress) progress->OnEnd(0, 0);
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) return false;
-    f.write(text.toUtf8());
-    return f.commit();
+    return fileOps().writeFile(path, text.toUtf8());
 }

@@ -1,7 +1,7 @@
 #include "ReportHtml.h"
 #include "AppError.h"
 #include <QMap>
-#include <QSaveFile>
+#include "FileOps.h"
 #include <algorithm>
 #include <cmath>
 
@@ -166,12 +166,8 @@ QString HtmlWriter::run() {
 QString toHtml(const ReportDocument& doc, HtmlMode mode) { return HtmlWriter(doc, mode).run(); }
 
 void writeHtml(const ReportDocument& doc, const QString& path, HtmlMode mode) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw AppError::object(3, kSource, QStringLiteral("Impossibile creare il file \"%1\": %2").arg(path, file.errorString()));
-    file.write(toHtml(doc, mode).toUtf8());
-    if (!file.commit())
-        throw AppError::object(3, kSource, QStringLiteral("Impossibile scrivere il file \"%1\": %2").arg(path, file.errorString()));
+    if (!fileOps().writeFile(path, toHtml(doc, mode).toUtf8()))
+        throw AppError::object(3, kSource, QStringLiteral("Impossibile scrivere il file \"%1\": %2").arg(path, fileOps().lastError()));
 }
 
 }  // namespace report

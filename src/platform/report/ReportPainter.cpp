@@ -6,7 +6,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QSaveFile>
+#include <QBuffer>
+#include "FileOps.h"
 
 namespace report {
 
@@ -78,19 +79,21 @@ void renderToDevice(const ReportDocument& doc, QPagedPaintDevice& device, int fi
 }
 
 void writePdf(const ReportDocument& doc, const QString& path) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw AppError::object(3, kSource, QStringLiteral("Impossibile creare il file \"%1\": %2").arg(path, file.errorString()));
+    // Drawn whole in memory, then written in one checked write: the PDF writer does not tell
+    // when its device refuses bytes.
+    QByteArray pdf;
     {
-        QPdfWriter writer(&file);
+        QBuffer buffer(&pdf);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
         writer.setResolution(600);
         writer.setTitle(doc.title.isEmpty() ? doc.caption : doc.title);
         writer.setCreator(QStringLiteral("Mirtavolia"));
         configureDevice(writer, doc.page);
         renderToDevice(doc, writer);
     }
-    if (!file.commit())
-        throw AppError::object(3, kSource, QStringLiteral("Impossibile scrivere il file \"%1\": %2").arg(path, file.errorString()));
+    if (!fileOps().writeFile(path, pdf))
+        throw AppError::object(3, kSource, QStringLiteral("Impossibile scrivere il file \"%1\": %2").arg(path, fileOps().lastError()));
 }
 
 }  // namespace report

@@ -1,0 +1,200 @@
+#include "DatabaseFileCopy.h"
+#include "AppError.h"
+#include "FileOps.h"
+#include "ObjDbError.h"
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QUrl>
+#include <memory>
+#include <sqlite3.h>
+
+namespace objdb {
+
+namespace {
+
+const QString kSource = QStringLiteral("Archivio");
+constexpr int32_t kFileAccessError = 75;
+constexpr int kBusyWaitMs = 30000;
+const char* const kCompanionSuffixes[] = {"-wal", "-shm", "-journal"};
+
+[[noreturn]] void fileFailure(const QString& what)
+{
+    const QString reason = fileOps().lastError();
+    throw AppError(kFileAccessError, kSource, reason.isEmpty() ? what : what + QStringLiteral(": ") + reason);
+}
+
+void removeFile(const QString& path)
+{
+    if (!fileOps().remove(path)) fileFailure(QStringLiteral("Impossibile eliminare il file < %1 >").arg(path));
+}
+
+[[noreturn]] void storageFailure(sqlite3* db, int rc, const QString& what)
+{
+    const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString();
+    const ErrorCode code = (rc & 0xff) == SQLITE_NOTADB || (rc & 0xff) == SQLITE_CORRUPT ? NotADatabase : SqlFailed;
+    throw objdb::error(code, kSource, what + QStringLiteral(": ") + storageErrorText(rc, message));
+}
+
+// One SQLite connection on a file, closed on every road out.
+class Connection {
+public:
+    // `shown`: the name the user knows the file by.
+    Connection(const QString& path, int flags, const QString& shown)
+    {
+        const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, flags, nullptr);
+        if (rc != SQLITE_OK) {
+            const QString message = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
+            sqlite3_close_v2(m_db);
+            throw objdb::error(SqlFailed, kSource, QStringLiteral("Impossibile aprire il database < %1 >: %2")
+                                                       .arg(shown, storageErrorText(rc, message)));
+        }
+        sqlite3_extended_result_codes(m_db, 1);
+        sqlite3_busy_timeout(m_db, kBusyWaitMs);
+    }
+    ~Connection() { sqlite3_close_v2(m_db); }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    sqlite3* handle() const { return m_db; }
+
+    // Runs one statement to its end; `what` names the work for the user when it fails.
+    void exec(const char* sql, const QString& what, const QString& bound = QString())
+    {
+        sqlite3_stmt* st = nullptr;
+        int rc = sqlite3_prepare_v2(m_db, sql, -1, &st, nullptr);
+        if (rc == SQLITE_OK && !bound.isNull()) {
+            const QByteArray b = bound.toUtf8();
+            rc = sqlite3_bind_text(st, 1, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+        }
+        if (rc == SQLITE_OK)
+            while ((rc = sqlite3_step(st)) == SQLITE_ROW) {}
+        sqlite3_finalize(st);
+        if (rc != SQLITE_DONE && rc != SQLITE_OK) storageFailure(m_db, sqlite3_extended_errcode(m_db), what);
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+};
+
+// The source of a copy, opened as every reader opens a database (ReaderMayOpenWritable);
+// `queryOnly`: a writable opening is kept to queries.
+std::unique_ptr<Connection> openSource(const QString& path, bool queryOnly, const QString& what)
+{
+    if (ReaderMayOpenWritable(path)) {
+        auto c = std::make_unique<Connection>(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, path);
+        if (queryOnly) c->exec("PRAGMA query_only=1", what);
+        return c;
+    }
+    auto c = std::make_unique<Connection>(path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, path);
+    // Where the log files cannot be made (a folder the user may not write) the file is read
+    // as it stands, without them.
+    if (sqlite3_exec(c->handle(), "PRAGMA schema_version", nullptr, nullptr, nullptr) != SQLITE_OK &&
+        (sqlite3_extended_errcode(c->handle()) & 0xff) == SQLITE_CANTOPEN) {
+        c.reset();
+        c = std::make_unique<Connection>(ImmutableUri(path), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, path);
+    }
+    return c;
+}
+
+void backup(Connection& source, Connection& target, const QString& what)
+{
+    sqlite3_backup* b = sqlite3_backup_init(target.handle(), "main", source.handle(), "main");
+    if (!b) storageFailure(target.handle(), sqlite3_extended_errcode(target.handle()), what);
+    QElapsedTimer waited;
+    waited.start();
+    int rc;
+    // One step: the whole copy is read in one read transaction, a consistent snapshot.
+    while ((rc = sqlite3_backup_step(b, -1)) == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+        if (waited.elapsed() > kBusyWaitMs) break;
+        sqlite3_sleep(50);
+    }
+    const int finish = sqlite3_backup_finish(b);
+    if (rc != SQLITE_DONE)
+        storageFailure(target.handle(), finish != SQLITE_OK ? sqlite3_extended_errcode(target.handle()) : rc, what);
+}
+
+}  // namespace
+
+QStringList DatabaseCompanions(const QString& databasePath)
+{
+    QStringList out;
+    for (const char* suffix : kCompanionSuffixes) out << databasePath + QLatin1String(suffix);
+    return out;
+}
+
+bool ReaderMayOpenWritable(const QString& databasePath)
+{
+    const QFileInfo file(databasePath);
+    return file.isFile() && fileOps().isWritable(databasePath) && fileOps().isWritable(file.absolutePath());
+}
+
+QString ImmutableUri(const QString& databasePath)
+{
+    return QUrl::fromLocalFile(QFileInfo(databasePath).absoluteFilePath()).toString(QUrl::FullyEncoded) +
+           QStringLiteral("?immutable=1");
+}
+
+void CopyDatabase(const QString& from, const QString& to, CopyKind kind)
+{
+    if (!QFileInfo(from).isFile())
+        throw AppError(AppError::kFileNotFound, kSource, QStringLiteral("Il database < %1 > non esiste").arg(from));
+    const QString partial = to + QStringLiteral(".tmp");
+    RemoveDatabase(partial);
+    try {
+        {
+            const QString what = QStringLiteral("Impossibile copiare il database < %1 > in < %2 >").arg(from, to);
+            // VACUUM INTO counts as a write to the query-only guard, though it only reads its source.
+            const std::unique_ptr<Connection> source = openSource(from, kind == CopyKind::Snapshot, what);
+            if (kind == CopyKind::Compacted) {
+                source->exec("VACUUM INTO ?", what, partial);
+            } else {
+                Connection target(partial, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, to);
+                backup(*source, target, what);
+            }
+        }
+        try {
+            MoveDatabase(partial, to);
+        } catch (const AppError&) {
+            // The user knows nothing of the partial file: the failure names the copy.
+            fileFailure(QStringLiteral("Impossibile scrivere il file < %1 >").arg(to));
+        }
+    } catch (...) {
+        try {
+            RemoveDatabase(partial);
+        } catch (const AppError&) {
+            // The first failure is the one the user must read.
+        }
+        throw;
+    }
+}
+
+void MoveDatabase(const QString& from, const QString& to)
+{
+    if (!fileOps().exists(from))
+        throw AppError(AppError::kFileNotFound, kSource, QStringLiteral("Il file < %1 > non esiste").arg(from));
+    const QStringList fromCompanions = DatabaseCompanions(from);
+    const QStringList toCompanions = DatabaseCompanions(to);
+    for (const QString& stale : toCompanions) removeFile(stale);
+    // The one rename of whole database files: every copy, restore and repair comes through here.
+    if (!fileOps().rename(from, to))
+        fileFailure(QStringLiteral("Impossibile spostare il file < %1 > in < %2 >").arg(from, to));
+    for (int i = 0; i < fromCompanions.size(); ++i) {
+        if (!fileOps().exists(fromCompanions[i])) continue;
+        if (!fileOps().rename(fromCompanions[i], toCompanions[i]))
+            fileFailure(QStringLiteral("Impossibile spostare il file < %1 >").arg(fromCompanions[i]));
+    }
+}
+
+void RemoveDatabase(const QString& path)
+{
+    removeFile(path);
+    for (const QString& c : DatabaseCompanions(path)) removeFile(c);
+}
+
+void RemoveOrphanCompanions(const QString& databasePath)
+{
+    if (fileOps().exists(databasePath)) return;
+    for (const QString& c : DatabaseCompanions(databasePath)) removeFile(c);
+}
+
+}  // namespace objdb

@@ -1,0 +1,51 @@
+#pragma once
+// Whole database files: copied, moved and removed with the files SQLite keeps beside them.
+//
+// A database that may be open, or may have a write-ahead log beside it, holds committed rows
+// that are not in its main file yet: a byte copy of the main file would silently lose them.
+// Every whole-file copy therefore reads the database through SQLite (online backup, or
+// VACUUM INTO for a compacting copy), and every file put in the place of another first
+// removes the replaced file's log and index, so that old log frames are never applied to
+// the new file. Every function raises AppError with a message for the user.
+#include <QString>
+#include <QStringList>
+
+namespace objdb {
+
+enum class CopyKind {
+    Snapshot,    // page by page, as the file stands with its log (online backup)
+    Compacted,   // every table and index rebuilt, free pages dropped (VACUUM INTO)
+};
+
+// The companion files of a database: its write-ahead log, the log's index, the rollback journal.
+QStringList DatabaseCompanions(const QString& databasePath);
+
+// Copies the database at `from`, with every row committed so far (log included), to `to`.
+// The copy is made beside `to` and takes its place only once complete, so a failure leaves
+// `to` as it was. `from` is only read and nothing is left beside it.
+void CopyDatabase(const QString& from, const QString& to, CopyKind kind = CopyKind::Snapshot);
+
+// Moves a closed database file, with the companions it has, to `to`; whatever stood at `to`
+// goes, companions included.
+void MoveDatabase(const QString& from, const QString& to);
+
+// Removes a database file with its companions; a missing file is no error.
+void RemoveDatabase(const QString& path);
+
+// Removes companions left beside a database file that does not exist (before one is made
+// under that name).
+void RemoveOrphanCompanions(const QString& databasePath);
+
+// How a connection that only reads opens a database file: it writes no row and leaves
+// nothing beside the file. SQLite removes the log and its index only when a connection that
+// may write closes last, so a reader of a file it may write (file and folder) opens it for
+// writing and keeps to queries (PRAGMA query_only); any other reader opens it read-only and,
+// where the log files cannot be made either (a folder the user may not write), reads the
+// file as it stands, without them (ImmutableUri). True for the first kind.
+bool ReaderMayOpenWritable(const QString& databasePath);
+
+// The URI (opened with SQLITE_OPEN_URI, read-only) that reads the file as it stands,
+// without its log files.
+QString ImmutableUri(const QString& databasePath);
+
+}  // namespace objdb
