@@ -11,7 +11,9 @@
 #include "TableData.h"
 #include "TableObject.h"
 #include <QFileInfo>
-#include <QTextStream>
+#include <QStringDecoder>
+#include <iostream>
+#include <string>
 #include <memory>
 #include <vector>
 
@@ -19,9 +21,13 @@ namespace {
 
 class PrintingSink : public itfNotifyEvent {
 public:
-    void OnRefusal(const QString&, const QString& message) override { mvtool::out(QStringLiteral("REFUSED: ") + oneLine(message)); }
+    void OnRefusal(const QString&, const QString& message) override {
+        ++refusals;
+        mvtool::out(QStringLiteral("REFUSED: ") + oneLine(message));
+    }
     void OnWarning(const QString&, const QString& message) override { mvtool::out(QStringLiteral("WARNING: ") + oneLine(message)); }
     void OnInternalMessage(const QString&, const QString& message) override { mvtool::out(QStringLiteral("MESSAGE: ") + oneLine(message)); }
+    int refusals = 0;
     static QString oneLine(QString s)
     {
         s.replace(QStringLiteral("\r\n"), QStringLiteral("\\n"));
@@ -123,8 +129,15 @@ public:
             const QString name = rest.left(eq).trimmed();
             const QString value = rest.mid(eq + 1);
             const QVariant v = value == u"NULL" ? QVariant() : QVariant(value);
-            if (cmd == u"set") current().SetValue(name, v);
-            else current().SetReferenceByKey(name, v);
+            if (cmd == u"set") {
+                current().SetValue(name, v);
+            } else {
+                // A key nobody has is a mistake in the script, not a wish to clear the reference.
+                if (!value.isEmpty() && !v.isNull() && current().FindReferenceKey(name, v) == 0)
+                    throw AppError(AppError::kInvalidCall, QStringLiteral("mvtool"),
+                                   QStringLiteral("nessun elemento con chiave < %1 > per il riferimento < %2 >").arg(value, name));
+                current().SetReferenceByKey(name, v);
+            }
         } else if (cmd == u"save") {
             current().Update();
         } else if (cmd == u"delete") {
@@ -147,7 +160,9 @@ public:
             if (m_stack.size() < 2) throw AppError(AppError::kInvalidCall, QStringLiteral("mvtool"), QStringLiteral("no enclosing data set"));
             m_stack.pop_back();
         } else if (cmd == u"parent") {
-            if (!current().SetParentByKey(rest)) mvtool::out(QStringLiteral("NOT FOUND: ") + rest);
+            if (!current().SetParentByKey(rest))
+                throw AppError(AppError::kInvalidCall, QStringLiteral("mvtool"),
+                               QStringLiteral("nessun elemento con chiave < %1 > tra i possibili padri").arg(rest));
         } else {
             throw AppError(AppError::kInvalidCall, QStringLiteral("mvtool"), QStringLiteral("unknown command: ") + cmd);
         }
@@ -163,6 +178,8 @@ private:
     std::vector<std::unique_ptr<TableData>> m_stack;
 };
 
+// Lines from stdin as they come (a pipe fed line by line is served at once), each read as
+// UTF-8; the first line that fails, is refused or is not text ends the run.
 int run(const QStringList& args)
 {
     if (args.size() != 1) return 2;
@@ -170,21 +187,26 @@ int run(const QStringList& args)
     std::shared_ptr<DBEngine> engine;
     auto db = openDeclared(args[0], &sink, engine);
     Runner runner(db);
-    QTextStream in(stdin);
-    int status = 0;
-    QString text;
-    while (in.readLineInto(&text)) {
+    std::string raw;
+    for (int number = 1; std::getline(std::cin, raw); ++number) {
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString text = utf8(QByteArray::fromStdString(raw));
+        const auto stop = [&](const QString& why) {
+            if (!why.isEmpty()) mvtool::out(QStringLiteral("ERROR: ") + PrintingSink::oneLine(why));
+            mvtool::out(QStringLiteral("STOPPED at line %1").arg(number));
+            return 1;
+        };
+        if (utf8.hasError()) return stop(QStringLiteral("riga %1: testo non valido (UTF-8)").arg(number));
+        const int refusalsBefore = sink.refusals;
         try {
             runner.line(text);
         } catch (const AppError& e) {
             // A refusal was printed when the rule made it.
-            if (!objdb::isRefusal(e)) {
-                mvtool::out(QStringLiteral("ERROR: ") + PrintingSink::oneLine(e.description));
-                status = 1;
-            }
+            return stop(objdb::isRefusal(e) ? QString() : e.description);
         }
+        if (sink.refusals != refusalsBefore) return stop(QString());
     }
-    return status;
+    return 0;
 }
 
 int copy(const QStringList& args)
@@ -209,6 +231,7 @@ int copy(const QStringList& args)
 
 MV_COMMAND("db-init", "db-init PATH  create or open and upgrade the database; print each table and its stored version", dbInit);
 MV_COMMAND("sql", "sql PATH \"<Jet SQL>\"  run a statement; rows tab-separated with a header", sql);
-MV_COMMAND("run", "run PATH  data-set commands from stdin: select TABLE [condition] | filter CONDITION | new TABLE | set F=V | "
-                  "setref R=KEY | save | delete | print F... | next | first | list REF | up | parent KEY", run);
+MV_COMMAND("run", "run PATH  data-set commands from stdin, one a line (select TABLE [condition] | filter CONDITION | "
+                  "new TABLE | set F=V | setref R=KEY | save | delete | print F... | next | first | list REF | up | "
+                  "parent KEY); the first error or refusal stops the run (exit 1)", run);
 MV_COMMAND("copy", "copy FROM TO TABLE [\"<condition>\"]  copy rows with their owned lines, keeping OIDs, no row rules", copy);

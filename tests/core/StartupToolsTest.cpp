@@ -20,17 +20,36 @@ protected:
         QString out;
         QString err;
     };
-    Run mvtool(const QStringList& args, const QByteArray& input = QByteArray()) {
-        QProcess p;
+    QProcessEnvironment environment() const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_root + QStringLiteral("/config"));
         env.insert(QStringLiteral("XDG_DATA_HOME"), m_root + QStringLiteral("/data"));
         env.insert(QStringLiteral("TMPDIR"), m_root + QStringLiteral("/tmp"));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        return env;
+    }
+    // `shellPrefix`: shell commands run first in the same process (limits, traps).
+    // `input`: a file given as standard input (none: an input that ends at once).
+    Run mvtool(const QStringList& args, const QString& shellPrefix = QString(), const QStringList& answers = {},
+               const QString& input = QString()) {
+        QProcess p;
+        if (!input.isEmpty()) p.setStandardInputFile(input);
+        QProcessEnvironment env = environment();
+        if (!answers.isEmpty()) {
+            const QString prompts = file("prompts.txt");
+            writeFile(prompts, (answers.join(u'\n') + u'\n').toUtf8());
+            env.insert(QStringLiteral("MIRTAVOLIA_PROMPTS"), prompts);
+        }
         p.setProcessEnvironment(env);
-        p.start(QStringLiteral(MV_MVTOOL_EXE), args);
-        p.write(input);
-        p.closeWriteChannel();
+        if (shellPrefix.isEmpty()) {
+            p.start(QStringLiteral(MV_MVTOOL_EXE), args);
+        } else {
+            env.insert(QStringLiteral("MVTOOL"), QStringLiteral(MV_MVTOOL_EXE));
+            p.setProcessEnvironment(env);
+            p.start(QStringLiteral("/bin/sh"), QStringList{QStringLiteral("-c"), shellPrefix + QStringLiteral("; exec \"$MVTOOL\" \"$@\""),
+                                                          QStringLiteral("sh")} + args);
+        }
+        if (input.isEmpty()) p.closeWriteChannel();
         EXPECT_TRUE(p.waitForFinished(120000));
         return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
     }
@@ -42,6 +61,10 @@ protected:
         return QString();
     }
     QString file(const char* name) const { return m_root + u'/' + QString::fromLatin1(name); }
+    static QByteArray readFile(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
     static void writeFile(const QString& path, const QByteArray& content) {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -55,9 +78,10 @@ protected:
         sqlite3_free(error);
         sqlite3_close(db);
     }
+    // Read through a connection that may write (no file is created), with the file's log.
     static qint64 scalar(const QString& path, const char* query) {
         sqlite3* db = nullptr;
-        sqlite3_open(path.toUtf8().constData(), &db);
+        sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
         sqlite3_stmt* st = nullptr;
         sqlite3_prepare_v2(db, query, -1, &st, nullptr);
         const qint64 v = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int64(st, 0) : -1;
@@ -93,9 +117,10 @@ TEST_F(StartupTools, ConfigurationRoundTripsThroughTheExchangeFile) {
 
 // Jet writes True as -1: a filter of the data-set commands reads it as the stored 1.
 TEST_F(StartupTools, RunFiltersFindTheSameRowsWhateverFormOfTrue) {
-    const Run r = mvtool({QStringLiteral("run"), file("Mirtavolia.mdb")},
-                         "new Vendite\nset Completato=True\nsave\nnew Vendite\nsave\nselect Vendite\n"
-                         "filter Completato = -1\nfilter Completato = True\nfilter Not Completato\n");
+    const QString script = file("script.txt");
+    writeFile(script, "new Vendite\nset Completato=True\nsave\nnew Vendite\nsave\nselect Vendite\n"
+                      "filter Completato = -1\nfilter Completato = True\nfilter Not Completato\n");
+    const Run r = mvtool({QStringLiteral("run"), file("Mirtavolia.mdb")}, QString(), {}, script);
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.out.split(u'\n', Qt::SkipEmptyParts),
               (QStringList{QStringLiteral("Vendite: 2 rows"), QStringLiteral("Vendite: 1 rows"), QStringLiteral("Vendite: 1 rows"),
@@ -117,5 +142,81 @@ TEST_F(StartupTools, RepairShrinksTheFileAndKeepsEveryRow) {
     // Opened once through the library: the shop's tables are declared in it too.
     EXPECT_EQ(scalar(db, "SELECT count(*) FROM Operatori"), 2);
     EXPECT_EQ(QDir(m_root).entryList(QDir::Files), QStringList{QStringLiteral("Mirtavolia.mdb")});
+}
+// A disk that takes no more than two kilobytes of a file: the settings file and an exported
+// file stay exactly as they were and the command fails with the message.
+TEST_F(StartupTools, WritesThatTheDiskRefusesFailAndLeaveTheOldFile) {
+    ASSERT_EQ(mvtool({QStringLiteral("config-save")}).exitCode, 0);
+    const QString ini = m_root + QStringLiteral("/config/Mirtavolia/Mirtavolia.ini");
+    const QByteArray settings = readFile(ini);
+    ASSERT_GT(settings.size(), 2048);
+    ASSERT_EQ(mvtool({QStringLiteral("config-set"), QStringLiteral("Configuration/Default_CodiceIVA=IVA4")}).exitCode, 0);
+    // A long note, so that the exchange file is longer than the disk takes too.
+    ASSERT_EQ(mvtool({QStringLiteral("config-set"), QStringLiteral("Configuration/Nota=") + QString(3000, u'n')}).exitCode, 0);
+    const QByteArray changed = readFile(ini);
+    const QString limit = QStringLiteral("trap '' XFSZ; ulimit -f 2");
+
+    Run r = mvtool({QStringLiteral("config-set"), QStringLiteral("Configuration/Default_CodiceIVA=IVA22")}, limit);
+    EXPECT_NE(r.exitCode, 0);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Errore durante la scrittura del file di configurazione"))) << r.err.toStdString();
+    EXPECT_EQ(readFile(ini), changed);
+    r = mvtool({QStringLiteral("config-save")}, limit);
+    EXPECT_NE(r.exitCode, 0);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Errore durante la scrittura del file di configurazione"))) << r.err.toStdString();
+    EXPECT_EQ(readFile(ini), changed);
+
+    const QString exported = file("conf.txt");
+    writeFile(exported, "the previous export");
+    r = mvtool({QStringLiteral("config-export"), exported}, limit);
+    EXPECT_NE(r.exitCode, 0);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Errore durante la scrittura del file di configurazione"))) << r.err.toStdString();
+    EXPECT_EQ(readFile(exported), QByteArray("the previous export"));
+}
+
+TEST_F(StartupTools, WrongArgumentsPrintTheCommandsUsage) {
+    const QStringList commands{QStringLiteral("config-dump"), QStringLiteral("config-set"), QStringLiteral("run"),
+                               QStringLiteral("repair"), QStringLiteral("shot"), QStringLiteral("maint-save"),
+                               QStringLiteral("report")};
+    for (const QString& c : commands) {
+        SCOPED_TRACE(c.toStdString());
+        const Run r = mvtool({c, QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")});
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_TRUE(r.err.contains(QStringLiteral("usage: mvtool ") + c)) << r.err.toStdString();
+    }
+}
+
+// A bulk run killed in the middle leaves its last rows in the database's log only: the
+// maintenance copy holds exactly the rows the file holds with its log.
+TEST_F(StartupTools, MaintenanceCopyAfterAKilledRunHoldsEveryCommittedRow) {
+    const QString db = file("Mirtavolia.mdb");
+    ASSERT_EQ(mvtool({QStringLiteral("config-set"), QStringLiteral("Configuration/RootDir=") + m_root}).exitCode, 0);
+    QProcess run;
+    run.setProcessEnvironment(environment());
+    run.start(QStringLiteral(MV_MVTOOL_EXE), {QStringLiteral("run"), db});
+    ASSERT_TRUE(run.waitForStarted(10000));
+    constexpr int kRows = 200;
+    QByteArray script;
+    for (int i = 1; i <= kRows; ++i)
+        script += QStringLiteral("new Depositi\nset Deposito=D%1\nset Descrizione=Deposito numero %1\nsave\n").arg(i).toUtf8();
+    run.write(script);
+    while (run.bytesToWrite() > 0) ASSERT_TRUE(run.waitForBytesWritten(10000));
+    // Its input stays open: the run waits for more when it is killed.
+    const QByteArray last = QStringLiteral("SELECT count(*) FROM Depositi WHERE Deposito = 'D%1'").arg(kRows).toUtf8();
+    for (int waited = 0; waited < 600 && !(QFile::exists(db) && scalar(db, last.constData()) == 1); ++waited) run.waitForReadyRead(100);
+    ASSERT_EQ(scalar(db, last.constData()), 1) << run.readAllStandardOutput().toStdString();
+    run.kill();
+    run.waitForFinished();
+    const qint64 inMainFile = scalar(QStringLiteral("file:") + db + QStringLiteral("?immutable=1"), "SELECT count(*) FROM Depositi");
+
+    const QString maint = m_root + QStringLiteral("/manutenzione");
+    QDir().mkpath(maint);
+    const Run save = mvtool({QStringLiteral("maint-save"), QStringLiteral("--root"), m_root}, QString(), {maint});
+    ASSERT_EQ(save.exitCode, 0) << save.out.toStdString() << save.err.toStdString();
+    const qint64 copied = scalar(maint + QStringLiteral("/MirtavoliaMaintenance.mdb"), "SELECT count(*) FROM Depositi");
+    EXPECT_LT(inMainFile, copied) << "the rows the test is about are in the log only";
+    EXPECT_EQ(copied, scalar(db, "SELECT count(*) FROM Depositi"));
+    EXPECT_EQ(scalar(maint + QStringLiteral("/MirtavoliaMaintenance.mdb"),
+                     QStringLiteral("SELECT count(*) FROM Depositi WHERE Deposito = 'D%1'").arg(kRows).toUtf8().constData()),
+              1);
 }
 #endif

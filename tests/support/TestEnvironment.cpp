@@ -5,7 +5,9 @@
 #include <QTemporaryDir>
 #include <QUuid>
 #include <gtest/gtest.h>
+#include <csignal>
 #include <cstdlib>
+#include <sys/resource.h>
 
 namespace {
 QTemporaryDir& tempRoot() {
@@ -56,4 +58,21 @@ QString testenv::newDir(const QString& name) {
     QString p = root() + u'/' + name + u'-' + QUuid::createUuid().toString(QUuid::Id128).left(8);
     QDir().mkpath(p);
     return p;
+}
+
+testenv::FileSizeLimit::FileSizeLimit(long bytes) {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    m_soft = limit.rlim_cur;
+    m_handler = std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = rlim_t(bytes);
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+testenv::FileSizeLimit::~FileSizeLimit() {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = rlim_t(m_soft);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, m_handler);
 }

@@ -6,4 +6,17 @@
 namespace testenv {
 QString root();            // the temporary folder of this run
 QString newDir(const QString& name);   // a fresh sub-folder of it
+
+// While it lives, this process writes no file beyond `bytes` (a full disk, seen by write()
+// as a short write and then EFBIG; the signal that would end the process is ignored).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+private:
+    unsigned long m_soft;
+    void (*m_handler)(int);
+};
 }

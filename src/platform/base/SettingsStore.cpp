@@ -217,13 +217,13 @@ QStringList IniSettingsStore::keys(const QString& section) const {
 }
 
 void IniSettingsStore::sync() {
+    // A failure stays with the QSettings object that met it: the next save starts with a new
+    // one, the values not yet saved still waiting in the file's shared cache.
+    if (d->s->status() != QSettings::NoError) d->open();
     t_writeError = 0;
     d->s->sync();
     if (d->s->status() == QSettings::NoError) return;
     const QString path = d->s->fileName();
-    // The failure stays with the QSettings object; a new one starts clean for the next save,
-    // with the unsaved values still pending in the file's shared cache.
-    d->open();
     throw AppError(75, QStringLiteral("Impostazioni"),
                    QStringLiteral("Errore durante la scrittura del file di configurazione\r"
                                   "Impossibile scrivere il file < %1 >: %2. Il file precedente è rimasto invariato.")

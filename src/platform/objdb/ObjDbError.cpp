@@ -36,6 +36,15 @@ QString storageErrorText(int resultCode, const QString& engineMessage)
     return QStringLiteral("errore del database (%1)").arg(detail);
 }
 
+AppError withOperation(const AppError& e, const QString& source, const QString& doing)
+{
+    const bool storage = e.source == QLatin1String("objdb") &&
+                         (e.number == errorNumber(SqlFailed) || e.number == errorNumber(Busy) ||
+                          e.number == errorNumber(ReadOnly) || e.number == errorNumber(NotADatabase));
+    if (!storage) return e;
+    return AppError(e.number, source, doing + QStringLiteral(": ") + e.description);
+}
+
 bool isRefusal(const AppError& e)
 {
     return e.number == errorNumber(Refused) || e.number == errorNumber(UniqueViolation);

@@ -29,6 +29,9 @@ AppError error(ErrorCode code, const QString& source, const QString& description
 // What a storage failure means, in words the user reads: SQLite's (extended) result code in
 // Italian, its own English message only when the code says nothing better.
 QString storageErrorText(int resultCode, const QString& engineMessage = QString());
+// A storage failure (raised by the connection) told with what the user was doing, once:
+// "Impossibile salvare <Depositi>: disco pieno". Any other error comes back unchanged.
+AppError withOperation(const AppError& e, const QString& source, const QString& doing);
 // True for the errors whose message the user has already seen through the sink.
 bool isRefusal(const AppError& e);
 int32_t errorNumber(ErrorCode code);

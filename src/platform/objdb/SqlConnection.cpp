@@ -96,26 +96,29 @@ QString SqlConnection::quoteName(const QString& name)
     return u'"' + q + u'"';
 }
 
-void SqlConnection::fail(int rc, const QString& sql) const
+void SqlConnection::fail(int rc, const QString&) const
 {
     const int ext = m_db ? sqlite3_extended_errcode(m_db) : rc;
     const QString msg = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(rc));
     switch (ext) {
     case SQLITE_CONSTRAINT_UNIQUE:
     case SQLITE_CONSTRAINT_PRIMARYKEY:
+        // The library reads the columns from the engine's text and words the refusal itself.
         throw objdb::error(objdb::UniqueViolation, kSource, msg);
     default: break;
     }
+    // The user reads what went wrong, never the statement or its savepoint.
+    const QString text = objdb::storageErrorText(ext, msg);
     switch (ext & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        throw objdb::error(objdb::Busy, kSource, QStringLiteral("Database occupato da un altro utente: %1").arg(msg));
+        throw objdb::error(objdb::Busy, kSource, QStringLiteral("Database occupato da un altro utente"));
     case SQLITE_READONLY:
-        throw objdb::error(objdb::ReadOnly, kSource, QStringLiteral("Database aperto in sola lettura: %1").arg(msg));
+        throw objdb::error(objdb::ReadOnly, kSource, QStringLiteral("Database aperto in sola lettura"));
     case SQLITE_NOTADB:
-        throw objdb::error(objdb::NotADatabase, kSource, QStringLiteral("Il file %1 non è un database: %2").arg(m_path, msg));
+        throw objdb::error(objdb::NotADatabase, kSource, QStringLiteral("Il file %1 non è un database").arg(m_path));
     default:
-        throw objdb::error(objdb::SqlFailed, kSource, msg + QStringLiteral("\n") + sql);
+        throw objdb::error(objdb::SqlFailed, kSource, text);
     }
 }
 

@@ -127,6 +127,8 @@ public:
     // selects the row whose key field is empty, or leaves the reference unset.
     // On a list reference, adds that row to the list.
     virtual void SetReferenceByKey(const QString& reference, const QVariant& key);
+    // The row of the reference's table that SetReferenceByKey would choose for key; 0 when none.
+    qint64 FindReferenceKey(const QString& reference, const QVariant& key) const;
     virtual void SetReferenceOID(const QString& reference, qint64 oid);
     virtual qint64 GetReferenceOID(const QString& reference) const;
     QVariant GetReferenceKey(const QString& reference) const;       // the OID, Null when unset

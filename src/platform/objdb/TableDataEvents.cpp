@@ -34,6 +34,33 @@ bool refusedSince(Database& db, bool hadRefusal)
 }
 
 bool frameRefused(Database& db) { return !db.frames().empty() && !db.frames().back().refusal.isEmpty(); }
+
+qsizetype characters(const QString& text)
+{
+    qsizetype n = text.size();
+    for (qsizetype i = 1; i < text.size(); ++i)
+        if (text[i].isLowSurrogate() && text[i - 1].isHighSurrogate()) --n;
+    return n;
+}
+
+// A text holds at most the characters its field declares, and never a NUL (the storage
+// would keep it, but every reader of the text stops there).
+void checkDeclaredText(const TableData& td, const FieldSchema& field, const QVariant& value)
+{
+    if (field.kind != Kind::Text || !value.isValid() || value.isNull()) return;
+    const QString text = value.toString();
+    const int size = field.def.Size;
+    const QString declared = size > 0 ? QStringLiteral(" (al massimo %1 caratteri)").arg(size) : QString();
+    if (text.contains(QChar(0)))
+        throw objdb::error(BadValue, td.tableName(),
+                           QStringLiteral("Il testo del campo <%1>%2 contiene un carattere nullo").arg(field.def.Name, declared));
+    if (size > 0 && text.size() > size && characters(text) > size)
+        throw objdb::error(BadValue, td.tableName(),
+                           QStringLiteral("Il testo del campo <%1> è di %2 caratteri: supera la dimensione dichiarata di %3 caratteri")
+                               .arg(field.def.Name)
+                               .arg(characters(text))
+                               .arg(size));
+}
 }
 
 // The row buffer at a level of the current row's ancestry (0: the row itself).
@@ -114,6 +141,7 @@ void setFieldValue(TableData& td, const QString& name, const QVariant& value)
         throw objdb::error(NoCurrentRow, td.tableName(),
                            QStringLiteral("Il campo <%1> appartiene all'elemento collegato, che non è impostato").arg(f.field->def.Name));
     const QVariant v = coerce(f.field->kind, value, f.field->def.Name);
+    checkDeclaredText(td, *f.field, v);
     if (sameValue(f.field->kind, f.row->values[size_t(f.index)], v)) return;
     DepthGuard guard(db, td.tableName(), f.field->def.Name);
     const bool hadRefusal = frameRefused(db);
@@ -188,13 +216,19 @@ void TableData::SetValue(const QString& field, const QVariant& value)
     FieldRef before = resolveField(db, row, field);
     const QVariant old = before.row ? before.row->values[size_t(before.index)] : QVariant();
     const char oldChanged = before.row ? before.row->changed[size_t(before.index)] : 0;
-    try {
-        setFieldValue(*this, field, value);
-    } catch (...) {
+    auto putBack = [&] {
         if (FieldRef f = resolveField(db, row, field); f.row) {
             f.row->values[size_t(f.index)] = old;
             f.row->changed[size_t(f.index)] = oldChanged;
         }
+    };
+    try {
+        setFieldValue(*this, field, value);
+    } catch (const AppError& e) {
+        putBack();
+        throw withOperation(e, tableName(), QStringLiteral("Impossibile modificare il campo <%1> di <%2>").arg(field, tableName()));
+    } catch (...) {
+        putBack();
         throw;
     }
     if (op.refused()) undoRefused(*this, op, [&] { setFieldValue(*this, field, old); });

@@ -160,14 +160,20 @@ QVariant TableData::GetReferenceKey(const QString& reference) const
     return oid ? QVariant(oid) : QVariant();
 }
 
-void TableData::SetReferenceByKey(const QString& reference, const QVariant& key)
+qint64 TableData::FindReferenceKey(const QString& reference, const QVariant& key) const
 {
     RefAt r = findRef(*d, reference);
     TableSchema& target = targetOf(r);
     QString keyField = r.ref->def.KeyField;
     if (keyField.isEmpty()) keyField = target.keyField();
     if (keyField.isEmpty()) keyField = r.ref->def.DisplayFields.split(u',', Qt::SkipEmptyParts).value(0).trimmed();
-    const qint64 oid = findByKey(*d->engine, target, keyField, key);
+    return findByKey(*d->engine, target, keyField, key);
+}
+
+void TableData::SetReferenceByKey(const QString& reference, const QVariant& key)
+{
+    RefAt r = findRef(*d, reference);
+    const qint64 oid = FindReferenceKey(reference, key);
     if (r.ref->isList()) {
         if (oid) AddToList(reference, oid);
         return;

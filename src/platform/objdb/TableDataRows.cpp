@@ -10,15 +10,22 @@ using Source = TableData::Impl::Source;
 
 namespace {
 
-// Storage refused a row (a unique index): the refusal the user sees.
-[[noreturn]] void rethrowAsRefusal(TableData& td, const AppError& e)
+QString captionOf(const TableData& td)
+{
+    const TableSchema& t = *DataSetAccess::impl(td).schema;
+    return t.identity.Caption.isEmpty() ? t.name : t.identity.Caption;
+}
+
+// Storage refused a row (a unique index): the refusal the user sees. Any other failure of
+// the storage is told with the operation it stopped.
+[[noreturn]] void rethrowAsRefusal(TableData& td, const AppError& e, const QString& doing)
 {
     if (e.number == errorNumber(UniqueViolation) && e.source == QLatin1String("objdb")) {
         const QString m = uniqueViolationMessage(*DataSetAccess::impl(td).schema, e.description);
         reportRefusal(td, m);
         throw objdb::error(UniqueViolation, td.tableName(), m);
     }
-    throw e;
+    throw withOperation(e, td.tableName(), doing.arg(captionOf(td)));
 }
 
 [[noreturn]] void failRefused(TableData& td, OpScope& op)
@@ -158,7 +165,7 @@ qint64 TableData::AddRow(const QVariantList& pairs)
             setCurrent(*d, nullptr);
             d->eof = true;
         }
-        rethrowAsRefusal(*this, e);
+        rethrowAsRefusal(*this, e, QStringLiteral("Impossibile aggiungere un elemento a <%1>"));
     }
 }
 
@@ -203,7 +210,7 @@ void TableData::Update()
         if (op.refused()) failRefused(*this, op);
         op.commit();
     } catch (const AppError& e) {
-        rethrowAsRefusal(*this, e);
+        rethrowAsRefusal(*this, e, QStringLiteral("Impossibile salvare <%1>"));
     }
     // The stored row stays current; moving on starts again from the rows read before it.
     if (wasNew && d->source != Source::Bound) {
@@ -232,7 +239,7 @@ void TableData::DeleteRow()
         if (op.refused()) failRefused(*this, op);
         op.commit();
     } catch (const AppError& e) {
-        rethrowAsRefusal(*this, e);
+        rethrowAsRefusal(*this, e, QStringLiteral("Impossibile eliminare l'elemento di <%1>"));
     }
     if (d->source == Source::Bound) return;
     // The cursor goes to the next row.

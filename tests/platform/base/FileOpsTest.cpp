@@ -1,10 +1,94 @@
-// Paths holding a NUL: the system would read them only up to it, so each operation refuses
-// them instead of working on the shorter name.
+// The one checked write every file of the program goes through, and the paths no operation
+// may take: a path holding a NUL would be read by the system only up to it, so each operation
+// refuses it instead of working on the shorter name.
 #include "FileOps.h"
 #include "TestEnvironment.h"
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <functional>
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void writeAll(const QString& path, const QByteArray& data) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(data);
+}
+
+}  // namespace
+
+TEST(FileOpsWrite, ReplacesTheFileWholeOrNotAtAll) {
+    const QString dir = testenv::newDir(QStringLiteral("write"));
+    const QString path = dir + QStringLiteral("/impostazioni.txt");
+    writeAll(path, "the old content");
+    FileOps ops;
+    EXPECT_TRUE(ops.writeFile(path, "the new content"));
+    EXPECT_EQ(readAll(path), QByteArray("the new content"));
+
+    // A disk that takes the first bytes and then refuses (a size limit): short writes of every
+    // size, above and below the buffers the writer could hide them in.
+    for (const qsizetype size : {qsizetype(5000), qsizetype(100000)}) {
+        SCOPED_TRACE(size);
+        bool written = true;
+        {
+            testenv::FileSizeLimit limit(2048);
+            written = ops.writeFile(path, QByteArray(size, 'x'));
+        }
+        EXPECT_FALSE(written);
+        EXPECT_EQ(ops.lastError(), QStringLiteral("file troppo grande per il limite consentito"));
+        EXPECT_EQ(readAll(path), QByteArray("the new content"));
+        EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList{QStringLiteral("impostazioni.txt")}) << "no temporary file left";
+    }
+}
+
+// A device or a pipe is written where it stands: renaming a new file over it would replace it
+// (as the superuser, even /dev/full).
+TEST(FileOpsWrite, APipeIsWrittenInPlaceAndStaysAPipe) {
+    const QString fifo = testenv::newDir(QStringLiteral("fifo")) + QStringLiteral("/stampante");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    FileOps ops;
+    EXPECT_TRUE(ops.writeFile(fifo, "ticket"));
+    char buffer[16] = {};
+    EXPECT_EQ(::read(reader, buffer, sizeof buffer), 6);
+    EXPECT_EQ(QByteArray(buffer, 6), QByteArray("ticket"));
+    ::close(reader);
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+TEST(FileOpsWrite, AFolderIsNoFile) {
+    const QString dir = testenv::newDir(QStringLiteral("folder"));
+    FileOps ops;
+    EXPECT_FALSE(ops.writeFile(dir, "x"));
+    EXPECT_EQ(ops.lastError(), QStringLiteral("è una cartella"));
+    EXPECT_TRUE(QFileInfo(dir).isDir());
+}
+
+TEST(FileOpsRename, ReplacesTheTargetInOneStep) {
+    const QString dir = testenv::newDir(QStringLiteral("rename"));
+    writeAll(dir + QStringLiteral("/nuovo"), "new");
+    writeAll(dir + QStringLiteral("/vecchio"), "old");
+    FileOps ops;
+    EXPECT_TRUE(ops.rename(dir + QStringLiteral("/nuovo"), dir + QStringLiteral("/vecchio")));
+    EXPECT_EQ(readAll(dir + QStringLiteral("/vecchio")), QByteArray("new"));
+    EXPECT_FALSE(QFile::exists(dir + QStringLiteral("/nuovo")));
+    EXPECT_FALSE(ops.rename(dir + QStringLiteral("/manca"), dir + QStringLiteral("/vecchio")));
+    EXPECT_EQ(ops.lastError(), QStringLiteral("file o cartella inesistente"));
+    EXPECT_EQ(readAll(dir + QStringLiteral("/vecchio")), QByteArray("new"));
+}
 
 TEST(FileOpsPaths, PathHoldingANulIsRefusedNeverCut) {
     const QString dir = testenv::newDir(QStringLiteral("nul"));

@@ -154,6 +154,46 @@ TEST(ObjDbStorage, UniqueIndexViolationIsARefusalWithAMessage)
     EXPECT_EQ(s.count("Unita"), 3);
 }
 
+// Codice is declared with 32 characters, Descrizione with 64.
+TEST(ObjDbStorage, TextsLongerThanDeclaredOrHoldingANulAreRefusedAndNothingIsStored)
+{
+    Shop s(newDatabasePath("sizes"));
+    const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");   // one character, two UTF-16 units
+    struct Case {
+        const char* name;
+        QString codice, descrizione;
+        const char* message;   // empty: stored
+    };
+    const Case cases[] = {
+        {"at the size", QString(32, u'c'), QString(64, u'd'), ""},
+        {"characters outside the basic plane count once", QStringLiteral("X1"), smile.repeated(64), ""},
+        {"one over", QStringLiteral("X2"), QString(65, u'd'),
+         "Il testo del campo <Descrizione> è di 65 caratteri: supera la dimensione dichiarata di 64 caratteri"},
+        {"ten million", QStringLiteral("X3"), QString(10000000, u'd'),
+         "Il testo del campo <Descrizione> è di 10000000 caratteri: supera la dimensione dichiarata di 64 caratteri"},
+        {"a NUL", QStringLiteral("A") + QChar(0) + QStringLiteral("B"), QStringLiteral("d"),
+         "Il testo del campo <Codice> (al massimo 32 caratteri) contiene un carattere nullo"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const qint64 before = s.count("Articolo");
+        try {
+            s.select("Articolo")->AddRow({"Codice", c.codice, "Descrizione", c.descrizione});
+            EXPECT_EQ(QString::fromUtf8(c.message), QString()) << "stored";
+        } catch (const AppError& e) {
+            EXPECT_EQ(e.description, QString::fromUtf8(c.message));
+        }
+        EXPECT_EQ(s.count("Articolo"), before + (*c.message ? 0 : 1));
+    }
+
+    // A change of a stored row is refused the same way and leaves the row as it was.
+    auto a = s.select("Articolo", "Codice = 'X1'");
+    ASSERT_FALSE(a->IsEmpty());
+    EXPECT_THROW(a->SetValue("Codice", QString(33, u'c')), AppError);
+    EXPECT_EQ(a->GetText("Codice"), QStringLiteral("X1"));
+    EXPECT_FALSE(a->IsChanged());
+}
+
 TEST(ObjDbStorage, OpeningAHugeDataSetReadsOnlyItsFirstPage)
 {
     Shop s(newDatabasePath("lazy"));
