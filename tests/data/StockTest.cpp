@@ -392,6 +392,41 @@ TEST_F(Stock, ARefusedAmountLeavesLineAndStockAsTheyWere)
     EXPECT_EQ(shop.rawScalar("SELECT ImportoScarico FROM ScaricoArticoli").toDouble(), 180.0);
 }
 
+// A new line refused for its article's price: the refused amount goes with the article, so
+// the sale's total and lines stay as they were, saved or not.
+TEST_F(Stock, ANewLineRefusedForItsArticleLeavesTheSaleAsItWas)
+{
+    ImportoMaxArticolo = 100;
+    addArticle("A", "125", "1", 10);
+    Document sale = newDocument("Vendite");
+    sale.lines->NewRow();
+    sale.lines->SetValue("ValoreScarico", 2.0);
+    ASSERT_TRUE(sale.lines->SetParentByKey("A"));
+    EXPECT_TRUE(sale.lines->WasRefused());
+    EXPECT_EQ(shop.sink().refusals, QStringList{"Importo Articolo superiore al massimo consentito (100)"});
+    EXPECT_TRUE(sale.lines->GetParentKey().isNull());
+    EXPECT_EQ(sale.lines->GetCurrencyValue("ImportoScarico"), Currency());
+    EXPECT_EQ(sale.head->GetCurrencyValue("ImportoVendita"), Currency());
+    EXPECT_EQ(stock("A"), 10.0);
+
+    // Dropped: no line, no amount.
+    sale.lines->CancelUpdate();
+    EXPECT_EQ(shop.select("ScaricoArticoli")->RowCount(), 0);
+    EXPECT_EQ(sale.head->GetReference("Articoli")->RowCount(), 0);
+    EXPECT_EQ(sale.head->GetCurrencyValue("ImportoVendita"), Currency());
+
+    // Saved all the same: a line without article and amount, which the total does not count.
+    sale.lines->NewRow();
+    sale.lines->SetValue("ValoreScarico", 2.0);
+    sale.lines->SetParentByKey("A");
+    sale.lines->Update();
+    sale.head->Update();
+    EXPECT_EQ(sale.head->GetCurrencyValue("ImportoVendita"), Currency());
+    EXPECT_EQ(shop.rawScalar("SELECT ImportoVendita FROM Vendite").toDouble(), 0.0);
+    EXPECT_EQ(shop.rawScalar("SELECT ImportoScarico FROM ScaricoArticoli").toDouble(), 0.0);
+    EXPECT_EQ(stock("A"), 10.0);
+}
+
 // ---- Discounts --------------------------------------------------------------------------------
 
 TEST_F(Stock, ChoosingTheArticleAppliesEveryMatchingDiscount)

@@ -535,7 +535,12 @@ void Database::rememberLive(const std::shared_ptr<RowState>& row)
 
 void Database::journal(const std::shared_ptr<RowState>& row)
 {
-    if (!m_frames.empty()) m_frames.back().journal.push_back(snapshotOf(row));
+    if (m_frames.empty() || !row) return;
+    Frame& f = m_frames.back();
+    // Only the first change counts: the state to go back to is the one before the operation.
+    if (f.journaled.contains(row.get())) return;
+    f.journaled.insert(row.get());
+    f.journal.push_back(snapshotOf(row));
 }
 
 // --- OpScope --------------------------------------------------------------------------------
@@ -549,12 +554,17 @@ OpScope::OpScope(Database& db, OpKind kind) : m_db(db), m_index(db.frames().size
 
 OpScope::~OpScope()
 {
-    if (m_done) return;
+    if (!m_done) rollback();
+}
+
+void OpScope::rollback()
+{
     auto& frames = m_db.frames();
     Frame& f = frames[m_index];
     for (auto it = f.savepoints.rbegin(); it != f.savepoints.rend(); ++it) it->first->rollbackSavepoint(it->second);
     for (auto it = f.journal.rbegin(); it != f.journal.rend(); ++it) restore(*it);
     frames.resize(m_index);
+    m_done = true;
     if (m_index == 0) endFreshEpoch();
 }
 
@@ -566,12 +576,26 @@ void OpScope::commit()
     f.savepoints.clear();
     std::vector<RowSnapshot> journal = std::move(f.journal);
     frames.resize(m_index);
-    // The enclosing operation may still be rolled back: it keeps the buffers' earlier state.
-    if (m_index > 0)
-        for (auto& s : journal) frames[m_index - 1].journal.push_back(std::move(s));
+    // The enclosing operation may still be rolled back: it keeps the buffers' earlier state,
+    // unless it already holds an earlier one of its own.
+    if (m_index > 0) {
+        Frame& enclosing = frames[m_index - 1];
+        for (auto& s : journal) {
+            if (enclosing.journaled.contains(s.row.get())) continue;
+            enclosing.journaled.insert(s.row.get());
+            enclosing.journal.push_back(std::move(s));
+        }
+    }
     m_done = true;
     // What this operation read or wrote may be changed through another data set next.
     if (m_index == 0) endFreshEpoch();
+}
+
+void OpScope::restoreNewRows()
+{
+    Frame& f = m_db.frames()[m_index];
+    for (auto it = f.journal.rbegin(); it != f.journal.rend(); ++it)
+        if (it->isNew) restore(*it);
 }
 
 Frame& OpScope::frame() { return m_db.frames()[m_index]; }

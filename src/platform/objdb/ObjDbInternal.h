@@ -94,14 +94,22 @@ QString uniqueViolationMessage(const TableSchema& table, const QString& storageM
 // --- operations -----------------------------------------------------------------------
 enum class OpKind { SetValue, Update, Delete, NewRow, AddRow, Reference, Parent, Attach, Bulk };
 
-// The flags of a row buffer before a write, put back when the write is rolled back.
+// A row buffer as it stood before an operation first changed it, put back whole when the
+// operation is rolled back or refused: values, references, parent and the flags that say
+// what is still to be written (a new row whose insert was rolled back is new again).
 struct RowSnapshot {
     RowPtr row;
     qint64 oid = 0;
     bool isNew = false, deleted = false, parentChanged = false;
     quint64 freshEpoch = 0;
+    std::vector<QVariant> values;
     std::vector<char> changed, refChanged;
+    std::vector<qint64> refs;
+    qint64 parentOid = 0;
+    RowPtr parent;
     std::vector<RowPtr> alsoSave;
+    RowPtr joinOwner;
+    const RefSchema* joinRef = nullptr;
 };
 RowSnapshot snapshotOf(const RowPtr& row);
 void restore(const RowSnapshot& s);
@@ -112,6 +120,7 @@ struct Frame {
     bool undoing = false;
     std::vector<std::pair<SqlConnection*, QString>> savepoints;
     std::vector<RowSnapshot> journal;
+    QSet<const RowState*> journaled;   // rows whose state before the operation is in the journal
 };
 
 // One library operation: a frame on the database's stack and, on the first write, a
@@ -123,6 +132,13 @@ public:
     OpScope(const OpScope&) = delete;
     OpScope& operator=(const OpScope&) = delete;
     void commit();
+    // Undoes everything the operation did: its writes and the row buffers it changed.
+    void rollback();
+    // After a refused change was undone by raising the events again: rows that were new
+    // before the change get back every value it left in them. The rules cannot give those
+    // back (a line whose article went has no price to compute its amount from), and nobody
+    // else has seen a row that was never stored.
+    void restoreNewRows();
     Frame& frame();
     bool refused() const;
     QString refusal() const;

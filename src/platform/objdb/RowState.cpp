@@ -66,9 +66,15 @@ RowSnapshot snapshotOf(const RowPtr& row)
     s.deleted = row->deleted;
     s.freshEpoch = row->freshEpoch;
     s.parentChanged = row->parentChanged;
+    s.values = row->values;
     s.changed = row->changed;
+    s.refs = row->refs;
     s.refChanged = row->refChanged;
+    s.parentOid = row->parentOid;
+    s.parent = row->parent;
     s.alsoSave = row->alsoSave;
+    s.joinOwner = row->joinOwner;
+    s.joinRef = row->joinRef;
     return s;
 }
 
@@ -80,9 +86,15 @@ void restore(const RowSnapshot& s)
     r.deleted = s.deleted;
     r.freshEpoch = s.freshEpoch;
     r.parentChanged = s.parentChanged;
+    r.values = s.values;
     r.changed = s.changed;
+    r.refs = s.refs;
     r.refChanged = s.refChanged;
+    r.parentOid = s.parentOid;
+    r.parent = s.parent;
     r.alsoSave = s.alsoSave;
+    r.joinOwner = s.joinOwner;
+    r.joinRef = s.joinRef;
 }
 
 RowPtr newRowState(TableSchema& schema, DBEngine& engine)

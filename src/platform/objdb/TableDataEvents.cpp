@@ -150,6 +150,7 @@ void setFieldValue(TableData& td, const QString& name, const QVariant& value)
     if (refusedSince(db, hadRefusal)) return;
     f = resolveField(db, row, name);
     if (!f.row) return;
+    db.journal(rowAtLevel(d, f.level));
     f.row->values[size_t(f.index)] = v;
     f.row->changed[size_t(f.index)] = 1;
     touch(d, f.level);
@@ -231,7 +232,12 @@ void TableData::SetValue(const QString& field, const QVariant& value)
         putBack();
         throw;
     }
-    if (op.refused()) undoRefused(*this, op, [&] { setFieldValue(*this, field, old); });
+    if (op.refused()) {
+        undoRefused(*this, op, [&] { setFieldValue(*this, field, old); });
+        // What the undo could not give back (a value the rules computed for a row that no
+        // longer has what it was computed from) goes back with the operation.
+        op.restoreNewRows();
+    }
     op.commit();
 }
 

@@ -213,6 +213,7 @@ void TableData::SetReferenceOID(const QString& reference, qint64 oid)
             h->OnBeforeUpdateReference(ev, before.get(), name, a, b);
         }
         if (!hadRefusal && !db.frames().back().refusal.isEmpty() && !db.undoing()) return;
+        db.journal(holder);
         holder->refs[size_t(r.ref->singleIndex)] = to;
         holder->refChanged[size_t(r.ref->singleIndex)] = 1;
         touch(*d, r.level);
@@ -227,6 +228,7 @@ void TableData::SetReferenceOID(const QString& reference, qint64 oid)
         // Inside an enclosing operation the refusal is that operation's.
         if (!top) { op.commit(); db.refuse(tableName(), m); return; }
         undoRefused(*this, op, [&] { change(holder->refs[size_t(r.ref->singleIndex)], old); });
+        op.restoreNewRows();
     }
     op.commit();
 }
@@ -275,6 +277,7 @@ void TableData::AddToList(const QString& reference, qint64 memberOid)
     if (op.refused()) {
         if (!top) { const QString m = op.refusal(); op.commit(); db.refuse(tableName(), m); return; }
         undoRefused(*this, op, [&] { if (isMember(*d->engine, *r.ref, holder->oid, memberOid)) membership(false); });
+        op.restoreNewRows();
     }
     op.commit();
 }
@@ -411,6 +414,7 @@ void TableData::SetParent(qint64 parentOid)
     prepareForChange(db, row);
     const qint64 old = row.parentOid;
     auto change = [&](qint64 to) {
+        db.journal(d->cur);
         // The parent's fields leave with the old parent and arrive with the new one, so the
         // rules move what the row carries (stock) from one to the other.
         for (const FieldSchema& f : p->fields) {
@@ -443,6 +447,7 @@ void TableData::SetParent(qint64 parentOid)
     if (op.refused()) {
         if (!top) { const QString m = op.refusal(); op.commit(); db.refuse(tableName(), m); return; }
         undoRefused(*this, op, [&] { change(old); });
+        op.restoreNewRows();
     }
     op.commit();
 }

@@ -100,6 +100,67 @@ TEST(ObjDbEvents, RefusedFieldChangeGivesBackEveryDerivedValue)
     EXPECT_EQ(s.scalar("SELECT Scorta FROM Articolo WHERE Codice='A'").toDouble(), 7.0);
 }
 
+// The rules give a refused change back by hearing it undone, but a line that lost its article
+// has no price left to compute its amount from: a new line goes back as it was before.
+TEST(ObjDbEvents, ARefusedChangeOnANewLineLeavesNothingForItsDocument)
+{
+    trace() = Trace();
+    RecordingSink sink;
+    Shop s(newDatabasePath("refusenew"), &sink);
+    addArticle(s, "A", "1500", 10);
+    auto doc = s.select("Documento");
+    doc->AddRow({"Note", "vendita"});
+    auto lines = doc->GetReference("Righe");
+    lines->NewRow();
+    lines->SetValue("Quantita", 2.0);
+    ASSERT_TRUE(lines->SetParentByKey("A"));
+    EXPECT_TRUE(lines->WasRefused());
+    EXPECT_EQ(sink.refusals, QStringList{"Importo superiore al massimo consentito (1000)"});
+    EXPECT_TRUE(lines->GetParentKey().isNull());
+    EXPECT_TRUE(lines->IsFieldNull("Importo"));
+    EXPECT_EQ(lines->GetFieldValue("Quantita").toDouble(), 2.0);
+
+    lines->Update();
+    EXPECT_EQ(doc->GetCurrencyValue("Totale"), Currency());
+    EXPECT_EQ(s.scalar("SELECT Scorta FROM Articolo WHERE Codice='A'").toDouble(), 10.0);
+    EXPECT_TRUE(s.scalar("SELECT Importo FROM Riga").isNull());
+}
+
+// A save rolled back after the line was written (its document refused it) leaves every row
+// buffer as before the save: the line is new again and joins the list when saved later, the
+// document's total and the article's stock are what they were.
+TEST(ObjDbEvents, ARolledBackSaveGivesEveryRowItsStateBeforeTheSave)
+{
+    trace() = Trace();
+    RecordingSink sink;
+    Shop s(newDatabasePath("rollback"), &sink);
+    addArticle(s, "A", "400", 10);
+    auto doc = s.select("Documento");
+    doc->AddRow({"Note", "chiuso"});
+    auto lines = doc->GetReference("Righe");
+    lines->NewRow();
+    ASSERT_TRUE(lines->SetParentByKey("A"));
+    lines->SetValue("Quantita", 2.0);
+    ASSERT_EQ(lines->GetFieldValue("Scorta").toDouble(), 8.0);
+
+    EXPECT_THROW(lines->Update(), AppError);
+    EXPECT_EQ(sink.refusals, QStringList{"Documento chiuso"});
+    EXPECT_EQ(s.count("Riga"), 0);
+    EXPECT_EQ(s.scalar("SELECT count(*) FROM [Documento$Righe]").toLongLong(), 0);
+    EXPECT_EQ(s.scalar("SELECT Scorta FROM Articolo WHERE Codice='A'").toDouble(), 10.0);
+    EXPECT_TRUE(lines->IsNewRow());
+    EXPECT_TRUE(lines->IsChanged());
+    EXPECT_EQ(lines->GetFieldValue("Scorta").toDouble(), 8.0) << "the line still carries its stock, to be saved with it";
+    EXPECT_EQ(doc->GetCurrencyValue("Totale"), Currency()) << "the total the refused save counted went with it";
+
+    doc->SetValue("Note", "aperto");
+    lines->Update();
+    EXPECT_EQ(s.count("Riga"), 1);
+    EXPECT_EQ(s.scalar("SELECT count(*) FROM [Documento$Righe]").toLongLong(), 1);
+    EXPECT_EQ(s.scalar("SELECT Scorta FROM Articolo WHERE Codice='A'").toDouble(), 8.0);
+    EXPECT_EQ(doc->GetCurrencyValue("Totale"), eur("800"));
+}
+
 TEST(ObjDbEvents, ARefusedOperationLeavesNoWriteOfItsRulesBehind)
 {
     trace() = Trace();

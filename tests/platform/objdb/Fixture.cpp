@@ -215,6 +215,9 @@ public:
         if (ref != "Righe") return;
         if (row) td.AddToField("Totale", QVariant::fromValue(row->GetCurrencyValue("Importo")));
         else td.SetValue("Totale", td.GetReference("Righe")->Aggregate("Importo", 0));
+        // A closed document takes no more lines: refused once its total has counted the line,
+        // so the save that brought the line is rolled back.
+        if (row && td.GetText("Note") == "chiuso") td.CancelWithMessage("Documento chiuso");
     }
     void OnUpdateRow(TableData& td) override
     {
