@@ -1,6 +1,9 @@
 #include "Currency.h"
 #include "AppError.h"
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <optional>
 
 namespace {
 constexpr __int128 kMaxUnits = INT64_MAX;
@@ -146,13 +149,74 @@ Currency operator*(Currency a, Currency b) {
     return checked(divRoundEven(static_cast<__int128>(a.m_units) * b.m_units, Currency::kScale));
 }
 
+namespace {
+// A plain number as the decimal it stands for: the shortest text that reads back as the same
+// double (0.5, 5e-05, 1.0001), as digits and a power of ten. A quantity typed as 0.1 is then
+// one tenth, not its binary neighbour.
+struct Decimal {
+    __int128 digits = 0;   // at most 17 significant digits, with the sign
+    int exponent = 0;
+};
+
+Decimal decimalOf(double value) {
+    if (!std::isfinite(value)) throw AppError::overflow(QStringLiteral("Currency"));
+    char text[64];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    Decimal d;
+    bool negative = false, fraction = false;
+    const char* p = text;
+    if (*p == '-') negative = true, ++p;
+    for (; p < end && *p != 'e'; ++p) {
+        if (*p == '.') { fraction = true; continue; }
+        d.digits = d.digits * 10 + (*p - '0');
+        if (fraction) --d.exponent;
+    }
+    if (p < end) d.exponent += std::atoi(p + 1);
+    if (negative) d.digits = -d.digits;
+    return d;
+}
+
+__int128 absolute(__int128 v) { return v < 0 ? -v : v; }
+
+// v * 10^n, or nullopt when it would leave the range an amount can reach.
+std::optional<__int128> scaledUp(__int128 v, int n) {
+    for (; n > 0 && v != 0; --n) {
+        if (absolute(v) > kMaxUnits * 1000000000000000000LL) return std::nullopt;
+        v *= 10;
+    }
+    return v;
+}
+}
+
+// Exact decimal products and quotients on the ten-thousandths, rounded half to even once.
 Currency Currency::times(double factor) const {
-    return fromLongDouble(toLongDouble() * static_cast<long double>(factor));
+    const Decimal d = decimalOf(factor);
+    const __int128 product = static_cast<__int128>(m_units) * d.digits;   // below 1e36: no overflow
+    if (d.exponent >= 0) {
+        const std::optional<__int128> v = scaledUp(product, d.exponent);
+        if (!v) throw AppError::overflow(QStringLiteral("Currency"));
+        return checked(*v);
+    }
+    // Past 10^38 the product (below 10^36) rounds to zero.
+    if (d.exponent < -38) return Currency();
+    __int128 den = 1;
+    for (int i = 0; i < -d.exponent; ++i) den *= 10;
+    return checked(divRoundEven(product, den));
 }
 
 Currency Currency::dividedBy(double divisor) const {
     if (divisor == 0) throw AppError(11, QStringLiteral("Currency"), QStringLiteral("Division by zero"));
-    return fromLongDouble(toLongDouble() / static_cast<long double>(divisor));
+    const Decimal d = decimalOf(divisor);
+    if (d.exponent <= 0) {
+        const std::optional<__int128> num = scaledUp(m_units, -d.exponent);
+        if (!num) throw AppError::overflow(QStringLiteral("Currency"));
+        return checked(divRoundEven(*num, d.digits));
+    }
+    // A divisor of 10^21 or more leaves less than half a ten-thousandth of any amount.
+    if (d.exponent > 20) return Currency();
+    __int128 den = d.digits;
+    for (int i = 0; i < d.exponent; ++i) den *= 10;
+    return checked(divRoundEven(m_units, den));
 }
 
 Currency Currency::abs() const { return m_units < 0 ? -*this : *this; }

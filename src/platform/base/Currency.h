@@ -43,9 +43,10 @@ public:
     friend Currency operator-(Currency a, Currency b) { return a -= b; }
     // Exact product of two amounts, rounded half to even at the fourth decimal.
     friend Currency operator*(Currency a, Currency b);
-    // Amount times a plain number (a quantity), rounded half to even.
+    // Amount times a plain number (a quantity), the number taken as the decimal it reads as
+    // (0.1 is one tenth), the product exact and rounded half to even at the fourth decimal.
     Currency times(double factor) const;
-    // Amount divided by a plain number; division by zero raises.
+    // Amount divided by a plain number, the same way; division by zero raises.
     Currency dividedBy(double divisor) const;
     Currency abs() const;
     // Largest whole amount not above this one (toward negative infinity).

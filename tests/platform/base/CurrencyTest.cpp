@@ -43,3 +43,30 @@ TEST(Currency, ArithmeticAndText) {
     EXPECT_EQ(Currency::fromUnits(125000).toString(), QStringLiteral("12.5"));
     EXPECT_EQ(Currency::fromUnits(-1).toString(), QStringLiteral("-0.0001"));
 }
+
+// The product or quotient is exact on the ten-thousandths and rounded once, half to even: a
+// tie goes to the even last digit, whichever side of zero.
+TEST(Currency, TimesAndDividedByRoundTiesToEven) {
+    struct Case { const char* amount; char op; double number; const char* expected; };
+    const Case cases[] = {
+        {"1.0001", '*', 0.5, "0.5"},        {"1.0003", '*', 0.5, "0.5002"},   {"-1.0001", '*', 0.5, "-0.5"},
+        {"-1.0003", '*', 0.5, "-0.5002"},   {"1", '*', 0.00005, "0"},         {"1", '*', 0.00015, "0.0002"},
+        {"0.0001", '*', 2.5, "0.0002"},     {"0.0003", '*', 0.5, "0.0002"},   {"2.55", '*', 0.5, "1.275"},
+        {"0.1", '*', 3, "0.3"},             {"19.99", '*', 0.1, "1.999"},     {"3", '*', 1.0 / 3, "1"},
+        {"1", '*', 1e-300, "0"},            {"12.5", '*', -2, "-25"},         {"1234.5678", '*', 1e3, "1234567.8"},
+        {"1.0001", '/', 2, "0.5"},          {"1.0003", '/', 2, "0.5002"},     {"-1.0001", '/', 2, "-0.5"},
+        {"0.0001", '/', 2, "0"},            {"0.0003", '/', 2, "0.0002"},     {"1", '/', 3, "0.3333"},
+        {"2", '/', 3, "0.6667"},            {"1", '/', 0.1, "10"},            {"10", '/', 0.3, "33.3333"},
+        {"5", '/', -4, "-1.25"},            {"1", '/', 1e300, "0"},           {"922337203685477.5807", '/', 1, "922337203685477.5807"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.amount) + ' ' + c.op + ' ' + std::to_string(c.number));
+        const Currency a = *Currency::parse(QString::fromLatin1(c.amount), QLocale::c());
+        const Currency r = c.op == '*' ? a.times(c.number) : a.dividedBy(c.number);
+        EXPECT_EQ(r.toString(), QString::fromLatin1(c.expected));
+    }
+    EXPECT_THROW(Currency::max().times(2), AppError);
+    EXPECT_THROW(Currency::fromInt(1).dividedBy(1e-300), AppError);
+    EXPECT_THROW(Currency::fromInt(1).dividedBy(0), AppError);
+    EXPECT_THROW(Currency::fromInt(1).times(std::numeric_limits<double>::quiet_NaN()), AppError);
+}
