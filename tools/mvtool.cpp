@@ -1,5 +1,6 @@
 #include "MvTool.h"
 #include "AppError.h"
+#include "MirtavoliaApplication.h"
 #include <QApplication>
 #include <QTextStream>
 #include <cstdio>
@@ -47,6 +48,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Mirtavolia"));
     QApplication::setOrganizationName(QStringLiteral("Mirtavolia"));
+    // The windows it renders speak as the program does.
+    QLocale::setDefault(ProgramLocale(QLocale::system()));
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty()) return usage();
     auto it = commands().find(args.first());

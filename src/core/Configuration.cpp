@@ -203,12 +203,23 @@ Row boolRow(const char* s, const char* k, bool* v, bool def, bool saved = true) 
             [v, def](const std::optional<QString>& st) { *v = st ? StrToBool(*st) : def; },
             [v] { return config::WriteBool(*v); }};
 }
-Row integerRow(const char* s, const char* k, int* v, int def, bool saved = true) {
+// `lo`: the least value that means something (a count of columns starts at 1).
+Row integerRow(const char* s, const char* k, int* v, int def, bool saved = true, int lo = kIntegerMin) {
     return {QString::fromLatin1(s), QString::fromLatin1(k), saved,
-            [v, def](const std::optional<QString>& st) {
-                *v = st ? static_cast<int>(config::ReadWhole(*st, kIntegerMin, kIntegerMax, def)) : def;
+            [v, def, lo](const std::optional<QString>& st) {
+                *v = st ? static_cast<int>(config::ReadWhole(*st, lo, kIntegerMax, def)) : def;
             },
             [v] { return QString::number(*v); }};
+}
+// A count kept as text and taken as an Integer where used: a text that does not read as a
+// count an Integer holds takes the default.
+Row countTextRow(const char* s, const char* k, QString* v, const QString& def) {
+    return {QString::fromLatin1(s), QString::fromLatin1(k), true,
+            [v, def](const std::optional<QString>& st) {
+                const std::optional<double> n = st ? config::ReadDecimal(*st) : std::nullopt;
+                *v = n && std::nearbyint(*n) >= 0 && std::nearbyint(*n) <= kIntegerMax ? *st : def;
+            },
+            [v] { return *v; }};
 }
 Row longRow(const char* s, const char* k, int32_t* v, int32_t def, bool saved = true) {
     return {QString::fromLatin1(s), QString::fromLatin1(k), saved,
@@ -277,16 +288,16 @@ const std::vector<Row>& table() {
         r.push_back(boolRow(C, "Use_Fattura", &Use_Fattura, false, false));
         r.push_back(integerRow("BalanceParam", "COMPortNumber", &BalanceCOMPortNumber, 1));
         r.push_back(textRow("BalanceParam", "COMPortParam", &BalanceCOMPortParam, QStringLiteral("19200,n,8,1")));
-        r.push_back(textRow(C, "NCopyRicevute", &NCopyRicevute, QStringLiteral("1")));
+        r.push_back(countTextRow(C, "NCopyRicevute", &NCopyRicevute, QStringLiteral("1")));
         r.push_back(textRow(L, "PrinterName", &lp.PrinterName, QString()));
-        r.push_back(integerRow(L, "ModuleColumns", &lp.ModuleColumns, 2));
+        r.push_back(integerRow(L, "ModuleColumns", &lp.ModuleColumns, 2, true, 1));
         r.push_back(textRow(L, "VBScript", &lp.VBScript, [] { return DefaultLabelScript(); }));
         r.push_back(singleRow(L, "LabelHeight", &lp.LabelHeight, 32.5f));
         r.push_back(singleRow(L, "LabelWidth", &lp.LabelWidth, 88.0f));
         r.push_back(singleRow(L, "LabelTop", &lp.LabelTop, 0.0f));
         r.push_back(singleRow(L, "LabelLeft", &lp.LabelLeft, 0.0f));
         r.push_back(textRow(T, "PrinterName", &tp.PrinterName, QString()));
-        r.push_back(integerRow(T, "ModuleColumns", &tp.ModuleColumns, 1));
+        r.push_back(integerRow(T, "ModuleColumns", &tp.ModuleColumns, 1, true, 1));
         // A stored receipt script without the information entry point gains the default one.
         r.push_back({QString::fromLatin1(T), QStringLiteral("VBScript"), true,
                      [](const std::optional<QString>& st) {

@@ -5,6 +5,11 @@
 MirtavoliaApplication::MirtavoliaApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QString::fromLatin1(kAppTitle));
     setOrganizationName(QString::fromLatin1(kAppTitle));
+    QLocale::setDefault(ProgramLocale(QLocale::system()));
+}
+
+QLocale ProgramLocale(const QLocale& system) {
+    return system.language() == QLocale::C ? QLocale(QLocale::Italian, QLocale::Italy) : system;
 }
 
 bool MirtavoliaApplication::notify(QObject* receiver, QEvent* event) {

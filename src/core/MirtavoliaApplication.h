@@ -2,6 +2,7 @@
 // The program's application object: an error that escapes an event handler is reported
 // through ShowErrorDetails instead of ending the program.
 #include <QApplication>
+#include <QLocale>
 #include <functional>
 
 class MirtavoliaApplication final : public QApplication {
@@ -9,6 +10,10 @@ public:
     MirtavoliaApplication(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
 };
+
+// The locale the program speaks: the system's, but Italian when the system names no language
+// (C or POSIX), so that calendars and numbers match the Italian captions around them.
+QLocale ProgramLocale(const QLocale& system);
 
 // Runs one delivery of an event; an exception it throws is reported and the event counts as
 // not handled.

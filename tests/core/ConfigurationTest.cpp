@@ -160,15 +160,29 @@ TEST_F(ConfigurationTest, ReceiptScriptGainsTheInformationFunctionOnlyWhenItLack
 
 TEST_F(ConfigurationTest, IntegerSettingsReadTheLeadingNumber) {
     struct Case { const char* text; int progrLen; int columns; };
-    // ModuleColumns defaults to 2, so a value that does not fit 16 bits shows the default.
-    const Case cases[] = {{"6", 6, 6}, {"8 cifre", 8, 8}, {"x8", 0, 0}, {"", 0, 0},
-                          {"70000", 0, 2}, {"5.5", 6, 6}, {"-32768", -32768, -32768}};
+    // ModuleColumns defaults to 2, so a value that does not fit 16 bits, or counts no column
+    // at all, shows the default.
+    const Case cases[] = {{"6", 6, 6}, {"8 cifre", 8, 8}, {"x8", 0, 2}, {"", 0, 2},
+                          {"70000", 0, 2}, {"5.5", 6, 6}, {"-32768", -32768, 2}, {"-5", -5, 2}, {"1", 1, 1}};
     for (const Case& c : cases) {
         put("Configuration", "ProgrLen_ClientiForn", QString::fromUtf8(c.text));
         put("LabelPrinterParam", "ModuleColumns", QString::fromUtf8(c.text));
         LoadConfiguration();
         EXPECT_EQ(ProgrLen_ClientiForn, c.progrLen) << c.text;
         EXPECT_EQ(LabelPrinterParam.ModuleColumns, c.columns) << c.text;
+    }
+}
+
+// The number of receipt copies is text taken as a count where used: what is no count an
+// Integer holds loads as the default.
+TEST_F(ConfigurationTest, ReceiptCopiesOutOfRangeTakeTheDefault) {
+    struct Case { const char* text; const char* loaded; };
+    const Case cases[] = {{"2", "2"}, {"0", "0"}, {"32767", "32767"}, {"99999999999", "1"}, {"32768", "1"},
+                          {"-1", "1"}, {"abc", "1"}, {"", "1"}, {"1e999", "1"}};
+    for (const Case& c : cases) {
+        put("Configuration", "NCopyRicevute", QString::fromUtf8(c.text));
+        LoadConfiguration();
+        EXPECT_EQ(NCopyRicevute, QString::fromUtf8(c.loaded)) << c.text;
     }
 }
 

@@ -1,3 +1,4 @@
+#include "MirtavoliaApplication.h"
 #include "WindowsTestSupport.h"
 #include "frmDateSetting.h"
 #include "frmFromDateToDate.h"
@@ -25,6 +26,24 @@ protected:
         return w.findChild<T*>(QString::fromLatin1(name));
     }
 };
+
+// A system without a language (C, POSIX) gets the program's Italian; a system that names a
+// language keeps it.
+TEST_F(DateDialogs, CalendarsSpeakItalianUnderALocaleWithoutLanguage) {
+    EXPECT_EQ(ProgramLocale(QLocale::c()), QLocale(QLocale::Italian, QLocale::Italy));
+    EXPECT_EQ(ProgramLocale(QLocale(QLocale::German, QLocale::Germany)), QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(ProgramLocale(QLocale(QLocale::English, QLocale::UnitedStates)), QLocale(QLocale::English, QLocale::UnitedStates));
+
+    QLocale::setDefault(QLocale::c());
+    QLocale::setDefault(ProgramLocale(QLocale()));
+    frmFromDateToDate w;
+    const QList<QCalendarWidget*> calendars = w.findChildren<QCalendarWidget*>();
+    ASSERT_FALSE(calendars.isEmpty());
+    for (QCalendarWidget* c : calendars) {
+        EXPECT_EQ(c->locale().standaloneMonthName(12), QStringLiteral("dicembre"));
+        EXPECT_EQ(c->locale().dayName(1, QLocale::ShortFormat), QStringLiteral("lun"));
+    }
+}
 
 TEST_F(DateDialogs, PeriodTextsAreCheckedStartFirst) {
     struct Case { const char* from; const char* to; const char* error; };
