@@ -3,6 +3,7 @@
 #include "SmallShopDatabase.h"
 #include "TestEnvironment.h"
 #include "WindowsTestSupport.h"
+#include "frmMessage.h"
 #include <QDir>
 #include <QFile>
 
@@ -115,6 +116,50 @@ TEST_F(ArchiveImportTest, DuplicateCodeRollsTheWholeImportBack) {
     EXPECT_TRUE(details.contains(QStringLiteral("Il valore < Codice = A2 > è già presente in < Articoli >"))) << details.toStdString();
     EXPECT_FALSE(ui->prompts().contains(QStringLiteral("OPERAZIONE COMPLETATA.")));
     expectArchiveUntouched();
+}
+
+// The operator stops the copy as it begins: the rows already copied go back, the import
+// still counts as done (the view is refreshed) and says that nothing came in.
+TEST_F(ArchiveImportTest, AStoppedCopyLeavesTheWorkingTableAsItWas) {
+    // Stop as the copy begins, once the first row is on its way.
+    class StopAtCopy : public itfNotifyEvent {
+    public:
+        void OnEvent(int action, const QString&, const QString&) override {
+            if (action == NotifyAction::CopyStarted) frmMessage::instance().RequestStop();
+        }
+    } stopper;
+    shown.reset();
+    working.reset();
+    working = std::make_unique<smallshop::Shop>(QFileInfo(archiveDir).absolutePath() + QStringLiteral("/Mirtavolia.mdb"), &stopper);
+    shown = working->select(QStringLiteral("Articoli"));
+    ui->addAnswer(QStringLiteral("No"));    // no view
+    ui->addAnswer(QStringLiteral("Yes"));   // confirm
+    ui->addAnswer(QStringLiteral("Yes"));   // "Confermi l'interruzione ?"
+    EXPECT_TRUE(ImportArchiveData(archivePath, *shown));
+    EXPECT_TRUE(ui->prompts().contains(QStringLiteral("Confermi l'interruzione ?")));
+    EXPECT_EQ(ui->prompts().last(), QStringLiteral("Importazione di < Articoli > interrotta: nessun dato è stato importato."));
+    EXPECT_EQ(codes(), QStringList{QStringLiteral("B1")});
+    EXPECT_EQ(working->select(QStringLiteral("Unita"))->RowCount(), 2) << "no unit came along with a row that went back";
+    expectArchiveUntouched();
+}
+
+// An archive that cannot be read is named in the error as the operator chose it; the private
+// copy the import reads from is nobody's business.
+TEST_F(ArchiveImportTest, ErrorsNameTheArchiveNotThePrivateCopy) {
+    const QString broken = archiveDir + QStringLiteral("/Rotto.mdb");
+    QFile f(broken);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(8192, 'x'));
+    f.close();
+    QString details;
+    setErrorWindowPresenter([&](const QString&, const QString& text) { details = text; });
+    ui->addAnswer(QStringLiteral("Yes"));   // the details of the error
+    EXPECT_FALSE(ImportArchiveData(broken, *shown));
+    setErrorWindowPresenter(nullptr);
+    const QString everything = ui->prompts().join(u'\n') + u'\n' + details;
+    EXPECT_TRUE(everything.contains(broken)) << everything.toStdString();
+    EXPECT_FALSE(everything.contains(QDir::tempPath())) << everything.toStdString();
+    EXPECT_FALSE(everything.contains(QStringLiteral("objdb_sp"))) << everything.toStdString();
 }
 
 TEST_F(ArchiveImportTest, QuestionsDecideWhatHappens) {

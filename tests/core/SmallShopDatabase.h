@@ -5,6 +5,7 @@
 #include "DBEngine.h"
 #include "Database.h"
 #include "Definitions.h"
+#include "Notify.h"
 #include "TableData.h"
 #include "TableObject.h"
 #include <QFileInfo>
@@ -52,11 +53,11 @@ public:
 
 // A file opened and declared as the program opens its working database.
 struct Shop {
-    explicit Shop(const QString& path) {
+    explicit Shop(const QString& path, itfNotifyEvent* sink = nullptr) {
         engine = std::make_shared<DBEngine>();
         if (!QFileInfo::exists(path)) engine->CreateDatabase(3, path);
         engine->OpenDatabase(3, path);
-        db = LibraryGlobal::NewDatabase(std::make_shared<Definition>(), QStringLiteral("test"), nullptr);
+        db = LibraryGlobal::NewDatabase(std::make_shared<Definition>(), QStringLiteral("test"), sink);
         db->AttachEngine(engine);
     }
     ~Shop() { close(); }

@@ -185,6 +185,67 @@ TEST_F(StartupTools, WrongArgumentsPrintTheCommandsUsage) {
     }
 }
 
+// A script stops at its first failure or refusal, which it reports once and in words; the
+// lines after it do nothing.
+TEST_F(StartupTools, ARunStopsAtItsFirstFailureAndSaysWhy) {
+    const QString db = file("Mirtavolia.mdb");
+    ASSERT_EQ(mvtool({QStringLiteral("db-init"), db}).exitCode, 0);
+    const QByteArray after = "new Depositi\nset Deposito=DOPO\nsave\n";
+    // Rows until the disk (32 kB a file) takes no more.
+    QByteArray fullDisk;
+    for (int i = 1; i <= 300; ++i)
+        fullDisk += QStringLiteral("new Depositi\nset Deposito=P%1\nset Descrizione=%2\nsave\n").arg(i).arg(QString(120, u'x')).toUtf8();
+    struct Case {
+        const char* name;
+        QByteArray script;
+        int line;
+        const char* message;
+        const char* shellPrefix;
+    };
+    const Case cases[] = {
+        {"refused", "new Depositi\nset Deposito=D1\nsave\nnew Depositi\nset Deposito=D1\nsave\n", 6,
+         "REFUSED: Esiste già un elemento di <Depositi / Magazzini> con lo stesso valore di: Deposito", ""},
+        {"no such key", "new Articoli\nset Codice=A1\nsetref Reparto=NESSUNO\nsave\n", 3,
+         "ERROR: nessun elemento con chiave < NESSUNO > per il riferimento < Reparto >", ""},
+        {"too long", "new Articoli\nset Codice=" + QByteArray(33, 'c') + "\nsave\n", 2,
+         "ERROR: Il testo del campo <Codice> è di 33 caratteri: supera la dimensione dichiarata di 32 caratteri", ""},
+        {"a NUL", QByteArray("new Articoli\nset Codice=A\0B\nsave\n", 29), 2,
+         "ERROR: Il testo del campo <Codice> (al massimo 32 caratteri) contiene un carattere nullo", ""},
+        {"not UTF-8", "new Articoli\nset Codice=A\xff\xfe\nsave\n", 2, "ERROR: riga 2: testo non valido (UTF-8)", ""},
+        {"disk full", fullDisk, -1, "ERROR: Impossibile salvare <Depositi / Magazzini>: ", "trap '' XFSZ; ulimit -f 64"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const qint64 rows = scalar(db, "SELECT count(*) FROM Depositi") + scalar(db, "SELECT count(*) FROM Articoli");
+        const QString script = file("script.txt");
+        writeFile(script, c.script + after);
+        const Run r = mvtool({QStringLiteral("run"), db}, QString::fromLatin1(c.shellPrefix), {}, script);
+        EXPECT_EQ(r.exitCode, 1);
+        const QStringList out = r.out.split(u'\n', Qt::SkipEmptyParts);
+        EXPECT_EQ(out.filter(QStringLiteral("ERROR")).size() + out.filter(QStringLiteral("REFUSED")).size(), 1) << r.out.toStdString();
+        EXPECT_TRUE(r.out.contains(QString::fromUtf8(c.message))) << r.out.toStdString();
+        EXPECT_TRUE(r.out.contains(c.line < 0 ? QStringLiteral("STOPPED at line ") : QStringLiteral("STOPPED at line %1").arg(c.line)))
+            << r.out.toStdString();
+        EXPECT_FALSE(r.out.contains(QStringLiteral("objdb_sp"))) << r.out.toStdString();
+        EXPECT_EQ(scalar(db, "SELECT count(*) FROM Depositi WHERE Deposito = 'DOPO'"), 0);
+        if (c.line > 0)
+            EXPECT_EQ(scalar(db, "SELECT count(*) FROM Depositi") + scalar(db, "SELECT count(*) FROM Articoli"),
+                      rows + (QByteArray(c.name) == "refused" ? 1 : 0));
+    }
+}
+
+// A report only reads its database: nothing is left beside the file.
+TEST_F(StartupTools, AReportLeavesNothingBesideTheDatabaseItRead) {
+    const QString db = file("Mirtavolia.mdb");
+    ASSERT_EQ(mvtool({QStringLiteral("db-init"), db}).exitCode, 0);
+    const QStringList before = QDir(m_root).entryList(QDir::Files);
+    const QByteArray bytes = readFile(db);
+    const Run r = mvtool({QStringLiteral("report"), db, QStringLiteral("Operatori"), QStringLiteral("--pdf"), file("operatori.pdf")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(QDir(m_root).entryList(QDir::Files), QStringList(before) << QStringLiteral("operatori.pdf"));
+    EXPECT_EQ(readFile(db), bytes);
+}
+
 // A bulk run killed in the middle leaves its last rows in the database's log only: the
 // maintenance copy holds exactly the rows the file holds with its log.
 TEST_F(StartupTools, MaintenanceCopyAfterAKilledRunHoldsEveryCommittedRow) {
