@@ -1,5 +1,4 @@
 #include "DBEngine.h"
-#include "DatabaseFileCopy.h"
 #include "ObjDbError.h"
 #include "SqlConnection.h"
 #include "JetTranslator.h"
@@ -90,8 +89,6 @@ void DBEngine::CreateDatabase(int openMode, const QString& path, int, int)
 {
     if (QFileInfo::exists(path))
         throw objdb::error(objdb::FileExists, kSource, QStringLiteral("Il database %1 esiste già").arg(path));
-    // A log left by an earlier file of this name would be applied to the new one.
-    objdb::RemoveOrphanCompanions(path);
     auto conn = SqlConnection::open(path, true, false);
     conn->execScript(QStringLiteral("PRAGMA journal_mode=WAL"));
     std::swap(conn, m_conn);

@@ -191,10 +191,4 @@ void RemoveDatabase(const QString& path)
     for (const QString& c : DatabaseCompanions(path)) removeFile(c);
 }
 
-void RemoveOrphanCompanions(const QString& databasePath)
-{
-    if (fileOps().exists(databasePath)) return;
-    for (const QString& c : DatabaseCompanions(databasePath)) removeFile(c);
-}
-
 }  // namespace objdb

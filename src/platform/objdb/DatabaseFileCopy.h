@@ -32,10 +32,6 @@ void MoveDatabase(const QString& from, const QString& to);
 // Removes a database file with its companions; a missing file is no error.
 void RemoveDatabase(const QString& path);
 
-// Removes companions left beside a database file that does not exist (before one is made
-// under that name).
-void RemoveOrphanCompanions(const QString& databasePath);
-
 // How a connection that only reads opens a database file: it writes no row and leaves
 // nothing beside the file. SQLite removes the log and its index only when a connection that
 // may write closes last, so a reader of a file it may write (file and folder) opens it for
