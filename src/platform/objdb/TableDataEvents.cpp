@@ -234,8 +234,6 @@ void TableData::SetValue(const QString& field, const QVariant& value)
     }
     if (op.refused()) {
         undoRefused(*this, op, [&] { setFieldValue(*this, field, old); });
-        // What the undo could not give back (a value the rules computed for a row that no
-        // longer has what it was computed from) goes back with the operation.
         op.restoreNewRows();
     }
     op.commit();
