@@ -3,7 +3,7 @@
 #include "AppError.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include "FileOps.h"
 #include <QStringDecoder>
 
 namespace {
@@ -51,10 +51,8 @@ QString withLineEnd(const QString& script)
 
 void writeText(const QString& path, const QString& text)
 {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) throw fileError(QStringLiteral("Impossibile scrivere il file"), path, f.errorString());
-    f.write(text.toUtf8());
-    if (!f.commit()) throw fileError(QStringLiteral("Impossibile scrivere il file"), path, f.errorString());
+    if (!fileOps().writeFile(path, text.toUtf8()))
+        throw fileError(QStringLiteral("Impossibile scrivere il file"), path, fileOps().lastError());
 }
 
 } // namespace

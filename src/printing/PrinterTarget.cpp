@@ -8,7 +8,9 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <optional>
+#include <QBuffer>
 #include <QSaveFile>
+#include "FileOps.h"
 
 namespace {
 
@@ -120,13 +122,19 @@ void PrinterTarget::begin()
 {
     if (m_begun) return;
     if (!m_pdfPath.isEmpty()) {
-        m_file = std::make_unique<QSaveFile>(m_pdfPath);
-        if (!m_file->open(QIODevice::WriteOnly)) {
-            const QString why = m_file->errorString();
-            m_file.reset();
-            throw printFailure(printerr::kDeviceNotReady,
-                               QStringLiteral("Impossibile creare il file \"%1\": %2").arg(m_pdfPath, why));
+        {
+            // Told at the first drawing, as a printer that is not there would be.
+            QSaveFile probe(m_pdfPath);
+            if (!probe.open(QIODevice::WriteOnly))
+                throw printFailure(printerr::kDeviceNotReady,
+                                   QStringLiteral("Impossibile creare il file \"%1\": %2").arg(m_pdfPath, probe.errorString()));
+            probe.cancelWriting();
         }
+        // The document is drawn in memory and written in one checked write when it ends: the
+        // PDF writer does not tell when its device refuses bytes.
+        m_pdfBytes.clear();
+        m_file = std::make_unique<QBuffer>(&m_pdfBytes);
+        m_file->open(QIODevice::WriteOnly);
         m_pdf = std::make_unique<QPdfWriter>(m_file.get());
         m_pdf->setResolution(600);
         m_pdf->setCreator(QStringLiteral("Mirtavolia"));
@@ -201,9 +209,9 @@ void PrinterTarget::endDocument()
     bool written = painted;
     QString why;
     if (m_file) {
-        m_pdf.reset();   // flushes the writer into the file
-        written = painted && m_file->commit();
-        if (!written) why = m_file->errorString();
+        m_pdf.reset();   // flushes the writer into the buffer
+        written = painted && fileOps().writeFile(m_pdfPath, m_pdfBytes);
+        if (painted && !written) why = fileOps().lastError();
     }
     const QString name = outputDescription();
     reset();
@@ -222,7 +230,6 @@ void PrinterTarget::abortDocument()
         if (m_printer) m_printer->abort();
         m_painter.end();
         m_pdf.reset();
-        if (m_file) m_file->cancelWriting();
     }
     reset();
     m_closed = true;
@@ -232,6 +239,7 @@ void PrinterTarget::reset()
 {
     m_pdf.reset();
     m_file.reset();
+    m_pdfBytes.clear();
     if (!m_pdfPath.isEmpty()) m_device = nullptr;
     m_begun = false;
     m_pendingBreaks = 0;

@@ -13,7 +13,7 @@
 class QPagedPaintDevice;
 class QPdfWriter;
 class QPrinter;
-class QSaveFile;
+class QBuffer;
 
 // The program's current printer: what a print object uses when the name it is given
 // matches no installed printer.
@@ -65,7 +65,8 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     QString m_pdfPath;
     QSizeF m_pdfPage;
-    std::unique_ptr<QSaveFile> m_file;
+    QByteArray m_pdfBytes;               // the file's document, written whole when it ends
+    std::unique_ptr<QBuffer> m_file;
     std::unique_ptr<QPdfWriter> m_pdf;
     QPagedPaintDevice* m_device = nullptr;
     QPainter m_painter;

@@ -12,7 +12,7 @@
 
 namespace longest {
 const QString kCode = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ012345");
-const QString kDescription = QStringLiteral("Quaderno maxi a quadretti da cinque millimetri copertina rigida A4");
+const QString kDescription = QStringLiteral("Quaderno maxi a quadretti da cinque millimetri copertina dura A4");
 const QString kNote = QStringLiteral("Consegna a domicilio entro venerdi pomeriggio; citofonare al secondo piano, "
                                      "scala B, chiedere della signora Wanda Mazzoleni.");
 const QString kCustomer = QStringLiteral("Cartoleria, Tabaccheria e Ricevitoria Mazzoleni & Figli di Wanda Mazzoleni "
@@ -20,8 +20,8 @@ const QString kCustomer = QStringLiteral("Cartoleria, Tabaccheria e Ricevitoria 
 const QString kAddress = QStringLiteral("Via Giuseppe Garibaldi Eroe dei Due Mondi numero 1234 interno 56, "
                                         "frazione Monte Marenzo Superiore, 24030 Bergamo (BG)");
 const QString kPhone = QStringLiteral("+39 035 1234567 / 333 9876543 x2");
-const QString kDocument = QStringLiteral("DDT 2088/00012345 del 28/12/2088 - consegna parziale, seconda spedizione");
-const QString kSupplier = QStringLiteral("Grossisti Associati Forniture per Ufficio e Scuola Lombardia S.p.A.");
+const QString kDocument = QStringLiteral("DDT 2088/012345 del 28/12/2088, consegna parziale, 2a spedizione");
+const QString kSupplier = QStringLiteral("Grossisti Associati Forniture per Ufficio e Scuola Lombardia SpA");
 }
 
 void ReportShop::SetUp()
