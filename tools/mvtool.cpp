@@ -8,6 +8,7 @@
 
 namespace {
 struct Command { QString usage; mvtool::Run run; };
+bool g_usageShown = false;   // the command printed a usage line of its own
 std::map<QString, Command>& commands() {
     static std::map<QString, Command> c;
     return c;
@@ -37,6 +38,7 @@ QString mvtool::lines(QString text) {
 }
 
 void mvtool::err(const QString& line) {
+    if (line.startsWith(QLatin1String("usage: mvtool "))) g_usageShown = true;
     QByteArray b = line.toUtf8();
     b += '\n';
     fwrite(b.constData(), 1, b.size(), stderr);
@@ -57,7 +59,7 @@ int main(int argc, char** argv) {
     try {
         const int status = it->second.run(args.mid(1));
         // Wrong arguments: the command's own usage line says what it takes.
-        if (status == 2) mvtool::err(QStringLiteral("usage: mvtool ") + it->second.usage);
+        if (status == 2 && !g_usageShown) mvtool::err(QStringLiteral("usage: mvtool ") + it->second.usage);
         return status;
     } catch (const AppError& e) {
         mvtool::err(QStringLiteral("ERROR %1: %2").arg(e.number).arg(mvtool::lines(e.description)));

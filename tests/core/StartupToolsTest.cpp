@@ -176,12 +176,13 @@ TEST_F(StartupTools, WritesThatTheDiskRefusesFailAndLeaveTheOldFile) {
 TEST_F(StartupTools, WrongArgumentsPrintTheCommandsUsage) {
     const QStringList commands{QStringLiteral("config-dump"), QStringLiteral("config-set"), QStringLiteral("run"),
                                QStringLiteral("repair"), QStringLiteral("shot"), QStringLiteral("maint-save"),
-                               QStringLiteral("report")};
+                               QStringLiteral("report"), QStringLiteral("viewquery")};
     for (const QString& c : commands) {
         SCOPED_TRACE(c.toStdString());
         const Run r = mvtool({c, QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")});
         EXPECT_EQ(r.exitCode, 2);
         EXPECT_TRUE(r.err.contains(QStringLiteral("usage: mvtool ") + c)) << r.err.toStdString();
+        EXPECT_EQ(r.err.count(QStringLiteral("usage: mvtool")), 1) << r.err.toStdString();
     }
 }
 
