@@ -418,7 +418,7 @@ TEST_F(Stock, ANewLineRefusedForItsArticleLeavesTheSaleAsItWas)
     // Saved all the same: a line without article and amount, which the total does not count.
     sale.lines->NewRow();
     sale.lines->SetValue("ValoreScarico", 2.0);
-    sale.lines->SetParentByKey("A");
+    ASSERT_TRUE(sale.lines->SetParentByKey("A"));
     sale.lines->Update();
     sale.head->Update();
     EXPECT_EQ(sale.head->GetCurrencyValue("ImportoVendita"), Currency());

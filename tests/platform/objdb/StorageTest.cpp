@@ -2,9 +2,12 @@
 // indexes, lazy reading and OIDs across files.
 #include "Fixture.h"
 #include "Currency.h"
+#include "DatabaseFileCopy.h"
+#include "FileOps.h"
 #include "ObjDbError.h"
 #include "SqlConnection.h"
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -294,6 +297,52 @@ TEST(ObjDbStorage, EngineRefusesMissingFilesExistingTargetsAndWritesWhenReadOnly
     auto u = db->Tables().Item("Unita")->Select();
     EXPECT_EQ(u->RowCount(), 3);
     EXPECT_THROW(u->AddRow({"Codice", "LT", "Descrizione", "Litri"}), AppError);
+}
+
+// A reader that cannot make the log files beside the file (a folder it may not write) reads
+// the file as it stands: the engine's read-only opening and a whole copy alike.
+TEST(ObjDbStorage, AReaderThatCannotMakeTheLogFilesReadsTheFileAsItStands)
+{
+    const QString path = newDatabasePath("unwritable");
+    {
+        Shop s(path);
+    }
+    ASSERT_FALSE(QFile::exists(path + "-shm"));
+    // The tests run as the superuser, who may write anywhere: the folder is not writable
+    // through the file seam, and the log index cannot be made where it would go.
+    class FolderNotWritable : public FileOps {
+    public:
+        explicit FolderNotWritable(QString folder) : m_folder(std::move(folder)) {}
+        bool isWritable(const QString& p) const override {
+            return p != m_folder && QFileInfo(p).absolutePath() != m_folder && FileOps::isWritable(p);
+        }
+    private:
+        QString m_folder;
+    };
+    setFileOps(std::make_shared<FolderNotWritable>(QFileInfo(path).absolutePath()));
+    struct Restore {
+        ~Restore() { setFileOps(nullptr); }
+    } restore;
+    ASSERT_TRUE(QFile::link("/nonexistent-folder/index", path + "-shm"));
+    EXPECT_FALSE(objdb::ReaderMayOpenWritable(path));
+
+    for (const int mode : {int(DBEngine::kReadOnlyOpen), -1}) {
+        SCOPED_TRACE(mode);
+        auto engine = std::make_shared<DBEngine>();
+        if (mode < 0) engine->SetAccessMode(DBEngine::kAccessReadOnly);
+        ASSERT_NO_THROW(engine->OpenDatabase(mode < 0 ? 3 : mode, path));
+        EXPECT_TRUE(engine->IsReadOnly());
+        auto db = LibraryGlobal::OpenExistingDatabase(engine, nullptr);
+        auto u = db->Tables().Item("Unita")->Select();
+        EXPECT_EQ(u->RowCount(), 3);
+        EXPECT_THROW(u->AddRow({"Codice", "LT", "Descrizione", "Litri"}), AppError);
+    }
+    const QString copy = newDatabasePath("unwritable-copy");
+    EXPECT_NO_THROW(objdb::CopyDatabase(path, copy));
+    setFileOps(nullptr);
+    QFile::remove(path + "-shm");
+    Shop copied(copy);
+    EXPECT_EQ(copied.count("Unita"), 3);
 }
 
 // A log left under a name (its database deleted or moved away) is never applied to the new
