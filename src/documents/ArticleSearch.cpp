@@ -131,7 +131,7 @@ ArticleSearch::Outcome ArticleSearch::search(const QString& typed)
     }
     auto articlesView = [&h]() -> TableData& {
         TableData* view = h.CurrentDataSet();
-        // The main window told the operator already why it shows no view.
+        // No articles view (the main window could not open it): nothing to search in.
         if (!view || view->tableName().compare(kArticoli, Qt::CaseInsensitive) != 0)
             RaiseAppError(QStringLiteral("ArticleSearch"), QStringLiteral("La vista degli articoli non è disponibile"));
         return *view;
