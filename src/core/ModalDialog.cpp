@@ -13,8 +13,15 @@ void ModalDialog::done(int result) {
     m_accepted = result == QDialog::Accepted;
     setResult(result);
     // A window never shown (a headless run, a test driving its buttons) has nothing to
-    // close: closing it would also delete a window made to delete itself on close.
-    if (isVisible()) QDialog::done(result);
+    // close: closing it would also delete a window made to delete itself on close. Those
+    // that watch it still hear that it ended, as they would from a shown one.
+    if (isVisible()) {
+        QDialog::done(result);
+        return;
+    }
+    if (result == QDialog::Accepted) emit accepted();
+    else if (result == QDialog::Rejected) emit rejected();
+    emit finished(result);
 }
 
 void ModalAdapter::applyAnswer(const QString& answer) {

@@ -1,4 +1,5 @@
 #include "frmBackupRestore.h"
+#include "AnswerControls.h"
 #include "Clock.h"
 #include "Configuration.h"
 #include "FormUtilities.h"
@@ -67,7 +68,7 @@ BackupChoice BackupSelections::Choice() const
 
 // --- the window ------------------------------------------------------------------------------------
 
-frmBackupRestore::frmBackupRestore(QWidget* parent) : QDialog(parent)
+frmBackupRestore::frmBackupRestore(QWidget* parent) : ModalDialog(parent)
 {
     setObjectName(QStringLiteral("frmBackupRestore"));
     setWindowTitle(QStringLiteral("Salva / Ripristina"));
@@ -169,7 +170,7 @@ std::optional<BackupChoice> frmBackupRestore::QuerySelections(QWidget* owner, co
     frmBackupRestore dialog(owner);
     dialog.setWindowTitle(caption);
     dialog.Prepare(restore);
-    dialog.exec();
+    dialog.runModal();
     if (!dialog.Confirmed()) return std::nullopt;
     return Selections().Choice();
 }
@@ -245,6 +246,33 @@ void frmBackupRestore::Execute()
     settingsStore().set(kSection, kCopyRelated, config::WriteBool(s.copyRelated));
     m_confirmed = true;
     accept();
+}
+
+void frmBackupRestore::applyAnswer(const QString& answer)
+{
+    if (!answers::IsCommand(answer, QStringLiteral("Avvia"))) {
+        reject();
+        return;
+    }
+    const QStringList fields = answer.split(u'\t');
+    for (qsizetype i = 1; i < fields.size(); ++i)
+        if (!applyPair(fields.at(i))) return;
+    Execute();
+}
+
+bool frmBackupRestore::applyPair(const QString& pair)
+{
+    // The period's boxes change only through their pickers: the pair stands for the date picked.
+    const QString name = pair.section(u'=', 0, 0).trimmed();
+    const bool first = name == m_txtFromDate->objectName();
+    if (!first && name != m_txtToDate->objectName()) return answers::FillControls(*this, QStringLiteral("\t") + pair);
+    const QString value = pair.section(u'=', 1);
+    if (!(first ? m_cmdSelFromDate : m_cmdSelToDate)->isEnabled()) return answers::RefuseFixed(name);
+    const std::optional<QDate> date = period::ReadDateText(value);
+    if (!date) return answers::RefuseValue(value, name);
+    (first ? Selections().from : Selections().to) = *date;
+    showDates();
+    return true;
 }
 
 MV_REGISTER_WINDOW(frmBackupRestore);

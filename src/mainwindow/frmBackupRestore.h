@@ -7,8 +7,8 @@
 // next opening starts from the period chosen last), with the rules of its loading and of
 // its "&Avvia"; the window only binds its controls to it.
 #include "BackupRestore.h"
+#include "ModalDialog.h"
 #include <QDate>
-#include <QDialog>
 #include <functional>
 #include <optional>
 
@@ -41,7 +41,7 @@ struct BackupSelections {
     BackupChoice Choice() const;
 };
 
-class frmBackupRestore : public QDialog {
+class frmBackupRestore : public ModalDialog {
     Q_OBJECT
 public:
     explicit frmBackupRestore(QWidget* parent = nullptr);
@@ -62,11 +62,19 @@ public:
     using DatePicker = std::function<std::optional<QDate>(const std::optional<QDate>& current)>;
     void setDatePicker(DatePicker picker) { m_pickDate = std::move(picker); }
 
+    // An answer line "Avvia" presses "&Avvia", after the controls its name=value pairs name
+    // (AnswerControls.h) are set; the period's boxes take a date dd/mm/yyyy
+    // ("Avvia\ttxtFromDate=01/03/2007"). Anything else leaves.
+    QString answerPrompt() const override { return QStringLiteral("Avvia / Esci"); }
+    void applyAnswer(const QString& answer) override;
+
 private:
     void updateEnabling();
     void showDates();
     void pick(bool first);
     void confirmArticoli(bool ticked);
+    // One name=value pair of an answer line; false when it was refused (and told).
+    bool applyPair(const QString& pair);
 
     bool m_confirmed = false;
     DatePicker m_pickDate;

@@ -1,9 +1,11 @@
 #include "frmMemo.h"
+#include "AnswerControls.h"
 #include "Clock.h"
 #include "DatabaseFiles.h"
 #include "Database.h"
 #include "ErrorReporting.h"
 #include "FormUtilities.h"
+#include "ModalDialog.h"
 #include "TableData.h"
 #include "TableObject.h"
 #include "WindowRegistry.h"
@@ -12,7 +14,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTimeEdit>
-#include <QDialog>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -28,30 +29,69 @@ namespace {
 
 const QString kReminders = QStringLiteral("Promemoria");
 
+constexpr auto kWhenFormat = "dd/MM/yyyy HH:mm";
+
 // The text and the next notice of one reminder. It stands in for the library's row editor,
 // which the reminder table needs nothing more of.
+class ReminderEditor : public ModalDialog {
+public:
+    ReminderEditor(TableData& reminder, bool isNew, QWidget* owner) : ModalDialog(owner)
+    {
+        setObjectName(QStringLiteral("frmMemoEdit"));
+        setWindowTitle(isNew ? QStringLiteral("Nuovo promemoria") : QStringLiteral("Promemoria"));
+        m_text = new QLineEdit(reminder.GetText(QStringLiteral("TestoPromemoria")), this);
+        m_text->setMaxLength(reminder.GetFieldInfo(QStringLiteral("TestoPromemoria")).Size);
+        m_when = new QDateTimeEdit(this);
+        m_when->setDisplayFormat(QString::fromLatin1(kWhenFormat));
+        m_when->setCalendarPopup(true);
+        const QDateTime next = reminder.GetValue(QStringLiteral("DataProssimaNotifica")).toDateTime();
+        m_when->setDateTime(next.isValid() ? next : appClock().now());
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+        auto* form = new QFormLayout(this);
+        form->addRow(QStringLiteral("Promemoria:"), m_text);
+        form->addRow(QStringLiteral("Data Scadenza:"), m_when);
+        form->addRow(buttons);
+        connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    }
+
+    QString Text() const { return m_text->text(); }
+    QDateTime When() const { return m_when->dateTime(); }
+
+    // An answer line is the text as typed, then, after a TAB, the next notice
+    // dd/mm/yyyy hh:mm (without it the one shown stays); confirmed as OK.
+    QString answerPrompt() const override { return QStringLiteral("Promemoria, Data Scadenza"); }
+    void applyAnswer(const QString& answer) override
+    {
+        const QString text = answer.section(u'\t', 0, 0);
+        if (text.size() > m_text->maxLength()) {
+            (void)answers::RefuseValue(text, QStringLiteral("Promemoria"));
+            return;
+        }
+        if (answer.contains(u'\t')) {
+            const QString typed = answer.section(u'\t', 1).trimmed();
+            const QDateTime when = QDateTime::fromString(typed, QString::fromLatin1(kWhenFormat));
+            if (!when.isValid()) {
+                (void)answers::RefuseValue(typed, QStringLiteral("Data Scadenza"));
+                return;
+            }
+            m_when->setDateTime(when);
+        }
+        m_text->setText(text);
+        accept();
+    }
+
+private:
+    QLineEdit* m_text = nullptr;
+    QDateTimeEdit* m_when = nullptr;
+};
+
 bool editReminder(TableData& reminder, bool isNew, QWidget* owner)
 {
-    QDialog dialog(owner);
-    dialog.setObjectName(QStringLiteral("frmMemoEdit"));
-    dialog.setWindowTitle(isNew ? QStringLiteral("Nuovo promemoria") : QStringLiteral("Promemoria"));
-    auto* text = new QLineEdit(reminder.GetText(QStringLiteral("TestoPromemoria")), &dialog);
-    text->setMaxLength(reminder.GetFieldInfo(QStringLiteral("TestoPromemoria")).Size);
-    auto* when = new QDateTimeEdit(&dialog);
-    when->setDisplayFormat(QStringLiteral("dd/MM/yyyy HH:mm"));
-    when->setCalendarPopup(true);
-    const QDateTime next = reminder.GetValue(QStringLiteral("DataProssimaNotifica")).toDateTime();
-    when->setDateTime(next.isValid() ? next : appClock().now());
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    auto* form = new QFormLayout(&dialog);
-    form->addRow(QStringLiteral("Promemoria:"), text);
-    form->addRow(QStringLiteral("Data Scadenza:"), when);
-    form->addRow(buttons);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    if (dialog.exec() != QDialog::Accepted) return false;
-    reminder.SetValue(QStringLiteral("TestoPromemoria"), text->text());
-    reminder.SetValue(QStringLiteral("DataProssimaNotifica"), when->dateTime());
+    ReminderEditor editor(reminder, isNew, owner);
+    if (!editor.runModal()) return false;
+    reminder.SetValue(QStringLiteral("TestoPromemoria"), editor.Text());
+    reminder.SetValue(QStringLiteral("DataProssimaNotifica"), editor.When());
     return true;
 }
 

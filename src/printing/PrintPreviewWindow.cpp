@@ -3,7 +3,7 @@
 #include <QVBoxLayout>
 
 PrintPreviewWindow::PrintPreviewWindow(std::shared_ptr<PreviewTarget> target, QWidget* parent, const QString& objectName)
-    : QDialog(parent)
+    : ModalDialog(parent)
 {
     setObjectName(objectName);
     setWindowTitle(QStringLiteral("Anteprima"));

@@ -1,5 +1,6 @@
 #include "PrintSettingDialog.h"
 
+#include "AnswerControls.h"
 #include "AppError.h"
 #include "Configuration.h"
 #include "FormUtilities.h"
@@ -28,7 +29,7 @@ const QString kScriptFilter = QStringLiteral("VB Script|*.vbs");
 
 PrintSettingDialog::PrintSettingDialog(QWidget* parent, const QString& objectName, const QString& title,
                                        const QString& scriptCaption)
-    : QDialog(parent)
+    : ModalDialog(parent)
 {
     setObjectName(objectName);
     setWindowTitle(title);
@@ -134,6 +135,15 @@ void PrintSettingDialog::reject()
     QDialog::reject();
 }
 
+void PrintSettingDialog::applyAnswer(const QString& answer)
+{
+    if (!answers::IsCommand(answer, QStringLiteral("OK"))) {
+        reject();
+        return;
+    }
+    if (answers::FillControls(*this, answer)) m_cmdOK->click();
+}
+
 std::optional<QString> PrintSettingDialog::fileToLoad(const QString& proposal)
 {
     return ui().openFileName(windowTitle(), kScriptFilter, JoinPath(GetDataFolder(), proposal));
@@ -154,13 +164,27 @@ void PrintSettingDialog::showError(const AppError& e) { ui().msgBox(e.descriptio
 
 void PrintSettingDialog::printerSetup()
 {
-    QPrinter printer;
-    if (!chosenPrinter().isEmpty()) printer.setPrinterName(chosenPrinter());
-    QPrintDialog dialog(&printer, this);
-    dialog.setWindowTitle(QStringLiteral("Impostazione stampanti"));
-    dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize);   // no selection, no page range
-    if (dialog.exec() != QDialog::Accepted) return;
+    const QString caption = QStringLiteral("Impostazione stampanti");
+    QString chosen;
+    // An answer line names the printer to choose; a name no installed printer has chooses none.
+    ModalAdapter window(
+        caption, printers::InstalledPrinterNames().join(QStringLiteral(", ")),
+        [&] {
+            QPrinter printer;
+            if (!chosenPrinter().isEmpty()) printer.setPrinterName(chosenPrinter());
+            QPrintDialog dialog(&printer, this);
+            dialog.setWindowTitle(caption);
+            dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize);   // no selection, no page range
+            if (dialog.exec() != QDialog::Accepted) return false;
+            chosen = printer.printerName();
+            return true;
+        },
+        [&](const QString& answer) {
+            chosen = answer;
+            return true;
+        });
+    if (!ui().runModal(window)) return;
     // The printer chosen there is the one the list shows.
-    const int index = m_cboPrinter->findText(printer.printerName(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    const int index = m_cboPrinter->findText(chosen, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (index >= 0) m_cboPrinter->setCurrentIndex(index);
 }

@@ -3,7 +3,7 @@
 // with its modified flag, the question before leaving an edited script, the script files'
 // dialogs, the printer set-up and the row of buttons. Each dialog adds its boxes and what
 // its buttons print; the work is done by PrintSettings and PrintScriptFiles.
-#include <QDialog>
+#include "ModalDialog.h"
 #include <QString>
 #include <optional>
 
@@ -16,12 +16,17 @@ class QPushButton;
 class QToolButton;
 class QVBoxLayout;
 
-class PrintSettingDialog : public QDialog {
+class PrintSettingDialog : public ModalDialog {
 public:
     // The script was edited (typed, replaced by the default or loaded) since the dialog opened.
     bool ScriptModified() const { return m_modified; }
     // Esci: with an edited script, asks before closing without saving.
     void reject() override;
+
+    // An answer line "OK" presses OK, after the controls its name=value pairs name
+    // (AnswerControls.h) are set; anything else is Esci.
+    QString answerPrompt() const override { return QStringLiteral("OK / Esci"); }
+    void applyAnswer(const QString& answer) override;
 
 protected:
     PrintSettingDialog(QWidget* parent, const QString& objectName, const QString& title, const QString& scriptCaption);

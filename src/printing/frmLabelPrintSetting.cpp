@@ -119,10 +119,16 @@ void frmLabelPrintSetting::Preview()
         auto target = std::make_shared<PreviewTarget>();
         if (!PrintLabels(target, s, *article)) return;
         frmLabelPreview preview(target, this);
-        preview.exec();
+        preview.runModal();
     } catch (const AppError& e) {
         showError(e);
     }
+}
+
+void frmLabelPrintSetting::ShowModal(QWidget* owner)
+{
+    frmLabelPrintSetting dialog(owner);
+    dialog.runModal();
 }
 
 MV_REGISTER_WINDOW(frmLabelPrintSetting);

@@ -11,6 +11,9 @@ class frmLabelPrintSetting : public PrintSettingDialog {
 public:
     explicit frmLabelPrintSetting(QWidget* parent = nullptr);
 
+    // Shows the dialog modally over `owner`.
+    static void ShowModal(QWidget* owner);
+
     // The settings as the dialog shows them; AppError naming a box that holds no number.
     LabelPrinterSettings Settings() const;
 

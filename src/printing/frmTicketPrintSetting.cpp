@@ -193,10 +193,16 @@ void frmTicketPrintSetting::Preview()
         auto target = std::make_shared<PreviewTarget>();
         if (!PrintTicketTest(target, s, *receipt)) return;
         frmTicketPreview preview(target, this);
-        preview.exec();
+        preview.runModal();
     } catch (const AppError& e) {
         showError(e);
     }
+}
+
+void frmTicketPrintSetting::ShowModal(QWidget* owner)
+{
+    frmTicketPrintSetting dialog(owner);
+    dialog.runModal();
 }
 
 MV_REGISTER_WINDOW(frmTicketPrintSetting);

@@ -15,6 +15,9 @@ class frmTicketPrintSetting : public PrintSettingDialog {
 public:
     explicit frmTicketPrintSetting(QWidget* parent = nullptr);
 
+    // Shows the dialog modally over `owner`.
+    static void ShowModal(QWidget* owner);
+
     // The settings as the dialog shows them; AppError naming a box that holds no number.
     TicketPrinterSettings Settings() const;
 

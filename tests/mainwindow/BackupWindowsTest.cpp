@@ -150,6 +150,56 @@ TEST_F(BackupDialog, CopyingTheWholeArticleTableIsConfirmedFirst)
     EXPECT_FALSE(articoli->isChecked()) << "the check boxes start as designed at every opening";
 }
 
+TEST_F(BackupDialog, AHeadlessRunChoosesFromItsAnswerLine)
+{
+    struct Case {
+        const char* what;
+        std::initializer_list<const char*> lines;
+        bool chosen;
+        QDate from, to;
+        bool deleteAtOrigin, copyRelated, copyArticoli, allData;
+        const char* message;   // the refusal shown, if any
+    };
+    const QDate day9(2007, 3, 9), day10(2007, 3, 10), day1(2007, 3, 1), day5(2007, 3, 5);
+    const Case cases[] = {
+        {"what the dialog shows", {"Avvia"}, true, day9, day10, true, true, false, false, nullptr},
+        {"a period and boxes of its own",
+         {"avvia\ttxtFromDate=01/03/2007\ttxtToDate=05/03/2007\tchkRemoveData=0\tchkCopyRelate=0"}, true, day1, day5,
+         false, false, false, false, nullptr},
+        {"the whole archive", {"Avvia\toptCopyAllData=1"}, true, day9, day10, true, true, false, true, nullptr},
+        {"the article table, confirmed", {"Avvia\tchkArticoli=1", "Yes"}, true, day9, day10, true, true, true, false,
+         "Questa opzione attiva la copia dell'intero magazzino articoli...\r\rConfermi ?"},
+        {"a day that is none, then the dates shown", {"Avvia\ttxtToDate=31/02/2007", "OK", "Avvia"}, true, day9, day10,
+         true, true, false, false, "\"31/02/2007\" non è un valore valido per \"txtToDate\"."},
+        {"a period ending before it starts", {"Avvia\ttxtFromDate=20/03/2007", "OK", "<cancel>"}, false, {}, {}, false,
+         false, false, false, "Periodo impostato non corretto"},
+        {"the period of another choice", {"Avvia\toptMoveData=1\ttxtFromDate=01/03/2007", "OK", "Esci"}, false, {}, {},
+         false, false, false, false, "Il campo \"txtFromDate\" non è modificabile."},
+        {"Esci", {"Esci"}, false, {}, {}, false, false, false, false, nullptr},
+        {"cancelled", {"<cancel>"}, false, {}, {}, false, false, false, false, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        frmBackupRestore::Selections() = {};
+        settings->set("BackupRestore", "CopyRelated", "True");   // as the case before may have left it
+        prompts->clearLog();
+        for (const char* line : c.lines) prompts->addAnswer(QString::fromUtf8(line));
+        const std::optional<BackupChoice> choice = frmBackupRestore::QuerySelections(nullptr, "Salva", false);
+        EXPECT_FALSE(prompts->hasAnswers());
+        EXPECT_EQ(prompts->log().first(), "INPUT: [frmBackupRestore] Avvia / Esci");
+        EXPECT_EQ(prompts->log().filter("MSGBOX: "), c.message ? QStringList{"MSGBOX: " + QString::fromUtf8(c.message)} : QStringList());
+        ASSERT_EQ(choice.has_value(), c.chosen);
+        if (!choice) continue;
+        EXPECT_EQ(choice->request.from, c.from);
+        EXPECT_EQ(choice->request.to, c.to);
+        EXPECT_EQ(choice->request.deleteAtOrigin, c.deleteAtOrigin);
+        EXPECT_EQ(choice->request.copyRelated, c.copyRelated);
+        EXPECT_EQ(choice->request.copyArticoli, c.copyArticoli);
+        EXPECT_EQ(choice->request.allData, c.allData);
+        EXPECT_FALSE(choice->moveArchive);
+    }
+}
+
 class MemoWindow : public BackupShop {
 protected:
     MemoWindow()
@@ -262,6 +312,42 @@ TEST_F(MemoWindow, NewAndEditGoThroughTheRowEditor)
     memo.NewReminder();
     EXPECT_EQ(prompts->prompts().size(), 1) << "reported";
     EXPECT_EQ(list()->count(), 2);
+}
+
+TEST_F(MemoWindow, TheReminderEditorTakesItsAnswerLine)
+{
+    struct Case {
+        const char* what;
+        std::initializer_list<const char*> lines;
+        const char* text;   // of the new reminder, none when none was made
+        QDateTime when;
+        const char* message;   // the refusal shown, if any
+    };
+    const Case cases[] = {
+        {"text and notice", {"Chiamare il fornitore\t12/03/2007 09:30"}, "Chiamare il fornitore",
+         QDateTime(QDate(2007, 3, 12), QTime(9, 30)), nullptr},
+        {"the text alone keeps the notice shown", {"Ordinare la carta"}, "Ordinare la carta", kNow, nullptr},
+        {"a notice that is none, then cancelled", {"Telefonare\t31/02/2007 10:00", "OK", "<cancel>"}, nullptr, {},
+         "\"31/02/2007 10:00\" non è un valore valido per \"Data Scadenza\"."},
+        {"cancelled", {"<cancel>"}, nullptr, {}, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        prompts->clearLog();
+        const qint64 before = select("Promemoria")->RowCount();
+        for (const char* line : c.lines) prompts->addAnswer(QString::fromUtf8(line));
+        memo.NewReminder();   // the questions after the editor take their defaults
+        EXPECT_EQ(prompts->log().first(), "INPUT: [frmMemoEdit] Promemoria, Data Scadenza");
+        EXPECT_EQ(prompts->log().filter("non è un valore valido"),
+                  c.message ? QStringList{"MSGBOX: " + QString::fromUtf8(c.message)} : QStringList());
+        if (!c.text) {
+            EXPECT_EQ(select("Promemoria")->RowCount(), before);
+            continue;
+        }
+        auto made = select("Promemoria", QString("TestoPromemoria = '%1'").arg(QString::fromUtf8(c.text)));
+        ASSERT_FALSE(made->IsEmpty());
+        EXPECT_EQ(made->GetValue("DataProssimaNotifica").toDateTime(), c.when);
+    }
 }
 
 }  // namespace

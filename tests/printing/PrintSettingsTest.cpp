@@ -25,6 +25,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QToolButton>
 #include <functional>
 
 namespace {
@@ -492,4 +493,109 @@ TEST_F(PrintSettingsTest, WithoutThePickDialogTheRowsKeyIsTyped)
     auto row = PickPrintRow(nullptr, QStringLiteral("Ricevute"));
     ASSERT_TRUE(row);
     EXPECT_EQ(row->GetOID(), second->GetOID());
+}
+
+// ---------------------------------------------------------------------------------------
+// Headless: the settings dialogs, their printer set-up and their previews take answer lines.
+
+TEST_F(PrintSettingsTest, AHeadlessRunFillsTheSettingsDialogsFromTheirAnswerLines)
+{
+    struct Case {
+        const char* what;
+        void (*open)(QWidget*);
+        std::initializer_list<const char*> lines;
+        std::function<void()> check;
+        const char* message;   // the refusal shown, if any
+    };
+    const QString window[] = {QStringLiteral("frmLabelPrintSetting"), QStringLiteral("frmTicketPrintSetting")};
+    const auto label = &frmLabelPrintSetting::ShowModal;
+    const auto ticket = &frmTicketPrintSetting::ShowModal;
+    auto labelsKept = [] {
+        EXPECT_EQ(LabelPrinterParam.PrinterName, QStringLiteral("Cassa"));
+        EXPECT_EQ(LabelPrinterParam.ModuleColumns, 2);
+    };
+    auto ticketsKept = [] {
+        EXPECT_EQ(TicketPrinterParam.TicketRowsDim, 5.f);
+        EXPECT_EQ(TicketPrinterParam.TicketBackImageFile, QString());
+    };
+    const Case cases[] = {
+        {"label values, then OK", label, {"OK\tcboPrinter=Etichette\ttxtColumns=3\ttxtLabelWidth=70"},
+         [] {
+             EXPECT_EQ(LabelPrinterParam.PrinterName, QStringLiteral("Etichette"));
+             EXPECT_EQ(LabelPrinterParam.ModuleColumns, 3);
+             EXPECT_EQ(LabelPrinterParam.LabelWidth, 70.f);
+             EXPECT_EQ(LabelPrinterParam.LabelHeight, 32.5f);
+         },
+         nullptr},
+        {"receipt values, then OK", ticket, {"ok\ttxtTicketRowsDim=4,5\ttxtBackImage=sfondo.png"},
+         [] {
+             EXPECT_EQ(TicketPrinterParam.TicketRowsDim, 4.5f);
+             EXPECT_EQ(TicketPrinterParam.TicketBackImageFile, QStringLiteral("sfondo.png"));
+         },
+         nullptr},
+        {"label cancelled", label, {"<cancel>"}, labelsKept, nullptr},
+        {"receipt left with Esci", ticket, {"Esci"}, ticketsKept, nullptr},
+        {"a box that holds no number", label, {"OK\ttxtColumns=tre", "OK", "<cancel>"}, labelsKept,
+         "\"tre\" non è un valore valido per Numero di etichette per riga"},
+        {"a printer not installed", ticket, {"OK\tcboPrinter=Ufficio\ttxtTicketRowsDim=4", "OK", "Esci"}, ticketsKept,
+         "\"Ufficio\" non è tra le scelte di \"cboPrinter\"."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        LabelPrinterParam = twoLabels();
+        LabelPrinterParam.PrinterName = QStringLiteral("Cassa");
+        TicketPrinterParam = TicketPrinterSettings();
+        TicketPrinterParam.TicketRowsDim = 5;
+        m_ui->clearLog();
+        for (const char* line : c.lines) m_ui->addAnswer(QString::fromUtf8(line));
+        c.open(nullptr);
+        EXPECT_FALSE(m_ui->hasAnswers());
+        EXPECT_EQ(m_ui->log().first(), QStringLiteral("INPUT: [%1] OK / Esci").arg(window[c.open == ticket]));
+        c.check();
+        EXPECT_EQ(boxesShown(), c.message ? QStringList{QString::fromUtf8(c.message)} : QStringList());
+    }
+}
+
+TEST_F(PrintSettingsTest, ThePrinterSetUpAndThePreviewsTakeTheirAnswerLines)
+{
+    // The printer set-up: an installed printer's name chooses it; any other line chooses none.
+    struct Case {
+        const char* line;
+        const char* listed;
+    };
+    const Case cases[] = {{"Etichette", "Etichette"}, {"Ufficio", "Cassa"}, {"<cancel>", "Cassa"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        LabelPrinterParam.PrinterName = QStringLiteral("Cassa");
+        frmLabelPrintSetting dialog;
+        m_ui->clearLog();
+        m_ui->addAnswer(QString::fromLatin1(c.line));
+        dialog.findChild<QToolButton*>(QStringLiteral("cmdPrnSetting"))->click();
+        EXPECT_EQ(printerList(dialog).currentText(), QString::fromLatin1(c.listed));
+        EXPECT_EQ(m_ui->log(), QStringList{QStringLiteral("INPUT: [Impostazione stampanti] Cassa, Etichette")});
+    }
+
+    // The previews of both dialogs: any line closes them.
+    const qint64 article = addArticle(QStringLiteral("8001"), QStringLiteral("MELE"), "1.00");
+    auto sale = newSale();
+    addRow(*sale, article, 1);
+    auto receipt = addReceipt(*sale);
+    LabelPrinterParam = twoLabels();
+    TicketPrinterParam.VBScript = kTicketScript;
+    m_ui->clearLog();
+    {
+        pick(QStringLiteral("Articoli"), QStringLiteral("Codice = '8001'"));
+        frmLabelPrintSetting dialog;
+        m_ui->addAnswer(QString());
+        click(dialog, "cmdPreview");
+    }
+    {
+        pick(QStringLiteral("Ricevute"), QStringLiteral("OID = %1").arg(receipt->GetOID()));
+        frmTicketPrintSetting dialog;
+        m_ui->addAnswer(QStringLiteral("<cancel>"));
+        click(dialog, "cmdPreview");
+    }
+    EXPECT_FALSE(m_ui->hasAnswers());
+    EXPECT_EQ(m_ui->log(), (QStringList{QStringLiteral("INPUT: [frmLabelPreview] Anteprima"),
+                                        QStringLiteral("INPUT: [frmTicketPreview] Anteprima")}));
 }

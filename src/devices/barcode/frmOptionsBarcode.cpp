@@ -1,4 +1,5 @@
 #include "frmOptionsBarcode.h"
+#include "AnswerControls.h"
 #include "AppError.h"
 #include "Configuration.h"
 #include "DefaultScripts.h"
@@ -17,7 +18,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmOptionsBarcode::frmOptionsBarcode(QWidget* parent) : QDialog(parent) {
+frmOptionsBarcode::frmOptionsBarcode(QWidget* parent) : ModalDialog(parent) {
     setObjectName(QStringLiteral("frmOptionsBarcode"));
     setWindowTitle(QStringLiteral("Impostazioni"));
 
@@ -102,7 +103,15 @@ void frmOptionsBarcode::ShowModal(QWidget* owner) {
     frmOptionsBarcode window;
     window.setWindowModality(Qt::ApplicationModal);
     if (owner) window.move(owner->geometry().center() - window.rect().center());
-    window.exec();
+    window.runModal();
+}
+
+void frmOptionsBarcode::applyAnswer(const QString& answer) {
+    if (!answers::IsCommand(answer, QStringLiteral("OK"))) {
+        reject();
+        return;
+    }
+    if (answers::FillControls(*this, answer)) Ok();
 }
 
 MV_REGISTER_WINDOW(frmOptionsBarcode, [] {

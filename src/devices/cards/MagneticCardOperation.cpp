@@ -104,14 +104,19 @@ void MagneticCardOperation::Tick() {
     // A failed read is dropped: the operator swipes again after cancelling, or cancels.
 }
 
-bool MagneticCardOperation::AcceptReadCode() {
-    // A driver has already reversed the card text; a typed code is reversed here.
-    m_code = ExtractCardCode(m_code, m_prefix, KeyboardEmulation() ? m_reverse : false);
+bool MagneticCardOperation::TakeCode(bool reverse) {
+    m_code = ExtractCardCode(m_code, m_prefix, reverse);
     if (!m_code.isEmpty()) {
         m_accepted = true;
         return true;
     }
     emit TryAgain();
+    return false;
+}
+
+bool MagneticCardOperation::AcceptReadCode() {
+    // A driver has already reversed the card text; a typed code is reversed here.
+    if (TakeCode(KeyboardEmulation() ? m_reverse : false)) return true;
     if (!MagneticDeviceExists()) {
         emit KeyBoxReset();
     } else {
@@ -121,17 +126,35 @@ bool MagneticCardOperation::AcceptReadCode() {
     return false;
 }
 
-bool MagneticCardOperation::TypedCode(const QString& text) {
-    QString code = text;
+namespace {
+QString withoutTrailingBlanks(QString code) {
     while (!code.isEmpty() && code.back() == u' ') code.chop(1);
-    m_code = code;
-    if (code.isEmpty()) {
+    return code;
+}
+}
+
+bool MagneticCardOperation::TypedCode(const QString& text) {
+    m_code = withoutTrailingBlanks(text);
+    if (m_code.isEmpty()) {
         emit CloseRequested();
         return true;
     }
     if (!AcceptReadCode()) return false;
     emit CloseRequested();
     return true;
+}
+
+bool MagneticCardOperation::AnsweredCode(const QString& text) {
+    m_code = withoutTrailingBlanks(text);
+    if (!m_code.isEmpty() && !TakeCode(m_reverse)) return false;
+    emit CloseRequested();
+    return true;
+}
+
+void MagneticCardOperation::AnsweredWrite(bool written) {
+    m_result = written;
+    if (written) emit CloseRequested();
+    else emit TryAgain();
 }
 
 void MagneticCardOperation::Finish() {

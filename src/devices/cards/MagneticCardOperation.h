@@ -36,6 +36,13 @@ public:
     // when the code was refused and the dialog stays.
     bool TypedCode(const QString& text);
 
+    // In place of the reader, which is never started (a headless run's answers): a code
+    // given as a keyboard-emulating reader types it, whatever reader is configured, taken
+    // as TypedCode takes it; and the reader's report of a write, a failed one asking for
+    // another report as the reader's retry would.
+    bool AnsweredCode(const QString& text);
+    void AnsweredWrite(bool written);
+
     // The dialog is going: the reader is stopped and the driver released. Raises the
     // driver's error from stopping the reader; the driver is released all the same.
     void Finish();
@@ -54,6 +61,9 @@ signals:
 
 private:
     bool AcceptReadCode();
+    // The code in m_code, filtered, without the prefix and reversed when `reverse`; "Riprovare"
+    // when none is left.
+    bool TakeCode(bool reverse);
     void StartWrite();
     void StartRead();
 

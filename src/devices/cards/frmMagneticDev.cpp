@@ -42,7 +42,7 @@ void ShowError(const QString& text) { ui().msgBox(text, int(Msg::OKOnly) + int(M
 bool IsEnter(const QKeyEvent& k) { return k.key() == Qt::Key_Return || k.key() == Qt::Key_Enter; }
 }
 
-frmMagneticDev::frmMagneticDev(QWidget* parent) : QDialog(parent) {
+frmMagneticDev::frmMagneticDev(QWidget* parent) : ModalDialog(parent) {
     setObjectName(QStringLiteral("frmMagneticDev"));
     setWindowTitle(QStringLiteral("Carta Magnetica"));
 
@@ -120,7 +120,9 @@ void frmMagneticDev::FlashTryAgain() {
 
 QString frmMagneticDev::ReadCode(QWidget* owner, const QString& prefix, bool reverse) {
     try {
-        RunModal(owner, m_operation.PrepareRead(prefix, reverse));
+        m_writing = false;
+        m_prefix = prefix;
+        Present(owner, m_operation.PrepareRead(prefix, reverse));
     } catch (const AppError& e) {
         ShowError(e.description);
     }
@@ -140,7 +142,8 @@ bool frmMagneticDev::WriteCode(QWidget* owner, const QString& code, const QStrin
                         int(Msg::OKOnly) + int(Msg::Information), g_strMsgTitle);
             return false;
         }
-        RunModal(owner, m_operation.PrepareWrite(code, prefix, data2, reverse));
+        m_writing = true;
+        Present(owner, m_operation.PrepareWrite(code, prefix, data2, reverse));
     } catch (const AppError& e) {
         ShowError(e.description);
     }
@@ -148,12 +151,22 @@ bool frmMagneticDev::WriteCode(QWidget* owner, const QString& code, const QStrin
     return m_operation.WriteSucceeded();
 }
 
-void frmMagneticDev::RunModal(QWidget* owner, const QString& message) {
+void frmMagneticDev::Present(QWidget* owner, const QString& message) {
     m_lblMsg->setText(DisplayLines(message));
     m_lblTryAgain->setVisible(false);
     setWindowModality(Qt::ApplicationModal);
     if (owner) move(owner->geometry().center() - rect().center());
-    exec();
+    runModal();
+}
+
+QString frmMagneticDev::answerPrompt() const {
+    if (m_writing) return QStringLiteral("OK / Riprova");
+    return m_prefix.isEmpty() ? QStringLiteral("Codice") : QStringLiteral("Codice con prefisso ") + m_prefix;
+}
+
+void frmMagneticDev::applyAnswer(const QString& answer) {
+    if (m_writing) m_operation.AnsweredWrite(answer.trimmed().compare(QStringLiteral("OK"), Qt::CaseInsensitive) == 0);
+    else (void)m_operation.AnsweredCode(answer);
 }
 
 void frmMagneticDev::Finish() {

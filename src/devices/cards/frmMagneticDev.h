@@ -5,14 +5,14 @@
 // shows its messages, feeds it the keys and the timer, and closes when told.
 #include "CustomerCardWriter.h"
 #include "MagneticCardOperation.h"
-#include <QDialog>
+#include "ModalDialog.h"
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTimer;
 
-class frmMagneticDev : public QDialog, public CustomerCardWriter {
+class frmMagneticDev : public ModalDialog, public CustomerCardWriter {
     Q_OBJECT
 public:
     explicit frmMagneticDev(QWidget* parent = nullptr);
@@ -31,12 +31,20 @@ public:
 
     MagneticCardOperation& Operation() { return m_operation; }
 
+    // An answer line stands for the card and the reader, which is not started. For a read:
+    // the code as a keyboard-emulating reader types it (";12345678?"), taken as a typed code
+    // is; an empty line reads nothing; a code that is refused flashes "Riprovare..." and the
+    // next line is read. For a write: "OK" is the reader's report that the card was written;
+    // anything else a failed write, tried again with the next line.
+    QString answerPrompt() const override;
+    void applyAnswer(const QString& answer) override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void RunModal(QWidget* owner, const QString& message);
+    void Present(QWidget* owner, const QString& message);
     void Activate();
     void Tick();
     void FlashTryAgain();
@@ -44,6 +52,8 @@ private:
     void Finish();
 
     MagneticCardOperation m_operation;
+    bool m_writing = false;
+    QString m_prefix;
     QLabel* m_lblMsg = nullptr;
     QLabel* m_lblTryAgain = nullptr;
     QLineEdit* m_txtKeyCode = nullptr;

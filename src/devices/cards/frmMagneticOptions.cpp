@@ -1,4 +1,5 @@
 #include "frmMagneticOptions.h"
+#include "AnswerControls.h"
 #include "AppError.h"
 #include "Configuration.h"
 #include "DefaultScripts.h"
@@ -25,7 +26,7 @@ QComboBox* list(QWidget* parent, const char* name) {
 }
 }
 
-frmMagneticOptions::frmMagneticOptions(QWidget* parent) : QDialog(parent) {
+frmMagneticOptions::frmMagneticOptions(QWidget* parent) : ModalDialog(parent) {
     setObjectName(QStringLiteral("frmMagneticOptions"));
     setWindowTitle(QStringLiteral("Impostazioni"));
 
@@ -118,7 +119,15 @@ void frmMagneticOptions::ShowModal(QWidget* owner) {
     frmMagneticOptions window;
     window.setWindowModality(Qt::ApplicationModal);
     if (owner) window.move(owner->geometry().center() - window.rect().center());
-    window.exec();
+    window.runModal();
+}
+
+void frmMagneticOptions::applyAnswer(const QString& answer) {
+    if (!answers::IsCommand(answer, QStringLiteral("OK"))) {
+        reject();
+        return;
+    }
+    if (answers::FillControls(*this, answer)) Ok();
 }
 
 MV_REGISTER_WINDOW(frmMagneticOptions, [] {

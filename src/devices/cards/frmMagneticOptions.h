@@ -2,13 +2,13 @@
 // The card reader's settings "Impostazioni": the reader type, its port and port settings,
 // and the code filter script; stored on OK. The settings take effect at the next read or
 // write, which create the driver anew.
+#include "ModalDialog.h"
 #include "frmOptions.h"
-#include <QDialog>
 
 class FilterScriptBox;
 class QComboBox;
 
-class frmMagneticOptions : public QDialog {
+class frmMagneticOptions : public ModalDialog {
     Q_OBJECT
 public:
     explicit frmMagneticOptions(QWidget* parent = nullptr);
@@ -22,6 +22,11 @@ public:
     // Shows the dialog modally; while it is loaded the main window is disabled and its
     // options flag set.
     static void ShowModal(QWidget* owner);
+
+    // An answer line "OK" presses OK, after the controls its name=value pairs name
+    // (AnswerControls.h) are set; anything else leaves.
+    QString answerPrompt() const override { return QStringLiteral("OK / Esci"); }
+    void applyAnswer(const QString& answer) override;
 
 private:
     OptionsWindowScope m_scope;

@@ -1,4 +1,5 @@
 #include "frmEllisseTest.h"
+#include "AnswerControls.h"
 #include "AppError.h"
 #include "Configuration.h"
 #include "FormUtilities.h"
@@ -24,7 +25,7 @@ W* named(W* w, const char* name, const char* tip = nullptr) {
 const char* const kReadTip = "Legge tutti gli articoli (PLU) configurati nella cassa";
 }
 
-frmEllisseTest::frmEllisseTest(QWidget* parent) : QDialog(parent) {
+frmEllisseTest::frmEllisseTest(QWidget* parent) : ModalDialog(parent) {
     setObjectName(QStringLiteral("frmEllisseTest"));
     setWindowTitle(QStringLiteral("Ellisse - Test"));
 
@@ -125,7 +126,22 @@ void frmEllisseTest::ReadAll_Reparti() {
 
 void frmEllisseTest::ShowModal(QWidget* owner) {
     frmEllisseTest window(owner);
-    window.exec();
+    window.runModal();
+}
+
+QString frmEllisseTest::answerPrompt() const {
+    QStringList captions;
+    for (const QPushButton* b : findChildren<QPushButton*>()) captions << QString(b->text()).remove(u'&');
+    return captions.join(QStringLiteral(", "));
+}
+
+void frmEllisseTest::applyAnswer(const QString& answer) {
+    QAbstractButton* button = answers::Button(*this, answer);
+    if (!button) {
+        reject();
+        return;
+    }
+    if (answers::FillControls(*this, answer)) (void)answers::Press(*button);
 }
 
 MV_REGISTER_WINDOW(frmEllisseTest, [] {

@@ -4,7 +4,7 @@
 // department tables, and watches the frames the register sends on its own. The work is
 // EllisseConsole's; the window reads its fields and shows the log.
 #include "EllisseConsole.h"
-#include <QDialog>
+#include "ModalDialog.h"
 
 class QCheckBox;
 class QLabel;
@@ -12,7 +12,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
-class frmEllisseTest : public QDialog {
+class frmEllisseTest : public ModalDialog {
     Q_OBJECT
 public:
     explicit frmEllisseTest(QWidget* parent = nullptr);
@@ -26,6 +26,12 @@ public:
 
     // Shows the window modally over the owner.
     static void ShowModal(QWidget* owner);
+
+    // An answer line names a button to press ("Apri", "Invia", ...), after the controls its
+    // name=value pairs name (AnswerControls.h) are set, and the window stays for the next
+    // line; any other line closes it.
+    QString answerPrompt() const override;
+    void applyAnswer(const QString& answer) override;
 
 private:
     EllisseConsole::PortSettings Settings() const;

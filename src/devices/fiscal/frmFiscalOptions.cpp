@@ -1,4 +1,5 @@
 #include "frmFiscalOptions.h"
+#include "AnswerControls.h"
 #include "AppError.h"
 #include "Configuration.h"
 #include "Database.h"
@@ -52,7 +53,7 @@ int16_t receiptDecimals() {
 }
 }
 
-frmFiscalOptions::frmFiscalOptions(QWidget* parent) : QDialog(parent) {
+frmFiscalOptions::frmFiscalOptions(QWidget* parent) : ModalDialog(parent) {
     setObjectName(QStringLiteral("frmFiscalOptions"));
     setWindowTitle(QStringLiteral("Impostazione registratore di cassa"));
 
@@ -146,6 +147,7 @@ frmFiscalOptions::frmFiscalOptions(QWidget* parent) : QDialog(parent) {
     EnableRegControls();
     cmdOK->setDefault(true);
     resize(sizeHint().expandedTo(QSize(420, 360)));
+    m_loaded = true;
 }
 
 std::optional<int32_t> frmFiscalOptions::chosenType() const {
@@ -156,8 +158,8 @@ std::optional<int32_t> frmFiscalOptions::chosenType() const {
 
 void frmFiscalOptions::typeChanged() {
     // A register of another type may not keep the line of the one in use. Loading the
-    // dialog changes nothing: the dialog is not shown yet.
-    if (isVisible())
+    // dialog changes nothing.
+    if (m_loaded)
         InitFiscalPrinter(true);
     EnableRegControls();
 }
@@ -243,7 +245,15 @@ void frmFiscalOptions::ShowModal(QWidget* owner) {
     frmFiscalOptions window;
     window.setWindowModality(Qt::ApplicationModal);
     if (owner) window.move(owner->geometry().center() - window.rect().center());
-    window.exec();
+    window.runModal();
+}
+
+void frmFiscalOptions::applyAnswer(const QString& answer) {
+    if (!answers::IsCommand(answer, QStringLiteral("OK"))) {
+        reject();
+        return;
+    }
+    if (answers::FillControls(*this, answer)) Ok();
 }
 
 MV_REGISTER_WINDOW(frmFiscalOptions);

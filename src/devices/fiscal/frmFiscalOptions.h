@@ -3,14 +3,14 @@
 // its port and timings, what goes on the receipt, setting-up hints and a test receipt.
 // The rules are FiscalOptions'; the dialog reads its controls and shows what they return.
 #include "FiscalOptions.h"
+#include "ModalDialog.h"
 #include "frmOptions.h"
-#include <QDialog>
 
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
 
-class frmFiscalOptions : public QDialog {
+class frmFiscalOptions : public ModalDialog {
     Q_OBJECT
 public:
     explicit frmFiscalOptions(QWidget* parent = nullptr);
@@ -30,11 +30,17 @@ public:
     // disabled and its options flag set.
     static void ShowModal(QWidget* owner);
 
+    // An answer line "OK" presses OK, after the controls its name=value pairs name
+    // (AnswerControls.h) are set; anything else leaves.
+    QString answerPrompt() const override { return QStringLiteral("OK / Esci"); }
+    void applyAnswer(const QString& answer) override;
+
 private:
     void typeChanged();
     std::optional<int32_t> chosenType() const;
 
     OptionsWindowScope m_scope;
+    bool m_loaded = false;
     bool m_confirmed = false;
     QComboBox* m_cmbRegType = nullptr;
     QComboBox* m_cboCOMPortReg = nullptr;

@@ -162,3 +162,38 @@ TEST_F(OptionsBarcode, LoadAndSaveTheScriptFile) {
     EXPECT_EQ(fileText(path), DefaultBarCodeFilterScript() + QStringLiteral("\r\n"));
     EXPECT_EQ(ui->prompts().count(QStringLiteral("Il file esiste già...\r\rVuoi sostituirlo ?")), 2);
 }
+
+TEST_F(OptionsBarcode, AHeadlessRunFillsTheDialogFromItsAnswerLine) {
+    struct Case {
+        const char* what;
+        std::initializer_list<const char*> lines;
+        const char* port;   // stored, or "<none>"
+        const char* params;
+        const char* message;   // the refusal shown, if any
+    };
+    const Case cases[] = {
+        {"values, then OK", {"OK\tcboCOMPort=com3\ttxtCOMParam=9600,e,7,2"}, "3", "9600,e,7,2", nullptr},
+        {"Esci", {"Esci"}, "<none>", "<none>", nullptr},
+        {"cancelled", {"<cancel>"}, "<none>", "<none>", nullptr},
+        {"settings of a port not chosen", {"OK\ttxtCOMParam=4800,n,8,1", "OK", "OK\tcboCOMPort=COM1"}, "1", "9600,n,8,1",
+         "Il campo \"txtCOMParam\" non è modificabile."},
+        {"a port the list does not offer", {"OK\tcboCOMPort=COM9", "OK", "<cancel>"}, "<none>", "<none>",
+         "\"COM9\" non è tra le scelte di \"cboCOMPort\"."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        settings = std::make_shared<MemorySettingsStore>();
+        setSettingsStore(settings);
+        LoadBarcodeReaderParam();
+        ui->clearLog();
+        for (const char* line : c.lines) ui->addAnswer(QString::fromUtf8(line));
+        frmOptionsBarcode::ShowModal(&main.widget);
+        EXPECT_FALSE(ui->hasAnswers());
+        EXPECT_EQ(ui->log().first(), QStringLiteral("INPUT: [frmOptionsBarcode] OK / Esci"));
+        EXPECT_EQ(stored("COMPortNumber"), QString::fromUtf8(c.port));
+        EXPECT_EQ(stored("COMPortParam"), QString::fromUtf8(c.params));
+        EXPECT_EQ(ui->log().filter(QStringLiteral("MSGBOX: ")),
+                  c.message ? QStringList{QStringLiteral("MSGBOX: ") + QString::fromUtf8(c.message)} : QStringList());
+        EXPECT_FALSE(main.active);
+    }
+}

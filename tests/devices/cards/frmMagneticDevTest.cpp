@@ -1,11 +1,12 @@
-// The card dialog: typed codes of a keyboard-emulating reader, and reads and writes on the
-// simulated reader.
+// The card dialog: typed codes of a keyboard-emulating reader, reads and writes on the
+// simulated reader, and a headless run's answers in place of both.
 #include "CardReaderSimulator.h"
 #include "Database.h"
 #include "DatabaseFiles.h"
 #include "DeviceSettings.h"
 #include "PtyPair.h"
 #include "SettingsStore.h"
+#include "ShownModalWindows.h"
 #include "UiServices.h"
 #include "frmMagneticDev.h"
 #include "modMagneticDev.h"
@@ -54,7 +55,8 @@ protected:
         settings = std::make_shared<MemorySettingsStore>();
         setSettingsStore(settings);
         ui = std::make_shared<ScriptedUiServices>();
-        setUiServices(ui);
+        // The dialog is shown and waits for its reader; its messages come from the script.
+        setUiServices(std::make_shared<wintest::ShownModalWindows>(ui));
         LoadMagneticDevSettings();
         dialog = std::make_unique<frmMagneticDev>();
     }
@@ -224,4 +226,84 @@ TEST_F(CardDialog, IsTheProgramsCustomerCardWriter) {
     InstallCustomerCardWriter();
     EXPECT_EQ(customerCardWriter(), static_cast<CustomerCardWriter*>(&frmMagneticDev::instance()));
     setCustomerCardWriter(nullptr);
+}
+
+// ---------------------------------------------------------------------------------------
+// Headless: the answer lines stand for the card and the reader.
+
+namespace {
+class CardDialogFromAnswers : public CardDialog {
+protected:
+    void SetUp() override {
+        CardDialog::SetUp();
+        setUiServices(ui);
+    }
+    void answers(std::initializer_list<const char*> lines) {
+        for (const char* l : lines) ui->addAnswer(QString::fromLatin1(l));
+    }
+};
+}  // namespace
+
+TEST_F(CardDialogFromAnswers, AReadTakesTheLineAsTheReaderTypesIt) {
+    struct Case {
+        const char* what;
+        int32_t type;
+        const char* prefix;
+        bool reverse;
+        std::initializer_list<const char*> lines;
+        const char* code;
+        int beeps;   // refused codes
+    };
+    const Case cases[] = {
+        {"reversed between sentinels", MagneticDevType::KeyboardEmulation, "", true, {";12345678?"}, "87654321", 0},
+        {"no sentinels: never reversed", MagneticDevType::KeyboardEmulation, "", true, {"12345678  "}, "12345678", 0},
+        {"an empty line reads nothing", MagneticDevType::KeyboardEmulation, "", true, {""}, "", 0},
+        {"cancelled", MagneticDevType::KeyboardEmulation, "", true, {"<cancel>"}, "", 0},
+        {"the prefix is taken off", MagneticDevType::KeyboardEmulation, "AB", false, {"ab1234"}, "1234", 0},
+        {"a code without the prefix waits for another", MagneticDevType::KeyboardEmulation, "AB", false, {"CD1234", "AB99"}, "99", 1},
+        {"refused until cancelled", MagneticDevType::KeyboardEmulation, "AB", false, {"CD1", "CD2", "<cancel>"}, "", 2},
+        // A reader on a port: the line is still what a typing reader sends.
+        {"a reader on a port", MagneticDevType::MSR106, "", true, {";12345678?"}, "87654321", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ui->clearLog();
+        MagneticDevParam.Type = c.type;
+        MagneticDevParam.COMPortNumber = c.type == MagneticDevType::KeyboardEmulation ? 0 : 2;
+        answers(c.lines);
+        EXPECT_EQ(dialog->ReadCode(nullptr, QString::fromLatin1(c.prefix), c.reverse), QString::fromLatin1(c.code));
+        EXPECT_FALSE(ui->hasAnswers());
+        EXPECT_EQ(ui->log().count(QStringLiteral("BEEP: ")), c.beeps);
+        EXPECT_EQ(ui->log().first(), *c.prefix ? QStringLiteral("INPUT: [frmMagneticDev] Codice con prefisso AB")
+                                               : QStringLiteral("INPUT: [frmMagneticDev] Codice"));
+        EXPECT_FALSE(dialog->isVisible());
+        EXPECT_FALSE(MagneticDeviceExists());   // released with the dialog
+    }
+}
+
+TEST_F(CardDialogFromAnswers, AWriteIsReportedByTheLineAndTheReaderIsNeverStarted) {
+    struct Case {
+        std::initializer_list<const char*> lines;
+        bool written;
+        int beeps;   // failed writes, each tried again
+    };
+    const Case cases[] = {
+        {{"OK"}, true, 0},
+        {{"no", "ok"}, true, 1},
+        {{"no", "<cancel>"}, false, 1},
+        {{"<cancel>"}, false, 0},
+    };
+    CardReaderSimulator& card = reader(CardReaderSimulator::Model::MSR106, MagneticDevType::MSR106);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(*c.lines.begin());
+        ui->clearLog();
+        answers(c.lines);
+        EXPECT_EQ(dialog->WriteCode(nullptr, QStringLiteral("1234"), QStringLiteral("CL"), QString(), false, 0), c.written);
+        EXPECT_FALSE(ui->hasAnswers());
+        EXPECT_EQ(ui->log().count(QStringLiteral("BEEP: ")), c.beeps);
+        EXPECT_EQ(ui->log().first(), QStringLiteral("INPUT: [frmMagneticDev] OK / Riprova"));
+    }
+    // Nothing reached the reader's line: the answers stood for the reader.
+    EXPECT_TRUE(card.commands().isEmpty());
+    EXPECT_FALSE(card.track1Text().has_value()) << "no card was written";
 }

@@ -96,3 +96,36 @@ TEST_F(CardOptions, CancelStoresNothingAndTheScriptButtonsWork) {
     EXPECT_FALSE(w.Confirmed());
     EXPECT_EQ(stored("VBFilterScript"), QStringLiteral("<none>"));
 }
+
+TEST_F(CardOptions, AHeadlessRunFillsTheDialogFromItsAnswerLine) {
+    struct Case {
+        const char* what;
+        std::initializer_list<const char*> lines;
+        const char* type;   // stored, or "<none>"
+        const char* port;
+        const char* message;   // the refusal shown, if any
+    };
+    const Case cases[] = {
+        {"values, then OK", {"OK\tcmbDevType=MSR 206HL Series (Bassa coercività)\tcboCOMPort=COM4"}, "2", "4", nullptr},
+        {"keyboard emulation takes the port away", {"OK\tcmbDevType=Emulazione Tastiera"}, "9999", "0", nullptr},
+        {"Esci", {"Esci"}, "<none>", "<none>", nullptr},
+        {"cancelled", {"<cancel>"}, "<none>", "<none>", nullptr},
+        {"a port for keyboard emulation", {"OK\tcmbDevType=Emulazione Tastiera\tcboCOMPort=COM2", "OK", "Esci"}, "<none>",
+         "<none>", "Il campo \"cboCOMPort\" non è modificabile."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        settings = std::make_shared<MemorySettingsStore>();
+        setSettingsStore(settings);
+        LoadMagneticDevSettings();
+        ui->clearLog();
+        for (const char* line : c.lines) ui->addAnswer(QString::fromUtf8(line));
+        frmMagneticOptions::ShowModal(nullptr);
+        EXPECT_FALSE(ui->hasAnswers());
+        EXPECT_EQ(ui->log().first(), QStringLiteral("INPUT: [frmMagneticOptions] OK / Esci"));
+        EXPECT_EQ(stored("Type"), QString::fromUtf8(c.type));
+        EXPECT_EQ(stored("COMPortNumber"), QString::fromUtf8(c.port));
+        EXPECT_EQ(ui->log().filter(QStringLiteral("MSGBOX: ")),
+                  c.message ? QStringList{QStringLiteral("MSGBOX: ") + QString::fromUtf8(c.message)} : QStringList());
+    }
+}

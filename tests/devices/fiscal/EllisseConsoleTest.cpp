@@ -212,3 +212,32 @@ TEST_F(FiscalTest, TheConsoleWindowOpensThePortWithItsFieldsAndShowsTheLog) {
     }
     setSerialChannelFactory({});
 }
+
+TEST_F(FiscalTest, AHeadlessRunPressesTheConsolesButtonsLineByLine) {
+    ScriptedSerialChannel* line = nullptr;
+    setSerialChannelFactory([&line] {
+        auto channel = std::make_unique<ScriptedSerialChannel>();
+        channel->expect(EllBuildFrame("064"), kAck);
+        line = channel.get();
+        return channel;
+    });
+    {
+        frmEllisseTest w;
+        for (const char* a : {"Apri\ttxtCOM=3\ttxtParam=19200,n,8,1", "invia\ttxtSend=064",
+                              "Apri", "OK",   // already open: refused, and the box that says so answered
+                              "Chiudi", "Esci"})
+            ui->addAnswer(QString::fromLatin1(a));
+        EXPECT_FALSE(w.runModal());
+        EXPECT_FALSE(ui->hasAnswers());
+        ASSERT_NE(line, nullptr);
+        EXPECT_EQ(line->portNumber(), 3);
+        EXPECT_EQ(line->settings(), QStringLiteral("19200,n,8,1"));
+        EXPECT_EQ(line->unmetExpectations(), 0);
+        EXPECT_FALSE(line->isOpen());
+        EXPECT_EQ(w.Console().Log(), QStringLiteral("064 Ok\r\n"));
+        EXPECT_EQ(ui->log().filter(QStringLiteral("MSGBOX: ")), QStringList{QStringLiteral("MSGBOX: Il pulsante \"Apri\" non è attivo.")});
+        EXPECT_EQ(ui->log().first(),
+                  QStringLiteral("INPUT: [frmEllisseTest] Apri, Chiudi, Invia, Leggi Articoli, Leggi Reparti, Pulisci"));
+    }
+    setSerialChannelFactory({});
+}

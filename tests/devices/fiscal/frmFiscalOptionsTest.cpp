@@ -251,3 +251,63 @@ TEST_F(FiscalOptionsOnEllisse, TheTestReceiptReachesTheRegisterAsKeys) {
     EXPECT_EQ(ui->prompts().size(), 2);   // the beep and the question: no error
     g_objDatabase.reset();
 }
+
+// ---------------------------------------------------------------------------------------
+// Headless: the answer file fills the dialog
+
+TEST_F(FiscalOptionsTest, AnAnswerLineSetsTheNamedControlsAndPressesOk) {
+    struct Case {
+        const char* what;
+        std::initializer_list<const char*> lines;
+        const char* type;      // stored, or "<none>"
+        const char* port;
+        const char* timeout;
+        const char* message;   // the refusal shown, if any
+    };
+    const Case cases[] = {
+        {"values, then OK",
+         {"ok\tcmbRegType=olivetti crf4600\tcboCOMPortReg=COM2\ttxtCOMParamReg=4800,n,8,1\tmebTimeoutReg=2500\tchkSendDescrReg=0"},
+         "0", "2", "2500", nullptr},
+        {"OK alone stores what the dialog shows", {"OK"}, "0", "1", "300", nullptr},
+        {"Esci", {"Esci"}, "<none>", "<none>", "<none>", nullptr},
+        {"cancelled", {"<cancel>"}, "<none>", "<none>", "<none>", nullptr},
+        {"a choice the list does not offer, then another line",
+         {"OK\tcmbRegType=RCH G9000", "OK", "OK\tcmbRegType=RCH G600"}, "1", "1", "300",
+         "\"RCH G9000\" non è tra le scelte di \"cmbRegType\"."},
+        {"a control the dialog does not have", {"OK\tcboPorta=COM2", "OK", "<cancel>"}, "<none>", "<none>", "<none>",
+         "La finestra non ha il campo \"cboPorta\"."},
+        {"a control the chosen type disables", {"OK\tcmbRegType=[NESSUNO]\tcboCOMPortReg=COM2", "OK", "Esci"}, "<none>",
+         "<none>", "<none>", "Il campo \"cboCOMPortReg\" non è modificabile."},
+        {"a box typed with what it refuses", {"OK\tcmbRegType=RCH G600\tmebTimeoutReg=2s", "OK", "<cancel>"}, "<none>",
+         "<none>", "<none>", "\"2s\" non è un valore valido per \"mebTimeoutReg\"."},
+        {"a tick box given neither 1 nor 0", {"OK\tcmbRegType=RCH G600\tchkSendDescrReg=sì", "OK", "<cancel>"}, "<none>",
+         "<none>", "<none>", "\"sì\" non è un valore valido per \"chkSendDescrReg\"."},
+        {"a field that is no pair", {"OK\tCOM2", "OK", "<cancel>"}, "<none>", "<none>", "<none>",
+         "\"COM2\" non è nella forma campo=valore."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        setSettingsStore(std::make_shared<MemorySettingsStore>());
+        FiscalPrinterParam = FiscalPrinterSettings{};
+        FiscalPrinterParam.Timout = kTimeoutMs;
+        ui->clearLog();
+        for (const char* line : c.lines) ui->addAnswer(QString::fromUtf8(line));
+        frmFiscalOptions::ShowModal(nullptr);
+        EXPECT_FALSE(ui->hasAnswers());
+        EXPECT_EQ(ui->log().first(), QStringLiteral("INPUT: [frmFiscalOptions] OK / Esci"));
+        EXPECT_EQ(stored("Type"), QString::fromUtf8(c.type));
+        EXPECT_EQ(stored("COMPortNumber"), QString::fromUtf8(c.port));
+        EXPECT_EQ(stored("Timout"), QString::fromUtf8(c.timeout));
+        EXPECT_EQ(ui->log().filter(QStringLiteral("MSGBOX: ")),
+                  c.message ? QStringList{QStringLiteral("MSGBOX: ") + QString::fromUtf8(c.message)} : QStringList());
+    }
+    EXPECT_EQ(stored("COMPortParam"), QStringLiteral("<none>"));
+}
+
+TEST_F(FiscalOptionsTest, ATypeChangedByAnAnswerReleasesTheRegisterInUse) {
+    start(RegisterType::OlivettiELA);
+    ui->addAnswer(QStringLiteral("OK\tcmbRegType=OMEGA ELLISSE (stmpante fiscale)\tcboCOMPortReg=COM1"));
+    frmFiscalOptions::ShowModal(nullptr);
+    EXPECT_FALSE(FiscalPrinterActive());
+    EXPECT_EQ(stored("Type"), QString::number(RegisterType::Ellisse));
+}
