@@ -24,6 +24,10 @@ public:
     virtual QString GetWhere() const = 0;
     // True when the selections now held restrict `field`.
     virtual bool Restricts(const QString& field) const = 0;
+    // Stores the selections now held under `name`, replacing any stored there.
+    virtual void Save(const QString& name) = 0;
+    // Removes the selections stored under `name`.
+    virtual void DeleteSaved(const QString& name) = 0;
 };
 // A new, empty selection object over a table; empty function: no selections are kept.
 using DataSelectionFactory = std::function<std::unique_ptr<DataSelection>(TableObject& table)>;

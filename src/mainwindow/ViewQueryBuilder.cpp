@@ -54,6 +54,14 @@ void ViewQueryBuilder::carryOver(ViewQuery& q, const ShownView& shown) const
     }
 }
 
+DataSelection* ViewQueryBuilder::SelectionFor(const QString& nodeText, TableObject& table, bool name)
+{
+    if (m_selection && m_selection->Name() != nodeText) m_selection.reset();
+    if (!m_selection && m_newSelection) m_selection = m_newSelection(table);
+    if (m_selection && name && m_selection->Name() != nodeText) m_selection->SetName(nodeText);
+    return m_selection.get();
+}
+
 void ViewQueryBuilder::applySelections(ViewQuery& q, const ViewNode& node, const QString& titleTag)
 {
     if (m_selection && m_selection->Name() != node.text) m_selection.reset();

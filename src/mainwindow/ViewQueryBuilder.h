@@ -12,6 +12,7 @@
 class Database;
 class DateSelection;
 class TableData;
+class TableObject;
 
 // A node of the section tree as the view sees it.
 struct ViewNode {
@@ -44,6 +45,10 @@ public:
     // node's caption stays the same.
     DataSelection* Selection() const { return m_selection.get(); }
     void ReleaseSelection() { m_selection.reset(); }
+    // The selection object of the node captioned `nodeText` over `table`: the one held when
+    // it already belongs to that caption, else a new one (named after the caption when
+    // `name`). Null when no selections are kept.
+    DataSelection* SelectionFor(const QString& nodeText, TableObject& table, bool name);
 
 private:
     void carryOver(ViewQuery& q, const ShownView& shown) const;

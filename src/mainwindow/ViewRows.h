@@ -28,6 +28,7 @@ public:
     qint64 RowCount() const;
 
     const ViewQuery& query() const { return m_query; }
+    Database& database() const { return m_db; }
     // The order every page is read in ("Field[ DESC], ..., OID").
     QString OrderText() const;
 

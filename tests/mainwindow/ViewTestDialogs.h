@@ -32,6 +32,8 @@ public:
     }
     QString GetWhere() const override { return held.where; }
     bool Restricts(const QString& field) const override { return held.fields.contains(field, Qt::CaseInsensitive); }
+    void Save(const QString& name) override { m_store.saved[name] = held; }
+    void DeleteSaved(const QString& name) override { m_store.saved.erase(name); }
 
     SelectionStore::Saved held;
 
