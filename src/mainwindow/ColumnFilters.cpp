@@ -86,6 +86,9 @@ void ColumnFilters::apply(TableData& ds)
     ui().status(condition.isEmpty() ? QStringLiteral("Nessun filtro")
                                     : QStringLiteral("Attivato filtro (") + Description() + u')');
     ds.SetFilter(condition);
+    // The library checks a condition's names only when it reads: read now, so that a
+    // filter that cannot run fails here and is taken off, not later in the grid.
+    ds.MoveFirst();
 }
 
 void ColumnFilters::clearColumns()
@@ -151,6 +154,7 @@ void ColumnFilters::UpdateComplexState(TableData& ds)
     const QString before = ds.GetFilter();
     try {
         ds.SetFilter(where);
+        ds.MoveFirst();
     } catch (...) {
         // A condition the library refuses leaves the rows filtered as they were.
         ds.SetFilter(before);

@@ -27,7 +27,7 @@ std::optional<QString> refused(const JetExpr* e, const QStringList& names)
     case K::Column: {
         const QString name = written(e->name);
         if (!names.contains(name, Qt::CaseInsensitive))
-            return QStringLiteral("Il campo '%1' non è tra quelli dei dati visualizzati").arg(name);
+            return QStringLiteral("Il campo '%1' non può essere usato nella condizione dei dati visualizzati").arg(name);
         break;
     }
     case K::Param:
@@ -52,6 +52,8 @@ QStringList TypedWhereNames(const TableData& ds)
     QStringList names{QStringLiteral("OID")};
     const QString table = ds.tableName();
     for (const FieldInfo& f : ds.GetFieldInfos()) {
+        // A computed column is a name of the select list only: a condition cannot see it.
+        if (f.TypeCode == -2) continue;
         names << f.Name;
         if (!f.Name.contains(u'.')) names << table + u'.' + f.Name;
     }
