@@ -23,6 +23,12 @@ void GridSearch::SetColumns(std::vector<MenuEntry> columns, std::optional<int> f
 
 void GridSearch::ForgetText() { m_dialog.SearchText.clear(); }
 
+void GridSearch::ViewOpened(const ViewQuery& query, const FieldMenus& menus)
+{
+    SetColumns(menus.search, menus.findColumn);
+    if (query.PreviousTable.isEmpty() || query.PreviousTable != query.Table) ForgetText();
+}
+
 const MenuEntry* GridSearch::column(int index) const
 {
     if (index < 1 || index > int(m_columns.size())) return nullptr;

@@ -4,6 +4,7 @@
 // a cell's value can be looked for further down. A search that finds nothing says so and
 // leaves the current row where it was.
 #include "GridFields.h"
+#include "ViewQuery.h"
 #include <QString>
 #include <optional>
 #include <vector>
@@ -33,6 +34,9 @@ public:
     std::optional<int> FindColumn() const { return m_findColumn; }
     // Another table is shown: the text searched so far means nothing there.
     void ForgetText();
+    // A view opened: its columns and Find column; the text searched so far is kept only when
+    // the same table is shown again with its rows carried over.
+    void ViewOpened(const ViewQuery& query, const FieldMenus& menus);
 
     enum class Outcome {
         Cancelled,    // the user gave up, or the column is none of the view's

@@ -112,7 +112,8 @@ std::unique_ptr<TableData> RelatedMenus::open(TableData& level, const Item& item
         rows = item.parent ? level.GetParentRow() : level.GetOwnerByTable(item.table);
         break;
     }
-    if (!rows) throw AppError::object(AppError::kGenericCode, kSource, QStringLiteral("Nessun elemento di «%1» per la riga corrente").arg(item.caption));
+    if (!rows) throw AppError(AppError::kInvalidCall, kSource, QStringLiteral("Nessun elemento di «%1» per la riga corrente").arg(item.caption));
+    rows->MoveFirst();
     return rows;
 }
 
@@ -137,7 +138,7 @@ std::optional<RelatedRows> RelatedMenus::Open(TableData& ds, RelatedKind kind, i
             }
             n -= int(found.size());
             std::unique_ptr<TableData> up = n >= 1 && table->Parent() ? level->GetParentRow() : nullptr;
-            if (!up) throw AppError::object(AppError::kGenericCode, kSource, QStringLiteral("Elemento %1 non presente").arg(number));
+            if (!up) throw AppError(AppError::kInvalidCall, kSource, QStringLiteral("Elemento %1 non presente").arg(number));
             holder = std::move(up);
             level = holder.get();
         }

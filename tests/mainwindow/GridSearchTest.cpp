@@ -131,4 +131,21 @@ TEST_F(GridSearchTest, CellValueLooksFurtherDown)
     EXPECT_TRUE(memory.SearchText.isEmpty()) << "the next F3 asks again";
 }
 
+TEST_F(GridSearchTest, TextSurvivesOnlyTheSameTableShownAgain)
+{
+    answer("pa");
+    ASSERT_EQ(search.SearchColumn(ds(), descrizione), GridSearch::Outcome::Found);
+
+    DetailView::Request again = nodeRequest("Articoli");
+    again.gridBookmark = ds().GetOID();
+    ASSERT_EQ(view.Refresh(again), DetailView::Outcome::Shown);
+    search.ViewOpened(view.Query(), BuildFieldMenus(ShownFields(view)));
+    EXPECT_EQ(memory.SearchText, "pa");
+    EXPECT_EQ(search.FindColumn(), menus.findColumn) << "every view starts on its default column";
+
+    ASSERT_EQ(view.Refresh(nodeRequest("Clienti")), DetailView::Outcome::Shown);
+    search.ViewOpened(view.Query(), BuildFieldMenus(ShownFields(view)));
+    EXPECT_EQ(memory.SearchText, "");
+}
+
 }  // namespace
