@@ -66,6 +66,10 @@ void SqlConnection::connect()
     QVariant h = m_qt.driver()->handle();
     m_db = *static_cast<sqlite3* const*>(h.data());
     sqlite3_extended_result_codes(m_db, 1);
+    // A double-quoted name is always a name here: read as a text when no column has it, a
+    // misspelt field in a filter would select nothing instead of failing.
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
 }
 
 SqlConnection::~SqlConnection() { close(); }

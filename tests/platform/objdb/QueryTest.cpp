@@ -97,6 +97,19 @@ TEST(ObjDbQuery, JetTrueFindsTheSameRowsInFiltersSearchesAndQueries)
     }
 }
 
+// A bracketed name that no column has is an error: read as a text it would quietly select
+// nothing (or everything) instead of telling the user the field is misspelt.
+TEST(ObjDbQuery, AMissingFieldInAConditionFailsInsteadOfMatchingAText)
+{
+    trace() = Trace();
+    QueryShop q;
+    for (const QString condition : {QStringLiteral("[Nonesiste] Like 'x*'"), QStringLiteral("[Nonesiste] = 'Nonesiste'")}) {
+        const std::string what = condition.toStdString();
+        EXPECT_THROW(q.s.select("Articolo", condition)->RowCount(), AppError) << what;
+        EXPECT_THROW(q.s.db->RunQuery("SELECT OID FROM Articolo WHERE " + condition), AppError) << what;
+    }
+}
+
 TEST(ObjDbQuery, LiteralsAreQuotedNeverPastedRaw)
 {
     trace() = Trace();
