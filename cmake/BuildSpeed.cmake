@@ -23,7 +23,7 @@ if(NOT MV_DEBUG_INFO)
 endif()
 
 # Precompiled headers. Almost every file pulls in the same Qt, standard and GoogleTest
-# headers, and parsing them was most of each file's compile time. Three headers, each
+# headers, and parsing them was about 40% of a file's compile time. Three headers, each
 # built once in a target of its own and reused by every library, program and test:
 #   mv_pch_core     Qt Core and the standard library (targets without widgets)
 #   mv_pch_widgets  the above with Qt Gui and Widgets
@@ -38,11 +38,12 @@ set(_mv_pch_core
     <algorithm> <cmath> <cstdint> <functional> <map> <memory> <optional> <set> <string>
     <unordered_map> <utility> <vector>
     <QByteArray> <QCoreApplication> <QDate> <QDateTime> <QDir> <QElapsedTimer> <QFile>
-    <QFileInfo> <QHash> <QList> <QLocale> <QObject> <QPointer> <QRegularExpression> <QSet>
-    <QString> <QStringList> <QTimer> <QVariant>)
+    <QFileInfo> <QHash> <QList> <QLocale> <QObject> <QPointer> <QProcess> <QRegularExpression>
+    <QSaveFile> <QSet> <QString> <QStringList> <QTemporaryDir> <QTimer> <QUrl> <QVariant>)
 set(_mv_pch_widgets ${_mv_pch_core}
-    <QApplication> <QCheckBox> <QComboBox> <QDialog> <QGridLayout> <QHBoxLayout> <QKeyEvent>
-    <QLabel> <QLineEdit> <QPainter> <QPushButton> <QVBoxLayout> <QWidget>)
+    <QApplication> <QCheckBox> <QComboBox> <QDialog> <QGridLayout> <QGroupBox> <QHBoxLayout>
+    <QImage> <QKeyEvent> <QLabel> <QLineEdit> <QPainter> <QPlainTextEdit> <QPushButton>
+    <QVBoxLayout> <QWidget>)
 set(_mv_pch_tests ${_mv_pch_widgets} <gtest/gtest.h>)
 
 # A holder target per header: it compiles nothing else, and links exactly what gives the
@@ -172,10 +173,11 @@ function(mv_unity target)
   set(_out)
   foreach(f ${_u_EXCLUDE})
     get_filename_component(f ${f} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
-    if(NOT EXISTS ${f})
-      message(FATAL_ERROR "mv_unity(${target}): ${f} does not exist; drop it from EXCLUDE")
+    if(EXISTS ${f})
+      list(APPEND _out ${f})
+    else()
+      message(WARNING "mv_unity(${target}): ${f} is gone; drop it from EXCLUDE")
     endif()
-    list(APPEND _out ${f})
   endforeach()
   get_target_property(_srcs ${target} SOURCES)
   foreach(f ${_srcs})
