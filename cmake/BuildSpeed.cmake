@@ -170,6 +170,9 @@ function(mv_unity target)
     return()
   endif()
   set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${MV_UNITY_BATCH})
+  # GCC takes a file included by the batch for a header, and warns of every test fixture
+  # in an anonymous namespace as if a header had declared it.
+  target_compile_options(${target} PRIVATE $<$<CXX_COMPILER_ID:GNU>:-Wno-subobject-linkage>)
   set(_out)
   foreach(f ${_u_EXCLUDE})
     get_filename_component(f ${f} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
