@@ -1,0 +1,12 @@
+#include "OperatorSession.h"
+#include "Database.h"
+#include "DatabaseFiles.h"
+#include "OperatorLogin.h"
+
+bool OperatorSession::ChangeOperator(QWidget* mainWindow, const std::function<void()>& setAppTitle)
+{
+    if (g_objDatabase) g_objDatabase->SetAccessLevel(0);
+    return UserLogin(mainWindow, true, false, setAppTitle);
+}
+
+bool OperatorSession::ChangePassword(QWidget* mainWindow) { return UserLogin(mainWindow, false, true); }

@@ -1,0 +1,609 @@
+#include "frmMain.h"
+#include "ArchiveMode.h"
+#include "Configuration.h"
+#include "CounterDevices.h"
+#include "Database.h"
+#include "DatabaseFiles.h"
+#include "DeviceSettings.h"
+#include "ErrorReporting.h"
+#include "FiscalPrinterFactory.h"
+#include "FormUtilities.h"
+#include "GuardedCounterServices.h"
+#include "LibraryNotifications.h"
+#include "MainWindowPlacement.h"
+#include "ModalDialog.h"
+#include "OperatorLogin.h"
+#include "OperatorSession.h"
+#include "ProgramPictures.h"
+#include "RowChoiceDialog.h"
+#include "SectionTreeView.h"
+#include "SoftwareUpdate.h"
+#include "SupplierAssignment.h"
+#include "SystemHelpers.h"
+#include "UiServices.h"
+#include "WindowRegistry.h"
+#include "clsOSTNA.h"
+#include "frmAbout.h"
+#include "frmBackupRestore.h"
+#include "frmEllisseTest.h"
+#include "frmFiscalOptions.h"
+#include "frmLabelPrintSetting.h"
+#include "frmMagneticOptions.h"
+#include "frmMemo.h"
+#include "frmMessage.h"
+#include "frmOptions.h"
+#include "frmOptionsBarcode.h"
+#include "frmTicketPrintSetting.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QFrame>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace {
+// Design-time geometry, twips.
+constexpr double kTreeLeft = 45;
+constexpr double kSplitterWidth = 60;
+constexpr double kTitlesHeight = 360;
+constexpr double kHideButtonWidth = 330;
+constexpr double kDateButtonWidth = 2400;
+constexpr double kDragBarTrim = 20;
+
+const char* const kHighlight = "background-color: #ffffc0;";   // the hide button while the tree is hidden
+const char* const kSectionButtonStyle = "background-color: #e0e0e0; font-family: 'Comic Sans MS';";
+
+int px(double twips) { return std::max(0, TwipsToPixels(twips)); }
+
+// The pictures of the tree's nodes, by image key.
+QIcon treeIcon(const QString& key)
+{
+    static const QHash<QString, QStyle::StandardPixmap> pictures{
+        {QStringLiteral("Operation"), QStyle::SP_DirOpenIcon},
+        {QStringLiteral("Sale"), QStyle::SP_ArrowForward},
+        {QStringLiteral("OperationElement"), QStyle::SP_ArrowBack},
+        {QStringLiteral("Anagrafic"), QStyle::SP_DirHomeIcon},
+        {QStringLiteral("AnagraficCliFor"), QStyle::SP_FileDialogContentsView},
+        {QStringLiteral("Article"), QStyle::SP_FileIcon},
+        {QStringLiteral("Report"), QStyle::SP_DirIcon},
+        {QStringLiteral("ReportElement"), QStyle::SP_FileDialogDetailedView},
+        {QStringLiteral("Archive"), QStyle::SP_DriveHDIcon},
+    };
+    return QApplication::style()->standardIcon(pictures.value(key, QStyle::SP_FileIcon));
+}
+
+}  // namespace
+
+// ---- Loading -----------------------------------------------------------------------------------
+
+frmMain::frmMain() : frmMain(std::unique_ptr<NotificationArea>()) {}
+
+frmMain::frmMain(std::unique_ptr<NotificationArea> notificationArea)
+    : m_lifecycle(*this), m_tray(std::make_unique<clsOSTNA>(std::move(notificationArea)))
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(AppTitle());
+    setWindowIcon(QIcon(ProgramLogo(32)));
+    m_counter = std::make_unique<::CounterDevices>();
+    m_guarded = std::make_unique<GuardedCounterServices>(*m_counter);
+    buildWidgets();
+    connectCommands();
+    connectDevices();
+
+    const MainPlacement placement = MainWindowPlacement::Restore(*this);
+    m_splitterLeft = placement.split;
+    m_tray->IconStart(m_txtTNAInterface, windowIcon(), windowTitle(), [this](float x) { handle([&] { NotificationMouse(x); }); });
+    SetAppTitle();
+
+    setMainWindowServices(this);
+    setCounterServices(m_guarded.get());
+    qApp->installEventFilter(this);
+}
+
+frmMain::~frmMain()
+{
+    qApp->removeEventFilter(this);
+    if (m_memo) delete m_memo.data();
+    if (counterServices() == m_guarded.get()) setCounterServices(nullptr);
+    if (mainWindowServices() == this) setMainWindowServices(nullptr);
+}
+
+void frmMain::buildWidgets()
+{
+    m_menus = MainWindowMenus::Build(*this, AppTitle());
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(m_client);
+
+    m_tbToolBar = BuildMainToolbar(m_client);
+    for (const char* key : {"New", "Properties", "Delete", "Related", "Save", "Filter", "Find", "Supply", "Sale", "Print"})
+        ToolbarAction(*m_tbToolBar, QString::fromLatin1(key))->setEnabled(false);
+
+    m_picTitles = new QFrame(m_client);
+    m_picTitles->setObjectName(QStringLiteral("picTitles"));
+    m_picTitles->setFrameShape(QFrame::StyledPanel);
+    m_lblTitle0 = new QLabel(QStringLiteral(" Sezione:"), m_picTitles);
+    m_lblTitle0->setObjectName(QStringLiteral("lblTitle0"));
+    m_cmdHideTree = new QToolButton(m_picTitles);
+    m_cmdHideTree->setObjectName(QStringLiteral("cmdHideTree"));
+    m_cmdHideTree->setToolTip(QStringLiteral("Nascondi / Visualizza Sezione"));
+    m_cmdHideTree->setArrowType(Qt::LeftArrow);
+    m_cmdHideTree->setProperty("caption", QStringLiteral("3"));
+    m_lblTitle1 = new QLabel(QStringLiteral(" Dettagli:"), m_picTitles);
+    m_lblTitle1->setObjectName(QStringLiteral("lblTitle1"));
+    m_cmdDateSel = new QPushButton(m_picTitles);
+    m_cmdDateSel->setObjectName(QStringLiteral("cmdDateSel"));
+    m_cmdDateSel->setToolTip(QStringLiteral("Imposta il periodo di selezione dei dati"));
+    m_cmdDateSel->hide();
+
+    m_tvTreeView = new QTreeWidget(m_client);
+    m_tvTreeView->setObjectName(QStringLiteral("tvTreeView"));
+    m_tvTreeView->setHeaderHidden(true);
+    m_tvTreeView->setColumnCount(1);
+    m_imgSplitter = new QFrame(m_client);
+    m_imgSplitter->setObjectName(QStringLiteral("imgSplitter"));
+    m_imgSplitter->setCursor(Qt::SplitHCursor);
+    m_picSplitter = new QFrame(m_client);
+    m_picSplitter->setObjectName(QStringLiteral("picSplitter"));
+    m_picSplitter->setStyleSheet(QStringLiteral("background-color: #808080;"));
+    m_picSplitter->hide();
+
+    // The detail area: the grid takes its place once views are shown in it.
+    auto* detail = new QFrame(m_client);
+    detail->setObjectName(QStringLiteral("dgView"));
+    detail->setFrameShape(QFrame::StyledPanel);
+    detail->setAutoFillBackground(true);
+    detail->setBackgroundRole(QPalette::Base);
+    m_dgView = detail;
+    m_cmdGridSetting = new QToolButton(m_client);
+    m_cmdGridSetting->setObjectName(QStringLiteral("cmdGridSetting"));
+    m_cmdGridSetting->hide();
+
+    m_sbStatusBar = new QStatusBar(m_client);
+    m_sbStatusBar->setObjectName(QStringLiteral("sbStatusBar"));
+    m_sbStatusBar->setSizeGripEnabled(false);
+    m_lblStatus = new QLabel(m_sbStatusBar);
+    m_lblStatus->setObjectName(QStringLiteral("sbPanel1"));
+    m_lblReminderSign = new QLabel(m_sbStatusBar);
+    m_lblReminderSign->setObjectName(QStringLiteral("sbPanel2"));
+    m_lblReminderSign->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(16, 16));
+    m_lblReminderSign->setToolTip(QStringLiteral("Promemoria"));
+    m_lblReminderSign->hide();
+    m_sbStatusBar->addWidget(m_lblStatus, 1);
+    m_sbStatusBar->addPermanentWidget(m_lblReminderSign);
+
+    m_txtTNAInterface = new QLineEdit(this);
+    m_txtTNAInterface->setObjectName(QStringLiteral("txtTNAInterface"));
+    m_txtTNAInterface->hide();
+
+    m_client->installEventFilter(this);
+    m_imgSplitter->installEventFilter(this);
+}
+
+// ---- Shell services ------------------------------------------------------------------------------
+
+void frmMain::reportHandlerError() { ShowErrorDetails(QString()); }
+
+void frmMain::SetAppTitle() { setWindowTitle(ArchiveMode::WindowTitle(AppTitle())); }
+
+void frmMain::SetStatusMsg(const QString& text) { m_lblStatus->setText(text); }
+
+frmMemo* frmMain::ReminderWindow() const { return m_memo; }
+
+QString frmMain::StatusText() const { return m_lblStatus->text(); }
+
+void frmMain::ReleaseDatabase()
+{
+    // Hook: the grid lets go of its data set here, once it stands in the detail area.
+    ReleaseDatabaseObjects();
+}
+
+void frmMain::OnEvent(int action, const QString&, const QString& detail)
+{
+    ui().status(LibraryNotifications::EventText(action, detail));
+}
+
+void frmMain::OnInternalMessage(const QString&, const QString& detail) { LibraryNotifications::InternalMessage(detail); }
+
+void frmMain::OnQueryMessage(const QString&, int messageType, const QString& message, bool& cancel)
+{
+    cancel = LibraryNotifications::QueryMessage(messageType, message, cancel);
+}
+
+// ---- Activation --------------------------------------------------------------------------------
+
+void frmMain::showEvent(QShowEvent* e)
+{
+    QMainWindow::showEvent(e);
+    handle([this] { ArrangeMainWindow(m_splitterLeft); });
+    // Some platforms (offscreen) never activate a window: the first showing counts.
+    if (m_autoActivate) QTimer::singleShot(0, this, [this] { Activate(); });
+}
+
+void frmMain::changeEvent(QEvent* e)
+{
+    QMainWindow::changeEvent(e);
+    if (e->type() == QEvent::ActivationChange && isActiveWindow() && m_autoActivate)
+        QTimer::singleShot(0, this, [this] { Activate(); });
+    if (e->type() == QEvent::WindowStateChange) handle([this] { ArrangeMainWindow(m_splitterLeft); });
+}
+
+void frmMain::Activate()
+{
+    if (!isVisible() || m_unloading || m_unloaded) return;
+    handle([this] { m_lifecycle.Activate(); });
+}
+
+void frmMain::SetTreeViewNodes()
+{
+    if (!g_objDatabase) return;
+    SectionTreeView::Fill(*m_tvTreeView, *g_objDatabase, SectionTreeOptions{Use_PagamentoForniture}, treeIcon);
+    m_menus.mnuTicketSetting->setVisible(Use_Ricevute);
+}
+
+void frmMain::SetCurrencyMenu(const std::optional<QString>& caption, bool checked)
+{
+    QAction* menu = m_menus.mnuViewCurrencyConversion;
+    menu->setVisible(caption.has_value());
+    if (!caption) return;
+    menu->setText(*caption);
+    menu->setChecked(checked);
+}
+
+DeviceActivation::Devices frmMain::DeviceSwitchFunctions()
+{
+    DeviceSwitches& s = m_counter->Switches();
+    DeviceActivation::Devices d;
+    d.setFiscalPrinter = [&s](bool on) { s.SetFiscalPrinter(on); };
+    d.setBarcodeReader = [&s](bool on) { s.SetBarcodeReader(on); };
+    d.fiscalPrinterOn = [&s] { return s.State(CounterDevice::FiscalPrinter).on; };
+    d.driverActive = [] { return FiscalPrinterActive(); };
+    d.barcodeReaderOn = [&s] { return s.State(CounterDevice::BarcodeReader).on; };
+    return d;
+}
+
+void frmMain::SetDeviceControls(const DeviceActivation::Controls& controls)
+{
+    for (QAction* a : {ToolbarAction(*m_tbToolBar, QStringLiteral("FiscalPrinter")), m_menus.mnuFiscalPrinter})
+        a->setEnabled(controls.registerEnabled);
+    for (QAction* a : {ToolbarAction(*m_tbToolBar, QStringLiteral("BarcodeReader")), m_menus.mnuBarcodeReader})
+        a->setVisible(controls.readerVisible);
+    syncDeviceControls();
+}
+
+void frmMain::SetMenuStates(const ActivationMenuStates& s)
+{
+    m_menus.mnuFiscalPrint_Ricevuta->setVisible(s.receiptReprint);
+    m_menus.mnuFiscalPrint_Ricevuta->setEnabled(s.receiptReprint);
+    m_menus.mnuBackup->setEnabled(s.backup);
+    m_menus.mnuRestore->setEnabled(s.restore);
+    m_menus.mnuBackupRestoreAction->setEnabled(s.backupRestore);
+    m_menus.mnuOperationAction->setEnabled(s.operation);
+    m_menus.mnuToolsOptionsAction->setEnabled(s.toolsOptions);
+}
+
+void frmMain::RunSaveCommand() { ArchiveMode::SaveCommand(archiveHooks()); }
+
+void frmMain::LoadReminderWindow()
+{
+    if (m_memo) return;
+    // No owner: the reminders must be able to come up while the main window is hidden.
+    m_memo = new frmMemo(nullptr);
+    m_memo->setReminderSign([this](bool shown) { m_lblReminderSign->setVisible(shown); });
+}
+
+void frmMain::LeaveArchiveMode()
+{
+    if (ArchiveMode::SwitchMode(archiveHooks())) m_menus.mnuBackupAppMode->setChecked(g_bBackupArchiveMode);
+}
+
+ArchiveMode::Hooks frmMain::archiveHooks()
+{
+    ArchiveMode::Hooks h;
+    h.window = this;
+    h.releaseDatabase = [this] { ReleaseDatabase(); };
+    h.activate = [this] { Activate(); };
+    h.setAppTitle = [this] { SetAppTitle(); };
+    h.refreshDetailView = [this] { RefreshDetailView(QString(), QString()); };
+    h.unload = [this] { UnloadMainWindow(); };
+    h.querySelections = [this](bool restore, const QString& caption) {
+        return frmBackupRestore::QuerySelections(this, caption, restore);
+    };
+    h.backupRestoreData = [](const BackupRequest& request) { (void)BackupRestoreData(request); };
+    return h;
+}
+
+// ---- The end ----------------------------------------------------------------------------------
+
+void frmMain::closeEvent(QCloseEvent* e)
+{
+    if (m_unloaded) {
+        e->accept();
+        return;
+    }
+    e->ignore();
+    if (!m_unloading) handle([this] { (void)m_lifecycle.QueryUnload(MainWindowLifecycle::CloseCause::CloseBox); });
+}
+
+void frmMain::UnloadMainWindow(MainWindowLifecycle::CloseCause cause)
+{
+    if (m_unloading || m_unloaded) return;
+    m_unloading = true;
+    bool unload = false;
+    handle([&] { unload = m_lifecycle.QueryUnload(cause); });
+    if (!unload) {
+        m_unloading = false;
+        return;
+    }
+    m_lifecycle.Unload();
+    m_unloaded = true;
+    m_unloading = false;
+    hide();
+    emit Unloaded();
+}
+
+bool frmMain::ReceiptOpen() const { return m_guarded->ReceiptOpen(); }
+
+void frmMain::HideToNotificationArea() { m_tray->HideMainWindow(this); }
+
+bool frmMain::UnloadOtherWindows(QString* why)
+{
+    if (m_memo) {
+        m_memo->Unload();
+        delete m_memo.data();
+    }
+    QWidgetList windows = QApplication::topLevelWidgets();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        QWidget* w = *it;
+        if (w == this || !w->isWindow() || !w->isVisible()) continue;
+        const Qt::WindowType type = w->windowType();
+        if (type == Qt::Popup || type == Qt::ToolTip || type == Qt::Desktop || type == Qt::SplashScreen) continue;
+        if (!w->close()) {
+            if (why) *why = QStringLiteral("La finestra <") + w->windowTitle() + QStringLiteral("> non si è chiusa");
+            return false;
+        }
+    }
+    return true;
+}
+
+void frmMain::StorePlacement() { MainWindowPlacement::Save(MainWindowPlacement::Current(*this, m_splitterLeft)); }
+
+void frmMain::StopNotificationIcon() { m_tray->IconStop(); }
+
+void frmMain::ShowFromNotificationArea()
+{
+    if (isVisible() && !isMinimized()) return;
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void frmMain::NotificationMouse(float x)
+{
+    if (clsOSTNA::IsDoubleClick(x)) ShowFromNotificationArea();
+    else if (clsOSTNA::IsRightButton(x)) popup(m_menus.mnuPopUp);
+}
+
+// ---- Tree, detail area and layout --------------------------------------------------------------
+
+void frmMain::RefreshDetailView(const QString& order, const QString& where)
+{
+    (void)order;
+    (void)where;
+    if (m_refreshing) return;
+    m_refreshing = true;
+    // Hook: the view of a node with a key opens in the grid here; until then the detail area
+    // stays empty and only sections and groups show something (their buttons).
+    try {
+        BuildSectionButtons();
+    } catch (...) {
+        m_refreshing = false;
+        throw;
+    }
+    m_refreshing = false;
+}
+
+LayoutMetrics frmMain::measure() const
+{
+    LayoutMetrics m;
+    m.visible = isVisible();
+    m.minimised = isMinimized();
+    m.width = PixelsToTwips(frameGeometry().width());
+    m.scaleWidth = PixelsToTwips(m_client->width());
+    m.scaleHeight = PixelsToTwips(m_client->height());
+    m.treeLeft = kTreeLeft;
+    m.splitterLeft = m_splitterLeft;
+    m.splitterWidth = kSplitterWidth;
+    m.toolbarHeight = PixelsToTwips(m_tbToolBar->sizeHint().height());
+    m.toolbarShown = m_menus.mnuViewToolbar->isChecked();
+    m.statusHeight = PixelsToTwips(m_sbStatusBar->sizeHint().height());
+    m.statusShown = m_menus.mnuViewStatusBar->isChecked();
+    m.titlesTop = m.toolbarShown ? m.toolbarHeight : 0;
+    m.titlesHeight = kTitlesHeight;
+    m.hideButtonWidth = kHideButtonWidth;
+    m.dateButtonWidth = kDateButtonWidth;
+    m.dateButtonVisible = !m_cmdDateSel->isHidden();
+    m.treeHidden = m_treeHidden;
+    return m;
+}
+
+void frmMain::ArrangeMainWindow(double treeWidth)
+{
+    const LayoutMetrics m = measure();
+    const std::optional<MainLayout> l = m_layout.Arrange(treeWidth, m);
+    if (!l) return;
+    if (l->windowWidth) resize(px(*l->windowWidth) - (frameGeometry().width() - width()), height());
+
+    const int clientWidth = m_client->width(), clientHeight = m_client->height();
+    const int toolbarHeight = px(m.toolbarHeight), statusHeight = px(m.statusHeight);
+    m_tbToolBar->setGeometry(0, 0, clientWidth, toolbarHeight);
+    m_tbToolBar->setVisible(m.toolbarShown);
+    m_picTitles->setGeometry(0, px(m.titlesTop), clientWidth, px(m.titlesHeight));
+    m_sbStatusBar->setGeometry(0, clientHeight - statusHeight, clientWidth, statusHeight);
+    m_sbStatusBar->setVisible(m.statusShown);
+
+    m_tvTreeView->setGeometry(px(l->tree.left), px(l->tree.top), px(l->tree.width), px(l->tree.height));
+    m_tvTreeView->setVisible(l->treeVisible);
+    m_splitterLeft = l->splitter.left;
+    m_imgSplitter->setGeometry(px(l->splitter.left), px(l->splitter.top), px(l->splitter.width), px(l->splitter.height));
+    m_picSplitter->move(m_picSplitter->x(), px(l->dragBarTop));
+    m_dgView->setGeometry(px(l->grid.left), px(l->grid.top), px(l->grid.width), px(l->grid.height));
+    m_cmdGridSetting->move(px(l->gridSettingLeft), px(l->gridSettingTop));
+
+    const int stripHeight = m_picTitles->height();
+    const int buttonSize = std::min(px(m.hideButtonWidth), stripHeight);
+    m_lblTitle0->setGeometry(px(l->tree.left), 0, px(l->title0Width), stripHeight);
+    m_cmdHideTree->setGeometry(px(l->hideButtonLeft), (stripHeight - buttonSize) / 2, px(m.hideButtonWidth), buttonSize);
+    m_lblTitle1->setGeometry(px(l->title1Left), 0, px(l->title1Width), stripHeight);
+    m_cmdDateSel->setGeometry(px(l->dateButtonLeft), 0, px(m.dateButtonWidth), stripHeight);
+
+    m_treeHidden = l->treeHidden;
+    m_cmdHideTree->setProperty("caption", m_treeHidden ? QStringLiteral("4") : QStringLiteral("3"));
+    m_cmdHideTree->setArrowType(m_treeHidden ? Qt::RightArrow : Qt::LeftArrow);
+    m_menus.mnuHideSection->setChecked(!m_treeHidden);
+    if (l->hideButtonColour == MainLayout::HideButtonColour::Highlight)
+        m_cmdHideTree->setStyleSheet(QString::fromLatin1(kHighlight));
+    else if (l->hideButtonColour == MainLayout::HideButtonColour::Restore)
+        m_cmdHideTree->setStyleSheet(QString());
+
+    BuildSectionButtons();
+}
+
+void frmMain::BuildSectionButtons()
+{
+    for (QPushButton* b : m_sectionButtons) delete b;
+    m_sectionButtons.clear();
+    m_cmdHideTree->setEnabled(true);
+
+    const QTreeWidgetItem* node = m_tvTreeView->currentItem();
+    SectionButtonsInput in;
+    in.hasSelection = node != nullptr;
+    in.selectedHasKey = SectionTreeView::HasKey(node);
+    in.selectedText = node ? node->text(0) : QString();
+    in.children = SectionTreeView::Children(node);
+    in.splitterLeft = m_splitterLeft;
+    in.treeTop = PixelsToTwips(m_tvTreeView->y());
+    in.scaleWidth = PixelsToTwips(m_client->width());
+    in.scaleHeight = PixelsToTwips(m_client->height());
+    const SectionButtonsPlan plan = PlanSectionButtons(in);
+
+    for (const SectionButton& s : plan.buttons) {
+        auto* b = new QPushButton(s.caption, m_client);
+        b->setObjectName(QStringLiteral("acmdSectionItem"));
+        b->setStyleSheet(QString::fromLatin1(kSectionButtonStyle));
+        b->setToolTip(s.toolTip);
+        b->setProperty("Tag", s.tag);
+        // The header stands apart from the items: flat and disabled.
+        b->setFlat(s.header);
+        b->setEnabled(!s.header);
+        if (!s.image.isEmpty()) {
+            b->setIcon(treeIcon(s.image));
+            b->setIconSize(QSize(24, 24));
+        }
+        b->setGeometry(px(s.box.left), px(s.box.top), px(s.box.width), px(s.box.height));
+        const QString tag = s.tag;
+        if (!s.header) connect(b, &QPushButton::clicked, this, [this, tag] { handle([&] { acmdSectionItem_Click(tag); }); });
+        b->show();
+        b->raise();
+        m_sectionButtons.push_back(b);
+    }
+    m_cmdHideTree->setEnabled(plan.hideTreeEnabled);
+}
+
+void frmMain::acmdSectionItem_Click(const QString& tag)
+{
+    if (QTreeWidgetItem* item = SectionTreeView::ItemForTag(*m_tvTreeView, tag)) {
+        const QSignalBlocker quiet(m_tvTreeView);
+        m_tvTreeView->setCurrentItem(item);
+    }
+    RefreshDetailView(QString(), QString());
+}
+
+void frmMain::mnuHideSection_Click() { ArrangeMainWindow(m_menus.mnuHideSection->isChecked() ? 0 : -1); }
+
+void frmMain::mnuViewToolbar_Click()
+{
+    m_menus.mnuViewToolbar->setChecked(!m_menus.mnuViewToolbar->isChecked());
+    m_tbToolBar->setVisible(m_menus.mnuViewToolbar->isChecked());
+    ArrangeMainWindow(m_splitterLeft);
+}
+
+void frmMain::mnuViewStatusBar_Click()
+{
+    m_menus.mnuViewStatusBar->setChecked(!m_menus.mnuViewStatusBar->isChecked());
+    m_sbStatusBar->setVisible(m_menus.mnuViewStatusBar->isChecked());
+    ArrangeMainWindow(m_splitterLeft);
+}
+
+void frmMain::startSplitterDrag()
+{
+    m_picSplitter->setGeometry(m_imgSplitter->x(), m_imgSplitter->y(), std::max(1, m_imgSplitter->width() / 2),
+                               std::max(0, m_imgSplitter->height() - px(kDragBarTrim)));
+    m_picSplitter->show();
+    m_picSplitter->raise();
+    m_splitterMoving = true;
+}
+
+void frmMain::moveSplitterDrag(double mouseX)
+{
+    if (!m_splitterMoving) return;
+    const double left = MainWindowLayout::DragBarLeft(m_splitterLeft, mouseX, PixelsToTwips(frameGeometry().width()));
+    m_picSplitter->move(px(left), m_picSplitter->y());
+}
+
+void frmMain::endSplitterDrag()
+{
+    if (!m_splitterMoving) return;
+    const double left = PixelsToTwips(m_picSplitter->x());
+    m_picSplitter->hide();
+    m_splitterMoving = false;
+    ArrangeMainWindow(left);
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == m_client && e->type() == QEvent::Resize) {
+        handle([this] { ArrangeMainWindow(m_splitterLeft); });
+        return false;
+    }
+    if (watched == m_imgSplitter) {
+        switch (e->type()) {
+        case QEvent::MouseButtonPress: handle([this] { startSplitterDrag(); }); return true;
+        case QEvent::MouseMove: {
+            const double x = PixelsToTwips(int(static_cast<QMouseEvent*>(e)->position().x()));
+            handle([&] { moveSplitterDrag(x); });
+            return true;
+        }
+        case QEvent::MouseButtonRelease: handle([this] { endSplitterDrag(); }); return true;
+        default: break;
+        }
+    }
+    // Keys reach the window before its controls.
+    if (e->type() == QEvent::KeyPress) {
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (w && w->window() == this && !m_unloaded) {
+            const auto* key = static_cast<QKeyEvent*>(e);
+            bool taken = false;
+            handle([&] {
+                taken = MainWindowCommands::KeyDown(MainWindowCommands::KeyCode(*key), MainWindowCommands::ShiftState(*key),
+                                                    m_findTag, *this);
+            });
+            if (taken) return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, e);
+}

@@ -1,0 +1,206 @@
+#pragma once
+// The program's main window: the section tree on the left, the detail area on the right, the
+// toolbar, title strip and status bar, the menus, and the program's icon in the notification
+// area. It owns the widgets and hands each concern to a class of its own: the activation and
+// the end to MainWindowLifecycle, the geometry to MainWindowLayout, the tree to
+// SectionTreeView, clicks and keys to MainWindowCommands, the library's notifications to
+// LibraryNotifications, the operator to OperatorSession, the counter devices to
+// CounterDevices. Every event handler ends in one catch that reports through ShowErrorDetails.
+#include "MainWindowCommands.h"
+#include "MainWindowLayout.h"
+#include "MainWindowLifecycle.h"
+#include "MainWindowMenus.h"
+#include "MainWindowServices.h"
+#include "Notify.h"
+#include <QMainWindow>
+#include <QPointer>
+#include <memory>
+#include <vector>
+
+namespace ArchiveMode { struct Hooks; }
+class CounterDevices;
+class GuardedCounterServices;
+class NotificationArea;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QStatusBar;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+class clsOSTNA;
+class frmMemo;
+
+class frmMain final : public QMainWindow,
+                      public MainWindowServices,
+                      public itfNotifyEvent,
+                      private MainWindowShell,
+                      private CommandTarget {
+    Q_OBJECT
+public:
+    // Loads the window: placement, notification-area icon, title, date selection; registers
+    // it as the main window and the counter services. `notificationArea`: null for the
+    // desktop's own.
+    frmMain();
+    explicit frmMain(std::unique_ptr<NotificationArea> notificationArea);
+    ~frmMain() override;
+
+    // Off: showing the window does not run the activation (a window rendered for a picture).
+    void SetAutoActivate(bool on) { m_autoActivate = on; }
+
+    // ---- MainWindowServices ----------------------------------------------------------------
+    QWidget* mainWidget() override { return this; }
+    bool OptionsActive() const override { return m_optionsActive; }
+    void SetOptionsActive(bool active) override { m_optionsActive = active; }
+    void SetStatusMsg(const QString& text) override;
+    void ReleaseDatabase() override;
+    void RefreshDetailView() override { RefreshDetailView(QString(), QString()); }
+    void SetAppTitle() override;
+
+    // ---- itfNotifyEvent --------------------------------------------------------------------
+    void OnEvent(int action, const QString& source, const QString& detail) override;
+    void OnInternalMessage(const QString& source, const QString& detail) override;
+    void OnQueryMessage(const QString& source, int messageType, const QString& message, bool& cancel) override;
+
+    // ---- The window's own commands ---------------------------------------------------------
+    void Activate();                                   // the activation sequence
+    void SetTreeViewNodes();
+    void RefreshDetailView(const QString& order, const QString& where);
+    void ArrangeMainWindow(double treeWidth);          // twips; 0 hides the tree, -1 shows it
+    void BuildSectionButtons();
+    void acmdSectionItem_Click(const QString& tag);
+    // The program's close commands: unloads every window and ends the program.
+    void UnloadMainWindow(MainWindowLifecycle::CloseCause cause = MainWindowLifecycle::CloseCause::Program);
+    void mnuChangeUser_Click();
+    void mnuChangePwd_Click();
+    void mnuHideSection_Click();
+    void mnuViewToolbar_Click();
+    void mnuViewStatusBar_Click();
+    void ShowFromNotificationArea();
+    // The notification-area icon's mouse action, as its X value.
+    void NotificationMouse(float x);
+
+    // ---- What the window shows -------------------------------------------------------------
+    QTreeWidget* TreeView() const { return m_tvTreeView; }
+    QWidget* DetailArea() const { return m_dgView; }
+    QWidget* Client() const { return m_client; }
+    QToolButton* HideTreeButton() const { return m_cmdHideTree; }
+    QStatusBar* StatusBar() const { return m_sbStatusBar; }
+    QToolBar* ToolBar() const { return m_tbToolBar; }
+    const MainWindowMenus& Menus() const { return m_menus; }
+    const std::vector<QPushButton*>& SectionButtons() const { return m_sectionButtons; }
+    QString StatusText() const;
+    double SplitterLeft() const { return m_splitterLeft; }   // twips
+    bool TreeHidden() const { return m_treeHidden; }
+    clsOSTNA& TrayIcon() { return *m_tray; }
+    MainWindowLifecycle& Lifecycle() { return m_lifecycle; }
+    CounterDevices& Devices() { return *m_counter; }
+    frmMemo* ReminderWindow() const;
+    bool IsUnloaded() const { return m_unloaded; }
+
+signals:
+    // The window unloaded through a close command: the program ends.
+    void Unloaded();
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    // MainWindowShell
+    MainWindowServices& Services() override { return *this; }
+    QWidget* Widget() override { return this; }
+    void ShowFirstView() override { RefreshDetailView(QString(), QString()); }
+    void SetCurrencyMenu(const std::optional<QString>& caption, bool checked) override;
+    DeviceActivation::Devices DeviceSwitchFunctions() override;
+    void SetDeviceControls(const DeviceActivation::Controls& controls) override;
+    void SetMenuStates(const ActivationMenuStates& states) override;
+    void RunSaveCommand() override;
+    void LoadReminderWindow() override;
+    void LeaveArchiveMode() override;
+    void Unload() override { UnloadMainWindow(MainWindowLifecycle::CloseCause::Program); }
+    bool ReceiptOpen() const override;
+    void HideToNotificationArea() override;
+    bool UnloadOtherWindows(QString* why) override;
+    void StorePlacement() override;
+    void StopNotificationIcon() override;
+
+    // CommandTarget
+    void FileNew() override;
+    void FileProperties() override;
+    void FileDelete() override;
+    void OpenSelectedRow() override;
+    void PopupRelated() override;
+    void SaveExport() override;
+    void FilterButton() override;
+    void SearchColumn(int column, const QString& typed) override;
+    void PopupSearch() override;
+    void NewSupply() override;
+    void NewSale() override;
+    void PopupPrint() override;
+    void SetBarcodeReader(bool on) override;
+    void SetFiscalPrinter(bool on) override;
+    void CloseProgram() override { UnloadMainWindow(MainWindowLifecycle::CloseCause::Program); }
+    void AssignSuppliersFromMarkers() override;
+
+    void buildWidgets();
+    void connectCommands();
+    void connectDevices();
+    LayoutMetrics measure() const;
+    void syncDeviceControls();
+    ArchiveMode::Hooks archiveHooks();
+    void viewCommandMissing();
+    void popup(QMenu* menu);
+    // Every handler's one catch.
+    template <class F>
+    void handle(F work)
+    {
+        try {
+            work();
+        } catch (...) {
+            reportHandlerError();
+        }
+    }
+    void reportHandlerError();
+    void startSplitterDrag();
+    void moveSplitterDrag(double mouseX);
+    void endSplitterDrag();
+
+    MainWindowMenus m_menus;
+    QWidget* m_client = nullptr;
+    QToolBar* m_tbToolBar = nullptr;
+    QFrame* m_picTitles = nullptr;
+    QLabel* m_lblTitle0 = nullptr;
+    QLabel* m_lblTitle1 = nullptr;
+    QToolButton* m_cmdHideTree = nullptr;
+    QPushButton* m_cmdDateSel = nullptr;
+    QTreeWidget* m_tvTreeView = nullptr;
+    QFrame* m_imgSplitter = nullptr;
+    QFrame* m_picSplitter = nullptr;
+    QWidget* m_dgView = nullptr;
+    QToolButton* m_cmdGridSetting = nullptr;
+    QStatusBar* m_sbStatusBar = nullptr;
+    QLabel* m_lblStatus = nullptr;
+    QLabel* m_lblReminderSign = nullptr;
+    QLineEdit* m_txtTNAInterface = nullptr;
+    std::vector<QPushButton*> m_sectionButtons;
+
+    MainWindowLayout m_layout;
+    MainWindowLifecycle m_lifecycle;
+    std::unique_ptr<clsOSTNA> m_tray;
+    std::unique_ptr<CounterDevices> m_counter;
+    std::unique_ptr<GuardedCounterServices> m_guarded;
+    QPointer<frmMemo> m_memo;
+    QString m_findTag;                 // the Find button's tag: the last searched column
+    double m_splitterLeft = 0;         // twips
+    bool m_treeHidden = false;
+    bool m_optionsActive = false;
+    bool m_splitterMoving = false;
+    bool m_refreshing = false;
+    bool m_autoActivate = true;
+    bool m_unloading = false;
+    bool m_unloaded = false;
+};

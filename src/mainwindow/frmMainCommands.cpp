@@ -1,0 +1,239 @@
+// The main window's commands: its menus, toolbar and the operator's keys, each handler
+// ending in the window's one catch.
+#include "ArchiveMode.h"
+#include "Configuration.h"
+#include "CounterDevices.h"
+#include "DatabaseFiles.h"
+#include "ErrorReporting.h"
+#include "FiscalPrinterFactory.h"
+#include "GuardedCounterServices.h"
+#include "ModalDialog.h"
+#include "OperatorLogin.h"
+#include "OperatorSession.h"
+#include "RowChoiceDialog.h"
+#include "SoftwareUpdate.h"
+#include "SupplierAssignment.h"
+#include "SystemHelpers.h"
+#include "UiServices.h"
+#include "frmAbout.h"
+#include "frmEllisseTest.h"
+#include "frmFiscalOptions.h"
+#include "frmLabelPrintSetting.h"
+#include "frmMagneticOptions.h"
+#include "frmMain.h"
+#include "frmMemo.h"
+#include "frmMessage.h"
+#include "frmOptions.h"
+#include "frmOptionsBarcode.h"
+#include "frmTicketPrintSetting.h"
+
+#include <QAction>
+#include <QCursor>
+#include <QLabel>
+#include <QMenu>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace {
+// A dialog the program does not write itself, run through the one seam for modal windows.
+template <class Dialog>
+void runModalWindow(QWidget* owner, const QString& name)
+{
+    Dialog dialog(owner);
+    ModalAdapter adapter(
+        name, QStringLiteral("Esci"), [&dialog] { return dialog.exec() == QDialog::Accepted; },
+        [&dialog](const QString&) {
+            dialog.reject();
+            return false;
+        });
+    (void)ui().runModal(adapter);
+}
+}  // namespace
+
+void frmMain::connectCommands()
+{
+    auto on = [this](QAction* action, auto work) {
+        connect(action, &QAction::triggered, this, [this, work] { handle(work); });
+    };
+    const MainWindowMenus& m = m_menus;
+    on(m.mnuFileNew, [this] { FileNew(); });
+    on(m.mnuFileProperties, [this] { FileProperties(); });
+    on(m.mnuFileDelete, [this] { FileDelete(); });
+    on(m.mnuBackup, [this] { RunSaveCommand(); });
+    on(m.mnuRestore, [this] { ArchiveMode::RestoreCommand(archiveHooks()); });
+    on(m.mnuMoveRow, [this] { (void)ArchiveMode::MoveRowCommand(archiveHooks(), nullptr); });
+    on(m.mnuBackupAppMode, [this] {
+        (void)ArchiveMode::SwitchMode(archiveHooks());
+        m_menus.mnuBackupAppMode->setChecked(g_bBackupArchiveMode);
+    });
+    on(m.mnuImport, [this] { (void)ArchiveMode::ImportCommand(archiveHooks(), nullptr); });
+    on(m.mnuChangeUser, [this] { mnuChangeUser_Click(); });
+    on(m.mnuChangePwd, [this] { mnuChangePwd_Click(); });
+    on(m.mnuFileClose, [this] { UnloadMainWindow(); });
+
+    // The three toggles read and invert their check mark themselves: the click's own toggle is
+    // taken back first.
+    auto toggle = [&on](QAction* action, auto work) {
+        on(action, [action, work] {
+            action->setChecked(!action->isChecked());
+            work();
+        });
+    };
+    toggle(m.mnuViewToolbar, [this] { mnuViewToolbar_Click(); });
+    toggle(m.mnuViewStatusBar, [this] { mnuViewStatusBar_Click(); });
+    toggle(m.mnuHideSection, [this] { mnuHideSection_Click(); });
+    on(m.mnuViewRefresh, [this] { RefreshDetailView(QString(), QString()); });
+    on(m.mnuViewCurrencyConversion, [this] {
+        CurrencyConversion = m_menus.mnuViewCurrencyConversion->isChecked();
+        RefreshDetailView(QString(), QString());
+        m_menus.mnuViewCurrencyConversion->setChecked(CurrencyConversion);
+        SaveConfiguration();
+    });
+
+    on(m.mnuFiscalPrinter, [this] { SetFiscalPrinter(m_menus.mnuFiscalPrinter->isChecked()); });
+    on(m.mnuBarcodeReader, [this] { SetBarcodeReader(m_menus.mnuBarcodeReader->isChecked()); });
+    on(m.mnuBalance, [this] {
+        m_guarded->SetBalance(m_menus.mnuBalance->isChecked());
+        syncDeviceControls();
+    });
+    on(m.mnuPrintLabel, [this] { m_guarded->mnuPrintLabel_Click(); });
+
+    on(m.mnuMemo, [this] {
+        LoadReminderWindow();
+        m_memo->show();
+        m_memo->raise();
+        m_memo->activateWindow();
+    });
+    on(m.mnuOptionsGeneral, [this] { frmOptions::ShowOptions(this); });
+    on(m.mnuOptionsFiscal, [this] { frmFiscalOptions::ShowModal(this); });
+    on(m.mnuOptionsBarcode, [this] { frmOptionsBarcode::ShowModal(this); });
+    on(m.mnuOptionsMagnetic, [this] { frmMagneticOptions::ShowModal(this); });
+    on(m.mnuLabelSetting, [this] { runModalWindow<frmLabelPrintSetting>(this, QStringLiteral("frmLabelPrintSetting")); });
+    on(m.mnuTicketSetting, [this] { runModalWindow<frmTicketPrintSetting>(this, QStringLiteral("frmTicketPrintSetting")); });
+    on(m.mnuOmegaNet, [this] { frmEllisseTest::ShowModal(this); });
+    on(m.mnuSoftwareUpdate, [this] {
+        try {
+            (void)SoftwareUpdateCommand(this);
+        } catch (...) {
+            ShowErrorDetails(QString());
+        }
+        frmMessage::unloadInstance();
+    });
+
+    on(m.mnuHelpContents, [this] { MainWindowCommands::HelpContents(MainWindowCommands::ProgramHelpFile(), windowTitle()); });
+    on(m.mnuHelpSupport, [] {
+        (void)ShellOpen(MainWindowCommands::SupportRequestLink(QString::fromLatin1(kSupportMailAddress), g_strMsgTitle));
+    });
+    on(m.mnuHelpAbout, [this] { runModalWindow<frmAbout>(this, QStringLiteral("frmAbout")); });
+
+    on(m.mnuActivate, [this] { ShowFromNotificationArea(); });
+    on(m.mnuClose, [this] { UnloadMainWindow(); });
+
+    connect(m_tbToolBar, &QToolBar::actionTriggered, this, [this](QAction* a) {
+        handle([&] {
+            MainWindowCommands::ToolbarClick(a->data().toString(), a->isChecked(), m_findTag, *this);
+            syncDeviceControls();
+        });
+    });
+    connect(m_cmdHideTree, &QToolButton::clicked, this, [this] { handle([this] { mnuHideSection_Click(); }); });
+    connect(m_tvTreeView, &QTreeWidget::currentItemChanged, this,
+            [this] { handle([this] { RefreshDetailView(QString(), QString()); }); });
+}
+
+// ---- Counter devices ---------------------------------------------------------------------------
+
+void frmMain::connectDevices()
+{
+    m_counter->Switches().SetOnChanged([this](CounterDevice device) {
+        if (device == CounterDevice::FiscalPrinter)
+            m_lifecycle.Devices().RegisterSwitched(m_counter->Switches().State(device).on && FiscalPrinterActive());
+        syncDeviceControls();
+    });
+}
+
+void frmMain::syncDeviceControls()
+{
+    const DeviceSwitches& s = m_counter->Switches();
+    const bool fiscal = s.State(CounterDevice::FiscalPrinter).on;
+    const bool reader = s.State(CounterDevice::BarcodeReader).on;
+    ToolbarAction(*m_tbToolBar, QStringLiteral("FiscalPrinter"))->setChecked(fiscal);
+    ToolbarAction(*m_tbToolBar, QStringLiteral("BarcodeReader"))->setChecked(reader);
+    m_menus.mnuFiscalPrinter->setChecked(fiscal);
+    m_menus.mnuBarcodeReader->setChecked(reader);
+    m_menus.mnuBalance->setChecked(s.State(CounterDevice::Balance).on);
+}
+
+void frmMain::SetFiscalPrinter(bool on)
+{
+    m_guarded->SetFiscalPrinter(on);
+    syncDeviceControls();
+}
+
+void frmMain::SetBarcodeReader(bool on)
+{
+    m_guarded->SetBarcodeReader(on);
+    syncDeviceControls();
+}
+
+// ---- Operator ------------------------------------------------------------------------------------
+
+void frmMain::mnuChangeUser_Click()
+{
+    if (!OperatorSession::ChangeOperator(this, [this] { SetAppTitle(); })) {
+        UnloadMainWindow();
+        return;
+    }
+    ui().status(QStringLiteral("Operatore: ") + g_strOperatorName);
+    SetTreeViewNodes();
+    RefreshDetailView(QString(), QString());
+}
+
+void frmMain::mnuChangePwd_Click() { (void)OperatorSession::ChangePassword(this); }
+
+// ---- Commands of the views -----------------------------------------------------------------------
+// Hooks: the record, print, search and filter commands, and the sale and supply forms, take
+// their place here as the detail view and the documents are built. Until then their menu
+// entries and buttons stay disabled, and the keys that reach them only beep.
+
+void frmMain::viewCommandMissing() { ui().beep(); }
+void frmMain::FileNew() { viewCommandMissing(); }
+void frmMain::FileProperties() { viewCommandMissing(); }
+void frmMain::FileDelete() { viewCommandMissing(); }
+void frmMain::OpenSelectedRow() { viewCommandMissing(); }
+void frmMain::SaveExport() { viewCommandMissing(); }
+void frmMain::SearchColumn(int, const QString&) { viewCommandMissing(); }
+void frmMain::NewSupply() { viewCommandMissing(); }
+void frmMain::NewSale() { viewCommandMissing(); }
+void frmMain::PopupRelated() { popup(m_menus.mnuAssociation); }
+void frmMain::PopupSearch() { popup(m_menus.mnuSearch); }
+void frmMain::PopupPrint() { popup(m_menus.mnuPrintFunc); }
+
+void frmMain::FilterButton()
+{
+    // No view is shown: the button stays pressed.
+    ToolbarAction(*m_tbToolBar, QStringLiteral("Filter"))->setChecked(true);
+    popup(m_menus.mnuFilter);
+}
+
+void frmMain::popup(QMenu* menu)
+{
+    if (menu && !menu->isEmpty()) menu->popup(QCursor::pos());
+}
+
+void frmMain::AssignSuppliersFromMarkers()
+{
+    if (!g_objDatabase) {
+        ui().beep();
+        return;
+    }
+    const QString title = m_lblTitle1->text();
+    (void)SupplierAssignment::Run(
+        *g_objDatabase,
+        [this](TableData& suppliers) { return RowChoiceDialog::Choose(suppliers, QStringLiteral("Descrizione"), this); },
+        [this](const QString& progress) {
+            m_lblTitle1->setText(progress);
+            m_lblTitle1->repaint();
+        });
+    m_lblTitle1->setText(title);
+}
