@@ -175,10 +175,11 @@ TEST_F(MirtavoliaExecutable, SecondCopyEndsAtOnceAndAKilledCopyLeavesNoLock) {
 
 TEST_F(MirtavoliaExecutable, AccessPasswordFileGuardsTheStart) {
     run({QStringLiteral("Yes")});
-    // No file: no password before the operator's choice.
+    // No file: no password before the operator's choice (the status bar's lines aside).
     QStringList log = run({});
-    ASSERT_FALSE(log.isEmpty());
-    EXPECT_TRUE(log.first().startsWith(QStringLiteral("INPUT: [frmSelectOper]"))) << log.first().toStdString();
+    const QStringList asked = log.filter(QRegularExpression(QStringLiteral("^(INPUT|MSGBOX): ")));
+    ASSERT_FALSE(asked.isEmpty());
+    EXPECT_TRUE(asked.first().startsWith(QStringLiteral("INPUT: [frmSelectOper]"))) << asked.first().toStdString();
 
     WriteAccessPasswordFile(QStringLiteral("Cassa"), dataFolder() + QStringLiteral("/prtct1.sys"));
     int exitCode = 0;
@@ -190,5 +191,29 @@ TEST_F(MirtavoliaExecutable, AccessPasswordFileGuardsTheStart) {
 
     log = runUntil({QStringLiteral("Cassa"), QStringLiteral("Amministratore"), QString()}, kLoggedIn);
     EXPECT_TRUE(messageBoxes(log).isEmpty());
+}
+// The main window's first activation creates the database and lets the administrator in
+// with the empty password; the window then stays up. A refused password ends the program.
+TEST_F(MirtavoliaExecutable, FirstStartLetsTheAdministratorInAndAWrongPasswordEndsTheProgram) {
+    QString logPath;
+    auto first = start({QStringLiteral("Yes"), QStringLiteral("Amministratore"), QString()}, &logPath);
+    ASSERT_TRUE(waitForLine(logPath, kLoggedIn)) << logLines(logPath).join(u'|').toStdString();
+    const QStringList log = logLines(logPath);
+    EXPECT_EQ(messageBoxes(log), QStringList{kCreate});
+    EXPECT_TRUE(log.contains(QStringLiteral("INPUT: [frmSelectOper] Amministratore, Operatore")));
+    EXPECT_TRUE(log.contains(QStringLiteral("INPUT: [frmPassword] Password")));
+    EXPECT_FALSE(first->waitForFinished(1500));   // the window is up, waiting for the operator
+    first->kill();
+    first->waitForFinished(10000);
+
+    int exitCode = -1;
+    const QStringList refused =
+        run({QStringLiteral("Amministratore"), QStringLiteral("sbagliata"), QStringLiteral("OK"), QStringLiteral("<cancel>")},
+            &exitCode);
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(messageBoxes(refused), QStringList{QStringLiteral("MSGBOX: La password non è corretta.\r\rFare attenzione "
+                                                                "all'utilizzo delle maiuscole/minuscole")});
+    EXPECT_FALSE(refused.contains(kLoggedIn));
+    EXPECT_TRUE(refused.filter(QStringLiteral("UNANSWERED")).isEmpty());
 }
 #endif

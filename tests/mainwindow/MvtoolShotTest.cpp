@@ -1,0 +1,47 @@
+// Pictures of the main window and of the error report through the developer's tool.
+#ifdef MV_MVTOOL_EXE
+#include "TestEnvironment.h"
+#include <QImage>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+struct Shot {
+    int status = -1;
+    QStringList lines;
+};
+
+Shot mvtool(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(MV_MVTOOL_EXE), args);
+    p.waitForFinished(60000);
+    Shot r;
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.lines = QString::fromUtf8(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    return r;
+}
+}  // namespace
+
+TEST(MvtoolShot, ListsTheMainWindowAndTheErrorReport)
+{
+    const Shot list = mvtool({QStringLiteral("shot"), QStringLiteral("--list")});
+    ASSERT_EQ(list.status, 0);
+    EXPECT_TRUE(list.lines.contains(QStringLiteral("frmMain")));
+    EXPECT_TRUE(list.lines.contains(QStringLiteral("frmShowException")));
+}
+
+TEST(MvtoolShot, PicturesTheMainWindowAtTheAskedSize)
+{
+    const QString png = testenv::newDir(QStringLiteral("shot")) + QStringLiteral("/frmMain.png");
+    const Shot shot = mvtool({QStringLiteral("shot"), QStringLiteral("frmMain"), png, QStringLiteral("--size"),
+                              QStringLiteral("1280x800")});
+    ASSERT_EQ(shot.status, 0);
+    const QImage picture(png);
+    EXPECT_EQ(picture.size(), QSize(1280, 800));
+
+    EXPECT_EQ(mvtool({QStringLiteral("shot"), QStringLiteral("frmMain"), png, QStringLiteral("--size"), QStringLiteral("big")})
+                  .status,
+              2);
+}
+#endif
