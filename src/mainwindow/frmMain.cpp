@@ -93,7 +93,7 @@ QIcon treeIcon(const QString& key)
 frmMain::frmMain() : frmMain(std::unique_ptr<NotificationArea>()) {}
 
 frmMain::frmMain(std::unique_ptr<NotificationArea> notificationArea)
-    : m_lifecycle(*this), m_tray(std::make_unique<clsOSTNA>(std::move(notificationArea)))
+    : m_dates(DateSelection::AtStart()), m_lifecycle(*this), m_tray(std::make_unique<clsOSTNA>(std::move(notificationArea)))
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(AppTitle());
@@ -108,10 +108,27 @@ frmMain::frmMain(std::unique_ptr<NotificationArea> notificationArea)
     m_splitterLeft = placement.split;
     m_tray->IconStart(m_txtTNAInterface, windowIcon(), windowTitle(), [this](float x) { handle([&] { NotificationMouse(x); }); });
     SetAppTitle();
+    SetDataSelectionCaption();
 
     setMainWindowServices(this);
     setCounterServices(m_guarded.get());
     qApp->installEventFilter(this);
+    // The desktop session ends: the window unloads without the questions of the close command.
+    connect(qApp, &QGuiApplication::commitDataRequest, this,
+            [this] { handle([this] { UnloadMainWindow(MainWindowLifecycle::CloseCause::System); }); });
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        if (m_unloaded) return;
+        m_unloaded = true;
+        m_lifecycle.Unload();
+    });
+}
+
+void frmMain::SetDataSelectionCaption()
+{
+    // The field's caption comes with the view that has a date field.
+    const DateSelection::Captions c = m_dates.captions(QString());
+    m_cmdDateSel->setText(c.button);
+    m_cmdDateSel->setToolTip(c.toolTip);
 }
 
 frmMain::~frmMain()

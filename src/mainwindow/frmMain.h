@@ -6,6 +6,7 @@
 // SectionTreeView, clicks and keys to MainWindowCommands, the library's notifications to
 // LibraryNotifications, the operator to OperatorSession, the counter devices to
 // CounterDevices. Every event handler ends in one catch that reports through ShowErrorDetails.
+#include "DateSelection.h"
 #include "MainWindowCommands.h"
 #include "MainWindowLayout.h"
 #include "MainWindowLifecycle.h"
@@ -165,6 +166,7 @@ private:
         }
     }
     void reportHandlerError();
+    void SetDataSelectionCaption();
     void startSplitterDrag();
     void moveSplitterDrag(double mouseX);
     void endSplitterDrag();
@@ -189,6 +191,7 @@ private:
     std::vector<QPushButton*> m_sectionButtons;
 
     MainWindowLayout m_layout;
+    DateSelection m_dates;             // the date selection of every dated view, today at start
     MainWindowLifecycle m_lifecycle;
     std::unique_ptr<clsOSTNA> m_tray;
     std::unique_ptr<CounterDevices> m_counter;
