@@ -109,8 +109,8 @@ void frmMain::connectCommands()
     on(m.mnuOptionsFiscal, [this] { frmFiscalOptions::ShowModal(this); });
     on(m.mnuOptionsBarcode, [this] { frmOptionsBarcode::ShowModal(this); });
     on(m.mnuOptionsMagnetic, [this] { frmMagneticOptions::ShowModal(this); });
-    on(m.mnuLabelSetting, [this] { runModalWindow<frmLabelPrintSetting>(this, QStringLiteral("frmLabelPrintSetting")); });
-    on(m.mnuTicketSetting, [this] { runModalWindow<frmTicketPrintSetting>(this, QStringLiteral("frmTicketPrintSetting")); });
+    on(m.mnuLabelSetting, [this] { frmLabelPrintSetting::ShowModal(this); });
+    on(m.mnuTicketSetting, [this] { frmTicketPrintSetting::ShowModal(this); });
     on(m.mnuOmegaNet, [this] { frmEllisseTest::ShowModal(this); });
     on(m.mnuSoftwareUpdate, [this] {
         try {
