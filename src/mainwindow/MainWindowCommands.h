@@ -8,7 +8,7 @@
 
 class QKeyEvent;
 
-struct ToolbarButtonSpec {
+struct ToolbarButtonEntry {
     const char* caption;
     const char* key;
     const char* toolTip;
@@ -16,7 +16,7 @@ struct ToolbarButtonSpec {
 };
 
 // The toolbar, in order.
-inline constexpr std::array<ToolbarButtonSpec, 13> kToolbarButtons{{
+inline constexpr std::array<ToolbarButtonEntry, 13> kToolbarButtons{{
     {"Nuovo", "New", "Nuovo", false},
     {"Vis./Mod.", "Properties", "Modifica", false},
     {"Elimina", "Delete", "Elimina", false},

@@ -153,7 +153,7 @@ QToolBar* BuildMainToolbar(QWidget* parent)
         QStyle::SP_DesktopIcon,       QStyle::SP_DriveCDIcon,             QStyle::SP_DriveHDIcon,
         QStyle::SP_DialogCloseButton};
     for (size_t i = 0; i < kToolbarButtons.size(); ++i) {
-        const ToolbarButtonSpec& b = kToolbarButtons[i];
+        const ToolbarButtonEntry& b = kToolbarButtons[i];
         if (QString::fromLatin1(b.key) == u"Supply" || QString::fromLatin1(b.key) == u"BarcodeReader" ||
             QString::fromLatin1(b.key) == u"Exit")
             bar->addSeparator();

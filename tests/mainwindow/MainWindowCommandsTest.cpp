@@ -73,7 +73,7 @@ TEST(MainWindowCommands, ToolbarButtonsRunTheirCommands)
 
 TEST(MainWindowCommands, EveryToolbarKeyIsDispatched)
 {
-    for (const ToolbarButtonSpec& b : kToolbarButtons) {
+    for (const ToolbarButtonEntry& b : kToolbarButtons) {
         SCOPED_TRACE(b.key);
         Recorder r;
         MainWindowCommands::ToolbarClick(QString::fromLatin1(b.key), false, QString(), r);
