@@ -5,6 +5,7 @@
 #include "Definitions.h"
 #include "SettingsStore.h"
 #include "TableObject.h"
+#include "UiLocale.h"
 #include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -23,7 +24,7 @@ bool same(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInse
 std::optional<double> number(const QString& text)
 {
     bool ok = false;
-    double d = QLocale().toDouble(text, &ok);
+    double d = uiLocale().toDouble(text, &ok);
     if (ok) return d;
     d = QLocale::c().toDouble(text, &ok);
     if (ok) return d;
@@ -127,7 +128,8 @@ QString DataFilter::ConditionText(const FilterCondition& c, bool qualified) cons
             break;
         }
         case FieldType::Currency: {
-            const auto a = Currency::parse(value, QLocale());
+            auto a = Currency::parse(value, uiLocale());
+            if (!a) a = Currency::parse(value, QLocale::c());
             if (!a) badValue(m_table.Name(), c.field, c.value);
             literal = a->toString();
             break;

@@ -1,6 +1,7 @@
 #include "FieldEditors.h"
 #include "Currency.h"
 #include "Definitions.h"
+#include "UiLocale.h"
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,6 +12,7 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QToolButton>
+#include <cmath>
 
 namespace {
 QHBoxLayout* tightRow(QWidget* owner)
@@ -64,7 +66,7 @@ LineFieldEditor::LineFieldEditor(Shape shape, int maxLength, int decimals, QWidg
 
 void LineFieldEditor::setValue(const QVariant& value)
 {
-    const QLocale loc;
+    const QLocale loc = uiLocale();
     QString text;
     if (!isNull(value)) {
         switch (m_shape) {
@@ -87,10 +89,24 @@ QVariant LineFieldEditor::value() const
     const QString text = m_edit->text();
     // An empty box empties a number; an empty text stays an empty text.
     if (text.trimmed().isEmpty() && m_shape != Shape::Text) return QVariant();
-    if (m_shape == Shape::Currency) {
-        // Read as the operator wrote it, with the locale, exactly.
-        if (auto c = Currency::parse(text.trimmed(), QLocale())) return QVariant::fromValue(*c);
+    const QString t = text.trimmed();
+    bool ok = false;
+    switch (m_shape) {
+    case Shape::Currency:
+        // Read as the operator wrote it, exactly: never through a double.
+        if (auto c = Currency::parse(t, uiLocale())) return QVariant::fromValue(*c);
+        if (auto c = Currency::parse(t, QLocale::c())) return QVariant::fromValue(*c);
+        break;
+    case Shape::Number: case Shape::Integer: {
+        const double d = uiLocale().toDouble(t, &ok);
+        if (ok) return m_shape == Shape::Integer && d == std::floor(d) ? QVariant(qint64(d)) : QVariant(d);
+        const double c = QLocale::c().toDouble(t, &ok);
+        if (ok) return m_shape == Shape::Integer && c == std::floor(c) ? QVariant(qint64(c)) : QVariant(c);
+        break;
     }
+    case Shape::Text: break;
+    }
+    // What reads as no value of the field goes on as typed: the library says why it is refused.
     return text;
 }
 

@@ -372,7 +372,7 @@ QString ObjDataGrid::CurrentCellText() const
     return m_model->TextAt(cur.row(), cur.column());
 }
 
-int ObjDataGrid::HeaderHeight() const { return m_view->horizontalHeader()->isVisible() ? m_view->horizontalHeader()->height() : 0; }
+int ObjDataGrid::HeaderHeight() const { return m_view->horizontalHeader()->isHidden() ? 0 : m_view->horizontalHeader()->height(); }
 
 void ObjDataGrid::SetMultipleSelection(bool on)
 {

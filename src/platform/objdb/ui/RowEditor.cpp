@@ -175,6 +175,7 @@ void RowEditor::addParentPart(QVBoxLayout* page)
         m_parentKey->setReadOnly(!m_options.editable);
         form->addRow(m_parentTable->GetKeyField().isEmpty() ? m_parentTable->Caption() : m_parentTable->GetKeyField(),
                      m_parentKey);
+        m_order << (m_parentTable->GetKeyField().isEmpty() ? m_parentTable->Name() : m_parentTable->GetKeyField());
         connect(m_parentKey, &ReferenceBox::keyTyped, this, [this] {
             if (!m_refreshing) commitParentKey();
         });
@@ -246,6 +247,40 @@ RowEditor::RefSlot* RowEditor::refSlot(const QString& name)
 {
     for (RefSlot& s : m_refs)
         if (same(s.name, name)) return &s;
+    return nullptr;
+}
+
+QStringList RowEditor::ShownNames() const { return m_order; }
+bool RowEditor::Shows(const QString& name) const { return m_order.contains(name, Qt::CaseInsensitive); }
+
+bool RowEditor::CanEdit(const QString& name) const
+{
+    for (const FieldSlot& s : m_fields)
+        if (same(s.name, name)) return s.editable;
+    for (const RefSlot& s : m_refs)
+        if (same(s.name, name)) return s.editable;
+    if (m_parentKey && m_parentTable && same(name, m_parentTable->GetKeyField())) return m_options.editable;
+    return false;
+}
+
+FieldEditor* RowEditor::Editor(const QString& field) const
+{
+    for (const FieldSlot& s : m_fields)
+        if (same(s.name, field)) return s.editor;
+    return nullptr;
+}
+
+ReferenceBox* RowEditor::Reference(const QString& name) const
+{
+    for (const RefSlot& s : m_refs)
+        if (same(s.name, name)) return s.box;
+    return nullptr;
+}
+
+ListBox* RowEditor::List(const QString& name) const
+{
+    for (const ListSlot& s : m_lists)
+        if (same(s.name, name)) return s.box;
     return nullptr;
 }
 

@@ -3,6 +3,7 @@
 #include "Definitions.h"
 #include "TableData.h"
 #include "TableObject.h"
+#include "UiLocale.h"
 #include <QLocale>
 #include <QSet>
 
@@ -146,7 +147,7 @@ namespace {
 QString cellText(const QVariant& v)
 {
     if (!v.isValid() || v.isNull()) return QString();
-    const QLocale loc;
+    const QLocale loc = uiLocale();
     if (v.userType() == qMetaTypeId<Currency>()) return v.value<Currency>().toText(loc, 2);
     switch (v.userType()) {
     case QMetaType::QDateTime: {
