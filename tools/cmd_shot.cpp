@@ -1,14 +1,47 @@
 #include "MvTool.h"
+#include "ShotOptions.h"
 #include "WindowRegistry.h"
 #include <QWidget>
 
+mvtool::ShotOptions& mvtool::shotOptions() {
+    static ShotOptions o;
+    return o;
+}
+
 namespace {
-int shot(const QStringList& args) {
-    if (args.size() == 1 && args.first() == QStringLiteral("--list")) {
+constexpr auto kUsage = "usage: mvtool shot WINDOW FILE.png [--table T] [--level N] [--db PATH] [--new] | mvtool shot --list";
+
+int shot(const QStringList& all) {
+    if (all.size() == 1 && all.first() == QStringLiteral("--list")) {
         for (const QString& name : windows::names()) mvtool::out(name);
         return 0;
     }
-    if (args.size() != 2) return 2;
+    QStringList args;
+    mvtool::ShotOptions& o = mvtool::shotOptions();
+    for (int i = 0; i < all.size(); ++i) {
+        const QString& a = all[i];
+        const bool hasValue = i + 1 < all.size();
+        if (a == QStringLiteral("--table") && hasValue) o.table = all[++i];
+        else if (a == QStringLiteral("--db") && hasValue) o.database = all[++i];
+        else if (a == QStringLiteral("--new")) o.newRow = true;
+        else if (a == QStringLiteral("--level") && hasValue) {
+            bool ok = false;
+            o.level = all[++i].toInt(&ok);
+            if (!ok) {
+                mvtool::err(QString::fromLatin1(kUsage));
+                return 2;
+            }
+        } else if (a.startsWith(QStringLiteral("--"))) {
+            mvtool::err(QString::fromLatin1(kUsage));
+            return 2;
+        } else {
+            args << a;
+        }
+    }
+    if (args.size() != 2) {
+        mvtool::err(QString::fromLatin1(kUsage));
+        return 2;
+    }
     std::unique_ptr<QWidget> window = windows::create(args.at(0));
     if (!window) {
         mvtool::err(QStringLiteral("no window named %1; known windows: %2")
@@ -25,4 +58,6 @@ int shot(const QStringList& args) {
 }
 }
 
-MV_COMMAND("shot", "shot WINDOW FILE.png | shot --list   render a window offscreen to a PNG", shot);
+MV_COMMAND("shot",
+           "shot WINDOW FILE.png [--table T] [--level N] [--db PATH] [--new] | shot --list   render a window offscreen to a PNG",
+           shot);

@@ -54,6 +54,8 @@ FilterEditor::FilterEditor(DataFilter& filter, const QString& title, QWidget* pa
     m_grid->setHorizontalHeaderLabels({QStringLiteral("Campo"), QStringLiteral("Operatore"), QStringLiteral("Valore")});
     m_grid->horizontalHeader()->setStretchLastSection(true);
     m_grid->verticalHeader()->hide();
+    m_grid->setColumnWidth(kField, 190);
+    m_grid->setColumnWidth(kOp, 90);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     auto* cmdAdd = new QPushButton(QStringLiteral("&Aggiungi"), this);
     auto* cmdRemove = new QPushButton(QStringLiteral("&Elimina"), this);

@@ -157,11 +157,12 @@ void LazyTableModel::schedule()
     if (m_countPending) scheduleCount();
 }
 
+quint64 LazyTableModel::nextJob() { return ++m_jobs; }
+
 void LazyTableModel::post(std::function<FetchScheduler::Delivery(RowSource&)> work)
 {
     m_inFlight = true;
-    const quint64 job = ++m_jobs;
-    (void)job;
+    // The work keeps the source it was asked of: a refresh meanwhile makes a new one.
     std::shared_ptr<RowSource> source = m_source;
     m_scheduler->post(this, [source, work = std::move(work)]() { return work(*source); });
 }
@@ -181,7 +182,7 @@ bool LazyTableModel::scheduleRows()
         return false;
     }
     const quint64 gen = m_generation;
-    const quint64 job = m_jobs + 1;
+    const quint64 job = nextJob();
     std::optional<std::pair<int64_t, RowKey>> before = missing.first > 0 ? keyBefore(missing.first) : std::nullopt;
     if (missing.first == 0 || (before && before->first == missing.first - 1)) {
         // Read the rows themselves, after the row before them.
@@ -221,7 +222,7 @@ bool LazyTableModel::scheduleRows()
 void LazyTableModel::scheduleLocate()
 {
     const quint64 gen = m_generation;
-    const quint64 job = m_jobs + 1;
+    const quint64 job = nextJob();
     const Located at = *m_locate;
     post([this, gen, job, at](RowSource& source) -> FetchScheduler::Delivery {
         auto keys = std::make_shared<std::vector<RowKey>>(source.Keys(at.last ? &*at.last : nullptr, kWalkChunk));
@@ -257,7 +258,7 @@ void LazyTableModel::scheduleLocate()
 void LazyTableModel::scheduleCount()
 {
     const quint64 gen = m_generation;
-    const quint64 job = m_jobs + 1;
+    const quint64 job = nextJob();
     m_countPending = false;
     post([this, gen, job](RowSource& source) -> FetchScheduler::Delivery {
         const qint64 count = source.Count();

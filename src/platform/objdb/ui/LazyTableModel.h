@@ -104,6 +104,8 @@ private:
     bool scheduleRows();
     void scheduleLocate();
     void scheduleCount();
+    // The id of the next job; the one whose delivery frees the model for the next.
+    quint64 nextJob();
     void post(std::function<FetchScheduler::Delivery(RowSource&)> work);
     // The delivery's first step: false when the answer belongs to an earlier generation.
     bool landed(quint64 job, quint64 generation);

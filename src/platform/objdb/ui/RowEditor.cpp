@@ -36,7 +36,7 @@ QString displayText(TableData& row, const ReferenceDefinition& ref)
     if (target->IsEOF()) return QString();
     QStringList parts;
     for (const QString& f : ref.DisplayFields.split(u',', Qt::SkipEmptyParts))
-        if (target->HasField(f.trimmed())) parts << target->GetText(f.trimmed());
+        if (target->HasField(f.trimmed()) && !target->IsFieldEmpty(f.trimmed())) parts << target->GetText(f.trimmed());
     return parts.join(QStringLiteral(" - "));
 }
 }
@@ -45,6 +45,8 @@ RowEditor::RowEditor(TableData& data, RowEditorOptions options, QWidget* parent)
     : LibraryDialog(parent), m_data(data), m_options(std::move(options))
 {
     setObjectName(QStringLiteral("RowEditor"));
+    // A box that may not be changed looks it.
+    setStyleSheet(QStringLiteral("QLineEdit[readOnly=\"true\"], QPlainTextEdit[readOnly=\"true\"] { background: palette(window); }"));
     m_table = data.GetTable();
     m_parentTable = m_table ? m_table->Parent() : nullptr;
     Database* db = data.GetDatabase();

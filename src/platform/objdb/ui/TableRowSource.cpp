@@ -14,6 +14,32 @@ bool GridColumn::rightAligned() const
 
 bool GridColumn::isBoolean() const { return typeCode == FieldType::Boolean; }
 
+namespace {
+
+// The text of a value in a cell: numbers and amounts as the operator writes them.
+QString cellText(const QVariant& v, int typeCode = -2)
+{
+    if (!v.isValid() || v.isNull()) return QString();
+    const QLocale loc = uiLocale();
+    if (v.userType() == qMetaTypeId<Currency>()) {
+        const Currency c = v.value<Currency>();
+        return c.toText(loc, c.units() % 100 == 0 ? 2 : -1);
+    }
+    switch (v.userType()) {
+    case QMetaType::QDateTime: {
+        const QDateTime t = v.toDateTime();
+        const bool dateOnly = typeCode == FieldType::Date || (typeCode == -2 && t.time() == QTime(0, 0));
+        return dateOnly ? t.toString(QStringLiteral("dd/MM/yyyy")) : t.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+    }
+    case QMetaType::QDate: return v.toDate().toString(QStringLiteral("dd/MM/yyyy"));
+    case QMetaType::Double: return loc.toString(v.toDouble(), 'g', 15);
+    case QMetaType::Bool: return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    default: return v.toString();
+    }
+}
+
+}  // namespace
+
 TableRowSource::TableRowSource(TableData& data) : m_data(data), m_reader(data.Clone())
 {
     TableObject* table = m_reader->GetTable();
@@ -48,6 +74,13 @@ QString TableRowSource::TableName() const { return m_reader->tableName(); }
 void TableRowSource::SetColumns(const QStringList& fields)
 {
     m_chosen = fields;
+    m_types.clear();
+    for (const QString& f : fields) {
+        int type = -2;
+        for (const GridColumn& c : m_columns)
+            if (c.field.compare(f, Qt::CaseInsensitive) == 0) type = c.typeCode;
+        m_types.push_back(type);
+    }
     m_references.clear();
     TableObject* table = m_reader->GetTable();
     Database* db = m_reader->GetDatabase();
@@ -91,7 +124,7 @@ std::vector<GridRow> TableRowSource::Read(const RowKey* after, int count)
         GridRow& row = rows.emplace_back();
         row.key.oid = m_reader->GetOID();
         row.cells.reserve(m_chosen.size());
-        for (const QString& field : m_chosen) row.cells << m_reader->GetText(field);
+        for (int c = 0; c < m_chosen.size(); ++c) row.cells << cellText(m_reader->GetValue(m_chosen[c]), m_types[size_t(c)]);
         for (size_t r = 0; r < m_references.size(); ++r) refOids[r].push_back(m_reader->GetReferenceOID(m_references[r].name));
     }
     resolveReferences(rows, refOids);
@@ -143,23 +176,6 @@ std::unique_ptr<RowSource> TableRowSource::Reopen() const
 // --- derived views ------------------------------------------------------------------------------
 
 namespace {
-
-QString cellText(const QVariant& v)
-{
-    if (!v.isValid() || v.isNull()) return QString();
-    const QLocale loc = uiLocale();
-    if (v.userType() == qMetaTypeId<Currency>()) return v.value<Currency>().toText(loc, 2);
-    switch (v.userType()) {
-    case QMetaType::QDateTime: {
-        const QDateTime t = v.toDateTime();
-        return t.time() == QTime(0, 0) ? t.toString(QStringLiteral("dd/MM/yyyy")) : t.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
-    }
-    case QMetaType::QDate: return v.toDate().toString(QStringLiteral("dd/MM/yyyy"));
-    case QMetaType::Double: return loc.toString(v.toDouble(), 'g', 15);
-    case QMetaType::Bool: return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    default: return v.toString();
-    }
-}
 
 class PagedRowSource final : public RowSource {
 public:

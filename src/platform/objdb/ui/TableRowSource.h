@@ -36,5 +36,6 @@ private:
     std::unique_ptr<TableData> m_reader;
     std::vector<GridColumn> m_columns;
     QStringList m_chosen;
+    std::vector<int> m_types;    // type code of each chosen column
     std::vector<Reference> m_references;
 };

@@ -11,6 +11,7 @@
 #include "SettingsStore.h"
 #include "TableObject.h"
 #include "TestEnvironment.h"
+#include "ViewWindow.h"
 #include "WidgetShop.h"
 #include <QApplication>
 #include <QFile>
@@ -243,4 +244,28 @@ TEST_F(DialogFixture, ExportWritesOnlyWhatTheOperatorMaySee)
     EXPECT_FALSE(html.contains("PrezzoAcquisto"));
     shop->dialogs().addAnswer("<cancel>");
     EXPECT_FALSE(LibraryApplication::Instance().OpenView(*rows)->Export());
+}
+
+TEST_F(DialogFixture, TheRowsWindowOutlivesTheDataSetItWasOpenedOn)
+{
+    addArticles();
+    auto rows = shop->select("Articoli");
+    LibraryApplication& app = LibraryApplication::Instance();
+    EXPECT_EQ(app.OpenView(*rows, nullptr, "Articoli")->Show(), std::nullopt);
+    ASSERT_EQ(app.OpenWindows(), 1);
+    rows.reset();   // the main window shows another view
+    QApplication::processEvents();
+    bool found = false;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* view = qobject_cast<ViewWindow*>(w);
+        if (!view) continue;
+        found = true;
+        EXPECT_EQ(view->Grid()->Model()->rowCount(), 3);
+        EXPECT_EQ(view->windowTitle(), "Articoli");
+    }
+    EXPECT_TRUE(found);
+    app.CloseWindows();
+    QApplication::processEvents();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(app.OpenWindows(), 0);
 }

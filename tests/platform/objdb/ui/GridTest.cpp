@@ -5,7 +5,10 @@
 #include "TableObject.h"
 #include "TestEnvironment.h"
 #include "WidgetShop.h"
+#include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QTableView>
 #include <gtest/gtest.h>
 
@@ -249,4 +252,44 @@ TEST_F(GridFixture, CellsAndColumnsAsTheMainWindowReadsThem)
     EXPECT_EQ(g->CurrentColumnField(), "Descrizione");
     EXPECT_EQ(g->CurrentCellText(), "Articolo 1");
     EXPECT_GT(g->HeaderHeight(), 0);
+}
+
+TEST_F(GridFixture, MouseAndKeysReachTheMainWindowFirst)
+{
+    addArticles(3);
+    auto data = shop->select("Articoli", QString(), "Codice");
+    auto g = grid();
+    g->SetDataSet(data.get());
+    g->show();
+    QApplication::processEvents();
+    std::vector<std::pair<int, int>> ups;   // cell indicator, y
+    QObject::connect(g.get(), &ObjDataGrid::MouseUp, [&](Qt::MouseButtons, Qt::KeyboardModifiers, int, int y) {
+        ups.emplace_back(g->CellIndicator(), y);
+    });
+    auto release = [](QWidget* on, QPoint at) {
+        QMouseEvent e(QEvent::MouseButtonRelease, at, on->mapToGlobal(at), Qt::RightButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(on, &e);
+    };
+    const QRect cell = g->View()->visualRect(g->Model()->index(1, 0));
+    release(g->View()->viewport(), cell.center());
+    release(g->View()->horizontalHeader()->viewport(), QPoint(10, 5));
+    ASSERT_EQ(ups.size(), 2u);
+    EXPECT_EQ(ups[0].first, 1);
+    EXPECT_GT(ups[0].second, g->HeaderHeight());
+    EXPECT_EQ(ups[1].first, 0);
+    EXPECT_LE(ups[1].second, g->HeaderHeight());
+
+    // A key the main window takes does not move the grid.
+    g->View()->setCurrentIndex(g->Model()->index(0, 0));
+    bool take = true;
+    QObject::connect(g.get(), &ObjDataGrid::KeyDown, [&](int key, Qt::KeyboardModifiers, bool* consumed) {
+        if (key == Qt::Key_Down) *consumed = take;
+    });
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(g->View(), &down);
+    EXPECT_EQ(g->CurrentRow(), 0);
+    take = false;
+    QKeyEvent again(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(g->View(), &again);
+    EXPECT_EQ(g->CurrentRow(), 1);
 }
