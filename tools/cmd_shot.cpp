@@ -1,37 +1,68 @@
 #include "MvTool.h"
+#include "ShotOptions.h"
 #include "WindowRegistry.h"
 #include <QSize>
 #include <QWidget>
 
+mvtool::ShotOptions& mvtool::shotOptions() {
+    static ShotOptions o;
+    return o;
+}
+
 namespace {
-// "--size WxH" taken out of the arguments; an empty size when not given, nullopt when malformed.
-std::optional<QSize> takeSize(QStringList& args) {
-    const qsizetype at = args.indexOf(QStringLiteral("--size"));
-    if (at < 0) return QSize();
-    if (at + 1 >= args.size()) return std::nullopt;
-    const QStringList wh = args.at(at + 1).split(u'x');
+constexpr auto kUsage =
+    "usage: mvtool shot WINDOW FILE.png [--size WxH] [--table T] [--level N] [--db PATH] [--new] | mvtool shot --list";
+
+// "WxH" as a size; nullopt when malformed.
+std::optional<QSize> parseSize(const QString& text) {
+    const QStringList wh = text.split(u'x');
     bool okWidth = false, okHeight = false;
     const QSize size = wh.size() == 2 ? QSize(wh.at(0).toInt(&okWidth), wh.at(1).toInt(&okHeight)) : QSize();
     if (!okWidth || !okHeight || size.isEmpty()) return std::nullopt;
-    args.remove(at, 2);
     return size;
 }
 
-int shot(const QStringList& given) {
-    if (given.size() == 1 && given.first() == QStringLiteral("--list")) {
+int usage() {
+    mvtool::err(QString::fromLatin1(kUsage));
+    return 2;
+}
+
+int shot(const QStringList& all) {
+    if (all.size() == 1 && all.first() == QStringLiteral("--list")) {
         for (const QString& name : windows::names()) mvtool::out(name);
         return 0;
     }
-    QStringList args = given;
-    const std::optional<QSize> size = takeSize(args);
-    if (!size || args.size() != 2) return 2;
+    QStringList args;
+    QSize size;
+    mvtool::ShotOptions& o = mvtool::shotOptions();
+    for (int i = 0; i < all.size(); ++i) {
+        const QString& a = all[i];
+        const bool hasValue = i + 1 < all.size();
+        if (a == QStringLiteral("--table") && hasValue) o.table = all[++i];
+        else if (a == QStringLiteral("--db") && hasValue) o.database = all[++i];
+        else if (a == QStringLiteral("--new")) o.newRow = true;
+        else if (a == QStringLiteral("--size") && hasValue) {
+            const std::optional<QSize> s = parseSize(all[++i]);
+            if (!s) return usage();
+            size = *s;
+        } else if (a == QStringLiteral("--level") && hasValue) {
+            bool ok = false;
+            o.level = all[++i].toInt(&ok);
+            if (!ok) return usage();
+        } else if (a.startsWith(QStringLiteral("--"))) {
+            return usage();
+        } else {
+            args << a;
+        }
+    }
+    if (args.size() != 2) return usage();
     std::unique_ptr<QWidget> window = windows::create(args.at(0));
     if (!window) {
         mvtool::err(QStringLiteral("no window named %1; known windows: %2")
                         .arg(args.at(0), windows::names().join(QStringLiteral(", "))));
         return 1;
     }
-    if (!size->isEmpty()) window->resize(*size);
+    if (!size.isEmpty()) window->resize(size);
     QString error;
     if (!windows::renderToFile(*window, args.at(1), &error)) {
         mvtool::err(error);
@@ -42,4 +73,6 @@ int shot(const QStringList& given) {
 }
 }
 
-MV_COMMAND("shot", "shot WINDOW FILE.png [--size WxH] | shot --list   render a window offscreen to a PNG", shot);
+MV_COMMAND("shot",
+           "shot WINDOW FILE.png [--size WxH] [--table T] [--level N] [--db PATH] [--new] | shot --list   render a window offscreen to a PNG",
+           shot);

@@ -1,0 +1,205 @@
+#include "DataFilter.h"
+#include "AppError.h"
+#include "Currency.h"
+#include "Database.h"
+#include "Definitions.h"
+#include "SettingsStore.h"
+#include "TableObject.h"
+#include "UiLocale.h"
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
+
+namespace {
+bool same(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+
+[[noreturn]] void badValue(const QString& table, const QString& field, const QString& value)
+{
+    throw AppError::object(2, table, QStringLiteral("Valore non valido per il campo <%1>: %2").arg(field, value));
+}
+
+// The first form that reads the whole text as a number: the locale's, then the C one.
+std::optional<double> number(const QString& text)
+{
+    bool ok = false;
+    double d = uiLocale().toDouble(text, &ok);
+    if (ok) return d;
+    d = QLocale::c().toDouble(text, &ok);
+    if (ok) return d;
+    return std::nullopt;
+}
+
+// A filter's name as a key of the store, which takes "/" and "\\" for levels of sections.
+QString keyOf(const QString& name)
+{
+    QString k = name;
+    k.replace(u'%', QStringLiteral("%25")).replace(u'/', QStringLiteral("%2F")).replace(u'\\', QStringLiteral("%5C"));
+    return k;
+}
+QString nameOf(const QString& key)
+{
+    QString n = key;
+    n.replace(QStringLiteral("%2F"), QStringLiteral("/")).replace(QStringLiteral("%5C"), QStringLiteral("\\")).replace(QStringLiteral("%25"), QStringLiteral("%"));
+    return n;
+}
+
+QDateTime dateOf(const QString& text)
+{
+    for (const char* form : {"dd/MM/yyyy HH:mm:ss", "dd/MM/yyyy HH:mm", "dd/MM/yyyy", "d/M/yyyy", "yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd"}) {
+        const QString f = QString::fromLatin1(form);
+        QDateTime t = QDateTime::fromString(text, f);
+        if (!t.isValid() && !f.contains(u'H')) {
+            const QDate d = QDate::fromString(text, f);
+            if (d.isValid()) t = QDateTime(d, QTime(0, 0));
+        }
+        if (t.isValid()) return t;
+    }
+    return QDateTime();
+}
+}
+
+const QStringList& DataFilter::Operators()
+{
+    static const QStringList ops{QStringLiteral("="),  QStringLiteral("<>"), QStringLiteral("<"),   QStringLiteral("<="),
+                                 QStringLiteral(">"),  QStringLiteral(">="), QStringLiteral("Like")};
+    return ops;
+}
+
+DataFilter::DataFilter(TableObject& table, SettingsStore* store) : m_table(table), m_store(store) {}
+
+QString DataFilter::TableName() const { return m_table.Name(); }
+SettingsStore& DataFilter::store() const { return m_store ? *m_store : settingsStore(); }
+QString DataFilter::section() const { return QStringLiteral("DataFilter ") + m_table.Name(); }
+
+void DataFilter::AddCondition(const QString& field, const QString& op, const QString& value)
+{
+    m_conditions.push_back({field, op.isEmpty() ? QStringLiteral("=") : op, value});
+}
+
+bool DataFilter::HasCondition(const QString& field) const
+{
+    for (const FilterCondition& c : m_conditions)
+        if (same(c.field, field)) return true;
+    return false;
+}
+
+void DataFilter::RemoveCondition(const QString& field)
+{
+    std::erase_if(m_conditions, [&](const FilterCondition& c) { return same(c.field, field); });
+}
+
+QString DataFilter::ConditionText(const FilterCondition& c, bool qualified) const
+{
+    // The field is the table's or its parent's (a line's article).
+    TableObject* owner = nullptr;
+    const FieldDefinition* def = nullptr;
+    for (TableObject* t = &m_table; t && !def; t = t->Parent()) {
+        def = t->GetField(c.field);
+        if (def) owner = t;
+    }
+    const ReferenceDefinition* ref = def ? nullptr : m_table.GetReference(c.field);
+    if (!def && !ref) throw AppError::object(2, m_table.Name(), QStringLiteral("Campo inesistente: ") + c.field);
+    QString op = c.op.trimmed();
+    if (!Operators().contains(op, Qt::CaseInsensitive)) throw AppError::object(2, m_table.Name(), QStringLiteral("Operatore non valido: ") + op);
+    if (same(op, QStringLiteral("Like"))) op = QStringLiteral("Like");
+    const QString name = ref ? ref->column() : def->Name;
+    const QString column = qualified ? owner ? owner->Name() + u'.' + name : m_table.Name() + u'.' + name : name;
+    const QString value = c.value.trimmed();
+    if (value.isEmpty() && (op == u"=" || op == u"<>")) return column + (op == u"=" ? QStringLiteral(" Is Null") : QStringLiteral(" Is Not Null"));
+
+    Database* db = m_table.GetDatabase();
+    QString literal;
+    if (ref) {
+        // A reference is compared by the OID of the row it points to.
+        bool ok = false;
+        const qint64 oid = value.toLongLong(&ok);
+        if (!ok) badValue(m_table.Name(), c.field, c.value);
+        literal = QString::number(oid);
+    } else if (op == u"Like") {
+        literal = db->QuoteText(c.value);
+    } else {
+        switch (def->TypeCode) {
+        case FieldType::Integer: case FieldType::Number: {
+            const auto d = number(value);
+            if (!d) badValue(m_table.Name(), c.field, c.value);
+            literal = QString::number(*d, 'g', 17);
+            break;
+        }
+        case FieldType::Currency: {
+            auto a = Currency::parse(value, uiLocale());
+            if (!a) a = Currency::parse(value, QLocale::c());
+            if (!a) badValue(m_table.Name(), c.field, c.value);
+            literal = a->toString();
+            break;
+        }
+        case FieldType::Boolean: {
+            const QString t = value.toLower();
+            if (t == u"true" || t == u"vero" || t == u"si" || t == u"sì" || t == u"-1" || t == u"1") literal = QStringLiteral("True");
+            else if (t == u"false" || t == u"falso" || t == u"no" || t == u"0") literal = QStringLiteral("False");
+            else badValue(m_table.Name(), c.field, c.value);
+            break;
+        }
+        case FieldType::Date: case FieldType::DateTime: {
+            const QDateTime t = dateOf(value);
+            if (!t.isValid()) badValue(m_table.Name(), c.field, c.value);
+            literal = db->FormatDateLiteral(t, t.time() != QTime(0, 0));
+            break;
+        }
+        default: literal = db->QuoteText(c.value);
+        }
+    }
+    return column + u' ' + op + u' ' + literal;
+}
+
+QString DataFilter::GetWhere(int, bool qualified) const
+{
+    QStringList parts;
+    for (const FilterCondition& c : m_conditions) parts << ConditionText(c, qualified);
+    if (parts.size() == 1) return parts.first();
+    for (QString& p : parts) p = u'(' + p + u')';
+    return parts.join(QStringLiteral(" AND "));
+}
+
+// --- stored ---------------------------------------------------------------------------------------------
+
+bool DataFilter::LoadSaved(const QString& name)
+{
+    if (name.isEmpty() || !store().contains(section(), keyOf(name))) return false;
+    const QJsonDocument doc = QJsonDocument::fromJson(store().get(section(), keyOf(name), QString()).toUtf8());
+    std::vector<FilterCondition> loaded;
+    for (const QJsonValue& v : doc.array()) {
+        const QJsonObject o = v.toObject();
+        loaded.push_back({o.value(QStringLiteral("field")).toString(), o.value(QStringLiteral("op")).toString(),
+                          o.value(QStringLiteral("value")).toString()});
+    }
+    m_conditions = std::move(loaded);
+    m_name = name;
+    return true;
+}
+
+void DataFilter::Save(const QString& name)
+{
+    QJsonArray list;
+    for (const FilterCondition& c : m_conditions)
+        list.append(QJsonObject{{QStringLiteral("field"), c.field}, {QStringLiteral("op"), c.op}, {QStringLiteral("value"), c.value}});
+    store().set(section(), keyOf(name), QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact)));
+    store().sync();
+    m_name = name;
+}
+
+bool DataFilter::DeleteSaved(const QString& name)
+{
+    if (name.isEmpty() || !store().contains(section(), keyOf(name))) return false;
+    store().remove(section(), keyOf(name));
+    store().sync();
+    return true;
+}
+
+QString DataFilter::GetSavedNames() const
+{
+    QStringList names;
+    for (const QString& key : store().keys(section())) names << nameOf(key);
+    return names.join(u'|');
+}
