@@ -1,6 +1,7 @@
 #include "DocumentRows.h"
 
 #include "ArticleLookup.h"
+#include "ArticleSearch.h"
 #include "Database.h"
 #include "DocumentOperator.h"
 #include "ErrorReporting.h"
@@ -185,9 +186,12 @@ DocumentRows::Article DocumentRows::findByDescription()
     if (!search)
         return none;
     QString filter;
-    if (!search->text.isEmpty())
-        filter = QStringLiteral("Articoli.Descrizione Like ") +
-                 db().QuoteText(search->inside ? u'%' + search->text + u'%' : search->text + u'%');
+    // What the operator typed is matched as written: "%", "*", "?", "#" or "[" in it are no
+    // wildcards.
+    if (!search->text.isEmpty()) {
+        const QString text = LikeLiteral(search->text);
+        filter = QStringLiteral("Articoli.Descrizione Like ") + db().QuoteText(search->inside ? u'%' + text + u'%' : text + u'%');
+    }
     TableObject& articoli = *db().Tables().Item(kArticoli);
     if (m_kind == DocumentKind::Supply && supplierArticlesOnly) {
         const QString supplier =

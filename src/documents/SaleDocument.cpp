@@ -351,7 +351,8 @@ SaleDocument::After SaleDocument::Confirm()
         m_busy = false;
     } catch (...) {
         const AppError e = CurrentError();
-        m_busy = m_sendingReceipt = false;
+        m_busy = false;
+        setSending(false);
         ShowErrorDetails(e, QStringLiteral("Errore in conferma dati: \r\r") + e.description);
         return After::Unload;
     }
@@ -368,7 +369,7 @@ void SaleDocument::sendFiscalReceipt()
     if (!m_fiscalRecord || !FiscalPrinterEnabled)
         return;
     bool issued = false;
-    m_sendingReceipt = true;
+    setSending(true);
     try {
         if (CounterServices* counter = counterServices())
             issued = counter->Send_Scontrino(*m_rows);
@@ -376,7 +377,7 @@ void SaleDocument::sendFiscalReceipt()
         issued = false;
         ShowErrorDetails(CurrentError());
     }
-    m_sendingReceipt = false;
+    setSending(false);
     if (!issued)
         message(QStringLiteral("La vendita e' stata registrata senza l'emissione dello scontrino..."),
                 int(Msg::OKOnly) + Msg::Information);
@@ -415,6 +416,15 @@ void SaleDocument::printReceipts()
     if (!attempted)
         message(QStringLiteral("La vendita e' stata registrata senza l'emissione della ricevuta..."),
                 int(Msg::OKOnly) + Msg::Information);
+}
+
+void SaleDocument::setSending(bool sending)
+{
+    if (m_sendingReceipt == sending)
+        return;
+    m_sendingReceipt = sending;
+    if (m_receiptSignal)
+        m_receiptSignal(sending);
 }
 
 // One copy on a print object of its own: the receipt job releases the object it printed on.

@@ -33,6 +33,9 @@ public:
     SaleDocument(const SaleDocument&) = delete;
     SaleDocument& operator=(const SaleDocument&) = delete;
 
+    // Told when the fiscal receipt starts and stops being sent (the window shows "Stampa in
+    // corso..." meanwhile).
+    void setReceiptSignal(std::function<void(bool sending)> signal) { m_receiptSignal = std::move(signal); }
     // Where the printed receipts go; by default the receipt printer of the settings.
     void setReceiptTarget(std::function<std::shared_ptr<PrintTarget>()> target) { m_receiptTarget = std::move(target); }
 
@@ -136,6 +139,7 @@ private:
     void printReceipts();
     bool printCopy(TableData& saleSet, TableData& receipts);
     void bindRows();
+    void setSending(bool sending);
 
     Database& m_db;
     DocumentOperator& m_op;
@@ -145,6 +149,7 @@ private:
     std::unique_ptr<TableData> m_sale;
     std::unique_ptr<TableData> m_rows;
     std::function<std::shared_ptr<PrintTarget>()> m_receiptTarget;
+    std::function<void(bool)> m_receiptSignal;
     bool m_codeBoxRegistered = false;
     bool m_editing = false;
     bool m_fiscalRecord = true;

@@ -1,0 +1,562 @@
+#include "DocumentForm.h"
+
+#include "CounterServices.h"
+#include "FormUtilities.h"
+#include "GridLayout.h"
+#include "LibraryApplication.h"
+#include "MainWindowServices.h"
+#include "ObjDataGrid.h"
+#include "SerialLines.h"
+#include "SystemHelpers.h"
+#include "TableData.h"
+#include "UiServices.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTableView>
+
+namespace {
+
+// The keys an answer line names in angle brackets.
+int namedKey(const QString& name)
+{
+    if (name.size() >= 2 && name.size() <= 3 && name[0] == u'F') {
+        bool ok = false;
+        const int n = name.mid(1).toInt(&ok);
+        if (ok && n >= 1 && n <= 12)
+            return Qt::Key_F1 + n - 1;
+    }
+    if (name.compare(QStringLiteral("Canc"), Qt::CaseInsensitive) == 0)
+        return Qt::Key_Delete;
+    if (name.compare(QStringLiteral("Ins"), Qt::CaseInsensitive) == 0)
+        return Qt::Key_Insert;
+    if (name.compare(QStringLiteral("Home"), Qt::CaseInsensitive) == 0)
+        return Qt::Key_Home;
+    return 0;
+}
+
+// A digit key pressed with Shift held reports the symbol over it ("!" for 1); the code typed
+// with Ctrl+Shift wants the digit. The main keyboard's digit row, by its key position.
+int physicalKey(const QKeyEvent& k)
+{
+    if (QGuiApplication::platformName() == QStringLiteral("xcb")) {
+        const quint32 scan = k.nativeScanCode();
+        if (scan >= 10 && scan <= 19)
+            return Qt::Key_0 + int(scan - 9) % 10;
+    }
+    return k.key();
+}
+
+// A box where the operator writes text of the document (a note, a document number): its
+// editing keys stay its own.
+bool isTextBox(QObject* watched, const QLineEdit* codeBox)
+{
+    if (watched == codeBox)
+        return false;
+    if (auto* line = qobject_cast<QLineEdit*>(watched))
+        return !line->isReadOnly();
+    return qobject_cast<QPlainTextEdit*>(watched) != nullptr;
+}
+
+bool isEditingKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Delete:
+    case Qt::Key_Home:
+    case Qt::Key_Insert:
+    case Qt::Key_Down:
+    case Qt::Key_PageDown:
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+DocumentForm::DocumentForm(DocumentKind kind, QWidget* owner) : ModalDialog(owner), m_kind(kind)
+{
+    // A window of its own beside the main window, with its own size and close box.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                   Qt::WindowCloseButtonHint);
+    const RowNames& names = rowNames(kind);
+    (void)names;
+
+    m_lblArticolo = label("Label4", QStringLiteral("Articolo:"));
+    m_txtCode_Articolo = new QLineEdit(this);
+    m_txtCode_Articolo->setObjectName(QStringLiteral("txtCode_Articolo"));
+    m_txtCode_Articolo->setToolTip(
+        QStringLiteral("Codice articolo (usa il lettore oppure premi Ctrl+Shift e Digita il codice)"));
+    m_lblArticolo->setBuddy(m_txtCode_Articolo);
+    m_cmdAutoAdd = button("cmdAutoAdd", QStringLiteral("Agg. [F2]"));
+    m_cmdAdd = button("cmdAdd", QStringLiteral("+"), QString::fromUtf8("Aggiunge la quantità all'articolo corrente"));
+    m_cmdSub = button("cmdSub", QStringLiteral("-"), QString::fromUtf8("Sottrae la quantità all'articolo corrente"));
+    m_cmdEdit_Quantita = button("cmdEdit_Quantita", QString::fromUtf8("&Quantità [F5]"),
+                                QString::fromUtf8("Modifica la quantità dell'articolo selezionato (negativa per Reso)"));
+    m_cmdEdit = button("cmdEdit", QStringLiteral("&Modifica [F12]"), QStringLiteral("Modifica l'articolo selezionato"));
+    m_cmdDeleteItem = button("cmdDeleteItem", QStringLiteral("&Elimina [F10]"),
+                             QStringLiteral("Elimina l'articolo selezionato (tasto [Canc])"));
+    m_cmdAddItem = button("cmdAddItem", QStringLiteral("&Definisci"), QStringLiteral("Definisci l'articolo manualmente"));
+    m_chkFind_Aggiuntivo = new QCheckBox(QStringLiteral("Cerca codice a&ggiuntivo [F8]"), this);
+    m_chkFind_Aggiuntivo->setObjectName(QStringLiteral("chkFind_Aggiuntivo"));
+    m_chkFind_Aggiuntivo->setToolTip(QStringLiteral("Attiva la ricerca degli articoli anche con Codice Aggiuntivo"));
+    m_cmdGridSetting = button("cmdGridSetting", QStringLiteral("..."), QStringLiteral("Impostazioni Griglia"));
+    m_dgArticoli = new ObjDataGrid(this, QStringLiteral("dgArticoli"));
+
+    m_mnuGridSetting = new QMenu(QStringLiteral("&Impostazione Griglia"), this);
+    m_mnuGridSetting->setObjectName(QStringLiteral("mnuGridSetting"));
+    QAction* all = m_mnuGridSetting->addAction(QStringLiteral("Visualizza &tutti i campi"));
+    all->setObjectName(QStringLiteral("mnuGridFldAll"));
+    m_mnuGridSetting->addSeparator();
+    m_mnuGridFldSequence = m_mnuGridSetting->addAction(QStringLiteral("Imposta &sequenza campi..."));
+    m_mnuGridFldSequence->setObjectName(QStringLiteral("mnuGridFldSequence"));
+    m_mnuGridFldSequence->setCheckable(true);
+    QAction* reset = m_mnuGridSetting->addAction(QStringLiteral("Annulla sequenza campi e dimensioni"));
+    reset->setObjectName(QStringLiteral("mnuGridCancel"));
+    connect(all, &QAction::triggered, this, [this] { mnuGridFldAll_Click(); });
+    connect(m_mnuGridFldSequence, &QAction::triggered, this, [this] { mnuGridFldSequence_Click(); });
+    connect(reset, &QAction::triggered, this, [this] { mnuGridCancel_Click(); });
+
+    connect(m_cmdAutoAdd, &QPushButton::clicked, this, [this] { cmdAutoAdd_Click(); });
+    connect(m_cmdAdd, &QPushButton::clicked, this, [this] { cmdAdd_Click(); });
+    connect(m_cmdSub, &QPushButton::clicked, this, [this] { cmdSub_Click(); });
+    connect(m_cmdEdit_Quantita, &QPushButton::clicked, this, [this] { cmdEdit_Quantita_Click(); });
+    connect(m_cmdEdit, &QPushButton::clicked, this, [this] { cmdEdit_Click(); });
+    connect(m_cmdDeleteItem, &QPushButton::clicked, this, [this] { cmdDeleteItem_Click(); });
+    connect(m_cmdAddItem, &QPushButton::clicked, this, [this] { cmdAddItem_Click(); });
+    connect(m_cmdGridSetting, &QPushButton::clicked, this, [this] {
+        m_mnuGridSetting->exec(m_cmdGridSetting->mapToGlobal(QPoint(0, m_cmdGridSetting->height())));
+        focusCodeBox();
+    });
+    connect(m_chkFind_Aggiuntivo, &QCheckBox::toggled, this, [this](bool on) {
+        if (DocumentRows* rows = rowEntry())
+            rows->findAdditionalCode = on;
+    });
+    connect(m_txtCode_Articolo, &QLineEdit::textChanged, this, [this](const QString& text) { codeChanged(text); });
+    connect(m_dgArticoli, &ObjDataGrid::RowColChange, this, [this] { selectedRowChanged(); });
+}
+
+DocumentForm::~DocumentForm()
+{
+    // The grid's rows go with this window, the grid after it.
+    m_dgArticoli->Detach();
+}
+
+QPushButton* DocumentForm::button(const char* name, const QString& caption, const QString& tip)
+{
+    auto* b = new QPushButton(caption, this);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setToolTip(tip);
+    // Enter belongs to the code box, never to a button.
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    return b;
+}
+
+QLabel* DocumentForm::label(const char* name, const QString& caption)
+{
+    auto* l = new QLabel(caption, this);
+    l->setObjectName(QString::fromLatin1(name));
+    return l;
+}
+
+QStringList DocumentForm::hiddenColumns() const { return rowNames(m_kind).hiddenColumns; }
+
+bool DocumentForm::answerButton(const QString&) { return false; }
+
+// ---- load and unload ------------------------------------------------------------------------------------
+
+void DocumentForm::loadForm()
+{
+    RestoreFormPosition(this, false, false);
+    m_layout = LibraryApplication::Instance().GetGridLayout(QString(), rowNames(m_kind).layoutName);
+    m_mnuGridFldSequence->setChecked(!m_layout->FieldSequence().isEmpty());
+    EnableMainForm(false);
+}
+
+std::shared_ptr<BarcodeTarget> DocumentForm::codeBoxTarget() { return LineEditBarcodeTarget(m_txtCode_Articolo); }
+
+void DocumentForm::reject()
+{
+    if (!m_unloaded && !queryClose()) {
+        focusCodeBox();
+        return;
+    }
+    unload();
+}
+
+void DocumentForm::unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    unloadDocument();
+    syncGrid(0);
+    SaveFormPosition(this, false);
+    if (m_layout && m_layout->IsChanged())
+        (void)m_layout->Save();
+    EnableMainForm(true);
+    if (MainWindowServices* mw = mainWindowServices())
+        if (QWidget* main = mw->mainWidget(); main && main->isVisible() && main->isEnabled())
+            main->activateWindow();
+    done(QDialog::Rejected);
+}
+
+// ---- the rows -----------------------------------------------------------------------------------------
+
+qint64 DocumentForm::selectedRow() const
+{
+    if (!m_gridRows)
+        return 0;
+    const std::optional<qint64> bookmark = m_dgArticoli->Bookmark();
+    return bookmark.value_or(0);
+}
+
+void DocumentForm::Refresh_Articoli(qint64 row)
+{
+    refreshDocumentRows(row);
+    syncGrid(row);
+    rowsChanged();
+    focusCodeBox();
+}
+
+// The grid reads a copy of the document's rows: the document may drop its own data set (a
+// confirmed sale, a supply's rows read anew) while a dialog still lets the grid paint.
+void DocumentForm::syncGrid(qint64 row)
+{
+    TableData* rows = m_unloaded ? nullptr : documentRows();
+    if (!rows) {
+        m_dgArticoli->Detach();
+        m_gridRows.reset();
+        m_boundRows = nullptr;
+        return;
+    }
+    const qint64 owner = documentKey();
+    if (!m_gridRows || rows != m_boundRows || owner != m_boundOwner) {
+        std::unique_ptr<TableData> copy = rows->Clone();
+        m_boundHidden = hiddenColumns();
+        m_dgArticoli->BindLayout(m_layout, m_boundHidden);
+        m_dgArticoli->SetDataSet(copy.get());
+        m_gridRows = std::move(copy);
+        m_boundRows = rows;
+        m_boundOwner = owner;
+    } else if (hiddenColumns() != m_boundHidden) {
+        bindGrid();
+    } else {
+        m_dgArticoli->Refresh();
+    }
+    const qint64 current = row ? row : (rows->HasNoCurrentRow() ? 0 : rows->GetOID());
+    if (current)
+        m_dgArticoli->SetBookmark(current);
+}
+
+void DocumentForm::bindGrid()
+{
+    if (!m_gridRows)
+        return;
+    const std::optional<qint64> current = m_dgArticoli->Bookmark();
+    m_boundHidden = hiddenColumns();
+    m_dgArticoli->BindLayout(m_layout, m_boundHidden);
+    m_dgArticoli->SetDataSet(m_gridRows.get());
+    if (current)
+        m_dgArticoli->SetBookmark(*current);
+}
+
+void DocumentForm::focusCodeBox()
+{
+    if (m_txtCode_Articolo->isVisibleTo(this) && m_txtCode_Articolo->isEnabled())
+        m_txtCode_Articolo->setFocus();
+}
+
+void DocumentForm::show(const DocumentRows::Result& result)
+{
+    if (result.clearCode)
+        m_txtCode_Articolo->clear();
+    if (result.changed)
+        Refresh_Articoli(result.row);
+    else
+        focusCodeBox();
+}
+
+template <class F>
+void DocumentForm::rowCommand(F&& command)
+{
+    DocumentRows* rows = rowEntry();
+    // One command at a time: a code scanned while a command's dialog is open waits in the box.
+    if (!rows || m_inCommand || !documentRows()) {
+        focusCodeBox();
+        return;
+    }
+    m_inCommand = true;
+    DocumentRows::Result result;
+    try {
+        result = command(*rows);
+    } catch (...) {
+        m_inCommand = false;
+        throw;
+    }
+    m_inCommand = false;
+    show(result);
+}
+
+void DocumentForm::cmdAutoAdd_Click()
+{
+    rowCommand([this](DocumentRows& rows) { return rows.AddArticle(m_txtCode_Articolo->text()); });
+}
+
+void DocumentForm::cmdAdd_Click()
+{
+    rowCommand([this](DocumentRows& rows) { return rows.Increment(selectedRow(), m_txtCode_Articolo->text()); });
+}
+
+void DocumentForm::cmdSub_Click()
+{
+    rowCommand([this](DocumentRows& rows) { return rows.Decrement(selectedRow()); });
+}
+
+void DocumentForm::cmdEdit_Quantita_Click()
+{
+    rowCommand([this](DocumentRows& rows) { return rows.EditQuantity(selectedRow()); });
+}
+
+void DocumentForm::cmdDeleteItem_Click()
+{
+    rowCommand([this](DocumentRows& rows) { return rows.DeleteRow(selectedRow()); });
+}
+
+void DocumentForm::cmdEdit_Click()
+{
+    rowCommand([this](DocumentRows& rows) { return rows.EditRow(selectedRow()); });
+}
+
+void DocumentForm::cmdAddItem_Click()
+{
+    rowCommand([](DocumentRows& rows) { return rows.DefineRow(); });
+}
+
+// ---- the grid menu ----------------------------------------------------------------------------------------
+
+void DocumentForm::mnuGridFldAll_Click()
+{
+    if (m_dgArticoli->isVisibleTo(this) && m_gridRows)
+        m_dgArticoli->ShowAllFields();
+    focusCodeBox();
+}
+
+void DocumentForm::mnuGridFldSequence_Click()
+{
+    if (m_dgArticoli->isVisibleTo(this) && m_gridRows && m_dgArticoli->FieldSequenceDialog())
+        bindGrid();
+    m_mnuGridFldSequence->setChecked(m_layout && !m_layout->FieldSequence().isEmpty());
+    focusCodeBox();
+}
+
+void DocumentForm::mnuGridCancel_Click()
+{
+    if (m_dgArticoli->isVisibleTo(this) && m_gridRows && m_layout &&
+        ui().msgBox(QStringLiteral("Vuoi ripristinare le impostazioni predefinite per la griglia corrente?"),
+                    int(Msg::YesNo) + Msg::Question, AppTitle()) == Msg::Yes) {
+        m_layout->Reset();
+        bindGrid();
+        m_mnuGridFldSequence->setChecked(false);
+    }
+    focusCodeBox();
+}
+
+// ---- the code box ------------------------------------------------------------------------------------------
+
+// A code is complete when the box holds a line end: the reader sends one after each code,
+// Enter adds one to a typed code.
+void DocumentForm::codeChanged(const QString& text)
+{
+    if (m_inCommand || text.isEmpty() || !codesAccepted())
+        return;
+    const QString line = GetFirstLine(text);
+    if (line.isEmpty())
+        return;
+    {
+        const QSignalBlocker quiet(m_txtCode_Articolo);
+        m_txtCode_Articolo->setText(line);
+    }
+    cmdAutoAdd_Click();
+}
+
+bool DocumentForm::codeBoxKeyPress(QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        return false;
+    // Ctrl+Enter types a line feed: in an empty box it yields no code until the box is emptied.
+    const QChar end = (event->modifiers() & Qt::ControlModifier) ? QChar(u'\n') : QChar(u'\r');
+    if (end == u'\r' && m_txtCode_Articolo->text().isEmpty()) {
+        cmdConfirm_Click();
+        return true;
+    }
+    m_txtCode_Articolo->setText(m_txtCode_Articolo->text() + end);
+    return true;
+}
+
+// ---- keys --------------------------------------------------------------------------------------------------
+
+void DocumentForm::watchKeys()
+{
+    installEventFilter(this);
+    for (QWidget* w : findChildren<QWidget*>())
+        if (w->focusPolicy() != Qt::NoFocus)
+            w->installEventFilter(this);
+    m_dgArticoli->View()->installEventFilter(this);
+}
+
+bool DocumentForm::runCommand(RowKeyCommand command, QObject* watched)
+{
+    switch (command) {
+    case RowKeyCommand::None:
+        return false;
+    case RowKeyCommand::FocusGrid:
+        if (watched == m_dgArticoli->View())
+            return false;
+        m_dgArticoli->View()->setFocus();
+        return true;
+    case RowKeyCommand::DeleteRow:
+        cmdDeleteItem_Click();
+        return true;
+    case RowKeyCommand::AddArticle:
+        cmdAutoAdd_Click();
+        return true;
+    case RowKeyCommand::EditQuantity:
+        cmdEdit_Quantita_Click();
+        return true;
+    case RowKeyCommand::EditRow:
+        cmdEdit_Click();
+        return true;
+    case RowKeyCommand::SwitchAdditional:
+        m_chkFind_Aggiuntivo->setChecked(!m_chkFind_Aggiuntivo->isChecked());
+        return true;
+    case RowKeyCommand::EmptyCodeBox:
+        m_txtCode_Articolo->clear();
+        m_txtCode_Articolo->setFocus();
+        return true;
+    default:
+        return formCommand(command);
+    }
+}
+
+bool DocumentForm::formKeyDown(QKeyEvent* event, QObject* watched)
+{
+    const int key = event->key();
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    const bool inCodeBox = watched == m_txtCode_Articolo;
+    if (key == Qt::Key_Control || key == Qt::Key_Shift) {
+        if (m_keyEntry.keyDown(key, mods, inCodeBox).action == KeyboardCodeEntry::Action::Start) {
+            m_txtCode_Articolo->clear();
+            m_txtCode_Articolo->setFocus();
+            return true;
+        }
+        return false;
+    }
+    // In a note or a document number the editing keys edit the text: Delete there must not
+    // remove a row of the document.
+    const bool textBox = isTextBox(watched, m_txtCode_Articolo);
+    if (!(textBox && isEditingKey(key)) && runCommand(KeyCommand(m_kind, key, mods, backupMarkOn()), watched))
+        return true;
+    if (m_keyEntry.active()) {
+        const KeyboardCodeEntry::Step step = m_keyEntry.keyDown(physicalKey(*event), mods, inCodeBox);
+        if (step.action == KeyboardCodeEntry::Action::Append) {
+            m_txtCode_Articolo->setText(m_txtCode_Articolo->text() + step.text);
+            return true;
+        }
+    }
+    if (watched == m_dgArticoli->View() && (key == Qt::Key_Up || key == Qt::Key_PageUp) &&
+        m_dgArticoli->CurrentRow() <= 0) {
+        focusCodeBox();
+        return true;
+    }
+    const QString typed = event->text();
+    if ((typed == QStringLiteral("+") || typed == QStringLiteral("-")) &&
+        (inCodeBox || watched == m_dgArticoli->View())) {
+        if (typed == QStringLiteral("+"))
+            cmdAdd_Click();
+        else
+            cmdSub_Click();
+        return true;
+    }
+    return inCodeBox && codeBoxKeyPress(event);
+}
+
+bool DocumentForm::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        if (formKeyDown(static_cast<QKeyEvent*>(event), watched))
+            return true;
+        break;
+    case QEvent::KeyRelease: {
+        auto* k = static_cast<QKeyEvent*>(event);
+        if (!k->isAutoRepeat() &&
+            m_keyEntry.keyUp(k->key()).action == KeyboardCodeEntry::Action::Finish &&
+            m_txtCode_Articolo->hasFocus() && !m_txtCode_Articolo->text().isEmpty())
+            cmdAutoAdd_Click();
+        break;
+    }
+    case QEvent::FocusIn:
+        if (watched == m_txtCode_Articolo)
+            m_txtCode_Articolo->selectAll();
+        break;
+    default:
+        break;
+    }
+    return ModalDialog::eventFilter(watched, event);
+}
+
+// Esc does not close a document window, and Enter presses no button: both belong to the row
+// entry.
+void DocumentForm::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->accept();
+        return;
+    default:
+        ModalDialog::keyPressEvent(event);
+    }
+}
+
+// ---- headless answers ---------------------------------------------------------------------------------------
+
+QString DocumentForm::answerPrompt() const { return QStringLiteral("Articolo:"); }
+
+void DocumentForm::applyAnswer(const QString& answer)
+{
+    if (!(answer.size() > 2 && answer.startsWith(u'<') && answer.endsWith(u'>'))) {
+        // As the barcode reader hands a code over: the line and its end.
+        m_txtCode_Articolo->setText(answer + u'\r');
+        return;
+    }
+    const QString name = answer.mid(1, answer.size() - 2);
+    if (const int key = namedKey(name)) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        (void)formKeyDown(&press, m_txtCode_Articolo);
+    } else if (name == QStringLiteral("+")) {
+        cmdAdd_Click();
+    } else if (name == QStringLiteral("-")) {
+        cmdSub_Click();
+    } else if (name.compare(QStringLiteral("Invio"), Qt::CaseInsensitive) == 0) {
+        m_txtCode_Articolo->clear();
+        cmdConfirm_Click();
+    } else if (name.compare(QStringLiteral("Conferma"), Qt::CaseInsensitive) == 0) {
+        cmdConfirm_Click();
+    } else if (name.compare(QStringLiteral("Annulla"), Qt::CaseInsensitive) == 0) {
+        cmdCancel_Click();
+    } else if (!answerButton(name)) {
+        ui().msgBox(QStringLiteral("Comando sconosciuto: ") + answer, int(Msg::OKOnly) + Msg::Exclamation, AppTitle());
+    }
+}

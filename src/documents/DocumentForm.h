@@ -1,0 +1,158 @@
+#pragma once
+// What the sale and the supply windows share: the row entry. The code box takes codes typed
+// or scanned (the barcode reader writes into it through the main window), the grid shows the
+// document's rows, the buttons, the function keys and the code typed with Ctrl+Shift change
+// them, and the grid menu keeps the grid's layout. Every row command ends with the focus in
+// the code box, so that the next scan lands there.
+//
+// The window is a thin layer: the rows' logic is DocumentRows', the keys' RowKeys'. A
+// derived window supplies the document (its rows, its confirm) and lays out the controls
+// built here with its own header and bottom panel.
+//
+// The window runs through ui().runModal: the main window is disabled while it is open
+// anyway, and an answer file can drive it like any other window (see answerPrompt).
+#include "DocumentRows.h"
+#include "ModalDialog.h"
+#include "RowKeys.h"
+
+#include <QStringList>
+#include <memory>
+
+class BarcodeTarget;
+class GridLayout;
+class ObjDataGrid;
+class QAction;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class TableData;
+
+class DocumentForm : public ModalDialog {
+    Q_OBJECT
+public:
+    DocumentForm(DocumentKind kind, QWidget* owner);
+    ~DocumentForm() override;
+
+    // ---- the row commands ---------------------------------------------------------------------
+    void cmdAutoAdd_Click();       // "Agg. [F2]"
+    void cmdAdd_Click();           // "+"
+    void cmdSub_Click();           // "-"
+    void cmdEdit_Quantita_Click(); // "&Quantità [F5]"
+    void cmdDeleteItem_Click();    // "&Elimina [F10]"
+    void cmdEdit_Click();          // "&Modifica [F12]"
+    void cmdAddItem_Click();       // "&Definisci"
+    // The grid menu "&Impostazione Griglia".
+    void mnuGridFldAll_Click();
+    void mnuGridFldSequence_Click();
+    void mnuGridCancel_Click();
+
+    virtual void cmdConfirm_Click() = 0;
+
+    // The rows read again and shown standing on `row` (0: the first); the focus to the code
+    // box when it can take it.
+    void Refresh_Articoli(qint64 row = 0);
+
+    QLineEdit* codeBox() const { return m_txtCode_Articolo; }
+    ObjDataGrid* grid() const { return m_dgArticoli; }
+    GridLayout* gridLayout() const { return m_layout.get(); }
+    QMenu* gridMenu() const { return m_mnuGridSetting; }
+    // The key of the row selected in the grid, 0 when none is.
+    qint64 selectedRow() const;
+
+    // An answer line is a code, taken as the barcode reader hands it over, or a key in angle
+    // brackets: "<F2>" ... "<F12>", "<Canc>", "<Ins>", "<+>", "<->", "<Invio>" (Enter in the
+    // empty code box: the document's confirm), or a button: "<Conferma>", "<Annulla>" and
+    // the derived window's own. The window stays open for the next line; "<cancel>" closes
+    // it as the close box does.
+    QString answerPrompt() const override;
+    void applyAnswer(const QString& answer) override;
+
+    // The close box, and "<cancel>" of an answer file: the window unloads when the document
+    // may be given up.
+    void reject() override;
+
+protected:
+    // The document's row entry; null while no document is open.
+    virtual DocumentRows* rowEntry() = 0;
+    // The document's rows (its list "Articoli"); null while no document is open.
+    virtual TableData* documentRows() = 0;
+    // The key of the open document, 0 when none is.
+    virtual qint64 documentKey() const = 0;
+    // The document reads its rows again, standing on `row`.
+    virtual void refreshDocumentRows(qint64 row) = 0;
+    virtual void cmdCancel_Click() = 0;
+    // Whether the window may close now (a new document with rows asks first).
+    virtual bool queryClose() = 0;
+    // The document given up, the code box released, the main window's view refreshed.
+    virtual void unloadDocument() = 0;
+    // A key of the key table that only this window has; true when it was taken.
+    virtual bool formCommand(RowKeyCommand command) = 0;
+    // An answer line's button of this window ("<Importa>"); true when it was one.
+    virtual bool answerButton(const QString& name);
+    // Scanned and typed codes are taken (the sale does not take them while its receipt is sent).
+    virtual bool codesAccepted() const { return true; }
+    virtual bool backupMarkOn() const { return false; }
+    // Grid columns hidden for this binding.
+    virtual QStringList hiddenColumns() const;
+    // After the rows or the selected row changed: marks, totals.
+    virtual void rowsChanged() {}
+    virtual void selectedRowChanged() {}
+
+    // Load: the window's placement restored, the grid's layout read, the main window disabled.
+    void loadForm();
+    // The code box as the target of scanned codes.
+    std::shared_ptr<BarcodeTarget> codeBoxTarget();
+    // The window unloads without asking again (the document said so).
+    void unload();
+    bool unloaded() const { return m_unloaded; }
+    // The grid bound again with the layout and the hidden columns of now.
+    void bindGrid();
+    // Every key of the window's controls seen by the window first: called once the derived
+    // window has built its controls.
+    void watchKeys();
+    void focusCodeBox();
+    // What a row command did, shown.
+    void show(const DocumentRows::Result& result);
+
+    QPushButton* button(const char* name, const QString& caption, const QString& tip = QString());
+    QLabel* label(const char* name, const QString& caption);
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+    // The controls of the row entry, laid out by the derived window.
+    QLabel* m_lblArticolo = nullptr;
+    QLineEdit* m_txtCode_Articolo = nullptr;
+    QPushButton* m_cmdAutoAdd = nullptr;
+    QPushButton* m_cmdAdd = nullptr;
+    QPushButton* m_cmdSub = nullptr;
+    QPushButton* m_cmdEdit_Quantita = nullptr;
+    QPushButton* m_cmdEdit = nullptr;
+    QPushButton* m_cmdDeleteItem = nullptr;
+    QPushButton* m_cmdAddItem = nullptr;
+    QCheckBox* m_chkFind_Aggiuntivo = nullptr;
+    QPushButton* m_cmdGridSetting = nullptr;
+    ObjDataGrid* m_dgArticoli = nullptr;
+
+private:
+    void codeChanged(const QString& text);
+    bool formKeyDown(QKeyEvent* event, QObject* watched);
+    bool runCommand(RowKeyCommand command, QObject* watched);
+    bool codeBoxKeyPress(QKeyEvent* event);
+    void syncGrid(qint64 row);
+    template <class F> void rowCommand(F&& command);
+
+    DocumentKind m_kind;
+    KeyboardCodeEntry m_keyEntry;
+    std::shared_ptr<GridLayout> m_layout;
+    std::unique_ptr<TableData> m_gridRows;   // the grid's own copy of the rows' data set
+    const TableData* m_boundRows = nullptr;  // the document's rows it was copied from (compared only)
+    qint64 m_boundOwner = 0;                 // and their document
+    QStringList m_boundHidden;
+    QMenu* m_mnuGridSetting = nullptr;
+    QAction* m_mnuGridFldSequence = nullptr;
+    bool m_inCommand = false;
+    bool m_unloaded = false;
+};

@@ -1,0 +1,386 @@
+#include "frmForniture.h"
+
+#include "CurrencyInfo.h"
+#include "Database.h"
+#include "DatabaseFiles.h"
+#include "DocumentDisplay.h"
+#include "LibraryDocumentOperator.h"
+#include "ObjDataGrid.h"
+#include "TableData.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace {
+
+QPointer<frmForniture>& openWindow()
+{
+    static QPointer<frmForniture> window;
+    return window;
+}
+
+QLineEdit* shownText(QWidget* parent, const char* name)
+{
+    auto* t = new QLineEdit(parent);
+    t->setObjectName(QString::fromLatin1(name));
+    t->setReadOnly(true);
+    t->setFocusPolicy(Qt::NoFocus);
+    return t;
+}
+
+}  // namespace
+
+frmForniture::frmForniture(Database& db, QWidget* owner, DocumentOperator* op)
+    : DocumentForm(DocumentKind::Supply, owner), m_db(db)
+{
+    setObjectName(QStringLiteral("frmForniture"));
+    m_caption = QStringLiteral("Fornitura Articoli");
+    setWindowTitle(m_caption);
+    if (!op) {
+        m_ownOperator = std::make_unique<LibraryDocumentOperator>(this);
+        op = m_ownOperator.get();
+    }
+    m_doc = std::make_unique<SupplyDocument>(db, *op);
+    build();
+    Load();
+    watchKeys();
+}
+
+frmForniture::~frmForniture()
+{
+    if (!unloaded())
+        unload();
+    if (openWindow() == this)
+        openWindow() = nullptr;
+}
+
+frmForniture* frmForniture::Instance() { return openWindow(); }
+
+void frmForniture::Open(QWidget* owner, TableData* supply)
+{
+    if (frmForniture* open = openWindow()) {
+        open->activateWindow();
+        return;
+    }
+    if (!g_objDatabase || (supply && supply->HasNoCurrentRow()))
+        return;
+    frmForniture window(*g_objDatabase, owner);
+    openWindow() = &window;
+    const bool opened = supply ? window.Edit_Fornitura(supply) : window.Activate();
+    if (opened)
+        (void)window.runModal();
+}
+
+// ---- the window -------------------------------------------------------------------------------------------
+
+void frmForniture::build()
+{
+    m_txtFornitore = shownText(this, "txtFornitore");
+    m_cmdSet_Fornitore = button("cmdSet_Fornitore", QStringLiteral("..."), QStringLiteral("Imposta il fornitore"));
+    m_txtTipoDocumento = shownText(this, "txtTipoDocumento");
+    m_cmdSet_TipoDocumento = button("cmdSet_TipoDocumento", QStringLiteral("..."));
+    m_txtDocumento = new QLineEdit(this);
+    m_txtDocumento->setObjectName(QStringLiteral("txtDocumento"));
+    m_txtDataOra = shownText(this, "txtDataOra");
+    m_cmdSet_DataOra = button("cmdSet_DataOra", QStringLiteral("..."), QStringLiteral("Imposta la Data / Ora"));
+    m_txtNote = new QPlainTextEdit(this);
+    m_txtNote->setObjectName(QStringLiteral("txtNote"));
+    m_txtNote->setToolTip(QStringLiteral("Ctrl+Invio per nuova linea"));
+    m_txtNote->setTabChangesFocus(true);
+    m_txtNote->setMaximumHeight(m_txtNote->fontMetrics().lineSpacing() * 3 + 12);
+    m_cmdImport = button("cmdImport", QStringLiteral("&Importa"),
+                         QStringLiteral("Attiva l'importazione della fornitura attraverso il tracciato dati impostato"));
+    m_chkSoloArticoliFornitore = new QCheckBox(QStringLiteral("Solo articoli del fornitore in ricerca   [F4]"), this);
+    m_chkSoloArticoliFornitore->setObjectName(QStringLiteral("chkSoloArticoliFornitore"));
+    m_chkSoloArticoliFornitore->setToolTip(
+        QStringLiteral("Restringe il campo di ricerca degli articoli (vedi tasto Agg.F2) considerando solo quelli "
+                       "relativi al fornitore selezionato"));
+    m_lblTotale = label("lblTotale", QString());
+    m_lblTotale->setToolTip(QStringLiteral("Totale calcolato"));
+    QFont big = m_lblTotale->font();
+    big.setBold(true);
+    big.setPointSizeF(big.pointSizeF() * 1.8);
+    m_lblTotale->setFont(big);
+    m_lblTotale->setMinimumWidth(160);
+    m_lblTotale->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_lblAltraValuta = label("lblAltraValuta", QString());
+    m_lblTotaleConv = label("lblTotaleConv", QString());
+    m_lblTotaleConv->setToolTip(QStringLiteral("Totale calcolato in Euro"));
+    m_cmdConfirm = button("cmdConfirm", QStringLiteral("&Conferma"), QStringLiteral("Conferma la fornitura"));
+    m_cmdCancel = button("cmdCancel", QStringLiteral("&Annulla"), QStringLiteral("Annulla la fornitura"));
+
+    auto* header = new QGridLayout;
+    header->addWidget(label("Label1", QStringLiteral("Fornitore:")), 0, 0);
+    header->addWidget(m_txtFornitore, 0, 1);
+    header->addWidget(m_cmdSet_Fornitore, 0, 2);
+    header->addWidget(m_txtTipoDocumento, 0, 4);
+    header->addWidget(m_cmdSet_TipoDocumento, 0, 5);
+    QLabel* documentLabel = label("Label2", QStringLiteral("Documento:"));
+    documentLabel->setBuddy(m_txtDocumento);
+    header->addWidget(documentLabel, 1, 0);
+    header->addWidget(m_txtDocumento, 1, 1);
+    header->addWidget(label("Label3", QStringLiteral("Data / Ora:")), 1, 3);
+    header->addWidget(m_txtDataOra, 1, 4);
+    header->addWidget(m_cmdSet_DataOra, 1, 5);
+    QLabel* noteLabel = label("Label6", QStringLiteral("&Note:"));
+    noteLabel->setBuddy(m_txtNote);
+    header->addWidget(noteLabel, 2, 0, Qt::AlignTop);
+    header->addWidget(m_txtNote, 2, 1, 1, 4);
+    header->addWidget(m_cmdImport, 2, 5, Qt::AlignTop);
+    header->setColumnStretch(1, 1);
+    header->setColumnStretch(4, 1);
+    header->setColumnMinimumWidth(3, 80);
+
+    auto* codeRow = new QHBoxLayout;
+    codeRow->addWidget(m_lblArticolo);
+    codeRow->addWidget(m_txtCode_Articolo, 1);
+    for (QWidget* w : {static_cast<QWidget*>(m_cmdAutoAdd), static_cast<QWidget*>(m_cmdAdd),
+                       static_cast<QWidget*>(m_cmdSub), static_cast<QWidget*>(m_cmdEdit_Quantita),
+                       static_cast<QWidget*>(m_cmdEdit), static_cast<QWidget*>(m_cmdDeleteItem),
+                       static_cast<QWidget*>(m_cmdAddItem)})
+        codeRow->addWidget(w);
+    auto* optionRow = new QHBoxLayout;
+    optionRow->addWidget(m_chkFind_Aggiuntivo);
+    optionRow->addSpacing(16);
+    optionRow->addWidget(m_chkSoloArticoliFornitore);
+    optionRow->addStretch(1);
+    optionRow->addWidget(m_cmdGridSetting);
+
+    auto* pnlBottom = new QWidget(this);
+    pnlBottom->setObjectName(QStringLiteral("pnlBottom"));
+    auto* bottom = new QHBoxLayout(pnlBottom);
+    bottom->setContentsMargins(0, 0, 0, 0);
+    bottom->addWidget(label("Label5", QStringLiteral("Totale:")));
+    bottom->addWidget(m_lblTotale);
+    bottom->addSpacing(16);
+    bottom->addWidget(m_lblAltraValuta);
+    bottom->addWidget(m_lblTotaleConv);
+    bottom->addStretch(1);
+    bottom->addWidget(m_cmdConfirm);
+    bottom->addWidget(m_cmdCancel);
+
+    auto* box = new QVBoxLayout(this);
+    box->addLayout(header);
+    box->addLayout(codeRow);
+    box->addLayout(optionRow);
+    box->addWidget(m_dgArticoli, 1);
+    box->addWidget(pnlBottom);
+    setMinimumSize(720, 420);
+    resize(900, 600);
+
+    connect(m_cmdSet_Fornitore, &QPushButton::clicked, this, [this] { cmdSet_Fornitore_Click(); });
+    connect(m_cmdSet_TipoDocumento, &QPushButton::clicked, this, [this] { cmdSet_TipoDocumento_Click(); });
+    connect(m_cmdSet_DataOra, &QPushButton::clicked, this, [this] { cmdSet_DataOra_Click(); });
+    connect(m_cmdImport, &QPushButton::clicked, this, [this] { cmdImport_Click(); });
+    connect(m_cmdConfirm, &QPushButton::clicked, this, [this] { cmdConfirm_Click(); });
+    connect(m_cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+    connect(m_txtDocumento, &QLineEdit::textEdited, this, [this](const QString& text) { documentNumberEdited(text); });
+    connect(m_txtNote, &QPlainTextEdit::textChanged, this, [this] { m_doc->SetNote(m_txtNote->toPlainText()); });
+    connect(m_chkSoloArticoliFornitore, &QCheckBox::toggled, this,
+            [this](bool on) { m_doc->rowEntry().supplierArticlesOnly = on; });
+}
+
+void frmForniture::Load()
+{
+    for (QLineEdit* t : {m_txtFornitore, m_txtDataOra, m_txtTipoDocumento, m_txtDocumento, m_txtCode_Articolo})
+        t->clear();
+    {
+        const QSignalBlocker quiet(m_txtNote);
+        m_txtNote->clear();
+    }
+    m_lblTotale->clear();
+    m_lblTotaleConv->clear();
+    const auto second = m_db.ConversionCurrency();
+    m_lblAltraValuta->setText(second ? second->Name() + u':' : QString());
+    m_lblAltraValuta->setVisible(second != nullptr);
+    m_lblTotaleConv->setVisible(second != nullptr);
+    if (second)
+        m_lblTotaleConv->setToolTip(m_lblTotaleConv->toolTip() + u' ' + second->Name());
+    m_cmdImport->setEnabled(false);
+    loadForm();
+}
+
+qint64 frmForniture::documentKey() const
+{
+    TableData* supply = m_doc->supply();
+    return supply && !supply->HasNoCurrentRow() ? supply->GetOID() : 0;
+}
+
+void frmForniture::changeEvent(QEvent* event)
+{
+    DocumentForm::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !unloaded() && !m_doc->isOpen())
+        (void)Activate();
+}
+
+// ---- the supply --------------------------------------------------------------------------------------------
+
+bool frmForniture::Activate()
+{
+    static bool activating = false;
+    if (activating || unloaded())
+        return !unloaded();
+    if (m_doc->isOpen())
+        return true;
+    activating = true;
+    focusCodeBox();
+    const bool ok = m_doc->Activate(codeBoxTarget());
+    activating = false;
+    if (!ok) {
+        unload();
+        return false;
+    }
+    after(SupplyDocument::After::NextSupply);
+    return true;
+}
+
+bool frmForniture::Edit_Fornitura(TableData* dataSet)
+{
+    if (!m_doc->Edit_Fornitura(dataSet)) {
+        unload();
+        return false;
+    }
+    if (m_doc->isEditing())
+        setWindowTitle(m_caption + QStringLiteral(" - MODIFICA "));
+    Refresh_Articoli();
+    return true;
+}
+
+void frmForniture::Show_Fornitura()
+{
+    const SupplyDocument::Header h = m_doc->header();
+    m_txtFornitore->setText(h.supplier);
+    m_txtTipoDocumento->setText(h.documentType);
+    if (m_txtDocumento->text() != h.document)
+        m_txtDocumento->setText(h.document);
+    m_txtDataOra->setText(DocumentTimeText(h.date));
+    if (m_txtNote->toPlainText() != h.note) {
+        const QSignalBlocker quiet(m_txtNote);
+        m_txtNote->setPlainText(h.note);
+    }
+    m_lblTotale->setText(AmountText(m_db, h.total));
+    m_lblTotaleConv->setText(h.convertedName.isEmpty() ? QString() : AmountText(m_db, h.convertedTotal, true));
+    m_cmdImport->setEnabled(h.importEnabled);
+}
+
+void frmForniture::rowsChanged() { Show_Fornitura(); }
+
+void frmForniture::documentNumberEdited(const QString& text)
+{
+    // Letters appear in capitals as they are typed, whatever the keyboard's state.
+    const QString upper = text.toUpper();
+    if (upper != text) {
+        const int cursor = m_txtDocumento->cursorPosition();
+        m_txtDocumento->setText(upper);
+        m_txtDocumento->setCursorPosition(cursor);
+    }
+    m_doc->SetDocumentNumber(upper);
+}
+
+void frmForniture::after(SupplyDocument::After next)
+{
+    switch (next) {
+    case SupplyDocument::After::Stay:
+        Show_Fornitura();
+        focusCodeBox();
+        break;
+    case SupplyDocument::After::NextSupply:
+        setWindowTitle(m_caption);
+        Refresh_Articoli();
+        break;
+    case SupplyDocument::After::Unload:
+        unload();
+        break;
+    }
+}
+
+void frmForniture::cmdConfirm_Click()
+{
+    if (!m_doc->isOpen())
+        return;
+    m_cmdConfirm->setEnabled(false);
+    m_cmdCancel->setEnabled(false);
+    const SupplyDocument::After next = m_doc->Confirm();
+    m_cmdConfirm->setEnabled(true);
+    m_cmdCancel->setEnabled(true);
+    if (next != SupplyDocument::After::Stay)
+        m_txtCode_Articolo->clear();
+    after(next);
+}
+
+void frmForniture::cmdCancel_Click()
+{
+    const SupplyDocument::After next = m_doc->Cancel();
+    if (next != SupplyDocument::After::Unload)
+        m_txtCode_Articolo->clear();
+    after(next);
+}
+
+// ---- header commands ------------------------------------------------------------------------------------------
+
+void frmForniture::cmdSet_Fornitore_Click()
+{
+    if (m_doc->SetSupplier())
+        Refresh_Articoli(selectedRow());
+    focusCodeBox();
+}
+
+void frmForniture::cmdSet_TipoDocumento_Click()
+{
+    if (m_doc->SetDocumentType())
+        Refresh_Articoli(selectedRow());
+    focusCodeBox();
+}
+
+void frmForniture::cmdSet_DataOra_Click()
+{
+    if (m_doc->SetDate())
+        Refresh_Articoli(selectedRow());
+    focusCodeBox();
+}
+
+void frmForniture::cmdImport_Click()
+{
+    if (m_cmdImport->isEnabled()) {
+        (void)m_doc->Import(this);
+        Refresh_Articoli();
+    }
+    focusCodeBox();
+}
+
+// ---- keys and answers -------------------------------------------------------------------------------------------
+
+bool frmForniture::formCommand(RowKeyCommand command)
+{
+    if (command != RowKeyCommand::SwitchSupplierOnly)
+        return false;
+    m_chkSoloArticoliFornitore->setChecked(!m_chkSoloArticoliFornitore->isChecked());
+    return true;
+}
+
+bool frmForniture::answerButton(const QString& name)
+{
+    const auto is = [&](const char* caption) { return name.compare(QLatin1String(caption), Qt::CaseInsensitive) == 0; };
+    if (is("Fornitore"))
+        cmdSet_Fornitore_Click();
+    else if (is("Tipo"))
+        cmdSet_TipoDocumento_Click();
+    else if (is("Data"))
+        cmdSet_DataOra_Click();
+    else if (is("Importa"))
+        cmdImport_Click();
+    else if (name.startsWith(QStringLiteral("Documento="), Qt::CaseInsensitive)) {
+        m_txtDocumento->setText(name.mid(10));
+        documentNumberEdited(m_txtDocumento->text());
+    } else
+        return false;
+    return true;
+}

@@ -1,0 +1,562 @@
+#include "frmVendite.h"
+
+#include "Configuration.h"
+#include "CurrencyInfo.h"
+#include "Database.h"
+#include "DatabaseFiles.h"
+#include "DocumentDisplay.h"
+#include "LibraryDocumentOperator.h"
+#include "ObjDataGrid.h"
+#include "SaleLoyaltyControls.h"
+#include "TableData.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace {
+
+QPointer<frmVendite>& openWindow()
+{
+    static QPointer<frmVendite> window;
+    return window;
+}
+
+// Colours as the window always had them, given as blue-green-red values.
+QString colourOf(unsigned bgr)
+{
+    return QStringLiteral("color: rgb(%1, %2, %3);").arg(bgr & 0xFF).arg((bgr >> 8) & 0xFF).arg((bgr >> 16) & 0xFF);
+}
+
+QLineEdit* shownText(QWidget* parent, const char* name, const QString& tip = QString())
+{
+    auto* t = new QLineEdit(parent);
+    t->setObjectName(QString::fromLatin1(name));
+    t->setReadOnly(true);
+    t->setFocusPolicy(Qt::NoFocus);
+    t->setToolTip(tip);
+    return t;
+}
+
+void setChecked(QCheckBox* box, bool on)
+{
+    const QSignalBlocker quiet(box);
+    box->setChecked(on);
+}
+
+}  // namespace
+
+frmVendite::frmVendite(Database& db, QWidget* owner, DocumentOperator* op)
+    : DocumentForm(DocumentKind::Sale, owner), m_db(db)
+{
+    setObjectName(QStringLiteral("frmVendite"));
+    m_caption = QStringLiteral("Vendita Articoli");
+    setWindowTitle(m_caption);
+    if (!op) {
+        m_ownOperator = std::make_unique<LibraryDocumentOperator>(this);
+        op = m_ownOperator.get();
+    }
+    m_doc = std::make_unique<SaleDocument>(db, *op);
+    m_doc->setReceiptSignal([this](bool sending) {
+        m_lblFiscalMsg->setVisible(sending);
+        if (sending)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+        // The register's wait keeps the window drawn.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    });
+    build();
+    Load();
+    watchKeys();
+}
+
+frmVendite::~frmVendite()
+{
+    if (!unloaded())
+        unload();
+    if (openWindow() == this)
+        openWindow() = nullptr;
+}
+
+frmVendite* frmVendite::Instance() { return openWindow(); }
+
+void frmVendite::Open(QWidget* owner, TableData* sale)
+{
+    if (frmVendite* open = openWindow()) {
+        open->activateWindow();
+        return;
+    }
+    if (!g_objDatabase || (sale && sale->HasNoCurrentRow()))
+        return;
+    frmVendite window(*g_objDatabase, owner);
+    openWindow() = &window;
+    const bool opened = sale ? window.Edit_Vendita(sale) && window.Activate() : window.Activate();
+    if (opened)
+        (void)window.runModal();
+}
+
+// ---- the window ------------------------------------------------------------------------------------------
+
+void frmVendite::build()
+{
+    m_loyalty = new SaleLoyaltyControls(this, m_doc->points());
+
+    m_txtCliente = shownText(this, "txtCliente");
+    m_cmdSet_Cliente = button("cmdSet_Cliente", QStringLiteral("..."), QStringLiteral("Imposta il cliente [F6]"));
+    m_txtDataOra = shownText(this, "txtDataOra");
+    m_cmdSet_DataOra = button("cmdSet_DataOra", QStringLiteral("..."), QStringLiteral("Imposta la Data / Ora"));
+    m_txtNote = new QLineEdit(this);
+    m_txtNote->setObjectName(QStringLiteral("txtNote"));
+    m_chkFiscalRecord = new QCheckBox(QStringLiteral("Scontrino [F4]"), this);
+    m_chkFiscalRecord->setObjectName(QStringLiteral("chkFiscalRecord"));
+    m_chkFiscalRecord->setToolTip(QStringLiteral("Attiva l'emissione dello scontrino"));
+    m_chkPrint_Ricevute = new QCheckBox(QStringLiteral("Ricevuta [F3]"), this);
+    m_chkPrint_Ricevute->setObjectName(QStringLiteral("chkPrint_Ricevute"));
+    m_chkPrint_Ricevute->setToolTip(QStringLiteral("Attiva l'emissione dello ricevuta"));
+    m_lblMuoviBackup = label("lblMuoviBackup", QStringLiteral("BACKUP"));
+    m_lblMuoviBackup->setToolTip(QStringLiteral("Spostamento della vendita nell'archivio di backup"));
+    m_lblMuoviBackup->setCursor(Qt::PointingHandCursor);
+    m_lblMuoviBackup->installEventFilter(this);
+    m_mnuOptionMove = new QMenu(this);
+    m_mnuOptionMove->setObjectName(QStringLiteral("mnuOptionMove"));
+    m_mnuMoveToBackup = m_mnuOptionMove->addAction(QStringLiteral("Sposta la vendita nell'archivio di backup [F7]"));
+    m_mnuMoveToBackup->setObjectName(QStringLiteral("mnuMoveToBackup"));
+    m_mnuMoveToBackup->setCheckable(true);
+    m_mnuMoveAllWithoutFiscal = m_mnuOptionMove->addAction(QStringLiteral("Sposta tutte le vendite senza scontrino"));
+    m_mnuMoveAllWithoutFiscal->setObjectName(QStringLiteral("mnuMoveAllWithoutFiscal"));
+    m_mnuMoveAllWithoutFiscal->setCheckable(true);
+
+    m_lblReso = label("lblReso", QStringLiteral("RESO"));
+    m_lblReso->setStyleSheet(QStringLiteral("color: rgb(192, 0, 0); font-weight: bold;"));
+    m_lblSottoScorta = label("lblSottoScorta", QStringLiteral("SCORTA"));
+    m_lblSottoScorta->setToolTip(QStringLiteral("L'articolo risulta sottoscorta"));
+    m_lblSottoScorta->setStyleSheet(QStringLiteral("color: rgb(192, 96, 0); font-weight: bold;"));
+    m_lblFiscalMsg = label("lblFiscalMsg", QStringLiteral("Stampa in corso..."));
+    m_lblFiscalMsg->setStyleSheet(QStringLiteral("color: rgb(0, 0, 160); font-weight: bold;"));
+    m_lblFiscalMsg->setVisible(false);
+    for (QLabel* mark : {m_lblReso, m_lblSottoScorta, m_lblFiscalMsg}) {
+        QSizePolicy keep = mark->sizePolicy();
+        keep.setRetainSizeWhenHidden(true);
+        mark->setSizePolicy(keep);
+    }
+
+    m_lblTotale = label("lblTotale", QString());
+    QFont big = m_lblTotale->font();
+    big.setBold(true);
+    big.setPointSizeF(big.pointSizeF() * 1.8);
+    m_lblTotale->setFont(big);
+    m_lblTotale->setMinimumWidth(160);
+    m_lblTotale->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_lblAltraValuta = label("lblAltraValuta", QString());
+    m_lblTotaleConv = label("lblTotaleConv", QString());
+    m_cmdConfirm = button("cmdConfirm", QStringLiteral("&Conferma"), QStringLiteral("Conferma la vendita"));
+    m_cmdCancel = button("cmdCancel", QStringLiteral("&Annulla"), QStringLiteral("Annulla la vendita"));
+
+    auto* header = new QGridLayout;
+    header->addWidget(label("Label1", QStringLiteral("Cliente:")), 0, 0);
+    header->addWidget(m_txtCliente, 0, 1);
+    header->addWidget(m_cmdSet_Cliente, 0, 2);
+    header->addWidget(m_loyalty->cmdReadCard, 0, 3);
+    header->addWidget(m_loyalty->lblPunti, 0, 5);
+    header->addWidget(m_loyalty->lblTotalePunti, 0, 6);
+    header->addWidget(m_loyalty->cmdPremium, 0, 7);
+    header->addWidget(label("Label2", QStringLiteral("Data / Ora:")), 1, 0);
+    header->addWidget(m_txtDataOra, 1, 1);
+    header->addWidget(m_cmdSet_DataOra, 1, 2);
+    header->addWidget(m_loyalty->cmdBuoni, 1, 5);
+    header->addWidget(m_loyalty->cmdBuoniVendita, 1, 6);
+    header->addWidget(m_loyalty->lblTotaleBuoni, 1, 7);
+    QLabel* noteLabel = label("Label3", QStringLiteral("&Note:"));
+    noteLabel->setBuddy(m_txtNote);
+    header->addWidget(noteLabel, 2, 0);
+    header->addWidget(m_txtNote, 2, 1, 1, 3);
+    header->addWidget(m_chkFiscalRecord, 2, 5);
+    header->addWidget(m_chkPrint_Ricevute, 2, 6);
+    header->addWidget(m_lblMuoviBackup, 2, 7);
+    header->setColumnStretch(1, 1);
+    header->setColumnMinimumWidth(4, 24);
+
+    auto* codeRow = new QHBoxLayout;
+    codeRow->addWidget(m_lblArticolo);
+    codeRow->addWidget(m_txtCode_Articolo, 1);
+    for (QWidget* w : {static_cast<QWidget*>(m_cmdAutoAdd), static_cast<QWidget*>(m_cmdAdd),
+                       static_cast<QWidget*>(m_cmdSub), static_cast<QWidget*>(m_cmdEdit_Quantita),
+                       static_cast<QWidget*>(m_cmdEdit), static_cast<QWidget*>(m_cmdDeleteItem),
+                       static_cast<QWidget*>(m_cmdAddItem)})
+        codeRow->addWidget(w);
+    auto* optionRow = new QHBoxLayout;
+    optionRow->addWidget(m_chkFind_Aggiuntivo);
+    optionRow->addSpacing(16);
+    optionRow->addWidget(m_lblReso);
+    optionRow->addWidget(m_lblSottoScorta);
+    optionRow->addWidget(m_lblFiscalMsg);
+    optionRow->addStretch(1);
+    optionRow->addWidget(m_cmdGridSetting);
+
+    auto* pnlBottom = new QWidget(this);
+    pnlBottom->setObjectName(QStringLiteral("pnlBottom"));
+    auto* bottom = new QHBoxLayout(pnlBottom);
+    bottom->setContentsMargins(0, 0, 0, 0);
+    bottom->addWidget(label("Label5", QStringLiteral("Totale:")));
+    bottom->addWidget(m_lblTotale);
+    bottom->addSpacing(16);
+    bottom->addWidget(m_lblAltraValuta);
+    bottom->addWidget(m_lblTotaleConv);
+    bottom->addStretch(1);
+    bottom->addWidget(m_cmdConfirm);
+    bottom->addWidget(m_cmdCancel);
+
+    auto* box = new QVBoxLayout(this);
+    box->addLayout(header);
+    box->addLayout(codeRow);
+    box->addLayout(optionRow);
+    box->addWidget(m_dgArticoli, 1);
+    box->addWidget(pnlBottom);
+    setMinimumSize(720, 420);
+    resize(900, 600);
+
+    connect(m_cmdSet_Cliente, &QPushButton::clicked, this, [this] { cmdSet_Cliente_Click(); });
+    connect(m_cmdSet_DataOra, &QPushButton::clicked, this, [this] { cmdSet_DataOra_Click(); });
+    connect(m_txtNote, &QLineEdit::textEdited, this, [this](const QString& text) { m_doc->SetNote(text); });
+    connect(m_chkFiscalRecord, &QCheckBox::clicked, this, [this] { chkFiscalRecord_Click(); });
+    connect(m_chkPrint_Ricevute, &QCheckBox::clicked, this, [this] { chkPrint_Ricevute_Click(); });
+    connect(m_mnuMoveToBackup, &QAction::triggered, this, [this] { mnuMoveToBackup_Click(); });
+    connect(m_mnuMoveAllWithoutFiscal, &QAction::triggered, this, [this] { mnuMoveAllWithoutFiscal_Click(); });
+    connect(m_cmdConfirm, &QPushButton::clicked, this, [this] { cmdConfirm_Click(); });
+    connect(m_cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+    connect(m_loyalty->cmdPremium, &QPushButton::clicked, this, [this] { cmdPremium_Click(); });
+    connect(m_loyalty->cmdBuoni, &QPushButton::clicked, this, [this] { cmdBuoni_Click(); });
+    connect(m_loyalty->cmdBuoniVendita, &QPushButton::clicked, this, [this] { cmdBuoniVendita_Click(); });
+    connect(m_loyalty, &SaleLoyaltyControls::vouchersTotalClicked, this, [this] { cmdBuoniVendita_Click(); });
+    connect(m_loyalty->cmdReadCard, &QPushButton::clicked, this, [this] { cmdReadCard_Click(); });
+}
+
+void frmVendite::Load()
+{
+    for (QLineEdit* t : {m_txtCliente, m_txtDataOra, m_txtNote, m_txtCode_Articolo})
+        t->clear();
+    for (QLabel* l : {m_lblTotale, m_lblTotaleConv})
+        l->clear();
+    m_doc->Load();
+    m_chkFiscalRecord->setEnabled(m_doc->fiscalRecordEnabled());
+    m_chkPrint_Ricevute->setVisible(m_doc->printReceiptVisible());
+    m_chkPrint_Ricevute->setEnabled(m_doc->printReceiptVisible());
+    const auto second = m_db.ConversionCurrency();
+    m_lblAltraValuta->setText(second ? second->Name() + u':' : QString());
+    m_lblAltraValuta->setVisible(second != nullptr);
+    m_lblTotaleConv->setVisible(second != nullptr);
+    m_loyalty->Load(m_db);
+    m_lblReso->setVisible(false);
+    m_lblSottoScorta->setVisible(false);
+    loadForm();
+    showOptions();
+}
+
+void frmVendite::showOptions()
+{
+    setChecked(m_chkFiscalRecord, m_doc->fiscalRecord());
+    setChecked(m_chkPrint_Ricevute, m_doc->printReceipt());
+    m_mnuMoveToBackup->setChecked(m_doc->backupMark());
+    m_mnuMoveToBackup->setEnabled(m_doc->backupMoveMenuEnabled());
+    m_mnuMoveAllWithoutFiscal->setChecked(m_doc->moveAllWithoutFiscal());
+    m_lblMuoviBackup->setStyleSheet(colourOf(m_doc->backupMark() ? 0xFF0000u : 0xFFC0C0u) +
+                                    QStringLiteral(" font-weight: bold;"));
+}
+
+qint64 frmVendite::documentKey() const
+{
+    TableData* sale = m_doc->sale();
+    return sale && !sale->HasNoCurrentRow() ? sale->GetOID() : 0;
+}
+
+QStringList frmVendite::hiddenColumns() const
+{
+    QStringList hidden = DocumentForm::hiddenColumns();
+    if (!m_doc->points().collects())
+        hidden << QStringLiteral("PuntiPremio");
+    return hidden;
+}
+
+void frmVendite::changeEvent(QEvent* event)
+{
+    DocumentForm::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !unloaded())
+        (void)Activate();
+}
+
+// A click on the archive mark pops up its menu.
+bool frmVendite::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_lblMuoviBackup && event->type() == QEvent::MouseButtonRelease) {
+        m_mnuOptionMove->exec(m_lblMuoviBackup->mapToGlobal(QPoint(0, m_lblMuoviBackup->height())));
+        focusCodeBox();
+        return true;
+    }
+    return DocumentForm::eventFilter(watched, event);
+}
+
+// ---- the sale -------------------------------------------------------------------------------------------
+
+bool frmVendite::Activate()
+{
+    static bool activating = false;
+    if (activating || unloaded())
+        return !unloaded();
+    activating = true;
+    const bool open = m_doc->isOpen();
+    if (!open) {
+        focusCodeBox();
+        m_loyalty->NewSale();
+    }
+    const bool ok = m_doc->Activate(codeBoxTarget());
+    activating = false;
+    if (!ok) {
+        unload();
+        return false;
+    }
+    if (!open)
+        after(SaleDocument::After::NextSale);
+    return true;
+}
+
+bool frmVendite::Edit_Vendita(TableData* dataSet)
+{
+    if (!m_doc->Edit_Vendita(dataSet)) {
+        unload();
+        return false;
+    }
+    if (m_doc->isEditing())
+        setWindowTitle(m_caption + QStringLiteral(" - MODIFICA "));
+    showOptions();
+    Refresh_Articoli();
+    Show_Vendita();
+    return true;
+}
+
+void frmVendite::Show_Vendita()
+{
+    const SaleDocument::Header h = m_doc->header();
+    m_txtCliente->setText(h.customer);
+    m_txtDataOra->setText(DocumentTimeText(h.date));
+    if (m_txtNote->text() != h.note) {
+        const QSignalBlocker quiet(m_txtNote);
+        m_txtNote->setText(h.note);
+    }
+    m_lblTotale->setText(AmountText(m_db, h.total));
+    m_loyalty->lblTotaleBuoni->setText(AmountText(m_db, h.vouchers));
+    m_loyalty->lblTotaleBuoni->setStyleSheet(h.vouchersAboveTotal ? colourOf(255) : QString());
+    m_lblTotaleConv->setText(h.convertedName.isEmpty() ? QString() : AmountText(m_db, h.convertedTotal, true));
+    m_loyalty->Show(h);
+    m_lblSottoScorta->setVisible(false);
+    m_lblReso->setVisible(false);
+}
+
+void frmVendite::rowsChanged()
+{
+    Show_Vendita();
+    selectedRowChanged();
+}
+
+void frmVendite::selectedRowChanged()
+{
+    const DocumentRows::Marks marks = m_doc->rowEntry().marks(selectedRow());
+    m_lblReso->setVisible(marks.returned);
+    m_lblSottoScorta->setVisible(marks.lowStock);
+}
+
+void frmVendite::noSale()
+{
+    m_loyalty->Clear();
+    m_lblFiscalMsg->setVisible(false);
+}
+
+void frmVendite::after(SaleDocument::After next)
+{
+    switch (next) {
+    case SaleDocument::After::Stay:
+        Show_Vendita();
+        focusCodeBox();
+        break;
+    case SaleDocument::After::NextSale:
+        // A new sale is no edit, whatever the one before was.
+        setWindowTitle(m_caption);
+        m_loyalty->NewSale();
+        showOptions();
+        Refresh_Articoli();
+        Show_Vendita();
+        break;
+    case SaleDocument::After::Unload:
+        noSale();
+        unload();
+        break;
+    }
+}
+
+void frmVendite::cmdConfirm_Click()
+{
+    if (m_doc->busy() || !m_doc->isOpen())
+        return;
+    m_cmdConfirm->setEnabled(false);
+    m_cmdCancel->setEnabled(false);
+    const SaleDocument::After next = m_doc->Confirm();
+    m_cmdConfirm->setEnabled(true);
+    m_cmdCancel->setEnabled(true);
+    m_lblFiscalMsg->setVisible(false);
+    if (next != SaleDocument::After::Stay)
+        m_txtCode_Articolo->clear();
+    after(next);
+}
+
+void frmVendite::cmdCancel_Click()
+{
+    if (m_doc->busy())
+        return;
+    const SaleDocument::After next = m_doc->Cancel();
+    if (next != SaleDocument::After::Unload)
+        m_txtCode_Articolo->clear();
+    after(next);
+}
+
+void frmVendite::unloadDocument()
+{
+    noSale();
+    m_doc->Unload();
+}
+
+// ---- header commands -----------------------------------------------------------------------------------
+
+void frmVendite::cmdSet_Cliente_Click()
+{
+    if (m_doc->SetCustomer())
+        Refresh_Articoli(selectedRow());
+    focusCodeBox();
+}
+
+void frmVendite::cmdSet_DataOra_Click()
+{
+    if (m_doc->SetDate())
+        Show_Vendita();
+    focusCodeBox();
+}
+
+void frmVendite::chkFiscalRecord_Click()
+{
+    m_doc->SetFiscalRecord(m_chkFiscalRecord->isChecked());
+    showOptions();
+}
+
+void frmVendite::chkPrint_Ricevute_Click()
+{
+    m_doc->SetPrintReceipt(m_chkPrint_Ricevute->isChecked());
+    showOptions();
+}
+
+void frmVendite::mnuMoveToBackup_Click()
+{
+    m_doc->ToggleBackupMove();
+    showOptions();
+}
+
+void frmVendite::mnuMoveAllWithoutFiscal_Click()
+{
+    m_doc->SetMoveAllWithoutFiscal(!m_doc->moveAllWithoutFiscal());
+    showOptions();
+}
+
+// ---- loyalty -------------------------------------------------------------------------------------------
+
+void frmVendite::cmdPremium_Click()
+{
+    const qint64 row = selectedRow();
+    if (m_doc->points().Premium(row)) {
+        Refresh_Articoli(row);
+        m_loyalty->ShowPrizeSignal(row);
+    }
+    focusCodeBox();
+}
+
+void frmVendite::cmdBuoni_Click()
+{
+    m_loyalty->tmBuoni->stop();
+    (void)m_doc->points().UseVoucher();
+    Show_Vendita();
+    focusCodeBox();
+}
+
+void frmVendite::cmdBuoniVendita_Click()
+{
+    m_doc->points().ShowSaleVouchers();
+    Show_Vendita();
+    focusCodeBox();
+}
+
+void frmVendite::cmdReadCard_Click()
+{
+    if (!m_loyalty->cmdReadCard->isVisibleTo(this) || !Use_Badge)
+        return;
+    if (m_doc->points().ReadCard() != SalePoints::Card::NotRead)
+        Refresh_Articoli(selectedRow());
+    focusCodeBox();
+}
+
+// ---- keys and answers -------------------------------------------------------------------------------------
+
+bool frmVendite::formCommand(RowKeyCommand command)
+{
+    switch (command) {
+    case RowKeyCommand::SwitchReceipt:
+        if (m_chkPrint_Ricevute->isVisibleTo(this) && m_chkPrint_Ricevute->isEnabled()) {
+            setChecked(m_chkPrint_Ricevute, !m_chkPrint_Ricevute->isChecked());
+            chkPrint_Ricevute_Click();
+        }
+        return true;
+    case RowKeyCommand::SwitchFiscal:
+        if (m_chkFiscalRecord->isEnabled()) {
+            setChecked(m_chkFiscalRecord, !m_chkFiscalRecord->isChecked());
+            chkFiscalRecord_Click();
+        }
+        return true;
+    case RowKeyCommand::ChooseCustomer:
+        cmdSet_Cliente_Click();
+        return true;
+    case RowKeyCommand::MoveToBackup:
+        mnuMoveToBackup_Click();
+        return true;
+    case RowKeyCommand::ReadCard:
+        cmdReadCard_Click();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool frmVendite::answerButton(const QString& name)
+{
+    const auto is = [&](const char* caption) { return name.compare(QLatin1String(caption), Qt::CaseInsensitive) == 0; };
+    if (is("Cliente"))
+        cmdSet_Cliente_Click();
+    else if (is("Data"))
+        cmdSet_DataOra_Click();
+    else if (is("Premio"))
+        cmdPremium_Click();
+    else if (is("Buoni"))
+        cmdBuoni_Click();
+    else if (is("Buoni vendita"))
+        cmdBuoniVendita_Click();
+    else if (is("Carta"))
+        cmdReadCard_Click();
+    else
+        return false;
+    return true;
+}

@@ -1,0 +1,108 @@
+#pragma once
+// "Vendita Articoli": the counter's sale window. It holds one sale at a time: the customer,
+// date, note, totals, points and vouchers above, the rows in the middle, the receipts'
+// options, confirm and cancel below. The sale's logic is SaleDocument's (and SalePoints' for
+// the loyalty features); the row entry is DocumentForm's. The window shows what the document
+// answers and hands over the operator's clicks and keys.
+#include "DocumentForm.h"
+#include "SaleDocument.h"
+
+#include <memory>
+
+class Database;
+class DocumentOperator;
+class LibraryDocumentOperator;
+class QAction;
+class SaleLoyaltyControls;
+
+class frmVendite : public DocumentForm {
+    Q_OBJECT
+public:
+    // `op` answers the library's dialogs; none: the library's own windows over this one.
+    explicit frmVendite(Database& db, QWidget* owner = nullptr, DocumentOperator* op = nullptr);
+    ~frmVendite() override;
+
+    // The main window's new sale (sale null) or view/edit of the sale `sale` stands on: the
+    // one sale window, run until it closes. With a sale window already open, nothing.
+    static void Open(QWidget* owner, TableData* sale = nullptr);
+    static frmVendite* Instance();
+
+    // Activation: a new sale when none is open, and the code box made the target of scanned
+    // codes. False when no sale could start: the window has unloaded.
+    bool Activate();
+    // The sale `dataSet` stands on, opened for changes (" - MODIFICA " in the caption).
+    // False when it could not be opened: the window has unloaded.
+    bool Edit_Vendita(TableData* dataSet);
+
+    SaleDocument& document() { return *m_doc; }
+    SaleLoyaltyControls& loyalty() { return *m_loyalty; }
+
+    void cmdConfirm_Click() override;
+    void cmdSet_Cliente_Click();       // "..." beside the customer, F6
+    void cmdSet_DataOra_Click();       // "..." beside the date
+    void chkFiscalRecord_Click();      // F4
+    void chkPrint_Ricevute_Click();    // F3
+    void mnuMoveToBackup_Click();      // F7 while the mark is on
+    void mnuMoveAllWithoutFiscal_Click();
+    void cmdPremium_Click();
+    void cmdBuoni_Click();
+    void cmdBuoniVendita_Click();
+    void cmdReadCard_Click();          // F9
+
+    // The header as the sale has it now.
+    void Show_Vendita();
+
+    // Buttons of an answer line: "<Cliente>", "<Data>", "<Premio>", "<Buoni>", "<Buoni vendita>", "<Carta>".
+    bool answerButton(const QString& name) override;
+
+protected:
+    DocumentRows* rowEntry() override { return &m_doc->rowEntry(); }
+    TableData* documentRows() override { return m_doc->rows(); }
+    qint64 documentKey() const override;
+    void refreshDocumentRows(qint64 row) override { m_doc->Refresh_Articoli(row); }
+    void cmdCancel_Click() override;
+    bool queryClose() override { return m_doc->QueryClose(); }
+    void unloadDocument() override;
+    bool formCommand(RowKeyCommand command) override;
+    bool codesAccepted() const override { return !m_doc->sendingReceipt(); }
+    bool backupMarkOn() const override { return m_doc->backupMark(); }
+    QStringList hiddenColumns() const override;
+    void rowsChanged() override;
+    void selectedRowChanged() override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void build();
+    void Load();
+    void showOptions();
+    // After confirm or cancel: the next sale shown, or the window unloaded.
+    void after(SaleDocument::After next);
+    void noSale();
+
+    Database& m_db;
+    std::unique_ptr<LibraryDocumentOperator> m_ownOperator;
+    std::unique_ptr<SaleDocument> m_doc;
+    SaleLoyaltyControls* m_loyalty = nullptr;
+    QString m_caption;
+
+    QLineEdit* m_txtCliente = nullptr;
+    QPushButton* m_cmdSet_Cliente = nullptr;
+    QLineEdit* m_txtDataOra = nullptr;
+    QPushButton* m_cmdSet_DataOra = nullptr;
+    QLineEdit* m_txtNote = nullptr;
+    QLabel* m_lblTotale = nullptr;
+    QLabel* m_lblAltraValuta = nullptr;
+    QLabel* m_lblTotaleConv = nullptr;
+    QCheckBox* m_chkFiscalRecord = nullptr;
+    QCheckBox* m_chkPrint_Ricevute = nullptr;
+    QLabel* m_lblFiscalMsg = nullptr;
+    QLabel* m_lblSottoScorta = nullptr;
+    QLabel* m_lblReso = nullptr;
+    QLabel* m_lblMuoviBackup = nullptr;
+    QMenu* m_mnuOptionMove = nullptr;
+    QAction* m_mnuMoveToBackup = nullptr;
+    QAction* m_mnuMoveAllWithoutFiscal = nullptr;
+    QPushButton* m_cmdConfirm = nullptr;
+    QPushButton* m_cmdCancel = nullptr;
+};
