@@ -178,7 +178,8 @@ void DocumentForm::loadForm()
 {
     RestoreFormPosition(this, false, false);
     m_layout = LibraryApplication::Instance().GetGridLayout(QString(), rowNames(m_kind).layoutName);
-    m_mnuGridFldSequence->setChecked(!m_layout->FieldSequence().isEmpty());
+    m_mnuGridFldSequence->setChecked(hasOwnSequence());
+    applyDefaultSequence();
     EnableMainForm(false);
 }
 
@@ -270,6 +271,20 @@ void DocumentForm::bindGrid()
         m_dgArticoli->SetBookmark(*current);
 }
 
+// The rows' own fields alone say little at the counter: the grid shows a row's article (its
+// code and description) unless the operator chose the columns.
+void DocumentForm::applyDefaultSequence()
+{
+    if (m_layout && m_layout->FieldSequence().isEmpty())
+        m_layout->SetFieldSequence(rowNames(m_kind).defaultColumns);
+}
+
+bool DocumentForm::hasOwnSequence() const
+{
+    return m_layout && !m_layout->FieldSequence().isEmpty() &&
+           m_layout->FieldSequence() != rowNames(m_kind).defaultColumns;
+}
+
 void DocumentForm::focusCodeBox()
 {
     if (m_txtCode_Articolo->isVisibleTo(this) && m_txtCode_Articolo->isEnabled())
@@ -355,7 +370,7 @@ void DocumentForm::mnuGridFldSequence_Click()
 {
     if (m_dgArticoli->isVisibleTo(this) && m_gridRows && m_dgArticoli->FieldSequenceDialog())
         bindGrid();
-    m_mnuGridFldSequence->setChecked(m_layout && !m_layout->FieldSequence().isEmpty());
+    m_mnuGridFldSequence->setChecked(hasOwnSequence());
     focusCodeBox();
 }
 
@@ -365,6 +380,7 @@ void DocumentForm::mnuGridCancel_Click()
         ui().msgBox(QStringLiteral("Vuoi ripristinare le impostazioni predefinite per la griglia corrente?"),
                     int(Msg::YesNo) + Msg::Question, AppTitle()) == Msg::Yes) {
         m_layout->Reset();
+        applyDefaultSequence();
         bindGrid();
         m_mnuGridFldSequence->setChecked(false);
     }
@@ -501,7 +517,7 @@ bool DocumentForm::eventFilter(QObject* watched, QEvent* event)
         auto* k = static_cast<QKeyEvent*>(event);
         if (!k->isAutoRepeat() &&
             m_keyEntry.keyUp(k->key()).action == KeyboardCodeEntry::Action::Finish &&
-            m_txtCode_Articolo->hasFocus() && !m_txtCode_Articolo->text().isEmpty())
+            focusWidget() == m_txtCode_Articolo && !m_txtCode_Articolo->text().isEmpty())
             cmdAutoAdd_Click();
         break;
     }

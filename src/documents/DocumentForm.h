@@ -142,6 +142,8 @@ private:
     bool runCommand(RowKeyCommand command, QObject* watched);
     bool codeBoxKeyPress(QKeyEvent* event);
     void syncGrid(qint64 row);
+    void applyDefaultSequence();
+    bool hasOwnSequence() const;
     template <class F> void rowCommand(F&& command);
 
     DocumentKind m_kind;

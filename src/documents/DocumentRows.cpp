@@ -55,7 +55,9 @@ const RowNames& rowNames(DocumentKind kind)
                                QStringLiteral("*,PrezzoVendita"),
                                QStringLiteral("Vendita"),
                                QStringLiteral("VenditaArticoli"),
-                               {QStringLiteral("DataScarico"), QStringLiteral("PrezzoAcquisto")}};
+                               {QStringLiteral("DataScarico"), QStringLiteral("PrezzoAcquisto")},
+                               QStringLiteral("Codice,Descrizione,ValoreScarico,PrezzoVendita,ImportoSconto,ImportoScarico,"
+                                              "PuntiPremio")};
     static const RowNames supply{QStringLiteral("CaricoArticoli"),
                                  QStringLiteral("ValoreCarico"),
                                  QStringLiteral("ImportoCarico"),
@@ -63,7 +65,8 @@ const RowNames& rowNames(DocumentKind kind)
                                  QStringLiteral("*,PrezzoAcquisto,PrezzoVendita"),
                                  QStringLiteral("Fornitura"),
                                  QStringLiteral("FornituraArticoli"),
-                                 {QStringLiteral("DataCarico")}};
+                                 {QStringLiteral("DataCarico")},
+                                 QStringLiteral("Codice,Descrizione,ValoreCarico,PrezzoAcquisto,ImportoCarico,ValoreScorta")};
     return kind == DocumentKind::Sale ? sale : supply;
 }
 

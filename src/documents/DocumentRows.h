@@ -29,6 +29,7 @@ struct RowNames {
     QString quantityTitle;     // title of the quantity input box
     QString layoutName;        // the grid layout's name
     QStringList hiddenColumns; // grid columns hidden at binding (the sale hides PuntiPremio too without points)
+    QString defaultColumns;    // the grid's field sequence until the operator chooses one: the article's fields first
 };
 const RowNames& rowNames(DocumentKind kind);
 
