@@ -311,6 +311,32 @@ TEST_F(RowEntry, AnEmptyCodeBoxFindsTheArticleByItsDescription)
     EXPECT_EQ(op.log.last(), QStringLiteral("search Descrizione"));
 }
 
+// The operator's text is matched as written: a "%" or "*" in it is no wildcard.
+TEST_F(RowEntry, TheDescriptionSearchTakesPatternCharactersAsTyped)
+{
+    const auto describe = [&](const QString& code, const QString& text) {
+        auto a = row(QStringLiteral("Articoli"), addArticle(code, "1.00", 10));
+        a->SetValue(QStringLiteral("Descrizione"), text);
+        a->Update();
+    };
+    describe(QStringLiteral("8001"), QStringLiteral("Sconto 50% vino"));
+    describe(QStringLiteral("8002"), QStringLiteral("Sconto 500 g pasta"));
+    describe(QStringLiteral("8003"), QStringLiteral("Olio *extra*"));
+    describe(QStringLiteral("8004"), QStringLiteral("Olio di semi"));
+    const struct {
+        const char* text;
+        bool inside;
+        int offered;
+    } cases[] = {{"Sconto 50%", false, 1}, {"50%", true, 1}, {"Olio *", false, 1}, {"*", true, 1}, {"[", true, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        op.search = ImportOperator::TextSearch{QString::fromUtf8(c.text), c.inside};
+        op.picks = {0};
+        (void)scan(QString());
+        EXPECT_EQ(op.lastPickCount, c.offered);
+    }
+}
+
 TEST_F(RowEntry, TheMarksShowAReturnAndAnArticleAtItsMinimumStock)
 {
     const qint64 low = addArticle(QStringLiteral("8001"), "2.00", 2);

@@ -1,0 +1,137 @@
+// The supply window over the shop: the supplier picked in the library's pick list when the
+// window starts, scans through its code box, the document number in capitals, confirm that
+// raises the stock and links each article to the supplier once, and cancel.
+#include "DocumentWindowShop.h"
+
+#include "Configuration.h"
+#include "ObjDataGrid.h"
+#include "frmForniture.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+
+namespace {
+
+const QString kForniture = QStringLiteral("Forniture");
+const QString kQuantity = QStringLiteral("ValoreCarico");
+
+class SupplyWindow : public DocumentWindowShop {
+protected:
+    void SetUp() override
+    {
+        DocumentWindowShop::SetUp();
+        grossista = addSupplier(QStringLiteral("Grossista"));
+        setSetting(kForniture, QStringLiteral("TipoDocDefault"),
+                   QString::number(keyOf(QStringLiteral("TipiDocumento"), QStringLiteral("Bolla di accompagnamento"))));
+        setSetting(kForniture, QStringLiteral("PagamentoDefault"),
+                   QString::number(keyOf(QStringLiteral("TipiPagamento"), QStringLiteral("Contanti"))));
+        mele = addArticle(QStringLiteral("A1"), "2.00", 10, QStringLiteral("QntPzz"), "1.00");
+        pere = addArticle(QStringLiteral("B1"), "4.00", 5, QStringLiteral("QntPzz"), "2.00");
+    }
+    void TearDown() override
+    {
+        window.reset();
+        DocumentWindowShop::TearDown();
+    }
+
+    // The window as the new-supply command opens it: the supplier picked in the pick list.
+    frmForniture& open()
+    {
+        window = std::make_unique<frmForniture>(db(), nullptr);
+        answer({QStringLiteral("#%1").arg(grossista)});
+        EXPECT_TRUE(window->Activate());
+        return *window;
+    }
+    QList<qint64> suppliersOf(qint64 article)
+    {
+        QList<qint64> out;
+        for (const auto& r : db().RunQuery(QStringLiteral("SELECT MemberOID FROM [Articoli$Fornitori] WHERE OwnerOID = %1")
+                                               .arg(article))
+                 .rows)
+            out << r[0].toLongLong();
+        return out;
+    }
+    QStringList rows() { return gridRows(*window, kQuantity); }
+
+    std::unique_ptr<frmForniture> window;
+    qint64 grossista = 0, mele = 0, pere = 0;
+};
+
+TEST_F(SupplyWindow, ConfirmRaisesTheStockAndLinksEachArticleToTheSupplierOnce)
+{
+    // One of the articles is the supplier's already.
+    row(QStringLiteral("Articoli"), pere)->AddToList(QStringLiteral("Fornitori"), grossista);
+    frmForniture& w = open();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Fornitura Articoli"));
+    EXPECT_EQ(child<QLineEdit>(w, "txtFornitore")->text(), QStringLiteral("Grossista"));
+    EXPECT_EQ(child<QLineEdit>(w, "txtTipoDocumento")->text(), QStringLiteral("Bolla di accompagnamento"));
+    const qint64 oid = w.document().supply()->GetOID();
+
+    scan(QStringLiteral("A1"));
+    scan(QStringLiteral("A1"));
+    scan(QStringLiteral("B1"));
+    EXPECT_EQ(rows(), (QStringList{QStringLiteral("A1 2"), QStringLiteral("B1 1")}));
+    EXPECT_EQ(text(w, "lblTotale"), QStringLiteral("4,00"));
+    EXPECT_EQ(w.focusWidget(), w.codeBox());
+
+    // The payment's editor, then no new supply: the window closes.
+    answer({QString(), QStringLiteral("Cancel")});
+    child<QPushButton>(w, "cmdConfirm")->click();
+
+    EXPECT_TRUE(row(kForniture, oid)->GetBoolValue(QStringLiteral("Completato")));
+    EXPECT_EQ(stockOf(mele), 12);
+    EXPECT_EQ(stockOf(pere), 6);
+    EXPECT_EQ(suppliersOf(mele), QList<qint64>{grossista});
+    EXPECT_EQ(suppliersOf(pere), QList<qint64>{grossista});
+    EXPECT_TRUE(prompts().contains(QStringLiteral("Operazione confermata.\r\rVuoi effettuare una nuova Fornitura ?")));
+    EXPECT_EQ(setting(kForniture, QStringLiteral("FornitoreDefault")), QString::number(grossista));
+    EXPECT_EQ(mainWindow.codeBox, nullptr) << "the window has unloaded";
+    EXPECT_EQ(w.grid()->Model()->rowCount(), 0);
+}
+
+TEST_F(SupplyWindow, TheDocumentNumberIsWrittenInCapitalsAndF4NarrowsTheSearch)
+{
+    frmForniture& w = open();
+    auto* number = child<QLineEdit>(w, "txtDocumento");
+    number->setFocus();
+    number->insert(QStringLiteral("ab-12"));
+    emit number->textEdited(number->text());
+    EXPECT_EQ(number->text(), QStringLiteral("AB-12"));
+    EXPECT_EQ(w.document().supply()->GetText(QStringLiteral("Documento")), QStringLiteral("AB-12"));
+
+    // Delete and Home in the number edit it: they do not reach the rows.
+    scan(QStringLiteral("A1"));
+    press(number, Qt::Key_Delete);
+    EXPECT_EQ(rows().size(), 1);
+
+    press(w.codeBox(), Qt::Key_F4);
+    EXPECT_TRUE(child<QCheckBox>(w, "chkSoloArticoliFornitore")->isChecked());
+    EXPECT_TRUE(w.document().rowEntry().supplierArticlesOnly);
+}
+
+TEST_F(SupplyWindow, CancelTakesTheStockBackAndNoNewSupplyClosesTheWindow)
+{
+    frmForniture& w = open();
+    const qint64 oid = w.document().supply()->GetOID();
+    scan(QStringLiteral("A1"));
+    EXPECT_EQ(stockOf(mele), 11);
+
+    answer({QStringLiteral("Yes"), QStringLiteral("No")});
+    w.applyAnswer(QStringLiteral("<Annulla>"));
+
+    EXPECT_EQ(count(kForniture, QStringLiteral("OID = %1").arg(oid)), 0);
+    EXPECT_EQ(stockOf(mele), 10);
+    EXPECT_TRUE(prompts().contains(QStringLiteral("Annullamento effettuato.\r\rVuoi effettuare una nuova Fornitura ?")));
+    EXPECT_EQ(mainWindow.codeBox, nullptr);
+}
+
+TEST_F(SupplyWindow, NoSupplierChosenStartsNoSupplyAndTheWindowUnloads)
+{
+    window = std::make_unique<frmForniture>(db(), nullptr);
+    answer({QStringLiteral("<cancel>")});
+    EXPECT_FALSE(window->Activate());
+    EXPECT_EQ(count(kForniture), 0);
+    EXPECT_EQ(mainWindow.codeBox, nullptr);
+}
+
+}  // namespace
