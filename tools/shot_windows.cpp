@@ -8,13 +8,19 @@
 #include "DatabaseFiles.h"
 #include "ErrorReporting.h"
 #include "OperatorLogin.h"
+#include "SectionTreeView.h"
+#include "ShotOptions.h"
+#include "ShotSample.h"
 #include "WindowRegistry.h"
 #include "frmMain.h"
 #include "frmShowException.h"
 #include <QTemporaryDir>
+#include <QTreeWidget>
 #include <memory>
 
 namespace {
+// The main window over the sample shop, showing the view of the node `--table` names (by
+// default the first node that has one: the day's sales).
 QWidget* mainWindowOverNewShop()
 {
     static QTemporaryDir folder;
@@ -26,6 +32,7 @@ QWidget* mainWindowOverNewShop()
         auto db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("Mirtavolia"), nullptr);
         db->AttachEngine(engine);
         db->SetAccessLevel(1);
+        mvtool::FillSampleShop(*db);
         g_objDBEngine = engine;
         g_objDatabase = db;
         g_strOperatorName = QStringLiteral("Amministratore");
@@ -35,6 +42,11 @@ QWidget* mainWindowOverNewShop()
     QObject::connect(w, &QObject::destroyed, [] { ReleaseDatabaseObjects(); });
     w->SetAutoActivate(false);
     w->SetTreeViewNodes();
+    const QString node = mvtool::shotOptions().table;
+    QTreeWidgetItem* shown = node.isEmpty() ? nullptr : SectionTreeView::ItemByKey(*w->TreeView(), node);
+    for (int i = 1; !shown && i <= SectionTreeView::NodeCount(*w->TreeView()); ++i)
+        if (SectionTreeView::HasKey(SectionTreeView::ItemAt(*w->TreeView(), i))) shown = SectionTreeView::ItemAt(*w->TreeView(), i);
+    if (shown) w->TreeView()->setCurrentItem(shown);
     w->RefreshDetailView(QString(), QString());
     return w;
 }

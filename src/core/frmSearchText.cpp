@@ -90,6 +90,16 @@ void frmSearchText::Prepare(const QString& fieldName, bool showInside, bool show
 
 bool frmSearchText::NextIsDefault() const { return m_cmdNext->isDefault(); }
 
+void frmSearchText::TypeAhead(const QString& typed) {
+    if (typed.isEmpty()) return;
+    m_txtSearch->setText(typed);
+    m_txtSearch->deselect();
+    m_txtSearch->end(false);
+    m_typedAhead = true;
+}
+
+QString frmSearchText::TypedText() const { return m_txtSearch->text(); }
+
 void frmSearchText::activate() {
     SearchTextMemory& m = memory();
     if (!m.offersLastText(m_lblFieldName->text())) {
@@ -126,7 +136,8 @@ void frmSearchText::showEvent(QShowEvent* e) {
 }
 
 bool frmSearchText::eventFilter(QObject* watched, QEvent* e) {
-    if (watched == m_txtSearch && e->type() == QEvent::FocusIn)
+    // A text typed ahead is being written: selecting it would have the next key replace it.
+    if (watched == m_txtSearch && e->type() == QEvent::FocusIn && !m_typedAhead)
         QTimer::singleShot(0, m_txtSearch, [box = m_txtSearch] { box->selectAll(); });
     return QDialog::eventFilter(watched, e);
 }

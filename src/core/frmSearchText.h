@@ -54,6 +54,10 @@ public:
     // The steps of GetSelection before the modal wait.
     void Prepare(const QString& fieldName, bool showInside, bool showNext);
     bool NextIsDefault() const;
+    // After Prepare: `typed` was typed on the window that opened the dialog, so it takes the
+    // place of the text offered, with the cursor after it, ready for the next key.
+    void TypeAhead(const QString& typed);
+    QString TypedText() const;
 
     // An answer line is the text to look for, confirmed with OK.
     QString answerPrompt() const override;
@@ -76,4 +80,5 @@ private:
     QPushButton* m_cmdNext = nullptr;
     bool m_showInside = true;
     bool m_showNext = true;
+    bool m_typedAhead = false;
 };

@@ -37,6 +37,7 @@ DetailView::Outcome DetailView::Refresh(const Request& request)
             m_query = std::move(q);
             return Outcome::NoView;
         }
+        if (m_hooks.opening) m_hooks.opening();
         open(std::move(q));
         return Outcome::Shown;
     } catch (...) {
@@ -68,6 +69,7 @@ void DetailView::open(ViewQuery q)
 {
     m_keptRow.reset();
     OpenedView v = OpenView(m_db, q);
+    dropping();
     if (v.dataSet && q.KeptRowKey && v.dataSet->tableName() == q.PreviousTable) {
         if (v.dataSet->MoveToOID(*q.KeptRowKey)) m_keptRow = q.KeptRowKey;
         else v.dataSet->MoveFirst();   // the row is no longer among those shown
@@ -78,8 +80,14 @@ void DetailView::open(ViewQuery q)
     m_query = std::move(q);
 }
 
+void DetailView::dropping()
+{
+    if (m_hooks.dropping && (m_dataSet || m_rows)) m_hooks.dropping();
+}
+
 void DetailView::Clear()
 {
+    dropping();
     m_attached = false;
     m_dataSet.reset();
     m_rows.reset();

@@ -8,6 +8,7 @@
 #include "ViewQueryBuilder.h"
 #include "ViewRows.h"
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -59,8 +60,18 @@ public:
     // Drops the view (the database is about to be released).
     void Clear();
 
+    // What the window does around an opening: `opening` once the query is built and the
+    // rows are about to be read (the operator's questions are over); `dropping` before the
+    // shown data set or rows go away, while whoever reads them (the grid) may still let go.
+    struct Hooks {
+        std::function<void()> opening;
+        std::function<void()> dropping;
+    };
+    void SetHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+
 private:
     void open(ViewQuery q);
+    void dropping();
 
     Database& m_db;
     ViewQueryBuilder m_builder;
@@ -70,4 +81,5 @@ private:
     bool m_attached = false;
     bool m_refreshing = false;
     std::optional<qint64> m_keptRow;
+    Hooks m_hooks;
 };

@@ -43,6 +43,20 @@ QMenu* popup(QWidget* owner, const char* name, const QString& caption)
 void viewCommand(QAction* a) { a->setEnabled(false); }
 }  // namespace
 
+QAction* MenuHeading(QMenu* menu, const char* name, const QString& caption)
+{
+    QAction* a = entry(menu, name, caption);
+    a->setEnabled(false);
+    return a;
+}
+
+QAction* FindMenuAction(const QWidget& window, const QString& name)
+{
+    if (auto* a = window.findChild<QAction*>(name)) return a;
+    if (auto* m = window.findChild<QMenu*>(name)) return m->menuAction();
+    return nullptr;
+}
+
 MainWindowMenus MainWindowMenus::Build(QMainWindow& w, const QString& programTitle)
 {
     MainWindowMenus m;
@@ -74,6 +88,50 @@ MainWindowMenus MainWindowMenus::Build(QMainWindow& w, const QString& programTit
     m.mnuViewCurrencyConversion = entry(m.mnuView, "mnuViewCurrencyConversion", QStringLiteral("Importi in Euro"), true);
     m.mnuViewCurrencyConversion->setShortcut(QKeySequence(QStringLiteral("Ctrl+I")));
     m.mnuViewCurrencyConversion->setVisible(false);
+    m.mnuView->addSeparator();
+    m.mnuSelection = submenu(m.mnuView, "mnuSelection", QStringLiteral("Selezioni in data"));
+    m.mnuSelAll = entry(m.mnuSelection, "mnuSelAll", QStringLiteral("&Tutti"), true);
+    m.mnuSelDate = entry(m.mnuSelection, "mnuSelDate", QStringLiteral("&Imposta data..."), true);
+    m.mnuSelMonth = entry(m.mnuSelection, "mnuSelMonth", QStringLiteral("Imposta &Mese..."), true);
+    m.mnuSelPeriod = entry(m.mnuSelection, "mnuSelPeriod", QStringLiteral("Imposta &Periodo..."), true);
+    m.mnuSelection->menuAction()->setVisible(false);
+    m.mnuDataSelection = submenu(m.mnuView, "mnuDataSelection", QStringLiteral("Selezioni predefinite"));
+    m.mnuDataSelBeforeQuery = entry(m.mnuDataSelection, "mnuDataSelBeforeQuery",
+                                    QStringLiteral("Richiedi selezioni prima di visualizzare i dati..."), true);
+    m.mnuDataSelCancel = entry(m.mnuDataSelection, "mnuDataSelCancel", QStringLiteral("Elimina selezioni"));
+    m.mnuView->addSeparator();
+    m.mnuSearch = submenu(m.mnuView, "mnuSearch", QStringLiteral("&Cerca"));
+    m.mnuSearchNext = entry(m.mnuSearch, "mnuSearchNext", QStringLiteral("Cerca &successivo"));
+    m.mnuSearchNext->setShortcut(QKeySequence(Qt::Key_F3));
+    m.mnuSearch->addSeparator();
+    m.mnuSearchItems = MenuHeading(m.mnuSearch, "mnuSearchItems", QStringLiteral("Cerca in..."));
+    m.mnuFilter = submenu(m.mnuView, "mnuFilter", QStringLiteral("&Filtra"));
+    m.mnuFilterShort = submenu(m.mnuFilter, "mnuFilterShort", QStringLiteral("Filtra colonna"));
+    m.mnuFilterItems = MenuHeading(m.mnuFilterShort, "mnuFilterItems", QStringLiteral("Filtra per..."));
+    m.mnuFilterComplex = entry(m.mnuFilter, "mnuFilterComplex", QStringLiteral("Imposta &filtro complesso..."), true);
+    m.mnuFilterComplex->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F3));
+    m.mnuFilterCancel = entry(m.mnuFilter, "mnuFilterCancel", QStringLiteral("&Annulla filtro"));
+    m.mnuFilter->addSeparator();
+    m.mnuFilterComplexItems = MenuHeading(m.mnuFilter, "mnuFilterComplexItems", QStringLiteral("Filtra con..."));
+    m.mnuOrder = submenu(m.mnuView, "mnuOrder", QStringLiteral("&Ordina"));
+    m.mnuOrderSingle = submenu(m.mnuOrder, "mnuOrderSingle", QStringLiteral("Ordina colonna"));
+    m.mnuOrderItems = MenuHeading(m.mnuOrderSingle, "mnuOrderItems", QStringLiteral("Ordina per..."));
+    m.mnuOrderComplex = entry(m.mnuOrder, "mnuOrderComplex", QStringLiteral("&Ordinamento combinato..."));
+    m.mnuOrderCancel = entry(m.mnuOrder, "mnuOrderCancel", QStringLiteral("&Annulla ordinamento"));
+    m.mnuFieldFuncs =
+        submenu(m.mnuView, "mnuFieldFuncs", QStringLiteral("Funzioni su campo corrente   (Click destro)"));
+    m.mnuFieldFilter = entry(m.mnuFieldFuncs, "mnuFieldFilter", QStringLiteral("&Filtra colonna con stesso valore..."));
+    m.mnuFieldSearchNext = entry(m.mnuFieldFuncs, "mnuFieldSearchNext", QStringLiteral("&Cerca valore successivo"));
+    m.mnuFieldFilterCancel = entry(m.mnuFieldFuncs, "mnuFieldFilterCancel", QStringLiteral("&Annulla filtro colonna"));
+    m.mnuFieldFilterCancelAll = entry(m.mnuFieldFuncs, "mnuFieldFilterCancelAll", QStringLiteral("Annulla &tutti i filtri"));
+    m.mnuGridSetting = submenu(m.mnuView, "mnuGridSetting", QStringLiteral("&Griglia"));
+    m.mnuGridFldAll = entry(m.mnuGridSetting, "mnuGridFldAll", QStringLiteral("Visualizza &tutti i campi"));
+    m.mnuGridFldAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    m.mnuGridFldSequence = entry(m.mnuGridSetting, "mnuGridFldSequence", QStringLiteral("Imposta &sequenza campi..."), true);
+    m.mnuGridFldSequence->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    m.mnuGridCancel = entry(m.mnuGridSetting, "mnuGridCancel", QStringLiteral("Annulla sequenza campi e dimensioni"));
+    for (QMenu* viewMenu : {m.mnuDataSelection, m.mnuSearch, m.mnuFilter, m.mnuOrder, m.mnuFieldFuncs})
+        viewCommand(viewMenu->menuAction());
 
     m.mnuOperation = topMenu(w, "mnuOperation", QStringLiteral("&Operazioni"));
     m.mnuOperationAction = m.mnuOperation->menuAction();
@@ -84,9 +142,6 @@ MainWindowMenus MainWindowMenus::Build(QMainWindow& w, const QString& programTit
     QMenu* notCompleted = submenu(m.mnuOperation, "mnuNotCompleted", QStringLiteral("Cerca operazioni non completate"));
     m.mnuNotCompleted_Vendite = entry(notCompleted, "mnuNotCompleted_Vendite", QStringLiteral("Vendite"));
     m.mnuNotCompleted_Forniture = entry(notCompleted, "mnuNotCompleted_Forniture", QStringLiteral("Forniture"));
-    for (QAction* a : {m.mnuNewVendita, m.mnuNewFornitura, m.mnuNewArticolo, m.mnuFind_Articolo,
-                       m.mnuNotCompleted_Vendite, m.mnuNotCompleted_Forniture})
-        viewCommand(a);
     m.mnuOperation->addSeparator();
     m.mnuFiscalPrinter = entry(m.mnuOperation, "mnuFiscalPrinter", QStringLiteral("Attiva &Registratore di cassa"), true);
     m.mnuBarcodeReader =
@@ -101,13 +156,18 @@ MainWindowMenus MainWindowMenus::Build(QMainWindow& w, const QString& programTit
     m.mnuViewWebBrowser = entry(m.mnuPrintFunc, "mnuViewWebBrowser", QStringLiteral("&Web Browser..."));
     m.mnuPrintFunc->addSeparator();
     m.mnuPrintLabel = entry(m.mnuPrintFunc, "mnuPrintLabel", QStringLiteral("S&tampa Etichette"));
+    m.mnuFiscalPrint = entry(m.mnuPrintFunc, "mnuFiscalPrint", QStringLiteral("&Ristampa scontrino"));
     m.mnuFiscalPrint_Ricevuta = entry(m.mnuPrintFunc, "mnuFiscalPrint_Ricevuta", QStringLiteral("Rist&ampa ricevuta"));
-    for (QAction* a : {m.cmdPreview, m.mnuPrint, m.mnuPrintExport, m.mnuSave, m.mnuViewWebBrowser, m.mnuPrintLabel,
-                       m.mnuFiscalPrint_Ricevuta})
+    for (QAction* a : {m.mnuPrintFunc->menuAction(), m.mnuSave, m.mnuPrintLabel, m.mnuFiscalPrint, m.mnuFiscalPrint_Ricevuta})
         viewCommand(a);
 
     m.mnuTools = topMenu(w, "mnuTools", QStringLiteral("S&trumenti"));
     m.mnuMemo = entry(m.mnuTools, "mnuMemo", QStringLiteral("Promemoria..."));
+    m.mnuToolsTotal = submenu(m.mnuTools, "mnuToolsTotal", QStringLiteral("&Calcola Totale"));
+    m.mnuTotalItems = MenuHeading(m.mnuToolsTotal, "mnuTotalItems", QStringLiteral("Totalizza in..."));
+    m.mnuToolOther = submenu(m.mnuTools, "mnuToolOther", QStringLiteral("Altro"));
+    m.mnulQueryResult = entry(m.mnuToolOther, "mnulQueryResult", QStringLiteral("Selezione Query (WHERE)..."));
+    m.mnuTools->addSeparator();
     m.mnuToolsOptions = submenu(m.mnuTools, "mnuToolsOptions", QStringLiteral("&Opzioni"), &m.mnuToolsOptionsAction);
     m.mnuOptionsGeneral = entry(m.mnuToolsOptions, "mnuOptionsGeneral", QStringLiteral("&Generale..."));
     m.mnuToolsOptions->addSeparator();
@@ -129,8 +189,9 @@ MainWindowMenus MainWindowMenus::Build(QMainWindow& w, const QString& programTit
     m.mnuHelpAbout = entry(m.mnuHelp, "mnuHelpAbout", QStringLiteral("&About ") + programTitle);
 
     m.mnuAssociation = popup(&w, "mnuAssociation", QStringLiteral("Dati &associati"));
-    m.mnuFilter = popup(&w, "mnuFilter", QStringLiteral("&Filtra"));
-    m.mnuSearch = popup(&w, "mnuSearch", QStringLiteral("&Cerca"));
+    m.mnuReferencedItem = MenuHeading(m.mnuAssociation, "mnuReferencedItem", QStringLiteral("< Associati >"));
+    m.mnuRefItem = MenuHeading(m.mnuAssociation, "mnuRefItem", QStringLiteral("< Riferimenti >"));
+    m.mnuContItem = MenuHeading(m.mnuAssociation, "mnuContItem", QStringLiteral("< Contenitori >"));
     m.mnuPopUp = popup(&w, "mnuPopUp", QString());
     m.mnuActivate = entry(m.mnuPopUp, "mnuActivate", QStringLiteral("&Visualizza"));
     m.mnuPopUp->addSeparator();

@@ -2,7 +2,9 @@
 // The main window's menus, toolbar entries and pop-up menus, as they stand after loading.
 // Each entry carries the object name the program's commands know it by ("mnuFileClose").
 // The window connects them; entries whose commands belong to the views (new, edit, delete,
-// print, search, filter) stay disabled until a view enables them.
+// print, search, filter) stay disabled until a view enables them. The menus whose entries
+// stand for the shown view's columns ("Cerca in...", "Filtra per...", "Ordina per...",
+// "Totalizza in...") hold their heading alone here: the view adds the rest.
 #include <QString>
 
 class QAction;
@@ -34,6 +36,43 @@ struct MainWindowMenus {
     QAction* mnuHideSection = nullptr;
     QAction* mnuViewRefresh = nullptr;
     QAction* mnuViewCurrencyConversion = nullptr;
+    QMenu* mnuSelection = nullptr;             // "Selezioni in data", also the date button's menu
+    QAction* mnuSelAll = nullptr;
+    QAction* mnuSelDate = nullptr;
+    QAction* mnuSelMonth = nullptr;
+    QAction* mnuSelPeriod = nullptr;
+    QMenu* mnuDataSelection = nullptr;         // "Selezioni predefinite"
+    QAction* mnuDataSelBeforeQuery = nullptr;
+    QAction* mnuDataSelCancel = nullptr;
+    // "&Cerca": F3 and one entry per text column after the heading mnuSearchItems.
+    QMenu* mnuSearch = nullptr;
+    QAction* mnuSearchNext = nullptr;
+    QAction* mnuSearchItems = nullptr;
+    // "&Filtra": the column filters (heading mnuFilterItems), the complex filter and the
+    // saved ones (heading mnuFilterComplexItems).
+    QMenu* mnuFilter = nullptr;
+    QMenu* mnuFilterShort = nullptr;
+    QAction* mnuFilterItems = nullptr;
+    QAction* mnuFilterComplex = nullptr;
+    QAction* mnuFilterComplexItems = nullptr;
+    QAction* mnuFilterCancel = nullptr;
+    // "&Ordina": one entry per shown column (heading mnuOrderItems), the combined order.
+    QMenu* mnuOrder = nullptr;
+    QMenu* mnuOrderSingle = nullptr;
+    QAction* mnuOrderItems = nullptr;
+    QAction* mnuOrderComplex = nullptr;
+    QAction* mnuOrderCancel = nullptr;
+    // "&Griglia", also the pop-up of the grid's setting button.
+    QMenu* mnuGridSetting = nullptr;
+    QAction* mnuGridFldAll = nullptr;
+    QAction* mnuGridFldSequence = nullptr;
+    QAction* mnuGridCancel = nullptr;
+    // The commands on the grid's current cell (its right click).
+    QMenu* mnuFieldFuncs = nullptr;
+    QAction* mnuFieldFilter = nullptr;
+    QAction* mnuFieldSearchNext = nullptr;
+    QAction* mnuFieldFilterCancel = nullptr;
+    QAction* mnuFieldFilterCancelAll = nullptr;
     // "&Operazioni"
     QMenu* mnuOperation = nullptr;
     QAction* mnuOperationAction = nullptr;
@@ -54,10 +93,15 @@ struct MainWindowMenus {
     QAction* mnuSave = nullptr;
     QAction* mnuViewWebBrowser = nullptr;
     QAction* mnuPrintLabel = nullptr;
+    QAction* mnuFiscalPrint = nullptr;
     QAction* mnuFiscalPrint_Ricevuta = nullptr;
     // "&Strumenti"
     QMenu* mnuTools = nullptr;
     QAction* mnuMemo = nullptr;
+    QMenu* mnuToolsTotal = nullptr;            // "&Calcola Totale": heading mnuTotalItems
+    QAction* mnuTotalItems = nullptr;
+    QMenu* mnuToolOther = nullptr;
+    QAction* mnulQueryResult = nullptr;
     QMenu* mnuToolsOptions = nullptr;
     QAction* mnuToolsOptionsAction = nullptr;
     QAction* mnuOptionsGeneral = nullptr;
@@ -73,10 +117,12 @@ struct MainWindowMenus {
     QAction* mnuHelpContents = nullptr;
     QAction* mnuHelpSupport = nullptr;
     QAction* mnuHelpAbout = nullptr;
-    // Pop-up menus of the toolbar and the notification-area icon.
+    // Pop-up menus of the grid, the toolbar and the notification-area icon. The related
+    // data's headings stand for its three groups.
     QMenu* mnuAssociation = nullptr;
-    QMenu* mnuFilter = nullptr;
-    QMenu* mnuSearch = nullptr;
+    QAction* mnuReferencedItem = nullptr;      // "< Associati >"
+    QAction* mnuRefItem = nullptr;             // "< Riferimenti >"
+    QAction* mnuContItem = nullptr;            // "< Contenitori >"
     QMenu* mnuPopUp = nullptr;
     QAction* mnuActivate = nullptr;
     QAction* mnuClose = nullptr;
@@ -84,6 +130,11 @@ struct MainWindowMenus {
     // Builds every menu into the window's menu bar (the pop-ups owned by the window).
     static MainWindowMenus Build(QMainWindow& window, const QString& programTitle);
 };
+
+// A menu's heading element: shown, never chosen.
+QAction* MenuHeading(QMenu* menu, const char* name, const QString& caption);
+// The menu entry or menu of that object name in the window; null when there is none.
+QAction* FindMenuAction(const QWidget& window, const QString& name);
 
 // The toolbar's buttons (kToolbarButtons), each action named "tb" + its key and carrying the
 // key in its data.

@@ -3,6 +3,7 @@
 #include "Configuration.h"
 #include "CounterDevices.h"
 #include "Database.h"
+#include "DetailViewPanel.h"
 #include "DatabaseFiles.h"
 #include "ErrorReporting.h"
 #include "FiscalPrinterFactory.h"
@@ -10,7 +11,12 @@
 #include "GuardedCounterServices.h"
 #include "LibraryNotifications.h"
 #include "MainWindowPlacement.h"
+#include "ObjDataGrid.h"
+#include <QTableView>
+#include "PrintExport.h"
 #include "ProgramPictures.h"
+#include "RecordCommands.h"
+#include "ReportDisplay.h"
 #include "SectionTreeView.h"
 #include "SystemHelpers.h"
 #include "UiServices.h"
@@ -76,15 +82,30 @@ QIcon treeIcon(const QString& key)
 frmMain::frmMain() : frmMain(std::unique_ptr<NotificationArea>()) {}
 
 frmMain::frmMain(std::unique_ptr<NotificationArea> notificationArea)
+    : frmMain(std::move(notificationArea), ReceiptService(), LabelPrinting())
+{
+}
+
+frmMain::frmMain(std::unique_ptr<NotificationArea> notificationArea, ReceiptService receipts, LabelPrinting labels)
     : m_dates(DateSelection::AtStart()), m_lifecycle(*this), m_tray(std::make_unique<clsOSTNA>(std::move(notificationArea)))
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(AppTitle());
     setWindowIcon(QIcon(ProgramLogo(32)));
-    m_counter = std::make_unique<::CounterDevices>();
+    // The labels print the rows chosen in the grid: the current one, or those selected.
+    auto selection = [this] {
+        CounterDevices::Selection s;
+        s.shown = positionedDataSet();
+        if (s.shown)
+            for (qint64 oid : m_dgView->SelectedBookmarks()) s.selected << oid;
+        return s;
+    };
+    m_counter = std::make_unique<::CounterDevices>(selection, std::move(receipts), std::move(labels));
     m_guarded = std::make_unique<GuardedCounterServices>(*m_counter);
     buildWidgets();
+    buildViewParts();
     connectCommands();
+    connectViewCommands();
     connectDevices();
 
     const MainPlacement placement = MainWindowPlacement::Restore(*this);
@@ -94,7 +115,10 @@ frmMain::frmMain(std::unique_ptr<NotificationArea> notificationArea)
     SetDataSelectionCaption();
 
     setMainWindowServices(this);
+    setArticleSearchHost(this);
     setCounterServices(m_guarded.get());
+    // Rows without a report layout come to the browser as this window writes them.
+    setReportBrowserExport([this](TableData& rows, QWidget*) { ExportTableToHtml(&rows, QString()); });
     qApp->installEventFilter(this);
     // The desktop session ends: the window unloads without the questions of the close command.
     connect(qApp, &QGuiApplication::commitDataRequest, this,
@@ -106,20 +130,18 @@ frmMain::frmMain(std::unique_ptr<NotificationArea> notificationArea)
     });
 }
 
-void frmMain::SetDataSelectionCaption()
-{
-    // The field's caption comes with the view that has a date field.
-    const DateSelection::Captions c = m_dates.captions(QString());
-    m_cmdDateSel->setText(c.button);
-    m_cmdDateSel->setToolTip(c.toolTip);
-}
+void frmMain::SetDataSelectionCaption() { m_panel->ShowDateCaptions(); }
 
 frmMain::~frmMain()
 {
     qApp->removeEventFilter(this);
     if (m_memo) delete m_memo.data();
+    setReportBrowserExport(nullptr);
     if (counterServices() == m_guarded.get()) setCounterServices(nullptr);
+    if (articleSearchHost() == this) setArticleSearchHost(nullptr);
     if (mainWindowServices() == this) setMainWindowServices(nullptr);
+    // The grid lets go of the view before the view goes.
+    m_panel.reset();
 }
 
 void frmMain::buildWidgets()
@@ -130,7 +152,7 @@ void frmMain::buildWidgets()
     setCentralWidget(m_client);
 
     m_tbToolBar = BuildMainToolbar(m_client);
-    for (const char* key : {"New", "Properties", "Delete", "Related", "Save", "Filter", "Find", "Supply", "Sale", "Print"})
+    for (const char* key : {"New", "Properties", "Delete", "Save", "Filter", "Find", "Print"})
         ToolbarAction(*m_tbToolBar, QString::fromLatin1(key))->setEnabled(false);
 
     m_picTitles = new QFrame(m_client);
@@ -145,6 +167,7 @@ void frmMain::buildWidgets()
     m_cmdHideTree->setProperty("caption", QStringLiteral("3"));
     m_lblTitle1 = new QLabel(QStringLiteral(" Dettagli:"), m_picTitles);
     m_lblTitle1->setObjectName(QStringLiteral("lblTitle1"));
+    m_lblTitle1->setProperty("Tag", m_lblTitle1->text());
     m_cmdDateSel = new QPushButton(m_picTitles);
     m_cmdDateSel->setObjectName(QStringLiteral("cmdDateSel"));
     m_cmdDateSel->setToolTip(QStringLiteral("Imposta il periodo di selezione dei dati"));
@@ -162,16 +185,19 @@ void frmMain::buildWidgets()
     m_picSplitter->setStyleSheet(QStringLiteral("background-color: #808080;"));
     m_picSplitter->hide();
 
-    // The detail area: the grid takes its place once views are shown in it.
-    auto* detail = new QFrame(m_client);
-    detail->setObjectName(QStringLiteral("dgView"));
-    detail->setFrameShape(QFrame::StyledPanel);
-    detail->setAutoFillBackground(true);
-    detail->setBackgroundRole(QPalette::Base);
-    m_dgView = detail;
+    // The detail area: the grid of the shown view; a section's buttons stand there instead.
+    m_dgView = new ObjDataGrid(m_client, QStringLiteral("dgView"));
+    m_dgView->SetLayoutFile(GridLayout::DefaultFile());
+    m_dgView->hide();
     m_cmdGridSetting = new QToolButton(m_client);
     m_cmdGridSetting->setObjectName(QStringLiteral("cmdGridSetting"));
+    m_cmdGridSetting->setToolTip(QStringLiteral("Griglia"));
+    m_cmdGridSetting->setArrowType(Qt::DownArrow);
     m_cmdGridSetting->hide();
+    // As wide and high as a row: the column header is a row's height too.
+    const int corner = m_dgView->View()->verticalHeader()->defaultSectionSize();
+    m_cmdGridSetting->setFixedSize(corner, corner);
+    InstallRowSelectors(*m_dgView, corner);
 
     m_sbStatusBar = new QStatusBar(m_client);
     m_sbStatusBar->setObjectName(QStringLiteral("sbStatusBar"));
@@ -208,7 +234,7 @@ QString frmMain::StatusText() const { return m_lblStatus->text(); }
 
 void frmMain::ReleaseDatabase()
 {
-    // Hook: the grid lets go of its data set here, once it stands in the detail area.
+    m_panel->Release();
     ReleaseDatabaseObjects();
 }
 
@@ -402,19 +428,12 @@ void frmMain::NotificationMouse(float x)
 
 void frmMain::RefreshDetailView(const QString& order, const QString& where)
 {
-    (void)order;
-    (void)where;
-    if (m_refreshing) return;
-    m_refreshing = true;
-    // Hook: the view of a node with a key opens in the grid here; until then the detail area
-    // stays empty and only sections and groups show something (their buttons).
-    try {
+    // Before a database is open there is no view, but a section's buttons.
+    if (!IsDatabaseOpen()) {
         BuildSectionButtons();
-    } catch (...) {
-        m_refreshing = false;
-        throw;
+        return;
     }
-    m_refreshing = false;
+    m_panel->Refresh(order, where);
 }
 
 LayoutMetrics frmMain::measure() const
@@ -526,11 +545,33 @@ void frmMain::BuildSectionButtons()
 
 void frmMain::acmdSectionItem_Click(const QString& tag)
 {
-    if (QTreeWidgetItem* item = SectionTreeView::ItemForTag(*m_tvTreeView, tag)) {
-        const QSignalBlocker quiet(m_tvTreeView);
-        m_tvTreeView->setCurrentItem(item);
+    auto select = [this](int index) {
+        if (QTreeWidgetItem* item = SectionTreeView::ItemAt(*m_tvTreeView, index)) {
+            const QSignalBlocker quiet(m_tvTreeView);
+            m_tvTreeView->setCurrentItem(item);
+        }
+    };
+    if (ViewCommands* commands = m_panel->Commands()) {
+        commands->SectionButtonClicked(tag, treeNodes(), select);
+        return;
     }
+    if (const std::optional<int> node = ViewCommands::SectionButtonNode(tag, treeNodes())) select(*node);
     RefreshDetailView(QString(), QString());
+}
+
+std::vector<SectionNode> frmMain::treeNodes() const
+{
+    std::vector<SectionNode> nodes;
+    const int count = SectionTreeView::NodeCount(*m_tvTreeView);
+    for (int i = 1; i <= count; ++i) {
+        const QTreeWidgetItem* item = SectionTreeView::ItemAt(*m_tvTreeView, i);
+        SectionNode n;
+        n.index = i;
+        n.key = SectionTreeView::Key(item);
+        n.text = item ? item->text(0) : QString();
+        nodes.push_back(n);
+    }
+    return nodes;
 }
 
 void frmMain::mnuHideSection_Click() { ArrangeMainWindow(m_menus.mnuHideSection->isChecked() ? 0 : -1); }
@@ -600,7 +641,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* e)
             bool taken = false;
             handle([&] {
                 taken = MainWindowCommands::KeyDown(MainWindowCommands::KeyCode(*key), MainWindowCommands::ShiftState(*key),
-                                                    m_findTag, *this);
+                                                    findTag(), *this);
             });
             if (taken) return true;
         }

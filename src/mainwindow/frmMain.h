@@ -5,14 +5,20 @@
 // the end to MainWindowLifecycle, the geometry to MainWindowLayout, the tree to
 // SectionTreeView, clicks and keys to MainWindowCommands, the library's notifications to
 // LibraryNotifications, the operator to OperatorSession, the counter devices to
-// CounterDevices. Every event handler ends in one catch that reports through ShowErrorDetails.
+// CounterDevices, the detail area's grid and its view to DetailViewPanel, the row commands to
+// RecordCommands, the print and export commands to PrintExport. Every event handler ends in
+// one catch that reports through ShowErrorDetails.
+#include "ArticleSearchHost.h"
 #include "DateSelection.h"
+#include "LabelPrinting.h"
 #include "MainWindowCommands.h"
 #include "MainWindowLayout.h"
 #include "MainWindowLifecycle.h"
 #include "MainWindowMenus.h"
 #include "MainWindowServices.h"
 #include "Notify.h"
+#include "SectionTree.h"
+#include "ReceiptService.h"
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
@@ -20,7 +26,11 @@
 
 namespace ArchiveMode { struct Hooks; }
 class CounterDevices;
+class DetailViewPanel;
 class GuardedCounterServices;
+class ObjDataGrid;
+class PrintExport;
+class RecordCommands;
 class NotificationArea;
 class QFrame;
 class QLabel;
@@ -35,6 +45,7 @@ class frmMemo;
 
 class frmMain final : public QMainWindow,
                       public MainWindowServices,
+                      public ArticleSearchHost,
                       public itfNotifyEvent,
                       private MainWindowShell,
                       private CommandTarget {
@@ -45,6 +56,9 @@ public:
     // desktop's own.
     frmMain();
     explicit frmMain(std::unique_ptr<NotificationArea> notificationArea);
+    // `receipts` and `labels`: where the receipts and labels of the counter devices go (by
+    // default the register switched on and the configured printers).
+    frmMain(std::unique_ptr<NotificationArea> notificationArea, ReceiptService receipts, LabelPrinting labels);
     ~frmMain() override;
 
     // Off: showing the window does not run the activation (a window rendered for a picture).
@@ -58,6 +72,15 @@ public:
     void ReleaseDatabase() override;
     void RefreshDetailView() override { RefreshDetailView(QString(), QString()); }
     void SetAppTitle() override;
+
+    // ---- ArticleSearchHost -----------------------------------------------------------------
+    QString SelectedNodeKey() const override;
+    void SelectNode(const QString& key) override;
+    TableData* CurrentDataSet() override;
+    void DataSetFiltered() override;
+    void ClearSelection() override;
+    void SelectRow(qint64 oid) override;
+    void mnuFileProperties_Click() override;
 
     // ---- itfNotifyEvent --------------------------------------------------------------------
     void OnEvent(int action, const QString& source, const QString& detail) override;
@@ -78,13 +101,27 @@ public:
     void mnuHideSection_Click();
     void mnuViewToolbar_Click();
     void mnuViewStatusBar_Click();
+    // The sale ("Vendite") or supply ("Forniture") window on the document `oid`, or on a new
+    // one when `oid` is 0.
+    void OpenDocumentForm(const QString& table, qint64 oid);
+    // "&Ristampa scontrino", "S&tampa Etichette" and "Rist&ampa ricevuta" on the grid's row.
+    void mnuFiscalPrint_Click();
+    void mnuPrintLabel_Click();
+    void mnuFiscalPrint_Ricevuta_Click();
+    // The HTML page of the shown rows (also the report display's page for rows without a
+    // layout).
+    void ExportTableToHtml(TableData* rows, const QString& fieldOrder);
     void ShowFromNotificationArea();
     // The notification-area icon's mouse action, as its X value.
     void NotificationMouse(float x);
 
     // ---- What the window shows -------------------------------------------------------------
     QTreeWidget* TreeView() const { return m_tvTreeView; }
-    QWidget* DetailArea() const { return m_dgView; }
+    QWidget* DetailArea() const;
+    ObjDataGrid* Grid() const { return m_dgView; }
+    DetailViewPanel& Panel() { return *m_panel; }
+    RecordCommands& Records() { return *m_records; }
+    PrintExport& Printing() { return *m_print; }
     QWidget* Client() const { return m_client; }
     QToolButton* HideTreeButton() const { return m_cmdHideTree; }
     QStatusBar* StatusBar() const { return m_sbStatusBar; }
@@ -149,11 +186,16 @@ private:
 
     void buildWidgets();
     void connectCommands();
+    void connectViewCommands();
     void connectDevices();
+    void buildViewParts();
+    // The shown data set on the grid's current row; null when no table's rows are shown.
+    TableData* positionedDataSet();
+    QString findTag() const;
+    std::vector<SectionNode> treeNodes() const;
     LayoutMetrics measure() const;
     void syncDeviceControls();
     ArchiveMode::Hooks archiveHooks();
-    void viewCommandMissing();
     void popup(QMenu* menu);
     // Every handler's one catch.
     template <class F>
@@ -182,7 +224,7 @@ private:
     QTreeWidget* m_tvTreeView = nullptr;
     QFrame* m_imgSplitter = nullptr;
     QFrame* m_picSplitter = nullptr;
-    QWidget* m_dgView = nullptr;
+    ObjDataGrid* m_dgView = nullptr;
     QToolButton* m_cmdGridSetting = nullptr;
     QStatusBar* m_sbStatusBar = nullptr;
     QLabel* m_lblStatus = nullptr;
@@ -196,13 +238,14 @@ private:
     std::unique_ptr<clsOSTNA> m_tray;
     std::unique_ptr<CounterDevices> m_counter;
     std::unique_ptr<GuardedCounterServices> m_guarded;
+    std::unique_ptr<DetailViewPanel> m_panel;
+    std::unique_ptr<RecordCommands> m_records;
+    std::unique_ptr<PrintExport> m_print;
     QPointer<frmMemo> m_memo;
-    QString m_findTag;                 // the Find button's tag: the last searched column
     double m_splitterLeft = 0;         // twips
     bool m_treeHidden = false;
     bool m_optionsActive = false;
     bool m_splitterMoving = false;
-    bool m_refreshing = false;
     bool m_autoActivate = true;
     bool m_unloading = false;
     bool m_unloaded = false;

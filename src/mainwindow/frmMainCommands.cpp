@@ -10,7 +10,10 @@
 #include "ModalDialog.h"
 #include "OperatorLogin.h"
 #include "OperatorSession.h"
-#include "RowChoiceDialog.h"
+#include "PickRowDialog.h"
+#include "PrintExport.h"
+#include "RecordCommands.h"
+#include "DetailViewPanel.h"
 #include "SoftwareUpdate.h"
 #include "SupplierAssignment.h"
 #include "SystemHelpers.h"
@@ -62,12 +65,12 @@ void frmMain::connectCommands()
     on(m.mnuFileDelete, [this] { FileDelete(); });
     on(m.mnuBackup, [this] { RunSaveCommand(); });
     on(m.mnuRestore, [this] { ArchiveMode::RestoreCommand(archiveHooks()); });
-    on(m.mnuMoveRow, [this] { (void)ArchiveMode::MoveRowCommand(archiveHooks(), nullptr); });
+    on(m.mnuMoveRow, [this] { (void)ArchiveMode::MoveRowCommand(archiveHooks(), positionedDataSet()); });
     on(m.mnuBackupAppMode, [this] {
         (void)ArchiveMode::SwitchMode(archiveHooks());
         m_menus.mnuBackupAppMode->setChecked(g_bBackupArchiveMode);
     });
-    on(m.mnuImport, [this] { (void)ArchiveMode::ImportCommand(archiveHooks(), nullptr); });
+    on(m.mnuImport, [this] { (void)ArchiveMode::ImportCommand(archiveHooks(), positionedDataSet()); });
     on(m.mnuChangeUser, [this] { mnuChangeUser_Click(); });
     on(m.mnuChangePwd, [this] { mnuChangePwd_Click(); });
     on(m.mnuFileClose, [this] { UnloadMainWindow(); });
@@ -83,13 +86,11 @@ void frmMain::connectCommands()
     toggle(m.mnuViewToolbar, [this] { mnuViewToolbar_Click(); });
     toggle(m.mnuViewStatusBar, [this] { mnuViewStatusBar_Click(); });
     toggle(m.mnuHideSection, [this] { mnuHideSection_Click(); });
-    on(m.mnuViewRefresh, [this] { RefreshDetailView(QString(), QString()); });
-    on(m.mnuViewCurrencyConversion, [this] {
-        CurrencyConversion = m_menus.mnuViewCurrencyConversion->isChecked();
-        RefreshDetailView(QString(), QString());
-        m_menus.mnuViewCurrencyConversion->setChecked(CurrencyConversion);
-        SaveConfiguration();
+    on(m.mnuViewRefresh, [this] {
+        if (ViewCommands* commands = m_panel->Commands()) commands->RefreshClicked();
+        else RefreshDetailView(QString(), QString());
     });
+    toggle(m.mnuViewCurrencyConversion, [this] { m_panel->ToggleCurrencyConversion(); });
 
     on(m.mnuFiscalPrinter, [this] { SetFiscalPrinter(m_menus.mnuFiscalPrinter->isChecked()); });
     on(m.mnuBarcodeReader, [this] { SetBarcodeReader(m_menus.mnuBarcodeReader->isChecked()); });
@@ -97,7 +98,6 @@ void frmMain::connectCommands()
         m_guarded->SetBalance(m_menus.mnuBalance->isChecked());
         syncDeviceControls();
     });
-    on(m.mnuPrintLabel, [this] { m_guarded->mnuPrintLabel_Click(); });
 
     on(m.mnuMemo, [this] {
         LoadReminderWindow();
@@ -132,13 +132,17 @@ void frmMain::connectCommands()
 
     connect(m_tbToolBar, &QToolBar::actionTriggered, this, [this](QAction* a) {
         handle([&] {
-            MainWindowCommands::ToolbarClick(a->data().toString(), a->isChecked(), m_findTag, *this);
+            MainWindowCommands::ToolbarClick(a->data().toString(), a->isChecked(), findTag(), *this);
             syncDeviceControls();
         });
     });
     connect(m_cmdHideTree, &QToolButton::clicked, this, [this] { handle([this] { mnuHideSection_Click(); }); });
-    connect(m_tvTreeView, &QTreeWidget::currentItemChanged, this,
-            [this] { handle([this] { RefreshDetailView(QString(), QString()); }); });
+    connect(m_tvTreeView, &QTreeWidget::currentItemChanged, this, [this] {
+        handle([this] {
+            if (ViewCommands* commands = m_panel->Commands()) commands->NodeClicked();
+            else RefreshDetailView(QString(), QString());
+        });
+    });
 }
 
 // ---- Counter devices ---------------------------------------------------------------------------
@@ -192,29 +196,19 @@ void frmMain::mnuChangeUser_Click()
 void frmMain::mnuChangePwd_Click() { (void)OperatorSession::ChangePassword(this); }
 
 // ---- Commands of the views -----------------------------------------------------------------------
-// Hooks: the record, print, search and filter commands, and the sale and supply forms, take
-// their place here as the detail view and the documents are built. Until then their menu
-// entries and buttons stay disabled, and the keys that reach them only beep.
 
-void frmMain::viewCommandMissing() { ui().beep(); }
-void frmMain::FileNew() { viewCommandMissing(); }
-void frmMain::FileProperties() { viewCommandMissing(); }
-void frmMain::FileDelete() { viewCommandMissing(); }
-void frmMain::OpenSelectedRow() { viewCommandMissing(); }
-void frmMain::SaveExport() { viewCommandMissing(); }
-void frmMain::SearchColumn(int, const QString&) { viewCommandMissing(); }
-void frmMain::NewSupply() { viewCommandMissing(); }
-void frmMain::NewSale() { viewCommandMissing(); }
+void frmMain::FileNew() { m_records->FileNew(); }
+void frmMain::FileProperties() { m_records->FileProperties(); }
+void frmMain::FileDelete() { m_records->FileDelete(); }
+void frmMain::OpenSelectedRow() { m_records->DblClick(); }
+void frmMain::SaveExport() { m_print->SaveData(); }
+void frmMain::SearchColumn(int column, const QString& typed) { m_panel->Grid().SearchColumn(column, typed); }
+void frmMain::NewSupply() { m_records->NewSupply(); }
+void frmMain::NewSale() { m_records->NewSale(); }
 void frmMain::PopupRelated() { popup(m_menus.mnuAssociation); }
 void frmMain::PopupSearch() { popup(m_menus.mnuSearch); }
 void frmMain::PopupPrint() { popup(m_menus.mnuPrintFunc); }
-
-void frmMain::FilterButton()
-{
-    // No view is shown: the button stays pressed.
-    ToolbarAction(*m_tbToolBar, QStringLiteral("Filter"))->setChecked(true);
-    popup(m_menus.mnuFilter);
-}
+void frmMain::FilterButton() { m_panel->Grid().FilterButton(); }
 
 void frmMain::popup(QMenu* menu)
 {
@@ -230,7 +224,9 @@ void frmMain::AssignSuppliersFromMarkers()
     const QString title = m_lblTitle1->text();
     (void)SupplierAssignment::Run(
         *g_objDatabase,
-        [this](TableData& suppliers) { return RowChoiceDialog::Choose(suppliers, QStringLiteral("Descrizione"), this); },
+        [this](TableData& suppliers) {
+            return PickRowDialog::Pick(suppliers, QStringLiteral("Descrizione"), QString(), this).has_value();
+        },
         [this](const QString& progress) {
             m_lblTitle1->setText(progress);
             m_lblTitle1->repaint();

@@ -55,3 +55,5 @@ std::unique_ptr<PrintProgress> MainWindowPrintProgress()
     if (main && qApp && QApplication::activeWindow() == main) return std::make_unique<WindowProgress>(main);
     return std::make_unique<SilentProgress>();
 }
+
+std::unique_ptr<PrintProgress> WindowPrintProgress(QWidget* owner) { return std::make_unique<WindowProgress>(owner); }

@@ -1,0 +1,165 @@
+#include "PrintExport.h"
+#include "Configuration.h"
+#include "DateSelection.h"
+#include "ErrorReporting.h"
+#include "FileOps.h"
+#include "LibraryApplication.h"
+#include "ReportDisplay.h"
+#include "SystemHelpers.h"
+#include "TableData.h"
+#include "UiServices.h"
+#include "ViewRows.h"
+#include "frmMessage.h"
+
+namespace {
+
+// The progress window for the length of an export, closed however it ends.
+class ExportProgress {
+public:
+    ExportProgress(const QString& text, QWidget* owner) { frmMessage::instance().ShowMsg(text, owner, -1, -1); }
+    ~ExportProgress() { frmMessage::unloadInstance(); }
+    itfProgress* sink() { return &frmMessage::instance(); }
+};
+
+QString cellText(const QVariant& v)
+{
+    if (!v.isValid() || v.isNull()) return QString();
+    if (v.typeId() == QMetaType::Double) return DateSelection::DisplayLocale().toString(v.toDouble(), 'g', 15);
+    return v.toString();
+}
+
+// Writes the page in place of an older one, then opens it.
+void writeAndOpen(const QString& html)
+{
+    const QString path = PrintExport::HtmlFile();
+    (void)fileOps().remove(path);
+    if (!fileOps().writeFile(path, html.toUtf8()))
+        throw AppError::object(AppError::kGenericCode, QStringLiteral("ExportTableToHtml"),
+                               QStringLiteral("Impossibile scrivere il file ") + path);
+    (void)ShellOpen(path, QStringLiteral("open"));
+}
+
+}  // namespace
+
+PrintExport::PrintExport(QWidget* owner, Hooks hooks) : m_owner(owner), m_hooks(std::move(hooks)) {}
+
+QString PrintExport::HtmlFile() { return JoinPath(GetDataFolder(), QStringLiteral("TableData.htm")); }
+
+QStringList PrintExport::VisibleFields(const TableData& ds, const QString& fieldOrder)
+{
+    const std::vector<FieldInfo> infos = ds.GetFieldInfos();
+    auto visible = [&](const QString& name) -> const FieldInfo* {
+        for (const FieldInfo& f : infos)
+            if (f.Name.compare(name, Qt::CaseInsensitive) == 0) return f.Shown && f.TypeCode != -1 ? &f : nullptr;
+        return nullptr;
+    };
+    QStringList out;
+    if (fieldOrder.trimmed().isEmpty()) {
+        for (const FieldInfo& f : infos)
+            if (visible(f.Name)) out << f.Name;
+        return out;
+    }
+    for (const QString& part : fieldOrder.split(u',', Qt::SkipEmptyParts))
+        if (const FieldInfo* f = visible(part.trimmed()); f && !out.contains(f->Name)) out << f->Name;
+    return out;
+}
+
+// ---- the commands -----------------------------------------------------------------------------------
+
+void PrintExport::Report(int16_t mode)
+{
+    TableData* ds = m_hooks.dataSet ? m_hooks.dataSet() : nullptr;
+    if (!ds) {
+        // A derived view has no report layout of its own: its rows go to the browser page.
+        if (const ViewRows* rows = m_hooks.rows ? m_hooks.rows() : nullptr) ExportViewToHtml(*rows, m_owner);
+        else ui().beep();
+        return;
+    }
+    QString key = m_hooks.nodeKey ? m_hooks.nodeKey() : QString();
+    ShowDataReport(*ds, mode, key);
+}
+
+void PrintExport::SaveData()
+{
+    TableData* ds = m_hooks.dataSet ? m_hooks.dataSet() : nullptr;
+    if (!ds) {
+        ui().beep();
+        return;
+    }
+    try {
+        ExportProgress progress(QStringLiteral("Esportazione dati in corso..."), m_owner);
+        (void)LibraryApplication::Instance().OpenView(*ds, m_owner, QString())->Export(progress.sink());
+    } catch (...) {
+        ShowErrorDetails(QString());
+    }
+}
+
+void PrintExport::WebBrowser()
+{
+    const bool shown = !m_hooks.gridShown || m_hooks.gridShown();
+    TableData* ds = m_hooks.dataSet ? m_hooks.dataSet() : nullptr;
+    const ViewRows* rows = m_hooks.rows ? m_hooks.rows() : nullptr;
+    if (!shown || (!ds && !rows)) {
+        ui().beep();
+        return;
+    }
+    if (ds) ExportTableToHtml(ds, m_owner, QString());
+    else ExportViewToHtml(*rows, m_owner);
+}
+
+void PrintExport::ExportTableToHtml(TableData* ds, QWidget* owner, QString fieldOrder)
+{
+    try {
+        if (!ds) return;
+        if (ui().msgBox(QStringLiteral("Vuoi modificare la sequenza dei campi per il browser ?"), Msg::YesNo,
+                        g_strMsgTitle) == Msg::Yes) {
+            const std::optional<QString> chosen = LibraryApplication::Instance().OpenView(*ds, owner)->EditFieldList(
+                fieldOrder, QStringLiteral("Esportazione HTML - Selezione Campi"));
+            if (!chosen) return;
+            fieldOrder = *chosen;
+        }
+        const QString path = HtmlFile();
+        // Even a field order written by hand never brings a hidden field to the page.
+        const QStringList fields = VisibleFields(*ds, fieldOrder);
+        {
+            ExportProgress progress(QStringLiteral("Esportazione dati in formato HTML..."), owner);
+            (void)fileOps().remove(path);
+            if (!ds->Export(2, path, progress.sink(), fields.join(u',')))
+                throw AppError::object(AppError::kGenericCode, QStringLiteral("ExportTableToHtml"),
+                                       QStringLiteral("Impossibile scrivere il file ") + path);
+        }
+        (void)ShellOpen(path, QStringLiteral("open"));
+    } catch (...) {
+        ShowErrorDetails(QString());
+    }
+}
+
+QString PrintExport::ViewHtml(const QStringList& columns, const QList<QList<QVariant>>& rows, const QString& title)
+{
+    QString html = QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>") + title.toHtmlEscaped() +
+                   QStringLiteral("</title></head><body>\n<table border=\"1\">\n<tr>");
+    for (const QString& c : columns) html += QStringLiteral("<th>") + c.toHtmlEscaped() + QStringLiteral("</th>");
+    html += QStringLiteral("</tr>\n");
+    for (const QList<QVariant>& row : rows) {
+        html += QStringLiteral("<tr>");
+        for (const QVariant& v : row) html += QStringLiteral("<td>") + cellText(v).toHtmlEscaped() + QStringLiteral("</td>");
+        html += QStringLiteral("</tr>\n");
+    }
+    html += QStringLiteral("</table>\n</body></html>\n");
+    return html;
+}
+
+void PrintExport::ExportViewToHtml(const ViewRows& rows, QWidget* owner)
+{
+    try {
+        QString html;
+        {
+            ExportProgress progress(QStringLiteral("Esportazione dati in formato HTML..."), owner);
+            const ViewRows::Page all = rows.First(0);
+            html = ViewHtml(all.columns, all.rows, rows.query().Title);
+        }
+        writeAndOpen(html);
+    } catch (...) {
+        ShowErrorDetails(QString());
+    }
+}
