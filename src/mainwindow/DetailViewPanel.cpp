@@ -83,7 +83,8 @@ void InstallRowSelectors(ObjDataGrid& grid, int width)
 }
 
 DetailViewPanel::DetailViewPanel(Widgets widgets, DateSelection& dates, Hooks hooks)
-    : m_w(widgets), m_dates(dates), m_hooks(std::move(hooks)), m_dialogs(widgets.window)
+    : m_w(widgets), m_dates(dates), m_locale(DateSelection::DisplayLocale()), m_hooks(std::move(hooks)),
+      m_dialogs(widgets.window)
 {
     GridMenuCommands::Context c;
     c.window = m_w.window;
@@ -278,7 +279,7 @@ QString DetailViewPanel::nodeText() const
 
 void DetailViewPanel::ShowDateCaptions()
 {
-    const DateSelection::Captions c = m_dates.captions(dateFieldCaption(), DateSelection::DisplayLocale());
+    const DateSelection::Captions c = m_dates.captions(dateFieldCaption(), m_locale);
     m_w.dateButton->setText(c.button);
     m_w.dateButton->setToolTip(c.toolTip);
     const MainWindowMenus& m = *m_w.menus;
@@ -287,6 +288,13 @@ void DetailViewPanel::ShowDateCaptions()
     m.mnuSelDate->setChecked(c.dayChecked);
     m.mnuSelMonth->setChecked(c.monthChecked);
     m.mnuSelPeriod->setChecked(c.periodChecked);
+}
+
+void DetailViewPanel::SetLocale(const QLocale& locale)
+{
+    m_locale = locale;
+    m_grid->SetLocale(locale);
+    ShowDateCaptions();
 }
 
 void DetailViewPanel::SelectAll()

@@ -12,6 +12,7 @@
 #include "GridMenuCommands.h"
 #include "ViewAdapters.h"
 #include "ViewCommands.h"
+#include <QLocale>
 #include <QObject>
 #include <QPointer>
 #include <functional>
@@ -81,6 +82,8 @@ public:
     void DeletePredefinedSelections();
     // The date button's and menu's texts and ticks from the date selection.
     void ShowDateCaptions();
+    // The language of dates and amounts shown (by default DateSelection::DisplayLocale()).
+    void SetLocale(const QLocale& locale);
 
 private:
     bool ensureView();
@@ -94,6 +97,7 @@ private:
 
     Widgets m_w;
     DateSelection& m_dates;
+    QLocale m_locale;
     Hooks m_hooks;
     WindowViewDialogs m_dialogs;
     std::unique_ptr<GridMenuCommands> m_grid;

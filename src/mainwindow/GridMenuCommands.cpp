@@ -22,7 +22,7 @@ constexpr int kDeferredInterval = 1;   // ms: the timer fires once the menu has 
 }
 
 GridMenuCommands::GridMenuCommands(Context context)
-    : m_c(std::move(context)), m_prompt(m_c.window), m_gridSearch(frmSearchText::memory(), m_prompt),
+    : m_c(std::move(context)), m_locale(DateSelection::DisplayLocale()), m_prompt(m_c.window), m_gridSearch(frmSearchText::memory(), m_prompt),
       m_filters(std::make_unique<ColumnFilters>(frmSearchText::memory(), m_prompt, LibraryComplexFilters()))
 {
     m_tmFunc = new QTimer(this);
@@ -325,7 +325,7 @@ void GridMenuCommands::TypedWhere()
 
 void GridMenuCommands::Total(const QString& field)
 {
-    if (TableData* ds = data()) ShowColumnTotal(*ds, field, DateSelection::DisplayLocale());
+    if (TableData* ds = data()) ShowColumnTotal(*ds, field, m_locale);
 }
 
 void GridMenuCommands::GridShowAllFields()

@@ -12,6 +12,7 @@
 #include "GridSearch.h"
 #include "RelatedMenus.h"
 #include "ViewAdapters.h"
+#include <QLocale>
 #include <QObject>
 #include <QPointer>
 #include <functional>
@@ -51,6 +52,8 @@ public:
 
     // The related data is looked up in this database (null: none is open).
     void SetDatabase(Database* db);
+    // The language the totals are written in.
+    void SetLocale(const QLocale& locale) { m_locale = locale; }
 
     // --- a view change --------------------------------------------------------------------------
     // Before the view is built: every element of the column and related menus goes, the Find
@@ -123,6 +126,7 @@ private:
 
     Context m_c;
     Database* m_db = nullptr;
+    QLocale m_locale;
     FindDialogPrompt m_prompt;
     GridSearch m_gridSearch;
     std::unique_ptr<ColumnFilters> m_filters;

@@ -222,7 +222,9 @@ QToolBar* BuildMainToolbar(QWidget* parent)
         a->setObjectName(QStringLiteral("tb") + QString::fromLatin1(b.key));
         a->setData(QString::fromLatin1(b.key));
         a->setToolTip(QString::fromUtf8(b.toolTip));
-        a->setCheckable(b.twoState);
+        // The Filter button is shown pressed while a filter is in force; a click only pops
+        // up its menu.
+        a->setCheckable(b.twoState || QString::fromLatin1(b.key) == u"Filter");
     }
     return bar;
 }
