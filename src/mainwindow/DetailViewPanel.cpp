@@ -23,24 +23,6 @@
 
 namespace {
 
-// The hourglass from the moment the rows are read to the end of the refresh.
-class Hourglass {
-public:
-    void on()
-    {
-        if (m_on) return;
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        m_on = true;
-    }
-    ~Hourglass()
-    {
-        if (m_on) QApplication::restoreOverrideCursor();
-    }
-
-private:
-    bool m_on = false;
-};
-
 // A vertical header that draws its sections without the row numbers: a million rows need
 // no numbers measured, and the operator picks a row by its selector.
 class RowSelectorHeader final : public QHeaderView {
@@ -120,6 +102,9 @@ bool DetailViewPanel::ensureView()
     m_view = std::make_unique<DetailView>(*db, m_dates, m_dialogs, LibraryDataSelections());
     DetailView::Hooks h;
     h.opening = [this] {
+        // From here to the end of the refresh: the hourglass and the progress window.
+        if (!m_hourglass) QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_hourglass = true;
         frmMessage::instance().ShowMsg(QStringLiteral("Lettura dati..."), m_w.window, -1, -1);
         QCoreApplication::processEvents();
     };
@@ -169,16 +154,18 @@ void DetailViewPanel::Refresh(const QString& order, const QString& where)
     r.titleTag = m_w.viewTitle->property("Tag").toString();
     if (m_w.grid->IsAttached()) r.gridBookmark = m_w.grid->Bookmark();
 
-    Hourglass hourglass;
-    DetailView::Outcome outcome;
-    {
-        // The progress window comes up once the operator's questions are over.
-        struct Progress {
-            ~Progress() { frmMessage::unloadInstance(); }
-        } progress;
-        hourglass.on();
-        outcome = m_view->Refresh(r);
-    }
+    // The opening puts up the hourglass and the progress window once the operator's
+    // questions are over; both go however the refresh ends.
+    struct Opening {
+        bool& hourglass;
+        ~Opening()
+        {
+            frmMessage::unloadInstance();
+            if (hourglass) QApplication::restoreOverrideCursor();
+            hourglass = false;
+        }
+    } opening{m_hourglass};
+    const DetailView::Outcome outcome = m_view->Refresh(r);
     if (outcome == DetailView::Outcome::Skipped) return;
     showQueryTexts();
     if (outcome == DetailView::Outcome::Shown) attachGrid();

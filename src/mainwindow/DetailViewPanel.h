@@ -104,4 +104,5 @@ private:
     Database* m_db = nullptr;
     std::unique_ptr<DetailView> m_view;
     std::unique_ptr<ViewCommands> m_commands;
+    bool m_hourglass = false;
 };

@@ -434,3 +434,50 @@ TEST_F(DetailWindow, TheArticleSearchFindsTheWindowsViewAndSelection)
     articleSearchHost()->DataSetFiltered();
     EXPECT_EQ(gridOids(), std::vector<qint64>{milk});
 }
+
+TEST_F(DetailWindow, TheCellTypedConditionAndLayoutCommandsChangeWhatTheGridShows)
+{
+    const qint64 bread = article("P1", "Pane", "2.40");
+    article("P2", "Latte", "1.35");
+    const qint64 cake = article("P3", "Torta", "2.40");
+    frmMain& w = shown("Articoli");
+    QTableView* view = w.Grid()->View();
+    const int price = w.Grid()->Model()->ColumnOf(QStringLiteral("PrezzoVendita"));
+    ASSERT_GE(price, 0);
+
+    // A cell of a column no text filter has: the structured filter takes "field = value".
+    setCurrentRow(bread);
+    view->setCurrentIndex(w.Grid()->Model()->index(view->currentIndex().row(), price));
+    menus().mnuFieldFilter->trigger();
+    EXPECT_EQ(sorted(gridOids()), sorted({bread, cake}));
+    EXPECT_TRUE(menus().mnuFilterComplex->isChecked());
+    EXPECT_FALSE(menus().mnuFilterShort->menuAction()->isEnabled()) << "the column filters wait meanwhile";
+    EXPECT_TRUE(toolbar("Filter")->isChecked());
+
+    // Its editor opens once the menu has closed; stored under a name, the filter is offered.
+    answer({"@save=Due e quaranta"});
+    menus().mnuFilterComplex->trigger();
+    EXPECT_TRUE(answersLeft()) << "nothing opens inside the menu's click";
+    settle();
+    EXPECT_FALSE(answersLeft());
+    EXPECT_EQ(menus().mnuFilter->actions().last()->text(), QStringLiteral("Due e quaranta"));
+    menus().mnuFieldFilterCancelAll->trigger();
+    EXPECT_EQ(gridOids().size(), 3u);
+    EXPECT_FALSE(menus().mnuFilterComplex->isChecked());
+
+    // A condition typed by the operator selects the rows again.
+    answer({"Codice = 'P2'"});
+    menus().mnulQueryResult->trigger();
+    EXPECT_EQ(column(QStringLiteral("Descrizione")), QStringList{"Latte"});
+    menus().mnuViewRefresh->trigger();
+
+    // The field sequence: the columns named, in order, until the layout is reset.
+    answer({"Codice, Descrizione"});
+    menus().mnuGridFldSequence->trigger();
+    EXPECT_EQ(w.Grid()->ShownFields(), (QStringList{"Codice", "Descrizione"}));
+    EXPECT_TRUE(menus().mnuGridFldSequence->isChecked());
+    menus().mnuGridCancel->trigger();
+    EXPECT_GT(w.Grid()->ShownFields().size(), 2);
+    EXPECT_FALSE(menus().mnuGridFldSequence->isChecked());
+    EXPECT_TRUE(shownErrors.isEmpty()) << shownErrors.join(u'\n').toStdString();
+}
