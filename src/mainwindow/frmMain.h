@@ -101,8 +101,8 @@ public:
     void mnuHideSection_Click();
     void mnuViewToolbar_Click();
     void mnuViewStatusBar_Click();
-    // The sale ("Vendite") or supply ("Forniture") window on the document `oid`, or on a new
-    // one when `oid` is 0.
+    // The sale ("Vendite") or supply ("Forniture") window on the document `oid` of the shown
+    // view, or on a new one when `oid` is 0.
     void OpenDocumentForm(const QString& table, qint64 oid);
     // "&Ristampa scontrino", "S&tampa Etichette" and "Rist&ampa ricevuta" on the grid's row.
     void mnuFiscalPrint_Click();

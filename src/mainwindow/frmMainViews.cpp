@@ -4,7 +4,7 @@
 #include "CounterDevices.h"
 #include "DetailViewPanel.h"
 #include "GuardedCounterServices.h"
-#include "LibraryImportOperator.h"
+#include "LibraryDocumentOperator.h"
 #include "ObjDataGrid.h"
 #include "PrintExport.h"
 #include "RecordCommands.h"
@@ -13,8 +13,10 @@
 #include "TableData.h"
 #include "UiServices.h"
 #include "frmArticoli.h"
+#include "frmForniture.h"
 #include "frmMain.h"
 #include "frmSearch_Articoli.h"
+#include "frmVendite.h"
 
 #include <QAction>
 #include <QMenu>
@@ -55,7 +57,7 @@ void frmMain::buildViewParts()
         if (SelectedNodeKey() != key) SelectNode(key);
     };
     r.newArticle = [this] {
-        LibraryImportOperator op(this);
+        LibraryDocumentOperator op(this);
         frmArticoli::ShowModal(this, op);
     };
     r.findArticle = [this] { frmSearch_Articoli::ShowModal(this); };
@@ -147,10 +149,18 @@ TableData* frmMain::positionedDataSet()
 
 void frmMain::OpenDocumentForm(const QString& table, qint64 oid)
 {
-    // The sale and supply windows take their place here: until then the command only beeps.
-    (void)table;
-    (void)oid;
-    ui().beep();
+    // An existing document opens on the data set standing on it; a new one opens empty.
+    TableData* document = nullptr;
+    if (oid != 0) {
+        document = m_panel->DataSet();
+        if (!document || document->tableName() != table || !document->MoveToOID(oid)) {
+            ui().beep();
+            return;
+        }
+    }
+    if (table == QLatin1String("Vendite")) frmVendite::Open(this, document);
+    else if (table == QLatin1String("Forniture")) frmForniture::Open(this, document);
+    else ui().beep();
 }
 
 void frmMain::mnuFiscalPrint_Click() { m_guarded->ReprintReceipt(positionedDataSet()); }

@@ -415,3 +415,34 @@ TEST_F(RecordWindow, TheNotCompletedSalesComeFromAnyView)
     menus().mnuViewRefresh->trigger();
     EXPECT_EQ(gridOids().size(), 2u);
 }
+
+TEST_F(RecordWindow, SalesAndSuppliesOpenInTheirOwnWindows)
+{
+    article("A", "Pane", "1.00");
+    const qint64 s = sale({{"A", 1, "1.00"}});
+    frmMain& w = window();
+    showNode(QStringLiteral("Vendite"));
+    setCurrentRow(s);
+    const auto opened = [&](const char* name) {
+        return log().filter(QRegularExpression(QStringLiteral("^INPUT: \\[%1\\]").arg(QLatin1String(name)))).size();
+    };
+
+    answer({"<cancel>"});
+    menus().mnuFileProperties->trigger();
+    EXPECT_EQ(opened("frmVendite"), 1) << log().join(u'\n').toStdString();
+    EXPECT_EQ(opened("RowEditor"), 0);
+
+    // A new supply starts with its supplier: given none, the window gives up.
+    answer({"<cancel>"});
+    ToolbarAction(*w.ToolBar(), QStringLiteral("Supply"))->trigger();
+    EXPECT_EQ(log().filter(QStringLiteral("INPUT: [PickRowDialog] Seleziona - Fornitori")).size(), 1)
+        << log().join(u'\n').toStdString();
+
+    // A double click stays in the row editor, even on a sale.
+    answer({"<cancel>"});
+    emit w.Grid()->DblClick();
+    EXPECT_EQ(opened("RowEditor"), 1);
+    EXPECT_EQ(opened("frmVendite"), 1);
+    EXPECT_FALSE(answersLeft());
+    EXPECT_TRUE(shownErrors.isEmpty()) << shownErrors.join(u'\n').toStdString();
+}
