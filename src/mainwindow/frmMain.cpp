@@ -9,6 +9,7 @@
 #include "FiscalPrinterFactory.h"
 #include "FormUtilities.h"
 #include "GuardedCounterServices.h"
+#include "LibraryApplication.h"
 #include "LibraryNotifications.h"
 #include "MainWindowPlacement.h"
 #include "ObjDataGrid.h"
@@ -234,7 +235,10 @@ QString frmMain::StatusText() const { return m_lblStatus->text(); }
 
 void frmMain::ReleaseDatabase()
 {
+    // Nothing may go on reading the database about to go: the grid lets go of its view, and
+    // the library's rows windows opened from it (related data) close.
     m_panel->Release();
+    LibraryApplication::Instance().CloseWindows();
     ReleaseDatabaseObjects();
 }
 

@@ -316,8 +316,14 @@ TEST_F(DetailWindow, TheRelatedMenusOfASaleOpenItsLinesCustomerAndPayments)
     }
     EXPECT_TRUE(menus().mnuReferencedItem->isVisible());
     EXPECT_FALSE(menus().mnuContItem->isVisible()) << "a sale is held by nothing";
-    LibraryApplication::Instance().CloseWindows();
     EXPECT_TRUE(shownErrors.isEmpty());
+
+    // The database goes: nothing opened from it stays to read it.
+    ASSERT_EQ(LibraryApplication::Instance().OpenWindows(), 3);
+    w.ReleaseDatabase();
+    EXPECT_EQ(LibraryApplication::Instance().OpenWindows(), 0);
+    EXPECT_FALSE(w.Grid()->IsAttached());
+    EXPECT_FALSE(w.Panel().DataSet());
 }
 
 TEST_F(DetailWindow, PredefinedSelectionsAreAskedBeforeTheNodesNextView)
