@@ -11,6 +11,7 @@
 
 #include <QList>
 #include <functional>
+#include <memory>
 
 class CounterDevices final : public CounterServices {
 public:
@@ -18,6 +19,8 @@ public:
     struct Selection {
         TableData* shown = nullptr;
         QList<qint64> selected;
+        // Kept while the labels print: the window's hold on the shown rows.
+        std::shared_ptr<void> hold;
     };
     using SelectionSource = std::function<Selection()>;
 

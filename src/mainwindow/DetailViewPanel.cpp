@@ -4,6 +4,7 @@
 #include "Database.h"
 #include "DatabaseFiles.h"
 #include "DateSelection.h"
+#include "ErrorReporting.h"
 #include "GridFields.h"
 #include "MainWindowMenus.h"
 #include "ObjDataGrid.h"
@@ -77,6 +78,7 @@ DetailViewPanel::DetailViewPanel(Widgets widgets, DateSelection& dates, Hooks ho
     c.refreshView = [this] { Refresh(QString(), QString()); };
     c.popup = m_hooks.popup;
     c.guard = m_hooks.guard;
+    c.hold = [this] { return HoldView(); };
     m_grid = std::make_unique<GridMenuCommands>(std::move(c));
 }
 
@@ -140,8 +142,29 @@ void DetailViewPanel::resetMenus()
     m.mnuFiscalPrint_Ricevuta->setVisible(Use_Ricevute);
 }
 
+DetailViewPanel::ViewHold DetailViewPanel::HoldView()
+{
+    ++m_holds;
+    return ViewHold(this, [](void* p) {
+        auto* panel = static_cast<DetailViewPanel*>(p);
+        if (--panel->m_holds > 0 || !panel->m_waitingRefresh) return;
+        const auto [order, where] = *std::exchange(panel->m_waitingRefresh, std::nullopt);
+        // Released as a command ends, also when it fails: the refresh reports its own failures,
+        // and nothing may leave this release.
+        try {
+            panel->Refresh(order, where);
+        } catch (...) {
+            ShowErrorDetails(QString());
+        }
+    });
+}
+
 void DetailViewPanel::Refresh(const QString& order, const QString& where)
 {
+    if (m_holds > 0) {
+        m_waitingRefresh = std::pair{order, where};
+        return;
+    }
     if (!IsDatabaseOpen() || Refreshing()) return;
     if (!ensureView()) return;
     resetMenus();

@@ -56,8 +56,15 @@ public:
     ~DetailViewPanel() override;
 
     // RefreshDetailView: the selected node shown with the caller's order and condition (both
-    // empty for the node's own). Does nothing while the database is closed or a refresh runs.
+    // empty for the node's own). Does nothing while the database is closed or a refresh runs;
+    // waits while the view is held.
     void Refresh(const QString& order, const QString& where);
+    // Held while a command works on the shown rows through dialogs and pending events (a
+    // document window, the row editor, a print with its Stop button): a refresh asked for
+    // meanwhile (by that window, a timer) waits until the last hold goes, so the rows never
+    // go away under the command.
+    using ViewHold = std::shared_ptr<void>;
+    ViewHold HoldView();
     bool Refreshing() const { return m_view && m_view->Refreshing(); }
     // The database is about to be released: the grid lets go and the view logic goes.
     void Release();
@@ -105,4 +112,6 @@ private:
     std::unique_ptr<DetailView> m_view;
     std::unique_ptr<ViewCommands> m_commands;
     bool m_hourglass = false;
+    int m_holds = 0;
+    std::optional<std::pair<QString, QString>> m_waitingRefresh;   // order, condition
 };

@@ -47,6 +47,8 @@ void GridMenuCommands::SetDatabase(Database* db) { m_db = db; }
 
 TableData* GridMenuCommands::data() const { return m_c.dataSet ? m_c.dataSet() : nullptr; }
 
+std::shared_ptr<void> GridMenuCommands::hold() const { return m_c.hold ? m_c.hold() : nullptr; }
+
 void GridMenuCommands::refreshGrid() { m_c.grid->Refresh(); }
 
 const std::vector<QAction*>& GridMenuCommands::RelatedElements(RelatedKind kind) const
@@ -192,6 +194,7 @@ void GridMenuCommands::afterSearch(GridSearch::Outcome outcome)
 
 void GridMenuCommands::SearchColumn(int index, const QString& typed)
 {
+    const auto held = hold();
     TableData* ds = data();
     if (!ds) return;
     // "Next" goes on after the row the operator sees, wherever the data set's cursor was.
@@ -202,6 +205,7 @@ void GridMenuCommands::SearchColumn(int index, const QString& typed)
 
 void GridMenuCommands::SearchNext()
 {
+    const auto held = hold();
     TableData* ds = data();
     if (!ds) {
         m_c.popup(m_c.menus->mnuSearch);
@@ -229,6 +233,7 @@ void GridMenuCommands::syncFilters()
 
 void GridMenuCommands::FilterColumn(int index)
 {
+    const auto held = hold();
     TableData* ds = data();
     if (!ds) return;
     (void)m_filters->FilterColumn(*ds, index);
@@ -238,6 +243,7 @@ void GridMenuCommands::FilterColumn(int index)
 
 void GridMenuCommands::CancelFilters()
 {
+    const auto held = hold();
     TableData* ds = data();
     if (!ds) return;
     m_filters->CancelAll(*ds);
@@ -260,6 +266,7 @@ void GridMenuCommands::RecordComplexFilter()
 
 void GridMenuCommands::LoadSavedFilter(const QString& name)
 {
+    const auto held = hold();
     TableData* ds = data();
     if (!ds || !m_filters->LoadSavedComplex(*ds, name)) return;
     // The editor opens on the filter taken up, once this menu has closed.
@@ -268,6 +275,7 @@ void GridMenuCommands::LoadSavedFilter(const QString& name)
 
 void GridMenuCommands::runComplexFilter()
 {
+    const auto held = hold();
     TableData* ds = data();
     if (!ds) return;
     auto* filter = dynamic_cast<LibraryComplexFilter*>(m_filters->Complex(*ds));
@@ -288,6 +296,7 @@ void GridMenuCommands::runComplexFilter()
 
 void GridMenuCommands::ToggleSort(const QString& field)
 {
+    const auto held = hold();
     TableData* ds = data();
     if (!ds) return;
     if (ToggleSortOrder(field, *ds)) refreshGrid();
@@ -301,6 +310,7 @@ void GridMenuCommands::RecordComplexOrder()
 
 void GridMenuCommands::runComplexOrder()
 {
+    const auto held = hold();
     TableData* ds = data();
     if (!ds) return;
     auto view = LibraryApplication::Instance().OpenView(*ds, m_c.window);
@@ -320,11 +330,13 @@ void GridMenuCommands::SortRequest(const QString& field, bool* handled)
 
 void GridMenuCommands::TypedWhere()
 {
+    const auto held = hold();
     if (RunTypedWhere(data())) refreshGrid();
 }
 
 void GridMenuCommands::Total(const QString& field)
 {
+    const auto held = hold();
     if (TableData* ds = data()) ShowColumnTotal(*ds, field, m_locale);
 }
 
@@ -356,6 +368,7 @@ void GridMenuCommands::GridReset()
 
 void GridMenuCommands::FieldFilter()
 {
+    const auto held = hold();
     TableData* ds = data();
     const QString field = m_c.grid->CurrentColumnField();
     if (!ds || field.isEmpty()) return;
@@ -366,6 +379,7 @@ void GridMenuCommands::FieldFilter()
 
 void GridMenuCommands::FieldSearchNext()
 {
+    const auto held = hold();
     TableData* ds = data();
     const QString field = m_c.grid->CurrentColumnField();
     if (!ds || field.isEmpty()) return;
@@ -375,6 +389,7 @@ void GridMenuCommands::FieldSearchNext()
 
 void GridMenuCommands::FieldFilterCancel()
 {
+    const auto held = hold();
     TableData* ds = data();
     const QString field = m_c.grid->CurrentColumnField();
     if (!ds || field.isEmpty()) return;
@@ -401,6 +416,7 @@ void GridMenuCommands::RelatedClicked(RelatedKind kind, const QString& elementTa
 
 void GridMenuCommands::openRelated(RelatedKind kind, int number)
 {
+    const auto held = hold();
     TableData* ds = data();
     if (!ds || !m_db) return;
     // The entry belongs to the row the operator sees.

@@ -46,6 +46,8 @@ public:
         std::function<void(QMenu*)> popup;
         // Runs a handler of a menu entry made here under the window's one catch.
         std::function<void(const std::function<void()>&)> guard;
+        // Holds the shown rows while a command works on them (DetailViewPanel::HoldView).
+        std::function<std::shared_ptr<void>()> hold;
     };
     explicit GridMenuCommands(Context context);
     ~GridMenuCommands() override;
@@ -112,6 +114,7 @@ public:
 
 private:
     TableData* data() const;
+    std::shared_ptr<void> hold() const;
     void moveGridTo(TableData& ds);
     void afterSearch(GridSearch::Outcome outcome);
     void syncFilters();

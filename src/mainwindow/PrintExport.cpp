@@ -68,6 +68,7 @@ QStringList PrintExport::VisibleFields(const TableData& ds, const QString& field
 
 void PrintExport::Report(int16_t mode)
 {
+    const auto held = m_hooks.hold ? m_hooks.hold() : nullptr;
     TableData* ds = m_hooks.dataSet ? m_hooks.dataSet() : nullptr;
     if (!ds) {
         // A derived view has no report layout of its own: its rows go to the browser page.
@@ -81,6 +82,7 @@ void PrintExport::Report(int16_t mode)
 
 void PrintExport::SaveData()
 {
+    const auto held = m_hooks.hold ? m_hooks.hold() : nullptr;
     TableData* ds = m_hooks.dataSet ? m_hooks.dataSet() : nullptr;
     if (!ds) {
         ui().beep();
@@ -96,6 +98,7 @@ void PrintExport::SaveData()
 
 void PrintExport::WebBrowser()
 {
+    const auto held = m_hooks.hold ? m_hooks.hold() : nullptr;
     const bool shown = !m_hooks.gridShown || m_hooks.gridShown();
     TableData* ds = m_hooks.dataSet ? m_hooks.dataSet() : nullptr;
     const ViewRows* rows = m_hooks.rows ? m_hooks.rows() : nullptr;

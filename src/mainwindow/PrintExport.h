@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class QWidget;
 class TableData;
@@ -21,6 +22,8 @@ public:
         std::function<const ViewRows*()> rows;    // a derived view's rows; null when none is
         std::function<bool()> gridShown;          // the grid is on show
         std::function<QString()> nodeKey;         // the selected tree node's key
+        // Holds the shown rows while they are printed or written (DetailViewPanel::HoldView).
+        std::function<std::shared_ptr<void>()> hold;
     };
     PrintExport(QWidget* owner, Hooks hooks);
 

@@ -46,6 +46,7 @@ bool RecordCommands::confirmBackupInsert() const { return m_hooks.confirmBackupI
 
 void RecordCommands::ViewEditData(bool edit)
 {
+    const auto held = m_hooks.hold ? m_hooks.hold() : nullptr;
     try {
         if (!m_grid.RowCommands()) return;
         TableData* ds = shown();
@@ -73,6 +74,7 @@ void RecordCommands::FileProperties() { ViewEditData(!g_bBackupArchiveMode); }
 
 void RecordCommands::FileNew()
 {
+    const auto held = m_hooks.hold ? m_hooks.hold() : nullptr;
     try {
         TableData* ds = shown();
         if (!ds) {
@@ -134,6 +136,7 @@ void RecordCommands::NotCompleted(const QString& table)
 
 void RecordCommands::FileDelete()
 {
+    const auto held = m_hooks.hold ? m_hooks.hold() : nullptr;
     std::unique_ptr<PrintProgress> progress;
     try {
         TableData* ds = shown();

@@ -32,6 +32,9 @@ public:
         std::function<std::unique_ptr<PrintProgress>()> progress;
         // Asked before a new row is made in the backup archive (default ConfirmBackupInsert).
         std::function<bool()> confirmBackupInsert;
+        // Holds the shown rows while a command works on them (DetailViewPanel::HoldView):
+        // the windows it opens may ask for a refresh, which waits until it is done.
+        std::function<std::shared_ptr<void>()> hold;
     };
     RecordCommands(ObjDataGrid& grid, QWidget* owner, Hooks hooks);
 

@@ -96,6 +96,7 @@ frmMain::frmMain(std::unique_ptr<NotificationArea> notificationArea, ReceiptServ
     // The labels print the rows chosen in the grid: the current one, or those selected.
     auto selection = [this] {
         CounterDevices::Selection s;
+        s.hold = m_panel->HoldView();
         s.shown = positionedDataSet();
         if (s.shown)
             for (qint64 oid : m_dgView->SelectedBookmarks()) s.selected << oid;

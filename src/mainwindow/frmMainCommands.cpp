@@ -65,12 +65,18 @@ void frmMain::connectCommands()
     on(m.mnuFileDelete, [this] { FileDelete(); });
     on(m.mnuBackup, [this] { RunSaveCommand(); });
     on(m.mnuRestore, [this] { ArchiveMode::RestoreCommand(archiveHooks()); });
-    on(m.mnuMoveRow, [this] { (void)ArchiveMode::MoveRowCommand(archiveHooks(), positionedDataSet()); });
+    on(m.mnuMoveRow, [this] {
+        const auto held = m_panel->HoldView();
+        (void)ArchiveMode::MoveRowCommand(archiveHooks(), positionedDataSet());
+    });
     on(m.mnuBackupAppMode, [this] {
         (void)ArchiveMode::SwitchMode(archiveHooks());
         m_menus.mnuBackupAppMode->setChecked(g_bBackupArchiveMode);
     });
-    on(m.mnuImport, [this] { (void)ArchiveMode::ImportCommand(archiveHooks(), positionedDataSet()); });
+    on(m.mnuImport, [this] {
+        const auto held = m_panel->HoldView();
+        (void)ArchiveMode::ImportCommand(archiveHooks(), positionedDataSet());
+    });
     on(m.mnuChangeUser, [this] { mnuChangeUser_Click(); });
     on(m.mnuChangePwd, [this] { mnuChangePwd_Click(); });
     on(m.mnuFileClose, [this] { UnloadMainWindow(); });

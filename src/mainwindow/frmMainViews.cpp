@@ -48,6 +48,7 @@ void frmMain::buildViewParts()
     h.popup = [this](QMenu* menu) { popup(menu); };
     h.guard = [this](const std::function<void()>& work) { handle(work); };
     m_panel = std::make_unique<DetailViewPanel>(w, m_dates, std::move(h));
+    auto hold = [this] { return m_panel->HoldView(); };
 
     RecordCommands::Hooks r;
     r.dataSet = [this] { return m_panel->DataSet(); };
@@ -61,6 +62,7 @@ void frmMain::buildViewParts()
         frmArticoli::ShowModal(this, op);
     };
     r.findArticle = [this] { frmSearch_Articoli::ShowModal(this); };
+    r.hold = hold;
     m_records = std::make_unique<RecordCommands>(*m_dgView, this, std::move(r));
 
     PrintExport::Hooks p;
@@ -68,6 +70,7 @@ void frmMain::buildViewParts()
     p.rows = [this] { return m_panel->Rows(); };
     p.gridShown = [this] { return !m_dgView->isHidden(); };
     p.nodeKey = [this] { return SelectedNodeKey(); };
+    p.hold = hold;
     m_print = std::make_unique<PrintExport>(this, std::move(p));
 }
 
@@ -163,11 +166,19 @@ void frmMain::OpenDocumentForm(const QString& table, qint64 oid)
     else ui().beep();
 }
 
-void frmMain::mnuFiscalPrint_Click() { m_guarded->ReprintReceipt(positionedDataSet()); }
+void frmMain::mnuFiscalPrint_Click()
+{
+    const auto held = m_panel->HoldView();
+    m_guarded->ReprintReceipt(positionedDataSet());
+}
 
 void frmMain::mnuPrintLabel_Click() { m_guarded->mnuPrintLabel_Click(); }
 
-void frmMain::mnuFiscalPrint_Ricevuta_Click() { m_counter->Labels().mnuFiscalPrint_Ricevuta_Click(positionedDataSet()); }
+void frmMain::mnuFiscalPrint_Ricevuta_Click()
+{
+    const auto held = m_panel->HoldView();
+    m_counter->Labels().mnuFiscalPrint_Ricevuta_Click(positionedDataSet());
+}
 
 void frmMain::ExportTableToHtml(TableData* rows, const QString& fieldOrder)
 {

@@ -446,3 +446,28 @@ TEST_F(RecordWindow, SalesAndSuppliesOpenInTheirOwnWindows)
     EXPECT_FALSE(answersLeft());
     EXPECT_TRUE(shownErrors.isEmpty()) << shownErrors.join(u'\n').toStdString();
 }
+
+TEST_F(RecordWindow, ARefreshAskedWhileACommandWorksOnTheRowsWaitsForIt)
+{
+    article("A", "Pane", "1.00");
+    const qint64 s = sale({{"A", 1, "1.00"}});
+    frmMain& w = window();
+    showNode(QStringLiteral("Vendite"));
+    setCurrentRow(s);
+    TableData* shown = w.Panel().DataSet();
+    std::vector<TableData*> seenInside;
+    // The document window asks for a refresh as it closes, while the edit still uses the rows.
+    RecordCommands::Hooks h;
+    h.dataSet = [&] { return w.Panel().DataSet(); };
+    h.hold = [&] { return w.Panel().HoldView(); };
+    h.openDocumentForm = [&](const QString&, qint64) {
+        w.RefreshDetailView(QString(), QString());
+        seenInside.push_back(w.Panel().DataSet());
+    };
+    RecordCommands commands(*w.Grid(), &w, h);
+    commands.FileProperties();
+    EXPECT_EQ(seenInside, std::vector<TableData*>{shown}) << "the rows stay while the command runs";
+    EXPECT_NE(w.Panel().DataSet(), shown) << "the refresh ran once the command was done";
+    EXPECT_EQ(w.Grid()->Bookmark(), s);
+    EXPECT_TRUE(shownErrors.isEmpty());
+}
