@@ -423,6 +423,7 @@ std::unique_ptr<TableData> TableData::Clone() const
     c->source = d->source == Source::Bound ? Source::Single : d->source;
     c->selectCondition = d->selectCondition;
     c->filter = d->filter;
+    c->filterValues = d->filterValues;
     c->order = d->order;
     c->fieldList = d->fieldList;
     c->owner = d->owner;
