@@ -103,7 +103,7 @@ TEST(ObjDbQuery, AMissingFieldInAConditionFailsInsteadOfMatchingAText)
 {
     trace() = Trace();
     QueryShop q;
-    for (const QString condition : {QStringLiteral("[Nonesiste] Like 'x*'"), QStringLiteral("[Nonesiste] = 'Nonesiste'")}) {
+    for (const QString& condition : {QStringLiteral("[Nonesiste] Like 'x*'"), QStringLiteral("[Nonesiste] = 'Nonesiste'")}) {
         const std::string what = condition.toStdString();
         EXPECT_THROW(q.s.select("Articolo", condition)->RowCount(), AppError) << what;
         EXPECT_THROW(q.s.db->RunQuery("SELECT OID FROM Articolo WHERE " + condition), AppError) << what;
