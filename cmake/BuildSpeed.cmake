@@ -158,10 +158,7 @@ endfunction()
 # files with a helper of the same name in an anonymous namespace (or a static function, a
 # using-directive, a macro) fail with "redefinition of" or "is ambiguous" in
 # Unity/unity_N_cxx.cxx, and the compiler names both files. Put one of them in EXCLUDE (or
-# give the helper a distinct name). Files registering windows or tool commands
-# (MV_REGISTER_WINDOW, MV_COMMAND) are left out without asking: those macros name their
-# variable after the line number, which two files of a batch can share.
-# MV_UNITY_BUILD=OFF compiles every file alone.
+# give the helper a distinct name). MV_UNITY_BUILD=OFF compiles every file alone.
 option(MV_UNITY_BUILD "Compile the folders that opt in as unity builds" ON)
 set(MV_UNITY_BATCH 8 CACHE STRING "Files per unity batch")
 function(mv_unity target)
@@ -180,16 +177,6 @@ function(mv_unity target)
       list(APPEND _out ${f})
     else()
       message(WARNING "mv_unity(${target}): ${f} is gone; drop it from EXCLUDE")
-    endif()
-  endforeach()
-  get_target_property(_srcs ${target} SOURCES)
-  foreach(f ${_srcs})
-    get_filename_component(f ${f} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
-    if(f MATCHES "\\.cpp$" AND EXISTS ${f})
-      file(STRINGS ${f} _registers REGEX "^[ \t]*(MV_REGISTER_WINDOW|MV_COMMAND)[ \t]*\\(" LIMIT_COUNT 1)
-      if(_registers)
-        list(APPEND _out ${f})
-      endif()
     endif()
   endforeach()
   if(_out)

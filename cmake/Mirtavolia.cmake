@@ -9,6 +9,30 @@ function(_mv_check_deps who)
   endforeach()
 endfunction()
 
+# mv_autogen_follows_sources(TARGET FILES...): moc runs again when the globbed file list of
+# TARGET changes. With Ninja the "Automatic MOC" step of a target is out of date only when a
+# file named in its depfile is newer than its timestamp: the sources and headers moc saw
+# last time and the CMake files read at configure time. A header added to a folder makes
+# the glob check configure again, which lists the header for moc, but nothing the step
+# depends on changes, so the new Q_OBJECT class is never compiled ("undefined reference to
+# vtable" at link). The file list written here is read as a CMake file, so it is among
+# those the step depends on; it is rewritten only when the list changes. A build folder
+# made before the list existed has depfiles without it: its moc steps run once more.
+function(mv_autogen_follows_sources target)
+  set(_list ${CMAKE_CURRENT_BINARY_DIR}/CMakeFiles/${target}_sources.cmake)
+  if(NOT EXISTS ${_list})
+    get_target_property(_autogen ${target} AUTOGEN_BUILD_DIR)
+    if(NOT _autogen)
+      set(_autogen ${CMAKE_CURRENT_BINARY_DIR}/${target}_autogen)
+    endif()
+    file(REMOVE ${_autogen}/timestamp)
+  endif()
+  list(SORT ARGN)
+  string(REPLACE ";" "\n  " _content "${ARGN}")
+  file(CONFIGURE OUTPUT ${_list} CONTENT "# The files of ${target}, read so that moc runs again when they change.\nset(_mv_sources_of_${target}\n  ${_content})\n")
+  include(${_list})
+endfunction()
+
 # mv_library(NAME DEPS...): one static library per source folder, sources globbed so that
 # adding a file needs no edit here. A folder without sources yet makes no target.
 function(mv_library name)
@@ -18,6 +42,7 @@ function(mv_library name)
     return()
   endif()
   add_library(${name} STATIC ${_srcs} ${_hdrs})
+  mv_autogen_follows_sources(${name} ${_srcs} ${_hdrs})
   target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
   _mv_check_deps(${name} ${ARGN})
   target_link_libraries(${name} PUBLIC ${ARGN})
@@ -31,6 +56,7 @@ function(mv_test_folder name)
     return()
   endif()
   add_executable(${name} ${_srcs} ${_hdrs})
+  mv_autogen_follows_sources(${name} ${_srcs} ${_hdrs})
   target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests/support)
   _mv_check_deps(${name} ${ARGN})
   target_link_libraries(${name} PRIVATE ${ARGN} mv_testsupport GTest::gtest GTest::gmock GTest::gtest_main)

@@ -16,5 +16,6 @@ QString lines(QString text);     // the program's CR line breaks as "\n"
 
 #define MV_CONCAT2(a, b) a##b
 #define MV_CONCAT(a, b) MV_CONCAT2(a, b)
+// Numbered by __COUNTER__, not by line, so that command files can share a unity batch.
 #define MV_COMMAND(name, usage, fn) \
-    static const bool MV_CONCAT(mv_command_, __LINE__) = mvtool::add(name, usage, fn)
+    static const bool MV_CONCAT(mv_command_, __COUNTER__) = mvtool::add(name, usage, fn)

@@ -28,8 +28,10 @@ bool renderToFile(QWidget& window, const QString& pngPath, QString* error = null
 #define MV_WINDOW_CONCAT2(a, b) a##b
 #define MV_WINDOW_CONCAT(a, b) MV_WINDOW_CONCAT2(a, b)
 // MV_REGISTER_WINDOW(frmAbout) or MV_REGISTER_WINDOW(frmAbout, [] { ...return window...; })
-#define MV_REGISTER_WINDOW(cls, ...)                                                        \
-    static const bool MV_WINDOW_CONCAT(mv_window_, __LINE__) = ::windows::registerWindow(  \
+// The variable is numbered by __COUNTER__, not by line: files compiled together in one unity
+// batch can register on the same line number.
+#define MV_REGISTER_WINDOW(cls, ...)                                                                  \
+    static const bool MV_WINDOW_CONCAT(mv_window_##cls##_, __COUNTER__) = ::windows::registerWindow(  \
         QStringLiteral(#cls), ::windows::detail::factoryFor<cls>(__VA_ARGS__))
 
 namespace windows::detail {

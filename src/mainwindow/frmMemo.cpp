@@ -1,11 +1,9 @@
 #include "frmMemo.h"
-#include "AnswerControls.h"
-#include "Clock.h"
 #include "DatabaseFiles.h"
 #include "Database.h"
 #include "ErrorReporting.h"
 #include "FormUtilities.h"
-#include "ModalDialog.h"
+#include "LibraryApplication.h"
 #include "TableData.h"
 #include "TableObject.h"
 #include "WindowRegistry.h"
@@ -13,13 +11,8 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDateTimeEdit>
-#include <QDialogButtonBox>
-#include <QFormLayout>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
@@ -28,72 +21,6 @@
 namespace {
 
 const QString kReminders = QStringLiteral("Promemoria");
-
-constexpr auto kWhenFormat = "dd/MM/yyyy HH:mm";
-
-// The text and the next notice of one reminder. It stands in for the library's row editor,
-// which the reminder table needs nothing more of.
-class ReminderEditor : public ModalDialog {
-public:
-    ReminderEditor(TableData& reminder, bool isNew, QWidget* owner) : ModalDialog(owner)
-    {
-        setObjectName(QStringLiteral("frmMemoEdit"));
-        setWindowTitle(isNew ? QStringLiteral("Nuovo promemoria") : QStringLiteral("Promemoria"));
-        m_text = new QLineEdit(reminder.GetText(QStringLiteral("TestoPromemoria")), this);
-        m_text->setMaxLength(reminder.GetFieldInfo(QStringLiteral("TestoPromemoria")).Size);
-        m_when = new QDateTimeEdit(this);
-        m_when->setDisplayFormat(QString::fromLatin1(kWhenFormat));
-        m_when->setCalendarPopup(true);
-        const QDateTime next = reminder.GetValue(QStringLiteral("DataProssimaNotifica")).toDateTime();
-        m_when->setDateTime(next.isValid() ? next : appClock().now());
-        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-        auto* form = new QFormLayout(this);
-        form->addRow(QStringLiteral("Promemoria:"), m_text);
-        form->addRow(QStringLiteral("Data Scadenza:"), m_when);
-        form->addRow(buttons);
-        connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    }
-
-    QString Text() const { return m_text->text(); }
-    QDateTime When() const { return m_when->dateTime(); }
-
-    // An answer line is the text as typed, then, after a TAB, the next notice
-    // dd/mm/yyyy hh:mm (without it the one shown stays); confirmed as OK.
-    QString answerPrompt() const override { return QStringLiteral("Promemoria, Data Scadenza"); }
-    void applyAnswer(const QString& answer) override
-    {
-        const QString text = answer.section(u'\t', 0, 0);
-        if (text.size() > m_text->maxLength()) {
-            (void)answers::RefuseValue(text, QStringLiteral("Promemoria"));
-            return;
-        }
-        if (answer.contains(u'\t')) {
-            const QString typed = answer.section(u'\t', 1).trimmed();
-            const QDateTime when = QDateTime::fromString(typed, QString::fromLatin1(kWhenFormat));
-            if (!when.isValid()) {
-                (void)answers::RefuseValue(typed, QStringLiteral("Data Scadenza"));
-                return;
-            }
-            m_when->setDateTime(when);
-        }
-        m_text->setText(text);
-        accept();
-    }
-
-private:
-    QLineEdit* m_text = nullptr;
-    QDateTimeEdit* m_when = nullptr;
-};
-
-bool editReminder(TableData& reminder, bool isNew, QWidget* owner)
-{
-    ReminderEditor editor(reminder, isNew, owner);
-    if (!editor.runModal()) return false;
-    reminder.SetValue(QStringLiteral("TestoPromemoria"), editor.Text());
-    reminder.SetValue(QStringLiteral("DataProssimaNotifica"), editor.When());
-    return true;
-}
 
 }  // namespace
 
@@ -168,7 +95,6 @@ frmMemo::frmMemo(QWidget* parent) : QWidget(parent, Qt::Window)
     });
 
     m_database = [] { return g_objDatabase.get(); };
-    m_editRow = editReminder;
     ApplyFormFont(this, g_strFontName, g_nFontSizeDelta);
     m_tmrMemo->start();
 }
@@ -279,9 +205,9 @@ void frmMemo::command(F work)
 void frmMemo::NewReminder()
 {
     command([this](Database& db) {
+        // The library's row editor fills in the new reminder; its defaults are the table's.
         auto reminders = db.Tables().Item(kReminders)->Select();
-        reminders->NewRow();
-        if (m_editRow && m_editRow(*reminders, true, this)) reminders->Update();
+        LibraryApplication::Instance().OpenView(*reminders, this, QString())->NewRow({});
         return true;
     });
 }
@@ -292,8 +218,10 @@ void frmMemo::EditReminders()
     command([this](Database& db) {
         auto reminders = db.Tables().Item(kReminders)->Select();
         for (const ReminderEntry& e : selectedEntries(true)) {
+            // A reminder gone meanwhile is left out without a word.
             if (!reminders->MoveToOID(e.key)) continue;
-            if (m_editRow && m_editRow(*reminders, false, nullptr)) reminders->Update();
+            if (LibraryApplication::Instance().OpenView(*reminders, nullptr, QString())->EditRow(true, QString(), true))
+                reminders->Refresh();
         }
         return true;
     });

@@ -14,7 +14,6 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 class QTimer;
-class TableData;
 
 class frmMemo : public QWidget, public ReminderWindowPort {
     Q_OBJECT
@@ -49,9 +48,6 @@ public:
     void setDatabase(std::function<Database*()> database) { m_database = std::move(database); }
     // The reminder sign of the main window's status bar, shown or hidden.
     void setReminderSign(std::function<void(bool shown)> sign) { m_sign = std::move(sign); }
-    // The editor of one reminder row (a new one or the current one); true when it stored it.
-    using RowEditor = std::function<bool(TableData& reminder, bool isNew, QWidget* owner)>;
-    void setRowEditor(RowEditor editor) { m_editRow = std::move(editor); }
 
 protected:
     void changeEvent(QEvent* e) override;
@@ -69,7 +65,6 @@ private:
     ReminderEngine m_engine;
     std::function<Database*()> m_database;
     std::function<void(bool)> m_sign;
-    RowEditor m_editRow;
     bool m_unloading = false;
 
     QLabel* m_label3 = nullptr;

@@ -63,11 +63,11 @@ protected:
     // when `fields` is false.
     void addLayout(qint64 supplier, const QString& file, bool fields = true)
     {
-        auto layouts = select(QStringLiteral("TracciatiFornitura"), QStringLiteral("OID = 0"));
+        auto layouts = select(QStringLiteral("TracciatiFornitura"));
         const qint64 key = layouts->AddRow(
             {QStringLiteral("FileSorgente"), file, QStringLiteral("VBFilter"),
              QStringLiteral("Function FilterRow(Flds)\r\n  FilterRow = True\r\nEnd Function\r\n")});
-        layouts->MoveToOID(key);
+        ASSERT_TRUE(layouts->MoveToOID(key));
         if (fields) {
             auto campi = layouts->GetReference(QStringLiteral("Campi"));
             const std::tuple<const char*, int, int, bool, bool> columns[] = {

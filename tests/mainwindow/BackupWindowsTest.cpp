@@ -2,6 +2,7 @@
 #include "BackupShop.h"
 #include "AppError.h"
 #include "Configuration.h"
+#include "SqlConnection.h"
 #include "frmBackupRestore.h"
 #include "frmMemo.h"
 #include <QApplication>
@@ -284,70 +285,70 @@ TEST_F(MemoWindow, TheCloseBoxOnlyHides)
     EXPECT_FALSE(memo.Timer()->isActive());
 }
 
-TEST_F(MemoWindow, NewAndEditGoThroughTheRowEditor)
+// The library's row editor, answered by its answer lines: "Field=value" pairs, then OK.
+TEST_F(MemoWindow, NewAndEditGoThroughTheLibrarysRowEditor)
 {
-    memo.setRowEditor([this](TableData& row, bool isNew, QWidget*) {
-        row.SetValue("TestoPromemoria", isNew ? QString("Telefonare") : QString("Telefonare subito"));
-        if (isNew) row.SetValue("DataProssimaNotifica", kNow);
-        return true;
-    });
+    prompts->addAnswer("TestoPromemoria=Telefonare\tDataProssimaNotifica=10/03/2007 11:30:00");
     prompts->addAnswer("No");
     memo.findChild<QPushButton*>("cmdNew")->click();
+    ASSERT_TRUE(prompts->log().first().startsWith("INPUT: [RowEditor] ")) << prompts->log().first().toStdString();
+    EXPECT_TRUE(prompts->log().first().contains("TestoPromemoria")) << "the editor offers the reminder's text";
     ASSERT_EQ(list()->count(), 2);
-    int mine = list()->item(0)->text().endsWith("Telefonare") ? 0 : 1;
+    const int mine = list()->item(0)->text().endsWith(" - Telefonare") ? 0 : 1;
     ASSERT_TRUE(list()->item(mine)->text().endsWith(" - Telefonare"));
+    auto made = select("Promemoria", "TestoPromemoria = 'Telefonare'");
+    EXPECT_EQ(made->GetValue("DataProssimaNotifica").toDateTime(), QDateTime(QDate(2007, 3, 10), QTime(11, 30)));
+    EXPECT_FALSE(made->GetBoolValue("Chiuso")) << "the table's own defaults";
 
+    // No entry selected: the current one is edited.
     list()->setCurrentRow(mine);
     list()->clearSelection();
+    prompts->clearLog();
+    prompts->addAnswer("TestoPromemoria=Telefonare subito");
     memo.findChild<QPushButton*>("cmdEdit")->click();
+    EXPECT_EQ(prompts->log().filter("INPUT: [RowEditor]").size(), 1);
     QStringList texts;
     for (int i = 0; i < list()->count(); ++i) texts << list()->item(i)->text();
     EXPECT_EQ(texts.filter(" - Telefonare subito").size(), 1) << "the current entry edited";
 
-    memo.setRowEditor([](TableData&, bool, QWidget*) -> bool {
-        throw AppError::object(AppError::kGenericCode, "test", "guasto");
-    });
+    // Several selected: the editor once for each, in list order; a cancelled one is left as it was.
+    for (int i = 0; i < list()->count(); ++i) list()->item(i)->setSelected(true);
+    const QString first = list()->item(0)->text();
     prompts->clearLog();
-    prompts->addAnswer("No");
+    prompts->addAnswer("<cancel>");
+    prompts->addAnswer("TestoPromemoria=Secondo");
+    memo.EditReminders();
+    EXPECT_EQ(prompts->log().filter("INPUT: [RowEditor]").size(), 2);
+    texts.clear();
+    for (int i = 0; i < list()->count(); ++i) texts << list()->item(i)->text();
+    EXPECT_TRUE(texts.contains(first)) << "the first, cancelled, unchanged";
+    EXPECT_EQ(texts.filter(" - Secondo").size(), 1);
+
+    // A cancelled new reminder makes no row.
+    const qint64 before = select("Promemoria")->RowCount();
+    prompts->addAnswer("<cancel>");
     memo.NewReminder();
-    EXPECT_EQ(prompts->prompts().size(), 1) << "reported";
-    EXPECT_EQ(list()->count(), 2);
+    EXPECT_EQ(select("Promemoria")->RowCount(), before);
 }
 
-TEST_F(MemoWindow, TheReminderEditorTakesItsAnswerLine)
+// A failure while editing is reported and ends the command without the run that would
+// rebuild the list.
+TEST_F(MemoWindow, AnErrorOfTheEditIsReportedAndTheListStays)
 {
-    struct Case {
-        const char* what;
-        std::initializer_list<const char*> lines;
-        const char* text;   // of the new reminder, none when none was made
-        QDateTime when;
-        const char* message;   // the refusal shown, if any
-    };
-    const Case cases[] = {
-        {"text and notice", {"Chiamare il fornitore\t12/03/2007 09:30"}, "Chiamare il fornitore",
-         QDateTime(QDate(2007, 3, 12), QTime(9, 30)), nullptr},
-        {"the text alone keeps the notice shown", {"Ordinare la carta"}, "Ordinare la carta", kNow, nullptr},
-        {"a notice that is none, then cancelled", {"Telefonare\t31/02/2007 10:00", "OK", "<cancel>"}, nullptr, {},
-         "\"31/02/2007 10:00\" non è un valore valido per \"Data Scadenza\"."},
-        {"cancelled", {"<cancel>"}, nullptr, {}, nullptr},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        prompts->clearLog();
-        const qint64 before = select("Promemoria")->RowCount();
-        for (const char* line : c.lines) prompts->addAnswer(QString::fromUtf8(line));
-        memo.NewReminder();   // the questions after the editor take their defaults
-        EXPECT_EQ(prompts->log().first(), "INPUT: [frmMemoEdit] Promemoria, Data Scadenza");
-        EXPECT_EQ(prompts->log().filter("non è un valore valido"),
-                  c.message ? QStringList{"MSGBOX: " + QString::fromUtf8(c.message)} : QStringList());
-        if (!c.text) {
-            EXPECT_EQ(select("Promemoria")->RowCount(), before);
-            continue;
-        }
-        auto made = select("Promemoria", QString("TestoPromemoria = '%1'").arg(QString::fromUtf8(c.text)));
-        ASSERT_FALSE(made->IsEmpty());
-        EXPECT_EQ(made->GetValue("DataProssimaNotifica").toDateTime(), c.when);
-    }
+    prompts->addAnswer("No");
+    memo.RunEngine();
+    ASSERT_EQ(list()->count(), 1);
+    list()->setCurrentRow(0);
+    SqlConnection& sql = db().GetEngine()->sql();
+    sql.execute("ALTER TABLE Promemoria RENAME TO PromemoriaAltrove");
+    prompts->clearLog();
+    prompts->addAnswer("OK");
+    memo.EditReminders();
+    sql.execute("ALTER TABLE PromemoriaAltrove RENAME TO Promemoria");
+    EXPECT_EQ(prompts->log().filter("INPUT: [RowEditor]").size(), 0);
+    ASSERT_EQ(prompts->prompts().size(), 1) << "reported";
+    EXPECT_TRUE(prompts->prompts().first().contains("Promemoria")) << prompts->prompts().first().toStdString();
+    EXPECT_EQ(list()->count(), 1);
 }
 
 }  // namespace

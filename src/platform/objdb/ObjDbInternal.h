@@ -3,6 +3,7 @@
 // compiled form of a data set's query, and the private state of TableData.
 #include "JetTranslator.h"
 #include "Schema.h"
+#include "SqlConnection.h"
 #include "TableData.h"
 #include <QHash>
 #include <QSet>
@@ -61,6 +62,7 @@ struct RowState {
 
 // Ends the current epoch: every row buffer read or written so far counts as stale.
 void endFreshEpoch();
+quint64 currentFreshEpoch();
 
 RowPtr newRowState(TableSchema& schema, DBEngine& engine);
 // A stored row, or the live copy of it that a pending change already holds.
@@ -213,6 +215,14 @@ struct TableData::Impl {
     int pageSize = 64;
     int pagesRead = 0;                 // pages read after the first, to grow the next one
     bool positioned = false;           // the first page has been read
+    // Set while the window is the first page as read, with what the database looked like
+    // then: moving to the first row again reuses it while nothing can have changed since
+    // (no library operation ended, no write on the file). A view opened and then read from
+    // its first row would otherwise run its query twice.
+    bool firstPageKept = false;
+    quint64 firstPageEpoch = 0;
+    std::weak_ptr<SqlConnection> firstPageConnection;
+    SqlConnection::ChangeMark firstPageMark;
 
     RecordSource recordSource;
     bool newListRow = false;

@@ -60,6 +60,7 @@ void invalidateQuery(TableData::Impl& d)
 {
     d.query.reset();
     d.window.clear();
+    d.firstPageKept = false;
     d.pos = -1;
     d.positioned = false;
 }

@@ -18,6 +18,7 @@ std::atomic<quint64> g_epoch{1};
 bool RowState::fresh() const { return freshEpoch == g_epoch.load(std::memory_order_relaxed); }
 void RowState::markFresh() { freshEpoch = g_epoch.load(std::memory_order_relaxed); }
 void endFreshEpoch() { g_epoch.fetch_add(1, std::memory_order_relaxed); }
+quint64 currentFreshEpoch() { return g_epoch.load(std::memory_order_relaxed); }
 
 bool RowState::ownDirty() const
 {

@@ -184,6 +184,15 @@ void SqlConnection::execScript(const QString& sql)
 
 bool SqlConnection::inTransaction() const { return m_db && !sqlite3_get_autocommit(m_db); }
 
+SqlConnection::ChangeMark SqlConnection::changeMark()
+{
+    ChangeMark m;
+    if (!m_db) return m;
+    m.ownChanges = sqlite3_total_changes64(m_db);
+    m.othersVersion = scalar(QStringLiteral("PRAGMA data_version")).toLongLong();
+    return m;
+}
+
 namespace {
 // Savepoints are named by their depth, so the few statements that open and close them are
 // prepared once; their texts are made once too, so that the statement cache finds them by

@@ -63,6 +63,14 @@ public:
     void execScript(const QString& sql);
 
     bool inTransaction() const;
+    // Readings that differ whenever the file's rows may have changed in between: rows this
+    // connection wrote (kept or rolled back) and commits made by other connections.
+    struct ChangeMark {
+        qint64 ownChanges = -1;
+        qint64 othersVersion = -1;
+        bool operator==(const ChangeMark&) const = default;
+    };
+    ChangeMark changeMark();
     QString openSavepoint();
     void releaseSavepoint(const QString& name);
     void rollbackSavepoint(const QString& name);   // rolls back and releases

@@ -100,18 +100,50 @@ void ensurePositioned(const TableData& td)
     fetchFirst(d, false);
 }
 
+namespace {
+
+// The first page in the window can stand for a new read: same query, and no operation ended
+// nor any write reached the file since it was read.
+bool firstPageStillValid(TableData::Impl& d)
+{
+    if (!d.firstPageKept || !d.positioned || !d.query) return false;
+    if (d.firstPageEpoch != currentFreshEpoch()) return false;
+    const std::shared_ptr<SqlConnection> conn = d.engine->sqlShared();
+    if (!conn || conn != d.firstPageConnection.lock()) return false;
+    return conn->changeMark() == d.firstPageMark;
+}
+
+// Taken before the page is read: a change that lands while it is read makes the page look
+// older than it is, never newer.
+void markFirstPage(TableData::Impl& d)
+{
+    const std::shared_ptr<SqlConnection> conn = d.engine->sqlShared();
+    d.firstPageConnection = conn;
+    d.firstPageEpoch = currentFreshEpoch();
+    if (conn) d.firstPageMark = conn->changeMark();
+}
+
+}  // namespace
+
 bool fetchFirst(TableData::Impl& d, bool reverse)
 {
-    d.positioned = true;
     if (d.source == Source::Bound) {
+        d.positioned = true;
         d.bof = d.eof = !d.cur;
         return d.cur != nullptr;
     }
+    const bool reuse = !reverse && firstPageStillValid(d);
+    d.positioned = true;
     d.pageSize = 64;
     d.pagesRead = 0;
-    // An unset reference: no row to read, and no query to ask it of.
-    const bool none = d.source == Source::Single && d.singleOid == 0;
-    d.window = none ? std::vector<CachedRow>() : fetchPage(d, nullptr, reverse, d.pageSize);
+    if (!reuse) {
+        d.firstPageKept = false;
+        // An unset reference: no row to read, and no query to ask it of.
+        const bool none = d.source == Source::Single && d.singleOid == 0;
+        if (!reverse && !none) markFirstPage(d);
+        d.window = none ? std::vector<CachedRow>() : fetchPage(d, nullptr, reverse, d.pageSize);
+        d.firstPageKept = !reverse && !none && !d.firstPageConnection.expired();
+    }
     d.windowFull = int(d.window.size()) == d.pageSize;
     if (d.window.empty()) {
         d.pos = -1;
@@ -151,6 +183,7 @@ bool positionOnOid(TableData::Impl& d, qint64 oid, const QString& extraCondition
     for (int i = 0; i < c.keyStart; ++i) r.cols.push_back(st.value(i));
     for (int i = c.keyStart; i < c.columnCount; ++i) r.keys.push_back(st.value(i));
     d.window.assign(1, std::move(r));
+    d.firstPageKept = false;
     d.pos = 0;
     d.windowFull = true;
     d.bof = d.eof = false;
@@ -184,6 +217,7 @@ void step(TableData::Impl& d, bool forward)
         if (!page.empty()) {
             d.windowFull = int(page.size()) == d.pageSize;
             d.window = std::move(page);
+            d.firstPageKept = false;
             d.pos = forward ? 0 : int(d.window.size()) - 1;
             d.bof = d.eof = false;
             setCurrent(d, rowFromCache(d, d.window[size_t(d.pos)]));
@@ -295,9 +329,9 @@ bool findFirst(TableData::Impl& dd, const QString& condition, const QVariantList
         }
         cond = u'(' + cond + QStringLiteral(") AND (") + (alternatives.isEmpty() ? QStringLiteral("0") : alternatives.join(QStringLiteral(" OR "))) + u')';
     }
-    const auto saved = std::make_tuple(d->window, d->pos, d->windowFull, d->bof, d->eof);
+    const auto saved = std::make_tuple(d->window, d->pos, d->windowFull, d->bof, d->eof, d->firstPageKept);
     if (positionOnOid(*d, 0, cond, params, translated.joins)) return true;
-    std::tie(d->window, d->pos, d->windowFull, d->bof, d->eof) = saved;
+    std::tie(d->window, d->pos, d->windowFull, d->bof, d->eof, d->firstPageKept) = saved;
     return false;
 }
 
@@ -423,6 +457,7 @@ std::unique_ptr<TableData> TableData::Clone() const
     c->source = d->source == Source::Bound ? Source::Single : d->source;
     c->selectCondition = d->selectCondition;
     c->filter = d->filter;
+    c->filterValues = d->filterValues;
     c->order = d->order;
     c->fieldList = d->fieldList;
     c->owner = d->owner;
@@ -438,6 +473,7 @@ void TableData::Close()
 {
     setCurrent(*d, nullptr);
     d->window.clear();
+    d->firstPageKept = false;
     d->pos = -1;
     d->bof = d->eof = true;
     d->positioned = true;

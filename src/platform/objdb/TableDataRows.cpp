@@ -245,6 +245,7 @@ void TableData::DeleteRow()
     // The cursor goes to the next row.
     if (d->pos >= 0 && d->pos < int(d->window.size()) && d->window[size_t(d->pos)].oid == row->oid) {
         d->window.erase(d->window.begin() + d->pos);
+        d->firstPageKept = false;
         if (d->pos < int(d->window.size())) {
             setCurrent(*d, rowFromCache(*d, d->window[size_t(d->pos)]));
             return;

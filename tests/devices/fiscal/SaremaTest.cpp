@@ -58,7 +58,8 @@ TEST_F(Sarema, AReturnGoesAsAReturnWithPlainNumbers) {
 TEST_F(Sarema, MessageTextsGoAsGiven) {
     itfFiscalPrinter& printer = start(RegisterType::Sarema);
     printer.SendMessage(QStringLiteral("Il \"miglior\" pane"));
-    EXPECT_EQ(fromProgram(22), QByteArray("\"Il \"miglior\" pane\"@"));
+    const QByteArray expected("\"Il \"miglior\" pane\"@");
+    EXPECT_EQ(fromProgram(expected.size()), expected);
 }
 
 TEST_F(Sarema, TheRegisterHoldsTheLineWithXoffUntilXon) {

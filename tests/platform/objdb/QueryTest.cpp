@@ -103,7 +103,7 @@ TEST(ObjDbQuery, AMissingFieldInAConditionFailsInsteadOfMatchingAText)
 {
     trace() = Trace();
     QueryShop q;
-    for (const QString condition : {QStringLiteral("[Nonesiste] Like 'x*'"), QStringLiteral("[Nonesiste] = 'Nonesiste'")}) {
+    for (const QString& condition : {QStringLiteral("[Nonesiste] Like 'x*'"), QStringLiteral("[Nonesiste] = 'Nonesiste'")}) {
         const std::string what = condition.toStdString();
         EXPECT_THROW(q.s.select("Articolo", condition)->RowCount(), AppError) << what;
         EXPECT_THROW(q.s.db->RunQuery("SELECT OID FROM Articolo WHERE " + condition), AppError) << what;
@@ -140,6 +140,12 @@ TEST(ObjDbQuery, FilterValuesAreBoundToTheConditionsMarks)
     EXPECT_EQ(column(*a, "Codice"), QStringList({"P1", "Q'1"}));
     EXPECT_EQ(a->RowCount(), 2);
     EXPECT_EQ(a->Aggregate("Prezzo", 0).value<Currency>(), eur("5"));
+    // A grid reads through a clone: it carries the bound values with the condition.
+    ASSERT_TRUE(a->MoveToOID(a->GetTable()->Select("Codice = 'Q''1'")->GetOID()));
+    auto clone = a->Clone();
+    EXPECT_EQ(clone->GetText("Codice"), "Q'1");
+    EXPECT_EQ(column(*clone, "Codice"), QStringList({"P1", "Q'1"}));
+    EXPECT_EQ(clone->RowCount(), 2);
     ASSERT_FALSE(a->Find(condition, {"x' OR 'a'='a", "P9", 0.0}));
     EXPECT_EQ(a->RowCount(), 0);
     // Searching keeps every row and moves to the first that meets the condition.

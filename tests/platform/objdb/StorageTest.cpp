@@ -232,6 +232,48 @@ TEST(ObjDbStorage, OpeningAHugeDataSetReadsOnlyItsFirstPage)
     EXPECT_EQ(rows->RowCount(), n + 1);
 }
 
+// A view is opened on its first row and then read from the first row: the page just read
+// serves again, unless something may have changed the rows in between.
+TEST(ObjDbStorage, MovingToTheFirstRowAgainReadsThePageOnlyWhenRowsMayHaveChanged)
+{
+    const QString path = newDatabasePath("first-again");
+    Shop s(path);
+    auto writer = s.select("Articolo");
+    for (const char* code : {"P1", "P2", "P3"}) writer->AddRow({"Codice", code, "Descrizione", code});
+    sqlite3* h = s.engine->sql().handle();
+    static int pageReads = 0;
+    sqlite3_trace_v2(h, SQLITE_TRACE_STMT,
+                     [](unsigned, void*, void* stmt, void*) -> int {
+                         const QString sql = QString::fromUtf8(sqlite3_sql(static_cast<sqlite3_stmt*>(stmt)));
+                         if (sql.contains("FROM \"Articolo\"") && sql.contains("LIMIT")) ++pageReads;
+                         return 0;
+                     }, nullptr);
+    auto rows = s.select("Articolo", "", "Codice");
+    auto firstAfter = [&](auto change) {
+        change();
+        pageReads = 0;
+        rows->MoveFirst();
+        return std::make_pair(rows->GetText("Codice"), pageReads);
+    };
+    using Seen = std::pair<QString, int>;
+    EXPECT_EQ(firstAfter([] {}), Seen("P1", 1));
+    EXPECT_EQ(firstAfter([] {}), Seen("P1", 0)) << "nothing happened since the page was read";
+    EXPECT_EQ(firstAfter([&] { rows->MoveNext(); }), Seen("P1", 0)) << "moving within the page changes no row";
+    EXPECT_EQ(firstAfter([&] { rows->MoveLast(); }), Seen("P1", 1)) << "the window held the last page";
+    EXPECT_EQ(firstAfter([&] { writer->AddRow({"Codice", "A1", "Descrizione", "nuovo"}); }), Seen("A1", 1))
+        << "an operation through another data set";
+    EXPECT_EQ(firstAfter([&] { s.engine->sql().execute("UPDATE Articolo SET Codice = '0' WHERE Codice = 'P3'"); }), Seen("0", 1))
+        << "a write on the file outside any operation";
+    {
+        DBEngine other;
+        other.OpenDatabase(3, path);
+        EXPECT_EQ(firstAfter([&] { other.sql().execute("DELETE FROM Articolo WHERE Codice = '0'"); }), Seen("A1", 1))
+            << "a commit by another connection";
+    }
+    EXPECT_EQ(firstAfter([&] { rows->SetFilter("Codice <> 'A1'"); }), Seen("P1", 1)) << "a new filter";
+    sqlite3_trace_v2(h, 0, nullptr, nullptr);
+}
+
 TEST(ObjDbStorage, KeysetPagingWalksEveryRowOnceInBothDirections)
 {
     Shop s(newDatabasePath("paging"));
