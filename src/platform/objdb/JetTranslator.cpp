@@ -753,6 +753,13 @@ QString JetTranslator::JoinClause(const std::vector<JetSchema::Join>& joins) {
 }
 
 QString JetTranslator::QuoteText(const QString& text) {
+    // SQLite stops reading a statement at a NUL, which would leave the literal open: a text
+    // holding NULs (a scanned code can) is its pieces joined by char(0).
+    if (text.contains(QChar(0))) {
+        QStringList pieces;
+        for (const QString& piece : text.split(QChar(0))) pieces << QuoteText(piece);
+        return QLatin1Char('(') + pieces.join(QStringLiteral(" || char(0) || ")) + QLatin1Char(')');
+    }
     QString s = text;
     s.replace(QLatin1Char('\''), QStringLiteral("''"));
     return QLatin1Char('\'') + s + QLatin1Char('\'');

@@ -389,4 +389,15 @@ TEST_F(JetQueries, TopLimitsTheOrderedRows) {
     EXPECT_EQ(run("SELECT TOP 34 PERCENT Codice FROM Articoli ORDER BY Codice").join(' ').toStdString(), "PANE PNT");
 }
 
+TEST_F(JetQueries, TextHoldingANulStaysOneLiteral) {
+    // A code scanned with a NUL in front ended the statement inside its literal.
+    const QString nul(QChar(0));
+    EXPECT_EQ(JetTranslator::QuoteText(nul + QStringLiteral("PA'NE") + nul),
+              QStringLiteral("('' || char(0) || 'PA''NE' || char(0) || '')"));
+    EXPECT_EQ(select(QStringLiteral("Articoli"), QStringLiteral("Codice"), QStringLiteral("Codice = '") + nul + QStringLiteral("PANE'")),
+              QStringList());
+    EXPECT_EQ(select(QStringLiteral("Articoli"), QStringLiteral("Codice"), QStringLiteral("Codice & '") + nul + QStringLiteral("' = 'PANE") + nul + u'\''),
+              QStringList{QStringLiteral("PANE")});
+}
+
 }  // namespace
