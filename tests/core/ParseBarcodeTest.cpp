@@ -3,8 +3,10 @@
 #include "BusinessFixture.h"
 #include "CurrencyInfo.h"
 #include "ParseBarcode.h"
+#include "SqlConnection.h"
 #include "TestEnvironment.h"
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace business;
 
@@ -74,6 +76,33 @@ TEST_F(Barcodes, EachLayoutCutsItsPieces)
         EXPECT_EQ(outCode, QString(c.outCode));
         EXPECT_EQ(quantity, c.quantity);
         EXPECT_EQ(amount, c.amount ? eur(c.amount) : eur("-1"));
+    }
+}
+
+TEST_F(Barcodes, LayoutsOfADamagedFileCutNothingOutsideTheCode)
+{
+    // Positions and lengths are 16-bit in a sound file; a damaged one may hold any number.
+    // The smallest position with the length 0 ("the rest of the code") overflowed.
+    SqlConnection& sql = shop.engine->sql();
+    const QVariantList layouts[] = {
+        {"Z", std::numeric_limits<qint64>::min(), 0, 0, 0, 0, 0, 0, 0.0},
+        {"Y", 1, std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max(), std::numeric_limits<qint64>::max(),
+         std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max(), 0, 0.0},
+    };
+    for (const QVariantList& layout : layouts)
+        sql.execute("INSERT INTO CodiciBarre (PrefissoCodice, PosizioneCodice, LunghezzaCodice, PosizioneQuantita, "
+                    "LunghezzaQuantita, PosizioneImporto, LunghezzaImporto, ConversioneValuta, CoefficienteValuta) "
+                    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                    layout);
+    for (const QString& code : {QStringLiteral("Z"), QStringLiteral("Z123"), QStringLiteral("Y123")}) {
+        SCOPED_TRACE(code.toStdString());
+        QString outCode = "untouched";
+        double quantity = 7;
+        Currency amount = eur("3");
+        EXPECT_TRUE(ParseBarcode(*shop.db, code, outCode, quantity, amount));
+        EXPECT_EQ(outCode, QString());
+        EXPECT_EQ(quantity, 7);
+        EXPECT_EQ(amount, eur("3"));
     }
 }
 
