@@ -121,6 +121,10 @@ std::vector<JetToken> jetTokenize(const QString& sql) {
             t.kind = JetToken::Bracketed;
             t.text = sql.mid(i + 1, close - i - 1);
             if (t.text.isEmpty()) syntaxError(QStringLiteral("nome vuoto"), i, sql);
+            // Jet names hold no control characters; a NUL would also end SQLite's reading
+            // of the statement inside the quoted name.
+            for (const QChar ch : t.text)
+                if (ch.unicode() < 0x20) syntaxError(QStringLiteral("carattere non valido nel nome"), i, sql);
             i = close + 1;
         } else if (c == QLatin1Char('#')) {
             const int close = sql.indexOf(QLatin1Char('#'), i + 1);

@@ -1,4 +1,5 @@
 #include "JetTranslator.h"
+#include "JetSqliteLimits.h"
 #include "AppError.h"
 #include "JetSyntax.h"
 #include "JetValues.h"
@@ -707,7 +708,9 @@ JetTranslator::JetTranslator(const JetSchema* schema) : m_schema(schema) {}
 QString JetTranslator::translate(const QString& jetSql) const {
     JetParser parser(jetSql);
     JetStatement st = parser.parseStatement();
-    return Writer(m_schema).statement(st);
+    const QString sql = Writer(m_schema).statement(st);
+    jet::checkSqliteLimits(st.kind == JetStatement::Kind::Expression ? QStringLiteral("SELECT ") + sql : sql);
+    return sql;
 }
 
 JetSelectParts JetTranslator::translateSelectParts(const QString& table, const QString& fields, const QString& where,
@@ -725,7 +728,9 @@ JetSelectParts JetTranslator::translateSelectParts(const QString& table, const Q
     s.from.push_back(std::move(from));
     if (!where.trimmed().isEmpty()) s.where = JetParser(where).parseWholeExpression();
     if (!order.trimmed().isEmpty()) s.orderBy = JetParser(order).parseWholeOrderList();
-    return Writer(m_schema).selectParts(s, nullptr);
+    JetSelectParts parts = Writer(m_schema).selectParts(s, nullptr);
+    jet::checkSqliteLimits(parts.sql());
+    return parts;
 }
 
 QString JetTranslator::translateSelect(const QString& table, const QString& fields, const QString& where,
@@ -735,7 +740,9 @@ QString JetTranslator::translateSelect(const QString& table, const QString& fiel
 
 JetTranslator::Condition JetTranslator::translateCondition(const QString& table, const QString& jetCondition) const {
     JetExprPtr e = JetParser(jetCondition).parseWholeExpression();
-    return Writer(m_schema).condition(table, *e);
+    Condition c = Writer(m_schema).condition(table, *e);
+    jet::checkSqliteLimits(QStringLiteral("SELECT 1 FROM ") + QuoteName(table) + c.joins + QStringLiteral(" WHERE ") + c.sql);
+    return c;
 }
 
 JetPieces JetTranslator::translatePieces(JetPieces::Kind kind, const QString& table, const QString& jet) const {
