@@ -39,11 +39,16 @@ bool isLimit(const QString& message)
 
 }  // namespace
 
-void jet::checkSqliteLimits(const QString& sql)
+void jet::checkSqliteLimits(const QString& sql, SqlUse use)
 {
     sqlite3* db = emptyConnection();
     if (!db) return;   // the file's own connection will report whatever it finds
-    const QByteArray text = sql.toUtf8();
+    QString probe = sql;
+    if (use == SqlUse::Condition)
+        probe = QStringLiteral("SELECT 1 WHERE ") + QString(10, u'(') + sql + QString(10, u')');
+    else if (use == SqlUse::Select)
+        probe = QStringLiteral("SELECT 1 FROM (SELECT 1 FROM (") + sql + QStringLiteral("))");
+    const QByteArray text = probe.toUtf8();
     sqlite3_stmt* st = nullptr;
     const int rc = sqlite3_prepare_v2(db, text.constData(), int(text.size()), &st, nullptr);
     sqlite3_finalize(st);

@@ -8,9 +8,14 @@
 
 namespace jet {
 
+// How a translation is used: a condition and a SELECT are embedded further by their callers
+// (joined to another condition, counted, paged by key), so they are parsed with about ten
+// levels to spare; other statements run as they are.
+enum class SqlUse { Condition, Select, Statement };
+
 // AppError when SQLite cannot take `sql` for its depth or size (3075), or when a SELECT
 // names no table for its "*" (3067). Names the empty connection does not know are left to
 // the file: only what fails before them is looked at.
-void checkSqliteLimits(const QString& sql);
+void checkSqliteLimits(const QString& sql, SqlUse use);
 
 }  // namespace jet

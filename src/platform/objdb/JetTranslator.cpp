@@ -155,7 +155,18 @@ private:
     QString fromItem(const JetFromItem& f, Scope& sc);
     QString joinsText(const Scope& sc) const;
 
+    // Where Jet refuses an aggregate (a WHERE, a join's ON, GROUP BY, a value written into a
+    // row, another aggregate's argument); SQLite refuses it as well, with its own message. A
+    // sub-query sets its own clauses.
+    struct AggregateBan {
+        AggregateBan(Writer& w, bool ban) : m_writer(w), m_saved(w.m_noAggregate) { w.m_noAggregate = ban; }
+        ~AggregateBan() { m_writer.m_noAggregate = m_saved; }
+        Writer& m_writer;
+        bool m_saved;
+    };
+
     const JetSchema* m_schema;
+    bool m_noAggregate = false;
 };
 
 // --- resolution -----------------------------------------------------------------------------
@@ -444,6 +455,11 @@ QString Writer::call(const JetExpr* e, Scope& sc) {
                QStringLiteral(" END");
     if (key == QLatin1String("isnull"))
         return QLatin1Char('(') + expr(e->args[0].get(), sc, kAdd) + QStringLiteral(" IS NULL)");
+    const bool aggregate = key == QLatin1String("count") || key == QLatin1String("sum") || key == QLatin1String("avg") ||
+                           key == QLatin1String("min") || key == QLatin1String("max");
+    if (aggregate && m_noAggregate)
+        fail(QStringLiteral("Funzione di aggregazione «%1» non ammessa in questa parte della query").arg(e->op), 3096);
+    AggregateBan inner(*this, m_noAggregate || aggregate);
     QStringList args;
     for (const auto& a : e->args) args << expr(a.get(), sc, 0);
     const QString name = it->sql ? QString::fromLatin1(it->sql) : QStringLiteral("jet_") + key;
@@ -504,6 +520,7 @@ JetSelectParts Writer::selectParts(const JetSelect& s, const Scope* outer) {
 
     JetSelectParts p;
     p.distinct = s.distinct;
+    AggregateBan ban(*this, false);
     QStringList cols;
     for (size_t i = 0; i < s.items.size(); ++i) {
         const JetSelectItem& item = s.items[i];
@@ -523,6 +540,7 @@ JetSelectParts Writer::selectParts(const JetSelect& s, const Scope* outer) {
         cols << c;
     }
     p.columns = cols.join(QStringLiteral(", "));
+    m_noAggregate = true;
     QStringList from;
     for (const auto& f : s.from) from << fromItem(*f, sc);
     p.from = from.join(QStringLiteral(", ")) + joinsText(sc);
@@ -530,6 +548,7 @@ JetSelectParts Writer::selectParts(const JetSelect& s, const Scope* outer) {
     QStringList group;
     for (const auto& g : s.groupBy) group << expr(g.get(), sc, 0);
     p.groupBy = group.join(QStringLiteral(", "));
+    m_noAggregate = false;
     if (s.having) p.having = expr(s.having.get(), sc, 0);
     QStringList order;
     for (const auto& o : s.orderBy)
@@ -574,6 +593,7 @@ JetTranslator::Condition Writer::condition(const QString& table, const JetExpr& 
     Scope sc;
     openTableScope(sc, table, QString(), true);
     resolve(&e, sc, -1);
+    AggregateBan ban(*this, true);
     JetTranslator::Condition c;
     c.sql = expr(&e, sc, 0);
     c.joins = joinsText(sc);
@@ -635,6 +655,8 @@ JetPieces Writer::pieces(JetPieces::Kind kind, const QString& table, const QStri
 
 QString Writer::statement(const JetStatement& st) {
     using K = JetStatement::Kind;
+    // Only a SELECT has places for aggregates; a bare condition stands for a WHERE.
+    AggregateBan ban(*this, st.kind != K::Select);
     switch (st.kind) {
     case K::Select: return select(*st.select, nullptr);
     case K::Expression: {
@@ -709,7 +731,10 @@ QString JetTranslator::translate(const QString& jetSql) const {
     JetParser parser(jetSql);
     JetStatement st = parser.parseStatement();
     const QString sql = Writer(m_schema).statement(st);
-    jet::checkSqliteLimits(st.kind == JetStatement::Kind::Expression ? QStringLiteral("SELECT ") + sql : sql);
+    using K = JetStatement::Kind;
+    jet::checkSqliteLimits(sql, st.kind == K::Expression ? jet::SqlUse::Condition
+                                : st.kind == K::Select   ? jet::SqlUse::Select
+                                                         : jet::SqlUse::Statement);
     return sql;
 }
 
@@ -729,7 +754,7 @@ JetSelectParts JetTranslator::translateSelectParts(const QString& table, const Q
     if (!where.trimmed().isEmpty()) s.where = JetParser(where).parseWholeExpression();
     if (!order.trimmed().isEmpty()) s.orderBy = JetParser(order).parseWholeOrderList();
     JetSelectParts parts = Writer(m_schema).selectParts(s, nullptr);
-    jet::checkSqliteLimits(parts.sql());
+    jet::checkSqliteLimits(parts.sql(), jet::SqlUse::Select);
     return parts;
 }
 
@@ -741,7 +766,7 @@ QString JetTranslator::translateSelect(const QString& table, const QString& fiel
 JetTranslator::Condition JetTranslator::translateCondition(const QString& table, const QString& jetCondition) const {
     JetExprPtr e = JetParser(jetCondition).parseWholeExpression();
     Condition c = Writer(m_schema).condition(table, *e);
-    jet::checkSqliteLimits(QStringLiteral("SELECT 1 FROM ") + QuoteName(table) + c.joins + QStringLiteral(" WHERE ") + c.sql);
+    jet::checkSqliteLimits(c.sql, jet::SqlUse::Condition);
     return c;
 }
 

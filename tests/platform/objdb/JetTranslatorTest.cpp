@@ -232,6 +232,12 @@ TEST(JetTranslator, RefusesTextItCannotTranslate) {
         {"ALTER TABLE Articoli ADD Foto OLEOBJECT", 3075, "tipo di campo sconosciuto"},
         {"[Co\tdice] = 1", 3075, "carattere non valido nel nome"},
         {"SELECT *, Clienti.Descrizione As ienti", 3067, "almeno una tabella"},
+        // Aggregates where Jet refuses them; SQLite refused the translations with its own message.
+        {"Count(*)", 3096, "aggregazione «Count»"},
+        {"SELECT Codice FROM Articoli WHERE Sum(PrezzoVendita) > 1", 3096, "aggregazione «Sum»"},
+        {"SELECT Max(Sum(PrezzoVendita)) FROM Articoli", 3096, "aggregazione «Sum»"},
+        {"SELECT Codice FROM Articoli GROUP BY Count(*)", 3096, "aggregazione «Count»"},
+        {"UPDATE Articoli SET PrezzoVendita = Avg(PrezzoVendita)", 3096, "aggregazione «Avg»"},
     };
     const std::string deep = std::string(5000, '(') + "1" + std::string(5000, ')');
     const std::string negations = std::string(3000, '-') + "1";
@@ -414,6 +420,11 @@ TEST_F(JetQueries, TopLimitsTheOrderedRows) {
     EXPECT_EQ(run("SELECT TOP 50 PERCENT OID FROM ScaricoArticoli ORDER BY OID DESC").join(' ').toStdString(), "4 3");
     // A share of a row counts as a row.
     EXPECT_EQ(run("SELECT TOP 34 PERCENT Codice FROM Articoli ORDER BY Codice").join(' ').toStdString(), "PANE PNT");
+}
+
+TEST_F(JetQueries, AggregatesRunWhereJetTakesThem) {
+    EXPECT_EQ(run("SELECT Count(*) AS n FROM Articoli HAVING Count(*) > 1 ORDER BY Count(*) DESC"), QStringList{"3"});
+    EXPECT_EQ(select("Articoli", "Codice", "PrezzoVendita >= (SELECT Max(PrezzoVendita) FROM Articoli)"), QStringList{"PNT"});
 }
 
 TEST_F(JetQueries, TheLongestChainsTranslatedRun) {
