@@ -34,8 +34,11 @@ template <typename F>
 void forEachFile(GCabCabinet* cab, F f) {
     GPtrArray* folders = gcab_cabinet_get_folders(cab);
     for (guint i = 0; folders && i < folders->len; ++i) {
-        GSList* files = gcab_folder_get_files(GCAB_FOLDER(g_ptr_array_index(folders, i)));
-        for (GSList* l = files; l; l = l->next) f(GCAB_FILE(l->data));
+        // The list is a copy made for the caller (the files stay the folder's): two lists
+        // lost on every package read.
+        std::unique_ptr<GSList, decltype(&g_slist_free)> files(
+            gcab_folder_get_files(GCAB_FOLDER(g_ptr_array_index(folders, i))), &g_slist_free);
+        for (GSList* l = files.get(); l; l = l->next) f(GCAB_FILE(l->data));
     }
 }
 

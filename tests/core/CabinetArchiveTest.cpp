@@ -5,6 +5,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 namespace {
 
@@ -99,6 +100,19 @@ TEST(CabinetArchive, ALinkInTheFolderLeadsNowhere) {
     CabinetArchive::write(cab, {{QStringLiteral("link\\evil.txt"), "escaped", false}});
     EXPECT_THROW(CabinetArchive::extract(cab, target), AppError);
     EXPECT_EQ(filesUnder(outside), QStringList());
+}
+
+TEST(CabinetArchive, ReadingKeepsNoMemory) {
+    // Every read lost the lists of entries it walked; the update check reads packages again
+    // and again while the program runs.
+    const QString dir = testenv::newDir(QStringLiteral("cab"));
+    const QString cab = dir + QStringLiteral("/package.cab");
+    CabinetArchive::write(cab, {{QStringLiteral("SETUP.BAT"), "echo ok\n", true}, {QStringLiteral("files\\data.bin"), "data", false}});
+    for (int i = 0; i < 100; ++i) (void)CabinetArchive::read(cab);
+    const size_t before = mallinfo2().uordblks;
+    for (int i = 0; i < 3000; ++i) (void)CabinetArchive::read(cab);
+    const size_t after = mallinfo2().uordblks;
+    EXPECT_LT(after, before + 32 * 1024) << "heap grew from " << before << " to " << after;
 }
 
 TEST(CabinetArchive, OtherFilesAreNoCabinet) {
