@@ -36,7 +36,11 @@ inline QString scratchRoot()
 // Stops the run: the input that got here broke what the target checks.
 [[noreturn]] inline void broken(const QString& what)
 {
-    std::fprintf(stderr, "\n*** broken promise: %s\n", what.toLocal8Bit().constData());
+    // Control characters shown as \xNN, so a NUL does not cut the report short.
+    QString shown;
+    for (const QChar c : what)
+        shown += (c.unicode() < 0x20 && c != u'\n') ? QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0')) : QString(c);
+    std::fprintf(stderr, "\n*** broken promise: %s\n", shown.toUtf8().constData());
     std::fflush(stderr);
     std::abort();
 }

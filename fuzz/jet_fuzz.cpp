@@ -1,0 +1,146 @@
+// Jet SQL as users and the program write it, translated over the shop's own declarations.
+// The first byte chooses the form, the second the table, and the rest holds the texts,
+// separated by the byte 0x1E:
+//   0  a whole statement (or a bare condition)           text
+//   1  a view query                                      fields, condition, order
+//   2  a condition with the joins its names need         condition
+// Whatever translates must be one statement SQLite prepares on the shop's file, or fail only
+// on a name the text itself wrote that the file does not have (the translator passes names
+// it does not know, such as a sub-query's columns, to SQLite). Everything else that goes
+// wrong must be the translator's own refusal. Statements are prepared, never run.
+#include "FuzzSupport.h"
+
+#include "AppError.h"
+#include "Configuration.h"
+#include "CurrencyInfo.h"
+#include "DB.h"
+#include "DBEngine.h"
+#include "Database.h"
+#include "DatabaseJetSchema.h"
+#include "JetTranslator.h"
+#include "Notify.h"
+#include "SqlConnection.h"
+#include "TableObject.h"
+
+#include <QCoreApplication>
+#include <QRegularExpression>
+#include <cstdint>
+#include <memory>
+#include <sqlite3.h>
+
+namespace {
+
+class QuietSink : public itfNotifyEvent {
+public:
+    void OnRefusal(const QString&, const QString&) override {}
+    void OnWarning(const QString&, const QString&) override {}
+};
+
+struct Shop {
+    std::shared_ptr<DBEngine> engine;
+    std::shared_ptr<Database> db;
+    std::unique_ptr<objdb::DatabaseJetSchema> schema;
+    QuietSink sink;
+};
+
+Shop& shop()
+{
+    static Shop* s = [] {
+        static int argc = 1;
+        static char name[] = "fuzz_jet";
+        static char* argv[] = {name, nullptr};
+        const QString root = fuzzsupport::scratchRoot();
+        static QCoreApplication app(argc, argv);
+        auto* shop = new Shop;
+        LoadConfiguration();
+        const QString path = root + QStringLiteral("/Mirtavolia.mdb");
+        shop->engine = std::make_shared<DBEngine>();
+        shop->engine->CreateDatabase(3, path);
+        shop->engine->OpenDatabase(3, path);
+        shop->db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("fuzz"), &shop->sink);
+        shop->db->AttachEngine(shop->engine);
+        shop->db->SetCurrency(std::make_shared<EuroCurrencyInfo>());
+        shop->schema = std::make_unique<objdb::DatabaseJetSchema>(*shop->db);
+        return shop;
+    }();
+    return *s;
+}
+
+// Syntax and limits (3075), an unknown function (3085), a query without a table (3067), an
+// aggregate where none is allowed (3096).
+bool isTranslatorRefusal(const AppError& e)
+{
+    return e.number == 3075 || e.number == 3085 || e.number == 3067 || e.number == 3096;
+}
+
+// A name SQLite did not find, when the Jet text wrote it: the text is wrong, not the translation.
+bool isUnknownNameOfTheText(const QString& message, const QString& jet)
+{
+    static const QRegularExpression unknown(QStringLiteral("^no such (column|table): (\\S+)"));
+    const QRegularExpressionMatch m = unknown.match(message);
+    if (!m.hasMatch()) return false;
+    QString name = m.captured(2);
+    name.remove(u'"');
+    for (const QString& part : name.split(u'.'))
+        if (!jet.contains(part, Qt::CaseInsensitive)) return false;
+    return true;
+}
+
+void prepare(const QString& sql, const QString& jet)
+{
+    sqlite3* handle = shop().engine->sql().handle();
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt* stmt = nullptr;
+    const char* tail = nullptr;
+    const int rc = sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &stmt, &tail);
+    if (rc != SQLITE_OK) {
+        const QString message = QString::fromUtf8(sqlite3_errmsg(handle));
+        if (!isUnknownNameOfTheText(message, jet))
+            fuzzsupport::broken(QStringLiteral("SQLite refused the translation (%1)\nJet: %2\nSQL: %3").arg(message, jet, sql));
+        return;
+    }
+    sqlite3_finalize(stmt);
+    if (!stmt) fuzzsupport::broken(QStringLiteral("nothing to run\nJet: %1\nSQL: %2").arg(jet, sql));
+    if (tail && !QString::fromUtf8(tail).trimmed().isEmpty())
+        fuzzsupport::broken(QStringLiteral("more than one statement\nJet: %1\nSQL: %2").arg(jet, sql));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size < 2) return 0;
+    Shop& s = shop();
+    const int form = data[0] % 3;
+    TableCollection& tables = s.db->Tables();
+    TableObject& table = *tables.Item(1 + data[1] % tables.Count());
+    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data + 2), static_cast<qsizetype>(size - 2));
+    QStringList parts = text.split(QChar(0x1E));
+    while (parts.size() < 3) parts << QString();
+    const QString jet = form == 0 ? text : parts.join(u' ');
+
+    const JetTranslator translator(s.schema.get());
+    QString sql;
+    try {
+        if (form == 0) {
+            sql = translator.translate(text);
+            // A bare condition translates too; it is prepared as the condition of a query.
+            static const QRegularExpression statement(QStringLiteral("^\\s*(SELECT|UPDATE|DELETE|INSERT|ALTER|DROP)\\b"),
+                                                      QRegularExpression::CaseInsensitiveOption);
+            if (!statement.match(sql).hasMatch())
+                sql = QStringLiteral("SELECT 1 FROM ") + JetTranslator::QuoteName(table.Name()) + QStringLiteral(" WHERE ") + sql;
+        } else if (form == 1) {
+            sql = translator.translateSelect(table.Name(), parts[0], parts[1], parts[2]);
+        } else {
+            const JetTranslator::Condition c = translator.translateCondition(table.Name(), parts[0]);
+            sql = QStringLiteral("SELECT 1 FROM ") + JetTranslator::QuoteName(table.Name()) + c.joins +
+                  (c.sql.trimmed().isEmpty() ? QString() : QStringLiteral(" WHERE ") + c.sql);
+        }
+    } catch (const AppError& e) {
+        if (!isTranslatorRefusal(e))
+            fuzzsupport::broken(QStringLiteral("error %1 from the translator: %2\nJet: %3").arg(e.number).arg(e.description, jet));
+        return 0;
+    }
+    prepare(sql, jet);
+    return 0;
+}
