@@ -32,6 +32,7 @@ protected:
             {"M", 2, 4, 0, 0, 6, 8, true, 100},     // the same, in hundredths
             {"N", -1, 3, 0, 0, 0, 0, false, 0},     // a layout pointing before the code
             {"P", 3, 0, 20, 2, 30, 4, false, 0},    // pieces past the end of short codes
+            {"A", 2, 4, 0, 0, 6, 60, false, 0},     // an amount of many digits
         };
         auto t = shop.select("CodiciBarre");
         for (const Layout& l : layouts)
@@ -66,6 +67,8 @@ TEST_F(Barcodes, EachLayoutCutsItsPieces)
         {"N12345", "", -1, nullptr},
         {"P1", "", -1, nullptr},
         {"PAB", "B", -1, nullptr},
+        // A long fraction once overflowed while the amount was read.
+        {"A1234123456789012.123456789012345678901234567890", "1234", -1, "123456789012.1235"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
