@@ -615,6 +615,7 @@ JetPieces Writer::pieces(JetPieces::Kind kind, const QString& table, const QStri
     case JetPieces::Kind::Expression: {
         JetExprPtr e = JetParser(text).parseWholeExpression();
         resolve(e.get(), sc, -1);
+        AggregateBan ban(*this, true);   // a data set's condition is its WHERE
         p.items.push_back({expr(e.get(), sc, 0), QString(), plainName(e.get())});
         break;
     }
@@ -771,7 +772,10 @@ JetTranslator::Condition JetTranslator::translateCondition(const QString& table,
 }
 
 JetPieces JetTranslator::translatePieces(JetPieces::Kind kind, const QString& table, const QString& jet) const {
-    return Writer(m_schema).pieces(kind, table, jet);
+    JetPieces pieces = Writer(m_schema).pieces(kind, table, jet);
+    for (const JetPieces::Item& item : pieces.items)
+        if (!item.star) jet::checkSqliteLimits(item.sql, jet::SqlUse::Condition);
+    return pieces;
 }
 
 QString JetTranslator::JoinClause(const std::vector<JetSchema::Join>& joins) {
