@@ -12,6 +12,8 @@ namespace {
 
 bool isNameStart(QChar c) { return c.isLetter() || c == QLatin1Char('_'); }
 bool isNamePart(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+// Numbers are written in ASCII digits: SQLite reads no other as a number.
+bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
 
 // "h:n[:s]" with an optional AM/PM; false when malformed.
 bool parseTime(QString text, QTime& out) {
@@ -134,20 +136,20 @@ std::vector<JetToken> jetTokenize(const QString& sql) {
             if (t.text.isEmpty())
                 syntaxError(QStringLiteral("data non valida %1").arg(sql.mid(i, close - i + 1)), i, sql);
             i = close + 1;
-        } else if (c.isDigit() || (c == QLatin1Char('.') && i + 1 < n && sql[i + 1].isDigit())) {
+        } else if (isDigit(c) || (c == QLatin1Char('.') && i + 1 < n && isDigit(sql[i + 1]))) {
             t.kind = JetToken::Number;
             int j = i;
-            while (j < n && sql[j].isDigit()) ++j;
+            while (j < n && isDigit(sql[j])) ++j;
             if (j < n && sql[j] == QLatin1Char('.')) {
                 ++j;
-                while (j < n && sql[j].isDigit()) ++j;
+                while (j < n && isDigit(sql[j])) ++j;
             }
             if (j < n && (sql[j] == QLatin1Char('e') || sql[j] == QLatin1Char('E'))) {
                 int k = j + 1;
                 if (k < n && (sql[k] == QLatin1Char('+') || sql[k] == QLatin1Char('-'))) ++k;
-                if (k < n && sql[k].isDigit()) {
+                if (k < n && isDigit(sql[k])) {
                     j = k;
-                    while (j < n && sql[j].isDigit()) ++j;
+                    while (j < n && isDigit(sql[j])) ++j;
                 }
             }
             if (j < n && isNameStart(sql[j])) syntaxError(QStringLiteral("numero non valido"), i, sql);

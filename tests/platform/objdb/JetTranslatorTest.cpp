@@ -231,6 +231,9 @@ TEST(JetTranslator, RefusesTextItCannotTranslate) {
         {"SELECT TOP 1.5 PERCENT * FROM Articoli", 3075, "TOP ... PERCENT"},
         {"ALTER TABLE Articoli ADD Foto OLEOBJECT", 3075, "tipo di campo sconosciuto"},
         {"[Co\tdice] = 1", 3075, "carattere non valido nel nome"},
+        // A digit of another script read as a number was written to SQLite as it came.
+        {"SELECT .\u06f6 FROM CodiciIva", 3075, "carattere non valido"},
+        {"Prezzo > \u0663", 3075, "carattere non valido"},
         {"SELECT *, Clienti.Descrizione As ienti", 3067, "almeno una tabella"},
         // Aggregates where Jet refuses them; SQLite refused the translations with its own message.
         {"Count(*)", 3096, "aggregazione «Count»"},
