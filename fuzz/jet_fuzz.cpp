@@ -158,7 +158,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             sql = translator.translate(text);
             // A bare condition translates too; it is prepared as the condition of a query.
             static const QRegularExpression statement(QStringLiteral("^\\s*(SELECT|UPDATE|DELETE|INSERT|ALTER|DROP)\\b"),
-                                                      QRegularExpression::CaseInsensitiveOption);
+                                                      QRegularExpression::CaseInsensitiveOption |
+                                                          QRegularExpression::UseUnicodePropertiesOption);
             if (!statement.match(sql).hasMatch())
                 sql = QStringLiteral("SELECT 1 FROM ") + JetTranslator::QuoteName(table.Name()) + QStringLiteral(" WHERE ") + sql;
         } else if (form == 1) {
