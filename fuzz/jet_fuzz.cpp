@@ -123,10 +123,12 @@ void selectRows(TableObject& table, const QString& condition, const QString& ord
     } catch (const AppError& e) {
         if (isTranslatorRefusal(e)) return;
         const QString message = e.description.section(u'\n', 0, 0);
-        // A Like pattern that is no pattern ("[a" unclosed) or a text where Jet's operators
-        // want a number fails as the rows are read, as in Jet, with our own functions' message.
+        // What only the rows can show fails as they are read, as in Jet, with the message of
+        // our own Jet functions: a Like pattern that is no pattern ("[a" unclosed), a text
+        // where a number is wanted, a result past its type, an argument out of range.
         if (message.startsWith(QStringLiteral("Criterio di ricerca non valido")) ||
-            message == QStringLiteral("Tipo non corrispondente"))
+            message == QStringLiteral("Tipo non corrispondente") || message == QStringLiteral("Overflow") ||
+            message == QStringLiteral("Chiamata di routine o argomento non validi"))
             return;
         if (message == QStringLiteral("interrupted") || isUnknownNameOfTheText(message, jet, table.Name())) return;
         fuzzsupport::broken(QStringLiteral("data set refused with error %1: %2\nJet: %3").arg(e.number).arg(e.description, jet));
