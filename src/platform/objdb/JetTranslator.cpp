@@ -642,8 +642,18 @@ JetPieces Writer::pieces(JetPieces::Kind kind, const QString& table, const QStri
     case JetPieces::Kind::OrderList: {
         std::vector<JetOrderItem> order = JetParser(text).parseWholeOrderList();
         for (const auto& o : order) resolve(o.expr.get(), sc, -1);
+        // A number would be read by SQLite as the position of a column, and the data set's
+        // columns are the library's, not the user's: it sorts as the constant it is.
+        auto isNumber = [](const JetExpr* e) {
+            while (e->kind == JetExpr::Kind::Paren ||
+                   (e->kind == JetExpr::Kind::Unary && (e->op == QLatin1String("-") || e->op == QLatin1String("+"))))
+                e = e->args[0].get();
+            return e->kind == JetExpr::Kind::Number;
+        };
         for (const auto& o : order) {
-            JetPieces::Item out{expr(o.expr.get(), sc, 0), QString(), plainName(o.expr.get())};
+            JetPieces::Item out{isNumber(o.expr.get()) ? expr(o.expr.get(), sc, kAdd) + QStringLiteral(" + 0")
+                                                       : expr(o.expr.get(), sc, 0),
+                                QString(), plainName(o.expr.get())};
             out.desc = o.direction == QLatin1String("DESC");
             p.items.push_back(std::move(out));
         }

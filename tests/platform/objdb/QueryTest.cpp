@@ -87,6 +87,23 @@ TEST(ObjDbQuery, ConditionsSQLiteCannotTakeAreRefusedAsTheyAreSet)
     }
 }
 
+// SQLite reads a number in an ORDER BY as a column's position; a data set's columns are the
+// library's, so "589" failed with SQLite's "term out of range" (found by fuzzing).
+TEST(ObjDbQuery, ANumberInADataSetsOrderSortsNothing)
+{
+    trace() = Trace();
+    QueryShop q;
+    auto all = q.s.select("Articolo");
+    const QStringList byOid = column(*all, "Codice");
+    for (const QString order : {"589", "-1", "(2)"}) {
+        auto rows = q.s.select("Articolo", QString(), order);
+        EXPECT_EQ(column(*rows, "Codice"), byOid) << order.toStdString();
+    }
+    auto byDescription = q.s.select("Articolo", QString(), "Descrizione DESC");
+    auto sorted = q.s.select("Articolo", QString(), "1, Descrizione DESC, -1");
+    EXPECT_EQ(column(*sorted, "Codice"), column(*byDescription, "Codice"));
+}
+
 // Jet writes True as -1; a Boolean is stored as 1. A filter, a search and a query must all
 // read the program's conditions the same way, whichever form of True they use.
 TEST(ObjDbQuery, JetTrueFindsTheSameRowsInFiltersSearchesAndQueries)
