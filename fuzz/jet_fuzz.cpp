@@ -85,11 +85,12 @@ bool isTranslatorRefusal(const AppError& e)
 // queried before it): the text is wrong, not the translation.
 bool isUnknownNameOfTheText(const QString& message, const QString& jet, const QString& table)
 {
-    static const QRegularExpression unknown(QStringLiteral("^no such (column|table): (\\S+)"));
+    static const QRegularExpression unknown(QStringLiteral("^no such (column|table): (.+)$"),
+                                            QRegularExpression::DotMatchesEverythingOption);
     const QRegularExpressionMatch m = unknown.match(message);
     if (!m.hasMatch()) return false;
     QString name = m.captured(2);
-    name.remove(u'"');
+    if (name.size() >= 2 && name.startsWith(u'"') && name.endsWith(u'"')) name = name.mid(1, name.size() - 2);
     for (const QString& part : name.split(u'.'))
         if (!jet.contains(part, Qt::CaseInsensitive) && part.compare(table, Qt::CaseInsensitive) != 0) return false;
     return true;
@@ -114,6 +115,17 @@ void prepare(const QString& sql, const QString& jet, const QString& table)
         fuzzsupport::broken(QStringLiteral("more than one statement\nJet: %1\nSQL: %2").arg(jet, sql));
 }
 
+// The engine's own message inside the library's wording ("...errore del database (message)").
+QString engineMessage(const QString& description)
+{
+    const QString opening = QStringLiteral("errore del database (");
+    const qsizetype at = description.indexOf(opening);
+    if (at < 0) return description;
+    QString message = description.mid(at + opening.size());
+    if (message.endsWith(u')')) message.chop(1);
+    return message;
+}
+
 void selectRows(TableObject& table, const QString& condition, const QString& order, const QString& fields,
                 const QString& jet)
 {
@@ -122,7 +134,8 @@ void selectRows(TableObject& table, const QString& condition, const QString& ord
         if (rows->RowCount() > 0) rows->MoveFirst();
     } catch (const AppError& e) {
         if (isTranslatorRefusal(e)) return;
-        const QString message = e.description.section(u'\n', 0, 0);
+        if (e.description.contains(QStringLiteral("operazione interrotta"))) return;
+        const QString message = engineMessage(e.description);
         // What only the rows can show fails as they are read, as in Jet, with the message of
         // our own Jet functions: a Like pattern that is no pattern ("[a" unclosed), a text
         // where a number is wanted, a result past its type, an argument out of range.
@@ -130,7 +143,7 @@ void selectRows(TableObject& table, const QString& condition, const QString& ord
             message == QStringLiteral("Tipo non corrispondente") || message == QStringLiteral("Overflow") ||
             message == QStringLiteral("Chiamata di routine o argomento non validi"))
             return;
-        if (message == QStringLiteral("interrupted") || isUnknownNameOfTheText(message, jet, table.Name())) return;
+        if (isUnknownNameOfTheText(message, jet, table.Name())) return;
         fuzzsupport::broken(QStringLiteral("data set refused with error %1: %2\nJet: %3").arg(e.number).arg(e.description, jet));
     }
 }
