@@ -82,9 +82,12 @@ bool isTranslatorRefusal(const AppError& e)
 }
 
 // A name SQLite did not find, when the Jet text wrote it (the translator may put the table
-// queried before it): the text is wrong, not the translation.
+// queried before it), or a column's position past the columns the query selects: the text is
+// wrong, not the translation.
 bool isUnknownNameOfTheText(const QString& message, const QString& jet, const QString& table)
 {
+    static const QRegularExpression position(QStringLiteral("^\\d+(st|nd|rd|th) (ORDER|GROUP) BY term out of range"));
+    if (position.match(message).hasMatch()) return true;
     static const QRegularExpression unknown(QStringLiteral("^no such (column|table): (.+)$"),
                                             QRegularExpression::DotMatchesEverythingOption);
     const QRegularExpressionMatch m = unknown.match(message);
