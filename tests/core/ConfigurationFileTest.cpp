@@ -77,6 +77,8 @@ TEST_F(ConfigurationFileTest, BadFileChangesNothing) {
         {"key after blanks", "Default_CodiceIVA=IVA4\r\n AccessMode=2\r\n", QStringLiteral("Riga 2 non valida: \" AccessMode=2\"")},
         {"key as a comment", "Default_CodiceIVA=IVA4\r\n;Nota=1\r\n", QStringLiteral("Riga 2 non valida: \";Nota=1\"")},
         {"key as a section", "Default_CodiceIVA=IVA4\r\n[Altro]=1\r\n", QStringLiteral("Riga 2 non valida: \"[Altro]=1\"")},
+        {"key after a byte-order mark", "Default_CodiceIVA=IVA4\r\n\xef\xbb\xbfUse_Badge=True\r\n",
+         QStringLiteral("Riga 2 non valida: \"\ufeffUse_Badge=True\"")},
         // Cut at the NUL, the folder would be another one.
         {"folder with a NUL", QByteArray("Default_CodiceIVA=IVA4\r\nRootDir=/dati") + QByteArray(1, '\0') + "sub\r\n",
          QStringLiteral("Riga 2 non valida: contiene un carattere nullo")},
