@@ -6,6 +6,8 @@
 #include "FileOps.h"
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSet>
 #include <memory>
 
 namespace {
@@ -32,8 +34,11 @@ template <typename F>
 void forEachFile(GCabCabinet* cab, F f) {
     GPtrArray* folders = gcab_cabinet_get_folders(cab);
     for (guint i = 0; folders && i < folders->len; ++i) {
-        GSList* files = gcab_folder_get_files(GCAB_FOLDER(g_ptr_array_index(folders, i)));
-        for (GSList* l = files; l; l = l->next) f(GCAB_FILE(l->data));
+        // The list is a copy made for the caller (the files stay the folder's): two lists
+        // lost on every package read.
+        std::unique_ptr<GSList, decltype(&g_slist_free)> files(
+            gcab_folder_get_files(GCAB_FOLDER(g_ptr_array_index(folders, i))), &g_slist_free);
+        for (GSList* l = files.get(); l; l = l->next) f(GCAB_FILE(l->data));
     }
 }
 
@@ -48,7 +53,8 @@ bool CabinetArchive::isSafeEntryName(const QString& name) {
     for (const QString& part : n.split(u'/')) {
         if (part == QStringLiteral("..")) return false;
     }
-    return !n.endsWith(u'/');
+    // "." and "./." name the folder itself, not a file in it.
+    return !n.endsWith(u'/') && QDir::cleanPath(n) != QStringLiteral(".");
 }
 
 QList<CabinetArchive::Entry> CabinetArchive::read(const QString& cabinetPath) {
@@ -91,21 +97,45 @@ QStringList CabinetArchive::names(const QString& cabinetPath) {
 
 QStringList CabinetArchive::extract(const QString& cabinetPath, const QString& folder) {
     const QList<Entry> entries = read(cabinetPath);
-    for (const Entry& e : entries)
-        if (!isSafeEntryName(e.name))
-            fail(QStringLiteral("Voce non ammessa nell'archivio ") + cabinetPath + QStringLiteral(": ") + e.name);
-
-    if (!fileOps().mkpath(folder)) fail(fileOps().lastError());
+    const auto refuse = [&](const Entry& e) {
+        fail(QStringLiteral("Voce non ammessa nell'archivio ") + cabinetPath + QStringLiteral(": ") + e.name);
+    };
     const QString root = QDir::cleanPath(QDir(folder).absolutePath());
-    QStringList written;
+    QStringList targets;
     for (const Entry& e : entries) {
+        if (!isSafeEntryName(e.name)) refuse(e);
         QString relative = e.name;
         relative.replace(u'\\', u'/');
         const QString target = QDir::cleanPath(root + u'/' + relative);
-        if (!target.startsWith(root + u'/')) fail(QStringLiteral("Voce non ammessa nell'archivio ") + cabinetPath + QStringLiteral(": ") + e.name);
+        if (!target.startsWith(root + u'/')) refuse(e);
+        targets << target;
+    }
+    // Every target is checked before the first write, so a package that cannot be unpacked
+    // whole leaves nothing: an entry that is the folder of another (or an existing folder)
+    // would fail half-way, and a link already in the folder could lead outside it.
+    const QSet<QString> files(targets.begin(), targets.end());
+    for (qsizetype i = 0; i < targets.size(); ++i) {
+        const QString& target = targets.at(i);
+        if (QFileInfo(target).isDir()) refuse(entries.at(i));
+        for (qsizetype slash = target.indexOf(u'/', root.size() + 1); slash > 0; slash = target.indexOf(u'/', slash + 1)) {
+            const QString above = target.left(slash);
+            const QFileInfo info(above);
+            if (files.contains(above) || info.isSymLink() || (info.exists() && !info.isDir())) refuse(entries.at(i));
+        }
+    }
+
+    if (!fileOps().mkpath(folder)) fail(fileOps().lastError());
+    QStringList written;
+    const auto undo = [&](const QString& error) {
+        for (const QString& path : written) fileOps().remove(path);
+        fail(error);
+    };
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const Entry& e = entries.at(i);
+        const QString& target = targets.at(i);
         const QString parent = target.left(target.lastIndexOf(u'/'));
-        if (!fileOps().mkpath(parent)) fail(fileOps().lastError());
-        if (!fileOps().writeFile(target, e.data)) fail(QStringLiteral("Impossibile scrivere ") + target + QStringLiteral(": ") + fileOps().lastError());
+        if (!fileOps().mkpath(parent)) undo(fileOps().lastError());
+        if (!fileOps().writeFile(target, e.data)) undo(QStringLiteral("Impossibile scrivere ") + target + QStringLiteral(": ") + fileOps().lastError());
         if (e.executable) QFile::setPermissions(target, QFile::permissions(target) | QFile::ExeOwner);
         written << target;
     }

@@ -23,7 +23,8 @@ public:
     // The entry names alone.
     static QStringList names(const QString& cabinetPath);
     // Unpacks into `folder` (created when missing) and returns the written paths. Raises
-    // AppError naming the first unsafe entry, with nothing written.
+    // AppError naming the first unsafe entry, or the first that cannot be written beside the
+    // others (a file that is also another entry's folder), with nothing written.
     static QStringList extract(const QString& cabinetPath, const QString& folder);
     // Writes a cabinet of the entries (compressed); raises AppError on failure.
     static void write(const QString& cabinetPath, const QList<Entry>& entries);

@@ -62,8 +62,12 @@ QList<Entry> ParseImportText(const QByteArray& content) {
         if (value.contains(u'='))
             throw AppError(kInvalidArgument, AppTitle(),
                            QStringLiteral("Una variabile contiene il carattere =, non è possibile continuare"));
-        // A separator in a key would write into another section of the store.
-        if (key.contains(u'/') || key.contains(u'\\'))
+        // A separator in a key would write into another section of the store. The store's file
+        // reads a key without the blanks around it (a Latin-1 0x85 among them) or a byte-order
+        // mark before it, and one that begins with ";", "#" or "[" as a comment or a section:
+        // it would come back as another.
+        if (key.contains(u'/') || key.contains(u'\\') || key != key.trimmed() || key.startsWith(QChar(0xFEFF)) ||
+            key.startsWith(u';') || key.startsWith(u'#') || key.startsWith(u'['))
             throw AppError(kInvalidArgument, AppTitle(), QStringLiteral("Riga %1 non valida: \"%2\"").arg(n + 1).arg(line));
         entries << Entry{key, value};
     }

@@ -46,8 +46,10 @@ bool ParseBarcode(Database& db, const QString& code, QString& outCode, double& o
     if (position == 0)
         position = 1;
     qint64 length = whole(*layout, "LunghezzaCodice");
+    // A piece that starts before the code is empty whatever its length; reckoning "the rest
+    // of the code" from such a position could overflow.
     if (length == 0)
-        length = code.size() - position + 1;
+        length = position >= 1 ? code.size() - position + 1 : 0;
     outCode = piece(code, position, length);
 
     const QString quantity = piece(code, whole(*layout, "PosizioneQuantita"), whole(*layout, "LunghezzaQuantita"));

@@ -5,6 +5,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 namespace {
 
@@ -46,13 +47,15 @@ TEST(CabinetArchive, EntryNamesThatLeaveTheFolderAreRefused) {
         {"SETUP.BAT", true}, {"sub\\setup.exe", true}, {"a/b/c.txt", true}, {"..name", true}, {"a..b\\c", true},
         {"../x", false}, {"..\\x", false}, {"/etc/x", false}, {"\\x", false}, {"C:\\x", false}, {"c:x", false},
         {"sub\\..\\..\\x", false}, {"a/../x", false}, {"..", false}, {"", false}, {"dir\\", false},
+        {".", false}, {".\\.", false}, {"sub\\.", true},
     };
     for (const Case& c : cases)
         EXPECT_EQ(CabinetArchive::isSafeEntryName(QString::fromLatin1(c.name)), c.safe) << c.name;
 }
 
 TEST(CabinetArchive, UnsafePackageWritesNothingAtAll) {
-    for (const char* bad : {"../x", "sub\\..\\..\\x", "/x"}) {
+    // "." named the folder itself and was only found out after the entries before it were written.
+    for (const char* bad : {"../x", "sub\\..\\..\\x", "/x", ".", ".\\."}) {
         SCOPED_TRACE(bad);
         const QString dir = testenv::newDir(QStringLiteral("cab"));
         const QString cab = dir + QStringLiteral("/evil.cab");
@@ -67,6 +70,49 @@ TEST(CabinetArchive, UnsafePackageWritesNothingAtAll) {
         }
         EXPECT_EQ(filesUnder(dir), QStringList{cab});
     }
+}
+
+TEST(CabinetArchive, EntriesThatCannotAllBeWrittenWriteNone) {
+    const QList<QStringList> packages = {
+        {QStringLiteral("a"), QStringLiteral("a\\b")},   // a file, then a file inside it
+        {QStringLiteral("a\\b"), QStringLiteral("a")},   // a folder, then a file of its name
+        {QStringLiteral("x\\y\\z"), QStringLiteral("x/y")},
+    };
+    for (const QStringList& names : packages) {
+        SCOPED_TRACE(names.join(u' ').toStdString());
+        const QString dir = testenv::newDir(QStringLiteral("cab"));
+        const QString cab = dir + QStringLiteral("/clash.cab");
+        QList<CabinetArchive::Entry> entries{{QStringLiteral("SETUP.BAT"), "echo ok\n", false}};
+        for (const QString& name : names) entries.append({name, "data", false});
+        CabinetArchive::write(cab, entries);
+        EXPECT_THROW(CabinetArchive::extract(cab, dir + QStringLiteral("/out")), AppError);
+        EXPECT_EQ(filesUnder(dir), QStringList{cab});
+    }
+}
+
+TEST(CabinetArchive, ALinkInTheFolderLeadsNowhere) {
+    const QString dir = testenv::newDir(QStringLiteral("cab"));
+    const QString outside = testenv::newDir(QStringLiteral("outside"));
+    const QString target = dir + QStringLiteral("/out");
+    ASSERT_TRUE(QDir().mkpath(target));
+    ASSERT_TRUE(QFile::link(outside, target + QStringLiteral("/link")));
+    const QString cab = dir + QStringLiteral("/link.cab");
+    CabinetArchive::write(cab, {{QStringLiteral("link\\evil.txt"), "escaped", false}});
+    EXPECT_THROW(CabinetArchive::extract(cab, target), AppError);
+    EXPECT_EQ(filesUnder(outside), QStringList());
+}
+
+TEST(CabinetArchive, ReadingKeepsNoMemory) {
+    // Every read lost the lists of entries it walked; the update check reads packages again
+    // and again while the program runs.
+    const QString dir = testenv::newDir(QStringLiteral("cab"));
+    const QString cab = dir + QStringLiteral("/package.cab");
+    CabinetArchive::write(cab, {{QStringLiteral("SETUP.BAT"), "echo ok\n", true}, {QStringLiteral("files\\data.bin"), "data", false}});
+    for (int i = 0; i < 100; ++i) (void)CabinetArchive::read(cab);
+    const size_t before = mallinfo2().uordblks;
+    for (int i = 0; i < 3000; ++i) (void)CabinetArchive::read(cab);
+    const size_t after = mallinfo2().uordblks;
+    EXPECT_LT(after, before + 32 * 1024) << "heap grew from " << before << " to " << after;
 }
 
 TEST(CabinetArchive, OtherFilesAreNoCabinet) {

@@ -71,6 +71,14 @@ TEST_F(ConfigurationFileTest, BadFileChangesNothing) {
         {"line without =", "Default_CodiceIVA=IVA4\r\nsenza uguale\r\n", QStringLiteral("Riga 2 non valida: \"senza uguale\"")},
         {"no key", "Default_CodiceIVA=IVA4\r\n=valore\r\n", QStringLiteral("Riga 2 non valida: \"=valore\"")},
         {"key with a section", "Default_CodiceIVA=IVA4\r\nAltro/Chiave=1\r\n", QStringLiteral("Riga 2 non valida: \"Altro/Chiave=1\"")},
+        // Keys the store's file would read back as other keys, a comment or a section (the
+        // first found by fuzzing: a Latin-1 file whose key ends in 0x85, a blank to Unicode).
+        {"key ending in a blank", "Default_CodiceIVA=IVA4\r\ng\x85=True\r\n", QStringLiteral("Riga 2 non valida: \"g\u0085=True\"")},
+        {"key after blanks", "Default_CodiceIVA=IVA4\r\n AccessMode=2\r\n", QStringLiteral("Riga 2 non valida: \" AccessMode=2\"")},
+        {"key as a comment", "Default_CodiceIVA=IVA4\r\n;Nota=1\r\n", QStringLiteral("Riga 2 non valida: \";Nota=1\"")},
+        {"key as a section", "Default_CodiceIVA=IVA4\r\n[Altro]=1\r\n", QStringLiteral("Riga 2 non valida: \"[Altro]=1\"")},
+        {"key after a byte-order mark", "Default_CodiceIVA=IVA4\r\n\xef\xbb\xbfUse_Badge=True\r\n",
+         QStringLiteral("Riga 2 non valida: \"\ufeffUse_Badge=True\"")},
         // Cut at the NUL, the folder would be another one.
         {"folder with a NUL", QByteArray("Default_CodiceIVA=IVA4\r\nRootDir=/dati") + QByteArray(1, '\0') + "sub\r\n",
          QStringLiteral("Riga 2 non valida: contiene un carattere nullo")},

@@ -3,8 +3,10 @@
 #include "BusinessFixture.h"
 #include "CurrencyInfo.h"
 #include "ParseBarcode.h"
+#include "SqlConnection.h"
 #include "TestEnvironment.h"
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace business;
 
@@ -30,6 +32,7 @@ protected:
             {"M", 2, 4, 0, 0, 6, 8, true, 100},     // the same, in hundredths
             {"N", -1, 3, 0, 0, 0, 0, false, 0},     // a layout pointing before the code
             {"P", 3, 0, 20, 2, 30, 4, false, 0},    // pieces past the end of short codes
+            {"A", 2, 4, 0, 0, 6, 60, false, 0},     // an amount of many digits
         };
         auto t = shop.select("CodiciBarre");
         for (const Layout& l : layouts)
@@ -64,6 +67,8 @@ TEST_F(Barcodes, EachLayoutCutsItsPieces)
         {"N12345", "", -1, nullptr},
         {"P1", "", -1, nullptr},
         {"PAB", "B", -1, nullptr},
+        // A long fraction once overflowed while the amount was read.
+        {"A1234123456789012.123456789012345678901234567890", "1234", -1, "123456789012.1235"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
@@ -77,15 +82,44 @@ TEST_F(Barcodes, EachLayoutCutsItsPieces)
     }
 }
 
+TEST_F(Barcodes, LayoutsOfADamagedFileCutNothingOutsideTheCode)
+{
+    // Positions and lengths are 16-bit in a sound file; a damaged one may hold any number.
+    // The smallest position with the length 0 ("the rest of the code") overflowed.
+    SqlConnection& sql = shop.engine->sql();
+    const QVariantList layouts[] = {
+        {"Z", std::numeric_limits<qint64>::min(), 0, 0, 0, 0, 0, 0, 0.0},
+        {"Y", 1, std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max(), std::numeric_limits<qint64>::max(),
+         std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max(), 0, 0.0},
+    };
+    for (const QVariantList& layout : layouts)
+        sql.execute("INSERT INTO CodiciBarre (PrefissoCodice, PosizioneCodice, LunghezzaCodice, PosizioneQuantita, "
+                    "LunghezzaQuantita, PosizioneImporto, LunghezzaImporto, ConversioneValuta, CoefficienteValuta) "
+                    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                    layout);
+    for (const QString& code : {QStringLiteral("Z"), QStringLiteral("Z123"), QStringLiteral("Y123")}) {
+        SCOPED_TRACE(code.toStdString());
+        QString outCode = "untouched";
+        double quantity = 7;
+        Currency amount = eur("3");
+        EXPECT_TRUE(ParseBarcode(*shop.db, code, outCode, quantity, amount));
+        EXPECT_EQ(outCode, QString());
+        EXPECT_EQ(quantity, 7);
+        EXPECT_EQ(amount, eur("3"));
+    }
+}
+
 TEST_F(Barcodes, ACodeWithoutLayoutIsLeftToTheCaller)
 {
-    for (const char* code : {"9123456789012", "", "x", "21"}) {
-        SCOPED_TRACE(code);
+    // A NUL in front once cut the layout's look-up short inside its quoted prefix.
+    const QString nulFirst = QString(QChar(0)) + QStringLiteral("2123456712345");
+    for (const QString& code : {QStringLiteral("9123456789012"), QString(), QStringLiteral("x"), QStringLiteral("21"), nulFirst}) {
+        SCOPED_TRACE(code.toStdString());
         QString outCode = "untouched";
         double quantity = 7;
         Currency amount = eur("3");
         const bool found = ParseBarcode(*shop.db, code, outCode, quantity, amount);
-        if (QString(code) == "21") {
+        if (code == "21") {
             EXPECT_TRUE(found) << "only the first character chooses the layout";
             EXPECT_EQ(outCode, "1");
             continue;

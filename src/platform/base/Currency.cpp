@@ -57,10 +57,14 @@ std::optional<Currency> Currency::parse(const QString& input, const QLocale& loc
     int i = 0;
     if (text[0] == u'-' || text[0] == u'+') { neg = text[0] == u'-'; ++i; }
     else if (text.endsWith(u'-')) { neg = true; text.chop(1); }
-    __int128 intPart = 0;
-    __int128 frac = 0;           // digits after the point, as a number
-    __int128 fracScale = 1;      // 10^digits
-    int digits = 0;
+    // The digits as one whole number and the power of ten that scales it. Nineteen
+    // significant digits hold every amount in range; a nonzero digit past them can only
+    // decide a tie, so it is kept as one trailing 1. (Keeping every digit of a long fraction
+    // overflowed 128 bits.)
+    __int128 mantissa = 0;
+    int significant = 0;
+    long scale = 0;              // value = mantissa * 10^scale
+    bool dropped = false;
     bool inFrac = false;
     bool any = false;
     long exponent = 0;
@@ -69,11 +73,13 @@ std::optional<Currency> Currency::parse(const QString& input, const QLocale& loc
         if (ch.isDigit()) {
             int d = ch.digitValue();
             any = true;
-            if (!inFrac) {
-                intPart = intPart * 10 + d;
-                if (intPart > kMaxUnits) return std::nullopt;
-            } else if (digits < 30) {
-                frac = frac * 10 + d; fracScale *= 10; ++digits;
+            if (significant < 19) {
+                mantissa = mantissa * 10 + d;
+                if (mantissa != 0) ++significant;
+                if (inFrac) --scale;
+            } else {
+                if (!inFrac) ++scale;
+                dropped = dropped || d != 0;
             }
         } else if (!inFrac && (QString(ch) == dec || (dec != QStringLiteral(".") && ch == u'.' && grp != QStringLiteral(".")))) {
             inFrac = true;
@@ -89,12 +95,25 @@ std::optional<Currency> Currency::parse(const QString& input, const QLocale& loc
         }
     }
     if (!any) return std::nullopt;
-    // value = (intPart * fracScale + frac) / fracScale * 10^exponent, in units of 1/10000
-    __int128 num = intPart * fracScale + frac;
-    __int128 den = fracScale;
-    for (; exponent > 0; --exponent) { num *= 10; if (num > kMaxUnits * den * 10) return std::nullopt; }
-    for (; exponent < 0; ++exponent) den *= 10;
-    __int128 units = divRoundEven(num * kScale, den);
+    if (dropped) {
+        mantissa = mantissa * 10 + 1;
+        --scale;
+    }
+    // In units of 1/10000: mantissa * 10^shift.
+    const long shift = scale + exponent + 4;
+    __int128 units = mantissa;
+    if (shift >= 0) {
+        for (long k = 0; k < shift && units != 0; ++k) {
+            units *= 10;
+            if (units > kMaxUnits + 1) return std::nullopt;
+        }
+    } else if (shift < -38) {
+        units = 0;   // fewer than 21 digits divided by more than 10^38: below half a unit
+    } else {
+        __int128 den = 1;
+        for (long k = 0; k < -shift; ++k) den *= 10;
+        units = divRoundEven(units, den);
+    }
     if (neg) units = -units;
     if (units > kMaxUnits || units < kMinUnits) return std::nullopt;
     return fromUnits(static_cast<int64_t>(units));

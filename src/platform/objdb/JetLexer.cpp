@@ -12,6 +12,8 @@ namespace {
 
 bool isNameStart(QChar c) { return c.isLetter() || c == QLatin1Char('_'); }
 bool isNamePart(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+// Numbers are written in ASCII digits: SQLite reads no other as a number.
+bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
 
 // "h:n[:s]" with an optional AM/PM; false when malformed.
 bool parseTime(QString text, QTime& out) {
@@ -121,6 +123,10 @@ std::vector<JetToken> jetTokenize(const QString& sql) {
             t.kind = JetToken::Bracketed;
             t.text = sql.mid(i + 1, close - i - 1);
             if (t.text.isEmpty()) syntaxError(QStringLiteral("nome vuoto"), i, sql);
+            // Jet names hold no control characters; a NUL would also end SQLite's reading
+            // of the statement inside the quoted name.
+            for (const QChar ch : t.text)
+                if (ch.unicode() < 0x20) syntaxError(QStringLiteral("carattere non valido nel nome"), i, sql);
             i = close + 1;
         } else if (c == QLatin1Char('#')) {
             const int close = sql.indexOf(QLatin1Char('#'), i + 1);
@@ -130,20 +136,20 @@ std::vector<JetToken> jetTokenize(const QString& sql) {
             if (t.text.isEmpty())
                 syntaxError(QStringLiteral("data non valida %1").arg(sql.mid(i, close - i + 1)), i, sql);
             i = close + 1;
-        } else if (c.isDigit() || (c == QLatin1Char('.') && i + 1 < n && sql[i + 1].isDigit())) {
+        } else if (isDigit(c) || (c == QLatin1Char('.') && i + 1 < n && isDigit(sql[i + 1]))) {
             t.kind = JetToken::Number;
             int j = i;
-            while (j < n && sql[j].isDigit()) ++j;
+            while (j < n && isDigit(sql[j])) ++j;
             if (j < n && sql[j] == QLatin1Char('.')) {
                 ++j;
-                while (j < n && sql[j].isDigit()) ++j;
+                while (j < n && isDigit(sql[j])) ++j;
             }
             if (j < n && (sql[j] == QLatin1Char('e') || sql[j] == QLatin1Char('E'))) {
                 int k = j + 1;
                 if (k < n && (sql[k] == QLatin1Char('+') || sql[k] == QLatin1Char('-'))) ++k;
-                if (k < n && sql[k].isDigit()) {
+                if (k < n && isDigit(sql[k])) {
                     j = k;
-                    while (j < n && sql[j].isDigit()) ++j;
+                    while (j < n && isDigit(sql[j])) ++j;
                 }
             }
             if (j < n && isNameStart(sql[j])) syntaxError(QStringLiteral("numero non valido"), i, sql);

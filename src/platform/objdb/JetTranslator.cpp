@@ -1,4 +1,5 @@
 #include "JetTranslator.h"
+#include "JetSqliteLimits.h"
 #include "AppError.h"
 #include "JetSyntax.h"
 #include "JetValues.h"
@@ -154,7 +155,18 @@ private:
     QString fromItem(const JetFromItem& f, Scope& sc);
     QString joinsText(const Scope& sc) const;
 
+    // Where Jet refuses an aggregate (a WHERE, a join's ON, GROUP BY, a value written into a
+    // row, another aggregate's argument); SQLite refuses it as well, with its own message. A
+    // sub-query sets its own clauses.
+    struct AggregateBan {
+        AggregateBan(Writer& w, bool ban) : m_writer(w), m_saved(w.m_noAggregate) { w.m_noAggregate = ban; }
+        ~AggregateBan() { m_writer.m_noAggregate = m_saved; }
+        Writer& m_writer;
+        bool m_saved;
+    };
+
     const JetSchema* m_schema;
+    bool m_noAggregate = false;
 };
 
 // --- resolution -----------------------------------------------------------------------------
@@ -443,6 +455,11 @@ QString Writer::call(const JetExpr* e, Scope& sc) {
                QStringLiteral(" END");
     if (key == QLatin1String("isnull"))
         return QLatin1Char('(') + expr(e->args[0].get(), sc, kAdd) + QStringLiteral(" IS NULL)");
+    const bool aggregate = key == QLatin1String("count") || key == QLatin1String("sum") || key == QLatin1String("avg") ||
+                           key == QLatin1String("min") || key == QLatin1String("max");
+    if (aggregate && m_noAggregate)
+        fail(QStringLiteral("Funzione di aggregazione «%1» non ammessa in questa parte della query").arg(e->op), 3096);
+    AggregateBan inner(*this, m_noAggregate || aggregate);
     QStringList args;
     for (const auto& a : e->args) args << expr(a.get(), sc, 0);
     const QString name = it->sql ? QString::fromLatin1(it->sql) : QStringLiteral("jet_") + key;
@@ -503,6 +520,7 @@ JetSelectParts Writer::selectParts(const JetSelect& s, const Scope* outer) {
 
     JetSelectParts p;
     p.distinct = s.distinct;
+    AggregateBan ban(*this, false);
     QStringList cols;
     for (size_t i = 0; i < s.items.size(); ++i) {
         const JetSelectItem& item = s.items[i];
@@ -522,6 +540,7 @@ JetSelectParts Writer::selectParts(const JetSelect& s, const Scope* outer) {
         cols << c;
     }
     p.columns = cols.join(QStringLiteral(", "));
+    m_noAggregate = true;
     QStringList from;
     for (const auto& f : s.from) from << fromItem(*f, sc);
     p.from = from.join(QStringLiteral(", ")) + joinsText(sc);
@@ -529,6 +548,7 @@ JetSelectParts Writer::selectParts(const JetSelect& s, const Scope* outer) {
     QStringList group;
     for (const auto& g : s.groupBy) group << expr(g.get(), sc, 0);
     p.groupBy = group.join(QStringLiteral(", "));
+    m_noAggregate = false;
     if (s.having) p.having = expr(s.having.get(), sc, 0);
     QStringList order;
     for (const auto& o : s.orderBy)
@@ -573,6 +593,7 @@ JetTranslator::Condition Writer::condition(const QString& table, const JetExpr& 
     Scope sc;
     openTableScope(sc, table, QString(), true);
     resolve(&e, sc, -1);
+    AggregateBan ban(*this, true);
     JetTranslator::Condition c;
     c.sql = expr(&e, sc, 0);
     c.joins = joinsText(sc);
@@ -594,6 +615,7 @@ JetPieces Writer::pieces(JetPieces::Kind kind, const QString& table, const QStri
     case JetPieces::Kind::Expression: {
         JetExprPtr e = JetParser(text).parseWholeExpression();
         resolve(e.get(), sc, -1);
+        AggregateBan ban(*this, true);   // a data set's condition is its WHERE
         p.items.push_back({expr(e.get(), sc, 0), QString(), plainName(e.get())});
         break;
     }
@@ -620,8 +642,18 @@ JetPieces Writer::pieces(JetPieces::Kind kind, const QString& table, const QStri
     case JetPieces::Kind::OrderList: {
         std::vector<JetOrderItem> order = JetParser(text).parseWholeOrderList();
         for (const auto& o : order) resolve(o.expr.get(), sc, -1);
+        // A number would be read by SQLite as the position of a column, and the data set's
+        // columns are the library's, not the user's: it sorts as the constant it is.
+        auto isNumber = [](const JetExpr* e) {
+            while (e->kind == JetExpr::Kind::Paren ||
+                   (e->kind == JetExpr::Kind::Unary && (e->op == QLatin1String("-") || e->op == QLatin1String("+"))))
+                e = e->args[0].get();
+            return e->kind == JetExpr::Kind::Number;
+        };
         for (const auto& o : order) {
-            JetPieces::Item out{expr(o.expr.get(), sc, 0), QString(), plainName(o.expr.get())};
+            JetPieces::Item out{isNumber(o.expr.get()) ? expr(o.expr.get(), sc, kAdd) + QStringLiteral(" + 0")
+                                                       : expr(o.expr.get(), sc, 0),
+                                QString(), plainName(o.expr.get())};
             out.desc = o.direction == QLatin1String("DESC");
             p.items.push_back(std::move(out));
         }
@@ -634,6 +666,8 @@ JetPieces Writer::pieces(JetPieces::Kind kind, const QString& table, const QStri
 
 QString Writer::statement(const JetStatement& st) {
     using K = JetStatement::Kind;
+    // Only a SELECT has places for aggregates; a bare condition stands for a WHERE.
+    AggregateBan ban(*this, st.kind != K::Select);
     switch (st.kind) {
     case K::Select: return select(*st.select, nullptr);
     case K::Expression: {
@@ -707,7 +741,12 @@ JetTranslator::JetTranslator(const JetSchema* schema) : m_schema(schema) {}
 QString JetTranslator::translate(const QString& jetSql) const {
     JetParser parser(jetSql);
     JetStatement st = parser.parseStatement();
-    return Writer(m_schema).statement(st);
+    const QString sql = Writer(m_schema).statement(st);
+    using K = JetStatement::Kind;
+    jet::checkSqliteLimits(sql, st.kind == K::Expression ? jet::SqlUse::Condition
+                                : st.kind == K::Select   ? jet::SqlUse::Select
+                                                         : jet::SqlUse::Statement);
+    return sql;
 }
 
 JetSelectParts JetTranslator::translateSelectParts(const QString& table, const QString& fields, const QString& where,
@@ -725,7 +764,9 @@ JetSelectParts JetTranslator::translateSelectParts(const QString& table, const Q
     s.from.push_back(std::move(from));
     if (!where.trimmed().isEmpty()) s.where = JetParser(where).parseWholeExpression();
     if (!order.trimmed().isEmpty()) s.orderBy = JetParser(order).parseWholeOrderList();
-    return Writer(m_schema).selectParts(s, nullptr);
+    JetSelectParts parts = Writer(m_schema).selectParts(s, nullptr);
+    jet::checkSqliteLimits(parts.sql(), jet::SqlUse::Select);
+    return parts;
 }
 
 QString JetTranslator::translateSelect(const QString& table, const QString& fields, const QString& where,
@@ -735,11 +776,16 @@ QString JetTranslator::translateSelect(const QString& table, const QString& fiel
 
 JetTranslator::Condition JetTranslator::translateCondition(const QString& table, const QString& jetCondition) const {
     JetExprPtr e = JetParser(jetCondition).parseWholeExpression();
-    return Writer(m_schema).condition(table, *e);
+    Condition c = Writer(m_schema).condition(table, *e);
+    jet::checkSqliteLimits(c.sql, jet::SqlUse::Condition);
+    return c;
 }
 
 JetPieces JetTranslator::translatePieces(JetPieces::Kind kind, const QString& table, const QString& jet) const {
-    return Writer(m_schema).pieces(kind, table, jet);
+    JetPieces pieces = Writer(m_schema).pieces(kind, table, jet);
+    for (const JetPieces::Item& item : pieces.items)
+        if (!item.star) jet::checkSqliteLimits(item.sql, jet::SqlUse::Condition);
+    return pieces;
 }
 
 QString JetTranslator::JoinClause(const std::vector<JetSchema::Join>& joins) {
@@ -753,6 +799,13 @@ QString JetTranslator::JoinClause(const std::vector<JetSchema::Join>& joins) {
 }
 
 QString JetTranslator::QuoteText(const QString& text) {
+    // SQLite stops reading a statement at a NUL, which would leave the literal open: a text
+    // holding NULs (a scanned code can) is its pieces joined by char(0).
+    if (text.contains(QChar(0))) {
+        QStringList pieces;
+        for (const QString& piece : text.split(QChar(0))) pieces << QuoteText(piece);
+        return QLatin1Char('(') + pieces.join(QStringLiteral(" || char(0) || ")) + QLatin1Char(')');
+    }
     QString s = text;
     s.replace(QLatin1Char('\''), QStringLiteral("''"));
     return QLatin1Char('\'') + s + QLatin1Char('\'');

@@ -100,7 +100,7 @@ public:
 
     // " LEFT JOIN table [AS alias] ON condition" for each join, in order.
     static QString JoinClause(const std::vector<JetSchema::Join>& joins);
-    static QString QuoteText(const QString& text);     // 'text' with quotes doubled
+    static QString QuoteText(const QString& text);     // 'text' with quotes doubled, NULs as char(0)
     static QString QuoteName(const QString& name);     // "name" with quotes doubled
     static QString DateLiteral(const QDateTime& t);    // '2007-03-05 14:30:00', the stored form
     static QString JetDateLiteral(const QDateTime& t); // #03/05/2007 14:30:00#, for Jet text

@@ -9,6 +9,11 @@ TEST(Currency, ParsesLocaleAndPlainText) {
         {"1.234,50", "it", 12345000}, {"1234,5", "it", 12345000}, {"-0,00005", "it", 0},
         {"0,00015", "it", 2}, {"0,00025", "it", 2}, {"12.5", "c", 125000}, {"2.675", "c", 26750},
         {"922337203685477.5807", "c", INT64_MAX}, {"-922337203685477.5808", "c", INT64_MIN},
+        // A long fraction once overflowed 128 bits on the way (found in a scanned amount).
+        {"123456789012.123456789012345678901234567890", "c", 1234567890121235},
+        // A digit far past the fourth decimal still decides a tie.
+        {"0.00005000000000000000000000000001", "c", 1}, {"0.000050000000000000000000000000000", "c", 0},
+        {"1.5e-4", "c", 2}, {"0.000000000000000000000000000123e30", "c", 1230000},
     };
     for (const auto& c : cases) {
         auto v = Currency::parse(QString::fromUtf8(c.text), std::string(c.locale) == "it" ? it : QLocale::c());

@@ -230,12 +230,32 @@ TEST(JetTranslator, RefusesTextItCannotTranslate) {
         {"SELECT a AS b, b AS a FROM Articoli", 3075, "Riferimento circolare"},
         {"SELECT TOP 1.5 PERCENT * FROM Articoli", 3075, "TOP ... PERCENT"},
         {"ALTER TABLE Articoli ADD Foto OLEOBJECT", 3075, "tipo di campo sconosciuto"},
+        {"[Co\tdice] = 1", 3075, "carattere non valido nel nome"},
+        // A digit of another script read as a number was written to SQLite as it came.
+        {"SELECT .\u06f6 FROM CodiciIva", 3075, "carattere non valido"},
+        {"Prezzo > \u0663", 3075, "carattere non valido"},
+        {"SELECT *, Clienti.Descrizione As ienti", 3067, "almeno una tabella"},
+        // Aggregates where Jet refuses them; SQLite refused the translations with its own message.
+        {"Count(*)", 3096, "aggregazione «Count»"},
+        {"SELECT Codice FROM Articoli WHERE Sum(PrezzoVendita) > 1", 3096, "aggregazione «Sum»"},
+        {"SELECT Max(Sum(PrezzoVendita)) FROM Articoli", 3096, "aggregazione «Sum»"},
+        {"SELECT Codice FROM Articoli GROUP BY Count(*)", 3096, "aggregazione «Count»"},
+        {"UPDATE Articoli SET PrezzoVendita = Avg(PrezzoVendita)", 3096, "aggregazione «Avg»"},
     };
     const std::string deep = std::string(5000, '(') + "1" + std::string(5000, ')');
     const std::string negations = std::string(3000, '-') + "1";
     std::vector<Case> all(std::begin(cases), std::end(cases));
     all.push_back({deep.c_str(), 3075, "espressione troppo annidata"});
     all.push_back({negations.c_str(), 3075, "espressione troppo annidata"});
+    // A NUL inside brackets ended SQLite's reading of the statement inside the quoted name.
+    const QString nulName = QStringLiteral("[C") + QChar(0) + QStringLiteral("] = 1");
+    try {
+        t.translate(nulName);
+        ADD_FAILURE() << "a name holding a NUL was translated";
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.number, 3075);
+        EXPECT_TRUE(e.description.contains(QStringLiteral("carattere non valido nel nome"))) << e.description.toStdString();
+    }
     for (const auto& c : all) {
         try {
             t.translate(QString::fromUtf8(c.jet));
@@ -250,10 +270,26 @@ TEST(JetTranslator, RefusesTextItCannotTranslate) {
 
 TEST(JetTranslator, StatementsUpToJetsLengthLimitTranslate) {
     JetTranslator t;
-    // The longest chains the length limit allows: deep trees, built and written back.
-    QStringList terms(7000, QStringLiteral("a=1"));
-    EXPECT_TRUE(t.translate(terms.join(QStringLiteral(" AND "))).startsWith(QStringLiteral("a = 1 AND a = 1")));
-    EXPECT_TRUE(t.translate(QStringLiteral("a") + QStringLiteral("&a").repeated(31000)).endsWith(QStringLiteral("|| jet_nzstr(a)")));
+    // Long chains are deep trees, built and written back without exhausting the stack. SQLite
+    // parses expression trees a thousand deep at most: the chains the length limit allows
+    // beyond that once translated into statements SQLite refused; now the translator refuses
+    // them, as Jet refuses a query too complex.
+    const auto refused = [&](const QString& jet, const char* why) {
+        try {
+            t.translate(jet);
+            ADD_FAILURE() << "translated: " << jet.left(80).toStdString();
+        } catch (const AppError& e) {
+            EXPECT_EQ(e.number, 3075);
+            EXPECT_TRUE(e.description.contains(QString::fromUtf8(why))) << e.description.toStdString();
+        }
+    };
+    EXPECT_TRUE(t.translate(QStringList(900, QStringLiteral("a=1")).join(QStringLiteral(" AND "))).startsWith(QStringLiteral("a = 1 AND a = 1")));
+    EXPECT_TRUE(t.translate(QStringLiteral("a") + QStringLiteral("&a").repeated(900)).endsWith(QStringLiteral("|| jet_nzstr(a)")));
+    refused(QStringList(7000, QStringLiteral("a=1")).join(QStringLiteral(" AND ")), "Expression tree is too large");
+    refused(QStringLiteral("a") + QStringLiteral("&a").repeated(31000), "Expression tree is too large");
+    // Found by fuzzing: within the translator's own nesting bound, past SQLite's parser stack.
+    refused(QString(124, u'-') + QStringLiteral("P"), "parser stack overflow");
+    refused(QStringLiteral("Nz(").repeated(40) + QStringLiteral("a") + QStringLiteral(",0)").repeated(40), "parser stack overflow");
     try {
         t.translate(QStringLiteral("a = '") + QString(64000, QLatin1Char('x')) + QStringLiteral("'"));
         ADD_FAILURE() << "a text over the limit was translated";
@@ -387,6 +423,29 @@ TEST_F(JetQueries, TopLimitsTheOrderedRows) {
     EXPECT_EQ(run("SELECT TOP 50 PERCENT OID FROM ScaricoArticoli ORDER BY OID DESC").join(' ').toStdString(), "4 3");
     // A share of a row counts as a row.
     EXPECT_EQ(run("SELECT TOP 34 PERCENT Codice FROM Articoli ORDER BY Codice").join(' ').toStdString(), "PANE PNT");
+}
+
+TEST_F(JetQueries, AggregatesRunWhereJetTakesThem) {
+    EXPECT_EQ(run("SELECT Count(*) AS n FROM Articoli HAVING Count(*) > 1 ORDER BY Count(*) DESC"), QStringList{"3"});
+    EXPECT_EQ(select("Articoli", "Codice", "PrezzoVendita >= (SELECT Max(PrezzoVendita) FROM Articoli)"), QStringList{"PNT"});
+}
+
+TEST_F(JetQueries, TheLongestChainsTranslatedRun) {
+    const QString chain = QStringList(900, QStringLiteral("PrezzoVendita > 0")).join(QStringLiteral(" AND "));
+    const QStringList rows = select(QStringLiteral("Articoli"), QStringLiteral("Codice"), chain, QStringLiteral("Codice"));
+    ASSERT_FALSE(rows.isEmpty());
+    EXPECT_FALSE(rows.first().startsWith(QStringLiteral("ERROR"))) << rows.first().toStdString();
+}
+
+TEST_F(JetQueries, TextHoldingANulStaysOneLiteral) {
+    // A code scanned with a NUL in front ended the statement inside its literal.
+    const QString nul(QChar(0));
+    EXPECT_EQ(JetTranslator::QuoteText(nul + QStringLiteral("PA'NE") + nul),
+              QStringLiteral("('' || char(0) || 'PA''NE' || char(0) || '')"));
+    EXPECT_EQ(select(QStringLiteral("Articoli"), QStringLiteral("Codice"), QStringLiteral("Codice = '") + nul + QStringLiteral("PANE'")),
+              QStringList());
+    EXPECT_EQ(select(QStringLiteral("Articoli"), QStringLiteral("Codice"), QStringLiteral("Codice & '") + nul + QStringLiteral("' = 'PANE") + nul + u'\''),
+              QStringList{QStringLiteral("PANE")});
 }
 
 }  // namespace

@@ -63,6 +63,47 @@ TEST(ObjDbQuery, ConditionsReachParentReferencedAndOwnerTables)
     }
 }
 
+// A data set's condition that SQLite would refuse once the rows are asked for is refused
+// by the translator as the condition is set: an aggregate (Jet has none in a WHERE) and
+// nesting past what SQLite's parser reads (found by fuzzing the data set's selection).
+TEST(ObjDbQuery, ConditionsSQLiteCannotTakeAreRefusedAsTheyAreSet)
+{
+    trace() = Trace();
+    QueryShop q;
+    struct Case { QString condition; int number; };
+    const Case cases[] = {
+        {"Count(*)", 3096},
+        {"Prezzo > 1 AND Sum(Scorta) > 10", 3096},
+        {QString(124, u'-') + "Prezzo", 3075},
+        {QStringList(2000, "Prezzo > 0").join(" OR "), 3075},
+    };
+    for (const Case& c : cases) {
+        try {
+            auto rows = q.s.select("Articolo", c.condition);
+            ADD_FAILURE() << rows->RowCount() << " rows for " << c.condition.left(60).toStdString();
+        } catch (const AppError& e) {
+            EXPECT_EQ(e.number, c.number) << c.condition.left(60).toStdString() << ": " << e.description.toStdString();
+        }
+    }
+}
+
+// SQLite reads a number in an ORDER BY as a column's position; a data set's columns are the
+// library's, so "589" failed with SQLite's "term out of range" (found by fuzzing).
+TEST(ObjDbQuery, ANumberInADataSetsOrderSortsNothing)
+{
+    trace() = Trace();
+    QueryShop q;
+    auto all = q.s.select("Articolo");
+    const QStringList byOid = column(*all, "Codice");
+    for (const QString order : {"589", "-1", "(2)"}) {
+        auto rows = q.s.select("Articolo", QString(), order);
+        EXPECT_EQ(column(*rows, "Codice"), byOid) << order.toStdString();
+    }
+    auto byDescription = q.s.select("Articolo", QString(), "Descrizione DESC");
+    auto sorted = q.s.select("Articolo", QString(), "1, Descrizione DESC, -1");
+    EXPECT_EQ(column(*sorted, "Codice"), column(*byDescription, "Codice"));
+}
+
 // Jet writes True as -1; a Boolean is stored as 1. A filter, a search and a query must all
 // read the program's conditions the same way, whichever form of True they use.
 TEST(ObjDbQuery, JetTrueFindsTheSameRowsInFiltersSearchesAndQueries)
