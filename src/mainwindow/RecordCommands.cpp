@@ -13,8 +13,8 @@
 
 namespace {
 
-const QString kSales = QStringLiteral("Vendite");
-const QString kSupplies = QStringLiteral("Forniture");
+const QString kSalesTable = QStringLiteral("Vendite");
+const QString kSuppliesTable = QStringLiteral("Forniture");
 
 // The hourglass while a command works, the normal pointer however it ends.
 class Hourglass {
@@ -26,7 +26,7 @@ public:
 };
 
 // A rule's refusal was shown by the library when it happened; anything else is reported here.
-void report(const AppError& e)
+void reportCommandFailure(const AppError& e)
 {
     if (!objdb::isRefusal(e)) ShowErrorDetails(e, QString());
 }
@@ -58,7 +58,7 @@ void RecordCommands::ViewEditData(bool edit)
         Hourglass hourglass;
         if (!ds->MoveToOID(*current) || ds->RowFlag()) return;
         const QString table = ds->tableName();
-        if (edit && (table == kSales || table == kSupplies) && ds->DocumentFlag()) {
+        if (edit && (table == kSalesTable || table == kSuppliesTable) && ds->DocumentFlag()) {
             if (m_hooks.openDocumentForm) m_hooks.openDocumentForm(table, *current);
         } else {
             (void)LibraryApplication::Instance().OpenView(*ds, nullptr, QString())->EditRow(true, QString(), true);
@@ -66,7 +66,7 @@ void RecordCommands::ViewEditData(bool edit)
         ds->Requery();
         m_grid.Refresh();
     } catch (...) {
-        report(CurrentError());
+        reportCommandFailure(CurrentError());
     }
 }
 
@@ -83,11 +83,11 @@ void RecordCommands::FileNew()
         }
         if (g_bBackupArchiveMode && !confirmBackupInsert()) return;
         const QString table = ds->tableName();
-        if (!g_bBackupArchiveMode && table == kSales) {
+        if (!g_bBackupArchiveMode && table == kSalesTable) {
             NewSale();
             return;
         }
-        if (!g_bBackupArchiveMode && table == kSupplies) {
+        if (!g_bBackupArchiveMode && table == kSuppliesTable) {
             NewSupply();
             return;
         }
@@ -98,19 +98,19 @@ void RecordCommands::FileNew()
         m_grid.Refresh();
         m_grid.SetBookmark(*added);
     } catch (...) {
-        report(CurrentError());
+        reportCommandFailure(CurrentError());
     }
 }
 
 void RecordCommands::NewSale()
 {
     if (g_bBackupArchiveMode && !confirmBackupInsert()) return;
-    if (m_hooks.openDocumentForm) m_hooks.openDocumentForm(kSales, 0);
+    if (m_hooks.openDocumentForm) m_hooks.openDocumentForm(kSalesTable, 0);
 }
 
 void RecordCommands::NewSupply()
 {
-    if (m_hooks.openDocumentForm) m_hooks.openDocumentForm(kSupplies, 0);
+    if (m_hooks.openDocumentForm) m_hooks.openDocumentForm(kSuppliesTable, 0);
 }
 
 void RecordCommands::NewArticle()
@@ -150,7 +150,7 @@ void RecordCommands::FileDelete()
         progress->show(QStringLiteral("Eliminazione in corso..."));
         deleteRows(*ds, *progress);
     } catch (...) {
-        report(CurrentError());
+        reportCommandFailure(CurrentError());
     }
     if (progress) {
         progress->end();

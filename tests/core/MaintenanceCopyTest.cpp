@@ -9,7 +9,7 @@
 #include <optional>
 #include <sqlite3.h>
 
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+#include "QStringPrint.h"
 
 namespace {
 

@@ -111,4 +111,4 @@ protected:
 }
 
 #include <ostream>
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+#include "QStringPrint.h"

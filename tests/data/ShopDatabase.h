@@ -51,4 +51,4 @@ private:
 
 #include <ostream>
 // Readable failures for texts.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+#include "QStringPrint.h"

@@ -22,7 +22,7 @@
 #include <memory>
 #include <ostream>
 
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+#include "QStringPrint.h"
 
 // Amounts written in the C form ("2.50"); shared with the import tests.
 Currency eur(const char* text);

@@ -19,7 +19,7 @@
 #include <memory>
 #include <ostream>
 
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+#include "QStringPrint.h"
 
 Currency eur(const char* text);
 QVariant money(const char* text);

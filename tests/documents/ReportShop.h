@@ -16,7 +16,7 @@
 #include <memory>
 #include <ostream>
 
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+#include "QStringPrint.h"
 
 class ReportShop : public ::testing::Test {
 protected:

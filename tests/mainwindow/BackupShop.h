@@ -72,4 +72,4 @@ private:
     std::unique_ptr<Saved> m_saved;
 };
 
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+#include "QStringPrint.h"

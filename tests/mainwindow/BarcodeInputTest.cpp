@@ -14,11 +14,11 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 #include <functional>
+#include "QStringPrint.h"
 #include <gtest/gtest.h>
 
 namespace {
 
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 // A code box without a window: whether its window is the active one is the test's to say.
 class FakeBox final : public BarcodeTarget {

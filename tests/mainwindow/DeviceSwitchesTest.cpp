@@ -11,10 +11,10 @@
 #include "UiServices.h"
 
 #include <QCoreApplication>
+#include "QStringPrint.h"
 #include <gtest/gtest.h>
 
 namespace {
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 const QString kSection = QStringLiteral("Configuration");
 }

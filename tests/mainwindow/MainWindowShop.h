@@ -39,4 +39,4 @@ private:
     std::shared_ptr<SettingsStore> m_previousStore;
 };
 
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+#include "QStringPrint.h"

@@ -54,4 +54,4 @@ private:
     std::shared_ptr<Database> m_db;
 };
 
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+#include "QStringPrint.h"

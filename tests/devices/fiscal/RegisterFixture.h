@@ -15,7 +15,7 @@
 #include <functional>
 #include <memory>
 
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+#include "QStringPrint.h"
 
 class FiscalTest : public ::testing::Test {
 protected:

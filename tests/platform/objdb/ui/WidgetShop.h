@@ -15,7 +15,7 @@
 #include <memory>
 #include <ostream>
 
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+#include "QStringPrint.h"
 
 // What the library would show through the main window's sink.
 class SinkRecord : public itfNotifyEvent {
