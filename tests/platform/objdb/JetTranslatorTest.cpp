@@ -235,6 +235,8 @@ TEST(JetTranslator, RefusesTextItCannotTranslate) {
         {"SELECT .\u06f6 FROM CodiciIva", 3075, "carattere non valido"},
         {"Prezzo > \u0663", 3075, "carattere non valido"},
         {"SELECT *, Clienti.Descrizione As ienti", 3067, "almeno una tabella"},
+        {"SELECT *, (SELECT Codice FROM Articoli) AS c", 3067, "almeno una tabella"},
+        {"SELECT Codice FROM Articoli WHERE Codice IN (SELECT * WHERE 1 = 1)", 3067, "almeno una tabella"},
         // Aggregates where Jet refuses them; SQLite refused the translations with its own message.
         {"Count(*)", 3096, "aggregazione «Count»"},
         {"SELECT Codice FROM Articoli WHERE Sum(PrezzoVendita) > 1", 3096, "aggregazione «Sum»"},
