@@ -139,8 +139,8 @@ void BM_View(benchmark::State& state, const char* key, Dates mode, bool withAnsw
     Shop& s = shop();
     DateSelection dates(kShownDay, mode == Dates::Day);
     if (mode == Dates::Month) dates.SelectMonth(kShownDay);
-    // The month is found by its number, not by a range of the date's index: the later the
-    // month in the file, the more rows are read before the first of it.
+    // The last month of the file: a scan in key order would read every earlier row before
+    // its first; the month's range of the date index reads only its own.
     if (mode == Dates::LastMonth) dates.SelectMonth(QDate(2007, 12, 15));
     FixedViewDialogs dialogs;
     if (withAnswers) {

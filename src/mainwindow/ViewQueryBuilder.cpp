@@ -34,7 +34,10 @@ ViewQuery ViewQueryBuilder::Build(const ViewRequest& request, const ShownView& s
     } else {
         applySelections(q, node, request.titleTag);
     }
-    if (!q.DateField.isEmpty()) q.Where = CombineConditions(q.Where, m_dates.Condition(q.DateField));
+    if (!q.DateField.isEmpty()) {
+        q.Where = CombineConditions(q.Where, m_dates.Condition(q.DateField));
+        if (!q.IsDerived()) q.Seek = m_dates.SeekCondition(q.Table, q.DateField);
+    }
     return q;
 }
 

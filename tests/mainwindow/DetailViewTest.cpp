@@ -108,6 +108,49 @@ TEST_F(DetailViewTest, SectionNodeShowsNothingAndCarriesNothingOver)
     EXPECT_FALSE(view.KeptRow());
 }
 
+// The month's rows are read through the date index; its bounds must let through exactly the
+// rows whose Month() and Year() are the chosen ones, and the shown condition stays the Jet one.
+TEST_F(DetailViewTest, MonthViewHoldsExactlyTheMonthsRows)
+{
+    struct Sale {
+        QDateTime when;
+        bool inDecember2007;
+    };
+    const Sale sales[] = {
+        {QDateTime(QDate(2007, 11, 30), QTime(23, 59, 59)), false},
+        {QDateTime(QDate(2007, 12, 1), QTime(0, 0)), true},
+        {QDateTime(QDate(2007, 12, 31), QTime(23, 59, 59)), true},
+        {QDateTime(QDate(2008, 1, 1), QTime(0, 0)), false},
+        {QDateTime(QDate(2006, 12, 15), QTime(12, 0)), false},
+    };
+    QList<QDateTime> december;
+    for (const Sale& s : sales) {
+        at(s.when);
+        sell("A", 1);
+        if (s.inDecember2007) december << s.when;
+    }
+    ASSERT_TRUE(dates.SelectMonth(QDate(2007, 12, 15)));
+    struct Case {
+        const char* node;
+        const char* dateField;
+        const char* where;
+    };
+    const Case cases[] = {
+        {"Vendite", "DataVendita", "Month(DataVendita) = 12 AND Year(DataVendita) = 2007"},
+        {"Articoli Venduti", "DataScarico", "Month(DataScarico) = 12 AND Year(DataScarico) = 2007"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.node);
+        ASSERT_EQ(view.Refresh(node(c.node)), DetailView::Outcome::Shown);
+        EXPECT_EQ(view.Query().Where, c.where);
+        TableData& ds = *view.DataSet();
+        QList<QDateTime> shown;
+        for (ds.MoveFirst(); !ds.IsEOF(); ds.MoveNext()) shown << ds.GetValue(c.dateField).toDateTime();
+        std::sort(shown.begin(), shown.end());
+        EXPECT_EQ(shown, december);
+    }
+}
+
 TEST_F(DetailViewTest, ClosedDatabaseIsLeftAlone)
 {
     db().Close();
