@@ -20,7 +20,8 @@
 
 namespace {
 // The main window over the sample shop, showing the view of the node `--table` names (by
-// default the first node that has one: the day's sales).
+// default the first node that has one: the day's sales). A section or group has no key: it
+// is named by its caption, and shows its section buttons over an empty detail area.
 QWidget* mainWindowOverNewShop()
 {
     static QTemporaryDir folder;
@@ -44,6 +45,14 @@ QWidget* mainWindowOverNewShop()
     w->SetTreeViewNodes();
     const QString node = mvtool::shotOptions().table;
     QTreeWidgetItem* shown = node.isEmpty() ? nullptr : SectionTreeView::ItemByKey(*w->TreeView(), node);
+    for (int i = 1; !shown && !node.isEmpty() && i <= SectionTreeView::NodeCount(*w->TreeView()); ++i) {
+        QTreeWidgetItem* item = SectionTreeView::ItemAt(*w->TreeView(), i);
+        if (!SectionTreeView::HasKey(item) && item->text(0) == node) shown = item;
+    }
+    if (!node.isEmpty() && !shown) {
+        delete w;
+        throw AppError::object(1, QStringLiteral("shot"), QStringLiteral("Nodo inesistente: ") + node);
+    }
     for (int i = 1; !shown && i <= SectionTreeView::NodeCount(*w->TreeView()); ++i)
         if (SectionTreeView::HasKey(SectionTreeView::ItemAt(*w->TreeView(), i))) shown = SectionTreeView::ItemAt(*w->TreeView(), i);
     if (shown) w->TreeView()->setCurrentItem(shown);

@@ -43,5 +43,20 @@ TEST(MvtoolShot, PicturesTheMainWindowAtTheAskedSize)
     EXPECT_EQ(mvtool({QStringLiteral("shot"), QStringLiteral("frmMain"), png, QStringLiteral("--size"), QStringLiteral("big")})
                   .status,
               2);
+
+    // A section is named by its caption (it has no key) and pictured with its buttons; a
+    // name the tree lacks is refused, never pictured as the default view.
+    const QString section = testenv::newDir(QStringLiteral("shot")) + QStringLiteral("/section.png");
+    struct Case {
+        const char* node;
+        int status;
+    };
+    for (const Case& c : {Case{"Operazioni effettuate", 0}, Case{"Clienti", 0}, Case{"Nessuna sezione", 1}}) {
+        EXPECT_EQ(mvtool({QStringLiteral("shot"), QStringLiteral("frmMain"), section, QStringLiteral("--table"),
+                          QString::fromUtf8(c.node)})
+                      .status,
+                  c.status)
+            << c.node;
+    }
 }
 #endif
