@@ -46,7 +46,12 @@ void printPrompts()
 // The progress window's texts, and the library's progress in steps of 5 %.
 class PrintedProgress final : public BackupProgress, public itfProgress {
 public:
-    void Show(const QString& text) override { line(QStringLiteral("PROGRESS: ") + text); }
+    // What the operator was asked comes before the work it let start.
+    void Show(const QString& text) override
+    {
+        printPrompts();
+        line(QStringLiteral("PROGRESS: ") + text);
+    }
     itfProgress* Target() override { return this; }
     void Close() override {}
     void OnStart(int32_t, int32_t maximum) override { m_step = -1; m_max = maximum; }
@@ -174,12 +179,16 @@ int reminders(const QStringList& args)
             if (!t.isValid()) return 2;
             at = t;
         } else if (a == u"--close" && i + 1 < args.size()) {
-            close << args[++i].toLongLong();
+            bool ok = false;
+            close << args[++i].toLongLong(&ok);
+            if (!ok) return 2;
         } else if (a == u"--postpone" && i + 1 < args.size()) {
             const QString v = args[++i];
             const qsizetype eq = v.indexOf(u'=');
-            if (eq < 0) return 2;
-            postpone.append({v.left(eq).toLongLong(), v.mid(eq + 1)});
+            bool ok = false;
+            const qint64 key = eq < 0 ? 0 : v.left(eq).toLongLong(&ok);
+            if (!ok) return 2;
+            postpone.append({key, v.mid(eq + 1)});
         } else {
             mvtool::err(QString::fromLatin1(kRemindersUsage));
             return 2;

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QUuid>
 
 #ifdef MV_MVTOOL_EXE
@@ -83,7 +84,33 @@ TEST_F(MvtoolBackup, SavesAndRestoresAPeriodKeepingStockAndPoints)
     r = tool({"backup", "--from", "2007-03-01"}, {"No"});
     EXPECT_EQ(r.lines.last(), "CANCELLED");
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(tool({"backup", "--from", "yesterday"}).status, 2);
+}
+
+TEST_F(MvtoolBackup, TheQuestionComesBeforeTheWorkItLetsStart)
+{
+    addArticle("A", 100);
+    sale(QDateTime(QDate(2007, 3, 5), QTime(10, 0)), true, "A", 1, 0);
+    const Run r = tool({"backup", "--from", "2007-03-01", "--to", "2007-03-31"}, {"Yes", "OK"});
+    ASSERT_EQ(r.status, 0) << r.lines.join('\n').toStdString();
+    const qsizetype asked = r.lines.indexOf(QRegularExpression("^MSGBOX: Verranno salvati i dati nell'archivio:.*"));
+    const qsizetype working = r.lines.indexOf(QRegularExpression("^PROGRESS: .*"));
+    ASSERT_GE(asked, 0);
+    ASSERT_GE(working, 0);
+    EXPECT_LT(asked, working) << r.lines.join('\n').toStdString();
+}
+
+TEST_F(MvtoolBackup, WrongArgumentsAreRefusedBeforeAnythingRuns)
+{
+    const QStringList cases[] = {
+        {"backup", "--from", "yesterday"},
+        {"backup", "--to"},
+        {"backup", "--bogus"},
+        {"reminders", "--at", "nonsense"},
+        {"reminders", "--close", "abc"},
+        {"reminders", "--postpone", "abc=1 settimana"},
+        {"reminders", "--postpone", "12"},
+    };
+    for (const QStringList& args : cases) EXPECT_EQ(tool(args).status, 2) << args.join(' ').toStdString();
 }
 
 TEST_F(MvtoolBackup, ReminderRuleOnSupplyDatesMakesOneReminderAndPostponesAWeek)
