@@ -65,10 +65,13 @@ int fiscal(const QStringList& args) {
                 return std::nullopt;
             return args.at(++i);
         };
-        auto number = [&](std::optional<int>& into) {
+        // Times, lengths and decimals are never negative; a register takes at most the
+        // currency's four decimals.
+        auto number = [&](std::optional<int>& into, int lowest = INT_MIN, int highest = INT_MAX) {
             const auto v = value();
             bool ok = false;
             const int n = v ? v->toInt(&ok) : 0;
+            ok = ok && n >= lowest && n <= highest;
             if (ok)
                 into = n;
             return ok;
@@ -106,14 +109,14 @@ int fiscal(const QStringList& args) {
         } else if (a == u"--cancel") {
             cancel = true;
         } else if (a == u"--decimals") {
-            if (!number(n)) return usageError(QStringLiteral("--decimals needs a number"));
+            if (!number(n, 0, 4)) return usageError(QStringLiteral("--decimals needs a number from 0 to 4"));
             decimals = *n;
         } else if (a == u"--timeout") {
-            if (!number(timeout)) return usageError(QStringLiteral("--timeout needs milliseconds"));
+            if (!number(timeout, 0)) return usageError(QStringLiteral("--timeout needs milliseconds"));
         } else if (a == u"--wait") {
-            if (!number(wait)) return usageError(QStringLiteral("--wait needs milliseconds"));
+            if (!number(wait, 0)) return usageError(QStringLiteral("--wait needs milliseconds"));
         } else if (a == u"--desc-len") {
-            if (!number(descLen)) return usageError(QStringLiteral("--desc-len needs a number"));
+            if (!number(descLen, 0)) return usageError(QStringLiteral("--desc-len needs a number"));
         } else if (a == u"--message") {
             message = value().value_or(QString());
         } else if (a == u"--display") {

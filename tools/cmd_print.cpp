@@ -177,11 +177,13 @@ int printLabels(const QStringList& arguments)
         prn->SetPrinter(s.PrinterName, s.LabelHeight, s.LabelWidth, s.LabelTop, s.LabelLeft, int16_t(s.ModuleColumns));
 
     int printed = 0;
-    bool stopped = false;
+    bool stopped = false, missing = false;
     for (const QString& code : args.mid(1)) {
         auto article = shop.select(QStringLiteral("Articoli"), QStringLiteral("Codice = ") + shop.db->QuoteText(code));
         if (article->IsEmpty()) {
+            // The other labels still print, but the run did not do all it was asked.
             mvtool::err(QStringLiteral("no article %1").arg(code));
+            missing = true;
             continue;
         }
         if (!RunPrintLabel(*article, prn, QString())) {
@@ -195,7 +197,7 @@ int printLabels(const QStringList& arguments)
     printTrace(recording);
     printMessages();
     mvtool::out(QStringLiteral("%1 labels%2").arg(printed).arg(out.pdf.isEmpty() ? QString() : QStringLiteral(", written ") + out.pdf));
-    return stopped ? 1 : 0;
+    return stopped || missing ? 1 : 0;
 }
 
 const char* kReportUsage = "print-report DB NODE --pdf FILE [--all | --day YYYY-MM-DD | --month YYYY-MM]  the report of "

@@ -77,7 +77,10 @@ int receipt(const QStringList& args)
         else if (a == u"--sim") simName = args.at(++i);
         else if (a == u"--port") port = args.at(++i);
         else if (a == u"--settings") lineSettings = args.at(++i);
-        else if (a == u"--timeout") timeout = args.at(++i).toInt(&ok);
+        else if (a == u"--timeout") {
+            timeout = args.at(++i).toInt(&ok);
+            ok = ok && *timeout >= 0;
+        }
         else if (a == u"--conversion") conversion = true;
         else if (a == u"--no-description") noDescription = true;
         else rest << a;

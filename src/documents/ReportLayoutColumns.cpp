@@ -33,7 +33,9 @@ QString widestValue(const Column& c) {
     case ColumnKind::Amount:
         return report::formatValue(QVariant::fromValue(Currency::fromUnits(-9'999'999'999'900LL)), ColumnFormat(c));
     case ColumnKind::Quantity:
-        return report::formatValue(-99'999.99, ColumnFormat(c));
+        // Totals of pieces sold or in stock pass a hundred thousand in a shop's year: a number
+        // that had to wrap would break among its digits and read as another number.
+        return report::formatValue(c.total ? -9'999'999.99 : -99'999.99, ColumnFormat(c));
     case ColumnKind::Code:
         return c.sample;
     case ColumnKind::Text:

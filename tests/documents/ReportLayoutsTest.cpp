@@ -3,6 +3,7 @@
 #include "ReportDisplay.h"
 #include "ReportLayoutColumns.h"
 #include "ReportLayouts.h"
+#include "ReportMeasure.h"
 #include "ReportPainter.h"
 #include "ReportShop.h"
 
@@ -205,6 +206,54 @@ TEST(FixedReportLayout, OnlyTheEightNamesHaveALayout)
 
 // More columns than a portrait page holds turn the page; more than a landscape page holds
 // share its width, and their headings and values wrap instead of being cut.
+// A number that had to wrap would break among its digits ("181.681,0" over "0") and read as
+// another number: quantities and their totals up to millions stand on one line.
+TEST(ReportLayoutColumns, NumbersAndTheirTotalsNeverBreakAcrossLines)
+{
+    layouts::ColumnListing listing;
+    listing.name = QStringLiteral("drProva");
+    listing.caption = QStringLiteral("Prova");
+    listing.countLabel = QStringLiteral("Numero delle righe:");
+    layouts::Column description;
+    description.heading = QStringLiteral("Descrizione");
+    description.field = QStringLiteral("Descrizione");
+    layouts::Column pieces;
+    pieces.heading = QStringLiteral("Quantita'");
+    pieces.field = QStringLiteral("ValoreScarico");
+    pieces.kind = layouts::ColumnKind::Quantity;
+    pieces.total = true;
+    layouts::Column amount;
+    amount.heading = QStringLiteral("Vendita");
+    amount.field = QStringLiteral("ImportoScarico");
+    amount.kind = layouts::ColumnKind::Amount;
+    amount.format = QStringLiteral("#,#0.00");
+    amount.total = true;
+    listing.columns << description << pieces << amount;
+    const report::ReportLayout layout = layouts::BuildColumnsLayout(listing);
+
+    report::MemoryDataSource data(QStringList{QStringLiteral("Descrizione"), QStringLiteral("ValoreScarico"),
+                                              QStringLiteral("ImportoScarico")});
+    for (double quantity : {-1'234'567.5, 3'000'000.0, 3'000'000.0, 99'999.99})
+        data.addRow({longest::kDescription, quantity, QVariant::fromValue(Currency::fromUnits(-2'499'999'999'900LL))});
+    const report::ReportDocument doc = report::paginate(layout, data);
+
+    report::TextMeasure measure;
+    QStringList numbers;
+    for (const report::ReportPage& page : doc.pages)
+        for (const report::PlacedBand& band : page.bands) {
+            if (band.kind != report::BandKind::Detail && band.kind != report::BandKind::ReportFooter) continue;
+            for (const report::PlacedItem& item : band.items) {
+                if (item.text.isEmpty() || !item.text.front().isDigit() && item.text.front() != u'-') continue;
+                numbers << item.text;
+                EXPECT_LE(measure.wrappedHeightMm(item.font, item.rect.width(), item.text),
+                          measure.lineHeightMm(item.font) * 1.01)
+                    << item.text.toStdString() << " breaks in a column " << item.rect.width() << " mm wide";
+            }
+        }
+    EXPECT_TRUE(numbers.contains(QStringLiteral("-1.234.567,50")) && numbers.contains(QStringLiteral("4.865.432,49")))
+        << numbers.join(u' ').toStdString();
+}
+
 TEST(ReportLayoutColumns, PageTurnsThenColumnsShareTheWidthWithoutCuttingAnything)
 {
     struct Case {

@@ -41,6 +41,7 @@ TEST_F(MvtoolReceipt, SendsAStoredSaleToASimulatedRegister)
     EXPECT_TRUE(r.lines.contains("-> 02 30 30 35 04 39 42 03   <STX>005<EOT>9B<ETX>"));   // the total key
 
     EXPECT_EQ(mvtool({"receipt", path(), QString::number(s), "--sim", "ellisse"}).status, 2);
+    EXPECT_EQ(mvtool({"receipt", path(), QString::number(s), "--type", "3", "--sim", "ellisse", "--timeout", "-1"}).status, 2);
     EXPECT_EQ(mvtool({"receipt", path(), "1", "--type", "3", "--sim", "ellisse"}).status, 1);
 }
 

@@ -118,6 +118,13 @@ TEST_F(Labels, ToolPrintsLabelsIntoAPdf)
     EXPECT_EQ(r.code, 0) << r.out.toStdString();
     EXPECT_TRUE(r.out.contains(QStringLiteral("2 labels"))) << r.out.toStdString();
     EXPECT_EQ(pdfText(file).count(QStringLiteral("1.234,50")), 2);
+
+    // A code no article has is a failed run, though the labels found still print.
+    const ToolRun partly = mvtool({QStringLiteral("print-labels"), path(), QStringLiteral("8001"), QStringLiteral("9999"),
+                                   QStringLiteral("--pdf"), file});
+    EXPECT_EQ(partly.code, 1) << partly.out.toStdString();
+    EXPECT_TRUE(partly.out.contains(QStringLiteral("1 labels"))) << partly.out.toStdString();
+    EXPECT_EQ(pdfText(file).count(QStringLiteral("1.234,50")), 1);
 }
 
 TEST_F(Labels, ToolTracesAReceiptAndReportsScriptErrors)

@@ -13,6 +13,8 @@ constexpr char kNextRowFlag = '0';
 constexpr int kSaleRecordLength = 58;
 constexpr int kDescriptionRecordText = 32;   // "-" and the description, blank-filled
 constexpr int kDescriptionCut = 31;
+constexpr int kAmountDigits = 10;
+constexpr int kLastDepartment = 99;
 
 // Frames from the register that need no closing "000".
 bool needsNoClose(const QByteArray& replies) {
@@ -83,6 +85,18 @@ void clsEllisseExt::NewSession(int16_t decimals) {
 }
 
 void clsEllisseExt::SendData(Currency price, int16_t quantity, const QString& description, int16_t department) {
+    // The sale record has fixed places: a department or an amount longer than its place would
+    // push the following fields along, and the register would charge another department or
+    // another amount. Such a row is refused before anything reaches the register.
+    if (department < 0 || department > kLastDepartment)
+        RaiseDriverError(kSendDataCode,
+                         QStringLiteral("Reparto %1 non gestito dal registratore di cassa (reparti da 0 a %2)")
+                             .arg(department)
+                             .arg(kLastDepartment));
+    const QString amount = FormatAmount(price.abs());
+    if (amount.size() > kAmountDigits)
+        RaiseDriverError(kSendDataCode,
+                         QStringLiteral("Importo %1 troppo grande per il registratore di cassa").arg(price.abs().toString()));
     const QString cleaned = CleanDescription(description, FiscalPrinterParam.DescriptionLen);
     char flag = kNextRowFlag;
     if (quantity < 0 || price.sign() < 0) {
@@ -92,7 +106,7 @@ void clsEllisseExt::SendData(Currency price, int16_t quantity, const QString& de
         m_firstRow = false;
     }
     // The quantity field has no place for a sign: a return is told by the flag.
-    const QByteArray sale = SaleRecord(flag, FormatAmount(price.abs()), department, std::abs(int(quantity)));
+    const QByteArray sale = SaleRecord(flag, amount, department, std::abs(int(quantity)));
     const QString failed = QStringLiteral("Errore di comunicazione in invio dei dati");
     if (!exchange([&](QByteArray& r) { return EllSendCommandEx(sale, *m_comm, r); }))
         RaiseDriverError(kSendDataCode, failed);

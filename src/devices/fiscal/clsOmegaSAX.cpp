@@ -14,6 +14,7 @@ constexpr char kSaleKey = 'R';
 constexpr char kReturnKey = 'r';
 constexpr int kDescriptionWidth = 15;
 constexpr int kAmountWidth = 8;
+constexpr int kLastDepartment = 99;
 constexpr int kReplyGapMs = 100;
 }
 
@@ -72,6 +73,13 @@ void clsOmegaSAX::EndSession() {
 }
 
 void clsOmegaSAX::SendData(Currency price, int16_t quantity, const QString& description, int16_t department) {
+    // The department has two places before the description: a longer one would shift the
+    // description and be read as another department. Nothing is sent (nor numbered) then.
+    if (department < 0 || department > kLastDepartment)
+        RaiseDriverError(kSendDataCode,
+                         QStringLiteral("Reparto %1 non gestito dal registratore di cassa (reparti da 0 a %2)")
+                             .arg(department)
+                             .arg(kLastDepartment));
     const int width = std::min(FiscalPrinterParam.DescriptionLen, kDescriptionWidth);
     const QByteArray text = CleanDescription(description, width).leftJustified(kDescriptionWidth, u' ').toLatin1();
     const bool isReturn = price.sign() < 0 || quantity < 0;

@@ -318,6 +318,39 @@ TEST_F(EllisseRecordsOnLine, ARefusedResultFailsTheRow) {
     EXPECT_EQ(commands(5).mid(2), (QList<QByteArray>{"720 ", "720", "000"}));
 }
 
+// The sale record's places are fixed: a field that would not fit is refused, never sent
+// shifted onto the next field (department 100 would be charged to department 10).
+TEST_F(EllisseRecordsOnLine, ARowWhoseFieldsDoNotFitTheRecordIsRefusedUnsent) {
+    struct Case {
+        const char* price;
+        int16_t department;
+        QString message;
+    };
+    const QString department = QStringLiteral("Reparto %1 non gestito dal registratore di cassa (reparti da 0 a 99)");
+    const Case cases[] = {
+        {"1", 100, department.arg(100)},
+        {"1", -1, department.arg(-1)},
+        {"100000000", 1, QStringLiteral("Importo 100000000 troppo grande per il registratore di cassa")},
+        {"-123456789.5", 1, QStringLiteral("Importo 123456789.5 troppo grande per il registratore di cassa")},
+    };
+    itfFiscalPrinter& printer = start(RegisterType::EllisseExt);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.price) + " " + std::to_string(c.department));
+        printer.NewSession(2);
+        const AppError e = raised([&] { printer.SendData(*Currency::parse(QString::fromLatin1(c.price), QLocale::c()), 1, QStringLiteral("X"), c.department); });
+        EXPECT_EQ(e.number, driverError(3));
+        EXPECT_EQ(e.description, QStringLiteral("Codice: 3\r\r") + c.message);
+        // Nothing reached the register, so there is no receipt to void either.
+        printer.CancelSession();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        EXPECT_TRUE(line->fromProgram().isEmpty());
+    }
+    // The largest that fit still go out.
+    printer.NewSession(2);
+    printer.SendData(*Currency::parse(QStringLiteral("99999999.99"), QLocale::c()), 1, QString(), 99);
+    EXPECT_EQ(commands(1).value(0), QByteArray("700p999999999999000000000000000000000000                00"));
+}
+
 TEST_F(EllisseRecordsOnLine, FramesTheRegisterSendsOnItsOwnAreAcknowledgedAndClosed) {
     start(RegisterType::EllisseExt);
     line->send(sim->unsolicited("120"));

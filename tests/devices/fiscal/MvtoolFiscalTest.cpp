@@ -142,7 +142,12 @@ TEST(MvtoolFiscal, BadArgumentsAreAUsageError) {
                                     QStringList{"--type", "3", "--sim", "ellisse", "--end", "--cancel"},
                                     QStringList{"--type", "2", "--sim", "ellisse", "--fake"},
                                     QStringList{"--type", "2", "--fake", "--answer", "RCHSend"},
-                                    QStringList{"--type", "2", "--fake", "--report", "soon"}}) {
+                                    QStringList{"--type", "2", "--fake", "--report", "soon"},
+                                    QStringList{"--type", "3", "--sim", "ellisse", "--timeout", "-1", "--end"},
+                                    QStringList{"--type", "3", "--sim", "ellisse", "--wait", "-5", "--end"},
+                                    QStringList{"--type", "3", "--sim", "ellisse", "--desc-len", "-5", "--end"},
+                                    QStringList{"--type", "3", "--sim", "ellisse", "--decimals", "-2", "--end"},
+                                    QStringList{"--type", "3", "--sim", "ellisse", "--decimals", "9", "--end"}}) {
         SCOPED_TRACE(args.join(u' ').toStdString());
         EXPECT_EQ(mvtool(args).exitCode, 2);
     }

@@ -65,6 +65,22 @@ TEST_F(OmegaSax, DescriptionsAreCutToTheShorterLimitThenFilledTo15) {
         EXPECT_EQ(got.value(2 + i).mid(6, 15), QByteArray(cases[i].field)) << cases[i].length;
 }
 
+// Two places hold the department before the description: a longer one is refused unsent and
+// unnumbered instead of shifting the description into the department.
+TEST_F(OmegaSax, ADepartmentWiderThanItsPlaceIsRefusedUnsent) {
+    itfFiscalPrinter& printer = start(RegisterType::OmegaSAX);
+    printer.NewSession(2);
+    for (const int16_t department : {100, -1}) {
+        SCOPED_TRACE(department);
+        const AppError e = raised([&] { printer.SendData(money("1"), 1, QStringLiteral("Pane"), department); });
+        EXPECT_EQ(e.number, driverError(3));
+        EXPECT_EQ(e.description, QStringLiteral("Codice: 3\r\rReparto %1 non gestito dal registratore di cassa "
+                                                "(reparti da 0 a 99)").arg(department));
+    }
+    printer.SendData(money("1"), 1, QStringLiteral("Pane"), 99);
+    EXPECT_EQ(commands(3), (QList<QByteArray>{"F", "000N", "001R99PANE           00000100"}));
+}
+
 TEST_F(OmegaSax, CancelOpensAnew) {
     itfFiscalPrinter& printer = start(RegisterType::OmegaSAX);
     printer.NewSession(0);
