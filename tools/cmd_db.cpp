@@ -37,13 +37,16 @@ public:
     }
 };
 
-// The file opened as the program opens it: created when missing, declared and upgraded, with
-// the configuration loaded first (the table rules and some declarations read it).
-std::shared_ptr<Database> openDeclared(const QString& path, itfNotifyEvent* sink, std::shared_ptr<DBEngine>& engine)
+// The file opened as the program opens it: created when missing (unless it is only a source,
+// where a mistyped name must not turn into an empty shop), declared and upgraded, with the
+// configuration loaded first (the table rules and some declarations read it).
+enum class WhenMissing { Create, Refuse };
+std::shared_ptr<Database> openDeclared(const QString& path, itfNotifyEvent* sink, std::shared_ptr<DBEngine>& engine,
+                                       WhenMissing missing = WhenMissing::Create)
 {
     LoadConfiguration();
     engine = std::make_shared<DBEngine>();
-    if (!QFileInfo::exists(path)) engine->CreateDatabase(3, path);
+    if (missing == WhenMissing::Create && !QFileInfo::exists(path)) engine->CreateDatabase(3, path);
     engine->OpenDatabase(3, path);
     auto db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("mvtool"), sink);
     db->AttachEngine(engine);
@@ -214,7 +217,7 @@ int copy(const QStringList& args)
     if (args.size() < 3 || args.size() > 4) return 2;
     PrintingSink sink;
     std::shared_ptr<DBEngine> fromEngine, toEngine;
-    auto from = openDeclared(args[0], &sink, fromEngine);
+    auto from = openDeclared(args[0], &sink, fromEngine, WhenMissing::Refuse);
     auto to = openDeclared(args[1], &sink, toEngine);
     auto source = from->Tables().Item(args[2])->Select(args.value(3));
     auto target = to->Tables().Item(args[2])->Select();

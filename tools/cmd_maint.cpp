@@ -16,6 +16,7 @@
 #include "UiServices.h"
 #include "frmMessage.h"
 #include <QFileInfo>
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -190,6 +191,7 @@ std::optional<ReportQuery> parseQuery(QString text) {
         const int from = keywordAt(text, QStringLiteral("FROM"));
         if (from < 0) return std::nullopt;
         const QString list = text.mid(6, from - 6).trimmed();
+        if (list.isEmpty()) return std::nullopt;
         if (list != QStringLiteral("*"))
             for (const QString& f : list.split(u',', Qt::SkipEmptyParts)) q.fields << f.trimmed().remove(u'[').remove(u']');
         text = text.mid(from + 4).trimmed();
@@ -220,6 +222,13 @@ int reportCommand(const QStringList& args) {
     TableObject* table = db->FindTable(q->table);
     if (!table) { mvtool::err(QStringLiteral("no table ") + q->table); return 1; }
     auto rows = table->Select(q->condition, q->order);
+    // A misspelt field would silently leave its column out of the report.
+    const std::vector<FieldInfo> infos = rows->GetFieldInfos();
+    for (const QString& f : q->fields) {
+        const bool known = std::any_of(infos.begin(), infos.end(),
+                                       [&](const FieldInfo& i) { return i.Name.compare(f, Qt::CaseInsensitive) == 0; });
+        if (!known) { mvtool::err(QStringLiteral("Campo inesistente in %1: %2").arg(table->Name(), f)); return 1; }
+    }
     const report::ReportLayout layout = ColumnReportLayout(*rows, q->fields, table->GetCaption());
     const report::ReportDocument doc = BuildDataReport(*rows, layout, o->values.value(QStringLiteral("--title"), table->GetCaption()));
     report::writePdf(doc, o->values.value(QStringLiteral("--pdf")));

@@ -13,12 +13,17 @@ namespace {
 constexpr auto kUsage =
     "usage: mvtool shot WINDOW FILE.png [--size WxH] [--table T] [--level N] [--db PATH] [--new] | mvtool shot --list";
 
-// "WxH" as a size; nullopt when malformed.
+// The largest side a screen has: beyond it the offscreen surface cannot be made (or takes
+// gigabytes) and drawing on it would bring the tool down.
+constexpr int kLargestSide = 8192;
+
+// "WxH" as a size; nullopt when malformed or larger than any screen.
 std::optional<QSize> parseSize(const QString& text) {
     const QStringList wh = text.split(u'x');
     bool okWidth = false, okHeight = false;
     const QSize size = wh.size() == 2 ? QSize(wh.at(0).toInt(&okWidth), wh.at(1).toInt(&okHeight)) : QSize();
     if (!okWidth || !okHeight || size.isEmpty()) return std::nullopt;
+    if (size.width() > kLargestSide || size.height() > kLargestSide) return std::nullopt;
     return size;
 }
 
@@ -74,5 +79,5 @@ int shot(const QStringList& all) {
 }
 
 MV_COMMAND("shot",
-           "shot WINDOW FILE.png [--size WxH] [--table T] [--level N] [--db PATH] [--new] | shot --list   render a window offscreen to a PNG",
+           "shot WINDOW FILE.png [--size WxH] [--table T] [--level N] [--db PATH] [--new] | shot --list   render a window offscreen to a PNG (sides up to 8192)",
            shot);

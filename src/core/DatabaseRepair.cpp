@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace {
 const QString kSource = QStringLiteral("DatabaseRepair");
@@ -122,8 +123,12 @@ DatabaseRepair::Result DatabaseRepair::Repair(const QString& databasePath, const
             fail(QStringLiteral("Il database recuperato non è integro:\r") + check);
         m_openCheck(temp);
         ensureNoLog(temp);
-        // The repaired file takes the original's place with the original's permissions.
-        if (!QFile::setPermissions(temp, QFile::permissions(databasePath)))
+        // The repaired file takes the original's place with the original's mode, bit for bit:
+        // Qt's permission flags would add the owner's write bit to a read-only file whenever
+        // the user may write it all the same (an administrator) and drop the set-group bit.
+        struct stat original {};
+        if (::stat(QFile::encodeName(databasePath).constData(), &original) != 0 ||
+            ::chmod(QFile::encodeName(temp).constData(), original.st_mode & 07777) != 0)
             fail(QStringLiteral("Impossibile impostare i permessi del file < %1 >").arg(temp));
     } catch (...) {
         removeQuietly(temp);

@@ -1,4 +1,5 @@
 #include "DatabaseRepair.h"
+#include "DatabaseFileCopy.h"
 #include "FileOps.h"
 #include "StartupTestSupport.h"
 #include "TableObject.h"
@@ -6,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace {
 // Plain SQLite beside the library, to build and inspect the files.
@@ -200,6 +202,30 @@ TEST_F(DatabaseRepairTest, RepairedFileKeepsTheOriginalsPermissions) {
     const DatabaseRepair::Result r = DatabaseRepair([](const QString&) {}).Repair(databasePath(), workDir);
     EXPECT_LT(r.sizeAfter, r.sizeBefore);
     EXPECT_EQ(QFile::permissions(databasePath()), mode);
+}
+
+// Repaired or refused, the file keeps its mode bit for bit: a read-only file that an
+// administrator repairs stays read-only, a set-group bit stays set.
+TEST_F(DatabaseRepairTest, RepairedOrRefusedTheFileKeepsItsModeBitForBit) {
+    const auto modeOf = [](const QString& path) {
+        struct stat st {};
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : ~0u;
+    };
+    for (const mode_t mode : {mode_t(0640), mode_t(0604), mode_t(02660), mode_t(0444), mode_t(0400)}) {
+        SCOPED_TRACE(QString::number(mode, 8).toStdString());
+        objdb::RemoveDatabase(databasePath());
+        buildFileWithDeletedRows();
+        ASSERT_EQ(::chmod(QFile::encodeName(databasePath()).constData(), mode), 0);
+        ASSERT_EQ(modeOf(databasePath()), mode);
+        try {
+            DatabaseRepair([](const QString&) {}).Repair(databasePath(), workDir);
+        } catch (const AppError& e) {
+            // Only a file this user may not write is refused.
+            EXPECT_TRUE(e.description.contains(QStringLiteral("sola lettura"))) << e.description.toStdString();
+        }
+        EXPECT_EQ(modeOf(databasePath()), mode);
+        ::chmod(QFile::encodeName(databasePath()).constData(), 0600);
+    }
 }
 
 TEST_F(DatabaseRepairTest, CommandRepairsTheFilesThereAreAndAsksBeforeTheBackup) {

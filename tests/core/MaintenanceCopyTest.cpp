@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <optional>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include "QStringPrint.h"
 
@@ -269,6 +270,18 @@ TEST_F(MaintenanceCopyTest, RestoreKeepsTheWeekdayCopyAndClearsTheFlag) {
     // A second restore finds nothing to restore.
     EXPECT_FALSE(MaintenanceSaveRestore(true));
     EXPECT_EQ(ui->prompts().last(), QStringLiteral("Nessun archivio di manutenzione è stato trovato in < ") + maint + QStringLiteral(" >"));
+}
+
+// The restored file stands where the working file stood with the working file's mode: a
+// file the shop's terminals share through their group stays writable for all of them.
+TEST_F(MaintenanceCopyTest, RestoredWorkingFileKeepsItsMode) {
+    prepareRestore();
+    ASSERT_EQ(::chmod(QFile::encodeName(working).constData(), 0660), 0);
+    EXPECT_TRUE(MaintenanceSaveRestore(true));
+    EXPECT_EQ(databaseName(working), QStringLiteral("maintained"));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(working).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0660u);
 }
 
 TEST_F(MaintenanceCopyTest, RestoreWithoutWorkingFileAsksNothing) {

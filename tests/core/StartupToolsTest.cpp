@@ -248,6 +248,32 @@ TEST_F(StartupTools, AReportLeavesNothingBesideTheDatabaseItRead) {
     EXPECT_EQ(readFile(db), bytes);
 }
 
+// The fields a report is asked for are the table's: a misspelt one is an error and no PDF,
+// never a report without that column.
+TEST_F(StartupTools, AReportOfAFieldTheTableHasNotIsAnError) {
+    const QString db = file("Mirtavolia.mdb");
+    ASSERT_EQ(mvtool({QStringLiteral("db-init"), db}).exitCode, 0);
+    struct Case {
+        const char* query;
+        int exitCode;
+    };
+    const Case cases[] = {
+        {"SELECT nome, LivelloAccesso FROM Operatori", 0},
+        {"SELECT Nome, Nomee FROM Operatori", 1},
+        {"SELECT [Livello Accesso] FROM Operatori", 1},
+        {"SELECT  FROM Operatori", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.query);
+        const QString pdf = file("campi.pdf");
+        QFile::remove(pdf);
+        const Run r = mvtool({QStringLiteral("report"), db, QString::fromLatin1(c.query), QStringLiteral("--pdf"), pdf});
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.out.toStdString() << r.err.toStdString();
+        EXPECT_EQ(QFile::exists(pdf), c.exitCode == 0);
+        if (c.exitCode == 1) EXPECT_TRUE(r.err.contains(QStringLiteral("Campo inesistente in Operatori"))) << r.err.toStdString();
+    }
+}
+
 // A bulk run killed in the middle leaves its last rows in the database's log only: the
 // maintenance copy holds exactly the rows the file holds with its log.
 TEST_F(StartupTools, MaintenanceCopyAfterAKilledRunHoldsEveryCommittedRow) {

@@ -1,6 +1,7 @@
 // Pictures of the main window and of the error report through the developer's tool.
 #ifdef MV_MVTOOL_EXE
 #include "TestEnvironment.h"
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -57,6 +58,19 @@ TEST(MvtoolShot, PicturesTheMainWindowAtTheAskedSize)
                       .status,
                   c.status)
             << c.node;
+    }
+}
+
+// A size no screen has is a wrong argument: the offscreen surface of 100000x100000 pixels
+// could not be made and the tool died drawing on nothing.
+TEST(MvtoolShot, ASizeNoScreenHasIsAWrongArgument)
+{
+    const QString png = testenv::newDir(QStringLiteral("shot")) + QStringLiteral("/RowEditor.png");
+    for (const char* size : {"0x0", "-5x10", "640x", "100000x100000", "8193x600", "800x8193"}) {
+        const Shot shot = mvtool({QStringLiteral("shot"), QStringLiteral("RowEditor"), png, QStringLiteral("--size"),
+                                  QString::fromLatin1(size)});
+        EXPECT_EQ(shot.status, 2) << size;
+        EXPECT_FALSE(QFile::exists(png)) << size;
     }
 }
 #endif

@@ -7,6 +7,7 @@
 #include <QUrl>
 #include <memory>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace objdb {
 
@@ -152,6 +153,12 @@ void CopyDatabase(const QString& from, const QString& to, CopyKind kind)
                 backup(*source, target, what);
             }
         }
+        // A file put in another's place takes its mode: a copy is no reason for a file to
+        // change who may read or write it.
+        struct stat replaced {};
+        if (::stat(QFile::encodeName(to).constData(), &replaced) == 0 && S_ISREG(replaced.st_mode) &&
+            ::chmod(QFile::encodeName(partial).constData(), replaced.st_mode & 07777) != 0)
+            throw AppError(kFileAccessError, kSource, QStringLiteral("Impossibile impostare i permessi del file < %1 >").arg(to));
         try {
             MoveDatabase(partial, to);
         } catch (const AppError&) {

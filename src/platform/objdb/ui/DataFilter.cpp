@@ -7,6 +7,7 @@
 #include "TableObject.h"
 #include "UiLocale.h"
 #include <QDateTime>
+#include <cctype>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -31,17 +32,51 @@ std::optional<double> number(const QString& text)
     return std::nullopt;
 }
 
-// A filter's name as a key of the store, which takes "/" and "\\" for levels of sections.
+// A filter's name as a key of the store. The name is what the operator typed; the store's
+// file takes "/" and "\\" for levels of sections, ends a key at "=", reads a line starting
+// with "[" as a section and one starting with ";" or "#" as a comment, and trims spaces: such
+// characters go in as %XX, so that every name reads back as it was saved and never takes the
+// filters saved after it along.
 QString keyOf(const QString& name)
 {
-    QString k = name;
-    k.replace(u'%', QStringLiteral("%25")).replace(u'/', QStringLiteral("%2F")).replace(u'\\', QStringLiteral("%5C"));
+    static const QString special = QStringLiteral("%/\\=[];#\"");
+    QString k;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name[i];
+        const bool edgeSpace = c.isSpace() && (i == 0 || i == name.size() - 1);
+        if (c.unicode() > 0xff && edgeSpace)
+            k += QStringLiteral("%u") + QStringLiteral("%1").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper();
+        else if (special.contains(c) || c.unicode() < 0x20 || c.unicode() == 0x7f || edgeSpace)
+            k += u'%' + QStringLiteral("%1").arg(c.unicode(), 2, 16, QLatin1Char('0')).toUpper();
+        else
+            k += c;
+    }
     return k;
 }
 QString nameOf(const QString& key)
 {
-    QString n = key;
-    n.replace(QStringLiteral("%2F"), QStringLiteral("/")).replace(QStringLiteral("%5C"), QStringLiteral("\\")).replace(QStringLiteral("%25"), QStringLiteral("%"));
+    const auto hex = [&](qsizetype from, int digits) -> int {
+        if (from + digits > key.size()) return -1;
+        bool ok = false;
+        const QString part = key.mid(from, digits);
+        for (const QChar c : part)
+            if (!isxdigit(c.toLatin1())) return -1;
+        const int value = int(part.toUInt(&ok, 16));
+        return ok ? value : -1;
+    };
+    QString n;
+    for (qsizetype i = 0; i < key.size(); ++i) {
+        int code = -1;
+        if (key[i] == u'%' && i + 1 < key.size() && key[i + 1] == u'u' && (code = hex(i + 2, 4)) >= 0) {
+            n += QChar(code);
+            i += 5;
+        } else if (key[i] == u'%' && (code = hex(i + 1, 2)) >= 0) {
+            n += QChar(code);
+            i += 2;
+        } else {
+            n += key[i];
+        }
+    }
     return n;
 }
 

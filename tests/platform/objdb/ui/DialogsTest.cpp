@@ -202,6 +202,39 @@ TEST_F(DialogFixture, AFilterSelectsTheRowsAndIsStoredByName)
     EXPECT_TRUE(DataFilter(*shop->db().Tables().Item("Vendite")).GetSavedNames().isEmpty());
 }
 
+// A filter's name is what the operator typed: whatever it holds, the filter is found under
+// it once the settings file is read again, and the filters saved beside it stay too.
+TEST_F(DialogFixture, AStoredFilterKeepsAnyNameTheOperatorTypesAcrossARead)
+{
+    const QString ini = testenv::newDir(QStringLiteral("filters")) + QStringLiteral("/filtri.ini");
+    TableObject& table = *shop->db().Tables().Item("Articoli");
+    const QStringList names{"Prezzo=1", "[Pane]", "; costosi", "#1", " spazio ", "a%2Fb / c\\d", "due\nrighe",
+                            QString(QChar(0x3000)) + "ideografico", "Zeta"};
+    {
+        IniSettingsStore store(ini);
+        DataFilter f(table, &store);
+        for (int i = 0; i < names.size(); ++i) {
+            f.SetConditions({FilterCondition{"Codice", "=", QString::number(i)}});
+            f.Save(names[i]);
+        }
+    }
+    // Under another name, so that the file itself is read and not what this process wrote.
+    const QString copy = ini + QStringLiteral(".copia");
+    ASSERT_TRUE(QFile::copy(ini, copy));
+    IniSettingsStore reread(copy);
+    DataFilter f(table, &reread);
+    QStringList expected = names;
+    expected.sort(Qt::CaseInsensitive);
+    QStringList saved = f.GetSavedNames().split(u'|');
+    saved.sort(Qt::CaseInsensitive);
+    EXPECT_EQ(saved, expected);
+    for (int i = 0; i < names.size(); ++i) {
+        SCOPED_TRACE(names[i].toStdString());
+        ASSERT_TRUE(f.LoadSaved(names[i]));
+        EXPECT_EQ(f.GetWhere(), "Articoli.Codice = '" + QString::number(i) + "'");
+    }
+}
+
 TEST_F(DialogFixture, FilterEditorTakesConditionsFromAnAnswerLine)
 {
     addArticles();
