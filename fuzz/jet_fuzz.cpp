@@ -88,11 +88,12 @@ bool isUnknownNameOfTheText(const QString& message, const QString& jet, const QS
 {
     static const QRegularExpression position(QStringLiteral("^\\d+(st|nd|rd|th) (ORDER|GROUP) BY term out of range"));
     if (position.match(message).hasMatch()) return true;
-    static const QRegularExpression unknown(QStringLiteral("^no such (column|table): (.+)$"),
+    // SQLite's words from a raw prepare, the library's from a data set.
+    static const QRegularExpression unknown(QStringLiteral("^(?:no such (?:column|table)|campo inesistente|tabella inesistente): (.+)$"),
                                             QRegularExpression::DotMatchesEverythingOption);
     const QRegularExpressionMatch m = unknown.match(message);
     if (!m.hasMatch()) return false;
-    QString name = m.captured(2);
+    QString name = m.captured(1);
     if (name.size() >= 2 && name.startsWith(u'"') && name.endsWith(u'"')) name = name.mid(1, name.size() - 2);
     for (const QString& part : name.split(u'.'))
         if (!jet.contains(part, Qt::CaseInsensitive) && part.compare(table, Qt::CaseInsensitive) != 0) return false;

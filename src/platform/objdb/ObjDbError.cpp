@@ -1,5 +1,6 @@
 #include "ObjDbError.h"
 #include <sqlite3.h>
+#include <utility>
 
 namespace objdb {
 
@@ -32,6 +33,17 @@ QString storageErrorText(int resultCode, const QString& engineMessage)
     default:
         break;
     }
+    // The messages a mistyped name in a typed condition or a report's field list gives: said in
+    // the operator's language, the name kept as typed.
+    static const std::pair<QLatin1String, QString> known[] = {
+        {QLatin1String("no such column: "), QStringLiteral("campo inesistente: ")},
+        {QLatin1String("no such table: "), QStringLiteral("tabella inesistente: ")},
+        {QLatin1String("no such function: "), QStringLiteral("funzione inesistente: ")},
+        {QLatin1String("ambiguous column name: "), QStringLiteral("nome di campo ambiguo: ")},
+    };
+    for (const auto& [english, italian] : known)
+        if (engineMessage.startsWith(english))
+            return QStringLiteral("errore del database (%1)").arg(italian + engineMessage.mid(english.size()));
     const QString detail = engineMessage.isEmpty() ? QString::fromUtf8(sqlite3_errstr(resultCode)) : engineMessage;
     return QStringLiteral("errore del database (%1)").arg(detail);
 }

@@ -149,6 +149,13 @@ TEST(ObjDbQuery, AMissingFieldInAConditionFailsInsteadOfMatchingAText)
         EXPECT_THROW(q.s.select("Articolo", condition)->RowCount(), AppError) << what;
         EXPECT_THROW(q.s.db->RunQuery("SELECT OID FROM Articolo WHERE " + condition), AppError) << what;
     }
+    // The operator reads what is wrong in Italian, with the name as typed.
+    try {
+        q.s.select("Articolo", QStringLiteral("[Nonesiste] = 1"))->RowCount();
+        ADD_FAILURE() << "a condition on a missing field ran";
+    } catch (const AppError& e) {
+        EXPECT_TRUE(e.description.contains(QStringLiteral("campo inesistente: Nonesiste"))) << e.description.toStdString();
+    }
 }
 
 TEST(ObjDbQuery, LiteralsAreQuotedNeverPastedRaw)
