@@ -306,7 +306,7 @@ void DocumentForm::rowCommand(F&& command)
 {
     DocumentRows* rows = rowEntry();
     // One command at a time: a code scanned while a command's dialog is open waits in the box.
-    if (!rows || m_inCommand || !documentRows()) {
+    if (!rows || m_inCommand || m_confirming || !documentRows()) {
         focusCodeBox();
         return;
     }
@@ -393,7 +393,7 @@ void DocumentForm::mnuGridCancel_Click()
 // Enter adds one to a typed code.
 void DocumentForm::codeChanged(const QString& text)
 {
-    if (m_inCommand || text.isEmpty() || !codesAccepted())
+    if (m_inCommand || m_confirming || text.isEmpty() || !codesAccepted())
         return;
     const QString line = GetFirstLine(text);
     if (line.isEmpty())
@@ -403,6 +403,11 @@ void DocumentForm::codeChanged(const QString& text)
         m_txtCode_Articolo->setText(line);
     }
     cmdAutoAdd_Click();
+}
+
+void DocumentForm::takeWaitingCode()
+{
+    codeChanged(m_txtCode_Articolo->text());
 }
 
 bool DocumentForm::codeBoxKeyPress(QKeyEvent* event)

@@ -100,6 +100,22 @@ protected:
     virtual void rowsChanged() {}
     virtual void selectedRowChanged() {}
 
+    // The document's confirm. Meanwhile (the payment's editor, the receipt, the questions
+    // after) a code the reader hands over, the next customer's first article, is no part of
+    // it: the code waits in the box, which a confirmed document empties; a document that
+    // stays open takes it afterwards (takeWaitingCode).
+    template <class F>
+    auto confirmDocument(F&& confirm)
+    {
+        struct Scope {
+            bool& flag;
+            ~Scope() { flag = false; }
+        } scope{m_confirming};
+        m_confirming = true;
+        return confirm();
+    }
+    void takeWaitingCode();
+
     // Load: the window's placement restored, the grid's layout read, the main window disabled.
     void loadForm();
     // The code box as the target of scanned codes.
@@ -156,5 +172,6 @@ private:
     QMenu* m_mnuGridSetting = nullptr;
     QAction* m_mnuGridFldSequence = nullptr;
     bool m_inCommand = false;
+    bool m_confirming = false;
     bool m_unloaded = false;
 };

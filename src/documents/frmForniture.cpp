@@ -308,12 +308,14 @@ void frmForniture::cmdConfirm_Click()
         return;
     m_cmdConfirm->setEnabled(false);
     m_cmdCancel->setEnabled(false);
-    const SupplyDocument::After next = m_doc->Confirm();
+    const SupplyDocument::After next = confirmDocument([this] { return m_doc->Confirm(); });
     m_cmdConfirm->setEnabled(true);
     m_cmdCancel->setEnabled(true);
     if (next != SupplyDocument::After::Stay)
         m_txtCode_Articolo->clear();
     after(next);
+    if (next == SupplyDocument::After::Stay)
+        takeWaitingCode();
 }
 
 void frmForniture::cmdCancel_Click()

@@ -409,13 +409,15 @@ void frmVendite::cmdConfirm_Click()
         return;
     m_cmdConfirm->setEnabled(false);
     m_cmdCancel->setEnabled(false);
-    const SaleDocument::After next = m_doc->Confirm();
+    const SaleDocument::After next = confirmDocument([this] { return m_doc->Confirm(); });
     m_cmdConfirm->setEnabled(true);
     m_cmdCancel->setEnabled(true);
     m_lblFiscalMsg->setVisible(false);
     if (next != SaleDocument::After::Stay)
         m_txtCode_Articolo->clear();
     after(next);
+    if (next == SaleDocument::After::Stay)
+        takeWaitingCode();
 }
 
 void frmVendite::cmdCancel_Click()
