@@ -5,6 +5,7 @@
 #include "TableObject.h"
 #include "ViewWindow.h"
 
+#include <QEvent>
 #include <QVBoxLayout>
 
 RowsListDialog::RowsListDialog(TableData& rows, const QStringList& columns, QWidget* owner) : ModalDialog(owner)
