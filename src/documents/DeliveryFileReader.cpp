@@ -6,6 +6,7 @@
 #include "ScriptRecord.h"
 #include <QFileInfo>
 #include <QLocale>
+#include <cmath>
 
 namespace {
 const QString kSource = QStringLiteral("DeliveryFileReader");
@@ -222,7 +223,8 @@ QVariant DeliveryFileReader::fieldValue(QStringView line, const LayoutField& fie
     if (kind == Kind::Number) {
         bool ok = false;
         const double value = QLocale::c().toDouble(number, &ok);
-        if (!ok)
+        // "nan" and "inf" read as doubles, but a quantity of no number would reach the stock.
+        if (!ok || !std::isfinite(value))
             throw notANumber();
         return value;
     }

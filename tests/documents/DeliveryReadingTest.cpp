@@ -96,6 +96,21 @@ TEST(FieldValues, ANumberThatDoesNotReadIsAnError)
                  AppError);
 }
 
+// Texts the C library reads as a double that are no quantity: the stock would take them.
+TEST(FieldValues, NoNumberAndInfinityAreNotNumbers)
+{
+    DeliveryLayout layout;
+    DeliveryFileReader reader(layout, nullptr);
+    const LayoutField quantity{"ValoreCarico", 1, 6, true};
+    const LayoutField price{"PrezzoAcquisto", 1, 6, false, true};
+    for (const char* text : {"nan", "NaN", "inf", "-inf", "+INF", "1e999", "-1e999", "1,e999"}) {
+        const QString line = QString::fromLatin1(text).leftJustified(6);
+        EXPECT_THROW((void)reader.fieldValue(line, quantity, DeliveryTable::Kind::Number), AppError) << text;
+        EXPECT_THROW((void)reader.fieldValue(line, price, DeliveryTable::Kind::Amount), AppError) << text;
+    }
+    EXPECT_EQ(reader.fieldValue(u"1e3   ", quantity, DeliveryTable::Kind::Number), 1000.0) << "a written exponent still reads";
+}
+
 // ---- lines ------------------------------------------------------------------------------------------
 
 class LineSourceFiles : public ImportShop {};
@@ -328,6 +343,20 @@ TEST_F(Reading, AFailureNamesTheRecordAndTheScriptLine)
         EXPECT_EQ(prompts(), QStringList({c.message})) << c.name;
         EXPECT_EQ(import->table()->rowCount(), c.keptBefore) << c.name << ": what was read stays";
     }
+}
+
+// Found by the delivery fuzz target: the layout "F ValoreCarico|1|5|1|0|0|0" over the file
+// "nan  " read a record whose quantity was no number.
+TEST_F(Reading, AQuantityOfNoNumberFailsTheReading)
+{
+    addLayout({{"ValoreCarico", 1, 5, 'N'}});
+    DeliveryImport import(db(), op);
+    auto list = layouts();
+    import.setLayouts(*list);
+    EXPECT_FALSE(import.read(writeBytes("nan  \r\n")));
+    EXPECT_EQ(prompts(), QStringList({"Errore in importazione dati: \r\rIl valore <nan> del campo <ValoreCarico> non è un "
+                                      "numero\r\rRecord: 1"}));
+    EXPECT_EQ(import.table()->rowCount(), 0);
 }
 
 TEST_F(Reading, AMissingFileIsReportedWithoutARecord)
