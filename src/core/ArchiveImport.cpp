@@ -93,7 +93,15 @@ struct ImportScope {
         if (!folder.isValid())
             throw AppError(AppError::kFileNotFound, QStringLiteral("Importazione"), folder.errorString());
         const QString snapshot = folder.filePath(QFileInfo(path).fileName());
-        objdb::CopyDatabase(path, snapshot);
+        try {
+            objdb::CopyDatabase(path, snapshot);
+        } catch (AppError& e) {
+            // Named after the archive alone, the copy's failure would read "copy X into X".
+            const QString copying = QStringLiteral("Impossibile copiare il database < %1 > in < %2 >").arg(path, snapshot);
+            if (e.description.startsWith(copying))
+                e.description = QStringLiteral("Impossibile leggere il database < %1 >").arg(path) + e.description.mid(copying.size());
+            throw;
+        }
         engine->OpenDatabase(DBEngine::kReadOnlyOpen, snapshot);
     }
     // The operator chose the archive and knows nothing of the private copy: an error names
