@@ -2,6 +2,7 @@
 // What every fuzz target shares: a scratch folder of its own (the user's settings and data are
 // never touched), and a loud stop when an input breaks a promise, so libFuzzer keeps the input.
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QString>
@@ -31,6 +32,16 @@ inline QString scratchRoot()
         return dir.path();
     }();
     return root;
+}
+
+// Qt's application object, made once, after the scratch folder has taken the user's place.
+inline void application(const char* name)
+{
+    scratchRoot();
+    static int argc = 1;
+    static QByteArray program(name);
+    static char* argv[] = {program.data(), nullptr};
+    static QCoreApplication app(argc, argv);
 }
 
 // Stops the run: the input that got here broke what the target checks.

@@ -4,7 +4,7 @@
 // Only an overflow of the amount may come out of ParseBarcode; a code without a layout
 // leaves the caller's values alone; the code found is a piece of the code scanned; a
 // quantity is a finite number.
-#include "FuzzSupport.h"
+#include "FuzzShop.h"
 
 #include "AppError.h"
 #include "Configuration.h"
@@ -26,39 +26,7 @@
 
 namespace {
 
-class QuietSink : public itfNotifyEvent {
-public:
-    void OnRefusal(const QString&, const QString&) override {}
-    void OnWarning(const QString&, const QString&) override {}
-};
-
-struct Shop {
-    std::shared_ptr<DBEngine> engine;
-    std::shared_ptr<Database> db;
-    QuietSink sink;
-};
-
-Shop& shop()
-{
-    static Shop* s = [] {
-        static int argc = 1;
-        static char name[] = "fuzz_barcode";
-        static char* argv[] = {name, nullptr};
-        const QString root = fuzzsupport::scratchRoot();
-        static QCoreApplication app(argc, argv);
-        auto* shop = new Shop;
-        LoadConfiguration();
-        const QString path = root + QStringLiteral("/Mirtavolia.mdb");
-        shop->engine = std::make_shared<DBEngine>();
-        shop->engine->CreateDatabase(3, path);
-        shop->engine->OpenDatabase(3, path);
-        shop->db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("fuzz"), &shop->sink);
-        shop->db->AttachEngine(shop->engine);
-        shop->db->SetCurrency(std::make_shared<EuroCurrencyInfo>());
-        return shop;
-    }();
-    return *s;
-}
+fuzzsupport::ShopFile& shop() { return fuzzsupport::shopFile("fuzz_barcode"); }
 
 // A stored value as a damaged or hand-edited file may hold it.
 QVariant storedNumber(FuzzedDataProvider& in)

@@ -38,12 +38,9 @@ QSet<QString> everythingUnder(const QString& dir)
 Zone& zone()
 {
     static Zone* z = [] {
-        static int argc = 1;
-        static char name[] = "fuzz_cabinet";
-        static char* argv[] = {name, nullptr};
+        fuzzsupport::application("fuzz_cabinet");
         auto* zone = new Zone;
         zone->root = fuzzsupport::scratchRoot() + QStringLiteral("/zone");
-        static QCoreApplication app(argc, argv);
         QDir().mkpath(zone->root + QStringLiteral("/update"));
         QDir().mkpath(zone->root + QStringLiteral("/beside"));
         QFile keep(zone->root + QStringLiteral("/beside/keep.txt"));

@@ -67,12 +67,9 @@ void resetStore(SettingsStore& store)
 Fixture& fixture()
 {
     static Fixture* f = [] {
-        static int argc = 1;
-        static char name[] = "fuzz_config";
-        static char* argv[] = {name, nullptr};
+        fuzzsupport::application("fuzz_config");
         auto* fx = new Fixture;
         fx->root = fuzzsupport::scratchRoot();
-        static QCoreApplication app(argc, argv);
         fx->iniPath = fx->root + QStringLiteral("/config/Mirtavolia.ini");
         fx->importPath = fx->root + QStringLiteral("/import.txt");
         fx->store = std::make_shared<IniSettingsStore>(fx->iniPath);

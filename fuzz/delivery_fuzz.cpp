@@ -15,7 +15,7 @@
 // column, texts within the column's width) and, when the filter keeps every record as it
 // was, one record for each kept line up to the failure, each field read from within its
 // line. Nothing in the scratch folder changes but the shop file.
-#include "FuzzSupport.h"
+#include "FuzzShop.h"
 
 #include "AppError.h"
 #include "Configuration.h"
@@ -42,16 +42,9 @@
 
 namespace {
 
-class QuietSink : public itfNotifyEvent {
-public:
-    void OnRefusal(const QString&, const QString&) override {}
-    void OnWarning(const QString&, const QString&) override {}
-};
-
 struct Shop {
     std::shared_ptr<DBEngine> engine;
     std::shared_ptr<Database> db;
-    QuietSink sink;
     QString shopFile;
     QString deliveryFile;
     QSet<QString> known;   // the scratch folder before any input, the shop file aside
@@ -73,20 +66,12 @@ QSet<QString> everythingUnder(const QString& dir, const QString& except)
 Shop& shop()
 {
     static Shop* s = [] {
-        static int argc = 1;
-        static char name[] = "fuzz_delivery";
-        static char* argv[] = {name, nullptr};
+        fuzzsupport::ShopFile& base = fuzzsupport::shopFile("fuzz_delivery");
         const QString root = fuzzsupport::scratchRoot();
-        static QCoreApplication app(argc, argv);
         auto* shop = new Shop;
-        LoadConfiguration();
-        shop->shopFile = root + QStringLiteral("/Mirtavolia.mdb");
-        shop->engine = std::make_shared<DBEngine>();
-        shop->engine->CreateDatabase(3, shop->shopFile);
-        shop->engine->OpenDatabase(3, shop->shopFile);
-        shop->db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("fuzz"), &shop->sink);
-        shop->db->AttachEngine(shop->engine);
-        shop->db->SetCurrency(std::make_shared<EuroCurrencyInfo>());
+        shop->shopFile = base.path;
+        shop->engine = base.engine;
+        shop->db = base.db;
         QDir().mkpath(root + QStringLiteral("/delivery"));
         shop->deliveryFile = root + QStringLiteral("/delivery/fornitura.txt");
         QFile file(shop->deliveryFile);

@@ -10,7 +10,7 @@
 // it does not know, such as a sub-query's columns, to SQLite). Everything else that goes
 // wrong must be the translator's own refusal. Statements are prepared, never run, except the
 // data set's selection, which only reads.
-#include "FuzzSupport.h"
+#include "FuzzShop.h"
 
 #include "AppError.h"
 #include "Configuration.h"
@@ -33,17 +33,10 @@
 
 namespace {
 
-class QuietSink : public itfNotifyEvent {
-public:
-    void OnRefusal(const QString&, const QString&) override {}
-    void OnWarning(const QString&, const QString&) override {}
-};
-
 struct Shop {
     std::shared_ptr<DBEngine> engine;
     std::shared_ptr<Database> db;
     std::unique_ptr<objdb::DatabaseJetSchema> schema;
-    QuietSink sink;
 };
 
 // A selection over tables whose rows multiply (a cross join of default rows) would run for
@@ -53,20 +46,10 @@ int stopLongQueries(void*) { return 1; }
 Shop& shop()
 {
     static Shop* s = [] {
-        static int argc = 1;
-        static char name[] = "fuzz_jet";
-        static char* argv[] = {name, nullptr};
-        const QString root = fuzzsupport::scratchRoot();
-        static QCoreApplication app(argc, argv);
+        fuzzsupport::ShopFile& file = fuzzsupport::shopFile("fuzz_jet");
         auto* shop = new Shop;
-        LoadConfiguration();
-        const QString path = root + QStringLiteral("/Mirtavolia.mdb");
-        shop->engine = std::make_shared<DBEngine>();
-        shop->engine->CreateDatabase(3, path);
-        shop->engine->OpenDatabase(3, path);
-        shop->db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("fuzz"), &shop->sink);
-        shop->db->AttachEngine(shop->engine);
-        shop->db->SetCurrency(std::make_shared<EuroCurrencyInfo>());
+        shop->engine = file.engine;
+        shop->db = file.db;
         shop->schema = std::make_unique<objdb::DatabaseJetSchema>(*shop->db);
         sqlite3_progress_handler(shop->engine->sql().handle(), 200000, stopLongQueries, nullptr);
         return shop;

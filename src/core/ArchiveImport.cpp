@@ -23,8 +23,6 @@
 
 namespace {
 
-constexpr QChar CR = u'\r';
-
 ArchiveRowsViewer& viewerSlot() {
     static ArchiveRowsViewer v;
     return v;

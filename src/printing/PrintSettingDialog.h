@@ -7,7 +7,7 @@
 #include <QString>
 #include <optional>
 
-class AppError;
+struct AppError;
 class QComboBox;
 class QGridLayout;
 class QLineEdit;
