@@ -204,11 +204,8 @@ TEST(FixedReportLayout, OnlyTheEightNamesHaveALayout)
         EXPECT_FALSE(FixedReportLayout(QString::fromLatin1(other)).has_value()) << other;
 }
 
-// More columns than a portrait page holds turn the page; more than a landscape page holds
-// share its width, and their headings and values wrap instead of being cut.
-// A number that had to wrap would break among its digits ("181.681,0" over "0") and read as
-// another number: quantities and their totals up to millions stand on one line.
-TEST(ReportLayoutColumns, NumbersAndTheirTotalsNeverBreakAcrossLines)
+// A test listing that starts with the description column; the cases add their own.
+layouts::ColumnListing listingWithDescription()
 {
     layouts::ColumnListing listing;
     listing.name = QStringLiteral("drProva");
@@ -217,6 +214,17 @@ TEST(ReportLayoutColumns, NumbersAndTheirTotalsNeverBreakAcrossLines)
     layouts::Column description;
     description.heading = QStringLiteral("Descrizione");
     description.field = QStringLiteral("Descrizione");
+    listing.columns << description;
+    return listing;
+}
+
+// More columns than a portrait page holds turn the page; more than a landscape page holds
+// share its width, and their headings and values wrap instead of being cut.
+// A number that had to wrap would break among its digits ("181.681,0" over "0") and read as
+// another number: quantities and their totals up to millions stand on one line.
+TEST(ReportLayoutColumns, NumbersAndTheirTotalsNeverBreakAcrossLines)
+{
+    layouts::ColumnListing listing = listingWithDescription();
     layouts::Column pieces;
     pieces.heading = QStringLiteral("Quantita'");
     pieces.field = QStringLiteral("ValoreScarico");
@@ -228,7 +236,7 @@ TEST(ReportLayoutColumns, NumbersAndTheirTotalsNeverBreakAcrossLines)
     amount.kind = layouts::ColumnKind::Amount;
     amount.format = QStringLiteral("#,#0.00");
     amount.total = true;
-    listing.columns << description << pieces << amount;
+    listing.columns << pieces << amount;
     const report::ReportLayout layout = layouts::BuildColumnsLayout(listing);
 
     report::MemoryDataSource data(QStringList{QStringLiteral("Descrizione"), QStringLiteral("ValoreScarico"),
@@ -264,14 +272,7 @@ TEST(ReportLayoutColumns, PageTurnsThenColumnsShareTheWidthWithoutCuttingAnythin
     const Case cases[] = {{2, QPageLayout::Portrait, false}, {6, QPageLayout::Landscape, false}, {14, QPageLayout::Landscape, true}};
     double oneLineOfHeadings = 0;
     for (const Case& c : cases) {
-        layouts::ColumnListing listing;
-        listing.name = QStringLiteral("drProva");
-        listing.caption = QStringLiteral("Prova");
-        listing.countLabel = QStringLiteral("Numero delle righe:");
-        layouts::Column description;
-        description.heading = QStringLiteral("Descrizione");
-        description.field = QStringLiteral("Descrizione");
-        listing.columns << description;
+        layouts::ColumnListing listing = listingWithDescription();
         QStringList columns{QStringLiteral("Descrizione")};
         for (int i = 0; i < c.amounts; ++i) {
             layouts::Column amount;
