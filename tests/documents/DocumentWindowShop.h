@@ -21,6 +21,9 @@ protected:
     // A code as the barcode reader hands it over: the line and one CR, into the box the
     // window registered.
     void scan(const QString& code);
+    // The same code handed over while the modal window of that name waits for the operator
+    // (the next customer's article scanned while the payment's editor is open), once.
+    void scanWhileShown(const QString& windowName, const QString& code);
     // A key pressed and released on a control of the window.
     static void press(QWidget* target, int key, Qt::KeyboardModifiers mods = Qt::NoModifier,
                       const QString& text = QString());

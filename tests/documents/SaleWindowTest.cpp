@@ -319,6 +319,44 @@ TEST_F(SaleWindow, ARegisterFailureIsToldAndTheSaleStaysCompleted)
     EXPECT_NE(saleKey(), oid);
 }
 
+// The next customer's first article scanned while the operator settles the payment belongs to
+// no sale yet: the sale being confirmed keeps the rows it was paid and sent for. When the
+// payment is given up the sale stays open and takes the article then.
+TEST_F(SaleWindow, ACodeScannedWhileTheSaleIsConfirmedIsNotAddedToIt)
+{
+    frmVendite& w = open();
+    scan(QStringLiteral("8002"));
+    const qint64 oid = saleKey();
+
+    scanWhileShown(QStringLiteral("RowEditor"), QStringLiteral("8001"));
+    answer({QStringLiteral("<cancel>")});
+    w.cmdConfirm_Click();
+    EXPECT_EQ(saleKey(), oid);
+    EXPECT_FALSE(row(kVendite, oid)->GetBoolValue(QStringLiteral("Completato")));
+    EXPECT_EQ(rows(), (QStringList{QStringLiteral("8002 1"), QStringLiteral("8001 1")}));
+    EXPECT_EQ(w.codeBox()->text(), QString());
+    EXPECT_TRUE(main.drawer.calls.isEmpty());
+    w.cmdDeleteItem_Click();   // the row just added is the selected one
+    EXPECT_EQ(rows(), QStringList{QStringLiteral("8002 1")});
+
+    scanWhileShown(QStringLiteral("RowEditor"), QStringLiteral("8001"));
+    answer({QString()});   // the payment's row editor: OK
+    w.cmdConfirm_Click();
+
+    EXPECT_EQ(main.drawer.calls,
+              (QStringList{QStringLiteral("NewSession 2"), QStringLiteral("SendData 10 x1"), QStringLiteral("EndSession")}));
+    auto done = row(kVendite, oid);
+    EXPECT_EQ(done->GetCurrencyValue(QStringLiteral("ImportoVendita")), eur("10"));
+    auto paid = done->GetReference(QStringLiteral("Pagamento"));
+    ASSERT_EQ(paid->RowCount(), 1);
+    paid->MoveFirst();
+    EXPECT_EQ(paid->GetCurrencyValue(QStringLiteral("Importo")), eur("10"));
+    EXPECT_EQ(stockOf(pane), 10);
+    EXPECT_EQ(stockOf(latte), 9);
+    EXPECT_NE(saleKey(), oid);
+    EXPECT_EQ(rows(), QStringList());
+}
+
 TEST_F(SaleWindow, CancelDeletesTheNewSaleAndGivesItsStockBack)
 {
     frmVendite& w = open();

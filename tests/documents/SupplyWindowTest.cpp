@@ -89,6 +89,31 @@ TEST_F(SupplyWindow, ConfirmRaisesTheStockAndLinksEachArticleToTheSupplierOnce)
     EXPECT_EQ(w.grid()->Model()->rowCount(), 0);
 }
 
+// An article scanned while the payment is settled is no part of the supply being confirmed:
+// not loaded, not paid for, not linked to the supplier.
+TEST_F(SupplyWindow, ACodeScannedWhileTheSupplyIsConfirmedIsNotAddedToIt)
+{
+    frmForniture& w = open();
+    scan(QStringLiteral("A1"));
+    const qint64 oid = w.document().supply()->GetOID();
+
+    scanWhileShown(QStringLiteral("RowEditor"), QStringLiteral("B1"));
+    answer({QString(), QStringLiteral("Cancel")});   // the payment's editor, then no new supply
+    child<QPushButton>(w, "cmdConfirm")->click();
+
+    auto done = row(kForniture, oid);
+    EXPECT_TRUE(done->GetBoolValue(QStringLiteral("Completato")));
+    EXPECT_EQ(done->GetReference(QStringLiteral("Articoli"))->RowCount(), 1);
+    EXPECT_EQ(done->GetCurrencyValue(QStringLiteral("ImportoAcquisto")), eur("1"));
+    auto paid = done->GetReference(QStringLiteral("Pagamento"));
+    ASSERT_EQ(paid->RowCount(), 1);
+    paid->MoveFirst();
+    EXPECT_EQ(paid->GetCurrencyValue(QStringLiteral("Importo")), eur("1"));
+    EXPECT_EQ(stockOf(mele), 11);
+    EXPECT_EQ(stockOf(pere), 5);
+    EXPECT_EQ(suppliersOf(pere), QList<qint64>());
+}
+
 TEST_F(SupplyWindow, TheDocumentNumberIsWrittenInCapitalsAndF4NarrowsTheSearch)
 {
     frmForniture& w = open();
