@@ -41,6 +41,11 @@ Currency Currency::fromDouble(double value) {
     // Through the shortest decimal text that reads back as the same double, so 2.675
     // (stored as 2.67499999...) is the 2.675 the user typed, not its binary neighbour.
     if (!std::isfinite(value)) throw AppError::overflow(QStringLiteral("Currency"));
+    // A whole number of units after scaling (2.5, 3, 1.25) is what the text would give: the
+    // shortest text lies within a fraction of a unit of it below 10^15 units, and is
+    // rounded to the nearest unit. It is most amounts, and the text costs allocations.
+    const double scaled = value * double(kScale);
+    if (std::fabs(scaled) < 1e15 && scaled == std::nearbyint(scaled)) return fromUnits(static_cast<int64_t>(scaled));
     auto parsed = parse(QString::number(value, 'g', QLocale::FloatingPointShortest), QLocale::c());
     if (parsed) return *parsed;
     return fromLongDouble(value);

@@ -465,10 +465,18 @@ SqlConnection& Database::writer(DBEngine& engine)
     SqlConnection& c = engine.sql();
     if (engine.IsReadOnly())
         throw objdb::error(ReadOnly, kSource, QStringLiteral("Il database è aperto in sola lettura: modifica non consentita"));
+    QString opened;
     for (Frame& f : m_frames) {
         bool have = false;
-        for (const auto& sp : f.savepoints) have = have || sp.first == &c;
-        if (!have) f.savepoints.emplace_back(&c, c.openSavepoint());
+        for (const Savepoint& sp : f.savepoints) have = have || sp.connection == &c;
+        if (have) continue;
+        // Every frame from here inwards has not written to this file since it began.
+        if (opened.isEmpty()) {
+            opened = c.openSavepoint();
+            f.savepoints.push_back({&c, opened, false});
+        } else {
+            f.savepoints.push_back({&c, opened, true});
+        }
     }
     return c;
 }
@@ -561,7 +569,10 @@ void OpScope::rollback()
 {
     auto& frames = m_db.frames();
     Frame& f = frames[m_index];
-    for (auto it = f.savepoints.rbegin(); it != f.savepoints.rend(); ++it) it->first->rollbackSavepoint(it->second);
+    for (auto it = f.savepoints.rbegin(); it != f.savepoints.rend(); ++it) {
+        if (it->borrowed) it->connection->rollbackToSavepoint(it->name);
+        else it->connection->rollbackSavepoint(it->name);
+    }
     for (auto it = f.journal.rbegin(); it != f.journal.rend(); ++it) restore(*it);
     frames.resize(m_index);
     m_done = true;
@@ -572,7 +583,8 @@ void OpScope::commit()
 {
     auto& frames = m_db.frames();
     Frame& f = frames[m_index];
-    for (auto it = f.savepoints.rbegin(); it != f.savepoints.rend(); ++it) it->first->releaseSavepoint(it->second);
+    for (auto it = f.savepoints.rbegin(); it != f.savepoints.rend(); ++it)
+        if (!it->borrowed) it->connection->releaseSavepoint(it->name);
     f.savepoints.clear();
     std::vector<RowSnapshot> journal = std::move(f.journal);
     frames.resize(m_index);

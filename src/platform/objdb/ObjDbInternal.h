@@ -116,11 +116,21 @@ struct RowSnapshot {
 RowSnapshot snapshotOf(const RowPtr& row);
 void restore(const RowSnapshot& s);
 
+// A savepoint an operation stands on. Operations that have not written to a file since they
+// began all stand at the same state of it: one savepoint serves them all. The outermost of
+// them opens it; the ones within borrow it: rolled back, they go back to it and leave it
+// open; done, they leave it to the operation that opened it.
+struct Savepoint {
+    SqlConnection* connection = nullptr;
+    QString name;
+    bool borrowed = false;
+};
+
 struct Frame {
     OpKind kind;
     QString refusal;
     bool undoing = false;
-    std::vector<std::pair<SqlConnection*, QString>> savepoints;
+    std::vector<Savepoint> savepoints;
     std::vector<RowSnapshot> journal;
     QSet<const RowState*> journaled;   // rows whose state before the operation is in the journal
 };
@@ -178,10 +188,13 @@ struct CompiledQuery {
     std::vector<DisplayColumn> display;
 };
 
+// A row as read by a data set's query: its columns, then its order keys, in one buffer (a
+// page holds many rows, each allocated once).
 struct CachedRow {
     qint64 oid = 0;
     std::vector<QVariant> cols;
-    std::vector<QVariant> keys;
+    size_t keyStart = 0;
+    const QVariant& key(size_t i) const { return cols[keyStart + i]; }
 };
 
 }  // namespace objdb

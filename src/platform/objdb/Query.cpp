@@ -228,26 +228,26 @@ QString orderBy(const CompiledQuery& c, bool reverse)
 }
 
 // Rows after `key` in the direction of reading (reverse: before it in the data set's order).
-QString keysetCondition(const CompiledQuery& c, const std::vector<QVariant>& key, bool reverse, QVariantList& params)
+QString keysetCondition(const CompiledQuery& c, const CachedRow& row, bool reverse, QVariantList& params)
 {
     QStringList alternatives;
     for (size_t i = 0; i < c.order.size(); ++i) {
         QStringList conj;
         QVariantList local;
         for (size_t j = 0; j < i; ++j) {
-            if (key[j].isNull()) conj << c.order[j].sql + QStringLiteral(" IS NULL");
-            else { conj << c.order[j].sql + QStringLiteral(" = ?"); local << key[j]; }
+            if (row.key(j).isNull()) conj << c.order[j].sql + QStringLiteral(" IS NULL");
+            else { conj << c.order[j].sql + QStringLiteral(" = ?"); local << row.key(j); }
         }
         const bool descending = c.order[i].desc != reverse;
         const QString& x = c.order[i].sql;
         if (!descending) {
-            if (key[i].isNull()) conj << x + QStringLiteral(" IS NOT NULL");
-            else { conj << x + QStringLiteral(" > ?"); local << key[i]; }
+            if (row.key(i).isNull()) conj << x + QStringLiteral(" IS NOT NULL");
+            else { conj << x + QStringLiteral(" > ?"); local << row.key(i); }
         } else {
             // NULL sorts first: nothing comes after it going down.
-            if (key[i].isNull()) continue;
+            if (row.key(i).isNull()) continue;
             conj << QStringLiteral("(%1 < ? OR %1 IS NULL)").arg(x);
-            local << key[i];
+            local << row.key(i);
         }
         alternatives << u'(' + conj.join(QStringLiteral(" AND ")) + u')';
         params << local;
@@ -265,7 +265,7 @@ std::vector<CachedRow> fetchPage(TableData::Impl& d, const CachedRow* after, boo
     const CompiledQuery& c = *d.query;
     QVariantList params = c.params;
     QString sql = QStringLiteral("SELECT ") + c.select + QStringLiteral(" FROM ") + c.from + QStringLiteral(" WHERE ") + c.where;
-    if (after) sql += QStringLiteral(" AND (") + keysetCondition(c, after->keys, reverse, params) + u')';
+    if (after) sql += QStringLiteral(" AND (") + keysetCondition(c, *after, reverse, params) + u')';
     sql += QStringLiteral(" ORDER BY ") + orderBy(c, reverse) + QStringLiteral(" LIMIT ") + QString::number(limit);
     SqlConnection::Stmt st = d.engine->sql().prepare(sql);
     st.bindAll(params);
@@ -274,10 +274,9 @@ std::vector<CachedRow> fetchPage(TableData::Impl& d, const CachedRow* after, boo
     while (st.next()) {
         CachedRow& r = rows.emplace_back();
         r.oid = st.int64(0);
-        r.cols.reserve(size_t(c.keyStart));
-        for (int i = 0; i < c.keyStart; ++i) r.cols.push_back(st.value(i));
-        r.keys.reserve(size_t(c.columnCount - c.keyStart));
-        for (int i = c.keyStart; i < c.columnCount; ++i) r.keys.push_back(st.value(i));
+        r.cols.reserve(size_t(c.columnCount));
+        for (int i = 0; i < c.columnCount; ++i) r.cols.push_back(st.value(i));
+        r.keyStart = size_t(c.keyStart);
     }
     if (reverse) std::reverse(rows.begin(), rows.end());
     return rows;

@@ -210,7 +210,7 @@ const SavepointTexts& savepointTexts(int depth)
     }
     return texts[size_t(depth - 1)];
 }
-int depthOf(const QString& name) { return name.mid(8).toInt(); }   // "objdb_sp<n>"
+int depthOf(const QString& name) { return QStringView(name).mid(8).toInt(); }   // "objdb_sp<n>"
 }
 
 QString SqlConnection::openSavepoint()
@@ -236,6 +236,19 @@ void SqlConnection::rollbackSavepoint(const QString& name)
         const SavepointTexts& sp = savepointTexts(depthOf(name));
         prepare(sp.rollback).exec();
         prepare(sp.release).exec();
+    } catch (const AppError&) {
+        QByteArray a = (QStringLiteral("ROLLBACK; ")).toUtf8();
+        sqlite3_exec(m_db, a.constData(), nullptr, nullptr, nullptr);
+        m_openSavepoints = 0;
+    }
+}
+
+void SqlConnection::rollbackToSavepoint(const QString& name)
+{
+    if (!m_db) return;
+    // Never throws, as rollbackSavepoint.
+    try {
+        prepare(savepointTexts(depthOf(name)).rollback).exec();
     } catch (const AppError&) {
         QByteArray a = (QStringLiteral("ROLLBACK; ")).toUtf8();
         sqlite3_exec(m_db, a.constData(), nullptr, nullptr, nullptr);

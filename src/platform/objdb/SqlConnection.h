@@ -74,6 +74,7 @@ public:
     QString openSavepoint();
     void releaseSavepoint(const QString& name);
     void rollbackSavepoint(const QString& name);   // rolls back and releases
+    void rollbackToSavepoint(const QString& name); // rolls back, the savepoint stays open
 
     bool tableExists(const QString& table);
     // Stored columns of a table: name and declared type, in storage order.

@@ -180,8 +180,9 @@ bool positionOnOid(TableData::Impl& d, qint64 oid, const QString& extraCondition
     if (!st.next()) return false;
     CachedRow r;
     r.oid = st.int64(0);
-    for (int i = 0; i < c.keyStart; ++i) r.cols.push_back(st.value(i));
-    for (int i = c.keyStart; i < c.columnCount; ++i) r.keys.push_back(st.value(i));
+    r.cols.reserve(size_t(c.columnCount));
+    for (int i = 0; i < c.columnCount; ++i) r.cols.push_back(st.value(i));
+    r.keyStart = size_t(c.keyStart);
     d.window.assign(1, std::move(r));
     d.firstPageKept = false;
     d.pos = 0;
@@ -313,17 +314,17 @@ bool findFirst(TableData::Impl& dd, const QString& condition, const QVariantList
         for (size_t i = 0; i < c.order.size(); ++i) {
             QStringList conj;
             for (size_t j = 0; j < i; ++j) {
-                if (here.keys[j].isNull()) conj << c.order[j].sql + QStringLiteral(" IS NULL");
-                else { conj << c.order[j].sql + QStringLiteral(" = ?"); params << here.keys[j]; }
+                if (here.key(j).isNull()) conj << c.order[j].sql + QStringLiteral(" IS NULL");
+                else { conj << c.order[j].sql + QStringLiteral(" = ?"); params << here.key(j); }
             }
             const QString& x = c.order[i].sql;
             if (!c.order[i].desc) {
-                if (here.keys[i].isNull()) conj << x + QStringLiteral(" IS NOT NULL");
-                else { conj << x + QStringLiteral(" > ?"); params << here.keys[i]; }
+                if (here.key(i).isNull()) conj << x + QStringLiteral(" IS NOT NULL");
+                else { conj << x + QStringLiteral(" > ?"); params << here.key(i); }
             } else {
-                if (here.keys[i].isNull()) continue;
+                if (here.key(i).isNull()) continue;
                 conj << QStringLiteral("(%1 < ? OR %1 IS NULL)").arg(x);
-                params << here.keys[i];
+                params << here.key(i);
             }
             alternatives << u'(' + conj.join(QStringLiteral(" AND ")) + u')';
         }
@@ -361,7 +362,7 @@ std::vector<qint64> TableData::PageAfter(qint64 afterOid, int count) const
         if (!st.next()) return oids;
         CachedRow r;
         r.oid = afterOid;
-        for (int i = 0; i < int(c.order.size()); ++i) r.keys.push_back(st.value(i));
+        for (int i = 0; i < int(c.order.size()); ++i) r.cols.push_back(st.value(i));
         after = std::move(r);
     }
     for (const CachedRow& r : fetchPage(dd, after ? &*after : nullptr, false, count)) oids.push_back(r.oid);

@@ -50,10 +50,11 @@ void checkDeclaredText(const TableData& td, const FieldSchema& field, const QVar
     if (field.kind != Kind::Text || !value.isValid() || value.isNull()) return;
     const QString text = value.toString();
     const int size = field.def.Size;
-    const QString declared = size > 0 ? QStringLiteral(" (al massimo %1 caratteri)").arg(size) : QString();
-    if (text.contains(QChar(0)))
+    if (text.contains(QChar(0))) {
+        const QString declared = size > 0 ? QStringLiteral(" (al massimo %1 caratteri)").arg(size) : QString();
         throw objdb::error(BadValue, td.tableName(),
                            QStringLiteral("Il testo del campo <%1>%2 contiene un carattere nullo").arg(field.def.Name, declared));
+    }
     if (size > 0 && text.size() > size && characters(text) > size)
         throw objdb::error(BadValue, td.tableName(),
                            QStringLiteral("Il testo del campo <%1> è di %2 caratteri: supera la dimensione dichiarata di %3 caratteri")
@@ -193,7 +194,7 @@ Kind fieldKind(TableData& td, const QString& name)
 void TableData::SetValue(const QString& field, const QVariant& value)
 {
     Database& db = *d->db;
-    if (field.compare(QLatin1String("objParent"), Qt::CaseInsensitive) == 0 && d->schema->isChild()) {
+    if (field.size() == 9 && field.compare(QLatin1String("objParent"), Qt::CaseInsensitive) == 0 && d->schema->isChild()) {
         SetParent(value.isNull() ? 0 : value.toLongLong());
         return;
     }

@@ -22,13 +22,14 @@ Found lookup(const TableData& td, const QString& name)
     const auto& d = DataSetAccess::impl(td);
     RowState* row = currentRowOrNull(td);
     Found r;
-    if (name.compare(QLatin1String("OID"), Qt::CaseInsensitive) == 0) {
+    // The lengths first: most names are neither, and a case-blind comparison costs.
+    if (name.size() == 3 && name.compare(QLatin1String("OID"), Qt::CaseInsensitive) == 0) {
         r.found = true;
         r.kind = Kind::Integer;
         if (row) r.value = row->oid;
         return r;
     }
-    if (name.compare(QLatin1String("objParent"), Qt::CaseInsensitive) == 0 && d.schema->isChild()) {
+    if (name.size() == 9 && name.compare(QLatin1String("objParent"), Qt::CaseInsensitive) == 0 && d.schema->isChild()) {
         r.found = true;
         r.kind = Kind::Integer;
         if (row && row->parentOid) r.value = row->parentOid;
