@@ -110,11 +110,13 @@ RowPtr newRowState(TableSchema& schema, DBEngine& engine)
 void readRow(DBEngine& engine, RowState& row)
 {
     TableSchema& t = *row.schema;
-    QStringList cols{t.isChild() ? QStringLiteral("\"objParent\"") : QStringLiteral("NULL")};
-    for (const auto& f : t.fields) cols << q(f.def.Name);
-    for (int i : t.singleRefs) cols << q(t.refs[size_t(i)].def.column());
-    SqlConnection::Stmt st = engine.sql().prepare(
-        QStringLiteral("SELECT %1 FROM %2 WHERE \"OID\" = ?").arg(cols.join(QStringLiteral(", ")), t.quoted()));
+    if (t.readSql.isEmpty()) {
+        QStringList cols{t.isChild() ? QStringLiteral("\"objParent\"") : QStringLiteral("NULL")};
+        for (const auto& f : t.fields) cols << q(f.def.Name);
+        for (int i : t.singleRefs) cols << q(t.refs[size_t(i)].def.column());
+        t.readSql = QStringLiteral("SELECT %1 FROM %2 WHERE \"OID\" = ?").arg(cols.join(QStringLiteral(", ")), t.quoted());
+    }
+    SqlConnection::Stmt st = engine.sql().prepare(t.readSql);
     st.bind(1, row.oid);
     if (!st.next()) {
         row.deleted = true;

@@ -74,6 +74,7 @@ struct TableSchema {
     bool system = false;
     QString keyFieldName;            // set when the database links its tables
     QString insertSql;               // cached by the writer
+    QString readSql;                 // cached by the reader of one row
 
     int fieldIndex(const QString& name) const;          // -1 when not declared (case-insensitive)
     const FieldSchema* field(const QString& name) const;

@@ -95,9 +95,18 @@ void SqlConnection::finalizeAll()
 
 QString SqlConnection::quoteName(const QString& name)
 {
-    QString q = name;
-    q.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + q + u'"';
+    // One allocation: statement texts are made with it on every read and write.
+    QString q;
+    q.reserve(name.size() + 2);
+    q += u'"';
+    if (name.contains(u'"')) {
+        QString inner = name;
+        q += inner.replace(u'"', QStringLiteral("\"\""));
+    } else {
+        q += name;
+    }
+    q += u'"';
+    return q;
 }
 
 void SqlConnection::fail(int rc, const QString&) const
