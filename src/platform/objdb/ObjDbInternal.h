@@ -9,6 +9,7 @@
 #include <QSet>
 #include <QString>
 #include <QVariant>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -126,13 +127,39 @@ struct Savepoint {
     bool borrowed = false;
 };
 
+// The rows whose state before an operation is in its journal. Asked on every change, and
+// mostly a handful: a set (allocated with every operation) only once they are many.
+class JournaledRows {
+public:
+    bool contains(const RowState* row) const
+    {
+        if (!m_many.isEmpty()) return m_many.contains(row);
+        return std::find(m_few.begin(), m_few.end(), row) != m_few.end();
+    }
+    void insert(const RowState* row)
+    {
+        if (!m_many.isEmpty()) {
+            m_many.insert(row);
+            return;
+        }
+        m_few.push_back(row);
+        if (m_few.size() <= kFew) return;
+        for (const RowState* r : m_few) m_many.insert(r);
+        m_few.clear();
+    }
+private:
+    static constexpr size_t kFew = 16;
+    std::vector<const RowState*> m_few;
+    QSet<const RowState*> m_many;
+};
+
 struct Frame {
     OpKind kind;
     QString refusal;
     bool undoing = false;
     std::vector<Savepoint> savepoints;
     std::vector<RowSnapshot> journal;
-    QSet<const RowState*> journaled;   // rows whose state before the operation is in the journal
+    JournaledRows journaled;   // rows whose state before the operation is in the journal
 };
 
 // One library operation: a frame on the database's stack and, on the first write, a

@@ -73,4 +73,26 @@ TEST(ObjDbOperation, AnOperationEndedWithoutCommitUndoesEveryChangeMadeInIt)
     EXPECT_EQ(l.stock(), 9.0);
 }
 
+// The operation's first write is a line written and then refused (its document is closed):
+// the line goes, what the operation writes after it is kept by Commit, and undone with the
+// rest when the operation ends without one.
+TEST(ObjDbOperation, ALineRefusedAfterItsWriteAsTheFirstWriteGoesAlone)
+{
+    for (const bool commit : {true, false}) {
+        SCOPED_TRACE(commit ? "committed" : "ended without commit");
+        Shop s(newDatabasePath(commit ? "operation-first-refused-commit" : "operation-first-refused-undo"));
+        Lines l(s);
+        {
+            DatabaseOperation op(*s.db);
+            l.doc->SetValue("Note", "chiuso");
+            EXPECT_THROW(l.add(5), AppError);
+            l.doc->SetValue("Note", "");
+            l.add(2);
+            if (commit) op.Commit();
+        }
+        EXPECT_EQ(s.count("Riga"), commit ? 1 : 0);
+        EXPECT_EQ(l.stock(), commit ? 8.0 : 10.0);
+    }
+}
+
 }  // namespace
