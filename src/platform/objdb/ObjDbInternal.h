@@ -213,6 +213,9 @@ struct CompiledQuery {
     std::vector<Kind> extraKinds;      // kind when the column is a known field, else Text with raw values
     std::vector<char> extraTyped;
     std::vector<DisplayColumn> display;
+    // The texts of a one-row query (a row found by key or OID), made on first use: the head
+    // up to the condition, the data set's OID condition and the order with its limit.
+    QString oneRowHead, oneRowOid, oneRowOrder;
 };
 
 // A row as read by a data set's query: its columns, then its order keys, in one buffer (a

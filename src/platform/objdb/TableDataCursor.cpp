@@ -165,16 +165,26 @@ bool positionOnOid(TableData::Impl& d, qint64 oid, const QString& extraCondition
 {
     ensureCompiled(d);
     d.positioned = true;
-    const CompiledQuery& c = *d.query;
+    CompiledQuery& c = *d.query;
+    // Found by key again and again: the fixed parts of the text are made once.
+    if (c.oneRowOrder.isEmpty()) {
+        c.oneRowHead = QStringLiteral("SELECT ") + c.select + QStringLiteral(" FROM ") + c.from + QStringLiteral(" WHERE ") + c.where;
+        c.oneRowOid = QStringLiteral(" AND ") + d.schema->quoted() + QStringLiteral(".\"OID\" = ?");
+        QStringList ob;
+        for (const auto& o : c.order) ob << o.sql + (o.desc ? QStringLiteral(" DESC") : QString());
+        c.oneRowOrder = QStringLiteral(" ORDER BY ") + ob.join(QStringLiteral(", ")) + QStringLiteral(" LIMIT 1");
+    }
     QVariantList params = c.params;
-    QString sql = QStringLiteral("SELECT ") + c.select + QStringLiteral(" FROM ") + fromClause(c, extraJoins) +
-                  QStringLiteral(" WHERE ") + c.where;
-    if (oid) { sql += QStringLiteral(" AND ") + d.schema->quoted() + QStringLiteral(".\"OID\" = ?"); params << oid; }
+    QString sql;
+    if (extraJoins.empty()) {
+        sql.reserve(c.oneRowHead.size() + c.oneRowOid.size() + extraCondition.size() + c.oneRowOrder.size() + 8);
+        sql += c.oneRowHead;
+    } else {
+        sql = QStringLiteral("SELECT ") + c.select + QStringLiteral(" FROM ") + fromClause(c, extraJoins) + QStringLiteral(" WHERE ") + c.where;
+    }
+    if (oid) { sql += c.oneRowOid; params << oid; }
     if (!extraCondition.isEmpty()) { sql += QStringLiteral(" AND (") + extraCondition + u')'; params << extraParams; }
-    sql += QStringLiteral(" ORDER BY ");
-    QStringList ob;
-    for (const auto& o : c.order) ob << o.sql + (o.desc ? QStringLiteral(" DESC") : QString());
-    sql += ob.join(QStringLiteral(", ")) + QStringLiteral(" LIMIT 1");
+    sql += c.oneRowOrder;
     SqlConnection::Stmt st = d.engine->sql().prepare(sql);
     st.bindAll(params);
     if (!st.next()) return false;
