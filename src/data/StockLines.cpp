@@ -1,5 +1,6 @@
 #include "StockLines.h"
 #include "TableData.h"
+#include <cstring>
 
 void LineNumbering::number(TableData& line)
 {
@@ -19,12 +20,11 @@ void LineNumbering::number(TableData& line)
 bool isOneOf(const QString& field, const char* commaList)
 {
     // Asked on every field event of every line: the list is read in place, not split.
-    const QLatin1String list(commaList);
-    for (qsizetype start = 0; start < list.size();) {
-        qsizetype end = list.indexOf(u',', start);
-        if (end < 0) end = list.size();
-        if (end > start && field == list.sliced(start, end - start)) return true;
-        start = end + 1;
+    for (const char* p = commaList; *p;) {
+        const char* end = std::strchr(p, ',');
+        if (!end) end = p + std::strlen(p);
+        if (end > p && field == QLatin1String(p, end)) return true;
+        p = *end ? end + 1 : end;
     }
     return false;
 }

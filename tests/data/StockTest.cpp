@@ -5,6 +5,7 @@
 #include "Forniture.h"
 #include "ObjDbError.h"
 #include "ShopDatabase.h"
+#include "StockLines.h"
 #include "TableObject.h"
 #include <gtest/gtest.h>
 #include <random>
@@ -81,6 +82,28 @@ protected:
 };
 
 // ---- Loads ------------------------------------------------------------------------------------
+
+// The rules' field lists: whole names only, as written, empty items never matching.
+TEST(StockFieldLists, AFieldIsOneOfTheListOnlyByItsWholeName)
+{
+    const struct {
+        const char* field;
+        const char* list;
+        bool expected;
+    } cases[] = {
+        {"ValoreScarico", "ValoreScarico,PrezzoVendita", true},
+        {"PrezzoVendita", "ValoreScarico,PrezzoVendita", true},
+        {"ValoreMisura", "ValoreScarico,PrezzoVendita,ValoreMisura", true},
+        {"Valore", "ValoreScarico,PrezzoVendita", false},
+        {"ValoreScaricoX", "ValoreScarico,PrezzoVendita", false},
+        {"valorescarico", "ValoreScarico,PrezzoVendita", false},
+        {"", "ValoreScarico,,PrezzoVendita,", false},
+        {"PrezzoVendita", ",,PrezzoVendita", true},
+        {"ValoreScarico", "", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(isOneOf(QString::fromLatin1(c.field), c.list), c.expected) << c.field << " in " << c.list;
+}
 
 TEST_F(Stock, LoadLinesAreNumberedWithinTheirSupply)
 {
