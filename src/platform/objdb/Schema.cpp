@@ -271,8 +271,10 @@ int lookup(const std::vector<Item>& items, const QString& n, NameOf nameOf)
 {
     for (size_t i = 0; i < items.size(); ++i)
         if (nameOf(items[i]) == n) return int(i);
+    // Case folds one character into one: names of another length never match, and most
+    // names asked of a table are its parent's, so the comparisons are skipped by length.
     for (size_t i = 0; i < items.size(); ++i)
-        if (nameOf(items[i]).compare(n, Qt::CaseInsensitive) == 0) return int(i);
+        if (nameOf(items[i]).size() == n.size() && nameOf(items[i]).compare(n, Qt::CaseInsensitive) == 0) return int(i);
     return -1;
 }
 }
