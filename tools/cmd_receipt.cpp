@@ -90,7 +90,11 @@ int receipt(const QStringList& args)
     const qint64 saleOid = rest.size() == 2 ? rest.at(1).toLongLong(&numeric) : 0;
     if (!numeric || type == INT32_MIN || port.isEmpty() == simName.isEmpty())
         return usageError(QStringLiteral("give DB SALE, --type and one of --sim and --port"));
-    if (!QFileInfo::exists(rest.at(0))) return usageError(QStringLiteral("no database at %1").arg(rest.at(0)));
+    // The arguments are right; the file is not there, as for any command given a missing file.
+    if (!QFileInfo::exists(rest.at(0))) {
+        mvtool::err(QStringLiteral("no database at %1").arg(rest.at(0)));
+        return 1;
+    }
 
     // The user's own settings stay untouched: the register is described by the arguments,
     // and every question is answered No, so a failing register is tried once.

@@ -61,10 +61,15 @@ int shot(const QStringList& all) {
         }
     }
     if (args.size() != 2) return usage();
-    std::unique_ptr<QWidget> window = windows::create(args.at(0));
-    if (!window) {
+    // A name the tool does not know is a wrong argument, as a wrong option is.
+    if (!windows::names().contains(args.at(0))) {
         mvtool::err(QStringLiteral("no window named %1; known windows: %2")
                         .arg(args.at(0), windows::names().join(QStringLiteral(", "))));
+        return 2;
+    }
+    std::unique_ptr<QWidget> window = windows::create(args.at(0));
+    if (!window) {
+        mvtool::err(QStringLiteral("the window %1 could not be made").arg(args.at(0)));
         return 1;
     }
     if (!size.isEmpty()) window->resize(size);

@@ -43,6 +43,7 @@ TEST_F(MvtoolReceipt, SendsAStoredSaleToASimulatedRegister)
     EXPECT_EQ(mvtool({"receipt", path(), QString::number(s), "--sim", "ellisse"}).status, 2);
     EXPECT_EQ(mvtool({"receipt", path(), QString::number(s), "--type", "3", "--sim", "ellisse", "--timeout", "-1"}).status, 2);
     EXPECT_EQ(mvtool({"receipt", path(), "1", "--type", "3", "--sim", "ellisse"}).status, 1);
+    EXPECT_EQ(mvtool({"receipt", path() + ".missing", QString::number(s), "--type", "3", "--sim", "ellisse"}).status, 1);
 }
 
 #endif

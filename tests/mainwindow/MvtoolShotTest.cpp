@@ -73,4 +73,14 @@ TEST(MvtoolShot, ASizeNoScreenHasIsAWrongArgument)
         EXPECT_FALSE(QFile::exists(png)) << size;
     }
 }
+
+TEST(MvtoolShot, AWindowItDoesNotKnowIsAWrongArgument)
+{
+    const QString png = testenv::newDir(QStringLiteral("shot")) + QStringLiteral("/x.png");
+    for (const char* name : {"frmNonEsiste", "rowEditor", ""}) {
+        const Shot shot = mvtool({QStringLiteral("shot"), QString::fromLatin1(name), png});
+        EXPECT_EQ(shot.status, 2) << name;
+        EXPECT_FALSE(QFile::exists(png)) << name;
+    }
+}
 #endif
