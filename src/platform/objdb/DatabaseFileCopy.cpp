@@ -181,10 +181,28 @@ void MoveDatabase(const QString& from, const QString& to)
         throw AppError(AppError::kFileNotFound, kSource, QStringLiteral("Il file < %1 > non esiste").arg(from));
     const QStringList fromCompanions = DatabaseCompanions(from);
     const QStringList toCompanions = DatabaseCompanions(to);
-    for (const QString& stale : toCompanions) removeFile(stale);
-    // The one rename of whole database files: every copy, restore and repair comes through here.
-    if (!fileOps().rename(from, to))
-        fileFailure(QStringLiteral("Impossibile spostare il file < %1 > in < %2 >").arg(from, to));
+    // The replaced file's log must never meet the file put in its place, yet until that file
+    // is there it may hold the replaced file's last committed rows: it is set aside, and given
+    // back when the move fails.
+    QStringList setAside;
+    const auto asideOf = [](const QString& path) { return path + QStringLiteral(".replaced"); };
+    try {
+        for (const QString& stale : toCompanions) {
+            if (!fileOps().exists(stale)) continue;
+            removeFile(asideOf(stale));
+            if (!fileOps().rename(stale, asideOf(stale)))
+                fileFailure(QStringLiteral("Impossibile spostare il file < %1 >").arg(stale));
+            setAside << stale;
+        }
+        // The one rename of whole database files: every copy, restore and repair comes through here.
+        if (!fileOps().rename(from, to))
+            fileFailure(QStringLiteral("Impossibile spostare il file < %1 > in < %2 >").arg(from, to));
+    } catch (const AppError&) {
+        for (const QString& stale : setAside) fileOps().rename(asideOf(stale), stale);
+        throw;
+    }
+    // What is left of the replaced file belongs to nothing now; a leftover is never read.
+    for (const QString& stale : setAside) fileOps().remove(asideOf(stale));
     for (int i = 0; i < fromCompanions.size(); ++i) {
         if (!fileOps().exists(fromCompanions[i])) continue;
         if (!fileOps().rename(fromCompanions[i], toCompanions[i]))

@@ -460,3 +460,63 @@ TEST(ObjDbStorage, PreparedStatementsKeptAreBounded)
     EXPECT_EQ(c.scalar(QStringLiteral("SELECT %1").arg(last)).toInt(), last);
     EXPECT_EQ(prepared(), count);
 }
+
+// A file put in another's place: the replaced file's log never meets the new file, and when
+// the move fails the replaced file keeps its log, where its last committed rows may still be.
+TEST(ObjDbStorage, AFileNotPutInPlaceLeavesTheReplacedFileWithItsLog)
+{
+    const QString target = newDatabasePath("replaced");
+    {
+        // A file whose last row is only in its log, as after a killed program.
+        const QString live = newDatabasePath("replaced-live");
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(live.toUtf8().constData(), &db), SQLITE_OK);
+        sqlite3_exec(db, "PRAGMA journal_mode=WAL; CREATE TABLE Righe(x); PRAGMA wal_checkpoint(TRUNCATE); "
+                         "PRAGMA wal_autocheckpoint=0; INSERT INTO Righe VALUES(1);",
+                     nullptr, nullptr, nullptr);
+        ASSERT_TRUE(QFile::copy(live, target));
+        ASSERT_TRUE(QFile::copy(live + "-wal", target + "-wal"));
+        sqlite3_close(db);
+    }
+    const auto rowsIn = [](const QString& path) {
+        sqlite3* db = nullptr;
+        sqlite3_open(path.toUtf8().constData(), &db);
+        sqlite3_stmt* st = nullptr;
+        qint64 n = -1;
+        if (sqlite3_prepare_v2(db, "SELECT count(*) FROM Righe", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+            n = sqlite3_column_int64(st, 0);
+        sqlite3_finalize(st);
+        sqlite3_close(db);
+        return n;
+    };
+    const QString source = newDatabasePath("replacing");
+    {
+        Shop s(source);
+    }
+
+    class RefusesTheTarget : public FileOps {
+    public:
+        explicit RefusesTheTarget(QString target) : m_target(std::move(target)) {}
+        bool rename(const QString& from, const QString& to) override {
+            return to != m_target && FileOps::rename(from, to);
+        }
+    private:
+        QString m_target;
+    };
+    setFileOps(std::make_shared<RefusesTheTarget>(target));
+    struct Restore {
+        ~Restore() { setFileOps(nullptr); }
+    } restore;
+    EXPECT_THROW(objdb::MoveDatabase(source, target), AppError);
+    EXPECT_TRUE(QFile::exists(source));
+    EXPECT_FALSE(QFile::exists(target + "-wal.replaced"));
+    setFileOps(nullptr);
+    EXPECT_EQ(rowsIn(target), 1);
+
+    objdb::MoveDatabase(source, target);
+    EXPECT_FALSE(QFile::exists(source));
+    for (const char* left : {"-wal", "-wal.replaced", "-shm.replaced"})
+        EXPECT_FALSE(QFile::exists(target + left)) << left;
+    Shop moved(target);
+    EXPECT_EQ(moved.count("Unita"), 3);
+}
