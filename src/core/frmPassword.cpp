@@ -19,7 +19,7 @@
 #include <QVBoxLayout>
 
 namespace {
-QPointer<frmPassword>& theInstance() {
+QPointer<frmPassword>& passwordWindowInstance() {
     static QPointer<frmPassword> w;
     return w;
 }
@@ -120,16 +120,16 @@ frmPassword::frmPassword(QWidget* parent) : ModalDialog(parent) {
 }
 
 frmPassword& frmPassword::instance() {
-    QPointer<frmPassword>& w = theInstance();
+    QPointer<frmPassword>& w = passwordWindowInstance();
     if (!w) w = new frmPassword();
     return *w;
 }
 
 void frmPassword::unloadInstance() {
-    if (frmPassword* w = theInstance()) {
+    if (frmPassword* w = passwordWindowInstance()) {
         w->hide();
         w->deleteLater();
-        theInstance() = nullptr;
+        passwordWindowInstance() = nullptr;
     }
 }
 

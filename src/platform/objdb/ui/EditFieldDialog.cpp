@@ -23,7 +23,7 @@ const FieldDefinition* declared(TableData& row, const QString& field)
 }
 
 EditFieldDialog::EditFieldDialog(TableData& row, const QString& field, const QString& title, bool store, QWidget* parent)
-    : LibraryDialog(parent), m_row(row), m_field(field), m_store(store)
+    : ModalDialog(parent), m_row(row), m_field(field), m_store(store)
 {
     setObjectName(QStringLiteral("EditFieldDialog"));
     setWindowTitle(title.isEmpty() ? field : title);
@@ -83,7 +83,7 @@ bool EditFieldDialog::Confirm()
 void EditFieldDialog::reject()
 {
     if (m_editable && !m_row.HasNoCurrentRow() && m_row.IsChanged()) m_row.CancelUpdate();
-    LibraryDialog::reject();
+    ModalDialog::reject();
 }
 
 QString EditFieldDialog::answerPrompt() const { return windowTitle() + QStringLiteral(": ") + m_field; }

@@ -2,14 +2,14 @@
 // Edits one named field of a data set's current row in a small window of its own, with the
 // field's typed editor; OK sets the value (the table rules run; a refusal is shown and the
 // window stays open) and stores the row. An answer line is the value as typed.
-#include "LibraryDialog.h"
+#include "ModalDialog.h"
 #include <QString>
 
 class FieldEditor;
 class QLabel;
 class TableData;
 
-class EditFieldDialog : public LibraryDialog {
+class EditFieldDialog : public ModalDialog {
     Q_OBJECT
 public:
     EditFieldDialog(TableData& row, const QString& field, const QString& title, bool store, QWidget* parent = nullptr);

@@ -14,7 +14,7 @@ constexpr int kDescRole = Qt::UserRole + 1;
 
 FieldSequenceDialog::FieldSequenceDialog(std::vector<Field> available, const QString& sequence, const QString& title,
                                          bool directions, QWidget* parent)
-    : LibraryDialog(parent), m_available(std::move(available)), m_directions(directions)
+    : ModalDialog(parent), m_available(std::move(available)), m_directions(directions)
 {
     setObjectName(QStringLiteral("FieldSequenceDialog"));
     setWindowTitle(title);

@@ -3,7 +3,7 @@
 // Campi"), the fields of an export, and, with directions, a composed order ("Campo DESC").
 // An answer line is the comma list of the fields (names or captions), each followed by DESC
 // where the order is descending; an empty line chooses none (every field, for a sequence).
-#include "LibraryDialog.h"
+#include "ModalDialog.h"
 #include <QString>
 #include <optional>
 #include <vector>
@@ -12,7 +12,7 @@ class QCheckBox;
 class QListWidget;
 class QListWidgetItem;
 
-class FieldSequenceDialog : public LibraryDialog {
+class FieldSequenceDialog : public ModalDialog {
     Q_OBJECT
 public:
     struct Field {

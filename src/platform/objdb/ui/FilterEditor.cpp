@@ -39,7 +39,7 @@ std::optional<FilterCondition> parseCondition(const QString& text)
 }
 
 FilterEditor::FilterEditor(DataFilter& filter, const QString& title, QWidget* parent)
-    : LibraryDialog(parent), m_filter(filter)
+    : ModalDialog(parent), m_filter(filter)
 {
     setObjectName(QStringLiteral("FilterEditor"));
     setWindowTitle(title);

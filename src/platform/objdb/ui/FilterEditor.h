@@ -8,12 +8,12 @@
 // "@save=Name" also stores them under Name, "@load=Name" starts from the ones stored under
 // Name, "@none" clears them. An empty line confirms the conditions held.
 #include "DataFilter.h"
-#include "LibraryDialog.h"
+#include "ModalDialog.h"
 
 class QComboBox;
 class QTableWidget;
 
-class FilterEditor : public LibraryDialog {
+class FilterEditor : public ModalDialog {
     Q_OBJECT
 public:
     FilterEditor(DataFilter& filter, const QString& title, QWidget* parent = nullptr);

@@ -13,7 +13,7 @@
 #include <QVBoxLayout>
 
 PickRowDialog::PickRowDialog(TableData& rows, const QString& shownFields, const QString& title, QWidget* parent)
-    : LibraryDialog(parent), m_rows(rows)
+    : ModalDialog(parent), m_rows(rows)
 {
     setObjectName(QStringLiteral("PickRowDialog"));
     TableObject* table = rows.GetTable();

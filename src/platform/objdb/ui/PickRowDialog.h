@@ -6,7 +6,7 @@
 // An answer line is the key text of the row to pick: its key field (the field users type,
 // "Codice" for most tables), else the text of the first column shown; "#<OID>" picks by OID.
 // A line that matches no row is refused with a message.
-#include "LibraryDialog.h"
+#include "ModalDialog.h"
 #include <QString>
 #include <optional>
 
@@ -14,7 +14,7 @@ class ObjDataGrid;
 class QLineEdit;
 class TableData;
 
-class PickRowDialog : public LibraryDialog {
+class PickRowDialog : public ModalDialog {
     Q_OBJECT
 public:
     // shownFields: comma list of the columns (empty: every field shown at the operator's level).

@@ -42,7 +42,7 @@ QString displayText(TableData& row, const ReferenceDefinition& ref)
 }
 
 RowEditor::RowEditor(TableData& data, RowEditorOptions options, QWidget* parent)
-    : LibraryDialog(parent), m_data(data), m_options(std::move(options))
+    : ModalDialog(parent), m_data(data), m_options(std::move(options))
 {
     setObjectName(QStringLiteral("RowEditor"));
     // A box that may not be changed looks it.
@@ -497,7 +497,7 @@ void RowEditor::reject()
         } catch (const AppError&) {
         }
     }
-    LibraryDialog::reject();
+    ModalDialog::reject();
 }
 
 // --- answers ------------------------------------------------------------------------------------------------

@@ -18,7 +18,7 @@
 // An answer line holds "Field=value" pairs separated by TAB (a reference takes the key of
 // the row it points to; an empty value empties the field), and then presses OK; an empty
 // line presses OK at once.
-#include "LibraryDialog.h"
+#include "ModalDialog.h"
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -51,7 +51,7 @@ struct RowEditorOptions {
     QString caption;           // empty: the table's caption
 };
 
-class RowEditor : public LibraryDialog {
+class RowEditor : public ModalDialog {
     Q_OBJECT
 public:
     // Edits the current row of `data` (a new row when it is one).

@@ -1,8 +1,9 @@
 #pragma once
-// The base of the program's modal windows: run through ui().runModal, so that a window
-// never knows whether a person or an answer file fills it. A window says what an answer
-// line holds (answerPrompt) and how it fills its controls from one and presses OK
-// (applyAnswer); showing, waiting, Esc and the result are the same for every window.
+// The base of the modal windows, the library's and the program's alike: run through
+// ui().runModal, so that a window never knows whether a person or an answer file fills it.
+// A window says what an answer line holds (answerPrompt) and how it fills its controls from
+// one and presses OK (applyAnswer); one that refuses a line says why in a message box and
+// stays open for the next. Showing, waiting, Esc and the result are the same for every window.
 #include "UiServices.h"
 #include <QDialog>
 #include <functional>
