@@ -56,7 +56,4 @@ void jet::checkSqliteLimits(const QString& sql, SqlUse use)
     const QString message = QString::fromUtf8(sqlite3_errmsg(db));
     if (isLimit(message))
         throw AppError(3075, QStringLiteral("JetSQL"), QStringLiteral("Espressione troppo complessa (%1)").arg(message));
-    if (message == QLatin1String("no tables specified"))
-        throw AppError(3067, QStringLiteral("JetSQL"),
-                       QStringLiteral("L'input della query deve contenere almeno una tabella o una query"));
 }

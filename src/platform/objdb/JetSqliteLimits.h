@@ -13,9 +13,8 @@ namespace jet {
 // levels to spare; other statements run as they are.
 enum class SqlUse { Condition, Select, Statement };
 
-// AppError when SQLite cannot take `sql` for its depth or size (3075), or when a SELECT
-// names no table for its "*" (3067). Names the empty connection does not know are left to
-// the file: only what fails before them is looked at.
+// AppError when SQLite cannot take `sql` for its depth or size (3075). Names the empty
+// connection does not know are left to the file: only what fails before them is looked at.
 void checkSqliteLimits(const QString& sql, SqlUse use);
 
 }  // namespace jet

@@ -525,8 +525,7 @@ JetSelectParts Writer::selectParts(const JetSelect& s, const Scope* outer) {
     for (size_t i = 0; i < s.items.size(); ++i) {
         const JetSelectItem& item = s.items[i];
         if (item.star) {
-            // Caught here as well as by the probe on an empty connection, which stops at the
-            // first table it does not know when the star stands beside a subquery.
+            // SQLite would refuse it in its own words; the text is at fault.
             if (s.from.empty())
                 fail(QStringLiteral("L'input della query deve contenere almeno una tabella o una query"), 3067);
             if (!item.starQualifier.isEmpty()) cols << starOf[i];
