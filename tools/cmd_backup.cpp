@@ -7,6 +7,7 @@
 #include "DatabaseFiles.h"
 #include "Database.h"
 #include "MvTool.h"
+#include "ShopFiles.h"
 #include "Notify.h"
 #include "ReminderEngine.h"
 #include "Startup.h"
@@ -80,18 +81,6 @@ std::optional<QDate> readDate(const QString& text)
     return std::nullopt;
 }
 
-bool openWorkingDatabase()
-{
-    LoadConfiguration();
-    if (!FileExists(WorkingDatabasePath())) {
-        mvtool::err(QStringLiteral("no working database at %1").arg(WorkingDatabasePath()));
-        return false;
-    }
-    SetDatabaseDefinitionFactory([] { return std::make_shared<DB>(); });
-    bool openedBefore = true;
-    return InitDatabase(openedBefore);
-}
-
 QString outcomeName(BackupRestore::Outcome o)
 {
     switch (o) {
@@ -131,7 +120,7 @@ int backup(const QStringList& args)
             return 2;
         }
     }
-    if (!openWorkingDatabase()) {
+    if (!mvtool::openWorkingDatabase()) {
         printPrompts();
         return 1;
     }
@@ -195,7 +184,7 @@ int reminders(const QStringList& args)
         }
     }
     if (at) setAppClock(std::make_shared<ManualClock>(*at));
-    if (!openWorkingDatabase()) {
+    if (!mvtool::openWorkingDatabase()) {
         printPrompts();
         return 1;
     }

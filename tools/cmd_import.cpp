@@ -1,6 +1,7 @@
 // The delivery-file import: the table a supplier's file reads into through one of the
 // record layouts, as the import window shows it.
 #include "MvTool.h"
+#include "ShopFiles.h"
 #include "AppError.h"
 #include "Configuration.h"
 #include "CurrencyInfo.h"
@@ -16,28 +17,6 @@
 #include <QFileInfo>
 
 namespace {
-
-// An existing shop file, opened as the program opens it, in the program's currency.
-struct OpenShop {
-    std::shared_ptr<DBEngine> engine;
-    std::shared_ptr<Database> db;
-    explicit OpenShop(const QString& path)
-    {
-        if (!QFileInfo::exists(path))
-            throw AppError(AppError::kFileNotFound, QStringLiteral("mvtool"), QStringLiteral("no database at %1").arg(path));
-        LoadConfiguration();
-        engine = std::make_shared<DBEngine>();
-        engine->OpenDatabase(3, path);
-        db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("mvtool"), nullptr,
-                                        std::make_shared<EuroCurrencyInfo>());
-        db->AttachEngine(engine);
-    }
-    ~OpenShop()
-    {
-        if (db) db->Close();
-        if (engine) engine->Close();
-    }
-};
 
 // The layout by its key, else by the file it names.
 std::unique_ptr<TableData> findLayout(Database& db, const QString& which)
@@ -68,7 +47,7 @@ int importDump(const QStringList& args)
 {
     if (args.size() != 3)
         return 2;
-    OpenShop shop(args[0]);
+    mvtool::OpenShop shop(args[0], std::make_shared<EuroCurrencyInfo>());
     auto row = findLayout(*shop.db, args[1]);
     if (row->IsEmpty()) {
         mvtool::err(QStringLiteral("no record layout %1").arg(args[1]));

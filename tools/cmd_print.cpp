@@ -3,6 +3,7 @@
 // as a trace of every drawing; and the report of a view of the main window through its
 // fixed layout, into a PDF file.
 #include "MvTool.h"
+#include "ShopFiles.h"
 #include "AppError.h"
 #include "Configuration.h"
 #include "DB.h"
@@ -70,31 +71,6 @@ QString readText(const QString& path)
     return text;
 }
 
-// An existing shop file, opened and declared as the program opens it.
-struct OpenShop {
-    std::shared_ptr<DBEngine> engine;
-    std::shared_ptr<Database> db;
-    explicit OpenShop(const QString& path)
-    {
-        if (!QFileInfo::exists(path))
-            throw AppError(AppError::kFileNotFound, QStringLiteral("mvtool"), QStringLiteral("no database at %1").arg(path));
-        LoadConfiguration();
-        engine = std::make_shared<DBEngine>();
-        engine->OpenDatabase(3, path);
-        db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("mvtool"), nullptr);
-        db->AttachEngine(engine);
-    }
-    ~OpenShop()
-    {
-        if (db) db->Close();
-        if (engine) engine->Close();
-    }
-    std::unique_ptr<TableData> select(const QString& table, const QString& condition)
-    {
-        return db->Tables().Item(table)->Select(condition);
-    }
-};
-
 std::shared_ptr<PrintTarget> chosenTarget(const Output& out, std::shared_ptr<RecordingTarget>& recording)
 {
     if (out.trace) {
@@ -135,7 +111,7 @@ int printReceipt(const QStringList& arguments)
     if (!numeric || copies < 1 || copies > INT16_MAX) return 2;
     const QString script = values.contains(QStringLiteral("--script")) ? readText(values[QStringLiteral("--script")]) : QString();
 
-    OpenShop shop(args[0]);
+    mvtool::OpenShop shop(args[0]);
     auto sale = shop.select(QStringLiteral("Vendite"), QStringLiteral("OID = %1").arg(saleOid));
     if (sale->IsEmpty()) {
         mvtool::err(QStringLiteral("no sale %1").arg(saleOid));
@@ -167,7 +143,7 @@ int printLabels(const QStringList& arguments)
     QMap<QString, QString> values;
     if (!takeOptions(args, out, values, {}) || args.size() < 2) return 2;
 
-    OpenShop shop(args[0]);
+    mvtool::OpenShop shop(args[0]);
     std::shared_ptr<RecordingTarget> recording;
     auto prn = std::make_shared<clsScriptPrinter>();
     const LabelPrinterSettings& s = LabelPrinterParam;
@@ -226,7 +202,7 @@ int printReport(const QStringList& arguments)
     }
     const QString node = args[1];
 
-    OpenShop shop(args[0]);
+    mvtool::OpenShop shop(args[0]);
     DateSelection dates = DateSelection::AtStart();
     if (all) (void)dates.SelectAll();
     if (day) (void)dates.SelectDay(day);

@@ -6,6 +6,7 @@
 #include "DatabaseFiles.h"
 #include "Database.h"
 #include "MvTool.h"
+#include "ShopFiles.h"
 #include "ParseBarcode.h"
 #include "Startup.h"
 #include "SystemHelpers.h"
@@ -26,20 +27,6 @@ void printPrompts()
     }
 }
 
-// The working database of the configuration, opened as the program opens it. A missing file
-// is an error here: the tool creates no working database behind the user's back.
-bool openWorkingDatabase()
-{
-    LoadConfiguration();
-    if (!FileExists(WorkingDatabasePath())) {
-        mvtool::err(QStringLiteral("no working database at %1").arg(WorkingDatabasePath()));
-        return false;
-    }
-    SetDatabaseDefinitionFactory([] { return std::make_shared<DB>(); });
-    bool openedBefore = true;
-    return InitDatabase(openedBefore);
-}
-
 int move(const QStringList& args)
 {
     const bool ask = args.contains(QStringLiteral("--ask"));
@@ -49,7 +36,7 @@ int move(const QStringList& args)
     bool ok = false;
     const qint64 oid = positional[1].toLongLong(&ok);
     if (!ok) return 2;
-    if (!openWorkingDatabase()) {
+    if (!mvtool::openWorkingDatabase()) {
         printPrompts();
         return 1;
     }
@@ -72,7 +59,7 @@ int move(const QStringList& args)
 int barcode(const QStringList& args)
 {
     if (args.size() != 1) return 2;
-    if (!openWorkingDatabase()) {
+    if (!mvtool::openWorkingDatabase()) {
         printPrompts();
         return 1;
     }

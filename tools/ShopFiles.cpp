@@ -1,0 +1,52 @@
+#include "ShopFiles.h"
+#include "AppError.h"
+#include "Configuration.h"
+#include "CurrencyInfo.h"
+#include "DB.h"
+#include "DBEngine.h"
+#include "Database.h"
+#include "DatabaseFiles.h"
+#include "MvTool.h"
+#include "Startup.h"
+#include "SystemHelpers.h"
+#include "TableData.h"
+#include "TableObject.h"
+#include <QFileInfo>
+
+namespace mvtool {
+
+OpenShop::OpenShop(const QString& path, std::shared_ptr<CurrencyInfo> currency)
+{
+    if (!QFileInfo::exists(path))
+        throw AppError(AppError::kFileNotFound, QStringLiteral("mvtool"), QStringLiteral("no database at %1").arg(path));
+    LoadConfiguration();
+    engine = std::make_shared<DBEngine>();
+    engine->OpenDatabase(3, path);
+    db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("mvtool"), nullptr, std::move(currency));
+    db->AttachEngine(engine);
+}
+
+OpenShop::~OpenShop()
+{
+    if (db) db->Close();
+    if (engine) engine->Close();
+}
+
+std::unique_ptr<TableData> OpenShop::select(const QString& table, const QString& condition)
+{
+    return db->Tables().Item(table)->Select(condition);
+}
+
+bool openWorkingDatabase()
+{
+    LoadConfiguration();
+    if (!FileExists(WorkingDatabasePath())) {
+        err(QStringLiteral("no working database at %1").arg(WorkingDatabasePath()));
+        return false;
+    }
+    SetDatabaseDefinitionFactory([] { return std::make_shared<DB>(); });
+    bool openedBefore = true;
+    return InitDatabase(openedBefore);
+}
+
+}  // namespace mvtool
