@@ -1,9 +1,13 @@
 #include "DocumentForm.h"
 
 #include "CounterServices.h"
+#include "CurrencyInfo.h"
+#include "Database.h"
+#include "DocumentDisplay.h"
 #include "FormUtilities.h"
 #include "GridLayout.h"
 #include "LibraryApplication.h"
+#include "LibraryDocumentOperator.h"
 #include "MainWindowServices.h"
 #include "ObjDataGrid.h"
 #include "SerialLines.h"
@@ -14,6 +18,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +27,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTableView>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -82,13 +88,12 @@ bool isEditingKey(int key)
 
 }  // namespace
 
-DocumentForm::DocumentForm(DocumentKind kind, QWidget* owner) : ModalDialog(owner), m_kind(kind)
+DocumentForm::DocumentForm(DocumentKind kind, Database& db, QWidget* owner)
+    : ModalDialog(owner), m_db(db), m_kind(kind)
 {
     // A window of its own beside the main window, with its own size and close box.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                    Qt::WindowCloseButtonHint);
-    const RowNames& names = rowNames(kind);
-    (void)names;
 
     m_lblArticolo = label("Label4", QStringLiteral("Articolo:"));
     m_txtCode_Articolo = new QLineEdit(this);
@@ -166,6 +171,111 @@ QLabel* DocumentForm::label(const char* name, const QString& caption)
     auto* l = new QLabel(caption, this);
     l->setObjectName(QString::fromLatin1(name));
     return l;
+}
+
+DocumentOperator& DocumentForm::documentOperator(DocumentOperator* op)
+{
+    if (op)
+        return *op;
+    if (!m_ownOperator)
+        m_ownOperator = std::make_unique<LibraryDocumentOperator>(this);
+    return *m_ownOperator;
+}
+
+void DocumentForm::setCaption(const char* name, const QString& caption)
+{
+    setObjectName(QString::fromLatin1(name));
+    m_caption = caption;
+    showCaption();
+}
+
+void DocumentForm::showCaption(bool edited)
+{
+    setWindowTitle(edited ? m_caption + QStringLiteral(" - MODIFICA ") : m_caption);
+}
+
+void DocumentForm::buildTotals(const QString& confirmTip, const QString& cancelTip)
+{
+    m_lblTotale = label("lblTotale", QString());
+    QFont big = m_lblTotale->font();
+    big.setBold(true);
+    big.setPointSizeF(big.pointSizeF() * 1.8);
+    m_lblTotale->setFont(big);
+    m_lblTotale->setMinimumWidth(160);
+    m_lblTotale->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_lblAltraValuta = label("lblAltraValuta", QString());
+    m_lblTotaleConv = label("lblTotaleConv", QString());
+    m_cmdConfirm = button("cmdConfirm", QStringLiteral("&Conferma"), confirmTip);
+    m_cmdCancel = button("cmdCancel", QStringLiteral("&Annulla"), cancelTip);
+    connect(m_cmdConfirm, &QPushButton::clicked, this, [this] { cmdConfirm_Click(); });
+    connect(m_cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+}
+
+void DocumentForm::layOut(QLayout* header, std::initializer_list<QWidget*> marks)
+{
+    auto* codeRow = new QHBoxLayout;
+    codeRow->addWidget(m_lblArticolo);
+    codeRow->addWidget(m_txtCode_Articolo, 1);
+    for (QWidget* w : {static_cast<QWidget*>(m_cmdAutoAdd), static_cast<QWidget*>(m_cmdAdd),
+                       static_cast<QWidget*>(m_cmdSub), static_cast<QWidget*>(m_cmdEdit_Quantita),
+                       static_cast<QWidget*>(m_cmdEdit), static_cast<QWidget*>(m_cmdDeleteItem),
+                       static_cast<QWidget*>(m_cmdAddItem)})
+        codeRow->addWidget(w);
+    auto* optionRow = new QHBoxLayout;
+    optionRow->addWidget(m_chkFind_Aggiuntivo);
+    optionRow->addSpacing(16);
+    for (QWidget* w : marks)
+        optionRow->addWidget(w);
+    optionRow->addStretch(1);
+    optionRow->addWidget(m_cmdGridSetting);
+
+    auto* pnlBottom = new QWidget(this);
+    pnlBottom->setObjectName(QStringLiteral("pnlBottom"));
+    auto* bottom = new QHBoxLayout(pnlBottom);
+    bottom->setContentsMargins(0, 0, 0, 0);
+    bottom->addWidget(label("Label5", QStringLiteral("Totale:")));
+    bottom->addWidget(m_lblTotale);
+    bottom->addSpacing(16);
+    bottom->addWidget(m_lblAltraValuta);
+    bottom->addWidget(m_lblTotaleConv);
+    bottom->addStretch(1);
+    bottom->addWidget(m_cmdConfirm);
+    bottom->addWidget(m_cmdCancel);
+
+    auto* box = new QVBoxLayout(this);
+    box->addLayout(header);
+    box->addLayout(codeRow);
+    box->addLayout(optionRow);
+    box->addWidget(m_dgArticoli, 1);
+    box->addWidget(pnlBottom);
+    setMinimumSize(720, 420);
+    resize(900, 600);
+}
+
+void DocumentForm::loadTotals()
+{
+    m_lblTotale->clear();
+    m_lblTotaleConv->clear();
+    const auto second = m_db.ConversionCurrency();
+    m_lblAltraValuta->setText(second ? second->Name() + u':' : QString());
+    m_lblAltraValuta->setVisible(second != nullptr);
+    m_lblTotaleConv->setVisible(second != nullptr);
+    // A tip that speaks of the converted total names its currency.
+    if (second && !m_lblTotaleConv->toolTip().isEmpty())
+        m_lblTotaleConv->setToolTip(m_lblTotaleConv->toolTip() + u' ' + second->Name());
+}
+
+void DocumentForm::showTotals(Currency total, bool converted, Currency convertedTotal)
+{
+    m_lblTotale->setText(AmountText(m_db, total));
+    m_lblTotaleConv->setText(converted ? AmountText(m_db, convertedTotal, true) : QString());
+}
+
+void DocumentForm::confirming(bool on)
+{
+    m_confirming = on;
+    m_cmdConfirm->setEnabled(!on);
+    m_cmdCancel->setEnabled(!on);
 }
 
 QStringList DocumentForm::hiddenColumns() const { return rowNames(m_kind).hiddenColumns; }

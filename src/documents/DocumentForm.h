@@ -16,14 +16,19 @@
 #include "RowKeys.h"
 
 #include <QStringList>
+#include <initializer_list>
 #include <memory>
 
 class BarcodeTarget;
+class Database;
+class DocumentOperator;
+class LibraryDocumentOperator;
 class GridLayout;
 class ObjDataGrid;
 class QAction;
 class QCheckBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QMenu;
 class QPushButton;
@@ -32,7 +37,7 @@ class TableData;
 class DocumentForm : public ModalDialog {
     Q_OBJECT
 public:
-    DocumentForm(DocumentKind kind, QWidget* owner);
+    DocumentForm(DocumentKind kind, Database& db, QWidget* owner);
     ~DocumentForm() override;
 
     // ---- the row commands ---------------------------------------------------------------------
@@ -104,17 +109,35 @@ protected:
     // after) a code the reader hands over, the next customer's first article, is no part of
     // it: the code waits in the box, which a confirmed document empties; a document that
     // stays open takes it afterwards (takeWaitingCode).
+    // Confirm and cancel are off while it runs.
     template <class F>
     auto confirmDocument(F&& confirm)
     {
         struct Scope {
-            bool& flag;
-            ~Scope() { flag = false; }
-        } scope{m_confirming};
-        m_confirming = true;
+            DocumentForm& form;
+            ~Scope() { form.confirming(false); }
+        } scope{*this};
+        confirming(true);
         return confirm();
     }
     void takeWaitingCode();
+
+    // `op`, or, with none, the library's own windows over this one answering the document's
+    // questions.
+    DocumentOperator& documentOperator(DocumentOperator* op);
+    // The window's name and caption; "edited": the caption tells that a document is changed.
+    void setCaption(const char* name, const QString& caption);
+    void showCaption(bool edited = false);
+    // The totals and the confirm and cancel buttons below the rows, built where the derived
+    // window's own controls are, so that the focus passes them in the same order.
+    void buildTotals(const QString& confirmTip, const QString& cancelTip);
+    // The window laid out: the derived window's header, the row entry with `marks` beside
+    // the option box, the grid, the totals and the buttons.
+    void layOut(QLayout* header, std::initializer_list<QWidget*> marks);
+    // The totals emptied, the second currency's caption shown, the converted total hidden
+    // without one.
+    void loadTotals();
+    void showTotals(Currency total, bool converted, Currency convertedTotal);
 
     // Load: the window's placement restored, the grid's layout read, the main window disabled.
     void loadForm();
@@ -151,8 +174,17 @@ protected:
     QCheckBox* m_chkFind_Aggiuntivo = nullptr;
     QPushButton* m_cmdGridSetting = nullptr;
     ObjDataGrid* m_dgArticoli = nullptr;
+    // The totals and buttons below the rows (buildTotals).
+    QLabel* m_lblTotale = nullptr;
+    QLabel* m_lblAltraValuta = nullptr;
+    QLabel* m_lblTotaleConv = nullptr;
+    QPushButton* m_cmdConfirm = nullptr;
+    QPushButton* m_cmdCancel = nullptr;
+
+    Database& m_db;
 
 private:
+    void confirming(bool on);
     void codeChanged(const QString& text);
     bool formKeyDown(QKeyEvent* event, QObject* watched);
     bool runCommand(RowKeyCommand command, QObject* watched);
@@ -163,6 +195,8 @@ private:
     template <class F> void rowCommand(F&& command);
 
     DocumentKind m_kind;
+    std::unique_ptr<LibraryDocumentOperator> m_ownOperator;
+    QString m_caption;
     KeyboardCodeEntry m_keyEntry;
     std::shared_ptr<GridLayout> m_layout;
     std::unique_ptr<TableData> m_gridRows;   // the grid's own copy of the rows' data set

@@ -1,10 +1,8 @@
 #include "frmForniture.h"
 
-#include "CurrencyInfo.h"
 #include "Database.h"
 #include "DatabaseFiles.h"
 #include "DocumentDisplay.h"
-#include "LibraryDocumentOperator.h"
 #include "ObjDataGrid.h"
 #include "TableData.h"
 
@@ -17,7 +15,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -39,16 +36,10 @@ QLineEdit* shownText(QWidget* parent, const char* name)
 }  // namespace
 
 frmForniture::frmForniture(Database& db, QWidget* owner, DocumentOperator* op)
-    : DocumentForm(DocumentKind::Supply, owner), m_db(db)
+    : DocumentForm(DocumentKind::Supply, db, owner)
 {
-    setObjectName(QStringLiteral("frmForniture"));
-    m_caption = QStringLiteral("Fornitura Articoli");
-    setWindowTitle(m_caption);
-    if (!op) {
-        m_ownOperator = std::make_unique<LibraryDocumentOperator>(this);
-        op = m_ownOperator.get();
-    }
-    m_doc = std::make_unique<SupplyDocument>(db, *op);
+    setCaption("frmForniture", QStringLiteral("Fornitura Articoli"));
+    m_doc = std::make_unique<SupplyDocument>(db, documentOperator(op));
     build();
     Load();
     watchKeys();
@@ -103,19 +94,9 @@ void frmForniture::build()
     m_chkSoloArticoliFornitore->setToolTip(
         QStringLiteral("Restringe il campo di ricerca degli articoli (vedi tasto Agg.F2) considerando solo quelli "
                        "relativi al fornitore selezionato"));
-    m_lblTotale = label("lblTotale", QString());
+    buildTotals(QStringLiteral("Conferma la fornitura"), QStringLiteral("Annulla la fornitura"));
     m_lblTotale->setToolTip(QStringLiteral("Totale calcolato"));
-    QFont big = m_lblTotale->font();
-    big.setBold(true);
-    big.setPointSizeF(big.pointSizeF() * 1.8);
-    m_lblTotale->setFont(big);
-    m_lblTotale->setMinimumWidth(160);
-    m_lblTotale->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_lblAltraValuta = label("lblAltraValuta", QString());
-    m_lblTotaleConv = label("lblTotaleConv", QString());
     m_lblTotaleConv->setToolTip(QStringLiteral("Totale calcolato in Euro"));
-    m_cmdConfirm = button("cmdConfirm", QStringLiteral("&Conferma"), QStringLiteral("Conferma la fornitura"));
-    m_cmdCancel = button("cmdCancel", QStringLiteral("&Annulla"), QStringLiteral("Annulla la fornitura"));
 
     auto* header = new QGridLayout;
     header->addWidget(label("Label1", QStringLiteral("Fornitore:")), 0, 0);
@@ -139,49 +120,12 @@ void frmForniture::build()
     header->setColumnStretch(4, 1);
     header->setColumnMinimumWidth(3, 80);
 
-    auto* codeRow = new QHBoxLayout;
-    codeRow->addWidget(m_lblArticolo);
-    codeRow->addWidget(m_txtCode_Articolo, 1);
-    for (QWidget* w : {static_cast<QWidget*>(m_cmdAutoAdd), static_cast<QWidget*>(m_cmdAdd),
-                       static_cast<QWidget*>(m_cmdSub), static_cast<QWidget*>(m_cmdEdit_Quantita),
-                       static_cast<QWidget*>(m_cmdEdit), static_cast<QWidget*>(m_cmdDeleteItem),
-                       static_cast<QWidget*>(m_cmdAddItem)})
-        codeRow->addWidget(w);
-    auto* optionRow = new QHBoxLayout;
-    optionRow->addWidget(m_chkFind_Aggiuntivo);
-    optionRow->addSpacing(16);
-    optionRow->addWidget(m_chkSoloArticoliFornitore);
-    optionRow->addStretch(1);
-    optionRow->addWidget(m_cmdGridSetting);
-
-    auto* pnlBottom = new QWidget(this);
-    pnlBottom->setObjectName(QStringLiteral("pnlBottom"));
-    auto* bottom = new QHBoxLayout(pnlBottom);
-    bottom->setContentsMargins(0, 0, 0, 0);
-    bottom->addWidget(label("Label5", QStringLiteral("Totale:")));
-    bottom->addWidget(m_lblTotale);
-    bottom->addSpacing(16);
-    bottom->addWidget(m_lblAltraValuta);
-    bottom->addWidget(m_lblTotaleConv);
-    bottom->addStretch(1);
-    bottom->addWidget(m_cmdConfirm);
-    bottom->addWidget(m_cmdCancel);
-
-    auto* box = new QVBoxLayout(this);
-    box->addLayout(header);
-    box->addLayout(codeRow);
-    box->addLayout(optionRow);
-    box->addWidget(m_dgArticoli, 1);
-    box->addWidget(pnlBottom);
-    setMinimumSize(720, 420);
-    resize(900, 600);
+    layOut(header, {m_chkSoloArticoliFornitore});
 
     connect(m_cmdSet_Fornitore, &QPushButton::clicked, this, [this] { cmdSet_Fornitore_Click(); });
     connect(m_cmdSet_TipoDocumento, &QPushButton::clicked, this, [this] { cmdSet_TipoDocumento_Click(); });
     connect(m_cmdSet_DataOra, &QPushButton::clicked, this, [this] { cmdSet_DataOra_Click(); });
     connect(m_cmdImport, &QPushButton::clicked, this, [this] { cmdImport_Click(); });
-    connect(m_cmdConfirm, &QPushButton::clicked, this, [this] { cmdConfirm_Click(); });
-    connect(m_cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
     connect(m_txtDocumento, &QLineEdit::textEdited, this, [this](const QString& text) { documentNumberEdited(text); });
     connect(m_txtNote, &QPlainTextEdit::textChanged, this, [this] { m_doc->SetNote(m_txtNote->toPlainText()); });
     connect(m_chkSoloArticoliFornitore, &QCheckBox::toggled, this,
@@ -196,14 +140,7 @@ void frmForniture::Load()
         const QSignalBlocker quiet(m_txtNote);
         m_txtNote->clear();
     }
-    m_lblTotale->clear();
-    m_lblTotaleConv->clear();
-    const auto second = m_db.ConversionCurrency();
-    m_lblAltraValuta->setText(second ? second->Name() + u':' : QString());
-    m_lblAltraValuta->setVisible(second != nullptr);
-    m_lblTotaleConv->setVisible(second != nullptr);
-    if (second)
-        m_lblTotaleConv->setToolTip(m_lblTotaleConv->toolTip() + u' ' + second->Name());
+    loadTotals();
     m_cmdImport->setEnabled(false);
     loadForm();
 }
@@ -249,7 +186,7 @@ bool frmForniture::Edit_Fornitura(TableData* dataSet)
         return false;
     }
     if (m_doc->isEditing())
-        setWindowTitle(m_caption + QStringLiteral(" - MODIFICA "));
+        showCaption(true);
     Refresh_Articoli();
     return true;
 }
@@ -266,8 +203,7 @@ void frmForniture::Show_Fornitura()
         const QSignalBlocker quiet(m_txtNote);
         m_txtNote->setPlainText(h.note);
     }
-    m_lblTotale->setText(AmountText(m_db, h.total));
-    m_lblTotaleConv->setText(h.convertedName.isEmpty() ? QString() : AmountText(m_db, h.convertedTotal, true));
+    showTotals(h.total, !h.convertedName.isEmpty(), h.convertedTotal);
     m_cmdImport->setEnabled(h.importEnabled);
 }
 
@@ -293,7 +229,7 @@ void frmForniture::after(SupplyDocument::After next)
         focusCodeBox();
         break;
     case SupplyDocument::After::NextSupply:
-        setWindowTitle(m_caption);
+        showCaption();
         Refresh_Articoli();
         break;
     case SupplyDocument::After::Unload:
@@ -306,11 +242,7 @@ void frmForniture::cmdConfirm_Click()
 {
     if (!m_doc->isOpen())
         return;
-    m_cmdConfirm->setEnabled(false);
-    m_cmdCancel->setEnabled(false);
     const SupplyDocument::After next = confirmDocument([this] { return m_doc->Confirm(); });
-    m_cmdConfirm->setEnabled(true);
-    m_cmdCancel->setEnabled(true);
     if (next != SupplyDocument::After::Stay)
         m_txtCode_Articolo->clear();
     after(next);

@@ -10,7 +10,6 @@
 
 class Database;
 class DocumentOperator;
-class LibraryDocumentOperator;
 class QPlainTextEdit;
 
 class frmForniture : public DocumentForm {
@@ -63,10 +62,7 @@ private:
     void after(SupplyDocument::After next);
     void documentNumberEdited(const QString& text);
 
-    Database& m_db;
-    std::unique_ptr<LibraryDocumentOperator> m_ownOperator;
     std::unique_ptr<SupplyDocument> m_doc;
-    QString m_caption;
 
     QLineEdit* m_txtFornitore = nullptr;
     QPushButton* m_cmdSet_Fornitore = nullptr;
@@ -78,9 +74,4 @@ private:
     QPlainTextEdit* m_txtNote = nullptr;
     QPushButton* m_cmdImport = nullptr;
     QCheckBox* m_chkSoloArticoliFornitore = nullptr;
-    QLabel* m_lblTotale = nullptr;
-    QLabel* m_lblAltraValuta = nullptr;
-    QLabel* m_lblTotaleConv = nullptr;
-    QPushButton* m_cmdConfirm = nullptr;
-    QPushButton* m_cmdCancel = nullptr;
 };

@@ -1,11 +1,9 @@
 #include "frmVendite.h"
 
 #include "Configuration.h"
-#include "CurrencyInfo.h"
 #include "Database.h"
 #include "DatabaseFiles.h"
 #include "DocumentDisplay.h"
-#include "LibraryDocumentOperator.h"
 #include "ObjDataGrid.h"
 #include "SaleLoyaltyControls.h"
 #include "TableData.h"
@@ -23,7 +21,6 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -58,16 +55,10 @@ void setChecked(QCheckBox* box, bool on)
 }  // namespace
 
 frmVendite::frmVendite(Database& db, QWidget* owner, DocumentOperator* op)
-    : DocumentForm(DocumentKind::Sale, owner), m_db(db)
+    : DocumentForm(DocumentKind::Sale, db, owner)
 {
-    setObjectName(QStringLiteral("frmVendite"));
-    m_caption = QStringLiteral("Vendita Articoli");
-    setWindowTitle(m_caption);
-    if (!op) {
-        m_ownOperator = std::make_unique<LibraryDocumentOperator>(this);
-        op = m_ownOperator.get();
-    }
-    m_doc = std::make_unique<SaleDocument>(db, *op);
+    setCaption("frmVendite", QStringLiteral("Vendita Articoli"));
+    m_doc = std::make_unique<SaleDocument>(db, documentOperator(op));
     m_doc->setReceiptSignal([this](bool sending) {
         m_lblFiscalMsg->setVisible(sending);
         if (sending)
@@ -152,17 +143,7 @@ void frmVendite::build()
         mark->setSizePolicy(keep);
     }
 
-    m_lblTotale = label("lblTotale", QString());
-    QFont big = m_lblTotale->font();
-    big.setBold(true);
-    big.setPointSizeF(big.pointSizeF() * 1.8);
-    m_lblTotale->setFont(big);
-    m_lblTotale->setMinimumWidth(160);
-    m_lblTotale->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_lblAltraValuta = label("lblAltraValuta", QString());
-    m_lblTotaleConv = label("lblTotaleConv", QString());
-    m_cmdConfirm = button("cmdConfirm", QStringLiteral("&Conferma"), QStringLiteral("Conferma la vendita"));
-    m_cmdCancel = button("cmdCancel", QStringLiteral("&Annulla"), QStringLiteral("Annulla la vendita"));
+    buildTotals(QStringLiteral("Conferma la vendita"), QStringLiteral("Annulla la vendita"));
 
     auto* header = new QGridLayout;
     header->addWidget(label("Label1", QStringLiteral("Cliente:")), 0, 0);
@@ -188,44 +169,7 @@ void frmVendite::build()
     header->setColumnStretch(1, 1);
     header->setColumnMinimumWidth(4, 24);
 
-    auto* codeRow = new QHBoxLayout;
-    codeRow->addWidget(m_lblArticolo);
-    codeRow->addWidget(m_txtCode_Articolo, 1);
-    for (QWidget* w : {static_cast<QWidget*>(m_cmdAutoAdd), static_cast<QWidget*>(m_cmdAdd),
-                       static_cast<QWidget*>(m_cmdSub), static_cast<QWidget*>(m_cmdEdit_Quantita),
-                       static_cast<QWidget*>(m_cmdEdit), static_cast<QWidget*>(m_cmdDeleteItem),
-                       static_cast<QWidget*>(m_cmdAddItem)})
-        codeRow->addWidget(w);
-    auto* optionRow = new QHBoxLayout;
-    optionRow->addWidget(m_chkFind_Aggiuntivo);
-    optionRow->addSpacing(16);
-    optionRow->addWidget(m_lblReso);
-    optionRow->addWidget(m_lblSottoScorta);
-    optionRow->addWidget(m_lblFiscalMsg);
-    optionRow->addStretch(1);
-    optionRow->addWidget(m_cmdGridSetting);
-
-    auto* pnlBottom = new QWidget(this);
-    pnlBottom->setObjectName(QStringLiteral("pnlBottom"));
-    auto* bottom = new QHBoxLayout(pnlBottom);
-    bottom->setContentsMargins(0, 0, 0, 0);
-    bottom->addWidget(label("Label5", QStringLiteral("Totale:")));
-    bottom->addWidget(m_lblTotale);
-    bottom->addSpacing(16);
-    bottom->addWidget(m_lblAltraValuta);
-    bottom->addWidget(m_lblTotaleConv);
-    bottom->addStretch(1);
-    bottom->addWidget(m_cmdConfirm);
-    bottom->addWidget(m_cmdCancel);
-
-    auto* box = new QVBoxLayout(this);
-    box->addLayout(header);
-    box->addLayout(codeRow);
-    box->addLayout(optionRow);
-    box->addWidget(m_dgArticoli, 1);
-    box->addWidget(pnlBottom);
-    setMinimumSize(720, 420);
-    resize(900, 600);
+    layOut(header, {m_lblReso, m_lblSottoScorta, m_lblFiscalMsg});
 
     connect(m_cmdSet_Cliente, &QPushButton::clicked, this, [this] { cmdSet_Cliente_Click(); });
     connect(m_cmdSet_DataOra, &QPushButton::clicked, this, [this] { cmdSet_DataOra_Click(); });
@@ -234,8 +178,6 @@ void frmVendite::build()
     connect(m_chkPrint_Ricevute, &QCheckBox::clicked, this, [this] { chkPrint_Ricevute_Click(); });
     connect(m_mnuMoveToBackup, &QAction::triggered, this, [this] { mnuMoveToBackup_Click(); });
     connect(m_mnuMoveAllWithoutFiscal, &QAction::triggered, this, [this] { mnuMoveAllWithoutFiscal_Click(); });
-    connect(m_cmdConfirm, &QPushButton::clicked, this, [this] { cmdConfirm_Click(); });
-    connect(m_cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
     connect(m_loyalty->cmdPremium, &QPushButton::clicked, this, [this] { cmdPremium_Click(); });
     connect(m_loyalty->cmdBuoni, &QPushButton::clicked, this, [this] { cmdBuoni_Click(); });
     connect(m_loyalty->cmdBuoniVendita, &QPushButton::clicked, this, [this] { cmdBuoniVendita_Click(); });
@@ -247,16 +189,11 @@ void frmVendite::Load()
 {
     for (QLineEdit* t : {m_txtCliente, m_txtDataOra, m_txtNote, m_txtCode_Articolo})
         t->clear();
-    for (QLabel* l : {m_lblTotale, m_lblTotaleConv})
-        l->clear();
     m_doc->Load();
     m_chkFiscalRecord->setEnabled(m_doc->fiscalRecordEnabled());
     m_chkPrint_Ricevute->setVisible(m_doc->printReceiptVisible());
     m_chkPrint_Ricevute->setEnabled(m_doc->printReceiptVisible());
-    const auto second = m_db.ConversionCurrency();
-    m_lblAltraValuta->setText(second ? second->Name() + u':' : QString());
-    m_lblAltraValuta->setVisible(second != nullptr);
-    m_lblTotaleConv->setVisible(second != nullptr);
+    loadTotals();
     m_loyalty->Load(m_db);
     m_lblReso->setVisible(false);
     m_lblSottoScorta->setVisible(false);
@@ -338,7 +275,7 @@ bool frmVendite::Edit_Vendita(TableData* dataSet)
         return false;
     }
     if (m_doc->isEditing())
-        setWindowTitle(m_caption + QStringLiteral(" - MODIFICA "));
+        showCaption(true);
     showOptions();
     Refresh_Articoli();
     Show_Vendita();
@@ -354,10 +291,9 @@ void frmVendite::Show_Vendita()
         const QSignalBlocker quiet(m_txtNote);
         m_txtNote->setText(h.note);
     }
-    m_lblTotale->setText(AmountText(m_db, h.total));
+    showTotals(h.total, !h.convertedName.isEmpty(), h.convertedTotal);
     m_loyalty->lblTotaleBuoni->setText(AmountText(m_db, h.vouchers));
     m_loyalty->lblTotaleBuoni->setStyleSheet(h.vouchersAboveTotal ? colourOf(255) : QString());
-    m_lblTotaleConv->setText(h.convertedName.isEmpty() ? QString() : AmountText(m_db, h.convertedTotal, true));
     m_loyalty->Show(h);
     m_lblSottoScorta->setVisible(false);
     m_lblReso->setVisible(false);
@@ -391,7 +327,7 @@ void frmVendite::after(SaleDocument::After next)
         break;
     case SaleDocument::After::NextSale:
         // A new sale is no edit, whatever the one before was.
-        setWindowTitle(m_caption);
+        showCaption();
         m_loyalty->NewSale();
         showOptions();
         Refresh_Articoli();
@@ -408,11 +344,7 @@ void frmVendite::cmdConfirm_Click()
 {
     if (m_doc->busy() || !m_doc->isOpen())
         return;
-    m_cmdConfirm->setEnabled(false);
-    m_cmdCancel->setEnabled(false);
     const SaleDocument::After next = confirmDocument([this] { return m_doc->Confirm(); });
-    m_cmdConfirm->setEnabled(true);
-    m_cmdCancel->setEnabled(true);
     m_lblFiscalMsg->setVisible(false);
     if (next != SaleDocument::After::Stay)
         m_txtCode_Articolo->clear();

@@ -11,7 +11,6 @@
 
 class Database;
 class DocumentOperator;
-class LibraryDocumentOperator;
 class QAction;
 class SaleLoyaltyControls;
 
@@ -80,20 +79,14 @@ private:
     void after(SaleDocument::After next);
     void noSale();
 
-    Database& m_db;
-    std::unique_ptr<LibraryDocumentOperator> m_ownOperator;
     std::unique_ptr<SaleDocument> m_doc;
     SaleLoyaltyControls* m_loyalty = nullptr;
-    QString m_caption;
 
     QLineEdit* m_txtCliente = nullptr;
     QPushButton* m_cmdSet_Cliente = nullptr;
     QLineEdit* m_txtDataOra = nullptr;
     QPushButton* m_cmdSet_DataOra = nullptr;
     QLineEdit* m_txtNote = nullptr;
-    QLabel* m_lblTotale = nullptr;
-    QLabel* m_lblAltraValuta = nullptr;
-    QLabel* m_lblTotaleConv = nullptr;
     QCheckBox* m_chkFiscalRecord = nullptr;
     QCheckBox* m_chkPrint_Ricevute = nullptr;
     QLabel* m_lblFiscalMsg = nullptr;
@@ -103,6 +96,4 @@ private:
     QMenu* m_mnuOptionMove = nullptr;
     QAction* m_mnuMoveToBackup = nullptr;
     QAction* m_mnuMoveAllWithoutFiscal = nullptr;
-    QPushButton* m_cmdConfirm = nullptr;
-    QPushButton* m_cmdCancel = nullptr;
 };
