@@ -101,20 +101,47 @@ void MoveToFreeSecond(TableData& row, const QString& timeField, const QStringLis
         row.SetValue(timeField, time);
 }
 
+// ---- the open document ---------------------------------------------------------------------------------
+
+std::optional<qint64> ChooseRow(DocumentOperator& op, TableData& candidates, qint64 preferred, bool askAnyway)
+{
+    const bool found = preferred && candidates.MoveToOID(preferred);
+    if (found && !askAnyway)
+        return preferred;
+    if (!found)
+        candidates.MoveFirst();
+    const std::optional<qint64> picked = op.pickRow(candidates, {QStringLiteral("Descrizione")});
+    if (!picked || *picked == 0)
+        return std::nullopt;
+    return picked;
+}
+
+std::unique_ptr<TableData> OpenDocumentRow(TableObject& documents, qint64 oid)
+{
+    auto document = documents.Select(documents.BuildKeyCondition(oid));
+    document->MoveFirst();
+    return document;
+}
+
+void GiveUpDocument(TableData* document)
+{
+    if (!document || document->HasNoCurrentRow())
+        return;
+    if (document->GetBoolValue(QStringLiteral("Completato")))
+        document->CancelUpdate();
+    else
+        document->DeleteRow();
+}
+
 // ---- payment -------------------------------------------------------------------------------------------
 
 bool EditPayment(TableData& document, const PaymentNames& names, DocumentOperator& op)
 {
     Database& db = *document.GetDatabase();
     auto types = db.Tables().Item(QStringLiteral("TipiPagamento"))->Select();
-    qint64 type = ReadDefaultKey(names.section, kPagamentoDefault);
-    if (!type || !types->MoveToOID(type)) {
-        types->MoveFirst();
-        const std::optional<qint64> picked = op.pickRow(*types, {QStringLiteral("Descrizione")});
-        if (!picked || *picked == 0)
-            return false;
-        type = *picked;
-    }
+    const std::optional<qint64> type = ChooseRow(op, *types, ReadDefaultKey(names.section, kPagamentoDefault), false);
+    if (!type)
+        return false;
 
     auto payments = document.GetReference(kPagamento);
     const QVariant total = QVariant::fromValue(document.GetCurrencyValue(names.total));
@@ -123,7 +150,7 @@ bool EditPayment(TableData& document, const PaymentNames& names, DocumentOperato
         payments->NewRow();
         payments->SetValue(QStringLiteral("Importo"), total);
         payments->SetReferenceOID(names.party, document.GetReferenceOID(names.party));
-        payments->SetReferenceOID(kPagamento, type);
+        payments->SetReferenceOID(kPagamento, *type);
         MoveToFreeSecond(*payments, names.time, {names.party, QStringLiteral("Importo")});
         payments->Update();
         payment = payments->GetOID();

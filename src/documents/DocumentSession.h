@@ -5,10 +5,12 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 class DBEngine;
 class DocumentOperator;
 class TableData;
+class TableObject;
 
 // The transaction of one open document: begun when the document opens, committed when it is
 // confirmed or given up, rolled back when opening it failed. Only the transaction this object
@@ -34,6 +36,20 @@ private:
 // A row's key (OID) kept as text in the settings: 0 when missing or not a key.
 [[nodiscard]] qint64 ReadDefaultKey(const QString& section, const QString& key);
 void StoreDefaultKey(const QString& section, const QString& key, qint64 oid);
+
+// The row the operator picks among `candidates`, the preferred one offered first; with
+// askAnyway false a preferred row that exists is taken without asking. None when the
+// operator picked nothing.
+[[nodiscard]] std::optional<qint64> ChooseRow(DocumentOperator& op, TableData& candidates, qint64 preferred,
+                                              bool askAnyway);
+
+// The document `oid` of `documents` in a data set of its own, standing on it (no row when
+// there is none): the main window's data set keeps its place.
+[[nodiscard]] std::unique_ptr<TableData> OpenDocumentRow(TableObject& documents, qint64 oid);
+
+// An open document given up: a completed one keeps what it had before the edit, a new one is
+// deleted, and its rows' rules put the stock back.
+void GiveUpDocument(TableData* document);
 
 // A new row's time moved on by whole seconds while another row of its table has that time
 // and the same `others` (fields, or single references by the row they point to): the

@@ -103,23 +103,17 @@ bool SaleDocument::Add_Vendita()
         TableObject& vendite = *m_db.Tables().Item(kVendite);
         auto sales = vendite.Select(QStringLiteral("OID = 0"));
         auto customers = sales->GetReferenceTable(kCliente);
-        qint64 customer = ReadDefaultKey(kVendite, kClienteDefault);
-        if (!customer || !customers->MoveToOID(customer)) {
-            customers->MoveFirst();
-            const std::optional<qint64> picked = m_op.pickRow(*customers, {QStringLiteral("Descrizione")});
-            if (!picked || *picked == 0) {
-                m_transaction.rollback();
-                return false;
-            }
-            customer = *picked;
+        const std::optional<qint64> customer = ChooseRow(m_op, *customers, ReadDefaultKey(kVendite, kClienteDefault), false);
+        if (!customer) {
+            m_transaction.rollback();
+            return false;
         }
         sales->NewRow();
-        sales->SetReferenceOID(kCliente, customer);
+        sales->SetReferenceOID(kCliente, *customer);
         sales->SetValue(QStringLiteral("ImportoVendita"), QVariant::fromValue(Currency()));
         MoveToFreeSecond(*sales, QStringLiteral("DataVendita"), {kCliente});
         sales->Update();
-        m_sale = vendite.Select(vendite.BuildKeyCondition(sales->GetOID()));
-        m_sale->MoveFirst();
+        m_sale = OpenDocumentRow(vendite, sales->GetOID());
         Show_Vendita();
         return true;
     } catch (...) {
@@ -142,9 +136,7 @@ bool SaleDocument::Edit_Vendita(TableData* dataSet)
     m_transaction.begin(m_db.GetEngine());
     try {
         TableObject& vendite = *m_db.Tables().Item(kVendite);
-        // A data set of its own: the main window's keeps its place.
-        m_sale = vendite.Select(vendite.BuildKeyCondition(dataSet->GetOID()));
-        m_sale->MoveFirst();
+        m_sale = OpenDocumentRow(vendite, dataSet->GetOID());
         if (m_sale->HasNoCurrentRow())
             throw AppError::object(AppError::kGenericCode, AppTitle(), QStringLiteral("Vendita non trovata"));
         m_editing = true;
@@ -196,12 +188,7 @@ void SaleDocument::Release_Vendita()
     std::unique_ptr<TableData> sale = std::move(m_sale);
     m_rows.reset();
     bindRows();
-    if (sale && !sale->HasNoCurrentRow()) {
-        if (sale->GetBoolValue(kCompletato))
-            sale->CancelUpdate();
-        else
-            sale->DeleteRow();   // the rows' rules give their stock back
-    }
+    GiveUpDocument(sale.get());
     m_transaction.commit();
 }
 
@@ -235,10 +222,8 @@ bool SaleDocument::SetCustomer()
     if (!m_sale)
         return false;
     auto customers = m_sale->GetReferenceTable(kCliente);
-    if (!customers->MoveToOID(m_sale->GetReferenceOID(kCliente)))
-        customers->MoveFirst();
-    const std::optional<qint64> picked = m_op.pickRow(*customers, {QStringLiteral("Descrizione")});
-    if (!picked || *picked == 0)
+    const std::optional<qint64> picked = ChooseRow(m_op, *customers, m_sale->GetReferenceOID(kCliente), true);
+    if (!picked)
         return false;
     m_sale->SetReferenceOID(kCliente, *picked);
     Show_Vendita();

@@ -89,21 +89,6 @@ void SupplyDocument::Unload()
 
 // ---- the supply ------------------------------------------------------------------------------------------
 
-// The row the operator picks among `candidates`, the preferred one offered first; with
-// askAnyway false a preferred row that exists is taken without asking.
-std::optional<qint64> SupplyDocument::choose(TableData& candidates, qint64 preferred, bool askAnyway)
-{
-    const bool found = preferred && candidates.MoveToOID(preferred);
-    if (found && !askAnyway)
-        return preferred;
-    if (!found)
-        candidates.MoveFirst();
-    const std::optional<qint64> picked = m_op.pickRow(candidates, {kDescrizione});
-    if (!picked || *picked == 0)
-        return std::nullopt;
-    return picked;
-}
-
 bool SupplyDocument::Add_Fornitura()
 {
     m_editing = false;
@@ -113,13 +98,13 @@ bool SupplyDocument::Add_Fornitura()
         auto supplies = forniture.Select(QStringLiteral("OID = 0"));
         auto suppliers = supplies->GetReferenceTable(kFornitore);
         const std::optional<qint64> supplier =
-            choose(*suppliers, ReadDefaultKey(kForniture, kFornitoreDefault), true);
+            ChooseRow(m_op, *suppliers, ReadDefaultKey(kForniture, kFornitoreDefault), true);
         if (!supplier) {
             m_transaction.rollback();
             return false;
         }
         auto types = supplies->GetReferenceTable(kTipoDocumento);
-        const std::optional<qint64> type = choose(*types, ReadDefaultKey(kForniture, kTipoDocDefault), false);
+        const std::optional<qint64> type = ChooseRow(m_op, *types, ReadDefaultKey(kForniture, kTipoDocDefault), false);
         if (!type) {
             m_transaction.rollback();
             return false;
@@ -131,8 +116,7 @@ bool SupplyDocument::Add_Fornitura()
         supplies->SetValue(QStringLiteral("ImportoAcquisto"), QVariant::fromValue(Currency()));
         MoveToFreeSecond(*supplies, QStringLiteral("DataFornitura"), {kFornitore});
         supplies->Update();
-        m_supply = forniture.Select(forniture.BuildKeyCondition(supplies->GetOID()));
-        m_supply->MoveFirst();
+        m_supply = OpenDocumentRow(forniture, supplies->GetOID());
         Show_Fornitura();
         return true;
     } catch (...) {
@@ -156,8 +140,7 @@ bool SupplyDocument::Edit_Fornitura(TableData* dataSet)
     m_transaction.begin(m_db.GetEngine());
     try {
         TableObject& forniture = *m_db.Tables().Item(kForniture);
-        m_supply = forniture.Select(forniture.BuildKeyCondition(dataSet->GetOID()));
-        m_supply->MoveFirst();
+        m_supply = OpenDocumentRow(forniture, dataSet->GetOID());
         if (m_supply->HasNoCurrentRow())
             throw AppError::object(AppError::kGenericCode, AppTitle(), QStringLiteral("Fornitura non trovata"));
         m_editing = true;
@@ -211,12 +194,7 @@ void SupplyDocument::Release_Fornitura()
     m_layouts.reset();
     m_rows.reset();
     bindRows();
-    if (supply && !supply->HasNoCurrentRow()) {
-        if (supply->GetBoolValue(kCompletato))
-            supply->CancelUpdate();
-        else
-            supply->DeleteRow();   // the rows' rules take their stock back
-    }
+    GiveUpDocument(supply.get());
     m_transaction.commit();
 }
 
@@ -243,26 +221,21 @@ SupplyDocument::Header SupplyDocument::header()
 
 bool SupplyDocument::SetSupplier()
 {
-    if (!m_supply)
-        return false;
-    auto suppliers = m_supply->GetReferenceTable(kFornitore);
-    const std::optional<qint64> picked = choose(*suppliers, m_supply->GetReferenceOID(kFornitore), true);
-    if (!picked)
-        return false;
-    m_supply->SetReferenceOID(kFornitore, *picked);
-    Show_Fornitura();
-    return true;
+    return m_supply && setReference(kFornitore, *m_supply->GetReferenceTable(kFornitore));
 }
 
 bool SupplyDocument::SetDocumentType()
 {
-    if (!m_supply)
-        return false;
-    auto types = m_db.Tables().Item(QStringLiteral("TipiDocumento"))->Select();
-    const std::optional<qint64> picked = choose(*types, m_supply->GetReferenceOID(kTipoDocumento), true);
+    return m_supply && setReference(kTipoDocumento, *m_db.Tables().Item(QStringLiteral("TipiDocumento"))->Select());
+}
+
+// The header's reference `field` set to the row the operator picks among `candidates`.
+bool SupplyDocument::setReference(const QString& field, TableData& candidates)
+{
+    const std::optional<qint64> picked = ChooseRow(m_op, candidates, m_supply->GetReferenceOID(field), true);
     if (!picked)
         return false;
-    m_supply->SetReferenceOID(kTipoDocumento, *picked);
+    m_supply->SetReferenceOID(field, *picked);
     Show_Fornitura();
     return true;
 }

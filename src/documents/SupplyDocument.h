@@ -94,7 +94,7 @@ private:
     void Show_Fornitura();
     void Release_Fornitura();
     void bindRows();
-    std::optional<qint64> choose(TableData& candidates, qint64 preferred, bool askAnyway);
+    bool setReference(const QString& field, TableData& candidates);
 
     Database& m_db;
     DocumentOperator& m_op;
