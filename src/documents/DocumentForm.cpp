@@ -157,11 +157,8 @@ DocumentForm::~DocumentForm()
 
 QPushButton* DocumentForm::button(const char* name, const QString& caption, const QString& tip)
 {
-    auto* b = new QPushButton(caption, this);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setToolTip(tip);
     // Enter belongs to the code box, never to a button.
-    b->setAutoDefault(false);
+    QPushButton* b = CommandButton(this, name, caption, tip);
     b->setDefault(false);
     return b;
 }

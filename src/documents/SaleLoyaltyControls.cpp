@@ -1,6 +1,7 @@
 #include "SaleLoyaltyControls.h"
 
 #include "Configuration.h"
+#include "DocumentDisplay.h"
 #include "modMagneticDev.h"
 
 #include <QEvent>
@@ -8,17 +9,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QWidget>
-
-namespace {
-QPushButton* commandButton(QWidget* form, const char* name, const QString& caption, const QString& tip)
-{
-    auto* b = new QPushButton(caption, form);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setToolTip(tip);
-    b->setAutoDefault(false);
-    return b;
-}
-}  // namespace
 
 SaleLoyaltyControls::SaleLoyaltyControls(QWidget* form, SalePoints& points) : QObject(form), m_points(points)
 {
@@ -32,9 +22,9 @@ SaleLoyaltyControls::SaleLoyaltyControls(QWidget* form, SalePoints& points) : QO
     lblTotalePunti->setFont(bold);
     m_pointsTip = QStringLiteral("Punti del cliente prima della vendita, punti della vendita e totale");
     m_prizeTip = QStringLiteral("Assegna il premio all'articolo selezionato");
-    cmdPremium = commandButton(form, "cmdPremium", QStringLiteral("&Premio"), m_prizeTip);
-    cmdBuoni = commandButton(form, "cmdBuoni", QStringLiteral("&Buoni"), QStringLiteral("Usa un buono del cliente nella vendita"));
-    cmdBuoniVendita = commandButton(form, "cmdBuoniVendita", QStringLiteral("Buoni &vendita"),
+    cmdPremium = CommandButton(form, "cmdPremium", QStringLiteral("&Premio"), m_prizeTip);
+    cmdBuoni = CommandButton(form, "cmdBuoni", QStringLiteral("&Buoni"), QStringLiteral("Usa un buono del cliente nella vendita"));
+    cmdBuoniVendita = CommandButton(form, "cmdBuoniVendita", QStringLiteral("Buoni &vendita"),
                                     QStringLiteral("Buoni utilizzati nella vendita corrente"));
     lblTotaleBuoni = new QLabel(form);
     lblTotaleBuoni->setObjectName(QStringLiteral("lblTotaleBuoni"));
@@ -42,7 +32,7 @@ SaleLoyaltyControls::SaleLoyaltyControls(QWidget* form, SalePoints& points) : QO
     lblTotaleBuoni->setMinimumWidth(80);
     lblTotaleBuoni->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblTotaleBuoni->installEventFilter(this);
-    cmdReadCard = commandButton(form, "cmdReadCard", QStringLiteral("Carta [F9]"),
+    cmdReadCard = CommandButton(form, "cmdReadCard", QStringLiteral("Carta [F9]"),
                                 QStringLiteral("Identifica il cliente con la carta magnetica"));
     tmBuoni = new QTimer(this);
     tmBuoni->setObjectName(QStringLiteral("tmBuoni"));

@@ -1,6 +1,7 @@
 #include "frmImportData.h"
 #include "Configuration.h"
 #include "DeliveryImport.h"
+#include "DocumentDisplay.h"
 #include "DeliveryTable.h"
 #include "FormUtilities.h"
 #include "ImportOperator.h"
@@ -80,17 +81,6 @@ private:
 
 // ---- the window ----------------------------------------------------------------------------------
 
-namespace {
-QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QString& tip)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setToolTip(tip);
-    b->setAutoDefault(false);
-    return b;
-}
-}  // namespace
-
 frmImportData::frmImportData(QWidget* owner) : ModalDialog(owner), m_model(std::make_unique<DeliveryTableModel>())
 {
     setObjectName(QStringLiteral("frmImportData"));
@@ -106,7 +96,7 @@ frmImportData::frmImportData(QWidget* owner) : ModalDialog(owner), m_model(std::
     m_txtNote = new QLineEdit(this);
     m_txtNote->setObjectName(QStringLiteral("txtNote"));
     m_txtNote->setReadOnly(true);
-    m_cmdRead = button(this, "cmdRead", QStringLiteral("&Leggi Carico"), QStringLiteral("Legge la fornitura per visualizzare i dati"));
+    m_cmdRead = CommandButton(this, "cmdRead", QStringLiteral("&Leggi Carico"), QStringLiteral("Legge la fornitura per visualizzare i dati"));
 
     m_dgImportData = new QTableView(this);
     m_dgImportData->setObjectName(QStringLiteral("dgImportData"));
@@ -117,17 +107,17 @@ frmImportData::frmImportData(QWidget* owner) : ModalDialog(owner), m_model(std::
     m_dgImportData->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     m_dgImportData->setModel(m_model.get());
 
-    m_cmdDiffTest = button(this, "cmdDiffTest", QStringLiteral("&Rileva incongruenze"),
+    m_cmdDiffTest = CommandButton(this, "cmdDiffTest", QStringLiteral("&Rileva incongruenze"),
                            QStringLiteral("Analizza le differenze dei campi importanti"));
-    m_cmdRelate = button(this, "cmdRelate", QStringLiteral("&Associa"),
+    m_cmdRelate = CommandButton(this, "cmdRelate", QStringLiteral("&Associa"),
                          QStringLiteral("Associa l'elemento corrente ad un l'articolo esistente"));
-    m_cmdInsert = button(this, "cmdInsert", QStringLiteral("I&nserisci"),
+    m_cmdInsert = CommandButton(this, "cmdInsert", QStringLiteral("I&nserisci"),
                          QStringLiteral("Inserisce un nuovo articolo con i dati di questo elemento"));
-    m_cmdModify = button(this, "cmdModify", QStringLiteral("&Modifica"), QStringLiteral("Modifica l'articolo associato"));
+    m_cmdModify = CommandButton(this, "cmdModify", QStringLiteral("&Modifica"), QStringLiteral("Modifica l'articolo associato"));
     m_chkAuto = new QCheckBox(QStringLiteral("&Automatico"), this);
     m_chkAuto->setObjectName(QStringLiteral("chkAuto"));
     m_chkAuto->setToolTip(QStringLiteral("Inserisce in automatico eventuali articoli nuovi"));
-    m_cmdImport = button(this, "cmdImport", QStringLiteral("&Importa Carico"), QStringLiteral("Avvia l'importazione della fornitura"));
+    m_cmdImport = CommandButton(this, "cmdImport", QStringLiteral("&Importa Carico"), QStringLiteral("Avvia l'importazione della fornitura"));
     m_lblMsg = new QLabel(this);
     m_lblMsg->setObjectName(QStringLiteral("lblMsg"));
     m_lblMsg->installEventFilter(this);

@@ -4,6 +4,7 @@
 #include "Configuration.h"
 #include "CounterServices.h"
 #include "DatabaseFiles.h"
+#include "DocumentDisplay.h"
 #include "FormUtilities.h"
 #include "WindowRegistry.h"
 
@@ -29,15 +30,6 @@ public:
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QString& tip)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setToolTip(tip);
-    b->setAutoDefault(false);
-    return b;
-}
 
 QRadioButton* option(QWidget* parent, const char* name, const QString& caption, const QString& tip)
 {
@@ -71,7 +63,7 @@ frmSearch_Articoli::frmSearch_Articoli(QWidget* owner)
     m_txtFind_Articolo->setToolTip(QStringLiteral("Imposta il codice dell'articolo"));
     m_txtFind_Articolo->setMinimumWidth(220);
     label5->setBuddy(m_txtFind_Articolo);
-    m_cmdSearch = button(this, "cmdSearch", QStringLiteral("Cerca"), QString());
+    m_cmdSearch = CommandButton(this, "cmdSearch", QStringLiteral("Cerca"), QString());
 
     auto* options = new QGroupBox(this);
     options->setObjectName(QStringLiteral("fraFind"));
@@ -96,9 +88,9 @@ frmSearch_Articoli::frmSearch_Articoli(QWidget* owner)
     m_lblNotFound->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
     m_lblNotFound->setVisible(false);
 
-    m_cmdPrint = button(this, "cmdPrint", QStringLiteral("&Stampa [F8]"),
+    m_cmdPrint = CommandButton(this, "cmdPrint", QStringLiteral("&Stampa [F8]"),
                         QStringLiteral("Stampa l'etichetta dell'articolo corrente"));
-    m_cmdEdit = button(this, "cmdEdit", QStringLiteral("&Modifica [F5]"), QStringLiteral("Modifica l'articolo corrente"));
+    m_cmdEdit = CommandButton(this, "cmdEdit", QStringLiteral("&Modifica [F5]"), QStringLiteral("Modifica l'articolo corrente"));
 
     auto* findRow = new QHBoxLayout;
     findRow->addWidget(label5);
