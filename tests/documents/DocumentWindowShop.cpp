@@ -58,7 +58,12 @@ private:
 
 void DocumentWindowShop::scanWhileShown(const QString& windowName, const QString& code)
 {
-    setUiServices(std::make_shared<ScanWhileShown>(m_ui, windowName, [this, code] { scan(code); }));
+    runWhileShown(windowName, [this, code] { scan(code); });
+}
+
+void DocumentWindowShop::runWhileShown(const QString& windowName, std::function<void()> action)
+{
+    setUiServices(std::make_shared<ScanWhileShown>(m_ui, windowName, std::move(action)));
 }
 
 void DocumentWindowShop::press(QWidget* target, int key, Qt::KeyboardModifiers mods, const QString& text)

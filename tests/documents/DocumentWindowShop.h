@@ -7,6 +7,7 @@
 #include "DocumentForm.h"
 
 #include <QCoreApplication>
+#include <functional>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,6 +25,8 @@ protected:
     // The same code handed over while the modal window of that name waits for the operator
     // (the next customer's article scanned while the payment's editor is open), once.
     void scanWhileShown(const QString& windowName, const QString& code);
+    // `action` run once while the window named `windowName` is shown.
+    void runWhileShown(const QString& windowName, std::function<void()> action);
     // A key pressed and released on a control of the window.
     static void press(QWidget* target, int key, Qt::KeyboardModifiers mods = Qt::NoModifier,
                       const QString& text = QString());

@@ -97,9 +97,17 @@ TEST_F(SupplyWindow, ACodeScannedWhileTheSupplyIsConfirmedIsNotAddedToIt)
     scan(QStringLiteral("A1"));
     const qint64 oid = w.document().supply()->GetOID();
 
-    scanWhileShown(QStringLiteral("RowEditor"), QStringLiteral("B1"));
+    // Confirm and cancel are off while the confirm runs, on again after it.
+    bool buttonsOn = true;
+    runWhileShown(QStringLiteral("RowEditor"), [&] {
+        buttonsOn = child<QPushButton>(w, "cmdConfirm")->isEnabled() || child<QPushButton>(w, "cmdCancel")->isEnabled();
+        scan(QStringLiteral("B1"));
+    });
     answer({QString(), QStringLiteral("Cancel")});   // the payment's editor, then no new supply
     child<QPushButton>(w, "cmdConfirm")->click();
+    EXPECT_FALSE(buttonsOn);
+    EXPECT_TRUE(child<QPushButton>(w, "cmdConfirm")->isEnabled());
+    EXPECT_TRUE(child<QPushButton>(w, "cmdCancel")->isEnabled());
 
     auto done = row(kForniture, oid);
     EXPECT_TRUE(done->GetBoolValue(QStringLiteral("Completato")));
