@@ -6,6 +6,7 @@
 // BM_ScanIntoSaleWindow measures the same through the sale window: the code handed to its
 // code box as the reader hands it over, until the grid has read the rows it shows and the
 // totals are drawn again.
+#include "BenchShop.h"
 #include "DB.h"
 #include "DBEngine.h"
 #include "Database.h"
@@ -61,9 +62,7 @@ public:
     std::optional<TextSearch> searchText(const QString&, const QString&, bool) override { return std::nullopt; }
 };
 
-struct Shop {
-    std::shared_ptr<DBEngine> engine;
-    std::shared_ptr<Database> db;
+struct Shop : BenchShop {
     NobodyAtTheCounter op;
     std::unique_ptr<SaleDocument> sale;
 };
@@ -73,14 +72,8 @@ struct Shop {
 Shop& shop()
 {
     static Shop s = [] {
-        const QString path = folder().path() + "/Mirtavolia.mdb";
-        QFile::remove(path);
         Shop o;
-        o.engine = std::make_shared<DBEngine>();
-        o.engine->CreateDatabase(3, path);
-        o.engine->OpenDatabase(3, path);
-        o.db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), "bench", nullptr);
-        o.db->AttachEngine(o.engine);
+        o.create(folder().path() + "/Mirtavolia.mdb");
         SqlConnection& c = o.engine->sql();
         const QString deposit = c.scalar("SELECT OID FROM Depositi WHERE Deposito = ''").toString();
         const QString unit = c.scalar("SELECT OID FROM UnitaMisura WHERE Codice = 'QntPzz'").toString();

@@ -9,6 +9,7 @@
 // of the same lines over 20 articles (a statement or translation kept per article would
 // grow it). Each peak is read from a process of its own (this program started again with
 // --sale-lines), so that nothing of this process counts.
+#include "BenchShop.h"
 #include "Clock.h"
 #include "Currency.h"
 #include "DB.h"
@@ -40,22 +41,14 @@ QTemporaryDir& folder()
     return dir;
 }
 
-struct Shop {
-    std::shared_ptr<DBEngine> engine;
-    std::shared_ptr<Database> db;
-};
+using Shop = BenchShop;
 
 // The shop database declared by the program at `path`, `articles` articles in the default
 // deposit, `sales` sales of ten lines each and a few discount rules, filled by plain SQL.
 Shop makeShop(const QString& path, int articles, int sales)
 {
-    QFile::remove(path);
     Shop o;
-    o.engine = std::make_shared<DBEngine>();
-    o.engine->CreateDatabase(3, path);
-    o.engine->OpenDatabase(3, path);
-    o.db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), "bench", nullptr);
-    o.db->AttachEngine(o.engine);
+    o.create(path);
     SqlConnection& c = o.engine->sql();
     const QString deposit = c.scalar("SELECT OID FROM Depositi WHERE Deposito = ''").toString();
     c.execScript("BEGIN");

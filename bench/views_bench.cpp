@@ -2,6 +2,7 @@
 // report of the catalogue (and of the table nodes with a view of their own), opened as the
 // window opens them, over 100,000 articles, 1,000,000 sale lines and 100,000 load lines.
 // Target: each under 200 ms.
+#include "BenchShop.h"
 #include "DB.h"
 #include "DBEngine.h"
 #include "Database.h"
@@ -37,10 +38,7 @@ QTemporaryDir& folder()
     return dir;
 }
 
-struct Shop {
-    std::shared_ptr<DBEngine> engine;
-    std::shared_ptr<Database> db;
-};
+using Shop = BenchShop;
 
 // The shop database declared by the program, filled once by plain SQL. Sales and supplies
 // spread over 2007, one day in twenty a busy day; every article has a VAT code, one
@@ -48,14 +46,8 @@ struct Shop {
 Shop& shop()
 {
     static Shop s = [] {
-        const QString path = folder().path() + "/Mirtavolia.mdb";
-        QFile::remove(path);
         Shop o;
-        o.engine = std::make_shared<DBEngine>();
-        o.engine->CreateDatabase(3, path);
-        o.engine->OpenDatabase(3, path);
-        o.db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), "bench", nullptr);
-        o.db->AttachEngine(o.engine);
+        o.create(folder().path() + "/Mirtavolia.mdb");
         o.db->SetAccessLevel(1);
         SqlConnection& c = o.engine->sql();
         const QString deposit = c.scalar("SELECT OID FROM Depositi WHERE Deposito = ''").toString();

@@ -53,7 +53,9 @@ std::unique_ptr<PrintProgress> MainWindowPrintProgress()
     MainWindowServices* services = mainWindowServices();
     QWidget* main = services ? services->mainWidget() : nullptr;
     if (main && qApp && QApplication::activeWindow() == main) return std::make_unique<WindowProgress>(main);
-    return std::make_unique<SilentProgress>();
+    return SilentPrintProgress();
 }
 
 std::unique_ptr<PrintProgress> WindowPrintProgress(QWidget* owner) { return std::make_unique<WindowProgress>(owner); }
+
+std::unique_ptr<PrintProgress> SilentPrintProgress() { return std::make_unique<SilentProgress>(); }

@@ -22,3 +22,5 @@ public:
 std::unique_ptr<PrintProgress> MainWindowPrintProgress();
 // The progress window over `owner`, whichever window is active.
 std::unique_ptr<PrintProgress> WindowPrintProgress(QWidget* owner);
+// Nothing shown, never stopped: a job nobody watches.
+std::unique_ptr<PrintProgress> SilentPrintProgress();

@@ -162,6 +162,17 @@ std::optional<QString> PrintSettingDialog::fileToSave(const QString& proposal)
 
 void PrintSettingDialog::showError(const AppError& e) { ui().msgBox(e.description, Msg::OKOnly, g_strMsgTitle); }
 
+bool PrintSettingDialog::guarded(const std::function<void()>& work)
+{
+    try {
+        work();
+    } catch (const AppError& e) {
+        showError(e);
+        return false;
+    }
+    return true;
+}
+
 void PrintSettingDialog::printerSetup()
 {
     const QString caption = QStringLiteral("Impostazione stampanti");

@@ -5,6 +5,7 @@
 // its buttons print; the work is done by PrintSettings and PrintScriptFiles.
 #include "ModalDialog.h"
 #include <QString>
+#include <functional>
 #include <optional>
 
 struct AppError;
@@ -48,6 +49,8 @@ protected:
     std::optional<QString> fileToLoad(const QString& proposal);
     std::optional<QString> fileToSave(const QString& proposal);
     void showError(const AppError& e);
+    // Runs `work`, showing the AppError it throws; true when it threw none.
+    bool guarded(const std::function<void()>& work);
 
     QGridLayout* boxes() const { return m_boxes; }
     QVBoxLayout* extras() const { return m_extras; }   // rows between the boxes and the note

@@ -66,13 +66,7 @@ LabelPrinterSettings frmLabelPrintSetting::Settings() const
 
 void frmLabelPrintSetting::Confirm()
 {
-    try {
-        SaveLabelSettings(Settings());
-    } catch (const AppError& e) {
-        showError(e);
-        return;
-    }
-    accept();
+    if (guarded([this] { SaveLabelSettings(Settings()); })) accept();
 }
 
 void frmLabelPrintSetting::Default() { showScript(DefaultLabelScript()); }
@@ -81,38 +75,28 @@ void frmLabelPrintSetting::LoadScript()
 {
     const auto path = fileToLoad(kProposal);
     if (!path) return;
-    try {
-        showScript(ReadScriptFile(*path));
-    } catch (const AppError& e) {
-        showError(e);
-    }
+    guarded([&] { showScript(ReadScriptFile(*path)); });
 }
 
 void frmLabelPrintSetting::SaveScript()
 {
     const auto path = fileToSave(kProposal);
     if (!path) return;
-    try {
-        WriteScriptFile(*path, script());
-    } catch (const AppError& e) {
-        showError(e);
-    }
+    guarded([&] { WriteScriptFile(*path, script()); });
 }
 
 void frmLabelPrintSetting::TestPrint()
 {
-    try {
+    guarded([&] {
         const LabelPrinterSettings s = Settings();
         auto article = PickPrintRow(this, QStringLiteral("Articoli"));
         if (article) (void)PrintLabels(TestPrinter(s.PrinterName), s, *article);
-    } catch (const AppError& e) {
-        showError(e);
-    }
+    });
 }
 
 void frmLabelPrintSetting::Preview()
 {
-    try {
+    guarded([&] {
         const LabelPrinterSettings s = Settings();
         auto article = PickPrintRow(this, QStringLiteral("Articoli"));
         if (!article) return;
@@ -120,9 +104,7 @@ void frmLabelPrintSetting::Preview()
         if (!PrintLabels(target, s, *article)) return;
         frmLabelPreview preview(target, this);
         preview.runModal();
-    } catch (const AppError& e) {
-        showError(e);
-    }
+    });
 }
 
 void frmLabelPrintSetting::ShowModal(QWidget* owner)

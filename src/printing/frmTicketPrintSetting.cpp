@@ -130,13 +130,7 @@ TicketPrinterSettings frmTicketPrintSetting::Settings() const
 
 void frmTicketPrintSetting::Confirm()
 {
-    try {
-        SaveTicketSettings(Settings());
-    } catch (const AppError& e) {
-        showError(e);
-        return;
-    }
-    accept();
+    if (guarded([this] { SaveTicketSettings(Settings()); })) accept();
 }
 
 void frmTicketPrintSetting::Default() { showScript(DefaultTicketScript()); }
@@ -145,13 +139,11 @@ void frmTicketPrintSetting::LoadScript()
 {
     const auto path = fileToLoad(kProposal);
     if (!path) return;
-    try {
+    guarded([&] {
         const TicketScriptFile file = ReadTicketScriptFile(*path);
         for (auto it = file.head.cbegin(); it != file.head.cend(); ++it) m_headBoxes.value(it.key())->setText(it.value());
         showScript(file.script);
-    } catch (const AppError& e) {
-        showError(e);
-    }
+    });
 }
 
 void frmTicketPrintSetting::SaveScript()
@@ -160,11 +152,7 @@ void frmTicketPrintSetting::SaveScript()
     if (!path) return;
     QMap<QString, QString> head;
     for (auto it = m_headBoxes.cbegin(); it != m_headBoxes.cend(); ++it) head[it.key()] = it.value()->text();
-    try {
-        WriteTicketScriptFile(*path, head, script());
-    } catch (const AppError& e) {
-        showError(e);
-    }
+    guarded([&] { WriteTicketScriptFile(*path, head, script()); });
 }
 
 void frmTicketPrintSetting::SelectBackImage()
@@ -175,18 +163,16 @@ void frmTicketPrintSetting::SelectBackImage()
 
 void frmTicketPrintSetting::TestPrint()
 {
-    try {
+    guarded([&] {
         const TicketPrinterSettings s = Settings();
         auto receipt = PickPrintRow(this, QStringLiteral("Ricevute"));
         if (receipt) (void)PrintTicketTest(TestPrinter(s.PrinterName), s, *receipt);
-    } catch (const AppError& e) {
-        showError(e);
-    }
+    });
 }
 
 void frmTicketPrintSetting::Preview()
 {
-    try {
+    guarded([&] {
         const TicketPrinterSettings s = Settings();
         auto receipt = PickPrintRow(this, QStringLiteral("Ricevute"));
         if (!receipt) return;
@@ -194,9 +180,7 @@ void frmTicketPrintSetting::Preview()
         if (!PrintTicketTest(target, s, *receipt)) return;
         frmTicketPreview preview(target, this);
         preview.runModal();
-    } catch (const AppError& e) {
-        showError(e);
-    }
+    });
 }
 
 void frmTicketPrintSetting::ShowModal(QWidget* owner)

@@ -9,11 +9,6 @@
 
 namespace {
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 QStringList filesUnder(const QString& dir) {
     QStringList out;
     QDirIterator it(dir, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
@@ -35,9 +30,9 @@ TEST(CabinetArchive, WrittenEntriesComeBackUnpacked) {
     const QString target = dir + QStringLiteral("/out");
     const QStringList written = CabinetArchive::extract(cab, target);
     EXPECT_EQ(written.size(), 3);
-    EXPECT_EQ(readAll(target + QStringLiteral("/SETUP.BAT")), QByteArray("echo ok\n"));
-    EXPECT_EQ(readAll(target + QStringLiteral("/files/data.bin")), big);
-    EXPECT_EQ(readAll(target + QStringLiteral("/vuoto.txt")), QByteArray());
+    EXPECT_EQ(testenv::readFile(target + QStringLiteral("/SETUP.BAT")), QByteArray("echo ok\n"));
+    EXPECT_EQ(testenv::readFile(target + QStringLiteral("/files/data.bin")), big);
+    EXPECT_EQ(testenv::readFile(target + QStringLiteral("/vuoto.txt")), QByteArray());
     EXPECT_TRUE(QFile::permissions(target + QStringLiteral("/SETUP.BAT")) & QFile::ExeOwner);
 }
 

@@ -14,17 +14,6 @@
 
 namespace {
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeAll(const QString& path, const QByteArray& data) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(data);
-}
-
 void sql(sqlite3* db, const QString& statements) {
     char* error = nullptr;
     if (sqlite3_exec(db, statements.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) ADD_FAILURE() << error;
@@ -130,7 +119,7 @@ protected:
     // the bytes given instead).
     void prepareRestore(std::optional<QByteArray> bytes = std::nullopt, int padding = 20) {
         MaintenanceDir = maint;
-        if (bytes) writeAll(copy, *bytes);
+        if (bytes) testenv::writeFile(copy, *bytes);
         else makeDatabase(copy, QStringLiteral("maintained"), padding);
         setModified(working, QDateTime(QDate(2007, 2, 1), QTime(9, 0)));
         setModified(copy, QDateTime(QDate(2007, 2, 2), QTime(9, 0)));
@@ -153,7 +142,7 @@ TEST_F(MaintenanceCopyTest, SaveCopiesTheWorkingDatabaseAndWritesTheFlagWithCrLf
     EXPECT_EQ(RunMaintenanceCommand(false), MaintenanceOutcome::EndProgram);
     EXPECT_EQ(databaseName(copy), QStringLiteral("working"));
     EXPECT_EQ(scalar(copy, "SELECT count(*) FROM Riempimento"), 5);
-    EXPECT_EQ(readAll(flag), QByteArray("Maintenance Mode Activated - Flag File\r\n"));
+    EXPECT_EQ(testenv::readFile(flag), QByteArray("Maintenance Mode Activated - Flag File\r\n"));
     EXPECT_EQ(settings->get(QStringLiteral("Configuration"), QStringLiteral("MaintenanceDir"), QString()), maint);
     EXPECT_EQ(ui->prompts().last(), QStringLiteral("OPERAZIONE COMPLETATA.\r\rIl database di manutenzione è stato salvato in < ") +
                                         copy + QStringLiteral(" >"));
@@ -225,7 +214,7 @@ TEST_F(MaintenanceCopyTest, FailedSaveLeavesThePreviousCopyWhole) {
     const Case cases[] = {{"working file unreadable", true, ""}, {"copy not put in place", false, "MirtavoliaMaintenance.mdb"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        if (c.brokenWorkingFile) writeAll(working, QByteArray(4096, 'x'));
+        if (c.brokenWorkingFile) testenv::writeFile(working, QByteArray(4096, 'x'));
         else makeDatabase(working, QStringLiteral("working"));
         auto ops = std::make_shared<FailingFileOps>();
         ops->failRenameTo = QString::fromLatin1(c.failRename);
@@ -245,17 +234,17 @@ TEST_F(MaintenanceCopyTest, FailedSaveLeavesThePreviousCopyWhole) {
 // applied to the restored file that takes its name.
 TEST_F(MaintenanceCopyTest, RestoreKeepsTheWeekdayCopyAndClearsTheFlag) {
     prepareRestore();
-    writeAll(weekday, "an older restore of this weekday");
+    testenv::writeFile(weekday, "an older restore of this weekday");
     QByteArray staleLog;
     {
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(working.toUtf8().constData(), &db), SQLITE_OK);
         sql(db, QStringLiteral("PRAGMA wal_autocheckpoint=0; UPDATE Nome SET x='working, last change';"));
-        staleLog = readAll(working + QStringLiteral("-wal"));
+        staleLog = testenv::readFile(working + QStringLiteral("-wal"));
         sqlite3_close(db);
     }
     ASSERT_GT(staleLog.size(), 0);
-    writeAll(working + QStringLiteral("-wal"), staleLog);
+    testenv::writeFile(working + QStringLiteral("-wal"), staleLog);
     setModified(working, QDateTime(QDate(2007, 2, 1), QTime(9, 0)));
     WriteMaintenanceFlag(true);
 
@@ -287,7 +276,7 @@ TEST_F(MaintenanceCopyTest, RestoredWorkingFileKeepsItsMode) {
 TEST_F(MaintenanceCopyTest, RestoreWithoutWorkingFileAsksNothing) {
     prepareRestore(QByteArray());   // even an empty file: there is nothing to protect
     removeDatabase(working);
-    writeAll(working + QStringLiteral("-wal"), "a log without its file");
+    testenv::writeFile(working + QStringLiteral("-wal"), "a log without its file");
     EXPECT_TRUE(MaintenanceSaveRestore(true));
     EXPECT_TRUE(QFile::exists(working));
     EXPECT_FALSE(QFile::exists(working + QStringLiteral("-wal")));
@@ -344,8 +333,8 @@ TEST_F(MaintenanceCopyTest, RestoreChecksAndQuestions) {
 }
 
 TEST_F(MaintenanceCopyTest, FailedRestoreRecoversTheOriginalAndRotatesErrFiles) {
-    writeAll(working + QStringLiteral(".Err"), "an earlier broken copy");
-    writeAll(working + QStringLiteral(".Err.1"), "an even older one");
+    testenv::writeFile(working + QStringLiteral(".Err"), "an earlier broken copy");
+    testenv::writeFile(working + QStringLiteral(".Err.1"), "an even older one");
     prepareRestore();
     WriteMaintenanceFlag(true);
     // The restored copy cannot take the working file's name.
@@ -357,8 +346,8 @@ TEST_F(MaintenanceCopyTest, FailedRestoreRecoversTheOriginalAndRotatesErrFiles) 
     EXPECT_FALSE(MaintenanceSaveRestore(true));
     EXPECT_EQ(databaseName(working), QStringLiteral("working"));
     EXPECT_EQ(databaseName(working + QStringLiteral(".Err")), QStringLiteral("working"));
-    EXPECT_EQ(readAll(working + QStringLiteral(".Err.1")), QByteArray("an earlier broken copy"));
-    EXPECT_EQ(readAll(working + QStringLiteral(".Err.2")), QByteArray("an even older one"));
+    EXPECT_EQ(testenv::readFile(working + QStringLiteral(".Err.1")), QByteArray("an earlier broken copy"));
+    EXPECT_EQ(testenv::readFile(working + QStringLiteral(".Err.2")), QByteArray("an even older one"));
     EXPECT_FALSE(QFile::exists(weekday));
     EXPECT_FALSE(QFile::exists(working + QStringLiteral(".tmp")));
     EXPECT_TRUE(QFile::exists(copy));   // still there for another try
@@ -408,9 +397,9 @@ TEST_F(MaintenanceCopyTest, StartUpOfferWhileTheFlagExists) {
 }
 
 TEST_F(MaintenanceCopyTest, FlagFileIsWrittenOnceAndRemoved) {
-    writeAll(flag, "written by hand");
+    testenv::writeFile(flag, "written by hand");
     WriteMaintenanceFlag(true);
-    EXPECT_EQ(readAll(flag), QByteArray("written by hand"));
+    EXPECT_EQ(testenv::readFile(flag), QByteArray("written by hand"));
     EXPECT_TRUE(MaintenanceFlagExists());
     WriteMaintenanceFlag(false);
     EXPECT_FALSE(MaintenanceFlagExists());

@@ -23,12 +23,6 @@ QByteArray readAll(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-void writeAll(const QString& path, const QByteArray& data) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(data);
-}
-
 // Waits (running events) until a file appears: the setup program runs detached.
 bool waitForFile(const QString& path, int ms = 10000) {
     QElapsedTimer t;
@@ -148,7 +142,7 @@ TEST(SoftwareUpdatePieces, PackageNamesAndVersions) {
 TEST(SoftwareUpdatePieces, Descriptors) {
     const QString folder = testenv::newDir(QStringLiteral("desc"));
     QDir().mkpath(folder + QStringLiteral("/Updates"));
-    writeAll(folder + QStringLiteral("/Updates/Mirtavolia_0002_0001_0003.CAB"), "0123456789");
+    testenv::writeFile(folder + QStringLiteral("/Updates/Mirtavolia_0002_0001_0003.CAB"), "0123456789");
 
     UpdateDescriptor d;
     ASSERT_TRUE(ParseUpdateDescriptor(folder, QStringLiteral("OL:0003_0000_0012,123456,2007-03-01,pacchetto_CAB"), kApp, d));
@@ -234,7 +228,7 @@ TEST_F(SoftwareUpdateTest, AnswerNoOrUnknownTypeStartsNothing) {
     EXPECT_FALSE(RunSoftwareUpdate(root, kApp, 1, 0, 0, UpdateLocalOnly, nullptr, nullptr, false, true));
 
     QFile::remove(updates + QStringLiteral("/Mirtavolia_0002_0000_0190.CAB"));
-    writeAll(updates + QStringLiteral("/Mirtavolia_0002_0000_0190.MSI"), "data");
+    testenv::writeFile(updates + QStringLiteral("/Mirtavolia_0002_0000_0190.MSI"), "data");
     ui->clearLog();
     EXPECT_FALSE(RunSoftwareUpdate(root, kApp, 1, 0, 0, UpdateLocalOnly, nullptr, nullptr, true, true));
     EXPECT_EQ(ui->prompts(), QStringList{QStringLiteral("Formato del file di aggiornamento non supportato.\r\rFILE: ") + updates +

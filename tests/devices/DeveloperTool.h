@@ -6,6 +6,8 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <gtest/gtest.h>
+#include <initializer_list>
 
 namespace devicetest {
 struct ToolRun {
@@ -39,5 +41,17 @@ inline ToolShot TakeToolShot(const QString& tool, const QString& window) {
     shot.run = RunTool(tool, {QStringLiteral("shot"), window, file});
     shot.size = QImage(file).size();
     return shot;
+}
+
+// Each of `windows` pictured by the tool at its default size: the tool succeeds and the
+// picture is at least 300 x 150.
+inline void ExpectShotsAtDefaultSize(const QString& tool, std::initializer_list<const char*> windows) {
+    for (const char* window : windows) {
+        SCOPED_TRACE(window);
+        const ToolShot shot = TakeToolShot(tool, QString::fromLatin1(window));
+        EXPECT_EQ(shot.run.exitCode, 0) << shot.run.err.toStdString();
+        EXPECT_GE(shot.size.width(), 300);
+        EXPECT_GE(shot.size.height(), 150);
+    }
 }
 }

@@ -52,21 +52,12 @@ public:
     void SetParameters(const QVariantList&) override {}
 };
 
-class NoProgress final : public PrintProgress {
-public:
-    void show(const QString&) override {}
-    void start(int32_t) override {}
-    bool step() override { return true; }
-    void end() override {}
-    void close() override {}
-};
-
 // The main window's receipts as the program sends them: through the receipt service, to the
 // recording register.
 class RegisterMainWindow final : public RecordingMainWindow {
 public:
     RecordingRegister drawer;
-    ReceiptService receipts{[this]() -> itfFiscalPrinter& { return drawer; }, [] { return std::make_unique<NoProgress>(); }};
+    ReceiptService receipts{[this]() -> itfFiscalPrinter& { return drawer; }, SilentPrintProgress};
     bool Send_Scontrino(TableData& rows) override { return receipts.Send_Scontrino(rows); }
 };
 

@@ -2,26 +2,18 @@
 
 #include "Configuration.h"
 #include "DeviceSettings.h"
+#include "SavedDeviceSettings.h"
 #include "TableObject.h"
 
 namespace {
 Currency amountOf(const char* text) { return *Currency::parse(QString::fromLatin1(text), QLocale::c()); }
 
-struct SavedSettings {
-    FiscalPrinterSettings fiscal;
-    BarcodeReaderSettings reader;
-    LabelPrinterSettings label;
-    TicketPrinterSettings ticket;
-    int balancePort;
-    QString balanceParam;
-    bool fiscalOn, readerOn, balanceOn;
-} g_saved;
+SavedDeviceSettings g_saved;
 }
 
 CounterShop::CounterShop()
 {
-    g_saved = {FiscalPrinterParam, BarcodeReaderParam, LabelPrinterParam, TicketPrinterParam, BalanceCOMPortNumber,
-               BalanceCOMPortParam, FiscalPrinterEnabled, BarcodeReaderEnabled, BalanceEnabled};
+    g_saved = SavedDeviceSettings::take();
     store = std::make_shared<MemorySettingsStore>();
     setSettingsStore(store);
     db().SetCurrency(std::make_shared<EuroCurrencyInfo>());
@@ -35,15 +27,7 @@ CounterShop::~CounterShop() = default;
 
 void CounterShop::TearDown()
 {
-    FiscalPrinterParam = g_saved.fiscal;
-    BarcodeReaderParam = g_saved.reader;
-    LabelPrinterParam = g_saved.label;
-    TicketPrinterParam = g_saved.ticket;
-    BalanceCOMPortNumber = g_saved.balancePort;
-    BalanceCOMPortParam = g_saved.balanceParam;
-    FiscalPrinterEnabled = g_saved.fiscalOn;
-    BarcodeReaderEnabled = g_saved.readerOn;
-    BalanceEnabled = g_saved.balanceOn;
+    g_saved.restore();
     setSettingsStore(nullptr);
 }
 

@@ -6,6 +6,7 @@
 #include "DeviceSwitches.h"
 #include "FiscalPrinterFactory.h"
 #include "ScriptedSerialChannel.h"
+#include "SavedDeviceSettings.h"
 #include "SerialLines.h"
 #include "SettingsStore.h"
 #include "UiServices.h"
@@ -23,8 +24,7 @@ class Switches : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_saved = {FiscalPrinterParam, BarcodeReaderParam, BalanceCOMPortNumber, BalanceCOMPortParam,
-                   FiscalPrinterEnabled, BarcodeReaderEnabled, BalanceEnabled};
+        m_saved = SavedDeviceSettings::take();
         store = std::make_shared<MemorySettingsStore>();
         setSettingsStore(store);
         ui = std::make_shared<ScriptedUiServices>();
@@ -51,13 +51,7 @@ protected:
         setSerialChannelFactory({});
         setUiServices(nullptr);
         setSettingsStore(nullptr);
-        FiscalPrinterParam = m_saved.fiscal;
-        BarcodeReaderParam = m_saved.reader;
-        BalanceCOMPortNumber = m_saved.balancePort;
-        BalanceCOMPortParam = m_saved.balanceParam;
-        FiscalPrinterEnabled = m_saved.fiscalOn;
-        BarcodeReaderEnabled = m_saved.readerOn;
-        BalanceEnabled = m_saved.balanceOn;
+        m_saved.restore();
     }
 
     // The saved value of a flag; empty when nothing was saved.
@@ -74,13 +68,7 @@ protected:
     bool failNextOpen = false;
 
 private:
-    struct {
-        FiscalPrinterSettings fiscal;
-        BarcodeReaderSettings reader;
-        int balancePort;
-        QString balanceParam;
-        bool fiscalOn, readerOn, balanceOn;
-    } m_saved;
+    SavedDeviceSettings m_saved;
 };
 
 TEST_F(Switches, TheRegisterSwitchCreatesTheDriverOrLeavesEverythingOff)

@@ -34,21 +34,12 @@ private:
     RecordingPrinter& m_inner;
 };
 
-class SilentProgress final : public PrintProgress {
-public:
-    void show(const QString&) override {}
-    void start(int32_t) override {}
-    bool step() override { return true; }
-    void end() override {}
-    void close() override {}
-};
-
 class GuardedCounter : public CounterShop {
 protected:
     GuardedCounter()
         : watched(printer),
           devices({}, ReceiptService([this]() -> itfFiscalPrinter& { return watched; },
-                                     [] { return std::make_unique<SilentProgress>(); })),
+                                     SilentPrintProgress)),
           guarded(devices)
     {
         FiscalPrinterParam = FiscalPrinterSettings{};

@@ -1,6 +1,7 @@
 // The developer's tool saves, restores and runs the reminder engine on the working database
 // of a configuration, answering the program's questions from a file.
 #include "BackupShop.h"
+#include "MvtoolRun.h"
 #include "TestEnvironment.h"
 #include <QFile>
 #include <QImage>
@@ -25,11 +26,7 @@ protected:
         ini.sync();
     }
 
-    struct Run {
-        int status = -1;
-        QStringList lines;
-    };
-    Run tool(const QStringList& args, const QStringList& answers = {})
+    ToolRun tool(const QStringList& args, const QStringList& answers = {})
     {
         const QString file = m_config + "/answers-" + QUuid::createUuid().toString(QUuid::Id128);
         QFile f(file);
@@ -40,14 +37,7 @@ protected:
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("XDG_CONFIG_HOME", m_config);
         env.insert("MIRTAVOLIA_PROMPTS", file);
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.start(MV_MVTOOL_EXE, args);
-        p.waitForFinished(120000);
-        Run r;
-        r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        r.lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-        return r;
+        return mvtool(args, env, 120000);
     }
 
 private:
@@ -63,7 +53,7 @@ TEST_F(MvtoolBackup, SavesAndRestoresAPeriodKeepingStockAndPoints)
     const double stockBefore = stock("A");
     const qint64 pointsBefore = points(customer);
 
-    Run r = tool({"backup", "--from", "2007-03-01", "--to", "05/03/2007", "--delete"}, {"Yes", "Yes", "OK"});
+    ToolRun r = tool({"backup", "--from", "2007-03-01", "--to", "05/03/2007", "--delete"}, {"Yes", "Yes", "OK"});
     ASSERT_EQ(r.status, 0) << r.lines.join('\n').toStdString();
     EXPECT_TRUE(r.lines.contains("MSGBOX: Salvataggio dei dati effettuato.\\r\\rConfermi l'eliminazione dei dati di "
                                  "Fornitura e di Vendita <dal 01/03/2007 al 05/03/2007> dall'archivio di origine ?"));
@@ -90,7 +80,7 @@ TEST_F(MvtoolBackup, TheQuestionComesBeforeTheWorkItLetsStart)
 {
     addArticle("A", 100);
     sale(QDateTime(QDate(2007, 3, 5), QTime(10, 0)), true, "A", 1, 0);
-    const Run r = tool({"backup", "--from", "2007-03-01", "--to", "2007-03-31"}, {"Yes", "OK"});
+    const ToolRun r = tool({"backup", "--from", "2007-03-01", "--to", "2007-03-31"}, {"Yes", "OK"});
     ASSERT_EQ(r.status, 0) << r.lines.join('\n').toStdString();
     const qsizetype asked = r.lines.indexOf(QRegularExpression("^MSGBOX: Verranno salvati i dati nell'archivio:.*"));
     const qsizetype working = r.lines.indexOf(QRegularExpression("^PROGRESS: .*"));
@@ -121,7 +111,7 @@ TEST_F(MvtoolBackup, ReminderRuleOnSupplyDatesMakesOneReminderAndPostponesAWeek)
         ->AddRow({"NomeTabella", "Forniture", "NomeCampoData", "DataFornitura", "GiorniDiPreavviso", 2,
                   "MessaggioDiNotifica", "Arriva la fornitura del <%DataFornitura%>"});
 
-    Run r = tool({"reminders", "--at", "2007-03-10T12:00:00"}, {"No"});
+    ToolRun r = tool({"reminders", "--at", "2007-03-10T12:00:00"}, {"No"});
     ASSERT_EQ(r.status, 0) << r.lines.join('\n').toStdString();
     EXPECT_TRUE(r.lines.contains("CREATED 1"));
     EXPECT_TRUE(r.lines.contains("MSGBOX: NUOVO PROMEMORIA...\\r\\rVuoi visualizzare i promemoria ?"));

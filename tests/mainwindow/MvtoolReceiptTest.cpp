@@ -1,27 +1,9 @@
 // The developer's tool sends a stored sale through the receipt service to a simulated
 // register and prints each driver call with the line's traffic.
 #include "CounterShop.h"
-#include <QProcess>
+#include "MvtoolRun.h"
 
 #ifdef MV_MVTOOL_EXE
-
-namespace {
-struct ToolRun {
-    int status = -1;
-    QStringList lines;
-};
-
-ToolRun mvtool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(MV_MVTOOL_EXE), args);
-    p.waitForFinished(60000);
-    ToolRun r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    return r;
-}
-} // namespace
 
 class MvtoolReceipt : public CounterShop {};
 

@@ -1,32 +1,14 @@
 // Pictures of the main window and of the error report through the developer's tool.
 #ifdef MV_MVTOOL_EXE
+#include "MvtoolRun.h"
 #include "TestEnvironment.h"
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <gtest/gtest.h>
-
-namespace {
-struct Shot {
-    int status = -1;
-    QStringList lines;
-};
-
-Shot mvtool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(MV_MVTOOL_EXE), args);
-    p.waitForFinished(60000);
-    Shot r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.lines = QString::fromUtf8(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-    return r;
-}
-}  // namespace
 
 TEST(MvtoolShot, ListsTheMainWindowAndTheErrorReport)
 {
-    const Shot list = mvtool({QStringLiteral("shot"), QStringLiteral("--list")});
+    const ToolRun list = mvtool({QStringLiteral("shot"), QStringLiteral("--list")});
     ASSERT_EQ(list.status, 0);
     EXPECT_TRUE(list.lines.contains(QStringLiteral("frmMain")));
     EXPECT_TRUE(list.lines.contains(QStringLiteral("frmShowException")));
@@ -35,7 +17,7 @@ TEST(MvtoolShot, ListsTheMainWindowAndTheErrorReport)
 TEST(MvtoolShot, PicturesTheMainWindowAtTheAskedSize)
 {
     const QString png = testenv::newDir(QStringLiteral("shot")) + QStringLiteral("/frmMain.png");
-    const Shot shot = mvtool({QStringLiteral("shot"), QStringLiteral("frmMain"), png, QStringLiteral("--size"),
+    const ToolRun shot = mvtool({QStringLiteral("shot"), QStringLiteral("frmMain"), png, QStringLiteral("--size"),
                               QStringLiteral("1280x800")});
     ASSERT_EQ(shot.status, 0);
     const QImage picture(png);
@@ -67,7 +49,7 @@ TEST(MvtoolShot, ASizeNoScreenHasIsAWrongArgument)
 {
     const QString png = testenv::newDir(QStringLiteral("shot")) + QStringLiteral("/RowEditor.png");
     for (const char* size : {"0x0", "-5x10", "640x", "100000x100000", "8193x600", "800x8193"}) {
-        const Shot shot = mvtool({QStringLiteral("shot"), QStringLiteral("RowEditor"), png, QStringLiteral("--size"),
+        const ToolRun shot = mvtool({QStringLiteral("shot"), QStringLiteral("RowEditor"), png, QStringLiteral("--size"),
                                   QString::fromLatin1(size)});
         EXPECT_EQ(shot.status, 2) << size;
         EXPECT_FALSE(QFile::exists(png)) << size;
@@ -78,7 +60,7 @@ TEST(MvtoolShot, AWindowItDoesNotKnowIsAWrongArgument)
 {
     const QString png = testenv::newDir(QStringLiteral("shot")) + QStringLiteral("/x.png");
     for (const char* name : {"frmNonEsiste", "rowEditor", ""}) {
-        const Shot shot = mvtool({QStringLiteral("shot"), QString::fromLatin1(name), png});
+        const ToolRun shot = mvtool({QStringLiteral("shot"), QString::fromLatin1(name), png});
         EXPECT_EQ(shot.status, 2) << name;
         EXPECT_FALSE(QFile::exists(png)) << name;
     }

@@ -1,27 +1,11 @@
 // The developer's tool prints a node's query as Jet SQL and, on a database, its rows.
+#include "MvtoolRun.h"
 #include "ViewShop.h"
-#include <QProcess>
 #include <QRegularExpression>
 
 namespace {
 
 #ifdef MV_MVTOOL_EXE
-
-struct ToolRun {
-    int status = -1;
-    QStringList lines;
-};
-
-ToolRun mvtool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(MV_MVTOOL_EXE), args);
-    p.waitForFinished(60000);
-    ToolRun r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    return r;
-}
 
 class MvtoolViews : public ViewShop {};
 

@@ -37,15 +37,6 @@
 
 namespace {
 
-class NoProgress final : public PrintProgress {
-public:
-    void show(const QString&) override {}
-    void start(int32_t) override {}
-    bool step() override { return true; }
-    void end() override {}
-    void close() override {}
-};
-
 // Stops at the given step (1-based, 0: never) and says how far the bar was set.
 class StoppingProgress final : public PrintProgress {
 public:
@@ -99,7 +90,7 @@ TEST_F(RecordWindow, TheReceiptOfTheSaleChosenInTheGridReachesTheRegister)
     article("B", "Latte", "1.00", QStringLiteral("R2"));
     RecordingPrinter printer;
     frmMain& w = window(ReceiptService([&]() -> itfFiscalPrinter& { return printer; },
-                                       [] { return std::make_unique<NoProgress>(); }));
+                                       SilentPrintProgress));
     FiscalPrinterEnabled = true;
     struct Case {
         const char* name;
@@ -271,7 +262,7 @@ TEST_F(RecordWindow, ASupplyPrintsOneLabelPerDeliveredPiece)
                                                   targets.push_back(std::make_shared<RecordingTarget>());
                                                   return targets.back();
                                               },
-                                              [] { return std::make_unique<NoProgress>(); }));
+                                              SilentPrintProgress));
     supply({{"B", 5}});
     const qint64 chosen = supply({{"A", 2}, {"B", 0}, {"C", 1}});
     showNode(QStringLiteral("Forniture"));

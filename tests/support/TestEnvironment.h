@@ -1,4 +1,5 @@
 #pragma once
+#include <QByteArray>
 #include <QString>
 
 // Every test executable runs with XDG_CONFIG_HOME, XDG_DATA_HOME and TMPDIR pointed at a
@@ -6,6 +7,11 @@
 namespace testenv {
 QString root();            // the temporary folder of this run
 QString newDir(const QString& name);   // a fresh sub-folder of it
+
+// A file's whole content; "<missing>" when it cannot be read.
+QByteArray readFile(const QString& path);
+// Replaces the file's content with `data`; a file that cannot be opened fails the test.
+void writeFile(const QString& path, const QByteArray& data);
 
 // While it lives, this process writes no file beyond `bytes` (a full disk, seen by write()
 // as a short write and then EFBIG; the signal that would end the process is ignored).

@@ -55,6 +55,12 @@ QString boolText(bool b) { return b ? QStringLiteral("True") : QStringLiteral("F
 QString call(const QString& name, const QStringList& args, int32_t result) {
     return QStringLiteral("%1(%2) = %3").arg(name, args.join(QStringLiteral(", "))).arg(result);
 }
+// A call whose whole effect is its queued (or successful) answer and one log line.
+int32_t answeredCall(State& s, const QString& name, const QStringList& args, int32_t success = 0) {
+    const int32_t result = s.answer(name, success);
+    s.log(call(name, args, result));
+    return result;
+}
 
 class FakeRchEcr final : public RchEcrComponent {
 public:
@@ -71,9 +77,7 @@ public:
     void setParity(int parity) override { m_s->log(QStringLiteral("Parity = %1").arg(parity)); }
     void setDataBits(int code) override { m_s->log(QStringLiteral("DataBits = %1").arg(code)); }
     int32_t RCHOpen() override {
-        const int32_t result = m_s->answer(QStringLiteral("RCHOpen"), 1001);
-        m_s->log(call(QStringLiteral("RCHOpen"), {}, result));
-        return result;
+        return answeredCall(*m_s, QStringLiteral("RCHOpen"), {}, 1001);
     }
     void RCHClose() override { m_s->log(QStringLiteral("RCHClose()")); }
     int32_t RCHSend(const QString& function, QStringList& data, const QString& extra) override {
@@ -120,38 +124,33 @@ public:
     explicit FakeRchNucleo(std::shared_ptr<State> s) : m_s(std::move(s)) {}
 
     QString DeviceDescription() const override { return m_s->deviceDescription; }
-    int32_t RCHOpen(const QString& port) override { return logged(QStringLiteral("RCHOpen"), {quoted(port)}); }
+    int32_t RCHOpen(const QString& port) override { return answeredCall(*m_s, QStringLiteral("RCHOpen"), {quoted(port)}); }
     void RCHClose() override { m_s->log(QStringLiteral("RCHClose()")); }
     void setAsyncMode(bool async) override { m_s->log(QStringLiteral("AsyncMode = ") + boolText(async)); }
     int32_t BeginFiscalReceipt(bool print) override {
-        return logged(QStringLiteral("BeginFiscalReceipt"), {boolText(print)});
+        return answeredCall(*m_s, QStringLiteral("BeginFiscalReceipt"), {boolText(print)});
     }
     int32_t PrintRecItem(const QString& description, Currency amount, int32_t quantity, int16_t vatInfo,
                          Currency unitPrice) override {
-        return logged(QStringLiteral("PrintRecItem"),
+        return answeredCall(*m_s, QStringLiteral("PrintRecItem"),
                       {quoted(description), amount.toString(), QString::number(quantity), QString::number(vatInfo),
                        unitPrice.toString()});
     }
     int32_t PrintRecRefund(const QString& description, Currency amount) override {
-        return logged(QStringLiteral("PrintRecRefund"), {quoted(description), amount.toString()});
+        return answeredCall(*m_s, QStringLiteral("PrintRecRefund"), {quoted(description), amount.toString()});
     }
     int32_t PrintRecTotal(int16_t total, int16_t payment, const QString& description) override {
-        return logged(QStringLiteral("PrintRecTotal"),
+        return answeredCall(*m_s, QStringLiteral("PrintRecTotal"),
                       {QString::number(total), QString::number(payment), quoted(description)});
     }
     int32_t EndFiscalReceipt(bool print) override {
-        return logged(QStringLiteral("EndFiscalReceipt"), {boolText(print)});
+        return answeredCall(*m_s, QStringLiteral("EndFiscalReceipt"), {boolText(print)});
     }
-    int32_t PrintRecVoid() override { return logged(QStringLiteral("PrintRecVoid"), {}); }
+    int32_t PrintRecVoid() override { return answeredCall(*m_s, QStringLiteral("PrintRecVoid"), {}); }
     int32_t ResultCode() const override { return m_s->resultCode; }
     int32_t ResultCodeExtended() const override { return m_s->resultCodeExtended; }
 
 private:
-    int32_t logged(const QString& name, const QStringList& args) {
-        const int32_t result = m_s->answer(name, 0);
-        m_s->log(call(name, args, result));
-        return result;
-    }
     std::shared_ptr<State> m_s;
 };
 
@@ -180,25 +179,20 @@ public:
     void setStampaDifferita(bool deferred) override { m_s->log(QStringLiteral("StampaDifferita = ") + boolText(deferred)); }
     void setTimeout(int16_t ms) override { m_s->log(QStringLiteral("Timeout = %1").arg(ms)); }
     int32_t DevOpen(ElaLineComponent& line) override {
-        return logged(QStringLiteral("DevOpen"), {line.CommOpen() ? QStringLiteral("line open") : QStringLiteral("line closed")});
+        return answeredCall(*m_s, QStringLiteral("DevOpen"), {line.CommOpen() ? QStringLiteral("line open") : QStringLiteral("line closed")});
     }
-    int32_t DevClose() override { return logged(QStringLiteral("DevClose"), {}); }
-    int32_t Fisc_Apertura() override { return logged(QStringLiteral("Fisc_Apertura"), {}); }
+    int32_t DevClose() override { return answeredCall(*m_s, QStringLiteral("DevClose"), {}); }
+    int32_t Fisc_Apertura() override { return answeredCall(*m_s, QStringLiteral("Fisc_Apertura"), {}); }
     int32_t Vendita(const QString& amount, const QString& description, const QString& extra) override {
-        return logged(QStringLiteral("Vendita"), {quoted(amount), quoted(description), quoted(extra)});
+        return answeredCall(*m_s, QStringLiteral("Vendita"), {quoted(amount), quoted(description), quoted(extra)});
     }
     int32_t Pagamento(const QString& amount, const QString& kind) override {
-        return logged(QStringLiteral("Pagamento"), {quoted(amount), quoted(kind)});
+        return answeredCall(*m_s, QStringLiteral("Pagamento"), {quoted(amount), quoted(kind)});
     }
-    int32_t Fisc_Chiusura() override { return logged(QStringLiteral("Fisc_Chiusura"), {}); }
-    int32_t Fisc_Annullamento() override { return logged(QStringLiteral("Fisc_Annullamento"), {}); }
+    int32_t Fisc_Chiusura() override { return answeredCall(*m_s, QStringLiteral("Fisc_Chiusura"), {}); }
+    int32_t Fisc_Annullamento() override { return answeredCall(*m_s, QStringLiteral("Fisc_Annullamento"), {}); }
 
 private:
-    int32_t logged(const QString& name, const QStringList& args) {
-        const int32_t result = m_s->answer(name, 0);
-        m_s->log(call(name, args, result));
-        return result;
-    }
     std::shared_ptr<State> m_s;
 };
 

@@ -12,28 +12,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeAll(const QString& path, const QByteArray& data) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(data);
-}
-
-}  // namespace
-
 TEST(FileOpsWrite, ReplacesTheFileWholeOrNotAtAll) {
     const QString dir = testenv::newDir(QStringLiteral("write"));
     const QString path = dir + QStringLiteral("/impostazioni.txt");
-    writeAll(path, "the old content");
+    testenv::writeFile(path, "the old content");
     FileOps ops;
     EXPECT_TRUE(ops.writeFile(path, "the new content"));
-    EXPECT_EQ(readAll(path), QByteArray("the new content"));
+    EXPECT_EQ(testenv::readFile(path), QByteArray("the new content"));
 
     // A disk that takes the first bytes and then refuses (a size limit): short writes of every
     // size, above and below the buffers the writer could hide them in.
@@ -46,7 +31,7 @@ TEST(FileOpsWrite, ReplacesTheFileWholeOrNotAtAll) {
         }
         EXPECT_FALSE(written);
         EXPECT_EQ(ops.lastError(), QStringLiteral("file troppo grande per il limite consentito"));
-        EXPECT_EQ(readAll(path), QByteArray("the new content"));
+        EXPECT_EQ(testenv::readFile(path), QByteArray("the new content"));
         EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList{QStringLiteral("impostazioni.txt")}) << "no temporary file left";
     }
 }
@@ -79,15 +64,15 @@ TEST(FileOpsWrite, AFolderIsNoFile) {
 
 TEST(FileOpsRename, ReplacesTheTargetInOneStep) {
     const QString dir = testenv::newDir(QStringLiteral("rename"));
-    writeAll(dir + QStringLiteral("/nuovo"), "new");
-    writeAll(dir + QStringLiteral("/vecchio"), "old");
+    testenv::writeFile(dir + QStringLiteral("/nuovo"), "new");
+    testenv::writeFile(dir + QStringLiteral("/vecchio"), "old");
     FileOps ops;
     EXPECT_TRUE(ops.rename(dir + QStringLiteral("/nuovo"), dir + QStringLiteral("/vecchio")));
-    EXPECT_EQ(readAll(dir + QStringLiteral("/vecchio")), QByteArray("new"));
+    EXPECT_EQ(testenv::readFile(dir + QStringLiteral("/vecchio")), QByteArray("new"));
     EXPECT_FALSE(QFile::exists(dir + QStringLiteral("/nuovo")));
     EXPECT_FALSE(ops.rename(dir + QStringLiteral("/manca"), dir + QStringLiteral("/vecchio")));
     EXPECT_EQ(ops.lastError(), QStringLiteral("file o cartella inesistente"));
-    EXPECT_EQ(readAll(dir + QStringLiteral("/vecchio")), QByteArray("new"));
+    EXPECT_EQ(testenv::readFile(dir + QStringLiteral("/vecchio")), QByteArray("new"));
 }
 
 TEST(FileOpsPaths, PathHoldingANulIsRefusedNeverCut) {

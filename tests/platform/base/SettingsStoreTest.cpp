@@ -8,17 +8,6 @@
 
 namespace {
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeAll(const QString& path, const QByteArray& data) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(data);
-}
-
 QString newIniPath(const char* name) {
     return testenv::newDir(QString::fromLatin1(name)) + QStringLiteral("/Mirtavolia.ini");
 }
@@ -29,7 +18,7 @@ QString newIniPath(const char* name) {
 // keeps the spelling it was first written with.
 TEST(SettingsStore, SectionsAndKeysAreFoundWhateverTheirCase) {
     const QString path = newIniPath("case");
-    writeAll(path, "[configuration]\nrootdir=/dati\n");
+    testenv::writeFile(path, "[configuration]\nrootdir=/dati\n");
     const std::pair<const char*, std::function<std::unique_ptr<SettingsStore>()>> stores[] = {
         {"ini file", [&] { return std::make_unique<IniSettingsStore>(path); }},
         {"memory", [] {
@@ -54,16 +43,16 @@ TEST(SettingsStore, SectionsAndKeysAreFoundWhateverTheirCase) {
 // A value written by hand reads back as the text it is, and a save writes it back as it was.
 TEST(SettingsStore, HandWrittenValuesRoundTripAsWritten) {
     const QString path = newIniPath("handwritten");
-    writeAll(path,
-             "[BalanceParam]\r\n"
-             "COMPortParam=9600,n,8,1\r\n"
-             "[Configuration]\r\n"
-             "Nota=a, b ; c\r\n"
-             "Percorso=C:\\dati\\x\r\n"
-             "Vuoto=\r\n"
-             "RootDir = /home/negozio/Dati\r\n"
-             "Spazi=\"  due  \"\r\n"
-             "Script=\"riga1\\r\\nriga2\"\r\n");
+    testenv::writeFile(path,
+                       "[BalanceParam]\r\n"
+                       "COMPortParam=9600,n,8,1\r\n"
+                       "[Configuration]\r\n"
+                       "Nota=a, b ; c\r\n"
+                       "Percorso=C:\\dati\\x\r\n"
+                       "Vuoto=\r\n"
+                       "RootDir = /home/negozio/Dati\r\n"
+                       "Spazi=\"  due  \"\r\n"
+                       "Script=\"riga1\\r\\nriga2\"\r\n");
     struct Case { const char* section; const char* key; const char* value; const char* savedLine; };
     const Case cases[] = {
         {"BalanceParam", "COMPortParam", "9600,n,8,1", "COMPortParam=9600,n,8,1\n"},
@@ -81,7 +70,7 @@ TEST(SettingsStore, HandWrittenValuesRoundTripAsWritten) {
         store.set(QStringLiteral("Configuration"), QStringLiteral("Default_CodiceIVA"), QStringLiteral("IVA22"));
         store.sync();
     }
-    const QByteArray saved = readAll(path);
+    const QByteArray saved = testenv::readFile(path);
     for (const Case& c : cases) EXPECT_TRUE(saved.contains(c.savedLine)) << c.savedLine << "\n" << saved.toStdString();
     IniSettingsStore again(path);
     for (const Case& c : cases)
@@ -111,7 +100,7 @@ TEST(SettingsStore, AFailedSaveLeavesTheFileAsItWas) {
     IniSettingsStore store(path);
     store.set(QStringLiteral("LabelPrinterParam"), QStringLiteral("VBScript"), QString(3000, u'x'));
     store.sync();
-    const QByteArray before = readAll(path);
+    const QByteArray before = testenv::readFile(path);
     store.set(QStringLiteral("Configuration"), QStringLiteral("RootDir"), QStringLiteral("/nuova"));
     try {
         testenv::FileSizeLimit limit(2048);
@@ -122,7 +111,7 @@ TEST(SettingsStore, AFailedSaveLeavesTheFileAsItWas) {
         EXPECT_TRUE(e.description.contains(path));
         EXPECT_TRUE(e.description.contains(QStringLiteral("file troppo grande per il limite consentito")));
     }
-    EXPECT_EQ(readAll(path), before);
+    EXPECT_EQ(testenv::readFile(path), before);
     store.sync();
     EXPECT_EQ(IniSettingsStore(path).get(QStringLiteral("Configuration"), QStringLiteral("RootDir"), QString()), QStringLiteral("/nuova"));
 }

@@ -1,0 +1,26 @@
+#pragma once
+// The developer's tool run as a separate process: its exit status (-1 when it crashed or
+// did not finish) and the lines it printed.
+#ifdef MV_MVTOOL_EXE
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringList>
+
+struct ToolRun {
+    int status = -1;
+    QStringList lines;
+};
+
+// An empty `env` runs the tool in the test's own environment.
+inline ToolRun mvtool(const QStringList& args, const QProcessEnvironment& env = {}, int timeoutMs = 60000)
+{
+    QProcess p;
+    if (!env.isEmpty()) p.setProcessEnvironment(env);
+    p.start(QStringLiteral(MV_MVTOOL_EXE), args);
+    p.waitForFinished(timeoutMs);
+    ToolRun r;
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.lines = QString::fromUtf8(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    return r;
+}
+#endif
