@@ -12,7 +12,10 @@
 #include "modMagneticDev.h"
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
+#include <atomic>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 namespace {
 using Model = CardReaderSimulator::Model;
@@ -282,6 +285,29 @@ TEST_F(CardReaderOnPty, AMuteReaderTimesOutWithTheOperationsCode) {
         EXPECT_EQ(e.description, QStringLiteral("Codice: %1\r\rTimeout, il dispositivo non ha risposto").arg(c.code));
         InitMagneticDevice(true);
     }
+}
+
+// A line that keeps sending never ends a reply: the read times out as on a silent line,
+// rather than take the stream's last byte for the reader's status once it stops. (The
+// reader's time-out is its protocol's 3 s, so this test takes that long.)
+TEST_F(CardReaderOnPty, ALineThatKeepsSendingTimesOutTheRead) {
+    play(Model::MSR106);
+    itfMagneticCard& driver = open(MagneticDevType::MSR106);
+    pty.stopServing();
+    std::atomic<bool> streaming{true};
+    std::thread noise([&] {
+        pty.send(ESC);
+        for (int ms = 0; streaming && ms < 8000; ms += 20) {
+            pty.send("x");
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    QString data1, data2;
+    const AppError e = errorOf([&] { driver.ReadData(true, false, data1, data2); });
+    streaming = false;
+    noise.join();
+    EXPECT_EQ(e.description, QStringLiteral("Codice: 1\r\rTimeout, il dispositivo non ha risposto"));
+    InitMagneticDevice(true);
 }
 
 TEST_F(CardReaderOnPty, ARefusedCoercivityStopsTheSession) {

@@ -107,6 +107,29 @@ TEST_P(ReceiptRetry, FailsWithinTheTimeoutAndTheRetrySendsTheWholeReceipt) {
     EXPECT_EQ(settled(healthy.size()), healthy);
 }
 
+// A line that keeps sending bytes that never make an answer: the time-out bounds the whole
+// answer, so the receipt fails within it as on a silent line, not when the line stops.
+TEST_P(ReceiptRetry, ALineThatKeepsSendingFailsWithinTheTimeout) {
+    const Family& f = GetParam();
+    if (f.heldByXoff)
+        GTEST_SKIP() << "this register sends no answers";
+    constexpr int kStreamMs = 3000, kEveryMs = 20;
+    // No gap between the bytes is long enough to end the answer (CRF 4600 ends one after
+    // CommandWait of silence).
+    FiscalPrinterParam.CommandWait = 100;
+    SimulatorOutput noise{{0, QByteArray(1, 0x02)}};
+    for (int ms = 0; ms < kStreamMs; ms += kEveryMs)
+        noise.push_back({kEveryMs, "x"});
+    sim->replaceNextAnswer(noise);
+
+    QElapsedTimer t;
+    t.start();
+    const AppError e = raised([] { SendFiscalReceipt(FiscalPrinter(), 2, kReceipt); });
+    EXPECT_LT(t.elapsed(), kStreamMs / 2);
+    EXPECT_EQ(e.number, driverError(f.code));
+    EXPECT_EQ(e.description, QStringLiteral("Codice: %1\r\r").arg(f.code) + f.description);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Families, ReceiptRetry,
     ::testing::Values(Family{0, "crf4600", 1, kConnection, false},
