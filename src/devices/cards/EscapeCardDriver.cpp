@@ -167,18 +167,7 @@ void EscapeCardDriver::HandleReply(const QByteArray& reply) {
         m_status = QString(QChar::fromLatin1(reply.back()));
         m_statusOk = m_status == u"0";
         readerFailed = !m_statusOk;
-        QString d1, d2;
-        if (!SplitReadData(dataPart, m_reverse, d1, d2)) {
-            // Whatever the reader said, a track that fails its checks gives no text.
-            d1.clear();
-            d2.clear();
-            if (m_statusOk) {
-                m_status = QString(QChar::fromLatin1(kTrackCheckFailed));
-                m_statusOk = false;
-            }
-        }
-        m_data1 = d1;
-        m_data2 = d2;
+        SplitReadData(dataPart, m_reverse, m_data1, m_data2);
         break;
     }
     case Write:

@@ -143,6 +143,18 @@ TEST_F(CardDialog, ACodeWithoutThePrefixIsRefusedAndTheDialogWaitsForAnother) {
     EXPECT_EQ(dialog->findChild<QLabel*>(QStringLiteral("lblMsg"))->text(), QStringLiteral("Lettura del Codice dalla Carta...\nPrefisso: AB"));
 }
 
+// A swipe whose track lost its end sentinel reads by the recovery rules (eight characters
+// ending in 1), and the dialog takes the code.
+TEST_F(CardDialog, ASwipeThatLostTheTracksEndGivesItsCode) {
+    CardReaderSimulator& card = reader(CardReaderSimulator::Model::MSR206HL, MagneticDevType::MSR206HLHigh);
+    card.writeTrack1Text(QStringLiteral("12345678901"));
+    card.truncateTrack1(7 * 12);   // the start sentinel and the eleven digits
+    // A dialog that let the swipe go would wait for another: cancel it then.
+    QTimer::singleShot(5000, dialog.get(), [this] { dialog->reject(); });
+    EXPECT_EQ(dialog->ReadCode(nullptr, QString(), false), QStringLiteral("12345671"));
+    EXPECT_TRUE(ui->log().isEmpty());
+}
+
 TEST_F(CardDialog, ReadsACardOnTheReader) {
     struct Case {
         const char* what;
