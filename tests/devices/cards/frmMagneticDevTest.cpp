@@ -143,6 +143,21 @@ TEST_F(CardDialog, ACodeWithoutThePrefixIsRefusedAndTheDialogWaitsForAnother) {
     EXPECT_EQ(dialog->findChild<QLabel*>(QStringLiteral("lblMsg"))->text(), QStringLiteral("Lettura del Codice dalla Carta...\nPrefisso: AB"));
 }
 
+// The key that ends a refused code goes on to the code box, after the refusal emptied it;
+// a code that is taken swallows it.
+TEST_F(CardDialog, TheKeyThatEndsARefusedCodeGoesOnToTheBox) {
+    keyboardEmulation();
+    when([this] { return ready(); }, [this] {
+        type(box(), QStringLiteral("CD12 "));   // the blank ends the code
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_EQ(box()->text(), QStringLiteral(" "));
+        box()->clear();
+        type(box(), QStringLiteral("AB34 "));
+    });
+    EXPECT_EQ(dialog->ReadCode(nullptr, QStringLiteral("AB"), false), QStringLiteral("34"));
+    EXPECT_EQ(box()->text(), QStringLiteral("AB34"));
+}
+
 // A swipe whose track lost its end sentinel reads by the recovery rules (eight characters
 // ending in 1), and the dialog takes the code.
 TEST_F(CardDialog, ASwipeThatLostTheTracksEndGivesItsCode) {
