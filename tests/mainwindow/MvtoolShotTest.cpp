@@ -1,5 +1,6 @@
 // Pictures of windows through the developer's tool: the main window and the error report,
-// windows as the stored settings make them, and the shop file given.
+// windows as the stored settings make them, the shop file given, and a run that says
+// nothing of the platform.
 #ifdef MV_MVTOOL_EXE
 #include "MvtoolRun.h"
 #include "TestEnvironment.h"
@@ -174,4 +175,18 @@ TEST(MvtoolShot, ConsolesShowSampleExchangesOnlyWhenAsked)
               2);
 }
 
+// A headless run shows and raises windows on a platform that cannot do everything: the
+// platform's complaints about it are not the tool's to print.
+TEST(MvtoolShot, SaysNothingOfThePlatform)
+{
+    const ShotTool tool;
+    QProcess p;
+    p.setProcessEnvironment(tool.env());
+    p.start(QStringLiteral(MV_MVTOOL_EXE),
+            {QStringLiteral("shot"), QStringLiteral("frmVendite"), tool.dir() + QStringLiteral("/sale.png")});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0);
+    const QString errors = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_FALSE(errors.contains(QStringLiteral("This plugin does not support"))) << errors.toStdString();
+}
 #endif
