@@ -1,4 +1,5 @@
 #include "AnswerControls.h"
+#include "Configuration.h"
 #include "MvTool.h"
 #include "WindowRegistry.h"
 #include <QWidget>
@@ -10,6 +11,8 @@ int controls(const QStringList& args) {
         mvtool::err(QStringLiteral("usage: mvtool controls WINDOW"));
         return 2;
     }
+    // With the stored settings, as the program opens the window.
+    LoadConfiguration();
     std::unique_ptr<QWidget> window = windows::create(args.at(0));
     if (!window) {
         mvtool::err(QStringLiteral("no window named %1; known windows: %2")

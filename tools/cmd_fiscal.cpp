@@ -178,7 +178,6 @@ int fiscal(const QStringList& args) {
                     .arg(type)
                     .arg(RegisterTypeDescription(type).isEmpty() ? QStringLiteral("no driver") : RegisterTypeDescription(type))
                     .arg(port, lineSettings, simName.isEmpty() ? QString() : QStringLiteral(", simulator ") + simName));
-    bool sessionOpen = false;
     try {
         if (!InitFiscalPrinter(false)) {
             mvtool::err(QStringLiteral("register type %1: no driver was created").arg(type));
@@ -186,7 +185,6 @@ int fiscal(const QStringList& args) {
         }
         itfFiscalPrinter& printer = FiscalPrinter();
         mvtool::out(QStringLiteral("# NewSession(%1)").arg(decimals));
-        sessionOpen = true;
         printer.NewSession(int16_t(decimals));
         for (const Row& r : rows) {
             mvtool::out(QStringLiteral("# SendData(%1, %2, \"%3\", %4)")
@@ -211,13 +209,8 @@ int fiscal(const QStringList& args) {
         mvtool::out(QStringLiteral("# done"));
         return 0;
     } catch (const AppError& e) {
+        // As the receipt service does: the register hears nothing after an error.
         mvtool::out(shownError(e));
-        if (sessionOpen && FiscalPrinterActive()) {
-            // As the receipt service does: never leave a receipt open on the register.
-            mvtool::out(QStringLiteral("# CancelSession (after the error)"));
-            if (const auto failed = FiscalPrinter().CancelSessionQuietly())
-                mvtool::out(shownError(*failed));
-        }
         return 1;
     }
 }

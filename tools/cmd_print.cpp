@@ -132,7 +132,8 @@ int printReceipt(const QStringList& arguments)
     const bool ok = PrintRicevuta(*sale, *receipt, prn, int16_t(copies), script);
     printTrace(recording);
     printMessages();
-    if (ok && !out.pdf.isEmpty()) mvtool::out(QStringLiteral("written %1").arg(out.pdf));
+    // A job that stopped still ends its document: the file holds what was drawn before.
+    if (!out.pdf.isEmpty() && QFileInfo::exists(out.pdf)) mvtool::out(QStringLiteral("written %1").arg(out.pdf));
     return ok ? 0 : 1;
 }
 

@@ -1,6 +1,9 @@
+#include "Configuration.h"
+#include "DatabaseFiles.h"
 #include "MvTool.h"
 #include "ShotOptions.h"
 #include "WindowRegistry.h"
+#include <QPlainTextEdit>
 #include <QSize>
 #include <QWidget>
 
@@ -11,7 +14,18 @@ mvtool::ShotOptions& mvtool::shotOptions() {
 
 namespace {
 constexpr auto kUsage =
-    "usage: mvtool shot WINDOW FILE.png [--size WxH] [--table T] [--level N] [--db PATH] [--new] | mvtool shot --list";
+    "usage: mvtool shot WINDOW FILE.png [--size WxH] [--table T] [--level N] [--db PATH] [--new] [--sample-log] | "
+    "mvtool shot --list";
+
+// The exchanges --sample-log shows in a console's log, which is empty once the console has
+// loaded: one that went through and one that did not.
+const struct {
+    const char* window;
+    const char* lines;
+} kSampleLogs[] = {
+    {"frmEllisseTest", "064 Ok\n710 err\n"},
+    {"frmBalanceTest", "P Ok\n err\n"},
+};
 
 // The largest side a screen has: beyond it the offscreen surface cannot be made (or takes
 // gigabytes) and drawing on it would bring the tool down.
@@ -46,6 +60,7 @@ int shot(const QStringList& all) {
         if (a == QStringLiteral("--table") && hasValue) o.table = all[++i];
         else if (a == QStringLiteral("--db") && hasValue) o.database = all[++i];
         else if (a == QStringLiteral("--new")) o.newRow = true;
+        else if (a == QStringLiteral("--sample-log")) o.sampleLog = true;
         else if (a == QStringLiteral("--size") && hasValue) {
             const std::optional<QSize> s = parseSize(all[++i]);
             if (!s) return usage();
@@ -67,11 +82,27 @@ int shot(const QStringList& all) {
                         .arg(args.at(0), windows::names().join(QStringLiteral(", "))));
         return 2;
     }
+    const char* sampleLog = nullptr;
+    for (const auto& s : kSampleLogs)
+        if (args.at(0) == QLatin1String(s.window)) sampleLog = s.lines;
+    if (o.sampleLog && !sampleLog) {
+        mvtool::err(QStringLiteral("--sample-log is for the consoles with an exchange log (frmEllisseTest, frmBalanceTest)"));
+        return 2;
+    }
+    // The window as the program shows it: with the stored settings, over the shop file given.
+    LoadConfiguration();
+    struct Release {
+        ~Release() { ReleaseDatabaseObjects(); }   // before the tool's SQL drivers go
+    } release;
+    if (!o.database.isEmpty()) mvtool::OpenShotDatabase();
     std::unique_ptr<QWidget> window = windows::create(args.at(0));
     if (!window) {
         mvtool::err(QStringLiteral("the window %1 could not be made").arg(args.at(0)));
         return 1;
     }
+    if (sampleLog && o.sampleLog)
+        if (auto* log = window->findChild<QPlainTextEdit*>(QStringLiteral("txtResult")))
+            log->setPlainText(QString::fromLatin1(sampleLog));
     if (!size.isEmpty()) window->resize(size);
     QString error;
     if (!windows::renderToFile(*window, args.at(1), &error)) {
@@ -84,5 +115,8 @@ int shot(const QStringList& all) {
 }
 
 MV_COMMAND("shot",
-           "shot WINDOW FILE.png [--size WxH] [--table T] [--level N] [--db PATH] [--new] | shot --list   render a window offscreen to a PNG (sides up to 8192)",
+           "shot WINDOW FILE.png [--size WxH] [--table T] [--level N] [--db PATH] [--new] [--sample-log] | shot --list   "
+           "render a window offscreen to a PNG (sides up to 8192), with the stored settings; --db pictures a shop file "
+           "instead of a sample shop; --sample-log fills the ELLISSE and scale consoles' exchange log with sample lines "
+           "(empty otherwise, as the console is after loading)",
            shot);

@@ -48,6 +48,7 @@ int main(int argc, char** argv) {
     // Widgets are needed by the commands that render windows; offscreen unless told otherwise.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    InstallPlatformMessageFilter();
     QApplication::setApplicationName(QStringLiteral("Mirtavolia"));
     QApplication::setOrganizationName(QStringLiteral("Mirtavolia"));
     // The windows it renders speak as the program does.

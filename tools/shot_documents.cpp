@@ -2,7 +2,8 @@
 // who collects points, a supply of three. Without --db over a small sample shop made for the
 // picture in a temporary folder; with --db over a shop file, the first articles of its
 // catalogue scanned into a new document there (given up when the picture is taken). The
-// settings are a store in memory: a picture changes none of the user's.
+// settings are those stored (points show when they are in use), loaded before the window is
+// made; what the window writes goes to a store in memory: a picture changes none of them.
 #include "AppError.h"
 #include "Configuration.h"
 #include "Currency.h"
@@ -16,6 +17,7 @@
 #include "WindowRegistry.h"
 #include "frmForniture.h"
 #include "frmVendite.h"
+#include <QDateTime>
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -107,8 +109,6 @@ void scan(DocumentForm& window, const QStringList& codes, int times)
 QWidget* saleInProgress()
 {
     Shop& s = shop();
-    Use_PuntiPremio = true;
-    ImportoPunto = 0;
     const QList<qint64> customers = s.sample ? firstKeys(QStringLiteral("Clienti"), 10) : firstKeys(QStringLiteral("Clienti"), 1);
     if (customers.isEmpty())
         throw AppError::object(1, QStringLiteral("shot"), QStringLiteral("Nessun cliente"));
@@ -122,8 +122,8 @@ QWidget* saleInProgress()
     scan(*w, codes, 1);
     if (!codes.isEmpty())
         scan(*w, {codes.first()}, 1);
-    // The rules give the sale its points.
-    w->document().sale()->SetValue(QStringLiteral("Punti"), qint64(12));
+    // Noon of today rather than this second: two pictures of the same sale are the same.
+    w->document().sale()->SetValue(QStringLiteral("DataVendita"), QDateTime(QDate::currentDate(), QTime(12, 0)));
     w->Show_Vendita();
     return w;
 }

@@ -1,6 +1,7 @@
 // Windows that `mvtool shot` renders with contents of their own: the error report with a
-// sample error, and the main window over a new shop database in a temporary folder, its
-// administrator logged in, so the tree, the section buttons and the empty detail area show.
+// sample error, and the main window over the shop file of --db or else a new sample shop in
+// a temporary folder, its administrator logged in, so the tree, the section buttons and the
+// detail area show.
 #include "AppError.h"
 #include "DB.h"
 #include "DBEngine.h"
@@ -14,19 +15,39 @@
 #include "WindowRegistry.h"
 #include "frmMain.h"
 #include "frmShowException.h"
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <memory>
 
+void mvtool::OpenShotDatabase()
+{
+    if (g_objDatabase) return;
+    const ShotOptions& o = shotOptions();
+    if (o.database.isEmpty()) return;
+    if (!QFileInfo::exists(o.database))
+        throw AppError::object(1, QStringLiteral("shot"), QStringLiteral("File inesistente: ") + o.database);
+    auto engine = std::make_shared<DBEngine>();
+    engine->OpenDatabase(kDefaultDBOpenMode, o.database);
+    auto db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("Mirtavolia"), nullptr);
+    db->AttachEngine(engine);
+    db->SetAccessLevel(o.level);
+    g_objDBEngine = engine;
+    g_objDatabase = db;
+    g_strOperatorName = QStringLiteral("Amministratore");
+}
+
 namespace {
-// The main window over the sample shop, showing the view of the node `--table` names (by
-// default the first node that has one: the day's sales). A section or group has no key: it
-// is named by its caption, and shows its section buttons over an empty detail area.
-QWidget* mainWindowOverNewShop()
+// The main window over the shop file of --db, else over the sample shop, showing the view of
+// the node `--table` names (by default the first node that has one: the day's sales). A
+// section or group has no key: it is named by its caption, and shows its section buttons
+// over an empty detail area.
+QWidget* mainWindowOverShop()
 {
     static QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("Mirtavolia.mdb"));
+    mvtool::OpenShotDatabase();
     if (!g_objDatabase) {
+        const QString path = folder.filePath(QStringLiteral("Mirtavolia.mdb"));
         auto engine = std::make_shared<DBEngine>();
         engine->CreateDatabase(kDefaultDBOpenMode, path);
         engine->OpenDatabase(kDefaultDBOpenMode, path);
@@ -61,7 +82,7 @@ QWidget* mainWindowOverNewShop()
 }
 }  // namespace
 
-MV_REGISTER_WINDOW(frmMain, [] { return mainWindowOverNewShop(); });
+MV_REGISTER_WINDOW(frmMain, [] { return mainWindowOverShop(); });
 
 MV_REGISTER_WINDOW(frmShowException, [] {
     auto* w = new frmShowException;

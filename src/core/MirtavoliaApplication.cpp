@@ -2,7 +2,29 @@
 #include "Configuration.h"
 #include "ErrorReporting.h"
 
+namespace {
+QtMessageHandler g_nextHandler = nullptr;
+
+bool isPlatformLimitWarning(QtMsgType type, const QString& message) {
+    return type == QtWarningMsg && message.startsWith(QLatin1String("This plugin does not support "));
+}
+
+void filterPlatformMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (isPlatformLimitWarning(type, message)) return;
+    if (g_nextHandler) g_nextHandler(type, context, message);
+}
+}
+
+void InstallPlatformMessageFilter() {
+    static const bool installed = [] {
+        g_nextHandler = qInstallMessageHandler(filterPlatformMessages);
+        return true;
+    }();
+    (void)installed;
+}
+
 MirtavoliaApplication::MirtavoliaApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    InstallPlatformMessageFilter();
     setApplicationName(QString::fromLatin1(kAppTitle));
     setOrganizationName(QString::fromLatin1(kAppTitle));
     QLocale::setDefault(ProgramLocale(QLocale::system()));

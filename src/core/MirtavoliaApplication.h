@@ -15,6 +15,13 @@ public:
 // (C or POSIX), so that calendars and numbers match the Italian captions around them.
 QLocale ProgramLocale(const QLocale& system);
 
+// Drops the warnings a windowing platform gives for what it cannot do ("This plugin does
+// not support raise()", "... propagateSizeHints()"): a headless run on the offscreen
+// platform shows and raises windows as any run does, and those lines say nothing about the
+// program. Every other message goes where it went before. Installed by the application
+// object; the developer's tool installs it too.
+void InstallPlatformMessageFilter();
+
 // Runs one delivery of an event; an exception it throws is reported and the event counts as
 // not handled.
 bool DeliverReportingErrors(const std::function<bool()>& deliver);

@@ -6,6 +6,7 @@
 #include "DatabaseFiles.h"
 #include "ErrorReporting.h"
 #include "FormUtilities.h"
+#include "LibraryDocumentOperator.h"
 #include "SerialLines.h"
 #include "SystemHelpers.h"
 #include "WindowRegistry.h"
@@ -173,8 +174,16 @@ void frmArticoli::applyAnswer(const QString& answer)
 }
 
 MV_REGISTER_WINDOW(frmArticoli, [] {
+    // Over the open database as the main window's command shows it; without one the list
+    // shows the deposit every new database has.
+    if (g_objDatabase) {
+        static LibraryDocumentOperator op;
+        auto* w = new frmArticoli(g_objDatabase.get(), &op);
+        if (w->Load()) return w;
+        delete w;
+        RaiseAppError(QStringLiteral("frmArticoli"), QStringLiteral("Depositi non leggibili"));
+    }
     auto* w = new frmArticoli();
-    // Without a database the list shows the deposit every new one has.
     w->findChild<QComboBox*>(QStringLiteral("codDeposito"))->addItem(QString());
     return w;
 });

@@ -50,16 +50,13 @@ void DeviceSwitches::SetFiscalPrinter(bool on)
 {
     try {
         if (on) {
-            if (!InitFiscalPrinter(false)) {
-                // The factory refused the settings and said so itself. The register is not
-                // on, so neither the button nor the saved state may say it is.
-                FiscalPrinterEnabled = false;
-                set(CounterDevice::FiscalPrinter, false);
-                return;
+            // A factory that refuses the settings says so itself; the switch still records
+            // the operator's choice, so the next start tries the register again.
+            if (InitFiscalPrinter(false)) {
+                // A type without a driver of its own leaves none: the description request fails.
+                ui().status(QStringLiteral("Registratore di cassa <") + FiscalPrinter().FiscalPrinterDescription() +
+                            QStringLiteral("> attivato"));
             }
-            // A type without a driver of its own leaves none: the description request fails.
-            ui().status(QStringLiteral("Registratore di cassa <") + FiscalPrinter().FiscalPrinterDescription() +
-                        QStringLiteral("> attivato"));
         } else if (InitFiscalPrinter(true)) {
             ui().status(QStringLiteral("Registratore di cassa disattivato"));
         }

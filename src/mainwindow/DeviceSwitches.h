@@ -2,7 +2,9 @@
 // The switches of the counter devices: the fiscal register (its driver), the serial barcode
 // reader and the scale (their ports). Each switch keeps the device, the saved start state,
 // the status text and what the window's toolbar button and menu entry show in step. A
-// switch that fails leaves its device off, shows off, and saves nothing.
+// switch that fails leaves its device off, shows off, and saves nothing; a register whose
+// settings the factory refuses is the exception: the switch records it on and saves, so
+// the next start tries it again.
 #include <QString>
 #include <functional>
 #include <memory>

@@ -180,19 +180,9 @@ ReceiptService::Attempt ReceiptService::attempt(const QList<FiscalRow>& rows, in
         reportFailure(e);
         return Attempt::GiveUp;
     }
-    bool opened = false;
     int sent = 0;
-    // A register that cannot void keeps charged what reached it: sending the receipt again
-    // would charge those rows twice, so the operator voids it on the register instead.
-    auto cannotVoid = [&](const AppError& e) {
-        if (!opened || printer->CanCancelSession()) return false;
-        progress.end();
-        ui().msgBox(ReceiptVoidOnRegisterMessage(e), int(Msg::OKOnly) | Msg::Exclamation, g_strMsgTitle);
-        return true;
-    };
     try {
         printer->NewSession(decimals);
-        opened = true;
         progress.start(int32_t(rows.size()));
         bool stopped = false;
         for (const FiscalRow& row : rows) {
@@ -209,19 +199,23 @@ ReceiptService::Attempt ReceiptService::attempt(const QList<FiscalRow>& rows, in
         }
         // No rows, or stopped by the operator: nothing to total.
         printer->CancelSession();
-        if (sent > 0 && cannotVoid(AppError(AppError::kGenericCode, printer->FiscalPrinterDescription(),
-                                            QStringLiteral("Emissione interrotta dall'operatore"))))
+        // A register that cannot void keeps charged what reached it: sending the receipt
+        // again would charge those rows twice, so the operator voids it on the register.
+        if (sent > 0 && !printer->CanCancelSession()) {
+            progress.end();
+            ui().msgBox(ReceiptVoidOnRegisterMessage(AppError(AppError::kGenericCode, printer->FiscalPrinterDescription(),
+                                                              QStringLiteral("Emissione interrotta dall'operatore"))),
+                        int(Msg::OKOnly) | Msg::Exclamation, g_strMsgTitle);
             return Attempt::GiveUp;
+        }
         return Attempt::NotIssued;
     } catch (...) {
+        // The register is left as the error found it: whether a void would take there is
+        // not known, and a receipt sent again after one that did not would be a second one.
         const AppError e = CurrentError();
-        // Never leave a receipt open on the register. The error that matters is this one;
-        // what the void meets on a register already failing adds nothing.
-        (void)printer->CancelSessionQuietly();
-        if (cannotVoid(e)) return Attempt::GiveUp;
         progress.end();
         reportFailure(e);
-        return Attempt::NotIssued;
+        return Attempt::GiveUp;
     }
 }
 

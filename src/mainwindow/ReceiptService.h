@@ -1,8 +1,7 @@
 #pragma once
 // The fiscal receipt of a sale: its rows sent to the register that is switched on, as one
-// receipt, largest amount first. A receipt the register does not complete is voided there,
-// never left open, and the operator may send it again whole. The sale itself is never
-// changed here: it stays recorded whatever the register does.
+// receipt, largest amount first. The sale itself is never changed here: it stays recorded
+// whatever the register does.
 #include "FiscalReceipt.h"
 
 #include <QList>
@@ -44,11 +43,13 @@ public:
 
     // The sale's rows as one receipt. A negative total prints nothing: the operator is told
     // and the result is true. Otherwise each attempt opens the receipt, sends every row and
-    // closes it; a driver error voids the receipt (whatever the void meets), shows the
-    // error and, like an empty sale or the operator's Stop, asks whether to try again from
-    // the first row. A register that cannot void is not sent the receipt again once it was
-    // opened there: the operator is told to void it on the register. True only when the
-    // register closed the receipt.
+    // closes it. An empty sale or the operator's Stop voids the receipt and asks whether to
+    // try again from the first row; a register that cannot void is not sent the receipt
+    // again once a row reached it (the operator is told to void it there). An error of the
+    // driver or of the rows ends the receipt where it stands: the error is shown and the
+    // register hears nothing more, neither a void nor a close, and no retry is offered,
+    // since a void that did not take would make a retry print a second receipt. True only
+    // when the register closed the receipt.
     [[nodiscard]] bool Send_Scontrino(TableData& rows);
 
     // "&Ristampa scontrino": the receipt of the sale that is the current row of `sales`,
@@ -56,7 +57,7 @@ public:
     void ReprintReceipt(TableData* sales);
 
 private:
-    // NotIssued: the operator may send it again; GiveUp: sending again would do no good.
+    // NotIssued: the operator may send it again; GiveUp: the receipt is not sent again.
     enum class Attempt { Issued, NotIssued, GiveUp };
     Attempt attempt(const QList<FiscalRow>& rows, int16_t decimals, PrintProgress& progress);
 

@@ -121,6 +121,7 @@ QSizeF PrinterTarget::scaleSizeMm() const
 void PrinterTarget::begin()
 {
     if (m_begun) return;
+    m_beginFailed = true;
     if (!m_pdfPath.isEmpty()) {
         {
             // Told at the first drawing, as a printer that is not there would be.
@@ -149,6 +150,7 @@ void PrinterTarget::begin()
                            QStringLiteral("La stampante \"%1\" non e' disponibile.").arg(name));
     }
     m_begun = true;
+    m_beginFailed = false;
     m_closed = false;
     m_pages = 1;
 }
@@ -199,6 +201,12 @@ void PrinterTarget::endDocument()
     // A file is always written, blank when nothing was drawn; a printer gets no empty job.
     // A document already ended or dropped is not ended again.
     if (!m_begun && m_closed) return;
+    // A document that could not be started was reported to the drawing that tried: ending
+    // it would only meet the same failure again.
+    if (!m_begun && m_beginFailed) {
+        m_closed = true;
+        return;
+    }
     if (!m_begun && !m_pdfPath.isEmpty()) begin();
     if (!m_begun) {
         m_pendingBreaks = 0;

@@ -73,6 +73,7 @@ private:
     PrintFont m_font;
     bool m_begun = false;
     bool m_closed = false;     // ended or dropped, nothing drawn since
+    bool m_beginFailed = false;   // the last attempt to start the document failed (and said so)
     int m_pendingBreaks = 0;   // page breaks asked for since the last drawing
     int m_pages = 0;           // pages of the document under way
     int m_pagesPrinted = 0;

@@ -248,14 +248,13 @@ bool PrintRicevuta(TableData& saleSet, TableData& receiptSet, std::shared_ptr<cl
     progress->end();
     progress->close();
     if (prn) {
+        // Ended whatever happened: what was drawn before a failure or a Stop is printed, so
+        // the operator sees how far the receipt got.
         try {
-            // Half a receipt is worse than none: the caller offers to print it again whole.
-            if (ok) prn->EndTickets();
-            else prn->AbortTickets();
+            prn->EndTickets();
         } catch (const AppError& e) {
             ok = false;
             reportJobError(e);
-            prn->AbortTickets();
         }
     }
     prn.reset();

@@ -35,10 +35,10 @@ class TableData;
 
 // Prints the sale as a receipt, `copies` times in one document; prn must be set up. On
 // every ticket the rows and note lines come first, then the ticket's mask (bTotal True on
-// the last ticket of a copy). The document goes to the printer only when every copy was
-// completed: a script failure, a failed step or the operator's Stop drops it whole, so the
-// caller can offer to print the receipt again. prn is released (cleared) in every case.
-// With no progress given, the progress window shows over the main window when it is active.
+// the last ticket of a copy). The job stops at a script failure, a failed step or the
+// operator's Stop; true only when every copy was completed. Either way the document is
+// ended and prn released (cleared), so what was drawn so far is printed. With no progress
+// given, the progress window shows over the main window when it is active.
 [[nodiscard]] bool PrintRicevuta(TableData& saleSet, TableData& receiptSet, std::shared_ptr<clsTiketScriptPrinter>& prn,
                                  int16_t copies, const QString& script, PrintProgress* progress = nullptr);
 

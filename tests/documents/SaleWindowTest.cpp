@@ -300,11 +300,12 @@ TEST_F(SaleWindow, ARegisterFailureIsToldAndTheSaleStaysCompleted)
     const qint64 oid = saleKey();
     main.drawer.failOnData = true;
 
-    // The payment's editor, the driver's error, no second attempt.
-    answer({QString(), QStringLiteral("OK"), QStringLiteral("No")});
+    // The payment's editor, the driver's error; no void, no second attempt offered.
+    answer({QString(), QStringLiteral("OK")});
     w.cmdConfirm_Click();
 
-    EXPECT_TRUE(main.drawer.calls.contains(QStringLiteral("CancelSession")));
+    EXPECT_FALSE(main.drawer.calls.contains(QStringLiteral("CancelSession")));
+    EXPECT_FALSE(prompts().contains(QStringLiteral("Lo scontrino non e' stato stampato correttamente...\r\rVuoi riprovare ?")));
     EXPECT_TRUE(prompts().contains(QStringLiteral("La vendita e' stata registrata senza l'emissione dello scontrino...")));
     EXPECT_TRUE(row(kVendite, oid)->GetBoolValue(QStringLiteral("Completato")));
     EXPECT_NE(saleKey(), oid);

@@ -114,17 +114,10 @@ void RecordingPrinter::NewSession(int16_t decimals)
                                DriverErrorText(kNewSessionCode, QStringLiteral("Errore di comunicazione")));
 }
 
-void RecordingPrinter::CancelSession()
-{
-    calls << QStringLiteral("CancelSession");
-    if (failCancel) throw AppError::object(kCancelSessionCode, FiscalPrinterDescription(),
-                                           DriverErrorText(kCancelSessionCode, QStringLiteral("Annullo non riuscito")));
-}
-
 void RecordingPrinter::SendData(Currency price, int16_t quantity, const QString& description, int16_t department)
 {
     calls << QStringLiteral("SendData %1 x%2 \"%3\" %4").arg(price.toString()).arg(quantity).arg(description).arg(department);
-    if (++m_row == failAtRow && (failEveryAttempt || m_attempt == 1))
+    if (++m_row == failAtRow)
         throw AppError::object(kSendDataCode, FiscalPrinterDescription(),
                                DriverErrorText(kSendDataCode, QStringLiteral("Errore di comunicazione in invio dei dati")));
     m_total += price.times(quantity);

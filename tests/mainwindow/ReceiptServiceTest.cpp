@@ -168,44 +168,47 @@ TEST_F(Receipt, ANegativeTotalPrintsNothingAndAZeroTotalPrints)
     }
 }
 
-// A driver error voids the receipt on the register, then the operator may send it again
-// whole; the sale stays recorded either way.
-TEST_F(Receipt, ADriverErrorVoidsTheReceiptAndOffersToSendItAgain)
+// A driver error ends the receipt where it stands: the error is shown, the register hears
+// nothing more (no void, no close) and no retry is offered, since a void that did not take
+// would make the retry a second receipt. The sale stays recorded.
+TEST_F(Receipt, ADriverErrorIsShownAndTheRegisterHearsNothingMore)
 {
-    const QString error = QStringLiteral("Si e' verificato un errore durante l'emissione dello scontrino:\r\r"
-                                         "Codice: 3\r\rErrore di comunicazione in invio dei dati");
-    const QStringList attempt = {"NewSession 2", "SendData 12.5 x1 \"Articolo B\" 2", "SendData 5 x1 \"Articolo A\" 1",
-                                 "SendData 1 x1 \"Articolo C\" 1"};
+    const QString error = QStringLiteral("Si e' verificato un errore durante l'emissione dello scontrino:\r\rCodice: %1\r\r");
     struct Case {
         const char* name;
-        QString answer;
-        bool failCancel;
-        bool failEveryAttempt;
-        bool issued;
+        bool failOpen;
+        int failAtRow;
+        bool canCancel;
         QStringList calls;
-        QStringList boxes;
+        QString box;
     };
     const Case cases[] = {
-        {"given up", "No", false, true, false, attempt + QStringList{"CancelSession"}, {error, kRetry}},
-        {"the void fails too", "No", true, true, false, attempt + QStringList{"CancelSession"}, {error, kRetry}},
-        {"sent again", "Yes", false, false, true, attempt + QStringList{"CancelSession"} + attempt + QStringList{"EndSession"},
-         {error, kRetry}},
+        {"the third row", false, 3, true,
+         {"NewSession 2", "SendData 12.5 x1 \"Articolo B\" 2", "SendData 5 x1 \"Articolo A\" 1",
+          "SendData 1 x1 \"Articolo C\" 1"},
+         error.arg(3) + QStringLiteral("Errore di comunicazione in invio dei dati")},
+        {"the opening", true, 0, true, {"NewSession 2"}, error.arg(1) + QStringLiteral("Errore di comunicazione")},
+        {"a register that cannot void", false, 2, false,
+         {"NewSession 2", "SendData 12.5 x1 \"Articolo B\" 2", "SendData 5 x1 \"Articolo A\" 1"},
+         error.arg(3) + QStringLiteral("Errore di comunicazione in invio dei dati")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         printer = RecordingPrinter{};
-        printer.failAtRow = 3;
-        printer.failCancel = c.failCancel;
-        printer.failEveryAttempt = c.failEveryAttempt;
+        printer.failOpen = c.failOpen;
+        printer.failAtRow = c.failAtRow;
+        printer.canCancel = c.canCancel;
+        progress.clear();
         prompts->clearLog();
         prompts->addAnswer(QStringLiteral("OK"));
-        prompts->addAnswer(c.answer);
+        prompts->addAnswer(QStringLiteral("Yes"));   // were a retry offered, it would be taken
         const qint64 s = sell({{"A", 1, "5.00"}, {"B", 1, "12.50"}, {"C", 1, "1.00"}});
 
-        EXPECT_EQ(send(s), c.issued);
+        EXPECT_FALSE(send(s));
         EXPECT_EQ(printer.calls, c.calls);
-        EXPECT_EQ(boxes(), c.boxes);
-        EXPECT_FALSE(prompts->hasAnswers());
+        EXPECT_EQ(boxes(), QStringList{c.box});
+        EXPECT_TRUE(prompts->hasAnswers());
+        EXPECT_EQ(progress.mid(progress.size() - 2), (QStringList{"end", "close"}));
         auto stored = sale(s);
         ASSERT_FALSE(stored->IsEmpty());
         EXPECT_EQ(stored->GetCurrencyValue(QStringLiteral("ImportoVendita")), eur("18.50"));
@@ -213,25 +216,21 @@ TEST_F(Receipt, ADriverErrorVoidsTheReceiptAndOffersToSendItAgain)
     }
 }
 
-// What reached a register that cannot void stays charged there: sending the receipt again
-// would charge it twice, unless nothing reached it.
-TEST_F(Receipt, ARegisterThatCannotVoidIsNotSentTheReceiptAgain)
+// What reached a register that cannot void stays charged there: a receipt the operator
+// stopped is not sent again once a row reached it, but is when nothing did.
+TEST_F(Receipt, ARegisterThatCannotVoidIsNotSentAStoppedReceiptAgain)
 {
     const QString voidIt = QStringLiteral("annullarlo sul registratore di cassa");
     struct Case {
         const char* name;
-        bool failOpen;
-        int failAtRow;
         int stopAt;
         bool issued;
         QStringList calls;
         int retryQuestions;
     };
     const Case cases[] = {
-        {"a row fails", false, 2, 0, false,
-         {"NewSession 2", "SendData 12.5 x1 \"Articolo B\" 2", "SendData 5 x1 \"Articolo A\" 1", "CancelSession"}, 0},
-        {"stopped after a row", false, 0, 2, false, {"NewSession 2", "SendData 12.5 x1 \"Articolo B\" 2", "CancelSession"}, 0},
-        {"the receipt did not open", true, 0, 0, true,
+        {"stopped after a row", 2, false, {"NewSession 2", "SendData 12.5 x1 \"Articolo B\" 2", "CancelSession"}, 0},
+        {"stopped before any row", 1, true,
          {"NewSession 2", "CancelSession", "NewSession 2", "SendData 12.5 x1 \"Articolo B\" 2",
           "SendData 5 x1 \"Articolo A\" 1", "EndSession"},
          1},
@@ -240,8 +239,6 @@ TEST_F(Receipt, ARegisterThatCannotVoidIsNotSentTheReceiptAgain)
         SCOPED_TRACE(c.name);
         printer = RecordingPrinter{};
         printer.canCancel = false;
-        printer.failOpen = c.failOpen;
-        printer.failAtRow = c.failAtRow;
         stopAt = c.stopAt;
         prompts->clearLog();
         for (int i = 0; i < 3; ++i) prompts->addAnswer(QStringLiteral("Yes"));

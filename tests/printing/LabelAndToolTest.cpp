@@ -166,12 +166,48 @@ TEST_F(Labels, ToolTracesAReceiptAndReportsScriptErrors)
                                  QStringLiteral("text x=0 y=0 \"Totale 3\""), QStringLiteral("end")}))
         << r.out.toStdString();
 
+    // With the settings of a new installation: the shipped script prints the rows, the note
+    // and the total.
+    r = mvtool({QStringLiteral("print-receipt"), path(), saleOid, QStringLiteral("--trace")});
+    EXPECT_EQ(r.code, 0) << r.out.toStdString();
+    for (const char* text : {"\"Mele\"", "\"Grazie\"", "\"Totale\"", "\"3,00\""})
+        EXPECT_TRUE(r.out.contains(QString::fromLatin1(text))) << text << " in " << r.out.toStdString();
+
     const QString bad = writeScript(QStringLiteral("bad.vbs"), QStringLiteral("  prn.TxtOut 0, 0, 1 / 0"));
     r = mvtool({QStringLiteral("print-receipt"), path(), saleOid, QStringLiteral("--script"), bad, QStringLiteral("--trace")});
     EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(r.out.contains(QStringLiteral("Errore nel codice di stampa (1) riga ricevuta: ")) &&
                 r.out.contains(QStringLiteral("Linea VB: 6")))
         << r.out.toStdString();
-    EXPECT_TRUE(r.out.contains(QStringLiteral("\nabort"))) << "a failed receipt is dropped";
+    EXPECT_TRUE(r.out.contains(QStringLiteral("\nend"))) << "a failed receipt still ends its document";
+}
+
+// A receipt script that fails on its third line: the file holds what the lines before it
+// drew, and the operator is told the error with its line.
+TEST_F(Labels, ToolWritesWhatAFailedReceiptDrewIntoThePdf)
+{
+    const qint64 apples = addArticle(QStringLiteral("A01"), QStringLiteral("Mele"), "1.50");
+    auto sale = newSale();
+    addRow(*sale, apples, 2);
+    const QString saleOid = QString::number(sale->GetOID());
+    closeDatabase();
+    const QString dir = testenv::newDir(QStringLiteral("tool"));
+    QFile script(dir + QStringLiteral("/fails.vbs"));
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("Function PrintTicketRow(flds, prn, nRow)\r\n"
+                 "  prn.TxtOut 0, 0, flds(\"Descrizione\")\r\n"
+                 "  prn.TxtOut 6, 0, 1 / 0\r\n"
+                 "  PrintTicketRow = True\r\n"
+                 "End Function\r\n");
+    script.close();
+    const QString file = dir + QStringLiteral("/ricevuta.pdf");
+    const ToolRun r = mvtool({QStringLiteral("print-receipt"), path(), saleOid, QStringLiteral("--script"),
+                              script.fileName(), QStringLiteral("--pdf"), file});
+    EXPECT_EQ(r.code, 1) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("Errore nel codice di stampa (1) riga ricevuta: ")) &&
+                r.out.contains(QStringLiteral("Linea VB: 3")))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("written ") + file)) << r.out.toStdString();
+    EXPECT_TRUE(pdfText(file).contains(QStringLiteral("Mele"))) << pdfText(file).toStdString();
 }
 #endif

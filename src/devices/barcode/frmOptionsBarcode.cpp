@@ -114,10 +114,4 @@ void frmOptionsBarcode::applyAnswer(const QString& answer) {
     if (answers::FillControls(*this, answer)) Ok();
 }
 
-MV_REGISTER_WINDOW(frmOptionsBarcode, [] {
-    auto* w = new frmOptionsBarcode();
-    // Settings never loaded (the developer's tool): the picture shows the script a new
-    // installation starts from.
-    if (BarcodeReaderParam.VBFilterScript.isEmpty()) w->ScriptBox().SetScript(DefaultBarCodeFilterScript());
-    return w;
-});
+MV_REGISTER_WINDOW(frmOptionsBarcode);

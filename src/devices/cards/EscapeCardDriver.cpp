@@ -3,6 +3,7 @@
 #include "SerialChannel.h"
 #include "SerialLines.h"
 #include "clsMagneticCardEvents.h"
+#include <QElapsedTimer>
 #include <chrono>
 #include <thread>
 
@@ -135,13 +136,20 @@ void EscapeCardDriver::OnComm() {
             m_inEvent = false;
             return;
         }
-        // The rest of the reply: until the line has been quiet for a while.
-        while (m_comm->waitUntil([this] { return m_comm->bytesAvailable() > 0; }, kReplyQuietMs)) {
+        // The rest of the reply: until the line has been quiet for a while. A line that never
+        // falls quiet gives no reply at all once the reply time-out has passed, so a waiting
+        // caller times out as it does on a silent line.
+        QElapsedTimer clock;
+        clock.start();
+        bool quiet = false;
+        while (!quiet && clock.elapsed() < kReplyTimeoutMs) {
+            const int left = int(kReplyTimeoutMs - clock.elapsed());
+            quiet = !m_comm->waitUntil([this] { return m_comm->bytesAvailable() > 0; }, std::min(kReplyQuietMs, left));
             if (!self) return;
-            reply += m_comm->readAll();
+            if (!quiet) reply += m_comm->readAll();
+            else if (left < kReplyQuietMs) quiet = false;
         }
-        if (!self) return;
-        HandleReply(reply);
+        if (quiet) HandleReply(reply);
     } catch (const AppError&) {
         // A port lost in the middle of a reply: the operation gets no status, so a waiting
         // caller times out with the driver's own message.
@@ -159,18 +167,7 @@ void EscapeCardDriver::HandleReply(const QByteArray& reply) {
         m_status = QString(QChar::fromLatin1(reply.back()));
         m_statusOk = m_status == u"0";
         readerFailed = !m_statusOk;
-        QString d1, d2;
-        if (!SplitReadData(dataPart, m_reverse, d1, d2)) {
-            // Whatever the reader said, a track that fails its checks gives no text.
-            d1.clear();
-            d2.clear();
-            if (m_statusOk) {
-                m_status = QString(QChar::fromLatin1(kTrackCheckFailed));
-                m_statusOk = false;
-            }
-        }
-        m_data1 = d1;
-        m_data2 = d2;
+        SplitReadData(dataPart, m_reverse, m_data1, m_data2);
         break;
     }
     case Write:

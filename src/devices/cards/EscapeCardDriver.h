@@ -23,9 +23,6 @@ public:
     static constexpr int kCommandPauseMs = 200;
     // A reply is complete after this long without a new byte.
     static constexpr int kReplyQuietMs = 200;
-    // The status a read gets when the reader said "0" but the track it sent failed its
-    // parity or LRC check (raw reads only). Not one of the reader's own characters.
-    static constexpr char kTrackCheckFailed = 'C';
 
     // The operation whose reply is awaited.
     enum Operation : int16_t { None = 0, Read = 1, Write = 2, Erase = 3, AnsweredY = 4, BitsPerCharacter = 5 };
@@ -59,9 +56,8 @@ protected:
     virtual QByteArray WriteCommand() const = 0;
     // What follows the write command for a card text (already joined and reversed).
     virtual QByteArray DataBlock(const QString& cardText) const = 0;
-    // The card's texts in the data part of a read reply. False when the data fail the
-    // checks the model can make: the read then fails, and no text leaves the driver.
-    virtual bool SplitReadData(const QByteArray& dataPart, bool reverse, QString& data1, QString& data2) const = 0;
+    // The card's texts in the data part of a read reply.
+    virtual void SplitReadData(const QByteArray& dataPart, bool reverse, QString& data1, QString& data2) const = 0;
     // How many parameters SetParameters needs, and what the model keeps of the rest.
     virtual int ParameterCount() const { return 2; }
     virtual void KeepExtraParameters(const QVariantList& params) { (void)params; }

@@ -27,16 +27,11 @@ std::vector<int> readBits(const QByteArray& raw) {
     return bits;
 }
 
-struct Group {
+// The six code bits of the 7-bit group that begins at `first`.
+int codeAt(const std::vector<int>& bits, size_t first) {
     int code = 0;
-    int parity = 0;
-};
-
-Group groupAt(const std::vector<int>& bits, size_t first) {
-    Group g;
-    for (int j = 0; j < kCodeBits; ++j) g.code |= bits[first + j] << j;
-    g.parity = bits[first + kCodeBits];
-    return g;
+    for (int j = 0; j < kCodeBits; ++j) code |= bits[first + j] << j;
+    return code;
 }
 
 // Whole texts that the general numeric test takes for a number: sign, decimal point and
@@ -78,7 +73,7 @@ QString HexToAsciiFromTrack1(const QByteArray& raw, const QString& start, const 
     const std::vector<int> bits = readBits(raw);
     QString text;
     for (size_t first = 0; first + kGroupBits <= bits.size(); first += kGroupBits)
-        text += track1::kTable.at(groupAt(bits, first).code);
+        text += track1::kTable.at(codeAt(bits, first));
 
     if (!start.isEmpty() && text.startsWith(start)) text.remove(0, start.size());
 
@@ -97,31 +92,6 @@ QString HexToAsciiFromTrack1(const QByteArray& raw, const QString& start, const 
     else text = text.left(8);
     text[7] = u'1';
     return text;
-}
-
-bool Track1ReadIsSound(const QByteArray& raw, const QString& start, const QString& end) {
-    if (start.size() != 1 || end.size() != 1) return false;
-    const int startCode = track1::CodeOf(start.at(0));
-    const int endCode = track1::CodeOf(end.at(0));
-    std::vector<int> bits = readBits(raw);
-
-    int lrc = 0;
-    size_t first = 0;
-    for (bool isFirst = true;; isFirst = false, first += kGroupBits) {
-        if (first + kGroupBits > bits.size()) return false;   // no end sentinel
-        const Group g = groupAt(bits, first);
-        if (g.parity != parityBit(g.code)) return false;
-        if (isFirst && g.code != startCode) return false;
-        lrc ^= g.code;
-        if (!isFirst && g.code == endCode) break;
-    }
-    first += kGroupBits;
-    // The reader's bytes stop at the first byte of value 0, so the bits of an LRC that
-    // ended in such a byte were zeros.
-    if (first >= bits.size()) return false;
-    bits.resize(std::max(bits.size(), first + kGroupBits), 0);
-    const Group check = groupAt(bits, first);
-    return check.code == lrc && check.parity == parityBit(check.code);
 }
 
 QString SubstInvalidCharsForTrack1(const QString& text) {

@@ -20,19 +20,12 @@ int CodeOf(QChar c);
 QByteArray AsciiToHexForTrack1(const QString& text, const QString& start, const QString& end);
 
 // The card text of a raw read. The raw bytes are taken up to the first byte of value 0;
-// the start sentinel goes; the text stops before the end sentinel. The text keeps the
-// format written on the shop's cards: a number of exactly seven characters gets a "1"
-// appended, and a text read without its end sentinel is cut or filled to eight characters
-// ending in "1" (see the source). Parity and LRC are not looked at here: see
-// Track1ReadIsSound.
+// each 7-bit group gives the character of its six code bits (the parity bit is not looked
+// at, nor is the LRC); the start sentinel goes; the text stops before the end sentinel.
+// The text keeps the format written on the shop's cards: a number of exactly seven
+// characters gets a "1" appended, and a text read without its end sentinel is cut or
+// filled to eight characters ending in "1" (see the source).
 QString HexToAsciiFromTrack1(const QByteArray& raw, const QString& start, const QString& end);
-
-// Whether a raw read holds a whole track that passed its checks: it begins with the start
-// sentinel, every character has odd parity, an end sentinel follows, and the character
-// after it is the LRC of everything from the start sentinel through the end sentinel,
-// with odd parity too. A read that fails here must not give a code: a flipped bit would
-// otherwise turn one customer's card into another customer's code.
-bool Track1ReadIsSound(const QByteArray& raw, const QString& start, const QString& end);
 
 // Every character the table does not hold becomes a blank.
 QString SubstInvalidCharsForTrack1(const QString& text);

@@ -31,7 +31,6 @@ void clsMSR106::SplitCardData(const QByteArray& data, QString& data1, QString& d
     SplitText(text, reverse, data1, data2);
 }
 
-bool clsMSR106::SplitReadData(const QByteArray& dataPart, bool reverse, QString& data1, QString& data2) const {
+void clsMSR106::SplitReadData(const QByteArray& dataPart, bool reverse, QString& data1, QString& data2) const {
     SplitCardData(dataPart, data1, data2, reverse);
-    return true;
 }

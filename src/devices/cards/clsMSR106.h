@@ -17,5 +17,5 @@ protected:
     QByteArray ReadCommand() const override { return "r"; }
     QByteArray WriteCommand() const override { return "w"; }
     QByteArray DataBlock(const QString& cardText) const override;
-    bool SplitReadData(const QByteArray& dataPart, bool reverse, QString& data1, QString& data2) const override;
+    void SplitReadData(const QByteArray& dataPart, bool reverse, QString& data1, QString& data2) const override;
 };

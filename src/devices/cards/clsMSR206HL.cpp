@@ -57,15 +57,11 @@ QByteArray clsMSR206HL::DataBlock(const QString& cardText) const {
     return block;
 }
 
-bool clsMSR206HL::SplitRawCardData(const QByteArray& data, QString& data1, QString& data2, bool reverse) {
+void clsMSR206HL::SplitRawCardData(const QByteArray& data, QString& data1, QString& data2, bool reverse) {
     data1.clear();
     data2.clear();
-    if (!data.startsWith(QByteArray(1, ESC) + '\x01') || data.size() < 3) return true;
+    if (!data.startsWith(QByteArray(1, ESC) + '\x01') || data.size() < 3) return;
     const int length = static_cast<unsigned char>(data.at(2));
-    // An empty track is a blank card, not a damaged one: it simply gives no code.
-    if (length == 0) return true;
-    const QByteArray raw = data.mid(3, length);
-    if (raw.size() < length || !Track1ReadIsSound(raw, kStart, kEnd)) return false;
-    SplitText(HexToAsciiFromTrack1(raw, kStart, kEnd), reverse, data1, data2);
-    return true;
+    if (length == 0) return;
+    SplitText(HexToAsciiFromTrack1(data.mid(3, length), kStart, kEnd), reverse, data1, data2);
 }

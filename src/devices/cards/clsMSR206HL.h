@@ -17,15 +17,15 @@ public:
 
     bool LowCoercivity() const { return m_lowCoercivity; }
 
-    // The card's texts in a raw read's data part; false when the track fails its checks.
-    static bool SplitRawCardData(const QByteArray& data, QString& data1, QString& data2, bool reverse);
+    // The card's texts in a raw read's data part, as HexToAsciiFromTrack1 reads the track.
+    static void SplitRawCardData(const QByteArray& data, QString& data1, QString& data2, bool reverse);
 
 protected:
     QByteArray ReadCommand() const override { return "m"; }
     QByteArray WriteCommand() const override { return "n"; }
     QByteArray DataBlock(const QString& cardText) const override;
-    bool SplitReadData(const QByteArray& dataPart, bool reverse, QString& data1, QString& data2) const override {
-        return SplitRawCardData(dataPart, data1, data2, reverse);
+    void SplitReadData(const QByteArray& dataPart, bool reverse, QString& data1, QString& data2) const override {
+        SplitRawCardData(dataPart, data1, data2, reverse);
     }
     int ParameterCount() const override { return 3; }
     void KeepExtraParameters(const QVariantList& params) override { m_lowCoercivity = params.at(2).toBool(); }

@@ -222,9 +222,9 @@ bool frmMagneticDev::eventFilter(QObject* watched, QEvent* event) {
         const bool lineFeed = key->text() == QStringLiteral("\n");
         const bool blank = key->key() == Qt::Key_Space && m_txtKeyCode->text().size() > 1;
         if (!IsEnter(*key) && !lineFeed && !blank) return false;
-        // The key ends the code; the box never gets it.
-        m_operation.TypedCode(m_txtKeyCode->text());
-        return true;
+        // The key ends the code. It is swallowed when the code was taken (or was empty);
+        // after a refusal, which emptied the box, it goes on to the box as typed.
+        return m_operation.TypedCode(m_txtKeyCode->text());
     }
 
     // Keys meant for the typed code while the focus is elsewhere.

@@ -3,6 +3,8 @@
 #include "SerialLines.h"
 #include "SystemHelpers.h"
 
+#include <QElapsedTimer>
+
 #include <algorithm>
 
 qint64 AmountInMinorUnits(Currency value, int decimals) {
@@ -23,18 +25,27 @@ QString FormatAmount(Currency value, int decimals, int width) {
     return minor < 0 ? u'-' + digits : digits;
 }
 
-std::optional<QByteArray> ReadRegisterAnswer(SerialChannel& comm, int firstByteMs, int gapMs,
+std::optional<QByteArray> ReadRegisterAnswer(SerialChannel& comm, int timeoutMs, int gapMs,
                                              const std::function<qsizetype(const QByteArray&)>& replyLength) {
+    QElapsedTimer clock;
+    clock.start();
     // Bytes that came after the previous answer wait in the channel's pending text.
     QByteArray buffer = comm.pendingText().toLatin1();
     comm.pendingText().clear();
+    // Waits up to `waitMs`, but never past the time-out: a line that never falls silent
+    // must not hold the caller beyond it.
+    enum class Wait { Byte, Silence, TimedOut };
     auto more = [&](int waitMs) {
-        if (!comm.waitForBytes(1, std::max(0, waitMs)))
-            return false;
+        const qint64 left = timeoutMs - clock.elapsed();
+        if (left <= 0)
+            return Wait::TimedOut;
+        const bool cut = left < waitMs;
+        if (!comm.waitForBytes(1, int(cut ? left : std::max(0, waitMs))))
+            return cut ? Wait::TimedOut : Wait::Silence;
         buffer += comm.readAll();
-        return true;
+        return Wait::Byte;
     };
-    if (buffer.isEmpty() && !more(firstByteMs))
+    if (buffer.isEmpty() && more(timeoutMs) != Wait::Byte)
         return std::nullopt;
     for (;;) {
         const qsizetype length = replyLength(buffer);
@@ -43,14 +54,17 @@ std::optional<QByteArray> ReadRegisterAnswer(SerialChannel& comm, int firstByteM
             buffer.truncate(length);
             return buffer;
         }
-        if (!more(gapMs))
-            return buffer;
+        switch (more(gapMs)) {
+        case Wait::Byte: break;
+        case Wait::Silence: return buffer;
+        case Wait::TimedOut: return std::nullopt;
+        }
     }
 }
 
-std::optional<QByteArray> ReadRegisterReply(SerialChannel& comm, int firstByteMs, int gapMs,
+std::optional<QByteArray> ReadRegisterReply(SerialChannel& comm, int timeoutMs, int gapMs,
                                             const std::function<bool(const QByteArray&)>& complete) {
-    return ReadRegisterAnswer(comm, firstByteMs, gapMs,
+    return ReadRegisterAnswer(comm, timeoutMs, gapMs,
                               [&](const QByteArray& b) { return complete(b) ? b.size() : qsizetype(0); });
 }
 

@@ -26,16 +26,18 @@ qint64 AmountInMinorUnits(Currency value, int decimals);
 // as "-00000120").
 QString FormatAmount(Currency value, int decimals, int width = 0);
 
-// Waits up to `firstByteMs` for the first byte of a reply, then reads on until `complete`
-// accepts what has come or nothing more arrives for `gapMs`. The event loop runs
-// meanwhile. Nothing at all within `firstByteMs` gives nullopt; otherwise what came, whole
-// or not. Errors of the line itself (a closed or vanished port) reach the caller.
-std::optional<QByteArray> ReadRegisterReply(SerialChannel& comm, int firstByteMs, int gapMs,
+// Reads one reply: waits for its first byte, then reads on until `complete` accepts what
+// has come or nothing more arrives for `gapMs`. `timeoutMs` bounds the whole reply, not
+// only its first byte: a reply not over by then (nothing came, or the line kept sending
+// without completing it) gives nullopt, as silence does. Otherwise what came, whole or not.
+// The event loop runs meanwhile. Errors of the line itself (a closed or vanished port)
+// reach the caller.
+std::optional<QByteArray> ReadRegisterReply(SerialChannel& comm, int timeoutMs, int gapMs,
                                             const std::function<bool(const QByteArray&)>& complete);
 // The same, for answers that may be followed at once by the next one: `replyLength` gives
 // the length of the whole answer at the front of what has come (0 while incomplete). What
 // follows it stays with the channel, unread, for the next call (ClearCommInput drops it).
-std::optional<QByteArray> ReadRegisterAnswer(SerialChannel& comm, int firstByteMs, int gapMs,
+std::optional<QByteArray> ReadRegisterAnswer(SerialChannel& comm, int timeoutMs, int gapMs,
                                              const std::function<qsizetype(const QByteArray&)>& replyLength);
 
 class SerialRegisterDriver : public itfFiscalPrinter {

@@ -3,6 +3,8 @@
 #include "FiscalDescription.h"
 #include "SerialLines.h"
 
+#include <QElapsedTimer>
+
 namespace {
 const QByteArray kClear = "KXCL";   // opens a receipt, and voids one
 const QByteArray kTotal = "KXT1";
@@ -66,6 +68,8 @@ QString clsSWEDA::GetErrDescription(const QByteArray& answer) {
 bool clsSWEDA::SendCmd(const QByteArray& command, QString& answerText) {
     answerText.clear();
     try {
+        // What is still waiting belongs to an earlier answer (a CR that came late).
+        ClearCommInput(*m_comm);
         writeBytes(command + ctl::CR);
     } catch (const AppError& e) {
         answerText = e.description;
@@ -76,10 +80,24 @@ bool clsSWEDA::SendCmd(const QByteArray& command, QString& answerText) {
 
 bool clsSWEDA::ReadData(QString& answerText) {
     answerText.clear();
-    const auto answer = ReadRegisterReply(*m_comm, FiscalPrinterParam.Timout, kReplyGapMs,
-                                          [](const QByteArray& r) { return r.endsWith(ctl::CR); });
-    if (!answer)
-        return false;
+    // The register may send the CR that ends an answer well after the answer itself: CR
+    // characters ahead of anything else end an earlier answer, never this one, so they are
+    // read past and the wait for this answer goes on.
+    QElapsedTimer clock;
+    clock.start();
+    std::optional<QByteArray> answer;
+    for (;;) {
+        const int left = int(std::max<qint64>(0, FiscalPrinterParam.Timout - clock.elapsed()));
+        answer = ReadRegisterReply(*m_comm, left, kReplyGapMs, [](const QByteArray& r) { return r.endsWith(ctl::CR); });
+        if (!answer)
+            return false;
+        qsizetype lateEnds = 0;
+        while (lateEnds < answer->size() && answer->at(lateEnds) == ctl::CR)
+            ++lateEnds;
+        answer->remove(0, lateEnds);
+        if (!answer->isEmpty())
+            break;
+    }
     answerText = GetErrDescription(*answer);
     if (answer->contains(ctl::EOT))
         return true;

@@ -144,9 +144,4 @@ void frmEllisseTest::applyAnswer(const QString& answer) {
     if (answers::FillControls(*this, answer)) (void)answers::Press(*button);
 }
 
-MV_REGISTER_WINDOW(frmEllisseTest, [] {
-    auto* w = new frmEllisseTest();
-    // A picture with an exchange that went through and one that did not.
-    w->findChild<QPlainTextEdit*>(QStringLiteral("txtResult"))->setPlainText(QStringLiteral("064 Ok\n710 err\n"));
-    return w;
-});
+MV_REGISTER_WINDOW(frmEllisseTest);

@@ -104,9 +104,4 @@ void frmBalanceTest::Send() {
     }
 }
 
-MV_REGISTER_WINDOW(frmBalanceTest, [] {
-    auto* w = new frmBalanceTest();
-    // A picture with a message that checked and one that did not.
-    w->findChild<QPlainTextEdit*>(QStringLiteral("txtResult"))->setPlainText(QStringLiteral("P Ok\n err\n"));
-    return w;
-});
+MV_REGISTER_WINDOW(frmBalanceTest);

@@ -58,6 +58,11 @@ void CardReaderSimulator::flipTrack1Bit(int index) {
     if (index >= 0 && size_t(index) < m_tracks[0].size()) m_tracks[0][size_t(index)] = !m_tracks[0][size_t(index)];
 }
 
+void CardReaderSimulator::truncateTrack1(int bitCount) {
+    std::lock_guard lock(m_mutex);
+    if (bitCount >= 0 && size_t(bitCount) < m_tracks[0].size()) m_tracks[0].resize(size_t(bitCount));
+}
+
 QList<QByteArray> CardReaderSimulator::commands() const {
     std::lock_guard lock(m_mutex);
     return m_commands;

@@ -48,6 +48,7 @@ public:
     std::optional<QString> track1Text() const;
     int track1BitCount() const;
     void flipTrack1Bit(int index);            // damages the card
+    void truncateTrack1(int bitCount);        // a swipe that lost the rest of the track
 
     // --- What the reader was told.
     QList<QByteArray> commands() const;       // each complete command as received

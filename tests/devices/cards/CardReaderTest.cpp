@@ -12,7 +12,10 @@
 #include "modMagneticDev.h"
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
+#include <atomic>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 namespace {
 using Model = CardReaderSimulator::Model;
@@ -213,38 +216,38 @@ TEST_F(CardReaderOnPty, AFailedStatusIsAcknowledgedAndRaisedOrReported) {
     }
 }
 
-TEST_F(CardReaderOnPty, ADamagedTrackIsAFailedReadNeverAnotherCode) {
-    // Bits 14 to 20 hold the second digit: flipping its lowest code bit (14) and its parity
-    // bit (20) reads "2" as "3" with a parity that holds; only the LRC tells.
+// A raw read gives the characters the track's code bits hold: parity and LRC are not
+// looked at, and a track that lost its end sentinel goes through the recovery rules. The
+// reader's own status decides whether the read succeeded.
+TEST_F(CardReaderOnPty, ARawReadTakesTheTrackAsItComes) {
     struct Case {
         const char* what;
         int32_t type;
-        QList<int> flips;
-        QString status;
+        const char* onCard;
+        QList<int> flips;      // bits 14 to 20 hold the second character with its parity
+        int keptBits;          // 0: the whole track
+        bool success;
+        QString status, data1;
     };
     const Case cases[] = {
-        {"raw read, one bit", MagneticDevType::MSR206HLHigh, {15}, QStringLiteral("C")},
-        {"raw read, a digit and its parity", MagneticDevType::MSR206HLHigh, {14, 20}, QStringLiteral("C")},
-        {"text read: the reader itself refuses", MagneticDevType::MSR106, {14, 20}, QStringLiteral("1")},
+        {"raw read, a digit and its parity", MagneticDevType::MSR206HLHigh, "12345678", {14, 20}, 0, true, "0", "13345678"},
+        {"raw read, no end sentinel", MagneticDevType::MSR206HLHigh, "12345678901", {}, 7 * 12, true, "0", "12345671"},
+        {"text read: the reader itself refuses", MagneticDevType::MSR106, "12345678", {14, 20}, 0, false, "1", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         CardReaderSimulator& reader = play(Model::MSR206HL);
-        open(MagneticDevType::MSR206HLHigh).WriteData(QStringLiteral("12345678"), {}, false, true);
+        ASSERT_TRUE(reader.writeTrack1Text(QString::fromLatin1(c.onCard)));
         for (int bit : c.flips) reader.flipTrack1Bit(bit);
+        if (c.keptBits > 0) reader.truncateTrack1(c.keptBits);
         itfMagneticCard& driver = open(c.type);
 
-        QString data1 = QStringLiteral("old"), data2;
-        const AppError e = errorOf([&] { driver.ReadData(true, false, data1, data2); });
-        EXPECT_EQ(e.description, QStringLiteral("Codice: 1\r\rLettura non riuscita, codice ") + c.status);
-        EXPECT_EQ(data1, QStringLiteral("old"));
-
+        QString data1, data2;
         completions.clear();
         driver.ReadData(false, false, data1, data2);
         ASSERT_TRUE(waitForCompletion());
-        EXPECT_FALSE(completions[0].success);
-        EXPECT_EQ(completions[0].data1, QString());
-        EXPECT_EQ(completions[0].data2, QString());
+        EXPECT_EQ(completions[0].success, c.success);
+        EXPECT_EQ(completions[0].data1, c.data1);
         EXPECT_EQ(completions[0].status, c.status);
         InitMagneticDevice(true);
     }
@@ -282,6 +285,29 @@ TEST_F(CardReaderOnPty, AMuteReaderTimesOutWithTheOperationsCode) {
         EXPECT_EQ(e.description, QStringLiteral("Codice: %1\r\rTimeout, il dispositivo non ha risposto").arg(c.code));
         InitMagneticDevice(true);
     }
+}
+
+// A line that keeps sending never ends a reply: the read times out as on a silent line,
+// rather than take the stream's last byte for the reader's status once it stops. (The
+// reader's time-out is its protocol's 3 s, so this test takes that long.)
+TEST_F(CardReaderOnPty, ALineThatKeepsSendingTimesOutTheRead) {
+    play(Model::MSR106);
+    itfMagneticCard& driver = open(MagneticDevType::MSR106);
+    pty.stopServing();
+    std::atomic<bool> streaming{true};
+    std::thread noise([&] {
+        pty.send(ESC);
+        for (int ms = 0; streaming && ms < 8000; ms += 20) {
+            pty.send("x");
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    QString data1, data2;
+    const AppError e = errorOf([&] { driver.ReadData(true, false, data1, data2); });
+    streaming = false;
+    noise.join();
+    EXPECT_EQ(e.description, QStringLiteral("Codice: 1\r\rTimeout, il dispositivo non ha risposto"));
+    InitMagneticDevice(true);
 }
 
 TEST_F(CardReaderOnPty, ARefusedCoercivityStopsTheSession) {

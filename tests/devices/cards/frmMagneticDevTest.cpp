@@ -143,6 +143,33 @@ TEST_F(CardDialog, ACodeWithoutThePrefixIsRefusedAndTheDialogWaitsForAnother) {
     EXPECT_EQ(dialog->findChild<QLabel*>(QStringLiteral("lblMsg"))->text(), QStringLiteral("Lettura del Codice dalla Carta...\nPrefisso: AB"));
 }
 
+// The key that ends a refused code goes on to the code box, after the refusal emptied it;
+// a code that is taken swallows it.
+TEST_F(CardDialog, TheKeyThatEndsARefusedCodeGoesOnToTheBox) {
+    keyboardEmulation();
+    when([this] { return ready(); }, [this] {
+        type(box(), QStringLiteral("CD12 "));   // the blank ends the code
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_EQ(box()->text(), QStringLiteral(" "));
+        box()->clear();
+        type(box(), QStringLiteral("AB34 "));
+    });
+    EXPECT_EQ(dialog->ReadCode(nullptr, QStringLiteral("AB"), false), QStringLiteral("34"));
+    EXPECT_EQ(box()->text(), QStringLiteral("AB34"));
+}
+
+// A swipe whose track lost its end sentinel reads by the recovery rules (eight characters
+// ending in 1), and the dialog takes the code.
+TEST_F(CardDialog, ASwipeThatLostTheTracksEndGivesItsCode) {
+    CardReaderSimulator& card = reader(CardReaderSimulator::Model::MSR206HL, MagneticDevType::MSR206HLHigh);
+    card.writeTrack1Text(QStringLiteral("12345678901"));
+    card.truncateTrack1(7 * 12);   // the start sentinel and the eleven digits
+    // A dialog that let the swipe go would wait for another: cancel it then.
+    QTimer::singleShot(5000, dialog.get(), [this] { dialog->reject(); });
+    EXPECT_EQ(dialog->ReadCode(nullptr, QString(), false), QStringLiteral("12345671"));
+    EXPECT_TRUE(ui->log().isEmpty());
+}
+
 TEST_F(CardDialog, ReadsACardOnTheReader) {
     struct Case {
         const char* what;

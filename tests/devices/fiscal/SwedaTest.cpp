@@ -122,3 +122,21 @@ TEST_F(Sweda, AWriteFailureReportsTheLinesOwnReason) {
     EXPECT_EQ(e.number, driverError(2));
     EXPECT_TRUE(e.description.startsWith(QStringLiteral("Codice: 2\r\rErrore in chiusura scontrino, La porta ")));
 }
+
+// The register's CR may come well after the rest of its answer: EOT, then the CR half a
+// second later, when the next command has already gone. That CR ends the earlier answer;
+// it is never the next command's answer, and the row the register accepted is not
+// reported as failed.
+TEST_F(Sweda, ALateCrEndsTheEarlierAnswerNotTheNextOne) {
+    itfFiscalPrinter& printer = start(RegisterType::SWEDA);
+    FiscalPrinterParam.Timout = 1500;
+    sim->replaceNextAnswer(SimulatorOutput{{0, bytes({EOT})}, {500, bytes({CR})}});
+    printer.NewSession(2);
+    printer.SendData(money("1.20"), 1, QStringLiteral("Pane"), 4);
+    printer.EndSession();
+    EXPECT_EQ(commands(3), (QList<QByteArray>{"KXCL", "KX00000120R4Pane", "KXT1"}));
+
+    // A CR alone that waits on the line when a command goes is no answer either.
+    line->send(bytes({CR}));
+    printer.EndSession();
+}
