@@ -15,13 +15,10 @@ QString crlfLines(const QStringList& lines)
     return text;
 }
 
-QString ticketFunction(const QString& header, const QStringList& comments, const QStringList& body, const QString& name)
+QString ticketFunction(const QString& header, const QStringList& comments, const QString& name)
 {
     QStringList lines{header};
     lines += comments;
-    lines += QString();
-    lines += body;
-    lines += QString();
     lines += QStringLiteral("  %1 = True").arg(name);
     lines += QStringLiteral("End Function");
     lines += QString();
@@ -100,26 +97,8 @@ static QString ticketMaskFunction()
         QStringLiteral("  ' prn.TicketCount riporta il numero della pagina (la prima pagina e' 0)."),
         QStringLiteral("  ' Riportare False per annullare la stampa."),
     };
-    // The defaults lay a receipt on the whole page: heading and customer at the top, the
-    // column titles just over the rows area (85 to 165 mm), the total under it.
-    const QStringList body{
-        QStringLiteral("  prn.SetFont 14, True, False, \"Arial\""),
-        QStringLiteral("  prn.TxtOut 10, 10, \"RICEVUTA N. \" & fldsRivevuta(\"Numero\") & \"  del \" & fldsRivevuta(\"Data\")"),
-        QStringLiteral("  prn.SetFont 10, False, False, \"Arial\""),
-        QStringLiteral("  prn.TxtOut 20, 10, \"Cliente: \" & fldsCliente(\"Descrizione\")"),
-        QStringLiteral("  prn.TxtOut 78, 10, \"Descrizione\""),
-        QStringLiteral("  prn.TxtOut 78, 120, \"Quantita'\""),
-        QStringLiteral("  prn.TxtOut 78, 160, \"Importo\""),
-        QStringLiteral("  If bTotal Then"),
-        QStringLiteral("    prn.SetFont 12, True, False, \"Arial\""),
-        QStringLiteral("    prn.TxtOut 170, 120, \"Totale\""),
-        QStringLiteral("    prn.TxtOut 170, 160, FormatNumber(flds(\"ImportoVendita\"), 2)"),
-        QStringLiteral("  Else"),
-        QStringLiteral("    prn.TxtOut 170, 120, \"Segue...\""),
-        QStringLiteral("  End If"),
-    };
     return ticketFunction(QStringLiteral("Function PrintTicketMask(flds, fldsCliente, fldsRivevuta, prn, bTotal)"),
-                          help, body, QStringLiteral("PrintTicketMask"));
+                          help, QStringLiteral("PrintTicketMask"));
 }
 
 static QString ticketRowFunction()
@@ -134,13 +113,7 @@ static QString ticketRowFunction()
         QStringLiteral("  ' Le posizioni sono relative alla riga corrente nell'area delle righe."),
         QStringLiteral("  ' Riportare False per annullare la stampa."),
     };
-    const QStringList body{
-        QStringLiteral("  prn.SetFont 10, False, False, \"Arial\""),
-        QStringLiteral("  prn.TxtOut 0, 10, flds(\"Descrizione\")"),
-        QStringLiteral("  prn.TxtOut 0, 120, flds(\"ValoreScarico\")"),
-        QStringLiteral("  prn.TxtOut 0, 160, FormatNumber(flds(\"ImportoScarico\"), 2)"),
-    };
-    return ticketFunction(QStringLiteral("Function PrintTicketRow(flds, prn, nRow)"), help, body,
+    return ticketFunction(QStringLiteral("Function PrintTicketRow(flds, prn, nRow)"), help,
                           QStringLiteral("PrintTicketRow"));
 }
 
@@ -156,11 +129,7 @@ QString DefaultTicketInfoFunction()
         QStringLiteral("  ' Le posizioni sono relative alla riga corrente nell'area delle righe."),
         QStringLiteral("  ' Riportare False per annullare la stampa."),
     };
-    const QStringList body{
-        QStringLiteral("  prn.SetFont 10, False, True, \"Arial\""),
-        QStringLiteral("  prn.TxtOut 0, 10, sInfo"),
-    };
-    return ticketFunction(QStringLiteral("Function PrintTicketInfo(sInfo, prn, nRow)"), help, body,
+    return ticketFunction(QStringLiteral("Function PrintTicketInfo(sInfo, prn, nRow)"), help,
                           QStringLiteral("PrintTicketInfo"));
 }
 

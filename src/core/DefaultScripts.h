@@ -6,9 +6,7 @@
 // The label script: one function PrintLabel(flds, prn); the last line has no line end.
 QString DefaultLabelScript();
 // The receipt script: PrintTicketMask, PrintTicketRow and PrintTicketInfo, in this order,
-// each ending with "End Function" and an empty line. Laid out for the default receipt
-// settings: each row's description, quantity and amount, the note's lines, and a mask
-// with the receipt's number and date, the customer and, on the last ticket, the total.
+// each ending with "End Function" and an empty line.
 QString DefaultTicketScript();
 // PrintTicketInfo alone: appended to a stored receipt script that lacks that entry point.
 QString DefaultTicketInfoFunction();
