@@ -854,8 +854,9 @@ Variant fnRGB(const Args& a, const ScriptLimits&)
 {
     int32_t rgb = 0;
     for (size_t i = 0; i < 3; ++i) {
-        const int32_t part = lng(a, i);
-        if (part < 0 || part > 255) throw ScriptError(err::kInvalidCall);
+        // Above 255 a component saturates, as the language's RGB does; below 0 it is refused.
+        const int32_t part = std::min(lng(a, i), 255);
+        if (part < 0) throw ScriptError(err::kInvalidCall);
         rgb |= part << (8 * i);
     }
     return Variant::longValue(rgb);

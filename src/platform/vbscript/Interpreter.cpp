@@ -673,8 +673,9 @@ Variant Interpreter::evalName(const Expr& e)
 Variant Interpreter::evalMember(const Expr& e)
 {
     Variant base = eval(*e.base);
-    if (!base.isObject()) throw named(err::kObjectRequired, e.base->kind == Expr::Kind::Name ? e.base->name : e.name);
-    if (!base.object()) throw ScriptError(err::kObjectNotSet);
+    // A member of Nothing is a member of no object, as it is of a number.
+    if (!base.isObject() || !base.object())
+        throw named(err::kObjectRequired, e.base->kind == Expr::Kind::Name ? e.base->name : e.name);
     return invoke(base.object(), e.name, evalArgs(e.args));
 }
 
