@@ -1099,6 +1099,7 @@ void checkStringLength(qsizetype length, const ScriptLimits& limits)
 void checkArraySize(double elements, const ScriptLimits& limits)
 {
     if (elements > static_cast<double>(limits.maxArrayElements)) throw ScriptError(err::kOutOfMemory);
+    chargeHeldMemory(static_cast<int64_t>(elements) * static_cast<int64_t>(sizeof(Variant)));
 }
 
 } // namespace vbs
