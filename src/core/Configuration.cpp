@@ -203,7 +203,8 @@ Row boolRow(const char* s, const char* k, bool* v, bool def, bool saved = true) 
             [v, def](const std::optional<QString>& st) { *v = st ? StrToBool(*st) : def; },
             [v] { return config::WriteBool(*v); }};
 }
-// `lo`: the least value that means something (a count of columns starts at 1).
+// `lo`: the least value that means something (0 labels per row print one: a count of
+// columns starts at 0).
 Row integerRow(const char* s, const char* k, int* v, int def, bool saved = true, int lo = kIntegerMin) {
     return {QString::fromLatin1(s), QString::fromLatin1(k), saved,
             [v, def, lo](const std::optional<QString>& st) {
@@ -290,14 +291,14 @@ const std::vector<Row>& table() {
         r.push_back(textRow("BalanceParam", "COMPortParam", &BalanceCOMPortParam, QStringLiteral("19200,n,8,1")));
         r.push_back(countTextRow(C, "NCopyRicevute", &NCopyRicevute, QStringLiteral("1")));
         r.push_back(textRow(L, "PrinterName", &lp.PrinterName, QString()));
-        r.push_back(integerRow(L, "ModuleColumns", &lp.ModuleColumns, 2, true, 1));
+        r.push_back(integerRow(L, "ModuleColumns", &lp.ModuleColumns, 2, true, 0));
         r.push_back(textRow(L, "VBScript", &lp.VBScript, [] { return DefaultLabelScript(); }));
         r.push_back(singleRow(L, "LabelHeight", &lp.LabelHeight, 32.5f));
         r.push_back(singleRow(L, "LabelWidth", &lp.LabelWidth, 88.0f));
         r.push_back(singleRow(L, "LabelTop", &lp.LabelTop, 0.0f));
         r.push_back(singleRow(L, "LabelLeft", &lp.LabelLeft, 0.0f));
         r.push_back(textRow(T, "PrinterName", &tp.PrinterName, QString()));
-        r.push_back(integerRow(T, "ModuleColumns", &tp.ModuleColumns, 1, true, 1));
+        r.push_back(integerRow(T, "ModuleColumns", &tp.ModuleColumns, 1, true, 0));
         // A stored receipt script without the information entry point gains the default one.
         r.push_back({QString::fromLatin1(T), QStringLiteral("VBScript"), true,
                      [](const std::optional<QString>& st) {
