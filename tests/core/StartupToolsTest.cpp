@@ -213,6 +213,8 @@ TEST_F(StartupTools, ARunStopsAtItsFirstFailureAndSaysWhy) {
         {"a NUL", QByteArray("new Articoli\nset Codice=A\0B\nsave\n", 29), 2,
          "ERROR: Il testo del campo <Codice> (al massimo 32 caratteri) contiene un carattere nullo", ""},
         {"not UTF-8", "new Articoli\nset Codice=A\xff\xfe\nsave\n", 2, "ERROR: riga 2: testo non valido (UTF-8)", ""},
+        {"a number in the Italian form", "new Articoli\nset Codice=A1\nset PrezzoVendita=3,20\nsave\n", 3,
+         "ERROR: Il valore \"3,20\" del campo <PrezzoVendita> non è un numero: scrivere i numeri come 1234.56", ""},
         {"disk full", fullDisk, -1, "ERROR: Impossibile salvare <Depositi / Magazzini>: ", "trap '' XFSZ; ulimit -f 64"},
     };
     for (const Case& c : cases) {
@@ -233,6 +235,36 @@ TEST_F(StartupTools, ARunStopsAtItsFirstFailureAndSaysWhy) {
             EXPECT_EQ(scalar(db, "SELECT count(*) FROM Depositi") + scalar(db, "SELECT count(*) FROM Articoli"),
                       rows + (QByteArray(c.name) == "refused" ? 1 : 0));
         }
+    }
+}
+
+// The data-set commands read numbers in the C form whatever language the system speaks, and
+// the conditions of a filter or a view compare amounts as the program shows them.
+TEST_F(StartupTools, RunReadsNumbersInTheCFormAndConditionsCompareAmountsAsShown) {
+    const QByteArray rows = "new Articoli\nset Codice=A1\nset Descrizione=Uno\nset PrezzoVendita=3.20\nset ValoreMisura=0.750\nsave\n"
+                            "new Articoli\nset Codice=A2\nset Descrizione=Due\nset PrezzoVendita=0.5\nsave\n"
+                            "new Articoli\nset Codice=A3\nset Descrizione=Tre\nset PrezzoVendita=1,000.25\nsave\n"
+                            "select Articoli\nfilter PrezzoVendita > 2\nfilter PrezzoVendita = 3.2\n";
+    for (const char* language : {"", "export LC_ALL=it_IT.UTF-8"}) {
+        SCOPED_TRACE(language);
+        const QString db = file(*language ? "italiano.mdb" : "c.mdb");
+        writeFile(file("script.txt"), rows);
+        const Run r = mvtool({QStringLiteral("run"), db}, QString::fromLatin1(language), {}, file("script.txt"));
+        ASSERT_EQ(r.exitCode, 0) << r.out.toStdString();
+        EXPECT_EQ(r.out.split(u'\n', Qt::SkipEmptyParts),
+                  (QStringList{QStringLiteral("Articoli: 3 rows"), QStringLiteral("Articoli: 2 rows"), QStringLiteral("Articoli: 1 rows")}));
+        EXPECT_EQ(scalar(db, "SELECT PrezzoVendita * 100 FROM Articoli WHERE Codice = 'A1'"), 320);
+        EXPECT_EQ(scalar(db, "SELECT ValoreMisura * 1000 FROM Articoli WHERE Codice = 'A1'"), 750);
+        EXPECT_EQ(scalar(db, "SELECT PrezzoVendita * 100 FROM Articoli WHERE Codice = 'A2'"), 50);
+        EXPECT_EQ(scalar(db, "SELECT PrezzoVendita * 100 FROM Articoli WHERE Codice = 'A3'"), 100025);
+        const Run view = mvtool({QStringLiteral("viewquery"), QStringLiteral("Articoli"), QStringLiteral("--where"),
+                                 QStringLiteral("PrezzoVendita > 2"), QStringLiteral("--run"), db},
+                                QString::fromLatin1(language));
+        ASSERT_EQ(view.exitCode, 0) << view.err.toStdString();
+        const QStringList lines = view.out.split(u'\n', Qt::SkipEmptyParts);
+        const qsizetype header = lines.indexOf(lines.filter(QStringLiteral("OID\t")).value(0));
+        ASSERT_GE(header, 0) << view.out.toStdString();
+        EXPECT_EQ(lines.size() - header - 1, 2) << view.out.toStdString();
     }
 }
 
