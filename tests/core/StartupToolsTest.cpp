@@ -129,6 +129,7 @@ TEST_F(StartupTools, RunFiltersFindTheSameRowsWhateverFormOfTrue) {
 
 TEST_F(StartupTools, RepairShrinksTheFileAndKeepsEveryRow) {
     const QString db = file("Mirtavolia.mdb");
+    ASSERT_EQ(mvtool({QStringLiteral("db-init"), db}).exitCode, 0);
     sql(db, "CREATE TABLE Scratch(a);"
             "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 5000)"
             " INSERT INTO Scratch SELECT randomblob(300) FROM c;"
@@ -139,7 +140,7 @@ TEST_F(StartupTools, RepairShrinksTheFileAndKeepsEveryRow) {
     EXPECT_LT(QFileInfo(db).size(), before);
     EXPECT_EQ(scalar(db, "SELECT count(*) FROM Scratch"), 200);
     EXPECT_EQ(scalar(db, "SELECT count(*) FROM pragma_integrity_check WHERE integrity_check = 'ok'"), 1);
-    // Opened once through the library: the shop's tables are declared in it too.
+    // Opened once through the library: the shop's rows are there as they were.
     EXPECT_EQ(scalar(db, "SELECT count(*) FROM Operatori"), 2);
     EXPECT_EQ(QDir(m_root).entryList(QDir::Files), QStringList{QStringLiteral("Mirtavolia.mdb")});
 }
@@ -266,6 +267,41 @@ TEST_F(StartupTools, RunReadsNumbersInTheCFormAndConditionsCompareAmountsAsShown
         ASSERT_GE(header, 0) << view.out.toStdString();
         EXPECT_EQ(lines.size() - header - 1, 2) << view.out.toStdString();
     }
+}
+
+// A file that is not this program's to write, another program's database or one a later
+// version of the program has upgraded, is refused with the reason and left byte for byte as
+// it was, with nothing beside it.
+TEST_F(StartupTools, DbInitRefusesAForeignOrNewerFileAndChangesNothing) {
+    const QString shop = file("negozio.mdb");
+    ASSERT_EQ(mvtool({QStringLiteral("db-init"), shop}).exitCode, 0);
+    const QString newer = file("newer.mdb");
+    ASSERT_TRUE(QFile::copy(shop, newer));
+    sql(newer, "UPDATE _objdb_tables SET Version = 99 WHERE Name = 'Vendite';");
+    const QString copied = file("copied.mdb");   // a copy: another file, whose OID prefix is not yet its own
+    ASSERT_TRUE(QFile::copy(newer, copied));
+    const QString foreign = file("foreign.db");
+    sql(foreign, "CREATE TABLE clienti(nome TEXT); INSERT INTO clienti VALUES('Rossi');");
+    struct Case { QString path; const char* message; };
+    const Case cases[] = {
+        {foreign, "contiene tabelle di un altro programma (clienti): non è un archivio di questo programma e non viene modificato"},
+        {newer, "è di una versione più recente del programma (tabella <Vendite> versione 99, questa versione la conosce "
+                "fino alla 1.5): non viene aperto né modificato"},
+        {copied, "è di una versione più recente del programma (tabella <Vendite> versione 99"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        const QByteArray before = readFile(c.path);
+        const Run r = mvtool({QStringLiteral("db-init"), c.path});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.message))) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+        EXPECT_EQ(readFile(c.path), before);
+        EXPECT_FALSE(QFile::exists(c.path + QStringLiteral("-wal")));
+        EXPECT_FALSE(QFile::exists(c.path + QStringLiteral("-shm")));
+    }
+    // The shop's own file opens as ever.
+    EXPECT_EQ(mvtool({QStringLiteral("db-init"), shop}).exitCode, 0);
 }
 
 // A report only reads its database: nothing is left beside the file.
