@@ -6,10 +6,12 @@
 #include "DB.h"
 #include "DBEngine.h"
 #include "Database.h"
+#include "Definitions.h"
 #include "Notify.h"
 #include "ObjDbError.h"
 #include "TableData.h"
 #include "TableObject.h"
+#include "TypedNumber.h"
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <iostream>
@@ -97,6 +99,28 @@ int sql(const QStringList& args)
     return 0;
 }
 
+// A value of `set`: a number is read in the C form (32.5; 1,000.25 with groups), as the
+// settings commands read numbers, whatever the system's language; anything else goes as text
+// for the library to convert. A number in another form is refused, not guessed.
+QVariant typedValue(const TableData& data, const QString& field, const QString& value)
+{
+    if (value == u"NULL") return QVariant();
+    int type = FieldType::Text;
+    try {
+        type = data.GetFieldInfo(field).TypeCode;
+    } catch (const AppError&) {
+        return QVariant(value);   // no field of that name: setting it says so
+    }
+    if (type != FieldType::Integer && type != FieldType::Number && type != FieldType::Currency) return QVariant(value);
+    if (value.trimmed().isEmpty()) return QVariant();
+    if (type == FieldType::Currency) {
+        if (auto amount = ReadTypedAmount(value, QLocale::c())) return QVariant::fromValue(*amount);
+    } else if (auto number = ReadTypedNumber(value, QLocale::c())) {
+        return QVariant(*number);
+    }
+    throw AppError(AppError::kTypeMismatch, QStringLiteral("mvtool"), NotATypedNumberMessage(field, value, QLocale::c()));
+}
+
 // One line of `run`: the data sets entered, the innermost last.
 class Runner {
 public:
@@ -133,7 +157,7 @@ public:
             const QString value = rest.mid(eq + 1);
             const QVariant v = value == u"NULL" ? QVariant() : QVariant(value);
             if (cmd == u"set") {
-                current().SetValue(name, v);
+                current().SetValue(name, typedValue(current(), name, value));
             } else {
                 // A key nobody has is a mistake in the script, not a wish to clear the reference.
                 if (!value.isEmpty() && !v.isNull() && current().FindReferenceKey(name, v) == 0)

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QStringDecoder>
+#include <new>
 
 namespace {
 
@@ -59,6 +60,9 @@ int runVbs(const QStringList& args)
     } catch (const vbs::ScriptError& e) {
         QString where = e.line > 0 ? QStringLiteral(" (riga %1)").arg(e.line) : QString();
         mvtool::err(QStringLiteral("Errore %1: %2%3").arg(e.number).arg(e.description, where));
+        return 1;
+    } catch (const std::bad_alloc&) {
+        mvtool::err(QStringLiteral("Errore %1: %2").arg(vbs::err::kOutOfMemory).arg(vbs::errorText(vbs::err::kOutOfMemory)));
         return 1;
     }
 }

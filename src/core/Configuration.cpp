@@ -177,11 +177,52 @@ bool StrToBool(const QString& text) {
              t == QLatin1String("0"));
 }
 
+std::optional<bool> config::ReadBoolean(const QString& text) {
+    const QString t = text.trimmed().toUpper();
+    // The texts StrToBool reads as False, and their counterparts.
+    for (const char* no : {"FALSE", "FALSO", "NO", "0"})
+        if (t == QLatin1String(no)) return false;
+    for (const char* yes : {"TRUE", "VERO", "SI", "YES", "1", "-1"})
+        if (t == QLatin1String(yes)) return true;
+    if (t == QStringLiteral("SÌ")) return true;
+    return std::nullopt;
+}
+
 // ---- The table of settings ----------------------------------------------------------------------
 
 namespace {
 constexpr int kIntegerMin = -32768;
 constexpr int kIntegerMax = 32767;
+
+// What a text brought in from outside (an imported file) must be to be a value of a setting:
+// none when it is one, else the refusal's words for what it must be.
+using Expectation = std::function<std::optional<QString>(const QString& text)>;
+
+Expectation booleanValue() {
+    return [](const QString& t) -> std::optional<QString> {
+        if (config::ReadBoolean(t)) return std::nullopt;
+        return QStringLiteral("True o False");
+    };
+}
+// A whole number in [lo, hi], written as one: "6.5" or "8 cifre" are no Integer, though the
+// store's leading-number reading would make one of them.
+Expectation wholeValue(int64_t lo, int64_t hi) {
+    return [lo, hi](const QString& t) -> std::optional<QString> {
+        static const QRegularExpression whole(QStringLiteral(R"(^[+-]?\d{1,18}$)"));
+        const QString s = t.trimmed();
+        if (whole.match(s).hasMatch()) {
+            const qint64 v = s.toLongLong();
+            if (v >= lo && v <= hi) return std::nullopt;
+        }
+        return QStringLiteral("un numero intero da %1 a %2").arg(lo).arg(hi);
+    };
+}
+Expectation decimalValue() {
+    return [](const QString& t) -> std::optional<QString> {
+        if (config::ReadDecimal(t)) return std::nullopt;
+        return QStringLiteral("un numero");
+    };
+}
 
 struct Row {
     QString section;
@@ -189,7 +230,12 @@ struct Row {
     bool saved;
     std::function<void(const std::optional<QString>& stored)> load;   // nullopt: key missing
     std::function<QString()> text;                                    // the form written back
+    Expectation expect = {};                                          // empty: any text
 };
+Row expecting(Row row, Expectation e) {
+    row.expect = std::move(e);
+    return row;
+}
 
 Row textRow(const char* s, const char* k, QString* v, std::function<QString()> def, bool saved = true) {
     return {QString::fromLatin1(s), QString::fromLatin1(k), saved,
@@ -201,15 +247,16 @@ Row textRow(const char* s, const char* k, QString* v, const QString& def, bool s
 Row boolRow(const char* s, const char* k, bool* v, bool def, bool saved = true) {
     return {QString::fromLatin1(s), QString::fromLatin1(k), saved,
             [v, def](const std::optional<QString>& st) { *v = st ? StrToBool(*st) : def; },
-            [v] { return config::WriteBool(*v); }};
+            [v] { return config::WriteBool(*v); }, booleanValue()};
 }
-// `lo`: the least value that means something (a count of columns starts at 1).
+// `lo`: the least value that means something (0 labels per row print one: a count of
+// columns starts at 0).
 Row integerRow(const char* s, const char* k, int* v, int def, bool saved = true, int lo = kIntegerMin) {
     return {QString::fromLatin1(s), QString::fromLatin1(k), saved,
             [v, def, lo](const std::optional<QString>& st) {
                 *v = st ? static_cast<int>(config::ReadWhole(*st, lo, kIntegerMax, def)) : def;
             },
-            [v] { return QString::number(*v); }};
+            [v] { return QString::number(*v); }, wholeValue(lo, kIntegerMax)};
 }
 // A count kept as text and taken as an Integer where used: a text that does not read as a
 // count an Integer holds takes the default.
@@ -219,14 +266,14 @@ Row countTextRow(const char* s, const char* k, QString* v, const QString& def) {
                 const std::optional<double> n = st ? config::ReadDecimal(*st) : std::nullopt;
                 *v = n && std::nearbyint(*n) >= 0 && std::nearbyint(*n) <= kIntegerMax ? *st : def;
             },
-            [v] { return *v; }};
+            [v] { return *v; }, wholeValue(0, kIntegerMax)};
 }
 Row longRow(const char* s, const char* k, int32_t* v, int32_t def, bool saved = true) {
     return {QString::fromLatin1(s), QString::fromLatin1(k), saved,
             [v, def](const std::optional<QString>& st) {
                 *v = st ? static_cast<int32_t>(config::ReadWhole(*st, INT32_MIN, INT32_MAX, def)) : def;
             },
-            [v] { return QString::number(*v); }};
+            [v] { return QString::number(*v); }, wholeValue(INT32_MIN, INT32_MAX)};
 }
 Row singleRow(const char* s, const char* k, float* v, float def, bool saved = true) {
     return {QString::fromLatin1(s), QString::fromLatin1(k), saved,
@@ -234,7 +281,7 @@ Row singleRow(const char* s, const char* k, float* v, float def, bool saved = tr
                 std::optional<double> d = st ? config::ReadDecimal(*st) : std::nullopt;
                 *v = d && std::fabs(*d) <= FLT_MAX ? static_cast<float>(*d) : def;
             },
-            [v] { return config::WriteFloat(*v); }};
+            [v] { return config::WriteFloat(*v); }, decimalValue()};
 }
 Row doubleRow(const char* s, const char* k, double* v, double def, bool saved = true) {
     return {QString::fromLatin1(s), QString::fromLatin1(k), saved,
@@ -242,7 +289,7 @@ Row doubleRow(const char* s, const char* k, double* v, double def, bool saved = 
                 std::optional<double> d = st ? config::ReadDecimal(*st) : std::nullopt;
                 *v = d ? *d : def;
             },
-            [v] { return config::WriteDouble(*v); }};
+            [v] { return config::WriteDouble(*v); }, decimalValue()};
 }
 Row dateRow(const char* s, const char* k, QDate* v, std::function<QDate()> def, bool saved = true) {
     return {QString::fromLatin1(s), QString::fromLatin1(k), saved,
@@ -250,7 +297,11 @@ Row dateRow(const char* s, const char* k, QDate* v, std::function<QDate()> def, 
                 std::optional<QDate> d = st ? config::ReadDate(*st) : std::nullopt;
                 *v = d ? *d : def();
             },
-            [v] { return config::WriteDate(*v); }};
+            [v] { return config::WriteDate(*v); },
+            [](const QString& t) -> std::optional<QString> {
+                if (config::ReadDate(t)) return std::nullopt;
+                return QStringLiteral("una data");
+            }};
 }
 
 const std::vector<Row>& table() {
@@ -276,7 +327,7 @@ const std::vector<Row>& table() {
         r.push_back(textRow(C, "Default_CodiceIVA", &Default_CodiceIVA, QStringLiteral("IVA20")));
         r.push_back(integerRow(C, "ProgrLen_ClientiForn", &ProgrLen_ClientiForn, 0));
         // Read without a default: a missing or empty value falls back to the older key.
-        r.push_back({QString::fromLatin1(C), QStringLiteral("Use_Ricevute"), true,
+        r.push_back(expecting({QString::fromLatin1(C), QStringLiteral("Use_Ricevute"), true,
                      [](const std::optional<QString>& st) {
                          const QString own = st.value_or(QString());
                          Use_Ricevute = own.isEmpty()
@@ -284,20 +335,20 @@ const std::vector<Row>& table() {
                                                              QStringLiteral("Use_Fattura"), QStringLiteral("False")))
                              : StrToBool(own);
                      },
-                     [] { return config::WriteBool(Use_Ricevute); }});
+                     [] { return config::WriteBool(Use_Ricevute); }}, booleanValue()));
         r.push_back(boolRow(C, "Use_Fattura", &Use_Fattura, false, false));
         r.push_back(integerRow("BalanceParam", "COMPortNumber", &BalanceCOMPortNumber, 1));
         r.push_back(textRow("BalanceParam", "COMPortParam", &BalanceCOMPortParam, QStringLiteral("19200,n,8,1")));
         r.push_back(countTextRow(C, "NCopyRicevute", &NCopyRicevute, QStringLiteral("1")));
         r.push_back(textRow(L, "PrinterName", &lp.PrinterName, QString()));
-        r.push_back(integerRow(L, "ModuleColumns", &lp.ModuleColumns, 2, true, 1));
+        r.push_back(integerRow(L, "ModuleColumns", &lp.ModuleColumns, 2, true, 0));
         r.push_back(textRow(L, "VBScript", &lp.VBScript, [] { return DefaultLabelScript(); }));
         r.push_back(singleRow(L, "LabelHeight", &lp.LabelHeight, 32.5f));
         r.push_back(singleRow(L, "LabelWidth", &lp.LabelWidth, 88.0f));
         r.push_back(singleRow(L, "LabelTop", &lp.LabelTop, 0.0f));
         r.push_back(singleRow(L, "LabelLeft", &lp.LabelLeft, 0.0f));
         r.push_back(textRow(T, "PrinterName", &tp.PrinterName, QString()));
-        r.push_back(integerRow(T, "ModuleColumns", &tp.ModuleColumns, 1, true, 1));
+        r.push_back(integerRow(T, "ModuleColumns", &tp.ModuleColumns, 1, true, 0));
         // A stored receipt script without the information entry point gains the default one.
         r.push_back({QString::fromLatin1(T), QStringLiteral("VBScript"), true,
                      [](const std::optional<QString>& st) {
@@ -363,6 +414,20 @@ void SaveConfiguration() {
     for (const Row& row : table())
         if (row.saved) store.set(row.section, row.key, row.text());
     store.sync();
+}
+
+std::optional<QString> config::ValueExpected(const QString& section, const QString& key, const QString& value) {
+    for (const Row& row : table()) {
+        if (row.section.compare(section, Qt::CaseInsensitive) == 0 && row.key.compare(key, Qt::CaseInsensitive) == 0)
+            return row.expect ? row.expect(value) : std::nullopt;
+    }
+    // The price-rounding ranges, stored under numbered keys of their own.
+    static const QRegularExpression range(QStringLiteral("^Arrotonda(DaPrezzo|APrezzo|Valore)\\d+$"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    if (section.compare(QLatin1String("Configuration"), Qt::CaseInsensitive) == 0 && range.match(key).hasMatch() &&
+        !config::ReadAmount(value))
+        return QStringLiteral("un importo");
+    return std::nullopt;
 }
 
 QList<config::SettingLine> config::CurrentSettings() {

@@ -107,6 +107,14 @@ bool StrToBool(const QString& text);
 
 // ---- Text forms of the store, shared with the device sections ---------------------------
 namespace config {
+// A Boolean brought in from outside (an imported file): "True", "False", "Vero", "Falso",
+// "Sì" ("Si"), "No", "Yes", "1", "-1", "0" (trimmed, any case). The store itself is read
+// leniently (StrToBool), so any other text would silently be True: it is none.
+std::optional<bool> ReadBoolean(const QString& text);
+// Whether `value` is a value of the type of setting `section`/`key` (any case): none when it
+// is, else what it must be, in words ("True o False", "un numero intero da 0 a 32767",
+// "un numero", "un importo"). Text settings, and keys the program does not know, take any.
+std::optional<QString> ValueExpected(const QString& section, const QString& key, const QString& value);
 // The leading number of a text, as the classic Val reads it: blanks skipped, optional sign,
 // digits, an optional "." fraction and exponent; a text without one gives 0.
 double LeadingNumber(const QString& text);

@@ -69,6 +69,13 @@ QList<Entry> ParseImportText(const QByteArray& content) {
         if (key.contains(u'/') || key.contains(u'\\') || key != key.trimmed() || key.startsWith(QChar(0xFEFF)) ||
             key.startsWith(u';') || key.startsWith(u'#') || key.startsWith(u'['))
             throw AppError(kInvalidArgument, AppTitle(), QStringLiteral("Riga %1 non valida: \"%2\"").arg(n + 1).arg(line));
+        // A value of another type would be read as something else (a Boolean that is no
+        // Boolean reads as True): refused as a line that cannot be read.
+        if (const std::optional<QString> expected = config::ValueExpected(section(), key, value))
+            throw AppError(kInvalidArgument, AppTitle(),
+                           QStringLiteral("Riga %1 non valida: \"%2\" (il valore di <%3> deve essere %4)")
+                               .arg(n + 1)
+                               .arg(line, key, *expected));
         entries << Entry{key, value};
     }
     return entries;

@@ -20,8 +20,9 @@ struct Entry {
 };
 // The settings an import would write. An empty line, and a line whose only "=" ends it
 // (an empty value), are skipped. Raises AppError for a line without "=" or without a key,
-// and for a value holding "=" ("Una variabile contiene il carattere =, non è possibile
-// continuare"). Text is read as UTF-8, or as Latin-1 when it is not valid UTF-8.
+// for a value holding "=" ("Una variabile contiene il carattere =, non è possibile
+// continuare") and for a value of the wrong type for its setting (config::ValueExpected).
+// Text is read as UTF-8, or as Latin-1 when it is not valid UTF-8.
 QList<Entry> ParseImportText(const QByteArray& content);
 
 // Writes the exchange file (replacing one); raises AppError on failure.

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <cmath>
+#include <new>
 
 namespace {
 const QString kSource = QStringLiteral("DeliveryFileReader");
@@ -306,5 +307,10 @@ void DeliveryFileReader::read(const QString& path, DeliveryTable& table, ImportL
         throw;
     } catch (const AppError& e) {
         throw DeliveryReadError(e, m_lines, std::nullopt);
+    } catch (const std::bad_alloc&) {
+        // Raised outside the script (the table of what was read): no script line to name.
+        throw DeliveryReadError(AppError(vbs::err::kOutOfMemory, QStringLiteral("FilterRow"),
+                                         vbs::errorText(vbs::err::kOutOfMemory)),
+                                m_lines, std::nullopt);
     }
 }

@@ -11,6 +11,7 @@
 #include "UiServices.h"
 
 #include <functional>
+#include <new>
 
 namespace {
 
@@ -64,6 +65,11 @@ bool runEntry(const EntryCall& call)
         return engine.run(call.entry, args).toBool();
     } catch (const AppError& e) {
         reportRunnerError(call.prefix, e, engine);
+        return false;
+    } catch (const std::bad_alloc&) {
+        // Raised outside the script (its fields, the print object): the script's own form.
+        reportRunnerError(call.prefix, AppError(vbs::err::kOutOfMemory, kRunnerSource, vbs::errorText(vbs::err::kOutOfMemory)),
+                          engine);
         return false;
     } catch (const std::exception& e) {
         reportRunnerError(call.prefix, AppError(AppError::kInvalidCall, kRunnerSource, QString::fromUtf8(e.what())), engine);

@@ -63,6 +63,30 @@ TEST_F(ConfigurationFileTest, EmptyLinesAndEmptyValuesChangeNothing) {
     EXPECT_EQ(entries.first().value, QStringLiteral("uno"));
 }
 
+// Values of their settings' types, in the forms the program writes and those it reads, are
+// taken; so is any text for a text setting or a key the program does not know.
+TEST_F(ConfigurationFileTest, ValuesOfTheirSettingsTypesAreTaken) {
+    const QByteArray text = "Use_PuntiPremio=True\r\nUse_Badge=false\r\nUse_Ricevute=VERO\r\nUseTransaction=Falso\r\n"
+                            "AutoSaveOnExit=S\xc3\xac\r\nBalanceEnabled=no\r\nCurrencyConversion=-1\r\nUseRoundRanges=0\r\n"
+                            "ProgrLen_ClientiForn=-6\r\nAccessMode= 2 \r\nNCopyRicevute=3\r\nImportoPunto=1.5\r\n"
+                            "ImportoPuntoPremio=0,05\r\nArrotondaValore1=0.50\r\nDefault_CodiceIVA=maybe\r\nChiaveNuova=maybe\r\n";
+    QList<configfile::Entry> entries;
+    ASSERT_NO_THROW(entries = configfile::ParseImportText(text));
+    EXPECT_EQ(entries.size(), 16);
+    configfile::ImportConfigurationFile(write(text));
+    EXPECT_TRUE(Use_PuntiPremio);
+    EXPECT_FALSE(Use_Badge);
+    EXPECT_TRUE(Use_Ricevute);
+    EXPECT_FALSE(UseTransaction);
+    EXPECT_TRUE(AutoSaveOnExit);
+    EXPECT_FALSE(BalanceEnabled);
+    EXPECT_TRUE(CurrencyConversion);
+    EXPECT_EQ(ProgrLen_ClientiForn, -6);
+    EXPECT_EQ(AccessMode, 2);
+    EXPECT_DOUBLE_EQ(ImportoPunto, 1.5);
+    EXPECT_DOUBLE_EQ(ImportoPuntoPremio, 0.05);
+}
+
 TEST_F(ConfigurationFileTest, BadFileChangesNothing) {
     struct Case { const char* name; QByteArray content; QString message; };
     const Case cases[] = {
@@ -79,6 +103,27 @@ TEST_F(ConfigurationFileTest, BadFileChangesNothing) {
         {"key as a section", "Default_CodiceIVA=IVA4\r\n[Altro]=1\r\n", QStringLiteral("Riga 2 non valida: \"[Altro]=1\"")},
         {"key after a byte-order mark", "Default_CodiceIVA=IVA4\r\n\xef\xbb\xbfUse_Badge=True\r\n",
          QStringLiteral("Riga 2 non valida: \"\ufeffUse_Badge=True\"")},
+        // A value that is none of its setting's type would be read as another value: a
+        // Boolean that is no Boolean as True, "6.5" as 6.
+        {"a Boolean that is none", "Default_CodiceIVA=IVA4\r\nUse_PuntiPremio=maybe\r\n",
+         QStringLiteral("Riga 2 non valida: \"Use_PuntiPremio=maybe\" (il valore di <Use_PuntiPremio> deve essere True o False)")},
+        {"a Boolean under a key in another case", "Default_CodiceIVA=IVA4\r\nuse_badge=forse\r\n",
+         QStringLiteral("Riga 2 non valida: \"use_badge=forse\" (il valore di <use_badge> deve essere True o False)")},
+        {"an Integer with decimals", "Default_CodiceIVA=IVA4\r\nProgrLen_ClientiForn=6.5\r\n",
+         QStringLiteral("Riga 2 non valida: \"ProgrLen_ClientiForn=6.5\" (il valore di <ProgrLen_ClientiForn> deve essere "
+                        "un numero intero da -32768 a 32767)")},
+        {"an Integer past its range", "Default_CodiceIVA=IVA4\r\nProgrLen_ClientiForn=70000\r\n",
+         QStringLiteral("Riga 2 non valida: \"ProgrLen_ClientiForn=70000\" (il valore di <ProgrLen_ClientiForn> deve essere "
+                        "un numero intero da -32768 a 32767)")},
+        {"a Long in words", "Default_CodiceIVA=IVA4\r\nAccessMode=multiutente\r\n",
+         QStringLiteral("Riga 2 non valida: \"AccessMode=multiutente\" (il valore di <AccessMode> deve essere "
+                        "un numero intero da -2147483648 a 2147483647)")},
+        {"copies that are no count", "Default_CodiceIVA=IVA4\r\nNCopyRicevute=-1\r\n",
+         QStringLiteral("Riga 2 non valida: \"NCopyRicevute=-1\" (il valore di <NCopyRicevute> deve essere un numero intero da 0 a 32767)")},
+        {"a number in words", "Default_CodiceIVA=IVA4\r\nImportoPunto=uno\r\n",
+         QStringLiteral("Riga 2 non valida: \"ImportoPunto=uno\" (il valore di <ImportoPunto> deve essere un numero)")},
+        {"a rounding step in words", "Default_CodiceIVA=IVA4\r\nArrotondaValore1=mezzo\r\n",
+         QStringLiteral("Riga 2 non valida: \"ArrotondaValore1=mezzo\" (il valore di <ArrotondaValore1> deve essere un importo)")},
         // Cut at the NUL, the folder would be another one.
         {"folder with a NUL", QByteArray("Default_CodiceIVA=IVA4\r\nRootDir=/dati") + QByteArray(1, '\0') + "sub\r\n",
          QStringLiteral("Riga 2 non valida: contiene un carattere nullo")},

@@ -159,17 +159,20 @@ TEST_F(ConfigurationTest, ReceiptScriptGainsTheInformationFunctionOnlyWhenItLack
 }
 
 TEST_F(ConfigurationTest, IntegerSettingsReadTheLeadingNumber) {
-    struct Case { const char* text; int progrLen; int columns; };
-    // ModuleColumns defaults to 2, so a value that does not fit 16 bits, or counts no column
-    // at all, shows the default.
-    const Case cases[] = {{"6", 6, 6}, {"8 cifre", 8, 8}, {"x8", 0, 2}, {"", 0, 2},
-                          {"70000", 0, 2}, {"5.5", 6, 6}, {"-32768", -32768, 2}, {"-5", -5, 2}, {"1", 1, 1}};
+    struct Case { const char* text; int progrLen; int columns; int ticketColumns; };
+    // The columns default to 2 (labels) and 1 (receipts): a value that does not fit 16 bits,
+    // or a negative count, shows the default. 0 columns is a count the print objects take
+    // (as one), so it loads as 0, also when read from a text without a number.
+    const Case cases[] = {{"6", 6, 6, 6}, {"8 cifre", 8, 8, 8}, {"x8", 0, 0, 0}, {"", 0, 0, 0}, {"0", 0, 0, 0},
+                          {"70000", 0, 2, 1}, {"5.5", 6, 6, 6}, {"-32768", -32768, 2, 1}, {"-5", -5, 2, 1}, {"1", 1, 1, 1}};
     for (const Case& c : cases) {
         put("Configuration", "ProgrLen_ClientiForn", QString::fromUtf8(c.text));
         put("LabelPrinterParam", "ModuleColumns", QString::fromUtf8(c.text));
+        put("TicketPrinterParam", "ModuleColumns", QString::fromUtf8(c.text));
         LoadConfiguration();
         EXPECT_EQ(ProgrLen_ClientiForn, c.progrLen) << c.text;
         EXPECT_EQ(LabelPrinterParam.ModuleColumns, c.columns) << c.text;
+        EXPECT_EQ(TicketPrinterParam.ModuleColumns, c.ticketColumns) << c.text;
     }
 }
 

@@ -129,6 +129,7 @@ TEST_F(StartupTools, RunFiltersFindTheSameRowsWhateverFormOfTrue) {
 
 TEST_F(StartupTools, RepairShrinksTheFileAndKeepsEveryRow) {
     const QString db = file("Mirtavolia.mdb");
+    ASSERT_EQ(mvtool({QStringLiteral("db-init"), db}).exitCode, 0);
     sql(db, "CREATE TABLE Scratch(a);"
             "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 5000)"
             " INSERT INTO Scratch SELECT randomblob(300) FROM c;"
@@ -139,7 +140,7 @@ TEST_F(StartupTools, RepairShrinksTheFileAndKeepsEveryRow) {
     EXPECT_LT(QFileInfo(db).size(), before);
     EXPECT_EQ(scalar(db, "SELECT count(*) FROM Scratch"), 200);
     EXPECT_EQ(scalar(db, "SELECT count(*) FROM pragma_integrity_check WHERE integrity_check = 'ok'"), 1);
-    // Opened once through the library: the shop's tables are declared in it too.
+    // Opened once through the library: the shop's rows are there as they were.
     EXPECT_EQ(scalar(db, "SELECT count(*) FROM Operatori"), 2);
     EXPECT_EQ(QDir(m_root).entryList(QDir::Files), QStringList{QStringLiteral("Mirtavolia.mdb")});
 }
@@ -213,6 +214,8 @@ TEST_F(StartupTools, ARunStopsAtItsFirstFailureAndSaysWhy) {
         {"a NUL", QByteArray("new Articoli\nset Codice=A\0B\nsave\n", 29), 2,
          "ERROR: Il testo del campo <Codice> (al massimo 32 caratteri) contiene un carattere nullo", ""},
         {"not UTF-8", "new Articoli\nset Codice=A\xff\xfe\nsave\n", 2, "ERROR: riga 2: testo non valido (UTF-8)", ""},
+        {"a number in the Italian form", "new Articoli\nset Codice=A1\nset PrezzoVendita=3,20\nsave\n", 3,
+         "ERROR: Il valore \"3,20\" del campo <PrezzoVendita> non è un numero: scrivere i numeri come 1234.56", ""},
         {"disk full", fullDisk, -1, "ERROR: Impossibile salvare <Depositi / Magazzini>: ", "trap '' XFSZ; ulimit -f 64"},
     };
     for (const Case& c : cases) {
@@ -234,6 +237,71 @@ TEST_F(StartupTools, ARunStopsAtItsFirstFailureAndSaysWhy) {
                       rows + (QByteArray(c.name) == "refused" ? 1 : 0));
         }
     }
+}
+
+// The data-set commands read numbers in the C form whatever language the system speaks, and
+// the conditions of a filter or a view compare amounts as the program shows them.
+TEST_F(StartupTools, RunReadsNumbersInTheCFormAndConditionsCompareAmountsAsShown) {
+    const QByteArray rows = "new Articoli\nset Codice=A1\nset Descrizione=Uno\nset PrezzoVendita=3.20\nset ValoreMisura=0.750\nsave\n"
+                            "new Articoli\nset Codice=A2\nset Descrizione=Due\nset PrezzoVendita=0.5\nsave\n"
+                            "new Articoli\nset Codice=A3\nset Descrizione=Tre\nset PrezzoVendita=1,000.25\nsave\n"
+                            "select Articoli\nfilter PrezzoVendita > 2\nfilter PrezzoVendita = 3.2\n";
+    for (const char* language : {"", "export LC_ALL=it_IT.UTF-8"}) {
+        SCOPED_TRACE(language);
+        const QString db = file(*language ? "italiano.mdb" : "c.mdb");
+        writeFile(file("script.txt"), rows);
+        const Run r = mvtool({QStringLiteral("run"), db}, QString::fromLatin1(language), {}, file("script.txt"));
+        ASSERT_EQ(r.exitCode, 0) << r.out.toStdString();
+        EXPECT_EQ(r.out.split(u'\n', Qt::SkipEmptyParts),
+                  (QStringList{QStringLiteral("Articoli: 3 rows"), QStringLiteral("Articoli: 2 rows"), QStringLiteral("Articoli: 1 rows")}));
+        EXPECT_EQ(scalar(db, "SELECT PrezzoVendita * 100 FROM Articoli WHERE Codice = 'A1'"), 320);
+        EXPECT_EQ(scalar(db, "SELECT ValoreMisura * 1000 FROM Articoli WHERE Codice = 'A1'"), 750);
+        EXPECT_EQ(scalar(db, "SELECT PrezzoVendita * 100 FROM Articoli WHERE Codice = 'A2'"), 50);
+        EXPECT_EQ(scalar(db, "SELECT PrezzoVendita * 100 FROM Articoli WHERE Codice = 'A3'"), 100025);
+        const Run view = mvtool({QStringLiteral("viewquery"), QStringLiteral("Articoli"), QStringLiteral("--where"),
+                                 QStringLiteral("PrezzoVendita > 2"), QStringLiteral("--run"), db},
+                                QString::fromLatin1(language));
+        ASSERT_EQ(view.exitCode, 0) << view.err.toStdString();
+        const QStringList lines = view.out.split(u'\n', Qt::SkipEmptyParts);
+        const qsizetype header = lines.indexOf(lines.filter(QStringLiteral("OID\t")).value(0));
+        ASSERT_GE(header, 0) << view.out.toStdString();
+        EXPECT_EQ(lines.size() - header - 1, 2) << view.out.toStdString();
+    }
+}
+
+// A file that is not this program's to write, another program's database or one a later
+// version of the program has upgraded, is refused with the reason and left byte for byte as
+// it was, with nothing beside it.
+TEST_F(StartupTools, DbInitRefusesAForeignOrNewerFileAndChangesNothing) {
+    const QString shop = file("negozio.mdb");
+    ASSERT_EQ(mvtool({QStringLiteral("db-init"), shop}).exitCode, 0);
+    const QString newer = file("newer.mdb");
+    ASSERT_TRUE(QFile::copy(shop, newer));
+    sql(newer, "UPDATE _objdb_tables SET Version = 99 WHERE Name = 'Vendite';");
+    const QString copied = file("copied.mdb");   // a copy: another file, whose OID prefix is not yet its own
+    ASSERT_TRUE(QFile::copy(newer, copied));
+    const QString foreign = file("foreign.db");
+    sql(foreign, "CREATE TABLE clienti(nome TEXT); INSERT INTO clienti VALUES('Rossi');");
+    struct Case { QString path; const char* message; };
+    const Case cases[] = {
+        {foreign, "contiene tabelle di un altro programma (clienti): non è un archivio di questo programma e non viene modificato"},
+        {newer, "è di una versione più recente del programma (tabella <Vendite> versione 99, questa versione la conosce "
+                "fino alla 1.5): non viene aperto né modificato"},
+        {copied, "è di una versione più recente del programma (tabella <Vendite> versione 99"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        const QByteArray before = readFile(c.path);
+        const Run r = mvtool({QStringLiteral("db-init"), c.path});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.message))) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+        EXPECT_EQ(readFile(c.path), before);
+        EXPECT_FALSE(QFile::exists(c.path + QStringLiteral("-wal")));
+        EXPECT_FALSE(QFile::exists(c.path + QStringLiteral("-shm")));
+    }
+    // The shop's own file opens as ever.
+    EXPECT_EQ(mvtool({QStringLiteral("db-init"), shop}).exitCode, 0);
 }
 
 // A report only reads its database: nothing is left beside the file.

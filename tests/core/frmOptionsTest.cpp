@@ -43,11 +43,13 @@ public:
     }
 };
 
+// A shop file as the program makes it: a file of another program is no shop to repair.
 void makeDatabaseFile(const QString& path) {
-    sqlite3* db = nullptr;
-    sqlite3_open(path.toUtf8().constData(), &db);
-    sqlite3_exec(db, "CREATE TABLE t(a); INSERT INTO t VALUES(1);", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    auto engine = std::make_shared<DBEngine>();
+    engine->CreateDatabase(kDefaultDBOpenMode, path);
+    engine->OpenDatabase(kDefaultDBOpenMode, path);
+    LibraryGlobal::NewDatabase(NewDatabaseDefinition(), QStringLiteral("test"), nullptr)->AttachEngine(engine, nullptr);
+    engine->Close();
 }
 }
 

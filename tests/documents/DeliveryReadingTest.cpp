@@ -325,6 +325,11 @@ TEST_F(Reading, AFailureNamesTheRecordAndTheScriptLine)
          "Errore in importazione dati: \r\rIl valore <1234567> supera la lunghezza del campo <Codice> (6 caratteri)\r\r"
          "Record: 1\rLinea VB: 3",
          0},
+        {"a script holding more memory than a script may",
+         head + "  ReDim big(4000000)\r\n  FilterRow = True\r\nEnd Function\r\n",
+         {"D00001"},
+         "Errore in importazione dati: \r\rMemoria esaurita\r\rRecord: 1\rLinea VB: 3",
+         0},
         {"a number that does not read names its line, without a script line",
          kKeepAll,
          {"D00001000100A00001MELE      22", "D0x001000100A00002PERE      22"},

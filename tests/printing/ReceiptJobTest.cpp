@@ -323,6 +323,9 @@ TEST_F(ReceiptJob, ScriptErrorsAreReportedWithTheRunnerAndTheLine)
          QStringLiteral("Errore nel codice di stampa (1) riga ricevuta: "), QString(), 2},
         {"a member the print object lacks", withLines(QStringLiteral("PrintTicketRow"), {"prn.Stampa 1"}),
          QStringLiteral("Errore nel codice di stampa (1) riga ricevuta: "), QString(), 6},
+        // Four million elements would hold more memory than a script may.
+        {"a script holding too much memory", withLines(QStringLiteral("PrintTicketRow"), {"ReDim a(4000000)"}),
+         QStringLiteral("Errore nel codice di stampa (1) riga ricevuta: "), vbs::errorText(vbs::err::kOutOfMemory), 6},
     };
     for (const Case& c : cases) {
         m_ui->clearLog();

@@ -4,6 +4,8 @@
 #include "ScriptEngine.h"
 #include "UiServices.h"
 
+#include <new>
+
 ScriptCodeFilter::ScriptCodeFilter(Source source) : m_source(std::move(source)) {}
 ScriptCodeFilter::~ScriptCodeFilter() = default;
 
@@ -33,10 +35,18 @@ QString ScriptCodeFilter::Apply(const QString& code, const QString& testScript) 
         }
         return Run(*m_compiled, code);
     } catch (const AppError& e) {
-        QString text = m_source.errorTitle + QStringLiteral("\r\r") + e.description + u'\r';
-        if (const auto* scriptError = dynamic_cast<const vbs::ScriptError*>(&e); scriptError && scriptError->number != 0)
-            text += QStringLiteral("\rLinea VB: ") + QString::number(scriptError->line);
-        ui().msgBox(text, int(Msg::OKOnly) + int(Msg::Critical), g_strMsgTitle);
+        report(e);
+        return QString();
+    } catch (const std::bad_alloc&) {
+        // Raised outside the script itself: no script line to name.
+        report(AppError(vbs::err::kOutOfMemory, m_source.functionName, vbs::errorText(vbs::err::kOutOfMemory)));
         return QString();
     }
+}
+
+void ScriptCodeFilter::report(const AppError& e) const {
+    QString text = m_source.errorTitle + QStringLiteral("\r\r") + e.description + u'\r';
+    if (const auto* scriptError = dynamic_cast<const vbs::ScriptError*>(&e); scriptError && scriptError->number != 0)
+        text += QStringLiteral("\rLinea VB: ") + QString::number(scriptError->line);
+    ui().msgBox(text, int(Msg::OKOnly) + int(Msg::Critical), g_strMsgTitle);
 }

@@ -5,6 +5,7 @@
 // with another script compiles the new one at the next code); a test run of another
 // script compiles that script apart and never touches the one in use.
 #include <QString>
+#include "AppError.h"
 #include <functional>
 #include <memory>
 
@@ -33,6 +34,7 @@ public:
 
 private:
     QString Run(vbs::ScriptEngine& engine, const QString& code) const;
+    void report(const AppError& e) const;
 
     Source m_source;
     std::unique_ptr<vbs::ScriptEngine> m_compiled;

@@ -37,6 +37,7 @@ void rollbackHook(void* engine) { static_cast<DBEngine*>(engine)->forgetOidCache
 
 qint64 EngineConnection::Execute(const QString& jetSql, qint64* recordsAffected, int)
 {
+    m_engine.claimForWriting();
     const QString sql = JetTranslator().translate(jetSql);
     qint64 n = m_engine.sql().execute(sql);
     if (recordsAffected) *recordsAffected = n;
@@ -94,6 +95,7 @@ void DBEngine::CreateDatabase(int openMode, const QString& path, int, int)
     std::swap(conn, m_conn);
     try {
         prepareFile();
+        settleSite();
     } catch (...) {
         std::swap(conn, m_conn);
         throw;
@@ -111,11 +113,12 @@ void DBEngine::OpenDatabase(int openMode, const QString& path, int, int, itfNoti
     const bool readOnly = wantsReadOnly();
     m_conn = SqlConnection::open(path, false, readOnly);
     m_path = path;
+    m_claimed = false;
     try {
+        if (!readOnly) refuseForeignFile();
         applyPragmas();
         if (!readOnly) {
             prepareFile();
-            registerConnection();
         } else {
             m_site = m_conn->tableExists(QStringLiteral("_objdb_meta"))
                          ? m_conn->scalar(QStringLiteral("SELECT Value FROM _objdb_meta WHERE Key='site'")).toLongLong()
@@ -146,25 +149,61 @@ void DBEngine::applyPragmas()
     m_conn->execScript(QStringLiteral("PRAGMA query_only=%1").arg(m_accessMode == kAccessReadOnly || m_conn->readOnly() ? 1 : 0));
 }
 
+// A file with tables but none of the library's own is some other program's database: adding
+// the declared tables to it would mix two programs' data in one file without a word.
+void DBEngine::refuseForeignFile()
+{
+    SqlConnection& c = *m_conn;
+    QStringList tables;
+    auto st = c.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite!_%' ESCAPE '!' "
+                                       "ORDER BY name"));
+    bool ours = false;
+    while (st.next()) {
+        tables << st.text(0);
+        ours = ours || tables.last().startsWith(QLatin1String("_objdb"), Qt::CaseInsensitive);
+    }
+    if (tables.isEmpty() || ours) return;
+    const QString shown = tables.size() > 5 ? tables.mid(0, 5).join(QStringLiteral(", ")) + QStringLiteral(", ...")
+                                            : tables.join(QStringLiteral(", "));
+    throw objdb::error(objdb::ForeignFile, kSource,
+                       QStringLiteral("Il file < %1 > contiene tabelle di un altro programma (%2): non è un archivio di "
+                                      "questo programma e non viene modificato")
+                           .arg(m_path, shown));
+}
+
+// The library's own tables (made once, in a new file), and the OID prefix when the file is the
+// one that stored it; a copy of a file takes a prefix of its own when it is first written.
 void DBEngine::prepareFile()
 {
     SqlConnection& c = *m_conn;
-    c.execScript(QStringLiteral(
-        "CREATE TABLE IF NOT EXISTS _objdb_meta (Key TEXT PRIMARY KEY, Value);"
-        "CREATE TABLE IF NOT EXISTS _objdb_tables (Name TEXT PRIMARY KEY COLLATE NOCASE, Position INTEGER,"
-        " Version REAL, Caption TEXT, ParentTable TEXT, Definition TEXT);"
-        "CREATE TABLE IF NOT EXISTS _objdb_connections (OID INTEGER PRIMARY KEY, Computer TEXT COLLATE NOCASE,"
-        " Utente TEXT COLLATE NOCASE, Processo INTEGER, Apertura TEXT);"));
-    const QString identity = fileIdentity(c.path());
+    if (!c.tableExists(QStringLiteral("_objdb_meta")) || !c.tableExists(QStringLiteral("_objdb_tables")) ||
+        !c.tableExists(QStringLiteral("_objdb_connections")))
+        c.execScript(QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS _objdb_meta (Key TEXT PRIMARY KEY, Value);"
+            "CREATE TABLE IF NOT EXISTS _objdb_tables (Name TEXT PRIMARY KEY COLLATE NOCASE, Position INTEGER,"
+            " Version REAL, Caption TEXT, ParentTable TEXT, Definition TEXT);"
+            "CREATE TABLE IF NOT EXISTS _objdb_connections (OID INTEGER PRIMARY KEY, Computer TEXT COLLATE NOCASE,"
+            " Utente TEXT COLLATE NOCASE, Processo INTEGER, Apertura TEXT);"));
     const qint64 site = c.scalar(QStringLiteral("SELECT Value FROM _objdb_meta WHERE Key='site'")).toLongLong();
     const QString storedIdentity = c.scalar(QStringLiteral("SELECT Value FROM _objdb_meta WHERE Key='file'")).toString();
-    if (site > 0 && storedIdentity == identity) {
-        m_site = site;
-        return;
-    }
+    m_site = site > 0 && storedIdentity == fileIdentity(c.path()) ? site : 0;
+}
+
+void DBEngine::settleSite()
+{
+    if (m_site > 0) return;
+    SqlConnection& c = *m_conn;
     m_site = qint64(QRandomGenerator::system()->bounded(1u, 1u << 20));
     c.execute(QStringLiteral("INSERT OR REPLACE INTO _objdb_meta(Key, Value) VALUES('site', ?)"), {m_site});
-    c.execute(QStringLiteral("INSERT OR REPLACE INTO _objdb_meta(Key, Value) VALUES('file', ?)"), {identity});
+    c.execute(QStringLiteral("INSERT OR REPLACE INTO _objdb_meta(Key, Value) VALUES('file', ?)"), {fileIdentity(c.path())});
+}
+
+void DBEngine::claimForWriting()
+{
+    if (m_claimed || !m_conn || !m_conn->isOpen() || m_conn->readOnly()) return;
+    settleSite();
+    registerConnection();
+    m_claimed = true;
 }
 
 void DBEngine::registerConnection()
@@ -205,6 +244,7 @@ void DBEngine::Close()
     m_conn->close();
     m_conn.reset();
     m_connectionRow = 0;
+    m_claimed = false;
     m_oids.clear();
 }
 
@@ -257,6 +297,7 @@ void DBEngine::forgetOidCache()
 qint64 DBEngine::allocateOid(const QString& table)
 {
     SqlConnection& c = sql();
+    claimForWriting();
     if (m_site <= 0) throw objdb::error(objdb::ReadOnly, kSource, QStringLiteral("Database aperto in sola lettura"));
     OidCounter& counter = m_oids[table];
     qint64 next = counter.next;

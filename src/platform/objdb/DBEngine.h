@@ -43,7 +43,9 @@ public:
 
     // Creates an empty database file; raises when the file exists or cannot be made.
     void CreateDatabase(int openMode, const QString& path, int = 0, int = 0);
-    // Opens an existing file; raises when it is missing or not a database.
+    // Opens an existing file; raises when it is missing or not a database, and, to be written,
+    // when it holds tables of another program (ForeignFile): such a file is left untouched.
+    // Nothing is written to the file before the first change (claimForWriting).
     void OpenDatabase(int openMode, const QString& path, int = 0, int = 0, itfNotifyEvent* notify = nullptr,
                       int = 5, int = 0, bool = true, bool = true, int = 0, int = -2);
     void Close();
@@ -78,6 +80,10 @@ public:
     SqlConnection& sql() const;
     std::shared_ptr<SqlConnection> sqlShared() const { return m_conn; }
     qint64 allocateOid(const QString& table);
+    // Before the first write of this opening: the file's OID prefix is settled and this
+    // connection is listed among the file's users. Until then an opening has changed no byte
+    // of the file, so a file refused on opening (a newer one) stays exactly as it was.
+    void claimForWriting();
     qint64 sitePrefix() const { return m_site; }
     void forgetOidCache();
     QString connectionsTable() const;
@@ -85,7 +91,9 @@ public:
 private:
     void applyPragmas();
     bool wantsReadOnly() const { return m_openMode == kReadOnlyOpen || m_accessMode == kAccessReadOnly; }
+    void refuseForeignFile();
     void prepareFile();
+    void settleSite();
     void registerConnection();
 
     std::shared_ptr<SqlConnection> m_conn;
@@ -98,6 +106,7 @@ private:
     QString m_user;
     qint64 m_site = 0;
     qint64 m_connectionRow = 0;
+    bool m_claimed = false;
     // Per table (by its declared name): the next OID to hand out (0: read the highest stored
     // first, as after every commit another program may have added rows) and the highest
     // handed out, stored or not.

@@ -271,8 +271,29 @@ Database::QueryRows Database::RunQuery(const QString& jetSql, const std::shared_
 
 // --- attaching ------------------------------------------------------------------------------
 
+// A table stored at a version above the declared one was upgraded by a later program: this
+// one knows neither its new columns nor its rules, and declaring it again would write the old
+// version over the new.
+void Database::refuseNewerTables(DBEngine& engine)
+{
+    SqlConnection& c = engine.sql();
+    if (!c.tableExists(QStringLiteral("_objdb_tables"))) return;
+    for (const auto& t : m_schemas) {
+        if (!t->identity.Version) continue;
+        const QVariant stored = c.scalar(QStringLiteral("SELECT Version FROM _objdb_tables WHERE Name=?"), {t->name});
+        if (stored.isNull() || stored.toDouble() <= *t->identity.Version) continue;
+        throw objdb::error(NewerFile, kSource,
+                           QStringLiteral("Il database < %1 > è di una versione più recente del programma (tabella <%2> "
+                                          "versione %3, questa versione la conosce fino alla %4): non viene aperto né "
+                                          "modificato")
+                               .arg(engine.Path(), t->name, QString::number(stored.toDouble()),
+                                    QString::number(*t->identity.Version)));
+    }
+}
+
 void Database::checkStoredTables(DBEngine& engine)
 {
+    refuseNewerTables(engine);
     SqlConnection& c = engine.sql();
     for (const auto& t : m_schemas) {
         auto st = c.prepare(QStringLiteral("SELECT Version FROM _objdb_tables WHERE Name=?"));
@@ -309,6 +330,8 @@ void Database::AttachEngine(const std::shared_ptr<DBEngine>& engine, itfProgress
             event(NotifyAction::DatabaseOpened, m_name, engine->Path());
             return;
         }
+        // Before the first byte is written.
+        refuseNewerTables(*engine);
         OpScope op(*this, OpKind::Attach);
         writer(*engine);
         if (progress) progress->OnStart(0, n);
@@ -465,6 +488,7 @@ SqlConnection& Database::writer(DBEngine& engine)
     SqlConnection& c = engine.sql();
     if (engine.IsReadOnly())
         throw objdb::error(ReadOnly, kSource, QStringLiteral("Il database è aperto in sola lettura: modifica non consentita"));
+    engine.claimForWriting();
     QString opened;
     for (Frame& f : m_frames) {
         bool have = false;

@@ -119,6 +119,7 @@ private:
     void link();
     void createOrUpgrade(DBEngine& engine, objdb::TableSchema& t, int position, bool& isNew, double& oldVersion);
     void checkStoredTables(DBEngine& engine);
+    void refuseNewerTables(DBEngine& engine);
     void addTable(std::unique_ptr<objdb::TableSchema> schema);
 
     std::shared_ptr<itfDefDatabase> m_definition;

@@ -23,6 +23,8 @@ enum ErrorCode : int32_t {
     Busy = 0x100D,
     BadValue = 0x100E,
     NotADatabase = 0x100F,
+    ForeignFile = 0x1010,      // an SQLite file whose tables are another program's
+    NewerFile = 0x1011,        // a file whose tables a later version of the program declared
 };
 
 AppError error(ErrorCode code, const QString& source, const QString& description);

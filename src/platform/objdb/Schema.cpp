@@ -3,6 +3,7 @@
 #include "Currency.h"
 #include "ObjDbError.h"
 #include "SqlConnection.h"
+#include "TypedNumber.h"
 #include <QJsonArray>
 #include <QLocale>
 #include <cmath>
@@ -79,14 +80,19 @@ bool isNumericType(int t)
 
 bool isIntegralType(int t) { return isNumericType(t) && t != QMetaType::Double && t != QMetaType::Float; }
 
+// A number given as text: in the program's form (the one it shows), else in the C form. Both
+// readings are strict (TypedNumber.h), so the two forms never mistake one another's marks for
+// group separators: "0,750" is 0.75 in Italian and no C number, "3.20" the other way round.
 std::optional<double> parseNumber(const QString& s)
 {
-    bool ok = false;
-    double d = QLocale::c().toDouble(s, &ok);
-    if (ok) return d;
-    d = QLocale().toDouble(s, &ok);
-    if (ok) return d;
-    return std::nullopt;
+    if (auto d = ReadTypedNumber(s, QLocale())) return d;
+    return ReadTypedNumber(s, QLocale::c());
+}
+
+std::optional<Currency> parseAmount(const QString& s)
+{
+    if (auto c = ReadTypedAmount(s, QLocale())) return c;
+    return ReadTypedAmount(s, QLocale::c());
 }
 
 Currency currencyFromStoredReal(double d)
@@ -198,9 +204,7 @@ QVariant coerce(Kind kind, const QVariant& v, const QString& field)
         if (isIntegralType(t)) return QVariant::fromValue(Currency::fromInt(v.toLongLong()));
         if (isNumericType(t)) return QVariant::fromValue(Currency::fromDouble(v.toDouble()));
         if (isText) {
-            const QString s = v.toString().trimmed();
-            if (auto c = Currency::parse(s, QLocale())) return QVariant::fromValue(*c);
-            if (auto c = Currency::parse(s, QLocale::c())) return QVariant::fromValue(*c);
+            if (auto c = parseAmount(v.toString().trimmed())) return QVariant::fromValue(*c);
         }
         mismatch(field, v);
     }

@@ -854,8 +854,9 @@ Variant fnRGB(const Args& a, const ScriptLimits&)
 {
     int32_t rgb = 0;
     for (size_t i = 0; i < 3; ++i) {
-        const int32_t part = lng(a, i);
-        if (part < 0 || part > 255) throw ScriptError(err::kInvalidCall);
+        // Above 255 a component saturates, as the language's RGB does; below 0 it is refused.
+        const int32_t part = std::min(lng(a, i), 255);
+        if (part < 0) throw ScriptError(err::kInvalidCall);
         rgb |= part << (8 * i);
     }
     return Variant::longValue(rgb);
@@ -1098,6 +1099,7 @@ void checkStringLength(qsizetype length, const ScriptLimits& limits)
 void checkArraySize(double elements, const ScriptLimits& limits)
 {
     if (elements > static_cast<double>(limits.maxArrayElements)) throw ScriptError(err::kOutOfMemory);
+    chargeHeldMemory(static_cast<int64_t>(elements) * static_cast<int64_t>(sizeof(Variant)));
 }
 
 } // namespace vbs

@@ -26,5 +26,9 @@ bool findConstant(const QString& key, Variant& out);
 // Raises error 14 when a text would exceed the limit, 7 for an array.
 void checkStringLength(qsizetype length, const ScriptLimits& limits);
 void checkArraySize(double elements, const ScriptLimits& limits);
+// Tells the running engine that a value of about this many bytes is about to be kept; it
+// stops the script with "Memoria esaurita" when its variables would hold more than the
+// limit allows.
+void chargeHeldMemory(int64_t bytes);
 
 } // namespace vbs

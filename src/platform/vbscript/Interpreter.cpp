@@ -7,6 +7,8 @@
 #include "ScriptError.h"
 
 #include <cmath>
+#include <new>
+#include <unordered_set>
 
 namespace vbs {
 
@@ -126,7 +128,64 @@ ScriptError named(int number, const QString& name)
     return ScriptError(number, errorText(number) + QStringLiteral(": '") + name + QLatin1Char('\''));
 }
 
+// The engine whose script is running on this thread: the built-ins charge it for what
+// they make.
+thread_local Interpreter* t_running = nullptr;
+
+// Adds up what a set of variables holds: each text and array once, however many variables
+// share it (a text copied into a thousand elements is held once).
+class HeldMemory {
+public:
+    template <class Scope> void scope(const Scope& vars)
+    {
+        for (const auto& [key, slot] : vars) {
+            m_total += static_cast<int64_t>(sizeof(key) + sizeof(slot) + kNodeOverhead + key.size() * 2);
+            value(slot.value);
+        }
+        drain();
+    }
+    void value(const Variant& v)
+    {
+        if (v.isString()) text(v.rawString());
+        else if (v.isArray() && m_seen.insert(v.array().get()).second) m_pending.push_back(v.array().get());
+    }
+    int64_t total()
+    {
+        drain();
+        return m_total;
+    }
+
+private:
+    static constexpr int64_t kNodeOverhead = 16;
+    static constexpr qsizetype kSharedFrom = 32;   // shorter texts are counted as they come
+
+    void text(const QString& s)
+    {
+        if (s.size() >= kSharedFrom && !m_seen.insert(s.constData()).second) return;
+        m_total += (std::max(s.size(), s.capacity()) + 1) * 2;
+    }
+    // Arrays held in arrays are walked without recursion: nesting has no depth limit.
+    void drain()
+    {
+        while (!m_pending.empty()) {
+            const ArrayData* a = m_pending.back();
+            m_pending.pop_back();
+            m_total += static_cast<int64_t>(sizeof(ArrayData) + a->items.capacity() * sizeof(Variant));
+            for (const Variant& item : a->items) value(item);
+        }
+    }
+
+    std::unordered_set<const void*> m_seen;
+    std::vector<const ArrayData*> m_pending;
+    int64_t m_total = 0;
+};
+
 } // namespace
+
+void chargeHeldMemory(int64_t bytes)
+{
+    if (t_running) t_running->charge(bytes);
+}
 
 Interpreter::Interpreter() : m_err(std::make_shared<ErrObject>())
 {
@@ -138,8 +197,9 @@ Interpreter::Interpreter() : m_err(std::make_shared<ErrObject>())
 
 Interpreter::~Interpreter() = default;
 
-Interpreter::RunGuard::RunGuard(Interpreter& in) : in(in)
+Interpreter::RunGuard::RunGuard(Interpreter& in) : in(in), outer(t_running)
 {
+    t_running = &in;
     if (in.m_active++ == 0) {
         in.m_count = 0;
         in.m_timer.start();
@@ -147,7 +207,11 @@ Interpreter::RunGuard::RunGuard(Interpreter& in) : in(in)
     }
 }
 
-Interpreter::RunGuard::~RunGuard() { --in.m_active; }
+Interpreter::RunGuard::~RunGuard()
+{
+    --in.m_active;
+    t_running = outer;
+}
 
 void Interpreter::addObject(const QString& name, ObjectPtr object)
 {
@@ -169,6 +233,7 @@ void Interpreter::addCode(const QString& text)
     createConsts(raw->globalConsts, m_globals);
     createDims(raw->globalDims, m_globals);
     Frame frame{&m_globals, nullptr};
+    frame.caller = m_frame;
     Frame* saved = m_frame;
     m_frame = &frame;
     try {
@@ -186,6 +251,7 @@ Variant Interpreter::run(const QString& name, const VariantList& args)
     if (it == m_procs.end()) throw named(err::kNotDefined, name);
     RunGuard guard(*this);
     Frame top{&m_globals, nullptr};
+    top.caller = m_frame;
     Frame* saved = m_frame;
     m_frame = &top;
     try {
@@ -214,6 +280,40 @@ void Interpreter::tick()
         throw ScriptError::limitStop(err::kLimitExceeded);
     if ((m_count & 63) == 0 && limits.maxMilliseconds > 0 && m_timer.elapsed() > limits.maxMilliseconds)
         throw ScriptError::limitStop(err::kLimitExceeded);
+}
+
+// Measuring walks every variable, so it is done only when what was taken since the last
+// measure, added to what was held then, could pass the limit. What is taken is counted
+// generously (a text made and dropped counts all the same); what is held is measured.
+void Interpreter::charge(int64_t bytes)
+{
+    m_takenSinceMeasure += bytes;
+    if (m_heldAtMeasure + m_takenSinceMeasure <= limits.maxHeldBytes) return;
+    m_heldAtMeasure = heldBytes();
+    m_takenSinceMeasure = bytes;
+    if (m_heldAtMeasure + bytes > limits.maxHeldBytes) throw ScriptError::limitStop(err::kOutOfMemory);
+}
+
+// A value about to be stored in a variable or an element: a text made for it (not one
+// shared with another variable) or the copy an array is given.
+void Interpreter::chargeKept(const Variant& value)
+{
+    if (value.isString()) {
+        if (value.rawString().isDetached()) charge(static_cast<int64_t>(value.rawString().size()) * 2);
+    } else if (value.isArray()) {
+        charge(static_cast<int64_t>(value.array()->items.size() * sizeof(Variant)));
+    }
+}
+
+int64_t Interpreter::heldBytes() const
+{
+    HeldMemory held;
+    held.scope(m_globals);
+    for (const Frame* f = m_frame; f; f = f->caller) {
+        if (f->vars != &m_globals) held.scope(*f->vars);
+        for (const Variant& v : f->with) held.value(v);
+    }
+    return held.total();
 }
 
 std::ptrdiff_t Interpreter::callerStackUsed() const
@@ -294,6 +394,8 @@ bool Interpreter::appendInPlace(const Stmt& s)
     if (tail.isNull()) return true;
     const QString text = tail.toString();
     checkStringLength(cur.rawString().size() + text.size(), limits);
+    // A text shared with another variable is copied whole before it grows.
+    charge(static_cast<int64_t>((cur.rawString().isDetached() ? 0 : cur.rawString().size()) + text.size()) * 2);
     cur.appendToString(text);
     return true;
 }
@@ -313,6 +415,11 @@ Interpreter::Flow Interpreter::execBlock(const Block& block)
             if (e.engineStop || !m_frame->resumeNext) throw;
             m_err->set(e);
             continue;
+        } catch (const std::bad_alloc&) {
+            // The system had no more memory to give: the same stop as the engine's limit.
+            ScriptError stop = ScriptError::limitStop(err::kOutOfMemory);
+            stop.line = s->line;
+            throw stop;
         }
         if (f != Flow::Normal) return f;
     }
@@ -472,6 +579,7 @@ Interpreter::Flow Interpreter::execForEach(const Stmt& s)
     try {
         Variant subject = eval(*s.subject);
         if (subject.isArray()) {
+            charge(static_cast<int64_t>(subject.array()->items.size() * sizeof(Variant)));
             items = subject.array()->firstIndexFastest();
         } else if (subject.isObject()) {
             if (!subject.object()) throw ScriptError(err::kObjectNotSet);
@@ -673,8 +781,9 @@ Variant Interpreter::evalName(const Expr& e)
 Variant Interpreter::evalMember(const Expr& e)
 {
     Variant base = eval(*e.base);
-    if (!base.isObject()) throw named(err::kObjectRequired, e.base->kind == Expr::Kind::Name ? e.base->name : e.name);
-    if (!base.object()) throw ScriptError(err::kObjectNotSet);
+    // A member of Nothing is a member of no object, as it is of a number.
+    if (!base.isObject() || !base.object())
+        throw named(err::kObjectRequired, e.base->kind == Expr::Kind::Name ? e.base->name : e.name);
     return invoke(base.object(), e.name, evalArgs(e.args));
 }
 
@@ -747,10 +856,12 @@ Variant Interpreter::callProcedure(const Procedure& p, const std::vector<ExprPtr
             }
             if (!bound) {
                 slot.value = eval(a);
+                chargeKept(slot.value);
                 if (slot.value.isArray()) slot.value = Variant(slot.value.array()->clone());
             }
         } else {
             slot.value = (*argValues)[i];
+            chargeKept(slot.value);
             if (slot.value.isArray()) slot.value = Variant(slot.value.array()->clone());
         }
         locals[param.key] = std::move(slot);
@@ -769,6 +880,7 @@ Variant Interpreter::callProcedure(const Procedure& p, const std::vector<ExprPtr
         }
     };
     Frame frame{&locals, &p};
+    frame.caller = m_frame;
     FrameGuard guard{*this, m_frame};
     m_frame = &frame;
     ++m_depth;
@@ -787,6 +899,8 @@ Variant Interpreter::invoke(const ObjectPtr& obj, const QString& name, const Var
         throw;
     } catch (const AppError& e) {
         throw ScriptError(e.number, e.description);
+    } catch (const std::bad_alloc&) {
+        throw;   // the statement running it stops the script
     } catch (const std::exception& e) {
         throw ScriptError(err::kInvalidCall, QString::fromUtf8(e.what()));
     }
@@ -801,6 +915,8 @@ void Interpreter::invokePut(const ObjectPtr& obj, const QString& name, const Var
         throw;
     } catch (const AppError& e) {
         throw ScriptError(e.number, e.description);
+    } catch (const std::bad_alloc&) {
+        throw;   // the statement running it stops the script
     } catch (const std::exception& e) {
         throw ScriptError(err::kInvalidCall, QString::fromUtf8(e.what()));
     }
@@ -813,6 +929,9 @@ void Interpreter::assign(const Expr& target, Variant value, bool isSet)
     } else if (value.isObject()) {
         value = value.valueOf();   // x = obj takes the default member's value
     }
+    // An object member keeps what it is given as the object sees fit; a variable or an
+    // element keeps it within the script's memory.
+    if (target.kind != Expr::Kind::Member) chargeKept(value);
     if (value.isArray()) value = Variant(value.array()->clone());
 
     if (target.kind == Expr::Kind::Member) {

@@ -63,6 +63,7 @@ private:
         const Procedure* proc;
         bool resumeNext = false;
         std::vector<Variant> with = {};   // objects of the With blocks being run, innermost last
+        Frame* caller = nullptr;          // the frame whose statement called this one
     };
     enum class Flow { Normal, ExitDo, ExitFor, ExitProc };
     enum class Cond { False, True, Failed };
@@ -72,6 +73,7 @@ private:
         explicit RunGuard(Interpreter& in);
         ~RunGuard();
         Interpreter& in;
+        Interpreter* outer;   // the engine running when this one was called, if any
     };
 
     Flow execBlock(const Block& block);
@@ -88,6 +90,10 @@ private:
     void resumeOrRethrow(ScriptError& e, int line);
     void tick();
     void checkStack();
+    friend void chargeHeldMemory(int64_t bytes);
+    void charge(int64_t bytes);
+    void chargeKept(const Variant& value);
+    int64_t heldBytes() const;
     void runBody(const Block& body);
     std::ptrdiff_t callerStackUsed() const;
     bool appendInPlace(const Stmt& s);
@@ -125,6 +131,10 @@ private:
     int64_t m_count = 0;
     QElapsedTimer m_timer;
     const char* m_stackBase = nullptr;
+    // What the variables held when last measured, and what has been taken since: the
+    // variables are measured again only when the two together could pass the limit.
+    int64_t m_heldAtMeasure = 0;
+    int64_t m_takenSinceMeasure = 0;
 };
 
 } // namespace vbs

@@ -178,9 +178,7 @@ Bits toBits(const Variant& v)
     case VType::Integer: return {v.rawInt(), false, true};
     case VType::Long: return {v.rawInt(), false, false};
     case VType::String: {
-        QString t = v.rawString().trimmed();
-        if (t.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) return {-1, false, false};
-        if (t.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0) return {0, false, false};
+        if (const std::optional<bool> b = booleanName(v.rawString())) return {*b ? -1 : 0, false, false};
         return {v.toLong(), false, false};
     }
     default: return {v.toLong(), false, false};
@@ -357,6 +355,9 @@ Variant logicalNot(const Variant& av)
 {
     const Variant a = av.valueOf();
     if (a.isNull()) return a;
+    // Not of a Boolean's name is a Boolean, as Not of a number is a number.
+    if (a.isString())
+        if (const std::optional<bool> b = booleanName(a.rawString())) return Variant(!*b);
     Bits x = toBits(a);
     return bitsResult(~x.v, x.boolean, x.narrow, x.byte);
 }

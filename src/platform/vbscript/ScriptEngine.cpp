@@ -2,6 +2,8 @@
 
 #include "Interpreter.h"
 
+#include <new>
+
 namespace vbs {
 
 ScriptEngine::ScriptEngine() : m_interp(std::make_unique<Interpreter>()) {}
@@ -20,6 +22,10 @@ void ScriptEngine::addCode(const QString& text)
     } catch (const ScriptError& e) {
         m_lastError = e;
         throw;
+    } catch (const std::bad_alloc&) {
+        // Outside any statement: compiling a text too large for the memory left.
+        m_lastError = ScriptError::limitStop(err::kOutOfMemory);
+        throw *m_lastError;
     }
 }
 
@@ -31,6 +37,9 @@ Variant ScriptEngine::run(const QString& name, const VariantList& args)
     } catch (const ScriptError& e) {
         m_lastError = e;
         throw;
+    } catch (const std::bad_alloc&) {
+        m_lastError = ScriptError::limitStop(err::kOutOfMemory);
+        throw *m_lastError;
     }
 }
 

@@ -10,9 +10,9 @@
 // the next call. Scripts are sandboxed: they reach only the objects handed to them (as
 // arguments or through addObject) and the built-in functions; there is no object
 // creation, no dynamic evaluation, no classes, no file or process access, and the limits
-// below stop a script that loops or recurses without end. Such a stop is a ScriptError
-// with engineStop set: no On Error catches it, and a script raising the same number
-// never makes one.
+// below stop a script that loops, recurses or takes memory without end. Such a stop is a
+// ScriptError with engineStop set: no On Error catches it, and a script raising the same
+// number never makes one. Memory the system refuses (std::bad_alloc) is the same stop.
 #include "ScriptError.h"
 #include "ScriptObject.h"
 #include "Variant.h"
@@ -32,6 +32,10 @@ struct ScriptLimits {
     int64_t maxStackBytes = 32 * 1024 * 1024;
     int64_t maxStringLength = 16 * 1024 * 1024;   // characters of one text value
     int64_t maxArrayElements = 4 * 1024 * 1024;   // elements of one array
+    // Bytes the script's variables hold together (texts, arrays and their elements, kept
+    // from one call to the next in its global variables). Past it the script stops with
+    // error 7, "Memoria esaurita", at the line that would have taken more.
+    int64_t maxHeldBytes = 256 * 1024 * 1024;
 };
 
 class Interpreter;

@@ -74,7 +74,7 @@ ScriptError ScriptError::limitStop(int number)
 {
     // The stop's text is not in the table, so a script raising the same number never
     // shows it.
-    ScriptError e(number, number == err::kOutOfStack
+    ScriptError e(number, number == err::kOutOfStack || number == err::kOutOfMemory
                               ? errorText(number)
                               : QStringLiteral("Script interrotto: superato il limite di esecuzione (ciclo senza fine?)"));
     e.engineStop = true;

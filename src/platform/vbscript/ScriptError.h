@@ -77,9 +77,9 @@ public:
     ScriptError(int number, const QString& description, int line = 0, int column = 0);
     explicit ScriptError(int number) : ScriptError(number, errorText(number)) {}
 
-    // The engine's own stop of a script past its statement, time or call-depth limit
-    // (kLimitExceeded or kOutOfStack). No On Error catches it, and no Err.Raise of any
-    // number makes one.
+    // The engine's own stop of a script past its statement, time, call-depth or memory
+    // limit (kLimitExceeded, kOutOfStack or kOutOfMemory). No On Error catches it, and no
+    // Err.Raise of any number makes one.
     static ScriptError limitStop(int number);
 
     int line;     // 1-based line within the added text; 0 when none

@@ -249,6 +249,18 @@ float Variant::toSingle() const
     return static_cast<float>(d);
 }
 
+std::optional<bool> booleanName(const QString& text)
+{
+    // The English and Italian names, and the bracketed forms a Boolean is written in when
+    // stored as text.
+    const QString t = text.trimmed();
+    for (const char* name : {"true", "vero", "#true#"})
+        if (t.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) return true;
+    for (const char* name : {"false", "falso", "#false#"})
+        if (t.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) return false;
+    return std::nullopt;
+}
+
 bool Variant::toBool() const
 {
     switch (m_type) {
@@ -263,17 +275,7 @@ bool Variant::toBool() const
     case VType::Date: return m_u.d != 0.0;
     case VType::Currency: return m_u.c != 0;
     case VType::String: {
-        // The English and Italian names, and the bracketed forms a Boolean is written in
-        // when stored as text.
-        QString t = m_str.trimmed();
-        if (t.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
-            || t.compare(QLatin1String("vero"), Qt::CaseInsensitive) == 0
-            || t.compare(QLatin1String("#true#"), Qt::CaseInsensitive) == 0)
-            return true;
-        if (t.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0
-            || t.compare(QLatin1String("falso"), Qt::CaseInsensitive) == 0
-            || t.compare(QLatin1String("#false#"), Qt::CaseInsensitive) == 0)
-            return false;
+        if (const std::optional<bool> b = booleanName(m_str)) return *b;
         double d = 0;
         if (parseNumber(m_str, d)) return d != 0.0;
         throw ScriptError(err::kTypeMismatch);

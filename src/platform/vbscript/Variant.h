@@ -9,6 +9,7 @@
 #include <QVariant>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace vbs {
@@ -150,6 +151,9 @@ bool parseNumber(const QString& text, double& out);
 // Reads C-locale number text ("1.5e-3") as a Double: false when it overflows; an
 // underflow gives 0 (or the nearest subnormal), as the language's literals do.
 bool decimalToDouble(const QByteArray& text, double& out);
+// The Boolean a text names ("True", "Falso", "#TRUE#", any case), as CBool reads it; none
+// for any other text, a number included.
+std::optional<bool> booleanName(const QString& text);
 // Parses a date as CDate does ("10/12/2024", "10/12/2024 15:30", "15.30.00", "2024-12-10").
 bool parseDate(const QString& text, double& out);
 

@@ -101,6 +101,15 @@ TEST_F(BarcodeFilter, AFailingFilterIsReportedWithItsLineAndDropsTheCode) {
     EXPECT_TRUE(BarCodeFilterInUse().HoldsCompiledFilter());
 }
 
+// A filter that would hold more memory than a script may is stopped at that line; the code
+// is dropped as for any failing filter.
+TEST_F(BarcodeFilter, AFilterHoldingTooMuchMemoryIsStoppedAtItsLine) {
+    BarcodeReaderParam.VBFilterScript = QStringLiteral("Function BarCodeFilter(c)\r\n  ReDim seen(4000000)\r\n  BarCodeFilter = c\r\nEnd Function\r\n");
+    EXPECT_EQ(ApplyBarCodeFilter(QStringLiteral("5")), QString());
+    ASSERT_EQ(ui->prompts().size(), 1);
+    EXPECT_EQ(ui->prompts().first(), QStringLiteral("Errore in esecuzione del filtro codici a barre: \r\rMemoria esaurita\r\rLinea VB: 2"));
+}
+
 TEST_F(BarcodeFilter, SavingTheSettingsMakesTheNextScanUseTheNewScript) {
     BarcodeReaderParam.VBFilterScript = script("\"A\" & c");
     EXPECT_EQ(ApplyBarCodeFilter(QStringLiteral("1")), QStringLiteral("A1"));

@@ -316,3 +316,89 @@ TEST(ScriptLimitsTest, DeepScriptsNestThroughHostObjects)
         EXPECT_TRUE(e.engineStop);
     }
 }
+
+// What a script's variables hold together is bounded: texts, arrays and the texts built by
+// concatenation, in the globals kept from call to call and in every frame of a recursion.
+// Memory taken and let go again, or one text shared by many variables, counts once.
+TEST(ScriptLimitsTest, WhatTheVariablesHoldTogetherIsBounded)
+{
+    vbs::ScriptLimits limits;
+    limits.maxHeldBytes = 8 * 1024 * 1024;
+    struct Case {
+        const char* body;   // the lines of Sub Holding, the first being line 2
+        int stopLine;       // 0: runs to its end
+    };
+    const Case cases[] = {
+        // 101 different texts of 200 KB each.
+        {"ReDim a(100)\r\n For i = 0 To 100\r\n  a(i) = String(100000, \"x\") & i\r\n Next", 4},
+        // The same, trying to look away.
+        {"On Error Resume Next\r\n ReDim a(100)\r\n For i = 0 To 100\r\n  a(i) = String(100000, \"x\") & i\r\n Next", 5},
+        {"Do\r\n  s = s & String(10000, \"y\")\r\n Loop", 3},
+        {"ReDim a(200000)", 2},
+        {"For i = 1 To 200\r\n  s = String(100000, \"x\") & i\r\n Next", 0},
+        {"s = String(1000000, \"x\")\r\n ReDim a(1000)\r\n For i = 0 To 1000\r\n  a(i) = s\r\n Next", 0},
+        // Each of a hundred frames holds a text of its own.
+        {"Deep 0", 6},
+    };
+    const QString deep = QStringLiteral("Sub Deep(n)\r\n Dim t\r\n t = String(250000, \"r\") & n\r\n If n < 100 Then Deep n + 1\r\nEnd Sub\r\n");
+    for (const Case& c : cases) {
+        const QString script = QStringLiteral("Sub Holding()\r\n ") + QString::fromLatin1(c.body) + QStringLiteral("\r\nEnd Sub\r\n") + deep;
+        vbs::ScriptEngine engine;
+        engine.setLimits(limits);
+        engine.addCode(script);
+        try {
+            engine.run(QStringLiteral("Holding"));
+            EXPECT_EQ(c.stopLine, 0) << c.body;
+        } catch (const vbs::ScriptError& e) {
+            EXPECT_EQ(e.number, vbs::err::kOutOfMemory) << c.body;
+            EXPECT_EQ(e.description, QStringLiteral("Memoria esaurita")) << c.body;
+            EXPECT_TRUE(e.engineStop) << c.body;
+            EXPECT_EQ(e.line, c.stopLine) << c.body;
+        }
+    }
+}
+
+// A script called again and again (the barcode filter is compiled once) keeps its globals:
+// what they gather over the calls is held all the same.
+TEST(ScriptLimitsTest, GlobalsGatheredOverManyCallsCountTowardsTheBound)
+{
+    vbs::ScriptLimits limits;
+    limits.maxHeldBytes = 4 * 1024 * 1024;
+    vbs::ScriptEngine engine;
+    engine.setLimits(limits);
+    engine.addCode(QStringLiteral("Dim kept()\r\nReDim kept(-1)\r\nSub Add(n)\r\n  ReDim Preserve kept(n)\r\n"
+                                  "  kept(n) = String(100000, \"k\") & n\r\nEnd Sub\r\n"));
+    int calls = 0;
+    try {
+        for (; calls < 100; ++calls) engine.run(QStringLiteral("Add"), {vbs::Variant(calls)});
+        FAIL() << "no stop";
+    } catch (const vbs::ScriptError& e) {
+        EXPECT_EQ(e.number, vbs::err::kOutOfMemory);
+        EXPECT_EQ(e.line, 5);
+        // About 200 KB a call against 4 MB.
+        EXPECT_GE(calls, 15);
+        EXPECT_LE(calls, 21);
+    }
+}
+
+// Memory the system refuses inside a host object's call stops the script at that line, as
+// the engine's own bound does, whatever On Error says.
+TEST(ScriptLimitsTest, MemoryTheSystemRefusesStopsTheScriptAtItsLine)
+{
+    auto host = std::make_shared<vbs::HostObject>(QStringLiteral("Host"));
+    host->method(QStringLiteral("Take"), 0, 0, [](const vbs::VariantList&) -> vbs::Variant { throw std::bad_alloc(); });
+    vbs::ScriptEngine engine;
+    engine.addObject(QStringLiteral("Host"), host);
+    engine.addCode(QStringLiteral("Function F()\r\n  On Error Resume Next\r\n  x = Host.Take()\r\n  F = 1\r\nEnd Function\r\n"));
+    try {
+        engine.run(QStringLiteral("F"));
+        FAIL() << "no stop";
+    } catch (const vbs::ScriptError& e) {
+        EXPECT_EQ(e.number, vbs::err::kOutOfMemory);
+        EXPECT_EQ(e.description, QStringLiteral("Memoria esaurita"));
+        EXPECT_TRUE(e.engineStop);
+        EXPECT_EQ(e.line, 3);
+        ASSERT_TRUE(engine.lastError().has_value());
+        EXPECT_EQ(engine.lastError()->line, 3);
+    }
+}

@@ -344,6 +344,7 @@ TEST_F(ScriptLanguage, Arrays)
         {"ReDim a(1, 2) : a(1, 1) = 4 : ReDim Preserve a(1, 3) : T = a(1, 1) & UBound(a, 2)", "String:43"},
         {"ReDim a(1, 2) : ReDim Preserve a(2, 2)", "#9"},
         {"Dim a(2) : ReDim a(3)", "#10"},
+        {"Dim a(3) : T = VarType(a)", "Integer:8204"},
         {"Dim a(1) : T = a(2)", "#9"},
         {"Dim a(1) : T = a(1, 1)", "#9"},
         {"Dim a : a = Array(1, 2) : T = UBound(a, 2)", "#9"},
@@ -520,7 +521,9 @@ TEST_F(ScriptLanguage, MessageBoxAndCompareConstantsAndRGB)
         {"vbYes = 1", "#501"},
         {"T = (RGB(0, &h1f&, &hf1&) = &hf11f00&)", "Boolean:True"},
         {"T = RGB(255, 0, 0)", "Long:255"},
-        {"T = RGB(256, 0, 0)", "#5"},
+        // A component above 255 counts as 255; a negative one is refused.
+        {"T = RGB(256, 0, 0)", "Long:255"},
+        {"T = (RGB(&h1&, &h100&, &h111&) = &hFFFF01&)", "Boolean:True"},
         {"T = RGB(0, -1, 0)", "#5"},
         {"T = RGB(0, 0)", "#450"},
     });
@@ -551,12 +554,13 @@ TEST_F(ScriptLanguage, MembersOfNothingAndWithBlocks)
 {
     runCases({
         {"Dim o : Set o = Nothing : o.Prop = 1", "#424"},
-        {"Dim o : Set o = Nothing : T = o.Prop", "#91"},
+        {"Dim o : Set o = Nothing : T = o.Prop", "#424"},
+        {"Dim o : Set o = Nothing : o.Go", "#424"},
         {"With Nothing\r\nEnd With\r\nT = 1", "Integer:1"},
-        {"With Nothing\r\n T = .Name\r\nEnd With", "#91"},
+        {"With Nothing\r\n T = .Name\r\nEnd With", "#424"},
         {"With Nothing\r\n .Name = 1\r\nEnd With", "#424"},
         {"With 42\r\nEnd With", "#424"},
-        {"On Error Resume Next\r\nWith Nothing\r\n T = .Name\r\n T = Err.Number\r\nEnd With", "Long:91"},
+        {"On Error Resume Next\r\nWith Nothing\r\n T = .Name\r\n T = Err.Number\r\nEnd With", "Long:424"},
     });
 }
 
@@ -630,6 +634,8 @@ TEST_F(ScriptLanguage, LiteralsAndBooleanTexts)
         {"T = Round(True)", "Boolean:True"},
         {R"(T = CBool("#FALSE#"))", "Boolean:False"},
         {R"(If "#TRUE#" Then T = 1 Else T = 2)", "Integer:1"},
+        {R"(T = Not "#FALSE#")", "Boolean:True"},
+        {R"(T = Not "#TRUE#")", "Boolean:False"},
     });
 }
 

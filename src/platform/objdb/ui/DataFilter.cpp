@@ -5,6 +5,7 @@
 #include "Definitions.h"
 #include "SettingsStore.h"
 #include "TableObject.h"
+#include "TypedNumber.h"
 #include "UiLocale.h"
 #include <QDateTime>
 #include <cctype>
@@ -21,15 +22,11 @@ bool same(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInse
     throw AppError::object(2, table, QStringLiteral("Valore non valido per il campo <%1>: %2").arg(field, value));
 }
 
-// The first form that reads the whole text as a number: the locale's, then the C one.
-std::optional<double> number(const QString& text)
+// A number compared with a field is read as the operator writes numbers, and only so: read
+// in another form its marks would be taken for others ("3.20" is 320 where "." groups).
+[[noreturn]] void notANumber(const QString& table, const QString& field, const QString& value)
 {
-    bool ok = false;
-    double d = uiLocale().toDouble(text, &ok);
-    if (ok) return d;
-    d = QLocale::c().toDouble(text, &ok);
-    if (ok) return d;
-    return std::nullopt;
+    throw AppError::object(2, table, NotATypedNumberMessage(field, value, uiLocale()));
 }
 
 // A filter's name as a key of the store. The name is what the operator typed; the store's
@@ -157,15 +154,14 @@ QString DataFilter::ConditionText(const FilterCondition& c, bool qualified) cons
     } else {
         switch (def->TypeCode) {
         case FieldType::Integer: case FieldType::Number: {
-            const auto d = number(value);
-            if (!d) badValue(m_table.Name(), c.field, c.value);
+            const auto d = ReadTypedNumber(value, uiLocale());
+            if (!d) notANumber(m_table.Name(), c.field, value);
             literal = QString::number(*d, 'g', 17);
             break;
         }
         case FieldType::Currency: {
-            auto a = Currency::parse(value, uiLocale());
-            if (!a) a = Currency::parse(value, QLocale::c());
-            if (!a) badValue(m_table.Name(), c.field, c.value);
+            const auto a = ReadTypedAmount(value, uiLocale());
+            if (!a) notANumber(m_table.Name(), c.field, value);
             literal = a->toString();
             break;
         }

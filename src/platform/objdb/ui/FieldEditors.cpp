@@ -1,5 +1,7 @@
 #include "FieldEditors.h"
+#include "AppError.h"
 #include "Currency.h"
+#include "TypedNumber.h"
 #include "Definitions.h"
 #include "UiLocale.h"
 #include <QCalendarWidget>
@@ -44,17 +46,17 @@ std::unique_ptr<FieldEditor> MakeFieldEditor(const FieldDefinition& field, int d
     case FieldType::Date: return std::make_unique<DateFieldEditor>(false, parent);
     case FieldType::DateTime: return std::make_unique<DateFieldEditor>(true, parent);
     case FieldType::LongText: return std::make_unique<LongTextFieldEditor>(parent);
-    case FieldType::Integer: return std::make_unique<LineFieldEditor>(S::Integer, 0, decimals, parent);
-    case FieldType::Number: return std::make_unique<LineFieldEditor>(S::Number, 0, decimals, parent);
-    case FieldType::Currency: return std::make_unique<LineFieldEditor>(S::Currency, 0, decimals, parent);
+    case FieldType::Integer: return std::make_unique<LineFieldEditor>(S::Integer, 0, decimals, parent, field.Name);
+    case FieldType::Number: return std::make_unique<LineFieldEditor>(S::Number, 0, decimals, parent, field.Name);
+    case FieldType::Currency: return std::make_unique<LineFieldEditor>(S::Currency, 0, decimals, parent, field.Name);
     default: return std::make_unique<LineFieldEditor>(S::Text, field.Size, decimals, parent);
     }
 }
 
 // --- one line -----------------------------------------------------------------------------------------
 
-LineFieldEditor::LineFieldEditor(Shape shape, int maxLength, int decimals, QWidget* parent)
-    : FieldEditor(parent), m_shape(shape), m_decimals(decimals), m_edit(new QLineEdit(this))
+LineFieldEditor::LineFieldEditor(Shape shape, int maxLength, int decimals, QWidget* parent, const QString& field)
+    : FieldEditor(parent), m_shape(shape), m_decimals(decimals), m_field(field), m_edit(new QLineEdit(this))
 {
     tightRow(this)->addWidget(m_edit);
     if (maxLength > 0) m_edit->setMaxLength(maxLength);
@@ -90,24 +92,20 @@ QVariant LineFieldEditor::value() const
     // An empty box empties a number; an empty text stays an empty text.
     if (text.trimmed().isEmpty() && m_shape != Shape::Text) return QVariant();
     const QString t = text.trimmed();
-    bool ok = false;
     switch (m_shape) {
     case Shape::Currency:
         // Read as the operator wrote it, exactly: never through a double.
-        if (auto c = Currency::parse(t, uiLocale())) return QVariant::fromValue(*c);
-        if (auto c = Currency::parse(t, QLocale::c())) return QVariant::fromValue(*c);
+        if (auto c = ReadTypedAmount(t, uiLocale())) return QVariant::fromValue(*c);
         break;
-    case Shape::Number: case Shape::Integer: {
-        const double d = uiLocale().toDouble(t, &ok);
-        if (ok) return m_shape == Shape::Integer && d == std::floor(d) ? QVariant(qint64(d)) : QVariant(d);
-        const double c = QLocale::c().toDouble(t, &ok);
-        if (ok) return m_shape == Shape::Integer && c == std::floor(c) ? QVariant(qint64(c)) : QVariant(c);
+    case Shape::Number: case Shape::Integer:
+        if (auto d = ReadTypedNumber(t, uiLocale()))
+            return m_shape == Shape::Integer && *d == std::floor(*d) && std::fabs(*d) < 9.2e18 ? QVariant(qint64(*d)) : QVariant(*d);
         break;
+    case Shape::Text: return text;
     }
-    case Shape::Text: break;
-    }
-    // What reads as no value of the field goes on as typed: the library says why it is refused.
-    return text;
+    // Only the operator's own form: a number in another form would be read with its marks
+    // taken for others ("3.20" is 320 where "." groups thousands).
+    throw AppError(AppError::kTypeMismatch, QStringLiteral("objdb"), NotATypedNumberMessage(m_field, t, uiLocale()));
 }
 
 bool LineFieldEditor::changed() const { return m_edit->text() != m_shown; }

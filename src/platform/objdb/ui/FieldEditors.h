@@ -23,7 +23,9 @@ public:
     using QWidget::QWidget;
     // The field's value as the data set holds it (Null: empty).
     virtual void setValue(const QVariant& value) = 0;
-    // What to set in the field: typed text (the library converts it), a bool, or Null.
+    // What to set in the field: typed text (the library converts it), a number read in the
+    // operator's form, a bool, or Null. A number typed in no form the operator uses raises
+    // AppError naming the field.
     virtual QVariant value() const = 0;
     // The text an answer line gives, as if typed.
     virtual void setText(const QString& text) = 0;
@@ -49,7 +51,8 @@ class LineFieldEditor : public FieldEditor {
 public:
     bool changed() const override;
     enum class Shape { Text, Integer, Number, Currency };
-    LineFieldEditor(Shape shape, int maxLength, int decimals, QWidget* parent = nullptr);
+    // `field`: the name a refusal of the typed text gives.
+    LineFieldEditor(Shape shape, int maxLength, int decimals, QWidget* parent = nullptr, const QString& field = QString());
     void setValue(const QVariant& value) override;
     QVariant value() const override;
     void setText(const QString& text) override;
@@ -59,6 +62,7 @@ public:
 private:
     Shape m_shape;
     int m_decimals;
+    QString m_field;
     QLineEdit* m_edit;
     QString m_shown;   // the text last shown, to tell a change from a visit
 };

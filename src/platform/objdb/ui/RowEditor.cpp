@@ -355,9 +355,8 @@ bool RowEditor::change(const std::function<void()>& step)
 bool RowEditor::commitField(FieldSlot& slot)
 {
     if (!slot.editable) return false;
-    const QVariant value = slot.editor->value();
     TableData& src = sourceOf(slot);
-    return change([&] { src.SetValue(slot.name, value); });
+    return change([&] { src.SetValue(slot.name, slot.editor->value()); });
 }
 
 bool RowEditor::commitReference(RefSlot& slot)

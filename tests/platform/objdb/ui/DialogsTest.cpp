@@ -162,6 +162,8 @@ TEST_F(DialogFixture, FilterConditionsAreWrittenAsTheirFieldsWant)
         {{"Descrizione", "Like", "Pa*"}, "Articoli.Descrizione Like 'Pa*'"},
         {{"Descrizione", "=", "l'olio"}, "Articoli.Descrizione = 'l''olio'"},
         {{"PrezzoVendita", ">=", "1,5"}, "Articoli.PrezzoVendita >= 1.5"},
+        {{"PrezzoVendita", "<", "1.000,5"}, "Articoli.PrezzoVendita < 1000.5"},
+        {{"ValoreMisura", "=", "0,750"}, "Articoli.ValoreMisura = 0.75"},
         {{"ValoreScorta", "<", "10"}, "Articoli.ValoreScorta < 10"},
         {{"DataInserimento", ">", "28/02/2007"}, "Articoli.DataInserimento > #02/28/2007#"},
         {{"CodiceAggiuntivo", "=", ""}, "Articoli.CodiceAggiuntivo Is Null"},
@@ -171,6 +173,18 @@ TEST_F(DialogFixture, FilterConditionsAreWrittenAsTheirFieldsWant)
                                       FilterCondition{"Inventato", "=", "1"}}) {
         f.SetConditions({bad});
         EXPECT_THROW(f.GetWhere(), AppError) << bad.field.toStdString();
+    }
+    // A number in the other form is refused with the field's name, not read with its point
+    // taken for a group separator.
+    for (const FilterCondition& other : {FilterCondition{"PrezzoVendita", ">", "3.20"}, FilterCondition{"ValoreMisura", "=", "0.750"}}) {
+        f.SetConditions({other});
+        try {
+            (void)f.GetWhere();
+            ADD_FAILURE() << other.value.toStdString();
+        } catch (const AppError& e) {
+            EXPECT_EQ(e.description, QStringLiteral("Il valore \"%1\" del campo <%2> non è un numero: scrivere i numeri come 1.234,56")
+                                         .arg(other.value, other.field));
+        }
     }
 }
 
@@ -249,7 +263,8 @@ TEST_F(DialogFixture, FilterEditorTakesConditionsFromAnAnswerLine)
     // A wrong value keeps the window open; cancelling then leaves the filter as it was.
     answer({"PrezzoVendita=molto", "OK", "<cancel>"});
     EXPECT_FALSE(LibraryApplication::Instance().EditFilter(*filter, "FILTRO COMPLESSO"));
-    EXPECT_TRUE(shop->dialogs().log().contains("MSGBOX: Valore non valido per il campo <PrezzoVendita>: molto"));
+    EXPECT_TRUE(shop->dialogs().log().contains(
+        "MSGBOX: Il valore \"molto\" del campo <PrezzoVendita> non è un numero: scrivere i numeri come 1.234,56"));
     EXPECT_EQ(filter->Conditions().size(), 2u);
 
     answer({"@none"});

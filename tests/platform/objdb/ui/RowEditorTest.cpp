@@ -133,7 +133,7 @@ TEST_F(EditorFixture, WrongValuesAreRefusedAndCancellingChangesNothing)
         const char* line;
         const char* message;
     } const cases[] = {
-        {"PrezzoVendita=dieci", "Tipo non corrispondente per il campo <PrezzoVendita>: dieci"},
+        {"PrezzoVendita=dieci", "Il valore \"dieci\" del campo <PrezzoVendita> non è un numero: scrivere i numeri come 1.234,56"},
         {"UnitaMisura=NESSUNA", "Nessun elemento di <UnitaMisura> con Codice = NESSUNA"},
         {"DataInserimento=01/01/2000", "Il campo <DataInserimento> non è modificabile"},
         {"Inventato=1", "Campo inesistente: Inventato"},
@@ -153,6 +153,40 @@ TEST_F(EditorFixture, WrongValuesAreRefusedAndCancellingChangesNothing)
     EXPECT_EQ(shop->stored("Articoli", a, "Descrizione").toString(), "Pane");
     EXPECT_FALSE(rows->IsChanged());
     EXPECT_EQ(rows->GetValue("Descrizione").toString(), "Pane");
+}
+
+// Numbers are read only as the operator writes them (Italian here, where the system speaks
+// none): the point groups thousands, so a number typed with a decimal point is refused, never
+// stored ten or a thousand times too large; what is refused leaves the stored row as it was.
+TEST_F(EditorFixture, NumbersAreReadOnlyInTheOperatorsForm)
+{
+    const auto refusal = [](const char* typed, const char* field) {
+        return QStringLiteral("Il valore \"%1\" del campo <%2> non è un numero: scrivere i numeri come 1.234,56")
+            .arg(QString::fromUtf8(typed), QString::fromUtf8(field));
+    };
+    struct Case { const char* field; const char* typed; double stored; bool refused; };
+    // The article starts at 2,50 and a measure of 1.
+    const Case cases[] = {
+        {"PrezzoVendita", "3,20", 3.2, false},
+        {"PrezzoVendita", "1.000,25", 1000.25, false},
+        {"PrezzoVendita", "3.20", 2.5, true},
+        {"PrezzoVendita", "0.5", 2.5, true},
+        {"PrezzoVendita", "1,000.25", 2.5, true},
+        {"ValoreMisura", "0,750", 0.75, false},
+        {"ValoreMisura", "0.750", 1.0, true},
+        {"ValoreMisura", "1.5", 1.0, true},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.field) + " = " + c.typed);
+        const qint64 a = shop->addArticle(QStringLiteral("N%1").arg(++n), "Pane");
+        auto rows = article(a);
+        RowEditor editor(*rows, {});
+        EXPECT_EQ(editor.SetFieldText(c.field, QString::fromUtf8(c.typed)), !c.refused);
+        if (c.refused) EXPECT_EQ(editor.Message(), refusal(c.typed, c.field));
+        EXPECT_TRUE(editor.Save());
+        EXPECT_EQ(shop->stored("Articoli", a, c.field).toDouble(), c.stored);
+    }
 }
 
 TEST_F(EditorFixture, AReferenceIsTypedByItsKeyAndShowsItsDisplayFields)
