@@ -154,7 +154,10 @@ void DBEngine::prepareFile()
         "CREATE TABLE IF NOT EXISTS _objdb_tables (Name TEXT PRIMARY KEY COLLATE NOCASE, Position INTEGER,"
         " Version REAL, Caption TEXT, ParentTable TEXT, Definition TEXT);"
         "CREATE TABLE IF NOT EXISTS _objdb_connections (OID INTEGER PRIMARY KEY, Computer TEXT COLLATE NOCASE,"
-        " Utente TEXT COLLATE NOCASE, Processo INTEGER, Apertura TEXT);"));
+        " Utente TEXT COLLATE NOCASE, Processo INTEGER, Apertura TEXT);"
+        // Rows stored unfinished, with the process that stored them (OpenRows.h).
+        "CREATE TABLE IF NOT EXISTS _objdb_open (Tabella TEXT COLLATE NOCASE, OIDRiga INTEGER, Computer TEXT,"
+        " Avvio TEXT, Processo INTEGER, InizioProcesso INTEGER, Apertura TEXT, PRIMARY KEY (Tabella, OIDRiga));"));
     const QString identity = fileIdentity(c.path());
     const qint64 site = c.scalar(QStringLiteral("SELECT Value FROM _objdb_meta WHERE Key='site'")).toLongLong();
     const QString storedIdentity = c.scalar(QStringLiteral("SELECT Value FROM _objdb_meta WHERE Key='file'")).toString();
