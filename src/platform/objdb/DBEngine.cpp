@@ -233,15 +233,29 @@ void DBEngine::BeginTransaction()
     m_transactions << sql().openSavepoint();
 }
 
+void DBEngine::BeginWholeTransaction()
+{
+    const bool use = m_useTransaction;
+    m_useTransaction = true;
+    try {
+        BeginTransaction();
+    } catch (...) {
+        m_useTransaction = use;
+        throw;
+    }
+    m_useTransaction = use;
+}
+
+// Only transactions begun are ever ended: with the switch off, those are the whole ones.
 void DBEngine::CommitTransaction()
 {
-    if (!m_useTransaction || m_transactions.isEmpty()) return;
+    if (m_transactions.isEmpty()) return;
     sql().releaseSavepoint(m_transactions.takeLast());
 }
 
 void DBEngine::RollbackTransaction()
 {
-    if (!m_useTransaction || m_transactions.isEmpty()) return;
+    if (m_transactions.isEmpty()) return;
     sql().rollbackSavepoint(m_transactions.takeLast());
     forgetOidCache();
 }
