@@ -3,7 +3,7 @@
 // it leaves nothing of an unconfirmed document once the file is opened again, and a
 // confirmed one whole. Ended by the system (SIGTERM, SIGHUP), it gives the document up as its
 // window's unload does, stores its placement, closes the database and ends with status 0.
-#ifdef MV_MIRTAVOLIA_EXE
+#if defined(MV_MIRTAVOLIA_EXE) && defined(MV_MVTOOL_EXE)
 #include "DB.h"
 #include "DBEngine.h"
 #include "Database.h"
@@ -376,6 +376,26 @@ TEST_F(HeadlessCounter, ASaleOfAProgramStillRunningIsLeftAlone)
 
     other.kill();
     EXPECT_EQ(open(), 1);
+    EXPECT_EQ(contents(database()), s_before);
+}
+
+// The developer's tool opens the working database as the program does, and gives up the same.
+TEST_F(HeadlessCounter, AToolOnTheWorkingDatabaseGivesUpWhatTheProgramLeftOpen)
+{
+    {
+        Program program(m_home, saleLines().mid(0, 9), true);
+        program.kill();
+    }
+    QProcess tool;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home + QStringLiteral("/config"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), m_home + QStringLiteral("/data"));
+    tool.setProcessEnvironment(env);
+    tool.start(QStringLiteral(MV_MVTOOL_EXE), {QStringLiteral("barcode"), QStringLiteral("8001")});
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    EXPECT_TRUE(QString::fromUtf8(tool.readAllStandardError())
+                    .contains(QLatin1String("Annullati i documenti rimasti aperti: 1 vendita")));
+    EXPECT_EQ(notes(), 0);
     EXPECT_EQ(contents(database()), s_before);
 }
 

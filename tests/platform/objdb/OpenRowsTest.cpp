@@ -222,6 +222,24 @@ TEST(ObjDbOpenRows, OnlyWhatAnEndedProcessOfThisComputerLeftIsUndone)
     EXPECT_TRUE(objdb::UndoAbandonedRows(*f.db).empty()) << "a second opening finds nothing more";
 }
 
+// The notes are the file's own: no table of the database, and rows copied to another file
+// (a save to the backup database) travel without them.
+TEST(ObjDbOpenRows, TheNotesAreNoTableOfTheShopAndStayInTheirFile)
+{
+    File f("open-rows-own");
+    f.select("Pratica")->AddRow({"Numero", 1});
+    EXPECT_FALSE(f.db->Tables().Contains(QStringLiteral("_objdb_open")));
+    auto stored = LibraryGlobal::OpenExistingDatabase(f.engine, nullptr);
+    EXPECT_FALSE(stored->Tables().Contains(QStringLiteral("_objdb_open")));
+
+    File backup("open-rows-backup");
+    auto target = backup.select("Pratica");
+    ASSERT_TRUE(f.select("Pratica")->CopyRows(*target));
+    EXPECT_EQ(backup.select("Pratica")->RowCount(), 1);
+    EXPECT_EQ(backup.notes(), 0);
+    EXPECT_EQ(f.notes(), 1);
+}
+
 TEST(ObjDbOpenRows, AFileOpenedReadOnlyIsLeftAsItIs)
 {
     File f("open-rows-readonly");
