@@ -9,20 +9,20 @@
 
 namespace {
 
-enum class Kind { Sale, Supply };
-enum class Completed { No, ByTheProgram, BehindTheLibrary };
+enum class LeftKind { Sale, Supply };
+enum class Completion { No, ByTheProgram, BehindTheLibrary };
 
-struct Case {
+struct LeftOpenCase {
     const char* name;
-    Kind kind;
+    LeftKind kind;
     const char* owner;       // what differs in the note's owner at the next opening (SQL), or nothing
-    Completed completed;
+    Completion completed;
     bool givenUp;
 };
 
-void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const LeftOpenCase& c, std::ostream* os) { *os << c.name; }
 
-class LeftOpen : public SalesShop, public ::testing::WithParamInterface<Case> {
+class LeftOpen : public SalesShop, public ::testing::WithParamInterface<LeftOpenCase> {
 protected:
     void SetUp() override
     {
@@ -65,9 +65,9 @@ protected:
 
     // A sale for the customer who uses the voucher, with a line of 1.33 and one of 12.00; a
     // supply of both articles, at their purchase prices.
-    std::unique_ptr<TableData> openDocument(Kind kind)
+    std::unique_ptr<TableData> openDocument(LeftKind kind)
     {
-        if (kind == Kind::Sale) {
+        if (kind == LeftKind::Sale) {
             auto sale = newSale(customer);
             sale->GetReference("BuoniUtilizzati")->AddRow({"objParent", voucher});
             addLine(*sale, pane, 1);
@@ -92,16 +92,16 @@ protected:
 
 TEST_P(LeftOpen, AtTheNextOpening)
 {
-    const Case& c = GetParam();
+    const LeftOpenCase& c = GetParam();
     const QStringList before = contents();
     {
         auto document = openDocument(c.kind);
-        if (c.completed == Completed::ByTheProgram) {
+        if (c.completed == Completion::ByTheProgram) {
             document->SetValue("Completato", true);
             document->Update();
         }
     }
-    if (c.kind == Kind::Sale) {
+    if (c.kind == LeftKind::Sale) {
         // What the fault left on disk: the stock taken, the voucher used, the points given.
         ASSERT_EQ(storedStock(pane), 999.0);
         ASSERT_EQ(storedMoney("BuoniClienti", "ImportoUtilizzato", voucher), eur("50.00"));
@@ -111,8 +111,8 @@ TEST_P(LeftOpen, AtTheNextOpening)
     }
     shop.close();
     // The program ends without a word: its document stays as it was.
-    if (c.completed == Completed::BehindTheLibrary)
-        shop.rawExec(c.kind == Kind::Sale ? "UPDATE Vendite SET Completato = 1" : "UPDATE Forniture SET Completato = 1");
+    if (c.completed == Completion::BehindTheLibrary)
+        shop.rawExec(c.kind == LeftKind::Sale ? "UPDATE Vendite SET Completato = 1" : "UPDATE Forniture SET Completato = 1");
     if (c.owner)
         shop.rawExec(QString("UPDATE _objdb_open SET ") + c.owner);
     const QStringList atTheEnd = contents();
@@ -126,12 +126,12 @@ TEST_P(LeftOpen, AtTheNextOpening)
         EXPECT_EQ(contents(), before);
         EXPECT_EQ(notes(), 0);
         EXPECT_EQ(undone.StatusText(), QString("Annullati i documenti rimasti aperti: 1 ") +
-                                           (c.kind == Kind::Sale ? "vendita" : "fornitura"));
+                                           (c.kind == LeftKind::Sale ? "vendita" : "fornitura"));
     } else {
         EXPECT_EQ(contents(), atTheEnd);
         EXPECT_EQ(undone.StatusText(), QString());
         // A completed document loses its note; any other waits for its program.
-        EXPECT_EQ(notes(), c.completed == Completed::No ? 1 : 0);
+        EXPECT_EQ(notes(), c.completed == Completion::No ? 1 : 0);
     }
     shop.open();
 }
@@ -139,18 +139,18 @@ TEST_P(LeftOpen, AtTheNextOpening)
 INSTANTIATE_TEST_SUITE_P(
     Documents, LeftOpen,
     ::testing::Values(
-        Case{"SaleOfAProgramThatDied", Kind::Sale, "InizioProcesso = InizioProcesso + 1", Completed::No, true},
-        Case{"SaleOfTheBootBefore", Kind::Sale, "Avvio = 'avvio-precedente'", Completed::No, true},
-        Case{"SaleOfAProgramStillRunning", Kind::Sale, nullptr, Completed::No, false},
-        Case{"SaleOfAnotherComputer", Kind::Sale, "Computer = 'cassa-2', InizioProcesso = 0", Completed::No, false},
-        Case{"SaleConfirmed", Kind::Sale, nullptr, Completed::ByTheProgram, false},
-        Case{"SaleCompletedWhileItsNoteStayed", Kind::Sale, "InizioProcesso = InizioProcesso + 1",
-             Completed::BehindTheLibrary, false},
-        Case{"SupplyOfAProgramThatDied", Kind::Supply, "InizioProcesso = InizioProcesso + 1", Completed::No, true},
-        Case{"SupplyOfAProgramStillRunning", Kind::Supply, nullptr, Completed::No, false},
-        Case{"SupplyOfAnotherComputer", Kind::Supply, "Computer = 'cassa-2', InizioProcesso = 0", Completed::No, false},
-        Case{"SupplyConfirmed", Kind::Supply, nullptr, Completed::ByTheProgram, false}),
-    [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+        LeftOpenCase{"SaleOfAProgramThatDied", LeftKind::Sale, "InizioProcesso = InizioProcesso + 1", Completion::No, true},
+        LeftOpenCase{"SaleOfTheBootBefore", LeftKind::Sale, "Avvio = 'avvio-precedente'", Completion::No, true},
+        LeftOpenCase{"SaleOfAProgramStillRunning", LeftKind::Sale, nullptr, Completion::No, false},
+        LeftOpenCase{"SaleOfAnotherComputer", LeftKind::Sale, "Computer = 'cassa-2', InizioProcesso = 0", Completion::No, false},
+        LeftOpenCase{"SaleConfirmed", LeftKind::Sale, nullptr, Completion::ByTheProgram, false},
+        LeftOpenCase{"SaleCompletedWhileItsNoteStayed", LeftKind::Sale, "InizioProcesso = InizioProcesso + 1",
+             Completion::BehindTheLibrary, false},
+        LeftOpenCase{"SupplyOfAProgramThatDied", LeftKind::Supply, "InizioProcesso = InizioProcesso + 1", Completion::No, true},
+        LeftOpenCase{"SupplyOfAProgramStillRunning", LeftKind::Supply, nullptr, Completion::No, false},
+        LeftOpenCase{"SupplyOfAnotherComputer", LeftKind::Supply, "Computer = 'cassa-2', InizioProcesso = 0", Completion::No, false},
+        LeftOpenCase{"SupplyConfirmed", LeftKind::Supply, nullptr, Completion::ByTheProgram, false}),
+    [](const ::testing::TestParamInfo<LeftOpenCase>& info) { return std::string(info.param.name); });
 
 TEST(UndoneDocumentsText, SaysWhatWasGivenUpAndWhatFailed)
 {

@@ -18,8 +18,9 @@ namespace {
 
 // A "practice" finished when its Completato is set, with lines that take stock from an item;
 // and a plain table that is never noted.
-class Pratica : public itfDefTable, public itfSetData {
+class PraticaTable : public itfDefTable, public itfSetData {
 public:
+    QString TableName() const override { return QStringLiteral("Pratica"); }
     void DefineIdentity(TableIdentity& id) override
     {
         id.Version = 1.0;
@@ -35,8 +36,9 @@ public:
     void OnNewRow(TableData& td) override { td.SetValue("Completato", false); }
 };
 
-class Voce : public itfDefTable, public itfSetData {
+class VoceTable : public itfDefTable, public itfSetData {
 public:
+    QString TableName() const override { return QStringLiteral("Voce"); }
     void DefineIdentity(TableIdentity& id) override { id.Version = 1.0; }
     void DefineStructure(FieldDefinitions& f, IndexDefinitions&, ReferenceDefinitions&) override
     {
@@ -46,8 +48,9 @@ public:
 };
 
 // A line takes its quantity from the item's stock and gives it back when it goes.
-class Scarico : public itfDefTable, public itfSetData {
+class ScaricoTable : public itfDefTable, public itfSetData {
 public:
+    QString TableName() const override { return QStringLiteral("Scarico"); }
     void DefineIdentity(TableIdentity& id) override
     {
         id.Version = 1.0;
@@ -73,24 +76,24 @@ public:
     }
 };
 
-class Definition : public itfDefDatabase {
+class JournalDefinition : public itfDefDatabase {
 public:
     void Define(DatabaseDefinition& d) override
     {
-        d.AddTable(std::make_shared<Voce>());
-        d.AddTable(std::make_shared<Scarico>());
-        d.AddTable(std::make_shared<Pratica>());
+        d.AddTable(std::make_shared<VoceTable>());
+        d.AddTable(std::make_shared<ScaricoTable>());
+        d.AddTable(std::make_shared<PraticaTable>());
     }
 };
 
-struct File {
-    explicit File(const char* name) : path(newDatabasePath(QString::fromLatin1(name))) { open(); }
+struct JournalFile {
+    explicit JournalFile(const char* name) : path(newDatabasePath(QString::fromLatin1(name))) { open(); }
     void open()
     {
         engine = std::make_shared<DBEngine>();
         if (!QFileInfo::exists(path)) engine->CreateDatabase(3, path);
         engine->OpenDatabase(3, path);
-        db = LibraryGlobal::NewDatabase(std::make_shared<Definition>(), "test", nullptr);
+        db = LibraryGlobal::NewDatabase(std::make_shared<JournalDefinition>(), "test", nullptr);
         db->AttachEngine(engine);
     }
     std::unique_ptr<TableData> select(const char* table, const QString& condition = QString())
@@ -109,7 +112,7 @@ struct File {
 
 TEST(ObjDbOpenRows, TheNoteFollowsTheRowInTheOperationThatStoresIt)
 {
-    File f("open-rows-note");
+    JournalFile f("open-rows-note");
     auto practices = f.select("Pratica");
     const qint64 open = practices->AddRow({"Numero", 1});
     ASSERT_EQ(f.openRows().size(), 1u);
@@ -142,7 +145,7 @@ TEST(ObjDbOpenRows, TheNoteFollowsTheRowInTheOperationThatStoresIt)
 
 TEST(ObjDbOpenRows, AnOperationUndoneTakesItsNoteWithIt)
 {
-    File f("open-rows-undone");
+    JournalFile f("open-rows-undone");
     {
         DatabaseOperation op(*f.db);
         f.select("Pratica")->AddRow({"Numero", 1});
@@ -186,7 +189,7 @@ TEST(ObjDbOpenRows, TheOwnerIsAliveOnlyAsTheProcessThatWroteTheNote)
 
 TEST(ObjDbOpenRows, OnlyWhatAnEndedProcessOfThisComputerLeftIsUndone)
 {
-    File f("open-rows-undo");
+    JournalFile f("open-rows-undo");
     const qint64 item = f.select("Voce")->AddRow({"Scorta", 10.0});
     auto add = [&](int number) {
         auto practice = f.select("Pratica");
@@ -226,13 +229,13 @@ TEST(ObjDbOpenRows, OnlyWhatAnEndedProcessOfThisComputerLeftIsUndone)
 // (a save to the backup database) travel without them.
 TEST(ObjDbOpenRows, TheNotesAreNoTableOfTheShopAndStayInTheirFile)
 {
-    File f("open-rows-own");
+    JournalFile f("open-rows-own");
     f.select("Pratica")->AddRow({"Numero", 1});
     EXPECT_FALSE(f.db->Tables().Contains(QStringLiteral("_objdb_open")));
     auto stored = LibraryGlobal::OpenExistingDatabase(f.engine, nullptr);
     EXPECT_FALSE(stored->Tables().Contains(QStringLiteral("_objdb_open")));
 
-    File backup("open-rows-backup");
+    JournalFile backup("open-rows-backup");
     auto target = backup.select("Pratica");
     ASSERT_TRUE(f.select("Pratica")->CopyRows(*target));
     EXPECT_EQ(backup.select("Pratica")->RowCount(), 1);
@@ -242,7 +245,7 @@ TEST(ObjDbOpenRows, TheNotesAreNoTableOfTheShopAndStayInTheirFile)
 
 TEST(ObjDbOpenRows, AFileOpenedReadOnlyIsLeftAsItIs)
 {
-    File f("open-rows-readonly");
+    JournalFile f("open-rows-readonly");
     f.select("Pratica")->AddRow({"Numero", 1});
     f.exec(QStringLiteral("UPDATE _objdb_open SET InizioProcesso = InizioProcesso + 1"));
     f.db->Close();
@@ -250,7 +253,7 @@ TEST(ObjDbOpenRows, AFileOpenedReadOnlyIsLeftAsItIs)
     auto reader = std::make_shared<DBEngine>();
     reader->SetAccessMode(DBEngine::kAccessReadOnly);
     reader->OpenDatabase(3, f.path);
-    auto db = LibraryGlobal::NewDatabase(std::make_shared<Definition>(), "test", nullptr);
+    auto db = LibraryGlobal::NewDatabase(std::make_shared<JournalDefinition>(), "test", nullptr);
     db->AttachEngine(reader);
     EXPECT_TRUE(objdb::UndoAbandonedRows(*db).empty());
     EXPECT_EQ(objdb::OpenRows(*db).size(), 1u);
