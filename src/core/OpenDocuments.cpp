@@ -17,14 +17,12 @@ QString UndoneDocuments::StatusText() const
     if (sales) done << counted(sales, "vendita", "vendite");
     if (supplies) done << counted(supplies, "fornitura", "forniture");
     if (others) done << counted(others, "documento", "documenti");
-    QString text;
-    if (!done.isEmpty()) text = QStringLiteral("Annullati i documenti rimasti aperti: ") + done.join(QStringLiteral(", "));
-    if (failed) {
-        if (!text.isEmpty()) text += QStringLiteral("; ");
-        text += QStringLiteral("documenti rimasti aperti non annullati: %1 (%2)").arg(failed).arg(failure);
-        text[0] = text[0].toUpper();
-    }
-    return text;
+    QStringList parts;
+    if (!done.isEmpty()) parts << QStringLiteral("Annullati i documenti rimasti aperti: ") + done.join(QStringLiteral(", "));
+    if (failed)
+        parts << (parts.isEmpty() ? QStringLiteral("Documenti") : QStringLiteral("documenti")) +
+                     QStringLiteral(" rimasti aperti non annullati: %1 (%2)").arg(failed).arg(failure);
+    return parts.join(QStringLiteral("; "));
 }
 
 UndoneDocuments UndoAbandonedDocuments(Database& db)
