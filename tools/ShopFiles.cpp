@@ -46,7 +46,9 @@ bool openWorkingDatabase()
     }
     SetDatabaseDefinitionFactory([] { return std::make_shared<DB>(); });
     bool openedBefore = true;
-    return InitDatabase(openedBefore);
+    if (!InitDatabase(openedBefore)) return false;
+    if (const QString notice = OpeningNotice(); !notice.isEmpty()) err(notice);
+    return true;
 }
 
 }  // namespace mvtool

@@ -8,6 +8,7 @@
 #include "QtUiServices.h"
 #include "ReportLayouts.h"
 #include "Startup.h"
+#include "SystemEnd.h"
 #include "frmMagneticDev.h"
 #include "frmMain.h"
 
@@ -19,6 +20,12 @@ int main(int argc, char** argv) {
     InstallUiServices();
     SetDatabaseDefinitionFactory([] { return std::make_shared<DB>(); });
     std::unique_ptr<frmMain> window;
+    // A shutdown's SIGTERM (or SIGHUP) closes the program as the system's end of the session
+    // does; before the main window is loaded there is nothing to keep.
+    QObject::connect(&SystemEndSignals::Install(), &SystemEndSignals::endRequested, qApp, [&window] {
+        if (window) window->EndForSystem();
+        else EndProgramForSystem([] { QCoreApplication::exit(0); });
+    });
     const int code = Main([&window]() -> QWidget* {
         InstallReportLayouts();
         InstallCustomerCardWriter();

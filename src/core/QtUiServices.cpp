@@ -63,6 +63,7 @@ QString QtMessageText(const QString& text) {
 }
 
 int QtUiServices::msgBox(const QString& text, int flags, const QString& title) {
+    if (systemEnding()) return Msg::escapeResult(flags);
     QMessageBox box(iconOf(flags), titleOr(title), QtMessageText(text), QMessageBox::NoButton, owner());
     const auto buttons = buttonsOf(flags);
     for (const BoxButton& b : buttons) box.addButton(b.button);
@@ -70,6 +71,8 @@ int QtUiServices::msgBox(const QString& text, int flags, const QString& title) {
     box.setDefaultButton(buttons[def].button);
     // Qt makes Cancel, No or the only button the one Esc answers.
     box.exec();
+    // Closed by the end of the program: Esc's answer, whatever had the focus.
+    if (systemEnding()) return Msg::escapeResult(flags);
     const auto answer = box.standardButton(box.clickedButton());
     for (const BoxButton& b : buttons)
         if (b.button == answer) return b.result;
@@ -77,6 +80,7 @@ int QtUiServices::msgBox(const QString& text, int flags, const QString& title) {
 }
 
 std::optional<QString> QtUiServices::inputBox(const QString& prompt, const QString& title, const QString& def) {
+    if (systemEnding()) return std::nullopt;
     bool ok = false;
     const QString text = QInputDialog::getText(owner(), titleOr(title), QtMessageText(prompt), QLineEdit::Normal, def, &ok);
     if (!ok) return std::nullopt;
@@ -84,12 +88,14 @@ std::optional<QString> QtUiServices::inputBox(const QString& prompt, const QStri
 }
 
 std::optional<QString> QtUiServices::openFileName(const QString& title, const QString& filter, const QString& initial) {
+    if (systemEnding()) return std::nullopt;
     const QString f = QFileDialog::getOpenFileName(owner(), titleOr(title), initial, QtFileFilter(filter));
     if (f.isEmpty()) return std::nullopt;
     return f;
 }
 
 std::optional<QString> QtUiServices::saveFileName(const QString& title, const QString& filter, const QString& initial) {
+    if (systemEnding()) return std::nullopt;
     // The program asks its own question before replacing a file.
     const QString f = QFileDialog::getSaveFileName(owner(), titleOr(title), initial, QtFileFilter(filter), nullptr,
                                                    QFileDialog::DontConfirmOverwrite);
@@ -98,9 +104,18 @@ std::optional<QString> QtUiServices::saveFileName(const QString& title, const QS
 }
 
 std::optional<QString> QtUiServices::folderName(const QString& title, const QString& initial) {
+    if (systemEnding()) return std::nullopt;
     const QString f = QFileDialog::getExistingDirectory(owner(), titleOr(title), initial);
     if (f.isEmpty()) return std::nullopt;
     return f;
+}
+
+bool QtUiServices::runModal(ModalWindow& window) {
+    if (systemEnding()) {
+        window.cancelWindow();
+        return false;
+    }
+    return window.showModal();
 }
 
 void QtUiServices::beep() { QApplication::beep(); }

@@ -9,7 +9,7 @@ public:
     std::optional<QString> openFileName(const QString& title, const QString& filter, const QString& initial) override;
     std::optional<QString> saveFileName(const QString& title, const QString& filter, const QString& initial) override;
     std::optional<QString> folderName(const QString& title, const QString& initial) override;
-    bool runModal(ModalWindow& window) override { return window.showModal(); }
+    bool runModal(ModalWindow& window) override;
     void beep() override;
     bool openUrl(const QString& urlOrPath) override;
     void status(const QString& text) override;

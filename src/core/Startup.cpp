@@ -7,6 +7,7 @@
 #include "DatabaseFiles.h"
 #include "ErrorReporting.h"
 #include "MainWindowServices.h"
+#include "OpenDocuments.h"
 #include "Notify.h"
 #include "SingleInstance.h"
 #include "SoftwareUpdate.h"
@@ -29,6 +30,11 @@ void localUpdateCheck() {
 StartupUpdateCheck& updateCheck() {
     static StartupUpdateCheck c = localUpdateCheck;
     return c;
+}
+
+QString& openingNotice() {
+    static QString notice;
+    return notice;
 }
 
 QWidget* mainWidget() {
@@ -65,8 +71,11 @@ int Main(const MainWindowLoader& loadMainWindow) {
     return QApplication::exec();
 }
 
+QString OpeningNotice() { return openingNotice(); }
+
 bool InitDatabase(bool& bOpenedBefore) {
     QWidget* owner = mainWidget();
+    openingNotice().clear();
     try {
         frmMessage::instance().ShowMsg(QStringLiteral("Inizializzazione del database..."), owner, -1, -1);
 
@@ -121,6 +130,9 @@ bool InitDatabase(bool& bOpenedBefore) {
         g_objDatabase->AttachEngine(g_objDBEngine, true, 0, 0, 0,
                                     dynamic_cast<itfProgress*>(static_cast<QWidget*>(&frmMessage::instance())));
         ApplyDatabaseSettings();
+        // What a program that died left open goes before anyone works on the file.
+        openingNotice() = UndoAbandonedDocuments(*g_objDatabase).StatusText();
+        if (!openingNotice().isEmpty()) ui().status(openingNotice());
         frmMessage::unloadInstance();
         return true;
     } catch (...) {

@@ -15,11 +15,15 @@ using MainWindowLoader = std::function<QWidget*()>;
 int Main(const MainWindowLoader& loadMainWindow);
 
 // Opens (or, when the user agrees, creates) the working database into g_objDBEngine and
-// g_objDatabase. bOpenedBefore: the main window's flag of an earlier successful opening
+// g_objDatabase, and gives up what a program that died left open in it (OpeningNotice). bOpenedBefore: the main window's flag of an earlier successful opening
 // (made false when the maintenance file is found missing). False when the database is not
 // open: the user left the options dialog without OK, or an error was reported; the
 // database objects are then released, so the next call starts again.
 bool InitDatabase(bool& bOpenedBefore);
+
+// What the last opening did of its own accord, for the status bar: the documents a program
+// that died had left open, given up (empty when there were none).
+QString OpeningNotice();
 
 // The software-update check made before the opening (outside the backup archive, with a
 // working folder set): a package in the working folder's local "Updates" folder. Errors it

@@ -6,6 +6,8 @@ void Forniture::DefineIdentity(TableIdentity& identity)
 {
     identity.Caption = "Forniture";
     identity.Version = 1.3;
+    // A supply left open by a program that died is given up at the next opening.
+    identity.CompletionField = "Completato";
 }
 
 void Forniture::DefineStructure(FieldDefinitions& fields, IndexDefinitions& indexes, ReferenceDefinitions& refs)

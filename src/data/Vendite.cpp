@@ -28,6 +28,8 @@ void Vendite::DefineIdentity(TableIdentity& identity)
 {
     identity.Caption = "Vendite";
     identity.Version = 1.5;
+    // A sale left open by a program that died is given up at the next opening.
+    identity.CompletionField = "Completato";
 }
 
 void Vendite::DefineStructure(FieldDefinitions& fields, IndexDefinitions& indexes, ReferenceDefinitions& refs)

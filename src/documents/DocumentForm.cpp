@@ -294,7 +294,8 @@ std::shared_ptr<BarcodeTarget> DocumentForm::codeBoxTarget() { return LineEditBa
 
 void DocumentForm::reject()
 {
-    if (!m_unloaded && !queryClose()) {
+    // When the system ends the program nobody is there to answer: the document is given up.
+    if (!m_unloaded && !systemEnding() && !queryClose()) {
         focusCodeBox();
         return;
     }

@@ -26,7 +26,7 @@ DocumentTransaction::~DocumentTransaction()
     }
 }
 
-void DocumentTransaction::begin(const std::shared_ptr<DBEngine>& engine)
+void DocumentTransaction::begin(const std::shared_ptr<DBEngine>& engine, bool whole)
 {
     commit();
     m_engine = engine;
@@ -35,7 +35,10 @@ void DocumentTransaction::begin(const std::shared_ptr<DBEngine>& engine)
     if (!engine)
         return;
     const int before = engine->TransactionLevel();
-    engine->BeginTransaction();
+    if (whole)
+        engine->BeginWholeTransaction();
+    else
+        engine->BeginTransaction();
     // With transactions switched off the engine opens none: there is nothing to end later.
     if (engine->TransactionLevel() > before)
         m_level = engine->TransactionLevel();

@@ -15,6 +15,12 @@ class TableObject;
 // The transaction of one open document: begun when the document opens, committed when it is
 // confirmed or given up, rolled back when opening it failed. Only the transaction this object
 // began is ever ended by it.
+//
+// A new document is journalled by the library as open until it is completed, so a crash
+// leaves nothing of it behind once the file is opened again; its transaction follows the
+// engine's switch (held, it would keep a second counter from selling). An edit of a completed
+// document has no such journal: `whole` holds a transaction whatever the switch says, so a
+// crash mid-edit leaves the document as it was.
 class DocumentTransaction {
 public:
     DocumentTransaction() = default;
@@ -22,7 +28,7 @@ public:
     DocumentTransaction(const DocumentTransaction&) = delete;
     DocumentTransaction& operator=(const DocumentTransaction&) = delete;
 
-    void begin(const std::shared_ptr<DBEngine>& engine);
+    void begin(const std::shared_ptr<DBEngine>& engine, bool whole = false);
     void commit();
     void rollback();
     bool isOpen() const { return m_open; }

@@ -133,7 +133,7 @@ bool SaleDocument::Edit_Vendita(TableData* dataSet)
         return true;
     if (m_sale)
         Release_Vendita();
-    m_transaction.begin(m_db.GetEngine());
+    m_transaction.begin(m_db.GetEngine(), true);
     try {
         TableObject& vendite = *m_db.Tables().Item(kVendite);
         m_sale = OpenDocumentRow(vendite, dataSet->GetOID());

@@ -137,7 +137,7 @@ bool SupplyDocument::Edit_Fornitura(TableData* dataSet)
         return true;
     if (m_supply)
         Release_Fornitura();
-    m_transaction.begin(m_db.GetEngine());
+    m_transaction.begin(m_db.GetEngine(), true);
     try {
         TableObject& forniture = *m_db.Tables().Item(kForniture);
         m_supply = OpenDocumentRow(forniture, dataSet->GetOID());

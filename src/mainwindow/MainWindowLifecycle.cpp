@@ -9,6 +9,7 @@
 #include "FiscalPrinterFactory.h"
 #include "MainWindowServices.h"
 #include "OperatorLogin.h"
+#include "Startup.h"
 #include "SystemHelpers.h"
 #include "UiServices.h"
 #include "frmMessage.h"
@@ -100,7 +101,9 @@ void MainWindowLifecycle::Activate()
 
 void MainWindowLifecycle::afterOpening()
 {
-    ui().status(QStringLiteral("Operatore: ") + g_strOperatorName);
+    // The documents given up at the opening stay told beside the operator.
+    const QString notice = OpeningNotice();
+    ui().status(QStringLiteral("Operatore: ") + g_strOperatorName + (notice.isEmpty() ? QString() : QStringLiteral(" - ") + notice));
     m_shell.SetTreeViewNodes();
     m_shell.ShowFirstView();
     const std::shared_ptr<CurrencyInfo> conversion = g_objDatabase ? g_objDatabase->ConversionCurrency() : nullptr;

@@ -19,6 +19,7 @@
 #include "RecordCommands.h"
 #include "ReportDisplay.h"
 #include "SectionTreeView.h"
+#include "SystemEnd.h"
 #include "SystemHelpers.h"
 #include "UiServices.h"
 #include "clsOSTNA.h"
@@ -123,8 +124,7 @@ frmMain::frmMain(std::unique_ptr<NotificationArea> notificationArea, ReceiptServ
     setReportBrowserExport([this](TableData& rows, QWidget*) { ExportTableToHtml(&rows, QString()); });
     qApp->installEventFilter(this);
     // The desktop session ends: the window unloads without the questions of the close command.
-    connect(qApp, &QGuiApplication::commitDataRequest, this,
-            [this] { handle([this] { UnloadMainWindow(MainWindowLifecycle::CloseCause::System); }); });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { EndForSystem(); });
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         if (m_unloaded) return;
         m_unloaded = true;
@@ -277,6 +277,9 @@ void frmMain::Activate()
 {
     if (!isVisible() || m_unloading || m_unloaded) return;
     handle([this] { m_lifecycle.Activate(); });
+    // Once the operator is in: not while the activation itself waits on the login.
+    if (IsDatabaseOpen() && !m_lifecycle.Activating() && !m_takingCommands && !m_unloading && !m_unloaded)
+        QTimer::singleShot(0, this, [this] { takeAnswerCommands(); });
 }
 
 void frmMain::SetTreeViewNodes()
@@ -373,6 +376,9 @@ void frmMain::closeEvent(QCloseEvent* e)
 void frmMain::UnloadMainWindow(MainWindowLifecycle::CloseCause cause)
 {
     if (m_unloading || m_unloaded) return;
+    // Whatever asked for the close meanwhile (a refused login, "Chiudi"), the system is ending
+    // the program: no save is offered.
+    if (systemEnding()) cause = MainWindowLifecycle::CloseCause::System;
     m_unloading = true;
     bool unload = false;
     handle([&] { unload = m_lifecycle.QueryUnload(cause); });
@@ -385,6 +391,17 @@ void frmMain::UnloadMainWindow(MainWindowLifecycle::CloseCause cause)
     m_unloading = false;
     hide();
     emit Unloaded();
+}
+
+void frmMain::EndForSystem()
+{
+    if (m_unloading || m_unloaded) return;
+    EndProgramForSystem([this] {
+        handle([this] { UnloadMainWindow(MainWindowLifecycle::CloseCause::System); });
+        // A window that refused to close does not keep the system waiting: the program ends,
+        // and its end unloads this window all the same.
+        if (!m_unloaded) QCoreApplication::quit();
+    });
 }
 
 bool frmMain::ReceiptOpen() const { return m_guarded->ReceiptOpen(); }

@@ -96,6 +96,10 @@ public:
     void acmdSectionItem_Click(const QString& tag);
     // The program's close commands: unloads every window and ends the program.
     void UnloadMainWindow(MainWindowLifecycle::CloseCause cause = MainWindowLifecycle::CloseCause::Program);
+    // The system ends the program (SIGTERM, SIGHUP, the session's end): the windows over this
+    // one close without a question, an open document is given up, and the window unloads as
+    // at a shutdown.
+    void EndForSystem();
     void mnuChangeUser_Click();
     void mnuChangePwd_Click();
     void mnuHideSection_Click();
@@ -208,6 +212,9 @@ private:
         }
     }
     void reportHandlerError();
+    // With an answer file, its lines after the operator is in are commands of this window:
+    // "<Vendita>", "<Fornitura>" (the menu's new sale and new supply) and "<Chiudi>".
+    void takeAnswerCommands();
     void SetDataSelectionCaption();
     void startSplitterDrag();
     void moveSplitterDrag(double mouseX);
@@ -249,4 +256,5 @@ private:
     bool m_autoActivate = true;
     bool m_unloading = false;
     bool m_unloaded = false;
+    bool m_takingCommands = false;
 };

@@ -239,3 +239,24 @@ void frmMain::AssignSuppliersFromMarkers()
         });
     m_lblTitle1->setText(title);
 }
+
+// ---- Commands of an answer file -------------------------------------------------------------------
+
+void frmMain::takeAnswerCommands()
+{
+    if (m_takingCommands || m_lifecycle.Activating()) return;
+    m_takingCommands = true;
+    while (!m_unloading && !m_unloaded && IsDatabaseOpen()) {
+        const std::optional<QString> line =
+            ui().command(objectName(), QStringLiteral("<Vendita> / <Fornitura> / <Chiudi>"));
+        if (!line) break;
+        const auto is = [&](const char* name) {
+            return line->compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+        };
+        if (is("<Vendita>")) handle([this] { NewSale(); });
+        else if (is("<Fornitura>")) handle([this] { NewSupply(); });
+        else if (is("<Chiudi>")) CloseProgram();
+        else ui().msgBox(QStringLiteral("Comando sconosciuto: ") + *line, int(Msg::OKOnly) + Msg::Exclamation, AppTitle());
+    }
+    m_takingCommands = false;
+}

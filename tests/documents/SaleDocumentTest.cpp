@@ -351,6 +351,43 @@ TEST_F(SaleForm, WithEngineTransactionsEachSaleIsOneTransaction)
     EXPECT_EQ(stockOf(pane), 8);
 }
 
+// With the engine's transactions off, a new sale holds none (the library journals it as
+// open instead), but an edit of a completed sale is one: nothing of it reaches the file
+// until it is confirmed, so a crash in the middle leaves the sale as it was.
+TEST_F(SaleForm, AnEditIsOneTransactionWhateverTheEnginesSwitch)
+{
+    DBEngine& engine = *db().GetEngine();
+    ASSERT_FALSE(engine.UseTransaction());
+    const qint64 oid = fillSale();
+    EXPECT_EQ(engine.TransactionLevel(), 0) << "a new sale keeps no transaction open";
+    ASSERT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    EXPECT_EQ(engine.TransactionLevel(), 0);
+    sale.reset();
+
+    // Another counter on the same file sees what is committed.
+    DBEngine other;
+    other.OpenDatabase(3, engine.Path());
+    auto committedStock = [&] {
+        return other.GetConnection().Query(QStringLiteral("SELECT ValoreScorta FROM Articoli WHERE OID = %1").arg(latte))
+            .rows.value(0).value(0).toDouble();
+    };
+    ASSERT_EQ(committedStock(), 9);
+
+    SaleDocument edit(db(), op);
+    auto view = row(kVendite, oid);
+    ASSERT_TRUE(edit.Edit_Vendita(view.get()));
+    EXPECT_EQ(engine.TransactionLevel(), 1);
+    const DocumentRows::Result added = edit.rowEntry().AddArticle(QStringLiteral("8002"));
+    ASSERT_TRUE(added.changed);
+    EXPECT_EQ(stockOf(latte), 8);
+    EXPECT_EQ(committedStock(), 9) << "the edit's line is not in the file before the confirm";
+
+    EXPECT_EQ(edit.Confirm(), SaleDocument::After::NextSale);
+    EXPECT_EQ(committedStock(), 8);
+    EXPECT_EQ(engine.TransactionLevel(), 0);
+    other.Close();
+}
+
 TEST_F(SaleForm, ACustomerWhoCollectsPointsNeverBecomesTheDefault)
 {
     Use_PuntiPremio = true;

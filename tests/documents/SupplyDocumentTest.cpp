@@ -6,6 +6,7 @@
 #include "SupplyDocument.h"
 
 #include "Configuration.h"
+#include "DBEngine.h"
 #include "TableObject.h"
 
 #include <QFile>
@@ -217,6 +218,41 @@ TEST_F(SupplyForm, AnEditedSupplyIsAskedOnlyAboutItsPaymentAndCloses)
     EXPECT_EQ(op.log, QStringList{QStringLiteral("list 1 of AcquistoFornitori")});
     EXPECT_EQ(setting(kForniture, QStringLiteral("FornitoreDefault")), QString::number(grossista));
     EXPECT_EQ(row(kForniture, oid)->GetReference(QStringLiteral("Pagamento"))->RowCount(), 1);
+}
+
+// An edit of a completed supply holds a transaction whatever the engine's switch: what it
+// changes reaches the file at the confirm, or not at all.
+TEST_F(SupplyForm, AnEditIsOneTransactionWhateverTheEnginesSwitch)
+{
+    DBEngine& engine = *db().GetEngine();
+    ASSERT_FALSE(engine.UseTransaction());
+    ASSERT_TRUE(start(grossista));
+    scan(QStringLiteral("A1"));
+    EXPECT_EQ(engine.TransactionLevel(), 0) << "a new supply keeps no transaction open";
+    const qint64 oid = supply->supply()->GetOID();
+    answer({QStringLiteral("Cancel")});
+    ASSERT_EQ(supply->Confirm(), SupplyDocument::After::Unload);
+
+    DBEngine other;
+    other.OpenDatabase(3, engine.Path());
+    auto committedStock = [&] {
+        return other.GetConnection().Query(QStringLiteral("SELECT ValoreScorta FROM Articoli WHERE OID = %1").arg(mele))
+            .rows.value(0).value(0).toDouble();
+    };
+    ASSERT_EQ(committedStock(), 11);
+
+    auto view = row(kForniture, oid);
+    ASSERT_TRUE(supply->Edit_Fornitura(view.get()));
+    EXPECT_EQ(engine.TransactionLevel(), 1);
+    scan(QStringLiteral("A1"));
+    EXPECT_EQ(stockOf(mele), 12);
+    EXPECT_EQ(committedStock(), 11) << "the edit's load is not in the file before the confirm";
+
+    answer({QStringLiteral("No")});
+    EXPECT_EQ(supply->Confirm(), SupplyDocument::After::Unload);
+    EXPECT_EQ(engine.TransactionLevel(), 0);
+    EXPECT_EQ(committedStock(), 12);
+    other.Close();
 }
 
 TEST_F(SupplyForm, AnUnknownCodeBecomesANewArticleOfTheSupplierWithoutAQuestion)

@@ -14,7 +14,16 @@ enum Icon { Critical = 16, Question = 32, Exclamation = 48, Information = 64 };
 enum Default { DefaultButton1 = 0, DefaultButton2 = 256, DefaultButton3 = 512 };
 enum Result { OK = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
 QString resultName(int result);   // "Yes", "No", ...
+// What the box's Esc key answers: Cancel when offered, else No, else Abort, else OK.
+int escapeResult(int flags);
 }
+
+// The system ends the program (a shutdown, SIGTERM): from then on nothing is asked. Every
+// message box takes the answer of its Esc key, every other prompt is cancelled and every
+// modal window closes as Esc closes it; a headless run waiting for its next answer line
+// stops waiting.
+void setSystemEnding(bool ending);
+bool systemEnding();
 
 // A modal window, run through UiServices::runModal. The windows of the program derive from
 // ModalDialog (src/core/ModalDialog.h), which implements everything here except
@@ -71,12 +80,27 @@ public:
     virtual bool openUrl(const QString& urlOrPath) = 0;
     // A line of status text (the main window's status bar when there is one).
     virtual void status(const QString& text) { (void)text; }
+    // The next command for a window that asks nothing but waits for the operator (the main
+    // window): when an answer file drives the program, its next line, logged as
+    // "INPUT: [<window>] <prompt>"; otherwise nothing. No line left is no command: the window
+    // goes on waiting, the run does not end.
+    virtual std::optional<QString> command(const QString& window, const QString& prompt)
+    {
+        (void)window;
+        (void)prompt;
+        return std::nullopt;
+    }
 };
 
 // Answers from a queue, one answer a prompt, and logs each prompt's exact text.
 // Message boxes take "Yes", "No", "OK", "Cancel", "Retry", "Abort", "Ignore" (any case);
 // input and file prompts take the line as the answer; "<cancel>" cancels. What happens
 // when the queue is used up is set by WhenUsedUp.
+//
+// An answer file that is a pipe (mkfifo) is read a line at a time, as the answers are
+// needed: meanwhile the program's event loop runs (its windows, timers and signals are
+// served), so a shell can drive it step by step. The pipe is used up once every writer
+// has closed it.
 class ScriptedUiServices final : public UiServices {
 public:
     enum class WhenUsedUp {
@@ -92,12 +116,21 @@ public:
     ScriptedUiServices() = default;
     explicit ScriptedUiServices(QStringList answers, QString logPath = QString(),
                                 WhenUsedUp whenUsedUp = WhenUsedUp::TakeDefaults);
+    ~ScriptedUiServices() override;
     // From MIRTAVOLIA_PROMPTS / MIRTAVOLIA_PROMPT_LOG, ending the run when used up; null when
     // MIRTAVOLIA_PROMPTS is not set.
     static std::shared_ptr<ScriptedUiServices> fromEnvironment();
 
     void addAnswer(const QString& a) { m_answers.push_back(a); }
-    bool hasAnswers() const { return !m_answers.empty(); }   // false once the script is used up
+    // False once the script is used up (lines of a pipe count once they have arrived).
+    bool hasAnswers() const { return !m_answers.empty(); }
+    // Further answers as they are written into the pipe at `path` (opened at once: waits
+    // for a writer).
+    void readPipe(const QString& path);
+    // Whether command() hands answer lines to the windows that wait for a command: on for the
+    // answer file a run of the program reads, off by default, so that a test's queued answers
+    // go to the questions they are meant for.
+    void setWindowCommands(bool on) { m_windowCommands = on; }
     const QStringList& log() const { return m_log; }          // "MSGBOX: <text>", "INPUT: <prompt>", ...
     QStringList prompts() const;                              // the texts alone
     void clearLog() { m_log.clear(); }
@@ -114,18 +147,25 @@ public:
     void beep() override;
     bool openUrl(const QString& url) override;
     void status(const QString& text) override;
+    std::optional<QString> command(const QString& window, const QString& prompt) override;
 
 private:
     void record(const QString& kind, const QString& text);
     // The next answer to the prompt just logged; none when used up (after the used-up policy ran).
     std::optional<QString> next(const QString& prompt);
     std::optional<QString> textAnswer(const QString& kind, const QString& text, const QString& def);
+    // With no answer queued, the pipe's next line (or its end, or the program's end) awaited.
+    void awaitAnswer();
+    void readAvailable();
 
     std::deque<QString> m_answers;
     QStringList m_log;
     QString m_logPath;
     WhenUsedUp m_whenUsedUp = WhenUsedUp::TakeDefaults;
     std::function<void()> m_endRun;
+    bool m_windowCommands = false;
+    int m_pipe = -1;          // the answer pipe, read without blocking; -1 when none or at its end
+    QByteArray m_partial;     // a line of the pipe not yet ended
 };
 
 UiServices& ui();

@@ -177,13 +177,16 @@ void DBEngine::prepareFile()
 {
     SqlConnection& c = *m_conn;
     if (!c.tableExists(QStringLiteral("_objdb_meta")) || !c.tableExists(QStringLiteral("_objdb_tables")) ||
-        !c.tableExists(QStringLiteral("_objdb_connections")))
+        !c.tableExists(QStringLiteral("_objdb_connections")) || !c.tableExists(QStringLiteral("_objdb_open")))
         c.execScript(QStringLiteral(
             "CREATE TABLE IF NOT EXISTS _objdb_meta (Key TEXT PRIMARY KEY, Value);"
             "CREATE TABLE IF NOT EXISTS _objdb_tables (Name TEXT PRIMARY KEY COLLATE NOCASE, Position INTEGER,"
             " Version REAL, Caption TEXT, ParentTable TEXT, Definition TEXT);"
             "CREATE TABLE IF NOT EXISTS _objdb_connections (OID INTEGER PRIMARY KEY, Computer TEXT COLLATE NOCASE,"
-            " Utente TEXT COLLATE NOCASE, Processo INTEGER, Apertura TEXT);"));
+            " Utente TEXT COLLATE NOCASE, Processo INTEGER, Apertura TEXT);"
+            // Rows stored unfinished, with the process that stored them (OpenRows.h).
+            "CREATE TABLE IF NOT EXISTS _objdb_open (Tabella TEXT COLLATE NOCASE, OIDRiga INTEGER, Computer TEXT,"
+            " Avvio TEXT, Processo INTEGER, InizioProcesso INTEGER, Apertura TEXT, PRIMARY KEY (Tabella, OIDRiga));"));
     const qint64 site = c.scalar(QStringLiteral("SELECT Value FROM _objdb_meta WHERE Key='site'")).toLongLong();
     const QString storedIdentity = c.scalar(QStringLiteral("SELECT Value FROM _objdb_meta WHERE Key='file'")).toString();
     m_site = site > 0 && storedIdentity == fileIdentity(c.path()) ? site : 0;
@@ -270,15 +273,29 @@ void DBEngine::BeginTransaction()
     m_transactions << sql().openSavepoint();
 }
 
+void DBEngine::BeginWholeTransaction()
+{
+    const bool use = m_useTransaction;
+    m_useTransaction = true;
+    try {
+        BeginTransaction();
+    } catch (...) {
+        m_useTransaction = use;
+        throw;
+    }
+    m_useTransaction = use;
+}
+
+// Only transactions begun are ever ended: with the switch off, those are the whole ones.
 void DBEngine::CommitTransaction()
 {
-    if (!m_useTransaction || m_transactions.isEmpty()) return;
+    if (m_transactions.isEmpty()) return;
     sql().releaseSavepoint(m_transactions.takeLast());
 }
 
 void DBEngine::RollbackTransaction()
 {
-    if (!m_useTransaction || m_transactions.isEmpty()) return;
+    if (m_transactions.isEmpty()) return;
     sql().rollbackSavepoint(m_transactions.takeLast());
     forgetOidCache();
 }

@@ -70,6 +70,9 @@ public:
 
     EngineConnection& GetConnection();
     void BeginTransaction();
+    // A transaction begun whatever UseTransaction says, for a change that must be whole or
+    // absent after a crash (an edit of a completed document); ended like any other.
+    void BeginWholeTransaction();
     void CommitTransaction();
     void RollbackTransaction();
     int TransactionLevel() const { return int(m_transactions.size()); }

@@ -27,6 +27,10 @@ struct TableIdentity {
     long LongOptionA = 0;
     long LongOptionB = 0;
     std::optional<bool> BooleanOption;
+    // A Boolean field that marks a row finished (a document's "completed"): a row stored while
+    // it is False is noted in the file as open, with the process that stored it, until it is
+    // stored finished or deleted (see OpenRows.h). Empty: rows are never noted.
+    QString CompletionField;
 };
 
 struct FieldDefinition {

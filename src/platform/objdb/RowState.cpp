@@ -4,6 +4,7 @@
 #include "DBEngine.h"
 #include "ObjDbError.h"
 #include "ObjDbInternal.h"
+#include "OpenRows.h"
 #include "SqlConnection.h"
 #include <atomic>
 
@@ -273,6 +274,7 @@ void writeRow(Database& db, const RowPtr& rowPtr)
             c.execute(QStringLiteral("INSERT OR IGNORE INTO %1 (\"OwnerOID\", \"MemberOID\") VALUES (?, ?)").arg(q(row.joinRef->linkTable)),
                       {row.joinOwner->oid, row.oid});
         }
+        if (t.completionIndex >= 0 && !row.values[size_t(t.completionIndex)].toBool()) NoteOpenRow(c, t, row.oid);
     } else if (row.ownDirty()) {
         QStringList sets;
         QVariantList vals;
@@ -291,6 +293,8 @@ void writeRow(Database& db, const RowPtr& rowPtr)
             vals << row.oid;
             c.execute(QStringLiteral("UPDATE %1 SET %2 WHERE \"OID\" = ?").arg(t.quoted(), sets.join(QStringLiteral(", "))), vals);
         }
+        if (const int done = t.completionIndex; done >= 0 && row.changed[size_t(done)] && row.values[size_t(done)].toBool())
+            ForgetOpenRow(c, t, row.oid);
     }
     row.clearChanges();
     row.joinOwner.reset();
@@ -312,6 +316,7 @@ void deleteStoredRow(Database& db, const RowPtr& rowPtr)
         // Memberships of the row in other tables' lists.
         for (const RefSchema* r : db.listsTo(t))
             c.execute(QStringLiteral("DELETE FROM %1 WHERE \"MemberOID\" = ?").arg(q(r->linkTable)), {row.oid});
+        if (t.completionIndex >= 0) ForgetOpenRow(c, t, row.oid);
     }
     row.deleted = true;
 }

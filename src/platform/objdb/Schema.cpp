@@ -265,6 +265,10 @@ void TableSchema::buildLookup()
             singleRefs.push_back(i);
         }
     }
+    completionIndex = -1;
+    if (!identity.CompletionField.isEmpty())
+        if (const int i = fieldIndex(identity.CompletionField); i >= 0 && fields[size_t(i)].kind == Kind::Boolean)
+            completionIndex = i;
 }
 
 namespace {

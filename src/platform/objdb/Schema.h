@@ -73,6 +73,7 @@ struct TableSchema {
     bool excludedFromCopy = false;
     bool system = false;
     QString keyFieldName;            // set when the database links its tables
+    int completionIndex = -1;        // the Boolean field of identity.CompletionField, -1 when none
     QString insertSql;               // cached by the writer
     QString readSql;                 // cached by the reader of one row
 

@@ -1,7 +1,15 @@
 // The scripted dialogs: how a modal window is fed from the answer lines, and what happens
-// once the lines are used up.
+// once the lines are used up; lines from a pipe, as a shell writes them; the commands of a
+// window that waits; and nothing asked once the system ends the program.
 #include "UiServices.h"
+#include "TestEnvironment.h"
+#include <QFile>
+#include <QTimer>
+#include <cstring>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -95,4 +103,113 @@ TEST(ScriptedUsedUp, TakesTheDefaultsWhenSetSo) {
     EXPECT_EQ(ui.msgBox(QStringLiteral("Continuare ?"), Msg::YesNo, QString()), Msg::Yes);
     EXPECT_EQ(ui.inputBox(QStringLiteral("Codice"), QString(), QStringLiteral("12")), QStringLiteral("12"));
     EXPECT_EQ(ui.log().filter(QStringLiteral("UNANSWERED")).size(), 0);
+}
+
+// ---- answers from a pipe, commands of a waiting window, the system's end ----------------------------
+
+namespace {
+
+// A pipe the test writes into, open for writing before the scripted services open it to read
+// (so that neither waits for the other).
+struct AnswerPipe {
+    AnswerPipe()
+    {
+        path = testenv::newDir(QStringLiteral("pipe")) + QStringLiteral("/answers");
+        EXPECT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        writer = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
+        EXPECT_GE(writer, 0);
+    }
+    ~AnswerPipe() { close(); }
+    void write(const char* text) { EXPECT_EQ(::write(writer, text, strlen(text)), ssize_t(strlen(text))); }
+    // Written once the program waits: only an event loop running meanwhile delivers it.
+    void writeLater(const char* text)
+    {
+        QTimer::singleShot(0, [this, text] { write(text); });
+    }
+    void close()
+    {
+        if (writer >= 0) ::close(writer);
+        writer = -1;
+    }
+    QString path;
+    int writer = -1;
+};
+
+}  // namespace
+
+TEST(ScriptedPipe, LinesAreReadAsTheyAreNeededWhileTheEventLoopRuns) {
+    AnswerPipe pipe;
+    ScriptedUiServices ui({}, QString(), ScriptedUiServices::WhenUsedUp::EndRun);
+    int ends = 0;
+    ui.setEndRun([&] { ++ends; });
+    ui.readPipe(pipe.path);
+
+    pipe.writeLater("No\n");
+    EXPECT_EQ(ui.msgBox(QStringLiteral("Vuoi crearlo ?"), Msg::YesNo, QString()), Msg::No);
+    // A line written in two pieces is one answer; a CR before its end is no part of it.
+    pipe.write("Amminis");
+    pipe.writeLater("tratore\r\nsecondo\n");
+    EXPECT_EQ(ui.inputBox(QStringLiteral("Operatore"), QString(), QString()), QStringLiteral("Amministratore"));
+    EXPECT_EQ(ui.inputBox(QStringLiteral("Altro"), QString(), QString()), QStringLiteral("secondo"));
+    EXPECT_EQ(ends, 0);
+
+    // Every writer gone: the script is used up, what was left unended is the last line.
+    pipe.write("ultima");
+    pipe.close();
+    EXPECT_EQ(ui.inputBox(QStringLiteral("Ultima"), QString(), QString()), QStringLiteral("ultima"));
+    EXPECT_EQ(ends, 0);
+    (void)ui.msgBox(QStringLiteral("Ancora ?"), Msg::YesNo, QString());
+    EXPECT_EQ(ends, 1);
+    EXPECT_EQ(ui.log().last(), QStringLiteral("UNANSWERED: Ancora ?"));
+}
+
+TEST(ScriptedCommands, AWaitingWindowTakesLinesOnlyWhenTheProgramRunsOnAnAnswerFile) {
+    ScriptedUiServices ui({QStringLiteral("<Vendita>")}, QString(), ScriptedUiServices::WhenUsedUp::EndRun);
+    int ends = 0;
+    ui.setEndRun([&] { ++ends; });
+    EXPECT_EQ(ui.command(QStringLiteral("frmMain"), QStringLiteral("<Vendita> / <Chiudi>")), std::nullopt)
+        << "a test's queued answers are for its questions";
+    EXPECT_TRUE(ui.hasAnswers());
+
+    ui.setWindowCommands(true);
+    EXPECT_EQ(ui.command(QStringLiteral("frmMain"), QStringLiteral("<Vendita> / <Chiudi>")), QStringLiteral("<Vendita>"));
+    EXPECT_EQ(ui.log(), QStringList{QStringLiteral("INPUT: [frmMain] <Vendita> / <Chiudi>")});
+    // Used up: the window waits, asked nothing; the run goes on.
+    EXPECT_EQ(ui.command(QStringLiteral("frmMain"), QStringLiteral("<Vendita> / <Chiudi>")), std::nullopt);
+    EXPECT_EQ(ui.log().size(), 1);
+    EXPECT_EQ(ends, 0);
+}
+
+TEST(ScriptedSystemEnd, NothingIsAskedOnceTheSystemEndsTheProgram) {
+    AnswerPipe pipe;
+    ScriptedUiServices ui({}, QString(), ScriptedUiServices::WhenUsedUp::EndRun);
+    int ends = 0;
+    ui.setEndRun([&] { ++ends; });
+    ui.readPipe(pipe.path);
+    ui.setWindowCommands(true);
+
+    // The end comes while the program waits for its next line: the wait stops, and the
+    // question takes what Esc would answer.
+    QTimer::singleShot(0, [] { setSystemEnding(true); });
+    EXPECT_EQ(ui.msgBox(QStringLiteral("Vuoi usare il buono ?"), Msg::YesNo, QString()), Msg::No);
+
+    pipe.write("Yes\nOK\n<Vendita>\n");
+    const struct {
+        int flags;
+        int answer;
+    } boxes[] = {
+        {Msg::OKOnly, Msg::OK},           {Msg::OKCancel, Msg::Cancel},
+        {Msg::YesNo, Msg::No},            {int(Msg::YesNo) + int(Msg::DefaultButton1), Msg::No},
+        {Msg::YesNoCancel, Msg::Cancel},  {Msg::RetryCancel, Msg::Cancel},
+        {Msg::AbortRetryIgnore, Msg::Abort},
+    };
+    for (const auto& b : boxes) EXPECT_EQ(ui.msgBox(QStringLiteral("?"), b.flags, QString()), b.answer) << b.flags;
+    EXPECT_EQ(ui.inputBox(QStringLiteral("Codice"), QString(), QStringLiteral("12")), std::nullopt);
+    PasswordWindow window(ui);
+    EXPECT_FALSE(ui.runModal(window));
+    EXPECT_EQ(window.cancels, 1);
+    EXPECT_TRUE(window.typed.isEmpty());
+    EXPECT_EQ(ui.command(QStringLiteral("frmMain"), QStringLiteral("<Vendita>")), std::nullopt);
+    EXPECT_EQ(ends, 0) << "the end of the program is no unanswered question";
+    setSystemEnding(false);
 }

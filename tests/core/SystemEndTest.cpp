@@ -1,0 +1,77 @@
+// The system ending the program: SIGTERM and SIGHUP reach the event loop as a request, and
+// the end closes the modal windows open, innermost first, each once the one inside it has
+// returned, asking nothing, before the program's own close runs from its own loop.
+#include "QtUiServices.h"
+#include "SystemEnd.h"
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+#include <csignal>
+#include <gtest/gtest.h>
+
+namespace {
+
+class SystemEnd : public ::testing::Test {
+protected:
+    void SetUp() override { setUiServices(std::make_shared<QtUiServices>()); }
+    void TearDown() override
+    {
+        setSystemEnding(false);
+        setUiServices(nullptr);
+    }
+};
+
+TEST_F(SystemEnd, TermAndHangUpReachTheEventLoopAndEndNothingByThemselves)
+{
+    QList<int> requests;
+    QObject::connect(&SystemEndSignals::Install(), &SystemEndSignals::endRequested,
+                     [&](int signalNumber) { requests << signalNumber; });
+    for (const int signalNumber : {SIGTERM, SIGHUP}) {
+        ASSERT_EQ(::raise(signalNumber), 0);
+        QElapsedTimer t;
+        t.start();
+        while (!requests.contains(signalNumber) && t.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    EXPECT_EQ(requests, (QList<int>{SIGTERM, SIGHUP}));
+}
+
+TEST_F(SystemEnd, ModalWindowsCloseInnermostFirstAndTheCloseRunsFromTheProgramsLoop)
+{
+    QStringList happened;
+    QEventLoop program;
+    QDialog window;   // the sale window, say: it gives its document up when it closes
+    QObject::connect(&window, &QDialog::rejected, [&] { happened << QStringLiteral("document given up"); });
+    QTimer::singleShot(0, [&] {
+        QTimer::singleShot(0, [&] {
+            // A question over the window when the system ends the program.
+            QTimer::singleShot(0, [&] {
+                EndProgramForSystem([&] {
+                    happened << QStringLiteral("close at level %1").arg(QThread::currentThread()->loopLevel());
+                    program.quit();
+                });
+            });
+            const int asked = ui().msgBox(QStringLiteral("Confermi l'annullamento ?"), Msg::YesNo, QString());
+            happened << QStringLiteral("question answered %1").arg(Msg::resultName(asked));
+            // The window's code still at work, its events served meanwhile (a register's wait).
+            QEventLoop work;
+            QTimer::singleShot(100, &work, &QEventLoop::quit);
+            work.exec();
+            // The window's code goes on: what it asks now is answered at once, never shown.
+            const int next = ui().msgBox(QStringLiteral("Vuoi effettuare una nuova vendita ?"), Msg::OKCancel, QString());
+            happened << QStringLiteral("next question answered %1").arg(Msg::resultName(next));
+        });
+        const int result = window.exec();
+        happened << QStringLiteral("window closed %1").arg(result == QDialog::Rejected ? "as Esc" : "accepted");
+    });
+    program.exec();
+    // Nothing of the window's code runs on after its document is gone.
+    EXPECT_EQ(happened, (QStringList{QStringLiteral("question answered No"), QStringLiteral("next question answered Cancel"),
+                                      QStringLiteral("document given up"), QStringLiteral("window closed as Esc"),
+                                      QStringLiteral("close at level 1")}));
+    EXPECT_TRUE(systemEnding());
+}
+
+}  // namespace
