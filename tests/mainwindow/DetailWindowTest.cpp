@@ -19,6 +19,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableView>
@@ -415,6 +416,33 @@ TEST_F(DetailWindow, ASectionHidesTheGridAndTurnsTheRowCommandsOff)
         EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
     EXPECT_FALSE(toolbar("Find")->isEnabled());
     EXPECT_FALSE(w.SectionButtons().empty());
+}
+
+TEST_F(DetailWindow, ADoubleClickOnTheWindowsOwnSurfaceOpensTheShownRowsInTheLibrarysWindow)
+{
+    customer("Bianchi", "C1");
+    customer("Rossi", "C2");
+    frmMain& w = shown("Clienti");
+    QWidget* surface = w.Client();
+    auto doubleClick = [&](QWidget* target, QPoint at) {
+        QMouseEvent e(QEvent::MouseButtonDblClick, at, target->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &e);
+    };
+    // Where a control stands, the double click is the control's.
+    auto* title = w.findChild<QLabel*>(QStringLiteral("lblTitle1"));
+    doubleClick(surface, title->mapTo(surface, title->rect().center()));
+    EXPECT_FALSE(openRowsWindow(QStringLiteral("Clienti")));
+
+    std::optional<QPoint> bare;
+    for (int y = 0; y < surface->height() && !bare; y += 2)
+        for (int x = 0; x < surface->width() && !bare; x += 2)
+            if (!surface->childAt(x, y)) bare = QPoint(x, y);
+    ASSERT_TRUE(bare) << "some of the window's surface is bare";
+    doubleClick(surface, *bare);
+    ViewWindow* rows = openRowsWindow(QStringLiteral("Clienti"));
+    ASSERT_TRUE(rows);
+    EXPECT_EQ(rows->Data().RowCount(), w.Panel().DataSet()->RowCount());
+    rows->close();
 }
 
 TEST_F(DetailWindow, TheArticleSearchFindsTheWindowsViewAndSelection)
