@@ -1,5 +1,6 @@
 // The row editor over the program's tables: what each access level sees and may change, the
 // table rules' refusals, references, lines with their parent, and the answer lines.
+#include "AppError.h"
 #include "FieldEditors.h"
 #include "LibraryApplication.h"
 #include "ObjDataGrid.h"
@@ -167,6 +168,25 @@ TEST_F(EditorFixture, AReferenceIsTypedByItsKeyAndShowsItsDisplayFields)
     RowEditor again(*article(a), {});
     ASSERT_NE(again.Reference("Reparto"), nullptr);
     EXPECT_EQ(again.Reference("Reparto")->typedKey(), "03");
+}
+
+TEST_F(EditorFixture, FieldsSwitchedOffForOneUseAreNotOfferedAndComeBackAfterwards)
+{
+    const qint64 a = shop->addArticle("A1", "Pane");
+    TableObject& articoli = *article(a)->GetTable();
+    {
+        const SwitchedOffFields off(articoli, {"ValoreScorta", "DataModifica"});
+        RowEditor editor(*article(a), {});
+        EXPECT_FALSE(editor.Shows("ValoreScorta"));
+        EXPECT_FALSE(editor.Shows("DataModifica"));
+        EXPECT_TRUE(editor.Shows("PrezzoVendita"));
+    }
+    EXPECT_TRUE(RowEditor(*article(a), {}).Shows("ValoreScorta"));
+    EXPECT_TRUE(RowEditor(*article(a), {}).Shows("DataModifica"));
+
+    // A field the table lacks: refused, and none of the others stays switched off.
+    EXPECT_THROW(SwitchedOffFields(articoli, {"ValoreScorta", "Mancante"}), AppError);
+    EXPECT_TRUE(RowEditor(*article(a), {}).Shows("ValoreScorta"));
 }
 
 TEST_F(EditorFixture, NewRowTakesPresetsAndCancellingLeavesNoRow)
