@@ -207,6 +207,23 @@ TEST_F(EditorFixture, NewRowTakesPresetsAndCancellingLeavesNoRow)
     EXPECT_TRUE(rows->HasNoCurrentRow());
 }
 
+// A caller that holds the row hands its OID; an import hands the code its file reads.
+TEST_F(EditorFixture, ANewRowsReferencePresetIsTheRowsOidOrTheTextOfItsKey)
+{
+    auto depts = shop->select("Reparti", "Codice = '03'");
+    depts->MoveFirst();
+    const qint64 carne = depts->GetOID();
+    auto rows = shop->select("Articoli");
+    int n = 0;
+    for (const QVariant& preset : {QVariant(carne), QVariant(QStringLiteral("03"))}) {
+        SCOPED_TRACE(preset.toString().toStdString());
+        answer({""});
+        const auto key = RowEditor::NewRow(*rows, {"Codice", QStringLiteral("R%1").arg(++n), "Reparto", preset});
+        ASSERT_TRUE(key);
+        EXPECT_EQ(article(*key)->GetReferenceOID("Reparto"), carne);
+    }
+}
+
 TEST_F(EditorFixture, ALineDefinedWithANewArticleMakesBoth)
 {
     const qint64 sale = shop->newSale();
