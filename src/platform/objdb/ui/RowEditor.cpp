@@ -140,7 +140,8 @@ void RowEditor::addOwnPart(QVBoxLayout* page)
             FieldSlot slot;
             slot.name = f->Name;
             slot.def = f;
-            slot.editable = m_options.editable && f->O1 <= m_level;
+            // A value the data set computes in the field's place is shown, not changed.
+            slot.editable = m_options.editable && f->O1 <= m_level && m_data.GetFieldInfo(f->Name).Editable;
             slot.editor = MakeFieldEditor(*f, m_decimals, group).release();
             slot.editor->setReadOnly(!slot.editable);
             slot.editor->setToolTip(f->Description);

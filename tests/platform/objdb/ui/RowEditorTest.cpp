@@ -189,6 +189,20 @@ TEST_F(EditorFixture, FieldsSwitchedOffForOneUseAreNotOfferedAndComeBackAfterwar
     EXPECT_TRUE(RowEditor(*article(a), {}).Shows("ValoreScorta"));
 }
 
+// A view that shows another value under a field's name (a past stock) cannot be the way to
+// change the field: the editor shows the value and leaves it alone.
+TEST_F(EditorFixture, AFieldTheDataSetComputesInItsPlaceIsShownNotChanged)
+{
+    const qint64 a = shop->addArticle("A1", "Pane");
+    auto rows = article(a)->GetTable()->Select(QStringLiteral("OID = %1").arg(a), QString(), "*, (ValoreScorta + 5) AS ValoreScorta");
+    rows->MoveFirst();
+    RowEditor editor(*rows, {});
+    EXPECT_TRUE(editor.Shows("ValoreScorta"));
+    EXPECT_FALSE(editor.CanEdit("ValoreScorta"));
+    EXPECT_TRUE(editor.CanEdit("PrezzoVendita"));
+    EXPECT_TRUE(RowEditor(*article(a), {}).CanEdit("ValoreScorta")) << "over the table itself it is the stock";
+}
+
 TEST_F(EditorFixture, NewRowTakesPresetsAndCancellingLeavesNoRow)
 {
     auto rows = shop->select("Articoli");
