@@ -2,7 +2,8 @@
 // captions as the date commands change the view, the column sort from the grid's header, the
 // column filters and totals against sqlite3, the search started by a letter and walked with
 // F3, the related-data menus of a sale, the predefined selections kept by the library's
-// filter, a derived view read page by page, and what the article search asks of the window.
+// filter, the stock at a past date worked on as any view, and what the article search asks of
+// the window.
 #include "DetailViewPanel.h"
 #include "GridTestSupport.h"
 #include "LibraryApplication.h"

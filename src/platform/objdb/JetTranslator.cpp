@@ -148,6 +148,17 @@ private:
         return e->kind == JetExpr::Kind::Unary && e->op == QLatin1String("-") &&
                e->args[0]->kind == JetExpr::Kind::Number && e->args[0]->op.toDouble() == 1.0;
     }
+    // Arithmetic at the top (the operators whose result is a number), or a number.
+    static bool isArithmetic(const JetExpr* e) {
+        while (e->kind == JetExpr::Kind::Paren) e = e->args[0].get();
+        if (e->kind == JetExpr::Kind::Number) return true;
+        if (e->kind == JetExpr::Kind::Unary) return e->op == QLatin1String("-") || e->op == QLatin1String("+");
+        if (e->kind != JetExpr::Kind::Binary) return false;
+        static const QStringList numeric = {QStringLiteral("+"), QStringLiteral("-"), QStringLiteral("*"),
+                                            QStringLiteral("/"), QStringLiteral("\\"), QStringLiteral("MOD"),
+                                            QStringLiteral("^")};
+        return numeric.contains(e->ops.front(), Qt::CaseInsensitive);
+    }
     static bool isBooleanField(const JetExpr* e, const Scope& sc) {
         auto it = sc.resolved.find(e);
         return e->kind == JetExpr::Kind::Column && it != sc.resolved.end() && it->second.boolean;
@@ -662,6 +673,7 @@ JetPieces Writer::pieces(JetPieces::Kind kind, const QString& table, const QStri
                 out.sql = expr(item.expr.get(), sc, 0);
                 out.alias = item.alias.text;
                 out.name = plainName(item.expr.get());
+                out.arithmetic = isArithmetic(item.expr.get());
             }
             p.items.push_back(std::move(out));
         }

@@ -69,6 +69,7 @@ struct JetPieces {
         QStringList name;     // a plain "Field" or "Table.Field" item, as written; empty otherwise
         bool star = false;    // the "*" of a field list
         bool desc = false;    // an order term sorting down
+        bool arithmetic = false;   // a field list's item computed by arithmetic: a number
     };
     std::vector<Item> items;
     std::vector<JetSchema::Join> joins;

@@ -118,6 +118,7 @@ void ensureCompiled(TableData::Impl& d)
         c.extraKinds.push_back(kind.value_or(Kind::Text));
         c.extraTyped.push_back(kind.has_value());
         c.extraShadows.push_back(shadowed != nullptr);
+        c.extraNumbers.push_back(false);
         c.anyShadow = c.anyShadow || shadowed;
         const DisplayColumn extra{DisplayColumn::Extra, int(c.extraNames.size()) - 1, name};
         if (shadowed) {
@@ -144,7 +145,13 @@ void ensureCompiled(TableData::Impl& d)
         int unnamed = 0;
         for (const JetPieces::Item& item : fields.items) {
             if (item.star) { addAllOwn(); continue; }
-            if (!item.alias.isEmpty()) { addExtra(item.sql, item.alias, kindOfName(item.name), true); continue; }
+            if (!item.alias.isEmpty()) {
+                std::optional<Kind> kind = kindOfName(item.name);
+                if (!kind && item.arithmetic) kind = Kind::Real;
+                addExtra(item.sql, item.alias, kind, true);
+                c.extraNumbers.back() = item.arithmetic;
+                continue;
+            }
             if (item.name.isEmpty()) {
                 // As Jet names an expression given without a name.
                 addExtra(item.sql, QStringLiteral("Expr%1").arg(1000 + unnamed++), std::nullopt);

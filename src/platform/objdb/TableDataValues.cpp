@@ -324,7 +324,7 @@ std::vector<FieldInfo> TableData::GetFieldInfos() const
             FieldInfo i;
             i.Name = c.name;
             i.Caption = c.name;
-            i.TypeCode = -2;
+            i.TypeCode = d->query->extraNumbers[size_t(c.index)] ? int(FieldType::Number) : -2;
             i.Editable = false;
             if (d->query->extraTyped[size_t(c.index)]) i.DisplayFormat = displayFormat(d->query->extraKinds[size_t(c.index)]);
             out.push_back(i);

@@ -243,6 +243,8 @@ TEST(ObjDbQuery, AFieldListsColumnsAreNamedAsShownAndOneNamedLikeAFieldTakesItsP
     const FieldInfo stock = sold->GetFieldInfo("Scorta");
     EXPECT_EQ(stock.TypeCode, FieldType::Number);
     EXPECT_FALSE(stock.Editable);
+    EXPECT_EQ(sold->GetFieldInfo("Incasso").TypeCode, FieldType::Number) << "arithmetic gives a number";
+    EXPECT_EQ(sold->GetFieldInfo("Venduto").TypeCode, -2) << "what a sub-select gives is not known";
 
     auto all = articoli.Select("", "", fields);
     all->SetFilter("Scorta >= 30");

@@ -46,7 +46,7 @@ public:
     virtual qint64 Count() = 0;
     // A new source over the same rows read again (after they or their selection changed).
     virtual std::unique_ptr<RowSource> Reopen() const = 0;
-    // The table the rows come from; empty for a derived view.
+    // The table the rows come from.
     virtual QString TableName() const = 0;
 };
 
