@@ -57,7 +57,7 @@ public:
     bool confirmWithBeep(const QString&) override { return false; }
     QString readCustomerCard() override { return {}; }
     std::optional<qint64> pickArticle(TableData&) override { return std::nullopt; }
-    std::optional<qint64> newArticle(TableData&, const QVariantList&, const QStringList&) override { return std::nullopt; }
+    std::optional<qint64> newArticle(TableData&, const QVariantList&) override { return std::nullopt; }
     bool editArticle(TableData&, const QString&) override { return false; }
     std::optional<TextSearch> searchText(const QString&, const QString&, bool) override { return std::nullopt; }
 };

@@ -134,7 +134,7 @@ BENCHMARK(BM_ReadDeliveryFile100k)->Unit(benchmark::kMillisecond)->Iterations(3)
 class NoOperator : public ImportOperator {
 public:
     std::optional<qint64> pickArticle(TableData&) override { return std::nullopt; }
-    std::optional<qint64> newArticle(TableData&, const QVariantList&, const QStringList&) override { return std::nullopt; }
+    std::optional<qint64> newArticle(TableData&, const QVariantList&) override { return std::nullopt; }
     bool editArticle(TableData&, const QString&) override { return false; }
     std::optional<TextSearch> searchText(const QString&, const QString&, bool) override { return std::nullopt; }
 };

@@ -110,13 +110,9 @@ Shop& shop()
 // What the window does with a view: open it and read the first rows' every column.
 int firstRows(Database& db, const ViewQuery& q)
 {
-    OpenedView v = OpenView(db, q);
+    const std::unique_ptr<TableData> opened = OpenView(db, q);
     int cells = 0;
-    if (v.rows) {
-        for (const auto& row : v.rows->First(kRows).rows) cells += int(row.size());
-        return cells;
-    }
-    TableData& ds = *v.dataSet;
+    TableData& ds = *opened;
     const auto fields = ds.GetFieldInfos();
     int read = 0;
     for (ds.MoveFirst(); !ds.IsEOF() && read < kRows; ds.MoveNext(), ++read)

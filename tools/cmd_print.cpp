@@ -217,11 +217,7 @@ int printReport(const QStringList& arguments)
     const ViewQuery q = builder.Build(ViewRequest{viewNode, QString(), QString(), QStringLiteral(" Sezione:"),
                                                   QStringLiteral(" Dettagli:")},
                                       ShownView{});
-    OpenedView view = OpenView(*shop.db, q);
-    if (!view.dataSet) {
-        mvtool::err(QStringLiteral("the view of %1 is no table's data set: it has no report").arg(node));
-        return 1;
-    }
+    const std::unique_ptr<TableData> view = OpenView(*shop.db, q);
 
     InstallReportLayouts();
     QString printed;
@@ -231,7 +227,7 @@ int printReport(const QStringList& arguments)
     });
     int16_t mode = ReportExport;
     QString section = node;
-    ShowDataReport(*view.dataSet, mode, section);
+    ShowDataReport(*view, mode, section);
     setReportRunner(nullptr);
     setReportLayoutProvider(nullptr);
     printMessages();

@@ -163,7 +163,6 @@ int viewquery(const QStringList& args)
     const ViewRequest request{viewNode, order, where, QStringLiteral(" Sezione:"), QStringLiteral(" Dettagli:")};
     const ViewQuery q = builder.Build(request, ShownView{});
     mvtool::out(QStringLiteral("Table: ") + q.Table);
-    mvtool::out(QStringLiteral("Source: ") + q.Source);
     mvtool::out(QStringLiteral("Fields: ") + q.Fields);
     mvtool::out(QStringLiteral("Where: ") + q.Where);
     mvtool::out(QStringLiteral("Order: ") + q.Order);

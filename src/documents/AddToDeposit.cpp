@@ -83,7 +83,7 @@ AddToDeposit::Result AddToDeposit::add(const QString& codeText, qint64 deposit)
                     int(Msg::OKOnly) + Msg::Exclamation, g_strMsgTitle);
         return {Outcome::NotCreated};
     }
-    const std::optional<qint64> created = m_op.newArticle(*found, {kCodice, code, kDeposito, deposit}, {});
+    const std::optional<qint64> created = m_op.newArticle(*found, {kCodice, code, kDeposito, deposit});
     if (!created || *created == 0)
         return {Outcome::NotCreated};
     return {Outcome::Created, *created};

@@ -326,13 +326,11 @@ QStringList DeliveryImport::hiddenArticleFields()
 
 QVariantList DeliveryImport::articlePresets(qsizetype row) const
 {
-    // Fields switched off by an option are as good as absent.
-    constexpr int kSwitchedOff = 255;
+    // Fields switched off (by an option, or for the new article's editor) are as good as absent.
     TableObject& articoli = *m_db.Tables().Item(QStringLiteral("Articoli"));
-    const QStringList hidden = hiddenArticleFields();
     QVariantList pairs;
     for (const FieldDefinition& f : articoli.Fields()) {
-        if (f.O2 == kSwitchedOff || hidden.contains(f.Name))
+        if (f.O2 == FieldDefinition::kSwitchedOff)
             continue;
         const int column = m_table->indexOf(f.Name);
         if (column < 0)
@@ -362,9 +360,11 @@ QVariantList DeliveryImport::articlePresets(qsizetype row) const
 std::optional<qint64> DeliveryImport::addArticleAutomatically(qsizetype row)
 {
     try {
+        TableObject& articoli = *m_db.Tables().Item(QStringLiteral("Articoli"));
+        const SwitchedOffFields switchedOff(articoli, hiddenArticleFields());
         const QVariantList presets = articlePresets(row);
-        auto articles = m_db.Tables().Item(QStringLiteral("Articoli"))->Select();
-        const std::optional<qint64> created = m_op.newArticle(*articles, presets, hiddenArticleFields());
+        auto articles = articoli.Select();
+        const std::optional<qint64> created = m_op.newArticle(*articles, presets);
         if (!created || *created == 0)
             return std::nullopt;
         setCode(row, *created);

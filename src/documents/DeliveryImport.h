@@ -94,10 +94,12 @@ public:
     // True when the import was confirmed and every row went in.
     bool addRowsToSupply(TableData& supply, TableData& supplyRows, ImportFeedback* caller = nullptr);
 
-    // The values a new article starts from: each article field (but the hidden ones) and each
-    // single reference that the read table has a column of; prices only when numeric and not 0.
+    // The values a new article starts from: each article field (but those switched off) and
+    // each single reference that the read table has a column of; prices only when numeric and
+    // not 0.
     QVariantList articlePresets(qsizetype row) const;
-    // Fields the row editor does not offer when an article is made from a read row.
+    // The article fields switched off while an article is made from a read row, so that its
+    // row editor does not offer them.
     static QStringList hiddenArticleFields();
 
 private:

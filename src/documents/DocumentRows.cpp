@@ -251,7 +251,7 @@ DocumentRows::Article DocumentRows::newArticle(const QString& code)
         }
     }
     auto articles = articoli.Select(QStringLiteral("OID = 0"));
-    const std::optional<qint64> created = m_op.newArticle(*articles, {kCodice, code}, {});
+    const std::optional<qint64> created = m_op.newArticle(*articles, {kCodice, code});
     if (!created || *created == 0)
         return none;
     none.key = *created;

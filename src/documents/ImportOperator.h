@@ -19,9 +19,9 @@ public:
     virtual std::optional<qint64> pickArticle(TableData& articles) = 0;
 
     // The row editor on a new article in `articles`, preset with the (field, value, ...)
-    // pairs and without `hiddenFields`: the new article's key, or nothing when cancelled.
-    virtual std::optional<qint64> newArticle(TableData& articles, const QVariantList& presets,
-                                             const QStringList& hiddenFields) = 0;
+    // pairs: the new article's key, or nothing when cancelled. It offers the fields the
+    // table's definitions let the operator see at that moment.
+    virtual std::optional<qint64> newArticle(TableData& articles, const QVariantList& presets) = 0;
 
     // The row editor on the current article of `articles`, with its pending changes, the
     // cursor on `startField` (empty: the first field): true when the article was saved.

@@ -52,8 +52,7 @@ std::optional<qint64> LibraryDocumentOperator::pickArticle(TableData& articles)
     return viewOf(articles, m_owner)->PickRow(QStringLiteral("Descrizione,Codice"));
 }
 
-std::optional<qint64> LibraryDocumentOperator::newArticle(TableData& articles, const QVariantList& presets,
-                                                          const QStringList&)
+std::optional<qint64> LibraryDocumentOperator::newArticle(TableData& articles, const QVariantList& presets)
 {
     return viewOf(articles, m_owner)->NewRow(presets);
 }

@@ -25,11 +25,7 @@ public:
     QString readCustomerCard() override;
 
     std::optional<qint64> pickArticle(TableData& articles) override;
-    // The article's editor shows every field the operator's level may see: the library's
-    // editor cannot leave fields out, so `hiddenFields` only names what the caller sets
-    // itself afterwards.
-    std::optional<qint64> newArticle(TableData& articles, const QVariantList& presets,
-                                     const QStringList& hiddenFields) override;
+    std::optional<qint64> newArticle(TableData& articles, const QVariantList& presets) override;
     bool editArticle(TableData& articles, const QString& startField) override;
     std::optional<TextSearch> searchText(const QString& fieldCaption, const QString& preset, bool inside) override;
 

@@ -379,6 +379,7 @@ void SaleDocument::printReceipts()
         m_op.newRow(*receipts, {QStringLiteral("Data"), QDateTime(date.date(), QTime(0, 0)), QStringLiteral("Vendita"),
                                 m_sale->GetOID()});
     bool attempted = false;
+    int printed = 0;
     if (made && *made != 0) {
         receipts->Requery();
         if (receipts->MoveToOID(*made)) {
@@ -387,6 +388,7 @@ void SaleDocument::printReceipts()
             for (int copy = 1; copy <= copies;) {
                 attempted = true;
                 if (printCopy(*saleSet, *receipts)) {
+                    ++printed;
                     ++copy;
                     continue;
                 }
@@ -394,6 +396,14 @@ void SaleDocument::printReceipts()
                             int(Msg::YesNo) + Msg::Exclamation) != Msg::Yes)
                     break;
             }
+        }
+        // A receipt no customer got keeps no number of the year's sequence, whatever sale the
+        // operator left it for.
+        if (printed == 0) {
+            auto unprinted = ricevute.Select(ricevute.BuildKeyCondition(*made));
+            unprinted->MoveFirst();
+            if (!unprinted->IsEOF())
+                unprinted->DeleteRow();
         }
     }
     if (made || receipts->IsEmpty())

@@ -314,10 +314,10 @@ SupplyDocument::After SupplyDocument::Confirm()
         m_supply.reset();
         bindRows();
     } catch (...) {
-        // The supply stays open as far as it got; giving it up commits what is open.
+        // As the sale: the window unloads, and giving the supply up settles what is open.
         const AppError e = CurrentError();
         ShowErrorDetails(e, QStringLiteral("Errore in conferma dati: \r\r") + e.description);
-        return After::Stay;
+        return After::Unload;
     }
     if (!isNew)
         return After::Unload;

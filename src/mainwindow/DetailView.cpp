@@ -50,39 +50,32 @@ DetailView::Outcome DetailView::Refresh(const Request& request)
     }
 }
 
-OpenedView OpenView(Database& db, const ViewQuery& q)
+std::unique_ptr<TableData> OpenView(Database& db, const ViewQuery& q)
 {
     // A query that cannot run fails here, inside the refresh, not later in the grid.
-    OpenedView v;
-    if (q.IsDerived()) {
-        v.rows = std::make_unique<ViewRows>(db, q);
-        (void)v.rows->First(1);
-    } else {
-        v.dataSet = db.Tables().Item(q.Table)->Select(CombineConditions(q.Where, q.Seek), q.Order, q.Fields);
-        if (!q.Sort.isEmpty()) v.dataSet->SetOrder(q.Sort);
-        v.dataSet->MoveFirst();
-    }
-    return v;
+    auto ds = db.Tables().Item(q.Table)->Select(CombineConditions(q.Where, q.Seek), q.Order, q.Fields);
+    if (!q.Sort.isEmpty()) ds->SetOrder(q.Sort);
+    ds->MoveFirst();
+    return ds;
 }
 
 void DetailView::open(ViewQuery q)
 {
     m_keptRow.reset();
-    OpenedView v = OpenView(m_db, q);
+    std::unique_ptr<TableData> ds = OpenView(m_db, q);
     dropping();
-    if (v.dataSet && q.KeptRowKey && v.dataSet->tableName() == q.PreviousTable) {
-        if (v.dataSet->MoveToOID(*q.KeptRowKey)) m_keptRow = q.KeptRowKey;
-        else v.dataSet->MoveFirst();   // the row is no longer among those shown
+    if (q.KeptRowKey && ds->tableName() == q.PreviousTable) {
+        if (ds->MoveToOID(*q.KeptRowKey)) m_keptRow = q.KeptRowKey;
+        else ds->MoveFirst();   // the row is no longer among those shown
     }
-    m_dataSet = std::move(v.dataSet);
-    m_rows = std::move(v.rows);
+    m_dataSet = std::move(ds);
     m_attached = true;
     m_query = std::move(q);
 }
 
 void DetailView::dropping()
 {
-    if (m_hooks.dropping && (m_dataSet || m_rows)) m_hooks.dropping();
+    if (m_hooks.dropping && m_dataSet) m_hooks.dropping();
 }
 
 void DetailView::Clear()
@@ -90,7 +83,6 @@ void DetailView::Clear()
     dropping();
     m_attached = false;
     m_dataSet.reset();
-    m_rows.reset();
     m_keptRow.reset();
     m_query = ViewQuery();
 }

@@ -6,7 +6,6 @@
 #include "ViewDialogs.h"
 #include "ViewQuery.h"
 #include "ViewQueryBuilder.h"
-#include "ViewRows.h"
 #include <QString>
 #include <functional>
 #include <memory>
@@ -16,13 +15,9 @@ class Database;
 class DateSelection;
 class TableData;
 
-// A view opened: a table's data set (the sort set, the query run) or a derived view's rows
-// (its first row read). A view that cannot be read raises here.
-struct OpenedView {
-    std::unique_ptr<TableData> dataSet;
-    std::unique_ptr<ViewRows> rows;
-};
-OpenedView OpenView(Database& db, const ViewQuery& q);
+// A view opened: its table's data set, the sort set and the query run. A view that cannot be
+// read raises here.
+std::unique_ptr<TableData> OpenView(Database& db, const ViewQuery& q);
 
 class DetailView {
 public:
@@ -46,9 +41,8 @@ public:
     };
     Outcome Refresh(const Request& request);
 
-    // The view shown: a table's data set, or the rows of a derived view; neither when none is.
+    // The data set shown; none when no view is.
     TableData* DataSet() const { return m_attached ? m_dataSet.get() : nullptr; }
-    const ViewRows* Rows() const { return m_attached ? m_rows.get() : nullptr; }
     bool HasView() const { return m_attached; }
     const ViewQuery& Query() const { return m_query; }
     QString Title() const { return m_query.Title; }
@@ -62,7 +56,7 @@ public:
 
     // What the window does around an opening: `opening` once the query is built and the
     // rows are about to be read (the operator's questions are over); `dropping` before the
-    // shown data set or rows go away, while whoever reads them (the grid) may still let go.
+    // shown data set goes away, while whoever reads it (the grid) may still let go.
     struct Hooks {
         std::function<void()> opening;
         std::function<void()> dropping;
@@ -77,7 +71,6 @@ private:
     ViewQueryBuilder m_builder;
     ViewQuery m_query;
     std::unique_ptr<TableData> m_dataSet;
-    std::unique_ptr<ViewRows> m_rows;
     bool m_attached = false;
     bool m_refreshing = false;
     std::optional<qint64> m_keptRow;

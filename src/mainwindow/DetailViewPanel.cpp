@@ -90,8 +90,6 @@ DetailViewPanel::~DetailViewPanel()
 
 TableData* DetailViewPanel::DataSet() const { return m_view ? m_view->DataSet() : nullptr; }
 
-const ViewRows* DetailViewPanel::Rows() const { return m_view ? m_view->Rows() : nullptr; }
-
 ViewQuery DetailViewPanel::Query() const { return m_view ? m_view->Query() : ViewQuery(); }
 
 bool DetailViewPanel::ensureView()
@@ -209,15 +207,13 @@ void DetailViewPanel::attachGrid()
 {
     ObjDataGrid& g = *m_w.grid;
     TableData* ds = m_view->DataSet();
-    if (ds) g.SetDataSet(ds);
-    else if (const ViewRows* rows = m_view->Rows()) g.SetRows(std::make_shared<ViewPagedRows>(*rows));
+    g.SetDataSet(ds);
     g.ClearSelection();
     g.SetRowCommands(true);
     g.SetMultipleSelection(true);
     // The row current before, when the same table is shown again; else the first.
     if (const std::optional<qint64> kept = m_view->KeptRow()) g.SetBookmark(*kept);
     else if (ds && !ds->IsEmpty()) g.SetBookmark(ds->GetOID());
-    else if (g.Model()->rowCount() > 0) g.View()->setCurrentIndex(g.Model()->index(0, 0));
 
     m_w.dateButton->setProperty("Tag", m_view->Query().DateField);
     ShowDateCaptions();

@@ -69,10 +69,8 @@ public:
     // The database is about to be released: the grid lets go and the view logic goes.
     void Release();
 
-    // The data set shown (m_objCurDataSource while a view is on show); null when none is, or
-    // when the view is a derived one (its rows are no table's).
+    // The data set shown (m_objCurDataSource while a view is on show); null when none is.
     TableData* DataSet() const;
-    const ViewRows* Rows() const;
     DetailView* View() const { return m_view.get(); }
     ViewQuery Query() const;
     GridMenuCommands& Grid() { return *m_grid; }

@@ -1,7 +1,6 @@
 #include "GridFields.h"
-#include "Database.h"
 #include "DetailView.h"
-#include "TableObject.h"
+#include "Definitions.h"
 
 namespace {
 
@@ -38,28 +37,8 @@ FieldMenus BuildFieldMenus(const std::vector<FieldInfo>& fields)
 
 std::vector<FieldInfo> ShownFields(const DetailView& view)
 {
-    if (!view.HasView()) return {};
-    if (const TableData* ds = view.DataSet()) return ds->GetFieldInfos();
-    const ViewRows* rows = view.Rows();
-    if (!rows) return {};
-    Database& db = rows->database();
-    TableObject* table = db.FindTable(view.Query().Table);
-    std::vector<FieldInfo> out;
-    for (const QString& column : rows->First(1).columns) {
-        FieldInfo info;
-        info.Name = column;
-        info.Caption = column;
-        info.TypeCode = -2;
-        info.Editable = false;
-        if (const FieldDefinition* def = table ? table->GetField(column) : nullptr) {
-            info.TypeCode = def->TypeCode;
-            info.Size = def->Size;
-            info.Shown = def->O2 <= db.AccessLevel();
-            info.Description = def->Description;
-        }
-        out.push_back(info);
-    }
-    return out;
+    const TableData* ds = view.DataSet();
+    return ds ? ds->GetFieldInfos() : std::vector<FieldInfo>{};
 }
 
 QString JetFieldTerm(const QString& field)

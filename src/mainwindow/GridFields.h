@@ -33,9 +33,7 @@ bool IsTotalledType(int typeCode);
 
 FieldMenus BuildFieldMenus(const std::vector<FieldInfo>& fields);
 
-// The fields of the view a DetailView shows: a data set's own, or for a derived view its
-// columns, typed from the table's declarations where they are its fields (a computed column
-// is code -2, like the library's). Empty when nothing is shown.
+// The fields of the data set a DetailView shows; empty when nothing is shown.
 std::vector<FieldInfo> ShownFields(const DetailView& view);
 
 // A field as a Jet condition names it: bracketed, so a name that is a reserved word or holds

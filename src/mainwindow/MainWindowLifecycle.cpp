@@ -7,6 +7,7 @@
 #include "DatabaseFiles.h"
 #include "ErrorReporting.h"
 #include "FiscalPrinterFactory.h"
+#include "GridLayout.h"
 #include "MainWindowServices.h"
 #include "OperatorLogin.h"
 #include "Startup.h"
@@ -154,8 +155,9 @@ bool MainWindowLifecycle::QueryUnload(CloseCause cause)
                     Msg::Exclamation, AppTitle());
         return false;
     }
-    // Hook: the grid's layout is closed here, before any window unloads, once the grid
-    // stands in the detail area.
+    // The grid's layout is kept before any window unloads: what the operator set up in the
+    // detail area is not lost to a window that refuses to close, nor to the end.
+    if (GridLayout* layout = m_shell.ViewLayout(); layout && layout->IsChanged()) (void)layout->Save();
     QString why;
     if (!m_shell.UnloadOtherWindows(&why)) {
         ui().msgBox(refused + why, Msg::Exclamation, AppTitle());

@@ -9,8 +9,8 @@
 // that one of these steps causes (a question closing over the window) does nothing.
 //
 // End: the close box only hides the window behind its notification-area icon (minimises it
-// where there is no notification area); the program's close commands unload every other
-// window, offer the save on exit when it is configured and due, and unload the main window:
+// where there is no notification area); the program's close commands store the grid's
+// changed layout, unload every other window, offer the save on exit when it is configured and due, and unload the main window:
 // "Chiusura di ...", the placement stored, the register's driver dropped, the icon removed,
 // the database released.
 #include "DeviceActivation.h"
@@ -20,6 +20,7 @@
 #include <functional>
 #include <optional>
 
+class GridLayout;
 class MainWindowServices;
 class QWidget;
 
@@ -62,6 +63,8 @@ public:
 
     // Closing.
     virtual bool ReceiptOpen() const = 0;       // a receipt is being sent to the register
+    // The layout of the detail area's grid (field sequence, widths); null when it has none.
+    virtual GridLayout* ViewLayout() = 0;
     virtual void HideToNotificationArea() = 0;
     // Unloads every other window, the last loaded first. False when one refuses, with why.
     virtual bool UnloadOtherWindows(QString* why) = 0;

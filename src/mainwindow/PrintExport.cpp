@@ -1,6 +1,5 @@
 #include "PrintExport.h"
 #include "Configuration.h"
-#include "DateSelection.h"
 #include "ErrorReporting.h"
 #include "FileOps.h"
 #include "LibraryApplication.h"
@@ -8,7 +7,6 @@
 #include "SystemHelpers.h"
 #include "TableData.h"
 #include "UiServices.h"
-#include "ViewRows.h"
 #include "frmMessage.h"
 
 namespace {
@@ -20,24 +18,6 @@ public:
     ~ExportProgress() { frmMessage::unloadInstance(); }
     itfProgress* sink() { return &frmMessage::instance(); }
 };
-
-QString cellText(const QVariant& v)
-{
-    if (!v.isValid() || v.isNull()) return QString();
-    if (v.typeId() == QMetaType::Double) return DateSelection::DisplayLocale().toString(v.toDouble(), 'g', 15);
-    return v.toString();
-}
-
-// Writes the page in place of an older one, then opens it.
-void writeAndOpen(const QString& html)
-{
-    const QString path = PrintExport::HtmlFile();
-    (void)fileOps().remove(path);
-    if (!fileOps().writeFile(path, html.toUtf8()))
-        throw AppError::object(AppError::kGenericCode, QStringLiteral("ExportTableToHtml"),
-                               QStringLiteral("Impossibile scrivere il file ") + path);
-    (void)ShellOpen(path, QStringLiteral("open"));
-}
 
 }  // namespace
 
@@ -71,9 +51,7 @@ void PrintExport::Report(int16_t mode)
     const auto held = m_hooks.hold ? m_hooks.hold() : nullptr;
     TableData* ds = m_hooks.dataSet ? m_hooks.dataSet() : nullptr;
     if (!ds) {
-        // A derived view has no report layout of its own: its rows go to the browser page.
-        if (const ViewRows* rows = m_hooks.rows ? m_hooks.rows() : nullptr) ExportViewToHtml(*rows, m_owner);
-        else ui().beep();
+        ui().beep();
         return;
     }
     QString key = m_hooks.nodeKey ? m_hooks.nodeKey() : QString();
@@ -101,13 +79,11 @@ void PrintExport::WebBrowser()
     const auto held = m_hooks.hold ? m_hooks.hold() : nullptr;
     const bool shown = !m_hooks.gridShown || m_hooks.gridShown();
     TableData* ds = m_hooks.dataSet ? m_hooks.dataSet() : nullptr;
-    const ViewRows* rows = m_hooks.rows ? m_hooks.rows() : nullptr;
-    if (!shown || (!ds && !rows)) {
+    if (!shown || !ds) {
         ui().beep();
         return;
     }
-    if (ds) ExportTableToHtml(ds, m_owner, QString());
-    else ExportViewToHtml(*rows, m_owner);
+    ExportTableToHtml(ds, m_owner, QString());
 }
 
 void PrintExport::ExportTableToHtml(TableData* ds, QWidget* owner, QString fieldOrder)
@@ -137,32 +113,3 @@ void PrintExport::ExportTableToHtml(TableData* ds, QWidget* owner, QString field
     }
 }
 
-QString PrintExport::ViewHtml(const QStringList& columns, const QList<QList<QVariant>>& rows, const QString& title)
-{
-    QString html = QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>") + title.toHtmlEscaped() +
-                   QStringLiteral("</title></head><body>\n<table border=\"1\">\n<tr>");
-    for (const QString& c : columns) html += QStringLiteral("<th>") + c.toHtmlEscaped() + QStringLiteral("</th>");
-    html += QStringLiteral("</tr>\n");
-    for (const QList<QVariant>& row : rows) {
-        html += QStringLiteral("<tr>");
-        for (const QVariant& v : row) html += QStringLiteral("<td>") + cellText(v).toHtmlEscaped() + QStringLiteral("</td>");
-        html += QStringLiteral("</tr>\n");
-    }
-    html += QStringLiteral("</table>\n</body></html>\n");
-    return html;
-}
-
-void PrintExport::ExportViewToHtml(const ViewRows& rows, QWidget* owner)
-{
-    try {
-        QString html;
-        {
-            ExportProgress progress(QStringLiteral("Esportazione dati in formato HTML..."), owner);
-            const ViewRows::Page all = rows.First(0);
-            html = ViewHtml(all.columns, all.rows, rows.query().Title);
-        }
-        writeAndOpen(html);
-    } catch (...) {
-        ShowErrorDetails(QString());
-    }
-}

@@ -13,13 +13,11 @@
 
 class QWidget;
 class TableData;
-class ViewRows;
 
 class PrintExport {
 public:
     struct Hooks {
         std::function<TableData*()> dataSet;      // the shown data set; null when none is
-        std::function<const ViewRows*()> rows;    // a derived view's rows; null when none is
         std::function<bool()> gridShown;          // the grid is on show
         std::function<QString()> nodeKey;         // the selected tree node's key
         // Holds the shown rows while they are printed or written (DetailViewPanel::HoldView).
@@ -43,10 +41,6 @@ public:
     // wants to change it) and opens it. Also what the report display calls for rows without
     // a report layout.
     static void ExportTableToHtml(TableData* ds, QWidget* owner, QString fieldOrder);
-    // The rows of a derived view as the page.
-    static void ExportViewToHtml(const ViewRows& rows, QWidget* owner);
-    // The page of a derived view's rows (every value escaped).
-    static QString ViewHtml(const QStringList& columns, const QList<QList<QVariant>>& rows, const QString& title);
 
 private:
     QPointer<QWidget> m_owner;

@@ -44,10 +44,13 @@ QString originCondition(const TableData& reminders, const QString& table, const 
 
 }  // namespace
 
-ReminderEngine::ScanWindow ReminderEngine::Window(qint64 noticeMinutes, bool scannedBefore, const QDateTime& now)
+ReminderEngine::ScanWindow ReminderEngine::Window(qint64 noticeMinutes, const std::optional<QDateTime>& lastCheck,
+                                                  const QDateTime& now)
 {
-    const qint64 lookBack = scannedBefore ? std::max(noticeMinutes, kMinutesPerDay) : noticeMinutes;
-    return {now.addSecs(-lookBack * 60), now.addSecs(noticeMinutes * 60)};
+    const QDateTime upper = now.addSecs(noticeMinutes * 60);
+    if (!lastCheck) return {now.addSecs(-noticeMinutes * 60), upper};
+    const QDateTime earliest = now.addSecs(-std::max(noticeMinutes, kMinutesPerDay) * 60);
+    return {std::max(*lastCheck, earliest), upper};
 }
 
 QString ReminderEngine::ExpandMessageTemplate(TableData& source, const QString& messageTemplate)
@@ -117,12 +120,17 @@ ReminderEngine::RunResult ReminderEngine::Run(Database* db, bool all, ReminderWi
                 const qint64 notice = rules->GetFieldValue(QStringLiteral("GiorniDiPreavviso")).toLongLong() * kMinutesPerDay +
                                       rules->GetFieldValue(QStringLiteral("OreDiPreavviso")).toLongLong() * 60 +
                                       rules->GetFieldValue(QStringLiteral("MinutiDiPreavviso")).toLongLong();
-                const ScanWindow w = Window(notice, !rules->IsFieldEmpty(QStringLiteral("DataUltimoControllo")), now);
+                std::optional<QDateTime> lastCheck;
+                if (!rules->IsFieldEmpty(QStringLiteral("DataUltimoControllo")))
+                    lastCheck = rules->GetValue(QStringLiteral("DataUltimoControllo")).toDateTime();
+                const ScanWindow w = Window(notice, lastCheck, now);
+                QDateTime reached = w.lower;
                 auto rows = open(*db, table,
                                  db->FormatDateLiteral(w.upper) + QStringLiteral(" >= ") + field + QStringLiteral(" AND ") +
                                      field + QStringLiteral(" >= ") + db->FormatDateLiteral(w.lower),
                                  field);
                 for (rows->MoveFirst(); !rows->IsEOF(); rows->MoveNext()) {
+                    reached = rows->GetValue(field).toDateTime();
                     QString text = ExpandMessageTemplate(*rows, message);
                     const QString key = rows->GetKeyText();
                     if (!open(*db, kReminders, originCondition(*reminders, table, field, key))->IsEmpty()) continue;
@@ -135,7 +143,7 @@ ReminderEngine::RunResult ReminderEngine::Run(Database* db, bool all, ReminderWi
                     ++result.created;
                     fresh = true;
                 }
-                rules->SetValue(QStringLiteral("DataUltimoControllo"), now);
+                rules->SetValue(QStringLiteral("DataUltimoControllo"), reached);
                 rules->Update();
             }
         }

@@ -4,11 +4,13 @@
 // falls in the rule's scan window gets one reminder (Promemoria) with the template expanded
 // against it, the due reminders are listed, and new ones are announced.
 //
-// The scan window of a rule is [now - look-back, now + notice]: look-back is the notice on
-// a rule's first scan and the larger of the notice and one day afterwards, so a row entered
-// late with a recent date is still found. DataUltimoControllo records the time of the last
-// scan and never lies in the future. A row has at most one reminder, open or closed, for
-// as long as that reminder is kept (its origin: table, date field and the row's key).
+// The scan window of a rule ends at now + notice. A rule's first scan starts it at now -
+// notice; later scans go on from how far the last one reached (DataUltimoControllo), but
+// never from further back than the larger of the notice and one day. What a scan stores is
+// the date of the last row it read (the latest inside its window, so possibly in the
+// future), or the window's start when it read none: a row entered later with a date before
+// that point is not found. A row has at most one reminder, open or closed, for as long as
+// that reminder is kept (its origin: table, date field and the row's key).
 //
 // Time comes from the program's clock (appClock), so that a test sets it.
 #include <QDateTime>
@@ -67,7 +69,8 @@ public:
         QDateTime lower;
         QDateTime upper;
     };
-    static ScanWindow Window(qint64 noticeMinutes, bool scannedBefore, const QDateTime& now);
+    // `lastCheck`: the rule's DataUltimoControllo, none before its first scan.
+    static ScanWindow Window(qint64 noticeMinutes, const std::optional<QDateTime>& lastCheck, const QDateTime& now);
 
     // The intervals of the postpone list, in list order, with their minutes.
     static const std::vector<std::pair<QString, int>>& Intervals();

@@ -54,17 +54,19 @@ QString paymentCondition(ReportCatalogue::Context& c, ViewQuery& q, bool paid)
 void stockAtDate(ReportCatalogue::Context& c, ViewQuery& q)
 {
     const std::optional<QDate> chosen = c.dialogs.ChooseDate(c.dates.selDate);
-    const QDate date = chosen ? *chosen : c.dates.selDate;
+    // The movements from the day after on are taken back from today's stock.
+    const QDate next = (chosen ? *chosen : c.dates.selDate).addDays(1);
     Database& db = c.db;
     const QString loadLink = db.Tables().Item(QStringLiteral("CaricoArticoli"))->GetParentLinkField(QString());
     const QString unloadLink = db.Tables().Item(QStringLiteral("ScaricoArticoli"))->GetParentLinkField(QString());
     q.Table = QStringLiteral("Articoli");
-    q.Source = ReportCatalogue::StockAtDateSource(loadLink, unloadLink, date);
-    q.Fields = QStringLiteral("*,(") + ReportCatalogue::DateTaxable() + QStringLiteral(") AS Imponibile,(") +
-               ReportCatalogue::DateVat() + QStringLiteral(") AS ImportoIVA");
+    q.Fields = QStringLiteral("*,") + ReportCatalogue::StockAtDate() + QStringLiteral(",(") + ReportCatalogue::DateTaxable() +
+               QStringLiteral(") AS Imponibile,(") + ReportCatalogue::DateVat() + QStringLiteral(") AS ImportoIVA,") +
+               ReportCatalogue::StockNow() + QStringLiteral(",") + ReportCatalogue::LoadsFrom(loadLink, next) +
+               QStringLiteral(",") + ReportCatalogue::UnloadsFrom(unloadLink, next);
     // The articles that had stock at that date, not those that have some today.
     q.Where = QStringLiteral("ValoreScortaAllaData > 0 AND PrezzoVendita > 0");
-    q.Title = QStringLiteral(" Alla data: ") + date.toString(QStringLiteral("dd/MM/yyyy"));
+    q.Title = QStringLiteral(" Alla data: ") + next.toString(QStringLiteral("dd/MM/yyyy"));
 }
 
 }  // namespace
@@ -118,6 +120,12 @@ QString ReportCatalogue::UnloadsFrom(const QString& unloadLink, const QDate& fro
            QStringLiteral(") AS ValoreScarico");
 }
 
+QString ReportCatalogue::StockNow()
+{
+    return QStringLiteral("(ValoreScorta") + QStringLiteral("-IIF(ValoreCarico Is Null,0,ValoreCarico)") +
+           QStringLiteral("+IIF(ValoreScarico Is Null,0,ValoreScarico)) AS ValoreScorta");
+}
+
 QString ReportCatalogue::StockAtDate()
 {
     return QStringLiteral("(ValoreScorta") + QStringLiteral("-IIF(ValoreCarico Is Null,0,ValoreCarico)") +
@@ -128,18 +136,7 @@ QString ReportCatalogue::DateTaxable() { return QStringLiteral("(PrezzoAcquistoM
 
 QString ReportCatalogue::DateVat()
 {
-    return QStringLiteral("(((PrezzoAcquistoMedio*ValoreScortaAllaData)*Percentuale)/100)");
-}
-
-QString ReportCatalogue::StockAtDateSource(const QString& loadLink, const QString& unloadLink, const QDate& date)
-{
-    // Each level names only the columns of the level below: the sums first, the stock from
-    // them, and the select over this table computes the amounts from the stock.
-    const QDate next = date.addDays(1);
-    const QString movements = QStringLiteral("SELECT *,CodiciIva.Percentuale AS Percentuale,") + LoadsFrom(loadLink, next) +
-                              QStringLiteral(",") + UnloadsFrom(unloadLink, next) + QStringLiteral(" FROM Articoli");
-    return QStringLiteral("(SELECT *,") + StockAtDate() + QStringLiteral(" FROM (") + movements +
-           QStringLiteral(") AS Movimenti) AS Scorte");
+    return QStringLiteral("(((PrezzoAcquistoMedio*ValoreScortaAllaData)*CodiciIva.Percentuale)/100)");
 }
 
 void ReportCatalogue::Fill(const QString& key, Context& c, ViewQuery& q)
@@ -147,7 +144,6 @@ void ReportCatalogue::Fill(const QString& key, Context& c, ViewQuery& q)
     q.Fields.clear();
     q.Where.clear();
     q.Sort.clear();
-    q.Source.clear();
     if (key == kUnderStock) {
         q.Table = QStringLiteral("Articoli");
         q.Where = supplierCondition(c, q);

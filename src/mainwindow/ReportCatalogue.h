@@ -25,7 +25,7 @@ public:
     static const QStringList& ReportKeys();
     static bool IsReport(const QString& key);   // exact comparison: case and blanks count
 
-    // Sets Table, Fields, Where, Sort, Source and, where the entry has them, the title and
+    // Sets Table, Fields, Where, Sort and, where the entry has them, the title and
     // status texts of `q` for the node `key`; a key that is no entry is a table name. Then
     // the date field and the print commands. `q.Title` must hold the title's standing text.
     static void Fill(const QString& key, Context& context, ViewQuery& q);
@@ -47,12 +47,11 @@ public:
     static QString LoadsFrom(const QString& loadLink, const QDate& from);
     static QString UnloadsFrom(const QString& unloadLink, const QDate& from);
     // Today's stock less what was loaded, plus what was unloaded, from the day after the
-    // chosen date on: the stock at the end of that date.
+    // chosen date on: the stock at the end of that date, as ValoreScortaAllaData and, in the
+    // place of today's stock, as ValoreScorta (what the stock reports print as the quantity).
     static QString StockAtDate();
-    // Taxable amount and VAT of the stock at the date, over the derived table below.
+    static QString StockNow();
+    // Taxable amount and VAT of the stock at the date.
     static QString DateTaxable();
     static QString DateVat();
-    // The derived table of the stock at the end of `date`: every article with its VAT rate
-    // (Percentuale), ValoreCarico, ValoreScarico and ValoreScortaAllaData.
-    static QString StockAtDateSource(const QString& loadLink, const QString& unloadLink, const QDate& date);
 };

@@ -23,19 +23,20 @@ void storeToday(const QString& key)
 
 }  // namespace
 
-QDate SaveReminder::PeriodStart(int frequency, const QDate& today)
+bool SaveReminder::BeginsPeriod(int frequency, const QDate& today)
 {
     switch (frequency) {
-    case Weekly: return today.addDays(1 - today.dayOfWeek());   // Qt counts Monday as 1
-    case Monthly: return QDate(today.year(), today.month(), 1);
-    default: return today;
+    case Weekly: return today.dayOfWeek() == Qt::Monday;
+    case Monthly: return today.day() == 1;
+    default: return true;
     }
 }
 
 bool SaveReminder::IsDue(bool saveEnabled, int frequency, const std::optional<QDate>& lastNotification, const QDate& today)
 {
     if (!saveEnabled || frequency == Never) return false;
-    return !lastNotification || *lastNotification < PeriodStart(frequency, today);
+    if (lastNotification && *lastNotification >= today) return false;
+    return BeginsPeriod(frequency, today);
 }
 
 bool SaveReminder::TestSaveData()

@@ -2,10 +2,9 @@
 // The save reminder: whether the operator is to be offered a save today, and the two dates
 // that keep it ("Backup"/LastNotification and "Backup"/LastSaved in the settings store).
 //
-// A reminder set to a week or a month is due from the first activation on or after the
-// day its period begins (Monday, the first of the month), not only on that very day: a shop
-// closed on Mondays must still be reminded on Tuesday. It is offered at most once a day,
-// because the activation stores today after offering it.
+// A weekly reminder is due on Mondays only and a monthly one on the 1st only, however long
+// ago the last one was: the offer names the day that begins the week or month. It is offered
+// at most once a day, because the activation stores today after offering it.
 //
 // Dates are written in one locale-independent form (yyyy-mm-dd); the forms older versions
 // wrote with the regional short date are still read.
@@ -19,11 +18,11 @@ namespace SaveReminder {
 // BkpSaveNotify: 0 never, 1 daily, 2 weekly, 3 monthly.
 enum Frequency : int { Never = 0, Daily = 1, Weekly = 2, Monthly = 3 };
 
-// The first day of the period of `frequency` that holds `today` (today for a daily reminder
-// and for any value other than weekly and monthly).
-QDate PeriodStart(int frequency, const QDate& today);
-// The rule alone: saving enabled, a frequency set, and no reminder given since the period
-// holding today began.
+// Whether `today` begins a period of `frequency`: a Monday for weekly, the 1st for monthly,
+// every day for daily and for any other value.
+bool BeginsPeriod(int frequency, const QDate& today);
+// The rule alone: saving enabled, a frequency set, no reminder given today or later, and
+// today begins a period.
 bool IsDue(bool saveEnabled, int frequency, const std::optional<QDate>& lastNotification, const QDate& today);
 
 // The main window's TestSaveData: the rule on the configuration (BackupFuncSaveEnabled,

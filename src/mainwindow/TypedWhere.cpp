@@ -52,8 +52,6 @@ QStringList TypedWhereNames(const TableData& ds)
     QStringList names{QStringLiteral("OID")};
     const QString table = ds.tableName();
     for (const FieldInfo& f : ds.GetFieldInfos()) {
-        // A computed column is a name of the select list only: a condition cannot see it.
-        if (f.TypeCode == -2) continue;
         names << f.Name;
         if (!f.Name.contains(u'.')) names << table + u'.' + f.Name;
     }

@@ -9,9 +9,9 @@
 
 class TableData;
 
-// The names a typed condition may use over the data set: its fields and references (also
-// written "Table.Field"), "OID", and the qualified columns its field list names. Computed
-// columns are not among them: they exist only in the select list.
+// The names a typed condition may use over the data set: its fields, references and computed
+// columns (own fields also written "Table.Field"), "OID", and the qualified columns its field
+// list names.
 QStringList TypedWhereNames(const TableData& ds);
 
 // Why the text is not a condition over those names; none when it is.

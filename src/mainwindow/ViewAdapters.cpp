@@ -60,24 +60,3 @@ bool FindDialogPrompt::Ask(const QString& label, const QString& title, bool show
     (void)dialog.runModal();
     return frmSearchText::Confirmed();
 }
-
-// ---- a derived view's pages -------------------------------------------------------------------------
-
-QStringList ViewPagedRows::ColumnNames() const
-{
-    if (m_columns.isEmpty()) m_columns = m_rows.First(1).columns;
-    return m_columns;
-}
-
-QList<QVariantList> ViewPagedRows::First(int count) const
-{
-    ViewRows::Page page = m_rows.First(count);
-    m_columns = page.columns;
-    return page.rows;
-}
-
-QList<QVariantList> ViewPagedRows::After(const QVariantList& lastRow, int count) const
-{
-    const ViewRows::Page earlier{ColumnNames(), {lastRow}};
-    return m_rows.After(earlier, 0, count).rows;
-}

@@ -2,13 +2,11 @@
 // The library's objects and the program's dialogs in the shapes the view logic asks for: a
 // DataFilter as a node's predefined selections and as the grid's complex filter, the date
 // and period dialogs, the pick list and the selection editor as the view's dialogs, the find
-// dialog as the grid's search prompt, and a derived view's rows as pages for the grid.
+// dialog as the grid's search prompt.
 #include "ColumnFilters.h"
 #include "DataFilter.h"
 #include "GridSearch.h"
-#include "RowSource.h"
 #include "ViewDialogs.h"
-#include "ViewRows.h"
 #include <QPointer>
 #include <QWidget>
 
@@ -74,19 +72,4 @@ public:
 private:
     QPointer<QWidget> m_owner;
     QString m_typed;
-};
-
-// A derived view's rows as the grid reads them, page after page. It keeps a query of its
-// own, so it stays readable while the main window opens other views.
-class ViewPagedRows final : public PagedRows {
-public:
-    explicit ViewPagedRows(const ViewRows& rows) : m_rows(rows.database(), rows.query()) {}
-    QStringList ColumnNames() const override;
-    QList<QVariantList> First(int count) const override;
-    QList<QVariantList> After(const QVariantList& lastRow, int count) const override;
-    qint64 RowCount() const override { return m_rows.RowCount(); }
-
-private:
-    ViewRows m_rows;
-    mutable QStringList m_columns;
 };

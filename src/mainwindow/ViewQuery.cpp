@@ -12,7 +12,7 @@ QString ViewQuery::Statement(int top, const QString& extraCondition, const QStri
     QString s = QStringLiteral("SELECT ");
     if (top > 0) s += QStringLiteral("TOP %1 ").arg(top);
     s += Fields.trimmed().isEmpty() ? QStringLiteral("*") : Fields;
-    s += QStringLiteral(" FROM ") + (IsDerived() ? Source : Table);
+    s += QStringLiteral(" FROM ") + Table;
     QString where = Where;
     if (!extraCondition.trimmed().isEmpty())
         where = where.trimmed().isEmpty() ? extraCondition : QStringLiteral("(") + where + QStringLiteral(") AND (") +

@@ -15,10 +15,6 @@ struct ViewQuery {
     // Added to Where when the rows are read, never shown: the date selection's condition in
     // a form the date's index answers (same rows, see DateSelection::SeekCondition).
     QString Seek;
-    // A view whose columns are computed from one another cannot be one select over its table
-    // (a select item cannot use another's alias): Source is then the derived table the select
-    // reads ("(SELECT ...) AS Name"), whose columns Fields, Where and Order name.
-    QString Source;
 
     QString PreviousTable;               // the table shown so far, when its state is carried over
     std::optional<qint64> KeptRowKey;    // the row that was current there
@@ -32,9 +28,8 @@ struct ViewQuery {
     bool SelectionsBeforeQuery = false;  // the node has predefined selections (menu checked)
     bool NoView = false;                 // no node, or a node without a key: no data set at all
 
-    bool IsDerived() const { return !Source.isEmpty(); }
-    // The whole select in Jet SQL: the fields (or "*") from the table or the derived source,
-    // the condition, and the order the rows come in (the sort when there is one, else the
+    // The whole select in Jet SQL: the fields (or "*") from the table, the condition, and the
+    // order the rows come in (the sort when there is one, else the
     // query order). top > 0 adds "TOP n". extraCondition is combined with the view's own.
     QString Statement(int top = 0, const QString& extraCondition = QString(),
                       const QString& orderOverride = QString()) const;

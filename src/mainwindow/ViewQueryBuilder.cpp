@@ -36,7 +36,7 @@ ViewQuery ViewQueryBuilder::Build(const ViewRequest& request, const ShownView& s
     }
     if (!q.DateField.isEmpty()) {
         q.Where = CombineConditions(q.Where, m_dates.Condition(q.DateField));
-        if (!q.IsDerived()) q.Seek = m_dates.SeekCondition(q.Table, q.DateField);
+        q.Seek = m_dates.SeekCondition(q.Table, q.DateField);
     }
     return q;
 }
@@ -45,7 +45,7 @@ ViewQuery ViewQueryBuilder::Build(const ViewRequest& request, const ShownView& s
 void ViewQueryBuilder::carryOver(ViewQuery& q, const ShownView& shown) const
 {
     TableData* ds = shown.dataSet;
-    if (!ds || q.IsDerived() || ds->tableName() != q.Table || !ds->GetFieldList().trimmed().isEmpty()) return;
+    if (!ds || ds->tableName() != q.Table || !ds->GetFieldList().trimmed().isEmpty()) return;
     q.PreviousTable = ds->tableName();
     if (q.Sort.isEmpty()) q.Sort = ds->GetOrder();
     if (q.Order.isEmpty()) q.Order = ds->GetOrder();

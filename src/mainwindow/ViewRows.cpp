@@ -133,7 +133,7 @@ ViewRows::Page ViewRows::After(const Page& earlier, int lastRow, int count) cons
 
 qint64 ViewRows::RowCount() const
 {
-    QString sql = QStringLiteral("SELECT Count(*) FROM ") + (m_query.IsDerived() ? m_query.Source : m_query.Table);
+    QString sql = QStringLiteral("SELECT Count(*) FROM ") + m_query.Table;
     if (!m_query.Where.trimmed().isEmpty()) sql += QStringLiteral(" WHERE ") + m_query.Where;
     const Database::QueryRows r = m_db.RunQuery(sql);
     return r.rows.isEmpty() ? 0 : r.rows.first().value(0).toLongLong();

@@ -1,7 +1,6 @@
 #pragma once
 // The rows of a view read with its exact Jet text through the database's query runner: the
-// form a derived view is shown in (it is no table's data set), and the developer's way to see
-// what any view selects.
+// developer's way to see what a view selects, apart from the data set the window opens.
 #include "ViewQuery.h"
 #include <QList>
 #include <QStringList>

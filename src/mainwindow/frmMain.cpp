@@ -406,6 +406,8 @@ void frmMain::EndForSystem()
 
 bool frmMain::ReceiptOpen() const { return m_guarded->ReceiptOpen(); }
 
+GridLayout* frmMain::ViewLayout() { return m_dgView->Layout(); }
+
 void frmMain::HideToNotificationArea() { m_tray->HideMainWindow(this); }
 
 bool frmMain::UnloadOtherWindows(QString* why)
@@ -438,6 +440,11 @@ void frmMain::ShowFromNotificationArea()
     showNormal();
     raise();
     activateWindow();
+}
+
+void frmMain::Form_DblClick()
+{
+    if (TableData* ds = m_panel->DataSet()) LibraryApplication::Instance().OpenView(*ds)->Show();
 }
 
 void frmMain::NotificationMouse(float x)
@@ -642,6 +649,12 @@ bool frmMain::eventFilter(QObject* watched, QEvent* e)
     if (watched == m_client && e->type() == QEvent::Resize) {
         handle([this] { ArrangeMainWindow(m_splitterLeft); });
         return false;
+    }
+    // Only the surface itself: a double click a control leaves unused comes up here too.
+    if (watched == m_client && e->type() == QEvent::MouseButtonDblClick &&
+        !m_client->childAt(static_cast<QMouseEvent*>(e)->position().toPoint())) {
+        handle([this] { Form_DblClick(); });
+        return true;
     }
     if (watched == m_imgSplitter) {
         switch (e->type()) {

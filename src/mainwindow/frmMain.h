@@ -116,6 +116,8 @@ public:
     // layout).
     void ExportTableToHtml(TableData* rows, const QString& fieldOrder);
     void ShowFromNotificationArea();
+    // A double click on the window's own surface: the shown rows in the library's window.
+    void Form_DblClick();
     // The notification-area icon's mouse action, as its X value.
     void NotificationMouse(float x);
 
@@ -165,6 +167,7 @@ private:
     void LeaveArchiveMode() override;
     void Unload() override { UnloadMainWindow(MainWindowLifecycle::CloseCause::Program); }
     bool ReceiptOpen() const override;
+    GridLayout* ViewLayout() override;
     void HideToNotificationArea() override;
     bool UnloadOtherWindows(QString* why) override;
     void StorePlacement() override;

@@ -67,7 +67,6 @@ void frmMain::buildViewParts()
 
     PrintExport::Hooks p;
     p.dataSet = [this] { return m_panel->DataSet(); };
-    p.rows = [this] { return m_panel->Rows(); };
     p.gridShown = [this] { return !m_dgView->isHidden(); };
     p.nodeKey = [this] { return SelectedNodeKey(); };
     p.hold = hold;

@@ -102,8 +102,7 @@ QString ScriptedDocumentOperator::readCustomerCard()
     return card;
 }
 
-std::optional<qint64> ScriptedDocumentOperator::newArticle(TableData& articles, const QVariantList& presets,
-                                                           const QStringList&)
+std::optional<qint64> ScriptedDocumentOperator::newArticle(TableData& articles, const QVariantList& presets)
 {
     return newRow(articles, presets);
 }

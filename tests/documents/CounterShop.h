@@ -57,7 +57,7 @@ public:
     bool confirmWithBeep(const QString& message) override;
     QString readCustomerCard() override;
     std::optional<qint64> pickArticle(TableData& articles) override;
-    std::optional<qint64> newArticle(TableData& articles, const QVariantList& presets, const QStringList& hidden) override;
+    std::optional<qint64> newArticle(TableData& articles, const QVariantList& presets) override;
     bool editArticle(TableData& articles, const QString& startField) override;
     std::optional<TextSearch> searchText(const QString& caption, const QString& preset, bool inside) override;
 

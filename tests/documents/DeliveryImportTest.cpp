@@ -354,19 +354,46 @@ TEST_F(Importing, ANewArticleStartsFromTheRowsValues)
     const QString filter = QStringLiteral("Function FilterRow(Flds)\r\n  Flds(\"UnitaMisura\") = \"KgPzz\"\r\n"
                                           "  FilterRow = True\r\nEnd Function\r\n");
     read({line("Z00009", "NOCI", "0", "3,50") + "  722", line("Z00010", "NOCCIOLE", "", "")}, fields, filter);
-    EXPECT_EQ(import->articlePresets(rowOf("Z00009")),
-              QVariantList({"Descrizione", "NOCI", "Codice", "Z00009", "PrezzoAcquisto", money("3.5"), "UnitaMisura", "KgPzz"}))
-        << "a zero sale price, the stock and fields that are no article's are left out";
 
     op.saveNewArticles = true;
     EXPECT_TRUE(import->insertArticle(rowOf("Z00009")));
-    EXPECT_EQ(op.lastHidden, DeliveryImport::hiddenArticleFields());
+    EXPECT_EQ(op.lastPresets,
+              QVariantList({"Descrizione", "NOCI", "Codice", "Z00009", "PrezzoAcquisto", money("3.5"), "UnitaMisura", "KgPzz"}))
+        << "a zero sale price, the stock and fields that are no article's are left out";
     auto made = select("Articoli", "Codice = 'Z00009'");
     ASSERT_EQ(made->RowCount(), 1);
     made->MoveFirst();
     EXPECT_EQ(made->GetCurrencyValue("PrezzoAcquisto"), eur("3.50"));
     EXPECT_EQ(made->GetReference("UnitaMisura")->GetValue("Codice"), "KgPzz");
     EXPECT_FALSE(import->rowNeedsArticle(rowOf("Z00009")));
+}
+
+// The editor of an article made from a read row does not offer the stock, the average
+// purchase price and the two dates; every other editor does, also after a failed one.
+TEST_F(Importing, TheNewArticlesEditorLeavesOutTheStockThePriceAverageAndTheDates)
+{
+    TableObject& articoli = *db().Tables().Item("Articoli");
+    const QStringList four = DeliveryImport::hiddenArticleFields();
+    EXPECT_EQ(four, QStringList({"ValoreScorta", "PrezzoAcquistoMedio", "DataInserimento", "DataModifica"}));
+    auto seeLevels = [&] {
+        QList<int> levels;
+        for (const QString& f : four) levels << articoli.GetField(f)->O2;
+        return levels;
+    };
+    const QList<int> declared = seeLevels();
+    EXPECT_FALSE(declared.contains(FieldDefinition::kSwitchedOff));
+
+    read({line("Z00009", "NOCI", "1", "3,50"), line("Z00010", "NOCCIOLE", "1", "2,00")});
+    op.saveNewArticles = true;
+    EXPECT_TRUE(import->insertArticle(rowOf("Z00009")));
+    for (const QString& f : four) EXPECT_TRUE(op.lastHidden.contains(f)) << f.toStdString();
+    EXPECT_EQ(seeLevels(), declared) << "switched on again afterwards";
+
+    // The editor saves an article whose code another one has: refused, and the fields are back.
+    addArticle("Z00010", "NOCCIOLE", "1.00");
+    EXPECT_FALSE(import->insertArticle(rowOf("Z00010")));
+    for (const QString& f : four) EXPECT_TRUE(op.lastHidden.contains(f)) << f.toStdString();
+    EXPECT_EQ(seeLevels(), declared) << "switched on again after the error";
 }
 
 TEST_F(Importing, AnArticleThatCannotBeMadeIsReported)

@@ -31,12 +31,13 @@ std::optional<qint64> ScriptedOperator::pickArticle(TableData& articles)
     return std::nullopt;
 }
 
-std::optional<qint64> ScriptedOperator::newArticle(TableData& articles, const QVariantList& presets,
-                                                   const QStringList& hidden)
+std::optional<qint64> ScriptedOperator::newArticle(TableData& articles, const QVariantList& presets)
 {
     log << QStringLiteral("new");
     lastPresets = presets;
-    lastHidden = hidden;
+    lastHidden.clear();
+    for (const FieldDefinition& f : articles.GetTable()->Fields())
+        if (f.O2 == FieldDefinition::kSwitchedOff) lastHidden << f.Name;
     if (!saveNewArticles)
         return std::nullopt;
     return articles.AddRow(presets);

@@ -40,11 +40,11 @@ public:
 
     QStringList log;                   // "pick N", "new", "edit CODE at FIELD", "search PRESET"
     QVariantList lastPresets;
-    QStringList lastHidden;
+    QStringList lastHidden;            // the article fields the last new article's editor could not offer
     int pickedFrom = 0;                // rows the last pick list offered
 
     std::optional<qint64> pickArticle(TableData& articles) override;
-    std::optional<qint64> newArticle(TableData& articles, const QVariantList& presets, const QStringList& hidden) override;
+    std::optional<qint64> newArticle(TableData& articles, const QVariantList& presets) override;
     bool editArticle(TableData& articles, const QString& startField) override;
     std::optional<TextSearch> searchText(const QString& caption, const QString& preset, bool inside) override;
 };

@@ -489,6 +489,49 @@ TEST_F(SaleReceipts, WithoutAReceiptRecordNothingIsPrintedAndTheOperatorIsTold)
     EXPECT_TRUE(stored(oid)->GetBoolValue(QStringLiteral("Completato")));
 }
 
+// The receipt's number is the next of the year only for a receipt a customer got: one that
+// was not printed goes, and the next printed one takes the number it would have used.
+TEST_F(SaleReceipts, AReceiptThatIsNotPrintedLeavesNoRowAndNoNumberUsed)
+{
+    const QString retry = QStringLiteral("La ricevuta non e' stata stampata correttamente...\r\rVuoi riprovare ?");
+    const struct {
+        const char* what;
+        const char* copies;
+        const char* scriptResult;
+        QStringList answers;
+        QStringList told;
+        QVariantList editorSets;   // what the operator changes in the receipt's editor
+    } cases[] = {
+        {"no copy asked for", "0", "True", {}, {kNoReceipt}, {}},
+        {"the copy failed and was not tried again", "1", "False", {QStringLiteral("No")}, {retry}, {}},
+        {"the operator took the sale away", "1", "True", {}, {kNoReceipt}, {QStringLiteral("Vendita"), qint64(0)}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        op.newRowValues = c.editorSets;
+        NCopyRicevute = QString::fromLatin1(c.copies);
+        TicketPrinterParam.VBScript = kTicketScript.arg(QString::fromLatin1(c.scriptResult));
+        fillSale();
+        sale->SetPrintReceipt(true);
+        answer(c.answers);
+        clearPrompts();
+        EXPECT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+        EXPECT_EQ(prompts(), c.told);
+        EXPECT_EQ(count(QStringLiteral("Ricevute")), 0);
+    }
+
+    op.newRowValues.clear();
+    NCopyRicevute = QStringLiteral("1");
+    TicketPrinterParam.VBScript = kTicketScript.arg(QStringLiteral("True"));
+    const qint64 oid = fillSale();
+    sale->SetPrintReceipt(true);
+    EXPECT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    auto receipt = select(QStringLiteral("Ricevute"), QStringLiteral("OID_Vendita = %1").arg(oid));
+    ASSERT_EQ(receipt->RowCount(), 1);
+    receipt->MoveFirst();
+    EXPECT_EQ(receipt->GetValue(QStringLiteral("Numero")).toLongLong(), 1);
+}
+
 TEST_F(SaleForm, TheArchiveMarkNeedsTheBackupSetUpAndFollowsTheFiscalReceipt)
 {
     ASSERT_TRUE(sale->Add_Vendita());

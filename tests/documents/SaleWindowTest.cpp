@@ -12,6 +12,7 @@
 #include "ObjDataGrid.h"
 #include "PrintProgress.h"
 #include "ReceiptService.h"
+#include "RecordingTarget.h"
 #include "ShownModalWindows.h"
 #include "TableObject.h"
 #include "frmVendite.h"
@@ -291,6 +292,51 @@ TEST_F(SaleWindow, ConfirmSendsTheRowsLargestFirstAndStartsTheNextSale)
     EXPECT_EQ(rows(), QStringList());
     EXPECT_EQ(text(w, "lblTotale"), QStringLiteral("0,00"));
     EXPECT_FALSE(child<QLabel>(w, "lblFiscalMsg")->isVisibleTo(&w));
+}
+
+// As the operator does it: two scans, "Ricevuta [F3]", confirm, the payment's editor and the
+// receipt's editor confirmed as they open.
+TEST_F(SaleWindow, ATickedReceiptIsMadeForItsSaleNumberedAndPrinted)
+{
+    Use_Ricevute = true;
+    NCopyRicevute = QStringLiteral("1");
+    TicketPrinterParam.VBScript = QStringLiteral(
+        "Function PrintTicketMask(flds, fldsCliente, fldsRicevuta, prn, bTotal)\r\n"
+        "  prn.TxtOut 0, 0, \"RICEVUTA \" & fldsRicevuta(\"Numero\") & \" TOTALE \" & flds(\"ImportoVendita\")\r\n"
+        "  PrintTicketMask = True\r\n"
+        "End Function\r\n"
+        "Function PrintTicketRow(flds, prn, nRow)\r\n  PrintTicketRow = True\r\nEnd Function\r\n"
+        "Function PrintTicketInfo(sInfo, prn, nRow)\r\n  PrintTicketInfo = True\r\nEnd Function\r\n");
+    frmVendite& w = open();
+    std::vector<std::shared_ptr<RecordingTarget>> printed;
+    w.document().setReceiptTarget([&] {
+        printed.push_back(std::make_shared<RecordingTarget>());
+        return printed.back();
+    });
+    scan(QStringLiteral("8001"));
+    scan(QStringLiteral("8002"));
+    w.applyAnswer(QStringLiteral("<F3>"));
+    ASSERT_TRUE(child<QCheckBox>(w, "chkPrint_Ricevute")->isChecked());
+    const qint64 oid = saleKey();
+    const QDate day = row(kVendite, oid)->GetValue(QStringLiteral("DataVendita")).toDate();
+
+    answer({QString(), QString()});
+    w.cmdConfirm_Click();
+
+    EXPECT_EQ(m_ui->log().filter(QStringLiteral("INPUT: [RowEditor]")).size(), 2) << "the payment's and the receipt's";
+    auto receipt = select(QStringLiteral("Ricevute"));
+    ASSERT_EQ(receipt->RowCount(), 1);
+    receipt->MoveFirst();
+    EXPECT_EQ(receipt->GetReferenceOID(QStringLiteral("Vendita")), oid);
+    EXPECT_EQ(receipt->GetValue(QStringLiteral("Numero")).toLongLong(), 1);
+    EXPECT_EQ(receipt->GetValue(QStringLiteral("AnnoRiferimento")).toLongLong(), day.year());
+    EXPECT_EQ(receipt->GetValue(QStringLiteral("Data")).toDate(), day);
+    ASSERT_EQ(printed.size(), 1u);
+    EXPECT_TRUE(printed.front()->ended());
+    EXPECT_TRUE(printed.front()->trace().join(u'\n').contains(QStringLiteral("RICEVUTA 1 TOTALE 12,5")))
+        << printed.front()->trace().join(u'\n').toStdString();
+    EXPECT_FALSE(prompts().contains(QStringLiteral("La vendita e' stata registrata senza l'emissione della ricevuta...")));
+    EXPECT_FALSE(child<QCheckBox>(w, "chkPrint_Ricevute")->isChecked());
 }
 
 TEST_F(SaleWindow, ARegisterFailureIsToldAndTheSaleStaysCompleted)

@@ -199,6 +199,20 @@ TEST_F(SupplyForm, CancelDeletesTheNewSupplyAndTakesItsStockBack)
     EXPECT_TRUE(suppliersOf(mele).isEmpty()) << "only a confirmed supply links its articles";
 }
 
+TEST_F(SupplyForm, AnErrorWhileConfirmingIsReportedAndTheFormUnloads)
+{
+    ASSERT_TRUE(start(grossista));
+    scan(QStringLiteral("A1"));
+    // The articles' supplier links cannot be written: the confirm fails half way.
+    db().RunQuery(QStringLiteral("DROP TABLE [Articoli$Fornitori]"));
+    answer({QStringLiteral("No")});   // no details of the error
+
+    EXPECT_EQ(supply->Confirm(), SupplyDocument::After::Unload);
+    ASSERT_EQ(prompts().size(), 1);
+    EXPECT_TRUE(prompts().first().contains(QStringLiteral("Errore in conferma dati: "))) << prompts().first().toStdString();
+    EXPECT_FALSE(prompts().contains(kAgain));
+}
+
 TEST_F(SupplyForm, AnEditedSupplyIsAskedOnlyAboutItsPaymentAndCloses)
 {
     ASSERT_TRUE(start(grossista));

@@ -2,7 +2,8 @@
 // captions as the date commands change the view, the column sort from the grid's header, the
 // column filters and totals against sqlite3, the search started by a letter and walked with
 // F3, the related-data menus of a sale, the predefined selections kept by the library's
-// filter, a derived view read page by page, and what the article search asks of the window.
+// filter, the stock at a past date worked on as any view, and what the article search asks of
+// the window.
 #include "DetailViewPanel.h"
 #include "GridTestSupport.h"
 #include "LibraryApplication.h"
@@ -19,6 +20,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableView>
@@ -358,26 +360,64 @@ TEST_F(DetailWindow, PredefinedSelectionsAreAskedBeforeTheNodesNextView)
     EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("lblTitle1"))->text(), QStringLiteral(" Dettagli:"));
 }
 
-TEST_F(DetailWindow, ADerivedViewIsReadPageByPage)
+// The stock at a past date is a view of the articles like the others: its rows are searched,
+// filtered, sorted and totalled with the stock as it was, shown in the place of today's.
+TEST_F(DetailWindow, TheStockAtADateIsSearchedFilteredSortedAndTotalledAsItWas)
 {
-    for (int i = 1; i <= 130; ++i) article(QStringLiteral("A%1").arg(i, 3, 10, QLatin1Char('0')), QStringLiteral("Articolo %1").arg(i), "1.00");
+    const qint64 pane = article("P1", "Pane", "1.00");
+    const qint64 pasta = article("P2", "Pasta", "2.00");
+    const qint64 latte = article("L1", "Latte", "1.50");   // each 1000 in stock
+    for (qint64 oid : {pane, pasta, latte}) {
+        // Loads count in the stock of an article with a purchase price.
+        auto a = select(QStringLiteral("Articoli"), QStringLiteral("OID = %1").arg(oid));
+        a->SetValue(QStringLiteral("PrezzoAcquisto"), QVariant::fromValue(money("0.50")));
+        a->Update();
+    }
+    sale({{"P2", 300, "600.00"}});                          // on 12 March, the date asked for
+    supply({{"L1", 50}});
+    clock->set(QDateTime(QDate(2007, 3, 14), QTime(9, 0)));
+    sale({{"P1", 4, "4.00"}});                              // later: given back
+    supply({{"P2", 10}});                                   // later: taken out
+
     answer({"12/03/2007"});
     frmMain& w = shown("Ricalcolo Imponibile Magazzino");
     EXPECT_FALSE(answersLeft());
-    EXPECT_FALSE(w.Panel().DataSet()) << "its rows are no table's";
-    ASSERT_TRUE(w.Panel().Rows());
-    EXPECT_TRUE(w.Grid()->isVisible());
-    EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("lblTitle1"))->text(), QStringLiteral(" Alla data: 12/03/2007"));
-    EXPECT_GE(w.Grid()->Model()->ColumnOf(QStringLiteral("Imponibile")), 0);
-    // The first page at once, the rest as the grid asks for it.
-    w.Grid()->View()->scrollToBottom();
-    for (int i = 0; i < 50 && !(w.Grid()->Model()->CountFinal() && w.Grid()->Model()->IsLoaded(129)); ++i) {
-        settle(10);
-        w.Grid()->View()->scrollToBottom();
-    }
-    EXPECT_EQ(w.Grid()->Model()->rowCount(), 130);
-    EXPECT_TRUE(w.Grid()->Model()->IsLoaded(129));
-    EXPECT_TRUE(shownErrors.isEmpty());
+    EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("lblTitle1"))->text(), QStringLiteral(" Alla data: 13/03/2007"));
+    ASSERT_TRUE(w.Panel().DataSet());
+    EXPECT_EQ(sorted(gridOids()), sorted({pane, pasta, latte}));
+    for (QAction* a : {toolbar("Find"), toolbar("Filter"), menus().mnuSearch->menuAction(), menus().mnuFilter->menuAction(),
+                       menus().mnuOrder->menuAction()})
+        EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
+    GridMenuCommands& grid = w.Panel().Grid();
+
+    // Search: the current row moves to the match.
+    QAction* search = elementOf(grid.SearchElements(), QStringLiteral("Descrizione"));
+    ASSERT_TRUE(search);
+    answer({"Latte"});
+    search->trigger();
+    EXPECT_EQ(w.Grid()->Bookmark(), latte);
+
+    // Sort by the stock shown: as it was at the date (today Pasta has 710, Pane 996).
+    const int stock = w.Grid()->Model()->ColumnOf(QStringLiteral("ValoreScorta"));
+    ASSERT_GE(stock, 0);
+    emit w.Grid()->View()->horizontalHeader()->sectionClicked(stock);
+    EXPECT_EQ(gridOids(), (std::vector<qint64>{pasta, pane, latte}));
+
+    // Filter and total: the filtered rows' stock at the date.
+    QAction* filter = elementOf(grid.FilterElements(), QStringLiteral("Descrizione"));
+    ASSERT_TRUE(filter);
+    answer({"Pa"});
+    filter->trigger();
+    EXPECT_EQ(sorted(gridOids()), sorted({pane, pasta}));
+    QAction* total = elementOf(grid.TotalElements(), QStringLiteral("ValoreScorta"));
+    ASSERT_TRUE(total);
+    prompts->clearLog();
+    total->trigger();
+    ASSERT_EQ(messageBoxes().size(), 1);
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^TOTALE ValoreScorta: < (.*) >$")).match(messageBoxes().first());
+    ASSERT_TRUE(m.hasMatch()) << messageBoxes().first().toStdString();
+    EXPECT_EQ(QLocale(QLocale::Italian).toDouble(m.captured(1)), 1700.0);
+    EXPECT_TRUE(shownErrors.isEmpty()) << shownErrors.join(u'\n').toStdString();
 }
 
 TEST_F(DetailWindow, TheSameTableShownAgainKeepsTheRowAndAnotherForgetsTheSearch)
@@ -415,6 +455,33 @@ TEST_F(DetailWindow, ASectionHidesTheGridAndTurnsTheRowCommandsOff)
         EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
     EXPECT_FALSE(toolbar("Find")->isEnabled());
     EXPECT_FALSE(w.SectionButtons().empty());
+}
+
+TEST_F(DetailWindow, ADoubleClickOnTheWindowsOwnSurfaceOpensTheShownRowsInTheLibrarysWindow)
+{
+    customer("Bianchi", "C1");
+    customer("Rossi", "C2");
+    frmMain& w = shown("Clienti");
+    QWidget* surface = w.Client();
+    auto doubleClick = [&](QWidget* target, QPoint at) {
+        QMouseEvent e(QEvent::MouseButtonDblClick, at, target->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &e);
+    };
+    // Where a control stands, the double click is the control's.
+    auto* title = w.findChild<QLabel*>(QStringLiteral("lblTitle1"));
+    doubleClick(surface, title->mapTo(surface, title->rect().center()));
+    EXPECT_FALSE(openRowsWindow(QStringLiteral("Clienti")));
+
+    std::optional<QPoint> bare;
+    for (int y = 0; y < surface->height() && !bare; y += 2)
+        for (int x = 0; x < surface->width() && !bare; x += 2)
+            if (!surface->childAt(x, y)) bare = QPoint(x, y);
+    ASSERT_TRUE(bare) << "some of the window's surface is bare";
+    doubleClick(surface, *bare);
+    ViewWindow* rows = openRowsWindow(QStringLiteral("Clienti"));
+    ASSERT_TRUE(rows);
+    EXPECT_EQ(rows->Data().RowCount(), w.Panel().DataSet()->RowCount());
+    rows->close();
 }
 
 TEST_F(DetailWindow, TheArticleSearchFindsTheWindowsViewAndSelection)

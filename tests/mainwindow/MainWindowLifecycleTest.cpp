@@ -4,6 +4,7 @@
 #include "AppError.h"
 #include "Configuration.h"
 #include "DatabaseFiles.h"
+#include "GridLayout.h"
 #include "MainWindowServices.h"
 #include "MainWindowShop.h"
 #include "OperatorLogin.h"
@@ -21,6 +22,8 @@ public:
     bool failTree = false;
     bool failPlacement = false;
     std::function<void()> onSaveCommand;
+    std::function<void()> onUnloadOthers;
+    std::shared_ptr<GridLayout> layout;
     std::optional<QString> currency = QStringLiteral("<unset>");
     ActivationMenuStates menus;
     DeviceActivation::Controls controls;
@@ -78,10 +81,12 @@ public:
     void LeaveArchiveMode() override { calls << "LeaveArchiveMode"; }
     void Unload() override { calls << "Unload"; }
     bool ReceiptOpen() const override { return receiptOpen; }
+    GridLayout* ViewLayout() override { return layout.get(); }
     void HideToNotificationArea() override { calls << "Hide"; }
     bool UnloadOtherWindows(QString* why) override
     {
         calls << "UnloadOtherWindows";
+        if (onUnloadOthers) onUnloadOthers();
         if (refuseUnload) *why = QStringLiteral("La finestra <Vendita> non si è chiusa");
         return !refuseUnload;
     }
@@ -229,6 +234,24 @@ TEST_F(Lifecycle, TheCloseBoxOnlyHides)
     EXPECT_FALSE(lifecycle.QueryUnload(MainWindowLifecycle::CloseCause::CloseBox));
     EXPECT_EQ(shell.calls, QStringList{"Hide"});
     EXPECT_TRUE(log().isEmpty());
+}
+
+TEST_F(Lifecycle, TheGridsChangedLayoutIsStoredBeforeAnyOtherWindowUnloads)
+{
+    openShop();
+    const QString file = workDir + QStringLiteral("/Mirtavolia.INI");
+    shell.layout = std::make_shared<GridLayout>(QStringLiteral("dgView_Clienti"), file);
+    shell.layout->SetFieldSequence(QStringLiteral("Descrizione,Codice"));
+
+    // The close box only hides: nothing is stored.
+    EXPECT_FALSE(lifecycle.QueryUnload(MainWindowLifecycle::CloseCause::CloseBox));
+    EXPECT_TRUE(shell.layout->IsChanged());
+
+    QString storedWhenOthersUnload;
+    shell.onUnloadOthers = [&] { storedWhenOthersUnload = GridLayout(QStringLiteral("dgView_Clienti"), file).FieldSequence(); };
+    EXPECT_TRUE(lifecycle.QueryUnload(MainWindowLifecycle::CloseCause::Program));
+    EXPECT_EQ(storedWhenOthersUnload, QStringLiteral("Descrizione,Codice"));
+    EXPECT_FALSE(shell.layout->IsChanged());
 }
 
 TEST_F(Lifecycle, TheCloseCommandOffersTheExitSaveWhenDue)

@@ -27,6 +27,17 @@ TEST_F(MvtoolViews, PrintsTheJetTextOfANode)
     EXPECT_TRUE(r.lines.contains("Where: Month(DataFornitura) = 3 AND Year(DataFornitura) = 2007"));
     r = mvtool({"viewquery", "Ricevute", "--all"});
     EXPECT_TRUE(r.lines.contains("Jet: SELECT * FROM Ricevute ORDER BY AnnoRiferimento,Numero"));
+
+    // The stock at the end of a year: the movements from the next day on are taken out, and
+    // the title names that day.
+    r = mvtool({"viewquery", "Ricalcolo Imponibile Magazzino", "--date", "2007-12-31"});
+    ASSERT_EQ(r.status, 0);
+    EXPECT_TRUE(r.lines.contains("Title:  Alla data: 01/01/2008"));
+    EXPECT_TRUE(r.lines.contains("Table: Articoli"));
+    EXPECT_TRUE(r.lines.contains("Where: ValoreScortaAllaData > 0 AND PrezzoVendita > 0"));
+    const QString fields = r.lines.filter(QRegularExpression("^Fields: ")).value(0);
+    EXPECT_TRUE(fields.contains("DataCarico >= #01/01/2008#")) << fields.toStdString();
+    EXPECT_TRUE(fields.contains("DataScarico >= #01/01/2008#")) << fields.toStdString();
 }
 
 TEST_F(MvtoolViews, RunsTheQueryOnADatabase)
@@ -45,12 +56,14 @@ TEST_F(MvtoolViews, RunsTheQueryOnADatabase)
 
     r = mvtool({"viewquery", "Ricalcolo Imponibile Magazzino", "--date", "2007-03-04", "--run", path(), "--top", "5"});
     ASSERT_EQ(r.status, 0);
-    EXPECT_TRUE(r.lines.contains("Title:  Alla data: 04/03/2007"));
+    EXPECT_TRUE(r.lines.contains("Title:  Alla data: 05/03/2007"));
     const QStringList columns = r.lines[r.lines.size() - 2].split('\t');
     const QStringList cells = r.lines.last().split('\t');
     ASSERT_EQ(columns.size(), cells.size());
     EXPECT_EQ(cells[columns.indexOf("ValoreScortaAllaData")], "10") << "the sale came after that date";
+    // The article's own stock first (the "*"), then the view's column of the same name.
     EXPECT_EQ(cells[columns.indexOf("ValoreScorta")], "6");
+    EXPECT_EQ(cells[columns.lastIndexOf("ValoreScorta")], "10");
 }
 
 TEST_F(MvtoolViews, ReportsBadUseAndMissingFiles)

@@ -139,7 +139,7 @@ TEST_F(Reminders, EachRowInTheWindowGetsOneReminderOnce)
     EXPECT_EQ(reminder->GetValue("DataRiferimento").toDateTime(), kNow.addDays(1));
     EXPECT_FALSE(reminder->GetBoolValue("Chiuso"));
     EXPECT_EQ(engine.Entries().size(), 3u);
-    EXPECT_EQ(lastCheck(r), kNow) << "the scan reached now, however far ahead it looked";
+    EXPECT_EQ(lastCheck(r), kNow.addDays(2)) << "the date of the last row read";
 
     ReminderEngine::RunResult second = runAt(kNow);
     EXPECT_EQ(second.created, 0);
@@ -154,25 +154,52 @@ TEST_F(Reminders, EachRowInTheWindowGetsOneReminderOnce)
     EXPECT_EQ(reminder->GetValue("DataProssimaNotifica").toDateTime(), kNow.addSecs(60));
 }
 
-TEST_F(Reminders, LaterScansLookBackADayAndNeverResumeFromTheFuture)
+TEST(ReminderWindow, TheFirstScanLooksBackTheNoticeLaterOnesGoOnFromTheLastButNoFurtherBack)
+{
+    const qint64 day = 1440;
+    const struct {
+        const char* what;
+        qint64 notice;
+        std::optional<QDateTime> last;
+        QDateTime lower;
+    } cases[] = {
+        {"first scan: the notice", 30, std::nullopt, kNow.addSecs(-30 * 60)},
+        {"first scan of a long notice", 3 * day, std::nullopt, kNow.addDays(-3)},
+        {"from the last scan", 30, kNow.addSecs(-2 * 3600), kNow.addSecs(-2 * 3600)},
+        {"never more than a day back", 30, kNow.addSecs(-25 * 3600), kNow.addDays(-1)},
+        {"or the notice when longer", 3 * day, kNow.addDays(-2), kNow.addDays(-2)},
+        {"the notice bounds a longer gap", 3 * day, kNow.addDays(-4), kNow.addDays(-3)},
+        {"a last row read in the future", 30, kNow.addSecs(20 * 60), kNow.addSecs(20 * 60)},
+    };
+    for (const auto& c : cases) {
+        const ReminderEngine::ScanWindow w = ReminderEngine::Window(c.notice, c.last, kNow);
+        EXPECT_EQ(w.lower, c.lower) << c.what;
+        EXPECT_EQ(w.upper, kNow.addSecs(c.notice * 60)) << c.what;
+    }
+}
+
+TEST_F(Reminders, ScansGoOnFromTheLastRowReadOrTheWindowsStart)
 {
     const qint64 r = rule(0, 0, 30, "Controllo");
     supplyAt(kNow.addSecs(20 * 60));
-    runAt(kNow);
-    EXPECT_EQ(lastCheck(r), kNow);
+    EXPECT_EQ(runAt(kNow).created, 1);
+    EXPECT_EQ(lastCheck(r), kNow.addSecs(20 * 60));
 
-    // Entered late, dated within the last day: the next scan finds it.
+    // Entered late with dates before the point the last scan reached: not found.
     const qint64 late = supplyAt(kNow.addSecs(-12 * 3600));
-    // Dated between now and the row the last scan already reached.
     const qint64 between = supplyAt(kNow.addSecs(10 * 60));
-    EXPECT_EQ(runAt(kNow.addSecs(60)).created, 2);
-    EXPECT_TRUE(reminders().contains(QString::number(late)));
-    EXPECT_TRUE(reminders().contains(QString::number(between)));
+    EXPECT_EQ(runAt(kNow.addSecs(60)).created, 0);
+    EXPECT_FALSE(reminders().contains(QString::number(late)));
+    EXPECT_FALSE(reminders().contains(QString::number(between)));
+    EXPECT_EQ(lastCheck(r), kNow.addSecs(20 * 60)) << "the same last row read again";
 
-    // Longer than a day ago is beyond the look-back of a short notice.
-    const qint64 old = supplyAt(kNow.addSecs(-25 * 3600));
-    EXPECT_EQ(runAt(kNow.addSecs(120)).created, 0);
-    EXPECT_FALSE(reminders().contains(QString::number(old)));
+    // Two days on the window holds no row: the scan stores where it started, a day back.
+    EXPECT_EQ(runAt(kNow.addDays(2)).created, 0);
+    EXPECT_EQ(lastCheck(r), kNow.addDays(1));
+    const qint64 next = supplyAt(kNow.addDays(1).addSecs(3600));
+    EXPECT_EQ(runAt(kNow.addDays(2).addSecs(60)).created, 1);
+    EXPECT_TRUE(reminders().contains(QString::number(next)));
+    EXPECT_EQ(lastCheck(r), kNow.addDays(1).addSecs(3600));
 }
 
 TEST_F(Reminders, ClosedRemindersBlockTheirRowUntilPurged)

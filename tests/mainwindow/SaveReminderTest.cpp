@@ -12,7 +12,7 @@ namespace {
 // March 2007: Monday 5, 12, 19; Thursday 1.
 QDate march(int day) { return QDate(2007, 3, day); }
 
-TEST(SaveReminderRule, DueFromTheFirstDayOnOrAfterThePeriodsStart)
+TEST(SaveReminderRule, WeeklyOnMondaysAndMonthlyOnTheFirstOnly)
 {
     using namespace SaveReminder;
     const struct {
@@ -29,13 +29,17 @@ TEST(SaveReminderRule, DueFromTheFirstDayOnOrAfterThePeriodsStart)
         {"daily, reminded today", true, Daily, march(13), march(13), false},
         {"daily, reminded yesterday", true, Daily, march(12), march(13), true},
         {"weekly, on Monday", true, Weekly, march(9), march(12), true},
-        {"weekly, shop closed on Monday: Tuesday", true, Weekly, march(9), march(13), true},
-        {"weekly, reminded on Monday already", true, Weekly, march(12), march(14), false},
-        {"weekly, a month old, on a Thursday", true, Weekly, QDate(2007, 2, 8), march(15), true},
-        {"weekly, Sunday belongs to the week before", true, Weekly, march(12), march(18), false},
-        {"monthly, first activation of the month on the 10th", true, Monthly, QDate(2007, 2, 28), march(10), true},
-        {"monthly, reminded on the 1st", true, Monthly, march(1), march(10), false},
-        {"monthly, across a year", true, Monthly, QDate(2006, 12, 31), QDate(2007, 1, 2), true},
+        {"weekly, never reminded, on Monday", true, Weekly, std::nullopt, march(19), true},
+        {"weekly, reminded on Monday already", true, Weekly, march(12), march(12), false},
+        {"weekly, shop closed on Monday: not on Tuesday", true, Weekly, march(9), march(13), false},
+        {"weekly, a month old, on a Thursday", true, Weekly, QDate(2007, 2, 8), march(15), false},
+        {"weekly, never reminded, on a Sunday", true, Weekly, std::nullopt, march(18), false},
+        {"monthly, on the 1st", true, Monthly, QDate(2007, 2, 28), march(1), true},
+        {"monthly, reminded on the 1st already", true, Monthly, march(1), march(1), false},
+        {"monthly, first activation of the month on the 10th", true, Monthly, QDate(2007, 2, 28), march(10), false},
+        {"monthly, never reminded, on the 2nd", true, Monthly, std::nullopt, march(2), false},
+        {"monthly, across a year", true, Monthly, QDate(2006, 12, 31), QDate(2007, 1, 1), true},
+        {"a frequency no option offers counts as daily", true, 7, march(12), march(13), true},
     };
     for (const auto& c : cases) EXPECT_EQ(IsDue(c.enabled, c.frequency, c.last, c.today), c.due) << c.what;
 }
@@ -67,7 +71,7 @@ protected:
 
     std::shared_ptr<MemorySettingsStore> settings = std::make_shared<MemorySettingsStore>();
     std::shared_ptr<ScriptedUiServices> prompts = std::make_shared<ScriptedUiServices>();
-    std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>(QDateTime(march(13), QTime(8, 30)));
+    std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>(QDateTime(march(12), QTime(8, 30)));   // a Monday
 
 private:
     std::tuple<bool, int32_t, bool, bool, bool> m_saved;
@@ -80,9 +84,9 @@ TEST_F(SaveReminderStore, DatesAreWrittenTheSameInEveryLocaleAndOlderFormsStillR
         QLocale::setDefault(l);
         SaveReminder::SetLastSavedDate();
         SaveReminder::SetLastNotifyDate();
-        EXPECT_EQ(stored("LastSaved"), "2007-03-13");
-        EXPECT_EQ(stored("LastNotification"), "2007-03-13");
-        EXPECT_EQ(SaveReminder::LastSaved(), march(13));
+        EXPECT_EQ(stored("LastSaved"), "2007-03-12");
+        EXPECT_EQ(stored("LastNotification"), "2007-03-12");
+        EXPECT_EQ(SaveReminder::LastSaved(), march(12));
     }
     settings->set("Backup", "LastSaved", "02/03/2007");   // the Italian short date of older versions
     EXPECT_EQ(SaveReminder::LastSaved(), march(2));
@@ -101,10 +105,13 @@ TEST_F(SaveReminderStore, ActivationOffersTheSaveOnceADay)
               QStringList{"E' iniziata una nuova settimana lavorativa\r\rVuoi effettuare i salvataggi adesso ?\r\rNOTA:\r"
                           "E' possibile effettuare il salvataggio anche in un secondo momento selezionando la voce "
                           "<Salva / Ripristina> dal menù <Dati>"});
-    EXPECT_EQ(stored("LastNotification"), "2007-03-13");
+    EXPECT_EQ(stored("LastNotification"), "2007-03-12");
 
-    clock->set(QDateTime(march(13), QTime(17, 0)));
+    clock->set(QDateTime(march(12), QTime(17, 0)));
     EXPECT_FALSE(SaveReminder::OfferSaveAtActivation([&] { ++saves; })) << "already offered today";
+    clock->set(QDateTime(march(13), QTime(9, 0)));
+    EXPECT_FALSE(SaveReminder::OfferSaveAtActivation([&] { ++saves; })) << "a weekly reminder waits for Monday";
+    EXPECT_EQ(prompts->prompts().size(), 1);
 
     // No is an answer too: the offer is not repeated that day.
     clock->set(QDateTime(march(19), QTime(9, 0)));
@@ -143,9 +150,9 @@ TEST_F(SaveReminderStore, ExitSaveCoversTheDaysSinceTheLastSave)
     EXPECT_EQ(prompts->prompts(), QStringList{SaveReminder::kExitSaveQuestion});
     ASSERT_TRUE(asked);
     EXPECT_EQ(asked->from, march(2));
-    EXPECT_EQ(asked->to, march(13));
+    EXPECT_EQ(asked->to, march(12));
     EXPECT_FALSE(asked->deleteAtOrigin);
-    EXPECT_EQ(stored("LastNotification"), "2007-03-13");
+    EXPECT_EQ(stored("LastNotification"), "2007-03-12");
 }
 
 }  // namespace

@@ -232,12 +232,13 @@ QString Database::FormatDateLiteral(const QDateTime& value, bool withTime) const
     return u'#' + value.toString(form) + u'#';
 }
 
-JetPieces Database::translated(JetPieces::Kind kind, const QString& table, const QString& jet)
+JetPieces Database::translated(JetPieces::Kind kind, const QString& table, const QString& jet, const QString& fieldList)
 {
-    const QString key = QString::number(int(kind)) + u'|' + table + u'|' + jet;
+    // The text's length first: no text and field list can pass for another pair.
+    const QString key = QString::number(int(kind)) + u'|' + table + u'|' + QString::number(jet.size()) + u'|' + jet + fieldList;
     if (const JetPieces* known = m_translations->find(key)) return *known;
     DatabaseJetSchema jetSchema(*this);
-    JetPieces pieces = JetTranslator(&jetSchema).translatePieces(kind, table, jet);
+    JetPieces pieces = JetTranslator(&jetSchema).translatePieces(kind, table, jet, fieldList);
     m_translations->insert(key, pieces);
     return pieces;
 }

@@ -110,9 +110,11 @@ public:
     QSet<QString>& inReferenceEvents() { return m_inReferenceEvents; }
     // Rows of this database's first engine are those of the database; others are attached files.
     bool isAttached(const DBEngine& engine) const;
-    // A piece of a data set's query over `table` translated with the declarations; the last
-    // few hundred are kept, since the same filters and orders come back all day.
-    JetPieces translated(JetPieces::Kind kind, const QString& table, const QString& jet);
+    // A piece of a data set's query over `table` translated with the declarations (a condition
+    // or order beside the data set's `fieldList`, whose aliases it may name); the last few
+    // hundred are kept, since the same filters and orders come back all day.
+    JetPieces translated(JetPieces::Kind kind, const QString& table, const QString& jet,
+                         const QString& fieldList = QString());
 
 private:
     void buildFromDefinition();

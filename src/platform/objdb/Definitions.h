@@ -38,11 +38,14 @@ struct FieldDefinition {
     int TypeCode = FieldType::Text;
     int Size = 0;
     int O1 = -100;                // least access level that may change the field
-    int O2 = -100;                // least access level that may see the field
+    int O2 = -100;                // least access level that may see the field (kSwitchedOff: none)
     int O3 = -100;
     int F = -1;
     QString Description;          // null: none
     QString ValueListName;        // null: none ("SIMPLE_ACCESS")
+
+    // The setting of a field switched off by an option: no operator sees it.
+    static constexpr int kSwitchedOff = 255;
 };
 
 class FieldDefinitions {

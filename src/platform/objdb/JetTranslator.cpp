@@ -92,6 +92,10 @@ const QHash<QString, Function>& functions() {
     return f;
 }
 
+// The item a name is resolved for, when it is none of a select list's items: a data set's
+// condition or order, beside its field list, whose aliases then name the columns it shows.
+constexpr int kBesideList = -2;
+
 struct Resolved {
     enum How { AsWritten, Own, Joined, Alias } how = AsWritten;
     QString qualifier;   // SQL text of the qualifier (Own: the FROM table; Joined: the join's alias)
@@ -129,7 +133,7 @@ public:
     JetSelectParts selectParts(const JetSelect& s, const Scope* outer);
     QString select(const JetSelect& s, const Scope* outer);
     JetTranslator::Condition condition(const QString& table, const JetExpr& e);
-    JetPieces pieces(JetPieces::Kind kind, const QString& table, const QString& text);
+    JetPieces pieces(JetPieces::Kind kind, const QString& table, const QString& text, const QString& fieldList);
 
 private:
     void openTableScope(Scope& sc, const QString& table, const QString& alias, bool allowJoins);
@@ -143,6 +147,17 @@ private:
         while (e->kind == JetExpr::Kind::Paren) e = e->args[0].get();
         return e->kind == JetExpr::Kind::Unary && e->op == QLatin1String("-") &&
                e->args[0]->kind == JetExpr::Kind::Number && e->args[0]->op.toDouble() == 1.0;
+    }
+    // Arithmetic at the top (the operators whose result is a number), or a number.
+    static bool isArithmetic(const JetExpr* e) {
+        while (e->kind == JetExpr::Kind::Paren) e = e->args[0].get();
+        if (e->kind == JetExpr::Kind::Number) return true;
+        if (e->kind == JetExpr::Kind::Unary) return e->op == QLatin1String("-") || e->op == QLatin1String("+");
+        if (e->kind != JetExpr::Kind::Binary) return false;
+        static const QStringList numeric = {QStringLiteral("+"), QStringLiteral("-"), QStringLiteral("*"),
+                                            QStringLiteral("/"), QStringLiteral("\\"), QStringLiteral("MOD"),
+                                            QStringLiteral("^")};
+        return numeric.contains(e->ops.front(), Qt::CaseInsensitive);
     }
     static bool isBooleanField(const JetExpr* e, const Scope& sc) {
         auto it = sc.resolved.find(e);
@@ -264,6 +279,18 @@ void Writer::resolveColumn(const JetExpr* e, Scope& sc, int item) {
     std::optional<JetSchema::Column> field;
     if (m_schema && !sc.fromTable.isEmpty()) field = m_schema->resolveField(sc.fromTable, name);
 
+    // Beside a data set's field list its aliases come first: a column computed under a field's
+    // name is what the data set shows under that name.
+    if (item == kBesideList && sc.select) {
+        for (int j = 0; j < static_cast<int>(sc.select->items.size()); ++j) {
+            const JetSelectItem& it = sc.select->items[static_cast<size_t>(j)];
+            if (it.alias.isEmpty() || !same(it.alias.text, name)) continue;
+            r.how = Resolved::Alias;
+            r.aliasItem = j;
+            sc.resolved[e] = r;
+            return;
+        }
+    }
     // Another select item's alias: Jet lets one item use another's result.
     if (item >= 0 && sc.select && !field) {
         const auto& items = sc.select->items;
@@ -603,10 +630,19 @@ JetTranslator::Condition Writer::condition(const QString& table, const JetExpr& 
     return c;
 }
 
-JetPieces Writer::pieces(JetPieces::Kind kind, const QString& table, const QString& text) {
+JetPieces Writer::pieces(JetPieces::Kind kind, const QString& table, const QString& text, const QString& fieldList) {
     Scope sc;
     openTableScope(sc, table, QString(), true);
     sc.alwaysWithTable = true;
+    // A condition or order of a data set with a field list may name the list's aliases.
+    JetSelect columns;
+    int beside = -1;
+    if (kind != JetPieces::Kind::FieldList && !fieldList.trimmed().isEmpty()) {
+        columns.items = JetParser(fieldList).parseWholeSelectList();
+        sc.select = &columns;
+        for (size_t i = 0; i < columns.items.size(); ++i) resolve(columns.items[i].expr.get(), sc, static_cast<int>(i));
+        beside = kBesideList;
+    }
     auto plainName = [](const JetExpr* e) {
         QStringList parts;
         if (e && e->kind == JetExpr::Kind::Column)
@@ -617,7 +653,7 @@ JetPieces Writer::pieces(JetPieces::Kind kind, const QString& table, const QStri
     switch (kind) {
     case JetPieces::Kind::Expression: {
         JetExprPtr e = JetParser(text).parseWholeExpression();
-        resolve(e.get(), sc, -1);
+        resolve(e.get(), sc, beside);
         AggregateBan ban(*this, true);   // a data set's condition is its WHERE
         p.items.push_back({expr(e.get(), sc, 0), QString(), plainName(e.get())});
         break;
@@ -637,6 +673,7 @@ JetPieces Writer::pieces(JetPieces::Kind kind, const QString& table, const QStri
                 out.sql = expr(item.expr.get(), sc, 0);
                 out.alias = item.alias.text;
                 out.name = plainName(item.expr.get());
+                out.arithmetic = isArithmetic(item.expr.get());
             }
             p.items.push_back(std::move(out));
         }
@@ -644,7 +681,7 @@ JetPieces Writer::pieces(JetPieces::Kind kind, const QString& table, const QStri
     }
     case JetPieces::Kind::OrderList: {
         std::vector<JetOrderItem> order = JetParser(text).parseWholeOrderList();
-        for (const auto& o : order) resolve(o.expr.get(), sc, -1);
+        for (const auto& o : order) resolve(o.expr.get(), sc, beside);
         // A number would be read by SQLite as the position of a column, and the data set's
         // columns are the library's, not the user's: it sorts as the constant it is.
         auto isNumber = [](const JetExpr* e) {
@@ -784,8 +821,9 @@ JetTranslator::Condition JetTranslator::translateCondition(const QString& table,
     return c;
 }
 
-JetPieces JetTranslator::translatePieces(JetPieces::Kind kind, const QString& table, const QString& jet) const {
-    JetPieces pieces = Writer(m_schema).pieces(kind, table, jet);
+JetPieces JetTranslator::translatePieces(JetPieces::Kind kind, const QString& table, const QString& jet,
+                                         const QString& fieldList) const {
+    JetPieces pieces = Writer(m_schema).pieces(kind, table, jet, fieldList);
     for (const JetPieces::Item& item : pieces.items)
         if (!item.star) jet::checkSqliteLimits(item.sql, jet::SqlUse::Condition);
     return pieces;

@@ -69,6 +69,7 @@ struct JetPieces {
         QStringList name;     // a plain "Field" or "Table.Field" item, as written; empty otherwise
         bool star = false;    // the "*" of a field list
         bool desc = false;    // an order term sorting down
+        bool arithmetic = false;   // a field list's item computed by arithmetic: a number
     };
     std::vector<Item> items;
     std::vector<JetSchema::Join> joins;
@@ -95,8 +96,11 @@ public:
     struct Condition { QString sql; QString joins; };
     Condition translateCondition(const QString& table, const QString& jetCondition) const;
 
-    // A piece of a data set's query over `table`. AppError as translate().
-    JetPieces translatePieces(JetPieces::Kind kind, const QString& table, const QString& jet) const;
+    // A piece of a data set's query over `table`. A condition or order list may name the
+    // aliases of the data set's `fieldList`: the aliased expression stands in their place,
+    // also for an alias named like a field of the table. AppError as translate().
+    JetPieces translatePieces(JetPieces::Kind kind, const QString& table, const QString& jet,
+                              const QString& fieldList = QString()) const;
 
     // " LEFT JOIN table [AS alias] ON condition" for each join, in order.
     static QString JoinClause(const std::vector<JetSchema::Join>& joins);

@@ -212,6 +212,11 @@ struct CompiledQuery {
     QStringList extraNames;
     std::vector<Kind> extraKinds;      // kind when the column is a known field, else Text with raw values
     std::vector<char> extraTyped;
+    // Extras computed under the name of one of the table's fields: reading that name gives them.
+    std::vector<char> extraShadows;
+    bool anyShadow = false;
+    // Extras the field list computes by arithmetic: numbers, totalled like a number field.
+    std::vector<char> extraNumbers;
     std::vector<DisplayColumn> display;
     // The texts of a one-row query (a row found by key or OID), made on first use: the head
     // up to the condition, the data set's OID condition and the order with its limit.

@@ -33,7 +33,7 @@ QString referenceDisplay(const TableSchema& t, const RefSchema& r, std::optional
 
 JetPieces translatePiece(TableData::Impl& d, JetPieces::Kind kind, const QString& jet)
 {
-    return d.db->translated(kind, d.schema->name, jet);
+    return d.db->translated(kind, d.schema->name, jet, kind == JetPieces::Kind::FieldList ? QString() : d.fieldList);
 }
 
 void addJoins(std::vector<JetSchema::Join>& into, const std::vector<JetSchema::Join>& joins)
@@ -108,12 +108,27 @@ void ensureCompiled(TableData::Impl& d)
         for (int i = 0; i < int(t.fields.size()); ++i) addOwnDisplay(DisplayColumn::Own, i, t.fields[size_t(i)].def.Name);
         for (int i = 0; i < int(t.refs.size()); ++i) addOwnDisplay(DisplayColumn::Ref, i, t.refs[size_t(i)].def.Name);
     };
-    auto addExtra = [&](const QString& sqlExpr, const QString& name, std::optional<Kind> kind) {
+    // `aliased`: an "expr AS Name" item. Named like one of the table's fields, it takes that
+    // field's place among the columns shown (as its value does when the field is read).
+    auto addExtra = [&](const QString& sqlExpr, const QString& name, std::optional<Kind> kind, bool aliased = false) {
+        const FieldSchema* shadowed = aliased ? t.field(name) : nullptr;
+        if (shadowed && !kind) kind = shadowed->kind;
         cols << sqlExpr;
         c.extraNames << name;
         c.extraKinds.push_back(kind.value_or(Kind::Text));
         c.extraTyped.push_back(kind.has_value());
-        c.display.push_back({DisplayColumn::Extra, int(c.extraNames.size()) - 1, name});
+        c.extraShadows.push_back(shadowed != nullptr);
+        c.extraNumbers.push_back(false);
+        c.anyShadow = c.anyShadow || shadowed;
+        const DisplayColumn extra{DisplayColumn::Extra, int(c.extraNames.size()) - 1, name};
+        if (shadowed) {
+            for (auto& dc : c.display)
+                if (dc.source == DisplayColumn::Own && same(dc.name, name)) {
+                    dc = extra;
+                    return;
+                }
+        }
+        c.display.push_back(extra);
     };
     // The kind of a plain "[Table.]Field" item, when it names a declared field.
     auto kindOfName = [&](const QStringList& name) -> std::optional<Kind> {
@@ -130,7 +145,13 @@ void ensureCompiled(TableData::Impl& d)
         int unnamed = 0;
         for (const JetPieces::Item& item : fields.items) {
             if (item.star) { addAllOwn(); continue; }
-            if (!item.alias.isEmpty()) { addExtra(item.sql, item.alias, kindOfName(item.name)); continue; }
+            if (!item.alias.isEmpty()) {
+                std::optional<Kind> kind = kindOfName(item.name);
+                if (!kind && item.arithmetic) kind = Kind::Real;
+                addExtra(item.sql, item.alias, kind, true);
+                c.extraNumbers.back() = item.arithmetic;
+                continue;
+            }
             if (item.name.isEmpty()) {
                 // As Jet names an expression given without a name.
                 addExtra(item.sql, QStringLiteral("Expr%1").arg(1000 + unnamed++), std::nullopt);

@@ -17,6 +17,25 @@ struct Found {
     std::optional<Kind> kind;
 };
 
+// A field the data set's field list computes under the field's own name reads as computed,
+// while the current row is the one the query read and holds no value set through the data set.
+std::optional<Found> computedInPlace(const TableData::Impl& d, const RowState& row, const QString& name)
+{
+    const CompiledQuery& c = *d.query;
+    if (d.pos < 0 || d.pos >= int(d.window.size()) || d.window[size_t(d.pos)].oid != row.oid) return std::nullopt;
+    for (int i = 0; i < c.extraNames.size(); ++i) {
+        if (!c.extraShadows[size_t(i)] || c.extraNames[i].compare(name, Qt::CaseInsensitive) != 0) continue;
+        const int field = d.schema->fieldIndex(name);
+        if (field >= 0 && row.changed[size_t(field)]) return std::nullopt;
+        Found r;
+        r.found = true;
+        r.kind = c.extraKinds[size_t(i)];
+        r.value = fromStorage(*r.kind, d.window[size_t(d.pos)].cols[size_t(c.extraStart + i)]);
+        return r;
+    }
+    return std::nullopt;
+}
+
 Found lookup(const TableData& td, const QString& name)
 {
     const auto& d = DataSetAccess::impl(td);
@@ -34,6 +53,9 @@ Found lookup(const TableData& td, const QString& name)
         r.kind = Kind::Integer;
         if (row && row->parentOid) r.value = row->parentOid;
         return r;
+    }
+    if (row && d.query && d.query->anyShadow && !row->isNew) {
+        if (std::optional<Found> computed = computedInPlace(d, *row, name)) return *computed;
     }
     if (row) {
         if (FieldRef f = resolveField(*d.db, *row, name); f.field) {
@@ -292,10 +314,17 @@ std::vector<FieldInfo> TableData::GetFieldInfos() const
             break;
         }
         case DisplayColumn::Extra: {
+            if (d->query->extraShadows[size_t(c.index)]) {
+                // The field's own information: only its value is computed, and not to be changed here.
+                FieldInfo i = fromField(*d->schema->field(c.name));
+                i.Editable = false;
+                out.push_back(i);
+                break;
+            }
             FieldInfo i;
             i.Name = c.name;
             i.Caption = c.name;
-            i.TypeCode = -2;
+            i.TypeCode = d->query->extraNumbers[size_t(c.index)] ? int(FieldType::Number) : -2;
             i.Editable = false;
             if (d->query->extraTyped[size_t(c.index)]) i.DisplayFormat = displayFormat(d->query->extraKinds[size_t(c.index)]);
             out.push_back(i);

@@ -32,6 +32,31 @@ const FieldDefinition* TableObject::GetField(const QString& field) const
     return f ? &f->def : nullptr;
 }
 
+int TableObject::SetFieldSeeLevel(const QString& field, int level)
+{
+    const int i = m_schema.fieldIndex(field);
+    if (i < 0) throw objdb::error(UnknownField, Name(), QStringLiteral("Campo '%1' inesistente nella tabella %2").arg(field, Name()));
+    return std::exchange(m_schema.fields[size_t(i)].def.O2, level);
+}
+
+SwitchedOffFields::SwitchedOffFields(TableObject& table, const QStringList& fields) : m_table(table)
+{
+    try {
+        for (const QString& f : fields) m_before.emplace_back(f, m_table.SetFieldSeeLevel(f, FieldDefinition::kSwitchedOff));
+    } catch (...) {
+        restore();
+        throw;
+    }
+}
+
+SwitchedOffFields::~SwitchedOffFields() { restore(); }
+
+void SwitchedOffFields::restore()
+{
+    for (auto it = m_before.rbegin(); it != m_before.rend(); ++it) (void)m_table.SetFieldSeeLevel(it->first, it->second);
+    m_before.clear();
+}
+
 std::vector<FieldDefinition> TableObject::Fields() const
 {
     std::vector<FieldDefinition> out;

@@ -2,8 +2,10 @@
 // One table of a database: its declarations and the way to select its rows.
 #include "Definitions.h"
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class Database;
@@ -30,6 +32,10 @@ public:
     QString GetParentLinkField(const QString& = QString()) const { return QStringLiteral("objParent"); }
     bool FieldExists(const QString& field) const;
     const FieldDefinition* GetField(const QString& field) const;
+    // Changes, while the program runs, the least access level that may see a field (the
+    // declaration and the file are unchanged); FieldDefinition::kSwitchedOff hides it from
+    // every window built after. Returns the setting it had; AppError for an unknown field.
+    int SetFieldSeeLevel(const QString& field, int level);
     std::vector<FieldDefinition> Fields() const;
     std::vector<ReferenceDefinition> References() const;
     const ReferenceDefinition* GetReference(const QString& name) const;
@@ -55,4 +61,19 @@ public:
 private:
     Database& m_db;
     objdb::TableSchema& m_schema;
+};
+
+// Fields of a table switched off for one use (a row editor that must not offer them) and
+// given back their settings when it ends, however it ends.
+class SwitchedOffFields {
+public:
+    SwitchedOffFields(TableObject& table, const QStringList& fields);
+    ~SwitchedOffFields();
+    SwitchedOffFields(const SwitchedOffFields&) = delete;
+    SwitchedOffFields& operator=(const SwitchedOffFields&) = delete;
+
+private:
+    void restore();
+    TableObject& m_table;
+    std::vector<std::pair<QString, int>> m_before;   // each field with its setting before
 };

@@ -3,6 +3,7 @@
 #include "Fixture.h"
 #include "AppError.h"
 #include "Currency.h"
+#include "TableObject.h"
 #include <gtest/gtest.h>
 
 using namespace fixture;
@@ -218,6 +219,50 @@ TEST(ObjDbQuery, FieldListsShowComputedAndReachedColumns)
     EXPECT_EQ(names, QStringList({"Quantita", "Importo", "Progressivo", "Codice", "NomeUnita", "Valore"}));
     auto docs = q.s.db->Tables().Item("Documento")->Select("", "", "Note, Cliente");
     EXPECT_EQ(docs->GetFieldInfos().size(), 2u);
+}
+
+// A report computes a column from another one, and one under a field's own name: the stock
+// before the lines sold. Conditions, filters, searches, orders and totals name what is shown.
+TEST(ObjDbQuery, AFieldListsColumnsAreNamedAsShownAndOneNamedLikeAFieldTakesItsPlace)
+{
+    trace() = Trace();
+    QueryShop q;
+    const QString fields = QStringLiteral(
+        "*, (Scorta + IIF(Venduto Is Null, 0, Venduto)) AS Scorta, "
+        "(SELECT SUM(Quantita) FROM Riga WHERE objParent = Articolo.OID) AS Venduto, (Prezzo * Venduto) AS Incasso");
+    TableObject& articoli = *q.s.db->Tables().Item("Articolo");
+    auto sold = articoli.Select("Venduto > 0", "Codice", fields);
+    EXPECT_EQ(column(*sold, "Codice"), QStringList({"P1", "P2"}));
+    EXPECT_EQ(column(*sold, "Scorta"), QStringList({"50", "30"})) << "the stock before the sales";
+    EXPECT_EQ(column(*sold, "Incasso"), QStringList({"4", "6"}));
+
+    QStringList names;
+    for (const FieldInfo& f : sold->GetFieldInfos()) names << f.Name;
+    EXPECT_EQ(names.count("Scorta"), 1) << "in the field's place, once";
+    EXPECT_LT(names.indexOf("Scorta"), names.indexOf("Venduto"));
+    const FieldInfo stock = sold->GetFieldInfo("Scorta");
+    EXPECT_EQ(stock.TypeCode, FieldType::Number);
+    EXPECT_FALSE(stock.Editable);
+    EXPECT_EQ(sold->GetFieldInfo("Incasso").TypeCode, FieldType::Number) << "arithmetic gives a number";
+    EXPECT_EQ(sold->GetFieldInfo("Venduto").TypeCode, -2) << "what a sub-select gives is not known";
+
+    auto all = articoli.Select("", "", fields);
+    all->SetFilter("Scorta >= 30");
+    EXPECT_EQ(column(*all, "Codice"), QStringList({"P1", "P2"})) << "P2 has 26 in store, 30 before its sales";
+    EXPECT_EQ(all->Aggregate("Scorta", 0).toDouble(), 80.0);
+    EXPECT_EQ(all->Aggregate("Venduto", 0).toDouble(), 6.0);
+    all->SetFilter("");
+    all->SetOrder("Incasso DESC");
+    all->MoveFirst();
+    EXPECT_EQ(all->GetText("Codice"), "P2");
+    ASSERT_TRUE(all->FindFirst("Scorta = 10"));
+    EXPECT_EQ(all->GetText("Codice"), "Q'1");
+
+    // A value set through the data set is the row's own.
+    ASSERT_TRUE(all->FindFirst("Codice = 'P2'"));
+    all->SetValue("Scorta", 99.0);
+    EXPECT_EQ(all->GetValue("Scorta").toDouble(), 99.0);
+    all->CancelUpdate();
 }
 
 TEST(ObjDbQuery, SearchFilterOrderAndTotals)

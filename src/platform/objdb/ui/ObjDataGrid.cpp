@@ -85,18 +85,6 @@ void ObjDataGrid::SetDataSet(TableData* data)
     attachSource(std::make_unique<TableRowSource>(*data), data->tableName());
 }
 
-void ObjDataGrid::SetRows(std::shared_ptr<PagedRows> rows)
-{
-    m_data = nullptr;
-    m_restoreCurrent.reset();
-    m_restoreSelected.clear();
-    if (!rows) {
-        m_model->SetSource(nullptr);
-        return;
-    }
-    attachSource(MakePagedRowSource(std::move(rows)), QString());
-}
-
 void ObjDataGrid::attachSource(std::unique_ptr<RowSource> source, const QString& table)
 {
     m_showAll = false;

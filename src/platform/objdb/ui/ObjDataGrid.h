@@ -1,5 +1,5 @@
 #pragma once
-// The data grid over a data set or a derived view. Rows are read lazily (LazyTableModel);
+// The data grid over a data set. Rows are read lazily (LazyTableModel);
 // bookmarks are row OIDs, never row positions, so the current and selected rows survive a
 // refresh that removes rows above them. Columns follow the grid's layout (field sequence,
 // widths, hidden columns) and the operator's access level (a field the level may not see
@@ -30,8 +30,6 @@ public:
     // through a copy of its cursor, so the data set's current row moves only when the caller
     // moves it (PositionDataSet).
     void SetDataSet(TableData* data);
-    // Shows a derived view's rows.
-    void SetRows(std::shared_ptr<PagedRows> rows);
     void Detach() { SetDataSet(nullptr); }
     TableData* DataSet() const { return m_data; }
     bool IsAttached() const { return m_model->HasSource(); }

@@ -29,6 +29,19 @@ bool truthy(const QVariant& v)
     return t == u"true" || t == u"-1" || t == u"1" || t == u"vero" || t == u"si" || t == u"sì";
 }
 
+// A whole number handed for a reference is the key (OID) of the row it points to; a text is
+// what the operator would type in its box.
+bool isRowKey(const QVariant& v)
+{
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong: return true;
+    default: return false;
+    }
+}
+
 // The text a reference shows: its display fields of the row it points to.
 QString displayText(TableData& row, const ReferenceDefinition& ref)
 {
@@ -127,7 +140,8 @@ void RowEditor::addOwnPart(QVBoxLayout* page)
             FieldSlot slot;
             slot.name = f->Name;
             slot.def = f;
-            slot.editable = m_options.editable && f->O1 <= m_level;
+            // A value the data set computes in the field's place is shown, not changed.
+            slot.editable = m_options.editable && f->O1 <= m_level && m_data.GetFieldInfo(f->Name).Editable;
             slot.editor = MakeFieldEditor(*f, m_decimals, group).release();
             slot.editor->setReadOnly(!slot.editable);
             slot.editor->setToolTip(f->Description);
@@ -564,10 +578,14 @@ std::optional<qint64> RowEditor::NewRow(TableData& data, const QVariantList& pre
         });
         try {
             data.NewRow();
+            TableObject* table = data.GetTable();
             for (int i = 0; i + 1 < fields.size(); i += 2) {
                 const QString name = fields[i].toString();
-                if (same(name, data.GetParentLinkField())) data.SetParent(fields[i + 1].toLongLong());
-                else data.SetValue(name, fields[i + 1]);
+                const QVariant& value = fields[i + 1];
+                const ReferenceDefinition* ref = table && !table->GetField(name) ? table->GetReference(name) : nullptr;
+                if (same(name, data.GetParentLinkField())) data.SetParent(value.toLongLong());
+                else if (ref && !ref->IsList && isRowKey(value)) data.SetReferenceOID(name, value.toLongLong());
+                else data.SetValue(name, value);
             }
         } catch (const AppError& e) {
             if (refusal.isEmpty()) refusal = e.description;

@@ -66,7 +66,8 @@ public:
     // Edits the current row: its key when stored (or left pending), nothing when cancelled.
     static std::optional<qint64> EditRow(TableData& data, const RowEditorOptions& options = {}, QWidget* owner = nullptr);
     // A new row of `data` with the presets: its key when stored, nothing when cancelled (the
-    // data set then has no current row).
+    // data set then has no current row). A single reference's preset is the OID of the row it
+    // points to when it is a whole number, else the text of its key field.
     static std::optional<qint64> NewRow(TableData& data, const QVariantList& presets = {}, QWidget* owner = nullptr);
 
     // --- what the window shows (also for tests) ------------------------------------------------

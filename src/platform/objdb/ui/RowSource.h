@@ -1,7 +1,7 @@
 #pragma once
-// What the grid's model reads rows from: a table's data set or the read-only pages of a
-// derived view. Every read continues after a row read before (by its key, never by a
-// position), so reading on down a long table never reads the rows above again.
+// What the grid's model reads rows from (a table's data set). Every read continues after a
+// row read before (by its key, never by a position), so reading on down a long table never
+// reads the rows above again.
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -46,21 +46,7 @@ public:
     virtual qint64 Count() = 0;
     // A new source over the same rows read again (after they or their selection changed).
     virtual std::unique_ptr<RowSource> Reopen() const = 0;
-    // The table the rows come from; empty for a derived view.
+    // The table the rows come from.
     virtual QString TableName() const = 0;
 };
 
-// A derived view read page by page (the main window's report views): columns, the first
-// rows, and the rows after a row of an earlier page, given whole.
-class PagedRows {
-public:
-    virtual ~PagedRows() = default;
-    virtual QStringList ColumnNames() const = 0;
-    virtual QList<QVariantList> First(int count) const = 0;
-    virtual QList<QVariantList> After(const QVariantList& lastRow, int count) const = 0;
-    virtual qint64 RowCount() const = 0;
-};
-
-// A RowSource over PagedRows. `shared` must outlive the source and every source reopened
-// from it; the column named "OID", when there is one, gives the rows their bookmarks.
-std::unique_ptr<RowSource> MakePagedRowSource(std::shared_ptr<PagedRows> shared);

@@ -1,5 +1,6 @@
 // The row editor over the program's tables: what each access level sees and may change, the
 // table rules' refusals, references, lines with their parent, and the answer lines.
+#include "AppError.h"
 #include "FieldEditors.h"
 #include "LibraryApplication.h"
 #include "ObjDataGrid.h"
@@ -203,6 +204,39 @@ TEST_F(EditorFixture, AReferenceIsTypedByItsKeyAndShowsItsDisplayFields)
     EXPECT_EQ(again.Reference("Reparto")->typedKey(), "03");
 }
 
+TEST_F(EditorFixture, FieldsSwitchedOffForOneUseAreNotOfferedAndComeBackAfterwards)
+{
+    const qint64 a = shop->addArticle("A1", "Pane");
+    TableObject& articoli = *article(a)->GetTable();
+    {
+        const SwitchedOffFields off(articoli, {"ValoreScorta", "DataModifica"});
+        RowEditor editor(*article(a), {});
+        EXPECT_FALSE(editor.Shows("ValoreScorta"));
+        EXPECT_FALSE(editor.Shows("DataModifica"));
+        EXPECT_TRUE(editor.Shows("PrezzoVendita"));
+    }
+    EXPECT_TRUE(RowEditor(*article(a), {}).Shows("ValoreScorta"));
+    EXPECT_TRUE(RowEditor(*article(a), {}).Shows("DataModifica"));
+
+    // A field the table lacks: refused, and none of the others stays switched off.
+    EXPECT_THROW(SwitchedOffFields(articoli, {"ValoreScorta", "Mancante"}), AppError);
+    EXPECT_TRUE(RowEditor(*article(a), {}).Shows("ValoreScorta"));
+}
+
+// A view that shows another value under a field's name (a past stock) cannot be the way to
+// change the field: the editor shows the value and leaves it alone.
+TEST_F(EditorFixture, AFieldTheDataSetComputesInItsPlaceIsShownNotChanged)
+{
+    const qint64 a = shop->addArticle("A1", "Pane");
+    auto rows = article(a)->GetTable()->Select(QStringLiteral("OID = %1").arg(a), QString(), "*, (ValoreScorta + 5) AS ValoreScorta");
+    rows->MoveFirst();
+    RowEditor editor(*rows, {});
+    EXPECT_TRUE(editor.Shows("ValoreScorta"));
+    EXPECT_FALSE(editor.CanEdit("ValoreScorta"));
+    EXPECT_TRUE(editor.CanEdit("PrezzoVendita"));
+    EXPECT_TRUE(RowEditor(*article(a), {}).CanEdit("ValoreScorta")) << "over the table itself it is the stock";
+}
+
 TEST_F(EditorFixture, NewRowTakesPresetsAndCancellingLeavesNoRow)
 {
     auto rows = shop->select("Articoli");
@@ -219,6 +253,23 @@ TEST_F(EditorFixture, NewRowTakesPresetsAndCancellingLeavesNoRow)
     EXPECT_EQ(RowEditor::NewRow(*rows, {"Codice", "N2"}), std::nullopt);
     EXPECT_EQ(rows->RowCount(), before + 1);
     EXPECT_TRUE(rows->HasNoCurrentRow());
+}
+
+// A caller that holds the row hands its OID; an import hands the code its file reads.
+TEST_F(EditorFixture, ANewRowsReferencePresetIsTheRowsOidOrTheTextOfItsKey)
+{
+    auto depts = shop->select("Reparti", "Codice = '03'");
+    depts->MoveFirst();
+    const qint64 carne = depts->GetOID();
+    auto rows = shop->select("Articoli");
+    int n = 0;
+    for (const QVariant& preset : {QVariant(carne), QVariant(QStringLiteral("03"))}) {
+        SCOPED_TRACE(preset.toString().toStdString());
+        answer({""});
+        const auto key = RowEditor::NewRow(*rows, {"Codice", QStringLiteral("R%1").arg(++n), "Reparto", preset});
+        ASSERT_TRUE(key);
+        EXPECT_EQ(article(*key)->GetReferenceOID("Reparto"), carne);
+    }
 }
 
 TEST_F(EditorFixture, ALineDefinedWithANewArticleMakesBoth)
