@@ -165,8 +165,10 @@ TEST(ObjDbQuery, LiteralsAreQuotedNeverPastedRaw)
     auto a = q.s.select("Articolo");
     EXPECT_EQ(q.s.select("Articolo", a->BuildFieldCondition("Descrizione", "O'Brien"))->RowCount(), 1);
     EXPECT_EQ(q.s.select("Articolo", a->BuildFieldCondition("Codice", "x' OR 'a'='a"))->RowCount(), 0);
-    EXPECT_EQ(q.s.select("Articolo", a->BuildFieldCondition("Codice", "P%", true))->RowCount(), 2);
-    EXPECT_EQ(q.s.select("Articolo", a->BuildFieldCondition("Codice", "P%", false))->RowCount(), 0);
+    EXPECT_EQ(q.s.select("Articolo", a->BuildFieldCondition("Codice", "P*", true))->RowCount(), 2);
+    EXPECT_EQ(q.s.select("Articolo", a->BuildFieldCondition("Codice", "P*", false))->RowCount(), 0);
+    // "%" is a plain character of a code, never a wildcard.
+    EXPECT_EQ(q.s.select("Articolo", a->BuildFieldCondition("Codice", "P%", true))->RowCount(), 0);
     // A reference's name stands for its row key: VARIE, made while the file was declared, has no unit.
     EXPECT_EQ(q.s.select("Articolo", a->BuildFieldCondition("Unita", QVariant()))->RowCount(), 1);
     EXPECT_EQ(q.s.select("Articolo", a->BuildReferenceCondition("Unita", QVariant()))->RowCount(), 1);
