@@ -58,7 +58,7 @@ OpenedView OpenView(Database& db, const ViewQuery& q)
         v.rows = std::make_unique<ViewRows>(db, q);
         (void)v.rows->First(1);
     } else {
-        v.dataSet = db.Tables().Item(q.Table)->Select(CombineConditions(q.Where, q.Seek), q.Order, q.Fields);
+        v.dataSet = db.Tables().Item(q.Table)->Select(q.Where, q.Order, q.Fields);
         if (!q.Sort.isEmpty()) v.dataSet->SetOrder(q.Sort);
         v.dataSet->MoveFirst();
     }

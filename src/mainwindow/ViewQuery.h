@@ -12,9 +12,6 @@ struct ViewQuery {
     QString Order;          // the query order handed to the select
     QString Sort;           // the data set's sort ("Field[ DESC],...")
     QString DateField;      // the column the date selection restricts; empty: none
-    // Added to Where when the rows are read, never shown: the date selection's condition in
-    // a form the date's index answers (same rows, see DateSelection::SeekCondition).
-    QString Seek;
     // A view whose columns are computed from one another cannot be one select over its table
     // (a select item cannot use another's alias): Source is then the derived table the select
     // reads ("(SELECT ...) AS Name"), whose columns Fields, Where and Order name.
