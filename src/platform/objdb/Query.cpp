@@ -29,6 +29,27 @@ QString referenceDisplay(const TableSchema& t, const RefSchema& r, std::optional
         .arg(q(f->def.Name), r.target->quoted(), t.quoted(), q(r.def.column()));
 }
 
+// A translated condition that may let many rows through: anything but equalities (a range,
+// a pattern, a function, a negation). Equalities on a key or a code select a row or a few,
+// which are read at once.
+bool mayPassMany(const QString& sql)
+{
+    bool quoted = false;
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        const QChar c = sql[i];
+        if (c == u'\'') quoted = !quoted;
+        if (quoted) continue;
+        if (c == u'<' || c == u'>' || c == u'(') return true;
+        if (c.isLetter() && (i == 0 || !sql[i - 1].isLetterOrNumber())) {
+            const QStringView word = QStringView(sql).mid(i, 4);
+            if (word.compare(u"NOT ", Qt::CaseInsensitive) == 0 || word.compare(u"OR ", Qt::CaseInsensitive) == 0 ||
+                word.startsWith(u"OR ", Qt::CaseInsensitive))
+                return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 JetPieces translatePiece(TableData::Impl& d, JetPieces::Kind kind, const QString& jet)
@@ -168,11 +189,16 @@ void ensureCompiled(TableData::Impl& d)
         where << tq + QStringLiteral(".\"OID\" = ?");
         c.params << d.singleOid;
     }
+    std::vector<JetSchema::Join> keyJoins;
+    bool keysNeedEveryJoin = false;
+    bool passesMany = false;
     for (const QString* condition : {&d.selectCondition, &d.filter}) {
         if (condition->trimmed().isEmpty()) continue;
         const JetPieces w = translatePiece(d, JetPieces::Kind::Expression, *condition);
         addJoins(c.joins, w.joins);
+        addJoins(keyJoins, w.joins);
         where << u'(' + w.items.front().sql + u')';
+        passesMany = passesMany || mayPassMany(w.items.front().sql);
     }
     c.params << d.filterValues;
     c.where = where.isEmpty() ? QStringLiteral("1") : where.join(QStringLiteral(" AND "));
@@ -191,11 +217,15 @@ void ensureCompiled(TableData::Impl& d)
             const RefSchema* r = item.name.size() == 1 ? t.ref(item.name[0]) : nullptr;
             if (extra >= 0) {
                 ot.sql = cols[c.extraStart + extra];
+                keysNeedEveryJoin = true;   // a computed column may name any table of the field list
             } else if (r && !r->isList() && r->target) {
                 ot.sql = referenceDisplay(t, *r);
             } else {
                 ot.sql = item.sql;
-                if (!joined) addJoins(c.joins, order.joins);
+                if (!joined) {
+                    addJoins(c.joins, order.joins);
+                    addJoins(keyJoins, order.joins);
+                }
                 joined = true;
             }
             c.order.push_back(ot);
@@ -208,6 +238,18 @@ void ensureCompiled(TableData::Impl& d)
     c.select = cols.join(QStringLiteral(", "));
     c.table = tq;
     c.from = tq + JetTranslator::JoinClause(c.joins);
+    // A page of a data set that many rows pass, or that is sorted: SQLite may have to gather
+    // every row that passes before the first can be given, and it would gather each whole,
+    // with its joins and computed columns (85,000 sale lines of a month, each with its
+    // article and VAT code, to show 100). Its keys are found first, over the date's or the
+    // order's index where there is one, and only the page's rows are then read whole. A
+    // condition of equalities (a row looked up by key or code) reads its few rows at once:
+    // the second query would cost it more than it saves.
+    const bool sorted = c.order.size() > 1;
+    const bool wide = !c.joins.empty() || !c.extraNames.isEmpty();
+    const bool gathers = passesMany || ((sorted || wide) && !where.isEmpty());
+    if (d.source == TableData::Impl::Source::Table && (gathers || sorted))
+        c.keyFrom = keysNeedEveryJoin ? c.from : tq + JetTranslator::JoinClause(keyJoins);
     d.query = std::move(c);
 }
 
@@ -264,9 +306,21 @@ std::vector<CachedRow> fetchPage(TableData::Impl& d, const CachedRow* after, boo
     ensureCompiled(d);
     const CompiledQuery& c = *d.query;
     QVariantList params = c.params;
-    QString sql = QStringLiteral("SELECT ") + c.select + QStringLiteral(" FROM ") + c.from + QStringLiteral(" WHERE ") + c.where;
-    if (after) sql += QStringLiteral(" AND (") + keysetCondition(c, *after, reverse, params) + u')';
-    sql += QStringLiteral(" ORDER BY ") + orderBy(c, reverse) + QStringLiteral(" LIMIT ") + QString::number(limit);
+    const QString order = orderBy(c, reverse);
+    QString sql;
+    if (!c.keyFrom.isEmpty()) {
+        // The page's keys first (see ensureCompiled), then its rows.
+        sql = QStringLiteral("SELECT ") + c.select + QStringLiteral(" FROM ") + c.from + QStringLiteral(" WHERE ") + c.table +
+              QStringLiteral(".\"OID\" IN (SELECT ") + c.table + QStringLiteral(".\"OID\" FROM ") + c.keyFrom +
+              QStringLiteral(" WHERE ") + c.where;
+        if (after) sql += QStringLiteral(" AND (") + keysetCondition(c, *after, reverse, params) + u')';
+        sql += QStringLiteral(" ORDER BY ") + order + QStringLiteral(" LIMIT ") + QString::number(limit) +
+               QStringLiteral(") ORDER BY ") + order;
+    } else {
+        sql = QStringLiteral("SELECT ") + c.select + QStringLiteral(" FROM ") + c.from + QStringLiteral(" WHERE ") + c.where;
+        if (after) sql += QStringLiteral(" AND (") + keysetCondition(c, *after, reverse, params) + u')';
+        sql += QStringLiteral(" ORDER BY ") + order + QStringLiteral(" LIMIT ") + QString::number(limit);
+    }
     SqlConnection::Stmt st = d.engine->sql().prepare(sql);
     st.bindAll(params);
     std::vector<CachedRow> rows;
