@@ -1,14 +1,16 @@
 // Speed and memory of the stock rules on a shop of realistic size: a sale line added by
 // article code, with its line number, discount look-up, amount and stock update, among
-// 100,000 articles and 1,000,000 existing sale lines. Beside it, the same work on raw
-// SQLite (same tables, WAL, synchronous=NORMAL): an article looked up by code, the line
-// inserted, linked to its sale and the stock updated, so the cost of the rules is read as a
-// ratio measured in one run.
+// 100,000 articles and 1,000,000 existing sale lines. Beside it, turn about, the same work
+// on plain SQLite (the same file opened with the library's settings, RawSqlite): an article
+// looked up by code, the line inserted, linked to its sale and the stock updated, so the
+// cost of the rules reads as the counter `ratio`.
 //
 // Memory: the peak of 3,000 sale lines over 3,000 different articles must stay within 10%
 // of the same lines over 20 articles (a statement or translation kept per article would
-// grow it). Each peak is read from a process of its own (this program started again with
-// --sale-lines), so that nothing of this process counts.
+// grow it); and over a long session of 50,000 sales of three lines each, the heap in use
+// after the 50,000th sale may exceed the heap after the 10,000th by less than 2 MB. Each is
+// read in a process of its own (this program started again with --sale-lines or
+// --long-session), so that nothing of this process counts.
 #include "BenchShop.h"
 #include "Clock.h"
 #include "Currency.h"
@@ -18,6 +20,8 @@
 #include "SqlConnection.h"
 #include "TableData.h"
 #include "TableObject.h"
+#include "RawSqlite.h"
+#include "SideBySide.h"
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -27,7 +31,7 @@
 #include <memory>
 #include <QProcess>
 #include <cstdio>
-#include <sqlite3.h>
+#include <malloc.h>
 
 namespace {
 
@@ -99,6 +103,10 @@ bool addLine(TableData& lines, const QString& code)
     return true;
 }
 
+// One line a turn on each side: through the library into a sale, and on plain SQLite (the
+// article by its code, the line inserted and linked to its sale, the article's stock
+// lowered; one transaction a line). The two sides take articles far apart, so that neither
+// changes a row the other has read.
 void BM_SaleLineByArticleCode(benchmark::State& state)
 {
     Shop& s = shop();
@@ -106,71 +114,47 @@ void BM_SaleLineByArticleCode(benchmark::State& state)
     sale->NewRow();
     sale->Update();
     auto lines = sale->GetReference("Articoli");
+
+    RawSqlite raw(folder().path() + "/Mirtavolia.mdb");
+    raw.exec("INSERT OR IGNORE INTO Vendite (OID, ImportoVendita, DataVendita) VALUES (900000001, 0, '2007-03-01 10:00:00')");
+    sqlite3_stmt* find = raw.prepare("SELECT OID, PrezzoVendita FROM Articoli WHERE Codice = ?");
+    sqlite3_stmt* insert = raw.prepare("INSERT INTO ScaricoArticoli (OID, objParent, ImportoScarico, ValoreScarico, DataScarico) "
+                                       "VALUES (?, ?, ?, 2, '2007-03-01 10:00:00')");
+    sqlite3_stmt* link = raw.prepare("INSERT INTO \"Vendite$Articoli\" (OwnerOID, MemberOID) VALUES (900000001, ?)");
+    sqlite3_stmt* stock = raw.prepare("UPDATE Articoli SET ValoreScorta = ValoreScorta - 2 WHERE OID = ?");
+    static qint64 oid = 900000000 + 1000000;
     // Each run is a new sale whose numbers start again at 1: the articles go on, so that no
     // two lines of one second share article and number.
     static int i = 0;
+    SideBySide compare;
     for (auto _ : state) {
-        if (!addLine(*lines, articleCode(i++, kArticles))) {
-            state.SkipWithError("article not found");
-            break;
-        }
+        const int n = i++;
+        compare.project([&] {
+            if (!addLine(*lines, articleCode(n, kArticles))) state.SkipWithError("article not found");
+        });
+        compare.raw([&] {
+            raw.exec("BEGIN");
+            const QByteArray code = articleCode(n + kArticles / 2, kArticles).toUtf8();
+            sqlite3_bind_text(find, 1, code.constData(), int(code.size()), SQLITE_TRANSIENT);
+            if (sqlite3_step(find) != SQLITE_ROW) state.SkipWithError("article not found");
+            const qint64 article = sqlite3_column_int64(find, 0);
+            const double price = sqlite3_column_double(find, 1);
+            sqlite3_reset(find);
+            sqlite3_bind_int64(insert, 1, ++oid);
+            sqlite3_bind_int64(insert, 2, article);
+            sqlite3_bind_double(insert, 3, price * 2);
+            RawSqlite::run(insert);
+            sqlite3_bind_int64(link, 1, oid);
+            RawSqlite::run(link);
+            sqlite3_bind_int64(stock, 1, article);
+            RawSqlite::run(stock);
+            raw.exec("COMMIT");
+        });
     }
+    compare.report(state);
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_SaleLineByArticleCode)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
-
-// The same line on raw SQLite: the article by its code, the line inserted and linked to its
-// sale, the article's stock lowered; statements prepared once, one transaction a line.
-void BM_RawSaleLineByArticleCode(benchmark::State& state)
-{
-    shop();
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(folder().path() + "/Mirtavolia.mdb").constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "INSERT INTO Vendite (OID, ImportoVendita, DataVendita) VALUES (900000001, 0, '2007-03-01 10:00:00')",
-                 nullptr, nullptr, nullptr);
-    auto prepare = [db](const char* sql) {
-        sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &st, nullptr);
-        return st;
-    };
-    sqlite3_stmt* find = prepare("SELECT OID, PrezzoVendita FROM Articoli WHERE Codice = ?");
-    sqlite3_stmt* insert = prepare("INSERT INTO ScaricoArticoli (OID, objParent, ImportoScarico, ValoreScarico, DataScarico) "
-                                   "VALUES (?, ?, ?, 2, '2007-03-01 10:00:00')");
-    sqlite3_stmt* link = prepare("INSERT INTO \"Vendite$Articoli\" (OwnerOID, MemberOID) VALUES (900000001, ?)");
-    sqlite3_stmt* stock = prepare("UPDATE Articoli SET ValoreScorta = ValoreScorta - 2 WHERE OID = ?");
-    auto run = [](sqlite3_stmt* st) {
-        while (sqlite3_step(st) == SQLITE_ROW) {}
-        sqlite3_reset(st);
-    };
-    static qint64 oid = 900000000;
-    static int i = 0;
-    for (auto _ : state) {
-        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-        const QByteArray code = articleCode(i++, kArticles).toUtf8();
-        sqlite3_bind_text(find, 1, code.constData(), int(code.size()), SQLITE_TRANSIENT);
-        if (sqlite3_step(find) != SQLITE_ROW) {
-            state.SkipWithError("article not found");
-            break;
-        }
-        const qint64 article = sqlite3_column_int64(find, 0);
-        const double price = sqlite3_column_double(find, 1);
-        sqlite3_reset(find);
-        sqlite3_bind_int64(insert, 1, ++oid);
-        sqlite3_bind_int64(insert, 2, article);
-        sqlite3_bind_double(insert, 3, price * 2);
-        run(insert);
-        sqlite3_bind_int64(link, 1, oid);
-        run(link);
-        sqlite3_bind_int64(stock, 1, article);
-        run(stock);
-        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    }
-    for (sqlite3_stmt* st : {find, insert, link, stock}) sqlite3_finalize(st);
-    sqlite3_close(db);
-    state.SetItemsProcessed(state.iterations());
-}
-BENCHMARK(BM_RawSaleLineByArticleCode)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 
 // The same line of an existing sale changed again and again: the old quantity back, the new
 // one out, the amount computed anew.
@@ -234,6 +218,72 @@ void BM_SaleLinesPeakMemory(benchmark::State& state)
 }
 BENCHMARK(BM_SaleLinesPeakMemory)->Unit(benchmark::kSecond)->Iterations(1);
 
+constexpr int kSessionSales = 50000;
+constexpr int kSessionEarly = 10000;
+constexpr int kSessionLines = 3;
+
+// This program again with --long-session: the heap in use after 10,000 and after 50,000
+// sales, in bytes; empty when it failed.
+std::vector<double> heapOfLongSession()
+{
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--long-session"), folder().path() + "/session.mdb"});
+    if (!child.waitForFinished(1800000) || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) return {};
+    std::vector<double> heap;
+    for (const QString& n : QString::fromLatin1(child.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts)) heap.push_back(n.toDouble());
+    return heap;
+}
+
+void BM_HeapOverLongSession(benchmark::State& state)
+{
+    std::vector<double> heap;
+    for (auto _ : state) heap = heapOfLongSession();
+    if (heap.size() != 2) {
+        state.SkipWithError("the long-session process failed");
+        return;
+    }
+    const double mb = 1024.0 * 1024.0;
+    state.counters["heap_10k_sales_MB"] = heap[0] / mb;
+    state.counters["heap_50k_sales_MB"] = heap[1] / mb;
+    state.counters["growth_MB"] = (heap[1] - heap[0]) / mb;
+    if (heap[1] - heap[0] >= 2 * mb) state.SkipWithError("the heap grew by 2 MB or more from 10,000 to 50,000 sales");
+}
+BENCHMARK(BM_HeapOverLongSession)->Unit(benchmark::kSecond)->Iterations(1);
+
+// The heap in use: what the allocator has handed out and not had back.
+double heapInUse()
+{
+    const struct mallinfo2 m = mallinfo2();
+    return double(m.uordblks) + double(m.hblkhd);
+}
+
+// The child's work: 50,000 sales of three lines each over 100,000 articles, each sale
+// stored as the counter stores it (the sale, then its lines by code); the heap in use is
+// printed after the 10,000th and after the last.
+int longSession(const QString& path)
+{
+    Shop s = makeShop(path, kArticles, 0);
+    auto clock = std::make_shared<ManualClock>();
+    setAppClock(clock);
+    auto sales = s.db->Tables().Item("Vendite")->Select("OID = 0");
+    int line = 0;
+    for (int sale = 1; sale <= kSessionSales; ++sale) {
+        sales->NewRow();
+        sales->Update();
+        auto lines = sales->GetReference("Articoli");
+        for (int k = 0; k < kSessionLines; ++k, ++line) {
+            if (!addLine(*lines, articleCode(line, kArticles))) return 1;
+            clock->advanceMs(1000);
+        }
+        sales->Update();
+        if (sale == kSessionEarly || sale == kSessionSales) {
+            malloc_trim(0);
+            std::printf("%.0f\n", heapInUse());
+        }
+    }
+    return 0;
+}
+
 // The child's work: 3,000 lines in sales of ten lines over `articles` articles.
 int saleLines(int articles, const QString& path)
 {
@@ -263,6 +313,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     if (argc == 3 && std::strncmp(argv[1], "--sale-lines=", 13) == 0)
         return saleLines(std::atoi(argv[1] + 13), QString::fromLocal8Bit(argv[2]));
+    if (argc == 3 && std::strcmp(argv[1], "--long-session") == 0) return longSession(QString::fromLocal8Bit(argv[2]));
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

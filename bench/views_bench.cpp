@@ -1,7 +1,11 @@
 // Speed of the main window's views on a shop of realistic size: the first 100 rows of every
 // report of the catalogue (and of the table nodes with a view of their own), opened as the
 // window opens them, over 100,000 articles, 1,000,000 sale lines and 100,000 load lines.
-// Target: each under 200 ms.
+// Target: each under 50 ms. Beside each, turn about, plain SQLite reads the same 100 rows
+// (the view's own query as the library translates it, its rows in the same order, every
+// column read) on a connection opened with the library's settings: `ratio` is the library's
+// cost. The /cold variants open the view first thing on a connection just opened, as after
+// a start of the program, on both sides.
 #include "BenchShop.h"
 #include "DB.h"
 #include "DBEngine.h"
@@ -13,6 +17,10 @@
 #include "TableObject.h"
 #include "ViewDialogs.h"
 #include "ViewQueryBuilder.h"
+#include "DatabaseJetSchema.h"
+#include "JetFunctions.h"
+#include "RawSqlite.h"
+#include "SideBySide.h"
 #include "ViewRows.h"
 #include <QDir>
 #include <QFile>
@@ -120,9 +128,50 @@ int firstRows(Database& db, const ViewQuery& q)
     return cells;
 }
 
+// The view's query in SQLite's words, as the library translates it: its first 100 rows in
+// the order the window shows them (its sort or query order, then the key).
+QString rawStatement(Database& db, const ViewQuery& q)
+{
+    QString order;
+    if (q.IsDerived()) {
+        order = ViewRows(db, q).OrderText();
+    } else {
+        order = !q.Sort.trimmed().isEmpty() ? q.Sort : q.Order;
+        order = order.trimmed().isEmpty() ? QStringLiteral("OID") : order + QStringLiteral(",OID");
+    }
+    objdb::DatabaseJetSchema schema(db);
+    return JetTranslator(&schema).translate(q.Statement(kRows, QString(), order));
+}
+
+int rawFirstRows(sqlite3_stmt* st)
+{
+    int cells = 0;
+    const int columns = sqlite3_column_count(st);
+    while (sqlite3_step(st) == SQLITE_ROW)
+        for (int c = 0; c < columns; ++c) cells += RawSqlite::value(st, c).isNull() ? 0 : 1;
+    sqlite3_reset(st);
+    return cells;
+}
+
+// A connection of each side opened afresh on the shop's file, nothing read yet.
+struct ColdOpen {
+    BenchShop project;
+    std::unique_ptr<RawSqlite> raw;
+    explicit ColdOpen(const QString& path)
+    {
+        project.engine = std::make_shared<DBEngine>();
+        project.engine->OpenDatabase(3, path);
+        project.db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), "bench", nullptr);
+        project.db->AttachEngine(project.engine);
+        project.db->SetAccessLevel(1);
+        raw = std::make_unique<RawSqlite>(path);
+        RegisterJetFunctions(raw->handle());
+    }
+};
+
 enum class Dates { Day, Month, LastMonth, All };
 
-void BM_View(benchmark::State& state, const char* key, Dates mode, bool withAnswers)
+void BM_View(benchmark::State& state, const char* key, Dates mode, bool withAnswers, bool cold)
 {
     Shop& s = shop();
     DateSelection dates(kShownDay, mode == Dates::Day);
@@ -138,13 +187,34 @@ void BM_View(benchmark::State& state, const char* key, Dates mode, bool withAnsw
     }
     ViewQueryBuilder builder(*s.db, dialogs, dates);
     const ViewQuery q = builder.Build(ViewRequest{ViewNode{key, key}, "", "", "", ""}, ShownView{});
-    int cells = 0;
+    const QString path = s.engine->Path();
+    const QString rawSql = rawStatement(*s.db, q);
+    RawSqlite warmRaw(path);
+    RegisterJetFunctions(warmRaw.handle());
+    sqlite3_stmt* warmStatement = cold ? nullptr : warmRaw.prepare(rawSql);
+    SideBySide compare;
+    int cells = 0, rawCells = 0;
     for (auto _ : state) {
-        cells = firstRows(*s.db, q);
+        if (cold) {
+            state.PauseTiming();
+            auto fresh = std::make_unique<ColdOpen>(path);
+            state.ResumeTiming();
+            compare.project([&] { cells = firstRows(*fresh->project.db, q); });
+            compare.raw([&] { rawCells = rawFirstRows(fresh->raw->prepare(rawSql)); });
+            state.PauseTiming();
+            fresh.reset();
+            state.ResumeTiming();
+        } else {
+            compare.project([&] { cells = firstRows(*s.db, q); });
+            compare.raw([&] { rawCells = rawFirstRows(warmStatement); });
+        }
         benchmark::DoNotOptimize(cells);
     }
-    if (cells == 0) state.SkipWithError("the view read no rows");
+    compare.report(state);
     state.counters["cells"] = cells;
+    if (cells == 0) state.SkipWithError("the view read no rows");
+    else if (!cold && compare.projectMedian() >= 50) state.SkipWithError("the first rows took 50 ms or more");
+    (void)rawCells;
 }
 
 void registerViews()
@@ -161,6 +231,9 @@ void registerViews()
         {"Vendite", Dates::LastMonth, false},
         {"Vendite", Dates::All, false},
         {"Forniture", Dates::Day, false},
+        {"Forniture", Dates::Month, false},
+        {"ScaricoArticoli", Dates::Month, false},
+        {"CaricoArticoli", Dates::Month, false},
         {"Articoli Sottoscorta", Dates::Day, false},
         {"Articoli Sottoscorta", Dates::Day, true},
         {"Articoli Fornitore", Dates::Day, true},
@@ -182,14 +255,19 @@ void registerViews()
         {"Lista Buoni", Dates::Day, false},
         {"Ricevute", Dates::Day, false},
     };
-    for (const View& v : views) {
-        std::string name = std::string("BM_View/") + v.key;
-        if (v.mode == Dates::Month) name += "/month";
-        if (v.mode == Dates::LastMonth) name += "/December";
-        if (v.mode == Dates::All) name += "/all dates";
-        if (v.withAnswers) name += "/answered";
-        benchmark::RegisterBenchmark(name.c_str(), [v](benchmark::State& st) { BM_View(st, v.key, v.mode, v.withAnswers); })
-            ->Unit(benchmark::kMillisecond);
+    for (const bool cold : {false, true}) {
+        for (const View& v : views) {
+            // The cold opening of the dated views, in the modes where it reads the most.
+            if (cold && v.mode != Dates::Month && v.mode != Dates::LastMonth) continue;
+            std::string name = std::string("BM_View/") + v.key;
+            if (v.mode == Dates::Month) name += "/month";
+            if (v.mode == Dates::LastMonth) name += "/December";
+            if (v.mode == Dates::All) name += "/all dates";
+            if (v.withAnswers) name += "/answered";
+            if (cold) name += "/cold";
+            benchmark::RegisterBenchmark(name.c_str(), [v, cold](benchmark::State& st) { BM_View(st, v.key, v.mode, v.withAnswers, cold); })
+                ->Unit(benchmark::kMillisecond);
+        }
     }
 }
 

@@ -34,8 +34,7 @@ QString LikeLiteral(const QString& text)
     QString out;
     out.reserve(text.size());
     for (const QChar c : text) {
-        // "%" too: the library takes it for "*", as ADO does.
-        if (c == u'*' || c == u'%' || c == u'?' || c == u'#' || c == u'[') {
+        if (c == u'*' || c == u'?' || c == u'#' || c == u'[') {
             out += u'[';
             out += c;
             out += u']';

@@ -481,7 +481,7 @@ bool DeliveryImport::associate(qsizetype row)
         QString condition;
         if (!search->text.isEmpty())
             condition = QStringLiteral("Articoli.Descrizione Like ") +
-                        m_db.QuoteText(search->inside ? u'%' + search->text + u'%' : search->text + u'%');
+                        m_db.QuoteText(search->inside ? u'*' + search->text + u'*' : search->text + u'*');
         auto articles = m_db.Tables().Item(QStringLiteral("Articoli"))->Select(condition, QStringLiteral("Articoli.Descrizione"));
         const std::optional<qint64> picked = m_op.pickArticle(*articles);
         if (!picked || *picked == 0)

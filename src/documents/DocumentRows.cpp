@@ -189,11 +189,11 @@ DocumentRows::Article DocumentRows::findByDescription()
     if (!search)
         return none;
     QString filter;
-    // What the operator typed is matched as written: "%", "*", "?", "#" or "[" in it are no
+    // What the operator typed is matched as written: "*", "?", "#" or "[" in it are no
     // wildcards.
     if (!search->text.isEmpty()) {
         const QString text = LikeLiteral(search->text);
-        filter = QStringLiteral("Articoli.Descrizione Like ") + db().QuoteText(search->inside ? u'%' + text + u'%' : text + u'%');
+        filter = QStringLiteral("Articoli.Descrizione Like ") + db().QuoteText(search->inside ? u'*' + text + u'*' : text + u'*');
     }
     TableObject& articoli = *db().Tables().Item(kArticoli);
     if (m_kind == DocumentKind::Supply && supplierArticlesOnly) {

@@ -80,14 +80,6 @@ QString DateSelection::Condition(const QString& dateField) const
     return QString();
 }
 
-QString DateSelection::SeekCondition(const QString& table, const QString& dateField) const
-{
-    if (mode() != Mode::Month) return QString();
-    const QDate first(selDate.year(), selDate.month(), 1);
-    return QStringLiteral("OID IN (SELECT OID FROM %1 WHERE %2 >= %3 AND %2 < %4)")
-        .arg(table, dateField, JetDate(first), JetDate(first.addMonths(1)));
-}
-
 std::optional<DateSelection::Range> DateSelection::range() const
 {
     switch (mode()) {

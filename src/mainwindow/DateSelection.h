@@ -45,14 +45,6 @@ public:
     // last day counts whole, times of day included.
     QString Condition(const QString& dateField) const;
 
-    // The same rows as Condition, said in a way the date's index can answer, for the rows'
-    // read only (it is never shown): the month mode's Month()/Year() test reads every row of
-    // the table, the month's range of the index only that month's, and in key order, so the
-    // first rows of a late month come without a scan of the earlier ones. Empty when
-    // Condition needs no help. Stored dates are text in the form year-month-day, which orders
-    // as the dates do.
-    QString SeekCondition(const QString& table, const QString& dateField) const;
-
     // The instants the condition lets through, [from, to); nullopt when it lets all through.
     struct Range {
         QDateTime from;

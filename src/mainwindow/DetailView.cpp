@@ -53,7 +53,7 @@ DetailView::Outcome DetailView::Refresh(const Request& request)
 std::unique_ptr<TableData> OpenView(Database& db, const ViewQuery& q)
 {
     // A query that cannot run fails here, inside the refresh, not later in the grid.
-    auto ds = db.Tables().Item(q.Table)->Select(CombineConditions(q.Where, q.Seek), q.Order, q.Fields);
+    auto ds = db.Tables().Item(q.Table)->Select(q.Where, q.Order, q.Fields);
     if (!q.Sort.isEmpty()) ds->SetOrder(q.Sort);
     ds->MoveFirst();
     return ds;

@@ -12,9 +12,6 @@ struct ViewQuery {
     QString Order;          // the query order handed to the select
     QString Sort;           // the data set's sort ("Field[ DESC],...")
     QString DateField;      // the column the date selection restricts; empty: none
-    // Added to Where when the rows are read, never shown: the date selection's condition in
-    // a form the date's index answers (same rows, see DateSelection::SeekCondition).
-    QString Seek;
 
     QString PreviousTable;               // the table shown so far, when its state is carried over
     std::optional<qint64> KeptRowKey;    // the row that was current there

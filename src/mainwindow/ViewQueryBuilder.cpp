@@ -34,10 +34,7 @@ ViewQuery ViewQueryBuilder::Build(const ViewRequest& request, const ShownView& s
     } else {
         applySelections(q, node, request.titleTag);
     }
-    if (!q.DateField.isEmpty()) {
-        q.Where = CombineConditions(q.Where, m_dates.Condition(q.DateField));
-        q.Seek = m_dates.SeekCondition(q.Table, q.DateField);
-    }
+    if (!q.DateField.isEmpty()) q.Where = CombineConditions(q.Where, m_dates.Condition(q.DateField));
     return q;
 }
 

@@ -127,6 +127,24 @@ TEST_F(StartupTools, RunFiltersFindTheSameRowsWhateverFormOfTrue) {
                            QStringLiteral("Vendite: 1 rows")}));
 }
 
+// "%" and "_" typed in a filter are the characters themselves: "*50%*" finds the 50% discount
+// and not the "500" one, "A_1" the code with the underscore and not "AB1".
+TEST_F(StartupTools, RunFilterReadsPercentAndUnderscoreAsTyped) {
+    const QString script = file("script.txt");
+    writeFile(script, "new Articoli\nset Codice=A_1\nset Descrizione=Sconto 50%\nsave\n"
+                      "new Articoli\nset Codice=AB1\nset Descrizione=Sconto 500 promo\nsave\nselect Articoli\n"
+                      "filter [Descrizione] Like '*50%*'\nfilter [Descrizione] Like '*50*'\n"
+                      "filter [Codice] Like 'A_1'\nfilter [Codice] Like 'A?1'\n");
+    const Run r = mvtool({QStringLiteral("run"), file("Mirtavolia.mdb")}, QString(), {}, script);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 5) << r.out.toStdString();
+    const qint64 articles = lines[0].section(u' ', 1, 1).toLongLong();
+    EXPECT_GE(articles, 2) << lines[0].toStdString();
+    EXPECT_EQ(lines.mid(1), (QStringList{QStringLiteral("Articoli: 1 rows"), QStringLiteral("Articoli: 2 rows"),
+                                         QStringLiteral("Articoli: 1 rows"), QStringLiteral("Articoli: 2 rows")}));
+}
+
 TEST_F(StartupTools, RepairShrinksTheFileAndKeepsEveryRow) {
     const QString db = file("Mirtavolia.mdb");
     ASSERT_EQ(mvtool({QStringLiteral("db-init"), db}).exitCode, 0);

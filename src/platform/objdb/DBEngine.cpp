@@ -1,4 +1,5 @@
 #include "DBEngine.h"
+#include "ConnectionSettings.h"
 #include "ObjDbError.h"
 #include "SqlConnection.h"
 #include "JetTranslator.h"
@@ -135,15 +136,9 @@ void DBEngine::OpenDatabase(int openMode, const QString& path, int, int, itfNoti
 
 void DBEngine::applyPragmas()
 {
-    if (!m_conn->readOnly()) {
-        m_conn->execScript(QStringLiteral("PRAGMA journal_mode=WAL"));
-        m_conn->execScript(QStringLiteral("PRAGMA synchronous=NORMAL"));
-    }
-    m_conn->execScript(QStringLiteral("PRAGMA foreign_keys=OFF"));
-    // Views scan whole tables of a shop's years of sales: a page cache of 64 MB and the file
-    // mapped into memory spare a read system call per page.
-    m_conn->execScript(QStringLiteral("PRAGMA cache_size=-65536"));
-    m_conn->execScript(QStringLiteral("PRAGMA mmap_size=268435456"));
+    // Log, cache and map as ConnectionSettings.cpp says why.
+    if (!objdb::ApplyConnectionSettings(m_conn->handle(), !m_conn->readOnly()))
+        m_conn->fail(sqlite3_errcode(m_conn->handle()), QStringLiteral("PRAGMA"));
     const int timeout = m_accessMode == kAccessMultiUser ? 30000 : 2000;
     m_conn->execScript(QStringLiteral("PRAGMA busy_timeout=%1").arg(timeout));
     m_conn->execScript(QStringLiteral("PRAGMA query_only=%1").arg(m_accessMode == kAccessReadOnly || m_conn->readOnly() ? 1 : 0));

@@ -41,7 +41,7 @@ JetLikePattern::JetLikePattern(const QString& pattern) {
     for (size_t i = 0; i < n; ++i) {
         char32_t c = p[i];
         Element e;
-        if (c == U'*' || c == U'%') {
+        if (c == U'*') {
             if (!m_elements.empty() && m_elements.back().kind == Element::AnyRun) continue;
             e.kind = Element::AnyRun;
         } else if (c == U'?') {

@@ -1,8 +1,9 @@
 #pragma once
-// The Like operator of Jet SQL: "*" (also the ADO "%") any run of characters, "?" one
-// character, "#" one digit, "[abc]" / "[a-z]" one of, "[!abc]" none of; "[*]" a literal
-// star. Text and pattern are compared folded: without case and without accents, so
-// "PÀN*" finds "pàne".
+// The Like operator of Jet SQL: "*" any run of characters, "?" one character, "#" one
+// digit, "[abc]" / "[a-z]" one of, "[!abc]" none of; "[*]" a literal star. "%" and "_" are
+// plain characters: they are what an operator types in "Sconto 50%" or "COD_1", and a
+// wildcard there would find "Sconto 500". Text and pattern are compared folded: without case
+// and without accents, so "PÀN*" finds "pàne".
 #include <QString>
 #include <vector>
 

@@ -165,6 +165,7 @@ private:
     }
 
     QString expr(const JetExpr* e, Scope& sc, int minLevel);
+    QString andChain(const JetExpr* e, Scope& sc, int& level);
     QString exprAt(const JetExpr* e, Scope& sc, int& level);
     QString call(const JetExpr* e, Scope& sc);
     QString fromItem(const JetFromItem& f, Scope& sc);
@@ -325,6 +326,43 @@ void Writer::resolveColumn(const JetExpr* e, Scope& sc, int item) {
 
 // --- writing --------------------------------------------------------------------------------
 
+// `Month(column) = m` or `Year(column) = y` (either side first), with whole constants a date
+// can have.
+struct DatePartTest {
+    const JetExpr* column = nullptr;
+    bool month = false;
+    int value = 0;
+};
+
+std::optional<DatePartTest> datePartTest(const JetExpr* e) {
+    using K = JetExpr::Kind;
+    if (e->kind != K::Binary || e->ops.size() != 1 || e->ops[0] != QLatin1String("=")) return std::nullopt;
+    for (int side = 0; side < 2; ++side) {
+        const JetExpr* call = e->args[size_t(side)].get();
+        const JetExpr* constant = e->args[size_t(1 - side)].get();
+        if (call->kind != K::Call || call->args.size() != 1 || call->args[0]->kind != K::Column) continue;
+        if (constant->kind != K::Number) continue;
+        bool whole = false;
+        const int value = constant->op.toInt(&whole);
+        if (!whole) continue;
+        const bool month = same(call->op, QStringLiteral("Month"));
+        if (!month && !same(call->op, QStringLiteral("Year"))) continue;
+        // Outside these the stored text would not order as the dates do (or no date has it):
+        // the function is left to say so.
+        if (month ? (value < 1 || value > 12) : (value < 1000 || value > 9998)) continue;
+        return DatePartTest{call->args[0].get(), month, value};
+    }
+    return std::nullopt;
+}
+
+// The instants of a year, or of a month of it, on a date column.
+QString dateRange(const QString& column, int year, std::optional<int> month) {
+    const QDate from(year, month.value_or(1), 1);
+    const QDate to = month ? from.addMonths(1) : from.addYears(1);
+    return QStringLiteral("(%1 >= %2 AND %1 < %3)")
+        .arg(column, JetTranslator::DateLiteral(QDateTime(from, QTime(0, 0))), JetTranslator::DateLiteral(QDateTime(to, QTime(0, 0))));
+}
+
 QString Writer::expr(const JetExpr* e, Scope& sc, int minLevel) {
     int level = kPrimary;
     QString s = exprAt(e, sc, level);
@@ -378,6 +416,9 @@ QString Writer::exprAt(const JetExpr* e, Scope& sc, int& level) {
         const QString& first = e->ops.front();
         if (first == QLatin1String("=") || first == QLatin1String("<>") || first == QLatin1String("<") ||
             first == QLatin1String(">") || first == QLatin1String("<=") || first == QLatin1String(">=")) {
+            // A year alone is a range too (andChain says why).
+            if (const auto year = datePartTest(e); year && !year->month)
+                return dateRange(expr(year->column, sc, kPrimary), year->value, std::nullopt);
             const JetExpr* l = e->args[0].get();
             const JetExpr* r = e->args[1].get();
             level = kCompare;
@@ -403,6 +444,7 @@ QString Writer::exprAt(const JetExpr* e, Scope& sc, int& level) {
             }
             return s;
         };
+        if (first == QLatin1String("AND")) return andChain(e, sc, level);
         int accLevel = kPrimary;
         QString acc = first == QLatin1String("&") ? concatOperand(e->args[0].get()) : exprAt(e->args[0].get(), sc, accLevel);
         for (size_t i = 1; i < e->args.size(); ++i) {
@@ -464,6 +506,58 @@ QString Writer::exprAt(const JetExpr* e, Scope& sc, int& level) {
     case K::Call: return call(e, sc);
     }
     return QString();
+}
+
+// A chain of AND. A year, or a month of a year, tested on one date column (the date selection
+// writes `Month(DataScarico) = 12 AND Year(DataScarico) = 2007`) is written as the range of
+// instants it lets through: the same rows, since a stored date is the text
+// 'yyyy-mm-dd hh:nn:ss' and orders as the dates do, but the date's index finds them instead
+// of a function run on every row of the table.
+QString Writer::andChain(const JetExpr* e, Scope& sc, int& level) {
+    const size_t n = e->args.size();
+    bool onlyAnd = true;
+    for (const QString& op : e->ops) onlyAnd = onlyAnd && op == QLatin1String("AND");
+    std::vector<std::optional<DatePartTest>> tests(n);
+    std::vector<QString> columns(n);
+    if (onlyAnd)
+        for (size_t i = 0; i < n; ++i)
+            if ((tests[i] = datePartTest(e->args[i].get()))) columns[i] = expr(tests[i]->column, sc, kPrimary);
+    std::vector<QString> terms(n);
+    std::vector<bool> dropped(n, false);
+    for (size_t i = 0; i < n; ++i) {
+        if (!tests[i] || tests[i]->month) continue;
+        std::optional<int> month;
+        for (size_t j = 0; j < n && !month; ++j)
+            if (j != i && tests[j] && tests[j]->month && !dropped[j] && columns[j] == columns[i]) {
+                month = tests[j]->value;
+                dropped[j] = true;
+            }
+        terms[i] = dateRange(columns[i], tests[i]->value, month);
+    }
+    QString acc;
+    int accLevel = kPrimary;
+    bool firstTerm = true;
+    for (size_t i = 0; i < n; ++i) {
+        if (dropped[i]) continue;
+        QString term;
+        int termLevel = kPrimary;
+        if (!terms[i].isEmpty()) term = terms[i];
+        else term = exprAt(e->args[i].get(), sc, termLevel);
+        if (termLevel <= kAnd && !(firstTerm && termLevel == kAnd)) {
+            term = QLatin1Char('(') + term + QLatin1Char(')');
+            termLevel = kPrimary;
+        }
+        if (firstTerm) {
+            acc = term;
+            accLevel = termLevel;
+        } else {
+            acc += QStringLiteral(" AND ") + term;
+            accLevel = kAnd;
+        }
+        firstTerm = false;
+    }
+    level = accLevel;
+    return acc;
 }
 
 QString Writer::call(const JetExpr* e, Scope& sc) {

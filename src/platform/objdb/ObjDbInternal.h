@@ -204,6 +204,11 @@ struct CompiledQuery {
     QString table;                     // the data set's table, quoted
     std::vector<JetSchema::Join> joins;   // the parent's first, then what the names reached
     QString from;                      // the table with its joins
+    // The table with the joins its condition and order need, where a page's keys are found
+    // before its rows are read (fetchPage); empty when the rows are read directly. Whether
+    // that pays is asked of SQLite's plan once, at the first page.
+    QString keyFrom;
+    bool keysPlanAsked = false;
     QString where;                     // "1" when none
     QVariantList params;
     std::vector<OrderTerm> order;      // always ends with the OID

@@ -29,6 +29,27 @@ QString referenceDisplay(const TableSchema& t, const RefSchema& r, std::optional
         .arg(q(f->def.Name), r.target->quoted(), t.quoted(), q(r.def.column()));
 }
 
+// A translated condition that may let many rows through: anything but equalities (a range,
+// a pattern, a function, a negation). Equalities on a key or a code select a row or a few,
+// which are read at once.
+bool mayPassMany(const QString& sql)
+{
+    bool quoted = false;
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        const QChar c = sql[i];
+        if (c == u'\'') quoted = !quoted;
+        if (quoted) continue;
+        if (c == u'<' || c == u'>' || c == u'(') return true;
+        if (c.isLetter() && (i == 0 || !sql[i - 1].isLetterOrNumber())) {
+            const QStringView word = QStringView(sql).mid(i, 4);
+            if (word.compare(u"NOT ", Qt::CaseInsensitive) == 0 || word.compare(u"OR ", Qt::CaseInsensitive) == 0 ||
+                word.startsWith(u"OR ", Qt::CaseInsensitive))
+                return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 JetPieces translatePiece(TableData::Impl& d, JetPieces::Kind kind, const QString& jet)
@@ -189,11 +210,16 @@ void ensureCompiled(TableData::Impl& d)
         where << tq + QStringLiteral(".\"OID\" = ?");
         c.params << d.singleOid;
     }
+    std::vector<JetSchema::Join> keyJoins;
+    bool keysNeedEveryJoin = false;
+    bool passesMany = false;
     for (const QString* condition : {&d.selectCondition, &d.filter}) {
         if (condition->trimmed().isEmpty()) continue;
         const JetPieces w = translatePiece(d, JetPieces::Kind::Expression, *condition);
         addJoins(c.joins, w.joins);
+        addJoins(keyJoins, w.joins);
         where << u'(' + w.items.front().sql + u')';
+        passesMany = passesMany || mayPassMany(w.items.front().sql);
     }
     c.params << d.filterValues;
     c.where = where.isEmpty() ? QStringLiteral("1") : where.join(QStringLiteral(" AND "));
@@ -212,11 +238,15 @@ void ensureCompiled(TableData::Impl& d)
             const RefSchema* r = item.name.size() == 1 ? t.ref(item.name[0]) : nullptr;
             if (extra >= 0) {
                 ot.sql = cols[c.extraStart + extra];
+                keysNeedEveryJoin = true;   // a computed column may name any table of the field list
             } else if (r && !r->isList() && r->target) {
                 ot.sql = referenceDisplay(t, *r);
             } else {
                 ot.sql = item.sql;
-                if (!joined) addJoins(c.joins, order.joins);
+                if (!joined) {
+                    addJoins(c.joins, order.joins);
+                    addJoins(keyJoins, order.joins);
+                }
                 joined = true;
             }
             c.order.push_back(ot);
@@ -229,6 +259,18 @@ void ensureCompiled(TableData::Impl& d)
     c.select = cols.join(QStringLiteral(", "));
     c.table = tq;
     c.from = tq + JetTranslator::JoinClause(c.joins);
+    // A page of a data set that many rows pass, or that is sorted: SQLite may have to gather
+    // every row that passes before the first can be given, and it would gather each whole,
+    // with its joins and computed columns (85,000 sale lines of a month, each with its
+    // article and VAT code, to show 100). Its keys are found first, over the date's or the
+    // order's index where there is one, and only the page's rows are then read whole. A
+    // condition of equalities (a row looked up by key or code) reads its few rows at once:
+    // the second query would cost it more than it saves.
+    const bool sorted = c.order.size() > 1;
+    const bool wide = !c.joins.empty() || !c.extraNames.isEmpty();
+    const bool gathers = passesMany || ((sorted || wide) && !where.isEmpty());
+    if (d.source == TableData::Impl::Source::Table && (gathers || sorted))
+        c.keyFrom = keysNeedEveryJoin ? c.from : tq + JetTranslator::JoinClause(keyJoins);
     d.query = std::move(c);
 }
 
@@ -279,15 +321,48 @@ QString keysetCondition(const CompiledQuery& c, const CachedRow& row, bool rever
 
 }  // namespace
 
+// Whether SQLite gathers every row that passes and sorts them before it gives the first of
+// a page: only then does finding the page's keys first save more than its second query
+// costs. A condition on a column without index, say, is read in key order and stops at the
+// page's end.
+bool sortsBeforeFirstRow(TableData::Impl& d, const QString& sql, const QVariantList& params)
+{
+    SqlConnection::Stmt st = d.engine->sql().prepare(QStringLiteral("EXPLAIN QUERY PLAN ") + sql);
+    st.bindAll(params);
+    bool sorts = false;
+    while (st.next()) sorts = sorts || st.text(3).contains(QLatin1String("TEMP B-TREE"));
+    return sorts;
+}
+
 // Reads up to `limit` rows after (or, reverse, before) `after`; from the start when null.
 std::vector<CachedRow> fetchPage(TableData::Impl& d, const CachedRow* after, bool reverse, int limit)
 {
     ensureCompiled(d);
-    const CompiledQuery& c = *d.query;
+    CompiledQuery& compiled = *d.query;
+    const CompiledQuery& c = compiled;
     QVariantList params = c.params;
-    QString sql = QStringLiteral("SELECT ") + c.select + QStringLiteral(" FROM ") + c.from + QStringLiteral(" WHERE ") + c.where;
-    if (after) sql += QStringLiteral(" AND (") + keysetCondition(c, *after, reverse, params) + u')';
-    sql += QStringLiteral(" ORDER BY ") + orderBy(c, reverse) + QStringLiteral(" LIMIT ") + QString::number(limit);
+    const QString order = orderBy(c, reverse);
+    if (!c.keyFrom.isEmpty() && !c.keysPlanAsked) {
+        compiled.keysPlanAsked = true;
+        const QString direct = QStringLiteral("SELECT ") + c.select + QStringLiteral(" FROM ") + c.from +
+                               QStringLiteral(" WHERE ") + c.where + QStringLiteral(" ORDER BY ") + orderBy(c, false) +
+                               QStringLiteral(" LIMIT ") + QString::number(limit);
+        if (!sortsBeforeFirstRow(d, direct, c.params)) compiled.keyFrom.clear();
+    }
+    QString sql;
+    if (!c.keyFrom.isEmpty()) {
+        // The page's keys first (see ensureCompiled), then its rows.
+        sql = QStringLiteral("SELECT ") + c.select + QStringLiteral(" FROM ") + c.from + QStringLiteral(" WHERE ") + c.table +
+              QStringLiteral(".\"OID\" IN (SELECT ") + c.table + QStringLiteral(".\"OID\" FROM ") + c.keyFrom +
+              QStringLiteral(" WHERE ") + c.where;
+        if (after) sql += QStringLiteral(" AND (") + keysetCondition(c, *after, reverse, params) + u')';
+        sql += QStringLiteral(" ORDER BY ") + order + QStringLiteral(" LIMIT ") + QString::number(limit) +
+               QStringLiteral(") ORDER BY ") + order;
+    } else {
+        sql = QStringLiteral("SELECT ") + c.select + QStringLiteral(" FROM ") + c.from + QStringLiteral(" WHERE ") + c.where;
+        if (after) sql += QStringLiteral(" AND (") + keysetCondition(c, *after, reverse, params) + u')';
+        sql += QStringLiteral(" ORDER BY ") + order + QStringLiteral(" LIMIT ") + QString::number(limit);
+    }
     SqlConnection::Stmt st = d.engine->sql().prepare(sql);
     st.bindAll(params);
     std::vector<CachedRow> rows;

@@ -166,7 +166,7 @@ public:
     virtual std::unique_ptr<TableData> OpenQuery(const QString& table, const QString& filter);
     virtual QString BuildFieldCondition(const QString& field, const QVariant& value, bool wildcard = false) const;
     // Condition for field against value; with a wildcard ("%" or "*") a text becomes a Like
-    // pattern ending in it.
+    // pattern: the text followed by any run of characters.
     QString BuildCondition(const QString& field, const QVariant& value, const QString& wildcard = QString()) const;
     QString BuildReferenceCondition(const QString& reference, const QVariant& key) const;
     QString QuoteText(const QString& text) const;

@@ -257,7 +257,7 @@ std::unique_ptr<TableData> TableData::OpenQuery(const QString& table, const QStr
 
 QString TableData::BuildFieldCondition(const QString& field, const QVariant& value, bool wildcard) const
 {
-    return GetTable()->BuildFieldCondition(field, value, wildcard ? QStringLiteral("%") : QString());
+    return GetTable()->BuildFieldCondition(field, value, wildcard ? QStringLiteral("*") : QString());
 }
 
 QString TableData::BuildCondition(const QString& field, const QVariant& value, const QString& wildcard) const
@@ -266,8 +266,10 @@ QString TableData::BuildCondition(const QString& field, const QVariant& value, c
         TableSchema* s = d->schema;
         const FieldSchema* f = nullptr;
         while (s && !(f = s->field(field))) s = s->parent;
+        // The caller's wildcard ("%" as ADO writes it, or "*") asks for any run of characters
+        // after the value; in the pattern that is "*", since a "%" there is a plain character.
         if (!f || f->kind == Kind::Text)
-            return field + QStringLiteral(" Like ") + QuoteText(value.toString() + wildcard);
+            return field + QStringLiteral(" Like ") + QuoteText(value.toString() + u'*');
     }
     return GetTable()->BuildFieldCondition(field, value);
 }

@@ -124,7 +124,7 @@ QString TableObject::BuildFieldCondition(const QString& field, const QVariant& v
     }
     if (v.userType() == QMetaType::QString && !wildcard.isEmpty()) {
         const QString text = v.toString();
-        if (text.contains(u'*') || text.contains(u'%') || text.contains(u'?'))
+        if (text.contains(u'*') || text.contains(u'?'))
             return field + QStringLiteral(" Like ") + m_db.QuoteText(text);
     }
     return field + QStringLiteral(" = ") + literal(m_db, v);

@@ -48,9 +48,13 @@ TEST_F(JetFunctions, LikeMatchesWithoutCaseOrAccents) {
         {"'a*b' Like 'a[*]b'", "1"},
         {"'axb' Like 'a[*]b'", "0"},
         {"'abc' Like 'ab'", "0"},
-        {"'abc' Like 'a%'", "1"},     // the ADO wildcard too
+        // "%" and "_" are what the operator typed, not wildcards.
+        {"'abc' Like 'a%'", "0"},
+        {"'a%' Like 'a%'", "1"},
+        {"'Sconto 50%' Like '*50%*'", "1"},
+        {"'Sconto 500 promo' Like '*50%*'", "0"},
         {"'a_c' Like 'a_c'", "1"},
-        {"'abc' Like 'a_c'", "0"},    // "_" is no wildcard in Jet
+        {"'abc' Like 'a_c'", "0"},
         {"'aXbXc' Like '*X*X*c'", "1"},
         {"'aXbXd' Like '*X*X*c'", "0"},
         {"12.5 Like '12*'", "1"},

@@ -62,7 +62,7 @@ TEST(JetTranslator, StatementsAndConditionsTranslateToTheirGoldenText) {
         {"(Not Completato) AND DataVendita >= #03/05/2007# AND DataVendita < #03/06/2007#",
          "(NOT Completato) AND DataVendita >= '2007-03-05 00:00:00' AND DataVendita < '2007-03-06 00:00:00'"},
         {"Month(DataFornitura) = 3 AND Year(DataFornitura) = 2007",
-         "jet_month(DataFornitura) = 3 AND jet_year(DataFornitura) = 2007"},
+         "(DataFornitura >= '2007-03-01 00:00:00' AND DataFornitura < '2007-04-01 00:00:00')"},
         {"ScortaMinima > ValoreScorta AND PrezzoVendita > 0", "ScortaMinima > ValoreScorta AND PrezzoVendita > 0"},
         {"DataFornitura>= #03/01/2007# AND DataFornitura < #04/01/2007# AND Pagato = True",
          "DataFornitura >= '2007-03-01 00:00:00' AND DataFornitura < '2007-04-01 00:00:00' AND Pagato = 1"},
@@ -120,6 +120,38 @@ TEST(JetTranslator, StatementsAndConditionsTranslateToTheirGoldenText) {
 
 // The view queries over a table, with the schema supplying the joins of `Table.Field` and
 // of a parent's fields named over its child table.
+// A year, or a month of a year, tested on one date column becomes the range of that column
+// that the date's index answers; what is not such a pair keeps its functions.
+TEST(JetTranslator, YearAndMonthOfADateBecomeItsRange) {
+    const Golden cases[] = {
+        {"Month(DataVendita) = 12 AND Year(DataVendita) = 2007",
+         "(DataVendita >= '2007-12-01 00:00:00' AND DataVendita < '2008-01-01 00:00:00')"},
+        {"2007 = Year(DataVendita) AND 2 = Month(DataVendita)",
+         "(DataVendita >= '2007-02-01 00:00:00' AND DataVendita < '2007-03-01 00:00:00')"},
+        {"Year(DataVendita) = 2008", "(DataVendita >= '2008-01-01 00:00:00' AND DataVendita < '2009-01-01 00:00:00')"},
+        {"(Not Completato) AND Month(DataVendita) = 3 AND Year(DataVendita) = 2007",
+         "(NOT Completato) AND (DataVendita >= '2007-03-01 00:00:00' AND DataVendita < '2007-04-01 00:00:00')"},
+        {"(ImportoVendita > 1 OR Punti > 0) AND Year(DataVendita) = 2007",
+         "(ImportoVendita > 1 OR Punti > 0) AND (DataVendita >= '2007-01-01 00:00:00' AND DataVendita < '2008-01-01 00:00:00')"},
+        // Two columns: each year its own range, the month of the other column stays a test.
+        {"Month(DataCarico) = 3 AND Year(DataScarico) = 2007",
+         "jet_month(DataCarico) = 3 AND (DataScarico >= '2007-01-01 00:00:00' AND DataScarico < '2008-01-01 00:00:00')"},
+        // No year, no range; a month in an OR stays a test; nor for a month or year no date has.
+        {"Month(DataVendita) = 3", "jet_month(DataVendita) = 3"},
+        {"Month(DataVendita) = 3 OR Year(DataVendita) = 2007",
+         "jet_month(DataVendita) = 3 OR (DataVendita >= '2007-01-01 00:00:00' AND DataVendita < '2008-01-01 00:00:00')"},
+        {"Year(DataVendita) = 999", "jet_year(DataVendita) = 999"},
+        {"Month(DataVendita) = 13 AND Year(DataVendita) = 2007",
+         "jet_month(DataVendita) = 13 AND (DataVendita >= '2007-01-01 00:00:00' AND DataVendita < '2008-01-01 00:00:00')"},
+        {"Month(DataVendita) = 3 AND Year(DataVendita) = 2007.5",
+         "jet_month(DataVendita) = 3 AND jet_year(DataVendita) = 2007.5"},
+        {"Month(DataVendita) > 3 AND Year(DataVendita) = 2007",
+         "jet_month(DataVendita) > 3 AND (DataVendita >= '2007-01-01 00:00:00' AND DataVendita < '2008-01-01 00:00:00')"},
+    };
+    JetTranslator t;
+    for (const auto& c : cases) EXPECT_EQ(t.translate(QString::fromUtf8(c.jet)).toStdString(), c.sqlite) << c.jet;
+}
+
 TEST(JetTranslator, ViewQueriesJoinParentAndReferencedTables) {
     struct Case {
         QString table, fields, where, order;
@@ -173,7 +205,7 @@ TEST(JetTranslator, ViewQueriesJoinParentAndReferencedTables) {
         {"Articoli", "", "PrezzoVendita = 0", "", "SELECT * FROM Articoli WHERE PrezzoVendita = 0"},
         {"Forniture", "*, ImportoAcquisto,DataFornitura,Fornitore", "Month(DataFornitura) = 3 AND Year(DataFornitura) = 2007", "",
          "SELECT *, ImportoAcquisto, DataFornitura, OID_Fornitore AS Fornitore FROM Forniture "
-         "WHERE jet_month(DataFornitura) = 3 AND jet_year(DataFornitura) = 2007"},
+         "WHERE (DataFornitura >= '2007-03-01 00:00:00' AND DataFornitura < '2007-04-01 00:00:00')"},
         {"BuoniClienti", "*,Clienti.Descrizione As Cliente", "", "",
          "SELECT BuoniClienti.*, Clienti.Descrizione AS Cliente FROM BuoniClienti "
          "LEFT JOIN \"Clienti$Buoni\" ON \"Clienti$Buoni\".MemberOID = BuoniClienti.OID "
@@ -358,6 +390,12 @@ TEST_F(JetQueries, ViewQueriesGiveTheirRows) {
         {"Articoli", stockAtDateFields("03/01/2007"), "ValoreScorta > 0 AND PrezzoVendita > 0", "Codice",
          {"Codice", "ValoreScortaAllaData", "Imponibile", "ImportoIVA", "ValoreScorta", "ValoreCarico", "ValoreScarico"},
          {"PANE|9|10.8|0.432|9|2|1", "PNT|3|22.5|4.5|3|2|2"}},
+        // A month or a year of a date, read as its range: the last second of January is in
+        // January, midnight of 1 February is not.
+        {"Forniture", "OID", "Month(DataFornitura) = 1 AND Year(DataFornitura) = 2007", "", {}, {"1"}},
+        {"Forniture", "OID", "Month(DataFornitura) = 2 AND Pagato = False AND Year(DataFornitura) = 2007", "", {}, {"2"}},
+        {"Forniture", "OID", "2007 = Year(DataFornitura) AND Pagato = False", "OID", {}, {"2", "3"}},
+        {"Forniture", "OID", "Year(DataFornitura) = 2006", "", {}, {}},
         // Supplies of March 2007 with their supplier's key.
         {"Forniture", "*, ImportoAcquisto,DataFornitura,Fornitore", "Month(DataFornitura) = 3 AND Year(DataFornitura) = 2007", "", {},
          {"3|75.5|2007-03-15 10:00:00|0|0|1|75.5|2007-03-15 10:00:00|1"}},

@@ -4,6 +4,7 @@
 #include "AppError.h"
 #include "Currency.h"
 #include "TableObject.h"
+#include "SqlConnection.h"
 #include <gtest/gtest.h>
 
 using namespace fixture;
@@ -159,6 +160,47 @@ TEST(ObjDbQuery, AMissingFieldInAConditionFailsInsteadOfMatchingAText)
     }
 }
 
+// Pages of a data set that many rows pass, or that is sorted, are read by their keys first:
+// every row comes once, in the order one plain query over the whole table gives, going
+// forward and back, across pages, with conditions and orders on the parent's fields and on a
+// computed column.
+TEST(ObjDbQuery, PagesGiveTheRowsOfOneQueryInItsOrder)
+{
+    trace() = Trace();
+    QueryShop q;
+    q.s.engine->sql().execScript(
+        "INSERT INTO Riga (OID, objParent, Quantita, Importo, Progressivo) "
+        "SELECT 5000 + x, (SELECT OID FROM Articolo WHERE Codice = CASE x % 3 WHEN 0 THEN 'P1' WHEN 1 THEN 'P2' ELSE 'Q''1' END), "
+        "x % 7, (x % 11) / 2, x "
+        "FROM (WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 300) SELECT x FROM n)");
+    struct Case { QString condition, order, fields; };
+    const Case cases[] = {
+        {"Quantita > 1", "Articolo.Descrizione DESC", ""},
+        {"Articolo.Codice Like 'P*'", "Quantita, Importo DESC", ""},
+        {"", "Descrizione", ""},
+        {"Articolo.Codice = 'P2'", "", ""},
+        {"Articolo.Codice = 'P1' OR Quantita = 0", "Quantita DESC", ""},
+        {"Quantita >= 3", "Valore DESC", "*, (Prezzo * Quantita) AS Valore"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.condition.toStdString() + " / " + c.order.toStdString());
+        QString statement = "SELECT Riga.OID FROM Riga";
+        if (!c.condition.isEmpty()) statement += " WHERE " + c.condition;
+        const QString order = c.order == "Valore DESC" ? QString("Prezzo * Quantita DESC") : c.order;
+        statement += " ORDER BY " + (order.isEmpty() ? QString() : order + ", ") + "Riga.OID";
+        QList<qint64> expected;
+        for (const QVariantList& row : q.s.db->RunQuery(statement).rows) expected << row.value(0).toLongLong();
+        ASSERT_GT(expected.size(), 64) << "more than one page";
+
+        auto rows = q.s.db->Tables().Item("Riga")->Select(c.condition, c.order, c.fields);
+        QList<qint64> forward, backward;
+        for (rows->MoveFirst(); !rows->IsEOF(); rows->MoveNext()) forward << rows->GetOID();
+        for (rows->MoveLast(); !rows->IsBOF(); rows->MovePrevious()) backward.prepend(rows->GetOID());
+        EXPECT_EQ(forward, expected);
+        EXPECT_EQ(backward, expected);
+    }
+}
+
 TEST(ObjDbQuery, LiteralsAreQuotedNeverPastedRaw)
 {
     trace() = Trace();
@@ -166,8 +208,10 @@ TEST(ObjDbQuery, LiteralsAreQuotedNeverPastedRaw)
     auto a = q.s.select("Articolo");
     EXPECT_EQ(q.s.select("Articolo", a->BuildFieldCondition("Descrizione", "O'Brien"))->RowCount(), 1);
     EXPECT_EQ(q.s.select("Articolo", a->BuildFieldCondition("Codice", "x' OR 'a'='a"))->RowCount(), 0);
-    EXPECT_EQ(q.s.select("Articolo", a->BuildFieldCondition("Codice", "P%", true))->RowCount(), 2);
-    EXPECT_EQ(q.s.select("Articolo", a->BuildFieldCondition("Codice", "P%", false))->RowCount(), 0);
+    EXPECT_EQ(q.s.select("Articolo", a->BuildFieldCondition("Codice", "P*", true))->RowCount(), 2);
+    EXPECT_EQ(q.s.select("Articolo", a->BuildFieldCondition("Codice", "P*", false))->RowCount(), 0);
+    // "%" is a plain character of a code, never a wildcard.
+    EXPECT_EQ(q.s.select("Articolo", a->BuildFieldCondition("Codice", "P%", true))->RowCount(), 0);
     // A reference's name stands for its row key: VARIE, made while the file was declared, has no unit.
     EXPECT_EQ(q.s.select("Articolo", a->BuildFieldCondition("Unita", QVariant()))->RowCount(), 1);
     EXPECT_EQ(q.s.select("Articolo", a->BuildReferenceCondition("Unita", QVariant()))->RowCount(), 1);

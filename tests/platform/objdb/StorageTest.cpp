@@ -289,7 +289,7 @@ TEST(ObjDbStorage, KeysetPagingWalksEveryRowOnceInBothDirections)
         EXPECT_EQ(QSet<qint64>(forward.begin(), forward.end()).size(), 701) << order.toStdString();
         EXPECT_EQ(forward, backward) << order.toStdString();
     }
-    auto byDesc = s.select("Articolo", "Codice Like 'P%'", "Descrizione DESC");
+    auto byDesc = s.select("Articolo", "Codice Like 'P*'", "Descrizione DESC");
     QString last = "zzz";
     for (byDesc->MoveFirst(); !byDesc->IsEOF(); byDesc->MoveNext()) {
         EXPECT_LE(byDesc->GetText("Descrizione").compare(last, Qt::CaseInsensitive), 0);
