@@ -21,7 +21,6 @@
 #include "JetFunctions.h"
 #include "RawSqlite.h"
 #include "SideBySide.h"
-#include "ViewRows.h"
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -132,13 +131,8 @@ int firstRows(Database& db, const ViewQuery& q)
 // the order the window shows them (its sort or query order, then the key).
 QString rawStatement(Database& db, const ViewQuery& q)
 {
-    QString order;
-    if (q.IsDerived()) {
-        order = ViewRows(db, q).OrderText();
-    } else {
-        order = !q.Sort.trimmed().isEmpty() ? q.Sort : q.Order;
-        order = order.trimmed().isEmpty() ? QStringLiteral("OID") : order + QStringLiteral(",OID");
-    }
+    QString order = !q.Sort.trimmed().isEmpty() ? q.Sort : q.Order;
+    order = order.trimmed().isEmpty() ? QStringLiteral("OID") : order + QStringLiteral(",OID");
     objdb::DatabaseJetSchema schema(db);
     return JetTranslator(&schema).translate(q.Statement(kRows, QString(), order));
 }
