@@ -5,7 +5,10 @@
 #include "Configuration.h"
 #include "FormUtilities.h"
 #include "PrintScriptFiles.h"
+#include "PrintSettings.h"
+#include "PreviewTarget.h"
 #include "PrinterTarget.h"
+#include "TableData.h"
 #include "SystemHelpers.h"
 #include "UiServices.h"
 
@@ -27,12 +30,11 @@ namespace {
 const QString kScriptFilter = QStringLiteral("VB Script|*.vbs");
 }
 
-PrintSettingDialog::PrintSettingDialog(QWidget* parent, const QString& objectName, const QString& title,
-                                       const QString& scriptCaption)
-    : ModalDialog(parent)
+PrintSettingDialog::PrintSettingDialog(QWidget* parent, Kind kind, PreviewShow showPreview)
+    : ModalDialog(parent), m_kind(std::move(kind)), m_showPreview(showPreview)
 {
-    setObjectName(objectName);
-    setWindowTitle(title);
+    setObjectName(QString::fromLatin1(m_kind.objectName));
+    setWindowTitle(QString::fromUtf8(m_kind.title));
 
     auto* printerLabel = new QLabel(QStringLiteral("Stampante:"), this);
     m_cboPrinter = new QComboBox(this);
@@ -50,9 +52,11 @@ PrintSettingDialog::PrintSettingDialog(QWidget* parent, const QString& objectNam
     printerRow->addWidget(m_cmdPrnSetting);
 
     m_boxes = new QGridLayout;
+    m_txtColumns = addBox(0, 0, QString::fromUtf8(m_kind.columnsCaption), QString::fromUtf8(m_kind.columnsTip),
+                          QStringLiteral("txtColumns"));
     m_extras = new QVBoxLayout;
     auto* note = new QLabel(QStringLiteral("N.B.: Tutte le dimensioni e le posizioni sono espresse in millimetri"), this);
-    auto* scriptLabel = new QLabel(scriptCaption, this);
+    auto* scriptLabel = new QLabel(QString::fromUtf8(m_kind.scriptCaption), this);
     m_txtVBScript = new QPlainTextEdit(this);
     m_txtVBScript->setObjectName(QStringLiteral("txtVBScript"));
     m_txtVBScript->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -90,24 +94,43 @@ PrintSettingDialog::PrintSettingDialog(QWidget* parent, const QString& objectNam
     layout->addLayout(buttons);
 
     connect(m_txtVBScript, &QPlainTextEdit::textChanged, this, [this] { m_modified = true; });
+    connect(m_cmdOK, &QPushButton::clicked, this, [this] { Confirm(); });
+    connect(m_cmdDefault, &QPushButton::clicked, this, [this] { Default(); });
+    connect(m_cmdLoad, &QPushButton::clicked, this, [this] { LoadScript(); });
+    connect(m_cmdSave, &QPushButton::clicked, this, [this] { SaveScript(); });
+    connect(m_cmdTest, &QPushButton::clicked, this, [this] { TestPrint(); });
+    connect(m_cmdPreview, &QPushButton::clicked, this, [this] { Preview(); });
     connect(m_cmdCancel, &QPushButton::clicked, this, [this] { reject(); });
     connect(m_cmdPrnSetting, &QToolButton::clicked, this, [this] { printerSetup(); });
     ApplyFormFont(this, g_strFontName, g_nFontSizeDelta);
 }
 
 QLineEdit* PrintSettingDialog::addBox(int row, int column, const QString& caption, const QString& tip,
-                                      const QString& objectName)
+                                      const QString& objectName, QGridLayout* grid)
 {
+    if (!grid) grid = m_boxes;
     auto* label = new QLabel(caption, this);
     auto* box = new QLineEdit(this);
     box->setObjectName(objectName);
     box->setToolTip(tip);
     box->setMaximumWidth(90);
     label->setBuddy(box);
-    m_boxes->addWidget(label, row, column * 2, Qt::AlignRight);
-    m_boxes->addWidget(box, row, column * 2 + 1);
+    grid->addWidget(label, row, column * 2, Qt::AlignRight);
+    grid->addWidget(box, row, column * 2 + 1);
+    m_captions.insert(box, caption);
     return box;
 }
+
+int16_t PrintSettingDialog::columnsShown() const { return BoxColumns(m_captions.value(m_txtColumns), m_txtColumns->text()); }
+
+void PrintSettingDialog::showColumns(int columns) { m_txtColumns->setText(QString::number(columns)); }
+
+float PrintSettingDialog::millimetresIn(const QLineEdit* box) const
+{
+    return BoxMillimetres(m_captions.value(box), box->text());
+}
+
+void PrintSettingDialog::showMillimetres(QLineEdit* box, float value) { box->setText(BoxText(value)); }
 
 void PrintSettingDialog::fillPrinters(const QString& saved)
 {
@@ -124,6 +147,51 @@ void PrintSettingDialog::showScript(const QString& script)
 {
     m_txtVBScript->setPlainText(ScriptForEditor(script));
     m_modified = true;
+}
+
+void PrintSettingDialog::Confirm()
+{
+    if (guarded([this] { keepSettings(); })) accept();
+}
+
+void PrintSettingDialog::Default() { showScript(defaultScript()); }
+
+void PrintSettingDialog::LoadScript()
+{
+    const auto path = fileToLoad(QString::fromLatin1(m_kind.fileProposal));
+    if (!path) return;
+    guarded([&] { readScriptFile(*path); });
+}
+
+void PrintSettingDialog::SaveScript()
+{
+    const auto path = fileToSave(QString::fromLatin1(m_kind.fileProposal));
+    if (!path) return;
+    guarded([&] { writeScriptFile(*path); });
+}
+
+void PrintSettingDialog::readScriptFile(const QString& path) { showScript(ReadScriptFile(path)); }
+
+void PrintSettingDialog::writeScriptFile(const QString& path) const { WriteScriptFile(path, script()); }
+
+void PrintSettingDialog::TestPrint()
+{
+    guarded([&] {
+        const RowPrint print = rowPrint();
+        auto row = PickPrintRow(this, QString::fromLatin1(m_kind.testTable));
+        if (row) (void)print(TestPrinter(chosenPrinter()), *row);
+    });
+}
+
+void PrintSettingDialog::Preview()
+{
+    guarded([&] {
+        const RowPrint print = rowPrint();
+        auto row = PickPrintRow(this, QString::fromLatin1(m_kind.testTable));
+        if (!row) return;
+        auto target = std::make_shared<PreviewTarget>();
+        if (print(target, *row)) m_showPreview(this, target);
+    });
 }
 
 void PrintSettingDialog::reject()

@@ -28,14 +28,10 @@ vbs::Variant pictureObject(const QImage& image)
 
 } // namespace
 
-clsTiketScriptPrinter::clsTiketScriptPrinter() : vbs::HostObject(QStringLiteral("clsTiketScriptPrinter"))
+clsTiketScriptPrinter::clsTiketScriptPrinter()
+    : ScriptPrintObject(QStringLiteral("clsTiketScriptPrinter"), "EndTickets")
 {
     registerMembers();
-}
-
-clsTiketScriptPrinter::~clsTiketScriptPrinter()
-{
-    if (m_Target && !m_settled) printobj::endOnRelease("EndTickets", [this] { EndTickets(); });
 }
 
 void clsTiketScriptPrinter::registerMembers()
@@ -54,22 +50,9 @@ void clsTiketScriptPrinter::registerMembers()
         return Variant();
     });
     method(QStringLiteral("InitializeVars"), 0, 0, none([this] { InitializeVars(); }));
-    method(QStringLiteral("TxtOut"), 3, 3, [this](const VariantList& a) {
-        TxtOut(single(a[0]), single(a[1]), text(a[2]));
-        return Variant();
-    });
-    method(QStringLiteral("BoxOut"), 4, 4, [this](const VariantList& a) {
-        BoxOut(single(a[0]), single(a[1]), single(a[2]), single(a[3]));
-        return Variant();
-    });
     method(QStringLiteral("LoadBackImage"), 0, 0, none([this] { LoadBackImage(); }));
     method(QStringLiteral("NextTicket"), 0, 0, none([this] { NextTicket(); }));
     method(QStringLiteral("NextTicketRow"), 0, 0, none([this] { NextTicketRow(); }));
-    method(QStringLiteral("SetFont"), 4, 4, [this](const VariantList& a) {
-        SetFont(integer(a[0]), a[1].toBool(), a[2].toBool(), text(a[3]));
-        return Variant();
-    });
-    method(QStringLiteral("EndTickets"), 0, 0, none([this] { EndTickets(); }));
     property(QStringLiteral("RowPrinting"), [this](const VariantList&) { return Variant(m_RowPrinting); });
     property(QStringLiteral("CurX"), [this](const VariantList&) { return singleValue(CurX()); });
     property(QStringLiteral("CurY"), [this](const VariantList&) { return singleValue(CurY()); });
@@ -83,14 +66,6 @@ void clsTiketScriptPrinter::registerMembers()
     property(QStringLiteral("Strs"), [this](const VariantList& a) { return Strs(a[0].toString()); }, setter, 1, 1);
     property(QStringLiteral("VarsCount"), [this](const VariantList&) { return Variant::integer(VarsCount()); });
     method(QStringLiteral("ResetVars"), 0, 0, none([this] { ResetVars(); }));
-}
-
-PrintTarget& clsTiketScriptPrinter::target() const
-{
-    if (!m_Target)
-        throw AppError::object(printerr::kDeviceNotReady, QString::fromLatin1(printerr::kSource),
-                               QStringLiteral("Stampante non impostata."));
-    return *m_Target;
 }
 
 void clsTiketScriptPrinter::SetPrinter(const QString& printerName, float Height, float Width, float Top, float Left,
@@ -114,39 +89,29 @@ void clsTiketScriptPrinter::SetPrinter(std::shared_ptr<PrintTarget> target, floa
                                    QStringLiteral("Impossibile caricare l'immagine \"%1\": %2")
                                        .arg(BackImageFile, reader.errorString()));
     }
-    m_Target = std::move(target);
-    m_Height = Height;
-    m_Width = Width;
-    m_Top = Top;
-    m_Left = Left;
-    m_Columns = Columns;
+    setGeometry(std::move(target), Height, Width, Top, Left, Columns);
     m_RowsDim = RowsDim;
     m_RowsTop = RowsTop;
     m_RowsBottom = RowsBottom;
     m_BackImageFile = BackImageFile;
     m_BottomImageBorder = BottomImageBorder;
     m_BackImage = picture;
-    m_settled = false;
     InitializeVars();
 }
 
 void clsTiketScriptPrinter::InitializeVars()
 {
     PrintTarget& t = target();
-    m_PosX = m_PosY = m_RowOffset = 0;
-    m_ColumnIndex = 0;
+    resetPosition();
+    m_RowOffset = 0;
     m_TicketCount = 0;
     m_RowPrinting = false;
     m_BackPainted = false;
-    if (m_Columns == 0) m_Columns = 1;
     // Sizes left at 0 come from the page the current printer prints on, on either target.
     const QSizeF page = t.pageSizeMm();
     if (m_Height == 0) m_Height = float(page.height()) - m_Top;
     if (m_Width == 0) m_Width = (float(page.width()) - m_Left) / m_Columns;
-    if (!t.isPrinter()) {
-        const QSizeF strip(m_Left + m_Columns * m_Width, m_Top + m_Height);
-        t.setPreviewScale(strip, strip);
-    }
+    if (!t.isPrinter()) t.setPreviewScale(stripSize(), stripSize());
     ResetVars();
 }
 
@@ -164,22 +129,6 @@ bool clsTiketScriptPrinter::LastRow() const
     return bottom >= m_RowsBottom;
 }
 
-void clsTiketScriptPrinter::TxtOut(float nYPos, float nXPos, const QString& sText)
-{
-    PrintTarget& t = target();
-    m_settled = false;
-    EnsureBackImage();
-    t.drawText(QPointF(CurX() + nXPos, CurY() + nYPos), sText);
-}
-
-void clsTiketScriptPrinter::BoxOut(float nYPos, float nXPos, float nYDim, float nXDim)
-{
-    PrintTarget& t = target();
-    m_settled = false;
-    EnsureBackImage();
-    t.drawRect(QRectF(CurX() + nXPos, CurY() + nYPos, nXDim, nYDim), QColor(Qt::black));
-}
-
 void clsTiketScriptPrinter::EnsureBackImage()
 {
     if (m_BackPainted) return;
@@ -189,7 +138,7 @@ void clsTiketScriptPrinter::EnsureBackImage()
 
 void clsTiketScriptPrinter::LoadBackImage()
 {
-    m_settled = false;
+    drawn();
     if (m_BackImage.isNull()) return;
     target().drawImage(QRectF(m_Left + m_PosX, m_Top + m_PosY, m_Width, m_Height - m_BottomImageBorder), m_BackImage);
 }
@@ -197,7 +146,7 @@ void clsTiketScriptPrinter::LoadBackImage()
 void clsTiketScriptPrinter::NextTicket()
 {
     PrintTarget& t = target();
-    m_settled = false;
+    drawn();
     t.annotate(QStringLiteral("NextTicket"));
     EnsureBackImage();
     if (!t.isPrinter()) {
@@ -205,19 +154,12 @@ void clsTiketScriptPrinter::NextTicket()
         t.drawRect(QRectF(x + 1, y + 1, m_Width - 2, m_Height - 2), QColor(255, 0, 0));
         t.drawRect(QRectF(x + 1, y + m_RowsTop + 1, m_Width - 2, m_RowsBottom - m_RowsTop - 2), QColor(0, 255, 0));
     }
-    ++m_ColumnIndex;
-    if (m_ColumnIndex < m_Columns) {
-        m_PosX += m_Width;
-    } else {
-        m_ColumnIndex = 0;
-        m_PosX = 0;
-        m_PosY += m_Height;
-        // The next row of tickets must fit below the top margin as well, or its bottom
-        // would be cut off. A preview shows one strip: further strips fall below it.
-        if (t.isPrinter() && printobj::rowReachesBottom(m_Top + m_PosY, m_Height, t.scaleSizeMm().height())) {
-            t.newPage();
-            m_PosY = 0;
-        }
+    // The next row of tickets must fit below the top margin as well, or its bottom would be
+    // cut off. A preview shows one strip: further strips fall below it.
+    if (nextPiece() && t.isPrinter()
+        && printobj::rowReachesBottom(m_Top + m_PosY, m_Height, t.scaleSizeMm().height())) {
+        t.newPage();
+        m_PosY = 0;
     }
     m_BackPainted = false;
     if (m_TicketCount == INT16_MAX) throw AppError::overflow(QStringLiteral("clsTiketScriptPrinter"));
@@ -234,34 +176,6 @@ void clsTiketScriptPrinter::SetRowPrinting(bool flag)
 {
     if (flag != m_RowPrinting) m_RowOffset = 0;
     m_RowPrinting = flag;
-}
-
-void clsTiketScriptPrinter::SetFont(int16_t nSize, bool bBold, bool bItalic, const QString& sFontName)
-{
-    PrintTarget& t = target();
-    PrintFont f = t.font();
-    if (!sFontName.isEmpty()) f.name = sFontName;
-    f.size = nSize;
-    f.bold = bBold;
-    f.italic = bItalic;
-    t.setFont(f);
-}
-
-void clsTiketScriptPrinter::EndTickets()
-{
-    // Settled first: a document that failed to end is not sent again on release.
-    m_settled = true;
-    m_PosX = m_PosY = 0;
-    m_ColumnIndex = 0;
-    if (m_Target && m_Target->isPrinter()) m_Target->endDocument();
-}
-
-void clsTiketScriptPrinter::AbortTickets()
-{
-    if (m_Target) m_Target->abortDocument();
-    m_settled = true;
-    m_PosX = m_PosY = 0;
-    m_ColumnIndex = 0;
 }
 
 vbs::Variant clsTiketScriptPrinter::Vars(const QString& key) const

@@ -114,3 +114,18 @@ int pdfPages(const QString& path)
     const auto m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(runTool(QStringLiteral("pdfinfo"), {path}));
     return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
+
+QList<PdfWord> pdfWords(const QString& path)
+{
+    // The boxes are in points, 72 to the inch.
+    static const QRegularExpression word(
+        QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"[0-9.]+\">([^<]*)</word>"));
+    QList<PdfWord> words;
+    const QString boxes = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+    for (auto it = word.globalMatch(boxes); it.hasNext();) {
+        const auto m = it.next();
+        const auto mm = [&](int n) { return m.captured(n).toDouble() * 25.4 / 72; };
+        words.append({m.captured(4), mm(1), mm(2), mm(3)});
+    }
+    return words;
+}

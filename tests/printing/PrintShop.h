@@ -52,3 +52,14 @@ private:
 QString pdfText(const QString& path);
 // The number of pages of a PDF file, through pdfinfo; -1 when it cannot be read.
 int pdfPages(const QString& path);
+
+// A word of a PDF page and where it stands, in millimetres from the page's top-left corner:
+// the left and right ends of its letters' advances, and the top of its line.
+struct PdfWord {
+    QString text;
+    double xMm = 0;
+    double yMm = 0;
+    double rightMm = 0;
+};
+// The words of a PDF file in the order pdftotext finds them (page after page).
+QList<PdfWord> pdfWords(const QString& path);

@@ -25,7 +25,6 @@ bool MagneticCardOperation::HasDriver() const { return MagneticDeviceExists(); }
 
 QString MagneticCardOperation::PrepareRead(const QString& prefix, bool reverse) {
     m_code.clear();
-    m_accepted = false;
     m_result = false;
     m_completion.clear();
     m_holdsDriver = true;
@@ -39,7 +38,6 @@ QString MagneticCardOperation::PrepareRead(const QString& prefix, bool reverse) 
 }
 
 QString MagneticCardOperation::PrepareWrite(const QString& code, const QString& prefix, const QString& data2, bool reverse) {
-    m_accepted = false;
     m_result = false;
     m_completion.clear();
     m_holdsDriver = true;
@@ -106,10 +104,7 @@ void MagneticCardOperation::Tick() {
 
 bool MagneticCardOperation::TakeCode(bool reverse) {
     m_code = ExtractCardCode(m_code, m_prefix, reverse);
-    if (!m_code.isEmpty()) {
-        m_accepted = true;
-        return true;
-    }
+    if (!m_code.isEmpty()) return true;
     emit TryAgain();
     return false;
 }

@@ -47,9 +47,11 @@ public:
     // driver's error from stopping the reader; the driver is released all the same.
     void Finish();
 
-    // The outcome: the accepted code (empty unless a code was accepted), and whether the
-    // write went through.
-    QString AcceptedCode() const { return m_accepted ? m_code : QString(); }
+    // The outcome of a read: the code as it stands when the dialog closes. The accepted code;
+    // empty after a refused code; and the first text of a read the reader reported failed,
+    // when the operator cancels after it: a completion keeps its text whatever its success.
+    QString ReadResult() const { return m_code; }
+    // Whether the write went through.
     bool WriteSucceeded() const { return m_result; }
 
 signals:
@@ -71,7 +73,6 @@ private:
     QString m_code;
     QString m_secondText;
     bool m_result = false;
-    bool m_accepted = false;
     Pending m_operation = Pending::None;
     QString m_prefix;
     bool m_reverse = false;

@@ -127,7 +127,7 @@ QString frmMagneticDev::ReadCode(QWidget* owner, const QString& prefix, bool rev
         ShowError(e.description);
     }
     Finish();
-    return m_operation.AcceptedCode();
+    return m_operation.ReadResult();
 }
 
 bool frmMagneticDev::WriteCode(QWidget* owner, const QString& code, const QString& prefix, const QString& data2,

@@ -20,8 +20,9 @@ public:
     // The program's card dialog.
     static frmMagneticDev& instance();
 
-    // The code read, or empty when the operator cancelled, the code was refused or the
-    // reader could not start (that error shown).
+    // The code read; empty when the code was refused, the operator cancelled before any
+    // read, or the reader could not start (that error shown). Cancelled after a read the
+    // reader reported failed: the text that read found, as it came.
     QString ReadCode(QWidget* owner, const QString& prefix, bool reverse);
     // Writes prefix + code (and data2) on a card, retrying a failed write until it goes or
     // the operator cancels. False when the operator's level is below `requiredLevel`, the

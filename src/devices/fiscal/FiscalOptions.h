@@ -55,9 +55,9 @@ FiscalOptionsValues CurrentFiscalOptions();
 // The smallest amount in `decimals` (0.01 for two): the price of the test receipt's row.
 Currency SmallestAmount(int decimals);
 // Prints the test receipt on the register of the stored settings: a row of the smallest
-// amount on department 1 and a message line. False when no driver stands for the type.
-// On an error the receipt is voided and the register released before the error reaches
-// the caller; the register is released at the end in every case.
+// amount on department 1 and a message line, then releases the register. False when no
+// driver stands for the type. A driver error reaches the caller with nothing more sent:
+// neither a void nor the release.
 [[nodiscard]] bool SendTestReceipt(int16_t decimals);
 // What the dialog shows for an error of the test receipt.
 QString TestReceiptErrorContext(const AppError& error);

@@ -61,8 +61,9 @@ void clsOlivettiELA::SendData(Currency price, int16_t quantity, const QString& d
 void clsOlivettiELA::EndSession() {
     if (const int32_t result = m_fiscal->Pagamento(QString(), QString()); result != 0)
         RaiseDriverError(result);
-    if (const int32_t result = m_fiscal->Fisc_Chiusura(); result != 0)
-        RaiseDriverError(result);
+    // Once the payment is taken the receipt stands: the closing's answer is not a failure
+    // of it, and the device is closed after it either way.
+    (void)m_fiscal->Fisc_Chiusura();
     m_fiscal->DevClose();
 }
 

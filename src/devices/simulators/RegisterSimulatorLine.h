@@ -2,15 +2,14 @@
 // A simulated register on a pseudo-terminal: the program opens devicePath() as its serial
 // port and talks to the simulator, which runs on a thread of its own. The line is raw and
 // the device side stays held, so the program may close and reopen its port at will.
+#include "PseudoTerminal.h"
 #include "RegisterSimulator.h"
 #include <QByteArray>
 #include <QList>
 #include <QString>
-#include <QTemporaryDir>
 #include <atomic>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 class RegisterSimulatorLine {
 public:
@@ -27,9 +26,8 @@ public:
     RegisterSimulatorLine(const RegisterSimulatorLine&) = delete;
     RegisterSimulatorLine& operator=(const RegisterSimulatorLine&) = delete;
 
-    // A link to the pseudo-terminal in a private folder: serial ports lock the path they
-    // open, and pseudo-terminal numbers are reused at once by other processes.
-    QString devicePath() const;
+    // The port the program opens (see PseudoTerminal::devicePath).
+    QString devicePath() const { return m_line.devicePath(); }
     RegisterSimulator& simulator() { return *m_simulator; }
 
     // A register switched off reads nothing and answers nothing: what the program sends
@@ -44,20 +42,14 @@ public:
     QList<Event> traffic() const;
 
 private:
-    void serve();
-    void write(const QByteArray& bytes);
+    void heard(const QByteArray& chunk);
     void record(Direction d, const QByteArray& bytes);
 
     std::shared_ptr<RegisterSimulator> m_simulator;
-    QTemporaryDir m_dir;
-    QString m_linkPath;
-    int m_master = -1;
-    int m_device = -1;
-    std::atomic<bool> m_running{true};
     std::atomic<bool> m_powered{true};
-    std::mutex m_writeMutex;
     mutable std::mutex m_trafficMutex;
     QList<Event> m_traffic;
+    QByteArray m_pending;   // received and not yet answered; the serving thread's own
     qint64 m_startMs = 0;
-    std::thread m_thread;
+    PseudoTerminal m_line;  // last: its serving thread stops before the members it uses go
 };

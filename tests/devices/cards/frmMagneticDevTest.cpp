@@ -188,15 +188,18 @@ TEST_F(CardDialog, ReadsACardOnTheReader) {
     }
 }
 
-TEST_F(CardDialog, CancellingAfterAFailedReadGivesNoCode) {
+// A failed read is not taken, but its text is kept: cancelling then gives that text as the
+// reader sent it, neither checked for the prefix nor filtered.
+TEST_F(CardDialog, CancellingAfterAFailedReadGivesTheTextOfThatRead) {
     CardReaderSimulator& card = reader(CardReaderSimulator::Model::MSR106, MagneticDevType::MSR106);
-    card.writeTrack1Text(QStringLiteral("12345678"));
+    card.writeTrack1Text(QStringLiteral("AB1234"));
     card.failNextOperations(1);
     // The failed read was taken once the reader has been told of its failure.
     when([&card] { return card.commands().contains(ESC + ESC + "\x85"); }, [this] {
         QTimer::singleShot(2 * 500, cancel(), &QPushButton::click);   // two ticks of the dialog's timer
     });
-    EXPECT_EQ(dialog->ReadCode(nullptr, QString(), false), QString());
+    EXPECT_EQ(dialog->ReadCode(nullptr, QStringLiteral("AB"), false), QStringLiteral("AB1234"));
+    EXPECT_FALSE(tryAgain()->isVisible()) << "a failed read is dropped, not refused";
     EXPECT_EQ(card.commands().last(), ESC + "a");   // the reader was stopped
 }
 

@@ -91,7 +91,7 @@ TEST_F(ComponentTest, AFailedCallIsTheLastTheSoftwareHears) {
     const Case cases[] = {
         {RegisterType::RCHNucleo, "PrintRecItem", 1},
         {RegisterType::OlivettiELA, "Vendita", 9},
-        {RegisterType::OlivettiELA, "Fisc_Chiusura", 4},
+        {RegisterType::OlivettiELA, "Pagamento", 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.failingCall);
@@ -104,6 +104,17 @@ TEST_F(ComponentTest, AFailedCallIsTheLastTheSoftwareHears) {
         EXPECT_TRUE(all.last().startsWith(QString::fromLatin1(c.failingCall) + u'('));
         EXPECT_TRUE(all.last().endsWith(QStringLiteral(" = %1").arg(c.result)));
     }
+}
+
+// The ELA closing is not checked: a receipt paid is ended, and the device closed after it.
+TEST_F(ComponentTest, AnElaClosingThatAnswersAnErrorStillEndsTheReceipt) {
+    itfFiscalPrinter& printer = start(RegisterType::OlivettiELA);
+    fakes.clearCalls();
+    fakes.answerNext(QStringLiteral("Fisc_Chiusura"), 4);
+    EXPECT_NO_THROW(SendFiscalReceipt(printer, 2, kReceipt));
+    const QStringList all = fakes.calls();
+    ASSERT_GE(all.size(), 2);
+    EXPECT_EQ(all.mid(all.size() - 2), (QStringList{"Fisc_Chiusura() = 4", "DevClose() = 0"}));
 }
 
 // ---------------------------------------------------------------------------------------

@@ -132,6 +132,15 @@ TEST(MvtoolFiscal, ComponentRegistersRunAgainstTheFakesCallByCall) {
     const ToolRun refused = mvtool({"--type", "12", "--fake", "--answer", "DevOpen=3", "--end"});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_TRUE(refused.lines.contains(QStringLiteral("ERROR 0x80040003 (OLIVETTI (protocollo ELA)): Errore 3")));
+
+    // The ELA payment is checked, its closing is not.
+    const ToolRun unpaid = mvtool({"--type", "12", "--fake", "--answer", "Pagamento=4", "--row", "1:1:Pane:1", "--end"});
+    EXPECT_EQ(unpaid.exitCode, 1);
+    EXPECT_TRUE(unpaid.lines.contains(QStringLiteral("ERROR 0x80040004 (OLIVETTI (protocollo ELA)): Errore 4")));
+    EXPECT_EQ(componentCalls(unpaid).find("Fisc_Chiusura"), std::string::npos);
+    const ToolRun closed = mvtool({"--type", "12", "--fake", "--answer", "Fisc_Chiusura=4", "--row", "1:1:Pane:1", "--end"});
+    EXPECT_EQ(closed.exitCode, 0) << lines(closed.lines);
+    EXPECT_NE(componentCalls(closed).find("Fisc_Chiusura() = 4\nDevClose() = 0"), std::string::npos) << componentCalls(closed);
 }
 
 TEST(MvtoolFiscal, BadArgumentsAreAUsageError) {

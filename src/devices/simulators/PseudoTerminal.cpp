@@ -1,5 +1,4 @@
-#include "PtyPair.h"
-#include "TestEnvironment.h"
+#include "PseudoTerminal.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -11,8 +10,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/ioctl.h>
 #include <stdexcept>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -26,7 +25,14 @@ bool onApplicationThread() {
 }
 }
 
-PtyPair::PtyPair() {
+PseudoTerminal::PseudoTerminal(const QString& linkFolder) {
+    QString folder = linkFolder;
+    if (folder.isEmpty()) {
+        m_ownFolder = std::make_unique<QTemporaryDir>();
+        if (!m_ownFolder->isValid())
+            throw std::runtime_error("pseudo-terminal: no private folder for the link");
+        folder = m_ownFolder->path();
+    }
     m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
     if (m_master < 0)
         fail("posix_openpt");
@@ -35,7 +41,7 @@ PtyPair::PtyPair() {
     char name[128];
     if (::ptsname_r(m_master, name, sizeof name) != 0)
         fail("ptsname");
-    m_devicePath = QString::fromLocal8Bit(name);
+    m_terminalPath = QString::fromLocal8Bit(name);
 
     m_device = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (m_device < 0)
@@ -49,12 +55,12 @@ PtyPair::PtyPair() {
     ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
 
     static std::atomic<int> serial{0};
-    m_linkPath = QStringLiteral("%1/pty-%2-%3").arg(testenv::root()).arg(::getpid()).arg(++serial);
+    m_linkPath = QStringLiteral("%1/pty-%2-%3").arg(folder).arg(::getpid()).arg(++serial);
     if (::symlink(name, QFile::encodeName(m_linkPath).constData()) != 0)
         fail("symlink");
 }
 
-PtyPair::~PtyPair() {
+PseudoTerminal::~PseudoTerminal() {
     stopServing();
     if (m_device >= 0)
         ::close(m_device);
@@ -64,7 +70,7 @@ PtyPair::~PtyPair() {
         ::unlink(QFile::encodeName(m_linkPath).constData());
 }
 
-bool PtyPair::waitUnfetched(qsizetype count, int timeoutMs) {
+bool PseudoTerminal::waitUnfetched(qsizetype count, int timeoutMs) {
     QElapsedTimer t;
     t.start();
     for (;;) {
@@ -78,7 +84,7 @@ bool PtyPair::waitUnfetched(qsizetype count, int timeoutMs) {
     }
 }
 
-bool PtyPair::waitOutputHeld(int timeoutMs) {
+bool PseudoTerminal::waitOutputHeld(int timeoutMs) {
     QElapsedTimer t;
     t.start();
     while (t.elapsed() < timeoutMs) {
@@ -87,7 +93,7 @@ bool PtyPair::waitOutputHeld(int timeoutMs) {
         if (n < 0 && errno == EAGAIN)
             return true;   // a stopped line takes nothing
         if (n == 1) {
-            // Not held yet: the probe went through and must not reach the test's reads.
+            // Not held yet: the probe went through and must not reach the reads.
             char back = 0;
             while (::read(m_master, &back, 1) != 1 && t.elapsed() < timeoutMs)
                 ::usleep(1000);
@@ -97,7 +103,9 @@ bool PtyPair::waitOutputHeld(int timeoutMs) {
     return false;
 }
 
-bool PtyPair::send(const QByteArray& bytes, int timeoutMs) {
+bool PseudoTerminal::send(const QByteArray& bytes, int timeoutMs) {
+    // Whole pieces: the serving thread and its owner may both be sending.
+    std::lock_guard lock(m_sendMutex);
     QElapsedTimer t;
     t.start();
     qsizetype done = 0;
@@ -118,7 +126,7 @@ bool PtyPair::send(const QByteArray& bytes, int timeoutMs) {
     return true;
 }
 
-bool PtyPair::readSome(QByteArray& into, int waitMs, bool pumpEvents) {
+bool PseudoTerminal::readSome(QByteArray& into, int waitMs, bool pumpEvents) {
     QElapsedTimer t;
     t.start();
     for (;;) {
@@ -140,7 +148,7 @@ bool PtyPair::readSome(QByteArray& into, int waitMs, bool pumpEvents) {
 }
 
 template <typename Done>
-QByteArray PtyPair::receiveWhile(Done done, int timeoutMs) {
+QByteArray PseudoTerminal::receiveWhile(Done done, int timeoutMs) {
     const bool pump = onApplicationThread();
     QByteArray got;
     QElapsedTimer t;
@@ -154,20 +162,20 @@ QByteArray PtyPair::receiveWhile(Done done, int timeoutMs) {
     return got;
 }
 
-QByteArray PtyPair::receive(qsizetype count, int timeoutMs) {
-    QByteArray got = receiveWhile([&](const QByteArray& g) { return g.size() >= count; }, timeoutMs);
-    return got;   // may hold more than `count` if the device side wrote more in one go
+QByteArray PseudoTerminal::receive(qsizetype count, int timeoutMs) {
+    // May hold more than `count` when the port wrote more in one go.
+    return receiveWhile([&](const QByteArray& g) { return g.size() >= count; }, timeoutMs);
 }
 
-QByteArray PtyPair::receiveUntil(char last, int timeoutMs) {
+QByteArray PseudoTerminal::receiveUntil(char last, int timeoutMs) {
     return receiveWhile([&](const QByteArray& g) { return g.contains(last); }, timeoutMs);
 }
 
-QByteArray PtyPair::receiveFor(int timeoutMs) {
+QByteArray PseudoTerminal::receiveFor(int timeoutMs) {
     return receiveWhile([](const QByteArray&) { return false; }, timeoutMs);
 }
 
-QByteArray PtyPair::receiveUntilQuiet(int quietMs, int timeoutMs) {
+QByteArray PseudoTerminal::receiveUntilQuiet(int quietMs, int timeoutMs) {
     const bool pump = onApplicationThread();
     QByteArray got;
     QElapsedTimer t;
@@ -180,11 +188,10 @@ QByteArray PtyPair::receiveUntilQuiet(int quietMs, int timeoutMs) {
     return got;
 }
 
-void PtyPair::serve(Answer answer) {
+void PseudoTerminal::listen(Listener heard) {
     stopServing();
     m_serving = true;
-    m_server = std::thread([this, answer = std::move(answer)] {
-        QByteArray pending;
+    m_server = std::thread([this, heard = std::move(heard)] {
         while (m_serving) {
             QByteArray chunk;
             if (!readSome(chunk, 20, false))
@@ -193,21 +200,27 @@ void PtyPair::serve(Answer answer) {
                 std::lock_guard lock(m_servedMutex);
                 m_served.append(chunk);
             }
-            pending.append(chunk);
-            const QByteArray reply = answer(pending);
-            if (!reply.isEmpty())
-                send(reply, 1000);
+            heard(chunk);
         }
     });
 }
 
-void PtyPair::stopServing() {
+void PseudoTerminal::serve(Answer answer) {
+    listen([this, answer = std::move(answer), pending = QByteArray()](const QByteArray& chunk) mutable {
+        pending.append(chunk);
+        const QByteArray reply = answer(pending);
+        if (!reply.isEmpty())
+            send(reply, 1000);
+    });
+}
+
+void PseudoTerminal::stopServing() {
     m_serving = false;
     if (m_server.joinable())
         m_server.join();
 }
 
-QByteArray PtyPair::servedBytes() const {
+QByteArray PseudoTerminal::servedBytes() const {
     std::lock_guard lock(m_servedMutex);
     return m_served;
 }
