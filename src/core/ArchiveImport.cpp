@@ -250,9 +250,8 @@ bool ImportArchiveData(const QString& path, TableData& target, QWidget* window, 
             transaction->commit();
             ui().msgBox(QStringLiteral("OPERAZIONE COMPLETATA."), Msg::Information, g_strMsgTitle);
         } else {
+            // The operator has just confirmed the stop: the rows go back without a further word.
             transaction->rollback();
-            ui().msgBox(QStringLiteral("Importazione di < ") + caption + QStringLiteral(" > interrotta: nessun dato è stato importato."),
-                        Msg::Exclamation, g_strMsgTitle);
         }
         source->Close();
         result = true;
