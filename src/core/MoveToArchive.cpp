@@ -79,15 +79,9 @@ bool BackupFolderAllowed(const QString& rootDir, const QString& backupDir, QStri
             *refusal = QStringLiteral("L'indirizzario di backup non è impostato.");
         return false;
     }
-    // The working folder under any spelling is refused, a name that differs from it only in
-    // letter case included.
-    const auto sameIgnoringCase = [](const QString& a, const QString& b) {
-        return a.compare(b, Qt::CaseInsensitive) == 0;
-    };
-    if (SameFolder(rootDir, backupDir) ||
-        (!rootDir.trimmed().isEmpty() &&
-         (sameIgnoringCase(QDir::cleanPath(QDir(rootDir).absolutePath()), QDir::cleanPath(QDir(backupDir).absolutePath())) ||
-          sameIgnoringCase(ResolvedFolder(rootDir), ResolvedFolder(backupDir))))) {
+    // The working folder under any spelling is refused. A name differing only in letter
+    // case is another folder on this system, and a good place for the archive.
+    if (SameFolder(rootDir, backupDir)) {
         if (refusal)
             *refusal = QStringLiteral("L'indirizzario di backup <") + backupDir +
                        QStringLiteral("> non puo' corrispondere a quello dell'archivio di lavoro");

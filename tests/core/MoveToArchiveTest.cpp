@@ -139,8 +139,6 @@ TEST_F(Archive, TheWorkingFolderIsNoBackupFolderUnderAnySpelling)
         {"a dot", parent + "/./" + QFileInfo(m_root).fileName()},
         {"a symbolic link", link},
         {"a link with a trailing separator", link + "/"},
-        {"another letter case", m_root.toUpper()},
-        {"another letter case and a trailing separator", m_root.toLower() + "/"},
     };
     auto sale = addSale("resta");
     for (const Case& c : cases) {
@@ -155,6 +153,8 @@ TEST_F(Archive, TheWorkingFolderIsNoBackupFolderUnderAnySpelling)
         EXPECT_EQ(workingCount("ScaricoArticoli"), 2);
     }
     EXPECT_EQ(QDir(m_root).entryList({"*.mdb"}, QDir::Files), QStringList{"Mirtavolia.mdb"});
+    // On this system a name differing in letter case is another folder.
+    EXPECT_TRUE(BackupFolderAllowed(m_root, m_root.toUpper(), nullptr));
     EXPECT_TRUE(BackupFolderAllowed(m_root, m_root + "/Archivio", nullptr));
 
     BackupDir = "  ";
