@@ -153,7 +153,8 @@ TEST_F(MaintenanceCopyTest, SaveCopiesTheWorkingDatabaseAndWritesTheFlagWithCrLf
 }
 
 // Another terminal still holds the working file open, with saved rows only in its log: the
-// copy holds them all.
+// copy holds them all. A restore does not pull the file from under that terminal (whatever it
+// wrote next would go to a file nobody reads); once it has closed, the restore goes ahead.
 TEST_F(MaintenanceCopyTest, SaveAndRestoreCopyRowsStillInTheLogOfAnOpenDatabase) {
     sqlite3* writer = nullptr;
     ASSERT_EQ(sqlite3_open(working.toUtf8().constData(), &writer), SQLITE_OK);
@@ -166,12 +167,19 @@ TEST_F(MaintenanceCopyTest, SaveAndRestoreCopyRowsStillInTheLogOfAnOpenDatabase)
     ASSERT_TRUE(MaintenanceSaveRestore(false));
     EXPECT_EQ(scalar(copy, "SELECT count(*) FROM Articoli"), 5);
 
-    // The restore keeps the working file as the weekday copy: with the same rows.
     setModified(copy, QDateTime::currentDateTime().addDays(1));
     ui->addAnswer(QStringLiteral("No"));   // smaller than the working file: go on
-    ASSERT_TRUE(MaintenanceSaveRestore(true));
-    EXPECT_EQ(scalar(weekday, "SELECT count(*) FROM Articoli"), 5);
+    EXPECT_FALSE(MaintenanceSaveRestore(true));
+    EXPECT_TRUE(ui->prompts().filter(QStringLiteral("è in uso da un'altra applicazione")).size() > 0) << ui->prompts().join(u'\n').toStdString();
+    sql(writer, QStringLiteral("INSERT INTO Articoli VALUES('A6')"));
     sqlite3_close(writer);
+    EXPECT_EQ(scalar(working, "SELECT count(*) FROM Articoli"), 6) << "the other terminal's rows stay in the working file";
+
+    // The restore keeps the working file as the weekday copy: with the same rows.
+    ui->addAnswer(QStringLiteral("No"));
+    ASSERT_TRUE(MaintenanceSaveRestore(true));
+    EXPECT_EQ(scalar(weekday, "SELECT count(*) FROM Articoli"), 6);
+    EXPECT_EQ(scalar(working, "SELECT count(*) FROM Articoli"), 5);
 }
 
 TEST_F(MaintenanceCopyTest, SaveRefusesTheWorkingFolderInAnySpelling) {
