@@ -101,6 +101,8 @@ void MainWindowLifecycle::Activate()
 void MainWindowLifecycle::afterOpening()
 {
     ui().status(QStringLiteral("Operatore: ") + g_strOperatorName);
+    // Before any row is shown: a save or restore a crash interrupted may still delete some.
+    (void)FinishInterruptedBackupMovesAtStart();
     m_shell.SetTreeViewNodes();
     m_shell.ShowFirstView();
     const std::shared_ptr<CurrencyInfo> conversion = g_objDatabase ? g_objDatabase->ConversionCurrency() : nullptr;

@@ -36,11 +36,10 @@ bool KillingFileOps::writeFile(const QString& path, const QByteArray& data)
     return FileOps::writeFile(path, data);
 }
 
-bool KilledAtFileStep(int step, const std::function<void()>& work)
+bool KilledInChild(const std::function<void()>& work)
 {
     const pid_t child = ::fork();
     if (child == 0) {
-        setFileOps(std::make_shared<KillingFileOps>(step));
         try {
             work();
         } catch (...) {
@@ -50,6 +49,14 @@ bool KilledAtFileStep(int step, const std::function<void()>& work)
     int status = 0;
     if (child < 0 || ::waitpid(child, &status, 0) != child) return false;
     return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
+bool KilledAtFileStep(int step, const std::function<void()>& work)
+{
+    return KilledInChild([&] {
+        setFileOps(std::make_shared<KillingFileOps>(step));
+        work();
+    });
 }
 
 }  // namespace testenv

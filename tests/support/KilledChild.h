@@ -22,6 +22,11 @@ private:
     int m_calls = 0;
 };
 
+// Runs `work` in a forked child, which the work is expected to kill (raise(SIGKILL)) at the
+// moment the test is about. True when the child died so; false when the work ended first (the
+// child then exits by itself, whatever the work threw).
+bool KilledInChild(const std::function<void()>& work);
+
 // Runs `work` in a forked child with the program's file operations killing it at `step`.
 // True when the child was killed there; false when the work ended before the step (the
 // child then exits by itself, whatever the work threw).
