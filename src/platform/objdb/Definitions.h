@@ -27,6 +27,11 @@ struct TableIdentity {
     long LongOptionA = 0;
     long LongOptionB = 0;
     std::optional<bool> BooleanOption;
+    // The fields by which a row copied from another file is known to be a row this file holds
+    // under another OID. For tables without a unique index whose rows every new file makes
+    // for itself (payment types, the sample layout): each file's own "Contanti" is the same
+    // row. Members of an owned list are matched among the members of the same owner.
+    QStringList CopyKey;
 };
 
 struct FieldDefinition {
