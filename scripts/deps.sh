@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libgcab-dev gcab
   poppler-utils fonts-dejavu-core
+  strace
   clang libclang-rt-14-dev
 )
 

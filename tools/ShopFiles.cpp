@@ -6,6 +6,7 @@
 #include "DBEngine.h"
 #include "Database.h"
 #include "DatabaseFiles.h"
+#include "DatabaseRepair.h"
 #include "MvTool.h"
 #include "Startup.h"
 #include "SystemHelpers.h"
@@ -40,6 +41,8 @@ std::unique_ptr<TableData> OpenShop::select(const QString& table, const QString&
 bool openWorkingDatabase()
 {
     LoadConfiguration();
+    // As the program starts: a swap a crash interrupted is settled before the file is looked for.
+    (void)DatabaseRepair::RecoverInterruptedSwap(WorkingDatabasePath(), RootDir);
     if (!FileExists(WorkingDatabasePath())) {
         err(QStringLiteral("no working database at %1").arg(WorkingDatabasePath()));
         return false;

@@ -74,6 +74,16 @@ void ensureNoLog(const QString& path) {
     fileOps().remove(path + QStringLiteral("-shm"));
 }
 
+// SQLite reads the file as a database with its tables.
+bool readableDatabase(const QString& path) {
+    try {
+        SqliteFile c(path);
+        return !c.query("SELECT count(*) FROM sqlite_master").isEmpty();
+    } catch (const AppError&) {
+        return false;
+    }
+}
+
 void removeQuietly(const QString& path) {
     try {
         objdb::RemoveDatabase(path);
@@ -100,6 +110,8 @@ DatabaseRepair::Result DatabaseRepair::Repair(const QString& databasePath, const
     Result r;
     const QString temp = TemporaryPath(folder);
     const QString aside = SetAsidePath(databasePath);
+    // A swap a crash interrupted is settled first: the leftovers below may be all there is.
+    (void)RecoverInterruptedSwap(databasePath, folder);
     if (!fileOps().isWritable(databasePath))
         fail(QStringLiteral("Il database < %1 > è in sola lettura: non può essere recuperato.").arg(databasePath));
     r.sizeBefore = sizeOf(databasePath);
@@ -135,29 +147,46 @@ DatabaseRepair::Result DatabaseRepair::Repair(const QString& databasePath, const
         throw;
     }
 
-    // The swap: the original is never deleted before the repaired file is in its place.
-    removeQuietly(aside);
+    // The original is kept as a copy read through SQLite before the repaired file takes its
+    // place in one rename: at no moment does the working name stand empty, and the copy is
+    // never the only one.
     try {
-        objdb::MoveDatabase(databasePath, aside);
-    } catch (const AppError& e) {
-        removeQuietly(temp);
-        fail(QStringLiteral("Impossibile sostituire il database < %1 >: %2").arg(databasePath, e.description));
-    }
-    try {
+        removeQuietly(aside);
+        objdb::CopyDatabase(databasePath, aside);
         objdb::MoveDatabase(temp, databasePath);
     } catch (const AppError& e) {
-        try {
-            objdb::MoveDatabase(aside, databasePath);
-        } catch (const AppError&) {
-            fail(QStringLiteral("Impossibile sostituire il database < %1 >: %2\r\rL'originale è in < %3 >.")
-                     .arg(databasePath, e.description, aside));
-        }
         removeQuietly(temp);
+        removeQuietly(aside);
         fail(QStringLiteral("Impossibile sostituire il database < %1 >: %2").arg(databasePath, e.description));
     }
-    if (!fileOps().remove(aside)) r.leftover = aside;
+    try {
+        objdb::RemoveDatabase(aside);
+    } catch (const AppError&) {
+        r.leftover = aside;
+    }
     r.sizeAfter = sizeOf(databasePath);
     return r;
+}
+
+QString DatabaseRepair::RecoverInterruptedSwap(const QString& databasePath, const QString& folder)
+{
+    objdb::RecoverReplacedLogs(databasePath);
+    if (fileOps().exists(databasePath)) return QString();
+    // Where a repair leaves the shop while the working name is empty: the original set aside,
+    // then the repaired copy once renamed for the swap, then the repaired copy as made. Each
+    // is whole (a copy takes its name only once complete); the first one SQLite can read
+    // goes back under the working name, and none is deleted.
+    QStringList candidates{SetAsidePath(databasePath)};
+    if (QFileInfo(databasePath).fileName() == QLatin1String(kDatabaseFileName)) {
+        const QString temp = TemporaryPath(folder.isEmpty() ? QFileInfo(databasePath).absolutePath() : folder);
+        candidates << SetAsidePath(temp) << temp;
+    }
+    for (const QString& candidate : candidates) {
+        if (!fileOps().exists(candidate) || !readableDatabase(candidate)) continue;
+        objdb::MoveDatabase(candidate, databasePath);
+        return candidate;
+    }
+    return QString();
 }
 
 void DatabaseRepair::RepairFiles(const QString& workDir, const QString& backupDir, bool maintenanceMode,
@@ -174,13 +203,16 @@ void DatabaseRepair::RepairFiles(const QString& workDir, const QString& backupDi
     show(QStringLiteral("Controlli..."));
     const QString name = QString::fromLatin1(maintenanceMode ? kMaintenanceDatabaseFileName : kDatabaseFileName);
     const QString path = BuildFilePath(workDir, name, QString());
+    if (!workDir.trimmed().isEmpty()) (void)RecoverInterruptedSwap(path, workDir);
     if (!workDir.trimmed().isEmpty() && FileExists(path)) {
         release();
         show(QStringLiteral("Ripristino Database in corso..."));
         Repair(path, workDir);
     }
     const QString backupPath = BuildFilePath(backupDir, QString::fromLatin1(kDatabaseFileName), QString());
-    if (backupDir.trimmed().isEmpty() || !FileExists(backupPath)) return;
+    if (backupDir.trimmed().isEmpty()) return;
+    (void)RecoverInterruptedSwap(backupPath, backupDir);
+    if (!FileExists(backupPath)) return;
     if (!steps.confirmBackup || !steps.confirmBackup()) return;
     release();
     show(QStringLiteral("Ripristino Database di Backup in corso..."));

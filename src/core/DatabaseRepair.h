@@ -1,9 +1,11 @@
 #pragma once
 // Repair of a database file: SQLite's integrity check and a compacting copy (VACUUM INTO)
 // to a new file, which is checked again and opened once through the library (so its tables
-// are declared or upgraded) before it takes the original's place. The original is set
-// aside, the new file moved in, and only then the set-aside original deleted: a failure at
-// any step leaves the original file in place and removes the new one.
+// are declared or upgraded) before it takes the original's place. The original is first
+// copied aside (through SQLite), then the new file takes its name in one rename, and only
+// then the copy is deleted: the working name never stands empty, a failure at any step
+// leaves the original file in place and removes the new one, and a crash leaves either file
+// whole under the working name.
 #include <QString>
 #include <functional>
 
@@ -31,8 +33,16 @@ public:
 
     // "Mirtavolia.mdb.NEW" in `folder` (the same name in maintenance mode).
     static QString TemporaryPath(const QString& folder);
-    // Where the original waits while the repaired file moves in: its path + "._".
+    // The copy of the original kept while the repaired file moves in: its path + "._".
     static QString SetAsidePath(const QString& databasePath);
+
+    // Settles a swap of database files that a crash interrupted at `databasePath` (`folder`:
+    // where its repair makes the temporary file). With no file under the working name, the
+    // first whole database among what a repair leaves (the original set aside, the repaired
+    // copy) goes back under it; nothing is ever deleted here. Logs a move set aside are given
+    // back or dropped (objdb::RecoverReplacedLogs). Returns the file put back, or empty.
+    // Raises AppError when a file cannot be moved.
+    static QString RecoverInterruptedSwap(const QString& databasePath, const QString& folder);
 
     // Repairs the file at `databasePath`, using `folder` for the temporary file. The caller
     // has released every engine on the file. Raises AppError; the original is then intact.

@@ -39,7 +39,9 @@ void rotateErrFiles(const QString& workingPath) {
 }
 
 // The working file was saved as the weekday copy and the restore did not complete: what stands
-// under the working name is kept as ".Err" and the weekday copy goes back into place.
+// under the working name is kept as ".Err" and the weekday copy goes back into place. The
+// ".Err" file is a copy and the weekday copy takes the working name in one rename, so the
+// working name never stands empty, whenever the program is stopped.
 void emergencyRecovery(const QString& workingPath, const QString& weekdayPath) {
     try {
         if (fileOps().exists(workingPath)) {
@@ -47,10 +49,16 @@ void emergencyRecovery(const QString& workingPath, const QString& weekdayPath) {
             const QString err = workingPath + QStringLiteral(".Err");
             try {
                 objdb::CopyDatabase(workingPath, err);
-                objdb::RemoveDatabase(workingPath);
             } catch (const AppError&) {
-                // Not readable as a database (a broken file): kept as it is.
-                objdb::MoveDatabase(workingPath, err);
+                // Not readable as a database (a broken file): its bytes are kept as they are,
+                // with whatever lies beside it.
+                const QStringList from = objdb::DatabaseCompanions(workingPath), to = objdb::DatabaseCompanions(err);
+                bool copied = fileOps().copy(workingPath, err);
+                for (int i = 0; copied && i < from.size(); ++i)
+                    if (fileOps().exists(from[i])) copied = fileOps().copy(from[i], to[i]);
+                if (!copied)
+                    throw AppError(AppError::kGenericCode, kSource,
+                                   QStringLiteral("Impossibile copiare il file < %1 >: %2").arg(workingPath, fileOps().lastError()));
             }
         }
         if (fileOps().exists(weekdayPath)) {

@@ -5,6 +5,7 @@
 #include "DBEngine.h"
 #include "Database.h"
 #include "DatabaseFiles.h"
+#include "DatabaseRepair.h"
 #include "ErrorReporting.h"
 #include "MainWindowServices.h"
 #include "OpenDocuments.h"
@@ -84,6 +85,11 @@ bool InitDatabase(bool& bOpenedBefore) {
             path = BuildFilePath(RootDir,
                                  QString::fromLatin1(MaintenanceMode ? kMaintenanceDatabaseFileName : kDatabaseFileName),
                                  QString());
+            // A repair or a restore a crash stopped half-way may have left the shop under
+            // another name: put back before the file is found missing.
+            const QString recovered = DatabaseRepair::RecoverInterruptedSwap(path, RootDir);
+            if (!recovered.isEmpty())
+                ui().status(QStringLiteral("Database ripristinato da < ") + recovered + QStringLiteral(" >"));
             if (FileExists(path)) break;
             if (MaintenanceMode) {
                 const bool retry = ui().msgBox(QStringLiteral("Il database non è presente in < ") + RootDir +

@@ -2,6 +2,7 @@
 
 void CampiTracciato::DefineIdentity(TableIdentity& identity)
 {
+    identity.CopyKey = {"NomeCampo"};
     identity.Caption = "Campi Tracciato";
     identity.Version = 1.2;
 }

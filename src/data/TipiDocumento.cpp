@@ -2,6 +2,7 @@
 
 void TipiDocumento::DefineIdentity(TableIdentity& identity)
 {
+    identity.CopyKey = {"Codice"};
     identity.Caption = "Tipi Documento";
 }
 

@@ -2,6 +2,7 @@
 
 void TipiPagamento::DefineIdentity(TableIdentity& identity)
 {
+    identity.CopyKey = {"Descrizione"};
     identity.Caption = "Tipi Pagamento";
 }
 

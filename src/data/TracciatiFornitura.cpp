@@ -20,6 +20,7 @@ bool isOlderShippedFilter(const QString& filter)
 
 void TracciatiFornitura::DefineIdentity(TableIdentity& identity)
 {
+    identity.CopyKey = {"FileSorgente"};
     identity.Caption = "Tracciato Fornitura";
     identity.Version = 1.5;
 }

@@ -633,3 +633,16 @@ int RecoverInterruptedBackupMoves()
         return 0;
     }
 }
+
+QString FinishedMovesMessage(int finished)
+{
+    return finished == 1 ? QStringLiteral("Completato lo spostamento dei dati interrotto")
+                         : QStringLiteral("Completati %1 spostamenti dei dati interrotti").arg(finished);
+}
+
+int FinishInterruptedBackupMovesAtStart()
+{
+    const int finished = RecoverInterruptedBackupMoves();
+    if (finished > 0) ui().status(FinishedMovesMessage(finished));
+    return finished;
+}

@@ -130,3 +130,9 @@ BackupRestore::Outcome BackupRestoreData(const BackupRequest& request, BackupPro
 // window to run once the database is open; errors are reported, never raised. The number of
 // moves finished.
 int RecoverInterruptedBackupMoves();
+// The same at the program's start, once the working database is open and before any window
+// shows its rows (which the move may still delete): when a move was finished, the status bar
+// says so.
+int FinishInterruptedBackupMovesAtStart();
+// "Completato lo spostamento dei dati interrotto" (one move) or "Completati N spostamenti dei dati interrotti".
+QString FinishedMovesMessage(int finished);

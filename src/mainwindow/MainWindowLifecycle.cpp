@@ -102,9 +102,13 @@ void MainWindowLifecycle::Activate()
 
 void MainWindowLifecycle::afterOpening()
 {
-    // The documents given up at the opening stay told beside the operator.
-    const QString notice = OpeningNotice();
-    ui().status(QStringLiteral("Operatore: ") + g_strOperatorName + (notice.isEmpty() ? QString() : QStringLiteral(" - ") + notice));
+    // Before any row is shown: a save or restore a crash interrupted may still delete some.
+    const int moved = FinishInterruptedBackupMovesAtStart();
+    // What the opening gave up or finished stays told beside the operator.
+    QString status = QStringLiteral("Operatore: ") + g_strOperatorName;
+    for (const QString& notice : {OpeningNotice(), moved > 0 ? FinishedMovesMessage(moved) : QString()})
+        if (!notice.isEmpty()) status += QStringLiteral(" - ") + notice;
+    ui().status(status);
     m_shell.SetTreeViewNodes();
     m_shell.ShowFirstView();
     const std::shared_ptr<CurrencyInfo> conversion = g_objDatabase ? g_objDatabase->ConversionCurrency() : nullptr;

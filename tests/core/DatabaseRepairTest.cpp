@@ -1,6 +1,7 @@
 #include "DatabaseRepair.h"
 #include "DatabaseFileCopy.h"
 #include "FileOps.h"
+#include "KilledChild.h"
 #include "StartupTestSupport.h"
 #include "TableObject.h"
 #include <QCryptographicHash>
@@ -115,9 +116,9 @@ TEST_F(DatabaseRepairTest, RepairedFileOpensThroughTheLibrary) {
 
 TEST_F(DatabaseRepairTest, FailureLeavesTheOriginalIntact) {
     struct Case { const char* name; int failingRename; };
-    // 1: the finished copy cannot take its name; 2: the original cannot be set aside; 3: the
-    // repaired file cannot be moved in (the original comes back from where it was set aside).
-    for (const Case c : {Case{"copy", 1}, Case{"set aside", 2}, Case{"move in", 3}}) {
+    // 1: the finished copy cannot take its name; 2: the copy of the original cannot take its
+    // name; 3: the repaired file cannot be moved in.
+    for (const Case c : {Case{"copy", 1}, Case{"copy of the original", 2}, Case{"move in", 3}}) {
         QFile::remove(databasePath());
         buildFileWithDeletedRows();
         const QByteArray before = fileHash();
@@ -267,4 +268,92 @@ TEST_F(DatabaseRepairTest, CommandRepairsTheFilesThereAreAndAsksBeforeTheBackup)
         EXPECT_EQ(releases, c.releases) << c.name;
         EXPECT_EQ(opened, c.opened) << c.name;
     }
+}
+
+// A repair killed at each of its file steps: the next start finds the shop whole under the
+// working name, and the next repair leaves nothing else in the folder.
+TEST_F(DatabaseRepairTest, ARepairKilledAtAnyStepLeavesTheShopUnderTheWorkingName) {
+    bool finished = false;
+    for (int step = 1; !finished && step < 20; ++step) {
+        SCOPED_TRACE("killed at file step " + std::to_string(step));
+        for (const QString& f : folderFiles()) QFile::remove(workDir + u'/' + f);
+        buildFileWithDeletedRows();
+        const QList<qint64> counts = rowCounts();
+
+        finished = !testenv::KilledAtFileStep(step, [&] {
+            (void)DatabaseRepair([](const QString&) {}).Repair(databasePath(), workDir);
+        });
+        // What the start does before it looks for the file.
+        (void)DatabaseRepair::RecoverInterruptedSwap(databasePath(), workDir);
+        ASSERT_TRUE(QFile::exists(databasePath()));
+        EXPECT_EQ(rowCounts(), counts);
+        EXPECT_EQ(DatabaseRepair::IntegrityCheck(databasePath()), QStringLiteral("ok"));
+
+        DatabaseRepair([](const QString&) {}).Repair(databasePath(), workDir);
+        EXPECT_EQ(rowCounts(), counts);
+        EXPECT_EQ(folderFiles(), QStringList{QStringLiteral("Mirtavolia.mdb")});
+    }
+    EXPECT_TRUE(finished) << "the repair ends within the steps tried";
+}
+
+// What a crash may leave of a swap (this program's, or the two renames of an older one):
+// the first whole database goes back under the working name; nothing is deleted.
+TEST_F(DatabaseRepairTest, LeftoversOfAnInterruptedSwapAreSettledWithoutDeletingAny) {
+    const QString working = QStringLiteral("Mirtavolia.mdb");
+    const QString aside = QStringLiteral("Mirtavolia.mdb._");
+    const QString repaired = QStringLiteral("Mirtavolia.mdb.NEW");
+    const QString renamed = QStringLiteral("Mirtavolia.mdb.NEW._");
+    struct Case {
+        const char* name;
+        QStringList databases;   // whole files, each holding its own name
+        QStringList broken;      // files SQLite cannot read
+        const char* recovered;   // the file put back; empty: none
+        const char* holds;       // whose rows the working name holds afterwards; empty: no file
+    };
+    const Case cases[] = {
+        {"killed between the renames", {aside, repaired}, {}, "Mirtavolia.mdb._", "Mirtavolia.mdb._"},
+        {"original deleted, repaired copy renamed", {renamed}, {}, "Mirtavolia.mdb.NEW._", "Mirtavolia.mdb.NEW._"},
+        {"only the repaired copy", {repaired}, {}, "Mirtavolia.mdb.NEW", "Mirtavolia.mdb.NEW"},
+        {"a broken leftover is passed over", {repaired}, {aside}, "Mirtavolia.mdb.NEW", "Mirtavolia.mdb.NEW"},
+        {"working file there: nothing moves", {working, aside, repaired}, {}, "", "Mirtavolia.mdb"},
+        {"nothing to go back", {}, {aside}, "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const QString& f : folderFiles()) QFile::remove(workDir + u'/' + f);
+        for (const QString& name : c.databases) RawDb(workDir + u'/' + name).exec(QStringLiteral("CREATE TABLE Nome(x); INSERT INTO Nome VALUES('%1')").arg(name));
+        for (const QString& name : c.broken) testenv::writeFile(workDir + u'/' + name, QByteArray(4096, '\x55'));
+        const QStringList before = folderFiles();
+
+        const QString recovered = DatabaseRepair::RecoverInterruptedSwap(databasePath(), workDir);
+        EXPECT_EQ(recovered, QString::fromLatin1(c.recovered).isEmpty() ? QString() : workDir + u'/' + QString::fromLatin1(c.recovered));
+        if (QString::fromLatin1(c.holds).isEmpty()) {
+            EXPECT_FALSE(QFile::exists(databasePath()));
+        } else {
+            RawDb db(databasePath());
+            sqlite3_stmt* st = nullptr;
+            sqlite3_prepare_v2(db.handle(), "SELECT x FROM Nome", -1, &st, nullptr);
+            ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+            EXPECT_EQ(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))), QString::fromLatin1(c.holds));
+            sqlite3_finalize(st);
+        }
+        // Every file is still there, one of them perhaps under the working name.
+        QStringList after = folderFiles();
+        if (!recovered.isEmpty()) after.replace(after.indexOf(working), QFileInfo(recovered).fileName());
+        after.sort();
+        EXPECT_EQ(after, before);
+    }
+}
+
+// The repair is also where an older swap is finished: the shop comes back first, then it is
+// repaired, and only then the leftovers go.
+TEST_F(DatabaseRepairTest, RepairCommandFirstPutsTheShopBackUnderItsName) {
+    buildFileWithDeletedRows();
+    const QList<qint64> counts = rowCounts();
+    ASSERT_TRUE(QFile::rename(databasePath(), DatabaseRepair::SetAsidePath(databasePath())));
+    QStringList opened;
+    DatabaseRepair([&](const QString& path) { opened << path; }).RepairFiles(workDir, QString(), false, RepairSteps{});
+    EXPECT_EQ(opened.size(), 1);
+    EXPECT_EQ(rowCounts(), counts);
+    EXPECT_EQ(folderFiles(), QStringList{QStringLiteral("Mirtavolia.mdb")});
 }

@@ -1,5 +1,6 @@
 #include "Configuration.h"
 #include "FileOps.h"
+#include "KilledChild.h"
 #include "MaintenanceCopy.h"
 #include "TestEnvironment.h"
 #include "WindowsTestSupport.h"
@@ -153,7 +154,8 @@ TEST_F(MaintenanceCopyTest, SaveCopiesTheWorkingDatabaseAndWritesTheFlagWithCrLf
 }
 
 // Another terminal still holds the working file open, with saved rows only in its log: the
-// copy holds them all.
+// copy holds them all. A restore does not pull the file from under that terminal (whatever it
+// wrote next would go to a file nobody reads); once it has closed, the restore goes ahead.
 TEST_F(MaintenanceCopyTest, SaveAndRestoreCopyRowsStillInTheLogOfAnOpenDatabase) {
     sqlite3* writer = nullptr;
     ASSERT_EQ(sqlite3_open(working.toUtf8().constData(), &writer), SQLITE_OK);
@@ -166,12 +168,19 @@ TEST_F(MaintenanceCopyTest, SaveAndRestoreCopyRowsStillInTheLogOfAnOpenDatabase)
     ASSERT_TRUE(MaintenanceSaveRestore(false));
     EXPECT_EQ(scalar(copy, "SELECT count(*) FROM Articoli"), 5);
 
-    // The restore keeps the working file as the weekday copy: with the same rows.
     setModified(copy, QDateTime::currentDateTime().addDays(1));
     ui->addAnswer(QStringLiteral("No"));   // smaller than the working file: go on
-    ASSERT_TRUE(MaintenanceSaveRestore(true));
-    EXPECT_EQ(scalar(weekday, "SELECT count(*) FROM Articoli"), 5);
+    EXPECT_FALSE(MaintenanceSaveRestore(true));
+    EXPECT_TRUE(ui->prompts().filter(QStringLiteral("è in uso da un'altra applicazione")).size() > 0) << ui->prompts().join(u'\n').toStdString();
+    sql(writer, QStringLiteral("INSERT INTO Articoli VALUES('A6')"));
     sqlite3_close(writer);
+    EXPECT_EQ(scalar(working, "SELECT count(*) FROM Articoli"), 6) << "the other terminal's rows stay in the working file";
+
+    // The restore keeps the working file as the weekday copy: with the same rows.
+    ui->addAnswer(QStringLiteral("No"));
+    ASSERT_TRUE(MaintenanceSaveRestore(true));
+    EXPECT_EQ(scalar(weekday, "SELECT count(*) FROM Articoli"), 6);
+    EXPECT_EQ(scalar(working, "SELECT count(*) FROM Articoli"), 5);
 }
 
 TEST_F(MaintenanceCopyTest, SaveRefusesTheWorkingFolderInAnySpelling) {
@@ -413,3 +422,38 @@ TEST_F(MaintenanceCopyTest, RestoreCommandWithoutMaintenanceFolderOnlyTellsSo) {
 }
 
 }  // namespace
+
+// A restore killed at each of its file steps (its working file with a last change still in
+// its log): the working name holds the working file with that change, or the maintained
+// file, never nothing; while the maintained file is not in place it is still there, and so is
+// the flag that offers it again at the next start.
+TEST_F(MaintenanceCopyTest, ARestoreKilledAtAnyStepKeepsAWholeWorkingFile) {
+    bool finished = false;
+    for (int step = 1; !finished && step < 20; ++step) {
+        SCOPED_TRACE("killed at file step " + std::to_string(step));
+        for (const QString& f : QDir(root).entryList(QDir::Files)) QFile::remove(root + u'/' + f);
+        makeDatabase(working, QStringLiteral("working"), 5);
+        prepareRestore();
+        {
+            sqlite3* db = nullptr;
+            ASSERT_EQ(sqlite3_open(working.toUtf8().constData(), &db), SQLITE_OK);
+            sql(db, QStringLiteral("PRAGMA wal_autocheckpoint=0; UPDATE Nome SET x='working, last change';"));
+            const QByteArray log = testenv::readFile(working + QStringLiteral("-wal"));
+            sqlite3_close(db);
+            testenv::writeFile(working + QStringLiteral("-wal"), log);   // as a killed program leaves it
+        }
+        setModified(working, QDateTime(QDate(2007, 2, 1), QTime(9, 0)));
+        WriteMaintenanceFlag(true);
+
+        finished = !testenv::KilledAtFileStep(step, [] { (void)MaintenanceSaveRestore(true); });
+        const QString now = databaseName(working);
+        if (now == QStringLiteral("working, last change")) {
+            EXPECT_EQ(databaseName(copy), QStringLiteral("maintained"));
+            EXPECT_TRUE(QFile::exists(flag));
+        } else {
+            EXPECT_EQ(now, QStringLiteral("maintained"));
+            EXPECT_EQ(databaseName(weekday), QStringLiteral("working, last change"));
+        }
+    }
+    EXPECT_TRUE(finished) << "the restore ends within the steps tried";
+}

@@ -47,6 +47,33 @@ TEST_F(InitDatabaseTest, YesCreatesTheDatabaseWithItsDefaultRows) {
     EXPECT_EQ(operatorCount(), 3);
 }
 
+// A repair killed after the working file was set aside: the shop is put back and opened,
+// never offered to be created anew.
+TEST_F(InitDatabaseTest, TheShopLeftUnderARepairsNameIsPutBackBeforeTheFileIsMissed) {
+    for (const bool maintenance : {false, true}) {
+        SCOPED_TRACE(maintenance ? "maintenance file" : "working file");
+        MaintenanceMode = maintenance;
+        const QString path = workDir + (maintenance ? QStringLiteral("/MirtavoliaMaintenance.mdb") : QStringLiteral("/Mirtavolia.mdb"));
+        QFile::remove(databasePath());
+        openDatabase();
+        g_objDatabase->Tables().Item(QStringLiteral("Operatori"))->Select()->AddRow({QStringLiteral("Nome"), QStringLiteral("Dario")});
+        ReleaseDatabaseObjects();
+        ASSERT_TRUE(QFile::rename(databasePath(), path + QStringLiteral("._")));
+        ui->clearLog();
+        // Should the file be missed after all, the questions end the opening.
+        ui->addAnswer(QStringLiteral("No"));
+        ui->addAnswer(QStringLiteral("<cancel>"));
+
+        bool openedBefore = true;
+        ASSERT_TRUE(InitDatabase(openedBefore));
+        EXPECT_EQ(operatorCount(), 4);
+        EXPECT_EQ(messageBoxes(), QStringList());
+        EXPECT_EQ(ui->log(), QStringList{QStringLiteral("STATUS: Database ripristinato da < ") + path + QStringLiteral("._ >")});
+        ReleaseDatabaseObjects();
+    }
+    MaintenanceMode = false;
+}
+
 TEST_F(InitDatabaseTest, CreatesTheMissingWorkingFolder) {
     RootDir = workDir + QStringLiteral("/negozio/dati");
     ui->addAnswer(QStringLiteral("Yes"));

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -162,6 +163,47 @@ TEST_F(StartupTools, RepairShrinksTheFileAndKeepsEveryRow) {
     EXPECT_EQ(scalar(db, "SELECT count(*) FROM Operatori"), 2);
     EXPECT_EQ(QDir(m_root).entryList(QDir::Files), QStringList{QStringLiteral("Mirtavolia.mdb")});
 }
+// The repair killed by the system on entering each of its renames in turn (strace's fault
+// injection), then the program opening the working database as at its start: the shop's
+// rows are under the working name every time, and a repair afterwards leaves no leftover.
+TEST_F(StartupTools, RepairKilledAtEachRenameLeavesTheShopUnderItsName) {
+    const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
+    if (strace.isEmpty()) GTEST_SKIP() << "strace is not installed (scripts/deps.sh installs it)";
+    {
+        QProcess probe;
+        probe.start(strace, {QStringLiteral("-f"), QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("true")});
+        if (!probe.waitForFinished(30000) || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0)
+            GTEST_SKIP() << "this system lets no process trace another";
+    }
+    const QString db = file("Mirtavolia.mdb");
+    ASSERT_EQ(mvtool({QStringLiteral("config-set"), QStringLiteral("Configuration/RootDir=") + m_root}).exitCode, 0);
+    bool finished = false;
+    for (int when = 1; !finished && when <= 8; ++when) {
+        SCOPED_TRACE("killed at rename " + std::to_string(when));
+        for (const QString& f : QDir(m_root).entryList({QStringLiteral("Mirtavolia.mdb*")}, QDir::Files))
+            QFile::remove(m_root + u'/' + f);
+        ASSERT_EQ(mvtool({QStringLiteral("db-init"), db}).exitCode, 0);
+        sql(db, "CREATE TABLE Scratch(a);"
+                "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 2000)"
+                " INSERT INTO Scratch SELECT randomblob(300) FROM c;"
+                "DELETE FROM Scratch WHERE rowid % 10 <> 0;");
+        QProcess p;
+        p.setProcessEnvironment(environment());
+        p.start(strace, {QStringLiteral("-f"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
+                         QStringLiteral("-e"), QStringLiteral("inject=rename:signal=KILL:when=%1").arg(when),
+                         QStringLiteral(MV_MVTOOL_EXE), QStringLiteral("repair"), db});
+        ASSERT_TRUE(p.waitForFinished(120000));
+        finished = p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+
+        const Run opened = mvtool({QStringLiteral("backup"), QStringLiteral("--recover")});
+        EXPECT_EQ(opened.exitCode, 0) << opened.out.toStdString() << opened.err.toStdString();
+        EXPECT_EQ(scalar(db, "SELECT count(*) FROM Scratch"), 200);
+    }
+    EXPECT_TRUE(finished) << "the repair ends within the renames tried";
+    ASSERT_EQ(mvtool({QStringLiteral("repair"), db}).exitCode, 0);
+    EXPECT_EQ(QDir(m_root).entryList({QStringLiteral("Mirtavolia.mdb*")}, QDir::Files), QStringList{QStringLiteral("Mirtavolia.mdb")});
+}
+
 // A disk that takes no more than two kilobytes of a file: the settings file and an exported
 // file stay exactly as they were and the command fails with the message.
 TEST_F(StartupTools, WritesThatTheDiskRefusesFailAndLeaveTheOldFile) {

@@ -34,10 +34,11 @@ protected:
 };
 
 // The database file cannot be moved away from its name (a read-only folder entry).
+// The repaired file cannot take the working file's name.
 class FailingRenames : public FileOps {
 public:
     bool rename(const QString& from, const QString& to) override {
-        if (!from.endsWith(QStringLiteral("/Mirtavolia.mdb"))) return FileOps::rename(from, to);
+        if (!to.endsWith(QStringLiteral("/Mirtavolia.mdb"))) return FileOps::rename(from, to);
         m_lastError = QStringLiteral("Sola lettura");
         return false;
     }

@@ -4,10 +4,12 @@
 #include "SaveReminder.h"
 #include "Configuration.h"
 #include "DatabaseFiles.h"
+#include "KilledChild.h"
 #include "Notify.h"
 #include "TableObject.h"
 #include <QDir>
 #include <QFile>
+#include <csignal>
 #include <unistd.h>
 
 namespace {
@@ -304,3 +306,45 @@ TEST_F(Backup, StoppingTheCopyEndsTheRunWithoutDeletingOrStoringDates)
 }
 
 }  // namespace
+
+// A save killed after its copy and before its deletion: the program's next start finishes it
+// before any window shows a row (so nobody works on a sale the move will delete) and says so.
+TEST_F(Backup, AMoveKilledBeforeItsDeletionIsFinishedAtTheNextStart)
+{
+    // Where the run dies: the first deletion shown in the progress window.
+    class KillAtDeletion final : public BackupProgress {
+    public:
+        void Show(const QString& text) override
+        {
+            if (text.startsWith(QStringLiteral("Eliminazione dati"))) ::raise(SIGKILL);
+        }
+        itfProgress* Target() override { return nullptr; }
+        void Close() override {}
+    };
+    ASSERT_TRUE(testenv::KilledInChild([] {
+        KillAtDeletion progress;
+        BackupRequest r;
+        r.from = QDate(2007, 3, 1);
+        r.to = QDate(2007, 3, 8);
+        r.deleteAtOrigin = true;
+        r.copyRelated = true;
+        r.automatic = true;
+        (void)BackupRestoreData(r, &progress);
+    }));
+    ASSERT_TRUE(QFile::exists(BackupRestore::JournalPath(workingPath())));
+    ASSERT_EQ(oids(backupPath(), "Vendite"), QList<qint64>{saved});
+    ASSERT_TRUE(oids(workingPath(), "Vendite").contains(saved)) << "killed before the deletion";
+
+    EXPECT_EQ(FinishInterruptedBackupMovesAtStart(), 1);
+    EXPECT_EQ(oids(workingPath(), "Vendite"), (QList<qint64>{open, later}));
+    EXPECT_EQ(oids(workingPath(), "Forniture"), QList<qint64>{});
+    EXPECT_EQ(oids(backupPath(), "Vendite"), QList<qint64>{saved});
+    EXPECT_EQ(stock("A"), stockBefore);
+    EXPECT_FALSE(QFile::exists(BackupRestore::JournalPath(workingPath())));
+    EXPECT_EQ(prompts->log(), QStringList{"STATUS: Completato lo spostamento dei dati interrotto"});
+
+    // With nothing to finish, the start says nothing.
+    prompts->clearLog();
+    EXPECT_EQ(FinishInterruptedBackupMovesAtStart(), 0);
+    EXPECT_TRUE(prompts->log().isEmpty());
+}

@@ -9,6 +9,7 @@
 #include "MainWindowShop.h"
 #include "OperatorLogin.h"
 #include "SaveReminder.h"
+#include "TestEnvironment.h"
 #include <QWidget>
 
 namespace {
@@ -24,6 +25,7 @@ public:
     std::function<void()> onSaveCommand;
     std::function<void()> onUnloadOthers;
     std::shared_ptr<GridLayout> layout;
+    std::function<void()> onTree;
     std::optional<QString> currency = QStringLiteral("<unset>");
     ActivationMenuStates menus;
     DeviceActivation::Controls controls;
@@ -47,6 +49,7 @@ public:
     void SetTreeViewNodes() override
     {
         calls << "SetTreeViewNodes";
+        if (onTree) onTree();
         if (failTree) throw AppError::object(AppError::kGenericCode, QStringLiteral("Database"),
                                              QStringLiteral("Tabella sconosciuta"));
     }
@@ -141,6 +144,23 @@ TEST_F(Lifecycle, TheTreeIsBuiltRightAfterTheOpeningAndEveryActivationDoesItsPar
     lifecycle.Activate();
     EXPECT_EQ(shell.calls, (QStringList{"SetDeviceControls", "SetMenuStates", "LoadReminderWindow"}));
     EXPECT_TRUE(messageBoxes().isEmpty());
+}
+
+// The moves a crash interrupted are looked for right after the opening, before the tree and
+// the first view show any row (here the journal found cannot be read: the error is reported,
+// the window goes on).
+TEST_F(Lifecycle, InterruptedMovesAreLookedForBeforeAnyRowIsShown)
+{
+    testenv::writeFile(databasePath() + QStringLiteral("-move"), "not a journal");
+    QStringList errorsAtTree;
+    shell.onTree = [&] { errorsAtTree = shownErrors; };
+    answer({"Yes", "Amministratore", "", "Yes"});   // Yes: the error's details
+    lifecycle.Activate();
+    ASSERT_EQ(errorsAtTree.size(), 1) << log().join(u'\n').toStdString();
+    EXPECT_TRUE(errorsAtTree.first().contains(QStringLiteral("File non leggibile"))) << errorsAtTree.first().toStdString();
+    EXPECT_EQ(shell.calls.first(), QStringLiteral("SetTreeViewNodes"));
+    EXPECT_TRUE(g_objDatabase);
+    EXPECT_FALSE(answersLeft());
 }
 
 TEST_F(Lifecycle, ARefusedLoginUnloadsTheWindow)

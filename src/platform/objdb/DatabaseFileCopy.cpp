@@ -2,9 +2,11 @@
 #include "AppError.h"
 #include "FileOps.h"
 #include "ObjDbError.h"
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QUrl>
+#include <algorithm>
 #include <memory>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -22,6 +24,14 @@ const char* const kCompanionSuffixes[] = {"-wal", "-shm", "-journal"};
 {
     const QString reason = fileOps().lastError();
     throw AppError(kFileAccessError, kSource, reason.isEmpty() ? what : what + QStringLiteral(": ") + reason);
+}
+
+// The file's number on its file system (its inode), 0 when there is no such file: it stays
+// with the file through a rename, and a file put in its place has another.
+qint64 fileNumber(const QString& path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? qint64(st.st_ino) : 0;
 }
 
 void removeFile(const QString& path)
@@ -179,34 +189,98 @@ void MoveDatabase(const QString& from, const QString& to)
 {
     if (!fileOps().exists(from))
         throw AppError(AppError::kFileNotFound, kSource, QStringLiteral("Il file < %1 > non esiste").arg(from));
-    const QStringList fromCompanions = DatabaseCompanions(from);
-    const QStringList toCompanions = DatabaseCompanions(to);
-    // The replaced file's log must never meet the file put in its place, yet until that file
-    // is there it may hold the replaced file's last committed rows: it is set aside, and given
-    // back when the move fails.
+    RecoverReplacedLogs(to);
+    // Both files hold every committed row in themselves before anything moves, so that the one
+    // rename below is the whole move: a kill before it leaves both files as they were, a kill
+    // after it leaves the new file in place, and no row ever waits in a log under a name that
+    // is about to change.
+    const bool fromFolded = FoldLog(from);
+    (void)FoldLog(to);
+    // What is left beside the target belongs to a file SQLite cannot read, or to no file at all:
+    // it must never meet the file put in its place. It waits under a name that tells which
+    // file it belongs to, so that a kill before the rename gives it back (RecoverReplacedLogs).
+    const QString tag = QStringLiteral(".replaced-") + QString::number(fileNumber(to));
     QStringList setAside;
-    const auto asideOf = [](const QString& path) { return path + QStringLiteral(".replaced"); };
     try {
-        for (const QString& stale : toCompanions) {
+        for (const QString& stale : DatabaseCompanions(to)) {
             if (!fileOps().exists(stale)) continue;
-            removeFile(asideOf(stale));
-            if (!fileOps().rename(stale, asideOf(stale)))
+            removeFile(stale + tag);
+            if (!fileOps().rename(stale, stale + tag))
                 fileFailure(QStringLiteral("Impossibile spostare il file < %1 >").arg(stale));
             setAside << stale;
         }
-        // The one rename of whole database files: every copy, restore and repair comes through here.
         if (!fileOps().rename(from, to))
             fileFailure(QStringLiteral("Impossibile spostare il file < %1 > in < %2 >").arg(from, to));
     } catch (const AppError&) {
-        for (const QString& stale : setAside) fileOps().rename(asideOf(stale), stale);
+        for (const QString& stale : setAside) fileOps().rename(stale + tag, stale);
         throw;
     }
-    // What is left of the replaced file belongs to nothing now; a leftover is never read.
-    for (const QString& stale : setAside) fileOps().remove(asideOf(stale));
+    for (const QString& stale : setAside) fileOps().remove(stale + tag);
+    if (fromFolded) return;
+    // A file SQLite cannot read takes what lies beside it along.
+    const QStringList fromCompanions = DatabaseCompanions(from);
+    const QStringList toCompanions = DatabaseCompanions(to);
     for (int i = 0; i < fromCompanions.size(); ++i) {
         if (!fileOps().exists(fromCompanions[i])) continue;
         if (!fileOps().rename(fromCompanions[i], toCompanions[i]))
             fileFailure(QStringLiteral("Impossibile spostare il file < %1 >").arg(fromCompanions[i]));
+    }
+}
+
+bool FoldLog(const QString& databasePath)
+{
+    const QStringList companions = DatabaseCompanions(databasePath);
+    if (std::none_of(companions.begin(), companions.end(), [](const QString& c) { return fileOps().exists(c); }))
+        return true;
+    if (!QFileInfo(databasePath).isFile() || !ReaderMayOpenWritable(databasePath)) return false;
+    const QString what = QStringLiteral("Impossibile completare il database < %1 >").arg(databasePath);
+    {
+        // Read first by a connection that cannot write: one that may would drop, on closing,
+        // a log SQLite finds no use for, and of a file it cannot read nothing may be lost.
+        Connection probe(databasePath, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, databasePath);
+        if (sqlite3_exec(probe.handle(), "PRAGMA schema_version", nullptr, nullptr, nullptr) != SQLITE_OK) {
+            const int rc = sqlite3_extended_errcode(probe.handle()) & 0xff;
+            if (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT) return false;
+            storageFailure(probe.handle(), sqlite3_extended_errcode(probe.handle()), what);
+        }
+    }
+    {
+        // The first read applies the log (or rolls back a journal left hot); the checkpoint
+        // writes the log's pages into the file, and the last connection to close removes it.
+        Connection c(databasePath, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, databasePath);
+        c.exec("PRAGMA schema_version", what);
+        c.exec("PRAGMA wal_checkpoint(TRUNCATE)", what);
+    }
+    // A log the close did not remove is held by another connection: its file is in use.
+    if (fileOps().exists(databasePath + QStringLiteral("-wal")))
+        throw AppError(kFileAccessError, kSource,
+                       QStringLiteral("Il database < %1 > è in uso da un'altra applicazione.").arg(databasePath));
+    // What is left (an index without its log, a journal that is not hot) holds no row.
+    for (const QString& c : companions)
+        if (fileOps().exists(c)) removeFile(c);
+    return true;
+}
+
+void RecoverReplacedLogs(const QString& databasePath)
+{
+    const qint64 current = fileNumber(databasePath);
+    for (const QString& companion : DatabaseCompanions(databasePath)) {
+        const QFileInfo info(companion);
+        const QString prefix = info.fileName() + QStringLiteral(".replaced-");
+        const QStringList found = QDir(info.absolutePath()).entryList({prefix + u'*'}, QDir::Files | QDir::Hidden);
+        for (const QString& name : found) {
+            bool ok = false;
+            const qint64 owner = name.mid(prefix.size()).toLongLong(&ok);
+            if (!ok) continue;
+            const QString path = info.absolutePath() + u'/' + name;
+            // The file it was set aside from is still there: the move did not happen.
+            if (owner != 0 && owner == current && !fileOps().exists(companion)) {
+                if (!fileOps().rename(path, companion))
+                    fileFailure(QStringLiteral("Impossibile spostare il file < %1 >").arg(path));
+            } else {
+                removeFile(path);
+            }
+        }
     }
 }
 

@@ -4,9 +4,9 @@
 // A database that may be open, or may have a write-ahead log beside it, holds committed rows
 // that are not in its main file yet: a byte copy of the main file would silently lose them.
 // Every whole-file copy therefore reads the database through SQLite (online backup, or
-// VACUUM INTO for a compacting copy), and every file put in the place of another first
-// removes the replaced file's log and index, so that old log frames are never applied to
-// the new file. Every function raises AppError with a message for the user.
+// VACUUM INTO for a compacting copy), and a file put in the place of another never meets the
+// replaced file's log: that log is written into its own file before the move. Every function
+// raises AppError with a message for the user.
 #include <QString>
 #include <QStringList>
 
@@ -25,9 +25,21 @@ QStringList DatabaseCompanions(const QString& databasePath);
 // `to` as it was. `from` is only read and nothing is left beside it.
 void CopyDatabase(const QString& from, const QString& to, CopyKind kind = CopyKind::Snapshot);
 
-// Moves a closed database file, with the companions it has, to `to`; whatever stood at `to`
-// goes, companions included.
+// Moves a closed database file to `to` in one rename, over whatever stood there. A log beside
+// either file is first written into its file (FoldLog), so that a kill at any moment loses no
+// committed row: before the rename both files are whole, after it the new one is in place.
+// A target still open elsewhere is refused.
 void MoveDatabase(const QString& from, const QString& to);
+
+// Writes the rows a log left beside a closed database holds into the file itself, through
+// SQLite, and removes the log files. True when the file now stands alone (or had nothing
+// beside it); false when SQLite cannot read the file, whose companions then stay as they are.
+// Raises AppError when another connection still has the file open.
+bool FoldLog(const QString& databasePath);
+
+// Gives back the log files a move set aside from `databasePath` when a crash stopped it
+// before the file was replaced, and drops those of a file that was replaced.
+void RecoverReplacedLogs(const QString& databasePath);
 
 // Removes a database file with its companions; a missing file is no error.
 void RemoveDatabase(const QString& path);

@@ -31,6 +31,11 @@ struct TableIdentity {
     // it is False is noted in the file as open, with the process that stored it, until it is
     // stored finished or deleted (see OpenRows.h). Empty: rows are never noted.
     QString CompletionField;
+    // The fields by which a row copied from another file is known to be a row this file holds
+    // under another OID. For tables without a unique index whose rows every new file makes
+    // for itself (payment types, the sample layout): each file's own "Contanti" is the same
+    // row. Members of an owned list are matched among the members of the same owner.
+    QStringList CopyKey;
 };
 
 struct FieldDefinition {

@@ -366,6 +366,7 @@ QJsonObject TableSchema::toJson() const
     o[QStringLiteral("longA")] = double(identity.LongOptionA);
     o[QStringLiteral("longB")] = double(identity.LongOptionB);
     if (identity.BooleanOption) o[QStringLiteral("boolOption")] = *identity.BooleanOption;
+    if (!identity.CopyKey.isEmpty()) o[QStringLiteral("copyKey")] = QJsonArray::fromStringList(identity.CopyKey);
     QJsonArray fa;
     for (const auto& f : fields) {
         QJsonObject j;
@@ -419,6 +420,7 @@ std::unique_ptr<TableSchema> TableSchema::fromJson(const QString& tableName, con
     t->identity.LongOptionA = long(o.value(QStringLiteral("longA")).toDouble());
     t->identity.LongOptionB = long(o.value(QStringLiteral("longB")).toDouble());
     if (o.contains(QStringLiteral("boolOption"))) t->identity.BooleanOption = o.value(QStringLiteral("boolOption")).toBool();
+    for (const auto& v : o.value(QStringLiteral("copyKey")).toArray()) t->identity.CopyKey << v.toString();
     for (const auto& v : o.value(QStringLiteral("fields")).toArray()) {
         QJsonObject j = v.toObject();
         FieldSchema f;

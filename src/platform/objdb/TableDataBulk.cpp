@@ -47,7 +47,10 @@ public:
     {
         const QString key = table.name.toLower() + u'|' + QString::number(oid);
         if (auto it = m_done.find(key); it != m_done.end()) return *it;
-        m_done.insert(key, oid);
+        matchTable(table);
+        // A row the destination made for itself under another OID: the same row, updated.
+        const qint64 matched = m_matched.value(key, 0);
+        m_done.insert(key, matched ? matched : oid);
         const Columns& cols = columns(table.name);
         auto st = m_src.sql().prepare(QStringLiteral("SELECT %1 FROM %2 WHERE \"OID\" = ?").arg(cols.select, table.quoted()));
         st.bind(1, oid);
@@ -65,7 +68,17 @@ public:
         SqlConnection& dst = m_dstDb.writer(m_dst);
         qint64 there = oid;
         try {
-            dst.execute(replace ? cols.upsert : cols.insertIfMissing, values);
+            if (matched) {
+                there = matched;
+                if (replace) {
+                    QVariantList update = values;
+                    update.removeAt(int(cols.names.indexOf(QStringLiteral("OID"))));
+                    update << there;
+                    dst.execute(cols.updateByOid, update);
+                }
+            } else {
+                dst.execute(replace ? cols.upsert : cols.insertIfMissing, values);
+            }
         } catch (const AppError& e) {
             if (e.number != errorNumber(UniqueViolation)) throw;
             there = sameRow(table, cols, values);
@@ -97,6 +110,66 @@ public:
     }
 
 private:
+    // The rows of `table` (with a copy key) that the destination holds under other OIDs: a
+    // source row absent from the destination goes to the destination row with its key when
+    // there is exactly one (an archive that already holds a default row twice, as earlier
+    // copies left it, brings no third). Members of an owned list are matched among the
+    // members of the same owner (the owner matched first).
+    void matchTable(const TableSchema& table)
+    {
+        if (m_matchedTables.contains(table.name.toLower())) return;
+        m_matchedTables.insert(table.name.toLower());
+        const TableSchema* declared = m_dstDb.schema(table.name);
+        const QStringList keyFields = declared && !declared->identity.CopyKey.isEmpty() ? declared->identity.CopyKey
+                                                                                         : table.identity.CopyKey;
+        if (keyFields.isEmpty()) return;
+        const Columns& cols = columns(table.name);
+        QStringList keyColumns;
+        for (const QString& f : keyFields) {
+            if (!cols.names.contains(f, Qt::CaseInsensitive)) return;
+            keyColumns << QStringLiteral("t.") + q(f);
+        }
+        const TableSchema* owner = table.ownedBy.empty() ? nullptr : table.ownedBy.front().first;
+        const QString link = owner ? table.ownedBy.front().second->linkTable : QString();
+        if (owner) matchTable(*owner);
+        const QString sql = owner ? QStringLiteral("SELECT t.\"OID\", l.\"OwnerOID\", %1 FROM %2 t JOIN %3 l ON l.\"MemberOID\" = t.\"OID\"")
+                                        .arg(keyColumns.join(QStringLiteral(", ")), table.quoted(), q(link))
+                                  : QStringLiteral("SELECT t.\"OID\", 0, %1 FROM %2 t").arg(keyColumns.join(QStringLiteral(", ")), table.quoted());
+        // Texts compare as the program compares them: without case.
+        const auto keyOf = [&](SqlConnection::Stmt& st, qint64 ownerThere) {
+            QString k = QString::number(ownerThere);
+            for (int i = 0; i < keyFields.size(); ++i) k += QChar(0x1f) + st.value(i + 2).toString().toCaseFolded();
+            return k;
+        };
+        QHash<QString, QList<qint64>> inDestination;
+        QSet<qint64> destinationOids;
+        {
+            auto st = m_dst.sql().prepare(sql);
+            while (st.next()) inDestination[keyOf(st, st.int64(1))] << st.int64(0);
+        }
+        {
+            auto all = m_dst.sql().prepare(QStringLiteral("SELECT \"OID\" FROM %1").arg(table.quoted()));
+            while (all.next()) destinationOids.insert(all.int64(0));
+        }
+        QHash<QString, QList<qint64>> missing;
+        {
+            auto st = m_src.sql().prepare(sql);
+            while (st.next()) {
+                const qint64 oid = st.int64(0);
+                if (destinationOids.contains(oid)) continue;
+                const qint64 ownerOid = st.int64(1);
+                const qint64 ownerThere =
+                    owner ? m_matched.value(owner->name.toLower() + u'|' + QString::number(ownerOid), ownerOid) : 0;
+                missing[keyOf(st, ownerThere)] << oid;
+            }
+        }
+        for (auto it = missing.cbegin(); it != missing.cend(); ++it) {
+            const QList<qint64> there = inDestination.value(it.key());
+            if (there.size() != 1) continue;
+            for (qint64 oid : *it) m_matched.insert(table.name.toLower() + u'|' + QString::number(oid), there.first());
+        }
+    }
+
     struct Columns {
         QStringList names;
         QString select, upsert, insertIfMissing, updateByOid;
@@ -161,6 +234,8 @@ private:
     DBEngine& m_dst;
     bool m_replaceRelated;
     QHash<QString, qint64> m_done;   // rows copied: their OID in the destination
+    QHash<QString, qint64> m_matched;   // rows the destination holds under another OID
+    QSet<QString> m_matchedTables;
     QHash<QString, Columns> m_columns;
 };
 

@@ -4,8 +4,11 @@
 #include "Currency.h"
 #include "DatabaseFileCopy.h"
 #include "FileOps.h"
+#include "KilledChild.h"
+#include "TestEnvironment.h"
 #include "ObjDbError.h"
 #include "SqlConnection.h"
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
@@ -519,4 +522,76 @@ TEST(ObjDbStorage, AFileNotPutInPlaceLeavesTheReplacedFileWithItsLog)
         EXPECT_FALSE(QFile::exists(target + left)) << left;
     Shop moved(target);
     EXPECT_EQ(moved.count("Unita"), 3);
+}
+
+// A move killed at each of its steps: the target's name holds either the replaced file with
+// every row it had (its log included) or the moved file, and the moved file is never lost.
+TEST(ObjDbStorage, AMoveKilledAtAnyStepLosesNoRowOfEitherFile)
+{
+    const auto rowsIn = [](const QString& path) {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_stmt* st = nullptr;
+        qint64 n = -1;
+        if (sqlite3_prepare_v2(db, "SELECT count(*) FROM Righe", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+            n = sqlite3_column_int64(st, 0);
+        sqlite3_finalize(st);
+        sqlite3_close(db);
+        return n;
+    };
+    const auto bytes = [](const QString& path) { return testenv::readFile(path); };
+    struct Case {
+        const char* name;
+        bool readable;   // the replaced file is a database SQLite reads (else: a broken file with a log)
+    };
+    for (const Case c : {Case{"database with rows in its log", true}, Case{"broken file with a log", false}}) {
+        bool finished = false;
+        for (int step = 1; !finished && step < 10; ++step) {
+            SCOPED_TRACE(std::string(c.name) + ", killed at file step " + std::to_string(step));
+            const QString target = newDatabasePath("kill-target");
+            const QString source = newDatabasePath("kill-source");
+            {
+                Shop s(source);
+            }
+            QByteArray brokenLog;
+            if (c.readable) {
+                // Its last two rows only in its log, as after a killed program.
+                const QString live = newDatabasePath("kill-live");
+                sqlite3* db = nullptr;
+                ASSERT_EQ(sqlite3_open(live.toUtf8().constData(), &db), SQLITE_OK);
+                sqlite3_exec(db, "PRAGMA journal_mode=WAL; CREATE TABLE Righe(x); INSERT INTO Righe VALUES(1); "
+                                 "PRAGMA wal_checkpoint(TRUNCATE); PRAGMA wal_autocheckpoint=0; "
+                                 "INSERT INTO Righe VALUES(2); INSERT INTO Righe VALUES(3);",
+                             nullptr, nullptr, nullptr);
+                ASSERT_TRUE(QFile::copy(live, target));
+                ASSERT_TRUE(QFile::copy(live + "-wal", target + "-wal"));
+                sqlite3_close(db);
+            } else {
+                testenv::writeFile(target, QByteArray(4096, '\x55'));
+                brokenLog = QByteArray("frames of a file nobody can read");
+                testenv::writeFile(target + "-wal", brokenLog);
+            }
+            const QByteArray targetBefore = bytes(target);
+
+            finished = !testenv::KilledAtFileStep(step, [&] { objdb::MoveDatabase(source, target); });
+            // What the next start does before opening the file.
+            objdb::RecoverReplacedLogs(target);
+
+            const bool moved = !QFile::exists(source);
+            if (moved) {
+                EXPECT_FALSE(QFile::exists(target + "-wal")) << "nothing of the replaced file beside the moved one";
+                Shop s(target);
+                EXPECT_EQ(s.count("Unita"), 3);
+            } else if (c.readable) {
+                EXPECT_EQ(rowsIn(target), 3);
+            } else {
+                EXPECT_EQ(bytes(target), targetBefore);
+                EXPECT_EQ(bytes(target + "-wal"), brokenLog) << "the broken file keeps what lay beside it";
+            }
+            EXPECT_TRUE(finished ? moved : true);
+            const QStringList left = QDir(QFileInfo(target).absolutePath()).entryList({"*.replaced*"}, QDir::Files);
+            EXPECT_TRUE(left.isEmpty()) << left.join(u' ').toStdString();
+        }
+        EXPECT_TRUE(finished) << c.name << ": the move ends within the steps tried";
+    }
 }
