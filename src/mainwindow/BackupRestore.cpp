@@ -7,6 +7,7 @@
 #include "Database.h"
 #include "DatabaseFiles.h"
 #include "DatabaseOperation.h"
+#include "DatabaseRepair.h"
 #include "ErrorReporting.h"
 #include "FileOps.h"
 #include "MainWindowServices.h"
@@ -154,6 +155,8 @@ OpenedFile openDeclared(const QString& path, itfNotifyEvent* sink)
     OpenedFile f;
     f.engine = std::make_shared<DBEngine>();
     f.owned = true;
+    // An archive a crash left under a repair's name is the archive, not a missing one.
+    (void)DatabaseRepair::RecoverInterruptedSwap(path, QFileInfo(path).absolutePath());
     if (!FileExists(path, 0)) f.engine->CreateDatabase(openMode(), path);
     f.engine->OpenDatabase(openMode(), path);
     f.db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), AppTitle(), sink);
