@@ -122,7 +122,7 @@ TEST(ObjDbSetCopy, LinkedFilesCopyTheRowsACopyRowByRowCopies)
         bool related;
         QList<int> documents;   // indexes into the work's documents
     };
-    for (const Case c : {Case{"whole, related replaced", true, {0, 1, 2}}, Case{"whole, related added", false, {0, 1, 2}},
+    for (const Case& c : {Case{"whole, related replaced", true, {0, 1, 2}}, Case{"whole, related added", false, {0, 1, 2}},
                          Case{"one document", true, {1}}}) {
         SCOPED_TRACE(c.name);
         QList<qint64> oids;
