@@ -5,6 +5,7 @@
 #include "DBEngine.h"
 #include "Database.h"
 #include "DatabaseFiles.h"
+#include "DatabaseRepair.h"
 #include "ErrorReporting.h"
 #include "SystemHelpers.h"
 #include "TableData.h"
@@ -50,6 +51,8 @@ void openBackupArchive(Database& db, const QString& path, itfProgress* progress)
         return;
     if (!g_objBackupDBEngine) {
         auto engine = std::make_shared<DBEngine>();
+        // An archive a crash left under a repair's name is the archive, not a missing one.
+        (void)DatabaseRepair::RecoverInterruptedSwap(path, QFileInfo(path).absolutePath());
         if (!FileExists(path, 0))
             engine->CreateDatabase(g_nDBOpenMode, path, 0, 0);
         engine->OpenDatabase(g_nDBOpenMode, path, 0, 0, nullptr, 5, 0, true, true, 0, -2);

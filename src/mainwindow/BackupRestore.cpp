@@ -7,6 +7,7 @@
 #include "Database.h"
 #include "DatabaseFiles.h"
 #include "DatabaseOperation.h"
+#include "DatabaseRepair.h"
 #include "ErrorReporting.h"
 #include "FileOps.h"
 #include "MainWindowServices.h"
@@ -88,72 +89,17 @@ QList<qint64> oidsOf(const TableData& rows)
     }
 }
 
-// The rows of `table` with exactly these OIDs (those still stored).
-std::unique_ptr<TableData> pinnedRows(Database& db, const QString& table, const QList<qint64>& oids)
-{
-    QStringList list;
-    list.reserve(oids.size());
-    for (qint64 oid : oids) list << QString::number(oid);
-    return db.Tables().Item(table)->Select(QStringLiteral("OID IN (") + list.join(u',') + u')');
-}
-
-// OIDs per condition: a condition of the library is at most 64,000 characters long.
-constexpr qsizetype kChunk = 2000;
-
-// The library's progress of several chunks, shown as one bar over all of them.
-class SpreadProgress final : public itfProgress {
-public:
-    SpreadProgress(itfProgress* inner, qsizetype total) : m_inner(inner), m_total(int32_t(total)) {}
-    itfProgress* sink() { return m_inner ? this : nullptr; }
-    void nextChunk(qsizetype done) { m_offset = int32_t(done); }
-    void finish()
-    {
-        if (m_inner && m_started) m_inner->OnEnd(0, 0);
-    }
-    void OnStart(int32_t a1, int32_t) override
-    {
-        if (!m_started) m_inner->OnStart(a1, m_total);
-        m_started = true;
-    }
-    bool OnProgress(int32_t a1, int32_t, int32_t a3, int32_t a4, int32_t a5) override
-    {
-        return m_inner->OnProgress(a1, m_total, m_offset + a3, a4, a5);
-    }
-    bool OnStopped() override { return m_inner->OnStopped(); }
-    void OnEnd(int32_t, int32_t) override {}
-
-private:
-    itfProgress* m_inner;
-    int32_t m_total;
-    int32_t m_offset = 0;
-    bool m_started = false;
-};
-
-// Copies the rows of `table` with these OIDs, chunk by chunk; false when stopped.
+// Copies the rows of `table` with these OIDs, with what they carry; false when stopped.
 bool copyRows(Database& from, Database& to, const QString& table, const QList<qint64>& oids, itfProgress* progress,
               bool related)
 {
-    SpreadProgress spread(progress, oids.size());
-    for (qsizetype i = 0; i < oids.size(); i += kChunk) {
-        spread.nextChunk(i);
-        auto target = to.Tables().Item(table)->Select(QStringLiteral("OID = 0"));
-        if (!pinnedRows(from, table, oids.mid(i, kChunk))->CopyRows(*target, spread.sink(), related)) return false;
-    }
-    spread.finish();
-    return true;
+    return from.Tables().Item(table)->CopyRowsTo(oids, *to.Tables().Item(table), progress, related);
 }
 
 // Deletes the rows of `table` with these OIDs (those still stored), with their lines.
 bool deleteRows(Database& db, const QString& table, const QList<qint64>& oids, itfProgress* progress)
 {
-    SpreadProgress spread(progress, oids.size());
-    for (qsizetype i = 0; i < oids.size(); i += kChunk) {
-        spread.nextChunk(i);
-        if (!pinnedRows(db, table, oids.mid(i, kChunk))->DeleteRows(spread.sink()))
-            return false;
-    }
-    spread.finish();
-    return true;
+    return db.Tables().Item(table)->DeleteRows(oids, progress);
 }
 
 // A database file opened for one run: the working database as it is, any other file by its
@@ -209,6 +155,8 @@ OpenedFile openDeclared(const QString& path, itfNotifyEvent* sink)
     OpenedFile f;
     f.engine = std::make_shared<DBEngine>();
     f.owned = true;
+    // An archive a crash left under a repair's name is the archive, not a missing one.
+    (void)DatabaseRepair::RecoverInterruptedSwap(path, QFileInfo(path).absolutePath());
     if (!FileExists(path, 0)) f.engine->CreateDatabase(openMode(), path);
     f.engine->OpenDatabase(openMode(), path);
     f.db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), AppTitle(), sink);
@@ -457,6 +405,8 @@ BackupRestore::Outcome BackupRestore::Session::go()
         destination = std::move(working);
     }
     progress.Show(title + QStringLiteral("..."));
+    // Rows travel between the two files by sets of rows rather than one by one.
+    const FileLink link(*destination.engine, *source.engine);
 
     if (r.allData) {
         if (!copyAll()) return Outcome::Stopped;
@@ -585,6 +535,7 @@ int BackupRestore::Recover()
         if (FileExists(originPath, 0) && FileExists(j.destination, 0)) {
             OpenedFile origin = open(originPath);
             OpenedFile destination = open(j.destination);
+            const FileLink link(*destination.engine, *origin.engine);
             for (const auto& [name, oids] : j.tables) {
                 if (oids.isEmpty() || !origin.db->Tables().Contains(name)) continue;
                 DatabaseOperation whole(*destination.db);

@@ -3,6 +3,7 @@
 // (payment types, document types, the sample layout with its fields) are one row, not two.
 #include "BackupShop.h"
 #include "Currency.h"
+#include "DB.h"
 #include "TableObject.h"
 #include <QFile>
 #include <map>
@@ -164,6 +165,29 @@ TEST_F(Identity, AnArchiveHoldingADefaultRowTwiceRestoresNoCopyOfIt)
     ASSERT_EQ(run(whole(true)), BackupRestore::Outcome::Completed);
     const auto after = contents(workingPath());
     EXPECT_EQ(after, before) << differences(before, after);
+}
+
+// The same matching where rows go one by one (a document moved to the archive, an archive
+// imported): a file's own payment types and sample layout take the other file's.
+TEST_F(Identity, RowsCopiedOneByOneMatchTheDefaultRowsToo)
+{
+    auto engine = std::make_shared<DBEngine>();
+    engine->CreateDatabase(3, backupPath());
+    engine->OpenDatabase(3, backupPath());
+    auto archive = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("Mirtavolia"), nullptr);
+    archive->AttachEngine(engine);
+    for (const char* table : {"TipiPagamento", "TipiDocumento", "TracciatiFornitura"}) {
+        auto to = archive->Tables().Item(table)->Select(QStringLiteral("OID = 0"));
+        EXPECT_TRUE(select(table)->CopyRows(*to, nullptr, true)) << table;
+    }
+    archive->Close();
+    engine->Close();
+    const auto copied = contents(backupPath());
+    EXPECT_EQ(copied.at("TipiPagamento").size(), 5);
+    EXPECT_EQ(copied.at("TipiDocumento").size(), 2);
+    EXPECT_EQ(copied.at("TracciatiFornitura").size(), 1);
+    EXPECT_EQ(copied.at("CampiTracciato").size(), 20);
+    EXPECT_EQ(copied.at("TracciatiFornitura$Campi").size(), 20);
 }
 
 TEST_F(Identity, AMonthSavedAndRestoredComesBackAsItWas)

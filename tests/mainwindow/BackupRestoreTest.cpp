@@ -348,3 +348,18 @@ TEST_F(Backup, AMoveKilledBeforeItsDeletionIsFinishedAtTheNextStart)
     EXPECT_EQ(FinishInterruptedBackupMovesAtStart(), 0);
     EXPECT_TRUE(prompts->log().isEmpty());
 }
+
+// An archive a crash left under a repair's name (an older program's repair, killed between
+// its renames) is the archive: a save puts it back and adds to it, never starting a new one.
+TEST_F(Backup, ASaveFindsTheArchiveARepairLeftUnderAnotherName)
+{
+    ASSERT_EQ(run(firstWeek(), {"Yes", "Yes", "OK"}), BackupRestore::Outcome::Completed);
+    ASSERT_TRUE(QFile::rename(backupPath(), backupPath() + "._"));
+    BackupRequest r = firstWeek();
+    r.from = QDate(2007, 3, 9);
+    r.to = QDate(2007, 3, 9);
+    r.automatic = true;
+    ASSERT_EQ(run(r), BackupRestore::Outcome::Completed);
+    EXPECT_EQ(oids(backupPath(), "Vendite"), (QList<qint64>{saved, later}));
+    EXPECT_FALSE(QFile::exists(backupPath() + "._"));
+}

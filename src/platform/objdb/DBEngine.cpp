@@ -326,3 +326,42 @@ qint64 DBEngine::allocateOid(const QString& table)
     counter.next = next + 1;
     return next;
 }
+
+// --- FileLink -------------------------------------------------------------------------------
+
+FileLink::FileLink(DBEngine& target, const DBEngine& source) : m_target(target), m_source(source)
+{
+    if (!target.IsOpen() || !source.IsOpen() || &target == &source || target.m_attached.contains(&source)) return;
+    SqlConnection& c = target.sql();
+    if (c.inTransaction()) return;
+    const QString alias = QStringLiteral("objdb_link%1").arg(target.m_attached.size() + 1);
+    try {
+        c.execute(QStringLiteral("ATTACH DATABASE ? AS %1").arg(SqlConnection::quoteName(alias)),
+                  {QFileInfo(source.Path()).absoluteFilePath()});
+    } catch (const AppError&) {
+        return;   // row by row, then
+    }
+    // The source is read through this connection's cache rather than mapped a second time:
+    // its own engine maps it already, and the process would count its pages twice.
+    try {
+        c.execute(QStringLiteral("PRAGMA %1.mmap_size = 0").arg(SqlConnection::quoteName(alias)));
+    } catch (const AppError&) {
+    }
+    target.m_attached.insert(&source, alias);
+    m_alias = alias;
+}
+
+FileLink::~FileLink()
+{
+    if (m_alias.isEmpty()) return;
+    m_target.m_attached.remove(&m_source);
+    if (!m_target.IsOpen()) return;
+    try {
+        m_target.sql().execute(QStringLiteral("DETACH DATABASE %1").arg(SqlConnection::quoteName(m_alias)));
+        // The copies' temporary lists of rows go with their whole file at once: dropped one by
+        // one, a hundred thousand rows cost as much as copying them.
+        m_target.sql().execScript(QStringLiteral("PRAGMA temp_store = FILE; PRAGMA temp_store = DEFAULT"));
+    } catch (const AppError&) {
+        // Still inside an operation: the attachment goes with the connection.
+    }
+}

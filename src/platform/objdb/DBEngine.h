@@ -88,6 +88,9 @@ public:
     // of the file, so a file refused on opening (a newer one) stays exactly as it was.
     void claimForWriting();
     qint64 sitePrefix() const { return m_site; }
+    // The schema name under which `other`'s file is attached to this engine's connection
+    // (FileLink); empty when it is not.
+    QString attachedAs(const DBEngine& other) const { return m_attached.value(&other); }
     void forgetOidCache();
     QString connectionsTable() const;
 
@@ -116,4 +119,25 @@ private:
     struct OidCounter { qint64 next = 0; qint64 highWater = 0; };
     QHash<QString, OidCounter> m_oids;
     QStringList m_transactions;
+    QHash<const DBEngine*, QString> m_attached;
+    friend class FileLink;
+};
+
+// While it lives, rows copied from `source`'s file into `target`'s (CopyRows, CopyRowsTo)
+// travel by sets of rows, as a few statements over both files, instead of one row at a time:
+// `source`'s file is attached to `target`'s connection. Made while no operation is under way
+// on `target` (nothing can be attached inside a transaction), and ended the same way; where
+// the file cannot be attached, copies go row by row with the same result. Both engines must
+// outlive it.
+class FileLink {
+public:
+    FileLink(DBEngine& target, const DBEngine& source);
+    ~FileLink();
+    FileLink(const FileLink&) = delete;
+    FileLink& operator=(const FileLink&) = delete;
+    bool active() const { return !m_alias.isEmpty(); }
+private:
+    DBEngine& m_target;
+    const DBEngine& m_source;
+    QString m_alias;
 };

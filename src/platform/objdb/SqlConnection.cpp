@@ -345,6 +345,12 @@ bool SqlConnection::Stmt::next()
     m_conn->fail(rc, m_sql);
 }
 
+SqlConnection::Stmt& SqlConnection::Stmt::reset()
+{
+    sqlite3_reset(m_st);
+    return *this;
+}
+
 int SqlConnection::Stmt::exec()
 {
     while (next()) {}

@@ -30,6 +30,7 @@ public:
         Stmt& bindAll(const QVariantList& values);
         bool next();                                        // a row is available
         int exec();                                         // runs to the end; rows changed
+        Stmt& reset();                                      // ready to run again, with new values bound
         int columns() const;
         QString columnName(int col) const;
         bool isNull(int col) const;

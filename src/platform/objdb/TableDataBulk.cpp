@@ -4,6 +4,7 @@
 #include "DBEngine.h"
 #include "Notify.h"
 #include "ObjDbError.h"
+#include "BulkCopy.h"
 #include "ObjDbInternal.h"
 #include "SqlConnection.h"
 #include "TableObject.h"
@@ -34,6 +35,68 @@ QList<qint64> rowOids(TableData::Impl& d)
     while (st.next()) oids << st.int64(0);
     return oids;
 }
+
+}  // namespace
+
+QStringList objdb::copyKeyOf(const Database& destination, const TableSchema& table)
+{
+    const TableSchema* declared = destination.schema(table.name);
+    return declared && !declared->identity.CopyKey.isEmpty() ? declared->identity.CopyKey : table.identity.CopyKey;
+}
+
+QHash<qint64, qint64> objdb::copyKeyMatches(SqlConnection& source, SqlConnection& destination, const TableSchema& table,
+                                            const QStringList& keyFields, const std::function<qint64(qint64)>& ownerThere)
+{
+    QHash<qint64, qint64> matches;
+    for (SqlConnection* c : {&source, &destination}) {
+        QSet<QString> columns;
+        for (const auto& [name, type] : c->tableColumns(table.name)) columns.insert(name.toLower());
+        for (const QString& f : keyFields)
+            if (!columns.contains(f.toLower())) return matches;
+    }
+    QStringList keyColumns;
+    for (const QString& f : keyFields) keyColumns << QStringLiteral("t.") + q(f);
+    const TableSchema* owner = table.ownedBy.empty() ? nullptr : table.ownedBy.front().first;
+    const QString link = owner ? table.ownedBy.front().second->linkTable : QString();
+    const QString sql = owner ? QStringLiteral("SELECT t.\"OID\", l.\"OwnerOID\", %1 FROM %2 t JOIN %3 l ON l.\"MemberOID\" = t.\"OID\"")
+                                    .arg(keyColumns.join(QStringLiteral(", ")), table.quoted(), q(link))
+                              : QStringLiteral("SELECT t.\"OID\", 0, %1 FROM %2 t").arg(keyColumns.join(QStringLiteral(", ")), table.quoted());
+    // Texts compare as the program compares them: without case.
+    const auto keyOf = [&](SqlConnection::Stmt& st, qint64 ownerOid) {
+        QString k = QString::number(ownerOid);
+        for (int i = 0; i < keyFields.size(); ++i) k += QChar(0x1f) + st.value(i + 2).toString().toCaseFolded();
+        return k;
+    };
+    QHash<QString, QList<qint64>> inDestination;
+    QSet<qint64> destinationOids;
+    {
+        auto st = destination.prepare(sql);
+        while (st.next()) inDestination[keyOf(st, st.int64(1))] << st.int64(0);
+    }
+    {
+        auto all = destination.prepare(QStringLiteral("SELECT \"OID\" FROM %1").arg(table.quoted()));
+        while (all.next()) destinationOids.insert(all.int64(0));
+    }
+    QHash<QString, QList<qint64>> missing;
+    {
+        auto st = source.prepare(sql);
+        while (st.next()) {
+            const qint64 oid = st.int64(0);
+            if (destinationOids.contains(oid)) continue;
+            missing[keyOf(st, owner ? ownerThere(st.int64(1)) : 0)] << oid;
+        }
+    }
+    // An archive that already holds a default row twice (as earlier copies left it) brings
+    // no third: every source row with the key goes to the one destination row.
+    for (auto it = missing.cbegin(); it != missing.cend(); ++it) {
+        const QList<qint64> there = inDestination.value(it.key());
+        if (there.size() != 1) continue;
+        for (qint64 oid : *it) matches.insert(oid, there.first());
+    }
+    return matches;
+}
+
+namespace {
 
 class Copier {
 public:
@@ -119,55 +182,15 @@ private:
     {
         if (m_matchedTables.contains(table.name.toLower())) return;
         m_matchedTables.insert(table.name.toLower());
-        const TableSchema* declared = m_dstDb.schema(table.name);
-        const QStringList keyFields = declared && !declared->identity.CopyKey.isEmpty() ? declared->identity.CopyKey
-                                                                                         : table.identity.CopyKey;
+        const QStringList keyFields = copyKeyOf(m_dstDb, table);
         if (keyFields.isEmpty()) return;
-        const Columns& cols = columns(table.name);
-        QStringList keyColumns;
-        for (const QString& f : keyFields) {
-            if (!cols.names.contains(f, Qt::CaseInsensitive)) return;
-            keyColumns << QStringLiteral("t.") + q(f);
-        }
         const TableSchema* owner = table.ownedBy.empty() ? nullptr : table.ownedBy.front().first;
-        const QString link = owner ? table.ownedBy.front().second->linkTable : QString();
         if (owner) matchTable(*owner);
-        const QString sql = owner ? QStringLiteral("SELECT t.\"OID\", l.\"OwnerOID\", %1 FROM %2 t JOIN %3 l ON l.\"MemberOID\" = t.\"OID\"")
-                                        .arg(keyColumns.join(QStringLiteral(", ")), table.quoted(), q(link))
-                                  : QStringLiteral("SELECT t.\"OID\", 0, %1 FROM %2 t").arg(keyColumns.join(QStringLiteral(", ")), table.quoted());
-        // Texts compare as the program compares them: without case.
-        const auto keyOf = [&](SqlConnection::Stmt& st, qint64 ownerThere) {
-            QString k = QString::number(ownerThere);
-            for (int i = 0; i < keyFields.size(); ++i) k += QChar(0x1f) + st.value(i + 2).toString().toCaseFolded();
-            return k;
-        };
-        QHash<QString, QList<qint64>> inDestination;
-        QSet<qint64> destinationOids;
-        {
-            auto st = m_dst.sql().prepare(sql);
-            while (st.next()) inDestination[keyOf(st, st.int64(1))] << st.int64(0);
-        }
-        {
-            auto all = m_dst.sql().prepare(QStringLiteral("SELECT \"OID\" FROM %1").arg(table.quoted()));
-            while (all.next()) destinationOids.insert(all.int64(0));
-        }
-        QHash<QString, QList<qint64>> missing;
-        {
-            auto st = m_src.sql().prepare(sql);
-            while (st.next()) {
-                const qint64 oid = st.int64(0);
-                if (destinationOids.contains(oid)) continue;
-                const qint64 ownerOid = st.int64(1);
-                const qint64 ownerThere =
-                    owner ? m_matched.value(owner->name.toLower() + u'|' + QString::number(ownerOid), ownerOid) : 0;
-                missing[keyOf(st, ownerThere)] << oid;
-            }
-        }
-        for (auto it = missing.cbegin(); it != missing.cend(); ++it) {
-            const QList<qint64> there = inDestination.value(it.key());
-            if (there.size() != 1) continue;
-            for (qint64 oid : *it) m_matched.insert(table.name.toLower() + u'|' + QString::number(oid), there.first());
-        }
+        const QHash<qint64, qint64> matches = copyKeyMatches(m_src.sql(), m_dst.sql(), table, keyFields, [&](qint64 ownerOid) {
+            return owner ? m_matched.value(owner->name.toLower() + u'|' + QString::number(ownerOid), ownerOid) : 0;
+        });
+        for (auto it = matches.cbegin(); it != matches.cend(); ++it)
+            m_matched.insert(table.name.toLower() + u'|' + QString::number(it.key()), it.value());
     }
 
     struct Columns {
@@ -244,35 +267,67 @@ bool stopped(itfProgress* p, int total, int done)
     return p && (!p->OnProgress(0, total, done, 0, 0) || p->OnStopped());
 }
 
-bool copyOids(TableData::Impl& src, TableData& target, const QList<qint64>& oids, itfProgress* progress, bool copyRelated)
+// The progress's end, however the work ends.
+struct ProgressEnd {
+    itfProgress* progress;
+    ~ProgressEnd()
+    {
+        if (progress) progress->OnEnd(0, 0);
+    }
+};
+
+// Copies the rows of `table` with these OIDs from one file into another: by sets of rows
+// while the files are linked (FileLink), row by row otherwise, with the same result. False
+// when stopped (nothing was copied then).
+bool copyBetween(Database& srcDb, DBEngine& src, TableSchema& table, Database& dstDb, DBEngine& dst,
+                 const QList<qint64>& oids, itfProgress* progress, bool copyRelated)
 {
-    auto& dst = DataSetAccess::impl(target);
-    TableSchema* dstTable = dst.db->schema(src.schema->name);
-    if (!dstTable) dstTable = dst.schema;
-    if (src.engine == dst.engine) return true;   // the same file: every row is already there
-    Database& dstDb = *dst.db;
+    if (&src == &dst) return true;   // the same file: every row is already there
     OpScope op(dstDb, OpKind::Bulk);
-    Copier copier(*src.db, *src.engine, dstDb, *dst.engine, copyRelated);
     const int total = int(oids.size());
     if (progress) progress->OnStart(0, total);
-    dstDb.event(NotifyAction::CopyStarted, src.schema->name, QString());
-    int done = 0;
-    for (qint64 oid : oids) {
-        copier.copy(*src.schema, oid, true);
-        if (stopped(progress, total, ++done)) {
-            if (progress) progress->OnEnd(0, 0);
-            return false;   // rolled back
+    const ProgressEnd end{progress};
+    dstDb.event(NotifyAction::CopyStarted, table.name, QString());
+    bool copied = false;
+    if (const QString alias = dst.attachedAs(src); !alias.isEmpty()) {
+        try {
+            OpScope attempt(dstDb, OpKind::Bulk);
+            switch (copyBySets(srcDb, table, dstDb, dst, alias, oids, progress, copyRelated)) {
+            case SetWork::Done:
+                attempt.commit();
+                copied = true;
+                break;
+            case SetWork::Stopped: return false;   // rolled back
+            case SetWork::RowByRow: break;
+            }
+        } catch (const AppError& e) {
+            // Rows that would share a unique key among themselves: the copy row by row
+            // finds which of them the others are.
+            if (e.number != errorNumber(UniqueViolation)) throw;
         }
     }
-    try {
-        op.commit();
-    } catch (...) {
-        if (progress) progress->OnEnd(0, 0);
-        throw;
+    if (!copied) {
+        Copier copier(srcDb, src, dstDb, dst, copyRelated);
+        int done = 0;
+        for (qint64 oid : oids) {
+            copier.copy(table, oid, true);
+            if (stopped(progress, total, ++done)) return false;   // rolled back
+        }
     }
-    if (progress) progress->OnEnd(0, 0);
-    dstDb.event(NotifyAction::CopyEnded, src.schema->name, QString());
-    invalidateQuery(dst);
+    op.commit();
+    dstDb.event(NotifyAction::CopyEnded, table.name, QString());
+    return true;
+}
+
+// Deletes the rows of `table` with these OIDs with their owned lines and memberships. False
+// when stopped (nothing was deleted then).
+bool deleteOids(Database& db, DBEngine& engine, TableSchema& table, const QList<qint64>& oids, itfProgress* progress)
+{
+    OpScope op(db, OpKind::Bulk);
+    if (progress) progress->OnStart(0, int(oids.size()));
+    const ProgressEnd end{progress};
+    if (deleteBySets(db, engine, table, oids, progress) == SetWork::Stopped) return false;
+    op.commit();
     return true;
 }
 
@@ -304,36 +359,43 @@ QString htmlEscape(const QString& s) { return s.toHtmlEscaped(); }
 
 bool TableData::CopyRows(TableData& target, itfProgress* progress, bool copyRelated)
 {
-    return copyOids(*d, target, rowOids(*d), progress, copyRelated);
+    auto& dst = DataSetAccess::impl(target);
+    if (!copyBetween(*d->db, *d->engine, *d->schema, *dst.db, *dst.engine, rowOids(*d), progress, copyRelated)) return false;
+    invalidateQuery(dst);
+    return true;
 }
 
 bool TableData::CopyRowTo(TableData& target, bool copyRelated)
 {
     const qint64 oid = GetOID();
     if (!oid) return false;
-    return copyOids(*d, target, {oid}, nullptr, copyRelated);
+    auto& dst = DataSetAccess::impl(target);
+    if (!copyBetween(*d->db, *d->engine, *d->schema, *dst.db, *dst.engine, {oid}, nullptr, copyRelated)) return false;
+    invalidateQuery(dst);
+    return true;
 }
 
 bool TableData::DeleteRows(itfProgress* progress)
 {
-    const QList<qint64> oids = rowOids(*d);
-    Database& db = *d->db;
-    OpScope op(db, OpKind::Bulk);
-    const int total = int(oids.size());
-    if (progress) progress->OnStart(0, total);
-    int done = 0;
-    for (qint64 oid : oids) {
-        deleteDeep(db, *d->engine, *d->schema, oid);
-        if (stopped(progress, total, ++done)) {
-            if (progress) progress->OnEnd(0, 0);
-            return false;
-        }
-    }
-    op.commit();
-    if (progress) progress->OnEnd(0, 0);
+    if (!deleteOids(*d->db, *d->engine, *d->schema, rowOids(*d), progress)) return false;
     setCurrent(*d, nullptr);
     invalidateQuery(*d);
     return true;
+}
+
+bool TableObject::CopyRowsTo(const QList<qint64>& oids, TableObject& target, itfProgress* progress, bool copyRelated)
+{
+    const std::shared_ptr<DBEngine> src = m_db.GetEngine();
+    const std::shared_ptr<DBEngine> dst = target.m_db.GetEngine();
+    if (!src || !src->IsOpen() || !dst || !dst->IsOpen()) throw objdb::error(NotOpen, Name(), QStringLiteral("Database non aperto"));
+    return copyBetween(m_db, *src, m_schema, target.m_db, *dst, oids, progress, copyRelated);
+}
+
+bool TableObject::DeleteRows(const QList<qint64>& oids, itfProgress* progress)
+{
+    const std::shared_ptr<DBEngine> engine = m_db.GetEngine();
+    if (!engine || !engine->IsOpen()) throw objdb::error(NotOpen, Name(), QStringLiteral("Database non aperto"));
+    return deleteOids(m_db, *engine, m_schema, oids, progress);
 }
 
 void TableData::DeleteRowWithoutRules()

@@ -1,6 +1,7 @@
 #pragma once
 // One table of a database: its declarations and the way to select its rows.
 #include "Definitions.h"
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -12,6 +13,7 @@ class Database;
 class DBEngine;
 class TableData;
 class TableCollection;
+class itfProgress;
 namespace objdb { struct TableSchema; }
 
 class TableObject {
@@ -55,6 +57,13 @@ public:
     QString BuildFieldCondition(const QString& field, const QVariant& value, const QString& wildcard = QString()) const;
     QString BuildReferenceCondition(const QString& reference, const QVariant& key) const;
     QString BuildKeyCondition(const QVariant& key) const;
+
+    // Bulk work on rows named by their OIDs (those stored; the rows of a journal), as
+    // TableData::CopyRows and DeleteRows do on a data set of exactly those rows: no row rule
+    // runs. Copied into the same table of `target`'s database. False when stopped.
+    [[nodiscard]] bool CopyRowsTo(const QList<qint64>& oids, TableObject& target, itfProgress* progress = nullptr,
+                                  bool copyRelated = false);
+    [[nodiscard]] bool DeleteRows(const QList<qint64>& oids, itfProgress* progress = nullptr);
 
     objdb::TableSchema& schema() const { return m_schema; }
 
