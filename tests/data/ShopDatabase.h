@@ -48,7 +48,3 @@ private:
     std::shared_ptr<DBEngine> m_engine;
     std::shared_ptr<Database> m_db;
 };
-
-#include <ostream>
-// Readable failures for texts.
-#include "QStringPrint.h"

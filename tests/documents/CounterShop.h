@@ -22,8 +22,6 @@
 #include <memory>
 #include <ostream>
 
-#include "QStringPrint.h"
-
 // Amounts written in the C form ("2.50"); shared with the import tests.
 Currency eur(const char* text);
 QVariant money(const char* text);

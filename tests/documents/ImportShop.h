@@ -19,8 +19,6 @@
 #include <memory>
 #include <ostream>
 
-#include "QStringPrint.h"
-
 Currency eur(const char* text);
 QVariant money(const char* text);
 

@@ -16,8 +16,6 @@
 #include <memory>
 #include <ostream>
 
-#include "QStringPrint.h"
-
 class ReportShop : public ::testing::Test {
 protected:
     void SetUp() override;

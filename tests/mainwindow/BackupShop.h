@@ -71,5 +71,3 @@ private:
     struct Saved;
     std::unique_ptr<Saved> m_saved;
 };
-
-#include "QStringPrint.h"

@@ -14,11 +14,9 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 #include <functional>
-#include "QStringPrint.h"
 #include <gtest/gtest.h>
 
 namespace {
-
 
 // A code box without a window: whether its window is the active one is the test's to say.
 class FakeBox final : public BarcodeTarget {

@@ -12,7 +12,6 @@
 #include "UiServices.h"
 
 #include <QCoreApplication>
-#include "QStringPrint.h"
 #include <gtest/gtest.h>
 
 namespace {

@@ -38,5 +38,3 @@ protected:
 private:
     std::shared_ptr<SettingsStore> m_previousStore;
 };
-
-#include "QStringPrint.h"

@@ -53,5 +53,3 @@ private:
     std::shared_ptr<DBEngine> m_engine;
     std::shared_ptr<Database> m_db;
 };
-
-#include "QStringPrint.h"

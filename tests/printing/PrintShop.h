@@ -14,8 +14,6 @@
 #include <memory>
 #include <ostream>
 
-#include "QStringPrint.h"
-
 class PrintShop : public ::testing::Test {
 protected:
     void SetUp() override;

@@ -6,16 +6,8 @@
 
 #include <QFile>
 #include <gtest/gtest.h>
-#include <ostream>
 
 namespace {
-
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    QString shown = s;
-    shown.replace(u'\r', QStringLiteral("\\r")).replace(u'\n', QStringLiteral("\\n"));
-    *os << '"' << shown.toStdString() << '"';
-}
 
 class ScriptFiles : public ::testing::Test {
 protected:

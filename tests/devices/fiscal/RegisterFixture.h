@@ -15,8 +15,6 @@
 #include <functional>
 #include <memory>
 
-#include "QStringPrint.h"
-
 class FiscalTest : public ::testing::Test {
 protected:
     static constexpr int kTimeoutMs = 300;

@@ -15,8 +15,6 @@
 #include <memory>
 #include <ostream>
 
-#include "QStringPrint.h"
-
 // What the library would show through the main window's sink.
 class SinkRecord : public itfNotifyEvent {
 public:
