@@ -6,7 +6,7 @@
 
 namespace {
 // Every setting the program keeps in memory, as one tuple of references: the one list the
-// guard takes and puts back.
+// guard takes and puts back. Its test holds it against the program's own table of settings.
 auto everySetting()
 {
     return std::tie(RootDir, AccessMode, MaintenanceDir, MaintenanceMode, UseTransaction, BarcodeReaderEnabled,

@@ -22,9 +22,9 @@ public:
     HeadlessGuard(const HeadlessGuard&) = delete;
     HeadlessGuard& operator=(const HeadlessGuard&) = delete;
 
-    // The clock in place of the system's until the end; one that moves only when told, from
-    // `start`, for the second.
+    // Puts `clock` in place of the system's until the end.
     void useClock(std::shared_ptr<Clock> clock);
+    // The same with a clock that moves only when told, from `start`.
     std::shared_ptr<ManualClock> useManualClock(const QDateTime& start);
 
     const std::shared_ptr<ScriptedUiServices> ui = std::make_shared<ScriptedUiServices>();
