@@ -1,7 +1,7 @@
 // Speed of the delivery-file import over a catalogue of 100,000 articles: a supplier's file
 // of 100,000 lines read through the layout the program ships (twenty fields, the full row
 // filter script run on every record; target: under 3 s), and the same file imported into a
-// supply whole (past the 32,767 lines an old 16-bit line counter held), each line a
+// supply whole (past the 32,767 lines a 16-bit line counter would hold), each line a
 // different article, checked and added as one operation. Beside the import, turn about,
 // plain SQLite does the same work per line on the same file opened with the library's
 // settings (RawSqlite): the line's fields cut from the file, the article found by code, the

@@ -27,12 +27,19 @@ endif()
 # built once in a target of its own and reused by every library, program and test:
 #   mv_pch_core     Qt Core and the standard library (targets without widgets)
 #   mv_pch_widgets  the above with Qt Gui and Widgets
-#   mv_pch_tests    the above with GoogleTest (test programs and their support)
+#   mv_pch_tests    the above with GoogleTest and the tests' printers of Qt values (test
+#                   programs and their support)
 # A precompiled header is only used when the compiler sees the same -D macros that touch
 # it; a target that differs gets a "-Winvalid-pch" warning and still builds correctly,
 # only slower. Set MV_PCH=OFF (or CMAKE_DISABLE_PRECOMPILE_HEADERS=ON) to check that every
 # file includes what it uses.
 option(MV_PCH "Use the shared precompiled headers" ON)
+# Whether targets get the shared headers (see mv_use_pch_everywhere).
+if(MV_PCH AND NOT CMAKE_DISABLE_PRECOMPILE_HEADERS AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  set(MV_PCH_IN_USE ON)
+else()
+  set(MV_PCH_IN_USE OFF)
+endif()
 
 set(_mv_pch_core
     <algorithm> <cmath> <cstdint> <functional> <map> <memory> <optional> <set> <string>
@@ -44,7 +51,8 @@ set(_mv_pch_widgets ${_mv_pch_core}
     <QApplication> <QCheckBox> <QComboBox> <QDialog> <QGridLayout> <QGroupBox> <QHBoxLayout>
     <QImage> <QKeyEvent> <QLabel> <QLineEdit> <QPainter> <QPlainTextEdit> <QPushButton>
     <QVBoxLayout> <QWidget>)
-set(_mv_pch_tests ${_mv_pch_widgets} <gtest/gtest.h>)
+# The printers must come before any test code (tests/support/QStringPrint.h says why).
+set(_mv_pch_tests ${_mv_pch_widgets} <gtest/gtest.h> ${PROJECT_SOURCE_DIR}/tests/support/QStringPrint.h)
 
 # A holder target per header: it compiles nothing else, and links exactly what gives the
 # header its include folders and macros, so that its macros are a subset of every user's.
@@ -126,7 +134,7 @@ endfunction()
 # flags (fuzz/) are skipped, and so is everything when the compiler is not GCC: other
 # compilers refuse, rather than ignore, a shared header built with other macros.
 function(mv_use_pch_everywhere)
-  if(NOT MV_PCH OR CMAKE_DISABLE_PRECOMPILE_HEADERS OR NOT CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  if(NOT MV_PCH_IN_USE)
     return()
   endif()
   set(_dirs ${PROJECT_SOURCE_DIR})

@@ -15,7 +15,7 @@ QString readScript(const QString& path, bool& ok)
     ok = f.open(QIODevice::ReadOnly);
     if (!ok) return {};
     const QByteArray bytes = f.readAll();
-    // Script files are written as UTF-8 here; older ones come in the Windows code page.
+    // Script files are written as UTF-8; one that is not reads in the Windows-1252 code page.
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString text = utf8(bytes);
     if (utf8.hasError()) {

@@ -2,9 +2,11 @@
 // The program's configuration: one global per setting, named after its key, loaded from
 // the per-user settings store at start-up and written back as a whole.
 //
-// Integer settings hold the 16-bit range of the original store (-32768..32767); Long
-// settings the 32-bit range. A stored value that cannot be read or does not fit takes the
-// setting's default, so a damaged store never stops the start.
+// Integer settings are whole numbers from -32768 to 32767, Long settings 32-bit ones: the
+// ranges the options dialog and the settings exchange files accept and name to the user,
+// so whatever the store holds can be shown, edited and exported back unchanged. A stored
+// value that cannot be read or does not fit takes the setting's default, so a damaged store
+// never stops the start.
 #include "Currency.h"
 #include <QDate>
 #include <QString>

@@ -16,9 +16,9 @@ class Database;
 class ImportLoop;
 
 // The lines of a text file in its own encoding: UTF-8 or UTF-16 with a byte-order mark;
-// without one each line is UTF-8 when it reads as such, else Windows-1252 (files written by
-// older programs). A line ends at CR, LF or CR LF; a Ctrl+Z ends an 8-bit file, as it ends
-// a DOS text.
+// without one each line is UTF-8 when it reads as such, else Windows-1252 (the 8-bit code
+// suppliers' files come in). A line ends at CR, LF or CR LF; a Ctrl+Z, the end-of-file
+// mark some 8-bit text files carry, ends an 8-bit file.
 class DeliveryLineSource {
 public:
     // Raises AppError when the file cannot be opened.

@@ -240,13 +240,7 @@ void DetailViewPanel::applyEnabling()
     const int level = m_db ? m_db->AccessLevel() : 0;
     const CommandEnabling e = CommandEnabling::Compute(CommandEnabling::InputFrom(*m_view, level, sequence));
     for (const CommandSwitch& s : e.switches) {
-        QAction* action = nullptr;
-        QWidget* control = nullptr;
-        switch (s.kind) {
-        case CommandSwitch::Kind::Menu: action = FindMenuAction(*m_w.window, s.target); break;
-        case CommandSwitch::Kind::ToolButton: action = ToolbarAction(*m_w.toolbar, s.target); break;
-        case CommandSwitch::Kind::Control: control = m_w.window->findChild<QWidget*>(s.target); break;
-        }
+        const auto [action, control] = FindSwitchTarget(*m_w.window, *m_w.toolbar, s);
         switch (s.property) {
         case CommandSwitch::Property::Enabled:
             if (action) action->setEnabled(s.value);

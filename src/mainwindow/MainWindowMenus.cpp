@@ -1,4 +1,5 @@
 #include "MainWindowMenus.h"
+#include "CommandEnabling.h"
 #include "MainWindowCommands.h"
 #include <QAction>
 #include <QMainWindow>
@@ -234,4 +235,14 @@ QAction* ToolbarAction(const QToolBar& toolbar, const QString& key)
     for (QAction* a : toolbar.actions())
         if (a->data().toString() == key) return a;
     return nullptr;
+}
+
+SwitchTarget FindSwitchTarget(const QWidget& window, const QToolBar& toolbar, const CommandSwitch& s)
+{
+    switch (s.kind) {
+    case CommandSwitch::Kind::Menu: return {FindMenuAction(window, s.target), nullptr};
+    case CommandSwitch::Kind::ToolButton: return {ToolbarAction(toolbar, s.target), nullptr};
+    case CommandSwitch::Kind::Control: return {nullptr, window.findChild<QWidget*>(s.target)};
+    }
+    return {};
 }

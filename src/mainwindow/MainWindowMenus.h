@@ -12,6 +12,7 @@ class QMainWindow;
 class QMenu;
 class QToolBar;
 class QWidget;
+struct CommandSwitch;
 
 struct MainWindowMenus {
     // "&Dati"
@@ -140,3 +141,11 @@ QAction* FindMenuAction(const QWidget& window, const QString& name);
 // key in its data.
 QToolBar* BuildMainToolbar(QWidget* parent);
 QAction* ToolbarAction(const QToolBar& toolbar, const QString& key);
+
+// What a switch of the command enabling acts on: the menu entry or toolbar button, or the
+// control, its target names in the window. Both null when the window has none by that name.
+struct SwitchTarget {
+    QAction* action = nullptr;
+    QWidget* control = nullptr;
+};
+SwitchTarget FindSwitchTarget(const QWidget& window, const QToolBar& toolbar, const CommandSwitch& s);

@@ -11,8 +11,8 @@
 #include <QStringList>
 
 // The script of a file, each of its lines followed by CR LF (lines may end with CR LF, LF
-// or CR). A file that is not UTF-8 is read as Windows-1252, as the program wrote them
-// before. Raises AppError naming the file when it cannot be read.
+// or CR). A file that is not UTF-8 is read as Windows-1252, the 8-bit code script files
+// come in. Raises AppError naming the file when it cannot be read.
 QString ReadScriptFile(const QString& path);
 // Writes the script as a whole or not at all. Raises AppError naming the file.
 void WriteScriptFile(const QString& path, const QString& script);

@@ -6,8 +6,8 @@
 #include "Configuration.h"
 #include "CurrencyInfo.h"
 #include "CustomerCardWriter.h"
+#include "HeadlessGuard.h"
 #include "TestEnvironment.h"
-#include "UiServices.h"
 #include <gtest/gtest.h>
 
 using namespace business;
@@ -16,22 +16,11 @@ namespace {
 
 class Helpers : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ui = std::make_shared<ScriptedUiServices>();
-        setUiServices(ui);
-        m_savedPoint = ImportoPunto;
-    }
-    void TearDown() override
-    {
-        ImportoPunto = m_savedPoint;
-        setUiServices(nullptr);
-        setCustomerCardWriter(nullptr);
-    }
+    void TearDown() override { setCustomerCardWriter(nullptr); }
 
-    std::shared_ptr<ScriptedUiServices> ui;
+    testenv::HeadlessGuard headless;
+    std::shared_ptr<ScriptedUiServices> ui = headless.ui;
     Shop shop{testenv::newDir("helpers") + "/Mirtavolia.mdb"};
-    double m_savedPoint = 0;
 };
 
 // ---- FindDiscount ------------------------------------------------------------------------------

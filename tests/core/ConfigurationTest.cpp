@@ -1,9 +1,8 @@
-#include "Clock.h"
 #include "Configuration.h"
 #include "DefaultScripts.h"
 #include "DeviceSettings.h"
+#include "HeadlessGuard.h"
 #include "RoundRanges.h"
-#include "SettingsStore.h"
 #include "SystemHelpers.h"
 #include "TestEnvironment.h"
 
@@ -15,18 +14,7 @@ namespace {
 // Every test starts from an empty in-memory store, a fixed clock and the normal mode.
 class ConfigurationTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        store = std::make_shared<MemorySettingsStore>();
-        setSettingsStore(store);
-        clock = std::make_shared<ManualClock>(QDateTime(QDate(2024, 2, 29), QTime(9, 30)));
-        setAppClock(clock);
-        g_bBackupArchiveMode = false;
-    }
-    void TearDown() override {
-        setSettingsStore(nullptr);
-        setAppClock(nullptr);
-        g_bBackupArchiveMode = false;
-    }
+    void SetUp() override { g_bBackupArchiveMode = false; }
     QString stored(const char* section, const char* key) {
         return store->get(QString::fromLatin1(section), QString::fromLatin1(key), QStringLiteral("<missing>"));
     }
@@ -34,8 +22,9 @@ protected:
         store->set(QString::fromLatin1(section), QString::fromLatin1(key), value);
     }
 
-    std::shared_ptr<MemorySettingsStore> store;
-    std::shared_ptr<ManualClock> clock;
+    testenv::HeadlessGuard headless;
+    std::shared_ptr<MemorySettingsStore> store = headless.settings;
+    std::shared_ptr<ManualClock> clock = headless.useManualClock(QDateTime(QDate(2024, 2, 29), QTime(9, 30)));
 };
 
 TEST(StrToBool, OnlyTheFourNoWordsAreFalse) {
@@ -306,6 +295,7 @@ TEST_F(ConfigurationTest, DeviceSaversWriteTheirSectionAndMarkTheFilterStale) {
 // lines without "=" and an unterminated section header. Loading takes the defaults of the
 // keys it cannot read and keeps what it can.
 TEST(ConfigurationBadInput, DamagedSettingsFileLoadsWithDefaults) {
+    testenv::HeadlessGuard headless;
     const QString path = testenv::newDir(QStringLiteral("badini")) + QStringLiteral("/Mirtavolia.ini");
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -340,8 +330,7 @@ TEST(ConfigurationBadInput, DamagedSettingsFileLoadsWithDefaults) {
     f.close();
 
     setSettingsStore(std::make_shared<IniSettingsStore>(path));
-    auto clock = std::make_shared<ManualClock>(QDateTime(QDate(2023, 5, 6), QTime(12, 0)));
-    setAppClock(clock);
+    headless.useManualClock(QDateTime(QDate(2023, 5, 6), QTime(12, 0)));
     g_bBackupArchiveMode = false;
     ASSERT_NO_THROW(LoadConfiguration());
 
@@ -372,10 +361,6 @@ TEST(ConfigurationBadInput, DamagedSettingsFileLoadsWithDefaults) {
     EXPECT_EQ(again.get(QStringLiteral("Configuration"), QStringLiteral("ImportoPuntoPremio"), QString()), QStringLiteral("0.05"));
     EXPECT_EQ(again.get(QStringLiteral("Info"), QStringLiteral("DBStarted"), QString()), QStringLiteral("2023-05-06"));
 
-    setSettingsStore(nullptr);
-    setAppClock(nullptr);
-    g_colRoundRanges.clear();
-    UseRoundRanges = false;
 }
 
 }  // namespace

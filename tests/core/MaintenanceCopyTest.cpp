@@ -11,8 +11,6 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
-#include "QStringPrint.h"
-
 namespace {
 
 void sql(sqlite3* db, const QString& statements) {

@@ -5,9 +5,9 @@
 #include "Configuration.h"
 #include "DatabaseFiles.h"
 #include "ErrorReporting.h"
+#include "HeadlessGuard.h"
 #include "SqlConnection.h"
 #include "TestEnvironment.h"
-#include "UiServices.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -21,13 +21,10 @@ class Archive : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_saved = {RootDir, BackupDir, g_nDBOpenMode, g_bBackupArchiveMode};
         RootDir = m_root;
         BackupDir = testenv::newDir("archivio");
         g_nDBOpenMode = 3;
         g_bBackupArchiveMode = false;
-        ui = std::make_shared<ScriptedUiServices>();
-        setUiServices(ui);
         setErrorWindowPresenter([this](const QString&, const QString& text) { shownErrors << text; });
 
         shop.select("Depositi")->AddRow({"Deposito", "", "Descrizione", "Predefinito"});
@@ -42,9 +39,7 @@ protected:
     {
         if (g_objBackupDBEngine) g_objBackupDBEngine->Close();
         g_objBackupDBEngine.reset();
-        std::tie(RootDir, BackupDir, g_nDBOpenMode, g_bBackupArchiveMode) = m_saved;
         setErrorWindowPresenter(nullptr);
-        setUiServices(nullptr);
     }
 
     // A sale of two lines of A, for Rossi, paid in part with Rossi's voucher.
@@ -73,11 +68,11 @@ protected:
     double stock() { return shop.scalar("SELECT ValoreScorta FROM Articoli").toDouble(); }
     double voucherUsed() { return shop.scalar("SELECT ImportoUtilizzato FROM BuoniClienti").toDouble(); }
 
+    testenv::HeadlessGuard headless;
+    std::shared_ptr<ScriptedUiServices> ui = headless.ui;
     QString m_root = testenv::newDir("lavoro");
     Shop shop{m_root + "/Mirtavolia.mdb"};
-    std::shared_ptr<ScriptedUiServices> ui;
     QStringList shownErrors;
-    std::tuple<QString, QString, int32_t, bool> m_saved;
 };
 
 const QString kSaleRows = "SELECT OID, ImportoVendita, Note, Punti, OID_Cliente FROM Vendite ORDER BY OID";

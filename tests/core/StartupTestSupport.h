@@ -111,4 +111,3 @@ protected:
 }
 
 #include <ostream>
-#include "QStringPrint.h"

@@ -1,10 +1,8 @@
 #pragma once
 // Shared set-up of the window tests: a QApplication (offscreen), scripted answers to every
 // question, a clock moved by hand and settings in memory, all put back after each test.
-#include "Clock.h"
-#include "SettingsStore.h"
+#include "HeadlessGuard.h"
 #include "ShownModalWindows.h"
-#include "UiServices.h"
 #include <QApplication>
 #include <QKeyEvent>
 #include <QTimer>
@@ -17,26 +15,13 @@ namespace wintest {
 
 class WindowTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ui = std::make_shared<ScriptedUiServices>();
-        setUiServices(ui);
-        clock = std::make_shared<ManualClock>();
-        setAppClock(clock);
-        settings = std::make_shared<MemorySettingsStore>();
-        setSettingsStore(settings);
-    }
-    void TearDown() override {
-        setUiServices(nullptr);
-        setAppClock(nullptr);
-        setSettingsStore(nullptr);
-    }
-
     // For tests that click a window's controls while it waits (see whenModal).
     void showModalWindows() { setUiServices(std::make_shared<ShownModalWindows>(ui)); }
 
-    std::shared_ptr<ScriptedUiServices> ui;
-    std::shared_ptr<ManualClock> clock;
-    std::shared_ptr<MemorySettingsStore> settings;
+    testenv::HeadlessGuard headless;
+    std::shared_ptr<ScriptedUiServices> ui = headless.ui;
+    std::shared_ptr<ManualClock> clock = headless.useManualClock(QDateTime(QDate(2007, 3, 1), QTime(10, 0)));
+    std::shared_ptr<MemorySettingsStore> settings = headless.settings;
 };
 
 inline void pressKey(QWidget* target, int key, const QString& text = QString()) {

@@ -1,6 +1,6 @@
 // The article's own rules: prices kept consistent with each other and with the database's
 // currency, the unit quantity checked, the average price and the change date on saving.
-#include "Clock.h"
+#include "HeadlessGuard.h"
 #include "CurrencyInfo.h"
 #include "ObjDbError.h"
 #include "ShopDatabase.h"
@@ -15,17 +15,11 @@ class Articles : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_clock = std::make_shared<ManualClock>(QDateTime(QDate(2007, 3, 1), QTime(10, 15, 30)));
-        setAppClock(m_clock);
         shop.open();
         // Prices in euro, with their two decimals.
         shop.db().SetCurrency(std::make_shared<EuroCurrencyInfo>());
     }
-    void TearDown() override
-    {
-        shop.close();
-        setAppClock(std::make_shared<SystemClock>());
-    }
+    void TearDown() override { shop.close(); }
     std::unique_ptr<TableData> newArticle(const QVariantList& values)
     {
         auto a = shop.select("Articoli", "OID = 0");
@@ -36,7 +30,8 @@ protected:
         return a;
     }
 
-    std::shared_ptr<ManualClock> m_clock;
+    testenv::HeadlessGuard headless;
+    std::shared_ptr<ManualClock> m_clock = headless.useManualClock(QDateTime(QDate(2007, 3, 1), QTime(10, 15, 30)));
     ShopDatabase shop;
 };
 

@@ -2,6 +2,7 @@
 // lookup tables with their exact values, and nothing added again on later openings.
 #include "ShopDatabase.h"
 #include "DefaultScripts.h"
+#include "HeadlessGuard.h"
 #include "DeviceSettings.h"
 #include "TableObject.h"
 #include <gtest/gtest.h>
@@ -43,14 +44,12 @@ class NewDatabase : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_savedDepartment = DefaultDepartment;
         DefaultDepartment = 6;
         shop.open();
     }
-    void TearDown() override { DefaultDepartment = m_savedDepartment; }
 
+    testenv::HeadlessGuard headless;
     ShopDatabase shop;
-    int32_t m_savedDepartment = 0;
 };
 
 TEST_F(NewDatabase, HasEveryTableInCreationOrderWithItsStoredVersion)

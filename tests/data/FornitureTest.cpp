@@ -1,6 +1,6 @@
 // A supply's total follows its load lines.
-#include "Clock.h"
 #include "Forniture.h"
+#include "HeadlessGuard.h"
 #include "ShopDatabase.h"
 #include <gtest/gtest.h>
 
@@ -13,7 +13,6 @@ class Supplies : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        setAppClock(std::make_shared<ManualClock>(QDateTime(QDate(2007, 3, 1), QTime(10, 15, 30))));
         shop.open();
         shop.select("Articoli")->AddRow({"Codice", "A", "Descrizione", "Articolo A", "PrezzoVendita", money("4"),
                                           "PrezzoAcquisto", money("2"), "ValoreScorta", 0.0});
@@ -27,7 +26,6 @@ protected:
         lines.reset();
         supply.reset();
         shop.close();
-        setAppClock(std::make_shared<SystemClock>());
     }
     void addLine(double quantity)
     {
@@ -38,6 +36,8 @@ protected:
     }
     Currency total() { return supply->GetCurrencyValue("ImportoAcquisto"); }
 
+    testenv::HeadlessGuard headless;
+    std::shared_ptr<ManualClock> clock = headless.useManualClock(QDateTime(QDate(2007, 3, 1), QTime(10, 15, 30)));
     ShopDatabase shop;
     std::unique_ptr<TableData> supply;
     std::unique_ptr<TableData> lines;

@@ -2,7 +2,7 @@
 // must name fields of that table, the notice stays within its limits, and a change of the
 // watched table or field restarts the rule's checks.
 #include "ShopDatabase.h"
-#include "Clock.h"
+#include "HeadlessGuard.h"
 #include "ImpostazioniPromemoria.h"
 #include "TableObject.h"
 #include <gtest/gtest.h>
@@ -45,16 +45,8 @@ TEST(PlaceholderSplit, TakesTheFirstPlaceholderAndTheTextAfterIt)
 
 class ReminderRules : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        setAppClock(std::make_shared<ManualClock>(QDateTime(QDate(2007, 3, 1), QTime(10, 15, 30))));
-        shop.open();
-    }
-    void TearDown() override
-    {
-        shop.close();
-        setAppClock(std::make_shared<SystemClock>());
-    }
+    void SetUp() override { shop.open(); }
+    void TearDown() override { shop.close(); }
 
     // A rule being typed in, not yet stored.
     std::unique_ptr<TableData> newRule()
@@ -76,6 +68,8 @@ protected:
     QStringList refusals() { return shop.sink().refusals; }
     QStringList warnings() { return shop.sink().warnings; }
 
+    testenv::HeadlessGuard headless;
+    std::shared_ptr<ManualClock> clock = headless.useManualClock(QDateTime(QDate(2007, 3, 1), QTime(10, 15, 30)));
     ShopDatabase shop;
 };
 

@@ -7,13 +7,6 @@ QVariant money(const char* text) { return QVariant::fromValue(eur(text)); }
 
 void SalesShop::SetUp()
 {
-    clock = std::make_shared<ManualClock>(QDateTime(QDate(2007, 3, 1), QTime(10, 0)));
-    setAppClock(clock);
-    m_importoPunto = ImportoPunto;
-    m_importoPuntoPremio = ImportoPuntoPremio;
-    m_importoMax = ImportoMaxArticolo;
-    m_usePunti = Use_PuntiPremio;
-    m_progrLen = ProgrLen_ClientiForn;
     ImportoPunto = 10;
     ImportoPuntoPremio = 0.05;
     ImportoMaxArticolo = 0;
@@ -22,26 +15,16 @@ void SalesShop::SetUp()
     shop.open();
 }
 
-void SalesShop::TearDown()
-{
-    shop.close();
-    ImportoPunto = m_importoPunto;
-    ImportoPuntoPremio = m_importoPuntoPremio;
-    ImportoMaxArticolo = m_importoMax;
-    Use_PuntiPremio = m_usePunti;
-    ProgrLen_ClientiForn = m_progrLen;
-    setAppClock(std::make_shared<SystemClock>());
-}
+void SalesShop::TearDown() { shop.close(); }
 
 qint64 SalesShop::addCustomer(const QString& name, const QString& code, bool collectsPoints)
 {
-    return shop.select("Clienti")->AddRow({"Descrizione", name, "Codice", code, "CalcolaPunti", collectsPoints});
+    return shop.rows().addCustomer({.name = name, .code = code, .fields = {"CalcolaPunti", collectsPoints}});
 }
 
 qint64 SalesShop::addArticle(const QString& code, const char* price, double stock)
 {
-    return shop.select("Articoli")->AddRow(
-        {"Codice", code, "Descrizione", "Articolo " + code, "PrezzoVendita", money(price), "ValoreScorta", stock});
+    return shop.rows().addArticle({.code = code, .price = eur(price), .stock = stock});
 }
 
 qint64 SalesShop::addVoucher(qint64 customer, const QString& description, const char* amount)
@@ -53,22 +36,12 @@ qint64 SalesShop::addVoucher(qint64 customer, const QString& description, const 
 std::unique_ptr<TableData> SalesShop::newSale(qint64 customer)
 {
     clock->advanceMs(60 * 1000);
-    auto sale = shop.select("Vendite", "OID=0");
-    sale->NewRow();
-    if (customer)
-        sale->SetReferenceOID("Cliente", customer);
-    sale->Update();
-    return sale;
+    return shop.rows().row("Vendite", shop.rows().addSale({.counterpart = customer}));
 }
 
 qint64 SalesShop::addLine(TableData& sale, qint64 article, double quantity)
 {
-    auto lines = sale.GetReference("Articoli");
-    lines->NewRow();
-    lines->SetParent(article);
-    lines->SetValue("ValoreScarico", quantity);
-    lines->Update();
-    return lines->GetOID();
+    return shop.rows().addLine(sale, {.article = article, .quantity = quantity});
 }
 
 qint64 SalesShop::storedPoints(qint64 customer)

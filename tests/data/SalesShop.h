@@ -4,8 +4,8 @@
 // put back after each test.
 #include "ShopDatabase.h"
 #include "AppError.h"
-#include "Clock.h"
 #include "Currency.h"
+#include "HeadlessGuard.h"
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -33,11 +33,7 @@ protected:
     double storedStock(qint64 article);
     qint64 count(const QString& table, const QString& condition = QString());
 
-    std::shared_ptr<ManualClock> clock;
+    testenv::HeadlessGuard headless;
+    std::shared_ptr<ManualClock> clock = headless.useManualClock(QDateTime(QDate(2007, 3, 1), QTime(10, 0)));
     ShopDatabase shop;
-
-private:
-    double m_importoPunto = 0, m_importoPuntoPremio = 0, m_importoMax = 0;
-    bool m_usePunti = false;
-    int m_progrLen = 0;
 };

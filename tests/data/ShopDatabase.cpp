@@ -1,6 +1,4 @@
 #include "ShopDatabase.h"
-#include "DB.h"
-#include "TableObject.h"
 #include "TestEnvironment.h"
 #include <QFile>
 #include <QSqlDatabase>
@@ -44,28 +42,15 @@ ShopDatabase::~ShopDatabase() { close(); }
 Database& ShopDatabase::open()
 {
     close();
-    m_engine = std::make_shared<DBEngine>();
-    if (!QFile::exists(m_path))
-        m_engine->CreateDatabase(3, m_path);
-    m_engine->OpenDatabase(3, m_path);
-    m_db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), "Mirtavolia", &m_sink);
-    m_db->AttachEngine(m_engine);
-    return *m_db;
+    m_shop.emplace(testshop::Options{.path = m_path, .sink = &m_sink});
+    return m_shop->db();
 }
 
-void ShopDatabase::close()
-{
-    if (m_db)
-        m_db->Close();
-    if (m_engine)
-        m_engine->Close();
-    m_db.reset();
-    m_engine.reset();
-}
+void ShopDatabase::close() { m_shop.reset(); }
 
 std::unique_ptr<TableData> ShopDatabase::select(const QString& table, const QString& condition)
 {
-    return m_db->Tables().Item(table)->Select(condition);
+    return m_shop->select(table, condition);
 }
 
 void ShopDatabase::rawExec(const QStringList& statements)

@@ -4,11 +4,13 @@
 #include "DBEngine.h"
 #include "Database.h"
 #include "Notify.h"
+#include "ShopBuilder.h"
 #include "TableData.h"
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 #include <memory>
+#include <optional>
 
 // Keeps what the library tells the user.
 class RecordingSink : public itfNotifyEvent {
@@ -28,7 +30,9 @@ public:
     // Creates the file on the first call, opens it afterwards; declares or upgrades every table.
     Database& open();
     void close();
-    Database& db() { return *m_db; }
+    Database& db() { return m_shop->db(); }
+    // Rows made through the rules, in the open file.
+    testshop::ShopBuilder& rows() { return *m_shop; }
     const QString& path() const { return m_path; }
     RecordingSink& sink() { return m_sink; }
     std::unique_ptr<TableData> select(const QString& table, const QString& condition = QString());
@@ -45,10 +49,5 @@ public:
 private:
     QString m_path;
     RecordingSink m_sink;
-    std::shared_ptr<DBEngine> m_engine;
-    std::shared_ptr<Database> m_db;
+    std::optional<testshop::ShopBuilder> m_shop;
 };
-
-#include <ostream>
-// Readable failures for texts.
-#include "QStringPrint.h"

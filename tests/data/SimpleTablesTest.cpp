@@ -1,10 +1,10 @@
 // Rules of the small tables: protected administrators, the defaults of a new row, and the
 // unique indexes that refuse a duplicate.
 #include "ShopDatabase.h"
-#include "Clock.h"
 #include "Configuration.h"
 #include "DefaultScripts.h"
 #include "DeviceSettings.h"
+#include "HeadlessGuard.h"
 #include "ObjDbError.h"
 #include "TableObject.h"
 #include <gtest/gtest.h>
@@ -17,22 +17,14 @@ class SimpleTables : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_clock = std::make_shared<ManualClock>(QDateTime(QDate(2007, 3, 1), QTime(10, 15, 30)));
-        setAppClock(m_clock);
-        m_savedDepartment = DefaultDepartment;
         DefaultDepartment = 9;
         shop.open();
     }
-    void TearDown() override
-    {
-        shop.close();
-        DefaultDepartment = m_savedDepartment;
-        setAppClock(std::make_shared<SystemClock>());
-    }
+    void TearDown() override { shop.close(); }
     qint64 count(const QString& table) { return shop.select(table)->RowCount(); }
 
-    std::shared_ptr<ManualClock> m_clock;
-    int32_t m_savedDepartment = 0;
+    testenv::HeadlessGuard headless;
+    std::shared_ptr<ManualClock> m_clock = headless.useManualClock(QDateTime(QDate(2007, 3, 1), QTime(10, 15, 30)));
     ShopDatabase shop;
 };
 

@@ -1,8 +1,8 @@
 // Stock loads and unloads: line numbers, line amounts, the article's stock and its average
 // purchase price, the maximum unit amount and the discounts of a sale line.
 #include "Configuration.h"
-#include "Clock.h"
 #include "Forniture.h"
+#include "HeadlessGuard.h"
 #include "ObjDbError.h"
 #include "ShopDatabase.h"
 #include "StockLines.h"
@@ -19,24 +19,15 @@ class Stock : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_clock = std::make_shared<ManualClock>(QDateTime(QDate(2007, 3, 1), QTime(10, 15, 30)));
-        setAppClock(m_clock);
-        m_saved = {ImportoMaxArticolo, ImportoPuntoPremio, ImportoPunto};
         ImportoMaxArticolo = 0;
         ImportoPuntoPremio = 0.05;
         shop.open();
     }
-    void TearDown() override
-    {
-        shop.close();
-        std::tie(ImportoMaxArticolo, ImportoPuntoPremio, ImportoPunto) = m_saved;
-        setAppClock(std::make_shared<SystemClock>());
-    }
+    void TearDown() override { shop.close(); }
 
     void addArticle(const QString& code, const char* salePrice, const char* purchasePrice, double stock)
     {
-        shop.select("Articoli")->AddRow({"Codice", code, "Descrizione", "Articolo " + code, "PrezzoVendita",
-                                          money(salePrice), "PrezzoAcquisto", money(purchasePrice), "ValoreScorta", stock});
+        shop.rows().addArticle({.code = code, .price = eur(salePrice), .purchasePrice = eur(purchasePrice), .stock = stock});
     }
     std::unique_ptr<TableData> article(const QString& code) { return shop.select("Articoli", "Codice='" + code + "'"); }
     double stock(const QString& code) { return article(code)->GetFieldValue("ValoreScorta").toDouble(); }
@@ -76,9 +67,9 @@ protected:
         a->Update();
     }
 
-    std::shared_ptr<ManualClock> m_clock;
+    testenv::HeadlessGuard headless;
+    std::shared_ptr<ManualClock> m_clock = headless.useManualClock(QDateTime(QDate(2007, 3, 1), QTime(10, 15, 30)));
     ShopDatabase shop;
-    std::tuple<double, double, double> m_saved;
 };
 
 // ---- Loads ------------------------------------------------------------------------------------

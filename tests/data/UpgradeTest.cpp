@@ -2,9 +2,9 @@
 // version calls for, and only those. The legacy files are made with plain SQL from a new
 // database whose stored version is lowered.
 #include "ShopDatabase.h"
-#include "Clock.h"
 #include "DefaultScripts.h"
 #include "DeviceSettings.h"
+#include "HeadlessGuard.h"
 #include "TableObject.h"
 #include <gtest/gtest.h>
 
@@ -14,14 +14,8 @@ class Upgrade : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        setAppClock(std::make_shared<ManualClock>(QDateTime(QDate(2007, 3, 1), QTime(9, 30))));
-        m_savedDepartment = DefaultDepartment;
+        headless.useManualClock(QDateTime(QDate(2007, 3, 1), QTime(9, 30)));
         DefaultDepartment = 7;
-    }
-    void TearDown() override
-    {
-        DefaultDepartment = m_savedDepartment;
-        setAppClock(std::make_shared<SystemClock>());
     }
 
     // A closed legacy file: a new database, then the table's version and rows as an older
@@ -39,7 +33,7 @@ protected:
         return shop.rawScalar(QString("SELECT Version FROM _objdb_tables WHERE Name='%1'").arg(table)).toDouble();
     }
 
-    int32_t m_savedDepartment = 0;
+    testenv::HeadlessGuard headless;
 };
 
 struct StepCase {

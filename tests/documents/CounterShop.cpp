@@ -2,7 +2,6 @@
 
 #include "Clock.h"
 #include "Configuration.h"
-#include "DB.h"
 #include "DatabaseFiles.h"
 #include "SettingsStore.h"
 #include "TableObject.h"
@@ -138,42 +137,8 @@ bool RecordingMainWindow::Send_Scontrino(TableData& rows)
 
 // ---- the shop --------------------------------------------------------------------------------------------
 
-struct CounterShop::Saved {
-    bool fiscal = FiscalPrinterEnabled, ricevute = Use_Ricevute, backupSave = BackupFuncSaveEnabled,
-         puntiPremio = Use_PuntiPremio, badge = Use_Badge, pagamentoForniture = Use_PagamentoForniture;
-    QString copies = NCopyRicevute, backupDir = BackupDir, rootDir = RootDir;
-    double punto = ImportoPunto, puntoPremio = ImportoPuntoPremio, minPremio = PuntiMinPremio,
-           maxArticolo = ImportoMaxArticolo;
-    TicketPrinterSettings ticket = TicketPrinterParam;
-    std::shared_ptr<SettingsStore> store = sharedSettingsStore();
-
-    void restore() const
-    {
-        FiscalPrinterEnabled = fiscal;
-        Use_Ricevute = ricevute;
-        BackupFuncSaveEnabled = backupSave;
-        Use_PuntiPremio = puntiPremio;
-        Use_Badge = badge;
-        Use_PagamentoForniture = pagamentoForniture;
-        NCopyRicevute = copies;
-        BackupDir = backupDir;
-        RootDir = rootDir;
-        ImportoPunto = punto;
-        ImportoPuntoPremio = puntoPremio;
-        PuntiMinPremio = minPremio;
-        ImportoMaxArticolo = maxArticolo;
-        TicketPrinterParam = ticket;
-        setSettingsStore(store);
-    }
-};
-
-CounterShop::CounterShop() = default;
-CounterShop::~CounterShop() = default;
-
 void CounterShop::SetUp()
 {
-    m_saved = std::make_unique<Saved>();
-    setSettingsStore(std::make_shared<MemorySettingsStore>());
     FiscalPrinterEnabled = true;
     Use_Ricevute = false;
     NCopyRicevute = QStringLiteral("1");
@@ -187,21 +152,15 @@ void CounterShop::SetUp()
     PuntiMinPremio = 1000;
     ImportoMaxArticolo = 0;
 
-    setAppClock(std::make_shared<TickingClock>(QDateTime(QDate(2007, 3, 1), QTime(10, 15, 30))));
-    m_ui = std::make_shared<ScriptedUiServices>();
-    setUiServices(m_ui);
+    headless.useClock(std::make_shared<TickingClock>(QDateTime(QDate(2007, 3, 1), QTime(10, 15, 30))));
     setMainWindowServices(&mainWindow);
     setCounterServices(&mainWindow);
 
     dir = testenv::newDir(QStringLiteral("counter"));
     RootDir = dir;
-    const QString path = dir + QStringLiteral("/Mirtavolia.mdb");
-    m_engine = std::make_shared<DBEngine>();
-    m_engine->CreateDatabase(3, path);
-    m_engine->OpenDatabase(3, path);
-    m_db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("Mirtavolia"), &sink,
-                                      std::make_shared<EuroCurrencyInfo>());
-    m_db->AttachEngine(m_engine);
+    m_shop.emplace(testshop::Options{.path = dir + QStringLiteral("/Mirtavolia.mdb"),
+                                     .sink = &sink,
+                                     .currency = std::make_shared<EuroCurrencyInfo>()});
 }
 
 void CounterShop::TearDown()
@@ -213,30 +172,17 @@ void CounterShop::TearDown()
         g_objBackupDBEngine->Close();
         g_objBackupDBEngine.reset();
     }
-    if (m_db)
-        m_db->Close();
-    if (m_engine)
-        m_engine->Close();
-    m_db.reset();
-    m_engine.reset();
+    m_shop.reset();
     setMainWindowServices(nullptr);
     setCounterServices(nullptr);
-    setUiServices(nullptr);
-    setAppClock(std::make_shared<SystemClock>());
-    m_saved->restore();
 }
 
 std::unique_ptr<TableData> CounterShop::select(const QString& table, const QString& condition)
 {
-    return m_db->Tables().Item(table)->Select(condition);
+    return m_shop->select(table, condition);
 }
 
-std::unique_ptr<TableData> CounterShop::row(const QString& table, qint64 oid)
-{
-    auto rows = select(table, QStringLiteral("OID = %1").arg(oid));
-    rows->MoveFirst();
-    return rows;
-}
+std::unique_ptr<TableData> CounterShop::row(const QString& table, qint64 oid) { return m_shop->row(table, oid); }
 
 qint64 CounterShop::count(const QString& table, const QString& condition)
 {
@@ -245,7 +191,7 @@ qint64 CounterShop::count(const QString& table, const QString& condition)
 
 qint64 CounterShop::keyOf(const QString& table, const QString& value, const QString& field)
 {
-    auto rows = select(table, field + QStringLiteral(" = ") + m_db->QuoteText(value));
+    auto rows = select(table, field + QStringLiteral(" = ") + db().QuoteText(value));
     rows->MoveFirst();
     EXPECT_FALSE(rows->IsEmpty()) << table.toStdString() << " " << value.toStdString();
     return rows->GetOID();
@@ -254,20 +200,8 @@ qint64 CounterShop::keyOf(const QString& table, const QString& value, const QStr
 qint64 CounterShop::addArticle(const QString& code, const char* price, double stock, const QString& unit,
                                const char* purchase, const QString& deposit)
 {
-    if (!deposit.isEmpty() && count(QStringLiteral("Depositi"), QStringLiteral("Deposito = ") + m_db->QuoteText(deposit)) == 0)
-        select(QStringLiteral("Depositi"), QStringLiteral("OID = 0"))->AddRow({QStringLiteral("Deposito"), deposit});
-    auto a = select(QStringLiteral("Articoli"), QStringLiteral("OID = 0"));
-    a->NewRow();
-    a->SetValue(QStringLiteral("Codice"), code);
-    a->SetValue(QStringLiteral("Descrizione"), QStringLiteral("Articolo ") + code);
-    a->SetValue(QStringLiteral("PrezzoVendita"), money(price));
-    a->SetValue(QStringLiteral("PrezzoAcquisto"), money(purchase));
-    a->SetValue(QStringLiteral("ValoreScorta"), stock);
-    a->SetReferenceByKey(QStringLiteral("UnitaMisura"), unit);
-    if (!deposit.isEmpty())
-        a->SetReferenceByKey(QStringLiteral("Deposito"), deposit);
-    a->Update();
-    return a->GetOID();
+    return m_shop->addArticle(
+        {.code = code, .price = eur(price), .purchasePrice = eur(purchase), .stock = stock, .unit = unit, .deposit = deposit});
 }
 
 double CounterShop::stockOf(qint64 article)
@@ -277,14 +211,7 @@ double CounterShop::stockOf(qint64 article)
 
 qint64 CounterShop::addCustomer(const QString& name, const QString& code, bool collectsPoints, qint64 points)
 {
-    auto c = select(QStringLiteral("Clienti"), QStringLiteral("OID = 0"));
-    c->NewRow();
-    c->SetValue(QStringLiteral("Descrizione"), name);
-    c->SetValue(QStringLiteral("Codice"), code);
-    c->SetValue(QStringLiteral("CalcolaPunti"), collectsPoints);
-    c->SetValue(QStringLiteral("Punti"), points);
-    c->Update();
-    return c->GetOID();
+    return m_shop->addCustomer({.name = name, .code = code, .fields = {"CalcolaPunti", collectsPoints, "Punti", points}});
 }
 
 qint64 CounterShop::pointsOf(qint64 customer)
@@ -292,10 +219,7 @@ qint64 CounterShop::pointsOf(qint64 customer)
     return row(QStringLiteral("Clienti"), customer)->GetFieldValue(QStringLiteral("Punti")).toLongLong();
 }
 
-qint64 CounterShop::addSupplier(const QString& name)
-{
-    return select(QStringLiteral("Fornitori"), QStringLiteral("OID = 0"))->AddRow({QStringLiteral("Descrizione"), name});
-}
+qint64 CounterShop::addSupplier(const QString& name) { return m_shop->addSupplier(name); }
 
 void CounterShop::addBarcodeLayout(const QString& prefix, int codeAt, int codeLength, int amountAt, int amountLength,
                                    double coefficient)

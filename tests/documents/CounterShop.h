@@ -10,19 +10,18 @@
 #include "DBEngine.h"
 #include "Database.h"
 #include "DocumentOperator.h"
+#include "HeadlessGuard.h"
 #include "MainWindowServices.h"
 #include "Notify.h"
+#include "ShopBuilder.h"
 #include "TableData.h"
-#include "UiServices.h"
 
 #include <QString>
 #include <QStringList>
 #include <deque>
 #include <gtest/gtest.h>
 #include <memory>
-#include <ostream>
-
-#include "QStringPrint.h"
+#include <optional>
 
 // Amounts written in the C form ("2.50"); shared with the import tests.
 Currency eur(const char* text);
@@ -124,12 +123,10 @@ private:
 
 class CounterShop : public ::testing::Test {
 protected:
-    CounterShop();
-    ~CounterShop() override;
     void SetUp() override;
     void TearDown() override;
 
-    Database& db() { return *m_db; }
+    Database& db() { return m_shop->db(); }
     std::unique_ptr<TableData> select(const QString& table, const QString& condition = QString());
     std::unique_ptr<TableData> row(const QString& table, qint64 oid);
     qint64 count(const QString& table, const QString& condition = QString());
@@ -161,7 +158,8 @@ protected:
     }
     int beeps() const;
 
-    std::shared_ptr<ScriptedUiServices> m_ui;
+    testenv::HeadlessGuard headless;
+    std::shared_ptr<ScriptedUiServices> m_ui = headless.ui;
     // A rule's refusal that a test did not expect fails it.
     RefusalSink sink;
     bool refusalsExpected = false;
@@ -170,8 +168,5 @@ protected:
     QString dir;
 
 private:
-    std::shared_ptr<DBEngine> m_engine;
-    std::shared_ptr<Database> m_db;
-    struct Saved;
-    std::unique_ptr<Saved> m_saved;
+    std::optional<testshop::ShopBuilder> m_shop;
 };

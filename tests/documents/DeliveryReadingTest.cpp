@@ -423,7 +423,7 @@ TEST_F(Reading, AStopConfirmedKeepsTheRecordsReadSoFar)
     }
 }
 
-// The line counter holds any file: the old 16-bit count ended at 32,767 lines.
+// The line counter holds any file: a 16-bit count would end at 32,767 lines.
 TEST_F(Reading, AFileOfFortyThousandLinesIsReadWhole)
 {
     addLayout(kArticleLine);

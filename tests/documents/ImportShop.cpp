@@ -63,59 +63,36 @@ std::optional<ImportOperator::TextSearch> ScriptedOperator::searchText(const QSt
 
 void ImportShop::SetUp()
 {
-    setAppClock(std::make_shared<ManualClock>(QDateTime(QDate(2007, 3, 1), QTime(10, 15, 30))));
-    m_ui = std::make_shared<ScriptedUiServices>();
-    setUiServices(m_ui);
+    headless.useManualClock(QDateTime(QDate(2007, 3, 1), QTime(10, 15, 30)));
     dir = testenv::newDir(QStringLiteral("import"));
-    m_path = dir + QStringLiteral("/Mirtavolia.mdb");
-    m_engine = std::make_shared<DBEngine>();
-    m_engine->CreateDatabase(3, m_path);
-    m_engine->OpenDatabase(3, m_path);
-    m_db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("Mirtavolia"), nullptr,
-                                      std::make_shared<EuroCurrencyInfo>());
-    m_db->AttachEngine(m_engine);
-    supplier = select(QStringLiteral("Fornitori"), QStringLiteral("OID = 0"))
-                   ->AddRow({QStringLiteral("Descrizione"), QStringLiteral("Grossista Nord")});
+    m_shop.emplace(testshop::Options{.path = dir + QStringLiteral("/Mirtavolia.mdb"),
+                                     .currency = std::make_shared<EuroCurrencyInfo>()});
+    supplier = m_shop->addSupplier(QStringLiteral("Grossista Nord"));
 }
 
 void ImportShop::closeDatabase()
 {
     supplyRows.reset();
     supply.reset();
-    if (m_db) m_db->Close();
-    if (m_engine) m_engine->Close();
-    m_db.reset();
-    m_engine.reset();
+    m_shop->close();
 }
 
-void ImportShop::TearDown()
-{
-    closeDatabase();
-    setUiServices(nullptr);
-    setAppClock(std::make_shared<SystemClock>());
-}
+void ImportShop::TearDown() { closeDatabase(); }
 
 std::unique_ptr<TableData> ImportShop::select(const QString& table, const QString& condition)
 {
-    return m_db->Tables().Item(table)->Select(condition);
+    return m_shop->select(table, condition);
 }
 
 qint64 ImportShop::addArticle(const QString& code, const QString& description, const char* purchasePrice,
                               const QString& deposit, double stock)
 {
-    if (!deposit.isEmpty() && select(QStringLiteral("Depositi"), QStringLiteral("Deposito = ") + m_db->QuoteText(deposit))->IsEmpty())
-        select(QStringLiteral("Depositi"), QStringLiteral("OID = 0"))->AddRow({QStringLiteral("Deposito"), deposit});
-    auto a = select(QStringLiteral("Articoli"), QStringLiteral("OID = 0"));
-    a->NewRow();
-    a->SetValue(QStringLiteral("Codice"), code);
-    a->SetValue(QStringLiteral("Descrizione"), description);
-    a->SetValue(QStringLiteral("PrezzoVendita"), money("9.90"));
-    a->SetValue(QStringLiteral("PrezzoAcquisto"), money(purchasePrice));
-    a->SetValue(QStringLiteral("ValoreScorta"), stock);
-    if (!deposit.isEmpty())
-        a->SetReferenceByKey(QStringLiteral("Deposito"), deposit);
-    a->Update();
-    return a->GetOID();
+    return m_shop->addArticle({.code = code,
+                               .description = description,
+                               .price = eur("9.90"),
+                               .purchasePrice = eur(purchasePrice),
+                               .stock = stock,
+                               .deposit = deposit});
 }
 
 double ImportShop::stockOf(qint64 article)
@@ -187,12 +164,6 @@ QString ImportShop::writeFile(const QStringList& lines, const QString& name)
 
 void ImportShop::openSupply()
 {
-    supply = select(QStringLiteral("Forniture"), QStringLiteral("OID = 0"));
-    supply->NewRow();
-    supply->SetReferenceOID(QStringLiteral("Fornitore"), supplier);
-    supply->Update();
-    const qint64 key = supply->GetOID();
-    supply = select(QStringLiteral("Forniture"), QStringLiteral("OID = %1").arg(key));
-    supply->MoveFirst();
+    supply = m_shop->row(QStringLiteral("Forniture"), m_shop->addSupply({.counterpart = supplier}));
     supplyRows = supply->GetReference(QStringLiteral("Articoli"));
 }

@@ -7,9 +7,10 @@
 #include "DBEngine.h"
 #include "Database.h"
 #include "DeliveryLayout.h"
+#include "HeadlessGuard.h"
 #include "ImportOperator.h"
+#include "ShopBuilder.h"
 #include "TableData.h"
-#include "UiServices.h"
 
 #include <QByteArray>
 #include <QString>
@@ -17,9 +18,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
-#include <ostream>
-
-#include "QStringPrint.h"
+#include <optional>
 
 Currency eur(const char* text);
 QVariant money(const char* text);
@@ -63,8 +62,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    Database& db() { return *m_db; }
-    const QString& path() const { return m_path; }
+    Database& db() { return m_shop->db(); }
+    const QString& path() const { return m_shop->path(); }
     // Lets another process have the file.
     void closeDatabase();
     std::unique_ptr<TableData> select(const QString& table, const QString& condition = QString());
@@ -92,7 +91,8 @@ protected:
     void answer(const QStringList& answers) { for (const QString& a : answers) m_ui->addAnswer(a); }
 
     static const QString kKeepAll;     // FilterRow = True
-    std::shared_ptr<ScriptedUiServices> m_ui;
+    testenv::HeadlessGuard headless;
+    std::shared_ptr<ScriptedUiServices> m_ui = headless.ui;
     ScriptedOperator op;
     qint64 supplier = 0;
     std::unique_ptr<TableData> supply;
@@ -100,7 +100,5 @@ protected:
     QString dir;
 
 private:
-    QString m_path;
-    std::shared_ptr<DBEngine> m_engine;
-    std::shared_ptr<Database> m_db;
+    std::optional<testshop::ShopBuilder> m_shop;
 };

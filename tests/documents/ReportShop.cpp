@@ -26,101 +26,60 @@ const QString kSupplier = QStringLiteral("Grossisti Associati Forniture per Uffi
 
 void ReportShop::SetUp()
 {
-    m_ui = std::make_shared<ScriptedUiServices>();
-    setUiServices(m_ui);
     m_dir = testenv::newDir(QStringLiteral("reports"));
-    const QString path = m_dir + QStringLiteral("/Mirtavolia.mdb");
-    m_engine = std::make_shared<DBEngine>();
-    m_engine->CreateDatabase(3, path);
-    m_engine->OpenDatabase(3, path);
-    m_db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("Mirtavolia"), nullptr);
-    m_db->AttachEngine(m_engine);
+    m_shop.emplace(testshop::Options{.path = m_dir + QStringLiteral("/Mirtavolia.mdb")});
 }
 
-void ReportShop::TearDown()
-{
-    if (m_db) m_db->Close();
-    if (m_engine) m_engine->Close();
-    m_db.reset();
-    m_engine.reset();
-    setUiServices(nullptr);
-}
+void ReportShop::TearDown() { m_shop.reset(); }
 
 std::unique_ptr<TableData> ReportShop::select(const QString& table, const QString& fields)
 {
-    return m_db->Tables().Item(table)->Select(QString(), QString(), fields);
+    return m_shop->db().Tables().Item(table)->Select(QString(), QString(), fields);
 }
 
-QString ReportShop::quote(const QString& text) const { return m_db->QuoteText(text); }
+QString ReportShop::quote(const QString& text) const { return m_shop->db().QuoteText(text); }
 
 namespace {
-QVariant money(const char* text) { return QVariant::fromValue(*Currency::parse(QString::fromLatin1(text), QLocale::c())); }
+Currency amount(const char* text) { return *Currency::parse(QString::fromLatin1(text), QLocale::c()); }
 }
 
 qint64 ReportShop::addArticle(const QString& code, const QString& description, const char* price, const char* purchase,
                               double stock)
 {
-    auto a = m_db->Tables().Item(QStringLiteral("Articoli"))->Select(QStringLiteral("OID = 0"));
-    a->NewRow();
-    a->SetValue(QStringLiteral("Codice"), code);
-    a->SetValue(QStringLiteral("CodiceAggiuntivo"), code);
-    a->SetValue(QStringLiteral("Descrizione"), description);
-    a->SetValue(QStringLiteral("PrezzoVendita"), money(price));
-    a->SetValue(QStringLiteral("PrezzoAcquisto"), money(purchase));
-    a->SetValue(QStringLiteral("ValoreScorta"), stock);
-    a->SetReferenceByKey(QStringLiteral("CodiceIva"), QStringLiteral("IVA20"));
-    a->SetReferenceByKey(QStringLiteral("UnitaMisura"), QStringLiteral("QntPzz"));
-    a->Update();
-    return a->GetOID();
+    return m_shop->addArticle({.code = code,
+                               .description = description,
+                               .price = amount(price),
+                               .purchasePrice = amount(purchase),
+                               .stock = stock,
+                               .vat = QStringLiteral("IVA20"),
+                               .unit = QStringLiteral("QntPzz"),
+                               .fields = {"CodiceAggiuntivo", code}});
 }
 
 qint64 ReportShop::addCustomer(const QString& name, const QString& address, const QString& phone)
 {
-    auto c = select(QStringLiteral("Clienti"));
-    return c->AddRow({QStringLiteral("Descrizione"), name, QStringLiteral("Codice"),
-                      QStringLiteral("C%1").arg(c->RowCount() + 1), QStringLiteral("Indirizzo"), address,
-                      QStringLiteral("Telefono"), phone, QStringLiteral("Cellulare"), phone, QStringLiteral("Fax"), phone});
+    return m_shop->addCustomer({.name = name,
+                                .code = QStringLiteral("C%1").arg(select(QStringLiteral("Clienti"))->RowCount() + 1),
+                                .fields = {"Indirizzo", address, "Telefono", phone, "Cellulare", phone, "Fax", phone}});
 }
 
 qint64 ReportShop::addSale(qint64 customer, const QDateTime& when, const QString& note, qint64 article, double quantity)
 {
-    auto sale = m_db->Tables().Item(QStringLiteral("Vendite"))->Select(QStringLiteral("OID = 0"));
-    sale->NewRow();
-    sale->SetReferenceOID(QStringLiteral("Cliente"), customer);
-    sale->SetValue(QStringLiteral("DataVendita"), when);
-    sale->SetValue(QStringLiteral("Note"), note);
-    sale->Update();
-    auto rows = sale->GetReference(QStringLiteral("Articoli"));
-    rows->NewRow();
-    rows->SetParent(article);
-    rows->SetValue(QStringLiteral("ValoreScarico"), quantity);
-    rows->SetValue(QStringLiteral("DataScarico"), when);
-    rows->Update();
-    sale->Update();
-    return sale->GetOID();
+    return m_shop->addSale({.counterpart = customer,
+                            .fields = {"DataVendita", when, "Note", note},
+                            .lines = {{.article = article, .quantity = quantity, .fields = {"DataScarico", when}}},
+                            .storeAfterLines = true});
 }
 
 qint64 ReportShop::addSupply(const QString& supplier, const QString& document, const QString& type,
                              const QDateTime& when, const QString& note, qint64 article, double quantity,
                              const char* price)
 {
-    const qint64 supplierOid = select(QStringLiteral("Fornitori"))->AddRow({QStringLiteral("Descrizione"), supplier});
-    auto supply = m_db->Tables().Item(QStringLiteral("Forniture"))->Select(QStringLiteral("OID = 0"));
-    supply->NewRow();
-    supply->SetReferenceOID(QStringLiteral("Fornitore"), supplierOid);
-    supply->SetReferenceByKey(QStringLiteral("TipoDocumento"), type);
-    supply->SetValue(QStringLiteral("Documento"), document);
-    supply->SetValue(QStringLiteral("DataFornitura"), when);
-    supply->SetValue(QStringLiteral("Note"), note);
-    supply->Update();
-    auto rows = supply->GetReference(QStringLiteral("Articoli"));
-    rows->NewRow();
-    rows->SetParent(article);
-    rows->SetValue(QStringLiteral("ValoreCarico"), quantity);
-    rows->SetValue(QStringLiteral("PrezzoAcquisto"), money(price));
-    rows->Update();
-    supply->Update();
-    return supply->GetOID();
+    return m_shop->addSupply(
+        {.counterpart = m_shop->addSupplier(supplier),
+         .fields = {"TipoDocumento", type, "Documento", document, "DataFornitura", when, "Note", note},
+         .lines = {{.article = article, .quantity = quantity, .price = amount(price)}},
+         .storeAfterLines = true});
 }
 
 void ReportShop::fillWithLongValues()

@@ -6,17 +6,16 @@
 #include "Currency.h"
 #include "DBEngine.h"
 #include "Database.h"
+#include "HeadlessGuard.h"
 #include "ReportEngine.h"
+#include "ShopBuilder.h"
 #include "TableData.h"
-#include "UiServices.h"
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <gtest/gtest.h>
 #include <memory>
-#include <ostream>
-
-#include "QStringPrint.h"
+#include <optional>
 
 class ReportShop : public ::testing::Test {
 protected:
@@ -41,12 +40,12 @@ protected:
     std::unique_ptr<TableData> select(const QString& table, const QString& fields = QString());
     QString quote(const QString& text) const;
 
-    std::shared_ptr<ScriptedUiServices> m_ui;
+    testenv::HeadlessGuard headless;
+    std::shared_ptr<ScriptedUiServices> m_ui = headless.ui;
     QString m_dir;
 
 private:
-    std::shared_ptr<DBEngine> m_engine;
-    std::shared_ptr<Database> m_db;
+    std::optional<testshop::ShopBuilder> m_shop;
 };
 
 // The longest values the fixture holds, as the reports must show them.

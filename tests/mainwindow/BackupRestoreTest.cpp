@@ -51,6 +51,8 @@ protected:
         open = sale(at(6), false, "A", 2, customer);
         later = sale(at(9), true, "A", 1, customer);
         supplied = supply(at(4), true, "A", 10);
+        // The very end of the period's last day, which the period holds whole.
+        lastDay = supply(QDateTime(QDate(2007, 3, 8), QTime(23, 59, 59)), true, "A", 5);
         receipted = receipt(QDate(2007, 3, 5), saved);
         clock->set(at(10, 9));
         stockBefore = stock("A");
@@ -69,7 +71,7 @@ protected:
         return r;
     }
 
-    qint64 customer = 0, saved = 0, open = 0, later = 0, supplied = 0, receipted = 0;
+    qint64 customer = 0, saved = 0, open = 0, later = 0, supplied = 0, lastDay = 0, receipted = 0;
     double stockBefore = 0;
     qint64 pointsBefore = 0;
 };
@@ -81,7 +83,7 @@ TEST_F(Backup, SaveMovesTheCompletedDocumentsOfThePeriodAndLeavesStockAndPoints)
     EXPECT_EQ(oids(workingPath(), "Vendite"), (QList<qint64>{open, later})) << "the open sale and the later one stay";
     EXPECT_EQ(oids(backupPath(), "Vendite"), QList<qint64>{saved});
     EXPECT_EQ(oids(workingPath(), "Forniture"), QList<qint64>{});
-    EXPECT_EQ(oids(backupPath(), "Forniture"), QList<qint64>{supplied});
+    EXPECT_EQ(oids(backupPath(), "Forniture"), (QList<qint64>{supplied, lastDay})) << "the last day's supply too";
     EXPECT_EQ(oids(workingPath(), "Ricevute"), QList<qint64>{});
     EXPECT_EQ(oids(backupPath(), "Ricevute"), QList<qint64>{receipted});
     EXPECT_EQ(value(backupPath(), QString("SELECT COUNT(*) FROM ScaricoArticoli")).toInt(), 1)
@@ -124,7 +126,8 @@ TEST_F(Backup, RestoreBringsThemBackWithoutPuttingBackTheArchivesStock)
 
     EXPECT_TRUE(oids(workingPath(), "Vendite").contains(saved));
     EXPECT_EQ(oids(backupPath(), "Vendite"), QList<qint64>{}) << "the restore deleted them from the archive";
-    EXPECT_EQ(oids(workingPath(), "Forniture"), QList<qint64>{supplied});
+    EXPECT_EQ(oids(workingPath(), "Forniture"), (QList<qint64>{supplied, lastDay}));
+    EXPECT_EQ(oids(backupPath(), "Forniture"), QList<qint64>{});
     EXPECT_EQ(oids(workingPath(), "Ricevute"), QList<qint64>{receipted});
     EXPECT_EQ(stock("A"), stockNow);
     EXPECT_EQ(points(customer), pointsNow);
@@ -299,8 +302,8 @@ TEST_F(Backup, StoppingTheCopyEndsTheRunWithoutDeletingOrStoringDates)
     prompts->addAnswer("Yes");
     EXPECT_EQ(run.Run(firstWeek()), BackupRestore::Outcome::Stopped);
     EXPECT_EQ(oids(backupPath(), "Vendite"), QList<qint64>{}) << "the stopped copy was undone";
-    EXPECT_EQ(oids(backupPath(), "Forniture"), QList<qint64>{supplied}) << "the copy before it stands";
-    EXPECT_EQ(oids(workingPath(), "Forniture"), QList<qint64>{supplied});
+    EXPECT_EQ(oids(backupPath(), "Forniture"), (QList<qint64>{supplied, lastDay})) << "the copy before it stands";
+    EXPECT_EQ(oids(workingPath(), "Forniture"), (QList<qint64>{supplied, lastDay}));
     EXPECT_EQ(prompts->prompts().size(), 1) << "no deletion question, no completion";
     EXPECT_TRUE(stored("LastSaved").isEmpty());
 }

@@ -4,12 +4,12 @@
 // the two folders, questions answered from a script, settings in memory, the clock on
 // 10 March 2007. Everything is put back afterwards.
 #include "BackupRestore.h"
-#include "Clock.h"
 #include "DBEngine.h"
 #include "Database.h"
-#include "SettingsStore.h"
+#include "HeadlessGuard.h"
+#include "ShopBuilder.h"
 #include "TableData.h"
-#include "UiServices.h"
+#include "TestEnvironment.h"
 #include <QDateTime>
 #include <QStringList>
 #include <gtest/gtest.h>
@@ -31,11 +31,11 @@ protected:
     BackupShop();
     ~BackupShop() override;
 
-    QString workingPath() const { return m_root + QStringLiteral("/Mirtavolia.mdb"); }
+    QString workingPath() const { return m_shop.path(); }
     QString backupPath() const { return m_backup + QStringLiteral("/Mirtavolia.mdb"); }
-    const QString& rootDir() const { return m_root; }
+    QString rootDir() const { return m_shop.dir(); }
     const QString& backupDir() const { return m_backup; }
-    Database& db() { return *m_db; }
+    Database& db() { return m_shop.db(); }
     std::unique_ptr<TableData> select(const QString& table, const QString& condition = QString());
 
     // Rows made through the table rules.
@@ -57,19 +57,14 @@ protected:
     QString stored(const QString& backupKey) const { return settings->get("Backup", backupKey, QString()); }
     qint64 points(qint64 customer);
 
-    std::shared_ptr<ManualClock> clock;
-    std::shared_ptr<ScriptedUiServices> prompts;
-    std::shared_ptr<MemorySettingsStore> settings;
+    testenv::HeadlessGuard headless;
+    std::shared_ptr<ManualClock> clock = headless.useManualClock(QDateTime(QDate(2007, 3, 10), QTime(9, 0)));
+    std::shared_ptr<ScriptedUiServices> prompts = headless.ui;
+    std::shared_ptr<MemorySettingsStore> settings = headless.settings;
     RecordingProgress progress;
     QStringList shownErrors;
 
 private:
-    QString m_root;
-    QString m_backup;
-    std::shared_ptr<DBEngine> m_engine;
-    std::shared_ptr<Database> m_db;
-    struct Saved;
-    std::unique_ptr<Saved> m_saved;
+    testshop::ShopBuilder m_shop{{.folder = QStringLiteral("lavoro")}};
+    QString m_backup = testenv::newDir(QStringLiteral("backup"));
 };
-
-#include "QStringPrint.h"

@@ -4,21 +4,18 @@
 #include "BarcodeInput.h"
 #include "CounterDevices.h"
 #include "DeviceSettings.h"
+#include "HeadlessGuard.h"
 #include "PtyPair.h"
 #include "ScriptedSerialChannel.h"
-#include "SettingsStore.h"
-#include "UiServices.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QVBoxLayout>
 #include <functional>
-#include "QStringPrint.h"
 #include <gtest/gtest.h>
 
 namespace {
-
 
 // A code box without a window: whether its window is the active one is the test's to say.
 class FakeBox final : public BarcodeTarget {
@@ -52,15 +49,10 @@ bool waitFor(const std::function<bool()>& done, int ms = 2000)
 
 class Barcodes : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ui = std::make_shared<ScriptedUiServices>();
-        setUiServices(ui);
-        port.open();
-    }
-    void TearDown() override { setUiServices(nullptr); }
+    void SetUp() override { port.open(); }
 
-    std::shared_ptr<ScriptedUiServices> ui;
+    testenv::HeadlessGuard headless;
+    std::shared_ptr<ScriptedUiServices> ui = headless.ui;
     ScriptedSerialChannel port;
 };
 
@@ -134,19 +126,7 @@ TEST_F(Barcodes, AClosedPortGivesNothingAndNoError)
 TEST_F(Barcodes, CodesWrittenToTheReaderLineReachTheBox)
 {
     PtyPair reader;
-    auto store = std::make_shared<MemorySettingsStore>();
-    setSettingsStore(store);
-    store->set(QStringLiteral("Devices"), QStringLiteral("COM4"), reader.devicePath());
-    struct Restore {
-        BarcodeReaderSettings reader = BarcodeReaderParam;
-        bool on = BarcodeReaderEnabled;
-        ~Restore()
-        {
-            BarcodeReaderParam = reader;
-            BarcodeReaderEnabled = on;
-            setSettingsStore(nullptr);
-        }
-    } restore;
+    headless.settings->set(QStringLiteral("Devices"), QStringLiteral("COM4"), reader.devicePath());
     BarcodeReaderParam.COMPortNumber = 4;
     {
         CounterDevices devices;

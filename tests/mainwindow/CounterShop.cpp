@@ -1,21 +1,9 @@
 #include "CounterShop.h"
 
-#include "Configuration.h"
-#include "DeviceSettings.h"
-#include "SavedDeviceSettings.h"
-#include "TableObject.h"
-
-namespace {
-Currency amountOf(const char* text) { return *Currency::parse(QString::fromLatin1(text), QLocale::c()); }
-
-SavedDeviceSettings g_saved;
-}
+#include "CurrencyInfo.h"
 
 CounterShop::CounterShop()
 {
-    g_saved = SavedDeviceSettings::take();
-    store = std::make_shared<MemorySettingsStore>();
-    setSettingsStore(store);
     db().SetCurrency(std::make_shared<EuroCurrencyInfo>());
     auto vat = select(QStringLiteral("CodiciIva"));
     vat->AddRow({"Codice", "R1", "Descrizione", "Reparto 1", "Percentuale", 22, "CodiceCassa", 1});
@@ -25,42 +13,16 @@ CounterShop::CounterShop()
 
 CounterShop::~CounterShop() = default;
 
-void CounterShop::TearDown()
-{
-    g_saved.restore();
-    setSettingsStore(nullptr);
-}
-
 qint64 CounterShop::article(const QString& code, const QString& vat, const QString& unit)
 {
-    auto a = select(QStringLiteral("Articoli"), QStringLiteral("OID = 0"));
-    a->NewRow();
-    a->SetValue(QStringLiteral("Codice"), code);
-    a->SetValue(QStringLiteral("Descrizione"), QStringLiteral("Articolo ") + code);
-    a->SetValue(QStringLiteral("PrezzoVendita"), QVariant::fromValue(amountOf("1.00")));
-    a->SetValue(QStringLiteral("ValoreScorta"), 1000.0);
-    a->SetReferenceByKey(QStringLiteral("CodiceIva"), vat);
-    a->SetReferenceByKey(QStringLiteral("UnitaMisura"), unit);
-    a->Update();
-    return a->GetOID();
+    return builder().addArticle({.code = code, .price = eur("1.00"), .stock = 1000.0, .vat = vat, .unit = unit});
 }
 
 qint64 CounterShop::sell(const QList<Row>& rows)
 {
-    auto s = select(QStringLiteral("Vendite"), QStringLiteral("OID = 0"));
-    s->NewRow();
-    s->Update();
-    auto lines = s->GetReference(QStringLiteral("Articoli"));
-    for (const Row& r : rows) {
-        lines->NewRow();
-        EXPECT_TRUE(lines->SetParentByKey(r.code));
-        lines->SetValue(QStringLiteral("ValoreScarico"), r.quantity);
-        lines->SetValue(QStringLiteral("ImportoScarico"), QVariant::fromValue(amountOf(r.amount)));
-        lines->Update();
-        clock->advanceMs(1000);
-    }
-    s->Update();
-    return s->GetOID();
+    QList<testshop::Line> lines;
+    for (const Row& r : rows) lines.append({.code = r.code, .quantity = r.quantity, .amount = eur(r.amount)});
+    return builder().addSale({.lines = lines, .storeAfterLines = true, .afterEachLine = [this] { clock->advanceMs(1000); }});
 }
 
 std::unique_ptr<TableData> CounterShop::sale(qint64 oid)
@@ -72,28 +34,12 @@ std::unique_ptr<TableData> CounterShop::saleRows(qint64 oid) { return sale(oid)-
 
 qint64 CounterShop::supply(const QList<std::pair<QString, double>>& rows)
 {
-    auto s = select(QStringLiteral("Forniture"), QStringLiteral("OID = 0"));
-    s->NewRow();
-    s->Update();
-    auto lines = s->GetReference(QStringLiteral("Articoli"));
-    for (const auto& [code, quantity] : rows) {
-        lines->NewRow();
-        EXPECT_TRUE(lines->SetParentByKey(code));
-        lines->SetValue(QStringLiteral("ValoreCarico"), quantity);
-        lines->Update();
-        clock->advanceMs(1000);
-    }
-    return s->GetOID();
+    QList<testshop::Line> lines;
+    for (const auto& [code, quantity] : rows) lines.append({.code = code, .quantity = quantity});
+    return builder().addSupply({.lines = lines, .afterEachLine = [this] { clock->advanceMs(1000); }});
 }
 
-qint64 CounterShop::receiptOf(qint64 saleOid)
-{
-    auto r = select(QStringLiteral("Ricevute"), QStringLiteral("OID = 0"));
-    r->NewRow();
-    r->SetReferenceOID(QStringLiteral("Vendita"), saleOid);
-    r->Update();
-    return r->GetOID();
-}
+qint64 CounterShop::receiptOf(qint64 saleOid) { return builder().addReceipt(saleOid); }
 
 QStringList CounterShop::boxes() const
 {

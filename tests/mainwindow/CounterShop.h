@@ -3,7 +3,6 @@
 // departments, articles sold by the piece or by weight, sales whose rows carry the amounts
 // a test wants, supplies with their load quantities; and a register driver that records
 // what it is told and fails where a test says.
-#include "SettingsStore.h"
 #include "ViewShop.h"
 #include "RecordingPrinter.h"
 
@@ -33,15 +32,12 @@ protected:
     qint64 supply(const QList<std::pair<QString, double>>& rows);
     qint64 receiptOf(qint64 sale);
 
-    // The settings the devices read, put back after each test.
-    void TearDown() override;
-
     // The texts of the message boxes shown, and every line of the log ("MSGBOX: ...",
     // "STATUS: ...", "BEEP: ").
     QStringList boxes() const;
     QStringList log() const { return prompts->log(); }
 
-    std::shared_ptr<MemorySettingsStore> store;
+    std::shared_ptr<MemorySettingsStore> store = headless.settings;
 };
 
 inline void PrintTo(const Currency& c, std::ostream* os) { *os << c.toString().toStdString(); }

@@ -1,12 +1,10 @@
 // The date selection of the main window: the condition each mode gives a view, the commands
 // that change the mode, and the texts of the date button with Italian month names.
 #include "DateSelection.h"
-#include "QStringPrint.h"
 #include <gtest/gtest.h>
 #include <ostream>
 
 namespace {
-
 
 const QDate kMarch5(2007, 3, 5);
 

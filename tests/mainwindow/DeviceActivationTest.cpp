@@ -2,6 +2,8 @@
 // has to change, and the register never touched while a receipt is being sent.
 #include "DeviceActivation.h"
 #include "Configuration.h"
+#include "DeviceSettings.h"
+#include "HeadlessGuard.h"
 #include <QStringList>
 #include <gtest/gtest.h>
 
@@ -39,7 +41,6 @@ class DeviceActivationTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_saved = {FiscalPrinterParam, BarcodeReaderParam, FiscalPrinterEnabled, BarcodeReaderEnabled};
         FiscalPrinterParam = FiscalPrinterSettings{};
         BarcodeReaderParam = BarcodeReaderSettings{};
         FiscalPrinterParam.COMPortNumber = 1;
@@ -47,24 +48,11 @@ protected:
         FiscalPrinterEnabled = true;
         BarcodeReaderEnabled = true;
     }
-    void TearDown() override
-    {
-        FiscalPrinterParam = m_saved.fiscal;
-        BarcodeReaderParam = m_saved.reader;
-        FiscalPrinterEnabled = m_saved.fiscalEnabled;
-        BarcodeReaderEnabled = m_saved.readerEnabled;
-    }
     DeviceActivation::Controls apply(bool receiptOpen = false) { return activation.Apply(devices.functions(), receiptOpen); }
 
+    testenv::HeadlessGuard headless;
     DeviceActivation activation;
     Devices devices;
-
-private:
-    struct Saved {
-        FiscalPrinterSettings fiscal;
-        BarcodeReaderSettings reader;
-        bool fiscalEnabled = false, readerEnabled = false;
-    } m_saved;
 };
 
 }  // namespace

@@ -5,14 +5,11 @@
 #include "DeviceSettings.h"
 #include "DeviceSwitches.h"
 #include "FiscalPrinterFactory.h"
+#include "HeadlessGuard.h"
 #include "ScriptedSerialChannel.h"
-#include "SavedDeviceSettings.h"
 #include "SerialLines.h"
-#include "SettingsStore.h"
-#include "UiServices.h"
 
 #include <QCoreApplication>
-#include "QStringPrint.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -24,11 +21,6 @@ class Switches : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_saved = SavedDeviceSettings::take();
-        store = std::make_shared<MemorySettingsStore>();
-        setSettingsStore(store);
-        ui = std::make_shared<ScriptedUiServices>();
-        setUiServices(ui);
         setSerialChannelFactory([this] {
             auto channel = std::make_unique<ScriptedSerialChannel>();
             if (failNextOpen) channel->failNextOpen(SerialChannel::kPortNotFound, QStringLiteral("Porta inesistente"));
@@ -49,9 +41,6 @@ protected:
         switches.reset();
         (void)InitFiscalPrinter(true);
         setSerialChannelFactory({});
-        setUiServices(nullptr);
-        setSettingsStore(nullptr);
-        m_saved.restore();
     }
 
     // The saved value of a flag; empty when nothing was saved.
@@ -62,13 +51,11 @@ protected:
                                                                                  : switches->BarcodeReaderPort());
     }
 
-    std::shared_ptr<MemorySettingsStore> store;
-    std::shared_ptr<ScriptedUiServices> ui;
+    testenv::HeadlessGuard headless;
+    std::shared_ptr<MemorySettingsStore> store = headless.settings;
+    std::shared_ptr<ScriptedUiServices> ui = headless.ui;
     std::unique_ptr<DeviceSwitches> switches;
     bool failNextOpen = false;
-
-private:
-    SavedDeviceSettings m_saved;
 };
 
 // A driver that cannot be made takes the failure path: off and unsaved. A factory that

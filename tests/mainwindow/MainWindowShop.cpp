@@ -11,14 +11,8 @@
 #include "TableObject.h"
 #include "TestEnvironment.h"
 
-MainWindowShop::MainWindowShop() : m_previousStore(sharedSettingsStore())
+MainWindowShop::MainWindowShop()
 {
-    clock = std::make_shared<ManualClock>(QDateTime(QDate(2007, 3, 12), QTime(9, 0)));
-    setAppClock(clock);
-    prompts = std::make_shared<ScriptedUiServices>();
-    setUiServices(prompts);
-    settings = std::make_shared<MemorySettingsStore>();
-    setSettingsStore(settings);
     setErrorWindowPresenter([this](const QString&, const QString& text) { shownErrors << text; });
     LoadConfiguration();
     g_bBackupArchiveMode = false;
@@ -35,14 +29,9 @@ MainWindowShop::~MainWindowShop()
     setMainWindowServices(nullptr);
     setCounterServices(nullptr);
     SetDatabaseDefinitionFactory(nullptr);
-    g_bBackupArchiveMode = false;
     g_strOperatorName.clear();
     g_varOperatorKey.clear();
     setErrorWindowPresenter(nullptr);
-    setSettingsStore(m_previousStore);
-    LoadConfiguration();
-    setUiServices(nullptr);
-    setAppClock(std::make_shared<SystemClock>());
 }
 
 void MainWindowShop::openShop(const QString& operatorName)

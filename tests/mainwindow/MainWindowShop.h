@@ -3,10 +3,8 @@
 // the shop database open in the program's globals, the configuration at its defaults over a
 // settings store in memory, questions answered from a script, errors collected instead of
 // shown, the clock on 12 March 2007 (a Monday). Everything is put back afterwards.
-#include "Clock.h"
-#include "SettingsStore.h"
+#include "HeadlessGuard.h"
 #include "TableData.h"
-#include "UiServices.h"
 #include <QStringList>
 #include <gtest/gtest.h>
 #include <initializer_list>
@@ -29,14 +27,10 @@ protected:
     QStringList messageBoxes() const;   // the texts, without "MSGBOX: "
     QStringList log() const { return prompts->log(); }
 
-    std::shared_ptr<ManualClock> clock;
-    std::shared_ptr<ScriptedUiServices> prompts;
-    std::shared_ptr<MemorySettingsStore> settings;
+    testenv::HeadlessGuard headless;
+    std::shared_ptr<ManualClock> clock = headless.useManualClock(QDateTime(QDate(2007, 3, 12), QTime(9, 0)));
+    std::shared_ptr<ScriptedUiServices> prompts = headless.ui;
+    std::shared_ptr<MemorySettingsStore> settings = headless.settings;
     QStringList shownErrors;   // what ShowErrorDetails would have shown in its window
     QString workDir;
-
-private:
-    std::shared_ptr<SettingsStore> m_previousStore;
 };
-
-#include "QStringPrint.h"

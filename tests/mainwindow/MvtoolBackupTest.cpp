@@ -4,7 +4,6 @@
 #include "MvtoolRun.h"
 #include "TestEnvironment.h"
 #include <QFile>
-#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QUuid>
@@ -126,20 +125,6 @@ TEST_F(MvtoolBackup, ReminderRuleOnSupplyDatesMakesOneReminderAndPostponesAWeek)
     EXPECT_FALSE(r.lines.last().startsWith(key)) << "no longer due";
     EXPECT_EQ(value(workingPath(), "SELECT DataProssimaNotifica FROM Promemoria").toString(), "2007-03-17 12:30:00")
         << "10,080 minutes after the command";
-}
-
-TEST(MvtoolBackupShots, SaveDialogAndReminderWindowRender)
-{
-    for (const char* window : {"frmBackupRestore", "frmMemo"}) {
-        const QString file = testenv::newDir("shots") + "/" + window + ".png";
-        QProcess p;
-        p.start(MV_MVTOOL_EXE, {"shot", window, file});
-        ASSERT_TRUE(p.waitForFinished(60000));
-        EXPECT_EQ(p.exitCode(), 0) << window;
-        const QSize size = QImage(file).size();
-        EXPECT_GE(size.width(), 300) << window;
-        EXPECT_GE(size.height(), 200) << window;
-    }
 }
 
 }  // namespace

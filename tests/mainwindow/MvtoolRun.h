@@ -1,6 +1,6 @@
 #pragma once
 // The developer's tool run as a separate process: its exit status (-1 when it crashed or
-// did not finish) and the lines it printed.
+// did not finish), the lines it printed and what it wrote to standard error.
 #ifdef MV_MVTOOL_EXE
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -9,6 +9,7 @@
 struct ToolRun {
     int status = -1;
     QStringList lines;
+    QString err;
 };
 
 // An empty `env` runs the tool in the test's own environment.
@@ -21,6 +22,7 @@ inline ToolRun mvtool(const QStringList& args, const QProcessEnvironment& env = 
     ToolRun r;
     r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     r.lines = QString::fromUtf8(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    r.err = QString::fromUtf8(p.readAllStandardError());
     return r;
 }
 #endif

@@ -1,6 +1,6 @@
-// Pictures of windows through the developer's tool: the main window and the error report,
-// windows as the stored settings make them, the shop file given, and a run that says
-// nothing of the platform.
+// Pictures of windows through the developer's tool: every window it knows at its default
+// size, the main window and the error report, windows as the stored settings make them,
+// the shop file given, and a run that says nothing of the platform.
 #ifdef MV_MVTOOL_EXE
 #include "MvtoolRun.h"
 #include "TestEnvironment.h"
@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QProcess>
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <vector>
 
 namespace {
 // The tool in settings of its own (a fresh configuration folder), offscreen.
@@ -37,6 +39,127 @@ private:
     mutable int m_count = 0;
 };
 } // namespace
+
+// Every window the tool knows, pictured as it opens (the object library's row editor over
+// three tables, as the administrator and as a plain operator), with the least size its
+// picture may have: a window that collapsed, lost its layout or drew nothing shows.
+namespace {
+struct WindowShot {
+    const char* window;
+    std::vector<const char*> more;   // further arguments of the tool
+    int minWidth, minHeight;
+};
+
+void PrintTo(const WindowShot& s, std::ostream* os)
+{
+    *os << s.window;
+    for (const char* a : s.more) *os << ' ' << a;
+}
+
+const WindowShot kWindowShots[] = {
+    // The object library's windows.
+    {"RowEditor", {"--table", "Articoli", "--level", "0"}, 400, 150},
+    {"RowEditor", {"--table", "Articoli", "--level", "1"}, 400, 150},
+    {"RowEditor", {"--table", "Vendite", "--level", "0"}, 400, 150},
+    {"RowEditor", {"--table", "Vendite", "--level", "1"}, 400, 150},
+    {"RowEditor", {"--table", "Operatori", "--level", "0"}, 400, 150},
+    {"RowEditor", {"--table", "Operatori", "--level", "1"}, 400, 150},
+    {"PickRowDialog", {}, 400, 300},
+    {"ObjDataGrid", {}, 500, 200},
+    {"ViewWindow", {}, 500, 300},
+    {"FieldSequenceDialog", {}, 400, 250},
+    {"FilterEditor", {}, 400, 250},
+    // The program's shared dialogs.
+    {"frmAbout", {}, 200, 80},
+    {"frmDateSetting", {}, 200, 80},
+    {"frmFromDateToDate", {}, 200, 80},
+    {"frmMessage", {}, 200, 80},
+    {"frmMsgBeep", {}, 200, 80},
+    {"frmSearchText", {}, 200, 80},
+    {"frmSelectDir", {}, 200, 80},
+    {"frmOptions", {}, 450, 400},
+    {"frmOptionsAdvanced", {}, 400, 200},
+    {"frmOptionsRound", {}, 600, 200},
+    {"frmPassword", {}, 300, 100},
+    {"frmSelectOper", {}, 300, 80},
+    {"frmShowException", {}, 400, 250},
+    {"frmSplash", {}, 350, 150},
+    // The devices' settings and consoles.
+    {"frmOptionsBarcode", {}, 300, 150},
+    {"frmMagneticDev", {}, 300, 150},
+    {"frmMagneticOptions", {}, 300, 150},
+    {"frmFiscalOptions", {}, 300, 150},
+    {"frmEllisseTest", {}, 300, 150},
+    {"frmBalanceTest", {}, 300, 150},
+    // Printing: a strip of two labels is far wider than high, a receipt page higher than wide.
+    {"frmLabelPrintSetting", {}, 500, 400},
+    {"frmTicketPrintSetting", {}, 500, 450},
+    {"frmLabelPreview", {}, 300, 40},
+    {"frmTicketPreview", {}, 150, 300},
+    // Documents and articles.
+    {"frmVendite", {}, 700, 450},
+    {"frmForniture", {}, 700, 450},
+    {"frmImportData", {}, 600, 350},
+    {"frmSearch_Articoli", {}, 300, 60},
+    {"frmArticoli", {}, 300, 60},
+    // The main window and its own windows.
+    {"frmMain", {}, 300, 300},
+    {"frmBackupRestore", {}, 300, 200},
+    {"frmMemo", {}, 300, 200},
+};
+
+// Whether the picture holds more than its background.
+bool HoldsADrawing(const QImage& picture)
+{
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    const QRgb first = rgb.pixel(0, 0);
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        if (std::any_of(line, line + rgb.width(), [first](QRgb p) { return p != first; })) return true;
+    }
+    return false;
+}
+
+class EveryWindow : public ::testing::TestWithParam<WindowShot> {};
+} // namespace
+
+TEST_P(EveryWindow, IsPicturedAtItsDefaultSize)
+{
+    const WindowShot& c = GetParam();
+    const QString file = testenv::newDir(QStringLiteral("shots")) + u'/' + QString::fromLatin1(c.window) +
+                         QStringLiteral(".png");
+    QStringList args{QStringLiteral("shot"), QString::fromLatin1(c.window), file};
+    for (const char* a : c.more) args << QString::fromLatin1(a);
+    const ToolRun run = mvtool(args);
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QImage picture(file);
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_GE(picture.width(), c.minWidth);
+    EXPECT_GE(picture.height(), c.minHeight);
+    EXPECT_TRUE(HoldsADrawing(picture));
+}
+
+INSTANTIATE_TEST_SUITE_P(MvtoolShot, EveryWindow, ::testing::ValuesIn(kWindowShots),
+                         [](const ::testing::TestParamInfo<WindowShot>& info) {
+                             std::string name = info.param.window;
+                             for (const char* a : info.param.more)
+                                 if (a[0] != '-') name += std::string("_") + a;
+                             return name;
+                         });
+
+// A window the tool learns to picture gets its line above.
+TEST(MvtoolShot, EveryWindowItListsIsPictured)
+{
+    const ToolRun list = mvtool({QStringLiteral("shot"), QStringLiteral("--list")});
+    ASSERT_EQ(list.status, 0);
+    QStringList listed = list.lines;
+    QStringList pictured;
+    for (const WindowShot& s : kWindowShots) pictured << QString::fromLatin1(s.window);
+    pictured.removeDuplicates();
+    listed.sort();
+    pictured.sort();
+    EXPECT_EQ(listed, pictured);
+}
 
 TEST(MvtoolShot, ListsTheMainWindowAndTheErrorReport)
 {

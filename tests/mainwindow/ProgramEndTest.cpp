@@ -27,8 +27,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "QStringPrint.h"
-
 namespace {
 
 QVariant money(int euros) { return QVariant::fromValue(Currency::fromInt(euros)); }

@@ -1,9 +1,7 @@
 // When the operator is offered a save, and the dates that keep the offer.
 #include "SaveReminder.h"
-#include "Clock.h"
 #include "Configuration.h"
-#include "SettingsStore.h"
-#include "UiServices.h"
+#include "HeadlessGuard.h"
 #include <QLocale>
 #include <gtest/gtest.h>
 
@@ -48,34 +46,19 @@ class SaveReminderStore : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_saved = {BackupFuncSaveEnabled, BkpSaveNotify, AutoSaveOnExit, g_bBackupArchiveMode, BackupFuncEnableDelete};
-        m_store = sharedSettingsStore();
-        setSettingsStore(settings);
-        setUiServices(prompts);
-        setAppClock(clock);
         BackupFuncSaveEnabled = true;
         BkpSaveNotify = SaveReminder::Weekly;
         AutoSaveOnExit = false;
         g_bBackupArchiveMode = false;
         BackupFuncEnableDelete = true;
     }
-    void TearDown() override
-    {
-        std::tie(BackupFuncSaveEnabled, BkpSaveNotify, AutoSaveOnExit, g_bBackupArchiveMode, BackupFuncEnableDelete) = m_saved;
-        setSettingsStore(m_store);
-        setUiServices(nullptr);
-        setAppClock(std::make_shared<SystemClock>());
-        QLocale::setDefault(QLocale::system());
-    }
+    void TearDown() override { QLocale::setDefault(QLocale::system()); }
     QString stored(const QString& key) { return settings->get("Backup", key, QString()); }
 
-    std::shared_ptr<MemorySettingsStore> settings = std::make_shared<MemorySettingsStore>();
-    std::shared_ptr<ScriptedUiServices> prompts = std::make_shared<ScriptedUiServices>();
-    std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>(QDateTime(march(12), QTime(8, 30)));   // a Monday
-
-private:
-    std::tuple<bool, int32_t, bool, bool, bool> m_saved;
-    std::shared_ptr<SettingsStore> m_store;
+    testenv::HeadlessGuard headless;
+    std::shared_ptr<MemorySettingsStore> settings = headless.settings;
+    std::shared_ptr<ScriptedUiServices> prompts = headless.ui;
+    std::shared_ptr<ManualClock> clock = headless.useManualClock(QDateTime(march(12), QTime(8, 30)));   // a Monday
 };
 
 TEST_F(SaveReminderStore, DatesAreWrittenTheSameInEveryLocaleAndOlderFormsStillRead)

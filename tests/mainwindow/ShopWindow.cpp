@@ -4,7 +4,7 @@
 #include "DatabaseFiles.h"
 #include "ObjDataGrid.h"
 #include "SectionTreeView.h"
-#include "TableObject.h"
+#include "ShopBuilder.h"
 #include "clsOSTNA.h"
 #include "frmMain.h"
 #include <QApplication>
@@ -62,57 +62,33 @@ void ShopWindow::showNode(const QString& key)
 
 qint64 ShopWindow::customer(const QString& name, const QString& code, const QString& city)
 {
-    return select(QStringLiteral("Clienti"))->AddRow({"Descrizione", name, "Codice", code, "Citta", city});
+    return testshop::ShopBuilder(g_objDatabase).addCustomer({.name = name, .code = code, .fields = {"Citta", city}});
 }
 
 qint64 ShopWindow::article(const QString& code, const QString& description, const char* price, const QString& vat)
 {
-    auto a = select(QStringLiteral("Articoli"), QStringLiteral("OID = 0"));
-    a->NewRow();
-    a->SetValue(QStringLiteral("Codice"), code);
-    a->SetValue(QStringLiteral("Descrizione"), description);
-    a->SetValue(QStringLiteral("PrezzoVendita"), QVariant::fromValue(money(price)));
-    a->SetValue(QStringLiteral("ValoreScorta"), 1000.0);
-    a->SetReferenceByKey(QStringLiteral("CodiceIva"), vat);
-    a->SetReferenceByKey(QStringLiteral("UnitaMisura"), QStringLiteral("QntPzz"));
-    a->Update();
-    return a->GetOID();
+    return testshop::ShopBuilder(g_objDatabase)
+        .addArticle({.code = code, .description = description, .price = money(price), .stock = 1000.0, .vat = vat,
+                     .unit = QStringLiteral("QntPzz")});
 }
 
 qint64 ShopWindow::sale(const QList<Line>& lines, qint64 customerOid, bool completed)
 {
-    auto s = select(QStringLiteral("Vendite"), QStringLiteral("OID = 0"));
-    s->NewRow();
-    if (customerOid) s->SetReferenceOID(QStringLiteral("Cliente"), customerOid);
-    s->Update();
-    auto rows = s->GetReference(QStringLiteral("Articoli"));
-    for (const Line& l : lines) {
-        rows->NewRow();
-        EXPECT_TRUE(rows->SetParentByKey(l.code));
-        rows->SetValue(QStringLiteral("ValoreScarico"), l.quantity);
-        rows->SetValue(QStringLiteral("ImportoScarico"), QVariant::fromValue(money(l.amount)));
-        rows->Update();
-    }
-    s->SetValue(QStringLiteral("Completato"), completed);
-    s->Update();
+    QList<testshop::Line> rows;
+    for (const Line& l : lines) rows.append({.code = l.code, .quantity = l.quantity, .amount = money(l.amount)});
+    const qint64 oid =
+        testshop::ShopBuilder(g_objDatabase).addSale({.counterpart = customerOid, .lines = rows, .completed = completed});
     clock->advanceMs(60 * 1000);
-    return s->GetOID();
+    return oid;
 }
 
 qint64 ShopWindow::supply(const QList<std::pair<QString, double>>& rows)
 {
-    auto s = select(QStringLiteral("Forniture"), QStringLiteral("OID = 0"));
-    s->NewRow();
-    s->Update();
-    auto lines = s->GetReference(QStringLiteral("Articoli"));
-    for (const auto& [code, quantity] : rows) {
-        lines->NewRow();
-        EXPECT_TRUE(lines->SetParentByKey(code));
-        lines->SetValue(QStringLiteral("ValoreCarico"), quantity);
-        lines->Update();
-    }
+    QList<testshop::Line> lines;
+    for (const auto& [code, quantity] : rows) lines.append({.code = code, .quantity = quantity});
+    const qint64 oid = testshop::ShopBuilder(g_objDatabase).addSupply({.lines = lines});
     clock->advanceMs(60 * 1000);
-    return s->GetOID();
+    return oid;
 }
 
 QStringList ShopWindow::column(const QString& field) const

@@ -1,17 +1,16 @@
 #pragma once
 // A small shop for the view tests: a database file of the program's declarations, the clock
 // in March 2007, and rows made through the table rules at chosen times.
-#include "Clock.h"
 #include "Currency.h"
 #include "DBEngine.h"
 #include "Database.h"
+#include "HeadlessGuard.h"
+#include "ShopBuilder.h"
 #include "TableData.h"
-#include "UiServices.h"
 #include <QDateTime>
 #include <QString>
 #include <gtest/gtest.h>
 #include <memory>
-#include <ostream>
 
 Currency eur(const char* text);
 
@@ -19,15 +18,12 @@ Currency eur(const char* text);
 // views over it.
 class ViewShop : public ::testing::Test {
 protected:
-    ViewShop();
-    ~ViewShop() override;
-
-    Database& db() { return *m_db; }
-    const QString& path() const { return m_path; }
+    Database& db() { return m_shop.db(); }
+    const QString& path() const { return m_shop.path(); }
     std::unique_ptr<TableData> select(const QString& table, const QString& condition = QString());
     void at(const QDateTime& when) { clock->set(when); }
 
-    qint64 addSupplier(const QString& name);
+    qint64 addSupplier(const QString& name) { return m_shop.addSupplier(name); }
     struct Article {
         QString code;
         const char* price;
@@ -45,13 +41,12 @@ protected:
     double stock(const QString& code);
     Currency average(const QString& code);
 
-    std::shared_ptr<ManualClock> clock;
-    std::shared_ptr<ScriptedUiServices> prompts;
+    testenv::HeadlessGuard headless;
+    std::shared_ptr<ManualClock> clock = headless.useManualClock(QDateTime(QDate(2007, 3, 1), QTime(8, 0)));
+    std::shared_ptr<ScriptedUiServices> prompts = headless.ui;
+
+    testshop::ShopBuilder& builder() { return m_shop; }
 
 private:
-    QString m_path;
-    std::shared_ptr<DBEngine> m_engine;
-    std::shared_ptr<Database> m_db;
+    testshop::ShopBuilder m_shop{{.folder = QStringLiteral("views"), .accessLevel = 1}};
 };
-
-#include "QStringPrint.h"

@@ -1,6 +1,7 @@
 // The main window itself, offscreen: its first start, the tree and the section buttons, the
 // close box and the close command, the placement, the operator commands and its keys.
 #include "frmMain.h"
+#include "CommandEnabling.h"
 #include "Configuration.h"
 #include "DatabaseFiles.h"
 #include "Database.h"
@@ -20,6 +21,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <map>
 
 namespace {
 
@@ -315,4 +317,56 @@ TEST_F(MainWindowTest, TheLibrarysEventsGoToTheStatusBar)
     EXPECT_EQ(log(), QStringList{QStringLiteral("STATUS: Database aperto </dati/Mirtavolia.mdb>...")});
     w.SetStatusMsg(QStringLiteral("Lettura dati..."));
     EXPECT_EQ(w.StatusText(), QStringLiteral("Lettura dati..."));
+}
+
+// A view change switches its commands by name. A name the window does not hold, or holds as
+// another kind of thing (a menu named where a control is meant), would leave its command as
+// it was, with no error anywhere: every name the enabling gives, for any view, operator and
+// configuration, must reach what the enabling takes it for.
+TEST_F(MainWindowTest, EveryCommandTheEnablingSwitchesIsInTheWindow)
+{
+    using Kind = CommandSwitch::Kind;
+    using Property = CommandSwitch::Property;
+    std::map<std::tuple<QString, Kind, Property>, CommandSwitch> named;
+    for (int bits = 0; bits < (1 << 7); ++bits) {
+        for (const std::optional<QString>& sequence : {std::optional<QString>(), std::optional<QString>(QString()),
+                                                       std::optional<QString>(QStringLiteral("Codice"))}) {
+            EnablingInput in;
+            in.shown = bits & 1;
+            in.table = bits & 2 ? QStringLiteral("Ricevute") : QStringLiteral("Vendite");
+            in.dateField = bits & 4 ? QStringLiteral("DataVendita") : QString();
+            in.enableFiscalPrint = bits & 8;
+            in.enablePrintLabel = bits & 16;
+            in.accessLevel = bits & 32 ? 1 : 0;
+            in.useRicevute = bits & 64;
+            in.fieldSequence = sequence;
+            for (const CommandSwitch& s : CommandEnabling::Compute(in).switches)
+                named.emplace(std::tuple(s.target, s.kind, s.property), s);
+        }
+    }
+    ASSERT_GE(named.size(), 20u);
+
+    frmMain& w = window();
+    for (const auto& [key, s] : named) {
+        SCOPED_TRACE(s.target.toStdString());
+        const SwitchTarget target = FindSwitchTarget(w, *w.ToolBar(), s);
+        switch (s.kind) {
+        case Kind::Menu:
+            EXPECT_NE(target.action, nullptr) << "no menu entry of that name";
+            EXPECT_FALSE(w.ToolBar()->actions().contains(target.action));
+            break;
+        case Kind::ToolButton:
+            EXPECT_NE(target.action, nullptr) << "no toolbar button of that key";
+            EXPECT_TRUE(w.ToolBar()->actions().contains(target.action));
+            break;
+        case Kind::Control:
+            ASSERT_NE(target.control, nullptr) << "no control of that name";
+            EXPECT_EQ(qobject_cast<QMenu*>(target.control), nullptr) << "a menu, not a control";
+            break;
+        }
+        if (s.property == Property::Checked) {
+            ASSERT_NE(target.action, nullptr) << "only menu entries and buttons are ticked";
+            EXPECT_TRUE(target.action->isCheckable());
+        }
+    }
 }

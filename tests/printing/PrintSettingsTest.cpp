@@ -40,8 +40,6 @@ protected:
     void SetUp() override
     {
         PrintShop::SetUp();
-        m_label = LabelPrinterParam;
-        m_ticket = TicketPrinterParam;
         g_objDatabase = database();
         printers::setInstalledPrinterProvider([] { return QStringList{QStringLiteral("Cassa"), QStringLiteral("Etichette")}; });
         SetTestPrinterFactory([this](const QString& printer) {
@@ -55,8 +53,6 @@ protected:
     {
         SetTestPrinterFactory(nullptr);
         SetPrintRowPicker(nullptr);
-        LabelPrinterParam = m_label;
-        TicketPrinterParam = m_ticket;
         g_objDatabase.reset();
         PrintShop::TearDown();
     }
@@ -98,10 +94,6 @@ protected:
     QStringList printedOn;
     std::shared_ptr<RecordingTarget> recording;
     QString m_dir;
-
-private:
-    LabelPrinterSettings m_label;
-    TicketPrinterSettings m_ticket;
 };
 
 LabelPrinterSettings twoLabels(const QString& script = kLabelScript)

@@ -5,16 +5,15 @@
 #include "Currency.h"
 #include "DBEngine.h"
 #include "Database.h"
+#include "HeadlessGuard.h"
+#include "ShopBuilder.h"
 #include "TableData.h"
-#include "UiServices.h"
 
 #include <QString>
 #include <QStringList>
 #include <gtest/gtest.h>
 #include <memory>
-#include <ostream>
-
-#include "QStringPrint.h"
+#include <optional>
 
 class PrintShop : public ::testing::Test {
 protected:
@@ -32,20 +31,18 @@ protected:
     std::unique_ptr<TableData> addReceipt(TableData& sale);
     std::unique_ptr<TableData> select(const QString& table, const QString& condition = QString());
 
-    const QString& path() const { return m_path; }
-    const std::shared_ptr<Database>& database() const { return m_db; }
+    const QString& path() const { return m_shop->path(); }
+    const std::shared_ptr<Database>& database() const { return m_shop->database(); }
     // Lets another process have the file.
     void closeDatabase();
     // What the operator was shown: the texts of the message boxes.
     QStringList messages() const { return m_ui->prompts(); }
 
-    std::shared_ptr<ScriptedUiServices> m_ui;
+    testenv::HeadlessGuard headless;
+    std::shared_ptr<ScriptedUiServices> m_ui = headless.ui;
 
 private:
-    QString m_path;
-    std::shared_ptr<DBEngine> m_engine;
-    std::shared_ptr<Database> m_db;
-    QString m_labelScript, m_ticketScript;
+    std::optional<testshop::ShopBuilder> m_shop;
 };
 
 // The text of a PDF file in reading layout, through pdftotext.

@@ -6,16 +6,8 @@
 
 #include <QFile>
 #include <gtest/gtest.h>
-#include <ostream>
 
 namespace {
-
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    QString shown = s;
-    shown.replace(u'\r', QStringLiteral("\\r")).replace(u'\n', QStringLiteral("\\n"));
-    *os << '"' << shown.toStdString() << '"';
-}
 
 class ScriptFiles : public ::testing::Test {
 protected:
@@ -54,7 +46,7 @@ TEST_F(ScriptFiles, EachLineOfAFileReachesTheEditorWithCrLf)
         put(QStringLiteral("in.vbs"), QByteArray(c.content));
         EXPECT_EQ(ReadScriptFile(file(QStringLiteral("in.vbs"))), QString::fromLatin1(c.script)) << c.content;
     }
-    // The files of the program before were written in the Windows code page.
+    // An 8-bit file is read in the Windows-1252 code page.
     put(QStringLiteral("old.vbs"), QByteArray("' Caff\xE8 \x80 1\r\n"));
     EXPECT_EQ(ReadScriptFile(file(QStringLiteral("old.vbs"))), QStringLiteral("' Caffè € 1\r\n"));
 }

@@ -12,7 +12,7 @@ const QString kCRLF = QStringLiteral("\r\n");
     throw AppError(AppError::kFileNotFound, AppTitle(), fileOps().lastError().isEmpty() ? path : fileOps().lastError());
 }
 
-// Scripts written here are UTF-8; older ones were written in the workstation's 8-bit code.
+// Scripts are written as UTF-8; one that is not reads as the 8-bit Latin-1 code.
 QString decode(const QByteArray& bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString text = utf8(bytes);

@@ -5,7 +5,8 @@
 #include <memory>
 
 // The per-user settings store: application, section and key, text values.
-// Section and key look-ups ignore case, as the original store did.
+// Section and key look-ups ignore case, so that a key typed by hand in another case
+// ("rootdir") still reaches its setting; a key keeps the spelling it was first written with.
 class SettingsStore {
 public:
     virtual ~SettingsStore() = default;

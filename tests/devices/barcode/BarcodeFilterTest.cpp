@@ -1,30 +1,20 @@
 #include "DefaultScripts.h"
 #include "DeviceSettings.h"
+#include "HeadlessGuard.h"
 #include "ScriptCodeFilter.h"
-#include "SettingsStore.h"
-#include "UiServices.h"
 #include "modBarcodeReader.h"
 #include <gtest/gtest.h>
 
 namespace {
 class BarcodeFilter : public ::testing::Test {
 protected:
-    void SetUp() override {
-        settings = std::make_shared<MemorySettingsStore>();
-        setSettingsStore(settings);
-        ui = std::make_shared<ScriptedUiServices>();
-        setUiServices(ui);
-        LoadBarcodeReaderParam();
-    }
-    void TearDown() override {
-        setSettingsStore(nullptr);
-        setUiServices(nullptr);
-    }
+    void SetUp() override { LoadBarcodeReaderParam(); }
     static QString script(const char* body) {
         return QStringLiteral("Function BarCodeFilter(c)\r\n  BarCodeFilter = %1\r\nEnd Function\r\n").arg(QString::fromLatin1(body));
     }
-    std::shared_ptr<MemorySettingsStore> settings;
-    std::shared_ptr<ScriptedUiServices> ui;
+    testenv::HeadlessGuard headless;
+    std::shared_ptr<MemorySettingsStore> settings = headless.settings;
+    std::shared_ptr<ScriptedUiServices> ui = headless.ui;
 };
 }  // namespace
 

@@ -1,10 +1,9 @@
 #include "DefaultScripts.h"
 #include "DeviceSettings.h"
 #include "FilterScriptBox.h"
+#include "HeadlessGuard.h"
 #include "MainWindowServices.h"
-#include "SettingsStore.h"
 #include "TestEnvironment.h"
-#include "UiServices.h"
 #include "frmOptionsBarcode.h"
 #include "modBarcodeReader.h"
 #include "ScriptCodeFilter.h"
@@ -30,26 +29,19 @@ public:
 class OptionsBarcode : public ::testing::Test {
 protected:
     void SetUp() override {
-        settings = std::make_shared<MemorySettingsStore>();
-        setSettingsStore(settings);
-        ui = std::make_shared<ScriptedUiServices>();
-        setUiServices(ui);
         setMainWindowServices(&main);
         LoadBarcodeReaderParam();
     }
-    void TearDown() override {
-        setMainWindowServices(nullptr);
-        setSettingsStore(nullptr);
-        setUiServices(nullptr);
-    }
+    void TearDown() override { setMainWindowServices(nullptr); }
     template <class W>
     W* child(QWidget& w, const char* name) {
         return w.findChild<W*>(QString::fromLatin1(name));
     }
     QString stored(const char* key) { return settings->get(QStringLiteral("BarcodeReaderParam"), QString::fromLatin1(key), QStringLiteral("<none>")); }
 
-    std::shared_ptr<MemorySettingsStore> settings;
-    std::shared_ptr<ScriptedUiServices> ui;
+    testenv::HeadlessGuard headless;
+    std::shared_ptr<MemorySettingsStore> settings = headless.settings;
+    std::shared_ptr<ScriptedUiServices> ui = headless.ui;
     MainWindowStandIn main;
 };
 

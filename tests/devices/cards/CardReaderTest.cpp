@@ -2,10 +2,9 @@
 #include "AppError.h"
 #include "CardReaderSimulator.h"
 #include "DeviceSettings.h"
+#include "HeadlessGuard.h"
 #include "PtyPair.h"
 #include "SerialChannel.h"
-#include "SettingsStore.h"
-#include "UiServices.h"
 #include "clsMSR106.h"
 #include "clsMSR206HL.h"
 #include "clsMagneticCardEvents.h"
@@ -31,10 +30,6 @@ struct Completion {
 class CardReaderOnPty : public ::testing::Test {
 protected:
     void SetUp() override {
-        settings = std::make_shared<MemorySettingsStore>();
-        setSettingsStore(settings);
-        ui = std::make_shared<ScriptedUiServices>();
-        setUiServices(ui);
         settings->set(QStringLiteral("Devices"), QStringLiteral("COM3"), pty.devicePath());
         MagneticDevParam = MagneticDevSettings{};
         MagneticDevParam.COMPortNumber = 3;
@@ -48,8 +43,6 @@ protected:
     void TearDown() override {
         InitMagneticDevice(true);
         pty.stopServing();
-        setSettingsStore(nullptr);
-        setUiServices(nullptr);
     }
 
     // Puts a reader of `model` on the line, holding a blank card.
@@ -84,10 +77,11 @@ protected:
         return AppError(0, {}, {});
     }
 
+    testenv::HeadlessGuard headless;
+    std::shared_ptr<MemorySettingsStore> settings = headless.settings;
+    std::shared_ptr<ScriptedUiServices> ui = headless.ui;
     PtyPair pty;
     std::unique_ptr<CardReaderSimulator> sim;
-    std::shared_ptr<MemorySettingsStore> settings;
-    std::shared_ptr<ScriptedUiServices> ui;
     clsMagneticCardEvents events;
     std::vector<Completion> completions;
 };

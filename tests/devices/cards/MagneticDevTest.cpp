@@ -2,10 +2,9 @@
 #include "AppError.h"
 #include "DefaultScripts.h"
 #include "DeviceSettings.h"
+#include "HeadlessGuard.h"
 #include "ScriptCodeFilter.h"
 #include "SerialChannel.h"
-#include "SettingsStore.h"
-#include "UiServices.h"
 #include "clsMSR106.h"
 #include "clsMSR206HL.h"
 #include "modMagneticDev.h"
@@ -15,20 +14,11 @@
 namespace {
 class MagneticDev : public ::testing::Test {
 protected:
-    void SetUp() override {
-        settings = std::make_shared<MemorySettingsStore>();
-        setSettingsStore(settings);
-        ui = std::make_shared<ScriptedUiServices>();
-        setUiServices(ui);
-        LoadMagneticDevSettings();
-    }
-    void TearDown() override {
-        InitMagneticDevice(true);
-        setSettingsStore(nullptr);
-        setUiServices(nullptr);
-    }
-    std::shared_ptr<MemorySettingsStore> settings;
-    std::shared_ptr<ScriptedUiServices> ui;
+    void SetUp() override { LoadMagneticDevSettings(); }
+    void TearDown() override { InitMagneticDevice(true); }
+    testenv::HeadlessGuard headless;
+    std::shared_ptr<MemorySettingsStore> settings = headless.settings;
+    std::shared_ptr<ScriptedUiServices> ui = headless.ui;
 };
 }  // namespace
 

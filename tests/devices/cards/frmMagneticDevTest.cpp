@@ -4,10 +4,9 @@
 #include "Database.h"
 #include "DatabaseFiles.h"
 #include "DeviceSettings.h"
+#include "HeadlessGuard.h"
 #include "PtyPair.h"
-#include "SettingsStore.h"
 #include "ShownModalWindows.h"
-#include "UiServices.h"
 #include "frmMagneticDev.h"
 #include "modMagneticDev.h"
 #include <QApplication>
@@ -52,9 +51,6 @@ void when(std::function<bool()> ready, std::function<void()> action) {
 class CardDialog : public ::testing::Test {
 protected:
     void SetUp() override {
-        settings = std::make_shared<MemorySettingsStore>();
-        setSettingsStore(settings);
-        ui = std::make_shared<ScriptedUiServices>();
         // The dialog is shown and waits for its reader; its messages come from the script.
         setUiServices(std::make_shared<wintest::ShownModalWindows>(ui));
         LoadMagneticDevSettings();
@@ -65,8 +61,6 @@ protected:
         InitMagneticDevice(true);
         pty.stopServing();
         g_objDatabase.reset();
-        setSettingsStore(nullptr);
-        setUiServices(nullptr);
     }
     void keyboardEmulation() {
         MagneticDevParam.Type = MagneticDevType::KeyboardEmulation;
@@ -93,10 +87,11 @@ protected:
         });
     }
 
+    testenv::HeadlessGuard headless;
+    std::shared_ptr<MemorySettingsStore> settings = headless.settings;
+    std::shared_ptr<ScriptedUiServices> ui = headless.ui;
     PtyPair pty;
     std::unique_ptr<CardReaderSimulator> sim;
-    std::shared_ptr<MemorySettingsStore> settings;
-    std::shared_ptr<ScriptedUiServices> ui;
     std::unique_ptr<frmMagneticDev> dialog;
 };
 }  // namespace

@@ -1,8 +1,7 @@
 #include "DefaultScripts.h"
 #include "DeviceSettings.h"
 #include "FilterScriptBox.h"
-#include "SettingsStore.h"
-#include "UiServices.h"
+#include "HeadlessGuard.h"
 #include "frmMagneticOptions.h"
 #include "modMagneticDev.h"
 #include <QComboBox>
@@ -12,22 +11,13 @@
 namespace {
 class CardOptions : public ::testing::Test {
 protected:
-    void SetUp() override {
-        settings = std::make_shared<MemorySettingsStore>();
-        setSettingsStore(settings);
-        ui = std::make_shared<ScriptedUiServices>();
-        setUiServices(ui);
-        LoadMagneticDevSettings();
-    }
-    void TearDown() override {
-        setSettingsStore(nullptr);
-        setUiServices(nullptr);
-    }
+    void SetUp() override { LoadMagneticDevSettings(); }
     QComboBox* combo(QWidget& w, const char* name) { return w.findChild<QComboBox*>(QString::fromLatin1(name)); }
     QString stored(const char* key) { return settings->get(QStringLiteral("MagneticDevParam"), QString::fromLatin1(key), QStringLiteral("<none>")); }
 
-    std::shared_ptr<MemorySettingsStore> settings;
-    std::shared_ptr<ScriptedUiServices> ui;
+    testenv::HeadlessGuard headless;
+    std::shared_ptr<MemorySettingsStore> settings = headless.settings;
+    std::shared_ptr<ScriptedUiServices> ui = headless.ui;
 };
 }  // namespace
 

@@ -4,10 +4,9 @@
 // no driver in use.
 #include "DeviceSettings.h"
 #include "FiscalPrinterFactory.h"
+#include "HeadlessGuard.h"
 #include "RegisterSimulatorLine.h"
 #include "SerialRegisterDriver.h"
-#include "SettingsStore.h"
-#include "UiServices.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -15,26 +14,19 @@
 #include <functional>
 #include <memory>
 
-#include "QStringPrint.h"
-
 class FiscalTest : public ::testing::Test {
 protected:
     static constexpr int kTimeoutMs = 300;
 
     void SetUp() override {
-        setSettingsStore(std::make_shared<MemorySettingsStore>());
-        ui = std::make_shared<ScriptedUiServices>();
-        setUiServices(ui);
         FiscalPrinterParam = FiscalPrinterSettings{};
         FiscalPrinterParam.Timout = kTimeoutMs;
         FiscalPrinterParam.CommandWait = 10;
     }
-    void TearDown() override {
-        InitFiscalPrinter(true);
-        setUiServices(nullptr);
-    }
+    void TearDown() override { InitFiscalPrinter(true); }
 
-    std::shared_ptr<ScriptedUiServices> ui;
+    testenv::HeadlessGuard headless;
+    std::shared_ptr<ScriptedUiServices> ui = headless.ui;
 };
 
 template <typename Simulator>

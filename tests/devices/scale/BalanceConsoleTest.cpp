@@ -1,9 +1,8 @@
 // The scale's test console against a scale played on a pseudo-terminal.
 #include "AppError.h"
+#include "HeadlessGuard.h"
 #include "PtyPair.h"
 #include "SerialChannel.h"
-#include "SettingsStore.h"
-#include "UiServices.h"
 #include "frmBalanceTest.h"
 #include "modOmegaNet.h"
 #include <QCheckBox>
@@ -17,19 +16,11 @@ namespace {
 class BalanceConsoleOnPty : public ::testing::Test {
 protected:
     void SetUp() override {
-        settings = std::make_shared<MemorySettingsStore>();
-        setSettingsStore(settings);
-        ui = std::make_shared<ScriptedUiServices>();
-        setUiServices(ui);
         settings->set(QStringLiteral("Devices"), QStringLiteral("COM4"), pty.devicePath());
         window = std::make_unique<frmBalanceTest>();
         field(QStringLiteral("txtCOM"))->setText(QStringLiteral("4"));
     }
-    void TearDown() override {
-        window.reset();
-        setSettingsStore(nullptr);
-        setUiServices(nullptr);
-    }
+    void TearDown() override { window.reset(); }
     QLineEdit* field(const QString& name) { return window->findChild<QLineEdit*>(name); }
     QPushButton* button(const QString& name) { return window->findChild<QPushButton*>(name); }
     QString log() { return window->findChild<QPlainTextEdit*>(QStringLiteral("txtResult"))->toPlainText(); }
@@ -41,9 +32,10 @@ protected:
         return pty.receiveUntil(omeganet::ETX, 200);
     }
 
+    testenv::HeadlessGuard headless;
+    std::shared_ptr<MemorySettingsStore> settings = headless.settings;
+    std::shared_ptr<ScriptedUiServices> ui = headless.ui;
     PtyPair pty;
-    std::shared_ptr<MemorySettingsStore> settings;
-    std::shared_ptr<ScriptedUiServices> ui;
     std::unique_ptr<frmBalanceTest> window;
 };
 }  // namespace

@@ -14,8 +14,8 @@ QString newIniPath(const char* name) {
 
 }  // namespace
 
-// As the registry did: a section or key written in one case is found in any other, and
-// keeps the spelling it was first written with.
+// A section or key written in one case is found in any other, and keeps the spelling it
+// was first written with.
 TEST(SettingsStore, SectionsAndKeysAreFoundWhateverTheirCase) {
     const QString path = newIniPath("case");
     testenv::writeFile(path, "[configuration]\nrootdir=/dati\n");

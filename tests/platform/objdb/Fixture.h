@@ -12,8 +12,6 @@
 #include <memory>
 #include <ostream>
 
-#include "QStringPrint.h"
-
 namespace fixture {
 
 // What the rules saw, for the tests to check.

@@ -3,7 +3,6 @@
 #include "ReportEngine.h"
 #include "ReportHtml.h"
 #include "ReportMeasure.h"
-#include "ReportTestPrint.h"
 #include <gtest/gtest.h>
 #include <random>
 

@@ -2,7 +2,6 @@
 #include "Currency.h"
 #include "ReportEngine.h"
 #include "ReportLayout.h"
-#include "ReportTestPrint.h"
 #include <gtest/gtest.h>
 
 using namespace report;

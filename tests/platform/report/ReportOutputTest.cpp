@@ -14,7 +14,6 @@
 #include <QTimer>
 #include <QProcess>
 #include <QRegularExpression>
-#include "ReportTestPrint.h"
 #include <gtest/gtest.h>
 
 using namespace report;

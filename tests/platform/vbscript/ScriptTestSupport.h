@@ -6,9 +6,6 @@
 #include <QString>
 #include <ostream>
 
-// Readable QString values in failure messages.
-#include "QStringPrint.h"
-
 namespace scripttest {
 
 QString typeName(const vbs::Variant& v);

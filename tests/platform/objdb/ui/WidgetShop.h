@@ -3,19 +3,16 @@
 // and access levels, on a file of its own, with a few rows to show; the answers of the
 // program's dialogs scripted; and a fetch scheduler that holds the grid's reads until the
 // test runs them.
-#include "Clock.h"
 #include "DBEngine.h"
 #include "Database.h"
+#include "HeadlessGuard.h"
 #include "LazyTableModel.h"
 #include "Notify.h"
+#include "ShopBuilder.h"
 #include "TableData.h"
-#include "UiServices.h"
 #include <QStringList>
 #include <deque>
 #include <memory>
-#include <ostream>
-
-#include "QStringPrint.h"
 
 // What the library would show through the main window's sink.
 class SinkRecord : public itfNotifyEvent {
@@ -29,11 +26,10 @@ public:
 class WidgetShop {
 public:
     explicit WidgetShop(int accessLevel = 1);
-    ~WidgetShop();
 
-    Database& db() { return *m_db; }
+    Database& db() { return m_shop.db(); }
     SinkRecord& sink() { return m_sink; }
-    ScriptedUiServices& dialogs() { return *m_ui; }
+    ScriptedUiServices& dialogs() { return *m_headless.ui; }
     std::unique_ptr<TableData> select(const QString& table, const QString& condition = QString(), const QString& order = QString());
     // The value as stored in the file (amounts as numbers, dates as text).
     QVariant stored(const QString& table, qint64 oid, const QString& field);
@@ -43,12 +39,10 @@ public:
     qint64 addLine(qint64 sale, qint64 article, double quantity);
 
 private:
-    QString m_path;
+    testenv::HeadlessGuard m_headless;
+    std::shared_ptr<ManualClock> m_clock = m_headless.useManualClock(QDateTime(QDate(2007, 3, 1), QTime(10, 0)));
     SinkRecord m_sink;
-    std::shared_ptr<DBEngine> m_engine;
-    std::shared_ptr<Database> m_db;
-    std::shared_ptr<ScriptedUiServices> m_ui;
-    std::shared_ptr<ManualClock> m_clock;
+    testshop::ShopBuilder m_shop;
 };
 
 // Holds the model's reads: a test runs the work and the deliveries when it chooses.
