@@ -105,19 +105,47 @@ public:
 
     // Copies one row (with what it points to and its owned lines) and returns its OID in the
     // destination: the same OID, unless the destination already holds the same row under
-    // another OID (a default row each file made for itself, found by a unique index).
+    // another OID (a default row each file made for itself, found by a unique index). A row
+    // not replaced that the destination holds is kept as the destination has it, owned lines
+    // included; met again as a row to replace, it is replaced then.
     qint64 copy(TableSchema& table, qint64 oid, bool replace)
     {
         const QString key = table.name.toLower() + u'|' + QString::number(oid);
-        if (auto it = m_done.find(key); it != m_done.end()) return *it;
+        if (auto it = m_done.find(key); it != m_done.end()) {
+            // Met again as a row to replace: replaced now, or as it is stored when it is still
+            // on its way (met again through what it points to).
+            if (replace && !it->replace) {
+                it->replace = true;
+                if (it->stored) store(table, oid, key);
+            }
+            return m_done.value(key).there;
+        }
         matchTable(table);
         // A row the destination made for itself under another OID: the same row, updated.
         const qint64 matched = m_matched.value(key, 0);
-        m_done.insert(key, matched ? matched : oid);
+        m_done.insert(key, Visit{matched ? matched : oid, replace, false});
+        store(table, oid, key);
+        return m_done.value(key).there;
+    }
+
+private:
+    // What the copy did with a row: its OID in the destination, whether it is replaced, and
+    // whether it has been stored yet.
+    struct Visit {
+        qint64 there = 0;
+        bool replace = false;
+        bool stored = false;
+    };
+
+    void store(TableSchema& table, qint64 oid, const QString& key)
+    {
         const Columns& cols = columns(table.name);
         auto st = m_src.sql().prepare(QStringLiteral("SELECT %1 FROM %2 WHERE \"OID\" = ?").arg(cols.select, table.quoted()));
         st.bind(1, oid);
-        if (!st.next()) return oid;   // a reference to a row that no longer exists: nothing to bring
+        if (!st.next()) {   // a reference to a row that no longer exists: nothing to bring
+            m_done[key].stored = true;
+            return;
+        }
         QVariantList values;
         for (int i = 0; i < cols.names.size(); ++i) values << st.value(i);
         // What the row points to comes first, so the copy never points nowhere.
@@ -128,34 +156,41 @@ public:
             const int c = int(cols.names.indexOf(r.def.column()));
             if (r.target && c >= 0 && !values[c].isNull()) values[c] = copy(*r.target, values[c].toLongLong(), m_replaceRelated);
         }
+        const qint64 matched = m_matched.value(key, 0);
+        const bool replace = m_done.value(key).replace;
         SqlConnection& dst = m_dstDb.writer(m_dst);
         qint64 there = oid;
+        bool kept = false;
+        const auto updateAt = [&](qint64 row) {
+            QVariantList update = values;
+            update.removeAt(int(cols.names.indexOf(QStringLiteral("OID"))));
+            update << row;
+            dst.execute(cols.updateByOid, update);
+        };
         try {
             if (matched) {
                 there = matched;
-                if (replace) {
-                    QVariantList update = values;
-                    update.removeAt(int(cols.names.indexOf(QStringLiteral("OID"))));
-                    update << there;
-                    dst.execute(cols.updateByOid, update);
-                }
+                if (replace) updateAt(there);
+                else kept = true;
+            } else if (replace) {
+                dst.execute(cols.upsert, values);
             } else {
-                dst.execute(replace ? cols.upsert : cols.insertIfMissing, values);
+                kept = dst.execute(cols.insertIfMissing, values) == 0;
             }
         } catch (const AppError& e) {
             if (e.number != errorNumber(UniqueViolation)) throw;
             there = sameRow(table, cols, values);
             if (!there) throw objdb::error(UniqueViolation, table.name, uniqueViolationMessage(table, e.description));
-            if (replace && there != oid) {
-                QVariantList update = values;
-                update.removeAt(int(cols.names.indexOf(QStringLiteral("OID"))));
-                update << there;
-                dst.execute(cols.updateByOid, update);
-            }
+            if (replace && there != oid) updateAt(there);
+            kept = !replace;
         }
-        m_done.insert(key, there);
+        Visit& v = m_done[key];
+        v.there = there;
+        v.stored = true;
         for (const RefSchema& r : table.refs) {
             if (!r.isList() || !r.target) continue;
+            // The lines of a row kept are the destination's.
+            if (r.def.IsOwned && kept) continue;
             QList<qint64> members;
             {
                 auto ms = m_src.sql().prepare(QStringLiteral("SELECT \"MemberOID\" FROM %1 WHERE \"OwnerOID\" = ?").arg(q(r.linkTable)));
@@ -169,10 +204,8 @@ public:
                             {there, member});
             }
         }
-        return there;
     }
 
-private:
     // The rows of `table` (with a copy key) that the destination holds under other OIDs: a
     // source row absent from the destination goes to the destination row with its key when
     // there is exactly one (an archive that already holds a default row twice, as earlier
@@ -256,7 +289,7 @@ private:
     Database& m_dstDb;
     DBEngine& m_dst;
     bool m_replaceRelated;
-    QHash<QString, qint64> m_done;   // rows copied: their OID in the destination
+    QHash<QString, Visit> m_done;   // rows reached, by table and OID
     QHash<QString, qint64> m_matched;   // rows the destination holds under another OID
     QSet<QString> m_matchedTables;
     QHash<QString, Columns> m_columns;

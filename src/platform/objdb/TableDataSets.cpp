@@ -6,9 +6,12 @@
 // The rows to copy are gathered first, a temporary table per table, on the destination's
 // connection (the source file is attached to it); then, in the order in which tables point
 // to one another, each table's rows that the destination already holds under another OID
-// (by its copy key, or by a unique index) are noted, the others inserted or replaced in one
-// statement, references turned to the destination's OIDs on the way; last come the lists'
-// link rows.
+// (by its copy key, or by a unique index) are noted. A row the copy does not replace and the
+// destination already holds is kept as the destination has it, with its owned lines: those
+// are gathered only under rows replaced or added, which takes another round of gathering
+// once the rows held are known. Last, each table's rows are inserted or replaced in one
+// statement, references turned to the destination's OIDs on the way, and the lists' link
+// rows follow.
 #include "BulkCopy.h"
 #include "DBEngine.h"
 #include "Database.h"
@@ -93,20 +96,25 @@ public:
     {
         Steps steps(progress, int(oids.size()));
         {
-            auto seed = m_c.prepare(QStringLiteral("INSERT OR IGNORE INTO %1 VALUES (?, 1, 0)").arg(rows(top)));
+            auto seed = m_c.prepare(QStringLiteral("INSERT OR IGNORE INTO %1 (oid, replace, gen) VALUES (?, 1, 0)").arg(rows(top)));
             for (qint64 oid : oids) {
                 seed.reset().bind(1, oid);
                 seed.exec();
             }
         }
-        gather(top);
         std::vector<TableSchema*> order;
-        if (!ordered(order)) return SetWork::RowByRow;
-        for (TableSchema* t : order)
-            if (!columns(*t)) return SetWork::RowByRow;
+        QSet<TableSchema*> fresh{&top};
+        do {
+            gather(fresh);
+            fresh.clear();
+            order.clear();
+            if (!ordered(order)) return SetWork::RowByRow;
+            for (TableSchema* t : order)
+                if (!columns(*t)) return SetWork::RowByRow;
+            mapKnownRows(order);
+        } while (admitAddedOwners());
         steps.plan(int(order.size()) + 1);
         for (TableSchema* t : order) {
-            mapKnownRows(*t);
             insertRows(*t);
             if (!steps.next()) return SetWork::Stopped;
         }
@@ -117,25 +125,64 @@ public:
 
 private:
     // The temporary table of the rows of `t` to copy: OID, whether the copy replaces the row
-    // the destination holds, and the round that reached it.
+    // the destination holds, the round that reached it, and where its owned lists stand
+    // (one of the kLists values below).
     QString rows(TableSchema& t)
     {
         if (auto it = m_rows.find(&t); it != m_rows.end()) return *it;
         const QString name = QStringLiteral("objdb_r%1_%2").arg(m_run).arg(m_rows.size() + 1);
-        m_c.execute(QStringLiteral("CREATE TEMP TABLE %1 (oid INTEGER PRIMARY KEY, replace INTEGER NOT NULL, gen INTEGER NOT NULL)")
+        m_c.execute(QStringLiteral("CREATE TEMP TABLE %1 (oid INTEGER PRIMARY KEY, replace INTEGER NOT NULL, gen INTEGER NOT NULL, "
+                                   "lists INTEGER NOT NULL DEFAULT 0)")
                         .arg(name));
         m_order << &t;
         return *m_rows.insert(&t, QStringLiteral("temp.") + name);
     }
 
-    // Every row a copy row by row would reach: parents and referenced rows as related rows
-    // (replaced only with copyRelated), members of owned lists as rows of their own, members
-    // of other lists as related rows; each table's rows once, round by round.
-    void gather(TableSchema& top)
+    // Where a row's owned lists stand: not followed (the row is kept, unless replaced or found
+    // missing), to follow (a row the destination lacks, added with its lines), being followed
+    // in this round, followed (their members and links travel with the row).
+    static constexpr int kListsOpen = 0, kListsAdmitted = 1, kListsFollowing = 2, kListsFollowed = 3;
+
+    static bool hasOwnedLists(const TableSchema& t)
     {
-        QSet<TableSchema*> fresh{&top};
-        for (int gen = 0; !fresh.isEmpty(); ++gen) {
+        return std::any_of(t.refs.begin(), t.refs.end(), [](const RefSchema& r) { return r.isList() && r.def.IsOwned && r.target; });
+    }
+
+    // Every row a copy row by row would reach: parents and referenced rows as related rows
+    // (replaced only with copyRelated), members of owned lists as rows of their own (only
+    // under a row replaced or admitted as missing), members of other lists as related rows;
+    // each table's rows once, round by round, from the tables with rows of the last round.
+    void gather(QSet<TableSchema*> fresh)
+    {
+        for (;;) {
+            const int gen = m_gen;
             QSet<TableSchema*> next;
+            bool followed = false;
+            // Owned lines come under the rows replaced and those admitted, whenever reached.
+            for (TableSchema* t : QList<TableSchema*>(m_order)) {
+                if (!hasOwnedLists(*t)) continue;
+                if (m_c.execute(QStringLiteral("UPDATE %1 SET lists = %2 WHERE lists = %3 OR (lists = %4 AND replace = 1)")
+                                    .arg(rows(*t))
+                                    .arg(kListsFollowing)
+                                    .arg(kListsAdmitted)
+                                    .arg(kListsOpen)) == 0)
+                    continue;
+                followed = true;
+                const QString owners = QStringLiteral("SELECT oid FROM %1 WHERE lists = %2").arg(rows(*t)).arg(kListsFollowing);
+                for (const RefSchema& r : t->refs) {
+                    if (!r.isList() || !r.def.IsOwned || !r.target) continue;
+                    // A member of an owned list has one owner.
+                    if (add(*r.target,
+                            QStringLiteral("SELECT \"MemberOID\" AS o FROM %1.%2 WHERE \"OwnerOID\" IN (%3)")
+                                .arg(m_alias, q(r.linkTable), owners),
+                            1, gen + 1))
+                        next.insert(r.target);
+                }
+                m_c.execute(QStringLiteral("UPDATE %1 SET lists = %2 WHERE lists = %3")
+                                .arg(rows(*t))
+                                .arg(kListsFollowed)
+                                .arg(kListsFollowing));
+            }
             for (TableSchema* t : std::as_const(fresh)) {
                 const QString reached = QStringLiteral("SELECT oid FROM %1 WHERE gen = %2").arg(rows(*t)).arg(gen);
                 // Every reference column read in one pass over the rows reached.
@@ -159,17 +206,39 @@ private:
                         if (add(*refs[i].target, pointed[i], m_related, gen + 1)) next.insert(refs[i].target);
                 }
                 for (const RefSchema& r : t->refs) {
-                    if (!r.isList() || !r.target) continue;
-                    // A member of an owned list has one owner; others may be shared by many.
+                    if (!r.isList() || r.def.IsOwned || !r.target) continue;
                     if (add(*r.target,
-                            QStringLiteral("SELECT %1 \"MemberOID\" AS o FROM %2.%3 WHERE \"OwnerOID\" IN (%4)")
-                                .arg(r.def.IsOwned ? QString() : QStringLiteral("DISTINCT"), m_alias, q(r.linkTable), reached),
-                            r.def.IsOwned ? 1 : m_related, gen + 1))
+                            QStringLiteral("SELECT DISTINCT \"MemberOID\" AS o FROM %1.%2 WHERE \"OwnerOID\" IN (%3)")
+                                .arg(m_alias, q(r.linkTable), reached),
+                            m_related, gen + 1))
                         next.insert(r.target);
                 }
             }
+            ++m_gen;
+            // A row met again as one to replace may have lists to follow though nothing is new.
+            if (next.isEmpty() && !followed) return;
             fresh = next;
         }
+    }
+
+    // The rows kept so far that the destination does not hold, under their OID or another:
+    // added by the copy, they bring their owned lists. True when there are such rows (to be
+    // gathered, then matched again).
+    bool admitAddedOwners()
+    {
+        bool admitted = false;
+        for (TableSchema* t : std::as_const(m_order)) {
+            if (!hasOwnedLists(*t)) continue;
+            admitted |= m_c.execute(QStringLiteral("UPDATE %1 AS r SET lists = %2 WHERE lists = %3 "
+                                                   "AND EXISTS (SELECT 1 FROM %4.%5 s WHERE s.\"OID\" = r.oid) "
+                                                   "AND NOT EXISTS (SELECT 1 FROM main.%5 d WHERE d.\"OID\" = r.oid) "
+                                                   "AND NOT EXISTS (SELECT 1 FROM %6 m WHERE m.tbl = %7 AND m.src = r.oid)")
+                                        .arg(rows(*t))
+                                        .arg(kListsAdmitted)
+                                        .arg(kListsOpen)
+                                        .arg(m_alias, t->quoted(), m_map, literal(t->name))) > 0;
+        }
+        return admitted;
     }
 
     // Notes the rows as reached in round `gen`; those already noted keep their round and are
@@ -236,6 +305,7 @@ private:
     // the table (the copy row by row tells the operator so).
     bool columns(const TableSchema& t)
     {
+        if (m_columns.contains(&t)) return true;
         QSet<QString> there;
         for (const auto& [n, type] : m_dst.sql().tableColumns(t.name)) there.insert(n.toLower());
         if (there.isEmpty()) return false;
@@ -264,6 +334,15 @@ private:
         if (!m_mapped.contains(&target)) return expression;
         return QStringLiteral("COALESCE((SELECT m.dst FROM %1 m WHERE m.tbl = %2 AND m.src = %3), %3)")
             .arg(m_map, literal(target.name), expression);
+    }
+
+    // The rows of the tables reached (in their order) that the destination holds under
+    // another OID, noted anew: rows gathered since the last time may be among them.
+    void mapKnownRows(const std::vector<TableSchema*>& order)
+    {
+        m_c.execute(QStringLiteral("DELETE FROM %1").arg(m_map));
+        m_mapped.clear();
+        for (TableSchema* t : order) mapKnownRows(*t);
     }
 
     // The rows the destination already holds under another OID: by the copy key, and by a
@@ -352,16 +431,18 @@ private:
                         .arg(t.quoted(), assigned.join(u','), assignedValues.join(u','), m_alias, m_map, reached, literal(t.name)));
     }
 
-    // The lists of the rows copied, owners and members as the destination knows them.
+    // The lists of the rows copied, owners and members as the destination knows them; a
+    // kept row's owned lists stay as they are.
     void copyLinks(TableSchema& t)
     {
         for (const RefSchema& r : t.refs) {
             if (!r.isList() || !r.target) continue;
             if (!m_dst.sql().tableExists(r.linkTable)) continue;
             m_c.execute(QStringLiteral("INSERT OR IGNORE INTO main.%1 (\"OwnerOID\", \"MemberOID\") SELECT %2, %3 "
-                                       "FROM %4 r CROSS JOIN %5.%1 l ON l.\"OwnerOID\" = r.oid")
+                                       "FROM %4 r CROSS JOIN %5.%1 l ON l.\"OwnerOID\" = r.oid%6")
                             .arg(q(r.linkTable), remapped(t, QStringLiteral("l.\"OwnerOID\"")),
-                                 remapped(*r.target, QStringLiteral("l.\"MemberOID\"")), rows(t), m_alias));
+                                 remapped(*r.target, QStringLiteral("l.\"MemberOID\"")), rows(t), m_alias,
+                                 r.def.IsOwned ? QStringLiteral(" WHERE r.lists = %1").arg(kListsFollowed) : QString()));
         }
     }
 
@@ -372,6 +453,7 @@ private:
     QString m_alias;
     int m_related;
     int m_run;
+    int m_gen = 0;   // the last round of gathering
     QString m_map;
     QHash<const TableSchema*, QString> m_rows;
     QList<TableSchema*> m_order;   // the tables reached, as first reached
