@@ -141,8 +141,10 @@ void DBEngine::applyPragmas()
     // mapped into memory spare a read system call per page.
     m_conn->execScript(QStringLiteral("PRAGMA cache_size=-65536"));
     m_conn->execScript(QStringLiteral("PRAGMA mmap_size=268435456"));
-    const int timeout = m_accessMode == kAccessMultiUser ? 30000 : 2000;
-    m_conn->execScript(QStringLiteral("PRAGMA busy_timeout=%1").arg(timeout));
+    // How long a change waits for another program's change to end before it is given up with
+    // a message. Counters sharing the file (multi-user) hold it for a document at a time when
+    // transactions are on; a single user's file meets only the program's own copies and tools.
+    m_conn->setBusyTimeout(m_accessMode == kAccessMultiUser ? 30000 : 10000);
     m_conn->execScript(QStringLiteral("PRAGMA query_only=%1").arg(m_accessMode == kAccessReadOnly || m_conn->readOnly() ? 1 : 0));
 }
 
@@ -227,7 +229,12 @@ void DBEngine::SetUseTransaction(bool use) { m_useTransaction = use; }
 void DBEngine::BeginTransaction()
 {
     if (!m_useTransaction) return;
-    m_transactions << sql().openSavepoint();
+    // Begun as a writer (a reader's transaction would fail later on a file changed meanwhile).
+    try {
+        m_transactions << sql().openSavepoint(!IsReadOnly());
+    } catch (const AppError& e) {
+        throw objdb::withOperation(e, kSource, QStringLiteral("Impossibile iniziare la transazione"));
+    }
 }
 
 void DBEngine::CommitTransaction()

@@ -481,6 +481,12 @@ SqlConnection& Database::writer(DBEngine& engine)
     return c;
 }
 
+void Database::lockForChange(DBEngine& engine)
+{
+    if (m_frames.empty() || !engine.IsOpen() || engine.IsReadOnly()) return;
+    writer(engine);
+}
+
 bool Database::undoing() const
 {
     for (const Frame& f : m_frames)

@@ -39,6 +39,10 @@ struct FieldDefinition {
     int F = -1;
     QString Description;          // null: none
     QString ValueListName;        // null: none ("SIMPLE_ACCESS")
+    // A running total (a stock, points collected, an amount used): the rules change it by
+    // adding to what it holds. A change still pending when another program changes the total
+    // is added to the stored value when the row is written, never written over it.
+    bool RunningTotal = false;
 };
 
 class FieldDefinitions {

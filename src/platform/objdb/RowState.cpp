@@ -43,14 +43,25 @@ void RowState::clearChanges()
 {
     std::fill(changed.begin(), changed.end(), 0);
     std::fill(refChanged.begin(), refChanged.end(), 0);
+    base.clear();
+    numbers.clear();
     parentChanged = false;
     isNew = false;
+}
+
+void RowState::noteBase(int field)
+{
+    if (isNew || changed[size_t(field)] || !schema->fields[size_t(field)].def.RunningTotal) return;
+    if (base.empty()) base.resize(values.size());
+    base[size_t(field)] = values[size_t(field)];
 }
 
 void RowState::resetEmpty()
 {
     values.assign(schema->fields.size(), QVariant());
     changed.assign(schema->fields.size(), 0);
+    base.clear();
+    numbers.clear();
     refs.assign(schema->singleRefs.size(), 0);
     refChanged.assign(schema->singleRefs.size(), 0);
     parentOid = 0;
@@ -69,6 +80,8 @@ RowSnapshot snapshotOf(const RowPtr& row)
     s.parentChanged = row->parentChanged;
     s.values = row->values;
     s.changed = row->changed;
+    s.base = row->base;
+    s.numbers = row->numbers;
     s.refs = row->refs;
     s.refChanged = row->refChanged;
     s.parentOid = row->parentOid;
@@ -89,6 +102,8 @@ void restore(const RowSnapshot& s)
     r.parentChanged = s.parentChanged;
     r.values = s.values;
     r.changed = s.changed;
+    r.base = s.base;
+    r.numbers = s.numbers;
     r.refs = s.refs;
     r.refChanged = s.refChanged;
     r.parentOid = s.parentOid;
@@ -107,9 +122,18 @@ RowPtr newRowState(TableSchema& schema, DBEngine& engine)
     return r;
 }
 
-void readRow(DBEngine& engine, RowState& row)
+namespace {
+
+// The stored row as the reader of one row reads it: the parent's OID, the fields, the single
+// references. False when the row is no longer stored.
+struct StoredRow {
+    qint64 parentOid = 0;
+    std::vector<QVariant> values;
+    std::vector<qint64> refs;
+};
+
+bool readStored(DBEngine& engine, TableSchema& t, qint64 oid, StoredRow& out)
 {
-    TableSchema& t = *row.schema;
     if (t.readSql.isEmpty()) {
         QStringList cols{t.isChild() ? QStringLiteral("\"objParent\"") : QStringLiteral("NULL")};
         for (const auto& f : t.fields) cols << q(f.def.Name);
@@ -117,22 +141,87 @@ void readRow(DBEngine& engine, RowState& row)
         t.readSql = QStringLiteral("SELECT %1 FROM %2 WHERE \"OID\" = ?").arg(cols.join(QStringLiteral(", ")), t.quoted());
     }
     SqlConnection::Stmt st = engine.sql().prepare(t.readSql);
-    st.bind(1, row.oid);
-    if (!st.next()) {
+    st.bind(1, oid);
+    if (!st.next()) return false;
+    out.parentOid = st.isNull(0) ? 0 : st.int64(0);
+    out.values.resize(t.fields.size());
+    out.refs.resize(t.singleRefs.size());
+    int c = 1;
+    for (size_t i = 0; i < t.fields.size(); ++i) out.values[i] = fromStorage(t.fields[i].kind, st.value(c++));
+    for (size_t i = 0; i < t.singleRefs.size(); ++i) out.refs[i] = st.isNull(c) ? 0 : st.int64(c), ++c;
+    return true;
+}
+
+// stored + (value - base), in the field's own arithmetic; an empty value counts as 0.
+QVariant carriedOver(Kind kind, const QVariant& stored, const QVariant& value, const QVariant& base)
+{
+    auto empty = [](const QVariant& v) { return !v.isValid() || v.isNull(); };
+    // Emptied on purpose: nothing to carry over.
+    if (empty(value)) return value;
+    switch (kind) {
+    case Kind::Currency: {
+        auto money = [&](const QVariant& v) { return empty(v) ? Currency() : v.value<Currency>(); };
+        return QVariant::fromValue(money(stored) + (money(value) - money(base)));
+    }
+    case Kind::Integer: {
+        auto whole = [&](const QVariant& v) { return empty(v) ? qint64(0) : v.toLongLong(); };
+        return QVariant(whole(stored) + (whole(value) - whole(base)));
+    }
+    case Kind::Real: {
+        auto real = [&](const QVariant& v) { return empty(v) ? 0.0 : v.toDouble(); };
+        return QVariant(real(stored) + (real(value) - real(base)));
+    }
+    default:
+        return value;
+    }
+}
+
+}  // namespace
+
+void readRow(DBEngine& engine, RowState& row)
+{
+    StoredRow stored;
+    if (!readStored(engine, *row.schema, row.oid, stored)) {
         row.deleted = true;
         return;
     }
-    const qint64 parentOid = st.isNull(0) ? 0 : st.int64(0);
-    if (parentOid != row.parentOid) row.parent.reset();
-    row.parentOid = parentOid;
-    int c = 1;
-    for (size_t i = 0; i < t.fields.size(); ++i) row.values[i] = fromStorage(t.fields[i].kind, st.value(c++));
-    for (size_t i = 0; i < t.singleRefs.size(); ++i) row.refs[i] = st.isNull(c) ? 0 : st.int64(c), ++c;
+    if (stored.parentOid != row.parentOid) row.parent.reset();
+    row.parentOid = stored.parentOid;
+    row.values = std::move(stored.values);
+    row.refs = std::move(stored.refs);
     std::fill(row.changed.begin(), row.changed.end(), 0);
     std::fill(row.refChanged.begin(), row.refChanged.end(), 0);
+    row.base.clear();
+    row.numbers.clear();
     row.parentChanged = false;
     row.isNew = false;
     row.deleted = false;
+    row.markFresh();
+}
+
+void rebaseRow(RowState& row)
+{
+    TableSchema& t = *row.schema;
+    StoredRow stored;
+    // Gone meanwhile: the pending changes stand as they are (their write finds no row).
+    if (!readStored(*row.engine, t, row.oid, stored)) {
+        row.markFresh();
+        return;
+    }
+    for (size_t i = 0; i < t.fields.size(); ++i) {
+        if (!row.changed[i]) {
+            row.values[i] = std::move(stored.values[i]);
+        } else if (t.fields[i].def.RunningTotal && i < row.base.size()) {
+            row.values[i] = carriedOver(t.fields[i].kind, stored.values[i], row.values[i], row.base[i]);
+            row.base[i] = std::move(stored.values[i]);
+        }
+    }
+    for (size_t i = 0; i < t.singleRefs.size(); ++i)
+        if (!row.refChanged[i]) row.refs[i] = stored.refs[i];
+    if (!row.parentChanged && stored.parentOid != row.parentOid) {
+        row.parent.reset();
+        row.parentOid = stored.parentOid;
+    }
     row.markFresh();
 }
 
@@ -191,21 +280,60 @@ FieldRef resolveField(Database& db, RowState& row, const QString& name)
     return FieldRef();
 }
 
-void prepareForChange(Database& db, RowState& row)
+namespace {
+
+// Read again, or rebased when it holds pending changes.
+void freshen(RowState& r)
 {
-    // Each row on its own: a line with pending changes of its own still gets its article's
-    // stored stock when the article has none. A row with pending changes keeps them.
-    auto stale = [](const RowState& r) { return !r.isNew && r.oid != 0 && !r.fresh() && !r.ownDirty(); };
-    if (stale(row)) readRow(*row.engine, row);
+    if (r.ownDirty()) rebaseRow(r);
+    else readRow(*r.engine, r);
+}
+
+bool stale(const RowState& r) { return r.stored() && !r.deleted && !r.fresh(); }
+
+void freshenChain(Database& db, RowState& row)
+{
+    if (stale(row)) freshen(row);
     for (RowState* r = &row; r;) {
         RowState* p = parentOf(db, *r);
         if (p && stale(*p)) {
-            // Loaded again rather than read in place: the pending copy another data set
-            // holds, when there is one, wins over the stored values.
-            r->parent.reset();
-            p = parentOf(db, *r);
+            if (!p->ownDirty()) {
+                // Loaded again rather than read in place: the pending copy another data set
+                // holds, when there is one, wins over the stored values.
+                r->parent.reset();
+                p = parentOf(db, *r);
+            }
+            if (p && stale(*p)) freshen(*p);
         }
         r = p;
+    }
+}
+
+}  // namespace
+
+void prepareForChange(Database& db, RowState& row)
+{
+    // The lock first: rows read after it cannot change before the operation ends.
+    db.lockForChange(*row.engine);
+    freshenChain(db, row);
+}
+
+void freshenForRead(Database& db, RowState& row)
+{
+    if (db.frames().empty() || !row.engine || !row.engine->IsOpen() || !row.engine->sql().holdsWriteLock()) return;
+    if (row.fresh() && (!row.parent || row.parent->fresh())) return;
+    freshenChain(db, row);
+}
+
+void retakeNumbers(TableData& view, RowState& row)
+{
+    if (row.numbers.empty()) return;
+    const std::vector<TakenNumber> numbers = row.numbers;
+    for (const TakenNumber& n : numbers) {
+        const QVariant next = n.again(view);
+        const FieldSchema& f = row.schema->fields[size_t(n.field)];
+        if (!sameValue(f.kind, row.values[size_t(n.field)], coerce(f.kind, next, f.def.Name)))
+            setFieldValue(view, f.def.Name, next);
     }
 }
 

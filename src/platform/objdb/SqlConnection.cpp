@@ -7,7 +7,9 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <sqlite3.h>
+#include <algorithm>
 #include "JetFunctions.h"
+#include "ObjDbInternal.h"
 
 namespace {
 int g_connectionSerial = 0;
@@ -79,6 +81,8 @@ void SqlConnection::close()
     if (!m_db && m_qtName.isEmpty()) return;
     finalizeAll();
     m_db = nullptr;
+    m_openSavepoints = 0;
+    m_writing = false;
     if (m_qt.isOpen()) m_qt.close();
     m_qt = QSqlDatabase();
     if (!m_qtName.isEmpty()) QSqlDatabase::removeDatabase(m_qtName);
@@ -124,8 +128,15 @@ void SqlConnection::fail(int rc, const QString&) const
     const QString text = objdb::storageErrorText(ext, msg);
     switch (ext & 0xff) {
     case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        throw objdb::error(objdb::Busy, kSource, QStringLiteral("Database occupato da un altro utente"));
+    case SQLITE_LOCKED: {
+        // Nothing of the change was written: the operation that needed the file rolls back.
+        const QString waited = m_busyTimeout >= 1000
+            ? QStringLiteral("%1 secondi").arg(m_busyTimeout / 1000)
+            : QStringLiteral("%1 millisecondi").arg(m_busyTimeout);
+        throw objdb::error(objdb::Busy, kSource,
+                           QStringLiteral("il database è occupato da un altro utente (attesa di %1 senza esito); "
+                                          "nessuna modifica è stata registrata, riprovare").arg(waited));
+    }
     case SQLITE_READONLY:
         throw objdb::error(objdb::ReadOnly, kSource, QStringLiteral("Database aperto in sola lettura"));
     case SQLITE_NOTADB:
@@ -222,10 +233,27 @@ const SavepointTexts& savepointTexts(int depth)
 int depthOf(const QString& name) { return QStringView(name).mid(8).toInt(); }   // "objdb_sp<n>"
 }
 
-QString SqlConnection::openSavepoint()
+QString SqlConnection::openSavepoint(bool write)
 {
     const SavepointTexts& sp = savepointTexts(m_openSavepoints + 1);
-    prepare(sp.open).exec();
+    // A plain outermost savepoint would begin a deferred transaction: its reads would see the
+    // file as it was before another program's change, and the write coming later would then
+    // fail at once instead of waiting. The lock is taken first, so nothing read inside is old.
+    if (write && m_openSavepoints == 0 && !inTransaction()) {
+        static const QString begin = QStringLiteral("BEGIN IMMEDIATE");
+        prepare(begin).exec();
+        try {
+            prepare(sp.open).exec();
+        } catch (const AppError&) {
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+            throw;
+        }
+        m_writing = true;
+        // Row buffers read before the lock may hold what another program has changed since.
+        objdb::endFreshEpoch();
+    } else {
+        prepare(sp.open).exec();
+    }
     ++m_openSavepoints;
     return sp.name;
 }
@@ -234,6 +262,16 @@ void SqlConnection::releaseSavepoint(const QString& name)
 {
     prepare(savepointTexts(depthOf(name)).release).exec();
     --m_openSavepoints;
+    if (m_openSavepoints > 0 || !m_writing) return;
+    m_writing = false;
+    try {
+        static const QString commit = QStringLiteral("COMMIT");
+        prepare(commit).exec();
+    } catch (const AppError&) {
+        // Never left open holding the lock: the change is lost whole, and said so.
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
 }
 
 void SqlConnection::rollbackSavepoint(const QString& name)
@@ -245,10 +283,15 @@ void SqlConnection::rollbackSavepoint(const QString& name)
         const SavepointTexts& sp = savepointTexts(depthOf(name));
         prepare(sp.rollback).exec();
         prepare(sp.release).exec();
+        if (m_openSavepoints == 0 && m_writing) {
+            m_writing = false;
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        }
     } catch (const AppError&) {
         QByteArray a = (QStringLiteral("ROLLBACK; ")).toUtf8();
         sqlite3_exec(m_db, a.constData(), nullptr, nullptr, nullptr);
         m_openSavepoints = 0;
+        m_writing = false;
     }
 }
 
@@ -262,7 +305,15 @@ void SqlConnection::rollbackToSavepoint(const QString& name)
         QByteArray a = (QStringLiteral("ROLLBACK; ")).toUtf8();
         sqlite3_exec(m_db, a.constData(), nullptr, nullptr, nullptr);
         m_openSavepoints = 0;
+        m_writing = false;
     }
+}
+
+void SqlConnection::setBusyTimeout(int milliseconds)
+{
+    if (!m_db) throw objdb::error(objdb::NotOpen, kSource, QStringLiteral("Database non aperto"));
+    sqlite3_busy_timeout(m_db, milliseconds);
+    m_busyTimeout = std::max(milliseconds, 0);
 }
 
 bool SqlConnection::tableExists(const QString& table)

@@ -71,10 +71,19 @@ public:
         bool operator==(const ChangeMark&) const = default;
     };
     ChangeMark changeMark();
-    QString openSavepoint();
+    // Savepoints nest. The outermost one of a writer (write True, no transaction open) takes
+    // the file's write lock at once (BEGIN IMMEDIATE), waiting the busy time for another
+    // program's change to end: what is read after it is what the change will write over.
+    // Releasing or rolling back that savepoint ends the transaction and frees the lock.
+    QString openSavepoint(bool write = true);
     void releaseSavepoint(const QString& name);
     void rollbackSavepoint(const QString& name);   // rolls back and releases
     void rollbackToSavepoint(const QString& name); // rolls back, the savepoint stays open
+    // True while this connection holds the write lock it took with a savepoint.
+    bool holdsWriteLock() const { return m_writing; }
+    // How long a statement waits for another program's lock before it fails (milliseconds).
+    void setBusyTimeout(int milliseconds);
+    int busyTimeout() const { return m_busyTimeout; }
 
     bool tableExists(const QString& table);
     // Stored columns of a table: name and declared type, in storage order.
@@ -99,5 +108,7 @@ private:
     sqlite3* m_db = nullptr;
     bool m_readOnly = false;
     int m_openSavepoints = 0;
+    bool m_writing = false;            // the outermost savepoint began a write transaction
+    int m_busyTimeout = 0;
     objdb::LruCache<std::vector<sqlite3_stmt*>> m_cache{kCachedStatements};
 };
