@@ -3,18 +3,28 @@
 // that owns them, and how a rule tells whether a changed field is one it watches.
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 class TableData;
 
 // The numbering state of one line table: the document that got the last line number and
 // that number. Kept while the database is open, never stored.
 struct LineNumbering {
+    // The line's date field: a line is unique by its date, its article and its number.
+    explicit LineNumbering(QString dateField) : dateField(std::move(dateField)) {}
+
+    QString dateField;
     qint64 lastDocument = 0;
     qint64 counter = 0;
 
     // Gives a new line the next Progressivo of its document (the document's highest line
     // number plus one whenever the document changes). Nothing while a report reads the rows.
     void number(TableData& line);
+
+private:
+    // At the line's store: its number, or the next free one when another counter stored a
+    // line of the same article in the same second under that number meanwhile.
+    QVariant numberStillFree(TableData& line);
 };
 
 // True when field is one of the comma-separated names.
