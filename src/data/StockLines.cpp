@@ -7,6 +7,13 @@ namespace {
 const QString kNumber = QStringLiteral("Progressivo");
 }
 
+LineNumbering::LineNumbering(const QString& dateField)
+    : dateField(dateField),
+      m_sameNumber(QStringLiteral("objParent = ? AND %1 = ? AND Progressivo = ?").arg(dateField)),
+      m_sameSecond(QStringLiteral("objParent = ? AND %1 = ?").arg(dateField))
+{
+}
+
 void LineNumbering::number(TableData& line)
 {
     if (line.GetRecordSource().Suspended)
@@ -32,10 +39,11 @@ QVariant LineNumbering::numberStillFree(TableData& line)
     const QVariant when = line.GetValue(dateField);
     if (article.isNull() || when.isNull())
         return held;
-    auto sameSecond = line.OpenQuery(line.tableName(), QString());
-    sameSecond->SetFilter(QStringLiteral("objParent = ? AND %1 = ?").arg(dateField), {article, when});
-    if (!sameSecond->Find(kNumber + QStringLiteral(" = ?"), {held}, false))
+    // Asked at every line's store: one count on the table's unique index.
+    if (line.CountWhere(m_sameNumber, {article, when, held}) == 0)
         return held;
+    auto sameSecond = line.OpenQuery(line.tableName(), QString());
+    sameSecond->SetFilter(m_sameSecond, {article, when});
     qint64 highest = sameSecond->Aggregate(kNumber, 2).toLongLong();
     auto document = line.GetOwnerRow();
     if (document)

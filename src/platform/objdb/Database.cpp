@@ -465,18 +465,25 @@ SqlConnection& Database::writer(DBEngine& engine)
     SqlConnection& c = engine.sql();
     if (engine.IsReadOnly())
         throw objdb::error(ReadOnly, kSource, QStringLiteral("Il database è aperto in sola lettura: modifica non consentita"));
-    QString opened;
+    // A frame without a savepoint began at the state of the innermost one around it as long
+    // as nothing was written to the file since that one was opened (taking the lock for a
+    // change writes nothing): it borrows it.
+    const Savepoint* innermost = nullptr;
     for (Frame& f : m_frames) {
-        bool have = false;
-        for (const Savepoint& sp : f.savepoints) have = have || sp.connection == &c;
-        if (have) continue;
-        // Every frame from here inwards has not written to this file since it began.
-        if (opened.isEmpty()) {
-            opened = c.openSavepoint();
-            f.savepoints.push_back({&c, opened, false});
-        } else {
-            f.savepoints.push_back({&c, opened, true});
+        const Savepoint* own = nullptr;
+        for (const Savepoint& sp : f.savepoints)
+            if (sp.connection == &c) own = &sp;
+        if (own) {
+            innermost = own;
+            continue;
         }
+        if (innermost && innermost->writesAtOpen == c.writeCount()) {
+            f.savepoints.push_back({&c, innermost->name, true, innermost->writesAtOpen});
+        } else {
+            const QString name = c.openSavepoint();
+            f.savepoints.push_back({&c, name, false, c.writeCount()});
+        }
+        innermost = &f.savepoints.back();
     }
     return c;
 }
@@ -484,6 +491,14 @@ SqlConnection& Database::writer(DBEngine& engine)
 void Database::lockForChange(DBEngine& engine)
 {
     if (m_frames.empty() || !engine.IsOpen() || engine.IsReadOnly()) return;
+    // Setting a field, a parent or the defaults of a new row writes nothing: what it changes
+    // waits in the row buffers for the operation that stores it, and the stored values are
+    // read again, the running totals carried over, under that operation's lock.
+    const OpKind kind = m_frames.back().kind;
+    if (kind == OpKind::SetValue || kind == OpKind::Parent || kind == OpKind::NewRow) return;
+    // Held already (an operation around this one took it, or an engine transaction): the
+    // savepoints wait for the first write.
+    if (engine.sql().holdsWriteLock()) return;
     writer(engine);
 }
 

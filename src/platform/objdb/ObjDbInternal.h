@@ -56,6 +56,10 @@ struct RowState {
     // is fresh only until the operation under way ends: another data set may change the
     // stored row after that, so a later change starts by reading it again.
     quint64 freshEpoch = 0;
+    // The file's count of events when the values were read (SqlConnection::readStamp; 0:
+    // unknown): under the write lock, a stale row whose table saw no event since needs no new
+    // read.
+    quint64 stamp = 0;
     int holders = 0;                   // cursors standing on the row
     bool remembered = false;           // known to the database as a row with pending changes
     // Rows changed through this one and saved with it: a former parent, rows reached
@@ -106,10 +110,11 @@ void writeRow(Database& db, const RowPtr& row);
 void writeChangedRelations(Database& db, const RowPtr& row);
 // Deletes the stored row and its memberships (no events, no owned rows).
 void deleteStoredRow(Database& db, const RowPtr& row);
-// Before a change: the write lock is taken on the row's file, then the row and its ancestors,
-// where stale, are read again from storage (or rebased when they hold pending changes), so
-// that no change is computed from (and writes back) values another data set or another
-// program has changed since.
+// Before a change: an operation that stores rows takes the write lock on the row's file
+// (Database::lockForChange), then the row and its ancestors, where stale, are read again from
+// storage (rebased when they hold pending changes, under the lock only), so that no change
+// is computed from (and writes back) values another data set or another program has changed
+// since.
 void prepareForChange(Database& db, RowState& row);
 // Inside an operation holding the write lock: the row (and its ancestors), when stale, read
 // again before a rule reads it.
@@ -130,6 +135,7 @@ struct RowSnapshot {
     qint64 oid = 0;
     bool isNew = false, deleted = false, parentChanged = false;
     quint64 freshEpoch = 0;
+    quint64 stamp = 0;
     std::vector<QVariant> values;
     std::vector<char> changed, refChanged;
     std::vector<QVariant> base;
@@ -152,6 +158,7 @@ struct Savepoint {
     SqlConnection* connection = nullptr;
     QString name;
     bool borrowed = false;
+    quint64 writesAtOpen = 0;          // the connection's writeCount when it was opened
 };
 
 // The rows whose state before an operation is in its journal. Asked on every change, and
@@ -250,6 +257,7 @@ struct CompiledQuery {
 struct CachedRow {
     qint64 oid = 0;
     quint64 readEpoch = 0;             // the freshness epoch in which it was read
+    quint64 readStamp = 0;             // and the file's count of events then
     std::vector<QVariant> cols;
     size_t keyStart = 0;
     const QVariant& key(size_t i) const { return cols[keyStart + i]; }
@@ -339,7 +347,8 @@ QString fromClause(const CompiledQuery& c, const std::vector<JetSchema::Join>& e
 
 // Raising events.
 void raiseFieldEvent(TableData& td, const FieldRef& ref, const QString& name, bool before, bool childOnly);
-void setFieldValue(TableData& td, const QString& name, const QVariant& value);
+// prepared: prepareForChange was just made for the current row.
+void setFieldValue(TableData& td, const QString& name, const QVariant& value, bool prepared = false);
 std::unique_ptr<TableData> parentView(TableData& td, RowState& row);
 RowPtr rowAtLevel(TableData::Impl& d, int level);
 void touch(TableData::Impl& d, int level);

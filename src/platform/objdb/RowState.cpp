@@ -77,6 +77,7 @@ RowSnapshot snapshotOf(const RowPtr& row)
     s.isNew = row->isNew;
     s.deleted = row->deleted;
     s.freshEpoch = row->freshEpoch;
+    s.stamp = row->stamp;
     s.parentChanged = row->parentChanged;
     s.values = row->values;
     s.changed = row->changed;
@@ -99,6 +100,7 @@ void restore(const RowSnapshot& s)
     r.isNew = s.isNew;
     r.deleted = s.deleted;
     r.freshEpoch = s.freshEpoch;
+    r.stamp = s.stamp;
     r.parentChanged = s.parentChanged;
     r.values = s.values;
     r.changed = s.changed;
@@ -197,6 +199,7 @@ void readRow(DBEngine& engine, RowState& row)
     row.isNew = false;
     row.deleted = false;
     row.markFresh();
+    row.stamp = engine.sql().readStamp();
 }
 
 void rebaseRow(RowState& row)
@@ -206,6 +209,7 @@ void rebaseRow(RowState& row)
     // Gone meanwhile: the pending changes stand as they are (their write finds no row).
     if (!readStored(*row.engine, t, row.oid, stored)) {
         row.markFresh();
+        row.stamp = row.engine->sql().readStamp();
         return;
     }
     for (size_t i = 0; i < t.fields.size(); ++i) {
@@ -223,6 +227,7 @@ void rebaseRow(RowState& row)
         row.parentOid = stored.parentOid;
     }
     row.markFresh();
+    row.stamp = row.engine->sql().readStamp();
 }
 
 bool rowExists(DBEngine& engine, const TableSchema& schema, qint64 oid)
@@ -289,7 +294,20 @@ void freshen(RowState& r)
     else readRow(*r.engine, r);
 }
 
-bool stale(const RowState& r) { return r.stored() && !r.deleted && !r.fresh(); }
+// Old by the epoch, and not known to be as stored: read before the file last changed, or
+// while this program did not hold the lock. Without the lock a row with pending changes is
+// left as it is: the operation that stores it takes the lock and brings it up to date then.
+bool stale(RowState& r)
+{
+    if (!r.stored() || r.deleted || r.fresh()) return false;
+    SqlConnection& c = r.engine->sql();
+    if (!c.holdsWriteLock()) return !r.ownDirty();
+    if (c.unchangedSince(r.schema->name, r.stamp)) {
+        r.markFresh();
+        return false;
+    }
+    return true;
+}
 
 void freshenChain(Database& db, RowState& row)
 {
@@ -320,8 +338,9 @@ void prepareForChange(Database& db, RowState& row)
 
 void freshenForRead(Database& db, RowState& row)
 {
+    auto current = [](const RowState& r) { return !r.stored() || r.fresh(); };
+    if (current(row) && (!row.parent || current(*row.parent))) return;
     if (db.frames().empty() || !row.engine || !row.engine->IsOpen() || !row.engine->sql().holdsWriteLock()) return;
-    if (row.fresh() && (!row.parent || row.parent->fresh())) return;
     freshenChain(db, row);
 }
 
@@ -388,18 +407,20 @@ void writeRow(Database& db, const RowPtr& rowPtr)
         }
         const QString& sql = t.insertSql;
         try {
-            c.execute(sql, vals);
+            c.noteWrite(t.name, c.execute(sql, vals));
         } catch (const AppError& e) {
             // Another program on the same file took this OID: take the next free one.
             if (e.number != errorNumber(UniqueViolation) || !e.description.contains(QStringLiteral(".OID"))) throw;
             row.engine->forgetOidCache();
             row.oid = row.engine->allocateOid(t.name);
             vals[0] = row.oid;
-            c.execute(sql, vals);
+            c.noteWrite(t.name, c.execute(sql, vals));
         }
         if (row.joinOwner && row.joinRef) {
-            c.execute(QStringLiteral("INSERT OR IGNORE INTO %1 (\"OwnerOID\", \"MemberOID\") VALUES (?, ?)").arg(q(row.joinRef->linkTable)),
-                      {row.joinOwner->oid, row.oid});
+            const qint64 joined = c.execute(
+                QStringLiteral("INSERT OR IGNORE INTO %1 (\"OwnerOID\", \"MemberOID\") VALUES (?, ?)").arg(q(row.joinRef->linkTable)),
+                {row.joinOwner->oid, row.oid});
+            c.noteWrite(row.joinRef->linkTable, joined);
         }
     } else if (row.ownDirty()) {
         QStringList sets;
@@ -417,7 +438,8 @@ void writeRow(Database& db, const RowPtr& rowPtr)
         }
         if (!sets.isEmpty()) {
             vals << row.oid;
-            c.execute(QStringLiteral("UPDATE %1 SET %2 WHERE \"OID\" = ?").arg(t.quoted(), sets.join(QStringLiteral(", "))), vals);
+            const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE \"OID\" = ?").arg(t.quoted(), sets.join(QStringLiteral(", ")));
+            c.noteWrite(t.name, c.execute(sql, vals));
         }
     }
     row.clearChanges();
@@ -434,7 +456,7 @@ void deleteStoredRow(Database& db, const RowPtr& rowPtr)
     SqlConnection& c = db.writer(*row.engine);
     db.journal(rowPtr);
     if (!row.isNew) {
-        c.execute(QStringLiteral("DELETE FROM %1 WHERE \"OID\" = ?").arg(t.quoted()), {row.oid});
+        c.noteWrite(t.name, c.execute(QStringLiteral("DELETE FROM %1 WHERE \"OID\" = ?").arg(t.quoted()), {row.oid}));
         for (const RefSchema& r : t.refs)
             if (r.isList()) c.execute(QStringLiteral("DELETE FROM %1 WHERE \"OwnerOID\" = ?").arg(q(r.linkTable)), {row.oid});
         // Memberships of the row in other tables' lists.

@@ -35,8 +35,36 @@ bool isTextKind(Kind kind) { return kind == Kind::Text; }
 
 QString storedDateText(const QDateTime& t) { return t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
 
+namespace {
+// The one form dates are stored in ("yyyy-MM-dd HH:mm:ss"), read without the general parser:
+// every row read holds a few, and a row is read again whenever another program may have
+// changed it.
+QDateTime storedForm(const QString& text)
+{
+    if (text.size() != 19 || text[4] != u'-' || text[7] != u'-' || text[10] != u' ' || text[13] != u':' || text[16] != u':')
+        return QDateTime();
+    int parts[6];
+    const int starts[6] = {0, 5, 8, 11, 14, 17};
+    const int lengths[6] = {4, 2, 2, 2, 2, 2};
+    for (int p = 0; p < 6; ++p) {
+        int value = 0;
+        for (int i = starts[p]; i < starts[p] + lengths[p]; ++i) {
+            const char16_t c = text[i].unicode();
+            if (c < u'0' || c > u'9') return QDateTime();
+            value = value * 10 + int(c - u'0');
+        }
+        parts[p] = value;
+    }
+    const QDate date(parts[0], parts[1], parts[2]);
+    const QTime time(parts[3], parts[4], parts[5]);
+    if (!date.isValid() || !time.isValid()) return QDateTime();
+    return QDateTime(date, time);
+}
+}  // namespace
+
 QDateTime parseDateText(const QString& input)
 {
+    if (QDateTime stored = storedForm(input); stored.isValid()) return stored;
     const QString text = input.trimmed();
     if (text.isEmpty()) return QDateTime();
     static const char* const forms[] = {

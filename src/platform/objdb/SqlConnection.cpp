@@ -83,6 +83,10 @@ void SqlConnection::close()
     m_db = nullptr;
     m_openSavepoints = 0;
     m_writing = false;
+    m_lockStatement = QString();
+    // Buffers read before stand for nothing now.
+    m_lastUnnamedWrite = ++m_events;
+    m_accountedChanges = m_versionAfterOwnWrite = -1;
     if (m_qt.isOpen()) m_qt.close();
     m_qt = QSqlDatabase();
     if (!m_qtName.isEmpty()) QSqlDatabase::removeDatabase(m_qtName);
@@ -197,6 +201,7 @@ void SqlConnection::execScript(const QString& sql)
 {
     if (!m_db) throw objdb::error(objdb::NotOpen, kSource, QStringLiteral("Database non aperto"));
     char* err = nullptr;
+    ++m_writeCount;
     int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err);
     if (err) sqlite3_free(err);
     if (rc != SQLITE_OK) fail(rc, sql);
@@ -236,25 +241,40 @@ int depthOf(const QString& name) { return QStringView(name).mid(8).toInt(); }   
 QString SqlConnection::openSavepoint(bool write)
 {
     const SavepointTexts& sp = savepointTexts(m_openSavepoints + 1);
-    // A plain outermost savepoint would begin a deferred transaction: its reads would see the
-    // file as it was before another program's change, and the write coming later would then
-    // fail at once instead of waiting. The lock is taken first, so nothing read inside is old.
-    if (write && m_openSavepoints == 0 && !inTransaction()) {
-        static const QString begin = QStringLiteral("BEGIN IMMEDIATE");
-        prepare(begin).exec();
-        try {
-            prepare(sp.open).exec();
-        } catch (const AppError&) {
-            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-            throw;
-        }
-        m_writing = true;
-        // Row buffers read before the lock may hold what another program has changed since.
-        objdb::endFreshEpoch();
-    } else {
+    const bool begins = m_openSavepoints == 0 && !inTransaction();
+    if (!write || !begins) {
         prepare(sp.open).exec();
+        ++m_openSavepoints;
+        return sp.name;
+    }
+    // A plain outermost savepoint begins a deferred transaction: its reads would see the file
+    // as it was before another program's change, and the write coming later would then fail
+    // at once instead of waiting. So the lock is taken first, by a write that changes nothing:
+    // the savepoint stays the transaction itself (BEGIN IMMEDIATE and a savepoint inside it
+    // would make every page the operation changes be copied aside as well).
+    if (m_lockStatement.isNull())
+        m_lockStatement = tableExists(QStringLiteral("_objdb_meta")) ? QStringLiteral("DELETE FROM \"_objdb_meta\" WHERE 0")
+                                                                     : QStringLiteral("");
+    try {
+        if (m_lockStatement.isEmpty()) {
+            static const QString begin = QStringLiteral("BEGIN IMMEDIATE");
+            prepare(begin).exec();
+            prepare(sp.open).exec();
+        } else {
+            prepare(sp.open).exec();
+            prepare(m_lockStatement).exec();
+        }
+    } catch (const AppError&) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
     }
     ++m_openSavepoints;
+    m_writing = true;
+    // Row buffers read before the lock may hold what another program has changed since.
+    objdb::endFreshEpoch();
+    // The file's version moves with every commit, this connection's own too; it stands where
+    // this connection's last write left it unless another connection committed since.
+    if (fileVersion() != m_versionAfterOwnWrite) m_lastOthersCommit = ++m_events;
     return sp.name;
 }
 
@@ -264,14 +284,26 @@ void SqlConnection::releaseSavepoint(const QString& name)
     --m_openSavepoints;
     if (m_openSavepoints > 0 || !m_writing) return;
     m_writing = false;
-    try {
-        static const QString commit = QStringLiteral("COMMIT");
-        prepare(commit).exec();
-    } catch (const AppError&) {
-        // Never left open holding the lock: the change is lost whole, and said so.
-        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-        throw;
+    if (inTransaction()) {
+        // Begun with BEGIN IMMEDIATE: never left open holding the lock.
+        try {
+            static const QString commit = QStringLiteral("COMMIT");
+            prepare(commit).exec();
+        } catch (const AppError&) {
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+            m_versionAfterOwnWrite = fileVersion();
+            throw;
+        }
     }
+    m_versionAfterOwnWrite = fileVersion();
+}
+
+qint64 SqlConnection::fileVersion() const
+{
+    if (!m_db) return -1;
+    unsigned int version = 0;
+    sqlite3_file_control(m_db, "main", SQLITE_FCNTL_DATA_VERSION, &version);
+    return qint64(version);
 }
 
 void SqlConnection::rollbackSavepoint(const QString& name)
@@ -285,13 +317,15 @@ void SqlConnection::rollbackSavepoint(const QString& name)
         prepare(sp.release).exec();
         if (m_openSavepoints == 0 && m_writing) {
             m_writing = false;
-            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+            if (inTransaction()) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+            m_versionAfterOwnWrite = fileVersion();
         }
     } catch (const AppError&) {
         QByteArray a = (QStringLiteral("ROLLBACK; ")).toUtf8();
         sqlite3_exec(m_db, a.constData(), nullptr, nullptr, nullptr);
         m_openSavepoints = 0;
         m_writing = false;
+        m_versionAfterOwnWrite = fileVersion();
     }
 }
 
@@ -307,6 +341,36 @@ void SqlConnection::rollbackToSavepoint(const QString& name)
         m_openSavepoints = 0;
         m_writing = false;
     }
+}
+
+void SqlConnection::accountChanges()
+{
+    if (const qint64 total = sqlite3_total_changes64(m_db); total != m_accountedChanges) {
+        m_accountedChanges = total;
+        m_lastUnnamedWrite = ++m_events;
+    }
+}
+
+quint64 SqlConnection::readStamp()
+{
+    if (!m_db) return 0;
+    accountChanges();
+    return m_events;
+}
+
+void SqlConnection::noteWrite(const QString& table, qint64 changes)
+{
+    if (!m_db) return;
+    m_accountedChanges += changes;
+    m_tableWrites[table] = ++m_events;
+    accountChanges();
+}
+
+bool SqlConnection::unchangedSince(const QString& table, quint64 stamp)
+{
+    if (!m_db || stamp == 0) return false;
+    accountChanges();
+    return std::max({m_lastOthersCommit, m_lastUnnamedWrite, m_tableWrites.value(table)}) <= stamp;
 }
 
 void SqlConnection::setBusyTimeout(int milliseconds)
@@ -398,6 +462,7 @@ bool SqlConnection::Stmt::next()
 
 int SqlConnection::Stmt::exec()
 {
+    if (!sqlite3_stmt_readonly(m_st)) ++m_conn->m_writeCount;
     while (next()) {}
     return sqlite3_changes(m_conn->m_db);
 }

@@ -180,6 +180,9 @@ public:
     QString QuoteText(const QString& text) const;
     // op 0 sum, 1 count, 2 maximum, 3 minimum, 4 average; 0 without rows.
     virtual QVariant Aggregate(const QString& field, int op) const;
+    // How many rows of the data set's table meet the condition (Jet SQL; `values` bound to its
+    // "?" in order), counted in the file without a data set opened on them.
+    qint64 CountWhere(const QString& condition, const QVariantList& values = {}) const;
     virtual QVariant GetNextProgressive(const QString& field) const;
     virtual Database* GetDatabase() const;
     virtual DBEngine* GetEngine() const;

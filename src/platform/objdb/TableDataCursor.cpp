@@ -70,6 +70,7 @@ RowPtr rowFromCache(TableData::Impl& d, const CachedRow& c)
     r->oid = c.oid;
     // As fresh as the page: a page read since the last operation ended counts as read now.
     r->freshEpoch = c.readEpoch;
+    r->stamp = c.readStamp;
     r->parentOid = c.cols[1].isNull() ? 0 : c.cols[1].toLongLong();
     for (size_t i = 0; i < t.fields.size(); ++i) r->values[i] = fromStorage(t.fields[i].kind, c.cols[size_t(q.ownFieldStart) + i]);
     for (size_t i = 0; i < t.singleRefs.size(); ++i) {
@@ -83,6 +84,7 @@ RowPtr rowFromCache(TableData::Impl& d, const CachedRow& c)
             RowPtr pr = newRowState(*p, *d.engine);
             pr->oid = r->parentOid;
             pr->freshEpoch = c.readEpoch;
+            pr->stamp = c.readStamp;
             for (size_t i = 0; i < p->fields.size(); ++i)
                 pr->values[i] = fromStorage(p->fields[i].kind, c.cols[size_t(q.parentFieldStart) + i]);
             for (size_t i = 0; i < p->singleRefs.size(); ++i) {
@@ -195,6 +197,7 @@ bool positionOnOid(TableData::Impl& d, qint64 oid, const QString& extraCondition
     CachedRow r;
     r.oid = st.int64(0);
     r.readEpoch = epoch;
+    r.readStamp = d.engine->sql().readStamp();
     r.cols.reserve(size_t(c.columnCount));
     for (int i = 0; i < c.columnCount; ++i) r.cols.push_back(st.value(i));
     r.keyStart = size_t(c.keyStart);
@@ -523,6 +526,16 @@ QVariant TableData::Aggregate(const QString& field, int op) const
     if (v.isNull()) return zeroOf(k == Kind::Text || k == Kind::Date || k == Kind::DateTime ? Kind::Integer : k);
     if (k == Kind::Integer && op == 4) return QVariant(v.toDouble());
     return fromStorage(k, v);
+}
+
+qint64 TableData::CountWhere(const QString& condition, const QVariantList& values) const
+{
+    const JetPieces w = d->db->translated(JetPieces::Kind::Expression, d->schema->name, condition);
+    const QString where = w.items.empty() ? QStringLiteral("1") : w.items.front().sql;
+    return d->engine->sql()
+        .scalar(QStringLiteral("SELECT count(*) FROM %1%2 WHERE %3").arg(d->schema->quoted(), JetTranslator::JoinClause(w.joins), where),
+                values)
+        .toLongLong();
 }
 
 QVariant TableData::GetNextProgressive(const QString& field) const

@@ -129,12 +129,12 @@ void raiseFieldEvent(TableData& td, const FieldRef& f, const QString& name, bool
     }
 }
 
-void setFieldValue(TableData& td, const QString& name, const QVariant& value)
+void setFieldValue(TableData& td, const QString& name, const QVariant& value, bool prepared)
 {
     auto& d = DataSetAccess::impl(td);
     Database& db = *d.db;
     RowState& row = currentRow(td);
-    prepareForChange(db, row);
+    if (!prepared) prepareForChange(db, row);
     FieldRef f = resolveField(db, row, name);
     if (!f.field)
         throw objdb::error(UnknownField, td.tableName(), QStringLiteral("Campo '%1' inesistente nella tabella %2").arg(name, td.tableName()));
@@ -220,7 +220,7 @@ void TableData::changeField(const QString& field, const std::function<QVariant()
     if (!db.frames().empty()) {
         // The value is worked out once the row stands as stored under the lock.
         prepareForChange(db, currentRow(*this));
-        setFieldValue(*this, field, value());
+        setFieldValue(*this, field, value(), true);
         return;
     }
     d->lastRefused = false;
@@ -241,7 +241,7 @@ void TableData::changeField(const QString& field, const std::function<QVariant()
         old = before.row ? before.row->values[size_t(before.index)] : QVariant();
         oldChanged = before.row ? before.row->changed[size_t(before.index)] : 0;
         started = true;
-        setFieldValue(*this, field, value());
+        setFieldValue(*this, field, value(), true);
     } catch (const AppError& e) {
         if (started) putBack();
         throw withOperation(e, tableName(), QStringLiteral("Impossibile modificare il campo <%1> di <%2>").arg(field, tableName()));

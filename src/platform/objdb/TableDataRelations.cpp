@@ -425,11 +425,7 @@ void TableData::SetParent(qint64 parentOid)
     const bool top = db.frames().empty();
     if (top) d->lastRefused = false;
     OpScope op(db, OpKind::Parent);
-    try {
-        prepareForChange(db, row);
-    } catch (const AppError& e) {
-        throw withOperation(e, tableName(), QStringLiteral("Impossibile collegare l'elemento di <%1>").arg(tableName()));
-    }
+    prepareForChange(db, row);
     const qint64 old = row.parentOid;
     auto change = [&](qint64 to) {
         db.journal(d->cur);

@@ -119,12 +119,6 @@ void TableData::NewRow()
     d->lastRefused = false;
     ensurePositioned(*this);
     OpScope op(db, OpKind::NewRow);
-    try {
-        // The new row's defaults may be worked out from stored rows (a line's number).
-        db.lockForChange(*d->engine);
-    } catch (const AppError& e) {
-        throw withOperation(e, tableName(), QStringLiteral("Impossibile aggiungere un elemento a <%1>").arg(captionOf(*this)));
-    }
     RowPtr previous = d->cur;
     RowPtr row = newRowState(*d->schema, *d->engine);
     row->isNew = true;
