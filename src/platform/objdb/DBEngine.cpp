@@ -123,6 +123,13 @@ void DBEngine::OpenDatabase(int openMode, const QString& path, int, int, itfNoti
         }
         sqlite3_commit_hook(m_conn->handle(), &commitHook, this);
         sqlite3_rollback_hook(m_conn->handle(), &rollbackHook, this);
+    } catch (const AppError& e) {
+        m_conn->close();
+        m_conn.reset();
+        // Another program holding the file longer than the busy time: said with what waited.
+        if (e.number == objdb::errorNumber(objdb::Busy))
+            throw objdb::withOperation(e, kSource, QStringLiteral("Impossibile aprire il database %1").arg(path));
+        throw;
     } catch (...) {
         m_conn->close();
         m_conn.reset();

@@ -339,6 +339,12 @@ void Database::AttachEngine(const std::shared_ptr<DBEngine>& engine, itfProgress
         }
         if (op.refused()) throw objdb::error(Refused, kSource, op.refusal());
         op.commit();
+    } catch (const AppError& e) {
+        m_state = previous == kOpen ? kOpen : kClosed;
+        if (progress) progress->OnEnd(0, 0);
+        if (e.number == errorNumber(Busy))
+            throw withOperation(e, kSource, QStringLiteral("Impossibile aprire il database %1").arg(engine->Path()));
+        throw;
     } catch (...) {
         m_state = previous == kOpen ? kOpen : kClosed;
         if (progress) progress->OnEnd(0, 0);
