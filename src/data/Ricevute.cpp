@@ -52,13 +52,13 @@ void Ricevute::OnUpdateField(TableData& td, QString& fieldName)
         if (td.IsFieldNull("AnnoRiferimento"))
             return;
         // The stored receipts of the year decide; none gives 0, so the first is number 1. Taken
-        // again when the receipt is stored: another counter may have stored one meanwhile.
+        // again when storing the receipt finds its number taken by another counter meanwhile.
         const auto next = [](TableData& receipt) -> QVariant {
             const qint64 year = receipt.GetFieldValue("AnnoRiferimento").toLongLong();
             auto ofTheYear = receipt.OpenQuery("Ricevute", QString("AnnoRiferimento=%1").arg(year));
             return ofTheYear->Aggregate("Numero", 2).toLongLong() + 1;
         };
-        td.TakeNumber("Numero", next(td), next);
+        td.TakeNumber("Numero", next(td), next, TableData::TakeAgain::OnCollision);
     }
 }
 

@@ -7,13 +7,6 @@ namespace {
 const QString kNumber = QStringLiteral("Progressivo");
 }
 
-LineNumbering::LineNumbering(const QString& dateField)
-    : dateField(dateField),
-      m_sameNumber(QStringLiteral("objParent = ? AND %1 = ? AND Progressivo = ?").arg(dateField)),
-      m_sameSecond(QStringLiteral("objParent = ? AND %1 = ?").arg(dateField))
-{
-}
-
 void LineNumbering::number(TableData& line)
 {
     if (line.GetRecordSource().Suspended)
@@ -29,21 +22,13 @@ void LineNumbering::number(TableData& line)
     } else {
         ++counter;
     }
-    line.TakeNumber(kNumber, counter, [this](TableData& row) { return numberStillFree(row); });
+    line.TakeNumber(kNumber, counter, [this](TableData& row) { return nextFree(row); }, TableData::TakeAgain::OnCollision);
 }
 
-QVariant LineNumbering::numberStillFree(TableData& line)
+QVariant LineNumbering::nextFree(TableData& line)
 {
-    const qint64 held = line.GetFieldValue(kNumber).toLongLong();
-    const QVariant article = line.GetParentKey();
-    const QVariant when = line.GetValue(dateField);
-    if (article.isNull() || when.isNull())
-        return held;
-    // Asked at every line's store: one count on the table's unique index.
-    if (line.CountWhere(m_sameNumber, {article, when, held}) == 0)
-        return held;
     auto sameSecond = line.OpenQuery(line.tableName(), QString());
-    sameSecond->SetFilter(m_sameSecond, {article, when});
+    sameSecond->SetFilter(QStringLiteral("objParent = ? AND %1 = ?").arg(dateField), {line.GetParentKey(), line.GetValue(dateField)});
     qint64 highest = sameSecond->Aggregate(kNumber, 2).toLongLong();
     auto document = line.GetOwnerRow();
     if (document)

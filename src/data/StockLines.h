@@ -11,7 +11,7 @@ class TableData;
 // that number. Kept while the database is open, never stored.
 struct LineNumbering {
     // The line's date field: a line is unique by its date, its article and its number.
-    explicit LineNumbering(const QString& dateField);
+    explicit LineNumbering(const QString& dateField) : dateField(dateField) {}
 
     QString dateField;
     qint64 lastDocument = 0;
@@ -22,10 +22,9 @@ struct LineNumbering {
     void number(TableData& line);
 
 private:
-    QString m_sameNumber, m_sameSecond;   // conditions on the unique key of the lines
-    // At the line's store: its number, or the next free one when another counter stored a
-    // line of the same article in the same second under that number meanwhile.
-    QVariant numberStillFree(TableData& line);
+    // The line's number was taken meanwhile by another counter's line of the same article in
+    // the same second: the next one free among those and in the document.
+    QVariant nextFree(TableData& line);
 };
 
 // True when field is one of the comma-separated names.

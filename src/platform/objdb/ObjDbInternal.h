@@ -29,6 +29,7 @@ using RowPtr = std::shared_ptr<RowState>;
 struct TakenNumber {
     int field = -1;
     std::function<QVariant(TableData&)> again;
+    bool onCollision = false;          // only when the write breaks a unique index over the field
 };
 
 // The values of one row as the program sees them, with what changed since it was read.
@@ -119,8 +120,8 @@ void prepareForChange(Database& db, RowState& row);
 // Inside an operation holding the write lock: the row (and its ancestors), when stale, read
 // again before a rule reads it.
 void freshenForRead(Database& db, RowState& row);
-// The numbers the rules took for the row, taken again under the write lock (before the row is
-// stored); `view` is the row's data set.
+// The numbers the rules took for the row to be taken again before it is stored, under the
+// write lock; `view` is the row's data set.
 void retakeNumbers(TableData& view, RowState& row);
 QString uniqueViolationMessage(const TableSchema& table, const QString& storageMessage);
 

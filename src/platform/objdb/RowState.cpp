@@ -349,6 +349,7 @@ void retakeNumbers(TableData& view, RowState& row)
     if (row.numbers.empty()) return;
     const std::vector<TakenNumber> numbers = row.numbers;
     for (const TakenNumber& n : numbers) {
+        if (n.onCollision) continue;
         const QVariant next = n.again(view);
         const FieldSchema& f = row.schema->fields[size_t(n.field)];
         if (!sameValue(f.kind, row.values[size_t(n.field)], coerce(f.kind, next, f.def.Name)))
@@ -381,6 +382,34 @@ void writeChangedRelations(Database& db, const RowPtr& row)
     row->alsoSave.clear();
 }
 
+namespace {
+
+// The write broke a unique index over numbers the row took "on collision": they are taken
+// again (under the write lock the write stands in). False when there is nothing to take again.
+bool retakeCollidingNumbers(Database& db, const RowPtr& row, const AppError& e)
+{
+    if (e.number != errorNumber(UniqueViolation) || row->numbers.empty()) return false;
+    // "UNIQUE constraint failed: T.a, T.b"
+    QStringList columns;
+    for (const QString& part : e.description.mid(e.description.indexOf(u':') + 1).split(u',', Qt::SkipEmptyParts))
+        columns << part.trimmed().section(u'.', -1);
+    std::unique_ptr<TableData> view;
+    bool taken = false;
+    for (const TakenNumber& n : std::vector<TakenNumber>(row->numbers)) {
+        const FieldSchema& f = row->schema->fields[size_t(n.field)];
+        if (!n.onCollision || !columns.contains(f.def.Name, Qt::CaseInsensitive)) continue;
+        if (!view) view = DataSetAccess::view(db.shared_from_this(), row->engine->shared_from_this(), row);
+        const QVariant next = coerce(f.kind, n.again(*view), f.def.Name);
+        if (sameValue(f.kind, row->values[size_t(n.field)], next)) continue;
+        row->values[size_t(n.field)] = next;
+        row->changed[size_t(n.field)] = 1;
+        taken = true;
+    }
+    return taken;
+}
+
+}  // namespace
+
 void writeRow(Database& db, const RowPtr& rowPtr)
 {
     RowState& row = *rowPtr;
@@ -389,13 +418,21 @@ void writeRow(Database& db, const RowPtr& rowPtr)
     db.journal(rowPtr);
     writeChangedRelations(db, rowPtr);
     if (row.deleted) return;
+    // Runs the write, taking again the numbers another program took meanwhile (a few times at
+    // most: each time, under the lock, the next free one is free).
+    auto write = [&](const std::function<std::pair<QString, QVariantList>()>& statement) {
+        for (int attempt = 0;; ++attempt) {
+            const auto [sql, vals] = statement();
+            try {
+                c.noteWrite(t.name, c.execute(sql, vals));
+                return;
+            } catch (const AppError& e) {
+                if (attempt >= 8 || !retakeCollidingNumbers(db, rowPtr, e)) throw;
+            }
+        }
+    };
     if (row.isNew) {
         if (row.oid == 0) row.oid = row.engine->allocateOid(t.name);
-        QVariantList vals{row.oid};
-        vals.reserve(qsizetype(2 + t.fields.size() + t.singleRefs.size()));
-        if (t.isChild()) vals << (row.parentOid ? QVariant(row.parentOid) : QVariant());
-        for (size_t i = 0; i < t.fields.size(); ++i) vals << toStorage(t.fields[i].kind, row.values[i]);
-        for (size_t i = 0; i < t.singleRefs.size(); ++i) vals << (row.refs[i] ? QVariant(row.refs[i]) : QVariant());
         if (t.insertSql.isEmpty()) {
             QStringList cols{QStringLiteral("\"OID\"")};
             if (t.isChild()) cols << QStringLiteral("\"objParent\"");
@@ -405,16 +442,22 @@ void writeRow(Database& db, const RowPtr& rowPtr)
             for (int i = 0; i < cols.size(); ++i) marks += i ? QStringLiteral(", ?") : QStringLiteral("?");
             t.insertSql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(t.quoted(), cols.join(QStringLiteral(", ")), marks);
         }
-        const QString& sql = t.insertSql;
+        auto insert = [&] {
+            QVariantList vals{row.oid};
+            vals.reserve(qsizetype(2 + t.fields.size() + t.singleRefs.size()));
+            if (t.isChild()) vals << (row.parentOid ? QVariant(row.parentOid) : QVariant());
+            for (size_t i = 0; i < t.fields.size(); ++i) vals << toStorage(t.fields[i].kind, row.values[i]);
+            for (size_t i = 0; i < t.singleRefs.size(); ++i) vals << (row.refs[i] ? QVariant(row.refs[i]) : QVariant());
+            return std::make_pair(t.insertSql, vals);
+        };
         try {
-            c.noteWrite(t.name, c.execute(sql, vals));
+            write(insert);
         } catch (const AppError& e) {
             // Another program on the same file took this OID: take the next free one.
             if (e.number != errorNumber(UniqueViolation) || !e.description.contains(QStringLiteral(".OID"))) throw;
             row.engine->forgetOidCache();
             row.oid = row.engine->allocateOid(t.name);
-            vals[0] = row.oid;
-            c.noteWrite(t.name, c.execute(sql, vals));
+            write(insert);
         }
         if (row.joinOwner && row.joinRef) {
             const qint64 joined = c.execute(
@@ -423,24 +466,28 @@ void writeRow(Database& db, const RowPtr& rowPtr)
             c.noteWrite(row.joinRef->linkTable, joined);
         }
     } else if (row.ownDirty()) {
-        QStringList sets;
-        QVariantList vals;
-        if (row.parentChanged) { sets << QStringLiteral("\"objParent\" = ?"); vals << (row.parentOid ? QVariant(row.parentOid) : QVariant()); }
-        for (size_t i = 0; i < t.fields.size(); ++i) {
-            if (!row.changed[i]) continue;
-            sets << q(t.fields[i].def.Name) + QStringLiteral(" = ?");
-            vals << toStorage(t.fields[i].kind, row.values[i]);
-        }
-        for (size_t i = 0; i < t.singleRefs.size(); ++i) {
-            if (!row.refChanged[i]) continue;
-            sets << q(t.refs[size_t(t.singleRefs[i])].def.column()) + QStringLiteral(" = ?");
-            vals << (row.refs[i] ? QVariant(row.refs[i]) : QVariant());
-        }
-        if (!sets.isEmpty()) {
+        auto update = [&] {
+            QStringList sets;
+            QVariantList vals;
+            if (row.parentChanged) { sets << QStringLiteral("\"objParent\" = ?"); vals << (row.parentOid ? QVariant(row.parentOid) : QVariant()); }
+            for (size_t i = 0; i < t.fields.size(); ++i) {
+                if (!row.changed[i]) continue;
+                sets << q(t.fields[i].def.Name) + QStringLiteral(" = ?");
+                vals << toStorage(t.fields[i].kind, row.values[i]);
+            }
+            for (size_t i = 0; i < t.singleRefs.size(); ++i) {
+                if (!row.refChanged[i]) continue;
+                sets << q(t.refs[size_t(t.singleRefs[i])].def.column()) + QStringLiteral(" = ?");
+                vals << (row.refs[i] ? QVariant(row.refs[i]) : QVariant());
+            }
             vals << row.oid;
-            const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE \"OID\" = ?").arg(t.quoted(), sets.join(QStringLiteral(", ")));
-            c.noteWrite(t.name, c.execute(sql, vals));
-        }
+            return std::make_pair(QStringLiteral("UPDATE %1 SET %2 WHERE \"OID\" = ?").arg(t.quoted(), sets.join(QStringLiteral(", "))),
+                                  vals);
+        };
+        bool anything = row.parentChanged;
+        for (char ch : row.changed) anything = anything || ch;
+        for (char ch : row.refChanged) anything = anything || ch;
+        if (anything) write(update);
     }
     row.clearChanges();
     row.joinOwner.reset();

@@ -74,10 +74,14 @@ public:
     virtual void AddToField(const QString& field, const QVariant& amount);
     virtual void SubtractFromField(const QString& field, const QVariant& amount);
     // Sets a number the rules took as the next free one (the highest so far plus one, say).
-    // The row keeps `again` until it is stored: storing runs it, under the write lock, and
-    // stores what it gives, so that two programs that took the same number while neither had
-    // stored its row store different ones. Setting the field in any other way drops it.
-    void TakeNumber(const QString& field, const QVariant& number, std::function<QVariant(TableData& row)> again);
+    // The row keeps `again` until it is stored, and storing runs it under the write lock, so
+    // that two programs that took the same number while neither had stored its row store
+    // different ones: BeforeStoring runs it first thing (a rule checks the number when the row
+    // is stored); OnCollision only when writing the row breaks a unique index over the field,
+    // the row being written again with what it gives. Setting the field otherwise drops it.
+    enum class TakeAgain { BeforeStoring, OnCollision };
+    void TakeNumber(const QString& field, const QVariant& number, std::function<QVariant(TableData& row)> again,
+                    TakeAgain when = TakeAgain::BeforeStoring);
     virtual qint64 GetOID() const;                                  // 0 when no current row
     QVariant GetKey() const;                                         // the OID; Null when no current row
     QString GetKeyText() const;
@@ -180,9 +184,6 @@ public:
     QString QuoteText(const QString& text) const;
     // op 0 sum, 1 count, 2 maximum, 3 minimum, 4 average; 0 without rows.
     virtual QVariant Aggregate(const QString& field, int op) const;
-    // How many rows of the data set's table meet the condition (Jet SQL; `values` bound to its
-    // "?" in order), counted in the file without a data set opened on them.
-    qint64 CountWhere(const QString& condition, const QVariantList& values = {}) const;
     virtual QVariant GetNextProgressive(const QString& field) const;
     virtual Database* GetDatabase() const;
     virtual DBEngine* GetEngine() const;

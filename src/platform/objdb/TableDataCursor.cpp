@@ -528,16 +528,6 @@ QVariant TableData::Aggregate(const QString& field, int op) const
     return fromStorage(k, v);
 }
 
-qint64 TableData::CountWhere(const QString& condition, const QVariantList& values) const
-{
-    const JetPieces w = d->db->translated(JetPieces::Kind::Expression, d->schema->name, condition);
-    const QString where = w.items.empty() ? QStringLiteral("1") : w.items.front().sql;
-    return d->engine->sql()
-        .scalar(QStringLiteral("SELECT count(*) FROM %1%2 WHERE %3").arg(d->schema->quoted(), JetTranslator::JoinClause(w.joins), where),
-                values)
-        .toLongLong();
-}
-
 QVariant TableData::GetNextProgressive(const QString& field) const
 {
     QVariant max = Aggregate(field, 2);

@@ -278,7 +278,8 @@ void TableData::AddToField(const QString& field, const QVariant& amount)
     });
 }
 
-void TableData::TakeNumber(const QString& field, const QVariant& number, std::function<QVariant(TableData& row)> again)
+void TableData::TakeNumber(const QString& field, const QVariant& number, std::function<QVariant(TableData& row)> again,
+                           TakeAgain when)
 {
     const int index = d->schema->fieldIndex(field);
     if (index < 0)
@@ -287,7 +288,7 @@ void TableData::TakeNumber(const QString& field, const QVariant& number, std::fu
     RowState* row = currentRowOrNull(*this);
     if (!row || d->lastRefused) return;
     d->db->journal(d->cur);
-    row->numbers.push_back({index, std::move(again)});
+    row->numbers.push_back({index, std::move(again), when == TakeAgain::OnCollision});
 }
 
 void TableData::SubtractFromField(const QString& field, const QVariant& amount)
