@@ -69,8 +69,8 @@ public:
     // A field of the parent row (child tables) is set in the parent row, saved with this row.
     // "objParent" sets the parent row (SetParent); a single reference name sets the reference by key.
     virtual void SetValue(const QString& field, const QVariant& value);
-    // The amount is added to the value as it stands when the change is made (read again under
-    // the write lock when the row's copy is old).
+    // The amount is added to the value as it stands when the change is made (the row's copy
+    // read again first when it is old).
     virtual void AddToField(const QString& field, const QVariant& amount);
     virtual void SubtractFromField(const QString& field, const QVariant& amount);
     // Sets a number the rules took as the next free one (the highest so far plus one, say).

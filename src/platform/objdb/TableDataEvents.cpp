@@ -218,7 +218,7 @@ void TableData::changeField(const QString& field, const std::function<QVariant()
 {
     Database& db = *d->db;
     if (!db.frames().empty()) {
-        // The value is worked out once the row stands as stored under the lock.
+        // The value is worked out once the row is brought up to date.
         prepareForChange(db, currentRow(*this));
         setFieldValue(*this, field, value(), true);
         return;
@@ -262,8 +262,8 @@ void TableData::AddToField(const QString& field, const QVariant& amount)
     if (!amount.isValid() || amount.isNull()) return;
     if (k != Kind::Currency && k != Kind::Integer && k != Kind::Real)
         throw objdb::error(BadValue, tableName(), QStringLiteral("Il campo <%1> non è numerico").arg(field));
-    // The sum starts from the value as stored when the change is made, under the lock, not
-    // from a copy read before someone else changed it.
+    // The sum starts from the row brought up to date by the change itself, not from a copy
+    // read before someone else changed it.
     changeField(field, [&] {
         const QVariant cur = GetValue(field);
         const bool curNull = !cur.isValid() || cur.isNull();
