@@ -110,9 +110,13 @@ int32_t ComputePrizePoints(TableData& saleLine)
 void AssignProgressiveCode(TableData& td, const QString& fieldName, int length)
 {
     try {
-        // Over the whole table: the data set may show only some of its rows.
-        const qint64 next = td.OpenQuery(td.tableName(), QString())->GetNextProgressive(fieldName).toLongLong();
-        td.SetValue(fieldName, QString::number(next).rightJustified(qMax(length, 0), u'0'));
+        // Over the whole table: the data set may show only some of its rows. Taken again when
+        // the row is stored: another counter may have given the same code meanwhile.
+        const auto next = [fieldName, length](TableData& row) -> QVariant {
+            const qint64 n = row.OpenQuery(row.tableName(), QString())->GetNextProgressive(fieldName).toLongLong();
+            return QString::number(n).rightJustified(qMax(length, 0), u'0');
+        };
+        td.TakeNumber(fieldName, next(td), next);
     } catch (const AppError& e) {
         ui().msgBox(e.description + QStringLiteral("\r\rControllare le impostazioni..."), Msg::OKOnly, AppTitle());
     }

@@ -18,7 +18,9 @@ void Articoli::DefineStructure(FieldDefinitions& fields, IndexDefinitions& index
     addField(fields, "PrezzoVendita", FieldType::Currency, 0, "Prezzo di vendita finale del prodotto (IVA inclusa)");
     addField(fields, "PrezzoAcquisto", FieldType::Currency, 0, "Prezzo (ultimo) di acquisto del prodotto (IVA esclusa)",
              {.o2 = 1});
-    addField(fields, "ValoreScorta", FieldType::Number, 0, "Quantità del prodotto in carico nel magazzino (giacenza)");
+    // Moved by every load and sale line, by every counter sharing the file.
+    addField(fields, "ValoreScorta", FieldType::Number, 0, "Quantità del prodotto in carico nel magazzino (giacenza)")
+        .RunningTotal = true;
     addField(fields, "ScortaMinima", FieldType::Integer, 0,
              "Valore minimo per la segnalazione del sotto scorta (per eventuale riordino)");
     addField(fields, "ValoreMisura", FieldType::Number, 0, "Quantità effettiva del prodotto rispetto all'unità di misura");

@@ -13,8 +13,10 @@ void BuoniClienti::DefineStructure(FieldDefinitions& fields, IndexDefinitions& i
     addField(fields, "Data", FieldType::DateTime, 0, "Data del buono");
     addField(fields, "Descrizione", FieldType::Text, 64, "Descrizione dello buono");
     addField(fields, "ImportoBuono", FieldType::Currency, 0, "Importo a credito del Cliente (IVA inclusa)");
+    // The sum of the voucher's uses, which sales at any counter add to.
     addField(fields, "ImportoUtilizzato", FieldType::Currency, 0, "Importo del buono utilizzato dal Cliente (IVA inclusa)",
-             {.o1 = 15});
+             {.o1 = 15})
+        .RunningTotal = true;
 
     indexes.AddIndex("Data", true, "InxBuono").AddField("Descrizione");
 }

@@ -82,6 +82,17 @@ void BuoniVendite::OnUpdateField(TableData& td, QString& fieldName)
         book(td, use);
 }
 
+// Checked again when the use is stored, on the voucher as it is stored then: another counter
+// may have used the same voucher since this use was checked against what was left of it.
+void BuoniVendite::OnUpdateRow(TableData& td)
+{
+    const Currency use = td.GetCurrencyValue(kUseAmount);
+    if (use <= Currency() || td.GetParentKey().isNull())
+        return;
+    if (td.GetCurrencyValue(kUsed) > td.GetCurrencyValue("ImportoBuono"))
+        td.CancelWithMessage(QString::fromUtf8("L'importo da utilizzare è superiore all'importo rimanente del buono"));
+}
+
 // The voucher gets the amount back; it is saved with the deletion.
 void BuoniVendite::OnDeleteRow(TableData& td)
 {

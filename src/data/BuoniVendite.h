@@ -13,6 +13,7 @@ public:
     void OnNewRow(TableData& td) override;
     void OnBeforeUpdateField(TableData& td, QString& fieldName) override;
     void OnUpdateField(TableData& td, QString& fieldName) override;
+    void OnUpdateRow(TableData& td) override;
     void OnDeleteRow(TableData& td) override;
     void OnSelectParent(TableData& td, TableData& candidates) override;
 

@@ -25,7 +25,8 @@ void Clienti::DefineStructure(FieldDefinitions& fields, IndexDefinitions& indexe
     // is off; decided when the database is opened.
     const FieldOptions points = Use_PuntiPremio ? FieldOptions{.o1 = 1, .o3 = 0} : FieldOptions{.o1 = 255, .o3 = 255};
     addField(fields, "CalcolaPunti", FieldType::Boolean, 0, "Attiva il conteggio dei punti premio per il cliente", points);
-    addField(fields, "Punti", FieldType::Integer, 0, "Punti premio accumulati dal cliente", points);
+    // Every sale of the customer, at any counter, adds to it.
+    addField(fields, "Punti", FieldType::Integer, 0, "Punti premio accumulati dal cliente", points).RunningTotal = true;
     // Whether the customer's card has been written (the card functions keep it).
     addField(fields, "AssegnatoCartaCliente", FieldType::Boolean);
 

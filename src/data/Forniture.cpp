@@ -12,7 +12,8 @@ void Forniture::DefineIdentity(TableIdentity& identity)
 
 void Forniture::DefineStructure(FieldDefinitions& fields, IndexDefinitions& indexes, ReferenceDefinitions& refs)
 {
-    addField(fields, "ImportoAcquisto", FieldType::Currency, 0, "Importo totale della Fornitura");
+    // Moves line by line while the supply is open.
+    addField(fields, "ImportoAcquisto", FieldType::Currency, 0, "Importo totale della Fornitura").RunningTotal = true;
     addField(fields, "DataFornitura", FieldType::DateTime, 0, "Data di registrazione della Fornitura");
     addField(fields, "Documento", FieldType::Text, 64,
              "Indica il documento relativo alla Fornitura, ad es. Fattura, Bolla, ecc.");

@@ -51,10 +51,14 @@ void Ricevute::OnUpdateField(TableData& td, QString& fieldName)
     if (fieldName.compare("AnnoRiferimento", Qt::CaseInsensitive) == 0) {
         if (td.IsFieldNull("AnnoRiferimento"))
             return;
-        // The stored receipts of the year decide; none gives 0, so the first is number 1.
-        const qint64 year = td.GetFieldValue("AnnoRiferimento").toLongLong();
-        auto ofTheYear = td.OpenQuery("Ricevute", QString("AnnoRiferimento=%1").arg(year));
-        td.SetValue("Numero", ofTheYear->Aggregate("Numero", 2).toLongLong() + 1);
+        // The stored receipts of the year decide; none gives 0, so the first is number 1. Taken
+        // again when storing the receipt finds its number taken by another counter meanwhile.
+        const auto next = [](TableData& receipt) -> QVariant {
+            const qint64 year = receipt.GetFieldValue("AnnoRiferimento").toLongLong();
+            auto ofTheYear = receipt.OpenQuery("Ricevute", QString("AnnoRiferimento=%1").arg(year));
+            return ofTheYear->Aggregate("Numero", 2).toLongLong() + 1;
+        };
+        td.TakeNumber("Numero", next(td), next, TableData::TakeAgain::OnCollision);
     }
 }
 

@@ -1,20 +1,43 @@
 #include "StockLines.h"
 #include "TableData.h"
+#include <algorithm>
 #include <cstring>
+
+namespace {
+const QString kNumber = QStringLiteral("Progressivo");
+}
 
 void LineNumbering::number(TableData& line)
 {
     if (line.GetRecordSource().Suspended)
         return;
-    if (auto document = line.GetOwnerRow()) {
-        if (document->GetOID() != lastDocument) {
-            counter = document->GetReference(QStringLiteral("Articoli"))->Aggregate(QStringLiteral("Progressivo"), 2).toLongLong() + 1;
-            lastDocument = document->GetOID();
-        } else {
-            ++counter;
-        }
+    auto document = line.GetOwnerRow();
+    if (!document) {
+        line.SetValue(kNumber, counter);
+        return;
     }
-    line.SetValue(QStringLiteral("Progressivo"), counter);
+    if (document->GetOID() != lastDocument) {
+        counter = document->GetReference(QStringLiteral("Articoli"))->Aggregate(kNumber, 2).toLongLong() + 1;
+        lastDocument = document->GetOID();
+    } else {
+        ++counter;
+    }
+    line.TakeNumber(kNumber, counter, [this](TableData& row) { return nextFree(row); }, TableData::TakeAgain::OnCollision);
+}
+
+QVariant LineNumbering::nextFree(TableData& line)
+{
+    auto sameSecond = line.OpenQuery(line.tableName(), QString());
+    sameSecond->SetFilter(QStringLiteral("objParent = ? AND %1 = ?").arg(dateField), {line.GetParentKey(), line.GetValue(dateField)});
+    qint64 highest = sameSecond->Aggregate(kNumber, 2).toLongLong();
+    auto document = line.GetOwnerRow();
+    if (document)
+        highest = std::max(highest, document->GetReference(QStringLiteral("Articoli"))->Aggregate(kNumber, 2).toLongLong());
+    const qint64 next = highest + 1;
+    // The document's next lines go on from there.
+    if (document && document->GetOID() == lastDocument)
+        counter = std::max(counter, next);
+    return next;
 }
 
 bool isOneOf(const QString& field, const char* commaList)

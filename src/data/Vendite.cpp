@@ -34,8 +34,10 @@ void Vendite::DefineIdentity(TableIdentity& identity)
 
 void Vendite::DefineStructure(FieldDefinitions& fields, IndexDefinitions& indexes, ReferenceDefinitions& refs)
 {
-    addField(fields, "ImportoVendita", FieldType::Currency);
-    addField(fields, "ImportoBuoni", FieldType::Currency, 0, "Totale dei buoni utilizzati nella vendita", {.o1 = 15});
+    // Both totals move line by line while the sale is open.
+    addField(fields, "ImportoVendita", FieldType::Currency).RunningTotal = true;
+    addField(fields, "ImportoBuoni", FieldType::Currency, 0, "Totale dei buoni utilizzati nella vendita", {.o1 = 15})
+        .RunningTotal = true;
     addField(fields, "DataVendita", FieldType::DateTime);
     addField(fields, "Note", FieldType::Text, 128);
     addField(fields, "Punti", FieldType::Integer, 0, "Punti accumulati nella vendita", {.o2 = 1});

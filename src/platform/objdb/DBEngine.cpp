@@ -127,6 +127,13 @@ void DBEngine::OpenDatabase(int openMode, const QString& path, int, int, itfNoti
         }
         sqlite3_commit_hook(m_conn->handle(), &commitHook, this);
         sqlite3_rollback_hook(m_conn->handle(), &rollbackHook, this);
+    } catch (const AppError& e) {
+        m_conn->close();
+        m_conn.reset();
+        // Another program holding the file longer than the busy time: said with what waited.
+        if (e.number == objdb::errorNumber(objdb::Busy))
+            throw objdb::withOperation(e, kSource, QStringLiteral("Impossibile aprire il database %1").arg(path));
+        throw;
     } catch (...) {
         m_conn->close();
         m_conn.reset();
@@ -139,8 +146,10 @@ void DBEngine::applyPragmas()
     // Log, cache and map as ConnectionSettings.cpp says why.
     if (!objdb::ApplyConnectionSettings(m_conn->handle(), !m_conn->readOnly()))
         m_conn->fail(sqlite3_errcode(m_conn->handle()), QStringLiteral("PRAGMA"));
-    const int timeout = m_accessMode == kAccessMultiUser ? 30000 : 2000;
-    m_conn->execScript(QStringLiteral("PRAGMA busy_timeout=%1").arg(timeout));
+    // How long a change waits for another program's change to end before it is given up with
+    // a message. Counters sharing the file (multi-user) hold it for a document at a time when
+    // transactions are on; a single user's file meets only the program's own copies and tools.
+    m_conn->setBusyTimeout(m_accessMode == kAccessMultiUser ? 30000 : 10000);
     m_conn->execScript(QStringLiteral("PRAGMA query_only=%1").arg(m_accessMode == kAccessReadOnly || m_conn->readOnly() ? 1 : 0));
 }
 
@@ -265,7 +274,12 @@ void DBEngine::SetUseTransaction(bool use) { m_useTransaction = use; }
 void DBEngine::BeginTransaction()
 {
     if (!m_useTransaction) return;
-    m_transactions << sql().openSavepoint();
+    // Begun as a writer (a reader's transaction would fail later on a file changed meanwhile).
+    try {
+        m_transactions << sql().openSavepoint(!IsReadOnly());
+    } catch (const AppError& e) {
+        throw objdb::withOperation(e, kSource, QStringLiteral("Impossibile iniziare la transazione"));
+    }
 }
 
 void DBEngine::BeginWholeTransaction()

@@ -363,6 +363,12 @@ void Database::AttachEngine(const std::shared_ptr<DBEngine>& engine, itfProgress
         }
         if (op.refused()) throw objdb::error(Refused, kSource, op.refusal());
         op.commit();
+    } catch (const AppError& e) {
+        m_state = previous == kOpen ? kOpen : kClosed;
+        if (progress) progress->OnEnd(0, 0);
+        if (e.number == errorNumber(Busy))
+            throw withOperation(e, kSource, QStringLiteral("Impossibile aprire il database %1").arg(engine->Path()));
+        throw;
     } catch (...) {
         m_state = previous == kOpen ? kOpen : kClosed;
         if (progress) progress->OnEnd(0, 0);
@@ -490,20 +496,41 @@ SqlConnection& Database::writer(DBEngine& engine)
     if (engine.IsReadOnly())
         throw objdb::error(ReadOnly, kSource, QStringLiteral("Il database è aperto in sola lettura: modifica non consentita"));
     engine.claimForWriting();
-    QString opened;
+    // A frame without a savepoint began at the state of the innermost one around it as long
+    // as nothing was written to the file since that one was opened (taking the lock for a
+    // change writes nothing): it borrows it.
+    const Savepoint* innermost = nullptr;
     for (Frame& f : m_frames) {
-        bool have = false;
-        for (const Savepoint& sp : f.savepoints) have = have || sp.connection == &c;
-        if (have) continue;
-        // Every frame from here inwards has not written to this file since it began.
-        if (opened.isEmpty()) {
-            opened = c.openSavepoint();
-            f.savepoints.push_back({&c, opened, false});
-        } else {
-            f.savepoints.push_back({&c, opened, true});
+        const Savepoint* own = nullptr;
+        for (const Savepoint& sp : f.savepoints)
+            if (sp.connection == &c) own = &sp;
+        if (own) {
+            innermost = own;
+            continue;
         }
+        if (innermost && innermost->writesAtOpen == c.writeCount()) {
+            f.savepoints.push_back({&c, innermost->name, true, innermost->writesAtOpen});
+        } else {
+            const QString name = c.openSavepoint();
+            f.savepoints.push_back({&c, name, false, c.writeCount()});
+        }
+        innermost = &f.savepoints.back();
     }
     return c;
+}
+
+void Database::lockForChange(DBEngine& engine)
+{
+    if (m_frames.empty() || !engine.IsOpen() || engine.IsReadOnly()) return;
+    // Setting a field, a parent or the defaults of a new row writes nothing: what it changes
+    // waits in the row buffers for the operation that stores it, and the stored values are
+    // read again, the running totals carried over, under that operation's lock.
+    const OpKind kind = m_frames.back().kind;
+    if (kind == OpKind::SetValue || kind == OpKind::Parent || kind == OpKind::NewRow) return;
+    // Held already (an operation around this one took it, or an engine transaction): the
+    // savepoints wait for the first write.
+    if (engine.sql().holdsWriteLock()) return;
+    writer(engine);
 }
 
 bool Database::undoing() const

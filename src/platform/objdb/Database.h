@@ -94,6 +94,10 @@ public:
     std::vector<objdb::Frame>& frames() { return m_frames; }
     // Opens the savepoints of the operations under way on this engine's file before a write.
     SqlConnection& writer(DBEngine& engine);
+    // Takes the write lock on the engine's file for the operation under way when it stores
+    // rows, before it reads what it will change (none outside an operation, nor on a file
+    // opened read-only, whose writes are refused anyway).
+    void lockForChange(DBEngine& engine);
     // A refusal of the operation under way (CancelWithMessage).
     void refuse(const QString& source, const QString& message);
     bool undoing() const;

@@ -51,6 +51,10 @@ struct FieldDefinition {
 
     // The setting of a field switched off by an option: no operator sees it.
     static constexpr int kSwitchedOff = 255;
+    // A running total (a stock, points collected, an amount used): the rules change it by
+    // adding to what it holds. A change still pending when another program changes the total
+    // is added to the stored value when the row is written, never written over it.
+    bool RunningTotal = false;
 };
 
 class FieldDefinitions {

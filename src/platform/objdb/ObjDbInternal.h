@@ -24,6 +24,14 @@ namespace objdb {
 struct RowState;
 using RowPtr = std::shared_ptr<RowState>;
 
+// A number a rule took as the next free one (the highest so far plus one): taken again when
+// the row is stored, under the write lock, since another program may have taken the same.
+struct TakenNumber {
+    int field = -1;
+    std::function<QVariant(TableData&)> again;
+    bool onCollision = false;          // only when the write breaks a unique index over the field
+};
+
 // The values of one row as the program sees them, with what changed since it was read.
 // Shared by every data set that stands on the row, so a change made through one (a rule
 // raised on the owner, a parent field set through a line) is seen by all.
@@ -35,6 +43,11 @@ struct RowState {
     bool deleted = false;
     std::vector<QVariant> values;      // own fields, program values
     std::vector<char> changed;
+    // Running totals with pending changes: the stored value each change was made from. Until
+    // the row is written, another program may change the total; the change is then carried
+    // over to what is stored (stored + value - base).
+    std::vector<QVariant> base;
+    std::vector<TakenNumber> numbers;
     std::vector<qint64> refs;          // single references (0: unset)
     std::vector<char> refChanged;
     qint64 parentOid = 0;
@@ -44,6 +57,10 @@ struct RowState {
     // is fresh only until the operation under way ends: another data set may change the
     // stored row after that, so a later change starts by reading it again.
     quint64 freshEpoch = 0;
+    // The file's count of events when the values were read (SqlConnection::readStamp; 0:
+    // unknown): under the write lock, a stale row whose table saw no event since needs no new
+    // read.
+    quint64 stamp = 0;
     int holders = 0;                   // cursors standing on the row
     bool remembered = false;           // known to the database as a row with pending changes
     // Rows changed through this one and saved with it: a former parent, rows reached
@@ -59,6 +76,9 @@ struct RowState {
     void resetEmpty();                 // all Null, nothing changed
     bool fresh() const;
     void markFresh();
+    bool stored() const { return !isNew && oid != 0; }
+    // Notes the value a running total is changed from, before its first pending change.
+    void noteBase(int field);
 };
 
 // Ends the current epoch: every row buffer read or written so far counts as stale.
@@ -69,6 +89,9 @@ RowPtr newRowState(TableSchema& schema, DBEngine& engine);
 // A stored row, or the live copy of it that a pending change already holds.
 RowPtr loadRow(Database& db, DBEngine& engine, TableSchema& schema, qint64 oid);
 void readRow(DBEngine& engine, RowState& row);   // values from storage (row must exist); false: gone
+// A row with pending changes brought up to what is stored now: what it did not change is read
+// again, running totals keep their change on top of the stored value, other changes stand.
+void rebaseRow(RowState& row);
 bool rowExists(DBEngine& engine, const TableSchema& schema, qint64 oid);
 RowState* parentOf(Database& db, RowState& row);    // loads the parent row on demand
 
@@ -88,10 +111,18 @@ void writeRow(Database& db, const RowPtr& row);
 void writeChangedRelations(Database& db, const RowPtr& row);
 // Deletes the stored row and its memberships (no events, no owned rows).
 void deleteStoredRow(Database& db, const RowPtr& row);
-// Before a change: the row and its ancestors, where stale and without pending changes, are
-// read again from storage, so that no change is computed from (and writes back) values
-// another data set has changed since.
+// Before a change: an operation that stores rows takes the write lock on the row's file
+// (Database::lockForChange), then the row and its ancestors, where stale, are read again from
+// storage (rebased when they hold pending changes, under the lock only), so that no change
+// is computed from (and writes back) values another data set or another program has changed
+// since.
 void prepareForChange(Database& db, RowState& row);
+// Inside an operation holding the write lock: the row (and its ancestors), when stale, read
+// again before a rule reads it.
+void freshenForRead(Database& db, RowState& row);
+// The numbers the rules took for the row to be taken again before it is stored, under the
+// write lock; `view` is the row's data set.
+void retakeNumbers(TableData& view, RowState& row);
 QString uniqueViolationMessage(const TableSchema& table, const QString& storageMessage);
 
 // --- operations -----------------------------------------------------------------------
@@ -105,8 +136,11 @@ struct RowSnapshot {
     qint64 oid = 0;
     bool isNew = false, deleted = false, parentChanged = false;
     quint64 freshEpoch = 0;
+    quint64 stamp = 0;
     std::vector<QVariant> values;
     std::vector<char> changed, refChanged;
+    std::vector<QVariant> base;
+    std::vector<TakenNumber> numbers;
     std::vector<qint64> refs;
     qint64 parentOid = 0;
     RowPtr parent;
@@ -125,6 +159,7 @@ struct Savepoint {
     SqlConnection* connection = nullptr;
     QString name;
     bool borrowed = false;
+    quint64 writesAtOpen = 0;          // the connection's writeCount when it was opened
 };
 
 // The rows whose state before an operation is in its journal. Asked on every change, and
@@ -232,6 +267,8 @@ struct CompiledQuery {
 // page holds many rows, each allocated once).
 struct CachedRow {
     qint64 oid = 0;
+    quint64 readEpoch = 0;             // the freshness epoch in which it was read
+    quint64 readStamp = 0;             // and the file's count of events then
     std::vector<QVariant> cols;
     size_t keyStart = 0;
     const QVariant& key(size_t i) const { return cols[keyStart + i]; }
@@ -321,7 +358,8 @@ QString fromClause(const CompiledQuery& c, const std::vector<JetSchema::Join>& e
 
 // Raising events.
 void raiseFieldEvent(TableData& td, const FieldRef& ref, const QString& name, bool before, bool childOnly);
-void setFieldValue(TableData& td, const QString& name, const QVariant& value);
+// prepared: prepareForChange was just made for the current row.
+void setFieldValue(TableData& td, const QString& name, const QVariant& value, bool prepared = false);
 std::unique_ptr<TableData> parentView(TableData& td, RowState& row);
 RowPtr rowAtLevel(TableData::Impl& d, int level);
 void touch(TableData::Impl& d, int level);

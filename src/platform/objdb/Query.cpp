@@ -367,9 +367,13 @@ std::vector<CachedRow> fetchPage(TableData::Impl& d, const CachedRow* after, boo
     st.bindAll(params);
     std::vector<CachedRow> rows;
     rows.reserve(size_t(limit));
+    const quint64 epoch = currentFreshEpoch();
+    const quint64 stamp = d.engine->sql().readStamp();
     while (st.next()) {
         CachedRow& r = rows.emplace_back();
         r.oid = st.int64(0);
+        r.readEpoch = epoch;
+        r.readStamp = stamp;
         r.cols.reserve(size_t(c.columnCount));
         for (int i = 0; i < c.columnCount; ++i) r.cols.push_back(st.value(i));
         r.keyStart = size_t(c.keyStart);

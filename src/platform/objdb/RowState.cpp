@@ -44,14 +44,25 @@ void RowState::clearChanges()
 {
     std::fill(changed.begin(), changed.end(), 0);
     std::fill(refChanged.begin(), refChanged.end(), 0);
+    base.clear();
+    numbers.clear();
     parentChanged = false;
     isNew = false;
+}
+
+void RowState::noteBase(int field)
+{
+    if (isNew || changed[size_t(field)] || !schema->fields[size_t(field)].def.RunningTotal) return;
+    if (base.empty()) base.resize(values.size());
+    base[size_t(field)] = values[size_t(field)];
 }
 
 void RowState::resetEmpty()
 {
     values.assign(schema->fields.size(), QVariant());
     changed.assign(schema->fields.size(), 0);
+    base.clear();
+    numbers.clear();
     refs.assign(schema->singleRefs.size(), 0);
     refChanged.assign(schema->singleRefs.size(), 0);
     parentOid = 0;
@@ -67,9 +78,12 @@ RowSnapshot snapshotOf(const RowPtr& row)
     s.isNew = row->isNew;
     s.deleted = row->deleted;
     s.freshEpoch = row->freshEpoch;
+    s.stamp = row->stamp;
     s.parentChanged = row->parentChanged;
     s.values = row->values;
     s.changed = row->changed;
+    s.base = row->base;
+    s.numbers = row->numbers;
     s.refs = row->refs;
     s.refChanged = row->refChanged;
     s.parentOid = row->parentOid;
@@ -87,9 +101,12 @@ void restore(const RowSnapshot& s)
     r.isNew = s.isNew;
     r.deleted = s.deleted;
     r.freshEpoch = s.freshEpoch;
+    r.stamp = s.stamp;
     r.parentChanged = s.parentChanged;
     r.values = s.values;
     r.changed = s.changed;
+    r.base = s.base;
+    r.numbers = s.numbers;
     r.refs = s.refs;
     r.refChanged = s.refChanged;
     r.parentOid = s.parentOid;
@@ -108,9 +125,18 @@ RowPtr newRowState(TableSchema& schema, DBEngine& engine)
     return r;
 }
 
-void readRow(DBEngine& engine, RowState& row)
+namespace {
+
+// The stored row as the reader of one row reads it: the parent's OID, the fields, the single
+// references. False when the row is no longer stored.
+struct StoredRow {
+    qint64 parentOid = 0;
+    std::vector<QVariant> values;
+    std::vector<qint64> refs;
+};
+
+bool readStored(DBEngine& engine, TableSchema& t, qint64 oid, StoredRow& out)
 {
-    TableSchema& t = *row.schema;
     if (t.readSql.isEmpty()) {
         QStringList cols{t.isChild() ? QStringLiteral("\"objParent\"") : QStringLiteral("NULL")};
         for (const auto& f : t.fields) cols << q(f.def.Name);
@@ -118,23 +144,91 @@ void readRow(DBEngine& engine, RowState& row)
         t.readSql = QStringLiteral("SELECT %1 FROM %2 WHERE \"OID\" = ?").arg(cols.join(QStringLiteral(", ")), t.quoted());
     }
     SqlConnection::Stmt st = engine.sql().prepare(t.readSql);
-    st.bind(1, row.oid);
-    if (!st.next()) {
+    st.bind(1, oid);
+    if (!st.next()) return false;
+    out.parentOid = st.isNull(0) ? 0 : st.int64(0);
+    out.values.resize(t.fields.size());
+    out.refs.resize(t.singleRefs.size());
+    int c = 1;
+    for (size_t i = 0; i < t.fields.size(); ++i) out.values[i] = fromStorage(t.fields[i].kind, st.value(c++));
+    for (size_t i = 0; i < t.singleRefs.size(); ++i) out.refs[i] = st.isNull(c) ? 0 : st.int64(c), ++c;
+    return true;
+}
+
+// stored + (value - base), in the field's own arithmetic; an empty value counts as 0.
+QVariant carriedOver(Kind kind, const QVariant& stored, const QVariant& value, const QVariant& base)
+{
+    auto empty = [](const QVariant& v) { return !v.isValid() || v.isNull(); };
+    // Emptied on purpose: nothing to carry over.
+    if (empty(value)) return value;
+    switch (kind) {
+    case Kind::Currency: {
+        auto money = [&](const QVariant& v) { return empty(v) ? Currency() : v.value<Currency>(); };
+        return QVariant::fromValue(money(stored) + (money(value) - money(base)));
+    }
+    case Kind::Integer: {
+        auto whole = [&](const QVariant& v) { return empty(v) ? qint64(0) : v.toLongLong(); };
+        return QVariant(whole(stored) + (whole(value) - whole(base)));
+    }
+    case Kind::Real: {
+        auto real = [&](const QVariant& v) { return empty(v) ? 0.0 : v.toDouble(); };
+        return QVariant(real(stored) + (real(value) - real(base)));
+    }
+    default:
+        return value;
+    }
+}
+
+}  // namespace
+
+void readRow(DBEngine& engine, RowState& row)
+{
+    StoredRow stored;
+    if (!readStored(engine, *row.schema, row.oid, stored)) {
         row.deleted = true;
         return;
     }
-    const qint64 parentOid = st.isNull(0) ? 0 : st.int64(0);
-    if (parentOid != row.parentOid) row.parent.reset();
-    row.parentOid = parentOid;
-    int c = 1;
-    for (size_t i = 0; i < t.fields.size(); ++i) row.values[i] = fromStorage(t.fields[i].kind, st.value(c++));
-    for (size_t i = 0; i < t.singleRefs.size(); ++i) row.refs[i] = st.isNull(c) ? 0 : st.int64(c), ++c;
+    if (stored.parentOid != row.parentOid) row.parent.reset();
+    row.parentOid = stored.parentOid;
+    row.values = std::move(stored.values);
+    row.refs = std::move(stored.refs);
     std::fill(row.changed.begin(), row.changed.end(), 0);
     std::fill(row.refChanged.begin(), row.refChanged.end(), 0);
+    row.base.clear();
+    row.numbers.clear();
     row.parentChanged = false;
     row.isNew = false;
     row.deleted = false;
     row.markFresh();
+    row.stamp = engine.sql().readStamp();
+}
+
+void rebaseRow(RowState& row)
+{
+    TableSchema& t = *row.schema;
+    StoredRow stored;
+    // Gone meanwhile: the pending changes stand as they are (their write finds no row).
+    if (!readStored(*row.engine, t, row.oid, stored)) {
+        row.markFresh();
+        row.stamp = row.engine->sql().readStamp();
+        return;
+    }
+    for (size_t i = 0; i < t.fields.size(); ++i) {
+        if (!row.changed[i]) {
+            row.values[i] = std::move(stored.values[i]);
+        } else if (t.fields[i].def.RunningTotal && i < row.base.size()) {
+            row.values[i] = carriedOver(t.fields[i].kind, stored.values[i], row.values[i], row.base[i]);
+            row.base[i] = std::move(stored.values[i]);
+        }
+    }
+    for (size_t i = 0; i < t.singleRefs.size(); ++i)
+        if (!row.refChanged[i]) row.refs[i] = stored.refs[i];
+    if (!row.parentChanged && stored.parentOid != row.parentOid) {
+        row.parent.reset();
+        row.parentOid = stored.parentOid;
+    }
+    row.markFresh();
+    row.stamp = row.engine->sql().readStamp();
 }
 
 bool rowExists(DBEngine& engine, const TableSchema& schema, qint64 oid)
@@ -192,21 +286,75 @@ FieldRef resolveField(Database& db, RowState& row, const QString& name)
     return FieldRef();
 }
 
-void prepareForChange(Database& db, RowState& row)
+namespace {
+
+// Read again, or rebased when it holds pending changes.
+void freshen(RowState& r)
 {
-    // Each row on its own: a line with pending changes of its own still gets its article's
-    // stored stock when the article has none. A row with pending changes keeps them.
-    auto stale = [](const RowState& r) { return !r.isNew && r.oid != 0 && !r.fresh() && !r.ownDirty(); };
-    if (stale(row)) readRow(*row.engine, row);
+    if (r.ownDirty()) rebaseRow(r);
+    else readRow(*r.engine, r);
+}
+
+// Old by the epoch, and not known to be as stored: read before the file last changed, or
+// while this program did not hold the lock. Without the lock a row with pending changes is
+// left as it is: the operation that stores it takes the lock and brings it up to date then.
+bool stale(RowState& r)
+{
+    if (!r.stored() || r.deleted || r.fresh()) return false;
+    SqlConnection& c = r.engine->sql();
+    if (!c.holdsWriteLock()) return !r.ownDirty();
+    if (c.unchangedSince(r.schema->name, r.stamp)) {
+        r.markFresh();
+        return false;
+    }
+    return true;
+}
+
+void freshenChain(Database& db, RowState& row)
+{
+    if (stale(row)) freshen(row);
     for (RowState* r = &row; r;) {
         RowState* p = parentOf(db, *r);
         if (p && stale(*p)) {
-            // Loaded again rather than read in place: the pending copy another data set
-            // holds, when there is one, wins over the stored values.
-            r->parent.reset();
-            p = parentOf(db, *r);
+            if (!p->ownDirty()) {
+                // Loaded again rather than read in place: the pending copy another data set
+                // holds, when there is one, wins over the stored values.
+                r->parent.reset();
+                p = parentOf(db, *r);
+            }
+            if (p && stale(*p)) freshen(*p);
         }
         r = p;
+    }
+}
+
+}  // namespace
+
+void prepareForChange(Database& db, RowState& row)
+{
+    // The lock first: rows read after it cannot change before the operation ends.
+    db.lockForChange(*row.engine);
+    freshenChain(db, row);
+}
+
+void freshenForRead(Database& db, RowState& row)
+{
+    auto current = [](const RowState& r) { return !r.stored() || r.fresh(); };
+    if (current(row) && (!row.parent || current(*row.parent))) return;
+    if (db.frames().empty() || !row.engine || !row.engine->IsOpen() || !row.engine->sql().holdsWriteLock()) return;
+    freshenChain(db, row);
+}
+
+void retakeNumbers(TableData& view, RowState& row)
+{
+    if (row.numbers.empty()) return;
+    const std::vector<TakenNumber> numbers = row.numbers;
+    for (const TakenNumber& n : numbers) {
+        if (n.onCollision) continue;
+        const QVariant next = n.again(view);
+        const FieldSchema& f = row.schema->fields[size_t(n.field)];
+        if (!sameValue(f.kind, row.values[size_t(n.field)], coerce(f.kind, next, f.def.Name)))
+            setFieldValue(view, f.def.Name, next);
     }
 }
 
@@ -235,6 +383,34 @@ void writeChangedRelations(Database& db, const RowPtr& row)
     row->alsoSave.clear();
 }
 
+namespace {
+
+// The write broke a unique index over numbers the row took "on collision": they are taken
+// again (under the write lock the write stands in). False when there is nothing to take again.
+bool retakeCollidingNumbers(Database& db, const RowPtr& row, const AppError& e)
+{
+    if (e.number != errorNumber(UniqueViolation) || row->numbers.empty()) return false;
+    // "UNIQUE constraint failed: T.a, T.b"
+    QStringList columns;
+    for (const QString& part : e.description.mid(e.description.indexOf(u':') + 1).split(u',', Qt::SkipEmptyParts))
+        columns << part.trimmed().section(u'.', -1);
+    std::unique_ptr<TableData> view;
+    bool taken = false;
+    for (const TakenNumber& n : std::vector<TakenNumber>(row->numbers)) {
+        const FieldSchema& f = row->schema->fields[size_t(n.field)];
+        if (!n.onCollision || !columns.contains(f.def.Name, Qt::CaseInsensitive)) continue;
+        if (!view) view = DataSetAccess::view(db.shared_from_this(), row->engine->shared_from_this(), row);
+        const QVariant next = coerce(f.kind, n.again(*view), f.def.Name);
+        if (sameValue(f.kind, row->values[size_t(n.field)], next)) continue;
+        row->values[size_t(n.field)] = next;
+        row->changed[size_t(n.field)] = 1;
+        taken = true;
+    }
+    return taken;
+}
+
+}  // namespace
+
 void writeRow(Database& db, const RowPtr& rowPtr)
 {
     RowState& row = *rowPtr;
@@ -243,13 +419,21 @@ void writeRow(Database& db, const RowPtr& rowPtr)
     db.journal(rowPtr);
     writeChangedRelations(db, rowPtr);
     if (row.deleted) return;
+    // Runs the write, taking again the numbers another program took meanwhile (a few times at
+    // most: each time, under the lock, the next free one is free).
+    auto write = [&](const std::function<std::pair<QString, QVariantList>()>& statement) {
+        for (int attempt = 0;; ++attempt) {
+            const auto [sql, vals] = statement();
+            try {
+                c.noteWrite(t.name, c.execute(sql, vals));
+                return;
+            } catch (const AppError& e) {
+                if (attempt >= 8 || !retakeCollidingNumbers(db, rowPtr, e)) throw;
+            }
+        }
+    };
     if (row.isNew) {
         if (row.oid == 0) row.oid = row.engine->allocateOid(t.name);
-        QVariantList vals{row.oid};
-        vals.reserve(qsizetype(2 + t.fields.size() + t.singleRefs.size()));
-        if (t.isChild()) vals << (row.parentOid ? QVariant(row.parentOid) : QVariant());
-        for (size_t i = 0; i < t.fields.size(); ++i) vals << toStorage(t.fields[i].kind, row.values[i]);
-        for (size_t i = 0; i < t.singleRefs.size(); ++i) vals << (row.refs[i] ? QVariant(row.refs[i]) : QVariant());
         if (t.insertSql.isEmpty()) {
             QStringList cols{QStringLiteral("\"OID\"")};
             if (t.isChild()) cols << QStringLiteral("\"objParent\"");
@@ -259,40 +443,53 @@ void writeRow(Database& db, const RowPtr& rowPtr)
             for (int i = 0; i < cols.size(); ++i) marks += i ? QStringLiteral(", ?") : QStringLiteral("?");
             t.insertSql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(t.quoted(), cols.join(QStringLiteral(", ")), marks);
         }
-        const QString& sql = t.insertSql;
+        auto insert = [&] {
+            QVariantList vals{row.oid};
+            vals.reserve(qsizetype(2 + t.fields.size() + t.singleRefs.size()));
+            if (t.isChild()) vals << (row.parentOid ? QVariant(row.parentOid) : QVariant());
+            for (size_t i = 0; i < t.fields.size(); ++i) vals << toStorage(t.fields[i].kind, row.values[i]);
+            for (size_t i = 0; i < t.singleRefs.size(); ++i) vals << (row.refs[i] ? QVariant(row.refs[i]) : QVariant());
+            return std::make_pair(t.insertSql, vals);
+        };
         try {
-            c.execute(sql, vals);
+            write(insert);
         } catch (const AppError& e) {
             // Another program on the same file took this OID: take the next free one.
             if (e.number != errorNumber(UniqueViolation) || !e.description.contains(QStringLiteral(".OID"))) throw;
             row.engine->forgetOidCache();
             row.oid = row.engine->allocateOid(t.name);
-            vals[0] = row.oid;
-            c.execute(sql, vals);
+            write(insert);
         }
         if (row.joinOwner && row.joinRef) {
-            c.execute(QStringLiteral("INSERT OR IGNORE INTO %1 (\"OwnerOID\", \"MemberOID\") VALUES (?, ?)").arg(q(row.joinRef->linkTable)),
-                      {row.joinOwner->oid, row.oid});
+            const qint64 joined = c.execute(
+                QStringLiteral("INSERT OR IGNORE INTO %1 (\"OwnerOID\", \"MemberOID\") VALUES (?, ?)").arg(q(row.joinRef->linkTable)),
+                {row.joinOwner->oid, row.oid});
+            c.noteWrite(row.joinRef->linkTable, joined);
         }
         if (t.completionIndex >= 0 && !row.values[size_t(t.completionIndex)].toBool()) NoteOpenRow(c, t, row.oid);
     } else if (row.ownDirty()) {
-        QStringList sets;
-        QVariantList vals;
-        if (row.parentChanged) { sets << QStringLiteral("\"objParent\" = ?"); vals << (row.parentOid ? QVariant(row.parentOid) : QVariant()); }
-        for (size_t i = 0; i < t.fields.size(); ++i) {
-            if (!row.changed[i]) continue;
-            sets << q(t.fields[i].def.Name) + QStringLiteral(" = ?");
-            vals << toStorage(t.fields[i].kind, row.values[i]);
-        }
-        for (size_t i = 0; i < t.singleRefs.size(); ++i) {
-            if (!row.refChanged[i]) continue;
-            sets << q(t.refs[size_t(t.singleRefs[i])].def.column()) + QStringLiteral(" = ?");
-            vals << (row.refs[i] ? QVariant(row.refs[i]) : QVariant());
-        }
-        if (!sets.isEmpty()) {
+        auto update = [&] {
+            QStringList sets;
+            QVariantList vals;
+            if (row.parentChanged) { sets << QStringLiteral("\"objParent\" = ?"); vals << (row.parentOid ? QVariant(row.parentOid) : QVariant()); }
+            for (size_t i = 0; i < t.fields.size(); ++i) {
+                if (!row.changed[i]) continue;
+                sets << q(t.fields[i].def.Name) + QStringLiteral(" = ?");
+                vals << toStorage(t.fields[i].kind, row.values[i]);
+            }
+            for (size_t i = 0; i < t.singleRefs.size(); ++i) {
+                if (!row.refChanged[i]) continue;
+                sets << q(t.refs[size_t(t.singleRefs[i])].def.column()) + QStringLiteral(" = ?");
+                vals << (row.refs[i] ? QVariant(row.refs[i]) : QVariant());
+            }
             vals << row.oid;
-            c.execute(QStringLiteral("UPDATE %1 SET %2 WHERE \"OID\" = ?").arg(t.quoted(), sets.join(QStringLiteral(", "))), vals);
-        }
+            return std::make_pair(QStringLiteral("UPDATE %1 SET %2 WHERE \"OID\" = ?").arg(t.quoted(), sets.join(QStringLiteral(", "))),
+                                  vals);
+        };
+        bool anything = row.parentChanged;
+        for (char ch : row.changed) anything = anything || ch;
+        for (char ch : row.refChanged) anything = anything || ch;
+        if (anything) write(update);
         if (const int done = t.completionIndex; done >= 0 && row.changed[size_t(done)] && row.values[size_t(done)].toBool())
             ForgetOpenRow(c, t, row.oid);
     }
@@ -310,7 +507,7 @@ void deleteStoredRow(Database& db, const RowPtr& rowPtr)
     SqlConnection& c = db.writer(*row.engine);
     db.journal(rowPtr);
     if (!row.isNew) {
-        c.execute(QStringLiteral("DELETE FROM %1 WHERE \"OID\" = ?").arg(t.quoted()), {row.oid});
+        c.noteWrite(t.name, c.execute(QStringLiteral("DELETE FROM %1 WHERE \"OID\" = ?").arg(t.quoted()), {row.oid}));
         for (const RefSchema& r : t.refs)
             if (r.isList()) c.execute(QStringLiteral("DELETE FROM %1 WHERE \"OwnerOID\" = ?").arg(q(r.linkTable)), {row.oid});
         // Memberships of the row in other tables' lists.

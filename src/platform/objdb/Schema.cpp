@@ -59,7 +59,7 @@ std::optional<QDateTime> storedForm(const QString& text)
         return std::nullopt;
     const QDate date(y, mo, d);
     const QTime time(h, mi, se);
-    if (!date.isValid() || !time.isValid()) return QDateTime();
+    if (!date.isValid() || !time.isValid()) return std::nullopt;
     // Every local time made asks the C library for the zone, and with TZ unset it looks at
     // the zone file again each time (a stat per date of every row read, more than the rest
     // of the row costs). Naming that same file in TZ has it read once; the zone is the same.

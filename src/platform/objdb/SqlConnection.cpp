@@ -7,7 +7,9 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <sqlite3.h>
+#include <algorithm>
 #include "JetFunctions.h"
+#include "ObjDbInternal.h"
 
 namespace {
 int g_connectionSerial = 0;
@@ -79,6 +81,12 @@ void SqlConnection::close()
     if (!m_db && m_qtName.isEmpty()) return;
     finalizeAll();
     m_db = nullptr;
+    m_openSavepoints = 0;
+    m_writing = false;
+    m_lockStatement = QString();
+    // Buffers read before stand for nothing now.
+    m_lastUnnamedWrite = ++m_events;
+    m_accountedChanges = m_versionAfterOwnWrite = -1;
     if (m_qt.isOpen()) m_qt.close();
     m_qt = QSqlDatabase();
     if (!m_qtName.isEmpty()) QSqlDatabase::removeDatabase(m_qtName);
@@ -124,8 +132,15 @@ void SqlConnection::fail(int rc, const QString&) const
     const QString text = objdb::storageErrorText(ext, msg);
     switch (ext & 0xff) {
     case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        throw objdb::error(objdb::Busy, kSource, QStringLiteral("Database occupato da un altro utente"));
+    case SQLITE_LOCKED: {
+        // Nothing of the change was written: the operation that needed the file rolls back.
+        const QString waited = m_busyTimeout >= 1000
+            ? QStringLiteral("%1 secondi").arg(m_busyTimeout / 1000)
+            : QStringLiteral("%1 millisecondi").arg(m_busyTimeout);
+        throw objdb::error(objdb::Busy, kSource,
+                           QStringLiteral("il database è occupato da un altro utente (attesa di %1 senza esito); "
+                                          "nessuna modifica è stata registrata, riprovare").arg(waited));
+    }
     case SQLITE_READONLY:
         throw objdb::error(objdb::ReadOnly, kSource, QStringLiteral("Database aperto in sola lettura"));
     case SQLITE_NOTADB:
@@ -186,6 +201,7 @@ void SqlConnection::execScript(const QString& sql)
 {
     if (!m_db) throw objdb::error(objdb::NotOpen, kSource, QStringLiteral("Database non aperto"));
     char* err = nullptr;
+    ++m_writeCount;
     int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err);
     if (err) sqlite3_free(err);
     if (rc != SQLITE_OK) fail(rc, sql);
@@ -222,11 +238,43 @@ const SavepointTexts& savepointTexts(int depth)
 int depthOf(const QString& name) { return QStringView(name).mid(8).toInt(); }   // "objdb_sp<n>"
 }
 
-QString SqlConnection::openSavepoint()
+QString SqlConnection::openSavepoint(bool write)
 {
     const SavepointTexts& sp = savepointTexts(m_openSavepoints + 1);
-    prepare(sp.open).exec();
+    const bool begins = m_openSavepoints == 0 && !inTransaction();
+    if (!write || !begins) {
+        prepare(sp.open).exec();
+        ++m_openSavepoints;
+        return sp.name;
+    }
+    // A plain outermost savepoint begins a deferred transaction: its reads would see the file
+    // as it was before another program's change, and the write coming later would then fail
+    // at once instead of waiting. So the lock is taken first, by a write that changes nothing:
+    // the savepoint stays the transaction itself (BEGIN IMMEDIATE and a savepoint inside it
+    // would make every page the operation changes be copied aside as well).
+    if (m_lockStatement.isNull())
+        m_lockStatement = tableExists(QStringLiteral("_objdb_meta")) ? QStringLiteral("DELETE FROM \"_objdb_meta\" WHERE 0")
+                                                                     : QStringLiteral("");
+    try {
+        if (m_lockStatement.isEmpty()) {
+            static const QString begin = QStringLiteral("BEGIN IMMEDIATE");
+            prepare(begin).exec();
+            prepare(sp.open).exec();
+        } else {
+            prepare(sp.open).exec();
+            prepare(m_lockStatement).exec();
+        }
+    } catch (const AppError&) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
     ++m_openSavepoints;
+    m_writing = true;
+    // Row buffers read before the lock may hold what another program has changed since.
+    objdb::endFreshEpoch();
+    // The file's version moves with every commit, this connection's own too; it stands where
+    // this connection's last write left it unless another connection committed since.
+    if (fileVersion() != m_versionAfterOwnWrite) m_lastOthersCommit = ++m_events;
     return sp.name;
 }
 
@@ -234,6 +282,28 @@ void SqlConnection::releaseSavepoint(const QString& name)
 {
     prepare(savepointTexts(depthOf(name)).release).exec();
     --m_openSavepoints;
+    if (m_openSavepoints > 0 || !m_writing) return;
+    m_writing = false;
+    if (inTransaction()) {
+        // Begun with BEGIN IMMEDIATE: never left open holding the lock.
+        try {
+            static const QString commit = QStringLiteral("COMMIT");
+            prepare(commit).exec();
+        } catch (const AppError&) {
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+            m_versionAfterOwnWrite = fileVersion();
+            throw;
+        }
+    }
+    m_versionAfterOwnWrite = fileVersion();
+}
+
+qint64 SqlConnection::fileVersion() const
+{
+    if (!m_db) return -1;
+    unsigned int version = 0;
+    sqlite3_file_control(m_db, "main", SQLITE_FCNTL_DATA_VERSION, &version);
+    return qint64(version);
 }
 
 void SqlConnection::rollbackSavepoint(const QString& name)
@@ -245,10 +315,17 @@ void SqlConnection::rollbackSavepoint(const QString& name)
         const SavepointTexts& sp = savepointTexts(depthOf(name));
         prepare(sp.rollback).exec();
         prepare(sp.release).exec();
+        if (m_openSavepoints == 0 && m_writing) {
+            m_writing = false;
+            if (inTransaction()) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+            m_versionAfterOwnWrite = fileVersion();
+        }
     } catch (const AppError&) {
         QByteArray a = (QStringLiteral("ROLLBACK; ")).toUtf8();
         sqlite3_exec(m_db, a.constData(), nullptr, nullptr, nullptr);
         m_openSavepoints = 0;
+        m_writing = false;
+        m_versionAfterOwnWrite = fileVersion();
     }
 }
 
@@ -262,7 +339,45 @@ void SqlConnection::rollbackToSavepoint(const QString& name)
         QByteArray a = (QStringLiteral("ROLLBACK; ")).toUtf8();
         sqlite3_exec(m_db, a.constData(), nullptr, nullptr, nullptr);
         m_openSavepoints = 0;
+        m_writing = false;
     }
+}
+
+void SqlConnection::accountChanges()
+{
+    if (const qint64 total = sqlite3_total_changes64(m_db); total != m_accountedChanges) {
+        m_accountedChanges = total;
+        m_lastUnnamedWrite = ++m_events;
+    }
+}
+
+quint64 SqlConnection::readStamp()
+{
+    if (!m_db) return 0;
+    accountChanges();
+    return m_events;
+}
+
+void SqlConnection::noteWrite(const QString& table, qint64 changes)
+{
+    if (!m_db) return;
+    m_accountedChanges += changes;
+    m_tableWrites[table] = ++m_events;
+    accountChanges();
+}
+
+bool SqlConnection::unchangedSince(const QString& table, quint64 stamp)
+{
+    if (!m_db || stamp == 0) return false;
+    accountChanges();
+    return std::max({m_lastOthersCommit, m_lastUnnamedWrite, m_tableWrites.value(table)}) <= stamp;
+}
+
+void SqlConnection::setBusyTimeout(int milliseconds)
+{
+    if (!m_db) throw objdb::error(objdb::NotOpen, kSource, QStringLiteral("Database non aperto"));
+    sqlite3_busy_timeout(m_db, milliseconds);
+    m_busyTimeout = std::max(milliseconds, 0);
 }
 
 bool SqlConnection::tableExists(const QString& table)
@@ -353,6 +468,7 @@ SqlConnection::Stmt& SqlConnection::Stmt::reset()
 
 int SqlConnection::Stmt::exec()
 {
+    if (!sqlite3_stmt_readonly(m_st)) ++m_conn->m_writeCount;
     while (next()) {}
     return sqlite3_changes(m_conn->m_db);
 }

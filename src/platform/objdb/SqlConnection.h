@@ -5,6 +5,7 @@
 // errors become AppError (a unique-index violation gets its own code so that the library
 // can turn it into a refusal).
 #include "LruCache.h"
+#include <QHash>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -72,10 +73,30 @@ public:
         bool operator==(const ChangeMark&) const = default;
     };
     ChangeMark changeMark();
-    QString openSavepoint();
+    // Savepoints nest. The outermost one of a writer (write True, no transaction open) takes
+    // the file's write lock at once, waiting the busy time for another program's change to
+    // end: what is read after it is what the change will write over. Releasing or rolling
+    // back that savepoint ends the transaction and frees the lock.
+    QString openSavepoint(bool write = true);
     void releaseSavepoint(const QString& name);
     void rollbackSavepoint(const QString& name);   // rolls back and releases
     void rollbackToSavepoint(const QString& name); // rolls back, the savepoint stays open
+    // True while this connection holds the write lock it took with a savepoint.
+    bool holdsWriteLock() const { return m_writing; }
+    // What may have changed the file's rows since a row buffer was read: the events of the
+    // file are counted (commits of other connections, seen when the write lock is taken;
+    // writes of this connection, by table when the library names it, else to every table),
+    // and a buffer keeps the count at its reading. Under the write lock, a buffer whose table
+    // saw no event since is as stored.
+    quint64 readStamp();
+    // After the library wrote `changes` rows of the table.
+    void noteWrite(const QString& table, qint64 changes);
+    bool unchangedSince(const QString& table, quint64 stamp);
+    // Statements run that may have changed the file (not counting savepoints and the lock).
+    quint64 writeCount() const { return m_writeCount; }
+    // How long a statement waits for another program's lock before it fails (milliseconds).
+    void setBusyTimeout(int milliseconds);
+    int busyTimeout() const { return m_busyTimeout; }
 
     bool tableExists(const QString& table);
     // Stored columns of a table: name and declared type, in storage order.
@@ -92,6 +113,8 @@ private:
     SqlConnection() = default;
     void connect();
     void giveBack(const QString& sql, sqlite3_stmt* st);
+    qint64 fileVersion() const;   // moves with every commit to the file, by any connection
+    void accountChanges();        // rows written that no noteWrite named: every table changed
     void finalizeAll();
 
     QString m_path;
@@ -100,5 +123,14 @@ private:
     sqlite3* m_db = nullptr;
     bool m_readOnly = false;
     int m_openSavepoints = 0;
+    bool m_writing = false;            // the outermost savepoint began a write transaction
+    int m_busyTimeout = 0;
+    QString m_lockStatement;           // a write that changes nothing (null: not known yet)
+    quint64 m_writeCount = 0;
+    quint64 m_events = 1;
+    quint64 m_lastOthersCommit = 1, m_lastUnnamedWrite = 1;
+    QHash<QString, quint64> m_tableWrites;
+    qint64 m_accountedChanges = -1;
+    qint64 m_versionAfterOwnWrite = -1;
     objdb::LruCache<std::vector<sqlite3_stmt*>> m_cache{kCachedStatements};
 };

@@ -22,6 +22,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -68,8 +69,19 @@ public:
     // A field of the parent row (child tables) is set in the parent row, saved with this row.
     // "objParent" sets the parent row (SetParent); a single reference name sets the reference by key.
     virtual void SetValue(const QString& field, const QVariant& value);
+    // The amount is added to the value as it stands when the change is made (the row's copy
+    // read again first when it is old).
     virtual void AddToField(const QString& field, const QVariant& amount);
     virtual void SubtractFromField(const QString& field, const QVariant& amount);
+    // Sets a number the rules took as the next free one (the highest so far plus one, say).
+    // The row keeps `again` until it is stored, and storing runs it under the write lock, so
+    // that two programs that took the same number while neither had stored its row store
+    // different ones: BeforeStoring runs it first thing (a rule checks the number when the row
+    // is stored); OnCollision only when writing the row breaks a unique index over the field,
+    // the row being written again with what it gives. Setting the field otherwise drops it.
+    enum class TakeAgain { BeforeStoring, OnCollision };
+    void TakeNumber(const QString& field, const QVariant& number, std::function<QVariant(TableData& row)> again,
+                    TakeAgain when = TakeAgain::BeforeStoring);
     virtual qint64 GetOID() const;                                  // 0 when no current row
     QVariant GetKey() const;                                         // the OID; Null when no current row
     QString GetKeyText() const;
@@ -226,6 +238,8 @@ protected:
 
 private:
     explicit TableData(std::unique_ptr<Impl> impl);
+    // SetValue with the value worked out inside the operation, once the row stands as stored.
+    void changeField(const QString& field, const std::function<QVariant()>& value);
     std::unique_ptr<Impl> d;
     friend class objdb::DataSetAccess;
 };

@@ -68,6 +68,9 @@ RowPtr rowFromCache(TableData::Impl& d, const CachedRow& c)
     const CompiledQuery& q = *d.query;
     RowPtr r = newRowState(t, *d.engine);
     r->oid = c.oid;
+    // As fresh as the page: a page read since the last operation ended counts as read now.
+    r->freshEpoch = c.readEpoch;
+    r->stamp = c.readStamp;
     r->parentOid = c.cols[1].isNull() ? 0 : c.cols[1].toLongLong();
     for (size_t i = 0; i < t.fields.size(); ++i) r->values[i] = fromStorage(t.fields[i].kind, c.cols[size_t(q.ownFieldStart) + i]);
     for (size_t i = 0; i < t.singleRefs.size(); ++i) {
@@ -80,6 +83,8 @@ RowPtr rowFromCache(TableData::Impl& d, const CachedRow& c)
         } else if (!p->isChild()) {
             RowPtr pr = newRowState(*p, *d.engine);
             pr->oid = r->parentOid;
+            pr->freshEpoch = c.readEpoch;
+            pr->stamp = c.readStamp;
             for (size_t i = 0; i < p->fields.size(); ++i)
                 pr->values[i] = fromStorage(p->fields[i].kind, c.cols[size_t(q.parentFieldStart) + i]);
             for (size_t i = 0; i < p->singleRefs.size(); ++i) {
@@ -185,11 +190,14 @@ bool positionOnOid(TableData::Impl& d, qint64 oid, const QString& extraCondition
     if (oid) { sql += c.oneRowOid; params << oid; }
     if (!extraCondition.isEmpty()) { sql += QStringLiteral(" AND (") + extraCondition + u')'; params << extraParams; }
     sql += c.oneRowOrder;
+    const quint64 epoch = currentFreshEpoch();
     SqlConnection::Stmt st = d.engine->sql().prepare(sql);
     st.bindAll(params);
     if (!st.next()) return false;
     CachedRow r;
     r.oid = st.int64(0);
+    r.readEpoch = epoch;
+    r.readStamp = d.engine->sql().readStamp();
     r.cols.reserve(size_t(c.columnCount));
     for (int i = 0; i < c.columnCount; ++i) r.cols.push_back(st.value(i));
     r.keyStart = size_t(c.keyStart);

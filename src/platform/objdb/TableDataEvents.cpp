@@ -129,12 +129,12 @@ void raiseFieldEvent(TableData& td, const FieldRef& f, const QString& name, bool
     }
 }
 
-void setFieldValue(TableData& td, const QString& name, const QVariant& value)
+void setFieldValue(TableData& td, const QString& name, const QVariant& value, bool prepared)
 {
     auto& d = DataSetAccess::impl(td);
     Database& db = *d.db;
     RowState& row = currentRow(td);
-    prepareForChange(db, row);
+    if (!prepared) prepareForChange(db, row);
     FieldRef f = resolveField(db, row, name);
     if (!f.field)
         throw objdb::error(UnknownField, td.tableName(), QStringLiteral("Campo '%1' inesistente nella tabella %2").arg(name, td.tableName()));
@@ -152,8 +152,13 @@ void setFieldValue(TableData& td, const QString& name, const QVariant& value)
     f = resolveField(db, row, name);
     if (!f.row) return;
     db.journal(rowAtLevel(d, f.level));
+    f.row->noteBase(f.index);
     f.row->values[size_t(f.index)] = v;
     f.row->changed[size_t(f.index)] = 1;
+    // A number set by hand is no longer the next free one.
+    auto& numbers = f.row->numbers;
+    numbers.erase(std::remove_if(numbers.begin(), numbers.end(), [&](const TakenNumber& n) { return n.field == f.index; }),
+                  numbers.end());
     touch(d, f.level);
     raiseFieldEvent(td, f, name, false, false);
 }
@@ -193,7 +198,6 @@ Kind fieldKind(TableData& td, const QString& name)
 
 void TableData::SetValue(const QString& field, const QVariant& value)
 {
-    Database& db = *d->db;
     if (field.size() == 9 && field.compare(QLatin1String("objParent"), Qt::CaseInsensitive) == 0 && d->schema->isChild()) {
         SetParent(value.isNull() ? 0 : value.toLongLong());
         return;
@@ -207,30 +211,42 @@ void TableData::SetValue(const QString& field, const QVariant& value)
                 return;
             }
     }
+    changeField(field, [&] { return value; });
+}
+
+void TableData::changeField(const QString& field, const std::function<QVariant()>& value)
+{
+    Database& db = *d->db;
     if (!db.frames().empty()) {
-        setFieldValue(*this, field, value);
+        // The value is worked out once the row is brought up to date.
+        prepareForChange(db, currentRow(*this));
+        setFieldValue(*this, field, value(), true);
         return;
     }
     d->lastRefused = false;
     RowState& row = currentRow(*this);
     OpScope op(db, OpKind::SetValue);
-    prepareForChange(db, row);
-    FieldRef before = resolveField(db, row, field);
-    const QVariant old = before.row ? before.row->values[size_t(before.index)] : QVariant();
-    const char oldChanged = before.row ? before.row->changed[size_t(before.index)] : 0;
+    QVariant old;
+    char oldChanged = 0;
     auto putBack = [&] {
         if (FieldRef f = resolveField(db, row, field); f.row) {
             f.row->values[size_t(f.index)] = old;
             f.row->changed[size_t(f.index)] = oldChanged;
         }
     };
+    bool started = false;
     try {
-        setFieldValue(*this, field, value);
+        prepareForChange(db, row);
+        FieldRef before = resolveField(db, row, field);
+        old = before.row ? before.row->values[size_t(before.index)] : QVariant();
+        oldChanged = before.row ? before.row->changed[size_t(before.index)] : 0;
+        started = true;
+        setFieldValue(*this, field, value(), true);
     } catch (const AppError& e) {
-        putBack();
+        if (started) putBack();
         throw withOperation(e, tableName(), QStringLiteral("Impossibile modificare il campo <%1> di <%2>").arg(field, tableName()));
     } catch (...) {
-        putBack();
+        if (started) putBack();
         throw;
     }
     if (op.refused()) {
@@ -243,25 +259,36 @@ void TableData::SetValue(const QString& field, const QVariant& value)
 void TableData::AddToField(const QString& field, const QVariant& amount)
 {
     const Kind k = fieldKind(*this, field);
-    // The sum starts from the stored value, not from a copy read before someone else changed it.
-    if (RowState* row = currentRowOrNull(*this); row && !row->deleted) prepareForChange(*d->db, *row);
-    const QVariant cur = GetValue(field);
-    const bool curNull = !cur.isValid() || cur.isNull();
-    const bool amountNull = !amount.isValid() || amount.isNull();
-    if (amountNull) return;
-    QVariant sum;
-    switch (k) {
-    case Kind::Currency: {
-        Currency a = curNull ? Currency() : coerce(k, cur, field).value<Currency>();
-        sum = QVariant::fromValue(a + coerce(k, amount, field).value<Currency>());
-        break;
-    }
-    case Kind::Integer: sum = QVariant((curNull ? 0 : cur.toLongLong()) + coerce(k, amount, field).toLongLong()); break;
-    case Kind::Real: sum = QVariant((curNull ? 0.0 : cur.toDouble()) + coerce(k, amount, field).toDouble()); break;
-    default:
+    if (!amount.isValid() || amount.isNull()) return;
+    if (k != Kind::Currency && k != Kind::Integer && k != Kind::Real)
         throw objdb::error(BadValue, tableName(), QStringLiteral("Il campo <%1> non è numerico").arg(field));
-    }
-    SetValue(field, sum);
+    // The sum starts from the row brought up to date by the change itself, not from a copy
+    // read before someone else changed it.
+    changeField(field, [&] {
+        const QVariant cur = GetValue(field);
+        const bool curNull = !cur.isValid() || cur.isNull();
+        switch (k) {
+        case Kind::Currency: {
+            const Currency a = curNull ? Currency() : coerce(k, cur, field).value<Currency>();
+            return QVariant::fromValue(a + coerce(k, amount, field).value<Currency>());
+        }
+        case Kind::Integer: return QVariant((curNull ? 0 : cur.toLongLong()) + coerce(k, amount, field).toLongLong());
+        default: return QVariant((curNull ? 0.0 : cur.toDouble()) + coerce(k, amount, field).toDouble());
+        }
+    });
+}
+
+void TableData::TakeNumber(const QString& field, const QVariant& number, std::function<QVariant(TableData& row)> again,
+                           TakeAgain when)
+{
+    const int index = d->schema->fieldIndex(field);
+    if (index < 0)
+        throw objdb::error(UnknownField, tableName(), QStringLiteral("Campo '%1' inesistente nella tabella %2").arg(field, tableName()));
+    SetValue(field, number);
+    RowState* row = currentRowOrNull(*this);
+    if (!row || d->lastRefused) return;
+    d->db->journal(d->cur);
+    row->numbers.push_back({index, std::move(again), when == TakeAgain::OnCollision});
 }
 
 void TableData::SubtractFromField(const QString& field, const QVariant& amount)

@@ -56,6 +56,17 @@ bool isMember(DBEngine& engine, const RefSchema& r, qint64 owner, qint64 member)
                 .isNull();
 }
 
+// The write lock for a change of a reference or list, with the change named when it cannot be had.
+void lockForReference(Database& db, TableData& td, const QString& reference)
+{
+    try {
+        db.lockForChange(*td.GetEngine());
+    } catch (const AppError& e) {
+        throw withOperation(e, td.tableName(),
+                            QStringLiteral("Impossibile modificare il riferimento <%1> di <%2>").arg(reference, td.tableName()));
+    }
+}
+
 }  // namespace
 
 QString rowKey(const RowState& row) { return QStringLiteral("%1|%2|%3").arg(quintptr(row.engine)).arg(row.schema->name.toLower()).arg(row.oid); }
@@ -194,6 +205,7 @@ void TableData::SetReferenceOID(const QString& reference, qint64 oid)
     const bool top = db.frames().empty();
     if (top) d->lastRefused = false;
     OpScope op(db, OpKind::Reference);
+    lockForReference(db, *this, reference);
     prepareForChange(db, row);
     RowPtr holder = rowAtLevel(*d, r.level);
     if (!holder)
@@ -249,6 +261,7 @@ void TableData::AddToList(const QString& reference, qint64 memberOid)
     const bool top = db.frames().empty();
     if (top) d->lastRefused = false;
     OpScope op(db, OpKind::Reference);
+    lockForReference(db, *this, reference);
     auto membership = [&](bool add) {
         std::unique_ptr<TableData> holderView;
         if (r.level > 0) holderView = DataSetAccess::view(d->db, d->engine, holder);
@@ -299,6 +312,7 @@ void TableData::RemoveFromList(const QString& reference, qint64 memberOid)
     Database& db = *d->db;
     const bool top = db.frames().empty();
     OpScope op(db, OpKind::Reference);
+    lockForReference(db, *this, reference);
     auto member = rowView(*d, target, memberOid);
     std::unique_ptr<TableData> holderView;
     if (r.level > 0) holderView = DataSetAccess::view(d->db, d->engine, holder);

@@ -182,6 +182,7 @@ void TableData::Update()
     try {
         OpScope op(db, OpKind::Update);
         prepareForChange(db, *row);
+        retakeNumbers(*this, *row);
         if (itfSetData* h = d->schema->handler) h->OnUpdateRow(*this);
         if (op.refused()) failRefused(*this, op);
         auto [owner, ref] = ownerOf(*d, *row);

@@ -40,6 +40,8 @@ Found lookup(const TableData& td, const QString& name)
 {
     const auto& d = DataSetAccess::impl(td);
     RowState* row = currentRowOrNull(td);
+    // A rule reads what it will change from the row as stored under the operation's lock.
+    if (row) freshenForRead(*d.db, *row);
     Found r;
     // The lengths first: most names are neither, and a case-blind comparison costs.
     if (name.size() == 3 && name.compare(QLatin1String("OID"), Qt::CaseInsensitive) == 0) {

@@ -61,7 +61,7 @@ public:
         f.AddField("Descrizione", FieldType::Text, 64, 0, 0, -100, -100, -100, -1);
         f.AddField("Prezzo", FieldType::Currency, 0, 0, 0, -100, -100, -100, -1);
         f.AddField("Costo", FieldType::Currency, 0, 0, 0, -100, 1, -100, -1);
-        f.AddField("Scorta", FieldType::Number, 0, 0, 0, -100, -100, -100, -1);
+        f.AddField("Scorta", FieldType::Number, 0, 0, 0, -100, -100, -100, -1).RunningTotal = true;
         f.AddField("Misura", FieldType::Number, 0, 0, 0, -100, -100, -100, -1);
         r.AddReference("Unita", "Unita", false, false, "Codice", "Descrizione");
         r.AddReference("Fornitori", "Fornitore", true, false, "Codice", "Nome");
@@ -122,10 +122,12 @@ public:
     void OnNewRow(TableData& td) override
     {
         td.SetValue("Quantita", 1.0);
-        if (auto owner = td.GetOwnerRow()) {
-            auto lines = owner->GetReference("Righe");
-            td.SetValue("Progressivo", lines->Aggregate("Progressivo", 2).toLongLong() + 1);
-        }
+        // The document's next line number, taken again when the line is stored.
+        auto next = [](TableData& line) -> QVariant {
+            auto owner = line.GetOwnerRow();
+            return owner ? owner->GetReference("Righe")->Aggregate("Progressivo", 2).toLongLong() + 1 : QVariant();
+        };
+        if (td.GetOwnerRow()) td.TakeNumber("Progressivo", next(td), next);
     }
     static bool moves(const QString& f) { return f == "Quantita" || f == "Prezzo"; }
     void OnBeforeUpdateField(TableData& td, QString& field) override
@@ -160,7 +162,7 @@ public:
     void DefineStructure(FieldDefinitions& f, IndexDefinitions& ix, ReferenceDefinitions&) override
     {
         f.AddField("Nome", FieldType::Text, 64, 0, 0, -100, -100, -100, -1);
-        f.AddField("Punti", FieldType::Integer, 0, 0, 0, -100, -100, -100, -1);
+        f.AddField("Punti", FieldType::Integer, 0, 0, 0, -100, -100, -100, -1).RunningTotal = true;
         ix.AddIndex("Nome", true);
     }
     itfSetData* DefineDefaultData() override { return this; }
@@ -173,7 +175,7 @@ public:
     void DefineStructure(FieldDefinitions& f, IndexDefinitions& ix, ReferenceDefinitions& r) override
     {
         f.AddField("Data", FieldType::DateTime, 0, 0, 0, -100, -100, -100, -1);
-        f.AddField("Totale", FieldType::Currency, 0, 0, 0, 15, -100, -100, -1);
+        f.AddField("Totale", FieldType::Currency, 0, 0, 0, 15, -100, -100, -1).RunningTotal = true;
         f.AddField("Note", FieldType::Text, 128, 0, 0, -100, -100, -100, -1);
         r.AddReference("Righe", "Riga", true, true, "Codice", "Descrizione,Quantita,Importo");
         r.AddReference("Cliente", "Cliente", false, false, "Nome", "Nome");
