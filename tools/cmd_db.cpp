@@ -2,6 +2,7 @@
 // exactly as the program does, copy rows between files.
 #include "MvTool.h"
 #include "AppError.h"
+#include "OpenRows.h"
 #include "Configuration.h"
 #include "DB.h"
 #include "DBEngine.h"
@@ -214,6 +215,19 @@ int run(const QStringList& args)
     std::shared_ptr<DBEngine> engine;
     auto db = openDeclared(args[0], &sink, engine);
     Runner runner(db);
+    // A document the script stored and never finished stays as the script left it: only a run
+    // that is killed leaves its documents to be given up at the next opening.
+    struct KeepOpenRows {
+        Database& db;
+        ~KeepOpenRows()
+        {
+            try {
+                objdb::KeepOwnOpenRows(db);
+            } catch (const AppError& e) {
+                mvtool::err(e.description);
+            }
+        }
+    } keep{*db};
     std::string raw;
     for (int number = 1; std::getline(std::cin, raw); ++number) {
         QStringDecoder utf8(QStringDecoder::Utf8);

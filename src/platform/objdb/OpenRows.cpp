@@ -92,6 +92,17 @@ void NoteOpenRow(SqlConnection& c, const TableSchema& table, qint64 oid)
 
 void ForgetOpenRow(SqlConnection& c, const TableSchema& table, qint64 oid) { forget(c, table.name, oid); }
 
+void KeepOwnOpenRows(Database& db)
+{
+    const std::shared_ptr<DBEngine> engine = db.GetEngine();
+    if (!engine || !engine->IsOpen() || engine->IsReadOnly()) return;
+    SqlConnection& c = engine->sql();
+    if (!tableReady(c)) return;
+    const ProcessOwner& me = ProcessOwner::Current();
+    c.execute(QStringLiteral("DELETE FROM _objdb_open WHERE Computer = ? AND Avvio = ? AND Processo = ? AND InizioProcesso = ?"),
+              {me.computer, me.bootId, me.pid, me.started});
+}
+
 std::vector<OpenRow> OpenRows(Database& db)
 {
     std::vector<OpenRow> rows;

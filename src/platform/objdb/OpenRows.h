@@ -67,6 +67,11 @@ struct UndoneRow {
 // done on a file opened read only.
 std::vector<UndoneRow> UndoAbandonedRows(Database& db);
 
+// A process that ends on purpose with rows it left unfinished (a tool whose script stored a
+// document and never finished it) keeps them as they are: its notes go, so that no later
+// opening takes them for a crash's. Nothing is done on a file opened read only.
+void KeepOwnOpenRows(Database& db);
+
 // The library's writer, inside the operation that stores or deletes the row.
 void NoteOpenRow(SqlConnection& c, const TableSchema& table, qint64 oid);
 void ForgetOpenRow(SqlConnection& c, const TableSchema& table, qint64 oid);

@@ -225,6 +225,25 @@ TEST(ObjDbOpenRows, OnlyWhatAnEndedProcessOfThisComputerLeftIsUndone)
     EXPECT_TRUE(objdb::UndoAbandonedRows(*f.db).empty()) << "a second opening finds nothing more";
 }
 
+// A process that ends on purpose keeps what it left unfinished; notes of other processes stay.
+TEST(ObjDbOpenRows, AProcessEndingOnPurposeKeepsItsUnfinishedRows)
+{
+    JournalFile f("open-rows-keep");
+    const qint64 mine = f.select("Pratica")->AddRow({"Numero", 1});
+    const qint64 other = f.select("Pratica")->AddRow({"Numero", 2});
+    f.exec(QStringLiteral("UPDATE _objdb_open SET InizioProcesso = InizioProcesso + 1 WHERE OIDRiga = %1").arg(other));
+
+    objdb::KeepOwnOpenRows(*f.db);
+    QList<qint64> left;
+    for (const objdb::OpenRow& r : f.openRows()) left << r.oid;
+    EXPECT_EQ(left, QList<qint64>{other});
+    EXPECT_EQ(f.select("Pratica", QStringLiteral("OID = %1").arg(mine))->RowCount(), 1);
+    std::map<qint64, UndoneRow::Outcome> outcome;
+    for (const UndoneRow& u : objdb::UndoAbandonedRows(*f.db)) outcome[u.oid] = u.outcome;
+    EXPECT_EQ(outcome, (std::map<qint64, UndoneRow::Outcome>{{other, UndoneRow::Outcome::Deleted}}));
+    EXPECT_EQ(f.select("Pratica", QStringLiteral("OID = %1").arg(mine))->RowCount(), 1) << "kept, not given up";
+}
+
 // The notes are the file's own: no table of the database, and rows copied to another file
 // (a save to the backup database) travel without them.
 TEST(ObjDbOpenRows, TheNotesAreNoTableOfTheShopAndStayInTheirFile)
