@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <utility>
+#include <vector>
 
 class Database;
 class DBEngine;
@@ -26,6 +28,12 @@ QStringList copyKeyOf(const Database& destination, const TableSchema& table);
 // list are matched among the members of the same owner).
 QHash<qint64, qint64> copyKeyMatches(SqlConnection& source, SqlConnection& destination, const TableSchema& table,
                                      const QStringList& keyFields, const std::function<qint64(qint64)>& ownerThere);
+
+// The columns of the destination that hold OIDs of rows of `table`, as (table, column): the
+// parent column of its child tables, the single references to it and the member column of
+// the lists it is a member of, but the list `ownLink`.
+std::vector<std::pair<QString, QString>> pointersTo(const Database& destination, const TableSchema& table,
+                                                    const QString& ownLink);
 
 enum class SetWork { Done, Stopped, RowByRow };
 

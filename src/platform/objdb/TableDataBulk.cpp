@@ -9,6 +9,8 @@
 #include "SqlConnection.h"
 #include "TableObject.h"
 #include <QFile>
+#include <QSet>
+#include <algorithm>
 #include "FileOps.h"
 
 using namespace objdb;
@@ -96,7 +98,30 @@ QHash<qint64, qint64> objdb::copyKeyMatches(SqlConnection& source, SqlConnection
     return matches;
 }
 
+std::vector<std::pair<QString, QString>> objdb::pointersTo(const Database& destination, const TableSchema& table,
+                                                           const QString& ownLink)
+{
+    const auto isTable = [&](const TableSchema* resolved, const QString& declared) {
+        return (resolved && resolved->name.compare(table.name, Qt::CaseInsensitive) == 0) ||
+               declared.compare(table.name, Qt::CaseInsensitive) == 0;
+    };
+    std::vector<std::pair<QString, QString>> out;
+    for (const auto& t : destination.schemas()) {
+        if (isTable(t->parent, t->identity.ParentTable)) out.emplace_back(t->name, QStringLiteral("objParent"));
+        for (const RefSchema& r : t->refs) {
+            if (!isTable(r.target, r.def.TargetTable)) continue;
+            if (!r.isList())
+                out.emplace_back(t->name, r.def.column());
+            else if (r.linkTable.compare(ownLink, Qt::CaseInsensitive) != 0)
+                out.emplace_back(r.linkTable, QStringLiteral("MemberOID"));
+        }
+    }
+    return out;
+}
+
 namespace {
+
+void deleteDeep(Database& db, DBEngine& engine, TableSchema& table, qint64 oid);
 
 class Copier {
 public:
@@ -107,7 +132,8 @@ public:
     // destination: the same OID, unless the destination already holds the same row under
     // another OID (a default row each file made for itself, found by a unique index). A row
     // not replaced that the destination holds is kept as the destination has it, owned lines
-    // included; met again as a row to replace, it is replaced then.
+    // included; met again as a row to replace, it is replaced then. A row replaced or added
+    // has exactly the source's owned lines.
     qint64 copy(TableSchema& table, qint64 oid, bool replace)
     {
         const QString key = table.name.toLower() + u'|' + QString::number(oid);
@@ -197,12 +223,42 @@ private:
                 ms.bind(1, oid);
                 while (ms.next()) members << ms.int64(0);
             }
+            QSet<qint64> brought;
             for (qint64 m : members) {
                 // Owned lines travel with their document; other members are related rows.
                 const qint64 member = copy(*r.target, m, r.def.IsOwned ? true : m_replaceRelated);
                 dst.execute(QStringLiteral("INSERT OR IGNORE INTO %1 (\"OwnerOID\", \"MemberOID\") VALUES (?, ?)").arg(q(r.linkTable)),
                             {there, member});
+                brought.insert(member);
             }
+            if (r.def.IsOwned) dropLinesBeyond(r, there, brought);
+        }
+    }
+
+    // A document replaced is the source's, lines and all: the lines the destination holds
+    // under it beyond `brought` go, with their own lines and links. Not one that something
+    // else of the destination still points to (a customer's voucher that archived sales
+    // used): that one stays where it is.
+    void dropLinesBeyond(const RefSchema& list, qint64 owner, const QSet<qint64>& brought)
+    {
+        SqlConnection& dst = m_dstDb.writer(m_dst);
+        QList<qint64> beyond;
+        {
+            auto st = dst.prepare(QStringLiteral("SELECT \"MemberOID\" FROM %1 WHERE \"OwnerOID\" = ?").arg(q(list.linkTable)));
+            st.bind(1, owner);
+            while (st.next())
+                if (!brought.contains(st.int64(0))) beyond << st.int64(0);
+        }
+        if (beyond.isEmpty()) return;
+        TableSchema* member = m_dstDb.schema(list.target->name);
+        if (!member) member = list.target;
+        const auto pointers = pointersTo(m_dstDb, *member, list.linkTable);
+        for (qint64 oid : beyond) {
+            const bool pointedAt = std::any_of(pointers.begin(), pointers.end(), [&](const auto& p) {
+                return dst.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1 WHERE %2 = ?)").arg(q(p.first), q(p.second)), {oid})
+                           .toLongLong() != 0;
+            });
+            if (!pointedAt) deleteDeep(m_dstDb, m_dst, *member, oid);
         }
     }
 

@@ -9,9 +9,9 @@
 // (by its copy key, or by a unique index) are noted. A row the copy does not replace and the
 // destination already holds is kept as the destination has it, with its owned lines: those
 // are gathered only under rows replaced or added, which takes another round of gathering
-// once the rows held are known. Last, each table's rows are inserted or replaced in one
-// statement, references turned to the destination's OIDs on the way, and the lists' link
-// rows follow.
+// once the rows held are known. The lines the destination holds under a row replaced beyond
+// the source's go next. Last, each table's rows are inserted or replaced in one statement,
+// references turned to the destination's OIDs on the way, and the lists' link rows follow.
 #include "BulkCopy.h"
 #include "DBEngine.h"
 #include "Database.h"
@@ -80,6 +80,8 @@ int nextRun()
     return ++run;
 }
 
+void deletions(Database& db, TableSchema& t, const QString& oidsSql, const RefSchema* via, QStringList& out);
+
 class SetCopier {
 public:
     SetCopier(Database& srcDb, Database& dstDb, DBEngine& dst, const QString& alias, bool related)
@@ -113,6 +115,7 @@ public:
                 if (!columns(*t)) return SetWork::RowByRow;
             mapKnownRows(order);
         } while (admitAddedOwners());
+        for (TableSchema* t : order) dropLinesBeyond(*t);
         steps.plan(int(order.size()) + 1);
         for (TableSchema* t : order) {
             insertRows(*t);
@@ -239,6 +242,41 @@ private:
                                         .arg(m_alias, t->quoted(), m_map, literal(t->name))) > 0;
         }
         return admitted;
+    }
+
+    // A document replaced is the source's, lines and all: the lines the destination holds
+    // under a row of `t` whose lines travel, beyond those the source holds under it, go with
+    // their own lines and links. Not one that something else of the destination still points
+    // to (a customer's voucher that archived sales used), nor one that stands for a row of the
+    // source: those stay where they are. Done before the rows are written, so a line is judged
+    // on what the destination held.
+    void dropLinesBeyond(TableSchema& t)
+    {
+        for (const RefSchema& r : t.refs) {
+            if (!r.isList() || !r.def.IsOwned || !r.target) continue;
+            TableSchema* member = m_dstDb.schema(r.target->name);
+            if (!member || !m_dst.sql().tableExists(r.linkTable)) continue;
+            if (m_beyond.isEmpty()) {
+                m_beyond = QStringLiteral("temp.objdb_b%1").arg(m_run);
+                m_c.execute(QStringLiteral("CREATE TEMP TABLE objdb_b%1 (oid INTEGER PRIMARY KEY)").arg(m_run));
+            } else {
+                m_c.execute(QStringLiteral("DELETE FROM %1").arg(m_beyond));
+            }
+            if (m_c.execute(QStringLiteral("INSERT OR IGNORE INTO %1 SELECT d.\"MemberOID\" FROM %2 r "
+                                           "CROSS JOIN main.%3 d ON d.\"OwnerOID\" = %4 WHERE r.lists = %5 "
+                                           "AND NOT EXISTS (SELECT 1 FROM %6.%3 l WHERE l.\"OwnerOID\" = r.oid AND %7 = d.\"MemberOID\") "
+                                           "AND NOT EXISTS (SELECT 1 FROM %8 m WHERE m.tbl = %9 AND m.dst = d.\"MemberOID\")")
+                                .arg(m_beyond, rows(t), q(r.linkTable), remapped(t, QStringLiteral("r.oid")))
+                                .arg(kListsFollowed)
+                                .arg(m_alias, remapped(*r.target, QStringLiteral("l.\"MemberOID\"")), m_map, literal(r.target->name))) == 0)
+                continue;
+            for (const auto& [table, column] : pointersTo(m_dstDb, *member, r.linkTable))
+                m_c.execute(QStringLiteral("DELETE FROM %1 WHERE oid IN (SELECT %2 FROM main.%3 WHERE %2 IN (SELECT oid FROM %1))")
+                                .arg(m_beyond, q(column), q(table)));
+            QStringList statements;
+            deletions(m_dstDb, *member, QStringLiteral("SELECT oid FROM %1").arg(m_beyond), nullptr, statements);
+            for (const QString& sql : statements) m_c.execute(sql);
+        }
     }
 
     // Notes the rows as reached in round `gen`; those already noted keep their round and are
@@ -455,6 +493,7 @@ private:
     int m_run;
     int m_gen = 0;   // the last round of gathering
     QString m_map;
+    QString m_beyond;   // the lines of one owned list found beyond the source's, once made
     QHash<const TableSchema*, QString> m_rows;
     QList<TableSchema*> m_order;   // the tables reached, as first reached
     QHash<const TableSchema*, QStringList> m_columns;

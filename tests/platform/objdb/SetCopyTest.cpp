@@ -6,6 +6,7 @@
 #include "SqlConnection.h"
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <map>
 #include <optional>
@@ -117,6 +118,15 @@ TEST(ObjDbSetCopy, LinkedFilesCopyTheRowsACopyRowByRowCopies)
 {
     const Work w;
     const QString backup = preparedBackup(w);
+    // Verdi's document is in the backup too, under the working file's OID, with a line of its own.
+    {
+        Shop b(backup);
+        const qint64 article = oidOf(b, "Articolo", "Codice = 'B'");
+        const qint64 verdi = oidOf(b, "Cliente", "Nome = 'Verdi'");
+        b.engine->sql().execute(QStringLiteral("INSERT INTO Documento (OID, Totale, OID_Cliente) VALUES (%1, 0, %2)").arg(w.documents[0]).arg(verdi));
+        b.engine->sql().execute(QStringLiteral("INSERT INTO Riga (OID, objParent, Quantita, Progressivo) VALUES (4242, %1, 9, 1)").arg(article));
+        b.engine->sql().execute(QStringLiteral("INSERT INTO \"Documento$Righe\" (OwnerOID, MemberOID) VALUES (%1, 4242)").arg(w.documents[0]));
+    }
     struct Case {
         const char* name;
         bool related;
@@ -144,9 +154,12 @@ TEST(ObjDbSetCopy, LinkedFilesCopyTheRowsACopyRowByRowCopies)
         }
         const auto bySets = contents(linked);
         EXPECT_EQ(bySets, contents(rowByRow));
-        // What the copy is about: lines came with their documents, the archive's own rows were
-        // taken for the working file's (no second "PZ", no second "B").
-        EXPECT_EQ(bySets.at("Riga").size(), c.documents.size() == 1 ? 1 : 5);
+        // What the copy is about: lines came with their documents, and a document replaced
+        // has its own only (the backup's line of Verdi's document went with it, or stayed when
+        // that document was not copied); the backup's own rows were taken for the working
+        // file's (no second "PZ", no second "B").
+        EXPECT_EQ(bySets.at("Riga").size(), c.documents.size() == 1 ? 2 : 5);
+        EXPECT_EQ(bySets.at("Riga").filter(QRegularExpression(QStringLiteral("^4242\\|"))).size(), c.documents.size() == 1 ? 1 : 0);
         EXPECT_EQ(bySets.at("Unita").size(), 3);
         EXPECT_EQ(bySets.at("Articolo").filter(QStringLiteral("|B|")).size(), 1);
     }
