@@ -106,7 +106,7 @@ struct ViewQueryCommand {
     FixedViewDialogs dialogs;
 };
 
-// A Take that reads a date with `read` into `into`.
+// A date option; wrong when `read` finds no date in it.
 template <typename Read>
 mvtool::OptionParser::Take dateInto(std::optional<QDate>& into, Read read)
 {
