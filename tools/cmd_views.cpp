@@ -136,12 +136,14 @@ std::optional<ViewQueryCommand> viewQueryCommand(const QStringList& args)
                                                  .value("--paid-period", paidPeriod, wrong)
                                                  .value("--run", c.runPath)
                                                  .value("--top", mvtool::number(c.top, 0), wrong)
-                                                 .maxWords(1)
                                                  .onUnknown(wrong)
                                                  .parse(args);
     if (!words) return std::nullopt;
-    c.node = words->value(0);
-    if (c.node.isEmpty() || int(c.all) + int(c.day.has_value()) + int(c.month.has_value()) + int(c.period) > 1) {
+    // One node; empty words before it are passed over.
+    QStringList nodes = *words;
+    while (!nodes.isEmpty() && nodes.first().isEmpty()) nodes.removeFirst();
+    c.node = nodes.value(0);
+    if (nodes.size() > 1 || c.node.isEmpty() || int(c.all) + int(c.day.has_value()) + int(c.month.has_value()) + int(c.period) > 1) {
         usage(kViewQueryUsage);
         return std::nullopt;
     }
