@@ -1,4 +1,5 @@
 #pragma once
+#include "OptionParser.h"
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -12,6 +13,8 @@ bool add(const char* name, const char* usage, Run run);
 void out(const QString& line);   // one line to stdout (UTF-8, "\n")
 void err(const QString& line);   // one line to stderr
 QString lines(QString text);     // the program's CR line breaks as "\n"
+// A wrong argument's complaint: this text to stderr, whatever the argument.
+std::function<void(const QString& argument)> saying(const QString& text);
 }
 
 #define MV_CONCAT2(a, b) a##b

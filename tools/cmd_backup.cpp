@@ -93,33 +93,57 @@ QString outcomeName(BackupRestore::Outcome o)
     return QString();
 }
 
+// A date of --from or --to; a wrong one is refused without a word, the usage line says it.
+template <typename Date>
+mvtool::OptionParser::Take dateInto(Date& into)
+{
+    return [&into](const QString& text) {
+        const std::optional<QDate> d = readDate(text);
+        if (d) into = *d;
+        return d.has_value();
+    };
+}
+
+// Both commands take options alone; anything else is answered with the command's usage.
+mvtool::OptionParser optionsAlone(const char* usage)
+{
+    mvtool::OptionParser options;
+    options.maxWords(0).onUnknown(mvtool::saying(QString::fromLatin1(usage)));
+    return options;
+}
+
+// The copy the arguments ask for, and whether only a move a crash interrupted is to be finished.
+struct BackupCommand {
+    BackupRequest request;
+    bool recoverOnly = false;
+};
+
+std::optional<BackupCommand> backupCommand(const QStringList& args)
+{
+    BackupCommand c;
+    BackupRequest& r = c.request;
+    r.copyRelated = true;
+    r.to = appClock().today();
+    const std::optional<QStringList> words = optionsAlone(kBackupUsage)
+                                                 .flag("--restore", r.restore)
+                                                 .flag("--all", r.allData)
+                                                 .flag("--delete", r.deleteAtOrigin)
+                                                 .flag("--articoli", r.copyArticoli)
+                                                 .flag("--no-related", [&r] { r.copyRelated = false; })
+                                                 .flag("--automatic", r.automatic)
+                                                 .flag("--recover", c.recoverOnly)
+                                                 .value("--from", dateInto(r.from))
+                                                 .value("--to", dateInto(r.to))
+                                                 .parse(args);
+    return words ? std::optional(c) : std::nullopt;
+}
+
 int backup(const QStringList& args)
 {
-    BackupRequest request;
-    request.copyRelated = true;
-    request.to = appClock().today();
-    bool recoverOnly = false;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == u"--restore") request.restore = true;
-        else if (a == u"--all") request.allData = true;
-        else if (a == u"--delete") request.deleteAtOrigin = true;
-        else if (a == u"--articoli") request.copyArticoli = true;
-        else if (a == u"--no-related") request.copyRelated = false;
-        else if (a == u"--automatic") request.automatic = true;
-        else if (a == u"--recover") recoverOnly = true;
-        else if ((a == u"--from" || a == u"--to") && i + 1 < args.size()) {
-            const std::optional<QDate> d = readDate(args[++i]);
-            if (!d) return 2;
-            if (a == u"--from")
-                request.from = *d;
-            else
-                request.to = *d;
-        } else {
-            mvtool::err(QString::fromLatin1(kBackupUsage));
-            return 2;
-        }
-    }
+    const std::optional<BackupCommand> command = backupCommand(args);
+    if (!command) return 2;
+    const BackupRequest& request = command->request;
+    const bool recoverOnly = command->recoverOnly;
     if (!mvtool::openWorkingDatabase()) {
         printPrompts();
         return 1;
@@ -152,37 +176,50 @@ public:
     void ShowSign() override { line(QStringLiteral("SIGN")); }
 };
 
-int reminders(const QStringList& args)
-{
+// What one run of the engine is asked to do first, and when it runs.
+struct RemindersCommand {
     bool all = false;
     std::optional<QDateTime> at;
     QList<qint64> close;
     QList<std::pair<qint64, QString>> postpone;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == u"--all") {
-            all = true;
-        } else if (a == u"--at" && i + 1 < args.size()) {
-            QDateTime t = QDateTime::fromString(args[++i], Qt::ISODate);
-            if (!t.isValid()) t = QDateTime::fromString(args[i], QStringLiteral("yyyy-MM-dd HH:mm"));
-            if (!t.isValid()) return 2;
-            at = t;
-        } else if (a == u"--close" && i + 1 < args.size()) {
-            bool ok = false;
-            close << args[++i].toLongLong(&ok);
-            if (!ok) return 2;
-        } else if (a == u"--postpone" && i + 1 < args.size()) {
-            const QString v = args[++i];
-            const qsizetype eq = v.indexOf(u'=');
-            bool ok = false;
-            const qint64 key = eq < 0 ? 0 : v.left(eq).toLongLong(&ok);
-            if (!ok) return 2;
-            postpone.append({key, v.mid(eq + 1)});
-        } else {
-            mvtool::err(QString::fromLatin1(kRemindersUsage));
-            return 2;
-        }
-    }
+};
+
+std::optional<RemindersCommand> remindersCommand(const QStringList& args)
+{
+    RemindersCommand c;
+    const auto at = [&c](const QString& text) {
+        QDateTime t = QDateTime::fromString(text, Qt::ISODate);
+        if (!t.isValid()) t = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm"));
+        if (t.isValid()) c.at = t;
+        return t.isValid();
+    };
+    const auto close = [&c](const QString& text) {
+        bool ok = false;
+        c.close << text.toLongLong(&ok);
+        return ok;
+    };
+    // OID=INTERVAL
+    const auto postpone = [&c](const QString& text) {
+        const qsizetype eq = text.indexOf(u'=');
+        bool ok = false;
+        const qint64 key = eq < 0 ? 0 : text.left(eq).toLongLong(&ok);
+        if (ok) c.postpone.append({key, text.mid(eq + 1)});
+        return ok;
+    };
+    const std::optional<QStringList> words = optionsAlone(kRemindersUsage)
+                                                 .flag("--all", c.all)
+                                                 .value("--at", at)
+                                                 .value("--close", close)
+                                                 .value("--postpone", postpone)
+                                                 .parse(args);
+    return words ? std::optional(c) : std::nullopt;
+}
+
+int reminders(const QStringList& args)
+{
+    const std::optional<RemindersCommand> command = remindersCommand(args);
+    if (!command) return 2;
+    const auto& [all, at, close, postpone] = *command;
     if (at) setAppClock(std::make_shared<ManualClock>(*at));
     if (!mvtool::openWorkingDatabase()) {
         printPrompts();

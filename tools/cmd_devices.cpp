@@ -46,12 +46,10 @@ struct CardOptions {
 };
 std::optional<CardOptions> cardOptions(const QStringList& args) {
     CardOptions o;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        if (args[i] == QStringLiteral("--reversed")) o.reverse = true;
-        else if (args[i] == QStringLiteral("--prefix") && i + 1 < args.size()) o.prefix = args[++i];
-        else if (args[i].startsWith(QStringLiteral("--"))) return std::nullopt;
-        else o.positional << args[i];
-    }
+    const std::optional<QStringList> words =
+        mvtool::OptionParser().flag("--reversed", o.reverse).value("--prefix", o.prefix).parse(args);
+    if (!words) return std::nullopt;
+    o.positional = *words;
     return o;
 }
 

@@ -48,7 +48,8 @@ int usageError(const QString& why) {
     return 2;
 }
 
-int fiscal(const QStringList& args) {
+// The register and the receipt the arguments describe.
+struct FiscalCommand {
     int type = INT32_MIN;
     QString port, simName, lineSettings = QStringLiteral("9600,n,8,1"), message, display;
     QList<Row> rows;
@@ -57,109 +58,150 @@ int fiscal(const QStringList& args) {
     QList<std::optional<int32_t>> reports;
     int decimals = 2;
     std::optional<int> timeout, wait, descLen;
+};
 
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args.at(i);
-        auto value = [&]() -> std::optional<QString> {
-            if (i + 1 >= args.size())
-                return std::nullopt;
-            return args.at(++i);
-        };
-        // Times, lengths and decimals are never negative; a register takes at most the
-        // currency's four decimals.
-        auto number = [&](std::optional<int>& into, int lowest = INT_MIN, int highest = INT_MAX) {
-            const auto v = value();
-            bool ok = false;
-            const int n = v ? v->toInt(&ok) : 0;
-            ok = ok && n >= lowest && n <= highest;
-            if (ok)
-                into = n;
-            return ok;
-        };
-        std::optional<int> n;
-        if (a == u"--type") {
-            if (!number(n)) return usageError(QStringLiteral("--type needs a number"));
-            type = *n;
-        } else if (a == u"--port") {
-            port = value().value_or(QString());
-        } else if (a == u"--sim") {
-            simName = value().value_or(QString());
-        } else if (a == u"--fake") {
-            fake = true;
-        } else if (a == u"--answer") {
-            const QStringList parts = value().value_or(QString()).split(u'=');
-            bool ok = false;
-            const int32_t result = parts.size() == 2 ? parts[1].toInt(&ok) : 0;
-            if (!ok || parts[0].isEmpty()) return usageError(QStringLiteral("--answer wants CALL=RESULT, e.g. RCHSend=1003"));
-            answers.append({parts[0], result});
-        } else if (a == u"--report") {
-            const QString v = value().value_or(QString());
-            bool ok = false;
-            const int32_t status = v.toInt(&ok);
-            if (!ok && v != u"none") return usageError(QStringLiteral("--report wants a status or none"));
-            reports.append(ok ? std::optional<int32_t>(status) : std::nullopt);
-        } else if (a == u"--settings") {
-            lineSettings = value().value_or(lineSettings);
-        } else if (a == u"--row") {
-            const auto r = value() ? parseRow(args.at(i)) : std::nullopt;
-            if (!r) return usageError(QStringLiteral("--row wants price:qty:desc:dept, e.g. 2.5:3::2"));
-            rows.push_back(*r);
-        } else if (a == u"--end") {
-            end = true;
-        } else if (a == u"--cancel") {
-            cancel = true;
-        } else if (a == u"--decimals") {
-            if (!number(n, 0, 4)) return usageError(QStringLiteral("--decimals needs a number from 0 to 4"));
-            decimals = *n;
-        } else if (a == u"--timeout") {
-            if (!number(timeout, 0)) return usageError(QStringLiteral("--timeout needs milliseconds"));
-        } else if (a == u"--wait") {
-            if (!number(wait, 0)) return usageError(QStringLiteral("--wait needs milliseconds"));
-        } else if (a == u"--desc-len") {
-            if (!number(descLen, 0)) return usageError(QStringLiteral("--desc-len needs a number"));
-        } else if (a == u"--message") {
-            message = value().value_or(QString());
-        } else if (a == u"--display") {
-            display = value().value_or(QString());
-        } else {
-            return usageError(QStringLiteral("unknown argument ") + a);
-        }
+// CALL=RESULT
+bool readAnswer(const QString& text, QList<std::pair<QString, int32_t>>& answers) {
+    const QStringList parts = text.split(u'=');
+    bool ok = false;
+    const int32_t result = parts.size() == 2 ? parts[1].toInt(&ok) : 0;
+    if (!ok || parts[0].isEmpty()) return false;
+    answers.append({parts[0], result});
+    return true;
+}
+
+// A status, or none for a report that never comes.
+bool readReport(const QString& text, QList<std::optional<int32_t>>& reports) {
+    bool ok = false;
+    const int32_t status = text.toInt(&ok);
+    if (!ok && text != u"none") return false;
+    reports.append(ok ? std::optional<int32_t>(status) : std::nullopt);
+    return true;
+}
+
+// An option that may end the line without its value: the text, or what it was.
+mvtool::OptionParser::TakeMaybe textOr(QString& into, bool keepWhenMissing = false) {
+    return [&into, keepWhenMissing](const std::optional<QString>& v) {
+        into = v.value_or(keepWhenMissing ? into : QString());
+        return true;
+    };
+}
+
+std::optional<FiscalCommand> fiscalCommand(const QStringList& args) {
+    FiscalCommand c;
+    const auto row = [&c](const QString& text) {
+        const std::optional<Row> r = parseRow(text);
+        if (r) c.rows.push_back(*r);
+        return r.has_value();
+    };
+    using mvtool::number;
+    using mvtool::saying;
+    // Times, lengths and decimals are never negative; a register takes at most the
+    // currency's four decimals.
+    const std::optional<QStringList> words =
+        mvtool::OptionParser()
+            .value("--type", number(c.type), saying(QStringLiteral("--type needs a number")))
+            .valueOrNothing("--port", textOr(c.port))
+            .valueOrNothing("--sim", textOr(c.simName))
+            .flag("--fake", c.fake)
+            .value("--answer", [&c](const QString& v) { return readAnswer(v, c.answers); },
+                   saying(QStringLiteral("--answer wants CALL=RESULT, e.g. RCHSend=1003")))
+            .value("--report", [&c](const QString& v) { return readReport(v, c.reports); },
+                   saying(QStringLiteral("--report wants a status or none")))
+            .valueOrNothing("--settings", textOr(c.lineSettings, true))
+            .value("--row", row, saying(QStringLiteral("--row wants price:qty:desc:dept, e.g. 2.5:3::2")))
+            .flag("--end", c.end)
+            .flag("--cancel", c.cancel)
+            .value("--decimals", number(c.decimals, 0, 4), saying(QStringLiteral("--decimals needs a number from 0 to 4")))
+            .value("--timeout", number(c.timeout, 0), saying(QStringLiteral("--timeout needs milliseconds")))
+            .value("--wait", number(c.wait, 0), saying(QStringLiteral("--wait needs milliseconds")))
+            .value("--desc-len", number(c.descLen, 0), saying(QStringLiteral("--desc-len needs a number")))
+            .valueOrNothing("--message", textOr(c.message))
+            .valueOrNothing("--display", textOr(c.display))
+            .missingValueIsWrong()
+            .maxWords(0)
+            .onUnknown([](const QString& a) { mvtool::err(QStringLiteral("unknown argument ") + a); })
+            .parse(args);
+    if (!words) return std::nullopt;
+    return c;
+}
+
+// The register as the arguments describe it, its line on COM1 (the fakes need none).
+void describeRegister(const FiscalCommand& c, const QString& port) {
+    if (!c.fake) settingsStore().set(QStringLiteral("Devices"), QStringLiteral("COM1"), port);
+    FiscalPrinterParam = FiscalPrinterSettings{};
+    FiscalPrinterParam.Type = c.type;
+    FiscalPrinterParam.COMPortNumber = 1;
+    FiscalPrinterParam.COMPortParam = c.lineSettings;
+    if (c.timeout) FiscalPrinterParam.Timout = *c.timeout;
+    if (c.wait) FiscalPrinterParam.CommandWait = *c.wait;
+    if (c.descLen) FiscalPrinterParam.DescriptionLen = *c.descLen;
+}
+
+std::unique_ptr<FakeRegisterComponents> scriptedFakes(const FiscalCommand& c) {
+    auto fakes = std::make_unique<FakeRegisterComponents>();
+    fakes->setObserver([](const QString& call) { mvtool::out(QStringLiteral("component: ") + call); });
+    for (const auto& [call, result] : c.answers)
+        fakes->answerNext(call, result);
+    for (const auto& status : c.reports)
+        fakes->reportNext(status);
+    return fakes;
+}
+
+// One receipt, each call printed before it is made.
+void sendReceipt(const FiscalCommand& c, itfFiscalPrinter& printer) {
+    mvtool::out(QStringLiteral("# NewSession(%1)").arg(c.decimals));
+    printer.NewSession(int16_t(c.decimals));
+    for (const Row& r : c.rows) {
+        mvtool::out(QStringLiteral("# SendData(%1, %2, \"%3\", %4)")
+                        .arg(r.price.toString()).arg(r.quantity).arg(r.description).arg(r.department));
+        printer.SendData(r.price, r.quantity, r.description, r.department);
     }
-    if (type == INT32_MIN || int(!port.isEmpty()) + int(!simName.isEmpty()) + int(fake) != 1 || (end && cancel))
+    if (!c.message.isEmpty()) {
+        mvtool::out(QStringLiteral("# SendMessage(\"%1\")").arg(c.message));
+        printer.SendMessage(c.message);
+    }
+    if (!c.display.isEmpty()) {
+        mvtool::out(QStringLiteral("# SendDisplay(\"%1\")").arg(c.display));
+        printer.SendDisplay(c.display);
+    }
+    if (c.end) {
+        mvtool::out(QStringLiteral("# EndSession"));
+        printer.EndSession();
+    } else if (c.cancel) {
+        mvtool::out(QStringLiteral("# CancelSession"));
+        printer.CancelSession();
+    }
+    mvtool::out(QStringLiteral("# done"));
+}
+
+int fiscal(const QStringList& args) {
+    const std::optional<FiscalCommand> command = fiscalCommand(args);
+    if (!command) return 2;
+    const FiscalCommand& c = *command;
+    if (c.type == INT32_MIN || int(!c.port.isEmpty()) + int(!c.simName.isEmpty()) + int(c.fake) != 1 || (c.end && c.cancel))
         return usageError(QStringLiteral("give --type, one of --port, --sim and --fake, and at most one of --end and --cancel"));
 
     // The user's own settings stay untouched: the register is described by the arguments.
     setSettingsStore(std::make_shared<MemorySettingsStore>());
+    QString port = c.port;
     std::unique_ptr<RegisterSimulatorLine> line;
-    if (!simName.isEmpty()) {
-        auto simulator = CreateRegisterSimulator(simName);
+    if (!c.simName.isEmpty()) {
+        auto simulator = CreateRegisterSimulator(c.simName);
         if (!simulator)
             return usageError(QStringLiteral("no simulator \"%1\"; there are: %2")
-                                  .arg(simName, RegisterSimulatorNames().join(QStringLiteral(", "))));
+                                  .arg(c.simName, RegisterSimulatorNames().join(QStringLiteral(", "))));
         if (auto* sarema = dynamic_cast<SaremaSimulator*>(simulator.get()))
             sarema->setBusyMs(20);
         line = std::make_unique<RegisterSimulatorLine>(simulator);
         port = line->devicePath();
     }
     std::unique_ptr<FakeRegisterComponents> fakes;
-    if (fake) {
-        fakes = std::make_unique<FakeRegisterComponents>();
-        fakes->setObserver([](const QString& call) { mvtool::out(QStringLiteral("component: ") + call); });
-        for (const auto& [call, result] : answers)
-            fakes->answerNext(call, result);
-        for (const auto& status : reports)
-            fakes->reportNext(status);
+    if (c.fake) {
+        fakes = scriptedFakes(c);
         port = QStringLiteral("the fakes");
-    } else {
-        settingsStore().set(QStringLiteral("Devices"), QStringLiteral("COM1"), port);
     }
-    FiscalPrinterParam = FiscalPrinterSettings{};
-    FiscalPrinterParam.Type = type;
-    FiscalPrinterParam.COMPortNumber = 1;
-    FiscalPrinterParam.COMPortParam = lineSettings;
-    if (timeout) FiscalPrinterParam.Timout = *timeout;
-    if (wait) FiscalPrinterParam.CommandWait = *wait;
-    if (descLen) FiscalPrinterParam.DescriptionLen = *descLen;
+    describeRegister(c, port);
 
     setSerialChannelFactory([] {
         return std::make_unique<TracingSerialChannel>(createSystemSerialChannel(),
@@ -175,38 +217,15 @@ int fiscal(const QStringList& args) {
     } restore;
 
     mvtool::out(QStringLiteral("# type %1 (%2) on COM1 = %3, %4%5")
-                    .arg(type)
-                    .arg(RegisterTypeDescription(type).isEmpty() ? QStringLiteral("no driver") : RegisterTypeDescription(type))
-                    .arg(port, lineSettings, simName.isEmpty() ? QString() : QStringLiteral(", simulator ") + simName));
+                    .arg(c.type)
+                    .arg(RegisterTypeDescription(c.type).isEmpty() ? QStringLiteral("no driver") : RegisterTypeDescription(c.type))
+                    .arg(port, c.lineSettings, c.simName.isEmpty() ? QString() : QStringLiteral(", simulator ") + c.simName));
     try {
         if (!InitFiscalPrinter(false)) {
-            mvtool::err(QStringLiteral("register type %1: no driver was created").arg(type));
+            mvtool::err(QStringLiteral("register type %1: no driver was created").arg(c.type));
             return 1;
         }
-        itfFiscalPrinter& printer = FiscalPrinter();
-        mvtool::out(QStringLiteral("# NewSession(%1)").arg(decimals));
-        printer.NewSession(int16_t(decimals));
-        for (const Row& r : rows) {
-            mvtool::out(QStringLiteral("# SendData(%1, %2, \"%3\", %4)")
-                            .arg(r.price.toString()).arg(r.quantity).arg(r.description).arg(r.department));
-            printer.SendData(r.price, r.quantity, r.description, r.department);
-        }
-        if (!message.isEmpty()) {
-            mvtool::out(QStringLiteral("# SendMessage(\"%1\")").arg(message));
-            printer.SendMessage(message);
-        }
-        if (!display.isEmpty()) {
-            mvtool::out(QStringLiteral("# SendDisplay(\"%1\")").arg(display));
-            printer.SendDisplay(display);
-        }
-        if (end) {
-            mvtool::out(QStringLiteral("# EndSession"));
-            printer.EndSession();
-        } else if (cancel) {
-            mvtool::out(QStringLiteral("# CancelSession"));
-            printer.CancelSession();
-        }
-        mvtool::out(QStringLiteral("# done"));
+        sendReceipt(c, FiscalPrinter());
         return 0;
     } catch (const AppError& e) {
         // As the receipt service does: the register hears nothing after an error.

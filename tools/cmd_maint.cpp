@@ -21,31 +21,13 @@
 
 namespace {
 
-// "--name value" options after the positional arguments; flags have no value.
-struct Options {
-    QStringList positional;
-    QHash<QString, QString> values;
-    QSet<QString> flags;
-
-    static std::optional<Options> parse(const QStringList& args, const QStringList& valued, const QStringList& flagNames) {
-        Options o;
-        for (int i = 0; i < args.size(); ++i) {
-            const QString& a = args[i];
-            if (valued.contains(a)) {
-                if (i + 1 >= args.size()) { mvtool::err(a + QStringLiteral(" needs a value")); return std::nullopt; }
-                o.values[a] = args[++i];
-            } else if (flagNames.contains(a)) {
-                o.flags << a;
-            } else if (a.startsWith(QStringLiteral("--"))) {
-                mvtool::err(QStringLiteral("unknown option: ") + a);
-                return std::nullopt;
-            } else {
-                o.positional << a;
-            }
-        }
-        return o;
-    }
-};
+// The options of these commands; a missing value and an unknown option are said in words.
+mvtool::OptionParser options() {
+    mvtool::OptionParser p;
+    p.onMissingValue([](const QString& a) { mvtool::err(a + QStringLiteral(" needs a value")); })
+        .onUnknown([](const QString& a) { mvtool::err(QStringLiteral("unknown option: ") + a); });
+    return p;
+}
 
 // What the operator was asked or told, so a scripted run can be read afterwards.
 void printPrompts() {
@@ -58,15 +40,21 @@ void printPrompts() {
 }
 
 // The configuration as the program loads it, with the database folder of --root.
-void loadConfiguration(const Options& o) {
+void loadConfiguration(const std::optional<QString>& root) {
     LoadConfiguration();
-    if (o.values.contains(QStringLiteral("--root"))) RootDir = o.values.value(QStringLiteral("--root"));
+    if (root) RootDir = *root;
+}
+
+// The maintenance commands take --root alone; false when the arguments are wrong.
+bool maintenanceOptions(const QStringList& args, std::optional<QString>& root) {
+    const std::optional<QStringList> words = options().value("--root", root).parse(args);
+    return words && words->isEmpty();
 }
 
 int maintSave(const QStringList& args) {
-    const auto o = Options::parse(args, {QStringLiteral("--root")}, {});
-    if (!o || !o->positional.isEmpty()) return 2;
-    loadConfiguration(*o);
+    std::optional<QString> root;
+    if (!maintenanceOptions(args, root)) return 2;
+    loadConfiguration(root);
     const MaintenanceOutcome outcome = RunMaintenanceCommand(false);
     printPrompts();
     const bool saved = outcome == MaintenanceOutcome::EndProgram;
@@ -75,9 +63,9 @@ int maintSave(const QStringList& args) {
 }
 
 int maintRestore(const QStringList& args) {
-    const auto o = Options::parse(args, {QStringLiteral("--root")}, {});
-    if (!o || !o->positional.isEmpty()) return 2;
-    loadConfiguration(*o);
+    std::optional<QString> root;
+    if (!maintenanceOptions(args, root)) return 2;
+    loadConfiguration(root);
     // The command's own flow, but with its result: mvtool holds no database to release.
     bool restored = false;
     if (MaintenanceDir.isEmpty()) (void)RunMaintenanceCommand(true);
@@ -88,43 +76,68 @@ int maintRestore(const QStringList& args) {
 }
 
 int maintCheck(const QStringList& args) {
-    const auto o = Options::parse(args, {QStringLiteral("--root")}, {});
-    if (!o || !o->positional.isEmpty()) return 2;
-    loadConfiguration(*o);
+    std::optional<QString> root;
+    if (!maintenanceOptions(args, root)) return 2;
+    loadConfiguration(root);
     const bool open = CheckMaintenanceState();
     printPrompts();
     mvtool::out(open ? QStringLiteral("open database") : QStringLiteral("Database non inizializzato..."));
     return open ? 0 : 1;
 }
 
-int update(const QStringList& args) {
-    const auto o = Options::parse(args, {QStringLiteral("--mode"), QStringLiteral("--root"), QStringLiteral("--name"),
-                                         QStringLiteral("--version"), QStringLiteral("--url")},
-                                  {QStringLiteral("--quiet")});
-    if (!o || !o->positional.isEmpty() || !o->values.contains(QStringLiteral("--mode"))) return 2;
-    bool ok = false;
-    const int mode = o->values.value(QStringLiteral("--mode")).toInt(&ok);
-    if (!ok || mode < 0 || mode > 2) { mvtool::err(QStringLiteral("--mode is 0, 1 or 2")); return 2; }
+struct UpdateCommand {
+    std::optional<QString> mode, root, name, version, url;
+    bool quiet = false;
+    int modeNumber = 0;
     int major = AppVersionMajor(), minor = AppVersionMinor(), revision = AppVersionRevision();
-    if (o->values.contains(QStringLiteral("--version"))) {
-        const QStringList v = o->values.value(QStringLiteral("--version")).split(u'.');
-        if (v.size() != 3) { mvtool::err(QStringLiteral("--version is MAJOR.MINOR.REVISION")); return 2; }
-        major = v[0].toInt();
-        minor = v[1].toInt();
-        revision = v[2].toInt();
+};
+
+// Every option read first; then --mode, which must be there, and --version are checked.
+std::optional<UpdateCommand> updateCommand(const QStringList& args) {
+    UpdateCommand c;
+    const std::optional<QStringList> words = options()
+                                                 .value("--mode", c.mode)
+                                                 .value("--root", c.root)
+                                                 .value("--name", c.name)
+                                                 .value("--version", c.version)
+                                                 .value("--url", c.url)
+                                                 .flag("--quiet", c.quiet)
+                                                 .parse(args);
+    if (!words || !words->isEmpty() || !c.mode) return std::nullopt;
+    bool ok = false;
+    c.modeNumber = c.mode->toInt(&ok);
+    if (!ok || c.modeNumber < 0 || c.modeNumber > 2) {
+        mvtool::err(QStringLiteral("--mode is 0, 1 or 2"));
+        return std::nullopt;
     }
-    loadConfiguration(*o);
-    if (o->values.contains(QStringLiteral("--url"))) g_strUpdateBaseUrl = o->values.value(QStringLiteral("--url"));
+    if (c.version) {
+        const QStringList v = c.version->split(u'.');
+        if (v.size() != 3) {
+            mvtool::err(QStringLiteral("--version is MAJOR.MINOR.REVISION"));
+            return std::nullopt;
+        }
+        c.major = v[0].toInt();
+        c.minor = v[1].toInt();
+        c.revision = v[2].toInt();
+    }
+    return c;
+}
+
+int update(const QStringList& args) {
+    const std::optional<UpdateCommand> command = updateCommand(args);
+    if (!command) return 2;
+    const UpdateCommand& c = *command;
+    loadConfiguration(c.root);
+    if (c.url) g_strUpdateBaseUrl = *c.url;
     // The executable's name is the packages' prefix; mvtool stands in for the program.
-    const QString name = o->values.value(QStringLiteral("--name"), QStringLiteral("mirtavolia"));
+    const QString name = c.name.value_or(QStringLiteral("mirtavolia"));
     setSoftwareUpdateEndHandler([] { mvtool::out(QStringLiteral("the program ends for the update")); });
     // The start-up search (mode 1) has no progress window; the menu command has one.
-    itfProgress* progress = mode == UpdateLocalOnly ? nullptr : &frmMessage::instance();
+    itfProgress* progress = c.modeNumber == UpdateLocalOnly ? nullptr : &frmMessage::instance();
     if (progress) frmMessage::instance().ShowMsg(QStringLiteral("Aggiornamento del software..."));
     bool started = false;
     try {
-        started = RunSoftwareUpdate(RootDir, name, major, minor, revision, mode, nullptr, progress,
-                                    o->flags.contains(QStringLiteral("--quiet")), true);
+        started = RunSoftwareUpdate(RootDir, name, c.major, c.minor, c.revision, c.modeNumber, nullptr, progress, c.quiet, true);
     } catch (...) {
         frmMessage::unloadInstance();
         printPrompts();
@@ -211,13 +224,14 @@ std::optional<ReportQuery> parseQuery(QString text) {
 }
 
 int reportCommand(const QStringList& args) {
-    const auto o = Options::parse(args, {QStringLiteral("--pdf"), QStringLiteral("--title")}, {});
-    if (!o || o->positional.size() != 2 || !o->values.contains(QStringLiteral("--pdf"))) return 2;
-    const auto q = parseQuery(o->positional[1]);
+    std::optional<QString> pdf, title;
+    const std::optional<QStringList> words = options().value("--pdf", pdf).value("--title", title).parse(args);
+    if (!words || words->size() != 2 || !pdf) return 2;
+    const auto q = parseQuery(words->at(1));
     if (!q) { mvtool::err(QStringLiteral("expected \"[SELECT fields FROM] Table [WHERE condition] [ORDER BY order]\"")); return 2; }
     // Only read: a report never changes the file it reports on.
     auto engine = std::make_shared<DBEngine>();
-    engine->OpenDatabase(DBEngine::kReadOnlyOpen, o->positional[0]);
+    engine->OpenDatabase(DBEngine::kReadOnlyOpen, words->at(0));
     auto db = LibraryGlobal::OpenExistingDatabase(engine, nullptr);
     TableObject* table = db->FindTable(q->table);
     if (!table) { mvtool::err(QStringLiteral("no table ") + q->table); return 1; }
@@ -230,8 +244,8 @@ int reportCommand(const QStringList& args) {
         if (!known) { mvtool::err(QStringLiteral("Campo inesistente in %1: %2").arg(table->Name(), f)); return 1; }
     }
     const report::ReportLayout layout = ColumnReportLayout(*rows, q->fields, table->GetCaption());
-    const report::ReportDocument doc = BuildDataReport(*rows, layout, o->values.value(QStringLiteral("--title"), table->GetCaption()));
-    report::writePdf(doc, o->values.value(QStringLiteral("--pdf")));
+    const report::ReportDocument doc = BuildDataReport(*rows, layout, title.value_or(table->GetCaption()));
+    report::writePdf(doc, *pdf);
     mvtool::out(QStringLiteral("%1 rows, %2 pages").arg(rows->RowCount()).arg(doc.pageCount()));
     return 0;
 }

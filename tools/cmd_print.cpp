@@ -35,24 +35,14 @@ struct Output {
     bool trace = false;   // --trace
 };
 
-// Takes "--pdf FILE" and "--trace" (and the given valued options) out of args.
-bool takeOptions(QStringList& args, Output& out, QMap<QString, QString>& values, const QStringList& valued)
+// "--pdf FILE" and "--trace", one or neither, with the command's own options; an option the
+// command does not know is a word (a code, say). The words, or nothing when the arguments are wrong.
+std::optional<QStringList> takeOptions(const QStringList& args, Output& out, mvtool::OptionParser options)
 {
-    QStringList rest;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == u"--trace") {
-            out.trace = true;
-        } else if (a == u"--pdf" || valued.contains(a)) {
-            if (i + 1 >= args.size()) return false;
-            if (a == u"--pdf") out.pdf = args[++i];
-            else values[a] = args[++i];
-        } else {
-            rest << a;
-        }
-    }
-    args = rest;
-    return !(out.trace && !out.pdf.isEmpty());
+    const std::optional<QStringList> words =
+        options.flag("--trace", out.trace).value("--pdf", out.pdf).unknownAreWords().parse(args);
+    if (!words || (out.trace && !out.pdf.isEmpty())) return std::nullopt;
+    return words;
 }
 
 QString readText(const QString& path)
@@ -100,16 +90,17 @@ void printTrace(const std::shared_ptr<RecordingTarget>& recording)
 
 int printReceipt(const QStringList& arguments)
 {
-    QStringList args = arguments;
     Output out;
-    QMap<QString, QString> values;
-    if (!takeOptions(args, out, values, {QStringLiteral("--script"), QStringLiteral("--copies")}) || args.size() != 2)
-        return 2;
+    std::optional<QString> scriptFile, copiesText;
+    const std::optional<QStringList> words =
+        takeOptions(arguments, out, mvtool::OptionParser().value("--script", scriptFile).value("--copies", copiesText));
+    if (!words || words->size() != 2) return 2;
+    const QStringList& args = *words;
     bool numeric = false;
     const qint64 saleOid = args[1].toLongLong(&numeric);
-    const int copies = values.value(QStringLiteral("--copies"), QStringLiteral("1")).toInt();
+    const int copies = copiesText.value_or(QStringLiteral("1")).toInt();
     if (!numeric || copies < 1 || copies > INT16_MAX) return 2;
-    const QString script = values.contains(QStringLiteral("--script")) ? readText(values[QStringLiteral("--script")]) : QString();
+    const QString script = scriptFile ? readText(*scriptFile) : QString();
 
     mvtool::OpenShop shop(args[0]);
     auto sale = shop.select(QStringLiteral("Vendite"), QStringLiteral("OID = %1").arg(saleOid));
@@ -139,10 +130,10 @@ int printReceipt(const QStringList& arguments)
 
 int printLabels(const QStringList& arguments)
 {
-    QStringList args = arguments;
     Output out;
-    QMap<QString, QString> values;
-    if (!takeOptions(args, out, values, {}) || args.size() < 2) return 2;
+    const std::optional<QStringList> words = takeOptions(arguments, out, mvtool::OptionParser());
+    if (!words || words->size() < 2) return 2;
+    const QStringList& args = *words;
 
     mvtool::OpenShop shop(args[0]);
     std::shared_ptr<RecordingTarget> recording;
@@ -186,21 +177,24 @@ int printReport(const QStringList& arguments)
 {
     QStringList args = arguments;
     Output out;
-    QMap<QString, QString> values;
-    bool all = false;
-    if (args.removeAll(QStringLiteral("--all")) > 0) all = true;
-    if (!takeOptions(args, out, values, {QStringLiteral("--day"), QStringLiteral("--month")}) || args.size() != 2
-        || out.pdf.isEmpty() || out.trace || int(all) + int(values.size()) > 1)
+    // --all counts wherever it stands, even where another option waits for its value.
+    const bool all = args.removeAll(QStringLiteral("--all")) > 0;
+    std::optional<QString> dayText, monthText;
+    const std::optional<QStringList> words =
+        takeOptions(args, out, mvtool::OptionParser().value("--day", dayText).value("--month", monthText));
+    if (!words || words->size() != 2 || out.pdf.isEmpty() || out.trace
+        || int(all) + int(dayText.has_value()) + int(monthText.has_value()) > 1)
         return 2;
     std::optional<QDate> day, month;
-    if (values.contains(QStringLiteral("--day"))) {
-        day = QDate::fromString(values[QStringLiteral("--day")], QStringLiteral("yyyy-MM-dd"));
+    if (dayText) {
+        day = QDate::fromString(*dayText, QStringLiteral("yyyy-MM-dd"));
         if (!day->isValid()) return 2;
     }
-    if (values.contains(QStringLiteral("--month"))) {
-        month = QDate::fromString(values[QStringLiteral("--month")] + QStringLiteral("-01"), QStringLiteral("yyyy-MM-dd"));
+    if (monthText) {
+        month = QDate::fromString(*monthText + QStringLiteral("-01"), QStringLiteral("yyyy-MM-dd"));
         if (!month->isValid()) return 2;
     }
+    args = *words;
     const QString node = args[1];
 
     mvtool::OpenShop shop(args[0]);

@@ -61,38 +61,52 @@ int usageError(const QString& why)
     return 2;
 }
 
-int receipt(const QStringList& args)
-{
-    QStringList rest;
+// The sale and the register the arguments describe.
+struct ReceiptCommand {
+    QString database;
+    qint64 saleOid = 0;
     int type = INT32_MIN;
     QString port, simName, lineSettings = QStringLiteral("9600,n,8,1");
     std::optional<int> timeout;
     bool conversion = false, noDescription = false;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args.at(i);
-        const bool valued = a == u"--type" || a == u"--sim" || a == u"--port" || a == u"--settings" || a == u"--timeout";
-        if (valued && i + 1 >= args.size()) return usageError(a + QStringLiteral(" needs a value"));
-        bool ok = true;
-        if (a == u"--type") type = args.at(++i).toInt(&ok);
-        else if (a == u"--sim") simName = args.at(++i);
-        else if (a == u"--port") port = args.at(++i);
-        else if (a == u"--settings") lineSettings = args.at(++i);
-        else if (a == u"--timeout") {
-            timeout = args.at(++i).toInt(&ok);
-            ok = ok && *timeout >= 0;
-        }
-        else if (a == u"--conversion") conversion = true;
-        else if (a == u"--no-description") noDescription = true;
-        else rest << a;
-        if (!ok) return usageError(a + QStringLiteral(" needs a number"));
-    }
+};
+
+std::optional<ReceiptCommand> receiptCommand(const QStringList& args)
+{
+    ReceiptCommand c;
+    const auto needsNumber = [](const QString& a) { mvtool::err(a + QStringLiteral(" needs a number")); };
+    const std::optional<QStringList> words =
+        mvtool::OptionParser()
+            .value("--type", mvtool::number(c.type), needsNumber)
+            .value("--sim", c.simName)
+            .value("--port", c.port)
+            .value("--settings", c.lineSettings)
+            .value("--timeout", mvtool::number(c.timeout, 0), needsNumber)
+            .flag("--conversion", c.conversion)
+            .flag("--no-description", c.noDescription)
+            .unknownAreWords()
+            .onMissingValue([](const QString& a) { mvtool::err(a + QStringLiteral(" needs a value")); })
+            .parse(args);
+    if (!words) return std::nullopt;
     bool numeric = false;
-    const qint64 saleOid = rest.size() == 2 ? rest.at(1).toLongLong(&numeric) : 0;
-    if (!numeric || type == INT32_MIN || port.isEmpty() == simName.isEmpty())
-        return usageError(QStringLiteral("give DB SALE, --type and one of --sim and --port"));
+    c.saleOid = words->size() == 2 ? words->at(1).toLongLong(&numeric) : 0;
+    if (!numeric || c.type == INT32_MIN || c.port.isEmpty() == c.simName.isEmpty()) {
+        mvtool::err(QStringLiteral("give DB SALE, --type and one of --sim and --port"));
+        return std::nullopt;
+    }
+    c.database = words->at(0);
+    return c;
+}
+
+int receipt(const QStringList& args)
+{
+    const std::optional<ReceiptCommand> command = receiptCommand(args);
+    if (!command) return 2;
+    const auto& [database, saleOid, type, givenPort, simName, lineSettings, timeout, conversion, noDescription] = *command;
+    QString port = givenPort;
     // The arguments are right; the file is not there, as for any command given a missing file.
-    if (!QFileInfo::exists(rest.at(0))) {
-        mvtool::err(QStringLiteral("no database at %1").arg(rest.at(0)));
+    if (!QFileInfo::exists(database)) {
+        mvtool::err(QStringLiteral("no database at %1").arg(database));
         return 1;
     }
 
@@ -128,7 +142,7 @@ int receipt(const QStringList& args)
     });
 
     auto engine = std::make_shared<DBEngine>();
-    engine->OpenDatabase(3, rest.at(0));
+    engine->OpenDatabase(3, database);
     auto db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("mvtool"), nullptr);
     db->SetCurrency(std::make_shared<EuroCurrencyInfo>());
     db->AttachEngine(engine);

@@ -97,22 +97,17 @@ int reportDemo(const QStringList& args) {
     QString pdf, html, title;
     int rows = 40;
     bool columns = false;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (a == QStringLiteral("--pdf") && hasValue) pdf = args[++i];
-        else if (a == QStringLiteral("--html") && hasValue) html = args[++i];
-        else if (a == QStringLiteral("--title") && hasValue) title = args[++i];
-        else if (a == QStringLiteral("--columns")) columns = true;
-        else if (a == QStringLiteral("--rows") && hasValue) {
-            bool ok = false;
-            rows = args[++i].toInt(&ok);
-            if (!ok || rows < 0) { mvtool::err(QStringLiteral("--rows takes a number of rows (0 or more)")); return 2; }
-        } else {
-            mvtool::err(QStringLiteral("unknown argument: ") + a);
-            return 2;
-        }
-    }
+    const bool ok = mvtool::OptionParser()
+                        .value("--pdf", pdf)
+                        .value("--html", html)
+                        .value("--title", title)
+                        .flag("--columns", columns)
+                        .value("--rows", mvtool::number(rows, 0), mvtool::saying(QStringLiteral("--rows takes a number of rows (0 or more)")))
+                        .maxWords(0)
+                        .onUnknown([](const QString& a) { mvtool::err(QStringLiteral("unknown argument: ") + a); })
+                        .parse(args)
+                        .has_value();
+    if (!ok) return 2;
     if (pdf.isEmpty() && html.isEmpty()) { mvtool::err(QStringLiteral("give --pdf FILE and/or --html FILE")); return 2; }
     const report::ReportLayout layout = report::ReportLayout::fromJson(QByteArray(columns ? kDemoColumns : kDemoLayout));
     const report::MemoryDataSource data = demoData(rows);

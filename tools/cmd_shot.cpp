@@ -46,35 +46,36 @@ int usage() {
     return 2;
 }
 
+// The options into shotOptions() and the size; the words, or nothing (and the usage) when wrong.
+std::optional<QStringList> shotArguments(const QStringList& all, QSize& size) {
+    mvtool::ShotOptions& o = mvtool::shotOptions();
+    const auto wrong = [](const QString&) { usage(); };
+    const auto takeSize = [&size](const QString& text) {
+        const std::optional<QSize> s = parseSize(text);
+        if (s) size = *s;
+        return s.has_value();
+    };
+    return mvtool::OptionParser()
+        .value("--table", o.table)
+        .value("--db", o.database)
+        .flag("--new", o.newRow)
+        .flag("--sample-log", o.sampleLog)
+        .value("--size", takeSize, wrong)
+        .value("--level", mvtool::number(o.level), wrong)
+        .onUnknown(wrong)
+        .parse(all);
+}
+
 int shot(const QStringList& all) {
     if (all.size() == 1 && all.first() == QStringLiteral("--list")) {
         for (const QString& name : windows::names()) mvtool::out(name);
         return 0;
     }
-    QStringList args;
     QSize size;
-    mvtool::ShotOptions& o = mvtool::shotOptions();
-    for (int i = 0; i < all.size(); ++i) {
-        const QString& a = all[i];
-        const bool hasValue = i + 1 < all.size();
-        if (a == QStringLiteral("--table") && hasValue) o.table = all[++i];
-        else if (a == QStringLiteral("--db") && hasValue) o.database = all[++i];
-        else if (a == QStringLiteral("--new")) o.newRow = true;
-        else if (a == QStringLiteral("--sample-log")) o.sampleLog = true;
-        else if (a == QStringLiteral("--size") && hasValue) {
-            const std::optional<QSize> s = parseSize(all[++i]);
-            if (!s) return usage();
-            size = *s;
-        } else if (a == QStringLiteral("--level") && hasValue) {
-            bool ok = false;
-            o.level = all[++i].toInt(&ok);
-            if (!ok) return usage();
-        } else if (a.startsWith(QStringLiteral("--"))) {
-            return usage();
-        } else {
-            args << a;
-        }
-    }
+    const std::optional<QStringList> words = shotArguments(all, size);
+    if (!words) return 2;
+    const QStringList& args = *words;
+    const mvtool::ShotOptions& o = mvtool::shotOptions();
     if (args.size() != 2) return usage();
     // A name the tool does not know is a wrong argument, as a wrong option is.
     if (!windows::names().contains(args.at(0))) {

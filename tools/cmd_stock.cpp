@@ -29,10 +29,10 @@ void printPrompts()
 
 int move(const QStringList& args)
 {
-    const bool ask = args.contains(QStringLiteral("--ask"));
-    QStringList positional = args;
-    positional.removeAll(QStringLiteral("--ask"));
-    if (positional.size() != 2) return 2;
+    bool ask = false;
+    const std::optional<QStringList> words = mvtool::OptionParser().flag("--ask", ask).unknownAreWords().parse(args);
+    if (!words || words->size() != 2) return 2;
+    const QStringList& positional = *words;
     bool ok = false;
     const qint64 oid = positional[1].toLongLong(&ok);
     if (!ok) return 2;

@@ -96,56 +96,65 @@ int usage(const char* text)
     return 2;
 }
 
-int viewquery(const QStringList& args)
-{
+// A node's view as the arguments ask for it: the node, the operator's filter and order, the
+// date selection, the answers to its questions, and the database it runs on (none: only the text).
+struct ViewQueryCommand {
     QString node, where, order, runPath;
     int top = 0;
     std::optional<QDate> day, month, from, to;
     bool all = false, period = false;
     FixedViewDialogs dialogs;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        auto value = [&]() { return args[++i]; };
-        if (!a.startsWith(QLatin1String("--"))) {
-            if (!node.isEmpty()) return usage(kViewQueryUsage);
-            node = a;
-        } else if (a == u"--all") {
-            all = true;
-        } else if (!hasValue) {
-            return usage(kViewQueryUsage);
-        } else if (a == u"--where") {
-            where = value();
-        } else if (a == u"--order") {
-            order = value();
-        } else if (a == u"--day") {
-            if (!(day = readDate(value()))) return usage(kViewQueryUsage);
-        } else if (a == u"--month") {
-            if (!(month = readMonth(value()))) return usage(kViewQueryUsage);
-        } else if (a == u"--period") {
-            if (!readPeriod(value(), from, to)) return usage(kViewQueryUsage);
-            period = true;
-        } else if (a == u"--supplier") {
-            dialogs.supplier = value();
-        } else if (a == u"--date") {
-            if (!(dialogs.date = readDate(value()))) return usage(kViewQueryUsage);
-        } else if (a == u"--paid-period") {
-            std::optional<QDate> f, t;
-            if (!readPeriod(value(), f, t)) return usage(kViewQueryUsage);
-            dialogs.period = std::make_pair(f, t);
-        } else if (a == u"--run") {
-            runPath = value();
-        } else if (a == u"--top") {
-            bool ok = false;
-            top = value().toInt(&ok);
-            if (!ok || top < 0) return usage(kViewQueryUsage);
-        } else {
-            return usage(kViewQueryUsage);
-        }
-    }
-    if (node.isEmpty() || int(all) + int(day.has_value()) + int(month.has_value()) + int(period) > 1)
-        return usage(kViewQueryUsage);
+};
 
+// A date option; wrong when `read` finds no date in it.
+template <typename Read>
+mvtool::OptionParser::Take dateInto(std::optional<QDate>& into, Read read)
+{
+    return [&into, read](const QString& text) { return (into = read(text)).has_value(); };
+}
+
+std::optional<ViewQueryCommand> viewQueryCommand(const QStringList& args)
+{
+    ViewQueryCommand c;
+    const auto period = [&c](const QString& text) { return c.period = readPeriod(text, c.from, c.to); };
+    const auto paidPeriod = [&c](const QString& text) {
+        std::optional<QDate> f, t;
+        if (!readPeriod(text, f, t)) return false;
+        c.dialogs.period = std::make_pair(f, t);
+        return true;
+    };
+    const auto wrong = [](const QString&) { usage(kViewQueryUsage); };
+    const std::optional<QStringList> words = mvtool::OptionParser()
+                                                 .flag("--all", c.all)
+                                                 .value("--where", c.where)
+                                                 .value("--order", c.order)
+                                                 .value("--day", dateInto(c.day, readDate), wrong)
+                                                 .value("--month", dateInto(c.month, readMonth), wrong)
+                                                 .value("--period", period, wrong)
+                                                 .value("--supplier", c.dialogs.supplier)
+                                                 .value("--date", dateInto(c.dialogs.date, readDate), wrong)
+                                                 .value("--paid-period", paidPeriod, wrong)
+                                                 .value("--run", c.runPath)
+                                                 .value("--top", mvtool::number(c.top, 0), wrong)
+                                                 .onUnknown(wrong)
+                                                 .parse(args);
+    if (!words) return std::nullopt;
+    // One node; empty words before it are passed over.
+    QStringList nodes = *words;
+    while (!nodes.isEmpty() && nodes.first().isEmpty()) nodes.removeFirst();
+    c.node = nodes.value(0);
+    if (nodes.size() > 1 || c.node.isEmpty() || int(c.all) + int(c.day.has_value()) + int(c.month.has_value()) + int(c.period) > 1) {
+        usage(kViewQueryUsage);
+        return std::nullopt;
+    }
+    return c;
+}
+
+int viewquery(const QStringList& args)
+{
+    std::optional<ViewQueryCommand> command = viewQueryCommand(args);
+    if (!command) return 2;
+    auto& [node, where, order, runPath, top, day, month, from, to, all, period, dialogs] = *command;
     OpenDatabase o = open(runPath);
     DateSelection dates = DateSelection::AtStart();
     if (all) dates.SelectAll();
@@ -189,19 +198,16 @@ int viewtree(const QStringList& args)
     int level = 0;
     bool payments = false;
     QString path;
-    for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == u"--payments") {
-            payments = true;
-        } else if (args[i] == u"--level" && i + 1 < args.size()) {
-            bool ok = false;
-            level = args[++i].toInt(&ok);
-            if (!ok) return usage(kViewTreeUsage);
-        } else if (args[i] == u"--db" && i + 1 < args.size()) {
-            path = args[++i];
-        } else {
-            return usage(kViewTreeUsage);
-        }
-    }
+    const auto wrong = [](const QString&) { usage(kViewTreeUsage); };
+    const bool ok = mvtool::OptionParser()
+                        .flag("--payments", payments)
+                        .value("--level", mvtool::number(level), wrong)
+                        .value("--db", path)
+                        .maxWords(0)
+                        .onUnknown(wrong)
+                        .parse(args)
+                        .has_value();
+    if (!ok) return 2;
     OpenDatabase o = open(path);
     o.db->SetAccessLevel(level);
     for (const SectionNode& n : SectionTreeNodes(*o.db, SectionTreeOptions{payments}))

@@ -44,6 +44,10 @@ void mvtool::err(const QString& line) {
     fwrite(b.constData(), 1, b.size(), stderr);
 }
 
+std::function<void(const QString&)> mvtool::saying(const QString& text) {
+    return [text](const QString&) { err(text); };
+}
+
 int main(int argc, char** argv) {
     // Widgets are needed by the commands that render windows; offscreen unless told otherwise.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
