@@ -6,28 +6,48 @@
 
 namespace {
 TableObject& articoli(Database& db) { return *db.Tables().Item(QStringLiteral("Articoli")); }
+const QString kByCode = QStringLiteral("Articoli.Codice = ?");
 }  // namespace
+
+ArticleLookup::ArticleLookup(Database& db) : m_db(db) {}
+
+ArticleLookup::~ArticleLookup() = default;
 
 std::unique_ptr<TableData> ArticleLookup::byCode(const QString& code) const
 {
     return articoli(m_db).Select(QStringLiteral("Articoli.Codice = ") + m_db.QuoteText(code.trimmed()));
 }
 
+ArticleLookup::First ArticleLookup::firstOfCode(const QString& code) const
+{
+    if (!m_codes)
+        m_codes = articoli(m_db).Select();
+    m_codes->SetFilter(kByCode, {code.trimmed()});
+    m_codes->MoveFirst();
+    First first;
+    if (!m_codes->IsEOF()) {
+        first.article = m_codes->GetOID();
+        m_codes->MoveNext();
+        first.more = !m_codes->IsEOF();
+    }
+    // No row buffer is kept between look-ups.
+    m_codes->Close();
+    return first;
+}
+
 bool ArticleLookup::exists(const QString& code) const
 {
-    return !byCode(code)->IsEmpty();
+    return firstOfCode(code).article != 0;
 }
 
 ArticleLookup::Match ArticleLookup::resolve(const QString& code, ImportOperator& chooser) const
 {
-    auto found = byCode(code);
-    const qint64 count = found->RowCount();
-    if (count == 0)
+    const First first = firstOfCode(code);
+    if (!first.article)
         return {Outcome::None, 0};
-    if (count == 1) {
-        found->MoveFirst();
-        return {Outcome::Found, found->GetOID()};
-    }
+    if (!first.more)
+        return {Outcome::Found, first.article};
+    auto found = byCode(code);
     found->MoveFirst();
     if (const std::optional<qint64> chosen = chooser.pickArticle(*found); chosen && *chosen != 0)
         return {Outcome::Found, *chosen};
@@ -40,4 +60,13 @@ std::unique_ptr<TableData> ArticleLookup::byKey(qint64 article) const
     auto rows = table.Select(table.BuildKeyCondition(article));
     rows->MoveFirst();
     return rows;
+}
+
+bool ArticleLookup::existsKey(qint64 article) const
+{
+    if (!m_keys)
+        m_keys = articoli(m_db).Select();
+    const bool found = m_keys->MoveToOID(article);
+    m_keys->Close();
+    return found;
 }

@@ -105,6 +105,12 @@ bool DeliveryLineSource::fill()
     return true;
 }
 
+qint64 DeliveryLineSource::position() const
+{
+    const qint64 waiting = m_wide ? 2 * (m_text.size() - m_textPos) : m_bytes.size() - m_pos;
+    return std::max<qint64>(m_file.pos() - waiting, 0);
+}
+
 bool DeliveryLineSource::next(QString& line)
 {
     if (m_atEnd)
@@ -279,12 +285,14 @@ void DeliveryFileReader::read(const QString& path, DeliveryTable& table, ImportL
 
         DeliveryLineSource source(path);
         loop->start();
+        ProgressPace shown(source.size()), stop(source.size());
         QString line;
         std::vector<QVariant> values(size_t(table.columnCount()));
         while (source.next(line)) {
             ++m_lines;
-            loop->feedback().showMessage(QStringLiteral("Lettura dei dati... (%1)").arg(m_lines));
-            if (m_lines % 10 == 0 && loop->checkpoint()) {
+            if (shown.due(source.position()))
+                loop->feedback().showMessage(QStringLiteral("Lettura dei dati... (%1)").arg(m_lines));
+            if (m_lines % 10 == 0 && stop.due(source.position()) && loop->checkpoint()) {
                 m_stopped = true;
                 break;
             }

@@ -25,6 +25,10 @@ public:
     explicit DeliveryLineSource(const QString& path);
     // The next line without its end; false at the end of the file.
     bool next(QString& line);
+    // The file's size, and how much of it the lines given out so far took (in bytes; about,
+    // in a UTF-16 file).
+    qint64 size() const { return m_file.size(); }
+    qint64 position() const;
 
 private:
     bool fill();

@@ -206,7 +206,7 @@ ArticleLookup::Match DeliveryImport::resolve(qsizetype row)
     // A row settled once (found, picked among several, associated or created) keeps its
     // article until its code changes, so the operator is not asked again.
     if (const qint64 known = m_table->article(row)) {
-        if (!m_lookup.byKey(known)->IsEmpty())
+        if (m_lookup.existsKey(known))
             return {ArticleLookup::Outcome::Found, known};
         m_table->setArticle(row, 0);
     }
@@ -399,6 +399,7 @@ void DeliveryImport::checkPass(bool autoTicked)
             m_current = (m_current + 1) % rows;
         m_checkStart = m_current;
         m_loop.start();
+        ProgressPace pace(rows);
         qint64 counted = 0;
         do {
             const Check outcome = check(m_current, false, true);
@@ -417,7 +418,7 @@ void DeliveryImport::checkPass(bool autoTicked)
                 }
             }
             releaseArticle();
-            if (++counted % 10 == 0 && m_loop.checkpoint())
+            if (++counted % 10 == 0 && pace.due(counted) && m_loop.checkpoint())
                 return;
             m_current = (m_current + 1) % rows;
         } while (m_current != m_checkStart);
@@ -449,10 +450,11 @@ bool DeliveryImport::importPass(bool autoTicked)
             BusyScope busy(m_loop.feedback(), m_busy);
             if (hasRows()) {
                 m_loop.start();
+                ProgressPace pace(m_table->rowCount());
                 for (qsizetype row = 0; row < m_table->rowCount(); ++row) {
                     if (check(row, autoTicked, false) != Check::Ok)
                         return false;
-                    if ((row + 1) % 2 == 0 && m_loop.checkpoint())
+                    if ((row + 1) % 2 == 0 && pace.due(row + 1) && m_loop.checkpoint())
                         return false;
                 }
             }
@@ -535,6 +537,7 @@ void DeliveryImport::setAdditionalCodes()
             if (hasRows()) {
                 const int additional = requiredColumn(QStringLiteral("CodiceAggiuntivo"));
                 m_loop.start();
+                ProgressPace shown(m_table->rowCount()), stop(m_table->rowCount());
                 for (qsizetype row = 0; row < m_table->rowCount(); ++row) {
                     if (!code(row).isEmpty()) {
                         const ArticleLookup::Match match = resolve(row);
@@ -544,8 +547,9 @@ void DeliveryImport::setAdditionalCodes()
                             article->Update();
                         }
                     }
-                    m_loop.feedback().showMessage(QString::number(row + 1));
-                    if ((row + 1) % 2 == 0 && m_loop.checkpoint())
+                    if (shown.due(row + 1))
+                        m_loop.feedback().showMessage(QString::number(row + 1));
+                    if ((row + 1) % 2 == 0 && stop.due(row + 1) && m_loop.checkpoint())
                         return;
                 }
             }

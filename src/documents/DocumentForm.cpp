@@ -191,6 +191,28 @@ void DocumentForm::showCaption(bool edited)
     setWindowTitle(edited ? m_caption + QStringLiteral(" - MODIFICA ") : m_caption);
 }
 
+namespace {
+// A total's label keeps its size while the amounts fit it: a label that follows its text
+// has the whole window laid out again at every scan. It grows when an amount needs more.
+void fitTotal(QLabel* label, const QString& text)
+{
+    if (label->text() == text)
+        return;
+    label->setText(text);
+    const QSize wanted = label->sizeHint();
+    if (wanted.width() > label->maximumWidth() || wanted.height() > label->maximumHeight())
+        label->setFixedSize(wanted.expandedTo(label->minimumSize()));
+}
+
+// The size a total's label starts with: as wide as the window ever made it, as high as its font.
+void sizeTotal(QLabel* label, int width)
+{
+    label->setText(QStringLiteral("0,00"));
+    label->setFixedSize(label->sizeHint().expandedTo(QSize(width, 0)));
+    label->clear();
+}
+}  // namespace
+
 void DocumentForm::buildTotals(const QString& confirmTip, const QString& cancelTip)
 {
     m_lblTotale = label("lblTotale", QString());
@@ -198,10 +220,11 @@ void DocumentForm::buildTotals(const QString& confirmTip, const QString& cancelT
     big.setBold(true);
     big.setPointSizeF(big.pointSizeF() * 1.8);
     m_lblTotale->setFont(big);
-    m_lblTotale->setMinimumWidth(160);
     m_lblTotale->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    sizeTotal(m_lblTotale, 160);
     m_lblAltraValuta = label("lblAltraValuta", QString());
     m_lblTotaleConv = label("lblTotaleConv", QString());
+    sizeTotal(m_lblTotaleConv, 0);
     m_cmdConfirm = button("cmdConfirm", QStringLiteral("&Conferma"), confirmTip);
     m_cmdCancel = button("cmdCancel", QStringLiteral("&Annulla"), cancelTip);
     connect(m_cmdConfirm, &QPushButton::clicked, this, [this] { cmdConfirm_Click(); });
@@ -262,10 +285,11 @@ void DocumentForm::loadTotals()
         m_lblTotaleConv->setToolTip(m_lblTotaleConv->toolTip() + u' ' + second->Name());
 }
 
+
 void DocumentForm::showTotals(Currency total, bool converted, Currency convertedTotal)
 {
-    m_lblTotale->setText(AmountText(m_db, total));
-    m_lblTotaleConv->setText(converted ? AmountText(m_db, convertedTotal, true) : QString());
+    fitTotal(m_lblTotale, AmountText(m_db, total));
+    fitTotal(m_lblTotaleConv, converted ? AmountText(m_db, convertedTotal, true) : QString());
 }
 
 void DocumentForm::confirming(bool on)

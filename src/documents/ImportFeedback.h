@@ -2,6 +2,7 @@
 // What the import window lends the import's long loops (reading, checking, importing): its
 // message label, its event loop, its pointer and its grid; and the operator's request to
 // stop, made by a click on the label or Esc while busy. Headless runs lend nothing.
+#include <QElapsedTimer>
 #include <QString>
 #include <QtGlobal>
 
@@ -35,6 +36,24 @@ private:
     ImportFeedback m_none;
     ImportFeedback* m_feedback;
     bool m_stopRequested = false;
+};
+
+// How often a long loop shows where it is and lets window events run: once a hundredth of
+// the work is done since the last time, or 100 ms have gone by. A label set and events run
+// on every line of a long file would take longer than the lines' own work; a short file,
+// where one line is more than a hundredth, still shows every line.
+class ProgressPace {
+public:
+    // total: the work's size in the unit due() is given (lines, rows, bytes); 0 when unknown,
+    // then only the time decides.
+    explicit ProgressPace(qint64 total = 0);
+    // True when the loop, `done` units in, is due to show its progress; it then counts from here.
+    [[nodiscard]] bool due(qint64 done);
+
+private:
+    qint64 m_step;
+    qint64 m_last = 0;
+    QElapsedTimer m_clock;
 };
 
 // Busy for the life of the object: the pointer shows it, also when an error leaves early.

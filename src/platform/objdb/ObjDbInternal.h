@@ -246,6 +246,7 @@ struct CompiledQuery {
     bool keysPlanAsked = false;
     QString where;                     // "1" when none
     QVariantList params;
+    qsizetype filterParamStart = 0;    // where the filter's values start among the params
     std::vector<OrderTerm> order;      // always ends with the OID
     int ownFieldStart = 2, ownRefStart = 0, parentFieldStart = 0, parentRefStart = 0, extraStart = 0, keyStart = 0;
     int columnCount = 0;

@@ -221,6 +221,7 @@ void ensureCompiled(TableData::Impl& d)
         where << u'(' + w.items.front().sql + u')';
         passesMany = passesMany || mayPassMany(w.items.front().sql);
     }
+    c.filterParamStart = c.params.size();
     c.params << d.filterValues;
     c.where = where.isEmpty() ? QStringLiteral("1") : where.join(QStringLiteral(" AND "));
 

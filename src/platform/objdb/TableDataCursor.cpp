@@ -406,6 +406,19 @@ QString TableData::GetFieldList() const { return d->fieldList; }
 
 void TableData::SetFilter(const QString& filter, const QVariantList& values)
 {
+    // The same filter with other values (a code looked up line after line): the compiled
+    // query stands, only the values it binds change.
+    if (d->query && filter == d->filter && values.size() == d->filterValues.size()) {
+        d->filterValues = values;
+        QVariantList& params = d->query->params;
+        params.resize(d->query->filterParamStart);
+        params << values;
+        d->window.clear();
+        d->firstPageKept = false;
+        d->pos = -1;
+        d->positioned = false;
+        return;
+    }
     d->filter = filter;
     d->filterValues = values;
     invalidateQuery(*d);

@@ -329,6 +329,15 @@ TEST(ObjDbQuery, SearchFilterOrderAndTotals)
     a->SetFilter("Scorta < 40");
     EXPECT_EQ(column(*a, "Codice"), QStringList({"P2", "Q'1", "VARIE"}));
     EXPECT_EQ(a->Aggregate("Scorta", 0).toDouble(), 26.0 + 10.0) << "P2 sold twice 2 of its 30";
+    // The same filter bound to other values reads, counts and totals by the new ones.
+    a->SetFilter("Scorta < ?", {40});
+    EXPECT_EQ(column(*a, "Codice"), QStringList({"P2", "Q'1", "VARIE"}));
+    a->SetFilter("Scorta < ?", {20});
+    EXPECT_EQ(column(*a, "Codice"), QStringList({"Q'1", "VARIE"}));
+    EXPECT_EQ(a->RowCount(), 2);
+    EXPECT_EQ(a->Aggregate("Scorta", 0).toDouble(), 10.0);
+    a->SetFilter("Scorta < ?", {0});
+    EXPECT_TRUE(a->IsEmpty());
     a->SetFilter("");
     auto lines = q.s.select("Riga");
     EXPECT_EQ(lines->Aggregate("Importo", 0).value<Currency>(), eur("10"));

@@ -56,6 +56,88 @@ void LazyTableModel::Refresh()
     endResetModel();
 }
 
+namespace {
+bool sameKey(const RowKey& a, const RowKey& b) { return a.oid == b.oid && a.values == b.values; }
+}  // namespace
+
+bool LazyTableModel::RefreshInPlace()
+{
+    if (!m_source) return false;
+    const bool allHeld = m_countFinal && !m_countPending && m_rowCount < kFirstPage && !m_locate &&
+                         m_cache.missing({0, m_rowCount}).empty();
+    std::shared_ptr<RowSource> source = m_source->Reopen();
+    std::vector<GridColumn> columns = source->Columns();
+    bool sameColumns = columns.size() == m_allColumns.size();
+    for (size_t i = 0; sameColumns && i < columns.size(); ++i) sameColumns = columns[i].field == m_allColumns[i].field;
+    std::vector<GridRow> rows;
+    if (allHeld && sameColumns) rows = source->Read(nullptr, kFirstPage);
+    if (!allHeld || !sameColumns || int64_t(rows.size()) >= kFirstPage) {
+        beginResetModel();
+        m_source = std::move(source);
+        m_allColumns = std::move(columns);
+        restart();
+        endResetModel();
+        return false;
+    }
+
+    // What was asked of the old source is of no use any more.
+    ++m_generation;
+    m_pending.reset();
+    m_inFlight = false;
+    m_keys.clear();
+    m_source = std::move(source);
+    m_allColumns = std::move(columns);
+
+    std::vector<GridRow> old;
+    old.reserve(size_t(m_rowCount));
+    for (int64_t r = 0; r < m_rowCount; ++r) old.push_back(*m_cache.at(r));
+    const int64_t before = int64_t(old.size()), after = int64_t(rows.size());
+    // The rows that stayed at the head and at the tail; those between them came or went.
+    int64_t head = 0;
+    while (head < before && head < after && sameKey(old[size_t(head)].key, rows[size_t(head)].key)) ++head;
+    int64_t tail = 0;
+    while (tail < before - head && tail < after - head &&
+           sameKey(old[size_t(before - 1 - tail)].key, rows[size_t(after - 1 - tail)].key))
+        ++tail;
+    auto holdRows = [this](std::vector<GridRow> held) {
+        m_cache.clear();
+        m_rowCount = int64_t(held.size());
+        m_cache.put(0, std::move(held));
+    };
+    if (before - tail > head) {
+        beginRemoveRows(QModelIndex(), int(head), int(before - tail - 1));
+        std::vector<GridRow> kept(old.begin(), old.begin() + head);
+        kept.insert(kept.end(), old.end() - tail, old.end());
+        holdRows(std::move(kept));
+        endRemoveRows();
+    }
+    if (after - tail > head) {
+        beginInsertRows(QModelIndex(), int(head), int(after - tail - 1));
+        holdRows(rows);
+        endInsertRows();
+    } else {
+        holdRows(rows);
+    }
+    if (after) keepKey(after - 1, rows.back().key);
+    m_countFinal = true;
+    m_countPending = false;
+
+    // The rows that stayed but read other texts: one notice from the first to the last.
+    int64_t firstChanged = -1, lastChanged = -1;
+    auto compare = [&](int64_t oldRow, int64_t newRow) {
+        if (old[size_t(oldRow)].cells == rows[size_t(newRow)].cells) return;
+        if (firstChanged < 0) firstChanged = newRow;
+        lastChanged = newRow;
+    };
+    for (int64_t r = 0; r < head; ++r) compare(r, r);
+    for (int64_t i = 0; i < tail; ++i) compare(before - tail + i, after - tail + i);
+    if (firstChanged >= 0 && !m_shown.empty())
+        emit dataChanged(index(int(firstChanged), 0), index(int(lastChanged), int(m_shown.size()) - 1));
+    emit countChanged(m_rowCount, true);
+    schedule();
+    return true;
+}
+
 // Everything read or asked so far belongs to the generation that ends here.
 void LazyTableModel::restart()
 {

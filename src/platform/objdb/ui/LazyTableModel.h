@@ -50,6 +50,12 @@ public:
     void SetSource(std::unique_ptr<RowSource> source, const QStringList& fields = {});
     // Reads the rows again (the source reopened): what was read and asked is forgotten.
     void Refresh();
+    // Reads the rows again, like Refresh, but in place when all of them are held and fit the
+    // first page (a document's rows, say): the rows that came or went are inserted or
+    // removed and those whose texts changed are told, so the view keeps its current row,
+    // selection and column widths and paints only what changed. Else it resets as Refresh
+    // does; false then.
+    bool RefreshInPlace();
     // Shows other columns of the same rows (read again).
     void SetColumns(const QStringList& fields);
     RowSource* Source() const { return m_source.get(); }

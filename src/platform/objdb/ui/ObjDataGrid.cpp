@@ -236,7 +236,19 @@ void ObjDataGrid::Refresh()
     if (!m_model->HasSource()) return;
     keepSelection();
     m_applying = true;
-    m_model->Refresh();
+    if (m_model->RefreshInPlace()) {
+        // The view kept its rows, selection and widths: only the current row is looked for.
+        m_applying = false;
+        m_restoreSelected.clear();
+        if (m_restoreCurrent && !m_model->LoadedRowOf(*m_restoreCurrent)) {
+            // The current row went: no row is current, as after reading every row anew.
+            m_restoreCurrent.reset();
+            m_view->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+            if (!m_multiSelect) m_view->clearSelection();
+        }
+        if (m_restoreCurrent) m_model->Locate(*m_restoreCurrent);
+        return;
+    }
     applyWidths();
     m_applying = false;
     restoreSelection(0, m_model->rowCount() - 1);

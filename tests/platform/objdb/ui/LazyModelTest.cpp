@@ -212,3 +212,46 @@ TEST_F(ModelFixture, ColumnsChosenByName)
     EXPECT_EQ(cell(0), "Prezzo:10:v2");
     EXPECT_EQ(model.data(model.index(0, 0), Qt::TextAlignmentRole).toInt() & Qt::AlignRight, Qt::AlignRight);
 }
+
+// A document's rows read again after a scan: the rows that came or went are inserted or
+// removed where they are, the others stay, so the view keeps its place; a table that does
+// not fit the first page is read anew.
+TEST_F(ModelFixture, RefreshInPlaceInsertsAndRemovesOnlyWhatChanged)
+{
+    open(5);
+    QStringList events;
+    QObject::connect(&model, &QAbstractItemModel::rowsInserted, [&](const QModelIndex&, int first, int last) {
+        events << QStringLiteral("inserted %1-%2").arg(first).arg(last);
+    });
+    QObject::connect(&model, &QAbstractItemModel::rowsRemoved, [&](const QModelIndex&, int first, int last) {
+        events << QStringLiteral("removed %1-%2").arg(first).arg(last);
+    });
+    QObject::connect(&model, &QAbstractItemModel::modelReset, [&] { events << QStringLiteral("reset"); });
+
+    table->oids = {10, 20, 25, 30, 40, 50};
+    EXPECT_TRUE(model.RefreshInPlace());
+    EXPECT_EQ(events, QStringList({"inserted 2-2"}));
+    EXPECT_EQ(model.rowCount(), 6);
+    EXPECT_EQ(cell(2), "Codice:25:v2");
+    EXPECT_EQ(cell(5), "Codice:50:v2") << "the rows that stayed show what was read now";
+
+    events.clear();
+    table->oids = {10, 20, 25, 30, 50, 60};
+    EXPECT_TRUE(model.RefreshInPlace());
+    EXPECT_EQ(events, QStringList({"removed 4-5", "inserted 4-5"}));
+    EXPECT_EQ(model.OidAt(4), 50);
+    EXPECT_EQ(model.OidAt(5), 60);
+
+    events.clear();
+    table->oids.clear();
+    EXPECT_TRUE(model.RefreshInPlace());
+    EXPECT_EQ(events, QStringList({"removed 0-5"}));
+    EXPECT_EQ(model.rowCount(), 0);
+
+    events.clear();
+    *table = *rows(LazyTableModel::kFirstPage + 1);
+    EXPECT_FALSE(model.RefreshInPlace());
+    EXPECT_EQ(events, QStringList({"reset"}));
+    EXPECT_EQ(model.rowCount(), LazyTableModel::kFirstPage);
+    EXPECT_FALSE(model.CountFinal());
+}
