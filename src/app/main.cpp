@@ -6,6 +6,7 @@
 #include "DB.h"
 #include "DatabaseFiles.h"
 #include "MainWindowServices.h"
+#include "ProgramDialogs.h"
 #include "MirtavoliaApplication.h"
 #include "QtUiServices.h"
 #include "ReportLayouts.h"
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
     MirtavoliaApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     InstallUiServices(QString::fromLatin1(kAppTitle), ShowMainWindowStatus);
+    InstallDialogServices();
     SetDatabaseDefinitionFactory([] { return std::make_shared<DB>(); });
     std::unique_ptr<frmMain> window;
     // A shutdown's SIGTERM (or SIGHUP) closes the program as the system's end of the session
