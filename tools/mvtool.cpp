@@ -1,6 +1,7 @@
 #include "MvTool.h"
 #include "AppError.h"
 #include "MirtavoliaApplication.h"
+#include "ProgramDialogs.h"
 #include <QApplication>
 #include <QTextStream>
 #include <cstdio>
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     InstallPlatformMessageFilter();
+    InstallDialogServices();
     QApplication::setApplicationName(QStringLiteral("Mirtavolia"));
     QApplication::setOrganizationName(QStringLiteral("Mirtavolia"));
     // The windows it renders speak as the program does.

@@ -7,6 +7,7 @@
 #include "AppError.h"
 #include "Configuration.h"
 #include "Currency.h"
+#include "CustomerCardWriter.h"
 #include "DB.h"
 #include "DBEngine.h"
 #include "Database.h"
@@ -15,6 +16,7 @@
 #include "TableData.h"
 #include "TableObject.h"
 #include "WindowRegistry.h"
+#include "frmMagneticDev.h"
 #include "frmForniture.h"
 #include "frmVendite.h"
 #include <QDateTime>
@@ -25,6 +27,9 @@
 namespace {
 
 QVariant money(const char* text) { return QVariant::fromValue(*Currency::parse(QString::fromLatin1(text), QLocale::c())); }
+
+// A card asked for in a document window is read through the card dialog, as in the program.
+void useCardDialog() { setCustomerCardReader(&frmMagneticDev::instance()); }
 
 struct Shop {
     QTemporaryDir dir;
@@ -113,6 +118,7 @@ QWidget* saleInProgress()
     if (customers.isEmpty())
         throw AppError::object(1, QStringLiteral("shot"), QStringLiteral("Nessun cliente"));
     settingsStore().set(QStringLiteral("Vendite"), QStringLiteral("ClienteDefault"), QString::number(customers.last()));
+    useCardDialog();
     auto* w = new frmVendite(*s.db);
     if (!w->Activate()) {
         delete w;
@@ -135,6 +141,7 @@ QWidget* supplyInProgress()
     const QList<qint64> types = firstKeys(QStringLiteral("TipiDocumento"), 1);
     if (suppliers.isEmpty() || types.isEmpty())
         throw AppError::object(1, QStringLiteral("shot"), QStringLiteral("Nessun fornitore"));
+    useCardDialog();
     auto* w = new frmForniture(*s.db);
     // The supplier is always picked: start the supply as the pick would leave it.
     settingsStore().set(QStringLiteral("Forniture"), QStringLiteral("TipoDocDefault"), QString::number(types.first()));

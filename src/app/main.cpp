@@ -2,8 +2,11 @@
 // password) loads the main window, whose first activation opens the database and lets the
 // operator in. The program ends when the main window unloads through a close command: its
 // close box only hides it, so the last window closing must not end the program on its own.
+#include "Configuration.h"
 #include "DB.h"
 #include "DatabaseFiles.h"
+#include "MainWindowServices.h"
+#include "ProgramDialogs.h"
 #include "MirtavoliaApplication.h"
 #include "QtUiServices.h"
 #include "ReportLayouts.h"
@@ -17,7 +20,8 @@
 int main(int argc, char** argv) {
     MirtavoliaApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    InstallUiServices();
+    InstallUiServices(QString::fromLatin1(kAppTitle), ShowMainWindowStatus);
+    InstallDialogServices();
     SetDatabaseDefinitionFactory([] { return std::make_shared<DB>(); });
     std::unique_ptr<frmMain> window;
     // A shutdown's SIGTERM (or SIGHUP) closes the program as the system's end of the session

@@ -4,20 +4,16 @@
 #include "DatabaseFileCopy.h"
 #include "Database.h"
 #include "DatabaseFiles.h"
+#include "DialogServices.h"
 #include "ErrorReporting.h"
 #include "MainWindowServices.h"
 #include "ObjDbError.h"
-#include "ModalDialog.h"
 #include "TableData.h"
 #include "TableObject.h"
 #include "UiServices.h"
-#include "frmMessage.h"
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <QHeaderView>
 #include <QSet>
-#include <QTableWidget>
-#include <QVBoxLayout>
 #include <memory>
 #include <optional>
 
@@ -28,47 +24,8 @@ ArchiveRowsViewer& viewerSlot() {
     return v;
 }
 
-// The archive's rows in a read-only table, shown until the operator closes it. Any answer
-// line closes it.
-class ArchiveRowsWindow final : public ModalDialog {
-public:
-    ArchiveRowsWindow(TableData& rows, QWidget* owner) : ModalDialog(owner) {
-        setObjectName(QStringLiteral("ArchiveRows"));
-        TableObject* table = rows.GetTable();
-        const QString caption = table ? table->GetCaption() : QString();
-        setWindowTitle(caption);
-        m_prompt = caption + QStringLiteral(": %1 righe").arg(rows.RowCount());
-        std::vector<FieldInfo> fields;
-        for (const FieldInfo& f : rows.GetFieldInfos())
-            if (f.Shown) fields.push_back(f);
-        auto* grid = new QTableWidget(this);
-        grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        grid->setColumnCount(int(fields.size()));
-        QStringList headings;
-        for (const FieldInfo& f : fields) headings << (f.Caption.isEmpty() ? f.Name : f.Caption);
-        grid->setHorizontalHeaderLabels(headings);
-        auto cursor = rows.Clone();
-        int r = 0;
-        for (cursor->MoveFirst(); !cursor->IsEOF(); cursor->MoveNext(), ++r) {
-            grid->insertRow(r);
-            for (int c = 0; c < int(fields.size()); ++c)
-                grid->setItem(r, c, new QTableWidgetItem(cursor->GetText(fields[size_t(c)].Name)));
-        }
-        grid->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-        auto* layout = new QVBoxLayout(this);
-        layout->addWidget(grid);
-        resize(800, 500);
-    }
-    QString answerPrompt() const override { return m_prompt; }
-    void applyAnswer(const QString&) override { accept(); }
-
-private:
-    QString m_prompt;
-};
-
 void showRowsWindow(TableData& rows, QWidget* owner) {
-    ArchiveRowsWindow window(rows, owner);
-    window.runModal();
+    if (DialogServices* dialogs = dialogServices()) dialogs->ShowRows(rows, owner);
 }
 
 QWidget* mainWidget() {
@@ -117,7 +74,7 @@ struct ImportScope {
             if (engine->IsOpen()) engine->Close();
         } catch (...) {
         }
-        frmMessage::unloadInstance();
+        UnloadProgressWindow();
     }
 };
 
@@ -199,7 +156,7 @@ bool ImportArchiveData(const QString& path, TableData& target, QWidget* window, 
     ImportScope scope;
     try {
         scope.open(path);
-        frmMessage::instance().ShowMsg(QStringLiteral("Analisi dei dati..."), window);
+        ShowProgressWindow(QStringLiteral("Analisi dei dati..."), window);
 
         TableObject* targetTable = target.GetTable();
         if (!targetTable) throw objdb::error(objdb::UnknownTable, QStringLiteral("Importazione"), QStringLiteral("Nessuna tabella"));
@@ -236,9 +193,9 @@ bool ImportArchiveData(const QString& path, TableData& target, QWidget* window, 
             }
         }
 
-        frmMessage::instance().ShowMsg(QStringLiteral("Importazione <") + caption + QStringLiteral(" > in corso..."), mainWidget());
+        ShowProgressWindow(QStringLiteral("Importazione <") + caption + QStringLiteral(" > in corso..."), mainWidget());
         transaction.emplace(*workingEngine);
-        const bool copied = source->CopyRows(target, &frmMessage::instance());
+        const bool copied = source->CopyRows(target, ProgressWindowTarget());
         if (copied) {
             // A row the copy matched with another row by a unique value (its code) would
             // overwrite that row: the whole import goes back instead.
@@ -263,7 +220,7 @@ bool ImportArchiveData(const QString& path, TableData& target, QWidget* window, 
             } catch (...) {
             }
         }
-        frmMessage::unloadInstance();
+        UnloadProgressWindow();
         ShowErrorDetails(error, QStringLiteral("Impossibile importare i dati"));
     }
     return result;

@@ -7,7 +7,6 @@
 #include <QString>
 #include <memory>
 
-class QLineEdit;
 class TableData;
 
 // Where a scanned code goes: the code box of a document window.
@@ -23,9 +22,7 @@ public:
     virtual void Receive(const QString& text) = 0;
 };
 
-// A line edit as barcode target. The box is held weakly: once it is gone it receives
-// nothing and never counts as active.
-std::shared_ptr<BarcodeTarget> LineEditBarcodeTarget(QLineEdit* box);
+// A line edit as barcode target: LineEditBarcodeTarget.h, beside the windows.
 
 class CounterServices {
 public:

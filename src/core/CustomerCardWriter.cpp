@@ -6,8 +6,18 @@ CustomerCardWriter*& registered()
     static CustomerCardWriter* writer = nullptr;
     return writer;
 }
+
+CustomerCardReader*& registeredReader()
+{
+    static CustomerCardReader* reader = nullptr;
+    return reader;
+}
 }
 
 CustomerCardWriter* customerCardWriter() { return registered(); }
 
 void setCustomerCardWriter(CustomerCardWriter* writer) { registered() = writer; }
+
+CustomerCardReader* customerCardReader() { return registeredReader(); }
+
+void setCustomerCardReader(CustomerCardReader* reader) { registeredReader() = reader; }

@@ -1,4 +1,5 @@
 #include "DatabaseFiles.h"
+#include "CurrencyInfo.h"
 #include "DBEngine.h"
 #include "Database.h"
 #include "MainWindowServices.h"
@@ -73,3 +74,20 @@ std::shared_ptr<itfDefDatabase> NewDatabaseDefinition() {
 }
 
 itfNotifyEvent* DatabaseNotifyTarget() { return dynamic_cast<itfNotifyEvent*>(mainWindowServices()); }
+
+int WorkingCurrencyDecimals() {
+    if (g_objDatabase && g_objDatabase->GetCurrency()) return g_objDatabase->GetCurrency()->Decimals();
+    return 0;
+}
+
+std::optional<QString> WorkingConversionCurrency() {
+    if (!g_objDatabase || !g_objDatabase->GetCurrency()) return std::nullopt;
+    const auto conversion = g_objDatabase->ConversionCurrency();
+    if (!conversion) return std::nullopt;
+    return conversion->Name();
+}
+
+std::optional<int> WorkingAccessLevel() {
+    if (!g_objDatabase) return std::nullopt;
+    return g_objDatabase->AccessLevel();
+}

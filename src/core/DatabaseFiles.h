@@ -6,6 +6,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 inline constexpr const char* kDatabaseFileName = "Mirtavolia.mdb";
 inline constexpr const char* kMaintenanceDatabaseFileName = "MirtavoliaMaintenance.mdb";
@@ -42,6 +43,14 @@ extern std::shared_ptr<DBEngine> g_objBackupDBEngine;
 void ApplyDatabaseSettings();
 // Both objects exist and the database is open.
 bool IsDatabaseOpen();
+
+// What a window needs to know of the open working database without reaching into the
+// database library. The decimals of its money (0 with no database or no currency); the
+// name of the currency amounts may be converted to (none without one); the operator's
+// access level (none with no database).
+int WorkingCurrencyDecimals();
+std::optional<QString> WorkingConversionCurrency();
+std::optional<int> WorkingAccessLevel();
 
 // Empties g_objDatabase and closes and empties both engines; errors are ignored.
 void ReleaseDatabaseObjects();

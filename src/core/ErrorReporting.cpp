@@ -1,12 +1,10 @@
 #include "ErrorReporting.h"
 #include "Configuration.h"
+#include "DialogServices.h"
 #include "FileOps.h"
-#include "QtUiServices.h"
 #include "SystemHelpers.h"
 #include "UiServices.h"
-#include "frmShowException.h"
 
-#include <QApplication>
 #include <QUrl>
 
 namespace {
@@ -24,10 +22,7 @@ void presentWindow(const QString& code, const QString& text) {
         presenter()(code, text);
         return;
     }
-    if (dynamic_cast<QtUiServices*>(&ui()) && qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        frmShowException::showReport(code, text);
-        return;
-    }
+    if (DialogServices* dialogs = dialogServices(); dialogs && dialogs->ShowErrorReport(code, text)) return;
     ui().status(QStringLiteral("Visualizzazione Errore: ") + code + QStringLiteral(": ") + text);
 }
 }

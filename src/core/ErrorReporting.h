@@ -69,7 +69,8 @@ void SaveErrorState(const AppError& e);
 AppError& SavedError();
 [[noreturn]] void RaiseSavedError();
 
-// Who shows the report window. By default the Qt window when the Qt dialogs are in use; with
-// scripted dialogs (headless runs) the code and text go to ui().status().
+// Who shows the report window. By default the shared dialogs' window when the Qt dialogs are
+// in use (DialogServices); with scripted dialogs (headless runs), or no shared dialogs, the
+// code and text go to ui().status().
 using ErrorWindowPresenter = std::function<void(const QString& codeText, const QString& shownText)>;
 void setErrorWindowPresenter(ErrorWindowPresenter presenter);   // null restores the default

@@ -23,3 +23,5 @@ public:
 // The registered main window, or null when none is (tools, tests without one).
 MainWindowServices* mainWindowServices();
 void setMainWindowServices(MainWindowServices* services);
+// A status line on the registered main window's bar; nothing when none is registered.
+void ShowMainWindowStatus(const QString& text);

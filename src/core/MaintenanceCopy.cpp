@@ -3,13 +3,12 @@
 #include "Configuration.h"
 #include "DatabaseFileCopy.h"
 #include "DatabaseFiles.h"
+#include "DialogServices.h"
 #include "FileOps.h"
 #include "MainWindowServices.h"
 #include "SettingsStore.h"
 #include "SystemHelpers.h"
 #include "UiServices.h"
-#include "frmMessage.h"
-#include "frmSelectDir.h"
 #include <QDir>
 #include <QFileInfo>
 
@@ -23,8 +22,8 @@ QWidget* mainWidget() {
     return m ? m->mainWidget() : nullptr;
 }
 
-void showMsg(const QString& text) { frmMessage::instance().ShowMsg(text, mainWidget()); }
-void unloadMsg() { frmMessage::unloadInstance(); }
+void showMsg(const QString& text) { ShowProgressWindow(text, mainWidget()); }
+void unloadMsg() { UnloadProgressWindow(); }
 
 QString dateTimeText(const QDateTime& t) { return t.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")); }
 
@@ -82,7 +81,8 @@ MaintenanceFolderChooser& chooser() {
 
 QString chooseFolder(const QString& current) {
     if (chooser()) return chooser()(current);
-    return frmSelectDir::ChooseFolder(mainWidget(), current);
+    DialogServices* dialogs = dialogServices();
+    return dialogs ? dialogs->ChooseFolder(mainWidget(), current) : QString();
 }
 
 }  // namespace

@@ -6,12 +6,12 @@
 #include "Database.h"
 #include "DatabaseFiles.h"
 #include "DatabaseRepair.h"
+#include "DialogServices.h"
 #include "ErrorReporting.h"
 #include "SystemHelpers.h"
 #include "TableData.h"
 #include "TableObject.h"
 #include "UiServices.h"
-#include "frmMessage.h"
 #include <QDir>
 #include <QFileInfo>
 
@@ -30,13 +30,13 @@ public:
     void show(const QString& text)
     {
         if (m_shown)
-            frmMessage::instance().ShowMsg(text, m_owner, -1, -1);
+            ShowProgressWindow(text, m_owner, -1, -1);
     }
-    itfProgress* target() { return m_shown ? &frmMessage::instance() : nullptr; }
+    itfProgress* target() { return m_shown ? ProgressWindowTarget() : nullptr; }
     void close()
     {
-        if (m_shown && frmMessage::isLoaded())
-            frmMessage::unloadInstance();
+        if (m_shown && ProgressWindowLoaded())
+            UnloadProgressWindow();
     }
 private:
     bool m_shown;

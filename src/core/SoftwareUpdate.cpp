@@ -1,13 +1,12 @@
 #include "SoftwareUpdate.h"
 #include "CabinetArchive.h"
 #include "Configuration.h"
+#include "DialogServices.h"
 #include "FileOps.h"
 #include "Notify.h"
 #include "ProgramEnd.h"
 #include "SystemHelpers.h"
 #include "UiServices.h"
-#include "frmMessage.h"
-#include <QApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -17,7 +16,6 @@
 #include <QProcess>
 #include <QUrl>
 #include <QUrlQuery>
-#include <QWidget>
 #include <cmath>
 #include <unistd.h>
 
@@ -62,8 +60,7 @@ void endProgram() {
         endHandler()();
         return;
     }
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    for (auto it = windows.rbegin(); it != windows.rend(); ++it) (*it)->close();
+    if (DialogServices* dialogs = dialogServices()) dialogs->CloseAllWindows();
     EndProgramNow(0);
 }
 
@@ -389,16 +386,16 @@ bool RunSoftwareUpdate(const QString& folder, const QString& appName, int major,
 }
 
 bool SoftwareUpdateCommand(QWidget* window) {
-    frmMessage::instance().ShowMsg(QStringLiteral("Aggiornamento del software..."), window);
+    ShowProgressWindow(QStringLiteral("Aggiornamento del software..."), window);
     bool started = false;
     try {
         started = RunSoftwareUpdate(RootDir, AppExeName(), AppVersionMajor(), AppVersionMinor(), AppVersionRevision(),
-                                    UpdateLocalAndOnline, nullptr, &frmMessage::instance(), false, true);
+                                    UpdateLocalAndOnline, nullptr, ProgressWindowTarget(), false, true);
     } catch (...) {
-        frmMessage::unloadInstance();
+        UnloadProgressWindow();
         throw;
     }
-    frmMessage::unloadInstance();
+    UnloadProgressWindow();
     if (!started) ui().msgBox(QStringLiteral("NESSUN AGGIORNAMENTO."), Msg::Information);
     return started;
 }

@@ -14,6 +14,7 @@
 #include "SystemHelpers.h"
 #include "TableData.h"
 #include "UiServices.h"
+#include "LineEditBarcodeTarget.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,9 +1,9 @@
 #include "LibraryDocumentOperator.h"
 
+#include "CustomerCardWriter.h"
 #include "LibraryApplication.h"
 #include "RowsListDialog.h"
 #include "TableData.h"
-#include "frmMagneticDev.h"
 #include "frmMsgBeep.h"
 #include "frmSearchText.h"
 
@@ -44,7 +44,9 @@ bool LibraryDocumentOperator::confirmWithBeep(const QString& message) { return f
 
 QString LibraryDocumentOperator::readCustomerCard()
 {
-    return frmMagneticDev::instance().ReadCode(m_owner, QString(), true);
+    // The card dialog belongs to the card devices' windows, registered at start.
+    CustomerCardReader* reader = customerCardReader();
+    return reader ? reader->ReadCode(m_owner, QString(), true) : QString();
 }
 
 std::optional<qint64> LibraryDocumentOperator::pickArticle(TableData& articles)

@@ -10,6 +10,7 @@
 #include "SerialLines.h"
 #include "SystemHelpers.h"
 #include "WindowRegistry.h"
+#include "LineEditBarcodeTarget.h"
 
 #include <QComboBox>
 #include <QEvent>

@@ -7,6 +7,7 @@
 #include "DocumentDisplay.h"
 #include "FormUtilities.h"
 #include "WindowRegistry.h"
+#include "LineEditBarcodeTarget.h"
 
 #include <QApplication>
 #include <QCheckBox>

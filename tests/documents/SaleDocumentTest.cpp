@@ -11,6 +11,7 @@
 #include "RecordingTarget.h"
 #include "TableObject.h"
 #include "TestEnvironment.h"
+#include "LineEditBarcodeTarget.h"
 
 #include <QLineEdit>
 

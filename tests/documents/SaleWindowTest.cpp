@@ -15,6 +15,7 @@
 #include "RecordingTarget.h"
 #include "ShownModalWindows.h"
 #include "TableObject.h"
+#include "frmMagneticDev.h"
 #include "frmVendite.h"
 #include "itfFiscalPrinter.h"
 #include "modMagneticDev.h"
@@ -469,7 +470,9 @@ TEST_F(SaleWindow, ACardTypedByAKeyboardEmulatingReaderPicksTheCustomer)
     frmVendite& w = open();
     ASSERT_TRUE(child<QPushButton>(w, "cmdReadCard")->isVisibleTo(&w));
 
-    // The card dialog shown for real; the reader types the track and Enter into it.
+    // The card dialog shown for real, registered as the program registers it; the reader
+    // types the track and Enter into it.
+    InstallCustomerCardWriter();
     setUiServices(std::make_shared<wintest::ShownModalWindows>(m_ui));
     QTimer::singleShot(0, [] {
         QWidget* dialog = QApplication::activeModalWidget();
@@ -482,6 +485,8 @@ TEST_F(SaleWindow, ACardTypedByAKeyboardEmulatingReaderPicksTheCustomer)
     });
     press(w.codeBox(), Qt::Key_F9);
     setUiServices(m_ui);
+    setCustomerCardWriter(nullptr);
+    setCustomerCardReader(nullptr);
     MagneticDevParam = saved;
 
     EXPECT_EQ(w.document().sale()->GetReferenceOID(QStringLiteral("Cliente")), bianchi);

@@ -7,6 +7,7 @@
 #include "HeadlessGuard.h"
 #include "PtyPair.h"
 #include "ScriptedSerialChannel.h"
+#include "LineEditBarcodeTarget.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -24,6 +24,7 @@
 #include "SystemHelpers.h"
 #include "TableData.h"
 #include "frmMain.h"
+#include "LineEditBarcodeTarget.h"
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>

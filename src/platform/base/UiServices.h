@@ -26,8 +26,9 @@ void setSystemEnding(bool ending);
 bool systemEnding();
 
 // A modal window, run through UiServices::runModal. The windows of the program derive from
-// ModalDialog (src/core/ModalDialog.h), which implements everything here except
-// answerPrompt and applyAnswer; a stock dialog (print, preview) gets a small adapter.
+// ModalDialog (src/platform/widgets, beside the Qt implementation), which implements
+// everything here except answerPrompt and applyAnswer; a stock dialog (print, preview) gets
+// a small adapter.
 // No window ever asks which implementation of UiServices runs it.
 class ModalWindow {
 public:

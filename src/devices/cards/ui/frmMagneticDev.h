@@ -12,7 +12,7 @@ class QLineEdit;
 class QPushButton;
 class QTimer;
 
-class frmMagneticDev : public ModalDialog, public CustomerCardWriter {
+class frmMagneticDev : public ModalDialog, public CustomerCardWriter, public CustomerCardReader {
     Q_OBJECT
 public:
     explicit frmMagneticDev(QWidget* parent = nullptr);
@@ -23,7 +23,7 @@ public:
     // The code read; empty when the code was refused, the operator cancelled before any
     // read, or the reader could not start (that error shown). Cancelled after a read the
     // reader reported failed: the text that read found, as it came.
-    QString ReadCode(QWidget* owner, const QString& prefix, bool reverse);
+    QString ReadCode(QWidget* owner, const QString& prefix, bool reverse) override;
     // Writes prefix + code (and data2) on a card, retrying a failed write until it goes or
     // the operator cancels. False when the operator's level is below `requiredLevel`, the
     // reader cannot write, or the write did not happen; each case told to the operator.
@@ -62,5 +62,5 @@ private:
     QTimer* m_tmEvent = nullptr;
 };
 
-// Makes the card dialog the program's customer-card writer (WriteCustomerCard).
+// Makes the card dialog the program's customer-card writer (WriteCustomerCard) and reader.
 void InstallCustomerCardWriter();

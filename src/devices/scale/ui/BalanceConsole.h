@@ -2,6 +2,7 @@
 // The scale's test console without its window: a port opened with the technician's own
 // settings, framed messages sent to the scale, and every message that comes back
 // unwrapped, answered and logged. A message counts as complete after a second of silence.
+#include "ConsolePort.h"
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -11,13 +12,7 @@ class SerialChannel;
 class BalanceConsole : public QObject {
     Q_OBJECT
 public:
-    struct PortSettings {
-        QString port;       // the port number as typed
-        QString params;     // "19200,n,8,1"
-        bool rts = false;
-        bool dtr = false;
-        bool handshakeRts = false;
-    };
+    using PortSettings = ConsolePortSettings;   // params: "19200,n,8,1"
     // The one-character answer to a message: acknowledged when its frame checked.
     static constexpr char kValidAnswer = 6;     // ACK
     static constexpr char kInvalidAnswer = 21;  // NAK

@@ -1,6 +1,4 @@
 #include "QtUiServices.h"
-#include "Configuration.h"
-#include "MainWindowServices.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -11,8 +9,6 @@
 #include <QUrl>
 
 namespace {
-QString titleOr(const QString& title) { return title.isEmpty() ? QString::fromLatin1(kAppTitle) : title; }
-
 QWidget* owner() { return QApplication::activeWindow(); }
 
 struct BoxButton {
@@ -61,6 +57,9 @@ QString QtMessageText(const QString& text) {
     t.replace(u'\r', u'\n');
     return t;
 }
+
+QtUiServices::QtUiServices(QString defaultTitle, std::function<void(const QString&)> statusLine)
+    : m_defaultTitle(std::move(defaultTitle)), m_statusLine(std::move(statusLine)) {}
 
 int QtUiServices::msgBox(const QString& text, int flags, const QString& title) {
     if (systemEnding()) return Msg::escapeResult(flags);
@@ -128,13 +127,13 @@ bool QtUiServices::openUrl(const QString& urlOrPath) {
 }
 
 void QtUiServices::status(const QString& text) {
-    if (MainWindowServices* mw = mainWindowServices()) mw->SetStatusMsg(text);
+    if (m_statusLine) m_statusLine(text);
 }
 
-void InstallUiServices() {
+void InstallUiServices(const QString& defaultTitle, std::function<void(const QString&)> statusLine) {
     if (auto scripted = ScriptedUiServices::fromEnvironment()) {
         setUiServices(scripted);
         return;
     }
-    setUiServices(std::make_shared<QtUiServices>());
+    setUiServices(std::make_shared<QtUiServices>(defaultTitle, std::move(statusLine)));
 }

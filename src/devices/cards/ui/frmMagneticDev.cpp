@@ -1,7 +1,6 @@
 #include "frmMagneticDev.h"
 #include "AppError.h"
 #include "Configuration.h"
-#include "Database.h"
 #include "DatabaseFiles.h"
 #include "FormUtilities.h"
 #include "UiServices.h"
@@ -110,7 +109,10 @@ frmMagneticDev& frmMagneticDev::instance() {
     return *dialog;
 }
 
-void InstallCustomerCardWriter() { setCustomerCardWriter(&frmMagneticDev::instance()); }
+void InstallCustomerCardWriter() {
+    setCustomerCardWriter(&frmMagneticDev::instance());
+    setCustomerCardReader(&frmMagneticDev::instance());
+}
 
 void frmMagneticDev::FlashTryAgain() {
     m_lblTryAgain->setVisible(false);
@@ -133,7 +135,7 @@ QString frmMagneticDev::ReadCode(QWidget* owner, const QString& prefix, bool rev
 bool frmMagneticDev::WriteCode(QWidget* owner, const QString& code, const QString& prefix, const QString& data2,
                                bool reverse, int32_t requiredLevel) {
     try {
-        if (g_objDatabase && g_objDatabase->AccessLevel() < requiredLevel) {
+        if (const auto level = WorkingAccessLevel(); level && *level < requiredLevel) {
             ui().msgBox(QStringLiteral("Utente non abilitato."), int(Msg::OKOnly) + int(Msg::Information), g_strMsgTitle);
             return false;
         }

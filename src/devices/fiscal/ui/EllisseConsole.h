@@ -3,6 +3,7 @@
 // technician's own settings, one command typed by hand and its exchange logged, the
 // register's article (PLU) and department tables read into the log, and the frames the
 // register sends on its own answered.
+#include "ConsolePort.h"
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -13,13 +14,7 @@ class SerialChannel;
 class EllisseConsole : public QObject {
     Q_OBJECT
 public:
-    struct PortSettings {
-        QString port;              // the port number as typed
-        QString params;            // "9600,E,7,1"
-        bool dtr = false;
-        bool rts = false;
-        bool handshakeRts = false;
-    };
+    using PortSettings = ConsolePortSettings;
     // Each record's fields, with their widths, as the log lists them.
     static const QStringList& PluFields();
     static const QStringList& DepartmentFields();

@@ -22,18 +22,8 @@ QString BalanceConsole::PortErrorMessage(const PortSettings& s, const QString& e
 
 void BalanceConsole::SetBalance(bool open, const PortSettings& s) {
     m_listening = false;
-    if (m_comm->isOpen()) m_comm->close();
-    if (open) {
-        m_comm->setPortNumber(static_cast<int>(config::ReadWhole(s.port, -32768, 32767, 0)));
-        m_comm->setSettings(s.params);
-        m_comm->setFlowControl(s.handshakeRts ? SerialFlowControl::Hardware : SerialFlowControl::None);
-        m_comm->setDtrEnable(s.dtr);
-        m_comm->setRtsEnable(s.rts);
-        m_comm->open();
-        m_listening = true;
-    }
-    // A closed port has no input to empty.
-    if (m_comm->isOpen()) ClearCommInput(*m_comm);
+    OpenConsolePort(*m_comm, open, static_cast<int>(config::ReadWhole(s.port, -32768, 32767, 0)), s);
+    m_listening = open;
 }
 
 void BalanceConsole::Send(const QString& text) {

@@ -5,10 +5,7 @@
 #include "BalanceConsole.h"
 #include <QWidget>
 
-class QCheckBox;
-class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
+class SerialConsolePanel;
 
 class frmBalanceTest : public QWidget {
     Q_OBJECT
@@ -21,16 +18,6 @@ public:
     BalanceConsole& Console() { return m_console; }
 
 private:
-    BalanceConsole::PortSettings Settings() const;
-
     BalanceConsole m_console;
-    QLineEdit* m_txtCOM = nullptr;
-    QLineEdit* m_txtParam = nullptr;
-    QCheckBox* m_chkRTS = nullptr;
-    QCheckBox* m_chkDTR = nullptr;
-    QCheckBox* m_chkHandRTS = nullptr;
-    QPushButton* m_cmdOpen = nullptr;
-    QPushButton* m_cmdClose = nullptr;
-    QLineEdit* m_txtSend = nullptr;
-    QPlainTextEdit* m_txtResult = nullptr;
+    SerialConsolePanel* m_panel = nullptr;
 };

@@ -6,11 +6,8 @@
 #include "EllisseConsole.h"
 #include "ModalDialog.h"
 
-class QCheckBox;
 class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
+class SerialConsolePanel;
 
 class frmEllisseTest : public ModalDialog {
     Q_OBJECT
@@ -34,19 +31,10 @@ public:
     void applyAnswer(const QString& answer) override;
 
 private:
-    EllisseConsole::PortSettings Settings() const;
     // Runs one of the console's operations; an error of the port ends it with a message.
     void run(const std::function<void()>& operation);
 
     EllisseConsole m_console;
-    QLineEdit* m_txtCOM = nullptr;
-    QLineEdit* m_txtParam = nullptr;
-    QCheckBox* m_chkDTR = nullptr;
-    QCheckBox* m_chkRTS = nullptr;
-    QCheckBox* m_chkHandRTS = nullptr;
-    QPushButton* m_cmdOpen = nullptr;
-    QPushButton* m_cmdClose = nullptr;
-    QLineEdit* m_txtSend = nullptr;
-    QPlainTextEdit* m_txtResult = nullptr;
+    SerialConsolePanel* m_panel = nullptr;
     QLabel* m_lblProgr = nullptr;
 };

@@ -2,7 +2,6 @@
 #include "AnswerControls.h"
 #include "AppError.h"
 #include "Configuration.h"
-#include "Database.h"
 #include "DatabaseFiles.h"
 #include "ErrorReporting.h"
 #include "FiscalPrinterFactory.h"
@@ -46,11 +45,7 @@ int32_t numberIn(const QLineEdit* e) {
 }
 
 // The decimals amounts are given in: those of the database's currency, when one is open.
-int16_t receiptDecimals() {
-    if (g_objDatabase && g_objDatabase->GetCurrency())
-        return static_cast<int16_t>(g_objDatabase->GetCurrency()->Decimals());
-    return 0;
-}
+int16_t receiptDecimals() { return static_cast<int16_t>(WorkingCurrencyDecimals()); }
 }
 
 frmFiscalOptions::frmFiscalOptions(QWidget* parent) : ModalDialog(parent) {
@@ -136,10 +131,10 @@ frmFiscalOptions::frmFiscalOptions(QWidget* parent) : ModalDialog(parent) {
     m_mebTimeoutReg->setText(padded(v.timeout, 5));
     m_mebDepartmentReg->setText(padded(v.defaultDepartment, 5));
     m_mebMaxDescrLen->setText(padded(v.descriptionLength, 3));
-    const auto conversion = g_objDatabase && g_objDatabase->GetCurrency() ? g_objDatabase->ConversionCurrency() : nullptr;
-    m_conversionCurrency = conversion != nullptr;
+    const std::optional<QString> conversion = WorkingConversionCurrency();
+    m_conversionCurrency = conversion.has_value();
     if (conversion) {
-        m_chkCurConvReg->setText(m_chkCurConvReg->text() + QStringLiteral(" (") + conversion->Name() + u')');
+        m_chkCurConvReg->setText(m_chkCurConvReg->text() + QStringLiteral(" (") + *conversion + u')');
         m_chkCurConvReg->setChecked(v.currencyConversion);
     }
     m_chkSendDescrReg->setChecked(v.sendDescription);
