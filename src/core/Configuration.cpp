@@ -15,49 +15,7 @@
 #include <functional>
 #include <vector>
 
-// ---- The globals, with the defaults of an empty store ------------------------------------------
-QString RootDir;
-int32_t AccessMode = 0;
-QString MaintenanceDir;
-bool MaintenanceMode = false;
-bool UseTransaction = false;
-bool BarcodeReaderEnabled = false;
-bool FiscalPrinterEnabled = false;
-bool BalanceEnabled = false;
-bool UseDateSelection = true;
-bool Use_PrezzoAcquistoListino = false;
-bool Use_PagamentoForniture = false;
-QString Default_UnitaMisura = QStringLiteral("QntPzz");
-QString Default_CodiceIVA = QStringLiteral("IVA20");
-int ProgrLen_ClientiForn = 0;
-bool Use_Ricevute = false;
-bool Use_Fattura = false;
-QString NCopyRicevute = QStringLiteral("1");
-double ImportoMaxArticolo = 0;
-double ImportoPunto = 1;
-double ImportoPuntoPremio = 0.05;
-double PuntiMinPremio = 1000;
-bool Use_PuntiPremio = false;
-bool Use_Badge = false;
-QString BackupDir;
-bool BackupFuncSaveEnabled = true;
-bool BackupFuncRestoreEnabled = false;
-int32_t BkpSaveNotify = 0;
-bool BackupFuncEnableDelete = true;
-bool AutoSaveOnExit = false;
-bool CurrencyConversion = false;
-double ValoreArrotondamento = 0.5;
-bool ArrotondaInEccesso = true;
-bool UseRoundRanges = false;
-
-int BalanceCOMPortNumber = 1;
-QString BalanceCOMPortParam = QStringLiteral("19200,n,8,1");
-
-QDate DBStarted;
-
-LabelPrinterSettings LabelPrinterParam;
-TicketPrinterSettings TicketPrinterParam;
-
+// ---- Program-wide state ------------------------------------------------------------------------
 bool g_bBackupArchiveMode = false;
 int32_t g_nDBOpenMode = 0;
 QString g_strMsgTitle = QStringLiteral("Mirtavolia");

@@ -2,11 +2,6 @@
 #include "DefaultScripts.h"
 #include "SettingsStore.h"
 
-BarcodeReaderSettings BarcodeReaderParam;
-FiscalPrinterSettings FiscalPrinterParam;
-int32_t DefaultDepartment = 4;
-MagneticDevSettings MagneticDevParam;
-
 namespace {
 const QString kBarcode = QStringLiteral("BarcodeReaderParam");
 const QString kFiscal = QStringLiteral("FiscalPrinterParam");
