@@ -153,13 +153,13 @@ int fiscal(const QStringList& args) {
     } else {
         settingsStore().set(QStringLiteral("Devices"), QStringLiteral("COM1"), port);
     }
-    FiscalPrinterParam = FiscalPrinterSettings{};
-    FiscalPrinterParam.Type = type;
-    FiscalPrinterParam.COMPortNumber = 1;
-    FiscalPrinterParam.COMPortParam = lineSettings;
-    if (timeout) FiscalPrinterParam.Timout = *timeout;
-    if (wait) FiscalPrinterParam.CommandWait = *wait;
-    if (descLen) FiscalPrinterParam.DescriptionLen = *descLen;
+    settings().FiscalPrinterParam = FiscalPrinterSettings{};
+    settings().FiscalPrinterParam.Type = type;
+    settings().FiscalPrinterParam.COMPortNumber = 1;
+    settings().FiscalPrinterParam.COMPortParam = lineSettings;
+    if (timeout) settings().FiscalPrinterParam.Timout = *timeout;
+    if (wait) settings().FiscalPrinterParam.CommandWait = *wait;
+    if (descLen) settings().FiscalPrinterParam.DescriptionLen = *descLen;
 
     setSerialChannelFactory([] {
         return std::make_unique<TracingSerialChannel>(createSystemSerialChannel(),

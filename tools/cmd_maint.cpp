@@ -60,7 +60,7 @@ void printPrompts() {
 // The configuration as the program loads it, with the database folder of --root.
 void loadConfiguration(const Options& o) {
     LoadConfiguration();
-    if (o.values.contains(QStringLiteral("--root"))) RootDir = o.values.value(QStringLiteral("--root"));
+    if (o.values.contains(QStringLiteral("--root"))) settings().RootDir = o.values.value(QStringLiteral("--root"));
 }
 
 int maintSave(const QStringList& args) {
@@ -80,7 +80,7 @@ int maintRestore(const QStringList& args) {
     loadConfiguration(*o);
     // The command's own flow, but with its result: mvtool holds no database to release.
     bool restored = false;
-    if (MaintenanceDir.isEmpty()) (void)RunMaintenanceCommand(true);
+    if (settings().MaintenanceDir.isEmpty()) (void)RunMaintenanceCommand(true);
     else restored = MaintenanceSaveRestore(true);
     printPrompts();
     mvtool::out(restored ? QStringLiteral("restored") : QStringLiteral("not restored"));
@@ -123,7 +123,7 @@ int update(const QStringList& args) {
     if (progress) frmMessage::instance().ShowMsg(QStringLiteral("Aggiornamento del software..."));
     bool started = false;
     try {
-        started = RunSoftwareUpdate(RootDir, name, major, minor, revision, mode, nullptr, progress,
+        started = RunSoftwareUpdate(settings().RootDir, name, major, minor, revision, mode, nullptr, progress,
                                     o->flags.contains(QStringLiteral("--quiet")), true);
     } catch (...) {
         frmMessage::unloadInstance();

@@ -392,7 +392,7 @@ bool SoftwareUpdateCommand(QWidget* window) {
     frmMessage::instance().ShowMsg(QStringLiteral("Aggiornamento del software..."), window);
     bool started = false;
     try {
-        started = RunSoftwareUpdate(RootDir, AppExeName(), AppVersionMajor(), AppVersionMinor(), AppVersionRevision(),
+        started = RunSoftwareUpdate(settings().RootDir, AppExeName(), AppVersionMajor(), AppVersionMinor(), AppVersionRevision(),
                                     UpdateLocalAndOnline, nullptr, &frmMessage::instance(), false, true);
     } catch (...) {
         frmMessage::unloadInstance();
