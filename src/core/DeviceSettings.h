@@ -6,13 +6,8 @@
 #include <QString>
 #include <cstdint>
 
-extern BarcodeReaderSettings& BarcodeReaderParam;
-
-extern FiscalPrinterSettings& FiscalPrinterParam;
-// Register department proposed for new articles and VAT codes; key "DefaultDepartment".
-extern int32_t& DefaultDepartment;
-
-extern MagneticDevSettings& MagneticDevParam;
+// The sections' values are members of the settings object (Settings.h): BarcodeReaderParam,
+// FiscalPrinterParam with DefaultDepartment, MagneticDevParam.
 
 void LoadBarcodeReaderParam();
 void SaveBarcodeReaderParam();

@@ -4,7 +4,8 @@
 // reaches and SaveConfiguration writes it back; the rules read it there. A test puts an object
 // of its own in place for its scope with ScopedSettings, so what it sets ends with it.
 //
-// The defaults are those of an empty store.
+// The defaults are those of an empty store. The program-wide state beside it (backup archive
+// mode, open mode, message title: Configuration.h) is no setting and stays out of it.
 #include <QDate>
 #include <QString>
 #include <cstdint>
