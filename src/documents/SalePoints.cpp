@@ -86,7 +86,7 @@ SalePoints::Tips SalePoints::tips(const Database& db)
     const QString name = currencyName(db);
     Tips t;
     if (prizePoints() != 0) {
-        const QString value = name + u' ' + amountText(db, pointValue().times(PuntiMinPremio));
+        const QString value = name + u' ' + amountText(db, pointValue().times(settings().PuntiMinPremio));
         t.points = QStringLiteral(" (il premio di ") + QString::number(prizePoints()) + QStringLiteral(" punti vale ") +
                    value + u')';
         t.prize = QStringLiteral(" (valore premio ") + value + u')';
