@@ -42,7 +42,7 @@ bool openWorkingDatabase()
 {
     LoadConfiguration();
     // As the program starts: a swap a crash interrupted is settled before the file is looked for.
-    (void)DatabaseRepair::RecoverInterruptedSwap(WorkingDatabasePath(), RootDir);
+    (void)DatabaseRepair::RecoverInterruptedSwap(WorkingDatabasePath(), settings().RootDir);
     if (!FileExists(WorkingDatabasePath())) {
         err(QStringLiteral("no working database at %1").arg(WorkingDatabasePath()));
         return false;

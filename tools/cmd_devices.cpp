@@ -58,7 +58,7 @@ itfMagneticCard* startReader() {
     LoadConfiguration();
     if (!InitMagneticDevice(false) || !MagneticDeviceExists()) {
         mvtool::err(QStringLiteral("no card reader driver for type %1 (keyboard emulation or unknown type)")
-                        .arg(MagneticDevParam.Type));
+                        .arg(settings().MagneticDevParam.Type));
         return nullptr;
     }
     itfMagneticCard& driver = objMagneticDevice();

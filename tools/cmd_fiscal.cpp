@@ -129,13 +129,13 @@ std::optional<FiscalCommand> fiscalCommand(const QStringList& args) {
 // The register as the arguments describe it, its line on COM1 (the fakes need none).
 void describeRegister(const FiscalCommand& c, const QString& port) {
     if (!c.fake) settingsStore().set(QStringLiteral("Devices"), QStringLiteral("COM1"), port);
-    FiscalPrinterParam = FiscalPrinterSettings{};
-    FiscalPrinterParam.Type = c.type;
-    FiscalPrinterParam.COMPortNumber = 1;
-    FiscalPrinterParam.COMPortParam = c.lineSettings;
-    if (c.timeout) FiscalPrinterParam.Timout = *c.timeout;
-    if (c.wait) FiscalPrinterParam.CommandWait = *c.wait;
-    if (c.descLen) FiscalPrinterParam.DescriptionLen = *c.descLen;
+    settings().FiscalPrinterParam = FiscalPrinterSettings{};
+    settings().FiscalPrinterParam.Type = c.type;
+    settings().FiscalPrinterParam.COMPortNumber = 1;
+    settings().FiscalPrinterParam.COMPortParam = c.lineSettings;
+    if (c.timeout) settings().FiscalPrinterParam.Timout = *c.timeout;
+    if (c.wait) settings().FiscalPrinterParam.CommandWait = *c.wait;
+    if (c.descLen) settings().FiscalPrinterParam.DescriptionLen = *c.descLen;
 }
 
 std::unique_ptr<FakeRegisterComponents> scriptedFakes(const FiscalCommand& c) {

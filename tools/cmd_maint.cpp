@@ -42,7 +42,7 @@ void printPrompts() {
 // The configuration as the program loads it, with the database folder of --root.
 void loadConfiguration(const std::optional<QString>& root) {
     LoadConfiguration();
-    if (root) RootDir = *root;
+    if (root) settings().RootDir = *root;
 }
 
 // The maintenance commands take --root alone; false when the arguments are wrong.
@@ -68,7 +68,7 @@ int maintRestore(const QStringList& args) {
     loadConfiguration(root);
     // The command's own flow, but with its result: mvtool holds no database to release.
     bool restored = false;
-    if (MaintenanceDir.isEmpty()) (void)RunMaintenanceCommand(true);
+    if (settings().MaintenanceDir.isEmpty()) (void)RunMaintenanceCommand(true);
     else restored = MaintenanceSaveRestore(true);
     printPrompts();
     mvtool::out(restored ? QStringLiteral("restored") : QStringLiteral("not restored"));
@@ -137,7 +137,7 @@ int update(const QStringList& args) {
     if (progress) frmMessage::instance().ShowMsg(QStringLiteral("Aggiornamento del software..."));
     bool started = false;
     try {
-        started = RunSoftwareUpdate(RootDir, name, c.major, c.minor, c.revision, c.modeNumber, nullptr, progress, c.quiet, true);
+        started = RunSoftwareUpdate(settings().RootDir, name, c.major, c.minor, c.revision, c.modeNumber, nullptr, progress, c.quiet, true);
     } catch (...) {
         frmMessage::unloadInstance();
         printPrompts();

@@ -112,7 +112,7 @@ int printReceipt(const QStringList& arguments)
 
     std::shared_ptr<RecordingTarget> recording;
     auto prn = std::make_shared<clsTiketScriptPrinter>();
-    const TicketPrinterSettings& s = TicketPrinterParam;
+    const TicketPrinterSettings& s = settings().TicketPrinterParam;
     auto setUp = [&](auto target) {
         prn->SetPrinter(target, s.TicketHeight, s.TicketWidth, s.TicketTop, s.TicketLeft, int16_t(s.ModuleColumns),
                         s.TicketRowsDim, s.TicketRowsTop, s.TicketRowsBottom, s.TicketBackImageFile,
@@ -138,7 +138,7 @@ int printLabels(const QStringList& arguments)
     mvtool::OpenShop shop(args[0]);
     std::shared_ptr<RecordingTarget> recording;
     auto prn = std::make_shared<clsScriptPrinter>();
-    const LabelPrinterSettings& s = LabelPrinterParam;
+    const LabelPrinterSettings& s = settings().LabelPrinterParam;
     if (auto target = chosenTarget(out, recording))
         prn->SetPrinter(target, s.LabelHeight, s.LabelWidth, s.LabelTop, s.LabelLeft, int16_t(s.ModuleColumns));
     else

@@ -127,13 +127,13 @@ int receipt(const QStringList& args)
         port = line->devicePath();
     }
     settingsStore().set(QStringLiteral("Devices"), QStringLiteral("COM1"), port);
-    FiscalPrinterParam = FiscalPrinterSettings{};
-    FiscalPrinterParam.Type = type;
-    FiscalPrinterParam.COMPortNumber = 1;
-    FiscalPrinterParam.COMPortParam = lineSettings;
-    FiscalPrinterParam.CurrencyConversion = conversion;
-    FiscalPrinterParam.SendDescription = !noDescription;
-    if (timeout) FiscalPrinterParam.Timout = *timeout;
+    settings().FiscalPrinterParam = FiscalPrinterSettings{};
+    settings().FiscalPrinterParam.Type = type;
+    settings().FiscalPrinterParam.COMPortNumber = 1;
+    settings().FiscalPrinterParam.COMPortParam = lineSettings;
+    settings().FiscalPrinterParam.CurrencyConversion = conversion;
+    settings().FiscalPrinterParam.SendDescription = !noDescription;
+    if (timeout) settings().FiscalPrinterParam.Timout = *timeout;
     setSerialChannelFactory([] {
         return std::make_unique<TracingSerialChannel>(createSystemSerialChannel(),
                                                       [](TrafficDirection d, const QByteArray& bytes) {

@@ -72,7 +72,7 @@ void FindDiscount(TableData& saleLine)
 
 int64_t PointsForAmount(Currency amount)
 {
-    const Currency perPoint = Currency::fromDouble(ImportoPunto);
+    const Currency perPoint = Currency::fromDouble(settings().ImportoPunto);
     if (perPoint.isZero())
         return 0;
     // Whole points of |amount| / perPoint, rounded down as Int does (a negative divisor
@@ -97,7 +97,7 @@ int32_t UpdateCustomerPoints(TableData& sale)
 
 int32_t ComputePrizePoints(TableData& saleLine)
 {
-    if (ImportoPunto == 0.0)
+    if (settings().ImportoPunto == 0.0)
         return 0;
     if (saleLine.HasNoCurrentRow())
         return 0;

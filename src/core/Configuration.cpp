@@ -15,49 +15,7 @@
 #include <functional>
 #include <vector>
 
-// ---- The globals, with the defaults of an empty store ------------------------------------------
-QString RootDir;
-int32_t AccessMode = 0;
-QString MaintenanceDir;
-bool MaintenanceMode = false;
-bool UseTransaction = false;
-bool BarcodeReaderEnabled = false;
-bool FiscalPrinterEnabled = false;
-bool BalanceEnabled = false;
-bool UseDateSelection = true;
-bool Use_PrezzoAcquistoListino = false;
-bool Use_PagamentoForniture = false;
-QString Default_UnitaMisura = QStringLiteral("QntPzz");
-QString Default_CodiceIVA = QStringLiteral("IVA20");
-int ProgrLen_ClientiForn = 0;
-bool Use_Ricevute = false;
-bool Use_Fattura = false;
-QString NCopyRicevute = QStringLiteral("1");
-double ImportoMaxArticolo = 0;
-double ImportoPunto = 1;
-double ImportoPuntoPremio = 0.05;
-double PuntiMinPremio = 1000;
-bool Use_PuntiPremio = false;
-bool Use_Badge = false;
-QString BackupDir;
-bool BackupFuncSaveEnabled = true;
-bool BackupFuncRestoreEnabled = false;
-int32_t BkpSaveNotify = 0;
-bool BackupFuncEnableDelete = true;
-bool AutoSaveOnExit = false;
-bool CurrencyConversion = false;
-double ValoreArrotondamento = 0.5;
-bool ArrotondaInEccesso = true;
-bool UseRoundRanges = false;
-
-int BalanceCOMPortNumber = 1;
-QString BalanceCOMPortParam = QStringLiteral("19200,n,8,1");
-
-QDate DBStarted;
-
-LabelPrinterSettings LabelPrinterParam;
-TicketPrinterSettings TicketPrinterParam;
-
+// ---- Program-wide state ------------------------------------------------------------------------
 bool g_bBackupArchiveMode = false;
 int32_t g_nDBOpenMode = 0;
 QString g_strMsgTitle = QStringLiteral("Mirtavolia");
@@ -224,6 +182,21 @@ Expectation decimalValue() {
     };
 }
 
+// Where a row's value lives: a member of the settings object, or a member of one of its
+// sections. Reached anew on each use, so the table serves whatever object is in force.
+template <class T>
+class Field {
+public:
+    Field(T Settings::*member) : m_of([member](Settings& s) -> T& { return s.*member; }) {}
+    template <class Section>
+    Field(Section Settings::*section, T Section::*member)
+        : m_of([section, member](Settings& s) -> T& { return (s.*section).*member; }) {}
+    T& operator()() const { return m_of(settings()); }
+
+private:
+    std::function<T&(Settings&)> m_of;
+};
+
 struct Row {
     QString section;
     QString key;
@@ -237,67 +210,67 @@ Row expecting(Row row, Expectation e) {
     return row;
 }
 
-Row textRow(const char* s, const char* k, QString* v, std::function<QString()> def, bool saved = true) {
+Row textRow(const char* s, const char* k, Field<QString> v, std::function<QString()> def, bool saved = true) {
     return {QString::fromLatin1(s), QString::fromLatin1(k), saved,
-            [v, def](const std::optional<QString>& st) { *v = st ? *st : def(); }, [v] { return *v; }};
+            [v, def](const std::optional<QString>& st) { v() = st ? *st : def(); }, [v] { return v(); }};
 }
-Row textRow(const char* s, const char* k, QString* v, const QString& def, bool saved = true) {
+Row textRow(const char* s, const char* k, Field<QString> v, const QString& def, bool saved = true) {
     return textRow(s, k, v, [def] { return def; }, saved);
 }
-Row boolRow(const char* s, const char* k, bool* v, bool def, bool saved = true) {
+Row boolRow(const char* s, const char* k, Field<bool> v, bool def, bool saved = true) {
     return {QString::fromLatin1(s), QString::fromLatin1(k), saved,
-            [v, def](const std::optional<QString>& st) { *v = st ? StrToBool(*st) : def; },
-            [v] { return config::WriteBool(*v); }, booleanValue()};
+            [v, def](const std::optional<QString>& st) { v() = st ? StrToBool(*st) : def; },
+            [v] { return config::WriteBool(v()); }, booleanValue()};
 }
 // `lo`: the least value that means something (0 labels per row print one: a count of
 // columns starts at 0).
-Row integerRow(const char* s, const char* k, int* v, int def, bool saved = true, int lo = kIntegerMin) {
+Row integerRow(const char* s, const char* k, Field<int> v, int def, bool saved = true, int lo = kIntegerMin) {
     return {QString::fromLatin1(s), QString::fromLatin1(k), saved,
             [v, def, lo](const std::optional<QString>& st) {
-                *v = st ? static_cast<int>(config::ReadWhole(*st, lo, kIntegerMax, def)) : def;
+                v() = st ? static_cast<int>(config::ReadWhole(*st, lo, kIntegerMax, def)) : def;
             },
-            [v] { return QString::number(*v); }, wholeValue(lo, kIntegerMax)};
+            [v] { return QString::number(v()); }, wholeValue(lo, kIntegerMax)};
 }
 // A count kept as text and taken as an Integer where used: a text that does not read as a
 // count an Integer holds takes the default.
-Row countTextRow(const char* s, const char* k, QString* v, const QString& def) {
+Row countTextRow(const char* s, const char* k, Field<QString> v, const QString& def) {
     return {QString::fromLatin1(s), QString::fromLatin1(k), true,
             [v, def](const std::optional<QString>& st) {
                 const std::optional<double> n = st ? config::ReadDecimal(*st) : std::nullopt;
-                *v = n && std::nearbyint(*n) >= 0 && std::nearbyint(*n) <= kIntegerMax ? *st : def;
+                v() = n && std::nearbyint(*n) >= 0 && std::nearbyint(*n) <= kIntegerMax ? *st : def;
             },
-            [v] { return *v; }, wholeValue(0, kIntegerMax)};
+            [v] { return v(); }, wholeValue(0, kIntegerMax)};
 }
-Row longRow(const char* s, const char* k, int32_t* v, int32_t def, bool saved = true) {
+Row longRow(const char* s, const char* k, Field<int32_t> v, int32_t def, bool saved = true) {
     return {QString::fromLatin1(s), QString::fromLatin1(k), saved,
             [v, def](const std::optional<QString>& st) {
-                *v = st ? static_cast<int32_t>(config::ReadWhole(*st, INT32_MIN, INT32_MAX, def)) : def;
+                v() = st ? static_cast<int32_t>(config::ReadWhole(*st, INT32_MIN, INT32_MAX, def)) : def;
             },
-            [v] { return QString::number(*v); }, wholeValue(INT32_MIN, INT32_MAX)};
+            [v] { return QString::number(v()); }, wholeValue(INT32_MIN, INT32_MAX)};
 }
-Row singleRow(const char* s, const char* k, float* v, float def, bool saved = true) {
-    return {QString::fromLatin1(s), QString::fromLatin1(k), saved,
-            [v, def](const std::optional<QString>& st) {
-                std::optional<double> d = st ? config::ReadDecimal(*st) : std::nullopt;
-                *v = d && std::fabs(*d) <= FLT_MAX ? static_cast<float>(*d) : def;
-            },
-            [v] { return config::WriteFloat(*v); }, decimalValue()};
-}
-Row doubleRow(const char* s, const char* k, double* v, double def, bool saved = true) {
+Row singleRow(const char* s, const char* k, Field<float> v, float def, bool saved = true) {
     return {QString::fromLatin1(s), QString::fromLatin1(k), saved,
             [v, def](const std::optional<QString>& st) {
                 std::optional<double> d = st ? config::ReadDecimal(*st) : std::nullopt;
-                *v = d ? *d : def;
+                v() = d && std::fabs(*d) <= FLT_MAX ? static_cast<float>(*d) : def;
             },
-            [v] { return config::WriteDouble(*v); }, decimalValue()};
+            [v] { return config::WriteFloat(v()); }, decimalValue()};
 }
-Row dateRow(const char* s, const char* k, QDate* v, std::function<QDate()> def, bool saved = true) {
+Row doubleRow(const char* s, const char* k, Field<double> v, double def, bool saved = true) {
+    return {QString::fromLatin1(s), QString::fromLatin1(k), saved,
+            [v, def](const std::optional<QString>& st) {
+                std::optional<double> d = st ? config::ReadDecimal(*st) : std::nullopt;
+                v() = d ? *d : def;
+            },
+            [v] { return config::WriteDouble(v()); }, decimalValue()};
+}
+Row dateRow(const char* s, const char* k, Field<QDate> v, std::function<QDate()> def, bool saved = true) {
     return {QString::fromLatin1(s), QString::fromLatin1(k), saved,
             [v, def](const std::optional<QString>& st) {
                 std::optional<QDate> d = st ? config::ReadDate(*st) : std::nullopt;
-                *v = d ? *d : def();
+                v() = d ? *d : def();
             },
-            [v] { return config::WriteDate(*v); },
+            [v] { return config::WriteDate(v()); },
             [](const QString& t) -> std::optional<QString> {
                 if (config::ReadDate(t)) return std::nullopt;
                 return QStringLiteral("una data");
@@ -309,46 +282,46 @@ const std::vector<Row>& table() {
         const char* C = "Configuration";
         const char* L = "LabelPrinterParam";
         const char* T = "TicketPrinterParam";
-        LabelPrinterSettings& lp = LabelPrinterParam;
-        TicketPrinterSettings& tp = TicketPrinterParam;
+        constexpr auto lp = &Settings::LabelPrinterParam;
+        constexpr auto tp = &Settings::TicketPrinterParam;
         std::vector<Row> r;
-        r.push_back(textRow(C, "RootDir", &RootDir, [] { return DataFolderPath(); }));
-        r.push_back(longRow(C, "AccessMode", &AccessMode, 0));
-        r.push_back(textRow(C, "MaintenanceDir", &MaintenanceDir, QString(), false));
-        r.push_back(boolRow(C, "MaintenanceMode", &MaintenanceMode, false));
-        r.push_back(boolRow(C, "UseTransaction", &UseTransaction, false));
-        r.push_back(boolRow(C, "BarcodeReaderEnabled", &BarcodeReaderEnabled, false));
-        r.push_back(boolRow(C, "FiscalPrinterEnabled", &FiscalPrinterEnabled, false));
-        r.push_back(boolRow(C, "BalanceEnabled", &BalanceEnabled, false));
-        r.push_back(boolRow(C, "UseDateSelection", &UseDateSelection, true, false));
-        r.push_back(boolRow(C, "Use_PrezzoAcquistoListino", &Use_PrezzoAcquistoListino, false));
-        r.push_back(boolRow(C, "Use_PagamentoForniture", &Use_PagamentoForniture, false));
-        r.push_back(textRow(C, "Default_UnitaMisura", &Default_UnitaMisura, QStringLiteral("QntPzz")));
-        r.push_back(textRow(C, "Default_CodiceIVA", &Default_CodiceIVA, QStringLiteral("IVA20")));
-        r.push_back(integerRow(C, "ProgrLen_ClientiForn", &ProgrLen_ClientiForn, 0));
+        r.push_back(textRow(C, "RootDir", &Settings::RootDir, [] { return DataFolderPath(); }));
+        r.push_back(longRow(C, "AccessMode", &Settings::AccessMode, 0));
+        r.push_back(textRow(C, "MaintenanceDir", &Settings::MaintenanceDir, QString(), false));
+        r.push_back(boolRow(C, "MaintenanceMode", &Settings::MaintenanceMode, false));
+        r.push_back(boolRow(C, "UseTransaction", &Settings::UseTransaction, false));
+        r.push_back(boolRow(C, "BarcodeReaderEnabled", &Settings::BarcodeReaderEnabled, false));
+        r.push_back(boolRow(C, "FiscalPrinterEnabled", &Settings::FiscalPrinterEnabled, false));
+        r.push_back(boolRow(C, "BalanceEnabled", &Settings::BalanceEnabled, false));
+        r.push_back(boolRow(C, "UseDateSelection", &Settings::UseDateSelection, true, false));
+        r.push_back(boolRow(C, "Use_PrezzoAcquistoListino", &Settings::Use_PrezzoAcquistoListino, false));
+        r.push_back(boolRow(C, "Use_PagamentoForniture", &Settings::Use_PagamentoForniture, false));
+        r.push_back(textRow(C, "Default_UnitaMisura", &Settings::Default_UnitaMisura, QStringLiteral("QntPzz")));
+        r.push_back(textRow(C, "Default_CodiceIVA", &Settings::Default_CodiceIVA, QStringLiteral("IVA20")));
+        r.push_back(integerRow(C, "ProgrLen_ClientiForn", &Settings::ProgrLen_ClientiForn, 0));
         // Read without a default: a missing or empty value falls back to the older key.
         r.push_back(expecting({QString::fromLatin1(C), QStringLiteral("Use_Ricevute"), true,
                      [](const std::optional<QString>& st) {
                          const QString own = st.value_or(QString());
-                         Use_Ricevute = own.isEmpty()
+                         settings().Use_Ricevute = own.isEmpty()
                              ? StrToBool(settingsStore().get(QStringLiteral("Configuration"),
                                                              QStringLiteral("Use_Fattura"), QStringLiteral("False")))
                              : StrToBool(own);
                      },
-                     [] { return config::WriteBool(Use_Ricevute); }}, booleanValue()));
-        r.push_back(boolRow(C, "Use_Fattura", &Use_Fattura, false, false));
-        r.push_back(integerRow("BalanceParam", "COMPortNumber", &BalanceCOMPortNumber, 1));
-        r.push_back(textRow("BalanceParam", "COMPortParam", &BalanceCOMPortParam, QStringLiteral("19200,n,8,1")));
-        r.push_back(countTextRow(C, "NCopyRicevute", &NCopyRicevute, QStringLiteral("1")));
-        r.push_back(textRow(L, "PrinterName", &lp.PrinterName, QString()));
-        r.push_back(integerRow(L, "ModuleColumns", &lp.ModuleColumns, 2, true, 0));
-        r.push_back(textRow(L, "VBScript", &lp.VBScript, [] { return DefaultLabelScript(); }));
-        r.push_back(singleRow(L, "LabelHeight", &lp.LabelHeight, 32.5f));
-        r.push_back(singleRow(L, "LabelWidth", &lp.LabelWidth, 88.0f));
-        r.push_back(singleRow(L, "LabelTop", &lp.LabelTop, 0.0f));
-        r.push_back(singleRow(L, "LabelLeft", &lp.LabelLeft, 0.0f));
-        r.push_back(textRow(T, "PrinterName", &tp.PrinterName, QString()));
-        r.push_back(integerRow(T, "ModuleColumns", &tp.ModuleColumns, 1, true, 0));
+                     [] { return config::WriteBool(settings().Use_Ricevute); }}, booleanValue()));
+        r.push_back(boolRow(C, "Use_Fattura", &Settings::Use_Fattura, false, false));
+        r.push_back(integerRow("BalanceParam", "COMPortNumber", &Settings::BalanceCOMPortNumber, 1));
+        r.push_back(textRow("BalanceParam", "COMPortParam", &Settings::BalanceCOMPortParam, QStringLiteral("19200,n,8,1")));
+        r.push_back(countTextRow(C, "NCopyRicevute", &Settings::NCopyRicevute, QStringLiteral("1")));
+        r.push_back(textRow(L, "PrinterName", {lp, &LabelPrinterSettings::PrinterName}, QString()));
+        r.push_back(integerRow(L, "ModuleColumns", {lp, &LabelPrinterSettings::ModuleColumns}, 2, true, 0));
+        r.push_back(textRow(L, "VBScript", {lp, &LabelPrinterSettings::VBScript}, [] { return DefaultLabelScript(); }));
+        r.push_back(singleRow(L, "LabelHeight", {lp, &LabelPrinterSettings::LabelHeight}, 32.5f));
+        r.push_back(singleRow(L, "LabelWidth", {lp, &LabelPrinterSettings::LabelWidth}, 88.0f));
+        r.push_back(singleRow(L, "LabelTop", {lp, &LabelPrinterSettings::LabelTop}, 0.0f));
+        r.push_back(singleRow(L, "LabelLeft", {lp, &LabelPrinterSettings::LabelLeft}, 0.0f));
+        r.push_back(textRow(T, "PrinterName", {tp, &TicketPrinterSettings::PrinterName}, QString()));
+        r.push_back(integerRow(T, "ModuleColumns", {tp, &TicketPrinterSettings::ModuleColumns}, 1, true, 0));
         // A stored receipt script without the information entry point gains the default one.
         r.push_back({QString::fromLatin1(T), QStringLiteral("VBScript"), true,
                      [](const std::optional<QString>& st) {
@@ -360,35 +333,35 @@ const std::vector<Row>& table() {
                                  script += QStringLiteral("\r\n");
                              script += DefaultTicketInfoFunction();
                          }
-                         TicketPrinterParam.VBScript = script;
+                         settings().TicketPrinterParam.VBScript = script;
                      },
-                     [] { return TicketPrinterParam.VBScript; }});
-        r.push_back(singleRow(T, "TicketHeight", &tp.TicketHeight, 0.0f));
-        r.push_back(singleRow(T, "TicketWidth", &tp.TicketWidth, 0.0f));
-        r.push_back(singleRow(T, "TicketTop", &tp.TicketTop, 0.0f));
-        r.push_back(singleRow(T, "TicketLeft", &tp.TicketLeft, 0.0f));
-        r.push_back(singleRow(T, "TicketRowsDim", &tp.TicketRowsDim, 6.0f));
-        r.push_back(singleRow(T, "TicketRowsTop", &tp.TicketRowsTop, 85.0f));
-        r.push_back(singleRow(T, "TicketRowsBottom", &tp.TicketRowsBottom, 165.0f));
-        r.push_back(textRow(T, "TicketBackImageFile", &tp.TicketBackImageFile, QString()));
-        r.push_back(singleRow(T, "TicketBottomImageBorder", &tp.TicketBottomImageBorder, 6.0f));
-        r.push_back(doubleRow(C, "ImportoMaxArticolo", &ImportoMaxArticolo, 0));
-        r.push_back(doubleRow(C, "ImportoPunto", &ImportoPunto, 1));
-        r.push_back(doubleRow(C, "ImportoPuntoPremio", &ImportoPuntoPremio, 0.05));
-        r.push_back(doubleRow(C, "PuntiMinPremio", &PuntiMinPremio, 1000));
-        r.push_back(boolRow(C, "Use_PuntiPremio", &Use_PuntiPremio, false));
-        r.push_back(boolRow(C, "Use_Badge", &Use_Badge, false));
-        r.push_back(textRow(C, "BackupDir", &BackupDir, QString()));
-        r.push_back(boolRow(C, "BackupFuncSaveEnabled", &BackupFuncSaveEnabled, true));
-        r.push_back(boolRow(C, "BackupFuncRestoreEnabled", &BackupFuncRestoreEnabled, false));
-        r.push_back(longRow(C, "BkpSaveNotify", &BkpSaveNotify, 0));
-        r.push_back(boolRow(C, "BackupFuncEnableDelete", &BackupFuncEnableDelete, true));
-        r.push_back(boolRow(C, "AutoSaveOnExit", &AutoSaveOnExit, false));
-        r.push_back(boolRow(C, "CurrencyConversion", &CurrencyConversion, false));
-        r.push_back(dateRow("Info", "DBStarted", &DBStarted, [] { return appClock().today(); }));
-        r.push_back(doubleRow(C, "ValoreArrotondamento", &ValoreArrotondamento, 0.5));
-        r.push_back(boolRow(C, "ArrotondaInEccesso", &ArrotondaInEccesso, true));
-        r.push_back(boolRow(C, "UseRoundRanges", &UseRoundRanges, false));
+                     [] { return settings().TicketPrinterParam.VBScript; }});
+        r.push_back(singleRow(T, "TicketHeight", {tp, &TicketPrinterSettings::TicketHeight}, 0.0f));
+        r.push_back(singleRow(T, "TicketWidth", {tp, &TicketPrinterSettings::TicketWidth}, 0.0f));
+        r.push_back(singleRow(T, "TicketTop", {tp, &TicketPrinterSettings::TicketTop}, 0.0f));
+        r.push_back(singleRow(T, "TicketLeft", {tp, &TicketPrinterSettings::TicketLeft}, 0.0f));
+        r.push_back(singleRow(T, "TicketRowsDim", {tp, &TicketPrinterSettings::TicketRowsDim}, 6.0f));
+        r.push_back(singleRow(T, "TicketRowsTop", {tp, &TicketPrinterSettings::TicketRowsTop}, 85.0f));
+        r.push_back(singleRow(T, "TicketRowsBottom", {tp, &TicketPrinterSettings::TicketRowsBottom}, 165.0f));
+        r.push_back(textRow(T, "TicketBackImageFile", {tp, &TicketPrinterSettings::TicketBackImageFile}, QString()));
+        r.push_back(singleRow(T, "TicketBottomImageBorder", {tp, &TicketPrinterSettings::TicketBottomImageBorder}, 6.0f));
+        r.push_back(doubleRow(C, "ImportoMaxArticolo", &Settings::ImportoMaxArticolo, 0));
+        r.push_back(doubleRow(C, "ImportoPunto", &Settings::ImportoPunto, 1));
+        r.push_back(doubleRow(C, "ImportoPuntoPremio", &Settings::ImportoPuntoPremio, 0.05));
+        r.push_back(doubleRow(C, "PuntiMinPremio", &Settings::PuntiMinPremio, 1000));
+        r.push_back(boolRow(C, "Use_PuntiPremio", &Settings::Use_PuntiPremio, false));
+        r.push_back(boolRow(C, "Use_Badge", &Settings::Use_Badge, false));
+        r.push_back(textRow(C, "BackupDir", &Settings::BackupDir, QString()));
+        r.push_back(boolRow(C, "BackupFuncSaveEnabled", &Settings::BackupFuncSaveEnabled, true));
+        r.push_back(boolRow(C, "BackupFuncRestoreEnabled", &Settings::BackupFuncRestoreEnabled, false));
+        r.push_back(longRow(C, "BkpSaveNotify", &Settings::BkpSaveNotify, 0));
+        r.push_back(boolRow(C, "BackupFuncEnableDelete", &Settings::BackupFuncEnableDelete, true));
+        r.push_back(boolRow(C, "AutoSaveOnExit", &Settings::AutoSaveOnExit, false));
+        r.push_back(boolRow(C, "CurrencyConversion", &Settings::CurrencyConversion, false));
+        r.push_back(dateRow("Info", "DBStarted", &Settings::DBStarted, [] { return appClock().today(); }));
+        r.push_back(doubleRow(C, "ValoreArrotondamento", &Settings::ValoreArrotondamento, 0.5));
+        r.push_back(boolRow(C, "ArrotondaInEccesso", &Settings::ArrotondaInEccesso, true));
+        r.push_back(boolRow(C, "UseRoundRanges", &Settings::UseRoundRanges, false));
         return r;
     }();
     return rows;

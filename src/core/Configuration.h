@@ -1,6 +1,6 @@
 #pragma once
-// The program's configuration: one global per setting, named after its key, loaded from
-// the per-user settings store at start-up and written back as a whole.
+// The program's configuration: the settings object (Settings.h) loaded from the per-user
+// settings store at start-up and written back as a whole.
 //
 // Integer settings are whole numbers from -32768 to 32767, Long settings 32-bit ones: the
 // ranges the options dialog and the settings exchange files accept and name to the user,
@@ -8,6 +8,7 @@
 // value that cannot be read or does not fit takes the setting's default, so a damaged store
 // never stops the start.
 #include "Currency.h"
+#include "Settings.h"
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -15,77 +16,10 @@
 #include <cstdint>
 #include <optional>
 
-// ---- Section "Configuration" --------------------------------------------------------
-extern QString RootDir;                    // folder of the database files
-extern int32_t AccessMode;                 // access mode handed to the database engine
-extern QString MaintenanceDir;             // folder of the maintenance copies (never saved here)
-extern bool MaintenanceMode;               // open the maintenance file instead of the working one
-extern bool UseTransaction;                // handed to the database engine
-extern bool BarcodeReaderEnabled;
-extern bool FiscalPrinterEnabled;
-extern bool BalanceEnabled;
-extern bool UseDateSelection;              // changed in memory only, never saved
-extern bool Use_PrezzoAcquistoListino;
-extern bool Use_PagamentoForniture;
-extern QString Default_UnitaMisura;
-extern QString Default_CodiceIVA;
-extern int ProgrLen_ClientiForn;           // Integer (16-bit range); 0 = codes typed by hand
-extern bool Use_Ricevute;
-extern bool Use_Fattura;                   // older key, read only when Use_Ricevute is missing
-extern QString NCopyRicevute;              // text, turned into a number where used
-extern double ImportoMaxArticolo;
-extern double ImportoPunto;
-extern double ImportoPuntoPremio;
-extern double PuntiMinPremio;
-extern bool Use_PuntiPremio;
-extern bool Use_Badge;
-extern QString BackupDir;
-extern bool BackupFuncSaveEnabled;
-extern bool BackupFuncRestoreEnabled;
-extern int32_t BkpSaveNotify;              // 0 never, 1 daily, 2 weekly, 3 monthly
-extern bool BackupFuncEnableDelete;
-extern bool AutoSaveOnExit;
-extern bool CurrencyConversion;            // amounts shown converted in the main window
-extern double ValoreArrotondamento;
-extern bool ArrotondaInEccesso;
-extern bool UseRoundRanges;
-
-// ---- Section "BalanceParam" (the scale) ---------------------------------------------
-extern int BalanceCOMPortNumber;           // key "COMPortNumber", Integer
-extern QString BalanceCOMPortParam;        // key "COMPortParam"
-
-// ---- Section "Info" ------------------------------------------------------------------
-extern QDate DBStarted;
-
-// ---- Sections "LabelPrinterParam" and "TicketPrinterParam" ----------------------------
-// Members are named after their keys; the two sections share some key names.
-struct LabelPrinterSettings {
-    QString PrinterName;
-    int ModuleColumns = 2;
-    QString VBScript;
-    float LabelHeight = 32.5f;
-    float LabelWidth = 88.0f;
-    float LabelTop = 0.0f;
-    float LabelLeft = 0.0f;
-};
-struct TicketPrinterSettings {
-    QString PrinterName;
-    int ModuleColumns = 1;
-    QString VBScript;
-    float TicketHeight = 0.0f;
-    float TicketWidth = 0.0f;
-    float TicketTop = 0.0f;
-    float TicketLeft = 0.0f;
-    float TicketRowsDim = 6.0f;
-    float TicketRowsTop = 85.0f;
-    float TicketRowsBottom = 165.0f;
-    QString TicketBackImageFile;
-    float TicketBottomImageBorder = 6.0f;
-};
-extern LabelPrinterSettings LabelPrinterParam;
-extern TicketPrinterSettings TicketPrinterParam;
-
 // ---- Program-wide state ----------------------------------------------------------------
+// Not settings: nothing loads or saves them, and they describe the running program (which file
+// it works on, how it opens files, how its boxes are titled) rather than the user's choices,
+// so they stay apart from the settings object and a ScopedSettings leaves them alone.
 // Set by the main window while it works on the backup database (RootDir and BackupDir are
 // then swapped in memory): nothing is saved meanwhile.
 extern bool g_bBackupArchiveMode;

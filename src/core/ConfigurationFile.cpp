@@ -89,13 +89,13 @@ void WriteConfigurationFile(const QString& path) {
 
 OpeningSettings OpeningSettings::current() {
     OpeningSettings s;
-    s.rootDir = RootDir;
-    s.maintenanceMode = MaintenanceMode;
-    s.useRicevute = Use_Ricevute;
-    s.usePrezzoAcquistoListino = Use_PrezzoAcquistoListino;
-    s.usePagamentoForniture = Use_PagamentoForniture;
-    s.useBadge = Use_Badge;
-    s.usePuntiPremio = Use_PuntiPremio;
+    s.rootDir = settings().RootDir;
+    s.maintenanceMode = settings().MaintenanceMode;
+    s.useRicevute = settings().Use_Ricevute;
+    s.usePrezzoAcquistoListino = settings().Use_PrezzoAcquistoListino;
+    s.usePagamentoForniture = settings().Use_PagamentoForniture;
+    s.useBadge = settings().Use_Badge;
+    s.usePuntiPremio = settings().Use_PuntiPremio;
     return s;
 }
 

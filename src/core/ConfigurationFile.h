@@ -39,7 +39,7 @@ struct OpeningSettings {
     bool useBadge = false;
     bool usePuntiPremio = false;
 
-    static OpeningSettings current();   // from the configuration globals
+    static OpeningSettings current();   // from the settings in force
     // True when `after` differs in any of them (the folder compared without case).
     bool needsRelease(const OpeningSettings& after) const;
 };

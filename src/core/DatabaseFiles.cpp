@@ -12,13 +12,13 @@ QString BuildFilePath(const QString& folder, const QString& fileName, const QStr
 }
 
 QString WorkingDatabasePath() {
-    return BuildFilePath(RootDir,
-                         QString::fromLatin1(MaintenanceMode ? kMaintenanceDatabaseFileName : kDatabaseFileName),
+    return BuildFilePath(settings().RootDir,
+                         QString::fromLatin1(settings().MaintenanceMode ? kMaintenanceDatabaseFileName : kDatabaseFileName),
                          QString());
 }
 
 QString BackupDatabasePath() {
-    return BuildFilePath(BackupDir, QString::fromLatin1(kDatabaseFileName), QString());
+    return BuildFilePath(settings().BackupDir, QString::fromLatin1(kDatabaseFileName), QString());
 }
 
 // ---- Database objects ---------------------------------------------------------------------------
@@ -28,8 +28,8 @@ std::shared_ptr<DBEngine> g_objBackupDBEngine;
 
 void ApplyDatabaseSettings() {
     if (!g_objDBEngine) return;
-    g_objDBEngine->SetAccessMode(AccessMode);
-    g_objDBEngine->SetUseTransaction(UseTransaction);
+    g_objDBEngine->SetAccessMode(settings().AccessMode);
+    g_objDBEngine->SetUseTransaction(settings().UseTransaction);
 }
 
 bool IsDatabaseOpen() {

@@ -6,38 +6,8 @@
 #include <QString>
 #include <cstdint>
 
-// Section "BarcodeReaderParam"; members named after the keys.
-struct BarcodeReaderSettings {
-    int COMPortNumber = 0;                 // 0: no reader
-    QString COMPortParam = QStringLiteral("9600,n,8,1");
-    QString VBFilterScript;                // BarCodeFilter(sOriginalCode); empty lets codes through
-};
-extern BarcodeReaderSettings BarcodeReaderParam;
-
-// Section "FiscalPrinterParam" (DefaultDepartment is a plain global: the table rules read it).
-struct FiscalPrinterSettings {
-    int32_t Type = 0;                      // register type; -1 none chosen, 99 no local driver
-    int COMPortNumber = 1;
-    QString COMPortParam = QStringLiteral("9600,n,8,1");
-    int32_t CommandWait = 700;             // ms
-    int32_t Timout = 5000;                 // ms (key so spelled)
-    int DescriptionLen = 20;
-    bool CurrencyConversion = false;       // amounts sent in the conversion currency
-    bool SendDescription = true;
-    bool SendDisplay = true;
-};
-extern FiscalPrinterSettings FiscalPrinterParam;
-// Register department proposed for new articles and VAT codes; key "DefaultDepartment".
-extern int32_t DefaultDepartment;
-
-// Section "MagneticDevParam".
-struct MagneticDevSettings {
-    int32_t Type = 0;                      // 0, 1, 2 or 9999 (keyboard emulation)
-    int COMPortNumber = 1;                 // 0 or less: no port
-    QString COMPortParam = QStringLiteral("9600,n,8,1");
-    QString VBFilterScript;                // CodeFilter(sOriginalCode)
-};
-extern MagneticDevSettings MagneticDevParam;
+// The sections' values are members of the settings object (Settings.h): BarcodeReaderParam,
+// FiscalPrinterParam with DefaultDepartment, MagneticDevParam.
 
 void LoadBarcodeReaderParam();
 void SaveBarcodeReaderParam();

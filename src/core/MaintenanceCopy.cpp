@@ -89,10 +89,10 @@ QString chooseFolder(const QString& current) {
 
 void setMaintenanceFolderChooser(MaintenanceFolderChooser c) { chooser() = std::move(c); }
 
-QString MaintenanceWorkingPath() { return JoinPath(RootDir, QString::fromLatin1(kDatabaseFileName)); }
-QString MaintenanceCopyPath() { return JoinPath(MaintenanceDir, QString::fromLatin1(kMaintenanceDatabaseFileName)); }
+QString MaintenanceWorkingPath() { return JoinPath(settings().RootDir, QString::fromLatin1(kDatabaseFileName)); }
+QString MaintenanceCopyPath() { return JoinPath(settings().MaintenanceDir, QString::fromLatin1(kMaintenanceDatabaseFileName)); }
 QString MaintenanceFlagPath() {
-    return JoinPath(RootDir, QString::fromLatin1(kMaintenanceDatabaseFileName), QStringLiteral("flg"));
+    return JoinPath(settings().RootDir, QString::fromLatin1(kMaintenanceDatabaseFileName), QStringLiteral("flg"));
 }
 
 QString MaintenanceWeekdayCopyPath(const QString& workingPath, const QDate& day) {
@@ -108,15 +108,15 @@ bool MaintenanceSaveRestore(bool restore) {
     try {
         showMsg(title + QStringLiteral("..."));
         if (!restore) {
-            const QString chosen = chooseFolder(MaintenanceDir);
-            if (!chosen.isEmpty()) MaintenanceDir = chosen;
-            if (MaintenanceDir.isEmpty()) {
+            const QString chosen = chooseFolder(settings().MaintenanceDir);
+            if (!chosen.isEmpty()) settings().MaintenanceDir = chosen;
+            if (settings().MaintenanceDir.isEmpty()) {
                 // No folder at all: the copy would land wherever the program happens to run.
                 unloadMsg();
                 return false;
             }
-            if (SameFolder(MaintenanceDir, RootDir.isEmpty() ? QDir::currentPath() : RootDir)) {
-                ui().msgBox(QStringLiteral("L'indirizzario di manutenzione < ") + MaintenanceDir +
+            if (SameFolder(settings().MaintenanceDir, settings().RootDir.isEmpty() ? QDir::currentPath() : settings().RootDir)) {
+                ui().msgBox(QStringLiteral("L'indirizzario di manutenzione < ") + settings().MaintenanceDir +
                                 QStringLiteral(" > non puo' corrispondere a quello dell'archivio di lavoro"),
                             Msg::Exclamation, g_strMsgTitle);
                 unloadMsg();
@@ -127,7 +127,7 @@ bool MaintenanceSaveRestore(bool restore) {
 
         if (restore) {
             if (!QFileInfo(maintenancePath).isFile()) {
-                ui().msgBox(QStringLiteral("Nessun archivio di manutenzione è stato trovato in < ") + MaintenanceDir +
+                ui().msgBox(QStringLiteral("Nessun archivio di manutenzione è stato trovato in < ") + settings().MaintenanceDir +
                                 QStringLiteral(" >"),
                             Msg::Information, g_strMsgTitle);
                 unloadMsg();
@@ -174,7 +174,7 @@ bool MaintenanceSaveRestore(bool restore) {
             objdb::CopyDatabase(workingPath, maintenancePath);
         }
 
-        settingsStore().set(QStringLiteral("Configuration"), QStringLiteral("MaintenanceDir"), MaintenanceDir);
+        settingsStore().set(QStringLiteral("Configuration"), QStringLiteral("MaintenanceDir"), settings().MaintenanceDir);
         settingsStore().sync();
 
         if (restore) {
@@ -204,13 +204,13 @@ bool CheckMaintenanceState() {
     if (!MaintenanceFlagExists()) return true;
     for (;;) {
         const int answer = ui().msgBox(QStringLiteral("L'archivio risulta nello stato di manutenzione.") + CR + CR +
-                                           QStringLiteral("Ripristinare l'archivo aggiornato da < ") + MaintenanceDir +
+                                           QStringLiteral("Ripristinare l'archivo aggiornato da < ") + settings().MaintenanceDir +
                                            QStringLiteral(" > ?"),
                                        int(Msg::YesNoCancel) + int(Msg::Question), g_strMsgTitle);
         if (answer == Msg::Cancel) return false;
         if (answer == Msg::Yes) {
             if (MaintenanceSaveRestore(true)) break;
-            if (ui().msgBox(QStringLiteral("Vuoi riprovare il ripristino da < ") + MaintenanceDir + QStringLiteral(" > ?"),
+            if (ui().msgBox(QStringLiteral("Vuoi riprovare il ripristino da < ") + settings().MaintenanceDir + QStringLiteral(" > ?"),
                             int(Msg::YesNo) + int(Msg::Exclamation), g_strMsgTitle) == Msg::No)
                 return false;
             continue;
@@ -251,7 +251,7 @@ void WriteMaintenanceFlag(bool on) {
 bool MaintenanceFlagExists() { return QFileInfo(MaintenanceFlagPath()).isFile(); }
 
 MaintenanceOutcome RunMaintenanceCommand(bool restore) {
-    if (restore && MaintenanceDir.isEmpty()) {
+    if (restore && settings().MaintenanceDir.isEmpty()) {
         ui().msgBox(QStringLiteral("L'operazione di manutenzione non è stata attivata da questo terminale"), Msg::OKOnly,
                     g_strMsgTitle);
         return MaintenanceOutcome::Nothing;

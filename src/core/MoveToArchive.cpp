@@ -98,10 +98,10 @@ bool MoveToArchive(QWidget* owner, TableData* element, bool skipConfirmation, bo
     if (!element)
         return false;
     QString refusal;
-    bool allowed = BackupFolderAllowed(RootDir, BackupDir, &refusal);
+    bool allowed = BackupFolderAllowed(settings().RootDir, settings().BackupDir, &refusal);
     // The file the element lives in counts as the working folder too, whatever RootDir says.
     if (allowed && element->GetEngine() && !element->GetEngine()->Path().isEmpty())
-        allowed = BackupFolderAllowed(QFileInfo(element->GetEngine()->Path()).absolutePath(), BackupDir, &refusal);
+        allowed = BackupFolderAllowed(QFileInfo(element->GetEngine()->Path()).absolutePath(), settings().BackupDir, &refusal);
     if (!allowed) {
         ui().msgBox(refusal, Msg::OKOnly + Msg::Exclamation, AppTitle());
         return false;
@@ -118,7 +118,7 @@ bool MoveToArchive(QWidget* owner, TableData* element, bool skipConfirmation, bo
         return false;
     }
 
-    const QString path = BuildFilePath(BackupDir, QString::fromLatin1(kDatabaseFileName), QString());
+    const QString path = BuildFilePath(settings().BackupDir, QString::fromLatin1(kDatabaseFileName), QString());
     const QString title = QStringLiteral("Spostamento elemento <") + tableName + QStringLiteral("> corrente");
     ProgressWindow progress(showProgress, owner);
     try {

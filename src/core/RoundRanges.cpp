@@ -18,7 +18,7 @@ Currency readAmount(const QString& text) { return config::ReadAmount(text).value
 }
 
 void LoadRoundRanges() {
-    if (!UseRoundRanges) return;
+    if (!settings().UseRoundRanges) return;
     g_colRoundRanges.clear();
     SettingsStore& store = settingsStore();
     for (int n = 1; n <= kStoredRanges; ++n) {
@@ -33,7 +33,7 @@ void LoadRoundRanges() {
 }
 
 void SaveRoundRanges() {
-    if (g_bBackupArchiveMode || !UseRoundRanges) return;
+    if (g_bBackupArchiveMode || !settings().UseRoundRanges) return;
     SettingsStore& store = settingsStore();
     for (int n = 1; n <= kStoredRanges; ++n) {
         store.remove(kSection, fromKey(n));

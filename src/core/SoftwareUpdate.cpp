@@ -389,7 +389,7 @@ bool SoftwareUpdateCommand(QWidget* window) {
     ShowProgressWindow(QStringLiteral("Aggiornamento del software..."), window);
     bool started = false;
     try {
-        started = RunSoftwareUpdate(RootDir, AppExeName(), AppVersionMajor(), AppVersionMinor(), AppVersionRevision(),
+        started = RunSoftwareUpdate(settings().RootDir, AppExeName(), AppVersionMajor(), AppVersionMinor(), AppVersionRevision(),
                                     UpdateLocalAndOnline, nullptr, ProgressWindowTarget(), false, true);
     } catch (...) {
         UnloadProgressWindow();

@@ -26,7 +26,7 @@ void Articoli::DefineStructure(FieldDefinitions& fields, IndexDefinitions& index
     addField(fields, "ValoreMisura", FieldType::Number, 0, "Quantità effettiva del prodotto rispetto all'unità di misura");
     // The list price is shown only while the feature is on; the choice is made when the
     // database is opened.
-    if (Use_PrezzoAcquistoListino)
+    if (settings().Use_PrezzoAcquistoListino)
         addField(fields, "PrezzoAcquistoListino", FieldType::Currency, 0,
                  "Prezzo di listino del fornitore, senza sconti o offerte (IVA esclusa)", {.o2 = 1});
     else
@@ -63,7 +63,7 @@ void Articoli::OnUpdatedTableStruct(TableData& td, const QVariant&, double& oldV
     // The register department moved from the article to its department: the column may be
     // gone already.
     if (oldVersion < 1.4)
-        executeIgnoringErrors(td, QString("UPDATE Articoli SET CodiceCassa=%1").arg(qint64(DefaultDepartment)));
+        executeIgnoringErrors(td, QString("UPDATE Articoli SET CodiceCassa=%1").arg(qint64(settings().DefaultDepartment)));
     if (oldVersion < 1.5) {
         executeIgnoringErrors(td, "ALTER TABLE Articoli DROP CodiceCassa");
         // Every article goes to department "01", or to the first one. With no department at
@@ -100,8 +100,8 @@ void Articoli::OnNewRow(TableData& td)
     td.SetReferenceByKey("Deposito", QString(""));
     // While the database is being opened the lookup tables may still be incomplete.
     if (td.GetDatabase()->State() != Database::kAttaching) {
-        td.SetReferenceByKey("UnitaMisura", Default_UnitaMisura);
-        td.SetReferenceByKey("CodiceIva", Default_CodiceIVA);
+        td.SetReferenceByKey("UnitaMisura", settings().Default_UnitaMisura);
+        td.SetReferenceByKey("CodiceIva", settings().Default_CodiceIVA);
     }
 }
 

@@ -23,7 +23,7 @@ void Clienti::DefineStructure(FieldDefinitions& fields, IndexDefinitions& indexe
     addField(fields, "EMail", FieldType::Email, 255, "Indirizzo di posta elettronica");
     // Points are editable by an administrator while the feature is on, and hidden while it
     // is off; decided when the database is opened.
-    const FieldOptions points = Use_PuntiPremio ? FieldOptions{.o1 = 1, .o3 = 0} : FieldOptions{.o1 = 255, .o3 = 255};
+    const FieldOptions points = settings().Use_PuntiPremio ? FieldOptions{.o1 = 1, .o3 = 0} : FieldOptions{.o1 = 255, .o3 = 255};
     addField(fields, "CalcolaPunti", FieldType::Boolean, 0, "Attiva il conteggio dei punti premio per il cliente", points);
     // Every sale of the customer, at any counter, adds to it.
     addField(fields, "Punti", FieldType::Integer, 0, "Punti premio accumulati dal cliente", points).RunningTotal = true;
@@ -61,12 +61,12 @@ void Clienti::OnNewRow(TableData& td)
 {
     for (const char* field : {"Indirizzo", "Codice", "Citta", "Provincia", "CAP", "PartitaIva", "Telefono", "Cellulare", "Fax"})
         td.SetValue(field, QString(""));
-    td.SetValue("CalcolaPunti", ImportoPunto > 0 && Use_PuntiPremio);
+    td.SetValue("CalcolaPunti", settings().ImportoPunto > 0 && settings().Use_PuntiPremio);
     td.SetValue("Punti", qint64(0));
     td.SetValue("EMail", QString(""));
     td.SetValue("AssegnatoCartaCliente", false);
-    if (ProgrLen_ClientiForn > 0)
-        AssignProgressiveCode(td, "Codice", ProgrLen_ClientiForn);
+    if (settings().ProgrLen_ClientiForn > 0)
+        AssignProgressiveCode(td, "Codice", settings().ProgrLen_ClientiForn);
 }
 
 // A code, once given, belongs to one customer: checked when a customer is added and when its

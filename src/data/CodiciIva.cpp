@@ -31,10 +31,10 @@ void CodiciIva::OnUpdatedTableStruct(TableData& td, const QVariant&, double& old
     }
     // The department column came with 1.1; only a 1.0 table has it empty.
     if (oldVersion == 1.0)
-        execute(td, QString("UPDATE CodiciIva SET CodiceCassa=%1").arg(qint64(DefaultDepartment)));
+        execute(td, QString("UPDATE CodiciIva SET CodiceCassa=%1").arg(qint64(settings().DefaultDepartment)));
 }
 
 void CodiciIva::OnNewRow(TableData& td)
 {
-    td.SetValue("CodiceCassa", qint64(DefaultDepartment));
+    td.SetValue("CodiceCassa", qint64(settings().DefaultDepartment));
 }

@@ -20,7 +20,7 @@ void Forniture::DefineStructure(FieldDefinitions& fields, IndexDefinitions& inde
     addField(fields, "Note", FieldType::Text, 128);
     // Shown only while supplier payments are in use; decided when the database is opened.
     addField(fields, "Pagato", FieldType::Boolean, 0, "Indica se la fornitura è stata pagata o meno",
-             {.o2 = Use_PagamentoForniture ? 0 : 255});
+             {.o2 = settings().Use_PagamentoForniture ? 0 : 255});
     addField(fields, "Completato", FieldType::Boolean, 0,
              "Indica se l'operazione è stata completata o se c'è stato un errore imprevisto", {.o1 = 1});
 

@@ -53,7 +53,7 @@ bool movesStock(const TableData& td)
 // What the line's prize points add to its amount.
 Currency pointsValue(const TableData& td)
 {
-    return Currency::fromDouble(ImportoPuntoPremio).times(double(td.GetFieldValue(kPoints).toLongLong()));
+    return Currency::fromDouble(settings().ImportoPuntoPremio).times(double(td.GetFieldValue(kPoints).toLongLong()));
 }
 
 // A configured amount as the message shows it: a plain decimal number in the user's format.
@@ -101,10 +101,10 @@ void ScaricoArticoli::OnBeforeUpdateField(TableData& td, QString& fieldName)
 
 void ScaricoArticoli::OnUpdateField(TableData& td, QString& fieldName)
 {
-    if (fieldName == kAmount && ImportoMaxArticolo > 0 && td.GetCurrencyValue(kAmount) > Currency()) {
-        if (aboveMaximum(td, Currency::fromDouble(ImportoMaxArticolo)))
+    if (fieldName == kAmount && settings().ImportoMaxArticolo > 0 && td.GetCurrencyValue(kAmount) > Currency()) {
+        if (aboveMaximum(td, Currency::fromDouble(settings().ImportoMaxArticolo)))
             td.CancelWithMessage(QStringLiteral("Importo Articolo superiore al massimo consentito (") +
-                                 decimalText(ImportoMaxArticolo) + u')');
+                                 decimalText(settings().ImportoMaxArticolo) + u')');
     }
     if (isOneOf(fieldName, "ValoreScarico,PrezzoVendita,ValoreMisura") && movesStock(td) &&
         !td.IsFieldNull(QStringLiteral("ValoreMisura"))) {

@@ -127,7 +127,7 @@ void Vendite::OnBeforeUpdateField(TableData& td, QString& fieldName)
 {
     if (is(fieldName, "Punti") || is(fieldName, "PuntiPremio"))
         RicalcolaPuntiCliente(td, true);
-    if (is(fieldName, "ImportoVendita") && ImportoPunto != 0)
+    if (is(fieldName, "ImportoVendita") && settings().ImportoPunto != 0)
         AggiornaPuntiCliente(td, -CalcolaPuntiVendita(td));
 }
 
@@ -135,7 +135,7 @@ void Vendite::OnUpdateField(TableData& td, QString& fieldName)
 {
     if (is(fieldName, "Punti") || is(fieldName, "PuntiPremio"))
         RicalcolaPuntiCliente(td, false);
-    if (is(fieldName, "ImportoVendita") && ImportoPunto != 0)
+    if (is(fieldName, "ImportoVendita") && settings().ImportoPunto != 0)
         AggiornaPuntiCliente(td, CalcolaPuntiVendita(td));
 }
 

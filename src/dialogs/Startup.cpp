@@ -24,7 +24,7 @@ namespace {
 // A package waiting in the local "Updates" folder of the working folder; the operator is
 // asked before it is installed, and the program ends once its setup program runs.
 void localUpdateCheck() {
-    (void)RunSoftwareUpdate(RootDir, AppExeName(), AppVersionMajor(), AppVersionMinor(), AppVersionRevision(), 1, nullptr,
+    (void)RunSoftwareUpdate(settings().RootDir, AppExeName(), AppVersionMajor(), AppVersionMinor(), AppVersionRevision(), 1, nullptr,
                             nullptr, false, true);
 }
 
@@ -82,17 +82,17 @@ bool InitDatabase(bool& bOpenedBefore) {
 
         QString path;
         for (;;) {
-            path = BuildFilePath(RootDir,
-                                 QString::fromLatin1(MaintenanceMode ? kMaintenanceDatabaseFileName : kDatabaseFileName),
+            path = BuildFilePath(settings().RootDir,
+                                 QString::fromLatin1(settings().MaintenanceMode ? kMaintenanceDatabaseFileName : kDatabaseFileName),
                                  QString());
             // A repair or a restore a crash stopped half-way may have left the shop under
             // another name: put back before the file is found missing.
-            const QString recovered = DatabaseRepair::RecoverInterruptedSwap(path, RootDir);
+            const QString recovered = DatabaseRepair::RecoverInterruptedSwap(path, settings().RootDir);
             if (!recovered.isEmpty())
                 ui().status(QStringLiteral("Database ripristinato da < ") + recovered + QStringLiteral(" >"));
             if (FileExists(path)) break;
-            if (MaintenanceMode) {
-                const bool retry = ui().msgBox(QStringLiteral("Il database non è presente in < ") + RootDir +
+            if (settings().MaintenanceMode) {
+                const bool retry = ui().msgBox(QStringLiteral("Il database non è presente in < ") + settings().RootDir +
                                                    QStringLiteral(" >\r\rRiprovare ?"),
                                                int(Msg::YesNo) + int(Msg::Exclamation), AppTitle()) == Msg::Yes;
                 bOpenedBefore = false;
@@ -109,7 +109,7 @@ bool InitDatabase(bool& bOpenedBefore) {
             }
         }
 
-        if (!g_bBackupArchiveMode && !RootDir.isEmpty() && updateCheck()) {
+        if (!g_bBackupArchiveMode && !settings().RootDir.isEmpty() && updateCheck()) {
             try {
                 updateCheck()();
             } catch (...) {
@@ -122,7 +122,7 @@ bool InitDatabase(bool& bOpenedBefore) {
         g_objDBEngine = std::make_shared<DBEngine>();
         // Read only from the first statement: a file the user may not write opens too, and
         // nothing (not even the list of connections) is written to it.
-        if (AccessMode == DBEngine::kAccessReadOnly) g_objDBEngine->SetAccessMode(AccessMode);
+        if (settings().AccessMode == DBEngine::kAccessReadOnly) g_objDBEngine->SetAccessMode(settings().AccessMode);
         if (!FileExists(path)) {
             CreateDirectoryTree(path);
             g_objDBEngine->CreateDatabase(g_nDBOpenMode, path, 0, 0);

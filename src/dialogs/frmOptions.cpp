@@ -309,33 +309,33 @@ QString frmOptions::ServicePassword() {
 }
 
 void frmOptions::SetParamConfiguration() {
-    m_txtWorkDir->setText(RootDir);
-    m_txtDefault_UM->setText(Default_UnitaMisura);
-    m_txtDefault_CodiceIVA->setText(Default_CodiceIVA);
-    m_txtProgrLen_ClientiForn->setText(QString::number(ProgrLen_ClientiForn));
-    m_txtNemeroCopieRicevuta->setText(NCopyRicevute);
-    m_maskImportoMax->setText(optionsnum::Plain(ImportoMaxArticolo));
-    m_maskArrotondamento->setText(optionsnum::Format(ValoreArrotondamento, 1, 2));
-    m_chkArrotondamentoEccesso->setChecked(ArrotondaInEccesso);
-    m_maskImportoPunto->setText(optionsnum::Format(ImportoPunto, 3, 2));
-    m_maskImportoPuntoPremio->setText(optionsnum::Format(ImportoPuntoPremio, 3, 2));
-    m_maskPuntiPremio->setText(optionsnum::Format(PuntiMinPremio, 6, 0));
-    m_txtBkpDir->setText(BackupDir);
-    m_chkSaveData->setChecked(BackupFuncSaveEnabled);
-    m_chkRestoreData->setChecked(BackupFuncRestoreEnabled);
-    m_chkEnableDelete->setChecked(BackupFuncEnableDelete);
-    m_cmbSaveNotify->setCurrentIndex(BkpSaveNotify >= 0 && BkpSaveNotify <= 3 ? int(BkpSaveNotify) : -1);
-    m_chkAutoSaveOnExit->setChecked(AutoSaveOnExit);
-    m_cboCOMPortBil->setCurrentIndex(BalanceCOMPortNumber >= 1 && BalanceCOMPortNumber <= 8 ? BalanceCOMPortNumber - 1 : -1);
-    m_txtCOMParamBil->setText(BalanceCOMPortParam);
+    m_txtWorkDir->setText(settings().RootDir);
+    m_txtDefault_UM->setText(settings().Default_UnitaMisura);
+    m_txtDefault_CodiceIVA->setText(settings().Default_CodiceIVA);
+    m_txtProgrLen_ClientiForn->setText(QString::number(settings().ProgrLen_ClientiForn));
+    m_txtNemeroCopieRicevuta->setText(settings().NCopyRicevute);
+    m_maskImportoMax->setText(optionsnum::Plain(settings().ImportoMaxArticolo));
+    m_maskArrotondamento->setText(optionsnum::Format(settings().ValoreArrotondamento, 1, 2));
+    m_chkArrotondamentoEccesso->setChecked(settings().ArrotondaInEccesso);
+    m_maskImportoPunto->setText(optionsnum::Format(settings().ImportoPunto, 3, 2));
+    m_maskImportoPuntoPremio->setText(optionsnum::Format(settings().ImportoPuntoPremio, 3, 2));
+    m_maskPuntiPremio->setText(optionsnum::Format(settings().PuntiMinPremio, 6, 0));
+    m_txtBkpDir->setText(settings().BackupDir);
+    m_chkSaveData->setChecked(settings().BackupFuncSaveEnabled);
+    m_chkRestoreData->setChecked(settings().BackupFuncRestoreEnabled);
+    m_chkEnableDelete->setChecked(settings().BackupFuncEnableDelete);
+    m_cmbSaveNotify->setCurrentIndex(settings().BkpSaveNotify >= 0 && settings().BkpSaveNotify <= 3 ? int(settings().BkpSaveNotify) : -1);
+    m_chkAutoSaveOnExit->setChecked(settings().AutoSaveOnExit);
+    m_cboCOMPortBil->setCurrentIndex(settings().BalanceCOMPortNumber >= 1 && settings().BalanceCOMPortNumber <= 8 ? settings().BalanceCOMPortNumber - 1 : -1);
+    m_txtCOMParamBil->setText(settings().BalanceCOMPortParam);
     m_confirmed = false;
 
-    m_txtNemeroCopieRicevuta->setVisible(Use_Ricevute);
-    m_txtNemeroCopieRicevuta->setEnabled(Use_Ricevute);
-    m_lblNumeroCopie->setVisible(Use_Ricevute);
+    m_txtNemeroCopieRicevuta->setVisible(settings().Use_Ricevute);
+    m_txtNemeroCopieRicevuta->setEnabled(settings().Use_Ricevute);
+    m_lblNumeroCopie->setVisible(settings().Use_Ricevute);
     for (QLineEdit* e : {m_maskImportoPunto, m_maskImportoPuntoPremio, m_maskPuntiPremio, m_txtValorePremio})
-        e->setEnabled(Use_PuntiPremio);
-    m_frameBackupRestore->setVisible(!MaintenanceMode);
+        e->setEnabled(settings().Use_PuntiPremio);
+    m_frameBackupRestore->setVisible(!settings().MaintenanceMode);
     backupDirChanged();
     saveNotifyClicked();
     UpdateValorePremio();
@@ -391,31 +391,31 @@ bool frmOptions::Ok() {
             throw AppError(AppError::kInvalidCall, QStringLiteral("frmOptions"),
                            QStringLiteral("Il nome dell'indirizzario contiene un carattere non valido."));
         // Another spelling of the same folder is no change; another letter case is another folder.
-        if (!SameFolder(workDir, RootDir)) {
+        if (!SameFolder(workDir, settings().RootDir)) {
             if (ui().msgBox(QStringLiteral("L'indirizzario di lavoro e' cambiato.\r\rConfermi ?"), kQuestion, g_strMsgTitle) !=
                 Msg::Yes)
                 return false;
-            RootDir = workDir;
+            settings().RootDir = workDir;
             ReleaseDatabase();
         }
-        BackupDir = m_txtBkpDir->text();
-        BackupFuncSaveEnabled = m_chkSaveData->isChecked();
-        BackupFuncRestoreEnabled = m_chkRestoreData->isChecked();
-        BackupFuncEnableDelete = m_chkEnableDelete->isChecked();
-        BkpSaveNotify = std::max(0, m_cmbSaveNotify->currentIndex());
-        AutoSaveOnExit = m_chkAutoSaveOnExit->isChecked();
-        NCopyRicevute = QString::number(wholeOf(m_txtNemeroCopieRicevuta, INT32_MIN, INT32_MAX));
-        Default_UnitaMisura = m_txtDefault_UM->text();
-        Default_CodiceIVA = m_txtDefault_CodiceIVA->text();
-        ProgrLen_ClientiForn = int(wholeOf(m_txtProgrLen_ClientiForn, -32768, 32767));
-        BalanceCOMPortNumber = m_cboCOMPortBil->currentIndex() + 1;
-        BalanceCOMPortParam = m_txtCOMParamBil->text();
-        ImportoMaxArticolo = importoMax;
-        ValoreArrotondamento = arrotondamento;
-        ArrotondaInEccesso = m_chkArrotondamentoEccesso->isChecked();
-        ImportoPunto = importoPunto;
-        ImportoPuntoPremio = importoPuntoPremio;
-        PuntiMinPremio = puntiPremio;
+        settings().BackupDir = m_txtBkpDir->text();
+        settings().BackupFuncSaveEnabled = m_chkSaveData->isChecked();
+        settings().BackupFuncRestoreEnabled = m_chkRestoreData->isChecked();
+        settings().BackupFuncEnableDelete = m_chkEnableDelete->isChecked();
+        settings().BkpSaveNotify = std::max(0, m_cmbSaveNotify->currentIndex());
+        settings().AutoSaveOnExit = m_chkAutoSaveOnExit->isChecked();
+        settings().NCopyRicevute = QString::number(wholeOf(m_txtNemeroCopieRicevuta, INT32_MIN, INT32_MAX));
+        settings().Default_UnitaMisura = m_txtDefault_UM->text();
+        settings().Default_CodiceIVA = m_txtDefault_CodiceIVA->text();
+        settings().ProgrLen_ClientiForn = int(wholeOf(m_txtProgrLen_ClientiForn, -32768, 32767));
+        settings().BalanceCOMPortNumber = m_cboCOMPortBil->currentIndex() + 1;
+        settings().BalanceCOMPortParam = m_txtCOMParamBil->text();
+        settings().ImportoMaxArticolo = importoMax;
+        settings().ValoreArrotondamento = arrotondamento;
+        settings().ArrotondaInEccesso = m_chkArrotondamentoEccesso->isChecked();
+        settings().ImportoPunto = importoPunto;
+        settings().ImportoPuntoPremio = importoPuntoPremio;
+        settings().PuntiMinPremio = puntiPremio;
         SaveConfiguration();
         m_confirmed = true;
         accept();
@@ -460,7 +460,7 @@ void frmOptions::RepairDatabase() {
     };
     try {
         DatabaseRepair().RepairFiles(m_txtWorkDir->text(), m_frameBackupRestore->isHidden() ? QString() : m_txtBkpDir->text(),
-                                     MaintenanceMode, steps);
+                                     settings().MaintenanceMode, steps);
         QApplication::restoreOverrideCursor();
         ui().msgBox(QStringLiteral("Recupero completato"), int(Msg::OKOnly) + int(Msg::Information), g_strMsgTitle);
         frmMessage::unloadInstance();
@@ -474,10 +474,10 @@ void frmOptions::RepairDatabase() {
 
 MV_REGISTER_WINDOW(frmOptions, [] {
     // With receipts and loyalty points in use, so the picture shows every field.
-    const bool receipts = Use_Ricevute, points = Use_PuntiPremio;
-    Use_Ricevute = Use_PuntiPremio = true;
+    const bool receipts = settings().Use_Ricevute, points = settings().Use_PuntiPremio;
+    settings().Use_Ricevute = settings().Use_PuntiPremio = true;
     auto* w = new frmOptions();
-    Use_Ricevute = receipts;
-    Use_PuntiPremio = points;
+    settings().Use_Ricevute = receipts;
+    settings().Use_PuntiPremio = points;
     return w;
 });

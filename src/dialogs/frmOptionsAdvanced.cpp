@@ -113,19 +113,19 @@ int frmOptionsAdvanced::AccessOption(int accessMode, bool maintenanceMode) {
 }
 
 void frmOptionsAdvanced::SetParamConfiguration() {
-    const int option = AccessOption(AccessMode, MaintenanceMode);
+    const int option = AccessOption(settings().AccessMode, settings().MaintenanceMode);
     // An access mode without an option of its own (only an import can store one) shows no
     // option selected; OK then stores the first option.
     auto* group = m_optAccessMode[0]->group();
     group->setExclusive(false);
     for (int i = 0; i < 4; ++i) m_optAccessMode[i]->setChecked(i == option);
     group->setExclusive(true);
-    m_chkUse_PrezzoAcquistoListino->setChecked(Use_PrezzoAcquistoListino);
-    m_chkUse_Ricevute->setChecked(Use_Ricevute);
-    m_chkUse_PuntiPremio->setChecked(Use_PuntiPremio);
-    m_chkUse_Badge->setChecked(Use_Badge);
-    m_chkUse_PagamentiForniture->setChecked(Use_PagamentoForniture);
-    m_chkTransaction->setChecked(UseTransaction);
+    m_chkUse_PrezzoAcquistoListino->setChecked(settings().Use_PrezzoAcquistoListino);
+    m_chkUse_Ricevute->setChecked(settings().Use_Ricevute);
+    m_chkUse_PuntiPremio->setChecked(settings().Use_PuntiPremio);
+    m_chkUse_Badge->setChecked(settings().Use_Badge);
+    m_chkUse_PagamentiForniture->setChecked(settings().Use_PagamentoForniture);
+    m_chkTransaction->setChecked(settings().UseTransaction);
 }
 
 bool frmOptionsAdvanced::Ok() {
@@ -135,14 +135,14 @@ bool frmOptionsAdvanced::Ok() {
             changed = changed || setting != box->isChecked();
             setting = box->isChecked();
         };
-        store(Use_Ricevute, m_chkUse_Ricevute);
-        store(Use_PrezzoAcquistoListino, m_chkUse_PrezzoAcquistoListino);
-        store(Use_PagamentoForniture, m_chkUse_PagamentiForniture);
-        store(Use_Badge, m_chkUse_Badge);
-        store(Use_PuntiPremio, m_chkUse_PuntiPremio);
+        store(settings().Use_Ricevute, m_chkUse_Ricevute);
+        store(settings().Use_PrezzoAcquistoListino, m_chkUse_PrezzoAcquistoListino);
+        store(settings().Use_PagamentoForniture, m_chkUse_PagamentiForniture);
+        store(settings().Use_Badge, m_chkUse_Badge);
+        store(settings().Use_PuntiPremio, m_chkUse_PuntiPremio);
 
-        changed = changed || m_optAccessMode[3]->isChecked() != MaintenanceMode;
-        MaintenanceMode = false;
+        changed = changed || m_optAccessMode[3]->isChecked() != settings().MaintenanceMode;
+        settings().MaintenanceMode = false;
         int option = 0;
         for (int i = 0; i < 4; ++i) {
             if (m_optAccessMode[i]->isChecked()) {
@@ -150,9 +150,9 @@ bool frmOptionsAdvanced::Ok() {
                 break;
             }
         }
-        AccessMode = option == 3 ? 0 : option;
-        MaintenanceMode = option == 3;
-        UseTransaction = m_chkTransaction->isChecked();
+        settings().AccessMode = option == 3 ? 0 : option;
+        settings().MaintenanceMode = option == 3;
+        settings().UseTransaction = m_chkTransaction->isChecked();
 
         if (changed) ReleaseDatabase();
         ApplyDatabaseSettings();

@@ -246,8 +246,8 @@ void SaleDocument::SetNote(const QString& note)
 
 // ---- receipts and the archive mark --------------------------------------------------------------------
 
-bool SaleDocument::fiscalRecordEnabled() const { return FiscalPrinterEnabled; }
-bool SaleDocument::printReceiptVisible() const { return Use_Ricevute; }
+bool SaleDocument::fiscalRecordEnabled() const { return settings().FiscalPrinterEnabled; }
+bool SaleDocument::printReceiptVisible() const { return settings().Use_Ricevute; }
 
 void SaleDocument::SetFiscalRecord(bool ticked)
 {
@@ -276,7 +276,7 @@ void SaleDocument::SetPrintReceipt(bool ticked)
 
 bool SaleDocument::SetBackupMoveSignal(bool on)
 {
-    if (on && (BackupDir.isEmpty() || !BackupFuncSaveEnabled)) {
+    if (on && (settings().BackupDir.isEmpty() || !settings().BackupFuncSaveEnabled)) {
         message(QStringLiteral("Salvataggio dati non abilitato o non correttamente configurato\r\r"
                                "Controllare le impostazioni di backup."),
                 int(Msg::OKOnly) + Msg::Exclamation);
@@ -351,7 +351,7 @@ SaleDocument::After SaleDocument::Confirm()
 // completed whatever happened there.
 void SaleDocument::sendFiscalReceipt()
 {
-    if (!m_fiscalRecord || !FiscalPrinterEnabled)
+    if (!m_fiscalRecord || !settings().FiscalPrinterEnabled)
         return;
     bool issued = false;
     setSending(true);
@@ -370,7 +370,7 @@ void SaleDocument::sendFiscalReceipt()
 
 void SaleDocument::printReceipts()
 {
-    if (!m_printReceipt || !Use_Ricevute)
+    if (!m_printReceipt || !settings().Use_Ricevute)
         return;
     TableObject& ricevute = *m_db.Tables().Item(QStringLiteral("Ricevute"));
     auto receipts = ricevute.Select(ricevute.BuildReferenceCondition(QStringLiteral("Vendita"), m_sale->GetOID()));
@@ -384,7 +384,7 @@ void SaleDocument::printReceipts()
         receipts->Requery();
         if (receipts->MoveToOID(*made)) {
             auto saleSet = receipts->GetReference(QStringLiteral("Vendita"));
-            const int copies = int(config::ReadWhole(NCopyRicevute, -32768, 32767, 0));
+            const int copies = int(config::ReadWhole(settings().NCopyRicevute, -32768, 32767, 0));
             for (int copy = 1; copy <= copies;) {
                 attempted = true;
                 if (printCopy(*saleSet, *receipts)) {
@@ -425,7 +425,7 @@ void SaleDocument::setSending(bool sending)
 // One copy on a print object of its own: the receipt job releases the object it printed on.
 bool SaleDocument::printCopy(TableData& saleSet, TableData& receipts)
 {
-    const TicketPrinterSettings& s = TicketPrinterParam;
+    const TicketPrinterSettings& s = settings().TicketPrinterParam;
     auto prn = std::make_shared<clsTiketScriptPrinter>();
     try {
         if (m_receiptTarget)

@@ -46,9 +46,9 @@ SaleLoyaltyControls::SaleLoyaltyControls(QWidget* form, SalePoints& points) : QO
 
 void SaleLoyaltyControls::Load(const Database& db)
 {
-    cmdReadCard->setVisible(IsMagneticDevConfigured() && Use_Badge);
-    lblPunti->setVisible(Use_PuntiPremio);
-    lblTotalePunti->setVisible(Use_PuntiPremio);
+    cmdReadCard->setVisible(IsMagneticDevConfigured() && settings().Use_Badge);
+    lblPunti->setVisible(settings().Use_PuntiPremio);
+    lblTotalePunti->setVisible(settings().Use_PuntiPremio);
     const SalePoints::Tips tips = SalePoints::tips(db);
     lblTotalePunti->setToolTip(m_pointsTip + tips.points);
     lblPunti->setToolTip(lblTotalePunti->toolTip());

@@ -23,9 +23,9 @@ const QString kBuoniUtilizzati = QStringLiteral("BuoniUtilizzati");
 
 constexpr int kQuestion = int(Msg::YesNo) + Msg::Exclamation + Msg::DefaultButton2;
 
-Currency pointValue() { return Currency::fromDouble(ImportoPuntoPremio); }
+Currency pointValue() { return Currency::fromDouble(settings().ImportoPuntoPremio); }
 // The predefined prize's points, a whole number of them.
-qint64 prizePoints() { return qint64(std::llround(PuntiMinPremio)); }
+qint64 prizePoints() { return qint64(std::llround(settings().PuntiMinPremio)); }
 
 QString amountText(const Database& db, Currency amount)
 {
@@ -86,7 +86,7 @@ SalePoints::Tips SalePoints::tips(const Database& db)
     const QString name = currencyName(db);
     Tips t;
     if (prizePoints() != 0) {
-        const QString value = name + u' ' + amountText(db, pointValue().times(PuntiMinPremio));
+        const QString value = name + u' ' + amountText(db, pointValue().times(settings().PuntiMinPremio));
         t.points = QStringLiteral(" (il premio di ") + QString::number(prizePoints()) + QStringLiteral(" punti vale ") +
                    value + u')';
         t.prize = QStringLiteral(" (valore premio ") + value + u')';
@@ -99,12 +99,12 @@ SalePoints::Tips SalePoints::tips(const Database& db)
 bool SalePoints::Decide()
 {
     m_collects = false;
-    if (!m_sale || m_sale->HasNoCurrentRow() || !Use_PuntiPremio)
+    if (!m_sale || m_sale->HasNoCurrentRow() || !settings().Use_PuntiPremio)
         return false;
     auto customer = m_sale->GetReference(kCliente);
     if (customer->IsEmpty() || !customer->GetBoolValue(QStringLiteral("CalcolaPunti")))
         return false;
-    m_collects = ImportoPunto > 0 || UpdateCustomerPoints(*m_sale) >= 1;
+    m_collects = settings().ImportoPunto > 0 || UpdateCustomerPoints(*m_sale) >= 1;
     return m_collects;
 }
 
@@ -131,7 +131,7 @@ SalePoints::PrizeSignal SalePoints::RefreshPremioSignal(qint64 selected)
     if (amount > Currency() && prizePoints() != 0 && !pointValue().isZero()) {
         const qint64 available = qint64(UpdateCustomerPoints(*m_sale)) + m_sale->GetFieldValue(kPunti).toLongLong() -
                                  ComputePrizePoints(*m_rows);
-        on.blink = available >= prizePoints() && amount >= pointValue().times(PuntiMinPremio);
+        on.blink = available >= prizePoints() && amount >= pointValue().times(settings().PuntiMinPremio);
     }
     return on;
 }
@@ -189,7 +189,7 @@ bool SalePoints::Premium(qint64 selected)
         return true;
     }
     if (prizePoints() <= points) {
-        const Currency prize = value.times(PuntiMinPremio);
+        const Currency prize = value.times(settings().PuntiMinPremio);
         if (amount >= prize) {
             setPrize(prizePoints());
             return true;
@@ -287,7 +287,7 @@ void SalePoints::ShowSaleVouchers()
 
 SalePoints::Card SalePoints::ReadCard()
 {
-    if (!m_sale || m_sale->HasNoCurrentRow() || !Use_Badge)
+    if (!m_sale || m_sale->HasNoCurrentRow() || !settings().Use_Badge)
         return Card::NotRead;
     const QString code = m_op.readCustomerCard();
     if (code.isEmpty()) {

@@ -294,7 +294,7 @@ SupplyDocument::After SupplyDocument::Confirm()
                 return After::Stay;
             // Every article delivered is one of the supplier's, linked once however many rows it has.
             (void)LinkArticlesToSupplier(*m_supply, *m_rows);
-            if (Use_PagamentoForniture) {
+            if (settings().Use_PagamentoForniture) {
                 int paid;
                 do {
                     paid = message(QString::fromUtf8("CONFERMA OPZIONE:\r\rLa Fornitura è stata Pagata?"),

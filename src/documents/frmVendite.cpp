@@ -438,7 +438,7 @@ void frmVendite::cmdBuoniVendita_Click()
 
 void frmVendite::cmdReadCard_Click()
 {
-    if (!m_loyalty->cmdReadCard->isVisibleTo(this) || !Use_Badge)
+    if (!m_loyalty->cmdReadCard->isVisibleTo(this) || !settings().Use_Badge)
         return;
     if (m_doc->points().ReadCard() != SalePoints::Card::NotRead)
         Refresh_Articoli(selectedRow());

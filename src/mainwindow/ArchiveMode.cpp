@@ -91,7 +91,7 @@ void ArchiveMode::Enter()
     if (!dynamic_cast<ArchiveSettingsGuard*>(&settingsStore()))
         setSettingsStore(std::make_shared<ArchiveSettingsGuard>(sharedSettingsStore()));
     g_bBackupArchiveMode = true;
-    std::swap(RootDir, BackupDir);
+    std::swap(settings().RootDir, settings().BackupDir);
 }
 
 void ArchiveMode::Leave()
@@ -103,7 +103,7 @@ void ArchiveMode::Leave()
 
 bool ArchiveMode::SwitchMode(const Hooks& hooks)
 {
-    if (BackupDir.trimmed().isEmpty()) {
+    if (settings().BackupDir.trimmed().isEmpty()) {
         ui().msgBox(QStringLiteral("Salvataggio dati non abilitato o non correttamente configurato\r\r"
                                    "Controllare le impostazioni di backup."),
                     int(Msg::OKOnly) + Msg::Exclamation, QString());
@@ -160,13 +160,13 @@ void ArchiveMode::RestoreCommand(const Hooks& hooks, const QString& caption)
     const std::optional<BackupChoice> choice = hooks.querySelections(true, caption);
     if (!choice) return;
     if (choice->moveArchive) {
-        if (MaintenanceDir.isEmpty()) {
+        if (settings().MaintenanceDir.isEmpty()) {
             (void)RunMaintenanceCommand(true);   // tells that this computer has no maintenance copy
             return;
         }
         const bool confirmed = yes(QStringLiteral("Attualmente l'archivio non risulta in stato di manutenzione.\r\rATTENZIONE!\r") +
                 QString::fromUtf8("Confermando questa operazione verrà ripristinato l'archivo presente in < ") +
-                MaintenanceDir + QStringLiteral(" > che potrebbe essere meno recente di quello corrente...\r\rConfermi ?"),
+                settings().MaintenanceDir + QStringLiteral(" > che potrebbe essere meno recente di quello corrente...\r\rConfermi ?"),
             int(Msg::YesNo) + Msg::Exclamation + Msg::DefaultButton2);
         if (confirmed) maintenanceMove(hooks, true);
         return;

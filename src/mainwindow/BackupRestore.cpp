@@ -563,7 +563,7 @@ BackupRestore::Outcome BackupRestoreData(const BackupRequest& request, BackupPro
     if (!g_objDatabase || !g_objDBEngine) return BackupRestore::Outcome::Refused;
     MainWindowServices* mw = mainWindowServices();
     MessageWindowProgress window(mw ? mw->mainWidget() : nullptr);
-    BackupRestore run({g_objDatabase, g_objDBEngine, RootDir, BackupDir, progress ? progress : &window,
+    BackupRestore run({g_objDatabase, g_objDBEngine, settings().RootDir, settings().BackupDir, progress ? progress : &window,
                        DatabaseNotifyTarget()});
     return run.Run(request);
 }
@@ -578,7 +578,7 @@ int RecoverInterruptedBackupMoves()
 {
     if (!g_objDatabase || !g_objDBEngine) return 0;
     try {
-        return BackupRestore({g_objDatabase, g_objDBEngine, RootDir, BackupDir, nullptr, DatabaseNotifyTarget()}).Recover();
+        return BackupRestore({g_objDatabase, g_objDBEngine, settings().RootDir, settings().BackupDir, nullptr, DatabaseNotifyTarget()}).Recover();
     } catch (...) {
         ShowErrorDetails(CurrentError(), QString());
         return 0;

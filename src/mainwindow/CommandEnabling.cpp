@@ -62,7 +62,7 @@ EnablingInput CommandEnabling::InputFrom(const DetailView& view, int accessLevel
         in.enablePrintLabel = q.EnablePrintLabel;
     }
     in.accessLevel = accessLevel;
-    in.useRicevute = Use_Ricevute;
+    in.useRicevute = settings().Use_Ricevute;
     in.fieldSequence = std::move(fieldSequence);
     return in;
 }

@@ -19,7 +19,7 @@ QDateTime midnight(const QDate& d) { return QDateTime(d, QTime(0, 0)); }
 
 DateSelection::DateSelection(QDate today, bool dayMode) : dayFlag(dayMode), selDate(today) {}
 
-DateSelection DateSelection::AtStart() { return DateSelection(appClock().today(), UseDateSelection); }
+DateSelection DateSelection::AtStart() { return DateSelection(appClock().today(), settings().UseDateSelection); }
 
 DateSelection::Mode DateSelection::mode() const
 {

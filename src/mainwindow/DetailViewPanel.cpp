@@ -137,7 +137,7 @@ void DetailViewPanel::resetMenus()
     const MainWindowMenus& m = *m_w.menus;
     m.mnuDataSelBeforeQuery->setChecked(false);
     for (QAction* a : {m.mnuFiscalPrint, m.mnuPrintLabel, m.mnuFiscalPrint_Ricevuta}) a->setEnabled(false);
-    m.mnuFiscalPrint_Ricevuta->setVisible(Use_Ricevute);
+    m.mnuFiscalPrint_Ricevuta->setVisible(settings().Use_Ricevute);
 }
 
 DetailViewPanel::ViewHold DetailViewPanel::HoldView()

@@ -60,7 +60,7 @@ void DeviceSwitches::SetFiscalPrinter(bool on)
         } else if (InitFiscalPrinter(true)) {
             ui().status(QStringLiteral("Registratore di cassa disattivato"));
         }
-        FiscalPrinterEnabled = on;
+        settings().FiscalPrinterEnabled = on;
         set(CounterDevice::FiscalPrinter, on);
         SaveConfiguration();
     } catch (...) {
@@ -68,15 +68,15 @@ void DeviceSwitches::SetFiscalPrinter(bool on)
         (void)InitFiscalPrinter(true);   // nothing half on
         ui().msgBox(QStringLiteral("Impostazione registratore di cassa fallita: \r\r") + e.description, Msg::Critical,
                     g_strMsgTitle);
-        FiscalPrinterEnabled = false;
+        settings().FiscalPrinterEnabled = false;
         set(CounterDevice::FiscalPrinter, false);
     }
 }
 
 void DeviceSwitches::SetBarcodeReader(bool on)
 {
-    switchPort(Port{CounterDevice::BarcodeReader, *m_reader, BarcodeReaderParam.COMPortNumber,
-                    BarcodeReaderParam.COMPortParam, BarcodeReaderEnabled,
+    switchPort(Port{CounterDevice::BarcodeReader, *m_reader, settings().BarcodeReaderParam.COMPortNumber,
+                    settings().BarcodeReaderParam.COMPortParam, settings().BarcodeReaderEnabled,
                     QStringLiteral("Lettore codici a barre attivato "), QStringLiteral("Lettore codici a barre disattivato"),
                     QStringLiteral("controllo lettore codici a barre")},
                on);
@@ -84,7 +84,7 @@ void DeviceSwitches::SetBarcodeReader(bool on)
 
 void DeviceSwitches::SetBalance(bool on)
 {
-    switchPort(Port{CounterDevice::Balance, *m_balance, BalanceCOMPortNumber, BalanceCOMPortParam, BalanceEnabled,
+    switchPort(Port{CounterDevice::Balance, *m_balance, settings().BalanceCOMPortNumber, settings().BalanceCOMPortParam, settings().BalanceEnabled,
                     QStringLiteral("Controllo bilancia attivato "), QStringLiteral("Controllo bilancia disattivato"),
                     QStringLiteral("controllo bilancia")},
                on);
@@ -126,12 +126,12 @@ void DeviceSwitches::switchPort(const Port& port, bool on)
 
 void DeviceSwitches::ApplySavedState()
 {
-    const bool registerPort = FiscalPrinterParam.COMPortNumber >= 1;
-    SetFiscalPrinter(registerPort && FiscalPrinterEnabled);
+    const bool registerPort = settings().FiscalPrinterParam.COMPortNumber >= 1;
+    SetFiscalPrinter(registerPort && settings().FiscalPrinterEnabled);
     m_fiscal.enabled = registerPort;
 
-    const bool readerPort = BarcodeReaderParam.COMPortNumber >= 1;
-    SetBarcodeReader(readerPort && BarcodeReaderEnabled);
+    const bool readerPort = settings().BarcodeReaderParam.COMPortNumber >= 1;
+    SetBarcodeReader(readerPort && settings().BarcodeReaderEnabled);
     m_barcode.visible = readerPort;
 
     if (m_changed) {

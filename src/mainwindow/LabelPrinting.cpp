@@ -17,7 +17,7 @@ const QString kPrinting = QStringLiteral("Stampa etichette in corso...");
 std::shared_ptr<clsScriptPrinter> newLabelPrinter(const LabelPrinting::TargetSource& target)
 {
     auto prn = std::make_shared<clsScriptPrinter>();
-    const LabelPrinterSettings& s = LabelPrinterParam;
+    const LabelPrinterSettings& s = settings().LabelPrinterParam;
     if (target)
         prn->SetPrinter(target(), s.LabelHeight, s.LabelWidth, s.LabelTop, s.LabelLeft, int16_t(s.ModuleColumns));
     else
@@ -30,7 +30,7 @@ std::shared_ptr<clsScriptPrinter> newLabelPrinter(const LabelPrinting::TargetSou
 std::shared_ptr<clsTiketScriptPrinter> newReceiptPrinter(const LabelPrinting::TargetSource& target)
 {
     auto prn = std::make_shared<clsTiketScriptPrinter>();
-    const TicketPrinterSettings& s = TicketPrinterParam;
+    const TicketPrinterSettings& s = settings().TicketPrinterParam;
     constexpr float kBottomBorder = 6;
     if (target)
         prn->SetPrinter(target(), s.TicketHeight, s.TicketWidth, s.TicketTop, s.TicketLeft, int16_t(s.ModuleColumns),

@@ -44,11 +44,11 @@ void step(F work)
 ActivationMenuStates ActivationMenuStates::FromConfiguration()
 {
     ActivationMenuStates s;
-    const bool backupFolder = !withoutTrailingBlanks(BackupDir).isEmpty();
-    s.receiptReprint = Use_Ricevute;
-    s.backup = backupFolder && BackupFuncSaveEnabled && !g_bBackupArchiveMode;
-    s.restore = backupFolder && BackupFuncRestoreEnabled && !g_bBackupArchiveMode;
-    s.backupRestore = !MaintenanceMode;
+    const bool backupFolder = !withoutTrailingBlanks(settings().BackupDir).isEmpty();
+    s.receiptReprint = settings().Use_Ricevute;
+    s.backup = backupFolder && settings().BackupFuncSaveEnabled && !g_bBackupArchiveMode;
+    s.restore = backupFolder && settings().BackupFuncRestoreEnabled && !g_bBackupArchiveMode;
+    s.backupRestore = !settings().MaintenanceMode;
     s.operation = !g_bBackupArchiveMode;
     s.toolsOptions = !g_bBackupArchiveMode;
     return s;
@@ -113,7 +113,7 @@ void MainWindowLifecycle::afterOpening()
     m_shell.ShowFirstView();
     const std::shared_ptr<CurrencyInfo> conversion = g_objDatabase ? g_objDatabase->ConversionCurrency() : nullptr;
     if (conversion)
-        m_shell.SetCurrencyMenu(QStringLiteral("Importi in ") + conversion->Name(0), CurrencyConversion);
+        m_shell.SetCurrencyMenu(QStringLiteral("Importi in ") + conversion->Name(0), settings().CurrencyConversion);
     else
         m_shell.SetCurrencyMenu(std::nullopt, false);
 }

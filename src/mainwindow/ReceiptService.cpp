@@ -144,8 +144,8 @@ bool ReceiptService::Send_Scontrino(TableData& rows)
         progress->show(kSending);
         // Everything is read before the register hears of it: a row that cannot be read
         // fails the receipt before one is opened.
-        const bool conversion = FiscalPrinterParam.CurrencyConversion;
-        registerRows = RegisterRows(rows, conversion, FiscalPrinterParam.SendDescription);
+        const bool conversion = settings().FiscalPrinterParam.CurrencyConversion;
+        registerRows = RegisterRows(rows, conversion, settings().FiscalPrinterParam.SendDescription);
         decimals = ReceiptDecimals(*rows.GetDatabase(), conversion);
     } catch (...) {
         const AppError e = CurrentError();
@@ -223,7 +223,7 @@ void ReceiptService::ReprintReceipt(TableData* sales)
 {
     try {
         if (!sales || sales->RowCount() == 0) return;
-        if (!FiscalPrinterEnabled) {
+        if (!settings().FiscalPrinterEnabled) {
             ui().msgBox(QStringLiteral("Registratore di cassa non attivato..."), Msg::Exclamation, g_strMsgTitle);
             return;
         }

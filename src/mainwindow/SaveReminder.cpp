@@ -41,7 +41,7 @@ bool SaveReminder::IsDue(bool saveEnabled, int frequency, const std::optional<QD
 
 bool SaveReminder::TestSaveData()
 {
-    return IsDue(BackupFuncSaveEnabled, BkpSaveNotify, LastNotification(), appClock().today());
+    return IsDue(settings().BackupFuncSaveEnabled, settings().BkpSaveNotify, LastNotification(), appClock().today());
 }
 
 void SaveReminder::SetLastNotifyDate() { storeToday(kLastNotification); }
@@ -65,17 +65,17 @@ QString SaveReminder::OfferText(int frequency)
 
 bool SaveReminder::OfferSaveAtActivation(const std::function<void()>& save)
 {
-    if (AutoSaveOnExit || g_bBackupArchiveMode || !TestSaveData()) return false;
-    if (ui().msgBox(OfferText(BkpSaveNotify), int(Msg::YesNo) + Msg::Question, AppTitle()) == Msg::Yes && save) save();
+    if (settings().AutoSaveOnExit || g_bBackupArchiveMode || !TestSaveData()) return false;
+    if (ui().msgBox(OfferText(settings().BkpSaveNotify), int(Msg::YesNo) + Msg::Question, AppTitle()) == Msg::Yes && save) save();
     SetLastNotifyDate();
     return true;
 }
 
 bool SaveReminder::OfferSaveAtExit(bool closedByProgram, bool databaseOpen, const std::function<void(const ExitSave&)>& save)
 {
-    if (!closedByProgram || !databaseOpen || !AutoSaveOnExit || !TestSaveData()) return false;
+    if (!closedByProgram || !databaseOpen || !settings().AutoSaveOnExit || !TestSaveData()) return false;
     if (ui().msgBox(QString::fromLatin1(kExitSaveQuestion), int(Msg::YesNo) + Msg::Question, AppTitle()) != Msg::Yes) return false;
-    if (save) save(ExitSave{LastSaved(), appClock().today(), BackupFuncEnableDelete});
+    if (save) save(ExitSave{LastSaved(), appClock().today(), settings().BackupFuncEnableDelete});
     SetLastNotifyDate();
     return true;
 }

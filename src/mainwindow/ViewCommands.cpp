@@ -67,10 +67,10 @@ DateSelection::Captions ViewCommands::Captions(const QString& fieldCaption, cons
 
 bool ViewCommands::ToggleCurrencyConversion(bool menuChecked)
 {
-    CurrencyConversion = !menuChecked;
+    settings().CurrencyConversion = !menuChecked;
     refresh();
     saveConfiguration();
-    return CurrencyConversion;
+    return settings().CurrencyConversion;
 }
 
 std::optional<int> ViewCommands::SectionButtonNode(const QString& tag, const std::vector<SectionNode>& nodes)

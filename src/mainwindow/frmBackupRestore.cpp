@@ -179,7 +179,7 @@ void frmBackupRestore::Prepare(bool restore)
 {
     BackupSelections& s = Selections();
     s.restore = restore;
-    s.LoadPeriod(appClock().today(), BkpSaveNotify, restore ? std::nullopt : SaveReminder::LastSaved());
+    s.LoadPeriod(appClock().today(), settings().BkpSaveNotify, restore ? std::nullopt : SaveReminder::LastSaved());
     showDates();
     m_confirmed = false;
 
@@ -188,7 +188,7 @@ void frmBackupRestore::Prepare(bool restore)
     m_optCopyData->setChecked(true);
     const QSignalBlocker quiet(m_chkArticoli);
     m_chkArticoli->setChecked(false);
-    m_chkRemoveData->setChecked(BackupFuncEnableDelete);
+    m_chkRemoveData->setChecked(settings().BackupFuncEnableDelete);
     s.copyRelated = StrToBool(settingsStore().get(kSection, kCopyRelated, QStringLiteral("True")));
     m_chkCopyRelate->setChecked(s.copyRelated);
     updateEnabling();
@@ -200,7 +200,7 @@ void frmBackupRestore::updateEnabling()
     for (QWidget* w : std::initializer_list<QWidget*>{m_txtFromDate, m_txtToDate, m_cmdSelFromDate, m_cmdSelToDate,
                                                       m_chkArticoli, m_chkCopyRelate})
         w->setEnabled(copyData);
-    m_chkRemoveData->setEnabled(copyData && BackupFuncEnableDelete);
+    m_chkRemoveData->setEnabled(copyData && settings().BackupFuncEnableDelete);
     m_lblMoveData->setEnabled(m_optMoveData->isChecked());
 }
 

@@ -285,8 +285,8 @@ void frmMain::Activate()
 void frmMain::SetTreeViewNodes()
 {
     if (!g_objDatabase) return;
-    SectionTreeView::Fill(*m_tvTreeView, *g_objDatabase, SectionTreeOptions{Use_PagamentoForniture}, treeIcon);
-    m_menus.mnuTicketSetting->setVisible(Use_Ricevute);
+    SectionTreeView::Fill(*m_tvTreeView, *g_objDatabase, SectionTreeOptions{settings().Use_PagamentoForniture}, treeIcon);
+    m_menus.mnuTicketSetting->setVisible(settings().Use_Ricevute);
 }
 
 void frmMain::SetCurrencyMenu(const std::optional<QString>& caption, bool checked)

@@ -95,13 +95,13 @@ QString BoxText(double value)
 
 void SaveLabelSettings(const LabelPrinterSettings& settings)
 {
-    LabelPrinterParam = settings;
+    ::settings().LabelPrinterParam = settings;
     SaveConfiguration();
 }
 
 void SaveTicketSettings(const TicketPrinterSettings& settings)
 {
-    TicketPrinterParam = settings;
+    ::settings().TicketPrinterParam = settings;
     SaveConfiguration();
 }
 

@@ -19,12 +19,12 @@ const QString kRunnerSource = QString::fromLatin1(printerr::kSource);
 
 QString configuredLabelScript()
 {
-    return LabelPrinterParam.VBScript.isEmpty() ? DefaultLabelScript() : LabelPrinterParam.VBScript;
+    return settings().LabelPrinterParam.VBScript.isEmpty() ? DefaultLabelScript() : settings().LabelPrinterParam.VBScript;
 }
 
 QString configuredTicketScript()
 {
-    return TicketPrinterParam.VBScript.isEmpty() ? DefaultTicketScript() : TicketPrinterParam.VBScript;
+    return settings().TicketPrinterParam.VBScript.isEmpty() ? DefaultTicketScript() : settings().TicketPrinterParam.VBScript;
 }
 
 AppError noPrintObject()

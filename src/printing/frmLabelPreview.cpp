@@ -8,7 +8,7 @@
 MV_REGISTER_WINDOW(frmLabelPreview, [] {
     auto target = std::make_shared<PreviewTarget>();
     clsScriptPrinter prn;
-    const LabelPrinterSettings& s = LabelPrinterParam;
+    const LabelPrinterSettings& s = settings().LabelPrinterParam;
     prn.SetPrinter(target, s.LabelHeight, s.LabelWidth, s.LabelTop, s.LabelLeft, int16_t(s.ModuleColumns));
     for (int i = 0; i < std::max(1, s.ModuleColumns); ++i) {
         prn.SetFont(13, true, false, QStringLiteral("DejaVu Sans"));

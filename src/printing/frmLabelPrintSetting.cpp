@@ -24,7 +24,7 @@ frmLabelPrintSetting::frmLabelPrintSetting(QWidget* parent)
                 QStringLiteral("txtLabelLeft")),
          &LabelPrinterSettings::LabelLeft);
     m_cmdTest->setToolTip(QStringLiteral("Stampa una etichetta di prova"));
-    showSettings(LabelPrinterParam);
+    showSettings(settings().LabelPrinterParam);
     adjustSize();
 }
 

@@ -8,7 +8,7 @@
 MV_REGISTER_WINDOW(frmTicketPreview, [] {
     auto target = std::make_shared<PreviewTarget>();
     clsTiketScriptPrinter prn;
-    const TicketPrinterSettings& s = TicketPrinterParam;
+    const TicketPrinterSettings& s = settings().TicketPrinterParam;
     prn.SetPrinter(target, s.TicketHeight, s.TicketWidth, s.TicketTop, s.TicketLeft, int16_t(s.ModuleColumns),
                    s.TicketRowsDim, s.TicketRowsTop, s.TicketRowsBottom, QString(), s.TicketBottomImageBorder);
     prn.SetFont(12, false, false, QStringLiteral("DejaVu Sans"));

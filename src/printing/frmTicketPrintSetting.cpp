@@ -63,8 +63,8 @@ frmTicketPrintSetting::frmTicketPrintSetting(QWidget* parent)
     for (const QString& key : TicketScriptHeadKeys())
         m_headBoxes.insert(key, findChild<QLineEdit*>(QStringLiteral("txt") + key));
 
-    showSettings(TicketPrinterParam);
-    m_txtBackImage->setText(TicketPrinterParam.TicketBackImageFile);
+    showSettings(settings().TicketPrinterParam);
+    m_txtBackImage->setText(settings().TicketPrinterParam.TicketBackImageFile);
     connect(cmdSelBackImage, &QToolButton::clicked, this, [this] { SelectBackImage(); });
     adjustSize();
 }

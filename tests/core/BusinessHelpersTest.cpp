@@ -135,7 +135,7 @@ TEST_F(Helpers, PointsAreWholeUnitsOfTheAmountWithItsSign)
         {2.5, "-5", -2}, {0.05, "1", 20}, {-10, "25", -3},   // a negative divisor rounds down, as Int does
     };
     for (const Case& c : cases) {
-        ImportoPunto = c.perPoint;
+        settings().ImportoPunto = c.perPoint;
         EXPECT_EQ(PointsForAmount(eur(c.amount)), c.points) << c.perPoint << " " << c.amount;
     }
 }
@@ -150,14 +150,14 @@ TEST_F(Helpers, PrizePointsAddTheLinesAmountWorth)
     lines->NewRow();
     lines->SetValue("ImportoScarico", money("-7.9"));
     lines->SetValue("PuntiPremio", qint64(0));
-    ImportoPunto = 1;
+    settings().ImportoPunto = 1;
     EXPECT_EQ(ComputePrizePoints(*lines), -7);
     lines->SetValue("PuntiPremio", qint64(3));
     lines->SetValue("ImportoScarico", money("12"));
     EXPECT_EQ(ComputePrizePoints(*lines), 15);
-    ImportoPunto = 0;
+    settings().ImportoPunto = 0;
     EXPECT_EQ(ComputePrizePoints(*lines), 0);
-    ImportoPunto = 1;
+    settings().ImportoPunto = 1;
     auto none = shop.select("ScaricoArticoli", "OID = 0");
     EXPECT_EQ(ComputePrizePoints(*none), 0);
 }

@@ -19,9 +19,9 @@ protected:
 }
 
 TEST_F(ConfigurationFileTest, ExportWritesEveryStoredKeyAsOneLine) {
-    RootDir = QStringLiteral("/srv/negozio");
-    ImportoMaxArticolo = 1500.5;
-    Use_Ricevute = true;
+    ::settings().RootDir = QStringLiteral("/srv/negozio");
+    ::settings().ImportoMaxArticolo = 1500.5;
+    ::settings().Use_Ricevute = true;
     SaveConfiguration();
     const QByteArray text = configfile::ExportText(*settings);
     EXPECT_TRUE(text.contains("RootDir=/srv/negozio\r\n"));
@@ -33,9 +33,9 @@ TEST_F(ConfigurationFileTest, ExportWritesEveryStoredKeyAsOneLine) {
 }
 
 TEST_F(ConfigurationFileTest, ExportedFileImportsBackEveryValue) {
-    Default_CodiceIVA = QStringLiteral("IVA22");
-    ProgrLen_ClientiForn = 6;
-    BackupFuncSaveEnabled = true;
+    ::settings().Default_CodiceIVA = QStringLiteral("IVA22");
+    ::settings().ProgrLen_ClientiForn = 6;
+    ::settings().BackupFuncSaveEnabled = true;
     SaveConfiguration();
     const QString path = workDir + QStringLiteral("/export.txt");
     configfile::WriteConfigurationFile(path);
@@ -51,8 +51,8 @@ TEST_F(ConfigurationFileTest, ExportedFileImportsBackEveryValue) {
     for (const QString& k : keys) {
         if (!before[k].isEmpty()) EXPECT_EQ(settings->get(QStringLiteral("Configuration"), k, QString()), before[k]) << k.toStdString();
     }
-    EXPECT_EQ(Default_CodiceIVA, QStringLiteral("IVA22"));   // the globals follow at once
-    EXPECT_EQ(ProgrLen_ClientiForn, 6);
+    EXPECT_EQ(::settings().Default_CodiceIVA, QStringLiteral("IVA22"));   // the settings follow at once
+    EXPECT_EQ(::settings().ProgrLen_ClientiForn, 6);
 }
 
 TEST_F(ConfigurationFileTest, EmptyLinesAndEmptyValuesChangeNothing) {
@@ -74,17 +74,17 @@ TEST_F(ConfigurationFileTest, ValuesOfTheirSettingsTypesAreTaken) {
     ASSERT_NO_THROW(entries = configfile::ParseImportText(text));
     EXPECT_EQ(entries.size(), 16);
     configfile::ImportConfigurationFile(write(text));
-    EXPECT_TRUE(Use_PuntiPremio);
-    EXPECT_FALSE(Use_Badge);
-    EXPECT_TRUE(Use_Ricevute);
-    EXPECT_FALSE(UseTransaction);
-    EXPECT_TRUE(AutoSaveOnExit);
-    EXPECT_FALSE(BalanceEnabled);
-    EXPECT_TRUE(CurrencyConversion);
-    EXPECT_EQ(ProgrLen_ClientiForn, -6);
-    EXPECT_EQ(AccessMode, 2);
-    EXPECT_DOUBLE_EQ(ImportoPunto, 1.5);
-    EXPECT_DOUBLE_EQ(ImportoPuntoPremio, 0.05);
+    EXPECT_TRUE(::settings().Use_PuntiPremio);
+    EXPECT_FALSE(::settings().Use_Badge);
+    EXPECT_TRUE(::settings().Use_Ricevute);
+    EXPECT_FALSE(::settings().UseTransaction);
+    EXPECT_TRUE(::settings().AutoSaveOnExit);
+    EXPECT_FALSE(::settings().BalanceEnabled);
+    EXPECT_TRUE(::settings().CurrencyConversion);
+    EXPECT_EQ(::settings().ProgrLen_ClientiForn, -6);
+    EXPECT_EQ(::settings().AccessMode, 2);
+    EXPECT_DOUBLE_EQ(::settings().ImportoPunto, 1.5);
+    EXPECT_DOUBLE_EQ(::settings().ImportoPuntoPremio, 0.05);
 }
 
 TEST_F(ConfigurationFileTest, BadFileChangesNothing) {
@@ -168,19 +168,19 @@ TEST_F(ConfigurationFileTest, ImportReleasesTheDatabaseOnlyForOpeningSettings) {
         {"RootDir=/altra/cartella", 1},
     };
     for (const Case& c : cases) {
-        SaveConfiguration();                  // the store as the globals are
+        SaveConfiguration();                  // the store as the settings are
         openDatabase();
         mw.releases = 0;
         configfile::ImportConfigurationFile(write(QByteArray(c.line) + "\r\n"));
         EXPECT_EQ(mw.releases, c.releases) << c.line;
         if (c.releases == 0) {
             ASSERT_TRUE(g_objDBEngine) << c.line;
-            EXPECT_EQ(g_objDBEngine->AccessMode(), AccessMode) << c.line;
-            EXPECT_EQ(g_objDBEngine->UseTransaction(), UseTransaction) << c.line;
+            EXPECT_EQ(g_objDBEngine->AccessMode(), ::settings().AccessMode) << c.line;
+            EXPECT_EQ(g_objDBEngine->UseTransaction(), ::settings().UseTransaction) << c.line;
         }
         ReleaseDatabaseObjects();
-        RootDir = workDir;
-        MaintenanceMode = false;
+        ::settings().RootDir = workDir;
+        ::settings().MaintenanceMode = false;
     }
     // The same folder written another way keeps the database; another letter case is
     // another folder on this system.
@@ -191,6 +191,6 @@ TEST_F(ConfigurationFileTest, ImportReleasesTheDatabaseOnlyForOpeningSettings) {
         configfile::ImportConfigurationFile(write(QStringLiteral("RootDir=%1\r\n").arg(root).toUtf8()));
         EXPECT_EQ(mw.releases, releases) << root.toStdString();
         ReleaseDatabaseObjects();
-        RootDir = workDir;
+        ::settings().RootDir = workDir;
     }
 }

@@ -86,65 +86,65 @@ TEST(ConfigText, WrittenNumbersReadBackExactly) {
 
 TEST_F(ConfigurationTest, EmptyStoreGivesTheDefaults) {
     LoadConfiguration();
-    EXPECT_EQ(RootDir, DataFolderPath());
-    EXPECT_EQ(AccessMode, 0);
-    EXPECT_TRUE(UseDateSelection);
-    EXPECT_FALSE(Use_Ricevute);
-    EXPECT_EQ(Default_UnitaMisura, QStringLiteral("QntPzz"));
-    EXPECT_EQ(Default_CodiceIVA, QStringLiteral("IVA20"));
-    EXPECT_EQ(BalanceCOMPortNumber, 1);
-    EXPECT_EQ(BalanceCOMPortParam, QStringLiteral("19200,n,8,1"));
-    EXPECT_EQ(NCopyRicevute, QStringLiteral("1"));
-    EXPECT_EQ(LabelPrinterParam.ModuleColumns, 2);
-    EXPECT_EQ(LabelPrinterParam.VBScript, DefaultLabelScript());
-    EXPECT_FLOAT_EQ(LabelPrinterParam.LabelHeight, 32.5f);
-    EXPECT_EQ(TicketPrinterParam.VBScript, DefaultTicketScript());
-    EXPECT_FLOAT_EQ(TicketPrinterParam.TicketRowsBottom, 165.0f);
-    EXPECT_DOUBLE_EQ(ImportoPuntoPremio, 0.05);
-    EXPECT_DOUBLE_EQ(PuntiMinPremio, 1000);
-    EXPECT_TRUE(BackupFuncSaveEnabled);
-    EXPECT_TRUE(BackupFuncEnableDelete);
-    EXPECT_EQ(DBStarted, QDate(2024, 2, 29));
-    EXPECT_DOUBLE_EQ(ValoreArrotondamento, 0.5);
-    EXPECT_TRUE(ArrotondaInEccesso);
-    EXPECT_FALSE(UseRoundRanges);
-    EXPECT_EQ(BarcodeReaderParam.COMPortNumber, 0);
-    EXPECT_EQ(BarcodeReaderParam.VBFilterScript, DefaultBarCodeFilterScript());
-    EXPECT_EQ(FiscalPrinterParam.Timout, 5000);
-    EXPECT_EQ(DefaultDepartment, 4);
-    EXPECT_TRUE(FiscalPrinterParam.SendDescription);
-    EXPECT_EQ(MagneticDevParam.COMPortNumber, 1);
-    EXPECT_EQ(MagneticDevParam.VBFilterScript, DefaultCodeFilterScript());
+    EXPECT_EQ(settings().RootDir, DataFolderPath());
+    EXPECT_EQ(settings().AccessMode, 0);
+    EXPECT_TRUE(settings().UseDateSelection);
+    EXPECT_FALSE(settings().Use_Ricevute);
+    EXPECT_EQ(settings().Default_UnitaMisura, QStringLiteral("QntPzz"));
+    EXPECT_EQ(settings().Default_CodiceIVA, QStringLiteral("IVA20"));
+    EXPECT_EQ(settings().BalanceCOMPortNumber, 1);
+    EXPECT_EQ(settings().BalanceCOMPortParam, QStringLiteral("19200,n,8,1"));
+    EXPECT_EQ(settings().NCopyRicevute, QStringLiteral("1"));
+    EXPECT_EQ(settings().LabelPrinterParam.ModuleColumns, 2);
+    EXPECT_EQ(settings().LabelPrinterParam.VBScript, DefaultLabelScript());
+    EXPECT_FLOAT_EQ(settings().LabelPrinterParam.LabelHeight, 32.5f);
+    EXPECT_EQ(settings().TicketPrinterParam.VBScript, DefaultTicketScript());
+    EXPECT_FLOAT_EQ(settings().TicketPrinterParam.TicketRowsBottom, 165.0f);
+    EXPECT_DOUBLE_EQ(settings().ImportoPuntoPremio, 0.05);
+    EXPECT_DOUBLE_EQ(settings().PuntiMinPremio, 1000);
+    EXPECT_TRUE(settings().BackupFuncSaveEnabled);
+    EXPECT_TRUE(settings().BackupFuncEnableDelete);
+    EXPECT_EQ(settings().DBStarted, QDate(2024, 2, 29));
+    EXPECT_DOUBLE_EQ(settings().ValoreArrotondamento, 0.5);
+    EXPECT_TRUE(settings().ArrotondaInEccesso);
+    EXPECT_FALSE(settings().UseRoundRanges);
+    EXPECT_EQ(settings().BarcodeReaderParam.COMPortNumber, 0);
+    EXPECT_EQ(settings().BarcodeReaderParam.VBFilterScript, DefaultBarCodeFilterScript());
+    EXPECT_EQ(settings().FiscalPrinterParam.Timout, 5000);
+    EXPECT_EQ(settings().DefaultDepartment, 4);
+    EXPECT_TRUE(settings().FiscalPrinterParam.SendDescription);
+    EXPECT_EQ(settings().MagneticDevParam.COMPortNumber, 1);
+    EXPECT_EQ(settings().MagneticDevParam.VBFilterScript, DefaultCodeFilterScript());
 }
 
 TEST_F(ConfigurationTest, ReceiptsFallBackToTheOlderKeyUntilSaved) {
     put("Configuration", "Use_Fattura", QStringLiteral("True"));
     LoadConfiguration();
-    EXPECT_TRUE(Use_Ricevute);
+    EXPECT_TRUE(settings().Use_Ricevute);
     SaveConfiguration();
     EXPECT_EQ(stored("Configuration", "Use_Ricevute"), QStringLiteral("True"));
     put("Configuration", "Use_Fattura", QStringLiteral("False"));
     LoadConfiguration();
-    EXPECT_TRUE(Use_Ricevute);
+    EXPECT_TRUE(settings().Use_Ricevute);
     put("Configuration", "Use_Ricevute", QString());   // stored empty: the older key again
     LoadConfiguration();
-    EXPECT_FALSE(Use_Ricevute);
+    EXPECT_FALSE(settings().Use_Ricevute);
 }
 
 TEST_F(ConfigurationTest, ReceiptScriptGainsTheInformationFunctionOnlyWhenItLacksIt) {
     const QString own = QStringLiteral("Function PrintTicketMask(a,b,c,prn,t)\r\nEnd Function\r\n");
     put("TicketPrinterParam", "VBScript", own);
     LoadConfiguration();
-    EXPECT_EQ(TicketPrinterParam.VBScript, own + DefaultTicketInfoFunction());
+    EXPECT_EQ(settings().TicketPrinterParam.VBScript, own + DefaultTicketInfoFunction());
 
     const QString mentions = QStringLiteral("' PrintTicketInfo lives elsewhere\r\n");
     put("TicketPrinterParam", "VBScript", mentions);
     LoadConfiguration();
-    EXPECT_EQ(TicketPrinterParam.VBScript, mentions);
+    EXPECT_EQ(settings().TicketPrinterParam.VBScript, mentions);
 
     put("TicketPrinterParam", "VBScript", QStringLiteral("printticketinfo"));   // the search keeps case
     LoadConfiguration();
-    EXPECT_EQ(TicketPrinterParam.VBScript, QStringLiteral("printticketinfo\r\n") + DefaultTicketInfoFunction());
+    EXPECT_EQ(settings().TicketPrinterParam.VBScript, QStringLiteral("printticketinfo\r\n") + DefaultTicketInfoFunction());
 }
 
 TEST_F(ConfigurationTest, IntegerSettingsReadTheLeadingNumber) {
@@ -159,9 +159,9 @@ TEST_F(ConfigurationTest, IntegerSettingsReadTheLeadingNumber) {
         put("LabelPrinterParam", "ModuleColumns", QString::fromUtf8(c.text));
         put("TicketPrinterParam", "ModuleColumns", QString::fromUtf8(c.text));
         LoadConfiguration();
-        EXPECT_EQ(ProgrLen_ClientiForn, c.progrLen) << c.text;
-        EXPECT_EQ(LabelPrinterParam.ModuleColumns, c.columns) << c.text;
-        EXPECT_EQ(TicketPrinterParam.ModuleColumns, c.ticketColumns) << c.text;
+        EXPECT_EQ(settings().ProgrLen_ClientiForn, c.progrLen) << c.text;
+        EXPECT_EQ(settings().LabelPrinterParam.ModuleColumns, c.columns) << c.text;
+        EXPECT_EQ(settings().TicketPrinterParam.ModuleColumns, c.ticketColumns) << c.text;
     }
 }
 
@@ -174,7 +174,7 @@ TEST_F(ConfigurationTest, ReceiptCopiesOutOfRangeTakeTheDefault) {
     for (const Case& c : cases) {
         put("Configuration", "NCopyRicevute", QString::fromUtf8(c.text));
         LoadConfiguration();
-        EXPECT_EQ(NCopyRicevute, QString::fromUtf8(c.loaded)) << c.text;
+        EXPECT_EQ(settings().NCopyRicevute, QString::fromUtf8(c.loaded)) << c.text;
     }
 }
 
@@ -182,9 +182,9 @@ TEST_F(ConfigurationTest, SaveWritesEverySavedSettingAndNothingElse) {
     put("Configuration", "MaintenanceDir", QStringLiteral("/srv/copie"));
     put("Configuration", "UseDateSelection", QStringLiteral("False"));
     LoadConfiguration();
-    MaintenanceDir = QStringLiteral("/changed");
-    UseDateSelection = true;
-    Use_Fattura = true;
+    settings().MaintenanceDir = QStringLiteral("/changed");
+    settings().UseDateSelection = true;
+    settings().Use_Fattura = true;
     SaveConfiguration();
     EXPECT_EQ(stored("Configuration", "MaintenanceDir"), QStringLiteral("/srv/copie"));
     EXPECT_EQ(stored("Configuration", "UseDateSelection"), QStringLiteral("False"));
@@ -201,33 +201,64 @@ TEST_F(ConfigurationTest, SaveWritesEverySavedSettingAndNothingElse) {
 
 TEST_F(ConfigurationTest, SavedValuesLoadBackUnchanged) {
     LoadConfiguration();
-    RootDir = QStringLiteral("/home/negozio/archivio");
-    AccessMode = 2;
-    ProgrLen_ClientiForn = 6;
-    LabelPrinterParam.LabelHeight = 31.7f;
-    TicketPrinterParam.TicketRowsDim = 4.25f;
-    ImportoPuntoPremio = 0.07;
-    ImportoMaxArticolo = 12345.678;
-    BkpSaveNotify = 3;
-    const QDate started = DBStarted;
+    settings().RootDir = QStringLiteral("/home/negozio/archivio");
+    settings().AccessMode = 2;
+    settings().ProgrLen_ClientiForn = 6;
+    settings().LabelPrinterParam.LabelHeight = 31.7f;
+    settings().TicketPrinterParam.TicketRowsDim = 4.25f;
+    settings().ImportoPuntoPremio = 0.07;
+    settings().ImportoMaxArticolo = 12345.678;
+    settings().BkpSaveNotify = 3;
+    const QDate started = settings().DBStarted;
     SaveConfiguration();
     EXPECT_EQ(stored("Info", "DBStarted"), QStringLiteral("2024-02-29"));
     EXPECT_EQ(stored("LabelPrinterParam", "LabelHeight"), QStringLiteral("31.7"));
 
     clock->set(QDateTime(QDate(2025, 1, 1), QTime(8, 0)));
-    RootDir.clear();
-    LabelPrinterParam.LabelHeight = 0;
-    ImportoMaxArticolo = 0;
+    settings().RootDir.clear();
+    settings().LabelPrinterParam.LabelHeight = 0;
+    settings().ImportoMaxArticolo = 0;
     LoadConfiguration();
-    EXPECT_EQ(RootDir, QStringLiteral("/home/negozio/archivio"));
-    EXPECT_EQ(AccessMode, 2);
-    EXPECT_EQ(ProgrLen_ClientiForn, 6);
-    EXPECT_EQ(LabelPrinterParam.LabelHeight, 31.7f);
-    EXPECT_EQ(TicketPrinterParam.TicketRowsDim, 4.25f);
-    EXPECT_EQ(ImportoPuntoPremio, 0.07);
-    EXPECT_EQ(ImportoMaxArticolo, 12345.678);
-    EXPECT_EQ(BkpSaveNotify, 3);
-    EXPECT_EQ(DBStarted, started);   // kept, not today's date
+    EXPECT_EQ(settings().RootDir, QStringLiteral("/home/negozio/archivio"));
+    EXPECT_EQ(settings().AccessMode, 2);
+    EXPECT_EQ(settings().ProgrLen_ClientiForn, 6);
+    EXPECT_EQ(settings().LabelPrinterParam.LabelHeight, 31.7f);
+    EXPECT_EQ(settings().TicketPrinterParam.TicketRowsDim, 4.25f);
+    EXPECT_EQ(settings().ImportoPuntoPremio, 0.07);
+    EXPECT_EQ(settings().ImportoMaxArticolo, 12345.678);
+    EXPECT_EQ(settings().BkpSaveNotify, 3);
+    EXPECT_EQ(settings().DBStarted, started);   // kept, not today's date
+}
+
+// A scoped object starts as the one in force, takes every change, and leaves the one before
+// it as it was; the table loads into and saves from whichever object is in force.
+TEST_F(ConfigurationTest, ScopedSettingsTakeTheChangesOfTheirScope) {
+    LoadConfiguration();
+    const double points = settings().ImportoPunto;
+    {
+        ScopedSettings outer;
+        outer->ImportoPunto = points + 1;
+        EXPECT_EQ(settings().ImportoPunto, points + 1);
+        {
+            ScopedSettings inner;
+            EXPECT_EQ(inner->ImportoPunto, points + 1) << "starts as the object in force";
+            put("Configuration", "ImportoPunto", QStringLiteral("7.5"));
+            put("FiscalPrinterParam", "DescriptionLen", QStringLiteral("12"));
+            LoadConfiguration();
+            EXPECT_EQ(inner->ImportoPunto, 7.5);
+            EXPECT_EQ(inner->FiscalPrinterParam.DescriptionLen, 12);
+            inner->Default_CodiceIVA = QStringLiteral("IVA4");
+            inner->LabelPrinterParam.LabelWidth = 70.5f;
+            SaveConfiguration();
+            EXPECT_EQ(stored("Configuration", "Default_CodiceIVA"), QStringLiteral("IVA4"));
+            EXPECT_EQ(stored("LabelPrinterParam", "LabelWidth"), QStringLiteral("70.5"));
+        }
+        EXPECT_EQ(settings().ImportoPunto, points + 1);
+        EXPECT_EQ(settings().FiscalPrinterParam.DescriptionLen, 20);
+        EXPECT_EQ(settings().Default_CodiceIVA, QStringLiteral("IVA20"));
+        EXPECT_EQ(settings().LabelPrinterParam.LabelWidth, 88.0f);
+    }
+    EXPECT_EQ(settings().ImportoPunto, points);
 }
 
 TEST_F(ConfigurationTest, ValuesOfTheRegionalFormLoad) {
@@ -235,15 +266,15 @@ TEST_F(ConfigurationTest, ValuesOfTheRegionalFormLoad) {
     put("Configuration", "ImportoPunto", QStringLiteral("2,5"));
     put("Info", "DBStarted", QStringLiteral("15/06/2003"));
     LoadConfiguration();
-    EXPECT_FLOAT_EQ(LabelPrinterParam.LabelWidth, 70.5f);
-    EXPECT_DOUBLE_EQ(ImportoPunto, 2.5);
-    EXPECT_EQ(DBStarted, QDate(2003, 6, 15));
+    EXPECT_FLOAT_EQ(settings().LabelPrinterParam.LabelWidth, 70.5f);
+    EXPECT_DOUBLE_EQ(settings().ImportoPunto, 2.5);
+    EXPECT_EQ(settings().DBStarted, QDate(2003, 6, 15));
 }
 
 TEST_F(ConfigurationTest, BackupArchiveModeSavesNothing) {
     LoadConfiguration();
     g_bBackupArchiveMode = true;
-    AutoSaveOnExit = true;
+    settings().AutoSaveOnExit = true;
     SaveConfiguration();
     EXPECT_TRUE(store->keys(QStringLiteral("Configuration")).isEmpty());
     EXPECT_TRUE(store->keys(QStringLiteral("Info")).isEmpty());
@@ -258,20 +289,20 @@ TEST_F(ConfigurationTest, DeviceSectionsReadLeniently) {
     put("MagneticDevParam", "Type", QStringLiteral("9999"));
     put("BarcodeReaderParam", "VBFilterScript", QString());
     LoadConfiguration();
-    EXPECT_FALSE(FiscalPrinterParam.SendDescription);
-    EXPECT_EQ(FiscalPrinterParam.Type, 0);
-    EXPECT_EQ(DefaultDepartment, 7);
-    EXPECT_EQ(FiscalPrinterParam.DescriptionLen, 20);   // does not fit 16 bits: default
-    EXPECT_EQ(MagneticDevParam.COMPortNumber, 0);
-    EXPECT_EQ(MagneticDevParam.Type, 9999);
-    EXPECT_EQ(BarcodeReaderParam.VBFilterScript, QString());   // stored empty stays empty
+    EXPECT_FALSE(settings().FiscalPrinterParam.SendDescription);
+    EXPECT_EQ(settings().FiscalPrinterParam.Type, 0);
+    EXPECT_EQ(settings().DefaultDepartment, 7);
+    EXPECT_EQ(settings().FiscalPrinterParam.DescriptionLen, 20);   // does not fit 16 bits: default
+    EXPECT_EQ(settings().MagneticDevParam.COMPortNumber, 0);
+    EXPECT_EQ(settings().MagneticDevParam.Type, 9999);
+    EXPECT_EQ(settings().BarcodeReaderParam.VBFilterScript, QString());   // stored empty stays empty
 }
 
 TEST_F(ConfigurationTest, DeviceSaversWriteTheirSectionAndMarkTheFilterStale) {
     LoadConfiguration();
-    FiscalPrinterParam.Type = 3;
-    FiscalPrinterParam.SendDisplay = false;
-    DefaultDepartment = 2;
+    settings().FiscalPrinterParam.Type = 3;
+    settings().FiscalPrinterParam.SendDisplay = false;
+    settings().DefaultDepartment = 2;
     SaveFiscalPrinterSettings();
     EXPECT_EQ(stored("FiscalPrinterParam", "Type"), QStringLiteral("3"));
     EXPECT_EQ(stored("FiscalPrinterParam", "SendDisplay"), QStringLiteral("False"));
@@ -279,13 +310,13 @@ TEST_F(ConfigurationTest, DeviceSaversWriteTheirSectionAndMarkTheFilterStale) {
     EXPECT_EQ(stored("FiscalPrinterParam", "Timout"), QStringLiteral("5000"));
 
     const uint64_t before = BarcodeReaderSettingsRevision();
-    BarcodeReaderParam.COMPortNumber = 2;
+    settings().BarcodeReaderParam.COMPortNumber = 2;
     SaveBarcodeReaderParam();
     EXPECT_EQ(BarcodeReaderSettingsRevision(), before + 1);
     EXPECT_EQ(stored("BarcodeReaderParam", "COMPortNumber"), QStringLiteral("2"));
 
     const uint64_t cards = MagneticDevSettingsRevision();
-    MagneticDevParam.Type = 9999;
+    settings().MagneticDevParam.Type = 9999;
     SaveMagneticDevSettings();
     EXPECT_EQ(MagneticDevSettingsRevision(), cards + 1);
     EXPECT_EQ(stored("MagneticDevParam", "Type"), QStringLiteral("9999"));
@@ -334,23 +365,23 @@ TEST(ConfigurationBadInput, DamagedSettingsFileLoadsWithDefaults) {
     g_bBackupArchiveMode = false;
     ASSERT_NO_THROW(LoadConfiguration());
 
-    EXPECT_EQ(AccessMode, 0);
-    EXPECT_EQ(ProgrLen_ClientiForn, 0);
-    EXPECT_EQ(BkpSaveNotify, 0);
-    EXPECT_DOUBLE_EQ(ImportoPunto, 1);
-    EXPECT_DOUBLE_EQ(ImportoPuntoPremio, 0.05);
-    EXPECT_DOUBLE_EQ(PuntiMinPremio, 1000);
-    EXPECT_DOUBLE_EQ(ValoreArrotondamento, 0.5);
-    EXPECT_EQ(Default_CodiceIVA, QStringLiteral("IVA22"));
-    EXPECT_FLOAT_EQ(LabelPrinterParam.LabelHeight, 32.5f);
-    EXPECT_FLOAT_EQ(LabelPrinterParam.LabelWidth, 88.0f);
-    EXPECT_EQ(LabelPrinterParam.ModuleColumns, 2);
-    EXPECT_FLOAT_EQ(TicketPrinterParam.TicketRowsTop, 85.0f);
-    EXPECT_EQ(DBStarted, QDate(2023, 5, 6));
-    EXPECT_EQ(FiscalPrinterParam.Timout, 5000);
-    EXPECT_EQ(FiscalPrinterParam.CommandWait, 0);   // no leading number: 0, as the store reads it
-    EXPECT_EQ(BalanceCOMPortNumber, 1);
-    EXPECT_EQ(NCopyRicevute, QStringLiteral("3"));
+    EXPECT_EQ(settings().AccessMode, 0);
+    EXPECT_EQ(settings().ProgrLen_ClientiForn, 0);
+    EXPECT_EQ(settings().BkpSaveNotify, 0);
+    EXPECT_DOUBLE_EQ(settings().ImportoPunto, 1);
+    EXPECT_DOUBLE_EQ(settings().ImportoPuntoPremio, 0.05);
+    EXPECT_DOUBLE_EQ(settings().PuntiMinPremio, 1000);
+    EXPECT_DOUBLE_EQ(settings().ValoreArrotondamento, 0.5);
+    EXPECT_EQ(settings().Default_CodiceIVA, QStringLiteral("IVA22"));
+    EXPECT_FLOAT_EQ(settings().LabelPrinterParam.LabelHeight, 32.5f);
+    EXPECT_FLOAT_EQ(settings().LabelPrinterParam.LabelWidth, 88.0f);
+    EXPECT_EQ(settings().LabelPrinterParam.ModuleColumns, 2);
+    EXPECT_FLOAT_EQ(settings().TicketPrinterParam.TicketRowsTop, 85.0f);
+    EXPECT_EQ(settings().DBStarted, QDate(2023, 5, 6));
+    EXPECT_EQ(settings().FiscalPrinterParam.Timout, 5000);
+    EXPECT_EQ(settings().FiscalPrinterParam.CommandWait, 0);   // no leading number: 0, as the store reads it
+    EXPECT_EQ(settings().BalanceCOMPortNumber, 1);
+    EXPECT_EQ(settings().NCopyRicevute, QStringLiteral("3"));
     ASSERT_EQ(g_colRoundRanges.size(), 1);
     EXPECT_EQ(g_colRoundRanges[0]->RoundValue(), Currency());
     EXPECT_EQ(g_colRoundRanges[0]->FromValue(), Currency());

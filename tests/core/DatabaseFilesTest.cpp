@@ -19,8 +19,8 @@ class DatabaseObjectsTest : public startuptest::StartupTest {};
 }
 
 TEST_F(DatabaseObjectsTest, ApplyDatabaseSettingsHandsAccessModeThenTransactions) {
-    AccessMode = 2;
-    UseTransaction = true;
+    ::settings().AccessMode = 2;
+    ::settings().UseTransaction = true;
     ApplyDatabaseSettings();   // no engine yet: nothing to do, nothing fails
 
     auto engine = std::make_shared<RecordingEngine>();

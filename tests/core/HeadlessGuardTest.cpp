@@ -1,6 +1,6 @@
 // The guard the tests run under: whatever a test changes of the configuration, the next test
-// finds it as it was. Checked against the program's own table of settings, so a setting
-// added to the program and forgotten by the guard shows here.
+// finds it as it was. Checked against the program's own table of settings and the state kept
+// beside it, so state added outside the settings object and forgotten by the guard shows here.
 #include "Configuration.h"
 #include "DeviceSettings.h"
 #include "HeadlessGuard.h"

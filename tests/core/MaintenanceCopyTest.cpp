@@ -97,8 +97,8 @@ protected:
         clock->set(QDateTime(QDate(2007, 3, 1), QTime(10, 0)));
         root = testenv::newDir(QStringLiteral("root"));
         maint = testenv::newDir(QStringLiteral("maint"));
-        RootDir = root;
-        MaintenanceDir.clear();
+        ::settings().RootDir = root;
+        ::settings().MaintenanceDir.clear();
         working = root + QStringLiteral("/Mirtavolia.mdb");
         copy = maint + QStringLiteral("/MirtavoliaMaintenance.mdb");
         flag = root + QStringLiteral("/MirtavoliaMaintenance.flg");
@@ -110,14 +110,14 @@ protected:
     void TearDown() override {
         setMaintenanceFolderChooser(nullptr);
         setFileOps(nullptr);
-        RootDir.clear();
-        MaintenanceDir.clear();
+        ::settings().RootDir.clear();
+        ::settings().MaintenanceDir.clear();
         WindowTest::TearDown();
     }
     // The maintained file waiting to be restored, newer and larger than the working one (or
     // the bytes given instead).
     void prepareRestore(std::optional<QByteArray> bytes = std::nullopt, int padding = 20) {
-        MaintenanceDir = maint;
+        ::settings().MaintenanceDir = maint;
         if (bytes) testenv::writeFile(copy, *bytes);
         else makeDatabase(copy, QStringLiteral("maintained"), padding);
         setModified(working, QDateTime(QDate(2007, 2, 1), QTime(9, 0)));
@@ -201,14 +201,14 @@ TEST_F(MaintenanceCopyTest, SaveRefusesTheWorkingFolderInAnySpelling) {
 }
 
 TEST_F(MaintenanceCopyTest, CancelledFolderChoiceKeepsThePreviousFolder) {
-    MaintenanceDir = maint;
+    ::settings().MaintenanceDir = maint;
     chosen.clear();
     EXPECT_TRUE(MaintenanceSaveRestore(false));
-    EXPECT_EQ(MaintenanceDir, maint);
+    EXPECT_EQ(::settings().MaintenanceDir, maint);
     EXPECT_EQ(databaseName(copy), QStringLiteral("working"));
 
     // With no folder ever chosen there is nowhere to save: nothing is written anywhere.
-    MaintenanceDir.clear();
+    ::settings().MaintenanceDir.clear();
     QFile::remove(copy);
     EXPECT_FALSE(MaintenanceSaveRestore(false));
     EXPECT_FALSE(QFile::exists(copy));

@@ -21,8 +21,8 @@ class Archive : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        RootDir = m_root;
-        BackupDir = testenv::newDir("archivio");
+        settings().RootDir = m_root;
+        settings().BackupDir = testenv::newDir("archivio");
         g_nDBOpenMode = 3;
         g_bBackupArchiveMode = false;
         setErrorWindowPresenter([this](const QString&, const QString& text) { shownErrors << text; });
@@ -64,7 +64,7 @@ protected:
     }
     static QList<QVariantList> rowsOf(DBEngine& engine, const QString& sql) { return engine.GetConnection().Query(sql).rows; }
     qint64 workingCount(const QString& table) { return shop.scalar("SELECT COUNT(*) FROM " + table).toLongLong(); }
-    QString backupFile() const { return BackupDir + "/Mirtavolia.mdb"; }
+    QString backupFile() const { return settings().BackupDir + "/Mirtavolia.mdb"; }
     double stock() { return shop.scalar("SELECT ValoreScorta FROM Articoli").toDouble(); }
     double voucherUsed() { return shop.scalar("SELECT ImportoUtilizzato FROM BuoniClienti").toDouble(); }
 
@@ -138,7 +138,7 @@ TEST_F(Archive, TheWorkingFolderIsNoBackupFolderUnderAnySpelling)
     auto sale = addSale("resta");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        BackupDir = c.backup;
+        settings().BackupDir = c.backup;
         ui->clearLog();
         EXPECT_FALSE(MoveToArchive(nullptr, sale.get(), false, false));
         EXPECT_EQ(ui->prompts(), QStringList{"L'indirizzario di backup <" + c.backup +
@@ -152,14 +152,14 @@ TEST_F(Archive, TheWorkingFolderIsNoBackupFolderUnderAnySpelling)
     EXPECT_TRUE(BackupFolderAllowed(m_root, m_root.toUpper(), nullptr));
     EXPECT_TRUE(BackupFolderAllowed(m_root, m_root + "/Archivio", nullptr));
 
-    BackupDir = "  ";
+    settings().BackupDir = "  ";
     ui->clearLog();
     EXPECT_FALSE(MoveToArchive(nullptr, sale.get(), true, false));
     EXPECT_EQ(ui->prompts(), QStringList{QString::fromUtf8("L'indirizzario di backup non è impostato.")});
 
     // The file the sale lives in is the working one, whatever RootDir says.
-    RootDir = testenv::newDir("altrove");
-    BackupDir = m_root;
+    settings().RootDir = testenv::newDir("altrove");
+    settings().BackupDir = m_root;
     ui->clearLog();
     EXPECT_FALSE(MoveToArchive(nullptr, sale.get(), true, false));
     EXPECT_EQ(ui->prompts().size(), 1);

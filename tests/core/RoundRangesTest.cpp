@@ -21,13 +21,12 @@ protected:
     void SetUp() override {
         store = std::make_shared<MemorySettingsStore>();
         setSettingsStore(store);
-        UseRoundRanges = true;
+        scoped->UseRoundRanges = true;
         g_bBackupArchiveMode = false;
         g_colRoundRanges.clear();
     }
     void TearDown() override {
         setSettingsStore(nullptr);
-        UseRoundRanges = false;
         g_bBackupArchiveMode = false;
         g_colRoundRanges.clear();
     }
@@ -40,6 +39,7 @@ protected:
     QString stored(const QString& key) { return store->get(QStringLiteral("Configuration"), key, QStringLiteral("<missing>")); }
 
     std::shared_ptr<MemorySettingsStore> store;
+    ScopedSettings scoped;
 };
 
 TEST_F(RoundRangesTest, GapsAreSkippedAndOrderKept) {
@@ -82,7 +82,7 @@ TEST_F(RoundRangesTest, WhatMakesARangeExist) {
 
 TEST_F(RoundRangesTest, SwitchedOffLoadsAndSavesNothing) {
     storeRange(1, QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"));
-    UseRoundRanges = false;
+    settings().UseRoundRanges = false;
     g_colRoundRanges.append(range("7", "8", "9"));
     LoadRoundRanges();
     ASSERT_EQ(g_colRoundRanges.size(), 1);   // the collection keeps what it holds

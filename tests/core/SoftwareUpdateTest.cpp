@@ -298,9 +298,9 @@ TEST_F(SoftwareUpdateTest, UpdateCommandSaysWhenThereIsNothingNew) {
     LoopbackUpdateService service;
     ASSERT_TRUE(service.start());
     g_strUpdateBaseUrl = service.baseUrl();
-    RootDir = root;
+    ::settings().RootDir = root;
     EXPECT_FALSE(SoftwareUpdateCommand(nullptr));
-    RootDir.clear();
+    ::settings().RootDir.clear();
     EXPECT_EQ(ui->prompts(), QStringList{QStringLiteral("NESSUN AGGIORNAMENTO.")});
     ASSERT_EQ(service.requests.size(), 1);
     EXPECT_EQ(service.requests[0].queryItemValue(QStringLiteral("app")), AppExeName());

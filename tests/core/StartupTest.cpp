@@ -52,7 +52,7 @@ TEST_F(InitDatabaseTest, YesCreatesTheDatabaseWithItsDefaultRows) {
 TEST_F(InitDatabaseTest, TheShopLeftUnderARepairsNameIsPutBackBeforeTheFileIsMissed) {
     for (const bool maintenance : {false, true}) {
         SCOPED_TRACE(maintenance ? "maintenance file" : "working file");
-        MaintenanceMode = maintenance;
+        ::settings().MaintenanceMode = maintenance;
         const QString path = workDir + (maintenance ? QStringLiteral("/MirtavoliaMaintenance.mdb") : QStringLiteral("/Mirtavolia.mdb"));
         QFile::remove(databasePath());
         openDatabase();
@@ -71,15 +71,15 @@ TEST_F(InitDatabaseTest, TheShopLeftUnderARepairsNameIsPutBackBeforeTheFileIsMis
         EXPECT_EQ(ui->log(), QStringList{QStringLiteral("STATUS: Database ripristinato da < ") + path + QStringLiteral("._ >")});
         ReleaseDatabaseObjects();
     }
-    MaintenanceMode = false;
+    ::settings().MaintenanceMode = false;
 }
 
 TEST_F(InitDatabaseTest, CreatesTheMissingWorkingFolder) {
-    RootDir = workDir + QStringLiteral("/negozio/dati");
+    ::settings().RootDir = workDir + QStringLiteral("/negozio/dati");
     ui->addAnswer(QStringLiteral("Yes"));
     bool openedBefore = false;
     ASSERT_TRUE(InitDatabase(openedBefore));
-    EXPECT_TRUE(QFile::exists(RootDir + QStringLiteral("/Mirtavolia.mdb")));
+    EXPECT_TRUE(QFile::exists(::settings().RootDir + QStringLiteral("/Mirtavolia.mdb")));
 }
 
 TEST_F(InitDatabaseTest, NoNeverCreatesTheFile) {
@@ -108,14 +108,14 @@ TEST_F(InitDatabaseTest, OptionsConfirmedWithAnotherFolderOpensTheFileThere) {
     ui->addAnswer(QStringLiteral("Yes"));                // "L'indirizzario di lavoro e' cambiato."
     bool openedBefore = false;
     ASSERT_TRUE(InitDatabase(openedBefore));
-    EXPECT_EQ(RootDir, other);
+    EXPECT_EQ(::settings().RootDir, other);
     EXPECT_EQ(g_objDBEngine->Path(), other + QStringLiteral("/Mirtavolia.mdb"));
     EXPECT_EQ(messageBoxes(), (QStringList{kCreate, QStringLiteral("L'indirizzario di lavoro e' cambiato.\r\rConfermi ?")}));
 }
 
 TEST_F(InitDatabaseTest, MaintenanceModeOffersToRetryAndForgetsTheEarlierOpening) {
-    MaintenanceMode = true;
-    const QString retry = QStringLiteral("Il database non è presente in < ") + RootDir + QStringLiteral(" >\r\rRiprovare ?");
+    ::settings().MaintenanceMode = true;
+    const QString retry = QStringLiteral("Il database non è presente in < ") + ::settings().RootDir + QStringLiteral(" >\r\rRiprovare ?");
     ui->addAnswer(QStringLiteral("Yes"));
     ui->addAnswer(QStringLiteral("No"));
     ui->addAnswer(QStringLiteral("<cancel>"));
@@ -127,13 +127,13 @@ TEST_F(InitDatabaseTest, MaintenanceModeOffersToRetryAndForgetsTheEarlierOpening
 }
 
 TEST_F(InitDatabaseTest, MaintenanceModeOpensTheMaintenanceFile) {
-    MaintenanceMode = true;
+    ::settings().MaintenanceMode = true;
     {
-        MaintenanceMode = false;
+        ::settings().MaintenanceMode = false;
         openDatabase();
         ReleaseDatabaseObjects();
         QFile::rename(databasePath(), workDir + QStringLiteral("/MirtavoliaMaintenance.mdb"));
-        MaintenanceMode = true;
+        ::settings().MaintenanceMode = true;
     }
     bool openedBefore = false;
     ASSERT_TRUE(InitDatabase(openedBefore));
@@ -178,8 +178,8 @@ TEST_F(InitDatabaseTest, UpdateCheckRunsOnlyOutsideTheBackupArchiveAndNeverStops
 TEST_F(InitDatabaseTest, EngineTakesTheAccessSettings) {
     openDatabase();
     ReleaseDatabaseObjects();
-    AccessMode = DBEngine::kAccessMultiUser;
-    UseTransaction = true;
+    ::settings().AccessMode = DBEngine::kAccessMultiUser;
+    ::settings().UseTransaction = true;
     bool openedBefore = false;
     ASSERT_TRUE(InitDatabase(openedBefore));
     EXPECT_EQ(g_objDBEngine->AccessMode(), DBEngine::kAccessMultiUser);
@@ -193,7 +193,7 @@ TEST_F(InitDatabaseTest, ReadOnlyAccessOpensReadOnlyAndLeavesNoLogFiles) {
     ReleaseDatabaseObjects();
     const QString wal = databasePath() + QStringLiteral("-wal"), shm = databasePath() + QStringLiteral("-shm");
     ASSERT_FALSE(QFile::exists(shm));
-    AccessMode = DBEngine::kAccessReadOnly;
+    ::settings().AccessMode = DBEngine::kAccessReadOnly;
     bool openedBefore = true;
     ASSERT_TRUE(InitDatabase(openedBefore)) << ui->log().join(u'|').toStdString();
     EXPECT_TRUE(g_objDBEngine->IsReadOnly());

@@ -73,7 +73,7 @@ protected:
         g_bBackupArchiveMode = false;
         g_colRoundRanges.clear();
         workDir = testenv::newDir(QStringLiteral("work"));
-        RootDir = workDir;
+        ::settings().RootDir = workDir;
         SetDatabaseDefinitionFactory([] { return std::make_shared<TestDefinition>(); });
         setProgramEndHandler([this](int code) { programEnds << code; });
     }

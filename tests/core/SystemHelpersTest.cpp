@@ -84,14 +84,14 @@ TEST(Paths, JoinPathAndBuildFilePathAgree) {
 }
 
 TEST(Paths, DatabaseFilesFollowTheMode) {
-    RootDir = QStringLiteral("/srv/negozio");
-    BackupDir = QStringLiteral("/mnt/copia/");
-    MaintenanceMode = false;
+    ScopedSettings scoped;
+    scoped->RootDir = QStringLiteral("/srv/negozio");
+    scoped->BackupDir = QStringLiteral("/mnt/copia/");
+    scoped->MaintenanceMode = false;
     EXPECT_EQ(WorkingDatabasePath(), QStringLiteral("/srv/negozio/Mirtavolia.mdb"));
-    MaintenanceMode = true;
+    scoped->MaintenanceMode = true;
     EXPECT_EQ(WorkingDatabasePath(), QStringLiteral("/srv/negozio/MirtavoliaMaintenance.mdb"));
     EXPECT_EQ(BackupDatabasePath(), QStringLiteral("/mnt/copia/Mirtavolia.mdb"));
-    MaintenanceMode = false;
 }
 
 TEST(Folders, CreateDirectoryTreeDropsTheLastComponentUnlessItEndsWithASeparator) {

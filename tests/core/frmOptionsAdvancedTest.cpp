@@ -42,7 +42,7 @@ TEST_F(frmOptionsAdvancedTest, OnlyOpeningChangesReleaseTheDatabase) {
     };
     for (const Case& c : cases) {
         LoadConfiguration();
-        RootDir = workDir;
+        ::settings().RootDir = workDir;
         openDatabase();
         mainWindow.releases = 0;
         frmOptionsAdvanced w;
@@ -50,8 +50,8 @@ TEST_F(frmOptionsAdvancedTest, OnlyOpeningChangesReleaseTheDatabase) {
         ASSERT_TRUE(w.Ok()) << c.name;
         EXPECT_EQ(mainWindow.releases, c.releases) << c.name;
         if (!c.releases) {
-            EXPECT_EQ(g_objDBEngine->AccessMode(), AccessMode) << c.name;
-            EXPECT_EQ(g_objDBEngine->UseTransaction(), UseTransaction) << c.name;
+            EXPECT_EQ(g_objDBEngine->AccessMode(), ::settings().AccessMode) << c.name;
+            EXPECT_EQ(g_objDBEngine->UseTransaction(), ::settings().UseTransaction) << c.name;
         }
         ReleaseDatabaseObjects();
         settings->remove(QStringLiteral("Configuration"), QStringLiteral("MaintenanceMode"));
@@ -68,8 +68,8 @@ TEST_F(frmOptionsAdvancedTest, OkStoresTheAccessModeAndReloadsTheGeneralOptions)
     option(w, 3)->setChecked(true);
     box(w, "chkUse_Ricevute")->setChecked(true);
     ASSERT_TRUE(w.Ok());
-    EXPECT_TRUE(MaintenanceMode);
-    EXPECT_EQ(AccessMode, 0);
+    EXPECT_TRUE(::settings().MaintenanceMode);
+    EXPECT_EQ(::settings().AccessMode, 0);
     EXPECT_EQ(settings->get(QStringLiteral("Configuration"), QStringLiteral("MaintenanceMode"), QString()), QStringLiteral("True"));
     // The receipt copies appear at once in the general dialog.
     EXPECT_FALSE(options.findChild<QLineEdit*>(QStringLiteral("txtNemeroCopieRicevuta"))->isHidden());
@@ -77,12 +77,12 @@ TEST_F(frmOptionsAdvancedTest, OkStoresTheAccessModeAndReloadsTheGeneralOptions)
     frmOptionsAdvanced again(&options);
     option(again, 1)->setChecked(true);
     ASSERT_TRUE(again.Ok());
-    EXPECT_FALSE(MaintenanceMode);
-    EXPECT_EQ(AccessMode, 1);
+    EXPECT_FALSE(::settings().MaintenanceMode);
+    EXPECT_EQ(::settings().AccessMode, 1);
 }
 
 TEST_F(frmOptionsAdvancedTest, ExportWritesTheStoredSection) {
-    Default_CodiceIVA = QStringLiteral("IVA22");
+    ::settings().Default_CodiceIVA = QStringLiteral("IVA22");
     SaveConfiguration();
     frmOptionsAdvanced w;
     const QString path = workDir + QStringLiteral("/Conf_Mirtavolia_negozio");
@@ -129,7 +129,7 @@ TEST_F(frmOptionsAdvancedTest, ImportShowsTheErrorAndReloadsBothDialogs) {
     w.ReadFileConfiguration();
     EXPECT_EQ(messageBoxes(), QStringList{QStringLiteral("Errore durante la lettura del file di configurazione\r"
                                                          "Una variabile contiene il carattere =, non è possibile continuare")});
-    EXPECT_EQ(Default_CodiceIVA, QStringLiteral("IVA4"));
+    EXPECT_EQ(::settings().Default_CodiceIVA, QStringLiteral("IVA4"));
 
     ui->clearLog();
     g_bBackupArchiveMode = true;

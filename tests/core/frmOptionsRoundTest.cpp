@@ -96,7 +96,7 @@ TEST_F(frmOptionsRoundTest, OnlyOkReplacesTheRangesInUse) {
     EXPECT_EQ(g_colRoundRanges.first(), existing);
 
     // OK while UseRoundRanges is off: in use for this run, not stored.
-    UseRoundRanges = false;
+    ::settings().UseRoundRanges = false;
     frmOptionsRound w;
     type(w, QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("0,1"));
     w.Add();
@@ -105,7 +105,7 @@ TEST_F(frmOptionsRoundTest, OnlyOkReplacesTheRangesInUse) {
     EXPECT_NE(g_colRoundRanges.first(), existing);   // the dialog's copies
     EXPECT_TRUE(settings->keys(QStringLiteral("Configuration")).filter(QStringLiteral("ArrotondaValore")).isEmpty());
 
-    UseRoundRanges = true;
+    ::settings().UseRoundRanges = true;
     frmOptionsRound again;
     again.Ok();
     EXPECT_EQ(settings->get(QStringLiteral("Configuration"), QStringLiteral("ArrotondaValore2"), QString()), QStringLiteral("0.1"));

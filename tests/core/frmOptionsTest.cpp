@@ -85,15 +85,15 @@ TEST(OptionsNumbers, AmountKeyFilter) {
 }
 
 TEST_F(frmOptionsTest, LoadFillsTheFieldsAndFollowsTheSwitches) {
-    ImportoMaxArticolo = 250;
-    ValoreArrotondamento = 0.05;
-    ImportoPunto = 10;
-    ImportoPuntoPremio = 0.5;
-    PuntiMinPremio = 100;
-    BalanceCOMPortNumber = 3;
-    Use_Ricevute = false;
-    Use_PuntiPremio = false;
-    MaintenanceMode = true;
+    ::settings().ImportoMaxArticolo = 250;
+    ::settings().ValoreArrotondamento = 0.05;
+    ::settings().ImportoPunto = 10;
+    ::settings().ImportoPuntoPremio = 0.5;
+    ::settings().PuntiMinPremio = 100;
+    ::settings().BalanceCOMPortNumber = 3;
+    ::settings().Use_Ricevute = false;
+    ::settings().Use_PuntiPremio = false;
+    ::settings().MaintenanceMode = true;
     frmOptions w;
     EXPECT_EQ(field(w, "maskImportoMax")->text(), QStringLiteral("250"));
     EXPECT_EQ(field(w, "maskArrotondamento")->text(), QStringLiteral("0,05"));
@@ -121,9 +121,9 @@ TEST_F(frmOptionsTest, PremiumValueNeedsTwoNumbers) {
 }
 
 TEST_F(frmOptionsTest, BackupFolderControlsTheBackupFunctions) {
-    BackupDir = QStringLiteral("/srv/backup");
-    BackupFuncSaveEnabled = true;
-    BkpSaveNotify = 0;
+    ::settings().BackupDir = QStringLiteral("/srv/backup");
+    ::settings().BackupFuncSaveEnabled = true;
+    ::settings().BkpSaveNotify = 0;
     frmOptions w;
     auto* save = control<QCheckBox>(w, "chkSaveData");
     auto* notify = control<QComboBox>(w, "cmbSaveNotify");
@@ -159,26 +159,26 @@ TEST_F(frmOptionsTest, OkStoresAndSavesTheSettings) {
     ASSERT_TRUE(w.Ok());
     EXPECT_TRUE(w.Confirmed());
     EXPECT_TRUE(messageBoxes().isEmpty());     // same working folder: no question
-    EXPECT_EQ(BackupDir, QStringLiteral("/srv/backup"));
-    EXPECT_EQ(Default_CodiceIVA, QStringLiteral("IVA10"));
-    EXPECT_EQ(ProgrLen_ClientiForn, 5);
-    EXPECT_EQ(NCopyRicevute, QStringLiteral("3"));
-    EXPECT_EQ(ImportoMaxArticolo, 1500.5);
-    EXPECT_EQ(ImportoPunto, 12.0);
-    EXPECT_EQ(BalanceCOMPortNumber, 2);
-    EXPECT_EQ(BkpSaveNotify, 3);
+    EXPECT_EQ(::settings().BackupDir, QStringLiteral("/srv/backup"));
+    EXPECT_EQ(::settings().Default_CodiceIVA, QStringLiteral("IVA10"));
+    EXPECT_EQ(::settings().ProgrLen_ClientiForn, 5);
+    EXPECT_EQ(::settings().NCopyRicevute, QStringLiteral("3"));
+    EXPECT_EQ(::settings().ImportoMaxArticolo, 1500.5);
+    EXPECT_EQ(::settings().ImportoPunto, 12.0);
+    EXPECT_EQ(::settings().BalanceCOMPortNumber, 2);
+    EXPECT_EQ(::settings().BkpSaveNotify, 3);
     EXPECT_EQ(settings->get(QStringLiteral("Configuration"), QStringLiteral("Default_CodiceIVA"), QString()), QStringLiteral("IVA10"));
     EXPECT_EQ(mainWindow.releases, 0);
 }
 
 TEST_F(frmOptionsTest, WorkingFolderChangeIsConfirmedAndReleasesTheDatabase) {
-    const QString root = RootDir;
+    const QString root = ::settings().RootDir;
     frmOptions w;
     // Another spelling of the same folder: not a change.
     field(w, "txtWorkDir")->setText(root + QStringLiteral("/./"));
     ASSERT_TRUE(w.Ok());
     EXPECT_TRUE(messageBoxes().isEmpty());
-    EXPECT_EQ(RootDir, root);
+    EXPECT_EQ(::settings().RootDir, root);
     EXPECT_EQ(mainWindow.releases, 0);
 
     // Only the letters' case: on this system another folder, asked about and stored.
@@ -187,12 +187,12 @@ TEST_F(frmOptionsTest, WorkingFolderChangeIsConfirmedAndReleasesTheDatabase) {
     ui->addAnswer(QStringLiteral("Yes"));
     ASSERT_TRUE(cased.Ok());
     EXPECT_EQ(messageBoxes(), QStringList{QStringLiteral("L'indirizzario di lavoro e' cambiato.\r\rConfermi ?")});
-    EXPECT_EQ(RootDir, root.toUpper());
+    EXPECT_EQ(::settings().RootDir, root.toUpper());
     EXPECT_EQ(settings->get(QStringLiteral("Configuration"), QStringLiteral("RootDir"), QString()), root.toUpper());
     EXPECT_EQ(mainWindow.releases, 1);
     ui->clearLog();
     mainWindow.releases = 0;
-    RootDir = root;
+    ::settings().RootDir = root;
 
     frmOptions again;
     field(again, "txtWorkDir")->setText(QStringLiteral("/altra/cartella"));
@@ -200,24 +200,24 @@ TEST_F(frmOptionsTest, WorkingFolderChangeIsConfirmedAndReleasesTheDatabase) {
     ui->addAnswer(QStringLiteral("No"));
     EXPECT_FALSE(again.Ok());
     EXPECT_EQ(messageBoxes(), QStringList{QStringLiteral("L'indirizzario di lavoro e' cambiato.\r\rConfermi ?")});
-    EXPECT_NE(RootDir, QStringLiteral("/altra/cartella"));
-    EXPECT_NE(Default_CodiceIVA, QStringLiteral("IVA4"));        // nothing stored
+    EXPECT_NE(::settings().RootDir, QStringLiteral("/altra/cartella"));
+    EXPECT_NE(::settings().Default_CodiceIVA, QStringLiteral("IVA4"));        // nothing stored
     EXPECT_EQ(field(again, "txtDefault_CodiceIVA")->text(), QStringLiteral("IVA4"));   // edits kept
     EXPECT_FALSE(again.Confirmed());
 
     ui->addAnswer(QStringLiteral("Yes"));
     ASSERT_TRUE(again.Ok());
-    EXPECT_EQ(RootDir, QStringLiteral("/altra/cartella"));
+    EXPECT_EQ(::settings().RootDir, QStringLiteral("/altra/cartella"));
     EXPECT_EQ(mainWindow.releases, 1);
 }
 
 TEST_F(frmOptionsTest, FolderHoldingANulIsRefusedNotCut) {
-    const QString root = RootDir;
+    const QString root = ::settings().RootDir;
     frmOptions w;
     field(w, "txtWorkDir")->setText(root + QChar(0) + QStringLiteral("sub"));
     EXPECT_FALSE(w.Ok());
     EXPECT_EQ(messageBoxes(), QStringList{QStringLiteral("Il nome dell'indirizzario contiene un carattere non valido.")});
-    EXPECT_EQ(RootDir, root);
+    EXPECT_EQ(::settings().RootDir, root);
     EXPECT_FALSE(w.Confirmed());
 }
 
@@ -265,7 +265,7 @@ TEST_F(frmOptionsTest, AdvancedOptionsAskForTheServicePassword) {
 TEST_F(frmOptionsTest, RepairOfBothFilesReportsCompletion) {
     const QString backupDir = testenv::newDir(QStringLiteral("backup"));
     makeDatabaseFile(backupDir + QStringLiteral("/Mirtavolia.mdb"));
-    BackupDir = backupDir;
+    ::settings().BackupDir = backupDir;
     openDatabase();                        // open meanwhile: released before the repair
     frmOptions w;
     ui->addAnswer(QStringLiteral("Yes"));
@@ -282,8 +282,8 @@ TEST_F(frmOptionsTest, RepairOfBothFilesReportsCompletion) {
 
 TEST_F(frmOptionsTest, FailedRepairIsNotReportedAsCompleted) {
     makeDatabaseFile(databasePath());
-    MaintenanceMode = false;
-    BackupDir.clear();
+    ::settings().MaintenanceMode = false;
+    ::settings().BackupDir.clear();
     frmOptions w;
     setFileOps(std::make_shared<FailingRenames>());
     ui->addAnswer(QStringLiteral("Yes"));

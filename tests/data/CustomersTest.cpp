@@ -19,8 +19,8 @@ TEST_F(Customers, ANewCustomerCollectsPointsOnlyWhilePointsAreInUseAndWorthSomet
     const Case cases[] = {{true, 10, true}, {true, 0, false}, {false, 10, false}, {true, -1, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(QString("Use_PuntiPremio %1, ImportoPunto %2").arg(c.usePoints).arg(c.perPoint).toStdString());
-        Use_PuntiPremio = c.usePoints;
-        ImportoPunto = c.perPoint;
+        settings().Use_PuntiPremio = c.usePoints;
+        settings().ImportoPunto = c.perPoint;
         auto customer = shop.select("Clienti");
         customer->NewRow();
         EXPECT_EQ(customer->GetValue("CalcolaPunti"), QVariant(c.collects));
@@ -35,12 +35,12 @@ TEST_F(Customers, ANewCustomerCollectsPointsOnlyWhilePointsAreInUseAndWorthSomet
 
 TEST_F(Customers, ProgressiveCodesAreGivenWhenALengthIsSet)
 {
-    ProgrLen_ClientiForn = 5;
+    settings().ProgrLen_ClientiForn = 5;
     const qint64 first = shop.select("Clienti")->AddRow({"Descrizione", "Primo"});
     const qint64 second = shop.select("Clienti")->AddRow({"Descrizione", "Secondo"});
     EXPECT_EQ(shop.select("Clienti", QString("OID=%1").arg(first))->GetText("Codice"), "00001");
     EXPECT_EQ(shop.select("Clienti", QString("OID=%1").arg(second))->GetText("Codice"), "00002");
-    ProgrLen_ClientiForn = 0;
+    settings().ProgrLen_ClientiForn = 0;
     const qint64 third = shop.select("Clienti")->AddRow({"Descrizione", "Terzo"});
     EXPECT_EQ(shop.select("Clienti", QString("OID=%1").arg(third))->GetText("Codice"), "");
 }

@@ -44,7 +44,7 @@ class NewDatabase : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        DefaultDepartment = 6;
+        settings().DefaultDepartment = 6;
         shop.open();
     }
 

@@ -7,11 +7,11 @@ QVariant money(const char* text) { return QVariant::fromValue(eur(text)); }
 
 void SalesShop::SetUp()
 {
-    ImportoPunto = 10;
-    ImportoPuntoPremio = 0.05;
-    ImportoMaxArticolo = 0;
-    Use_PuntiPremio = true;
-    ProgrLen_ClientiForn = 0;
+    settings().ImportoPunto = 10;
+    settings().ImportoPuntoPremio = 0.05;
+    settings().ImportoMaxArticolo = 0;
+    settings().Use_PuntiPremio = true;
+    settings().ProgrLen_ClientiForn = 0;
     shop.open();
 }
 

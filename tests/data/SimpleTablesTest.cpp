@@ -17,7 +17,7 @@ class SimpleTables : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        DefaultDepartment = 9;
+        settings().DefaultDepartment = 9;
         shop.open();
     }
     void TearDown() override { shop.close(); }
@@ -151,14 +151,15 @@ TEST_F(SimpleTables, NewRowsStartWithTheirDefaults)
 // A new article belongs to the default deposit and takes the configured unit and VAT code.
 TEST_F(SimpleTables, NewArticleTakesTheConfiguredUnitVatCodeAndTheDefaultDeposit)
 {
-    const QString savedUnit = Default_UnitaMisura;
-    Default_UnitaMisura = "KgPzz";
     auto articles = shop.select("Articoli");
-    articles->NewRow();
-    Default_UnitaMisura = savedUnit;
+    {
+        ScopedSettings scoped;
+        scoped->Default_UnitaMisura = "KgPzz";
+        articles->NewRow();
+    }
 
     EXPECT_EQ(articles->GetReference("UnitaMisura")->GetText("Codice"), "KgPzz");
-    EXPECT_EQ(articles->GetReference("CodiceIva")->GetText("Codice"), Default_CodiceIVA);
+    EXPECT_EQ(articles->GetReference("CodiceIva")->GetText("Codice"), settings().Default_CodiceIVA);
     auto deposit = articles->GetReference("Deposito");
     ASSERT_FALSE(deposit->IsEOF());
     EXPECT_EQ(deposit->GetText("Descrizione"), "PREDEFINITO");

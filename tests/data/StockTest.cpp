@@ -19,8 +19,8 @@ class Stock : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ImportoMaxArticolo = 0;
-        ImportoPuntoPremio = 0.05;
+        settings().ImportoMaxArticolo = 0;
+        settings().ImportoPuntoPremio = 0.05;
         shop.open();
     }
     void TearDown() override { shop.close(); }
@@ -335,7 +335,7 @@ TEST_F(Stock, ASaleLineMovedToAnotherArticleMovesTheStock)
 // a line without quantity is judged by its whole amount (there is no unit amount).
 TEST_F(Stock, UnitAmountsAboveTheMaximumAreRefused)
 {
-    ImportoMaxArticolo = 100;
+    settings().ImportoMaxArticolo = 100;
     struct Case {
         const char* name;
         const char* price;
@@ -378,7 +378,7 @@ TEST_F(Stock, UnitAmountsAboveTheMaximumAreRefused)
 // A stored line whose amount is typed or pushed above the maximum keeps amount, points and stock.
 TEST_F(Stock, ARefusedAmountLeavesLineAndStockAsTheyWere)
 {
-    ImportoMaxArticolo = 100;
+    settings().ImportoMaxArticolo = 100;
     addArticle("A", "90", "1", 10);
     Document sale = newDocument("Vendite");
     addLine(sale, "A", "ValoreScarico", 2);
@@ -410,7 +410,7 @@ TEST_F(Stock, ARefusedAmountLeavesLineAndStockAsTheyWere)
 // the sale's total and lines stay as they were, saved or not.
 TEST_F(Stock, ANewLineRefusedForItsArticleLeavesTheSaleAsItWas)
 {
-    ImportoMaxArticolo = 100;
+    settings().ImportoMaxArticolo = 100;
     addArticle("A", "125", "1", 10);
     Document sale = newDocument("Vendite");
     sale.lines->NewRow();

@@ -242,7 +242,7 @@ TEST_F(TwoCounters, NumbersTakenAtBothCountersAreStoredDifferent)
          "SELECT Progressivo FROM ScaricoArticoli ORDER BY Progressivo"},
         {"customer codes",
          [](Database& db, const QString& who) {
-             ProgrLen_ClientiForn = 5;
+             settings().ProgrLen_ClientiForn = 5;
              auto c = select(db, "Clienti");
              c->NewRow();
              c->SetValue("Descrizione", "Cliente di " + who);

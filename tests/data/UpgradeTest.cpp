@@ -15,7 +15,7 @@ protected:
     void SetUp() override
     {
         headless.useManualClock(QDateTime(QDate(2007, 3, 1), QTime(9, 30)));
-        DefaultDepartment = 7;
+        settings().DefaultDepartment = 7;
     }
 
     // A closed legacy file: a new database, then the table's version and rows as an older

@@ -166,7 +166,7 @@ TEST_F(ArticleSearching, OnlyAScannedLineGoesThroughTheFilter)
         EXPECT_EQ(ArticleSearch::ScannedCode(QString::fromLatin1(c.box)), c.code);
     }
     // A filter that makes a code even of nothing must not turn every key typed into a search.
-    BarcodeReaderParam.VBFilterScript = QStringLiteral("Function BarCodeFilter(c)\r\n  BarCodeFilter = \"S\" & c\r\nEnd Function\r\n");
+    settings().BarcodeReaderParam.VBFilterScript = QStringLiteral("Function BarCodeFilter(c)\r\n  BarCodeFilter = \"S\" & c\r\nEnd Function\r\n");
     EXPECT_EQ(ArticleSearch::ScannedCode(QStringLiteral("1")), std::nullopt);
     EXPECT_EQ(ArticleSearch::ScannedCode(QStringLiteral("1\r\n")), QStringLiteral("S1"));
 }

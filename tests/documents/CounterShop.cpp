@@ -139,25 +139,25 @@ bool RecordingMainWindow::Send_Scontrino(TableData& rows)
 
 void CounterShop::SetUp()
 {
-    FiscalPrinterEnabled = true;
-    Use_Ricevute = false;
-    NCopyRicevute = QStringLiteral("1");
-    BackupDir.clear();
-    BackupFuncSaveEnabled = true;
-    Use_PuntiPremio = false;
-    Use_Badge = false;
-    Use_PagamentoForniture = false;
-    ImportoPunto = 1;
-    ImportoPuntoPremio = 0.05;
-    PuntiMinPremio = 1000;
-    ImportoMaxArticolo = 0;
+    settings().FiscalPrinterEnabled = true;
+    settings().Use_Ricevute = false;
+    settings().NCopyRicevute = QStringLiteral("1");
+    settings().BackupDir.clear();
+    settings().BackupFuncSaveEnabled = true;
+    settings().Use_PuntiPremio = false;
+    settings().Use_Badge = false;
+    settings().Use_PagamentoForniture = false;
+    settings().ImportoPunto = 1;
+    settings().ImportoPuntoPremio = 0.05;
+    settings().PuntiMinPremio = 1000;
+    settings().ImportoMaxArticolo = 0;
 
     headless.useClock(std::make_shared<TickingClock>(QDateTime(QDate(2007, 3, 1), QTime(10, 15, 30))));
     setMainWindowServices(&mainWindow);
     setCounterServices(&mainWindow);
 
     dir = testenv::newDir(QStringLiteral("counter"));
-    RootDir = dir;
+    settings().RootDir = dir;
     m_shop.emplace(testshop::Options{.path = dir + QStringLiteral("/Mirtavolia.mdb"),
                                      .sink = &sink,
                                      .currency = std::make_shared<EuroCurrencyInfo>()});

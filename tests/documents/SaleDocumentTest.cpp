@@ -181,7 +181,7 @@ TEST_F(SaleForm, NoReceiptIsAskedForWithTheRegisterOffOrTheReceiptUnticked)
 {
     for (const bool registerOn : {false, true}) {
         SCOPED_TRACE(registerOn);
-        FiscalPrinterEnabled = registerOn;
+        settings().FiscalPrinterEnabled = registerOn;
         fillSale();
         if (registerOn)
             sale->SetFiscalRecord(false);
@@ -391,7 +391,7 @@ TEST_F(SaleForm, AnEditIsOneTransactionWhateverTheEnginesSwitch)
 
 TEST_F(SaleForm, ACustomerWhoCollectsPointsNeverBecomesTheDefault)
 {
-    Use_PuntiPremio = true;
+    settings().Use_PuntiPremio = true;
     const qint64 rossi = addCustomer(QStringLiteral("Rossi"), QStringLiteral("R1"), true);
     const qint64 bianchi = addCustomer(QStringLiteral("Bianchi"), QStringLiteral("B1"), false);
     ASSERT_TRUE(sale->Add_Vendita());
@@ -428,8 +428,8 @@ protected:
     void SetUp() override
     {
         SaleForm::SetUp();
-        Use_Ricevute = true;
-        TicketPrinterParam.VBScript = kTicketScript.arg(QStringLiteral("True"));
+        settings().Use_Ricevute = true;
+        settings().TicketPrinterParam.VBScript = kTicketScript.arg(QStringLiteral("True"));
         sale->setReceiptTarget([this] {
             targets.push_back(std::make_shared<RecordingTarget>());
             return targets.back();
@@ -444,7 +444,7 @@ protected:
 
 TEST_F(SaleReceipts, EachCopyIsPrintedOnAPrintObjectOfItsOwn)
 {
-    NCopyRicevute = QStringLiteral("2");
+    settings().NCopyRicevute = QStringLiteral("2");
     const qint64 oid = fillSale();
     sale->SetPrintReceipt(true);
     EXPECT_FALSE(sale->fiscalRecord()) << "the printed receipt takes the fiscal one's place";
@@ -462,8 +462,8 @@ TEST_F(SaleReceipts, EachCopyIsPrintedOnAPrintObjectOfItsOwn)
 
 TEST_F(SaleReceipts, AFailedCopyIsOfferedAgainAndNoStopsTheCopies)
 {
-    NCopyRicevute = QStringLiteral("2");
-    TicketPrinterParam.VBScript = kTicketScript.arg(QStringLiteral("False"));
+    settings().NCopyRicevute = QStringLiteral("2");
+    settings().TicketPrinterParam.VBScript = kTicketScript.arg(QStringLiteral("False"));
     fillSale();
     sale->SetPrintReceipt(true);
     answer({QStringLiteral("Yes"), QStringLiteral("No")});
@@ -510,8 +510,8 @@ TEST_F(SaleReceipts, AReceiptThatIsNotPrintedLeavesNoRowAndNoNumberUsed)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         op.newRowValues = c.editorSets;
-        NCopyRicevute = QString::fromLatin1(c.copies);
-        TicketPrinterParam.VBScript = kTicketScript.arg(QString::fromLatin1(c.scriptResult));
+        settings().NCopyRicevute = QString::fromLatin1(c.copies);
+        settings().TicketPrinterParam.VBScript = kTicketScript.arg(QString::fromLatin1(c.scriptResult));
         fillSale();
         sale->SetPrintReceipt(true);
         answer(c.answers);
@@ -522,8 +522,8 @@ TEST_F(SaleReceipts, AReceiptThatIsNotPrintedLeavesNoRowAndNoNumberUsed)
     }
 
     op.newRowValues.clear();
-    NCopyRicevute = QStringLiteral("1");
-    TicketPrinterParam.VBScript = kTicketScript.arg(QStringLiteral("True"));
+    settings().NCopyRicevute = QStringLiteral("1");
+    settings().TicketPrinterParam.VBScript = kTicketScript.arg(QStringLiteral("True"));
     const qint64 oid = fillSale();
     sale->SetPrintReceipt(true);
     EXPECT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
@@ -541,7 +541,7 @@ TEST_F(SaleForm, TheArchiveMarkNeedsTheBackupSetUpAndFollowsTheFiscalReceipt)
     EXPECT_EQ(prompts(), QStringList{QStringLiteral("Salvataggio dati non abilitato o non correttamente configurato\r\r"
                                                     "Controllare le impostazioni di backup.")});
 
-    BackupDir = testenv::newDir(QStringLiteral("backup"));
+    settings().BackupDir = testenv::newDir(QStringLiteral("backup"));
     sale->SetMoveAllWithoutFiscal(true);
     EXPECT_EQ(setting(QStringLiteral("frmVenditeSettings"), QStringLiteral("MoveAllNoFiscalToBackup")), QStringLiteral("True"));
     EXPECT_FALSE(sale->backupMark()) << "a sale with its fiscal receipt stays";
@@ -558,7 +558,7 @@ TEST_F(SaleForm, TheArchiveMarkNeedsTheBackupSetUpAndFollowsTheFiscalReceipt)
 
 TEST_F(SaleForm, AMarkedSaleIsMovedToTheArchiveAfterItsReceipt)
 {
-    BackupDir = testenv::newDir(QStringLiteral("archive"));
+    settings().BackupDir = testenv::newDir(QStringLiteral("archive"));
     const qint64 oid = fillSale();
     ASSERT_TRUE(sale->SetBackupMoveSignal(true));
 

@@ -20,11 +20,11 @@ protected:
         CounterShop::SetUp();
         m_locale = QLocale();
         QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
-        Use_PuntiPremio = true;
+        settings().Use_PuntiPremio = true;
         // Amounts earn no points here, so the customer's points are those each test gives.
-        ImportoPunto = 0;
-        ImportoPuntoPremio = 0.05;
-        PuntiMinPremio = 1000;
+        settings().ImportoPunto = 0;
+        settings().ImportoPuntoPremio = 0.05;
+        settings().PuntiMinPremio = 1000;
         setSetting(QStringLiteral("Vendite"), QStringLiteral("PagamentoDefault"),
                    QString::number(keyOf(QStringLiteral("TipiPagamento"), QStringLiteral("Contanti"))));
     }
@@ -110,7 +110,7 @@ TEST_F(SalePrizes, TheTipsTellWhatThePrizeOrAPointIsWorth)
     const SalePoints::Tips predefined = SalePoints::tips(db());
     EXPECT_EQ(predefined.points, QStringLiteral(" (il premio di 1000 punti vale Euro 50,00)"));
     EXPECT_EQ(predefined.prize, QStringLiteral(" (valore premio Euro 50,00)"));
-    PuntiMinPremio = 0;
+    settings().PuntiMinPremio = 0;
     EXPECT_EQ(SalePoints::tips(db()).points, QStringLiteral(" (un punto vale Euro 0,05)"));
 }
 
@@ -145,7 +145,7 @@ TEST_F(SalePrizes, PrizeCases)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        PuntiMinPremio = c.minPrize;
+        settings().PuntiMinPremio = c.minPrize;
         saleOf(c.points, c.amounts);
         answer(c.answers);
         points().Premium(rows.front());
@@ -171,15 +171,15 @@ TEST_F(SalePrizes, APrizeIsRefusedWithoutARowAPointValueOrPoints)
 {
     saleOf(1200, {"80"});
     EXPECT_FALSE(points().Premium(0));
-    ImportoPuntoPremio = 0;
+    settings().ImportoPuntoPremio = 0;
     EXPECT_FALSE(points().Premium(rows.front()));
-    ImportoPuntoPremio = 0.05;
+    settings().ImportoPuntoPremio = 0.05;
     saleOf(0, {"80"});
     EXPECT_FALSE(points().Premium(rows.front()));
     EXPECT_EQ(prompts(), QStringList{QStringLiteral("Non ci sono punti disponibili per il premio.")});
 
     saleOf(1200, {"80"});
-    ImportoPuntoPremio = 0;
+    settings().ImportoPuntoPremio = 0;
     EXPECT_FALSE(points().Premium(rows.front()));
     EXPECT_EQ(prompts(), QStringList{QString::fromUtf8(
                              "N.B.: Non è stato impostato il valore di un punto relativo ai premi da assegnare")});
@@ -236,7 +236,7 @@ TEST_F(SalePrizes, AnOpenVoucherIsOfferedAndUsedForWhatIsLeftOfIt)
 
 TEST_F(SalePrizes, ACardFindsItsCustomerWhateverTheLetterCase)
 {
-    Use_Badge = true;
+    settings().Use_Badge = true;
     saleOf(0, {"30"});
     const qint64 before = customer;
     const qint64 card = addCustomer(QStringLiteral("Carta"), QStringLiteral("AB12"), true);
@@ -267,7 +267,7 @@ TEST_F(SalePrizes, ACardFindsItsCustomerWhateverTheLetterCase)
                   .toString(),
               QStringLiteral("ZZ9"));
 
-    Use_Badge = false;
+    settings().Use_Badge = false;
     op.log.clear();
     EXPECT_EQ(points().ReadCard(), SalePoints::Card::NotRead);
     EXPECT_TRUE(op.log.isEmpty()) << "cards not in use";

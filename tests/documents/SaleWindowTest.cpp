@@ -242,7 +242,7 @@ TEST_F(SaleWindow, TheRowKeysActOnTheSelectedRowAndLeaveTheFocusInTheCodeBox)
 
 TEST_F(SaleWindow, TheFunctionKeysSwitchTheOptions)
 {
-    Use_Ricevute = true;
+    settings().Use_Ricevute = true;
     frmVendite& w = open();
     QLineEdit* box = w.codeBox();
     auto* fiscal = child<QCheckBox>(w, "chkFiscalRecord");
@@ -299,9 +299,9 @@ TEST_F(SaleWindow, ConfirmSendsTheRowsLargestFirstAndStartsTheNextSale)
 // receipt's editor confirmed as they open.
 TEST_F(SaleWindow, ATickedReceiptIsMadeForItsSaleNumberedAndPrinted)
 {
-    Use_Ricevute = true;
-    NCopyRicevute = QStringLiteral("1");
-    TicketPrinterParam.VBScript = QStringLiteral(
+    settings().Use_Ricevute = true;
+    settings().NCopyRicevute = QStringLiteral("1");
+    settings().TicketPrinterParam.VBScript = QStringLiteral(
         "Function PrintTicketMask(flds, fldsCliente, fldsRicevuta, prn, bTotal)\r\n"
         "  prn.TxtOut 0, 0, \"RICEVUTA \" & fldsRicevuta(\"Numero\") & \" TOTALE \" & flds(\"ImportoVendita\")\r\n"
         "  PrintTicketMask = True\r\n"
@@ -438,8 +438,8 @@ TEST_F(SaleWindow, ClosingAsksBeforeASaleWithRowsIsLostAndGivesTheMainWindowBack
 
 TEST_F(SaleWindow, ThePointsLabelShowsThePointsBeforeTheSaleTheSalesAndTheirTotal)
 {
-    Use_PuntiPremio = true;
-    ImportoPunto = 0;   // no points for the amount: the customer's 500 are what the label starts from
+    settings().Use_PuntiPremio = true;
+    settings().ImportoPunto = 0;   // no points for the amount: the customer's 500 are what the label starts from
     db().SetAccessLevel(1);   // the prize points are the administrator's to see
     const qint64 rossi = addCustomer(QStringLiteral("Rossi Mario"), QStringLiteral("C1"), true, 500);
     setSetting(kVendite, QStringLiteral("ClienteDefault"), QString::number(rossi));
@@ -462,10 +462,10 @@ TEST_F(SaleWindow, ThePointsLabelShowsThePointsBeforeTheSaleTheSalesAndTheirTota
 
 TEST_F(SaleWindow, ACardTypedByAKeyboardEmulatingReaderPicksTheCustomer)
 {
-    Use_Badge = true;
-    const MagneticDevSettings saved = MagneticDevParam;
-    MagneticDevParam.Type = MagneticDevType::KeyboardEmulation;
-    MagneticDevParam.COMPortNumber = 0;
+    settings().Use_Badge = true;
+    const MagneticDevSettings saved = settings().MagneticDevParam;
+    settings().MagneticDevParam.Type = MagneticDevType::KeyboardEmulation;
+    settings().MagneticDevParam.COMPortNumber = 0;
     const qint64 bianchi = addCustomer(QStringLiteral("Bianchi Anna"), QStringLiteral("87654321"), false);
     frmVendite& w = open();
     ASSERT_TRUE(child<QPushButton>(w, "cmdReadCard")->isVisibleTo(&w));
@@ -487,7 +487,7 @@ TEST_F(SaleWindow, ACardTypedByAKeyboardEmulatingReaderPicksTheCustomer)
     setUiServices(m_ui);
     setCustomerCardWriter(nullptr);
     setCustomerCardReader(nullptr);
-    MagneticDevParam = saved;
+    settings().MagneticDevParam = saved;
 
     EXPECT_EQ(w.document().sale()->GetReferenceOID(QStringLiteral("Cliente")), bianchi);
     EXPECT_EQ(child<QLineEdit>(w, "txtCliente")->text(), QStringLiteral("Bianchi Anna"));

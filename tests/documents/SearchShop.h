@@ -62,12 +62,12 @@ protected:
         // The windows search the open working database, as in the program.
         g_objDatabase = std::shared_ptr<Database>(&db(), [](Database*) {});
         // The barcode filter a new installation has.
-        m_savedFilter = BarcodeReaderParam.VBFilterScript;
-        BarcodeReaderParam.VBFilterScript = DefaultBarCodeFilterScript();
+        m_savedFilter = settings().BarcodeReaderParam.VBFilterScript;
+        settings().BarcodeReaderParam.VBFilterScript = DefaultBarCodeFilterScript();
     }
     void TearDown() override
     {
-        BarcodeReaderParam.VBFilterScript = m_savedFilter;
+        settings().BarcodeReaderParam.VBFilterScript = m_savedFilter;
         g_objDatabase.reset();
         setArticleSearchHost(nullptr);
         main->view.reset();

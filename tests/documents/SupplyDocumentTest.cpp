@@ -164,7 +164,7 @@ TEST_F(SupplyForm, OkStartsTheNextSupplyWithTheSameSupplierOffered)
 
 TEST_F(SupplyForm, ThePaidQuestionIsAskedAgainUntilItIsAnswered)
 {
-    Use_PagamentoForniture = true;
+    settings().Use_PagamentoForniture = true;
     ASSERT_TRUE(start(grossista));
     scan(QStringLiteral("A1"));
     const qint64 oid = supply->supply()->GetOID();

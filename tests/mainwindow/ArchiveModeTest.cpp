@@ -78,8 +78,8 @@ TEST_F(Archive, WorksOnTheBackupFileAndWritesNoSetting)
     EXPECT_TRUE(ArchiveMode::Active());
     EXPECT_EQ(title, "BACKUP - Mirtavolia");
     EXPECT_EQ(openFile(), backupPath());
-    EXPECT_EQ(RootDir, backupDir());
-    EXPECT_EQ(BackupDir, rootDir());
+    EXPECT_EQ(::settings().RootDir, backupDir());
+    EXPECT_EQ(::settings().BackupDir, rootDir());
     EXPECT_EQ(released, 1);
     EXPECT_EQ(activated, 1);
 
@@ -99,8 +99,8 @@ TEST_F(Archive, WorksOnTheBackupFileAndWritesNoSetting)
     EXPECT_FALSE(ArchiveMode::Active());
     EXPECT_EQ(title, "Mirtavolia");
     EXPECT_EQ(openFile(), workingPath());
-    EXPECT_EQ(RootDir, rootDir()) << "every setting read again";
-    EXPECT_EQ(BkpSaveNotify, 1);
+    EXPECT_EQ(::settings().RootDir, rootDir()) << "every setting read again";
+    EXPECT_EQ(::settings().BkpSaveNotify, 1);
     EXPECT_EQ(SaveReminder::LastSaved(), QDate::fromString(lastSaved, Qt::ISODate)) << "what the mode held back is gone";
     EXPECT_EQ(prompts->prompts().size(), 1) << prompts->prompts().join("\n").toStdString();
     EXPECT_EQ(oids(backupPath(), "Vendite"), QList<qint64>{oid});
@@ -108,11 +108,11 @@ TEST_F(Archive, WorksOnTheBackupFileAndWritesNoSetting)
 
 TEST_F(Archive, SwitchingOnNeedsABackupFolderAndTheOperatorsYes)
 {
-    BackupDir = "  ";
+    ::settings().BackupDir = "  ";
     EXPECT_FALSE(ArchiveMode::SwitchMode(hooks));
     EXPECT_EQ(prompts->prompts(), QStringList{"Salvataggio dati non abilitato o non correttamente configurato\r\r"
                                               "Controllare le impostazioni di backup."});
-    BackupDir = backupDir();
+    ::settings().BackupDir = backupDir();
     prompts->clearLog();
     prompts->addAnswer("No");
     EXPECT_FALSE(ArchiveMode::SwitchMode(hooks));
@@ -176,7 +176,7 @@ TEST_F(Archive, MaintenanceOptionNeverCopies)
                                                        "disco/indirizzario di destinazione in modo da permetterne la "
                                                        "manutenzione.\r\rIMPORTANTE!\r"));
 
-    MaintenanceDir.clear();
+    ::settings().MaintenanceDir.clear();
     prompts->clearLog();
     ArchiveMode::RestoreCommand(hooks);
     EXPECT_EQ(prompts->prompts(),

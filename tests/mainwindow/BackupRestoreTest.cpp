@@ -195,7 +195,7 @@ TEST_F(Backup, RefusesABackupFolderThatIsTheWorkingOne)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.folder.toStdString());
-        BackupDir = c.folder;
+        ::settings().BackupDir = c.folder;
         prompts->clearLog();
         EXPECT_EQ(run(firstWeek()), BackupRestore::Outcome::Refused);
         ASSERT_EQ(prompts->prompts().size(), 1);
@@ -298,7 +298,7 @@ private:
 TEST_F(Backup, StoppingTheCopyEndsTheRunWithoutDeletingOrStoringDates)
 {
     StoppingProgress stopping;
-    BackupRestore run({g_objDatabase, g_objDBEngine, RootDir, BackupDir, &stopping, nullptr});
+    BackupRestore run({g_objDatabase, g_objDBEngine, ::settings().RootDir, ::settings().BackupDir, &stopping, nullptr});
     prompts->addAnswer("Yes");
     EXPECT_EQ(run.Run(firstWeek()), BackupRestore::Outcome::Stopped);
     EXPECT_EQ(oids(backupPath(), "Vendite"), QList<qint64>{}) << "the stopped copy was undone";

@@ -11,15 +11,15 @@
 BackupShop::BackupShop()
 {
     setErrorWindowPresenter([this](const QString&, const QString& text) { shownErrors << text; });
-    RootDir = rootDir();
-    BackupDir = m_backup;
+    ::settings().RootDir = rootDir();
+    ::settings().BackupDir = m_backup;
     g_nDBOpenMode = 3;
     g_bBackupArchiveMode = false;
-    BackupFuncSaveEnabled = true;
-    BackupFuncEnableDelete = true;
-    BkpSaveNotify = 0;
-    ImportoPunto = 10;
-    Use_PuntiPremio = true;
+    ::settings().BackupFuncSaveEnabled = true;
+    ::settings().BackupFuncEnableDelete = true;
+    ::settings().BkpSaveNotify = 0;
+    ::settings().ImportoPunto = 10;
+    ::settings().Use_PuntiPremio = true;
     g_objDBEngine = m_shop.engine();
     g_objDatabase = m_shop.database();
 }
@@ -67,7 +67,7 @@ qint64 BackupShop::receipt(const QDate& when, qint64 saleOid) { return m_shop.ad
 
 BackupRestore BackupShop::backupRestore()
 {
-    return BackupRestore({m_shop.database(), m_shop.engine(), RootDir, BackupDir, &progress, nullptr});
+    return BackupRestore({m_shop.database(), m_shop.engine(), ::settings().RootDir, ::settings().BackupDir, &progress, nullptr});
 }
 
 BackupRestore::Outcome BackupShop::run(const BackupRequest& request, const QStringList& answers)

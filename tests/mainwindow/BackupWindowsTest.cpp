@@ -62,7 +62,7 @@ protected:
     BackupDialog()
     {
         frmBackupRestore::Selections() = {};
-        BkpSaveNotify = 1;
+        ::settings().BkpSaveNotify = 1;
         dialog.setDatePicker([this](const std::optional<QDate>&) { return picked; });
     }
     template <class W> W* child(const char* name) { return dialog.findChild<W*>(name); }
@@ -118,7 +118,7 @@ TEST_F(BackupDialog, APeriodEndingBeforeItStartsIsRefused)
 
 TEST_F(BackupDialog, OptionsEnableTheirOwnControls)
 {
-    BackupFuncEnableDelete = false;
+    ::settings().BackupFuncEnableDelete = false;
     dialog.Prepare(false);
     auto* remove = child<QCheckBox>("chkRemoveData");
     EXPECT_FALSE(remove->isChecked());

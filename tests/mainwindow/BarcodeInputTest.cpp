@@ -128,7 +128,7 @@ TEST_F(Barcodes, CodesWrittenToTheReaderLineReachTheBox)
 {
     PtyPair reader;
     headless.settings->set(QStringLiteral("Devices"), QStringLiteral("COM4"), reader.devicePath());
-    BarcodeReaderParam.COMPortNumber = 4;
+    settings().BarcodeReaderParam.COMPortNumber = 4;
     {
         CounterDevices devices;
         devices.SetBarcodeReader(true);

@@ -41,12 +41,12 @@ class DeviceActivationTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        FiscalPrinterParam = FiscalPrinterSettings{};
-        BarcodeReaderParam = BarcodeReaderSettings{};
-        FiscalPrinterParam.COMPortNumber = 1;
-        BarcodeReaderParam.COMPortNumber = 2;
-        FiscalPrinterEnabled = true;
-        BarcodeReaderEnabled = true;
+        settings().FiscalPrinterParam = FiscalPrinterSettings{};
+        settings().BarcodeReaderParam = BarcodeReaderSettings{};
+        settings().FiscalPrinterParam.COMPortNumber = 1;
+        settings().BarcodeReaderParam.COMPortNumber = 2;
+        settings().FiscalPrinterEnabled = true;
+        settings().BarcodeReaderEnabled = true;
     }
     DeviceActivation::Controls apply(bool receiptOpen = false) { return activation.Apply(devices.functions(), receiptOpen); }
 
@@ -77,10 +77,10 @@ TEST_F(DeviceActivationTest, SavedStateAndPortsDecideSwitchesAndControls)
         Devices fresh;
         devices = fresh;
         DeviceActivation a;
-        FiscalPrinterParam.COMPortNumber = c.registerPort;
-        BarcodeReaderParam.COMPortNumber = c.readerPort;
-        FiscalPrinterEnabled = c.registerEnabled;
-        BarcodeReaderEnabled = c.readerEnabled;
+        settings().FiscalPrinterParam.COMPortNumber = c.registerPort;
+        settings().BarcodeReaderParam.COMPortNumber = c.readerPort;
+        settings().FiscalPrinterEnabled = c.registerEnabled;
+        settings().BarcodeReaderEnabled = c.readerEnabled;
         EXPECT_EQ(a.Apply(devices.functions(), false), c.controls);
         EXPECT_EQ(devices.fiscalOn, c.fiscalOn);
         EXPECT_EQ(devices.readerOn, c.readerOn);
@@ -95,7 +95,7 @@ TEST_F(DeviceActivationTest, TheDriverIsMadeOnceForTheSameSettings)
     EXPECT_EQ(devices.calls, (QStringList{"fiscal 1", "reader 1"}));
 
     // Another register setting: a new driver at the next activation, then no more.
-    FiscalPrinterParam.COMPortParam = QStringLiteral("19200,n,8,1");
+    settings().FiscalPrinterParam.COMPortParam = QStringLiteral("19200,n,8,1");
     apply();
     apply();
     EXPECT_EQ(devices.calls, (QStringList{"fiscal 1", "reader 1", "fiscal 1"}));
@@ -109,12 +109,12 @@ TEST_F(DeviceActivationTest, TheDriverIsMadeOnceForTheSameSettings)
 
 TEST_F(DeviceActivationTest, ADriverTheOperatorSwitchedOnIsKept)
 {
-    FiscalPrinterEnabled = false;
+    settings().FiscalPrinterEnabled = false;
     apply();
     EXPECT_EQ(devices.calls, QStringList{"reader 1"});
     // The toolbar switches it on with today's settings.
     devices.functions().setFiscalPrinter(true);
-    FiscalPrinterEnabled = true;
+    settings().FiscalPrinterEnabled = true;
     activation.RegisterSwitched(true);
     devices.calls.clear();
     apply();
@@ -126,9 +126,9 @@ TEST_F(DeviceActivationTest, NothingTouchesTheRegisterWhileAReceiptIsSent)
     apply();
     devices.calls.clear();
     // Settings changed meanwhile, even the port taken away: the receipt keeps its driver.
-    FiscalPrinterParam.COMPortParam = QStringLiteral("19200,n,8,1");
+    settings().FiscalPrinterParam.COMPortParam = QStringLiteral("19200,n,8,1");
     apply(true);
-    FiscalPrinterParam.COMPortNumber = 0;
+    settings().FiscalPrinterParam.COMPortNumber = 0;
     EXPECT_EQ(apply(true).registerEnabled, false);
     EXPECT_TRUE(devices.calls.isEmpty());
     EXPECT_TRUE(devices.driver);
@@ -147,7 +147,7 @@ TEST_F(DeviceActivationTest, ARefusedDriverIsTriedAgainOnlyWhileStillWanted)
     auto set = functions.setFiscalPrinter;
     functions.setFiscalPrinter = [&set](bool on) {
         set(on);
-        if (on) FiscalPrinterEnabled = false;
+        if (on) settings().FiscalPrinterEnabled = false;
     };
     activation.Apply(functions, false);
     activation.Apply(functions, false);

@@ -27,13 +27,13 @@ protected:
             failNextOpen = false;
             return channel;
         });
-        FiscalPrinterParam = FiscalPrinterSettings{};
-        FiscalPrinterParam.Type = RegisterType::Ellisse;
-        BarcodeReaderParam = BarcodeReaderSettings{};
-        BarcodeReaderParam.COMPortNumber = 3;
-        BalanceCOMPortNumber = 2;
-        BalanceCOMPortParam = QStringLiteral("19200,n,8,1");
-        FiscalPrinterEnabled = BarcodeReaderEnabled = BalanceEnabled = false;
+        ::settings().FiscalPrinterParam = FiscalPrinterSettings{};
+        ::settings().FiscalPrinterParam.Type = RegisterType::Ellisse;
+        ::settings().BarcodeReaderParam = BarcodeReaderSettings{};
+        ::settings().BarcodeReaderParam.COMPortNumber = 3;
+        ::settings().BalanceCOMPortNumber = 2;
+        ::settings().BalanceCOMPortParam = QStringLiteral("19200,n,8,1");
+        ::settings().FiscalPrinterEnabled = ::settings().BarcodeReaderEnabled = ::settings().BalanceEnabled = false;
         switches = std::make_unique<DeviceSwitches>();
     }
     void TearDown() override
@@ -91,9 +91,9 @@ TEST_F(Switches, TheRegisterSwitchCreatesTheDriverOrRecordsWhatTheFactoryRefused
         setSettingsStore(store = std::make_shared<MemorySettingsStore>());
         (void)InitFiscalPrinter(true);
         ui->clearLog();
-        FiscalPrinterEnabled = false;
-        FiscalPrinterParam.Type = c.type;
-        FiscalPrinterParam.COMPortParam = c.lineSettings;
+        ::settings().FiscalPrinterEnabled = false;
+        ::settings().FiscalPrinterParam.Type = c.type;
+        ::settings().FiscalPrinterParam.COMPortParam = c.lineSettings;
         failNextOpen = c.portFails;
 
         switches->SetFiscalPrinter(true);
@@ -101,7 +101,7 @@ TEST_F(Switches, TheRegisterSwitchCreatesTheDriverOrRecordsWhatTheFactoryRefused
         EXPECT_EQ(log.size(), c.firstLine.isEmpty() ? 0 : 1);
         if (!c.firstLine.isEmpty() && !log.isEmpty()) EXPECT_TRUE(log.first().startsWith(c.firstLine)) << log.first().toStdString();
         EXPECT_EQ(switches->State(CounterDevice::FiscalPrinter).on, c.on);
-        EXPECT_EQ(FiscalPrinterEnabled, c.on);
+        EXPECT_EQ(::settings().FiscalPrinterEnabled, c.on);
         EXPECT_EQ(FiscalPrinterActive(), c.active);
         EXPECT_EQ(saved("FiscalPrinterEnabled"), c.on ? QStringLiteral("True") : QString());
     }
@@ -178,8 +178,8 @@ TEST_P(PortSwitch, APortThatCannotBeSetUpLeavesTheDeviceOffAndUnsaved)
         store->set(kSection, QString::fromLatin1(d.flagKey), QStringLiteral("before"));
         QString where = d.where;
         if (!c.settings.isEmpty()) {
-            if (d.device == CounterDevice::Balance) BalanceCOMPortParam = c.settings;
-            else BarcodeReaderParam.COMPortParam = c.settings;
+            if (d.device == CounterDevice::Balance) ::settings().BalanceCOMPortParam = c.settings;
+            else ::settings().BarcodeReaderParam.COMPortParam = c.settings;
             where = d.where.section(QStringLiteral(" - "), 0, 0) + QStringLiteral(" - ") + c.settings + u')';
         }
         if (c.portFails) port(d.device).failNextOpen(SerialChannel::kPortNotFound, c.error);
@@ -217,10 +217,10 @@ TEST_P(PortSwitch, DropsWhatWaitedOnThePort)
 INSTANTIATE_TEST_SUITE_P(
     Devices, PortSwitch,
     ::testing::Values(PortDevice{"reader", CounterDevice::BarcodeReader, &DeviceSwitches::SetBarcodeReader,
-                                 &BarcodeReaderEnabled, "BarcodeReaderEnabled", "(COM3 - 9600,n,8,1)",
+                                 &::settings().BarcodeReaderEnabled, "BarcodeReaderEnabled", "(COM3 - 9600,n,8,1)",
                                  "Lettore codici a barre attivato ", "Lettore codici a barre disattivato",
                                  "controllo lettore codici a barre"},
-                      PortDevice{"scale", CounterDevice::Balance, &DeviceSwitches::SetBalance, &BalanceEnabled,
+                      PortDevice{"scale", CounterDevice::Balance, &DeviceSwitches::SetBalance, &::settings().BalanceEnabled,
                                  "BalanceEnabled", "(COM2 - 19200,n,8,1)", "Controllo bilancia attivato ",
                                  "Controllo bilancia disattivato", "controllo bilancia"}),
     [](const ::testing::TestParamInfo<PortDevice>& info) { return std::string(info.param.name); });
@@ -247,10 +247,10 @@ TEST_F(Switches, ActivationRestoresTheSavedStateWherePortsAreConfigured)
         switches = std::make_unique<DeviceSwitches>();
         QList<CounterDevice> changed;
         switches->SetOnChanged([&](CounterDevice d) { changed << d; });
-        FiscalPrinterParam.COMPortNumber = c.registerPort;
-        BarcodeReaderParam.COMPortNumber = c.readerPort;
-        FiscalPrinterEnabled = c.registerSaved;
-        BarcodeReaderEnabled = c.readerSaved;
+        ::settings().FiscalPrinterParam.COMPortNumber = c.registerPort;
+        ::settings().BarcodeReaderParam.COMPortNumber = c.readerPort;
+        ::settings().FiscalPrinterEnabled = c.registerSaved;
+        ::settings().BarcodeReaderEnabled = c.readerSaved;
 
         switches->ApplySavedState();
         EXPECT_EQ(switches->State(CounterDevice::FiscalPrinter), c.fiscal);

@@ -42,7 +42,7 @@ protected:
                                      SilentPrintProgress)),
           guarded(devices)
     {
-        FiscalPrinterParam = FiscalPrinterSettings{};
+        settings().FiscalPrinterParam = FiscalPrinterSettings{};
         article(QStringLiteral("A"));
         setCounterServices(&guarded);
     }

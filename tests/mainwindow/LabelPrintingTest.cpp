@@ -65,7 +65,7 @@ class Labels : public CounterShop {
 protected:
     Labels()
     {
-        LabelPrinterParam.VBScript = labelScript();
+        settings().LabelPrinterParam.VBScript = labelScript();
         for (const char* code : {"A", "B", "C", "D"}) article(QString::fromLatin1(code));
     }
 
@@ -130,7 +130,7 @@ TEST_F(Labels, ASupplyPrintsOneLabelPerDeliveredPiece)
         targets.clear();
         prompts->clearLog();
         prompts->addAnswer(c.answer);
-        LabelPrinterParam.VBScript = labelScript(c.refused);
+        settings().LabelPrinterParam.VBScript = labelScript(c.refused);
         stopAt = c.stopAt;
         auto shown = supplies(supply(c.rows));
 
@@ -209,7 +209,7 @@ class Reprint : public Labels {
 protected:
     Reprint()
     {
-        TicketPrinterParam.VBScript = ticketScript(true);
+        settings().TicketPrinterParam.VBScript = ticketScript(true);
         m_sale = sell({{"A", 1, "2.00"}});
         m_receipt = receiptOf(m_sale);
     }
@@ -269,7 +269,7 @@ TEST_F(Reprint, ASaleWithoutReceiptRecordOrAnotherViewPrintsNothing)
 // A failed print is offered again, each time on a print object of its own.
 TEST_F(Reprint, AFailedPrintIsOfferedAgainWhole)
 {
-    TicketPrinterParam.VBScript = ticketScript(false);
+    settings().TicketPrinterParam.VBScript = ticketScript(false);
     for (const char* answer : {"Yes", "Yes", "No"}) prompts->addAnswer(QString::fromLatin1(answer));
     auto shown = view("Vendite", m_sale);
     printing().mnuFiscalPrint_Ricevuta_Click(shown.get());
@@ -290,7 +290,7 @@ TEST_F(Reprint, LeavesOutTheBackgroundPicture)
     QImage image(40, 40, QImage::Format_RGB32);
     image.fill(Qt::red);
     ASSERT_TRUE(image.save(picture));
-    TicketPrinterParam.TicketBackImageFile = picture;
+    settings().TicketPrinterParam.TicketBackImageFile = picture;
     prompts->addAnswer(QStringLiteral("Yes"));
     auto shown = view("Vendite", m_sale);
     printing().mnuFiscalPrint_Ricevuta_Click(shown.get());

@@ -107,15 +107,15 @@ protected:
     {
         setMainWindowServices(&shell);
         // No serial port for either device: nothing real is switched.
-        FiscalPrinterParam.COMPortNumber = 0;
-        BarcodeReaderParam.COMPortNumber = 0;
+        ::settings().FiscalPrinterParam.COMPortNumber = 0;
+        ::settings().BarcodeReaderParam.COMPortNumber = 0;
     }
     // Saving configured with a daily reminder that is due today.
     void saveDue()
     {
-        BackupDir = QStringLiteral("/srv/backup");
-        BackupFuncSaveEnabled = true;
-        BkpSaveNotify = 1;
+        ::settings().BackupDir = QStringLiteral("/srv/backup");
+        ::settings().BackupFuncSaveEnabled = true;
+        ::settings().BkpSaveNotify = 1;
     }
     FakeShell shell;
     QList<SaveReminder::ExitSave> exitSaves;
@@ -209,12 +209,12 @@ TEST_F(Lifecycle, MenusFollowTheConfiguration)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.backupDir << c.save << c.restore << c.maintenance << c.archive);
-        BackupDir = QString::fromLatin1(c.backupDir);
-        BackupFuncSaveEnabled = c.save;
-        BackupFuncRestoreEnabled = c.restore;
-        MaintenanceMode = c.maintenance;
+        ::settings().BackupDir = QString::fromLatin1(c.backupDir);
+        ::settings().BackupFuncSaveEnabled = c.save;
+        ::settings().BackupFuncRestoreEnabled = c.restore;
+        ::settings().MaintenanceMode = c.maintenance;
         g_bBackupArchiveMode = c.archive;
-        Use_Ricevute = c.receipts;
+        ::settings().Use_Ricevute = c.receipts;
         EXPECT_EQ(ActivationMenuStates::FromConfiguration(), c.states);
     }
 }
@@ -237,7 +237,7 @@ TEST_F(Lifecycle, AFailureInTheBackupArchiveLeavesIt)
     shell.failTree = true;
     g_objDatabase.reset();      // the archive is opened again by the activation
     g_objDBEngine.reset();
-    RootDir = workDir;
+    ::settings().RootDir = workDir;
     answer({"Amministratore", "", "Yes"});   // Yes: the error's details
     lifecycle.Activate();
     EXPECT_EQ(shell.calls, (QStringList{"SetTreeViewNodes", "LeaveArchiveMode"}));
@@ -249,7 +249,7 @@ TEST_F(Lifecycle, AFailureInTheBackupArchiveLeavesIt)
 TEST_F(Lifecycle, TheCloseBoxOnlyHides)
 {
     openShop();
-    AutoSaveOnExit = true;
+    ::settings().AutoSaveOnExit = true;
     saveDue();
     EXPECT_FALSE(lifecycle.QueryUnload(MainWindowLifecycle::CloseCause::CloseBox));
     EXPECT_EQ(shell.calls, QStringList{"Hide"});
@@ -277,8 +277,8 @@ TEST_F(Lifecycle, TheGridsChangedLayoutIsStoredBeforeAnyOtherWindowUnloads)
 TEST_F(Lifecycle, TheCloseCommandOffersTheExitSaveWhenDue)
 {
     openShop();
-    AutoSaveOnExit = true;
-    BackupFuncEnableDelete = true;
+    ::settings().AutoSaveOnExit = true;
+    ::settings().BackupFuncEnableDelete = true;
     saveDue();
     answer({"Yes"});
     EXPECT_TRUE(lifecycle.QueryUnload(MainWindowLifecycle::CloseCause::Program));
@@ -299,7 +299,7 @@ TEST_F(Lifecycle, TheCloseCommandOffersTheExitSaveWhenDue)
 TEST_F(Lifecycle, NoExitSaveWhileTheBackupArchiveIsInUse)
 {
     openShop();
-    AutoSaveOnExit = true;
+    ::settings().AutoSaveOnExit = true;
     saveDue();
     g_bBackupArchiveMode = true;
     EXPECT_TRUE(lifecycle.QueryUnload(MainWindowLifecycle::CloseCause::Program));

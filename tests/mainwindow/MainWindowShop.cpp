@@ -17,7 +17,7 @@ MainWindowShop::MainWindowShop()
     LoadConfiguration();
     g_bBackupArchiveMode = false;
     workDir = testenv::newDir(QStringLiteral("cassa"));
-    RootDir = workDir;
+    ::settings().RootDir = workDir;
     SetDatabaseDefinitionFactory([] { return std::make_shared<DB>(); });
     g_strOperatorName.clear();
     g_varOperatorKey.clear();

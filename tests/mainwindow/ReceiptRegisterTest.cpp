@@ -16,10 +16,10 @@ class ReceiptOnRegister : public CounterShop {
 protected:
     ReceiptOnRegister()
     {
-        FiscalPrinterParam = FiscalPrinterSettings{};
-        FiscalPrinterParam.Type = RegisterType::Ellisse;
-        FiscalPrinterParam.Timout = 300;
-        FiscalPrinterParam.CommandWait = 10;
+        settings().FiscalPrinterParam = FiscalPrinterSettings{};
+        settings().FiscalPrinterParam.Type = RegisterType::Ellisse;
+        settings().FiscalPrinterParam.Timout = 300;
+        settings().FiscalPrinterParam.CommandWait = 10;
         article(QStringLiteral("A"));
         article(QStringLiteral("B"), QStringLiteral("R2"));
     }

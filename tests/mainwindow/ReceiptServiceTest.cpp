@@ -36,7 +36,7 @@ class Receipt : public CounterShop {
 protected:
     Receipt()
     {
-        FiscalPrinterParam = FiscalPrinterSettings{};
+        settings().FiscalPrinterParam = FiscalPrinterSettings{};
         article(QStringLiteral("A"));
         article(QStringLiteral("B"), QStringLiteral("R2"));
         article(QStringLiteral("C"));
@@ -283,7 +283,7 @@ TEST_F(Receipt, AnEmptySaleOrTheOperatorsStopVoidsTheReceiptAndAsks)
 
 TEST_F(Receipt, DescriptionsFollowTheSettingAndDepartmentsTheVatCode)
 {
-    FiscalPrinterParam.SendDescription = false;
+    settings().FiscalPrinterParam.SendDescription = false;
     EXPECT_TRUE(send(sell({{"A", 2, "3.00"}, {"B", 1, "2.00"}})));
     EXPECT_EQ(printer.calls, (QStringList{"NewSession 2", "SendData 1.5 x2 \"\" 1", "SendData 2 x1 \"\" 2", "EndSession"}));
 
@@ -297,7 +297,7 @@ TEST_F(Receipt, DescriptionsFollowTheSettingAndDepartmentsTheVatCode)
 
 TEST_F(Receipt, ConvertedAmountsGoInTheConversionCurrency)
 {
-    FiscalPrinterParam.CurrencyConversion = true;
+    settings().FiscalPrinterParam.CurrencyConversion = true;
     EXPECT_TRUE(send(sell({{"A", 2, "10.00"}, {"B", 1, "0.50"}})));
     // 10.00 x 1936.27 = 19362.7 and 0.50 x 1936.27 = 968.135 lire, without decimals.
     EXPECT_EQ(printer.calls, (QStringList{"NewSession 0", "SendData 19363 x1 \"Articolo A\" 1",
@@ -323,7 +323,7 @@ TEST_F(Receipt, ReprintAsksFirstAndTellsWhenDone)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        FiscalPrinterEnabled = c.enabled;
+        settings().FiscalPrinterEnabled = c.enabled;
         printer.calls.clear();
         prompts->clearLog();
         if (!c.answer.isEmpty()) prompts->addAnswer(c.answer);

@@ -92,7 +92,7 @@ TEST_F(RecordWindow, TheReceiptOfTheSaleChosenInTheGridReachesTheRegister)
     RecordingPrinter printer;
     frmMain& w = window(ReceiptService([&]() -> itfFiscalPrinter& { return printer; },
                                        SilentPrintProgress));
-    FiscalPrinterEnabled = true;
+    ::settings().FiscalPrinterEnabled = true;
     struct Case {
         const char* name;
         QList<Line> lines;
@@ -145,7 +145,7 @@ TEST_F(RecordWindow, ScannedCodesReachTheBoxTheActiveWindowRegistered)
 {
     PtyPair reader;
     settings->set(QStringLiteral("Devices"), QStringLiteral("COM4"), reader.devicePath());
-    BarcodeReaderParam.COMPortNumber = 4;
+    ::settings().BarcodeReaderParam.COMPortNumber = 4;
     frmMain& w = window();
     menus().mnuBarcodeReader->trigger();
     ASSERT_TRUE(w.Devices().Switches().BarcodeReaderPort().isOpen());
@@ -252,7 +252,7 @@ TEST_F(RecordWindow, ASupplyPrintsOneLabelPerDeliveredPiece)
     article("B", "Latte", "1.00");
     article("C", "Burro", "1.00");
     std::vector<std::shared_ptr<RecordingTarget>> targets;
-    LabelPrinterParam.VBScript = labelScript();
+    ::settings().LabelPrinterParam.VBScript = labelScript();
     frmMain& w = window(ReceiptService(), LabelPrinting(
                                               [&] {
                                                   targets.push_back(std::make_shared<RecordingTarget>());

@@ -46,11 +46,11 @@ class SaveReminderStore : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        BackupFuncSaveEnabled = true;
-        BkpSaveNotify = SaveReminder::Weekly;
-        AutoSaveOnExit = false;
+        ::settings().BackupFuncSaveEnabled = true;
+        ::settings().BkpSaveNotify = SaveReminder::Weekly;
+        ::settings().AutoSaveOnExit = false;
         g_bBackupArchiveMode = false;
-        BackupFuncEnableDelete = true;
+        ::settings().BackupFuncEnableDelete = true;
     }
     void TearDown() override { QLocale::setDefault(QLocale::system()); }
     QString stored(const QString& key) { return settings->get("Backup", key, QString()); }
@@ -106,8 +106,8 @@ TEST_F(SaveReminderStore, ActivationOffersTheSaveOnceADay)
 
 TEST_F(SaveReminderStore, NoActivationOfferWhenSavingOnExitOrWorkingOnTheArchive)
 {
-    for (auto set : {+[] { AutoSaveOnExit = true; }, +[] { g_bBackupArchiveMode = true; }}) {
-        AutoSaveOnExit = false;
+    for (auto set : {+[] { ::settings().AutoSaveOnExit = true; }, +[] { g_bBackupArchiveMode = true; }}) {
+        ::settings().AutoSaveOnExit = false;
         g_bBackupArchiveMode = false;
         set();
         EXPECT_FALSE(SaveReminder::OfferSaveAtActivation([] {}));
@@ -118,8 +118,8 @@ TEST_F(SaveReminderStore, NoActivationOfferWhenSavingOnExitOrWorkingOnTheArchive
 
 TEST_F(SaveReminderStore, ExitSaveCoversTheDaysSinceTheLastSave)
 {
-    AutoSaveOnExit = true;
-    BackupFuncEnableDelete = false;
+    ::settings().AutoSaveOnExit = true;
+    ::settings().BackupFuncEnableDelete = false;
     settings->set("Backup", "LastSaved", "2007-03-02");
     std::optional<SaveReminder::ExitSave> asked;
     auto save = [&](const SaveReminder::ExitSave& s) { asked = s; };

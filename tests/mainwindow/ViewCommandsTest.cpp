@@ -102,13 +102,13 @@ TEST_F(ViewCommandsTest, DateCommandsCaptionsAndRows)
 
 TEST_F(ViewCommandsTest, CurrencyConversionShowsAgainThenStores)
 {
-    const bool before = CurrencyConversion;
+    const bool before = settings().CurrencyConversion;
     EXPECT_TRUE(commands.ToggleCurrencyConversion(false));
-    EXPECT_TRUE(CurrencyConversion);
+    EXPECT_TRUE(settings().CurrencyConversion);
     EXPECT_EQ(calls, (QStringList{"refresh", "save"}));
     EXPECT_FALSE(commands.ToggleCurrencyConversion(true));
-    EXPECT_FALSE(CurrencyConversion);
-    CurrencyConversion = before;
+    EXPECT_FALSE(settings().CurrencyConversion);
+    settings().CurrencyConversion = before;
 }
 
 TEST_F(ViewCommandsTest, SectionButtonsSelectTheirNode)

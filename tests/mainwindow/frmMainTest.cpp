@@ -224,7 +224,7 @@ TEST_F(MainWindowTest, SectionButtonsOpenTheirNodes)
     frmMain& w = window();
     w.resize(1280, 800);
     w.show();
-    Use_PagamentoForniture = true;
+    ::settings().Use_PagamentoForniture = true;
     w.SetTreeViewNodes();
     w.TreeView()->setCurrentItem(SectionTreeView::ItemAt(*w.TreeView(), 20));
     EXPECT_EQ(buttonCaptions(), (QStringList{"VOCI PRINCIPALI PER LA SEZIONE ARCHIVIO :", "Movimenti",

@@ -20,7 +20,7 @@ protected:
     void SetUp() override
     {
         PrintShop::SetUp();
-        LabelPrinterParam.VBScript = DefaultLabelScript();
+        settings().LabelPrinterParam.VBScript = DefaultLabelScript();
     }
     std::unique_ptr<TableData> article(const QString& code)
     {

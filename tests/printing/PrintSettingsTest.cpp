@@ -217,8 +217,8 @@ TEST_F(PrintSettingsTest, TestPrintGoesToThePrinterChosenInTheList)
     };
     for (const Case& c : cases) {
         printers::SetCurrentPrinterName(QStringLiteral("Cassa"));
-        LabelPrinterParam = twoLabels();
-        LabelPrinterParam.PrinterName = QString::fromLatin1(c.saved);
+        settings().LabelPrinterParam = twoLabels();
+        settings().LabelPrinterParam.PrinterName = QString::fromLatin1(c.saved);
         frmLabelPrintSetting dialog;
         EXPECT_EQ(printerList(dialog).currentIndex(), c.shown) << c.saved;
         if (c.chosen) printerList(dialog).setCurrentText(QString::fromLatin1(c.chosen));
@@ -228,14 +228,14 @@ TEST_F(PrintSettingsTest, TestPrintGoesToThePrinterChosenInTheList)
         ASSERT_TRUE(recording);
         EXPECT_EQ(recording->texts(), (QStringList{QStringLiteral("MELE"), QStringLiteral("MELE")}));
         EXPECT_TRUE(recording->ended());
-        EXPECT_EQ(LabelPrinterParam.PrinterName, QString::fromLatin1(c.saved)) << "a test print keeps the settings";
+        EXPECT_EQ(settings().LabelPrinterParam.PrinterName, QString::fromLatin1(c.saved)) << "a test print keeps the settings";
     }
     EXPECT_TRUE(messages().isEmpty()) << messages().join(u'\n').toStdString();
 }
 
 TEST_F(PrintSettingsTest, OkKeepsTheBoxesAndSavesThemOrNamesTheBoxThatIsNoNumber)
 {
-    LabelPrinterParam = twoLabels();
+    settings().LabelPrinterParam = twoLabels();
     frmLabelPrintSetting dialog;
     EXPECT_EQ(BoxMillimetres(QString(), box(dialog, "txtLabelHeight").text()), 32.5f);
     EXPECT_EQ(box(dialog, "txtColumns").text(), QStringLiteral("2"));
@@ -252,21 +252,21 @@ TEST_F(PrintSettingsTest, OkKeepsTheBoxesAndSavesThemOrNamesTheBoxThatIsNoNumber
     click(dialog, "cmdOK");
     EXPECT_EQ(messages(), QStringList{QStringLiteral("\"4x\" non è un valore valido per Altezza Etichetta (mm)")});
     EXPECT_EQ(closed, 0);
-    EXPECT_EQ(LabelPrinterParam.LabelHeight, 32.5f) << "nothing kept";
+    EXPECT_EQ(settings().LabelPrinterParam.LabelHeight, 32.5f) << "nothing kept";
 
     box(dialog, "txtLabelHeight").setText(QStringLiteral("40,5"));
     click(dialog, "cmdOK");
     EXPECT_EQ(closed, 1);
     // What is kept is what the store gives back at the next start.
-    LabelPrinterParam = LabelPrinterSettings();
+    settings().LabelPrinterParam = LabelPrinterSettings();
     LoadConfiguration();
-    EXPECT_EQ(LabelPrinterParam.PrinterName, QStringLiteral("Etichette"));
-    EXPECT_EQ(LabelPrinterParam.ModuleColumns, 3);
-    EXPECT_EQ(LabelPrinterParam.LabelHeight, 40.5f);
-    EXPECT_EQ(LabelPrinterParam.LabelWidth, 70.f);
-    EXPECT_EQ(LabelPrinterParam.LabelTop, 1.f);
-    EXPECT_EQ(LabelPrinterParam.LabelLeft, 2.5f);
-    EXPECT_EQ(LabelPrinterParam.VBScript, QStringLiteral("' nuovo\r\n"));
+    EXPECT_EQ(settings().LabelPrinterParam.PrinterName, QStringLiteral("Etichette"));
+    EXPECT_EQ(settings().LabelPrinterParam.ModuleColumns, 3);
+    EXPECT_EQ(settings().LabelPrinterParam.LabelHeight, 40.5f);
+    EXPECT_EQ(settings().LabelPrinterParam.LabelWidth, 70.f);
+    EXPECT_EQ(settings().LabelPrinterParam.LabelTop, 1.f);
+    EXPECT_EQ(settings().LabelPrinterParam.LabelLeft, 2.5f);
+    EXPECT_EQ(settings().LabelPrinterParam.VBScript, QStringLiteral("' nuovo\r\n"));
 }
 
 TEST_F(PrintSettingsTest, LeavingAsksOnlyWhenTheScriptWasEdited)
@@ -372,11 +372,11 @@ TEST_F(PrintSettingsTest, AReceiptFileSavedAndLoadedRestoresEveryBoxAndTheScript
 
     // OK keeps what the boxes show.
     click(dialog, "cmdOK");
-    EXPECT_EQ(TicketPrinterParam.ModuleColumns, 2);
-    EXPECT_EQ(TicketPrinterParam.TicketLeft, 5.25f);
-    EXPECT_EQ(TicketPrinterParam.TicketBottomImageBorder, 6.5f);
-    EXPECT_EQ(TicketPrinterParam.TicketBackImageFile, QStringLiteral("altro.png"));
-    EXPECT_EQ(TicketPrinterParam.VBScript, ScriptFromEditor(script));
+    EXPECT_EQ(settings().TicketPrinterParam.ModuleColumns, 2);
+    EXPECT_EQ(settings().TicketPrinterParam.TicketLeft, 5.25f);
+    EXPECT_EQ(settings().TicketPrinterParam.TicketBottomImageBorder, 6.5f);
+    EXPECT_EQ(settings().TicketPrinterParam.TicketBackImageFile, QStringLiteral("altro.png"));
+    EXPECT_EQ(settings().TicketPrinterParam.VBScript, ScriptFromEditor(script));
 }
 
 namespace {
@@ -402,8 +402,8 @@ TEST_F(PrintSettingsTest, ReceiptTestPrintsOneCopyPerTicketOfTheRow)
     auto receipt = addReceipt(*sale);
     pick(QStringLiteral("Ricevute"), QStringLiteral("OID = %1").arg(receipt->GetOID()));
 
-    TicketPrinterParam.PrinterName = QStringLiteral("Etichette");
-    TicketPrinterParam.VBScript = kTicketScript;
+    settings().TicketPrinterParam.PrinterName = QStringLiteral("Etichette");
+    settings().TicketPrinterParam.VBScript = kTicketScript;
     frmTicketPrintSetting dialog;
     box(dialog, "txtColumns").setText(QStringLiteral("2"));
     box(dialog, "txtTicketHeight").setText(QStringLiteral("100"));
@@ -503,26 +503,26 @@ TEST_F(PrintSettingsTest, AHeadlessRunFillsTheSettingsDialogsFromTheirAnswerLine
     const auto label = &frmLabelPrintSetting::ShowModal;
     const auto ticket = &frmTicketPrintSetting::ShowModal;
     auto labelsKept = [] {
-        EXPECT_EQ(LabelPrinterParam.PrinterName, QStringLiteral("Cassa"));
-        EXPECT_EQ(LabelPrinterParam.ModuleColumns, 2);
+        EXPECT_EQ(settings().LabelPrinterParam.PrinterName, QStringLiteral("Cassa"));
+        EXPECT_EQ(settings().LabelPrinterParam.ModuleColumns, 2);
     };
     auto ticketsKept = [] {
-        EXPECT_EQ(TicketPrinterParam.TicketRowsDim, 5.f);
-        EXPECT_EQ(TicketPrinterParam.TicketBackImageFile, QString());
+        EXPECT_EQ(settings().TicketPrinterParam.TicketRowsDim, 5.f);
+        EXPECT_EQ(settings().TicketPrinterParam.TicketBackImageFile, QString());
     };
     const Case cases[] = {
         {"label values, then OK", label, {"OK\tcboPrinter=Etichette\ttxtColumns=3\ttxtLabelWidth=70"},
          [] {
-             EXPECT_EQ(LabelPrinterParam.PrinterName, QStringLiteral("Etichette"));
-             EXPECT_EQ(LabelPrinterParam.ModuleColumns, 3);
-             EXPECT_EQ(LabelPrinterParam.LabelWidth, 70.f);
-             EXPECT_EQ(LabelPrinterParam.LabelHeight, 32.5f);
+             EXPECT_EQ(settings().LabelPrinterParam.PrinterName, QStringLiteral("Etichette"));
+             EXPECT_EQ(settings().LabelPrinterParam.ModuleColumns, 3);
+             EXPECT_EQ(settings().LabelPrinterParam.LabelWidth, 70.f);
+             EXPECT_EQ(settings().LabelPrinterParam.LabelHeight, 32.5f);
          },
          nullptr},
         {"receipt values, then OK", ticket, {"ok\ttxtTicketRowsDim=4,5\ttxtBackImage=sfondo.png"},
          [] {
-             EXPECT_EQ(TicketPrinterParam.TicketRowsDim, 4.5f);
-             EXPECT_EQ(TicketPrinterParam.TicketBackImageFile, QStringLiteral("sfondo.png"));
+             EXPECT_EQ(settings().TicketPrinterParam.TicketRowsDim, 4.5f);
+             EXPECT_EQ(settings().TicketPrinterParam.TicketBackImageFile, QStringLiteral("sfondo.png"));
          },
          nullptr},
         {"label cancelled", label, {"<cancel>"}, labelsKept, nullptr},
@@ -534,10 +534,10 @@ TEST_F(PrintSettingsTest, AHeadlessRunFillsTheSettingsDialogsFromTheirAnswerLine
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        LabelPrinterParam = twoLabels();
-        LabelPrinterParam.PrinterName = QStringLiteral("Cassa");
-        TicketPrinterParam = TicketPrinterSettings();
-        TicketPrinterParam.TicketRowsDim = 5;
+        settings().LabelPrinterParam = twoLabels();
+        settings().LabelPrinterParam.PrinterName = QStringLiteral("Cassa");
+        settings().TicketPrinterParam = TicketPrinterSettings();
+        settings().TicketPrinterParam.TicketRowsDim = 5;
         m_ui->clearLog();
         for (const char* line : c.lines) m_ui->addAnswer(QString::fromUtf8(line));
         c.open(nullptr);
@@ -558,7 +558,7 @@ TEST_F(PrintSettingsTest, ThePrinterSetUpAndThePreviewsTakeTheirAnswerLines)
     const Case cases[] = {{"Etichette", "Etichette"}, {"Ufficio", "Cassa"}, {"<cancel>", "Cassa"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
-        LabelPrinterParam.PrinterName = QStringLiteral("Cassa");
+        settings().LabelPrinterParam.PrinterName = QStringLiteral("Cassa");
         frmLabelPrintSetting dialog;
         m_ui->clearLog();
         m_ui->addAnswer(QString::fromLatin1(c.line));
@@ -572,8 +572,8 @@ TEST_F(PrintSettingsTest, ThePrinterSetUpAndThePreviewsTakeTheirAnswerLines)
     auto sale = newSale();
     addRow(*sale, article, 1);
     auto receipt = addReceipt(*sale);
-    LabelPrinterParam = twoLabels();
-    TicketPrinterParam.VBScript = kTicketScript;
+    settings().LabelPrinterParam = twoLabels();
+    settings().TicketPrinterParam.VBScript = kTicketScript;
     m_ui->clearLog();
     {
         pick(QStringLiteral("Articoli"), QStringLiteral("Codice = '8001'"));

@@ -259,7 +259,7 @@ TEST_F(ReceiptJob, AFailedReceiptLeavesAFileWithWhatWasDrawnBeforeTheFailure)
 TEST_F(ReceiptJob, AnEmptyScriptRunsTheConfiguredOneAndAGivenOneRunsAlone)
 {
     makeSale(1, QStringLiteral("Grazie"));
-    TicketPrinterParam.VBScript = kTracingScript;
+    settings().TicketPrinterParam.VBScript = kTracingScript;
     ASSERT_TRUE(print(1, QString()));
     EXPECT_EQ(target->texts().size(), 3);
 
@@ -275,7 +275,7 @@ TEST_F(ReceiptJob, AnEmptyScriptRunsTheConfiguredOneAndAGivenOneRunsAlone)
 TEST_F(ReceiptJob, TheShippedReceiptScriptPrintsThroughTheObjects)
 {
     makeSale(3, QStringLiteral("Grazie"));
-    TicketPrinterParam.VBScript = DefaultTicketScript();
+    settings().TicketPrinterParam.VBScript = DefaultTicketScript();
     auto prn = printer();
     // No main window: no progress window either, and nothing to stop the job.
     EXPECT_TRUE(PrintRicevuta(*sale, *receipt, prn, 1, QString()));

@@ -2,33 +2,15 @@
 #include "Configuration.h"
 #include "DeviceSettings.h"
 #include "RoundRanges.h"
-#include <tuple>
 
-namespace {
-// Every setting the program keeps in memory, as one tuple of references: the one list the
-// guard takes and puts back. Its test holds it against the program's own table of settings.
-auto everySetting()
-{
-    return std::tie(RootDir, AccessMode, MaintenanceDir, MaintenanceMode, UseTransaction, BarcodeReaderEnabled,
-                    FiscalPrinterEnabled, BalanceEnabled, UseDateSelection, Use_PrezzoAcquistoListino,
-                    Use_PagamentoForniture, Default_UnitaMisura, Default_CodiceIVA, ProgrLen_ClientiForn, Use_Ricevute,
-                    Use_Fattura, NCopyRicevute, ImportoMaxArticolo, ImportoPunto, ImportoPuntoPremio, PuntiMinPremio,
-                    Use_PuntiPremio, Use_Badge, BackupDir, BackupFuncSaveEnabled, BackupFuncRestoreEnabled,
-                    BkpSaveNotify, BackupFuncEnableDelete, AutoSaveOnExit, CurrencyConversion, ValoreArrotondamento,
-                    ArrotondaInEccesso, UseRoundRanges, BalanceCOMPortNumber, BalanceCOMPortParam, DBStarted,
-                    LabelPrinterParam, TicketPrinterParam, g_bBackupArchiveMode, g_nDBOpenMode, g_strMsgTitle,
-                    g_colRoundRanges, BarcodeReaderParam, FiscalPrinterParam, DefaultDepartment, MagneticDevParam);
-}
-
-template <class... T>
-std::tuple<T...> valuesOf(const std::tuple<T&...>& settings)
-{
-    return settings;
-}
-}  // namespace
-
+// What the guard takes and puts back beside the settings: the program-wide state and the
+// rounding ranges, which live outside the settings object.
 struct testenv::HeadlessGuard::Saved {
-    decltype(valuesOf(everySetting())) values = valuesOf(everySetting());
+    ScopedSettings settings;
+    QList<std::shared_ptr<clsRoundItem>> roundRanges = g_colRoundRanges;
+    bool backupArchiveMode = g_bBackupArchiveMode;
+    int32_t dbOpenMode = g_nDBOpenMode;
+    QString msgTitle = g_strMsgTitle;
     std::shared_ptr<SettingsStore> store = sharedSettingsStore();
 };
 
@@ -42,7 +24,10 @@ testenv::HeadlessGuard::~HeadlessGuard()
 {
     setUiServices(nullptr);
     setSettingsStore(m_saved->store);
-    everySetting() = m_saved->values;
+    g_colRoundRanges = m_saved->roundRanges;
+    g_bBackupArchiveMode = m_saved->backupArchiveMode;
+    g_nDBOpenMode = m_saved->dbOpenMode;
+    g_strMsgTitle = m_saved->msgTitle;
     if (m_clockReplaced) setAppClock(std::make_shared<SystemClock>());
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 // For as long as it lives, the program runs headless for a test: its questions answered from
 // a script (and logged), its settings in a store in memory that starts empty, and, when the
-// test asks, its clock moved by hand. Every setting of the configuration and of the devices
-// is taken as it was and put back at the end, whatever the test changed, so no test leaves
-// its register, readers, folders or rules to the next one.
+// test asks, its clock moved by hand. Its settings are an object of its own (ScopedSettings,
+// starting as those in force), and the program-wide state and rounding ranges are put back at
+// the end, so no test leaves its register, readers, folders or rules to the next one.
 //
 // Declare it before the members that live on it (windows, drivers, open files): they go
 // first, while the script and the store are still in place.

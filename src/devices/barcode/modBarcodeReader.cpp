@@ -6,7 +6,7 @@
 ScriptCodeFilter& BarCodeFilterInUse() {
     static ScriptCodeFilter filter({QStringLiteral("BarCodeFilter"),
                                     QStringLiteral("Errore in esecuzione del filtro codici a barre: "),
-                                    [] { return BarcodeReaderParam.VBFilterScript; }});
+                                    [] { return settings().BarcodeReaderParam.VBFilterScript; }});
     return filter;
 }
 

@@ -19,7 +19,7 @@ MagneticCardOperation::~MagneticCardOperation() {
     }
 }
 
-bool MagneticCardOperation::KeyboardEmulation() const { return MagneticDevParam.Type == MagneticDevType::KeyboardEmulation; }
+bool MagneticCardOperation::KeyboardEmulation() const { return settings().MagneticDevParam.Type == MagneticDevType::KeyboardEmulation; }
 
 bool MagneticCardOperation::HasDriver() const { return MagneticDeviceExists(); }
 

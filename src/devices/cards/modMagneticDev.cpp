@@ -20,7 +20,7 @@ bool InitMagneticDevice(bool release) {
     device().reset();
     if (release) return true;
 
-    const MagneticDevSettings& s = MagneticDevParam;
+    const MagneticDevSettings& s = settings().MagneticDevParam;
     std::unique_ptr<itfMagneticCard> driver;
     QVariantList params{s.COMPortNumber, s.COMPortParam};
     switch (s.Type) {
@@ -52,11 +52,11 @@ itfMagneticCard& objMagneticDevice() {
 }
 
 bool IsMagneticDevConfigured() {
-    return MagneticDevParam.COMPortNumber >= 1 || MagneticDevParam.Type == MagneticDevType::KeyboardEmulation;
+    return settings().MagneticDevParam.COMPortNumber >= 1 || settings().MagneticDevParam.Type == MagneticDevType::KeyboardEmulation;
 }
 
 bool DeviceSupportsWrite() {
-    if (MagneticDevParam.COMPortNumber < 1) return false;
+    if (settings().MagneticDevParam.COMPortNumber < 1) return false;
     if (device()) return device()->SupportWrite();
     InitMagneticDevice(false);
     // Keyboard emulation and unknown types give no driver, and nothing that writes.
@@ -68,7 +68,7 @@ bool DeviceSupportsWrite() {
 ScriptCodeFilter& CodeFilterInUse() {
     static ScriptCodeFilter filter({QStringLiteral("CodeFilter"),
                                     QStringLiteral("Errore in esecuzione del filtro codice carta: "),
-                                    [] { return MagneticDevParam.VBFilterScript; }});
+                                    [] { return settings().MagneticDevParam.VBFilterScript; }});
     return filter;
 }
 

@@ -113,7 +113,7 @@ QString RegisterInfoText(std::optional<int32_t> type) {
 }
 
 FiscalOptionsValues CurrentFiscalOptions() {
-    const FiscalPrinterSettings& s = FiscalPrinterParam;
+    const FiscalPrinterSettings& s = settings().FiscalPrinterParam;
     FiscalOptionsValues v;
     const auto& choices = RegisterChoices();
     if (std::any_of(choices.begin(), choices.end(), [&](const RegisterChoice& c) { return c.type == s.Type; }))
@@ -122,7 +122,7 @@ FiscalOptionsValues CurrentFiscalOptions() {
     v.portParameters = s.COMPortParam;
     v.commandWait = s.CommandWait;
     v.timeout = s.Timout;
-    v.defaultDepartment = DefaultDepartment;
+    v.defaultDepartment = settings().DefaultDepartment;
     v.descriptionLength = s.DescriptionLen;
     v.currencyConversion = s.CurrencyConversion;
     v.sendDescription = s.SendDescription;
@@ -131,13 +131,13 @@ FiscalOptionsValues CurrentFiscalOptions() {
 }
 
 bool SaveFiscalOptions(const FiscalOptionsValues& v) {
-    FiscalPrinterSettings& s = FiscalPrinterParam;
+    FiscalPrinterSettings& s = settings().FiscalPrinterParam;
     s.Type = v.type.value_or(RegisterType::None);
     s.COMPortNumber = v.port;
     s.COMPortParam = v.portParameters;
     s.CommandWait = v.commandWait;
     s.Timout = v.timeout;
-    DefaultDepartment = v.defaultDepartment;
+    settings().DefaultDepartment = v.defaultDepartment;
     s.DescriptionLen = v.descriptionLength;
     s.CurrencyConversion = v.currencyConversion;
     s.SendDescription = v.sendDescription;

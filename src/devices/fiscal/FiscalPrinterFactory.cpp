@@ -102,7 +102,7 @@ bool InitFiscalPrinter(bool release) {
     if (release)
         return true;
 
-    const FiscalPrinterSettings& s = FiscalPrinterParam;
+    const FiscalPrinterSettings& s = settings().FiscalPrinterParam;
     if (s.Type < 0 || s.Type > RegisterType::NoLocalDriver)
         return false;
     if (s.Type == RegisterType::NoLocalDriver) {

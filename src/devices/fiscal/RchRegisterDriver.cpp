@@ -79,7 +79,7 @@ bool RchRegisterDriver::RchSendCommand(const QString& command) {
 }
 
 bool RchRegisterDriver::RchWaitResult() {
-    const bool reported = waitWithEvents([this] { return !IsInProgress(m_reported); }, FiscalPrinterParam.Timout);
+    const bool reported = waitWithEvents([this] { return !IsInProgress(m_reported); }, settings().FiscalPrinterParam.Timout);
     if (!reported) {
         m_status = RchStatus::Timeout;
         return false;

@@ -51,10 +51,10 @@ QByteArray clsCRF4600::LineCommand(Currency roundedPrice, int quantity, const QS
 bool clsCRF4600::CrfSendCommand(const QByteArray& command) {
     ClearCommInput(*m_comm);
     // The register needs its pause between commands; nothing else may run meanwhile.
-    std::this_thread::sleep_for(std::chrono::milliseconds(std::max(0, FiscalPrinterParam.CommandWait)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::max(0, settings().FiscalPrinterParam.CommandWait)));
     writeBytes(ctl::STX + command + ctl::ETX);
 
-    const auto reply = ReadRegisterReply(*m_comm, FiscalPrinterParam.Timout, FiscalPrinterParam.CommandWait,
+    const auto reply = ReadRegisterReply(*m_comm, settings().FiscalPrinterParam.Timout, settings().FiscalPrinterParam.CommandWait,
                                          [](const QByteArray& r) { return r.endsWith(ctl::ETX); });
     if (!reply)
         return false;
@@ -96,7 +96,7 @@ bool clsCRF4600::CrfSendItem(Currency price, int16_t quantity, const QString& de
             return false;
     }
     return CrfSendCommand(LineCommand(RoundCurrency(price, decimals()), quantity, description,
-                                      FiscalPrinterParam.DescriptionLen));
+                                      settings().FiscalPrinterParam.DescriptionLen));
 }
 
 void clsCRF4600::NewSession(int16_t decimals) {

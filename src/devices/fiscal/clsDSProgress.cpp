@@ -29,7 +29,7 @@ bool clsDSProgress::DSP_SendCmd(const QByteArray& command) {
 
 bool clsDSProgress::DSP_ReadData(QByteArray& reply) {
     reply.clear();
-    const int timeout = FiscalPrinterParam.Timout;
+    const int timeout = settings().FiscalPrinterParam.Timout;
     const auto answer = ReadRegisterReply(*m_comm, timeout, timeout / 2,
                                           [](const QByteArray& r) { return r.endsWith(kAnswerEnd); });
     if (!answer)
@@ -69,7 +69,7 @@ void clsDSProgress::SendData(Currency price, int16_t quantity, const QString& de
     QByteArray command = isReturn ? "KR-" : "KR";
     command += FormatAmount(price.abs().times(std::abs(int(quantity)))).toLatin1();
     command += DepartmentKey(department);
-    command += CleanDescription(description, std::min(FiscalPrinterParam.DescriptionLen, kDescriptionWidth)).toLatin1();
+    command += CleanDescription(description, std::min(settings().FiscalPrinterParam.DescriptionLen, kDescriptionWidth)).toLatin1();
     if (!DSP_SendCmd(command))
         RaiseDriverError(kSendDataCode,
                          QStringLiteral("Errore di comunicazione in invio dei dati (reparto %1)").arg(department));

@@ -97,7 +97,7 @@ void clsEllisseExt::SendData(Currency price, int16_t quantity, const QString& de
     if (amount.size() > kAmountDigits)
         RaiseDriverError(kSendDataCode,
                          QStringLiteral("Importo %1 troppo grande per il registratore di cassa").arg(price.abs().toString()));
-    const QString cleaned = CleanDescription(description, FiscalPrinterParam.DescriptionLen);
+    const QString cleaned = CleanDescription(description, settings().FiscalPrinterParam.DescriptionLen);
     char flag = kNextRowFlag;
     if (quantity < 0 || price.sign() < 0) {
         flag = kReturnFlag;

@@ -50,7 +50,7 @@ void clsOlivettiELA::NewSession(int16_t decimals) {
 }
 
 void clsOlivettiELA::SendData(Currency price, int16_t quantity, const QString& description, int16_t) {
-    const QString cleaned = CleanDescription(description, FiscalPrinterParam.DescriptionLen);
+    const QString cleaned = CleanDescription(description, settings().FiscalPrinterParam.DescriptionLen);
     const bool isReturn = quantity < 0 || price.sign() < 0;
     const QString amount = isReturn ? u'-' + FormatAmount(price.abs().times(std::abs(int(quantity))), m_decimals)
                                     : FormatAmount(price.abs().times(quantity), m_decimals);

@@ -39,7 +39,7 @@ bool clsOmegaSAX::SaxSendCommand(const QByteArray& command) {
 }
 
 bool clsOmegaSAX::SaxReadReply() {
-    const auto reply = ReadRegisterReply(*m_comm, FiscalPrinterParam.Timout, kReplyGapMs,
+    const auto reply = ReadRegisterReply(*m_comm, settings().FiscalPrinterParam.Timout, kReplyGapMs,
                                          [](const QByteArray& r) { return r.endsWith(ctl::ETX); });
     if (!reply)
         return false;
@@ -80,7 +80,7 @@ void clsOmegaSAX::SendData(Currency price, int16_t quantity, const QString& desc
                          QStringLiteral("Reparto %1 non gestito dal registratore di cassa (reparti da 0 a %2)")
                              .arg(department)
                              .arg(kLastDepartment));
-    const int width = std::min(FiscalPrinterParam.DescriptionLen, kDescriptionWidth);
+    const int width = std::min(settings().FiscalPrinterParam.DescriptionLen, kDescriptionWidth);
     const QByteArray text = CleanDescription(description, width).leftJustified(kDescriptionWidth, u' ').toLatin1();
     const bool isReturn = price.sign() < 0 || quantity < 0;
     QByteArray command;

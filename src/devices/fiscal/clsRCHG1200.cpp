@@ -50,7 +50,7 @@ QString clsRCHG1200::ReceiptLine(int quantity, const QString& cleanedDescription
 }
 
 void clsRCHG1200::SendData(Currency price, int16_t quantity, const QString& description, int16_t department) {
-    const QString cleaned = CleanDescription(description, FiscalPrinterParam.DescriptionLen);
+    const QString cleaned = CleanDescription(description, settings().FiscalPrinterParam.DescriptionLen);
     const bool isReturn = quantity < 0 || price.sign() < 0;
     int q = quantity;
     if (isReturn) {

@@ -48,7 +48,7 @@ void clsRCHNucleo::NewSession(int16_t decimals) {
 }
 
 void clsRCHNucleo::SendData(Currency price, int16_t quantity, const QString& description, int16_t) {
-    const QString cleaned = CleanDescription(description, FiscalPrinterParam.DescriptionLen);
+    const QString cleaned = CleanDescription(description, settings().FiscalPrinterParam.DescriptionLen);
     const Currency unitPrice = price.abs();
     if (quantity < 0 || price.sign() < 0) {
         if (m_comm->PrintRecRefund(cleaned, unitPrice.times(std::abs(int(quantity)))) != 0)

@@ -63,7 +63,7 @@ void clsSID::NewSession(int16_t decimals) {
 }
 
 void clsSID::SendData(Currency price, int16_t quantity, const QString& description, int16_t department) {
-    const QString cleaned = CleanDescription(description, FiscalPrinterParam.DescriptionLen).replace(u',', u' ');
+    const QString cleaned = CleanDescription(description, settings().FiscalPrinterParam.DescriptionLen).replace(u',', u' ');
     if (!SidDdeExecute(RowCommand(price, quantity, cleaned, department)))
         RaisePending(QStringLiteral("Errore in invio PLU dati"));
 }

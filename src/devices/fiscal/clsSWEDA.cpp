@@ -87,7 +87,7 @@ bool clsSWEDA::ReadData(QString& answerText) {
     clock.start();
     std::optional<QByteArray> answer;
     for (;;) {
-        const int left = int(std::max<qint64>(0, FiscalPrinterParam.Timout - clock.elapsed()));
+        const int left = int(std::max<qint64>(0, settings().FiscalPrinterParam.Timout - clock.elapsed()));
         answer = ReadRegisterReply(*m_comm, left, kReplyGapMs, [](const QByteArray& r) { return r.endsWith(ctl::CR); });
         if (!answer)
             return false;
@@ -131,7 +131,7 @@ void clsSWEDA::SendData(Currency price, int16_t quantity, const QString& descrip
     QString text = NormalizeDescription(description);
     if (quantity > 1)
         text += QString::number(quantity) + QStringLiteral("x ");
-    text = text.left(std::max(0, FiscalPrinterParam.DescriptionLen));
+    text = text.left(std::max(0, settings().FiscalPrinterParam.DescriptionLen));
     QByteArray command = "KX";
     command += FormatAmount(price.times(quantity), kAmountWidth).toLatin1();
     command += 'R';

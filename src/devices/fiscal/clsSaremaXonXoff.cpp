@@ -21,7 +21,7 @@ bool clsSaremaXonXoff::SendCmd(const QByteArray& command) {
     // is a failure, not a receipt printed.
     try {
         writeBytes(command);
-        return m_comm->waitForWritten(FiscalPrinterParam.Timout);
+        return m_comm->waitForWritten(settings().FiscalPrinterParam.Timout);
     } catch (const AppError&) {
         return false;
     }
@@ -45,7 +45,7 @@ void clsSaremaXonXoff::EndSession() {
 
 void clsSaremaXonXoff::SendData(Currency price, int16_t quantity, const QString& description, int16_t department) {
     // Keeps its case and blanks: the register prints it as sent.
-    const QString text = NormalizeDescription(description).left(std::max(0, FiscalPrinterParam.DescriptionLen));
+    const QString text = NormalizeDescription(description).left(std::max(0, settings().FiscalPrinterParam.DescriptionLen));
     // The register takes a return as its own key before the row; the row itself carries
     // plain positive numbers, so a negative price never goes out as a sale.
     const bool isReturn = price.sign() < 0 || quantity < 0;

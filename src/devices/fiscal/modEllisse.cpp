@@ -47,7 +47,7 @@ bool EllReadReply(SerialChannel& comm, QByteArray& replies, bool acknowledge) {
     replies.clear();
     // ACK and NAK are whole answers by themselves: a two-phase record's result may follow
     // at once, and is the next answer, not part of this one.
-    const auto answer = ReadRegisterAnswer(comm, FiscalPrinterParam.Timout, kReplyGapMs, [](const QByteArray& b) {
+    const auto answer = ReadRegisterAnswer(comm, settings().FiscalPrinterParam.Timout, kReplyGapMs, [](const QByteArray& b) {
         if (b.front() == ctl::ACK || b.front() == ctl::NAK)
             return qsizetype(1);
         return b.endsWith(ctl::ETX) ? b.size() : qsizetype(0);

@@ -19,7 +19,7 @@ protected:
 }  // namespace
 
 TEST_F(BarcodeFilter, TheCodeOfAScannedLineThroughTheDefaultFilter) {
-    ASSERT_EQ(BarcodeReaderParam.VBFilterScript, DefaultBarCodeFilterScript());
+    ASSERT_EQ(::settings().BarcodeReaderParam.VBFilterScript, DefaultBarCodeFilterScript());
     struct Case {
         const char* text;
         const char* code;
@@ -44,18 +44,18 @@ TEST_F(BarcodeFilter, TheCodeOfAScannedLineThroughTheDefaultFilter) {
 }
 
 TEST_F(BarcodeFilter, AnEmptyScriptLetsEveryCodeThrough) {
-    BarcodeReaderParam.VBFilterScript.clear();
+    ::settings().BarcodeReaderParam.VBFilterScript.clear();
     EXPECT_EQ(ApplyBarCodeFilter(QStringLiteral("123\t")), QStringLiteral("123\t"));
     EXPECT_FALSE(BarCodeFilterInUse().HoldsCompiledFilter());
 }
 
 TEST_F(BarcodeFilter, AScriptCanRecomposeTheCode) {
-    BarcodeReaderParam.VBFilterScript = script("Mid(c, 2, 7)");
+    ::settings().BarcodeReaderParam.VBFilterScript = script("Mid(c, 2, 7)");
     EXPECT_EQ(GetFilteredBarcode(QStringLiteral("2123456000150\r\n")), QStringLiteral("1234560"));
 }
 
 TEST_F(BarcodeFilter, ATestRunNeverReplacesTheFilterInUse) {
-    BarcodeReaderParam.VBFilterScript = script("\"S\" & c");
+    ::settings().BarcodeReaderParam.VBFilterScript = script("\"S\" & c");
     EXPECT_EQ(ApplyBarCodeFilter(QStringLiteral("1")), QStringLiteral("S1"));
 
     struct Trial {
@@ -81,7 +81,7 @@ TEST_F(BarcodeFilter, ATestRunNeverReplacesTheFilterInUse) {
 }
 
 TEST_F(BarcodeFilter, AFailingFilterIsReportedWithItsLineAndDropsTheCode) {
-    BarcodeReaderParam.VBFilterScript = QStringLiteral("Function BarCodeFilter(c)\r\n  x = 1\r\n  BarCodeFilter = c / 0\r\nEnd Function\r\n");
+    ::settings().BarcodeReaderParam.VBFilterScript = QStringLiteral("Function BarCodeFilter(c)\r\n  x = 1\r\n  BarCodeFilter = c / 0\r\nEnd Function\r\n");
     EXPECT_EQ(ApplyBarCodeFilter(QStringLiteral("5")), QString());
     ASSERT_EQ(ui->log().size(), 1);
     const QString message = ui->prompts().first();
@@ -94,16 +94,16 @@ TEST_F(BarcodeFilter, AFailingFilterIsReportedWithItsLineAndDropsTheCode) {
 // A filter that would hold more memory than a script may is stopped at that line; the code
 // is dropped as for any failing filter.
 TEST_F(BarcodeFilter, AFilterHoldingTooMuchMemoryIsStoppedAtItsLine) {
-    BarcodeReaderParam.VBFilterScript = QStringLiteral("Function BarCodeFilter(c)\r\n  ReDim seen(4000000)\r\n  BarCodeFilter = c\r\nEnd Function\r\n");
+    ::settings().BarcodeReaderParam.VBFilterScript = QStringLiteral("Function BarCodeFilter(c)\r\n  ReDim seen(4000000)\r\n  BarCodeFilter = c\r\nEnd Function\r\n");
     EXPECT_EQ(ApplyBarCodeFilter(QStringLiteral("5")), QString());
     ASSERT_EQ(ui->prompts().size(), 1);
     EXPECT_EQ(ui->prompts().first(), QStringLiteral("Errore in esecuzione del filtro codici a barre: \r\rMemoria esaurita\r\rLinea VB: 2"));
 }
 
 TEST_F(BarcodeFilter, SavingTheSettingsMakesTheNextScanUseTheNewScript) {
-    BarcodeReaderParam.VBFilterScript = script("\"A\" & c");
+    ::settings().BarcodeReaderParam.VBFilterScript = script("\"A\" & c");
     EXPECT_EQ(ApplyBarCodeFilter(QStringLiteral("1")), QStringLiteral("A1"));
-    BarcodeReaderParam.VBFilterScript = script("\"B\" & c");
+    ::settings().BarcodeReaderParam.VBFilterScript = script("\"B\" & c");
     SaveBarcodeReaderParam();
     EXPECT_EQ(ApplyBarCodeFilter(QStringLiteral("1")), QStringLiteral("B1"));
     // And reading them back from the store too.

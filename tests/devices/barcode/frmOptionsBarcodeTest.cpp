@@ -96,11 +96,11 @@ TEST_F(OptionsBarcode, CancelStoresNothing) {
     child<QPushButton>(w, "cmdCancel")->click();
     EXPECT_EQ(w.result(), QDialog::Rejected);
     EXPECT_EQ(stored("COMPortNumber"), QStringLiteral("<none>"));
-    EXPECT_EQ(BarcodeReaderParam.COMPortNumber, 0);
+    EXPECT_EQ(::settings().BarcodeReaderParam.COMPortNumber, 0);
 }
 
 TEST_F(OptionsBarcode, TestRunsTheEditorsScriptAndLeavesTheStoredFilterInUse) {
-    BarcodeReaderParam.VBFilterScript = QStringLiteral("Function BarCodeFilter(c)\r\n  BarCodeFilter = \"S\" & c\r\nEnd Function\r\n");
+    ::settings().BarcodeReaderParam.VBFilterScript = QStringLiteral("Function BarCodeFilter(c)\r\n  BarCodeFilter = \"S\" & c\r\nEnd Function\r\n");
     EXPECT_EQ(ApplyBarCodeFilter(QStringLiteral("1")), QStringLiteral("S1"));
     frmOptionsBarcode w;
     w.ScriptBox().SetScript(QStringLiteral("Function BarCodeFilter(c)\r\n  BarCodeFilter = Left(c, 3)\r\nEnd Function\r\n"));

@@ -31,8 +31,8 @@ class CardReaderOnPty : public ::testing::Test {
 protected:
     void SetUp() override {
         settings->set(QStringLiteral("Devices"), QStringLiteral("COM3"), pty.devicePath());
-        MagneticDevParam = MagneticDevSettings{};
-        MagneticDevParam.COMPortNumber = 3;
+        ::settings().MagneticDevParam = MagneticDevSettings{};
+        ::settings().MagneticDevParam.COMPortNumber = 3;
         QObject::connect(&events, &clsMagneticCardEvents::OnReadComplete, [this](bool ok, const QString& d1, const QString& d2, const QString& st) {
             completions.push_back({QStringLiteral("read"), ok, d1, d2, st});
         });
@@ -54,7 +54,7 @@ protected:
     }
     // The driver of reader type `type`, its session started.
     itfMagneticCard& open(int32_t type) {
-        MagneticDevParam.Type = type;
+        ::settings().MagneticDevParam.Type = type;
         EXPECT_TRUE(InitMagneticDevice(false));
         itfMagneticCard& driver = objMagneticDevice();
         driver.NewSession(&events);
@@ -266,7 +266,7 @@ TEST_F(CardReaderOnPty, AMuteReaderTimesOutWithTheOperationsCode) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         play(c.reader).setMute(true);
-        MagneticDevParam.Type = c.type;
+        ::settings().MagneticDevParam.Type = c.type;
         ASSERT_TRUE(InitMagneticDevice(false));
         itfMagneticCard& driver = objMagneticDevice();
         if (c.type == MagneticDevType::MSR106) driver.NewSession(nullptr);   // no reply awaited
@@ -307,7 +307,7 @@ TEST_F(CardReaderOnPty, ALineThatKeepsSendingTimesOutTheRead) {
 TEST_F(CardReaderOnPty, ARefusedCoercivityStopsTheSession) {
     // A text-only reader does not know the coercivity command.
     play(Model::MSR106);
-    MagneticDevParam.Type = MagneticDevType::MSR206HLHigh;
+    ::settings().MagneticDevParam.Type = MagneticDevType::MSR206HLHigh;
     ASSERT_TRUE(InitMagneticDevice(false));
     const AppError e = errorOf([] { objMagneticDevice().NewSession(nullptr); });
     EXPECT_EQ(e.description, QStringLiteral("Codice: 2\r\rImpostazione alta coercività non riuscita, codice 2"));

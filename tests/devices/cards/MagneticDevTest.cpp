@@ -43,8 +43,8 @@ TEST_F(MagneticDev, EachTypeGetsItsDriverOrExplicitlyNone) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "type " << c.type << " port " << c.port);
-        MagneticDevParam.Type = c.type;
-        MagneticDevParam.COMPortNumber = c.port;
+        ::settings().MagneticDevParam.Type = c.type;
+        ::settings().MagneticDevParam.COMPortNumber = c.port;
         EXPECT_EQ(IsMagneticDevConfigured(), c.configured);
         EXPECT_EQ(DeviceSupportsWrite(), c.writes);
         EXPECT_FALSE(MagneticDeviceExists());   // the question left no driver behind
@@ -70,9 +70,9 @@ TEST_F(MagneticDev, EachTypeGetsItsDriverOrExplicitlyNone) {
 }
 
 TEST_F(MagneticDev, BadPortSettingsLeaveNoDriver) {
-    MagneticDevParam.Type = MagneticDevType::MSR106;
-    MagneticDevParam.COMPortNumber = 1;
-    MagneticDevParam.COMPortParam = QStringLiteral("veloce");
+    ::settings().MagneticDevParam.Type = MagneticDevType::MSR106;
+    ::settings().MagneticDevParam.COMPortNumber = 1;
+    ::settings().MagneticDevParam.COMPortParam = QStringLiteral("veloce");
     EXPECT_THROW(InitMagneticDevice(false), AppError);
     EXPECT_FALSE(MagneticDeviceExists());
 }
@@ -114,12 +114,12 @@ TEST_F(MagneticDev, TheCodeInACardText) {
 }
 
 TEST_F(MagneticDev, TheFilterRunsFirstAndCanRecomposeTheCode) {
-    MagneticDevParam.VBFilterScript = QStringLiteral("Function CodeFilter(c)\r\n  CodeFilter = Replace(c, \"-\", \"\")\r\nEnd Function\r\n");
+    ::settings().MagneticDevParam.VBFilterScript = QStringLiteral("Function CodeFilter(c)\r\n  CodeFilter = Replace(c, \"-\", \"\")\r\nEnd Function\r\n");
     EXPECT_EQ(ExtractCardCode(QStringLiteral(";12-34?"), QString(), true), QStringLiteral("4321"));
 }
 
 TEST_F(MagneticDev, ATestRunNeverReplacesTheFilterInUse) {
-    MagneticDevParam.VBFilterScript = QStringLiteral("Function CodeFilter(c)\r\n  CodeFilter = \"S\" & c\r\nEnd Function\r\n");
+    ::settings().MagneticDevParam.VBFilterScript = QStringLiteral("Function CodeFilter(c)\r\n  CodeFilter = \"S\" & c\r\nEnd Function\r\n");
     EXPECT_EQ(ApplyCodeFilter(QStringLiteral("1")), QStringLiteral("S1"));
     EXPECT_TRUE(CodeFilterInUse().HoldsCompiledFilter());
 
@@ -136,14 +136,14 @@ TEST_F(MagneticDev, ATestRunNeverReplacesTheFilterInUse) {
     EXPECT_EQ(ApplyCodeFilter(QStringLiteral("3")), QStringLiteral("S3"));
 
     // Saving other settings compiles the saved script at the next code.
-    MagneticDevParam.VBFilterScript = trial;
+    ::settings().MagneticDevParam.VBFilterScript = trial;
     SaveMagneticDevSettings();
     EXPECT_FALSE(CodeFilterInUse().HoldsCompiledFilter());
     EXPECT_EQ(ApplyCodeFilter(QStringLiteral("4")), QStringLiteral("T4"));
 }
 
 TEST_F(MagneticDev, TheDefaultFilterIsTheStoredOneUntilSettingsSayOtherwise) {
-    EXPECT_EQ(MagneticDevParam.VBFilterScript, DefaultCodeFilterScript());
+    EXPECT_EQ(::settings().MagneticDevParam.VBFilterScript, DefaultCodeFilterScript());
     EXPECT_EQ(ApplyCodeFilter(QStringLiteral("\t123")), QStringLiteral("\t123"));
     EXPECT_EQ(ApplyCodeFilter(QStringLiteral("123\t")), QString());
 }

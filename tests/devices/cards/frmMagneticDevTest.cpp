@@ -63,13 +63,13 @@ protected:
         g_objDatabase.reset();
     }
     void keyboardEmulation() {
-        MagneticDevParam.Type = MagneticDevType::KeyboardEmulation;
-        MagneticDevParam.COMPortNumber = 0;
+        ::settings().MagneticDevParam.Type = MagneticDevType::KeyboardEmulation;
+        ::settings().MagneticDevParam.COMPortNumber = 0;
     }
     CardReaderSimulator& reader(CardReaderSimulator::Model model, int32_t type) {
         settings->set(QStringLiteral("Devices"), QStringLiteral("COM2"), pty.devicePath());
-        MagneticDevParam.Type = type;
-        MagneticDevParam.COMPortNumber = 2;
+        ::settings().MagneticDevParam.Type = type;
+        ::settings().MagneticDevParam.COMPortNumber = 2;
         sim = std::make_unique<CardReaderSimulator>(model);
         pty.serve([s = sim.get()](QByteArray& pending) { return s->answer(pending); });
         return *sim;
@@ -78,7 +78,7 @@ protected:
     QPushButton* cancel() { return dialog->findChild<QPushButton*>(QStringLiteral("cmdCancel")); }
     QLabel* tryAgain() { return dialog->findChild<QLabel*>(QStringLiteral("lblTryAgain")); }
     // The dialog is up and its reader started.
-    bool ready() { return dialog->isVisible() && (box()->isEnabled() == (MagneticDevParam.Type == MagneticDevType::KeyboardEmulation)); }
+    bool ready() { return dialog->isVisible() && (box()->isEnabled() == (::settings().MagneticDevParam.Type == MagneticDevType::KeyboardEmulation)); }
     // Once the dialog is up: the keys of `typed` into the code box, then Enter.
     void typeWhenUp(const QString& typed) {
         when([this] { return ready(); }, [this, typed] {
@@ -229,8 +229,8 @@ TEST_F(CardDialog, AWriteIsRefusedBeforeTheDialogWhenItCannotHappen) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ui->clearLog();
-        MagneticDevParam.Type = c.type;
-        MagneticDevParam.COMPortNumber = c.port;
+        ::settings().MagneticDevParam.Type = c.type;
+        ::settings().MagneticDevParam.COMPortNumber = c.port;
         g_objDatabase->SetAccessLevel(c.level);
         EXPECT_FALSE(dialog->WriteCode(nullptr, QStringLiteral("1"), QString(), QString(), true, 5));
         EXPECT_EQ(ui->prompts(), QStringList{QString::fromUtf8(c.message)});
@@ -293,8 +293,8 @@ TEST_F(CardDialogFromAnswers, AReadTakesTheLineAsTheReaderTypesIt) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ui->clearLog();
-        MagneticDevParam.Type = c.type;
-        MagneticDevParam.COMPortNumber = c.type == MagneticDevType::KeyboardEmulation ? 0 : 2;
+        ::settings().MagneticDevParam.Type = c.type;
+        ::settings().MagneticDevParam.COMPortNumber = c.type == MagneticDevType::KeyboardEmulation ? 0 : 2;
         answers(c.lines);
         EXPECT_EQ(dialog->ReadCode(nullptr, QString::fromLatin1(c.prefix), c.reverse), QString::fromLatin1(c.code));
         EXPECT_FALSE(ui->hasAnswers());

@@ -60,8 +60,8 @@ TEST_F(CardOptions, EachTypeSetsThePortControlsAndOkStoresIt) {
 }
 
 TEST_F(CardOptions, StoredValuesNoItemShowsSelectNothingAndOkKeepsThem) {
-    MagneticDevParam.Type = 42;
-    MagneticDevParam.COMPortNumber = 12;
+    ::settings().MagneticDevParam.Type = 42;
+    ::settings().MagneticDevParam.COMPortNumber = 12;
     frmMagneticOptions w;
     EXPECT_EQ(combo(w, "cmbDevType")->currentIndex(), -1);
     EXPECT_EQ(combo(w, "cboCOMPort")->currentIndex(), -1);
@@ -72,7 +72,7 @@ TEST_F(CardOptions, StoredValuesNoItemShowsSelectNothingAndOkKeepsThem) {
 }
 
 TEST_F(CardOptions, CancelStoresNothingAndTheScriptButtonsWork) {
-    MagneticDevParam.VBFilterScript = QStringLiteral("Function CodeFilter(c)\r\n  CodeFilter = \"S\" & c\r\nEnd Function\r\n");
+    ::settings().MagneticDevParam.VBFilterScript = QStringLiteral("Function CodeFilter(c)\r\n  CodeFilter = \"S\" & c\r\nEnd Function\r\n");
     EXPECT_EQ(ApplyCodeFilter(QStringLiteral("1")), QStringLiteral("S1"));
     frmMagneticOptions w;
     w.findChild<QPushButton*>(QStringLiteral("cmdDefault"))->click();

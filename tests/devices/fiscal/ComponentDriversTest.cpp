@@ -74,7 +74,7 @@ TEST_F(NucleoDriver, AReturnIsRefundedItsWholeAmountAndAVoidClosesTheLine) {
 }
 
 TEST_F(NucleoDriver, ThePortGoesWithABlankWhereItsSignWouldStand) {
-    FiscalPrinterParam.COMPortNumber = 12;
+    settings().FiscalPrinterParam.COMPortNumber = 12;
     start(RegisterType::RCHNucleo).NewSession(2);
     EXPECT_EQ(calls(QStringLiteral("RCHOpen")), QStringList{"RCHOpen(\" 12\") = 0"});
 }

@@ -33,7 +33,7 @@ class ComponentReceipt : public ComponentTest, public ::testing::WithParamInterf
 
 TEST_P(ComponentReceipt, CallsTheSoftwareInTheRegistersOrder) {
     const Family& f = GetParam();
-    FiscalPrinterParam.DescriptionLen = 20;
+    settings().FiscalPrinterParam.DescriptionLen = 20;
     SendFiscalReceipt(start(f.type, QString::fromLatin1(f.settings)), 2, kReceipt);
     EXPECT_EQ(fakes.calls(), f.calls);
 }
@@ -137,7 +137,7 @@ TEST_F(FiscalTest, ChoosingARegisterWhoseSoftwareIsMissingSaysSoAndEverySaleIsTo
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.source);
-        FiscalPrinterParam.Type = c.type;
+        settings().FiscalPrinterParam.Type = c.type;
         const AppError e = raised([] { InitFiscalPrinter(false); });
         EXPECT_EQ(e.number, driverError(itfFiscalPrinter::kNoDriverCode));
         EXPECT_EQ(e.source, QString::fromLatin1(c.source));

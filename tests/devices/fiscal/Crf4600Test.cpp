@@ -77,7 +77,7 @@ TEST_F(Crf4600, ANewReceiptStartsInSaleMode) {
 }
 
 TEST_F(Crf4600, AnAckAloneIsAnAnswerOnceTheLineFallsSilent) {
-    FiscalPrinterParam.CommandWait = 80;
+    settings().FiscalPrinterParam.CommandWait = 80;
     itfFiscalPrinter& printer = start(RegisterType::CRF4600);
     sim->replaceNextAnswer(bytes({ACK}));
     QElapsedTimer t;

@@ -10,7 +10,7 @@ Currency money(const char* text) { return *Currency::parse(QString::fromLatin1(t
 using DsProgress = RegisterTest<DsProgressSimulator>;
 
 TEST_F(DsProgress, KeyCommandsEndedByCr) {
-    FiscalPrinterParam.DescriptionLen = 40;
+    settings().FiscalPrinterParam.DescriptionLen = 40;
     itfFiscalPrinter& printer = start(RegisterType::DSProgress);
     printer.NewSession(2);
     printer.SendData(money("1.20"), 2, QStringLiteral("Pane"), 4);

@@ -187,10 +187,10 @@ TEST_F(FiscalTest, TheConsoleWindowOpensThePortWithItsFieldsAndShowsTheLog) {
         return channel;
     });
     {
-        FiscalPrinterParam.Timout = 0;
+        settings().FiscalPrinterParam.Timout = 0;
         frmEllisseTest w;
-        EXPECT_EQ(FiscalPrinterParam.Timout, 5000);   // for this session only
-        FiscalPrinterParam.Timout = kTimeoutMs;
+        EXPECT_EQ(settings().FiscalPrinterParam.Timout, 5000);   // for this session only
+        settings().FiscalPrinterParam.Timout = kTimeoutMs;
         w.findChild<QLineEdit*>(QStringLiteral("txtCOM"))->setText(QStringLiteral("3"));
         w.findChild<QPushButton*>(QStringLiteral("cmdOpen"))->click();
         EXPECT_TRUE(line->isOpen());

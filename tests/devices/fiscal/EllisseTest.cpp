@@ -271,7 +271,7 @@ TEST(EllisseRecords, SaleDescriptionClosingAndCancellingRecords) {
 using EllisseRecordsOnLine = RegisterTest<EllisseSimulator>;
 
 TEST_F(EllisseRecordsOnLine, AReceiptSendsTwoPhaseRecordsWithTheirAcknowledgements) {
-    FiscalPrinterParam.DescriptionLen = 8;
+    settings().FiscalPrinterParam.DescriptionLen = 8;
     itfFiscalPrinter& printer = start(RegisterType::EllisseExt);
     printer.NewSession(2);
     printer.SendData(*Currency::parse(QStringLiteral("-1.20")), 1, QStringLiteral("reso"), 4);   // flag 8, first-row flag stays

@@ -22,7 +22,7 @@ TEST_F(FactoryTest, SerialTypesGetTheirDriverWithTheLineOpen) {
         {10, "Sarema ECR (Xon/Xoff)", "objMSCommSarema", SerialFlowControl::XonXoff},
         {11, "SWEDA ECR (mwcr)", "objMSCommSWEDA", SerialFlowControl::None},
     };
-    FiscalPrinterParam.COMPortParam = QStringLiteral("4800,e,7,1");
+    settings().FiscalPrinterParam.COMPortParam = QStringLiteral("4800,e,7,1");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.type);
         itfFiscalPrinter& printer = start(c.type);
@@ -54,7 +54,7 @@ TEST_F(FactoryTest, ReleaseDropsTheDriverAndClosesItsLine) {
 
 TEST_F(FactoryTest, TypeWithoutLocalDriverStandsButEveryUseIsToldThereIsNone) {
     start(3);
-    FiscalPrinterParam.Type = RegisterType::NoLocalDriver;
+    settings().FiscalPrinterParam.Type = RegisterType::NoLocalDriver;
     EXPECT_TRUE(InitFiscalPrinter(false));
     EXPECT_FALSE(FiscalPrinterActive());   // the previous driver is gone too
     const AppError e = raised([] { FiscalPrinter().NewSession(2); });
@@ -67,7 +67,7 @@ TEST_F(FactoryTest, TypesNoRegisterHasCreateNothing) {
     for (const int32_t type : {-1, -5, 13, 50, 98, 100, 1000}) {
         SCOPED_TRACE(type);
         start(3);
-        FiscalPrinterParam.Type = type;
+        settings().FiscalPrinterParam.Type = type;
         EXPECT_FALSE(InitFiscalPrinter(false));
         EXPECT_FALSE(FiscalPrinterActive());
     }
@@ -96,8 +96,8 @@ TEST(RchLineCodes, SpeedAndDataBitsFromThePortSettings) {
 
 TEST_F(FactoryTest, AnRchSpeedTheComponentRefusesIsAWarningAndNoDriver) {
     start(3);
-    FiscalPrinterParam.Type = RegisterType::RCHG600;
-    FiscalPrinterParam.COMPortParam = QStringLiteral("14400,n,8,1");
+    settings().FiscalPrinterParam.Type = RegisterType::RCHG600;
+    settings().FiscalPrinterParam.COMPortParam = QStringLiteral("14400,n,8,1");
     EXPECT_FALSE(InitFiscalPrinter(false));
     EXPECT_FALSE(FiscalPrinterActive());
     EXPECT_EQ(ui->prompts(), QStringList{QStringLiteral("Velocita' imposta non valida (1200,2400,4800,9600 o 19200)")});
@@ -118,14 +118,14 @@ TEST_F(FactoryTest, APortThatDoesNotOpenRaisesTheLineErrorAndLeavesNoDriver) {
         start(3);
         if (c.device)
             settingsStore().set(QStringLiteral("Devices"), QStringLiteral("COM%1").arg(c.port), QString::fromLatin1(c.device));
-        FiscalPrinterParam.COMPortNumber = c.port;
+        settings().FiscalPrinterParam.COMPortNumber = c.port;
         const AppError e = raised([] { InitFiscalPrinter(false); });
         EXPECT_EQ(e.number, c.number);
         EXPECT_FALSE(FiscalPrinterActive());
-        FiscalPrinterParam.COMPortNumber = 1;
+        settings().FiscalPrinterParam.COMPortNumber = 1;
     }
     // Line settings the port does not understand are the line's error as well.
-    FiscalPrinterParam.COMPortParam = QStringLiteral("9600;n;8;1");
+    settings().FiscalPrinterParam.COMPortParam = QStringLiteral("9600;n;8;1");
     EXPECT_EQ(raised([] { InitFiscalPrinter(false); }).number, SerialChannel::kInvalidSettings);
     EXPECT_FALSE(FiscalPrinterActive());
 }

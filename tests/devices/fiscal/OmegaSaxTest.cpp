@@ -57,7 +57,7 @@ TEST_F(OmegaSax, DescriptionsAreCutToTheShorterLimitThenFilledTo15) {
     itfFiscalPrinter& printer = start(RegisterType::OmegaSAX);
     printer.NewSession(2);
     for (const Case& c : cases) {
-        FiscalPrinterParam.DescriptionLen = c.length;
+        settings().FiscalPrinterParam.DescriptionLen = c.length;
         printer.SendData(money("1"), 1, QStringLiteral("abcdefghijklmnopqrstuvwxyz"), 1);
     }
     const QList<QByteArray> got = commands(2 + std::size(cases));

@@ -106,7 +106,7 @@ TEST_F(RchDriver, ACommandTheRegisterNeverCompletesTimesOutOnEveryModel) {
         itfFiscalPrinter& printer = start(type);
         fakes.reportNext(std::nullopt);
         // The register's time passes while the driver waits; no real waiting.
-        QTimer::singleShot(0, [&] { clock->advanceMs(FiscalPrinterParam.Timout); });
+        QTimer::singleShot(0, [&] { clock->advanceMs(settings().FiscalPrinterParam.Timout); });
         const AppError e = raised([&] { printer.NewSession(2); });
         EXPECT_EQ(e.number, driverError(521));
         EXPECT_EQ(e.source, RegisterTypeDescription(type));
@@ -127,7 +127,7 @@ TEST_F(RchDriver, AStatusReportedInsteadOfCompletionIsRaisedAtOnce) {
         {999, "[999] "},
     };
     // Long enough that a driver waiting for the time-out would be seen to wait.
-    FiscalPrinterParam.Timout = 5000;
+    settings().FiscalPrinterParam.Timout = 5000;
     for (const int32_t type : {RegisterType::RCHG600, RegisterType::RCHG1200}) {
         for (const Case& c : cases) {
             SCOPED_TRACE(std::to_string(type) + " / " + c.description);
@@ -154,7 +154,7 @@ TEST_F(RchDriver, AReportThatComesWhileTheCommandIsHandedOverCounts) {
         printer.NewSession(2);
         printer.SendData(money("2"), 1, QString(), 3);
         printer.EndSession();
-        EXPECT_LT(t.elapsed(), FiscalPrinterParam.Timout);
+        EXPECT_LT(t.elapsed(), settings().FiscalPrinterParam.Timout);
     }
 }
 

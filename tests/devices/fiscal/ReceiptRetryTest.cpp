@@ -36,7 +36,7 @@ protected:
         sim = CreateRegisterSimulator(QString::fromLatin1(GetParam().simulator));
         line = std::make_unique<RegisterSimulatorLine>(sim);
         settingsStore().set(QStringLiteral("Devices"), QStringLiteral("COM1"), line->devicePath());
-        FiscalPrinterParam.Type = GetParam().type;
+        settings().FiscalPrinterParam.Type = GetParam().type;
         ASSERT_TRUE(InitFiscalPrinter(false));
     }
     void TearDown() override {
@@ -116,7 +116,7 @@ TEST_P(ReceiptRetry, ALineThatKeepsSendingFailsWithinTheTimeout) {
     constexpr int kStreamMs = 3000, kEveryMs = 20;
     // No gap between the bytes is long enough to end the answer (CRF 4600 ends one after
     // CommandWait of silence).
-    FiscalPrinterParam.CommandWait = 100;
+    settings().FiscalPrinterParam.CommandWait = 100;
     SimulatorOutput noise{{0, QByteArray(1, 0x02)}};
     for (int ms = 0; ms < kStreamMs; ms += kEveryMs)
         noise.push_back({kEveryMs, "x"});

@@ -19,9 +19,9 @@ protected:
     static constexpr int kTimeoutMs = 300;
 
     void SetUp() override {
-        FiscalPrinterParam = FiscalPrinterSettings{};
-        FiscalPrinterParam.Timout = kTimeoutMs;
-        FiscalPrinterParam.CommandWait = 10;
+        settings().FiscalPrinterParam = FiscalPrinterSettings{};
+        settings().FiscalPrinterParam.Timout = kTimeoutMs;
+        settings().FiscalPrinterParam.CommandWait = 10;
     }
     void TearDown() override { InitFiscalPrinter(true); }
 
@@ -45,7 +45,7 @@ protected:
 
     // The driver of `type` on COM1, created by the factory as the program does.
     itfFiscalPrinter& start(int32_t type) {
-        FiscalPrinterParam.Type = type;
+        settings().FiscalPrinterParam.Type = type;
         EXPECT_TRUE(InitFiscalPrinter(false));
         return FiscalPrinter();
     }

@@ -13,7 +13,7 @@ Currency money(const char* text) { return *Currency::parse(QString::fromLatin1(t
 using Sarema = RegisterTest<SaremaSimulator>;
 
 TEST_F(Sarema, KeySequencesAsTheyAre) {
-    FiscalPrinterParam.DescriptionLen = 10;
+    settings().FiscalPrinterParam.DescriptionLen = 10;
     itfFiscalPrinter& printer = start(RegisterType::Sarema);
     printer.NewSession(2);
     printer.SendData(money("1.20"), 2, QStringLiteral("Pane"), 4);

@@ -129,7 +129,7 @@ TEST_F(Sweda, AWriteFailureReportsTheLinesOwnReason) {
 // reported as failed.
 TEST_F(Sweda, ALateCrEndsTheEarlierAnswerNotTheNextOne) {
     itfFiscalPrinter& printer = start(RegisterType::SWEDA);
-    FiscalPrinterParam.Timout = 1500;
+    settings().FiscalPrinterParam.Timout = 1500;
     sim->replaceNextAnswer(SimulatorOutput{{0, bytes({EOT})}, {500, bytes({CR})}});
     printer.NewSession(2);
     printer.SendData(money("1.20"), 1, QStringLiteral("Pane"), 4);

@@ -108,7 +108,7 @@ TEST_F(FiscalOptionsTest, OkStoresEveryControlAndTheDialogReopensOnThem) {
 }
 
 TEST_F(FiscalOptionsTest, AStoredTypeNoChoiceOffersSelectsNothingAndIsStoredAsNone) {
-    FiscalPrinterParam.Type = 13;
+    settings().FiscalPrinterParam.Type = 13;
     frmFiscalOptions w;
     EXPECT_EQ(types(w)->currentIndex(), -1);
     control<QPushButton>(w, "cmdCancel")->click();
@@ -130,10 +130,10 @@ TEST_F(FiscalOptionsTest, OpeningKeepsTheRegisterInUseAndPickingAnotherTypeRelea
 }
 
 TEST_F(FiscalOptionsTest, TheCurrencyBoxIsOfferedOnlyWithAConversionCurrency) {
-    FiscalPrinterParam.Type = RegisterType::Ellisse;
-    FiscalPrinterParam.CurrencyConversion = true;
-    FiscalPrinterParam.SendDescription = true;
-    FiscalPrinterParam.SendDisplay = false;
+    settings().FiscalPrinterParam.Type = RegisterType::Ellisse;
+    settings().FiscalPrinterParam.CurrencyConversion = true;
+    settings().FiscalPrinterParam.SendDescription = true;
+    settings().FiscalPrinterParam.SendDisplay = false;
     {
         frmFiscalOptions w;
         EXPECT_FALSE(control(w, "chkCurConvReg")->isEnabled());
@@ -193,7 +193,7 @@ TEST_F(FiscalOptionsTest, TheTestReceiptIsOneRowOfTheSmallestAmountOnDepartmentO
         {0, "PrintRecItem(\"ARTICOLO PROVA\", 1, 1, 0, 1) = 0"},
         {3, "PrintRecItem(\"ARTICOLO PROVA\", 0.001, 1, 0, 0.001) = 0"},
     };
-    FiscalPrinterParam.Type = RegisterType::RCHNucleo;
+    settings().FiscalPrinterParam.Type = RegisterType::RCHNucleo;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.decimals);
         fakes.clearCalls();
@@ -202,7 +202,7 @@ TEST_F(FiscalOptionsTest, TheTestReceiptIsOneRowOfTheSmallestAmountOnDepartmentO
         EXPECT_EQ(calls(QStringLiteral("EndFiscalReceipt")).size(), 1);
         EXPECT_FALSE(FiscalPrinterActive());   // released once printed
     }
-    FiscalPrinterParam.Type = 13;
+    settings().FiscalPrinterParam.Type = 13;
     EXPECT_FALSE(SendTestReceipt(2));
 }
 
@@ -210,7 +210,7 @@ TEST_F(FiscalOptionsTest, TheTestReceiptIsOneRowOfTheSmallestAmountOnDepartmentO
 // left it: the main window puts the register back in its saved state at its next activation.
 TEST_F(FiscalOptionsTest, AnErrorDuringTheTestReceiptLeavesTheRegisterAsTheFailureFoundIt) {
     openDatabaseWithEuro();
-    FiscalPrinterParam.Type = RegisterType::OlivettiELA;
+    settings().FiscalPrinterParam.Type = RegisterType::OlivettiELA;
     frmFiscalOptions w;
     fakes.answerNext(QStringLiteral("Vendita"), 9);
     ui->addAnswer(QStringLiteral("OK"));   // send the test receipt
@@ -228,7 +228,7 @@ TEST_F(FiscalOptionsTest, AnErrorDuringTheTestReceiptLeavesTheRegisterAsTheFailu
 }
 
 TEST_F(FiscalOptionsTest, ATestCancelledAtTheQuestionStoresAndSendsNothing) {
-    FiscalPrinterParam.Type = RegisterType::OlivettiELA;
+    settings().FiscalPrinterParam.Type = RegisterType::OlivettiELA;
     frmFiscalOptions w;
     ui->addAnswer(QStringLiteral("Cancel"));
     w.Test();
@@ -241,8 +241,8 @@ using FiscalOptionsOnEllisse = RegisterTest<EllisseSimulator>;
 TEST_F(FiscalOptionsOnEllisse, TheTestReceiptReachesTheRegisterAsKeys) {
     g_objDatabase = std::make_shared<Database>(nullptr, QStringLiteral("Negozio"), nullptr);
     g_objDatabase->SetCurrency(std::make_shared<EuroCurrencyInfo>());
-    FiscalPrinterParam.Type = RegisterType::Ellisse;
-    FiscalPrinterParam.COMPortNumber = 1;
+    settings().FiscalPrinterParam.Type = RegisterType::Ellisse;
+    settings().FiscalPrinterParam.COMPortNumber = 1;
     frmFiscalOptions w;
     ui->addAnswer(QStringLiteral("OK"));
     w.Test();
@@ -289,8 +289,8 @@ TEST_F(FiscalOptionsTest, AnAnswerLineSetsTheNamedControlsAndPressesOk) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         setSettingsStore(std::make_shared<MemorySettingsStore>());
-        FiscalPrinterParam = FiscalPrinterSettings{};
-        FiscalPrinterParam.Timout = kTimeoutMs;
+        settings().FiscalPrinterParam = FiscalPrinterSettings{};
+        settings().FiscalPrinterParam.Timout = kTimeoutMs;
         ui->clearLog();
         for (const char* line : c.lines) ui->addAnswer(QString::fromUtf8(line));
         frmFiscalOptions::ShowModal(nullptr);

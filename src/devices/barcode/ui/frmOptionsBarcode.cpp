@@ -74,10 +74,10 @@ frmOptionsBarcode::frmOptionsBarcode(QWidget* parent) : ModalDialog(parent) {
 
     // Load: the stored settings. A stored port outside the list selects nothing.
     ApplyFormFont(this, g_strFontName, g_nFontSizeDelta);
-    const int port = BarcodeReaderParam.COMPortNumber;
+    const int port = settings().BarcodeReaderParam.COMPortNumber;
     m_cboCOMPort->setCurrentIndex(port >= 0 && port < m_cboCOMPort->count() ? port : -1);
-    m_txtCOMParam->setCurrentText(BarcodeReaderParam.COMPortParam);
-    m_script->SetScript(BarcodeReaderParam.VBFilterScript);
+    m_txtCOMParam->setCurrentText(settings().BarcodeReaderParam.COMPortParam);
+    m_script->SetScript(settings().BarcodeReaderParam.VBFilterScript);
     EnableControls();
     cmdOK->setDefault(true);
     resize(sizeHint().expandedTo(QSize(640, 460)));
@@ -88,9 +88,9 @@ void frmOptionsBarcode::EnableControls() { m_txtCOMParam->setEnabled(m_cboCOMPor
 void frmOptionsBarcode::Ok() {
     try {
         // With no port chosen (a stored number outside the list) the stored one stays.
-        if (m_cboCOMPort->currentIndex() >= 0) BarcodeReaderParam.COMPortNumber = m_cboCOMPort->currentIndex();
-        BarcodeReaderParam.COMPortParam = m_txtCOMParam->currentText();
-        BarcodeReaderParam.VBFilterScript = m_script->Script();
+        if (m_cboCOMPort->currentIndex() >= 0) settings().BarcodeReaderParam.COMPortNumber = m_cboCOMPort->currentIndex();
+        settings().BarcodeReaderParam.COMPortParam = m_txtCOMParam->currentText();
+        settings().BarcodeReaderParam.VBFilterScript = m_script->Script();
         SaveBarcodeReaderParam();
         accept();
     } catch (const AppError& e) {

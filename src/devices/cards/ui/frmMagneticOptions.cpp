@@ -82,11 +82,11 @@ frmMagneticOptions::frmMagneticOptions(QWidget* parent) : ModalDialog(parent) {
 
     // Load. A stored type or port that no item shows selects nothing.
     ApplyFormFont(this, g_strFontName, g_nFontSizeDelta);
-    m_cmbDevType->setCurrentIndex(m_cmbDevType->findData(MagneticDevParam.Type));
-    const int port = MagneticDevParam.COMPortNumber;
+    m_cmbDevType->setCurrentIndex(m_cmbDevType->findData(settings().MagneticDevParam.Type));
+    const int port = settings().MagneticDevParam.COMPortNumber;
     m_cboCOMPort->setCurrentIndex(port >= 0 && port < m_cboCOMPort->count() ? port : -1);
-    m_txtCOMParam->setCurrentText(MagneticDevParam.COMPortParam);
-    m_script->SetScript(MagneticDevParam.VBFilterScript);
+    m_txtCOMParam->setCurrentText(settings().MagneticDevParam.COMPortParam);
+    m_script->SetScript(settings().MagneticDevParam.VBFilterScript);
     EnableControls();
     cmdOK->setDefault(true);
     resize(sizeHint().expandedTo(QSize(640, 480)));
@@ -102,10 +102,10 @@ void frmMagneticOptions::EnableControls() {
 void frmMagneticOptions::Ok() {
     try {
         // With nothing chosen (a stored value no item shows) the stored value stays.
-        if (m_cmbDevType->currentIndex() >= 0) MagneticDevParam.Type = m_cmbDevType->currentData().toInt();
-        if (m_cboCOMPort->currentIndex() >= 0) MagneticDevParam.COMPortNumber = m_cboCOMPort->currentIndex();
-        MagneticDevParam.COMPortParam = m_txtCOMParam->currentText();
-        MagneticDevParam.VBFilterScript = m_script->Script();
+        if (m_cmbDevType->currentIndex() >= 0) settings().MagneticDevParam.Type = m_cmbDevType->currentData().toInt();
+        if (m_cboCOMPort->currentIndex() >= 0) settings().MagneticDevParam.COMPortNumber = m_cboCOMPort->currentIndex();
+        settings().MagneticDevParam.COMPortParam = m_txtCOMParam->currentText();
+        settings().MagneticDevParam.VBFilterScript = m_script->Script();
         SaveMagneticDevSettings();
         m_confirmed = true;
         accept();
@@ -134,6 +134,6 @@ MV_REGISTER_WINDOW(frmMagneticOptions, [] {
     auto* w = new frmMagneticOptions();
     // Settings never loaded (the developer's tool): the picture shows the script a new
     // installation starts from.
-    if (MagneticDevParam.VBFilterScript.isEmpty()) w->ScriptBox().SetScript(DefaultCodeFilterScript());
+    if (settings().MagneticDevParam.VBFilterScript.isEmpty()) w->ScriptBox().SetScript(DefaultCodeFilterScript());
     return w;
 });

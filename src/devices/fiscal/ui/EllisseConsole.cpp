@@ -58,8 +58,8 @@ QByteArray EllisseConsole::ReadCommand(int number) { return "020" + QByteArray::
 EllisseConsole::EllisseConsole() : m_comm(createSerialChannel()) {
     m_comm->setObjectName(QStringLiteral("MSCommBil"));
     connect(m_comm.get(), &SerialChannel::received, this, [this] { OnComm(); });
-    if (FiscalPrinterParam.Timout == 0)
-        FiscalPrinterParam.Timout = kDefaultTimeoutMs;
+    if (settings().FiscalPrinterParam.Timout == 0)
+        settings().FiscalPrinterParam.Timout = kDefaultTimeoutMs;
 }
 
 EllisseConsole::~EllisseConsole() {
