@@ -3,7 +3,7 @@
 #include "AppError.h"
 #include "Configuration.h"
 #include "ErrorReporting.h"
-#include "PrintProgress.h"
+#include "WindowPrintProgress.h"
 #include "ScriptRunners.h"
 #include "TableData.h"
 #include "UiServices.h"

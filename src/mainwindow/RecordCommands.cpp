@@ -6,7 +6,7 @@
 #include "LibraryApplication.h"
 #include "ObjDataGrid.h"
 #include "ObjDbError.h"
-#include "PrintProgress.h"
+#include "WindowPrintProgress.h"
 #include "TableData.h"
 #include "UiServices.h"
 #include <QApplication>

@@ -11,6 +11,7 @@
 #include "GuardedCounterServices.h"
 #include "LibraryApplication.h"
 #include "LibraryNotifications.h"
+#include "MainOperationWindows.h"
 #include "MainWindowPlacement.h"
 #include "ObjDataGrid.h"
 #include <QTableView>
@@ -118,6 +119,7 @@ frmMain::frmMain(std::unique_ptr<NotificationArea> notificationArea, ReceiptServ
     SetDataSelectionCaption();
 
     setMainWindowServices(this);
+    setOperationWindows(&mainOperationWindows());
     setArticleSearchHost(this);
     setCounterServices(m_guarded.get());
     // Rows without a report layout come to the browser as this window writes them.
@@ -141,6 +143,7 @@ frmMain::~frmMain()
     setReportBrowserExport(nullptr);
     if (counterServices() == m_guarded.get()) setCounterServices(nullptr);
     if (articleSearchHost() == this) setArticleSearchHost(nullptr);
+    if (operationWindows() == &mainOperationWindows()) setOperationWindows(nullptr);
     if (mainWindowServices() == this) setMainWindowServices(nullptr);
     // The grid lets go of the view before the view goes.
     m_panel.reset();

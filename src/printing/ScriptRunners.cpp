@@ -3,7 +3,7 @@
 #include "AppError.h"
 #include "Configuration.h"
 #include "DefaultScripts.h"
-#include "PrintProgress.h"
+#include "WindowPrintProgress.h"
 #include "ScriptEngine.h"
 #include "ScriptFields.h"
 #include "TableData.h"

@@ -6,6 +6,8 @@
 #include "DatabaseFiles.h"
 #include "KilledChild.h"
 #include "Notify.h"
+#include "OperationWindows.h"
+#include "PrintProgress.h"
 #include "TableObject.h"
 #include <QDir>
 #include <QFile>
@@ -309,6 +311,45 @@ TEST_F(Backup, StoppingTheCopyEndsTheRunWithoutDeletingOrStoringDates)
 }
 
 }  // namespace
+
+// The program's save, given no progress of its own, shows the window the main window installs,
+// and closes it at the end; with none installed it runs the same, showing nothing.
+TEST_F(Backup, TheProgramsSaveShowsTheInstalledProgressWindow)
+{
+    class Windows final : public OperationWindows {
+    public:
+        std::unique_ptr<BackupProgress> BackupWindow() override
+        {
+            class Window final : public BackupProgress {
+            public:
+                explicit Window(QStringList& log) : m_log(log) {}
+                void Show(const QString& text) override { m_log << text; }
+                itfProgress* Target() override { return nullptr; }
+                void Close() override { m_log << QStringLiteral("<closed>"); }
+
+            private:
+                QStringList& m_log;
+            };
+            return std::make_unique<Window>(shown);
+        }
+        std::unique_ptr<PrintProgress> ReceiptWindow() override { return nullptr; }
+        std::shared_ptr<void> Busy() override { return nullptr; }
+        QStringList shown;
+    } windows;
+    BackupRequest r = firstWeek();
+    r.deleteAtOrigin = false;
+    r.automatic = true;
+
+    EXPECT_EQ(BackupRestoreData(r), BackupRestore::Outcome::Completed);
+    setOperationWindows(&windows);
+    EXPECT_EQ(BackupRestoreData(r), BackupRestore::Outcome::Completed);
+    setOperationWindows(nullptr);
+    ASSERT_FALSE(windows.shown.isEmpty());
+    EXPECT_TRUE(windows.shown.contains(QStringLiteral("Salvataggio dei dati <Vendite> dal 01/03/2007 al 08/03/2007...")))
+        << windows.shown.join(u'|').toStdString();
+    EXPECT_EQ(windows.shown.back(), QStringLiteral("<closed>"));
+    EXPECT_EQ(oids(backupPath(), "Vendite"), QList<qint64>{saved});
+}
 
 // A save killed after its copy and before its deletion: the program's next start finishes it
 // before any window shows a row (so nobody works on a sale the move will delete) and says so.

@@ -1,9 +1,11 @@
 // The fiscal receipt of a sale: what the register is told, in which order, with which
 // prices and quantities; what a negative total, an empty sale, the operator's Stop and a
 // failing register lead to; and that the sale stays as it was whatever happens.
+#include "BackupRestore.h"
 #include "CounterDevices.h"
 #include "CounterShop.h"
 #include "DeviceSettings.h"
+#include "OperationWindows.h"
 #include "PrintProgress.h"
 #include "ReceiptService.h"
 
@@ -338,6 +340,45 @@ TEST_F(Receipt, ReprintAsksFirstAndTellsWhenDone)
     service().ReprintReceipt(nullptr);
     service().ReprintReceipt(select(QStringLiteral("Vendite"), QStringLiteral("OID = 0")).get());
     EXPECT_EQ(log(), QStringList());
+}
+
+// Without a progress of its own, a reprint shows the window the main window installs and holds
+// the main window busy from before the receipt is shown until after it is closed; with none
+// installed it still goes out.
+TEST_F(Receipt, AReprintShowsTheInstalledWindowsAroundTheReceipt)
+{
+    class Windows final : public OperationWindows {
+    public:
+        explicit Windows(QStringList& log) : m_log(log) {}
+        std::unique_ptr<BackupProgress> BackupWindow() override { return nullptr; }
+        std::unique_ptr<PrintProgress> ReceiptWindow() override { return std::make_unique<TestProgress>(m_log, 0); }
+        std::shared_ptr<void> Busy() override
+        {
+            m_log << QStringLiteral("busy");
+            return std::shared_ptr<void>(nullptr, [this](void*) { m_log << QStringLiteral("idle"); });
+        }
+
+    private:
+        QStringList& m_log;
+    };
+    const qint64 s = sell({{"A", 1, "5.00"}});
+    settings().FiscalPrinterEnabled = true;
+    const auto reprint = [&] {
+        prompts->addAnswer("Yes");
+        ReceiptService([this]() -> itfFiscalPrinter& { return printer; }).ReprintReceipt(sale(s).get());
+    };
+
+    reprint();
+    EXPECT_EQ(printer.calls, (QStringList{"NewSession 2", "SendData 5 x1 \"Articolo A\" 1", "EndSession"}));
+
+    QStringList shown;
+    Windows windows(shown);
+    setOperationWindows(&windows);
+    printer.calls.clear();
+    reprint();
+    setOperationWindows(nullptr);
+    EXPECT_EQ(printer.calls, (QStringList{"NewSession 2", "SendData 5 x1 \"Articolo A\" 1", "EndSession"}));
+    EXPECT_EQ(shown, (QStringList{"busy", "show " + kSending, "start 1", "end", "close", "idle"}));
 }
 
 // The sale form reaches the receipt service through the registered counter services.

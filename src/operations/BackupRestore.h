@@ -21,7 +21,6 @@
 
 class Database;
 class DBEngine;
-class QWidget;
 class TableData;
 class itfNotifyEvent;
 class itfProgress;
@@ -45,25 +44,13 @@ struct BackupChoice {
     bool moveArchive = false;
 };
 
-// Where a run shows what it is doing: the progress window in the program.
+// Where a run shows what it is doing: the progress window in the program (OperationWindows).
 class BackupProgress {
 public:
     virtual ~BackupProgress() = default;
     virtual void Show(const QString& text) = 0;
     virtual itfProgress* Target() = 0;   // the library's progress sink; may be null
     virtual void Close() = 0;
-};
-
-// The core's progress window (frmMessage) over `owner`.
-class MessageWindowProgress final : public BackupProgress {
-public:
-    explicit MessageWindowProgress(QWidget* owner = nullptr) : m_owner(owner) {}
-    void Show(const QString& text) override;
-    itfProgress* Target() override;
-    void Close() override;
-private:
-    QWidget* m_owner;
-    bool m_shown = false;
 };
 
 class BackupRestore {
@@ -121,8 +108,9 @@ private:
 };
 
 // The main window's BackupRestoreData over the program's globals: the working database of
-// g_objDatabase and g_objDBEngine, RootDir and BackupDir, the progress window over the main
-// window. Nothing when no database is open.
+// g_objDatabase and g_objDBEngine, RootDir and BackupDir, and `progress`, by default the
+// progress window of the installed OperationWindows (none shown without them). Nothing when
+// no database is open.
 BackupRestore::Outcome BackupRestoreData(bool restore, bool allData, const std::optional<QDate>& from, const QDate& to,
                                          bool deleteAtOrigin, bool copyArticoli, bool copyRelated, bool automatic);
 BackupRestore::Outcome BackupRestoreData(const BackupRequest& request, BackupProgress* progress = nullptr);

@@ -6,14 +6,11 @@
 #include "DeviceSettings.h"
 #include "ErrorReporting.h"
 #include "FiscalPrinterFactory.h"
-#include "MainWindowServices.h"
+#include "OperationWindows.h"
 #include "PrintProgress.h"
 #include "TableData.h"
 #include "UiServices.h"
 
-#include <QApplication>
-#include <QPointer>
-#include <QWidget>
 #include <cmath>
 
 namespace {
@@ -50,27 +47,12 @@ bool sellsFractions(TableData& row)
     return !unit->IsEmpty() && unit->GetBoolValue(QStringLiteral("Decimali"));
 }
 
-// The main window disabled, with the hourglass, for as long as this lives.
-class MainWindowBusy {
-public:
-    MainWindowBusy()
-    {
-        MainWindowServices* services = mainWindowServices();
-        m_window = services ? services->mainWidget() : nullptr;
-        if (m_window) m_window->setEnabled(false);
-        if (qApp) QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~MainWindowBusy()
-    {
-        if (qApp) QApplication::restoreOverrideCursor();
-        if (m_window) m_window->setEnabled(true);
-    }
-    MainWindowBusy(const MainWindowBusy&) = delete;
-    MainWindowBusy& operator=(const MainWindowBusy&) = delete;
-
-private:
-    QPointer<QWidget> m_window;
-};
+std::unique_ptr<PrintProgress> mainWindowProgress()
+{
+    OperationWindows* windows = operationWindows();
+    std::unique_ptr<PrintProgress> shown = windows ? windows->ReceiptWindow() : nullptr;
+    return shown ? std::move(shown) : SilentPrintProgress();
+}
 
 } // namespace
 
@@ -118,7 +100,7 @@ int16_t ReceiptDecimals(const Database& db, bool conversion)
 
 ReceiptService::ReceiptService(PrinterSource printer, ProgressSource progress)
     : m_printer(printer ? std::move(printer) : PrinterSource([]() -> itfFiscalPrinter& { return FiscalPrinter(); })),
-      m_progress(progress ? std::move(progress) : ProgressSource(&MainWindowPrintProgress))
+      m_progress(progress ? std::move(progress) : ProgressSource(&mainWindowProgress))
 {
 }
 
@@ -233,7 +215,8 @@ void ReceiptService::ReprintReceipt(TableData* sales)
             return;
         bool issued = false;
         {
-            MainWindowBusy busy;
+            OperationWindows* windows = operationWindows();
+            const std::shared_ptr<void> busy = windows ? windows->Busy() : nullptr;
             const auto rows = sales->GetReference(QStringLiteral("Articoli"));
             issued = Send_Scontrino(*rows);
         }

@@ -1,4 +1,4 @@
-#include "PrintProgress.h"
+#include "WindowPrintProgress.h"
 
 #include "MainWindowServices.h"
 #include "frmMessage.h"
@@ -8,15 +8,6 @@
 #include <QWidget>
 
 namespace {
-
-class SilentProgress final : public PrintProgress {
-public:
-    void show(const QString&) override {}
-    void start(int32_t) override {}
-    bool step() override { return true; }
-    void end() override {}
-    void close() override {}
-};
 
 class WindowProgress final : public PrintProgress {
 public:
@@ -57,5 +48,3 @@ std::unique_ptr<PrintProgress> MainWindowPrintProgress()
 }
 
 std::unique_ptr<PrintProgress> WindowPrintProgress(QWidget* owner) { return std::make_unique<WindowProgress>(owner); }
-
-std::unique_ptr<PrintProgress> SilentPrintProgress() { return std::make_unique<SilentProgress>(); }

@@ -1,10 +1,10 @@
 #pragma once
-// What the receipt job shows while it runs, and where the operator's Stop comes from.
+// What a job shows while it runs (a receipt, a run of labels, a deletion of rows), and where
+// the operator's Stop comes from. The windows that show it live with the windows; a job that
+// nobody watches takes SilentPrintProgress.
 #include <QString>
 #include <cstdint>
 #include <memory>
-
-class QWidget;
 
 class PrintProgress {
 public:
@@ -17,10 +17,5 @@ public:
     virtual void close() = 0;
 };
 
-// The progress window over the main window while the main window is the active one (the
-// operator printing from it); otherwise nothing is shown and the job is never stopped.
-std::unique_ptr<PrintProgress> MainWindowPrintProgress();
-// The progress window over `owner`, whichever window is active.
-std::unique_ptr<PrintProgress> WindowPrintProgress(QWidget* owner);
 // Nothing shown, never stopped: a job nobody watches.
 std::unique_ptr<PrintProgress> SilentPrintProgress();

@@ -11,12 +11,12 @@
 #include "ErrorReporting.h"
 #include "FileOps.h"
 #include "MainWindowServices.h"
+#include "OperationWindows.h"
 #include "SaveReminder.h"
 #include "SystemHelpers.h"
 #include "TableData.h"
 #include "TableObject.h"
 #include "UiServices.h"
-#include "frmMessage.h"
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -243,22 +243,6 @@ void removeJournal(const QString& path)
 }
 
 }  // namespace
-
-// --- progress window --------------------------------------------------------------------------
-
-void MessageWindowProgress::Show(const QString& text)
-{
-    frmMessage::instance().ShowMsg(text, m_owner, -1, -1);
-    m_shown = true;
-}
-
-itfProgress* MessageWindowProgress::Target() { return &frmMessage::instance(); }
-
-void MessageWindowProgress::Close()
-{
-    if (m_shown && frmMessage::isLoaded()) frmMessage::unloadInstance();
-    m_shown = false;
-}
 
 // --- texts -------------------------------------------------------------------------------------
 
@@ -561,10 +545,10 @@ int BackupRestore::Recover()
 BackupRestore::Outcome BackupRestoreData(const BackupRequest& request, BackupProgress* progress)
 {
     if (!g_objDatabase || !g_objDBEngine) return BackupRestore::Outcome::Refused;
-    MainWindowServices* mw = mainWindowServices();
-    MessageWindowProgress window(mw ? mw->mainWidget() : nullptr);
-    BackupRestore run({g_objDatabase, g_objDBEngine, settings().RootDir, settings().BackupDir, progress ? progress : &window,
-                       DatabaseNotifyTarget()});
+    std::unique_ptr<BackupProgress> window;
+    if (!progress)
+        if (OperationWindows* windows = operationWindows()) progress = (window = windows->BackupWindow()).get();
+    BackupRestore run({g_objDatabase, g_objDBEngine, settings().RootDir, settings().BackupDir, progress, DatabaseNotifyTarget()});
     return run.Run(request);
 }
 
