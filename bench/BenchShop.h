@@ -1,9 +1,9 @@
 #pragma once
 // The shop database the benchmarks fill: the program's own layout, created afresh and
 // opened through the library, before any rows are added by plain SQL.
-#include "DB.h"
-#include "DBEngine.h"
-#include "Database.h"
+#include "data/DB.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
 #include <QFile>
 #include <memory>
 

@@ -4,7 +4,7 @@
 // prepared once, values read as a program without the library would read them. Every raw
 // reference of bench/ opens its file through this class, so that a ratio measures the
 // library and not a difference of settings.
-#include "ConnectionSettings.h"
+#include "objdb/ConnectionSettings.h"
 #include <QFile>
 #include <QString>
 #include <QVariant>

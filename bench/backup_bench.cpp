@@ -5,15 +5,15 @@
 // move and the raw one on fresh copies of the same files, one after the other; the medians
 // are compared (`ratio`, target: at most 2) and both results must hold the same rows in
 // every table. The peak memory of each move is read in a process of its own.
-#include "BackupRestore.h"
+#include "operations/BackupRestore.h"
 #include "BenchShop.h"
-#include "ConnectionSettings.h"
-#include "DB.h"
-#include "DBEngine.h"
-#include "Database.h"
-#include "SettingsStore.h"
-#include "SqlConnection.h"
-#include "UiServices.h"
+#include "objdb/ConnectionSettings.h"
+#include "data/DB.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
+#include "base/SettingsStore.h"
+#include "objdb/SqlConnection.h"
+#include "base/UiServices.h"
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -28,7 +28,7 @@
 #include <ctime>
 #include <map>
 #include <memory>
-#include "ConnectionSettings.h"
+#include "objdb/ConnectionSettings.h"
 #include <sqlite3.h>
 
 namespace {

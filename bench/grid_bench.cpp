@@ -4,13 +4,13 @@
 // first screen, turn about, plain SQLite reads the rows the grid loaded, every column, on
 // the same file opened with the library's settings (RawSqlite): `ratio` is what the grid,
 // its data set and its painting cost over the reading alone.
-#include "DBEngine.h"
-#include "Database.h"
-#include "Definitions.h"
-#include "ObjDataGrid.h"
-#include "SqlConnection.h"
-#include "TableData.h"
-#include "TableObject.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
+#include "objdb/Definitions.h"
+#include "objdb/ui/ObjDataGrid.h"
+#include "objdb/SqlConnection.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
 #include "RawSqlite.h"
 #include "SideBySide.h"
 #include <QApplication>

@@ -7,17 +7,17 @@
 // settings (RawSqlite): the line's fields cut from the file, the article found by code, the
 // load line inserted and linked to the supply, the article's stock, price and average price
 // updated, all in one transaction; `ratio` is the library's cost.
-#include "DB.h"
-#include "DBEngine.h"
-#include "Database.h"
-#include "DeliveryFileReader.h"
-#include "DeliveryImport.h"
-#include "DeliveryLayout.h"
-#include "ImportOperator.h"
-#include "SqlConnection.h"
-#include "TableData.h"
-#include "TableObject.h"
-#include "UiServices.h"
+#include "data/DB.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
+#include "documents/DeliveryFileReader.h"
+#include "documents/DeliveryImport.h"
+#include "documents/DeliveryLayout.h"
+#include "documents/ImportOperator.h"
+#include "objdb/SqlConnection.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
+#include "base/UiServices.h"
 #include "RawSqlite.h"
 #include "SideBySide.h"
 #include <QDir>

@@ -3,13 +3,13 @@
 // Beside each library operation the same work runs on plain SQLite over the same tables
 // (made by the library, opened with its settings through RawSqlite, statements prepared
 // once), turn about in one run: the library's cost reads as the counter `ratio`.
-#include "Currency.h"
-#include "DBEngine.h"
-#include "Database.h"
-#include "Definitions.h"
-#include "SqlConnection.h"
-#include "TableData.h"
-#include "TableObject.h"
+#include "base/Currency.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
+#include "objdb/Definitions.h"
+#include "objdb/SqlConnection.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
 #include "RawSqlite.h"
 #include "SideBySide.h"
 #include <QDir>

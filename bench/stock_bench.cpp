@@ -12,14 +12,14 @@
 // read in a process of its own (this program started again with --sale-lines or
 // --long-session), so that nothing of this process counts.
 #include "BenchShop.h"
-#include "Clock.h"
-#include "Currency.h"
-#include "DB.h"
-#include "DBEngine.h"
-#include "Database.h"
-#include "SqlConnection.h"
-#include "TableData.h"
-#include "TableObject.h"
+#include "base/Clock.h"
+#include "base/Currency.h"
+#include "data/DB.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
+#include "objdb/SqlConnection.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
 #include "RawSqlite.h"
 #include "SideBySide.h"
 #include <QCoreApplication>

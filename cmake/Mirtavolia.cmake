@@ -43,7 +43,9 @@ function(mv_library name)
   endif()
   add_library(${name} STATIC ${_srcs} ${_hdrs})
   mv_autogen_follows_sources(${name} ${_srcs} ${_hdrs})
-  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  # Includes name the folder of a header from one of two roots: "objdb/Database.h",
+  # "core/Configuration.h" (a header of the includer's own folder is included plain).
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/src/platform)
   _mv_check_deps(${name} ${ARGN})
   target_link_libraries(${name} PUBLIC ${ARGN})
 endfunction()

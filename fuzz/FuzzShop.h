@@ -4,12 +4,12 @@
 // swallows refusals and warnings (an input refused is the input's business).
 #include "FuzzSupport.h"
 
-#include "Configuration.h"
-#include "CurrencyInfo.h"
-#include "DB.h"
-#include "DBEngine.h"
-#include "Database.h"
-#include "Notify.h"
+#include "core/Configuration.h"
+#include "objdb/CurrencyInfo.h"
+#include "data/DB.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
+#include "objdb/Notify.h"
 
 #include <memory>
 

@@ -6,15 +6,15 @@
 // quantity is a finite number.
 #include "FuzzShop.h"
 
-#include "AppError.h"
-#include "Configuration.h"
-#include "CurrencyInfo.h"
-#include "DB.h"
-#include "DBEngine.h"
-#include "Database.h"
-#include "Notify.h"
-#include "ParseBarcode.h"
-#include "SqlConnection.h"
+#include "base/AppError.h"
+#include "core/Configuration.h"
+#include "objdb/CurrencyInfo.h"
+#include "data/DB.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
+#include "objdb/Notify.h"
+#include "core/ParseBarcode.h"
+#include "objdb/SqlConnection.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 #include <QCoreApplication>

@@ -6,8 +6,8 @@
 // package left no file behind.
 #include "FuzzSupport.h"
 
-#include "AppError.h"
-#include "CabinetArchive.h"
+#include "base/AppError.h"
+#include "core/CabinetArchive.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 #include <QCoreApplication>

@@ -5,10 +5,10 @@
 // start of the program would read it.
 #include "FuzzSupport.h"
 
-#include "AppError.h"
-#include "Configuration.h"
-#include "ConfigurationFile.h"
-#include "SettingsStore.h"
+#include "base/AppError.h"
+#include "core/Configuration.h"
+#include "core/ConfigurationFile.h"
+#include "base/SettingsStore.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -12,18 +12,18 @@
 // data set's selection, which only reads.
 #include "FuzzShop.h"
 
-#include "AppError.h"
-#include "Configuration.h"
-#include "CurrencyInfo.h"
-#include "DB.h"
-#include "DBEngine.h"
-#include "Database.h"
-#include "DatabaseJetSchema.h"
-#include "JetTranslator.h"
-#include "Notify.h"
-#include "SqlConnection.h"
-#include "TableData.h"
-#include "TableObject.h"
+#include "base/AppError.h"
+#include "core/Configuration.h"
+#include "objdb/CurrencyInfo.h"
+#include "data/DB.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
+#include "objdb/DatabaseJetSchema.h"
+#include "objdb/JetTranslator.h"
+#include "objdb/Notify.h"
+#include "objdb/SqlConnection.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>

@@ -1,8 +1,8 @@
 // Feeds arbitrary text to the script engine as a script, then runs every procedure it
 // defines with a record, a text and a number. Only ScriptError may come out; anything
 // else (a crash, another exception, a sanitizer report, a hang past the limits) is a fault.
-#include "ScriptEngine.h"
-#include "ScriptRecord.h"
+#include "vbscript/ScriptEngine.h"
+#include "vbscript/ScriptRecord.h"
 
 #include <QString>
 #include <cstddef>

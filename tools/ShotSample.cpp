@@ -1,8 +1,8 @@
 #include "ShotSample.h"
-#include "Currency.h"
-#include "Database.h"
-#include "TableData.h"
-#include "TableObject.h"
+#include "base/Currency.h"
+#include "objdb/Database.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
 
 namespace {
 

@@ -1,18 +1,18 @@
 // Save and restore between the working and the backup database, and the reminder engine,
 // on the working database of the configuration, through the calls the main window makes.
-#include "BackupRestore.h"
-#include "Clock.h"
-#include "Configuration.h"
-#include "DB.h"
-#include "DatabaseFiles.h"
-#include "Database.h"
+#include "operations/BackupRestore.h"
+#include "base/Clock.h"
+#include "core/Configuration.h"
+#include "data/DB.h"
+#include "core/DatabaseFiles.h"
+#include "objdb/Database.h"
 #include "MvTool.h"
 #include "ShopFiles.h"
-#include "Notify.h"
-#include "ReminderEngine.h"
-#include "Startup.h"
-#include "SystemHelpers.h"
-#include "UiServices.h"
+#include "objdb/Notify.h"
+#include "operations/ReminderEngine.h"
+#include "dialogs/Startup.h"
+#include "core/SystemHelpers.h"
+#include "base/UiServices.h"
 #include <QDateTime>
 #include <cstdio>
 

@@ -1,9 +1,9 @@
 // Configuration commands: show, save and set the settings the program loads.
-#include "Configuration.h"
-#include "DeviceSettings.h"
+#include "core/Configuration.h"
+#include "core/DeviceSettings.h"
 #include "MvTool.h"
-#include "RoundRanges.h"
-#include "SettingsStore.h"
+#include "core/RoundRanges.h"
+#include "base/SettingsStore.h"
 
 namespace {
 // Line ends inside a value (the scripts) shown as escapes, so each setting stays one line.

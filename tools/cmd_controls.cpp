@@ -1,7 +1,7 @@
-#include "AnswerControls.h"
-#include "Configuration.h"
+#include "dialogs/AnswerControls.h"
+#include "core/Configuration.h"
 #include "MvTool.h"
-#include "WindowRegistry.h"
+#include "dialogs/WindowRegistry.h"
 #include <QWidget>
 
 namespace {

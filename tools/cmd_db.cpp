@@ -1,18 +1,18 @@
 // Database commands: create or upgrade a file, run Jet SQL, drive data sets line by line
 // exactly as the program does, copy rows between files.
 #include "MvTool.h"
-#include "AppError.h"
-#include "OpenRows.h"
-#include "Configuration.h"
-#include "DB.h"
-#include "DBEngine.h"
-#include "Database.h"
-#include "Definitions.h"
-#include "Notify.h"
-#include "ObjDbError.h"
-#include "TableData.h"
-#include "TableObject.h"
-#include "TypedNumber.h"
+#include "base/AppError.h"
+#include "objdb/OpenRows.h"
+#include "core/Configuration.h"
+#include "data/DB.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
+#include "objdb/Definitions.h"
+#include "objdb/Notify.h"
+#include "objdb/ObjDbError.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
+#include "base/TypedNumber.h"
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <iostream>

@@ -1,14 +1,14 @@
 // Counter-device commands: the card reader in use (read and write a card as the card
 // dialog does, the code in a card text), the barcode reader's filter, and the scale's
 // frame; each through the same calls the program makes.
-#include "Configuration.h"
-#include "DeviceSettings.h"
+#include "core/Configuration.h"
+#include "core/DeviceSettings.h"
 #include "MvTool.h"
-#include "UiServices.h"
-#include "itfMagneticCard.h"
-#include "modBarcodeReader.h"
-#include "modMagneticDev.h"
-#include "modOmegaNet.h"
+#include "base/UiServices.h"
+#include "devices/cards/itfMagneticCard.h"
+#include "devices/barcode/modBarcodeReader.h"
+#include "devices/cards/modMagneticDev.h"
+#include "devices/scale/modOmegaNet.h"
 #include <optional>
 
 namespace {

@@ -1,15 +1,15 @@
 // Fiscal register: one receipt through the configured driver, against a serial device, a
 // register simulator on a pseudo-terminal or the scripted fakes of the makers' register
 // software, with the traffic or the calls printed as they go.
-#include "DeviceSettings.h"
-#include "FiscalPrinterFactory.h"
+#include "core/DeviceSettings.h"
+#include "devices/fiscal/FiscalPrinterFactory.h"
 #include "MvTool.h"
-#include "RegisterComponentFakes.h"
-#include "RegisterSimulatorLine.h"
-#include "RegisterSimulators.h"
-#include "RegisterTraffic.h"
-#include "SaremaSimulator.h"
-#include "SettingsStore.h"
+#include "devices/simulators/RegisterComponentFakes.h"
+#include "devices/simulators/RegisterSimulatorLine.h"
+#include "devices/simulators/RegisterSimulators.h"
+#include "devices/simulators/RegisterTraffic.h"
+#include "devices/simulators/SaremaSimulator.h"
+#include "base/SettingsStore.h"
 
 #include <QLocale>
 #include <memory>

@@ -2,17 +2,17 @@
 // record layouts, as the import window shows it.
 #include "MvTool.h"
 #include "ShopFiles.h"
-#include "AppError.h"
-#include "Configuration.h"
-#include "CurrencyInfo.h"
-#include "DB.h"
-#include "DBEngine.h"
-#include "Database.h"
-#include "DeliveryFileReader.h"
-#include "DeliveryLayout.h"
-#include "DeliveryTable.h"
-#include "TableData.h"
-#include "TableObject.h"
+#include "base/AppError.h"
+#include "core/Configuration.h"
+#include "objdb/CurrencyInfo.h"
+#include "data/DB.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
+#include "documents/DeliveryFileReader.h"
+#include "documents/DeliveryLayout.h"
+#include "documents/DeliveryTable.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
 
 #include <QFileInfo>
 

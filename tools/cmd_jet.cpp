@@ -1,4 +1,4 @@
-#include "JetTranslator.h"
+#include "objdb/JetTranslator.h"
 #include "MvTool.h"
 
 namespace {

@@ -1,21 +1,21 @@
 // A stored sale printed as a fiscal receipt through the main window's receipt service,
 // against a register simulator on a pseudo-terminal or a serial device: each call the
 // service makes on the driver, the bytes on the line, and what the operator would be told.
-#include "DB.h"
-#include "DBEngine.h"
-#include "Database.h"
-#include "DeviceSettings.h"
-#include "FiscalPrinterFactory.h"
+#include "data/DB.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
+#include "core/DeviceSettings.h"
+#include "devices/fiscal/FiscalPrinterFactory.h"
 #include "MvTool.h"
-#include "ReceiptService.h"
-#include "RegisterSimulatorLine.h"
-#include "RegisterSimulators.h"
-#include "RegisterTraffic.h"
-#include "SaremaSimulator.h"
-#include "SettingsStore.h"
-#include "TableData.h"
-#include "TableObject.h"
-#include "UiServices.h"
+#include "operations/ReceiptService.h"
+#include "devices/simulators/RegisterSimulatorLine.h"
+#include "devices/simulators/RegisterSimulators.h"
+#include "devices/simulators/RegisterTraffic.h"
+#include "devices/simulators/SaremaSimulator.h"
+#include "base/SettingsStore.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
+#include "base/UiServices.h"
 
 #include <QFileInfo>
 #include <memory>

@@ -1,10 +1,10 @@
-#include "AppError.h"
-#include "Currency.h"
+#include "base/AppError.h"
+#include "base/Currency.h"
 #include "MvTool.h"
-#include "ReportEngine.h"
-#include "ReportHtml.h"
-#include "ReportLayout.h"
-#include "ReportPainter.h"
+#include "report/ReportEngine.h"
+#include "report/ReportHtml.h"
+#include "report/ReportLayout.h"
+#include "report/ReportPainter.h"
 #include <QDateTime>
 
 // report-demo: a small sales list grouped by VAT rate, written in the layout text form,

@@ -1,8 +1,8 @@
-#include "Configuration.h"
-#include "DatabaseFiles.h"
+#include "core/Configuration.h"
+#include "core/DatabaseFiles.h"
 #include "MvTool.h"
 #include "ShotOptions.h"
-#include "WindowRegistry.h"
+#include "dialogs/WindowRegistry.h"
 #include <QPlainTextEdit>
 #include <QSize>
 #include <QWidget>

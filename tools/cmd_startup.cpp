@@ -1,10 +1,10 @@
 // Start-up commands: the configuration exchange file and the repair of a database file.
-#include "AppError.h"
-#include "Configuration.h"
-#include "ConfigurationFile.h"
-#include "DB.h"
-#include "DatabaseFiles.h"
-#include "DatabaseRepair.h"
+#include "base/AppError.h"
+#include "core/Configuration.h"
+#include "core/ConfigurationFile.h"
+#include "data/DB.h"
+#include "core/DatabaseFiles.h"
+#include "core/DatabaseRepair.h"
 #include "MvTool.h"
 #include <QFileInfo>
 

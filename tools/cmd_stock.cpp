@@ -1,18 +1,18 @@
 // Stock and document commands: the move of a document into the backup archive, and the
 // barcode layouts, through the same calls the windows make.
-#include "BusinessHelpers.h"
-#include "Configuration.h"
-#include "DB.h"
-#include "DatabaseFiles.h"
-#include "Database.h"
+#include "core/BusinessHelpers.h"
+#include "core/Configuration.h"
+#include "data/DB.h"
+#include "core/DatabaseFiles.h"
+#include "objdb/Database.h"
 #include "MvTool.h"
 #include "ShopFiles.h"
-#include "ParseBarcode.h"
-#include "Startup.h"
-#include "SystemHelpers.h"
-#include "TableData.h"
-#include "TableObject.h"
-#include "UiServices.h"
+#include "core/ParseBarcode.h"
+#include "dialogs/Startup.h"
+#include "core/SystemHelpers.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
+#include "base/UiServices.h"
 
 namespace {
 

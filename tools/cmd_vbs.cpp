@@ -1,7 +1,7 @@
 // mvtool vbs: runs one function of a script file with text arguments, as the program's
 // script runners do, and prints the result or the script error with its number and line.
 #include "MvTool.h"
-#include "ScriptEngine.h"
+#include "vbscript/ScriptEngine.h"
 
 #include <QFile>
 #include <QStringDecoder>

@@ -1,16 +1,16 @@
 // The main window's views: the section tree of an operator, and the query of a node with the
 // date selection and the answers to its questions, as Jet SQL and, on a database, its rows.
-#include "AppError.h"
-#include "Configuration.h"
-#include "DB.h"
-#include "DBEngine.h"
-#include "Database.h"
-#include "DateSelection.h"
+#include "base/AppError.h"
+#include "core/Configuration.h"
+#include "data/DB.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
+#include "operations/DateSelection.h"
 #include "MvTool.h"
-#include "SectionTree.h"
-#include "ViewDialogs.h"
-#include "ViewQueryBuilder.h"
-#include "ViewRows.h"
+#include "operations/SectionTree.h"
+#include "operations/ViewDialogs.h"
+#include "operations/ViewQueryBuilder.h"
+#include "operations/ViewRows.h"
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <memory>

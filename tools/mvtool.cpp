@@ -1,7 +1,7 @@
 #include "MvTool.h"
-#include "AppError.h"
-#include "MirtavoliaApplication.h"
-#include "ProgramDialogs.h"
+#include "base/AppError.h"
+#include "dialogs/MirtavoliaApplication.h"
+#include "dialogs/ProgramDialogs.h"
 #include <QApplication>
 #include <QTextStream>
 #include <cstdio>

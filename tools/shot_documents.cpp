@@ -4,21 +4,21 @@
 // catalogue scanned into a new document there (given up when the picture is taken). The
 // settings are those stored (points show when they are in use), loaded before the window is
 // made; what the window writes goes to a store in memory: a picture changes none of them.
-#include "AppError.h"
-#include "Configuration.h"
-#include "Currency.h"
-#include "CustomerCardWriter.h"
-#include "DB.h"
-#include "DBEngine.h"
-#include "Database.h"
-#include "SettingsStore.h"
+#include "base/AppError.h"
+#include "core/Configuration.h"
+#include "base/Currency.h"
+#include "core/CustomerCardWriter.h"
+#include "data/DB.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
+#include "base/SettingsStore.h"
 #include "ShotOptions.h"
-#include "TableData.h"
-#include "TableObject.h"
-#include "WindowRegistry.h"
-#include "frmMagneticDev.h"
-#include "frmForniture.h"
-#include "frmVendite.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
+#include "dialogs/WindowRegistry.h"
+#include "devices/cards/ui/frmMagneticDev.h"
+#include "documents/frmForniture.h"
+#include "documents/frmVendite.h"
 #include <QDateTime>
 #include <QFile>
 #include <QLineEdit>

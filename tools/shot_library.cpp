@@ -2,22 +2,22 @@
 // editor, the pick list, the grid, the rows' window, the field-sequence dialog and the filter
 // editor. Without --db they show a small sample shop made for the picture in a temporary
 // folder; --level is the operator's access level (0 operator, 1 administrator).
-#include "AppError.h"
-#include "Currency.h"
-#include "DB.h"
-#include "DBEngine.h"
-#include "Database.h"
-#include "FieldSequenceDialog.h"
-#include "FilterEditor.h"
-#include "ObjDataGrid.h"
-#include "PickRowDialog.h"
-#include "RowEditor.h"
+#include "base/AppError.h"
+#include "base/Currency.h"
+#include "data/DB.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
+#include "objdb/ui/FieldSequenceDialog.h"
+#include "objdb/ui/FilterEditor.h"
+#include "objdb/ui/ObjDataGrid.h"
+#include "objdb/ui/PickRowDialog.h"
+#include "objdb/ui/RowEditor.h"
 #include "ShotOptions.h"
 #include "ShotSample.h"
-#include "TableData.h"
-#include "TableObject.h"
-#include "ViewWindow.h"
-#include "WindowRegistry.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
+#include "objdb/ui/ViewWindow.h"
+#include "dialogs/WindowRegistry.h"
 #include <QFile>
 #include <QTemporaryDir>
 

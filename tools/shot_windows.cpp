@@ -2,19 +2,19 @@
 // sample error, and the main window over the shop file of --db or else a new sample shop in
 // a temporary folder, its administrator logged in, so the tree, the section buttons and the
 // detail area show.
-#include "AppError.h"
-#include "DB.h"
-#include "DBEngine.h"
-#include "Database.h"
-#include "DatabaseFiles.h"
-#include "ErrorReporting.h"
-#include "OperatorLogin.h"
-#include "SectionTreeView.h"
+#include "base/AppError.h"
+#include "data/DB.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
+#include "core/DatabaseFiles.h"
+#include "core/ErrorReporting.h"
+#include "dialogs/OperatorLogin.h"
+#include "mainwindow/SectionTreeView.h"
 #include "ShotOptions.h"
 #include "ShotSample.h"
-#include "WindowRegistry.h"
-#include "frmMain.h"
-#include "frmShowException.h"
+#include "dialogs/WindowRegistry.h"
+#include "mainwindow/frmMain.h"
+#include "dialogs/frmShowException.h"
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTreeWidget>

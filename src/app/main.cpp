@@ -2,18 +2,18 @@
 // password) loads the main window, whose first activation opens the database and lets the
 // operator in. The program ends when the main window unloads through a close command: its
 // close box only hides it, so the last window closing must not end the program on its own.
-#include "Configuration.h"
-#include "DB.h"
-#include "DatabaseFiles.h"
-#include "MainWindowServices.h"
-#include "ProgramDialogs.h"
-#include "MirtavoliaApplication.h"
-#include "QtUiServices.h"
-#include "ReportLayouts.h"
-#include "Startup.h"
-#include "SystemEnd.h"
-#include "frmMagneticDev.h"
-#include "frmMain.h"
+#include "core/Configuration.h"
+#include "data/DB.h"
+#include "core/DatabaseFiles.h"
+#include "core/MainWindowServices.h"
+#include "dialogs/ProgramDialogs.h"
+#include "dialogs/MirtavoliaApplication.h"
+#include "widgets/QtUiServices.h"
+#include "documents/ReportLayouts.h"
+#include "dialogs/Startup.h"
+#include "dialogs/SystemEnd.h"
+#include "devices/cards/ui/frmMagneticDev.h"
+#include "mainwindow/frmMain.h"
 
 #include <QApplication>
 

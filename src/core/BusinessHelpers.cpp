@@ -1,11 +1,11 @@
 #include "BusinessHelpers.h"
-#include "AppError.h"
+#include "base/AppError.h"
 #include "Configuration.h"
 #include "CustomerCardWriter.h"
-#include "Database.h"
+#include "objdb/Database.h"
 #include "SystemHelpers.h"
-#include "TableData.h"
-#include "UiServices.h"
+#include "objdb/TableData.h"
+#include "base/UiServices.h"
 #include <cmath>
 
 Currency ComputeConvertedAmount(TableData& td, Currency amount, double quantity)

@@ -3,7 +3,7 @@
 // currency, discounts, loyalty points, progressive codes, the customer card and the move of
 // a finished document into the backup archive. Each works on a data set standing on the row
 // it concerns.
-#include "Currency.h"
+#include "base/Currency.h"
 #include <QString>
 #include <cstdint>
 

@@ -2,8 +2,8 @@
 #include <libgcab.h>
 
 #include "CabinetArchive.h"
-#include "AppError.h"
-#include "FileOps.h"
+#include "base/AppError.h"
+#include "base/FileOps.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 #include "Configuration.h"
-#include "Clock.h"
+#include "base/Clock.h"
 #include "DefaultScripts.h"
 #include "DeviceSettings.h"
 #include "RoundRanges.h"
-#include "SettingsStore.h"
+#include "base/SettingsStore.h"
 #include "SystemHelpers.h"
 
 #include <QLocale>

@@ -7,7 +7,7 @@
 // so whatever the store holds can be shown, edited and exported back unchanged. A stored
 // value that cannot be read or does not fit takes the setting's default, so a damaged store
 // never stops the start.
-#include "Currency.h"
+#include "base/Currency.h"
 #include "Settings.h"
 #include <QDate>
 #include <QString>

@@ -1,9 +1,9 @@
 #include "ConfigurationFile.h"
-#include "AppError.h"
+#include "base/AppError.h"
 #include "Configuration.h"
 #include "DatabaseFiles.h"
-#include "FileOps.h"
-#include "SettingsStore.h"
+#include "base/FileOps.h"
+#include "base/SettingsStore.h"
 #include "SystemHelpers.h"
 #include <QStringDecoder>
 

@@ -1,9 +1,9 @@
 #include "DatabaseFiles.h"
-#include "CurrencyInfo.h"
-#include "DBEngine.h"
-#include "Database.h"
+#include "objdb/CurrencyInfo.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
 #include "MainWindowServices.h"
-#include "Notify.h"
+#include "objdb/Notify.h"
 #include "SystemHelpers.h"
 
 QString BuildFilePath(const QString& folder, const QString& fileName, const QString& extension) {

@@ -1,11 +1,11 @@
 #include "DatabaseRepair.h"
-#include "AppError.h"
+#include "base/AppError.h"
 #include "Configuration.h"
-#include "DBEngine.h"
-#include "Database.h"
-#include "DatabaseFileCopy.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
+#include "objdb/DatabaseFileCopy.h"
 #include "DatabaseFiles.h"
-#include "FileOps.h"
+#include "base/FileOps.h"
 #include "SystemHelpers.h"
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "DeviceSettings.h"
 #include "DefaultScripts.h"
-#include "SettingsStore.h"
+#include "base/SettingsStore.h"
 
 namespace {
 const QString kBarcode = QStringLiteral("BarcodeReaderParam");

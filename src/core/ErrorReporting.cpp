@@ -1,9 +1,9 @@
 #include "ErrorReporting.h"
 #include "Configuration.h"
 #include "DialogServices.h"
-#include "FileOps.h"
+#include "base/FileOps.h"
 #include "SystemHelpers.h"
-#include "UiServices.h"
+#include "base/UiServices.h"
 
 #include <QUrl>
 

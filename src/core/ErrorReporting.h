@@ -3,7 +3,7 @@
 // error report window with the code, the full text and three ways to pass the report on
 // (a text file, the browser, a mail to support). The texts, files and link are built by
 // the plain functions below; the window (frmShowException) only shows them.
-#include "AppError.h"
+#include "base/AppError.h"
 #include <QString>
 #include <exception>
 #include <functional>

@@ -1,14 +1,14 @@
 #include "MaintenanceCopy.h"
-#include "Clock.h"
+#include "base/Clock.h"
 #include "Configuration.h"
-#include "DatabaseFileCopy.h"
+#include "objdb/DatabaseFileCopy.h"
 #include "DatabaseFiles.h"
 #include "DialogServices.h"
-#include "FileOps.h"
+#include "base/FileOps.h"
 #include "MainWindowServices.h"
-#include "SettingsStore.h"
+#include "base/SettingsStore.h"
 #include "SystemHelpers.h"
-#include "UiServices.h"
+#include "base/UiServices.h"
 #include <QDir>
 #include <QFileInfo>
 

@@ -1,17 +1,17 @@
 // The move of a finished document from the working database into the backup archive.
 #include "BusinessHelpers.h"
-#include "AppError.h"
+#include "base/AppError.h"
 #include "Configuration.h"
-#include "DBEngine.h"
-#include "Database.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
 #include "DatabaseFiles.h"
 #include "DatabaseRepair.h"
 #include "DialogServices.h"
 #include "ErrorReporting.h"
 #include "SystemHelpers.h"
-#include "TableData.h"
-#include "TableObject.h"
-#include "UiServices.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
+#include "base/UiServices.h"
 #include <QDir>
 #include <QFileInfo>
 

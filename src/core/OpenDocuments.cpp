@@ -1,7 +1,7 @@
 #include "OpenDocuments.h"
-#include "AppError.h"
-#include "Database.h"
-#include "OpenRows.h"
+#include "base/AppError.h"
+#include "objdb/Database.h"
+#include "objdb/OpenRows.h"
 #include <QStringList>
 
 namespace {

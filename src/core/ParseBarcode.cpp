@@ -1,11 +1,11 @@
 #include "ParseBarcode.h"
-#include "AppError.h"
+#include "base/AppError.h"
 #include "BusinessHelpers.h"
 #include "DatabaseFiles.h"
-#include "Database.h"
+#include "objdb/Database.h"
 #include "SystemHelpers.h"
-#include "TableData.h"
-#include "TableObject.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
 #include <QRegularExpression>
 
 namespace {

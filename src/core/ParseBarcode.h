@@ -2,7 +2,7 @@
 // Codes scanned or typed at the counter, cut by the barcode layouts of CodiciBarre: the
 // layout chosen by the code's first character tells where the article code, a quantity and
 // an amount lie inside the code.
-#include "Currency.h"
+#include "base/Currency.h"
 #include <QString>
 
 class Database;

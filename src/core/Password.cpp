@@ -1,6 +1,6 @@
 #include "Password.h"
-#include "AppError.h"
-#include "FileOps.h"
+#include "base/AppError.h"
+#include "base/FileOps.h"
 #include "SystemHelpers.h"
 #include <QFile>
 #include <QFileInfo>

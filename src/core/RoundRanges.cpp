@@ -1,6 +1,6 @@
 #include "RoundRanges.h"
 #include "Configuration.h"
-#include "SettingsStore.h"
+#include "base/SettingsStore.h"
 
 
 QList<std::shared_ptr<clsRoundItem>> g_colRoundRanges;

@@ -2,7 +2,7 @@
 // Price ranges with a rounding step each, edited by the rounding dialog and kept in the
 // "Configuration" section under numbered keys. Loaded and saved only while UseRoundRanges
 // is on.
-#include "Currency.h"
+#include "base/Currency.h"
 #include <QList>
 #include <memory>
 

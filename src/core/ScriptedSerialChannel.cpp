@@ -1,5 +1,5 @@
 #include "ScriptedSerialChannel.h"
-#include "AppError.h"
+#include "base/AppError.h"
 #include <QMetaObject>
 #include <utility>
 

@@ -1,6 +1,6 @@
 #include "SerialChannel.h"
-#include "AppError.h"
-#include "SettingsStore.h"
+#include "base/AppError.h"
+#include "base/SettingsStore.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

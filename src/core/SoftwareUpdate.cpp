@@ -2,11 +2,11 @@
 #include "CabinetArchive.h"
 #include "Configuration.h"
 #include "DialogServices.h"
-#include "FileOps.h"
-#include "Notify.h"
+#include "base/FileOps.h"
+#include "objdb/Notify.h"
 #include "ProgramEnd.h"
 #include "SystemHelpers.h"
-#include "UiServices.h"
+#include "base/UiServices.h"
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>

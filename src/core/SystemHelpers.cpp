@@ -1,8 +1,8 @@
 #include "SystemHelpers.h"
-#include "Clock.h"
+#include "base/Clock.h"
 #include "Configuration.h"
-#include "FileOps.h"
-#include "UiServices.h"
+#include "base/FileOps.h"
+#include "base/UiServices.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,8 +2,8 @@
 // Small operating-system helpers every part of the program uses: waiting, well-known
 // folders, file tests, processes and documents, the program's own errors, money rounding,
 // paths, yes/no words and the computer and user names. No state; each is a free function.
-#include "AppError.h"
-#include "Currency.h"
+#include "base/AppError.h"
+#include "base/Currency.h"
 #include <QString>
 #include <cstdint>
 

@@ -1,5 +1,5 @@
 #include "AcquistoFornitori.h"
-#include "Clock.h"
+#include "base/Clock.h"
 
 void AcquistoFornitori::DefineIdentity(TableIdentity& identity)
 {

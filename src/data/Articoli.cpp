@@ -1,9 +1,9 @@
 #include "Articoli.h"
-#include "BusinessHelpers.h"
-#include "Clock.h"
-#include "Configuration.h"
-#include "Database.h"
-#include "DeviceSettings.h"
+#include "core/BusinessHelpers.h"
+#include "base/Clock.h"
+#include "core/Configuration.h"
+#include "objdb/Database.h"
+#include "core/DeviceSettings.h"
 
 void Articoli::DefineIdentity(TableIdentity& identity)
 {

@@ -1,6 +1,6 @@
 #include "BuoniClienti.h"
-#include "Clock.h"
-#include "DBEngine.h"
+#include "base/Clock.h"
+#include "objdb/DBEngine.h"
 
 void BuoniClienti::DefineIdentity(TableIdentity& identity)
 {

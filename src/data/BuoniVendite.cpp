@@ -1,5 +1,5 @@
 #include "BuoniVendite.h"
-#include "TableObject.h"
+#include "objdb/TableObject.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "Currency.h"
+#include "base/Currency.h"
 #include "TableClass.h"
 
 // The uses of a voucher in a sale; child rows of BuoniClienti, held in a sale's list

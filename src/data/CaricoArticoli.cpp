@@ -1,6 +1,6 @@
 #include "CaricoArticoli.h"
-#include "Clock.h"
-#include "Database.h"
+#include "base/Clock.h"
+#include "objdb/Database.h"
 #include <optional>
 
 void CaricoArticoli::DefineIdentity(TableIdentity& identity)

@@ -1,5 +1,5 @@
 #pragma once
-#include "Currency.h"
+#include "base/Currency.h"
 #include "StockLines.h"
 #include "TableClass.h"
 #include <unordered_map>

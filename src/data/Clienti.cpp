@@ -1,6 +1,6 @@
 #include "Clienti.h"
-#include "BusinessHelpers.h"
-#include "Configuration.h"
+#include "core/BusinessHelpers.h"
+#include "core/Configuration.h"
 
 void Clienti::DefineIdentity(TableIdentity& identity)
 {

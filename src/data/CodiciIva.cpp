@@ -1,5 +1,5 @@
 #include "CodiciIva.h"
-#include "DeviceSettings.h"
+#include "core/DeviceSettings.h"
 
 void CodiciIva::DefineIdentity(TableIdentity& identity)
 {

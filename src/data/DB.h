@@ -1,5 +1,5 @@
 #pragma once
-#include "Definitions.h"
+#include "objdb/Definitions.h"
 
 // The shop database: every table class, in creation order (a table's default rows may rely
 // on the tables before it). A new DB is made each time a database is opened or created.

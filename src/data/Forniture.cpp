@@ -1,6 +1,6 @@
 #include "Forniture.h"
-#include "Clock.h"
-#include "Configuration.h"
+#include "base/Clock.h"
+#include "core/Configuration.h"
 
 void Forniture::DefineIdentity(TableIdentity& identity)
 {

@@ -1,6 +1,6 @@
 #include "ImpostazioniPromemoria.h"
-#include "Database.h"
-#include "TableObject.h"
+#include "objdb/Database.h"
+#include "objdb/TableObject.h"
 
 namespace {
 constexpr qint64 kMaxGiorniDiPreavviso = 30;

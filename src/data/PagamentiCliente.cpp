@@ -1,5 +1,5 @@
 #include "PagamentiCliente.h"
-#include "Clock.h"
+#include "base/Clock.h"
 
 void PagamentiCliente::DefineIdentity(TableIdentity& identity)
 {

@@ -1,5 +1,5 @@
 #include "Promemoria.h"
-#include "Clock.h"
+#include "base/Clock.h"
 
 void Promemoria::DefineIdentity(TableIdentity& identity)
 {

@@ -1,6 +1,6 @@
 #include "Ricevute.h"
-#include "Clock.h"
-#include "Database.h"
+#include "base/Clock.h"
+#include "objdb/Database.h"
 
 void Ricevute::DefineIdentity(TableIdentity& identity)
 {

@@ -1,7 +1,7 @@
 #include "ScaricoArticoli.h"
-#include "BusinessHelpers.h"
-#include "Clock.h"
-#include "Configuration.h"
+#include "core/BusinessHelpers.h"
+#include "base/Clock.h"
+#include "core/Configuration.h"
 
 void ScaricoArticoli::DefineIdentity(TableIdentity& identity)
 {

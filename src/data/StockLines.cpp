@@ -1,5 +1,5 @@
 #include "StockLines.h"
-#include "TableData.h"
+#include "objdb/TableData.h"
 #include <algorithm>
 #include <cstring>
 

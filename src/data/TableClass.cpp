@@ -1,6 +1,6 @@
 #include "TableClass.h"
-#include "AppError.h"
-#include "DBEngine.h"
+#include "base/AppError.h"
+#include "objdb/DBEngine.h"
 
 FieldDefinition& TableClass::addField(FieldDefinitions& fields, const QString& name, int typeCode, int size,
                                       const QString& description, FieldOptions options)

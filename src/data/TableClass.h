@@ -2,8 +2,8 @@
 // The common form of a table class: it declares its table to the library and serves the
 // table's data events itself. Each table class derives from TableClass and overrides only
 // the declarations and the handlers its table needs; every other handler does nothing.
-#include "Definitions.h"
-#include "TableData.h"
+#include "objdb/Definitions.h"
+#include "objdb/TableData.h"
 #include <QString>
 
 // The four access options of a field; the defaults are the library's ordinary values.

@@ -1,6 +1,6 @@
 #include "TracciatiFornitura.h"
-#include "AppError.h"
-#include "DefaultScripts.h"
+#include "base/AppError.h"
+#include "core/DefaultScripts.h"
 
 namespace {
 const char* const kCodiceAggiuntivoNote = "Da impostare nello script in relazione al codice del fornitore";

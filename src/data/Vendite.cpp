@@ -1,7 +1,7 @@
 #include "Vendite.h"
-#include "BusinessHelpers.h"
-#include "Clock.h"
-#include "Configuration.h"
+#include "core/BusinessHelpers.h"
+#include "base/Clock.h"
+#include "core/Configuration.h"
 
 namespace {
 

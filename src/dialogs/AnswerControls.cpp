@@ -1,6 +1,6 @@
 #include "AnswerControls.h"
-#include "Configuration.h"
-#include "UiServices.h"
+#include "core/Configuration.h"
+#include "base/UiServices.h"
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLineEdit>

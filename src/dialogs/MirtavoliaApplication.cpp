@@ -1,6 +1,6 @@
 #include "MirtavoliaApplication.h"
-#include "Configuration.h"
-#include "ErrorReporting.h"
+#include "core/Configuration.h"
+#include "core/ErrorReporting.h"
 
 namespace {
 QtMessageHandler g_nextHandler = nullptr;

@@ -2,7 +2,7 @@
 // Numbers in the options dialogs. Their fields are typed with a decimal comma (the key
 // filters turn a point into one), so they are shown and read that way whatever the
 // system's language; a point is still read as the decimal mark when no comma is present.
-#include "Currency.h"
+#include "base/Currency.h"
 #include <QString>
 #include <optional>
 

@@ -3,9 +3,9 @@
 // exported through the fixed layout that belongs to their table and section, or, with no
 // layout, offered to the browser. The layouts themselves are registered by the layer that
 // owns them (setReportLayoutProvider); this file chooses, feeds and runs one.
-#include "ReportData.h"
-#include "ReportEngine.h"
-#include "ReportLayout.h"
+#include "report/ReportData.h"
+#include "report/ReportEngine.h"
+#include "report/ReportLayout.h"
 #include <QString>
 #include <QStringList>
 #include <cstdint>

@@ -1,5 +1,5 @@
 #include "SystemEnd.h"
-#include "UiServices.h"
+#include "base/UiServices.h"
 #include <QApplication>
 #include <QDialog>
 #include <QPointer>

@@ -1,5 +1,5 @@
 #include "WindowRegistry.h"
-#include "FileOps.h"
+#include "base/FileOps.h"
 #include <QBuffer>
 #include <QApplication>
 #include <QPixmap>

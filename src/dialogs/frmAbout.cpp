@@ -1,9 +1,9 @@
 #include "frmAbout.h"
 #include "ProgramPictures.h"
-#include "Configuration.h"
+#include "core/Configuration.h"
 #include "FormUtilities.h"
-#include "SystemHelpers.h"
-#include "UiServices.h"
+#include "core/SystemHelpers.h"
+#include "base/UiServices.h"
 #include "WindowRegistry.h"
 #include <QEvent>
 #include <QFrame>

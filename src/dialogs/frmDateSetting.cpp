@@ -1,7 +1,7 @@
 #include "frmDateSetting.h"
 #include "frmFromDateToDate.h"
-#include "Clock.h"
-#include "Configuration.h"
+#include "base/Clock.h"
+#include "core/Configuration.h"
 #include "FormUtilities.h"
 #include "WindowRegistry.h"
 #include <QCalendarWidget>

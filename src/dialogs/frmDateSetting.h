@@ -1,7 +1,7 @@
 #pragma once
 // A small modal window that returns one date picked on a month calendar.
 #include <QDate>
-#include "ModalDialog.h"
+#include "widgets/ModalDialog.h"
 #include <cstdint>
 #include <optional>
 

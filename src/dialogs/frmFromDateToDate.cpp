@@ -1,8 +1,8 @@
 #include "frmFromDateToDate.h"
-#include "Clock.h"
-#include "Configuration.h"
+#include "base/Clock.h"
+#include "core/Configuration.h"
 #include "FormUtilities.h"
-#include "UiServices.h"
+#include "base/UiServices.h"
 #include "WindowRegistry.h"
 #include <QCalendarWidget>
 #include <QEvent>

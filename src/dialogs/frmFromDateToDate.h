@@ -2,7 +2,7 @@
 // A small modal window that returns a period: two month calendars, each with the date as
 // text beside it.
 #include <QDate>
-#include "ModalDialog.h"
+#include "widgets/ModalDialog.h"
 #include <QString>
 #include <cstdint>
 #include <optional>

@@ -1,9 +1,9 @@
 #include "frmMessage.h"
-#include "Clock.h"
-#include "Configuration.h"
+#include "base/Clock.h"
+#include "core/Configuration.h"
 #include "FormUtilities.h"
-#include "SystemHelpers.h"
-#include "UiServices.h"
+#include "core/SystemHelpers.h"
+#include "base/UiServices.h"
 #include "WindowRegistry.h"
 #include <QApplication>
 #include <QCloseEvent>

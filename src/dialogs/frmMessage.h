@@ -3,7 +3,7 @@
 // animated hourglass and, when the operation counts its steps, a bar with a count, the
 // estimated remaining time and a Stop button. While it is shown, the window it was opened
 // over is disabled, so the pair behaves like a modal dialog that still lets the program run.
-#include "Notify.h"
+#include "objdb/Notify.h"
 #include <QPointer>
 #include <QString>
 #include <QWidget>

@@ -1,7 +1,7 @@
 #include "frmMsgBeep.h"
-#include "Configuration.h"
+#include "core/Configuration.h"
 #include "FormUtilities.h"
-#include "UiServices.h"
+#include "base/UiServices.h"
 #include "WindowRegistry.h"
 #include <QApplication>
 #include <QHBoxLayout>

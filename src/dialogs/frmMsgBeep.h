@@ -2,7 +2,7 @@
 // A modal question that beeps when it opens and refuses a confirmation that follows typing:
 // a barcode read or digits meant for another window must not answer it by accident. A
 // refused confirmation beeps again and clears the count, so a second one goes through.
-#include "ModalDialog.h"
+#include "widgets/ModalDialog.h"
 #include <QString>
 
 class QLabel;

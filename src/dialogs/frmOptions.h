@@ -3,7 +3,7 @@
 // backup functions, defaults, amount controls and rounding, loyalty points and the scale's
 // port. From it the rounding ranges, the advanced options (behind the service password)
 // and the repair of the database files are reached.
-#include "ModalDialog.h"
+#include "widgets/ModalDialog.h"
 #include <QString>
 
 class QCheckBox;

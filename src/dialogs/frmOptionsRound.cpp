@@ -1,9 +1,9 @@
 #include "frmOptionsRound.h"
-#include "AppError.h"
-#include "Configuration.h"
+#include "base/AppError.h"
+#include "core/Configuration.h"
 #include "FormUtilities.h"
 #include "OptionsNumbers.h"
-#include "UiServices.h"
+#include "base/UiServices.h"
 #include "WindowRegistry.h"
 #include <QFontDatabase>
 #include <QGridLayout>

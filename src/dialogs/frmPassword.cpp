@@ -1,11 +1,11 @@
 #include "frmPassword.h"
-#include "AppError.h"
-#include "Configuration.h"
-#include "ErrorReporting.h"
+#include "base/AppError.h"
+#include "core/Configuration.h"
+#include "core/ErrorReporting.h"
 #include "FormUtilities.h"
-#include "Password.h"
-#include "ProgramEnd.h"
-#include "UiServices.h"
+#include "core/Password.h"
+#include "core/ProgramEnd.h"
+#include "base/UiServices.h"
 #include "WindowRegistry.h"
 #include <QCheckBox>
 #include <QEventLoop>

@@ -2,7 +2,7 @@
 // The password window: checks a typed password against a stored one (the access-password
 // file at start-up, an operator's password at login, the service password of the
 // advanced options) and, when offered, lets the user change it.
-#include "ModalDialog.h"
+#include "widgets/ModalDialog.h"
 #include <QPointer>
 #include <QString>
 

@@ -1,5 +1,5 @@
 #include "frmSearchText.h"
-#include "Configuration.h"
+#include "core/Configuration.h"
 #include "FormUtilities.h"
 #include "WindowRegistry.h"
 #include <QCheckBox>

@@ -3,7 +3,7 @@
 // one field, whether to match inside texts, and whether the user asked for the next
 // occurrence. The last confirmed search is remembered for the whole run, so the same
 // field offers its last text again with "Successivo" ready.
-#include "ModalDialog.h"
+#include "widgets/ModalDialog.h"
 #include <QString>
 
 class QCheckBox;

@@ -1,7 +1,7 @@
 #include "frmSelectDir.h"
-#include "Configuration.h"
+#include "core/Configuration.h"
 #include "FormUtilities.h"
-#include "UiServices.h"
+#include "base/UiServices.h"
 #include "WindowRegistry.h"
 #include <QComboBox>
 #include <QDir>

@@ -2,7 +2,7 @@
 // The folder chooser of the options dialog and of the maintenance copy: a list of the
 // local volumes and a folder list for them, or any other location (a network share)
 // reached through the open-file dialog.
-#include "ModalDialog.h"
+#include "widgets/ModalDialog.h"
 #include <QList>
 #include <QString>
 #include <QStringList>

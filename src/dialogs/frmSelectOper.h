@@ -1,7 +1,7 @@
 #pragma once
 // The choice of an operator from the table of operators (or another table with a "Nome"
 // field), ordered by name.
-#include "ModalDialog.h"
+#include "widgets/ModalDialog.h"
 #include <QString>
 #include <QVariant>
 #include <memory>

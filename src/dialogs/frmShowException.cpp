@@ -1,5 +1,5 @@
 #include "frmShowException.h"
-#include "ErrorReporting.h"
+#include "core/ErrorReporting.h"
 
 #include <QApplication>
 #include <QFontDatabase>

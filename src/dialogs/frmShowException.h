@@ -1,7 +1,7 @@
 #pragma once
 // The error report window: the code, the full message and the buttons that pass the report
 // on. The texts and the actions are ErrorReporting's; this window only shows them.
-#include "ModalDialog.h"
+#include "widgets/ModalDialog.h"
 
 class QLabel;
 class QPlainTextEdit;

@@ -1,15 +1,15 @@
 #include "AddToDeposit.h"
 
-#include "AppError.h"
-#include "Configuration.h"
-#include "Database.h"
-#include "ErrorReporting.h"
+#include "base/AppError.h"
+#include "core/Configuration.h"
+#include "objdb/Database.h"
+#include "core/ErrorReporting.h"
 #include "ImportOperator.h"
-#include "ObjDbError.h"
-#include "ParseBarcode.h"
-#include "TableData.h"
-#include "TableObject.h"
-#include "UiServices.h"
+#include "objdb/ObjDbError.h"
+#include "core/ParseBarcode.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
+#include "base/UiServices.h"
 
 namespace {
 const QString kArticoli = QStringLiteral("Articoli");

@@ -1,8 +1,8 @@
 #include "ArticleLookup.h"
-#include "Database.h"
+#include "objdb/Database.h"
 #include "ImportOperator.h"
-#include "TableData.h"
-#include "TableObject.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
 
 namespace {
 TableObject& articoli(Database& db) { return *db.Tables().Item(QStringLiteral("Articoli")); }

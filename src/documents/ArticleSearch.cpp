@@ -1,16 +1,16 @@
 #include "ArticleSearch.h"
 
-#include "AppError.h"
-#include "ArticleSearchHost.h"
-#include "CounterServices.h"
-#include "Database.h"
-#include "ErrorReporting.h"
-#include "ObjDbError.h"
-#include "ParseBarcode.h"
-#include "SystemHelpers.h"
-#include "TableData.h"
-#include "UiServices.h"
-#include "modBarcodeReader.h"
+#include "base/AppError.h"
+#include "core/ArticleSearchHost.h"
+#include "core/CounterServices.h"
+#include "objdb/Database.h"
+#include "core/ErrorReporting.h"
+#include "objdb/ObjDbError.h"
+#include "core/ParseBarcode.h"
+#include "core/SystemHelpers.h"
+#include "objdb/TableData.h"
+#include "base/UiServices.h"
+#include "devices/barcode/modBarcodeReader.h"
 
 namespace {
 const QString kArticoli = QStringLiteral("Articoli");

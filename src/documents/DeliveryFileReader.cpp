@@ -1,9 +1,9 @@
 #include "DeliveryFileReader.h"
-#include "BusinessHelpers.h"
-#include "Database.h"
+#include "core/BusinessHelpers.h"
+#include "objdb/Database.h"
 #include "ImportFeedback.h"
-#include "ScriptEngine.h"
-#include "ScriptRecord.h"
+#include "vbscript/ScriptEngine.h"
+#include "vbscript/ScriptRecord.h"
 #include <QFileInfo>
 #include <QLocale>
 #include <cmath>

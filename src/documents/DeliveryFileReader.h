@@ -3,7 +3,7 @@
 // line, never the whole file in memory; each line kept or dropped by the layout's
 // selections, cut into its fields, amounts converted, then offered to the layout's
 // FilterRow script, which may change the record and decides whether it is kept.
-#include "AppError.h"
+#include "base/AppError.h"
 #include "DeliveryLayout.h"
 #include "DeliveryTable.h"
 #include <QByteArray>

@@ -1,5 +1,5 @@
 #include "DeliveryLayout.h"
-#include "TableData.h"
+#include "objdb/TableData.h"
 #include <algorithm>
 
 namespace {

@@ -1,7 +1,7 @@
 #include "DeliveryTable.h"
-#include "AppError.h"
-#include "ScriptError.h"
-#include "Variant.h"
+#include "base/AppError.h"
+#include "vbscript/ScriptError.h"
+#include "vbscript/Variant.h"
 #include <algorithm>
 #include <numeric>
 

@@ -6,7 +6,7 @@
 // A value is a QVariant: null when the column is empty, else QString (text), double
 // (number) or Currency (amount). Every write is converted to the column's type; a value
 // that does not fit raises AppError.
-#include "Currency.h"
+#include "base/Currency.h"
 #include "DeliveryLayout.h"
 #include <QString>
 #include <QVariant>

@@ -1,8 +1,8 @@
 #include "DocumentDisplay.h"
 
-#include "CurrencyInfo.h"
-#include "Database.h"
-#include "UiLocale.h"
+#include "objdb/CurrencyInfo.h"
+#include "objdb/Database.h"
+#include "objdb/ui/UiLocale.h"
 
 #include <QPushButton>
 

@@ -1,7 +1,7 @@
 #pragma once
 // How the document windows write amounts and times for the operator: in the operator's
 // locale (Italian where the system has none), amounts with the decimals of their currency.
-#include "Currency.h"
+#include "base/Currency.h"
 
 #include <QDateTime>
 #include <QString>

@@ -12,7 +12,7 @@
 // The window runs through ui().runModal: the main window is disabled while it is open
 // anyway, and an answer file can drive it like any other window (see answerPrompt).
 #include "DocumentRows.h"
-#include "ModalDialog.h"
+#include "widgets/ModalDialog.h"
 #include "RowKeys.h"
 
 #include <QStringList>

@@ -2,15 +2,15 @@
 
 #include "ArticleLookup.h"
 #include "ArticleSearch.h"
-#include "Database.h"
+#include "objdb/Database.h"
 #include "DocumentOperator.h"
-#include "ErrorReporting.h"
-#include "ObjDbError.h"
-#include "ParseBarcode.h"
-#include "SystemHelpers.h"
-#include "TableData.h"
-#include "TableObject.h"
-#include "UiServices.h"
+#include "core/ErrorReporting.h"
+#include "objdb/ObjDbError.h"
+#include "core/ParseBarcode.h"
+#include "core/SystemHelpers.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
+#include "base/UiServices.h"
 
 #include <QLocale>
 #include <QRegularExpression>

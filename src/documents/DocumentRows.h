@@ -7,7 +7,7 @@
 //
 // Questions and messages go through ui(); pick lists and row editors through the
 // DocumentOperator.
-#include "Currency.h"
+#include "base/Currency.h"
 
 #include <QString>
 #include <QStringList>

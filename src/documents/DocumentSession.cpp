@@ -1,12 +1,12 @@
 #include "DocumentSession.h"
 
-#include "DBEngine.h"
-#include "Database.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
 #include "DocumentOperator.h"
-#include "SettingsStore.h"
-#include "SystemHelpers.h"
-#include "TableData.h"
-#include "TableObject.h"
+#include "base/SettingsStore.h"
+#include "core/SystemHelpers.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
 
 #include <QDateTime>
 

@@ -1,5 +1,5 @@
 #include "ImportFeedback.h"
-#include "UiServices.h"
+#include "base/UiServices.h"
 #include <algorithm>
 
 ImportLoop::ImportLoop(ImportFeedback* feedback) : m_feedback(feedback ? feedback : &m_none) {}

@@ -1,11 +1,11 @@
 #include "LibraryDocumentOperator.h"
 
-#include "CustomerCardWriter.h"
-#include "LibraryApplication.h"
+#include "core/CustomerCardWriter.h"
+#include "objdb/ui/LibraryApplication.h"
 #include "RowsListDialog.h"
-#include "TableData.h"
-#include "frmMsgBeep.h"
-#include "frmSearchText.h"
+#include "objdb/TableData.h"
+#include "dialogs/frmMsgBeep.h"
+#include "dialogs/frmSearchText.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

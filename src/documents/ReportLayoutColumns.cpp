@@ -1,7 +1,7 @@
 #include "ReportLayoutColumns.h"
-#include "Currency.h"
-#include "ReportFormat.h"
-#include "ReportMeasure.h"
+#include "base/Currency.h"
+#include "report/ReportFormat.h"
+#include "report/ReportMeasure.h"
 #include <QDateTime>
 #include <algorithm>
 #include <numeric>

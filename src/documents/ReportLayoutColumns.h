@@ -8,7 +8,7 @@
 // is ever cut off: a value longer than its room (a long description, a note, a code of
 // thirty letters) wraps, and its line grows to show all of it; a heading wider than its
 // column wraps in a page header tall enough for it.
-#include "ReportLayout.h"
+#include "report/ReportLayout.h"
 #include <QList>
 #include <QPageLayout>
 #include <QString>

@@ -1,5 +1,5 @@
 #include "ReportLayouts.h"
-#include "ReportDisplay.h"
+#include "dialogs/ReportDisplay.h"
 #include "ReportLayoutColumns.h"
 
 namespace {

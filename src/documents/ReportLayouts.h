@@ -3,7 +3,7 @@
 // inventory, taxable sales, taxable stock and customers. The report display prints,
 // previews and exports the rows of the main window's report views through them; each reads
 // the columns its view delivers, by name.
-#include "ReportLayout.h"
+#include "report/ReportLayout.h"
 #include <QString>
 #include <QStringList>
 #include <optional>

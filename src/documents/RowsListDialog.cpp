@@ -1,9 +1,9 @@
 #include "RowsListDialog.h"
 
-#include "ObjDataGrid.h"
-#include "TableData.h"
-#include "TableObject.h"
-#include "ViewWindow.h"
+#include "objdb/ui/ObjDataGrid.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
+#include "objdb/ui/ViewWindow.h"
 
 #include <QEvent>
 #include <QVBoxLayout>

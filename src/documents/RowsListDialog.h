@@ -5,7 +5,7 @@
 // rows window is modeless, and a modeless window under a modal one takes no input.
 //
 // An answer line closes it: a headless run reviews nothing.
-#include "ModalDialog.h"
+#include "widgets/ModalDialog.h"
 
 #include <QStringList>
 

@@ -10,7 +10,7 @@
 // The window (frmVendite) shows what header() returns and hands over the operator's clicks;
 // what the operator chooses in the library's dialogs comes through the DocumentOperator,
 // questions and messages through ui().
-#include "Currency.h"
+#include "base/Currency.h"
 #include "DocumentRows.h"
 #include "DocumentSession.h"
 #include "SalePoints.h"

@@ -1,8 +1,8 @@
 #include "SaleLoyaltyControls.h"
 
-#include "Configuration.h"
+#include "core/Configuration.h"
 #include "DocumentDisplay.h"
-#include "modMagneticDev.h"
+#include "devices/cards/modMagneticDev.h"
 
 #include <QEvent>
 #include <QLabel>

@@ -1,14 +1,14 @@
 #include "SalePoints.h"
 
-#include "BusinessHelpers.h"
-#include "Configuration.h"
-#include "Database.h"
+#include "core/BusinessHelpers.h"
+#include "core/Configuration.h"
+#include "objdb/Database.h"
 #include "DocumentOperator.h"
-#include "MainWindowServices.h"
-#include "SystemHelpers.h"
-#include "TableData.h"
-#include "TableObject.h"
-#include "UiServices.h"
+#include "core/MainWindowServices.h"
+#include "core/SystemHelpers.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
+#include "base/UiServices.h"
 
 #include <QLocale>
 #include <cmath>

@@ -7,7 +7,7 @@
 //
 // Points and amounts meet in exact decimal arithmetic: 0.70 worth of prize at 0.05 a point
 // is 14 points, never 13.
-#include "Currency.h"
+#include "base/Currency.h"
 
 #include <QString>
 #include <memory>

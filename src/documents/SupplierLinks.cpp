@@ -1,8 +1,8 @@
 #include "SupplierLinks.h"
-#include "Database.h"
-#include "DatabaseOperation.h"
-#include "TableData.h"
-#include "TableObject.h"
+#include "objdb/Database.h"
+#include "objdb/DatabaseOperation.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
 #include <QSet>
 
 int LinkArticlesToSupplier(TableData& supply, TableData& rows)

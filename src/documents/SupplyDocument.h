@@ -9,7 +9,7 @@
 // The window (frmForniture) shows what header() returns and hands over the operator's
 // clicks; choices in the library's dialogs come through the DocumentOperator, questions
 // and messages through ui().
-#include "Currency.h"
+#include "base/Currency.h"
 #include "DocumentRows.h"
 #include "DocumentSession.h"
 

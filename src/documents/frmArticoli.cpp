@@ -1,16 +1,16 @@
 #include "frmArticoli.h"
 
 #include "AddToDeposit.h"
-#include "Configuration.h"
-#include "CounterServices.h"
-#include "DatabaseFiles.h"
-#include "ErrorReporting.h"
-#include "FormUtilities.h"
+#include "core/Configuration.h"
+#include "core/CounterServices.h"
+#include "core/DatabaseFiles.h"
+#include "core/ErrorReporting.h"
+#include "dialogs/FormUtilities.h"
 #include "LibraryDocumentOperator.h"
-#include "SerialLines.h"
-#include "SystemHelpers.h"
-#include "WindowRegistry.h"
-#include "LineEditBarcodeTarget.h"
+#include "core/SerialLines.h"
+#include "core/SystemHelpers.h"
+#include "dialogs/WindowRegistry.h"
+#include "dialogs/LineEditBarcodeTarget.h"
 
 #include <QComboBox>
 #include <QEvent>

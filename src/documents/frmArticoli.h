@@ -2,7 +2,7 @@
 // The main window's "new article" dialog: an article code typed or scanned is added to the
 // chosen deposit, in the library's row editor, unless the deposit has that code already.
 // The window reads its controls and shows what AddToDeposit did.
-#include "ModalDialog.h"
+#include "widgets/ModalDialog.h"
 #include <memory>
 
 class AddToDeposit;

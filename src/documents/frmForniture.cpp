@@ -1,10 +1,10 @@
 #include "frmForniture.h"
 
-#include "Database.h"
-#include "DatabaseFiles.h"
+#include "objdb/Database.h"
+#include "core/DatabaseFiles.h"
 #include "DocumentDisplay.h"
-#include "ObjDataGrid.h"
-#include "TableData.h"
+#include "objdb/ui/ObjDataGrid.h"
+#include "objdb/TableData.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

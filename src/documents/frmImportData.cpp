@@ -1,12 +1,12 @@
 #include "frmImportData.h"
-#include "Configuration.h"
+#include "core/Configuration.h"
 #include "DeliveryImport.h"
 #include "DocumentDisplay.h"
 #include "DeliveryTable.h"
-#include "FormUtilities.h"
+#include "dialogs/FormUtilities.h"
 #include "ImportOperator.h"
-#include "TableData.h"
-#include "WindowRegistry.h"
+#include "objdb/TableData.h"
+#include "dialogs/WindowRegistry.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>

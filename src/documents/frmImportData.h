@@ -3,7 +3,7 @@
 // import's commands. The window only shows what DeliveryImport holds and hands it the
 // operator's clicks; it lends the import its label, pointer, event loop and grid.
 #include "ImportFeedback.h"
-#include "ModalDialog.h"
+#include "widgets/ModalDialog.h"
 #include <memory>
 
 class DeliveryImport;

@@ -1,13 +1,13 @@
 #include "frmSearch_Articoli.h"
 
-#include "ArticleSearchHost.h"
-#include "Configuration.h"
-#include "CounterServices.h"
-#include "DatabaseFiles.h"
+#include "core/ArticleSearchHost.h"
+#include "core/Configuration.h"
+#include "core/CounterServices.h"
+#include "core/DatabaseFiles.h"
 #include "DocumentDisplay.h"
-#include "FormUtilities.h"
-#include "WindowRegistry.h"
-#include "LineEditBarcodeTarget.h"
+#include "dialogs/FormUtilities.h"
+#include "dialogs/WindowRegistry.h"
+#include "dialogs/LineEditBarcodeTarget.h"
 
 #include <QApplication>
 #include <QCheckBox>

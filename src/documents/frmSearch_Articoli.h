@@ -4,7 +4,7 @@
 // through the main window's commands. The window reads its controls and shows what
 // ArticleSearch did; it keeps nothing between searches but the chosen options.
 #include "ArticleSearch.h"
-#include "ModalDialog.h"
+#include "widgets/ModalDialog.h"
 
 class QCheckBox;
 class QLabel;

@@ -1,12 +1,12 @@
 #include "frmVendite.h"
 
-#include "Configuration.h"
-#include "Database.h"
-#include "DatabaseFiles.h"
+#include "core/Configuration.h"
+#include "objdb/Database.h"
+#include "core/DatabaseFiles.h"
 #include "DocumentDisplay.h"
-#include "ObjDataGrid.h"
+#include "objdb/ui/ObjDataGrid.h"
 #include "SaleLoyaltyControls.h"
-#include "TableData.h"
+#include "objdb/TableData.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,12 +1,12 @@
 #include "ArchiveMode.h"
-#include "ArchiveImport.h"
-#include "BusinessHelpers.h"
-#include "Configuration.h"
-#include "MaintenanceCopy.h"
-#include "Startup.h"
-#include "TableData.h"
-#include "TableObject.h"
-#include "UiServices.h"
+#include "core/ArchiveImport.h"
+#include "core/BusinessHelpers.h"
+#include "core/Configuration.h"
+#include "core/MaintenanceCopy.h"
+#include "dialogs/Startup.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
+#include "base/UiServices.h"
 
 // --- the guarded store --------------------------------------------------------------------------
 

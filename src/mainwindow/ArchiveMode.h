@@ -7,8 +7,8 @@
 // reach the settings store: a stored RootDir would make the next start open the backup file
 // as the working one. The settings seam itself holds the writes back (ArchiveSettingsGuard),
 // so no writer has to remember the mode.
-#include "BackupRestore.h"
-#include "SettingsStore.h"
+#include "operations/BackupRestore.h"
+#include "base/SettingsStore.h"
 #include <QHash>
 #include <functional>
 #include <memory>

@@ -1,10 +1,10 @@
 #include "BarcodeInput.h"
 
-#include "CounterServices.h"
-#include "ErrorReporting.h"
-#include "SerialChannel.h"
-#include "SerialLines.h"
-#include "UiServices.h"
+#include "core/CounterServices.h"
+#include "core/ErrorReporting.h"
+#include "core/SerialChannel.h"
+#include "core/SerialLines.h"
+#include "base/UiServices.h"
 
 #include <QCoreApplication>
 

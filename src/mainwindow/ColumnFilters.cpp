@@ -1,11 +1,11 @@
 #include "ColumnFilters.h"
-#include "AppError.h"
-#include "ErrorReporting.h"
+#include "base/AppError.h"
+#include "core/ErrorReporting.h"
 #include "GridSearch.h"
-#include "JetTranslator.h"
-#include "TableData.h"
-#include "UiServices.h"
-#include "frmSearchText.h"
+#include "objdb/JetTranslator.h"
+#include "objdb/TableData.h"
+#include "base/UiServices.h"
+#include "dialogs/frmSearchText.h"
 
 ColumnFilters::ColumnFilters(SearchTextMemory& dialog, SearchPrompt& prompt, ComplexFilterFactory newComplex)
     : m_dialog(dialog), m_prompt(prompt), m_newComplex(std::move(newComplex))

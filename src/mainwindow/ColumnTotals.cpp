@@ -1,9 +1,9 @@
 #include "ColumnTotals.h"
-#include "Currency.h"
-#include "Definitions.h"
-#include "JetFormat.h"
-#include "TableData.h"
-#include "UiServices.h"
+#include "base/Currency.h"
+#include "objdb/Definitions.h"
+#include "objdb/JetFormat.h"
+#include "objdb/TableData.h"
+#include "base/UiServices.h"
 
 namespace {
 

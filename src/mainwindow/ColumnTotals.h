@@ -2,7 +2,7 @@
 // The sum of a column of the shown rows (the filter in force included), told to the user
 // as "TOTALE <caption>: < <total> >". Amounts add up as Currency, so the total is the sum to
 // the cent of what the rows hold.
-#include "Currency.h"
+#include "base/Currency.h"
 #include <QLocale>
 #include <QString>
 #include <QVariant>

@@ -1,6 +1,6 @@
 #include "CommandEnabling.h"
-#include "Configuration.h"
-#include "DetailView.h"
+#include "core/Configuration.h"
+#include "operations/DetailView.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 // commands. The main window owns one, binds its toolbar and menu to the switches' state,
 // and registers it as the CounterServices the sale, supply and article windows call.
 #include "BarcodeInput.h"
-#include "CounterServices.h"
+#include "core/CounterServices.h"
 #include "DeviceSwitches.h"
 #include "LabelPrinting.h"
-#include "ReceiptService.h"
+#include "operations/ReceiptService.h"
 
 #include <QList>
 #include <functional>

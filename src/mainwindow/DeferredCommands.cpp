@@ -1,6 +1,6 @@
 #include "DeferredCommands.h"
-#include "ErrorReporting.h"
-#include "TableData.h"
+#include "core/ErrorReporting.h"
+#include "objdb/TableData.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 //
 // The view logic lives while a database is open: it is made for the database of the first
 // refresh after an opening and dropped when the database is released.
-#include "DetailView.h"
+#include "operations/DetailView.h"
 #include "GridMenuCommands.h"
 #include "ViewAdapters.h"
 #include "ViewCommands.h"

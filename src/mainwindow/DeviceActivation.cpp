@@ -1,5 +1,5 @@
 #include "DeviceActivation.h"
-#include "Configuration.h"
+#include "core/Configuration.h"
 #include <tuple>
 
 bool DeviceActivation::SameSettings(const FiscalPrinterSettings& a, const FiscalPrinterSettings& b)

@@ -1,13 +1,13 @@
 #include "DeviceSwitches.h"
 
-#include "AppError.h"
-#include "Configuration.h"
-#include "DeviceSettings.h"
-#include "ErrorReporting.h"
-#include "FiscalPrinterFactory.h"
-#include "SerialChannel.h"
-#include "SerialLines.h"
-#include "UiServices.h"
+#include "base/AppError.h"
+#include "core/Configuration.h"
+#include "core/DeviceSettings.h"
+#include "core/ErrorReporting.h"
+#include "devices/fiscal/FiscalPrinterFactory.h"
+#include "core/SerialChannel.h"
+#include "core/SerialLines.h"
+#include "base/UiServices.h"
 
 // The reader and the scale differ only in these.
 struct DeviceSwitches::Port {

@@ -1,6 +1,6 @@
 #include "GridFields.h"
-#include "DetailView.h"
-#include "Definitions.h"
+#include "operations/DetailView.h"
+#include "objdb/Definitions.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // The field menus of a shown view: the columns a user may search, filter, sort and total,
 // and the Find button's list with its default column. They are rebuilt from the view's
 // fields every time a view opens, so they never name a column of the view before.
-#include "TableData.h"
+#include "objdb/TableData.h"
 #include <QString>
 #include <optional>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "GridSearch.h"
-#include "TableData.h"
-#include "UiServices.h"
-#include "frmSearchText.h"
+#include "objdb/TableData.h"
+#include "base/UiServices.h"
+#include "dialogs/frmSearchText.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 // a cell's value can be looked for further down. A search that finds nothing says so and
 // leaves the current row where it was.
 #include "GridFields.h"
-#include "ViewQuery.h"
+#include "operations/ViewQuery.h"
 #include <QString>
 #include <optional>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "GuardedCounterServices.h"
 #include "CounterDevices.h"
-#include "SystemHelpers.h"
-#include "UiServices.h"
+#include "core/SystemHelpers.h"
+#include "base/UiServices.h"
 
 class GuardedCounterServices::Open {
 public:

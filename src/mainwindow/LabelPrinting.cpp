@@ -1,12 +1,12 @@
 #include "LabelPrinting.h"
 
-#include "AppError.h"
-#include "Configuration.h"
-#include "ErrorReporting.h"
-#include "WindowPrintProgress.h"
-#include "ScriptRunners.h"
-#include "TableData.h"
-#include "UiServices.h"
+#include "base/AppError.h"
+#include "core/Configuration.h"
+#include "core/ErrorReporting.h"
+#include "printing/WindowPrintProgress.h"
+#include "printing/ScriptRunners.h"
+#include "objdb/TableData.h"
+#include "base/UiServices.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #include "LibraryNotifications.h"
-#include "Database.h"
-#include "SystemHelpers.h"
-#include "UiServices.h"
+#include "objdb/Database.h"
+#include "core/SystemHelpers.h"
+#include "base/UiServices.h"
 
 namespace {
 constexpr int kWarning = 3;

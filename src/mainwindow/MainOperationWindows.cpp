@@ -1,8 +1,8 @@
 #include "MainOperationWindows.h"
 
-#include "MainWindowServices.h"
-#include "WindowPrintProgress.h"
-#include "frmMessage.h"
+#include "core/MainWindowServices.h"
+#include "printing/WindowPrintProgress.h"
+#include "dialogs/frmMessage.h"
 
 #include <QApplication>
 #include <QPointer>

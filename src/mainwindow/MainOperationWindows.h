@@ -1,8 +1,8 @@
 #pragma once
 // The operations' windows over the registered main window: the core's progress window
 // (frmMessage) and the main window disabled with the hourglass.
-#include "BackupRestore.h"
-#include "OperationWindows.h"
+#include "operations/BackupRestore.h"
+#include "operations/OperationWindows.h"
 
 class QWidget;
 

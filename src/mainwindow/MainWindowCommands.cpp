@@ -1,7 +1,7 @@
 #include "MainWindowCommands.h"
-#include "DatabaseFiles.h"
-#include "SystemHelpers.h"
-#include "UiServices.h"
+#include "core/DatabaseFiles.h"
+#include "core/SystemHelpers.h"
+#include "base/UiServices.h"
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QUrl>

@@ -14,8 +14,8 @@
 // "Chiusura di ...", the placement stored, the register's driver dropped, the icon removed,
 // the database released.
 #include "DeviceActivation.h"
-#include "MainWindowActivation.h"
-#include "SaveReminder.h"
+#include "dialogs/MainWindowActivation.h"
+#include "operations/SaveReminder.h"
 #include <QString>
 #include <functional>
 #include <optional>

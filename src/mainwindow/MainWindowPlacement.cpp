@@ -1,7 +1,7 @@
 #include "MainWindowPlacement.h"
-#include "AppError.h"
-#include "ErrorReporting.h"
-#include "SettingsStore.h"
+#include "base/AppError.h"
+#include "core/ErrorReporting.h"
+#include "base/SettingsStore.h"
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>

@@ -4,7 +4,7 @@
 // "MainWidth", "MainHeight", "MainState", "MainSplit"), in twips. The arithmetic is the one
 // every window's placement follows: a maximised or minimised window stores only its state,
 // so its normal placement stays stored underneath, and a minimised state opens normal.
-#include "FormUtilities.h"
+#include "dialogs/FormUtilities.h"
 #include <QRect>
 
 class QWidget;

@@ -1,7 +1,7 @@
 #include "OperatorSession.h"
-#include "Database.h"
-#include "DatabaseFiles.h"
-#include "OperatorLogin.h"
+#include "objdb/Database.h"
+#include "core/DatabaseFiles.h"
+#include "dialogs/OperatorLogin.h"
 
 bool OperatorSession::ChangeOperator(QWidget* mainWindow, const std::function<void()>& setAppTitle)
 {

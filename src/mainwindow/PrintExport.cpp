@@ -1,13 +1,13 @@
 #include "PrintExport.h"
-#include "Configuration.h"
-#include "ErrorReporting.h"
-#include "FileOps.h"
-#include "LibraryApplication.h"
-#include "ReportDisplay.h"
-#include "SystemHelpers.h"
-#include "TableData.h"
-#include "UiServices.h"
-#include "frmMessage.h"
+#include "core/Configuration.h"
+#include "core/ErrorReporting.h"
+#include "base/FileOps.h"
+#include "objdb/ui/LibraryApplication.h"
+#include "dialogs/ReportDisplay.h"
+#include "core/SystemHelpers.h"
+#include "objdb/TableData.h"
+#include "base/UiServices.h"
+#include "dialogs/frmMessage.h"
 
 namespace {
 

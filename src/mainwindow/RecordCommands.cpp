@@ -1,14 +1,14 @@
 #include "RecordCommands.h"
-#include "AppError.h"
+#include "base/AppError.h"
 #include "ArchiveMode.h"
-#include "Configuration.h"
-#include "ErrorReporting.h"
-#include "LibraryApplication.h"
-#include "ObjDataGrid.h"
-#include "ObjDbError.h"
-#include "WindowPrintProgress.h"
-#include "TableData.h"
-#include "UiServices.h"
+#include "core/Configuration.h"
+#include "core/ErrorReporting.h"
+#include "objdb/ui/LibraryApplication.h"
+#include "objdb/ui/ObjDataGrid.h"
+#include "objdb/ObjDbError.h"
+#include "printing/WindowPrintProgress.h"
+#include "objdb/TableData.h"
+#include "base/UiServices.h"
 #include <QApplication>
 
 namespace {

@@ -1,12 +1,12 @@
 #include "RelatedMenus.h"
-#include "AppError.h"
-#include "Configuration.h"
-#include "Database.h"
-#include "ErrorReporting.h"
-#include "FormUtilities.h"
-#include "TableData.h"
-#include "TableObject.h"
-#include "UiServices.h"
+#include "base/AppError.h"
+#include "core/Configuration.h"
+#include "objdb/Database.h"
+#include "core/ErrorReporting.h"
+#include "dialogs/FormUtilities.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
+#include "base/UiServices.h"
 
 namespace {
 

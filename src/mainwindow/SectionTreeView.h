@@ -3,7 +3,7 @@
 // item keeps its node's key (none for sections and groups), its position in the tree and
 // its picture's key, which the detail view and the section buttons read back.
 #include "MainWindowLayout.h"
-#include "SectionTree.h"
+#include "operations/SectionTree.h"
 #include <QIcon>
 #include <QString>
 #include <functional>

@@ -1,9 +1,9 @@
 #include "SupplierAssignment.h"
-#include "Database.h"
-#include "SystemHelpers.h"
-#include "TableData.h"
-#include "TableObject.h"
-#include "UiServices.h"
+#include "objdb/Database.h"
+#include "core/SystemHelpers.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
+#include "base/UiServices.h"
 #include <QList>
 
 namespace {

@@ -1,11 +1,11 @@
 #include "ViewAdapters.h"
-#include "LibraryApplication.h"
-#include "PickRowDialog.h"
-#include "TableData.h"
-#include "TableObject.h"
-#include "frmDateSetting.h"
-#include "frmFromDateToDate.h"
-#include "frmSearchText.h"
+#include "objdb/ui/LibraryApplication.h"
+#include "objdb/ui/PickRowDialog.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
+#include "dialogs/frmDateSetting.h"
+#include "dialogs/frmFromDateToDate.h"
+#include "dialogs/frmSearchText.h"
 
 DataSelectionFactory LibraryDataSelections()
 {

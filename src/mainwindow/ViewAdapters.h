@@ -4,9 +4,9 @@
 // and period dialogs, the pick list and the selection editor as the view's dialogs, the find
 // dialog as the grid's search prompt.
 #include "ColumnFilters.h"
-#include "DataFilter.h"
+#include "objdb/ui/DataFilter.h"
 #include "GridSearch.h"
-#include "ViewDialogs.h"
+#include "operations/ViewDialogs.h"
 #include <QPointer>
 #include <QWidget>
 

@@ -1,10 +1,10 @@
 #include "ViewCommands.h"
-#include "Configuration.h"
-#include "Database.h"
-#include "DetailView.h"
-#include "TableObject.h"
-#include "UiServices.h"
-#include "ViewDialogs.h"
+#include "core/Configuration.h"
+#include "objdb/Database.h"
+#include "operations/DetailView.h"
+#include "objdb/TableObject.h"
+#include "base/UiServices.h"
+#include "operations/ViewDialogs.h"
 
 ViewCommands::ViewCommands(DetailView& view, Database& db, DateSelection& dates, ViewDialogs& dialogs,
                            ViewCommandHooks hooks)

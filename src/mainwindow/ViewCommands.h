@@ -2,8 +2,8 @@
 // The small commands that change what the main window shows and show it again: the date
 // selection (all dates, a day, a month, a period), the currency conversion, a tree node,
 // the refresh, the section buttons and the predefined selections of a node.
-#include "DateSelection.h"
-#include "SectionTree.h"
+#include "operations/DateSelection.h"
+#include "operations/SectionTree.h"
 #include <QLocale>
 #include <QString>
 #include <functional>

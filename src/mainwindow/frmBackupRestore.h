@@ -6,8 +6,8 @@
 // BackupSelections is what the dialog chooses, kept for the whole run of the program (the
 // next opening starts from the period chosen last), with the rules of its loading and of
 // its "&Avvia"; the window only binds its controls to it.
-#include "BackupRestore.h"
-#include "ModalDialog.h"
+#include "operations/BackupRestore.h"
+#include "widgets/ModalDialog.h"
 #include <QDate>
 #include <functional>
 #include <optional>

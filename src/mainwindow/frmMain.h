@@ -8,17 +8,17 @@
 // CounterDevices, the detail area's grid and its view to DetailViewPanel, the row commands to
 // RecordCommands, the print and export commands to PrintExport. Every event handler ends in
 // one catch that reports through ShowErrorDetails.
-#include "ArticleSearchHost.h"
-#include "DateSelection.h"
+#include "core/ArticleSearchHost.h"
+#include "operations/DateSelection.h"
 #include "LabelPrinting.h"
 #include "MainWindowCommands.h"
 #include "MainWindowLayout.h"
 #include "MainWindowLifecycle.h"
 #include "MainWindowMenus.h"
-#include "MainWindowServices.h"
-#include "Notify.h"
-#include "SectionTree.h"
-#include "ReceiptService.h"
+#include "core/MainWindowServices.h"
+#include "objdb/Notify.h"
+#include "operations/SectionTree.h"
+#include "operations/ReceiptService.h"
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>

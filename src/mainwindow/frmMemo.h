@@ -3,7 +3,7 @@
 // add, edit, close and postpone them. It carries the reminder engine and its one-minute
 // timer, so it is loaded hidden at the main window's activation and only ever hidden by the
 // user; the program unloads it when it ends.
-#include "ReminderEngine.h"
+#include "operations/ReminderEngine.h"
 #include <QWidget>
 #include <functional>
 

@@ -1,7 +1,7 @@
 #include "DateSelection.h"
-#include "Clock.h"
-#include "Configuration.h"
-#include "JetFormat.h"
+#include "base/Clock.h"
+#include "core/Configuration.h"
+#include "objdb/JetFormat.h"
 
 namespace {
 

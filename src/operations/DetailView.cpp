@@ -1,8 +1,8 @@
 #include "DetailView.h"
-#include "Database.h"
-#include "ErrorReporting.h"
-#include "TableData.h"
-#include "TableObject.h"
+#include "objdb/Database.h"
+#include "core/ErrorReporting.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
 
 namespace {
 // Clears the busy flag however the refresh ends.

@@ -1,15 +1,15 @@
 #include "ReceiptService.h"
 
-#include "AppError.h"
-#include "Configuration.h"
-#include "Database.h"
-#include "DeviceSettings.h"
-#include "ErrorReporting.h"
-#include "FiscalPrinterFactory.h"
+#include "base/AppError.h"
+#include "core/Configuration.h"
+#include "objdb/Database.h"
+#include "core/DeviceSettings.h"
+#include "core/ErrorReporting.h"
+#include "devices/fiscal/FiscalPrinterFactory.h"
 #include "OperationWindows.h"
-#include "PrintProgress.h"
-#include "TableData.h"
-#include "UiServices.h"
+#include "base/PrintProgress.h"
+#include "objdb/TableData.h"
+#include "base/UiServices.h"
 
 #include <cmath>
 

@@ -2,7 +2,7 @@
 // The fiscal receipt of a sale: its rows sent to the register that is switched on, as one
 // receipt, largest amount first. The sale itself is never changed here: it stays recorded
 // whatever the register does.
-#include "FiscalReceipt.h"
+#include "devices/fiscal/FiscalReceipt.h"
 
 #include <QList>
 #include <functional>

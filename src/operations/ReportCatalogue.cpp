@@ -1,8 +1,8 @@
 #include "ReportCatalogue.h"
-#include "Database.h"
+#include "objdb/Database.h"
 #include "DateSelection.h"
-#include "TableData.h"
-#include "TableObject.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
 #include "ViewDialogs.h"
 
 namespace {

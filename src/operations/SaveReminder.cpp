@@ -1,9 +1,9 @@
 #include "SaveReminder.h"
-#include "Clock.h"
-#include "Configuration.h"
-#include "SettingsStore.h"
-#include "SystemHelpers.h"
-#include "UiServices.h"
+#include "base/Clock.h"
+#include "core/Configuration.h"
+#include "base/SettingsStore.h"
+#include "core/SystemHelpers.h"
+#include "base/UiServices.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "SectionTree.h"
-#include "Database.h"
-#include "TableObject.h"
+#include "objdb/Database.h"
+#include "objdb/TableObject.h"
 
 namespace {
 

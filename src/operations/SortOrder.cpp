@@ -1,9 +1,9 @@
 #include "SortOrder.h"
-#include "AppError.h"
-#include "Configuration.h"
-#include "JetSyntax.h"
-#include "TableData.h"
-#include "UiServices.h"
+#include "base/AppError.h"
+#include "core/Configuration.h"
+#include "objdb/JetSyntax.h"
+#include "objdb/TableData.h"
+#include "base/UiServices.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "TypedWhere.h"
-#include "AppError.h"
-#include "ErrorReporting.h"
-#include "JetSyntax.h"
-#include "TableData.h"
-#include "UiServices.h"
+#include "base/AppError.h"
+#include "core/ErrorReporting.h"
+#include "objdb/JetSyntax.h"
+#include "objdb/TableData.h"
+#include "base/UiServices.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 #include "ViewDialogs.h"
-#include "TableData.h"
+#include "objdb/TableData.h"
 
 bool FixedViewDialogs::ChooseRow(TableData& rows, const QString& shownField)
 {

@@ -1,11 +1,11 @@
 #include "ViewQueryBuilder.h"
-#include "Clock.h"
-#include "Database.h"
+#include "base/Clock.h"
+#include "objdb/Database.h"
 #include "DateSelection.h"
 #include "ReportCatalogue.h"
-#include "TableData.h"
-#include "TableObject.h"
-#include "UiServices.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
+#include "base/UiServices.h"
 
 ViewQueryBuilder::ViewQueryBuilder(Database& db, ViewDialogs& dialogs, const DateSelection& dates,
                                    DataSelectionFactory selections)

@@ -1,6 +1,6 @@
 #include "ViewRows.h"
-#include "AppError.h"
-#include "Database.h"
+#include "base/AppError.h"
+#include "objdb/Database.h"
 #include <QRegularExpression>
 
 namespace {

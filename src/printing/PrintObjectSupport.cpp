@@ -1,10 +1,10 @@
 #include "PrintObjectSupport.h"
 
-#include "AppError.h"
-#include "Configuration.h"
+#include "base/AppError.h"
+#include "core/Configuration.h"
 #include "PrinterTarget.h"
-#include "ScriptError.h"
-#include "UiServices.h"
+#include "vbscript/ScriptError.h"
+#include "base/UiServices.h"
 
 #include <cmath>
 

@@ -2,7 +2,7 @@
 // What the two print objects share: choosing the target, reading script arguments, the
 // page-break rule and the report of an end that failed on release.
 #include "PrintTarget.h"
-#include "Variant.h"
+#include "vbscript/Variant.h"
 
 #include <QString>
 #include <functional>

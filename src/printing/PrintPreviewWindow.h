@@ -1,7 +1,7 @@
 #pragma once
 // The window a label or receipt preview is shown in: the previewed strip over the whole
 // window, sized after the strip's proportions; caption "Anteprima"; Esc closes it.
-#include "ModalDialog.h"
+#include "widgets/ModalDialog.h"
 #include "PreviewTarget.h"
 
 #include <memory>

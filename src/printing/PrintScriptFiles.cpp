@@ -1,9 +1,9 @@
 #include "PrintScriptFiles.h"
 
-#include "AppError.h"
+#include "base/AppError.h"
 
 #include <QFile>
-#include "FileOps.h"
+#include "base/FileOps.h"
 #include <QStringDecoder>
 
 namespace {

@@ -1,16 +1,16 @@
 #include "PrintSettingDialog.h"
 
-#include "AnswerControls.h"
-#include "AppError.h"
-#include "Configuration.h"
-#include "FormUtilities.h"
+#include "dialogs/AnswerControls.h"
+#include "base/AppError.h"
+#include "core/Configuration.h"
+#include "dialogs/FormUtilities.h"
 #include "PrintScriptFiles.h"
 #include "PrintSettings.h"
 #include "PreviewTarget.h"
 #include "PrinterTarget.h"
-#include "TableData.h"
-#include "SystemHelpers.h"
-#include "UiServices.h"
+#include "objdb/TableData.h"
+#include "core/SystemHelpers.h"
+#include "base/UiServices.h"
 
 #include <QComboBox>
 #include <QFileInfo>

@@ -4,7 +4,7 @@
 // the printer set-up, the row of buttons, and the test print and preview of a picked row.
 // Each dialog adds its boxes, how it keeps them and how it prints a row; the work is done
 // by PrintSettings and PrintScriptFiles.
-#include "ModalDialog.h"
+#include "widgets/ModalDialog.h"
 #include <QHash>
 #include <QString>
 #include <cstdint>

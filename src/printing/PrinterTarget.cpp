@@ -1,6 +1,6 @@
 #include "PrinterTarget.h"
 
-#include "AppError.h"
+#include "base/AppError.h"
 
 #include <QPageLayout>
 #include <QPageSize>
@@ -10,7 +10,7 @@
 #include <optional>
 #include <QBuffer>
 #include <QSaveFile>
-#include "FileOps.h"
+#include "base/FileOps.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "ScriptFields.h"
 
-#include "Definitions.h"
-#include "TableData.h"
-#include "TableObject.h"
+#include "objdb/Definitions.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The fields a print script receives as `flds`: the current row of a data set as a record
 // of named fields, read once (changing them changes nothing stored).
-#include "ScriptRecord.h"
+#include "vbscript/ScriptRecord.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #include "ScriptPrintObject.h"
 
-#include "AppError.h"
+#include "base/AppError.h"
 #include "PrintObjectSupport.h"
 
 using printobj::integer;

@@ -6,7 +6,7 @@
 //
 // Each object adds how it is set up, where inside a piece its drawing starts, and how it
 // moves to the next piece.
-#include "HostObject.h"
+#include "vbscript/HostObject.h"
 #include "PrintTarget.h"
 
 #include <QSizeF>

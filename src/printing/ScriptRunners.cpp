@@ -1,14 +1,14 @@
 #include "ScriptRunners.h"
 
-#include "AppError.h"
-#include "Configuration.h"
-#include "DefaultScripts.h"
+#include "base/AppError.h"
+#include "core/Configuration.h"
+#include "core/DefaultScripts.h"
 #include "WindowPrintProgress.h"
-#include "ScriptEngine.h"
+#include "vbscript/ScriptEngine.h"
 #include "ScriptFields.h"
-#include "TableData.h"
-#include "TableObject.h"
-#include "UiServices.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
+#include "base/UiServices.h"
 
 #include <functional>
 #include <new>

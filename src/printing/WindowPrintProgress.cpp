@@ -1,7 +1,7 @@
 #include "WindowPrintProgress.h"
 
-#include "MainWindowServices.h"
-#include "frmMessage.h"
+#include "core/MainWindowServices.h"
+#include "dialogs/frmMessage.h"
 
 #include <QApplication>
 #include <QPointer>

@@ -1,6 +1,6 @@
 #pragma once
 // The progress window (frmMessage) as a job's PrintProgress.
-#include "PrintProgress.h"
+#include "base/PrintProgress.h"
 
 class QWidget;
 

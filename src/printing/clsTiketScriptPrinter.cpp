@@ -1,6 +1,6 @@
 #include "clsTiketScriptPrinter.h"
 
-#include "AppError.h"
+#include "base/AppError.h"
 #include "PrintObjectSupport.h"
 
 #include <QImageReader>

@@ -1,7 +1,7 @@
 #include "frmLabelPreview.h"
 
-#include "Configuration.h"
-#include "WindowRegistry.h"
+#include "core/Configuration.h"
+#include "dialogs/WindowRegistry.h"
 #include "clsScriptPrinter.h"
 
 // As the settings dialog shows it: a row of labels of a sample article, in the saved size.

@@ -1,7 +1,7 @@
 #include "frmLabelPrintSetting.h"
 
-#include "DefaultScripts.h"
-#include "WindowRegistry.h"
+#include "core/DefaultScripts.h"
+#include "dialogs/WindowRegistry.h"
 
 #include <QPushButton>
 

@@ -2,7 +2,7 @@
 // "Impostazione stampa etichette": the label printer, the label size and margins, the labels
 // per row and the label script, with its default, its file, a test print and a preview of a
 // row of labels of an article. OK keeps the settings; nothing else changes them.
-#include "Configuration.h"
+#include "core/Configuration.h"
 #include "PrintSettingDialog.h"
 #include "PrintSettings.h"
 #include "frmLabelPreview.h"

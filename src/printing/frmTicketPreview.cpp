@@ -1,7 +1,7 @@
 #include "frmTicketPreview.h"
 
-#include "Configuration.h"
-#include "WindowRegistry.h"
+#include "core/Configuration.h"
+#include "dialogs/WindowRegistry.h"
 #include "clsTiketScriptPrinter.h"
 
 // As the settings dialog shows it: a receipt of three sample rows, in the saved geometry.

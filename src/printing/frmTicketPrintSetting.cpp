@@ -1,9 +1,9 @@
 #include "frmTicketPrintSetting.h"
 
-#include "DefaultScripts.h"
+#include "core/DefaultScripts.h"
 #include "PrintScriptFiles.h"
-#include "UiServices.h"
-#include "WindowRegistry.h"
+#include "base/UiServices.h"
+#include "dialogs/WindowRegistry.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

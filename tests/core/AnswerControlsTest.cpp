@@ -1,6 +1,6 @@
 // The answer lines that fill a window's controls in a headless run: each kind of control
 // set as a person would set it, and every refusal told before anything after it is set.
-#include "AnswerControls.h"
+#include "dialogs/AnswerControls.h"
 #include "WindowsTestSupport.h"
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,9 +1,9 @@
-#include "ArchiveImport.h"
-#include "ErrorReporting.h"
+#include "core/ArchiveImport.h"
+#include "core/ErrorReporting.h"
 #include "SmallShopDatabase.h"
 #include "TestEnvironment.h"
 #include "WindowsTestSupport.h"
-#include "frmMessage.h"
+#include "dialogs/frmMessage.h"
 #include <QDir>
 #include <QFile>
 

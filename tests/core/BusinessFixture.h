@@ -4,11 +4,11 @@
 // layouts. Each table carries the fields the helpers read, under the program's names. The
 // only rules are the ones that would show a rule-running delete: a deleted sale line gives
 // its quantity back to the article, a deleted voucher use gives its amount back.
-#include "DBEngine.h"
-#include "Database.h"
-#include "Notify.h"
-#include "TableData.h"
-#include "TableObject.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
+#include "objdb/Notify.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
 #include <QStringList>
 #include <memory>
 

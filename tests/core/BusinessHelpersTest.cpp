@@ -1,11 +1,11 @@
 // Discounts of a sale line, loyalty points, progressive codes, the customer card and the
 // amounts in the database's currency.
 #include "BusinessFixture.h"
-#include "AppError.h"
-#include "BusinessHelpers.h"
-#include "Configuration.h"
-#include "CurrencyInfo.h"
-#include "CustomerCardWriter.h"
+#include "base/AppError.h"
+#include "core/BusinessHelpers.h"
+#include "core/Configuration.h"
+#include "objdb/CurrencyInfo.h"
+#include "core/CustomerCardWriter.h"
 #include "HeadlessGuard.h"
 #include "TestEnvironment.h"
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "AppError.h"
-#include "CabinetArchive.h"
+#include "base/AppError.h"
+#include "core/CabinetArchive.h"
 #include "TestEnvironment.h"
 #include <QDir>
 #include <QDirIterator>

@@ -1,4 +1,4 @@
-#include "ConfigurationFile.h"
+#include "core/ConfigurationFile.h"
 #include "StartupTestSupport.h"
 #include <QFile>
 

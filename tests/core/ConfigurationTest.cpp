@@ -1,9 +1,9 @@
-#include "Configuration.h"
-#include "DefaultScripts.h"
-#include "DeviceSettings.h"
+#include "core/Configuration.h"
+#include "core/DefaultScripts.h"
+#include "core/DeviceSettings.h"
 #include "HeadlessGuard.h"
-#include "RoundRanges.h"
-#include "SystemHelpers.h"
+#include "core/RoundRanges.h"
+#include "core/SystemHelpers.h"
 #include "TestEnvironment.h"
 
 #include <QFile>

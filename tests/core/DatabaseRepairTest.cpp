@@ -1,9 +1,9 @@
-#include "DatabaseRepair.h"
-#include "DatabaseFileCopy.h"
-#include "FileOps.h"
+#include "core/DatabaseRepair.h"
+#include "objdb/DatabaseFileCopy.h"
+#include "base/FileOps.h"
 #include "KilledChild.h"
 #include "StartupTestSupport.h"
-#include "TableObject.h"
+#include "objdb/TableObject.h"
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>

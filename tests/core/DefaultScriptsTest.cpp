@@ -1,9 +1,9 @@
 // The scripts the program ships with, run through the interpreter against recording
 // print objects and in-memory records.
-#include "DefaultScripts.h"
-#include "HostObject.h"
-#include "ScriptEngine.h"
-#include "ScriptRecord.h"
+#include "core/DefaultScripts.h"
+#include "vbscript/HostObject.h"
+#include "vbscript/ScriptEngine.h"
+#include "vbscript/ScriptRecord.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>

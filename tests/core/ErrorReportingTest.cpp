@@ -1,10 +1,10 @@
-#include "ErrorReporting.h"
-#include "MirtavoliaApplication.h"
-#include "QtUiServices.h"
-#include "SystemHelpers.h"
+#include "core/ErrorReporting.h"
+#include "dialogs/MirtavoliaApplication.h"
+#include "widgets/QtUiServices.h"
+#include "core/SystemHelpers.h"
 #include "TestEnvironment.h"
-#include "UiServices.h"
-#include "frmShowException.h"
+#include "base/UiServices.h"
+#include "dialogs/frmShowException.h"
 
 #include <QApplication>
 #include <QFile>

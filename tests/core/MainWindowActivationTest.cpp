@@ -1,9 +1,9 @@
 // The main window's activation without a window: opening, login and the failure's offer of
 // the settings, driven through the answer lines and a fake main window.
-#include "MainWindowActivation.h"
-#include "OperatorLogin.h"
+#include "dialogs/MainWindowActivation.h"
+#include "dialogs/OperatorLogin.h"
 #include "StartupTestSupport.h"
-#include "TableObject.h"
+#include "objdb/TableObject.h"
 
 namespace {
 using Outcome = MainWindowActivation::Outcome;

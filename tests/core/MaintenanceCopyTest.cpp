@@ -1,7 +1,7 @@
-#include "Configuration.h"
-#include "FileOps.h"
+#include "core/Configuration.h"
+#include "base/FileOps.h"
 #include "KilledChild.h"
-#include "MaintenanceCopy.h"
+#include "core/MaintenanceCopy.h"
 #include "TestEnvironment.h"
 #include "WindowsTestSupport.h"
 #include <QDir>

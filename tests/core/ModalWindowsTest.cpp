@@ -1,12 +1,12 @@
 // The program's modal windows run headless through the answer file: each takes its line the
 // way its own controls would, refuses what its OK refuses, and is never shown.
 #include "WindowsTestSupport.h"
-#include "frmDateSetting.h"
-#include "frmFromDateToDate.h"
-#include "frmMsgBeep.h"
-#include "frmSearchText.h"
-#include "frmSelectDir.h"
-#include "frmShowException.h"
+#include "dialogs/frmDateSetting.h"
+#include "dialogs/frmFromDateToDate.h"
+#include "dialogs/frmMsgBeep.h"
+#include "dialogs/frmSearchText.h"
+#include "dialogs/frmSelectDir.h"
+#include "dialogs/frmShowException.h"
 #include <QLocale>
 
 namespace {

@@ -1,12 +1,12 @@
 // Moving a finished document into the backup archive: whole in one file, gone from the
 // other, no rule run on the way; refusals, confirmation and failures on either side.
 #include "BusinessFixture.h"
-#include "BusinessHelpers.h"
-#include "Configuration.h"
-#include "DatabaseFiles.h"
-#include "ErrorReporting.h"
+#include "core/BusinessHelpers.h"
+#include "core/Configuration.h"
+#include "core/DatabaseFiles.h"
+#include "core/ErrorReporting.h"
 #include "HeadlessGuard.h"
-#include "SqlConnection.h"
+#include "objdb/SqlConnection.h"
 #include "TestEnvironment.h"
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "OperatorLogin.h"
+#include "dialogs/OperatorLogin.h"
 #include "StartupTestSupport.h"
-#include "TableObject.h"
-#include "frmPassword.h"
-#include "frmSelectOper.h"
+#include "objdb/TableObject.h"
+#include "dialogs/frmPassword.h"
+#include "dialogs/frmSelectOper.h"
 #include <QComboBox>
 
 namespace {

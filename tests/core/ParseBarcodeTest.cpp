@@ -1,9 +1,9 @@
 // Codes cut by the barcode layouts: code, quantity and amount pieces, the currency
 // conversion and the coefficient, and codes without a layout.
 #include "BusinessFixture.h"
-#include "CurrencyInfo.h"
-#include "ParseBarcode.h"
-#include "SqlConnection.h"
+#include "objdb/CurrencyInfo.h"
+#include "core/ParseBarcode.h"
+#include "objdb/SqlConnection.h"
 #include "TestEnvironment.h"
 #include <gtest/gtest.h>
 #include <limits>

@@ -1,5 +1,5 @@
-#include "FileOps.h"
-#include "Password.h"
+#include "base/FileOps.h"
+#include "core/Password.h"
 #include "StartupTestSupport.h"
 #include <QFileInfo>
 #include <random>

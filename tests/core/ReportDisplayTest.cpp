@@ -1,6 +1,6 @@
-#include "ReportDisplay.h"
+#include "dialogs/ReportDisplay.h"
 #include "SmallShopDatabase.h"
-#include "SystemHelpers.h"
+#include "core/SystemHelpers.h"
 #include "TestEnvironment.h"
 #include "WindowsTestSupport.h"
 #include <QFile>

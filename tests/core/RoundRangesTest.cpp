@@ -1,6 +1,6 @@
-#include "Configuration.h"
-#include "RoundRanges.h"
-#include "SettingsStore.h"
+#include "core/Configuration.h"
+#include "core/RoundRanges.h"
+#include "base/SettingsStore.h"
 
 #include <gtest/gtest.h>
 

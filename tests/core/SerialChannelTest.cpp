@@ -1,8 +1,8 @@
-#include "AppError.h"
+#include "base/AppError.h"
 #include "PtyPair.h"
-#include "ScriptedSerialChannel.h"
-#include "SerialChannel.h"
-#include "SettingsStore.h"
+#include "core/ScriptedSerialChannel.h"
+#include "core/SerialChannel.h"
+#include "base/SettingsStore.h"
 #include "TestEnvironment.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
-#include "AppError.h"
+#include "base/AppError.h"
 #include "PtyPair.h"
-#include "ScriptedSerialChannel.h"
-#include "SerialChannel.h"
-#include "SerialLines.h"
+#include "core/ScriptedSerialChannel.h"
+#include "core/SerialChannel.h"
+#include "core/SerialLines.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "SingleInstance.h"
+#include "core/SingleInstance.h"
 #include "TestEnvironment.h"
 #include <QFile>
 #include <gtest/gtest.h>

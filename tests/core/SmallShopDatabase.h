@@ -2,12 +2,12 @@
 // A two-table shop for the archive import and report tests: units with default rows (each
 // file makes its own, under its own OIDs) and articles pointing to a unit.
 #include <gtest/gtest.h>
-#include "DBEngine.h"
-#include "Database.h"
-#include "Definitions.h"
-#include "Notify.h"
-#include "TableData.h"
-#include "TableObject.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
+#include "objdb/Definitions.h"
+#include "objdb/Notify.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
 #include <QFileInfo>
 #include <memory>
 

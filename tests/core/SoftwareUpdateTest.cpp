@@ -1,10 +1,10 @@
-#include "CabinetArchive.h"
-#include "Configuration.h"
-#include "SoftwareUpdate.h"
-#include "SystemHelpers.h"
+#include "core/CabinetArchive.h"
+#include "core/Configuration.h"
+#include "core/SoftwareUpdate.h"
+#include "core/SystemHelpers.h"
 #include "TestEnvironment.h"
 #include "WindowsTestSupport.h"
-#include "frmMessage.h"
+#include "dialogs/frmMessage.h"
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "Startup.h"
-#include "SqlConnection.h"
+#include "dialogs/Startup.h"
+#include "objdb/SqlConnection.h"
 #include "StartupTestSupport.h"
-#include "TableObject.h"
+#include "objdb/TableObject.h"
 #include <QDir>
 #include <QFile>
 

@@ -2,17 +2,17 @@
 // Shared set-up of the start-up tests: the window fixture of WindowsTestSupport.h plus a
 // small database definition (an operators' table with two rows), a fresh working folder,
 // the configuration reset to its defaults and the database objects released afterwards.
-#include "AppError.h"
-#include "Configuration.h"
-#include "DBEngine.h"
-#include "Database.h"
-#include "DatabaseFiles.h"
-#include "Definitions.h"
-#include "MainWindowServices.h"
-#include "Password.h"
-#include "ProgramEnd.h"
-#include "RoundRanges.h"
-#include "TableData.h"
+#include "base/AppError.h"
+#include "core/Configuration.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
+#include "core/DatabaseFiles.h"
+#include "objdb/Definitions.h"
+#include "core/MainWindowServices.h"
+#include "core/Password.h"
+#include "core/ProgramEnd.h"
+#include "core/RoundRanges.h"
+#include "objdb/TableData.h"
 #include "TestEnvironment.h"
 #include "WindowsTestSupport.h"
 #include <QFile>

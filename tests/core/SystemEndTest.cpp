@@ -1,8 +1,8 @@
 // The system ending the program: SIGTERM and SIGHUP reach the event loop as a request, and
 // the end closes the modal windows open, innermost first, each once the one inside it has
 // returned, asking nothing, before the program's own close runs from its own loop.
-#include "QtUiServices.h"
-#include "SystemEnd.h"
+#include "widgets/QtUiServices.h"
+#include "dialogs/SystemEnd.h"
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QEventLoop>

@@ -1,9 +1,9 @@
-#include "Clock.h"
-#include "DatabaseFiles.h"
-#include "FileOps.h"
-#include "SystemHelpers.h"
+#include "base/Clock.h"
+#include "core/DatabaseFiles.h"
+#include "base/FileOps.h"
+#include "core/SystemHelpers.h"
 #include "TestEnvironment.h"
-#include "UiServices.h"
+#include "base/UiServices.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
-#include "MirtavoliaApplication.h"
+#include "dialogs/MirtavoliaApplication.h"
 #include "WindowsTestSupport.h"
-#include "frmDateSetting.h"
-#include "frmFromDateToDate.h"
+#include "dialogs/frmDateSetting.h"
+#include "dialogs/frmFromDateToDate.h"
 #include <QCalendarWidget>
 #include <QLineEdit>
 #include <QLocale>

@@ -1,5 +1,5 @@
 #include "WindowsTestSupport.h"
-#include "frmMessage.h"
+#include "dialogs/frmMessage.h"
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>

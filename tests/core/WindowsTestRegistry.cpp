@@ -1,12 +1,12 @@
 #include "WindowsTestSupport.h"
-#include "WindowRegistry.h"
-#include "frmAbout.h"
-#include "frmDateSetting.h"
-#include "frmFromDateToDate.h"
-#include "frmMessage.h"
-#include "frmMsgBeep.h"
-#include "frmSearchText.h"
-#include "frmSelectDir.h"
+#include "dialogs/WindowRegistry.h"
+#include "dialogs/frmAbout.h"
+#include "dialogs/frmDateSetting.h"
+#include "dialogs/frmFromDateToDate.h"
+#include "dialogs/frmMessage.h"
+#include "dialogs/frmMsgBeep.h"
+#include "dialogs/frmSearchText.h"
+#include "dialogs/frmSelectDir.h"
 #include <QLabel>
 #include <QPushButton>
 

@@ -1,6 +1,6 @@
 #include "WindowsTestSupport.h"
-#include "frmMsgBeep.h"
-#include "frmSearchText.h"
+#include "dialogs/frmMsgBeep.h"
+#include "dialogs/frmSearchText.h"
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 #include "WindowsTestSupport.h"
 #include "TestEnvironment.h"
-#include "clsOSTNA.h"
-#include "frmSelectDir.h"
+#include "dialogs/clsOSTNA.h"
+#include "dialogs/frmSelectDir.h"
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>

@@ -1,5 +1,5 @@
 #include "StartupTestSupport.h"
-#include "frmOptionsAdvanced.h"
+#include "dialogs/frmOptionsAdvanced.h"
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>

@@ -1,5 +1,5 @@
 #include "StartupTestSupport.h"
-#include "frmOptionsRound.h"
+#include "dialogs/frmOptionsRound.h"
 #include <QLineEdit>
 #include <QListWidget>
 

@@ -1,8 +1,8 @@
-#include "DatabaseRepair.h"
-#include "FileOps.h"
-#include "OptionsNumbers.h"
+#include "core/DatabaseRepair.h"
+#include "base/FileOps.h"
+#include "dialogs/OptionsNumbers.h"
 #include "StartupTestSupport.h"
-#include "frmOptions.h"
+#include "dialogs/frmOptions.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>

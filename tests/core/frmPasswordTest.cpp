@@ -1,6 +1,6 @@
-#include "FileOps.h"
+#include "base/FileOps.h"
 #include "StartupTestSupport.h"
-#include "frmPassword.h"
+#include "dialogs/frmPassword.h"
 #include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>

@@ -1,5 +1,5 @@
 #include "WindowsTestSupport.h"
-#include "frmSplash.h"
+#include "dialogs/frmSplash.h"
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QRegularExpression>

@@ -1,8 +1,8 @@
 // The article's own rules: prices kept consistent with each other and with the database's
 // currency, the unit quantity checked, the average price and the change date on saving.
 #include "HeadlessGuard.h"
-#include "CurrencyInfo.h"
-#include "ObjDbError.h"
+#include "objdb/CurrencyInfo.h"
+#include "objdb/ObjDbError.h"
 #include "ShopDatabase.h"
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Customers: the defaults of a new customer, one customer per code, and the card flag.
 #include "SalesShop.h"
-#include "Configuration.h"
-#include "TableObject.h"
+#include "core/Configuration.h"
+#include "objdb/TableObject.h"
 
 namespace {
 

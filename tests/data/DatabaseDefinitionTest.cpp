@@ -1,10 +1,10 @@
 // A new shop database: every table in order with its version, the default rows of the
 // lookup tables with their exact values, and nothing added again on later openings.
 #include "ShopDatabase.h"
-#include "DefaultScripts.h"
+#include "core/DefaultScripts.h"
 #include "HeadlessGuard.h"
-#include "DeviceSettings.h"
-#include "TableObject.h"
+#include "core/DeviceSettings.h"
+#include "objdb/TableObject.h"
 #include <gtest/gtest.h>
 #include <optional>
 

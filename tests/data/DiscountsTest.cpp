@@ -1,7 +1,7 @@
 // Discount rules: what a rule must name, the deposit dropped from a rule for an article, and
 // the discount a sale line takes from the rules that match it.
 #include "SalesShop.h"
-#include "TableObject.h"
+#include "objdb/TableObject.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // A supply's total follows its load lines.
-#include "Forniture.h"
+#include "data/Forniture.h"
 #include "HeadlessGuard.h"
 #include "ShopDatabase.h"
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 // One that a program still running holds, here or on another computer sharing the file, is
 // left alone; one that was completed keeps everything.
 #include "SalesShop.h"
-#include "OpenDocuments.h"
-#include "TableObject.h"
+#include "core/OpenDocuments.h"
+#include "objdb/TableObject.h"
 #include <gtest/gtest.h>
 
 namespace {

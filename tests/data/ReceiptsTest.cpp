@@ -1,6 +1,6 @@
 // Receipts: numbered anew every year, the year following the date.
 #include "SalesShop.h"
-#include "TableObject.h"
+#include "objdb/TableObject.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // import expects character for character (line ends CR LF), and the starting values of a
 // layout, a layout field and a line selection the user creates.
 #include "ShopDatabase.h"
-#include "TableObject.h"
+#include "objdb/TableObject.h"
 #include <gtest/gtest.h>
 
 namespace {

@@ -3,8 +3,8 @@
 // watched table or field restarts the rule's checks.
 #include "ShopDatabase.h"
 #include "HeadlessGuard.h"
-#include "ImpostazioniPromemoria.h"
-#include "TableObject.h"
+#include "data/ImpostazioniPromemoria.h"
+#include "objdb/TableObject.h"
 #include <gtest/gtest.h>
 
 namespace {

@@ -1,6 +1,6 @@
 #include "SalesShop.h"
-#include "Configuration.h"
-#include "TableObject.h"
+#include "core/Configuration.h"
+#include "objdb/TableObject.h"
 
 Currency eur(const char* text) { return *Currency::parse(QString::fromLatin1(text), QLocale::c()); }
 QVariant money(const char* text) { return QVariant::fromValue(eur(text)); }

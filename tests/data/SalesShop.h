@@ -3,8 +3,8 @@
 // (one point every 10.00, a prize point worth 0.05), the clock on 1 March 2007, the settings
 // put back after each test.
 #include "ShopDatabase.h"
-#include "AppError.h"
-#include "Currency.h"
+#include "base/AppError.h"
+#include "base/Currency.h"
 #include "HeadlessGuard.h"
 #include <gtest/gtest.h>
 #include <memory>

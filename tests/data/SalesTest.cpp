@@ -1,10 +1,10 @@
 // Sales: the total follows the lines, and the customer's points follow the sale: the points
 // of its amount, the prize points spent on its lines and the sale's own points.
 #include "SalesShop.h"
-#include "BusinessHelpers.h"
-#include "Configuration.h"
-#include "Vendite.h"
-#include "TableObject.h"
+#include "core/BusinessHelpers.h"
+#include "core/Configuration.h"
+#include "data/Vendite.h"
+#include "objdb/TableObject.h"
 #include <random>
 
 namespace {

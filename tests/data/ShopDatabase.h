@@ -1,11 +1,11 @@
 #pragma once
 // A shop database file for the tests: opened through the library with the program's
 // definition, and reachable with plain SQL beside the library to build legacy fixtures.
-#include "DBEngine.h"
-#include "Database.h"
-#include "Notify.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
+#include "objdb/Notify.h"
 #include "ShopBuilder.h"
-#include "TableData.h"
+#include "objdb/TableData.h"
 #include <QString>
 #include <QStringList>
 #include <QVariant>

@@ -1,12 +1,12 @@
 // Rules of the small tables: protected administrators, the defaults of a new row, and the
 // unique indexes that refuse a duplicate.
 #include "ShopDatabase.h"
-#include "Configuration.h"
-#include "DefaultScripts.h"
-#include "DeviceSettings.h"
+#include "core/Configuration.h"
+#include "core/DefaultScripts.h"
+#include "core/DeviceSettings.h"
 #include "HeadlessGuard.h"
-#include "ObjDbError.h"
-#include "TableObject.h"
+#include "objdb/ObjDbError.h"
+#include "objdb/TableObject.h"
 #include <gtest/gtest.h>
 
 namespace {

@@ -1,12 +1,12 @@
 // Stock loads and unloads: line numbers, line amounts, the article's stock and its average
 // purchase price, the maximum unit amount and the discounts of a sale line.
-#include "Configuration.h"
-#include "Forniture.h"
+#include "core/Configuration.h"
+#include "data/Forniture.h"
 #include "HeadlessGuard.h"
-#include "ObjDbError.h"
+#include "objdb/ObjDbError.h"
 #include "ShopDatabase.h"
-#include "StockLines.h"
-#include "TableObject.h"
+#include "data/StockLines.h"
+#include "objdb/TableObject.h"
 #include <gtest/gtest.h>
 #include <random>
 

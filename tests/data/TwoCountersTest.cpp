@@ -3,9 +3,9 @@
 // number, every running total and every number ends as if the two had worked one after the
 // other.
 #include "SalesShop.h"
-#include "Configuration.h"
-#include "DB.h"
-#include "TableObject.h"
+#include "core/Configuration.h"
+#include "data/DB.h"
+#include "objdb/TableObject.h"
 #include "TestEnvironment.h"
 #include <QProcess>
 #include <functional>

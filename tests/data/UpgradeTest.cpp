@@ -2,10 +2,10 @@
 // version calls for, and only those. The legacy files are made with plain SQL from a new
 // database whose stored version is lowered.
 #include "ShopDatabase.h"
-#include "DefaultScripts.h"
-#include "DeviceSettings.h"
+#include "core/DefaultScripts.h"
+#include "core/DeviceSettings.h"
 #include "HeadlessGuard.h"
-#include "TableObject.h"
+#include "objdb/TableObject.h"
 #include <gtest/gtest.h>
 
 namespace {

@@ -2,9 +2,9 @@
 // a use never takes more than what is left, a refused use books nothing, and a sale offers
 // only its customer's open vouchers.
 #include "SalesShop.h"
-#include "BuoniVendite.h"
-#include "DBEngine.h"
-#include "TableObject.h"
+#include "data/BuoniVendite.h"
+#include "objdb/DBEngine.h"
+#include "objdb/TableObject.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Adding an article code to a deposit: a code of another deposit becomes a new article of
 // the chosen one, the same code twice in one deposit is refused, and what the operator is
 // told when the code or the deposit is missing.
-#include "AddToDeposit.h"
+#include "documents/AddToDeposit.h"
 #include "SearchShop.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The article search over the main window's articles view: what each option finds, what the
 // view shows with and without "only the matches", how the view is reached and unfiltered
 // first, codes cut by the barcode layouts, scanned text, and the failures reported.
-#include "ArticleSearch.h"
+#include "documents/ArticleSearch.h"
 #include "SearchShop.h"
 
 namespace {

@@ -1,10 +1,10 @@
 // The article search and deposit windows over the shop: scans through the code box they
 // register, what they show after a search or an add, their keys, and whole runs driven
 // headless from answer lines.
-#include "AddToDeposit.h"
+#include "documents/AddToDeposit.h"
 #include "SearchShop.h"
-#include "frmArticoli.h"
-#include "frmSearch_Articoli.h"
+#include "documents/frmArticoli.h"
+#include "documents/frmSearch_Articoli.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,10 +1,10 @@
 #include "CounterShop.h"
 
-#include "Clock.h"
-#include "Configuration.h"
-#include "DatabaseFiles.h"
-#include "SettingsStore.h"
-#include "TableObject.h"
+#include "base/Clock.h"
+#include "core/Configuration.h"
+#include "core/DatabaseFiles.h"
+#include "base/SettingsStore.h"
+#include "objdb/TableObject.h"
 #include "TestEnvironment.h"
 
 // ---- the library's dialogs ---------------------------------------------------------------------------

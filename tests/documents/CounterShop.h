@@ -4,17 +4,17 @@
 // boxes through a script, the library's dialogs through a scripted DocumentOperator); a
 // main window that records the receipts it is asked to print and the code box it is given.
 // The settings go to a store in memory and the configuration is put back after each test.
-#include "Clock.h"
-#include "CounterServices.h"
-#include "Currency.h"
-#include "DBEngine.h"
-#include "Database.h"
-#include "DocumentOperator.h"
+#include "base/Clock.h"
+#include "core/CounterServices.h"
+#include "base/Currency.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
+#include "documents/DocumentOperator.h"
 #include "HeadlessGuard.h"
-#include "MainWindowServices.h"
-#include "Notify.h"
+#include "core/MainWindowServices.h"
+#include "objdb/Notify.h"
 #include "ShopBuilder.h"
-#include "TableData.h"
+#include "objdb/TableData.h"
 
 #include <QString>
 #include <QStringList>

@@ -2,11 +2,11 @@
 // trimmed and quoted, a code of several deposits settled by the operator), the differences
 // with the article, the check and import passes, associating and creating articles, and the
 // rows added to the supply all together or not at all.
-#include "DeliveryImport.h"
-#include "ImportFeedback.h"
+#include "documents/DeliveryImport.h"
+#include "documents/ImportFeedback.h"
 #include "ImportShop.h"
-#include "SupplierLinks.h"
-#include "TableObject.h"
+#include "documents/SupplierLinks.h"
+#include "objdb/TableObject.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // Reading a delivery file through a layout: which lines are kept, what each field holds,
 // what the row filter script does to a record, how a failure is reported, and that the
 // file is read in its own encoding whatever its size.
-#include "DeliveryFileReader.h"
-#include "DeliveryImport.h"
-#include "ImportFeedback.h"
+#include "documents/DeliveryFileReader.h"
+#include "documents/DeliveryImport.h"
+#include "documents/ImportFeedback.h"
 #include "ImportShop.h"
 
 #include <QFile>

@@ -3,11 +3,11 @@
 // quantity their amount buys, and the row commands change, retype and remove rows, always
 // with the stock kept by the rows' rules.
 #include "CounterShop.h"
-#include "DocumentRows.h"
-#include "RowKeys.h"
-#include "SaleDocument.h"
+#include "documents/DocumentRows.h"
+#include "documents/RowKeys.h"
+#include "documents/SaleDocument.h"
 
-#include "TableObject.h"
+#include "objdb/TableObject.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "DocumentWindowShop.h"
 
-#include "LazyTableModel.h"
-#include "ObjDataGrid.h"
+#include "objdb/ui/LazyTableModel.h"
+#include "objdb/ui/ObjDataGrid.h"
 
 #include <QTableView>
 

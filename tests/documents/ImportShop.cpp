@@ -1,8 +1,8 @@
 #include "ImportShop.h"
 
-#include "Clock.h"
-#include "DB.h"
-#include "TableObject.h"
+#include "base/Clock.h"
+#include "data/DB.h"
+#include "objdb/TableObject.h"
 #include "TestEnvironment.h"
 
 #include <QFile>

@@ -3,14 +3,14 @@
 // may be given in two deposits), delivery files written in a private folder, an open supply
 // with its rows, and the operator's answers: message boxes from a script, windows of the
 // import from a scripted ImportOperator.
-#include "Currency.h"
-#include "DBEngine.h"
-#include "Database.h"
-#include "DeliveryLayout.h"
+#include "base/Currency.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
+#include "documents/DeliveryLayout.h"
 #include "HeadlessGuard.h"
-#include "ImportOperator.h"
+#include "documents/ImportOperator.h"
 #include "ShopBuilder.h"
-#include "TableData.h"
+#include "objdb/TableData.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,5 +1,5 @@
 // `mvtool import-dump`: the read table of a delivery file, printed as the developer runs it.
-#include "DefaultScripts.h"
+#include "core/DefaultScripts.h"
 #include "ImportShop.h"
 
 #include <QProcess>

@@ -1,10 +1,10 @@
 // The fixed report layouts: what each prints of its view, that no heading or value is ever
 // cut off, and that the report display prints through them.
-#include "ReportDisplay.h"
-#include "ReportLayoutColumns.h"
-#include "ReportLayouts.h"
-#include "ReportMeasure.h"
-#include "ReportPainter.h"
+#include "dialogs/ReportDisplay.h"
+#include "documents/ReportLayoutColumns.h"
+#include "documents/ReportLayouts.h"
+#include "report/ReportMeasure.h"
+#include "report/ReportPainter.h"
 #include "ReportShop.h"
 
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "ReportShop.h"
 
-#include "DB.h"
-#include "ReportPainter.h"
-#include "TableObject.h"
+#include "data/DB.h"
+#include "report/ReportPainter.h"
+#include "objdb/TableObject.h"
 #include "TestEnvironment.h"
 
 #include <QImage>

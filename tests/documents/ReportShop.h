@@ -3,13 +3,13 @@
 // thirty-two letters, descriptions and notes up to their size, amounts in the tens of
 // millions, a sale at 23.58 on a two-digit day and month. Each layout's view is opened as the
 // main window's report view delivers it, computed columns included.
-#include "Currency.h"
-#include "DBEngine.h"
-#include "Database.h"
+#include "base/Currency.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
 #include "HeadlessGuard.h"
-#include "ReportEngine.h"
+#include "report/ReportEngine.h"
 #include "ShopBuilder.h"
-#include "TableData.h"
+#include "objdb/TableData.h"
 #include <QDateTime>
 #include <QString>
 #include <QStringList>

@@ -3,15 +3,15 @@
 // register or the printer fails, the default customer for the next sale, the receipts'
 // copies, the backup-archive mark, and a new sale given up giving its stock back.
 #include "CounterShop.h"
-#include "SaleDocument.h"
+#include "documents/SaleDocument.h"
 
-#include "Configuration.h"
-#include "DBEngine.h"
-#include "DatabaseFiles.h"
-#include "RecordingTarget.h"
-#include "TableObject.h"
+#include "core/Configuration.h"
+#include "objdb/DBEngine.h"
+#include "core/DatabaseFiles.h"
+#include "printing/RecordingTarget.h"
+#include "objdb/TableObject.h"
 #include "TestEnvironment.h"
-#include "LineEditBarcodeTarget.h"
+#include "dialogs/LineEditBarcodeTarget.h"
 
 #include <QLineEdit>
 

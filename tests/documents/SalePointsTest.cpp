@@ -3,11 +3,11 @@
 // prize button's signal, vouchers, and the customer found by a card. Points meet amounts in
 // exact decimal arithmetic.
 #include "CounterShop.h"
-#include "SaleDocument.h"
-#include "SalePoints.h"
+#include "documents/SaleDocument.h"
+#include "documents/SalePoints.h"
 
-#include "Configuration.h"
-#include "CustomerCardWriter.h"
+#include "core/Configuration.h"
+#include "core/CustomerCardWriter.h"
 
 #include <QLocale>
 

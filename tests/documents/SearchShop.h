@@ -3,12 +3,12 @@
 // a section tree that stands on one node, the view of that node as a data set, the grid's
 // selection, and the label and edit commands counted. The view is read again (a new data
 // set, no filter) on every refresh, as the main window does.
-#include "ArticleSearchHost.h"
+#include "core/ArticleSearchHost.h"
 #include "CounterShop.h"
-#include "DatabaseFiles.h"
-#include "DefaultScripts.h"
-#include "DeviceSettings.h"
-#include "TableObject.h"
+#include "core/DatabaseFiles.h"
+#include "core/DefaultScripts.h"
+#include "core/DeviceSettings.h"
+#include "objdb/TableObject.h"
 
 #include <QList>
 

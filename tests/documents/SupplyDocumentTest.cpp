@@ -3,11 +3,11 @@
 // the paid question, the import of the supplier's delivery file, and a supply given up
 // taking its stock back.
 #include "CounterShop.h"
-#include "SupplyDocument.h"
+#include "documents/SupplyDocument.h"
 
-#include "Configuration.h"
-#include "DBEngine.h"
-#include "TableObject.h"
+#include "core/Configuration.h"
+#include "objdb/DBEngine.h"
+#include "objdb/TableObject.h"
 
 #include <QFile>
 

@@ -1,8 +1,8 @@
 // The import window over a real import: what its controls show after reading, the stop
 // request of the label and Esc, and the supply form's call run headless from the prompts.
-#include "DeliveryImport.h"
+#include "documents/DeliveryImport.h"
 #include "ImportShop.h"
-#include "frmImportData.h"
+#include "documents/frmImportData.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

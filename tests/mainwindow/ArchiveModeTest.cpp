@@ -1,12 +1,12 @@
 // Working on the backup archive, and the archive commands of the file menu.
-#include "ArchiveMode.h"
+#include "mainwindow/ArchiveMode.h"
 #include "BackupShop.h"
-#include "Configuration.h"
-#include "DB.h"
-#include "DatabaseFiles.h"
-#include "SaveReminder.h"
-#include "Startup.h"
-#include "TableObject.h"
+#include "core/Configuration.h"
+#include "data/DB.h"
+#include "core/DatabaseFiles.h"
+#include "operations/SaveReminder.h"
+#include "dialogs/Startup.h"
+#include "objdb/TableObject.h"
 
 namespace {
 

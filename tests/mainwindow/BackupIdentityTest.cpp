@@ -2,9 +2,9 @@
 // holds the same rows afterwards, and the rows each file made for itself when it was created
 // (payment types, document types, the sample layout with its fields) are one row, not two.
 #include "BackupShop.h"
-#include "Currency.h"
-#include "DB.h"
-#include "TableObject.h"
+#include "base/Currency.h"
+#include "data/DB.h"
+#include "objdb/TableObject.h"
 #include <QFile>
 #include <map>
 #include <sqlite3.h>

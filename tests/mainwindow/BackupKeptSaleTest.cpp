@@ -2,7 +2,7 @@
 // stock they took) are the working file's, however the sale changed since the save. A sale
 // the restore copies itself is the archive's, lines and all, with no rule run on the way.
 #include "BackupShop.h"
-#include "Currency.h"
+#include "base/Currency.h"
 #include "KilledChild.h"
 #include <QFile>
 #include <algorithm>

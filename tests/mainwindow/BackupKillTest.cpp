@@ -1,14 +1,14 @@
 // A save of 10,000 sales killed (SIGKILL) in the middle, then the program started again:
 // both files are sound, and every sale is in exactly one of them, with its line.
-#include "Clock.h"
-#include "Configuration.h"
-#include "Currency.h"
-#include "DB.h"
-#include "DBEngine.h"
-#include "Database.h"
-#include "SettingsStore.h"
-#include "TableData.h"
-#include "TableObject.h"
+#include "base/Clock.h"
+#include "core/Configuration.h"
+#include "base/Currency.h"
+#include "data/DB.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
+#include "base/SettingsStore.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
 #include "TestEnvironment.h"
 #include <QDir>
 #include <QFile>

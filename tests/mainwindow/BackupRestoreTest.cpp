@@ -1,14 +1,14 @@
 // Saving and restoring supplies, sales and receipts between the working and the backup
 // database: what moves, what stays, what the operator is asked and told.
 #include "BackupShop.h"
-#include "SaveReminder.h"
-#include "Configuration.h"
-#include "DatabaseFiles.h"
+#include "operations/SaveReminder.h"
+#include "core/Configuration.h"
+#include "core/DatabaseFiles.h"
 #include "KilledChild.h"
-#include "Notify.h"
-#include "OperationWindows.h"
-#include "PrintProgress.h"
-#include "TableObject.h"
+#include "objdb/Notify.h"
+#include "operations/OperationWindows.h"
+#include "base/PrintProgress.h"
+#include "objdb/TableObject.h"
 #include <QDir>
 #include <QFile>
 #include <csignal>

@@ -1,9 +1,9 @@
 #include "BackupShop.h"
-#include "Configuration.h"
-#include "DB.h"
-#include "DatabaseFiles.h"
-#include "ErrorReporting.h"
-#include "TableObject.h"
+#include "core/Configuration.h"
+#include "data/DB.h"
+#include "core/DatabaseFiles.h"
+#include "core/ErrorReporting.h"
+#include "objdb/TableObject.h"
 #include "TestEnvironment.h"
 #include <QFileInfo>
 #include <algorithm>

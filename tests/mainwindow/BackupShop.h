@@ -3,12 +3,12 @@
 // working database open in the program's globals, the configuration's folders pointing at
 // the two folders, questions answered from a script, settings in memory, the clock on
 // 10 March 2007. Everything is put back afterwards.
-#include "BackupRestore.h"
-#include "DBEngine.h"
-#include "Database.h"
+#include "operations/BackupRestore.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
 #include "HeadlessGuard.h"
 #include "ShopBuilder.h"
-#include "TableData.h"
+#include "objdb/TableData.h"
 #include "TestEnvironment.h"
 #include <QDateTime>
 #include <QStringList>

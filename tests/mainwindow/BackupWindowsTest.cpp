@@ -1,10 +1,10 @@
 // The save/restore dialog and the reminder window over their logic classes.
 #include "BackupShop.h"
-#include "AppError.h"
-#include "Configuration.h"
-#include "SqlConnection.h"
-#include "frmBackupRestore.h"
-#include "frmMemo.h"
+#include "base/AppError.h"
+#include "core/Configuration.h"
+#include "objdb/SqlConnection.h"
+#include "mainwindow/frmBackupRestore.h"
+#include "mainwindow/frmMemo.h"
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>

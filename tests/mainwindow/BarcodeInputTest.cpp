@@ -1,13 +1,13 @@
 // Scanned codes from the serial reader: each complete line reaches the registered code box
 // with one CR, in order, when the box's window is the one in use; otherwise a beep. A line
 // still without its end waits for it; a receive event nested in a delivery is dropped.
-#include "BarcodeInput.h"
-#include "CounterDevices.h"
-#include "DeviceSettings.h"
+#include "mainwindow/BarcodeInput.h"
+#include "mainwindow/CounterDevices.h"
+#include "core/DeviceSettings.h"
 #include "HeadlessGuard.h"
 #include "PtyPair.h"
-#include "ScriptedSerialChannel.h"
-#include "LineEditBarcodeTarget.h"
+#include "core/ScriptedSerialChannel.h"
+#include "dialogs/LineEditBarcodeTarget.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

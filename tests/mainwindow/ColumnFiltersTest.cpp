@@ -1,11 +1,11 @@
 // Filters of the shown rows: column patterns typed by the user, applied as the library's
 // Like and checked against what sqlite3 selects; and the structured filter that replaces them.
-#include "ColumnFilters.h"
-#include "DateSelection.h"
-#include "DetailView.h"
-#include "GridFields.h"
+#include "mainwindow/ColumnFilters.h"
+#include "operations/DateSelection.h"
+#include "operations/DetailView.h"
+#include "mainwindow/GridFields.h"
 #include "GridTestSupport.h"
-#include "JetTranslator.h"
+#include "objdb/JetTranslator.h"
 #include "ViewShop.h"
 #include "ViewTestDialogs.h"
 #include <map>

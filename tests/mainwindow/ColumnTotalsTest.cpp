@@ -1,8 +1,8 @@
 // Column totals: the sum of the rows shown, money added as Currency so the total is the
 // exact sum of what the rows hold, written with the column's format.
-#include "ColumnTotals.h"
-#include "DateSelection.h"
-#include "DetailView.h"
+#include "mainwindow/ColumnTotals.h"
+#include "operations/DateSelection.h"
+#include "operations/DetailView.h"
 #include "GridTestSupport.h"
 #include "ViewShop.h"
 #include "ViewTestDialogs.h"

@@ -1,10 +1,10 @@
 // What a view change leaves to the user: the field menus built from the view's fields, and
 // the commands enabled, shown or ticked for the view, the operator and the configuration.
-#include "CommandEnabling.h"
-#include "Configuration.h"
-#include "DateSelection.h"
-#include "DetailView.h"
-#include "GridFields.h"
+#include "mainwindow/CommandEnabling.h"
+#include "core/Configuration.h"
+#include "operations/DateSelection.h"
+#include "operations/DetailView.h"
+#include "mainwindow/GridFields.h"
 #include "ViewShop.h"
 #include "ViewTestDialogs.h"
 

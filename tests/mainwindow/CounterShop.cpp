@@ -1,6 +1,6 @@
 #include "CounterShop.h"
 
-#include "CurrencyInfo.h"
+#include "objdb/CurrencyInfo.h"
 
 CounterShop::CounterShop()
 {

@@ -1,6 +1,6 @@
 // The date selection of the main window: the condition each mode gives a view, the commands
 // that change the mode, and the texts of the date button with Italian month names.
-#include "DateSelection.h"
+#include "operations/DateSelection.h"
 #include <gtest/gtest.h>
 #include <ostream>
 

@@ -1,7 +1,7 @@
 // A refresh of the main window's view: one at a time, the current row kept on the same
 // table, and a view that cannot be opened reported with nothing left on show.
-#include "DateSelection.h"
-#include "DetailView.h"
+#include "operations/DateSelection.h"
+#include "operations/DetailView.h"
 #include "ViewShop.h"
 #include "ViewTestDialogs.h"
 

@@ -4,16 +4,16 @@
 // F3, the related-data menus of a sale, the predefined selections kept by the library's
 // filter, the stock at a past date worked on as any view, and what the article search asks of
 // the window.
-#include "DetailViewPanel.h"
+#include "mainwindow/DetailViewPanel.h"
 #include "GridTestSupport.h"
-#include "LibraryApplication.h"
-#include "MainWindowMenus.h"
-#include "ObjDataGrid.h"
+#include "objdb/ui/LibraryApplication.h"
+#include "mainwindow/MainWindowMenus.h"
+#include "objdb/ui/ObjDataGrid.h"
 #include "ShopWindow.h"
-#include "TableData.h"
-#include "ViewWindow.h"
-#include "frmMain.h"
-#include "frmSearchText.h"
+#include "objdb/TableData.h"
+#include "objdb/ui/ViewWindow.h"
+#include "mainwindow/frmMain.h"
+#include "dialogs/frmSearchText.h"
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>

@@ -1,13 +1,13 @@
 // The device switches: the register's driver, the reader's and the scale's ports; what the
 // operator is told, what the window's controls show, and what is saved. A switch that
 // fails leaves its device off, shows it off, and keeps the saved state as it was.
-#include "Configuration.h"
-#include "DeviceSettings.h"
-#include "DeviceSwitches.h"
-#include "FiscalPrinterFactory.h"
+#include "core/Configuration.h"
+#include "core/DeviceSettings.h"
+#include "mainwindow/DeviceSwitches.h"
+#include "devices/fiscal/FiscalPrinterFactory.h"
 #include "HeadlessGuard.h"
-#include "ScriptedSerialChannel.h"
-#include "SerialLines.h"
+#include "core/ScriptedSerialChannel.h"
+#include "core/SerialLines.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // Searching the shown rows: a typed letter finds the first match, F3 walks the next ones, and
 // the end of the matches is said to the user with the row left where it was.
-#include "DateSelection.h"
-#include "DetailView.h"
-#include "GridFields.h"
-#include "GridSearch.h"
+#include "operations/DateSelection.h"
+#include "operations/DetailView.h"
+#include "mainwindow/GridFields.h"
+#include "mainwindow/GridSearch.h"
 #include "GridTestSupport.h"
 #include "ViewShop.h"
 #include "ViewTestDialogs.h"

@@ -1,9 +1,9 @@
 #pragma once
 // What the grid command tests share: the find dialog answered from a queue, and the
 // sqlite3 command-line shell as the independent judge of what a condition selects.
-#include "GridSearch.h"
-#include "UiServices.h"
-#include "frmSearchText.h"
+#include "mainwindow/GridSearch.h"
+#include "base/UiServices.h"
+#include "dialogs/frmSearchText.h"
 #include <QProcess>
 #include <QStringList>
 #include <deque>

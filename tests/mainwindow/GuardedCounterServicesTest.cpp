@@ -1,11 +1,11 @@
 // The counter services the main window registers: while a receipt is being sent, nothing
 // switches the register (and so nothing releases its driver).
-#include "GuardedCounterServices.h"
-#include "CounterDevices.h"
+#include "mainwindow/GuardedCounterServices.h"
+#include "mainwindow/CounterDevices.h"
 #include "CounterShop.h"
-#include "DeviceSettings.h"
-#include "PrintProgress.h"
-#include "ReceiptService.h"
+#include "core/DeviceSettings.h"
+#include "base/PrintProgress.h"
+#include "operations/ReceiptService.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // Labels from the main window's views: one per delivered piece of a supply's articles, one
 // per selected article; and the reprint of a sale's receipt record. Every drawing goes to a
 // recording, so the labels printed are the texts the test script drew.
-#include "Configuration.h"
-#include "CounterDevices.h"
+#include "core/Configuration.h"
+#include "mainwindow/CounterDevices.h"
 #include "CounterShop.h"
-#include "LabelPrinting.h"
-#include "PrintProgress.h"
-#include "RecordingTarget.h"
+#include "mainwindow/LabelPrinting.h"
+#include "base/PrintProgress.h"
+#include "printing/RecordingTarget.h"
 #include "TestEnvironment.h"
 
 #include <QImage>

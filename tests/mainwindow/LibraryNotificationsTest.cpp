@@ -1,7 +1,7 @@
 // The library's notifications as the main window shows them.
-#include "LibraryNotifications.h"
-#include "Notify.h"
-#include "UiServices.h"
+#include "mainwindow/LibraryNotifications.h"
+#include "objdb/Notify.h"
+#include "base/UiServices.h"
 #include <gtest/gtest.h>
 
 TEST(LibraryNotifications, EventTextsCarryTheirDetail)

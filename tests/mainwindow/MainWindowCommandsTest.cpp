@@ -1,6 +1,6 @@
 // What the main window's toolbar clicks and keys run, and the small commands of its help menu.
-#include "MainWindowCommands.h"
-#include "UiServices.h"
+#include "mainwindow/MainWindowCommands.h"
+#include "base/UiServices.h"
 #include <QKeyEvent>
 #include <gtest/gtest.h>
 

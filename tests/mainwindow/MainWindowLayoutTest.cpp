@@ -1,6 +1,6 @@
 // The main window's geometry from the wanted tree width, and the section buttons of a
 // section or group, worked out without a window (twips throughout).
-#include "MainWindowLayout.h"
+#include "mainwindow/MainWindowLayout.h"
 #include <QStringList>
 #include <gtest/gtest.h>
 

@@ -1,14 +1,14 @@
 // The main window's activation and end without the window: what runs after an opening, at
 // every activation, on the close box and on the program's close commands.
-#include "MainWindowLifecycle.h"
-#include "AppError.h"
-#include "Configuration.h"
-#include "DatabaseFiles.h"
-#include "GridLayout.h"
-#include "MainWindowServices.h"
+#include "mainwindow/MainWindowLifecycle.h"
+#include "base/AppError.h"
+#include "core/Configuration.h"
+#include "core/DatabaseFiles.h"
+#include "objdb/ui/GridLayout.h"
+#include "core/MainWindowServices.h"
 #include "MainWindowShop.h"
-#include "OperatorLogin.h"
-#include "SaveReminder.h"
+#include "dialogs/OperatorLogin.h"
+#include "operations/SaveReminder.h"
 #include "TestEnvironment.h"
 #include <QWidget>
 

@@ -4,7 +4,7 @@
 // settings store in memory, questions answered from a script, errors collected instead of
 // shown, the clock on 12 March 2007 (a Monday). Everything is put back afterwards.
 #include "HeadlessGuard.h"
-#include "TableData.h"
+#include "objdb/TableData.h"
 #include <QStringList>
 #include <gtest/gtest.h>
 #include <initializer_list>

@@ -1,10 +1,10 @@
 // Changing operator and password from the main window's menu: the rights of the operator
 // before never outlive a change that did not succeed.
-#include "OperatorSession.h"
-#include "Database.h"
-#include "DatabaseFiles.h"
+#include "mainwindow/OperatorSession.h"
+#include "objdb/Database.h"
+#include "core/DatabaseFiles.h"
 #include "MainWindowShop.h"
-#include "OperatorLogin.h"
+#include "dialogs/OperatorLogin.h"
 
 namespace {
 class OperatorSessionTest : public MainWindowShop {

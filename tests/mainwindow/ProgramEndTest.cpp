@@ -4,12 +4,12 @@
 // confirmed one whole. Ended by the system (SIGTERM, SIGHUP), it gives the document up as its
 // window's unload does, stores its placement, closes the database and ends with status 0.
 #if defined(MV_MIRTAVOLIA_EXE) && defined(MV_MVTOOL_EXE)
-#include "DB.h"
-#include "DBEngine.h"
-#include "Database.h"
-#include "OpenDocuments.h"
-#include "TableData.h"
-#include "TableObject.h"
+#include "data/DB.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
+#include "core/OpenDocuments.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
 #include "TestEnvironment.h"
 #include <QDir>
 #include <QElapsedTimer>

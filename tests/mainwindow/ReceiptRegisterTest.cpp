@@ -2,12 +2,12 @@
 // driver the register switch creates: the register hears the very receipt that the sale's
 // rows make, and a register that fails is left as the failure found it.
 #include "CounterShop.h"
-#include "DeviceSettings.h"
-#include "EllisseSimulator.h"
-#include "FiscalPrinterFactory.h"
-#include "PrintProgress.h"
-#include "RegisterSimulatorLine.h"
-#include "ReceiptService.h"
+#include "core/DeviceSettings.h"
+#include "devices/simulators/EllisseSimulator.h"
+#include "devices/fiscal/FiscalPrinterFactory.h"
+#include "base/PrintProgress.h"
+#include "devices/simulators/RegisterSimulatorLine.h"
+#include "operations/ReceiptService.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

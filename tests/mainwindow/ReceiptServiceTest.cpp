@@ -1,13 +1,13 @@
 // The fiscal receipt of a sale: what the register is told, in which order, with which
 // prices and quantities; what a negative total, an empty sale, the operator's Stop and a
 // failing register lead to; and that the sale stays as it was whatever happens.
-#include "BackupRestore.h"
-#include "CounterDevices.h"
+#include "operations/BackupRestore.h"
+#include "mainwindow/CounterDevices.h"
 #include "CounterShop.h"
-#include "DeviceSettings.h"
-#include "OperationWindows.h"
-#include "PrintProgress.h"
-#include "ReceiptService.h"
+#include "core/DeviceSettings.h"
+#include "operations/OperationWindows.h"
+#include "base/PrintProgress.h"
+#include "operations/ReceiptService.h"
 
 #include <random>
 

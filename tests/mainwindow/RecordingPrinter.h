@@ -1,6 +1,6 @@
 #pragma once
-#include "Currency.h"
-#include "itfFiscalPrinter.h"
+#include "base/Currency.h"
+#include "devices/fiscal/itfFiscalPrinter.h"
 #include <QStringList>
 
 // A register driver that records each call ("NewSession 2", "SendData 12.5 x1 "Pane" 1",

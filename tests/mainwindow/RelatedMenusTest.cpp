@@ -1,12 +1,12 @@
 // The related-data menus of the grid's row and the commands they defer until the menu has
 // closed: a sale opens its lines, its customer and its payments; a sale line reaches its
 // article's references after its own, numbered across the walk.
-#include "AppError.h"
-#include "DateSelection.h"
-#include "DeferredCommands.h"
-#include "DetailView.h"
+#include "base/AppError.h"
+#include "operations/DateSelection.h"
+#include "mainwindow/DeferredCommands.h"
+#include "operations/DetailView.h"
 #include "GridTestSupport.h"
-#include "RelatedMenus.h"
+#include "mainwindow/RelatedMenus.h"
 #include "ViewShop.h"
 #include "ViewTestDialogs.h"
 

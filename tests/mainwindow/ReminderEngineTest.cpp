@@ -1,9 +1,9 @@
 // Reminders made from dated rows by the reminder rules, listed, announced, closed and
 // postponed.
 #include "BackupShop.h"
-#include "Notify.h"
-#include "ReminderEngine.h"
-#include "TableObject.h"
+#include "objdb/Notify.h"
+#include "operations/ReminderEngine.h"
+#include "objdb/TableObject.h"
 
 namespace {
 

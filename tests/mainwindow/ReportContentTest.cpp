@@ -1,11 +1,11 @@
 // What the views show on a small shop whose figures are worked out by hand: the day of a
 // late sale, the articles under stock, the stock and its taxable value at a past date, the
 // cost of what was sold, the paid supplies and the vouchers.
-#include "DateSelection.h"
-#include "DetailView.h"
-#include "TableObject.h"
-#include "ViewQueryBuilder.h"
-#include "ViewRows.h"
+#include "operations/DateSelection.h"
+#include "operations/DetailView.h"
+#include "objdb/TableObject.h"
+#include "operations/ViewQueryBuilder.h"
+#include "operations/ViewRows.h"
 #include "ViewShop.h"
 #include "ViewTestDialogs.h"
 #include <cmath>

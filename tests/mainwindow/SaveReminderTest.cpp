@@ -1,6 +1,6 @@
 // When the operator is offered a save, and the dates that keep the offer.
-#include "SaveReminder.h"
-#include "Configuration.h"
+#include "operations/SaveReminder.h"
+#include "core/Configuration.h"
 #include "HeadlessGuard.h"
 #include <QLocale>
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 // The section tree an operator gets: which nodes, in which order, under which parent, with
 // which key, caption and picture, for the two access levels with and without supply payments.
-#include "SectionTree.h"
-#include "AppError.h"
-#include "DB.h"
+#include "operations/SectionTree.h"
+#include "base/AppError.h"
+#include "data/DB.h"
 #include "ViewShop.h"
-#include "TableObject.h"
+#include "objdb/TableObject.h"
 #include <QTemporaryDir>
 
 namespace {

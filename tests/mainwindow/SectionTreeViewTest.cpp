@@ -1,6 +1,6 @@
 // The tree widget as the main window fills it: which items, under which parents, with what
 // keys and positions, and which item is selected after a rebuild.
-#include "SectionTreeView.h"
+#include "mainwindow/SectionTreeView.h"
 #include "ViewShop.h"
 #include <QTreeWidget>
 

@@ -3,9 +3,9 @@
 // program's globals (euro amounts, VAT codes with register departments), rows made through
 // the table rules at the test clock's time, a node of the tree shown, and the grid's rows and
 // selection read back as the operator sees them.
-#include "LabelPrinting.h"
+#include "mainwindow/LabelPrinting.h"
 #include "MainWindowShop.h"
-#include "ReceiptService.h"
+#include "operations/ReceiptService.h"
 #include <QList>
 #include <memory>
 #include <utility>

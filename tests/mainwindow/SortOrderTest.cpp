@@ -1,9 +1,9 @@
 // The column sort: a header clicked again and again turns the order round, and a field is
 // only "already in the order" when the order names that very field.
-#include "DateSelection.h"
-#include "DetailView.h"
+#include "operations/DateSelection.h"
+#include "operations/DetailView.h"
 #include "GridTestSupport.h"
-#include "SortOrder.h"
+#include "operations/SortOrder.h"
 #include "ViewShop.h"
 #include "ViewTestDialogs.h"
 

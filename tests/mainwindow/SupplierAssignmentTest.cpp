@@ -1,7 +1,7 @@
 // The hidden batch that gives articles their supplier from marker characters at the end of
 // their descriptions.
-#include "SupplierAssignment.h"
-#include "TableObject.h"
+#include "mainwindow/SupplierAssignment.h"
+#include "objdb/TableObject.h"
 #include "ViewShop.h"
 #include <QList>
 

@@ -1,9 +1,9 @@
 // The typed WHERE condition: one Jet expression over the view's columns selects the rows
 // again; anything else is reported and never reaches the database.
-#include "DateSelection.h"
-#include "DetailView.h"
+#include "operations/DateSelection.h"
+#include "operations/DetailView.h"
 #include "GridTestSupport.h"
-#include "TypedWhere.h"
+#include "operations/TypedWhere.h"
 #include "ViewShop.h"
 #include "ViewTestDialogs.h"
 

@@ -1,11 +1,11 @@
 // The commands that change what the main window shows: the date selection with the texts of
 // its button, the currency conversion, the section buttons and the predefined selections.
-#include "Configuration.h"
-#include "DetailView.h"
-#include "GridFields.h"
+#include "core/Configuration.h"
+#include "operations/DetailView.h"
+#include "mainwindow/GridFields.h"
 #include "GridTestSupport.h"
-#include "SectionTree.h"
-#include "ViewCommands.h"
+#include "operations/SectionTree.h"
+#include "mainwindow/ViewCommands.h"
 #include "ViewShop.h"
 #include "ViewTestDialogs.h"
 

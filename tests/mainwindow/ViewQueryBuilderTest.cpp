@@ -1,13 +1,13 @@
 // The query of every node of the section tree, as Jet SQL, and what changes it: the caller's
 // condition and order, the date selection, the answers to an entry's questions, the view
 // shown before and the node's predefined selections.
-#include "AppError.h"
-#include "DateSelection.h"
-#include "DetailView.h"
-#include "SectionTree.h"
-#include "TableObject.h"
-#include "ViewQueryBuilder.h"
-#include "ViewRows.h"
+#include "base/AppError.h"
+#include "operations/DateSelection.h"
+#include "operations/DetailView.h"
+#include "operations/SectionTree.h"
+#include "objdb/TableObject.h"
+#include "operations/ViewQueryBuilder.h"
+#include "operations/ViewRows.h"
 #include "ViewShop.h"
 #include "ViewTestDialogs.h"
 

@@ -1,7 +1,7 @@
 // Reading a view page by page: every row once, in the view's order, whatever its sort,
 // duplicates and empty values.
-#include "AppError.h"
-#include "ViewRows.h"
+#include "base/AppError.h"
+#include "operations/ViewRows.h"
 #include "ViewShop.h"
 #include <QSet>
 #include <random>

@@ -1,12 +1,12 @@
 #pragma once
 // A small shop for the view tests: a database file of the program's declarations, the clock
 // in March 2007, and rows made through the table rules at chosen times.
-#include "Currency.h"
-#include "DBEngine.h"
-#include "Database.h"
+#include "base/Currency.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
 #include "HeadlessGuard.h"
 #include "ShopBuilder.h"
-#include "TableData.h"
+#include "objdb/TableData.h"
 #include <QDateTime>
 #include <QString>
 #include <gtest/gtest.h>

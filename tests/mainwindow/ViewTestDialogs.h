@@ -1,9 +1,9 @@
 #pragma once
 // Scripted answers to the questions a view asks, with a record of what was asked, and
 // predefined selections kept in memory.
-#include "DetailView.h"
-#include "TableData.h"
-#include "ViewDialogs.h"
+#include "operations/DetailView.h"
+#include "objdb/TableData.h"
+#include "operations/ViewDialogs.h"
 #include <QStringList>
 #include <functional>
 #include <map>

@@ -1,16 +1,16 @@
 // The main window itself, offscreen: its first start, the tree and the section buttons, the
 // close box and the close command, the placement, the operator commands and its keys.
-#include "frmMain.h"
-#include "CommandEnabling.h"
-#include "Configuration.h"
-#include "DatabaseFiles.h"
-#include "Database.h"
-#include "FormUtilities.h"
+#include "mainwindow/frmMain.h"
+#include "mainwindow/CommandEnabling.h"
+#include "core/Configuration.h"
+#include "core/DatabaseFiles.h"
+#include "objdb/Database.h"
+#include "dialogs/FormUtilities.h"
 #include "MainWindowShop.h"
-#include "OperatorLogin.h"
-#include "SectionTreeView.h"
-#include "clsOSTNA.h"
-#include "frmMemo.h"
+#include "dialogs/OperatorLogin.h"
+#include "mainwindow/SectionTreeView.h"
+#include "dialogs/clsOSTNA.h"
+#include "mainwindow/frmMemo.h"
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,13 +1,13 @@
 // Labels through the shipped label script into a PDF, the label runner's error report, and
 // the developer tool's print commands on a shop file.
 #include "PrintShop.h"
-#include "PrinterTarget.h"
-#include "RecordingTarget.h"
-#include "ScriptRunners.h"
+#include "printing/PrinterTarget.h"
+#include "printing/RecordingTarget.h"
+#include "printing/ScriptRunners.h"
 #include "TestEnvironment.h"
 
-#include "Configuration.h"
-#include "DefaultScripts.h"
+#include "core/Configuration.h"
+#include "core/DefaultScripts.h"
 
 #include <QFile>
 #include <QProcess>

@@ -4,11 +4,11 @@
 // printer gets it.
 #include "PrintShop.h"
 
-#include "PrintSettings.h"
-#include "PrinterTarget.h"
-#include "ScriptRunners.h"
+#include "printing/PrintSettings.h"
+#include "printing/PrinterTarget.h"
+#include "printing/ScriptRunners.h"
 #include "TestEnvironment.h"
-#include "clsScriptPrinter.h"
+#include "printing/clsScriptPrinter.h"
 
 #include <QFont>
 #include <QRawFont>

@@ -1,13 +1,13 @@
 // The label and receipt print objects on a recording target: where labels and tickets land,
 // when pages break, the rows area, the preview strip and frames, the background picture and
 // the scripts' variables.
-#include "PreviewTarget.h"
-#include "PrinterTarget.h"
-#include "RecordingTarget.h"
-#include "ScriptEngine.h"
+#include "printing/PreviewTarget.h"
+#include "printing/PrinterTarget.h"
+#include "printing/RecordingTarget.h"
+#include "vbscript/ScriptEngine.h"
 #include "TestEnvironment.h"
-#include "clsScriptPrinter.h"
-#include "clsTiketScriptPrinter.h"
+#include "printing/clsScriptPrinter.h"
+#include "printing/clsTiketScriptPrinter.h"
 
 #include <QImage>
 #include <QPainter>

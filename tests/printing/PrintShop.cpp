@@ -1,8 +1,8 @@
 #include "PrintShop.h"
 
-#include "Configuration.h"
-#include "PrinterTarget.h"
-#include "TableObject.h"
+#include "core/Configuration.h"
+#include "printing/PrinterTarget.h"
+#include "objdb/TableObject.h"
 #include "TestEnvironment.h"
 
 #include <QProcess>

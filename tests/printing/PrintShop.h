@@ -2,12 +2,12 @@
 // A shop file for the printing tests: articles with a VAT code, sales with rows and a note,
 // their receipt records; the print settings and the program's dialogs put back after each
 // test, the printer list replaced so that no test reaches a real printer.
-#include "Currency.h"
-#include "DBEngine.h"
-#include "Database.h"
+#include "base/Currency.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
 #include "HeadlessGuard.h"
 #include "ShopBuilder.h"
-#include "TableData.h"
+#include "objdb/TableData.h"
 
 #include <QString>
 #include <QStringList>

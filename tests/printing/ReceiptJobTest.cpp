@@ -1,17 +1,17 @@
 // The receipt print job over a sale in a shop file: rows and note lines into the rows area,
 // masks per ticket, copies, the document ended also when the job stops (what was drawn is
 // printed), and the runners' reports of script errors.
-#include "PrintProgress.h"
+#include "base/PrintProgress.h"
 #include "PrintShop.h"
-#include "PrinterTarget.h"
-#include "RecordingTarget.h"
-#include "ScriptRunners.h"
+#include "printing/PrinterTarget.h"
+#include "printing/RecordingTarget.h"
+#include "printing/ScriptRunners.h"
 #include "TestEnvironment.h"
 
-#include "Configuration.h"
-#include "DefaultScripts.h"
-#include "ScriptError.h"
-#include "frmMessage.h"
+#include "core/Configuration.h"
+#include "core/DefaultScripts.h"
+#include "vbscript/ScriptError.h"
+#include "dialogs/frmMessage.h"
 
 #include <QFile>
 #include <QRegularExpression>

@@ -1,7 +1,7 @@
 // The label and receipt script files: what a file gives the editor, what the editor's text
 // makes of a file, and the receipt's geometry in head lines.
-#include "AppError.h"
-#include "PrintScriptFiles.h"
+#include "base/AppError.h"
+#include "printing/PrintScriptFiles.h"
 #include "TestEnvironment.h"
 
 #include <QFile>

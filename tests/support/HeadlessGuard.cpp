@@ -1,7 +1,7 @@
 #include "HeadlessGuard.h"
-#include "Configuration.h"
-#include "DeviceSettings.h"
-#include "RoundRanges.h"
+#include "core/Configuration.h"
+#include "core/DeviceSettings.h"
+#include "core/RoundRanges.h"
 
 // What the guard takes and puts back beside the settings: the program-wide state and the
 // rounding ranges, which live outside the settings object.

@@ -7,9 +7,9 @@
 //
 // Declare it before the members that live on it (windows, drivers, open files): they go
 // first, while the script and the store are still in place.
-#include "Clock.h"
-#include "SettingsStore.h"
-#include "UiServices.h"
+#include "base/Clock.h"
+#include "base/SettingsStore.h"
+#include "base/UiServices.h"
 #include <QDateTime>
 #include <memory>
 

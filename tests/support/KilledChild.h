@@ -2,7 +2,7 @@
 // A crash at a chosen moment: the work runs in a child process (a fork of the test) that is
 // killed outright (SIGKILL: no destructor, no catch, no clean-up) at the chosen file
 // operation, so that what it leaves on disk is exactly what a power cut or kill -9 leaves.
-#include "FileOps.h"
+#include "base/FileOps.h"
 #include <functional>
 
 namespace testenv {

@@ -1,5 +1,5 @@
 #include "QStringPrint.h"
-#include "Currency.h"
+#include "base/Currency.h"
 #include <QDebug>
 
 void PrintTo(const QString& text, std::ostream* os)

@@ -1,9 +1,9 @@
 #include "ShopBuilder.h"
-#include "DB.h"
-#include "DBEngine.h"
-#include "Database.h"
-#include "TableData.h"
-#include "TableObject.h"
+#include "data/DB.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
 #include "TestEnvironment.h"
 #include <QFileInfo>
 #include <gtest/gtest.h>

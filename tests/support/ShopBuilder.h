@@ -3,7 +3,7 @@
 // library as the program opens its working database, and rows made through the table rules
 // as the operator makes them, so stock, totals, average prices and points follow as they do
 // at the counter. Values a row leaves out keep the table's defaults and rules.
-#include "Currency.h"
+#include "base/Currency.h"
 #include <QDate>
 #include <QList>
 #include <QString>

@@ -1,7 +1,7 @@
 #pragma once
 // Message boxes and file choices answered from the script, modal windows shown for real:
 // for the tests that work a window's own controls (or a device) while it waits.
-#include "UiServices.h"
+#include "base/UiServices.h"
 #include <memory>
 
 namespace wintest {

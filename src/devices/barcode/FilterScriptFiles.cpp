@@ -1,8 +1,8 @@
 #include "FilterScriptFiles.h"
-#include "AppError.h"
-#include "FileOps.h"
-#include "SystemHelpers.h"
-#include "UiServices.h"
+#include "base/AppError.h"
+#include "base/FileOps.h"
+#include "core/SystemHelpers.h"
+#include "base/UiServices.h"
 #include <QStringDecoder>
 
 namespace {

@@ -1,8 +1,8 @@
 #include "ScriptCodeFilter.h"
-#include "AppError.h"
-#include "Configuration.h"
-#include "ScriptEngine.h"
-#include "UiServices.h"
+#include "base/AppError.h"
+#include "core/Configuration.h"
+#include "vbscript/ScriptEngine.h"
+#include "base/UiServices.h"
 
 #include <new>
 

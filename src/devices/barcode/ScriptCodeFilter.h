@@ -5,7 +5,7 @@
 // with another script compiles the new one at the next code); a test run of another
 // script compiles that script apart and never touches the one in use.
 #include <QString>
-#include "AppError.h"
+#include "base/AppError.h"
 #include <functional>
 #include <memory>
 

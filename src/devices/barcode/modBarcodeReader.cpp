@@ -1,7 +1,7 @@
 #include "modBarcodeReader.h"
-#include "DeviceSettings.h"
+#include "core/DeviceSettings.h"
 #include "ScriptCodeFilter.h"
-#include "SerialLines.h"
+#include "core/SerialLines.h"
 
 ScriptCodeFilter& BarCodeFilterInUse() {
     static ScriptCodeFilter filter({QStringLiteral("BarCodeFilter"),

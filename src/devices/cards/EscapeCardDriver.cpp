@@ -1,7 +1,7 @@
 #include "EscapeCardDriver.h"
-#include "AppError.h"
-#include "SerialChannel.h"
-#include "SerialLines.h"
+#include "base/AppError.h"
+#include "core/SerialChannel.h"
+#include "core/SerialLines.h"
 #include "clsMagneticCardEvents.h"
 #include <QElapsedTimer>
 #include <chrono>

@@ -1,5 +1,5 @@
 #include "MagneticCardOperation.h"
-#include "DeviceSettings.h"
+#include "core/DeviceSettings.h"
 #include "clsMagneticCardEvents.h"
 #include "itfMagneticCard.h"
 #include "modMagneticDev.h"

@@ -1,6 +1,6 @@
 #include "clsMSR206HL.h"
-#include "AppError.h"
-#include "SerialChannel.h"
+#include "base/AppError.h"
+#include "core/SerialChannel.h"
 #include "Track1.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include "modMagneticDev.h"
-#include "AppError.h"
-#include "DeviceSettings.h"
-#include "ScriptCodeFilter.h"
-#include "SystemHelpers.h"
+#include "base/AppError.h"
+#include "core/DeviceSettings.h"
+#include "devices/barcode/ScriptCodeFilter.h"
+#include "core/SystemHelpers.h"
 #include "clsMSR106.h"
 #include "clsMSR206HL.h"
 #include <QVariantList>

@@ -2,9 +2,9 @@
 // The register settings as the options dialog edits them, without the dialog: the
 // register types offered, which settings each type uses, the setting-up hints, storing,
 // and the test receipt.
-#include "AppError.h"
-#include "Currency.h"
-#include "DeviceSettings.h"
+#include "base/AppError.h"
+#include "base/Currency.h"
+#include "core/DeviceSettings.h"
 #include <QList>
 #include <QString>
 #include <cstdint>

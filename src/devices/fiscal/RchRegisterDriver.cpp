@@ -1,6 +1,6 @@
 #include "RchRegisterDriver.h"
-#include "Clock.h"
-#include "DeviceSettings.h"
+#include "base/Clock.h"
+#include "core/DeviceSettings.h"
 #include "modRCH.h"
 
 #include <QCoreApplication>

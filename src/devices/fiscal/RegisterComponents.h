@@ -6,8 +6,8 @@
 // The production back-ends report that the component is not available on this system
 // (that software does not exist for it); tests and the developer's tool install scripted
 // fakes (src/devices/simulators).
-#include "AppError.h"
-#include "Currency.h"
+#include "base/AppError.h"
+#include "base/Currency.h"
 #include <QObject>
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #include "SerialRegisterDriver.h"
-#include "DeviceSettings.h"
-#include "SerialLines.h"
-#include "SystemHelpers.h"
+#include "core/DeviceSettings.h"
+#include "core/SerialLines.h"
+#include "core/SystemHelpers.h"
 
 #include <QElapsedTimer>
 

@@ -1,9 +1,9 @@
 #include "clsCRF4600.h"
-#include "DeviceSettings.h"
+#include "core/DeviceSettings.h"
 #include "FiscalDescription.h"
-#include "SerialLines.h"
-#include "SystemHelpers.h"
-#include "UiServices.h"
+#include "core/SerialLines.h"
+#include "core/SystemHelpers.h"
+#include "base/UiServices.h"
 
 #include <chrono>
 #include <cstdlib>

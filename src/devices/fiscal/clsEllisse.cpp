@@ -1,6 +1,6 @@
 #include "clsEllisse.h"
 #include "modEllisse.h"
-#include "SerialLines.h"
+#include "core/SerialLines.h"
 
 #include <cstdlib>
 

@@ -1,7 +1,7 @@
 #include "clsEllisseExt.h"
-#include "DeviceSettings.h"
+#include "core/DeviceSettings.h"
 #include "FiscalDescription.h"
-#include "UiServices.h"
+#include "base/UiServices.h"
 #include "modEllisse.h"
 
 #include <cstdlib>

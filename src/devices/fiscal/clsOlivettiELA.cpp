@@ -1,7 +1,7 @@
 #include "clsOlivettiELA.h"
-#include "DeviceSettings.h"
+#include "core/DeviceSettings.h"
 #include "FiscalDescription.h"
-#include "SystemHelpers.h"
+#include "core/SystemHelpers.h"
 
 #include <cstdlib>
 

@@ -1,5 +1,5 @@
 #include "clsRCHG1200.h"
-#include "DeviceSettings.h"
+#include "core/DeviceSettings.h"
 #include "FiscalDescription.h"
 #include "SerialRegisterDriver.h"
 #include "modRCH.h"

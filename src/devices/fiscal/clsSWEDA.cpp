@@ -1,7 +1,7 @@
 #include "clsSWEDA.h"
-#include "DeviceSettings.h"
+#include "core/DeviceSettings.h"
 #include "FiscalDescription.h"
-#include "SerialLines.h"
+#include "core/SerialLines.h"
 
 #include <QElapsedTimer>
 

@@ -1,5 +1,5 @@
 #include "clsSaremaXonXoff.h"
-#include "DeviceSettings.h"
+#include "core/DeviceSettings.h"
 #include "FiscalDescription.h"
 
 #include <cstdlib>

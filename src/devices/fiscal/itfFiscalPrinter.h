@@ -2,8 +2,8 @@
 // The fiscal cash register as the receipt service and the register options see it. One
 // driver class per register family implements it; InitFiscalPrinter (FiscalPrinterFactory.h)
 // is the only place that chooses the class.
-#include "AppError.h"
-#include "Currency.h"
+#include "base/AppError.h"
+#include "base/Currency.h"
 #include <QString>
 #include <QVariantList>
 #include <cstdint>

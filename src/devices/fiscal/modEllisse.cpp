@@ -1,6 +1,6 @@
 #include "modEllisse.h"
-#include "DeviceSettings.h"
-#include "SerialLines.h"
+#include "core/DeviceSettings.h"
+#include "core/SerialLines.h"
 #include "SerialRegisterDriver.h"
 
 namespace {

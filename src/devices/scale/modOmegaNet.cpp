@@ -1,5 +1,5 @@
 #include "modOmegaNet.h"
-#include "AppError.h"
+#include "base/AppError.h"
 
 using namespace omeganet;
 

@@ -1,5 +1,5 @@
 #include "RegisterComponentFakes.h"
-#include "RegisterComponents.h"
+#include "devices/fiscal/RegisterComponents.h"
 
 #include <QHash>
 #include <QPointer>

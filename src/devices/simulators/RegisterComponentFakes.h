@@ -9,7 +9,7 @@
 //   Execute("[CASH]") -> error 282                a call that raised
 // Every call succeeds unless the script says otherwise; an RCH command the component
 // accepts is reported carried out (1010) on the next turn of the event loop.
-#include "AppError.h"
+#include "base/AppError.h"
 #include <QString>
 #include <QStringList>
 #include <functional>

@@ -1,7 +1,7 @@
 #pragma once
 // The database's currencies: the main one (whose decimals every converted amount takes)
 // and an optional conversion currency shown beside it.
-#include "Currency.h"
+#include "base/Currency.h"
 #include <QString>
 #include <memory>
 

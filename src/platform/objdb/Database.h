@@ -2,7 +2,7 @@
 // A database: the tables declared by a definition (or read from a file's stored
 // declarations), attached to one or more engines. Attaching an engine creates or brings
 // up to date every table, in order, and raises each table's structure event.
-#include "Currency.h"
+#include "base/Currency.h"
 #include "CurrencyInfo.h"
 #include "Definitions.h"
 #include "JetTranslator.h"

@@ -1,6 +1,6 @@
 #include "DatabaseFileCopy.h"
-#include "AppError.h"
-#include "FileOps.h"
+#include "base/AppError.h"
+#include "base/FileOps.h"
 #include "ObjDbError.h"
 #include <QDir>
 #include <QElapsedTimer>

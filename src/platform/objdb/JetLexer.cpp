@@ -1,5 +1,5 @@
 #include "JetLexer.h"
-#include "AppError.h"
+#include "base/AppError.h"
 #include "JetValues.h"
 #include <QStringList>
 

@@ -1,5 +1,5 @@
 #include "JetLike.h"
-#include "AppError.h"
+#include "base/AppError.h"
 #include <QList>
 
 namespace {

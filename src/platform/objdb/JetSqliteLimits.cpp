@@ -1,5 +1,5 @@
 #include "JetSqliteLimits.h"
-#include "AppError.h"
+#include "base/AppError.h"
 #include <QByteArray>
 #include <memory>
 #include <sqlite3.h>

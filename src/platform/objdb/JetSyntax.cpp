@@ -1,5 +1,5 @@
 #include "JetSyntax.h"
-#include "AppError.h"
+#include "base/AppError.h"
 #include <QSet>
 
 namespace {

@@ -1,6 +1,6 @@
 #include "JetTranslator.h"
 #include "JetSqliteLimits.h"
-#include "AppError.h"
+#include "base/AppError.h"
 #include "JetSyntax.h"
 #include "JetValues.h"
 #include <QHash>

@@ -2,7 +2,7 @@
 // Errors the object-database library raises. All are AppError with kObjectErrorBase plus
 // one of these codes, so callers can tell a refusal (already shown to the user through the
 // notification sink) from a failure that still has to be reported.
-#include "AppError.h"
+#include "base/AppError.h"
 #include <QString>
 
 namespace objdb {

@@ -1,5 +1,5 @@
 #include "OpenRows.h"
-#include "AppError.h"
+#include "base/AppError.h"
 #include "DBEngine.h"
 #include "Database.h"
 #include "Schema.h"

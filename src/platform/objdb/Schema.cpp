@@ -1,10 +1,10 @@
 #include "Schema.h"
 #include <optional>
-#include "AppError.h"
-#include "Currency.h"
+#include "base/AppError.h"
+#include "base/Currency.h"
 #include "ObjDbError.h"
 #include "SqlConnection.h"
-#include "TypedNumber.h"
+#include "base/TypedNumber.h"
 #include <QJsonArray>
 #include <QLocale>
 #include <cmath>

@@ -1,5 +1,5 @@
 #include "SqlConnection.h"
-#include "Currency.h"
+#include "base/Currency.h"
 #include "DatabaseFileCopy.h"
 #include "ObjDbError.h"
 #include <QDateTime>

@@ -18,7 +18,7 @@
 // changes then return normally (WasRefused() tells); Update, DeleteRow, AddRow and NewRow
 // raise AppError with objdb::Refused so the caller stops (objdb::isRefusal(e): already shown).
 // Outside any operation CancelWithMessage raises that AppError at once.
-#include "Currency.h"
+#include "base/Currency.h"
 #include <QDateTime>
 #include <QString>
 #include <QVariant>

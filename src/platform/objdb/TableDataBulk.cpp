@@ -11,7 +11,7 @@
 #include <QFile>
 #include <QSet>
 #include <algorithm>
-#include "FileOps.h"
+#include "base/FileOps.h"
 
 using namespace objdb;
 

@@ -1,7 +1,7 @@
 #include "ReportEngine.h"
-#include "AppError.h"
-#include "Clock.h"
-#include "Currency.h"
+#include "base/AppError.h"
+#include "base/Clock.h"
+#include "base/Currency.h"
 #include "ReportMeasure.h"
 #include <QHash>
 #include <algorithm>

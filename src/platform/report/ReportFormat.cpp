@@ -1,5 +1,5 @@
 #include "ReportFormat.h"
-#include "Currency.h"
+#include "base/Currency.h"
 #include <QDateTime>
 #include <cmath>
 

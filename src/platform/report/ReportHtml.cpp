@@ -1,7 +1,7 @@
 #include "ReportHtml.h"
-#include "AppError.h"
+#include "base/AppError.h"
 #include <QMap>
-#include "FileOps.h"
+#include "base/FileOps.h"
 #include <algorithm>
 #include <cmath>
 

@@ -1,5 +1,5 @@
 #include "ReportLayout.h"
-#include "AppError.h"
+#include "base/AppError.h"
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -1,8 +1,8 @@
 #include "ReportOutput.h"
-#include "AppError.h"
+#include "base/AppError.h"
 #include "ReportHtml.h"
 #include "ReportPainter.h"
-#include "UiServices.h"
+#include "base/UiServices.h"
 #include <QFileInfo>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>

@@ -1,5 +1,5 @@
 #include "ReportPainter.h"
-#include "AppError.h"
+#include "base/AppError.h"
 #include "ReportMeasure.h"
 #include <QFont>
 #include <QPagedPaintDevice>
@@ -7,7 +7,7 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QBuffer>
-#include "FileOps.h"
+#include "base/FileOps.h"
 
 namespace report {
 

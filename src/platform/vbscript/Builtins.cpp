@@ -1,6 +1,6 @@
 #include "Builtins.h"
 
-#include "Clock.h"
+#include "base/Clock.h"
 #include "Formatting.h"
 #include "Operators.h"
 #include "ScriptEngine.h"

@@ -2,7 +2,7 @@
 // The error a script reports: a number, a description and the 1-based line (within the
 // text given to ScriptEngine::addCode) where it happened; line 0 when no line applies
 // (an entry point that does not exist).
-#include "AppError.h"
+#include "base/AppError.h"
 
 #include <QString>
 

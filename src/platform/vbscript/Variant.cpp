@@ -3,7 +3,7 @@
 #include "ScriptError.h"
 #include "ScriptObject.h"
 
-#include "Clock.h"
+#include "base/Clock.h"
 
 #include <QDate>
 #include <QRegularExpression>

@@ -2,7 +2,7 @@
 // The value every script expression has: a tagged union with the subtypes scripts know
 // (VarType numbers as scripts see them). Conversions follow the script language's rules
 // and the Italian locale: text "1,5" reads as 1.5, 1.5 prints as "1,5".
-#include "Currency.h"
+#include "base/Currency.h"
 
 #include <QDateTime>
 #include <QString>

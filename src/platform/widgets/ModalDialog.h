@@ -4,7 +4,7 @@
 // A window says what an answer line holds (answerPrompt) and how it fills its controls from
 // one and presses OK (applyAnswer); one that refuses a line says why in a message box and
 // stays open for the next. Showing, waiting, Esc and the result are the same for every window.
-#include "UiServices.h"
+#include "base/UiServices.h"
 #include <QDialog>
 #include <functional>
 

@@ -1,6 +1,6 @@
 #pragma once
 // The real dialogs: Qt message boxes, input boxes and file dialogs over the active window.
-#include "UiServices.h"
+#include "base/UiServices.h"
 #include <functional>
 
 class QtUiServices final : public UiServices {

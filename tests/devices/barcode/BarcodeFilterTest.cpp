@@ -1,8 +1,8 @@
-#include "DefaultScripts.h"
-#include "DeviceSettings.h"
+#include "core/DefaultScripts.h"
+#include "core/DeviceSettings.h"
 #include "HeadlessGuard.h"
-#include "ScriptCodeFilter.h"
-#include "modBarcodeReader.h"
+#include "devices/barcode/ScriptCodeFilter.h"
+#include "devices/barcode/modBarcodeReader.h"
 #include <gtest/gtest.h>
 
 namespace {

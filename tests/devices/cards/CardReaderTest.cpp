@@ -1,14 +1,14 @@
 // The card reader drivers against the simulated reader on a pseudo-terminal, byte for byte.
-#include "AppError.h"
-#include "CardReaderSimulator.h"
-#include "DeviceSettings.h"
+#include "base/AppError.h"
+#include "devices/simulators/CardReaderSimulator.h"
+#include "core/DeviceSettings.h"
 #include "HeadlessGuard.h"
 #include "PtyPair.h"
-#include "SerialChannel.h"
-#include "clsMSR106.h"
-#include "clsMSR206HL.h"
-#include "clsMagneticCardEvents.h"
-#include "modMagneticDev.h"
+#include "core/SerialChannel.h"
+#include "devices/cards/clsMSR106.h"
+#include "devices/cards/clsMSR206HL.h"
+#include "devices/cards/clsMagneticCardEvents.h"
+#include "devices/cards/modMagneticDev.h"
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 #include <atomic>

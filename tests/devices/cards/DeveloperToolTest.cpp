@@ -1,7 +1,7 @@
 #ifdef MV_MVTOOL_EXE
 // The card commands of the developer's tool against the simulated reader.
 #include "../DeveloperTool.h"
-#include "CardReaderSimulator.h"
+#include "devices/simulators/CardReaderSimulator.h"
 #include "PtyPair.h"
 #include <gtest/gtest.h>
 

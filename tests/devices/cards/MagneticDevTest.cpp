@@ -1,13 +1,13 @@
 // The factory of the reader in use, the reader's code filter and the code in a card text.
-#include "AppError.h"
-#include "DefaultScripts.h"
-#include "DeviceSettings.h"
+#include "base/AppError.h"
+#include "core/DefaultScripts.h"
+#include "core/DeviceSettings.h"
 #include "HeadlessGuard.h"
-#include "ScriptCodeFilter.h"
-#include "SerialChannel.h"
-#include "clsMSR106.h"
-#include "clsMSR206HL.h"
-#include "modMagneticDev.h"
+#include "devices/barcode/ScriptCodeFilter.h"
+#include "core/SerialChannel.h"
+#include "devices/cards/clsMSR106.h"
+#include "devices/cards/clsMSR206HL.h"
+#include "devices/cards/modMagneticDev.h"
 #include <gtest/gtest.h>
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "Track1.h"
+#include "devices/cards/Track1.h"
 #include <QList>
 #include <gtest/gtest.h>
 

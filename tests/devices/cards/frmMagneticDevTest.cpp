@@ -1,14 +1,14 @@
 // The card dialog: typed codes of a keyboard-emulating reader, reads and writes on the
 // simulated reader, and a headless run's answers in place of both.
-#include "CardReaderSimulator.h"
-#include "Database.h"
-#include "DatabaseFiles.h"
-#include "DeviceSettings.h"
+#include "devices/simulators/CardReaderSimulator.h"
+#include "objdb/Database.h"
+#include "core/DatabaseFiles.h"
+#include "core/DeviceSettings.h"
 #include "HeadlessGuard.h"
 #include "PtyPair.h"
 #include "ShownModalWindows.h"
-#include "frmMagneticDev.h"
-#include "modMagneticDev.h"
+#include "devices/cards/ui/frmMagneticDev.h"
+#include "devices/cards/modMagneticDev.h"
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>

@@ -1,9 +1,9 @@
-#include "DefaultScripts.h"
-#include "DeviceSettings.h"
-#include "FilterScriptBox.h"
+#include "core/DefaultScripts.h"
+#include "core/DeviceSettings.h"
+#include "devices/barcode/ui/FilterScriptBox.h"
 #include "HeadlessGuard.h"
-#include "frmMagneticOptions.h"
-#include "modMagneticDev.h"
+#include "devices/cards/ui/frmMagneticOptions.h"
+#include "devices/cards/modMagneticDev.h"
 #include <QComboBox>
 #include <QPushButton>
 #include <gtest/gtest.h>

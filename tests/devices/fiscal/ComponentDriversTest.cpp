@@ -1,8 +1,8 @@
 // RCH Nucleo, SID and Olivetti ELA: what each sends for a row, and the errors it raises.
 #include "ComponentFixture.h"
-#include "clsOlivettiELA.h"
-#include "clsRCHNucleo.h"
-#include "clsSID.h"
+#include "devices/fiscal/clsOlivettiELA.h"
+#include "devices/fiscal/clsRCHNucleo.h"
+#include "devices/fiscal/clsSID.h"
 
 #include <QLocale>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Registers driven through their maker's software, played by the scripted fakes: the
 // driver of a type created by the factory as the program does, and what it called.
-#include "RegisterComponentFakes.h"
+#include "devices/simulators/RegisterComponentFakes.h"
 #include "RegisterFixture.h"
 
 class ComponentTest : public FiscalTest {

@@ -2,7 +2,7 @@
 // also when one call fails; and the same registers on this system, where that software
 // does not exist.
 #include "ComponentFixture.h"
-#include "FiscalReceipt.h"
+#include "devices/fiscal/FiscalReceipt.h"
 
 namespace {
 Currency money(const char* text) { return *Currency::parse(QString::fromLatin1(text), QLocale::c()); }

@@ -1,6 +1,6 @@
 #include "RegisterFixture.h"
-#include "Crf4600Simulator.h"
-#include "clsCRF4600.h"
+#include "devices/simulators/Crf4600Simulator.h"
+#include "devices/fiscal/clsCRF4600.h"
 
 namespace {
 constexpr int STX = 0x02, ETX = 0x03, ACK = 0x06, NAK = 0x15;

@@ -1,5 +1,5 @@
-#include "FiscalDescription.h"
-#include "SerialRegisterDriver.h"
+#include "devices/fiscal/FiscalDescription.h"
+#include "devices/fiscal/SerialRegisterDriver.h"
 
 #include <gtest/gtest.h>
 

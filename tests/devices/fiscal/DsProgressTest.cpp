@@ -1,5 +1,5 @@
 #include "RegisterFixture.h"
-#include "DsProgressSimulator.h"
+#include "devices/simulators/DsProgressSimulator.h"
 
 namespace {
 constexpr int EOT = 0x04, CR = 0x0D;

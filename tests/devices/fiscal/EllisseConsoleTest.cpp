@@ -1,10 +1,10 @@
 // The ELLISSE test console on a scripted line: the log of a command typed by hand, the two
 // table reads, and the frames the register sends on its own.
-#include "EllisseConsole.h"
+#include "devices/fiscal/ui/EllisseConsole.h"
 #include "RegisterFixture.h"
-#include "ScriptedSerialChannel.h"
-#include "modEllisse.h"
-#include "frmEllisseTest.h"
+#include "core/ScriptedSerialChannel.h"
+#include "devices/fiscal/modEllisse.h"
+#include "devices/fiscal/ui/frmEllisseTest.h"
 
 #include <QLabel>
 #include <QLineEdit>

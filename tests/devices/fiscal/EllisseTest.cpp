@@ -1,9 +1,9 @@
 #include "RegisterFixture.h"
-#include "EllisseSimulator.h"
-#include "ScriptedSerialChannel.h"
-#include "clsEllisse.h"
-#include "clsEllisseExt.h"
-#include "modEllisse.h"
+#include "devices/simulators/EllisseSimulator.h"
+#include "core/ScriptedSerialChannel.h"
+#include "devices/fiscal/clsEllisse.h"
+#include "devices/fiscal/clsEllisseExt.h"
+#include "devices/fiscal/modEllisse.h"
 
 #include <QTimer>
 

@@ -1,6 +1,6 @@
 #include "RegisterFixture.h"
-#include "EllisseSimulator.h"
-#include "SerialChannel.h"
+#include "devices/simulators/EllisseSimulator.h"
+#include "core/SerialChannel.h"
 
 #include <QPointer>
 

@@ -1,6 +1,6 @@
 #include "RegisterFixture.h"
-#include "SaxSimulator.h"
-#include "clsOmegaSAX.h"
+#include "devices/simulators/SaxSimulator.h"
+#include "devices/fiscal/clsOmegaSAX.h"
 
 namespace {
 constexpr int STX = 0x02, ETX = 0x03, ACK = 0x06, CR = 0x0D, NAK = 0x15;

@@ -1,10 +1,10 @@
 // RCH G600 and G1200/G2000: key-code commands, receipt lines, and the wait for the register
 // to report each command carried out.
 #include "ComponentFixture.h"
-#include "Clock.h"
-#include "clsRCHG1200.h"
-#include "clsRCHG600.h"
-#include "modRCH.h"
+#include "base/Clock.h"
+#include "devices/fiscal/clsRCHG1200.h"
+#include "devices/fiscal/clsRCHG600.h"
+#include "devices/fiscal/modRCH.h"
 
 #include <QTimer>
 

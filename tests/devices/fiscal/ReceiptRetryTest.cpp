@@ -2,9 +2,9 @@
 // within its time-out with its family's message, and the same receipt sent again once the
 // register is back is the receipt a healthy register gets.
 #include "RegisterFixture.h"
-#include "FiscalReceipt.h"
-#include "RegisterSimulators.h"
-#include "SwedaSimulator.h"
+#include "devices/fiscal/FiscalReceipt.h"
+#include "devices/simulators/RegisterSimulators.h"
+#include "devices/simulators/SwedaSimulator.h"
 
 #include <QThread>
 

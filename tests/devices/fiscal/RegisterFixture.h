@@ -2,11 +2,11 @@
 // A simulated register on a pseudo-terminal, reached by the drivers as COM1, with waits
 // short enough for tests. Each test gets fresh settings, a scripted user interface and
 // no driver in use.
-#include "DeviceSettings.h"
-#include "FiscalPrinterFactory.h"
+#include "core/DeviceSettings.h"
+#include "devices/fiscal/FiscalPrinterFactory.h"
 #include "HeadlessGuard.h"
-#include "RegisterSimulatorLine.h"
-#include "SerialRegisterDriver.h"
+#include "devices/simulators/RegisterSimulatorLine.h"
+#include "devices/fiscal/SerialRegisterDriver.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,5 +1,5 @@
 #include "RegisterFixture.h"
-#include "SaremaSimulator.h"
+#include "devices/simulators/SaremaSimulator.h"
 
 #include <QThread>
 #include <QTimer>

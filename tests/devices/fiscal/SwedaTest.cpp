@@ -1,6 +1,6 @@
 #include "RegisterFixture.h"
-#include "SwedaSimulator.h"
-#include "clsSWEDA.h"
+#include "devices/simulators/SwedaSimulator.h"
+#include "devices/fiscal/clsSWEDA.h"
 
 namespace {
 constexpr int EOT = 0x04, CR = 0x0D;

@@ -1,12 +1,12 @@
 // The register options dialog, offscreen: the controls each register type uses, what OK
 // stores, the hints, and the test receipt against a simulated or faked register.
 #include "ComponentFixture.h"
-#include "CurrencyInfo.h"
-#include "Database.h"
-#include "DatabaseFiles.h"
-#include "EllisseSimulator.h"
-#include "FiscalOptions.h"
-#include "frmFiscalOptions.h"
+#include "objdb/CurrencyInfo.h"
+#include "objdb/Database.h"
+#include "core/DatabaseFiles.h"
+#include "devices/simulators/EllisseSimulator.h"
+#include "devices/fiscal/FiscalOptions.h"
+#include "devices/fiscal/ui/frmFiscalOptions.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,10 +1,10 @@
 // The scale's test console against a scale played on a pseudo-terminal.
-#include "AppError.h"
+#include "base/AppError.h"
 #include "HeadlessGuard.h"
 #include "PtyPair.h"
-#include "SerialChannel.h"
-#include "frmBalanceTest.h"
-#include "modOmegaNet.h"
+#include "core/SerialChannel.h"
+#include "devices/scale/ui/frmBalanceTest.h"
+#include "devices/scale/modOmegaNet.h"
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>

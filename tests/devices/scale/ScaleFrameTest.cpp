@@ -1,5 +1,5 @@
-#include "AppError.h"
-#include "modOmegaNet.h"
+#include "base/AppError.h"
+#include "devices/scale/modOmegaNet.h"
 #include <gtest/gtest.h>
 
 namespace {

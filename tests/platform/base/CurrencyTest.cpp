@@ -1,5 +1,5 @@
-#include "AppError.h"
-#include "Currency.h"
+#include "base/AppError.h"
+#include "base/Currency.h"
 #include <gtest/gtest.h>
 
 TEST(Currency, ParsesLocaleAndPlainText) {

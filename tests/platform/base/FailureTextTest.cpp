@@ -2,7 +2,7 @@
 // breaks the program's messages are full of made visible, never the bytes of the objects.
 // This file includes nothing of the test support's printers on purpose: every test file
 // gets them.
-#include "Currency.h"
+#include "base/Currency.h"
 #include <QDate>
 #include <QStringList>
 #include <QVariant>

@@ -1,7 +1,7 @@
 // The one checked write every file of the program goes through, and the paths no operation
 // may take: a path holding a NUL would be read by the system only up to it, so each operation
 // refuses it instead of working on the shorter name.
-#include "FileOps.h"
+#include "base/FileOps.h"
 #include "TestEnvironment.h"
 #include <QDir>
 #include <QFile>

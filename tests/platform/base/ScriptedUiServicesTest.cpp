@@ -1,7 +1,7 @@
 // The scripted dialogs: how a modal window is fed from the answer lines, and what happens
 // once the lines are used up; lines from a pipe, as a shell writes them; the commands of a
 // window that waits; and nothing asked once the system ends the program.
-#include "UiServices.h"
+#include "base/UiServices.h"
 #include "TestEnvironment.h"
 #include <QFile>
 #include <QTimer>

@@ -1,6 +1,6 @@
 // The settings store: look-ups without case, values kept as written, saves that fail whole.
-#include "AppError.h"
-#include "SettingsStore.h"
+#include "base/AppError.h"
+#include "base/SettingsStore.h"
 #include "TestEnvironment.h"
 #include <QFile>
 #include <functional>

@@ -1,7 +1,7 @@
 // Numbers as typed in the C form and in Italian: each form reads its own numbers and refuses
 // the other's where the other's marks would change the value.
-#include "Currency.h"
-#include "TypedNumber.h"
+#include "base/Currency.h"
+#include "base/TypedNumber.h"
 #include <gtest/gtest.h>
 
 namespace {

@@ -1,7 +1,7 @@
 // Field events, refusals and atomicity.
 #include "Fixture.h"
-#include "Currency.h"
-#include "ObjDbError.h"
+#include "base/Currency.h"
+#include "objdb/ObjDbError.h"
 #include <gtest/gtest.h>
 
 using namespace fixture;

@@ -1,5 +1,5 @@
 #include "Fixture.h"
-#include "Currency.h"
+#include "base/Currency.h"
 #include "TestEnvironment.h"
 #include <QDir>
 #include <QFileInfo>

@@ -2,12 +2,12 @@
 // A small shop schema for the library's tests: units with default rows, articles (parent)
 // with their sale lines (children), documents owning lines, customers earning points.
 // The rules move stock, keep a document's total and refuse what the shop would refuse.
-#include "DBEngine.h"
-#include "Database.h"
-#include "Definitions.h"
-#include "Notify.h"
-#include "TableData.h"
-#include "TableObject.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
+#include "objdb/Definitions.h"
+#include "objdb/Notify.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
 #include <QStringList>
 #include <memory>
 #include <ostream>

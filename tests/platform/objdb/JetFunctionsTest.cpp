@@ -1,6 +1,6 @@
-#include "Clock.h"
+#include "base/Clock.h"
 #include "JetTestSupport.h"
-#include "JetTranslator.h"
+#include "objdb/JetTranslator.h"
 #include <gtest/gtest.h>
 
 namespace {

@@ -3,8 +3,8 @@
 // storage form (dates as 'YYYY-MM-DD HH:MM:SS', Booleans 0/1, text NOCASE, OID_<Ref>,
 // objParent, a link table per list) and a JetSchema that knows them, as the library's
 // declarations would.
-#include "JetFunctions.h"
-#include "JetTranslator.h"
+#include "objdb/JetFunctions.h"
+#include "objdb/JetTranslator.h"
 #include <QCoreApplication>
 #include <QMap>
 #include <QSqlDatabase>

@@ -1,6 +1,6 @@
-#include "AppError.h"
+#include "base/AppError.h"
 #include "JetTestSupport.h"
-#include "JetTranslator.h"
+#include "objdb/JetTranslator.h"
 #include <gtest/gtest.h>
 
 namespace {

@@ -3,7 +3,7 @@
 // row the copy replaces has exactly the source's owned lines. The same by sets of rows
 // (files linked) and row by row.
 #include "Fixture.h"
-#include "SqlConnection.h"
+#include "objdb/SqlConnection.h"
 #include <QFile>
 #include <QFileInfo>
 #include <functional>

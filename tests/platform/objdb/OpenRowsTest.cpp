@@ -2,9 +2,9 @@
 // stores them; the note goes with the operation that finishes or deletes the row. Whoever
 // opens the file next undoes what a process that has ended left, and nothing else.
 #include "Fixture.h"
-#include "DatabaseOperation.h"
-#include "OpenRows.h"
-#include "SqlConnection.h"
+#include "objdb/DatabaseOperation.h"
+#include "objdb/OpenRows.h"
+#include "objdb/SqlConnection.h"
 #include <QFileInfo>
 #include <functional>
 #include <gtest/gtest.h>

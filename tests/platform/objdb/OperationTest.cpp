@@ -1,9 +1,9 @@
 // Several changes as one library operation: stored together by Commit, or all undone, in
 // the file and in the row buffers the data sets share.
 #include "Fixture.h"
-#include "Currency.h"
-#include "DatabaseOperation.h"
-#include "ObjDbError.h"
+#include "base/Currency.h"
+#include "objdb/DatabaseOperation.h"
+#include "objdb/ObjDbError.h"
 #include <gtest/gtest.h>
 
 using namespace fixture;

@@ -1,10 +1,10 @@
 // Conditions, orders and field lists in Jet SQL over a data set: names of the parent, of
 // referenced tables and of the owner; literals; search, filters, totals, field information.
 #include "Fixture.h"
-#include "AppError.h"
-#include "Currency.h"
-#include "TableObject.h"
-#include "SqlConnection.h"
+#include "base/AppError.h"
+#include "base/Currency.h"
+#include "objdb/TableObject.h"
+#include "objdb/SqlConnection.h"
 #include <gtest/gtest.h>
 
 using namespace fixture;

@@ -1,7 +1,7 @@
 // Child rows and their parent, lists and owned lists, related rows, copies between files.
 #include "Fixture.h"
-#include "Currency.h"
-#include "ObjDbError.h"
+#include "base/Currency.h"
+#include "objdb/ObjDbError.h"
 #include <gtest/gtest.h>
 #include <functional>
 #include <vector>

@@ -1,9 +1,9 @@
 // Copies and deletions by sets of rows (two files linked) leave exactly the rows, OIDs and
 // values that the same work row by row leaves.
 #include "Fixture.h"
-#include "Currency.h"
-#include "ObjDbError.h"
-#include "SqlConnection.h"
+#include "base/Currency.h"
+#include "objdb/ObjDbError.h"
+#include "objdb/SqlConnection.h"
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>

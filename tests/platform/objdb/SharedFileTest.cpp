@@ -4,10 +4,10 @@
 // taken before a change reads what it will write; a program that cannot have the lock is
 // told what failed and keeps its change to try again.
 #include "Fixture.h"
-#include "Currency.h"
-#include "DatabaseOperation.h"
-#include "ObjDbError.h"
-#include "SqlConnection.h"
+#include "base/Currency.h"
+#include "objdb/DatabaseOperation.h"
+#include "objdb/ObjDbError.h"
+#include "objdb/SqlConnection.h"
 #include <gtest/gtest.h>
 #include <functional>
 #include <vector>

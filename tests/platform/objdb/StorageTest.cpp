@@ -1,13 +1,13 @@
 // Creation and upgrade of a database file, default rows, storage of values, unique
 // indexes, lazy reading and OIDs across files.
 #include "Fixture.h"
-#include "Currency.h"
-#include "DatabaseFileCopy.h"
-#include "FileOps.h"
+#include "base/Currency.h"
+#include "objdb/DatabaseFileCopy.h"
+#include "base/FileOps.h"
 #include "KilledChild.h"
 #include "TestEnvironment.h"
-#include "ObjDbError.h"
-#include "SqlConnection.h"
+#include "objdb/ObjDbError.h"
+#include "objdb/SqlConnection.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
-#include "AppError.h"
-#include "Currency.h"
-#include "ReportEngine.h"
-#include "ReportHtml.h"
-#include "ReportMeasure.h"
+#include "base/AppError.h"
+#include "base/Currency.h"
+#include "report/ReportEngine.h"
+#include "report/ReportHtml.h"
+#include "report/ReportMeasure.h"
 #include <gtest/gtest.h>
 #include <random>
 

@@ -1,5 +1,5 @@
-#include "Currency.h"
-#include "ReportFormat.h"
+#include "base/Currency.h"
+#include "report/ReportFormat.h"
 #include <QDateTime>
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "AppError.h"
-#include "Currency.h"
-#include "ReportEngine.h"
-#include "ReportLayout.h"
+#include "base/AppError.h"
+#include "base/Currency.h"
+#include "report/ReportEngine.h"
+#include "report/ReportLayout.h"
 #include <gtest/gtest.h>
 
 using namespace report;

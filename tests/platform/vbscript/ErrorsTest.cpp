@@ -1,7 +1,7 @@
 // What a caller learns of a failing script: the number, the text and the line within the
 // text it added; and the limits that stop scripts which never end.
-#include "HostObject.h"
-#include "ScriptEngine.h"
+#include "vbscript/HostObject.h"
+#include "vbscript/ScriptEngine.h"
 
 #include <QElapsedTimer>
 #include <gtest/gtest.h>

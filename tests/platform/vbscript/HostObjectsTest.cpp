@@ -1,8 +1,8 @@
 // Host objects as scripts reach them: records of fields with a default member, indexed
 // properties, methods, and errors raised by the host.
-#include "HostObject.h"
-#include "ScriptEngine.h"
-#include "ScriptRecord.h"
+#include "vbscript/HostObject.h"
+#include "vbscript/ScriptEngine.h"
+#include "vbscript/ScriptRecord.h"
 #include "ScriptTestSupport.h"
 
 #include <QHash>

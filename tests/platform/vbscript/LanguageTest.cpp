@@ -1,6 +1,6 @@
 // The language, case by case: each script body sets T, and the case names what T must
 // hold ("Type:text" with the Italian text conversion) or the error it must raise.
-#include "Clock.h"
+#include "base/Clock.h"
 #include "ScriptTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "ScriptTestSupport.h"
 
-#include "ScriptObject.h"
+#include "vbscript/ScriptObject.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Helpers shared by the script tests: run a small script and describe its result as
 // "Type:text" (or "#number" for an error), so cases read as one line each.
-#include "ScriptEngine.h"
+#include "vbscript/ScriptEngine.h"
 
 #include <QString>
 #include <ostream>

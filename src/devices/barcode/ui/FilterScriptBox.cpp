@@ -1,7 +1,7 @@
 #include "FilterScriptBox.h"
-#include "AppError.h"
-#include "FilterScriptFiles.h"
-#include "UiServices.h"
+#include "base/AppError.h"
+#include "devices/barcode/FilterScriptFiles.h"
+#include "base/UiServices.h"
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QLabel>

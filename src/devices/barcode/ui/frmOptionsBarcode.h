@@ -1,8 +1,8 @@
 #pragma once
 // The barcode reader's settings "Impostazioni": its port, the port's settings and the
 // filter script; stored on OK.
-#include "ModalDialog.h"
-#include "frmOptions.h"
+#include "widgets/ModalDialog.h"
+#include "dialogs/frmOptions.h"
 
 class FilterScriptBox;
 class QComboBox;

@@ -3,9 +3,9 @@
 // the reader, or typed by a keyboard-emulating one) or writes a code on a card. One
 // instance serves the whole program. The work is MagneticCardOperation's; the dialog
 // shows its messages, feeds it the keys and the timer, and closes when told.
-#include "CustomerCardWriter.h"
-#include "MagneticCardOperation.h"
-#include "ModalDialog.h"
+#include "core/CustomerCardWriter.h"
+#include "devices/cards/MagneticCardOperation.h"
+#include "widgets/ModalDialog.h"
 
 class QLabel;
 class QLineEdit;

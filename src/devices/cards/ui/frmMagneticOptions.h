@@ -2,8 +2,8 @@
 // The card reader's settings "Impostazioni": the reader type, its port and port settings,
 // and the code filter script; stored on OK. The settings take effect at the next read or
 // write, which create the driver anew.
-#include "ModalDialog.h"
-#include "frmOptions.h"
+#include "widgets/ModalDialog.h"
+#include "dialogs/frmOptions.h"
 
 class FilterScriptBox;
 class QComboBox;

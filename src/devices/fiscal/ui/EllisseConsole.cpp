@@ -1,11 +1,11 @@
 #include "EllisseConsole.h"
-#include "AppError.h"
-#include "Configuration.h"
-#include "DeviceSettings.h"
-#include "SerialChannel.h"
-#include "SerialLines.h"
-#include "UiServices.h"
-#include "modEllisse.h"
+#include "base/AppError.h"
+#include "core/Configuration.h"
+#include "core/DeviceSettings.h"
+#include "core/SerialChannel.h"
+#include "core/SerialLines.h"
+#include "base/UiServices.h"
+#include "devices/fiscal/modEllisse.h"
 
 #include <QPointer>
 #include <cmath>

@@ -4,7 +4,7 @@
 // department tables, and watches the frames the register sends on its own. The work is
 // EllisseConsole's; the window reads its fields and shows the log.
 #include "EllisseConsole.h"
-#include "ModalDialog.h"
+#include "widgets/ModalDialog.h"
 
 class QLabel;
 class SerialConsolePanel;

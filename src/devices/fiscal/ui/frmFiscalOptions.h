@@ -2,9 +2,9 @@
 // The fiscal register's settings "Impostazione registratore di cassa": the register type,
 // its port and timings, what goes on the receipt, setting-up hints and a test receipt.
 // The rules are FiscalOptions'; the dialog reads its controls and shows what they return.
-#include "FiscalOptions.h"
-#include "ModalDialog.h"
-#include "frmOptions.h"
+#include "devices/fiscal/FiscalOptions.h"
+#include "widgets/ModalDialog.h"
+#include "dialogs/frmOptions.h"
 
 class QCheckBox;
 class QComboBox;

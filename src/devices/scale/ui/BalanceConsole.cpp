@@ -1,10 +1,10 @@
 #include "BalanceConsole.h"
-#include "AppError.h"
-#include "Configuration.h"
-#include "SerialChannel.h"
-#include "SerialLines.h"
-#include "UiServices.h"
-#include "modOmegaNet.h"
+#include "base/AppError.h"
+#include "core/Configuration.h"
+#include "core/SerialChannel.h"
+#include "core/SerialLines.h"
+#include "base/UiServices.h"
+#include "devices/scale/modOmegaNet.h"
 #include <QPointer>
 
 BalanceConsole::BalanceConsole() : m_comm(createSerialChannel()) {

@@ -1,10 +1,10 @@
 #include "frmBalanceTest.h"
-#include "AppError.h"
-#include "Configuration.h"
-#include "FormUtilities.h"
-#include "SerialConsolePanel.h"
-#include "UiServices.h"
-#include "WindowRegistry.h"
+#include "base/AppError.h"
+#include "core/Configuration.h"
+#include "dialogs/FormUtilities.h"
+#include "dialogs/SerialConsolePanel.h"
+#include "base/UiServices.h"
+#include "dialogs/WindowRegistry.h"
 #include <QVBoxLayout>
 
 frmBalanceTest::frmBalanceTest(QWidget* parent) : QWidget(parent, Qt::Window) {

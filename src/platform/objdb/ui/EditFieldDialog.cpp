@@ -1,11 +1,11 @@
 #include "EditFieldDialog.h"
-#include "AppError.h"
-#include "CurrencyInfo.h"
-#include "Database.h"
+#include "base/AppError.h"
+#include "objdb/CurrencyInfo.h"
+#include "objdb/Database.h"
 #include "FieldEditors.h"
 #include "RuleMessages.h"
-#include "TableData.h"
-#include "TableObject.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>

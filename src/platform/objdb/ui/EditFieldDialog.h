@@ -2,7 +2,7 @@
 // Edits one named field of a data set's current row in a small window of its own, with the
 // field's typed editor; OK sets the value (the table rules run; a refusal is shown and the
 // window stays open) and stores the row. An answer line is the value as typed.
-#include "ModalDialog.h"
+#include "widgets/ModalDialog.h"
 #include <QString>
 
 class FieldEditor;

@@ -1,8 +1,8 @@
 #include "FieldEditors.h"
-#include "AppError.h"
-#include "Currency.h"
-#include "TypedNumber.h"
-#include "Definitions.h"
+#include "base/AppError.h"
+#include "base/Currency.h"
+#include "base/TypedNumber.h"
+#include "objdb/Definitions.h"
 #include "UiLocale.h"
 #include <QCalendarWidget>
 #include <QCheckBox>

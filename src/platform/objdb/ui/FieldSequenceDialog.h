@@ -3,7 +3,7 @@
 // Campi"), the fields of an export, and, with directions, a composed order ("Campo DESC").
 // An answer line is the comma list of the fields (names or captions), each followed by DESC
 // where the order is descending; an empty line chooses none (every field, for a sequence).
-#include "ModalDialog.h"
+#include "widgets/ModalDialog.h"
 #include <QString>
 #include <optional>
 #include <vector>

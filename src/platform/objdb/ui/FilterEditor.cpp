@@ -1,7 +1,7 @@
 #include "FilterEditor.h"
-#include "AppError.h"
-#include "Database.h"
-#include "TableObject.h"
+#include "base/AppError.h"
+#include "objdb/Database.h"
+#include "objdb/TableObject.h"
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>

@@ -8,7 +8,7 @@
 // "@save=Name" also stores them under Name, "@load=Name" starts from the ones stored under
 // Name, "@none" clears them. An empty line confirms the conditions held.
 #include "DataFilter.h"
-#include "ModalDialog.h"
+#include "widgets/ModalDialog.h"
 
 class QComboBox;
 class QTableWidget;

@@ -1,5 +1,5 @@
 #include "GridLayout.h"
-#include "SettingsStore.h"
+#include "base/SettingsStore.h"
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>

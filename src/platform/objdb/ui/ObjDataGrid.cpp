@@ -1,9 +1,9 @@
 #include "ObjDataGrid.h"
-#include "AppError.h"
+#include "base/AppError.h"
 #include "FieldSequenceDialog.h"
-#include "TableData.h"
+#include "objdb/TableData.h"
 #include "TableRowSource.h"
-#include "UiServices.h"
+#include "base/UiServices.h"
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>

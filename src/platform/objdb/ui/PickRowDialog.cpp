@@ -1,8 +1,8 @@
 #include "PickRowDialog.h"
-#include "AppError.h"
+#include "base/AppError.h"
 #include "ObjDataGrid.h"
-#include "TableData.h"
-#include "TableObject.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>

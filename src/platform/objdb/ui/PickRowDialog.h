@@ -6,7 +6,7 @@
 // An answer line is the key text of the row to pick: its key field (the field users type,
 // "Codice" for most tables), else the text of the first column shown; "#<OID>" picks by OID.
 // A line that matches no row is refused with a message.
-#include "ModalDialog.h"
+#include "widgets/ModalDialog.h"
 #include <QString>
 #include <optional>
 

@@ -18,7 +18,7 @@
 // An answer line holds "Field=value" pairs separated by TAB (a reference takes the key of
 // the row it points to; an empty value empties the field), and then presses OK; an empty
 // line presses OK at once.
-#include "ModalDialog.h"
+#include "widgets/ModalDialog.h"
 #include <QString>
 #include <QStringList>
 #include <QVariant>

@@ -1,9 +1,9 @@
 #include "RowEditorParts.h"
-#include "Definitions.h"
+#include "objdb/Definitions.h"
 #include "ObjDataGrid.h"
-#include "TableData.h"
-#include "TableObject.h"
-#include "UiServices.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
+#include "base/UiServices.h"
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>

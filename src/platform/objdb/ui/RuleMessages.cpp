@@ -1,5 +1,5 @@
 #include "RuleMessages.h"
-#include "Database.h"
+#include "objdb/Database.h"
 
 RuleMessages::RuleMessages(Database& db, std::function<void(const QString&, bool)> show)
     : m_db(db), m_previous(db.Sink()), m_show(std::move(show))

@@ -3,7 +3,7 @@
 // by the window itself (a message box, and its own message line) instead of the database's
 // usual sink, so the operator sees each once, over the window that stays open to be put
 // right. Every other notification goes on to the usual sink.
-#include "Notify.h"
+#include "objdb/Notify.h"
 #include <QString>
 #include <functional>
 

@@ -1,8 +1,8 @@
 #include "TableRowSource.h"
-#include "Database.h"
-#include "Definitions.h"
-#include "TableData.h"
-#include "TableObject.h"
+#include "objdb/Database.h"
+#include "objdb/Definitions.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
 #include "UiLocale.h"
 #include <QLocale>
 #include <QSet>

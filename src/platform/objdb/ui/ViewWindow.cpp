@@ -1,12 +1,12 @@
 #include "ViewWindow.h"
-#include "AppError.h"
-#include "Database.h"
+#include "base/AppError.h"
+#include "objdb/Database.h"
 #include "ObjDataGrid.h"
 #include "RowEditor.h"
 #include "RuleMessages.h"
-#include "TableData.h"
-#include "TableObject.h"
-#include "UiServices.h"
+#include "objdb/TableData.h"
+#include "objdb/TableObject.h"
+#include "base/UiServices.h"
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>

@@ -1,17 +1,17 @@
 // The pick list, the field-sequence dialog, the one-field editor and the filter editor, as
 // an answer file and as a person drive them.
-#include "AppError.h"
-#include "DataFilter.h"
-#include "EditFieldDialog.h"
-#include "FieldSequenceDialog.h"
-#include "FilterEditor.h"
-#include "LibraryApplication.h"
-#include "ObjDataGrid.h"
-#include "PickRowDialog.h"
-#include "SettingsStore.h"
-#include "TableObject.h"
+#include "base/AppError.h"
+#include "objdb/ui/DataFilter.h"
+#include "objdb/ui/EditFieldDialog.h"
+#include "objdb/ui/FieldSequenceDialog.h"
+#include "objdb/ui/FilterEditor.h"
+#include "objdb/ui/LibraryApplication.h"
+#include "objdb/ui/ObjDataGrid.h"
+#include "objdb/ui/PickRowDialog.h"
+#include "base/SettingsStore.h"
+#include "objdb/TableObject.h"
 #include "TestEnvironment.h"
-#include "ViewWindow.h"
+#include "objdb/ui/ViewWindow.h"
 #include "WidgetShop.h"
 #include <QApplication>
 #include <QFile>

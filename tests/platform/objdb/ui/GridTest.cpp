@@ -1,8 +1,8 @@
 // The grid over the program's tables: bookmarks by OID, columns by access level and layout,
 // references by their display fields, sorting.
-#include "GridLayout.h"
-#include "ObjDataGrid.h"
-#include "TableObject.h"
+#include "objdb/ui/GridLayout.h"
+#include "objdb/ui/ObjDataGrid.h"
+#include "objdb/TableObject.h"
 #include "TestEnvironment.h"
 #include "WidgetShop.h"
 #include <QApplication>

@@ -1,5 +1,5 @@
 // The grid's model over a source of rows made here: what it reads and when.
-#include "LazyTableModel.h"
+#include "objdb/ui/LazyTableModel.h"
 #include "WidgetShop.h"
 #include <gtest/gtest.h>
 

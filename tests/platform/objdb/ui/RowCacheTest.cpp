@@ -1,4 +1,4 @@
-#include "RowCache.h"
+#include "objdb/ui/RowCache.h"
 #include <gtest/gtest.h>
 #include <numeric>
 

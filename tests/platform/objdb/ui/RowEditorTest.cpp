@@ -1,12 +1,12 @@
 // The row editor over the program's tables: what each access level sees and may change, the
 // table rules' refusals, references, lines with their parent, and the answer lines.
-#include "AppError.h"
-#include "FieldEditors.h"
-#include "LibraryApplication.h"
-#include "ObjDataGrid.h"
-#include "RowEditor.h"
-#include "RowEditorParts.h"
-#include "TableObject.h"
+#include "base/AppError.h"
+#include "objdb/ui/FieldEditors.h"
+#include "objdb/ui/LibraryApplication.h"
+#include "objdb/ui/ObjDataGrid.h"
+#include "objdb/ui/RowEditor.h"
+#include "objdb/ui/RowEditorParts.h"
+#include "objdb/TableObject.h"
 #include "WidgetShop.h"
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "WidgetShop.h"
-#include "Currency.h"
-#include "SqlConnection.h"
-#include "TableObject.h"
+#include "base/Currency.h"
+#include "objdb/SqlConnection.h"
+#include "objdb/TableObject.h"
 #include "TestEnvironment.h"
 #include <QFile>
 

@@ -3,13 +3,13 @@
 // and access levels, on a file of its own, with a few rows to show; the answers of the
 // program's dialogs scripted; and a fetch scheduler that holds the grid's reads until the
 // test runs them.
-#include "DBEngine.h"
-#include "Database.h"
+#include "objdb/DBEngine.h"
+#include "objdb/Database.h"
 #include "HeadlessGuard.h"
-#include "LazyTableModel.h"
-#include "Notify.h"
+#include "objdb/ui/LazyTableModel.h"
+#include "objdb/Notify.h"
 #include "ShopBuilder.h"
-#include "TableData.h"
+#include "objdb/TableData.h"
 #include <QStringList>
 #include <deque>
 #include <memory>
