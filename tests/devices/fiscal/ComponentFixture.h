@@ -7,8 +7,8 @@
 class ComponentTest : public FiscalTest {
 protected:
     itfFiscalPrinter& start(int32_t type, const QString& settings = QStringLiteral("9600,n,8,1")) {
-        settings().FiscalPrinterParam.Type = type;
-        settings().FiscalPrinterParam.COMPortParam = settings;
+        ::settings().FiscalPrinterParam.Type = type;
+        ::settings().FiscalPrinterParam.COMPortParam = settings;
         EXPECT_TRUE(InitFiscalPrinter(false));
         return FiscalPrinter();
     }
