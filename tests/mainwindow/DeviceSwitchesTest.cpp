@@ -123,7 +123,7 @@ struct PortDevice {
     const char* name;
     CounterDevice device;
     void (DeviceSwitches::*set)(bool);
-    bool* flag;
+    bool Settings::*flag;
     const char* flagKey;
     QString where;
     QString on, off, failure;
@@ -146,7 +146,7 @@ TEST_P(PortSwitch, OpensOnceClosesOnceAndSavesEachTime)
     set(true);   // already on: not reopened, nothing more said
     EXPECT_EQ(channel.openCount(), 1);
     EXPECT_EQ(saved(d.flagKey), QStringLiteral("True"));
-    EXPECT_TRUE(*d.flag);
+    EXPECT_TRUE(::settings().*d.flag);
     EXPECT_TRUE(switches->State(d.device).on);
 
     set(false);
@@ -190,7 +190,7 @@ TEST_P(PortSwitch, APortThatCannotBeSetUpLeavesTheDeviceOffAndUnsaved)
         EXPECT_TRUE(box.startsWith("MSGBOX: Impostazione porta " + where + u' ' + d.failure + " fallita: \r\r" + c.error))
             << box.toStdString();
         EXPECT_FALSE(port(d.device).isOpen());
-        EXPECT_FALSE(*d.flag);
+        EXPECT_FALSE(::settings().*d.flag);
         EXPECT_FALSE(switches->State(d.device).on);
         EXPECT_EQ(saved(d.flagKey), QStringLiteral("before"));
     }
@@ -217,10 +217,10 @@ TEST_P(PortSwitch, DropsWhatWaitedOnThePort)
 INSTANTIATE_TEST_SUITE_P(
     Devices, PortSwitch,
     ::testing::Values(PortDevice{"reader", CounterDevice::BarcodeReader, &DeviceSwitches::SetBarcodeReader,
-                                 &::settings().BarcodeReaderEnabled, "BarcodeReaderEnabled", "(COM3 - 9600,n,8,1)",
+                                 &Settings::BarcodeReaderEnabled, "BarcodeReaderEnabled", "(COM3 - 9600,n,8,1)",
                                  "Lettore codici a barre attivato ", "Lettore codici a barre disattivato",
                                  "controllo lettore codici a barre"},
-                      PortDevice{"scale", CounterDevice::Balance, &DeviceSwitches::SetBalance, &::settings().BalanceEnabled,
+                      PortDevice{"scale", CounterDevice::Balance, &DeviceSwitches::SetBalance, &Settings::BalanceEnabled,
                                  "BalanceEnabled", "(COM2 - 19200,n,8,1)", "Controllo bilancia attivato ",
                                  "Controllo bilancia disattivato", "controllo bilancia"}),
     [](const ::testing::TestParamInfo<PortDevice>& info) { return std::string(info.param.name); });
