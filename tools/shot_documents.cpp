@@ -130,7 +130,7 @@ QWidget* saleInProgress()
         scan(*w, {codes.first()}, 1);
     // Noon of today rather than this second: two pictures of the same sale are the same.
     w->document().sale()->SetValue(QStringLiteral("DataVendita"), QDateTime(QDate::currentDate(), QTime(12, 0)));
-    w->Show_Vendita();
+    w->showHeader();
     return w;
 }
 

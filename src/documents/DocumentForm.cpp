@@ -3,6 +3,7 @@
 #include "core/CounterServices.h"
 #include "objdb/CurrencyInfo.h"
 #include "objdb/Database.h"
+#include "core/DatabaseFiles.h"
 #include "DocumentDisplay.h"
 #include "dialogs/FormUtilities.h"
 #include "objdb/ui/GridLayout.h"
@@ -14,7 +15,6 @@
 #include "core/SystemHelpers.h"
 #include "objdb/TableData.h"
 #include "base/UiServices.h"
-#include "dialogs/LineEditBarcodeTarget.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -154,6 +154,15 @@ DocumentForm::~DocumentForm()
 {
     // The grid's rows go with this window, the grid after it.
     m_dgArticoli->Detach();
+    if (m_openSlot && *m_openSlot == this)
+        *m_openSlot = nullptr;
+}
+
+Database* DocumentForm::workingDatabase(TableData* document)
+{
+    if (!g_objDatabase || (document && document->HasNoCurrentRow()))
+        return nullptr;
+    return g_objDatabase.get();
 }
 
 QPushButton* DocumentForm::button(const char* name, const QString& caption, const QString& tip)
@@ -162,6 +171,16 @@ QPushButton* DocumentForm::button(const char* name, const QString& caption, cons
     QPushButton* b = CommandButton(this, name, caption, tip);
     b->setDefault(false);
     return b;
+}
+
+QLineEdit* DocumentForm::shownText(const char* name, const QString& tip)
+{
+    auto* t = new QLineEdit(this);
+    t->setObjectName(QString::fromLatin1(name));
+    t->setReadOnly(true);
+    t->setFocusPolicy(Qt::NoFocus);
+    t->setToolTip(tip);
+    return t;
 }
 
 QLabel* DocumentForm::label(const char* name, const QString& caption)
@@ -286,7 +305,6 @@ void DocumentForm::loadTotals()
         m_lblTotaleConv->setToolTip(m_lblTotaleConv->toolTip() + u' ' + second->Name());
 }
 
-
 void DocumentForm::showTotals(Currency total, bool converted, Currency convertedTotal)
 {
     fitTotal(m_lblTotale, AmountText(m_db, total));
@@ -302,7 +320,123 @@ void DocumentForm::confirming(bool on)
 
 QStringList DocumentForm::hiddenColumns() const { return rowNames(m_kind).hiddenColumns; }
 
-bool DocumentForm::answerButton(const QString&) { return false; }
+void DocumentForm::answerButtons(std::initializer_list<std::pair<const char*, std::function<void()>>> buttons)
+{
+    for (const auto& [name, press] : buttons)
+        m_answerButtons.append({QString::fromLatin1(name), press});
+}
+
+bool DocumentForm::answerButton(const QString& name)
+{
+    for (const auto& [caption, press] : m_answerButtons)
+        if (name.compare(caption, Qt::CaseInsensitive) == 0) {
+            press();
+            return true;
+        }
+    return false;
+}
+
+// ---- the document ---------------------------------------------------------------------------------------
+
+DocumentRows* DocumentForm::rowEntry() { return m_session ? &m_session->rowEntry() : nullptr; }
+
+TableData* DocumentForm::documentRows() { return m_session ? m_session->rows() : nullptr; }
+
+qint64 DocumentForm::documentKey() const
+{
+    TableData* document = m_session ? m_session->document() : nullptr;
+    return document && !document->HasNoCurrentRow() ? document->GetOID() : 0;
+}
+
+bool DocumentForm::Activate()
+{
+    if (m_activating || unloaded())
+        return !unloaded();
+    m_activating = true;
+    const bool open = m_session->isOpen();
+    if (!open) {
+        focusCodeBox();
+        documentComing();
+    }
+    const bool ok = m_session->Activate(codeBoxTarget());
+    m_activating = false;
+    if (!ok) {
+        unload();
+        return false;
+    }
+    if (!open)
+        after(DocumentSession::After::Next);
+    return true;
+}
+
+bool DocumentForm::Edit(TableData* dataSet)
+{
+    if (!m_session->EditDocument(dataSet)) {
+        unload();
+        return false;
+    }
+    if (m_session->isEditing())
+        showCaption(true);
+    showDocument();
+    return true;
+}
+
+void DocumentForm::changeEvent(QEvent* event)
+{
+    ModalDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !unloaded())
+        (void)Activate();
+}
+
+void DocumentForm::after(DocumentSession::After next)
+{
+    switch (next) {
+    case DocumentSession::After::Stay:
+        showHeader();
+        focusCodeBox();
+        break;
+    case DocumentSession::After::Next:
+        // A new document is no edit, whatever the one before was.
+        showCaption();
+        documentComing();
+        showDocument();
+        break;
+    case DocumentSession::After::Unload:
+        documentClosed();
+        unload();
+        break;
+    }
+}
+
+void DocumentForm::cmdConfirm_Click()
+{
+    if (m_session->busy() || !m_session->isOpen())
+        return;
+    const DocumentSession::After next = confirmDocument([this] { return m_session->Confirm(); });
+    confirmEnded();
+    if (next != DocumentSession::After::Stay)
+        m_txtCode_Articolo->clear();
+    after(next);
+    if (next == DocumentSession::After::Stay)
+        takeWaitingCode();
+}
+
+void DocumentForm::cmdCancel_Click()
+{
+    if (m_session->busy())
+        return;
+    const DocumentSession::After next = m_session->Cancel();
+    if (next != DocumentSession::After::Unload)
+        m_txtCode_Articolo->clear();
+    after(next);
+}
+
+void DocumentForm::cmdSet_Counterpart_Click()
+{
+    if (m_session->SetCounterpart())
+        Refresh_Articoli(selectedRow());
+    focusCodeBox();
+}
 
 // ---- load and unload ------------------------------------------------------------------------------------
 
@@ -320,7 +454,7 @@ std::shared_ptr<BarcodeTarget> DocumentForm::codeBoxTarget() { return LineEditBa
 void DocumentForm::reject()
 {
     // When the system ends the program nobody is there to answer: the document is given up.
-    if (!m_unloaded && !systemEnding() && !queryClose()) {
+    if (!m_unloaded && !systemEnding() && !m_session->QueryClose()) {
         focusCodeBox();
         return;
     }
@@ -332,7 +466,8 @@ void DocumentForm::unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    unloadDocument();
+    documentClosed();
+    m_session->Unload();
     syncGrid(0);
     SaveFormPosition(this, false);
     if (m_layout && m_layout->IsChanged())
@@ -356,7 +491,7 @@ qint64 DocumentForm::selectedRow() const
 
 void DocumentForm::Refresh_Articoli(qint64 row)
 {
-    refreshDocumentRows(row);
+    m_session->Refresh_Articoli(row);
     syncGrid(row);
     rowsChanged();
     focusCodeBox();

@@ -5,19 +5,26 @@
 // them, and the grid menu keeps the grid's layout. Every row command ends with the focus in
 // the code box, so that the next scan lands there.
 //
-// The window is a thin layer: the rows' logic is DocumentRows', the keys' RowKeys'. A
-// derived window supplies the document (its rows, its confirm) and lays out the controls
-// built here with its own header and bottom panel.
+// The window is a thin layer: the document's logic is DocumentSession's, the rows' logic
+// DocumentRows', the keys' RowKeys'. Here too the window's life around the document: opened
+// as the one window of its kind, activated, a document edited, confirmed or given up and the
+// next one shown. A derived window supplies the document and lays out the controls built
+// here with its own header and bottom panel.
 //
 // The window runs through ui().runModal: the main window is disabled while it is open
 // anyway, and an answer file can drive it like any other window (see answerPrompt).
 #include "DocumentRows.h"
+#include "DocumentSession.h"
 #include "widgets/ModalDialog.h"
 #include "RowKeys.h"
 
+#include <QList>
+#include <QPointer>
 #include <QStringList>
+#include <functional>
 #include <initializer_list>
 #include <memory>
+#include <utility>
 
 class BarcodeTarget;
 class Database;
@@ -40,6 +47,15 @@ public:
     DocumentForm(DocumentKind kind, Database& db, QWidget* owner);
     ~DocumentForm() override;
 
+    // Activation: a new document when none is open, and the code box made the target of
+    // scanned codes. False when no document could start: the window has unloaded.
+    bool Activate();
+    // The document `dataSet` stands on, opened for changes (" - MODIFICA " in the caption).
+    // False when it could not be opened: the window has unloaded.
+    bool Edit(TableData* dataSet);
+    // The header as the document has it now.
+    virtual void showHeader() = 0;
+
     // ---- the row commands ---------------------------------------------------------------------
     void cmdAutoAdd_Click();       // "Agg. [F2]"
     void cmdAdd_Click();           // "+"
@@ -53,7 +69,8 @@ public:
     void mnuGridFldSequence_Click();
     void mnuGridCancel_Click();
 
-    virtual void cmdConfirm_Click() = 0;
+    void cmdConfirm_Click();           // "&Conferma", Enter in the empty code box
+    void cmdSet_Counterpart_Click();   // "..." beside the customer or the supplier
 
     // The rows read again and shown standing on `row` (0: the first); the focus to the code
     // box when it can take it.
@@ -79,23 +96,35 @@ public:
     void reject() override;
 
 protected:
-    // The document's row entry; null while no document is open.
-    virtual DocumentRows* rowEntry() = 0;
-    // The document's rows (its list "Articoli"); null while no document is open.
-    virtual TableData* documentRows() = 0;
-    // The key of the open document, 0 when none is.
-    virtual qint64 documentKey() const = 0;
-    // The document reads its rows again, standing on `row`.
-    virtual void refreshDocumentRows(qint64 row) = 0;
-    virtual void cmdCancel_Click() = 0;
-    // Whether the window may close now (a new document with rows asks first).
-    virtual bool queryClose() = 0;
-    // The document given up, the code box released, the main window's view refreshed.
-    virtual void unloadDocument() = 0;
+    // The main window's new document (document null) or view/edit of the document
+    // `document` stands on: the one window of its kind, run until it closes. With one
+    // already open, nothing.
+    template <class Form>
+    static void openOne(QWidget* owner, TableData* document);
+    // The window openOne runs, null when none is open.
+    template <class Form>
+    static Form* openedOne() { return static_cast<Form*>(openWindow<Form>().data()); }
+
+    // The document the window shows: set once, by the derived window's constructor.
+    void attach(DocumentSession& session) { m_session = &session; }
+    void cmdCancel_Click();
     // A key of the key table that only this window has; true when it was taken.
     virtual bool formCommand(RowKeyCommand command) = 0;
-    // An answer line's button of this window ("<Importa>"); true when it was one.
+    // An answer line's button of this window; true when it was one.
     virtual bool answerButton(const QString& name);
+    // The buttons an answer line names ("<Importa>"), with what pressing one does.
+    void answerButtons(std::initializer_list<std::pair<const char*, std::function<void()>>> buttons);
+    // A new document is about to start.
+    virtual void documentComing() {}
+    // An opened document shown: by default its rows read again.
+    virtual void showDocument() { Refresh_Articoli(); }
+    // The document is closed: the window is about to unload.
+    virtual void documentClosed() {}
+    // A confirm has ended, whatever came of it.
+    virtual void confirmEnded() {}
+    // After confirm or cancel: the next document shown, or the window unloaded.
+    void after(DocumentSession::After next);
+    void changeEvent(QEvent* event) override;
     // Scanned and typed codes are taken (the sale does not take them while its receipt is sent).
     virtual bool codesAccepted() const { return true; }
     virtual bool backupMarkOn() const { return false; }
@@ -125,6 +154,8 @@ protected:
     // `op`, or, with none, the library's own windows over this one answering the document's
     // questions.
     DocumentOperator& documentOperator(DocumentOperator* op);
+    // A box that shows a value of the document, typed into through its "..." button only.
+    QLineEdit* shownText(const char* name, const QString& tip = QString());
     // The window's name and caption; "edited": the caption tells that a document is changed.
     void setCaption(const char* name, const QString& caption);
     void showCaption(bool edited = false);
@@ -184,6 +215,17 @@ protected:
     Database& m_db;
 
 private:
+    template <class Form>
+    static QPointer<DocumentForm>& openWindow()
+    {
+        static QPointer<DocumentForm> window;
+        return window;
+    }
+    // The working database, null when there is none or `document` (when given) stands on no row.
+    static Database* workingDatabase(TableData* document);
+    DocumentRows* rowEntry();
+    TableData* documentRows();
+    qint64 documentKey() const;
     void confirming(bool on);
     void codeChanged(const QString& text);
     bool formKeyDown(QKeyEvent* event, QObject* watched);
@@ -195,6 +237,9 @@ private:
     template <class F> void rowCommand(F&& command);
 
     DocumentKind m_kind;
+    DocumentSession* m_session = nullptr;
+    QPointer<DocumentForm>* m_openSlot = nullptr;   // where openOne keeps this window
+    QList<std::pair<QString, std::function<void()>>> m_answerButtons;
     std::unique_ptr<LibraryDocumentOperator> m_ownOperator;
     QString m_caption;
     KeyboardCodeEntry m_keyEntry;
@@ -208,4 +253,24 @@ private:
     bool m_inCommand = false;
     bool m_confirming = false;
     bool m_unloaded = false;
+    bool m_activating = false;
 };
+
+template <class Form>
+void DocumentForm::openOne(QWidget* owner, TableData* document)
+{
+    QPointer<DocumentForm>& slot = openWindow<Form>();
+    if (slot) {
+        slot->activateWindow();
+        return;
+    }
+    Database* db = workingDatabase(document);
+    if (!db)
+        return;
+    Form window(*db, owner);
+    slot = &window;
+    window.m_openSlot = &slot;
+    const bool opened = document ? window.Edit(document) && window.Activate() : window.Activate();
+    if (opened)
+        (void)window.runModal();
+}

@@ -1,7 +1,6 @@
 #include "frmForniture.h"
 
 #include "objdb/Database.h"
-#include "core/DatabaseFiles.h"
 #include "DocumentDisplay.h"
 #include "objdb/ui/ObjDataGrid.h"
 #include "objdb/TableData.h"
@@ -12,34 +11,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QSignalBlocker>
-
-namespace {
-
-QPointer<frmForniture>& openWindow()
-{
-    static QPointer<frmForniture> window;
-    return window;
-}
-
-QLineEdit* shownText(QWidget* parent, const char* name)
-{
-    auto* t = new QLineEdit(parent);
-    t->setObjectName(QString::fromLatin1(name));
-    t->setReadOnly(true);
-    t->setFocusPolicy(Qt::NoFocus);
-    return t;
-}
-
-}  // namespace
 
 frmForniture::frmForniture(Database& db, QWidget* owner, DocumentOperator* op)
     : DocumentForm(DocumentKind::Supply, db, owner)
 {
     setCaption("frmForniture", QStringLiteral("Fornitura Articoli"));
     m_doc = std::make_unique<SupplyDocument>(db, documentOperator(op));
+    attach(*m_doc);
     build();
     Load();
     watchKeys();
@@ -49,38 +29,19 @@ frmForniture::~frmForniture()
 {
     if (!unloaded())
         unload();
-    if (openWindow() == this)
-        openWindow() = nullptr;
-}
-
-frmForniture* frmForniture::Instance() { return openWindow(); }
-
-void frmForniture::Open(QWidget* owner, TableData* supply)
-{
-    if (frmForniture* open = openWindow()) {
-        open->activateWindow();
-        return;
-    }
-    if (!g_objDatabase || (supply && supply->HasNoCurrentRow()))
-        return;
-    frmForniture window(*g_objDatabase, owner);
-    openWindow() = &window;
-    const bool opened = supply ? window.Edit_Fornitura(supply) : window.Activate();
-    if (opened)
-        (void)window.runModal();
 }
 
 // ---- the window -------------------------------------------------------------------------------------------
 
 void frmForniture::build()
 {
-    m_txtFornitore = shownText(this, "txtFornitore");
+    m_txtFornitore = shownText("txtFornitore");
     m_cmdSet_Fornitore = button("cmdSet_Fornitore", QStringLiteral("..."), QStringLiteral("Imposta il fornitore"));
-    m_txtTipoDocumento = shownText(this, "txtTipoDocumento");
+    m_txtTipoDocumento = shownText("txtTipoDocumento");
     m_cmdSet_TipoDocumento = button("cmdSet_TipoDocumento", QStringLiteral("..."));
     m_txtDocumento = new QLineEdit(this);
     m_txtDocumento->setObjectName(QStringLiteral("txtDocumento"));
-    m_txtDataOra = shownText(this, "txtDataOra");
+    m_txtDataOra = shownText("txtDataOra");
     m_cmdSet_DataOra = button("cmdSet_DataOra", QStringLiteral("..."), QStringLiteral("Imposta la Data / Ora"));
     m_txtNote = new QPlainTextEdit(this);
     m_txtNote->setObjectName(QStringLiteral("txtNote"));
@@ -122,7 +83,7 @@ void frmForniture::build()
 
     layOut(header, {m_chkSoloArticoliFornitore});
 
-    connect(m_cmdSet_Fornitore, &QPushButton::clicked, this, [this] { cmdSet_Fornitore_Click(); });
+    connect(m_cmdSet_Fornitore, &QPushButton::clicked, this, [this] { cmdSet_Counterpart_Click(); });
     connect(m_cmdSet_TipoDocumento, &QPushButton::clicked, this, [this] { cmdSet_TipoDocumento_Click(); });
     connect(m_cmdSet_DataOra, &QPushButton::clicked, this, [this] { cmdSet_DataOra_Click(); });
     connect(m_cmdImport, &QPushButton::clicked, this, [this] { cmdImport_Click(); });
@@ -130,6 +91,11 @@ void frmForniture::build()
     connect(m_txtNote, &QPlainTextEdit::textChanged, this, [this] { m_doc->SetNote(m_txtNote->toPlainText()); });
     connect(m_chkSoloArticoliFornitore, &QCheckBox::toggled, this,
             [this](bool on) { m_doc->rowEntry().supplierArticlesOnly = on; });
+
+    answerButtons({{"Fornitore", [this] { cmdSet_Counterpart_Click(); }},
+                   {"Tipo", [this] { cmdSet_TipoDocumento_Click(); }},
+                   {"Data", [this] { cmdSet_DataOra_Click(); }},
+                   {"Importa", [this] { cmdImport_Click(); }}});
 }
 
 void frmForniture::Load()
@@ -145,56 +111,12 @@ void frmForniture::Load()
     loadForm();
 }
 
-qint64 frmForniture::documentKey() const
-{
-    TableData* supply = m_doc->supply();
-    return supply && !supply->HasNoCurrentRow() ? supply->GetOID() : 0;
-}
-
-void frmForniture::changeEvent(QEvent* event)
-{
-    DocumentForm::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !unloaded() && !m_doc->isOpen())
-        (void)Activate();
-}
-
 // ---- the supply --------------------------------------------------------------------------------------------
 
-bool frmForniture::Activate()
-{
-    static bool activating = false;
-    if (activating || unloaded())
-        return !unloaded();
-    if (m_doc->isOpen())
-        return true;
-    activating = true;
-    focusCodeBox();
-    const bool ok = m_doc->Activate(codeBoxTarget());
-    activating = false;
-    if (!ok) {
-        unload();
-        return false;
-    }
-    after(SupplyDocument::After::NextSupply);
-    return true;
-}
-
-bool frmForniture::Edit_Fornitura(TableData* dataSet)
-{
-    if (!m_doc->Edit_Fornitura(dataSet)) {
-        unload();
-        return false;
-    }
-    if (m_doc->isEditing())
-        showCaption(true);
-    Refresh_Articoli();
-    return true;
-}
-
-void frmForniture::Show_Fornitura()
+void frmForniture::showHeader()
 {
     const SupplyDocument::Header h = m_doc->header();
-    m_txtFornitore->setText(h.supplier);
+    m_txtFornitore->setText(h.counterpart);
     m_txtTipoDocumento->setText(h.documentType);
     if (m_txtDocumento->text() != h.document)
         m_txtDocumento->setText(h.document);
@@ -206,8 +128,6 @@ void frmForniture::Show_Fornitura()
     showTotals(h.total, !h.convertedName.isEmpty(), h.convertedTotal);
     m_cmdImport->setEnabled(h.importEnabled);
 }
-
-void frmForniture::rowsChanged() { Show_Fornitura(); }
 
 void frmForniture::documentNumberEdited(const QString& text)
 {
@@ -221,51 +141,7 @@ void frmForniture::documentNumberEdited(const QString& text)
     m_doc->SetDocumentNumber(upper);
 }
 
-void frmForniture::after(SupplyDocument::After next)
-{
-    switch (next) {
-    case SupplyDocument::After::Stay:
-        Show_Fornitura();
-        focusCodeBox();
-        break;
-    case SupplyDocument::After::NextSupply:
-        showCaption();
-        Refresh_Articoli();
-        break;
-    case SupplyDocument::After::Unload:
-        unload();
-        break;
-    }
-}
-
-void frmForniture::cmdConfirm_Click()
-{
-    if (!m_doc->isOpen())
-        return;
-    const SupplyDocument::After next = confirmDocument([this] { return m_doc->Confirm(); });
-    if (next != SupplyDocument::After::Stay)
-        m_txtCode_Articolo->clear();
-    after(next);
-    if (next == SupplyDocument::After::Stay)
-        takeWaitingCode();
-}
-
-void frmForniture::cmdCancel_Click()
-{
-    const SupplyDocument::After next = m_doc->Cancel();
-    if (next != SupplyDocument::After::Unload)
-        m_txtCode_Articolo->clear();
-    after(next);
-}
-
 // ---- header commands ------------------------------------------------------------------------------------------
-
-void frmForniture::cmdSet_Fornitore_Click()
-{
-    if (m_doc->SetSupplier())
-        Refresh_Articoli(selectedRow());
-    focusCodeBox();
-}
 
 void frmForniture::cmdSet_TipoDocumento_Click()
 {
@@ -302,19 +178,9 @@ bool frmForniture::formCommand(RowKeyCommand command)
 
 bool frmForniture::answerButton(const QString& name)
 {
-    const auto is = [&](const char* caption) { return name.compare(QLatin1String(caption), Qt::CaseInsensitive) == 0; };
-    if (is("Fornitore"))
-        cmdSet_Fornitore_Click();
-    else if (is("Tipo"))
-        cmdSet_TipoDocumento_Click();
-    else if (is("Data"))
-        cmdSet_DataOra_Click();
-    else if (is("Importa"))
-        cmdImport_Click();
-    else if (name.startsWith(QStringLiteral("Documento="), Qt::CaseInsensitive)) {
-        m_txtDocumento->setText(name.mid(10));
-        documentNumberEdited(m_txtDocumento->text());
-    } else
-        return false;
+    if (!name.startsWith(QStringLiteral("Documento="), Qt::CaseInsensitive))
+        return DocumentForm::answerButton(name);
+    m_txtDocumento->setText(name.mid(10));
+    documentNumberEdited(m_txtDocumento->text());
     return true;
 }

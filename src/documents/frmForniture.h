@@ -2,7 +2,8 @@
 // "Fornitura Articoli": a supplier's delivery. The supplier, document type, number, date
 // and note above, the rows in the middle (typed, scanned or imported from the supplier's
 // delivery file), the total, confirm and cancel below. The supply's logic is
-// SupplyDocument's; the row entry is DocumentForm's.
+// SupplyDocument's; the row entry and the window's life around the supply are
+// DocumentForm's.
 #include "DocumentForm.h"
 #include "SupplyDocument.h"
 
@@ -21,45 +22,27 @@ public:
 
     // The main window's new supply (supply null) or view/edit of the supply `supply` stands
     // on: the one supply window, run until it closes. With one already open, nothing.
-    static void Open(QWidget* owner, TableData* supply = nullptr);
-    static frmForniture* Instance();
-
-    // Activation: with no supply open, the code box made the target of scanned codes and a
-    // new supply started. False when none started: the window has unloaded.
-    bool Activate();
-    // The supply `dataSet` stands on, opened for changes. False when it could not be opened.
-    bool Edit_Fornitura(TableData* dataSet);
+    static void Open(QWidget* owner, TableData* supply = nullptr) { openOne<frmForniture>(owner, supply); }
+    static frmForniture* Instance() { return openedOne<frmForniture>(); }
 
     SupplyDocument& document() { return *m_doc; }
 
-    void cmdConfirm_Click() override;
-    void cmdSet_Fornitore_Click();
     void cmdSet_TipoDocumento_Click();
     void cmdSet_DataOra_Click();
     void cmdImport_Click();
 
-    void Show_Fornitura();
+    void showHeader() override;
 
-    // Buttons of an answer line: "<Fornitore>", "<Tipo>", "<Data>", "<Importa>", and
-    // "<Documento=text>" for the document's number.
+    // Besides the buttons (see build()), "<Documento=text>" types the document's number.
     bool answerButton(const QString& name) override;
 
 protected:
-    DocumentRows* rowEntry() override { return &m_doc->rowEntry(); }
-    TableData* documentRows() override { return m_doc->rows(); }
-    qint64 documentKey() const override;
-    void refreshDocumentRows(qint64 row) override { m_doc->Refresh_Articoli(row); }
-    void cmdCancel_Click() override;
-    bool queryClose() override { return m_doc->QueryClose(); }
-    void unloadDocument() override { m_doc->Unload(); }
     bool formCommand(RowKeyCommand command) override;
-    void rowsChanged() override;
-    void changeEvent(QEvent* event) override;
+    void rowsChanged() override { showHeader(); }
 
 private:
     void build();
     void Load();
-    void after(SupplyDocument::After next);
     void documentNumberEdited(const QString& text);
 
     std::unique_ptr<SupplyDocument> m_doc;

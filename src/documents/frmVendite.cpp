@@ -2,7 +2,6 @@
 
 #include "core/Configuration.h"
 #include "objdb/Database.h"
-#include "core/DatabaseFiles.h"
 #include "DocumentDisplay.h"
 #include "objdb/ui/ObjDataGrid.h"
 #include "SaleLoyaltyControls.h"
@@ -17,33 +16,16 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTimer>
 
 namespace {
 
-QPointer<frmVendite>& openWindow()
-{
-    static QPointer<frmVendite> window;
-    return window;
-}
-
 // Colours as the window always had them, given as blue-green-red values.
 QString colourOf(unsigned bgr)
 {
     return QStringLiteral("color: rgb(%1, %2, %3);").arg(bgr & 0xFF).arg((bgr >> 8) & 0xFF).arg((bgr >> 16) & 0xFF);
-}
-
-QLineEdit* shownText(QWidget* parent, const char* name, const QString& tip = QString())
-{
-    auto* t = new QLineEdit(parent);
-    t->setObjectName(QString::fromLatin1(name));
-    t->setReadOnly(true);
-    t->setFocusPolicy(Qt::NoFocus);
-    t->setToolTip(tip);
-    return t;
 }
 
 void setChecked(QCheckBox* box, bool on)
@@ -59,6 +41,7 @@ frmVendite::frmVendite(Database& db, QWidget* owner, DocumentOperator* op)
 {
     setCaption("frmVendite", QStringLiteral("Vendita Articoli"));
     m_doc = std::make_unique<SaleDocument>(db, documentOperator(op));
+    attach(*m_doc);
     m_doc->setReceiptSignal([this](bool sending) {
         m_lblFiscalMsg->setVisible(sending);
         if (sending)
@@ -77,25 +60,6 @@ frmVendite::~frmVendite()
 {
     if (!unloaded())
         unload();
-    if (openWindow() == this)
-        openWindow() = nullptr;
-}
-
-frmVendite* frmVendite::Instance() { return openWindow(); }
-
-void frmVendite::Open(QWidget* owner, TableData* sale)
-{
-    if (frmVendite* open = openWindow()) {
-        open->activateWindow();
-        return;
-    }
-    if (!g_objDatabase || (sale && sale->HasNoCurrentRow()))
-        return;
-    frmVendite window(*g_objDatabase, owner);
-    openWindow() = &window;
-    const bool opened = sale ? window.Edit_Vendita(sale) && window.Activate() : window.Activate();
-    if (opened)
-        (void)window.runModal();
 }
 
 // ---- the window ------------------------------------------------------------------------------------------
@@ -104,9 +68,9 @@ void frmVendite::build()
 {
     m_loyalty = new SaleLoyaltyControls(this, m_doc->points());
 
-    m_txtCliente = shownText(this, "txtCliente");
+    m_txtCliente = shownText("txtCliente");
     m_cmdSet_Cliente = button("cmdSet_Cliente", QStringLiteral("..."), QStringLiteral("Imposta il cliente [F6]"));
-    m_txtDataOra = shownText(this, "txtDataOra");
+    m_txtDataOra = shownText("txtDataOra");
     m_cmdSet_DataOra = button("cmdSet_DataOra", QStringLiteral("..."), QStringLiteral("Imposta la Data / Ora"));
     m_txtNote = new QLineEdit(this);
     m_txtNote->setObjectName(QStringLiteral("txtNote"));
@@ -171,7 +135,7 @@ void frmVendite::build()
 
     layOut(header, {m_lblReso, m_lblSottoScorta, m_lblFiscalMsg});
 
-    connect(m_cmdSet_Cliente, &QPushButton::clicked, this, [this] { cmdSet_Cliente_Click(); });
+    connect(m_cmdSet_Cliente, &QPushButton::clicked, this, [this] { cmdSet_Counterpart_Click(); });
     connect(m_cmdSet_DataOra, &QPushButton::clicked, this, [this] { cmdSet_DataOra_Click(); });
     connect(m_txtNote, &QLineEdit::textEdited, this, [this](const QString& text) { m_doc->SetNote(text); });
     connect(m_chkFiscalRecord, &QCheckBox::clicked, this, [this] { chkFiscalRecord_Click(); });
@@ -183,6 +147,13 @@ void frmVendite::build()
     connect(m_loyalty->cmdBuoniVendita, &QPushButton::clicked, this, [this] { cmdBuoniVendita_Click(); });
     connect(m_loyalty, &SaleLoyaltyControls::vouchersTotalClicked, this, [this] { cmdBuoniVendita_Click(); });
     connect(m_loyalty->cmdReadCard, &QPushButton::clicked, this, [this] { cmdReadCard_Click(); });
+
+    answerButtons({{"Cliente", [this] { cmdSet_Counterpart_Click(); }},
+                   {"Data", [this] { cmdSet_DataOra_Click(); }},
+                   {"Premio", [this] { cmdPremium_Click(); }},
+                   {"Buoni", [this] { cmdBuoni_Click(); }},
+                   {"Buoni vendita", [this] { cmdBuoniVendita_Click(); }},
+                   {"Carta", [this] { cmdReadCard_Click(); }}});
 }
 
 void frmVendite::Load()
@@ -212,25 +183,12 @@ void frmVendite::showOptions()
                                     QStringLiteral(" font-weight: bold;"));
 }
 
-qint64 frmVendite::documentKey() const
-{
-    TableData* sale = m_doc->sale();
-    return sale && !sale->HasNoCurrentRow() ? sale->GetOID() : 0;
-}
-
 QStringList frmVendite::hiddenColumns() const
 {
     QStringList hidden = DocumentForm::hiddenColumns();
     if (!m_doc->points().collects())
         hidden << QStringLiteral("PuntiPremio");
     return hidden;
-}
-
-void frmVendite::changeEvent(QEvent* event)
-{
-    DocumentForm::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !unloaded())
-        (void)Activate();
 }
 
 // A click on the archive mark pops up its menu.
@@ -246,46 +204,19 @@ bool frmVendite::eventFilter(QObject* watched, QEvent* event)
 
 // ---- the sale -------------------------------------------------------------------------------------------
 
-bool frmVendite::Activate()
-{
-    static bool activating = false;
-    if (activating || unloaded())
-        return !unloaded();
-    activating = true;
-    const bool open = m_doc->isOpen();
-    if (!open) {
-        focusCodeBox();
-        m_loyalty->NewSale();
-    }
-    const bool ok = m_doc->Activate(codeBoxTarget());
-    activating = false;
-    if (!ok) {
-        unload();
-        return false;
-    }
-    if (!open)
-        after(SaleDocument::After::NextSale);
-    return true;
-}
+void frmVendite::documentComing() { m_loyalty->NewSale(); }
 
-bool frmVendite::Edit_Vendita(TableData* dataSet)
+void frmVendite::showDocument()
 {
-    if (!m_doc->Edit_Vendita(dataSet)) {
-        unload();
-        return false;
-    }
-    if (m_doc->isEditing())
-        showCaption(true);
     showOptions();
     Refresh_Articoli();
-    Show_Vendita();
-    return true;
+    showHeader();
 }
 
-void frmVendite::Show_Vendita()
+void frmVendite::showHeader()
 {
     const SaleDocument::Header h = m_doc->header();
-    m_txtCliente->setText(h.customer);
+    m_txtCliente->setText(h.counterpart);
     m_txtDataOra->setText(DocumentTimeText(h.date));
     if (m_txtNote->text() != h.note) {
         const QSignalBlocker quiet(m_txtNote);
@@ -301,7 +232,7 @@ void frmVendite::Show_Vendita()
 
 void frmVendite::rowsChanged()
 {
-    Show_Vendita();
+    showHeader();
     selectedRowChanged();
 }
 
@@ -312,76 +243,20 @@ void frmVendite::selectedRowChanged()
     m_lblSottoScorta->setVisible(marks.lowStock);
 }
 
-void frmVendite::noSale()
+void frmVendite::documentClosed()
 {
     m_loyalty->Clear();
     m_lblFiscalMsg->setVisible(false);
 }
 
-void frmVendite::after(SaleDocument::After next)
-{
-    switch (next) {
-    case SaleDocument::After::Stay:
-        Show_Vendita();
-        focusCodeBox();
-        break;
-    case SaleDocument::After::NextSale:
-        // A new sale is no edit, whatever the one before was.
-        showCaption();
-        m_loyalty->NewSale();
-        showOptions();
-        Refresh_Articoli();
-        Show_Vendita();
-        break;
-    case SaleDocument::After::Unload:
-        noSale();
-        unload();
-        break;
-    }
-}
-
-void frmVendite::cmdConfirm_Click()
-{
-    if (m_doc->busy() || !m_doc->isOpen())
-        return;
-    const SaleDocument::After next = confirmDocument([this] { return m_doc->Confirm(); });
-    m_lblFiscalMsg->setVisible(false);
-    if (next != SaleDocument::After::Stay)
-        m_txtCode_Articolo->clear();
-    after(next);
-    if (next == SaleDocument::After::Stay)
-        takeWaitingCode();
-}
-
-void frmVendite::cmdCancel_Click()
-{
-    if (m_doc->busy())
-        return;
-    const SaleDocument::After next = m_doc->Cancel();
-    if (next != SaleDocument::After::Unload)
-        m_txtCode_Articolo->clear();
-    after(next);
-}
-
-void frmVendite::unloadDocument()
-{
-    noSale();
-    m_doc->Unload();
-}
+void frmVendite::confirmEnded() { m_lblFiscalMsg->setVisible(false); }
 
 // ---- header commands -----------------------------------------------------------------------------------
-
-void frmVendite::cmdSet_Cliente_Click()
-{
-    if (m_doc->SetCustomer())
-        Refresh_Articoli(selectedRow());
-    focusCodeBox();
-}
 
 void frmVendite::cmdSet_DataOra_Click()
 {
     if (m_doc->SetDate())
-        Show_Vendita();
+        showHeader();
     focusCodeBox();
 }
 
@@ -425,14 +300,14 @@ void frmVendite::cmdBuoni_Click()
 {
     m_loyalty->tmBuoni->stop();
     (void)m_doc->points().UseVoucher();
-    Show_Vendita();
+    showHeader();
     focusCodeBox();
 }
 
 void frmVendite::cmdBuoniVendita_Click()
 {
     m_doc->points().ShowSaleVouchers();
-    Show_Vendita();
+    showHeader();
     focusCodeBox();
 }
 
@@ -463,7 +338,7 @@ bool frmVendite::formCommand(RowKeyCommand command)
         }
         return true;
     case RowKeyCommand::ChooseCustomer:
-        cmdSet_Cliente_Click();
+        cmdSet_Counterpart_Click();
         return true;
     case RowKeyCommand::MoveToBackup:
         mnuMoveToBackup_Click();
@@ -474,24 +349,4 @@ bool frmVendite::formCommand(RowKeyCommand command)
     default:
         return false;
     }
-}
-
-bool frmVendite::answerButton(const QString& name)
-{
-    const auto is = [&](const char* caption) { return name.compare(QLatin1String(caption), Qt::CaseInsensitive) == 0; };
-    if (is("Cliente"))
-        cmdSet_Cliente_Click();
-    else if (is("Data"))
-        cmdSet_DataOra_Click();
-    else if (is("Premio"))
-        cmdPremium_Click();
-    else if (is("Buoni"))
-        cmdBuoni_Click();
-    else if (is("Buoni vendita"))
-        cmdBuoniVendita_Click();
-    else if (is("Carta"))
-        cmdReadCard_Click();
-    else
-        return false;
-    return true;
 }

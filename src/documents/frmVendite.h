@@ -2,8 +2,9 @@
 // "Vendita Articoli": the counter's sale window. It holds one sale at a time: the customer,
 // date, note, totals, points and vouchers above, the rows in the middle, the receipts'
 // options, confirm and cancel below. The sale's logic is SaleDocument's (and SalePoints' for
-// the loyalty features); the row entry is DocumentForm's. The window shows what the document
-// answers and hands over the operator's clicks and keys.
+// the loyalty features); the row entry and the window's life around the sale are
+// DocumentForm's. The window shows what the document answers and hands over the operator's
+// clicks and keys.
 #include "DocumentForm.h"
 #include "SaleDocument.h"
 
@@ -23,21 +24,12 @@ public:
 
     // The main window's new sale (sale null) or view/edit of the sale `sale` stands on: the
     // one sale window, run until it closes. With a sale window already open, nothing.
-    static void Open(QWidget* owner, TableData* sale = nullptr);
-    static frmVendite* Instance();
-
-    // Activation: a new sale when none is open, and the code box made the target of scanned
-    // codes. False when no sale could start: the window has unloaded.
-    bool Activate();
-    // The sale `dataSet` stands on, opened for changes (" - MODIFICA " in the caption).
-    // False when it could not be opened: the window has unloaded.
-    bool Edit_Vendita(TableData* dataSet);
+    static void Open(QWidget* owner, TableData* sale = nullptr) { openOne<frmVendite>(owner, sale); }
+    static frmVendite* Instance() { return openedOne<frmVendite>(); }
 
     SaleDocument& document() { return *m_doc; }
     SaleLoyaltyControls& loyalty() { return *m_loyalty; }
 
-    void cmdConfirm_Click() override;
-    void cmdSet_Cliente_Click();       // "..." beside the customer, F6
     void cmdSet_DataOra_Click();       // "..." beside the date
     void chkFiscalRecord_Click();      // F4
     void chkPrint_Ricevute_Click();    // F3
@@ -49,35 +41,25 @@ public:
     void cmdReadCard_Click();          // F9
 
     // The header as the sale has it now.
-    void Show_Vendita();
-
-    // Buttons of an answer line: "<Cliente>", "<Data>", "<Premio>", "<Buoni>", "<Buoni vendita>", "<Carta>".
-    bool answerButton(const QString& name) override;
+    void showHeader() override;
 
 protected:
-    DocumentRows* rowEntry() override { return &m_doc->rowEntry(); }
-    TableData* documentRows() override { return m_doc->rows(); }
-    qint64 documentKey() const override;
-    void refreshDocumentRows(qint64 row) override { m_doc->Refresh_Articoli(row); }
-    void cmdCancel_Click() override;
-    bool queryClose() override { return m_doc->QueryClose(); }
-    void unloadDocument() override;
     bool formCommand(RowKeyCommand command) override;
     bool codesAccepted() const override { return !m_doc->sendingReceipt(); }
     bool backupMarkOn() const override { return m_doc->backupMark(); }
     QStringList hiddenColumns() const override;
     void rowsChanged() override;
     void selectedRowChanged() override;
-    void changeEvent(QEvent* event) override;
+    void documentComing() override;
+    void showDocument() override;
+    void documentClosed() override;
+    void confirmEnded() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void build();
     void Load();
     void showOptions();
-    // After confirm or cancel: the next sale shown, or the window unloaded.
-    void after(SaleDocument::After next);
-    void noSale();
 
     std::unique_ptr<SaleDocument> m_doc;
     SaleLoyaltyControls* m_loyalty = nullptr;

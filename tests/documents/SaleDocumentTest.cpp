@@ -67,7 +67,7 @@ protected:
 TEST_F(SaleForm, ANewSaleIsForTheDefaultCustomerWithoutAQuestion)
 {
     ASSERT_TRUE(sale->Add_Vendita());
-    EXPECT_EQ(sale->header().customer, QStringLiteral("Cliente occasionale"));
+    EXPECT_EQ(sale->header().counterpart, QStringLiteral("Cliente occasionale"));
     EXPECT_TRUE(op.log.isEmpty());
     EXPECT_FALSE(sale->sale()->GetBoolValue(QStringLiteral("Completato")));
 }
@@ -84,14 +84,14 @@ TEST_F(SaleForm, AStaleDefaultCustomerIsAskedForAndNoChoiceStartsNoSale)
     const qint64 rossi = addCustomer(QStringLiteral("Rossi"), QStringLiteral("R1"), false);
     op.picks = {rossi};
     ASSERT_TRUE(sale->Add_Vendita());
-    EXPECT_EQ(sale->header().customer, QStringLiteral("Rossi"));
+    EXPECT_EQ(sale->header().counterpart, QStringLiteral("Rossi"));
 }
 
 TEST_F(SaleForm, ConfirmCompletesTheSaleSendsItsRowsAndStartsTheNext)
 {
     const qint64 oid = fillSale();
 
-    EXPECT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    EXPECT_EQ(sale->Confirm(), SaleDocument::After::Next);
 
     ASSERT_EQ(mainWindow.receipts.size(), 1u);
     EXPECT_TRUE(mainWindow.receipts[0].saleCompleted) << "completed before the register is asked";
@@ -127,10 +127,10 @@ TEST_F(SaleForm, SalesAndPaymentsOfOneCustomerInTheSameSecondAreAllKept)
     ASSERT_TRUE(sale->Add_Vendita());
     const qint64 first = sale->sale()->GetOID();
     scan(QStringLiteral("8001"));
-    ASSERT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    ASSERT_EQ(sale->Confirm(), SaleDocument::After::Next);
     const qint64 second = sale->sale()->GetOID();
     scan(QStringLiteral("8003"));
-    ASSERT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    ASSERT_EQ(sale->Confirm(), SaleDocument::After::Next);
 
     const QDateTime start = stored(first)->GetValue(QStringLiteral("DataVendita")).toDateTime();
     EXPECT_EQ(stored(second)->GetValue(QStringLiteral("DataVendita")).toDateTime(), start.addSecs(1));
@@ -145,13 +145,13 @@ TEST_F(SaleForm, APaymentTypeIsAskedForOnceAndThenRemembered)
     const qint64 card = keyOf(QStringLiteral("TipiPagamento"), QStringLiteral("Bonifico"));
     op.picks = {card};
     fillSale();
-    EXPECT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    EXPECT_EQ(sale->Confirm(), SaleDocument::After::Next);
     EXPECT_EQ(op.log.first(), QStringLiteral("pick 5 of TipiPagamento"));
     EXPECT_EQ(setting(kVendite, QStringLiteral("PagamentoDefault")), QString::number(card));
 
     op.log.clear();
     fillSale();
-    EXPECT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    EXPECT_EQ(sale->Confirm(), SaleDocument::After::Next);
     EXPECT_EQ(op.log.filter(QStringLiteral("pick")), QStringList()) << "the remembered type is taken";
 }
 
@@ -160,7 +160,7 @@ TEST_F(SaleForm, ARegisterFailureLeavesTheSaleCompletedAndSaysSo)
     mainWindow.registerWorks = false;
     const qint64 oid = fillSale();
 
-    EXPECT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    EXPECT_EQ(sale->Confirm(), SaleDocument::After::Next);
 
     EXPECT_EQ(prompts(), QStringList{kNotSent});
     EXPECT_TRUE(stored(oid)->GetBoolValue(QStringLiteral("Completato")));
@@ -172,7 +172,7 @@ TEST_F(SaleForm, WithoutAMainWindowThatPrintsReceiptsTheSaleIsRecordedWithoutOne
 {
     setCounterServices(nullptr);
     const qint64 oid = fillSale();
-    EXPECT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    EXPECT_EQ(sale->Confirm(), SaleDocument::After::Next);
     EXPECT_EQ(prompts(), QStringList{kNotSent});
     EXPECT_TRUE(stored(oid)->GetBoolValue(QStringLiteral("Completato")));
 }
@@ -185,7 +185,7 @@ TEST_F(SaleForm, NoReceiptIsAskedForWithTheRegisterOffOrTheReceiptUnticked)
         fillSale();
         if (registerOn)
             sale->SetFiscalRecord(false);
-        EXPECT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+        EXPECT_EQ(sale->Confirm(), SaleDocument::After::Next);
     }
     EXPECT_TRUE(mainWindow.receipts.empty());
     EXPECT_TRUE(prompts().isEmpty());
@@ -214,7 +214,7 @@ TEST_F(SaleForm, VouchersAboveTheSaleRefuseTheConfirmAndVouchersEqualToItPass)
 
     scan(QStringLiteral("8001"));
     scan(QStringLiteral("8001"));   // 10.00
-    EXPECT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    EXPECT_EQ(sale->Confirm(), SaleDocument::After::Next);
     EXPECT_EQ(mainWindow.receipts.size(), 1u);
 }
 
@@ -249,7 +249,7 @@ TEST_F(SaleForm, CancelDeletesTheNewSaleGivesItsStockBackAndStartsAnother)
     EXPECT_EQ(stockOf(pane), 8);
 
     answer({QStringLiteral("Yes")});
-    EXPECT_EQ(sale->Cancel(), SaleDocument::After::NextSale);
+    EXPECT_EQ(sale->Cancel(), SaleDocument::After::Next);
     EXPECT_EQ(prompts(), (QStringList(2, QStringLiteral("Confermi l'annullamento della vendita ?"))));
     EXPECT_EQ(count(kVendite, QStringLiteral("OID = %1").arg(oid)), 0);
     EXPECT_EQ(count(QStringLiteral("ScaricoArticoli")), 0);
@@ -287,7 +287,7 @@ TEST_F(SaleForm, ClosingAsksBeforeAnUnconfirmedSaleWithRowsIsDeleted)
 TEST_F(SaleForm, AnEditedSaleGoesToTheRegisterAgainOnlyWhenTheOperatorAsks)
 {
     const qint64 oid = fillSale();
-    ASSERT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    ASSERT_EQ(sale->Confirm(), SaleDocument::After::Next);
     ASSERT_EQ(mainWindow.receipts.size(), 1u);
     sale.reset();
 
@@ -300,7 +300,7 @@ TEST_F(SaleForm, AnEditedSaleGoesToTheRegisterAgainOnlyWhenTheOperatorAsks)
         EXPECT_FALSE(edit.fiscalRecord());
         if (ticked)
             edit.SetFiscalRecord(true);
-        EXPECT_EQ(edit.Confirm(), SaleDocument::After::NextSale);
+        EXPECT_EQ(edit.Confirm(), SaleDocument::After::Next);
         EXPECT_EQ(mainWindow.receipts.size(), ticked ? 2u : 1u);
         EXPECT_TRUE(edit.fiscalRecord()) << "the next new sale goes to the register as before";
         EXPECT_EQ(stored(oid)->GetReference(QStringLiteral("Pagamento"))->RowCount(), 1) << "still one payment";
@@ -311,7 +311,7 @@ TEST_F(SaleForm, AnEditedSaleGoesToTheRegisterAgainOnlyWhenTheOperatorAsks)
 TEST_F(SaleForm, CancellingAnEditedSaleDropsItsChangesAndCloses)
 {
     const qint64 oid = fillSale();
-    ASSERT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    ASSERT_EQ(sale->Confirm(), SaleDocument::After::Next);
     SaleDocument edit(db(), op);
     auto view = row(kVendite, oid);
     ASSERT_TRUE(edit.Edit_Vendita(view.get()));
@@ -340,7 +340,7 @@ TEST_F(SaleForm, WithEngineTransactionsEachSaleIsOneTransaction)
     op.picks = {occasional};
     const qint64 first = fillSale();
     EXPECT_EQ(engine.TransactionLevel(), 1);
-    ASSERT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    ASSERT_EQ(sale->Confirm(), SaleDocument::After::Next);
     EXPECT_EQ(engine.TransactionLevel(), 1) << "the confirmed sale's ended, the next sale's begun";
 
     fillSale();
@@ -361,7 +361,7 @@ TEST_F(SaleForm, AnEditIsOneTransactionWhateverTheEnginesSwitch)
     ASSERT_FALSE(engine.UseTransaction());
     const qint64 oid = fillSale();
     EXPECT_EQ(engine.TransactionLevel(), 0) << "a new sale keeps no transaction open";
-    ASSERT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    ASSERT_EQ(sale->Confirm(), SaleDocument::After::Next);
     EXPECT_EQ(engine.TransactionLevel(), 0);
     sale.reset();
 
@@ -383,7 +383,7 @@ TEST_F(SaleForm, AnEditIsOneTransactionWhateverTheEnginesSwitch)
     EXPECT_EQ(stockOf(latte), 8);
     EXPECT_EQ(committedStock(), 9) << "the edit's line is not in the file before the confirm";
 
-    EXPECT_EQ(edit.Confirm(), SaleDocument::After::NextSale);
+    EXPECT_EQ(edit.Confirm(), SaleDocument::After::Next);
     EXPECT_EQ(committedStock(), 8);
     EXPECT_EQ(engine.TransactionLevel(), 0);
     other.Close();
@@ -399,15 +399,15 @@ TEST_F(SaleForm, ACustomerWhoCollectsPointsNeverBecomesTheDefault)
     ASSERT_TRUE(sale->SetCustomer());
     fillSale();
     EXPECT_TRUE(sale->header().pointsShown);
-    ASSERT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    ASSERT_EQ(sale->Confirm(), SaleDocument::After::Next);
     EXPECT_EQ(setting(kVendite, QStringLiteral("ClienteDefault")), QString::number(occasional));
 
     op.picks = {bianchi};
     ASSERT_TRUE(sale->SetCustomer());
     fillSale();
-    ASSERT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    ASSERT_EQ(sale->Confirm(), SaleDocument::After::Next);
     EXPECT_EQ(setting(kVendite, QStringLiteral("ClienteDefault")), QString::number(bianchi));
-    EXPECT_EQ(sale->header().customer, QStringLiteral("Bianchi"));
+    EXPECT_EQ(sale->header().counterpart, QStringLiteral("Bianchi"));
 }
 
 // Every entry point draws a line, so a copy that reaches the printer is seen whole.
@@ -449,7 +449,7 @@ TEST_F(SaleReceipts, EachCopyIsPrintedOnAPrintObjectOfItsOwn)
     sale->SetPrintReceipt(true);
     EXPECT_FALSE(sale->fiscalRecord()) << "the printed receipt takes the fiscal one's place";
 
-    EXPECT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    EXPECT_EQ(sale->Confirm(), SaleDocument::After::Next);
 
     EXPECT_EQ(targets.size(), 2u);
     EXPECT_EQ(printed(), 2);
@@ -468,7 +468,7 @@ TEST_F(SaleReceipts, AFailedCopyIsOfferedAgainAndNoStopsTheCopies)
     sale->SetPrintReceipt(true);
     answer({QStringLiteral("Yes"), QStringLiteral("No")});
 
-    EXPECT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    EXPECT_EQ(sale->Confirm(), SaleDocument::After::Next);
 
     const QString retry = QStringLiteral("La ricevuta non e' stata stampata correttamente...\r\rVuoi riprovare ?");
     EXPECT_EQ(prompts(), (QStringList{retry, retry})) << "no word of a missing receipt: the copies were tried";
@@ -483,7 +483,7 @@ TEST_F(SaleReceipts, WithoutAReceiptRecordNothingIsPrintedAndTheOperatorIsTold)
     sale->SetPrintReceipt(true);
     op.saveNewRows = false;
 
-    EXPECT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    EXPECT_EQ(sale->Confirm(), SaleDocument::After::Next);
 
     EXPECT_EQ(prompts(), QStringList{kNoReceipt});
     EXPECT_TRUE(targets.empty());
@@ -516,7 +516,7 @@ TEST_F(SaleReceipts, AReceiptThatIsNotPrintedLeavesNoRowAndNoNumberUsed)
         sale->SetPrintReceipt(true);
         answer(c.answers);
         clearPrompts();
-        EXPECT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+        EXPECT_EQ(sale->Confirm(), SaleDocument::After::Next);
         EXPECT_EQ(prompts(), c.told);
         EXPECT_EQ(count(QStringLiteral("Ricevute")), 0);
     }
@@ -526,7 +526,7 @@ TEST_F(SaleReceipts, AReceiptThatIsNotPrintedLeavesNoRowAndNoNumberUsed)
     settings().TicketPrinterParam.VBScript = kTicketScript.arg(QStringLiteral("True"));
     const qint64 oid = fillSale();
     sale->SetPrintReceipt(true);
-    EXPECT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    EXPECT_EQ(sale->Confirm(), SaleDocument::After::Next);
     auto receipt = select(QStringLiteral("Ricevute"), QStringLiteral("OID_Vendita = %1").arg(oid));
     ASSERT_EQ(receipt->RowCount(), 1);
     receipt->MoveFirst();
@@ -562,7 +562,7 @@ TEST_F(SaleForm, AMarkedSaleIsMovedToTheArchiveAfterItsReceipt)
     const qint64 oid = fillSale();
     ASSERT_TRUE(sale->SetBackupMoveSignal(true));
 
-    EXPECT_EQ(sale->Confirm(), SaleDocument::After::NextSale);
+    EXPECT_EQ(sale->Confirm(), SaleDocument::After::Next);
 
     EXPECT_EQ(mainWindow.receipts.size(), 1u);
     EXPECT_EQ(count(kVendite, QStringLiteral("OID = %1").arg(oid)), 0);

@@ -261,7 +261,7 @@ TEST_F(SalePrizes, ACardFindsItsCustomerWhateverTheLetterCase)
     answer({QStringLiteral("Yes")});
     op.newRowValues = {QStringLiteral("Descrizione"), QStringLiteral("Nuovo cliente")};
     EXPECT_EQ(points().ReadCard(), SalePoints::Card::Inserted);
-    EXPECT_EQ(sale->header().customer, QStringLiteral("Nuovo cliente"));
+    EXPECT_EQ(sale->header().counterpart, QStringLiteral("Nuovo cliente"));
     EXPECT_EQ(row(QStringLiteral("Clienti"), sale->sale()->GetReferenceOID(QStringLiteral("Cliente")))
                   ->GetValue(QStringLiteral("Codice"))
                   .toString(),
@@ -296,7 +296,7 @@ TEST_F(SalePrizes, APickedCustomerWhoCollectsPointsIsOfferedTheCardNeverWritten)
     op.picks = {rossi};
     EXPECT_TRUE(points().CheckCartaCliente(false, nullptr));
     EXPECT_TRUE(prompts().isEmpty()) << "no card can be written";
-    EXPECT_EQ(sale->header().customer, QStringLiteral("Rossi"));
+    EXPECT_EQ(sale->header().counterpart, QStringLiteral("Rossi"));
 
     op.picks = {rossi};
     answer({QStringLiteral("Yes"), QStringLiteral("Yes")});

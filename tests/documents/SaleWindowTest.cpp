@@ -454,7 +454,7 @@ TEST_F(SaleWindow, ThePointsLabelShowsThePointsBeforeTheSaleTheSalesAndTheirTota
     // The rules give the sale its points, and the customer with it.
     scan(QStringLiteral("8012"));
     w.document().sale()->SetValue(QStringLiteral("Punti"), qint64(12));
-    w.Show_Vendita();
+    w.showHeader();
     EXPECT_EQ(points->text(), QStringLiteral("500 + 12 = 512"));
     EXPECT_EQ(pointsOf(rossi), 512);
     EXPECT_EQ(child<QLineEdit>(w, "txtCliente")->text(), QStringLiteral("Rossi Mario"));

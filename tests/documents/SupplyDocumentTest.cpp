@@ -93,7 +93,7 @@ TEST_F(SupplyForm, TheSupplierIsAlwaysChosenAndTheDefaultDocumentTypeIsTakenAsIt
     ASSERT_TRUE(start(grossista));
     EXPECT_EQ(op.log, QStringList{QStringLiteral("pick 2 of Fornitori")});
     const SupplyDocument::Header h = supply->header();
-    EXPECT_EQ(h.supplier, QStringLiteral("Grossista"));
+    EXPECT_EQ(h.counterpart, QStringLiteral("Grossista"));
     EXPECT_EQ(h.documentType, QStringLiteral("Bolla di accompagnamento"));
     EXPECT_EQ(h.total, Currency());
     EXPECT_FALSE(h.importEnabled);
@@ -157,8 +157,8 @@ TEST_F(SupplyForm, OkStartsTheNextSupplyWithTheSameSupplierOffered)
     scan(QStringLiteral("A1"));
     answer({QStringLiteral("OK")});
     op.picks = {secondo};
-    EXPECT_EQ(supply->Confirm(), SupplyDocument::After::NextSupply);
-    EXPECT_EQ(supply->header().supplier, QStringLiteral("Secondo"));
+    EXPECT_EQ(supply->Confirm(), SupplyDocument::After::Next);
+    EXPECT_EQ(supply->header().counterpart, QStringLiteral("Secondo"));
     EXPECT_EQ(count(kForniture), 2);
 }
 
