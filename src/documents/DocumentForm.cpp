@@ -6,6 +6,7 @@
 #include "core/DatabaseFiles.h"
 #include "DocumentDisplay.h"
 #include "dialogs/FormUtilities.h"
+#include "dialogs/LineEditBarcodeTarget.h"
 #include "objdb/ui/GridLayout.h"
 #include "objdb/ui/LibraryApplication.h"
 #include "LibraryDocumentOperator.h"
