@@ -289,7 +289,11 @@ void DeliveryFileReader::read(const QString& path, DeliveryTable& table, ImportL
         QString line;
         std::vector<QVariant> values(size_t(table.columnCount()));
         while (source.next(line)) {
-            ++m_lines;
+            if (++m_lines == 1) {
+                // The lines of a delivery are of one length: the first tells about how many follow.
+                constexpr qint64 kMostReserved = 1 << 20;
+                table.reserve(qsizetype(std::min(source.size() / (line.size() + 2) + 1, kMostReserved)));
+            }
             if (shown.due(source.position()))
                 loop->feedback().showMessage(QStringLiteral("Lettura dei dati... (%1)").arg(m_lines));
             if (m_lines % 10 == 0 && stop.due(source.position()) && loop->checkpoint()) {

@@ -51,6 +51,22 @@ QVariant DeliveryTable::converted(int column, const QVariant& value) const
     if (value.isNull() || !value.isValid())
         return QVariant();
     const Column& c = m_columns[size_t(column)];
+    // A value read from the file already has the column's type: every line passes here,
+    // and the script language's conversion would give the same value back.
+    switch (c.kind) {
+    case Kind::Number:
+        if (value.typeId() == QMetaType::Double)
+            return value;
+        break;
+    case Kind::Amount:
+        if (value.typeId() == qMetaTypeId<Currency>())
+            return value;
+        break;
+    case Kind::Text:
+        if (value.typeId() == QMetaType::QString && (c.width <= 0 || value.toString().size() <= c.width))
+            return value;
+        break;
+    }
     // The script language's conversions, so that a script's value lands as it would
     // compare in the script.
     const vbs::Variant v = vbs::Variant::fromQVariant(value);
@@ -81,6 +97,21 @@ void DeliveryTable::store(Cells& cells, size_t row, const Column& column, const 
     case Kind::Number: cells.numbers[row] = empty ? 0.0 : value.toDouble(); break;
     case Kind::Amount: cells.amounts[row] = empty ? 0 : value.value<Currency>().units(); break;
     }
+}
+
+void DeliveryTable::reserve(qsizetype rows)
+{
+    const size_t n = size_t(std::max<qsizetype>(rows, 0));
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        Cells& cells = m_cells[i];
+        cells.empty.reserve(n);
+        switch (m_columns[i].kind) {
+        case Kind::Text: cells.texts.reserve(n); break;
+        case Kind::Number: cells.numbers.reserve(n); break;
+        case Kind::Amount: cells.amounts.reserve(n); break;
+        }
+    }
+    m_articles.reserve(n);
 }
 
 qsizetype DeliveryTable::appendRow(const std::vector<QVariant>& values)

@@ -35,6 +35,8 @@ public:
 
     qsizetype rowCount() const { return m_rowCount; }
     bool isEmpty() const { return m_rowCount == 0; }
+    // Room for that many rows, so that a long file does not move its columns again and again.
+    void reserve(qsizetype rows);
     // Appends a row of the given values (one per column, converted as setValue does).
     qsizetype appendRow(const std::vector<QVariant>& values);
 

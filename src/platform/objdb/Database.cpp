@@ -649,10 +649,31 @@ void OpScope::commit()
             enclosing.journaled.insert(s.row.get());
             enclosing.journal.push_back(std::move(s));
         }
+        if (enclosing.journal.size() >= enclosing.pruneAt) letGoOfUnheldRows(enclosing);
     }
     m_done = true;
     // What this operation read or wrote may be changed through another data set next.
     if (m_index == 0) endFreshEpoch();
+}
+
+// A long operation (a delivery of a hundred thousand lines, say) journals every row it
+// touched, and the journal alone would keep each of them in memory to its end. A row that
+// only its snapshot holds, with nothing pending, is seen by nobody after a rollback (no other
+// snapshot brings it back as a parent or a row to save), and storage, rolled back, reads
+// as it did: its snapshot has nothing to give back.
+void OpScope::letGoOfUnheldRows(Frame& f)
+{
+    auto kept = f.journal.begin();
+    for (auto it = f.journal.begin(); it != f.journal.end(); ++it) {
+        if (it->row.use_count() == 1 && !it->row->dirty()) {
+            f.journaled.erase(it->row.get());
+            continue;
+        }
+        if (kept != it) *kept = std::move(*it);
+        ++kept;
+    }
+    f.journal.erase(kept, f.journal.end());
+    f.pruneAt = std::max<size_t>(256, 2 * f.journal.size());
 }
 
 void OpScope::restoreNewRows()

@@ -182,6 +182,14 @@ public:
         for (const RowState* r : m_few) m_many.insert(r);
         m_few.clear();
     }
+    void erase(const RowState* row)
+    {
+        if (!m_many.isEmpty()) {
+            m_many.remove(row);
+            return;
+        }
+        m_few.erase(std::remove(m_few.begin(), m_few.end(), row), m_few.end());
+    }
 private:
     static constexpr size_t kFew = 16;
     std::vector<const RowState*> m_few;
@@ -195,6 +203,7 @@ struct Frame {
     std::vector<Savepoint> savepoints;
     std::vector<RowSnapshot> journal;
     JournaledRows journaled;   // rows whose state before the operation is in the journal
+    size_t pruneAt = 256;      // journal size at which rows nobody holds any more are let go
 };
 
 // One library operation: a frame on the database's stack and, on the first write, a
@@ -217,6 +226,7 @@ public:
     bool refused() const;
     QString refusal() const;
 private:
+    static void letGoOfUnheldRows(Frame& f);
     Database& m_db;
     size_t m_index;
     bool m_done = false;

@@ -47,30 +47,40 @@ TEST(ObjDbOperation, CommittedChangesStayTogether)
 
 TEST(ObjDbOperation, AnOperationEndedWithoutCommitUndoesEveryChangeMadeInIt)
 {
-    RecordingSink sink;
-    Shop s(newDatabasePath("operation-undo"), &sink);
-    Lines l(s);
-    auto article = s.select("Articolo", "Codice = 'A'");
-    article->MoveFirst();
-    try {
-        DatabaseOperation op(*s.db);
-        l.add(2);
-        l.add(3);
-        // The third line costs more than the rules allow: refused, and the operation with it.
-        l.rows->AddRow({"objParent", l.article, "Quantita", 1.0, "Importo", QVariant::fromValue(eur("5000"))});
-        op.Commit();
-        FAIL() << "the refusal did not stop the operation";
-    } catch (const AppError& e) {
-        EXPECT_TRUE(objdb::isRefusal(e));
-    }
-    EXPECT_EQ(s.count("Riga"), 0) << "the lines added before the refusal are gone too";
-    EXPECT_EQ(l.stock(), 10.0);
-    article->Refresh();
-    EXPECT_EQ(article->GetFieldValue("Scorta").toDouble(), 10.0);
+    // A long operation lets go of the rows nobody holds any more as it goes: the rows still
+    // held must come back all the same.
+    for (const int lines : {2, 600}) {
+        SCOPED_TRACE(lines);
+        RecordingSink sink;
+        Shop s(newDatabasePath(QStringLiteral("operation-undo-%1").arg(lines)), &sink);
+        Lines l(s);
+        auto article = s.select("Articolo", "Codice = 'A'");
+        article->MoveFirst();
+        // A change of the operator's, not saved yet, that the operation's lines save with the stock.
+        article->SetValue("Descrizione", "In modifica");
+        try {
+            DatabaseOperation op(*s.db);
+            for (int i = 0; i < lines; ++i) l.add(0.01);
+            // The last line costs more than the rules allow: refused, and the operation with it.
+            l.rows->AddRow({"objParent", l.article, "Quantita", 1.0, "Importo", QVariant::fromValue(eur("5000"))});
+            op.Commit();
+            FAIL() << "the refusal did not stop the operation";
+        } catch (const AppError& e) {
+            EXPECT_TRUE(objdb::isRefusal(e));
+        }
+        EXPECT_EQ(s.count("Riga"), 0) << "the lines added before the refusal are gone too";
+        EXPECT_EQ(l.stock(), 10.0);
+        EXPECT_EQ(article->GetFieldValue("Scorta").toDouble(), 10.0);
+        EXPECT_EQ(article->GetFieldValue("Descrizione").toString(), "In modifica") << "the operator's change is pending again";
+        EXPECT_EQ(s.scalar("SELECT Descrizione FROM Articolo WHERE Codice='A'").toString(), "Articolo A");
+        article->CancelUpdate();
+        article->Refresh();
+        EXPECT_EQ(article->GetFieldValue("Scorta").toDouble(), 10.0);
 
-    // Nothing of the undone operation is left pending: a new line counts from the stored stock.
-    l.add(1);
-    EXPECT_EQ(l.stock(), 9.0);
+        // Nothing of the undone operation is left pending: a new line counts from the stored stock.
+        l.add(1);
+        EXPECT_EQ(l.stock(), 9.0);
+    }
 }
 
 // The operation's first write is a line written and then refused (its document is closed):
