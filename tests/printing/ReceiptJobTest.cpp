@@ -332,7 +332,7 @@ TEST_F(ReceiptJob, ScriptErrorsAreReportedWithTheRunnerAndTheLine)
         target = std::make_shared<RecordingTarget>();
         EXPECT_FALSE(print(1, c.script)) << c.name;
         ASSERT_EQ(messages().size(), 1) << c.name;
-        const QString& shown = messages()[0];
+        const QString shown = messages()[0];
         EXPECT_TRUE(shown.startsWith(c.prefix + QStringLiteral("\r\r"))) << c.name << ": " << shown.toStdString();
         EXPECT_TRUE(shown.endsWith(QStringLiteral("\r\rLinea VB: %1").arg(c.line))) << c.name << ": " << shown.toStdString();
         if (!c.description.isEmpty()) {
