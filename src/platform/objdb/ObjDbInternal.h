@@ -272,6 +272,14 @@ struct CompiledQuery {
     // The texts of a one-row query (a row found by key or OID), made on first use: the head
     // up to the condition, the data set's OID condition and the order with its limit.
     QString oneRowHead, oneRowOid, oneRowOrder;
+    // Keys found beyond a page, in reading order, after the row `aheadAfter`: reading on takes
+    // its next page's keys from here while the file is as it was when they were found.
+    std::vector<qint64> aheadKeys;
+    size_t aheadNext = 0;
+    qint64 aheadAfter = 0;
+    quint64 aheadEpoch = 0;
+    std::weak_ptr<SqlConnection> aheadConnection;
+    SqlConnection::ChangeMark aheadMark;
 };
 
 // A row as read by a data set's query: its columns, then its order keys, in one buffer (a

@@ -335,6 +335,65 @@ bool sortsBeforeFirstRow(TableData::Impl& d, const QString& sql, const QVariantL
     return sorts;
 }
 
+namespace {
+
+// Keys found when a page's are gathered: gathering every row that passes costs the same for
+// a page or for many, so reading on (a window shows a page or two, a report its first 100
+// rows) takes its keys from them instead of gathering everything again.
+constexpr int kKeysAhead = 1024;
+
+bool aheadUsable(TableData::Impl& d, const CompiledQuery& c, const CachedRow* after, bool reverse)
+{
+    if (!after || reverse || c.aheadNext >= c.aheadKeys.size() || c.aheadAfter != after->oid) return false;
+    if (c.aheadEpoch != currentFreshEpoch()) return false;
+    const std::shared_ptr<SqlConnection> conn = d.engine->sqlShared();
+    if (!conn || conn != c.aheadConnection.lock()) return false;
+    return conn->changeMark() == c.aheadMark;
+}
+
+// The keys of up to `limit` rows after `after` in reading order; `params` are the query's.
+std::vector<qint64> pageKeys(TableData::Impl& d, const CachedRow* after, bool reverse, int limit, QVariantList& params)
+{
+    CompiledQuery& c = *d.query;
+    std::vector<qint64> keys;
+    if (aheadUsable(d, c, after, reverse)) {
+        const size_t end = std::min(c.aheadKeys.size(), c.aheadNext + size_t(limit));
+        keys.assign(c.aheadKeys.begin() + qsizetype(c.aheadNext), c.aheadKeys.begin() + qsizetype(end));
+        c.aheadNext = end;
+        c.aheadAfter = keys.back();
+        return keys;
+    }
+    c.aheadKeys.clear();
+    c.aheadNext = 0;
+    // Taken before the keys are read: a change that lands meanwhile makes them look older
+    // than they are, never newer.
+    const std::shared_ptr<SqlConnection> conn = d.engine->sqlShared();
+    const bool keep = !reverse && conn;
+    if (keep) {
+        c.aheadConnection = conn;
+        c.aheadEpoch = currentFreshEpoch();
+        c.aheadMark = conn->changeMark();
+    }
+    QString sql = QStringLiteral("SELECT ") + c.table + QStringLiteral(".\"OID\" FROM ") + c.keyFrom + QStringLiteral(" WHERE ") +
+                  c.where;
+    if (after) sql += QStringLiteral(" AND (") + keysetCondition(c, *after, reverse, params) + u')';
+    const int gathered = keep ? std::max(limit, kKeysAhead) : limit;
+    sql += QStringLiteral(" ORDER BY ") + orderBy(c, reverse) + QStringLiteral(" LIMIT ") + QString::number(gathered);
+    SqlConnection::Stmt st = d.engine->sql().prepare(sql);
+    st.bindAll(params);
+    std::vector<qint64> found;
+    found.reserve(size_t(std::min(gathered, 4096)));
+    while (st.next()) found.push_back(st.int64(0));
+    if (int(found.size()) <= limit) return found;
+    keys.assign(found.begin(), found.begin() + limit);
+    c.aheadKeys = std::move(found);
+    c.aheadNext = size_t(limit);
+    c.aheadAfter = keys.back();
+    return keys;
+}
+
+}  // namespace
+
 // Reads up to `limit` rows after (or, reverse, before) `after`; from the start when null.
 std::vector<CachedRow> fetchPage(TableData::Impl& d, const CachedRow* after, bool reverse, int limit)
 {
@@ -353,12 +412,17 @@ std::vector<CachedRow> fetchPage(TableData::Impl& d, const CachedRow* after, boo
     QString sql;
     if (!c.keyFrom.isEmpty()) {
         // The page's keys first (see ensureCompiled), then its rows.
+        const std::vector<qint64> keys = pageKeys(d, after, reverse, limit, params);
+        if (keys.empty()) return {};
+        QString list;
+        list.reserve(qsizetype(keys.size()) * 9);
+        for (qint64 k : keys) {
+            if (!list.isEmpty()) list += u',';
+            list += QString::number(k);
+        }
         sql = QStringLiteral("SELECT ") + c.select + QStringLiteral(" FROM ") + c.from + QStringLiteral(" WHERE ") + c.table +
-              QStringLiteral(".\"OID\" IN (SELECT ") + c.table + QStringLiteral(".\"OID\" FROM ") + c.keyFrom +
-              QStringLiteral(" WHERE ") + c.where;
-        if (after) sql += QStringLiteral(" AND (") + keysetCondition(c, *after, reverse, params) + u')';
-        sql += QStringLiteral(" ORDER BY ") + order + QStringLiteral(" LIMIT ") + QString::number(limit) +
-               QStringLiteral(") ORDER BY ") + order;
+              QStringLiteral(".\"OID\" IN (") + list + QStringLiteral(") ORDER BY ") + order;
+        params.clear();
     } else {
         sql = QStringLiteral("SELECT ") + c.select + QStringLiteral(" FROM ") + c.from + QStringLiteral(" WHERE ") + c.where;
         if (after) sql += QStringLiteral(" AND (") + keysetCondition(c, *after, reverse, params) + u')';

@@ -6,6 +6,7 @@
 #include "objdb/TableObject.h"
 #include "objdb/SqlConnection.h"
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 using namespace fixture;
 
@@ -198,6 +199,51 @@ TEST(ObjDbQuery, PagesGiveTheRowsOfOneQueryInItsOrder)
         for (rows->MoveLast(); !rows->IsBOF(); rows->MovePrevious()) backward.prepend(rows->GetOID());
         EXPECT_EQ(forward, expected);
         EXPECT_EQ(backward, expected);
+    }
+}
+
+// Reading on past a page after the file changed gives the rows as they are now: a row
+// deleted beyond the first page does not come back, one added comes, whether this program
+// or another one changed the file.
+TEST(ObjDbQuery, ReadingOnAfterAChangeGivesTheRowsAsTheyAreNow)
+{
+    for (const bool otherProgram : {false, true}) {
+        SCOPED_TRACE(otherProgram ? "another program" : "this program");
+        QueryShop q;
+        q.s.engine->sql().execScript(
+            "INSERT INTO Riga (OID, objParent, Quantita, Importo, Progressivo) "
+            "SELECT 5000 + x, (SELECT OID FROM Articolo WHERE Codice = 'P1'), 2 + x % 5, 1, x "
+            "FROM (WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 200) SELECT x FROM n)");
+        auto rows = q.s.db->Tables().Item("Riga")->Select("Quantita > 1", "Quantita DESC");
+        QList<qint64> seen;
+        rows->MoveFirst();
+        for (int i = 0; i < 10; ++i, rows->MoveNext()) seen << rows->GetOID();
+        const QList<qint64> before = seen;
+
+        // Both beyond the first page: the last row in this order goes, a new one comes.
+        const qint64 last = q.s.engine->sql().scalar("SELECT OID FROM Riga WHERE Quantita > 1 ORDER BY Quantita ASC, OID DESC LIMIT 1")
+                                .toLongLong();
+        const QString change = QString("DELETE FROM Riga WHERE OID = %1; "
+                                       "INSERT INTO Riga (OID, objParent, Quantita, Importo, Progressivo) "
+                                       "VALUES (9999, (SELECT OID FROM Articolo WHERE Codice = 'P1'), 3, 1, 999);")
+                                   .arg(last);
+        if (otherProgram) {
+            sqlite3* other = nullptr;
+            ASSERT_EQ(sqlite3_open(q.s.engine->Path().toUtf8().constData(), &other), SQLITE_OK);
+            EXPECT_EQ(sqlite3_exec(other, change.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+            sqlite3_close(other);
+        } else {
+            q.s.engine->sql().execScript(change);
+        }
+        for (; !rows->IsEOF(); rows->MoveNext()) seen << rows->GetOID();
+
+        QList<qint64> expected = before;
+        for (const QVariantList& row :
+             q.s.db->RunQuery("SELECT OID FROM Riga WHERE Quantita > 1 ORDER BY Quantita DESC, OID").rows)
+            if (!before.contains(row.value(0).toLongLong())) expected << row.value(0).toLongLong();
+        EXPECT_EQ(seen, expected);
+        EXPECT_FALSE(seen.contains(last));
+        EXPECT_TRUE(seen.contains(9999));
     }
 }
 
