@@ -67,6 +67,39 @@ void addJoins(std::vector<JetSchema::Join>& into, const std::vector<JetSchema::J
     }
 }
 
+// Whether `sql` names the table alias `alias` as the qualifier of a column.
+bool namesAlias(const QString& sql, const QString& alias)
+{
+    for (const QString& qualifier : {SqlConnection::quoteName(alias) + u'.', alias + u'.'}) {
+        for (qsizetype at = sql.indexOf(qualifier, 0, Qt::CaseInsensitive); at >= 0;
+             at = sql.indexOf(qualifier, at + 1, Qt::CaseInsensitive)) {
+            const QChar before = at > 0 ? sql[at - 1] : QChar(u' ');
+            if (!(before.isLetterOrNumber() || before == u'_' || before == u'"' || before == u'.')) return true;
+        }
+    }
+    return false;
+}
+
+// The joins a condition needs to find its rows: a condition is translated with the field
+// list's names in reach, so it comes with every join the field list makes. A join on the
+// reached table's OID gives each row one match or none, so one that neither the condition nor
+// a join kept names changes no row found, and only costs a look-up per row that passes.
+std::vector<JetSchema::Join> joinsNamedBy(const std::vector<JetSchema::Join>& joins, const QString& sql)
+{
+    std::vector<char> keep(joins.size(), 0);
+    QString named = sql;
+    for (size_t i = joins.size(); i-- > 0;) {
+        const JetSchema::Join& j = joins[i];
+        const bool onItsKey = j.onCondition.startsWith(SqlConnection::quoteName(j.alias) + QStringLiteral(".\"OID\" = "));
+        keep[i] = !onItsKey || namesAlias(named, j.alias);
+        if (keep[i]) named += u' ' + j.onCondition;
+    }
+    std::vector<JetSchema::Join> kept;
+    for (size_t i = 0; i < joins.size(); ++i)
+        if (keep[i]) kept.push_back(joins[i]);
+    return kept;
+}
+
 QString fromClause(const CompiledQuery& c, const std::vector<JetSchema::Join>& extra)
 {
     if (extra.empty()) return c.from;
@@ -217,7 +250,7 @@ void ensureCompiled(TableData::Impl& d)
         if (condition->trimmed().isEmpty()) continue;
         const JetPieces w = translatePiece(d, JetPieces::Kind::Expression, *condition);
         addJoins(c.joins, w.joins);
-        addJoins(keyJoins, w.joins);
+        addJoins(keyJoins, joinsNamedBy(w.joins, w.items.front().sql));
         where << u'(' + w.items.front().sql + u')';
         passesMany = passesMany || mayPassMany(w.items.front().sql);
     }

@@ -174,7 +174,8 @@ TEST(ObjDbQuery, PagesGiveTheRowsOfOneQueryInItsOrder)
         "SELECT 5000 + x, (SELECT OID FROM Articolo WHERE Codice = CASE x % 3 WHEN 0 THEN 'P1' WHEN 1 THEN 'P2' ELSE 'Q''1' END), "
         "x % 7, (x % 11) / 2, x "
         "FROM (WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 300) SELECT x FROM n)");
-    struct Case { QString condition, order, fields; };
+    // `plain`: the condition in the plain query, when it names a column of the field list.
+    struct Case { QString condition, order, fields, plain; };
     const Case cases[] = {
         {"Quantita > 1", "Articolo.Descrizione DESC", ""},
         {"Articolo.Codice Like 'P*'", "Quantita, Importo DESC", ""},
@@ -182,11 +183,13 @@ TEST(ObjDbQuery, PagesGiveTheRowsOfOneQueryInItsOrder)
         {"Articolo.Codice = 'P2'", "", ""},
         {"Articolo.Codice = 'P1' OR Quantita = 0", "Quantita DESC", ""},
         {"Quantita >= 3", "Valore DESC", "*, (Prezzo * Quantita) AS Valore"},
+        {"Valore > 4", "", "*, (Prezzo * Quantita) AS Valore", "Prezzo * Quantita > 4"},
+        {"Quantita > 2", "", "*, Articolo.Codice, (Prezzo * Quantita) AS Valore"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.condition.toStdString() + " / " + c.order.toStdString());
         QString statement = "SELECT Riga.OID FROM Riga";
-        if (!c.condition.isEmpty()) statement += " WHERE " + c.condition;
+        if (!c.condition.isEmpty()) statement += " WHERE " + (c.plain.isEmpty() ? c.condition : c.plain);
         const QString order = c.order == "Valore DESC" ? QString("Prezzo * Quantita DESC") : c.order;
         statement += " ORDER BY " + (order.isEmpty() ? QString() : order + ", ") + "Riga.OID";
         QList<qint64> expected;
