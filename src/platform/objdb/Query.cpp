@@ -361,11 +361,7 @@ QString keysetCondition(const CompiledQuery& c, const CachedRow& row, bool rever
 // page's end.
 bool sortsBeforeFirstRow(TableData::Impl& d, const QString& sql, const QVariantList& params)
 {
-    SqlConnection::Stmt st = d.engine->sql().prepare(QStringLiteral("EXPLAIN QUERY PLAN ") + sql);
-    st.bindAll(params);
-    bool sorts = false;
-    while (st.next()) sorts = sorts || st.text(3).contains(QLatin1String("TEMP B-TREE"));
-    return sorts;
+    return d.engine->sql().planSorts(sql, params);
 }
 
 namespace {
@@ -373,7 +369,7 @@ namespace {
 // Keys found when a page's are gathered: gathering every row that passes costs the same for
 // a page or for many, so reading on (a window shows a page or two, a report its first 100
 // rows) takes its keys from them instead of gathering everything again.
-constexpr int kKeysAhead = 1024;
+constexpr int kKeysAhead = 256;
 
 bool aheadUsable(TableData::Impl& d, const CompiledQuery& c, const CachedRow* after, bool reverse)
 {
@@ -447,15 +443,18 @@ std::vector<CachedRow> fetchPage(TableData::Impl& d, const CachedRow* after, boo
         // The page's keys first (see ensureCompiled), then its rows.
         const std::vector<qint64> keys = pageKeys(d, after, reverse, limit, params);
         if (keys.empty()) return {};
-        QString list;
-        list.reserve(qsizetype(keys.size()) * 9);
-        for (qint64 k : keys) {
-            if (!list.isEmpty()) list += u',';
-            list += QString::number(k);
+        // One mark per row of a whole page, those of a short one left null (no row has a
+        // null key): the text stays the same from page to page, and so does the prepared
+        // statement.
+        QString marks;
+        marks.reserve(qsizetype(limit) * 2);
+        params.clear();
+        for (int i = 0; i < limit; ++i) {
+            marks += i == 0 ? QStringLiteral("?") : QStringLiteral(",?");
+            params << (size_t(i) < keys.size() ? QVariant(keys[size_t(i)]) : QVariant());
         }
         sql = QStringLiteral("SELECT ") + c.select + QStringLiteral(" FROM ") + c.from + QStringLiteral(" WHERE ") + c.table +
-              QStringLiteral(".\"OID\" IN (") + list + QStringLiteral(") ORDER BY ") + order;
-        params.clear();
+              QStringLiteral(".\"OID\" IN (") + marks + QStringLiteral(") ORDER BY ") + order;
     } else {
         sql = QStringLiteral("SELECT ") + c.select + QStringLiteral(" FROM ") + c.from + QStringLiteral(" WHERE ") + c.where;
         if (after) sql += QStringLiteral(" AND (") + keysetCondition(c, *after, reverse, params) + u')';

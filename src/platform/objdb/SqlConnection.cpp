@@ -182,6 +182,17 @@ void SqlConnection::giveBack(const QString& sql, sqlite3_stmt* st)
         for (sqlite3_stmt* old : *evicted) sqlite3_finalize(old);
 }
 
+bool SqlConnection::planSorts(const QString& sql, const QVariantList& params)
+{
+    if (const bool* known = m_planSorts.find(sql)) return *known;
+    Stmt st = prepare(QStringLiteral("EXPLAIN QUERY PLAN ") + sql);
+    st.bindAll(params);
+    bool sorts = false;
+    while (st.next()) sorts = sorts || st.text(3).contains(QLatin1String("TEMP B-TREE"));
+    m_planSorts.insert(sql, sorts);
+    return sorts;
+}
+
 int SqlConnection::execute(const QString& sql, const QVariantList& params)
 {
     Stmt st = prepare(sql);

@@ -105,6 +105,11 @@ public:
     [[noreturn]] void fail(int rc, const QString& sql) const;
     static QString quoteName(const QString& name);   // "name" with inner quotes doubled
 
+    // Whether SQLite's plan for `sql` gathers rows into a temporary b-tree (to sort or group
+    // them) before it gives the first. A plan follows the text and the schema, not the rows,
+    // so it is asked once per text on a connection.
+    bool planSorts(const QString& sql, const QVariantList& params);
+
     // Distinct statement texts kept prepared.
     static constexpr size_t kCachedStatements = 200;
     size_t cachedStatements() const { return m_cache.size(); }
@@ -133,4 +138,5 @@ private:
     qint64 m_accountedChanges = -1;
     qint64 m_versionAfterOwnWrite = -1;
     objdb::LruCache<std::vector<sqlite3_stmt*>> m_cache{kCachedStatements};
+    objdb::LruCache<bool> m_planSorts{kCachedStatements};
 };
