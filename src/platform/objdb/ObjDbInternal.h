@@ -321,7 +321,10 @@ struct TableData::Impl {
     bool eof = true;
     bool windowFull = false;           // the last fetch filled its page: more rows may follow
     objdb::RowPtr cur;
-    int pageSize = 64;
+    // A grid's first screen and a report's first page take 100 rows: one query gives them
+    // and the row after, which tells whether more follow.
+    static constexpr int kFirstPageRows = 128;
+    int pageSize = kFirstPageRows;
     int pagesRead = 0;                 // pages read after the first, to grow the next one
     bool positioned = false;           // the first page has been read
     // Set while the window is the first page as read, with what the database looked like

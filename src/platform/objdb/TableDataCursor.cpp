@@ -139,7 +139,7 @@ bool fetchFirst(TableData::Impl& d, bool reverse)
     }
     const bool reuse = !reverse && firstPageStillValid(d);
     d.positioned = true;
-    d.pageSize = 64;
+    d.pageSize = TableData::Impl::kFirstPageRows;
     d.pagesRead = 0;
     if (!reuse) {
         d.firstPageKept = false;
