@@ -1,25 +1,10 @@
 // `mvtool import-dump`: the read table of a delivery file, printed as the developer runs it.
 #include "core/DefaultScripts.h"
 #include "ImportShop.h"
-
-#include <QProcess>
+#include "MvtoolRun.h"
 
 #ifdef MV_MVTOOL_EXE
 namespace {
-
-struct ToolRun {
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-ToolRun mvtool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(MV_MVTOOL_EXE), args);
-    p.waitForFinished(60000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
-}
 
 class ImportTool : public ImportShop {};
 
@@ -35,7 +20,7 @@ TEST_F(ImportTool, PrintsTheKeptRecordsAsTheImportReadsThem)
     closeDatabase();
 
     const ToolRun r = mvtool({"import-dump", path(), QString::number(layout), file});
-    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, "Codice\tDescrizione\tValoreCarico\tPrezzoAcquisto\tPeso\n"
                      "A00001\tMELE\t10\t12.5\t12.5\n"
                      "A00002\tPERE\t2.5\t9\t\n"
@@ -52,7 +37,7 @@ TEST_F(ImportTool, ReportsAFailureWithTheRecordAndTheScriptLine)
     closeDatabase();
 
     const ToolRun r = mvtool({"import-dump", path(), dir + "/consegna.txt", dir + "/consegna.txt"});
-    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Errore in importazione dati: \n\nDivisione per zero\n\nRecord: 2\nLinea VB: 3\n");
 }
 

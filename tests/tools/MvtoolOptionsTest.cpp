@@ -1,26 +1,11 @@
 // A command given an option it does not know, or an option without its value, runs nothing:
 // it says what is wrong, then its usage line once, and exits with status 2.
-#include <QProcess>
+#include "MvtoolRun.h"
 #include <gtest/gtest.h>
 
 namespace {
 
 #ifdef MV_MVTOOL_EXE
-
-struct ToolRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-ToolRun mvtool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(MV_MVTOOL_EXE), args);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
 
 // What the tool wrote to stderr, without the platform's own notices.
 QStringList complaints(const QString& err)

@@ -8,7 +8,8 @@
 
 struct ToolRun {
     int status = -1;
-    QStringList lines;
+    QString out;          // standard output as written
+    QStringList lines;    // its lines that hold something
     QString err;
 };
 
@@ -21,7 +22,8 @@ inline ToolRun mvtool(const QStringList& args, const QProcessEnvironment& env = 
     p.waitForFinished(timeoutMs);
     ToolRun r;
     r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.lines = QString::fromUtf8(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.lines = r.out.split(u'\n', Qt::SkipEmptyParts);
     r.err = QString::fromUtf8(p.readAllStandardError());
     return r;
 }
