@@ -52,8 +52,9 @@ std::function<void(const QString&)> mvtool::saying(const QString& text) {
 int main(int argc, char** argv) {
     // Widgets are needed by the commands that render windows; offscreen unless told otherwise.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    // Before the application: the platform speaks while it starts.
     InstallPlatformMessageFilter();
+    QApplication app(argc, argv);
     InstallDialogServices();
     QApplication::setApplicationName(QStringLiteral("Mirtavolia"));
     QApplication::setOrganizationName(QStringLiteral("Mirtavolia"));

@@ -18,6 +18,8 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    // Before the application: the platform speaks while it starts.
+    InstallPlatformMessageFilter();
     MirtavoliaApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     InstallUiServices(QString::fromLatin1(kAppTitle), ShowMainWindowStatus);

@@ -5,8 +5,12 @@
 namespace {
 QtMessageHandler g_nextHandler = nullptr;
 
+// The platform's notices on what it cannot do, and the one on a session without a runtime
+// folder (a shell or a service starts the program so; the platform takes one in /tmp), say
+// nothing the user can act on.
 bool isPlatformLimitWarning(QtMsgType type, const QString& message) {
-    return type == QtWarningMsg && message.startsWith(QLatin1String("This plugin does not support "));
+    return type == QtWarningMsg && (message.startsWith(QLatin1String("This plugin does not support ")) ||
+                                    message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")));
 }
 
 void filterPlatformMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
