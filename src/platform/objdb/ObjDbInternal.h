@@ -276,6 +276,7 @@ struct CompiledQuery {
     // its next page's keys from here while the file is as it was when they were found.
     std::vector<qint64> aheadKeys;
     size_t aheadNext = 0;
+    bool aheadToTheEnd = false;        // they reach the last row that passes
     qint64 aheadAfter = 0;
     quint64 aheadEpoch = 0;
     std::weak_ptr<SqlConnection> aheadConnection;
@@ -323,7 +324,7 @@ struct TableData::Impl {
     objdb::RowPtr cur;
     // A grid's first screen and a report's first page take 100 rows: one query gives them
     // and the row after, which tells whether more follow.
-    static constexpr int kFirstPageRows = 128;
+    static constexpr int kFirstPageRows = 101;
     int pageSize = kFirstPageRows;
     int pagesRead = 0;                 // pages read after the first, to grow the next one
     bool positioned = false;           // the first page has been read

@@ -371,9 +371,11 @@ namespace {
 // rows) takes its keys from them instead of gathering everything again.
 constexpr int kKeysAhead = 256;
 
-bool aheadUsable(TableData::Impl& d, const CompiledQuery& c, const CachedRow* after, bool reverse)
+bool aheadUsable(TableData::Impl& d, const CompiledQuery& c, const CachedRow* after, bool reverse, int limit)
 {
     if (!after || reverse || c.aheadNext >= c.aheadKeys.size() || c.aheadAfter != after->oid) return false;
+    // A page short of its size says the rows end there: only keys found up to the end may.
+    if (c.aheadKeys.size() - c.aheadNext < size_t(limit) && !c.aheadToTheEnd) return false;
     if (c.aheadEpoch != currentFreshEpoch()) return false;
     const std::shared_ptr<SqlConnection> conn = d.engine->sqlShared();
     if (!conn || conn != c.aheadConnection.lock()) return false;
@@ -385,7 +387,7 @@ std::vector<qint64> pageKeys(TableData::Impl& d, const CachedRow* after, bool re
 {
     CompiledQuery& c = *d.query;
     std::vector<qint64> keys;
-    if (aheadUsable(d, c, after, reverse)) {
+    if (aheadUsable(d, c, after, reverse, limit)) {
         const size_t end = std::min(c.aheadKeys.size(), c.aheadNext + size_t(limit));
         keys.assign(c.aheadKeys.begin() + qsizetype(c.aheadNext), c.aheadKeys.begin() + qsizetype(end));
         c.aheadNext = end;
@@ -401,7 +403,11 @@ std::vector<qint64> pageKeys(TableData::Impl& d, const CachedRow* after, bool re
     if (keep) {
         c.aheadConnection = conn;
         c.aheadEpoch = currentFreshEpoch();
-        c.aheadMark = conn->changeMark();
+        // The first page's mark, when it is of this connection and epoch, was taken before
+        // and serves (an older mark can only make the keys look older); else a new one.
+        const bool firstPageMarked = d.firstPageConnection.lock() == conn && d.firstPageEpoch == c.aheadEpoch &&
+                                     d.firstPageMark.ownChanges >= 0;
+        c.aheadMark = firstPageMarked ? d.firstPageMark : conn->changeMark();
     }
     QString sql = QStringLiteral("SELECT ") + c.table + QStringLiteral(".\"OID\" FROM ") + c.keyFrom + QStringLiteral(" WHERE ") +
                   c.where;
@@ -414,6 +420,7 @@ std::vector<qint64> pageKeys(TableData::Impl& d, const CachedRow* after, bool re
     found.reserve(size_t(std::min(gathered, 4096)));
     while (st.next()) found.push_back(st.int64(0));
     if (int(found.size()) <= limit) return found;
+    c.aheadToTheEnd = int(found.size()) < gathered;
     keys.assign(found.begin(), found.begin() + limit);
     c.aheadKeys = std::move(found);
     c.aheadNext = size_t(limit);
