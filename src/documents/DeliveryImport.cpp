@@ -576,23 +576,48 @@ bool DeliveryImport::addRowsToSupply(TableData& supply, TableData& supplyRows, I
     try {
         const int quantity = requiredColumn(QStringLiteral("ValoreCarico"));
         const int price = requiredColumn(QStringLiteral("PrezzoAcquisto"));
-        requiredColumn(kCodice);
+        const int codice = requiredColumn(kCodice);
+        const QString parent = QStringLiteral("objParent");
+        const QString purchasePrice = QStringLiteral("PrezzoAcquisto");
+        const QString loaded = QStringLiteral("ValoreCarico");
         DatabaseOperation operation(m_db);
         for (qsizetype row = 0; row < m_table->rowCount(); ++row) {
-            if (code(row).isEmpty())
+            if (m_table->value(row, codice).toString().trimmed().isEmpty())
                 continue;
-            const ArticleLookup::Match match = resolve(row);
-            if (match.outcome != ArticleLookup::Outcome::Found)
-                continue;   // no article of that code: the row is not loaded
+            // The article the passes settled is taken as it is: adding the row finds out
+            // whether it is still there, and only a row whose article went since is looked
+            // up again by its code.
+            qint64 article = m_table->article(row);
+            const bool settled = article != 0;
+            if (!settled) {
+                const ArticleLookup::Match match = resolve(row);
+                if (match.outcome != ArticleLookup::Outcome::Found)
+                    continue;   // no article of that code: the row is not loaded
+                article = match.article;
+            }
             const QVariant q = m_table->value(row, quantity);
             const QVariant p = m_table->value(row, price);
             if (!q.isValid() || !p.isValid())
                 throw AppError(AppError::kInvalidCall, kSource,
                                QStringLiteral("Articolo <%1>: quantità o prezzo di acquisto mancante nella fornitura")
                                    .arg(code(row)));
-            supplyRows.AddRow({QStringLiteral("objParent"), match.article, QStringLiteral("PrezzoAcquisto"),
-                               QVariant::fromValue(vbs::Variant::fromQVariant(p).toCurrency()), QStringLiteral("ValoreCarico"),
-                               vbs::Variant::fromQVariant(q).toDouble()});
+            const QVariantList values{parent, article, purchasePrice,
+                                      QVariant::fromValue(vbs::Variant::fromQVariant(p).toCurrency()), loaded,
+                                      vbs::Variant::fromQVariant(q).toDouble()};
+            try {
+                supplyRows.AddRow(values);
+            } catch (const AppError& e) {
+                // The row's own step of the operation is undone already; the rows before it stay.
+                if (!settled || e.number != objdb::errorNumber(objdb::UnknownReference))
+                    throw;
+                m_table->setArticle(row, 0);
+                const ArticleLookup::Match match = resolve(row);
+                if (match.outcome != ArticleLookup::Outcome::Found)
+                    continue;
+                QVariantList again = values;
+                again[1] = match.article;
+                supplyRows.AddRow(again);
+            }
         }
         operation.Commit();
         return true;

@@ -480,6 +480,65 @@ TEST_F(Importing, EveryRowOfAKnownArticleBecomesASupplyRow)
     EXPECT_EQ(prompts(), QStringList({kNotChecked, kGoOn}));
 }
 
+// The stock takes each row's quantity, the purchase price the last row's, and the average
+// purchase price weighs each row's price by its quantity: (10 x 1,10 + 5 x 1,40) / 15.
+// An article the new-article editor made for one row is the article of the rows after it.
+TEST_F(Importing, RowsOfOneArticleAddUpItsStockAndAveragePrice)
+{
+    const qint64 figs = addArticle("A00003", "FICHI", "1.00");
+    read({line("A00003", "FICHI", "10", "1,10"), line("Z00009", "NOCI", "3", "5,00"), line("A00003", "FICHI", "5", "1,40"),
+          line("Z00009", "NOCI", "2", "6,00")});
+    openSupply();
+    op.saveNewArticles = true;
+    confirm(true);
+    EXPECT_EQ(op.log, QStringList({"new"})) << "the second row of the new code finds the article made for the first";
+    ASSERT_TRUE(import->addRowsToSupply(*supply, *supplyRows));
+
+    auto nuts = select("Articoli", "Codice = 'Z00009'");
+    ASSERT_EQ(nuts->RowCount(), 1);
+    nuts->MoveFirst();
+    struct Expected {
+        const char* name;
+        TableData& article;
+        double stock;
+        const char* price;
+        const char* average;
+    };
+    auto fig = select("Articoli", QString("OID = %1").arg(figs));
+    fig->MoveFirst();
+    for (const Expected& e : {Expected{"figs", *fig, 15, "1.40", "1.20"}, Expected{"nuts", *nuts, 5, "6.00", "5.40"}}) {
+        e.article.Refresh();
+        EXPECT_EQ(e.article.GetFieldValue("ValoreScorta").toDouble(), e.stock) << e.name;
+        EXPECT_EQ(e.article.GetCurrencyValue("PrezzoAcquisto"), eur(e.price)) << e.name;
+        EXPECT_EQ(e.article.GetCurrencyValue("PrezzoAcquistoMedio"), eur(e.average)) << e.name;
+    }
+}
+
+// The passes settle each row's article; one that went before the rows are added is looked
+// up again by the row's code: a new article of that code takes the row, none leaves it out.
+TEST_F(Importing, ARowWhoseArticleWentSinceTheCheckIsLoadedByItsCode)
+{
+    const qint64 apples = addArticle("A00001", "MELE", "1.00");
+    const qint64 pears = addArticle("A00002", "PERE", "2.00");
+    const qint64 figs = addArticle("A00003", "FICHI", "3.00");
+    read({line("A00001", "MELE", "10", "1,10"), line("A00002", "PERE", "4", "2,00"), line("A00003", "FICHI", "2", "3,00")});
+    openSupply();
+    confirm();
+    for (qint64 gone : {pears, figs}) {
+        auto article = select("Articoli", QString("OID = %1").arg(gone));
+        article->MoveFirst();
+        article->DeleteRow();
+    }
+    const qint64 newPears = addArticle("A00002", "PERE", "2.00");
+    ASSERT_TRUE(import->addRowsToSupply(*supply, *supplyRows));
+
+    supplyRows->Requery();
+    EXPECT_EQ(supplyRows->RowCount(), 2) << "the figs' row is left out";
+    EXPECT_EQ(stockOf(apples), 10);
+    EXPECT_EQ(stockOf(newPears), 4);
+    EXPECT_EQ(supply->GetCurrencyValue("ImportoAcquisto"), eur("19.00"));
+}
+
 TEST_F(Importing, NothingIsAddedWithoutTheOperatorsConfirmation)
 {
     const qint64 apples = addArticle("A00001", "MELE", "1.00");

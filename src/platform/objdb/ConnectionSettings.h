@@ -15,9 +15,13 @@ struct ConnectionSettings {
 
 const ConnectionSettings& DefaultConnectionSettings();
 
+// The temp_store value of a connection: in memory where it may write (ConnectionSettings.cpp
+// says why).
+const char* TemporaryStorage(bool mayWrite);
+
 // Applies them to an open connection: write-ahead log with synchronous=NORMAL where the
-// connection may write, foreign keys off (the library keeps references itself), the cache
-// and the map. Returns false when SQLite refused one of them.
+// connection may write, foreign keys off (the library keeps references itself), the
+// temporary storage, the cache and the map. Returns false when SQLite refused one of them.
 bool ApplyConnectionSettings(sqlite3* db, bool mayWrite);
 
 }  // namespace objdb

@@ -397,9 +397,12 @@ FileLink::~FileLink()
     if (!m_target.IsOpen()) return;
     try {
         m_target.sql().execute(QStringLiteral("DETACH DATABASE %1").arg(SqlConnection::quoteName(m_alias)));
-        // The copies' temporary lists of rows go with their whole file at once: dropped one by
-        // one, a hundred thousand rows cost as much as copying them.
-        m_target.sql().execScript(QStringLiteral("PRAGMA temp_store = FILE; PRAGMA temp_store = DEFAULT"));
+        // The copies' temporary lists of rows go with their whole storage at once (any change
+        // of temp_store drops it): dropped one by one, a hundred thousand rows cost as much as
+        // copying them. The storage is then the connection's own again.
+        SqlConnection& c = m_target.sql();
+        c.execScript(QStringLiteral("PRAGMA temp_store = FILE; PRAGMA temp_store = %1")
+                         .arg(QLatin1String(objdb::TemporaryStorage(!c.readOnly()))));
     } catch (const AppError&) {
         // Still inside an operation: the attachment goes with the connection.
     }

@@ -62,6 +62,9 @@ private:
 
     std::vector<std::shared_ptr<ScriptField>> m_fields;
     std::unordered_map<QString, int> m_index;   // lower-case name → position
+    // Names as a caller wrote them → position (a field keeps its position when replaced).
+    static constexpr size_t kAsWrittenKept = 256;
+    mutable std::unordered_map<QString, int> m_asWritten;
 };
 
 } // namespace vbs

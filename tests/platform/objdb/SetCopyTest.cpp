@@ -210,6 +210,10 @@ TEST(ObjDbSetCopy, ALinkWaitsForNoOperationAndLeavesNothingBesideTheSource)
             EXPECT_TRUE(from.db->Tables().Item("Documento")->CopyRowsTo({w.documents[0]}, *to.db->Tables().Item("Documento")));
         }
         EXPECT_EQ(to.count("Documento"), 2);
+        // Its lists of rows went with it, and the temporary storage is the connection's own
+        // again (2: in memory), not SQLite's default.
+        EXPECT_EQ(to.engine->sql().scalar("SELECT count(*) FROM sqlite_temp_master WHERE name LIKE 'objdb%'").toInt(), 0);
+        EXPECT_EQ(to.engine->sql().scalar("PRAGMA temp_store").toInt(), 2);
         from.engine->Close();
         // The link is gone with its run: the source closed last leaves no log behind.
         EXPECT_FALSE(QFileInfo::exists(w.path + "-wal"));

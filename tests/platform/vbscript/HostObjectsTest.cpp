@@ -37,6 +37,23 @@ QString runWithRecord(const QString& body, std::shared_ptr<vbs::ScriptRecord> re
 
 } // namespace
 
+// A record is used for every line of a file: a name found once is found again in any case,
+// and finds the field that replaced the one it first found.
+TEST(ScriptRecordObject, ANameFoundOnceFindsItsFieldAgain)
+{
+    auto r = sampleRecord();
+    for (const char* name : {"Codice", "CODICE", "codice", "Codice"}) {
+        ASSERT_TRUE(r->field(QString::fromLatin1(name))) << name;
+        EXPECT_EQ(r->value(QString::fromLatin1(name)).toString(), "A1") << name;
+    }
+    EXPECT_FALSE(r->field(QStringLiteral("Manca")));
+    EXPECT_FALSE(r->field(QStringLiteral("Manca"))) << "a missing name stays missing";
+    r->addField(QStringLiteral("CODICE"), vbs::Variant(QStringLiteral("B2")));
+    EXPECT_EQ(r->count(), 4);
+    for (const char* name : {"Codice", "codice"})
+        EXPECT_EQ(r->value(QString::fromLatin1(name)).toString(), "B2") << name;
+}
+
 TEST(ScriptRecordObject, FieldsByNameWithDefaultValue)
 {
     struct Case {
