@@ -2,7 +2,7 @@
 // switches the register (and so nothing releases its driver).
 #include "mainwindow/GuardedCounterServices.h"
 #include "mainwindow/CounterDevices.h"
-#include "CounterShop.h"
+#include "RegisterShop.h"
 #include "core/DeviceSettings.h"
 #include "base/PrintProgress.h"
 #include "operations/ReceiptService.h"
@@ -34,7 +34,7 @@ private:
     RecordingPrinter& m_inner;
 };
 
-class GuardedCounter : public CounterShop {
+class GuardedCounter : public RegisterShop {
 protected:
     GuardedCounter()
         : watched(printer),

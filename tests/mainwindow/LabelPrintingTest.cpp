@@ -3,7 +3,7 @@
 // recording, so the labels printed are the texts the test script drew.
 #include "core/Configuration.h"
 #include "mainwindow/CounterDevices.h"
-#include "CounterShop.h"
+#include "RegisterShop.h"
 #include "mainwindow/LabelPrinting.h"
 #include "base/PrintProgress.h"
 #include "printing/RecordingTarget.h"
@@ -61,7 +61,7 @@ const QString kTerminated = QStringLiteral("Operazione terminata");
 
 } // namespace
 
-class Labels : public CounterShop {
+class Labels : public RegisterShop {
 protected:
     Labels()
     {

@@ -1,11 +1,11 @@
 // The developer's tool sends a stored sale through the receipt service to a simulated
 // register and prints each driver call with the line's traffic.
-#include "CounterShop.h"
+#include "RegisterShop.h"
 #include "MvtoolRun.h"
 
 #ifdef MV_MVTOOL_EXE
 
-class MvtoolReceipt : public CounterShop {};
+class MvtoolReceipt : public RegisterShop {};
 
 TEST_F(MvtoolReceipt, SendsAStoredSaleToASimulatedRegister)
 {

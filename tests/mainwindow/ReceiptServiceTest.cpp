@@ -3,7 +3,7 @@
 // failing register lead to; and that the sale stays as it was whatever happens.
 #include "operations/BackupRestore.h"
 #include "mainwindow/CounterDevices.h"
-#include "CounterShop.h"
+#include "RegisterShop.h"
 #include "core/DeviceSettings.h"
 #include "operations/OperationWindows.h"
 #include "base/PrintProgress.h"
@@ -34,7 +34,7 @@ const QString kSending = QStringLiteral("Emissione scontrino in corso...");
 
 } // namespace
 
-class Receipt : public CounterShop {
+class Receipt : public RegisterShop {
 protected:
     Receipt()
     {

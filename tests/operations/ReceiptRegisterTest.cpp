@@ -1,7 +1,7 @@
 // A sale's receipt on a simulated ELLISSE register over a pseudo-terminal, through the
 // driver the register switch creates: the register hears the very receipt that the sale's
 // rows make, and a register that fails is left as the failure found it.
-#include "CounterShop.h"
+#include "RegisterShop.h"
 #include "core/DeviceSettings.h"
 #include "devices/simulators/EllisseSimulator.h"
 #include "devices/fiscal/FiscalPrinterFactory.h"
@@ -12,7 +12,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
-class ReceiptOnRegister : public CounterShop {
+class ReceiptOnRegister : public RegisterShop {
 protected:
     ReceiptOnRegister()
     {

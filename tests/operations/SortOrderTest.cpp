@@ -2,7 +2,7 @@
 // only "already in the order" when the order names that very field.
 #include "operations/DateSelection.h"
 #include "operations/DetailView.h"
-#include "GridTestSupport.h"
+#include "RecordingUi.h"
 #include "operations/SortOrder.h"
 #include "ViewShop.h"
 #include "ViewTestDialogs.h"

@@ -2,7 +2,7 @@
 // again; anything else is reported and never reaches the database.
 #include "operations/DateSelection.h"
 #include "operations/DetailView.h"
-#include "GridTestSupport.h"
+#include "RecordingUi.h"
 #include "operations/TypedWhere.h"
 #include "ViewShop.h"
 #include "ViewTestDialogs.h"

@@ -9,10 +9,10 @@
 #include <QList>
 #include <QStringList>
 
-class CounterShop : public ViewShop {
+class RegisterShop : public ViewShop {
 protected:
-    CounterShop();
-    ~CounterShop() override;
+    RegisterShop();
+    ~RegisterShop() override;
 
     // VAT codes "R1" (department 1), "R2" (department 2) and "R0" (no department).
     // Units: "QntPzz" sells whole pieces, "KgPzz" fractions.

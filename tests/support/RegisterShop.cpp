@@ -1,8 +1,8 @@
-#include "CounterShop.h"
+#include "RegisterShop.h"
 
 #include "objdb/CurrencyInfo.h"
 
-CounterShop::CounterShop()
+RegisterShop::RegisterShop()
 {
     db().SetCurrency(std::make_shared<EuroCurrencyInfo>());
     auto vat = select(QStringLiteral("CodiciIva"));
@@ -11,37 +11,37 @@ CounterShop::CounterShop()
     vat->AddRow({"Codice", "R0", "Descrizione", "Senza reparto", "Percentuale", 4, "CodiceCassa", QVariant()});
 }
 
-CounterShop::~CounterShop() = default;
+RegisterShop::~RegisterShop() = default;
 
-qint64 CounterShop::article(const QString& code, const QString& vat, const QString& unit)
+qint64 RegisterShop::article(const QString& code, const QString& vat, const QString& unit)
 {
     return builder().addArticle({.code = code, .price = eur("1.00"), .stock = 1000.0, .vat = vat, .unit = unit});
 }
 
-qint64 CounterShop::sell(const QList<Row>& rows)
+qint64 RegisterShop::sell(const QList<Row>& rows)
 {
     QList<testshop::Line> lines;
     for (const Row& r : rows) lines.append({.code = r.code, .quantity = r.quantity, .amount = eur(r.amount)});
     return builder().addSale({.lines = lines, .storeAfterLines = true, .afterEachLine = [this] { clock->advanceMs(1000); }});
 }
 
-std::unique_ptr<TableData> CounterShop::sale(qint64 oid)
+std::unique_ptr<TableData> RegisterShop::sale(qint64 oid)
 {
     return select(QStringLiteral("Vendite"), QStringLiteral("OID = %1").arg(oid));
 }
 
-std::unique_ptr<TableData> CounterShop::saleRows(qint64 oid) { return sale(oid)->GetReference(QStringLiteral("Articoli")); }
+std::unique_ptr<TableData> RegisterShop::saleRows(qint64 oid) { return sale(oid)->GetReference(QStringLiteral("Articoli")); }
 
-qint64 CounterShop::supply(const QList<std::pair<QString, double>>& rows)
+qint64 RegisterShop::supply(const QList<std::pair<QString, double>>& rows)
 {
     QList<testshop::Line> lines;
     for (const auto& [code, quantity] : rows) lines.append({.code = code, .quantity = quantity});
     return builder().addSupply({.lines = lines, .afterEachLine = [this] { clock->advanceMs(1000); }});
 }
 
-qint64 CounterShop::receiptOf(qint64 saleOid) { return builder().addReceipt(saleOid); }
+qint64 RegisterShop::receiptOf(qint64 saleOid) { return builder().addReceipt(saleOid); }
 
-QStringList CounterShop::boxes() const
+QStringList RegisterShop::boxes() const
 {
     QStringList out;
     for (const QString& line : prompts->log())
