@@ -565,9 +565,18 @@ void DocumentForm::show(const DocumentRows::Result& result)
     if (result.clearCode)
         m_txtCode_Articolo->clear();
     if (result.changed)
-        Refresh_Articoli(result.row);
+        refreshRows(result.row);
     else
         focusCodeBox();
+}
+
+// A scan changes the rows and the totals only: the header is not read again for it.
+void DocumentForm::refreshRows(qint64 row)
+{
+    m_session->Refresh_Articoli(row);
+    syncGrid(row);
+    rowsEdited();
+    focusCodeBox();
 }
 
 template <class F>

@@ -133,6 +133,9 @@ protected:
     // After the rows or the selected row changed: marks, totals.
     virtual void rowsChanged() {}
     virtual void selectedRowChanged() {}
+    // After a row command: it changed the rows and what they add up to, nothing else of the
+    // document. By default as rowsChanged.
+    virtual void rowsEdited() { rowsChanged(); }
 
     // The document's confirm. Meanwhile (the payment's editor, the receipt, the questions
     // after) a code the reader hands over, the next customer's first article, is no part of
@@ -232,6 +235,7 @@ private:
     bool runCommand(RowKeyCommand command, QObject* watched);
     bool codeBoxKeyPress(QKeyEvent* event);
     void syncGrid(qint64 row);
+    void refreshRows(qint64 row);
     void applyDefaultSequence();
     bool hasOwnSequence() const;
     template <class F> void rowCommand(F&& command);

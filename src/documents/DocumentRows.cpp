@@ -173,13 +173,13 @@ DocumentRows::Result DocumentRows::addArticle(const QString& codeText)
     // The article's row grows by the quantity when the article is sold by the piece at its
     // price; a weighed article, one priced by hand or one with its amount from the barcode
     // makes a row of its own each time.
-    if (!decimals && !price.isZero() && amount.isZero() &&
-        m_rows->FindFirst(kParent + QStringLiteral(" = ") + QString::number(article.key))) {
+    // The article's key is bound, not written into the condition: one text for every scan.
+    if (!decimals && !price.isZero() && amount.isZero() && m_rows->Find(kParent + QStringLiteral(" = ?"), {article.key}, false)) {
         m_rows->SetValue(names().quantity, m_rows->GetFieldValue(names().quantity).toDouble() + quantity);
         m_rows->Update();
         return {true, m_rows->GetOID(), true};
     }
-    return addRow(article.key, quantity, amount);
+    return addRow(article.key, quantity, amount, price);
 }
 
 DocumentRows::Article DocumentRows::findByDescription()
@@ -213,11 +213,17 @@ DocumentRows::Article DocumentRows::findByCode(const QString& code)
 {
     Article none;
     none.otherwise.clearCode = true;
-    ArticleLookup lookup(db());
-    auto found = lookup.byCode(code);
-    if (found->IsEmpty() && findAdditionalCode)
-        found = db().Tables().Item(kArticoli)->Select(QStringLiteral("Articoli.CodiceAggiuntivo = ") +
-                                                      db().QuoteText(code.trimmed()));
+    // A code of one article, as nearly every scan is, is answered without reading the
+    // article's rows: the article is read once it is known.
+    const ArticleLookup::Match match = ArticleLookup(db()).resolve(code, m_op);
+    if (match.outcome == ArticleLookup::Outcome::Found)
+        none.key = match.article;
+    if (match.outcome != ArticleLookup::Outcome::None)
+        return none;
+    if (!findAdditionalCode)
+        return newArticle(code.trimmed());
+    auto found = db().Tables().Item(kArticoli)->Select(QStringLiteral("Articoli.CodiceAggiuntivo = ") +
+                                                       db().QuoteText(code.trimmed()));
     const qint64 count = found->RowCount();
     if (count == 0)
         return newArticle(code.trimmed());
@@ -268,7 +274,7 @@ DocumentRows::Article DocumentRows::newArticle(const QString& code)
     return none;
 }
 
-DocumentRows::Result DocumentRows::addRow(qint64 article, double quantity, Currency amount)
+DocumentRows::Result DocumentRows::addRow(qint64 article, double quantity, Currency amount, Currency price)
 {
     const RowNames& n = names();
     qint64 row = 0;
@@ -277,8 +283,7 @@ DocumentRows::Result DocumentRows::addRow(qint64 article, double quantity, Curre
         // last word.
         row = m_rows->AddRow({kParent, article, n.quantity, quantity, n.amount, QVariant::fromValue(amount)});
     } else {
-        auto found = ArticleLookup(db()).byKey(article);
-        if (found->GetCurrencyValue(n.price).isZero()) {
+        if (price.isZero()) {
             // No price: the operator completes the row, its amount first of all.
             const std::optional<qint64> made = m_op.newRow(
                 *m_rows, {QStringLiteral("@InvertParent@"), true, n.quantity, quantity, kParent, article, kArticoli, QString()});

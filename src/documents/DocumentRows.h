@@ -107,7 +107,8 @@ private:
     Article findByDescription();
     Article findByCode(const QString& code);
     Article newArticle(const QString& code);
-    Result addRow(qint64 article, double quantity, Currency amount);
+    // `price`: the article's price as it was just read.
+    Result addRow(qint64 article, double quantity, Currency amount, Currency price);
     Result step(qint64 selected, int direction);
     void linkToSupplier(qint64 article);
     Database& db() const;

@@ -387,11 +387,20 @@ void DocumentSession::fillHeader(Header& h) const
     h.counterpart = counterpart->IsEmpty() ? QString() : counterpart->GetText(kDescrizione);
     h.date = m_document->GetValue(m_description.dateField).toDateTime();
     h.note = m_document->GetValue(QStringLiteral("Note")).toString();
-    h.total = m_document->GetCurrencyValue(m_description.amountField);
+    static_cast<Totals&>(h) = totals();
+}
+
+DocumentSession::Totals DocumentSession::totals() const
+{
+    Totals t;
+    if (!m_document || m_document->HasNoCurrentRow())
+        return t;
+    t.total = m_document->GetCurrencyValue(m_description.amountField);
     if (const auto conversion = m_db.ConversionCurrency()) {
-        h.convertedName = conversion->Name();
-        h.convertedTotal = m_db.ConvertAmount(h.total, true);
+        t.convertedName = conversion->Name();
+        t.convertedTotal = m_db.ConvertAmount(t.total, true);
     }
+    return t;
 }
 
 // ---- header commands ---------------------------------------------------------------------------------

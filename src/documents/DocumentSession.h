@@ -160,14 +160,18 @@ public:
     // Reads the rows again, standing on `row` (0: the first).
     void Refresh_Articoli(qint64 row = 0);
 
-    // What every document window shows above and below the rows.
-    struct Header {
-        QString counterpart;
-        QDateTime date;
-        QString note;
+    // What the rows add up to, shown below them.
+    struct Totals {
         Currency total;
         Currency convertedTotal;   // in the second currency, when there is one
         QString convertedName;     // its name, empty without one
+    };
+    [[nodiscard]] Totals totals() const;
+    // What every document window shows above and below the rows.
+    struct Header : Totals {
+        QString counterpart;
+        QDateTime date;
+        QString note;
     };
 
     // ---- header commands ---------------------------------------------------------------------

@@ -81,6 +81,19 @@ SaleDocument::Header SaleDocument::header()
     return h;
 }
 
+SaleDocument::Amounts SaleDocument::amounts()
+{
+    Amounts a;
+    if (!m_document || m_document->HasNoCurrentRow())
+        return a;
+    static_cast<Totals&>(a) = totals();
+    a.vouchers = m_document->GetCurrencyValue(QStringLiteral("ImportoBuoni"));
+    a.vouchersAboveTotal = a.vouchers > a.total;
+    a.pointsShown = m_points.collects();
+    a.pointsText = a.pointsShown ? m_points.ShowPuntiCliente() : QString();
+    return a;
+}
+
 // ---- receipts and the archive mark --------------------------------------------------------------------
 
 bool SaleDocument::fiscalRecordEnabled() const { return settings().FiscalPrinterEnabled; }

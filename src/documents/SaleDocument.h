@@ -53,6 +53,16 @@ public:
     TableData* sale() const { return document(); }
     SalePoints& points() { return m_points; }
 
+    // What a row command changes of what the window shows: the totals, the vouchers' total
+    // against them and the points, shown as the sale was last shown whole (a customer who
+    // collects points still does). Only the points are read anew.
+    struct Amounts : DocumentSession::Totals {
+        Currency vouchers;
+        bool vouchersAboveTotal = false;   // the vouchers' total drawn in red
+        bool pointsShown = false;
+        QString pointsText;
+    };
+    [[nodiscard]] Amounts amounts();
     // What the window shows of the sale.
     struct Header : DocumentSession::Header {
         Currency vouchers;

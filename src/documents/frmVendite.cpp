@@ -223,16 +223,37 @@ void frmVendite::showHeader()
         m_txtNote->setText(h.note);
     }
     showTotals(h.total, !h.convertedName.isEmpty(), h.convertedTotal);
-    m_loyalty->lblTotaleBuoni->setText(AmountText(m_db, h.vouchers));
-    m_loyalty->lblTotaleBuoni->setStyleSheet(h.vouchersAboveTotal ? colourOf(255) : QString());
+    showVouchersTotal(h.vouchers, h.vouchersAboveTotal);
     m_loyalty->Show(h);
     m_lblSottoScorta->setVisible(false);
     m_lblReso->setVisible(false);
 }
 
+// A style sheet set again restyles the label even when it is the same.
+void frmVendite::showVouchersTotal(Currency vouchers, bool aboveTotal)
+{
+    QLabel* shown = m_loyalty->lblTotaleBuoni;
+    shown->setText(AmountText(m_db, vouchers));
+    const QString style = aboveTotal ? colourOf(255) : QString();
+    if (shown->styleSheet() != style)
+        shown->setStyleSheet(style);
+}
+
 void frmVendite::rowsChanged()
 {
     showHeader();
+    selectedRowChanged();
+}
+
+// The customer, the date, the note and the vouchers are as the sale was last shown: a scan
+// changes none of them.
+void frmVendite::rowsEdited()
+{
+    const SaleDocument::Amounts a = m_doc->amounts();
+    showTotals(a.total, !a.convertedName.isEmpty(), a.convertedTotal);
+    showVouchersTotal(a.vouchers, a.vouchersAboveTotal);
+    if (a.pointsShown)
+        m_loyalty->lblTotalePunti->setText(a.pointsText);
     selectedRowChanged();
 }
 

@@ -49,6 +49,7 @@ protected:
     bool backupMarkOn() const override { return m_doc->backupMark(); }
     QStringList hiddenColumns() const override;
     void rowsChanged() override;
+    void rowsEdited() override;
     void selectedRowChanged() override;
     void documentComing() override;
     void showDocument() override;
@@ -60,6 +61,7 @@ private:
     void build();
     void Load();
     void showOptions();
+    void showVouchersTotal(Currency vouchers, bool aboveTotal);
 
     std::unique_ptr<SaleDocument> m_doc;
     SaleLoyaltyControls* m_loyalty = nullptr;

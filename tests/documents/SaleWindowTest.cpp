@@ -460,6 +460,42 @@ TEST_F(SaleWindow, ThePointsLabelShowsThePointsBeforeTheSaleTheSalesAndTheirTota
     EXPECT_EQ(child<QLineEdit>(w, "txtCliente")->text(), QStringLiteral("Rossi Mario"));
 }
 
+// A scan changes the rows, the totals and the points: the rest of the header stays as the sale
+// was last shown whole, and a change made meanwhile to the customer shows with the next sale.
+TEST_F(SaleWindow, AScanShowsTheNewTotalsAndPointsAndTheNextSaleTheCustomerAsItIsNow)
+{
+    settings().Use_PuntiPremio = true;   // the rules give the customer a point for every euro sold
+    const qint64 rossi = addCustomer(QStringLiteral("Rossi Mario"), QStringLiteral("C1"), true, 500);
+    setSetting(kVendite, QStringLiteral("ClienteDefault"), QString::number(rossi));
+    addArticle(QStringLiteral("8012"), "12.00", 10);
+    frmVendite& w = open();
+    QLabel* points = child<QLabel>(w, "lblTotalePunti");
+    QLineEdit* customer = child<QLineEdit>(w, "txtCliente");
+    ASSERT_TRUE(points->isVisibleTo(&w));
+    EXPECT_EQ(points->text(), QStringLiteral("500"));
+
+    auto renamed = row(QStringLiteral("Clienti"), rossi);
+    renamed->SetValue(QStringLiteral("Descrizione"), QStringLiteral("Rossi Maria"));
+    renamed->Update();
+
+    scan(QStringLiteral("8012"));
+    scan(QStringLiteral("8002"));
+    EXPECT_EQ(text(w, "lblTotale"), QStringLiteral("22,00"));
+    EXPECT_EQ(points->text(), QStringLiteral("522"));
+    EXPECT_EQ(pointsOf(rossi), 522);
+    EXPECT_EQ(customer->text(), QStringLiteral("Rossi Mario"));
+
+    w.cmdDeleteItem_Click();   // the row just added is the selected one
+    EXPECT_EQ(text(w, "lblTotale"), QStringLiteral("12,00"));
+    EXPECT_EQ(points->text(), QStringLiteral("512"));
+
+    answer({QStringLiteral("Yes")});
+    w.applyAnswer(QStringLiteral("<Annulla>"));
+    EXPECT_EQ(customer->text(), QStringLiteral("Rossi Maria"));
+    EXPECT_EQ(points->text(), QStringLiteral("500"));
+    EXPECT_EQ(text(w, "lblTotale"), QStringLiteral("0,00"));
+}
+
 TEST_F(SaleWindow, ACardTypedByAKeyboardEmulatingReaderPicksTheCustomer)
 {
     settings().Use_Badge = true;

@@ -1,6 +1,7 @@
 #include "ObjDataGrid.h"
 #include "base/AppError.h"
 #include "FieldSequenceDialog.h"
+#include "GridCellDelegate.h"
 #include "objdb/TableData.h"
 #include "TableRowSource.h"
 #include "base/UiServices.h"
@@ -19,6 +20,7 @@ ObjDataGrid::ObjDataGrid(QWidget* parent, const QString& name) : QWidget(parent)
     m_view->setObjectName(name + QStringLiteral("_view"));
     m_model = new LazyTableModel(this);
     m_view->setModel(m_model);
+    m_view->setItemDelegate(new GridCellDelegate(m_view));
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_view->setSelectionMode(QAbstractItemView::SingleSelection);
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
