@@ -49,9 +49,11 @@ void emergencyRecovery(const QString& workingPath, const QString& weekdayPath) {
             try {
                 objdb::CopyDatabase(workingPath, err);
             } catch (const AppError&) {
-                // Not readable as a database (a broken file): its bytes are kept as they are,
-                // with whatever lies beside it.
+                // Not readable as a database (a broken file), so SQLite cannot copy it: its
+                // bytes are kept as they are, with whatever lies beside it, and nothing left
+                // beside an earlier ".Err" may pair with them.
                 const QStringList from = objdb::DatabaseCompanions(workingPath), to = objdb::DatabaseCompanions(err);
+                objdb::RemoveDatabase(err);
                 bool copied = fileOps().copy(workingPath, err);
                 for (int i = 0; copied && i < from.size(); ++i)
                     if (fileOps().exists(from[i])) copied = fileOps().copy(from[i], to[i]);
