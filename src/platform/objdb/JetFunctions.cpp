@@ -578,10 +578,25 @@ JET_FN(fnImp) {
     setBool(c, false);
 }
 
+// Plain ASCII text, as SQLite holds it: matched from its bytes.
+bool asciiText(Val* v, const char*& text, size_t& size) {
+    if (sqlite3_value_type(v) != SQLITE_TEXT) return false;
+    text = reinterpret_cast<const char*>(sqlite3_value_text(v));
+    size = static_cast<size_t>(sqlite3_value_bytes(v));
+    if (!text) return false;
+    for (size_t i = 0; i < size; ++i)
+        if (static_cast<unsigned char>(text[i]) >= 0x80) return false;
+    return true;
+}
+
 JET_FN(fnLike) {
     NULL_IN_NULL_OUT(2)
+    auto* cached = static_cast<JetLikePattern*>(sqlite3_get_auxdata(c, 1));
+    const char* ascii = nullptr;
+    size_t asciiSize = 0;
+    if (cached && asciiText(argv[0], ascii, asciiSize)) return setBool(c, cached->matchesAscii(ascii, asciiSize));
     const QString text = textOf(argv[0]);
-    if (auto* cached = static_cast<JetLikePattern*>(sqlite3_get_auxdata(c, 1))) return setBool(c, cached->matches(text));
+    if (cached) return setBool(c, cached->matches(text));
     auto pattern = std::make_unique<JetLikePattern>(textOf(argv[1]));
     const bool match = pattern->matches(text);
     sqlite3_set_auxdata(c, 1, pattern.release(), [](void* p) { delete static_cast<JetLikePattern*>(p); });

@@ -98,11 +98,22 @@ bool JetLikePattern::Element::matchesChar(char32_t c) const {
 
 bool JetLikePattern::matches(const QString& text) const {
     const std::u32string t = fold(text);
+    return matchesFolded(t.data(), t.size());
+}
+
+bool JetLikePattern::matchesAscii(const char* text, size_t size) const {
+    thread_local std::u32string t;
+    t.resize(size);
+    for (size_t i = 0; i < size; ++i) t[i] = foldChar(static_cast<unsigned char>(text[i]));
+    return matchesFolded(t.data(), size);
+}
+
+bool JetLikePattern::matchesFolded(const char32_t* t, size_t tn) const {
     // Every element but a run takes exactly one character, so the classic two-pointer walk
     // with one back-tracking point (the last run seen) decides the match in O(n*m).
     size_t ti = 0, pi = 0;
     size_t starP = std::u32string::npos, starT = 0;
-    const size_t pn = m_elements.size(), tn = t.size();
+    const size_t pn = m_elements.size();
     while (ti < tn) {
         if (pi < pn && m_elements[pi].kind == Element::AnyRun) {
             starP = pi++;

@@ -12,11 +12,15 @@ public:
     // Raises AppError on a malformed pattern (an unclosed "[").
     explicit JetLikePattern(const QString& pattern);
     bool matches(const QString& text) const;
+    // The same for a text of plain ASCII bytes (as SQLite hands a value over), without
+    // making a string of it first: a pattern is matched against every row a query reads.
+    bool matchesAscii(const char* text, size_t size) const;
 
     // Accent- and case-free form of a text, one code point per character.
     static std::u32string fold(const QString& text);
 
 private:
+    bool matchesFolded(const char32_t* t, size_t tn) const;
     struct Element {
         enum Kind { AnyRun, AnyChar, Digit, Literal, Set } kind = Literal;
         char32_t ch = 0;

@@ -63,6 +63,18 @@ TEST_F(JetFunctions, LikeMatchesWithoutCaseOrAccents) {
     });
 }
 
+// A query matches one pattern against row after row: every row is decided as the first one
+// is, whether its text is plain ASCII or not, and a number as its text.
+TEST_F(JetFunctions, LikeDecidesEveryRowOfAQueryAlike) {
+    const QString matching = JetTranslator().translate(QStringLiteral("column1 Like 'PÀN?[!x]*#'"));
+    const QStringList rows = db.rows(
+        QStringLiteral("SELECT group_concat(column1, '|') FROM (VALUES ('pane e 1'), ('Pane 2'), ('PÀNE 3'), "
+                       "('panex4'), ('pane'), ('pan'), ('crème'), ('pane e 12'), ('pane 1x'), (1234), "
+                       "('PANNA 5'), ('Pàne 6')) WHERE ") +
+        matching);
+    EXPECT_EQ(rows, QStringList{QString::fromUtf8("pane e 1|Pane 2|PÀNE 3|pane e 12|PANNA 5|Pàne 6")});
+}
+
 TEST_F(JetFunctions, ArithmeticFollowsJet) {
     check({
         {"7 / 2", "3.5"},
