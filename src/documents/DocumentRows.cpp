@@ -410,7 +410,13 @@ void DocumentRows::linkToSupplier(qint64 article)
 DocumentRows::Marks DocumentRows::marks(qint64 selected)
 {
     Marks none;
-    if (!m_rows || selected == 0 || m_rows->IsEmpty() || !m_rows->MoveToOID(selected) || m_rows->IsNewRow())
+    if (!m_rows || selected == 0 || m_rows->IsEmpty())
+        return none;
+    // The rows are read again after every command, the selected one made current: asked
+    // again for it (the grid asks as its selection settles), the row is not read a third time.
+    if (m_rows->GetOID() != selected && !m_rows->MoveToOID(selected))
+        return none;
+    if (m_rows->IsNewRow())
         return none;
     none.returned = m_rows->GetFieldValue(names().quantity).toDouble() < 0;
     none.lowStock = m_rows->GetFieldValue(kStock).toDouble() <= m_rows->GetFieldValue(QStringLiteral("ScortaMinima")).toDouble();

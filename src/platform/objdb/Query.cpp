@@ -379,7 +379,7 @@ bool aheadUsable(TableData::Impl& d, const CompiledQuery& c, const CachedRow* af
     if (c.aheadEpoch != currentFreshEpoch()) return false;
     const std::shared_ptr<SqlConnection> conn = d.engine->sqlShared();
     if (!conn || conn != c.aheadConnection.lock()) return false;
-    return conn->changeMark() == c.aheadMark;
+    return conn->unchangedSince(c.aheadMark);
 }
 
 // The keys of up to `limit` rows after `after` in reading order; `params` are the query's.
@@ -407,7 +407,7 @@ std::vector<qint64> pageKeys(TableData::Impl& d, const CachedRow* after, bool re
         // and serves (an older mark can only make the keys look older); else a new one.
         const bool firstPageMarked = d.firstPageConnection.lock() == conn && d.firstPageEpoch == c.aheadEpoch &&
                                      d.firstPageMark.ownChanges >= 0;
-        c.aheadMark = firstPageMarked ? d.firstPageMark : conn->changeMark();
+        c.aheadMark = firstPageMarked ? d.firstPageMark : conn->markBeforeRead();
     }
     QString sql = QStringLiteral("SELECT ") + c.table + QStringLiteral(".\"OID\" FROM ") + c.keyFrom + QStringLiteral(" WHERE ") +
                   c.where;

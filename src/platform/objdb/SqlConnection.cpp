@@ -220,13 +220,25 @@ void SqlConnection::execScript(const QString& sql)
 
 bool SqlConnection::inTransaction() const { return m_db && !sqlite3_get_autocommit(m_db); }
 
-SqlConnection::ChangeMark SqlConnection::changeMark()
+SqlConnection::ChangeMark SqlConnection::markBeforeRead()
 {
     ChangeMark m;
     if (!m_db) return m;
+    unsigned int version = 0;
+    if (sqlite3_file_control(m_db, "main", SQLITE_FCNTL_DATA_VERSION, &version) != SQLITE_OK) return m;
     m.ownChanges = sqlite3_total_changes64(m_db);
-    m.othersVersion = scalar(QStringLiteral("PRAGMA data_version")).toLongLong();
+    m.fileVersion = version;
     return m;
+}
+
+bool SqlConnection::unchangedSince(const ChangeMark& mark)
+{
+    if (!m_db || mark.ownChanges < 0) return false;
+    // A read of the file's header: the connection notices commits made since its last read
+    // and moves its version on.
+    (void)scalar(QStringLiteral("PRAGMA data_version"));
+    const ChangeMark now = markBeforeRead();
+    return now.ownChanges >= 0 && now == mark;
 }
 
 namespace {

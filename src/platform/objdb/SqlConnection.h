@@ -66,13 +66,21 @@ public:
 
     bool inTransaction() const;
     // Readings that differ whenever the file's rows may have changed in between: rows this
-    // connection wrote (kept or rolled back) and commits made by other connections.
+    // connection wrote (kept or rolled back) and the file's version as this connection last
+    // found it, which its own commits and those of other connections move on.
     struct ChangeMark {
         qint64 ownChanges = -1;
-        qint64 othersVersion = -1;
+        qint64 fileVersion = -1;
         bool operator==(const ChangeMark&) const = default;
     };
-    ChangeMark changeMark();
+    // Taken before rows are read, without a statement: the version is the one this
+    // connection's last read found, never newer than what the next read finds, so a mark
+    // can only make rows read after it look older than they are.
+    ChangeMark markBeforeRead();
+    // Whether nothing can have changed since the mark: the file is looked at again (a
+    // statement), so that commits of other connections since this connection's last read
+    // count. A mark not taken never holds.
+    bool unchangedSince(const ChangeMark& mark);
     // Savepoints nest. The outermost one of a writer (write True, no transaction open) takes
     // the file's write lock at once, waiting the busy time for another program's change to
     // end: what is read after it is what the change will write over. Releasing or rolling

@@ -115,7 +115,7 @@ bool firstPageStillValid(TableData::Impl& d)
     if (d.firstPageEpoch != currentFreshEpoch()) return false;
     const std::shared_ptr<SqlConnection> conn = d.engine->sqlShared();
     if (!conn || conn != d.firstPageConnection.lock()) return false;
-    return conn->changeMark() == d.firstPageMark;
+    return conn->unchangedSince(d.firstPageMark);
 }
 
 // Taken before the page is read: a change that lands while it is read makes the page look
@@ -125,7 +125,7 @@ void markFirstPage(TableData::Impl& d)
     const std::shared_ptr<SqlConnection> conn = d.engine->sqlShared();
     d.firstPageConnection = conn;
     d.firstPageEpoch = currentFreshEpoch();
-    if (conn) d.firstPageMark = conn->changeMark();
+    d.firstPageMark = conn ? conn->markBeforeRead() : SqlConnection::ChangeMark();
 }
 
 }  // namespace
