@@ -251,7 +251,7 @@ struct CompiledQuery {
     QString from;                      // the table with its joins
     // The table with the joins its condition and order need, where a page's keys are found
     // before its rows are read (fetchPage); empty when the rows are read directly. Whether
-    // that pays is asked of SQLite's plan once, at the first page.
+    // that pays is seen in SQLite's plan at the first key query.
     QString keyFrom;
     bool keysPlanAsked = false;
     QString where;                     // "1" when none

@@ -355,15 +355,6 @@ QString keysetCondition(const CompiledQuery& c, const CachedRow& row, bool rever
 
 }  // namespace
 
-// Whether SQLite gathers every row that passes and sorts them before it gives the first of
-// a page: only then does finding the page's keys first save more than its second query
-// costs. A condition on a column without index, say, is read in key order and stops at the
-// page's end.
-bool sortsBeforeFirstRow(TableData::Impl& d, const QString& sql, const QVariantList& params)
-{
-    return d.engine->sql().planSorts(sql, params);
-}
-
 namespace {
 
 // Keys found when a page's are gathered: gathering every row that passes costs the same for
@@ -380,6 +371,17 @@ bool aheadUsable(TableData::Impl& d, const CompiledQuery& c, const CachedRow* af
     const std::shared_ptr<SqlConnection> conn = d.engine->sqlShared();
     if (!conn || conn != c.aheadConnection.lock()) return false;
     return conn->unchangedSince(c.aheadMark);
+}
+
+// The query of the keys of up to `gathered` rows after `after` in reading order; the
+// keyset's values are added to `params`.
+QString keysText(const CompiledQuery& c, const CachedRow* after, bool reverse, int gathered, QVariantList& params)
+{
+    QString sql = QStringLiteral("SELECT ") + c.table + QStringLiteral(".\"OID\" FROM ") + c.keyFrom + QStringLiteral(" WHERE ") +
+                  c.where;
+    if (after) sql += QStringLiteral(" AND (") + keysetCondition(c, *after, reverse, params) + u')';
+    sql += QStringLiteral(" ORDER BY ") + orderBy(c, reverse) + QStringLiteral(" LIMIT ") + QString::number(gathered);
+    return sql;
 }
 
 // The keys of up to `limit` rows after `after` in reading order; `params` are the query's.
@@ -409,16 +411,22 @@ std::vector<qint64> pageKeys(TableData::Impl& d, const CachedRow* after, bool re
                                      d.firstPageMark.ownChanges >= 0;
         c.aheadMark = firstPageMarked ? d.firstPageMark : conn->markBeforeRead();
     }
-    QString sql = QStringLiteral("SELECT ") + c.table + QStringLiteral(".\"OID\" FROM ") + c.keyFrom + QStringLiteral(" WHERE ") +
-                  c.where;
-    if (after) sql += QStringLiteral(" AND (") + keysetCondition(c, *after, reverse, params) + u')';
     const int gathered = keep ? std::max(limit, kKeysAhead) : limit;
-    sql += QStringLiteral(" ORDER BY ") + orderBy(c, reverse) + QStringLiteral(" LIMIT ") + QString::number(gathered);
+    const QString sql = keysText(c, after, reverse, gathered, params);
     SqlConnection::Stmt st = d.engine->sql().prepare(sql);
     st.bindAll(params);
+    const int sortsBefore = st.sortsRun();
     std::vector<qint64> found;
     found.reserve(size_t(std::min(gathered, 4096)));
     while (st.next()) found.push_back(st.int64(0));
+    if (!c.keysPlanAsked) {
+        // Whether finding the keys first pays, as SQLite's plan shows it: a plan that reads
+        // the rows in their order and stops at the page's end reads them at once from now on.
+        const bool sorted = st.sortsRun() > sortsBefore;
+        d.engine->sql().rememberSorts(sql, sorted);
+        c.keysPlanAsked = true;
+        if (!sorted) c.keyFrom.clear();
+    }
     if (int(found.size()) <= limit) return found;
     c.aheadToTheEnd = int(found.size()) < gathered;
     keys.assign(found.begin(), found.begin() + limit);
@@ -439,11 +447,14 @@ std::vector<CachedRow> fetchPage(TableData::Impl& d, const CachedRow* after, boo
     QVariantList params = c.params;
     const QString order = orderBy(c, reverse);
     if (!c.keyFrom.isEmpty() && !c.keysPlanAsked) {
-        compiled.keysPlanAsked = true;
-        const QString direct = QStringLiteral("SELECT ") + c.select + QStringLiteral(" FROM ") + c.from +
-                               QStringLiteral(" WHERE ") + c.where + QStringLiteral(" ORDER BY ") + orderBy(c, false) +
-                               QStringLiteral(" LIMIT ") + QString::number(limit);
-        if (!sortsBeforeFirstRow(d, direct, c.params)) compiled.keyFrom.clear();
+        // Known on this connection when a data set of the same query was read before; else
+        // the first key query tells (pageKeys).
+        QVariantList keysetValues;
+        const QString keys = keysText(c, nullptr, false, std::max(limit, kKeysAhead), keysetValues);
+        if (const std::optional<bool> sorts = d.engine->sql().knownToSort(keys)) {
+            compiled.keysPlanAsked = true;
+            if (!*sorts) compiled.keyFrom.clear();
+        }
     }
     QString sql;
     if (!c.keyFrom.isEmpty()) {

@@ -182,16 +182,13 @@ void SqlConnection::giveBack(const QString& sql, sqlite3_stmt* st)
         for (sqlite3_stmt* old : *evicted) sqlite3_finalize(old);
 }
 
-bool SqlConnection::planSorts(const QString& sql, const QVariantList& params)
+std::optional<bool> SqlConnection::knownToSort(const QString& sql)
 {
     if (const bool* known = m_planSorts.find(sql)) return *known;
-    Stmt st = prepare(QStringLiteral("EXPLAIN QUERY PLAN ") + sql);
-    st.bindAll(params);
-    bool sorts = false;
-    while (st.next()) sorts = sorts || st.text(3).contains(QLatin1String("TEMP B-TREE"));
-    m_planSorts.insert(sql, sorts);
-    return sorts;
+    return std::nullopt;
 }
+
+void SqlConnection::rememberSorts(const QString& sql, bool sorts) { m_planSorts.insert(sql, sorts); }
 
 int SqlConnection::execute(const QString& sql, const QVariantList& params)
 {
@@ -508,6 +505,8 @@ QString SqlConnection::Stmt::text(int col) const
     if (!p) return QString();
     return QString::fromUtf8(p, sqlite3_column_bytes(m_st, col));
 }
+
+int SqlConnection::Stmt::sortsRun() const { return m_st ? sqlite3_stmt_status(m_st, SQLITE_STMTSTATUS_SORT, 0) : 0; }
 
 QVariant SqlConnection::Stmt::value(int col) const
 {

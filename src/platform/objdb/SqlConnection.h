@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <memory>
+#include <optional>
 #include <vector>
 
 struct sqlite3;
@@ -39,6 +40,8 @@ public:
         qint64 int64(int col) const;
         double real(int col) const;
         QString text(int col) const;
+        // Sorts SQLite has run for this statement since it was prepared.
+        int sortsRun() const;
         const QString& sql() const { return m_sql; }
     private:
         SqlConnection* m_conn;
@@ -113,10 +116,11 @@ public:
     [[noreturn]] void fail(int rc, const QString& sql) const;
     static QString quoteName(const QString& name);   // "name" with inner quotes doubled
 
-    // Whether SQLite's plan for `sql` gathers rows into a temporary b-tree (to sort or group
-    // them) before it gives the first. A plan follows the text and the schema, not the rows,
-    // so it is asked once per text on a connection.
-    bool planSorts(const QString& sql, const QVariantList& params);
+    // Whether SQLite's plan for `sql` sorts the rows before it gives the first, as seen when
+    // the text last ran on this connection (Stmt::sortsRun); unknown until it has. A plan
+    // follows the text and the schema, not the rows, so once per text is enough.
+    std::optional<bool> knownToSort(const QString& sql);
+    void rememberSorts(const QString& sql, bool sorts);
 
     // Distinct statement texts kept prepared.
     static constexpr size_t kCachedStatements = 200;
