@@ -7,6 +7,7 @@
 namespace {
 TableObject& articoli(Database& db) { return *db.Tables().Item(QStringLiteral("Articoli")); }
 const QString kByCode = QStringLiteral("Articoli.Codice = ?");
+const QString kByKey = QStringLiteral("Articoli.OID = ?");
 }  // namespace
 
 ArticleLookup::ArticleLookup(Database& db) : m_db(db) {}
@@ -56,8 +57,10 @@ ArticleLookup::Match ArticleLookup::resolve(const QString& code, ImportOperator&
 
 std::unique_ptr<TableData> ArticleLookup::byKey(qint64 article) const
 {
-    TableObject& table = articoli(m_db);
-    auto rows = table.Select(table.BuildKeyCondition(article));
+    // The key is bound, not written into the condition: one text, translated and prepared
+    // once, for every article looked up.
+    auto rows = articoli(m_db).Select();
+    rows->SetFilter(kByKey, {article});
     rows->MoveFirst();
     return rows;
 }
