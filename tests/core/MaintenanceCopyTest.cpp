@@ -89,6 +89,23 @@ public:
     }
 };
 
+// The first rename onto the working name leaves broken bytes there and fails, as a restore
+// cut short mid-write would: the emergency recovery finds a file SQLite cannot read.
+class BreakingFileOps final : public FileOps {
+public:
+    QByteArray broken = "not a database, half written";
+    bool done = false;
+    bool rename(const QString& from, const QString& to) override {
+        if (!done && to.endsWith(QStringLiteral("/Mirtavolia.mdb"))) {
+            done = true;
+            testenv::writeFile(to, broken);
+            m_lastError = QStringLiteral("disco pieno");
+            return false;
+        }
+        return FileOps::rename(from, to);
+    }
+};
+
 class MaintenanceCopyTest : public wintest::WindowTest {
 protected:
     void SetUp() override {
@@ -362,6 +379,23 @@ TEST_F(MaintenanceCopyTest, FailedRestoreRecoversTheOriginalAndRotatesErrFiles) 
     EXPECT_EQ(ui->prompts().last(),
               QStringLiteral("< RECUPERO DI EMERGENZA COMPLETATO >\r\rIl database originale è stato ripristinato correttamente, "
                              "quello corrotto è stato salvato in :\r") + working + QStringLiteral(".Err"));
+}
+
+// A broken working file is kept byte for byte; a log left beside an earlier ".Err" (the
+// program stopped while it was open) must not pair with those bytes.
+TEST_F(MaintenanceCopyTest, ABrokenWorkingFileIsKeptAsItIsWithNothingOfAnotherBesideIt) {
+    testenv::writeFile(working + QStringLiteral(".Err-wal"), "the log of an earlier copy");
+    prepareRestore();
+    WriteMaintenanceFlag(true);
+    auto ops = std::make_shared<BreakingFileOps>();
+    setFileOps(ops);
+
+    EXPECT_FALSE(MaintenanceSaveRestore(true));
+    EXPECT_EQ(databaseName(working), QStringLiteral("working"));
+    EXPECT_EQ(testenv::readFile(working + QStringLiteral(".Err")), ops->broken);
+    EXPECT_FALSE(QFile::exists(working + QStringLiteral(".Err-wal")));
+    EXPECT_FALSE(QFile::exists(weekday));
+    EXPECT_TRUE(QFile::exists(copy));
 }
 
 TEST_F(MaintenanceCopyTest, StartUpOfferWhileTheFlagExists) {

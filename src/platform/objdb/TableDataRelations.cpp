@@ -67,6 +67,16 @@ void lockForReference(Database& db, TableData& td, const QString& reference)
     }
 }
 
+// A buffer of the row read under the write lock since its table last changed is as stored:
+// the row exists, and asking the file again (a row per line of an import) would only say so.
+bool knownStored(Database& db, DBEngine& engine, const TableSchema& table, qint64 oid)
+{
+    const RowPtr live = db.liveRow(engine, table.name, oid);
+    if (!live || !live->stored() || live->deleted) return false;
+    SqlConnection& c = engine.sql();
+    return c.holdsWriteLock() && c.unchangedSince(table.name, live->stamp);
+}
+
 }  // namespace
 
 QString rowKey(const RowState& row) { return QStringLiteral("%1|%2|%3").arg(quintptr(row.engine)).arg(row.schema->name.toLower()).arg(row.oid); }
@@ -420,7 +430,7 @@ void TableData::SetParent(qint64 parentOid)
     Database& db = *d->db;
     RowState& row = currentRow(*this);
     if (row.parentOid == parentOid) return;
-    if (parentOid && !rowExists(*d->engine, *p, parentOid))
+    if (parentOid && !knownStored(db, *d->engine, *p, parentOid) && !rowExists(*d->engine, *p, parentOid))
         throw objdb::error(UnknownReference, tableName(), QStringLiteral("Elemento %1 inesistente in <%2>").arg(parentOid).arg(p->name));
     const bool top = db.frames().empty();
     if (top) d->lastRefused = false;
