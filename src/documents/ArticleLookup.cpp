@@ -24,15 +24,14 @@ ArticleLookup::First ArticleLookup::firstOfCode(const QString& code) const
     if (!m_codes)
         m_codes = articoli(m_db).Select();
     m_codes->SetFilter(kByCode, {code.trimmed()});
-    m_codes->MoveFirst();
+    // The keys of the first two articles of the code, in the data set's order: no row is
+    // made current, so none is buffered between look-ups (an import asks line after line).
+    const std::vector<qint64> keys = m_codes->PageAfter(0, 2);
     First first;
-    if (!m_codes->IsEOF()) {
-        first.article = m_codes->GetOID();
-        m_codes->MoveNext();
-        first.more = !m_codes->IsEOF();
+    if (!keys.empty()) {
+        first.article = keys.front();
+        first.more = keys.size() > 1;
     }
-    // No row buffer is kept between look-ups.
-    m_codes->Close();
     return first;
 }
 

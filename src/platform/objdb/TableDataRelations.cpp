@@ -67,16 +67,6 @@ void lockForReference(Database& db, TableData& td, const QString& reference)
     }
 }
 
-// A buffer of the row read under the write lock since its table last changed is as stored:
-// the row exists, and asking the file again (a row per line of an import) would only say so.
-bool knownStored(Database& db, DBEngine& engine, const TableSchema& table, qint64 oid)
-{
-    const RowPtr live = db.liveRow(engine, table.name, oid);
-    if (!live || !live->stored() || live->deleted) return false;
-    SqlConnection& c = engine.sql();
-    return c.holdsWriteLock() && c.unchangedSince(table.name, live->stamp);
-}
-
 }  // namespace
 
 QString rowKey(const RowState& row) { return QStringLiteral("%1|%2|%3").arg(quintptr(row.engine)).arg(row.schema->name.toLower()).arg(row.oid); }
@@ -430,8 +420,17 @@ void TableData::SetParent(qint64 parentOid)
     Database& db = *d->db;
     RowState& row = currentRow(*this);
     if (row.parentOid == parentOid) return;
-    if (parentOid && !knownStored(db, *d->engine, *p, parentOid) && !rowExists(*d->engine, *p, parentOid))
-        throw objdb::error(UnknownReference, tableName(), QStringLiteral("Elemento %1 inesistente in <%2>").arg(parentOid).arg(p->name));
+    // Under the write lock the parent is read now, as the change would read it: the reading
+    // tells whether it is there, and the change takes it (one query a line of an import
+    // instead of two). Else, or when changes to it are pending, the file is asked first.
+    RowPtr parentRead;
+    if (parentOid) {
+        const bool readNow = d->engine->sql().holdsWriteLock() && !db.liveRow(*d->engine, p->name, parentOid);
+        if (readNow) parentRead = loadRow(db, *d->engine, *p, parentOid);
+        if (readNow ? !parentRead : !rowExists(*d->engine, *p, parentOid))
+            throw objdb::error(UnknownReference, tableName(),
+                               QStringLiteral("Elemento %1 inesistente in <%2>").arg(parentOid).arg(p->name));
+    }
     const bool top = db.frames().empty();
     if (top) d->lastRefused = false;
     OpScope op(db, OpKind::Parent);
@@ -454,7 +453,10 @@ void TableData::SetParent(qint64 parentOid)
         }
         row.parentOid = to;
         row.parentChanged = true;
-        row.parent = to ? loadRow(db, *d->engine, *p, to) : nullptr;
+        // The row read above, unless the rules of the old parent's fields left changes
+        // pending on it meanwhile (those are found again as loading finds them).
+        const bool takeRead = to == parentOid && parentRead && !db.liveRow(*d->engine, p->name, to);
+        row.parent = !to ? nullptr : takeRead ? parentRead : loadRow(db, *d->engine, *p, to);
         touch(*d, 0);
         for (const FieldSchema& f : p->fields) {
             FieldRef ref;
