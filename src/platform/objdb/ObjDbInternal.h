@@ -365,6 +365,8 @@ void ensureCompiled(TableData::Impl& d);
 void invalidateQuery(TableData::Impl& d);
 bool fetchFirst(TableData::Impl& d, bool reverse);
 std::vector<CachedRow> fetchPage(TableData::Impl& d, const CachedRow* after, bool reverse, int limit);
+// The keys alone of the rows fetchPage would read going forward.
+std::vector<qint64> fetchKeys(TableData::Impl& d, const CachedRow* after, int limit);
 void ensurePositioned(const TableData& td);
 RowPtr rowFromCache(TableData::Impl& d, const CachedRow& c);
 // The first row meeting the condition (after the current one when next), values bound to

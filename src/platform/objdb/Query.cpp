@@ -438,6 +438,23 @@ std::vector<qint64> pageKeys(TableData::Impl& d, const CachedRow* after, bool re
 
 }  // namespace
 
+std::vector<qint64> fetchKeys(TableData::Impl& d, const CachedRow* after, int limit)
+{
+    ensureCompiled(d);
+    const CompiledQuery& c = *d.query;
+    QVariantList params = c.params;
+    // The joins the condition and the order need, when they are known; else every join.
+    QString sql = QStringLiteral("SELECT ") + c.table + QStringLiteral(".\"OID\" FROM ") + (c.keyFrom.isEmpty() ? c.from : c.keyFrom) +
+                  QStringLiteral(" WHERE ") + c.where;
+    if (after) sql += QStringLiteral(" AND (") + keysetCondition(c, *after, false, params) + u')';
+    sql += QStringLiteral(" ORDER BY ") + orderBy(c, false) + QStringLiteral(" LIMIT ") + QString::number(limit);
+    SqlConnection::Stmt st = d.engine->sql().prepare(sql);
+    st.bindAll(params);
+    std::vector<qint64> keys;
+    while (st.next()) keys.push_back(st.int64(0));
+    return keys;
+}
+
 // Reads up to `limit` rows after (or, reverse, before) `after`; from the start when null.
 std::vector<CachedRow> fetchPage(TableData::Impl& d, const CachedRow* after, bool reverse, int limit)
 {

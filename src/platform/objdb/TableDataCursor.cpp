@@ -383,8 +383,7 @@ std::vector<qint64> TableData::PageAfter(qint64 afterOid, int count) const
         for (int i = 0; i < int(c.order.size()); ++i) r.cols.push_back(st.value(i));
         after = std::move(r);
     }
-    for (const CachedRow& r : fetchPage(dd, after ? &*after : nullptr, false, count)) oids.push_back(r.oid);
-    return oids;
+    return fetchKeys(dd, after ? &*after : nullptr, count);
 }
 
 bool TableData::Find(const QString& condition, bool filtering) { return Find(condition, {}, filtering); }
