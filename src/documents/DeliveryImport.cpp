@@ -576,13 +576,13 @@ bool DeliveryImport::addRowsToSupply(TableData& supply, TableData& supplyRows, I
     try {
         const int quantity = requiredColumn(QStringLiteral("ValoreCarico"));
         const int price = requiredColumn(QStringLiteral("PrezzoAcquisto"));
-        const int codice = requiredColumn(kCodice);
+        requiredColumn(kCodice);
         const QString parent = QStringLiteral("objParent");
         const QString purchasePrice = QStringLiteral("PrezzoAcquisto");
         const QString loaded = QStringLiteral("ValoreCarico");
         DatabaseOperation operation(m_db);
         for (qsizetype row = 0; row < m_table->rowCount(); ++row) {
-            if (m_table->value(row, codice).toString().trimmed().isEmpty())
+            if (code(row).isEmpty())
                 continue;
             // The article the passes settled is taken as it is: adding the row finds out
             // whether it is still there, and only a row whose article went since is looked

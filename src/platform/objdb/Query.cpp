@@ -373,12 +373,12 @@ bool aheadUsable(TableData::Impl& d, const CompiledQuery& c, const CachedRow* af
     return conn->unchangedSince(c.aheadMark);
 }
 
-// The query of the keys of up to `gathered` rows after `after` in reading order; the
-// keyset's values are added to `params`.
-QString keysText(const CompiledQuery& c, const CachedRow* after, bool reverse, int gathered, QVariantList& params)
+// The query of the keys of up to `gathered` rows after `after` in reading order, over `from`
+// (the table with the joins the query needs); the keyset's values are added to `params`.
+QString keysText(const CompiledQuery& c, const QString& from, const CachedRow* after, bool reverse, int gathered,
+                 QVariantList& params)
 {
-    QString sql = QStringLiteral("SELECT ") + c.table + QStringLiteral(".\"OID\" FROM ") + c.keyFrom + QStringLiteral(" WHERE ") +
-                  c.where;
+    QString sql = QStringLiteral("SELECT ") + c.table + QStringLiteral(".\"OID\" FROM ") + from + QStringLiteral(" WHERE ") + c.where;
     if (after) sql += QStringLiteral(" AND (") + keysetCondition(c, *after, reverse, params) + u')';
     sql += QStringLiteral(" ORDER BY ") + orderBy(c, reverse) + QStringLiteral(" LIMIT ") + QString::number(gathered);
     return sql;
@@ -412,7 +412,7 @@ std::vector<qint64> pageKeys(TableData::Impl& d, const CachedRow* after, bool re
         c.aheadMark = firstPageMarked ? d.firstPageMark : conn->markBeforeRead();
     }
     const int gathered = keep ? std::max(limit, kKeysAhead) : limit;
-    const QString sql = keysText(c, after, reverse, gathered, params);
+    const QString sql = keysText(c, c.keyFrom, after, reverse, gathered, params);
     SqlConnection::Stmt st = d.engine->sql().prepare(sql);
     st.bindAll(params);
     const int sortsBefore = st.sortsRun();
@@ -444,10 +444,7 @@ std::vector<qint64> fetchKeys(TableData::Impl& d, const CachedRow* after, int li
     const CompiledQuery& c = *d.query;
     QVariantList params = c.params;
     // The joins the condition and the order need, when they are known; else every join.
-    QString sql = QStringLiteral("SELECT ") + c.table + QStringLiteral(".\"OID\" FROM ") + (c.keyFrom.isEmpty() ? c.from : c.keyFrom) +
-                  QStringLiteral(" WHERE ") + c.where;
-    if (after) sql += QStringLiteral(" AND (") + keysetCondition(c, *after, false, params) + u')';
-    sql += QStringLiteral(" ORDER BY ") + orderBy(c, false) + QStringLiteral(" LIMIT ") + QString::number(limit);
+    const QString sql = keysText(c, c.keyFrom.isEmpty() ? c.from : c.keyFrom, after, false, limit, params);
     SqlConnection::Stmt st = d.engine->sql().prepare(sql);
     st.bindAll(params);
     std::vector<qint64> keys;
@@ -467,7 +464,7 @@ std::vector<CachedRow> fetchPage(TableData::Impl& d, const CachedRow* after, boo
         // Known on this connection when a data set of the same query was read before; else
         // the first key query tells (pageKeys).
         QVariantList keysetValues;
-        const QString keys = keysText(c, nullptr, false, std::max(limit, kKeysAhead), keysetValues);
+        const QString keys = keysText(c, c.keyFrom, nullptr, false, std::max(limit, kKeysAhead), keysetValues);
         if (const std::optional<bool> sorts = d.engine->sql().knownToSort(keys)) {
             compiled.keysPlanAsked = true;
             if (!*sorts) compiled.keyFrom.clear();
