@@ -2,6 +2,7 @@
 #include "base/Clock.h"
 #include "Configuration.h"
 #include "objdb/DatabaseFileCopy.h"
+#include "objdb/ObjDbError.h"
 #include "DatabaseFiles.h"
 #include "DialogServices.h"
 #include "base/FileOps.h"
@@ -48,10 +49,14 @@ void emergencyRecovery(const QString& workingPath, const QString& weekdayPath) {
             const QString err = workingPath + QStringLiteral(".Err");
             try {
                 objdb::CopyDatabase(workingPath, err);
-            } catch (const AppError&) {
+            } catch (const AppError& e) {
                 // Not readable as a database (a broken file), so SQLite cannot copy it: its
                 // bytes are kept as they are, with whatever lies beside it, and nothing left
-                // beside an earlier ".Err" may pair with them.
+                // beside an earlier ".Err" may pair with them. Any other failure (a file in
+                // use, a full disk) is told: a database that may be open is never copied
+                // byte for byte.
+                if (e.number != objdb::errorNumber(objdb::NotADatabase))
+                    throw;
                 const QStringList from = objdb::DatabaseCompanions(workingPath), to = objdb::DatabaseCompanions(err);
                 objdb::RemoveDatabase(err);
                 bool copied = fileOps().copy(workingPath, err);

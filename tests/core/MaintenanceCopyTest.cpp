@@ -398,6 +398,34 @@ TEST_F(MaintenanceCopyTest, ABrokenWorkingFileIsKeptAsItIsWithNothingOfAnotherBe
     EXPECT_TRUE(QFile::exists(copy));
 }
 
+// A working file SQLite reads but cannot copy (here: its copy cannot take the ".Err" name)
+// is no broken file: it is not copied byte for byte, since it may be open; the failure is
+// told and the original stays under the weekday copy's name.
+TEST_F(MaintenanceCopyTest, AReadableWorkingFileThatCannotBeCopiedIsNotCopiedByteForByte) {
+    prepareRestore();
+    WriteMaintenanceFlag(true);
+    // The restored copy cannot take the working name once; nothing can take the ".Err" name.
+    struct Refusing final : FileOps {
+        bool workingRefused = false;
+        bool rename(const QString& from, const QString& to) override {
+            const bool refuse = to.endsWith(QStringLiteral(".Err")) ||
+                                (!workingRefused && to.endsWith(QStringLiteral("/Mirtavolia.mdb")));
+            if (!refuse) return FileOps::rename(from, to);
+            workingRefused = workingRefused || to.endsWith(QStringLiteral("/Mirtavolia.mdb"));
+            m_lastError = QStringLiteral("permesso negato");
+            return false;
+        }
+    };
+    setFileOps(std::make_shared<Refusing>());
+
+    EXPECT_FALSE(MaintenanceSaveRestore(true));
+    EXPECT_EQ(databaseName(working), QStringLiteral("working"));
+    EXPECT_FALSE(QFile::exists(working + QStringLiteral(".Err")));
+    EXPECT_EQ(databaseName(weekday), QStringLiteral("working"));
+    EXPECT_TRUE(lastPromptContains(QStringLiteral("Si e' verificato un errore durante lo spostamento degli archivi:")))
+        << ui->prompts().join(u'\n').toStdString();
+}
+
 TEST_F(MaintenanceCopyTest, StartUpOfferWhileTheFlagExists) {
     struct Case {
         const char* name;
