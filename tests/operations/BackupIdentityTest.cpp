@@ -6,6 +6,7 @@
 #include "data/DB.h"
 #include "objdb/TableObject.h"
 #include <QFile>
+#include "FileContents.h"
 #include <map>
 #include <sqlite3.h>
 
@@ -15,35 +16,7 @@ namespace backupidentity {
 // connections' list and the file's own identity are the file's, not data.
 std::map<QString, QStringList> contents(const QString& path)
 {
-    std::map<QString, QStringList> out;
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
-        return out;
-    }
-    QStringList tables;
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT IN ('_objdb_connections', '_objdb_meta')",
-                       -1, &st, nullptr);
-    while (sqlite3_step(st) == SQLITE_ROW) tables << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-    sqlite3_finalize(st);
-    for (const QString& table : tables) {
-        QStringList& rows = out[table];
-        const QByteArray sql = QStringLiteral("SELECT * FROM \"%1\"").arg(table).toUtf8();
-        sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr);
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            QStringList cells;
-            for (int i = 0; i < sqlite3_column_count(st); ++i) {
-                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
-                cells << (text ? QString::fromUtf8(text) : QStringLiteral("<null>"));
-            }
-            rows << cells.join(u'|');
-        }
-        sqlite3_finalize(st);
-        rows.sort();
-    }
-    sqlite3_close(db);
-    return out;
+    return testenv::tableContents(path, "name NOT IN ('_objdb_connections', '_objdb_meta')", SQLITE_OPEN_READWRITE);
 }
 
 std::map<QString, qsizetype> counts(const std::map<QString, QStringList>& c)

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
+#include "FileContents.h"
 #include <map>
 #include <optional>
 #include <sqlite3.h>
@@ -21,31 +22,7 @@ Currency euros(const char* text) { return *Currency::parse(QString::fromLatin1(t
 // Every row of every table of a closed file, as text, sorted.
 std::map<QString, QStringList> contents(const QString& path)
 {
-    std::map<QString, QStringList> out;
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    QStringList tables;
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE '\\_objdb%' ESCAPE '\\'", -1, &st,
-                       nullptr);
-    while (sqlite3_step(st) == SQLITE_ROW) tables << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-    sqlite3_finalize(st);
-    for (const QString& table : tables) {
-        QStringList& rows = out[table];
-        sqlite3_prepare_v2(db, QStringLiteral("SELECT * FROM \"%1\"").arg(table).toUtf8().constData(), -1, &st, nullptr);
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            QStringList cells;
-            for (int i = 0; i < sqlite3_column_count(st); ++i) {
-                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
-                cells << (text ? QString::fromUtf8(text) : QStringLiteral("<null>"));
-            }
-            rows << cells.join(u'|');
-        }
-        sqlite3_finalize(st);
-        rows.sort();
-    }
-    sqlite3_close(db);
-    return out;
+    return testenv::tableContents(path, "name NOT LIKE '\\_objdb%' ESCAPE '\\'");
 }
 
 // Two closed files with the same rows, under the same OIDs.
