@@ -130,7 +130,7 @@ void WriteCustomerCard(TableData& customer, QWidget* owner)
     if (customer.GetBoolValue(assigned) &&
         ui().msgBox(QString::fromUtf8("La carta del cliente selezionato risulta già assegnata, proseguire con la "
                                       "creazione di un'altra carta ?"),
-                    Msg::YesNo + Msg::Exclamation + Msg::DefaultButton2, AppTitle()) != Msg::Yes)
+                    int{Msg::YesNo} | Msg::Exclamation | Msg::DefaultButton2, AppTitle()) != Msg::Yes)
         return;
 
     const QString name = customer.GetText(QStringLiteral("Descrizione"));
@@ -139,7 +139,7 @@ void WriteCustomerCard(TableData& customer, QWidget* owner)
                              QStringLiteral("\r\rQuesta operazione scrive il codice del cliente nella carta...\r\r"
                                             "ATTENZIONE: assicurarsi che la carta da impostare sia quella giusta!\r\r"
                                             "Continuare ?");
-    if (ui().msgBox(question, Msg::YesNo + Msg::Question + Msg::DefaultButton2, AppTitle()) != Msg::Yes)
+    if (ui().msgBox(question, int{Msg::YesNo} | Msg::Question | Msg::DefaultButton2, AppTitle()) != Msg::Yes)
         return;
 
     CustomerCardWriter* writer = customerCardWriter();
@@ -159,5 +159,5 @@ void WriteCustomerCard(TableData& customer, QWidget* owner)
                    QString::fromUtf8(" > è stata creata correttamente.");
     if (!customer.GetBoolValue(QStringLiteral("CalcolaPunti")))
         done += QString::fromUtf8("\r\rN.B.: Il calcolo dei punti non è stato attivato per il cliente");
-    ui().msgBox(done, Msg::OKOnly + Msg::Information, AppTitle());
+    ui().msgBox(done, int{Msg::OKOnly} | Msg::Information, AppTitle());
 }

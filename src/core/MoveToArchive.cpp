@@ -103,14 +103,14 @@ bool MoveToArchive(QWidget* owner, TableData* element, bool skipConfirmation, bo
     if (allowed && element->GetEngine() && !element->GetEngine()->Path().isEmpty())
         allowed = BackupFolderAllowed(QFileInfo(element->GetEngine()->Path()).absolutePath(), settings().BackupDir, &refusal);
     if (!allowed) {
-        ui().msgBox(refusal, Msg::OKOnly + Msg::Exclamation, AppTitle());
+        ui().msgBox(refusal, int{Msg::OKOnly} | Msg::Exclamation, AppTitle());
         return false;
     }
     TableObject* table = element->GetTable(QString());
     const QString tableName = table->Name();
     if (!movable(tableName)) {
         ui().msgBox(QStringLiteral("L'elemento <") + table->GetCaption() + QString::fromUtf8("> non può essere spostato."),
-                    Msg::OKOnly + Msg::Critical, AppTitle());
+                    int{Msg::OKOnly} | Msg::Critical, AppTitle());
         return false;
     }
     if (element->HasNoCurrentRow()) {
@@ -125,7 +125,7 @@ bool MoveToArchive(QWidget* owner, TableData* element, bool skipConfirmation, bo
         if (!skipConfirmation &&
             ui().msgBox(QStringLiteral("ATTENZIONE\r\rL'elemento selezionato verrà spostato nell'archivio:\r") + path +
                             QStringLiteral("\r\rConfermi ?"),
-                        Msg::YesNo + Msg::Question + Msg::DefaultButton2, title) != Msg::Yes)
+                        int{Msg::YesNo} | Msg::Question | Msg::DefaultButton2, title) != Msg::Yes)
             return false;
         progress.show(QStringLiteral("Analisi archivio destinazione per spostamento..."));
 

@@ -49,7 +49,7 @@ TEST_F(ConfigurationFileTest, ExportedFileImportsBackEveryValue) {
     }
     configfile::ImportConfigurationFile(path);
     for (const QString& k : keys) {
-        if (!before[k].isEmpty()) EXPECT_EQ(settings->get(QStringLiteral("Configuration"), k, QString()), before[k]) << k.toStdString();
+        if (!before[k].isEmpty()) { EXPECT_EQ(settings->get(QStringLiteral("Configuration"), k, QString()), before[k]) << k.toStdString(); }
     }
     EXPECT_EQ(::settings().Default_CodiceIVA, QStringLiteral("IVA22"));   // the settings follow at once
     EXPECT_EQ(::settings().ProgrLen_ClientiForn, 6);

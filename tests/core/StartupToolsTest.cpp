@@ -398,7 +398,7 @@ TEST_F(StartupTools, AReportOfAFieldTheTableHasNotIsAnError) {
         const Run r = mvtool({QStringLiteral("report"), db, QString::fromLatin1(c.query), QStringLiteral("--pdf"), pdf});
         EXPECT_EQ(r.exitCode, c.exitCode) << r.out.toStdString() << r.err.toStdString();
         EXPECT_EQ(QFile::exists(pdf), c.exitCode == 0);
-        if (c.exitCode == 1) EXPECT_TRUE(r.err.contains(QStringLiteral("Campo inesistente in Operatori"))) << r.err.toStdString();
+        if (c.exitCode == 1) { EXPECT_TRUE(r.err.contains(QStringLiteral("Campo inesistente in Operatori"))) << r.err.toStdString(); }
     }
 }
 

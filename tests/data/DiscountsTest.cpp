@@ -66,8 +66,9 @@ TEST_F(Discounts, ARuleNamesASelectionAndAnAmountAndAnArticleHoldsForEveryDeposi
         auto stored = shop.select("ConfigurazioneSconti", "Descrizione='" + description + "'");
         ASSERT_FALSE(stored->IsEmpty());
         EXPECT_EQ(!stored->IsFieldEmpty("SoloDeposito"), c.depositKept);
-        if (c.depositKept)
+        if (c.depositKept) {
             EXPECT_EQ(stored->GetReference("SoloDeposito")->GetText("Deposito"), "MAG2");
+        }
         EXPECT_EQ(stored->IsFieldEmpty("SoloCliente"), c.customer.isNull());
         EXPECT_EQ(stored->IsFieldEmpty("SoloArticolo"), c.articleCode.isNull());
         EXPECT_EQ(stored->GetValue("ImportoSconto"), c.amount);

@@ -62,7 +62,7 @@ TEST(MvtoolCopy, ASourceThatIsNoShopFileIsAnErrorAndTouchesNothing)
         EXPECT_EQ(r.status, 1) << r.out.toStdString();
         EXPECT_FALSE(r.out.contains(QStringLiteral("rows copied"))) << r.out.toStdString();
         EXPECT_EQ(QFile::exists(c.source), c.exists);
-        if (c.exists) EXPECT_EQ(digest(c.source), before);
+        if (c.exists) { EXPECT_EQ(digest(c.source), before); }
         const ToolRun rows = mvtool({QStringLiteral("sql"), target, QStringLiteral("SELECT Codice FROM Articoli")});
         EXPECT_EQ(rows.out.split(u'\n', Qt::SkipEmptyParts), (QStringList{QStringLiteral("Codice"), QStringLiteral("A1")}));
     }

@@ -50,7 +50,8 @@ TEST_F(Sales, ACompletedSaleGivesItsCustomerThePointsOfItsAmount)
     for (const Case& c : cases) {
         SCOPED_TRACE(QString("%1 x %2 at %3 a point").arg(c.price).arg(c.quantity).arg(c.perPoint).toStdString());
         settings().ImportoPunto = c.perPoint;
-        const qint64 customer = addCustomer(QString("Cliente %1").arg(++n), QString("P%1").arg(n));
+        ++n;
+        const qint64 customer = addCustomer(QString("Cliente %1").arg(n), QString("P%1").arg(n));
         const qint64 article = addArticle(QString("A%1").arg(n), c.price, 10);
         auto sale = newSale(customer);
         addLine(*sale, article, c.quantity);

@@ -76,8 +76,9 @@ TEST(FieldValues, CutFromTheLineAndReadAsTheColumnsType)
     for (const ValueCase& c : cases) {
         const QVariant v = reader.fieldValue(QString::fromLatin1(c.line), c.field, c.kind);
         EXPECT_EQ(v.isValid(), c.expected.isValid()) << c.name;
-        if (c.expected.isValid())
+        if (c.expected.isValid()) {
             EXPECT_EQ(v, c.expected) << c.name;
+        }
     }
 }
 

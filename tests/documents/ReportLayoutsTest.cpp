@@ -251,7 +251,7 @@ TEST(ReportLayoutColumns, NumbersAndTheirTotalsNeverBreakAcrossLines)
         for (const report::PlacedBand& band : page.bands) {
             if (band.kind != report::BandKind::Detail && band.kind != report::BandKind::ReportFooter) continue;
             for (const report::PlacedItem& item : band.items) {
-                if (item.text.isEmpty() || !item.text.front().isDigit() && item.text.front() != u'-') continue;
+                if (item.text.isEmpty() || (!item.text.front().isDigit() && item.text.front() != u'-')) continue;
                 numbers << item.text;
                 EXPECT_LE(measure.wrappedHeightMm(item.font, item.rect.width(), item.text),
                           measure.lineHeightMm(item.font) * 1.01)

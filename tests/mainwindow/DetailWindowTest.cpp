@@ -314,7 +314,7 @@ TEST_F(DetailWindow, TheRelatedMenusOfASaleOpenItsLinesCustomerAndPayments)
         ViewWindow* opened = openRowsWindow(QString::fromLatin1(c.table));
         ASSERT_TRUE(opened);
         EXPECT_EQ(opened->Data().RowCount(), c.rows);
-        if (c.kind == RelatedKind::Reference) EXPECT_EQ(opened->Data().GetOID(), rossi);
+        if (c.kind == RelatedKind::Reference) { EXPECT_EQ(opened->Data().GetOID(), rossi); }
     }
     EXPECT_TRUE(menus().mnuReferencedItem->isVisible());
     EXPECT_FALSE(menus().mnuContItem->isVisible()) << "a sale is held by nothing";

@@ -99,7 +99,7 @@ TEST_F(Switches, TheRegisterSwitchCreatesTheDriverOrRecordsWhatTheFactoryRefused
         switches->SetFiscalPrinter(true);
         const QStringList log = ui->log();
         EXPECT_EQ(log.size(), c.firstLine.isEmpty() ? 0 : 1);
-        if (!c.firstLine.isEmpty() && !log.isEmpty()) EXPECT_TRUE(log.first().startsWith(c.firstLine)) << log.first().toStdString();
+        if (!c.firstLine.isEmpty() && !log.isEmpty()) { EXPECT_TRUE(log.first().startsWith(c.firstLine)) << log.first().toStdString(); }
         EXPECT_EQ(switches->State(CounterDevice::FiscalPrinter).on, c.on);
         EXPECT_EQ(::settings().FiscalPrinterEnabled, c.on);
         EXPECT_EQ(FiscalPrinterActive(), c.active);

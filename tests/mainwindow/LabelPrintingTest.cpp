@@ -139,7 +139,7 @@ TEST_F(Labels, ASupplyPrintsOneLabelPerDeliveredPiece)
         QStringList expected{question(int(c.rows.size()))};
         if (c.terminated) expected << kTerminated;
         EXPECT_EQ(boxes(), expected);
-        if (!c.labels.isEmpty()) EXPECT_TRUE(targets.front()->ended());
+        if (!c.labels.isEmpty()) { EXPECT_TRUE(targets.front()->ended()); }
     }
 }
 
@@ -248,7 +248,7 @@ TEST_F(Reprint, PrintsTheReceiptRecordOfTheSaleAfterAsking)
         printing().mnuFiscalPrint_Ricevuta_Click(shown.get());
         EXPECT_EQ(log(), c.log);
         EXPECT_EQ(printed(), c.printed);
-        if (!c.printed.isEmpty()) EXPECT_TRUE(targets.front()->ended());
+        if (!c.printed.isEmpty()) { EXPECT_TRUE(targets.front()->ended()); }
     }
 }
 

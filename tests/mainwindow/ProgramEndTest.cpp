@@ -311,7 +311,7 @@ TEST_P(KilledAt, TheNextStartFindsTheShopAsBeforeOrTheDocumentWhole)
     EXPECT_EQ(notes(), 0);
     if (!m.confirmed) {
         EXPECT_EQ(contents(database()), s_before);
-        if (m.lines > (m.supply ? 4 : 3)) EXPECT_TRUE(log.contains(told)) << log.join(u'\n').toStdString();
+        if (m.lines > (m.supply ? 4 : 3)) { EXPECT_TRUE(log.contains(told)) << log.join(u'\n').toStdString(); }
         return;
     }
     // The confirmed document whole; a next one had been started, and was given up.

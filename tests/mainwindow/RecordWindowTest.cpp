@@ -90,8 +90,7 @@ TEST_F(RecordWindow, TheReceiptOfTheSaleChosenInTheGridReachesTheRegister)
     article("A", "Pane", "1.00");
     article("B", "Latte", "1.00", QStringLiteral("R2"));
     RecordingPrinter printer;
-    frmMain& w = window(ReceiptService([&]() -> itfFiscalPrinter& { return printer; },
-                                       SilentPrintProgress));
+    window(ReceiptService([&]() -> itfFiscalPrinter& { return printer; }, SilentPrintProgress));
     ::settings().FiscalPrinterEnabled = true;
     struct Case {
         const char* name;
@@ -133,7 +132,7 @@ TEST_F(RecordWindow, TheReceiptOfTheSaleChosenInTheGridReachesTheRegister)
         for (const QString& a : c.answers) prompts->addAnswer(a);
         menus().mnuFiscalPrint->trigger();
         EXPECT_EQ(printer.calls, c.calls);
-        if (!c.calls.isEmpty()) EXPECT_EQ(printer.lastTotal(), money(c.registerTotal));
+        if (!c.calls.isEmpty()) { EXPECT_EQ(printer.lastTotal(), money(c.registerTotal)); }
         EXPECT_EQ(messageBoxes(), c.boxes);
         EXPECT_FALSE(answersLeft());
         // The sale is never touched by its receipt.

@@ -184,7 +184,7 @@ TEST_F(EditorFixture, NumbersAreReadOnlyInTheOperatorsForm)
         auto rows = article(a);
         RowEditor editor(*rows, {});
         EXPECT_EQ(editor.SetFieldText(c.field, QString::fromUtf8(c.typed)), !c.refused);
-        if (c.refused) EXPECT_EQ(editor.Message(), refusal(c.typed, c.field));
+        if (c.refused) { EXPECT_EQ(editor.Message(), refusal(c.typed, c.field)); }
         EXPECT_TRUE(editor.Save());
         EXPECT_EQ(shop->stored("Articoli", a, c.field).toDouble(), c.stored);
     }
