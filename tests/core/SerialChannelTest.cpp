@@ -6,6 +6,7 @@
 #include "TestEnvironment.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
@@ -270,6 +271,39 @@ TEST(SerialChannel, LostDeviceClosesThePortWithAReason) {
         }
     }
     EXPECT_FALSE(lost->isOpen());
+}
+
+// An idle port whose line hangs up (the adapter pulled, the pseudo-terminal's other side
+// closed) reads an end of file that is ready again at once: left open, it would be woken for
+// it without end. It is closed, and its holder told, by the event loop alone.
+TEST(SerialChannel, AHungUpLineIsClosedAndToldWithoutAnyUse) {
+    PtyPair line;
+    auto port = createSystemSerialChannel();
+    port->setDevicePath(line.devicePath());
+    port->open();
+    QStringList told;
+    QObject::connect(port.get(), &SerialChannel::lost, [&](const QString& why) { told << why; });
+    ASSERT_TRUE(line.send("ok"));
+    ASSERT_TRUE(port->waitForBytes(2, 2000));
+    EXPECT_EQ(port->readAll(), QByteArray("ok"));
+
+    line.hangUp();
+    QElapsedTimer t;
+    t.start();
+    while (told.isEmpty() && t.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_FALSE(port->isOpen());
+    EXPECT_EQ(told, QStringList{QStringLiteral("La porta %1 non è più disponibile (linea interrotta): è stata chiusa")
+                                    .arg(line.devicePath())});
+    try {
+        port->write("x");
+        ADD_FAILURE() << "a write on a hung-up line";
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.number, SerialChannel::kPortClosed);
+    }
+    // Told once: nothing more comes from a closed port.
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(told.size(), 1);
 }
 
 // ---------------------------------------------------------------------------------------
