@@ -276,27 +276,24 @@ TEST(SerialChannel, LostDeviceClosesThePortWithAReason) {
 // An idle port whose line hangs up (the adapter pulled, the pseudo-terminal's other side
 // closed) reads an end of file that is ready again at once: left open, it would be woken for
 // it without end. It is closed, and its holder told, by the event loop alone.
-TEST(SerialChannel, AHungUpLineIsClosedAndToldWithoutAnyUse) {
-    PtyPair line;
-    auto port = createSystemSerialChannel();
-    port->setDevicePath(line.devicePath());
-    port->open();
+TEST_F(SerialChannelOnPty, AHungUpLineIsClosedAndToldWithoutAnyUse) {
+    channel->open();
     QStringList told;
-    QObject::connect(port.get(), &SerialChannel::lost, [&](const QString& why) { told << why; });
-    ASSERT_TRUE(line.send("ok"));
-    ASSERT_TRUE(port->waitForBytes(2, 2000));
-    EXPECT_EQ(port->readAll(), QByteArray("ok"));
+    QObject::connect(channel.get(), &SerialChannel::lost, [&](const QString& why) { told << why; });
+    ASSERT_TRUE(pty.send("ok"));
+    ASSERT_TRUE(channel->waitForBytes(2, 2000));
+    EXPECT_EQ(channel->readAll(), QByteArray("ok"));
 
-    line.hangUp();
+    pty.hangUp();
     QElapsedTimer t;
     t.start();
     while (told.isEmpty() && t.elapsed() < 5000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    EXPECT_FALSE(port->isOpen());
+    EXPECT_FALSE(channel->isOpen());
     EXPECT_EQ(told, QStringList{QStringLiteral("La porta %1 non è più disponibile (linea interrotta): è stata chiusa")
-                                    .arg(line.devicePath())});
+                                    .arg(pty.devicePath())});
     try {
-        port->write("x");
+        channel->write("x");
         ADD_FAILURE() << "a write on a hung-up line";
     } catch (const AppError& e) {
         EXPECT_EQ(e.number, SerialChannel::kPortClosed);
