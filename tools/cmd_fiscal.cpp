@@ -221,8 +221,9 @@ int fiscal(const QStringList& args) {
                     .arg(RegisterTypeDescription(c.type).isEmpty() ? QStringLiteral("no driver") : RegisterTypeDescription(c.type))
                     .arg(port, c.lineSettings, c.simName.isEmpty() ? QString() : QStringLiteral(", simulator ") + c.simName));
     try {
-        if (!InitFiscalPrinter(false)) {
-            mvtool::err(QStringLiteral("register type %1: no driver was created").arg(c.type));
+        if (const FiscalPrinterStart started = InitFiscalPrinter(false); !started) {
+            mvtool::err(QStringLiteral("register type %1: no driver was created").arg(c.type) +
+                        (started.refusal.isEmpty() ? QString() : QStringLiteral(" (") + started.refusal + u')'));
             return 1;
         }
         sendReceipt(c, FiscalPrinter());

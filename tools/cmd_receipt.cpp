@@ -168,8 +168,9 @@ int receipt(const QStringList& args)
                     .arg(type)
                     .arg(RegisterTypeDescription(type).isEmpty() ? QStringLiteral("no driver") : RegisterTypeDescription(type),
                          simName.isEmpty() ? port : QStringLiteral("simulator ") + simName));
-    if (!InitFiscalPrinter(false)) {
-        mvtool::err(QStringLiteral("register type %1: no driver was created").arg(type));
+    if (const FiscalPrinterStart started = InitFiscalPrinter(false); !started) {
+        mvtool::err(QStringLiteral("register type %1: no driver was created").arg(type) +
+                    (started.refusal.isEmpty() ? QString() : QStringLiteral(" (") + started.refusal + u')'));
         return 1;
     }
     TracingPrinter tracing;

@@ -202,17 +202,25 @@ public:
                 emit received();
         });
         connect(&m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
-            if (e != QSerialPort::ResourceError || !m_port.isOpen())
+            if (e == QSerialPort::NoError || !m_port.isOpen())
                 return;
-            // A device that only said "not now" (its output held by XOFF) stays; a
-            // vanished one (unplugged adapter, the other end of a pseudo-terminal gone)
-            // leaves nothing to talk to: close, and say why at the next use.
+            // A device that only said "not now" (its output held by XOFF) stays. A vanished
+            // one (unplugged adapter, the other end of a pseudo-terminal gone) leaves nothing
+            // to talk to: a hung-up line reads as an end of file that is ready again at once,
+            // so a port left open would be woken for it without end. Close, say why at the
+            // next use, and tell whoever holds the line.
+            if (e != QSerialPort::ResourceError && e != QSerialPort::ReadError)
+                return;
             if (!deviceGone()) {
-                m_port.clearError();
+                if (e == QSerialPort::ResourceError)
+                    m_port.clearError();
                 return;
             }
-            m_lostReason = m_port.errorString();
+            m_lostReason = QStringLiteral("linea interrotta");
             m_port.close();
+            const QString told = QStringLiteral("La porta %1 non è più disponibile (%2): è stata chiusa")
+                                     .arg(portName(), m_lostReason);
+            QMetaObject::invokeMethod(this, [this, told] { emit lost(told); }, Qt::QueuedConnection);
         });
     }
     ~SystemSerialChannel() override { m_port.close(); }

@@ -91,6 +91,10 @@ public:
 signals:
     // Bytes arrived (at least one). Emitted from the event loop, never from inside a call.
     void received();
+    // The device went away while the port was open (an adapter pulled, the line hung up):
+    // the port is closed already, and `why` says so in the operator's words. Emitted from the
+    // event loop, once per loss; the next open() may find the device back.
+    void lost(const QString& why);
 
 protected:
     explicit SerialChannel(QObject* parent = nullptr);

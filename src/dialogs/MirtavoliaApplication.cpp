@@ -42,7 +42,17 @@ bool MirtavoliaApplication::notify(QObject* receiver, QEvent* event) {
     return DeliverReportingErrors([&] { return QApplication::notify(receiver, event); });
 }
 
+namespace {
+int g_deliveryDepth = 0;
+}
+
+int EventDeliveryDepth() { return g_deliveryDepth; }
+
 bool DeliverReportingErrors(const std::function<bool()>& deliver) {
+    ++g_deliveryDepth;
+    const struct Leave {
+        ~Leave() { --g_deliveryDepth; }
+    } leave;
     try {
         return deliver();
     } catch (...) {

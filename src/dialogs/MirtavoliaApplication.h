@@ -25,3 +25,8 @@ void InstallPlatformMessageFilter();
 // Runs one delivery of an event; an exception it throws is reported and the event counts as
 // not handled.
 bool DeliverReportingErrors(const std::function<bool()>& deliver);
+
+// How many deliveries are under way, one inside the other: 1 for a handler the event loop
+// called, more for one reached through a wait that serves events (processEvents) inside
+// another handler. 0 where the application object is not the program's.
+int EventDeliveryDepth();

@@ -1,4 +1,5 @@
 #include "SystemEnd.h"
+#include "MirtavoliaApplication.h"
 #include "base/UiServices.h"
 #include <QApplication>
 #include <QDialog>
@@ -42,7 +43,9 @@ public:
     void step()
     {
         const int level = QThread::currentThread()->loopLevel();
-        if (level <= 1) {
+        // A wait that serves events without a loop of its own (a progress window's, a
+        // register's) does not raise the level: the handler it runs in is still under way.
+        if (level <= 1 && EventDeliveryDepth() <= 1) {
             // The program's own loop: nothing of a window is under way below.
             std::function<void()> finish = std::move(m_finish);
             deleteLater();

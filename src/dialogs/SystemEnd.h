@@ -25,5 +25,6 @@ private:
 // Ends the program as the system does. From now on nothing is asked (setSystemEnding). The
 // modal windows open close as Esc closes them, the innermost first and each only once the
 // one inside it has returned: no window's code is left running on a document that is gone.
-// Then, from the program's own event loop, `finish` runs (the main window's unload).
+// Then, from the program's own event loop, with no handler under way (a receipt being sent
+// finishes first), `finish` runs (the main window's unload).
 void EndProgramForSystem(std::function<void()> finish);

@@ -9,6 +9,8 @@
 #include "core/SerialLines.h"
 #include "base/UiServices.h"
 
+#include <QTimer>
+
 // The reader and the scale differ only in these.
 struct DeviceSwitches::Port {
     CounterDevice device;
@@ -21,7 +23,18 @@ struct DeviceSwitches::Port {
     QString failureWhat;   // what the failure box says could not be set up
 };
 
-DeviceSwitches::DeviceSwitches() : m_reader(createSerialChannel()), m_balance(createSerialChannel()) {}
+namespace {
+// How often a register whose line was lost during a receipt looks again for the receipt's end.
+constexpr int kReceiptRecheckMs = 100;
+}
+
+DeviceSwitches::DeviceSwitches() : m_reader(createSerialChannel()), m_balance(createSerialChannel())
+{
+    QObject::connect(m_reader.get(), &SerialChannel::lost, &m_watch,
+                     [this](const QString& why) { portLost(CounterDevice::BarcodeReader, why); });
+    QObject::connect(m_balance.get(), &SerialChannel::lost, &m_watch,
+                     [this](const QString& why) { portLost(CounterDevice::Balance, why); });
+}
 
 DeviceSwitches::~DeviceSwitches() = default;
 
@@ -50,12 +63,16 @@ void DeviceSwitches::SetFiscalPrinter(bool on)
 {
     try {
         if (on) {
-            // A factory that refuses the settings says so itself; the switch still records
-            // the operator's choice, so the next start tries the register again.
-            if (InitFiscalPrinter(false)) {
+            // Settings the factory refuses are told; the switch still records the operator's
+            // choice, so the next start tries the register again.
+            const FiscalPrinterStart started = InitFiscalPrinter(false);
+            if (started) {
                 // A type without a driver of its own leaves none: the description request fails.
                 ui().status(QStringLiteral("Registratore di cassa <") + FiscalPrinter().FiscalPrinterDescription() +
                             QStringLiteral("> attivato"));
+                watchRegisterLine();
+            } else if (!started.refusal.isEmpty()) {
+                ui().msgBox(started.refusal, Msg::Exclamation, g_strMsgTitle);
             }
         } else if (InitFiscalPrinter(true)) {
             ui().status(QStringLiteral("Registratore di cassa disattivato"));
@@ -122,6 +139,43 @@ void DeviceSwitches::switchPort(const Port& port, bool on)
         port.enabledFlag = false;
         set(port.device, false);
     }
+}
+
+void DeviceSwitches::watchRegisterLine()
+{
+    SerialChannel* line = FiscalPrinterActive() ? FiscalPrinter().Line() : nullptr;
+    if (!line) return;
+    // The connection goes with the driver's line.
+    QObject::connect(line, &SerialChannel::lost, &m_watch,
+                     [this, watched = QPointer<SerialChannel>(line)](const QString& why) { registerLineLost(watched, why); });
+}
+
+void DeviceSwitches::registerLineLost(const QPointer<SerialChannel>& line, const QString& why)
+{
+    // Released or replaced meanwhile, or open again (a receipt's retry found the register
+    // back): nothing to switch off.
+    if (!line || line->isOpen() || !FiscalPrinterActive() || FiscalPrinter().Line() != line.data()) return;
+    // The receipt under way still holds the driver: it meets the closed line and says so.
+    if (m_receiptOpen && m_receiptOpen()) {
+        QTimer::singleShot(kReceiptRecheckMs, &m_watch, [this, line, why] { registerLineLost(line, why); });
+        return;
+    }
+    (void)InitFiscalPrinter(true);
+    settings().FiscalPrinterEnabled = false;
+    set(CounterDevice::FiscalPrinter, false);
+    ui().status(QStringLiteral("Registratore di cassa disattivato: ") + why);
+}
+
+void DeviceSwitches::portLost(CounterDevice device, const QString& why)
+{
+    const bool reader = device == CounterDevice::BarcodeReader;
+    SerialChannel& channel = reader ? *m_reader : *m_balance;
+    if (channel.isOpen() || !State(device).on) return;
+    channel.pendingText().clear();
+    (reader ? settings().BarcodeReaderEnabled : settings().BalanceEnabled) = false;
+    set(device, false);
+    ui().status((reader ? QStringLiteral("Lettore codici a barre disattivato: ") : QStringLiteral("Controllo bilancia disattivato: ")) +
+                why);
 }
 
 void DeviceSwitches::ApplySavedState()

@@ -5,6 +5,12 @@
 // switch that fails leaves its device off, shows off, and saves nothing; a register whose
 // settings the factory refuses is the exception: the switch records it on and saves, so
 // the next start tries it again.
+//
+// A device whose line is lost while switched on (an adapter pulled, a line hung up) goes
+// off as after a failed start, and the status line says why; the register waits for the
+// receipt being sent, if any, to end first.
+#include <QObject>
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -47,15 +53,22 @@ public:
 
     // Called after each change of a device's state, for the window to redraw its controls.
     void SetOnChanged(std::function<void(CounterDevice)> changed) { m_changed = std::move(changed); }
+    // True while a receipt is being sent: the register's driver is not released meanwhile.
+    void SetReceiptOpen(std::function<bool()> open) { m_receiptOpen = std::move(open); }
 
 private:
     struct Port;
     void switchPort(const Port& port, bool on);
     void set(CounterDevice device, bool on);
     DeviceSwitchState& state(CounterDevice device);
+    void watchRegisterLine();
+    void registerLineLost(const QPointer<SerialChannel>& line, const QString& why);
+    void portLost(CounterDevice device, const QString& why);
 
     std::unique_ptr<SerialChannel> m_reader;
     std::unique_ptr<SerialChannel> m_balance;
     DeviceSwitchState m_fiscal, m_barcode, m_scale;
     std::function<void(CounterDevice)> m_changed;
+    std::function<bool()> m_receiptOpen;
+    QObject m_watch;   // holds the connections to the lines and the delayed switch-off
 };

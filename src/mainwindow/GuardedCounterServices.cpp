@@ -13,8 +13,14 @@ private:
     int& m_count;
 };
 
+GuardedCounterServices::GuardedCounterServices(CounterDevices& devices) : m_devices(devices)
+{
+    m_devices.Switches().SetReceiptOpen([this] { return ReceiptOpen(); });
+}
+
 GuardedCounterServices::~GuardedCounterServices()
 {
+    m_devices.Switches().SetReceiptOpen({});
     if (counterServices() == this) setCounterServices(nullptr);
 }
 

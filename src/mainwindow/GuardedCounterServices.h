@@ -10,7 +10,8 @@ class CounterDevices;
 
 class GuardedCounterServices final : public CounterServices {
 public:
-    explicit GuardedCounterServices(CounterDevices& devices) : m_devices(devices) {}
+    // The devices' switches hold the register for a receipt being sent here.
+    explicit GuardedCounterServices(CounterDevices& devices);
     ~GuardedCounterServices() override;
 
     // A receipt is being sent (or reprinted) now.

@@ -402,8 +402,9 @@ void frmMain::EndForSystem()
     EndProgramForSystem([this] {
         handle([this] { UnloadMainWindow(MainWindowLifecycle::CloseCause::System); });
         // A window that refused to close does not keep the system waiting: the program ends,
-        // and its end unloads this window all the same.
-        if (!m_unloaded) QCoreApplication::quit();
+        // and its end unloads this window all the same. Not quit(): that asks the windows
+        // to close, and this one refuses a close that is not its unload.
+        if (!m_unloaded) QCoreApplication::exit(0);
     });
 }
 

@@ -6,6 +6,7 @@
 #include "TestEnvironment.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
@@ -270,6 +271,36 @@ TEST(SerialChannel, LostDeviceClosesThePortWithAReason) {
         }
     }
     EXPECT_FALSE(lost->isOpen());
+}
+
+// An idle port whose line hangs up (the adapter pulled, the pseudo-terminal's other side
+// closed) reads an end of file that is ready again at once: left open, it would be woken for
+// it without end. It is closed, and its holder told, by the event loop alone.
+TEST_F(SerialChannelOnPty, AHungUpLineIsClosedAndToldWithoutAnyUse) {
+    channel->open();
+    QStringList told;
+    QObject::connect(channel.get(), &SerialChannel::lost, [&](const QString& why) { told << why; });
+    ASSERT_TRUE(pty.send("ok"));
+    ASSERT_TRUE(channel->waitForBytes(2, 2000));
+    EXPECT_EQ(channel->readAll(), QByteArray("ok"));
+
+    pty.hangUp();
+    QElapsedTimer t;
+    t.start();
+    while (told.isEmpty() && t.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_FALSE(channel->isOpen());
+    EXPECT_EQ(told, QStringList{QStringLiteral("La porta %1 non è più disponibile (linea interrotta): è stata chiusa")
+                                    .arg(pty.devicePath())});
+    try {
+        channel->write("x");
+        ADD_FAILURE() << "a write on a hung-up line";
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.number, SerialChannel::kPortClosed);
+    }
+    // Told once: nothing more comes from a closed port.
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(told.size(), 1);
 }
 
 // ---------------------------------------------------------------------------------------

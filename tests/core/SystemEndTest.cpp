@@ -2,6 +2,7 @@
 // the end closes the modal windows open, innermost first, each once the one inside it has
 // returned, asking nothing, before the program's own close runs from its own loop.
 #include "widgets/QtUiServices.h"
+#include "dialogs/MirtavoliaApplication.h"
 #include "dialogs/SystemEnd.h"
 #include <QDialog>
 #include <QElapsedTimer>
@@ -72,6 +73,33 @@ TEST_F(SystemEnd, ModalWindowsCloseInnermostFirstAndTheCloseRunsFromTheProgramsL
                                       QStringLiteral("document given up"), QStringLiteral("window closed as Esc"),
                                       QStringLiteral("close at level 1")}));
     EXPECT_TRUE(systemEnding());
+}
+
+// A handler still under way whose wait serves events without a loop of its own (a receipt
+// sent on a click, a progress window) is not cut short: the close runs once it has returned.
+TEST_F(SystemEnd, TheCloseWaitsForAHandlerServingEventsInItsOwnWait)
+{
+    QStringList happened;
+    QEventLoop program;
+    QTimer::singleShot(0, [&] {
+        // Two deliveries, as the program's application object counts them: the handler the
+        // loop runs, and the close's own step delivered inside its wait.
+        (void)DeliverReportingErrors([&] {
+            return DeliverReportingErrors([&] {
+                EndProgramForSystem([&] {
+                    happened << QStringLiteral("close");
+                    program.quit();
+                });
+                QElapsedTimer t;
+                t.start();
+                while (t.elapsed() < 200) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+                happened << QStringLiteral("receipt sent");
+                return true;
+            });
+        });
+    });
+    program.exec();
+    EXPECT_EQ(happened, (QStringList{QStringLiteral("receipt sent"), QStringLiteral("close")}));
 }
 
 }  // namespace

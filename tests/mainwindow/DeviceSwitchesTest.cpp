@@ -8,8 +8,10 @@
 #include "HeadlessGuard.h"
 #include "core/ScriptedSerialChannel.h"
 #include "core/SerialLines.h"
+#include "PtyPair.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -260,4 +262,95 @@ TEST_F(Switches, ActivationRestoresTheSavedStateWherePortsAreConfigured)
         EXPECT_TRUE(changed.contains(CounterDevice::FiscalPrinter));
         EXPECT_TRUE(changed.contains(CounterDevice::BarcodeReader));
     }
+}
+
+// A line lost while its device is on: the port is closed by then, the device goes off as
+// after a failed start (the saved start state stays, so the next start tries it again) and
+// the status line says why. The register's driver is released only once no receipt holds it.
+class LostLine : public Switches {
+protected:
+    void SetUp() override
+    {
+        Switches::SetUp();
+        setSerialChannelFactory([] { return createSystemSerialChannel(); });
+        switches = std::make_unique<DeviceSwitches>();
+        switches->SetReceiptOpen([this] { return receiptOpen; });
+        store->set(QStringLiteral("Devices"), QStringLiteral("COM1"), registerLine.devicePath());
+        store->set(QStringLiteral("Devices"), QStringLiteral("COM2"), scaleLine.devicePath());
+        store->set(QStringLiteral("Devices"), QStringLiteral("COM3"), readerLine.devicePath());
+        ::settings().FiscalPrinterParam.COMPortNumber = 1;
+    }
+    // Runs the event loop until `done`, for at most five seconds.
+    static void serveUntil(const std::function<bool()>& done)
+    {
+        QElapsedTimer t;
+        t.start();
+        while (!done() && t.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+
+    PtyPair registerLine, scaleLine, readerLine;
+    bool receiptOpen = false;
+};
+
+TEST_F(LostLine, TheDeviceGoesOffAndTheStatusLineSaysWhy)
+{
+    struct Case {
+        const char* name;
+        CounterDevice device;
+        void (DeviceSwitches::*set)(bool);
+        bool Settings::*flag;
+        const char* flagKey;
+        PtyPair* line;
+        const char* port;
+        QString told;
+    };
+    const Case cases[] = {
+        {"register", CounterDevice::FiscalPrinter, &DeviceSwitches::SetFiscalPrinter, &Settings::FiscalPrinterEnabled,
+         "FiscalPrinterEnabled", &registerLine, "COM1", "Registratore di cassa disattivato: "},
+        {"reader", CounterDevice::BarcodeReader, &DeviceSwitches::SetBarcodeReader, &Settings::BarcodeReaderEnabled,
+         "BarcodeReaderEnabled", &readerLine, "COM3", "Lettore codici a barre disattivato: "},
+        {"scale", CounterDevice::Balance, &DeviceSwitches::SetBalance, &Settings::BalanceEnabled, "BalanceEnabled",
+         &scaleLine, "COM2", "Controllo bilancia disattivato: "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        (switches.get()->*c.set)(true);
+        ASSERT_TRUE(switches->State(c.device).on);
+        ui->clearLog();
+
+        c.line->hangUp();
+        serveUntil([&] { return !switches->State(c.device).on; });
+        EXPECT_FALSE(switches->State(c.device).on);
+        EXPECT_FALSE(::settings().*c.flag);
+        EXPECT_EQ(saved(c.flagKey), QStringLiteral("True"));
+        EXPECT_EQ(ui->log(), QStringList{QStringLiteral("STATUS: ") + c.told + QStringLiteral("La porta ") +
+                                         QString::fromLatin1(c.port) +
+                                         QStringLiteral(" non è più disponibile (linea interrotta): è stata chiusa")});
+    }
+    EXPECT_FALSE(FiscalPrinterActive());
+    EXPECT_FALSE(switches->BarcodeReaderPort().isOpen());
+    EXPECT_FALSE(switches->BalancePort().isOpen());
+}
+
+TEST_F(LostLine, TheRegisterWaitsForTheReceiptUnderWay)
+{
+    switches->SetFiscalPrinter(true);
+    ASSERT_TRUE(FiscalPrinterActive());
+    SerialChannel* line = FiscalPrinter().Line();
+    ASSERT_NE(line, nullptr);
+    receiptOpen = true;
+    registerLine.hangUp();
+    serveUntil([&] { return !line->isOpen(); });
+    ASSERT_FALSE(line->isOpen());
+    // Long enough for the switch to have gone off, were it not held.
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 300) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_TRUE(FiscalPrinterActive()) << "the driver went from under the receipt";
+    EXPECT_TRUE(switches->State(CounterDevice::FiscalPrinter).on);
+
+    receiptOpen = false;
+    serveUntil([&] { return !FiscalPrinterActive(); });
+    EXPECT_FALSE(FiscalPrinterActive());
+    EXPECT_FALSE(switches->State(CounterDevice::FiscalPrinter).on);
 }

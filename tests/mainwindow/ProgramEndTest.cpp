@@ -11,15 +11,19 @@
 #include "objdb/TableData.h"
 #include "objdb/TableObject.h"
 #include "TestEnvironment.h"
+#include "devices/simulators/RegisterSimulatorLine.h"
+#include "devices/simulators/RegisterSimulators.h"
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QThread>
 #include <QUuid>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -136,6 +140,13 @@ public:
             QThread::msleep(10);
         ASSERT_GT(prompts().size(), m_said) << "no question after " << line.toStdString() << ":\n"
                                             << log().join(u'\n').toStdString();
+    }
+    // One answer line, without waiting for what follows it.
+    void sayOnly(const QString& line)
+    {
+        const QByteArray bytes = (line + u'\n').toUtf8();
+        ASSERT_EQ(::write(m_pipe, bytes.constData(), size_t(bytes.size())), bytes.size()) << line.toStdString();
+        ++m_said;
     }
     // The question the program waits on.
     QString asked() const { return prompts().value(prompts().size() - 1); }
@@ -439,6 +450,90 @@ INSTANTIATE_TEST_SUITE_P(
                  "INPUT: [RowEditor] Pagamenti del Cliente:"},
         Shutdown{"SupplyWindowOnHangUp", SIGHUP, true, 7, "INPUT: [frmForniture] Articolo:"}),
     [](const ::testing::TestParamInfo<Shutdown>& info) { return std::string(info.param.name); });
+
+// ---- ended while a receipt goes to the register ----------------------------------------------------
+
+// The shop's register, played on a pseudo-terminal, counting what it hears; a slow one answers
+// each command only after a pause, so that an end requested then finds the program waiting
+// on the register.
+class CountingRegister final : public RegisterSimulator {
+public:
+    explicit CountingRegister(int pauseMs) : m_register(CreateRegisterSimulator(QStringLiteral("ellisse"))), m_pauseMs(pauseMs) {}
+    QString name() const override { return m_register->name(); }
+    int heard() const { return m_heard; }
+
+protected:
+    std::optional<Taken> take(QByteArray& pending) override
+    {
+        const qsizetype before = pending.size();
+        SimulatorOutput reply = m_register->answer(pending);
+        if (pending.size() == before) return std::nullopt;
+        Taken t{QByteArray(), reply};
+        if (!t.reply.isEmpty()) t.reply.first().delayMs += m_pauseMs;
+        ++m_heard;
+        return t;
+    }
+
+private:
+    std::shared_ptr<RegisterSimulator> m_register;
+    const int m_pauseMs;
+    std::atomic<int> m_heard{0};
+};
+
+struct ReceiptMoment {
+    const char* name;
+    int signalNumber;
+    int heard;     // what the register has heard when the end is requested
+    int pauseMs;   // before each of its answers
+};
+void PrintTo(const ReceiptMoment& m, std::ostream* os) { *os << m.name; }
+
+class EndedDuringAReceipt : public HeadlessCounter, public ::testing::WithParamInterface<ReceiptMoment> {};
+
+TEST_P(EndedDuringAReceipt, TheReceiptIsFinishedAndTheProgramEndsWithStatusZero)
+{
+    const ReceiptMoment& m = GetParam();
+    auto shop = std::make_shared<CountingRegister>(m.pauseMs);
+    RegisterSimulatorLine line(shop);
+    {
+        QSettings ini(m_home + QStringLiteral("/config/Mirtavolia/Mirtavolia.ini"), QSettings::IniFormat);
+        ini.setValue(QStringLiteral("Configuration/FiscalPrinterEnabled"), QStringLiteral("True"));
+        ini.setValue(QStringLiteral("FiscalPrinterParam/Type"), QStringLiteral("3"));
+        ini.setValue(QStringLiteral("FiscalPrinterParam/COMPortNumber"), QStringLiteral("1"));
+        ini.setValue(QStringLiteral("Devices/COM1"), line.devicePath());
+    }
+    int status = -1;
+    QStringList log;
+    {
+        Program program(m_home, saleLines().mid(0, 11), true);
+        ASSERT_TRUE(program.asked().startsWith(QLatin1String("INPUT: [RowEditor] Pagamenti del Cliente:")))
+            << program.asked().toStdString();
+        program.sayOnly(saleLines().at(11));
+        QElapsedTimer t;
+        t.start();
+        while (shop->heard() < m.heard && t.elapsed() < 30000) QThread::msleep(2);
+        ASSERT_GE(shop->heard(), m.heard) << program.log().join(u'\n').toStdString();
+        status = program.endWith(m.signalNumber);
+        log = program.log();
+    }
+    EXPECT_EQ(status, 0) << log.join(u'\n').toStdString();
+    EXPECT_FALSE(log.join(u'\n').contains(QLatin1String("Impossibile chiudere"))) << log.join(u'\n').toStdString();
+    // The receipt was not cut short: the register heard it to its end, the sale is whole.
+    EXPECT_GT(shop->heard(), m.heard);
+    EXPECT_EQ(rawRows(database(), QStringLiteral("SELECT Completato, ImportoVendita FROM Vendite")),
+              (QList<QVariantList>{{1, 51.0}}));
+    for (const char* key : {"MainLeft=", "MainTop=", "MainWidth=", "MainHeight="})
+        EXPECT_TRUE(settings().contains(QLatin1String(key))) << key;
+    EXPECT_FALSE(QFile::exists(database() + QStringLiteral("-wal"))) << "the database was closed";
+}
+
+INSTANTIATE_TEST_SUITE_P(Counter, EndedDuringAReceipt,
+                         ::testing::Values(ReceiptMoment{"TermAtTheFirstCommand", SIGTERM, 1, 0},
+                                           ReceiptMoment{"HangUpAtTheSecondCommand", SIGHUP, 2, 0},
+                                           ReceiptMoment{"TermAtTheFourthCommand", SIGTERM, 4, 0},
+                                           ReceiptMoment{"TermWhileASlowRegisterAnswersTheFirst", SIGTERM, 1, 150},
+                                           ReceiptMoment{"HangUpWhileASlowRegisterAnswersTheThird", SIGHUP, 3, 150}),
+                         [](const ::testing::TestParamInfo<ReceiptMoment>& info) { return std::string(info.param.name); });
 
 // With an answer file that is used up the main window waits as it always did; the system's
 // end still closes it properly.

@@ -13,12 +13,14 @@
 #include "mainwindow/frmMemo.h"
 #include <QAction>
 #include <QApplication>
+#include <QEventLoop>
 #include <QCloseEvent>
 #include <QFile>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <map>
@@ -216,6 +218,24 @@ TEST_F(MainWindowTest, AWindowThatWillNotCloseKeepsTheProgramOpen)
     EXPECT_TRUE(w.isVisible());
     EXPECT_TRUE(g_objDatabase);
     EXPECT_TRUE(iconShown);
+}
+
+// The system's end is not held by a window that refuses to close: the program ends all the
+// same, as the system asked.
+TEST_F(MainWindowTest, TheSystemsEndIsNotHeldByAWindowThatWillNotClose)
+{
+    openShop();
+    frmMain& w = window();
+    w.show();
+    Stubborn sale;
+    sale.show();
+    QEventLoop program;
+    QTimer::singleShot(0, &program, [&] { w.EndForSystem(); });
+    constexpr int kStillRunning = 7;
+    QTimer::singleShot(10000, &program, [&] { program.exit(kStillRunning); });
+    const int ended = program.exec();
+    setSystemEnding(false);
+    EXPECT_EQ(ended, 0) << "the program did not end";
 }
 
 TEST_F(MainWindowTest, SectionButtonsOpenTheirNodes)

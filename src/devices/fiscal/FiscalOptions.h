@@ -5,6 +5,8 @@
 #include "base/AppError.h"
 #include "base/Currency.h"
 #include "core/DeviceSettings.h"
+#include "FiscalPrinterFactory.h"
+#include "RegisterTypes.h"
 #include <QList>
 #include <QString>
 #include <cstdint>
@@ -19,14 +21,6 @@ struct RegisterChoice {
 const QList<RegisterChoice>& RegisterChoices();
 
 // Which settings the chosen type uses (nullopt: nothing chosen).
-struct RegisterControls {
-    bool port = false;          // the port list
-    bool portParameters = false;
-    bool timeout = false;
-    bool commandWait = false;
-    bool receiptOptions = false;   // department, description length, the check boxes
-    std::optional<int> fixedPort;  // the port the type always uses
-};
 RegisterControls RegisterControlsFor(std::optional<int32_t> type);
 
 // "INFORMAZIONI:" and what to check when the chosen register prints nothing; empty when
@@ -58,6 +52,7 @@ Currency SmallestAmount(int decimals);
 // amount on department 1 and a message line, then releases the register. False when no
 // driver stands for the type. A driver error reaches the caller with nothing more sent:
 // neither a void nor the release.
-[[nodiscard]] bool SendTestReceipt(int16_t decimals);
+// Settings the factory refuses are told in the result, for the dialog to show.
+[[nodiscard]] FiscalPrinterStart SendTestReceipt(int16_t decimals);
 // What the dialog shows for an error of the test receipt.
 QString TestReceiptErrorContext(const AppError& error);

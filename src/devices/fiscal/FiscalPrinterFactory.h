@@ -3,37 +3,27 @@
 // the configured type (FiscalPrinterParam.Type) and hands it its line parameters. Callers
 // reach the driver through FiscalPrinter(), which raises a clear "no driver" error instead
 // of handing out nothing.
+#include "RegisterTypes.h"
 #include "itfFiscalPrinter.h"
 #include <QString>
 #include <memory>
 #include <optional>
 
-// Register types (setting "Type").
-namespace RegisterType {
-constexpr int32_t None = -1;   // the options stored no choice
-constexpr int32_t CRF4600 = 0;
-constexpr int32_t RCHG600 = 1;
-constexpr int32_t RCHG1200 = 2;
-constexpr int32_t Ellisse = 3;
-constexpr int32_t EllisseExt = 4;
-constexpr int32_t SIDSmart = 5;
-constexpr int32_t RCHNucleo = 6;
-constexpr int32_t OmegaSAX = 7;
-constexpr int32_t DSProgress = 8;
-constexpr int32_t RCHG2000 = 9;
-constexpr int32_t Sarema = 10;
-constexpr int32_t SWEDA = 11;
-constexpr int32_t OlivettiELA = 12;
-constexpr int32_t NoLocalDriver = 99;   // receipts printed elsewhere: nothing here
-}
+// What InitFiscalPrinter made of the settings. It shows nothing itself: the window that
+// asked tells the operator the refusal.
+struct FiscalPrinterStart {
+    bool ok = false;   // the driver stands, or there was none to create
+    QString refusal;   // settings refused for a reason the operator must hear; empty otherwise
+    explicit operator bool() const { return ok; }
+};
 
 // Drops the driver in use (its line closes), then, unless `release`, creates the driver
-// of the configured type and passes it its parameters. True when the driver stands, or
-// when there is none to create (release, type 99). False for a type no register has, or a
-// line speed the RCH components refuse (after a warning). A driver that cannot start (a
-// port that does not open, a maker's component this system lacks) raises its error, and
+// of the configured type and passes it its parameters. Ok when the driver stands, or
+// when there is none to create (release, type 99). Not ok for a type no register has, or a
+// line speed the RCH components refuse (with the refusal's text). A driver that cannot start
+// (a port that does not open, a maker's component this system lacks) raises its error, and
 // no driver is left in use.
-bool InitFiscalPrinter(bool release);
+FiscalPrinterStart InitFiscalPrinter(bool release);
 
 // The driver in use. Raises AppError kObjectErrorBase + itfFiscalPrinter::kNoDriverCode
 // with a message for the operator when there is none; when the configured register could

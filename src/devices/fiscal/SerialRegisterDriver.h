@@ -55,6 +55,7 @@ public:
     void SendDisplay(const QString&) override {}
 
     SerialChannel& comm() { return *m_comm; }
+    SerialChannel* Line() override { return m_comm.get(); }
 
 protected:
     // `controlName` names the line in diagnostics; the line starts with DTR on, RTS off and

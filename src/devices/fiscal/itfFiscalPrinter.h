@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <optional>
 
+class SerialChannel;
+
 class itfFiscalPrinter {
 public:
     // A failed operation raises AppError with kObjectErrorBase plus its code, the driver's
@@ -40,6 +42,9 @@ public:
     // False for a register that cannot be told to void a receipt: CancelSession does
     // nothing, and what was sent of a failed receipt stays charged on it.
     virtual bool CanCancelSession() const { return true; }
+    // The serial line the driver talks on, for whoever must hear that it was lost; null for
+    // a register reached through its maker's software.
+    virtual SerialChannel* Line() { return nullptr; }
 
     // For cleanup paths (another error is already on its way): voids the open receipt
     // and never throws. Gives back what the void met, if it failed.

@@ -214,6 +214,15 @@ void PseudoTerminal::serve(Answer answer) {
     });
 }
 
+void PseudoTerminal::hangUp() {
+    stopServing();
+    std::lock_guard lock(m_sendMutex);
+    // Closing the controlling side hangs the device side up for every holder of it.
+    if (m_master >= 0)
+        ::close(m_master);
+    m_master = -1;
+}
+
 void PseudoTerminal::stopServing() {
     m_serving = false;
     if (m_server.joinable())

@@ -52,6 +52,11 @@ public:
     QByteArray receiveFor(int timeoutMs);                     // everything within the time
     QByteArray receiveUntilQuiet(int quietMs, int timeoutMs); // until nothing came for `quietMs`
 
+    // The line hangs up, as when the adapter of a serial device is pulled: this side closes,
+    // and the port reads an end of file from then on. Serving stops; nothing more is sent or
+    // received here.
+    void hangUp();
+
     // Plays the device on a thread of its own until stopServing() or destruction: `heard`
     // gets each piece the port sent, as it arrives, and may send() in answer. Do not call
     // the receive functions while serving.

@@ -94,13 +94,20 @@ TEST(RchLineCodes, SpeedAndDataBitsFromThePortSettings) {
     }
 }
 
-TEST_F(FactoryTest, AnRchSpeedTheComponentRefusesIsAWarningAndNoDriver) {
+// The factory shows nothing: it reports the refusal, and the window that asked shows it.
+TEST_F(FactoryTest, AnRchSpeedTheComponentRefusesIsReportedAndNoDriver) {
     start(3);
     settings().FiscalPrinterParam.Type = RegisterType::RCHG600;
     settings().FiscalPrinterParam.COMPortParam = QStringLiteral("14400,n,8,1");
-    EXPECT_FALSE(InitFiscalPrinter(false));
+    ui->clearLog();
+    const FiscalPrinterStart started = InitFiscalPrinter(false);
+    EXPECT_FALSE(started);
+    EXPECT_EQ(started.refusal, QStringLiteral("Velocita' imposta non valida (1200,2400,4800,9600 o 19200)"));
     EXPECT_FALSE(FiscalPrinterActive());
-    EXPECT_EQ(ui->prompts(), QStringList{QStringLiteral("Velocita' imposta non valida (1200,2400,4800,9600 o 19200)")});
+    EXPECT_EQ(ui->prompts(), QStringList());
+    // Types no register has are refused with nothing to tell.
+    settings().FiscalPrinterParam.Type = 13;
+    EXPECT_EQ(InitFiscalPrinter(false).refusal, QString());
 }
 
 TEST_F(FactoryTest, APortThatDoesNotOpenRaisesTheLineErrorAndLeavesNoDriver) {

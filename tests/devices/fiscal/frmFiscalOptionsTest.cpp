@@ -227,6 +227,20 @@ TEST_F(FiscalOptionsTest, AnErrorDuringTheTestReceiptLeavesTheRegisterAsTheFailu
     EXPECT_EQ(stored("Type"), QStringLiteral("12"));   // saved before the test
 }
 
+// Settings the register's factory refuses are shown by the dialog that asked for the test.
+TEST_F(FiscalOptionsTest, ALineSpeedTheRegisterRefusesIsShownByTheDialog) {
+    settings().FiscalPrinterParam.Type = RegisterType::RCHG600;
+    settings().FiscalPrinterParam.COMPortParam = QStringLiteral("14400,n,8,1");
+    frmFiscalOptions w;
+    ui->addAnswer(QStringLiteral("OK"));
+    w.Test();
+    const QStringList prompts = ui->prompts();
+    ASSERT_EQ(prompts.size(), 3);   // the beep, the question, the refusal
+    EXPECT_EQ(prompts[2], QStringLiteral("Velocita' imposta non valida (1200,2400,4800,9600 o 19200)"));
+    EXPECT_TRUE(fakes.calls().isEmpty());
+    EXPECT_FALSE(FiscalPrinterActive());
+}
+
 TEST_F(FiscalOptionsTest, ATestCancelledAtTheQuestionStoresAndSendsNothing) {
     settings().FiscalPrinterParam.Type = RegisterType::OlivettiELA;
     frmFiscalOptions w;

@@ -155,7 +155,7 @@ void frmFiscalOptions::typeChanged() {
     // A register of another type may not keep the line of the one in use. Loading the
     // dialog changes nothing.
     if (m_loaded)
-        InitFiscalPrinter(true);
+        (void)InitFiscalPrinter(true);
     EnableRegControls();
 }
 
@@ -229,7 +229,8 @@ void frmFiscalOptions::Test() {
     };
     try {
         Restore restore{this};
-        (void)SendTestReceipt(receiptDecimals());
+        const FiscalPrinterStart started = SendTestReceipt(receiptDecimals());
+        if (!started && !started.refusal.isEmpty()) ui().msgBox(started.refusal, Msg::Exclamation, g_strMsgTitle);
     } catch (const AppError& e) {
         ShowErrorDetails(e, TestReceiptErrorContext(e));
     }
