@@ -23,6 +23,7 @@
 #include "SideBySide.h"
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <memory>
@@ -146,6 +147,13 @@ RawQuery rawStatement(Database& db, const QString& path, const ViewQuery& q)
     JetTranslator jet(&schema);
     const QString whole = jet.translate(q.Statement(kRows, QString(), order));
 
+    // A condition or order on a computed column needs it computed for every row first.
+    static const QRegularExpression alias(QStringLiteral(R"(\bAS\s+\[?(\w+))"), QRegularExpression::CaseInsensitiveOption);
+    for (auto m = alias.globalMatch(q.Fields); m.hasNext();) {
+        const QRegularExpression name(QStringLiteral("\\b%1\\b").arg(m.next().captured(1)), QRegularExpression::CaseInsensitiveOption);
+        if (name.match(q.Where).hasMatch() || name.match(order).hasMatch())
+            return {whole, false};
+    }
     ViewQuery keys = q;
     keys.Fields = q.Table + QStringLiteral(".OID");
     QString keySql;
