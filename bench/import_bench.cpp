@@ -147,22 +147,42 @@ public:
     std::optional<TextSearch> searchText(const QString&, const QString&, bool) override { return std::nullopt; }
 };
 
+// The raw side's statements, prepared once on its connection.
+struct RawStatements {
+    explicit RawStatements(RawSqlite& raw)
+        : find(raw.prepare("SELECT OID, ValoreScorta, PrezzoAcquistoMedio FROM Articoli WHERE Codice = ?")),
+          insert(raw.prepare("INSERT INTO CaricoArticoli (OID, objParent, ImportoCarico, ValoreCarico, DataCarico, Progressivo) "
+                             "VALUES (?, ?, ?, ?, '2007-03-01 10:00:00', ?)")),
+          link(raw.prepare("INSERT INTO \"Forniture$Articoli\" (OwnerOID, MemberOID) VALUES (?, ?)")),
+          article(raw.prepare("UPDATE Articoli SET ValoreScorta = ?, PrezzoAcquisto = ?, PrezzoAcquistoMedio = ? WHERE OID = ?"))
+    {
+    }
+    sqlite3_stmt *find, *insert, *link, *article;
+};
+
+// The raw side's supplies, one each run, numbered on from the last one in the file: the
+// runs of every repetition add to the one file.
+qint64 nextRawSupply(RawSqlite& raw)
+{
+    sqlite3_stmt* last = raw.prepare("SELECT max(OID) FROM Forniture WHERE OID >= 990000000 AND OID < 999000000");
+    const qint64 supply = sqlite3_step(last) == SQLITE_ROW && sqlite3_column_type(last, 0) != SQLITE_NULL
+                              ? sqlite3_column_int64(last, 0) + 1
+                              : 990000001;
+    sqlite3_reset(last);
+    return supply;
+}
+
 // The raw side's work: every line of the file cut at the layout's positions, its article
 // found by code, a load line inserted and linked to a new supply, the article's stock, price
 // and average price updated; one transaction.
-bool rawImport(RawSqlite& raw, const QString& file, qint64 supply, qint64 firstOid)
+bool rawImport(RawSqlite& raw, const RawStatements& st, const QString& file, qint64 supply, qint64 firstOid)
 {
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly)) return false;
-    static sqlite3_stmt* find = nullptr;
-    static sqlite3_stmt *insert, *link, *article;
-    if (!find) {
-        find = raw.prepare("SELECT OID, ValoreScorta, PrezzoAcquistoMedio FROM Articoli WHERE Codice = ?");
-        insert = raw.prepare("INSERT INTO CaricoArticoli (OID, objParent, ImportoCarico, ValoreCarico, DataCarico, Progressivo) "
-                             "VALUES (?, ?, ?, ?, '2007-03-01 10:00:00', ?)");
-        link = raw.prepare("INSERT INTO \"Forniture$Articoli\" (OwnerOID, MemberOID) VALUES (?, ?)");
-        article = raw.prepare("UPDATE Articoli SET ValoreScorta = ?, PrezzoAcquisto = ?, PrezzoAcquistoMedio = ? WHERE OID = ?");
-    }
+    sqlite3_stmt* find = st.find;
+    sqlite3_stmt* insert = st.insert;
+    sqlite3_stmt* link = st.link;
+    sqlite3_stmt* article = st.article;
     raw.exec("BEGIN");
     raw.exec(QStringLiteral("INSERT INTO Forniture (OID, ImportoAcquisto, DataFornitura) VALUES (%1, 0, '2007-03-01 10:00:00')")
                  .arg(supply).toUtf8().constData());
@@ -211,8 +231,8 @@ void BM_ImportDeliveryFile100k(benchmark::State& state)
     setUiServices(answers);
     NoOperator nobody;
     RawSqlite raw(s.engine->Path());
+    const RawStatements statements(raw);
     SideBySide compare;
-    qint64 rawSupply = 990000000;
     for (auto _ : state) {
         auto supply = s.db->Tables().Item("Forniture")->Select("OID = 0");
         supply->NewRow();
@@ -232,9 +252,9 @@ void BM_ImportDeliveryFile100k(benchmark::State& state)
         rows->Requery();
         if (rows->RowCount() != kLines)
             state.SkipWithError("not every row reached the supply");
-        ++rawSupply;
+        const qint64 rawSupply = nextRawSupply(raw);
         bool rawDone = false;
-        compare.raw([&] { rawDone = rawImport(raw, file, rawSupply, rawSupply * 1000000); });
+        compare.raw([&] { rawDone = rawImport(raw, statements, file, rawSupply, (rawSupply - 990000000) * 1000000000); });
         if (!rawDone) state.SkipWithError("the raw import missed lines");
     }
     setUiServices(nullptr);

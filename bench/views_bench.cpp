@@ -2,9 +2,9 @@
 // report of the catalogue (and of the table nodes with a view of their own), opened as the
 // window opens them, over 100,000 articles, 1,000,000 sale lines and 100,000 load lines.
 // Target: each under 50 ms. Beside each, turn about, plain SQLite reads the same 100 rows
-// (the view's own query as the library translates it, its rows in the same order, every
-// column read) on a connection opened with the library's settings: `ratio` is the library's
-// cost. The /cold variants open the view first thing on a connection just opened, as after
+// (as someone writing SQLite by hand would: the page's keys first, then the joins; its rows
+// in the same order, every column read) on a connection opened with the library's
+// settings: `ratio` is the library's cost. The /cold variants open the view first thing on a connection just opened, as after
 // a start of the program, on both sides.
 #include "BenchShop.h"
 #include "data/DB.h"
@@ -23,6 +23,7 @@
 #include "SideBySide.h"
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <memory>
@@ -127,14 +128,56 @@ int firstRows(Database& db, const ViewQuery& q)
     return cells;
 }
 
-// The view's query in SQLite's words, as the library translates it: its first 100 rows in
-// the order the window shows them (its sort or query order, then the key).
-QString rawStatement(Database& db, const ViewQuery& q)
+// The view's first 100 rows as someone writing SQLite by hand would ask for them, in the
+// order the window shows them (its sort or query order, then the key): the keys of the page
+// first, found on the view's table by its condition and order, then the joins and the
+// computed columns for those rows alone. A view whose condition or order reads a column it
+// computes has no such keys: its whole query, as the library translates it, runs instead
+// (`keys_first` says which).
+struct RawQuery {
+    QString sql;
+    bool keysFirst = false;
+};
+
+RawQuery rawStatement(Database& db, const QString& path, const ViewQuery& q)
 {
     QString order = !q.Sort.trimmed().isEmpty() ? q.Sort : q.Order;
     order = order.trimmed().isEmpty() ? QStringLiteral("OID") : order + QStringLiteral(",OID");
     objdb::DatabaseJetSchema schema(db);
-    return JetTranslator(&schema).translate(q.Statement(kRows, QString(), order));
+    JetTranslator jet(&schema);
+    const QString whole = jet.translate(q.Statement(kRows, QString(), order));
+
+    // A condition or order on a computed column needs it computed for every row first.
+    static const QRegularExpression alias(QStringLiteral(R"(\bAS\s+\[?(\w+))"), QRegularExpression::CaseInsensitiveOption);
+    for (auto m = alias.globalMatch(q.Fields); m.hasNext();) {
+        const QRegularExpression name(QStringLiteral("\\b%1\\b").arg(m.next().captured(1)), QRegularExpression::CaseInsensitiveOption);
+        if (name.match(q.Where).hasMatch() || name.match(order).hasMatch())
+            return {whole, false};
+    }
+    ViewQuery keys = q;
+    keys.Fields = q.Table + QStringLiteral(".OID");
+    QString keySql;
+    try {
+        keySql = jet.translate(keys.Statement(kRows, QString(), order));
+    } catch (const std::exception&) {
+        return {whole, false};
+    }
+    // The page's keys take the place of a stand-in the translation leaves as it is.
+    const QString standIn = QStringLiteral("-918273645");
+    ViewQuery page = q;
+    page.Where = q.Table + QStringLiteral(".OID IN (") + standIn + QStringLiteral(")");
+    QString pageSql = jet.translate(page.Statement(0, QString(), order));
+    if (pageSql.count(standIn) != 1)
+        return {whole, false};
+    pageSql.replace(standIn, keySql);
+    try {
+        RawSqlite probe(path);
+        RegisterJetFunctions(probe.handle());
+        (void)probe.prepare(pageSql);
+    } catch (const std::runtime_error&) {
+        return {whole, false};
+    }
+    return {pageSql, true};
 }
 
 int rawFirstRows(sqlite3_stmt* st)
@@ -182,7 +225,8 @@ void BM_View(benchmark::State& state, const char* key, Dates mode, bool withAnsw
     ViewQueryBuilder builder(*s.db, dialogs, dates);
     const ViewQuery q = builder.Build(ViewRequest{ViewNode{key, key}, "", "", "", ""}, ShownView{});
     const QString path = s.engine->Path();
-    const QString rawSql = rawStatement(*s.db, q);
+    const RawQuery rawQuery = rawStatement(*s.db, path, q);
+    const QString& rawSql = rawQuery.sql;
     RawSqlite warmRaw(path);
     RegisterJetFunctions(warmRaw.handle());
     sqlite3_stmt* warmStatement = cold ? nullptr : warmRaw.prepare(rawSql);
@@ -211,9 +255,10 @@ void BM_View(benchmark::State& state, const char* key, Dates mode, bool withAnsw
     }
     compare.report(state);
     state.counters["cells"] = cells;
+    state.counters["keys_first"] = rawQuery.keysFirst ? 1 : 0;
     if (cells == 0) state.SkipWithError("the view read no rows");
     else if (!cold && compare.projectMedian() >= 50) state.SkipWithError("the first rows took 50 ms or more");
-    (void)rawCells;
+    if (cells != 0 && rawCells == 0) state.SkipWithError("the raw side read no rows");
 }
 
 void registerViews()

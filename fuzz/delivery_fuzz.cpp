@@ -204,7 +204,8 @@ void checkTable(const DeliveryTable& table)
 
 // A record kept as read: every field lies within its line, or the column is empty because
 // the line is too short for it.
-void checkRecord(const DeliveryTable& table, qsizetype row, const QString& line, const DeliveryLayout& layout)
+void checkRecord(const DeliveryTable& table, qsizetype row, const QString& line, const DeliveryLayout& layout,
+                 LineEncoding encoding)
 {
     for (const LayoutField& f : layout.fields) {
         const int c = table.indexOf(f.name);
@@ -219,7 +220,7 @@ void checkRecord(const DeliveryTable& table, qsizetype row, const QString& line,
                                     .arg(f.name).arg(f.position).arg(f.length).arg(shown(v), line));
         if (empty || table.column(c).kind != DeliveryTable::Kind::Text) continue;
         const QString text = v.toString();
-        const QString window = line.mid(start, width);
+        const QString window = laidOutText(QStringView(line).mid(start, width), encoding);
         if (!window.contains(text) || text.startsWith(u' ') || text.endsWith(u' '))
             fuzzsupport::broken(QStringLiteral("field <%1> reads <%2> from <%3>").arg(f.name, text, window));
     }
@@ -265,8 +266,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
 
     QStringList lines;
+    LineEncoding encoding = LineEncoding::SingleByte;
     {
         DeliveryLineSource source(s.deliveryFile);
+        encoding = source.encoding();
         QString line;
         while (source.next(line)) {
             if (line.contains(u'\r') || line.contains(u'\n'))
@@ -286,8 +289,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // The lines whose records were complete: all of them, or those before the failing one.
     const qsizetype done = failedAt < 0 ? lines.size() : std::max<qsizetype>(failedAt - 1, 0);
     QStringList kept;
+    const std::vector<LineSelection> selections = layout.laidOutSelections(encoding);
     for (qsizetype i = 0; i < done; ++i)
-        if (layout.keepsLine(lines[i])) kept << lines[i];
+        if (DeliveryLayout::keeps(lines[i], selections)) kept << lines[i];
     if (filter == KeepNone && table.rowCount() != 0)
         fuzzsupport::broken(QStringLiteral("a filter that keeps nothing kept %1 records").arg(table.rowCount()));
     if (table.rowCount() > kept.size())
@@ -295,7 +299,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (filter == KeepAll || filter == WriteBack) {
         if (table.rowCount() != kept.size())
             fuzzsupport::broken(QStringLiteral("%1 records from %2 kept lines").arg(table.rowCount()).arg(kept.size()));
-        for (qsizetype r = 0; r < table.rowCount(); ++r) checkRecord(table, r, kept[r], layout);
+        for (qsizetype r = 0; r < table.rowCount(); ++r) checkRecord(table, r, kept[r], layout, encoding);
     }
 
     const qsizetype rows = table.rowCount();

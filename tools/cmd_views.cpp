@@ -10,7 +10,8 @@
 #include "operations/SectionTree.h"
 #include "operations/ViewDialogs.h"
 #include "operations/ViewQueryBuilder.h"
-#include "operations/ViewRows.h"
+#include "objdb/TableData.h"
+#include "operations/DetailView.h"
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <memory>
@@ -83,6 +84,7 @@ QString cellText(const QVariant& v)
 {
     if (!v.isValid() || v.isNull()) return QString();
     if (v.typeId() == QMetaType::Double) return QString::number(v.toDouble(), 'g', 15);
+    if (v.typeId() == QMetaType::QDateTime) return v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     QString s = v.toString();
     s.replace(u'\t', QStringLiteral("\\t"));
     s.replace(u'\r', QStringLiteral("\\r"));
@@ -182,12 +184,17 @@ int viewquery(const QStringList& args)
     mvtool::out(QStringLiteral("Jet: ") + q.Statement());
     if (runPath.isEmpty()) return 0;
 
-    const ViewRows rows(*o.db, q);
-    const ViewRows::Page page = rows.First(top);
-    mvtool::out(page.columns.join(u'\t'));
-    for (const QVariantList& row : page.rows) {
-        QStringList cells;
-        for (const QVariant& v : row) cells << cellText(v);
+    // The rows as the window's grid reads them, through the data set it opens: the view's
+    // whole text, run as one statement, can take far longer than the window does.
+    const std::unique_ptr<TableData> rows = OpenView(*o.db, q);
+    const std::vector<FieldInfo> fields = rows->GetFieldInfos();
+    QStringList header{QStringLiteral("OID")};
+    for (const FieldInfo& f : fields) header << f.Name;
+    mvtool::out(header.join(u'\t'));
+    int shown = 0;
+    for (rows->MoveFirst(); !rows->IsEOF() && (top <= 0 || shown < top); rows->MoveNext(), ++shown) {
+        QStringList cells{QString::number(rows->GetOID())};
+        for (const FieldInfo& f : fields) cells << cellText(rows->GetValue(f.Name));
         mvtool::out(cells.join(u'\t'));
     }
     return 0;

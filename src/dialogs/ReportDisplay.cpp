@@ -1,6 +1,7 @@
 #include "ReportDisplay.h"
 #include "report/ReportOutput.h"
 #include "widgets/ModalDialog.h"
+#include "core/ReportKey.h"
 #include "core/SystemHelpers.h"
 #include "objdb/Definitions.h"
 #include "objdb/TableData.h"
@@ -104,17 +105,17 @@ void setReportRunner(ReportRunner runner) { runnerSlot() = std::move(runner); }
 void setReportBrowserExport(ReportBrowserExport exporter) { browserSlot() = std::move(exporter); }
 
 QString ReportLayoutName(const QString& table, const QString& section) {
+    const std::optional<ReportKey> report = ReportNamed(section);
     if (table == QStringLiteral("Articoli")) {
-        if (section == QStringLiteral("Inventario Magazzino")) return QStringLiteral("drInventarioMagazzino");
-        if (section == QStringLiteral("Ricalcolo Imponibile Magazzino") || section == QStringLiteral("Imponibile Magazzino"))
-            return QStringLiteral("drImponibileMagazzino");
+        if (report == ReportKey::Inventory) return QStringLiteral("drInventarioMagazzino");
+        if (report == ReportKey::StockAtDate || report == ReportKey::StockTaxable) return QStringLiteral("drImponibileMagazzino");
         return QStringLiteral("drArticoli");
     }
     if (table == QStringLiteral("Forniture")) return QStringLiteral("drForniture");
     if (table == QStringLiteral("Vendite")) return QStringLiteral("drVendite");
     if (table == QStringLiteral("ScaricoArticoli")) {
-        if (section == QStringLiteral("Articoli Venduti")) return QStringLiteral("drArticoliVenduti");
-        if (section == QStringLiteral("Imponibile Vendite")) return QStringLiteral("drImponibileVendite");
+        if (report == ReportKey::Sold) return QStringLiteral("drArticoliVenduti");
+        if (report == ReportKey::SalesTaxable) return QStringLiteral("drImponibileVendite");
         return QString();
     }
     if (table == QStringLiteral("Clienti")) return QStringLiteral("drClienti");

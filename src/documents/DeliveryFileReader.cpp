@@ -13,33 +13,56 @@ namespace {
 const QString kSource = QStringLiteral("DeliveryFileReader");
 constexpr qint64 kChunk = 64 * 1024;
 
-// Windows-1252 at 0x80..0x9F; the rest of the 8-bit range is Latin-1.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+// Whether bytes given piece after piece are UTF-8: no byte that UTF-8 never writes, no
+// sequence cut short, none written longer than needed, no surrogate, nothing past U+10FFFF.
+class Utf8Check {
+public:
+    void feed(QByteArrayView bytes)
+    {
+        for (char byte : bytes) {
+            if (m_bad)
+                return;
+            const unsigned char c = static_cast<unsigned char>(byte);
+            if (m_need > 0) {
+                m_bad = c < m_low || c > m_high;
+                m_low = 0x80;
+                m_high = 0xBF;
+                --m_need;
+            } else if (c >= 0x80) {
+                start(c);
+            }
+        }
+    }
+    bool valid() const { return !m_bad && m_need == 0; }
+
+private:
+    void start(unsigned char c)
+    {
+        if (c >= 0xC2 && c <= 0xDF) {
+            m_need = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            m_need = 2;
+            if (c == 0xE0)
+                m_low = 0xA0;
+            else if (c == 0xED)
+                m_high = 0x9F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            m_need = 3;
+            if (c == 0xF0)
+                m_low = 0x90;
+            else if (c == 0xF4)
+                m_high = 0x8F;
+        } else {
+            m_bad = true;
+        }
+    }
+
+    int m_need = 0;
+    unsigned char m_low = 0x80, m_high = 0xBF;
+    bool m_bad = false;
 };
 
-QString decodeLine(QByteArrayView bytes)
-{
-    bool ascii = true;
-    for (char c : bytes)
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            ascii = false;
-            break;
-        }
-    if (ascii)
-        return QString::fromLatin1(bytes);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(bytes);
-    if (!utf8.hasError())
-        return text;
-    text.resize(bytes.size());
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(bytes[i]);
-        text[i] = (c >= 0x80 && c < 0xA0) ? QChar(kCp1252High[c - 0x80]) : QChar(c);
-    }
-    return text;
-}
+const QByteArray kUtf8Mark = QByteArrayLiteral("\xEF\xBB\xBF");
 
 // Blanks only, as fixed-width files pad with them.
 QStringView trimBlanks(QStringView text)
@@ -72,20 +95,33 @@ bool keeps(const vbs::Variant& result)
 
 DeliveryLineSource::DeliveryLineSource(const QString& path) : m_file(path)
 {
-    if (!m_file.open(QIODevice::ReadOnly)) {
+    auto unreadable = [&] {
         const bool missing = !QFileInfo::exists(path);
-        throw AppError(missing ? AppError::kFileNotFound : 75, kSource,
-                       missing ? QStringLiteral("File non trovato: %1").arg(path)
-                               : QStringLiteral("Impossibile aprire il file %1: %2").arg(path, m_file.errorString()));
-    }
+        return AppError(missing ? AppError::kFileNotFound : 75, kSource,
+                        missing ? QStringLiteral("File non trovato: %1").arg(path)
+                                : QStringLiteral("Impossibile aprire il file %1: %2").arg(path, m_file.errorString()));
+    };
+    if (!m_file.open(QIODevice::ReadOnly))
+        throw unreadable();
     m_bytes = m_file.read(kChunk);
-    if (m_bytes.startsWith("\xEF\xBB\xBF")) {
-        m_pos = 3;
-    } else if (m_bytes.startsWith("\xFF\xFE") || m_bytes.startsWith("\xFE\xFF")) {
+    if (m_bytes.startsWith("\xFF\xFE") || m_bytes.startsWith("\xFE\xFF")) {
+        m_encoding = LineEncoding::Utf16;
         m_wide.emplace(m_bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
         m_text = (*m_wide)(QByteArrayView(m_bytes).sliced(2));
         m_bytes.clear();
+        return;
     }
+    // The encoding is the whole file's: read it through once (up to its Ctrl+Z) first.
+    Utf8Check check;
+    for (QByteArray piece = m_bytes; !piece.isEmpty() && check.valid(); piece = m_file.read(kChunk)) {
+        const qsizetype end = piece.indexOf('\x1A');
+        check.feed(end < 0 ? QByteArrayView(piece) : QByteArrayView(piece).first(end));
+        if (end >= 0)
+            break;
+    }
+    m_encoding = check.valid() ? LineEncoding::Utf8 : LineEncoding::SingleByte;
+    if (m_file.pos() > m_bytes.size() && !m_file.seek(m_bytes.size()))
+        throw unreadable();
 }
 
 bool DeliveryLineSource::fill()
@@ -134,7 +170,7 @@ bool DeliveryLineSource::nextEightBit(QString& line)
         if (i < m_bytes.size()) {
             const char end = m_bytes[i];
             const QByteArrayView raw(m_bytes.constData() + m_pos, i - m_pos);
-            line = decodeLine(raw);
+            giveOut(raw, line);
             m_pos = i + 1;
             if (end == '\x1A') {
                 m_atEnd = true;
@@ -148,12 +184,19 @@ bool DeliveryLineSource::nextEightBit(QString& line)
             m_atEnd = true;
             if (m_pos >= m_bytes.size())
                 return false;
-            line = decodeLine(QByteArrayView(m_bytes).sliced(m_pos));
+            giveOut(QByteArrayView(m_bytes).sliced(m_pos), line);
             m_pos = m_bytes.size();
             return true;
         }
         scanned = m_pos + done;
     }
+}
+
+void DeliveryLineSource::giveOut(QByteArrayView bytes, QString& line) const
+{
+    line = QString::fromLatin1(bytes);
+    if (bytes.contains(kUtf8Mark))
+        line.remove(QString::fromLatin1(kUtf8Mark));
 }
 
 bool DeliveryLineSource::nextWide(QString& line)
@@ -170,7 +213,7 @@ bool DeliveryLineSource::nextWide(QString& line)
         while (i < m_text.size() && m_text[i] != u'\r' && m_text[i] != u'\n')
             ++i;
         if (i < m_text.size()) {
-            line = m_text.mid(m_textPos, i - m_textPos);
+            line = m_text.mid(m_textPos, i - m_textPos).remove(QChar(0xFEFF));
             m_skipLf = m_text[i] == u'\r';
             m_textPos = i + 1;
             return true;
@@ -180,7 +223,7 @@ bool DeliveryLineSource::nextWide(QString& line)
             m_atEnd = true;
             if (m_textPos >= m_text.size())
                 return false;
-            line = m_text.mid(m_textPos);
+            line = m_text.mid(m_textPos).remove(QChar(0xFEFF));
             m_textPos = m_text.size();
             return true;
         }
@@ -209,13 +252,15 @@ QString DeliveryReadError::messageText() const
 
 DeliveryFileReader::DeliveryFileReader(const DeliveryLayout& layout, const Database* db) : m_layout(layout), m_db(db) {}
 
-QVariant DeliveryFileReader::fieldValue(QStringView line, const LayoutField& field, DeliveryTable::Kind kind) const
+QVariant DeliveryFileReader::fieldValue(QStringView line, LineEncoding encoding, const LayoutField& field,
+                                        DeliveryTable::Kind kind) const
 {
     using Kind = DeliveryTable::Kind;
     if (field.position <= 0 || field.position - 1 > line.size() ||
         line.size() < qsizetype(field.position) + field.length - 1)
         return QVariant();
-    const QStringView piece = trimBlanks(line.mid(field.position - 1, std::max(field.length, 0)));
+    const QString text = laidOutText(line.mid(field.position - 1, std::max(field.length, 0)), encoding);
+    const QStringView piece = trimBlanks(text);
     if (kind == Kind::Text)
         return piece.toString();
     if (piece.isEmpty())
@@ -284,6 +329,7 @@ void DeliveryFileReader::read(const QString& path, DeliveryTable& table, ImportL
         const vbs::VariantList args{vbs::Variant(std::static_pointer_cast<vbs::ScriptObject>(record))};
 
         DeliveryLineSource source(path);
+        const std::vector<LineSelection> selections = m_layout.laidOutSelections(source.encoding());
         loop->start();
         ProgressPace shown(source.size()), stop(source.size());
         QString line;
@@ -300,11 +346,11 @@ void DeliveryFileReader::read(const QString& path, DeliveryTable& table, ImportL
                 m_stopped = true;
                 break;
             }
-            if (!m_layout.keepsLine(line))
+            if (!DeliveryLayout::keeps(line, selections))
                 continue;
             std::fill(values.begin(), values.end(), QVariant());
             for (const auto& [field, column] : placed)
-                values[size_t(column)] = fieldValue(line, *field, table.column(column).kind);
+                values[size_t(column)] = fieldValue(line, source.encoding(), *field, table.column(column).kind);
             for (size_t c = 0; c < cells.size(); ++c)
                 cells[c]->setValue(scriptValue(values[c]));
             if (!keeps(engine.run(QStringLiteral("FilterRow"), args)))

@@ -5,9 +5,23 @@
 // goes back to the database for them.
 #include <QString>
 #include <QStringView>
+#include <optional>
 #include <vector>
 
 class TableData;
+
+// The one encoding of a delivery file's text. A layout places its fields by byte, as in the
+// shop's single-byte files, where a character is a byte: a line is cut at those places
+// before anything is decoded, so a letter written in two bytes never moves the fields after
+// it. In a UTF-16 file a place is a character.
+enum class LineEncoding { SingleByte, Utf8, Utf16 };
+
+// A line as laid out: a character for each byte of the file (for UTF-16, for each character).
+// A piece cut from it made text in the file's encoding (Windows-1252 for single-byte files).
+QString laidOutText(QStringView laidOut, LineEncoding encoding);
+// A text as it stands in a laid-out line of that encoding; none when the encoding cannot
+// write it.
+std::optional<QString> laidOutForm(QStringView text, LineEncoding encoding);
 
 struct LayoutField {
     QString name;              // the column of the read table and the article field it feeds
@@ -39,6 +53,10 @@ struct DeliveryLayout {
     static DeliveryLayout fromRow(TableData& layout);
 
     // The line passes the selections: no exclude rule matches it and, when there are
-    // include rules, one of them does.
-    bool keepsLine(QStringView line) const;
+    // include rules, one of them does. The line and the rules' texts in one form.
+    bool keepsLine(QStringView line) const { return keeps(line, selections); }
+    static bool keeps(QStringView line, const std::vector<LineSelection>& selections);
+    // The selections as they match laid-out lines of that encoding: each text in the
+    // file's bytes; a text the encoding cannot write matches no line.
+    std::vector<LineSelection> laidOutSelections(LineEncoding encoding) const;
 };

@@ -1,4 +1,5 @@
 #include "ReportCatalogue.h"
+#include "core/ReportKey.h"
 #include "objdb/Database.h"
 #include "DateSelection.h"
 #include "objdb/TableData.h"
@@ -6,18 +7,6 @@
 #include "ViewDialogs.h"
 
 namespace {
-
-const QString kUnderStock = QStringLiteral("Articoli Sottoscorta");
-const QString kSold = QStringLiteral("Articoli Venduti");
-const QString kStockTaxable = QStringLiteral("Imponibile Magazzino");
-const QString kStockAtDate = QStringLiteral("Ricalcolo Imponibile Magazzino");
-const QString kBySupplier = QStringLiteral("Articoli Fornitore");
-const QString kInventory = QStringLiteral("Inventario Magazzino");
-const QString kVarious = QStringLiteral("Articoli Vari");
-const QString kSupplies = QStringLiteral("Lista Forniture");
-const QString kPaid = QStringLiteral("Forniture pagate");
-const QString kUnpaid = QStringLiteral("Forniture non pagate");
-const QString kVouchers = QStringLiteral("Lista Buoni");
 
 const QString kUnderStockCondition = QStringLiteral("ScortaMinima > ValoreScorta AND PrezzoVendita > 0");
 const QString kInStockCondition = QStringLiteral("ValoreScorta > 0 AND PrezzoVendita > 0");
@@ -71,14 +60,34 @@ void stockAtDate(ReportCatalogue::Context& c, ViewQuery& q)
 
 }  // namespace
 
-const QStringList& ReportCatalogue::ReportKeys()
+namespace {
+// The catalogue's entry of a node's key: the reports of the tree.
+std::optional<ReportKey> entryOf(const QString& key)
 {
-    static const QStringList keys{kUnderStock, kSold,    kStockTaxable, kStockAtDate, kBySupplier, kInventory,
-                                  kVarious,    kSupplies, kPaid,        kUnpaid,      kVouchers};
+    const std::optional<ReportKey> report = ReportNamed(key);
+    return report == ReportKey::SalesTaxable ? std::nullopt : report;
+}
+// A table's own node: the table, but for the two whose view is not the plain table.
+void tableView(const QString& table, ViewQuery& q)
+{
+    q.Table = table;
+    if (table == QLatin1String("Forniture")) {
+        q.Fields = kSupplyFields;
+    } else if (table == QLatin1String("Ricevute")) {
+        q.Sort = QStringLiteral("AnnoRiferimento,Numero");
+    }
+}
+}  // namespace
+
+QStringList ReportCatalogue::ReportKeys()
+{
+    QStringList keys;
+    for (ReportKey report : AllReportKeys())
+        if (report != ReportKey::SalesTaxable) keys << ReportCaption(report);
     return keys;
 }
 
-bool ReportCatalogue::IsReport(const QString& key) { return ReportKeys().contains(key, Qt::CaseSensitive); }
+bool ReportCatalogue::IsReport(const QString& key) { return entryOf(key).has_value(); }
 
 QString ReportCatalogue::SoldCost()
 {
@@ -144,50 +153,62 @@ void ReportCatalogue::Fill(const QString& key, Context& c, ViewQuery& q)
     q.Fields.clear();
     q.Where.clear();
     q.Sort.clear();
-    if (key == kUnderStock) {
+    const std::optional<ReportKey> report = entryOf(key);
+    if (!report) {
+        tableView(key, q);
+        ApplyTableEffects(key, q);
+        return;
+    }
+    switch (*report) {
+    case ReportKey::UnderStock:
         q.Table = QStringLiteral("Articoli");
         q.Where = supplierCondition(c, q);
         q.Where = q.Where.trimmed().isEmpty() ? kUnderStockCondition : q.Where + QStringLiteral(" AND ") + kUnderStockCondition;
-    } else if (key == kSold) {
+        break;
+    case ReportKey::Sold:
         q.Table = QStringLiteral("ScaricoArticoli");
         q.Fields = QStringLiteral("*, CodiciIva.Percentuale, (") + SoldCost() + QStringLiteral(") AS Costo, (") +
                    SoldProfit() + QStringLiteral(") AS Guadagno");
-    } else if (key == kStockTaxable) {
+        break;
+    case ReportKey::StockTaxable:
         q.Table = QStringLiteral("Articoli");
         q.Fields = QStringLiteral("*, (") + StockTaxable() + QStringLiteral(") AS Imponibile, (") + StockVat() +
                    QStringLiteral(") AS ImportoIVA");
         q.Where = kInStockCondition;
-    } else if (key == kStockAtDate) {
+        break;
+    case ReportKey::StockAtDate:
         stockAtDate(c, q);
-    } else if (key == kBySupplier) {
+        break;
+    case ReportKey::BySupplier:
         q.Table = QStringLiteral("Articoli");
         q.Where = supplierCondition(c, q);
-    } else if (key == kInventory) {
+        break;
+    case ReportKey::Inventory:
         q.Table = QStringLiteral("Articoli");
         q.Fields = QStringLiteral("*, (") + StockValue() + QStringLiteral(") AS Valore, (") + StockCost() +
                    QStringLiteral(") AS Costo, (") + StockProfit() + QStringLiteral(") AS Guadagno");
         q.Where = kInStockCondition;
-    } else if (key == kVarious) {
+        break;
+    case ReportKey::Various:
         q.Table = QStringLiteral("Articoli");
         q.Where = QStringLiteral("PrezzoVendita = 0");
-    } else if (key == kSupplies) {
+        break;
+    case ReportKey::Supplies:
         q.Table = QStringLiteral("Forniture");
         q.Fields = kSupplyFields;
-    } else if (key == kPaid || key == kUnpaid) {
+        break;
+    case ReportKey::PaidSupplies:
+    case ReportKey::UnpaidSupplies:
         q.Table = QStringLiteral("Forniture");
         q.Fields = kSupplyFields;
-        q.Where = paymentCondition(c, q, key == kPaid);
-    } else if (key == kVouchers) {
+        q.Where = paymentCondition(c, q, report == ReportKey::PaidSupplies);
+        break;
+    case ReportKey::Vouchers:
         q.Table = QStringLiteral("BuoniClienti");
         q.Fields = QStringLiteral("*,Clienti.Descrizione As Cliente");
-    } else if (key == QLatin1String("Forniture")) {
-        q.Table = QStringLiteral("Forniture");
-        q.Fields = kSupplyFields;
-    } else if (key == QLatin1String("Ricevute")) {
-        q.Table = QStringLiteral("Ricevute");
-        q.Sort = QStringLiteral("AnnoRiferimento,Numero");
-    } else {
-        q.Table = key;
+        break;
+    case ReportKey::SalesTaxable:   // not an entry
+        break;
     }
     ApplyTableEffects(key, q);
 }
@@ -200,7 +221,7 @@ void ReportCatalogue::ApplyTableEffects(const QString& key, ViewQuery& q)
         q.DateField = QStringLiteral("DataVendita");
         q.EnableFiscalPrint = true;
     } else if (t == QLatin1String("Forniture")) {
-        if (key == kSupplies || key == QLatin1String("Forniture")) q.DateField = QStringLiteral("DataFornitura");
+        if (entryOf(key) == ReportKey::Supplies || key == QLatin1String("Forniture")) q.DateField = QStringLiteral("DataFornitura");
         q.EnablePrintLabel = true;
     } else if (t == QLatin1String("CaricoArticoli")) {
         q.DateField = QStringLiteral("DataCarico");

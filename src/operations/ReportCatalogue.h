@@ -21,8 +21,8 @@ public:
         QDate today;                  // the paid/unpaid supplies start on its month
     };
 
-    // The report titles, in the order the keys are tried.
-    static const QStringList& ReportKeys();
+    // The captions of the reports the catalogue builds a view for.
+    static QStringList ReportKeys();
     static bool IsReport(const QString& key);   // exact comparison: case and blanks count
 
     // Sets Table, Fields, Where, Sort and, where the entry has them, the title and

@@ -1,4 +1,5 @@
 #include "SectionTree.h"
+#include "core/ReportKey.h"
 #include "objdb/Database.h"
 #include "objdb/TableObject.h"
 
@@ -17,9 +18,9 @@ public:
         const QString key = QString::fromLatin1(name);
         return node(Kind::Table, parent, key, m_db.Tables().Item(key)->Caption(), image);
     }
-    int report(int parent, const char* title)
+    int report(int parent, ReportKey report)
     {
-        const QString key = QString::fromUtf8(title);
+        const QString key = ReportCaption(report);
         return node(Kind::Report, parent, key, key, "ReportElement");
     }
     int connections(int parent) { return node(Kind::Connections, parent, m_db.ConnectionsName(), "Connessioni", "Archive"); }
@@ -59,23 +60,23 @@ void BuildSectionTree(Database& db, const SectionTreeOptions& options, const std
     b.table(registry, "Articoli", "Article");
 
     const int reports = b.section("Liste / Stampe", "Report");
-    b.report(reports, "Articoli Sottoscorta");
-    b.report(reports, "Articoli Fornitore");
-    b.report(reports, "Articoli Venduti");
+    b.report(reports, ReportKey::UnderStock);
+    b.report(reports, ReportKey::BySupplier);
+    b.report(reports, ReportKey::Sold);
     // The inventory comes and goes with the supply payments, not with a stock setting.
-    if (options.usePagamentoForniture) b.report(reports, "Inventario Magazzino");
-    const int supplies = b.report(reports, "Lista Forniture");
+    if (options.usePagamentoForniture) b.report(reports, ReportKey::Inventory);
+    const int supplies = b.report(reports, ReportKey::Supplies);
     if (options.usePagamentoForniture) {
-        b.report(supplies, "Forniture pagate");
-        b.report(supplies, "Forniture non pagate");
+        b.report(supplies, ReportKey::PaidSupplies);
+        b.report(supplies, ReportKey::UnpaidSupplies);
     }
     const bool administrator = db.AccessLevel() == 1;
     if (administrator) {
-        const int taxable = b.report(reports, "Imponibile Magazzino");
-        b.report(taxable, "Ricalcolo Imponibile Magazzino");
+        const int taxable = b.report(reports, ReportKey::StockTaxable);
+        b.report(taxable, ReportKey::StockAtDate);
     }
-    b.report(reports, "Articoli Vari");
-    b.report(reports, "Lista Buoni");
+    b.report(reports, ReportKey::Various);
+    b.report(reports, ReportKey::Vouchers);
 
     if (!administrator) return;
     const int archive = b.section("Archivio", "Archive");

@@ -480,6 +480,69 @@ TEST_F(Importing, EveryRowOfAKnownArticleBecomesASupplyRow)
     EXPECT_EQ(prompts(), QStringList({kNotChecked, kGoOn}));
 }
 
+// A delivery laid out by byte, as the supplier's program writes it: the description padded
+// to its ten bytes, whatever its letters take in the file's encoding.
+QByteArray laidOut(const QStringList& descriptions, bool utf8)
+{
+    QByteArray bytes;
+    for (qsizetype i = 0; i < descriptions.size(); ++i) {
+        const QByteArray text = utf8 ? descriptions[i].toUtf8() : descriptions[i].toLatin1();
+        bytes += QByteArray("A0000") + char('1' + i) + text.leftJustified(10, ' ') + "   2  1,10\r\n";
+    }
+    return bytes;
+}
+
+// The same delivery, however it is written, loads the same quantities: each line is cut at
+// its bytes, then read in the one encoding of its file, and no byte-order mark moves a field.
+TEST_F(Importing, TheSameDeliveryInAnyEncodingLoadsTheSameQuantities)
+{
+    const QStringList descriptions = {QStringLiteral("CAFF\u00C8"), QStringLiteral("T\u00C8 VERDE"), QStringLiteral("ZUCCHERO")};
+    const qint64 coffee = addArticle("A00001", descriptions[0], "1.00");
+    const qint64 tea = addArticle("A00002", descriptions[1], "1.00");
+    const qint64 sugar = addArticle("A00003", descriptions[2], "1.00");
+    const QByteArray utf8 = laidOut(descriptions, true);
+    const QByteArray mark = "\xEF\xBB\xBF";
+    const qsizetype second = utf8.indexOf("A00002");
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+    };
+    const Case cases[] = {
+        {"Latin-1", laidOut(descriptions, false)},
+        {"UTF-8 with accents", utf8},
+        {"UTF-8 with a mark at its start", mark + utf8},
+        {"UTF-8 with a mark mid-file", QByteArray(utf8).insert(second, mark)},
+        {"Latin-1 with a mark mid-file", QByteArray(laidOut(descriptions, false)).insert(second, mark)},
+    };
+    addLayout(kSupplyLine);
+    openSupply();
+    double loaded = 0;
+    for (const Case& c : cases) {
+        DeliveryImport delivery(db(), op);
+        auto list = layouts();
+        delivery.setLayouts(*list);
+        delivery.chooseLayout(delivery.layoutEntries().size() - 1);
+        ASSERT_TRUE(delivery.read(writeBytes(c.bytes))) << c.name << ": " << prompts().join(" / ").toStdString();
+        const DeliveryTable& t = *delivery.table();
+        ASSERT_EQ(t.rowCount(), 3) << c.name;
+        QStringList read;
+        for (qsizetype r = 0; r < t.rowCount(); ++r)
+            read << t.value(r, "Codice").toString() + "|" + t.value(r, "Descrizione").toString() + "|" +
+                        QString::number(t.value(r, "ValoreCarico").toDouble());
+        EXPECT_EQ(read, QStringList({"A00001|" + descriptions[0] + "|2", "A00002|" + descriptions[1] + "|2",
+                                     "A00003|" + descriptions[2] + "|2"}))
+            << c.name;
+
+        answer({"No", "Yes"});
+        ASSERT_TRUE(delivery.importPass(false)) << c.name;
+        ASSERT_TRUE(delivery.addRowsToSupply(*supply, *supplyRows)) << c.name;
+        loaded += 2;
+        for (qint64 article : {coffee, tea, sugar})
+            EXPECT_EQ(stockOf(article), loaded) << c.name;
+        m_ui->clearLog();
+    }
+}
+
 // The stock takes each row's quantity, the purchase price the last row's, and the average
 // purchase price weighs each row's price by its quantity: (10 x 1,10 + 5 x 1,40) / 15.
 // An article the new-article editor made for one row is the article of the rows after it.

@@ -74,7 +74,7 @@ TEST(FieldValues, CutFromTheLineAndReadAsTheColumnsType)
     DeliveryLayout layout;
     DeliveryFileReader reader(layout, nullptr);
     for (const ValueCase& c : cases) {
-        const QVariant v = reader.fieldValue(QString::fromLatin1(c.line), c.field, c.kind);
+        const QVariant v = reader.fieldValue(QString::fromLatin1(c.line), LineEncoding::SingleByte, c.field, c.kind);
         EXPECT_EQ(v.isValid(), c.expected.isValid()) << c.name;
         if (c.expected.isValid()) {
             EXPECT_EQ(v, c.expected) << c.name;
@@ -88,12 +88,12 @@ TEST(FieldValues, ANumberThatDoesNotReadIsAnError)
     DeliveryFileReader reader(layout, nullptr);
     const LayoutField quantity{"ValoreCarico", 1, 4, true};
     try {
-        (void)reader.fieldValue(u"12a4", quantity, DeliveryTable::Kind::Number);
+        (void)reader.fieldValue(u"12a4", LineEncoding::SingleByte, quantity, DeliveryTable::Kind::Number);
         FAIL() << "no error";
     } catch (const AppError& e) {
         EXPECT_EQ(e.description, "Il valore <12a4> del campo <ValoreCarico> non è un numero");
     }
-    EXPECT_THROW((void)reader.fieldValue(u"1.2.3", {"PrezzoAcquisto", 1, 5, false, true}, DeliveryTable::Kind::Amount),
+    EXPECT_THROW((void)reader.fieldValue(u"1.2.3", LineEncoding::SingleByte, {"PrezzoAcquisto", 1, 5, false, true}, DeliveryTable::Kind::Amount),
                  AppError);
 }
 
@@ -106,10 +106,10 @@ TEST(FieldValues, NoNumberAndInfinityAreNotNumbers)
     const LayoutField price{"PrezzoAcquisto", 1, 6, false, true};
     for (const char* text : {"nan", "NaN", "inf", "-inf", "+INF", "1e999", "-1e999", "1,e999"}) {
         const QString line = QString::fromLatin1(text).leftJustified(6);
-        EXPECT_THROW((void)reader.fieldValue(line, quantity, DeliveryTable::Kind::Number), AppError) << text;
-        EXPECT_THROW((void)reader.fieldValue(line, price, DeliveryTable::Kind::Amount), AppError) << text;
+        EXPECT_THROW((void)reader.fieldValue(line, LineEncoding::SingleByte, quantity, DeliveryTable::Kind::Number), AppError) << text;
+        EXPECT_THROW((void)reader.fieldValue(line, LineEncoding::SingleByte, price, DeliveryTable::Kind::Amount), AppError) << text;
     }
-    EXPECT_EQ(reader.fieldValue(u"1e3   ", quantity, DeliveryTable::Kind::Number), 1000.0) << "a written exponent still reads";
+    EXPECT_EQ(reader.fieldValue(u"1e3   ", LineEncoding::SingleByte, quantity, DeliveryTable::Kind::Number), 1000.0) << "a written exponent still reads";
 }
 
 // ---- lines ------------------------------------------------------------------------------------------
@@ -122,7 +122,7 @@ QStringList allLines(const QString& path)
     QStringList lines;
     QString line;
     while (source.next(line))
-        lines << line;
+        lines << source.text(line);
     return lines;
 }
 
@@ -149,6 +149,14 @@ TEST_F(LineSourceFiles, LinesEndAtCrLfOrBothAndTheFileIsReadInItsEncoding)
         {"UTF-8 without a mark", caffe.toUtf8() + "\r\n", {caffe}},
         {"Windows-1252", "caff\xE8 \x80\r\n", {caffe}},
         {"UTF-16 with its mark", utf16, {caffe, "B"}},
+        {"a UTF-8 mark mid-file is dropped", "A\r\n\xEF\xBB\xBF" + caffe.toUtf8() + "\r\n", {"A", caffe}},
+        {"marks of files joined one after the other", "\xEF\xBB\xBF" "A\r\nB\xEF\xBB\xBF" "C\r\n", {"A", "BC"}},
+        {"a mark in a Windows-1252 file is dropped too", "\xEF\xBB\xBF" "caff\xE8 \x80\r\n", {caffe}},
+        {"one line that is no UTF-8 makes the whole file Windows-1252", caffe.toUtf8() + "\r\ncaff\xE8\r\n",
+         {QStringLiteral("caff\u00C3\u00A8 \u00E2\u201A\u00AC"), QStringLiteral("caff\u00E8")}},
+        {"a UTF-8 letter cut short at the end", "caff\xC3", {QStringLiteral("caff\u00C3")}},
+        {"bytes past the Ctrl+Z do not decide the encoding", caffe.toUtf8() + "\x1A\xE8", {caffe}},
+        {"a UTF-16 mark mid-file is dropped", utf16 + QByteArray("\xFF\xFE" "C\0", 4), {caffe, "BC"}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(allLines(writeBytes(c.bytes)), c.lines) << c.name;
@@ -241,6 +249,32 @@ TEST_F(Reading, KeptLinesBecomeRecordsSortedByDescription)
                            "A00002|PERE|D|12.5|12.5|22|~"}));
     EXPECT_EQ(import->linesRead(), 4);
     EXPECT_EQ(prompts(), QStringList());
+}
+
+// A selection's text is looked for as the file writes it, at its byte: an accented letter is
+// one byte in a Windows-1252 file and two in a UTF-8 one, the euro sign one and three.
+TEST_F(Reading, ASelectionMatchesItsTextAsTheFileWritesIt)
+{
+    const QList<LayoutColumn> fields = {{"Codice", 3, 2}, {"ValoreCarico", 5, 2, 'N'}};
+    const QByteArray cp1252 = "\xC8 A1 3\r\nE A2 4\r\n\x80" "A3 5\r\n\xC8 A4 6\r\n";
+    const QByteArray utf8 = "\xC3\x88" "A1 3\r\nE A2 4\r\n\xE2\x82\xAC" "3 5\r\n\xC3\x88" "A4 6\r\n";
+    struct Case {
+        const char* name;
+        LineSelection rule;
+        QStringList rows;
+    };
+    const Case cases[] = {
+        {"an accented letter kept", {1, QStringLiteral("\u00C8"), false}, {"A1|3", "A4|6"}},
+        {"the euro sign dropped", {1, QStringLiteral("\u20AC"), true}, {"A1|3", "A2|4", "A4|6"}},
+        {"a letter the single-byte code cannot write matches nothing", {1, QStringLiteral("\u03A9"), false}, {}},
+    };
+    for (const Case& c : cases) {
+        const qint64 key = addLayout(fields, kKeepAll, {c.rule});
+        for (const QByteArray& bytes : {cp1252, utf8}) {
+            auto import = readWith(key, writeBytes(bytes));
+            EXPECT_EQ(rows(*import->table()), c.rows) << c.name << (bytes == utf8 ? " (UTF-8)" : " (Windows-1252)");
+        }
+    }
 }
 
 TEST_F(Reading, AmountsAreConvertedThenDividedByTheCoefficient)
