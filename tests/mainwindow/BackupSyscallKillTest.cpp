@@ -83,7 +83,8 @@ QList<Moment> fileMoments(const QString& trace, const QStringList& folders, int 
                             "rename", "renameat", "renameat2", "unlink", "unlinkat"};
     QString mainThread;
     std::map<QString, int> counted;
-    QList<Moment> writes, others;
+    QList<Moment> all;
+    int writes = 0;
     while (!f.atEnd()) {
         const QString text = QString::fromUtf8(f.readLine()).trimmed();
         const auto m = line.match(text);
@@ -98,11 +99,15 @@ QList<Moment> fileMoments(const QString& trace, const QStringList& folders, int 
         // Opening to read, or a folder, changes nothing.
         if (call == QLatin1String("openat") && !args.contains(QLatin1String("O_CREAT")) && !args.contains(QLatin1String("O_TMPFILE")))
             continue;
-        (call == QLatin1String("pwrite64") ? writes : others).append({call, nth, text.left(160)});
+        all.append({call, nth, text.left(160)});
+        if (call == QLatin1String("pwrite64")) ++writes;
     }
-    QList<Moment> moments = others;
-    const int step = std::max<int>(1, int(writes.size()) / std::max(1, pageWrites));
-    for (int i = 0; i < writes.size(); i += step) moments << writes[i];
+    // In the order of the run.
+    QList<Moment> moments;
+    const int step = std::max(1, writes / std::max(1, pageWrites));
+    int write = 0;
+    for (const Moment& m : all)
+        if (m.call != QLatin1String("pwrite64") || write++ % step == 0) moments << m;
     return moments;
 }
 
@@ -155,13 +160,20 @@ struct Folders {
         ASSERT_TRUE(QFile::copy(kept + QStringLiteral("/backup.mdb"), backup()));
     }
 
-    // The tool, traced by `strace` with `straceArgs` when given.
-    ToolRun tool(const QStringList& args, const QString& strace = QString(), const QStringList& straceArgs = {}) const
+    // The tool, traced by `strace` with `straceArgs` when given, answering from `answers`.
+    ToolRun tool(const QStringList& args, const QString& strace = QString(), const QStringList& straceArgs = {},
+                 const QByteArray& answers = QByteArray()) const
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
         env.remove(QStringLiteral("MIRTAVOLIA_PROMPTS"));
+        if (!answers.isEmpty()) {
+            const QString file = config + QStringLiteral("/answers.txt");
+            QFile f(file);
+            if (f.open(QIODevice::WriteOnly)) f.write(answers);
+            env.insert(QStringLiteral("MIRTAVOLIA_PROMPTS"), file);
+        }
         QProcess p;
         p.setProcessEnvironment(env);
         if (strace.isEmpty())
@@ -316,6 +328,57 @@ TEST_P(SyscallKilledMove, EveryRowEndsInExactlyOneFile)
         }
     }
     EXPECT_EQ(died, 2 * int(moments.size())) << "every moment is reached, and the run dies there";
+}
+
+// The disk full from the deletion's first write on (strace's error injection): the run fails,
+// deletes nothing, tells the operator that the period stands in both files and that the
+// recovery finishes the move, and leaves its journal for it.
+TEST_P(SyscallKilledMove, ADiskFullAtTheDeletionLeavesTheMoveToTheRecovery)
+{
+    if (s_strace.isEmpty()) GTEST_SKIP() << "strace is not installed (scripts/deps.sh installs it) or may not trace here";
+    const Case& c = GetParam();
+    const Folders& f = m_folders;
+    const QString start = c.restore ? s_beforeRestore : s_beforeSave;
+    const QString origin = c.restore ? f.backup() : f.working();
+    Rows atStart;
+    readRows(start + (c.restore ? QStringLiteral("/backup.mdb") : QStringLiteral("/working.mdb")), movedTables(), atStart);
+
+    // The deletion's first write: the first write of the origin's log once the journal is there.
+    f.lay(start);
+    const QString trace = f.config + QStringLiteral("/trace.txt");
+    ASSERT_EQ(f.tool(backupArgs(c.restore), s_strace, {QStringLiteral("-f"), QStringLiteral("-y"), QStringLiteral("-o"), trace}).exitCode, 0);
+    const QList<Moment> moments = fileMoments(trace, {f.root, f.backupDir}, 1000000);
+    const auto journal = std::find_if(moments.begin(), moments.end(), [](const Moment& m) { return m.call == QLatin1String("linkat"); });
+    ASSERT_NE(journal, moments.end());
+    const auto deletion = std::find_if(journal, moments.end(), [&](const Moment& m) {
+        return m.call == QLatin1String("pwrite64") && m.seen.contains(origin + QStringLiteral("-wal>"));
+    });
+    ASSERT_NE(deletion, moments.end());
+
+    f.lay(start);
+    const ToolRun full = f.tool(backupArgs(c.restore), s_strace,
+                                {QStringLiteral("-f"), QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("-e"),
+                                 QStringLiteral("inject=pwrite64:error=ENOSPC:when=%1+").arg(deletion->nth)},
+                                "No\nOK\n");
+    EXPECT_EQ(full.exitCode, 1) << full.out.toStdString();
+    EXPECT_TRUE(full.out.contains(QStringLiteral("\nFAILED"))) << full.out.toStdString();
+    EXPECT_TRUE(full.out.contains(QStringLiteral(
+        "MSGBOX: I dati di Fornitura e di Vendita <dal 01/03/2007 al 31/03/2007> sono ora presenti in entrambi gli archivi: "
+        "la loro eliminazione dall'archivio di origine sara' completata alla prossima apertura del programma o al prossimo "
+        "salvataggio o ripristino dei dati.")))
+        << full.out.toStdString();
+    EXPECT_TRUE(QFile::exists(origin + QStringLiteral("-move")));
+    Rows left;
+    readRows(origin, movedTables(), left);
+    EXPECT_EQ(left, atStart) << "nothing deleted";
+
+    const ToolRun recovered = f.tool({"backup", "--recover"});
+    EXPECT_TRUE(recovered.out.contains(QStringLiteral("RECOVERED 1"))) << recovered.out.toStdString();
+    Rows both;
+    readRows(f.working(), movedTables(), both);
+    readRows(f.backup(), movedTables(), both);
+    EXPECT_EQ(both, s_rows);
+    EXPECT_FALSE(QFile::exists(origin + QStringLiteral("-move")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Backup, SyscallKilledMove, ::testing::Values(Case{"Save", false}, Case{"Restore", true}),
