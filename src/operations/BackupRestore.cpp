@@ -302,6 +302,8 @@ struct BackupRestore::Session {
     QString backupPath;
     OpenedFile source, destination;
     QString journalPath;   // set while a journal of this run is on disk
+    bool journalWritten = false;   // whole on disk: a recovery can finish the move
+    bool deleting = false;         // the deletion at the origin was decided and is not done
     std::map<QString, QList<qint64>> copied;
 
     itfProgress* sink() { return progress.Target(); }
@@ -315,6 +317,8 @@ struct BackupRestore::Session {
     void startJournal();
     bool deleteAtOrigin();
     void complete();
+    bool keepsJournal() const { return deleting && journalWritten; }
+    QString failureNote() const;
 };
 
 BackupRestore::Outcome BackupRestore::Run(const BackupRequest& request)
@@ -330,7 +334,7 @@ BackupRestore::Outcome BackupRestore::Run(const BackupRequest& request)
         itfProgress* Target() override { return nullptr; }
         void Close() override {}
     } none;
-    Session run{*this, request, m_setup.progress ? *m_setup.progress : none, QString(), BackupPath(), {}, {}, {}, {}};
+    Session run{*this, request, m_setup.progress ? *m_setup.progress : none, QString(), BackupPath(), {}, {}, {}, false, false, {}};
     run.title = request.restore ? QStringLiteral("Ripristino dei dati") : QStringLiteral("Salvataggio dei dati");
     Outcome outcome = Outcome::Failed;
     try {
@@ -342,10 +346,16 @@ BackupRestore::Outcome BackupRestore::Run(const BackupRequest& request)
         run.destination.release();
         run.progress.Close();
         ShowErrorDetails(e, QStringLiteral("Si e' verificato un errore:\r\r") + e.description);
+        // Where the failure left the documents, in a message of its own: the error's
+        // question shows only the start of a long text.
+        if (const QString note = run.failureNote(); !note.isEmpty())
+            ui().msgBox(note, int(Msg::OKOnly) + Msg::Exclamation, run.title);
         outcome = Outcome::Failed;
     }
-    // A journal outlives only a crash: a run that ends, however it ends, no longer means to delete.
-    if (!run.journalPath.isEmpty()) {
+    // A journal outlives a crash, and a deletion that failed once it was decided (disk full,
+    // I/O error): the copies are made, so the recovery finishes the move. Any other end no
+    // longer means to delete.
+    if (!run.journalPath.isEmpty() && !run.keepsJournal()) {
         try {
             removeJournal(run.journalPath);
         } catch (...) {
@@ -460,6 +470,7 @@ void BackupRestore::Session::startJournal()
     const QString path = JournalPath(source.engine->Path());
     journalPath = path;   // set first: a half-written journal is removed like a whole one
     writeJournal(path, j);
+    journalWritten = true;
 }
 
 bool BackupRestore::Session::deleteAtOrigin()
@@ -469,14 +480,34 @@ bool BackupRestore::Session::deleteAtOrigin()
                         period() + QStringLiteral("> dall'archivio di origine ?"),
                     int(Msg::YesNo) + Msg::Question, QString()) != Msg::Yes)
         return true;
+    deleting = true;
     if (journalPath.isEmpty()) startJournal();
     DatabaseOperation whole(*source.db);
     for (const QString& name : kDeleteOrder) {
         progress.Show(QStringLiteral("Eliminazione dati <") + name + QStringLiteral("> ") + period() + QStringLiteral(" ..."));
-        if (!deleteRows(*source.db, name, copied[name], sink())) return false;
+        if (!deleteRows(*source.db, name, copied[name], sink())) {
+            deleting = false;   // stopped by the operator: the period stays in both files, as chosen
+            return false;
+        }
     }
     whole.Commit();
+    deleting = false;
     return true;
+}
+
+// What a failed deletion left, and how it is finished: the copies are made and nothing was
+// deleted (the deletion is one operation), so the period stands in both files.
+QString BackupRestore::Session::failureNote() const
+{
+    if (!deleting) return QString();
+    const QString both = QStringLiteral("I dati di Fornitura e di Vendita <") + period() +
+                         QStringLiteral("> sono ora presenti in entrambi gli archivi: ");
+    if (journalWritten)
+        return both + QStringLiteral("la loro eliminazione dall'archivio di origine sara' completata alla prossima apertura "
+                                     "del programma o al prossimo salvataggio o ripristino dei dati.");
+    return both + QStringLiteral("per eliminarli dall'archivio di origine ripetere ") +
+           (r.restore ? QStringLiteral("il ripristino") : QStringLiteral("il salvataggio")) +
+           QStringLiteral(" con l'eliminazione dei dati.");
 }
 
 void BackupRestore::Session::complete()

@@ -12,7 +12,8 @@
 // it once they are gone; Recover() finishes such a move after a crash (rows are copied again
 // and only then deleted), so that every document ends in exactly one of the two files.
 // The rows deleted at the origin are exactly those that were copied, by OID: the period is
-// not looked up a second time.
+// not looked up a second time. A deletion that fails (disk full, I/O error) deletes nothing
+// and keeps the journal, so the recovery finishes the move; the operator is told so.
 #include <QDate>
 #include <QList>
 #include <QString>

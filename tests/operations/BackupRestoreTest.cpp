@@ -7,7 +7,9 @@
 #include "KilledChild.h"
 #include "objdb/Notify.h"
 #include "operations/OperationWindows.h"
+#include "base/FileOps.h"
 #include "base/PrintProgress.h"
+#include "objdb/SqlConnection.h"
 #include "objdb/TableObject.h"
 #include <QDir>
 #include <QFile>
@@ -391,6 +393,81 @@ TEST_F(Backup, AMoveKilledBeforeItsDeletionIsFinishedAtTheNextStart)
     prompts->clearLog();
     EXPECT_EQ(FinishInterruptedBackupMovesAtStart(), 0);
     EXPECT_TRUE(prompts->log().isEmpty());
+}
+
+// A statement run on a file beside the program's connection.
+void executeOn(const QString& path, const QString& sql)
+{
+    auto engine = std::make_shared<DBEngine>();
+    engine->OpenDatabase(3, path);
+    engine->sql().execute(sql);
+    engine->Close();
+}
+
+// A disk with no room for the move's journal.
+class NoRoomForTheJournal final : public FileOps {
+public:
+    bool writeFile(const QString& path, const QByteArray& data) override
+    {
+        return !path.endsWith(QStringLiteral("-move")) && FileOps::writeFile(path, data);
+    }
+};
+
+// A deletion that fails once the copy is made (a trigger stands for the full disk, on the
+// file the documents leave) deletes nothing: the operator is told that the period now stands
+// in both files and how the move is finished. With its journal on disk the recovery finishes
+// it; with no room for the journal either, nothing is left to recover and the operator is told
+// to run the save again, which finishes it. The steps run in turn on one shop.
+TEST_F(Backup, ADeletionThatFailsTellsHowTheMoveIsFinished)
+{
+    const QString period = "I dati di Fornitura e di Vendita <dal 01/03/2007 al 08/03/2007> sono ora presenti in entrambi gli archivi: ";
+    const QString byRecovery = period + "la loro eliminazione dall'archivio di origine sara' completata alla prossima apertura "
+                                        "del programma o al prossimo salvataggio o ripristino dei dati.";
+    struct Case {
+        const char* name;
+        bool restore;
+        bool journalRefused;
+        QString note;
+    };
+    const Case cases[] = {
+        {"save, journal kept", false, false, byRecovery},
+        {"restore, journal kept", true, false, byRecovery},
+        {"save, no room for the journal", false, true,
+         period + "per eliminarli dall'archivio di origine ripetere il salvataggio con l'eliminazione dei dati."},
+    };
+    const QList<qint64> periodSupplies{supplied, lastDay}, periodReceipts{receipted};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString origin = c.restore ? backupPath() : workingPath();
+        const QString destination = c.restore ? workingPath() : backupPath();
+        executeOn(origin, "CREATE TRIGGER Pieno BEFORE DELETE ON Vendite BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END");
+        if (c.journalRefused) setFileOps(std::make_shared<NoRoomForTheJournal>());
+        prompts->clearLog();
+        shownErrors.clear();
+        const BackupRestore::Outcome outcome = run(firstWeek(c.restore), {"Yes", "Yes", "Yes", "OK"});
+        setFileOps(nullptr);
+        EXPECT_EQ(outcome, BackupRestore::Outcome::Failed);
+        ASSERT_EQ(shownErrors.size(), 1);
+        EXPECT_EQ(prompts->log().filter("MSGBOX: I dati di Fornitura"), QStringList{"MSGBOX: " + c.note});
+        for (const QString& file : {origin, destination}) {
+            EXPECT_TRUE(oids(file, "Vendite").contains(saved)) << file.toStdString();
+            EXPECT_EQ(oids(file, "Forniture"), periodSupplies) << file.toStdString();
+            EXPECT_EQ(oids(file, "Ricevute"), periodReceipts) << file.toStdString();
+        }
+        EXPECT_EQ(QFile::exists(BackupRestore::JournalPath(origin)), !c.journalRefused);
+        executeOn(origin, "DROP TRIGGER IF EXISTS Pieno");
+
+        EXPECT_EQ(FinishInterruptedBackupMovesAtStart(), c.journalRefused ? 0 : 1);
+        if (c.journalRefused) {
+            ASSERT_EQ(run(firstWeek(c.restore), {"Yes", "Yes", "OK"}), BackupRestore::Outcome::Completed);
+        }
+        EXPECT_FALSE(QFile::exists(BackupRestore::JournalPath(origin)));
+        EXPECT_EQ(oids(origin, "Vendite"), c.restore ? QList<qint64>{} : (QList<qint64>{open, later}));
+        EXPECT_EQ(oids(destination, "Vendite"), c.restore ? (QList<qint64>{saved, open, later}) : QList<qint64>{saved});
+        EXPECT_EQ(oids(origin, "Forniture"), QList<qint64>{});
+        EXPECT_EQ(oids(destination, "Forniture"), periodSupplies);
+        EXPECT_EQ(stock("A"), stockBefore);
+    }
 }
 
 // An archive a crash left under a repair's name (an older program's repair, killed between

@@ -161,14 +161,18 @@ private:
             const int gen = m_gen;
             QSet<TableSchema*> next;
             bool followed = false;
-            // Owned lines come under the rows replaced and those admitted, whenever reached.
+            // Owned lines come under the rows replaced and those admitted, whenever reached. A
+            // row the source no longer holds (asked for again by a move finished after a
+            // crash) brings nothing and replaces nothing: the destination keeps its lines.
             for (TableSchema* t : QList<TableSchema*>(m_order)) {
                 if (!hasOwnedLists(*t)) continue;
-                if (m_c.execute(QStringLiteral("UPDATE %1 SET lists = %2 WHERE lists = %3 OR (lists = %4 AND replace = 1)")
+                if (m_c.execute(QStringLiteral("UPDATE %1 AS r SET lists = %2 WHERE (lists = %3 OR (lists = %4 AND replace = 1)) "
+                                               "AND EXISTS (SELECT 1 FROM %5.%6 s WHERE s.\"OID\" = r.oid)")
                                     .arg(rows(*t))
                                     .arg(kListsFollowing)
                                     .arg(kListsAdmitted)
-                                    .arg(kListsOpen)) == 0)
+                                    .arg(kListsOpen)
+                                    .arg(m_alias, t->quoted())) == 0)
                     continue;
                 followed = true;
                 const QString owners = QStringLiteral("SELECT oid FROM %1 WHERE lists = %2").arg(rows(*t)).arg(kListsFollowing);

@@ -142,6 +142,36 @@ TEST(ObjDbSetCopy, LinkedFilesCopyTheRowsACopyRowByRowCopies)
     }
 }
 
+// A move finished again after a crash asks for documents the source has already given up:
+// the destination keeps them with their lines, by sets as row by row.
+TEST(ObjDbSetCopy, DocumentsTheSourceNoLongerHoldsKeepTheirLinesInTheDestination)
+{
+    const Work w;
+    const QString moved = newDatabasePath("sets-moved");
+    twin(w.path, moved);
+    {
+        Shop s(w.path);
+        ASSERT_TRUE(s.db->Tables().Item("Documento")->DeleteRows(w.documents));
+    }
+    const auto before = contents(moved);
+    ASSERT_EQ(before.at("Riga").size(), 5);
+    for (const bool linked : {true, false}) {
+        SCOPED_TRACE(linked ? "by sets" : "row by row");
+        {
+            Shop from(w.path), to(moved);
+            std::optional<FileLink> link;
+            if (linked) {
+                link.emplace(*to.engine, *from.engine);
+                ASSERT_TRUE(link->active());
+            }
+            for (const bool related : {true, false})
+                ASSERT_TRUE(from.db->Tables().Item("Documento")->CopyRowsTo(w.documents, *to.db->Tables().Item("Documento"),
+                                                                           nullptr, related));
+        }
+        EXPECT_EQ(contents(moved), before);
+    }
+}
+
 TEST(ObjDbSetCopy, ACopyStoppedOrRefusedLeavesTheDestinationAsItWas)
 {
     const Work w;
