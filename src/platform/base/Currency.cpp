@@ -37,6 +37,12 @@ Currency Currency::fromLongDouble(long double value) {
     return checked(static_cast<__int128>(r));
 }
 
+Currency Currency::roundedTo(long double value, int decimals) {
+    if (decimals >= 4) return fromLongDouble(value);
+    const long double scale = std::pow(10.0L, decimals);
+    return fromLongDouble(std::round(value * scale) / scale);
+}
+
 Currency Currency::fromDouble(double value) {
     // Through the shortest decimal text that reads back as the same double, so 2.675
     // (stored as 2.67499999...) is the 2.675 the user typed, not its binary neighbour.
@@ -196,6 +202,12 @@ Decimal decimalOf(double value) {
         if (fraction) --d.exponent;
     }
     if (p < end) d.exponent += std::atoi(p + 1);
+    // A large number may be written out in full ("12345678901234567000"): its zeros go to the
+    // exponent, so the digits stay within seventeen and a product with any amount within 128 bits.
+    while (d.digits != 0 && d.digits % 10 == 0) {
+        d.digits /= 10;
+        ++d.exponent;
+    }
     if (negative) d.digits = -d.digits;
     return d;
 }
@@ -246,8 +258,9 @@ Currency Currency::dividedBy(double divisor) const {
 Currency Currency::abs() const { return m_units < 0 ? -*this : *this; }
 
 Currency Currency::floor() const {
-    int64_t r = m_units % kScale;
-    int64_t base = m_units - r;
+    // Within one unit of the lowest amount the floor lies below it: computed wide, refused there.
+    const __int128 r = m_units % kScale;
+    __int128 base = m_units - r;
     if (r < 0) base -= kScale;
     return checked(base);
 }
