@@ -5,7 +5,9 @@
 //   - an amount read back from its own text is the same amount;
 //   - a typed amount reads as its plain C text reads;
 //   - times(1) and dividedBy(1) keep the amount; floor() is whole and within one of it;
-//   - a product or quotient lies within a unit of the exact one (long double as the check).
+//   - a product or quotient lies within a unit of the exact one (long double as the check),
+//     the number taken as the decimal it reads as (0.6, not its binary neighbour), as the
+//     arithmetic takes it.
 #include "FuzzSupport.h"
 
 #include "base/AppError.h"
@@ -15,8 +17,10 @@
 #include <fuzzer/FuzzedDataProvider.h>
 #include <QLocale>
 #include <QString>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <optional>
 
 namespace {
@@ -25,12 +29,20 @@ using fuzzsupport::broken;
 
 QString text(const Currency& c) { return c.toString(); }
 
+// The shortest decimal that reads back as the double, in long double.
+long double asDecimal(double value)
+{
+    char buffer[64];
+    *std::to_chars(buffer, buffer + sizeof buffer - 1, value).ptr = '\0';
+    return std::strtold(buffer, nullptr);
+}
+
 // The result of `op`, or none when it refused an amount past the range.
 template <typename Op>
-std::optional<Currency> orOverflow(Op op)
+std::optional<Currency> orOverflow(const Op& op)
 {
     try {
-        return op();
+        return std::optional<Currency>(op());
     } catch (const AppError&) {
         return std::nullopt;
     }
@@ -60,17 +72,17 @@ void checkNear(const Currency& a, double factor, const std::optional<Currency>& 
 {
     if (!std::isfinite(static_cast<double>(exact))) return;
     const long double units = exact * Currency::kScale;
-    const bool inRange = units < 9.2e18L && units > -9.2e18L;
+    // Half a unit of rounding, and the long double's own error on the largest amounts.
+    const long double slack = 1.0L + std::fabs(units) * 1e-17L;
+    const auto say = [&](const QString& outcome) {
+        broken(QStringLiteral("%1 %2 %3 %4").arg(text(a), QString::fromLatin1(what)).arg(factor, 0, 'g', 17).arg(outcome));
+    };
     if (!result) {
-        if (inRange && std::fabs(units) < 9.0e18L)
-            broken(QStringLiteral("%1 %2 %3 refused").arg(text(a), QString::fromLatin1(what)).arg(factor, 0, 'g', 17));
+        if (std::fabs(units) + slack < 9223372036854775807.0L) say(QStringLiteral("refused"));
         return;
     }
-    if (!inRange) broken(QStringLiteral("%1 %2 %3 gave %4").arg(text(a), QString::fromLatin1(what)).arg(factor, 0, 'g', 17).arg(text(*result)));
-    const long double off = std::fabs(static_cast<long double>(result->units()) - units);
-    // Half a unit of rounding, and the long double's own error on the largest amounts.
-    if (off > 1.0L + std::fabs(units) * 1e-17L)
-        broken(QStringLiteral("%1 %2 %3 gave %4").arg(text(a), QString::fromLatin1(what)).arg(factor, 0, 'g', 17).arg(text(*result)));
+    if (std::fabs(static_cast<long double>(result->units()) - units) > slack)
+        say(QStringLiteral("gave ") + text(*result));
 }
 
 }  // namespace
@@ -103,8 +115,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!quantity) quantity = in.ConsumeFloatingPoint<double>();
     const double q = *quantity;
     const long double p = static_cast<long double>(price->units()) / Currency::kScale;
-    checkNear(*price, q, orOverflow([&] { return price->times(q); }), p * q, "times");
-    if (q != 0) checkNear(*price, q, orOverflow([&] { return price->dividedBy(q); }), p / q, "divided by");
+    const long double decimal = asDecimal(q);
+    checkNear(*price, q, orOverflow([&] { return price->times(q); }), p * decimal, "times");
+    if (q != 0) checkNear(*price, q, orOverflow([&] { return price->dividedBy(q); }), p / decimal, "divided by");
 
     const Currency other = Currency::fromUnits(in.ConsumeIntegral<int64_t>());
     if (const auto sum = orOverflow([&] { return *price + other; }); sum && *sum - other != *price)

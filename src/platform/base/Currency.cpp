@@ -201,7 +201,15 @@ Decimal decimalOf(double value) {
         d.digits = d.digits * 10 + (*p - '0');
         if (fraction) --d.exponent;
     }
-    if (p < end) d.exponent += std::atoi(p + 1);
+    // The exponent is read within the text written: it has no terminating NUL, and a digit
+    // left on the stack after it would be read as part of the exponent.
+    if (p < end) {
+        const char* from = p + 1;
+        if (from < end && *from == '+') ++from;
+        int exponent = 0;
+        std::from_chars(from, end, exponent);
+        d.exponent += exponent;
+    }
     // A large number may be written out in full ("12345678901234567000"): its zeros go to the
     // exponent, so the digits stay within seventeen and a product with any amount within 128 bits.
     while (d.digits != 0 && d.digits % 10 == 0) {
