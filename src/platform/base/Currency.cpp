@@ -191,7 +191,9 @@ struct Decimal {
 Decimal decimalOf(double value) {
     if (!std::isfinite(value)) throw AppError::overflow(QStringLiteral("Currency"));
     char text[64];
-    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    // Always with an exponent: a large number written out in full ("1111111111111111081984")
+    // has more than seventeen digits, and its product with an amount would pass 128 bits.
+    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific).ptr;
     Decimal d;
     bool negative = false, fraction = false;
     const char* p = text;
@@ -209,12 +211,6 @@ Decimal decimalOf(double value) {
         int exponent = 0;
         std::from_chars(from, end, exponent);
         d.exponent += exponent;
-    }
-    // A large number may be written out in full ("12345678901234567000"): its zeros go to the
-    // exponent, so the digits stay within seventeen and a product with any amount within 128 bits.
-    while (d.digits != 0 && d.digits % 10 == 0) {
-        d.digits /= 10;
-        ++d.exponent;
     }
     if (negative) d.digits = -d.digits;
     return d;

@@ -129,12 +129,15 @@ TEST(Currency, ResultsPastTheRangeAreRefused) {
         {lowest, '*', 9.876543210987654e19, std::nullopt},
         {-highest, '*', -9.876543210987654e19, std::nullopt},
         {1, '*', 9.876543210987654e19, std::nullopt},
-        {1, '*', 1.2345678901234567e17, 123456789012345670},
+        // Written out in full, its shortest text has twenty-two digits.
+        {lowest, '*', 1111111111111111081984.0, std::nullopt},
+        {-1, '*', 1111111111111111081984.0, std::nullopt},
+        {1, '*', 1.25e17, 125000000000000000},
         {10, '*', 1.5e17, 1500000000000000000},
         {highest, '*', 1e300, std::nullopt},
         {highest, '/', 1e-300, std::nullopt},
         {highest, '/', 9.876543210987654e19, 0},
-        {-highest, '/', -1.2345678901234567e17, 75},
+        {-highest, '/', -1.25e17, 74},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.units) + ' ' + c.op + ' ' + std::to_string(c.number));
