@@ -154,9 +154,10 @@ TEST(MvtoolRun, AVoucherUseTakesOnlyAVoucherOfTheSalesCustomer)
                                                  .arg(QLatin1String(c.date))
                                                  .toUtf8());
         EXPECT_EQ(r.status, c.status) << r.out.toStdString();
-        if (c.status != 0)
+        if (c.status != 0) {
             EXPECT_TRUE(r.out.contains(QStringLiteral("nessun elemento con chiave < %1 > tra i possibili padri").arg(QLatin1String(c.date))))
                 << r.out.toStdString();
+        }
         EXPECT_EQ(storedValue(path, "SELECT printf('%g', ImportoUtilizzato) FROM BuoniClienti WHERE Descrizione = 'Buono C1'"), c.usedByC1);
         EXPECT_EQ(storedValue(path, "SELECT printf('%g', ImportoUtilizzato) FROM BuoniClienti WHERE Descrizione = 'Buono C2'"), c.usedByC2);
         EXPECT_EQ(storedValue(path, "SELECT printf('%g', ImportoUtilizzato) FROM BuoniClienti WHERE Descrizione = 'Buono C3'"), "0");
