@@ -114,12 +114,18 @@ TEST(MvtoolRun, AnEditOfACompletedSaleIsWholeOrAbsent)
             QProcess p;
             p.start(QStringLiteral(MV_MVTOOL_EXE), {QStringLiteral("run"), path});
             ASSERT_TRUE(p.waitForStarted(10000));
-            p.write(change);   // the input stays open: the run waits for more
-            // The line is saved once the run holds the file for its edit (or, were the edit
-            // not one transaction, once the line's new amount is stored).
+            // A deposit stored first tells that the run is past its opening; the input stays
+            // open: the run waits for more.
+            p.write("new Depositi\nset Deposito=MARK\nset Descrizione=Segno\nsave\n" + change);
             QElapsedTimer waited;
             waited.start();
-            while (waited.elapsed() < 30000 && !writeLocked(path) &&
+            while (waited.elapsed() < 30000 && storedValue(path, "SELECT count(*) FROM Depositi WHERE Deposito = 'MARK'") != "1")
+                QThread::msleep(20);
+            // The line is saved once the run holds the file for its edit, or, were the edit not
+            // one transaction, once the line's new amount is stored; an edit kept whole may show
+            // neither, and a few seconds let the run get past the line.
+            waited.restart();
+            while (waited.elapsed() < 5000 && !writeLocked(path) &&
                    storedValue(path, "SELECT printf('%g', ValoreScarico) FROM ScaricoArticoli") != "5")
                 QThread::msleep(20);
             QThread::msleep(300);
