@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang in their own build folder and runs one of them for N
 # seconds (default 60):
-#   scripts/fuzz.sh TARGET [SECONDS] [LIBFUZZER OPTION...]   TARGET: vbscript barcode config cabinet jet delivery
+#   scripts/fuzz.sh TARGET [SECONDS] [LIBFUZZER OPTION...]   TARGET: vbscript barcode config cabinet jet delivery money
 #   scripts/fuzz.sh [SECONDS]                                 the script interpreter's target
 # FUZZ_BUILD_DIR overrides the folder (default build-fuzz). The grown corpus stays in
 # FUZZ_BUILD_DIR/corpus-TARGET, inputs that broke the target in FUZZ_BUILD_DIR/crashes-TARGET.
@@ -22,7 +22,9 @@ case "$TARGET" in
   cabinet) MAX_LEN=16384 ;;
   # A layout of a few fields and a file of some lines of a hundred and more characters.
   delivery) MAX_LEN=4096 ;;
-  *) echo "unknown fuzz target: $TARGET (vbscript, barcode, config, cabinet, jet, delivery)" >&2; exit 2 ;;
+  # Two typed numbers and a few raw amounts.
+  money) MAX_LEN=256 ;;
+  *) echo "unknown fuzz target: $TARGET (vbscript, barcode, config, cabinet, jet, delivery, money)" >&2; exit 2 ;;
 esac
 BUILD_DIR=${FUZZ_BUILD_DIR:-build-fuzz}
 FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"

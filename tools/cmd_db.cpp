@@ -5,6 +5,7 @@
 #include "objdb/OpenRows.h"
 #include "core/Configuration.h"
 #include "data/DB.h"
+#include "documents/DocumentSession.h"
 #include "objdb/DBEngine.h"
 #include "objdb/Database.h"
 #include "objdb/Definitions.h"
@@ -134,6 +135,9 @@ public:
         const int space = trimmed.indexOf(u' ');
         const QString cmd = (space < 0 ? trimmed : trimmed.left(space)).toLower();
         const QString rest = space < 0 ? QString() : trimmed.mid(space + 1).trimmed();
+        if (cmd == u"set" || cmd == u"setref" || cmd == u"save" || cmd == u"delete" || cmd == u"parent" ||
+            (cmd == u"new" && !m_stack.empty()))
+            beginEditOfCompletedDocument();
         if (cmd == u"select") {
             const int sp = rest.indexOf(u' ');
             const QString table = sp < 0 ? rest : rest.left(sp);
@@ -166,10 +170,14 @@ public:
                                    QStringLiteral("nessun elemento con chiave < %1 > per il riferimento < %2 >").arg(value, name));
                 current().SetReferenceByKey(name, v);
             }
-        } else if (cmd == u"save") {
-            current().Update();
-        } else if (cmd == u"delete") {
-            current().DeleteRow();
+        } else if (cmd == u"save" || cmd == u"delete") {
+            const qint64 oid = current().HasNoCurrentRow() ? 0 : current().GetOID();
+            if (cmd == u"save") current().Update();
+            else current().DeleteRow();
+            if (m_edit.isOpen() && oid == m_editedOid && current().tableName() == m_editedTable) {
+                m_edit.commit();
+                m_editedOid = 0;
+            }
         } else if (cmd == u"next") {
             current().MoveNext();
             if (current().IsEOF()) mvtool::out(QStringLiteral("EOF"));
@@ -188,15 +196,53 @@ public:
             if (m_stack.size() < 2) throw AppError(AppError::kInvalidCall, QStringLiteral("mvtool"), QStringLiteral("no enclosing data set"));
             m_stack.pop_back();
         } else if (cmd == u"parent") {
-            if (!current().SetParentByKey(rest))
+            // Among the parents the rules offer, as the window's pick does: a voucher use takes
+            // only an open voucher of the sale's own customer.
+            auto candidates = current().SelectParentCandidates();
+            if (!candidates->FindKey(rest))
                 throw AppError(AppError::kInvalidCall, QStringLiteral("mvtool"),
                                QStringLiteral("nessun elemento con chiave < %1 > tra i possibili padri").arg(rest));
+            current().SetParent(candidates->GetOID());
         } else {
             throw AppError(AppError::kInvalidCall, QStringLiteral("mvtool"), QStringLiteral("unknown command: ") + cmd);
         }
     }
 
+    // An edit of a completed sale or supply left unsaved when the run stops or ends is given
+    // up whole, with all the run did since it began.
+    void giveUpEdit()
+    {
+        if (!m_edit.isOpen()) return;
+        m_edit.rollback();
+        mvtool::err(QStringLiteral("modifica del documento %1 %2 non salvata: annullata").arg(m_editedTable).arg(m_editedOid));
+        m_editedOid = 0;
+    }
+
 private:
+    // A completed document is edited in one transaction, as the window edits it: the first
+    // change to it or its lines begins it, its own save or deletion ends it, so that a run
+    // killed or stopped in between leaves the document, its lines and its totals as they were.
+    void beginEditOfCompletedDocument()
+    {
+        if (m_edit.isOpen() || m_stack.empty()) return;
+        const auto completed = [](TableData& td) {
+            return !td.HasNoCurrentRow() && !td.IsNewRow() && td.HasField(QStringLiteral("Completato")) &&
+                   td.GetBoolValue(QStringLiteral("Completato"));
+        };
+        for (auto it = m_stack.rbegin(); it != m_stack.rend(); ++it) {
+            TableData& td = **it;
+            std::unique_ptr<TableData> owner;
+            if (!completed(td) && !td.HasNoCurrentRow() && !td.HasField(QStringLiteral("Completato")))
+                owner = td.GetOwnerRow();
+            TableData* document = completed(td) ? &td : owner && completed(*owner) ? owner.get() : nullptr;
+            if (!document) continue;
+            m_editedTable = document->tableName();
+            m_editedOid = document->GetOID();
+            m_edit.begin(m_db->GetEngine(), true);
+            return;
+        }
+    }
+
     TableData& current()
     {
         if (m_stack.empty()) throw AppError(AppError::kInvalidCall, QStringLiteral("mvtool"), QStringLiteral("no data set: select one first"));
@@ -204,6 +250,9 @@ private:
     }
     std::shared_ptr<Database> m_db;
     std::vector<std::unique_ptr<TableData>> m_stack;
+    DocumentTransaction m_edit;
+    QString m_editedTable;
+    qint64 m_editedOid = 0;
 };
 
 // Lines from stdin as they come (a pipe fed line by line is served at once), each read as
@@ -228,6 +277,11 @@ int run(const QStringList& args)
             }
         }
     } keep{*db};
+    // Before the open rows are kept: an edit left unsaved is no part of them.
+    struct EndEdit {
+        Runner& runner;
+        ~EndEdit() { runner.giveUpEdit(); }
+    } endEdit{runner};
     std::string raw;
     for (int number = 1; std::getline(std::cin, raw); ++number) {
         QStringDecoder utf8(QStringDecoder::Utf8);

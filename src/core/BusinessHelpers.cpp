@@ -20,11 +20,7 @@ Currency ConvertFromConversionCurrency(const Database& db, Currency amount)
         return amount;
     const int decimals = db.GetCurrency() ? db.GetCurrency()->Decimals() : 4;
     const long double value = amount.toLongDouble() / static_cast<long double>(conversion->Rate());
-    if (decimals >= 4)
-        return Currency::fromLongDouble(value);
-    const long double scale = std::pow(10.0L, decimals);
-    // Money is rounded half away from zero, as the library rounds converted amounts.
-    return Currency::fromLongDouble(std::round(value * scale) / scale);
+    return Currency::roundedTo(value, decimals);
 }
 
 double RoundQuantity(double value)
@@ -112,9 +108,26 @@ void AssignProgressiveCode(TableData& td, const QString& fieldName, int length)
     try {
         // Over the whole table: the data set may show only some of its rows. Taken again when
         // the row is stored: another counter may have given the same code meanwhile.
+        // Only codes made of digits and as long as the ones handed out count: codes typed by
+        // hand ("C1") sort above the digits and would restart the count at 1. Without a length
+        // the longest digit codes hold the highest number.
         const auto next = [fieldName, length](TableData& row) -> QVariant {
-            const qint64 n = row.OpenQuery(row.tableName(), QString())->GetNextProgressive(fieldName).toLongLong();
-            return QString::number(n).rightJustified(qMax(length, 0), u'0');
+            const auto digits = [&](int width) {
+                const QString pattern = QString(width, u'#');
+                return row.OpenQuery(row.tableName(), QStringLiteral("[%1] Like \"%2\"").arg(fieldName, pattern));
+            };
+            qint64 n = 1;
+            for (int width = length > 0 ? length : 15; width >= (length > 0 ? length : 1); --width) {
+                auto codes = digits(width);
+                if (codes->Aggregate(fieldName, 1).toLongLong() == 0) continue;
+                n = codes->GetNextProgressive(fieldName).toLongLong();
+                break;
+            }
+            // A code typed by hand may still stand where the count arrives (a longer one).
+            QString code = QString::number(n).rightJustified(qMax(length, 0), u'0');
+            while (row.OpenQuery(row.tableName(), row.BuildCondition(fieldName, code))->Aggregate(fieldName, 1).toLongLong() > 0)
+                code = QString::number(++n).rightJustified(qMax(length, 0), u'0');
+            return code;
         };
         td.TakeNumber(fieldName, next(td), next);
     } catch (const AppError& e) {

@@ -76,9 +76,13 @@ void WaitSeconds(float seconds) {
 // ---- Folders ------------------------------------------------------------------------------------
 
 QString GetTempDir() {
-    const QString tmp = qEnvironmentVariable("TMPDIR");
-    if (!tmp.isEmpty() && FileExists(tmp, FileAttr::Directory)) return withoutTrailingSeparator(tmp);
-    return withoutTrailingSeparator(QDir::tempPath());
+    // Qt's own answer reads TMPDIR too and is empty when that folder is missing: the error
+    // page and the update would then land at the root or in a relative folder.
+    const QString candidates[] = {qEnvironmentVariable("TMPDIR"), QDir::tempPath(), QStringLiteral("/tmp"),
+                                  QStringLiteral("/var/tmp"), QDir::homePath()};
+    for (const QString& dir : candidates)
+        if (!dir.isEmpty() && FileExists(dir, FileAttr::Directory)) return withoutTrailingSeparator(dir);
+    return withoutTrailingSeparator(QDir::currentPath());
 }
 
 QString GetUserProfileDir() { return withoutTrailingSeparator(QDir::homePath()); }

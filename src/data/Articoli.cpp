@@ -75,8 +75,8 @@ void Articoli::OnUpdatedTableStruct(TableData& td, const QVariant&, double& oldV
             execute(td, QString("UPDATE Articoli SET OID_Reparto=%1").arg(reparti->GetOID()));
     }
     if (oldVersion < 1.8) {
-        const QString today = appClock().today().toString("MM/dd/yyyy");
-        execute(td, QString("UPDATE Articoli SET CodiceAggiuntivo='', DataInserimento=#%1#, DataModifica=#%1#").arg(today));
+        const QString today = td.GetDatabase()->FormatDateLiteral(QDateTime(appClock().today(), QTime(0, 0)), false);
+        execute(td, QString("UPDATE Articoli SET CodiceAggiuntivo='', DataInserimento=%1, DataModifica=%1").arg(today));
     }
     if (oldVersion < 2.3)
         execute(td, "UPDATE Articoli SET ScortaMinima=0, PrezzoAcquistoMedio=PrezzoAcquisto");

@@ -45,13 +45,26 @@ bool movesStock(const TableData& td)
     return td.GetCurrencyValue(kPrice) > Currency() && !td.IsFieldNull(kQuantity);
 }
 
-// The average of the stock `without` units valued at `average` each, once the line that
-// brought `quantity` units for `amount` is taken out of it. Empty when nothing is left to
-// average, or when what was sold since leaves too little value to take the line out.
-std::optional<Currency> withoutLine(Currency average, double without, double quantity, Currency amount)
+// The average of `article`'s stock of `without` units once the line `line`, that brought
+// `quantity` units for `amount`, is taken out of it: what the article's other loads cost over
+// their quantity. Taking the line's share out of an average kept to four decimals would
+// drift (ten units left, all bought at 1.00, would come back at 0.9999). Without other loads
+// (the stock was typed, or its loads archived) the line's share leaves the stock's value.
+// Empty when nothing is left to average, or when what was sold since leaves too little value
+// to take the line out.
+std::optional<Currency> withoutLine(TableData& td, qint64 article, qint64 line, Currency average, double without,
+                                    double quantity, Currency amount)
 {
     if (without <= 0)
         return std::nullopt;
+    auto others = td.OpenQuery(QStringLiteral("CaricoArticoli"),
+                               QStringLiteral("objParent = %1 AND OID <> %2 AND %3 > 0 AND %4 > 0")
+                                   .arg(article)
+                                   .arg(line)
+                                   .arg(kQuantity, kAmount));
+    const double loaded = others->Aggregate(kQuantity, 0).toDouble();
+    if (loaded > 0)
+        return others->Aggregate(kAmount, 0).value<Currency>().dividedBy(loaded);
     const Currency value = average.times(without + quantity) - amount;
     if (value < Currency())
         return std::nullopt;
@@ -128,8 +141,8 @@ void CaricoArticoli::OnUpdateRow(TableData& td)
         // The article the line left: its stock no longer holds the line's quantity.
         auto old = td.OpenQuery(QStringLiteral("Articoli"), QStringLiteral("OID = %1").arg(before->article));
         if (!old->IsEmpty()) {
-            if (auto average = withoutLine(old->GetCurrencyValue(kAverage), number(*old, kStock), before->quantity,
-                                           before->amount)) {
+            if (auto average = withoutLine(td, before->article, oid, old->GetCurrencyValue(kAverage),
+                                           number(*old, kStock), before->quantity, before->amount)) {
                 storeAverage(*old, *average);
                 old->Update();
             }
@@ -147,7 +160,7 @@ void CaricoArticoli::OnUpdateRow(TableData& td)
     if (quantity <= 0) {
         // The line no longer counts: only its old share leaves the average.
         if (wasCounted) {
-            if (auto rest = withoutLine(average, without, before->quantity, before->amount))
+            if (auto rest = withoutLine(td, article, oid, average, without, before->quantity, before->amount))
                 storeAverage(td, *rest);
         }
         return;
@@ -182,8 +195,8 @@ void CaricoArticoli::OnDeleteRow(TableData& td)
     }
     // The line's share leaves the average before its quantity leaves the stock.
     if (counted.quantity > 0) {
-        if (auto rest = withoutLine(td.GetCurrencyValue(kAverage), number(td, kStock) - quantity, counted.quantity,
-                                    counted.amount))
+        if (auto rest = withoutLine(td, counted.article, oid, td.GetCurrencyValue(kAverage), number(td, kStock) - quantity,
+                                    counted.quantity, counted.amount))
             storeAverage(td, *rest);
     }
     if (!td.IsFieldNull(kQuantity) && quantity > 0 && td.GetCurrencyValue(kPrice) > Currency())

@@ -21,7 +21,9 @@ void ConfigurazioneSconti::DefineStructure(FieldDefinitions& fields, IndexDefini
                       "Lo sconto viene applicato solo al Cliente selezionato", -2, 0, 0);
 
     indexes.AddIndex("Descrizione", true);
-    indexes.AddIndex("SoloDeposito", true, "InxSconto").AddNextField("SoloCliente").AddNextField("SoloArticolo");
+    // One rule for each combination: a rule for a customer alone and another for the same
+    // customer alone would both apply to a line.
+    indexes.AddIndex("SoloDeposito", true, "InxSconto").AddNextField("SoloCliente").AddNextField("SoloArticolo").EmptyCountsAsValue();
 }
 
 void ConfigurazioneSconti::OnNewRow(TableData& td)

@@ -5,6 +5,7 @@
 #include "data/DB.h"
 #include "objdb/DBEngine.h"
 #include "objdb/Database.h"
+#include "objdb/JetTranslator.h"
 #include "core/DatabaseFiles.h"
 #include "objdb/DatabaseOperation.h"
 #include "core/DatabaseRepair.h"
@@ -45,7 +46,7 @@ const PeriodTable kPeriodTables[] = {
 };
 const QString kDeleteOrder[] = {kForniture, kRicevute, kVendite};
 
-QString jetDate(const QDate& d) { return u'#' + d.toString(QStringLiteral("MM/dd/yyyy")) + u'#'; }
+QString jetDate(const QDate& d) { return JetTranslator::JetDateLiteral(QDateTime(d, QTime(0, 0)), false); }
 QString shownDate(const QDate& d) { return d.toString(QStringLiteral("dd/MM/yyyy")); }
 
 void statusMessage(const QString& text)

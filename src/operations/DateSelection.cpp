@@ -2,6 +2,7 @@
 #include "base/Clock.h"
 #include "core/Configuration.h"
 #include "objdb/JetFormat.h"
+#include "objdb/JetTranslator.h"
 
 namespace {
 
@@ -149,10 +150,7 @@ QString DateSelection::ShortLabel(const QString& fieldCaption)
 
 QString DateSelection::JetDate(const QDate& date)
 {
-    return QStringLiteral("#%1/%2/%3#")
-        .arg(date.month(), 2, 10, QLatin1Char('0'))
-        .arg(date.day(), 2, 10, QLatin1Char('0'))
-        .arg(date.year(), 4, 10, QLatin1Char('0'));
+    return JetTranslator::JetDateLiteral(QDateTime(date, QTime(0, 0)), false);
 }
 
 QLocale DateSelection::DisplayLocale()

@@ -191,6 +191,37 @@ TEST_F(Helpers, ProgressiveCodesFollowTheHighestWithLeadingZeros)
     EXPECT_TRUE(ui->log().isEmpty());
 }
 
+TEST_F(Helpers, ProgressiveCodesCountOnlyDigitCodesOfTheirLengthAndAreNeverInUse)
+{
+    struct Case {
+        QStringList stored;
+        int length;
+        const char* expected;
+    };
+    const Case cases[] = {
+        // Codes typed by hand sort above the digits: they must not restart the count.
+        {{"000001", "C1", "C2"}, 6, "000002"},
+        {{"000007", "123", "12345678", "C9"}, 6, "000008"},
+        {{"999999"}, 6, "1000000"},
+        {{"999999", "1000000"}, 6, "1000001"},
+        {{"C1"}, 6, "000001"},
+        // Without a length the longest digit codes hold the highest number.
+        {{"7", "10", "C5"}, 0, "11"},
+    };
+    for (const Case& c : cases) {
+        Shop codes{testenv::newDir("codes") + "/Mirtavolia.mdb"};
+        for (const QString& stored : c.stored)
+            codes.select("Clienti")->AddRow({"Descrizione", "Cliente " + stored, "Codice", stored});
+        auto customers = codes.select("Clienti", "OID = 0");
+        customers->NewRow();
+        AssignProgressiveCode(*customers, "Codice", c.length);
+        EXPECT_EQ(customers->GetText("Codice"), c.expected) << c.stored.join(' ').toStdString();
+        customers->SetValue("Descrizione", "Nuovo");
+        EXPECT_NO_THROW(customers->Update()) << c.stored.join(' ').toStdString();
+    }
+    EXPECT_TRUE(ui->log().isEmpty());
+}
+
 TEST_F(Helpers, AFailedProgressiveCodeIsShownAndTheRowLeftAsItWas)
 {
     auto customers = shop.select("Clienti", "OID = 0");

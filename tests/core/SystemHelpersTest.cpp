@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QObject>
 #include <QProcess>
 #include <QTimer>
@@ -146,6 +147,31 @@ TEST(Folders, DataAndTemporaryFolders) {
     EXPECT_TRUE(FileExists(GetTempDir(), FileAttr::Directory));
     EXPECT_FALSE(IsWindowsVersion52());
     EXPECT_FALSE(IsWindowsVersion6OrLater());
+}
+
+TEST(SystemFolders, TheTemporaryFolderAlwaysExists) {
+    const QByteArray saved = qgetenv("TMPDIR");
+    const QString own = testenv::newDir("tmpdir");
+    QFile file(own + QStringLiteral("/file"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    struct Case { QString tmpdir; QString expected; };   // expected empty: any existing folder
+    const Case cases[] = {
+        {own, own},
+        {own + u'/', own},
+        {own + QStringLiteral("/missing"), QString()},
+        {own + QStringLiteral("/file"), QString()},
+        {QString(), QString()},
+    };
+    for (const Case& c : cases) {
+        qputenv("TMPDIR", c.tmpdir.toLocal8Bit());
+        const QString dir = GetTempDir();
+        if (!c.expected.isEmpty()) EXPECT_EQ(dir, c.expected);
+        EXPECT_TRUE(QFileInfo(dir).isAbsolute()) << c.tmpdir.toStdString() << " -> " << dir.toStdString();
+        EXPECT_TRUE(FileExists(dir, FileAttr::Directory)) << c.tmpdir.toStdString() << " -> " << dir.toStdString();
+    }
+    if (saved.isNull()) qunsetenv("TMPDIR");
+    else qputenv("TMPDIR", saved);
 }
 
 TEST(AppErrors, DescriptionsAndNumbers) {

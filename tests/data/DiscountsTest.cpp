@@ -38,7 +38,7 @@ TEST_F(Discounts, ARuleNamesASelectionAndAnAmountAndAnArticleHoldsForEveryDeposi
         {"deposit and customer", "MAG2", "C1", none, money("2"), QString(), true},
         {"deposit and article", "MAG2", none, "A1", money("3"), QString(), false},
         {"deposit only", "MAG2", none, none, money("4"), QString(), true},
-        {"no amount given", none, none, "A1", none, QString(), false},
+        {"no amount given", none, "C1", "A1", none, QString(), false},
         {"amount 0", "MAG2", "C1", none, money("0"), kNoAmount, true},
         {"amount 0 for an article", none, none, "A1", money("0"), kNoAmount, false},
         {"no selection", none, none, none, money("1"), kNoSelection, false},
@@ -73,6 +73,51 @@ TEST_F(Discounts, ARuleNamesASelectionAndAnAmountAndAnArticleHoldsForEveryDeposi
         EXPECT_EQ(stored->IsFieldEmpty("SoloArticolo"), c.articleCode.isNull());
         EXPECT_EQ(stored->GetValue("ImportoSconto"), c.amount);
         EXPECT_TRUE(stored->GetBoolValue("CalcoloPuntiClienti"));
+    }
+}
+
+// A line would take the discounts of both rules: the second is refused. An empty selection is
+// a value like any other, and the points setting is no part of the combination.
+TEST_F(Discounts, NoTwoRulesShareTheirCombinationOfDepositCustomerAndArticle)
+{
+    const QString kSame = QString::fromUtf8(
+        "Esiste già un elemento di <ConfigurazioneSconti> con lo stesso valore di: SoloDeposito, SoloCliente, SoloArticolo");
+    struct Case {
+        const char* name;
+        QVariantList first, second;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"customer alone twice", {"SoloCliente", "C1"}, {"SoloCliente", "C1"}, true},
+        {"deposit alone twice", {"SoloDeposito", "MAG2"}, {"SoloDeposito", "MAG2"}, true},
+        {"article alone twice", {"SoloArticolo", "A1"}, {"SoloArticolo", "A1"}, true},
+        {"article, the deposit dropped", {"SoloArticolo", "A1"}, {"SoloDeposito", "MAG2", "SoloArticolo", "A1"}, true},
+        {"deposit and customer twice", {"SoloDeposito", "MAG2", "SoloCliente", "C1"},
+         {"SoloCliente", "C1", "SoloDeposito", "MAG2"}, true},
+        {"customer and article twice", {"SoloCliente", "C1", "SoloArticolo", "A1"},
+         {"SoloArticolo", "A1", "SoloCliente", "C1"}, true},
+        {"other points setting", {"SoloCliente", "C1", "CalcoloPuntiClienti", true},
+         {"SoloCliente", "C1", "CalcoloPuntiClienti", false}, true},
+        {"customer, then customer in a deposit", {"SoloCliente", "C1"}, {"SoloCliente", "C1", "SoloDeposito", "MAG2"}, false},
+        {"customer, then customer and article", {"SoloCliente", "C1"}, {"SoloCliente", "C1", "SoloArticolo", "A1"}, false},
+        {"customer, then article", {"SoloCliente", "C1"}, {"SoloArticolo", "A1"}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        shop.sink().refusals.clear();
+        auto rules = shop.select("ConfigurazioneSconti");
+        rules->AddRow(QVariantList{"Descrizione", "Primo", "ImportoSconto", money("1")} + c.first);
+        const QVariantList second = QVariantList{"Descrizione", "Secondo", "ImportoSconto", money("2")} + c.second;
+        if (c.refused) {
+            EXPECT_THROW(rules->AddRow(second), AppError);
+            EXPECT_EQ(shop.sink().refusals, QStringList{kSame});
+        } else {
+            EXPECT_NO_THROW(rules->AddRow(second));
+            EXPECT_TRUE(shop.sink().refusals.isEmpty());
+        }
+        EXPECT_EQ(count("ConfigurazioneSconti"), c.refused ? 1 : 2);
+        auto all = shop.select("ConfigurazioneSconti");
+        ASSERT_TRUE(all->DeleteRows());
     }
 }
 

@@ -37,6 +37,12 @@ Currency Currency::fromLongDouble(long double value) {
     return checked(static_cast<__int128>(r));
 }
 
+Currency Currency::roundedTo(long double value, int decimals) {
+    if (decimals >= 4) return fromLongDouble(value);
+    const long double scale = std::pow(10.0L, decimals);
+    return fromLongDouble(std::round(value * scale) / scale);
+}
+
 Currency Currency::fromDouble(double value) {
     // Through the shortest decimal text that reads back as the same double, so 2.675
     // (stored as 2.67499999...) is the 2.675 the user typed, not its binary neighbour.
@@ -185,7 +191,9 @@ struct Decimal {
 Decimal decimalOf(double value) {
     if (!std::isfinite(value)) throw AppError::overflow(QStringLiteral("Currency"));
     char text[64];
-    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    // Always with an exponent: a large number written out in full ("1111111111111111081984")
+    // has more than seventeen digits, and its product with an amount would pass 128 bits.
+    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific).ptr;
     Decimal d;
     bool negative = false, fraction = false;
     const char* p = text;
@@ -195,7 +203,15 @@ Decimal decimalOf(double value) {
         d.digits = d.digits * 10 + (*p - '0');
         if (fraction) --d.exponent;
     }
-    if (p < end) d.exponent += std::atoi(p + 1);
+    // The exponent is read within the text written: it has no terminating NUL, and a digit
+    // left on the stack after it would be read as part of the exponent.
+    if (p < end) {
+        const char* from = p + 1;
+        if (from < end && *from == '+') ++from;
+        int exponent = 0;
+        std::from_chars(from, end, exponent);
+        d.exponent += exponent;
+    }
     if (negative) d.digits = -d.digits;
     return d;
 }
@@ -246,8 +262,9 @@ Currency Currency::dividedBy(double divisor) const {
 Currency Currency::abs() const { return m_units < 0 ? -*this : *this; }
 
 Currency Currency::floor() const {
-    int64_t r = m_units % kScale;
-    int64_t base = m_units - r;
+    // Within one unit of the lowest amount the floor lies below it: computed wide, refused there.
+    const __int128 r = m_units % kScale;
+    __int128 base = m_units - r;
     if (r < 0) base -= kScale;
     return checked(base);
 }

@@ -112,6 +112,7 @@ void Database::buildFromDefinition()
             IndexSchema is;
             is.name = ix->Name;
             is.unique = ix->Unique;
+            is.emptyIsValue = ix->EmptyIsValue;
             is.fields = ix->Fields;
             t->indexes.push_back(is);
         }
@@ -213,10 +214,7 @@ Currency Database::ConvertAmount(Currency amount, bool convert, double factor) c
     } else if (m_currency) {
         decimals = m_currency->Decimals();
     }
-    if (decimals >= 4) return Currency::fromLongDouble(v);
-    long double scale = std::pow(10.0L, decimals);
-    long double r = std::round(v * scale) / scale;   // half away from zero, as money is rounded
-    return Currency::fromLongDouble(r);
+    return Currency::roundedTo(v, decimals);
 }
 
 QString Database::QuoteText(const QString& text) const
@@ -228,8 +226,7 @@ QString Database::QuoteText(const QString& text) const
 
 QString Database::FormatDateLiteral(const QDateTime& value, bool withTime) const
 {
-    const QString form = withTime ? QStringLiteral("MM/dd/yyyy HH:mm:ss") : QStringLiteral("MM/dd/yyyy");
-    return u'#' + value.toString(form) + u'#';
+    return JetTranslator::JetDateLiteral(value, withTime);
 }
 
 JetPieces Database::translated(JetPieces::Kind kind, const QString& table, const QString& jet, const QString& fieldList)
@@ -413,9 +410,20 @@ void Database::createOrUpgrade(DBEngine& engine, TableSchema& t, int position, b
         for (const auto& f : t.fields) addColumn(f.def.Name, sqlType(f.kind));
         for (int i : t.singleRefs) addColumn(t.refs[size_t(i)].def.column(), QStringLiteral("INTEGER"));
     }
-    auto makeIndex = [&](const QString& name, bool unique, const QStringList& columns, const QString& table) {
+    auto makeIndex = [&](const QString& name, bool unique, const QStringList& columns, const QString& table,
+                         bool emptyIsValue = false) {
         QStringList quotedCols;
-        for (const QString& col : columns) quotedCols << SqlConnection::quoteName(col);
+        for (const QString& col : columns) {
+            const QString quoted = SqlConnection::quoteName(col);
+            if (!emptyIsValue) {
+                quotedCols << quoted;
+                continue;
+            }
+            // SQLite takes every NULL for a value of its own; an empty text is stored as ''.
+            const FieldSchema* f = t.field(col);
+            const bool text = f && (f->kind == Kind::Text || f->kind == Kind::Date || f->kind == Kind::DateTime);
+            quotedCols << QStringLiteral("ifnull(%1, %2)").arg(quoted, text ? QStringLiteral("''") : QStringLiteral("0"));
+        }
         const QString wanted = QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
                                    .arg(unique ? QStringLiteral("UNIQUE ") : QString(), SqlConnection::quoteName(name),
                                         SqlConnection::quoteName(table), quotedCols.join(QStringLiteral(", ")));
@@ -438,7 +446,7 @@ void Database::createOrUpgrade(DBEngine& engine, TableSchema& t, int position, b
         }
     };
     if (t.isChild()) makeIndex(t.name + QStringLiteral("$objParent"), false, {QStringLiteral("objParent")}, t.name);
-    for (const auto& ix : t.indexes) makeIndex(ix.sqlName, ix.unique, ix.columns, t.name);
+    for (const auto& ix : t.indexes) makeIndex(ix.sqlName, ix.unique, ix.columns, t.name, ix.emptyIsValue);
     for (const auto& r : t.refs) {
         if (!r.isList()) continue;
         c.execute(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (OwnerOID INTEGER NOT NULL, MemberOID INTEGER NOT NULL, "

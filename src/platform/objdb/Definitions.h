@@ -94,7 +94,11 @@ struct IndexDefinition {
     QString Name;                 // empty: the library names it
     bool Unique = false;
     QStringList Fields;           // field names, "objParent" or single reference names
+    // A unique index where an empty field (no row referred to, no text) is a value like any
+    // other: two rows empty in the same fields and equal in the rest are refused.
+    bool EmptyIsValue = false;
     IndexDefinition& AddField(const QString& fieldName) { Fields << fieldName; return *this; }
+    IndexDefinition& EmptyCountsAsValue() { EmptyIsValue = true; return *this; }
     IndexDefinition& AddNextField(const QString& fieldName) { Fields << fieldName; return *this; }
 };
 

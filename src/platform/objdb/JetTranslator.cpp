@@ -784,6 +784,8 @@ JetPieces Writer::pieces(JetPieces::Kind kind, const QString& table, const QStri
                 e = e->args[0].get();
             return e->kind == JetExpr::Kind::Number;
         };
+        // A data set's rows are not groups: its order, like its condition, has no aggregate.
+        AggregateBan ban(*this, true);
         for (const auto& o : order) {
             JetPieces::Item out{isNumber(o.expr.get()) ? expr(o.expr.get(), sc, kAdd) + QStringLiteral(" + 0")
                                                        : expr(o.expr.get(), sc, 0),
@@ -954,6 +956,7 @@ QString JetTranslator::QuoteName(const QString& name) {
 
 QString JetTranslator::DateLiteral(const QDateTime& t) { return QuoteText(jet::storedDate(t)); }
 
-QString JetTranslator::JetDateLiteral(const QDateTime& t) {
-    return QLatin1Char('#') + t.toString(QStringLiteral("MM/dd/yyyy HH:mm:ss")) + QLatin1Char('#');
+QString JetTranslator::JetDateLiteral(const QDateTime& t, bool withTime) {
+    const QString form = withTime ? QStringLiteral("MM/dd/yyyy HH:mm:ss") : QStringLiteral("MM/dd/yyyy");
+    return QLatin1Char('#') + t.toString(form) + QLatin1Char('#');
 }

@@ -107,7 +107,8 @@ public:
     static QString QuoteText(const QString& text);     // 'text' with quotes doubled, NULs as char(0)
     static QString QuoteName(const QString& name);     // "name" with quotes doubled
     static QString DateLiteral(const QDateTime& t);    // '2007-03-05 14:30:00', the stored form
-    static QString JetDateLiteral(const QDateTime& t); // #03/05/2007 14:30:00#, for Jet text
+    // #03/05/2007 14:30:00#, for Jet text; #03/05/2007# without the time.
+    static QString JetDateLiteral(const QDateTime& t, bool withTime = true);
 
 private:
     const JetSchema* m_schema;

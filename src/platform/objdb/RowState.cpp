@@ -360,15 +360,23 @@ void retakeNumbers(TableData& view, RowState& row)
 
 QString uniqueViolationMessage(const TableSchema& table, const QString& storageMessage)
 {
-    // "UNIQUE constraint failed: T.a, T.b" -> the declared names
+    // "UNIQUE constraint failed: T.a, T.b" -> the declared names; an index over expressions is
+    // named instead ("... failed: index 'T$name'"), and its declared fields are told.
     QStringList names;
-    const int colon = storageMessage.indexOf(u':');
-    for (QString part : storageMessage.mid(colon + 1).split(u',', Qt::SkipEmptyParts)) {
-        part = part.trimmed();
-        const int dot = part.indexOf(u'.');
-        QString col = dot >= 0 ? part.mid(dot + 1) : part;
-        if (col.startsWith(QLatin1String("OID_"), Qt::CaseInsensitive)) col = col.mid(4);
-        names << col;
+    const QString rest = storageMessage.mid(storageMessage.indexOf(u':') + 1).trimmed();
+    if (rest.startsWith(QLatin1String("index '")) && rest.endsWith(u'\'')) {
+        const QString indexName = rest.mid(7, rest.size() - 8);
+        for (const IndexSchema& ix : table.indexes)
+            if (ix.sqlName == indexName) names = ix.fields;
+    }
+    if (names.isEmpty()) {
+        for (QString part : rest.split(u',', Qt::SkipEmptyParts)) {
+            part = part.trimmed();
+            const int dot = part.indexOf(u'.');
+            QString col = dot >= 0 ? part.mid(dot + 1) : part;
+            if (col.startsWith(QLatin1String("OID_"), Qt::CaseInsensitive)) col = col.mid(4);
+            names << col;
+        }
     }
     const QString caption = table.identity.Caption.isEmpty() ? table.name : table.identity.Caption;
     return QStringLiteral("Esiste già un elemento di <%1> con lo stesso valore di: %2").arg(caption, names.join(QStringLiteral(", ")));

@@ -401,6 +401,7 @@ QJsonObject TableSchema::toJson() const
         QJsonObject j;
         j[QStringLiteral("name")] = ix.name;
         j[QStringLiteral("unique")] = ix.unique;
+        if (ix.emptyIsValue) j[QStringLiteral("emptyIsValue")] = true;
         j[QStringLiteral("fields")] = QJsonArray::fromStringList(ix.fields);
         ia.append(j);
     }
@@ -454,6 +455,7 @@ std::unique_ptr<TableSchema> TableSchema::fromJson(const QString& tableName, con
         IndexSchema ix;
         ix.name = j.value(QStringLiteral("name")).toString();
         ix.unique = j.value(QStringLiteral("unique")).toBool();
+        ix.emptyIsValue = j.value(QStringLiteral("emptyIsValue")).toBool();
         for (const auto& f : j.value(QStringLiteral("fields")).toArray()) ix.fields << f.toString();
         t->indexes.push_back(ix);
     }

@@ -53,6 +53,7 @@ struct IndexSchema {
     QString name;        // declared name (may be empty)
     QString sqlName;     // the storage name, unique in the file
     bool unique = false;
+    bool emptyIsValue = false;
     QStringList fields;  // as declared
     QStringList columns; // storage columns
 };

@@ -1,6 +1,7 @@
 #include "base/AppError.h"
 #include "base/Currency.h"
 #include <gtest/gtest.h>
+#include <optional>
 
 TEST(Currency, ParsesLocaleAndPlainText) {
     QLocale it(QLocale::Italian, QLocale::Italy);
@@ -74,4 +75,75 @@ TEST(Currency, TimesAndDividedByRoundTiesToEven) {
     EXPECT_THROW(Currency::fromInt(1).dividedBy(1e-300), AppError);
     EXPECT_THROW(Currency::fromInt(1).dividedBy(0), AppError);
     EXPECT_THROW(Currency::fromInt(1).times(std::numeric_limits<double>::quiet_NaN()), AppError);
+}
+
+// A converted amount: half away from zero at a currency's decimals, to the nearest unit at the fourth.
+TEST(Currency, RoundedToACurrencysDecimals) {
+    struct Case { long double value; int decimals; int64_t units; };
+    const Case cases[] = {
+        {2.5L, 0, 30000},     {-2.5L, 0, -30000},    {0.125L, 2, 1300}, {-0.125L, 2, -1300},
+        {0.124L, 2, 1200},    {1.23456L, 4, 12346},  {1.23456L, 6, 12346},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Currency::roundedTo(c.value, c.decimals).units(), c.units) << double(c.value) << " " << c.decimals;
+    EXPECT_THROW(Currency::roundedTo(1e30L, 2), AppError);
+}
+
+// Leaves digits on the stack where the next call's locals will lie, as earlier calls may.
+[[gnu::noinline]] void leaveDigitsOnTheStack() {
+    volatile char digits[4096];
+    for (auto& c : digits) c = '7';
+}
+
+// A factor whose shortest text has an exponent ("2e+12", "5e-05"): the exponent is the one
+// written, whatever lies after it in memory (found by fuzzing: 5.02 times 2e12 was refused).
+TEST(Currency, AFactorWrittenWithAnExponentReadsAsWritten) {
+    struct Case { const char* amount; char op; double number; const char* expected; };
+    const Case cases[] = {
+        {"5.02", '*', 2e12, "10040000000000"}, {"5.02", '*', 2e-5, "0.0001"}, {"3", '*', 1.5e-4, "0.0004"},
+        {"5.02", '/', 2e12, "0"},              {"5.02", '/', 2e-4, "25100"},  {"1", '*', 3e14, "300000000000000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.amount) + ' ' + c.op + ' ' + std::to_string(c.number));
+        const Currency a = *Currency::parse(QString::fromLatin1(c.amount), QLocale::c());
+        leaveDigitsOnTheStack();
+        const Currency r = c.op == '*' ? a.times(c.number) : a.dividedBy(c.number);
+        EXPECT_EQ(r.toString(), QString::fromLatin1(c.expected));
+    }
+}
+
+// Near the ends of the range a result that cannot be an amount is refused, whatever the size of
+// the intermediate product.
+TEST(Currency, ResultsPastTheRangeAreRefused) {
+    struct Case { int64_t units; char op; double number; std::optional<int64_t> expected; };
+    const int64_t lowest = std::numeric_limits<int64_t>::min();
+    const int64_t highest = std::numeric_limits<int64_t>::max();
+    const Case cases[] = {
+        {lowest, 'f', 0, std::nullopt},
+        {lowest + 5807, 'f', 0, std::nullopt},
+        {lowest + 5808, 'f', 0, lowest + 5808},   // already whole
+        {lowest + 5809, 'f', 0, lowest + 5808},
+        {highest, 'f', 0, highest - 5807},
+        // A factor written out in full by the shortest text ("98765432109876540000").
+        {highest, '*', 9.876543210987654e19, std::nullopt},
+        {lowest, '*', 9.876543210987654e19, std::nullopt},
+        {-highest, '*', -9.876543210987654e19, std::nullopt},
+        {1, '*', 9.876543210987654e19, std::nullopt},
+        // Written out in full, its shortest text has twenty-two digits.
+        {lowest, '*', 1111111111111111081984.0, std::nullopt},
+        {-1, '*', 1111111111111111081984.0, std::nullopt},
+        {1, '*', 1.25e17, 125000000000000000},
+        {10, '*', 1.5e17, 1500000000000000000},
+        {highest, '*', 1e300, std::nullopt},
+        {highest, '/', 1e-300, std::nullopt},
+        {highest, '/', 9.876543210987654e19, 0},
+        {-highest, '/', -1.25e17, 74},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.units) + ' ' + c.op + ' ' + std::to_string(c.number));
+        const Currency a = Currency::fromUnits(c.units);
+        const auto apply = [&] { return c.op == 'f' ? a.floor() : c.op == '*' ? a.times(c.number) : a.dividedBy(c.number); };
+        if (c.expected) EXPECT_EQ(apply().units(), *c.expected);
+        else EXPECT_THROW(apply(), AppError);
+    }
 }

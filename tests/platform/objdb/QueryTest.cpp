@@ -66,23 +66,27 @@ TEST(ObjDbQuery, ConditionsReachParentReferencedAndOwnerTables)
     }
 }
 
-// A data set's condition that SQLite would refuse once the rows are asked for is refused
-// by the translator as the condition is set: an aggregate (Jet has none in a WHERE) and
-// nesting past what SQLite's parser reads (found by fuzzing the data set's selection).
+// A data set's condition or order that SQLite would refuse once the rows are asked for is
+// refused by the translator as it is set: an aggregate (Jet has none in a WHERE, and a data
+// set's rows are no groups to sort) and nesting past what SQLite's parser reads (found by
+// fuzzing the data set's selection).
 TEST(ObjDbQuery, ConditionsSQLiteCannotTakeAreRefusedAsTheyAreSet)
 {
     trace() = Trace();
     QueryShop q;
-    struct Case { QString condition; int number; };
+    struct Case { QString condition; int number; QString order = QString(); };
     const Case cases[] = {
         {"Count(*)", 3096},
         {"Prezzo > 1 AND Sum(Scorta) > 10", 3096},
         {QString(124, u'-') + "Prezzo", 3075},
         {QStringList(2000, "Prezzo > 0").join(" OR "), 3075},
+        {"", 3096, "Count(*)"},
+        {"Prezzo > 1", 3096, "Descrizione, Max(Prezzo) DESC"},
+        {"", 3096, "Abs(Sum(Scorta))"},
     };
     for (const Case& c : cases) {
         try {
-            auto rows = q.s.select("Articolo", c.condition);
+            auto rows = q.s.select("Articolo", c.condition, c.order);
             ADD_FAILURE() << rows->RowCount() << " rows for " << c.condition.left(60).toStdString();
         } catch (const AppError& e) {
             EXPECT_EQ(e.number, c.number) << c.condition.left(60).toStdString() << ": " << e.description.toStdString();
