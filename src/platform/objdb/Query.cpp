@@ -452,10 +452,33 @@ std::vector<qint64> fetchKeys(TableData::Impl& d, const CachedRow* after, int li
     return keys;
 }
 
+namespace {
+std::vector<CachedRow> readPage(TableData::Impl& d, const CachedRow* after, bool reverse, int limit, bool* more);
+}
+
 // Reads up to `limit` rows after (or, reverse, before) `after`; from the start when null.
-std::vector<CachedRow> fetchPage(TableData::Impl& d, const CachedRow* after, bool reverse, int limit)
+// The page's keys and its rows are read in one read transaction, so that another program's
+// change lands wholly before or wholly after them; `more` says whether rows may follow, as
+// the keys say (a row gone since its key was gathered shortens the page, not the reading).
+std::vector<CachedRow> fetchPage(TableData::Impl& d, const CachedRow* after, bool reverse, int limit, bool* more)
 {
     ensureCompiled(d);
+    SqlConnection& conn = d.engine->sql();
+    if (conn.inTransaction()) return readPage(d, after, reverse, limit, more);
+    const QString sp = conn.openSavepoint(false);
+    try {
+        std::vector<CachedRow> rows = readPage(d, after, reverse, limit, more);
+        conn.releaseSavepoint(sp);
+        return rows;
+    } catch (...) {
+        conn.rollbackSavepoint(sp);
+        throw;
+    }
+}
+
+namespace {
+std::vector<CachedRow> readPage(TableData::Impl& d, const CachedRow* after, bool reverse, int limit, bool* more)
+{
     CompiledQuery& compiled = *d.query;
     const CompiledQuery& c = compiled;
     QVariantList params = c.params;
@@ -474,6 +497,7 @@ std::vector<CachedRow> fetchPage(TableData::Impl& d, const CachedRow* after, boo
     if (!c.keyFrom.isEmpty()) {
         // The page's keys first (see ensureCompiled), then its rows.
         const std::vector<qint64> keys = pageKeys(d, after, reverse, limit, params);
+        if (more) *more = int(keys.size()) == limit;
         if (keys.empty()) return {};
         // One mark per row of a whole page, those of a short one left null (no row has a
         // null key): the text stays the same from page to page, and so does the prepared
@@ -507,8 +531,10 @@ std::vector<CachedRow> fetchPage(TableData::Impl& d, const CachedRow* after, boo
         for (int i = 0; i < c.columnCount; ++i) r.cols.push_back(st.value(i));
         r.keyStart = size_t(c.keyStart);
     }
+    if (c.keyFrom.isEmpty() && more) *more = int(rows.size()) == limit;
     if (reverse) std::reverse(rows.begin(), rows.end());
     return rows;
 }
+}  // namespace
 
 }  // namespace objdb
