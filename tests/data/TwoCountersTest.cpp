@@ -317,8 +317,9 @@ protected:
         path = testenv::newDir("two-processes-documents") + "/Mirtavolia.mdb";
         auto setup = start();
         setup->write("new Articoli\nset Codice=PANE\nset Descrizione=Pane\nset PrezzoVendita=3.33\n"
-                     "set PrezzoAcquisto=1.11\nset ValoreScorta=100000\nsave\n"
-                     "new Clienti\nset Descrizione=Rossi\nset Codice=C1\nset CalcolaPunti=1\nsave\n");
+                     "set PrezzoAcquisto=1.11\nset ValoreScorta=100000\nsave\n");
+        for (int i = 1; i <= kCustomers; ++i)
+            setup->write(QString("new Clienti\nset Descrizione=Cliente %1\nset Codice=C%1\nset CalcolaPunti=1\nsave\n").arg(i).toUtf8());
         finish(*setup);
     }
     std::unique_ptr<QProcess> start()
@@ -337,10 +338,12 @@ protected:
     }
     // A document of `lines` lines, written to the tool; `heldMs`: each line waits that long
     // between being made and being stored.
+    // A customer has one sale a second: each sale is of a customer of its own.
     static void document(QProcess& p, const char* table, const char* line, const char* quantity, int lines, int heldMs,
-                         bool customer)
+                         const QByteArray& customer = {})
     {
-        p.write(QByteArray("new ") + table + "\n" + (customer ? "setref Cliente=C1\n" : "") + "save\nlist Articoli\n");
+        p.write(QByteArray("new ") + table + "\n" + (customer.isEmpty() ? QByteArray() : "setref Cliente=" + customer + "\n") +
+                "save\nlist Articoli\n");
         for (int i = 0; i < lines; ++i) {
             p.write(QByteArray("new ") + line + "\nparent PANE\nset " + quantity + "=1\n");
             if (heldMs) {
@@ -362,16 +365,20 @@ protected:
     {
         EXPECT_EQ(scalar("SELECT count(*) FROM Vendite"), QString::number(sales));
         EXPECT_EQ(scalar("SELECT count(*) FROM Forniture"), QString::number(supplies));
-        EXPECT_EQ(scalar("SELECT count(*) FROM Vendite v WHERE ImportoVendita <> (SELECT round(sum(l.ImportoScarico), 4) "
-                         "FROM ScaricoArticoli l JOIN [Vendite$Articoli] m ON m.MemberOID = l.OID WHERE m.OwnerOID = v.OID)"),
+        // Each sale's total is its lines', and its customer (one sale each) has a point for each
+        // 1.00 of it.
+        EXPECT_EQ(scalar("SELECT count(*) FROM Vendite v WHERE ImportoVendita <> (SELECT round(sum(ImportoScarico), 4) FROM "
+                         "ScaricoArticoli WHERE OID IN (SELECT MemberOID FROM [Vendite$Articoli] WHERE OwnerOID = v.OID))"),
                   "0");
-        EXPECT_EQ(scalar("SELECT count(*) FROM Forniture f WHERE ImportoAcquisto <> (SELECT round(sum(l.ImportoCarico), 4) "
-                         "FROM CaricoArticoli l JOIN [Forniture$Articoli] m ON m.MemberOID = l.OID WHERE m.OwnerOID = f.OID)"),
+        EXPECT_EQ(scalar("SELECT count(*) FROM Forniture f WHERE ImportoAcquisto <> (SELECT round(sum(ImportoCarico), 4) FROM "
+                         "CaricoArticoli WHERE OID IN (SELECT MemberOID FROM [Forniture$Articoli] WHERE OwnerOID = f.OID))"),
                   "0");
-        EXPECT_EQ(scalar("SELECT count(*) FROM Vendite WHERE Punti <> Int(ImportoVendita)"), "0");
-        EXPECT_EQ(scalar("SELECT Punti - (SELECT sum(Punti) FROM Vendite) FROM Clienti WHERE Codice = 'C1'"), "0");
+        EXPECT_EQ(scalar("SELECT count(*) FROM Clienti c WHERE Codice <> '' AND Punti <> (SELECT sum(Int(ImportoVendita) + "
+                         "Punti) FROM Vendite WHERE OID_Cliente = c.OID)"),
+                  "0");
     }
 
+    static constexpr int kCustomers = 16;
     QString path;
 };
 
@@ -393,14 +400,14 @@ TEST_F(TwoCounterProcessesDocuments, EveryDocumentsTotalIsTheSumOfItsLines)
         for (int round = 0; round < c.rounds; ++round) {
             auto first = start();
             auto second = start();
-            document(*second, "Vendite", "ScaricoArticoli", "ValoreScarico", c.lines, 0, true);
-            document(*second, "Forniture", "CaricoArticoli", "ValoreCarico", c.lines, 0, false);
+            document(*second, "Vendite", "ScaricoArticoli", "ValoreScarico", c.lines, 0, QByteArray("C") + QByteArray::number(sales + 2));
+            document(*second, "Forniture", "CaricoArticoli", "ValoreCarico", c.lines, 0);
             // Handed to the tool whole (it reads as it goes), before the first one starts.
             while (second->bytesToWrite() > 0 && second->waitForBytesWritten(10000)) {
             }
             second->closeWriteChannel();
-            document(*first, "Vendite", "ScaricoArticoli", "ValoreScarico", c.lines, c.heldMs, true);
-            document(*first, "Forniture", "CaricoArticoli", "ValoreCarico", c.lines, c.heldMs, false);
+            document(*first, "Vendite", "ScaricoArticoli", "ValoreScarico", c.lines, c.heldMs, QByteArray("C") + QByteArray::number(sales + 1));
+            document(*first, "Forniture", "CaricoArticoli", "ValoreCarico", c.lines, c.heldMs);
             finish(*first);
             finish(*second);
             sales += 2;
