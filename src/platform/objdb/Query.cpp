@@ -80,6 +80,17 @@ bool namesAlias(const QString& sql, const QString& alias)
     return false;
 }
 
+// Whether `sql` names `name` as a column of its own, unqualified and unquoted.
+bool namesBare(const QString& sql, const QString& name)
+{
+    auto partOfName = [](QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'.' || c == u'"'; };
+    for (qsizetype at = sql.indexOf(name, 0, Qt::CaseInsensitive); at >= 0; at = sql.indexOf(name, at + 1, Qt::CaseInsensitive)) {
+        const qsizetype end = at + name.size();
+        if ((at == 0 || !partOfName(sql[at - 1])) && (end >= sql.size() || !partOfName(sql[end]))) return true;
+    }
+    return false;
+}
+
 // The joins a condition needs to find its rows: a condition is translated with the field
 // list's names in reach, so it comes with every join the field list makes. A join on the
 // reached table's OID gives each row one match or none, so one that neither the condition nor
@@ -251,6 +262,10 @@ void ensureCompiled(TableData::Impl& d)
         const JetPieces w = translatePiece(d, JetPieces::Kind::Expression, *condition);
         addJoins(c.joins, w.joins);
         addJoins(keyJoins, joinsNamedBy(w.joins, w.items.front().sql));
+        // A column the field list reaches through a join, named without its table, is left
+        // bare for SQLite to find among the joined tables: it takes them all.
+        for (const QString& extra : std::as_const(c.extraNames))
+            keysNeedEveryJoin = keysNeedEveryJoin || namesBare(w.items.front().sql, extra);
         where << u'(' + w.items.front().sql + u')';
         passesMany = passesMany || mayPassMany(w.items.front().sql);
     }
