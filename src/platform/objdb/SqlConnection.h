@@ -1,5 +1,4 @@
 #pragma once
-#include <functional>
 // One SQLite connection, opened through QtSql and driven through its raw handle: prepared
 // statements are kept for reuse (the few hundred texts used last; a statement the program
 // writes with its values in the text would otherwise keep its memory for the whole run),
@@ -11,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
