@@ -8,6 +8,7 @@
 #include "objdb/TableObject.h"
 #include "TestEnvironment.h"
 #include <QProcess>
+#include <QThread>
 #include <functional>
 #include <vector>
 
@@ -302,6 +303,117 @@ TEST(TwoCounterProcesses, EachSelling100UnitsOfOneArticleTakeExactly200FromTheSt
     // Runs that ended on their own keep the sales they left unfinished: nothing is noted for
     // the next opening of the file to give up.
     EXPECT_EQ(check("SELECT count(*) FROM _objdb_open"), "0");
+}
+
+// Two developer tools at once on one file, round after round, each making a sale of one
+// customer and a supply, line by line. One of them may hold each new line open (as the row
+// editor does while an article without a price waits for its price) while the other stores
+// its own: no line is ever stored under an OID the other handed out, and every document's
+// total is the sum of its lines, the customer's points those of his sales.
+class TwoCounterProcessesDocuments : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        path = testenv::newDir("two-processes-documents") + "/Mirtavolia.mdb";
+        auto setup = start();
+        setup->write("new Articoli\nset Codice=PANE\nset Descrizione=Pane\nset PrezzoVendita=3.33\n"
+                     "set PrezzoAcquisto=1.11\nset ValoreScorta=100000\nsave\n");
+        for (int i = 1; i <= kCustomers; ++i)
+            setup->write(QString("new Clienti\nset Descrizione=Cliente %1\nset Codice=C%1\nset CalcolaPunti=1\nsave\n").arg(i).toUtf8());
+        finish(*setup);
+    }
+    std::unique_ptr<QProcess> start()
+    {
+        auto p = std::make_unique<QProcess>();
+        p->setProcessChannelMode(QProcess::MergedChannels);
+        p->start(QStringLiteral(MV_MVTOOL_EXE), {QStringLiteral("run"), path});
+        EXPECT_TRUE(p->waitForStarted(30000));
+        return p;
+    }
+    static void finish(QProcess& p)
+    {
+        p.closeWriteChannel();
+        ASSERT_TRUE(p.waitForFinished(120000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAll().toStdString();
+    }
+    // A document of `lines` lines, written to the tool; `heldMs`: each line waits that long
+    // between being made and being stored.
+    // A customer has one sale a second: each sale is of a customer of its own.
+    static void document(QProcess& p, const char* table, const char* line, const char* quantity, int lines, int heldMs,
+                         const QByteArray& customer = {})
+    {
+        p.write(QByteArray("new ") + table + "\n" + (customer.isEmpty() ? QByteArray() : "setref Cliente=" + customer + "\n") +
+                "save\nlist Articoli\n");
+        for (int i = 0; i < lines; ++i) {
+            p.write(QByteArray("new ") + line + "\nparent PANE\nset " + quantity + "=1\n");
+            if (heldMs) {
+                p.waitForBytesWritten(1000);
+                QThread::msleep(heldMs);
+            }
+            p.write("save\n");
+        }
+        p.write("up\nsave\n");
+    }
+    QString scalar(const QString& sql)
+    {
+        QProcess p;
+        p.start(QStringLiteral(MV_MVTOOL_EXE), {QStringLiteral("sql"), path, sql});
+        p.waitForFinished(60000);
+        return QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts).value(1);
+    }
+    void expectDocumentsAddUp(int sales, int supplies)
+    {
+        EXPECT_EQ(scalar("SELECT count(*) FROM Vendite"), QString::number(sales));
+        EXPECT_EQ(scalar("SELECT count(*) FROM Forniture"), QString::number(supplies));
+        // Each sale's total is its lines', and its customer (one sale each) has a point for each
+        // 1.00 of it.
+        EXPECT_EQ(scalar("SELECT count(*) FROM Vendite v WHERE ImportoVendita <> (SELECT round(sum(ImportoScarico), 4) FROM "
+                         "ScaricoArticoli WHERE OID IN (SELECT MemberOID FROM [Vendite$Articoli] WHERE OwnerOID = v.OID))"),
+                  "0");
+        EXPECT_EQ(scalar("SELECT count(*) FROM Forniture f WHERE ImportoAcquisto <> (SELECT round(sum(ImportoCarico), 4) FROM "
+                         "CaricoArticoli WHERE OID IN (SELECT MemberOID FROM [Forniture$Articoli] WHERE OwnerOID = f.OID))"),
+                  "0");
+        EXPECT_EQ(scalar("SELECT count(*) FROM Clienti c WHERE Codice <> '' AND Punti <> (SELECT sum(Int(ImportoVendita) + "
+                         "Punti) FROM Vendite WHERE OID_Cliente = c.OID)"),
+                  "0");
+    }
+
+    static constexpr int kCustomers = 16;
+    QString path;
+};
+
+TEST_F(TwoCounterProcessesDocuments, EveryDocumentsTotalIsTheSumOfItsLines)
+{
+    struct Case {
+        const char* name;
+        int heldMs;   // how long the first tool holds each new line before storing it
+        int lines;
+        int rounds;
+    };
+    const Case cases[] = {
+        {"both at full speed", 0, 40, 6},
+        {"one holding each line open", 15, 15, 2},
+    };
+    int sales = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (int round = 0; round < c.rounds; ++round) {
+            auto first = start();
+            auto second = start();
+            document(*second, "Vendite", "ScaricoArticoli", "ValoreScarico", c.lines, 0, QByteArray("C") + QByteArray::number(sales + 2));
+            document(*second, "Forniture", "CaricoArticoli", "ValoreCarico", c.lines, 0);
+            // Handed to the tool whole (it reads as it goes), before the first one starts.
+            while (second->bytesToWrite() > 0 && second->waitForBytesWritten(10000)) {
+            }
+            second->closeWriteChannel();
+            document(*first, "Vendite", "ScaricoArticoli", "ValoreScarico", c.lines, c.heldMs, QByteArray("C") + QByteArray::number(sales + 1));
+            document(*first, "Forniture", "CaricoArticoli", "ValoreCarico", c.lines, c.heldMs);
+            finish(*first);
+            finish(*second);
+            sales += 2;
+        }
+        expectDocumentsAddUp(sales, sales);
+    }
 }
 #endif
 

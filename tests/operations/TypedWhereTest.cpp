@@ -110,6 +110,25 @@ TEST_F(TypedWhereTest, ConditionTheDatabaseRefusesLeavesTheRowsReadable)
     EXPECT_EQ(codes(), (QStringList{"A", "B", "C"}));
 }
 
+// A filter naming a column the view's list reaches through a join, with or without its
+// table, reads the rows it counts.
+TEST_F(TypedWhereTest, AFilterOnAColumnTheListReachesReadsTheRowsItCounts)
+{
+    at(QDateTime(QDate(2007, 3, 5), QTime(9, 0)));
+    sell("A", 1);
+    sell("B", 2);
+    ASSERT_EQ(view.Refresh(nodeRequest("Articoli Venduti")), DetailView::Outcome::Shown);
+    for (const char* filter : {"Percentuale = 20", "CodiciIva.Percentuale = 20", "Percentuale = 20 AND ValoreScarico > 1"}) {
+        SCOPED_TRACE(filter);
+        ds().SetFilter(QString::fromLatin1(filter));
+        const int counted = ds().RowCount();
+        EXPECT_GT(counted, 0);
+        QStringList read;
+        EXPECT_NO_THROW(read = codes());
+        EXPECT_EQ(read.size(), counted);
+    }
+}
+
 TEST_F(TypedWhereTest, ReportViewsTakeTheColumnsOfTheirList)
 {
     at(QDateTime(QDate(2007, 3, 5), QTime(9, 0)));

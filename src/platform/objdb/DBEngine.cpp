@@ -150,6 +150,7 @@ void DBEngine::OpenDatabase(int openMode, const QString& path, int, int, itfNoti
                          ? m_conn->scalar(QStringLiteral("SELECT Value FROM _objdb_meta WHERE Key='site'")).toLongLong()
                          : 0;
         }
+        m_conn->setBeforeWriteEnds([this] { settleOids(); });
         sqlite3_commit_hook(m_conn->handle(), &commitHook, this);
         sqlite3_rollback_hook(m_conn->handle(), &rollbackHook, this);
     } catch (const AppError& e) {
@@ -273,6 +274,7 @@ void DBEngine::Close()
         sqlite3_commit_hook(m_conn->handle(), nullptr, nullptr);
         sqlite3_rollback_hook(m_conn->handle(), nullptr, nullptr);
     }
+    m_conn->setBeforeWriteEnds({});
     m_conn->close();
     m_conn.reset();
     m_connectionRow = 0;
@@ -345,25 +347,74 @@ void DBEngine::forgetOidCache()
     for (OidCounter& c : m_oids) c.next = 0;
 }
 
+// Every program on the file takes new rows' OIDs from one counter kept in the file, moved on
+// under the write lock: an OID handed out is never handed out again, by this program or any
+// other, whether or not its row is ever stored (a row editor holds a new row's OID for as long
+// as it is open). The highest stored OID is a floor too, for rows a copy brought in.
 qint64 DBEngine::allocateOid(const QString& table)
 {
     SqlConnection& c = sql();
     claimForWriting();
     if (m_site <= 0) throw objdb::error(objdb::ReadOnly, kSource, QStringLiteral("Database aperto in sola lettura"));
     OidCounter& counter = m_oids[table];
-    qint64 next = counter.next;
-    if (next == 0) {
-        const qint64 lo = m_site << kCounterBits;
-        const qint64 hi = lo + ((qint64(1) << kCounterBits) - 1);
-        QVariant max = c.scalar(QStringLiteral("SELECT max(OID) FROM %1 WHERE OID BETWEEN ? AND ?")
-                                    .arg(SqlConnection::quoteName(table)), {lo, hi});
-        next = max.isNull() ? lo + 1 : max.toLongLong() + 1;
+    if (counter.next != 0 && c.holdsWriteLock()) {
+        const qint64 next = std::max(counter.next, counter.highWater + 1);
+        counter.highWater = next;
+        counter.next = next + 1;
+        counter.unsettled = true;
+        return next;
     }
-    // New rows get their OID before they are stored: never hand one out twice.
+    if (c.holdsWriteLock()) return reserveOid(table, counter);
+    // Not under the lock: taken for this one OID, the counter moved on before it is let go.
+    const QString sp = c.openSavepoint(true);
+    try {
+        const qint64 oid = reserveOid(table, counter);
+        if (!c.holdsWriteLock()) settleOids();   // inside a transaction begun by other means
+        c.releaseSavepoint(sp);
+        return oid;
+    } catch (...) {
+        c.rollbackSavepoint(sp);
+        throw;
+    }
+}
+
+namespace {
+QString oidCounterKey(qint64 site, const QString& table)
+{
+    return QStringLiteral("next OID %1 %2").arg(site).arg(table.toLower());
+}
+}
+
+qint64 DBEngine::reserveOid(const QString& table, OidCounter& counter)
+{
+    SqlConnection& c = sql();
+    const qint64 lo = m_site << kCounterBits;
+    const qint64 hi = lo + ((qint64(1) << kCounterBits) - 1);
+    const QVariant max = c.scalar(QStringLiteral("SELECT max(OID) FROM %1 WHERE OID BETWEEN ? AND ?")
+                                      .arg(SqlConnection::quoteName(table)), {lo, hi});
+    const qint64 reserved =
+        c.scalar(QStringLiteral("SELECT Value FROM _objdb_meta WHERE Key = ?"), {oidCounterKey(m_site, table)}).toLongLong();
+    qint64 next = max.isNull() ? lo + 1 : max.toLongLong() + 1;
+    if (reserved > next && reserved <= hi) next = reserved;
     next = std::max(next, counter.highWater + 1);
     counter.highWater = next;
     counter.next = next + 1;
+    counter.unsettled = true;
     return next;
+}
+
+// Brings the file's counters past every OID this connection handed out: run as the write
+// lock's transaction ends, kept even when the rest of it is rolled back.
+void DBEngine::settleOids()
+{
+    SqlConnection& c = sql();
+    for (auto it = m_oids.begin(); it != m_oids.end(); ++it) {
+        if (!it->unsettled) continue;
+        c.execute(QStringLiteral("INSERT INTO _objdb_meta(Key, Value) VALUES(?, ?) "
+                                 "ON CONFLICT(Key) DO UPDATE SET Value = max(Value, excluded.Value)"),
+                  {oidCounterKey(m_site, it.key()), it->highWater + 1});
+        it->unsettled = false;
+    }
 }
 
 // --- FileLink -------------------------------------------------------------------------------

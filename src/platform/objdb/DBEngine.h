@@ -113,10 +113,13 @@ private:
     qint64 m_site = 0;
     qint64 m_connectionRow = 0;
     bool m_claimed = false;
-    // Per table (by its declared name): the next OID to hand out (0: read the highest stored
-    // first, as after every commit another program may have added rows) and the highest
-    // handed out, stored or not.
-    struct OidCounter { qint64 next = 0; qint64 highWater = 0; };
+    // Per table (by its declared name): the next OID to hand out while this connection holds
+    // the write lock (0: reserve first, as after every commit another program may have taken
+    // some), the highest handed out, stored or not, and whether the file's counter still has
+    // to be brought past it.
+    struct OidCounter { qint64 next = 0; qint64 highWater = 0; bool unsettled = false; };
+    void settleOids();
+    qint64 reserveOid(const QString& table, OidCounter& counter);
     QHash<QString, OidCounter> m_oids;
     QStringList m_transactions;
     QHash<const DBEngine*, QString> m_attached;

@@ -333,6 +333,7 @@ struct TableData::Impl {
     // (no library operation ended, no write on the file). A view opened and then read from
     // its first row would otherwise run its query twice.
     bool firstPageKept = false;
+    bool firstPageMore = false;   // its keys said rows may follow it
     quint64 firstPageEpoch = 0;
     std::weak_ptr<SqlConnection> firstPageConnection;
     SqlConnection::ChangeMark firstPageMark;
@@ -364,7 +365,7 @@ RowState* currentRowOrNull(const TableData& td);
 void ensureCompiled(TableData::Impl& d);
 void invalidateQuery(TableData::Impl& d);
 bool fetchFirst(TableData::Impl& d, bool reverse);
-std::vector<CachedRow> fetchPage(TableData::Impl& d, const CachedRow* after, bool reverse, int limit);
+std::vector<CachedRow> fetchPage(TableData::Impl& d, const CachedRow* after, bool reverse, int limit, bool* more = nullptr);
 // The keys alone of the rows fetchPage would read going forward.
 std::vector<qint64> fetchKeys(TableData::Impl& d, const CachedRow* after, int limit);
 void ensurePositioned(const TableData& td);

@@ -80,6 +80,17 @@ bool namesAlias(const QString& sql, const QString& alias)
     return false;
 }
 
+// Whether `sql` names `name` as a column of its own, unqualified and unquoted.
+bool namesBare(const QString& sql, const QString& name)
+{
+    auto partOfName = [](QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'.' || c == u'"'; };
+    for (qsizetype at = sql.indexOf(name, 0, Qt::CaseInsensitive); at >= 0; at = sql.indexOf(name, at + 1, Qt::CaseInsensitive)) {
+        const qsizetype end = at + name.size();
+        if ((at == 0 || !partOfName(sql[at - 1])) && (end >= sql.size() || !partOfName(sql[end]))) return true;
+    }
+    return false;
+}
+
 // The joins a condition needs to find its rows: a condition is translated with the field
 // list's names in reach, so it comes with every join the field list makes. A join on the
 // reached table's OID gives each row one match or none, so one that neither the condition nor
@@ -251,6 +262,10 @@ void ensureCompiled(TableData::Impl& d)
         const JetPieces w = translatePiece(d, JetPieces::Kind::Expression, *condition);
         addJoins(c.joins, w.joins);
         addJoins(keyJoins, joinsNamedBy(w.joins, w.items.front().sql));
+        // A column the field list reaches through a join, named without its table, is left
+        // bare for SQLite to find among the joined tables: it takes them all.
+        for (const QString& extra : std::as_const(c.extraNames))
+            keysNeedEveryJoin = keysNeedEveryJoin || namesBare(w.items.front().sql, extra);
         where << u'(' + w.items.front().sql + u')';
         passesMany = passesMany || mayPassMany(w.items.front().sql);
     }
@@ -452,10 +467,33 @@ std::vector<qint64> fetchKeys(TableData::Impl& d, const CachedRow* after, int li
     return keys;
 }
 
+namespace {
+std::vector<CachedRow> readPage(TableData::Impl& d, const CachedRow* after, bool reverse, int limit, bool* more);
+}
+
 // Reads up to `limit` rows after (or, reverse, before) `after`; from the start when null.
-std::vector<CachedRow> fetchPage(TableData::Impl& d, const CachedRow* after, bool reverse, int limit)
+// The page's keys and its rows are read in one read transaction, so that another program's
+// change lands wholly before or wholly after them; `more` says whether rows may follow, as
+// the keys say (a row gone since its key was gathered shortens the page, not the reading).
+std::vector<CachedRow> fetchPage(TableData::Impl& d, const CachedRow* after, bool reverse, int limit, bool* more)
 {
     ensureCompiled(d);
+    SqlConnection& conn = d.engine->sql();
+    if (conn.inTransaction()) return readPage(d, after, reverse, limit, more);
+    const QString sp = conn.openSavepoint(false);
+    try {
+        std::vector<CachedRow> rows = readPage(d, after, reverse, limit, more);
+        conn.releaseSavepoint(sp);
+        return rows;
+    } catch (...) {
+        conn.rollbackSavepoint(sp);
+        throw;
+    }
+}
+
+namespace {
+std::vector<CachedRow> readPage(TableData::Impl& d, const CachedRow* after, bool reverse, int limit, bool* more)
+{
     CompiledQuery& compiled = *d.query;
     const CompiledQuery& c = compiled;
     QVariantList params = c.params;
@@ -474,6 +512,7 @@ std::vector<CachedRow> fetchPage(TableData::Impl& d, const CachedRow* after, boo
     if (!c.keyFrom.isEmpty()) {
         // The page's keys first (see ensureCompiled), then its rows.
         const std::vector<qint64> keys = pageKeys(d, after, reverse, limit, params);
+        if (more) *more = int(keys.size()) == limit;
         if (keys.empty()) return {};
         // One mark per row of a whole page, those of a short one left null (no row has a
         // null key): the text stays the same from page to page, and so does the prepared
@@ -507,8 +546,10 @@ std::vector<CachedRow> fetchPage(TableData::Impl& d, const CachedRow* after, boo
         for (int i = 0; i < c.columnCount; ++i) r.cols.push_back(st.value(i));
         r.keyStart = size_t(c.keyStart);
     }
+    if (c.keyFrom.isEmpty() && more) *more = int(rows.size()) == limit;
     if (reverse) std::reverse(rows.begin(), rows.end());
     return rows;
 }
+}  // namespace
 
 }  // namespace objdb

@@ -300,6 +300,7 @@ QString SqlConnection::openSavepoint(bool write)
 
 void SqlConnection::releaseSavepoint(const QString& name)
 {
+    if (m_openSavepoints == 1 && m_writing && m_beforeWriteEnds) m_beforeWriteEnds();
     prepare(savepointTexts(depthOf(name)).release).exec();
     --m_openSavepoints;
     if (m_openSavepoints > 0 || !m_writing) return;
@@ -334,10 +335,21 @@ void SqlConnection::rollbackSavepoint(const QString& name)
     try {
         const SavepointTexts& sp = savepointTexts(depthOf(name));
         prepare(sp.rollback).exec();
+        const bool ends = m_openSavepoints == 0 && m_writing;
+        bool keep = false;
+        if (ends && m_beforeWriteEnds) {
+            try {
+                m_beforeWriteEnds();
+                keep = true;
+            } catch (const AppError&) {
+            }
+        }
         prepare(sp.release).exec();
-        if (m_openSavepoints == 0 && m_writing) {
+        if (ends) {
             m_writing = false;
-            if (inTransaction()) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+            // Rolled back to the start: what is left to commit is what the hook wrote.
+            if (inTransaction() && (!keep || sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK))
+                sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
             m_versionAfterOwnWrite = fileVersion();
         }
     } catch (const AppError&) {

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -94,6 +95,10 @@ public:
     void rollbackToSavepoint(const QString& name); // rolls back, the savepoint stays open
     // True while this connection holds the write lock it took with a savepoint.
     bool holdsWriteLock() const { return m_writing; }
+    // Runs under the write lock just before that lock's transaction ends, whether it commits
+    // or rolls back; what it writes is kept in both cases (on a rollback, everything else of
+    // the transaction is undone first). A failure of it fails a commit; a rollback goes on.
+    void setBeforeWriteEnds(std::function<void()> run) { m_beforeWriteEnds = std::move(run); }
     // What may have changed the file's rows since a row buffer was read: the events of the
     // file are counted (commits of other connections, seen when the write lock is taken;
     // writes of this connection, by table when the library names it, else to every table),
@@ -141,6 +146,7 @@ private:
     bool m_readOnly = false;
     int m_openSavepoints = 0;
     bool m_writing = false;            // the outermost savepoint began a write transaction
+    std::function<void()> m_beforeWriteEnds;
     int m_busyTimeout = 0;
     QString m_lockStatement;           // a write that changes nothing (null: not known yet)
     quint64 m_writeCount = 0;

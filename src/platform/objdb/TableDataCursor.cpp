@@ -146,10 +146,12 @@ bool fetchFirst(TableData::Impl& d, bool reverse)
         // An unset reference: no row to read, and no query to ask it of.
         const bool none = d.source == Source::Single && d.singleOid == 0;
         if (!reverse && !none) markFirstPage(d);
-        d.window = none ? std::vector<CachedRow>() : fetchPage(d, nullptr, reverse, d.pageSize);
+        bool more = false;
+        d.window = none ? std::vector<CachedRow>() : fetchPage(d, nullptr, reverse, d.pageSize, &more);
         d.firstPageKept = !reverse && !none && !d.firstPageConnection.expired();
+        d.firstPageMore = more;
     }
-    d.windowFull = int(d.window.size()) == d.pageSize;
+    d.windowFull = d.firstPageMore;
     if (d.window.empty()) {
         d.pos = -1;
         d.bof = d.eof = true;
@@ -232,9 +234,10 @@ void step(TableData::Impl& d, bool forward)
         // A grid shows a page or two; only a reading that goes on grows the pages.
         if (d.pagesRead++ > 0) d.pageSize = std::min(d.pageSize * 2, 1024);
         const CachedRow edge = forward ? d.window.back() : d.window.front();
-        auto page = fetchPage(d, &edge, !forward, d.pageSize);
+        bool more = false;
+        auto page = fetchPage(d, &edge, !forward, d.pageSize, &more);
         if (!page.empty()) {
-            d.windowFull = int(page.size()) == d.pageSize;
+            d.windowFull = more;
             d.window = std::move(page);
             d.firstPageKept = false;
             d.pos = forward ? 0 : int(d.window.size()) - 1;
@@ -412,6 +415,10 @@ void TableData::SetFilter(const QString& filter, const QVariantList& values)
         QVariantList& params = d->query->params;
         params.resize(d->query->filterParamStart);
         params << values;
+        // Keys gathered ahead passed the old values, not the new ones.
+        d->query->aheadKeys.clear();
+        d->query->aheadNext = 0;
+        d->query->aheadAfter = 0;
         d->window.clear();
         d->firstPageKept = false;
         d->pos = -1;

@@ -47,6 +47,9 @@ std::unique_ptr<TableData> storedView(TableData::Impl& d, RowState& row, bool go
 {
     RowPtr s = newRowState(*row.schema, *row.engine);
     s->oid = row.oid;
+    // A row never stored has nothing stored to read, whatever its OID: another program may
+    // have stored a row of its own under that number meanwhile.
+    s->isNew = row.isNew && !gone;
     if (!row.isNew && !gone) readRow(*row.engine, *s);
     if (gone) s->deleted = false;
     return DataSetAccess::view(d.db, d.engine, s);

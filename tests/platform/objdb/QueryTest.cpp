@@ -7,6 +7,9 @@
 #include "objdb/SqlConnection.h"
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace fixture;
 
@@ -252,6 +255,106 @@ TEST(ObjDbQuery, ReadingOnAfterAChangeGivesTheRowsAsTheyAreNow)
         EXPECT_FALSE(seen.contains(last));
         EXPECT_TRUE(seen.contains(9999));
     }
+}
+
+namespace {
+// Rows of Riga with Progressivo 1..n, Quantita cycling 1..5, their OIDs 5000 + Progressivo.
+void addNumberedLines(Shop& s, int n)
+{
+    s.engine->sql().execScript(
+        QString("INSERT INTO Riga (OID, objParent, Quantita, Importo, Progressivo) "
+                "SELECT 5000 + x, (SELECT OID FROM Articolo WHERE Codice = 'P1'), 1 + x % 5, 1, x "
+                "FROM (WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < %1) SELECT x FROM n)")
+            .arg(n));
+}
+
+QList<qint64> oidsToTheEnd(TableData& td)
+{
+    QList<qint64> oids;
+    for (; !td.IsEOF(); td.MoveNext()) oids << td.GetOID();
+    return oids;
+}
+}  // namespace
+
+// A filter set again with other values reads the rows of the new values only, wherever the
+// reading starts (keys found ahead for the old values stand for nothing); a filter naming a
+// column the field list reaches through a join reads the rows it counts.
+TEST(ObjDbQuery, AFilterReadsTheRowsOfItsOwnValuesAndColumns)
+{
+    trace() = Trace();
+    QueryShop q;
+    addNumberedLines(q.s, 600);
+    auto rows = q.s.db->Tables().Item("Riga")->Select("", "Progressivo DESC");
+    rows->SetFilter("Progressivo > ?", {0});
+    rows->MoveFirst();
+    for (int i = 0; i < 100; ++i) rows->MoveNext();
+    const qint64 lastOfFirstPage = rows->GetOID();
+    ASSERT_EQ(lastOfFirstPage, 5000 + 500);
+    rows->SetFilter("Progressivo > ?", {450});
+    ASSERT_TRUE(rows->MoveToOID(lastOfFirstPage));
+    QList<qint64> expected;
+    for (int p = 500; p > 450; --p) expected << 5000 + p;
+    EXPECT_EQ(oidsToTheEnd(*rows), expected);
+
+    struct Case { QString fields, filter, order; };
+    const Case cases[] = {
+        {"*, Unita.Attiva", "Attiva = True", "Progressivo DESC"},
+        {"*, Unita.Attiva", "Attiva = True AND Quantita > 2", "Quantita, Progressivo"},
+        {"*, Articolo.Codice, Unita.Attiva", "Attiva = False", "Progressivo"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fields.toStdString() + " / " + c.filter.toStdString());
+        auto lines = q.s.db->Tables().Item("Riga")->Select("", c.order, c.fields);
+        lines->SetFilter(c.filter);
+        const int counted = lines->RowCount();
+        lines->MoveFirst();
+        EXPECT_EQ(oidsToTheEnd(*lines).size(), counted);
+        EXPECT_EQ(counted, c.filter.contains("False") ? 0 : c.filter.contains("Quantita") ? 360 : 603);
+    }
+}
+
+// Another program deletes and adds rows all along while a sorted view is read to its end,
+// again and again: a page read meanwhile is read whole, and the reading never stops before
+// the last rows, which nobody touches.
+TEST(ObjDbQuery, AViewReadWhileAnotherProgramChangesItsRowsIsReadToItsEnd)
+{
+    trace() = Trace();
+    QueryShop q;
+    const int n = 3000;
+    addNumberedLines(q.s, n);
+    const QByteArray path = q.s.engine->Path().toUtf8();
+    const pid_t writer = ::fork();
+    if (writer == 0) {
+        sqlite3* other = nullptr;
+        if (sqlite3_open(path.constData(), &other) != SQLITE_OK) ::_exit(1);
+        sqlite3_busy_timeout(other, 5000);
+        // Rows in the middle go and come, a few at a time: the first and last 200 stay.
+        for (qint64 next = 1000000;; next += 10) {
+            const QByteArray change =
+                QString("BEGIN IMMEDIATE; DELETE FROM Riga WHERE OID IN (SELECT OID FROM Riga WHERE Progressivo BETWEEN 200 AND %1 "
+                        "ORDER BY random() LIMIT 10); "
+                        "INSERT INTO Riga (OID, objParent, Quantita, Importo, Progressivo) SELECT %2 + x, objParent, 3, 1, "
+                        "200 + abs(random()) % %3 FROM (SELECT 0 AS x UNION ALL SELECT 1 UNION ALL SELECT 2 UNION ALL SELECT 3 "
+                        "UNION ALL SELECT 4 UNION ALL SELECT 5 UNION ALL SELECT 6 UNION ALL SELECT 7 UNION ALL SELECT 8 "
+                        "UNION ALL SELECT 9), (SELECT objParent FROM Riga LIMIT 1); COMMIT;")
+                    .arg(n - 200).arg(next).arg(n - 400)
+                    .toUtf8();
+            sqlite3_exec(other, change.constData(), nullptr, nullptr, nullptr);
+        }
+    }
+    ASSERT_GT(writer, 0);
+    QList<qint64> lastRows;
+    for (int p = n; p > n - 200; --p) lastRows.prepend(5000 + p);
+    int stoppedEarly = 0;
+    for (int read = 0; read < 150; ++read) {
+        auto rows = q.s.db->Tables().Item("Riga")->Select("Quantita > 0", "Progressivo");
+        rows->MoveFirst();
+        const QList<qint64> seen = oidsToTheEnd(*rows);
+        if (seen.size() < lastRows.size() || seen.mid(seen.size() - lastRows.size()) != lastRows) ++stoppedEarly;
+    }
+    ::kill(writer, SIGKILL);
+    ::waitpid(writer, nullptr, 0);
+    EXPECT_EQ(stoppedEarly, 0);
 }
 
 TEST(ObjDbQuery, LiteralsAreQuotedNeverPastedRaw)

@@ -246,3 +246,52 @@ TEST(ObjDbSharedFile, AProgramThatCannotHaveTheLockIsToldWhatFailedAndKeepsItsCh
         EXPECT_EQ(p.stored("SELECT Descrizione FROM Articolo WHERE Codice='A'"), QVariant("Pane"));
     }
 }
+
+// A new row has its OID from when it is made, and may wait long before it is stored (a line
+// whose price the user is still typing). Whatever the other program makes and stores
+// meanwhile has OIDs of its own, and the waiting row, stored at last, counts in its
+// document's total as a new row, never as the row stored under its number.
+TEST(ObjDbSharedFile, AnOIDHandedOutIsNeverHandedOutAgainByTheOtherProgram)
+{
+    struct Case {
+        const char* name;
+        bool bInsideItsOwnOperation;   // B makes its rows while holding the write lock
+        bool aRollsBackFirst;          // A gave up a change after making its new row
+    };
+    const Case cases[] = {
+        {"B outside an operation", false, false},
+        {"B inside an operation", true, false},
+        {"A's operation rolled back after the row was made", false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TwoPrograms t(c.name);
+        auto docA = TwoPrograms::document(t.a, t.customer);
+        std::unique_ptr<TableData> lineA;
+        if (c.aRollsBackFirst) {
+            t.a.engine->BeginWholeTransaction();
+            lineA = t.pendingLine(*docA, 1);
+            t.a.engine->RollbackTransaction();
+        } else {
+            lineA = t.pendingLine(*docA, 1);
+        }
+        const qint64 pending = lineA->GetOID();
+        auto docB = TwoPrograms::document(t.b);
+        QList<qint64> made{docB->GetOID()};
+        if (c.bInsideItsOwnOperation) t.b.engine->BeginWholeTransaction();
+        for (int i = 0; i < 3; ++i) {
+            auto line = t.pendingLine(*docB, 2);
+            made << line->GetOID();
+            line->Update();
+        }
+        docB->Update();
+        if (c.bInsideItsOwnOperation) t.b.engine->CommitTransaction();
+        EXPECT_FALSE(made.contains(pending));
+        lineA->Update();
+        EXPECT_EQ(lineA->GetOID(), pending);
+        docA->Update();
+        EXPECT_EQ(t.stored(QString("SELECT Totale FROM Documento WHERE OID = %1").arg(docA->GetOID())).toDouble(), 2.0);
+        EXPECT_EQ(t.stored(QString("SELECT Totale FROM Documento WHERE OID = %1").arg(docB->GetOID())).toDouble(), 12.0);
+        EXPECT_EQ(t.stock(), 10.0 - 1 - 6);
+    }
+}
