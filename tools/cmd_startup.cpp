@@ -47,6 +47,7 @@ int repair(const QStringList& args) {
     LoadConfiguration();
     SetDatabaseDefinitionFactory([] { return std::make_shared<DB>(); });
     const DatabaseRepair::Result r = DatabaseRepair().Repair(path, QFileInfo(path).absolutePath());
+    if (!r.foreignLog.isEmpty()) mvtool::out(ForeignLogNotice(r.foreignLog));
     mvtool::out(QStringLiteral("integrity before: %1").arg(QString(r.integrityBefore).replace(u'\n', QStringLiteral("; "))));
     mvtool::out(QStringLiteral("size: %1 -> %2 bytes").arg(r.sizeBefore).arg(r.sizeAfter));
     if (!r.leftover.isEmpty()) mvtool::out(QStringLiteral("could not delete %1").arg(r.leftover));

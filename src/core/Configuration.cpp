@@ -13,6 +13,7 @@
 #include <cfloat>
 #include <cmath>
 #include <functional>
+#include <stdexcept>
 #include <vector>
 
 // ---- Program-wide state ------------------------------------------------------------------------
@@ -205,10 +206,6 @@ struct Row {
     std::function<QString()> text;                                    // the form written back
     Expectation expect = {};                                          // empty: any text
 };
-Row expecting(Row row, Expectation e) {
-    row.expect = std::move(e);
-    return row;
-}
 
 Row textRow(const char* s, const char* k, Field<QString> v, std::function<QString()> def, bool saved = true) {
     return {QString::fromLatin1(s), QString::fromLatin1(k), saved,
@@ -277,91 +274,99 @@ Row dateRow(const char* s, const char* k, Field<QDate> v, std::function<QDate()>
             }};
 }
 
+// How a line of the lists of Settings.h is read, checked and written, chosen by its type.
+namespace kind {
+struct Text {};
+struct Boolean {};
+struct Integer {};
+struct Natural {};
+struct Count {};
+struct Long {};
+struct Single {};
+struct Double {};
+struct Date {};
+}
+Row rowOf(kind::Text, const char* s, const char* k, Field<QString> v, const QString& def, bool saved) {
+    return textRow(s, k, std::move(v), def, saved);
+}
+Row rowOf(kind::Boolean, const char* s, const char* k, Field<bool> v, bool def, bool saved) {
+    return boolRow(s, k, std::move(v), def, saved);
+}
+Row rowOf(kind::Integer, const char* s, const char* k, Field<int> v, int def, bool saved) {
+    return integerRow(s, k, std::move(v), def, saved);
+}
+Row rowOf(kind::Natural, const char* s, const char* k, Field<int> v, int def, bool saved) {
+    return integerRow(s, k, std::move(v), def, saved, 0);
+}
+Row rowOf(kind::Count, const char* s, const char* k, Field<QString> v, const QString& def, bool saved) {
+    Row row = countTextRow(s, k, std::move(v), def);
+    row.saved = saved;
+    return row;
+}
+Row rowOf(kind::Long, const char* s, const char* k, Field<int32_t> v, int32_t def, bool saved) {
+    return longRow(s, k, std::move(v), def, saved);
+}
+Row rowOf(kind::Single, const char* s, const char* k, Field<float> v, float def, bool saved) {
+    return singleRow(s, k, std::move(v), def, saved);
+}
+Row rowOf(kind::Double, const char* s, const char* k, Field<double> v, double def, bool saved) {
+    return doubleRow(s, k, std::move(v), def, saved);
+}
+Row rowOf(kind::Date, const char* s, const char* k, Field<QDate> v, const QDate& def, bool saved) {
+    return dateRow(s, k, std::move(v), [def] { return def; }, saved);
+}
+
+Row& rowOf(std::vector<Row>& rows, const char* section, const char* key) {
+    for (Row& row : rows)
+        if (row.section == QLatin1String(section) && row.key == QLatin1String(key)) return row;
+    throw std::logic_error(std::string("no setting ") + section + "/" + key);
+}
+
 const std::vector<Row>& table() {
     static const std::vector<Row> rows = [] {
-        const char* C = "Configuration";
-        const char* L = "LabelPrinterParam";
-        const char* T = "TicketPrinterParam";
-        constexpr auto lp = &Settings::LabelPrinterParam;
-        constexpr auto tp = &Settings::TicketPrinterParam;
         std::vector<Row> r;
-        r.push_back(textRow(C, "RootDir", &Settings::RootDir, [] { return DataFolderPath(); }));
-        r.push_back(longRow(C, "AccessMode", &Settings::AccessMode, 0));
-        r.push_back(textRow(C, "MaintenanceDir", &Settings::MaintenanceDir, QString(), false));
-        r.push_back(boolRow(C, "MaintenanceMode", &Settings::MaintenanceMode, false));
-        r.push_back(boolRow(C, "UseTransaction", &Settings::UseTransaction, false));
-        r.push_back(boolRow(C, "BarcodeReaderEnabled", &Settings::BarcodeReaderEnabled, false));
-        r.push_back(boolRow(C, "FiscalPrinterEnabled", &Settings::FiscalPrinterEnabled, false));
-        r.push_back(boolRow(C, "BalanceEnabled", &Settings::BalanceEnabled, false));
-        r.push_back(boolRow(C, "UseDateSelection", &Settings::UseDateSelection, true, false));
-        r.push_back(boolRow(C, "Use_PrezzoAcquistoListino", &Settings::Use_PrezzoAcquistoListino, false));
-        r.push_back(boolRow(C, "Use_PagamentoForniture", &Settings::Use_PagamentoForniture, false));
-        r.push_back(textRow(C, "Default_UnitaMisura", &Settings::Default_UnitaMisura, QStringLiteral("QntPzz")));
-        r.push_back(textRow(C, "Default_CodiceIVA", &Settings::Default_CodiceIVA, QStringLiteral("IVA20")));
-        r.push_back(integerRow(C, "ProgrLen_ClientiForn", &Settings::ProgrLen_ClientiForn, 0));
+#define MV_MAIN_ROW(Type, Member, Section, Key, Default, Saved) \
+    r.push_back(rowOf(kind::Type{}, Section, Key, &Settings::Member, Default, Saved));
+#define MV_LABEL_ROW(Type, Member, Section, Key, Default, Saved) \
+    r.push_back(rowOf(kind::Type{}, Section, Key, {&Settings::LabelPrinterParam, &LabelPrinterSettings::Member}, Default, Saved));
+#define MV_TICKET_ROW(Type, Member, Section, Key, Default, Saved) \
+    r.push_back(rowOf(kind::Type{}, Section, Key, {&Settings::TicketPrinterParam, &TicketPrinterSettings::Member}, Default, Saved));
+        MV_MAIN_SETTINGS(MV_MAIN_ROW)
+        MV_LABEL_PRINTER_SETTINGS(MV_LABEL_ROW)
+        MV_TICKET_PRINTER_SETTINGS(MV_TICKET_ROW)
+#undef MV_MAIN_ROW
+#undef MV_LABEL_ROW
+#undef MV_TICKET_ROW
+
+        // What a missing key means where an empty store's value cannot say it.
+        rowOf(r, "Configuration", "RootDir").load = [](const std::optional<QString>& st) {
+            settings().RootDir = st ? *st : DataFolderPath();
+        };
+        rowOf(r, "LabelPrinterParam", "VBScript").load = [](const std::optional<QString>& st) {
+            settings().LabelPrinterParam.VBScript = st ? *st : DefaultLabelScript();
+        };
+        rowOf(r, "Info", "DBStarted").load = [](const std::optional<QString>& st) {
+            const std::optional<QDate> d = st ? config::ReadDate(*st) : std::nullopt;
+            settings().DBStarted = d ? *d : appClock().today();
+        };
         // Read without a default: a missing or empty value falls back to the older key.
-        r.push_back(expecting({QString::fromLatin1(C), QStringLiteral("Use_Ricevute"), true,
-                     [](const std::optional<QString>& st) {
-                         const QString own = st.value_or(QString());
-                         settings().Use_Ricevute = own.isEmpty()
-                             ? StrToBool(settingsStore().get(QStringLiteral("Configuration"),
-                                                             QStringLiteral("Use_Fattura"), QStringLiteral("False")))
-                             : StrToBool(own);
-                     },
-                     [] { return config::WriteBool(settings().Use_Ricevute); }}, booleanValue()));
-        r.push_back(boolRow(C, "Use_Fattura", &Settings::Use_Fattura, false, false));
-        r.push_back(integerRow("BalanceParam", "COMPortNumber", &Settings::BalanceCOMPortNumber, 1));
-        r.push_back(textRow("BalanceParam", "COMPortParam", &Settings::BalanceCOMPortParam, QStringLiteral("19200,n,8,1")));
-        r.push_back(countTextRow(C, "NCopyRicevute", &Settings::NCopyRicevute, QStringLiteral("1")));
-        r.push_back(textRow(L, "PrinterName", {lp, &LabelPrinterSettings::PrinterName}, QString()));
-        r.push_back(integerRow(L, "ModuleColumns", {lp, &LabelPrinterSettings::ModuleColumns}, 2, true, 0));
-        r.push_back(textRow(L, "VBScript", {lp, &LabelPrinterSettings::VBScript}, [] { return DefaultLabelScript(); }));
-        r.push_back(singleRow(L, "LabelHeight", {lp, &LabelPrinterSettings::LabelHeight}, 32.5f));
-        r.push_back(singleRow(L, "LabelWidth", {lp, &LabelPrinterSettings::LabelWidth}, 88.0f));
-        r.push_back(singleRow(L, "LabelTop", {lp, &LabelPrinterSettings::LabelTop}, 0.0f));
-        r.push_back(singleRow(L, "LabelLeft", {lp, &LabelPrinterSettings::LabelLeft}, 0.0f));
-        r.push_back(textRow(T, "PrinterName", {tp, &TicketPrinterSettings::PrinterName}, QString()));
-        r.push_back(integerRow(T, "ModuleColumns", {tp, &TicketPrinterSettings::ModuleColumns}, 1, true, 0));
+        rowOf(r, "Configuration", "Use_Ricevute").load = [](const std::optional<QString>& st) {
+            const QString own = st.value_or(QString());
+            settings().Use_Ricevute = own.isEmpty()
+                ? StrToBool(settingsStore().get(QStringLiteral("Configuration"), QStringLiteral("Use_Fattura"), QStringLiteral("False")))
+                : StrToBool(own);
+        };
         // A stored receipt script without the information entry point gains the default one.
-        r.push_back({QString::fromLatin1(T), QStringLiteral("VBScript"), true,
-                     [](const std::optional<QString>& st) {
-                         QString script = st ? *st : DefaultTicketScript();
-                         if (!script.contains(QLatin1String("PrintTicketInfo"), Qt::CaseSensitive)) {
-                             // A last line without its end would glue "End Function" to the
-                             // appended "Function ..." and break the whole script.
-                             if (!script.isEmpty() && !script.endsWith(u'\n') && !script.endsWith(u'\r'))
-                                 script += QStringLiteral("\r\n");
-                             script += DefaultTicketInfoFunction();
-                         }
-                         settings().TicketPrinterParam.VBScript = script;
-                     },
-                     [] { return settings().TicketPrinterParam.VBScript; }});
-        r.push_back(singleRow(T, "TicketHeight", {tp, &TicketPrinterSettings::TicketHeight}, 0.0f));
-        r.push_back(singleRow(T, "TicketWidth", {tp, &TicketPrinterSettings::TicketWidth}, 0.0f));
-        r.push_back(singleRow(T, "TicketTop", {tp, &TicketPrinterSettings::TicketTop}, 0.0f));
-        r.push_back(singleRow(T, "TicketLeft", {tp, &TicketPrinterSettings::TicketLeft}, 0.0f));
-        r.push_back(singleRow(T, "TicketRowsDim", {tp, &TicketPrinterSettings::TicketRowsDim}, 6.0f));
-        r.push_back(singleRow(T, "TicketRowsTop", {tp, &TicketPrinterSettings::TicketRowsTop}, 85.0f));
-        r.push_back(singleRow(T, "TicketRowsBottom", {tp, &TicketPrinterSettings::TicketRowsBottom}, 165.0f));
-        r.push_back(textRow(T, "TicketBackImageFile", {tp, &TicketPrinterSettings::TicketBackImageFile}, QString()));
-        r.push_back(singleRow(T, "TicketBottomImageBorder", {tp, &TicketPrinterSettings::TicketBottomImageBorder}, 6.0f));
-        r.push_back(doubleRow(C, "ImportoMaxArticolo", &Settings::ImportoMaxArticolo, 0));
-        r.push_back(doubleRow(C, "ImportoPunto", &Settings::ImportoPunto, 1));
-        r.push_back(doubleRow(C, "ImportoPuntoPremio", &Settings::ImportoPuntoPremio, 0.05));
-        r.push_back(doubleRow(C, "PuntiMinPremio", &Settings::PuntiMinPremio, 1000));
-        r.push_back(boolRow(C, "Use_PuntiPremio", &Settings::Use_PuntiPremio, false));
-        r.push_back(boolRow(C, "Use_Badge", &Settings::Use_Badge, false));
-        r.push_back(textRow(C, "BackupDir", &Settings::BackupDir, QString()));
-        r.push_back(boolRow(C, "BackupFuncSaveEnabled", &Settings::BackupFuncSaveEnabled, true));
-        r.push_back(boolRow(C, "BackupFuncRestoreEnabled", &Settings::BackupFuncRestoreEnabled, false));
-        r.push_back(longRow(C, "BkpSaveNotify", &Settings::BkpSaveNotify, 0));
-        r.push_back(boolRow(C, "BackupFuncEnableDelete", &Settings::BackupFuncEnableDelete, true));
-        r.push_back(boolRow(C, "AutoSaveOnExit", &Settings::AutoSaveOnExit, false));
-        r.push_back(boolRow(C, "CurrencyConversion", &Settings::CurrencyConversion, false));
-        r.push_back(dateRow("Info", "DBStarted", &Settings::DBStarted, [] { return appClock().today(); }));
-        r.push_back(doubleRow(C, "ValoreArrotondamento", &Settings::ValoreArrotondamento, 0.5));
-        r.push_back(boolRow(C, "ArrotondaInEccesso", &Settings::ArrotondaInEccesso, true));
-        r.push_back(boolRow(C, "UseRoundRanges", &Settings::UseRoundRanges, false));
+        rowOf(r, "TicketPrinterParam", "VBScript").load = [](const std::optional<QString>& st) {
+            QString script = st ? *st : DefaultTicketScript();
+            if (!script.contains(QLatin1String("PrintTicketInfo"), Qt::CaseSensitive)) {
+                // A last line without its end would glue "End Function" to the appended
+                // "Function ..." and break the whole script.
+                if (!script.isEmpty() && !script.endsWith(u'\n') && !script.endsWith(u'\r')) script += QStringLiteral("\r\n");
+                script += DefaultTicketInfoFunction();
+            }
+            settings().TicketPrinterParam.VBScript = script;
+        };
         return r;
     }();
     return rows;

@@ -4,6 +4,7 @@
 #include "objdb/DBEngine.h"
 #include "objdb/Database.h"
 #include "objdb/DatabaseFileCopy.h"
+#include "objdb/ObjDbError.h"
 #include "DatabaseFiles.h"
 #include "base/FileOps.h"
 #include "SystemHelpers.h"
@@ -24,10 +25,11 @@ public:
     explicit SqliteFile(const QString& path) {
         const int rc = sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
         if (rc != SQLITE_OK) {
-            const QString why = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(rc));
+            const QString why = reason(rc);
             close();
             fail(QStringLiteral("Impossibile aprire il database < %1 >: %2").arg(path, why));
         }
+        sqlite3_extended_result_codes(m_db, 1);
         sqlite3_busy_timeout(m_db, 5000);
     }
     ~SqliteFile() { close(); }
@@ -58,7 +60,13 @@ public:
     }
 
 private:
-    [[noreturn]] void raise() { fail(QString::fromUtf8(sqlite3_errmsg(m_db))); }
+    // SQLite's failure in the operator's words.
+    QString reason(int rc) const {
+        if (!m_db) return objdb::storageErrorText(rc);
+        return objdb::storageErrorText(sqlite3_extended_errcode(m_db), QString::fromUtf8(sqlite3_errmsg(m_db)),
+                                       sqlite3_system_errno(m_db));
+    }
+    [[noreturn]] void raise() { fail(reason(SQLITE_ERROR)); }
     sqlite3* m_db = nullptr;
 };
 
@@ -92,6 +100,12 @@ void removeQuietly(const QString& path) {
 }
 }
 
+QString ForeignLogNotice(const QString& setAsidePath) {
+    return QStringLiteral("Il registro delle modifiche accanto al database era di un altro file: non è stato applicato "
+                          "ed è conservato in < %1 >")
+        .arg(setAsidePath);
+}
+
 DatabaseRepair::DatabaseRepair(OpenCheck openCheck)
     : m_openCheck(openCheck ? std::move(openCheck) : OpenCheck(&DatabaseRepair::OpenThroughLibrary)) {}
 
@@ -114,6 +128,7 @@ DatabaseRepair::Result DatabaseRepair::Repair(const QString& databasePath, const
     (void)RecoverInterruptedSwap(databasePath, folder);
     if (!fileOps().isWritable(databasePath))
         fail(QStringLiteral("Il database < %1 > è in sola lettura: non può essere recuperato.").arg(databasePath));
+    r.foreignLog = objdb::SetAsideForeignLog(databasePath).setAside;
     r.sizeBefore = sizeOf(databasePath);
     if (fileOps().exists(temp) && !fileOps().remove(temp))
         fail(QStringLiteral("Impossibile eliminare il file < %1 >: %2").arg(temp, fileOps().lastError()));

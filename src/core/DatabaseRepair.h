@@ -9,6 +9,10 @@
 #include <QString>
 #include <functional>
 
+// What the operator reads of a log that was not the file's own, set aside at `setAsidePath`
+// (objdb::SetAsideForeignLog).
+QString ForeignLogNotice(const QString& setAsidePath);
+
 // What the options' repair command shows and asks while the files are repaired.
 struct RepairSteps {
     std::function<void(const QString& message)> show;   // the step under way
@@ -26,6 +30,7 @@ public:
         qint64 sizeAfter = 0;
         QString integrityBefore;    // "ok" or SQLite's list of problems of the original
         QString leftover;           // a set-aside original that could not be deleted (rare)
+        QString foreignLog;         // where a log that was not the file's own was set aside
     };
 
     // openCheck null: the library with the program's database definition.
@@ -45,7 +50,8 @@ public:
     static QString RecoverInterruptedSwap(const QString& databasePath, const QString& folder);
 
     // Repairs the file at `databasePath`, using `folder` for the temporary file. The caller
-    // has released every engine on the file. Raises AppError; the original is then intact.
+    // has released every engine on the file. A log beside it that is not its own is set aside
+    // first, never replayed. Raises AppError; the original is then intact.
     // A file the program may not write is refused: a repair never puts a writable copy in
     // the place of a read-only file, and the repaired file keeps the original's permissions.
     Result Repair(const QString& databasePath, const QString& folder);

@@ -181,13 +181,27 @@ bool MaintenanceSaveRestore(bool restore) {
             objdb::CopyDatabase(workingPath, maintenancePath);
         }
 
-        settingsStore().set(QStringLiteral("Configuration"), QStringLiteral("MaintenanceDir"), settings().MaintenanceDir);
-        settingsStore().sync();
-
         if (restore) {
+            // The maintained file is in place: whatever fails from here on leaves it restored,
+            // and the operator reads what is left to do instead of a failure.
+            QStringList leftUndone;
+            try {
+                settingsStore().set(QStringLiteral("Configuration"), QStringLiteral("MaintenanceDir"), settings().MaintenanceDir);
+                settingsStore().sync();
+            } catch (const AppError& e) {
+                leftUndone << QStringLiteral("- le impostazioni non sono state salvate: ") + e.description;
+            }
             // Whoever asked for the restore, the maintenance state is over.
-            WriteMaintenanceFlag(false);
+            if (!fileOps().remove(MaintenanceFlagPath()))
+                leftUndone << QStringLiteral("- il file di controllo dello stato di manutenzione < ") + MaintenanceFlagPath() +
+                                  QStringLiteral(" > non è stato eliminato: ") + fileOps().lastError();
+            if (!leftUndone.isEmpty())
+                ui().msgBox(QStringLiteral("Il database di manutenzione è stato ripristinato in < ") + workingPath +
+                                QStringLiteral(" >, ma:") + CR + leftUndone.join(CR),
+                            Msg::Exclamation, g_strMsgTitle);
         } else {
+            settingsStore().set(QStringLiteral("Configuration"), QStringLiteral("MaintenanceDir"), settings().MaintenanceDir);
+            settingsStore().sync();
             ui().msgBox(QStringLiteral("OPERAZIONE COMPLETATA.") + CR + CR +
                             QStringLiteral("Il database di manutenzione è stato salvato in < ") + maintenancePath +
                             QStringLiteral(" >"),
@@ -209,6 +223,14 @@ bool MaintenanceSaveRestore(bool restore) {
 
 bool CheckMaintenanceState() {
     if (!MaintenanceFlagExists()) return true;
+    // A restore that could not remove the flag leaves it older than the restored working file,
+    // with no maintained file left: the restore is done, and offering it again would only
+    // look for the file in an empty folder.
+    const QFileInfo flag(MaintenanceFlagPath()), working(MaintenanceWorkingPath());
+    if (!QFileInfo::exists(MaintenanceCopyPath()) && working.isFile() && working.lastModified() > flag.lastModified()) {
+        WriteMaintenanceFlag(false);
+        return true;
+    }
     for (;;) {
         const int answer = ui().msgBox(QStringLiteral("L'archivio risulta nello stato di manutenzione.") + CR + CR +
                                            QStringLiteral("Ripristinare l'archivo aggiornato da < ") + settings().MaintenanceDir +

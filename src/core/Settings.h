@@ -10,30 +10,95 @@
 #include <QString>
 #include <cstdint>
 
-// Sections "LabelPrinterParam" and "TicketPrinterParam"; members named after their keys (the
-// two sections share some key names).
+// Every setting of the settings store that LoadConfiguration reads, declared once:
+//   X(Type, Member, Section, Key, Default, Saved)
+// Type is one of settingtype's names below; Default is the value of an empty store (the few
+// computed when loaded, such as the data folder or a default script, start empty here);
+// Saved: SaveConfiguration writes it back. The members of the structs below and the table
+// LoadConfiguration, SaveConfiguration and the exchange file work from both come from these
+// lists; a setting is added by one line in one of them.
+namespace settingtype {
+using Text = QString;
+using Boolean = bool;
+using Integer = int;        // -32768 .. 32767
+using Natural = int;        // 0 .. 32767
+using Count = QString;      // a count 0 .. 32767 kept as the text it was written as
+using Long = int32_t;
+using Single = float;
+using Double = double;
+using Date = QDate;
+}
+
+// Sections "LabelPrinterParam" and "TicketPrinterParam" (the two share some key names).
+#define MV_LABEL_PRINTER_SETTINGS(X)                                                                 \
+    X(Text, PrinterName, "LabelPrinterParam", "PrinterName", QString(), true)                        \
+    X(Natural, ModuleColumns, "LabelPrinterParam", "ModuleColumns", 2, true)                         \
+    X(Text, VBScript, "LabelPrinterParam", "VBScript", QString(), true) /* empty: the default one */ \
+    X(Single, LabelHeight, "LabelPrinterParam", "LabelHeight", 32.5f, true)                          \
+    X(Single, LabelWidth, "LabelPrinterParam", "LabelWidth", 88.0f, true)                            \
+    X(Single, LabelTop, "LabelPrinterParam", "LabelTop", 0.0f, true)                                 \
+    X(Single, LabelLeft, "LabelPrinterParam", "LabelLeft", 0.0f, true)
+
+#define MV_TICKET_PRINTER_SETTINGS(X)                                                                 \
+    X(Text, PrinterName, "TicketPrinterParam", "PrinterName", QString(), true)                        \
+    X(Natural, ModuleColumns, "TicketPrinterParam", "ModuleColumns", 1, true)                         \
+    X(Text, VBScript, "TicketPrinterParam", "VBScript", QString(), true) /* empty: the default one */ \
+    X(Single, TicketHeight, "TicketPrinterParam", "TicketHeight", 0.0f, true)                         \
+    X(Single, TicketWidth, "TicketPrinterParam", "TicketWidth", 0.0f, true)                           \
+    X(Single, TicketTop, "TicketPrinterParam", "TicketTop", 0.0f, true)                               \
+    X(Single, TicketLeft, "TicketPrinterParam", "TicketLeft", 0.0f, true)                             \
+    X(Single, TicketRowsDim, "TicketPrinterParam", "TicketRowsDim", 6.0f, true)                       \
+    X(Single, TicketRowsTop, "TicketPrinterParam", "TicketRowsTop", 85.0f, true)                      \
+    X(Single, TicketRowsBottom, "TicketPrinterParam", "TicketRowsBottom", 165.0f, true)               \
+    X(Text, TicketBackImageFile, "TicketPrinterParam", "TicketBackImageFile", QString(), true)        \
+    X(Single, TicketBottomImageBorder, "TicketPrinterParam", "TicketBottomImageBorder", 6.0f, true)
+
+// The members of Settings itself: sections "Configuration", "BalanceParam" (the scale) and "Info".
+#define MV_MAIN_SETTINGS(X)                                                                                       \
+    X(Text, RootDir, "Configuration", "RootDir", QString(), true) /* database folder; empty: the data folder */    \
+    X(Long, AccessMode, "Configuration", "AccessMode", 0, true)   /* handed to the database engine */              \
+    X(Text, MaintenanceDir, "Configuration", "MaintenanceDir", QString(), false) /* written by the copy itself */ \
+    X(Boolean, MaintenanceMode, "Configuration", "MaintenanceMode", false, true) /* the maintenance file opens */  \
+    X(Boolean, UseTransaction, "Configuration", "UseTransaction", false, true)                                    \
+    X(Boolean, BarcodeReaderEnabled, "Configuration", "BarcodeReaderEnabled", false, true)                        \
+    X(Boolean, FiscalPrinterEnabled, "Configuration", "FiscalPrinterEnabled", false, true)                        \
+    X(Boolean, BalanceEnabled, "Configuration", "BalanceEnabled", false, true)                                    \
+    X(Boolean, UseDateSelection, "Configuration", "UseDateSelection", true, false) /* changed in memory only */   \
+    X(Boolean, Use_PrezzoAcquistoListino, "Configuration", "Use_PrezzoAcquistoListino", false, true)              \
+    X(Boolean, Use_PagamentoForniture, "Configuration", "Use_PagamentoForniture", false, true)                    \
+    X(Text, Default_UnitaMisura, "Configuration", "Default_UnitaMisura", QStringLiteral("QntPzz"), true)          \
+    X(Text, Default_CodiceIVA, "Configuration", "Default_CodiceIVA", QStringLiteral("IVA20"), true)               \
+    X(Integer, ProgrLen_ClientiForn, "Configuration", "ProgrLen_ClientiForn", 0, true) /* 0: typed by hand */     \
+    X(Boolean, Use_Ricevute, "Configuration", "Use_Ricevute", false, true) /* missing: Use_Fattura's value */     \
+    X(Boolean, Use_Fattura, "Configuration", "Use_Fattura", false, false) /* older key, only read */              \
+    X(Integer, BalanceCOMPortNumber, "BalanceParam", "COMPortNumber", 1, true)                                    \
+    X(Text, BalanceCOMPortParam, "BalanceParam", "COMPortParam", QStringLiteral("19200,n,8,1"), true)             \
+    X(Count, NCopyRicevute, "Configuration", "NCopyRicevute", QStringLiteral("1"), true)                          \
+    X(Double, ImportoMaxArticolo, "Configuration", "ImportoMaxArticolo", 0, true)                                 \
+    X(Double, ImportoPunto, "Configuration", "ImportoPunto", 1, true)                                             \
+    X(Double, ImportoPuntoPremio, "Configuration", "ImportoPuntoPremio", 0.05, true)                              \
+    X(Double, PuntiMinPremio, "Configuration", "PuntiMinPremio", 1000, true)                                      \
+    X(Boolean, Use_PuntiPremio, "Configuration", "Use_PuntiPremio", false, true)                                  \
+    X(Boolean, Use_Badge, "Configuration", "Use_Badge", false, true)                                              \
+    X(Text, BackupDir, "Configuration", "BackupDir", QString(), true)                                             \
+    X(Boolean, BackupFuncSaveEnabled, "Configuration", "BackupFuncSaveEnabled", true, true)                       \
+    X(Boolean, BackupFuncRestoreEnabled, "Configuration", "BackupFuncRestoreEnabled", false, true)                \
+    X(Long, BkpSaveNotify, "Configuration", "BkpSaveNotify", 0, true) /* 0 never, 1 daily, 2 weekly, 3 monthly */ \
+    X(Boolean, BackupFuncEnableDelete, "Configuration", "BackupFuncEnableDelete", true, true)                     \
+    X(Boolean, AutoSaveOnExit, "Configuration", "AutoSaveOnExit", false, true)                                    \
+    X(Boolean, CurrencyConversion, "Configuration", "CurrencyConversion", false, true) /* shown converted */      \
+    X(Date, DBStarted, "Info", "DBStarted", QDate(), true) /* missing: today */                                   \
+    X(Double, ValoreArrotondamento, "Configuration", "ValoreArrotondamento", 0.5, true)                           \
+    X(Boolean, ArrotondaInEccesso, "Configuration", "ArrotondaInEccesso", true, true)                             \
+    X(Boolean, UseRoundRanges, "Configuration", "UseRoundRanges", false, true)
+
+#define MV_SETTING_MEMBER(Type, Member, Section, Key, Default, Saved) settingtype::Type Member = Default;
+
 struct LabelPrinterSettings {
-    QString PrinterName;
-    int ModuleColumns = 2;
-    QString VBScript;
-    float LabelHeight = 32.5f;
-    float LabelWidth = 88.0f;
-    float LabelTop = 0.0f;
-    float LabelLeft = 0.0f;
+    MV_LABEL_PRINTER_SETTINGS(MV_SETTING_MEMBER)
 };
 struct TicketPrinterSettings {
-    QString PrinterName;
-    int ModuleColumns = 1;
-    QString VBScript;
-    float TicketHeight = 0.0f;
-    float TicketWidth = 0.0f;
-    float TicketTop = 0.0f;
-    float TicketLeft = 0.0f;
-    float TicketRowsDim = 6.0f;
-    float TicketRowsTop = 85.0f;
-    float TicketRowsBottom = 165.0f;
-    QString TicketBackImageFile;
-    float TicketBottomImageBorder = 6.0f;
+    MV_TICKET_PRINTER_SETTINGS(MV_SETTING_MEMBER)
 };
 
 // Section "BarcodeReaderParam"; members named after the keys.
@@ -65,47 +130,7 @@ struct MagneticDevSettings {
 };
 
 struct Settings {
-    // ---- Section "Configuration" ----------------------------------------------------------
-    QString RootDir;                       // folder of the database files
-    int32_t AccessMode = 0;                // access mode handed to the database engine
-    QString MaintenanceDir;                // folder of the maintenance copies (never saved here)
-    bool MaintenanceMode = false;          // open the maintenance file instead of the working one
-    bool UseTransaction = false;           // handed to the database engine
-    bool BarcodeReaderEnabled = false;
-    bool FiscalPrinterEnabled = false;
-    bool BalanceEnabled = false;
-    bool UseDateSelection = true;          // changed in memory only, never saved
-    bool Use_PrezzoAcquistoListino = false;
-    bool Use_PagamentoForniture = false;
-    QString Default_UnitaMisura = QStringLiteral("QntPzz");
-    QString Default_CodiceIVA = QStringLiteral("IVA20");
-    int ProgrLen_ClientiForn = 0;          // Integer; 0 = codes typed by hand
-    bool Use_Ricevute = false;
-    bool Use_Fattura = false;              // older key, read only when Use_Ricevute is missing
-    QString NCopyRicevute = QStringLiteral("1");   // text, turned into a number where used
-    double ImportoMaxArticolo = 0;
-    double ImportoPunto = 1;
-    double ImportoPuntoPremio = 0.05;
-    double PuntiMinPremio = 1000;
-    bool Use_PuntiPremio = false;
-    bool Use_Badge = false;
-    QString BackupDir;
-    bool BackupFuncSaveEnabled = true;
-    bool BackupFuncRestoreEnabled = false;
-    int32_t BkpSaveNotify = 0;             // 0 never, 1 daily, 2 weekly, 3 monthly
-    bool BackupFuncEnableDelete = true;
-    bool AutoSaveOnExit = false;
-    bool CurrencyConversion = false;       // amounts shown converted in the main window
-    double ValoreArrotondamento = 0.5;
-    bool ArrotondaInEccesso = true;
-    bool UseRoundRanges = false;
-
-    // ---- Section "BalanceParam" (the scale) -------------------------------------------------
-    int BalanceCOMPortNumber = 1;          // key "COMPortNumber", Integer
-    QString BalanceCOMPortParam = QStringLiteral("19200,n,8,1");   // key "COMPortParam"
-
-    // ---- Section "Info" ----------------------------------------------------------------------
-    QDate DBStarted;
+    MV_MAIN_SETTINGS(MV_SETTING_MEMBER)
 
     // ---- Sections "LabelPrinterParam" and "TicketPrinterParam" --------------------------------
     LabelPrinterSettings LabelPrinterParam;

@@ -137,7 +137,12 @@ bool InitDatabase(bool& bOpenedBefore) {
                                     dynamic_cast<itfProgress*>(static_cast<QWidget*>(&frmMessage::instance())));
         ApplyDatabaseSettings();
         // What a program that died left open goes before anyone works on the file.
-        openingNotice() = UndoAbandonedDocuments(*g_objDatabase).StatusText();
+        QStringList notices;
+        if (!g_objDBEngine->SetAsideLog().isEmpty())
+            notices << ForeignLogNotice(g_objDBEngine->SetAsideLog());
+        notices << UndoAbandonedDocuments(*g_objDatabase).StatusText();
+        notices.removeAll(QString());
+        openingNotice() = notices.join(QStringLiteral(" - "));
         if (!openingNotice().isEmpty()) ui().status(openingNotice());
         frmMessage::unloadInstance();
         return true;

@@ -21,8 +21,8 @@ int Main(const MainWindowLoader& loadMainWindow);
 // database objects are then released, so the next call starts again.
 bool InitDatabase(bool& bOpenedBefore);
 
-// What the last opening did of its own accord, for the status bar: the documents a program
-// that died had left open, given up (empty when there were none).
+// What the last opening did of its own accord, for the status bar: a log of another file set
+// aside, the documents a program that died had left open, given up (empty when none).
 QString OpeningNotice();
 
 // The software-update check made before the opening (outside the backup archive, with a

@@ -1,3 +1,5 @@
+#include "base/AppError.h"
+#include "base/SettingsStore.h"
 #include "core/Configuration.h"
 #include "base/FileOps.h"
 #include "KilledChild.h"
@@ -474,6 +476,78 @@ TEST_F(MaintenanceCopyTest, FlagFileIsWrittenOnceAndRemoved) {
     EXPECT_FALSE(MaintenanceFlagExists());
     WriteMaintenanceFlag(false);   // nothing to delete: no message
     EXPECT_TRUE(ui->prompts().isEmpty());
+}
+
+// A restore whose last steps fail after the maintained file took the working name: the
+// operator reads that the file is restored and what is left to do, the command counts as done,
+// and the next start does not look for the maintained file again.
+TEST_F(MaintenanceCopyTest, ARestoreDoneIsToldAsDoneWhenItsLastStepsFail) {
+    // The settings file cannot be written.
+    class UnwritableStore final : public SettingsStore {
+    public:
+        explicit UnwritableStore(std::shared_ptr<SettingsStore> inner) : m_inner(std::move(inner)) {}
+        bool contains(const QString& s, const QString& k) const override { return m_inner->contains(s, k); }
+        QString get(const QString& s, const QString& k, const QString& d) const override { return m_inner->get(s, k, d); }
+        void set(const QString& s, const QString& k, const QString& v) override { m_inner->set(s, k, v); }
+        void remove(const QString& s, const QString& k) override { m_inner->remove(s, k); }
+        QStringList keys(const QString& s) const override { return m_inner->keys(s); }
+        void sync() override {
+            throw AppError(AppError::kGenericCode, QStringLiteral("Impostazioni"),
+                           QStringLiteral("Errore durante la scrittura del file di configurazione"));
+        }
+    private:
+        std::shared_ptr<SettingsStore> m_inner;
+    };
+    // The flag file cannot be removed.
+    class FlagStays final : public FileOps {
+    public:
+        bool remove(const QString& path) override {
+            if (path.endsWith(QStringLiteral(".flg"))) {
+                m_lastError = QStringLiteral("permesso negato");
+                return false;
+            }
+            return FileOps::remove(path);
+        }
+    };
+    struct Case {
+        const char* name;
+        bool settingsFail, flagStays;
+        QStringList told;   // the lines after the first of the message
+    };
+    const QString flagLine = QStringLiteral("- il file di controllo dello stato di manutenzione < %1 > non è stato eliminato: permesso negato");
+    const QString settingsLine = QStringLiteral("- le impostazioni non sono state salvate: Errore durante la scrittura del file di configurazione");
+    const Case cases[] = {
+        {"settings not written", true, false, {settingsLine}},
+        {"flag not removed", false, true, {flagLine.arg(flag)}},
+        {"neither", true, true, {settingsLine, flagLine.arg(flag)}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        makeDatabase(working, QStringLiteral("working"), 5);
+        QFile::remove(weekday);
+        prepareRestore();
+        WriteMaintenanceFlag(true);
+        setModified(flag, QDateTime(QDate(2007, 2, 1), QTime(9, 30)));
+        const std::shared_ptr<SettingsStore> kept = sharedSettingsStore();
+        if (c.settingsFail) setSettingsStore(std::make_shared<UnwritableStore>(kept));
+        if (c.flagStays) setFileOps(std::make_shared<FlagStays>());
+        ui->clearLog();
+
+        EXPECT_TRUE(MaintenanceSaveRestore(true));
+        setSettingsStore(kept);
+        EXPECT_EQ(databaseName(working), QStringLiteral("maintained"));
+        EXPECT_EQ(ui->prompts(), QStringList{QStringLiteral("Il database di manutenzione è stato ripristinato in < ") + working +
+                                             QStringLiteral(" >, ma:\r") + c.told.join(u'\r')});
+        EXPECT_EQ(QFile::exists(flag), c.flagStays);
+
+        // The next start: the flag is older than the restored file and nothing is left to
+        // restore, so nothing is asked and the flag goes.
+        setFileOps(nullptr);
+        ui->clearLog();
+        EXPECT_TRUE(CheckMaintenanceState());
+        EXPECT_TRUE(ui->prompts().isEmpty()) << ui->prompts().join(u'|').toStdString();
+        EXPECT_FALSE(QFile::exists(flag));
+    }
 }
 
 TEST_F(MaintenanceCopyTest, RestoreCommandWithoutMaintenanceFolderOnlyTellsSo) {

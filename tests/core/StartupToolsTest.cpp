@@ -2,6 +2,7 @@
 #ifdef MV_MVTOOL_EXE
 #include "TestEnvironment.h"
 #include <QDir>
+#include <functional>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -362,6 +363,110 @@ TEST_F(StartupTools, DbInitRefusesAForeignOrNewerFileAndChangesNothing) {
     }
     // The shop's own file opens as ever.
     EXPECT_EQ(mvtool({QStringLiteral("db-init"), shop}).exitCode, 0);
+}
+
+// A repair that cannot read the file, or finds no room on the disk, tells the operator why in
+// Italian, never with SQLite's own English words; the file stays as it was.
+TEST_F(StartupTools, ARepairThatFailsSaysWhyInItalian) {
+    const QString db = file("Mirtavolia.mdb");
+    struct Case {
+        const char* name;
+        std::function<void()> prepare;
+        QStringList traced;   // the system call made to fail, as strace injects it (none: not traced)
+        const char* told;
+        const char* notTold;
+    };
+    const auto shop = [&] {
+        QFile::remove(db);
+        ASSERT_EQ(mvtool({QStringLiteral("db-init"), db}).exitCode, 0);
+        sql(db, "CREATE TABLE Scratch(a);"
+                "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 400)"
+                " INSERT INTO Scratch SELECT randomblob(300) FROM c;");
+    };
+    const Case cases[] = {
+        {"not a database", [&] { writeFile(db, QByteArray(8192, '\x55')); }, {}, "il file non è un database", "file is not a database"},
+        {"damaged", [&] {
+             shop();
+             // The list of tables overwritten past the file's header.
+             QFile f(db);
+             ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+             f.seek(100);
+             f.write(QByteArray(3996, '\xff'));
+         }, {}, "il file del database è danneggiato", "malformed"},
+        {"disk full", shop, {QStringLiteral("-e"), QStringLiteral("inject=fdatasync,fsync:error=ENOSPC")}, "disco pieno", "errore di lettura o scrittura"},
+    };
+    const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!c.traced.isEmpty() && strace.isEmpty()) {
+            ADD_FAILURE() << "strace is not installed (scripts/deps.sh installs it)";
+            continue;
+        }
+        c.prepare();
+        const QByteArray before = readFile(db);
+        Run r;
+        if (c.traced.isEmpty()) {
+            r = mvtool({QStringLiteral("repair"), db});
+        } else {
+            QProcess p;
+            p.setProcessEnvironment(environment());
+            p.start(strace, QStringList{QStringLiteral("-f"), QStringLiteral("-o"), QStringLiteral("/dev/null")} + c.traced +
+                                QStringList{QStringLiteral(MV_MVTOOL_EXE), QStringLiteral("repair"), db});
+            ASSERT_TRUE(p.waitForFinished(120000));
+            r = {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+        }
+        EXPECT_NE(r.exitCode, 0);
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.told))) << r.err.toStdString();
+        EXPECT_FALSE(r.err.contains(QString::fromUtf8(c.notTold))) << r.err.toStdString();
+        EXPECT_EQ(readFile(db), before);
+    }
+}
+
+// Another file's log left beside the working file (a copy of the shop brought back beside a
+// dead program's log): the opening as at the program's start and the repair both set it
+// aside, say where, and the shop keeps its own rows only.
+TEST_F(StartupTools, AnotherFilesLogBesideTheShopIsSetAsideAndTold) {
+    const QString db = file("Mirtavolia.mdb");
+    ASSERT_EQ(mvtool({QStringLiteral("config-set"), QStringLiteral("Configuration/RootDir=") + m_root}).exitCode, 0);
+    const QString other = file("altro.mdb");
+    sql(other, "PRAGMA journal_mode=WAL; CREATE TABLE Estranea(a);"
+               "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 300)"
+               " INSERT INTO Estranea SELECT randomblob(200) FROM c;");
+    QByteArray log;
+    {
+        sqlite3* o = nullptr;
+        ASSERT_EQ(sqlite3_open(other.toUtf8().constData(), &o), SQLITE_OK);
+        sqlite3_exec(o, "PRAGMA wal_autocheckpoint=0;"
+                        "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 300)"
+                        " INSERT INTO Estranea SELECT randomblob(250) FROM c;", nullptr, nullptr, nullptr);
+        log = readFile(other + QStringLiteral("-wal"));
+        sqlite3_close(o);
+    }
+    ASSERT_GT(log.size(), 4096);
+    struct Case { const char* name; QStringList command; bool toldOnOut; };
+    const Case cases[] = {
+        {"opening", {QStringLiteral("backup"), QStringLiteral("--recover")}, false},
+        {"repair", {QStringLiteral("repair"), db}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const QString& f : QDir(m_root).entryList({QStringLiteral("Mirtavolia.mdb*")}, QDir::Files)) QFile::remove(m_root + u'/' + f);
+        ASSERT_EQ(mvtool({QStringLiteral("db-init"), db}).exitCode, 0);
+        sql(db, "CREATE TABLE Scratch(a);"
+                "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 400)"
+                " INSERT INTO Scratch SELECT randomblob(300) FROM c;");
+        writeFile(db + QStringLiteral("-wal"), log);
+
+        const Run r = mvtool(c.command);
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const QString told = QStringLiteral("Il registro delle modifiche accanto al database era di un altro file: non è stato "
+                                            "applicato ed è conservato in < %1-wal.estraneo >").arg(db);
+        EXPECT_TRUE((c.toldOnOut ? r.out : r.err).contains(told)) << r.out.toStdString() << r.err.toStdString();
+        EXPECT_EQ(readFile(db + QStringLiteral("-wal.estraneo")), log);
+        EXPECT_EQ(scalar(db, "SELECT count(*) FROM pragma_integrity_check WHERE integrity_check = 'ok'"), 1);
+        EXPECT_EQ(scalar(db, "SELECT count(*) FROM Scratch"), 400);
+        EXPECT_EQ(scalar(db, "SELECT count(*) FROM sqlite_master WHERE name = 'Estranea'"), 0);
+    }
 }
 
 // A report only reads its database: nothing is left beside the file.

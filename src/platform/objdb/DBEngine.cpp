@@ -1,5 +1,6 @@
 #include "DBEngine.h"
 #include "ConnectionSettings.h"
+#include "DatabaseFileCopy.h"
 #include "ObjDbError.h"
 #include "SqlConnection.h"
 #include "JetTranslator.h"
@@ -137,6 +138,20 @@ void DBEngine::OpenDatabase(int openMode, const QString& path, int, int, itfNoti
     m_openMode = openMode;
     // A reader leaves no log files behind (SqlConnection::open).
     const bool readOnly = wantsReadOnly();
+    // Whatever log stands beside the file is replayed by the first connection: one that is
+    // not the file's own goes aside first, even for a reader (a reader of a file it may
+    // write closes as a writer, which writes the log into the file).
+    m_setAsideLog.clear();
+    const objdb::LogCheck log = objdb::SetAsideForeignLog(path);
+    m_setAsideLog = log.setAside;
+    if (!readOnly && !log.problems.isEmpty()) {
+        const QStringList lines = log.problems.split(u'\n');
+        const QString shown = lines.mid(0, 5).join(u'\r') + (lines.size() > 5 ? QStringLiteral("\r...") : QString());
+        throw objdb::error(objdb::NotADatabase, kSource,
+                           QStringLiteral("Il database < %1 > è danneggiato e non viene modificato: usare "
+                                          "\"Recupera Database\" nelle opzioni.\r\r%2")
+                               .arg(path, shown));
+    }
     m_conn = SqlConnection::open(path, false, readOnly);
     m_path = path;
     m_claimed = false;

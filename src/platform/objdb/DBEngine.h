@@ -51,6 +51,10 @@ public:
     void Close();
     bool IsOpen() const;
     QString Path() const { return m_path; }
+    // Where the last opening set aside a log that was not the file's own (SetAsideForeignLog);
+    // empty when it found none. A file that fails SQLite's quick check with its own log is
+    // not opened for writing: OpenDatabase raises NotADatabase and the file stays as it was.
+    QString SetAsideLog() const { return m_setAsideLog; }
 
     // Read only (2) opens the file read-only, also when the file is open already (it is
     // opened again; not inside a transaction). Set it before OpenDatabase for a file the
@@ -105,6 +109,7 @@ private:
     std::shared_ptr<SqlConnection> m_conn;
     std::unique_ptr<EngineConnection> m_connection;
     QString m_path;
+    QString m_setAsideLog;
     int m_openMode = 3;
     int m_accessMode = kAccessSingle;
     bool m_useTransaction = false;

@@ -43,7 +43,7 @@ void removeFile(const QString& path)
 {
     const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString();
     const ErrorCode code = (rc & 0xff) == SQLITE_NOTADB || (rc & 0xff) == SQLITE_CORRUPT ? NotADatabase : SqlFailed;
-    throw objdb::error(code, kSource, what + QStringLiteral(": ") + storageErrorText(rc, message));
+    throw objdb::error(code, kSource, what + QStringLiteral(": ") + storageErrorText(rc, message, db ? sqlite3_system_errno(db) : 0));
 }
 
 // One SQLite connection on a file, closed on every road out.
@@ -55,9 +55,10 @@ public:
         const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, flags, nullptr);
         if (rc != SQLITE_OK) {
             const QString message = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
+            const int systemError = m_db ? sqlite3_system_errno(m_db) : 0;
             sqlite3_close_v2(m_db);
             throw objdb::error(SqlFailed, kSource, QStringLiteral("Impossibile aprire il database < %1 >: %2")
-                                                       .arg(shown, storageErrorText(rc, message)));
+                                                       .arg(shown, storageErrorText(rc, message, systemError)));
         }
         sqlite3_extended_result_codes(m_db, 1);
         sqlite3_busy_timeout(m_db, kBusyWaitMs);
@@ -282,6 +283,101 @@ void RecoverReplacedLogs(const QString& databasePath)
             }
         }
     }
+}
+
+namespace {
+
+constexpr qint64 kLogHeaderSize = 32;
+constexpr qint64 kFileHeaderSize = 100;
+
+quint32 bigEndian(const QByteArray& bytes, int at, int size)
+{
+    quint32 v = 0;
+    for (int i = 0; i < size; ++i) v = (v << 8) | quint8(bytes[at + i]);
+    return v;
+}
+
+QByteArray head(const QString& path, qint64 size)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.read(size) : QByteArray();
+}
+
+// SQLite's quick check of the file as a reader that writes nothing sees it: "" when sound, else
+// its findings (or why the file does not read), one a line. `uri`: the file named by a URI.
+QString quickCheck(const QString& name, bool uri, const QString& shown)
+{
+    sqlite3* db = nullptr;
+    const int flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | (uri ? SQLITE_OPEN_URI : 0);
+    int rc = sqlite3_open_v2(QFile::encodeName(name).constData(), &db, flags, nullptr);
+    QStringList found;
+    if (rc == SQLITE_OK) {
+        // A reader never writes the log into the file, even when it closes last.
+        sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+        sqlite3_busy_timeout(db, kBusyWaitMs);
+        sqlite3_stmt* st = nullptr;
+        rc = sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &st, nullptr);
+        if (rc == SQLITE_OK) {
+            while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+                found << QString::fromUtf8(text ? text : "");
+            }
+            if (rc == SQLITE_DONE) rc = SQLITE_OK;
+        }
+        sqlite3_finalize(st);
+    }
+    if (rc != SQLITE_OK) {
+        const int code = db ? sqlite3_extended_errcode(db) : rc;
+        // Only what the file holds decides; a file busy or out of reach is told as it is.
+        if ((code & 0xff) != SQLITE_CORRUPT && (code & 0xff) != SQLITE_NOTADB) {
+            const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString();
+            const int systemError = db ? sqlite3_system_errno(db) : 0;
+            sqlite3_close_v2(db);
+            throw objdb::error(SqlFailed, kSource, QStringLiteral("Impossibile controllare il database < %1 >: %2")
+                                                       .arg(shown, storageErrorText(code, message, systemError)));
+        }
+        found = QStringList{storageErrorText(code)};
+    }
+    sqlite3_close_v2(db);
+    return found == QStringList{QStringLiteral("ok")} ? QString() : found.join(u'\n');
+}
+
+}  // namespace
+
+LogCheck SetAsideForeignLog(const QString& databasePath)
+{
+    LogCheck r;
+    const QString log = databasePath + QStringLiteral("-wal");
+    const QFileInfo logInfo(log);
+    // Where the log cannot be moved nor its index made, the file is not opened for writing either.
+    if (!logInfo.isFile() || logInfo.size() < kLogHeaderSize || !ReaderMayOpenWritable(databasePath)) return r;
+    // A log without its magic number holds no frame SQLite would replay.
+    const QByteArray logHeader = head(log, kLogHeaderSize);
+    if (logHeader.size() < kLogHeaderSize || (bigEndian(logHeader, 0, 4) & ~1u) != 0x377f0682u) return r;
+    const quint32 logPageSize = bigEndian(logHeader, 8, 4);
+    const QByteArray fileHeader = head(databasePath, kFileHeaderSize);
+    quint32 filePageSize = 0;
+    if (fileHeader.size() == kFileHeaderSize && fileHeader.startsWith(QByteArray("SQLite format 3\0", 16))) {
+        filePageSize = bigEndian(fileHeader, 16, 2);
+        if (filePageSize == 1) filePageSize = 65536;
+    }
+    bool foreign = filePageSize != 0 && filePageSize != logPageSize;
+    if (!foreign) {
+        r.problems = quickCheck(databasePath, false, databasePath);
+        // Broken with the log, whole without it: the log is what breaks it.
+        if (!r.problems.isEmpty() && quickCheck(ImmutableUri(databasePath), true, databasePath).isEmpty()) {
+            foreign = true;
+            r.problems.clear();
+        }
+    }
+    if (!foreign) return r;
+    QString aside = log + QStringLiteral(".estraneo");
+    for (int n = 2; fileOps().exists(aside); ++n) aside = log + QStringLiteral(".estraneo.") + QString::number(n);
+    if (!fileOps().rename(log, aside)) fileFailure(QStringLiteral("Impossibile spostare il file < %1 >").arg(log));
+    // The index describes the log just moved: SQLite rebuilds it from the file alone.
+    removeFile(databasePath + QStringLiteral("-shm"));
+    r.setAside = aside;
+    return r;
 }
 
 void RemoveDatabase(const QString& path)

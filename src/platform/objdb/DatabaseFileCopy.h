@@ -41,6 +41,22 @@ bool FoldLog(const QString& databasePath);
 // before the file was replaced, and drops those of a file that was replaced.
 void RecoverReplacedLogs(const QString& databasePath);
 
+// What was found of the write-ahead log beside a file about to be opened (SetAsideForeignLog).
+struct LogCheck {
+    QString setAside;   // where a log that is not the file's own now stands, kept; empty: none
+    QString problems;   // what SQLite's quick check finds wrong in the file with its own log
+};
+
+// SQLite replays whatever log stands beside a file into it at the next opening, and a log
+// names no file: another file's log put beside this one (a copy of the shop brought back
+// beside a crashed program's log) would write that file's pages into the shop. Before a file
+// is opened for writing, a log that cannot be its own (written with another page size, or one
+// that makes a file reading whole without it fail SQLite's quick check) is renamed beside it
+// ("<file>-wal.estraneo", then ".2", ...), with its index dropped, and never replayed. A log
+// that may be the file's own stays; `problems` then tells when the file fails the quick check
+// all the same. The file is only read here. Raises AppError when the log cannot be moved.
+LogCheck SetAsideForeignLog(const QString& databasePath);
+
 // Removes a database file with its companions; a missing file is no error.
 void RemoveDatabase(const QString& path);
 

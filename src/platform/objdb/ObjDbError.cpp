@@ -1,4 +1,5 @@
 #include "ObjDbError.h"
+#include <cerrno>
 #include <sqlite3.h>
 #include <utility>
 
@@ -14,8 +15,9 @@ AppError error(ErrorCode code, const QString& source, const QString& description
     return AppError::object(code, source, description);
 }
 
-QString storageErrorText(int resultCode, const QString& engineMessage)
+QString storageErrorText(int resultCode, const QString& engineMessage, int systemError)
 {
+    if (systemError == ENOSPC || systemError == EDQUOT) return QStringLiteral("disco pieno");
     switch (resultCode & 0xff) {
     case SQLITE_FULL: return QStringLiteral("disco pieno");
     case SQLITE_IOERR: return QStringLiteral("errore di lettura o scrittura sul disco");

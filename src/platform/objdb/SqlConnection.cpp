@@ -58,7 +58,10 @@ void SqlConnection::connect()
 {
     finalizeAll();
     if (!m_qt.open()) {
-        QString why = m_qt.lastError().text();
+        const QSqlError error = m_qt.lastError();
+        bool coded = false;
+        const int rc = error.nativeErrorCode().toInt(&coded);
+        const QString why = coded ? objdb::storageErrorText(rc, error.databaseText()) : error.text();
         m_qt = QSqlDatabase();
         QSqlDatabase::removeDatabase(m_qtName);
         m_qtName.clear();
@@ -129,7 +132,7 @@ void SqlConnection::fail(int rc, const QString&) const
     default: break;
     }
     // The user reads what went wrong, never the statement or its savepoint.
-    const QString text = objdb::storageErrorText(ext, msg);
+    const QString text = objdb::storageErrorText(ext, msg, m_db ? sqlite3_system_errno(m_db) : 0);
     switch (ext & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED: {

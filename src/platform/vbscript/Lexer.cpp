@@ -4,6 +4,7 @@
 
 #include <QRegularExpression>
 #include <cmath>
+#include <cstdint>
 
 namespace vbs {
 
@@ -258,11 +259,19 @@ private:
             if (v > 0xFFFFFFFFULL) fail(err::kOverflow);
             ++m_pos;
         }
-        bool forceLong = at(m_pos) == u'&';
-        if (forceLong) ++m_pos;
+        // Without a suffix the digits are read as 16 bits while they fit in 16, so &HFFFF is -1.
+        // With "&" they are read as 32 bits and the literal takes the narrowest type holding the
+        // result: &H10& and &HFFFFFFFF& (-1) are Integer, &HFFFF& (65535) is Long.
+        bool thirtyTwoBits = at(m_pos) == u'&';
+        if (thirtyTwoBits) ++m_pos;
         Token& t = push(Token::Kind::Number, m_s.mid(start - 2, m_pos - start + 2));
-        if (!forceLong && v <= 0xFFFF) t.value = Variant::integer(static_cast<int16_t>(static_cast<uint16_t>(v)));
-        else t.value = Variant::longValue(static_cast<int32_t>(static_cast<uint32_t>(v)));
+        if (!thirtyTwoBits && v <= 0xFFFF) {
+            t.value = Variant::integer(static_cast<int16_t>(static_cast<uint16_t>(v)));
+            return;
+        }
+        auto value = static_cast<int32_t>(static_cast<uint32_t>(v));
+        if (thirtyTwoBits && value >= INT16_MIN && value <= INT16_MAX) t.value = Variant::integer(static_cast<int16_t>(value));
+        else t.value = Variant::longValue(value);
     }
 
     const QString& m_s;

@@ -595,3 +595,166 @@ TEST(ObjDbStorage, AMoveKilledAtAnyStepLosesNoRowOfEitherFile)
         EXPECT_TRUE(finished) << c.name << ": the move ends within the steps tried";
     }
 }
+
+namespace {
+
+void rawSql(const QString& path, const char* sql)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+    char* error = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(db);
+}
+
+// The log another file's program left when it died: the rows it added since its last
+// checkpoint, as they stood in its log.
+QByteArray logOfAnotherFile(const QString& path, int pageSize)
+{
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+    const QByteArray sql = QStringLiteral(
+        "PRAGMA page_size=%1; PRAGMA journal_mode=WAL; CREATE TABLE Clienti(OID INTEGER PRIMARY KEY, Nome TEXT);"
+        "CREATE INDEX ixNome ON Clienti(Nome);"
+        "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 400)"
+        " INSERT INTO Clienti(Nome) SELECT 'cliente ' || x || hex(randomblob(40)) FROM c;"
+        "PRAGMA wal_checkpoint(TRUNCATE); PRAGMA wal_autocheckpoint=0;"
+        "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 300)"
+        " INSERT INTO Clienti(Nome) SELECT 'nuovo ' || x || hex(randomblob(60)) FROM c;").arg(pageSize).toUtf8();
+    EXPECT_EQ(sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+    QFile wal(path + "-wal");
+    EXPECT_TRUE(wal.open(QIODevice::ReadOnly));
+    const QByteArray log = wal.readAll();
+    sqlite3_close(db);
+    return log;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A shop file with enough pages of its own for another file's pages to land on.
+QString shopWithRows(const QString& name)
+{
+    const QString path = newDatabasePath(name);
+    {
+        Shop s(path);
+    }
+    rawSql(path, "CREATE TABLE Scorte(OID INTEGER PRIMARY KEY, Nota TEXT); CREATE INDEX ixNota ON Scorte(Nota);"
+                 "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 500)"
+                 " INSERT INTO Scorte(Nota) SELECT 'scorta ' || x || hex(randomblob(50)) FROM c;");
+    return path;
+}
+
+}  // namespace
+
+// Another file's log standing beside the shop (a copy of the shop brought back beside a dead
+// program's log) is set aside, kept byte for byte, and never written into the shop; the
+// engine says where it went. Whether the other file was written with the shop's page size or
+// another.
+TEST(ObjDbStorage, AnotherFilesLogIsSetAsideAndNeverReplayed)
+{
+    for (const int pageSize : {4096, 8192}) {
+        SCOPED_TRACE(pageSize);
+        const QString path = shopWithRows(QStringLiteral("foreign-log-%1").arg(pageSize));
+        const QByteArray log = logOfAnotherFile(newDatabasePath(QStringLiteral("other-%1").arg(pageSize)), pageSize);
+        ASSERT_GT(log.size(), 0);
+        writeFile(path + "-wal", log);
+
+        Shop s(path);
+        EXPECT_EQ(s.engine->SetAsideLog(), path + "-wal.estraneo");
+        EXPECT_EQ(readAll(path + "-wal.estraneo"), log);
+        EXPECT_EQ(s.engine->sql().scalar("PRAGMA integrity_check").toString(), QStringLiteral("ok"));
+        EXPECT_EQ(s.scalar("SELECT count(*) FROM sqlite_master WHERE name = 'Clienti'").toLongLong(), 0);
+        EXPECT_EQ(s.scalar("SELECT count(*) FROM Scorte").toLongLong(), 500);
+        EXPECT_EQ(s.count("Unita"), 3);
+    }
+}
+
+// The shop's own log, left by a program that died, is the shop's last rows: it stays and is
+// replayed. A second log set aside takes the next free name.
+TEST(ObjDbStorage, TheFilesOwnLogIsReplayedAndSetAsideLogsAreNumbered)
+{
+    const QString path = shopWithRows(QStringLiteral("own-log"));
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+        sqlite3_exec(db, "PRAGMA wal_autocheckpoint=0; INSERT INTO Scorte(Nota) VALUES('ultima');", nullptr, nullptr, nullptr);
+        const QByteArray own = readAll(path + "-wal");
+        ASSERT_GT(own.size(), 0);
+        const QString kept = newDatabasePath("own-log-copy");
+        ASSERT_TRUE(QFile::copy(path, kept));
+        writeFile(kept + "-wal", own);
+        sqlite3_close(db);
+        ASSERT_TRUE(QFile::remove(path));
+        ASSERT_TRUE(QFile::rename(kept, path));
+        ASSERT_TRUE(QFile::rename(kept + "-wal", path + "-wal"));
+    }
+    writeFile(path + "-wal.estraneo", "a log set aside before");
+    {
+        Shop s(path);
+        EXPECT_TRUE(s.engine->SetAsideLog().isEmpty());
+        EXPECT_EQ(s.scalar("SELECT count(*) FROM Scorte").toLongLong(), 501);
+    }
+    writeFile(path + "-wal", logOfAnotherFile(newDatabasePath("own-log-other"), 4096));
+    Shop s(path);
+    EXPECT_EQ(s.engine->SetAsideLog(), path + "-wal.estraneo.2");
+    EXPECT_EQ(s.scalar("SELECT count(*) FROM Scorte").toLongLong(), 501);
+}
+
+// A file that fails SQLite's quick check with its own log as without it is not opened for
+// writing: the opening says so, and neither the file nor its log changes. A reader still reads.
+TEST(ObjDbStorage, AFileFailingItsQuickCheckIsNotOpenedForWriting)
+{
+    const QString path = shopWithRows(QStringLiteral("damaged"));
+    {
+        // The table's root page overwritten in the file; the log holds a later row elsewhere.
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db, "SELECT rootpage FROM sqlite_master WHERE name = 'Scorte'", -1, &st, nullptr);
+        ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+        const qint64 root = sqlite3_column_int64(st, 0);
+        sqlite3_finalize(st);
+        sqlite3_exec(db, "PRAGMA wal_autocheckpoint=0; INSERT INTO Unita(Codice, Descrizione) VALUES('LT', 'Litri');", nullptr, nullptr, nullptr);
+        const QByteArray own = readAll(path + "-wal");
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.seek((root - 1) * 4096);
+        f.write(QByteArray(4096, '\x0d'));
+        f.close();
+        const QByteArray damaged = readAll(path);
+        sqlite3_close_v2(db);   // its checkpoint meets the damaged page: file and log put back as they were
+        writeFile(path, damaged);
+        writeFile(path + "-wal", own);
+    }
+    const QByteArray file = readAll(path), log = readAll(path + "-wal");
+    ASSERT_GT(log.size(), 0);
+
+    auto engine = std::make_shared<DBEngine>();
+    try {
+        engine->OpenDatabase(3, path);
+        ADD_FAILURE() << "a damaged file was opened for writing";
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.number, objdb::errorNumber(objdb::NotADatabase));
+        EXPECT_TRUE(e.description.startsWith(QStringLiteral("Il database < %1 > è danneggiato e non viene modificato").arg(path)))
+            << e.description.toStdString();
+    }
+    EXPECT_FALSE(engine->IsOpen());
+    EXPECT_EQ(readAll(path), file);
+    EXPECT_EQ(readAll(path + "-wal"), log);
+    EXPECT_FALSE(QFile::exists(path + "-wal.estraneo"));
+
+    auto reader = std::make_shared<DBEngine>();
+    EXPECT_NO_THROW(reader->OpenDatabase(DBEngine::kReadOnlyOpen, path));
+}

@@ -623,8 +623,18 @@ TEST_F(ScriptLanguage, ByteAndSingleSubtypes)
 TEST_F(ScriptLanguage, LiteralsAndBooleanTexts)
 {
     runCases({
-        {"T = &h10&", "Long:16"},
-        {"T = &hFFFFFFFF&", "Long:-1"},
+        {"T = &h10&", "Integer:16"},
+        {"T = &hFFFFFFFF&", "Integer:-1"},
+        {"T = &hffFFffFF&", "Integer:-1"},
+        {"T = &hFFFF&", "Long:65535"},
+        {"T = &h7FFF&", "Integer:32767"},
+        {"T = &h8000&", "Long:32768"},
+        {"T = &hFFFF8000&", "Integer:-32768"},
+        {"T = &hFFFF7FFF&", "Long:-32769"},
+        {"T = &o17&", "Integer:15"},
+        {"T = &o37777777777&", "Integer:-1"},
+        {"T = &o177777&", "Long:65535"},
+        {"T = VarType(&h10&) & VarType(&hFFFF&) & VarType(&hffFFffFF&)", "String:232"},
         {"T = &h10", "Integer:16"},
         {"T = &h8000", "Integer:-32768"},
         {"T = &h10000", "Long:65536"},
