@@ -48,6 +48,7 @@ CounterProgram::CounterProgram() {
     customer.name = QStringLiteral("Rossi Mario");
     customer.code = QStringLiteral("C0001");
     shop.addCustomer(customer);
+    shop.addSupplier(QStringLiteral("Forno Bianchi"));
     auto admin = shop.select(QStringLiteral("Operatori"), QStringLiteral("Nome = 'Amministratore'"));
     admin->MoveFirst();
     admin->SetValue(QStringLiteral("Password"), ScrambleString(QString::fromLatin1(kPassword), false));

@@ -1,7 +1,7 @@
 #pragma once
 // The program as a person starts it: no answer file, the real windows on the offscreen
 // platform, its working database in the user's data folder. The shop file is made before the
-// start with a few articles and a customer, the operator "Amministratore" guarded by a
+// start with a few articles, a customer and a supplier, the operator "Amministratore" guarded by a
 // password; a test lists the person's steps and runs the program, which ends once the steps
 // are done; the file is then read as it was left.
 #include "Person.h"

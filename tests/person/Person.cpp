@@ -184,6 +184,7 @@ QAbstractButton* Person::button(QWidget& window, const QString& caption) {
 
 void Person::click(const QString& caption) {
     QWidget* top = QApplication::activeModalWidget();
+    if (!top) top = QApplication::activeWindow();
     ASSERT_TRUE(top) << "no window for the button " << caption.toStdString();
     QAbstractButton* b = button(*top, caption);
     ASSERT_TRUE(b) << "no button " << caption.toStdString() << " in " << top->objectName().toStdString();
