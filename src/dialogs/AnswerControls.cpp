@@ -1,7 +1,6 @@
 #include "AnswerControls.h"
 #include "core/Configuration.h"
 #include "base/UiServices.h"
-#include "widgets/ModalDialog.h"
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLineEdit>
@@ -110,7 +109,7 @@ bool FillControls(QWidget& window, const QString& line) {
         auto* control = window.findChild<QWidget*>(name);
         if (!control) return refuse(QStringLiteral("La finestra non ha il campo \"%1\".").arg(name));
         // A person can change neither a disabled control nor one the window keeps hidden.
-        if (!AnswerReaches(window, *control, name)) return RefuseFixed(name);
+        if (!control->isEnabled() || !control->isVisibleTo(&window)) return RefuseFixed(name);
         bool set = false;
         if (auto* list = qobject_cast<QComboBox*>(control)) set = setList(*list, name, value);
         else if (auto* box = qobject_cast<QLineEdit*>(control)) set = setBox(*box, name, value);
@@ -130,7 +129,7 @@ QAbstractButton* Button(QWidget& window, const QString& line) {
 }
 
 bool Press(QAbstractButton& button) {
-    if (!AnswerReaches(*button.window(), button, QString(button.text()).remove(u'&')))
+    if (!button.isEnabled() || !button.isVisibleTo(button.window()))
         return refuse(QStringLiteral("Il pulsante \"%1\" non è attivo.").arg(QString(button.text()).remove(u'&')));
     button.click();
     return true;
