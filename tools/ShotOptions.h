@@ -19,4 +19,11 @@ ShotOptions& shotOptions();
 // windows that work on it (the main window, the deposit dialog); a missing file raises
 // AppError. Without --db nothing is opened here. Released with the database objects.
 void OpenShotDatabase();
+// The small sample shop made for the picture in a temporary folder, opened as the program's
+// database; nothing when one is open already.
+void OpenSampleShop();
+// Without --db, the windows that work on the shop's rows (the deposit dialog) stand on the
+// working database, found as the program finds it (the settings' data folder); with none
+// there, on the sample shop. Never on no database at all.
+void OpenWorkingShop();
 }

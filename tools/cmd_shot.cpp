@@ -96,6 +96,7 @@ int shot(const QStringList& all) {
         ~Release() { ReleaseDatabaseObjects(); }   // before the tool's SQL drivers go
     } release;
     if (!o.database.isEmpty()) mvtool::OpenShotDatabase();
+    else if (args.at(0) == QLatin1String("frmArticoli")) mvtool::OpenWorkingShop();
     std::unique_ptr<QWidget> window = windows::create(args.at(0));
     if (!window) {
         mvtool::err(QStringLiteral("the window %1 could not be made").arg(args.at(0)));

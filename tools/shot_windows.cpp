@@ -6,6 +6,7 @@
 #include "data/DB.h"
 #include "objdb/DBEngine.h"
 #include "objdb/Database.h"
+#include "core/Configuration.h"
 #include "core/DatabaseFiles.h"
 #include "core/ErrorReporting.h"
 #include "dialogs/OperatorLogin.h"
@@ -37,6 +38,35 @@ void mvtool::OpenShotDatabase()
     g_strOperatorName = QStringLiteral("Amministratore");
 }
 
+void mvtool::OpenSampleShop()
+{
+    if (g_objDatabase) return;
+    static QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("Mirtavolia.mdb"));
+    auto engine = std::make_shared<DBEngine>();
+    engine->CreateDatabase(kDefaultDBOpenMode, path);
+    engine->OpenDatabase(kDefaultDBOpenMode, path);
+    auto db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("Mirtavolia"), nullptr);
+    db->AttachEngine(engine);
+    db->SetAccessLevel(1);
+    FillSampleShop(*db);
+    g_objDBEngine = engine;
+    g_objDatabase = db;
+    g_strOperatorName = QStringLiteral("Amministratore");
+}
+
+void mvtool::OpenWorkingShop()
+{
+    if (g_objDatabase) return;
+    const QString working = BuildFilePath(settings().RootDir, QString::fromLatin1(kDatabaseFileName), QString());
+    if (!QFileInfo::exists(working)) {
+        OpenSampleShop();
+        return;
+    }
+    shotOptions().database = working;
+    OpenShotDatabase();
+}
+
 namespace {
 // The main window over the shop file of --db, else over the sample shop, showing the view of
 // the node `--table` names (by default the first node that has one: the day's sales). A
@@ -44,21 +74,8 @@ namespace {
 // over an empty detail area.
 QWidget* mainWindowOverShop()
 {
-    static QTemporaryDir folder;
     mvtool::OpenShotDatabase();
-    if (!g_objDatabase) {
-        const QString path = folder.filePath(QStringLiteral("Mirtavolia.mdb"));
-        auto engine = std::make_shared<DBEngine>();
-        engine->CreateDatabase(kDefaultDBOpenMode, path);
-        engine->OpenDatabase(kDefaultDBOpenMode, path);
-        auto db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("Mirtavolia"), nullptr);
-        db->AttachEngine(engine);
-        db->SetAccessLevel(1);
-        mvtool::FillSampleShop(*db);
-        g_objDBEngine = engine;
-        g_objDatabase = db;
-        g_strOperatorName = QStringLiteral("Amministratore");
-    }
+    mvtool::OpenSampleShop();
     auto* w = new frmMain;
     // The database goes with the window, before the tool's SQL drivers do.
     QObject::connect(w, &QObject::destroyed, [] { ReleaseDatabaseObjects(); });

@@ -108,7 +108,8 @@ bool FillControls(QWidget& window, const QString& line) {
         const QString value = pair.mid(equals + 1);
         auto* control = window.findChild<QWidget*>(name);
         if (!control) return refuse(QStringLiteral("La finestra non ha il campo \"%1\".").arg(name));
-        if (!control->isEnabled()) return RefuseFixed(name);
+        // A person can change neither a disabled control nor one the window keeps hidden.
+        if (!control->isEnabled() || !control->isVisibleTo(&window)) return RefuseFixed(name);
         bool set = false;
         if (auto* list = qobject_cast<QComboBox*>(control)) set = setList(*list, name, value);
         else if (auto* box = qobject_cast<QLineEdit*>(control)) set = setBox(*box, name, value);
@@ -128,7 +129,7 @@ QAbstractButton* Button(QWidget& window, const QString& line) {
 }
 
 bool Press(QAbstractButton& button) {
-    if (!button.isEnabled())
+    if (!button.isEnabled() || !button.isVisibleTo(button.window()))
         return refuse(QStringLiteral("Il pulsante \"%1\" non è attivo.").arg(QString(button.text()).remove(u'&')));
     button.click();
     return true;

@@ -6,7 +6,8 @@
 // set as a person would set it: a list takes the item of that text (an editable list any
 // text), a box the text, a tick box or an option 1 or 0 (True or False). A control the
 // window does not have, one that cannot be changed now, or a value it does not take is
-// told in a message box, and the pairs after it are left alone.
+// told in a message box, and the pairs after it are left alone. A control that is disabled or
+// that its window keeps hidden cannot be changed or pressed now, as for a person.
 #include <QString>
 #include <QStringList>
 

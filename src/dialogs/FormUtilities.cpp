@@ -6,10 +6,13 @@
 #include "core/SystemHelpers.h"
 #include "core/MainWindowServices.h"
 #include "base/SettingsStore.h"
+#include <QCoreApplication>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMetaProperty>
+#include <QPointer>
 #include <QScreen>
 #include <QWidget>
 #include <algorithm>
@@ -55,10 +58,50 @@ int KeyAsciiOf(const QKeyEvent& e) {
     return t.size() == 1 ? t.at(0).unicode() : 0;
 }
 
+namespace {
+// Qt disables a widget's child windows with it, and the windows the main window owns (the
+// sale and supply windows, the options, every dialog opened over them) are its children: the
+// one thing disabling the main window must leave usable. Each such window disabled only by
+// its owner is enabled again at once, as it is disabled or made, so that it keeps its own
+// controls' states and can take the focus. A window disabled on purpose stays disabled.
+class OwnedWindowsStayEnabled final : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::EnabledChange && watched->isWidgetType()) {
+            auto* w = static_cast<QWidget*>(watched);
+            if (disabledByOwner(*w)) w->setEnabled(true);
+        }
+        return false;
+    }
+
+    static bool disabledByOwner(const QWidget& w) {
+        if (w.isEnabled() || w.testAttribute(Qt::WA_ForceDisabled)) return false;
+        // Menus, tool tips and floating tool bars belong to the main window's own use.
+        if (w.windowType() != Qt::Window && w.windowType() != Qt::Dialog) return false;
+        MainWindowServices* s = mainWindowServices();
+        QWidget* main = s ? s->mainWidget() : nullptr;
+        if (!main || main == &w || main->isEnabled()) return false;
+        for (const QWidget* p = w.parentWidget(); p; p = p->parentWidget())
+            if (p == main) return true;
+        return false;
+    }
+};
+}
+
 void EnableMainForm(bool enable) {
     MainWindowServices* s = mainWindowServices();
     if (!s) return;
-    if (QWidget* w = s->mainWidget()) w->setEnabled(enable);
+    QWidget* w = s->mainWidget();
+    if (!w) return;
+    if (!enable && QCoreApplication::instance()) {
+        static QPointer<OwnedWindowsStayEnabled> keeper;
+        if (!keeper) {
+            keeper = new OwnedWindowsStayEnabled;
+            keeper->setParent(QCoreApplication::instance());
+            QCoreApplication::instance()->installEventFilter(keeper);
+        }
+    }
+    w->setEnabled(enable);
 }
 
 // ---- Fonts ------------------------------------------------------------------------------------

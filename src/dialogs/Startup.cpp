@@ -63,7 +63,9 @@ int Main(const MainWindowLoader& loadMainWindow) {
     }
     if (!frmPassword::instance().ValidatePassword(&splash, false, nullptr, false, false)) {
         frmSplash::unloadInstance();
-        return 1;
+        // The system's end closed the window: no password was refused, the program ends as
+        // the system asked.
+        return systemEnding() ? 0 : 1;
     }
     QWidget* mainWindow = loadMainWindow();
     frmSplash::unloadInstance();

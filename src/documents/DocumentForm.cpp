@@ -321,17 +321,18 @@ void DocumentForm::confirming(bool on)
 
 QStringList DocumentForm::hiddenColumns() const { return rowNames(m_kind).hiddenColumns; }
 
-void DocumentForm::answerButtons(std::initializer_list<std::pair<const char*, std::function<void()>>> buttons)
+void DocumentForm::answerButtons(std::initializer_list<std::tuple<const char*, QWidget*, std::function<void()>>> buttons)
 {
-    for (const auto& [name, press] : buttons)
-        m_answerButtons.append({QString::fromLatin1(name), press});
+    for (const auto& [name, control, press] : buttons)
+        m_answerButtons.append({QString::fromLatin1(name), control, press});
 }
 
 bool DocumentForm::answerButton(const QString& name)
 {
-    for (const auto& [caption, press] : m_answerButtons)
-        if (name.compare(caption, Qt::CaseInsensitive) == 0) {
-            press();
+    for (const AnswerButton& b : m_answerButtons)
+        if (name.compare(b.name, Qt::CaseInsensitive) == 0) {
+            if (!b.control || AnswerReaches(*this, *b.control, b.name))
+                b.press();
             return true;
         }
     return false;
@@ -835,26 +836,39 @@ QString DocumentForm::answerPrompt() const { return QStringLiteral("Articolo:");
 
 void DocumentForm::applyAnswer(const QString& answer)
 {
+    // Codes and keys are typed in the code box, as the reader and a person type them.
+    const auto codeBoxReached = [this] { return AnswerReaches(*this, *m_txtCode_Articolo, QStringLiteral("Articolo")); };
     if (!(answer.size() > 2 && answer.startsWith(u'<') && answer.endsWith(u'>'))) {
         // As the barcode reader hands a code over: the line and its end.
-        m_txtCode_Articolo->setText(answer + u'\r');
+        if (codeBoxReached())
+            m_txtCode_Articolo->setText(answer + u'\r');
         return;
     }
     const QString name = answer.mid(1, answer.size() - 2);
+    const auto pressed = [this](QPushButton* button, const QString& caption) {
+        return AnswerReaches(*this, *button, caption);
+    };
     if (const int key = namedKey(name)) {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-        (void)formKeyDown(&press, m_txtCode_Articolo);
+        if (codeBoxReached())
+            (void)formKeyDown(&press, m_txtCode_Articolo);
     } else if (name == QStringLiteral("+")) {
-        cmdAdd_Click();
+        if (pressed(m_cmdAdd, name))
+            cmdAdd_Click();
     } else if (name == QStringLiteral("-")) {
-        cmdSub_Click();
+        if (pressed(m_cmdSub, name))
+            cmdSub_Click();
     } else if (name.compare(QStringLiteral("Invio"), Qt::CaseInsensitive) == 0) {
-        m_txtCode_Articolo->clear();
-        cmdConfirm_Click();
+        if (codeBoxReached()) {
+            m_txtCode_Articolo->clear();
+            cmdConfirm_Click();
+        }
     } else if (name.compare(QStringLiteral("Conferma"), Qt::CaseInsensitive) == 0) {
-        cmdConfirm_Click();
+        if (pressed(m_cmdConfirm, QStringLiteral("Conferma")))
+            cmdConfirm_Click();
     } else if (name.compare(QStringLiteral("Annulla"), Qt::CaseInsensitive) == 0) {
-        cmdCancel_Click();
+        if (pressed(m_cmdCancel, QStringLiteral("Annulla")))
+            cmdCancel_Click();
     } else if (!answerButton(name)) {
         ui().msgBox(QStringLiteral("Comando sconosciuto: ") + answer, int(Msg::OKOnly) + Msg::Exclamation, AppTitle());
     }

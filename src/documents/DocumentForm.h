@@ -24,6 +24,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <tuple>
 #include <utility>
 
 class BarcodeTarget;
@@ -87,7 +88,9 @@ public:
     // brackets: "<F2>" ... "<F12>", "<Canc>", "<Ins>", "<+>", "<->", "<Invio>" (Enter in the
     // empty code box: the document's confirm), or a button: "<Conferma>", "<Annulla>" and
     // the derived window's own. The window stays open for the next line; "<cancel>" closes
-    // it as the close box does.
+    // it as the close box does. A line goes through the control a person would use (the code
+    // box for codes and keys, the button for a button): one disabled or hidden refuses it
+    // (see AnswerReaches).
     QString answerPrompt() const override;
     void applyAnswer(const QString& answer) override;
 
@@ -112,8 +115,9 @@ protected:
     virtual bool formCommand(RowKeyCommand command) = 0;
     // An answer line's button of this window; true when it was one.
     virtual bool answerButton(const QString& name);
-    // The buttons an answer line names ("<Importa>"), with what pressing one does.
-    void answerButtons(std::initializer_list<std::pair<const char*, std::function<void()>>> buttons);
+    // The buttons an answer line names ("<Importa>"), each with its control (which must be
+    // usable, as for a person) and what pressing it does.
+    void answerButtons(std::initializer_list<std::tuple<const char*, QWidget*, std::function<void()>>> buttons);
     // A new document is about to start.
     virtual void documentComing() {}
     // An opened document shown: by default its rows read again.
@@ -243,7 +247,12 @@ private:
     DocumentKind m_kind;
     DocumentSession* m_session = nullptr;
     QPointer<DocumentForm>* m_openSlot = nullptr;   // where openOne keeps this window
-    QList<std::pair<QString, std::function<void()>>> m_answerButtons;
+    struct AnswerButton {
+        QString name;
+        QPointer<QWidget> control;
+        std::function<void()> press;
+    };
+    QList<AnswerButton> m_answerButtons;
     std::unique_ptr<LibraryDocumentOperator> m_ownOperator;
     QString m_caption;
     KeyboardCodeEntry m_keyEntry;

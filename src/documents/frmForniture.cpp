@@ -92,10 +92,10 @@ void frmForniture::build()
     connect(m_chkSoloArticoliFornitore, &QCheckBox::toggled, this,
             [this](bool on) { m_doc->rowEntry().supplierArticlesOnly = on; });
 
-    answerButtons({{"Fornitore", [this] { cmdSet_Counterpart_Click(); }},
-                   {"Tipo", [this] { cmdSet_TipoDocumento_Click(); }},
-                   {"Data", [this] { cmdSet_DataOra_Click(); }},
-                   {"Importa", [this] { cmdImport_Click(); }}});
+    answerButtons({{"Fornitore", m_cmdSet_Fornitore, [this] { cmdSet_Counterpart_Click(); }},
+                   {"Tipo", m_cmdSet_TipoDocumento, [this] { cmdSet_TipoDocumento_Click(); }},
+                   {"Data", m_cmdSet_DataOra, [this] { cmdSet_DataOra_Click(); }},
+                   {"Importa", m_cmdImport, [this] { cmdImport_Click(); }}});
 }
 
 void frmForniture::Load()

@@ -148,12 +148,12 @@ void frmVendite::build()
     connect(m_loyalty, &SaleLoyaltyControls::vouchersTotalClicked, this, [this] { cmdBuoniVendita_Click(); });
     connect(m_loyalty->cmdReadCard, &QPushButton::clicked, this, [this] { cmdReadCard_Click(); });
 
-    answerButtons({{"Cliente", [this] { cmdSet_Counterpart_Click(); }},
-                   {"Data", [this] { cmdSet_DataOra_Click(); }},
-                   {"Premio", [this] { cmdPremium_Click(); }},
-                   {"Buoni", [this] { cmdBuoni_Click(); }},
-                   {"Buoni vendita", [this] { cmdBuoniVendita_Click(); }},
-                   {"Carta", [this] { cmdReadCard_Click(); }}});
+    answerButtons({{"Cliente", m_cmdSet_Cliente, [this] { cmdSet_Counterpart_Click(); }},
+                   {"Data", m_cmdSet_DataOra, [this] { cmdSet_DataOra_Click(); }},
+                   {"Premio", m_loyalty->cmdPremium, [this] { cmdPremium_Click(); }},
+                   {"Buoni", m_loyalty->cmdBuoni, [this] { cmdBuoni_Click(); }},
+                   {"Buoni vendita", m_loyalty->cmdBuoniVendita, [this] { cmdBuoniVendita_Click(); }},
+                   {"Carta", m_loyalty->cmdReadCard, [this] { cmdReadCard_Click(); }}});
 }
 
 void frmVendite::Load()

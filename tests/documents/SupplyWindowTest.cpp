@@ -168,3 +168,49 @@ TEST_F(SupplyWindow, NoSupplierChosenStartsNoSupplyAndTheWindowUnloads)
 }
 
 }  // namespace
+
+// An answer line goes through the control a person would use: one that is disabled, or that
+// the window keeps hidden, refuses it and the refusal is logged; the same line with the control
+// usable does its work.
+TEST_F(SupplyWindow, AnswerLinesGoThroughTheirControls)
+{
+    struct Case {
+        const char* line;
+        const char* control;
+        bool hide;   // else disabled
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {"A1", "txtCode_Articolo", false, "REFUSED: [frmForniture] Articolo disabled"},
+        {"A1", "txtCode_Articolo", true, "REFUSED: [frmForniture] Articolo hidden"},
+        {"<F5>", "txtCode_Articolo", false, "REFUSED: [frmForniture] Articolo disabled"},
+        {"<+>", "cmdAdd", false, "REFUSED: [frmForniture] + disabled"},
+        {"<Importa>", "cmdImport", false, "REFUSED: [frmForniture] Importa disabled"},
+        {"<Importa>", "cmdImport", true, "REFUSED: [frmForniture] Importa hidden"},
+        {"<Fornitore>", "cmdSet_Fornitore", false, "REFUSED: [frmForniture] Fornitore disabled"},
+        {"<Conferma>", "cmdConfirm", false, "REFUSED: [frmForniture] Conferma disabled"},
+    };
+    frmForniture& w = open();
+    scan(QStringLiteral("B1"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line + std::string(" / ") + c.control);
+        auto* control = child<QWidget>(w, c.control);
+        const bool wasHidden = control->isHidden();
+        if (c.hide)
+            control->hide();
+        else
+            control->setEnabled(false);
+        clearPrompts();
+        w.applyAnswer(QString::fromLatin1(c.line));
+        EXPECT_EQ(m_ui->log(), QStringList{QString::fromLatin1(c.refusal)});
+        EXPECT_EQ(rows(), QStringList{QStringLiteral("B1 1")});
+        control->setEnabled(true);
+        control->setHidden(wasHidden);
+    }
+    // Usable again, the same code is taken.
+    clearPrompts();
+    w.applyAnswer(QStringLiteral("A1"));
+    settle(w);
+    EXPECT_EQ(rows(), (QStringList{QStringLiteral("B1 1"), QStringLiteral("A1 1")}));
+    EXPECT_TRUE(m_ui->log().filter(QStringLiteral("REFUSED")).isEmpty());
+}

@@ -4,7 +4,9 @@
 #ifdef MV_MVTOOL_EXE
 #include "MvtoolRun.h"
 #include "TestEnvironment.h"
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -15,10 +17,11 @@ namespace {
 // The tool in settings of its own (a fresh configuration folder), offscreen.
 class ShotTool {
 public:
-    ShotTool() : m_dir(testenv::newDir(QStringLiteral("shots")))
+    ShotTool() : m_dir(testenv::newDir(QStringLiteral("shots"))), m_data(testenv::newDir(QStringLiteral("shot-data")))
     {
         m_env = QProcessEnvironment::systemEnvironment();
         m_env.insert(QStringLiteral("XDG_CONFIG_HOME"), testenv::newDir(QStringLiteral("shot-settings")));
+        m_env.insert(QStringLiteral("XDG_DATA_HOME"), m_data);
         m_env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     }
     ToolRun run(const QStringList& args) const { return mvtool(args, m_env); }
@@ -32,9 +35,11 @@ public:
     }
     const QProcessEnvironment& env() const { return m_env; }
     QString dir() const { return m_dir; }
+    // Where the program keeps its working database under this tool's settings.
+    QString workingDatabase() const { return m_data + QStringLiteral("/Mirtavolia/Mirtavolia.mdb"); }
 
 private:
-    QString m_dir;
+    QString m_dir, m_data;
     QProcessEnvironment m_env;
     mutable int m_count = 0;
 };
@@ -277,6 +282,31 @@ TEST(MvtoolShot, TheShopFileGivenIsTheOnePictured)
                                           QStringLiteral("--db"), tool.dir() + QStringLiteral("/assente.mdb")});
         EXPECT_EQ(missing.status, 1);
     }
+}
+
+// Without --db the deposit dialog stands on the working database, found as the program finds
+// it; with none there, on the sample shop: never on no database, where "Aggiungi" would do
+// nothing.
+TEST(MvtoolShot, TheDepositDialogWithoutAFileStandsOnTheWorkingDatabase)
+{
+    const ShotTool tool;
+    const QImage sample = tool.shot(QStringLiteral("frmArticoli"));
+    ASSERT_FALSE(sample.isNull());
+    const QString working = tool.workingDatabase();
+    QDir().mkpath(QFileInfo(working).absolutePath());
+    ASSERT_EQ(tool.run({QStringLiteral("db-init"), working}).status, 0);
+    QProcess run;
+    run.setProcessEnvironment(tool.env());
+    run.start(QStringLiteral(MV_MVTOOL_EXE), {QStringLiteral("run"), working});
+    run.write("select Depositi\nset Deposito=MAGAZZINO NORD\nsave\n");
+    run.closeWriteChannel();
+    ASSERT_TRUE(run.waitForFinished(60000));
+    ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardOutput().toStdString();
+
+    const QImage onWorking = tool.shot(QStringLiteral("frmArticoli"));
+    ASSERT_FALSE(onWorking.isNull());
+    EXPECT_EQ(onWorking, tool.shot(QStringLiteral("frmArticoli"), {QStringLiteral("--db"), working}));
+    EXPECT_NE(onWorking, sample);
 }
 
 // The consoles' exchange log is empty once they have loaded; sample exchanges only when asked.

@@ -8,6 +8,7 @@
 #include "objdb/DBEngine.h"
 #include "objdb/Database.h"
 #include "core/OpenDocuments.h"
+#include "core/Password.h"
 #include "objdb/TableData.h"
 #include "objdb/TableObject.h"
 #include "TestEnvironment.h"
@@ -534,6 +535,17 @@ INSTANTIATE_TEST_SUITE_P(Counter, EndedDuringAReceipt,
                                            ReceiptMoment{"TermWhileASlowRegisterAnswersTheFirst", SIGTERM, 1, 150},
                                            ReceiptMoment{"HangUpWhileASlowRegisterAnswersTheThird", SIGHUP, 3, 150}),
                          [](const ::testing::TestParamInfo<ReceiptMoment>& info) { return std::string(info.param.name); });
+
+// The system's end while the access password is asked at the start refuses nothing: the
+// program ends with status 0, as at any other moment.
+TEST_F(HeadlessCounter, EndedWhileTheAccessPasswordIsAskedEndsWithStatusZero)
+{
+    WriteAccessPasswordFile(QStringLiteral("segreta"),
+                            m_home + QStringLiteral("/data/Mirtavolia/") + QString::fromLatin1(kAccessPasswordFileName));
+    Program program(m_home, {}, true);
+    program.waitForLog(QStringLiteral("INPUT: [frmPassword] Password"));
+    EXPECT_EQ(program.endWith(SIGTERM), 0) << program.log().join(u'\n').toStdString();
+}
 
 // With an answer file that is used up the main window waits as it always did; the system's
 // end still closes it properly.

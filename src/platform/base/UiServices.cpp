@@ -258,6 +258,10 @@ void ScriptedUiServices::beep() { record(QStringLiteral("BEEP"), QString()); }
 bool ScriptedUiServices::openUrl(const QString& url) { record(QStringLiteral("OPEN"), url); return true; }
 void ScriptedUiServices::status(const QString& text) { record(QStringLiteral("STATUS"), text); }
 
+void ScriptedUiServices::refused(const QString& window, const QString& what) {
+    record(QStringLiteral("REFUSED"), u'[' + window + QStringLiteral("] ") + what);
+}
+
 std::optional<QString> ScriptedUiServices::command(const QString& window, const QString& prompt) {
     if (!m_windowCommands || systemEnding()) return std::nullopt;
     // Used up: nothing is asked, the window just waits.

@@ -81,6 +81,14 @@ public:
     virtual bool openUrl(const QString& urlOrPath) = 0;
     // A line of status text (the main window's status bar when there is one).
     virtual void status(const QString& text) { (void)text; }
+    // An answer line that wanted a control a person could not use now (`what`: "Importa
+    // disabled"). A person meets no message there, so nothing is shown; a scripted run logs it
+    // as "REFUSED: [<window>] <what>".
+    virtual void refused(const QString& window, const QString& what)
+    {
+        (void)window;
+        (void)what;
+    }
     // The next command for a window that asks nothing but waits for the operator (the main
     // window): when an answer file drives the program, its next line, logged as
     // "INPUT: [<window>] <prompt>"; otherwise nothing. No line left is no command: the window
@@ -148,6 +156,7 @@ public:
     void beep() override;
     bool openUrl(const QString& url) override;
     void status(const QString& text) override;
+    void refused(const QString& window, const QString& what) override;
     std::optional<QString> command(const QString& window, const QString& prompt) override;
 
 private:

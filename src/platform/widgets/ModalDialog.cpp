@@ -24,6 +24,18 @@ void ModalDialog::done(int result) {
     emit finished(result);
 }
 
+bool AnswerReaches(const QWidget& window, const QWidget& control, const QString& name) {
+    if (!control.isVisibleTo(&window) && &control != &window) {
+        ui().refused(window.objectName(), name + QStringLiteral(" hidden"));
+        return false;
+    }
+    if (!control.isEnabled()) {
+        ui().refused(window.objectName(), name + QStringLiteral(" disabled"));
+        return false;
+    }
+    return true;
+}
+
 void ModalAdapter::applyAnswer(const QString& answer) {
     m_accepted = m_answer(answer);
     m_open = false;

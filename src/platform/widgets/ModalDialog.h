@@ -30,6 +30,12 @@ private:
     bool m_accepted = false;
 };
 
+// Whether an answer line may use `control` of `window` as a person would use it: a control
+// that is disabled, or that the window keeps hidden (whether or not the window itself is
+// shown), refuses it as it refuses a person; the refusal goes to ui().refused under `name`
+// ("Importa disabled", "Importa hidden") and false is returned.
+bool AnswerReaches(const QWidget& window, const QWidget& control, const QString& name);
+
 // A window the program does not write itself (the print and preview dialogs) run through
 // the same seam: the Qt way calls `show`, an answer line goes to `answer`, which returns
 // whether the window counts as accepted.
