@@ -1,6 +1,6 @@
 // The program itself, started headless with its questions answered from a script.
 #ifdef MV_MIRTAVOLIA_EXE
-#include "core/Password.h"
+#include "core/lifecycle/Password.h"
 #include "TestEnvironment.h"
 #include <QDir>
 #include <QElapsedTimer>

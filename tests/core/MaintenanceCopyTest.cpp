@@ -1,7 +1,7 @@
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "base/FileOps.h"
 #include "KilledChild.h"
-#include "core/MaintenanceCopy.h"
+#include "core/databasefiles/MaintenanceCopy.h"
 #include "TestEnvironment.h"
 #include "WindowsTestSupport.h"
 #include <QDir>

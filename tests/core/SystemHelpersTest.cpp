@@ -1,7 +1,7 @@
 #include "base/Clock.h"
-#include "core/DatabaseFiles.h"
+#include "core/databasefiles/DatabaseFiles.h"
 #include "base/FileOps.h"
-#include "core/SystemHelpers.h"
+#include "core/helpers/SystemHelpers.h"
 #include "TestEnvironment.h"
 #include "base/UiServices.h"
 

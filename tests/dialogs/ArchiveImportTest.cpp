@@ -1,5 +1,5 @@
-#include "core/ArchiveImport.h"
-#include "core/ErrorReporting.h"
+#include "core/databasefiles/ArchiveImport.h"
+#include "core/lifecycle/ErrorReporting.h"
 #include "SmallShopDatabase.h"
 #include "TestEnvironment.h"
 #include "WindowsTestSupport.h"

@@ -1,6 +1,6 @@
 #include "dialogs/ReportDisplay.h"
 #include "SmallShopDatabase.h"
-#include "core/SystemHelpers.h"
+#include "core/helpers/SystemHelpers.h"
 #include "TestEnvironment.h"
 #include "WindowsTestSupport.h"
 #include <QFile>

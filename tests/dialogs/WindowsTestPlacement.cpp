@@ -3,9 +3,9 @@
 #include "dialogs/FormUtilities.h"
 #include "objdb/DBEngine.h"
 #include "objdb/Database.h"
-#include "core/DatabaseFiles.h"
+#include "core/databasefiles/DatabaseFiles.h"
 #include "objdb/Definitions.h"
-#include "core/MainWindowServices.h"
+#include "core/seams/MainWindowServices.h"
 #include "objdb/TableObject.h"
 #include "TestEnvironment.h"
 #include <QLabel>

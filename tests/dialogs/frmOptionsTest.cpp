@@ -1,4 +1,4 @@
-#include "core/DatabaseRepair.h"
+#include "core/databasefiles/DatabaseRepair.h"
 #include "base/FileOps.h"
 #include "dialogs/OptionsNumbers.h"
 #include "StartupTestSupport.h"

@@ -7,7 +7,7 @@
 #include "data/DB.h"
 #include "objdb/DBEngine.h"
 #include "objdb/Database.h"
-#include "core/OpenDocuments.h"
+#include "core/databasefiles/OpenDocuments.h"
 #include "objdb/TableData.h"
 #include "objdb/TableObject.h"
 #include "TestEnvironment.h"

@@ -4,7 +4,7 @@
 #include "DeviceSettings.h"
 #include "RoundRanges.h"
 #include "base/SettingsStore.h"
-#include "SystemHelpers.h"
+#include "core/helpers/SystemHelpers.h"
 
 #include <QLocale>
 #include <QRegularExpression>

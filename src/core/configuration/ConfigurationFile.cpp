@@ -1,10 +1,10 @@
 #include "ConfigurationFile.h"
 #include "base/AppError.h"
 #include "Configuration.h"
-#include "DatabaseFiles.h"
+#include "core/databasefiles/DatabaseFiles.h"
 #include "base/FileOps.h"
 #include "base/SettingsStore.h"
-#include "SystemHelpers.h"
+#include "core/helpers/SystemHelpers.h"
 #include <QStringDecoder>
 
 namespace configfile {

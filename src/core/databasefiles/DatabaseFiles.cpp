@@ -2,9 +2,9 @@
 #include "objdb/CurrencyInfo.h"
 #include "objdb/DBEngine.h"
 #include "objdb/Database.h"
-#include "MainWindowServices.h"
+#include "core/seams/MainWindowServices.h"
 #include "objdb/Notify.h"
-#include "SystemHelpers.h"
+#include "core/helpers/SystemHelpers.h"
 
 QString BuildFilePath(const QString& folder, const QString& fileName, const QString& extension) {
     // The same joining rule as the system helpers', so both agree on every path.

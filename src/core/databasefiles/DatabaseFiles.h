@@ -2,7 +2,7 @@
 // The fixed database file names, the path helper every opener of a database file uses, and
 // the program-wide database objects.
 // g_bBackupArchiveMode and g_nDBOpenMode are declared in Configuration.h.
-#include "Configuration.h"
+#include "core/configuration/Configuration.h"
 #include <QString>
 #include <functional>
 #include <memory>

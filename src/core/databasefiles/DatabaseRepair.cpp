@@ -1,12 +1,12 @@
 #include "DatabaseRepair.h"
 #include "base/AppError.h"
-#include "Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "objdb/DBEngine.h"
 #include "objdb/Database.h"
 #include "objdb/DatabaseFileCopy.h"
 #include "DatabaseFiles.h"
 #include "base/FileOps.h"
-#include "SystemHelpers.h"
+#include "core/helpers/SystemHelpers.h"
 #include <QFile>
 #include <QFileInfo>
 #include <sqlite3.h>

@@ -1,7 +1,7 @@
 #include "ParseBarcode.h"
 #include "base/AppError.h"
 #include "BusinessHelpers.h"
-#include "DatabaseFiles.h"
+#include "core/databasefiles/DatabaseFiles.h"
 #include "objdb/Database.h"
 #include "SystemHelpers.h"
 #include "objdb/TableData.h"

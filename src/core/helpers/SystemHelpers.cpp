@@ -1,6 +1,6 @@
 #include "SystemHelpers.h"
 #include "base/Clock.h"
-#include "Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "base/FileOps.h"
 #include "base/UiServices.h"
 

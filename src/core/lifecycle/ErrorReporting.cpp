@@ -1,8 +1,8 @@
 #include "ErrorReporting.h"
-#include "Configuration.h"
-#include "DialogServices.h"
+#include "core/configuration/Configuration.h"
+#include "core/seams/DialogServices.h"
 #include "base/FileOps.h"
-#include "SystemHelpers.h"
+#include "core/helpers/SystemHelpers.h"
 #include "base/UiServices.h"
 
 #include <QUrl>

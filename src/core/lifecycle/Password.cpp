@@ -1,7 +1,7 @@
 #include "Password.h"
 #include "base/AppError.h"
 #include "base/FileOps.h"
-#include "SystemHelpers.h"
+#include "core/helpers/SystemHelpers.h"
 #include <QFile>
 #include <QFileInfo>
 

@@ -1,5 +1,5 @@
 #include "SingleInstance.h"
-#include "SystemHelpers.h"
+#include "core/helpers/SystemHelpers.h"
 #include <QDir>
 #include <QLockFile>
 #include <QStandardPaths>

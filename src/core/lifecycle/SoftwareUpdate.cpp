@@ -1,11 +1,11 @@
 #include "SoftwareUpdate.h"
 #include "CabinetArchive.h"
-#include "Configuration.h"
-#include "DialogServices.h"
+#include "core/configuration/Configuration.h"
+#include "core/seams/DialogServices.h"
 #include "base/FileOps.h"
 #include "objdb/Notify.h"
 #include "ProgramEnd.h"
-#include "SystemHelpers.h"
+#include "core/helpers/SystemHelpers.h"
 #include "base/UiServices.h"
 #include <QDir>
 #include <QEventLoop>

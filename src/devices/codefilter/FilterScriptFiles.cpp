@@ -1,7 +1,7 @@
 #include "FilterScriptFiles.h"
 #include "base/AppError.h"
 #include "base/FileOps.h"
-#include "core/SystemHelpers.h"
+#include "core/helpers/SystemHelpers.h"
 #include "base/UiServices.h"
 #include <QStringDecoder>
 

@@ -1,6 +1,6 @@
 #include "ScriptCodeFilter.h"
 #include "base/AppError.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "vbscript/ScriptEngine.h"
 #include "base/UiServices.h"
 

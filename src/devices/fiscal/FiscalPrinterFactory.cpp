@@ -1,6 +1,6 @@
 #include "FiscalPrinterFactory.h"
-#include "core/Configuration.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/Configuration.h"
+#include "core/configuration/DeviceSettings.h"
 #include "base/UiServices.h"
 #include "clsCRF4600.h"
 #include "clsDSProgress.h"

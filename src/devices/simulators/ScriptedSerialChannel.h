@@ -3,7 +3,7 @@
 // pseudo-terminal: it records what the program writes and answers from a list of
 // expected requests. Replies and delivered bytes arrive through the event loop, as a real
 // device's would, so a driver's wait sees them and received() is emitted.
-#include "SerialChannel.h"
+#include "core/serial/SerialChannel.h"
 #include <QList>
 #include <deque>
 #include <optional>

@@ -13,10 +13,10 @@
 //
 // The window runs through ui().runModal: the main window is disabled while it is open
 // anyway, and an answer file can drive it like any other window (see answerPrompt).
-#include "DocumentRows.h"
-#include "DocumentSession.h"
+#include "documents/DocumentRows.h"
+#include "documents/DocumentSession.h"
 #include "widgets/ModalDialog.h"
-#include "RowKeys.h"
+#include "documents/RowKeys.h"
 
 #include <QList>
 #include <QPointer>

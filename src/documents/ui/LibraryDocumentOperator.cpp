@@ -1,6 +1,6 @@
 #include "LibraryDocumentOperator.h"
 
-#include "core/CustomerCardWriter.h"
+#include "core/seams/CustomerCardWriter.h"
 #include "objdb/ui/LibraryApplication.h"
 #include "RowsListDialog.h"
 #include "objdb/TableData.h"

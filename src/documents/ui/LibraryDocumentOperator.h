@@ -6,7 +6,7 @@
 //
 // The sale and supply windows hand one to their documents; the import and the deposit
 // dialog take it as their ImportOperator.
-#include "DocumentOperator.h"
+#include "documents/DocumentOperator.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #include "ReportLayouts.h"
 #include "dialogs/ReportDisplay.h"
-#include "ReportLayoutColumns.h"
+#include "documents/ReportLayoutColumns.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "SaleLoyaltyControls.h"
 
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "DocumentDisplay.h"
 #include "devices/cards/modMagneticDev.h"
 

@@ -4,7 +4,7 @@
 // (the customer's open vouchers make "Buoni" blink, the sale's own make "Buoni vendita"
 // bold), the vouchers' total, and the card reader's button. The rules are SalePoints'; this
 // class holds the widgets and the two blink timers and shows what SalePoints answers.
-#include "SaleDocument.h"
+#include "documents/SaleDocument.h"
 
 #include <QObject>
 

@@ -2,6 +2,7 @@
 
 #include "objdb/Database.h"
 #include "DocumentDisplay.h"
+#include "frmImportData.h"
 #include "objdb/ui/ObjDataGrid.h"
 #include "objdb/TableData.h"
 
@@ -160,7 +161,11 @@ void frmForniture::cmdSet_DataOra_Click()
 void frmForniture::cmdImport_Click()
 {
     if (m_cmdImport->isEnabled()) {
-        (void)m_doc->Import(this);
+        (void)m_doc->Import([this](TableData& supply, TableData& rows, TableData& layouts, ImportOperator& op) {
+            bool ok = false;
+            frmImportData::Import(this, supply, rows, layouts, op, ok);
+            return ok;
+        });
         Refresh_Articoli();
     }
     focusCodeBox();

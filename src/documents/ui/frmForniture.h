@@ -5,7 +5,7 @@
 // SupplyDocument's; the row entry and the window's life around the supply are
 // DocumentForm's.
 #include "DocumentForm.h"
-#include "SupplyDocument.h"
+#include "documents/SupplyDocument.h"
 
 #include <memory>
 

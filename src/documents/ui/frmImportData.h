@@ -2,7 +2,7 @@
 // "Importazione Fornitura": the supplier's layouts, the read table in a grid and the
 // import's commands. The window only shows what DeliveryImport holds and hands it the
 // operator's clicks; it lends the import its label, pointer, event loop and grid.
-#include "ImportFeedback.h"
+#include "documents/ImportFeedback.h"
 #include "widgets/ModalDialog.h"
 #include <memory>
 

@@ -1,9 +1,9 @@
 #include "frmSearch_Articoli.h"
 
-#include "core/ArticleSearchHost.h"
-#include "core/Configuration.h"
-#include "core/CounterServices.h"
-#include "core/DatabaseFiles.h"
+#include "core/seams/ArticleSearchHost.h"
+#include "core/configuration/Configuration.h"
+#include "core/seams/CounterServices.h"
+#include "core/databasefiles/DatabaseFiles.h"
 #include "DocumentDisplay.h"
 #include "dialogs/FormUtilities.h"
 #include "dialogs/WindowRegistry.h"

@@ -3,7 +3,7 @@
 // additional code or description, typed or scanned, and prints or edits the one found
 // through the main window's commands. The window reads its controls and shows what
 // ArticleSearch did; it keeps nothing between searches but the chosen options.
-#include "ArticleSearch.h"
+#include "documents/ArticleSearch.h"
 #include "widgets/ModalDialog.h"
 
 class QCheckBox;

@@ -1,6 +1,6 @@
 #include "frmVendite.h"
 
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "objdb/Database.h"
 #include "DocumentDisplay.h"
 #include "objdb/ui/ObjDataGrid.h"

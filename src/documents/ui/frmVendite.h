@@ -6,7 +6,7 @@
 // DocumentForm's. The window shows what the document answers and hands over the operator's
 // clicks and keys.
 #include "DocumentForm.h"
-#include "SaleDocument.h"
+#include "documents/SaleDocument.h"
 
 #include <memory>
 

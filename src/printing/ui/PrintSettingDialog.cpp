@@ -2,14 +2,14 @@
 
 #include "dialogs/AnswerControls.h"
 #include "base/AppError.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "dialogs/FormUtilities.h"
-#include "PrintScriptFiles.h"
-#include "PrintSettings.h"
-#include "PreviewTarget.h"
-#include "PrinterTarget.h"
+#include "printing/PrintScriptFiles.h"
+#include "printing/PrintSettings.h"
+#include "printing/PreviewTarget.h"
+#include "printing/PrinterTarget.h"
 #include "objdb/TableData.h"
-#include "core/SystemHelpers.h"
+#include "core/helpers/SystemHelpers.h"
 #include "base/UiServices.h"
 
 #include <QComboBox>

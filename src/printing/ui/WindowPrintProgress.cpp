@@ -1,6 +1,6 @@
 #include "WindowPrintProgress.h"
 
-#include "core/MainWindowServices.h"
+#include "core/seams/MainWindowServices.h"
 #include "dialogs/frmMessage.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "frmLabelPreview.h"
 
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "dialogs/WindowRegistry.h"
-#include "clsScriptPrinter.h"
+#include "printing/clsScriptPrinter.h"
 
 // As the settings dialog shows it: a row of labels of a sample article, in the saved size.
 MV_REGISTER_WINDOW(frmLabelPreview, [] {

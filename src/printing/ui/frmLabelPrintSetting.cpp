@@ -1,6 +1,6 @@
 #include "frmLabelPrintSetting.h"
 
-#include "core/DefaultScripts.h"
+#include "core/configuration/DefaultScripts.h"
 #include "dialogs/WindowRegistry.h"
 
 #include <QPushButton>

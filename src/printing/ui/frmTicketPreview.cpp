@@ -1,8 +1,8 @@
 #include "frmTicketPreview.h"
 
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "dialogs/WindowRegistry.h"
-#include "clsTiketScriptPrinter.h"
+#include "printing/clsTiketScriptPrinter.h"
 
 // As the settings dialog shows it: a receipt of three sample rows, in the saved geometry.
 MV_REGISTER_WINDOW(frmTicketPreview, [] {

@@ -1,7 +1,7 @@
 #include "frmTicketPrintSetting.h"
 
-#include "core/DefaultScripts.h"
-#include "PrintScriptFiles.h"
+#include "core/configuration/DefaultScripts.h"
+#include "printing/PrintScriptFiles.h"
 #include "base/UiServices.h"
 #include "dialogs/WindowRegistry.h"
 

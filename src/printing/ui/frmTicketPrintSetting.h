@@ -3,9 +3,9 @@
 // tickets per row, the rows area, the background picture and the receipt script, with its
 // default, its file (which carries the geometry in head lines), a test print and a preview
 // of the receipt of a receipt record. OK keeps the settings; nothing else changes them.
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "PrintSettingDialog.h"
-#include "PrintSettings.h"
+#include "printing/PrintSettings.h"
 #include "frmTicketPreview.h"
 
 #include <QMap>

@@ -1,6 +1,6 @@
 #include "FilterScriptBox.h"
 #include "base/AppError.h"
-#include "devices/barcode/FilterScriptFiles.h"
+#include "devices/codefilter/FilterScriptFiles.h"
 #include "base/UiServices.h"
 #include <QFontDatabase>
 #include <QGridLayout>

@@ -1,7 +1,7 @@
 #include "ReportOutput.h"
 #include "base/AppError.h"
-#include "ReportHtml.h"
-#include "ReportPainter.h"
+#include "report/ReportHtml.h"
+#include "report/ReportPainter.h"
 #include "base/UiServices.h"
 #include <QFileInfo>
 #include <QPrintDialog>

@@ -1,5 +1,5 @@
 #pragma once
-#include "ReportEngine.h"
+#include "report/ReportEngine.h"
 #include <QString>
 
 class QWidget;
