@@ -24,7 +24,7 @@
 #include "objdb/TableData.h"
 #include "objdb/TableObject.h"
 #include "base/UiServices.h"
-#include "documents/frmVendite.h"
+#include "documents/ui/frmVendite.h"
 #include "RawSqlite.h"
 #include "SideBySide.h"
 

@@ -1,7 +1,7 @@
 // Speed of the script interpreter on the work the counter gives it: a label compiled and
 // run per label (target: well under 1 ms), the import row filter per record, and a plain
 // loop for the raw statement rate.
-#include "core/DefaultScripts.h"
+#include "core/configuration/DefaultScripts.h"
 #include "vbscript/HostObject.h"
 #include "vbscript/ScriptEngine.h"
 #include "vbscript/ScriptRecord.h"

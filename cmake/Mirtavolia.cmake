@@ -33,21 +33,35 @@ function(mv_autogen_follows_sources target)
   include(${_list})
 endfunction()
 
-# mv_library(NAME DEPS...): one static library per source folder, sources globbed so that
-# adding a file needs no edit here. A folder without sources yet makes no target.
+# mv_library(NAME DEPS... [FOLDERS SUB...]): one static library per source folder, sources
+# globbed so that adding a file needs no edit here. FOLDERS adds the sources of sub-folders
+# that only sort one library's files by what they hold (the core's groups). A folder
+# without sources yet makes no target.
 function(mv_library name)
-  file(GLOB _srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  file(GLOB _hdrs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  cmake_parse_arguments(PARSE_ARGV 1 _lib "" "" "FOLDERS")
+  set(_dirs ${CMAKE_CURRENT_SOURCE_DIR})
+  foreach(_sub ${_lib_FOLDERS})
+    list(APPEND _dirs ${CMAKE_CURRENT_SOURCE_DIR}/${_sub})
+  endforeach()
+  set(_srcs)
+  set(_hdrs)
+  foreach(_dir ${_dirs})
+    file(GLOB _s CONFIGURE_DEPENDS ${_dir}/*.cpp)
+    file(GLOB _h CONFIGURE_DEPENDS ${_dir}/*.h)
+    list(APPEND _srcs ${_s})
+    list(APPEND _hdrs ${_h})
+  endforeach()
+  set(_deps ${_lib_UNPARSED_ARGUMENTS})
   if(NOT _srcs)
     return()
   endif()
   add_library(${name} STATIC ${_srcs} ${_hdrs})
   mv_autogen_follows_sources(${name} ${_srcs} ${_hdrs})
   # Includes name the folder of a header from one of two roots: "objdb/Database.h",
-  # "core/Configuration.h" (a header of the includer's own folder is included plain).
+  # "core/configuration/Configuration.h" (a header of the includer's own folder is included plain).
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/src/platform)
-  _mv_check_deps(${name} ${ARGN})
-  target_link_libraries(${name} PUBLIC ${ARGN})
+  _mv_check_deps(${name} ${_deps})
+  target_link_libraries(${name} PUBLIC ${_deps})
 endfunction()
 
 # mv_test_folder(NAME DEPS...): one test executable per test folder.

@@ -4,7 +4,7 @@
 // swallows refusals and warnings (an input refused is the input's business).
 #include "FuzzSupport.h"
 
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "objdb/CurrencyInfo.h"
 #include "data/DB.h"
 #include "objdb/DBEngine.h"

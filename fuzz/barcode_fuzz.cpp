@@ -7,13 +7,13 @@
 #include "FuzzShop.h"
 
 #include "base/AppError.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "objdb/CurrencyInfo.h"
 #include "data/DB.h"
 #include "objdb/DBEngine.h"
 #include "objdb/Database.h"
 #include "objdb/Notify.h"
-#include "core/ParseBarcode.h"
+#include "core/helpers/ParseBarcode.h"
 #include "objdb/SqlConnection.h"
 
 #include <fuzzer/FuzzedDataProvider.h>

@@ -7,7 +7,7 @@
 #include "FuzzSupport.h"
 
 #include "base/AppError.h"
-#include "core/CabinetArchive.h"
+#include "core/lifecycle/CabinetArchive.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 #include <QCoreApplication>

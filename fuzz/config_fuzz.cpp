@@ -6,8 +6,8 @@
 #include "FuzzSupport.h"
 
 #include "base/AppError.h"
-#include "core/Configuration.h"
-#include "core/ConfigurationFile.h"
+#include "core/configuration/Configuration.h"
+#include "core/configuration/ConfigurationFile.h"
 #include "base/SettingsStore.h"
 
 #include <QCoreApplication>

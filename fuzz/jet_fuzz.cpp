@@ -13,7 +13,7 @@
 #include "FuzzShop.h"
 
 #include "base/AppError.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "objdb/CurrencyInfo.h"
 #include "data/DB.h"
 #include "objdb/DBEngine.h"

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Checks that the program's layers only reach down: no source includes a header of a folder
-# above its own or beside it, and no library links one above it or beside it.
+# above its own or beside it, and no library links one above it or beside it. Also that the
+# rules stay apart from the windows: only the window folders (a ui/ folder, dialogs,
+# mainwindow, app, tools and the widget toolkit platform/widgets) include a Qt Widgets
+# header, a print dialog's header or a header of a window folder.
 #
 #   scripts/check-layers.sh [TREE]      (default: this checkout)
 #
@@ -8,8 +11,10 @@
 # name in the includer's own folder, else the one header of that name under src/; a name
 # with a folder relative to the includer, else from the roots src/platform/ and src/.
 # Libraries are read from each folder's CMakeLists.txt (mv_library and target_link_libraries).
-# Exits 1 naming every file, line and both folders of a step that climbs, and every folder
-# the table below does not place.
+# Exits 1 naming every file, line and both folders of a step that climbs, every window
+# header included outside the window folders, and every folder the table below does not
+# place. The Qt Widgets headers are those of the Qt found by qtpaths6 (QT_INSTALL_HEADERS
+# in the environment overrides it).
 set -euo pipefail
 
 tree=${1:-$(dirname "$0")/..}
@@ -18,7 +23,8 @@ cd "$tree"
 
 # The layers, lowest first. A folder may include and link only folders of a lower level;
 # folders of one level are side by side and reach neither each other. A new folder gets a
-# line here before it builds.
+# line here before it builds. A folder without a line of its own is part of the nearest
+# folder above it that has one: the core's sub-folders only sort one library.
 layers=$(cat <<'EOF'
 platform/base          10
 platform/widgets       20
@@ -26,27 +32,31 @@ platform/vbscript      20
 platform/objdb         20
 platform/objdb/ui      30
 platform/report        30
-core                   40
+platform/report/ui     40   the report's print and preview dialogs
+core                   40   configuration, serial, databasefiles, helpers, lifecycle, seams
 dialogs                50
 data                   50
+devices/codefilter     50   the code filter both readers run
 devices/barcode        60
+devices/cards          60
 devices/fiscal         60
 devices/scale          60
 printing               60
-devices/cards          65   its card filter is a barcode script filter
 devices/simulators     70   the devices the drivers talk to, played for tests and mvtool
+devices/codefilter/ui  70   the filter script box both readers' option dialogs hold
 devices/barcode/ui     80
-devices/cards/ui       85   its filter box is the barcode one
+devices/cards/ui       80
 devices/fiscal/ui      80
 devices/scale/ui       80
 printing/ui            80
 operations             90
 documents             100
-mainwindow            110
-app                   120
-tools                 120
-bench                 120
-fuzz                  120
+documents/ui          110
+mainwindow            120
+app                   130
+tools                 130
+bench                 130
+fuzz                  130
 EOF
 )
 
@@ -68,10 +78,12 @@ status=0
 
 # Includes.
 xargs -d '\n' awk -v layers="$work/layers" -v headers="$work/headers" '
-  function folder_of(path,    d) {
+  # The placed folder a file belongs to: its own, else the nearest one above it in the table.
+  function folder_of(path,    d, u) {
     d = path; sub(/\/[^\/]*$/, "", d)
-    if (d ~ /^src\//) return substr(d, 5)
-    return d
+    if (d ~ /^src\//) d = substr(d, 5)
+    for (u = d; !(u in level) && index(u, "/") > 0; sub(/\/[^\/]*$/, "", u)) {}
+    return (u in level) ? u : d
   }
   function exists(path) { return (path in isfile) }
   # "a/b/../c/./d.h" -> "a/c/d.h"
@@ -139,6 +151,8 @@ xargs -d '\n' awk -v layers="$work/layers" '
     # mv_library(NAME DEPS...) names the folder of NAME.
     for (i = 1; i <= nf; i++) {
       d = files[i]; sub(/\/CMakeLists.txt$/, "", d); d = substr(d, 5)
+      for (u = d; !(u in level) && index(u, "/") > 0; sub(/\/[^\/]*$/, "", u)) {}
+      if (u in level) d = u
       t = texts[i]
       while (match(t, /mv_library[ \t]*\([^)]*\)/)) {
         call = substr(t, RSTART, RLENGTH); t = substr(t, RSTART + RLENGTH)
@@ -178,6 +192,38 @@ xargs -d '\n' awk -v layers="$work/layers" '
     }
     exit bad
   }' < "$work/cmakelists" || status=1
+
+# Window headers outside the window folders.
+headers_root=${QT_INSTALL_HEADERS:-$(qtpaths6 --query QT_INSTALL_HEADERS 2>/dev/null || qmake6 -query QT_INSTALL_HEADERS 2>/dev/null || true)}
+if [ ! -d "$headers_root/QtWidgets" ]; then
+  echo "$0: no QtWidgets headers under \"$headers_root\" (set QT_INSTALL_HEADERS)" >&2
+  exit 2
+fi
+{
+  find "$headers_root/QtWidgets" -maxdepth 1 -type f -name 'Q*' ! -name '*.h' -printf '%f\n'
+  printf '%s\n' QAbstractPrintDialog QPageSetupDialog QPrintDialog QPrintPreviewDialog QPrintPreviewWidget
+} | LC_ALL=C sort -u > "$work/widget_headers"
+find src -type f \( -name '*.cpp' -o -name '*.h' \) | LC_ALL=C sort |
+  awk '{ f = "/" $0; if (f !~ /\/ui\// && f !~ /^\/src\/(dialogs|mainwindow|app|platform\/widgets)\//) print }' \
+  > "$work/rule_sources"
+if [ -s "$work/rule_sources" ]; then
+  xargs -d '\n' awk -v widgets="$work/widget_headers" '
+    function complain(msg) { print msg > "/dev/stderr"; bad = 1 }
+    BEGIN { while ((getline line < widgets) > 0) widget[line] = 1 }
+    FNR == 1 { own = FILENAME; sub(/\/[^\/]*$/, "", own); own = substr(own, 5) }
+    /^[ \t]*#[ \t]*include[ \t]*</ {
+      name = $0; sub(/^[^<]*</, "", name); sub(/>.*$/, "", name)
+      if ((name in widget) || name ~ /^QtWidgets(\/|$)/ ||
+          name ~ /^QtPrintSupport\/Q(AbstractPrintDialog|PageSetupDialog|PrintDialog|PrintPreview)/)
+        complain(FILENAME ":" FNR ": " own " includes the window header <" name ">, which only a window folder may")
+    }
+    /^[ \t]*#[ \t]*include[ \t]*"/ {
+      name = $0; sub(/^[^"]*"/, "", name); sub(/".*$/, "", name)
+      if (name ~ /(^|\/)ui\// || name ~ /^(dialogs|mainwindow|app|widgets)\//)
+        complain(FILENAME ":" FNR ": " own " includes the window header \"" name "\", which only a window folder may")
+    }
+    END { exit bad }' < "$work/rule_sources" || status=1
+fi
 
 if [ $status -eq 0 ]; then
   echo "layers in order: $(wc -l < "$work/sources") sources, $(wc -l < "$work/cmakelists") CMakeLists"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes every include of a project header from another folder name that folder, from one of
-# the two include roots: src/ and src/platform/ ("objdb/Database.h", "core/Configuration.h",
+# the two include roots: src/ and src/platform/ ("objdb/Database.h", "core/configuration/Configuration.h",
 # "devices/fiscal/FiscalReceipt.h"). A header of the includer's own folder stays plain, and
 # so do the tests' support headers (tests/support keeps an include folder of its own).
 # Includes that already hold a folder are left alone, so a second run changes nothing.
@@ -49,7 +49,8 @@ done
 [ $clash -eq 0 ] || exit 1
 
 # The headers: name, folder, and the path an include from another folder uses ("" for a
-# header only its own folder may include; the plain name for the tests' support headers).
+# header only its own folder and its tests may include; the plain name for the tests'
+# support headers).
 find "${folders[@]}" -name '*.h' -type f | LC_ALL=C sort | awk '
   {
     n = $0; sub(/.*\//, "", n)
@@ -94,6 +95,8 @@ xargs -d '\n' awk -v headers="$work/headers" -v edits="$work/edits" '
     name = $0
     sub(/^[^"]*"/, "", name); sub(/".*$/, "", name)
     if ((name, dir) in here) next
+    # The tests of tools/ include its headers as its own sources do.
+    if (dir ~ /^tests\// && (name, substr(dir, 7)) in here) next
     if (name in path) {
       if (path[name] == name) next
       line = $0

@@ -2,16 +2,16 @@
 // on the working database of the configuration, through the calls the main window makes.
 #include "operations/BackupRestore.h"
 #include "base/Clock.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "data/DB.h"
-#include "core/DatabaseFiles.h"
+#include "core/databasefiles/DatabaseFiles.h"
 #include "objdb/Database.h"
 #include "MvTool.h"
 #include "ShopFiles.h"
 #include "objdb/Notify.h"
 #include "operations/ReminderEngine.h"
 #include "dialogs/Startup.h"
-#include "core/SystemHelpers.h"
+#include "core/helpers/SystemHelpers.h"
 #include "base/UiServices.h"
 #include <QDateTime>
 #include <cstdio>

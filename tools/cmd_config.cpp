@@ -1,8 +1,8 @@
 // Configuration commands: show, save and set the settings the program loads.
-#include "core/Configuration.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/Configuration.h"
+#include "core/configuration/DeviceSettings.h"
 #include "MvTool.h"
-#include "core/RoundRanges.h"
+#include "core/configuration/RoundRanges.h"
 #include "base/SettingsStore.h"
 
 namespace {

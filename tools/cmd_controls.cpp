@@ -1,5 +1,5 @@
 #include "dialogs/AnswerControls.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "MvTool.h"
 #include "dialogs/WindowRegistry.h"
 #include <QWidget>

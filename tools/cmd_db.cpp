@@ -3,7 +3,7 @@
 #include "MvTool.h"
 #include "base/AppError.h"
 #include "objdb/OpenRows.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "data/DB.h"
 #include "documents/DocumentSession.h"
 #include "objdb/DBEngine.h"

@@ -1,8 +1,8 @@
 // Counter-device commands: the card reader in use (read and write a card as the card
 // dialog does, the code in a card text), the barcode reader's filter, and the scale's
 // frame; each through the same calls the program makes.
-#include "core/Configuration.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/Configuration.h"
+#include "core/configuration/DeviceSettings.h"
 #include "MvTool.h"
 #include "base/UiServices.h"
 #include "devices/cards/itfMagneticCard.h"

@@ -1,7 +1,7 @@
 // Fiscal register: one receipt through the configured driver, against a serial device, a
 // register simulator on a pseudo-terminal or the scripted fakes of the makers' register
 // software, with the traffic or the calls printed as they go.
-#include "core/DeviceSettings.h"
+#include "core/configuration/DeviceSettings.h"
 #include "devices/fiscal/FiscalPrinterFactory.h"
 #include "MvTool.h"
 #include "devices/simulators/RegisterComponentFakes.h"

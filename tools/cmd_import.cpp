@@ -3,7 +3,7 @@
 #include "MvTool.h"
 #include "ShopFiles.h"
 #include "base/AppError.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "objdb/CurrencyInfo.h"
 #include "data/DB.h"
 #include "objdb/DBEngine.h"

@@ -4,7 +4,7 @@
 #include "data/DB.h"
 #include "objdb/DBEngine.h"
 #include "objdb/Database.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/DeviceSettings.h"
 #include "devices/fiscal/FiscalPrinterFactory.h"
 #include "MvTool.h"
 #include "operations/ReceiptService.h"

@@ -1,5 +1,5 @@
-#include "core/Configuration.h"
-#include "core/DatabaseFiles.h"
+#include "core/configuration/Configuration.h"
+#include "core/databasefiles/DatabaseFiles.h"
 #include "MvTool.h"
 #include "ShotOptions.h"
 #include "dialogs/WindowRegistry.h"

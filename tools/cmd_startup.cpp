@@ -1,10 +1,10 @@
 // Start-up commands: the configuration exchange file and the repair of a database file.
 #include "base/AppError.h"
-#include "core/Configuration.h"
-#include "core/ConfigurationFile.h"
+#include "core/configuration/Configuration.h"
+#include "core/configuration/ConfigurationFile.h"
 #include "data/DB.h"
-#include "core/DatabaseFiles.h"
-#include "core/DatabaseRepair.h"
+#include "core/databasefiles/DatabaseFiles.h"
+#include "core/databasefiles/DatabaseRepair.h"
 #include "MvTool.h"
 #include <QFileInfo>
 

@@ -1,7 +1,7 @@
 // The main window's views: the section tree of an operator, and the query of a node with the
 // date selection and the answers to its questions, as Jet SQL and, on a database, its rows.
 #include "base/AppError.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "data/DB.h"
 #include "objdb/DBEngine.h"
 #include "objdb/Database.h"

@@ -5,9 +5,9 @@
 // settings are those stored (points show when they are in use), loaded before the window is
 // made; what the window writes goes to a store in memory: a picture changes none of them.
 #include "base/AppError.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "base/Currency.h"
-#include "core/CustomerCardWriter.h"
+#include "core/seams/CustomerCardWriter.h"
 #include "data/DB.h"
 #include "objdb/DBEngine.h"
 #include "objdb/Database.h"
@@ -17,8 +17,8 @@
 #include "objdb/TableObject.h"
 #include "dialogs/WindowRegistry.h"
 #include "devices/cards/ui/frmMagneticDev.h"
-#include "documents/frmForniture.h"
-#include "documents/frmVendite.h"
+#include "documents/ui/frmForniture.h"
+#include "documents/ui/frmVendite.h"
 #include <QDateTime>
 #include <QFile>
 #include <QLineEdit>

@@ -2,14 +2,14 @@
 // password) loads the main window, whose first activation opens the database and lets the
 // operator in. The program ends when the main window unloads through a close command: its
 // close box only hides it, so the last window closing must not end the program on its own.
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "data/DB.h"
-#include "core/DatabaseFiles.h"
-#include "core/MainWindowServices.h"
+#include "core/databasefiles/DatabaseFiles.h"
+#include "core/seams/MainWindowServices.h"
 #include "dialogs/ProgramDialogs.h"
 #include "dialogs/MirtavoliaApplication.h"
 #include "widgets/QtUiServices.h"
-#include "documents/ReportLayouts.h"
+#include "documents/ui/ReportLayouts.h"
 #include "dialogs/Startup.h"
 #include "dialogs/SystemEnd.h"
 #include "devices/cards/ui/frmMagneticDev.h"

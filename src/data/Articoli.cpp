@@ -1,9 +1,9 @@
 #include "Articoli.h"
-#include "core/BusinessHelpers.h"
+#include "core/helpers/BusinessHelpers.h"
 #include "base/Clock.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "objdb/Database.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/DeviceSettings.h"
 
 void Articoli::DefineIdentity(TableIdentity& identity)
 {

@@ -1,6 +1,6 @@
 #include "Clienti.h"
-#include "core/BusinessHelpers.h"
-#include "core/Configuration.h"
+#include "core/helpers/BusinessHelpers.h"
+#include "core/configuration/Configuration.h"
 
 void Clienti::DefineIdentity(TableIdentity& identity)
 {

@@ -1,5 +1,5 @@
 #include "CodiciIva.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/DeviceSettings.h"
 
 void CodiciIva::DefineIdentity(TableIdentity& identity)
 {

@@ -1,6 +1,6 @@
 #include "Forniture.h"
 #include "base/Clock.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 
 void Forniture::DefineIdentity(TableIdentity& identity)
 {

@@ -1,7 +1,7 @@
 #include "ScaricoArticoli.h"
-#include "core/BusinessHelpers.h"
+#include "core/helpers/BusinessHelpers.h"
 #include "base/Clock.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 
 void ScaricoArticoli::DefineIdentity(TableIdentity& identity)
 {

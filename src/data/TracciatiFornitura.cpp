@@ -1,6 +1,6 @@
 #include "TracciatiFornitura.h"
 #include "base/AppError.h"
-#include "core/DefaultScripts.h"
+#include "core/configuration/DefaultScripts.h"
 
 namespace {
 const char* const kCodiceAggiuntivoNote = "Da impostare nello script in relazione al codice del fornitore";

@@ -1,7 +1,7 @@
 #include "Vendite.h"
-#include "core/BusinessHelpers.h"
+#include "core/helpers/BusinessHelpers.h"
 #include "base/Clock.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 
 namespace {
 

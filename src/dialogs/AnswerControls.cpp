@@ -1,5 +1,5 @@
 #include "AnswerControls.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "base/UiServices.h"
 #include <QAbstractButton>
 #include <QComboBox>

@@ -1,10 +1,10 @@
 #include "FormUtilities.h"
 #include "base/AppError.h"
 #include "objdb/Database.h"
-#include "core/DatabaseFiles.h"
-#include "core/ErrorReporting.h"
-#include "core/SystemHelpers.h"
-#include "core/MainWindowServices.h"
+#include "core/databasefiles/DatabaseFiles.h"
+#include "core/lifecycle/ErrorReporting.h"
+#include "core/helpers/SystemHelpers.h"
+#include "core/seams/MainWindowServices.h"
 #include "base/SettingsStore.h"
 #include <QCoreApplication>
 #include <QEvent>

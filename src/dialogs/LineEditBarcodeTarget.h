@@ -1,7 +1,7 @@
 #pragma once
 // A line edit as the box scanned codes go to (CounterServices.h). The box is held weakly:
 // once it is gone it receives nothing and never counts as active.
-#include "core/CounterServices.h"
+#include "core/seams/CounterServices.h"
 #include <memory>
 
 class QLineEdit;

@@ -1,6 +1,6 @@
 #include "MirtavoliaApplication.h"
-#include "core/Configuration.h"
-#include "core/ErrorReporting.h"
+#include "core/configuration/Configuration.h"
+#include "core/lifecycle/ErrorReporting.h"
 
 namespace {
 QtMessageHandler g_nextHandler = nullptr;

@@ -1,5 +1,5 @@
 #include "ProgramDialogs.h"
-#include "core/DialogServices.h"
+#include "core/seams/DialogServices.h"
 #include "widgets/ModalDialog.h"
 #include "widgets/QtUiServices.h"
 #include "objdb/TableData.h"

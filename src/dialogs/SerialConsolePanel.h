@@ -3,7 +3,7 @@
 // DTR, RTS, RTS handshaking, Open and Close), the line to send with its button, the
 // exchange log and, under it, the console's own buttons and Clear. The window around it
 // connects the buttons to its console and shows the console's log here.
-#include "core/ConsolePort.h"
+#include "core/serial/ConsolePort.h"
 #include <QWidget>
 #include <vector>
 

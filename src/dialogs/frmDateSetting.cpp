@@ -1,7 +1,7 @@
 #include "frmDateSetting.h"
 #include "frmFromDateToDate.h"
 #include "base/Clock.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "FormUtilities.h"
 #include "WindowRegistry.h"
 #include <QCalendarWidget>

@@ -1,6 +1,6 @@
 #include "frmFromDateToDate.h"
 #include "base/Clock.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "FormUtilities.h"
 #include "base/UiServices.h"
 #include "WindowRegistry.h"

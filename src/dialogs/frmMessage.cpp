@@ -1,8 +1,8 @@
 #include "frmMessage.h"
 #include "base/Clock.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "FormUtilities.h"
-#include "core/SystemHelpers.h"
+#include "core/helpers/SystemHelpers.h"
 #include "base/UiServices.h"
 #include "WindowRegistry.h"
 #include <QApplication>

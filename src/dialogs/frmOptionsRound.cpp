@@ -1,6 +1,6 @@
 #include "frmOptionsRound.h"
 #include "base/AppError.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "FormUtilities.h"
 #include "OptionsNumbers.h"
 #include "base/UiServices.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The price-range rounding dialog: a working copy of the ranges in use, edited with Add and
 // Delete, put in place of the program's ranges (and saved) only on OK.
-#include "core/RoundRanges.h"
+#include "core/configuration/RoundRanges.h"
 #include "widgets/ModalDialog.h"
 #include <QList>
 #include <memory>

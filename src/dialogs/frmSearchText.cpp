@@ -1,5 +1,5 @@
 #include "frmSearchText.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "FormUtilities.h"
 #include "WindowRegistry.h"
 #include <QCheckBox>

@@ -1,5 +1,5 @@
 #include "frmSelectDir.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "FormUtilities.h"
 #include "base/UiServices.h"
 #include "WindowRegistry.h"

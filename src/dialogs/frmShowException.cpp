@@ -1,5 +1,5 @@
 #include "frmShowException.h"
-#include "core/ErrorReporting.h"
+#include "core/lifecycle/ErrorReporting.h"
 
 #include <QApplication>
 #include <QFontDatabase>

@@ -1,7 +1,7 @@
 #include "frmSplash.h"
 #include "ProgramPictures.h"
 #include "FormUtilities.h"
-#include "core/SystemHelpers.h"
+#include "core/helpers/SystemHelpers.h"
 #include "WindowRegistry.h"
 #include <QApplication>
 #include <QFrame>

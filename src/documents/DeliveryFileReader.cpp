@@ -1,5 +1,5 @@
 #include "DeliveryFileReader.h"
-#include "core/BusinessHelpers.h"
+#include "core/helpers/BusinessHelpers.h"
 #include "objdb/Database.h"
 #include "ImportFeedback.h"
 #include "vbscript/ScriptEngine.h"

@@ -3,7 +3,7 @@
 #include "objdb/Database.h"
 #include "objdb/DatabaseOperation.h"
 #include "DeliveryFileReader.h"
-#include "core/ErrorReporting.h"
+#include "core/lifecycle/ErrorReporting.h"
 #include "ImportOperator.h"
 #include "objdb/ObjDbError.h"
 #include "objdb/TableData.h"

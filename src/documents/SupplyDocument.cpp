@@ -1,14 +1,13 @@
 #include "SupplyDocument.h"
 
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "objdb/Database.h"
 #include "DocumentOperator.h"
 #include "SupplierLinks.h"
-#include "core/SystemHelpers.h"
+#include "core/helpers/SystemHelpers.h"
 #include "objdb/TableData.h"
 #include "objdb/TableObject.h"
 #include "base/UiServices.h"
-#include "frmImportData.h"
 
 namespace {
 
@@ -84,12 +83,11 @@ void SupplyDocument::SetDocumentNumber(const QString& text)
         m_document->SetValue(QStringLiteral("Documento"), text.toUpper());
 }
 
-bool SupplyDocument::Import(QWidget* caller)
+bool SupplyDocument::Import(const ImportWindow& window)
 {
-    if (!m_document || !m_layouts)
+    if (!m_document || !m_layouts || !window)
         return false;
-    bool ok = false;
-    frmImportData::Import(caller, *m_document, *m_rows, *m_layouts, m_op, ok);
+    const bool ok = window(*m_document, *m_rows, *m_layouts, m_op);
     Refresh_Articoli();
     return ok;
 }

@@ -13,12 +13,13 @@
 #include "DocumentSession.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 class Database;
 class DocumentOperator;
 class BarcodeTarget;
-class QWidget;
+class ImportOperator;
 class TableData;
 
 class SupplyDocument : public DocumentSession {
@@ -51,8 +52,12 @@ public:
     // The document's number, in capitals whatever was typed.
     void SetDocumentNumber(const QString& text);
     // "&Importa": the supplier's delivery file read into the supply's rows through the import
-    // window. True when rows were added.
-    bool Import(QWidget* caller);
+    // window, which the caller opens (it sits above this rule): given the supply, its rows,
+    // the supplier's layouts and the operator, it answers true when every read row went in.
+    // True when rows were added.
+    using ImportWindow = std::function<bool(TableData& supply, TableData& supplyRows, TableData& layouts,
+                                            ImportOperator& op)>;
+    bool Import(const ImportWindow& window);
 
 protected:
     void fillNew(TableData& row) override;

@@ -1,9 +1,9 @@
 #include "BarcodeInput.h"
 
-#include "core/CounterServices.h"
-#include "core/ErrorReporting.h"
-#include "core/SerialChannel.h"
-#include "core/SerialLines.h"
+#include "core/seams/CounterServices.h"
+#include "core/lifecycle/ErrorReporting.h"
+#include "core/serial/SerialChannel.h"
+#include "core/serial/SerialLines.h"
 #include "base/UiServices.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "ColumnFilters.h"
 #include "base/AppError.h"
-#include "core/ErrorReporting.h"
+#include "core/lifecycle/ErrorReporting.h"
 #include "GridSearch.h"
 #include "objdb/JetTranslator.h"
 #include "objdb/TableData.h"

@@ -1,5 +1,5 @@
 #include "CommandEnabling.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "operations/DetailView.h"
 
 namespace {

@@ -4,7 +4,7 @@
 // commands. The main window owns one, binds its toolbar and menu to the switches' state,
 // and registers it as the CounterServices the sale, supply and article windows call.
 #include "BarcodeInput.h"
-#include "core/CounterServices.h"
+#include "core/seams/CounterServices.h"
 #include "DeviceSwitches.h"
 #include "LabelPrinting.h"
 #include "operations/ReceiptService.h"

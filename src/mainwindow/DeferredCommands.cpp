@@ -1,5 +1,5 @@
 #include "DeferredCommands.h"
-#include "core/ErrorReporting.h"
+#include "core/lifecycle/ErrorReporting.h"
 #include "objdb/TableData.h"
 
 namespace {

@@ -1,5 +1,5 @@
 #include "DeviceActivation.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include <tuple>
 
 bool DeviceActivation::SameSettings(const FiscalPrinterSettings& a, const FiscalPrinterSettings& b)

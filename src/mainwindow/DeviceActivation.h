@@ -9,7 +9,7 @@
 // opened when it is closed. While a receipt is being sent (the sale form waits on the event
 // loop for the register) the register is not touched at all: a new driver would be pulled
 // from under the receipt.
-#include "core/DeviceSettings.h"
+#include "core/configuration/DeviceSettings.h"
 #include <functional>
 #include <optional>
 

@@ -1,12 +1,12 @@
 #include "DeviceSwitches.h"
 
 #include "base/AppError.h"
-#include "core/Configuration.h"
-#include "core/DeviceSettings.h"
-#include "core/ErrorReporting.h"
+#include "core/configuration/Configuration.h"
+#include "core/configuration/DeviceSettings.h"
+#include "core/lifecycle/ErrorReporting.h"
 #include "devices/fiscal/FiscalPrinterFactory.h"
-#include "core/SerialChannel.h"
-#include "core/SerialLines.h"
+#include "core/serial/SerialChannel.h"
+#include "core/serial/SerialLines.h"
 #include "base/UiServices.h"
 
 #include <QTimer>

@@ -1,6 +1,6 @@
 #include "GuardedCounterServices.h"
 #include "CounterDevices.h"
-#include "core/SystemHelpers.h"
+#include "core/helpers/SystemHelpers.h"
 #include "base/UiServices.h"
 
 class GuardedCounterServices::Open {

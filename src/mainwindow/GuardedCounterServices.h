@@ -4,7 +4,7 @@
 // loop for the register, and meanwhile anything may run (a toolbar click, an activation of
 // the main window, the close command); none of it may release or replace the register's
 // driver while the receipt is open.
-#include "core/CounterServices.h"
+#include "core/seams/CounterServices.h"
 
 class CounterDevices;
 

@@ -1,9 +1,9 @@
 #include "LabelPrinting.h"
 
 #include "base/AppError.h"
-#include "core/Configuration.h"
-#include "core/ErrorReporting.h"
-#include "printing/WindowPrintProgress.h"
+#include "core/configuration/Configuration.h"
+#include "core/lifecycle/ErrorReporting.h"
+#include "printing/ui/WindowPrintProgress.h"
 #include "printing/ScriptRunners.h"
 #include "objdb/TableData.h"
 #include "base/UiServices.h"

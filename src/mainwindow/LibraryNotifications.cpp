@@ -1,6 +1,6 @@
 #include "LibraryNotifications.h"
 #include "objdb/Database.h"
-#include "core/SystemHelpers.h"
+#include "core/helpers/SystemHelpers.h"
 #include "base/UiServices.h"
 
 namespace {

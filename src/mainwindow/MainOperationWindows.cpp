@@ -1,7 +1,7 @@
 #include "MainOperationWindows.h"
 
-#include "core/MainWindowServices.h"
-#include "printing/WindowPrintProgress.h"
+#include "core/seams/MainWindowServices.h"
+#include "printing/ui/WindowPrintProgress.h"
 #include "dialogs/frmMessage.h"
 
 #include <QApplication>

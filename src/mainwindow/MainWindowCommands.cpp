@@ -1,6 +1,6 @@
 #include "MainWindowCommands.h"
-#include "core/DatabaseFiles.h"
-#include "core/SystemHelpers.h"
+#include "core/databasefiles/DatabaseFiles.h"
+#include "core/helpers/SystemHelpers.h"
 #include "base/UiServices.h"
 #include <QFileInfo>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 #include "MainWindowPlacement.h"
 #include "base/AppError.h"
-#include "core/ErrorReporting.h"
+#include "core/lifecycle/ErrorReporting.h"
 #include "base/SettingsStore.h"
 #include <QGuiApplication>
 #include <QScreen>

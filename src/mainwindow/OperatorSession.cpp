@@ -1,6 +1,6 @@
 #include "OperatorSession.h"
 #include "objdb/Database.h"
-#include "core/DatabaseFiles.h"
+#include "core/databasefiles/DatabaseFiles.h"
 #include "dialogs/OperatorLogin.h"
 
 bool OperatorSession::ChangeOperator(QWidget* mainWindow, const std::function<void()>& setAppTitle)

@@ -1,6 +1,6 @@
 #include "SupplierAssignment.h"
 #include "objdb/Database.h"
-#include "core/SystemHelpers.h"
+#include "core/helpers/SystemHelpers.h"
 #include "objdb/TableData.h"
 #include "objdb/TableObject.h"
 #include "base/UiServices.h"

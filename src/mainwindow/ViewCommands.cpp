@@ -1,5 +1,5 @@
 #include "ViewCommands.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "objdb/Database.h"
 #include "operations/DetailView.h"
 #include "objdb/TableObject.h"

@@ -1,7 +1,7 @@
 #include "frmBackupRestore.h"
 #include "dialogs/AnswerControls.h"
 #include "base/Clock.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "dialogs/FormUtilities.h"
 #include "operations/SaveReminder.h"
 #include "base/SettingsStore.h"

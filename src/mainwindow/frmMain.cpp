@@ -1,11 +1,11 @@
 #include "frmMain.h"
 #include "ArchiveMode.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "CounterDevices.h"
 #include "objdb/Database.h"
 #include "DetailViewPanel.h"
-#include "core/DatabaseFiles.h"
-#include "core/ErrorReporting.h"
+#include "core/databasefiles/DatabaseFiles.h"
+#include "core/lifecycle/ErrorReporting.h"
 #include "devices/fiscal/FiscalPrinterFactory.h"
 #include "dialogs/FormUtilities.h"
 #include "GuardedCounterServices.h"
@@ -21,9 +21,11 @@
 #include "dialogs/ReportDisplay.h"
 #include "SectionTreeView.h"
 #include "dialogs/SystemEnd.h"
-#include "core/SystemHelpers.h"
+#include "core/helpers/SystemHelpers.h"
 #include "base/UiServices.h"
 #include "dialogs/clsOSTNA.h"
+#include "printing/ScriptRunners.h"
+#include "printing/ui/WindowPrintProgress.h"
 #include "frmBackupRestore.h"
 #include "frmMemo.h"
 
@@ -119,6 +121,7 @@ frmMain::frmMain(std::unique_ptr<NotificationArea> notificationArea, ReceiptServ
     SetDataSelectionCaption();
 
     setMainWindowServices(this);
+    SetReceiptProgressSource(&MainWindowPrintProgress);
     setOperationWindows(&mainOperationWindows());
     setArticleSearchHost(this);
     setCounterServices(m_guarded.get());
@@ -144,7 +147,10 @@ frmMain::~frmMain()
     if (counterServices() == m_guarded.get()) setCounterServices(nullptr);
     if (articleSearchHost() == this) setArticleSearchHost(nullptr);
     if (operationWindows() == &mainOperationWindows()) setOperationWindows(nullptr);
-    if (mainWindowServices() == this) setMainWindowServices(nullptr);
+    if (mainWindowServices() == this) {
+        SetReceiptProgressSource(nullptr);
+        setMainWindowServices(nullptr);
+    }
     // The grid lets go of the view before the view goes.
     m_panel.reset();
 }

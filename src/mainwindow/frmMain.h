@@ -8,14 +8,14 @@
 // CounterDevices, the detail area's grid and its view to DetailViewPanel, the row commands to
 // RecordCommands, the print and export commands to PrintExport. Every event handler ends in
 // one catch that reports through ShowErrorDetails.
-#include "core/ArticleSearchHost.h"
+#include "core/seams/ArticleSearchHost.h"
 #include "operations/DateSelection.h"
 #include "LabelPrinting.h"
 #include "MainWindowCommands.h"
 #include "MainWindowLayout.h"
 #include "MainWindowLifecycle.h"
 #include "MainWindowMenus.h"
-#include "core/MainWindowServices.h"
+#include "core/seams/MainWindowServices.h"
 #include "objdb/Notify.h"
 #include "operations/SectionTree.h"
 #include "operations/ReceiptService.h"

@@ -4,7 +4,7 @@
 #include "CounterDevices.h"
 #include "DetailViewPanel.h"
 #include "GuardedCounterServices.h"
-#include "documents/LibraryDocumentOperator.h"
+#include "documents/ui/LibraryDocumentOperator.h"
 #include "objdb/ui/ObjDataGrid.h"
 #include "PrintExport.h"
 #include "RecordCommands.h"
@@ -12,11 +12,11 @@
 #include "SectionTreeView.h"
 #include "objdb/TableData.h"
 #include "base/UiServices.h"
-#include "documents/frmArticoli.h"
-#include "documents/frmForniture.h"
+#include "documents/ui/frmArticoli.h"
+#include "documents/ui/frmForniture.h"
 #include "frmMain.h"
-#include "documents/frmSearch_Articoli.h"
-#include "documents/frmVendite.h"
+#include "documents/ui/frmSearch_Articoli.h"
+#include "documents/ui/frmVendite.h"
 
 #include <QAction>
 #include <QMenu>

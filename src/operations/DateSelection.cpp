@@ -1,6 +1,6 @@
 #include "DateSelection.h"
 #include "base/Clock.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "objdb/JetFormat.h"
 #include "objdb/JetTranslator.h"
 

@@ -1,6 +1,6 @@
 #include "DetailView.h"
 #include "objdb/Database.h"
-#include "core/ErrorReporting.h"
+#include "core/lifecycle/ErrorReporting.h"
 #include "objdb/TableData.h"
 #include "objdb/TableObject.h"
 

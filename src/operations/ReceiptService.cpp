@@ -1,10 +1,10 @@
 #include "ReceiptService.h"
 
 #include "base/AppError.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "objdb/Database.h"
-#include "core/DeviceSettings.h"
-#include "core/ErrorReporting.h"
+#include "core/configuration/DeviceSettings.h"
+#include "core/lifecycle/ErrorReporting.h"
 #include "devices/fiscal/FiscalPrinterFactory.h"
 #include "OperationWindows.h"
 #include "base/PrintProgress.h"

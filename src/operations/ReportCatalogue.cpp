@@ -1,5 +1,5 @@
 #include "ReportCatalogue.h"
-#include "core/ReportKey.h"
+#include "core/helpers/ReportKey.h"
 #include "objdb/Database.h"
 #include "DateSelection.h"
 #include "objdb/TableData.h"

@@ -1,5 +1,5 @@
 #include "SectionTree.h"
-#include "core/ReportKey.h"
+#include "core/helpers/ReportKey.h"
 #include "objdb/Database.h"
 #include "objdb/TableObject.h"
 

@@ -1,6 +1,6 @@
 #include "SortOrder.h"
 #include "base/AppError.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "objdb/JetSyntax.h"
 #include "objdb/TableData.h"
 #include "base/UiServices.h"

@@ -1,6 +1,6 @@
 #include "TypedWhere.h"
 #include "base/AppError.h"
-#include "core/ErrorReporting.h"
+#include "core/lifecycle/ErrorReporting.h"
 #include "objdb/JetSyntax.h"
 #include "objdb/TableData.h"
 #include "base/UiServices.h"

@@ -74,18 +74,3 @@ void PreviewTarget::render(QPainter& painter, const QRectF& area) const
     for (const DrawOp& op : m_ops) paintDrawOp(painter, op, sx, sy);
     painter.restore();
 }
-
-PrintPreviewView::PrintPreviewView(std::shared_ptr<PreviewTarget> target, QWidget* parent)
-    : QWidget(parent), m_target(std::move(target))
-{
-    setAttribute(Qt::WA_OpaquePaintEvent);
-}
-
-QSize PrintPreviewView::sizeHint() const { return m_target ? m_target->windowSize() : QSize(400, 300); }
-
-void PrintPreviewView::paintEvent(QPaintEvent*)
-{
-    QPainter p(this);
-    p.fillRect(rect(), Qt::white);
-    if (m_target) m_target->render(p, QRectF(rect()));
-}

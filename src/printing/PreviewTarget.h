@@ -5,7 +5,6 @@
 #include "PrintTarget.h"
 
 #include <QSize>
-#include <QWidget>
 #include <memory>
 
 // The window size of a strip `strip` millimetres wide and high on a screen: taller than
@@ -45,18 +44,4 @@ private:
     QSize m_window{400, 300};
     PrintFont m_font;
     std::vector<DrawOp> m_ops;
-};
-
-// A widget showing a preview surface over its whole area; the preview windows hold one.
-class PrintPreviewView : public QWidget {
-public:
-    explicit PrintPreviewView(std::shared_ptr<PreviewTarget> target, QWidget* parent = nullptr);
-    QSize sizeHint() const override;
-    const std::shared_ptr<PreviewTarget>& target() const { return m_target; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    std::shared_ptr<PreviewTarget> m_target;
 };

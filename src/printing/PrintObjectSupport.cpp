@@ -1,7 +1,7 @@
 #include "PrintObjectSupport.h"
 
 #include "base/AppError.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "PrinterTarget.h"
 #include "vbscript/ScriptError.h"
 #include "base/UiServices.h"

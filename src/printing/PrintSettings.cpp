@@ -2,7 +2,9 @@
 
 #include "base/AppError.h"
 #include "objdb/Definitions.h"
-#include "dialogs/FormUtilities.h"
+#include "core/databasefiles/DatabaseFiles.h"
+#include "core/helpers/SystemHelpers.h"
+#include "objdb/Database.h"
 #include "PrintObjectSupport.h"
 #include "PrinterTarget.h"
 #include "ScriptRunners.h"
@@ -109,7 +111,8 @@ void SetPrintRowPicker(PrintRowPicker picker) { pickerSlot() = std::move(picker)
 
 std::unique_ptr<TableData> PickPrintRow(QWidget* owner, const QString& table)
 {
-    TableObject* t = GetTableObject(table);
+    if (!g_objDatabase) RaiseAppError(QStringLiteral("GetTableObject"), QStringLiteral("Nessun archivio aperto."));
+    TableObject* t = g_objDatabase->Tables().Item(table);
     return pickerSlot() ? pickerSlot()(owner, *t) : askForKey(owner, *t);
 }
 

@@ -2,7 +2,7 @@
 // What the label and receipt settings dialogs do, apart from their windows: the boxes read
 // as numbers, the settings kept, the row a test print is made of, and the test print or
 // preview itself with the settings as they stand in the dialog (not yet saved).
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "PrintTarget.h"
 
 #include <QString>

@@ -1,9 +1,9 @@
 #include "ScriptRunners.h"
 
 #include "base/AppError.h"
-#include "core/Configuration.h"
-#include "core/DefaultScripts.h"
-#include "WindowPrintProgress.h"
+#include "core/configuration/Configuration.h"
+#include "core/configuration/DefaultScripts.h"
+#include "base/PrintProgress.h"
 #include "vbscript/ScriptEngine.h"
 #include "ScriptFields.h"
 #include "objdb/TableData.h"
@@ -14,6 +14,8 @@
 #include <new>
 
 namespace {
+
+ReceiptProgressSource g_receiptProgress = nullptr;
 
 const QString kRunnerSource = QString::fromLatin1(printerr::kSource);
 
@@ -230,12 +232,14 @@ void reportJobError(const AppError& e)
 
 } // namespace
 
+void SetReceiptProgressSource(ReceiptProgressSource source) { g_receiptProgress = source; }
+
 bool PrintRicevuta(TableData& saleSet, TableData& receiptSet, std::shared_ptr<clsTiketScriptPrinter>& prn,
                    int16_t copies, const QString& script, PrintProgress* progress)
 {
     std::unique_ptr<PrintProgress> own;
     if (!progress) {
-        own = MainWindowPrintProgress();
+        own = g_receiptProgress ? g_receiptProgress() : SilentPrintProgress();
         progress = own.get();
     }
     bool ok = false;

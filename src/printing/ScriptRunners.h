@@ -38,9 +38,16 @@ class TableData;
 // the last ticket of a copy). The job stops at a script failure, a failed step or the
 // operator's Stop; true only when every copy was completed. Either way the document is
 // ended and prn released (cleared), so what was drawn so far is printed. With no progress
-// given, the progress window shows over the main window when it is active.
+// given, the one the receipt progress source makes (see below) is used.
 [[nodiscard]] bool PrintRicevuta(TableData& saleSet, TableData& receiptSet, std::shared_ptr<clsTiketScriptPrinter>& prn,
                                  int16_t copies, const QString& script, PrintProgress* progress = nullptr);
+
+// What a receipt printed without a progress of its own shows its steps on. The windows sit
+// above the print jobs, so the main window sets its progress window here at start and
+// clears it at its end; with none set (tools, tests) nothing is shown and nothing stops
+// the job.
+using ReceiptProgressSource = std::unique_ptr<PrintProgress> (*)();
+void SetReceiptProgressSource(ReceiptProgressSource source);
 
 // The information lines of a sale's note: blanks trimmed at both ends, line feeds dropped,
 // one line per carriage-return-separated piece (empty pieces too); none for an empty note.

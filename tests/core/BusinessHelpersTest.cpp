@@ -2,10 +2,10 @@
 // amounts in the database's currency.
 #include "BusinessFixture.h"
 #include "base/AppError.h"
-#include "core/BusinessHelpers.h"
-#include "core/Configuration.h"
+#include "core/helpers/BusinessHelpers.h"
+#include "core/configuration/Configuration.h"
 #include "objdb/CurrencyInfo.h"
-#include "core/CustomerCardWriter.h"
+#include "core/seams/CustomerCardWriter.h"
 #include "HeadlessGuard.h"
 #include "TestEnvironment.h"
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "base/AppError.h"
-#include "core/CabinetArchive.h"
+#include "core/lifecycle/CabinetArchive.h"
 #include "TestEnvironment.h"
 #include <QDir>
 #include <QDirIterator>

@@ -1,4 +1,4 @@
-#include "core/ConfigurationFile.h"
+#include "core/configuration/ConfigurationFile.h"
 #include "StartupTestSupport.h"
 #include <QFile>
 

@@ -1,9 +1,9 @@
-#include "core/Configuration.h"
-#include "core/DefaultScripts.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/Configuration.h"
+#include "core/configuration/DefaultScripts.h"
+#include "core/configuration/DeviceSettings.h"
 #include "HeadlessGuard.h"
-#include "core/RoundRanges.h"
-#include "core/SystemHelpers.h"
+#include "core/configuration/RoundRanges.h"
+#include "core/helpers/SystemHelpers.h"
 #include "TestEnvironment.h"
 
 #include <QFile>

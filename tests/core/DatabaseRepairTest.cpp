@@ -1,4 +1,4 @@
-#include "core/DatabaseRepair.h"
+#include "core/databasefiles/DatabaseRepair.h"
 #include "objdb/DatabaseFileCopy.h"
 #include "base/FileOps.h"
 #include "KilledChild.h"

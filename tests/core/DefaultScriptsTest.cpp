@@ -1,6 +1,6 @@
 // The scripts the program ships with, run through the interpreter against recording
 // print objects and in-memory records.
-#include "core/DefaultScripts.h"
+#include "core/configuration/DefaultScripts.h"
 #include "vbscript/HostObject.h"
 #include "vbscript/ScriptEngine.h"
 #include "vbscript/ScriptRecord.h"

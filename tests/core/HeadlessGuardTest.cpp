@@ -1,10 +1,10 @@
 // The guard the tests run under: whatever a test changes of the configuration, the next test
 // finds it as it was. Checked against the program's own table of settings and the state kept
 // beside it, so state added outside the settings object and forgotten by the guard shows here.
-#include "core/Configuration.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/Configuration.h"
+#include "core/configuration/DeviceSettings.h"
 #include "HeadlessGuard.h"
-#include "core/RoundRanges.h"
+#include "core/configuration/RoundRanges.h"
 #include <gtest/gtest.h>
 
 namespace {

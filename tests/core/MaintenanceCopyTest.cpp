@@ -1,9 +1,9 @@
 #include "base/AppError.h"
 #include "base/SettingsStore.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "base/FileOps.h"
 #include "KilledChild.h"
-#include "core/MaintenanceCopy.h"
+#include "core/databasefiles/MaintenanceCopy.h"
 #include "TestEnvironment.h"
 #include "WindowsTestSupport.h"
 #include <QDir>

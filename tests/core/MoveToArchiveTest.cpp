@@ -1,10 +1,10 @@
 // Moving a finished document into the backup archive: whole in one file, gone from the
 // other, no rule run on the way; refusals, confirmation and failures on either side.
 #include "BusinessFixture.h"
-#include "core/BusinessHelpers.h"
-#include "core/Configuration.h"
-#include "core/DatabaseFiles.h"
-#include "core/ErrorReporting.h"
+#include "core/helpers/BusinessHelpers.h"
+#include "core/configuration/Configuration.h"
+#include "core/databasefiles/DatabaseFiles.h"
+#include "core/lifecycle/ErrorReporting.h"
 #include "HeadlessGuard.h"
 #include "objdb/SqlConnection.h"
 #include "TestEnvironment.h"

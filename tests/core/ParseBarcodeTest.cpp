@@ -2,7 +2,7 @@
 // conversion and the coefficient, and codes without a layout.
 #include "BusinessFixture.h"
 #include "objdb/CurrencyInfo.h"
-#include "core/ParseBarcode.h"
+#include "core/helpers/ParseBarcode.h"
 #include "objdb/SqlConnection.h"
 #include "TestEnvironment.h"
 #include <gtest/gtest.h>

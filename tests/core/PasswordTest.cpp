@@ -1,5 +1,5 @@
 #include "base/FileOps.h"
-#include "core/Password.h"
+#include "core/lifecycle/Password.h"
 #include "StartupTestSupport.h"
 #include <QFileInfo>
 #include <random>

@@ -1,5 +1,5 @@
-#include "core/Configuration.h"
-#include "core/RoundRanges.h"
+#include "core/configuration/Configuration.h"
+#include "core/configuration/RoundRanges.h"
 #include "base/SettingsStore.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "base/AppError.h"
 #include "PtyPair.h"
-#include "core/ScriptedSerialChannel.h"
-#include "core/SerialChannel.h"
+#include "devices/simulators/ScriptedSerialChannel.h"
+#include "core/serial/SerialChannel.h"
 #include "base/SettingsStore.h"
 #include "TestEnvironment.h"
 

@@ -1,8 +1,8 @@
 #include "base/AppError.h"
 #include "PtyPair.h"
-#include "core/ScriptedSerialChannel.h"
-#include "core/SerialChannel.h"
-#include "core/SerialLines.h"
+#include "devices/simulators/ScriptedSerialChannel.h"
+#include "core/serial/SerialChannel.h"
+#include "core/serial/SerialLines.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "core/SingleInstance.h"
+#include "core/lifecycle/SingleInstance.h"
 #include "TestEnvironment.h"
 #include <QFile>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "base/Clock.h"
-#include "core/DatabaseFiles.h"
+#include "core/databasefiles/DatabaseFiles.h"
 #include "base/FileOps.h"
-#include "core/SystemHelpers.h"
+#include "core/helpers/SystemHelpers.h"
 #include "TestEnvironment.h"
 #include "base/UiServices.h"
 
@@ -166,7 +166,7 @@ TEST(SystemFolders, TheTemporaryFolderAlwaysExists) {
     for (const Case& c : cases) {
         qputenv("TMPDIR", c.tmpdir.toLocal8Bit());
         const QString dir = GetTempDir();
-        if (!c.expected.isEmpty()) EXPECT_EQ(dir, c.expected);
+        if (!c.expected.isEmpty()) { EXPECT_EQ(dir, c.expected); }
         EXPECT_TRUE(QFileInfo(dir).isAbsolute()) << c.tmpdir.toStdString() << " -> " << dir.toStdString();
         EXPECT_TRUE(FileExists(dir, FileAttr::Directory)) << c.tmpdir.toStdString() << " -> " << dir.toStdString();
     }

@@ -1,6 +1,6 @@
 // Customers: the defaults of a new customer, one customer per code, and the card flag.
 #include "SalesShop.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "objdb/TableObject.h"
 
 namespace {

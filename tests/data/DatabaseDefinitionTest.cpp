@@ -1,9 +1,9 @@
 // A new shop database: every table in order with its version, the default rows of the
 // lookup tables with their exact values, and nothing added again on later openings.
 #include "ShopDatabase.h"
-#include "core/DefaultScripts.h"
+#include "core/configuration/DefaultScripts.h"
 #include "HeadlessGuard.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/DeviceSettings.h"
 #include "objdb/TableObject.h"
 #include <gtest/gtest.h>
 #include <optional>

@@ -3,7 +3,7 @@
 // One that a program still running holds, here or on another computer sharing the file, is
 // left alone; one that was completed keeps everything.
 #include "SalesShop.h"
-#include "core/OpenDocuments.h"
+#include "core/databasefiles/OpenDocuments.h"
 #include "objdb/TableObject.h"
 #include <gtest/gtest.h>
 

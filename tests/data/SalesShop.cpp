@@ -1,5 +1,5 @@
 #include "SalesShop.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "objdb/TableObject.h"
 
 Currency eur(const char* text) { return *Currency::parse(QString::fromLatin1(text), QLocale::c()); }

@@ -1,8 +1,8 @@
 // Sales: the total follows the lines, and the customer's points follow the sale: the points
 // of its amount, the prize points spent on its lines and the sale's own points.
 #include "SalesShop.h"
-#include "core/BusinessHelpers.h"
-#include "core/Configuration.h"
+#include "core/helpers/BusinessHelpers.h"
+#include "core/configuration/Configuration.h"
 #include "data/Vendite.h"
 #include "objdb/TableObject.h"
 #include <random>

@@ -1,9 +1,9 @@
 // Rules of the small tables: protected administrators, the defaults of a new row, and the
 // unique indexes that refuse a duplicate.
 #include "ShopDatabase.h"
-#include "core/Configuration.h"
-#include "core/DefaultScripts.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/Configuration.h"
+#include "core/configuration/DefaultScripts.h"
+#include "core/configuration/DeviceSettings.h"
 #include "HeadlessGuard.h"
 #include "objdb/ObjDbError.h"
 #include "objdb/TableObject.h"

@@ -1,6 +1,6 @@
 // Stock loads and unloads: line numbers, line amounts, the article's stock and its average
 // purchase price, the maximum unit amount and the discounts of a sale line.
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "data/Forniture.h"
 #include "HeadlessGuard.h"
 #include "objdb/ObjDbError.h"

@@ -3,7 +3,7 @@
 // number, every running total and every number ends as if the two had worked one after the
 // other.
 #include "SalesShop.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "data/DB.h"
 #include "objdb/TableObject.h"
 #include "TestEnvironment.h"

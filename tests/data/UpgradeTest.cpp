@@ -2,8 +2,8 @@
 // version calls for, and only those. The legacy files are made with plain SQL from a new
 // database whose stored version is lowered.
 #include "ShopDatabase.h"
-#include "core/DefaultScripts.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/DefaultScripts.h"
+#include "core/configuration/DeviceSettings.h"
 #include "HeadlessGuard.h"
 #include "objdb/TableObject.h"
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 // headless from answer lines.
 #include "documents/AddToDeposit.h"
 #include "SearchShop.h"
-#include "documents/frmArticoli.h"
-#include "documents/frmSearch_Articoli.h"
+#include "documents/ui/frmArticoli.h"
+#include "documents/ui/frmSearch_Articoli.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,8 +1,8 @@
 #include "CounterShop.h"
 
 #include "base/Clock.h"
-#include "core/Configuration.h"
-#include "core/DatabaseFiles.h"
+#include "core/configuration/Configuration.h"
+#include "core/databasefiles/DatabaseFiles.h"
 #include "base/SettingsStore.h"
 #include "objdb/TableObject.h"
 #include "TestEnvironment.h"

@@ -5,13 +5,13 @@
 // main window that records the receipts it is asked to print and the code box it is given.
 // The settings go to a store in memory and the configuration is put back after each test.
 #include "base/Clock.h"
-#include "core/CounterServices.h"
+#include "core/seams/CounterServices.h"
 #include "base/Currency.h"
 #include "objdb/DBEngine.h"
 #include "objdb/Database.h"
 #include "documents/DocumentOperator.h"
 #include "HeadlessGuard.h"
-#include "core/MainWindowServices.h"
+#include "core/seams/MainWindowServices.h"
 #include "objdb/Notify.h"
 #include "ShopBuilder.h"
 #include "objdb/TableData.h"

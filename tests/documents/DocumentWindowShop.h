@@ -4,7 +4,7 @@
 // the operator presses them, and what the grid and the labels show is read back. The
 // library's dialogs are the real ones, answered from the script like every other window.
 #include "CounterShop.h"
-#include "documents/DocumentForm.h"
+#include "documents/ui/DocumentForm.h"
 
 #include <QCoreApplication>
 #include <functional>

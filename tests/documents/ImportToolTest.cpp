@@ -1,5 +1,5 @@
 // `mvtool import-dump`: the read table of a delivery file, printed as the developer runs it.
-#include "core/DefaultScripts.h"
+#include "core/configuration/DefaultScripts.h"
 #include "ImportShop.h"
 #include "MvtoolRun.h"
 

@@ -2,7 +2,7 @@
 // cut off, and that the report display prints through them.
 #include "dialogs/ReportDisplay.h"
 #include "documents/ReportLayoutColumns.h"
-#include "documents/ReportLayouts.h"
+#include "documents/ui/ReportLayouts.h"
 #include "report/ReportMeasure.h"
 #include "report/ReportPainter.h"
 #include "ReportShop.h"

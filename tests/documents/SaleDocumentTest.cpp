@@ -5,9 +5,9 @@
 #include "CounterShop.h"
 #include "documents/SaleDocument.h"
 
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "objdb/DBEngine.h"
-#include "core/DatabaseFiles.h"
+#include "core/databasefiles/DatabaseFiles.h"
 #include "printing/RecordingTarget.h"
 #include "objdb/TableObject.h"
 #include "TestEnvironment.h"

@@ -6,8 +6,8 @@
 #include "documents/SaleDocument.h"
 #include "documents/SalePoints.h"
 
-#include "core/Configuration.h"
-#include "core/CustomerCardWriter.h"
+#include "core/configuration/Configuration.h"
+#include "core/seams/CustomerCardWriter.h"
 
 #include <QLocale>
 

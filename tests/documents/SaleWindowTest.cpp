@@ -4,9 +4,9 @@
 // the customer read from a card typed by a keyboard-emulating reader.
 #include "DocumentWindowShop.h"
 
-#include "core/Configuration.h"
-#include "core/DatabaseFiles.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/Configuration.h"
+#include "core/databasefiles/DatabaseFiles.h"
+#include "core/configuration/DeviceSettings.h"
 #include "devices/fiscal/FiscalReceipt.h"
 #include "objdb/ui/GridLayout.h"
 #include "objdb/ui/ObjDataGrid.h"
@@ -16,7 +16,7 @@
 #include "ShownModalWindows.h"
 #include "objdb/TableObject.h"
 #include "devices/cards/ui/frmMagneticDev.h"
-#include "documents/frmVendite.h"
+#include "documents/ui/frmVendite.h"
 #include "devices/fiscal/itfFiscalPrinter.h"
 #include "devices/cards/modMagneticDev.h"
 

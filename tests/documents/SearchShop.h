@@ -3,11 +3,11 @@
 // a section tree that stands on one node, the view of that node as a data set, the grid's
 // selection, and the label and edit commands counted. The view is read again (a new data
 // set, no filter) on every refresh, as the main window does.
-#include "core/ArticleSearchHost.h"
+#include "core/seams/ArticleSearchHost.h"
 #include "CounterShop.h"
-#include "core/DatabaseFiles.h"
-#include "core/DefaultScripts.h"
-#include "core/DeviceSettings.h"
+#include "core/databasefiles/DatabaseFiles.h"
+#include "core/configuration/DefaultScripts.h"
+#include "core/configuration/DeviceSettings.h"
 #include "objdb/TableObject.h"
 
 #include <QList>

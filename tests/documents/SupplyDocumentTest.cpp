@@ -4,8 +4,9 @@
 // taking its stock back.
 #include "CounterShop.h"
 #include "documents/SupplyDocument.h"
+#include "documents/ui/frmImportData.h"
 
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "objdb/DBEngine.h"
 #include "objdb/TableObject.h"
 
@@ -337,6 +338,13 @@ TEST_F(SupplyForm, ARowDefinedByHandLinksItsArticleToTheSupplier)
 
 TEST_F(SupplyForm, ImportIsOfferedForASupplierWhoseFirstLayoutHasFields)
 {
+    // The supply window's import: the import window over no owner.
+    const SupplyDocument::ImportWindow importWindow = [](TableData& supply, TableData& rows, TableData& layouts,
+                                                         ImportOperator& answers) {
+        bool ok = false;
+        frmImportData::Import(nullptr, supply, rows, layouts, answers, ok);
+        return ok;
+    };
     addLayout(secondo, dir + QStringLiteral("/vuoto.txt"), false);
     const QString file = dir + QStringLiteral("/bolla.txt");
     QFile f(file);
@@ -348,7 +356,7 @@ TEST_F(SupplyForm, ImportIsOfferedForASupplierWhoseFirstLayoutHasFields)
 
     ASSERT_TRUE(start(grossista));
     EXPECT_FALSE(supply->header().importEnabled) << "no layout";
-    EXPECT_FALSE(supply->Import(nullptr));
+    EXPECT_FALSE(supply->Import(importWindow));
     op.picks = {secondo};
     ASSERT_TRUE(supply->SetSupplier());
     EXPECT_FALSE(supply->header().importEnabled) << "a layout without fields";
@@ -357,7 +365,7 @@ TEST_F(SupplyForm, ImportIsOfferedForASupplierWhoseFirstLayoutHasFields)
     EXPECT_TRUE(supply->header().importEnabled);
 
     answer({QStringLiteral("import"), QStringLiteral("OK"), QStringLiteral("No"), QStringLiteral("Yes")});
-    EXPECT_TRUE(supply->Import(nullptr));
+    EXPECT_TRUE(supply->Import(importWindow));
     EXPECT_EQ(supply->rows()->RowCount(), 2);
     EXPECT_EQ(stockOf(mele), 20);
     EXPECT_EQ(stockOf(pere), 7);

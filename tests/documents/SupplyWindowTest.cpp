@@ -3,9 +3,9 @@
 // raises the stock and links each article to the supplier once, and cancel.
 #include "DocumentWindowShop.h"
 
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "objdb/ui/ObjDataGrid.h"
-#include "documents/frmForniture.h"
+#include "documents/ui/frmForniture.h"
 
 #include <QCheckBox>
 #include <QPushButton>

@@ -2,7 +2,7 @@
 // request of the label and Esc, and the supply form's call run headless from the prompts.
 #include "documents/DeliveryImport.h"
 #include "ImportShop.h"
-#include "documents/frmImportData.h"
+#include "documents/ui/frmImportData.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

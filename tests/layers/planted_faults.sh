@@ -58,14 +58,14 @@ scale=$(basename "$(first src/devices/scale '*.h')")
 
 fresh; f=$(first src/data '*.cpp'); plant "$f" "#include \"$top\""
 expect_refusal "plain include of a higher folder" bash "$check" . -- \
-  "$f:$n: data (level 50) includes src/mainwindow/$top of mainwindow (level 110)"
+  "$f:$n: data (level 50) includes src/mainwindow/$top of mainwindow (level 120)"
 
 fresh; f=$(first src/platform/objdb '*.h'); plant "$f" "#include \"mainwindow/$top\""
 expect_refusal "include with its folder, in a header" bash "$check" . -- \
   "$f:$n: platform/objdb (level 20) includes src/mainwindow/$top"
 
-fresh; f=$(first src/core '*.cpp'); plant "$f" "#  include \"../mainwindow/$top\""
-expect_refusal "include relative to the includer" bash "$check" . -- \
+fresh; f=$(first src/core/serial '*.cpp'); plant "$f" "#  include \"../../mainwindow/$top\""
+expect_refusal "include relative to the includer, from a sub-folder of a placed folder" bash "$check" . -- \
   "$f:$n: core (level 40) includes src/mainwindow/$top"
 
 fresh; f=$(first src/devices/fiscal '*.cpp'); plant "$f" "#include \"devices/scale/$scale\""
@@ -78,11 +78,24 @@ expect_refusal "folder with no level" bash "$check" . -- \
 
 fresh; keep src/data/CMakeLists.txt; echo 'target_link_libraries(mv_data PUBLIC mv_mainwindow)' >> src/data/CMakeLists.txt
 expect_refusal "library linking a higher one" bash "$check" . -- \
-  "src/data/CMakeLists.txt: mv_data of data (level 50) links mv_mainwindow of mainwindow (level 110)"
+  "src/data/CMakeLists.txt: mv_data of data (level 50) links mv_mainwindow of mainwindow (level 120)"
 
 fresh; keep src/data/CMakeLists.txt; printf 'mv_library(mv_gadgets mv_core\n  mv_documents)\n' >> src/data/CMakeLists.txt
 expect_refusal "folder making a library of a higher level" bash "$check" . -- \
   "links mv_documents of documents"
+
+# Windows stay in the window folders: a Qt Widgets header, a print dialog or a window
+# folder's header included by a rule is refused, wherever the rule's folder sits.
+for c in "src/data|<QWidget>" "src/printing|<QtWidgets/QDialog>" "src/documents|<QPrintDialog>" \
+         "src/core/helpers|\"dialogs/frmMessage.h\"" "src/operations|\"printing/ui/WindowPrintProgress.h\""; do
+  dir=${c%%|*}; header=${c#*|}
+  fresh; f=$(first "$dir" '*.cpp'); plant "$f" "#include $header"
+  expect_refusal "window header $header in $dir" bash "$check" . -- \
+    "$f:$n: ${dir#src/} includes the window header $header"
+done
+# ... and accepted in one.
+fresh; f=$(first src/devices/scale/ui '*.cpp'); plant "$f" '#include <QWidget>'
+out=$(bash "$check" . 2>&1) || fail "a widget header in a ui folder refused:"$'\n'"$out"
 
 # --- The include rewrite -----------------------------------------------------------------
 # Plain includes planted beside the sources as they are, whether or not they were rewritten.
@@ -104,7 +117,7 @@ bash "$rewrite" . > /dev/null 2>&1 || fail "second rewrite failed"
 [ "$(sums)" = "$before" ] || fail "a second rewrite changed files"
 
 # Refusals leave every file as it was.
-fresh; core=$(first src/core '*.h'); made+=("src/data/$(basename "$core")"); cp "$core" src/data/; before=$(sums)
+fresh; core=$(first src/core/configuration '*.h'); made+=("src/data/$(basename "$core")"); cp "$core" src/data/; before=$(sums)
 expect_refusal "header name twice" bash "$rewrite" . -- \
   "header name $(basename "$core") is not unique" "$core" "src/data/$(basename "$core")"
 [ "$(sums)" = "$before" ] || fail "a refused rewrite changed files"

@@ -1,9 +1,9 @@
 // Working on the backup archive, and the archive commands of the file menu.
 #include "mainwindow/ArchiveMode.h"
 #include "BackupShop.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "data/DB.h"
-#include "core/DatabaseFiles.h"
+#include "core/databasefiles/DatabaseFiles.h"
 #include "operations/SaveReminder.h"
 #include "dialogs/Startup.h"
 #include "objdb/TableObject.h"

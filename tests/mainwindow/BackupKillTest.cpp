@@ -1,7 +1,7 @@
 // A save of 10,000 sales killed (SIGKILL) in the middle, then the program started again:
 // both files are sound, and every sale is in exactly one of them, with its line.
 #include "base/Clock.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "base/Currency.h"
 #include "data/DB.h"
 #include "objdb/DBEngine.h"

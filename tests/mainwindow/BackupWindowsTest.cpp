@@ -1,7 +1,7 @@
 // The save/restore dialog and the reminder window over their logic classes.
 #include "BackupShop.h"
 #include "base/AppError.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "objdb/SqlConnection.h"
 #include "mainwindow/frmBackupRestore.h"
 #include "mainwindow/frmMemo.h"

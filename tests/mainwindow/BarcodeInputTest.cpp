@@ -3,10 +3,10 @@
 // still without its end waits for it; a receive event nested in a delivery is dropped.
 #include "mainwindow/BarcodeInput.h"
 #include "mainwindow/CounterDevices.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/DeviceSettings.h"
 #include "HeadlessGuard.h"
 #include "PtyPair.h"
-#include "core/ScriptedSerialChannel.h"
+#include "devices/simulators/ScriptedSerialChannel.h"
 #include "dialogs/LineEditBarcodeTarget.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 // What a view change leaves to the user: the field menus built from the view's fields, and
 // the commands enabled, shown or ticked for the view, the operator and the configuration.
 #include "mainwindow/CommandEnabling.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "operations/DateSelection.h"
 #include "operations/DetailView.h"
 #include "mainwindow/GridFields.h"

@@ -1,8 +1,8 @@
 // The counter devices at each activation of the main window: switched only when their state
 // has to change, and the register never touched while a receipt is being sent.
 #include "mainwindow/DeviceActivation.h"
-#include "core/Configuration.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/Configuration.h"
+#include "core/configuration/DeviceSettings.h"
 #include "HeadlessGuard.h"
 #include <QStringList>
 #include <gtest/gtest.h>

@@ -1,13 +1,13 @@
 // The device switches: the register's driver, the reader's and the scale's ports; what the
 // operator is told, what the window's controls show, and what is saved. A switch that
 // fails leaves its device off, shows it off, and keeps the saved state as it was.
-#include "core/Configuration.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/Configuration.h"
+#include "core/configuration/DeviceSettings.h"
 #include "mainwindow/DeviceSwitches.h"
 #include "devices/fiscal/FiscalPrinterFactory.h"
 #include "HeadlessGuard.h"
-#include "core/ScriptedSerialChannel.h"
-#include "core/SerialLines.h"
+#include "devices/simulators/ScriptedSerialChannel.h"
+#include "core/serial/SerialLines.h"
 #include "PtyPair.h"
 
 #include <QCoreApplication>

@@ -3,7 +3,7 @@
 #include "mainwindow/GuardedCounterServices.h"
 #include "mainwindow/CounterDevices.h"
 #include "RegisterShop.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/DeviceSettings.h"
 #include "base/PrintProgress.h"
 #include "operations/ReceiptService.h"
 

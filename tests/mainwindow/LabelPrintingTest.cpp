@@ -1,7 +1,7 @@
 // Labels from the main window's views: one per delivered piece of a supply's articles, one
 // per selected article; and the reprint of a sale's receipt record. Every drawing goes to a
 // recording, so the labels printed are the texts the test script drew.
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "mainwindow/CounterDevices.h"
 #include "RegisterShop.h"
 #include "mainwindow/LabelPrinting.h"

@@ -2,10 +2,10 @@
 // every activation, on the close box and on the program's close commands.
 #include "mainwindow/MainWindowLifecycle.h"
 #include "base/AppError.h"
-#include "core/Configuration.h"
-#include "core/DatabaseFiles.h"
+#include "core/configuration/Configuration.h"
+#include "core/databasefiles/DatabaseFiles.h"
 #include "objdb/ui/GridLayout.h"
-#include "core/MainWindowServices.h"
+#include "core/seams/MainWindowServices.h"
 #include "MainWindowShop.h"
 #include "dialogs/OperatorLogin.h"
 #include "operations/SaveReminder.h"

@@ -2,7 +2,7 @@
 // before never outlive a change that did not succeed.
 #include "mainwindow/OperatorSession.h"
 #include "objdb/Database.h"
-#include "core/DatabaseFiles.h"
+#include "core/databasefiles/DatabaseFiles.h"
 #include "MainWindowShop.h"
 #include "dialogs/OperatorLogin.h"
 

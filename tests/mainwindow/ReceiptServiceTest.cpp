@@ -4,7 +4,7 @@
 #include "operations/BackupRestore.h"
 #include "mainwindow/CounterDevices.h"
 #include "RegisterShop.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/DeviceSettings.h"
 #include "operations/OperationWindows.h"
 #include "base/PrintProgress.h"
 #include "operations/ReceiptService.h"

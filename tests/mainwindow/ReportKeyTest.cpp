@@ -1,7 +1,7 @@
 // A report is known by its key: the tree that offers it, the view it opens and the print
 // layout it picks all take its caption from one place, so a caption changed there is
 // followed by every layer, and the old one is no report any more.
-#include "core/ReportKey.h"
+#include "core/helpers/ReportKey.h"
 #include "dialogs/ReportDisplay.h"
 #include "operations/DateSelection.h"
 #include "operations/ReportCatalogue.h"

@@ -1,7 +1,7 @@
 #include "ShopWindow.h"
 #include "objdb/CurrencyInfo.h"
 #include "objdb/Database.h"
-#include "core/DatabaseFiles.h"
+#include "core/databasefiles/DatabaseFiles.h"
 #include "objdb/ui/ObjDataGrid.h"
 #include "mainwindow/SectionTreeView.h"
 #include "ShopBuilder.h"

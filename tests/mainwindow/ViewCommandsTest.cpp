@@ -1,6 +1,6 @@
 // The commands that change what the main window shows: the date selection with the texts of
 // its button, the currency conversion, the section buttons and the predefined selections.
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "operations/DetailView.h"
 #include "mainwindow/GridFields.h"
 #include "GridTestSupport.h"

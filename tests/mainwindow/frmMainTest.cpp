@@ -2,8 +2,8 @@
 // close box and the close command, the placement, the operator commands and its keys.
 #include "mainwindow/frmMain.h"
 #include "mainwindow/CommandEnabling.h"
-#include "core/Configuration.h"
-#include "core/DatabaseFiles.h"
+#include "core/configuration/Configuration.h"
+#include "core/databasefiles/DatabaseFiles.h"
 #include "objdb/Database.h"
 #include "dialogs/FormUtilities.h"
 #include "MainWindowShop.h"

@@ -2,8 +2,8 @@
 // database: what moves, what stays, what the operator is asked and told.
 #include "BackupShop.h"
 #include "operations/SaveReminder.h"
-#include "core/Configuration.h"
-#include "core/DatabaseFiles.h"
+#include "core/configuration/Configuration.h"
+#include "core/databasefiles/DatabaseFiles.h"
 #include "KilledChild.h"
 #include "objdb/Notify.h"
 #include "operations/OperationWindows.h"

@@ -2,7 +2,7 @@
 // driver the register switch creates: the register hears the very receipt that the sale's
 // rows make, and a register that fails is left as the failure found it.
 #include "RegisterShop.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/DeviceSettings.h"
 #include "devices/simulators/EllisseSimulator.h"
 #include "devices/fiscal/FiscalPrinterFactory.h"
 #include "base/PrintProgress.h"

@@ -1,6 +1,6 @@
 // When the operator is offered a save, and the dates that keep the offer.
 #include "operations/SaveReminder.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "HeadlessGuard.h"
 #include <QLocale>
 #include <gtest/gtest.h>

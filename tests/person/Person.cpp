@@ -1,5 +1,5 @@
 #include "Person.h"
-#include "core/MainWindowServices.h"
+#include "core/seams/MainWindowServices.h"
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMainWindow>

@@ -4,9 +4,9 @@
 #include "PrintShop.h"
 
 #include "base/AppError.h"
-#include "core/Configuration.h"
-#include "core/DatabaseFiles.h"
-#include "core/DefaultScripts.h"
+#include "core/configuration/Configuration.h"
+#include "core/databasefiles/DatabaseFiles.h"
+#include "core/configuration/DefaultScripts.h"
 #include "printing/PreviewTarget.h"
 #include "printing/PrintScriptFiles.h"
 #include "printing/PrintSettings.h"
@@ -14,10 +14,10 @@
 #include "printing/RecordingTarget.h"
 #include "objdb/TableObject.h"
 #include "TestEnvironment.h"
-#include "printing/frmLabelPreview.h"
-#include "printing/frmLabelPrintSetting.h"
-#include "printing/frmTicketPreview.h"
-#include "printing/frmTicketPrintSetting.h"
+#include "printing/ui/frmLabelPreview.h"
+#include "printing/ui/frmLabelPrintSetting.h"
+#include "printing/ui/frmTicketPreview.h"
+#include "printing/ui/frmTicketPrintSetting.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #include "PrintShop.h"
 
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "printing/PrinterTarget.h"
 #include "objdb/TableObject.h"
 #include "TestEnvironment.h"

@@ -8,8 +8,8 @@
 #include "printing/ScriptRunners.h"
 #include "TestEnvironment.h"
 
-#include "core/Configuration.h"
-#include "core/DefaultScripts.h"
+#include "core/configuration/Configuration.h"
+#include "core/configuration/DefaultScripts.h"
 #include "vbscript/ScriptError.h"
 #include "dialogs/frmMessage.h"
 

@@ -1,8 +1,8 @@
 #include "BackupShop.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "data/DB.h"
-#include "core/DatabaseFiles.h"
-#include "core/ErrorReporting.h"
+#include "core/databasefiles/DatabaseFiles.h"
+#include "core/lifecycle/ErrorReporting.h"
 #include "objdb/TableObject.h"
 #include "TestEnvironment.h"
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "HeadlessGuard.h"
-#include "core/Configuration.h"
-#include "core/DeviceSettings.h"
-#include "core/RoundRanges.h"
+#include "core/configuration/Configuration.h"
+#include "core/configuration/DeviceSettings.h"
+#include "core/configuration/RoundRanges.h"
 
 // What the guard takes and puts back beside the settings: the program-wide state and the
 // rounding ranges, which live outside the settings object.

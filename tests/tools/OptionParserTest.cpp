@@ -1,5 +1,5 @@
 // How a command's arguments are read: in order, the first wrong one said and nothing after it.
-#include "../../tools/OptionParser.h"
+#include "OptionParser.h"
 #include <gtest/gtest.h>
 
 namespace {

@@ -1,7 +1,7 @@
 #include "modBarcodeReader.h"
-#include "core/DeviceSettings.h"
-#include "ScriptCodeFilter.h"
-#include "core/SerialLines.h"
+#include "core/configuration/DeviceSettings.h"
+#include "devices/codefilter/ScriptCodeFilter.h"
+#include "core/serial/SerialLines.h"
 
 ScriptCodeFilter& BarCodeFilterInUse() {
     static ScriptCodeFilter filter({QStringLiteral("BarCodeFilter"),

@@ -1,7 +1,7 @@
 #include "EscapeCardDriver.h"
 #include "base/AppError.h"
-#include "core/SerialChannel.h"
-#include "core/SerialLines.h"
+#include "core/serial/SerialChannel.h"
+#include "core/serial/SerialLines.h"
 #include "clsMagneticCardEvents.h"
 #include <QElapsedTimer>
 #include <chrono>

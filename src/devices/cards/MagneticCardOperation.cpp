@@ -1,5 +1,5 @@
 #include "MagneticCardOperation.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/DeviceSettings.h"
 #include "clsMagneticCardEvents.h"
 #include "itfMagneticCard.h"
 #include "modMagneticDev.h"

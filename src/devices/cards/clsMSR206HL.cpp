@@ -1,6 +1,6 @@
 #include "clsMSR206HL.h"
 #include "base/AppError.h"
-#include "core/SerialChannel.h"
+#include "core/serial/SerialChannel.h"
 #include "Track1.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include "modMagneticDev.h"
 #include "base/AppError.h"
-#include "core/DeviceSettings.h"
-#include "devices/barcode/ScriptCodeFilter.h"
-#include "core/SystemHelpers.h"
+#include "core/configuration/DeviceSettings.h"
+#include "devices/codefilter/ScriptCodeFilter.h"
+#include "core/helpers/SystemHelpers.h"
 #include "clsMSR106.h"
 #include "clsMSR206HL.h"
 #include <QVariantList>

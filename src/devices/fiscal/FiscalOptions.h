@@ -4,7 +4,7 @@
 // and the test receipt.
 #include "base/AppError.h"
 #include "base/Currency.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/DeviceSettings.h"
 #include "FiscalPrinterFactory.h"
 #include "RegisterTypes.h"
 #include <QList>

@@ -1,6 +1,6 @@
 #include "FiscalPrinterFactory.h"
-#include "core/Configuration.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/Configuration.h"
+#include "core/configuration/DeviceSettings.h"
 
 namespace {
 std::unique_ptr<itfFiscalPrinter> g_printer;

@@ -1,6 +1,6 @@
 #include "RchRegisterDriver.h"
 #include "base/Clock.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/DeviceSettings.h"
 #include "modRCH.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "SerialRegisterDriver.h"
-#include "core/DeviceSettings.h"
-#include "core/SerialLines.h"
-#include "core/SystemHelpers.h"
+#include "core/configuration/DeviceSettings.h"
+#include "core/serial/SerialLines.h"
+#include "core/helpers/SystemHelpers.h"
 
 #include <QElapsedTimer>
 

@@ -2,7 +2,7 @@
 // What every register driver that owns a serial line shares: the line and its set-up, the
 // session's decimals, reply waits bounded by the register settings, the error convention
 // and the amount conversion. A family adds its framing and its commands.
-#include "core/SerialChannel.h"
+#include "core/serial/SerialChannel.h"
 #include "itfFiscalPrinter.h"
 #include <QByteArray>
 #include <functional>

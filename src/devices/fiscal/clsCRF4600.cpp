@@ -1,8 +1,8 @@
 #include "clsCRF4600.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/DeviceSettings.h"
 #include "FiscalDescription.h"
-#include "core/SerialLines.h"
-#include "core/SystemHelpers.h"
+#include "core/serial/SerialLines.h"
+#include "core/helpers/SystemHelpers.h"
 #include "base/UiServices.h"
 
 #include <chrono>

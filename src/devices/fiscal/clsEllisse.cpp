@@ -1,6 +1,6 @@
 #include "clsEllisse.h"
 #include "modEllisse.h"
-#include "core/SerialLines.h"
+#include "core/serial/SerialLines.h"
 
 #include <cstdlib>
 

@@ -1,5 +1,5 @@
 #include "clsEllisseExt.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/DeviceSettings.h"
 #include "FiscalDescription.h"
 #include "base/UiServices.h"
 #include "modEllisse.h"

@@ -1,7 +1,7 @@
 #include "clsOlivettiELA.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/DeviceSettings.h"
 #include "FiscalDescription.h"
-#include "core/SystemHelpers.h"
+#include "core/helpers/SystemHelpers.h"
 
 #include <cstdlib>
 

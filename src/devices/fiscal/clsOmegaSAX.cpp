@@ -1,7 +1,7 @@
 #include "clsOmegaSAX.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/DeviceSettings.h"
 #include "FiscalDescription.h"
-#include "core/SerialLines.h"
+#include "core/serial/SerialLines.h"
 
 #include <algorithm>
 #include <cstdlib>

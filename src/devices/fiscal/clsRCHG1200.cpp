@@ -1,5 +1,5 @@
 #include "clsRCHG1200.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/DeviceSettings.h"
 #include "FiscalDescription.h"
 #include "SerialRegisterDriver.h"
 #include "modRCH.h"

@@ -1,5 +1,5 @@
 #include "clsSID.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/DeviceSettings.h"
 #include "FiscalDescription.h"
 
 #include <limits>

@@ -1,7 +1,7 @@
 #include "clsSWEDA.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/DeviceSettings.h"
 #include "FiscalDescription.h"
-#include "core/SerialLines.h"
+#include "core/serial/SerialLines.h"
 
 #include <QElapsedTimer>
 

@@ -1,5 +1,5 @@
 #include "clsSaremaXonXoff.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/DeviceSettings.h"
 #include "FiscalDescription.h"
 
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #include "modEllisse.h"
-#include "core/DeviceSettings.h"
-#include "core/SerialLines.h"
+#include "core/configuration/DeviceSettings.h"
+#include "core/serial/SerialLines.h"
 #include "SerialRegisterDriver.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // What a driver says to its register and hears back, for a developer to read: a serial
 // channel that passes everything to a real one and reports each piece, and the way the
 // pieces are printed.
-#include "core/SerialChannel.h"
+#include "core/serial/SerialChannel.h"
 #include <functional>
 #include <memory>
 

@@ -17,7 +17,7 @@ AppError error(ErrorCode code, const QString& source, const QString& description
 
 QString storageErrorText(int resultCode, const QString& engineMessage, int systemError)
 {
-    if (systemError == ENOSPC || systemError == EDQUOT) return QStringLiteral("disco pieno");
+    if (systemError == ENOSPC || systemError == EDQUOT || systemError == EFBIG) return QStringLiteral("disco pieno");
     switch (resultCode & 0xff) {
     case SQLITE_FULL: return QStringLiteral("disco pieno");
     case SQLITE_IOERR: return QStringLiteral("errore di lettura o scrittura sul disco");

@@ -30,7 +30,8 @@ enum ErrorCode : int32_t {
 AppError error(ErrorCode code, const QString& source, const QString& description);
 // What a storage failure means, in words the user reads: SQLite's (extended) result code in
 // Italian, its own English message only when the code says nothing better. `systemError`: the
-// errno SQLite met (sqlite3_system_errno); a disk with no room left is "disco pieno" whatever
+// errno SQLite met (sqlite3_system_errno); a disk with no room left (or a file that may grow
+// no further) is "disco pieno" whatever
 // the code, since SQLite tells some writes that found no room as I/O errors.
 QString storageErrorText(int resultCode, const QString& engineMessage = QString(), int systemError = 0);
 // A storage failure (raised by the connection) told with what the user was doing, once:

@@ -125,7 +125,13 @@ void TableData::NewRow()
     RowPtr previous = d->cur;
     RowPtr row = newRowState(*d->schema, *d->engine);
     row->isNew = true;
-    row->oid = d->engine->allocateOid(d->schema->name);
+    try {
+        row->oid = d->engine->allocateOid(d->schema->name);
+    } catch (const AppError& e) {
+        // Taking the new row's number writes to the file: a full disk or a lock held too
+        // long stops the new row, told as such.
+        throw withOperation(e, tableName(), QStringLiteral("Impossibile aggiungere un elemento a <%1>").arg(captionOf(*this)));
+    }
     if (d->source == Source::List) {
         row->joinOwner = d->owner;
         row->joinRef = d->listRef;

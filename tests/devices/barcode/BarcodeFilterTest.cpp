@@ -1,7 +1,7 @@
-#include "core/DefaultScripts.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/DefaultScripts.h"
+#include "core/configuration/DeviceSettings.h"
 #include "HeadlessGuard.h"
-#include "devices/barcode/ScriptCodeFilter.h"
+#include "devices/codefilter/ScriptCodeFilter.h"
 #include "devices/barcode/modBarcodeReader.h"
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
-#include "core/DefaultScripts.h"
-#include "core/DeviceSettings.h"
-#include "devices/barcode/ui/FilterScriptBox.h"
+#include "core/configuration/DefaultScripts.h"
+#include "core/configuration/DeviceSettings.h"
+#include "devices/codefilter/ui/FilterScriptBox.h"
 #include "HeadlessGuard.h"
-#include "core/MainWindowServices.h"
+#include "core/seams/MainWindowServices.h"
 #include "TestEnvironment.h"
 #include "devices/barcode/ui/frmOptionsBarcode.h"
 #include "devices/barcode/modBarcodeReader.h"
-#include "devices/barcode/ScriptCodeFilter.h"
+#include "devices/codefilter/ScriptCodeFilter.h"
 #include <QComboBox>
 #include <QFile>
 #include <QPlainTextEdit>

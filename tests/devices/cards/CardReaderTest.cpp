@@ -1,10 +1,10 @@
 // The card reader drivers against the simulated reader on a pseudo-terminal, byte for byte.
 #include "base/AppError.h"
 #include "devices/simulators/CardReaderSimulator.h"
-#include "core/DeviceSettings.h"
+#include "core/configuration/DeviceSettings.h"
 #include "HeadlessGuard.h"
 #include "PtyPair.h"
-#include "core/SerialChannel.h"
+#include "core/serial/SerialChannel.h"
 #include "devices/cards/clsMSR106.h"
 #include "devices/cards/clsMSR206HL.h"
 #include "devices/cards/clsMagneticCardEvents.h"

@@ -2,8 +2,8 @@
 // simulated reader, and a headless run's answers in place of both.
 #include "devices/simulators/CardReaderSimulator.h"
 #include "objdb/Database.h"
-#include "core/DatabaseFiles.h"
-#include "core/DeviceSettings.h"
+#include "core/databasefiles/DatabaseFiles.h"
+#include "core/configuration/DeviceSettings.h"
 #include "HeadlessGuard.h"
 #include "PtyPair.h"
 #include "ShownModalWindows.h"

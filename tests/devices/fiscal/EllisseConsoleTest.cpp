@@ -2,7 +2,7 @@
 // table reads, and the frames the register sends on its own.
 #include "devices/fiscal/ui/EllisseConsole.h"
 #include "RegisterFixture.h"
-#include "core/ScriptedSerialChannel.h"
+#include "devices/simulators/ScriptedSerialChannel.h"
 #include "devices/fiscal/modEllisse.h"
 #include "devices/fiscal/ui/frmEllisseTest.h"
 

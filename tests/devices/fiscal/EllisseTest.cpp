@@ -1,6 +1,6 @@
 #include "RegisterFixture.h"
 #include "devices/simulators/EllisseSimulator.h"
-#include "core/ScriptedSerialChannel.h"
+#include "devices/simulators/ScriptedSerialChannel.h"
 #include "devices/fiscal/clsEllisse.h"
 #include "devices/fiscal/clsEllisseExt.h"
 #include "devices/fiscal/modEllisse.h"

@@ -1,6 +1,6 @@
 #include "RegisterFixture.h"
 #include "devices/simulators/EllisseSimulator.h"
-#include "core/SerialChannel.h"
+#include "core/serial/SerialChannel.h"
 
 #include <QPointer>
 

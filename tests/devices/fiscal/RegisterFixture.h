@@ -2,7 +2,7 @@
 // A simulated register on a pseudo-terminal, reached by the drivers as COM1, with waits
 // short enough for tests. Each test gets fresh settings, a scripted user interface and
 // no driver in use.
-#include "core/DeviceSettings.h"
+#include "core/configuration/DeviceSettings.h"
 #include "devices/fiscal/FiscalPrinterFactory.h"
 #include "HeadlessGuard.h"
 #include "devices/simulators/RegisterSimulatorLine.h"

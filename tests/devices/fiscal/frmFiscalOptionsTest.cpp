@@ -3,7 +3,7 @@
 #include "ComponentFixture.h"
 #include "objdb/CurrencyInfo.h"
 #include "objdb/Database.h"
-#include "core/DatabaseFiles.h"
+#include "core/databasefiles/DatabaseFiles.h"
 #include "devices/simulators/EllisseSimulator.h"
 #include "devices/fiscal/FiscalOptions.h"
 #include "devices/fiscal/ui/frmFiscalOptions.h"

@@ -2,7 +2,7 @@
 #include "base/AppError.h"
 #include "HeadlessGuard.h"
 #include "PtyPair.h"
-#include "core/SerialChannel.h"
+#include "core/serial/SerialChannel.h"
 #include "devices/scale/ui/frmBalanceTest.h"
 #include "devices/scale/modOmegaNet.h"
 #include <QCheckBox>

@@ -3,7 +3,7 @@
 #include "report/ReportEngine.h"
 #include "report/ReportHtml.h"
 #include "report/ReportLayout.h"
-#include "report/ReportOutput.h"
+#include "report/ui/ReportOutput.h"
 #include "report/ReportPainter.h"
 #include "TestEnvironment.h"
 #include "base/UiServices.h"

@@ -3,7 +3,7 @@
 // the reader, or typed by a keyboard-emulating one) or writes a code on a card. One
 // instance serves the whole program. The work is MagneticCardOperation's; the dialog
 // shows its messages, feeds it the keys and the timer, and closes when told.
-#include "core/CustomerCardWriter.h"
+#include "core/seams/CustomerCardWriter.h"
 #include "devices/cards/MagneticCardOperation.h"
 #include "widgets/ModalDialog.h"
 

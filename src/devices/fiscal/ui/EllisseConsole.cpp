@@ -1,9 +1,9 @@
 #include "EllisseConsole.h"
 #include "base/AppError.h"
-#include "core/Configuration.h"
-#include "core/DeviceSettings.h"
-#include "core/SerialChannel.h"
-#include "core/SerialLines.h"
+#include "core/configuration/Configuration.h"
+#include "core/configuration/DeviceSettings.h"
+#include "core/serial/SerialChannel.h"
+#include "core/serial/SerialLines.h"
 #include "base/UiServices.h"
 #include "devices/fiscal/modEllisse.h"
 

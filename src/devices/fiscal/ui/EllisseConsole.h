@@ -3,7 +3,7 @@
 // technician's own settings, one command typed by hand and its exchange logged, the
 // register's article (PLU) and department tables read into the log, and the frames the
 // register sends on its own answered.
-#include "core/ConsolePort.h"
+#include "core/serial/ConsolePort.h"
 #include <QObject>
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #include "frmEllisseTest.h"
 #include "dialogs/AnswerControls.h"
 #include "base/AppError.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "dialogs/FormUtilities.h"
 #include "dialogs/SerialConsolePanel.h"
 #include "base/UiServices.h"

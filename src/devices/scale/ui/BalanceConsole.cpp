@@ -1,8 +1,8 @@
 #include "BalanceConsole.h"
 #include "base/AppError.h"
-#include "core/Configuration.h"
-#include "core/SerialChannel.h"
-#include "core/SerialLines.h"
+#include "core/configuration/Configuration.h"
+#include "core/serial/SerialChannel.h"
+#include "core/serial/SerialLines.h"
 #include "base/UiServices.h"
 #include "devices/scale/modOmegaNet.h"
 #include <QPointer>

@@ -2,7 +2,7 @@
 // The scale's test console without its window: a port opened with the technician's own
 // settings, framed messages sent to the scale, and every message that comes back
 // unwrapped, answered and logged. A message counts as complete after a second of silence.
-#include "core/ConsolePort.h"
+#include "core/serial/ConsolePort.h"
 #include <QObject>
 #include <QString>
 #include <memory>

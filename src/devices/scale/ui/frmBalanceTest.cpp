@@ -1,6 +1,6 @@
 #include "frmBalanceTest.h"
 #include "base/AppError.h"
-#include "core/Configuration.h"
+#include "core/configuration/Configuration.h"
 #include "dialogs/FormUtilities.h"
 #include "dialogs/SerialConsolePanel.h"
 #include "base/UiServices.h"
