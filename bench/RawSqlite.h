@@ -17,8 +17,8 @@ class RawSqlite {
 public:
     explicit RawSqlite(const QString& path)
     {
-        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK ||
-            !objdb::ApplyConnectionSettings(m_db, true))
+        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK
+            || !objdb::ApplyConnectionSettings(m_db, true))
             throw std::runtime_error("raw SQLite: cannot open " + path.toStdString());
     }
     ~RawSqlite()
@@ -40,7 +40,8 @@ public:
     {
         sqlite3_stmt* st = nullptr;
         const QByteArray utf8 = sql.toUtf8();
-        if (sqlite3_prepare_v3(m_db, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &st, nullptr) != SQLITE_OK)
+        if (sqlite3_prepare_v3(m_db, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &st, nullptr)
+            != SQLITE_OK)
             throw std::runtime_error(std::string("raw SQLite: ") + sqlite3_errmsg(m_db) + " in " + utf8.toStdString());
         m_statements.push_back(st);
         return st;
@@ -48,7 +49,7 @@ public:
     // Runs a statement that returns no rows to its end and resets it.
     static void run(sqlite3_stmt* st)
     {
-        while (sqlite3_step(st) == SQLITE_ROW) {}
+        while (sqlite3_step(st) == SQLITE_ROW) { }
         sqlite3_reset(st);
     }
     // A column as the program keeps it: a number, a text or nothing.
@@ -58,7 +59,8 @@ public:
         case SQLITE_INTEGER: return QVariant(qint64(sqlite3_column_int64(st, col)));
         case SQLITE_FLOAT: return QVariant(sqlite3_column_double(st, col));
         case SQLITE_TEXT:
-            return QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, col)), sqlite3_column_bytes(st, col)));
+            return QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, col)),
+                                              sqlite3_column_bytes(st, col)));
         default: return QVariant();
         }
     }

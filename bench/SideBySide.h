@@ -9,10 +9,8 @@
 
 class SideBySide {
 public:
-    template <class F>
-    void project(F&& work) { m_project.push_back(timed(work)); }
-    template <class F>
-    void raw(F&& work) { m_raw.push_back(timed(work)); }
+    template <class F> void project(F&& work) { m_project.push_back(timed(work)); }
+    template <class F> void raw(F&& work) { m_raw.push_back(timed(work)); }
 
     static double median(std::vector<double> samples)
     {
@@ -32,8 +30,7 @@ public:
     double projectMedian() const { return median(m_project); }
 
 private:
-    template <class F>
-    static double timed(F& work)
+    template <class F> static double timed(F& work)
     {
         const auto start = std::chrono::steady_clock::now();
         work();

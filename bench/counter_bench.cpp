@@ -61,7 +61,7 @@ public:
     std::optional<qint64> editRow(TableData&) override { return std::nullopt; }
     std::optional<qint64> newRow(TableData&, const QVariantList&) override { return std::nullopt; }
     bool editField(TableData&, const QString&) override { return false; }
-    void showRows(TableData&, const QStringList&) override {}
+    void showRows(TableData&, const QStringList&) override { }
     bool confirmWithBeep(const QString&) override { return false; }
     QString readCustomerCard() override { return {}; }
     std::optional<qint64> pickArticle(TableData&) override { return std::nullopt; }
@@ -86,37 +86,42 @@ Shop& shop()
         const QString deposit = c.scalar("SELECT OID FROM Depositi WHERE Deposito = ''").toString();
         const QString unit = c.scalar("SELECT OID FROM UnitaMisura WHERE Codice = 'QntPzz'").toString();
         c.execScript("BEGIN");
-        c.execScript(QString("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < %1) "
-                             "INSERT INTO Articoli (OID, Codice, Descrizione, PrezzoVendita, PrezzoAcquisto, ValoreScorta, "
-                             "ValoreMisura, PrezzoAcquistoMedio, PercentualeScorporoVari, OID_Deposito, OID_UnitaMisura) "
-                             "SELECT x, 'K' || x, 'Articolo ' || (x % 5000), 1.5 + (x % 7), 1 + (x % 5), 1000, 1, 1, 0, %2, %3 "
-                             "FROM n")
-                         .arg(kArticles)
-                         .arg(deposit, unit));
-        c.execScript(QString("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < %1) "
-                             "INSERT INTO Vendite (OID, ImportoVendita, ImportoBuoni, DataVendita, Note, Punti, Completato) "
-                             "SELECT x, 25, 0, '2007-03-01 10:00:00', '', 0, 1 FROM n")
-                         .arg(kSales));
-        c.execScript(QString("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < %1) "
-                             "INSERT INTO ScaricoArticoli (OID, objParent, ImportoScarico, ImportoSconto, ValoreScarico, "
-                             "PuntiPremio, DataScarico, Progressivo) "
-                             "SELECT x, 1 + (x * 7919) % %2, 2.5, 0, 1, 0, '2007-03-01 10:00:00', x FROM n")
-                         .arg(kSales * kLinesPerSale)
-                         .arg(kArticles));
+        c.execScript(
+            QString("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < %1) "
+                    "INSERT INTO Articoli (OID, Codice, Descrizione, PrezzoVendita, PrezzoAcquisto, ValoreScorta, "
+                    "ValoreMisura, PrezzoAcquistoMedio, PercentualeScorporoVari, OID_Deposito, OID_UnitaMisura) "
+                    "SELECT x, 'K' || x, 'Articolo ' || (x % 5000), 1.5 + (x % 7), 1 + (x % 5), 1000, 1, 1, 0, %2, %3 "
+                    "FROM n")
+                .arg(kArticles)
+                .arg(deposit, unit));
+        c.execScript(
+            QString("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < %1) "
+                    "INSERT INTO Vendite (OID, ImportoVendita, ImportoBuoni, DataVendita, Note, Punti, Completato) "
+                    "SELECT x, 25, 0, '2007-03-01 10:00:00', '', 0, 1 FROM n")
+                .arg(kSales));
+        c.execScript(
+            QString("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < %1) "
+                    "INSERT INTO ScaricoArticoli (OID, objParent, ImportoScarico, ImportoSconto, ValoreScarico, "
+                    "PuntiPremio, DataScarico, Progressivo) "
+                    "SELECT x, 1 + (x * 7919) % %2, 2.5, 0, 1, 0, '2007-03-01 10:00:00', x FROM n")
+                .arg(kSales * kLinesPerSale)
+                .arg(kArticles));
         c.execScript(QString("INSERT INTO \"Vendite$Articoli\" (OwnerOID, MemberOID) "
                              "SELECT 1 + (OID - 1) / %1, OID FROM ScaricoArticoli")
                          .arg(kLinesPerSale));
         c.execScript(QString("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 50) "
                              "INSERT INTO ConfigurazioneSconti (OID, Descrizione, ImportoSconto, CalcoloPuntiClienti, "
                              "OID_SoloArticolo) SELECT x, 'Sconto ' || x, 0.5, 0, x * 997 FROM n"));
-        c.execScript("INSERT INTO CodiciBarre (OID, PrefissoCodice, PosizioneCodice, LunghezzaCodice, PosizioneQuantita, "
-                     "LunghezzaQuantita, PosizioneImporto, LunghezzaImporto, ConversioneValuta, CoefficienteValuta) "
-                     "VALUES (1, '2', 2, 6, 0, 0, 8, 5, 0, 100)");
+        c.execScript(
+            "INSERT INTO CodiciBarre (OID, PrefissoCodice, PosizioneCodice, LunghezzaCodice, PosizioneQuantita, "
+            "LunghezzaQuantita, PosizioneImporto, LunghezzaImporto, ConversioneValuta, CoefficienteValuta) "
+            "VALUES (1, '2', 2, 6, 0, 0, 8, 5, 0, 100)");
         c.execScript("COMMIT");
 
         setSettingsStore(std::make_shared<MemorySettingsStore>());
         setUiServices(std::make_shared<ScriptedUiServices>());
-        const QString customer = c.scalar("SELECT OID FROM Clienti WHERE Descrizione = 'Cliente occasionale'").toString();
+        const QString customer
+            = c.scalar("SELECT OID FROM Clienti WHERE Descrizione = 'Cliente occasionale'").toString();
         settingsStore().set("Vendite", "ClienteDefault", customer);
         o.sale = std::make_unique<SaleDocument>(*o.db, o.op);
         o.sale->Load();
@@ -127,8 +132,7 @@ Shop& shop()
 
 double median(std::vector<double> samples)
 {
-    if (samples.empty())
-        return 0;
+    if (samples.empty()) return 0;
     std::sort(samples.begin(), samples.end());
     const size_t mid = samples.size() / 2;
     return samples.size() % 2 ? samples[mid] : (samples[mid - 1] + samples[mid]) / 2;
@@ -147,10 +151,8 @@ void scanToRow(benchmark::State& state, const std::function<QString(int)>& code)
         if (!sale.isOpen() || scans % kRowsPerSale == 0) {
             state.PauseTiming();
             // The long sale is given up (its stock comes back) and the next one starts.
-            if (sale.isOpen())
-                (void)sale.Cancel();
-            if (!sale.isOpen() && !sale.Add_Vendita())
-                state.SkipWithError("no sale");
+            if (sale.isOpen()) (void)sale.Cancel();
+            if (!sale.isOpen() && !sale.Add_Vendita()) state.SkipWithError("no sale");
             state.ResumeTiming();
         }
         const QString typed = code(next++);
@@ -215,16 +217,19 @@ void BM_ScanIntoSaleWindow(benchmark::State& state)
     }
     RawSqlite raw(rawPath);
     const qint64 rawSale = 990000001;
-    raw.exec("INSERT OR IGNORE INTO Vendite (OID, ImportoVendita, DataVendita) VALUES (990000001, 0, '2007-03-01 10:00:00')");
+    raw.exec("INSERT OR IGNORE INTO Vendite (OID, ImportoVendita, DataVendita) VALUES (990000001, 0, '2007-03-01 "
+             "10:00:00')");
     sqlite3_stmt* find = raw.prepare("SELECT OID, PrezzoVendita FROM Articoli WHERE Codice = ?");
-    sqlite3_stmt* insert = raw.prepare("INSERT INTO ScaricoArticoli (OID, objParent, ImportoScarico, ValoreScarico, DataScarico) "
-                                       "VALUES (?, ?, ?, 1, '2007-03-01 10:00:00')");
+    sqlite3_stmt* insert
+        = raw.prepare("INSERT INTO ScaricoArticoli (OID, objParent, ImportoScarico, ValoreScarico, DataScarico) "
+                      "VALUES (?, ?, ?, 1, '2007-03-01 10:00:00')");
     sqlite3_stmt* link = raw.prepare("INSERT INTO \"Vendite$Articoli\" (OwnerOID, MemberOID) VALUES (?, ?)");
     sqlite3_stmt* stock = raw.prepare("UPDATE Articoli SET ValoreScorta = ValoreScorta - 1 WHERE OID = ?");
-    sqlite3_stmt* shown = raw.prepare("SELECT ScaricoArticoli.*, Articoli.Codice, Articoli.Descrizione FROM ScaricoArticoli "
-                                      "LEFT JOIN Articoli ON Articoli.OID = ScaricoArticoli.objParent WHERE ScaricoArticoli.OID IN "
-                                      "(SELECT MemberOID FROM \"Vendite$Articoli\" WHERE OwnerOID = ?) ORDER BY ScaricoArticoli.OID "
-                                      "LIMIT 40");
+    sqlite3_stmt* shown
+        = raw.prepare("SELECT ScaricoArticoli.*, Articoli.Codice, Articoli.Descrizione FROM ScaricoArticoli "
+                      "LEFT JOIN Articoli ON Articoli.OID = ScaricoArticoli.objParent WHERE ScaricoArticoli.OID IN "
+                      "(SELECT MemberOID FROM \"Vendite$Articoli\" WHERE OwnerOID = ?) ORDER BY ScaricoArticoli.OID "
+                      "LIMIT 40");
     static qint64 rawOid = 990000000 * qint64(1000);
 
     SideBySide compare;
@@ -242,8 +247,7 @@ void BM_ScanIntoSaleWindow(benchmark::State& state)
         const QString typed = QString("K%1\r").arg(1 + (n * 7919) % kArticles);
         compare.project([&] {
             window.codeBox()->setText(typed);
-            while (window.grid()->Model()->HasPendingWork())
-                QCoreApplication::processEvents();
+            while (window.grid()->Model()->HasPendingWork()) QCoreApplication::processEvents();
             // What the scan marked for painting, painted now.
             QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
         });
@@ -283,7 +287,7 @@ void BM_ScanIntoSaleWindow(benchmark::State& state)
 }
 BENCHMARK(BM_ScanIntoSaleWindow)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {
@@ -291,12 +295,12 @@ int main(int argc, char** argv)
     // offscreen platform's remark on every window shown says nothing here.
     if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-        if (type != QtDebugMsg && !text.contains(QLatin1String("propagateSizeHints"))) fprintf(stderr, "%s\n", qPrintable(text));
+        if (type != QtDebugMsg && !text.contains(QLatin1String("propagateSizeHints")))
+            fprintf(stderr, "%s\n", qPrintable(text));
     });
     QApplication app(argc, argv);   // the sale's document uses the program's Qt objects
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -25,7 +25,7 @@ namespace {
 
 class Reparto : public itfDefTable, public itfSetData {
 public:
-    void DefineIdentity(TableIdentity&) override {}
+    void DefineIdentity(TableIdentity&) override { }
     void DefineStructure(FieldDefinitions& f, IndexDefinitions& ix, ReferenceDefinitions&) override
     {
         f.AddField("Codice", FieldType::Text, 4, 0, 0, -100, -100, -100, -1);
@@ -63,7 +63,7 @@ public:
 };
 
 struct Million {
-    QTemporaryDir dir{QDir::tempPath() + "/grid-bench-XXXXXX"};
+    QTemporaryDir dir {QDir::tempPath() + "/grid-bench-XXXXXX"};
     std::shared_ptr<DBEngine> engine = std::make_shared<DBEngine>();
     std::shared_ptr<Database> db;
 };
@@ -80,8 +80,9 @@ Million& million()
         x.db->AttachEngine(x.engine);
         SqlConnection& c = x.engine->sql();
         c.execScript("BEGIN");
-        c.execScript("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 12) "
-                     "INSERT INTO Reparto (OID, Codice, Descrizione) SELECT x, printf('%02d', x), 'Reparto ' || x FROM n");
+        c.execScript(
+            "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 12) "
+            "INSERT INTO Reparto (OID, Codice, Descrizione) SELECT x, printf('%02d', x), 'Reparto ' || x FROM n");
         c.execScript("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 1000000) "
                      "INSERT INTO Articolo (OID, Codice, Descrizione, Prezzo, Costo, Scorta, Inserito, OID_Reparto) "
                      "SELECT 100 + x, 'K' || x, 'Articolo ' || (x % 5000), 1.5 + (x % 7), 0.75, x % 100, "
@@ -100,8 +101,10 @@ void firstRows(benchmark::State& state, const QString& order)
     auto data = m.db->Tables().Item("Articolo")->Select(QString(), order);
     RawSqlite raw(m.engine->Path());
     const QString by = order.isEmpty() ? QStringLiteral("OID") : order + QStringLiteral(", OID");
-    sqlite3_stmt* rows = raw.prepare(QStringLiteral("SELECT Articolo.*, Reparto.Descrizione FROM Articolo LEFT JOIN Reparto "
-                                                    "ON Reparto.OID = Articolo.OID_Reparto ORDER BY %1 LIMIT ?").arg(by));
+    sqlite3_stmt* rows
+        = raw.prepare(QStringLiteral("SELECT Articolo.*, Reparto.Descrizione FROM Articolo LEFT JOIN Reparto "
+                                     "ON Reparto.OID = Articolo.OID_Reparto ORDER BY %1 LIMIT ?")
+                          .arg(by));
     SideBySide compare;
     int loaded = 0;
     for (auto _ : state) {
@@ -175,15 +178,17 @@ void BM_GridJumpToMiddleOfMillion(benchmark::State& state)
 }
 BENCHMARK(BM_GridJumpToMiddleOfMillion)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {
     // The offscreen platform's remark on every window shown says nothing here.
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-        if (type != QtDebugMsg && !text.contains(QLatin1String("propagateSizeHints"))) fprintf(stderr, "%s\n", qPrintable(text));
+        if (type != QtDebugMsg && !text.contains(QLatin1String("propagateSizeHints")))
+            fprintf(stderr, "%s\n", qPrintable(text));
     });
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

@@ -51,55 +51,52 @@ Shop& shop()
         o.engine = std::make_shared<DBEngine>();
         o.engine->CreateDatabase(3, path);
         o.engine->OpenDatabase(3, path);
-        o.db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), "bench", nullptr, std::make_shared<EuroCurrencyInfo>());
+        o.db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), "bench", nullptr,
+                                          std::make_shared<EuroCurrencyInfo>());
         o.db->AttachEngine(o.engine);
         SqlConnection& c = o.engine->sql();
         const QString deposit = c.scalar("SELECT OID FROM Depositi WHERE Deposito = ''").toString();
-        c.execScript(QString("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < %1) "
-                             "INSERT INTO Articoli (OID, Codice, Descrizione, PrezzoVendita, PrezzoAcquisto, ValoreScorta, "
-                             "ValoreMisura, PrezzoAcquistoMedio, PercentualeScorporoVari, OID_Deposito) "
-                             "SELECT x, 'K' || x, 'Articolo ' || x, 3, 1.5, 0, 1, 1.5, 0, %2 FROM n")
-                         .arg(kArticles)
-                         .arg(deposit));
+        c.execScript(
+            QString("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < %1) "
+                    "INSERT INTO Articoli (OID, Codice, Descrizione, PrezzoVendita, PrezzoAcquisto, ValoreScorta, "
+                    "ValoreMisura, PrezzoAcquistoMedio, PercentualeScorporoVari, OID_Deposito) "
+                    "SELECT x, 'K' || x, 'Articolo ' || x, 3, 1.5, 0, 1, 1.5, 0, %2 FROM n")
+                .arg(kArticles)
+                .arg(deposit));
         return o;
     }();
     return s;
 }
 
-void place(QString& line, int position, const QString& text)
-{
-    line.replace(position - 1, text.size(), text);
-}
+void place(QString& line, int position, const QString& text) { line.replace(position - 1, text.size(), text); }
 
 // One line of the shipped layout: an article row of the delivery.
 QString deliveryLine(int i)
 {
     QString line(128, u' ');
-    place(line, 1, QString::number(100000 + i));                               // CodiceFornitore
-    place(line, 14, QStringLiteral("K%1").arg(1 + (i * 7919) % kArticles));      // Codice, a new one each line
-    place(line, 27, QStringLiteral("ARTICOLO NUMERO %1").arg(i));                // Descrizione
-    place(line, 57, QStringLiteral("01"));                                       // Pezzatura
-    place(line, 59, QStringLiteral("  3,0000"));                                 // PrezzoVendita
-    place(line, 75, QStringLiteral("20"));                                       // Iva
-    place(line, 77, QStringLiteral("  1,5000"));                                 // PrezzoAcquisto
-    place(line, 85, QStringLiteral("0102C"));                                    // Gruppo, SottoGruppo, ConfezionePeso
-    place(line, 90, QStringLiteral("  0,0000"));                                 // PrezzoKgLt
-    place(line, 98, QStringLiteral("001234010307"));                             // NumeroFattura, DataFattura
-    place(line, 110, QStringLiteral("000200"));                                  // ValoreCarico (hundredths)
-    place(line, 116, QStringLiteral("01"));                                      // Reparto
-    place(line, 120, QStringLiteral("D"));                                       // TipoRecord
-    place(line, 125, QStringLiteral("0012"));                                    // PezziConfezione
+    place(line, 1, QString::number(100000 + i));   // CodiceFornitore
+    place(line, 14, QStringLiteral("K%1").arg(1 + (i * 7919) % kArticles));   // Codice, a new one each line
+    place(line, 27, QStringLiteral("ARTICOLO NUMERO %1").arg(i));   // Descrizione
+    place(line, 57, QStringLiteral("01"));   // Pezzatura
+    place(line, 59, QStringLiteral("  3,0000"));   // PrezzoVendita
+    place(line, 75, QStringLiteral("20"));   // Iva
+    place(line, 77, QStringLiteral("  1,5000"));   // PrezzoAcquisto
+    place(line, 85, QStringLiteral("0102C"));   // Gruppo, SottoGruppo, ConfezionePeso
+    place(line, 90, QStringLiteral("  0,0000"));   // PrezzoKgLt
+    place(line, 98, QStringLiteral("001234010307"));   // NumeroFattura, DataFattura
+    place(line, 110, QStringLiteral("000200"));   // ValoreCarico (hundredths)
+    place(line, 116, QStringLiteral("01"));   // Reparto
+    place(line, 120, QStringLiteral("D"));   // TipoRecord
+    place(line, 125, QStringLiteral("0012"));   // PezziConfezione
     return line;
 }
 
 QString deliveryFile(int lines)
 {
     const QString path = folder().path() + QStringLiteral("/fornitura%1.txt").arg(lines);
-    if (QFile::exists(path))
-        return path;
+    if (QFile::exists(path)) return path;
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return QString();
+    if (!f.open(QIODevice::WriteOnly)) return QString();
     QByteArray bytes;
     for (int i = 0; i < lines; ++i) {
         bytes += deliveryLine(i).toLatin1();
@@ -130,8 +127,7 @@ void BM_ReadDeliveryFile100k(benchmark::State& state)
         DeliveryTable table;
         DeliveryFileReader reader(layout, s.db.get());
         reader.read(file, table);
-        if (table.rowCount() != kLines)
-            state.SkipWithError("not every line was read");
+        if (table.rowCount() != kLines) state.SkipWithError("not every line was read");
         benchmark::DoNotOptimize(table.rowCount());
     }
     state.SetItemsProcessed(state.iterations() * kLines);
@@ -151,12 +147,13 @@ public:
 struct RawStatements {
     explicit RawStatements(RawSqlite& raw)
         : find(raw.prepare("SELECT OID, ValoreScorta, PrezzoAcquistoMedio FROM Articoli WHERE Codice = ?")),
-          insert(raw.prepare("INSERT INTO CaricoArticoli (OID, objParent, ImportoCarico, ValoreCarico, DataCarico, Progressivo) "
-                             "VALUES (?, ?, ?, ?, '2007-03-01 10:00:00', ?)")),
+          insert(raw.prepare(
+              "INSERT INTO CaricoArticoli (OID, objParent, ImportoCarico, ValoreCarico, DataCarico, Progressivo) "
+              "VALUES (?, ?, ?, ?, '2007-03-01 10:00:00', ?)")),
           link(raw.prepare("INSERT INTO \"Forniture$Articoli\" (OwnerOID, MemberOID) VALUES (?, ?)")),
-          article(raw.prepare("UPDATE Articoli SET ValoreScorta = ?, PrezzoAcquisto = ?, PrezzoAcquistoMedio = ? WHERE OID = ?"))
-    {
-    }
+          article(raw.prepare(
+              "UPDATE Articoli SET ValoreScorta = ?, PrezzoAcquisto = ?, PrezzoAcquistoMedio = ? WHERE OID = ?"))
+    { }
     sqlite3_stmt *find, *insert, *link, *article;
 };
 
@@ -166,8 +163,8 @@ qint64 nextRawSupply(RawSqlite& raw)
 {
     sqlite3_stmt* last = raw.prepare("SELECT max(OID) FROM Forniture WHERE OID >= 990000000 AND OID < 999000000");
     const qint64 supply = sqlite3_step(last) == SQLITE_ROW && sqlite3_column_type(last, 0) != SQLITE_NULL
-                              ? sqlite3_column_int64(last, 0) + 1
-                              : 990000001;
+        ? sqlite3_column_int64(last, 0) + 1
+        : 990000001;
     sqlite3_reset(last);
     return supply;
 }
@@ -184,8 +181,11 @@ bool rawImport(RawSqlite& raw, const RawStatements& st, const QString& file, qin
     sqlite3_stmt* link = st.link;
     sqlite3_stmt* article = st.article;
     raw.exec("BEGIN");
-    raw.exec(QStringLiteral("INSERT INTO Forniture (OID, ImportoAcquisto, DataFornitura) VALUES (%1, 0, '2007-03-01 10:00:00')")
-                 .arg(supply).toUtf8().constData());
+    raw.exec(QStringLiteral(
+                 "INSERT INTO Forniture (OID, ImportoAcquisto, DataFornitura) VALUES (%1, 0, '2007-03-01 10:00:00')")
+                 .arg(supply)
+                 .toUtf8()
+                 .constData());
     qint64 oid = firstOid;
     int number = 0;
     while (!f.atEnd()) {
@@ -241,20 +241,21 @@ void BM_ImportDeliveryFile100k(benchmark::State& state)
         auto layouts = shippedLayout(*s.db);
         DeliveryImport import(*s.db, nobody);
         import.setLayouts(*layouts);
-        answers->addAnswer("No");    // no difference check
+        answers->addAnswer("No");   // no difference check
         answers->addAnswer("Yes");   // go on with the load
         bool done = false;
-        compare.project([&] { done = import.read(file) && import.importPass(false) && import.addRowsToSupply(*supply, *rows); });
+        compare.project(
+            [&] { done = import.read(file) && import.importPass(false) && import.addRowsToSupply(*supply, *rows); });
         if (!done) {
             state.SkipWithError("the import did not go through");
             break;
         }
         rows->Requery();
-        if (rows->RowCount() != kLines)
-            state.SkipWithError("not every row reached the supply");
+        if (rows->RowCount() != kLines) state.SkipWithError("not every row reached the supply");
         const qint64 rawSupply = nextRawSupply(raw);
         bool rawDone = false;
-        compare.raw([&] { rawDone = rawImport(raw, statements, file, rawSupply, (rawSupply - 990000000) * 1000000000); });
+        compare.raw(
+            [&] { rawDone = rawImport(raw, statements, file, rawSupply, (rawSupply - 990000000) * 1000000000); });
         if (!rawDone) state.SkipWithError("the raw import missed lines");
     }
     setUiServices(nullptr);
@@ -263,6 +264,6 @@ void BM_ImportDeliveryFile100k(benchmark::State& state)
 }
 BENCHMARK(BM_ImportDeliveryFile100k)->Unit(benchmark::kSecond)->Iterations(1);
 
-}  // namespace
+}   // namespace
 
 BENCHMARK_MAIN();

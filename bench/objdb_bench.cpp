@@ -61,7 +61,9 @@ public:
     void OnUpdateField(TableData& td, QString& f) override
     {
         if (moves(f) && td.GetCurrencyValue("Prezzo") > Currency() && !td.IsFieldNull("Quantita")) {
-            td.SetValue("Importo", QVariant::fromValue(td.GetCurrencyValue("Prezzo").times(td.GetFieldValue("Quantita").toDouble())));
+            td.SetValue(
+                "Importo",
+                QVariant::fromValue(td.GetCurrencyValue("Prezzo").times(td.GetFieldValue("Quantita").toDouble())));
             td.SetValue("Scorta", td.GetFieldValue("Scorta").toDouble() - td.GetFieldValue("Quantita").toDouble());
         }
     }
@@ -69,7 +71,7 @@ public:
 
 class Documento : public itfDefTable, public itfSetData {
 public:
-    void DefineIdentity(TableIdentity&) override {}
+    void DefineIdentity(TableIdentity&) override { }
     void DefineStructure(FieldDefinitions& f, IndexDefinitions&, ReferenceDefinitions& r) override
     {
         f.AddField("Totale", FieldType::Currency, 0, 0, 0, -100, -100, -100, -1);
@@ -156,9 +158,12 @@ void BM_AddRowsInOneTransaction(benchmark::State& state)
                 o.engine->CommitTransaction();
             });
         }
-        { Open o = open("rawadd", true); }
+        {
+            Open o = open("rawadd", true);
+        }
         RawSqlite raw(folder().path() + "/rawadd.mdb");
-        sqlite3_stmt* insert = raw.prepare("INSERT INTO Articolo (OID, Codice, Descrizione, Prezzo, Scorta) VALUES (?, ?, ?, 2.5, 0)");
+        sqlite3_stmt* insert
+            = raw.prepare("INSERT INTO Articolo (OID, Codice, Descrizione, Prezzo, Scorta) VALUES (?, ?, ?, 2.5, 0)");
         compare.raw([&] {
             raw.exec("BEGIN");
             for (int i = 0; i < n; ++i) {
@@ -202,7 +207,8 @@ void BM_FindRowsByCodeAmong100k(benchmark::State& state)
         const int first = i;
         compare.project([&] {
             for (int k = 0; k < 1000; ++k) {
-                if (!rows->FindKey(QString("K%1").arg(1 + ((first + k) * 7919) % 100000))) state.SkipWithError("not found");
+                if (!rows->FindKey(QString("K%1").arg(1 + ((first + k) * 7919) % 100000)))
+                    state.SkipWithError("not found");
                 benchmark::DoNotOptimize(rows->GetValue("Descrizione"));
             }
         });
@@ -226,7 +232,8 @@ void BM_OpenMillionRowsReadFirst100(benchmark::State& state)
 {
     Open& o = million();
     RawSqlite raw(folder().path() + "/million.mdb");
-    sqlite3_stmt* first = raw.prepare("SELECT OID, Codice, Descrizione, Prezzo, Scorta FROM Articolo ORDER BY OID LIMIT 100");
+    sqlite3_stmt* first
+        = raw.prepare("SELECT OID, Codice, Descrizione, Prezzo, Scorta FROM Articolo ORDER BY OID LIMIT 100");
     SideBySide compare;
     for (auto _ : state) {
         compare.project([&] {
@@ -251,7 +258,8 @@ void BM_SaleLineSavedWithFieldEvents(benchmark::State& state)
 {
     Open o = open("lines", true);
     auto articles = o.db->Tables().Item("Articolo")->Select();
-    for (int i = 0; i < 1000; ++i) articles->AddRow({"Codice", QString("A%1").arg(i), "Descrizione", "Articolo", "Prezzo", 3.0, "Scorta", 1000.0});
+    for (int i = 0; i < 1000; ++i)
+        articles->AddRow({"Codice", QString("A%1").arg(i), "Descrizione", "Articolo", "Prezzo", 3.0, "Scorta", 1000.0});
     auto doc = o.db->Tables().Item("Documento")->Select();
     doc->AddRow({"Totale", 0});
     auto lines = doc->GetReference("Righe");
@@ -300,6 +308,6 @@ void BM_ViewQueryOverMillionLinesFirst100(benchmark::State& state)
 }
 BENCHMARK(BM_ViewQueryOverMillionLinesFirst100)->Unit(benchmark::kMillisecond);
 
-}  // namespace
+}   // namespace
 
 BENCHMARK_MAIN();

@@ -56,23 +56,26 @@ Shop makeShop(const QString& path, int articles, int sales)
     SqlConnection& c = o.engine->sql();
     const QString deposit = c.scalar("SELECT OID FROM Depositi WHERE Deposito = ''").toString();
     c.execScript("BEGIN");
-    c.execScript(QString("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < %1) "
-                         "INSERT INTO Articoli (OID, Codice, Descrizione, PrezzoVendita, PrezzoAcquisto, ValoreScorta, "
-                         "ValoreMisura, PrezzoAcquistoMedio, PercentualeScorporoVari, OID_Deposito) "
-                         "SELECT x, 'K' || x, 'Articolo ' || (x % 5000), 1.5 + (x % 7), 1 + (x % 5), 1000, 1, 1, 0, %2 FROM n")
-                     .arg(articles)
-                     .arg(deposit));
+    c.execScript(
+        QString("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < %1) "
+                "INSERT INTO Articoli (OID, Codice, Descrizione, PrezzoVendita, PrezzoAcquisto, ValoreScorta, "
+                "ValoreMisura, PrezzoAcquistoMedio, PercentualeScorporoVari, OID_Deposito) "
+                "SELECT x, 'K' || x, 'Articolo ' || (x % 5000), 1.5 + (x % 7), 1 + (x % 5), 1000, 1, 1, 0, %2 FROM n")
+            .arg(articles)
+            .arg(deposit));
     if (sales > 0) {
-        c.execScript(QString("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < %1) "
-                             "INSERT INTO Vendite (OID, ImportoVendita, ImportoBuoni, DataVendita, Note, Punti, Completato) "
-                             "SELECT x, 25, 0, '2007-03-01 10:00:00', '', 0, 1 FROM n")
-                         .arg(sales));
-        c.execScript(QString("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < %1) "
-                             "INSERT INTO ScaricoArticoli (OID, objParent, ImportoScarico, ImportoSconto, ValoreScarico, "
-                             "PuntiPremio, DataScarico, Progressivo) "
-                             "SELECT x, 1 + (x * 7919) % %2, 2.5, 0, 1, 0, '2007-03-01 10:00:00', x FROM n")
-                         .arg(sales * kLinesPerSale)
-                         .arg(articles));
+        c.execScript(
+            QString("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < %1) "
+                    "INSERT INTO Vendite (OID, ImportoVendita, ImportoBuoni, DataVendita, Note, Punti, Completato) "
+                    "SELECT x, 25, 0, '2007-03-01 10:00:00', '', 0, 1 FROM n")
+                .arg(sales));
+        c.execScript(
+            QString("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < %1) "
+                    "INSERT INTO ScaricoArticoli (OID, objParent, ImportoScarico, ImportoSconto, ValoreScarico, "
+                    "PuntiPremio, DataScarico, Progressivo) "
+                    "SELECT x, 1 + (x * 7919) % %2, 2.5, 0, 1, 0, '2007-03-01 10:00:00', x FROM n")
+                .arg(sales * kLinesPerSale)
+                .arg(articles));
         c.execScript(QString("INSERT INTO \"Vendite$Articoli\" (OwnerOID, MemberOID) "
                              "SELECT 1 + (OID - 1) / %1, OID FROM ScaricoArticoli")
                          .arg(kLinesPerSale));
@@ -116,10 +119,12 @@ void BM_SaleLineByArticleCode(benchmark::State& state)
     auto lines = sale->GetReference("Articoli");
 
     RawSqlite raw(folder().path() + "/Mirtavolia.mdb");
-    raw.exec("INSERT OR IGNORE INTO Vendite (OID, ImportoVendita, DataVendita) VALUES (900000001, 0, '2007-03-01 10:00:00')");
+    raw.exec("INSERT OR IGNORE INTO Vendite (OID, ImportoVendita, DataVendita) VALUES (900000001, 0, '2007-03-01 "
+             "10:00:00')");
     sqlite3_stmt* find = raw.prepare("SELECT OID, PrezzoVendita FROM Articoli WHERE Codice = ?");
-    sqlite3_stmt* insert = raw.prepare("INSERT INTO ScaricoArticoli (OID, objParent, ImportoScarico, ValoreScarico, DataScarico) "
-                                       "VALUES (?, ?, ?, 2, '2007-03-01 10:00:00')");
+    sqlite3_stmt* insert
+        = raw.prepare("INSERT INTO ScaricoArticoli (OID, objParent, ImportoScarico, ValoreScarico, DataScarico) "
+                      "VALUES (?, ?, ?, 2, '2007-03-01 10:00:00')");
     sqlite3_stmt* link = raw.prepare("INSERT INTO \"Vendite$Articoli\" (OwnerOID, MemberOID) VALUES (900000001, ?)");
     sqlite3_stmt* stock = raw.prepare("UPDATE Articoli SET ValoreScorta = ValoreScorta - 2 WHERE OID = ?");
     static qint64 oid = 900000000 + 1000000;
@@ -184,7 +189,8 @@ long peakOfSaleLines(int articles)
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(),
                 {QString("--sale-lines=%1").arg(articles), folder().path() + QString("/memory-%1.mdb").arg(articles)});
-    if (!child.waitForFinished(300000) || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) return -1;
+    if (!child.waitForFinished(300000) || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
+        return -1;
     bool ok = false;
     const long kb = QString::fromLatin1(child.readAllStandardOutput()).trimmed().toLong(&ok);
     return ok ? kb : -1;
@@ -214,7 +220,8 @@ void BM_SaleLinesPeakMemory(benchmark::State& state)
     state.counters["peak_20_articles_MB"] = double(few) / 1024.0;
     state.counters["peak_3000_articles_MB"] = double(many) / 1024.0;
     state.counters["ratio"] = double(many) / double(few);
-    if (double(many) > 1.10 * double(few)) state.SkipWithError("peak over 3,000 articles more than 10% above 20 articles");
+    if (double(many) > 1.10 * double(few))
+        state.SkipWithError("peak over 3,000 articles more than 10% above 20 articles");
 }
 BENCHMARK(BM_SaleLinesPeakMemory)->Unit(benchmark::kSecond)->Iterations(1);
 
@@ -227,10 +234,13 @@ constexpr int kSessionLines = 3;
 std::vector<double> heapOfLongSession()
 {
     QProcess child;
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--long-session"), folder().path() + "/session.mdb"});
-    if (!child.waitForFinished(1800000) || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) return {};
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--long-session"), folder().path() + "/session.mdb"});
+    if (!child.waitForFinished(1800000) || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
+        return {};
     std::vector<double> heap;
-    for (const QString& n : QString::fromLatin1(child.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts)) heap.push_back(n.toDouble());
+    for (const QString& n : QString::fromLatin1(child.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts))
+        heap.push_back(n.toDouble());
     return heap;
 }
 
@@ -306,7 +316,7 @@ int saleLines(int articles, const QString& path)
     return 0;
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

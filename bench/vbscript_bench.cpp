@@ -38,7 +38,7 @@ std::shared_ptr<vbs::ScriptRecord> article()
 void BM_LabelScriptCompileAndRun(benchmark::State& state)
 {
     const QString script = DefaultLabelScript();
-    const vbs::VariantList args{vbs::Variant(article()), vbs::Variant(nullPrinter())};
+    const vbs::VariantList args {vbs::Variant(article()), vbs::Variant(nullPrinter())};
     for (auto _ : state) {
         vbs::ScriptEngine engine;
         engine.addCode(script);
@@ -51,7 +51,7 @@ void BM_LabelScriptRunOnly(benchmark::State& state)
 {
     vbs::ScriptEngine engine;
     engine.addCode(DefaultLabelScript());
-    const vbs::VariantList args{vbs::Variant(article()), vbs::Variant(nullPrinter())};
+    const vbs::VariantList args {vbs::Variant(article()), vbs::Variant(nullPrinter())};
     for (auto _ : state) benchmark::DoNotOptimize(engine.run(QStringLiteral("PrintLabel"), args));
 }
 BENCHMARK(BM_LabelScriptRunOnly)->Unit(benchmark::kMicrosecond);
@@ -63,7 +63,8 @@ void BM_RowFilterPerRecord(benchmark::State& state)
     engine.addCode(FullLayoutFilterTemplate());
     for (auto _ : state) {
         auto flds = std::make_shared<vbs::ScriptRecord>();
-        for (const char* name : {"ValoreCarico", "ConfezionePeso", "Iva", "CodiceFornitore", "UnitaMisura", "CodiceIva", "CodiceAggiuntivo"})
+        for (const char* name : {"ValoreCarico", "ConfezionePeso", "Iva", "CodiceFornitore", "UnitaMisura", "CodiceIva",
+                                 "CodiceAggiuntivo"})
             flds->addField(QString::fromLatin1(name), vbs::Variant(QStringLiteral("12")));
         benchmark::DoNotOptimize(engine.run(QStringLiteral("FilterRow"), {vbs::Variant(flds)}));
     }
@@ -73,13 +74,14 @@ BENCHMARK(BM_RowFilterPerRecord)->Unit(benchmark::kMicrosecond);
 void BM_LoopStatements(benchmark::State& state)
 {
     vbs::ScriptEngine engine;
-    engine.addCode(QStringLiteral("Function Sum(n)\r\n  Dim i, s\r\n  For i = 1 To n\r\n    s = s + i Mod 7\r\n  Next\r\n  Sum = s\r\nEnd Function"));
-    const vbs::VariantList args{vbs::Variant(10000)};
+    engine.addCode(QStringLiteral("Function Sum(n)\r\n  Dim i, s\r\n  For i = 1 To n\r\n    s = s + i Mod 7\r\n  "
+                                  "Next\r\n  Sum = s\r\nEnd Function"));
+    const vbs::VariantList args {vbs::Variant(10000)};
     for (auto _ : state) benchmark::DoNotOptimize(engine.run(QStringLiteral("Sum"), args));
     state.SetItemsProcessed(state.iterations() * 10000);
 }
 BENCHMARK(BM_LoopStatements)->Unit(benchmark::kMicrosecond);
 
-} // namespace
+}   // namespace
 
 BENCHMARK_MAIN();

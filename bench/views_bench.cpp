@@ -60,54 +60,76 @@ Shop& shop()
         SqlConnection& c = o.engine->sql();
         const QString deposit = c.scalar("SELECT OID FROM Depositi WHERE Deposito = ''").toString();
         const QString vat = c.scalar("SELECT OID FROM CodiciIva WHERE Codice = 'IVA20'").toString();
-        auto series = [](int n) { return QString("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < %1) ").arg(n); };
+        auto series = [](int n) {
+            return QString("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < %1) ").arg(n);
+        };
         // A day of 2007 for the x-th document: spread over the year.
         auto day = [](const char* x, int count) {
-            return QString("strftime('%Y-%m-%d %H:%M:%S', '2007-01-01', '+' || ((%1 * 365) / %2) || ' days', '+' || (%1 % 600) || ' minutes')")
+            return QString("strftime('%Y-%m-%d %H:%M:%S', '2007-01-01', '+' || ((%1 * 365) / %2) || ' days', '+' || "
+                           "(%1 % 600) || ' minutes')")
                 .arg(QString::fromLatin1(x))
                 .arg(count);
         };
         c.execScript("BEGIN");
-        c.execScript(series(kSuppliers) + "INSERT INTO Fornitori (OID, Descrizione, Indirizzo, Telefono, Cellulare, Fax, EMail) "
-                                          "SELECT 1000000 + x, 'Fornitore ' || x, '', '', '', '', '' FROM n");
-        c.execScript(series(kArticles) +
-                     QString("INSERT INTO Articoli (OID, Codice, Descrizione, PrezzoVendita, PrezzoAcquisto, ValoreScorta, "
-                             "ScortaMinima, ValoreMisura, PrezzoAcquistoMedio, PercentualeScorporoVari, OID_Deposito, "
-                             "OID_CodiceIva) SELECT x, 'K' || x, 'Articolo ' || (x % 5000), CASE WHEN x % 50 = 0 THEN 0 "
-                             "ELSE 1.5 + (x % 7) END, 1 + (x % 5), 100 + (x % 20), CASE WHEN x % 10 = 0 THEN 200 ELSE 5 END, "
-                             "1, 1 + (x % 5), 0, %1, %2 FROM n")
-                         .arg(deposit, vat));
-        c.execScript(series(kArticles) + QString("INSERT INTO \"Articoli$Fornitori\" (OwnerOID, MemberOID) "
-                                                 "SELECT x, 1000000 + 1 + x % %1 FROM n").arg(kSuppliers));
-        c.execScript(series(kSales) + "INSERT INTO Vendite (OID, ImportoVendita, ImportoBuoni, DataVendita, Note, Punti, "
-                                      "Completato) SELECT 2000000 + x, 25, 0, " + day("x", kSales) + ", '', 0, 1 FROM n");
-        c.execScript(series(kSales * kLinesPerSale) +
-                     QString("INSERT INTO ScaricoArticoli (OID, objParent, ImportoScarico, ImportoSconto, ValoreScarico, "
-                             "PuntiPremio, DataScarico, Progressivo) SELECT 3000000 + x, 1 + (x * 7919) %% %1, 2.5, 0, 1, 0, ")
-                         .arg(kArticles)
-                         .replace("%%", "%") +
-                     day("((x - 1) / 10 + 1)", kSales) + ", x FROM n");
+        c.execScript(series(kSuppliers)
+                     + "INSERT INTO Fornitori (OID, Descrizione, Indirizzo, Telefono, Cellulare, Fax, EMail) "
+                       "SELECT 1000000 + x, 'Fornitore ' || x, '', '', '', '', '' FROM n");
+        c.execScript(
+            series(kArticles)
+            + QString("INSERT INTO Articoli (OID, Codice, Descrizione, PrezzoVendita, PrezzoAcquisto, ValoreScorta, "
+                      "ScortaMinima, ValoreMisura, PrezzoAcquistoMedio, PercentualeScorporoVari, OID_Deposito, "
+                      "OID_CodiceIva) SELECT x, 'K' || x, 'Articolo ' || (x % 5000), CASE WHEN x % 50 = 0 THEN 0 "
+                      "ELSE 1.5 + (x % 7) END, 1 + (x % 5), 100 + (x % 20), CASE WHEN x % 10 = 0 THEN 200 ELSE 5 END, "
+                      "1, 1 + (x % 5), 0, %1, %2 FROM n")
+                  .arg(deposit, vat));
+        c.execScript(series(kArticles)
+                     + QString("INSERT INTO \"Articoli$Fornitori\" (OwnerOID, MemberOID) "
+                               "SELECT x, 1000000 + 1 + x % %1 FROM n")
+                           .arg(kSuppliers));
+        c.execScript(series(kSales)
+                     + "INSERT INTO Vendite (OID, ImportoVendita, ImportoBuoni, DataVendita, Note, Punti, "
+                       "Completato) SELECT 2000000 + x, 25, 0, "
+                     + day("x", kSales) + ", '', 0, 1 FROM n");
+        c.execScript(
+            series(kSales * kLinesPerSale)
+            + QString("INSERT INTO ScaricoArticoli (OID, objParent, ImportoScarico, ImportoSconto, ValoreScarico, "
+                      "PuntiPremio, DataScarico, Progressivo) SELECT 3000000 + x, 1 + (x * 7919) %% %1, 2.5, 0, 1, 0, ")
+                  .arg(kArticles)
+                  .replace("%%", "%")
+            + day("((x - 1) / 10 + 1)", kSales) + ", x FROM n");
         c.execScript(QString("INSERT INTO \"Vendite$Articoli\" (OwnerOID, MemberOID) "
-                             "SELECT 2000000 + 1 + (OID - 3000000 - 1) / %1, OID FROM ScaricoArticoli").arg(kLinesPerSale));
-        c.execScript(series(kSupplies) + "INSERT INTO Forniture (OID, ImportoAcquisto, DataFornitura, Documento, Note, Pagato, "
-                                         "Completato, OID_Fornitore) SELECT 5000000 + x, 40, " + day("x", kSupplies) +
-                     QString(", '', '', x % 3 <> 0, 1, 1000000 + 1 + x % %1 FROM n").arg(kSuppliers));
-        c.execScript(series(kSupplies * kLinesPerSupply) +
-                     QString("INSERT INTO CaricoArticoli (OID, objParent, ImportoCarico, ValoreCarico, DataCarico, Progressivo) "
-                             "SELECT 6000000 + x, 1 + (x * 104729) %% %1, 4, 2, ")
-                         .arg(kArticles)
-                         .replace("%%", "%") +
-                     day("((x - 1) / 10 + 1)", kSupplies) + ", x FROM n");
+                             "SELECT 2000000 + 1 + (OID - 3000000 - 1) / %1, OID FROM ScaricoArticoli")
+                         .arg(kLinesPerSale));
+        c.execScript(series(kSupplies)
+                     + "INSERT INTO Forniture (OID, ImportoAcquisto, DataFornitura, Documento, Note, Pagato, "
+                       "Completato, OID_Fornitore) SELECT 5000000 + x, 40, "
+                     + day("x", kSupplies)
+                     + QString(", '', '', x % 3 <> 0, 1, 1000000 + 1 + x % %1 FROM n").arg(kSuppliers));
+        c.execScript(
+            series(kSupplies * kLinesPerSupply)
+            + QString(
+                  "INSERT INTO CaricoArticoli (OID, objParent, ImportoCarico, ValoreCarico, DataCarico, Progressivo) "
+                  "SELECT 6000000 + x, 1 + (x * 104729) %% %1, 4, 2, ")
+                  .arg(kArticles)
+                  .replace("%%", "%")
+            + day("((x - 1) / 10 + 1)", kSupplies) + ", x FROM n");
         c.execScript(QString("INSERT INTO \"Forniture$Articoli\" (OwnerOID, MemberOID) "
-                             "SELECT 5000000 + 1 + (OID - 6000000 - 1) / %1, OID FROM CaricoArticoli").arg(kLinesPerSupply));
-        c.execScript(series(kCustomers) + "INSERT INTO Clienti (OID, Descrizione, Codice) SELECT 7000000 + x, 'Cliente ' || x, "
-                                          "'C' || x FROM n");
-        c.execScript(series(2 * kCustomers) + "INSERT INTO BuoniClienti (OID, Data, Descrizione, ImportoBuono, ImportoUtilizzato) "
-                                              "SELECT 8000000 + x, " + day("x", 2 * kCustomers) + ", 'Buono ' || x, 5, 0 FROM n");
+                             "SELECT 5000000 + 1 + (OID - 6000000 - 1) / %1, OID FROM CaricoArticoli")
+                         .arg(kLinesPerSupply));
+        c.execScript(series(kCustomers)
+                     + "INSERT INTO Clienti (OID, Descrizione, Codice) SELECT 7000000 + x, 'Cliente ' || x, "
+                       "'C' || x FROM n");
+        c.execScript(series(2 * kCustomers)
+                     + "INSERT INTO BuoniClienti (OID, Data, Descrizione, ImportoBuono, ImportoUtilizzato) "
+                       "SELECT 8000000 + x, "
+                     + day("x", 2 * kCustomers) + ", 'Buono ' || x, 5, 0 FROM n");
         c.execScript(QString("INSERT INTO \"Clienti$Buoni\" (OwnerOID, MemberOID) "
-                             "SELECT 7000000 + 1 + (OID - 8000000) % %1, OID FROM BuoniClienti").arg(kCustomers));
-        c.execScript(series(kSales / 10) + "INSERT INTO Ricevute (OID, Numero, Data, AnnoRiferimento, Note, OID_Vendita) "
-                                           "SELECT 9000000 + x, x, " + day("x", kSales / 10) + ", 2007, '', 2000000 + x FROM n");
+                             "SELECT 7000000 + 1 + (OID - 8000000) % %1, OID FROM BuoniClienti")
+                         .arg(kCustomers));
+        c.execScript(series(kSales / 10)
+                     + "INSERT INTO Ricevute (OID, Numero, Data, AnnoRiferimento, Note, OID_Vendita) "
+                       "SELECT 9000000 + x, x, "
+                     + day("x", kSales / 10) + ", 2007, '', 2000000 + x FROM n");
         c.execScript("COMMIT");
         c.execScript("ANALYZE");
         return o;
@@ -148,11 +170,12 @@ RawQuery rawStatement(Database& db, const QString& path, const ViewQuery& q)
     const QString whole = jet.translate(q.Statement(kRows, QString(), order));
 
     // A condition or order on a computed column needs it computed for every row first.
-    static const QRegularExpression alias(QStringLiteral(R"(\bAS\s+\[?(\w+))"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression alias(QStringLiteral(R"(\bAS\s+\[?(\w+))"),
+                                          QRegularExpression::CaseInsensitiveOption);
     for (auto m = alias.globalMatch(q.Fields); m.hasNext();) {
-        const QRegularExpression name(QStringLiteral("\\b%1\\b").arg(m.next().captured(1)), QRegularExpression::CaseInsensitiveOption);
-        if (name.match(q.Where).hasMatch() || name.match(order).hasMatch())
-            return {whole, false};
+        const QRegularExpression name(QStringLiteral("\\b%1\\b").arg(m.next().captured(1)),
+                                      QRegularExpression::CaseInsensitiveOption);
+        if (name.match(q.Where).hasMatch() || name.match(order).hasMatch()) return {whole, false};
     }
     ViewQuery keys = q;
     keys.Fields = q.Table + QStringLiteral(".OID");
@@ -167,8 +190,7 @@ RawQuery rawStatement(Database& db, const QString& path, const ViewQuery& q)
     ViewQuery page = q;
     page.Where = q.Table + QStringLiteral(".OID IN (") + standIn + QStringLiteral(")");
     QString pageSql = jet.translate(page.Statement(0, QString(), order));
-    if (pageSql.count(standIn) != 1)
-        return {whole, false};
+    if (pageSql.count(standIn) != 1) return {whole, false};
     pageSql.replace(standIn, keySql);
     try {
         RawSqlite probe(path);
@@ -223,7 +245,7 @@ void BM_View(benchmark::State& state, const char* key, Dates mode, bool withAnsw
         dialogs.period = std::make_pair(QDate(2007, 3, 1), QDate(2007, 3, 31));
     }
     ViewQueryBuilder builder(*s.db, dialogs, dates);
-    const ViewQuery q = builder.Build(ViewRequest{ViewNode{key, key}, "", "", "", ""}, ShownView{});
+    const ViewQuery q = builder.Build(ViewRequest {ViewNode {key, key}, "", "", "", ""}, ShownView {});
     const QString path = s.engine->Path();
     const RawQuery rawQuery = rawStatement(*s.db, path, q);
     const QString& rawSql = rawQuery.sql;
@@ -242,8 +264,13 @@ void BM_View(benchmark::State& state, const char* key, Dates mode, bool withAnsw
             // connection opened may find what the system keeps of it warmer or colder.
             auto project = [&] { compare.project([&] { cells = firstRows(*fresh->project.db, q); }); };
             auto raw = [&] { compare.raw([&] { rawCells = rawFirstRows(fresh->raw->prepare(rawSql)); }); };
-            if (++turn % 2) { project(); raw(); }
-            else { raw(); project(); }
+            if (++turn % 2) {
+                project();
+                raw();
+            } else {
+                raw();
+                project();
+            }
             state.PauseTiming();
             fresh.reset();
             state.ResumeTiming();
@@ -256,8 +283,10 @@ void BM_View(benchmark::State& state, const char* key, Dates mode, bool withAnsw
     compare.report(state);
     state.counters["cells"] = cells;
     state.counters["keys_first"] = rawQuery.keysFirst ? 1 : 0;
-    if (cells == 0) state.SkipWithError("the view read no rows");
-    else if (!cold && compare.projectMedian() >= 50) state.SkipWithError("the first rows took 50 ms or more");
+    if (cells == 0)
+        state.SkipWithError("the view read no rows");
+    else if (!cold && compare.projectMedian() >= 50)
+        state.SkipWithError("the first rows took 50 ms or more");
     if (cells != 0 && rawCells == 0) state.SkipWithError("the raw side read no rows");
 }
 
@@ -309,13 +338,14 @@ void registerViews()
             if (v.mode == Dates::All) name += "/all dates";
             if (v.withAnswers) name += "/answered";
             if (cold) name += "/cold";
-            benchmark::RegisterBenchmark(name.c_str(), [v, cold](benchmark::State& st) { BM_View(st, v.key, v.mode, v.withAnswers, cold); })
-                ->Unit(benchmark::kMillisecond);
+            benchmark::RegisterBenchmark(name.c_str(), [v, cold](benchmark::State& st) {
+                BM_View(st, v.key, v.mode, v.withAnswers, cold);
+            })->Unit(benchmark::kMillisecond);
         }
     }
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

@@ -17,8 +17,8 @@ namespace fuzzsupport {
 
 class QuietSink : public itfNotifyEvent {
 public:
-    void OnRefusal(const QString&, const QString&) override {}
-    void OnWarning(const QString&, const QString&) override {}
+    void OnRefusal(const QString&, const QString&) override { }
+    void OnWarning(const QString&, const QString&) override { }
 };
 
 struct ShopFile {
@@ -46,4 +46,4 @@ inline ShopFile& shopFile(const char* program)
     return *s;
 }
 
-}  // namespace fuzzsupport
+}   // namespace fuzzsupport

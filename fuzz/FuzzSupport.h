@@ -24,8 +24,7 @@ inline QString scratchRoot()
             std::fprintf(stderr, "no scratch folder under %s\n", qPrintable(base));
             std::abort();
         }
-        for (const char* name : {"config", "data", "tmp"})
-            QDir(dir.path()).mkpath(QString::fromLatin1(name));
+        for (const char* name : {"config", "data", "tmp"}) QDir(dir.path()).mkpath(QString::fromLatin1(name));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path() + QStringLiteral("/config")));
         qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path() + QStringLiteral("/data")));
         qputenv("TMPDIR", QFile::encodeName(dir.path() + QStringLiteral("/tmp")));
@@ -50,10 +49,11 @@ inline void application(const char* name)
     // Control characters shown as \xNN, so a NUL does not cut the report short.
     QString shown;
     for (const QChar c : what)
-        shown += (c.unicode() < 0x20 && c != u'\n') ? QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0')) : QString(c);
+        shown += (c.unicode() < 0x20 && c != u'\n') ? QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0'))
+                                                    : QString(c);
     std::fprintf(stderr, "\n*** broken promise: %s\n", shown.toUtf8().constData());
     std::fflush(stderr);
     std::abort();
 }
 
-}  // namespace fuzzsupport
+}   // namespace fuzzsupport

@@ -38,8 +38,15 @@ QVariant storedNumber(FuzzedDataProvider& in)
     case 3: return QVariant(qint64(in.ConsumeIntegral<int64_t>()));
     case 4: return QVariant(in.ConsumeFloatingPoint<double>());
     case 5: {
-        const double special[] = {0.5, -0.5, 1e-300, -1e-300, 1e300, std::numeric_limits<double>::infinity(),
-                                  std::numeric_limits<double>::quiet_NaN(), 9.2233720368547758e18, -9.2233720368547758e18};
+        const double special[] = {0.5,
+                                  -0.5,
+                                  1e-300,
+                                  -1e-300,
+                                  1e300,
+                                  std::numeric_limits<double>::infinity(),
+                                  std::numeric_limits<double>::quiet_NaN(),
+                                  9.2233720368547758e18,
+                                  -9.2233720368547758e18};
         return QVariant(special[in.ConsumeIntegralInRange<size_t>(0, std::size(special) - 1)]);
     }
     case 6: return QVariant(QString::fromStdString(in.ConsumeRandomLengthString(8)));
@@ -88,7 +95,8 @@ void scan(const QString& code)
     } catch (const AppError& e) {
         // A coefficient near zero or a conversion can push the amount past the currency's range.
         if (e.number != AppError::kOverflow)
-            fuzzsupport::broken(QStringLiteral("error %1 (%2) from code \"%3\"").arg(e.number).arg(e.description, code));
+            fuzzsupport::broken(
+                QStringLiteral("error %1 (%2) from code \"%3\"").arg(e.number).arg(e.description, code));
         return;
     }
     if (!found) {
@@ -102,7 +110,7 @@ void scan(const QString& code)
         fuzzsupport::broken(QStringLiteral("quantity %1 from \"%2\"").arg(quantity).arg(code));
 }
 
-}  // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

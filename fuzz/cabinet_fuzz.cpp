@@ -20,10 +20,10 @@
 namespace {
 
 struct Zone {
-    QString root;        // everything the target may see changed
-    QString cabinet;     // the package read
-    QString folder;      // where it is unpacked
-    QSet<QString> known; // what the zone held before any input
+    QString root;   // everything the target may see changed
+    QString cabinet;   // the package read
+    QString folder;   // where it is unpacked
+    QSet<QString> known;   // what the zone held before any input
 };
 
 QSet<QString> everythingUnder(const QString& dir)
@@ -57,13 +57,15 @@ Zone& zone()
 QString hostileName(FuzzedDataProvider& in)
 {
     if (in.ConsumeBool()) return QString::fromStdString(in.ConsumeRandomLengthString(48));
-    static const char* const pieces[] = {"..", ".", "", "a", "B", "SETUP.EXE", "C:", "c:x", "~", "a b",
-                                         "...", "..a", "\xc3\xa9", " ", "%2e%2e", "\\", "/", "//", "\\\\?\\"};
+    static const char* const pieces[]
+        = {"..",  ".",   "",         "a", "B",      "SETUP.EXE", "C:", "c:x", "~",      "a b",
+           "...", "..a", "\xc3\xa9", " ", "%2e%2e", "\\",        "/",  "//",  "\\\\?\\"};
     static const char* const separators[] = {"\\", "/", "\\/", ""};
     QString name;
     const int parts = in.ConsumeIntegralInRange<int>(1, 6);
     for (int n = 0; n < parts; ++n) {
-        if (n > 0) name += QString::fromUtf8(separators[in.ConsumeIntegralInRange<size_t>(0, std::size(separators) - 1)]);
+        if (n > 0)
+            name += QString::fromUtf8(separators[in.ConsumeIntegralInRange<size_t>(0, std::size(separators) - 1)]);
         name += QString::fromUtf8(pieces[in.ConsumeIntegralInRange<size_t>(0, std::size(pieces) - 1)]);
     }
     return name;
@@ -98,7 +100,7 @@ bool writePackage(const uint8_t* data, size_t size)
     return true;
 }
 
-}  // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -121,7 +123,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (!path.startsWith(inside)) fuzzsupport::broken(QStringLiteral("written outside the folder: ") + path);
         const QFileInfo info(path);
         if (info.isSymLink()) fuzzsupport::broken(QStringLiteral("a link unpacked: ") + path);
-        if (refused && info.isFile()) fuzzsupport::broken(QStringLiteral("a refused package left ") + path + QStringLiteral(" (") + why + u')');
+        if (refused && info.isFile())
+            fuzzsupport::broken(QStringLiteral("a refused package left ") + path + QStringLiteral(" (") + why + u')');
     }
     QFile keep(z.root + QStringLiteral("/beside/keep.txt"));
     if (!keep.open(QIODevice::ReadOnly) || keep.readAll() != "keep")

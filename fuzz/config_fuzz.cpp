@@ -21,7 +21,8 @@ namespace {
 
 const QString kSection = QString::fromLatin1(configfile::kSection);
 // Other sections the store holds; an import must never reach them.
-const QStringList kOtherSections = {QStringLiteral("Devices"), QStringLiteral("FiscalPrinter"), QStringLiteral("Barcode")};
+const QStringList kOtherSections
+    = {QStringLiteral("Devices"), QStringLiteral("FiscalPrinter"), QStringLiteral("Barcode")};
 
 QStringList allSections() { return QStringList(kOtherSections) << kSection; }
 
@@ -101,7 +102,7 @@ void checkStored(const SettingsStore& store, const QList<configfile::Entry>& ent
     }
 }
 
-}  // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -129,8 +130,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     try {
         (void)configfile::ImportConfigurationFile(fx.importPath);
     } catch (const AppError& e) {
-        if (parsed)
-            fuzzsupport::broken(QStringLiteral("a file the parser takes failed to import: ") + e.description);
+        if (parsed) fuzzsupport::broken(QStringLiteral("a file the parser takes failed to import: ") + e.description);
         if (snapshot(*fx.store) != before)
             fuzzsupport::broken(QStringLiteral("a refused file changed the settings store"));
         fx.store->sync();

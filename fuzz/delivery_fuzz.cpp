@@ -138,11 +138,12 @@ int storeLayout(const QString& text)
         case 'F':
             if (fields == 24) break;
             ++fields;
-            sql.execute(QStringLiteral("INSERT INTO CampiTracciato (OID, NomeCampo, Posizione, Lunghezza, CampoNumerico, "
-                                       "CampoImporto, RilevaDifferenze, ValoreMaxDifferenza, Note) "
-                                       "VALUES (?, ?, ?, ?, ?, ?, ?, ?, '')"),
-                        {QVariant(qint64(fields)), stored(parts, 0), stored(parts, 1), stored(parts, 2), stored(parts, 3),
-                         stored(parts, 4), stored(parts, 5), stored(parts, 6)});
+            sql.execute(
+                QStringLiteral("INSERT INTO CampiTracciato (OID, NomeCampo, Posizione, Lunghezza, CampoNumerico, "
+                               "CampoImporto, RilevaDifferenze, ValoreMaxDifferenza, Note) "
+                               "VALUES (?, ?, ?, ?, ?, ?, ?, ?, '')"),
+                {QVariant(qint64(fields)), stored(parts, 0), stored(parts, 1), stored(parts, 2), stored(parts, 3),
+                 stored(parts, 4), stored(parts, 5), stored(parts, 6)});
             sql.execute(QStringLiteral("INSERT INTO \"TracciatiFornitura$Campi\" (OwnerOID, MemberOID) VALUES (1, ?)"),
                         {QVariant(qint64(fields))});
             break;
@@ -152,8 +153,9 @@ int storeLayout(const QString& text)
             sql.execute(QStringLiteral("INSERT INTO SelezioniTracciato (OID, Posizione, Contenuto, Escludi, Note) "
                                        "VALUES (?, ?, ?, ?, '')"),
                         {QVariant(qint64(selections)), stored(parts, 0), stored(parts, 1), stored(parts, 2)});
-            sql.execute(QStringLiteral("INSERT INTO \"TracciatiFornitura$Selezioni\" (OwnerOID, MemberOID) VALUES (1, ?)"),
-                        {QVariant(qint64(selections))});
+            sql.execute(
+                QStringLiteral("INSERT INTO \"TracciatiFornitura$Selezioni\" (OwnerOID, MemberOID) VALUES (1, ?)"),
+                {QVariant(qint64(selections))});
             break;
         case 'V': conversion = stored(parts, 0); break;
         case 'K': coefficient = stored(parts, 0); break;
@@ -185,12 +187,16 @@ void checkTable(const DeliveryTable& table)
             const char* wrong = nullptr;
             switch (column.kind) {
             case DeliveryTable::Kind::Text:
-                if (v.userType() != QMetaType::QString) wrong = "a text column holds another type";
-                else if (column.width > 0 && v.toString().size() > column.width) wrong = "a text wider than its column";
+                if (v.userType() != QMetaType::QString)
+                    wrong = "a text column holds another type";
+                else if (column.width > 0 && v.toString().size() > column.width)
+                    wrong = "a text wider than its column";
                 break;
             case DeliveryTable::Kind::Number:
-                if (v.userType() != QMetaType::Double) wrong = "a number column holds another type";
-                else if (!std::isfinite(v.toDouble())) wrong = "a number that is no number";
+                if (v.userType() != QMetaType::Double)
+                    wrong = "a number column holds another type";
+                else if (!std::isfinite(v.toDouble()))
+                    wrong = "a number that is no number";
                 break;
             case DeliveryTable::Kind::Amount:
                 if (v.userType() != qMetaTypeId<Currency>()) wrong = "an amount column holds another type";
@@ -198,7 +204,9 @@ void checkTable(const DeliveryTable& table)
             }
             if (wrong)
                 fuzzsupport::broken(QStringLiteral("%1: row %2, column %3, value <%4>")
-                                        .arg(QString::fromLatin1(wrong)).arg(r).arg(column.name, shown(v)));
+                                        .arg(QString::fromLatin1(wrong))
+                                        .arg(r)
+                                        .arg(column.name, shown(v)));
         }
 }
 
@@ -217,7 +225,10 @@ void checkRecord(const DeliveryTable& table, qsizetype row, const QString& line,
         const bool empty = !v.isValid() || v.isNull();
         if (within == empty)
             fuzzsupport::broken(QStringLiteral("field <%1> at %2 for %3 is %4 in line <%5>")
-                                    .arg(f.name).arg(f.position).arg(f.length).arg(shown(v), line));
+                                    .arg(f.name)
+                                    .arg(f.position)
+                                    .arg(f.length)
+                                    .arg(shown(v), line));
         if (empty || table.column(c).kind != DeliveryTable::Kind::Text) continue;
         const QString text = v.toString();
         const QString window = laidOutText(QStringView(line).mid(start, width), encoding);
@@ -233,7 +244,7 @@ void writeDelivery(QByteArrayView bytes)
         std::abort();
 }
 
-}  // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -261,7 +272,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } catch (const DeliveryReadError& e) {
         failedAt = e.record;
         if (e.record != reader.linesRead())
-            fuzzsupport::broken(QStringLiteral("failure at record %1 after %2 lines").arg(e.record).arg(reader.linesRead()));
+            fuzzsupport::broken(
+                QStringLiteral("failure at record %1 after %2 lines").arg(e.record).arg(reader.linesRead()));
         if (e.messageText().isEmpty()) fuzzsupport::broken(QStringLiteral("a failure without a message"));
     }
 
@@ -283,7 +295,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         fuzzsupport::broken(QStringLiteral("failure at record %1 of %2").arg(failedAt).arg(lines.size()));
 
     if (table.columnCount() > 0 && size_t(table.columnCount()) != layout.fields.size())
-        fuzzsupport::broken(QStringLiteral("%1 columns for %2 fields").arg(table.columnCount()).arg(layout.fields.size()));
+        fuzzsupport::broken(
+            QStringLiteral("%1 columns for %2 fields").arg(table.columnCount()).arg(layout.fields.size()));
     checkTable(table);
 
     // The lines whose records were complete: all of them, or those before the failing one.

@@ -72,8 +72,9 @@ bool isUnknownNameOfTheText(const QString& message, const QString& jet, const QS
     static const QRegularExpression position(QStringLiteral("^\\d+(st|nd|rd|th) (ORDER|GROUP) BY term out of range"));
     if (position.match(message).hasMatch()) return true;
     // SQLite's words from a raw prepare, the library's from a data set.
-    static const QRegularExpression unknown(QStringLiteral("^(?:no such (?:column|table)|campo inesistente|tabella inesistente): (.+)$"),
-                                            QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression unknown(
+        QStringLiteral("^(?:no such (?:column|table)|campo inesistente|tabella inesistente): (.+)$"),
+        QRegularExpression::DotMatchesEverythingOption);
     const QRegularExpressionMatch m = unknown.match(message);
     if (!m.hasMatch()) return false;
     QString name = m.captured(1);
@@ -93,7 +94,8 @@ void prepare(const QString& sql, const QString& jet, const QString& table)
     if (rc != SQLITE_OK) {
         const QString message = QString::fromUtf8(sqlite3_errmsg(handle));
         if (!isUnknownNameOfTheText(message, jet, table))
-            fuzzsupport::broken(QStringLiteral("SQLite refused the translation (%1)\nJet: %2\nSQL: %3").arg(message, jet, sql));
+            fuzzsupport::broken(
+                QStringLiteral("SQLite refused the translation (%1)\nJet: %2\nSQL: %3").arg(message, jet, sql));
         return;
     }
     sqlite3_finalize(stmt);
@@ -126,16 +128,17 @@ void selectRows(TableObject& table, const QString& condition, const QString& ord
         // What only the rows can show fails as they are read, as in Jet, with the message of
         // our own Jet functions: a Like pattern that is no pattern ("[a" unclosed), a text
         // where a number is wanted, a result past its type, an argument out of range.
-        if (message.startsWith(QStringLiteral("Criterio di ricerca non valido")) ||
-            message == QStringLiteral("Tipo non corrispondente") || message == QStringLiteral("Overflow") ||
-            message == QStringLiteral("Chiamata di routine o argomento non validi"))
+        if (message.startsWith(QStringLiteral("Criterio di ricerca non valido"))
+            || message == QStringLiteral("Tipo non corrispondente") || message == QStringLiteral("Overflow")
+            || message == QStringLiteral("Chiamata di routine o argomento non validi"))
             return;
         if (isUnknownNameOfTheText(message, jet, table.Name())) return;
-        fuzzsupport::broken(QStringLiteral("data set refused with error %1: %2\nJet: %3").arg(e.number).arg(e.description, jet));
+        fuzzsupport::broken(
+            QStringLiteral("data set refused with error %1: %2\nJet: %3").arg(e.number).arg(e.description, jet));
     }
 }
 
-}  // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -159,21 +162,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (form == 0) {
             sql = translator.translate(text);
             // A bare condition translates too; it is prepared as the condition of a query.
-            static const QRegularExpression statement(QStringLiteral("^\\s*(SELECT|UPDATE|DELETE|INSERT|ALTER|DROP)\\b"),
-                                                      QRegularExpression::CaseInsensitiveOption |
-                                                          QRegularExpression::UseUnicodePropertiesOption);
+            static const QRegularExpression statement(
+                QStringLiteral("^\\s*(SELECT|UPDATE|DELETE|INSERT|ALTER|DROP)\\b"),
+                QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
             if (!statement.match(sql).hasMatch())
-                sql = QStringLiteral("SELECT 1 FROM ") + JetTranslator::QuoteName(table.Name()) + QStringLiteral(" WHERE ") + sql;
+                sql = QStringLiteral("SELECT 1 FROM ") + JetTranslator::QuoteName(table.Name())
+                    + QStringLiteral(" WHERE ") + sql;
         } else if (form == 1) {
             sql = translator.translateSelect(table.Name(), parts[0], parts[1], parts[2]);
         } else {
             const JetTranslator::Condition c = translator.translateCondition(table.Name(), parts[0]);
-            sql = QStringLiteral("SELECT 1 FROM ") + JetTranslator::QuoteName(table.Name()) + c.joins +
-                  (c.sql.trimmed().isEmpty() ? QString() : QStringLiteral(" WHERE ") + c.sql);
+            sql = QStringLiteral("SELECT 1 FROM ") + JetTranslator::QuoteName(table.Name()) + c.joins
+                + (c.sql.trimmed().isEmpty() ? QString() : QStringLiteral(" WHERE ") + c.sql);
         }
     } catch (const AppError& e) {
         if (!isTranslatorRefusal(e))
-            fuzzsupport::broken(QStringLiteral("error %1 from the translator: %2\nJet: %3").arg(e.number).arg(e.description, jet));
+            fuzzsupport::broken(
+                QStringLiteral("error %1 from the translator: %2\nJet: %3").arg(e.number).arg(e.description, jet));
         return 0;
     }
     prepare(sql, jet, table.Name());

@@ -38,8 +38,7 @@ long double asDecimal(double value)
 }
 
 // The result of `op`, or none when it refused an amount past the range.
-template <typename Op>
-std::optional<Currency> orOverflow(const Op& op)
+template <typename Op> std::optional<Currency> orOverflow(const Op& op)
 {
     try {
         return std::optional<Currency>(op());
@@ -51,10 +50,13 @@ std::optional<Currency> orOverflow(const Op& op)
 void checkAmount(const Currency& a)
 {
     const std::optional<Currency> back = Currency::parse(a.toString(), QLocale::c());
-    if (!back || *back != a) broken(QStringLiteral("%1 reads back as %2").arg(text(a), back ? text(*back) : QStringLiteral("nothing")));
+    if (!back || *back != a)
+        broken(QStringLiteral("%1 reads back as %2").arg(text(a), back ? text(*back) : QStringLiteral("nothing")));
     const QLocale it(QLocale::Italian, QLocale::Italy);
     const std::optional<Currency> typed = ReadTypedAmount(a.toText(it, 4, true), it);
-    if (!typed || *typed != a) broken(QStringLiteral("%1 written in Italian reads as %2").arg(text(a), typed ? text(*typed) : QStringLiteral("nothing")));
+    if (!typed || *typed != a)
+        broken(QStringLiteral("%1 written in Italian reads as %2")
+                   .arg(text(a), typed ? text(*typed) : QStringLiteral("nothing")));
 
     if (const auto floor = orOverflow([&] { return a.floor(); })) {
         if (floor->units() % Currency::kScale != 0 || *floor > a || (a - *floor).units() >= Currency::kScale)
@@ -68,14 +70,16 @@ void checkAmount(const Currency& a)
 
 // Within a unit of the exact result, where long double can tell (its 64-bit mantissa holds
 // every amount; the factor is a double).
-void checkNear(const Currency& a, double factor, const std::optional<Currency>& result, long double exact, const char* what)
+void checkNear(const Currency& a, double factor, const std::optional<Currency>& result, long double exact,
+               const char* what)
 {
     if (!std::isfinite(static_cast<double>(exact))) return;
     const long double units = exact * Currency::kScale;
     // Half a unit of rounding, and the long double's own error on the largest amounts.
     const long double slack = 1.0L + std::fabs(units) * 1e-17L;
     const auto say = [&](const QString& outcome) {
-        broken(QStringLiteral("%1 %2 %3 %4").arg(text(a), QString::fromLatin1(what)).arg(factor, 0, 'g', 17).arg(outcome));
+        broken(
+            QStringLiteral("%1 %2 %3 %4").arg(text(a), QString::fromLatin1(what)).arg(factor, 0, 'g', 17).arg(outcome));
     };
     if (!result) {
         if (std::fabs(units) + slack < 9223372036854775807.0L) say(QStringLiteral("refused"));
@@ -85,7 +89,7 @@ void checkNear(const Currency& a, double factor, const std::optional<Currency>& 
         say(QStringLiteral("gave ") + text(*result));
 }
 
-}  // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -122,8 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const Currency other = Currency::fromUnits(in.ConsumeIntegral<int64_t>());
     if (const auto sum = orOverflow([&] { return *price + other; }); sum && *sum - other != *price)
         broken(QStringLiteral("%1 + %2 - %2").arg(text(*price), text(other)));
-    if (const auto product = orOverflow([&] { return *price * other; }))
-        checkAmount(*product);
+    if (const auto product = orOverflow([&] { return *price * other; })) checkAmount(*product);
     (void)orOverflow([&] { return -*price; });
     (void)orOverflow([&] { return price->abs(); });
     return 0;

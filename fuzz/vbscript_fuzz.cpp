@@ -37,10 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 vbs::Variant r = engine.run(name, vbs::VariantList(args, args + n));
                 try {
                     (void)r.toString();
-                } catch (const vbs::ScriptError&) {
-                }
-            } catch (const vbs::ScriptError&) {
-            }
+                } catch (const vbs::ScriptError&) { }
+            } catch (const vbs::ScriptError&) { }
         }
     }
     return 0;

@@ -15,10 +15,12 @@ OptionParser& OptionParser::flag(const char* name, bool& set)
 
 OptionParser& OptionParser::flag(const char* name, std::function<void()> set)
 {
-    return add(name, Kind::Flag, [set = std::move(set)](const std::optional<QString>&) {
-        set();
-        return true;
-    }, {});
+    return add(name, Kind::Flag,
+               [set = std::move(set)](const std::optional<QString>&) {
+                   set();
+                   return true;
+               },
+               {});
 }
 
 OptionParser& OptionParser::value(const char* name, QString& into)
@@ -39,8 +41,9 @@ OptionParser& OptionParser::value(const char* name, std::optional<QString>& into
 
 OptionParser& OptionParser::value(const char* name, Take take, Say wrong)
 {
-    return add(name, Kind::Value, [take = std::move(take)](const std::optional<QString>& v) { return take(*v); },
-               std::move(wrong));
+    return add(
+        name, Kind::Value, [take = std::move(take)](const std::optional<QString>& v) { return take(*v); },
+        std::move(wrong));
 }
 
 OptionParser& OptionParser::valueOrNothing(const char* name, TakeMaybe take, Say wrong)
@@ -134,4 +137,4 @@ OptionParser::Take number(std::optional<int>& into, int lowest, int highest)
     };
 }
 
-}  // namespace mvtool
+}   // namespace mvtool

@@ -66,4 +66,4 @@ private:
 OptionParser::Take number(int& into, int lowest = INT_MIN, int highest = INT_MAX);
 OptionParser::Take number(std::optional<int>& into, int lowest = INT_MIN, int highest = INT_MAX);
 
-}  // namespace mvtool
+}   // namespace mvtool

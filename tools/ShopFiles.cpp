@@ -19,7 +19,8 @@ namespace mvtool {
 OpenShop::OpenShop(const QString& path, std::shared_ptr<CurrencyInfo> currency)
 {
     if (!QFileInfo::exists(path))
-        throw AppError(AppError::kFileNotFound, QStringLiteral("mvtool"), QStringLiteral("no database at %1").arg(path));
+        throw AppError(AppError::kFileNotFound, QStringLiteral("mvtool"),
+                       QStringLiteral("no database at %1").arg(path));
     LoadConfiguration();
     engine = std::make_shared<DBEngine>();
     engine->OpenDatabase(3, path);
@@ -54,4 +55,4 @@ bool openWorkingDatabase()
     return true;
 }
 
-}  // namespace mvtool
+}   // namespace mvtool

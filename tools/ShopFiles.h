@@ -27,4 +27,4 @@ struct OpenShop {
 // is said on standard error and gives false.
 bool openWorkingDatabase();
 
-}  // namespace mvtool
+}   // namespace mvtool

@@ -18,14 +18,15 @@
 
 namespace {
 
-const char* kBackupUsage =
-    "backup [--restore] [--all] [--from DATE] [--to DATE] [--delete] [--articoli] [--no-related] [--automatic] | "
-    "backup --recover  save (restore) data between the working database (RootDir) and the backup database "
-    "(BackupDir); answers from MIRTAVOLIA_PROMPTS; --to defaults to today; --recover only finishes a move a crash "
-    "interrupted";
-const char* kRemindersUsage =
-    "reminders [--all] [--at DATETIME] [--close OID] [--postpone OID=INTERVAL]  one run of the reminder engine on the "
-    "working database (at the given time), after closing or postponing a reminder (INTERVAL as listed: \"1 settimana\")";
+const char* kBackupUsage
+    = "backup [--restore] [--all] [--from DATE] [--to DATE] [--delete] [--articoli] [--no-related] [--automatic] | "
+      "backup --recover  save (restore) data between the working database (RootDir) and the backup database "
+      "(BackupDir); answers from MIRTAVOLIA_PROMPTS; --to defaults to today; --recover only finishes a move a crash "
+      "interrupted";
+const char* kRemindersUsage = "reminders [--all] [--at DATETIME] [--close OID] [--postpone OID=INTERVAL]  one run of "
+                              "the reminder engine on the "
+                              "working database (at the given time), after closing or postponing a reminder (INTERVAL "
+                              "as listed: \"1 settimana\")";
 
 void line(const QString& text)
 {
@@ -54,8 +55,12 @@ public:
         line(QStringLiteral("PROGRESS: ") + text);
     }
     itfProgress* Target() override { return this; }
-    void Close() override {}
-    void OnStart(int32_t, int32_t maximum) override { m_step = -1; m_max = maximum; }
+    void Close() override { }
+    void OnStart(int32_t, int32_t maximum) override
+    {
+        m_step = -1;
+        m_max = maximum;
+    }
     bool OnProgress(int32_t, int32_t total, int32_t position, int32_t, int32_t) override
     {
         const int32_t of = total > 0 ? total : m_max;
@@ -67,6 +72,7 @@ public:
         }
         return true;
     }
+
 private:
     int m_step = -1;
     int32_t m_max = 0;
@@ -94,8 +100,7 @@ QString outcomeName(BackupRestore::Outcome o)
 }
 
 // A date of --from or --to; a wrong one is refused without a word, the usage line says it.
-template <typename Date>
-mvtool::OptionParser::Take dateInto(Date& into)
+template <typename Date> mvtool::OptionParser::Take dateInto(Date& into)
 {
     return [&into](const QString& text) {
         const std::optional<QDate> d = readDate(text);
@@ -238,7 +243,7 @@ int reminders(const QStringList& args)
     return r.ran ? 0 : 1;
 }
 
-}  // namespace
+}   // namespace
 
 MV_COMMAND("backup", kBackupUsage, backup);
 MV_COMMAND("reminders", kRemindersUsage, reminders);

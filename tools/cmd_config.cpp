@@ -7,17 +7,20 @@
 
 namespace {
 // Line ends inside a value (the scripts) shown as escapes, so each setting stays one line.
-QString shown(QString value) {
+QString shown(QString value)
+{
     value.replace(u'\r', QStringLiteral("\\r"));
     value.replace(u'\n', QStringLiteral("\\n"));
     return value;
 }
 
-void print(const QList<config::SettingLine>& lines) {
+void print(const QList<config::SettingLine>& lines)
+{
     for (const config::SettingLine& l : lines) mvtool::out(l.section + u'/' + l.key + u'=' + shown(l.value));
 }
 
-int dump(const QStringList& args) {
+int dump(const QStringList& args)
+{
     if (!args.isEmpty()) return 2;
     LoadConfiguration();
     print(config::CurrentSettings());
@@ -34,7 +37,8 @@ int dump(const QStringList& args) {
     return 0;
 }
 
-int save(const QStringList& args) {
+int save(const QStringList& args)
+{
     if (!args.isEmpty()) return 2;
     LoadConfiguration();
     SaveConfiguration();
@@ -42,7 +46,8 @@ int save(const QStringList& args) {
     return 0;
 }
 
-int set(const QStringList& args) {
+int set(const QStringList& args)
+{
     if (args.size() != 1) return 2;
     const QString& a = args.first();
     const int slash = a.indexOf(u'/');
@@ -54,6 +59,7 @@ int set(const QStringList& args) {
 }
 }
 
-MV_COMMAND("config-dump", "config-dump: every setting as Section/Key=value, then the rounding ranges and the device sections", dump);
+MV_COMMAND("config-dump",
+           "config-dump: every setting as Section/Key=value, then the rounding ranges and the device sections", dump);
 MV_COMMAND("config-save", "config-save: loads the configuration and saves it back as the program does", save);
 MV_COMMAND("config-set", "config-set Section/Key=value: writes one value to the settings store", set);

@@ -6,7 +6,8 @@
 
 namespace {
 // What the name=value pairs of a headless run's answer line can set in a window.
-int controls(const QStringList& args) {
+int controls(const QStringList& args)
+{
     if (args.size() != 1) {
         mvtool::err(QStringLiteral("usage: mvtool controls WINDOW"));
         return 2;

@@ -25,12 +25,19 @@ namespace {
 
 class PrintingSink : public itfNotifyEvent {
 public:
-    void OnRefusal(const QString&, const QString& message) override {
+    void OnRefusal(const QString&, const QString& message) override
+    {
         ++refusals;
         mvtool::out(QStringLiteral("REFUSED: ") + oneLine(message));
     }
-    void OnWarning(const QString&, const QString& message) override { mvtool::out(QStringLiteral("WARNING: ") + oneLine(message)); }
-    void OnInternalMessage(const QString&, const QString& message) override { mvtool::out(QStringLiteral("MESSAGE: ") + oneLine(message)); }
+    void OnWarning(const QString&, const QString& message) override
+    {
+        mvtool::out(QStringLiteral("WARNING: ") + oneLine(message));
+    }
+    void OnInternalMessage(const QString&, const QString& message) override
+    {
+        mvtool::out(QStringLiteral("MESSAGE: ") + oneLine(message));
+    }
     int refusals = 0;
     static QString oneLine(QString s)
     {
@@ -77,7 +84,8 @@ int dbInit(const QStringList& args)
     std::shared_ptr<DBEngine> engine;
     auto db = openDeclared(args[0], &sink, engine);
     auto rows = db->RunQuery(QStringLiteral("SELECT Name, Version FROM _objdb_tables ORDER BY Position"), engine).rows;
-    for (const auto& r : rows) mvtool::out(r[0].toString() + u'\t' + (r[1].isNull() ? QStringLiteral("-") : cellText(r[1])));
+    for (const auto& r : rows)
+        mvtool::out(r[0].toString() + u'\t' + (r[1].isNull() ? QStringLiteral("-") : cellText(r[1])));
     return 0;
 }
 
@@ -120,13 +128,14 @@ QVariant typedValue(const TableData& data, const QString& field, const QString& 
     } else if (auto number = ReadTypedNumber(value, QLocale::c())) {
         return QVariant(*number);
     }
-    throw AppError(AppError::kTypeMismatch, QStringLiteral("mvtool"), NotATypedNumberMessage(field, value, QLocale::c()));
+    throw AppError(AppError::kTypeMismatch, QStringLiteral("mvtool"),
+                   NotATypedNumberMessage(field, value, QLocale::c()));
 }
 
 // One line of `run`: the data sets entered, the innermost last.
 class Runner {
 public:
-    Runner(std::shared_ptr<Database> db) : m_db(std::move(db)) {}
+    Runner(std::shared_ptr<Database> db) : m_db(std::move(db)) { }
 
     void line(const QString& text)
     {
@@ -135,8 +144,8 @@ public:
         const int space = trimmed.indexOf(u' ');
         const QString cmd = (space < 0 ? trimmed : trimmed.left(space)).toLower();
         const QString rest = space < 0 ? QString() : trimmed.mid(space + 1).trimmed();
-        if (cmd == u"set" || cmd == u"setref" || cmd == u"save" || cmd == u"delete" || cmd == u"parent" ||
-            (cmd == u"new" && !m_stack.empty()))
+        if (cmd == u"set" || cmd == u"setref" || cmd == u"save" || cmd == u"delete" || cmd == u"parent"
+            || (cmd == u"new" && !m_stack.empty()))
             beginEditOfCompletedDocument();
         if (cmd == u"select") {
             const int sp = rest.indexOf(u' ');
@@ -157,7 +166,8 @@ public:
             current().NewRow();
         } else if (cmd == u"set" || cmd == u"setref") {
             const int eq = rest.indexOf(u'=');
-            if (eq < 0) throw AppError(AppError::kInvalidCall, QStringLiteral("mvtool"), QStringLiteral("expected NAME=VALUE"));
+            if (eq < 0)
+                throw AppError(AppError::kInvalidCall, QStringLiteral("mvtool"), QStringLiteral("expected NAME=VALUE"));
             const QString name = rest.left(eq).trimmed();
             const QString value = rest.mid(eq + 1);
             const QVariant v = value == u"NULL" ? QVariant() : QVariant(value);
@@ -166,14 +176,17 @@ public:
             } else {
                 // A key nobody has is a mistake in the script, not a wish to clear the reference.
                 if (!value.isEmpty() && !v.isNull() && current().FindReferenceKey(name, v) == 0)
-                    throw AppError(AppError::kInvalidCall, QStringLiteral("mvtool"),
-                                   QStringLiteral("nessun elemento con chiave < %1 > per il riferimento < %2 >").arg(value, name));
+                    throw AppError(
+                        AppError::kInvalidCall, QStringLiteral("mvtool"),
+                        QStringLiteral("nessun elemento con chiave < %1 > per il riferimento < %2 >").arg(value, name));
                 current().SetReferenceByKey(name, v);
             }
         } else if (cmd == u"save" || cmd == u"delete") {
             const qint64 oid = current().HasNoCurrentRow() ? 0 : current().GetOID();
-            if (cmd == u"save") current().Update();
-            else current().DeleteRow();
+            if (cmd == u"save")
+                current().Update();
+            else
+                current().DeleteRow();
             if (m_edit.isOpen() && oid == m_editedOid && current().tableName() == m_editedTable) {
                 m_edit.commit();
                 m_editedOid = 0;
@@ -193,7 +206,9 @@ public:
             mvtool::out(QStringLiteral("%1: %2 rows").arg(td->tableName()).arg(td->RowCount()));
             m_stack.push_back(std::move(td));
         } else if (cmd == u"up") {
-            if (m_stack.size() < 2) throw AppError(AppError::kInvalidCall, QStringLiteral("mvtool"), QStringLiteral("no enclosing data set"));
+            if (m_stack.size() < 2)
+                throw AppError(AppError::kInvalidCall, QStringLiteral("mvtool"),
+                               QStringLiteral("no enclosing data set"));
             m_stack.pop_back();
         } else if (cmd == u"parent") {
             // Among the parents the rules offer, as the window's pick does: a voucher use takes
@@ -214,7 +229,8 @@ public:
     {
         if (!m_edit.isOpen()) return;
         m_edit.rollback();
-        mvtool::err(QStringLiteral("modifica del documento %1 %2 non salvata: annullata").arg(m_editedTable).arg(m_editedOid));
+        mvtool::err(
+            QStringLiteral("modifica del documento %1 %2 non salvata: annullata").arg(m_editedTable).arg(m_editedOid));
         m_editedOid = 0;
     }
 
@@ -226,8 +242,8 @@ private:
     {
         if (m_edit.isOpen() || m_stack.empty()) return;
         const auto completed = [](TableData& td) {
-            return !td.HasNoCurrentRow() && !td.IsNewRow() && td.HasField(QStringLiteral("Completato")) &&
-                   td.GetBoolValue(QStringLiteral("Completato"));
+            return !td.HasNoCurrentRow() && !td.IsNewRow() && td.HasField(QStringLiteral("Completato"))
+                && td.GetBoolValue(QStringLiteral("Completato"));
         };
         for (auto it = m_stack.rbegin(); it != m_stack.rend(); ++it) {
             TableData& td = **it;
@@ -245,7 +261,9 @@ private:
 
     TableData& current()
     {
-        if (m_stack.empty()) throw AppError(AppError::kInvalidCall, QStringLiteral("mvtool"), QStringLiteral("no data set: select one first"));
+        if (m_stack.empty())
+            throw AppError(AppError::kInvalidCall, QStringLiteral("mvtool"),
+                           QStringLiteral("no data set: select one first"));
         return *m_stack.back();
     }
     std::shared_ptr<Database> m_db;
@@ -276,12 +294,12 @@ int run(const QStringList& args)
                 mvtool::err(e.description);
             }
         }
-    } keep{*db};
+    } keep {*db};
     // Before the open rows are kept: an edit left unsaved is no part of them.
     struct EndEdit {
         Runner& runner;
         ~EndEdit() { runner.giveUpEdit(); }
-    } endEdit{runner};
+    } endEdit {runner};
     std::string raw;
     for (int number = 1; std::getline(std::cin, raw); ++number) {
         QStringDecoder utf8(QStringDecoder::Utf8);
@@ -322,11 +340,15 @@ int copy(const QStringList& args)
     return 0;
 }
 
-}  // namespace
+}   // namespace
 
-MV_COMMAND("db-init", "db-init PATH  create or open and upgrade the database; print each table and its stored version", dbInit);
+MV_COMMAND("db-init", "db-init PATH  create or open and upgrade the database; print each table and its stored version",
+           dbInit);
 MV_COMMAND("sql", "sql PATH \"<Jet SQL>\"  run a statement; rows tab-separated with a header", sql);
-MV_COMMAND("run", "run PATH  data-set commands from stdin, one a line (select TABLE [condition] | filter CONDITION | "
-                  "new TABLE | set F=V | setref R=KEY | save | delete | print F... | next | first | list REF | up | "
-                  "parent KEY); the first error or refusal stops the run (exit 1)", run);
-MV_COMMAND("copy", "copy FROM TO TABLE [\"<condition>\"]  copy rows with their owned lines, keeping OIDs, no row rules", copy);
+MV_COMMAND("run",
+           "run PATH  data-set commands from stdin, one a line (select TABLE [condition] | filter CONDITION | "
+           "new TABLE | set F=V | setref R=KEY | save | delete | print F... | next | first | list REF | up | "
+           "parent KEY); the first error or refusal stops the run (exit 1)",
+           run);
+MV_COMMAND("copy", "copy FROM TO TABLE [\"<condition>\"]  copy rows with their owned lines, keeping OIDs, no row rules",
+           copy);

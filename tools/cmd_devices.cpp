@@ -14,7 +14,8 @@
 namespace {
 
 // What the operator would have been told (a filter's error), so a run can be read afterwards.
-void printPrompts() {
+void printPrompts()
+{
     auto* scripted = dynamic_cast<ScriptedUiServices*>(&ui());
     if (!scripted) return;
     for (QString line : scripted->log()) {
@@ -24,7 +25,8 @@ void printPrompts() {
 }
 
 // Control characters are hard to type on a command line: \r, \n, \t and \\ stand for them.
-QString unescape(const QString& text) {
+QString unescape(const QString& text)
+{
     QString out;
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i] != u'\\' || i + 1 == text.size()) {
@@ -44,17 +46,19 @@ struct CardOptions {
     bool reverse = false;
     QStringList positional;
 };
-std::optional<CardOptions> cardOptions(const QStringList& args) {
+std::optional<CardOptions> cardOptions(const QStringList& args)
+{
     CardOptions o;
-    const std::optional<QStringList> words =
-        mvtool::OptionParser().flag("--reversed", o.reverse).value("--prefix", o.prefix).parse(args);
+    const std::optional<QStringList> words
+        = mvtool::OptionParser().flag("--reversed", o.reverse).value("--prefix", o.prefix).parse(args);
     if (!words) return std::nullopt;
     o.positional = *words;
     return o;
 }
 
 // The configured reader's driver, its session started; nothing (and a message) without one.
-itfMagneticCard* startReader() {
+itfMagneticCard* startReader()
+{
     LoadConfiguration();
     if (!InitMagneticDevice(false) || !MagneticDeviceExists()) {
         mvtool::err(QStringLiteral("no card reader driver for type %1 (keyboard emulation or unknown type)")
@@ -66,7 +70,8 @@ itfMagneticCard* startReader() {
     return &driver;
 }
 
-int cardRead(const QStringList& args) {
+int cardRead(const QStringList& args)
+{
     const auto o = cardOptions(args);
     if (!o || !o->positional.isEmpty()) return 2;
     itfMagneticCard* driver = startReader();
@@ -84,7 +89,8 @@ int cardRead(const QStringList& args) {
     return 0;
 }
 
-int cardWrite(const QStringList& args) {
+int cardWrite(const QStringList& args)
+{
     const auto o = cardOptions(args);
     if (!o || o->positional.isEmpty() || o->positional.size() > 2) return 2;
     itfMagneticCard* driver = startReader();
@@ -96,7 +102,8 @@ int cardWrite(const QStringList& args) {
     return 0;
 }
 
-int cardCode(const QStringList& args) {
+int cardCode(const QStringList& args)
+{
     const auto o = cardOptions(args);
     if (!o || o->positional.size() != 1) return 2;
     LoadConfiguration();
@@ -105,7 +112,8 @@ int cardCode(const QStringList& args) {
     return 0;
 }
 
-int barcodeFilter(const QStringList& args) {
+int barcodeFilter(const QStringList& args)
+{
     if (args.size() != 1) return 2;
     LoadConfiguration();
     mvtool::out(GetFilteredBarcode(unescape(args[0])));
@@ -113,7 +121,8 @@ int barcodeFilter(const QStringList& args) {
     return 0;
 }
 
-int scaleFrame(const QStringList& args) {
+int scaleFrame(const QStringList& args)
+{
     if (args.size() != 1) return 2;
     QStringList bytes;
     for (char b : NetBuildFrame(unescape(args[0]))) bytes << QString::number(static_cast<unsigned char>(b));
@@ -121,10 +130,20 @@ int scaleFrame(const QStringList& args) {
     return 0;
 }
 
-}  // namespace
+}   // namespace
 
-MV_COMMAND("card-read", "card-read [--reversed] [--prefix P]  read a card on the configured reader (waits 3 s); print its texts and code", cardRead);
-MV_COMMAND("card-write", "card-write [--reversed] [--prefix P] CODE [TEXT2]  write a code on a card with the configured reader", cardWrite);
-MV_COMMAND("card-code", "card-code [--reversed] [--prefix P] TEXT  the customer code in a card text, through the stored filter (\\r \\n \\t escapes)", cardCode);
-MV_COMMAND("barcode-filter", "barcode-filter TEXT  the code of a scanned line, through the stored filter (\\r \\n \\t escapes)", barcodeFilter);
+MV_COMMAND(
+    "card-read",
+    "card-read [--reversed] [--prefix P]  read a card on the configured reader (waits 3 s); print its texts and code",
+    cardRead);
+MV_COMMAND("card-write",
+           "card-write [--reversed] [--prefix P] CODE [TEXT2]  write a code on a card with the configured reader",
+           cardWrite);
+MV_COMMAND("card-code",
+           "card-code [--reversed] [--prefix P] TEXT  the customer code in a card text, through the stored filter (\\r "
+           "\\n \\t escapes)",
+           cardCode);
+MV_COMMAND("barcode-filter",
+           "barcode-filter TEXT  the code of a scanned line, through the stored filter (\\r \\n \\t escapes)",
+           barcodeFilter);
 MV_COMMAND("scale-frame", "scale-frame TEXT  the bytes of the scale's frame of a text", scaleFrame);

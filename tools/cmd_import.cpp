@@ -33,20 +33,16 @@ std::unique_ptr<TableData> findLayout(Database& db, const QString& which)
 // Empty columns print as nothing, the empty text as "", numbers in the C form.
 QString cellText(const QVariant& v)
 {
-    if (!v.isValid() || v.isNull())
-        return QString();
-    if (v.userType() == qMetaTypeId<Currency>())
-        return v.value<Currency>().toString();
-    if (v.userType() == QMetaType::Double)
-        return QString::number(v.toDouble(), 'g', 15);
+    if (!v.isValid() || v.isNull()) return QString();
+    if (v.userType() == qMetaTypeId<Currency>()) return v.value<Currency>().toString();
+    if (v.userType() == QMetaType::Double) return QString::number(v.toDouble(), 'g', 15);
     const QString text = v.toString();
     return text.isEmpty() ? QStringLiteral("\"\"") : text;
 }
 
 int importDump(const QStringList& args)
 {
-    if (args.size() != 3)
-        return 2;
+    if (args.size() != 3) return 2;
     mvtool::OpenShop shop(args[0], std::make_shared<EuroCurrencyInfo>());
     auto row = findLayout(*shop.db, args[1]);
     if (row->IsEmpty()) {
@@ -59,27 +55,25 @@ int importDump(const QStringList& args)
     try {
         reader.read(args[2], table);
     } catch (const DeliveryReadError& e) {
-        for (const QString& line : e.messageText().split(u'\r'))
-            mvtool::err(line);
+        for (const QString& line : e.messageText().split(u'\r')) mvtool::err(line);
         return 1;
     }
     table.sortForDisplay();
     QStringList header;
-    for (int c = 0; c < table.columnCount(); ++c)
-        header << table.column(c).name;
+    for (int c = 0; c < table.columnCount(); ++c) header << table.column(c).name;
     mvtool::out(header.join(u'\t'));
     for (qsizetype r = 0; r < table.rowCount(); ++r) {
         QStringList cells;
-        for (int c = 0; c < table.columnCount(); ++c)
-            cells << cellText(table.value(r, c));
+        for (int c = 0; c < table.columnCount(); ++c) cells << cellText(table.value(r, c));
         mvtool::out(cells.join(u'\t'));
     }
     mvtool::out(QStringLiteral("%1 Records").arg(table.rowCount()));
     return 0;
 }
 
-}  // namespace
+}   // namespace
 
-MV_COMMAND("import-dump", "import-dump DB LAYOUT FILE  the table a delivery file reads into through a record layout "
-                          "(its OID or FileSorgente): kept records as the import shows them, tab-separated",
+MV_COMMAND("import-dump",
+           "import-dump DB LAYOUT FILE  the table a delivery file reads into through a record layout "
+           "(its OID or FileSorgente): kept records as the import shows them, tab-separated",
            importDump);

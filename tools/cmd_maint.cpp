@@ -22,15 +22,18 @@
 namespace {
 
 // The options of these commands; a missing value and an unknown option are said in words.
-mvtool::OptionParser options() {
+mvtool::OptionParser options()
+{
     mvtool::OptionParser p;
-    p.onMissingValue([](const QString& a) { mvtool::err(a + QStringLiteral(" needs a value")); })
-        .onUnknown([](const QString& a) { mvtool::err(QStringLiteral("unknown option: ") + a); });
+    p.onMissingValue([](const QString& a) {
+         mvtool::err(a + QStringLiteral(" needs a value"));
+     }).onUnknown([](const QString& a) { mvtool::err(QStringLiteral("unknown option: ") + a); });
     return p;
 }
 
 // What the operator was asked or told, so a scripted run can be read afterwards.
-void printPrompts() {
+void printPrompts()
+{
     auto* scripted = dynamic_cast<ScriptedUiServices*>(&ui());
     if (!scripted) return;
     for (QString line : scripted->log()) {
@@ -40,18 +43,21 @@ void printPrompts() {
 }
 
 // The configuration as the program loads it, with the database folder of --root.
-void loadConfiguration(const std::optional<QString>& root) {
+void loadConfiguration(const std::optional<QString>& root)
+{
     LoadConfiguration();
     if (root) settings().RootDir = *root;
 }
 
 // The maintenance commands take --root alone; false when the arguments are wrong.
-bool maintenanceOptions(const QStringList& args, std::optional<QString>& root) {
+bool maintenanceOptions(const QStringList& args, std::optional<QString>& root)
+{
     const std::optional<QStringList> words = options().value("--root", root).parse(args);
     return words && words->isEmpty();
 }
 
-int maintSave(const QStringList& args) {
+int maintSave(const QStringList& args)
+{
     std::optional<QString> root;
     if (!maintenanceOptions(args, root)) return 2;
     loadConfiguration(root);
@@ -62,20 +68,24 @@ int maintSave(const QStringList& args) {
     return saved ? 0 : 1;
 }
 
-int maintRestore(const QStringList& args) {
+int maintRestore(const QStringList& args)
+{
     std::optional<QString> root;
     if (!maintenanceOptions(args, root)) return 2;
     loadConfiguration(root);
     // The command's own flow, but with its result: mvtool holds no database to release.
     bool restored = false;
-    if (settings().MaintenanceDir.isEmpty()) (void)RunMaintenanceCommand(true);
-    else restored = MaintenanceSaveRestore(true);
+    if (settings().MaintenanceDir.isEmpty())
+        (void)RunMaintenanceCommand(true);
+    else
+        restored = MaintenanceSaveRestore(true);
     printPrompts();
     mvtool::out(restored ? QStringLiteral("restored") : QStringLiteral("not restored"));
     return restored ? 0 : 1;
 }
 
-int maintCheck(const QStringList& args) {
+int maintCheck(const QStringList& args)
+{
     std::optional<QString> root;
     if (!maintenanceOptions(args, root)) return 2;
     loadConfiguration(root);
@@ -93,7 +103,8 @@ struct UpdateCommand {
 };
 
 // Every option read first; then --mode, which must be there, and --version are checked.
-std::optional<UpdateCommand> updateCommand(const QStringList& args) {
+std::optional<UpdateCommand> updateCommand(const QStringList& args)
+{
     UpdateCommand c;
     const std::optional<QStringList> words = options()
                                                  .value("--mode", c.mode)
@@ -123,7 +134,8 @@ std::optional<UpdateCommand> updateCommand(const QStringList& args) {
     return c;
 }
 
-int update(const QStringList& args) {
+int update(const QStringList& args)
+{
     const std::optional<UpdateCommand> command = updateCommand(args);
     if (!command) return 2;
     const UpdateCommand& c = *command;
@@ -137,7 +149,8 @@ int update(const QStringList& args) {
     if (progress) frmMessage::instance().ShowMsg(QStringLiteral("Aggiornamento del software..."));
     bool started = false;
     try {
-        started = RunSoftwareUpdate(settings().RootDir, name, c.major, c.minor, c.revision, c.modeNumber, nullptr, progress, c.quiet, true);
+        started = RunSoftwareUpdate(settings().RootDir, name, c.major, c.minor, c.revision, c.modeNumber, nullptr,
+                                    progress, c.quiet, true);
     } catch (...) {
         frmMessage::unloadInstance();
         printPrompts();
@@ -150,7 +163,8 @@ int update(const QStringList& args) {
 }
 
 // The working file opened as the program opens it: declared, upgraded, rules in place.
-std::shared_ptr<Database> openWorking(const QString& path, std::shared_ptr<DBEngine>& engine) {
+std::shared_ptr<Database> openWorking(const QString& path, std::shared_ptr<DBEngine>& engine)
+{
     engine = std::make_shared<DBEngine>();
     engine->OpenDatabase(3, path);
     auto db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("mvtool"), nullptr);
@@ -158,12 +172,16 @@ std::shared_ptr<Database> openWorking(const QString& path, std::shared_ptr<DBEng
     return db;
 }
 
-int importArchive(const QStringList& args) {
+int importArchive(const QStringList& args)
+{
     if (args.size() != 3) return 2;
     std::shared_ptr<DBEngine> engine;
     auto db = openWorking(args[0], engine);
     TableObject* table = db->FindTable(args[2]);
-    if (!table) { mvtool::err(QStringLiteral("no table ") + args[2] + QStringLiteral(" in ") + args[0]); return 1; }
+    if (!table) {
+        mvtool::err(QStringLiteral("no table ") + args[2] + QStringLiteral(" in ") + args[0]);
+        return 1;
+    }
     auto shown = table->Select();
     const qint64 before = shown->RowCount();
     const bool done = ImportArchiveData(args[1], *shown);
@@ -174,7 +192,8 @@ int importArchive(const QStringList& args) {
 }
 
 // Where a keyword stands outside quoted text and brackets, from `from`; -1 when absent.
-int keywordAt(const QString& text, const QString& keyword, int from = 0) {
+int keywordAt(const QString& text, const QString& keyword, int from = 0)
+{
     QChar quote;
     for (int i = from; i < text.size(); ++i) {
         const QChar c = text[i];
@@ -182,12 +201,19 @@ int keywordAt(const QString& text, const QString& keyword, int from = 0) {
             if (c == quote) quote = QChar();
             continue;
         }
-        if (c == u'\'' || c == u'"') { quote = c; continue; }
-        if (c == u'[') { quote = u']'; continue; }
+        if (c == u'\'' || c == u'"') {
+            quote = c;
+            continue;
+        }
+        if (c == u'[') {
+            quote = u']';
+            continue;
+        }
         const bool boundaryBefore = i == 0 || text[i - 1].isSpace();
         const int end = i + int(keyword.size());
         const bool boundaryAfter = end >= text.size() || text[end].isSpace();
-        if (boundaryBefore && boundaryAfter && text.mid(i, keyword.size()).compare(keyword, Qt::CaseInsensitive) == 0) return i;
+        if (boundaryBefore && boundaryAfter && text.mid(i, keyword.size()).compare(keyword, Qt::CaseInsensitive) == 0)
+            return i;
     }
     return -1;
 }
@@ -197,7 +223,8 @@ struct ReportQuery {
     QStringList fields;
     QString table, condition, order;
 };
-std::optional<ReportQuery> parseQuery(QString text) {
+std::optional<ReportQuery> parseQuery(QString text)
+{
     ReportQuery q;
     text = text.trimmed();
     if (keywordAt(text, QStringLiteral("SELECT")) == 0) {
@@ -206,7 +233,8 @@ std::optional<ReportQuery> parseQuery(QString text) {
         const QString list = text.mid(6, from - 6).trimmed();
         if (list.isEmpty()) return std::nullopt;
         if (list != QStringLiteral("*"))
-            for (const QString& f : list.split(u',', Qt::SkipEmptyParts)) q.fields << f.trimmed().remove(u'[').remove(u']');
+            for (const QString& f : list.split(u',', Qt::SkipEmptyParts))
+                q.fields << f.trimmed().remove(u'[').remove(u']');
         text = text.mid(from + 4).trimmed();
     }
     const int where = keywordAt(text, QStringLiteral("WHERE"));
@@ -223,25 +251,35 @@ std::optional<ReportQuery> parseQuery(QString text) {
     return q;
 }
 
-int reportCommand(const QStringList& args) {
+int reportCommand(const QStringList& args)
+{
     std::optional<QString> pdf, title;
     const std::optional<QStringList> words = options().value("--pdf", pdf).value("--title", title).parse(args);
     if (!words || words->size() != 2 || !pdf) return 2;
     const auto q = parseQuery(words->at(1));
-    if (!q) { mvtool::err(QStringLiteral("expected \"[SELECT fields FROM] Table [WHERE condition] [ORDER BY order]\"")); return 2; }
+    if (!q) {
+        mvtool::err(QStringLiteral("expected \"[SELECT fields FROM] Table [WHERE condition] [ORDER BY order]\""));
+        return 2;
+    }
     // Only read: a report never changes the file it reports on.
     auto engine = std::make_shared<DBEngine>();
     engine->OpenDatabase(DBEngine::kReadOnlyOpen, words->at(0));
     auto db = LibraryGlobal::OpenExistingDatabase(engine, nullptr);
     TableObject* table = db->FindTable(q->table);
-    if (!table) { mvtool::err(QStringLiteral("no table ") + q->table); return 1; }
+    if (!table) {
+        mvtool::err(QStringLiteral("no table ") + q->table);
+        return 1;
+    }
     auto rows = table->Select(q->condition, q->order);
     // A misspelt field would silently leave its column out of the report.
     const std::vector<FieldInfo> infos = rows->GetFieldInfos();
     for (const QString& f : q->fields) {
         const bool known = std::any_of(infos.begin(), infos.end(),
                                        [&](const FieldInfo& i) { return i.Name.compare(f, Qt::CaseInsensitive) == 0; });
-        if (!known) { mvtool::err(QStringLiteral("Campo inesistente in %1: %2").arg(table->Name(), f)); return 1; }
+        if (!known) {
+            mvtool::err(QStringLiteral("Campo inesistente in %1: %2").arg(table->Name(), f));
+            return 1;
+        }
     }
     const report::ReportLayout layout = ColumnReportLayout(*rows, q->fields, table->GetCaption());
     const report::ReportDocument doc = BuildDataReport(*rows, layout, title.value_or(table->GetCaption()));
@@ -250,11 +288,23 @@ int reportCommand(const QStringList& args) {
     return 0;
 }
 
-}  // namespace
+}   // namespace
 
-MV_COMMAND("maint-save", "maint-save [--root DIR]: maintenance copy of the working database (folder from the prompts)", maintSave);
-MV_COMMAND("maint-restore", "maint-restore [--root DIR]: restores the maintenance copy over the working database", maintRestore);
-MV_COMMAND("maint-check", "maint-check [--root DIR]: the start-up offer while the maintenance flag file exists", maintCheck);
-MV_COMMAND("update", "update --mode N [--root DIR] [--name NAME] [--version X.Y.Z] [--url BASE] [--quiet]: software update (0 local and online, 1 local, 2 online)", update);
-MV_COMMAND("import-archive", "import-archive TARGET SOURCE TABLE: imports the table's rows from another database file (answers from the prompts)", importArchive);
-MV_COMMAND("report", "report PATH \"[SELECT fields FROM] Table [WHERE condition] [ORDER BY order]\" --pdf FILE [--title T]: a column report of the rows as PDF", reportCommand);
+MV_COMMAND("maint-save", "maint-save [--root DIR]: maintenance copy of the working database (folder from the prompts)",
+           maintSave);
+MV_COMMAND("maint-restore", "maint-restore [--root DIR]: restores the maintenance copy over the working database",
+           maintRestore);
+MV_COMMAND("maint-check", "maint-check [--root DIR]: the start-up offer while the maintenance flag file exists",
+           maintCheck);
+MV_COMMAND("update",
+           "update --mode N [--root DIR] [--name NAME] [--version X.Y.Z] [--url BASE] [--quiet]: software update (0 "
+           "local and online, 1 local, 2 online)",
+           update);
+MV_COMMAND("import-archive",
+           "import-archive TARGET SOURCE TABLE: imports the table's rows from another database file (answers from the "
+           "prompts)",
+           importArchive);
+MV_COMMAND("report",
+           "report PATH \"[SELECT fields FROM] Table [WHERE condition] [ORDER BY order]\" --pdf FILE [--title T]: a "
+           "column report of the rows as PDF",
+           reportCommand);

@@ -31,7 +31,7 @@
 namespace {
 
 struct Output {
-    QString pdf;          // --pdf FILE
+    QString pdf;   // --pdf FILE
     bool trace = false;   // --trace
 };
 
@@ -39,8 +39,8 @@ struct Output {
 // command does not know is a word (a code, say). The words, or nothing when the arguments are wrong.
 std::optional<QStringList> takeOptions(const QStringList& args, Output& out, mvtool::OptionParser options)
 {
-    const std::optional<QStringList> words =
-        options.flag("--trace", out.trace).value("--pdf", out.pdf).unknownAreWords().parse(args);
+    const std::optional<QStringList> words
+        = options.flag("--trace", out.trace).value("--pdf", out.pdf).unknownAreWords().parse(args);
     if (!words || (out.trace && !out.pdf.isEmpty())) return std::nullopt;
     return words;
 }
@@ -92,8 +92,8 @@ int printReceipt(const QStringList& arguments)
 {
     Output out;
     std::optional<QString> scriptFile, copiesText;
-    const std::optional<QStringList> words =
-        takeOptions(arguments, out, mvtool::OptionParser().value("--script", scriptFile).value("--copies", copiesText));
+    const std::optional<QStringList> words = takeOptions(
+        arguments, out, mvtool::OptionParser().value("--script", scriptFile).value("--copies", copiesText));
     if (!words || words->size() != 2) return 2;
     const QStringList& args = *words;
     bool numeric = false;
@@ -118,8 +118,10 @@ int printReceipt(const QStringList& arguments)
                         s.TicketRowsDim, s.TicketRowsTop, s.TicketRowsBottom, s.TicketBackImageFile,
                         s.TicketBottomImageBorder);
     };
-    if (auto target = chosenTarget(out, recording)) setUp(target);
-    else setUp(s.PrinterName);
+    if (auto target = chosenTarget(out, recording))
+        setUp(target);
+    else
+        setUp(s.PrinterName);
     const bool ok = PrintRicevuta(*sale, *receipt, prn, int16_t(copies), script);
     printTrace(recording);
     printMessages();
@@ -164,12 +166,15 @@ int printLabels(const QStringList& arguments)
     prn->EndLabels();
     printTrace(recording);
     printMessages();
-    mvtool::out(QStringLiteral("%1 labels%2").arg(printed).arg(out.pdf.isEmpty() ? QString() : QStringLiteral(", written ") + out.pdf));
+    mvtool::out(QStringLiteral("%1 labels%2")
+                    .arg(printed)
+                    .arg(out.pdf.isEmpty() ? QString() : QStringLiteral(", written ") + out.pdf));
     return stopped || missing ? 1 : 0;
 }
 
-const char* kReportUsage = "print-report DB NODE --pdf FILE [--all | --day YYYY-MM-DD | --month YYYY-MM]  the report of "
-                           "a tree node's view through its fixed layout, as the print and export commands show it";
+const char* kReportUsage
+    = "print-report DB NODE --pdf FILE [--all | --day YYYY-MM-DD | --month YYYY-MM]  the report of "
+      "a tree node's view through its fixed layout, as the print and export commands show it";
 
 // The view of a tree node as the main window opens it, shown through the report display
 // with the fixed layouts, its export going to the file.
@@ -180,8 +185,8 @@ int printReport(const QStringList& arguments)
     // --all counts wherever it stands, even where another option waits for its value.
     const bool all = args.removeAll(QStringLiteral("--all")) > 0;
     std::optional<QString> dayText, monthText;
-    const std::optional<QStringList> words =
-        takeOptions(args, out, mvtool::OptionParser().value("--day", dayText).value("--month", monthText));
+    const std::optional<QStringList> words
+        = takeOptions(args, out, mvtool::OptionParser().value("--day", dayText).value("--month", monthText));
     if (!words || words->size() != 2 || out.pdf.isEmpty() || out.trace
         || int(all) + int(dayText.has_value()) + int(monthText.has_value()) > 1)
         return 2;
@@ -203,14 +208,14 @@ int printReport(const QStringList& arguments)
     if (day) (void)dates.SelectDay(day);
     if (month) (void)dates.SelectMonth(month);
     shop.db->SetAccessLevel(1);
-    ViewNode viewNode{node, node};
-    for (const SectionNode& n : SectionTreeNodes(*shop.db, SectionTreeOptions{true}))
+    ViewNode viewNode {node, node};
+    for (const SectionNode& n : SectionTreeNodes(*shop.db, SectionTreeOptions {true}))
         if (n.key == node) viewNode.text = n.text;
     FixedViewDialogs dialogs;
     ViewQueryBuilder builder(*shop.db, dialogs, dates);
-    const ViewQuery q = builder.Build(ViewRequest{viewNode, QString(), QString(), QStringLiteral(" Sezione:"),
-                                                  QStringLiteral(" Dettagli:")},
-                                      ShownView{});
+    const ViewQuery q = builder.Build(
+        ViewRequest {viewNode, QString(), QString(), QStringLiteral(" Sezione:"), QStringLiteral(" Dettagli:")},
+        ShownView {});
     const std::unique_ptr<TableData> view = OpenView(*shop.db, q);
 
     InstallReportLayouts();
@@ -230,10 +235,14 @@ int printReport(const QStringList& arguments)
     return 0;
 }
 
-} // namespace
+}   // namespace
 
 MV_COMMAND("print-report", kReportUsage, printReport);
-MV_COMMAND("print-receipt", "print-receipt DB SALE [--script FILE] [--copies N] [--pdf FILE|--trace]  print a sale's "
-                            "receipt through the receipt script (the configured one by default)", printReceipt);
-MV_COMMAND("print-labels", "print-labels DB CODE... [--pdf FILE|--trace]  print one label per article code through the "
-                           "configured label script", printLabels);
+MV_COMMAND("print-receipt",
+           "print-receipt DB SALE [--script FILE] [--copies N] [--pdf FILE|--trace]  print a sale's "
+           "receipt through the receipt script (the configured one by default)",
+           printReceipt);
+MV_COMMAND("print-labels",
+           "print-labels DB CODE... [--pdf FILE|--trace]  print one label per article code through the "
+           "configured label script",
+           printLabels);

@@ -75,18 +75,18 @@ std::optional<ReceiptCommand> receiptCommand(const QStringList& args)
 {
     ReceiptCommand c;
     const auto needsNumber = [](const QString& a) { mvtool::err(a + QStringLiteral(" needs a number")); };
-    const std::optional<QStringList> words =
-        mvtool::OptionParser()
-            .value("--type", mvtool::number(c.type), needsNumber)
-            .value("--sim", c.simName)
-            .value("--port", c.port)
-            .value("--settings", c.lineSettings)
-            .value("--timeout", mvtool::number(c.timeout, 0), needsNumber)
-            .flag("--conversion", c.conversion)
-            .flag("--no-description", c.noDescription)
-            .unknownAreWords()
-            .onMissingValue([](const QString& a) { mvtool::err(a + QStringLiteral(" needs a value")); })
-            .parse(args);
+    const std::optional<QStringList> words
+        = mvtool::OptionParser()
+              .value("--type", mvtool::number(c.type), needsNumber)
+              .value("--sim", c.simName)
+              .value("--port", c.port)
+              .value("--settings", c.lineSettings)
+              .value("--timeout", mvtool::number(c.timeout, 0), needsNumber)
+              .flag("--conversion", c.conversion)
+              .flag("--no-description", c.noDescription)
+              .unknownAreWords()
+              .onMissingValue([](const QString& a) { mvtool::err(a + QStringLiteral(" needs a value")); })
+              .parse(args);
     if (!words) return std::nullopt;
     bool numeric = false;
     c.saleOid = words->size() == 2 ? words->at(1).toLongLong(&numeric) : 0;
@@ -102,7 +102,8 @@ int receipt(const QStringList& args)
 {
     const std::optional<ReceiptCommand> command = receiptCommand(args);
     if (!command) return 2;
-    const auto& [database, saleOid, type, givenPort, simName, lineSettings, timeout, conversion, noDescription] = *command;
+    const auto& [database, saleOid, type, givenPort, simName, lineSettings, timeout, conversion, noDescription]
+        = *command;
     QString port = givenPort;
     // The arguments are right; the file is not there, as for any command given a missing file.
     if (!QFileInfo::exists(database)) {
@@ -127,7 +128,7 @@ int receipt(const QStringList& args)
         port = line->devicePath();
     }
     settingsStore().set(QStringLiteral("Devices"), QStringLiteral("COM1"), port);
-    settings().FiscalPrinterParam = FiscalPrinterSettings{};
+    settings().FiscalPrinterParam = FiscalPrinterSettings {};
     settings().FiscalPrinterParam.Type = type;
     settings().FiscalPrinterParam.COMPortNumber = 1;
     settings().FiscalPrinterParam.COMPortParam = lineSettings;
@@ -135,10 +136,9 @@ int receipt(const QStringList& args)
     settings().FiscalPrinterParam.SendDescription = !noDescription;
     if (timeout) settings().FiscalPrinterParam.Timout = *timeout;
     setSerialChannelFactory([] {
-        return std::make_unique<TracingSerialChannel>(createSystemSerialChannel(),
-                                                      [](TrafficDirection d, const QByteArray& bytes) {
-                                                          mvtool::out(FormatTraffic(d, bytes));
-                                                      });
+        return std::make_unique<TracingSerialChannel>(
+            createSystemSerialChannel(),
+            [](TrafficDirection d, const QByteArray& bytes) { mvtool::out(FormatTraffic(d, bytes)); });
     });
 
     auto engine = std::make_shared<DBEngine>();
@@ -156,21 +156,22 @@ int receipt(const QStringList& args)
             db->Close();
             engine->Close();
         }
-    } release{engine, db};
+    } release {engine, db};
 
     auto sale = db->Tables().Item(QStringLiteral("Vendite"))->Select(QStringLiteral("OID = %1").arg(saleOid));
     if (sale->IsEmpty()) {
         mvtool::err(QStringLiteral("no sale %1").arg(saleOid));
         return 1;
     }
-    mvtool::out(QStringLiteral("# sale %1 on register type %2 (%3) at %4")
-                    .arg(saleOid)
-                    .arg(type)
-                    .arg(RegisterTypeDescription(type).isEmpty() ? QStringLiteral("no driver") : RegisterTypeDescription(type),
-                         simName.isEmpty() ? port : QStringLiteral("simulator ") + simName));
+    mvtool::out(
+        QStringLiteral("# sale %1 on register type %2 (%3) at %4")
+            .arg(saleOid)
+            .arg(type)
+            .arg(RegisterTypeDescription(type).isEmpty() ? QStringLiteral("no driver") : RegisterTypeDescription(type),
+                 simName.isEmpty() ? port : QStringLiteral("simulator ") + simName));
     if (const FiscalPrinterStart started = InitFiscalPrinter(false); !started) {
-        mvtool::err(QStringLiteral("register type %1: no driver was created").arg(type) +
-                    (started.refusal.isEmpty() ? QString() : QStringLiteral(" (") + started.refusal + u')'));
+        mvtool::err(QStringLiteral("register type %1: no driver was created").arg(type)
+                    + (started.refusal.isEmpty() ? QString() : QStringLiteral(" (") + started.refusal + u')'));
         return 1;
     }
     TracingPrinter tracing;
@@ -184,7 +185,7 @@ int receipt(const QStringList& args)
     return issued ? 0 : 1;
 }
 
-} // namespace
+}   // namespace
 
 MV_COMMAND("receipt",
            "receipt DB SALE --type N (--sim ellisse|crf4600|sax|dsprogress|sarema|sweda | --port DEVICE) "

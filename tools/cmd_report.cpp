@@ -75,9 +75,10 @@ const char* kDemoColumns = R"json({
   "count": { "label": "Numero delle vendite conteggiate:", "format": "#,##0" }
 })json";
 
-report::MemoryDataSource demoData(int rows) {
-    static const char* names[] = {"Quaderno a righe", "Penna <blu> & rossa", "Caffè in grani 1 kg", "Tè verde",
-                                  nullptr, "Risma carta A4", "Colla stick", "Gomma \"pane\""};
+report::MemoryDataSource demoData(int rows)
+{
+    static const char* names[] = {"Quaderno a righe", "Penna <blu> & rossa", "Caffè in grani 1 kg", "Tè verde", nullptr,
+                                  "Risma carta A4",   "Colla stick",         "Gomma \"pane\""};
     static const char* rates[] = {"04", "10", "22"};
     report::MemoryDataSource data({QStringLiteral("Data"), QStringLiteral("Codice"), QStringLiteral("Descrizione"),
                                    QStringLiteral("Quantita"), QStringLiteral("Importo"), QStringLiteral("CodiceIva")});
@@ -93,7 +94,8 @@ report::MemoryDataSource demoData(int rows) {
     return data;
 }
 
-int reportDemo(const QStringList& args) {
+int reportDemo(const QStringList& args)
+{
     QString pdf, html, title;
     int rows = 40;
     bool columns = false;
@@ -102,14 +104,19 @@ int reportDemo(const QStringList& args) {
                         .value("--html", html)
                         .value("--title", title)
                         .flag("--columns", columns)
-                        .value("--rows", mvtool::number(rows, 0), mvtool::saying(QStringLiteral("--rows takes a number of rows (0 or more)")))
+                        .value("--rows", mvtool::number(rows, 0),
+                               mvtool::saying(QStringLiteral("--rows takes a number of rows (0 or more)")))
                         .maxWords(0)
                         .onUnknown([](const QString& a) { mvtool::err(QStringLiteral("unknown argument: ") + a); })
                         .parse(args)
                         .has_value();
     if (!ok) return 2;
-    if (pdf.isEmpty() && html.isEmpty()) { mvtool::err(QStringLiteral("give --pdf FILE and/or --html FILE")); return 2; }
-    const report::ReportLayout layout = report::ReportLayout::fromJson(QByteArray(columns ? kDemoColumns : kDemoLayout));
+    if (pdf.isEmpty() && html.isEmpty()) {
+        mvtool::err(QStringLiteral("give --pdf FILE and/or --html FILE"));
+        return 2;
+    }
+    const report::ReportLayout layout
+        = report::ReportLayout::fromJson(QByteArray(columns ? kDemoColumns : kDemoLayout));
     const report::MemoryDataSource data = demoData(rows);
     report::RenderOptions options;
     options.title = title;
@@ -121,4 +128,4 @@ int reportDemo(const QStringList& args) {
 }
 
 MV_COMMAND("report-demo", "report-demo --pdf FILE [--html FILE] [--rows N] [--title TEXT] [--columns]", reportDemo);
-}  // namespace
+}   // namespace

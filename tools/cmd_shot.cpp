@@ -7,15 +7,16 @@
 #include <QSize>
 #include <QWidget>
 
-mvtool::ShotOptions& mvtool::shotOptions() {
+mvtool::ShotOptions& mvtool::shotOptions()
+{
     static ShotOptions o;
     return o;
 }
 
 namespace {
-constexpr auto kUsage =
-    "usage: mvtool shot WINDOW FILE.png [--size WxH] [--table T] [--level N] [--db PATH] [--new] [--sample-log] | "
-    "mvtool shot --list";
+constexpr auto kUsage
+    = "usage: mvtool shot WINDOW FILE.png [--size WxH] [--table T] [--level N] [--db PATH] [--new] [--sample-log] | "
+      "mvtool shot --list";
 
 // The exchanges --sample-log shows in a console's log, which is empty once the console has
 // loaded: one that went through and one that did not.
@@ -32,7 +33,8 @@ const struct {
 constexpr int kLargestSide = 8192;
 
 // "WxH" as a size; nullopt when malformed or larger than any screen.
-std::optional<QSize> parseSize(const QString& text) {
+std::optional<QSize> parseSize(const QString& text)
+{
     const QStringList wh = text.split(u'x');
     bool okWidth = false, okHeight = false;
     const QSize size = wh.size() == 2 ? QSize(wh.at(0).toInt(&okWidth), wh.at(1).toInt(&okHeight)) : QSize();
@@ -41,13 +43,15 @@ std::optional<QSize> parseSize(const QString& text) {
     return size;
 }
 
-int usage() {
+int usage()
+{
     mvtool::err(QString::fromLatin1(kUsage));
     return 2;
 }
 
 // The options into shotOptions() and the size; the words, or nothing (and the usage) when wrong.
-std::optional<QStringList> shotArguments(const QStringList& all, QSize& size) {
+std::optional<QStringList> shotArguments(const QStringList& all, QSize& size)
+{
     mvtool::ShotOptions& o = mvtool::shotOptions();
     const auto wrong = [](const QString&) { usage(); };
     const auto takeSize = [&size](const QString& text) {
@@ -66,7 +70,8 @@ std::optional<QStringList> shotArguments(const QStringList& all, QSize& size) {
         .parse(all);
 }
 
-int shot(const QStringList& all) {
+int shot(const QStringList& all)
+{
     if (all.size() == 1 && all.first() == QStringLiteral("--list")) {
         for (const QString& name : windows::names()) mvtool::out(name);
         return 0;
@@ -87,7 +92,8 @@ int shot(const QStringList& all) {
     for (const auto& s : kSampleLogs)
         if (args.at(0) == QLatin1String(s.window)) sampleLog = s.lines;
     if (o.sampleLog && !sampleLog) {
-        mvtool::err(QStringLiteral("--sample-log is for the consoles with an exchange log (frmEllisseTest, frmBalanceTest)"));
+        mvtool::err(
+            QStringLiteral("--sample-log is for the consoles with an exchange log (frmEllisseTest, frmBalanceTest)"));
         return 2;
     }
     // The window as the program shows it: with the stored settings, over the shop file given.
@@ -95,8 +101,10 @@ int shot(const QStringList& all) {
     struct Release {
         ~Release() { ReleaseDatabaseObjects(); }   // before the tool's SQL drivers go
     } release;
-    if (!o.database.isEmpty()) mvtool::OpenShotDatabase();
-    else if (args.at(0) == QLatin1String("frmArticoli")) mvtool::OpenWorkingShop();
+    if (!o.database.isEmpty())
+        mvtool::OpenShotDatabase();
+    else if (args.at(0) == QLatin1String("frmArticoli"))
+        mvtool::OpenWorkingShop();
     std::unique_ptr<QWidget> window = windows::create(args.at(0));
     if (!window) {
         mvtool::err(QStringLiteral("the window %1 could not be made").arg(args.at(0)));
@@ -116,9 +124,10 @@ int shot(const QStringList& all) {
 }
 }
 
-MV_COMMAND("shot",
-           "shot WINDOW FILE.png [--size WxH] [--table T] [--level N] [--db PATH] [--new] [--sample-log] | shot --list   "
-           "render a window offscreen to a PNG (sides up to 8192), with the stored settings; --db pictures a shop file "
-           "instead of a sample shop; --sample-log fills the ELLISSE and scale consoles' exchange log with sample lines "
-           "(empty otherwise, as the console is after loading)",
-           shot);
+MV_COMMAND(
+    "shot",
+    "shot WINDOW FILE.png [--size WxH] [--table T] [--level N] [--db PATH] [--new] [--sample-log] | shot --list   "
+    "render a window offscreen to a PNG (sides up to 8192), with the stored settings; --db pictures a shop file "
+    "instead of a sample shop; --sample-log fills the ELLISSE and scale consoles' exchange log with sample lines "
+    "(empty otherwise, as the console is after loading)",
+    shot);

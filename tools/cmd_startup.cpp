@@ -9,7 +9,8 @@
 #include <QFileInfo>
 
 namespace {
-int configExport(const QStringList& args) {
+int configExport(const QStringList& args)
+{
     if (args.size() != 1) return 2;
     LoadConfiguration();
     try {
@@ -23,7 +24,8 @@ int configExport(const QStringList& args) {
     return 0;
 }
 
-int configImport(const QStringList& args) {
+int configImport(const QStringList& args)
+{
     if (args.size() != 1) return 2;
     LoadConfiguration();
     try {
@@ -37,7 +39,8 @@ int configImport(const QStringList& args) {
     }
 }
 
-int repair(const QStringList& args) {
+int repair(const QStringList& args)
+{
     if (args.size() != 1) return 2;
     const QString path = QFileInfo(args.first()).absoluteFilePath();
     if (!QFileInfo(path).isFile()) {
@@ -48,14 +51,17 @@ int repair(const QStringList& args) {
     SetDatabaseDefinitionFactory([] { return std::make_shared<DB>(); });
     const DatabaseRepair::Result r = DatabaseRepair().Repair(path, QFileInfo(path).absolutePath());
     if (!r.foreignLog.isEmpty()) mvtool::out(ForeignLogNotice(r.foreignLog));
-    mvtool::out(QStringLiteral("integrity before: %1").arg(QString(r.integrityBefore).replace(u'\n', QStringLiteral("; "))));
+    mvtool::out(
+        QStringLiteral("integrity before: %1").arg(QString(r.integrityBefore).replace(u'\n', QStringLiteral("; "))));
     mvtool::out(QStringLiteral("size: %1 -> %2 bytes").arg(r.sizeBefore).arg(r.sizeAfter));
     if (!r.leftover.isEmpty()) mvtool::out(QStringLiteral("could not delete %1").arg(r.leftover));
     return 0;
 }
 }
 
-MV_COMMAND("config-export", "config-export FILE: writes section Configuration as the exchange file (key=value, CR LF)", configExport);
-MV_COMMAND("config-import", "config-import FILE: imports an exchange file (checked whole first; nothing changes on a bad line)",
+MV_COMMAND("config-export", "config-export FILE: writes section Configuration as the exchange file (key=value, CR LF)",
+           configExport);
+MV_COMMAND("config-import",
+           "config-import FILE: imports an exchange file (checked whole first; nothing changes on a bad line)",
            configImport);
 MV_COMMAND("repair", "repair PATH: integrity check and compacting copy of a database file, swapped in safely", repair);

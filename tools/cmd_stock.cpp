@@ -76,9 +76,10 @@ int barcode(const QStringList& args)
     return 0;
 }
 
-}  // namespace
+}   // namespace
 
-MV_COMMAND("move", "move TABLE OID [--ask]  move a document with its lines from the working database (RootDir) to the "
-                   "backup archive (BackupDir), as the main window does; --ask asks the confirmation (MIRTAVOLIA_PROMPTS)",
+MV_COMMAND("move",
+           "move TABLE OID [--ask]  move a document with its lines from the working database (RootDir) to the "
+           "backup archive (BackupDir), as the main window does; --ask asks the confirmation (MIRTAVOLIA_PROMPTS)",
            move);
 MV_COMMAND("barcode", "barcode CODE  cut a scanned code by the barcode layouts of the working database", barcode);

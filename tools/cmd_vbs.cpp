@@ -62,11 +62,12 @@ int runVbs(const QStringList& args)
         mvtool::err(QStringLiteral("Errore %1: %2%3").arg(e.number).arg(e.description, where));
         return 1;
     } catch (const std::bad_alloc&) {
-        mvtool::err(QStringLiteral("Errore %1: %2").arg(vbs::err::kOutOfMemory).arg(vbs::errorText(vbs::err::kOutOfMemory)));
+        mvtool::err(
+            QStringLiteral("Errore %1: %2").arg(vbs::err::kOutOfMemory).arg(vbs::errorText(vbs::err::kOutOfMemory)));
         return 1;
     }
 }
 
-} // namespace
+}   // namespace
 
 MV_COMMAND("vbs", "vbs FILE FUNCTION [ARG...]   run a script function with text arguments", runVbs);

@@ -18,9 +18,9 @@
 
 namespace {
 
-const char* kViewQueryUsage =
-    "viewquery NODE [--where W] [--order O] [--all | --day D | --month M | --period A:B] [--supplier S] [--date D] "
-    "[--paid-period A:B] [--run DB [--top N]]";
+const char* kViewQueryUsage
+    = "viewquery NODE [--where W] [--order O] [--all | --day D | --month M | --period A:B] [--supplier S] [--date D] "
+      "[--paid-period A:B] [--run DB [--top N]]";
 const char* kViewTreeUsage = "viewtree [--level N] [--payments] [--db DB]";
 
 // A date as the operator writes it (dd/mm/yyyy) or in ISO form.
@@ -109,8 +109,7 @@ struct ViewQueryCommand {
 };
 
 // A date option; wrong when `read` finds no date in it.
-template <typename Read>
-mvtool::OptionParser::Take dateInto(std::optional<QDate>& into, Read read)
+template <typename Read> mvtool::OptionParser::Take dateInto(std::optional<QDate>& into, Read read)
 {
     return [&into, read](const QString& text) { return (into = read(text)).has_value(); };
 }
@@ -145,7 +144,8 @@ std::optional<ViewQueryCommand> viewQueryCommand(const QStringList& args)
     QStringList nodes = *words;
     while (!nodes.isEmpty() && nodes.first().isEmpty()) nodes.removeFirst();
     c.node = nodes.value(0);
-    if (nodes.size() > 1 || c.node.isEmpty() || int(c.all) + int(c.day.has_value()) + int(c.month.has_value()) + int(c.period) > 1) {
+    if (nodes.size() > 1 || c.node.isEmpty()
+        || int(c.all) + int(c.day.has_value()) + int(c.month.has_value()) + int(c.period) > 1) {
         usage(kViewQueryUsage);
         return std::nullopt;
     }
@@ -166,13 +166,13 @@ int viewquery(const QStringList& args)
 
     // The node's caption as the tree shows it, for the administrator with every node built.
     o.db->SetAccessLevel(1);
-    ViewNode viewNode{node, node};
-    for (const SectionNode& n : SectionTreeNodes(*o.db, SectionTreeOptions{true}))
+    ViewNode viewNode {node, node};
+    for (const SectionNode& n : SectionTreeNodes(*o.db, SectionTreeOptions {true}))
         if (n.key == node) viewNode.text = n.text;
 
     ViewQueryBuilder builder(*o.db, dialogs, dates);
-    const ViewRequest request{viewNode, order, where, QStringLiteral(" Sezione:"), QStringLiteral(" Dettagli:")};
-    const ViewQuery q = builder.Build(request, ShownView{});
+    const ViewRequest request {viewNode, order, where, QStringLiteral(" Sezione:"), QStringLiteral(" Dettagli:")};
+    const ViewQuery q = builder.Build(request, ShownView {});
     mvtool::out(QStringLiteral("Table: ") + q.Table);
     mvtool::out(QStringLiteral("Fields: ") + q.Fields);
     mvtool::out(QStringLiteral("Where: ") + q.Where);
@@ -188,12 +188,12 @@ int viewquery(const QStringList& args)
     // whole text, run as one statement, can take far longer than the window does.
     const std::unique_ptr<TableData> rows = OpenView(*o.db, q);
     const std::vector<FieldInfo> fields = rows->GetFieldInfos();
-    QStringList header{QStringLiteral("OID")};
+    QStringList header {QStringLiteral("OID")};
     for (const FieldInfo& f : fields) header << f.Name;
     mvtool::out(header.join(u'\t'));
     int shown = 0;
     for (rows->MoveFirst(); !rows->IsEOF() && (top <= 0 || shown < top); rows->MoveNext(), ++shown) {
-        QStringList cells{QString::number(rows->GetOID())};
+        QStringList cells {QString::number(rows->GetOID())};
         for (const FieldInfo& f : fields) cells << cellText(rows->GetValue(f.Name));
         mvtool::out(cells.join(u'\t'));
     }
@@ -217,7 +217,7 @@ int viewtree(const QStringList& args)
     if (!ok) return 2;
     OpenDatabase o = open(path);
     o.db->SetAccessLevel(level);
-    for (const SectionNode& n : SectionTreeNodes(*o.db, SectionTreeOptions{payments}))
+    for (const SectionNode& n : SectionTreeNodes(*o.db, SectionTreeOptions {payments}))
         mvtool::out(QStringLiteral("%1\t%2\t%3\t%4\t%5").arg(n.index).arg(n.parent).arg(n.key, n.text, n.image));
     return 0;
 }
@@ -232,7 +232,7 @@ int guarded(int (*command)(const QStringList&), const QStringList& args)
     }
 }
 
-}  // namespace
+}   // namespace
 
 MV_COMMAND("viewquery", kViewQueryUsage, [](const QStringList& a) { return guarded(viewquery, a); });
 MV_COMMAND("viewtree", kViewTreeUsage, [](const QStringList& a) { return guarded(viewtree, a); });

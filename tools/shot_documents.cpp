@@ -26,7 +26,10 @@
 
 namespace {
 
-QVariant money(const char* text) { return QVariant::fromValue(*Currency::parse(QString::fromLatin1(text), QLocale::c())); }
+QVariant money(const char* text)
+{
+    return QVariant::fromValue(*Currency::parse(QString::fromLatin1(text), QLocale::c()));
+}
 
 // A card asked for in a document window is read through the card dialog, as in the program.
 void useCardDialog() { setCustomerCardReader(&frmMagneticDev::instance()); }
@@ -48,15 +51,16 @@ void fillSample(Database& db)
         const char* price;
         const char* purchase;
     } articles[] = {
-        {"8001", "Pane casereccio", "2.40", "1.10"},     {"8002", "Latte intero 1 l", "1.35", "0.80"},
-        {"8003", "Mozzarella 125 g", "1.20", "0.70"},    {"8004", "Olio extravergine 1 l", "7.90", "5.20"},
+        {"8001", "Pane casereccio", "2.40", "1.10"},      {"8002", "Latte intero 1 l", "1.35", "0.80"},
+        {"8003", "Mozzarella 125 g", "1.20", "0.70"},     {"8004", "Olio extravergine 1 l", "7.90", "5.20"},
         {"8005", "Caffè macinato 250 g", "3.10", "2.05"},
     };
     auto rows = table("Articoli");
     for (const auto& a : articles)
-        rows->AddRow({"Codice", a.code, "Descrizione", QString::fromUtf8(a.description), "PrezzoVendita", money(a.price),
-                      "PrezzoAcquisto", money(a.purchase), "ValoreScorta", 40.0});
-    table("Clienti")->AddRow({"Descrizione", "Maria Bianchi", "Codice", "C001", "CalcolaPunti", true, "Punti", qint64(500)});
+        rows->AddRow({"Codice", a.code, "Descrizione", QString::fromUtf8(a.description), "PrezzoVendita",
+                      money(a.price), "PrezzoAcquisto", money(a.purchase), "ValoreScorta", 40.0});
+    table("Clienti")->AddRow(
+        {"Descrizione", "Maria Bianchi", "Codice", "C001", "CalcolaPunti", true, "Punti", qint64(500)});
 }
 
 Shop& shop()
@@ -70,14 +74,12 @@ Shop& shop()
             throw AppError::object(1, QStringLiteral("shot"), QStringLiteral("File inesistente: ") + path);
         setSettingsStore(std::make_shared<MemorySettingsStore>());
         x.engine = std::make_shared<DBEngine>();
-        if (x.sample)
-            x.engine->CreateDatabase(3, path);
+        if (x.sample) x.engine->CreateDatabase(3, path);
         x.engine->OpenDatabase(3, path);
         x.db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("Mirtavolia"), nullptr);
         x.db->AttachEngine(x.engine);
         x.db->SetAccessLevel(o.level);
-        if (x.sample)
-            fillSample(*x.db);
+        if (x.sample) fillSample(*x.db);
         return x;
     }();
     return s;
@@ -88,8 +90,7 @@ QList<qint64> firstKeys(const QString& table, int count)
 {
     QList<qint64> keys;
     auto rows = shop().db->Tables().Item(table)->Select();
-    for (rows->MoveFirst(); !rows->IsEOF() && keys.size() < count; rows->MoveNext())
-        keys << rows->GetOID();
+    for (rows->MoveFirst(); !rows->IsEOF() && keys.size() < count; rows->MoveNext()) keys << rows->GetOID();
     return keys;
 }
 
@@ -107,16 +108,15 @@ QStringList firstCodes(int count)
 void scan(DocumentForm& window, const QStringList& codes, int times)
 {
     for (const QString& code : codes)
-        for (int i = 0; i < times; ++i)
-            window.codeBox()->setText(code + u'\r');
+        for (int i = 0; i < times; ++i) window.codeBox()->setText(code + u'\r');
 }
 
 QWidget* saleInProgress()
 {
     Shop& s = shop();
-    const QList<qint64> customers = s.sample ? firstKeys(QStringLiteral("Clienti"), 10) : firstKeys(QStringLiteral("Clienti"), 1);
-    if (customers.isEmpty())
-        throw AppError::object(1, QStringLiteral("shot"), QStringLiteral("Nessun cliente"));
+    const QList<qint64> customers
+        = s.sample ? firstKeys(QStringLiteral("Clienti"), 10) : firstKeys(QStringLiteral("Clienti"), 1);
+    if (customers.isEmpty()) throw AppError::object(1, QStringLiteral("shot"), QStringLiteral("Nessun cliente"));
     settingsStore().set(QStringLiteral("Vendite"), QStringLiteral("ClienteDefault"), QString::number(customers.last()));
     useCardDialog();
     auto* w = new frmVendite(*s.db);
@@ -126,8 +126,7 @@ QWidget* saleInProgress()
     }
     const QStringList codes = firstCodes(5);
     scan(*w, codes, 1);
-    if (!codes.isEmpty())
-        scan(*w, {codes.first()}, 1);
+    if (!codes.isEmpty()) scan(*w, {codes.first()}, 1);
     // Noon of today rather than this second: two pictures of the same sale are the same.
     w->document().sale()->SetValue(QStringLiteral("DataVendita"), QDateTime(QDate::currentDate(), QTime(12, 0)));
     w->showHeader();
@@ -145,7 +144,7 @@ QWidget* supplyInProgress()
     auto* w = new frmForniture(*s.db);
     // The supplier is always picked: start the supply as the pick would leave it.
     settingsStore().set(QStringLiteral("Forniture"), QStringLiteral("TipoDocDefault"), QString::number(types.first()));
-    auto picks = std::make_shared<ScriptedUiServices>(QStringList{QStringLiteral("#%1").arg(suppliers.first())});
+    auto picks = std::make_shared<ScriptedUiServices>(QStringList {QStringLiteral("#%1").arg(suppliers.first())});
     setUiServices(picks);
     const bool started = w->Activate();
     setUiServices(std::make_shared<ScriptedUiServices>());
@@ -158,7 +157,7 @@ QWidget* supplyInProgress()
     return w;
 }
 
-}  // namespace
+}   // namespace
 
 MV_REGISTER_WINDOW(frmVendite, saleInProgress);
 MV_REGISTER_WINDOW(frmForniture, supplyInProgress);

@@ -38,7 +38,8 @@ Shop& shop()
         const mvtool::ShotOptions& o = mvtool::shotOptions();
         const bool sample = o.database.isEmpty();
         const QString path = sample ? x.dir.path() + QStringLiteral("/Mirtavolia.mdb") : o.database;
-        if (!sample && !QFile::exists(path)) throw AppError::object(1, QStringLiteral("shot"), QStringLiteral("File inesistente: ") + path);
+        if (!sample && !QFile::exists(path))
+            throw AppError::object(1, QStringLiteral("shot"), QStringLiteral("File inesistente: ") + path);
         x.engine = std::make_shared<DBEngine>();
         if (sample) x.engine->CreateDatabase(3, path);
         x.engine->OpenDatabase(3, path);
@@ -72,7 +73,8 @@ QWidget* rowEditor()
         rows.NewRow();
         return new RowEditor(rows, {});
     }
-    if (rows.IsEOF()) throw AppError::object(1, QStringLiteral("shot"), QStringLiteral("Nessun elemento in ") + rows.tableName());
+    if (rows.IsEOF())
+        throw AppError::object(1, QStringLiteral("shot"), QStringLiteral("Nessun elemento in ") + rows.tableName());
     return new RowEditor(rows, {});
 }
 
@@ -92,16 +94,18 @@ std::vector<FieldSequenceDialog::Field> fieldsOf(TableData& rows)
     return out;
 }
 
-}  // namespace
+}   // namespace
 
 MV_REGISTER_WINDOW(RowEditor, rowEditor);
 MV_REGISTER_WINDOW(PickRowDialog, [] {
-    return new PickRowDialog(rowsOf(QStringLiteral("Articoli")), QStringLiteral("Codice,Descrizione,PrezzoVendita"), QString());
+    return new PickRowDialog(rowsOf(QStringLiteral("Articoli")), QStringLiteral("Codice,Descrizione,PrezzoVendita"),
+                             QString());
 });
 MV_REGISTER_WINDOW(ObjDataGrid, grid);
 MV_REGISTER_WINDOW(ViewWindow, [] { return new ViewWindow(rowsOf(QStringLiteral("Articoli")), QString()); });
 MV_REGISTER_WINDOW(FieldSequenceDialog, [] {
-    return new FieldSequenceDialog(fieldsOf(rowsOf(QStringLiteral("Articoli"))), QStringLiteral("Descrizione,Codice,PrezzoVendita"),
+    return new FieldSequenceDialog(fieldsOf(rowsOf(QStringLiteral("Articoli"))),
+                                   QStringLiteral("Descrizione,Codice,PrezzoVendita"),
                                    QStringLiteral("Sequenza di Visualizzazione Campi"));
 });
 MV_REGISTER_WINDOW(FilterEditor, [] {

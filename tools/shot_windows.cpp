@@ -92,12 +92,13 @@ QWidget* mainWindowOverShop()
         throw AppError::object(1, QStringLiteral("shot"), QStringLiteral("Nodo inesistente: ") + node);
     }
     for (int i = 1; !shown && i <= SectionTreeView::NodeCount(*w->TreeView()); ++i)
-        if (SectionTreeView::HasKey(SectionTreeView::ItemAt(*w->TreeView(), i))) shown = SectionTreeView::ItemAt(*w->TreeView(), i);
+        if (SectionTreeView::HasKey(SectionTreeView::ItemAt(*w->TreeView(), i)))
+            shown = SectionTreeView::ItemAt(*w->TreeView(), i);
     if (shown) w->TreeView()->setCurrentItem(shown);
     w->RefreshDetailView(QString(), QString());
     return w;
 }
-}  // namespace
+}   // namespace
 
 MV_REGISTER_WINDOW(frmMain, [] { return mainWindowOverShop(); });
 

@@ -17,7 +17,8 @@
 
 #include <QApplication>
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     // Before the application: the platform speaks while it starts.
     InstallPlatformMessageFilter();
     MirtavoliaApplication app(argc, argv);
@@ -29,8 +30,10 @@ int main(int argc, char** argv) {
     // A shutdown's SIGTERM (or SIGHUP) closes the program as the system's end of the session
     // does; before the main window is loaded there is nothing to keep.
     QObject::connect(&SystemEndSignals::Install(), &SystemEndSignals::endRequested, qApp, [&window] {
-        if (window) window->EndForSystem();
-        else EndProgramForSystem([] { QCoreApplication::exit(0); });
+        if (window)
+            window->EndForSystem();
+        else
+            EndProgramForSystem([] { QCoreApplication::exit(0); });
     });
     const int code = Main([&window]() -> QWidget* {
         InstallReportLayouts();

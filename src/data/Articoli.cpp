@@ -20,10 +20,12 @@ void Articoli::DefineStructure(FieldDefinitions& fields, IndexDefinitions& index
              {.o2 = 1});
     // Moved by every load and sale line, by every counter sharing the file.
     addField(fields, "ValoreScorta", FieldType::Number, 0, "Quantità del prodotto in carico nel magazzino (giacenza)")
-        .RunningTotal = true;
+        .RunningTotal
+        = true;
     addField(fields, "ScortaMinima", FieldType::Integer, 0,
              "Valore minimo per la segnalazione del sotto scorta (per eventuale riordino)");
-    addField(fields, "ValoreMisura", FieldType::Number, 0, "Quantità effettiva del prodotto rispetto all'unità di misura");
+    addField(fields, "ValoreMisura", FieldType::Number, 0,
+             "Quantità effettiva del prodotto rispetto all'unità di misura");
     // The list price is shown only while the feature is on; the choice is made when the
     // database is opened.
     if (settings().Use_PrezzoAcquistoListino)
@@ -35,7 +37,8 @@ void Articoli::DefineStructure(FieldDefinitions& fields, IndexDefinitions& index
              "Prezzo medio calcolato sulle variazioni del prezzo di acquisto (IVA esclusa)", {.o2 = 1});
     addField(fields, "PercentualeScorporoVari", FieldType::Number);
     addField(fields, "CodiceAggiuntivo", FieldType::Text, 32, "Codice aggiuntivo del prodotto");
-    addField(fields, "DataInserimento", FieldType::DateTime, 0, "Data di inserimento del prodotto nell'archivio", {.o1 = 15});
+    addField(fields, "DataInserimento", FieldType::DateTime, 0, "Data di inserimento del prodotto nell'archivio",
+             {.o1 = 15});
     addField(fields, "DataModifica", FieldType::DateTime, 0, "Data dell'ultima modifica del prodotto", {.o1 = 15});
 
     refs.AddReference("Reparto", "Reparti", false, false, "Codice", "Descrizione");
@@ -49,39 +52,35 @@ void Articoli::DefineStructure(FieldDefinitions& fields, IndexDefinitions& index
     indexes.AddIndex("Codice", true, "InxArticoli").AddNextField("Deposito");
     indexes.AddIndex("Descrizione", false);
 
-    indexes.SetColumnOrder("Codice,Descrizione,Reparto,Deposito,CodiceAggiuntivo,PrezzoVendita,PrezzoAcquisto,"
-                           "PrezzoAcquistoListino,PrezzoAcquistoMedio,PercentualeScorporoVari,ValoreScorta,ScortaMinima,"
-                           "CodiceIva,UnitaMisura,ValoreMisura,Fornitori");
+    indexes.SetColumnOrder(
+        "Codice,Descrizione,Reparto,Deposito,CodiceAggiuntivo,PrezzoVendita,PrezzoAcquisto,"
+        "PrezzoAcquistoListino,PrezzoAcquistoMedio,PercentualeScorporoVari,ValoreScorta,ScortaMinima,"
+        "CodiceIva,UnitaMisura,ValoreMisura,Fornitori");
 }
 
 void Articoli::OnUpdatedTableStruct(TableData& td, const QVariant&, double& oldVersion, bool& isNew)
 {
-    if (isNew)
-        return;
-    if (oldVersion < 1.3)
-        execute(td, "UPDATE Articoli SET PercentualeScorporoVari=0");
+    if (isNew) return;
+    if (oldVersion < 1.3) execute(td, "UPDATE Articoli SET PercentualeScorporoVari=0");
     // The register department moved from the article to its department: the column may be
     // gone already.
     if (oldVersion < 1.4)
-        executeIgnoringErrors(td, QString("UPDATE Articoli SET CodiceCassa=%1").arg(qint64(settings().DefaultDepartment)));
+        executeIgnoringErrors(td,
+                              QString("UPDATE Articoli SET CodiceCassa=%1").arg(qint64(settings().DefaultDepartment)));
     if (oldVersion < 1.5) {
         executeIgnoringErrors(td, "ALTER TABLE Articoli DROP CodiceCassa");
         // Every article goes to department "01", or to the first one. With no department at
         // all there is nothing to point to, and the references stay unset.
         auto reparti = td.GetReferenceTable("Reparto");
-        if (!reparti->FindKey("01"))
-            reparti->MoveFirst();
-        if (!reparti->IsEOF())
-            execute(td, QString("UPDATE Articoli SET OID_Reparto=%1").arg(reparti->GetOID()));
+        if (!reparti->FindKey("01")) reparti->MoveFirst();
+        if (!reparti->IsEOF()) execute(td, QString("UPDATE Articoli SET OID_Reparto=%1").arg(reparti->GetOID()));
     }
     if (oldVersion < 1.8) {
         const QString today = td.GetDatabase()->FormatDateLiteral(QDateTime(appClock().today(), QTime(0, 0)), false);
         execute(td, QString("UPDATE Articoli SET CodiceAggiuntivo='', DataInserimento=%1, DataModifica=%1").arg(today));
     }
-    if (oldVersion < 2.3)
-        execute(td, "UPDATE Articoli SET ScortaMinima=0, PrezzoAcquistoMedio=PrezzoAcquisto");
-    if (oldVersion < 2.6)
-        execute(td, "UPDATE Articoli SET PrezzoAcquistoListino=0");
+    if (oldVersion < 2.3) execute(td, "UPDATE Articoli SET ScortaMinima=0, PrezzoAcquistoMedio=PrezzoAcquisto");
+    if (oldVersion < 2.6) execute(td, "UPDATE Articoli SET PrezzoAcquistoListino=0");
 }
 
 void Articoli::OnNewRow(TableData& td)
@@ -120,10 +119,9 @@ bool isZero(const TableData& td, const QString& field)
 
 void clearIfNotZero(TableData& td, const QString& field)
 {
-    if (!isZero(td, field))
-        td.SetValue(field, money(Currency()));
+    if (!isZero(td, field)) td.SetValue(field, money(Currency()));
 }
-}  // namespace
+}   // namespace
 
 // An article has either both prices or none, and a variable-price percentage only without
 // prices; the selling price is kept in the database's currency.
@@ -161,7 +159,6 @@ void Articoli::OnUpdateRow(TableData& td)
         td.SetValue(kPurchase, money(Currency()));
     }
     const QString average = QStringLiteral("PrezzoAcquistoMedio");
-    if (td.GetCurrencyValue(average).isZero())
-        td.SetValue(average, td.GetValue(kPurchase));
+    if (td.GetCurrencyValue(average).isZero()) td.SetValue(average, td.GetValue(kPurchase));
     td.SetValue(QStringLiteral("DataModifica"), appClock().now());
 }

@@ -14,9 +14,10 @@ void BuoniClienti::DefineStructure(FieldDefinitions& fields, IndexDefinitions& i
     addField(fields, "Descrizione", FieldType::Text, 64, "Descrizione dello buono");
     addField(fields, "ImportoBuono", FieldType::Currency, 0, "Importo a credito del Cliente (IVA inclusa)");
     // The sum of the voucher's uses, which sales at any counter add to.
-    addField(fields, "ImportoUtilizzato", FieldType::Currency, 0, "Importo del buono utilizzato dal Cliente (IVA inclusa)",
-             {.o1 = 15})
-        .RunningTotal = true;
+    addField(fields, "ImportoUtilizzato", FieldType::Currency, 0,
+             "Importo del buono utilizzato dal Cliente (IVA inclusa)", {.o1 = 15})
+        .RunningTotal
+        = true;
 
     indexes.AddIndex("Data", true, "InxBuono").AddField("Descrizione");
 }
@@ -32,6 +33,7 @@ void BuoniClienti::OnNewRow(TableData& td)
 
 void BuoniClienti::OnBeforeUpdateField(TableData& td, QString& fieldName)
 {
-    if (fieldName.compare("ImportoBuono", Qt::CaseInsensitive) == 0 && !td.GetCurrencyValue("ImportoUtilizzato").isZero())
+    if (fieldName.compare("ImportoBuono", Qt::CaseInsensitive) == 0
+        && !td.GetCurrencyValue("ImportoUtilizzato").isZero())
         td.CancelWithMessage(QString::fromUtf8("Non puoi modificare l'importo del buono dopo che è stato usato"));
 }

@@ -11,7 +11,7 @@ const QString kMarkRefused = QStringLiteral("BuonoRifiutato");
 
 bool is(const QString& name, const QString& wanted) { return name.compare(wanted, Qt::CaseInsensitive) == 0; }
 
-}  // namespace
+}   // namespace
 
 void BuoniVendite::DefineIdentity(TableIdentity& identity)
 {
@@ -25,10 +25,7 @@ void BuoniVendite::DefineStructure(FieldDefinitions& fields, IndexDefinitions&, 
              "Importo del buono utilizzato dal Cliente (IVA inclusa)");
 }
 
-void BuoniVendite::OnNewRow(TableData& td)
-{
-    td.SetValue(kUseAmount, QVariant::fromValue(Currency()));
-}
+void BuoniVendite::OnNewRow(TableData& td) { td.SetValue(kUseAmount, QVariant::fromValue(Currency())); }
 
 // The voucher's ImportoUtilizzato is also raised here when the use moves to another voucher
 // (the old voucher is in place before, the new one after); the class's own writes are not.
@@ -52,25 +49,21 @@ void BuoniVendite::book(TableData& td, Currency amount)
 // The old amount leaves the voucher.
 void BuoniVendite::OnBeforeUpdateField(TableData& td, QString& fieldName)
 {
-    if (!concernsTheVoucher(fieldName))
-        return;
+    if (!concernsTheVoucher(fieldName)) return;
     if (td.IsMarked(kMarkRefused)) {
         td.Unmark(kMarkRefused);
         return;
     }
     const Currency use = td.GetCurrencyValue(kUseAmount);
-    if (!use.isZero() && !td.GetParentKey().isNull())
-        book(td, -use);
+    if (!use.isZero() && !td.GetParentKey().isNull()) book(td, -use);
 }
 
 // The new amount comes onto the voucher when what is left of the voucher covers it.
 void BuoniVendite::OnUpdateField(TableData& td, QString& fieldName)
 {
-    if (!concernsTheVoucher(fieldName))
-        return;
+    if (!concernsTheVoucher(fieldName)) return;
     const Currency use = td.GetCurrencyValue(kUseAmount);
-    if (use.isZero())
-        return;
+    if (use.isZero()) return;
     const bool hasVoucher = !td.GetParentKey().isNull();
     const Currency left = hasVoucher ? td.GetCurrencyValue("ImportoBuono") - td.GetCurrencyValue(kUsed) : Currency();
     if (use > left) {
@@ -78,8 +71,7 @@ void BuoniVendite::OnUpdateField(TableData& td, QString& fieldName)
         td.TestAndMark(kMarkRefused);
         return;
     }
-    if (hasVoucher)
-        book(td, use);
+    if (hasVoucher) book(td, use);
 }
 
 // Checked again when the use is stored, on the voucher as it is stored then: another counter
@@ -87,8 +79,7 @@ void BuoniVendite::OnUpdateField(TableData& td, QString& fieldName)
 void BuoniVendite::OnUpdateRow(TableData& td)
 {
     const Currency use = td.GetCurrencyValue(kUseAmount);
-    if (use <= Currency() || td.GetParentKey().isNull())
-        return;
+    if (use <= Currency() || td.GetParentKey().isNull()) return;
     if (td.GetCurrencyValue(kUsed) > td.GetCurrencyValue("ImportoBuono"))
         td.CancelWithMessage(QString::fromUtf8("L'importo da utilizzare è superiore all'importo rimanente del buono"));
 }
@@ -97,19 +88,16 @@ void BuoniVendite::OnUpdateRow(TableData& td)
 void BuoniVendite::OnDeleteRow(TableData& td)
 {
     const Currency use = td.GetCurrencyValue(kUseAmount);
-    if (!use.isZero() && !td.GetParentKey().isNull())
-        book(td, -use);
+    if (!use.isZero() && !td.GetParentKey().isNull()) book(td, -use);
 }
 
 // Only the open vouchers of the sale's customer may hold a use of that sale.
 void BuoniVendite::OnSelectParent(TableData& td, TableData& candidates)
 {
     TableObject* table = candidates.GetTable();
-    if (!table || !is(table->Name(), "BuoniClienti"))
-        return;
+    if (!table || !is(table->Name(), "BuoniClienti")) return;
     QStringList conditions;
-    if (const QString existing = candidates.GetFilter(); !existing.isEmpty())
-        conditions << "(" + existing + ")";
+    if (const QString existing = candidates.GetFilter(); !existing.isEmpty()) conditions << "(" + existing + ")";
     // A sale without a customer has no vouchers: its empty customer selects none.
     if (auto sale = td.GetOwnerByTable("Vendite"))
         conditions << "(" + sale->GetReference("Cliente")->GetChildFilter("BuoniClienti") + ")";

@@ -26,8 +26,7 @@ void CaricoArticoli::DefineStructure(FieldDefinitions& fields, IndexDefinitions&
 // Lines stored before numbering existed are numbered by their key; a new table runs it too.
 void CaricoArticoli::OnUpdatedTableStruct(TableData& td, const QVariant&, double& oldVersion, bool&)
 {
-    if (oldVersion < 1.1)
-        execute(td, "UPDATE CaricoArticoli SET Progressivo=OID");
+    if (oldVersion < 1.1) execute(td, "UPDATE CaricoArticoli SET Progressivo=OID");
 }
 
 namespace {
@@ -40,10 +39,7 @@ const QString kAverage = QStringLiteral("PrezzoAcquistoMedio");
 double number(const TableData& td, const QString& field) { return td.GetFieldValue(field).toDouble(); }
 
 // A line counts in the stock only while its article has a purchase price.
-bool movesStock(const TableData& td)
-{
-    return td.GetCurrencyValue(kPrice) > Currency() && !td.IsFieldNull(kQuantity);
-}
+bool movesStock(const TableData& td) { return td.GetCurrencyValue(kPrice) > Currency() && !td.IsFieldNull(kQuantity); }
 
 // The average of `article`'s stock of `without` units once the line `line`, that brought
 // `quantity` units for `amount`, is taken out of it: what the article's other loads cost over
@@ -55,19 +51,16 @@ bool movesStock(const TableData& td)
 std::optional<Currency> withoutLine(TableData& td, qint64 article, qint64 line, Currency average, double without,
                                     double quantity, Currency amount)
 {
-    if (without <= 0)
-        return std::nullopt;
+    if (without <= 0) return std::nullopt;
     auto others = td.OpenQuery(QStringLiteral("CaricoArticoli"),
                                QStringLiteral("objParent = %1 AND OID <> %2 AND %3 > 0 AND %4 > 0")
                                    .arg(article)
                                    .arg(line)
                                    .arg(kQuantity, kAmount));
     const double loaded = others->Aggregate(kQuantity, 0).toDouble();
-    if (loaded > 0)
-        return others->Aggregate(kAmount, 0).value<Currency>().dividedBy(loaded);
+    if (loaded > 0) return others->Aggregate(kAmount, 0).value<Currency>().dividedBy(loaded);
     const Currency value = average.times(without + quantity) - amount;
-    if (value < Currency())
-        return std::nullopt;
+    if (value < Currency()) return std::nullopt;
     return value.dividedBy(without);
 }
 
@@ -78,7 +71,7 @@ void storeAverage(TableData& article, Currency average)
     if (article.IsFieldNull(kAverage) || article.GetCurrencyValue(kAverage) != average)
         article.SetValue(kAverage, QVariant::fromValue(average));
 }
-}  // namespace
+}   // namespace
 
 void CaricoArticoli::OnNewRow(TableData& td)
 {
@@ -90,9 +83,9 @@ void CaricoArticoli::OnNewRow(TableData& td)
 
 void CaricoArticoli::rememberCounted(TableData& td)
 {
-    if (td.IsNewRow() || m_counted.count(td.GetOID()))
-        return;
-    m_counted[td.GetOID()] = Counted{td.GetParentKey().toLongLong(), number(td, kQuantity), td.GetCurrencyValue(kAmount)};
+    if (td.IsNewRow() || m_counted.count(td.GetOID())) return;
+    m_counted[td.GetOID()]
+        = Counted {td.GetParentKey().toLongLong(), number(td, kQuantity), td.GetCurrencyValue(kAmount)};
 }
 
 void CaricoArticoli::OnBeforeUpdateField(TableData& td, QString& fieldName)
@@ -105,8 +98,8 @@ void CaricoArticoli::OnBeforeUpdateField(TableData& td, QString& fieldName)
 
 void CaricoArticoli::OnUpdateField(TableData& td, QString& fieldName)
 {
-    if (isOneOf(fieldName, "ValoreCarico,PrezzoAcquisto,ValoreMisura") && movesStock(td) &&
-        !td.IsFieldNull(QStringLiteral("ValoreMisura"))) {
+    if (isOneOf(fieldName, "ValoreCarico,PrezzoAcquisto,ValoreMisura") && movesStock(td)
+        && !td.IsFieldNull(QStringLiteral("ValoreMisura"))) {
         const Currency amount = td.GetCurrencyValue(kPrice).times(number(td, kQuantity));
         td.SetValue(kAmount, QVariant::fromValue(td.GetDatabase()->ConvertAmount(amount, false, 1.0)));
     }
@@ -120,8 +113,7 @@ void CaricoArticoli::OnUpdateField(TableData& td, QString& fieldName)
 // line twice; a line moved to another article leaves the old article's average too.
 void CaricoArticoli::OnUpdateRow(TableData& td)
 {
-    if (m_deleting)
-        return;
+    if (m_deleting) return;
     const qint64 oid = td.GetOID();
     std::optional<Counted> before;
     if (auto it = m_counted.find(oid); it != m_counted.end()) {
@@ -130,12 +122,11 @@ void CaricoArticoli::OnUpdateRow(TableData& td)
     }
     if (!td.IsNewRow() && !before)
         return;   // neither quantity nor amount nor article changed since the line was counted
-    if (!td.IsNewRow() && !td.IsChanged())
-        return;
+    if (!td.IsNewRow() && !td.IsChanged()) return;
 
     const qint64 article = td.GetParentKey().toLongLong();
-    if (before && before->article == article && before->quantity == number(td, kQuantity) &&
-        before->amount == td.GetCurrencyValue(kAmount))
+    if (before && before->article == article && before->quantity == number(td, kQuantity)
+        && before->amount == td.GetCurrencyValue(kAmount))
         return;   // saved again with the same share
     if (before && before->quantity > 0 && before->article != 0 && before->article != article) {
         // The article the line left: its stock no longer holds the line's quantity.
@@ -149,12 +140,11 @@ void CaricoArticoli::OnUpdateRow(TableData& td)
         }
         before.reset();
     }
-    if (!article)
-        return;
+    if (!article) return;
 
     const double quantity = number(td, kQuantity);
     const double stock = number(td, kStock);
-    const double without = stock - quantity;    // the stock without this line
+    const double without = stock - quantity;   // the stock without this line
     const Currency average = td.GetCurrencyValue(kAverage);
     const bool wasCounted = before && before->quantity > 0;
     if (quantity <= 0) {
@@ -173,7 +163,8 @@ void CaricoArticoli::OnUpdateRow(TableData& td)
     // The stock's value at the average, less what the line brought at its last save, plus
     // what it brings now, over the new stock.
     if (wasCounted) {
-        const Currency value = average.times(without + before->quantity) - before->amount + td.GetCurrencyValue(kAmount);
+        const Currency value
+            = average.times(without + before->quantity) - before->amount + td.GetCurrencyValue(kAmount);
         if (value >= Currency()) {
             storeAverage(td, value.dividedBy(stock));
             return;
@@ -187,16 +178,15 @@ void CaricoArticoli::OnDeleteRow(TableData& td)
 {
     const qint64 oid = td.GetOID();
     const double quantity = number(td, kQuantity);
-    Counted counted{td.GetParentKey().toLongLong(), quantity, td.GetCurrencyValue(kAmount)};
+    Counted counted {td.GetParentKey().toLongLong(), quantity, td.GetCurrencyValue(kAmount)};
     if (auto it = m_counted.find(oid); it != m_counted.end()) {
-        if (it->second.article == counted.article)
-            counted = it->second;
+        if (it->second.article == counted.article) counted = it->second;
         m_counted.erase(it);
     }
     // The line's share leaves the average before its quantity leaves the stock.
     if (counted.quantity > 0) {
-        if (auto rest = withoutLine(td, counted.article, oid, td.GetCurrencyValue(kAverage), number(td, kStock) - quantity,
-                                    counted.quantity, counted.amount))
+        if (auto rest = withoutLine(td, counted.article, oid, td.GetCurrencyValue(kAverage),
+                                    number(td, kStock) - quantity, counted.quantity, counted.amount))
             storeAverage(td, *rest);
     }
     if (!td.IsFieldNull(kQuantity) && quantity > 0 && td.GetCurrencyValue(kPrice) > Currency())

@@ -29,7 +29,7 @@ private:
     };
     void rememberCounted(TableData& td);
 
-    LineNumbering m_numbering{QStringLiteral("DataCarico")};
+    LineNumbering m_numbering {QStringLiteral("DataCarico")};
     std::unordered_map<qint64, Counted> m_counted;   // by line OID
     bool m_deleting = false;
 };

@@ -24,10 +24,8 @@ void CodiciBarre::DefineStructure(FieldDefinitions& fields, IndexDefinitions& in
 
 void CodiciBarre::OnUpdatedTableStruct(TableData& td, const QVariant&, double& oldVersion, bool&)
 {
-    if (oldVersion < 1.1)
-        execute(td, "UPDATE CodiciBarre SET ConversioneValuta=False");
-    if (oldVersion < 1.2)
-        execute(td, "UPDATE CodiciBarre SET CoefficienteValuta=0");
+    if (oldVersion < 1.1) execute(td, "UPDATE CodiciBarre SET ConversioneValuta=False");
+    if (oldVersion < 1.2) execute(td, "UPDATE CodiciBarre SET CoefficienteValuta=0");
 }
 
 // A new layout reads the whole of a 13-character code as the article code.

@@ -34,7 +34,4 @@ void CodiciIva::OnUpdatedTableStruct(TableData& td, const QVariant&, double& old
         execute(td, QString("UPDATE CodiciIva SET CodiceCassa=%1").arg(qint64(settings().DefaultDepartment)));
 }
 
-void CodiciIva::OnNewRow(TableData& td)
-{
-    td.SetValue("CodiceCassa", qint64(settings().DefaultDepartment));
-}
+void CodiciIva::OnNewRow(TableData& td) { td.SetValue("CodiceCassa", qint64(settings().DefaultDepartment)); }

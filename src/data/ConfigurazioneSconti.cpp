@@ -1,11 +1,9 @@
 #include "ConfigurazioneSconti.h"
 
-void ConfigurazioneSconti::DefineIdentity(TableIdentity& identity)
-{
-    identity.Version = 1.2;
-}
+void ConfigurazioneSconti::DefineIdentity(TableIdentity& identity) { identity.Version = 1.2; }
 
-void ConfigurazioneSconti::DefineStructure(FieldDefinitions& fields, IndexDefinitions& indexes, ReferenceDefinitions& refs)
+void ConfigurazioneSconti::DefineStructure(FieldDefinitions& fields, IndexDefinitions& indexes,
+                                           ReferenceDefinitions& refs)
 {
     addField(fields, "Descrizione", FieldType::Text, 64, "Descrizione dello sconto");
     addField(fields, "ImportoSconto", FieldType::Currency, 0,
@@ -23,26 +21,24 @@ void ConfigurazioneSconti::DefineStructure(FieldDefinitions& fields, IndexDefini
     indexes.AddIndex("Descrizione", true);
     // One rule for each combination: a rule for a customer alone and another for the same
     // customer alone would both apply to a line.
-    indexes.AddIndex("SoloDeposito", true, "InxSconto").AddNextField("SoloCliente").AddNextField("SoloArticolo").EmptyCountsAsValue();
+    indexes.AddIndex("SoloDeposito", true, "InxSconto")
+        .AddNextField("SoloCliente")
+        .AddNextField("SoloArticolo")
+        .EmptyCountsAsValue();
 }
 
-void ConfigurazioneSconti::OnNewRow(TableData& td)
-{
-    td.SetValue("CalcoloPuntiClienti", true);
-}
+void ConfigurazioneSconti::OnNewRow(TableData& td) { td.SetValue("CalcoloPuntiClienti", true); }
 
 // A rule names at least one selection and an amount; a rule for an article holds for every
 // deposit. Each step runs even after an earlier one refused.
 void ConfigurazioneSconti::OnUpdateRow(TableData& td)
 {
-    if (td.IsFieldEmpty("SoloDeposito") && td.IsFieldEmpty("SoloCliente") &&
-        td.IsFieldEmpty("SoloArticolo")) {
+    if (td.IsFieldEmpty("SoloDeposito") && td.IsFieldEmpty("SoloCliente") && td.IsFieldEmpty("SoloArticolo")) {
         td.SelectField("SoloDeposito");
         td.CancelWithMessage("Devi specificare almeno una delle selezioni Deposito, Cliente o Articolo");
     }
     // By OID: an empty key would pick the deposit whose name is empty.
-    if (!td.IsFieldEmpty("SoloDeposito") && !td.IsFieldEmpty("SoloArticolo"))
-        td.SetReferenceOID("SoloDeposito", 0);
+    if (!td.IsFieldEmpty("SoloDeposito") && !td.IsFieldEmpty("SoloArticolo")) td.SetReferenceOID("SoloDeposito", 0);
     if (!td.IsFieldNull("ImportoSconto") && td.GetCurrencyValue("ImportoSconto").isZero()) {
         td.SelectField("ImportoSconto");
         td.CancelWithMessage("Devi specificare l'importo dello sconto");

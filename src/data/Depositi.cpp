@@ -18,12 +18,8 @@ void Depositi::DefineStructure(FieldDefinitions& fields, IndexDefinitions& index
 // the empty key.
 void Depositi::OnUpdatedTableStruct(TableData& td, const QVariant&, double&, bool& isNew)
 {
-    if (!isNew)
-        return;
+    if (!isNew) return;
     td.AddRow({"Deposito", QString(""), "Descrizione", "PREDEFINITO"});
 }
 
-void Depositi::OnNewRow(TableData& td)
-{
-    td.SetValue("Descrizione", QString(""));
-}
+void Depositi::OnNewRow(TableData& td) { td.SetValue("Descrizione", QString("")); }

@@ -22,6 +22,5 @@ void Fornitori::DefineStructure(FieldDefinitions& fields, IndexDefinitions& inde
 
 void Fornitori::OnNewRow(TableData& td)
 {
-    for (const char* field : {"Indirizzo", "Telefono", "Cellulare", "Fax", "EMail"})
-        td.SetValue(field, QString(""));
+    for (const char* field : {"Indirizzo", "Telefono", "Cellulare", "Fax", "EMail"}) td.SetValue(field, QString(""));
 }

@@ -37,8 +37,7 @@ void Forniture::DefineStructure(FieldDefinitions& fields, IndexDefinitions& inde
 // Supplies stored before the completion flag existed were all completed.
 void Forniture::OnUpdatedTableStruct(TableData& td, const QVariant&, double& oldVersion, bool&)
 {
-    if (oldVersion < 1.2)
-        execute(td, "UPDATE Forniture SET Completato=True");
+    if (oldVersion < 1.2) execute(td, "UPDATE Forniture SET Completato=True");
 }
 
 // The total starts at 0, so that a supply without lines never carries a Null total.
@@ -56,20 +55,21 @@ void Forniture::OnNewRow(TableData& td)
 // change puts its new one in; a change of the whole list sums the lines again.
 void Forniture::OnBeforeUpdateReference(TableData& td, TableData* row, QString& referenceName, QVariant&, QVariant&)
 {
-    if (referenceName != QStringLiteral("Articoli"))
-        return;
+    if (referenceName != QStringLiteral("Articoli")) return;
     const QString total = QStringLiteral("ImportoAcquisto");
-    const Currency amount = row ? td.GetCurrencyValue(total) - row->GetCurrencyValue(QStringLiteral("ImportoCarico")) : Currency();
+    const Currency amount
+        = row ? td.GetCurrencyValue(total) - row->GetCurrencyValue(QStringLiteral("ImportoCarico")) : Currency();
     td.SetValue(total, QVariant::fromValue(amount));
 }
 
 void Forniture::OnUpdateReference(TableData& td, TableData* row, QString& referenceName, QVariant&, QVariant&)
 {
-    if (referenceName != QStringLiteral("Articoli"))
-        return;
+    if (referenceName != QStringLiteral("Articoli")) return;
     const QString total = QStringLiteral("ImportoAcquisto");
     if (row)
-        td.SetValue(total, QVariant::fromValue(td.GetCurrencyValue(total) + row->GetCurrencyValue(QStringLiteral("ImportoCarico"))));
+        td.SetValue(
+            total,
+            QVariant::fromValue(td.GetCurrencyValue(total) + row->GetCurrencyValue(QStringLiteral("ImportoCarico"))));
     else
         td.SetValue(total, td.GetReference(QStringLiteral("Articoli"))->Aggregate(QStringLiteral("ImportoCarico"), 0));
 }

@@ -10,6 +10,7 @@ public:
 
     void OnUpdatedTableStruct(TableData& td, const QVariant& unused, double& oldVersion, bool& isNew) override;
     void OnNewRow(TableData& td) override;
-    void OnBeforeUpdateReference(TableData& td, TableData* row, QString& referenceName, QVariant& a, QVariant& b) override;
+    void OnBeforeUpdateReference(TableData& td, TableData* row, QString& referenceName, QVariant& a,
+                                 QVariant& b) override;
     void OnUpdateReference(TableData& td, TableData* row, QString& referenceName, QVariant& a, QVariant& b) override;
 };

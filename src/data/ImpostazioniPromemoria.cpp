@@ -37,8 +37,7 @@ PlaceholderSplit Split_CampoMessaggio(const QString& text, QString& field, QStri
     const qsizetype close = text.indexOf(QLatin1String("%>"));
     // In "<%>" the closing mark shares its '%' with the opening one: there is no placeholder
     // to take, only a broken one.
-    if (close < open + 2)
-        return PlaceholderSplit::Malformed;
+    if (close < open + 2) return PlaceholderSplit::Malformed;
     field = text.mid(open + 2, close - open - 2);
     rest = text.mid(close + 2);
     return PlaceholderSplit::Found;
@@ -55,9 +54,11 @@ void ImpostazioniPromemoria::DefineStructure(FieldDefinitions& fields, IndexDefi
     addField(fields, "NomeTabella", FieldType::Text, 64, "Nome della tabella di riferimento per il promemoria");
     addField(fields, "NomeCampoData", FieldType::Text, 64,
              "Nome della campo della tabella di riferimento per il promemoria, deve essere di una data");
-    addField(fields, "GiorniDiPreavviso", FieldType::Integer, 0, "Numero di giorni di preavviso (sommato a ore e minuti)");
+    addField(fields, "GiorniDiPreavviso", FieldType::Integer, 0,
+             "Numero di giorni di preavviso (sommato a ore e minuti)");
     addField(fields, "OreDiPreavviso", FieldType::Integer, 0, "Numero di ore di preavviso (sommato a giorni e minuti)");
-    addField(fields, "MinutiDiPreavviso", FieldType::Integer, 0, "Numero di minuti di preavviso (sommato a giorni e ore)");
+    addField(fields, "MinutiDiPreavviso", FieldType::Integer, 0,
+             "Numero di minuti di preavviso (sommato a giorni e ore)");
     addField(fields, "MessaggioDiNotifica", FieldType::Text, 128,
              "Se si utilizza <%NomeCampoTabella%> verrà visualizzato il contenuto del campo");
     addField(fields, "DataUltimoControllo", FieldType::DateTime, 0,
@@ -89,8 +90,7 @@ void ImpostazioniPromemoria::OnUpdateField(TableData& td, QString& fieldName)
             td.CancelWithMessage(QStringLiteral("Tabella '") + table + QStringLiteral("' inesistente"));
         // The engine resumes a rule's checks from where it left them in the watched table;
         // in another table that point means nothing.
-        if (table != m_sPrevNomeTabella)
-            td.SetValue("DataUltimoControllo", QVariant());
+        if (table != m_sPrevNomeTabella) td.SetValue("DataUltimoControllo", QVariant());
     }
     if (fieldName == QLatin1String("NomeCampoData")) {
         const QString table = td.GetText("NomeTabella");
@@ -102,10 +102,10 @@ void ImpostazioniPromemoria::OnUpdateField(TableData& td, QString& fieldName)
         } else {
             const int type = td.GetTable(table)->GetField(field)->TypeCode;
             if (type != FieldType::Date && type != FieldType::DateTime)
-                td.CancelWithMessage(QStringLiteral("Il campo '") + field + QStringLiteral("' non è di tipo Data o Data/ora"));
+                td.CancelWithMessage(QStringLiteral("Il campo '") + field
+                                     + QStringLiteral("' non è di tipo Data o Data/ora"));
         }
-        if (field != m_sPrevNomeCampoData)
-            td.SetValue("DataUltimoControllo", QVariant());
+        if (field != m_sPrevNomeCampoData) td.SetValue("DataUltimoControllo", QVariant());
     }
     if (fieldName == QLatin1String("MessaggioDiNotifica")) {
         const QString table = td.GetText("NomeTabella");

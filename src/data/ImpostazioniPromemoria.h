@@ -24,8 +24,8 @@ private:
 
 // What splitting a reminder message at its first placeholder found.
 enum class PlaceholderSplit {
-    None,        // no "<%": field and rest are set empty
-    Found,       // field: the text between "<%" and the first "%>"; rest: the text after it
+    None,   // no "<%": field and rest are set empty
+    Found,   // field: the text between "<%" and the first "%>"; rest: the text after it
     Malformed,   // "<%" without a "%>" after it: field and rest are left as they were
 };
 

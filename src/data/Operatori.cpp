@@ -1,9 +1,6 @@
 #include "Operatori.h"
 
-void Operatori::DefineIdentity(TableIdentity& identity)
-{
-    identity.Version = 1.2;
-}
+void Operatori::DefineIdentity(TableIdentity& identity) { identity.Version = 1.2; }
 
 void Operatori::DefineStructure(FieldDefinitions& fields, IndexDefinitions& indexes, ReferenceDefinitions&)
 {
@@ -16,8 +13,7 @@ void Operatori::DefineStructure(FieldDefinitions& fields, IndexDefinitions& inde
 
 void Operatori::OnUpdatedTableStruct(TableData& td, const QVariant&, double&, bool& isNew)
 {
-    if (!isNew)
-        return;
+    if (!isNew) return;
     td.AddRow({"Nome", "Amministratore", "LivelloAccesso", qint64(1)});
     td.AddRow({"Nome", "Operatore"});
 }

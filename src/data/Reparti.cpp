@@ -1,9 +1,6 @@
 #include "Reparti.h"
 
-void Reparti::DefineIdentity(TableIdentity& identity)
-{
-    identity.Version = 1.2;
-}
+void Reparti::DefineIdentity(TableIdentity& identity) { identity.Version = 1.2; }
 
 void Reparti::DefineStructure(FieldDefinitions& fields, IndexDefinitions& indexes, ReferenceDefinitions&)
 {
@@ -31,16 +28,11 @@ void Reparti::OnUpdatedTableStruct(TableData& td, const QVariant&, double& oldVe
             {"11", "VUOTI"},
             {"12", "CONCORSI"},
         };
-        for (const auto& row : kDefaults)
-            td.AddRow({"Codice", QString(row[0]), "Descrizione", QString(row[1])});
+        for (const auto& row : kDefaults) td.AddRow({"Codice", QString(row[0]), "Descrizione", QString(row[1])});
         return;
     }
     // Only the 1.1 structure carried the register department here.
-    if (oldVersion == 1.1)
-        execute(td, "ALTER TABLE Reparti DROP CodiceCassa");
+    if (oldVersion == 1.1) execute(td, "ALTER TABLE Reparti DROP CodiceCassa");
 }
 
-void Reparti::OnNewRow(TableData& td)
-{
-    td.SetValue("Descrizione", QString(""));
-}
+void Reparti::OnNewRow(TableData& td) { td.SetValue("Descrizione", QString("")); }

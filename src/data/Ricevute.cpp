@@ -2,10 +2,7 @@
 #include "base/Clock.h"
 #include "objdb/Database.h"
 
-void Ricevute::DefineIdentity(TableIdentity& identity)
-{
-    identity.Version = 1.2;
-}
+void Ricevute::DefineIdentity(TableIdentity& identity) { identity.Version = 1.2; }
 
 void Ricevute::DefineStructure(FieldDefinitions& fields, IndexDefinitions& indexes, ReferenceDefinitions& refs)
 {
@@ -24,8 +21,7 @@ void Ricevute::DefineStructure(FieldDefinitions& fields, IndexDefinitions& index
 // A 1.0 table takes the reference year from each date; a 1.1 table kept it in AnnoFiscale.
 void Ricevute::OnUpdatedTableStruct(TableData& td, const QVariant&, double& oldVersion, bool& isNew)
 {
-    if (isNew)
-        return;
+    if (isNew) return;
     if (oldVersion == 1.0)
         execute(td, "UPDATE Ricevute SET AnnoRiferimento=Year(Data)");
     else if (oldVersion == 1.1)
@@ -42,15 +38,12 @@ void Ricevute::OnUpdateField(TableData& td, QString& fieldName)
 {
     if (fieldName.compare("Data", Qt::CaseInsensitive) == 0) {
         // A receipt without a date keeps the year and number it has.
-        if (td.IsFieldNull("Data"))
-            return;
+        if (td.IsFieldNull("Data")) return;
         const qint64 year = td.GetValue("Data").toDateTime().date().year();
-        if (!LibraryGlobal::ValuesEqual(td.GetValue("AnnoRiferimento"), year))
-            td.SetValue("AnnoRiferimento", year);
+        if (!LibraryGlobal::ValuesEqual(td.GetValue("AnnoRiferimento"), year)) td.SetValue("AnnoRiferimento", year);
     }
     if (fieldName.compare("AnnoRiferimento", Qt::CaseInsensitive) == 0) {
-        if (td.IsFieldNull("AnnoRiferimento"))
-            return;
+        if (td.IsFieldNull("AnnoRiferimento")) return;
         // The stored receipts of the year decide; none gives 0, so the first is number 1. Taken
         // again when storing the receipt finds its number taken by another counter meanwhile.
         const auto next = [](TableData& receipt) -> QVariant {
@@ -66,7 +59,7 @@ void Ricevute::OnUpdateField(TableData& td, QString& fieldName)
 void Ricevute::OnSelectReference(TableData& candidates, const QVariant&, QString& referenceName)
 {
     const QString order = "DataVendita DESC,Cliente";
-    if (referenceName.compare("Vendita", Qt::CaseInsensitive) == 0 && candidates.GetOrder().isEmpty() &&
-        candidates.AllowsOrder(order))
+    if (referenceName.compare("Vendita", Qt::CaseInsensitive) == 0 && candidates.GetOrder().isEmpty()
+        && candidates.AllowsOrder(order))
         candidates.SetOrder(order);
 }

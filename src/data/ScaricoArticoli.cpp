@@ -29,8 +29,7 @@ void ScaricoArticoli::DefineStructure(FieldDefinitions& fields, IndexDefinitions
 // Lines stored before numbering existed are numbered by their key; a new table runs it too.
 void ScaricoArticoli::OnUpdatedTableStruct(TableData& td, const QVariant&, double& oldVersion, bool&)
 {
-    if (oldVersion < 1.1)
-        execute(td, "UPDATE ScaricoArticoli SET Progressivo=OID");
+    if (oldVersion < 1.1) execute(td, "UPDATE ScaricoArticoli SET Progressivo=OID");
 }
 
 namespace {
@@ -45,10 +44,7 @@ double number(const TableData& td, const QString& field) { return td.GetFieldVal
 QVariant money(Currency c) { return QVariant::fromValue(c); }
 
 // A line moves the stock only while its article has a selling price.
-bool movesStock(const TableData& td)
-{
-    return td.GetCurrencyValue(kPrice) > Currency() && !td.IsFieldNull(kQuantity);
-}
+bool movesStock(const TableData& td) { return td.GetCurrencyValue(kPrice) > Currency() && !td.IsFieldNull(kQuantity); }
 
 // What the line's prize points add to its amount.
 Currency pointsValue(const TableData& td)
@@ -70,21 +66,18 @@ bool aboveMaximum(const TableData& td, Currency maximum)
 {
     const Currency amount = td.GetCurrencyValue(kAmount);
     const double quantity = number(td, kQuantity);
-    if (quantity < 0)
-        return false;   // a return: the unit amount is negative
-    if (quantity == 0)
-        return amount > maximum;
+    if (quantity < 0) return false;   // a return: the unit amount is negative
+    if (quantity == 0) return amount > maximum;
     return amount > maximum.times(quantity);
 }
-}  // namespace
+}   // namespace
 
 void ScaricoArticoli::OnNewRow(TableData& td)
 {
     td.SetValue(QStringLiteral("DataScarico"), appClock().now());
     td.SetValue(kQuantity, 1.0);
     td.SetValue(kPoints, qint64(0));
-    if (td.IsFieldNull(kDiscount))
-        td.SetValue(kDiscount, money(Currency()));
+    if (td.IsFieldNull(kDiscount)) td.SetValue(kDiscount, money(Currency()));
     m_numbering.number(td);
 }
 
@@ -95,22 +88,20 @@ void ScaricoArticoli::OnBeforeUpdateField(TableData& td, QString& fieldName)
         td.SetValue(kStock, RoundQuantity(number(td, kStock) + number(td, kQuantity)));
     if (fieldName == kPoints && td.GetFieldValue(kPoints).toLongLong() != 0)
         td.SubtractFromField(kAmount, money(pointsValue(td)));
-    if (fieldName == kDiscount)
-        td.AddToField(kAmount, money(td.GetCurrencyValue(kDiscount)));
+    if (fieldName == kDiscount) td.AddToField(kAmount, money(td.GetCurrencyValue(kDiscount)));
 }
 
 void ScaricoArticoli::OnUpdateField(TableData& td, QString& fieldName)
 {
     if (fieldName == kAmount && settings().ImportoMaxArticolo > 0 && td.GetCurrencyValue(kAmount) > Currency()) {
         if (aboveMaximum(td, Currency::fromDouble(settings().ImportoMaxArticolo)))
-            td.CancelWithMessage(QStringLiteral("Importo Articolo superiore al massimo consentito (") +
-                                 decimalText(settings().ImportoMaxArticolo) + u')');
+            td.CancelWithMessage(QStringLiteral("Importo Articolo superiore al massimo consentito (")
+                                 + decimalText(settings().ImportoMaxArticolo) + u')');
     }
-    if (isOneOf(fieldName, "ValoreScarico,PrezzoVendita,ValoreMisura") && movesStock(td) &&
-        !td.IsFieldNull(QStringLiteral("ValoreMisura"))) {
+    if (isOneOf(fieldName, "ValoreScarico,PrezzoVendita,ValoreMisura") && movesStock(td)
+        && !td.IsFieldNull(QStringLiteral("ValoreMisura"))) {
         Currency amount = ComputeConvertedAmount(td, td.GetCurrencyValue(kPrice), number(td, kQuantity));
-        if (td.GetFieldValue(kPoints).toLongLong() != 0)
-            amount += pointsValue(td);
+        if (td.GetFieldValue(kPoints).toLongLong() != 0) amount += pointsValue(td);
         amount -= td.GetCurrencyValue(kDiscount);
         // Raises this event for the amount, and so its maximum check.
         td.SetValue(kAmount, money(amount));
@@ -119,11 +110,9 @@ void ScaricoArticoli::OnUpdateField(TableData& td, QString& fieldName)
         td.SetValue(kStock, RoundQuantity(number(td, kStock) - number(td, kQuantity)));
     if (fieldName == kPoints && td.GetFieldValue(kPoints).toLongLong() != 0)
         td.AddToField(kAmount, money(pointsValue(td)));
-    if (fieldName == kDiscount)
-        td.SubtractFromField(kAmount, money(td.GetCurrencyValue(kDiscount)));
+    if (fieldName == kDiscount) td.SubtractFromField(kAmount, money(td.GetCurrencyValue(kDiscount)));
     // The article of the line was chosen or changed.
-    if (fieldName == QStringLiteral("Codice"))
-        FindDiscount(td);
+    if (fieldName == QStringLiteral("Codice")) FindDiscount(td);
 }
 
 void ScaricoArticoli::OnDeleteRow(TableData& td)

@@ -17,5 +17,5 @@ public:
     void OnDeleteRow(TableData& td) override;
 
 private:
-    LineNumbering m_numbering{QStringLiteral("DataScarico")};
+    LineNumbering m_numbering {QStringLiteral("DataScarico")};
 };

@@ -1,9 +1,6 @@
 #include "SelezioniTracciato.h"
 
-void SelezioniTracciato::DefineIdentity(TableIdentity& identity)
-{
-    identity.Caption = "Selezioni Tracciato";
-}
+void SelezioniTracciato::DefineIdentity(TableIdentity& identity) { identity.Caption = "Selezioni Tracciato"; }
 
 void SelezioniTracciato::DefineStructure(FieldDefinitions& fields, IndexDefinitions&, ReferenceDefinitions&)
 {

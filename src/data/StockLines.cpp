@@ -9,8 +9,7 @@ const QString kNumber = QStringLiteral("Progressivo");
 
 void LineNumbering::number(TableData& line)
 {
-    if (line.GetRecordSource().Suspended)
-        return;
+    if (line.GetRecordSource().Suspended) return;
     auto document = line.GetOwnerRow();
     if (!document) {
         line.SetValue(kNumber, counter);
@@ -22,21 +21,23 @@ void LineNumbering::number(TableData& line)
     } else {
         ++counter;
     }
-    line.TakeNumber(kNumber, counter, [this](TableData& row) { return nextFree(row); }, TableData::TakeAgain::OnCollision);
+    line.TakeNumber(
+        kNumber, counter, [this](TableData& row) { return nextFree(row); }, TableData::TakeAgain::OnCollision);
 }
 
 QVariant LineNumbering::nextFree(TableData& line)
 {
     auto sameSecond = line.OpenQuery(line.tableName(), QString());
-    sameSecond->SetFilter(QStringLiteral("objParent = ? AND %1 = ?").arg(dateField), {line.GetParentKey(), line.GetValue(dateField)});
+    sameSecond->SetFilter(QStringLiteral("objParent = ? AND %1 = ?").arg(dateField),
+                          {line.GetParentKey(), line.GetValue(dateField)});
     qint64 highest = sameSecond->Aggregate(kNumber, 2).toLongLong();
     auto document = line.GetOwnerRow();
     if (document)
-        highest = std::max(highest, document->GetReference(QStringLiteral("Articoli"))->Aggregate(kNumber, 2).toLongLong());
+        highest
+            = std::max(highest, document->GetReference(QStringLiteral("Articoli"))->Aggregate(kNumber, 2).toLongLong());
     const qint64 next = highest + 1;
     // The document's next lines go on from there.
-    if (document && document->GetOID() == lastDocument)
-        counter = std::max(counter, next);
+    if (document && document->GetOID() == lastDocument) counter = std::max(counter, next);
     return next;
 }
 

@@ -11,7 +11,7 @@ class TableData;
 // that number. Kept while the database is open, never stored.
 struct LineNumbering {
     // The line's date field: a line is unique by its date, its article and its number.
-    explicit LineNumbering(const QString& dateField) : dateField(dateField) {}
+    explicit LineNumbering(const QString& dateField) : dateField(dateField) { }
 
     QString dateField;
     qint64 lastDocument = 0;

@@ -8,15 +8,11 @@ FieldDefinition& TableClass::addField(FieldDefinitions& fields, const QString& n
     return fields.AddField(name, typeCode, size, 0, 0, options.o1, options.o2, options.o3, options.f, description);
 }
 
-void TableClass::execute(TableData& td, const QString& jetSql)
-{
-    td.GetEngine()->GetConnection().Execute(jetSql);
-}
+void TableClass::execute(TableData& td, const QString& jetSql) { td.GetEngine()->GetConnection().Execute(jetSql); }
 
 void TableClass::executeIgnoringErrors(TableData& td, const QString& jetSql)
 {
     try {
         execute(td, jetSql);
-    } catch (const AppError&) {
-    }
+    } catch (const AppError&) { }
 }

@@ -14,8 +14,7 @@ void TipiDocumento::DefineStructure(FieldDefinitions& fields, IndexDefinitions&,
 
 void TipiDocumento::OnUpdatedTableStruct(TableData& td, const QVariant&, double&, bool& isNew)
 {
-    if (!isNew)
-        return;
+    if (!isNew) return;
     td.AddRow({"Codice", "Bolla", "Descrizione", "Bolla di accompagnamento"});
     td.AddRow({"Codice", "Fattura", "Descrizione", "Fattura"});
 }

@@ -13,8 +13,7 @@ void TipiPagamento::DefineStructure(FieldDefinitions& fields, IndexDefinitions&,
 
 void TipiPagamento::OnUpdatedTableStruct(TableData& td, const QVariant&, double&, bool& isNew)
 {
-    if (!isNew)
-        return;
+    if (!isNew) return;
     for (const char* descrizione : {"Contanti", "Assegno", "Bonifico", "Posticipato", "Altro"})
         td.AddRow({"Descrizione", QString(descrizione)});
 }

@@ -10,10 +10,10 @@ const char* const kCodiceAggiuntivoNote = "Da impostare nello script in relazion
 bool isOlderShippedFilter(const QString& filter)
 {
     QString withoutAdditionalCode = FullLayoutFilterTemplate();
-    withoutAdditionalCode.remove(QStringLiteral(
-        "  ' Imposta il codice aggiuntivo\r\n"
-        "  Flds(\"CodiceAggiuntivo\").Value = Flds(\"CodiceFornitore\").Value\r\n"
-        "\r\n"));
+    withoutAdditionalCode.remove(
+        QStringLiteral("  ' Imposta il codice aggiuntivo\r\n"
+                       "  Flds(\"CodiceAggiuntivo\").Value = Flds(\"CodiceFornitore\").Value\r\n"
+                       "\r\n"));
     return filter == NewLayoutFilterTemplate() || filter == withoutAdditionalCode;
 }
 }
@@ -49,14 +49,13 @@ void TracciatiFornitura::OnUpdatedTableStruct(TableData& td, const QVariant&, do
             td.SetValue("VBFilter", FullLayoutFilterTemplate());
             td.Update();
             auto campi = td.GetReference("Campi");
-            addLayoutField(td, *campi, {"NomeCampo", "CodiceAggiuntivo", "Posizione", qint64(0), "Lunghezza", qint64(32),
-                                        "Note", kCodiceAggiuntivoNote});
+            addLayoutField(td, *campi,
+                           {"NomeCampo", "CodiceAggiuntivo", "Posizione", qint64(0), "Lunghezza", qint64(32), "Note",
+                            kCodiceAggiuntivoNote});
         }
     }
-    if (oldVersion < 1.4)
-        execute(td, "UPDATE TracciatiFornitura SET ConversioneValuta=False");
-    if (oldVersion < 1.5)
-        execute(td, "UPDATE TracciatiFornitura SET CoefficienteValuta=0");
+    if (oldVersion < 1.4) execute(td, "UPDATE TracciatiFornitura SET ConversioneValuta=False");
+    if (oldVersion < 1.5) execute(td, "UPDATE TracciatiFornitura SET CoefficienteValuta=0");
 }
 
 void TracciatiFornitura::OnNewRow(TableData& td)
@@ -69,8 +68,8 @@ void TracciatiFornitura::OnNewRow(TableData& td)
 
 void TracciatiFornitura::addDefaultLayout(TableData& td)
 {
-    const qint64 layout = td.AddRow({"FileSorgente", "A:\\FORNITORE.TXT", "Note", "Tracciato fornitura FORNITORE (NUOVO)",
-                                     "VBFilter", FullLayoutFilterTemplate()});
+    const qint64 layout = td.AddRow({"FileSorgente", "A:\\FORNITORE.TXT", "Note",
+                                     "Tracciato fornitura FORNITORE (NUOVO)", "VBFilter", FullLayoutFilterTemplate()});
     // The fields belong to the layout just added, never to the row the data set stood on.
     if (!td.MoveToOID(layout))
         throw AppError::object(AppError::kGenericCode, QStringLiteral("TracciatiFornitura"),
@@ -81,14 +80,17 @@ void TracciatiFornitura::addDefaultLayout(TableData& td)
     const QList<QVariantList> kFields = {
         {"NomeCampo", "Codice", "Posizione", 14, "Lunghezza", 13, "Note", "Codice a barre"},
         {"NomeCampo", "Descrizione", "Posizione", 27, "Lunghezza", 30, "Note", "Descrizione dell'articolo"},
-        {"NomeCampo", "ValoreCarico", "Posizione", 110, "Lunghezza", 6, "CampoNumerico", yes, "Note", "Quantita' di carico"},
+        {"NomeCampo", "ValoreCarico", "Posizione", 110, "Lunghezza", 6, "CampoNumerico", yes, "Note",
+         "Quantita' di carico"},
         {"NomeCampo", "PrezzoVendita", "Posizione", 59, "Lunghezza", 8, "CampoImporto", yes, "RilevaDifferenze", yes,
          "ValoreMaxDifferenza", 100, "Note", "Prezzo di vendita"},
-        {"NomeCampo", "PrezzoAcquisto", "Posizione", 77, "Lunghezza", 8, "CampoImporto", yes, "Note", "Prezzo di acquisto"},
+        {"NomeCampo", "PrezzoAcquisto", "Posizione", 77, "Lunghezza", 8, "CampoImporto", yes, "Note",
+         "Prezzo di acquisto"},
         {"NomeCampo", "Iva", "Posizione", 75, "Lunghezza", 2, "Note", "Aliquota IVA"},
         {"NomeCampo", "PrezzoKgLt", "Posizione", 90, "Lunghezza", 8, "CampoImporto", yes, "Note", "Prezzo al Kg/Lt"},
         {"NomeCampo", "ConfezionePeso", "Posizione", 89, "Lunghezza", 1, "Note", "'C' Confezionato, 'P' Pesato"},
-        {"NomeCampo", "PezziConfezione", "Posizione", 125, "Lunghezza", 4, "CampoNumerico", yes, "Note", "Pezzi per confezione"},
+        {"NomeCampo", "PezziConfezione", "Posizione", 125, "Lunghezza", 4, "CampoNumerico", yes, "Note",
+         "Pezzi per confezione"},
         {"NomeCampo", "Pezzatura", "Posizione", 57, "Lunghezza", 2, "Note", "Pezzatura"},
         {"NomeCampo", "CodiceFornitore", "Posizione", 1, "Lunghezza", 6, "Note", "Codice interno del fornitore"},
         {"NomeCampo", "Gruppo", "Posizione", 85, "Lunghezza", 2, "Note", "Gruppo merceologico"},
@@ -99,11 +101,11 @@ void TracciatiFornitura::addDefaultLayout(TableData& td)
         {"NomeCampo", "TipoRecord", "Posizione", 120, "Lunghezza", 1, "Note", "Tipo del record da importare"},
         {"NomeCampo", "UnitaMisura", "Posizione", 0, "Lunghezza", 16, "Note",
          "Da impostare nello script in relazione a ConfezionePeso"},
-        {"NomeCampo", "CodiceIva", "Posizione", 0, "Lunghezza", 16, "Note", "Da impostare nello script in relazione a Iva"},
+        {"NomeCampo", "CodiceIva", "Posizione", 0, "Lunghezza", 16, "Note",
+         "Da impostare nello script in relazione a Iva"},
         {"NomeCampo", "CodiceAggiuntivo", "Posizione", 0, "Lunghezza", 32, "Note", kCodiceAggiuntivoNote},
     };
-    for (const QVariantList& field : kFields)
-        addLayoutField(td, *campi, field);
+    for (const QVariantList& field : kFields) addLayoutField(td, *campi, field);
 }
 
 void TracciatiFornitura::addLayoutField(TableData& layouts, TableData& campi, const QVariantList& fieldValuePairs)

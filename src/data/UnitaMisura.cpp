@@ -1,9 +1,6 @@
 #include "UnitaMisura.h"
 
-void UnitaMisura::DefineIdentity(TableIdentity& identity)
-{
-    identity.Caption = "Tipi Articolo";
-}
+void UnitaMisura::DefineIdentity(TableIdentity& identity) { identity.Caption = "Tipi Articolo"; }
 
 void UnitaMisura::DefineStructure(FieldDefinitions& fields, IndexDefinitions& indexes, ReferenceDefinitions&)
 {
@@ -20,8 +17,7 @@ void UnitaMisura::DefineStructure(FieldDefinitions& fields, IndexDefinitions& in
 
 void UnitaMisura::OnUpdatedTableStruct(TableData& td, const QVariant&, double&, bool& isNew)
 {
-    if (!isNew)
-        return;
+    if (!isNew) return;
     struct Unit {
         const char* codice;
         const char* descrizione;
@@ -41,8 +37,8 @@ void UnitaMisura::OnUpdatedTableStruct(TableData& td, const QVariant&, double&, 
         {"KgPzz", "Peso pezzi (kg)", "Pezzi", false, "Kg", true},
     };
     for (const Unit& u : kDefaults) {
-        td.AddRow({"Codice", QString(u.codice), "Descrizione", QString(u.descrizione),
-                   "Confezionamento", QString(u.confezionamento), "ElementiMultipli", u.elementiMultipli,
-                   "SimboloMisura", QString(u.simboloMisura), "Decimali", u.decimali});
+        td.AddRow({"Codice", QString(u.codice), "Descrizione", QString(u.descrizione), "Confezionamento",
+                   QString(u.confezionamento), "ElementiMultipli", u.elementiMultipli, "SimboloMisura",
+                   QString(u.simboloMisura), "Decimali", u.decimali});
     }
 }

@@ -9,7 +9,10 @@ const QString kMarkBuono = QStringLiteral("BuonoVendita");
 
 QVariant amount(Currency c) { return QVariant::fromValue(c); }
 
-bool is(const QString& name, const char* wanted) { return name.compare(QLatin1String(wanted), Qt::CaseInsensitive) == 0; }
+bool is(const QString& name, const char* wanted)
+{
+    return name.compare(QLatin1String(wanted), Qt::CaseInsensitive) == 0;
+}
 
 // Sets a flag for the length of a scope, even when a rule raises.
 class Guard {
@@ -18,11 +21,12 @@ public:
     ~Guard() { m_flag = false; }
     Guard(const Guard&) = delete;
     Guard& operator=(const Guard&) = delete;
+
 private:
     bool& m_flag;
 };
 
-}  // namespace
+}   // namespace
 
 void Vendite::DefineIdentity(TableIdentity& identity)
 {
@@ -37,7 +41,8 @@ void Vendite::DefineStructure(FieldDefinitions& fields, IndexDefinitions& indexe
     // Both totals move line by line while the sale is open.
     addField(fields, "ImportoVendita", FieldType::Currency).RunningTotal = true;
     addField(fields, "ImportoBuoni", FieldType::Currency, 0, "Totale dei buoni utilizzati nella vendita", {.o1 = 15})
-        .RunningTotal = true;
+        .RunningTotal
+        = true;
     addField(fields, "DataVendita", FieldType::DateTime);
     addField(fields, "Note", FieldType::Text, 128);
     addField(fields, "Punti", FieldType::Integer, 0, "Punti accumulati nella vendita", {.o2 = 1});
@@ -56,8 +61,7 @@ void Vendite::DefineStructure(FieldDefinitions& fields, IndexDefinitions& indexe
 // Sales stored before the completion flag existed were all completed.
 void Vendite::OnUpdatedTableStruct(TableData& td, const QVariant&, double& oldVersion, bool&)
 {
-    if (oldVersion < 1.2)
-        execute(td, "UPDATE Vendite SET Completato=True");
+    if (oldVersion < 1.2) execute(td, "UPDATE Vendite SET Completato=True");
 }
 
 // Both totals start at 0, so that a sale without lines never carries a Null total.
@@ -81,8 +85,7 @@ qint64 Vendite::CalcolaPuntiVendita(const TableData& sale) const
 // The customer row is changed through the sale and saved with it.
 void Vendite::AggiornaPuntiCliente(TableData& sale, qint64 delta)
 {
-    if (m_aggiornaPuntiInCorso || delta == 0)
-        return;
+    if (m_aggiornaPuntiInCorso || delta == 0) return;
     Guard guard(m_aggiornaPuntiInCorso);
     auto customer = sale.GetReference("Cliente");
     if (!customer->IsEmpty() && customer->GetBoolValue("CalcolaPunti"))
@@ -91,13 +94,10 @@ void Vendite::AggiornaPuntiCliente(TableData& sale, qint64 delta)
 
 void Vendite::RicalcolaPuntiCliente(TableData& sale, bool negate)
 {
-    if (m_ricalcoloPuntiInCorso)
-        return;
+    if (m_ricalcoloPuntiInCorso) return;
     qint64 points = sale.GetFieldValue("Punti").toLongLong();
-    if (points == 0)
-        return;
-    if (negate)
-        points = -points;
+    if (points == 0) return;
+    if (negate) points = -points;
     Guard guard(m_ricalcoloPuntiInCorso);
     auto customer = sale.GetReference("Cliente");
     if (!customer->IsEmpty() && customer->GetBoolValue("CalcolaPunti")) {
@@ -125,16 +125,14 @@ void Vendite::OnDeleteRow(TableData& td)
 
 void Vendite::OnBeforeUpdateField(TableData& td, QString& fieldName)
 {
-    if (is(fieldName, "Punti") || is(fieldName, "PuntiPremio"))
-        RicalcolaPuntiCliente(td, true);
+    if (is(fieldName, "Punti") || is(fieldName, "PuntiPremio")) RicalcolaPuntiCliente(td, true);
     if (is(fieldName, "ImportoVendita") && settings().ImportoPunto != 0)
         AggiornaPuntiCliente(td, -CalcolaPuntiVendita(td));
 }
 
 void Vendite::OnUpdateField(TableData& td, QString& fieldName)
 {
-    if (is(fieldName, "Punti") || is(fieldName, "PuntiPremio"))
-        RicalcolaPuntiCliente(td, false);
+    if (is(fieldName, "Punti") || is(fieldName, "PuntiPremio")) RicalcolaPuntiCliente(td, false);
     if (is(fieldName, "ImportoVendita") && settings().ImportoPunto != 0)
         AggiornaPuntiCliente(td, CalcolaPuntiVendita(td));
 }
@@ -151,12 +149,12 @@ void Vendite::OnBeforeUpdateReference(TableData& td, TableData* row, QString& re
             td.SetValue("ImportoVendita", amount(Currency()));
             td.SetValue("Punti", qint64(0));
         } else {
-            td.SetValue("ImportoVendita", amount(td.GetCurrencyValue("ImportoVendita") - row->GetCurrencyValue("ImportoScarico")));
+            td.SetValue("ImportoVendita",
+                        amount(td.GetCurrencyValue("ImportoVendita") - row->GetCurrencyValue("ImportoScarico")));
             AggiornaPuntiCliente(td, -row->GetFieldValue("PuntiPremio").toLongLong());
         }
     } else if (is(referenceName, "Cliente")) {
-        if (m_ricalcoloPuntiInCorso)
-            return;
+        if (m_ricalcoloPuntiInCorso) return;
         // Everything the sale gave the old customer leaves with it.
         AggiornaPuntiCliente(td, -CalcolaPuntiVendita(td));
         AggiornaPuntiCliente(td, -PuntiPremioRighe(td));
@@ -176,12 +174,12 @@ void Vendite::OnUpdateReference(TableData& td, TableData* row, QString& referenc
         if (!row) {
             td.SetValue("ImportoVendita", td.GetReference("Articoli")->Aggregate("ImportoScarico", 0));
         } else {
-            td.SetValue("ImportoVendita", amount(td.GetCurrencyValue("ImportoVendita") + row->GetCurrencyValue("ImportoScarico")));
+            td.SetValue("ImportoVendita",
+                        amount(td.GetCurrencyValue("ImportoVendita") + row->GetCurrencyValue("ImportoScarico")));
             AggiornaPuntiCliente(td, row->GetFieldValue("PuntiPremio").toLongLong());
         }
     } else if (is(referenceName, "Cliente")) {
-        if (m_ricalcoloPuntiInCorso)
-            return;
+        if (m_ricalcoloPuntiInCorso) return;
         AggiornaPuntiCliente(td, CalcolaPuntiVendita(td));
         AggiornaPuntiCliente(td, PuntiPremioRighe(td));
         // Every line is priced again with the new customer's discount; the line rules and the
@@ -196,9 +194,10 @@ void Vendite::OnUpdateReference(TableData& td, TableData* row, QString& referenc
             td.AddToField("ImportoBuoni", td.GetReference("BuoniUtilizzati")->Aggregate("ImportoUtilizzatoVendita", 0));
         } else if (row->IsMarked(kMarkBuono)) {
             // A use just added without an amount takes what is left of its voucher.
-            if (row->IsNewListRow() && row->GetCurrencyValue("ImportoUtilizzatoVendita").isZero() &&
-                !row->GetParentKey().isNull()) {
-                const Currency left = row->GetCurrencyValue("ImportoBuono") - row->GetCurrencyValue("ImportoUtilizzato");
+            if (row->IsNewListRow() && row->GetCurrencyValue("ImportoUtilizzatoVendita").isZero()
+                && !row->GetParentKey().isNull()) {
+                const Currency left
+                    = row->GetCurrencyValue("ImportoBuono") - row->GetCurrencyValue("ImportoUtilizzato");
                 if (!left.isZero()) {
                     row->SetValue("ImportoUtilizzatoVendita", amount(left));
                     row->Update();

@@ -18,7 +18,8 @@ public:
     void OnDeleteRow(TableData& td) override;
     void OnBeforeUpdateField(TableData& td, QString& fieldName) override;
     void OnUpdateField(TableData& td, QString& fieldName) override;
-    void OnBeforeUpdateReference(TableData& td, TableData* row, QString& referenceName, QVariant& a, QVariant& b) override;
+    void OnBeforeUpdateReference(TableData& td, TableData* row, QString& referenceName, QVariant& a,
+                                 QVariant& b) override;
     void OnUpdateReference(TableData& td, TableData* row, QString& referenceName, QVariant& a, QVariant& b) override;
 
 private:

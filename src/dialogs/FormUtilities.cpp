@@ -23,7 +23,8 @@ float g_nFontSizeDelta = 0;
 
 int TwipsToPixels(double twips) { return int(std::lround(twips / kTwipsPerPixel)); }
 
-QString GetSameWordPhrase(const QString& word, bool femininePlural) {
+QString GetSameWordPhrase(const QString& word, bool femininePlural)
+{
     const QString last = word.right(1).toLower();
     if (last == u"i" || last == u"ì") return QStringLiteral(" con stessi ");
     if (last == u"a" || last == u"à") return QStringLiteral(" con stessa ");
@@ -31,12 +32,14 @@ QString GetSameWordPhrase(const QString& word, bool femininePlural) {
     return QStringLiteral(" con stesso ");
 }
 
-TableObject* GetTableObject(const QString& tableName) {
+TableObject* GetTableObject(const QString& tableName)
+{
     if (!g_objDatabase) RaiseAppError(QStringLiteral("GetTableObject"), QStringLiteral("Nessun archivio aperto."));
     return g_objDatabase->Tables().Item(tableName);
 }
 
-QString DisplayLines(const QString& text) {
+QString DisplayLines(const QString& text)
+{
     QString t = text;
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     t.replace(u'\r', u'\n');
@@ -45,7 +48,8 @@ QString DisplayLines(const QString& text) {
 
 bool IsTypingKey(int keyAscii) { return keyAscii == 8 || (keyAscii >= 32 && keyAscii <= 126); }
 
-int KeyAsciiOf(const QKeyEvent& e) {
+int KeyAsciiOf(const QKeyEvent& e)
+{
     switch (e.key()) {
     case Qt::Key_Backspace: return 8;
     case Qt::Key_Tab: return 9;
@@ -66,7 +70,8 @@ namespace {
 // controls' states and can take the focus. A window disabled on purpose stays disabled.
 class OwnedWindowsStayEnabled final : public QObject {
 public:
-    bool eventFilter(QObject* watched, QEvent* event) override {
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
         if (event->type() == QEvent::EnabledChange && watched->isWidgetType()) {
             auto* w = static_cast<QWidget*>(watched);
             if (disabledByOwner(*w)) w->setEnabled(true);
@@ -74,7 +79,8 @@ public:
         return false;
     }
 
-    static bool disabledByOwner(const QWidget& w) {
+    static bool disabledByOwner(const QWidget& w)
+    {
         if (w.isEnabled() || w.testAttribute(Qt::WA_ForceDisabled)) return false;
         // Menus, tool tips and floating tool bars belong to the main window's own use.
         if (w.windowType() != Qt::Window && w.windowType() != Qt::Dialog) return false;
@@ -88,7 +94,8 @@ public:
 };
 }
 
-void EnableMainForm(bool enable) {
+void EnableMainForm(bool enable)
+{
     MainWindowServices* s = mainWindowServices();
     if (!s) return;
     QWidget* w = s->mainWidget();
@@ -106,17 +113,20 @@ void EnableMainForm(bool enable) {
 
 // ---- Fonts ------------------------------------------------------------------------------------
 namespace {
-bool keepsFace(const QString& family) {
+bool keepsFace(const QString& family)
+{
     return family.contains(QStringLiteral("Courier")) || family.contains(QStringLiteral("Webdings"));
 }
-double addPoints(double size, float offset) {
+double addPoints(double size, float offset)
+{
     // The size grows as a four-decimal amount, so repeated offsets do not drift.
     return std::round((size + double(offset)) * 10000.0) / 10000.0;
 }
 bool hasProperty(const QObject* o, const char* name) { return o->metaObject()->indexOfProperty(name) >= 0; }
 }
 
-void ApplyFormFont(QWidget* window, const QString& face, float offset) {
+void ApplyFormFont(QWidget* window, const QString& face, float offset)
+{
     if (!window) return;
     if (face.isEmpty() && offset == 0) return;
 
@@ -137,8 +147,8 @@ void ApplyFormFont(QWidget* window, const QString& face, float offset) {
         const QString type = QString::fromLatin1(c->metaObject()->className());
         QFont f = before[i];
         if (!face.isEmpty()) {
-            if (type.contains(QStringLiteral("ObjData")) || type.contains(QStringLiteral("ObjDB")) ||
-                type.contains(QStringLiteral("ObjShort"))) {
+            if (type.contains(QStringLiteral("ObjData")) || type.contains(QStringLiteral("ObjDB"))
+                || type.contains(QStringLiteral("ObjShort"))) {
                 if (hasProperty(c, "FontNames")) c->setProperty("FontNames", face);
             } else if (!keepsFace(f.family())) {
                 f.setFamilies({face});
@@ -161,7 +171,8 @@ namespace {
 QString twipsText(double v) { return QString::number(v, 'g', 9); }
 
 std::optional<double> readNumber(const std::function<std::optional<QString>(const QString&)>& stored,
-                                 const QString& key) {
+                                 const QString& key)
+{
     const std::optional<QString> text = stored(key);
     if (!text) return std::nullopt;
     const QString t = text->trimmed();
@@ -175,7 +186,8 @@ std::optional<double> readNumber(const std::function<std::optional<QString>(cons
 }
 }
 
-std::vector<std::pair<QString, QString>> placement::toSave(const Values& v, bool positionOnly) {
+std::vector<std::pair<QString, QString>> placement::toSave(const Values& v, bool positionOnly)
+{
     std::vector<std::pair<QString, QString>> out;
     out.emplace_back(QStringLiteral("State"), QString::number(v.state));
     if (v.state != Normal) return out;
@@ -191,8 +203,9 @@ std::vector<std::pair<QString, QString>> placement::toSave(const Values& v, bool
 }
 
 placement::Restored placement::restore(const std::function<std::optional<QString>(const QString&)>& stored,
-                                       const Values& current, const QRect& screen, bool skipState,
-                                       bool positionOnly, double defaultLeft, double defaultTop) {
+                                       const Values& current, const QRect& screen, bool skipState, bool positionOnly,
+                                       double defaultLeft, double defaultTop)
+{
     if (defaultLeft == 0) defaultLeft = screen.left() + std::floor((screen.width() - current.width) / 2.0);
     if (defaultTop == 0) defaultTop = screen.top() + std::floor((screen.height() - current.height) / 2.0);
     Restored r;
@@ -211,7 +224,8 @@ placement::Restored placement::restore(const std::function<std::optional<QString
     return r;
 }
 
-QRect placement::keepOnScreen(const QRect& window, const QList<QRect>& screens) {
+QRect placement::keepOnScreen(const QRect& window, const QList<QRect>& screens)
+{
     if (screens.isEmpty()) return window;
     // The title strip must lie on a screen, wide enough to be grabbed with the mouse.
     const int stripHeight = std::min(window.height(), 24);
@@ -242,7 +256,8 @@ QRect placement::keepOnScreen(const QRect& window, const QList<QRect>& screens) 
     return moved;
 }
 
-QPoint placement::positionFromTwips(int topTwips, int leftTwips, const QSize& size, const QRect& screen) {
+QPoint placement::positionFromTwips(int topTwips, int leftTwips, const QSize& size, const QRect& screen)
+{
     const int x = leftTwips == -1 ? screen.left() + int(std::lround((screen.width() - size.width()) / 2.0))
                                   : TwipsToPixels(leftTwips);
     const int y = topTwips == -1 ? screen.top() + int(std::lround((screen.height() - size.height()) / 2.0))
@@ -252,12 +267,14 @@ QPoint placement::positionFromTwips(int topTwips, int leftTwips, const QSize& si
 
 // ---- Placement of real windows ----------------------------------------------------------------------
 namespace {
-QList<QRect> screenAreas() {
+QList<QRect> screenAreas()
+{
     QList<QRect> out;
     for (QScreen* s : QGuiApplication::screens()) out << s->availableGeometry();
     return out;
 }
-int stateOf(const QWidget* w) {
+int stateOf(const QWidget* w)
+{
     const Qt::WindowStates s = w->windowState();
     if (s & Qt::WindowMinimized) return placement::Minimised;
     if (s & Qt::WindowMaximized) return placement::Maximised;
@@ -265,18 +282,21 @@ int stateOf(const QWidget* w) {
 }
 QString sectionOf(const QWidget* w) { return w->objectName() + QStringLiteral("Settings"); }
 
-QRect toTwips(const QRect& r) {
+QRect toTwips(const QRect& r)
+{
     return QRect(r.left() * kTwipsPerPixel, r.top() * kTwipsPerPixel, r.width() * kTwipsPerPixel,
                  r.height() * kTwipsPerPixel);
 }
 }
 
-QRect ScreenAreaOf(const QWidget* window) {
+QRect ScreenAreaOf(const QWidget* window)
+{
     QScreen* s = window && window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     return s ? s->availableGeometry() : QRect(0, 0, 1024, 768);
 }
 
-void SaveFormPosition(QWidget* window, bool positionOnly) {
+void SaveFormPosition(QWidget* window, bool positionOnly)
+{
     if (!window) return;
     placement::Values v;
     v.state = stateOf(window);
@@ -288,7 +308,8 @@ void SaveFormPosition(QWidget* window, bool positionOnly) {
     for (const auto& [key, text] : placement::toSave(v, positionOnly)) settingsStore().set(section, key, text);
 }
 
-void RestoreFormPosition(QWidget* window, bool skipState, bool positionOnly, float defaultLeft, float defaultTop) {
+void RestoreFormPosition(QWidget* window, bool skipState, bool positionOnly, float defaultLeft, float defaultTop)
+{
     if (!window) return;
     try {
         const QString section = sectionOf(window);
@@ -321,8 +342,9 @@ void RestoreFormPosition(QWidget* window, bool skipState, bool positionOnly, flo
     }
 }
 
-void PlaceWindowTwips(QWidget* window, int topTwips, int leftTwips) {
+void PlaceWindowTwips(QWidget* window, int topTwips, int leftTwips)
+{
     if (!window) return;
-    window->move(placement::positionFromTwips(topTwips, leftTwips, window->frameGeometry().size(),
-                                              ScreenAreaOf(window)));
+    window->move(
+        placement::positionFromTwips(topTwips, leftTwips, window->frameGeometry().size(), ScreenAreaOf(window)));
 }

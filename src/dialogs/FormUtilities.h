@@ -16,7 +16,7 @@ class QWidget;
 class TableObject;
 
 inline constexpr int kTwipsPerPixel = 15;
-int TwipsToPixels(double twips);                       // rounded to the nearest pixel
+int TwipsToPixels(double twips);   // rounded to the nearest pixel
 inline double PixelsToTwips(int pixels) { return double(pixels) * kTwipsPerPixel; }
 
 // Font face and size offset (points) every dialog hands to ApplyFormFont when it loads.
@@ -58,7 +58,7 @@ QString DisplayLines(const QString& text);
 namespace placement {
 enum State { Normal = 0, Minimised = 1, Maximised = 2 };
 
-struct Values {          // twips, as stored
+struct Values {   // twips, as stored
     int state = Normal;
     double left = 0, top = 0, width = 0, height = 0;
 };

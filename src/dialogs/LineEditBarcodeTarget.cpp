@@ -7,7 +7,7 @@
 namespace {
 class LineEditTarget final : public BarcodeTarget {
 public:
-    explicit LineEditTarget(QLineEdit* box) : m_box(box) {}
+    explicit LineEditTarget(QLineEdit* box) : m_box(box) { }
 
     bool CanReceive() const override
     {
@@ -23,6 +23,6 @@ public:
 private:
     QPointer<QLineEdit> m_box;
 };
-} // namespace
+}   // namespace
 
 std::shared_ptr<BarcodeTarget> LineEditBarcodeTarget(QLineEdit* box) { return std::make_shared<LineEditTarget>(box); }

@@ -20,12 +20,14 @@ public:
     ~Raised() { m_flag = false; }
     Raised(const Raised&) = delete;
     Raised& operator=(const Raised&) = delete;
+
 private:
     bool& m_flag;
 };
 }
 
-MainWindowActivation::Outcome MainWindowActivation::Activate(MainWindowServices& window) {
+MainWindowActivation::Outcome MainWindowActivation::Activate(MainWindowServices& window)
+{
     // The opening's own dialogs and the options dialog activate the window again.
     if (window.OptionsActive() || m_openingDatabase || m_activating) return Outcome::Skipped;
     Raised activating(m_activating);
@@ -48,14 +50,16 @@ MainWindowActivation::Outcome MainWindowActivation::Activate(MainWindowServices&
     }
 }
 
-MainWindowActivation::Outcome MainWindowActivation::failed(MainWindowServices& window) {
+MainWindowActivation::Outcome MainWindowActivation::failed(MainWindowServices& window)
+{
     const AppError e = CurrentError();
     if (g_bBackupArchiveMode) {
         ShowErrorDetails(e, QString());
         return Outcome::LeaveArchiveMode;
     }
     if (ui().msgBox(e.description + QStringLiteral("\r\rVuoi cambiare le impostazioni ?"),
-                    int(Msg::YesNo) + int(Msg::Exclamation), AppTitle()) != Msg::Yes) {
+                    int(Msg::YesNo) + int(Msg::Exclamation), AppTitle())
+        != Msg::Yes) {
         window.ReleaseDatabase();
         return Outcome::Close;
     }

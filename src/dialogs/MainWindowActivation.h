@@ -10,11 +10,11 @@ class MainWindowServices;
 class MainWindowActivation {
 public:
     enum class Outcome {
-        Skipped,           // an options dialog is open, or an opening or activation is under way
-        Ready,             // database open and operator logged in: the per-activation steps follow
+        Skipped,   // an options dialog is open, or an opening or activation is under way
+        Ready,   // database open and operator logged in: the per-activation steps follow
         SettingsOffered,   // the opening failed and the options were shown; the next activation tries again
-        LeaveArchiveMode,  // the opening of the backup archive failed (reported): go back to the working database
-        Close              // the login was refused, or the settings declined after a failure
+        LeaveArchiveMode,   // the opening of the backup archive failed (reported): go back to the working database
+        Close   // the login was refused, or the settings declined after a failure
     };
 
     Outcome Activate(MainWindowServices& window);

@@ -8,18 +8,22 @@ QtMessageHandler g_nextHandler = nullptr;
 // The platform's notices on what it cannot do, and the one on a session without a runtime
 // folder (a shell or a service starts the program so; the platform takes one in /tmp), say
 // nothing the user can act on.
-bool isPlatformLimitWarning(QtMsgType type, const QString& message) {
-    return type == QtWarningMsg && (message.startsWith(QLatin1String("This plugin does not support ")) ||
-                                    message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")));
+bool isPlatformLimitWarning(QtMsgType type, const QString& message)
+{
+    return type == QtWarningMsg
+        && (message.startsWith(QLatin1String("This plugin does not support "))
+            || message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")));
 }
 
-void filterPlatformMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+void filterPlatformMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
     if (isPlatformLimitWarning(type, message)) return;
     if (g_nextHandler) g_nextHandler(type, context, message);
 }
 }
 
-void InstallPlatformMessageFilter() {
+void InstallPlatformMessageFilter()
+{
     static const bool installed = [] {
         g_nextHandler = qInstallMessageHandler(filterPlatformMessages);
         return true;
@@ -27,18 +31,21 @@ void InstallPlatformMessageFilter() {
     (void)installed;
 }
 
-MirtavoliaApplication::MirtavoliaApplication(int& argc, char** argv) : QApplication(argc, argv) {
+MirtavoliaApplication::MirtavoliaApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
     InstallPlatformMessageFilter();
     setApplicationName(QString::fromLatin1(kAppTitle));
     setOrganizationName(QString::fromLatin1(kAppTitle));
     QLocale::setDefault(ProgramLocale(QLocale::system()));
 }
 
-QLocale ProgramLocale(const QLocale& system) {
+QLocale ProgramLocale(const QLocale& system)
+{
     return system.language() == QLocale::C ? QLocale(QLocale::Italian, QLocale::Italy) : system;
 }
 
-bool MirtavoliaApplication::notify(QObject* receiver, QEvent* event) {
+bool MirtavoliaApplication::notify(QObject* receiver, QEvent* event)
+{
     return DeliverReportingErrors([&] { return QApplication::notify(receiver, event); });
 }
 
@@ -48,7 +55,8 @@ int g_deliveryDepth = 0;
 
 int EventDeliveryDepth() { return g_deliveryDepth; }
 
-bool DeliverReportingErrors(const std::function<bool()>& deliver) {
+bool DeliverReportingErrors(const std::function<bool()>& deliver)
+{
     ++g_deliveryDepth;
     const struct Leave {
         ~Leave() { --g_deliveryDepth; }
@@ -59,8 +67,7 @@ bool DeliverReportingErrors(const std::function<bool()>& deliver) {
         // Reporting must not throw out of the event loop either.
         try {
             ShowErrorDetails();
-        } catch (...) {
-        }
+        } catch (...) { }
         return false;
     }
 }

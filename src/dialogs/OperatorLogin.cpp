@@ -15,7 +15,8 @@
 QString g_strOperatorName;
 QVariant g_varOperatorKey;
 
-bool UserLogin(QWidget* mainWindow, bool changeUser, bool changePassword, const std::function<void()>& setAppTitle) {
+bool UserLogin(QWidget* mainWindow, bool changeUser, bool changePassword, const std::function<void()>& setAppTitle)
+{
     bool result = false;
     try {
         QCoreApplication::processEvents();
@@ -31,8 +32,8 @@ bool UserLogin(QWidget* mainWindow, bool changeUser, bool changePassword, const 
             throw AppError::object(AppError::kGenericCode, AppTitle(), QStringLiteral("Database non aperto"));
 
         TableObject* table = g_objDatabase->Tables().Item(QStringLiteral("Operatori"));
-        std::unique_ptr<TableData> row =
-            table->Select(table->BuildKeyCondition(g_varOperatorKey), QString(), QString(), g_objDBEngine);
+        std::unique_ptr<TableData> row
+            = table->Select(table->BuildKeyCondition(g_varOperatorKey), QString(), QString(), g_objDBEngine);
         row->MoveFirst();
         if (row->IsEOF())
             throw AppError::object(AppError::kGenericCode, AppTitle(),

@@ -8,10 +8,11 @@
 
 namespace optionsnum {
 namespace {
-QString normalised(const QString& text) {
+QString normalised(const QString& text)
+{
     QString t = text.trimmed();
     if (t.contains(u',')) {
-        t.remove(u'.');           // "1.234,50": points group the thousands
+        t.remove(u'.');   // "1.234,50": points group the thousands
         t.replace(u',', u'.');
     }
     return t;
@@ -20,7 +21,8 @@ QString normalised(const QString& text) {
 class AmountKeyFilter final : public QObject {
 public:
     using QObject::QObject;
-    bool eventFilter(QObject* watched, QEvent* e) override {
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
         if (e->type() != QEvent::KeyPress) return false;
         auto* field = qobject_cast<QLineEdit*>(watched);
         auto* key = static_cast<QKeyEvent*>(e);
@@ -37,7 +39,8 @@ public:
 };
 }
 
-QString Format(double value, int intDigits, int decimals) {
+QString Format(double value, int intDigits, int decimals)
+{
     QString text = QLocale::c().toString(std::fabs(value), 'f', decimals);
     qsizetype point = text.indexOf(u'.');
     if (point < 0) point = text.size();
@@ -47,7 +50,8 @@ QString Format(double value, int intDigits, int decimals) {
     return text;
 }
 
-QString Plain(double value) {
+QString Plain(double value)
+{
     QString text = QString::number(value, 'f', 10);
     if (text.contains(u'.')) {
         while (text.endsWith(u'0')) text.chop(1);
@@ -57,14 +61,16 @@ QString Plain(double value) {
     return text.replace(u'.', u',');
 }
 
-std::optional<double> Read(const QString& text) {
+std::optional<double> Read(const QString& text)
+{
     bool ok = false;
     const double v = QLocale::c().toDouble(normalised(text), &ok);
     if (!ok || !std::isfinite(v)) return std::nullopt;
     return v;
 }
 
-std::optional<Currency> ReadAmount(const QString& text) {
+std::optional<Currency> ReadAmount(const QString& text)
+{
     const QString t = normalised(text);
     if (t.isEmpty()) return std::nullopt;
     try {
@@ -74,11 +80,13 @@ std::optional<Currency> ReadAmount(const QString& text) {
     }
 }
 
-QString AmountField(Currency value, int width) {
+QString AmountField(Currency value, int width)
+{
     return value.toText(QLocale(QLocale::Italian, QLocale::Italy), 2, true).rightJustified(width, u' ');
 }
 
-std::optional<QChar> FilterAmountKey(const QString& currentText, QChar typed) {
+std::optional<QChar> FilterAmountKey(const QString& currentText, QChar typed)
+{
     if (typed == u'.' || typed == u',') {
         if (currentText.contains(u',')) return std::nullopt;
         return QChar(u',');
@@ -89,7 +97,8 @@ std::optional<QChar> FilterAmountKey(const QString& currentText, QChar typed) {
 
 void InstallAmountKeyFilter(QLineEdit* field) { field->installEventFilter(new AmountKeyFilter(field)); }
 
-void SetAmountMask(QLineEdit* field, int intDigits, int decimals) {
+void SetAmountMask(QLineEdit* field, int intDigits, int decimals)
+{
     QString pattern = QStringLiteral("-?\\d{0,%1}").arg(intDigits);
     if (decimals > 0) pattern += QStringLiteral("([,.]\\d{0,%1})?").arg(decimals);
     field->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), field));

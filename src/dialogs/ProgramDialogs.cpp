@@ -18,7 +18,8 @@ namespace {
 // Rows in a read-only table, shown until the operator closes it. Any answer line closes it.
 class RowsWindow final : public ModalDialog {
 public:
-    RowsWindow(TableData& rows, QWidget* owner) : ModalDialog(owner) {
+    RowsWindow(TableData& rows, QWidget* owner) : ModalDialog(owner)
+    {
         setObjectName(QStringLiteral("ArchiveRows"));
         TableObject* table = rows.GetTable();
         const QString caption = table ? table->GetCaption() : QString();
@@ -54,28 +55,36 @@ private:
 
 class ProgramDialogs final : public DialogServices {
 public:
-    void ShowProgress(const QString& message, QWidget* owner, int32_t top, int32_t left) override {
+    void ShowProgress(const QString& message, QWidget* owner, int32_t top, int32_t left) override
+    {
         frmMessage::instance().ShowMsg(message, owner, top, left);
     }
     itfProgress* ProgressTarget() override { return &frmMessage::instance(); }
     bool ProgressLoaded() const override { return frmMessage::isLoaded(); }
     void UnloadProgress() override { frmMessage::unloadInstance(); }
-    QString ChooseFolder(QWidget* owner, const QString& folder) override { return frmSelectDir::ChooseFolder(owner, folder); }
-    void ShowRows(TableData& rows, QWidget* owner) override {
+    QString ChooseFolder(QWidget* owner, const QString& folder) override
+    {
+        return frmSelectDir::ChooseFolder(owner, folder);
+    }
+    void ShowRows(TableData& rows, QWidget* owner) override
+    {
         RowsWindow window(rows, owner);
         window.runModal();
     }
-    bool ShowErrorReport(const QString& codeText, const QString& shownText) override {
-        if (!dynamic_cast<QtUiServices*>(&ui()) || !qobject_cast<QApplication*>(QCoreApplication::instance())) return false;
+    bool ShowErrorReport(const QString& codeText, const QString& shownText) override
+    {
+        if (!dynamic_cast<QtUiServices*>(&ui()) || !qobject_cast<QApplication*>(QCoreApplication::instance()))
+            return false;
         frmShowException::showReport(codeText, shownText);
         return true;
     }
-    void CloseAllWindows() override {
+    void CloseAllWindows() override
+    {
         const QWidgetList windows = QApplication::topLevelWidgets();
         for (auto it = windows.rbegin(); it != windows.rend(); ++it) (*it)->close();
     }
 };
 
-}  // namespace
+}   // namespace
 
 void InstallDialogServices() { setDialogServices(std::make_shared<ProgramDialogs>()); }

@@ -7,7 +7,8 @@ namespace {
 constexpr qreal kUnits = 48;
 }
 
-QPixmap ProgramLogo(int size) {
+QPixmap ProgramLogo(int size)
+{
     QPixmap pm(size, size);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
@@ -31,7 +32,8 @@ QPixmap ProgramLogo(int size) {
     return pm;
 }
 
-QPixmap EuroPicture(int size) {
+QPixmap EuroPicture(int size)
+{
     QPixmap pm(size, size);
     pm.fill(Qt::transparent);
     QPainter p(&pm);

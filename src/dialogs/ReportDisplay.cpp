@@ -17,20 +17,24 @@ namespace {
 
 constexpr QChar CR = u'\r';
 
-ReportLayoutProvider& providerSlot() {
+ReportLayoutProvider& providerSlot()
+{
     static ReportLayoutProvider p;
     return p;
 }
-ReportRunner& runnerSlot() {
+ReportRunner& runnerSlot()
+{
     static ReportRunner r;
     return r;
 }
-ReportBrowserExport& browserSlot() {
+ReportBrowserExport& browserSlot()
+{
     static ReportBrowserExport b;
     return b;
 }
 
-void defaultRunner(const report::ReportDocument& doc, int mode, QWidget* owner) {
+void defaultRunner(const report::ReportDocument& doc, int mode, QWidget* owner)
+{
     if (mode == ReportExport) {
         (void)report::exportReport(doc);
         return;
@@ -50,16 +54,18 @@ void defaultRunner(const report::ReportDocument& doc, int mode, QWidget* owner) 
         (void)ui().runModal(window);
         return;
     }
-    ModalAdapter window(QStringLiteral("Report"), QStringLiteral("Anteprima ") + pages,
-                        [&] {
-                            report::previewReport(doc, owner);
-                            return true;
-                        },
-                        [](const QString&) { return true; });
+    ModalAdapter window(
+        QStringLiteral("Report"), QStringLiteral("Anteprima ") + pages,
+        [&] {
+            report::previewReport(doc, owner);
+            return true;
+        },
+        [](const QString&) { return true; });
     (void)ui().runModal(window);
 }
 
-void defaultBrowserExport(TableData& rows, QWidget* owner) {
+void defaultBrowserExport(TableData& rows, QWidget* owner)
+{
     const QString path = JoinPath(GetDataFolder(), QStringLiteral("TableData.htm"));
     frmMessage::instance().ShowMsg(QStringLiteral("Esportazione dati in formato HTML..."), owner);
     bool written = false;
@@ -76,39 +82,46 @@ void defaultBrowserExport(TableData& rows, QWidget* owner) {
 // Restores the data set's Suspended whichever way the report ends.
 class SuspendedGuard {
 public:
-    explicit SuspendedGuard(TableData& rows) : m_source(rows.GetRecordSource()), m_old(m_source.Suspended) {}
+    explicit SuspendedGuard(TableData& rows) : m_source(rows.GetRecordSource()), m_old(m_source.Suspended) { }
     ~SuspendedGuard() { m_source.Suspended = m_old; }
     void suspend() { m_source.Suspended = true; }
+
 private:
     RecordSource& m_source;
     bool m_old;
 };
 
-void showFailure(const QString& description) {
+void showFailure(const QString& description)
+{
     ui().msgBox(QStringLiteral("Operazione fallita...") + CR + CR + description, Msg::OKOnly, AppTitle());
 }
 
-void runWith(TableData& rows, const report::ReportLayout& layout, int mode, const QString& title) {
+void runWith(TableData& rows, const report::ReportLayout& layout, int mode, const QString& title)
+{
     if (mode != ReportPrint && mode != ReportPreview && mode != ReportExport) return;
     const report::ReportDocument doc = BuildDataReport(rows, layout, title);
     SuspendedGuard guard(rows);
     guard.suspend();
     QWidget* owner = QApplication::activeWindow();
-    if (runnerSlot()) runnerSlot()(doc, mode, owner);
-    else defaultRunner(doc, mode, owner);
+    if (runnerSlot())
+        runnerSlot()(doc, mode, owner);
+    else
+        defaultRunner(doc, mode, owner);
 }
 
-}  // namespace
+}   // namespace
 
 void setReportLayoutProvider(ReportLayoutProvider provider) { providerSlot() = std::move(provider); }
 void setReportRunner(ReportRunner runner) { runnerSlot() = std::move(runner); }
 void setReportBrowserExport(ReportBrowserExport exporter) { browserSlot() = std::move(exporter); }
 
-QString ReportLayoutName(const QString& table, const QString& section) {
+QString ReportLayoutName(const QString& table, const QString& section)
+{
     const std::optional<ReportKey> report = ReportNamed(section);
     if (table == QStringLiteral("Articoli")) {
         if (report == ReportKey::Inventory) return QStringLiteral("drInventarioMagazzino");
-        if (report == ReportKey::StockAtDate || report == ReportKey::StockTaxable) return QStringLiteral("drImponibileMagazzino");
+        if (report == ReportKey::StockAtDate || report == ReportKey::StockTaxable)
+            return QStringLiteral("drImponibileMagazzino");
         return QStringLiteral("drArticoli");
     }
     if (table == QStringLiteral("Forniture")) return QStringLiteral("drForniture");
@@ -125,7 +138,8 @@ QString ReportLayoutName(const QString& table, const QString& section) {
 namespace {
 
 // A single reference of the rows' table (or of its parent's, for child rows) by name.
-std::optional<ReferenceDefinition> singleReference(TableData& rows, const QString& name) {
+std::optional<ReferenceDefinition> singleReference(TableData& rows, const QString& name)
+{
     for (TableObject* t = rows.GetTable(); t; t = t->Parent())
         for (const ReferenceDefinition& r : t->References())
             if (!r.IsList && r.Name.compare(name, Qt::CaseInsensitive) == 0) return r;
@@ -137,19 +151,23 @@ std::optional<ReferenceDefinition> singleReference(TableData& rows, const QStrin
 // per referenced row.
 class ReferenceTexts {
 public:
-    explicit ReferenceTexts(ReferenceDefinition ref) : m_ref(std::move(ref)) {
+    explicit ReferenceTexts(ReferenceDefinition ref) : m_ref(std::move(ref))
+    {
         m_field = m_ref.DisplayFields.split(u',', Qt::SkipEmptyParts).value(0).trimmed();
         if (m_field.isEmpty()) m_field = m_ref.KeyField;
     }
     // `value` as the data set gives it: the referenced row's key, unless the view already
     // delivers a column of that name (its own text).
-    QVariant of(TableData& row, const QVariant& value) {
+    QVariant of(TableData& row, const QVariant& value)
+    {
         const qint64 oid = row.GetReferenceOID(m_ref.Name);
-        if (m_field.isEmpty() || oid == 0 || value.toLongLong() != oid || value.typeId() == QMetaType::QString) return value;
+        if (m_field.isEmpty() || oid == 0 || value.toLongLong() != oid || value.typeId() == QMetaType::QString)
+            return value;
         auto it = m_cache.find(oid);
         if (it == m_cache.end()) {
             auto target = row.GetReference(m_ref.Name);
-            it = m_cache.insert(oid, target->IsEmpty() || !target->HasField(m_field) ? QVariant() : target->GetValue(m_field));
+            it = m_cache.insert(
+                oid, target->IsEmpty() || !target->HasField(m_field) ? QVariant() : target->GetValue(m_field));
         }
         return *it;
     }
@@ -160,9 +178,10 @@ private:
     QHash<qint64, QVariant> m_cache;
 };
 
-}  // namespace
+}   // namespace
 
-report::MemoryDataSource ReportRowsOf(TableData& rows, const QStringList& columns) {
+report::MemoryDataSource ReportRowsOf(TableData& rows, const QStringList& columns)
+{
     report::MemoryDataSource data(columns);
     std::vector<std::optional<ReferenceTexts>> references;
     for (const QString& c : columns) {
@@ -184,7 +203,8 @@ report::MemoryDataSource ReportRowsOf(TableData& rows, const QStringList& column
     return data;
 }
 
-report::ReportDocument BuildDataReport(TableData& rows, const report::ReportLayout& layout, const QString& title) {
+report::ReportDocument BuildDataReport(TableData& rows, const report::ReportLayout& layout, const QString& title)
+{
     SuspendedGuard guard(rows);
     guard.suspend();
     // Only the columns the data set has: a layout naming another one fails in the
@@ -198,12 +218,14 @@ report::ReportDocument BuildDataReport(TableData& rows, const report::ReportLayo
     return report::paginate(layout, data, options);
 }
 
-report::ReportLayout ColumnReportLayout(TableData& rows, const QStringList& fields, const QString& caption) {
+report::ReportLayout ColumnReportLayout(TableData& rows, const QStringList& fields, const QString& caption)
+{
     report::TabularSpec tabular;
     tabular.name = QStringLiteral("drColonne");
     tabular.caption = caption;
     for (const FieldInfo& f : rows.GetFieldInfos()) {
-        const bool wanted = fields.isEmpty() ? f.Shown && f.TypeCode != -1 : fields.contains(f.Name, Qt::CaseInsensitive);
+        const bool wanted
+            = fields.isEmpty() ? f.Shown && f.TypeCode != -1 : fields.contains(f.Name, Qt::CaseInsensitive);
         if (!wanted) continue;
         report::TabularColumn c;
         c.heading = f.Caption.isEmpty() ? f.Name : f.Caption;
@@ -216,7 +238,8 @@ report::ReportLayout ColumnReportLayout(TableData& rows, const QStringList& fiel
     return report::buildTabularLayout(tabular);
 }
 
-void ShowDataReportWith(TableData& rows, const report::ReportLayout& layout, int mode, const QString& title) {
+void ShowDataReportWith(TableData& rows, const report::ReportLayout& layout, int mode, const QString& title)
+{
     try {
         runWith(rows, layout, mode, title);
     } catch (const std::exception& ex) {
@@ -225,7 +248,8 @@ void ShowDataReportWith(TableData& rows, const report::ReportLayout& layout, int
     }
 }
 
-void ShowDataReport(TableData& rows, int16_t& mode, QString& sectionKey) {
+void ShowDataReport(TableData& rows, int16_t& mode, QString& sectionKey)
+{
     SuspendedGuard guard(rows);   // whatever happens, Suspended ends as it began
     try {
         TableObject* table = rows.GetTable();
@@ -233,12 +257,15 @@ void ShowDataReport(TableData& rows, int16_t& mode, QString& sectionKey) {
         std::optional<report::ReportLayout> layout;
         if (!layoutName.isEmpty() && providerSlot()) layout = providerSlot()(layoutName);
         if (!layout) {
-            if (ui().msgBox(QStringLiteral("Non sono disponibili Report personalizzati per questi dati.") + CR + CR +
-                                QStringLiteral("Visualizzare/Stampare da Internet Browser ?"),
-                            int(Msg::YesNo) + int(Msg::Question) + int(Msg::DefaultButton2)) == Msg::Yes) {
+            if (ui().msgBox(QStringLiteral("Non sono disponibili Report personalizzati per questi dati.") + CR + CR
+                                + QStringLiteral("Visualizzare/Stampare da Internet Browser ?"),
+                            int(Msg::YesNo) + int(Msg::Question) + int(Msg::DefaultButton2))
+                == Msg::Yes) {
                 QWidget* owner = QApplication::activeWindow();
-                if (browserSlot()) browserSlot()(rows, owner);
-                else defaultBrowserExport(rows, owner);
+                if (browserSlot())
+                    browserSlot()(rows, owner);
+                else
+                    defaultBrowserExport(rows, owner);
             }
             return;
         }

@@ -10,8 +10,8 @@
 #include <QVBoxLayout>
 
 namespace {
-template <class W>
-W* named(W* w, const char* name) {
+template <class W> W* named(W* w, const char* name)
+{
     w->setObjectName(QString::fromLatin1(name));
     return w;
 }
@@ -19,7 +19,8 @@ W* named(W* w, const char* name) {
 QString shown(const QString& text) { return QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
 }
 
-SerialConsolePanel::SerialConsolePanel(const Look& look, QWidget* parent) : QWidget(parent) {
+SerialConsolePanel::SerialConsolePanel(const Look& look, QWidget* parent) : QWidget(parent)
+{
     setObjectName(QStringLiteral("SerialConsole"));
     auto* frame = named(new QGroupBox(QStringLiteral("Parametri di comunicazione"), this), "Frame1");
     m_txtCOM = named(new QLineEdit(QStringLiteral("1"), frame), "txtCOM");
@@ -78,7 +79,8 @@ SerialConsolePanel::SerialConsolePanel(const Look& look, QWidget* parent) : QWid
     m_cmdClose->setEnabled(false);
 }
 
-ConsolePortSettings SerialConsolePanel::Settings() const {
+ConsolePortSettings SerialConsolePanel::Settings() const
+{
     ConsolePortSettings s;
     s.port = m_txtCOM->text();
     s.params = m_txtParam->text();
@@ -90,22 +92,26 @@ ConsolePortSettings SerialConsolePanel::Settings() const {
 
 QString SerialConsolePanel::SendText() const { return m_txtSend->text(); }
 
-void SerialConsolePanel::ShowPortOpen(bool open) {
+void SerialConsolePanel::ShowPortOpen(bool open)
+{
     m_cmdOpen->setEnabled(!open);
     m_cmdClose->setEnabled(open);
 }
 
-void SerialConsolePanel::ShowPortFailed() {
+void SerialConsolePanel::ShowPortFailed()
+{
     m_cmdOpen->setEnabled(true);
     m_cmdClose->setEnabled(true);
 }
 
-void SerialConsolePanel::SetLog(const QString& text) {
+void SerialConsolePanel::SetLog(const QString& text)
+{
     m_txtResult->setPlainText(shown(text));
     m_txtResult->moveCursor(QTextCursor::End);
 }
 
-void SerialConsolePanel::AppendLog(const QString& text) {
+void SerialConsolePanel::AppendLog(const QString& text)
+{
     m_txtResult->moveCursor(QTextCursor::End);
     m_txtResult->insertPlainText(shown(text));
 }

@@ -17,9 +17,9 @@ class SerialConsolePanel : public QWidget {
     Q_OBJECT
 public:
     struct Look {
-        QString params;            // the parameters the box starts with
-        bool rtsFirst = false;     // RTS listed above DTR
-        QString sendTip;           // the send line's tool tip
+        QString params;   // the parameters the box starts with
+        bool rtsFirst = false;   // RTS listed above DTR
+        QString sendTip;   // the send line's tool tip
         // Put on the bottom row before Clear, in this order (widget, stretch).
         std::vector<std::pair<QWidget*, int>> bottom;
     };

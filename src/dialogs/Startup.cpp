@@ -23,22 +23,26 @@
 namespace {
 // A package waiting in the local "Updates" folder of the working folder; the operator is
 // asked before it is installed, and the program ends once its setup program runs.
-void localUpdateCheck() {
-    (void)RunSoftwareUpdate(settings().RootDir, AppExeName(), AppVersionMajor(), AppVersionMinor(), AppVersionRevision(), 1, nullptr,
-                            nullptr, false, true);
+void localUpdateCheck()
+{
+    (void)RunSoftwareUpdate(settings().RootDir, AppExeName(), AppVersionMajor(), AppVersionMinor(),
+                            AppVersionRevision(), 1, nullptr, nullptr, false, true);
 }
 
-StartupUpdateCheck& updateCheck() {
+StartupUpdateCheck& updateCheck()
+{
     static StartupUpdateCheck c = localUpdateCheck;
     return c;
 }
 
-QString& openingNotice() {
+QString& openingNotice()
+{
     static QString notice;
     return notice;
 }
 
-QWidget* mainWidget() {
+QWidget* mainWidget()
+{
     MainWindowServices* mw = mainWindowServices();
     return mw ? mw->mainWidget() : nullptr;
 }
@@ -46,7 +50,8 @@ QWidget* mainWidget() {
 
 void SetStartupUpdateCheck(StartupUpdateCheck check) { updateCheck() = check ? std::move(check) : localUpdateCheck; }
 
-int Main(const MainWindowLoader& loadMainWindow) {
+int Main(const MainWindowLoader& loadMainWindow)
+{
     SingleInstanceLock lock;
     if (!lock.TryAcquire()) {
         ui().msgBox(AlreadyRunningMessage(), int(Msg::OKOnly) + int(Msg::Information), AppTitle());
@@ -76,7 +81,8 @@ int Main(const MainWindowLoader& loadMainWindow) {
 
 QString OpeningNotice() { return openingNotice(); }
 
-bool InitDatabase(bool& bOpenedBefore) {
+bool InitDatabase(bool& bOpenedBefore)
+{
     QWidget* owner = mainWidget();
     openingNotice().clear();
     try {
@@ -84,9 +90,10 @@ bool InitDatabase(bool& bOpenedBefore) {
 
         QString path;
         for (;;) {
-            path = BuildFilePath(settings().RootDir,
-                                 QString::fromLatin1(settings().MaintenanceMode ? kMaintenanceDatabaseFileName : kDatabaseFileName),
-                                 QString());
+            path = BuildFilePath(
+                settings().RootDir,
+                QString::fromLatin1(settings().MaintenanceMode ? kMaintenanceDatabaseFileName : kDatabaseFileName),
+                QString());
             // A repair or a restore a crash stopped half-way may have left the shop under
             // another name: put back before the file is found missing.
             const QString recovered = DatabaseRepair::RecoverInterruptedSwap(path, settings().RootDir);
@@ -94,13 +101,15 @@ bool InitDatabase(bool& bOpenedBefore) {
                 ui().status(QStringLiteral("Database ripristinato da < ") + recovered + QStringLiteral(" >"));
             if (FileExists(path)) break;
             if (settings().MaintenanceMode) {
-                const bool retry = ui().msgBox(QStringLiteral("Il database non è presente in < ") + settings().RootDir +
-                                                   QStringLiteral(" >\r\rRiprovare ?"),
-                                               int(Msg::YesNo) + int(Msg::Exclamation), AppTitle()) == Msg::Yes;
+                const bool retry = ui().msgBox(QStringLiteral("Il database non è presente in < ") + settings().RootDir
+                                                   + QStringLiteral(" >\r\rRiprovare ?"),
+                                               int(Msg::YesNo) + int(Msg::Exclamation), AppTitle())
+                    == Msg::Yes;
                 bOpenedBefore = false;
                 if (retry) continue;
             } else if (ui().msgBox(QStringLiteral("Il database non è presente\r\rVuoi crearlo ?"),
-                                   int(Msg::YesNo) + int(Msg::Question) + int(Msg::DefaultButton2), AppTitle()) == Msg::Yes) {
+                                   int(Msg::YesNo) + int(Msg::Question) + int(Msg::DefaultButton2), AppTitle())
+                       == Msg::Yes) {
                 break;   // created below
             }
             // No: the settings may point elsewhere. The file is never created after a No,
@@ -119,7 +128,8 @@ bool InitDatabase(bool& bOpenedBefore) {
             }
         }
 
-        g_objDatabase = LibraryGlobal::NewDatabase(NewDatabaseDefinition(), AppExeName(), DatabaseNotifyTarget(), nullptr, 0);
+        g_objDatabase
+            = LibraryGlobal::NewDatabase(NewDatabaseDefinition(), AppExeName(), DatabaseNotifyTarget(), nullptr, 0);
         g_nDBOpenMode = kDefaultDBOpenMode;
         g_objDBEngine = std::make_shared<DBEngine>();
         // Read only from the first statement: a file the user may not write opens too, and
@@ -140,8 +150,7 @@ bool InitDatabase(bool& bOpenedBefore) {
         ApplyDatabaseSettings();
         // What a program that died left open goes before anyone works on the file.
         QStringList notices;
-        if (!g_objDBEngine->SetAsideLog().isEmpty())
-            notices << ForeignLogNotice(g_objDBEngine->SetAsideLog());
+        if (!g_objDBEngine->SetAsideLog().isEmpty()) notices << ForeignLogNotice(g_objDBEngine->SetAsideLog());
         notices << UndoAbandonedDocuments(*g_objDatabase).StatusText();
         notices.removeAll(QString());
         openingNotice() = notices.join(QStringLiteral(" - "));

@@ -31,14 +31,16 @@ extern "C" void onEndSignal(int signalNumber)
 // sees the end and gives Esc's answer).
 void closeQuietly(QWidget* window)
 {
-    if (auto* dialog = qobject_cast<QDialog*>(window)) dialog->reject();
-    else window->close();
+    if (auto* dialog = qobject_cast<QDialog*>(window))
+        dialog->reject();
+    else
+        window->close();
 }
 
 // One step of the end, run from the event loop again and again until it has finished.
 class Ending final : public QObject {
 public:
-    explicit Ending(std::function<void()> finish) : m_finish(std::move(finish)) {}
+    explicit Ending(std::function<void()> finish) : m_finish(std::move(finish)) { }
 
     void step()
     {
@@ -73,14 +75,14 @@ private:
     int m_waited = 0;
 };
 
-}  // namespace
+}   // namespace
 
 SystemEndSignals::SystemEndSignals()
 {
     if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
     auto* notifier = new QSocketNotifier(qintptr(g_pipe[0]), QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, [this] { readPipe(); });
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = onEndSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

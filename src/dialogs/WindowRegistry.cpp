@@ -7,30 +7,35 @@
 #include <map>
 
 namespace {
-std::map<QString, windows::Factory>& factories() {
+std::map<QString, windows::Factory>& factories()
+{
     static std::map<QString, windows::Factory> f;
     return f;
 }
 }
 
-bool windows::registerWindow(const QString& className, Factory factory) {
+bool windows::registerWindow(const QString& className, Factory factory)
+{
     factories()[className] = std::move(factory);
     return true;
 }
 
-std::unique_ptr<QWidget> windows::create(const QString& className) {
+std::unique_ptr<QWidget> windows::create(const QString& className)
+{
     auto it = factories().find(className);
     if (it == factories().end()) return nullptr;
     return it->second();
 }
 
-QStringList windows::names() {
+QStringList windows::names()
+{
     QStringList out;
     for (const auto& [name, f] : factories()) out << name;
     return out;
 }
 
-bool windows::renderToFile(QWidget& window, const QString& pngPath, QString* error) {
+bool windows::renderToFile(QWidget& window, const QString& pngPath, QString* error)
+{
     // Showing lays the window out exactly as the user would first see it; offscreen nothing
     // appears on a real screen.
     if (window.size().isEmpty() || !window.testAttribute(Qt::WA_Resized)) window.adjustSize();
@@ -51,7 +56,8 @@ bool windows::renderToFile(QWidget& window, const QString& pngPath, QString* err
         return false;
     }
     if (!fileOps().writeFile(pngPath, png)) {
-        if (error) *error = QStringLiteral("Impossibile scrivere il file < %1 >: %2").arg(pngPath, fileOps().lastError());
+        if (error)
+            *error = QStringLiteral("Impossibile scrivere il file < %1 >: %2").arg(pngPath, fileOps().lastError());
         return false;
     }
     return true;

@@ -30,17 +30,17 @@ bool renderToFile(QWidget& window, const QString& pngPath, QString* error = null
 // MV_REGISTER_WINDOW(frmAbout) or MV_REGISTER_WINDOW(frmAbout, [] { ...return window...; })
 // The variable is numbered by __COUNTER__, not by line: files compiled together in one unity
 // batch can register on the same line number.
-#define MV_REGISTER_WINDOW(cls, ...)                                                                  \
-    static const bool MV_WINDOW_CONCAT(mv_window_##cls##_, __COUNTER__) = ::windows::registerWindow(  \
-        QStringLiteral(#cls), ::windows::detail::factoryFor<cls>(__VA_ARGS__))
+#define MV_REGISTER_WINDOW(cls, ...)                                                                                   \
+    static const bool MV_WINDOW_CONCAT(mv_window_##cls##_, __COUNTER__)                                                \
+        = ::windows::registerWindow(QStringLiteral(#cls), ::windows::detail::factoryFor<cls>(__VA_ARGS__))
 
 namespace windows::detail {
-template <class W>
-Factory factoryFor() {
+template <class W> Factory factoryFor()
+{
     return [] { return std::unique_ptr<QWidget>(new W()); };
 }
-template <class W, class F>
-Factory factoryFor(F f) {
+template <class W, class F> Factory factoryFor(F f)
+{
     return [f] { return std::unique_ptr<QWidget>(f()); };
 }
 }

@@ -8,7 +8,8 @@ QtNotificationArea::~QtNotificationArea() = default;
 
 bool QtNotificationArea::available() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
 
-bool QtNotificationArea::add(const QIcon& icon, const QString& tip) {
+bool QtNotificationArea::add(const QIcon& icon, const QString& tip)
+{
     if (!available()) return false;
     m_icon = std::make_unique<QSystemTrayIcon>(icon);
     m_icon->setToolTip(tip);
@@ -25,14 +26,16 @@ bool QtNotificationArea::add(const QIcon& icon, const QString& tip) {
     return m_icon->isVisible();
 }
 
-bool QtNotificationArea::modify(const QIcon& icon, const QString& tip) {
+bool QtNotificationArea::modify(const QIcon& icon, const QString& tip)
+{
     if (!m_icon) return false;
     m_icon->setIcon(icon);
     m_icon->setToolTip(tip);
     return true;
 }
 
-bool QtNotificationArea::remove() {
+bool QtNotificationArea::remove()
+{
     if (!m_icon) return false;
     m_icon->hide();
     m_icon.reset();
@@ -40,7 +43,8 @@ bool QtNotificationArea::remove() {
 }
 
 clsOSTNA::clsOSTNA(std::unique_ptr<NotificationArea> area)
-    : m_area(area ? std::move(area) : std::make_unique<QtNotificationArea>()) {
+    : m_area(area ? std::move(area) : std::make_unique<QtNotificationArea>())
+{
     m_area->onMouse = [this](int message) {
         if (m_onMouse) m_onMouse(MouseX(message));
     };
@@ -48,7 +52,8 @@ clsOSTNA::clsOSTNA(std::unique_ptr<NotificationArea> area)
 
 clsOSTNA::~clsOSTNA() { IconStop(); }
 
-int clsOSTNA::IconStart(QWidget* callbackBox, const QIcon& icon, const QString& tip, std::function<void(float)> onMouse) {
+int clsOSTNA::IconStart(QWidget* callbackBox, const QIcon& icon, const QString& tip, std::function<void(float)> onMouse)
+{
     if (m_added) IconStop();
     if (callbackBox) callbackBox->hide();
     m_icon = icon;
@@ -60,19 +65,22 @@ int clsOSTNA::IconStart(QWidget* callbackBox, const QIcon& icon, const QString& 
     return m_shown ? 1 : 0;
 }
 
-void clsOSTNA::IconStop() {
+void clsOSTNA::IconStop()
+{
     if (!m_added) return;
     m_area->remove();
     m_added = false;
     m_shown = false;
 }
 
-void clsOSTNA::ChangeIcon(const QIcon& icon) {
+void clsOSTNA::ChangeIcon(const QIcon& icon)
+{
     m_icon = icon;
     m_area->modify(m_icon, m_tip);
 }
 
-void clsOSTNA::ChangeTip(const QString& tip) {
+void clsOSTNA::ChangeTip(const QString& tip)
+{
     m_tip = CutTip(tip);
     m_area->modify(m_icon, m_tip);
 }
@@ -87,7 +95,8 @@ bool clsOSTNA::IsRightButton(float x) { return lowBits(x) == 12; }
 
 bool clsOSTNA::CanHideWindow() const { return m_added && m_shown && m_area->available(); }
 
-void clsOSTNA::HideMainWindow(QWidget* mainWindow) const {
+void clsOSTNA::HideMainWindow(QWidget* mainWindow) const
+{
     if (!mainWindow) return;
     if (CanHideWindow())
         mainWindow->hide();

@@ -18,7 +18,8 @@
 #include <QSysInfo>
 #include <QVBoxLayout>
 
-QString SystemSummary() {
+QString SystemSummary()
+{
     QStringList lines;
     const QString os = QSysInfo::prettyProductName();
     if (!os.isEmpty() && os != u"unknown") lines << QStringLiteral("Sistema operativo: ") + os;
@@ -34,7 +35,8 @@ QString SystemSummary() {
 }
 
 namespace {
-QPixmap supplierLogo() {
+QPixmap supplierLogo()
+{
     QPixmap pm(150, 40);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
@@ -61,7 +63,8 @@ QPixmap supplierLogo() {
 }
 }
 
-frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
+frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
+{
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("Informazioni"));
 
@@ -152,18 +155,21 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
 
     // Load.
     ApplyFormFont(this, g_strFontName, g_nFontSizeDelta);
-    lblVersion->setText(QStringLiteral("Version %1.%2.%3").arg(AppVersionMajor()).arg(AppVersionMinor()).arg(AppVersionRevision()));
+    lblVersion->setText(
+        QStringLiteral("Version %1.%2.%3").arg(AppVersionMajor()).arg(AppVersionMinor()).arg(AppVersionRevision()));
     lblTitle->setText(AppTitle());
     lblDescription->setText(QStringLiteral("Gestione del banco di vendita, del magazzino e del registratore fiscale"));
     resize(440, 260);
 }
 
-QString frmAbout::ContactDetails() {
-    return QStringLiteral("Vessanti\r\rAssistenza clienti: assistenza@vessanti.example\rSito: ") +
-           QString::fromLatin1(kWebAddress);
+QString frmAbout::ContactDetails()
+{
+    return QStringLiteral("Vessanti\r\rAssistenza clienti: assistenza@vessanti.example\rSito: ")
+        + QString::fromLatin1(kWebAddress);
 }
 
-void frmAbout::StartSysInfo() {
+void frmAbout::StartSysInfo()
+{
     const QString summary = SystemSummary();
     if (summary.isEmpty()) {
         ui().msgBox(QString::fromLatin1(kUnavailable), Msg::OKOnly, g_strMsgTitle);
@@ -172,11 +178,15 @@ void frmAbout::StartSysInfo() {
     ui().msgBox(summary, int(Msg::OKOnly) + int(Msg::Information), g_strMsgTitle);
 }
 
-void frmAbout::ShowContacts() { ui().msgBox(ContactDetails(), int(Msg::OKOnly) + int(Msg::Information), g_strMsgTitle); }
+void frmAbout::ShowContacts()
+{
+    ui().msgBox(ContactDetails(), int(Msg::OKOnly) + int(Msg::Information), g_strMsgTitle);
+}
 
 bool frmAbout::OpenWebSite() { return ShellOpen(m_lblWeb->text(), QStringLiteral("open")); }
 
-bool frmAbout::eventFilter(QObject* watched, QEvent* e) {
+bool frmAbout::eventFilter(QObject* watched, QEvent* e)
+{
     if (e->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
         if (watched == m_lblWeb) {
             OpenWebSite();

@@ -9,7 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmDateSetting::frmDateSetting(QWidget* parent) : ModalDialog(parent) {
+frmDateSetting::frmDateSetting(QWidget* parent) : ModalDialog(parent)
+{
     setObjectName(QStringLiteral("frmDateSetting"));
     setWindowTitle(QStringLiteral("Impostazione della data"));
 
@@ -40,13 +41,15 @@ frmDateSetting::frmDateSetting(QWidget* parent) : ModalDialog(parent) {
     adjustSize();
 }
 
-void frmDateSetting::confirm() {
+void frmDateSetting::confirm()
+{
     m_chosenDate = m_calTimeSetting->selectedDate();
     m_confirmed = true;
     accept();
 }
 
-void frmDateSetting::Prepare(const std::optional<QDate>& date, int32_t top, int32_t left) {
+void frmDateSetting::Prepare(const std::optional<QDate>& date, int32_t top, int32_t left)
+{
     m_confirmed = false;
     m_chosenDate = QDate();
     adjustSize();
@@ -54,7 +57,8 @@ void frmDateSetting::Prepare(const std::optional<QDate>& date, int32_t top, int3
     m_calTimeSetting->setSelectedDate(date && date->isValid() ? *date : appClock().today());
 }
 
-std::optional<QDate> frmDateSetting::SetDate(const std::optional<QDate>& date, int32_t top, int32_t left) {
+std::optional<QDate> frmDateSetting::SetDate(const std::optional<QDate>& date, int32_t top, int32_t left)
+{
     Prepare(date, top, left);
     runModal();
     if (m_confirmed) return m_chosenDate;
@@ -63,7 +67,8 @@ std::optional<QDate> frmDateSetting::SetDate(const std::optional<QDate>& date, i
 
 QString frmDateSetting::answerPrompt() const { return period::DateText(m_calTimeSetting->selectedDate()); }
 
-void frmDateSetting::applyAnswer(const QString& answer) {
+void frmDateSetting::applyAnswer(const QString& answer)
+{
     if (!answer.trimmed().isEmpty()) {
         const std::optional<QDate> typed = period::ReadDateText(answer);
         if (!typed) {

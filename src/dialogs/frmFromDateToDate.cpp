@@ -13,7 +13,8 @@
 #include <QLocale>
 #include <QPushButton>
 
-QString period::DateText(const QDate& date) {
+QString period::DateText(const QDate& date)
+{
     QString format = QLocale().dateFormat(QLocale::ShortFormat);
     // Digits only, and a four-digit year: a two-digit year would not read back as the
     // same date.
@@ -24,7 +25,8 @@ QString period::DateText(const QDate& date) {
 
 std::optional<QDate> period::ReadDateText(const QString& text) { return config::ReadDate(text); }
 
-period::Check period::Validate(const QString& fromText, const QString& toText) {
+period::Check period::Validate(const QString& fromText, const QString& toText)
+{
     Check c;
     const std::optional<QDate> from = ReadDateText(fromText);
     if (!from) {
@@ -41,7 +43,8 @@ period::Check period::Validate(const QString& fromText, const QString& toText) {
     return c;
 }
 
-frmFromDateToDate::frmFromDateToDate(QWidget* parent) : ModalDialog(parent) {
+frmFromDateToDate::frmFromDateToDate(QWidget* parent) : ModalDialog(parent)
+{
     setObjectName(QStringLiteral("frmFromDateToDate"));
     setWindowTitle(QStringLiteral("Selezione Periodo"));
 
@@ -102,7 +105,8 @@ frmFromDateToDate::frmFromDateToDate(QWidget* parent) : ModalDialog(parent) {
     adjustSize();
 }
 
-bool frmFromDateToDate::eventFilter(QObject* watched, QEvent* e) {
+bool frmFromDateToDate::eventFilter(QObject* watched, QEvent* e)
+{
     if (e->type() == QEvent::FocusOut && (watched == m_txtFromDate || watched == m_txtToDate)) {
         auto* box = static_cast<QLineEdit*>(watched);
         if (const std::optional<QDate> d = period::ReadDateText(box->text()))
@@ -111,7 +115,8 @@ bool frmFromDateToDate::eventFilter(QObject* watched, QEvent* e) {
     return QDialog::eventFilter(watched, e);
 }
 
-void frmFromDateToDate::confirm() {
+void frmFromDateToDate::confirm()
+{
     const period::Check c = period::Validate(m_txtFromDate->text(), m_txtToDate->text());
     if (!c.error.isEmpty()) {
         ui().msgBox(c.error, Msg::Critical, g_strMsgTitle);
@@ -124,7 +129,8 @@ void frmFromDateToDate::confirm() {
 }
 
 void frmFromDateToDate::Prepare(const std::optional<QDate>& from, const std::optional<QDate>& to, int32_t top,
-                                int32_t left) {
+                                int32_t left)
+{
     m_confirmed = false;
     adjustSize();
     PlaceWindowTwips(this, top, left);
@@ -137,7 +143,8 @@ void frmFromDateToDate::Prepare(const std::optional<QDate>& from, const std::opt
     m_txtToDate->setText(period::DateText(t));
 }
 
-bool frmFromDateToDate::SetDate(std::optional<QDate>& from, std::optional<QDate>& to, int32_t top, int32_t left) {
+bool frmFromDateToDate::SetDate(std::optional<QDate>& from, std::optional<QDate>& to, int32_t top, int32_t left)
+{
     Prepare(from, to, top, left);
     runModal();
     if (!m_confirmed) return false;
@@ -146,7 +153,8 @@ bool frmFromDateToDate::SetDate(std::optional<QDate>& from, std::optional<QDate>
     return true;
 }
 
-void frmFromDateToDate::applyAnswer(const QString& answer) {
+void frmFromDateToDate::applyAnswer(const QString& answer)
+{
     if (!answer.isEmpty()) {
         m_txtFromDate->setText(answer.section(u'\t', 0, 0));
         m_txtToDate->setText(answer.section(u'\t', 1, 1));

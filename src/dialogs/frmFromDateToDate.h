@@ -18,7 +18,7 @@ QString DateText(const QDate& date);
 std::optional<QDate> ReadDateText(const QString& text);
 
 struct Check {
-    QString error;     // the message to show; empty when both dates are valid
+    QString error;   // the message to show; empty when both dates are valid
     QDate from, to;
 };
 // The start is checked first; the order of the two dates is the caller's business.

@@ -22,7 +22,8 @@
 #include <cmath>
 
 // ---- ProgressDisplay ------------------------------------------------------------------------------
-void ProgressDisplay::start(int32_t max, int64_t nowMs) {
+void ProgressDisplay::start(int32_t max, int64_t nowMs)
+{
     m_max = max == 0 ? 1 : max;
     m_value = 0;
     m_shown = true;
@@ -30,7 +31,8 @@ void ProgressDisplay::start(int32_t max, int64_t nowMs) {
     m_startMs = nowMs;
 }
 
-void ProgressDisplay::advance(int32_t position) {
+void ProgressDisplay::advance(int32_t position)
+{
     if (position > 0) {
         if (position <= m_max) m_value = position;
     } else if (position == 0) {
@@ -38,13 +40,15 @@ void ProgressDisplay::advance(int32_t position) {
     }
 }
 
-QString ProgressDisplay::countText() const {
+QString ProgressDisplay::countText() const
+{
     if (m_max > 9999)
         return QString::number(std::llround(double(m_value) * 100.0 / double(m_max))) + QStringLiteral(" %");
     return QString::number(m_value) + QStringLiteral(" / ") + QString::number(m_max);
 }
 
-std::optional<QString> ProgressDisplay::remainingText(int64_t nowMs) const {
+std::optional<QString> ProgressDisplay::remainingText(int64_t nowMs) const
+{
     if (!m_started) return std::nullopt;
     const double elapsed = double(nowMs - m_startMs) / 1000.0;
     if (!(elapsed > 5.0)) return std::nullopt;
@@ -54,7 +58,8 @@ std::optional<QString> ProgressDisplay::remainingText(int64_t nowMs) const {
     return formatRemaining(total - elapsed);
 }
 
-QString ProgressDisplay::formatRemaining(double seconds) {
+QString ProgressDisplay::formatRemaining(double seconds)
+{
     if (!(seconds > 0)) return QString();
     // Rounded once, so 3599.6 seconds read 01:00:00 and not 00:00:00.
     int64_t r = std::llround(seconds);
@@ -69,14 +74,16 @@ QString ProgressDisplay::formatRemaining(double seconds) {
 
 // ---- The window ----------------------------------------------------------------------------------
 namespace {
-QPointer<frmMessage>& theInstance() {
+QPointer<frmMessage>& theInstance()
+{
     static QPointer<frmMessage> w;
     return w;
 }
 
 // The hourglass frames: the sand runs from the top bulb to the bottom one, then the glass
 // turns over.
-QList<QPixmap> hourglassFrames() {
+QList<QPixmap> hourglassFrames()
+{
     static QList<QPixmap> frames;
     if (!frames.isEmpty()) return frames;
     constexpr int kSteps = 8;
@@ -132,7 +139,8 @@ QList<QPixmap> hourglassFrames() {
 }
 }
 
-frmMessage::frmMessage(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+frmMessage::frmMessage(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+{
     setObjectName(QStringLiteral("frmMessage"));
     setWindowTitle(AppTitle());
 
@@ -201,12 +209,14 @@ frmMessage::frmMessage(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::Custo
     resize(420, 130);
 }
 
-frmMessage::~frmMessage() {
+frmMessage::~frmMessage()
+{
     // Never leave the window it was shown over disabled.
     if (m_parent && m_parentWasEnabled) m_parent->setEnabled(true);
 }
 
-frmMessage& frmMessage::instance() {
+frmMessage& frmMessage::instance()
+{
     QPointer<frmMessage>& w = theInstance();
     if (!w) w = new frmMessage();
     return *w;
@@ -214,11 +224,13 @@ frmMessage& frmMessage::instance() {
 
 bool frmMessage::isLoaded() { return !theInstance().isNull(); }
 
-void frmMessage::unloadInstance() {
+void frmMessage::unloadInstance()
+{
     if (frmMessage* w = theInstance()) w->Unload();
 }
 
-void frmMessage::Unload() {
+void frmMessage::Unload()
+{
     m_unloading = true;
     releaseParent();
     hide();
@@ -232,13 +244,15 @@ void frmMessage::Unload() {
     }
 }
 
-void frmMessage::nextHourglassFrame() {
+void frmMessage::nextHourglassFrame()
+{
     const QList<QPixmap> frames = hourglassFrames();
     m_frame = m_frame % int(frames.size()) + 1;
     m_imgHourglass->setPixmap(frames.at(m_frame - 1));
 }
 
-void frmMessage::setBarVisible(bool visible) {
+void frmMessage::setBarVisible(bool visible)
+{
     m_shpNotify->setVisible(visible);
     m_lblCount->setVisible(visible);
     m_lblTime->setVisible(visible);
@@ -248,12 +262,14 @@ void frmMessage::setBarVisible(bool visible) {
     }
 }
 
-void frmMessage::refreshBar() {
+void frmMessage::refreshBar()
+{
     m_pbNotify->setRange(0, m_display.maximum());
     m_pbNotify->setValue(m_display.value());
 }
 
-void frmMessage::adoptParent(QWidget* parentForm) {
+void frmMessage::adoptParent(QWidget* parentForm)
+{
     if (!parentForm || parentForm == m_parent) return;
     releaseParent();
     m_parent = parentForm;
@@ -261,7 +277,8 @@ void frmMessage::adoptParent(QWidget* parentForm) {
     if (parentForm != this) parentForm->installEventFilter(this);
 }
 
-void frmMessage::releaseParent() {
+void frmMessage::releaseParent()
+{
     if (!m_parent) return;
     QPointer<QWidget> p = m_parent;
     p->removeEventFilter(this);
@@ -274,13 +291,15 @@ void frmMessage::releaseParent() {
     m_parentWasEnabled = false;
 }
 
-void frmMessage::disableParent() {
+void frmMessage::disableParent()
+{
     if (!m_parent || m_parent == this) return;
     m_parent->setEnabled(false);
     if (m_parent->isVisible()) m_parent->update();
 }
 
-void frmMessage::showOverParent() {
+void frmMessage::showOverParent()
+{
     if (m_parent && m_parent != this && m_parent->isVisible()) m_parent->repaint();
     if (m_parent && m_parent != this) {
         // Owned by the parent's window without being its child: a disabled parent disables
@@ -293,7 +312,8 @@ void frmMessage::showOverParent() {
     show();
 }
 
-void frmMessage::ShowMsg(const QString& message, QWidget* parentForm, int32_t top, int32_t left) {
+void frmMessage::ShowMsg(const QString& message, QWidget* parentForm, int32_t top, int32_t left)
+{
     adoptParent(parentForm);
     m_lblMessage->setText(DisplayLines(message));
     if (!isVisible()) {
@@ -311,7 +331,8 @@ void frmMessage::ShowMsg(const QString& message, QWidget* parentForm, int32_t to
     repaint();
 }
 
-void frmMessage::StartProgress(int32_t max, bool showStop) {
+void frmMessage::StartProgress(int32_t max, bool showStop)
+{
     m_display.start(max, appClock().monotonicMs());
     refreshBar();
     setBarVisible(true);
@@ -321,7 +342,8 @@ void frmMessage::StartProgress(int32_t max, bool showStop) {
     m_stopped = false;
 }
 
-bool frmMessage::Progress(int32_t position, bool onlyStop) {
+bool frmMessage::Progress(int32_t position, bool onlyStop)
+{
     if (!isVisible()) showOverParent();
     if (!onlyStop) {
         m_display.advance(position);
@@ -336,7 +358,8 @@ bool frmMessage::Progress(int32_t position, bool onlyStop) {
     return !m_stopped;
 }
 
-void frmMessage::EndProgress() {
+void frmMessage::EndProgress()
+{
     m_display.end();
     setBarVisible(false);
     m_cmdStop->setVisible(false);
@@ -344,7 +367,8 @@ void frmMessage::EndProgress() {
 
 int32_t frmMessage::MaxProgress() const { return m_display.shown() ? m_display.maximum() : 0; }
 
-bool frmMessage::OnProgress(int32_t, int32_t a2, int32_t a3, int32_t, int32_t) {
+bool frmMessage::OnProgress(int32_t, int32_t a2, int32_t a3, int32_t, int32_t)
+{
     const bool onlyStop = a3 != 0 && (a2 == 0 || !m_display.shown());
     return Progress(a3, onlyStop);
 }
@@ -353,8 +377,10 @@ void frmMessage::OnStart(int32_t, int32_t max) { StartProgress(max, true); }
 
 void frmMessage::OnEnd(int32_t, int32_t) { EndProgress(); }
 
-void frmMessage::RequestStop() {
-    const int answer = ui().msgBox(QStringLiteral("Confermi l'interruzione ?"), int(Msg::YesNo) + int(Msg::Question), g_strMsgTitle);
+void frmMessage::RequestStop()
+{
+    const int answer
+        = ui().msgBox(QStringLiteral("Confermi l'interruzione ?"), int(Msg::YesNo) + int(Msg::Question), g_strMsgTitle);
     if (answer != Msg::Yes) return;
     if (m_stopped)
         Unload();
@@ -362,7 +388,8 @@ void frmMessage::RequestStop() {
         m_stopped = true;
 }
 
-void frmMessage::keyPressEvent(QKeyEvent* e) {
+void frmMessage::keyPressEvent(QKeyEvent* e)
+{
     if (e->key() == Qt::Key_Escape) {
         RequestStop();
         return;
@@ -370,7 +397,8 @@ void frmMessage::keyPressEvent(QKeyEvent* e) {
     QWidget::keyPressEvent(e);
 }
 
-void frmMessage::closeEvent(QCloseEvent* e) {
+void frmMessage::closeEvent(QCloseEvent* e)
+{
     if (m_unloading) {
         QWidget::closeEvent(e);
         return;
@@ -380,12 +408,14 @@ void frmMessage::closeEvent(QCloseEvent* e) {
     RequestStop();
 }
 
-void frmMessage::showEvent(QShowEvent* e) {
+void frmMessage::showEvent(QShowEvent* e)
+{
     QWidget::showEvent(e);
     disableParent();
 }
 
-bool frmMessage::eventFilter(QObject* watched, QEvent* e) {
+bool frmMessage::eventFilter(QObject* watched, QEvent* e)
+{
     if (watched == m_parent && e->type() == QEvent::Close) {
         m_parent->removeEventFilter(this);
         if (m_parentWasEnabled) m_parent->setEnabled(true);

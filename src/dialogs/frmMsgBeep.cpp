@@ -11,17 +11,20 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-void TypedKeyGate::keyPressed(int keyAscii) {
+void TypedKeyGate::keyPressed(int keyAscii)
+{
     if (IsTypingKey(keyAscii)) ++m_typedKeys;
 }
 
-bool TypedKeyGate::confirm() {
+bool TypedKeyGate::confirm()
+{
     if (m_typedKeys == 0) return true;
     m_typedKeys = 0;
     return false;
 }
 
-frmMsgBeep::frmMsgBeep(QWidget* owner) : ModalDialog(owner) {
+frmMsgBeep::frmMsgBeep(QWidget* owner) : ModalDialog(owner)
+{
     setObjectName(QStringLiteral("frmMsgBeep"));
     setWindowTitle(QStringLiteral("Attenzione"));
 
@@ -70,13 +73,15 @@ frmMsgBeep::frmMsgBeep(QWidget* owner) : ModalDialog(owner) {
 
 void frmMsgBeep::setMessage(const QString& message) { m_lblMessage->setText(DisplayLines(message)); }
 
-void frmMsgBeep::showEvent(QShowEvent* e) {
+void frmMsgBeep::showEvent(QShowEvent* e)
+{
     QDialog::showEvent(e);
     m_gate.reset();
     ui().beep();
 }
 
-bool frmMsgBeep::eventFilter(QObject* watched, QEvent* e) {
+bool frmMsgBeep::eventFilter(QObject* watched, QEvent* e)
+{
     if (e->type() == QEvent::KeyPress) {
         // A key goes to the focused control and, when that ignores it, on to its parents:
         // count it once, where it arrived first.
@@ -88,7 +93,8 @@ bool frmMsgBeep::eventFilter(QObject* watched, QEvent* e) {
     return QDialog::eventFilter(watched, e);
 }
 
-void frmMsgBeep::exitClicked() {
+void frmMsgBeep::exitClicked()
+{
     if (!m_gate.confirm()) {
         ui().beep();
         return;
@@ -97,7 +103,8 @@ void frmMsgBeep::exitClicked() {
     accept();
 }
 
-void frmMsgBeep::ShowMessage(QWidget* owner, const QString& message, bool& confirmed) {
+void frmMsgBeep::ShowMessage(QWidget* owner, const QString& message, bool& confirmed)
+{
     if (owner && owner != parentWidget()) setParent(owner, windowFlags());
     setMessage(message);
     m_confirmed = false;
@@ -107,12 +114,16 @@ void frmMsgBeep::ShowMessage(QWidget* owner, const QString& message, bool& confi
 
 QString frmMsgBeep::answerPrompt() const { return m_lblMessage->text(); }
 
-void frmMsgBeep::applyAnswer(const QString& answer) {
-    if (answer.trimmed().compare(QStringLiteral("OK"), Qt::CaseInsensitive) == 0) exitClicked();
-    else reject();
+void frmMsgBeep::applyAnswer(const QString& answer)
+{
+    if (answer.trimmed().compare(QStringLiteral("OK"), Qt::CaseInsensitive) == 0)
+        exitClicked();
+    else
+        reject();
 }
 
-bool frmMsgBeep::ShowMessage(QWidget* owner, const QString& message) {
+bool frmMsgBeep::ShowMessage(QWidget* owner, const QString& message)
+{
     frmMsgBeep window(owner);
     bool confirmed = false;
     window.ShowMessage(owner, message, confirmed);

@@ -34,14 +34,16 @@ namespace {
 int g_optionsDepth = 0;
 }
 
-OptionsWindowScope::OptionsWindowScope() {
+OptionsWindowScope::OptionsWindowScope()
+{
     if (g_optionsDepth++ == 0) {
         if (MainWindowServices* mw = mainWindowServices()) mw->SetOptionsActive(true);
         EnableMainForm(false);
     }
 }
 
-OptionsWindowScope::~OptionsWindowScope() {
+OptionsWindowScope::~OptionsWindowScope()
+{
     if (--g_optionsDepth == 0) {
         if (MainWindowServices* mw = mainWindowServices()) mw->SetOptionsActive(false);
         EnableMainForm(true);
@@ -52,49 +54,56 @@ int OptionsWindowScope::Depth() { return g_optionsDepth; }
 
 // ---- The dialog ---------------------------------------------------------------------------------------
 namespace {
-QPointer<frmOptions>& theInstance() {
+QPointer<frmOptions>& theInstance()
+{
     static QPointer<frmOptions> w;
     return w;
 }
 
 const int kQuestion = int(Msg::YesNo) + int(Msg::Question);
 
-QLineEdit* lineEdit(QWidget* parent, const char* name, const char* tip = nullptr) {
+QLineEdit* lineEdit(QWidget* parent, const char* name, const char* tip = nullptr)
+{
     auto* e = new QLineEdit(parent);
     e->setObjectName(QString::fromLatin1(name));
     if (tip) e->setToolTip(QString::fromUtf8(tip));
     return e;
 }
 
-QCheckBox* checkBox(QWidget* parent, const char* name, const char* caption, const char* tip) {
+QCheckBox* checkBox(QWidget* parent, const char* name, const char* caption, const char* tip)
+{
     auto* c = new QCheckBox(QString::fromUtf8(caption), parent);
     c->setObjectName(QString::fromLatin1(name));
     c->setToolTip(QString::fromUtf8(tip));
     return c;
 }
 
-QPushButton* button(QWidget* parent, const char* name, const char* caption, const char* tip = nullptr) {
+QPushButton* button(QWidget* parent, const char* name, const char* caption, const char* tip = nullptr)
+{
     auto* b = new QPushButton(QString::fromUtf8(caption), parent);
     b->setObjectName(QString::fromLatin1(name));
     if (tip) b->setToolTip(QString::fromUtf8(tip));
     return b;
 }
 
-QLabel* label(QWidget* parent, const char* name, const char* caption, QWidget* buddy) {
+QLabel* label(QWidget* parent, const char* name, const char* caption, QWidget* buddy)
+{
     auto* l = new QLabel(QString::fromUtf8(caption), parent);
     l->setObjectName(QString::fromLatin1(name));
     l->setBuddy(buddy);
     return l;
 }
 
-QGroupBox* group(QWidget* parent, const char* name, const char* caption) {
+QGroupBox* group(QWidget* parent, const char* name, const char* caption)
+{
     auto* g = new QGroupBox(QString::fromUtf8(caption), parent);
     g->setObjectName(QString::fromLatin1(name));
     return g;
 }
 
 // A field with a "..." button beside it.
-QHBoxLayout* withButton(QLineEdit* field, QPushButton* b) {
+QHBoxLayout* withButton(QLineEdit* field, QPushButton* b)
+{
     auto* row = new QHBoxLayout;
     row->addWidget(field, 1);
     b->setFixedWidth(28);
@@ -104,19 +113,19 @@ QHBoxLayout* withButton(QLineEdit* field, QPushButton* b) {
 
 // The number of a masked field; the masks keep them numeric, so a field that is not a
 // number (empty, a lone minus) is refused with its caption.
-double numberOf(const QLineEdit* field, const QString& caption) {
+double numberOf(const QLineEdit* field, const QString& caption)
+{
     if (auto v = optionsnum::Read(field->text())) return *v;
     throw AppError(AppError::kTypeMismatch, QStringLiteral("frmOptions"),
                    QStringLiteral("Il valore di \"%1\" non è un numero valido.").arg(caption.trimmed()));
 }
 
 // The whole number at the start of a plain text field ("12 copie" is 12, "" is 0).
-int64_t wholeOf(const QLineEdit* field, int64_t lo, int64_t hi) {
-    return config::ReadWhole(field->text(), lo, hi, 0);
-}
+int64_t wholeOf(const QLineEdit* field, int64_t lo, int64_t hi) { return config::ReadWhole(field->text(), lo, hi, 0); }
 }
 
-frmOptions::frmOptions(QWidget* parent) : ModalDialog(parent) {
+frmOptions::frmOptions(QWidget* parent) : ModalDialog(parent)
+{
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Impostazioni"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -130,9 +139,11 @@ frmOptions::frmOptions(QWidget* parent) : ModalDialog(parent) {
                                "Impostare il codice relativo all'Unità di Misura da impostare in modo predefinto dove "
                                "richiesto (Ordini, Ricevute, etc..), fare riferimento al campo Codice della tabella "
                                "Unita Misura");
-    m_txtDefault_CodiceIVA = lineEdit(general, "txtDefault_CodiceIVA",
-                                      "Codice IVA predefinito usato per velocizzare i nuovi inserimenti (vedi tabella IVA)");
-    m_txtProgrLen_ClientiForn = lineEdit(general, "txtProgrLen_ClientiForn", "Impostare lunghezza = 0 per la codifica manuale");
+    m_txtDefault_CodiceIVA
+        = lineEdit(general, "txtDefault_CodiceIVA",
+                   "Codice IVA predefinito usato per velocizzare i nuovi inserimenti (vedi tabella IVA)");
+    m_txtProgrLen_ClientiForn
+        = lineEdit(general, "txtProgrLen_ClientiForn", "Impostare lunghezza = 0 per la codifica manuale");
     m_txtNemeroCopieRicevuta = lineEdit(general, "txtNemeroCopieRicevuta");
     m_lblNumeroCopie = label(general, "lblNumeroCopie", "Numero di copie per ricevuta:", m_txtNemeroCopieRicevuta);
     auto* cmdAdvanced = button(general, "cmdAdvanced", "&Avanzate", "Impostazioni avanzate. Solo personale Vessanti");
@@ -143,7 +154,8 @@ frmOptions::frmOptions(QWidget* parent) : ModalDialog(parent) {
     g1->addWidget(m_txtDefault_UM, 1, 1);
     g1->addWidget(label(general, "lblDefault_CodiceIVA", "Codice IVA predefinito:", m_txtDefault_CodiceIVA), 1, 2);
     g1->addWidget(m_txtDefault_CodiceIVA, 1, 3);
-    g1->addWidget(label(general, "lblProgrLen_ClientiForn", "Lunghezza progressivo Clienti:", m_txtProgrLen_ClientiForn), 2, 0);
+    g1->addWidget(
+        label(general, "lblProgrLen_ClientiForn", "Lunghezza progressivo Clienti:", m_txtProgrLen_ClientiForn), 2, 0);
     g1->addWidget(m_txtProgrLen_ClientiForn, 2, 1);
     g1->addWidget(m_lblNumeroCopie, 2, 2);
     g1->addWidget(m_txtNemeroCopieRicevuta, 2, 3);
@@ -151,24 +163,27 @@ frmOptions::frmOptions(QWidget* parent) : ModalDialog(parent) {
 
     // "Parametri di controllo:"
     auto* control = group(this, "fraControl", "Parametri di controllo:");
-    m_maskImportoMax = lineEdit(control, "maskImportoMax", "Limite massimo per l'importo di vendita di un singolo articolo");
+    m_maskImportoMax
+        = lineEdit(control, "maskImportoMax", "Limite massimo per l'importo di vendita di un singolo articolo");
     m_maskArrotondamento = lineEdit(control, "maskArrotondamento", "Valore di arrotondamento per gli importi");
     m_chkArrotondamentoEccesso = checkBox(control, "chkArrotondamentoEccesso", "Arrotonda in &Eccesso",
                                           "Definisce l'arrotondamento degli importi sempre per eccesso");
     auto* cmdSetRoundRanges = button(control, "cmdSetRoundRanges", "Usa Fasce di Prezzo",
                                      "Attiva l'impostazione degli arrotondamenti per fascia di prezzo");
-    m_maskImportoPunto = lineEdit(control, "maskImportoPunto", "Importo necessario per assegnare un punto al cliente durante la vendita");
+    m_maskImportoPunto = lineEdit(control, "maskImportoPunto",
+                                  "Importo necessario per assegnare un punto al cliente durante la vendita");
     m_maskImportoPuntoPremio = lineEdit(control, "maskImportoPuntoPremio",
                                         "Importo relativo ad un punto da togliere al cliente in assegnazione premio");
-    m_maskPuntiPremio = lineEdit(control, "maskPuntiPremio", "Numero minimo di punti necessari per assegnare il premio");
+    m_maskPuntiPremio
+        = lineEdit(control, "maskPuntiPremio", "Numero minimo di punti necessari per assegnare il premio");
     m_txtValorePremio = lineEdit(control, "txtValorePremio");
     m_txtValorePremio->setReadOnly(true);
     optionsnum::InstallAmountKeyFilter(m_maskImportoMax);
     optionsnum::InstallAmountKeyFilter(m_maskImportoPunto);
-    optionsnum::SetAmountMask(m_maskArrotondamento, 1, 2);       // "#,##"
-    optionsnum::SetAmountMask(m_maskImportoPunto, 3, 2);         // "###,##"
+    optionsnum::SetAmountMask(m_maskArrotondamento, 1, 2);   // "#,##"
+    optionsnum::SetAmountMask(m_maskImportoPunto, 3, 2);   // "###,##"
     optionsnum::SetAmountMask(m_maskImportoPuntoPremio, 3, 2);   // "###,##"
-    optionsnum::SetAmountMask(m_maskPuntiPremio, 6, 0);          // "######"
+    optionsnum::SetAmountMask(m_maskPuntiPremio, 6, 0);   // "######"
     for (QLineEdit* e : {m_maskImportoMax, m_maskArrotondamento, m_maskImportoPunto, m_maskImportoPuntoPremio,
                          m_maskPuntiPremio, m_txtValorePremio}) {
         e->setAlignment(Qt::AlignRight);
@@ -203,7 +218,8 @@ frmOptions::frmOptions(QWidget* parent) : ModalDialog(parent) {
                                  "Abilita l'eliminazione dei dati dopo la copia");
     m_cmbSaveNotify = new QComboBox(m_frameBackupRestore);
     m_cmbSaveNotify->setObjectName(QStringLiteral("cmbSaveNotify"));
-    m_cmbSaveNotify->setToolTip(QStringLiteral("Seleziona l'intervallo di tempo per la notifica periodica del salvataggio"));
+    m_cmbSaveNotify->setToolTip(
+        QStringLiteral("Seleziona l'intervallo di tempo per la notifica periodica del salvataggio"));
     m_cmbSaveNotify->addItems({QStringLiteral("[ mai ]"), QStringLiteral("Giornaliero"), QStringLiteral("Settimanale"),
                                QStringLiteral("Mensile")});
     m_chkAutoSaveOnExit = checkBox(m_frameBackupRestore, "chkAutoSaveOnExit", "Salva automaticamente in uscita",
@@ -265,13 +281,15 @@ frmOptions::frmOptions(QWidget* parent) : ModalDialog(parent) {
     SetParamConfiguration();
 }
 
-frmOptions::~frmOptions() {
+frmOptions::~frmOptions()
+{
     if (theInstance() == this) theInstance() = nullptr;
 }
 
 frmOptions* frmOptions::loaded() { return theInstance(); }
 
-void frmOptions::ShowOptions(QWidget* owner) {
+void frmOptions::ShowOptions(QWidget* owner)
+{
     frmOptions* w = loaded();
     if (!w) w = new frmOptions();
     if (owner) PlaceWindowTwips(w, -1, -1);
@@ -280,7 +298,8 @@ void frmOptions::ShowOptions(QWidget* owner) {
     w->activateWindow();
 }
 
-bool frmOptions::ShowModal(QWidget* owner, bool repairCommand) {
+bool frmOptions::ShowModal(QWidget* owner, bool repairCommand)
+{
     QPointer<frmOptions> w = loaded() ? loaded() : new frmOptions();
     if (!repairCommand) w->HideRepairCommand();
     if (owner) PlaceWindowTwips(w, -1, -1);
@@ -291,7 +310,8 @@ bool frmOptions::ShowModal(QWidget* owner, bool repairCommand) {
     return confirmed;
 }
 
-void frmOptions::applyAnswer(const QString& answer) {
+void frmOptions::applyAnswer(const QString& answer)
+{
     if (answer.section(u'\t', 0, 0).trimmed().compare(QStringLiteral("OK"), Qt::CaseInsensitive) != 0) {
         reject();
         return;
@@ -302,13 +322,15 @@ void frmOptions::applyAnswer(const QString& answer) {
 
 void frmOptions::HideRepairCommand() { m_cmdRepairDB->setVisible(false); }
 
-QString frmOptions::ServicePassword() {
+QString frmOptions::ServicePassword()
+{
     // Kept only in its stored form; turned back into clear text when it is needed.
     static const char16_t stored[] = {0xAB, 0xB2, 0x39, 0xB9, 0x30, 0x37, 0xBA, 0xB4, 0x97, 0x19, 0x98, 0x18, 0x9C};
     return ScrambleString(QString::fromUtf16(stored, std::size(stored)), true);
 }
 
-void frmOptions::SetParamConfiguration() {
+void frmOptions::SetParamConfiguration()
+{
     m_txtWorkDir->setText(settings().RootDir);
     m_txtDefault_UM->setText(settings().Default_UnitaMisura);
     m_txtDefault_CodiceIVA->setText(settings().Default_CodiceIVA);
@@ -324,9 +346,12 @@ void frmOptions::SetParamConfiguration() {
     m_chkSaveData->setChecked(settings().BackupFuncSaveEnabled);
     m_chkRestoreData->setChecked(settings().BackupFuncRestoreEnabled);
     m_chkEnableDelete->setChecked(settings().BackupFuncEnableDelete);
-    m_cmbSaveNotify->setCurrentIndex(settings().BkpSaveNotify >= 0 && settings().BkpSaveNotify <= 3 ? int(settings().BkpSaveNotify) : -1);
+    m_cmbSaveNotify->setCurrentIndex(
+        settings().BkpSaveNotify >= 0 && settings().BkpSaveNotify <= 3 ? int(settings().BkpSaveNotify) : -1);
     m_chkAutoSaveOnExit->setChecked(settings().AutoSaveOnExit);
-    m_cboCOMPortBil->setCurrentIndex(settings().BalanceCOMPortNumber >= 1 && settings().BalanceCOMPortNumber <= 8 ? settings().BalanceCOMPortNumber - 1 : -1);
+    m_cboCOMPortBil->setCurrentIndex(settings().BalanceCOMPortNumber >= 1 && settings().BalanceCOMPortNumber <= 8
+                                         ? settings().BalanceCOMPortNumber - 1
+                                         : -1);
     m_txtCOMParamBil->setText(settings().BalanceCOMPortParam);
     m_confirmed = false;
 
@@ -341,9 +366,11 @@ void frmOptions::SetParamConfiguration() {
     UpdateValorePremio();
 }
 
-void frmOptions::backupDirChanged() {
+void frmOptions::backupDirChanged()
+{
     if (m_txtBkpDir->text().trimmed().isEmpty()) {
-        for (QWidget* w : std::initializer_list<QWidget*>{m_chkSaveData, m_chkRestoreData, m_cmbSaveNotify, m_chkEnableDelete})
+        for (QWidget* w :
+             std::initializer_list<QWidget*> {m_chkSaveData, m_chkRestoreData, m_cmbSaveNotify, m_chkEnableDelete})
             w->setEnabled(false);
         return;
     }
@@ -353,23 +380,27 @@ void frmOptions::backupDirChanged() {
     m_cmbSaveNotify->setEnabled(m_chkSaveData->isChecked());
 }
 
-void frmOptions::saveDataClicked() {
+void frmOptions::saveDataClicked()
+{
     m_cmbSaveNotify->setEnabled(m_chkSaveData->isChecked());
     saveNotifyClicked();
 }
 
-void frmOptions::saveNotifyClicked() {
+void frmOptions::saveNotifyClicked()
+{
     m_chkAutoSaveOnExit->setEnabled(m_chkSaveData->isChecked() && m_cmbSaveNotify->currentIndex() >= 1);
 }
 
-void frmOptions::UpdateValorePremio() {
+void frmOptions::UpdateValorePremio()
+{
     m_txtValorePremio->clear();
     const auto points = optionsnum::Read(m_maskPuntiPremio->text());
     const auto value = optionsnum::Read(m_maskImportoPuntoPremio->text());
     if (points && value) m_txtValorePremio->setText(optionsnum::Plain(*points * *value));
 }
 
-bool frmOptions::eventFilter(QObject* watched, QEvent* e) {
+bool frmOptions::eventFilter(QObject* watched, QEvent* e)
+{
     if (watched == m_txtBkpDir && e->type() == QEvent::MouseButtonDblClick) {
         m_txtBkpDir->clear();
         return true;
@@ -377,7 +408,8 @@ bool frmOptions::eventFilter(QObject* watched, QEvent* e) {
     return QDialog::eventFilter(watched, e);
 }
 
-bool frmOptions::Ok() {
+bool frmOptions::Ok()
+{
     try {
         // The masked fields are read first, so a refused value changes nothing.
         const double importoMax = numberOf(m_maskImportoMax, QStringLiteral("Importo Massimo Art."));
@@ -392,8 +424,9 @@ bool frmOptions::Ok() {
                            QStringLiteral("Il nome dell'indirizzario contiene un carattere non valido."));
         // Another spelling of the same folder is no change; another letter case is another folder.
         if (!SameFolder(workDir, settings().RootDir)) {
-            if (ui().msgBox(QStringLiteral("L'indirizzario di lavoro e' cambiato.\r\rConfermi ?"), kQuestion, g_strMsgTitle) !=
-                Msg::Yes)
+            if (ui().msgBox(QStringLiteral("L'indirizzario di lavoro e' cambiato.\r\rConfermi ?"), kQuestion,
+                            g_strMsgTitle)
+                != Msg::Yes)
                 return false;
             settings().RootDir = workDir;
             ReleaseDatabase();
@@ -426,28 +459,33 @@ bool frmOptions::Ok() {
     }
 }
 
-void frmOptions::SelectWorkDir() {
+void frmOptions::SelectWorkDir()
+{
     const QString chosen = frmSelectDir::ChooseFolder(this, m_txtWorkDir->text());
     if (!chosen.isEmpty()) m_txtWorkDir->setText(chosen);
 }
 
-void frmOptions::SelectBackupDir() {
+void frmOptions::SelectBackupDir()
+{
     const QString chosen = frmSelectDir::ChooseFolder(this, m_txtBkpDir->text());
     if (!chosen.isEmpty()) m_txtBkpDir->setText(chosen);
 }
 
 void frmOptions::SetRoundRanges() { frmOptionsRound::ShowModal(this); }
 
-void frmOptions::Advanced() {
+void frmOptions::Advanced()
+{
     QString password = ServicePassword();
     if (!frmPassword::instance().ValidatePassword(this, false, &password, true, false)) return;
     frmOptionsAdvanced::ShowModal(this, this);
 }
 
-void frmOptions::RepairDatabase() {
+void frmOptions::RepairDatabase()
+{
     ui().beep();
     if (ui().msgBox(QStringLiteral("Questa funzione tenta il recupero del database...\r\rContinuare ?"), kQuestion,
-                    AppTitle()) != Msg::Yes)
+                    AppTitle())
+        != Msg::Yes)
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QApplication::processEvents();
@@ -456,10 +494,12 @@ void frmOptions::RepairDatabase() {
     steps.show = [&](const QString& message) { progress.ShowMsg(message, this, -1, -1); };
     steps.releaseDatabase = [] { ReleaseDatabase(); };
     steps.confirmBackup = [] {
-        return ui().msgBox(QStringLiteral("Vuoi recuperare anche il Database di Backup ?"), kQuestion, g_strMsgTitle) == Msg::Yes;
+        return ui().msgBox(QStringLiteral("Vuoi recuperare anche il Database di Backup ?"), kQuestion, g_strMsgTitle)
+            == Msg::Yes;
     };
     try {
-        DatabaseRepair().RepairFiles(m_txtWorkDir->text(), m_frameBackupRestore->isHidden() ? QString() : m_txtBkpDir->text(),
+        DatabaseRepair().RepairFiles(m_txtWorkDir->text(),
+                                     m_frameBackupRestore->isHidden() ? QString() : m_txtBkpDir->text(),
                                      settings().MaintenanceMode, steps);
         QApplication::restoreOverrideCursor();
         ui().msgBox(QStringLiteral("Recupero completato"), int(Msg::OKOnly) + int(Msg::Information), g_strMsgTitle);

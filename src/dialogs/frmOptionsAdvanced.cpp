@@ -19,34 +19,39 @@
 #include <QVBoxLayout>
 
 namespace {
-QCheckBox* checkBox(QWidget* parent, const char* name, const char* caption, const char* tip = nullptr) {
+QCheckBox* checkBox(QWidget* parent, const char* name, const char* caption, const char* tip = nullptr)
+{
     auto* c = new QCheckBox(QString::fromUtf8(caption), parent);
     c->setObjectName(QString::fromLatin1(name));
     if (tip) c->setToolTip(QString::fromUtf8(tip));
     return c;
 }
 
-QPushButton* button(QWidget* parent, const char* name, const char* caption) {
+QPushButton* button(QWidget* parent, const char* name, const char* caption)
+{
     auto* b = new QPushButton(QString::fromUtf8(caption), parent);
     b->setObjectName(QString::fromLatin1(name));
     return b;
 }
 
-const char* const kAccessCaptions[4] = {"Normale (monoutente)", "Multiutente", "Sola lettura", "Manutenzione (monoutente)"};
-const char* const kAccessTips[4] = {"Ottimizza la velocità di accesso (non indicato per multitente)",
-                                    "Ottimizza gli accessi multiutente",
-                                    "Accesso veloce in sola lettura, non permette la modifica dei dati",
-                                    "Attiva la gestione dell'archivio in modalità manutenzione "};
+const char* const kAccessCaptions[4]
+    = {"Normale (monoutente)", "Multiutente", "Sola lettura", "Manutenzione (monoutente)"};
+const char* const kAccessTips[4]
+    = {"Ottimizza la velocità di accesso (non indicato per multitente)", "Ottimizza gli accessi multiutente",
+       "Accesso veloce in sola lettura, non permette la modifica dei dati",
+       "Attiva la gestione dell'archivio in modalità manutenzione "};
 const QString kFilter = QStringLiteral("Formato testo (txt)|*.txt");
 }
 
-frmOptionsAdvanced::frmOptionsAdvanced(frmOptions* options, QWidget* parent) : ModalDialog(parent), m_options(options) {
+frmOptionsAdvanced::frmOptionsAdvanced(frmOptions* options, QWidget* parent) : ModalDialog(parent), m_options(options)
+{
     setObjectName(QStringLiteral("frmOptionsAdvanced"));
     setWindowTitle(QStringLiteral("Impostazioni"));
 
     auto* articles = new QGroupBox(QStringLiteral("Configurazione Articoli:"), this);
     articles->setObjectName(QStringLiteral("fraArticoli"));
-    m_chkUse_PrezzoAcquistoListino = checkBox(articles, "chkUse_PrezzoAcquistoListino", "Visualizza il Prezzo Acquisto di listino");
+    m_chkUse_PrezzoAcquistoListino
+        = checkBox(articles, "chkUse_PrezzoAcquistoListino", "Visualizza il Prezzo Acquisto di listino");
     auto* ga = new QVBoxLayout(articles);
     ga->addWidget(m_chkUse_PrezzoAcquistoListino);
 
@@ -55,11 +60,14 @@ frmOptionsAdvanced::frmOptionsAdvanced(frmOptions* options, QWidget* parent) : M
     m_chkUse_Ricevute = checkBox(features, "chkUse_Ricevute", "Abilita stampa Ricevute");
     m_chkUse_PuntiPremio = checkBox(features, "chkUse_PuntiPremio", "Abilita Gestione Punti Premio",
                                     "Abilita i campi per la gestione dei punti premio");
-    m_chkUse_Badge = checkBox(features, "chkUse_Badge", "Abilita Tessere Badge", "Attiva il menu del lettore di Barcode");
-    m_chkUse_PagamentiForniture = checkBox(features, "chkUse_PagamentiForniture", "Abilita la gestione pagamenti Forniture",
-                                           "Abilita la gestione pagamenti per le fatture");
+    m_chkUse_Badge
+        = checkBox(features, "chkUse_Badge", "Abilita Tessere Badge", "Attiva il menu del lettore di Barcode");
+    m_chkUse_PagamentiForniture
+        = checkBox(features, "chkUse_PagamentiForniture", "Abilita la gestione pagamenti Forniture",
+                   "Abilita la gestione pagamenti per le fatture");
     auto* gf = new QVBoxLayout(features);
-    for (QCheckBox* c : {m_chkUse_Ricevute, m_chkUse_PuntiPremio, m_chkUse_Badge, m_chkUse_PagamentiForniture}) gf->addWidget(c);
+    for (QCheckBox* c : {m_chkUse_Ricevute, m_chkUse_PuntiPremio, m_chkUse_Badge, m_chkUse_PagamentiForniture})
+        gf->addWidget(c);
 
     auto* access = new QGroupBox(QStringLiteral("Accesso ai dati:"), this);
     access->setObjectName(QStringLiteral("fraAccessMode"));
@@ -72,7 +80,8 @@ frmOptionsAdvanced::frmOptionsAdvanced(frmOptions* options, QWidget* parent) : M
         accessGroup->addButton(m_optAccessMode[i], i);
         gm->addWidget(m_optAccessMode[i]);
     }
-    m_chkTransaction = checkBox(access, "chkTransaction", "&Transazioni", "Attiva le transazioni (disabilitare in multiutenza)");
+    m_chkTransaction
+        = checkBox(access, "chkTransaction", "&Transazioni", "Attiva le transazioni (disabilitare in multiutenza)");
     gm->addSpacing(6);
     gm->addWidget(m_chkTransaction);
 
@@ -107,12 +116,14 @@ frmOptionsAdvanced::frmOptionsAdvanced(frmOptions* options, QWidget* parent) : M
     SetParamConfiguration();
 }
 
-int frmOptionsAdvanced::AccessOption(int accessMode, bool maintenanceMode) {
+int frmOptionsAdvanced::AccessOption(int accessMode, bool maintenanceMode)
+{
     if (maintenanceMode) return 3;
     return accessMode >= 0 && accessMode <= 2 ? accessMode : -1;
 }
 
-void frmOptionsAdvanced::SetParamConfiguration() {
+void frmOptionsAdvanced::SetParamConfiguration()
+{
     const int option = AccessOption(settings().AccessMode, settings().MaintenanceMode);
     // An access mode without an option of its own (only an import can store one) shows no
     // option selected; OK then stores the first option.
@@ -128,7 +139,8 @@ void frmOptionsAdvanced::SetParamConfiguration() {
     m_chkTransaction->setChecked(settings().UseTransaction);
 }
 
-bool frmOptionsAdvanced::Ok() {
+bool frmOptionsAdvanced::Ok()
+{
     try {
         bool changed = false;
         auto store = [&changed](bool& setting, const QCheckBox* box) {
@@ -166,10 +178,12 @@ bool frmOptionsAdvanced::Ok() {
     }
 }
 
-void frmOptionsAdvanced::WriteFileConfiguration() {
-    ui().msgBox(QStringLiteral("Se vuoi esportare anche le eventuali modifiche attuali devi prima dare 'OK' per registrarle\r"
-                               "(in entrambi i form di configurazione)"),
-                int(Msg::OKOnly) + int(Msg::Information), g_strMsgTitle);
+void frmOptionsAdvanced::WriteFileConfiguration()
+{
+    ui().msgBox(
+        QStringLiteral("Se vuoi esportare anche le eventuali modifiche attuali devi prima dare 'OK' per registrarle\r"
+                       "(in entrambi i form di configurazione)"),
+        int(Msg::OKOnly) + int(Msg::Information), g_strMsgTitle);
     const auto chosen = ui().saveFileName(QStringLiteral("Salva Configurazione"), kFilter,
                                           QStringLiteral("Conf_") + AppTitle() + u'_');
     if (!chosen || chosen->isEmpty()) return;
@@ -178,12 +192,14 @@ void frmOptionsAdvanced::WriteFileConfiguration() {
     try {
         configfile::WriteConfigurationFile(path);
     } catch (...) {
-        ui().msgBox(QStringLiteral("Errore durante la scrittura del file di configurazione\r") + CurrentError().description,
+        ui().msgBox(QStringLiteral("Errore durante la scrittura del file di configurazione\r")
+                        + CurrentError().description,
                     Msg::OKOnly, g_strMsgTitle);
     }
 }
 
-void frmOptionsAdvanced::ReadFileConfiguration() {
+void frmOptionsAdvanced::ReadFileConfiguration()
+{
     if (g_bBackupArchiveMode) {
         ui().msgBox(configfile::BackupModeRefusal(), int(Msg::OKOnly) + int(Msg::Exclamation), g_strMsgTitle);
         return;
@@ -193,7 +209,8 @@ void frmOptionsAdvanced::ReadFileConfiguration() {
         try {
             configfile::ImportConfigurationFile(*chosen);
         } catch (...) {
-            ui().msgBox(QStringLiteral("Errore durante la lettura del file di configurazione\r") + CurrentError().description,
+            ui().msgBox(QStringLiteral("Errore durante la lettura del file di configurazione\r")
+                            + CurrentError().description,
                         Msg::OKOnly, g_strMsgTitle);
         }
     }
@@ -202,7 +219,8 @@ void frmOptionsAdvanced::ReadFileConfiguration() {
     reloadDialogs();
 }
 
-void frmOptionsAdvanced::reloadDialogs() {
+void frmOptionsAdvanced::reloadDialogs()
+{
     if (m_options) {
         m_options->SetParamConfiguration();
         m_options->repaint();
@@ -211,15 +229,19 @@ void frmOptionsAdvanced::reloadDialogs() {
     repaint();
 }
 
-void frmOptionsAdvanced::ShowModal(QWidget* owner, frmOptions* options) {
+void frmOptionsAdvanced::ShowModal(QWidget* owner, frmOptions* options)
+{
     frmOptionsAdvanced window(options);
     if (owner) window.move(owner->geometry().center() - window.rect().center());
     window.runModal();
 }
 
-void frmOptionsAdvanced::applyAnswer(const QString& answer) {
-    if (answer.trimmed().compare(QStringLiteral("OK"), Qt::CaseInsensitive) == 0) Ok();
-    else reject();
+void frmOptionsAdvanced::applyAnswer(const QString& answer)
+{
+    if (answer.trimmed().compare(QStringLiteral("OK"), Qt::CaseInsensitive) == 0)
+        Ok();
+    else
+        reject();
 }
 
 MV_REGISTER_WINDOW(frmOptionsAdvanced);

@@ -17,7 +17,8 @@
 namespace {
 constexpr int kAmountWidth = 20;
 
-QLineEdit* amountField(QWidget* parent, const char* name, const char* tip) {
+QLineEdit* amountField(QWidget* parent, const char* name, const char* tip)
+{
     auto* e = new QLineEdit(parent);
     e->setObjectName(QString::fromLatin1(name));
     e->setToolTip(QString::fromUtf8(tip));
@@ -26,20 +27,24 @@ QLineEdit* amountField(QWidget* parent, const char* name, const char* tip) {
     return e;
 }
 
-QPushButton* button(QWidget* parent, const char* name, const char* caption) {
+QPushButton* button(QWidget* parent, const char* name, const char* caption)
+{
     auto* b = new QPushButton(QString::fromUtf8(caption), parent);
     b->setObjectName(QString::fromLatin1(name));
     return b;
 }
 
 // The amount of a field; raises the classic type error when the text is not one.
-Currency amountOf(const QLineEdit* field) {
+Currency amountOf(const QLineEdit* field)
+{
     if (auto v = optionsnum::ReadAmount(field->text())) return *v;
-    throw AppError(AppError::kTypeMismatch, QStringLiteral("frmOptionsRound"), QStringLiteral("Tipo non corrispondente"));
+    throw AppError(AppError::kTypeMismatch, QStringLiteral("frmOptionsRound"),
+                   QStringLiteral("Tipo non corrispondente"));
 }
 }
 
-frmOptionsRound::frmOptionsRound(QWidget* parent) : ModalDialog(parent) {
+frmOptionsRound::frmOptionsRound(QWidget* parent) : ModalDialog(parent)
+{
     setObjectName(QStringLiteral("frmOptionsRound"));
     setWindowTitle(QStringLiteral("Arrotondamenti per Fascia di Prezzo"));
 
@@ -58,7 +63,8 @@ frmOptionsRound::frmOptionsRound(QWidget* parent) : ModalDialog(parent) {
     fixed.setStyleHint(QFont::Monospace);
     fixed.setFixedPitch(true);
     m_lstRanges->setFont(fixed);
-    m_lstRanges->setMinimumWidth(m_lstRanges->fontMetrics().horizontalAdvance(QString(16 + 3 * kAmountWidth, u'0')) + 30);
+    m_lstRanges->setMinimumWidth(m_lstRanges->fontMetrics().horizontalAdvance(QString(16 + 3 * kAmountWidth, u'0'))
+                                 + 30);
     auto* lblRanges = new QLabel(QStringLiteral("Arrotondamenti configurati"), this);
     lblRanges->setObjectName(QStringLiteral("lblRanges"));
     auto* cmdOK = button(this, "cmdOK", "&OK");
@@ -103,17 +109,20 @@ frmOptionsRound::frmOptionsRound(QWidget* parent) : ModalDialog(parent) {
 
     // Load: a copy of the ranges in use, so Cancel leaves them untouched.
     for (const auto& r : g_colRoundRanges) addItem(r->FromValue(), r->ToValue(), r->RoundValue());
-    for (QLineEdit* e : {m_mskFrom, m_mskTo, m_mskRound}) e->setMaximumWidth(e->fontMetrics().horizontalAdvance(QString(14, u'0')));
+    for (QLineEdit* e : {m_mskFrom, m_mskTo, m_mskRound})
+        e->setMaximumWidth(e->fontMetrics().horizontalAdvance(QString(14, u'0')));
     resize(sizeHint().expandedTo(QSize(640, 280)));
 }
 
-QString frmOptionsRound::RangeLine(Currency from, Currency to, Currency step) {
-    return QStringLiteral("da  ") + optionsnum::AmountField(from, kAmountWidth) + QStringLiteral("  a  ") +
-           optionsnum::AmountField(to, kAmountWidth) + QStringLiteral("   ->  ") +
-           optionsnum::AmountField(step, kAmountWidth);
+QString frmOptionsRound::RangeLine(Currency from, Currency to, Currency step)
+{
+    return QStringLiteral("da  ") + optionsnum::AmountField(from, kAmountWidth) + QStringLiteral("  a  ")
+        + optionsnum::AmountField(to, kAmountWidth) + QStringLiteral("   ->  ")
+        + optionsnum::AmountField(step, kAmountWidth);
 }
 
-void frmOptionsRound::addItem(Currency from, Currency to, Currency step) {
+void frmOptionsRound::addItem(Currency from, Currency to, Currency step)
+{
     auto item = std::make_shared<clsRoundItem>();
     item->setFromValue(from);
     item->setToValue(to);
@@ -122,7 +131,8 @@ void frmOptionsRound::addItem(Currency from, Currency to, Currency step) {
     m_lstRanges->addItem(RangeLine(from, to, step));
 }
 
-void frmOptionsRound::Add() {
+void frmOptionsRound::Add()
+{
     try {
         if (m_mskFrom->text().isEmpty() || m_mskRound->text().isEmpty() || m_mskTo->text().isEmpty()) {
             ui().msgBox(QStringLiteral("Devi impostare i parametri di arrotondamento."), Msg::OKOnly, g_strMsgTitle);
@@ -146,7 +156,8 @@ void frmOptionsRound::Add() {
     }
 }
 
-void frmOptionsRound::Delete() {
+void frmOptionsRound::Delete()
+{
     const int row = m_lstRanges->currentRow();
     if (row >= 0 && m_lstRanges->currentItem() && m_lstRanges->currentItem()->isSelected()) {
         m_ranges.removeAt(row);
@@ -155,7 +166,8 @@ void frmOptionsRound::Delete() {
     m_mskFrom->setFocus();
 }
 
-void frmOptionsRound::Ok() {
+void frmOptionsRound::Ok()
+{
     try {
         g_colRoundRanges = m_ranges;
         SaveRoundRanges();
@@ -165,14 +177,18 @@ void frmOptionsRound::Ok() {
     }
 }
 
-void frmOptionsRound::ShowModal(QWidget* owner) {
+void frmOptionsRound::ShowModal(QWidget* owner)
+{
     frmOptionsRound window(owner);
     window.runModal();
 }
 
-void frmOptionsRound::applyAnswer(const QString& answer) {
-    if (answer.trimmed().compare(QStringLiteral("OK"), Qt::CaseInsensitive) == 0) Ok();
-    else reject();
+void frmOptionsRound::applyAnswer(const QString& answer)
+{
+    if (answer.trimmed().compare(QStringLiteral("OK"), Qt::CaseInsensitive) == 0)
+        Ok();
+    else
+        reject();
 }
 
 MV_REGISTER_WINDOW(frmOptionsRound, [] {
@@ -181,7 +197,7 @@ MV_REGISTER_WINDOW(frmOptionsRound, [] {
     auto* from = w->findChild<QLineEdit*>(QStringLiteral("mskFrom"));
     auto* to = w->findChild<QLineEdit*>(QStringLiteral("mskTo"));
     auto* step = w->findChild<QLineEdit*>(QStringLiteral("mskRound"));
-    for (auto [f, t, s] : {std::tuple{"0", "9,99", "0,10"}, std::tuple{"10", "99,99", "0,50"}}) {
+    for (auto [f, t, s] : {std::tuple {"0", "9,99", "0,10"}, std::tuple {"10", "99,99", "0,50"}}) {
         from->setText(QString::fromLatin1(f));
         to->setText(QString::fromLatin1(t));
         step->setText(QString::fromLatin1(s));

@@ -19,12 +19,14 @@
 #include <QVBoxLayout>
 
 namespace {
-QPointer<frmPassword>& passwordWindowInstance() {
+QPointer<frmPassword>& passwordWindowInstance()
+{
     static QPointer<frmPassword> w;
     return w;
 }
 
-QPixmap keyPicture() {
+QPixmap keyPicture()
+{
     QPixmap pm(40, 40);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
@@ -43,7 +45,8 @@ QPixmap keyPicture() {
     return pm;
 }
 
-QLineEdit* passwordBox(QWidget* parent, const char* name, const char* tip) {
+QLineEdit* passwordBox(QWidget* parent, const char* name, const char* tip)
+{
     auto* e = new QLineEdit(parent);
     e->setObjectName(QString::fromLatin1(name));
     e->setEchoMode(QLineEdit::Password);
@@ -54,7 +57,8 @@ QLineEdit* passwordBox(QWidget* parent, const char* name, const char* tip) {
 const int kInfo = int(Msg::OKOnly) + int(Msg::Information);
 }
 
-frmPassword::frmPassword(QWidget* parent) : ModalDialog(parent) {
+frmPassword::frmPassword(QWidget* parent) : ModalDialog(parent)
+{
     setObjectName(QStringLiteral("frmPassword"));
     setWindowTitle(QStringLiteral("Password"));
     setModal(true);
@@ -119,13 +123,15 @@ frmPassword::frmPassword(QWidget* parent) : ModalDialog(parent) {
     prepare(false, false);
 }
 
-frmPassword& frmPassword::instance() {
+frmPassword& frmPassword::instance()
+{
     QPointer<frmPassword>& w = passwordWindowInstance();
     if (!w) w = new frmPassword();
     return *w;
 }
 
-void frmPassword::unloadInstance() {
+void frmPassword::unloadInstance()
+{
     if (frmPassword* w = passwordWindowInstance()) {
         w->hide();
         w->deleteLater();
@@ -134,7 +140,8 @@ void frmPassword::unloadInstance() {
 }
 
 bool frmPassword::ValidatePassword(QWidget* owner, bool changeRequested, QString* password, bool changeNotOffered,
-                                   bool alwaysAsk) {
+                                   bool alwaysAsk)
+{
     m_accepted = false;
     m_external = false;
     m_changed = false;
@@ -147,8 +154,8 @@ bool frmPassword::ValidatePassword(QWidget* owner, bool changeRequested, QString
         } else if (!file.readable) {
             // A password that cannot be read cannot be checked: access is refused, with the
             // reason, rather than granted or left to an unhandled failure.
-            ui().msgBox(QStringLiteral("Impossibile leggere il file della password di accesso:\r") +
-                            AccessPasswordFilePath() + u'\r' + file.error,
+            ui().msgBox(QStringLiteral("Impossibile leggere il file della password di accesso:\r")
+                            + AccessPasswordFilePath() + u'\r' + file.error,
                         int(Msg::OKOnly) + int(Msg::Critical), g_strMsgTitle);
             return false;
         } else {
@@ -167,7 +174,8 @@ bool frmPassword::ValidatePassword(QWidget* owner, bool changeRequested, QString
     return m_accepted;
 }
 
-void frmPassword::prepare(bool changeRequested, bool changeNotOffered) {
+void frmPassword::prepare(bool changeRequested, bool changeNotOffered)
+{
     m_txtNewPwd->clear();
     m_txtConfirmNewPwd->clear();
     if (changeRequested && !changeNotOffered) {
@@ -190,34 +198,41 @@ void frmPassword::prepare(bool changeRequested, bool changeNotOffered) {
 
 void frmPassword::showNewFields(bool grow) { m_newPane->setVisible(grow); }
 
-void frmPassword::newToggled(bool checked) {
+void frmPassword::newToggled(bool checked)
+{
     for (QWidget* w : {static_cast<QWidget*>(m_txtNewPwd), static_cast<QWidget*>(m_txtConfirmNewPwd),
                        static_cast<QWidget*>(m_lblNew), static_cast<QWidget*>(m_lblConfirmNewPwd)})
         w->setEnabled(checked);
     if (checked) showNewFields(true);
 }
 
-void frmPassword::showEvent(QShowEvent* e) {
+void frmPassword::showEvent(QShowEvent* e)
+{
     QDialog::showEvent(e);
     // Activate: the first box the user can type in.
     QTimer::singleShot(0, this, [this] {
-        if (m_txtPassword->isEnabled()) m_txtPassword->setFocus();
-        else if (m_txtNewPwd->isEnabled()) m_txtNewPwd->setFocus();
+        if (m_txtPassword->isEnabled())
+            m_txtPassword->setFocus();
+        else if (m_txtNewPwd->isEnabled())
+            m_txtNewPwd->setFocus();
     });
 }
 
-void frmPassword::ask(QWidget* owner) {
+void frmPassword::ask(QWidget* owner)
+{
     m_waiting = true;
     if (owner) PlaceWindowTwips(this, -1, -1);
     runModal();
     m_waiting = false;
 }
 
-QString frmPassword::answerPrompt() const {
+QString frmPassword::answerPrompt() const
+{
     return m_chkNew->isChecked() ? QStringLiteral("Password, Nuova, Conferma") : QStringLiteral("Password");
 }
 
-void frmPassword::applyAnswer(const QString& answer) {
+void frmPassword::applyAnswer(const QString& answer)
+{
     const QStringList parts = answer.split(u'\t');
     if (m_txtPassword->isEnabled()) m_txtPassword->setText(parts.value(0));
     if (parts.size() > 1) {
@@ -228,7 +243,8 @@ void frmPassword::applyAnswer(const QString& answer) {
     Confirm();
 }
 
-void frmPassword::finish(bool accepted) {
+void frmPassword::finish(bool accepted)
+{
     m_accepted = accepted;
     m_waiting = false;
     done(accepted ? QDialog::Accepted : QDialog::Rejected);
@@ -236,12 +252,14 @@ void frmPassword::finish(bool accepted) {
 
 void frmPassword::Cancel() { finish(false); }
 
-void frmPassword::Confirm() {
+void frmPassword::Confirm()
+{
     try {
         if (ScrambleString(m_txtPassword->text(), false).toUpper() != m_stored.toUpper()) {
             ui().beep();
-            ui().msgBox(QStringLiteral("La password non è corretta.\r\rFare attenzione all'utilizzo delle maiuscole/minuscole"),
-                        kInfo, g_strMsgTitle);
+            ui().msgBox(
+                QStringLiteral("La password non è corretta.\r\rFare attenzione all'utilizzo delle maiuscole/minuscole"),
+                kInfo, g_strMsgTitle);
             m_txtPassword->setFocus();
             return;
         }
@@ -265,8 +283,8 @@ void frmPassword::Confirm() {
         finish(true);
     } catch (...) {
         const AppError e = CurrentError();
-        ui().msgBox(QStringLiteral("Errore in validazione / modifica Password \r") + e.description +
-                        QStringLiteral("\r\rControllare la rete e i diritti di accesso..."),
+        ui().msgBox(QStringLiteral("Errore in validazione / modifica Password \r") + e.description
+                        + QStringLiteral("\r\rControllare la rete e i diritti di accesso..."),
                     Msg::OKOnly, g_strMsgTitle);
         finish(false);
         EndProgramNow(1);

@@ -12,7 +12,8 @@
 #include <QPushButton>
 #include <QTimer>
 
-void SearchTextMemory::load() {
+void SearchTextMemory::load()
+{
     SearchText.clear();
     SearchInside = false;
     Confirmed = false;
@@ -20,7 +21,8 @@ void SearchTextMemory::load() {
 }
 
 void SearchTextMemory::confirm(const QString& fieldName, const QString& text, bool insideTicked, bool insideOffered,
-                               bool findNext) {
+                               bool findNext)
+{
     SearchText = text;
     SearchInside = insideTicked && insideOffered && insideUsable(text);
     FindNext = findNext;
@@ -29,12 +31,14 @@ void SearchTextMemory::confirm(const QString& fieldName, const QString& text, bo
     LastSearchText = text;
 }
 
-SearchTextMemory& frmSearchText::memory() {
+SearchTextMemory& frmSearchText::memory()
+{
     static SearchTextMemory m;
     return m;
 }
 
-frmSearchText::frmSearchText(QWidget* parent) : ModalDialog(parent) {
+frmSearchText::frmSearchText(QWidget* parent) : ModalDialog(parent)
+{
     setObjectName(QStringLiteral("frmSearchText"));
     setWindowTitle(QStringLiteral("Cerca in"));
 
@@ -79,7 +83,8 @@ frmSearchText::frmSearchText(QWidget* parent) : ModalDialog(parent) {
     adjustSize();
 }
 
-void frmSearchText::Prepare(const QString& fieldName, bool showInside, bool showNext) {
+void frmSearchText::Prepare(const QString& fieldName, bool showInside, bool showNext)
+{
     m_lblFieldName->setText(fieldName);
     m_showInside = showInside;
     m_showNext = showNext;
@@ -90,7 +95,8 @@ void frmSearchText::Prepare(const QString& fieldName, bool showInside, bool show
 
 bool frmSearchText::NextIsDefault() const { return m_cmdNext->isDefault(); }
 
-void frmSearchText::TypeAhead(const QString& typed) {
+void frmSearchText::TypeAhead(const QString& typed)
+{
     if (typed.isEmpty()) return;
     m_txtSearch->setText(typed);
     m_txtSearch->deselect();
@@ -100,7 +106,8 @@ void frmSearchText::TypeAhead(const QString& typed) {
 
 QString frmSearchText::TypedText() const { return m_txtSearch->text(); }
 
-void frmSearchText::activate() {
+void frmSearchText::activate()
+{
     SearchTextMemory& m = memory();
     if (!m.offersLastText(m_lblFieldName->text())) {
         m_cmdNext->setDefault(false);
@@ -116,7 +123,8 @@ void frmSearchText::activate() {
     }
 }
 
-void frmSearchText::textChanged(const QString& text) {
+void frmSearchText::textChanged(const QString& text)
+{
     if (m_cmdNext->isDefault()) {
         m_cmdNext->setDefault(false);
         m_cmdOK->setDefault(true);
@@ -124,25 +132,29 @@ void frmSearchText::textChanged(const QString& text) {
     m_chkInternal->setEnabled(SearchTextMemory::insideUsable(text));
 }
 
-void frmSearchText::confirm(bool findNext) {
+void frmSearchText::confirm(bool findNext)
+{
     memory().confirm(m_lblFieldName->text(), m_txtSearch->text(), m_chkInternal->isChecked(),
                      m_showInside && m_chkInternal->isEnabled(), findNext);
     accept();
 }
 
-void frmSearchText::showEvent(QShowEvent* e) {
+void frmSearchText::showEvent(QShowEvent* e)
+{
     QDialog::showEvent(e);
     m_txtSearch->setFocus();
 }
 
-bool frmSearchText::eventFilter(QObject* watched, QEvent* e) {
+bool frmSearchText::eventFilter(QObject* watched, QEvent* e)
+{
     // A text typed ahead is being written: selecting it would have the next key replace it.
     if (watched == m_txtSearch && e->type() == QEvent::FocusIn && !m_typedAhead)
         QTimer::singleShot(0, m_txtSearch, [box = m_txtSearch] { box->selectAll(); });
     return QDialog::eventFilter(watched, e);
 }
 
-void frmSearchText::keyPressEvent(QKeyEvent* e) {
+void frmSearchText::keyPressEvent(QKeyEvent* e)
+{
     switch (e->key()) {
     case Qt::Key_F2:
         if (m_showInside && m_chkInternal->isEnabled()) m_chkInternal->toggle();
@@ -150,12 +162,12 @@ void frmSearchText::keyPressEvent(QKeyEvent* e) {
     case Qt::Key_F3:
         if (m_showNext) confirm(true);
         return;
-    default:
-        QDialog::keyPressEvent(e);
+    default: QDialog::keyPressEvent(e);
     }
 }
 
-bool frmSearchText::GetSelection(QWidget* owner, const QString& fieldName, bool showInside, bool showNext) {
+bool frmSearchText::GetSelection(QWidget* owner, const QString& fieldName, bool showInside, bool showNext)
+{
     frmSearchText window(owner);
     window.Prepare(fieldName, showInside, showNext);
     window.runModal();
@@ -164,7 +176,8 @@ bool frmSearchText::GetSelection(QWidget* owner, const QString& fieldName, bool 
 
 QString frmSearchText::answerPrompt() const { return m_lblFieldName->text(); }
 
-void frmSearchText::applyAnswer(const QString& answer) {
+void frmSearchText::applyAnswer(const QString& answer)
+{
     m_txtSearch->setText(answer);
     confirm(false);
 }

@@ -17,8 +17,9 @@
 #include <QVBoxLayout>
 
 // ---- Folder arithmetic ----------------------------------------------------------------------------
-QStringList folders::DriveRoots() {
-    QStringList roots{QStringLiteral("/")};
+QStringList folders::DriveRoots()
+{
+    QStringList roots {QStringLiteral("/")};
     for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
         if (!v.isValid() || !v.isReady()) continue;
         const QString root = v.rootPath();
@@ -30,7 +31,8 @@ QStringList folders::DriveRoots() {
     return roots;
 }
 
-QString folders::DriveOf(const QString& folder, const QStringList& roots) {
+QString folders::DriveOf(const QString& folder, const QStringList& roots)
+{
     QString best = QStringLiteral("/");
     for (const QString& r : roots) {
         const bool inside = folder == r || folder.startsWith(r.endsWith(u'/') ? r : r + u'/');
@@ -39,7 +41,8 @@ QString folders::DriveOf(const QString& folder, const QStringList& roots) {
     return best;
 }
 
-bool folders::IsNetworkFolder(const QString& folder) {
+bool folders::IsNetworkFolder(const QString& folder)
+{
     if (folder.startsWith(QStringLiteral("//")) || folder.startsWith(QStringLiteral("\\\\"))) return true;
     const QStorageInfo info(NearestExisting(folder));
     if (!info.isValid()) return false;
@@ -50,7 +53,8 @@ bool folders::IsNetworkFolder(const QString& folder) {
     return false;
 }
 
-QList<folders::Entry> folders::ListAround(const QString& folder, const QString& root) {
+QList<folders::Entry> folders::ListAround(const QString& folder, const QString& root)
+{
     QList<Entry> out;
     const QString target = QDir::cleanPath(folder);
     const QString top = QDir::cleanPath(root);
@@ -60,14 +64,15 @@ QList<folders::Entry> folders::ListAround(const QString& folder, const QString& 
         if (f == top || f == QStringLiteral("/") || QFileInfo(f).path() == f) break;
     }
     int depth = 0;
-    for (const QString& f : chain) out << Entry{f, depth++, true};
-    const QFileInfoList subs =
-        QDir(target).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
-    for (const QFileInfo& s : subs) out << Entry{s.absoluteFilePath(), depth, false};
+    for (const QString& f : chain) out << Entry {f, depth++, true};
+    const QFileInfoList subs
+        = QDir(target).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    for (const QFileInfo& s : subs) out << Entry {s.absoluteFilePath(), depth, false};
     return out;
 }
 
-QString folders::NearestExisting(const QString& folder) {
+QString folders::NearestExisting(const QString& folder)
+{
     QString f = folder.isEmpty() ? QStringLiteral("/") : QDir::cleanPath(QDir(folder).absolutePath());
     while (!QFileInfo(f).isDir()) {
         const QString up = QFileInfo(f).path();
@@ -77,12 +82,14 @@ QString folders::NearestExisting(const QString& folder) {
     return f;
 }
 
-QString folders::WithoutTrailingSeparator(const QString& folder) {
+QString folders::WithoutTrailingSeparator(const QString& folder)
+{
     if (folder.size() > 1 && (folder.endsWith(u'/') || folder.endsWith(u'\\'))) return folder.chopped(1);
     return folder;
 }
 
-QString folders::FolderOfPickedFile(const QString& fileName) {
+QString folders::FolderOfPickedFile(const QString& fileName)
+{
     int cut = fileName.lastIndexOf(u'\\');
     if (cut < 0) cut = fileName.lastIndexOf(u'/');
     if (cut < 0) return fileName;
@@ -90,13 +97,15 @@ QString folders::FolderOfPickedFile(const QString& fileName) {
     return fileName.left(cut);
 }
 
-QString folders::DialogStartName(const QString& folder) {
+QString folders::DialogStartName(const QString& folder)
+{
     if (folder.endsWith(u'/') || folder.endsWith(u'\\')) return folder + QStringLiteral("*.*");
     return folder + QStringLiteral("/*.*");
 }
 
 // ---- The window ------------------------------------------------------------------------------------
-frmSelectDir::frmSelectDir(QWidget* parent) : ModalDialog(parent) {
+frmSelectDir::frmSelectDir(QWidget* parent) : ModalDialog(parent)
+{
     setObjectName(QStringLiteral("frmSelectDir"));
     setWindowTitle(QStringLiteral("Selezione indirizzario"));
 
@@ -155,9 +164,8 @@ frmSelectDir::frmSelectDir(QWidget* parent) : ModalDialog(parent) {
     });
     connect(m_driveSelect, &QComboBox::activated, this, [this](int index) { driveChosen(index); });
     connect(m_dirSelect, &QListWidget::currentRowChanged, this, [this] { updateSelectedLabel(); });
-    connect(m_dirSelect, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-        fillFolders(item->data(Qt::UserRole).toString());
-    });
+    connect(m_dirSelect, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem* item) { fillFolders(item->data(Qt::UserRole).toString()); });
 
     // Load. The library's own default font is not available to this program; the
     // program's configured font applies.
@@ -168,12 +176,14 @@ frmSelectDir::frmSelectDir(QWidget* parent) : ModalDialog(parent) {
     resize(440, 360);
 }
 
-void frmSelectDir::setSelectedDir(const QString& folder) {
+void frmSelectDir::setSelectedDir(const QString& folder)
+{
     m_selectedDir = folder;
     showSelected();
 }
 
-void frmSelectDir::fillFolders(const QString& folder) {
+void frmSelectDir::fillFolders(const QString& folder)
+{
     const QString existing = folders::NearestExisting(folder.isEmpty() ? QDir::homePath() : folder);
     const QString root = folders::DriveOf(existing, m_roots);
     m_listedFolder = existing;
@@ -198,7 +208,8 @@ void frmSelectDir::fillFolders(const QString& folder) {
     updateSelectedLabel();
 }
 
-void frmSelectDir::showSelected() {
+void frmSelectDir::showSelected()
+{
     fillFolders(m_selectedDir);
     const bool local = m_selectedDir.isEmpty() || !folders::IsNetworkFolder(m_selectedDir);
     (local ? m_optDisks : m_optOther)->setChecked(true);
@@ -206,7 +217,8 @@ void frmSelectDir::showSelected() {
     updateSelectedLabel();
 }
 
-void frmSelectDir::driveChosen(int index) {
+void frmSelectDir::driveChosen(int index)
+{
     const QString root = m_driveSelect->itemText(index);
     if (!QDir(root).isReadable()) {
         // An unreadable volume: back to what was shown, without a word.
@@ -217,22 +229,26 @@ void frmSelectDir::driveChosen(int index) {
     fillFolders(root);
 }
 
-void frmSelectDir::optionChanged() {
+void frmSelectDir::optionChanged()
+{
     m_driveSelect->setEnabled(m_optDisks->isChecked());
     m_cmdSelectRes->setEnabled(m_optOther->isChecked());
 }
 
-QString frmSelectDir::CurrentFolder() const {
+QString frmSelectDir::CurrentFolder() const
+{
     const QListWidgetItem* item = m_dirSelect->currentItem();
     return folders::WithoutTrailingSeparator(item ? item->data(Qt::UserRole).toString() : m_listedFolder);
 }
 
-void frmSelectDir::updateSelectedLabel() {
+void frmSelectDir::updateSelectedLabel()
+{
     // Shown as it is written: on this system the case of a path matters.
     m_lblSelected->setText(CurrentFolder());
 }
 
-void frmSelectDir::SelectResource() {
+void frmSelectDir::SelectResource()
+{
     const std::optional<QString> picked = ui().openFileName(windowTitle(), QStringLiteral("tutti i files|*.*"),
                                                             folders::DialogStartName(m_selectedDir));
     if (!picked || picked->isEmpty()) return;
@@ -240,22 +256,26 @@ void frmSelectDir::SelectResource() {
     showSelected();
 }
 
-void frmSelectDir::accept() {
+void frmSelectDir::accept()
+{
     m_selectedDir = CurrentFolder();
     QDialog::accept();
 }
 
-void frmSelectDir::applyAnswer(const QString& answer) {
+void frmSelectDir::applyAnswer(const QString& answer)
+{
     m_selectedDir = answer.isEmpty() ? QString() : folders::WithoutTrailingSeparator(answer);
     QDialog::accept();   // the typed folder, not the list's
 }
 
-void frmSelectDir::reject() {
+void frmSelectDir::reject()
+{
     m_selectedDir.clear();
     QDialog::reject();
 }
 
-QString frmSelectDir::ChooseFolder(QWidget* owner, const QString& folder) {
+QString frmSelectDir::ChooseFolder(QWidget* owner, const QString& folder)
+{
     frmSelectDir window(owner);
     window.setSelectedDir(folder);
     window.runModal();

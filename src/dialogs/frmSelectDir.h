@@ -24,8 +24,8 @@ bool IsNetworkFolder(const QString& folder);
 
 struct Entry {
     QString path;
-    int depth = 0;          // indentation
-    bool open = false;      // an ancestor of the listed folder, or the folder itself
+    int depth = 0;   // indentation
+    bool open = false;   // an ancestor of the listed folder, or the folder itself
 };
 // The folder list around `folder` (which must exist): the folders from `root` down to it,
 // then its sub-folders in name order, hidden ones left out.

@@ -16,7 +16,8 @@
 #include <QVBoxLayout>
 
 namespace {
-QPixmap operatorPicture() {
+QPixmap operatorPicture()
+{
     QPixmap pm(40, 40);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
@@ -29,7 +30,8 @@ QPixmap operatorPicture() {
 }
 }
 
-frmSelectOper::frmSelectOper(QWidget* parent) : ModalDialog(parent) {
+frmSelectOper::frmSelectOper(QWidget* parent) : ModalDialog(parent)
+{
     setObjectName(QStringLiteral("frmSelectOper"));
     setWindowTitle(QString());
 
@@ -65,11 +67,13 @@ frmSelectOper::frmSelectOper(QWidget* parent) : ModalDialog(parent) {
     ApplyFormFont(this, g_strFontName, g_nFontSizeDelta);
 }
 
-void frmSelectOper::Load() {
+void frmSelectOper::Load()
+{
     try {
         if (OperatorTable.isEmpty()) OperatorTable = QStringLiteral("Operatori");
         m_cmbOperatore->clear();
-        if (!g_objDatabase) throw AppError::object(AppError::kGenericCode, AppTitle(), QStringLiteral("Database non aperto"));
+        if (!g_objDatabase)
+            throw AppError::object(AppError::kGenericCode, AppTitle(), QStringLiteral("Database non aperto"));
         TableObject* table = g_objDatabase->Tables().Item(OperatorTable);
         std::unique_ptr<TableData> rows = table->Select(QString(), QStringLiteral("Nome"), QString(), g_objDBEngine);
         for (rows->MoveFirst(); !rows->IsEOF(); rows->MoveNext())
@@ -93,7 +97,8 @@ void frmSelectOper::Load() {
     }
 }
 
-void frmSelectOper::Confirm() {
+void frmSelectOper::Confirm()
+{
     if (!m_cmbOperatore->currentText().isEmpty()) {
         OperatorName = m_cmbOperatore->currentText();
         OperatorKey = m_cmbOperatore->currentData();
@@ -101,24 +106,28 @@ void frmSelectOper::Confirm() {
     accept();
 }
 
-void frmSelectOper::Cancel() {
+void frmSelectOper::Cancel()
+{
     OperatorName.clear();
     reject();
 }
 
-QStringList frmSelectOper::Names() const {
+QStringList frmSelectOper::Names() const
+{
     QStringList names;
     for (int i = 0; i < m_cmbOperatore->count(); ++i) names << m_cmbOperatore->itemText(i);
     return names;
 }
 
-void frmSelectOper::ShowModal(QWidget* owner) {
+void frmSelectOper::ShowModal(QWidget* owner)
+{
     Load();
     if (owner) PlaceWindowTwips(this, -1, -1);
     if (!runModal()) OperatorName.clear();
 }
 
-void frmSelectOper::applyAnswer(const QString& answer) {
+void frmSelectOper::applyAnswer(const QString& answer)
+{
     if (!answer.isEmpty()) {
         const int i = m_cmbOperatore->findText(answer, Qt::MatchFixedString);
         if (i < 0) {

@@ -9,7 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmShowException::frmShowException(QWidget* parent) : ModalDialog(parent) {
+frmShowException::frmShowException(QWidget* parent) : ModalDialog(parent)
+{
     setObjectName(QStringLiteral("frmShowException"));
     setWindowTitle(QStringLiteral("Visualizzazione Errore"));
     setModal(true);
@@ -32,8 +33,9 @@ frmShowException::frmShowException(QWidget* parent) : ModalDialog(parent) {
         b->setAutoDefault(false);
         return b;
     };
-    QPushButton* support = button("cmdSupport", QStringLiteral("S&upporto"),
-                                  QStringLiteral("Spedisce il messaggio di errore al supporto tramite posta elettronica"));
+    QPushButton* support
+        = button("cmdSupport", QStringLiteral("S&upporto"),
+                 QStringLiteral("Spedisce il messaggio di errore al supporto tramite posta elettronica"));
     QPushButton* save = button("cmdSave", QStringLiteral("&Salva"),
                                QStringLiteral("Salva il messaggio di errore in un file di testo"));
     QPushButton* browser = button("cmdBrowser", QStringLiteral("&Browser"),
@@ -61,7 +63,8 @@ frmShowException::frmShowException(QWidget* parent) : ModalDialog(parent) {
     layout->addLayout(buttons);
 }
 
-void frmShowException::SetException(const QString& code, const QString& text) {
+void frmShowException::SetException(const QString& code, const QString& text)
+{
     m_code = code;
     m_text = ExceptionDisplayText(text);
     m_lblCode->setText(code);
@@ -70,7 +73,8 @@ void frmShowException::SetException(const QString& code, const QString& text) {
     m_txtMsg->setPlainText(shown);
 }
 
-void frmShowException::showReport(const QString& code, const QString& text) {
+void frmShowException::showReport(const QString& code, const QString& text)
+{
     frmShowException window(QApplication::activeWindow());
     window.SetException(code, text);
     window.runModal();

@@ -14,18 +14,21 @@
 #include <QVBoxLayout>
 
 namespace {
-QPointer<frmSplash>& theInstance() {
+QPointer<frmSplash>& theInstance()
+{
     static QPointer<frmSplash> w;
     return w;
 }
 
-QLabel* named(QLabel* l, const char* name) {
+QLabel* named(QLabel* l, const char* name)
+{
     l->setObjectName(QString::fromLatin1(name));
     return l;
 }
 }
 
-frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
+frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
+{
     setObjectName(QStringLiteral("frmSplash"));
     auto* fraMainFrame = new QFrame(this);
     fraMainFrame->setObjectName(QStringLiteral("fraMainFrame"));
@@ -69,12 +72,14 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::F
 
     // Load.
     ApplyFormFont(this, g_strFontName, g_nFontSizeDelta);
-    m_lblVersion->setText(QStringLiteral("Version %1.%2.%3").arg(AppVersionMajor()).arg(AppVersionMinor()).arg(AppVersionRevision()));
+    m_lblVersion->setText(
+        QStringLiteral("Version %1.%2.%3").arg(AppVersionMajor()).arg(AppVersionMinor()).arg(AppVersionRevision()));
     m_lblProductName->setText(AppTitle());
     resize(470, 200);
 }
 
-frmSplash& frmSplash::instance() {
+frmSplash& frmSplash::instance()
+{
     QPointer<frmSplash>& w = theInstance();
     if (!w) w = new frmSplash();
     return *w;
@@ -82,14 +87,16 @@ frmSplash& frmSplash::instance() {
 
 bool frmSplash::isLoaded() { return !theInstance().isNull(); }
 
-void frmSplash::unloadInstance() {
+void frmSplash::unloadInstance()
+{
     if (frmSplash* w = theInstance()) {
         w->hide();
         delete w;
     }
 }
 
-void frmSplash::ShowNow() {
+void frmSplash::ShowNow()
+{
     const QRect area = ScreenAreaOf(this);
     move(area.center() - rect().center());
     show();
@@ -98,7 +105,8 @@ void frmSplash::ShowNow() {
     QApplication::processEvents();
 }
 
-void frmSplash::ShowSplash(const QString& logoFile) {
+void frmSplash::ShowSplash(const QString& logoFile)
+{
     m_hasLogo = false;
     if (!logoFile.isEmpty()) {
         QPixmap picture;

@@ -17,11 +17,8 @@ const QString kDepositi = QStringLiteral("Depositi");
 const QString kCodice = QStringLiteral("Codice");
 const QString kDeposito = QStringLiteral("Deposito");
 
-void tell(const QString& text)
-{
-    ui().msgBox(text, int(Msg::OKOnly) + Msg::Information, g_strMsgTitle);
-}
-}  // namespace
+void tell(const QString& text) { ui().msgBox(text, int(Msg::OKOnly) + Msg::Information, g_strMsgTitle); }
+}   // namespace
 
 std::vector<AddToDeposit::Deposit> AddToDeposit::Deposits() const
 {
@@ -38,8 +35,7 @@ AddToDeposit::Result AddToDeposit::Add(const QString& codeText, qint64 deposit)
         return add(codeText, deposit);
     } catch (...) {
         const AppError e = CurrentError();
-        if (!objdb::isRefusal(e))
-            ShowErrorDetails(e);
+        if (!objdb::isRefusal(e)) ShowErrorDetails(e);
         return {};
     }
 }
@@ -60,16 +56,15 @@ AddToDeposit::Result AddToDeposit::add(const QString& codeText, qint64 deposit)
     double quantity = 0;
     Currency amount;
     QString cut;
-    if (ParseBarcode(m_db, code, cut, quantity, amount))
-        code = cut.trimmed();
+    if (ParseBarcode(m_db, code, cut, quantity, amount)) code = cut.trimmed();
     if (code.isEmpty()) {
         tell(QStringLiteral("Devi inserire il codice dell'articolo da aggiungere"));
         return {Outcome::NoCode};
     }
 
     TableObject& articoli = *m_db.Tables().Item(kArticoli);
-    auto found = articoli.Select(QStringLiteral("Articoli.Codice = ") + m_db.QuoteText(code) + QStringLiteral(" AND ") +
-                                 articoli.BuildReferenceCondition(kDeposito, deposit));
+    auto found = articoli.Select(QStringLiteral("Articoli.Codice = ") + m_db.QuoteText(code) + QStringLiteral(" AND ")
+                                 + articoli.BuildReferenceCondition(kDeposito, deposit));
     if (!found->IsEmpty()) {
         found->MoveFirst();
         tell(QStringLiteral("L'articolo esiste nel deposito selezionato."));
@@ -77,14 +72,14 @@ AddToDeposit::Result AddToDeposit::add(const QString& codeText, qint64 deposit)
     }
     // As at the counter: a code longer than the field is told at once, not refused by the
     // editor after the operator filled it in.
-    if (const FieldDefinition* field = articoli.GetField(kCodice); field && field->Size > 0 && code.size() > field->Size) {
-        ui().msgBox(QString::fromUtf8("Il Codice non può essere più di ") + QString::number(field->Size) +
-                        QStringLiteral(" caratteri."),
+    if (const FieldDefinition* field = articoli.GetField(kCodice);
+        field && field->Size > 0 && code.size() > field->Size) {
+        ui().msgBox(QString::fromUtf8("Il Codice non può essere più di ") + QString::number(field->Size)
+                        + QStringLiteral(" caratteri."),
                     int(Msg::OKOnly) + Msg::Exclamation, g_strMsgTitle);
         return {Outcome::NotCreated};
     }
     const std::optional<qint64> created = m_op.newArticle(*found, {kCodice, code, kDeposito, deposit});
-    if (!created || *created == 0)
-        return {Outcome::NotCreated};
+    if (!created || *created == 0) return {Outcome::NotCreated};
     return {Outcome::Created, *created};
 }

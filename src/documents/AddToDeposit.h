@@ -13,23 +13,23 @@ class ImportOperator;
 
 class AddToDeposit {
 public:
-    AddToDeposit(Database& db, ImportOperator& op) : m_db(db), m_op(op) {}
+    AddToDeposit(Database& db, ImportOperator& op) : m_db(db), m_op(op) { }
 
     struct Deposit {
         qint64 key = 0;
-        QString name;          // "Deposito" (the default deposit's is empty)
+        QString name;   // "Deposito" (the default deposit's is empty)
         QString description;
     };
     // Every deposit, in the table's order: the first is the one chosen when none is.
     std::vector<Deposit> Deposits() const;
 
     enum class Outcome {
-        NoCode,        // told: the code box is where to go
-        NoDeposit,     // told: the deposit chooser is where to go
-        Created,       // the article was stored: the code box is emptied
-        NotCreated,    // the editor was cancelled, or the code is too long (told)
-        AlreadyThere,  // told: the code box is emptied
-        Failed         // reported
+        NoCode,   // told: the code box is where to go
+        NoDeposit,   // told: the deposit chooser is where to go
+        Created,   // the article was stored: the code box is emptied
+        NotCreated,   // the editor was cancelled, or the code is too long (told)
+        AlreadyThere,   // told: the code box is emptied
+        Failed   // reported
     };
     struct Result {
         Outcome outcome = Outcome::Failed;

@@ -8,9 +8,9 @@ namespace {
 TableObject& articoli(Database& db) { return *db.Tables().Item(QStringLiteral("Articoli")); }
 const QString kByCode = QStringLiteral("Articoli.Codice = ?");
 const QString kByKey = QStringLiteral("Articoli.OID = ?");
-}  // namespace
+}   // namespace
 
-ArticleLookup::ArticleLookup(Database& db) : m_db(db) {}
+ArticleLookup::ArticleLookup(Database& db) : m_db(db) { }
 
 ArticleLookup::~ArticleLookup() = default;
 
@@ -21,8 +21,7 @@ std::unique_ptr<TableData> ArticleLookup::byCode(const QString& code) const
 
 ArticleLookup::First ArticleLookup::firstOfCode(const QString& code) const
 {
-    if (!m_codes)
-        m_codes = articoli(m_db).Select();
+    if (!m_codes) m_codes = articoli(m_db).Select();
     m_codes->SetFilter(kByCode, {code.trimmed()});
     // The keys of the first two articles of the code, in the data set's order: no row is
     // made current, so none is buffered between look-ups (an import asks line after line).
@@ -35,18 +34,13 @@ ArticleLookup::First ArticleLookup::firstOfCode(const QString& code) const
     return first;
 }
 
-bool ArticleLookup::exists(const QString& code) const
-{
-    return firstOfCode(code).article != 0;
-}
+bool ArticleLookup::exists(const QString& code) const { return firstOfCode(code).article != 0; }
 
 ArticleLookup::Match ArticleLookup::resolve(const QString& code, ImportOperator& chooser) const
 {
     const First first = firstOfCode(code);
-    if (!first.article)
-        return {Outcome::None, 0};
-    if (!first.more)
-        return {Outcome::Found, first.article};
+    if (!first.article) return {Outcome::None, 0};
+    if (!first.more) return {Outcome::Found, first.article};
     auto found = byCode(code);
     found->MoveFirst();
     if (const std::optional<qint64> chosen = chooser.pickArticle(*found); chosen && *chosen != 0)
@@ -66,8 +60,7 @@ std::unique_ptr<TableData> ArticleLookup::byKey(qint64 article) const
 
 bool ArticleLookup::existsKey(qint64 article) const
 {
-    if (!m_keys)
-        m_keys = articoli(m_db).Select();
+    if (!m_keys) m_keys = articoli(m_db).Select();
     const bool found = m_keys->MoveToOID(article);
     m_keys->Close();
     return found;

@@ -46,5 +46,5 @@ private:
 
     Database& m_db;
     mutable std::unique_ptr<TableData> m_codes;   // filtered by code, the code bound
-    mutable std::unique_ptr<TableData> m_keys;    // every article, moved to by key
+    mutable std::unique_ptr<TableData> m_keys;   // every article, moved to by key
 };

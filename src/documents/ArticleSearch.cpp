@@ -15,19 +15,15 @@
 namespace {
 const QString kArticoli = QStringLiteral("Articoli");
 
-bool holdsLineBreak(const QString& text)
-{
-    return text.contains(u'\r') || text.contains(u'\n');
-}
+bool holdsLineBreak(const QString& text) { return text.contains(u'\r') || text.contains(u'\n'); }
 
 // A failed command is reported once: a table rule's refusal was shown already.
 void report()
 {
     const AppError e = CurrentError();
-    if (!objdb::isRefusal(e))
-        ShowErrorDetails(e);
+    if (!objdb::isRefusal(e)) ShowErrorDetails(e);
 }
-}  // namespace
+}   // namespace
 
 QString LikeLiteral(const QString& text)
 {
@@ -61,8 +57,7 @@ QString ArticleSearch::Criteria(const QString& text) const
     const QString pattern = LikeLiteral(text);
     // Qualified: the articles view may join tables that have fields of the same names.
     switch (field) {
-    case ArticleSearchField::Codice:
-        return QStringLiteral("Articoli.Codice Like ") + db.QuoteText(pattern + u'*');
+    case ArticleSearchField::Codice: return QStringLiteral("Articoli.Codice Like ") + db.QuoteText(pattern + u'*');
     case ArticleSearchField::CodiceAggiuntivo:
         return QStringLiteral("Articoli.CodiceAggiuntivo Like ") + db.QuoteText(pattern + u'*');
     case ArticleSearchField::Descrizione:
@@ -73,23 +68,20 @@ QString ArticleSearch::Criteria(const QString& text) const
 
 QString ArticleSearch::TextToFind(const QString& typed) const
 {
-    if (field == ArticleSearchField::Descrizione)
-        return typed;
+    if (field == ArticleSearchField::Descrizione) return typed;
     // Only a code is cut by the barcode layouts: a description that begins with a layout's
     // prefix is words, not a barcode.
     QString code = typed.trimmed();
     double quantity = 0;
     Currency amount;
     QString cut;
-    if (m_db && ParseBarcode(*m_db, code, cut, quantity, amount))
-        code = cut.trimmed();
+    if (m_db && ParseBarcode(*m_db, code, cut, quantity, amount)) code = cut.trimmed();
     return code;
 }
 
 Database& ArticleSearch::database() const
 {
-    if (!m_db)
-        RaiseAppError(QStringLiteral("ArticleSearch"), QStringLiteral("Database non aperto"));
+    if (!m_db) RaiseAppError(QStringLiteral("ArticleSearch"), QStringLiteral("Database non aperto"));
     return *m_db;
 }
 
@@ -164,19 +156,16 @@ std::optional<QString> ArticleSearch::ScannedCode(const QString& boxText)
 {
     // Typed text never goes through the filter: a filter that makes a code of nothing would
     // otherwise start a search at every key.
-    if (!holdsLineBreak(boxText))
-        return std::nullopt;
+    if (!holdsLineBreak(boxText)) return std::nullopt;
     QString code = GetFilteredBarcode(boxText);
-    if (code.isEmpty())
-        return std::nullopt;
+    if (code.isEmpty()) return std::nullopt;
     return code;
 }
 
 void ArticleSearch::PrintLabel()
 {
     try {
-        if (CounterServices* counter = counterServices())
-            counter->mnuPrintLabel_Click();
+        if (CounterServices* counter = counterServices()) counter->mnuPrintLabel_Click();
     } catch (...) {
         report();
     }

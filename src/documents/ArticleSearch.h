@@ -18,7 +18,7 @@ class ArticleSearch {
 public:
     // Either may be null (no database open, no main window): a search then reports that it
     // has nothing to search in.
-    ArticleSearch(Database* db, ArticleSearchHost* host) : m_db(db), m_host(host) {}
+    ArticleSearch(Database* db, ArticleSearchHost* host) : m_db(db), m_host(host) { }
 
     // "&Codice", "Codice &Aggiuntivo", "&Descrizione".
     ArticleSearchField field = ArticleSearchField::Codice;
@@ -39,9 +39,9 @@ public:
 
     enum class Outcome {
         NothingToFind,   // the text was empty: beeped
-        Found,           // the article is selected in the grid
-        NotFound,        // beeped; with onlyMatches the view shows no rows
-        Failed           // reported
+        Found,   // the article is selected in the grid
+        NotFound,   // beeped; with onlyMatches the view shows no rows
+        Failed   // reported
     };
     Outcome Search(const QString& typed);
 

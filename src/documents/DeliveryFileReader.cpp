@@ -20,8 +20,7 @@ public:
     void feed(QByteArrayView bytes)
     {
         for (char byte : bytes) {
-            if (m_bad)
-                return;
+            if (m_bad) return;
             const unsigned char c = static_cast<unsigned char>(byte);
             if (m_need > 0) {
                 m_bad = c < m_low || c > m_high;
@@ -68,10 +67,8 @@ const QByteArray kUtf8Mark = QByteArrayLiteral("\xEF\xBB\xBF");
 QStringView trimBlanks(QStringView text)
 {
     qsizetype first = 0, last = text.size();
-    while (first < last && text[first] == u' ')
-        ++first;
-    while (last > first && text[last - 1] == u' ')
-        --last;
+    while (first < last && text[first] == u' ') ++first;
+    while (last > first && text[last - 1] == u' ') --last;
     return text.mid(first, last - first);
 }
 
@@ -85,11 +82,10 @@ vbs::Variant scriptValue(const QVariant& value)
 bool keeps(const vbs::Variant& result)
 {
     const vbs::Variant v = result.valueOf();
-    if (v.type() == vbs::VType::Boolean)
-        return v.rawBool();
+    if (v.type() == vbs::VType::Boolean) return v.rawBool();
     return v.isNumeric() && v.toDouble() == -1.0;
 }
-}  // namespace
+}   // namespace
 
 // ---- lines ------------------------------------------------------------------------------------
 
@@ -101,8 +97,7 @@ DeliveryLineSource::DeliveryLineSource(const QString& path) : m_file(path)
                         missing ? QStringLiteral("File non trovato: %1").arg(path)
                                 : QStringLiteral("Impossibile aprire il file %1: %2").arg(path, m_file.errorString()));
     };
-    if (!m_file.open(QIODevice::ReadOnly))
-        throw unreadable();
+    if (!m_file.open(QIODevice::ReadOnly)) throw unreadable();
     m_bytes = m_file.read(kChunk);
     if (m_bytes.startsWith("\xFF\xFE") || m_bytes.startsWith("\xFE\xFF")) {
         m_encoding = LineEncoding::Utf16;
@@ -116,19 +111,16 @@ DeliveryLineSource::DeliveryLineSource(const QString& path) : m_file(path)
     for (QByteArray piece = m_bytes; !piece.isEmpty() && check.valid(); piece = m_file.read(kChunk)) {
         const qsizetype end = piece.indexOf('\x1A');
         check.feed(end < 0 ? QByteArrayView(piece) : QByteArrayView(piece).first(end));
-        if (end >= 0)
-            break;
+        if (end >= 0) break;
     }
     m_encoding = check.valid() ? LineEncoding::Utf8 : LineEncoding::SingleByte;
-    if (m_file.pos() > m_bytes.size() && !m_file.seek(m_bytes.size()))
-        throw unreadable();
+    if (m_file.pos() > m_bytes.size() && !m_file.seek(m_bytes.size())) throw unreadable();
 }
 
 bool DeliveryLineSource::fill()
 {
     const QByteArray more = m_file.read(kChunk);
-    if (more.isEmpty())
-        return false;
+    if (more.isEmpty()) return false;
     if (m_wide) {
         m_text.remove(0, m_textPos);
         m_textPos = 0;
@@ -149,8 +141,7 @@ qint64 DeliveryLineSource::position() const
 
 bool DeliveryLineSource::next(QString& line)
 {
-    if (m_atEnd)
-        return false;
+    if (m_atEnd) return false;
     return m_wide ? nextWide(line) : nextEightBit(line);
 }
 
@@ -159,14 +150,12 @@ bool DeliveryLineSource::nextEightBit(QString& line)
     qsizetype scanned = m_pos;
     for (;;) {
         if (m_skipLf && m_pos < m_bytes.size()) {
-            if (m_bytes[m_pos] == '\n')
-                ++m_pos;
+            if (m_bytes[m_pos] == '\n') ++m_pos;
             m_skipLf = false;
             scanned = m_pos;
         }
         qsizetype i = scanned;
-        while (i < m_bytes.size() && m_bytes[i] != '\r' && m_bytes[i] != '\n' && m_bytes[i] != '\x1A')
-            ++i;
+        while (i < m_bytes.size() && m_bytes[i] != '\r' && m_bytes[i] != '\n' && m_bytes[i] != '\x1A') ++i;
         if (i < m_bytes.size()) {
             const char end = m_bytes[i];
             const QByteArrayView raw(m_bytes.constData() + m_pos, i - m_pos);
@@ -182,8 +171,7 @@ bool DeliveryLineSource::nextEightBit(QString& line)
         const qsizetype done = i - m_pos;
         if (!fill()) {
             m_atEnd = true;
-            if (m_pos >= m_bytes.size())
-                return false;
+            if (m_pos >= m_bytes.size()) return false;
             giveOut(QByteArrayView(m_bytes).sliced(m_pos), line);
             m_pos = m_bytes.size();
             return true;
@@ -195,8 +183,7 @@ bool DeliveryLineSource::nextEightBit(QString& line)
 void DeliveryLineSource::giveOut(QByteArrayView bytes, QString& line) const
 {
     line = QString::fromLatin1(bytes);
-    if (bytes.contains(kUtf8Mark))
-        line.remove(QString::fromLatin1(kUtf8Mark));
+    if (bytes.contains(kUtf8Mark)) line.remove(QString::fromLatin1(kUtf8Mark));
 }
 
 bool DeliveryLineSource::nextWide(QString& line)
@@ -204,14 +191,12 @@ bool DeliveryLineSource::nextWide(QString& line)
     qsizetype scanned = m_textPos;
     for (;;) {
         if (m_skipLf && m_textPos < m_text.size()) {
-            if (m_text[m_textPos] == u'\n')
-                ++m_textPos;
+            if (m_text[m_textPos] == u'\n') ++m_textPos;
             m_skipLf = false;
             scanned = m_textPos;
         }
         qsizetype i = scanned;
-        while (i < m_text.size() && m_text[i] != u'\r' && m_text[i] != u'\n')
-            ++i;
+        while (i < m_text.size() && m_text[i] != u'\r' && m_text[i] != u'\n') ++i;
         if (i < m_text.size()) {
             line = m_text.mid(m_textPos, i - m_textPos).remove(QChar(0xFEFF));
             m_skipLf = m_text[i] == u'\r';
@@ -221,8 +206,7 @@ bool DeliveryLineSource::nextWide(QString& line)
         const qsizetype done = i - m_textPos;
         if (!fill()) {
             m_atEnd = true;
-            if (m_textPos >= m_text.size())
-                return false;
+            if (m_textPos >= m_text.size()) return false;
             line = m_text.mid(m_textPos).remove(QChar(0xFEFF));
             m_textPos = m_text.size();
             return true;
@@ -235,69 +219,61 @@ bool DeliveryLineSource::nextWide(QString& line)
 
 DeliveryReadError::DeliveryReadError(const AppError& cause, qint64 record, std::optional<int> scriptLine)
     : AppError(cause.number, cause.source, cause.description), record(record), scriptLine(scriptLine)
-{
-}
+{ }
 
 QString DeliveryReadError::messageText() const
 {
     QString text = QStringLiteral("Errore in importazione dati: \r\r") + description + u'\r';
-    if (record > 0)
-        text += QStringLiteral("\rRecord: ") + QString::number(record);
-    if (scriptLine)
-        text += QStringLiteral("\rLinea VB: ") + QString::number(*scriptLine);
+    if (record > 0) text += QStringLiteral("\rRecord: ") + QString::number(record);
+    if (scriptLine) text += QStringLiteral("\rLinea VB: ") + QString::number(*scriptLine);
     return text;
 }
 
 // ---- reading ------------------------------------------------------------------------------------
 
-DeliveryFileReader::DeliveryFileReader(const DeliveryLayout& layout, const Database* db) : m_layout(layout), m_db(db) {}
+DeliveryFileReader::DeliveryFileReader(const DeliveryLayout& layout, const Database* db)
+    : m_layout(layout), m_db(db) { }
 
 QVariant DeliveryFileReader::fieldValue(QStringView line, LineEncoding encoding, const LayoutField& field,
                                         DeliveryTable::Kind kind) const
 {
     using Kind = DeliveryTable::Kind;
-    if (field.position <= 0 || field.position - 1 > line.size() ||
-        line.size() < qsizetype(field.position) + field.length - 1)
+    if (field.position <= 0 || field.position - 1 > line.size()
+        || line.size() < qsizetype(field.position) + field.length - 1)
         return QVariant();
     const QString text = laidOutText(line.mid(field.position - 1, std::max(field.length, 0)), encoding);
     const QStringView piece = trimBlanks(text);
-    if (kind == Kind::Text)
-        return piece.toString();
-    if (piece.isEmpty())
-        return kind == Kind::Number ? QVariant(0.0) : QVariant::fromValue(Currency());
+    if (kind == Kind::Text) return piece.toString();
+    if (piece.isEmpty()) return kind == Kind::Number ? QVariant(0.0) : QVariant::fromValue(Currency());
 
     QString number = piece.toString();
     number.replace(u',', u'.');
     auto notANumber = [&] {
-        return AppError(AppError::kTypeMismatch, kSource,
-                        QStringLiteral("Il valore <%1> del campo <%2> non è un numero").arg(piece.toString(), field.name));
+        return AppError(
+            AppError::kTypeMismatch, kSource,
+            QStringLiteral("Il valore <%1> del campo <%2> non è un numero").arg(piece.toString(), field.name));
     };
     if (kind == Kind::Number) {
         bool ok = false;
         const double value = QLocale::c().toDouble(number, &ok);
         // "nan" and "inf" read as doubles, but a quantity of no number would reach the stock.
-        if (!ok || !std::isfinite(value))
-            throw notANumber();
+        if (!ok || !std::isfinite(value)) throw notANumber();
         return value;
     }
     const std::optional<Currency> parsed = Currency::parse(number, QLocale::c());
-    if (!parsed)
-        throw notANumber();
+    if (!parsed) throw notANumber();
     Currency amount = *parsed;
     // A file priced in the conversion currency is brought to the shop's currency first; the
     // coefficient then scales the converted amount (prices written in cents, say).
-    if (m_layout.currencyConversion && m_db)
-        amount = ConvertFromConversionCurrency(*m_db, amount);
-    if (m_layout.coefficient != 0)
-        amount = amount.dividedBy(m_layout.coefficient);
+    if (m_layout.currencyConversion && m_db) amount = ConvertFromConversionCurrency(*m_db, amount);
+    if (m_layout.coefficient != 0) amount = amount.dividedBy(m_layout.coefficient);
     return QVariant::fromValue(amount);
 }
 
 void DeliveryFileReader::read(const QString& path, DeliveryTable& table, ImportLoop* loop)
 {
     ImportLoop quiet;
-    if (!loop)
-        loop = &quiet;
+    if (!loop) loop = &quiet;
     m_lines = 0;
     m_stopped = false;
     table = DeliveryTable();
@@ -324,9 +300,8 @@ void DeliveryFileReader::read(const QString& path, DeliveryTable& table, ImportL
             cells.push_back(std::move(field));
         }
         std::vector<std::pair<const LayoutField*, int>> placed;
-        for (const LayoutField& f : m_layout.fields)
-            placed.emplace_back(&f, table.indexOf(f.name));
-        const vbs::VariantList args{vbs::Variant(std::static_pointer_cast<vbs::ScriptObject>(record))};
+        for (const LayoutField& f : m_layout.fields) placed.emplace_back(&f, table.indexOf(f.name));
+        const vbs::VariantList args {vbs::Variant(std::static_pointer_cast<vbs::ScriptObject>(record))};
 
         DeliveryLineSource source(path);
         const std::vector<LineSelection> selections = m_layout.laidOutSelections(source.encoding());
@@ -346,17 +321,13 @@ void DeliveryFileReader::read(const QString& path, DeliveryTable& table, ImportL
                 m_stopped = true;
                 break;
             }
-            if (!DeliveryLayout::keeps(line, selections))
-                continue;
+            if (!DeliveryLayout::keeps(line, selections)) continue;
             std::fill(values.begin(), values.end(), QVariant());
             for (const auto& [field, column] : placed)
                 values[size_t(column)] = fieldValue(line, source.encoding(), *field, table.column(column).kind);
-            for (size_t c = 0; c < cells.size(); ++c)
-                cells[c]->setValue(scriptValue(values[c]));
-            if (!keeps(engine.run(QStringLiteral("FilterRow"), args)))
-                continue;
-            for (size_t c = 0; c < cells.size(); ++c)
-                values[c] = cells[c]->value().toQVariant();
+            for (size_t c = 0; c < cells.size(); ++c) cells[c]->setValue(scriptValue(values[c]));
+            if (!keeps(engine.run(QStringLiteral("FilterRow"), args))) continue;
+            for (size_t c = 0; c < cells.size(); ++c) values[c] = cells[c]->value().toQVariant();
             table.appendRow(values);
         }
     } catch (const vbs::ScriptError& e) {
@@ -367,8 +338,8 @@ void DeliveryFileReader::read(const QString& path, DeliveryTable& table, ImportL
         throw DeliveryReadError(e, m_lines, std::nullopt);
     } catch (const std::bad_alloc&) {
         // Raised outside the script (the table of what was read): no script line to name.
-        throw DeliveryReadError(AppError(vbs::err::kOutOfMemory, QStringLiteral("FilterRow"),
-                                         vbs::errorText(vbs::err::kOutOfMemory)),
-                                m_lines, std::nullopt);
+        throw DeliveryReadError(
+            AppError(vbs::err::kOutOfMemory, QStringLiteral("FilterRow"), vbs::errorText(vbs::err::kOutOfMemory)),
+            m_lines, std::nullopt);
     }
 }

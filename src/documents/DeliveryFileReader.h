@@ -45,12 +45,12 @@ private:
 
     QFile m_file;
     LineEncoding m_encoding = LineEncoding::SingleByte;
-    QByteArray m_bytes;          // 8-bit files: bytes read and not yet given out
+    QByteArray m_bytes;   // 8-bit files: bytes read and not yet given out
     qsizetype m_pos = 0;
-    QString m_text;              // UTF-16 files: text decoded and not yet given out
+    QString m_text;   // UTF-16 files: text decoded and not yet given out
     qsizetype m_textPos = 0;
     std::optional<QStringDecoder> m_wide;
-    bool m_skipLf = false;       // the last line ended with CR: an LF right after it belongs to it
+    bool m_skipLf = false;   // the last line ended with CR: an LF right after it belongs to it
     bool m_atEnd = false;
 };
 
@@ -84,7 +84,8 @@ public:
     // `kind`: empty (null) when the line is too short or the field is not in the file; 0 or the empty text when the field is blank;
     // numbers with "," or "." as decimal separator; amounts converted, then divided, as the
     // layout says. Raises AppError for a number that does not read.
-    QVariant fieldValue(QStringView line, LineEncoding encoding, const LayoutField& field, DeliveryTable::Kind kind) const;
+    QVariant fieldValue(QStringView line, LineEncoding encoding, const LayoutField& field,
+                        DeliveryTable::Kind kind) const;
 
 private:
     const DeliveryLayout& m_layout;

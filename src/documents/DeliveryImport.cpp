@@ -16,22 +16,20 @@ namespace {
 const QString kSource = QStringLiteral("DeliveryImport");
 const QString kCodice = QStringLiteral("Codice");
 const QString kDescrizione = QStringLiteral("Descrizione");
-const QString kSetCodeHint =
-    QStringLiteral("Devi impostare il codice dell'articolo mediante l'Associazione o l'Inserimento...");
+const QString kSetCodeHint
+    = QStringLiteral("Devi impostare il codice dell'articolo mediante l'Associazione o l'Inserimento...");
 
 // A value as the script language writes it into a text ("12,5" for an amount); Null as nothing.
 QString shownText(const QVariant& value)
 {
-    if (!value.isValid() || value.isNull())
-        return QString();
+    if (!value.isValid() || value.isNull()) return QString();
     return vbs::Variant::fromQVariant(value).toString();
 }
 
 QString rightTrimmed(QString text)
 {
     qsizetype end = text.size();
-    while (end > 0 && text[end - 1] == u' ')
-        --end;
+    while (end > 0 && text[end - 1] == u' ') --end;
     text.truncate(end);
     return text;
 }
@@ -39,41 +37,35 @@ QString rightTrimmed(QString text)
 // A value reads as a number the way the script language reads it.
 std::optional<double> numberOf(const QVariant& value)
 {
-    if (!value.isValid() || value.isNull())
-        return std::nullopt;
+    if (!value.isValid() || value.isNull()) return std::nullopt;
     try {
         return vbs::Variant::fromQVariant(value).toDouble();
     } catch (const AppError&) {
         return std::nullopt;
     }
 }
-}  // namespace
+}   // namespace
 
 DeliveryImport::DeliveryImport(Database& db, ImportOperator& op, ImportFeedback* feedback)
     : m_db(db), m_op(op), m_loop(feedback), m_lookup(db)
-{
-}
+{ }
 
 DeliveryImport::~DeliveryImport() = default;
 
 void DeliveryImport::reportError()
 {
     const AppError e = CurrentError();
-    if (!objdb::isRefusal(e))
-        ShowErrorDetails(e);
+    if (!objdb::isRefusal(e)) ShowErrorDetails(e);
 }
 
 // Read values the operator did not take into the editor are not left pending in the
 // article, where the next change through it (a supply row, say) would store them.
 void DeliveryImport::releaseArticle()
 {
-    if (!m_article)
-        return;
+    if (!m_article) return;
     try {
-        if (!m_article->HasNoCurrentRow())
-            m_article->CancelUpdate();
-    } catch (...) {
-    }
+        if (!m_article->HasNoCurrentRow()) m_article->CancelUpdate();
+    } catch (...) { }
     m_article.reset();
 }
 
@@ -92,39 +84,30 @@ void DeliveryImport::setLayouts(TableData& layouts)
 QStringList DeliveryImport::layoutEntries() const
 {
     QStringList entries;
-    for (const DeliveryLayout& l : m_layouts)
-        entries << l.sourceFile;
+    for (const DeliveryLayout& l : m_layouts) entries << l.sourceFile;
     return entries;
 }
 
 void DeliveryImport::chooseLayout(int index)
 {
-    if (index >= 0 && index < int(m_layouts.size()))
-        m_chosen = index;
+    if (index >= 0 && index < int(m_layouts.size())) m_chosen = index;
 }
 
-const DeliveryLayout* DeliveryImport::layout() const
-{
-    return m_chosen >= 0 ? &m_layouts[size_t(m_chosen)] : nullptr;
-}
+const DeliveryLayout* DeliveryImport::layout() const { return m_chosen >= 0 ? &m_layouts[size_t(m_chosen)] : nullptr; }
 
-QString DeliveryImport::sourceFile() const
-{
-    return layout() ? layout()->sourceFile : QString();
-}
+QString DeliveryImport::sourceFile() const { return layout() ? layout()->sourceFile : QString(); }
 
 // ---- reading -------------------------------------------------------------------------------------
 
 bool DeliveryImport::askToRead() const
 {
-    return layout() && ui().msgBox(QStringLiteral("Lettura dei dati della fornitura da:\r\r") + sourceFile(),
-                                   int(Msg::OKCancel) | Msg::Information) == Msg::OK;
+    return layout()
+        && ui().msgBox(QStringLiteral("Lettura dei dati della fornitura da:\r\r") + sourceFile(),
+                       int(Msg::OKCancel) | Msg::Information)
+        == Msg::OK;
 }
 
-bool DeliveryImport::confirmAndRead()
-{
-    return askToRead() && readAfterQuestion();
-}
+bool DeliveryImport::confirmAndRead() { return askToRead() && readAfterQuestion(); }
 
 bool DeliveryImport::readAfterQuestion()
 {
@@ -136,8 +119,7 @@ bool DeliveryImport::readAfterQuestion()
 bool DeliveryImport::read(const QString& path)
 {
     const DeliveryLayout* chosen = layout();
-    if (!chosen)
-        return false;
+    if (!chosen) return false;
     BusyScope busy(m_loop.feedback(), m_busy);
     m_table = std::make_unique<DeliveryTable>();
     m_current = -1;
@@ -156,8 +138,7 @@ bool DeliveryImport::read(const QString& path)
     }
     m_linesRead = reader.linesRead();
     m_table->sortForDisplay();
-    if (!m_table->isEmpty())
-        m_current = 0;
+    if (!m_table->isEmpty()) m_current = 0;
     m_loop.feedback().showMessage(QStringLiteral("%1 Records").arg(m_table->rowCount()));
     return true;
 }
@@ -166,8 +147,7 @@ bool DeliveryImport::read(const QString& path)
 
 void DeliveryImport::setCurrentRow(qsizetype row)
 {
-    if (m_table && row >= 0 && row < m_table->rowCount())
-        m_current = row;
+    if (m_table && row >= 0 && row < m_table->rowCount()) m_current = row;
 }
 
 int DeliveryImport::requiredColumn(const QString& name) const
@@ -195,8 +175,7 @@ void DeliveryImport::setCode(qsizetype row, qint64 article)
 
 bool DeliveryImport::rowNeedsArticle(qsizetype row) const
 {
-    if (!m_table || row < 0 || row >= m_table->rowCount())
-        return false;
+    if (!m_table || row < 0 || row >= m_table->rowCount()) return false;
     const QString c = code(row);
     return c.isEmpty() || !m_lookup.exists(c);
 }
@@ -206,13 +185,11 @@ ArticleLookup::Match DeliveryImport::resolve(qsizetype row)
     // A row settled once (found, picked among several, associated or created) keeps its
     // article until its code changes, so the operator is not asked again.
     if (const qint64 known = m_table->article(row)) {
-        if (m_lookup.existsKey(known))
-            return {ArticleLookup::Outcome::Found, known};
+        if (m_lookup.existsKey(known)) return {ArticleLookup::Outcome::Found, known};
         m_table->setArticle(row, 0);
     }
     const ArticleLookup::Match match = m_lookup.resolve(code(row), m_op);
-    if (match.outcome == ArticleLookup::Outcome::Found)
-        m_table->setArticle(row, match.article);
+    if (match.outcome == ArticleLookup::Outcome::Found) m_table->setArticle(row, match.article);
     return match;
 }
 
@@ -237,7 +214,8 @@ DeliveryImport::Check DeliveryImport::check(qsizetype row, bool autoCreate, bool
     m_loop.feedback().showRow(row);
     const QString c = code(row);
     if (c.isEmpty()) {
-        ui().msgBox(QStringLiteral("Codice dell'articolo mancante\r\r") + kSetCodeHint, int(Msg::OKOnly) | Msg::Information);
+        ui().msgBox(QStringLiteral("Codice dell'articolo mancante\r\r") + kSetCodeHint,
+                    int(Msg::OKOnly) | Msg::Information);
         m_loop.feedback().focusGrid();
         return Check::MissingCode;
     }
@@ -248,20 +226,17 @@ DeliveryImport::Check DeliveryImport::check(qsizetype row, bool autoCreate, bool
     }
     if (match.outcome == ArticleLookup::Outcome::None) {
         if (autoCreate && !test) {
-            if (addArticleAutomatically(row))
-                return Check::Ok;
+            if (addArticleAutomatically(row)) return Check::Ok;
             m_loop.feedback().focusGrid();
             return Check::NotCreated;
         }
-        if (autoCreate || !test)
-            return Check::Ok;
+        if (autoCreate || !test) return Check::Ok;
         ui().msgBox(QStringLiteral("Codice dell'articolo <%1> inesistente\r\r").arg(c) + kSetCodeHint,
                     int(Msg::OKOnly) | Msg::Information);
         m_loop.feedback().focusGrid();
         return Check::Unknown;
     }
-    if (!test)
-        return Check::Ok;
+    if (!test) return Check::Ok;
     return compareWithArticle(row, match.article);
 }
 
@@ -271,15 +246,12 @@ DeliveryImport::Check DeliveryImport::compareWithArticle(qsizetype row, qint64 a
     TableData& a = *m_article;
     QString report;
     for (const LayoutField& f : layout()->fields) {
-        if (!f.compare)
-            continue;
+        if (!f.compare) continue;
         const int column = m_table->indexOf(f.name);
-        if (column < 0)
-            continue;
+        if (column < 0) continue;
         const QVariant read = m_table->value(row, column);
         // A field the line did not hold says nothing about the article.
-        if (!read.isValid() || read.isNull())
-            continue;
+        if (!read.isValid() || read.isNull()) continue;
         bool differs = false;
         switch (m_table->column(column).kind) {
         case DeliveryTable::Kind::Amount: {
@@ -290,26 +262,24 @@ DeliveryImport::Check DeliveryImport::compareWithArticle(qsizetype row, qint64 a
         }
         case DeliveryTable::Kind::Number: {
             const double difference = std::fabs(read.toDouble() - a.GetFieldValue(f.name).toDouble());
-            differs = difference > f.tolerance && difference - f.tolerance > 1e-9 * std::max(1.0, std::fabs(f.tolerance));
+            differs
+                = difference > f.tolerance && difference - f.tolerance > 1e-9 * std::max(1.0, std::fabs(f.tolerance));
             break;
         }
-        case DeliveryTable::Kind::Text:
-            differs = read.toString() != a.GetFieldValue(f.name).toString();
-            break;
+        case DeliveryTable::Kind::Text: differs = read.toString() != a.GetFieldValue(f.name).toString(); break;
         }
-        if (!differs)
-            continue;
+        if (!differs) continue;
         report += QStringLiteral("\r%1:  CORRENTE  < %2 >   -  NUOVO  < %3 >\r")
                       .arg(a.GetFieldInfo(f.name).Caption, shownText(a.GetValue(f.name)), shownText(read));
         a.SetValue(f.name, read);
     }
-    if (report.isEmpty())
-        return Check::Ok;
-    const QString question = QStringLiteral("< %1 - %2 >\r").arg(shownText(a.GetValue(kCodice)),
-                                                                  rightTrimmed(shownText(a.GetValue(kDescrizione)))) +
-                             report + QStringLiteral("\rMantenere i valori correnti ?");
-    if (ui().msgBox(question, int(Msg::YesNo) | Msg::Question | Msg::DefaultButton2, QStringLiteral("Rilevata incongruenza...")) ==
-        Msg::Yes) {
+    if (report.isEmpty()) return Check::Ok;
+    const QString question = QStringLiteral("< %1 - %2 >\r")
+                                 .arg(shownText(a.GetValue(kCodice)), rightTrimmed(shownText(a.GetValue(kDescrizione))))
+        + report + QStringLiteral("\rMantenere i valori correnti ?");
+    if (ui().msgBox(question, int(Msg::YesNo) | Msg::Question | Msg::DefaultButton2,
+                    QStringLiteral("Rilevata incongruenza..."))
+        == Msg::Yes) {
         a.CancelUpdate();
         return Check::Ok;
     }
@@ -330,17 +300,14 @@ QVariantList DeliveryImport::articlePresets(qsizetype row) const
     TableObject& articoli = *m_db.Tables().Item(QStringLiteral("Articoli"));
     QVariantList pairs;
     for (const FieldDefinition& f : articoli.Fields()) {
-        if (f.O2 == FieldDefinition::kSwitchedOff)
-            continue;
+        if (f.O2 == FieldDefinition::kSwitchedOff) continue;
         const int column = m_table->indexOf(f.Name);
-        if (column < 0)
-            continue;
+        if (column < 0) continue;
         QVariant value = m_table->value(row, column);
-        if (f.Name.compare(QStringLiteral("PrezzoVendita"), Qt::CaseInsensitive) == 0 ||
-            f.Name.compare(QStringLiteral("PrezzoAcquisto"), Qt::CaseInsensitive) == 0) {
+        if (f.Name.compare(QStringLiteral("PrezzoVendita"), Qt::CaseInsensitive) == 0
+            || f.Name.compare(QStringLiteral("PrezzoAcquisto"), Qt::CaseInsensitive) == 0) {
             const std::optional<double> number = numberOf(value);
-            if (!number || *number == 0)
-                continue;
+            if (!number || *number == 0) continue;
             value = QVariant::fromValue(vbs::Variant::fromQVariant(value).toCurrency());
         } else if (f.Name == kCodice) {
             value = value.toString().trimmed();
@@ -348,11 +315,9 @@ QVariantList DeliveryImport::articlePresets(qsizetype row) const
         pairs << f.Name << value;
     }
     for (const ReferenceDefinition& r : articoli.References()) {
-        if (r.IsList)
-            continue;
+        if (r.IsList) continue;
         const int column = m_table->indexOf(r.Name);
-        if (column >= 0)
-            pairs << r.Name << m_table->value(row, column);
+        if (column >= 0) pairs << r.Name << m_table->value(row, column);
     }
     return pairs;
 }
@@ -365,8 +330,7 @@ std::optional<qint64> DeliveryImport::addArticleAutomatically(qsizetype row)
         const QVariantList presets = articlePresets(row);
         auto articles = articoli.Select();
         const std::optional<qint64> created = m_op.newArticle(*articles, presets);
-        if (!created || *created == 0)
-            return std::nullopt;
+        if (!created || *created == 0) return std::nullopt;
         setCode(row, *created);
         return created;
     } catch (...) {
@@ -381,22 +345,18 @@ std::optional<qint64> DeliveryImport::addArticleAutomatically(qsizetype row)
 
 void DeliveryImport::checkPass(bool autoTicked)
 {
-    if (m_busy)
-        return;
+    if (m_busy) return;
     try {
         BusyScope busy(m_loop.feedback(), m_busy);
-        if (!hasRows())
-            return;
+        if (!hasRows()) return;
         struct Release {
             DeliveryImport& import;
             ~Release() { import.releaseArticle(); }
-        } release{*this};
+        } release {*this};
         const qsizetype rows = m_table->rowCount();
-        if (m_current < 0 || m_current >= rows)
-            m_current = 0;
+        if (m_current < 0 || m_current >= rows) m_current = 0;
         // A new pass starts where the operator stands, one row on when the last pass started there.
-        if (m_current == m_checkStart)
-            m_current = (m_current + 1) % rows;
+        if (m_current == m_checkStart) m_current = (m_current + 1) % rows;
         m_checkStart = m_current;
         m_loop.start();
         ProgressPace pace(rows);
@@ -411,15 +371,13 @@ void DeliveryImport::checkPass(bool autoTicked)
                 if (outcome == Check::Differs) {
                     const bool saved = m_op.editArticle(*m_article, QString());
                     releaseArticle();
-                    if (!saved)
-                        return;
+                    if (!saved) return;
                 } else if (!addArticleAutomatically(m_current)) {
                     return;
                 }
             }
             releaseArticle();
-            if (++counted % 10 == 0 && pace.due(counted) && m_loop.checkpoint())
-                return;
+            if (++counted % 10 == 0 && pace.due(counted) && m_loop.checkpoint()) return;
             m_current = (m_current + 1) % rows;
         } while (m_current != m_checkStart);
         m_loop.feedback().showRow(m_current);
@@ -432,19 +390,17 @@ void DeliveryImport::checkPass(bool autoTicked)
 
 bool DeliveryImport::importPass(bool autoTicked)
 {
-    if (m_readFailed || !m_table)
-        return false;
+    if (m_readFailed || !m_table) return false;
     if (!m_checkDone) {
         if (ui().msgBox(QStringLiteral("Non è stato completato il test di rilevazione incongruenze...\r\r"
                                        "Completare le verifiche prima di importare ?"),
-                        int(Msg::YesNo) | Msg::Question) == Msg::Yes) {
+                        int(Msg::YesNo) | Msg::Question)
+            == Msg::Yes) {
             checkPass(autoTicked);
-            if (!m_checkDone)
-                return false;
+            if (!m_checkDone) return false;
         }
     }
-    if (m_busy)
-        return false;
+    if (m_busy) return false;
     try {
         {
             BusyScope busy(m_loop.feedback(), m_busy);
@@ -452,15 +408,14 @@ bool DeliveryImport::importPass(bool autoTicked)
                 m_loop.start();
                 ProgressPace pace(m_table->rowCount());
                 for (qsizetype row = 0; row < m_table->rowCount(); ++row) {
-                    if (check(row, autoTicked, false) != Check::Ok)
-                        return false;
-                    if ((row + 1) % 2 == 0 && pace.due(row + 1) && m_loop.checkpoint())
-                        return false;
+                    if (check(row, autoTicked, false) != Check::Ok) return false;
+                    if ((row + 1) % 2 == 0 && pace.due(row + 1) && m_loop.checkpoint()) return false;
                 }
             }
         }
         if (ui().msgBox(QStringLiteral("Controllo completato.\r\rProseguire con il carico?"),
-                        int(Msg::YesNo) | Msg::Information) != Msg::Yes)
+                        int(Msg::YesNo) | Msg::Information)
+            != Msg::Yes)
             return false;
         m_imported = true;
         return true;
@@ -472,22 +427,20 @@ bool DeliveryImport::importPass(bool autoTicked)
 
 bool DeliveryImport::associate(qsizetype row)
 {
-    if (m_busy || !m_table || row < 0 || row >= m_table->rowCount())
-        return false;
+    if (m_busy || !m_table || row < 0 || row >= m_table->rowCount()) return false;
     try {
         const QVariant description = m_table->value(row, kDescrizione);
-        const std::optional<ImportOperator::TextSearch> search =
-            m_op.searchText(kDescrizione, description.isValid() ? description.toString() : QString(), true);
-        if (!search)
-            return false;
+        const std::optional<ImportOperator::TextSearch> search
+            = m_op.searchText(kDescrizione, description.isValid() ? description.toString() : QString(), true);
+        if (!search) return false;
         QString condition;
         if (!search->text.isEmpty())
-            condition = QStringLiteral("Articoli.Descrizione Like ") +
-                        m_db.QuoteText(search->inside ? u'*' + search->text + u'*' : search->text + u'*');
-        auto articles = m_db.Tables().Item(QStringLiteral("Articoli"))->Select(condition, QStringLiteral("Articoli.Descrizione"));
+            condition = QStringLiteral("Articoli.Descrizione Like ")
+                + m_db.QuoteText(search->inside ? u'*' + search->text + u'*' : search->text + u'*');
+        auto articles
+            = m_db.Tables().Item(QStringLiteral("Articoli"))->Select(condition, QStringLiteral("Articoli.Descrizione"));
         const std::optional<qint64> picked = m_op.pickArticle(*articles);
-        if (!picked || *picked == 0)
-            return false;
+        if (!picked || *picked == 0) return false;
         setCode(row, *picked);
         return true;
     } catch (...) {
@@ -498,8 +451,7 @@ bool DeliveryImport::associate(qsizetype row)
 
 bool DeliveryImport::insertArticle(qsizetype row)
 {
-    if (m_busy || !m_table || row < 0 || row >= m_table->rowCount())
-        return false;
+    if (m_busy || !m_table || row < 0 || row >= m_table->rowCount()) return false;
     try {
         BusyScope busy(m_loop.feedback(), m_busy);
         return addArticleAutomatically(row).has_value();
@@ -511,12 +463,10 @@ bool DeliveryImport::insertArticle(qsizetype row)
 
 bool DeliveryImport::editArticle(qsizetype row)
 {
-    if (m_busy || !m_table || row < 0 || row >= m_table->rowCount())
-        return false;
+    if (m_busy || !m_table || row < 0 || row >= m_table->rowCount()) return false;
     try {
         const ArticleLookup::Match match = resolve(row);
-        if (match.outcome != ArticleLookup::Outcome::Found)
-            return false;
+        if (match.outcome != ArticleLookup::Outcome::Found) return false;
         auto article = m_lookup.byKey(match.article);
         return m_op.editArticle(*article, QStringLiteral("PrezzoVendita"));
     } catch (...) {
@@ -529,7 +479,8 @@ void DeliveryImport::setAdditionalCodes()
 {
     if (ui().msgBox(QStringLiteral("ATTENZIONE! - Questa operazione imposta i codici aggiuntivi e deve essere guidata "
                                    "da supporto tecnico...\r\rContinuare ?\r\r"),
-                    int(Msg::YesNo) | Msg::Exclamation | Msg::DefaultButton2) != Msg::Yes)
+                    int(Msg::YesNo) | Msg::Exclamation | Msg::DefaultButton2)
+        != Msg::Yes)
         return;
     try {
         {
@@ -547,10 +498,8 @@ void DeliveryImport::setAdditionalCodes()
                             article->Update();
                         }
                     }
-                    if (shown.due(row + 1))
-                        m_loop.feedback().showMessage(QString::number(row + 1));
-                    if ((row + 1) % 2 == 0 && stop.due(row + 1) && m_loop.checkpoint())
-                        return;
+                    if (shown.due(row + 1)) m_loop.feedback().showMessage(QString::number(row + 1));
+                    if ((row + 1) % 2 == 0 && stop.due(row + 1) && m_loop.checkpoint()) return;
                 }
             }
         }
@@ -564,10 +513,8 @@ void DeliveryImport::setAdditionalCodes()
 
 bool DeliveryImport::addRowsToSupply(TableData& supply, TableData& supplyRows, ImportFeedback* caller)
 {
-    if (m_readFailed)
-        return false;
-    if (!hasRows() || !m_imported)
-        return m_imported;
+    if (m_readFailed) return false;
+    if (!hasRows() || !m_imported) return m_imported;
     ImportFeedback none;
     ImportFeedback& pointer = caller ? *caller : none;
     bool busy = false;
@@ -582,8 +529,7 @@ bool DeliveryImport::addRowsToSupply(TableData& supply, TableData& supplyRows, I
         const QString loaded = QStringLiteral("ValoreCarico");
         DatabaseOperation operation(m_db);
         for (qsizetype row = 0; row < m_table->rowCount(); ++row) {
-            if (code(row).isEmpty())
-                continue;
+            if (code(row).isEmpty()) continue;
             // The article the passes settled is taken as it is: adding the row finds out
             // whether it is still there, and only a row whose article went since is looked
             // up again by its code.
@@ -601,19 +547,17 @@ bool DeliveryImport::addRowsToSupply(TableData& supply, TableData& supplyRows, I
                 throw AppError(AppError::kInvalidCall, kSource,
                                QStringLiteral("Articolo <%1>: quantità o prezzo di acquisto mancante nella fornitura")
                                    .arg(code(row)));
-            const QVariantList values{parent, article, purchasePrice,
-                                      QVariant::fromValue(vbs::Variant::fromQVariant(p).toCurrency()), loaded,
-                                      vbs::Variant::fromQVariant(q).toDouble()};
+            const QVariantList values {parent,        article,
+                                       purchasePrice, QVariant::fromValue(vbs::Variant::fromQVariant(p).toCurrency()),
+                                       loaded,        vbs::Variant::fromQVariant(q).toDouble()};
             try {
                 supplyRows.AddRow(values);
             } catch (const AppError& e) {
                 // The row's own step of the operation is undone already; the rows before it stay.
-                if (!settled || e.number != objdb::errorNumber(objdb::UnknownReference))
-                    throw;
+                if (!settled || e.number != objdb::errorNumber(objdb::UnknownReference)) throw;
                 m_table->setArticle(row, 0);
                 const ArticleLookup::Match match = resolve(row);
-                if (match.outcome != ArticleLookup::Outcome::Found)
-                    continue;
+                if (match.outcome != ArticleLookup::Outcome::Found) continue;
                 QVariantList again = values;
                 again[1] = match.article;
                 supplyRows.AddRow(again);
@@ -628,10 +572,8 @@ bool DeliveryImport::addRowsToSupply(TableData& supply, TableData& supplyRows, I
             supply.CancelUpdate();
             supply.Refresh();
             supplyRows.Requery();
-        } catch (...) {
-        }
-        if (!objdb::isRefusal(e))
-            ShowErrorDetails(e);
+        } catch (...) { }
+        if (!objdb::isRefusal(e)) ShowErrorDetails(e);
         return false;
     }
 }

@@ -6,8 +6,9 @@
 namespace {
 // Windows-1252 at 0x80..0x9F; the rest of the 8-bit range is Latin-1.
 constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
 int whole(const TableData& row, const char* field)
@@ -19,38 +20,31 @@ QString text(const TableData& row, const char* field)
 {
     return row.GetFieldValue(QString::fromLatin1(field)).toString();
 }
-}  // namespace
+}   // namespace
 
 QString laidOutText(QStringView laidOut, LineEncoding encoding)
 {
-    if (encoding == LineEncoding::Utf16)
-        return laidOut.toString();
+    if (encoding == LineEncoding::Utf16) return laidOut.toString();
     bool plain = true;   // what reads the same in every encoding
     for (QChar c : laidOut)
         if (c.unicode() >= 0x80 && (encoding == LineEncoding::Utf8 || c.unicode() < 0xA0)) {
             plain = false;
             break;
         }
-    if (plain)
-        return laidOut.toString();
-    if (encoding == LineEncoding::Utf8)
-        return QString::fromUtf8(laidOut.toLatin1());
+    if (plain) return laidOut.toString();
+    if (encoding == LineEncoding::Utf8) return QString::fromUtf8(laidOut.toLatin1());
     QString text = laidOut.toString();
     for (QChar& c : text)
-        if (c.unicode() >= 0x80 && c.unicode() < 0xA0)
-            c = QChar(kCp1252High[c.unicode() - 0x80]);
+        if (c.unicode() >= 0x80 && c.unicode() < 0xA0) c = QChar(kCp1252High[c.unicode() - 0x80]);
     return text;
 }
 
 std::optional<QString> laidOutForm(QStringView text, LineEncoding encoding)
 {
     switch (encoding) {
-    case LineEncoding::Utf16:
-        return text.toString();
-    case LineEncoding::Utf8:
-        return QString::fromLatin1(text.toUtf8());
-    case LineEncoding::SingleByte:
-        break;
+    case LineEncoding::Utf16: return text.toString();
+    case LineEncoding::Utf8: return QString::fromLatin1(text.toUtf8());
+    case LineEncoding::SingleByte: break;
     }
     QString bytes;
     bytes.reserve(text.size());
@@ -61,8 +55,7 @@ std::optional<QString> laidOutForm(QStringView text, LineEncoding encoding)
             continue;
         }
         const char16_t* high = std::find(std::begin(kCp1252High), std::end(kCp1252High), u);
-        if (high == std::end(kCp1252High))
-            return std::nullopt;
+        if (high == std::end(kCp1252High)) return std::nullopt;
         bytes += QChar(char16_t(0x80 + (high - std::begin(kCp1252High))));
     }
     return bytes;
@@ -124,14 +117,11 @@ bool DeliveryLayout::keeps(QStringView line, const std::vector<LineSelection>& s
             includeMet = true;
             kept = false;
         }
-        if (rule.position < 1)
-            continue;
-        const QStringView piece = rule.position - 1 < line.size() ? line.mid(rule.position - 1, rule.content.size())
-                                                                  : QStringView();
-        if (piece != rule.content)
-            continue;
-        if (rule.exclude)
-            return false;
+        if (rule.position < 1) continue;
+        const QStringView piece
+            = rule.position - 1 < line.size() ? line.mid(rule.position - 1, rule.content.size()) : QStringView();
+        if (piece != rule.content) continue;
+        if (rule.exclude) return false;
         kept = true;
     }
     return kept;

@@ -24,30 +24,30 @@ QString laidOutText(QStringView laidOut, LineEncoding encoding);
 std::optional<QString> laidOutForm(QStringView text, LineEncoding encoding);
 
 struct LayoutField {
-    QString name;              // the column of the read table and the article field it feeds
-    int position = 0;          // 1-based first character; 0: not in the file, the script fills it
-    int length = 0;            // characters; also the width of a text column
+    QString name;   // the column of the read table and the article field it feeds
+    int position = 0;   // 1-based first character; 0: not in the file, the script fills it
+    int length = 0;   // characters; also the width of a text column
     bool numeric = false;
-    bool amount = false;       // wins over numeric
-    bool compare = false;      // compared with the article by the difference check
-    double tolerance = 0;      // largest difference of a number or amount that is no difference
+    bool amount = false;   // wins over numeric
+    bool compare = false;   // compared with the article by the difference check
+    double tolerance = 0;   // largest difference of a number or amount that is no difference
 };
 
 struct LineSelection {
-    int position = 1;          // 1-based position of the text in the line
-    QString content;           // compared there exactly, case included
-    bool exclude = false;      // a matching line is dropped; otherwise a line must match some include rule
+    int position = 1;   // 1-based position of the text in the line
+    QString content;   // compared there exactly, case included
+    bool exclude = false;   // a matching line is dropped; otherwise a line must match some include rule
 };
 
 struct DeliveryLayout {
     qint64 key = 0;
     QString sourceFile;
     QString note;
-    QString filterScript;      // defines FilterRow(Flds)
+    QString filterScript;   // defines FilterRow(Flds)
     bool currencyConversion = false;
-    double coefficient = 0;    // not 0: every amount is divided by it
-    std::vector<LayoutField> fields;          // in creation order
-    std::vector<LineSelection> selections;    // in list order
+    double coefficient = 0;   // not 0: every amount is divided by it
+    std::vector<LayoutField> fields;   // in creation order
+    std::vector<LineSelection> selections;   // in list order
 
     // The current row of a TracciatiFornitura data set, with its fields and selections.
     static DeliveryLayout fromRow(TableData& layout);

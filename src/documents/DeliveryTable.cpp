@@ -9,20 +9,15 @@ namespace {
 const QString kSource = QStringLiteral("DeliveryTable");
 
 // Codes and descriptions are always text, whatever type the layout gives them.
-bool isCodeOrDescription(const QString& name)
-{
-    return QStringLiteral("CODICE,DESCRIZIONE").contains(name.toUpper());
-}
-}  // namespace
+bool isCodeOrDescription(const QString& name) { return QStringLiteral("CODICE,DESCRIZIONE").contains(name.toUpper()); }
+}   // namespace
 
 DeliveryTable::DeliveryTable(const std::vector<LayoutField>& fields)
 {
     for (const LayoutField& f : fields)
-        if (isCodeOrDescription(f.name))
-            addColumn(f.name, Kind::Text, f.length);
+        if (isCodeOrDescription(f.name)) addColumn(f.name, Kind::Text, f.length);
     for (const LayoutField& f : fields) {
-        if (isCodeOrDescription(f.name))
-            continue;
+        if (isCodeOrDescription(f.name)) continue;
         addColumn(f.name, f.amount ? Kind::Amount : f.numeric ? Kind::Number : Kind::Text, f.length);
     }
     m_codice = indexOf(QStringLiteral("Codice"));
@@ -41,40 +36,33 @@ void DeliveryTable::addColumn(const QString& name, Kind kind, int width)
 int DeliveryTable::indexOf(const QString& name) const
 {
     for (size_t i = 0; i < m_columns.size(); ++i)
-        if (m_columns[i].name == name)
-            return int(i);
+        if (m_columns[i].name == name) return int(i);
     return -1;
 }
 
 QVariant DeliveryTable::converted(int column, const QVariant& value) const
 {
-    if (value.isNull() || !value.isValid())
-        return QVariant();
+    if (value.isNull() || !value.isValid()) return QVariant();
     const Column& c = m_columns[size_t(column)];
     // A value read from the file already has the column's type: every line passes here,
     // and the script language's conversion would give the same value back.
     switch (c.kind) {
     case Kind::Number:
-        if (value.typeId() == QMetaType::Double)
-            return value;
+        if (value.typeId() == QMetaType::Double) return value;
         break;
     case Kind::Amount:
-        if (value.typeId() == qMetaTypeId<Currency>())
-            return value;
+        if (value.typeId() == qMetaTypeId<Currency>()) return value;
         break;
     case Kind::Text:
-        if (value.typeId() == QMetaType::QString && (c.width <= 0 || value.toString().size() <= c.width))
-            return value;
+        if (value.typeId() == QMetaType::QString && (c.width <= 0 || value.toString().size() <= c.width)) return value;
         break;
     }
     // The script language's conversions, so that a script's value lands as it would
     // compare in the script.
     const vbs::Variant v = vbs::Variant::fromQVariant(value);
     switch (c.kind) {
-    case Kind::Number:
-        return v.toDouble();
-    case Kind::Amount:
-        return QVariant::fromValue(v.toCurrency());
+    case Kind::Number: return v.toDouble();
+    case Kind::Amount: return QVariant::fromValue(v.toCurrency());
     case Kind::Text: {
         QString text = v.isString() ? v.rawString() : v.toString();
         if (c.width > 0 && text.size() > c.width)
@@ -118,8 +106,7 @@ qsizetype DeliveryTable::appendRow(const std::vector<QVariant>& values)
 {
     // Converted first, so a value that does not fit leaves no half row behind.
     std::vector<QVariant> row(m_columns.size());
-    for (size_t i = 0; i < m_columns.size() && i < values.size(); ++i)
-        row[i] = converted(int(i), values[i]);
+    for (size_t i = 0; i < m_columns.size() && i < values.size(); ++i) row[i] = converted(int(i), values[i]);
     const size_t at = size_t(m_rowCount);
     for (size_t i = 0; i < m_columns.size(); ++i) {
         Cells& cells = m_cells[i];
@@ -139,8 +126,7 @@ QVariant DeliveryTable::value(qsizetype row, int column) const
 {
     const Cells& cells = m_cells[size_t(column)];
     const size_t r = size_t(row);
-    if (cells.empty[r])
-        return QVariant();
+    if (cells.empty[r]) return QVariant();
     switch (m_columns[size_t(column)].kind) {
     case Kind::Text: return cells.texts[r];
     case Kind::Number: return cells.numbers[r];
@@ -158,8 +144,7 @@ QVariant DeliveryTable::value(qsizetype row, const QString& name) const
 void DeliveryTable::setValue(qsizetype row, int column, const QVariant& v)
 {
     const QVariant stored = converted(column, v);
-    if (column == m_codice && stored != value(row, column))
-        m_articles[size_t(row)] = 0;
+    if (column == m_codice && stored != value(row, column)) m_articles[size_t(row)] = 0;
     store(m_cells[size_t(column)], size_t(row), m_columns[size_t(column)], stored);
 }
 
@@ -170,8 +155,7 @@ void DeliveryTable::sortBy(int column)
     std::vector<size_t> order(static_cast<size_t>(m_rowCount));
     std::iota(order.begin(), order.end(), size_t(0));
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        if (cells.empty[a] || cells.empty[b])
-            return cells.empty[a] && !cells.empty[b];
+        if (cells.empty[a] || cells.empty[b]) return cells.empty[a] && !cells.empty[b];
         switch (kind) {
         case Kind::Text: return cells.texts[a].compare(cells.texts[b], Qt::CaseInsensitive) < 0;
         case Kind::Number: return cells.numbers[a] < cells.numbers[b];
@@ -197,8 +181,6 @@ void DeliveryTable::sortBy(int column)
 void DeliveryTable::sortForDisplay()
 {
     int column = indexOf(QStringLiteral("Descrizione"));
-    if (column < 0)
-        column = indexOf(QStringLiteral("Codice"));
-    if (column >= 0)
-        sortBy(column);
+    if (column < 0) column = indexOf(QStringLiteral("Codice"));
+    if (column >= 0) sortBy(column);
 }

@@ -18,7 +18,7 @@ public:
     struct Column {
         QString name;
         Kind kind = Kind::Text;
-        int width = 0;    // text columns: most characters a value may have; 0 for no limit
+        int width = 0;   // text columns: most characters a value may have; 0 for no limit
     };
 
     DeliveryTable() = default;

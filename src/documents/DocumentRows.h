@@ -21,15 +21,15 @@ enum class DocumentKind { Sale, Supply };
 
 // What differs between the rows of a sale and those of a supply.
 struct RowNames {
-    QString rowTable;          // "ScaricoArticoli", "CaricoArticoli"
-    QString quantity;          // the row's quantity field
-    QString amount;            // the row's amount field
-    QString price;             // the article's price that gates "+", "-" and the kind of row
-    QString searchFields;      // the fields the description search selects
-    QString quantityTitle;     // title of the quantity input box
-    QString layoutName;        // the grid layout's name
-    QStringList hiddenColumns; // grid columns hidden at binding (the sale hides PuntiPremio too without points)
-    QString defaultColumns;    // the grid's field sequence until the operator chooses one: the article's fields first
+    QString rowTable;   // "ScaricoArticoli", "CaricoArticoli"
+    QString quantity;   // the row's quantity field
+    QString amount;   // the row's amount field
+    QString price;   // the article's price that gates "+", "-" and the kind of row
+    QString searchFields;   // the fields the description search selects
+    QString quantityTitle;   // title of the quantity input box
+    QString layoutName;   // the grid layout's name
+    QStringList hiddenColumns;   // grid columns hidden at binding (the sale hides PuntiPremio too without points)
+    QString defaultColumns;   // the grid's field sequence until the operator chooses one: the article's fields first
 };
 const RowNames& rowNames(DocumentKind kind);
 

@@ -21,7 +21,7 @@ const QString kPagamentoDefault = QStringLiteral("PagamentoDefault");
 const QString kRowsList = QStringLiteral("Articoli");
 const QString kCompletato = QStringLiteral("Completato");
 const QString kDescrizione = QStringLiteral("Descrizione");
-}  // namespace
+}   // namespace
 
 // ---- transaction -------------------------------------------------------------------------------------
 
@@ -40,37 +40,31 @@ void DocumentTransaction::begin(const std::shared_ptr<DBEngine>& engine, bool wh
     m_engine = engine;
     m_open = true;
     m_level = 0;
-    if (!engine)
-        return;
+    if (!engine) return;
     const int before = engine->TransactionLevel();
     if (whole)
         engine->BeginWholeTransaction();
     else
         engine->BeginTransaction();
     // With transactions switched off the engine opens none: there is nothing to end later.
-    if (engine->TransactionLevel() > before)
-        m_level = engine->TransactionLevel();
+    if (engine->TransactionLevel() > before) m_level = engine->TransactionLevel();
 }
 
 void DocumentTransaction::commit()
 {
-    if (!m_open)
-        return;
+    if (!m_open) return;
     m_open = false;
     const auto engine = m_engine.lock();
-    if (engine && m_level > 0 && engine->TransactionLevel() == m_level)
-        engine->CommitTransaction();
+    if (engine && m_level > 0 && engine->TransactionLevel() == m_level) engine->CommitTransaction();
     m_level = 0;
 }
 
 void DocumentTransaction::rollback()
 {
-    if (!m_open)
-        return;
+    if (!m_open) return;
     m_open = false;
     const auto engine = m_engine.lock();
-    if (engine && m_level > 0 && engine->TransactionLevel() == m_level)
-        engine->RollbackTransaction();
+    if (engine && m_level > 0 && engine->TransactionLevel() == m_level) engine->RollbackTransaction();
     m_level = 0;
 }
 
@@ -99,17 +93,14 @@ void MoveToFreeSecond(TableData& row, const QString& timeField, const QStringLis
                                           : table.BuildFieldCondition(name, row.GetValue(name)));
     same << QStringLiteral("OID <> ") + QString::number(row.GetOID());
     QDateTime time = row.GetValue(timeField).toDateTime();
-    if (!time.isValid())
-        return;
+    if (!time.isValid()) return;
     for (;;) {
-        const QString condition = table.BuildFieldCondition(timeField, time) + QStringLiteral(" AND ") +
-                                  same.join(QStringLiteral(" AND "));
-        if (table.Select(condition)->IsEmpty())
-            break;
+        const QString condition
+            = table.BuildFieldCondition(timeField, time) + QStringLiteral(" AND ") + same.join(QStringLiteral(" AND "));
+        if (table.Select(condition)->IsEmpty()) break;
         time = time.addSecs(1);
     }
-    if (time != row.GetValue(timeField).toDateTime())
-        row.SetValue(timeField, time);
+    if (time != row.GetValue(timeField).toDateTime()) row.SetValue(timeField, time);
 }
 
 // ---- the open document ---------------------------------------------------------------------------------
@@ -117,13 +108,10 @@ void MoveToFreeSecond(TableData& row, const QString& timeField, const QStringLis
 std::optional<qint64> ChooseRow(DocumentOperator& op, TableData& candidates, qint64 preferred, bool askAnyway)
 {
     const bool found = preferred && candidates.MoveToOID(preferred);
-    if (found && !askAnyway)
-        return preferred;
-    if (!found)
-        candidates.MoveFirst();
+    if (found && !askAnyway) return preferred;
+    if (!found) candidates.MoveFirst();
     const std::optional<qint64> picked = op.pickRow(candidates, {QStringLiteral("Descrizione")});
-    if (!picked || *picked == 0)
-        return std::nullopt;
+    if (!picked || *picked == 0) return std::nullopt;
     return picked;
 }
 
@@ -136,8 +124,7 @@ std::unique_ptr<TableData> OpenDocumentRow(TableObject& documents, qint64 oid)
 
 void GiveUpDocument(TableData* document)
 {
-    if (!document || document->HasNoCurrentRow())
-        return;
+    if (!document || document->HasNoCurrentRow()) return;
     if (document->GetBoolValue(QStringLiteral("Completato")))
         document->CancelUpdate();
     else
@@ -151,8 +138,7 @@ bool EditPayment(TableData& document, const PaymentNames& names, DocumentOperato
     Database& db = *document.GetDatabase();
     auto types = db.Tables().Item(QStringLiteral("TipiPagamento"))->Select();
     const std::optional<qint64> type = ChooseRow(op, *types, ReadDefaultKey(names.section, kPagamentoDefault), false);
-    if (!type)
-        return false;
+    if (!type) return false;
 
     auto payments = document.GetReference(kPagamento);
     const QVariant total = QVariant::fromValue(document.GetCurrencyValue(names.total));
@@ -176,8 +162,7 @@ bool EditPayment(TableData& document, const PaymentNames& names, DocumentOperato
     const std::optional<qint64> edited = op.editRow(*payments);
     if (!edited) {
         if (document.GetBoolValue(QStringLiteral("Completato"))) {
-            if (payments->MoveToOID(payment))
-                payments->CancelUpdate();
+            if (payments->MoveToOID(payment)) payments->CancelUpdate();
         } else {
             document.RemoveFromList(kPagamento, payment);
         }
@@ -192,7 +177,7 @@ bool EditPayment(TableData& document, const PaymentNames& names, DocumentOperato
 
 const DocumentDescription& documentDescription(DocumentKind kind)
 {
-    static const DocumentDescription sale{
+    static const DocumentDescription sale {
         .table = QStringLiteral("Vendite"),
         .dateField = QStringLiteral("DataVendita"),
         .amountField = QStringLiteral("ImportoVendita"),
@@ -206,7 +191,7 @@ const DocumentDescription& documentDescription(DocumentKind kind)
                   // The next sale follows at once, whatever ended the one before.
                   .nextAfterConfirm = QString(),
                   .nextAfterCancel = QString()}};
-    static const DocumentDescription supply{
+    static const DocumentDescription supply {
         .table = QStringLiteral("Forniture"),
         .dateField = QStringLiteral("DataFornitura"),
         .amountField = QStringLiteral("ImportoAcquisto"),
@@ -215,20 +200,20 @@ const DocumentDescription& documentDescription(DocumentKind kind)
                   {QStringLiteral("TipoDocumento"), QStringLiteral("TipoDocDefault"), false}},
         .rowsReadAnew = true,
         .editEndsSession = true,
-        .texts = {.giveUp = QStringLiteral("Confermi l'annullamento della Fornitura ?"),
-                  .noRows = QStringLiteral("Nessun articolo\r\rDevi inserire gli articoli della Fornitura..."),
-                  .notFound = QStringLiteral("Fornitura non trovata"),
-                  .addFailed = QStringLiteral("Impossibile aggiungere la fornitura"),
-                  .editFailed = QStringLiteral("Impossibile modificare la fornitura"),
-                  .nextAfterConfirm = QStringLiteral("Operazione confermata.\r\rVuoi effettuare una nuova Fornitura ?"),
-                  .nextAfterCancel = QStringLiteral("Annullamento effettuato.\r\rVuoi effettuare una nuova Fornitura ?")}};
+        .texts
+        = {.giveUp = QStringLiteral("Confermi l'annullamento della Fornitura ?"),
+           .noRows = QStringLiteral("Nessun articolo\r\rDevi inserire gli articoli della Fornitura..."),
+           .notFound = QStringLiteral("Fornitura non trovata"),
+           .addFailed = QStringLiteral("Impossibile aggiungere la fornitura"),
+           .editFailed = QStringLiteral("Impossibile modificare la fornitura"),
+           .nextAfterConfirm = QStringLiteral("Operazione confermata.\r\rVuoi effettuare una nuova Fornitura ?"),
+           .nextAfterCancel = QStringLiteral("Annullamento effettuato.\r\rVuoi effettuare una nuova Fornitura ?")}};
     return kind == DocumentKind::Sale ? sale : supply;
 }
 
 DocumentSession::DocumentSession(Database& db, DocumentOperator& op, DocumentKind kind)
     : m_db(db), m_op(op), m_description(documentDescription(kind)), m_rowEntry(kind, op)
-{
-}
+{ }
 
 // The derived document's part is gone by now: what it adds to giving up is not called.
 DocumentSession::~DocumentSession()
@@ -256,8 +241,8 @@ void DocumentSession::registerCodeBox(std::shared_ptr<BarcodeTarget> codeBox)
 
 bool DocumentSession::QueryClose()
 {
-    if (!m_document || m_document->HasNoCurrentRow() || m_document->GetBoolValue(kCompletato) || !m_rows ||
-        m_rows->IsEmpty())
+    if (!m_document || m_document->HasNoCurrentRow() || m_document->GetBoolValue(kCompletato) || !m_rows
+        || m_rows->IsEmpty())
         return true;
     return message(m_description.texts.giveUp, int(Msg::YesNo) + Msg::Question) == Msg::Yes;
 }
@@ -272,8 +257,7 @@ void DocumentSession::Unload()
     if (CounterServices* counter = counterServices(); counter && m_codeBoxRegistered)
         counter->SetBarcodeControl(nullptr);
     m_codeBoxRegistered = false;
-    if (MainWindowServices* mw = mainWindowServices())
-        mw->RefreshDetailView();
+    if (MainWindowServices* mw = mainWindowServices()) mw->RefreshDetailView();
 }
 
 bool DocumentSession::AddDocument()
@@ -288,8 +272,8 @@ bool DocumentSession::AddDocument()
         QList<qint64> picked;
         for (const DocumentPick& pick : m_description.picks) {
             auto candidates = documents->GetReferenceTable(pick.field);
-            const std::optional<qint64> row =
-                ChooseRow(m_op, *candidates, ReadDefaultKey(m_description.table, pick.defaultKey), pick.askAnyway);
+            const std::optional<qint64> row
+                = ChooseRow(m_op, *candidates, ReadDefaultKey(m_description.table, pick.defaultKey), pick.askAnyway);
             if (!row) {
                 m_transaction.rollback();
                 return false;
@@ -317,10 +301,8 @@ bool DocumentSession::AddDocument()
 
 bool DocumentSession::EditDocument(TableData* dataSet)
 {
-    if (!dataSet || dataSet->HasNoCurrentRow())
-        return true;
-    if (m_document)
-        Release();
+    if (!dataSet || dataSet->HasNoCurrentRow()) return true;
+    if (m_document) Release();
     m_transaction.begin(m_db.GetEngine(), true);
     try {
         m_document = OpenDocumentRow(*m_db.Tables().Item(m_description.table), dataSet->GetOID());
@@ -351,16 +333,14 @@ void DocumentSession::bindRows() { m_rowEntry.bind(m_document.get(), m_rows.get(
 
 void DocumentSession::Refresh_Articoli(qint64 row)
 {
-    if (!m_document)
-        return;
+    if (!m_document) return;
     if (!m_rows || m_description.rowsReadAnew) {
         m_rows = m_document->GetReference(kRowsList);
         bindRows();
     } else {
         m_rows->Requery();
     }
-    if (row == 0 || !m_rows->MoveToOID(row))
-        m_rows->MoveFirst();
+    if (row == 0 || !m_rows->MoveToOID(row)) m_rows->MoveFirst();
 }
 
 void DocumentSession::drop()
@@ -393,8 +373,7 @@ void DocumentSession::fillHeader(Header& h) const
 DocumentSession::Totals DocumentSession::totals() const
 {
     Totals t;
-    if (!m_document || m_document->HasNoCurrentRow())
-        return t;
+    if (!m_document || m_document->HasNoCurrentRow()) return t;
     t.total = m_document->GetCurrencyValue(m_description.amountField);
     if (const auto conversion = m_db.ConversionCurrency()) {
         t.convertedName = conversion->Name();
@@ -414,8 +393,7 @@ bool DocumentSession::SetCounterpart()
 bool DocumentSession::setReference(const QString& field, TableData& candidates)
 {
     const std::optional<qint64> picked = ChooseRow(m_op, candidates, m_document->GetReferenceOID(field), true);
-    if (!picked)
-        return false;
+    if (!picked) return false;
     m_document->SetReferenceOID(field, *picked);
     show();
     return true;
@@ -423,16 +401,14 @@ bool DocumentSession::setReference(const QString& field, TableData& candidates)
 
 bool DocumentSession::SetDate()
 {
-    if (!m_document || !m_op.editField(*m_document, m_description.dateField))
-        return false;
+    if (!m_document || !m_op.editField(*m_document, m_description.dateField)) return false;
     show();
     return true;
 }
 
 void DocumentSession::SetNote(const QString& note)
 {
-    if (m_document)
-        m_document->SetValue(QStringLiteral("Note"), note);
+    if (m_document) m_document->SetValue(QStringLiteral("Note"), note);
 }
 
 void DocumentSession::storeDefaults()
@@ -443,8 +419,8 @@ void DocumentSession::storeDefaults()
 
 bool DocumentSession::editPayment()
 {
-    const PaymentNames names{m_description.table, m_description.amountField, m_description.counterpart(),
-                             m_description.paymentTime};
+    const PaymentNames names {m_description.table, m_description.amountField, m_description.counterpart(),
+                              m_description.paymentTime};
     return EditPayment(*m_document, names, m_op);
 }
 
@@ -452,20 +428,17 @@ bool DocumentSession::editPayment()
 
 DocumentSession::After DocumentSession::Confirm()
 {
-    if (!m_document || m_busy)
-        return After::Stay;
+    if (!m_document || m_busy) return After::Stay;
     bool edited = false;
     try {
-        if (!readyToConfirm())
-            return After::Stay;
+        if (!readyToConfirm()) return After::Stay;
         m_document->Update();
         if (m_rows->IsEmpty()) {
             message(m_description.texts.noRows, int(Msg::OKOnly) + Msg::Exclamation);
             return After::Stay;
         }
         edited = m_document->GetBoolValue(kCompletato);
-        if (!complete())
-            return After::Stay;
+        if (!complete()) return After::Stay;
         m_transaction.commit();
         completed();
         drop();
@@ -479,34 +452,30 @@ DocumentSession::After DocumentSession::Confirm()
         return After::Unload;
     }
     afterConfirm();
-    if (edited && m_description.editEndsSession)
-        return After::Unload;
+    if (edited && m_description.editEndsSession) return After::Unload;
     ui().beep();
-    if (!m_description.texts.nextAfterConfirm.isEmpty() &&
-        message(m_description.texts.nextAfterConfirm, int(Msg::OKCancel) + Msg::Question) != Msg::OK)
+    if (!m_description.texts.nextAfterConfirm.isEmpty()
+        && message(m_description.texts.nextAfterConfirm, int(Msg::OKCancel) + Msg::Question) != Msg::OK)
         return After::Unload;
     return AddDocument() ? After::Next : After::Unload;
 }
 
 DocumentSession::After DocumentSession::Cancel()
 {
-    if (!m_document)
-        return After::Unload;
-    if (m_busy)
-        return After::Stay;
+    if (!m_document) return After::Unload;
+    if (m_busy) return After::Stay;
     try {
-        if (!m_rows || m_rows->IsEmpty())
-            return After::Unload;
+        if (!m_rows || m_rows->IsEmpty()) return After::Unload;
         const bool completed = m_document->GetBoolValue(kCompletato);
         if (message(completed ? QStringLiteral("Annullare le modifiche ?") : m_description.texts.giveUp,
-                    int(Msg::YesNo) + Msg::Question) != Msg::Yes)
+                    int(Msg::YesNo) + Msg::Question)
+            != Msg::Yes)
             return After::Stay;
         Release();
-        if (completed)
-            return After::Unload;
-        if (!m_description.texts.nextAfterCancel.isEmpty() &&
-            message(m_description.texts.nextAfterCancel, int(Msg::YesNo) + Msg::Question + Msg::DefaultButton2) !=
-                Msg::Yes)
+        if (completed) return After::Unload;
+        if (!m_description.texts.nextAfterCancel.isEmpty()
+            && message(m_description.texts.nextAfterCancel, int(Msg::YesNo) + Msg::Question + Msg::DefaultButton2)
+                != Msg::Yes)
             return After::Unload;
         return AddDocument() ? After::Next : After::Unload;
     } catch (...) {

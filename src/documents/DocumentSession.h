@@ -74,9 +74,9 @@ void MoveToFreeSecond(TableData& row, const QString& timeField, const QStringLis
 // The names that tell the sale's payment step from the supply's.
 struct PaymentNames {
     QString section;   // settings section of PagamentoDefault: "Vendite", "Forniture"
-    QString total;     // the document's total: "ImportoVendita", "ImportoAcquisto"
-    QString party;     // the document's and the payment's reference: "Cliente", "Fornitore"
-    QString time;      // the payment's time: "DataPagamento", "DataAcquisto"
+    QString total;   // the document's total: "ImportoVendita", "ImportoAcquisto"
+    QString party;   // the document's and the payment's reference: "Cliente", "Fornitore"
+    QString time;   // the payment's time: "DataPagamento", "DataAcquisto"
 };
 
 // The payment step: the payment type (the default one, else the operator's pick), the
@@ -96,10 +96,10 @@ struct DocumentPick {
 
 // What tells one kind of document from the other in the skeleton.
 struct DocumentDescription {
-    QString table;          // "Vendite", "Forniture"; the settings section of its defaults too
-    QString dateField;      // the document's time: "DataVendita", "DataFornitura"
-    QString amountField;    // its total: "ImportoVendita", "ImportoAcquisto"
-    QString paymentTime;    // its payment's time: "DataPagamento", "DataAcquisto"
+    QString table;   // "Vendite", "Forniture"; the settings section of its defaults too
+    QString dateField;   // the document's time: "DataVendita", "DataFornitura"
+    QString amountField;   // its total: "ImportoVendita", "ImportoAcquisto"
+    QString paymentTime;   // its payment's time: "DataPagamento", "DataAcquisto"
     // What a new document asks for, its counterpart ("Cliente", "Fornitore") first.
     QList<DocumentPick> picks;
     // The rows are read into a new data set at every refresh rather than queried again.
@@ -107,12 +107,12 @@ struct DocumentDescription {
     // A completed document confirmed again closes the window instead of opening the next one.
     bool editEndsSession = false;
     struct Texts {
-        QString giveUp;            // "Confermi l'annullamento della vendita ?"
-        QString noRows;            // confirm refused: no rows
-        QString notFound;          // the document to edit is gone
-        QString addFailed;         // the title of a new document's failure
-        QString editFailed;        // the title of an edit's failure
-        QString nextAfterConfirm;  // whether the next document follows a confirmed one; empty: it does
+        QString giveUp;   // "Confermi l'annullamento della vendita ?"
+        QString noRows;   // confirm refused: no rows
+        QString notFound;   // the document to edit is gone
+        QString addFailed;   // the title of a new document's failure
+        QString editFailed;   // the title of an edit's failure
+        QString nextAfterConfirm;   // whether the next document follows a confirmed one; empty: it does
         QString nextAfterCancel;   // the same after one given up
     } texts;
 
@@ -164,7 +164,7 @@ public:
     struct Totals {
         Currency total;
         Currency convertedTotal;   // in the second currency, when there is one
-        QString convertedName;     // its name, empty without one
+        QString convertedName;   // its name, empty without one
     };
     [[nodiscard]] Totals totals() const;
     // What every document window shows above and below the rows.
@@ -183,8 +183,8 @@ public:
 
     // ---- confirm and cancel --------------------------------------------------------------------
     enum class After {
-        Stay,     // the document stays open as it is
-        Next,     // done, and a new document is open
+        Stay,   // the document stays open as it is
+        Next,   // done, and a new document is open
         Unload,   // the window unloads
     };
     After Confirm();
@@ -211,12 +211,12 @@ protected:
     // A new row's own fields, after the references picked.
     virtual void fillNew(TableData& row) { (void)row; }
     // The document opened for changes; and the same failed.
-    virtual void editOpened() {}
-    virtual void editFailed() {}
+    virtual void editOpened() { }
+    virtual void editFailed() { }
     // The rows were read again or the header changed: what the document shows follows.
-    virtual void documentShown() {}
+    virtual void documentShown() { }
     // The document is no longer held (given up, failed or confirmed).
-    virtual void documentDropped() {}
+    virtual void documentDropped() { }
     // The document and its rows (null: none) handed to what works on them.
     virtual void bindRows();
     // Confirm: a check before anything is stored (false: the document stays open); the
@@ -224,9 +224,9 @@ protected:
     // failure on the way; and, the document done, before the next one.
     virtual bool readyToConfirm() { return true; }
     virtual bool complete() = 0;
-    virtual void completed() {}
-    virtual void confirmFailed() {}
-    virtual void afterConfirm() {}
+    virtual void completed() { }
+    virtual void confirmFailed() { }
+    virtual void afterConfirm() { }
 
     Database& m_db;
     DocumentOperator& m_op;

@@ -2,20 +2,15 @@
 #include "base/UiServices.h"
 #include <algorithm>
 
-ImportLoop::ImportLoop(ImportFeedback* feedback) : m_feedback(feedback ? feedback : &m_none) {}
+ImportLoop::ImportLoop(ImportFeedback* feedback) : m_feedback(feedback ? feedback : &m_none) { }
 
-void ImportLoop::setFeedback(ImportFeedback* feedback)
-{
-    m_feedback = feedback ? feedback : &m_none;
-}
+void ImportLoop::setFeedback(ImportFeedback* feedback) { m_feedback = feedback ? feedback : &m_none; }
 
 bool ImportLoop::checkpoint()
 {
     m_feedback->letEventsRun();
-    if (!m_stopRequested)
-        return false;
-    if (ui().msgBox(QStringLiteral("Vuoi interrompere? "), int(Msg::YesNo) | Msg::Question) == Msg::Yes)
-        return true;
+    if (!m_stopRequested) return false;
+    if (ui().msgBox(QStringLiteral("Vuoi interrompere? "), int(Msg::YesNo) | Msg::Question) == Msg::Yes) return true;
     m_stopRequested = false;
     return false;
 }
@@ -24,10 +19,7 @@ namespace {
 constexpr qint64 kPaceMs = 100;
 }
 
-ProgressPace::ProgressPace(qint64 total) : m_step(total > 0 ? std::max<qint64>(total / 100, 1) : 0)
-{
-    m_clock.start();
-}
+ProgressPace::ProgressPace(qint64 total) : m_step(total > 0 ? std::max<qint64>(total / 100, 1) : 0) { m_clock.start(); }
 
 bool ProgressPace::due(qint64 done)
 {

@@ -10,11 +10,11 @@ class ImportFeedback {
 public:
     virtual ~ImportFeedback() = default;
     virtual void showMessage(const QString& text) { Q_UNUSED(text); }
-    virtual void letEventsRun() {}
+    virtual void letEventsRun() { }
     virtual void setBusy(bool busy) { Q_UNUSED(busy); }
     // The read row the import stands on, so the grid can show it.
     virtual void showRow(qsizetype row) { Q_UNUSED(row); }
-    virtual void focusGrid() {}
+    virtual void focusGrid() { }
 };
 
 class ImportLoop {

@@ -17,28 +17,28 @@
 namespace layouts {
 
 enum class ColumnKind {
-    Text,       // free text: shares the width left over by the others
-    Code,       // a code or a short name: room for `sample`
-    Date,       // a date in `format`
-    Amount,     // money in `format`, room for the total of a year's takings
+    Text,   // free text: shares the width left over by the others
+    Code,   // a code or a short name: room for `sample`
+    Date,   // a date in `format`
+    Amount,   // money in `format`, room for the total of a year's takings
     Quantity,   // a quantity with two decimals
 };
 
 struct Column {
-    QString heading;           // empty: the column goes on with its left neighbour's heading
+    QString heading;   // empty: the column goes on with its left neighbour's heading
     QString field;
     ColumnKind kind = ColumnKind::Text;
-    QString format;            // date pattern or number format; empty for the kind's own
-    bool total = false;        // its sum stands under it at the end
-    QString sample;            // Code: the text it must hold on one line
-    double weight = 1;         // Text: its share of the width left over
+    QString format;   // date pattern or number format; empty for the kind's own
+    bool total = false;   // its sum stands under it at the end
+    QString sample;   // Code: the text it must hold on one line
+    double weight = 1;   // Text: its share of the width left over
 };
 
 struct ColumnListing {
-    QString name;              // "drVendite"
-    QString caption;           // "Vendite"
+    QString name;   // "drVendite"
+    QString caption;   // "Vendite"
     QList<Column> columns;
-    QString countLabel;        // "Numero delle vendite conteggiate:"
+    QString countLabel;   // "Numero delle vendite conteggiate:"
     QString countFormat = QStringLiteral("#,##0");
     // None: portrait when every text column keeps a useful width there, else landscape.
     std::optional<QPageLayout::Orientation> orientation;
@@ -50,4 +50,4 @@ report::ReportLayout BuildColumnsLayout(const ColumnListing& listing);
 // The format a column's values are written in.
 report::FieldFormat ColumnFormat(const Column& column);
 
-}  // namespace layouts
+}   // namespace layouts

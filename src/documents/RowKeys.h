@@ -8,25 +8,24 @@
 #include <Qt>
 
 enum class RowKeyCommand {
-    None,                // not the form's: the key goes on to the control
-    FocusGrid,           // Down, Page Down
-    DeleteRow,           // Delete, F10
-    AddArticle,          // Insert (alone), F2
-    SwitchReceipt,       // F3, sale: "Ricevuta [F3]"
-    SwitchFiscal,        // F4, sale: "Scontrino [F4]"
-    SwitchSupplierOnly,  // F4, supply: "Solo articoli del fornitore in ricerca   [F4]"
-    EditQuantity,        // F5
-    ChooseCustomer,      // F6, sale
-    MoveToBackup,        // F7, sale, only while the backup-archive mark is on
-    SwitchAdditional,    // F8: "Cerca codice a&ggiuntivo [F8]"
-    ReadCard,            // F9, sale
-    EditRow,             // F12
-    EmptyCodeBox,        // Home: the code box emptied and focused
+    None,   // not the form's: the key goes on to the control
+    FocusGrid,   // Down, Page Down
+    DeleteRow,   // Delete, F10
+    AddArticle,   // Insert (alone), F2
+    SwitchReceipt,   // F3, sale: "Ricevuta [F3]"
+    SwitchFiscal,   // F4, sale: "Scontrino [F4]"
+    SwitchSupplierOnly,   // F4, supply: "Solo articoli del fornitore in ricerca   [F4]"
+    EditQuantity,   // F5
+    ChooseCustomer,   // F6, sale
+    MoveToBackup,   // F7, sale, only while the backup-archive mark is on
+    SwitchAdditional,   // F8: "Cerca codice a&ggiuntivo [F8]"
+    ReadCard,   // F9, sale
+    EditRow,   // F12
+    EmptyCodeBox,   // Home: the code box emptied and focused
 };
 
 // The form's command for a key pressed; None leaves the key to the control that has it.
-[[nodiscard]] RowKeyCommand KeyCommand(DocumentKind kind, int key, Qt::KeyboardModifiers modifiers,
-                                       bool backupMarkOn);
+[[nodiscard]] RowKeyCommand KeyCommand(DocumentKind kind, int key, Qt::KeyboardModifiers modifiers, bool backupMarkOn);
 
 // A code typed with Ctrl and Shift held: pressing the second of them starts the entry
 // (the window empties the code box and gives it the focus); letters and digits of the main
@@ -36,7 +35,7 @@ class KeyboardCodeEntry {
 public:
     enum class Action {
         None,
-        Start,    // empty the code box and focus it
+        Start,   // empty the code box and focus it
         Append,   // append `text` to the code box
         Finish,   // add the article of the code box, when it has the focus and is not empty
     };

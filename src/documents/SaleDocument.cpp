@@ -20,12 +20,11 @@ namespace {
 const QString kFormSettings = QStringLiteral("frmVenditeSettings");
 const QString kMoveAllSetting = QStringLiteral("MoveAllNoFiscalToBackup");
 
-}  // namespace
+}   // namespace
 
 SaleDocument::SaleDocument(Database& db, DocumentOperator& op)
     : DocumentSession(db, op, DocumentKind::Sale), m_points(op)
-{
-}
+{ }
 
 // ---- the window's life ------------------------------------------------------------------------------
 
@@ -38,8 +37,7 @@ void SaleDocument::Load()
 
 bool SaleDocument::Activate(std::shared_ptr<BarcodeTarget> codeBox)
 {
-    if (!m_document && !AddDocument())
-        return false;
+    if (!m_document && !AddDocument()) return false;
     registerCodeBox(std::move(codeBox));
     return true;
 }
@@ -49,8 +47,7 @@ bool SaleDocument::Activate(std::shared_ptr<BarcodeTarget> codeBox)
 void SaleDocument::startingNew(bool afterEdit)
 {
     // An edited sale is done: new sales go to the register again as the operator had it.
-    if (afterEdit && m_fiscalRecord != m_fiscalForNewSales)
-        SetFiscalRecord(m_fiscalForNewSales);
+    if (afterEdit && m_fiscalRecord != m_fiscalForNewSales) SetFiscalRecord(m_fiscalForNewSales);
 }
 
 // The sale had its receipt when it was made: a second one is the operator's choice.
@@ -69,8 +66,7 @@ void SaleDocument::bindRows()
 SaleDocument::Header SaleDocument::header()
 {
     Header h;
-    if (!m_document || m_document->HasNoCurrentRow())
-        return h;
+    if (!m_document || m_document->HasNoCurrentRow()) return h;
     fillHeader(h);
     h.vouchers = m_document->GetCurrencyValue(QStringLiteral("ImportoBuoni"));
     h.vouchersAboveTotal = h.vouchers > h.total;
@@ -84,8 +80,7 @@ SaleDocument::Header SaleDocument::header()
 SaleDocument::Amounts SaleDocument::amounts()
 {
     Amounts a;
-    if (!m_document || m_document->HasNoCurrentRow())
-        return a;
+    if (!m_document || m_document->HasNoCurrentRow()) return a;
     static_cast<Totals&>(a) = totals();
     a.vouchers = m_document->GetCurrencyValue(QStringLiteral("ImportoBuoni"));
     a.vouchersAboveTotal = a.vouchers > a.total;
@@ -102,8 +97,7 @@ bool SaleDocument::printReceiptVisible() const { return settings().Use_Ricevute;
 void SaleDocument::SetFiscalRecord(bool ticked)
 {
     m_fiscalRecord = ticked;
-    if (!m_editing)
-        m_fiscalForNewSales = ticked;
+    if (!m_editing) m_fiscalForNewSales = ticked;
     applyFiscalRule();
 }
 
@@ -120,8 +114,7 @@ void SaleDocument::applyFiscalRule()
 void SaleDocument::SetPrintReceipt(bool ticked)
 {
     m_printReceipt = ticked;
-    if (ticked && m_fiscalRecord)
-        SetFiscalRecord(false);
+    if (ticked && m_fiscalRecord) SetFiscalRecord(false);
 }
 
 bool SaleDocument::SetBackupMoveSignal(bool on)
@@ -160,45 +153,39 @@ bool SaleDocument::readyToConfirm()
 
 bool SaleDocument::complete()
 {
-    if (!editPayment())
-        return false;
+    if (!editPayment()) return false;
     m_document->SetValue(QStringLiteral("Completato"), true);
     m_document->Update();
 
     m_busy = true;
     sendFiscalReceipt();
     printReceipts();
-    if (!m_points.Decide())
-        storeDefaults();
+    if (!m_points.Decide()) storeDefaults();
     return true;
 }
 
 // The completed sale is kept before it may leave the working file for the archive.
 void SaleDocument::completed()
 {
-    if (m_backupMark)
-        (void)MoveToArchive(nullptr, m_document.get(), true, true);
+    if (m_backupMark) (void)MoveToArchive(nullptr, m_document.get(), true, true);
 }
 
 void SaleDocument::confirmFailed() { setSending(false); }
 
 void SaleDocument::afterConfirm()
 {
-    if (m_fiscalRecord)
-        SetBackupMoveSignal(false);
+    if (m_fiscalRecord) SetBackupMoveSignal(false);
 }
 
 // The receipt service tells the operator what went wrong with the register; the sale stays
 // completed whatever happened there.
 void SaleDocument::sendFiscalReceipt()
 {
-    if (!m_fiscalRecord || !settings().FiscalPrinterEnabled)
-        return;
+    if (!m_fiscalRecord || !settings().FiscalPrinterEnabled) return;
     bool issued = false;
     setSending(true);
     try {
-        if (CounterServices* counter = counterServices())
-            issued = counter->Send_Scontrino(*m_rows);
+        if (CounterServices* counter = counterServices()) issued = counter->Send_Scontrino(*m_rows);
     } catch (...) {
         issued = false;
         ShowErrorDetails(CurrentError());
@@ -211,14 +198,13 @@ void SaleDocument::sendFiscalReceipt()
 
 void SaleDocument::printReceipts()
 {
-    if (!m_printReceipt || !settings().Use_Ricevute)
-        return;
+    if (!m_printReceipt || !settings().Use_Ricevute) return;
     TableObject& ricevute = *m_db.Tables().Item(QStringLiteral("Ricevute"));
     auto receipts = ricevute.Select(ricevute.BuildReferenceCondition(QStringLiteral("Vendita"), m_document->GetOID()));
     const QDateTime date = m_document->GetValue(QStringLiteral("DataVendita")).toDateTime();
-    const std::optional<qint64> made =
-        m_op.newRow(*receipts, {QStringLiteral("Data"), QDateTime(date.date(), QTime(0, 0)), QStringLiteral("Vendita"),
-                                m_document->GetOID()});
+    const std::optional<qint64> made = m_op.newRow(
+        *receipts,
+        {QStringLiteral("Data"), QDateTime(date.date(), QTime(0, 0)), QStringLiteral("Vendita"), m_document->GetOID()});
     bool attempted = false;
     int printed = 0;
     if (made && *made != 0) {
@@ -234,7 +220,8 @@ void SaleDocument::printReceipts()
                     continue;
                 }
                 if (message(QStringLiteral("La ricevuta non e' stata stampata correttamente...\r\rVuoi riprovare ?"),
-                            int(Msg::YesNo) + Msg::Exclamation) != Msg::Yes)
+                            int(Msg::YesNo) + Msg::Exclamation)
+                    != Msg::Yes)
                     break;
             }
         }
@@ -243,12 +230,10 @@ void SaleDocument::printReceipts()
         if (printed == 0) {
             auto unprinted = ricevute.Select(ricevute.BuildKeyCondition(*made));
             unprinted->MoveFirst();
-            if (!unprinted->IsEOF())
-                unprinted->DeleteRow();
+            if (!unprinted->IsEOF()) unprinted->DeleteRow();
         }
     }
-    if (made || receipts->IsEmpty())
-        m_printReceipt = false;
+    if (made || receipts->IsEmpty()) m_printReceipt = false;
     if (!attempted)
         message(QStringLiteral("La vendita e' stata registrata senza l'emissione della ricevuta..."),
                 int(Msg::OKOnly) + Msg::Information);
@@ -256,11 +241,9 @@ void SaleDocument::printReceipts()
 
 void SaleDocument::setSending(bool sending)
 {
-    if (m_sendingReceipt == sending)
-        return;
+    if (m_sendingReceipt == sending) return;
     m_sendingReceipt = sending;
-    if (m_receiptSignal)
-        m_receiptSignal(sending);
+    if (m_receiptSignal) m_receiptSignal(sending);
 }
 
 // One copy on a print object of its own: the receipt job releases the object it printed on.

@@ -70,8 +70,8 @@ public:
         bool pointsShown = false;
         QString pointsText;
         bool prizeEnabled = false;
-        bool openVouchers = false;         // the voucher button blinks
-        bool saleVouchers = false;         // the sale's vouchers button is bold
+        bool openVouchers = false;   // the voucher button blinks
+        bool saleVouchers = false;   // the sale's vouchers button is bold
     };
     [[nodiscard]] Header header();
 

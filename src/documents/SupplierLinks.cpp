@@ -8,8 +8,7 @@
 int LinkArticlesToSupplier(TableData& supply, TableData& rows)
 {
     const qint64 supplier = supply.GetReferenceOID(QStringLiteral("Fornitore"));
-    if (supplier == 0 || rows.IsEmpty())
-        return 0;
+    if (supplier == 0 || rows.IsEmpty()) return 0;
     Database& db = *supply.GetDatabase();
     TableObject& articoli = *db.Tables().Item(QStringLiteral("Articoli"));
     const QString list = QStringLiteral("Fornitori");
@@ -19,16 +18,13 @@ int LinkArticlesToSupplier(TableData& supply, TableData& rows)
     DatabaseOperation operation(db);
     for (rows.MoveFirst(); !rows.IsEOF(); rows.MoveNext()) {
         const qint64 article = rows.GetParentKey().toLongLong();
-        if (article == 0 || seen.contains(article))
-            continue;
+        if (article == 0 || seen.contains(article)) continue;
         seen.insert(article);
         auto suppliers = articoli.Select(articoli.BuildKeyCondition(article));
         suppliers->MoveFirst();
-        if (suppliers->IsEmpty())
-            continue;
+        if (suppliers->IsEmpty()) continue;
         auto already = suppliers->GetReference(list);
-        if (already->MoveToOID(supplier))
-            continue;
+        if (already->MoveToOID(supplier)) continue;
         suppliers->AddToList(list, supplier);
         ++linked;
     }

@@ -21,17 +21,13 @@ QString description(TableData& row, const QString& reference)
     return target->IsEmpty() ? QString() : target->GetText(kDescrizione);
 }
 
-}  // namespace
+}   // namespace
 
-SupplyDocument::SupplyDocument(Database& db, DocumentOperator& op)
-    : DocumentSession(db, op, DocumentKind::Supply)
-{
-}
+SupplyDocument::SupplyDocument(Database& db, DocumentOperator& op) : DocumentSession(db, op, DocumentKind::Supply) { }
 
 bool SupplyDocument::Activate(std::shared_ptr<BarcodeTarget> codeBox)
 {
-    if (m_document)
-        return true;
+    if (m_document) return true;
     registerCodeBox(std::move(codeBox));
     return AddDocument();
 }
@@ -46,14 +42,11 @@ void SupplyDocument::documentShown()
 {
     m_layouts.reset();
     auto supplier = m_document->GetReference(kFornitore);
-    if (supplier->IsEmpty())
-        return;
+    if (supplier->IsEmpty()) return;
     auto layouts = supplier->GetReference(QStringLiteral("Tracciati"));
-    if (layouts->IsEmpty())
-        return;
+    if (layouts->IsEmpty()) return;
     layouts->MoveFirst();
-    if (!layouts->GetReference(QStringLiteral("Campi"))->IsEmpty())
-        m_layouts = std::move(layouts);
+    if (!layouts->GetReference(QStringLiteral("Campi"))->IsEmpty()) m_layouts = std::move(layouts);
 }
 
 void SupplyDocument::documentDropped() { m_layouts.reset(); }
@@ -61,8 +54,7 @@ void SupplyDocument::documentDropped() { m_layouts.reset(); }
 SupplyDocument::Header SupplyDocument::header()
 {
     Header h;
-    if (!m_document || m_document->HasNoCurrentRow())
-        return h;
+    if (!m_document || m_document->HasNoCurrentRow()) return h;
     fillHeader(h);
     h.documentType = description(*m_document, kTipoDocumento);
     h.document = m_document->GetValue(QStringLiteral("Documento")).toString();
@@ -79,14 +71,12 @@ bool SupplyDocument::SetDocumentType()
 
 void SupplyDocument::SetDocumentNumber(const QString& text)
 {
-    if (m_document)
-        m_document->SetValue(QStringLiteral("Documento"), text.toUpper());
+    if (m_document) m_document->SetValue(QStringLiteral("Documento"), text.toUpper());
 }
 
 bool SupplyDocument::Import(const ImportWindow& window)
 {
-    if (!m_document || !m_layouts || !window)
-        return false;
+    if (!m_document || !m_layouts || !window) return false;
     const bool ok = window(*m_document, *m_rows, *m_layouts, m_op);
     Refresh_Articoli();
     return ok;
@@ -97,14 +87,14 @@ bool SupplyDocument::Import(const ImportWindow& window)
 bool SupplyDocument::complete()
 {
     if (m_document->GetBoolValue(QStringLiteral("Completato"))) {
-        if (message(QStringLiteral("Vuoi modificare i dati del pagamento ?"), int(Msg::YesNo) + Msg::Question) == Msg::Yes) {
+        if (message(QStringLiteral("Vuoi modificare i dati del pagamento ?"), int(Msg::YesNo) + Msg::Question)
+            == Msg::Yes) {
             auto payments = m_document->GetReference(QStringLiteral("Pagamento"));
             m_op.showRows(*payments, {QStringLiteral("Importo"), QStringLiteral("Pagamento")});
         }
         return true;
     }
-    if (!editPayment())
-        return false;
+    if (!editPayment()) return false;
     // Every article delivered is one of the supplier's, linked once however many rows it has.
     (void)LinkArticlesToSupplier(*m_document, *m_rows);
     if (settings().Use_PagamentoForniture) {

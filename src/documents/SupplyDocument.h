@@ -55,8 +55,8 @@ public:
     // window, which the caller opens (it sits above this rule): given the supply, its rows,
     // the supplier's layouts and the operator, it answers true when every read row went in.
     // True when rows were added.
-    using ImportWindow = std::function<bool(TableData& supply, TableData& supplyRows, TableData& layouts,
-                                            ImportOperator& op)>;
+    using ImportWindow
+        = std::function<bool(TableData& supply, TableData& supplyRows, TableData& layouts, ImportOperator& op)>;
     bool Import(const ImportWindow& window);
 
 protected:

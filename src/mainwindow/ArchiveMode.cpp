@@ -76,7 +76,7 @@ void maintenanceMove(const ArchiveMode::Hooks& hooks, bool restore)
         call(hooks.unload);
 }
 
-}  // namespace
+}   // namespace
 
 bool ArchiveMode::Active() { return g_bBackupArchiveMode; }
 
@@ -111,9 +111,10 @@ bool ArchiveMode::SwitchMode(const Hooks& hooks)
     }
     const bool on = !Active();
     if (on) {
-        const bool confirmed = yes(QStringLiteral("ATTENZIONE\r\rQuesta funzione attiva la gestione diretta dell'archivio di Backup...\r"
-                           "Durante questa fase molte funzioni saranno disabilitate.\r\rContinuare ?"),
-            int(Msg::YesNo) + Msg::Exclamation + Msg::DefaultButton2);
+        const bool confirmed
+            = yes(QStringLiteral("ATTENZIONE\r\rQuesta funzione attiva la gestione diretta dell'archivio di Backup...\r"
+                                 "Durante questa fase molte funzioni saranno disabilitate.\r\rContinuare ?"),
+                  int(Msg::YesNo) + Msg::Exclamation + Msg::DefaultButton2);
         if (!confirmed) return false;
     }
     call(hooks.releaseDatabase);
@@ -130,7 +131,8 @@ bool ArchiveMode::ConfirmBackupInsert()
 {
     return ui().msgBox(QString::fromUtf8("ATTENZIONE\r\rL'archivio correntemente gestito è quello di backup...\r\r"
                                          "Continuare con l'inserimento ?"),
-                       int(Msg::YesNo) + Msg::Question, QString()) == Msg::Yes;
+                       int(Msg::YesNo) + Msg::Question, QString())
+        == Msg::Yes;
 }
 
 void ArchiveMode::SaveCommand(const Hooks& hooks, const QString& caption)
@@ -139,7 +141,8 @@ void ArchiveMode::SaveCommand(const Hooks& hooks, const QString& caption)
     const std::optional<BackupChoice> choice = hooks.querySelections(false, caption);
     if (!choice) return;
     if (choice->moveArchive) {
-        const bool confirmed = yes(QString::fromUtf8("Questa operazione sposta l'archivio corrente nel disco/indirizzario di destinazione "
+        const bool confirmed = yes(
+            QString::fromUtf8("Questa operazione sposta l'archivio corrente nel disco/indirizzario di destinazione "
                               "in modo da permetterne la manutenzione.\r\rIMPORTANTE!\r"
                               "Eventuali altri terminali devono essere scollegati.\r\r"
                               "Al termine dell'operazione l'applicazione verrà chiusa, la fase di ripristino verrà "
@@ -164,10 +167,12 @@ void ArchiveMode::RestoreCommand(const Hooks& hooks, const QString& caption)
             (void)RunMaintenanceCommand(true);   // tells that this computer has no maintenance copy
             return;
         }
-        const bool confirmed = yes(QStringLiteral("Attualmente l'archivio non risulta in stato di manutenzione.\r\rATTENZIONE!\r") +
-                QString::fromUtf8("Confermando questa operazione verrà ripristinato l'archivo presente in < ") +
-                settings().MaintenanceDir + QStringLiteral(" > che potrebbe essere meno recente di quello corrente...\r\rConfermi ?"),
-            int(Msg::YesNo) + Msg::Exclamation + Msg::DefaultButton2);
+        const bool confirmed
+            = yes(QStringLiteral("Attualmente l'archivio non risulta in stato di manutenzione.\r\rATTENZIONE!\r")
+                      + QString::fromUtf8("Confermando questa operazione verrà ripristinato l'archivo presente in < ")
+                      + settings().MaintenanceDir
+                      + QStringLiteral(" > che potrebbe essere meno recente di quello corrente...\r\rConfermi ?"),
+                  int(Msg::YesNo) + Msg::Exclamation + Msg::DefaultButton2);
         if (confirmed) maintenanceMove(hooks, true);
         return;
     }
@@ -189,10 +194,11 @@ bool ArchiveMode::ImportCommand(const Hooks& hooks, TableData* current)
         ui().beep();
         return false;
     }
-    const bool confirmed = yes(QStringLiteral("Questa funzione permette di importare < ") + current->GetTable()->Caption() +
-            QStringLiteral(" > nell'archivio corrente.\r\rATTENZIONE!\r"
-                           "L'operazione deve essere guidata da personale tecnico!\r\rContinuare ?"),
-        int(Msg::YesNo) + Msg::Exclamation + Msg::DefaultButton2);
+    const bool confirmed
+        = yes(QStringLiteral("Questa funzione permette di importare < ") + current->GetTable()->Caption()
+                  + QStringLiteral(" > nell'archivio corrente.\r\rATTENZIONE!\r"
+                                   "L'operazione deve essere guidata da personale tecnico!\r\rContinuare ?"),
+              int(Msg::YesNo) + Msg::Exclamation + Msg::DefaultButton2);
     if (!confirmed || !ImportArchiveCommand(*current, hooks.window)) return false;
     call(hooks.refreshDetailView);
     return true;

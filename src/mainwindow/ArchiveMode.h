@@ -21,7 +21,7 @@ class TableData;
 // store below never does. Dropped when the mode ends, writes and all.
 class ArchiveSettingsGuard final : public SettingsStore {
 public:
-    explicit ArchiveSettingsGuard(std::shared_ptr<SettingsStore> inner) : m_inner(std::move(inner)) {}
+    explicit ArchiveSettingsGuard(std::shared_ptr<SettingsStore> inner) : m_inner(std::move(inner)) { }
     const std::shared_ptr<SettingsStore>& Inner() const { return m_inner; }
 
     bool contains(const QString& section, const QString& key) const override;
@@ -29,13 +29,13 @@ public:
     void set(const QString& section, const QString& key, const QString& value) override;
     void remove(const QString& section, const QString& key) override;
     QStringList keys(const QString& section) const override;
-    void sync() override {}
+    void sync() override { }
 
 private:
     static QString id(const QString& section, const QString& key) { return section.toLower() + u'/' + key.toLower(); }
     struct Held {
-        QString key;                   // as first written
-        std::optional<QString> value;  // empty: removed
+        QString key;   // as first written
+        std::optional<QString> value;   // empty: removed
     };
     std::shared_ptr<SettingsStore> m_inner;
     QHash<QString, Held> m_held;
@@ -58,11 +58,11 @@ void Leave();
 // core's opening of the working database).
 struct Hooks {
     QWidget* window = nullptr;
-    std::function<void()> releaseDatabase;      // the main window's ReleaseDatabase
-    std::function<void()> activate;             // the activation sequence (opens the database, login)
+    std::function<void()> releaseDatabase;   // the main window's ReleaseDatabase
+    std::function<void()> activate;   // the activation sequence (opens the database, login)
     std::function<void()> setAppTitle;
-    std::function<void()> refreshDetailView;    // RefreshDetailView("", "")
-    std::function<void()> unload;               // unloads the main window: the program ends
+    std::function<void()> refreshDetailView;   // RefreshDetailView("", "")
+    std::function<void()> unload;   // unloads the main window: the program ends
     std::function<bool()> initDatabase;
     // The save/restore dialog: the choice, or nothing when cancelled.
     std::function<std::optional<BackupChoice>(bool restore, const QString& caption)> querySelections;
@@ -83,4 +83,4 @@ bool MoveRowCommand(const Hooks& hooks, TableData* current);
 // "Importa dati...": rows of the shown table from another archive file.
 bool ImportCommand(const Hooks& hooks, TableData* current);
 
-}  // namespace ArchiveMode
+}   // namespace ArchiveMode

@@ -49,6 +49,8 @@ void BarcodeInput::deliver(const QString& code)
     // Held for the call: the window may unregister its box while the code is handed over.
     const std::shared_ptr<BarcodeTarget> target = m_target;
     if (!target) return;
-    if (target->CanReceive()) target->Receive(code + u'\r');
-    else ui().beep();
+    if (target->CanReceive())
+        target->Receive(code + u'\r');
+    else
+        ui().beep();
 }

@@ -9,8 +9,7 @@
 
 ColumnFilters::ColumnFilters(SearchTextMemory& dialog, SearchPrompt& prompt, ComplexFilterFactory newComplex)
     : m_dialog(dialog), m_prompt(prompt), m_newComplex(std::move(newComplex))
-{
-}
+{ }
 
 ColumnFilters::~ColumnFilters() = default;
 
@@ -41,8 +40,10 @@ std::optional<int> ColumnFilters::IndexOf(const QString& field) const
 void ColumnFilters::SetColumn(int index, const QString& text, bool inside)
 {
     Column& c = m_columns.at(size_t(index - 1));
-    if (text.isEmpty()) c.pattern.reset();
-    else c.pattern = GridSearch::Pattern(text, inside);
+    if (text.isEmpty())
+        c.pattern.reset();
+    else
+        c.pattern = GridSearch::Pattern(text, inside);
 }
 
 QString ColumnFilters::Condition() const

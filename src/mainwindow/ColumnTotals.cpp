@@ -9,7 +9,7 @@ namespace {
 
 const QString kCurrencyFormat = QStringLiteral("#,##0.00##");
 
-}  // namespace
+}   // namespace
 
 QString ColumnTotal::message() const
 {
@@ -36,7 +36,8 @@ ColumnTotal TotalOf(const TableData& ds, const QString& field, const QLocale& lo
     }
     jet::FormatValue v;
     v.kind = jet::FormatValue::Number;
-    v.number = t.value.userType() == qMetaTypeId<Currency>() ? t.value.value<Currency>().toDouble() : t.value.toDouble();
+    v.number
+        = t.value.userType() == qMetaTypeId<Currency>() ? t.value.value<Currency>().toDouble() : t.value.toDouble();
     t.text = jet::format(v, format, locale);
     return t;
 }

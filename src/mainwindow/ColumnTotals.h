@@ -10,9 +10,9 @@
 class TableData;
 
 struct ColumnTotal {
-    QVariant value;     // Currency for a currency column, else the number the database gives
-    QString caption;    // the field's caption
-    QString text;       // the total written with the field's display format
+    QVariant value;   // Currency for a currency column, else the number the database gives
+    QString caption;   // the field's caption
+    QString text;   // the total written with the field's display format
     QString message() const;   // "TOTALE " caption ": < " text " >"
 };
 

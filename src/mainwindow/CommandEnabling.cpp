@@ -12,15 +12,15 @@ const struct {
     const char* name;
     Kind kind;
 } kNeedRows[] = {
-    {"mnuOrder", Kind::Menu},         {"Save", Kind::ToolButton},      {"mnuSave", Kind::Menu},
-    {"New", Kind::ToolButton},        {"mnuFileNew", Kind::Menu},      {"Properties", Kind::ToolButton},
-    {"mnuFileProperties", Kind::Menu}, {"Delete", Kind::ToolButton},   {"mnuFileDelete", Kind::Menu},
-    {"mnuViewRefresh", Kind::Menu},   {"Filter", Kind::ToolButton},    {"mnuFilter", Kind::Menu},
-    {"Find", Kind::ToolButton},       {"mnuSearch", Kind::Menu},       {"Print", Kind::ToolButton},
-    {"mnuPrintFunc", Kind::Menu},     {"mnuFieldFuncs", Kind::Menu},   {"mnuDataSelection", Kind::Menu},
+    {"mnuOrder", Kind::Menu},          {"Save", Kind::ToolButton},    {"mnuSave", Kind::Menu},
+    {"New", Kind::ToolButton},         {"mnuFileNew", Kind::Menu},    {"Properties", Kind::ToolButton},
+    {"mnuFileProperties", Kind::Menu}, {"Delete", Kind::ToolButton},  {"mnuFileDelete", Kind::Menu},
+    {"mnuViewRefresh", Kind::Menu},    {"Filter", Kind::ToolButton},  {"mnuFilter", Kind::Menu},
+    {"Find", Kind::ToolButton},        {"mnuSearch", Kind::Menu},     {"Print", Kind::ToolButton},
+    {"mnuPrintFunc", Kind::Menu},      {"mnuFieldFuncs", Kind::Menu}, {"mnuDataSelection", Kind::Menu},
 };
 
-}  // namespace
+}   // namespace
 
 CommandEnabling CommandEnabling::Compute(const EnablingInput& in)
 {

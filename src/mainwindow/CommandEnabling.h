@@ -19,20 +19,20 @@ struct CommandSwitch {
 };
 
 struct EnablingInput {
-    bool shown = false;                 // a view is on show in the grid
-    QString table;                      // its table
-    QString dateField;                  // its date column; empty when it has none
-    bool enableFiscalPrint = false;     // sales go to the register
-    bool enablePrintLabel = false;      // articles and supplies print labels
-    int accessLevel = 0;                // the logged-in operator's
-    bool useRicevute = false;           // the configuration's receipts switch
+    bool shown = false;   // a view is on show in the grid
+    QString table;   // its table
+    QString dateField;   // its date column; empty when it has none
+    bool enableFiscalPrint = false;   // sales go to the register
+    bool enablePrintLabel = false;   // articles and supplies print labels
+    int accessLevel = 0;   // the logged-in operator's
+    bool useRicevute = false;   // the configuration's receipts switch
     // The grid's saved field sequence; none when the grid keeps no layout.
     std::optional<QString> fieldSequence;
 };
 
 struct CommandEnabling {
     std::vector<CommandSwitch> switches;   // in the order the window applies them
-    QString dateButtonTag;                 // the date field the date button stands for ("" when hidden)
+    QString dateButtonTag;   // the date field the date button stands for ("" when hidden)
 
     static CommandEnabling Compute(const EnablingInput& in);
     // The input of the view a DetailView now shows, with the operator's level and the

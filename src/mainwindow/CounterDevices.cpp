@@ -3,8 +3,7 @@
 CounterDevices::CounterDevices(SelectionSource selection, ReceiptService receipts, LabelPrinting labels)
     : m_barcode(m_switches.BarcodeReaderPort()), m_receipts(std::move(receipts)), m_labels(std::move(labels)),
       m_selection(std::move(selection))
-{
-}
+{ }
 
 CounterDevices::~CounterDevices()
 {

@@ -21,7 +21,7 @@ struct Running {
     bool& m_flag;
 };
 
-}  // namespace
+}   // namespace
 
 QString DeferredCommands::RelatedCommand(RelatedKind kind, int number)
 {
@@ -32,15 +32,15 @@ QString DeferredCommands::RelatedCommand(RelatedKind kind, int number)
 
 std::optional<DeferredCommands::Parsed> DeferredCommands::Parse(const QString& command)
 {
-    if (command == kFilterComplex) return Parsed{Parsed::What::FilterComplex};
-    if (command == kOrderComplex) return Parsed{Parsed::What::OrderComplex};
+    if (command == kFilterComplex) return Parsed {Parsed::What::FilterComplex};
+    if (command == kOrderComplex) return Parsed {Parsed::What::OrderComplex};
     for (const Prefix& p : kPrefixes) {
         const QString prefix = QString::fromLatin1(p.text);
         if (!command.startsWith(prefix) || !command.endsWith(u')')) continue;
         bool ok = false;
         const int n = command.mid(prefix.size(), command.size() - prefix.size() - 1).toInt(&ok);
         if (!ok) return std::nullopt;
-        return Parsed{Parsed::What::Related, p.kind, n};
+        return Parsed {Parsed::What::Related, p.kind, n};
     }
     return std::nullopt;
 }

@@ -52,7 +52,7 @@ private:
     int m_width;
 };
 
-}  // namespace
+}   // namespace
 
 void InstallRowSelectors(ObjDataGrid& grid, int width)
 {
@@ -160,7 +160,7 @@ DetailViewPanel::ViewHold DetailViewPanel::HoldView()
 void DetailViewPanel::Refresh(const QString& order, const QString& where)
 {
     if (m_holds > 0) {
-        m_waitingRefresh = std::pair{order, where};
+        m_waitingRefresh = std::pair {order, where};
         return;
     }
     if (!IsDatabaseOpen() || Refreshing()) return;
@@ -185,12 +185,14 @@ void DetailViewPanel::Refresh(const QString& order, const QString& where)
             if (hourglass) QApplication::restoreOverrideCursor();
             hourglass = false;
         }
-    } opening{m_hourglass};
+    } opening {m_hourglass};
     const DetailView::Outcome outcome = m_view->Refresh(r);
     if (outcome == DetailView::Outcome::Skipped) return;
     showQueryTexts();
-    if (outcome == DetailView::Outcome::Shown) attachGrid();
-    else noView();
+    if (outcome == DetailView::Outcome::Shown)
+        attachGrid();
+    else
+        noView();
     applyEnabling();
     if (m_hooks.buildSectionButtons) m_hooks.buildSectionButtons();
 }
@@ -212,8 +214,10 @@ void DetailViewPanel::attachGrid()
     g.SetRowCommands(true);
     g.SetMultipleSelection(true);
     // The row current before, when the same table is shown again; else the first.
-    if (const std::optional<qint64> kept = m_view->KeptRow()) g.SetBookmark(*kept);
-    else if (ds && !ds->IsEmpty()) g.SetBookmark(ds->GetOID());
+    if (const std::optional<qint64> kept = m_view->KeptRow())
+        g.SetBookmark(*kept);
+    else if (ds && !ds->IsEmpty())
+        g.SetBookmark(ds->GetOID());
 
     m_w.dateButton->setProperty("Tag", m_view->Query().DateField);
     ShowDateCaptions();

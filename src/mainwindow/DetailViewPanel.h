@@ -43,11 +43,11 @@ public:
         QToolButton* gridSetting = nullptr;
         QPushButton* dateButton = nullptr;
         QLabel* sectionTitle = nullptr;   // the section's title ("lblTitle" 0)
-        QLabel* viewTitle = nullptr;      // the view's title line ("lblTitle" 1); its standing text in "Tag"
+        QLabel* viewTitle = nullptr;   // the view's title line ("lblTitle" 1); its standing text in "Tag"
     };
     struct Hooks {
         std::function<std::optional<ViewNode>()> selectedNode;
-        std::function<void()> relayout;              // the window's Form_Resize
+        std::function<void()> relayout;   // the window's Form_Resize
         std::function<void()> buildSectionButtons;
         std::function<void(QMenu*)> popup;
         std::function<void(const std::function<void()>&)> guard;   // the window's one catch

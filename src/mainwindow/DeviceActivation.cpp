@@ -23,7 +23,8 @@ DeviceActivation::Controls DeviceActivation::Apply(const Devices& devices, bool 
     const bool readerWanted = readerPort && settings().BarcodeReaderEnabled;
     if (readerWanted != devices.barcodeReaderOn()) devices.setBarcodeReader(readerWanted);
     // A reader without a port is off, and says so in the saved state too.
-    else if (!readerPort && settings().BarcodeReaderEnabled) devices.setBarcodeReader(false);
+    else if (!readerPort && settings().BarcodeReaderEnabled)
+        devices.setBarcodeReader(false);
     return controls;
 }
 
@@ -39,14 +40,15 @@ void DeviceActivation::applyRegister(const Devices& devices, bool port)
 {
     const bool wanted = port && settings().FiscalPrinterEnabled;
     if (!wanted) {
-        if (devices.fiscalPrinterOn() || devices.driverActive() || settings().FiscalPrinterEnabled) devices.setFiscalPrinter(false);
+        if (devices.fiscalPrinterOn() || devices.driverActive() || settings().FiscalPrinterEnabled)
+            devices.setFiscalPrinter(false);
         m_driverSettings.reset();
         return;
     }
     // The options dialog may have dropped the driver (a test receipt, another register
     // type) or changed what it was made with: then, and only then, a new one is made.
-    const bool current = devices.fiscalPrinterOn() && devices.driverActive() && m_driverSettings &&
-                         SameSettings(*m_driverSettings, settings().FiscalPrinterParam);
+    const bool current = devices.fiscalPrinterOn() && devices.driverActive() && m_driverSettings
+        && SameSettings(*m_driverSettings, settings().FiscalPrinterParam);
     if (current) return;
     devices.setFiscalPrinter(true);
     RegisterSwitched(devices.fiscalPrinterOn() && devices.driverActive());

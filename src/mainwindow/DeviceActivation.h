@@ -19,14 +19,14 @@ public:
     struct Devices {
         std::function<void(bool on)> setFiscalPrinter;
         std::function<void(bool on)> setBarcodeReader;
-        std::function<bool()> fiscalPrinterOn;     // the register's switch is on
-        std::function<bool()> driverActive;        // a register driver stands
+        std::function<bool()> fiscalPrinterOn;   // the register's switch is on
+        std::function<bool()> driverActive;   // a register driver stands
         std::function<bool()> barcodeReaderOn;
     };
 
     struct Controls {
         bool registerEnabled = true;   // the register's toolbar button and menu entry
-        bool readerVisible = true;     // the reader's toolbar button and menu entry
+        bool readerVisible = true;   // the reader's toolbar button and menu entry
         bool operator==(const Controls&) const = default;
     };
 

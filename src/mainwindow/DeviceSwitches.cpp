@@ -18,7 +18,7 @@ struct DeviceSwitches::Port {
     int number;
     QString settings;
     bool& enabledFlag;
-    QString onText;        // followed by "(COM<n> - <settings>)"
+    QString onText;   // followed by "(COM<n> - <settings>)"
     QString offText;
     QString failureWhat;   // what the failure box says could not be set up
 };
@@ -68,8 +68,8 @@ void DeviceSwitches::SetFiscalPrinter(bool on)
             const FiscalPrinterStart started = InitFiscalPrinter(false);
             if (started) {
                 // A type without a driver of its own leaves none: the description request fails.
-                ui().status(QStringLiteral("Registratore di cassa <") + FiscalPrinter().FiscalPrinterDescription() +
-                            QStringLiteral("> attivato"));
+                ui().status(QStringLiteral("Registratore di cassa <") + FiscalPrinter().FiscalPrinterDescription()
+                            + QStringLiteral("> attivato"));
                 watchRegisterLine();
             } else if (!started.refusal.isEmpty()) {
                 ui().msgBox(started.refusal, Msg::Exclamation, g_strMsgTitle);
@@ -92,18 +92,20 @@ void DeviceSwitches::SetFiscalPrinter(bool on)
 
 void DeviceSwitches::SetBarcodeReader(bool on)
 {
-    switchPort(Port{CounterDevice::BarcodeReader, *m_reader, settings().BarcodeReaderParam.COMPortNumber,
-                    settings().BarcodeReaderParam.COMPortParam, settings().BarcodeReaderEnabled,
-                    QStringLiteral("Lettore codici a barre attivato "), QStringLiteral("Lettore codici a barre disattivato"),
-                    QStringLiteral("controllo lettore codici a barre")},
+    switchPort(Port {CounterDevice::BarcodeReader, *m_reader, settings().BarcodeReaderParam.COMPortNumber,
+                     settings().BarcodeReaderParam.COMPortParam, settings().BarcodeReaderEnabled,
+                     QStringLiteral("Lettore codici a barre attivato "),
+                     QStringLiteral("Lettore codici a barre disattivato"),
+                     QStringLiteral("controllo lettore codici a barre")},
                on);
 }
 
 void DeviceSwitches::SetBalance(bool on)
 {
-    switchPort(Port{CounterDevice::Balance, *m_balance, settings().BalanceCOMPortNumber, settings().BalanceCOMPortParam, settings().BalanceEnabled,
-                    QStringLiteral("Controllo bilancia attivato "), QStringLiteral("Controllo bilancia disattivato"),
-                    QStringLiteral("controllo bilancia")},
+    switchPort(Port {CounterDevice::Balance, *m_balance, settings().BalanceCOMPortNumber,
+                     settings().BalanceCOMPortParam, settings().BalanceEnabled,
+                     QStringLiteral("Controllo bilancia attivato "), QStringLiteral("Controllo bilancia disattivato"),
+                     QStringLiteral("controllo bilancia")},
                on);
 }
 
@@ -127,14 +129,16 @@ void DeviceSwitches::switchPort(const Port& port, bool on)
         set(port.device, on);
         // What arrived before the switch belongs to no one. A closed port has nothing
         // waiting but a partial line, and is no reason to fail a switch-off.
-        if (channel.isOpen()) ClearCommInput(channel);
-        else channel.pendingText().clear();
+        if (channel.isOpen())
+            ClearCommInput(channel);
+        else
+            channel.pendingText().clear();
         SaveConfiguration();
     } catch (...) {
         const AppError e = CurrentError();
         channel.close();
-        ui().msgBox(QStringLiteral("Impostazione porta ") + where + u' ' + port.failureWhat + QStringLiteral(" fallita: \r\r") +
-                        e.description,
+        ui().msgBox(QStringLiteral("Impostazione porta ") + where + u' ' + port.failureWhat
+                        + QStringLiteral(" fallita: \r\r") + e.description,
                     Msg::Critical, g_strMsgTitle);
         port.enabledFlag = false;
         set(port.device, false);
@@ -146,8 +150,9 @@ void DeviceSwitches::watchRegisterLine()
     SerialChannel* line = FiscalPrinterActive() ? FiscalPrinter().Line() : nullptr;
     if (!line) return;
     // The connection goes with the driver's line.
-    QObject::connect(line, &SerialChannel::lost, &m_watch,
-                     [this, watched = QPointer<SerialChannel>(line)](const QString& why) { registerLineLost(watched, why); });
+    QObject::connect(
+        line, &SerialChannel::lost, &m_watch,
+        [this, watched = QPointer<SerialChannel>(line)](const QString& why) { registerLineLost(watched, why); });
 }
 
 void DeviceSwitches::registerLineLost(const QPointer<SerialChannel>& line, const QString& why)
@@ -174,8 +179,9 @@ void DeviceSwitches::portLost(CounterDevice device, const QString& why)
     channel.pendingText().clear();
     (reader ? settings().BarcodeReaderEnabled : settings().BalanceEnabled) = false;
     set(device, false);
-    ui().status((reader ? QStringLiteral("Lettore codici a barre disattivato: ") : QStringLiteral("Controllo bilancia disattivato: ")) +
-                why);
+    ui().status((reader ? QStringLiteral("Lettore codici a barre disattivato: ")
+                        : QStringLiteral("Controllo bilancia disattivato: "))
+                + why);
 }
 
 void DeviceSwitches::ApplySavedState()

@@ -21,9 +21,9 @@ enum class CounterDevice { FiscalPrinter, BarcodeReader, Balance };
 
 // What a device's toolbar button and menu entry show.
 struct DeviceSwitchState {
-    bool on = false;        // button pressed, menu entry checked
-    bool enabled = true;    // the register's controls are grey without a port
-    bool visible = true;    // the reader's controls are absent without a port
+    bool on = false;   // button pressed, menu entry checked
+    bool enabled = true;   // the register's controls are grey without a port
+    bool visible = true;   // the reader's controls are absent without a port
     bool operator==(const DeviceSwitchState&) const = default;
 };
 

@@ -7,7 +7,7 @@ namespace {
 // A default search column is a description-like text: longer than a code, shorter than a note.
 bool suitsDefaultSearch(const FieldInfo& f) { return f.Size > 16 && f.Size <= 128; }
 
-}  // namespace
+}   // namespace
 
 bool IsSearchableType(int typeCode) { return typeCode == 0 || typeCode == 1 || typeCode == 2; }
 
@@ -38,7 +38,7 @@ FieldMenus BuildFieldMenus(const std::vector<FieldInfo>& fields)
 std::vector<FieldInfo> ShownFields(const DetailView& view)
 {
     const TableData* ds = view.DataSet();
-    return ds ? ds->GetFieldInfos() : std::vector<FieldInfo>{};
+    return ds ? ds->GetFieldInfos() : std::vector<FieldInfo> {};
 }
 
 QString JetFieldTerm(const QString& field)

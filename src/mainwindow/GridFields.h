@@ -18,10 +18,10 @@ struct MenuEntry {
 
 struct FieldMenus {
     // Element i of each menu is entry i-1 here (element 0 is the menu's fixed heading).
-    std::vector<MenuEntry> search;     // text fields: caption, field name
-    std::vector<MenuEntry> filter;     // the same fields
-    std::vector<MenuEntry> order;      // shown fields
-    std::vector<MenuEntry> totals;     // shown integer, number and currency fields: the field name as caption
+    std::vector<MenuEntry> search;   // text fields: caption, field name
+    std::vector<MenuEntry> filter;   // the same fields
+    std::vector<MenuEntry> order;   // shown fields
+    std::vector<MenuEntry> totals;   // shown integer, number and currency fields: the field name as caption
     std::vector<MenuEntry> findList;   // the Find button's drop-down: text = caption, key = field name
     // The Find button's column: 1-based in findList; none when the view has no text field.
     std::optional<int> findColumn;

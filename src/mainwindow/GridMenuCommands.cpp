@@ -22,7 +22,8 @@ constexpr int kDeferredInterval = 1;   // ms: the timer fires once the menu has 
 }
 
 GridMenuCommands::GridMenuCommands(Context context)
-    : m_c(std::move(context)), m_locale(DateSelection::DisplayLocale()), m_prompt(m_c.window), m_gridSearch(frmSearchText::memory(), m_prompt),
+    : m_c(std::move(context)), m_locale(DateSelection::DisplayLocale()), m_prompt(m_c.window),
+      m_gridSearch(frmSearchText::memory(), m_prompt),
       m_filters(std::make_unique<ColumnFilters>(frmSearchText::memory(), m_prompt, LibraryComplexFilters()))
 {
     m_tmFunc = new QTimer(this);
@@ -69,7 +70,8 @@ void GridMenuCommands::clear(std::vector<QAction*>& elements)
     elements.clear();
 }
 
-QAction* GridMenuCommands::element(QMenu* menu, QAction* before, const QString& caption, const QString& tag, bool checkable)
+QAction* GridMenuCommands::element(QMenu* menu, QAction* before, const QString& caption, const QString& tag,
+                                   bool checkable)
 {
     auto* a = new QAction(caption, menu);
     a->setData(tag);
@@ -133,9 +135,8 @@ void GridMenuCommands::fillComplexFilterMenu(TableData* ds)
     if (!ds) return;
     for (const QString& name : m_filters->ComplexFilterNames(*ds)) {
         m_complexItems.push_back(element(m_c.menus->mnuFilter, nullptr, name, name));
-        connect(m_complexItems.back(), &QAction::triggered, this, [this, name] {
-            m_c.guard ? m_c.guard([&] { LoadSavedFilter(name); }) : LoadSavedFilter(name);
-        });
+        connect(m_complexItems.back(), &QAction::triggered, this,
+                [this, name] { m_c.guard ? m_c.guard([&] { LoadSavedFilter(name); }) : LoadSavedFilter(name); });
     }
 }
 
@@ -154,7 +155,8 @@ void GridMenuCommands::fillRelated(const TableData* ds)
         bool headerShown;
     };
     const Group groups[] = {
-        {RelatedKind::Association, set.associations, m_associations, m.mnuReferencedItem, m.mnuRefItem, set.associationsHeader},
+        {RelatedKind::Association, set.associations, m_associations, m.mnuReferencedItem, m.mnuRefItem,
+         set.associationsHeader},
         {RelatedKind::Reference, set.references, m_references, m.mnuRefItem, m.mnuContItem, set.referencesHeader},
         {RelatedKind::Container, set.containers, m_containers, m.mnuContItem, nullptr, set.containersHeader},
     };
@@ -280,7 +282,9 @@ void GridMenuCommands::runComplexFilter()
     if (!ds) return;
     auto* filter = dynamic_cast<LibraryComplexFilter*>(m_filters->Complex(*ds));
     try {
-        if (filter && LibraryApplication::Instance().EditFilter(filter->Filter(), QStringLiteral("FILTRO COMPLESSO"), m_c.window))
+        if (filter
+            && LibraryApplication::Instance().EditFilter(filter->Filter(), QStringLiteral("FILTRO COMPLESSO"),
+                                                         m_c.window))
             m_filters->UpdateComplexState(*ds);
     } catch (...) {
         fillComplexFilterMenu(ds);
@@ -314,8 +318,8 @@ void GridMenuCommands::runComplexOrder()
     TableData* ds = data();
     if (!ds) return;
     auto view = LibraryApplication::Instance().OpenView(*ds, m_c.window);
-    const std::optional<QString> order =
-        view->EditFieldList(ds->GetOrder(), QStringLiteral("Ordinamento Complesso"), true);
+    const std::optional<QString> order
+        = view->EditFieldList(ds->GetOrder(), QStringLiteral("Ordinamento Complesso"), true);
     if (order) ToggleSort(*order);
 }
 
@@ -402,9 +406,12 @@ void GridMenuCommands::MouseUp(Qt::MouseButtons button, int y)
 {
     if (!(button & Qt::RightButton)) return;
     const MainWindowMenus& m = *m_c.menus;
-    if (m_c.grid->CellIndicator() != 0) m_c.popup(m.mnuFieldFuncs);
-    else if (y <= m_c.grid->HeaderHeight()) m_c.popup(m.mnuOrder);
-    else m_c.popup(m.mnuAssociation);
+    if (m_c.grid->CellIndicator() != 0)
+        m_c.popup(m.mnuFieldFuncs);
+    else if (y <= m_c.grid->HeaderHeight())
+        m_c.popup(m.mnuOrder);
+    else
+        m_c.popup(m.mnuAssociation);
 }
 
 // ---- related data and deferred commands ------------------------------------------------------------------

@@ -76,13 +76,13 @@ public:
     void FilterColumn(int index);
     void CancelFilters();
     void FilterButton();
-    void RecordComplexFilter();                  // "Imposta &filtro complesso..."
+    void RecordComplexFilter();   // "Imposta &filtro complesso..."
     void LoadSavedFilter(const QString& name);   // an entry under "Filtra con..."
     ColumnFilters& Filters() { return *m_filters; }
 
     // --- order ----------------------------------------------------------------------------------
-    void ToggleSort(const QString& field);       // a column's element, "&Annulla ordinamento" ("")
-    void RecordComplexOrder();                   // "&Ordinamento combinato..."
+    void ToggleSort(const QString& field);   // a column's element, "&Annulla ordinamento" ("")
+    void RecordComplexOrder();   // "&Ordinamento combinato..."
     // The grid's header clicked: the window sorts, the grid does not.
     void SortRequest(const QString& field, bool* handled);
 

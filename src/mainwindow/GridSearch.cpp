@@ -11,9 +11,9 @@ void sayNotFound(const QString& what, const QString& where)
                 QStringLiteral("Ricerca in ") + where);
 }
 
-}  // namespace
+}   // namespace
 
-GridSearch::GridSearch(SearchTextMemory& dialog, SearchPrompt& prompt) : m_dialog(dialog), m_prompt(prompt) {}
+GridSearch::GridSearch(SearchTextMemory& dialog, SearchPrompt& prompt) : m_dialog(dialog), m_prompt(prompt) { }
 
 void GridSearch::SetColumns(std::vector<MenuEntry> columns, std::optional<int> findColumn)
 {

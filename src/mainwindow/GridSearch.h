@@ -39,10 +39,10 @@ public:
     void ViewOpened(const ViewQuery& query, const FieldMenus& menus);
 
     enum class Outcome {
-        Cancelled,    // the user gave up, or the column is none of the view's
-        Found,        // the data set's current row is the match: the grid moves there
-        NotFound,     // said to the user; the current row stays
-        PickColumn    // no column searched yet: the window pops up the column menu
+        Cancelled,   // the user gave up, or the column is none of the view's
+        Found,   // the data set's current row is the match: the grid moves there
+        NotFound,   // said to the user; the current row stays
+        PickColumn   // no column searched yet: the window pops up the column menu
     };
     // A column's menu element or Find list entry (1-based): ask, then search.
     Outcome SearchColumn(TableData& ds, int index);

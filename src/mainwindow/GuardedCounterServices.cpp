@@ -9,6 +9,7 @@ public:
     ~Open() { --m_count; }
     Open(const Open&) = delete;
     Open& operator=(const Open&) = delete;
+
 private:
     int& m_count;
 };

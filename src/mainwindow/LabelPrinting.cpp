@@ -62,12 +62,11 @@ struct ProgressScope {
     }
 };
 
-} // namespace
+}   // namespace
 
 LabelPrinting::LabelPrinting(TargetSource target, ProgressSource progress)
     : m_target(std::move(target)), m_progress(progress ? std::move(progress) : ProgressSource(&MainWindowPrintProgress))
-{
-}
+{ }
 
 void LabelPrinting::mnuPrintLabel_Click(TableData* shown, const QList<qint64>& selection)
 {
@@ -79,8 +78,10 @@ void LabelPrinting::mnuPrintLabel_Click(TableData* shown, const QList<qint64>& s
             return;
         }
         const QString table = shown->tableName();
-        if (table == u"Forniture") printSupply(*shown);
-        else if (table == u"Articoli") printArticles(*shown, selection);
+        if (table == u"Forniture")
+            printSupply(*shown);
+        else if (table == u"Articoli")
+            printArticles(*shown, selection);
     } catch (...) {
         reportError(CurrentError());
     }
@@ -97,10 +98,11 @@ void LabelPrinting::printSupply(TableData& supply)
     if (ui().msgBox(QStringLiteral("La fornitura selezionata contiene %1 articoli\r\r"
                                    "Confermi la stampa delle relative etichette ?")
                         .arg(n),
-                    int(Msg::YesNo) | Msg::Question, g_strMsgTitle) != Msg::Yes)
+                    int(Msg::YesNo) | Msg::Question, g_strMsgTitle)
+        != Msg::Yes)
         return;
 
-    ProgressScope scope{m_progress()};
+    ProgressScope scope {m_progress()};
     PrintProgress& progress = *scope.progress;
     progress.show(kPrinting);
     auto prn = newLabelPrinter(m_target);
@@ -137,7 +139,7 @@ void LabelPrinting::printArticles(TableData& articles, QList<qint64> selection)
 {
     const qint64 current = articles.GetOID();
     {
-        ProgressScope scope{m_progress()};
+        ProgressScope scope {m_progress()};
         PrintProgress& progress = *scope.progress;
         progress.show(kPrinting);
         auto prn = newLabelPrinter(m_target);
@@ -168,8 +170,8 @@ void LabelPrinting::mnuFiscalPrint_Ricevuta_Click(TableData* shown)
             sale = shown->Clone();
             receipt = shown->GetReferencingRows(QStringLiteral("Ricevute"));
             if (receipt->IsEmpty()) {
-                ui().msgBox(QStringLiteral("La vendita selezionata non è associata a nessuna ricevuta"), Msg::Information,
-                            g_strMsgTitle);
+                ui().msgBox(QStringLiteral("La vendita selezionata non è associata a nessuna ricevuta"),
+                            Msg::Information, g_strMsgTitle);
                 return;
             }
             receipt->MoveFirst();
@@ -178,7 +180,8 @@ void LabelPrinting::mnuFiscalPrint_Ricevuta_Click(TableData* shown)
         }
         ui().beep();
         if (ui().msgBox(QStringLiteral("Confermi la ristampa della ricevuta ?"), int(Msg::YesNo) | Msg::Question,
-                        g_strMsgTitle) != Msg::Yes)
+                        g_strMsgTitle)
+            != Msg::Yes)
             return;
         for (;;) {
             // The job releases its print object whatever happens: each attempt needs its own.
@@ -186,7 +189,8 @@ void LabelPrinting::mnuFiscalPrint_Ricevuta_Click(TableData* shown)
             const std::unique_ptr<PrintProgress> progress = m_progress();
             if (PrintRicevuta(*sale, *receipt, prn, 1, QString(), progress.get())) return;
             if (ui().msgBox(QStringLiteral("La ricevuta non e' stata stampata correttamente...\r\rVuoi riprovare ?"),
-                            int(Msg::YesNo) | Msg::Exclamation, g_strMsgTitle) != Msg::Yes)
+                            int(Msg::YesNo) | Msg::Exclamation, g_strMsgTitle)
+                != Msg::Yes)
                 return;
         }
     } catch (...) {

@@ -18,7 +18,7 @@ void LibraryNotifications::InternalMessage(const QString& message) { ui().msgBox
 
 bool LibraryNotifications::QueryMessage(int messageType, const QString& message, bool cancel)
 {
-    const int flags = int(Msg::OKCancel) + int(messageType == kWarning ? Msg::Exclamation : Msg::Question) +
-                      int(cancel ? Msg::DefaultButton2 : Msg::DefaultButton1);
+    const int flags = int(Msg::OKCancel) + int(messageType == kWarning ? Msg::Exclamation : Msg::Question)
+        + int(cancel ? Msg::DefaultButton2 : Msg::DefaultButton1);
     return ui().msgBox(message, flags, AppTitle()) != Msg::OK;
 }

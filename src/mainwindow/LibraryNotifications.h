@@ -17,4 +17,4 @@ void InternalMessage(const QString& message);
 // `cancel`: true unless the answer was OK.
 bool QueryMessage(int messageType, const QString& message, bool cancel);
 
-}  // namespace LibraryNotifications
+}   // namespace LibraryNotifications

@@ -36,7 +36,7 @@ private:
     QPointer<QWidget> m_window;
 };
 
-} // namespace
+}   // namespace
 
 void MessageWindowProgress::Show(const QString& text)
 {

@@ -9,10 +9,11 @@ class QWidget;
 // The core's progress window over `owner`.
 class MessageWindowProgress final : public BackupProgress {
 public:
-    explicit MessageWindowProgress(QWidget* owner = nullptr) : m_owner(owner) {}
+    explicit MessageWindowProgress(QWidget* owner = nullptr) : m_owner(owner) { }
     void Show(const QString& text) override;
     itfProgress* Target() override;
     void Close() override;
+
 private:
     QWidget* m_owner;
     bool m_shown = false;

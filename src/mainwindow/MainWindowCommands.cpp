@@ -21,7 +21,7 @@ enum KeyCodes : int {
     kPadPlus = 107,
 };
 constexpr int kShiftCtrlAlt = 7;
-}  // namespace
+}   // namespace
 
 std::optional<int> MainWindowCommands::SearchColumn(const QString& findTag)
 {
@@ -33,21 +33,35 @@ std::optional<int> MainWindowCommands::SearchColumn(const QString& findTag)
 
 void MainWindowCommands::ToolbarClick(const QString& key, bool pressed, const QString& findTag, CommandTarget& target)
 {
-    if (key == u"New") target.FileNew();
-    else if (key == u"Properties") target.FileProperties();
-    else if (key == u"Delete") target.FileDelete();
-    else if (key == u"Related") target.PopupRelated();
-    else if (key == u"Save") target.SaveExport();
-    else if (key == u"Filter") target.FilterButton();
+    if (key == u"New")
+        target.FileNew();
+    else if (key == u"Properties")
+        target.FileProperties();
+    else if (key == u"Delete")
+        target.FileDelete();
+    else if (key == u"Related")
+        target.PopupRelated();
+    else if (key == u"Save")
+        target.SaveExport();
+    else if (key == u"Filter")
+        target.FilterButton();
     else if (key == u"Find") {
-        if (const std::optional<int> column = SearchColumn(findTag)) target.SearchColumn(*column, QString());
-        else target.PopupSearch();
-    } else if (key == u"Supply") target.NewSupply();
-    else if (key == u"Sale") target.NewSale();
-    else if (key == u"Print") target.PopupPrint();
-    else if (key == u"BarcodeReader") target.SetBarcodeReader(pressed);
-    else if (key == u"FiscalPrinter") target.SetFiscalPrinter(pressed);
-    else if (key == u"Exit") target.CloseProgram();
+        if (const std::optional<int> column = SearchColumn(findTag))
+            target.SearchColumn(*column, QString());
+        else
+            target.PopupSearch();
+    } else if (key == u"Supply")
+        target.NewSupply();
+    else if (key == u"Sale")
+        target.NewSale();
+    else if (key == u"Print")
+        target.PopupPrint();
+    else if (key == u"BarcodeReader")
+        target.SetBarcodeReader(pressed);
+    else if (key == u"FiscalPrinter")
+        target.SetFiscalPrinter(pressed);
+    else if (key == u"Exit")
+        target.CloseProgram();
 }
 
 int MainWindowCommands::KeyCode(const QKeyEvent& event)
@@ -69,8 +83,8 @@ int MainWindowCommands::KeyCode(const QKeyEvent& event)
 int MainWindowCommands::ShiftState(const QKeyEvent& event)
 {
     const Qt::KeyboardModifiers m = event.modifiers();
-    return (m.testFlag(Qt::ShiftModifier) ? 1 : 0) | (m.testFlag(Qt::ControlModifier) ? 2 : 0) |
-           (m.testFlag(Qt::AltModifier) ? 4 : 0);
+    return (m.testFlag(Qt::ShiftModifier) ? 1 : 0) | (m.testFlag(Qt::ControlModifier) ? 2 : 0)
+        | (m.testFlag(Qt::AltModifier) ? 4 : 0);
 }
 
 bool MainWindowCommands::KeyDown(int keyCode, int shift, const QString& findTag, CommandTarget& target)
@@ -124,7 +138,7 @@ QString MainWindowCommands::ProgramHelpFile()
 QString MainWindowCommands::SupportRequestLink(const QString& address, const QString& messageTitle)
 {
     const auto encoded = [](const QString& text) { return QString::fromLatin1(QUrl::toPercentEncoding(text)); };
-    return QStringLiteral("mailto:") + address + QStringLiteral("?subject=") +
-           encoded(messageTitle + QStringLiteral(" - Richiesta di supporto")) + QStringLiteral("&body=") +
-           encoded(QStringLiteral("DATI DELLA RICHIESTA:"));
+    return QStringLiteral("mailto:") + address + QStringLiteral("?subject=")
+        + encoded(messageTitle + QStringLiteral(" - Richiesta di supporto")) + QStringLiteral("&body=")
+        + encoded(QStringLiteral("DATI DELLA RICHIESTA:"));
 }

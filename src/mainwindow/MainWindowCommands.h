@@ -16,7 +16,7 @@ struct ToolbarButtonEntry {
 };
 
 // The toolbar, in order.
-inline constexpr std::array<ToolbarButtonEntry, 13> kToolbarButtons{{
+inline constexpr std::array<ToolbarButtonEntry, 13> kToolbarButtons {{
     {"Nuovo", "New", "Nuovo", false},
     {"Vis./Mod.", "Properties", "Modifica", false},
     {"Elimina", "Delete", "Elimina", false},
@@ -36,21 +36,21 @@ inline constexpr std::array<ToolbarButtonEntry, 13> kToolbarButtons{{
 class CommandTarget {
 public:
     virtual ~CommandTarget() = default;
-    virtual void FileNew() = 0;               // "&Nuovo..."
-    virtual void FileProperties() = 0;        // "Visualizza / &Modifica..."
-    virtual void FileDelete() = 0;            // "&Elimina"
-    virtual void OpenSelectedRow() = 0;       // the grid's double click
-    virtual void PopupRelated() = 0;          // "Dati &associati"
-    virtual void SaveExport() = 0;            // "&Esporta dati..."
-    virtual void FilterButton() = 0;          // the Filter button's state, then its menu
+    virtual void FileNew() = 0;   // "&Nuovo..."
+    virtual void FileProperties() = 0;   // "Visualizza / &Modifica..."
+    virtual void FileDelete() = 0;   // "&Elimina"
+    virtual void OpenSelectedRow() = 0;   // the grid's double click
+    virtual void PopupRelated() = 0;   // "Dati &associati"
+    virtual void SaveExport() = 0;   // "&Esporta dati..."
+    virtual void FilterButton() = 0;   // the Filter button's state, then its menu
     virtual void SearchColumn(int column, const QString& typed) = 0;   // the search dialog on a column
-    virtual void PopupSearch() = 0;           // "&Cerca"
+    virtual void PopupSearch() = 0;   // "&Cerca"
     virtual void NewSupply() = 0;
     virtual void NewSale() = 0;
     virtual void PopupPrint() = 0;
     virtual void SetBarcodeReader(bool on) = 0;
     virtual void SetFiscalPrinter(bool on) = 0;
-    virtual void CloseProgram() = 0;          // "Chiudi": unloads the main window
+    virtual void CloseProgram() = 0;   // "Chiudi": unloads the main window
     virtual void AssignSuppliersFromMarkers() = 0;
 };
 
@@ -74,12 +74,12 @@ std::optional<int> SearchColumn(const QString& findTag);
 
 // ---- Help menu ------------------------------------------------------------------------------
 // "&Sommario": opens the help file; without one, the English notice under `caption`.
-inline constexpr const char* kNoHelp =
-    "Unable to display Help Contents. There is no Help associated with this project.";
+inline constexpr const char* kNoHelp
+    = "Unable to display Help Contents. There is no Help associated with this project.";
 void HelpContents(const QString& helpFile, const QString& caption);
 // The help file shipped beside the program, empty when there is none.
 QString ProgramHelpFile();
 // "Richiesta di Supporto...": the mail link to the support address.
 QString SupportRequestLink(const QString& address, const QString& messageTitle);
 
-}  // namespace MainWindowCommands
+}   // namespace MainWindowCommands

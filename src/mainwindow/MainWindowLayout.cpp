@@ -11,7 +11,7 @@ constexpr double kButtonGap = 150;
 constexpr double kColumnGap = 400;
 constexpr double kHeaderRightMargin = 800;
 constexpr double kButtonsBottomMargin = 300;
-}  // namespace
+}   // namespace
 
 std::optional<MainLayout> MainWindowLayout::Arrange(double treeWidth, const LayoutMetrics& given)
 {
@@ -45,7 +45,8 @@ std::optional<MainLayout> MainWindowLayout::Arrange(double treeWidth, const Layo
             width = kMinimumTreeWidth;
         }
         out.treeHidden = false;
-        out.hideButtonColour = m_colourRemembered ? MainLayout::HideButtonColour::Restore : MainLayout::HideButtonColour::Keep;
+        out.hideButtonColour
+            = m_colourRemembered ? MainLayout::HideButtonColour::Restore : MainLayout::HideButtonColour::Keep;
     }
     if (m.width - kMinimumDetailWidth < width) width = m.width - kMinimumDetailWidth;
 
@@ -65,8 +66,8 @@ std::optional<MainLayout> MainWindowLayout::Arrange(double treeWidth, const Layo
     out.title0Width = out.tree.width;
     out.hideButtonLeft = out.grid.left + kHideButtonGap;
     out.title1Left = out.hideButtonLeft + m.hideButtonWidth + kTitleGap;
-    const double room =
-        out.grid.width - kTitleRoomMargin - m.hideButtonWidth - (m.dateButtonVisible ? m.dateButtonWidth : 0);
+    const double room
+        = out.grid.width - kTitleRoomMargin - m.hideButtonWidth - (m.dateButtonVisible ? m.dateButtonWidth : 0);
     out.title1Width = room > 0 ? room : 0;
     out.dateButtonLeft = out.title1Left + out.title1Width + kTitleGap;
 
@@ -74,8 +75,8 @@ std::optional<MainLayout> MainWindowLayout::Arrange(double treeWidth, const Layo
     out.grid.top = out.tree.top;
     out.gridSettingTop = out.grid.top;
     out.gridSettingLeft = out.grid.left;
-    out.tree.height =
-        m.scaleHeight - ((m.statusShown ? m.statusHeight : 0) + m.titlesTop + m.titlesHeight) - m.splitterWidth;
+    out.tree.height
+        = m.scaleHeight - ((m.statusShown ? m.statusHeight : 0) + m.titlesTop + m.titlesHeight) - m.splitterWidth;
     out.grid.height = out.tree.height;
     out.dragBarTop = out.tree.top;
     out.splitter.top = out.tree.top;
@@ -103,9 +104,10 @@ SectionButtonsPlan PlanSectionButtons(const SectionButtonsInput& in)
     if (!in.children.empty()) {
         SectionButton header;
         header.header = true;
-        header.caption = QStringLiteral("VOCI PRINCIPALI PER LA SEZIONE ") + in.selectedText.toUpper() + QStringLiteral(" :");
+        header.caption
+            = QStringLiteral("VOCI PRINCIPALI PER LA SEZIONE ") + in.selectedText.toUpper() + QStringLiteral(" :");
         headerHeight = kSectionButtonHeight / 2;
-        header.box = LayoutBox{x, y, in.scaleWidth - x - kHeaderRightMargin, headerHeight};
+        header.box = LayoutBox {x, y, in.scaleWidth - x - kHeaderRightMargin, headerHeight};
         plan.buttons.push_back(header);
         y += headerHeight + kButtonGap;
     }
@@ -114,15 +116,15 @@ SectionButtonsPlan PlanSectionButtons(const SectionButtonsInput& in)
         SectionButton b;
         b.caption = child.text;
         b.tag = child.key.isEmpty() ? QString::number(child.index) : child.key;
-        b.toolTip = QStringLiteral("Apre la sezione <") + child.text +
-                    QStringLiteral("> per la Visualizzazione/Modifica dei dati oppure per la Stampa...");
+        b.toolTip = QStringLiteral("Apre la sezione <") + child.text
+            + QStringLiteral("> per la Visualizzazione/Modifica dei dati oppure per la Stampa...");
         b.image = child.image;
         // A section longer than the window goes on in a new column, under the header.
         if (y + kSectionButtonHeight >= in.scaleHeight - kButtonsBottomMargin) {
             x += kSectionButtonWidth + kColumnGap;
             y = in.treeTop + kButtonsTopOffset + headerHeight + kButtonGap;
         }
-        b.box = LayoutBox{x, y, kSectionButtonWidth, kSectionButtonHeight};
+        b.box = LayoutBox {x, y, kSectionButtonWidth, kSectionButtonHeight};
         plan.buttons.push_back(b);
         y += kSectionButtonHeight + kButtonGap;
     }

@@ -13,22 +13,22 @@
 struct LayoutMetrics {
     bool visible = true;
     bool minimised = false;
-    double width = 0;                  // the window's outer width
-    double scaleWidth = 0;             // its client area
+    double width = 0;   // the window's outer width
+    double scaleWidth = 0;   // its client area
     double scaleHeight = 0;
-    double treeLeft = 0;               // the tree's fixed left edge
-    double splitterLeft = 0;           // where the splitter stands now (the tree's width)
-    double splitterWidth = 0;          // the gap between the panes, above and below the tree
+    double treeLeft = 0;   // the tree's fixed left edge
+    double splitterLeft = 0;   // where the splitter stands now (the tree's width)
+    double splitterWidth = 0;   // the gap between the panes, above and below the tree
     double toolbarHeight = 0;
     bool toolbarShown = true;
     double statusHeight = 0;
     bool statusShown = true;
-    double titlesTop = 0;              // the title strip under the toolbar
+    double titlesTop = 0;   // the title strip under the toolbar
     double titlesHeight = 0;
     double hideButtonWidth = 0;
     double dateButtonWidth = 0;
     bool dateButtonVisible = false;
-    bool treeHidden = false;           // the hide button shows the arrow that brings the tree back
+    bool treeHidden = false;   // the hide button shows the arrow that brings the tree back
 };
 
 struct LayoutBox {
@@ -40,15 +40,15 @@ struct MainLayout {
     std::optional<double> windowWidth;   // the window was narrower than the least width
     LayoutBox tree;
     bool treeVisible = true;
-    LayoutBox splitter;                  // left is the tree width
+    LayoutBox splitter;   // left is the tree width
     double dragBarTop = 0;
-    LayoutBox grid;                      // the detail area
+    LayoutBox grid;   // the detail area
     double gridSettingLeft = 0, gridSettingTop = 0;
-    double title0Width = 0;              // " Sezione:" over the tree
+    double title0Width = 0;   // " Sezione:" over the tree
     double hideButtonLeft = 0;
     double title1Left = 0, title1Width = 0;   // " Dettagli:" over the detail area
     double dateButtonLeft = 0;
-    bool treeHidden = false;             // hide button "4" and the menu entry unchecked
+    bool treeHidden = false;   // hide button "4" and the menu entry unchecked
     enum class HideButtonColour { Keep, Highlight, Restore };
     HideButtonColour hideButtonColour = HideButtonColour::Keep;
 };
@@ -79,8 +79,8 @@ private:
 
 struct SectionChild {
     QString text;
-    QString key;      // empty for a group
-    int index = 0;    // position in the tree
+    QString key;   // empty for a group
+    int index = 0;   // position in the tree
     QString image;
 };
 
@@ -96,9 +96,9 @@ struct SectionButtonsInput {
 };
 
 struct SectionButton {
-    bool header = false;           // the disabled caption over the items
+    bool header = false;   // the disabled caption over the items
     QString caption;
-    QString tag;                   // the child's key, or its index when it has none
+    QString tag;   // the child's key, or its index when it has none
     QString toolTip;
     QString image;
     LayoutBox box;

@@ -30,8 +30,7 @@ void copyPeriodToBackup(const SaveReminder::ExitSave& s)
 
 // Runs one step of the unload; a failure is reported and the next step runs all the same,
 // so that the database is released whatever came before.
-template <class F>
-void step(F work)
+template <class F> void step(F work)
 {
     try {
         work();
@@ -39,7 +38,7 @@ void step(F work)
         ShowErrorDetails(QString());
     }
 }
-}  // namespace
+}   // namespace
 
 ActivationMenuStates ActivationMenuStates::FromConfiguration()
 {
@@ -56,10 +55,12 @@ ActivationMenuStates ActivationMenuStates::FromConfiguration()
 
 MainWindowLifecycle::MainWindowLifecycle(MainWindowShell& shell, ExitSave exitSave)
     : m_shell(shell), m_exitSave(exitSave ? std::move(exitSave) : ExitSave(copyPeriodToBackup))
-{
-}
+{ }
 
-QString MainWindowLifecycle::ClosingMessage() { return QStringLiteral("Chiusura di ") + AppTitle() + QStringLiteral(" ..."); }
+QString MainWindowLifecycle::ClosingMessage()
+{
+    return QStringLiteral("Chiusura di ") + AppTitle() + QStringLiteral(" ...");
+}
 
 void MainWindowLifecycle::Activate()
 {
@@ -69,9 +70,7 @@ void MainWindowLifecycle::Activate()
     const bool opening = !g_objDatabase && !g_objDBEngine;
     switch (m_activation.Activate(m_shell.Services())) {
     case MainWindowActivation::Outcome::Skipped:
-    case MainWindowActivation::Outcome::SettingsOffered:
-        m_running = false;
-        return;
+    case MainWindowActivation::Outcome::SettingsOffered: m_running = false; return;
     case MainWindowActivation::Outcome::Close:
         m_running = false;
         m_shell.Unload();
@@ -81,8 +80,7 @@ void MainWindowLifecycle::Activate()
         m_running = false;
         m_shell.LeaveArchiveMode();
         return;
-    case MainWindowActivation::Outcome::Ready:
-        break;
+    case MainWindowActivation::Outcome::Ready: break;
     }
     try {
         if (opening) afterOpening();
@@ -134,7 +132,8 @@ void MainWindowLifecycle::failed()
         return;
     }
     if (ui().msgBox(e.description + QStringLiteral("\r\rVuoi cambiare le impostazioni ?"),
-                    int(Msg::YesNo) + int(Msg::Exclamation), AppTitle()) == Msg::Yes) {
+                    int(Msg::YesNo) + int(Msg::Exclamation), AppTitle())
+        == Msg::Yes) {
         try {
             (void)frmOptions::ShowModal(m_shell.Widget(), true);
         } catch (...) {

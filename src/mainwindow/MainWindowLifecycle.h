@@ -27,11 +27,11 @@ class QWidget;
 // Which menu entries the configuration leaves usable, set at each activation.
 struct ActivationMenuStates {
     bool receiptReprint = false;   // shown and enabled only with receipts in use
-    bool backup = false;           // "Salva dati...": a backup folder, saving allowed, not in the backup archive
-    bool restore = false;          // "Ripristina dati...", likewise with restoring allowed
-    bool backupRestore = false;    // the save/restore menu: not in maintenance mode
-    bool operation = false;        // the operations menu: not in the backup archive
-    bool toolsOptions = false;     // the options menu: not in the backup archive
+    bool backup = false;   // "Salva dati...": a backup folder, saving allowed, not in the backup archive
+    bool restore = false;   // "Ripristina dati...", likewise with restoring allowed
+    bool backupRestore = false;   // the save/restore menu: not in maintenance mode
+    bool operation = false;   // the operations menu: not in the backup archive
+    bool toolsOptions = false;   // the options menu: not in the backup archive
     bool operator==(const ActivationMenuStates&) const = default;
 
     static ActivationMenuStates FromConfiguration();
@@ -54,15 +54,15 @@ public:
     virtual DeviceActivation::Devices DeviceSwitchFunctions() = 0;
     virtual void SetDeviceControls(const DeviceActivation::Controls& controls) = 0;
     virtual void SetMenuStates(const ActivationMenuStates& states) = 0;
-    virtual void RunSaveCommand() = 0;          // "Salva dati..."
+    virtual void RunSaveCommand() = 0;   // "Salva dati..."
     virtual void LoadReminderWindow() = 0;
 
     // Failures and the end of the program.
-    virtual void LeaveArchiveMode() = 0;        // "Gestisci Archivio di Backup..." while in the archive
-    virtual void Unload() = 0;                  // the program's own close: the program ends
+    virtual void LeaveArchiveMode() = 0;   // "Gestisci Archivio di Backup..." while in the archive
+    virtual void Unload() = 0;   // the program's own close: the program ends
 
     // Closing.
-    virtual bool ReceiptOpen() const = 0;       // a receipt is being sent to the register
+    virtual bool ReceiptOpen() const = 0;   // a receipt is being sent to the register
     // The layout of the detail area's grid (field sequence, widths); null when it has none.
     virtual GridLayout* ViewLayout() = 0;
     virtual void HideToNotificationArea() = 0;
@@ -76,8 +76,8 @@ class MainWindowLifecycle {
 public:
     enum class CloseCause {
         CloseBox,   // the window's own close box
-        Program,    // the program's close commands ("Chiudi", "Esci", the icon's menu, a refused login)
-        System      // the desktop session ends
+        Program,   // the program's close commands ("Chiudi", "Esci", the icon's menu, a refused login)
+        System   // the desktop session ends
     };
 
     using ExitSave = std::function<void(const SaveReminder::ExitSave&)>;

@@ -42,7 +42,7 @@ QMenu* popup(QWidget* owner, const char* name, const QString& caption)
 
 // Commands of the views: usable once a view enables them.
 void viewCommand(QAction* a) { a->setEnabled(false); }
-}  // namespace
+}   // namespace
 
 QAction* MenuHeading(QMenu* menu, const char* name, const QString& caption)
 {
@@ -66,7 +66,8 @@ MainWindowMenus MainWindowMenus::Build(QMainWindow& w, const QString& programTit
     m.mnuFileProperties = entry(m.mnuFile, "mnuFileProperties", QStringLiteral("Visualizza / &Modifica..."));
     m.mnuFileDelete = entry(m.mnuFile, "mnuFileDelete", QStringLiteral("&Elimina"));
     m.mnuFile->addSeparator();
-    m.mnuBackupRestore = submenu(m.mnuFile, "mnuBackupRestore", QStringLiteral("&Salva / Ripristina"), &m.mnuBackupRestoreAction);
+    m.mnuBackupRestore
+        = submenu(m.mnuFile, "mnuBackupRestore", QStringLiteral("&Salva / Ripristina"), &m.mnuBackupRestoreAction);
     m.mnuBackup = entry(m.mnuBackupRestore, "mnuBackup", QStringLiteral("Salva dati..."));
     m.mnuRestore = entry(m.mnuBackupRestore, "mnuRestore", QStringLiteral("Ripristina dati..."));
     m.mnuMoveRow = entry(m.mnuFile, "mnuMoveRow", QStringLiteral("Sposta Elemento Selezionato in Backup"));
@@ -86,7 +87,8 @@ MainWindowMenus MainWindowMenus::Build(QMainWindow& w, const QString& programTit
     for (QAction* a : {m.mnuViewToolbar, m.mnuViewStatusBar, m.mnuHideSection}) a->setChecked(true);
     m.mnuView->addSeparator();
     m.mnuViewRefresh = entry(m.mnuView, "mnuViewRefresh", QStringLiteral("&Aggiorna"));
-    m.mnuViewCurrencyConversion = entry(m.mnuView, "mnuViewCurrencyConversion", QStringLiteral("Importi in Euro"), true);
+    m.mnuViewCurrencyConversion
+        = entry(m.mnuView, "mnuViewCurrencyConversion", QStringLiteral("Importi in Euro"), true);
     m.mnuViewCurrencyConversion->setShortcut(QKeySequence(QStringLiteral("Ctrl+I")));
     m.mnuViewCurrencyConversion->setVisible(false);
     m.mnuView->addSeparator();
@@ -119,16 +121,18 @@ MainWindowMenus MainWindowMenus::Build(QMainWindow& w, const QString& programTit
     m.mnuOrderItems = MenuHeading(m.mnuOrderSingle, "mnuOrderItems", QStringLiteral("Ordina per..."));
     m.mnuOrderComplex = entry(m.mnuOrder, "mnuOrderComplex", QStringLiteral("&Ordinamento combinato..."));
     m.mnuOrderCancel = entry(m.mnuOrder, "mnuOrderCancel", QStringLiteral("&Annulla ordinamento"));
-    m.mnuFieldFuncs =
-        submenu(m.mnuView, "mnuFieldFuncs", QStringLiteral("Funzioni su campo corrente   (Click destro)"));
+    m.mnuFieldFuncs
+        = submenu(m.mnuView, "mnuFieldFuncs", QStringLiteral("Funzioni su campo corrente   (Click destro)"));
     m.mnuFieldFilter = entry(m.mnuFieldFuncs, "mnuFieldFilter", QStringLiteral("&Filtra colonna con stesso valore..."));
     m.mnuFieldSearchNext = entry(m.mnuFieldFuncs, "mnuFieldSearchNext", QStringLiteral("&Cerca valore successivo"));
     m.mnuFieldFilterCancel = entry(m.mnuFieldFuncs, "mnuFieldFilterCancel", QStringLiteral("&Annulla filtro colonna"));
-    m.mnuFieldFilterCancelAll = entry(m.mnuFieldFuncs, "mnuFieldFilterCancelAll", QStringLiteral("Annulla &tutti i filtri"));
+    m.mnuFieldFilterCancelAll
+        = entry(m.mnuFieldFuncs, "mnuFieldFilterCancelAll", QStringLiteral("Annulla &tutti i filtri"));
     m.mnuGridSetting = submenu(m.mnuView, "mnuGridSetting", QStringLiteral("&Griglia"));
     m.mnuGridFldAll = entry(m.mnuGridSetting, "mnuGridFldAll", QStringLiteral("Visualizza &tutti i campi"));
     m.mnuGridFldAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
-    m.mnuGridFldSequence = entry(m.mnuGridSetting, "mnuGridFldSequence", QStringLiteral("Imposta &sequenza campi..."), true);
+    m.mnuGridFldSequence
+        = entry(m.mnuGridSetting, "mnuGridFldSequence", QStringLiteral("Imposta &sequenza campi..."), true);
     m.mnuGridFldSequence->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
     m.mnuGridCancel = entry(m.mnuGridSetting, "mnuGridCancel", QStringLiteral("Annulla sequenza campi e dimensioni"));
     for (QMenu* viewMenu : {m.mnuDataSelection, m.mnuSearch, m.mnuFilter, m.mnuOrder, m.mnuFieldFuncs})
@@ -144,9 +148,10 @@ MainWindowMenus MainWindowMenus::Build(QMainWindow& w, const QString& programTit
     m.mnuNotCompleted_Vendite = entry(notCompleted, "mnuNotCompleted_Vendite", QStringLiteral("Vendite"));
     m.mnuNotCompleted_Forniture = entry(notCompleted, "mnuNotCompleted_Forniture", QStringLiteral("Forniture"));
     m.mnuOperation->addSeparator();
-    m.mnuFiscalPrinter = entry(m.mnuOperation, "mnuFiscalPrinter", QStringLiteral("Attiva &Registratore di cassa"), true);
-    m.mnuBarcodeReader =
-        entry(m.mnuOperation, "mnuBarcodeReader", QStringLiteral("Attiva &Lettore codici a barre seriale"), true);
+    m.mnuFiscalPrinter
+        = entry(m.mnuOperation, "mnuFiscalPrinter", QStringLiteral("Attiva &Registratore di cassa"), true);
+    m.mnuBarcodeReader
+        = entry(m.mnuOperation, "mnuBarcodeReader", QStringLiteral("Attiva &Lettore codici a barre seriale"), true);
     m.mnuBalance = entry(m.mnuOperation, "mnuBalance", QStringLiteral("Attiva &Bilancia"), true);
 
     m.mnuPrintFunc = topMenu(w, "mnuPrintFunc", QStringLiteral("&Stampa"));
@@ -159,7 +164,8 @@ MainWindowMenus MainWindowMenus::Build(QMainWindow& w, const QString& programTit
     m.mnuPrintLabel = entry(m.mnuPrintFunc, "mnuPrintLabel", QStringLiteral("S&tampa Etichette"));
     m.mnuFiscalPrint = entry(m.mnuPrintFunc, "mnuFiscalPrint", QStringLiteral("&Ristampa scontrino"));
     m.mnuFiscalPrint_Ricevuta = entry(m.mnuPrintFunc, "mnuFiscalPrint_Ricevuta", QStringLiteral("Rist&ampa ricevuta"));
-    for (QAction* a : {m.mnuPrintFunc->menuAction(), m.mnuSave, m.mnuPrintLabel, m.mnuFiscalPrint, m.mnuFiscalPrint_Ricevuta})
+    for (QAction* a :
+         {m.mnuPrintFunc->menuAction(), m.mnuSave, m.mnuPrintLabel, m.mnuFiscalPrint, m.mnuFiscalPrint_Ricevuta})
         viewCommand(a);
 
     m.mnuTools = topMenu(w, "mnuTools", QStringLiteral("S&trumenti"));
@@ -174,10 +180,13 @@ MainWindowMenus MainWindowMenus::Build(QMainWindow& w, const QString& programTit
     m.mnuToolsOptions->addSeparator();
     m.mnuOptionsFiscal = entry(m.mnuToolsOptions, "mnuOptionsFiscal", QStringLiteral("&Registratore di cassa..."));
     m.mnuOptionsBarcode = entry(m.mnuToolsOptions, "mnuOptionsBarcode", QStringLiteral("Lettore &Barcode seriale..."));
-    m.mnuOptionsMagnetic = entry(m.mnuToolsOptions, "mnuOptionsMagnetic", QStringLiteral("Dispositivo &Carte clienti..."));
+    m.mnuOptionsMagnetic
+        = entry(m.mnuToolsOptions, "mnuOptionsMagnetic", QStringLiteral("Dispositivo &Carte clienti..."));
     m.mnuToolsOptions->addSeparator();
-    m.mnuLabelSetting = entry(m.mnuToolsOptions, "mnuLabelSetting", QStringLiteral("Impostazione stampa &Etichette..."));
-    m.mnuTicketSetting = entry(m.mnuToolsOptions, "mnuTicketSetting", QStringLiteral("Impostazione stampa &Ricevute..."));
+    m.mnuLabelSetting
+        = entry(m.mnuToolsOptions, "mnuLabelSetting", QStringLiteral("Impostazione stampa &Etichette..."));
+    m.mnuTicketSetting
+        = entry(m.mnuToolsOptions, "mnuTicketSetting", QStringLiteral("Impostazione stampa &Ricevute..."));
     m.mnuToolsOptions->addSeparator();
     m.mnuOmegaNet = entry(m.mnuToolsOptions, "mnuOmegaNet", QStringLiteral("Omega Net (test)..."));
     m.mnuTools->addSeparator();
@@ -208,16 +217,23 @@ QToolBar* BuildMainToolbar(QWidget* parent)
     bar->setMovable(false);
     bar->setFloatable(false);
     QStyle* style = bar->style();
-    const QStyle::StandardPixmap pictures[] = {
-        QStyle::SP_FileIcon,          QStyle::SP_FileDialogContentsView, QStyle::SP_TrashIcon,
-        QStyle::SP_FileLinkIcon,      QStyle::SP_DialogSaveButton,        QStyle::SP_FileDialogListView,
-        QStyle::SP_FileDialogDetailedView, QStyle::SP_ArrowDown,          QStyle::SP_ArrowUp,
-        QStyle::SP_DesktopIcon,       QStyle::SP_DriveCDIcon,             QStyle::SP_DriveHDIcon,
-        QStyle::SP_DialogCloseButton};
+    const QStyle::StandardPixmap pictures[] = {QStyle::SP_FileIcon,
+                                               QStyle::SP_FileDialogContentsView,
+                                               QStyle::SP_TrashIcon,
+                                               QStyle::SP_FileLinkIcon,
+                                               QStyle::SP_DialogSaveButton,
+                                               QStyle::SP_FileDialogListView,
+                                               QStyle::SP_FileDialogDetailedView,
+                                               QStyle::SP_ArrowDown,
+                                               QStyle::SP_ArrowUp,
+                                               QStyle::SP_DesktopIcon,
+                                               QStyle::SP_DriveCDIcon,
+                                               QStyle::SP_DriveHDIcon,
+                                               QStyle::SP_DialogCloseButton};
     for (size_t i = 0; i < kToolbarButtons.size(); ++i) {
         const ToolbarButtonEntry& b = kToolbarButtons[i];
-        if (QString::fromLatin1(b.key) == u"Supply" || QString::fromLatin1(b.key) == u"BarcodeReader" ||
-            QString::fromLatin1(b.key) == u"Exit")
+        if (QString::fromLatin1(b.key) == u"Supply" || QString::fromLatin1(b.key) == u"BarcodeReader"
+            || QString::fromLatin1(b.key) == u"Exit")
             bar->addSeparator();
         QAction* a = bar->addAction(style->standardIcon(pictures[i]), QString::fromUtf8(b.caption));
         a->setObjectName(QStringLiteral("tb") + QString::fromLatin1(b.key));

@@ -37,12 +37,12 @@ struct MainWindowMenus {
     QAction* mnuHideSection = nullptr;
     QAction* mnuViewRefresh = nullptr;
     QAction* mnuViewCurrencyConversion = nullptr;
-    QMenu* mnuSelection = nullptr;             // "Selezioni in data", also the date button's menu
+    QMenu* mnuSelection = nullptr;   // "Selezioni in data", also the date button's menu
     QAction* mnuSelAll = nullptr;
     QAction* mnuSelDate = nullptr;
     QAction* mnuSelMonth = nullptr;
     QAction* mnuSelPeriod = nullptr;
-    QMenu* mnuDataSelection = nullptr;         // "Selezioni predefinite"
+    QMenu* mnuDataSelection = nullptr;   // "Selezioni predefinite"
     QAction* mnuDataSelBeforeQuery = nullptr;
     QAction* mnuDataSelCancel = nullptr;
     // "&Cerca": F3 and one entry per text column after the heading mnuSearchItems.
@@ -99,7 +99,7 @@ struct MainWindowMenus {
     // "&Strumenti"
     QMenu* mnuTools = nullptr;
     QAction* mnuMemo = nullptr;
-    QMenu* mnuToolsTotal = nullptr;            // "&Calcola Totale": heading mnuTotalItems
+    QMenu* mnuToolsTotal = nullptr;   // "&Calcola Totale": heading mnuTotalItems
     QAction* mnuTotalItems = nullptr;
     QMenu* mnuToolOther = nullptr;
     QAction* mnulQueryResult = nullptr;
@@ -121,9 +121,9 @@ struct MainWindowMenus {
     // Pop-up menus of the grid, the toolbar and the notification-area icon. The related
     // data's headings stand for its three groups.
     QMenu* mnuAssociation = nullptr;
-    QAction* mnuReferencedItem = nullptr;      // "< Associati >"
-    QAction* mnuRefItem = nullptr;             // "< Riferimenti >"
-    QAction* mnuContItem = nullptr;            // "< Contenitori >"
+    QAction* mnuReferencedItem = nullptr;   // "< Associati >"
+    QAction* mnuRefItem = nullptr;   // "< Riferimenti >"
+    QAction* mnuContItem = nullptr;   // "< Contenitori >"
     QMenu* mnuPopUp = nullptr;
     QAction* mnuActivate = nullptr;
     QAction* mnuClose = nullptr;

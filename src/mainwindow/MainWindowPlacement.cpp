@@ -34,7 +34,7 @@ QList<QRect> screenAreas()
     for (QScreen* s : QGuiApplication::screens()) out << s->availableGeometry();
     return out;
 }
-}  // namespace
+}   // namespace
 
 MainPlacement MainWindowPlacement::Load()
 {
@@ -43,14 +43,15 @@ MainPlacement MainWindowPlacement::Load()
     defaults.width = kDefaultWidth;
     defaults.height = kDefaultHeight;
     // Defaults given for both corners, so the screen does not enter the result.
-    const placement::Restored r =
-        placement::restore(stored, defaults, QRect(), false, false, kDefaultLeft, kDefaultTop);
-    return MainPlacement{r.values, storedSplit()};
+    const placement::Restored r
+        = placement::restore(stored, defaults, QRect(), false, false, kDefaultLeft, kDefaultTop);
+    return MainPlacement {r.values, storedSplit()};
 }
 
 void MainWindowPlacement::Save(const MainPlacement& p)
 {
-    for (const auto& [key, text] : placement::toSave(p.window, false)) settingsStore().set(kSection, kPrefix + key, text);
+    for (const auto& [key, text] : placement::toSave(p.window, false))
+        settingsStore().set(kSection, kPrefix + key, text);
     if (p.split > 0) settingsStore().set(kSection, kPrefix + QStringLiteral("Split"), QString::number(p.split, 'g', 9));
 }
 
@@ -82,8 +83,8 @@ MainPlacement MainWindowPlacement::Current(const QWidget& window, double split)
     MainPlacement p;
     p.split = split;
     p.window.state = window.isMinimized() ? placement::Minimised
-                     : window.isMaximized() ? placement::Maximised
-                                            : placement::Normal;
+        : window.isMaximized()            ? placement::Maximised
+                                          : placement::Normal;
     p.window.left = PixelsToTwips(window.x());
     p.window.top = PixelsToTwips(window.y());
     p.window.width = PixelsToTwips(window.width());

@@ -11,7 +11,7 @@ class QWidget;
 
 struct MainPlacement {
     placement::Values window;   // twips
-    double split = 0;           // the splitter's left edge
+    double split = 0;   // the splitter's left edge
 };
 
 namespace MainWindowPlacement {
@@ -32,4 +32,4 @@ void Save(const MainPlacement& placement);
 // defaults.
 MainPlacement Restore(QWidget& window);
 MainPlacement Current(const QWidget& window, double split);
-}  // namespace MainWindowPlacement
+}   // namespace MainWindowPlacement

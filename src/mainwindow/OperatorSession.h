@@ -19,4 +19,4 @@ bool ChangeOperator(QWidget* mainWindow, const std::function<void()>& setAppTitl
 // operator was chosen; a refused password changes nothing, the level included.
 bool ChangePassword(QWidget* mainWindow);
 
-}  // namespace OperatorSession
+}   // namespace OperatorSession

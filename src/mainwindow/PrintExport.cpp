@@ -19,9 +19,9 @@ public:
     itfProgress* sink() { return &frmMessage::instance(); }
 };
 
-}  // namespace
+}   // namespace
 
-PrintExport::PrintExport(QWidget* owner, Hooks hooks) : m_owner(owner), m_hooks(std::move(hooks)) {}
+PrintExport::PrintExport(QWidget* owner, Hooks hooks) : m_owner(owner), m_hooks(std::move(hooks)) { }
 
 QString PrintExport::HtmlFile() { return JoinPath(GetDataFolder(), QStringLiteral("TableData.htm")); }
 
@@ -91,9 +91,12 @@ void PrintExport::ExportTableToHtml(TableData* ds, QWidget* owner, QString field
     try {
         if (!ds) return;
         if (ui().msgBox(QStringLiteral("Vuoi modificare la sequenza dei campi per il browser ?"), Msg::YesNo,
-                        g_strMsgTitle) == Msg::Yes) {
-            const std::optional<QString> chosen = LibraryApplication::Instance().OpenView(*ds, owner)->EditFieldList(
-                fieldOrder, QStringLiteral("Esportazione HTML - Selezione Campi"));
+                        g_strMsgTitle)
+            == Msg::Yes) {
+            const std::optional<QString> chosen
+                = LibraryApplication::Instance()
+                      .OpenView(*ds, owner)
+                      ->EditFieldList(fieldOrder, QStringLiteral("Esportazione HTML - Selezione Campi"));
             if (!chosen) return;
             fieldOrder = *chosen;
         }
@@ -112,4 +115,3 @@ void PrintExport::ExportTableToHtml(TableData* ds, QWidget* owner, QString field
         ShowErrorDetails(QString());
     }
 }
-

@@ -17,9 +17,9 @@ class TableData;
 class PrintExport {
 public:
     struct Hooks {
-        std::function<TableData*()> dataSet;      // the shown data set; null when none is
-        std::function<bool()> gridShown;          // the grid is on show
-        std::function<QString()> nodeKey;         // the selected tree node's key
+        std::function<TableData*()> dataSet;   // the shown data set; null when none is
+        std::function<bool()> gridShown;   // the grid is on show
+        std::function<QString()> nodeKey;   // the selected tree node's key
         // Holds the shown rows while they are printed or written (DetailViewPanel::HoldView).
         std::function<std::shared_ptr<void>()> hold;
     };

@@ -31,7 +31,7 @@ void reportCommandFailure(const AppError& e)
     if (!objdb::isRefusal(e)) ShowErrorDetails(e, QString());
 }
 
-}  // namespace
+}   // namespace
 
 RecordCommands::RecordCommands(ObjDataGrid& grid, QWidget* owner, Hooks hooks)
     : m_grid(grid), m_owner(owner), m_hooks(std::move(hooks))
@@ -91,8 +91,8 @@ void RecordCommands::FileNew()
             NewSupply();
             return;
         }
-        const std::optional<qint64> added = LibraryApplication::Instance().OpenView(*ds, m_owner)->NewRow(
-            {QStringLiteral("@InvertParent@"), true});
+        const std::optional<qint64> added
+            = LibraryApplication::Instance().OpenView(*ds, m_owner)->NewRow({QStringLiteral("@InvertParent@"), true});
         if (!added) return;
         ds->Requery();
         m_grid.Refresh();
@@ -144,7 +144,8 @@ void RecordCommands::FileDelete()
             ui().beep();
             return;
         }
-        if (ui().msgBox(QStringLiteral("Confermi l'eliminazione dei dati selezionati ?"), Msg::YesNo) != Msg::Yes) return;
+        if (ui().msgBox(QStringLiteral("Confermi l'eliminazione dei dati selezionati ?"), Msg::YesNo) != Msg::Yes)
+            return;
         Hourglass hourglass;
         progress = m_hooks.progress();
         progress->show(QStringLiteral("Eliminazione in corso..."));

@@ -26,7 +26,7 @@ public:
         std::function<void(const QString& order, const QString& where)> refreshView;
         // Makes the tree node of this key the selected one (nothing when it is already).
         std::function<void(const QString& key)> selectNode;
-        std::function<void()> newArticle;    // the article window, modal
+        std::function<void()> newArticle;   // the article window, modal
         std::function<void()> findArticle;   // the article search
         // The progress window of a delete (by default over the owner).
         std::function<std::unique_ptr<PrintProgress>()> progress;

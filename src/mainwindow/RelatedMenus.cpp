@@ -14,9 +14,9 @@ const QString kSource = QStringLiteral("RelatedMenus");
 
 bool same(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
-}  // namespace
+}   // namespace
 
-RelatedMenus::RelatedMenus(Database& db) : m_db(db) {}
+RelatedMenus::RelatedMenus(Database& db) : m_db(db) { }
 
 QString RelatedMenus::HeaderCaption(RelatedKind kind)
 {
@@ -38,27 +38,30 @@ std::vector<RelatedMenus::Item> RelatedMenus::items(const TableObject& table, Re
     switch (kind) {
     case RelatedKind::Association: {
         for (const ReferenceDefinition& r : table.References())
-            if (r.IsList) out.push_back({r.Description.isEmpty() ? captionOf(r.TargetTable) : r.Description, QString(), r.Name});
+            if (r.IsList)
+                out.push_back({r.Description.isEmpty() ? captionOf(r.TargetTable) : r.Description, QString(), r.Name});
         // The rows of other tables that point at this row (a sale's receipts, a customer's sales).
         TableCollection& tables = m_db.Tables();
         for (int i = 1; i <= tables.Count(); ++i) {
             const TableObject* other = tables.Item(i);
             for (const ReferenceDefinition& r : other->References())
-                if (!r.IsList && same(r.TargetTable, table.Name())) out.push_back({other->Caption(), other->Name(), r.Name});
+                if (!r.IsList && same(r.TargetTable, table.Name()))
+                    out.push_back({other->Caption(), other->Name(), r.Name});
         }
         break;
     }
     case RelatedKind::Reference:
         for (const ReferenceDefinition& r : table.References())
             if (!r.IsList)
-                out.push_back({(r.Description.isEmpty() ? captionOf(r.TargetTable) : r.Description) + QStringLiteral(" (") +
-                                   r.Name + u')',
+                out.push_back({(r.Description.isEmpty() ? captionOf(r.TargetTable) : r.Description)
+                                   + QStringLiteral(" (") + r.Name + u')',
                                QString(), r.Name});
         break;
     case RelatedKind::Container: {
         const QString word = table.Caption();
         auto caption = [&](const QString& holder) { return holder + GetSameWordPhrase(word, true) + word; };
-        if (const TableObject* parent = table.Parent()) out.push_back({caption(parent->Caption()), parent->Name(), QString(), true});
+        if (const TableObject* parent = table.Parent())
+            out.push_back({caption(parent->Caption()), parent->Name(), QString(), true});
         // The documents whose lines these rows are.
         TableCollection& tables = m_db.Tables();
         for (int i = 1; i <= tables.Count(); ++i) {
@@ -103,16 +106,15 @@ std::unique_ptr<TableData> RelatedMenus::open(TableData& level, const Item& item
     std::unique_ptr<TableData> rows;
     switch (kind) {
     case RelatedKind::Association:
-        rows = item.table.isEmpty() ? level.GetReference(item.reference) : level.GetReferencingRows(item.table, item.reference);
+        rows = item.table.isEmpty() ? level.GetReference(item.reference)
+                                    : level.GetReferencingRows(item.table, item.reference);
         break;
-    case RelatedKind::Reference:
-        rows = level.GetReference(item.reference);
-        break;
-    case RelatedKind::Container:
-        rows = item.parent ? level.GetParentRow() : level.GetOwnerByTable(item.table);
-        break;
+    case RelatedKind::Reference: rows = level.GetReference(item.reference); break;
+    case RelatedKind::Container: rows = item.parent ? level.GetParentRow() : level.GetOwnerByTable(item.table); break;
     }
-    if (!rows) throw AppError(AppError::kInvalidCall, kSource, QStringLiteral("Nessun elemento di «%1» per la riga corrente").arg(item.caption));
+    if (!rows)
+        throw AppError(AppError::kInvalidCall, kSource,
+                       QStringLiteral("Nessun elemento di «%1» per la riga corrente").arg(item.caption));
     rows->MoveFirst();
     return rows;
 }
@@ -138,7 +140,8 @@ std::optional<RelatedRows> RelatedMenus::Open(TableData& ds, RelatedKind kind, i
             }
             n -= int(found.size());
             std::unique_ptr<TableData> up = n >= 1 && table->Parent() ? level->GetParentRow() : nullptr;
-            if (!up) throw AppError(AppError::kInvalidCall, kSource, QStringLiteral("Elemento %1 non presente").arg(number));
+            if (!up)
+                throw AppError(AppError::kInvalidCall, kSource, QStringLiteral("Elemento %1 non presente").arg(number));
             holder = std::move(up);
             level = holder.get();
         }

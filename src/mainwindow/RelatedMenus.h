@@ -28,8 +28,8 @@ struct RelatedEntry {
 
 struct RelatedMenuSet {
     std::vector<RelatedEntry> associations;   // under "< Associati >"
-    std::vector<RelatedEntry> references;     // under "< Riferimenti >"
-    std::vector<RelatedEntry> containers;     // under "< Contenitori >"
+    std::vector<RelatedEntry> references;   // under "< Riferimenti >"
+    std::vector<RelatedEntry> containers;   // under "< Contenitori >"
     // The headers: each shown when its group has entries; all three when none has any.
     bool associationsHeader = true;
     bool referencesHeader = true;
@@ -59,9 +59,9 @@ public:
 private:
     struct Item {
         QString caption;
-        QString table;       // association: the referring table (empty for a list); container: the holding table
+        QString table;   // association: the referring table (empty for a list); container: the holding table
         QString reference;   // the reference's name (associations and references)
-        bool parent = false; // container: the parent table of a child table
+        bool parent = false;   // container: the parent table of a child table
     };
     std::vector<Item> items(const TableObject& table, RelatedKind kind) const;
     std::unique_ptr<TableData> open(TableData& level, const Item& item, RelatedKind kind) const;

@@ -21,8 +21,8 @@ void SectionTreeView::Fill(QTreeWidget& tree, Database& db, const SectionTreeOpt
         else
             item = new QTreeWidgetItem(&tree);
         item->setText(0, n.text);
-        const bool hasKey = n.kind == SectionNode::Kind::Table || n.kind == SectionNode::Kind::Report ||
-                            n.kind == SectionNode::Kind::Connections;
+        const bool hasKey = n.kind == SectionNode::Kind::Table || n.kind == SectionNode::Kind::Report
+            || n.kind == SectionNode::Kind::Connections;
         item->setData(0, KeyRole, n.key);
         item->setData(0, HasKeyRole, hasKey);
         item->setData(0, IndexRole, n.index);
@@ -37,9 +37,15 @@ void SectionTreeView::Fill(QTreeWidget& tree, Database& db, const SectionTreeOpt
 }
 
 bool SectionTreeView::HasKey(const QTreeWidgetItem* item) { return item && item->data(0, HasKeyRole).toBool(); }
-QString SectionTreeView::Key(const QTreeWidgetItem* item) { return item ? item->data(0, KeyRole).toString() : QString(); }
+QString SectionTreeView::Key(const QTreeWidgetItem* item)
+{
+    return item ? item->data(0, KeyRole).toString() : QString();
+}
 int SectionTreeView::Index(const QTreeWidgetItem* item) { return item ? item->data(0, IndexRole).toInt() : 0; }
-QString SectionTreeView::ImageKey(const QTreeWidgetItem* item) { return item ? item->data(0, ImageRole).toString() : QString(); }
+QString SectionTreeView::ImageKey(const QTreeWidgetItem* item)
+{
+    return item ? item->data(0, ImageRole).toString() : QString();
+}
 
 QTreeWidgetItem* SectionTreeView::ItemAt(const QTreeWidget& tree, int index)
 {
@@ -69,7 +75,7 @@ std::vector<SectionChild> SectionTreeView::Children(const QTreeWidgetItem* item)
     if (!item) return out;
     for (int i = 0; i < item->childCount(); ++i) {
         const QTreeWidgetItem* c = item->child(i);
-        out.push_back(SectionChild{c->text(0), HasKey(c) ? Key(c) : QString(), Index(c), ImageKey(c)});
+        out.push_back(SectionChild {c->text(0), HasKey(c) ? Key(c) : QString(), Index(c), ImageKey(c)});
     }
     return out;
 }

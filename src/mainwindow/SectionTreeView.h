@@ -28,7 +28,7 @@ void Fill(QTreeWidget& tree, Database& db, const SectionTreeOptions& options, co
 // What an item carries.
 bool HasKey(const QTreeWidgetItem* item);
 QString Key(const QTreeWidgetItem* item);
-int Index(const QTreeWidgetItem* item);          // 0 for no item
+int Index(const QTreeWidgetItem* item);   // 0 for no item
 QString ImageKey(const QTreeWidgetItem* item);
 
 // The item at a position (from 1), or with a key; null when there is none.
@@ -42,4 +42,4 @@ std::vector<SectionChild> Children(const QTreeWidgetItem* item);
 // A section button's tag names a node by its position when it is a number, else by key.
 QTreeWidgetItem* ItemForTag(const QTreeWidget& tree, const QString& tag);
 
-}  // namespace SectionTreeView
+}   // namespace SectionTreeView

@@ -16,11 +16,11 @@ QString withoutTrailingBlanks(QString text)
 const QString kDescription = QStringLiteral("Descrizione");
 const QString kSuppliers = QStringLiteral("Fornitori");
 const int kWarning = int(Msg::YesNo) + int(Msg::Exclamation) + int(Msg::DefaultButton2);
-}  // namespace
+}   // namespace
 
 SupplierAssignment::Worked SupplierAssignment::WorkDescription(const QString& description, const QString& symbols)
 {
-    Worked w{withoutTrailingBlanks(description), 0};
+    Worked w {withoutTrailingBlanks(description), 0};
     for (qsizetype i = w.text.size() - 1; i >= 0; --i) {
         const QChar c = w.text.at(i);
         if (c == u' ') break;
@@ -34,9 +34,11 @@ SupplierAssignment::Worked SupplierAssignment::WorkDescription(const QString& de
 
 int SupplierAssignment::Run(Database& db, const ChooseSupplier& choose, const ShowProgress& progress)
 {
-    if (ui().msgBox(QStringLiteral("ATTENZIONE! - Questa operazione imposta i fornitori sugli articoli in base ai caratteri "
-                                   "presenti nella descrizione...\r\rContinuare ?\r\r"),
-                    kWarning, QString::fromLatin1(kTitle)) != Msg::Yes)
+    if (ui().msgBox(
+            QStringLiteral("ATTENZIONE! - Questa operazione imposta i fornitori sugli articoli in base ai caratteri "
+                           "presenti nella descrizione...\r\rContinuare ?\r\r"),
+            kWarning, QString::fromLatin1(kTitle))
+        != Msg::Yes)
         return 0;
 
     std::unique_ptr<TableData> articles = db.Tables().Item(QStringLiteral("Articoli"))->Select();
@@ -46,14 +48,14 @@ int SupplierAssignment::Run(Database& db, const ChooseSupplier& choose, const Sh
     QList<qint64> keys;
     QString summary;
     while (keys.size() < kMaxSymbols) {
-        const std::optional<QString> answer =
-            ui().inputBox(QStringLiteral("Simbolo da assegnare al prossimo fornitore"), AppTitle(), QString());
+        const std::optional<QString> answer
+            = ui().inputBox(QStringLiteral("Simbolo da assegnare al prossimo fornitore"), AppTitle(), QString());
         if (!answer || answer->isEmpty()) break;
         // A marker is one character, used once: anything else would pair the markers after it
         // with the wrong suppliers.
         if (answer->size() != 1 || symbols.contains(*answer, Qt::CaseSensitive)) {
-            ui().msgBox(QStringLiteral("Il simbolo deve essere un solo carattere non ancora assegnato"), Msg::Exclamation,
-                        AppTitle());
+            ui().msgBox(QStringLiteral("Il simbolo deve essere un solo carattere non ancora assegnato"),
+                        Msg::Exclamation, AppTitle());
             continue;
         }
         if (!choose || !choose(*suppliers)) continue;

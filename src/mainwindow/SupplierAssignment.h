@@ -35,4 +35,4 @@ using ShowProgress = std::function<void(const QString& text)>;
 // number of articles changed.
 int Run(Database& db, const ChooseSupplier& choose, const ShowProgress& progress = {});
 
-}  // namespace SupplierAssignment
+}   // namespace SupplierAssignment

@@ -13,7 +13,7 @@
 // The predefined selections of a node, kept by the library's filter of the node's table.
 class LibraryDataSelection final : public DataSelection {
 public:
-    explicit LibraryDataSelection(TableObject& table) : m_filter(table) {}
+    explicit LibraryDataSelection(TableObject& table) : m_filter(table) { }
     QString Name() const override { return m_filter.Name(); }
     void SetName(const QString& name) override { m_filter.SetName(name); }
     bool LoadSaved(const QString& name) override { return m_filter.LoadSaved(name); }
@@ -31,7 +31,7 @@ DataSelectionFactory LibraryDataSelections();
 // The grid's structured filter, kept by the library's filter of the shown table.
 class LibraryComplexFilter final : public ComplexFilter {
 public:
-    explicit LibraryComplexFilter(TableObject& table) : m_filter(table) {}
+    explicit LibraryComplexFilter(TableObject& table) : m_filter(table) { }
     QString TableName() const override { return m_filter.TableName(); }
     bool HasCondition(const QString& field) const override { return m_filter.HasCondition(field); }
     void RemoveCondition(const QString& field) override { m_filter.RemoveCondition(field); }
@@ -50,7 +50,7 @@ ComplexFilterFactory LibraryComplexFilters();
 // list, the date and period windows, the library's selection editor.
 class WindowViewDialogs final : public ViewDialogs {
 public:
-    explicit WindowViewDialogs(QWidget* owner) : m_owner(owner) {}
+    explicit WindowViewDialogs(QWidget* owner) : m_owner(owner) { }
     bool ChooseRow(TableData& rows, const QString& shownField) override;
     std::optional<QDate> ChooseDate(const std::optional<QDate>& start) override;
     bool ChoosePeriod(std::optional<QDate>& from, std::optional<QDate>& to) override;
@@ -64,7 +64,7 @@ private:
 // opened (the typing that starts a search) is its text, as if typed into it.
 class FindDialogPrompt final : public SearchPrompt {
 public:
-    explicit FindDialogPrompt(QWidget* owner) : m_owner(owner) {}
+    explicit FindDialogPrompt(QWidget* owner) : m_owner(owner) { }
     // Taken by the next Ask only.
     void SetTyped(const QString& typed) { m_typed = typed; }
     bool Ask(const QString& label, const QString& title, bool showInside, bool showNext) override;

@@ -9,8 +9,7 @@
 ViewCommands::ViewCommands(DetailView& view, Database& db, DateSelection& dates, ViewDialogs& dialogs,
                            ViewCommandHooks hooks)
     : m_view(view), m_db(db), m_dates(dates), m_dialogs(dialogs), m_hooks(std::move(hooks))
-{
-}
+{ }
 
 void ViewCommands::showCaptions()
 {
@@ -104,9 +103,10 @@ std::optional<bool> ViewCommands::EditPredefinedSelections(const QString& nodeTe
     if (!selection) return std::nullopt;
     if (!m_dialogs.EditSelections(*selection, QStringLiteral("Selezioni predefinite"))) return std::nullopt;
     selection->Save(nodeText);
-    ui().msgBox(QStringLiteral("Selezioni predefinite impostate.\r\rN.B.: Tali impostazioni vengono considerate solo se i "
-                               "dati che si stanno visualizzando non prevedono ulteriori selezioni (Data.., etc.)"),
-                Msg::Information);
+    ui().msgBox(
+        QStringLiteral("Selezioni predefinite impostate.\r\rN.B.: Tali impostazioni vengono considerate solo se i "
+                       "dati che si stanno visualizzando non prevedono ulteriori selezioni (Data.., etc.)"),
+        Msg::Information);
     return true;
 }
 

@@ -17,9 +17,9 @@ class ViewDialogs;
 
 // What the commands ask of the window, in the order they ask it.
 struct ViewCommandHooks {
-    std::function<void()> showCaptions;       // the date button and menu texts from the state
-    std::function<void()> saveConfiguration;  // the configuration written back
-    std::function<void()> refresh;            // the view shown again with the node's own query
+    std::function<void()> showCaptions;   // the date button and menu texts from the state
+    std::function<void()> saveConfiguration;   // the configuration written back
+    std::function<void()> refresh;   // the view shown again with the node's own query
 };
 
 class ViewCommands {
@@ -27,9 +27,9 @@ public:
     ViewCommands(DetailView& view, Database& db, DateSelection& dates, ViewDialogs& dialogs, ViewCommandHooks hooks);
 
     // --- date selection; a cancelled dialog changes nothing and shows nothing again ------
-    void SelectAll();      // nothing while all dates are already selected
+    void SelectAll();   // nothing while all dates are already selected
     void SelectDay();
-    void SelectMonth();    // the month of the day chosen
+    void SelectMonth();   // the month of the day chosen
     void SelectPeriod();   // a period with one bound set counts
     // The texts and check marks of the date controls, for the caption of the view's date field.
     DateSelection::Captions Captions(const QString& fieldCaption,

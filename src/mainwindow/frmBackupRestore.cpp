@@ -102,9 +102,10 @@ frmBackupRestore::frmBackupRestore(QWidget* parent) : ModalDialog(parent)
     m_optCopyData = option("optCopyData", QStringLiteral("&Dati delle Forniture e delle Vendite"));
     m_optCopyAllData = option("optCopyAllData", QStringLiteral("Copia &Tutto l'archivio"));
     m_optMoveData = option("optMoveData", QStringLiteral("&Archivio di manutenzione"));
-    m_lblMoveData = new QLabel(QStringLiteral("Gestisce lo spostamento automatico dell'intero archivio di manutenzione, "
-                                              "un copia locale rimane disponibile in caso di annullamento."),
-                               this);
+    m_lblMoveData
+        = new QLabel(QStringLiteral("Gestisce lo spostamento automatico dell'intero archivio di manutenzione, "
+                                    "un copia locale rimane disponibile in caso di annullamento."),
+                     this);
     m_lblMoveData->setObjectName(QStringLiteral("lblMoveData"));
     m_lblMoveData->setWordWrap(true);
     m_txtFromDate = dateBox("txtFromDate");
@@ -112,9 +113,11 @@ frmBackupRestore::frmBackupRestore(QWidget* parent) : ModalDialog(parent)
     m_cmdSelFromDate = picker("cmdSelFromDate", QStringLiteral("Seleziona la data di inizio"));
     m_cmdSelToDate = picker("cmdSelToDate", QStringLiteral("Seleziona la data di fine"));
     m_chkRemoveData = check("chkRemoveData", QStringLiteral("Elimina i dati dopo la copia"), QString());
-    m_chkArticoli = check("chkArticoli", QStringLiteral("Copia il magazzino articoli"), QStringLiteral("Copia tutti gli articoli"));
-    m_chkCopyRelate = check("chkCopyRelate", QStringLiteral("Aggiorna dati correlati modificati"),
-                            QStringLiteral("Aggiorna i dati (Articoli, Codifiche etc.) correlati alle Forniture / Vendite presenti"));
+    m_chkArticoli = check("chkArticoli", QStringLiteral("Copia il magazzino articoli"),
+                          QStringLiteral("Copia tutti gli articoli"));
+    m_chkCopyRelate = check(
+        "chkCopyRelate", QStringLiteral("Aggiorna dati correlati modificati"),
+        QStringLiteral("Aggiorna i dati (Articoli, Codifiche etc.) correlati alle Forniture / Vendite presenti"));
     m_cmdExecute = new QPushButton(QStringLiteral("&Avvia"), this);
     m_cmdExecute->setObjectName(QStringLiteral("cmdExecute"));
     m_cmdExecute->setDefault(true);
@@ -197,8 +200,8 @@ void frmBackupRestore::Prepare(bool restore)
 void frmBackupRestore::updateEnabling()
 {
     const bool copyData = m_optCopyData->isChecked();
-    for (QWidget* w : std::initializer_list<QWidget*>{m_txtFromDate, m_txtToDate, m_cmdSelFromDate, m_cmdSelToDate,
-                                                      m_chkArticoli, m_chkCopyRelate})
+    for (QWidget* w : std::initializer_list<QWidget*> {m_txtFromDate, m_txtToDate, m_cmdSelFromDate, m_cmdSelToDate,
+                                                       m_chkArticoli, m_chkCopyRelate})
         w->setEnabled(copyData);
     m_chkRemoveData->setEnabled(copyData && settings().BackupFuncEnableDelete);
     m_lblMoveData->setEnabled(m_optMoveData->isChecked());
@@ -224,7 +227,8 @@ void frmBackupRestore::confirmArticoli(bool ticked)
 {
     if (!ticked) return;
     if (ui().msgBox(QStringLiteral("Questa opzione attiva la copia dell'intero magazzino articoli...\r\rConfermi ?"),
-                    int(Msg::YesNo) + Msg::Question + Msg::DefaultButton2, QString()) == Msg::Yes)
+                    int(Msg::YesNo) + Msg::Question + Msg::DefaultButton2, QString())
+        == Msg::Yes)
         return;
     const QSignalBlocker quiet(m_chkArticoli);
     m_chkArticoli->setChecked(false);

@@ -66,7 +66,7 @@ int px(double twips) { return std::max(0, TwipsToPixels(twips)); }
 // The pictures of the tree's nodes, by image key.
 QIcon treeIcon(const QString& key)
 {
-    static const QHash<QString, QStyle::StandardPixmap> pictures{
+    static const QHash<QString, QStyle::StandardPixmap> pictures {
         {QStringLiteral("Operation"), QStyle::SP_DirOpenIcon},
         {QStringLiteral("Sale"), QStyle::SP_ArrowForward},
         {QStringLiteral("OperationElement"), QStyle::SP_ArrowBack},
@@ -80,19 +80,19 @@ QIcon treeIcon(const QString& key)
     return QApplication::style()->standardIcon(pictures.value(key, QStyle::SP_FileIcon));
 }
 
-}  // namespace
+}   // namespace
 
 // ---- Loading -----------------------------------------------------------------------------------
 
-frmMain::frmMain() : frmMain(std::unique_ptr<NotificationArea>()) {}
+frmMain::frmMain() : frmMain(std::unique_ptr<NotificationArea>()) { }
 
 frmMain::frmMain(std::unique_ptr<NotificationArea> notificationArea)
     : frmMain(std::move(notificationArea), ReceiptService(), LabelPrinting())
-{
-}
+{ }
 
 frmMain::frmMain(std::unique_ptr<NotificationArea> notificationArea, ReceiptService receipts, LabelPrinting labels)
-    : m_dates(DateSelection::AtStart()), m_lifecycle(*this), m_tray(std::make_unique<clsOSTNA>(std::move(notificationArea)))
+    : m_dates(DateSelection::AtStart()), m_lifecycle(*this),
+      m_tray(std::make_unique<clsOSTNA>(std::move(notificationArea)))
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(AppTitle());
@@ -116,7 +116,8 @@ frmMain::frmMain(std::unique_ptr<NotificationArea> notificationArea, ReceiptServ
 
     const MainPlacement placement = MainWindowPlacement::Restore(*this);
     m_splitterLeft = placement.split;
-    m_tray->IconStart(m_txtTNAInterface, windowIcon(), windowTitle(), [this](float x) { handle([&] { NotificationMouse(x); }); });
+    m_tray->IconStart(m_txtTNAInterface, windowIcon(), windowTitle(),
+                      [this](float x) { handle([&] { NotificationMouse(x); }); });
     SetAppTitle();
     SetDataSelectionCaption();
 
@@ -257,7 +258,10 @@ void frmMain::OnEvent(int action, const QString&, const QString& detail)
     ui().status(LibraryNotifications::EventText(action, detail));
 }
 
-void frmMain::OnInternalMessage(const QString&, const QString& detail) { LibraryNotifications::InternalMessage(detail); }
+void frmMain::OnInternalMessage(const QString&, const QString& detail)
+{
+    LibraryNotifications::InternalMessage(detail);
+}
 
 void frmMain::OnQueryMessage(const QString&, int messageType, const QString& message, bool& cancel)
 {
@@ -294,7 +298,8 @@ void frmMain::Activate()
 void frmMain::SetTreeViewNodes()
 {
     if (!g_objDatabase) return;
-    SectionTreeView::Fill(*m_tvTreeView, *g_objDatabase, SectionTreeOptions{settings().Use_PagamentoForniture}, treeIcon);
+    SectionTreeView::Fill(*m_tvTreeView, *g_objDatabase, SectionTreeOptions {settings().Use_PagamentoForniture},
+                          treeIcon);
     m_menus.mnuTicketSetting->setVisible(settings().Use_Ricevute);
 }
 
@@ -459,8 +464,10 @@ void frmMain::Form_DblClick()
 
 void frmMain::NotificationMouse(float x)
 {
-    if (clsOSTNA::IsDoubleClick(x)) ShowFromNotificationArea();
-    else if (clsOSTNA::IsRightButton(x)) popup(m_menus.mnuPopUp);
+    if (clsOSTNA::IsDoubleClick(x))
+        ShowFromNotificationArea();
+    else if (clsOSTNA::IsRightButton(x))
+        popup(m_menus.mnuPopUp);
 }
 
 // ---- Tree, detail area and layout --------------------------------------------------------------
@@ -517,7 +524,8 @@ void frmMain::ArrangeMainWindow(double treeWidth)
     m_tvTreeView->setGeometry(px(l->tree.left), px(l->tree.top), px(l->tree.width), px(l->tree.height));
     m_tvTreeView->setVisible(l->treeVisible);
     m_splitterLeft = l->splitter.left;
-    m_imgSplitter->setGeometry(px(l->splitter.left), px(l->splitter.top), px(l->splitter.width), px(l->splitter.height));
+    m_imgSplitter->setGeometry(px(l->splitter.left), px(l->splitter.top), px(l->splitter.width),
+                               px(l->splitter.height));
     m_picSplitter->move(m_picSplitter->x(), px(l->dragBarTop));
     m_dgView->setGeometry(px(l->grid.left), px(l->grid.top), px(l->grid.width), px(l->grid.height));
     m_cmdGridSetting->move(px(l->gridSettingLeft), px(l->gridSettingTop));
@@ -525,7 +533,8 @@ void frmMain::ArrangeMainWindow(double treeWidth)
     const int stripHeight = m_picTitles->height();
     const int buttonSize = std::min(px(m.hideButtonWidth), stripHeight);
     m_lblTitle0->setGeometry(px(l->tree.left), 0, px(l->title0Width), stripHeight);
-    m_cmdHideTree->setGeometry(px(l->hideButtonLeft), (stripHeight - buttonSize) / 2, px(m.hideButtonWidth), buttonSize);
+    m_cmdHideTree->setGeometry(px(l->hideButtonLeft), (stripHeight - buttonSize) / 2, px(m.hideButtonWidth),
+                               buttonSize);
     m_lblTitle1->setGeometry(px(l->title1Left), 0, px(l->title1Width), stripHeight);
     m_cmdDateSel->setGeometry(px(l->dateButtonLeft), 0, px(m.dateButtonWidth), stripHeight);
 
@@ -574,7 +583,8 @@ void frmMain::BuildSectionButtons()
         }
         b->setGeometry(px(s.box.left), px(s.box.top), px(s.box.width), px(s.box.height));
         const QString tag = s.tag;
-        if (!s.header) connect(b, &QPushButton::clicked, this, [this, tag] { handle([&] { acmdSectionItem_Click(tag); }); });
+        if (!s.header)
+            connect(b, &QPushButton::clicked, this, [this, tag] { handle([&] { acmdSectionItem_Click(tag); }); });
         b->show();
         b->raise();
         m_sectionButtons.push_back(b);
@@ -661,8 +671,8 @@ bool frmMain::eventFilter(QObject* watched, QEvent* e)
         return false;
     }
     // Only the surface itself: a double click a control leaves unused comes up here too.
-    if (watched == m_client && e->type() == QEvent::MouseButtonDblClick &&
-        !m_client->childAt(static_cast<QMouseEvent*>(e)->position().toPoint())) {
+    if (watched == m_client && e->type() == QEvent::MouseButtonDblClick
+        && !m_client->childAt(static_cast<QMouseEvent*>(e)->position().toPoint())) {
         handle([this] { Form_DblClick(); });
         return true;
     }
@@ -685,8 +695,8 @@ bool frmMain::eventFilter(QObject* watched, QEvent* e)
             const auto* key = static_cast<QKeyEvent*>(e);
             bool taken = false;
             handle([&] {
-                taken = MainWindowCommands::KeyDown(MainWindowCommands::KeyCode(*key), MainWindowCommands::ShiftState(*key),
-                                                    findTag(), *this);
+                taken = MainWindowCommands::KeyDown(MainWindowCommands::KeyCode(*key),
+                                                    MainWindowCommands::ShiftState(*key), findTag(), *this);
             });
             if (taken) return true;
         }

@@ -24,7 +24,9 @@
 #include <memory>
 #include <vector>
 
-namespace ArchiveMode { struct Hooks; }
+namespace ArchiveMode {
+struct Hooks;
+}
 class CounterDevices;
 class DetailViewPanel;
 class GuardedCounterServices;
@@ -88,10 +90,10 @@ public:
     void OnQueryMessage(const QString& source, int messageType, const QString& message, bool& cancel) override;
 
     // ---- The window's own commands ---------------------------------------------------------
-    void Activate();                                   // the activation sequence
+    void Activate();   // the activation sequence
     void SetTreeViewNodes();
     void RefreshDetailView(const QString& order, const QString& where);
-    void ArrangeMainWindow(double treeWidth);          // twips; 0 hides the tree, -1 shows it
+    void ArrangeMainWindow(double treeWidth);   // twips; 0 hides the tree, -1 shows it
     void BuildSectionButtons();
     void acmdSectionItem_Click(const QString& tag);
     // The program's close commands: unloads every window and ends the program.
@@ -205,8 +207,7 @@ private:
     ArchiveMode::Hooks archiveHooks();
     void popup(QMenu* menu);
     // Every handler's one catch.
-    template <class F>
-    void handle(F work)
+    template <class F> void handle(F work)
     {
         try {
             work();
@@ -243,7 +244,7 @@ private:
     std::vector<QPushButton*> m_sectionButtons;
 
     MainWindowLayout m_layout;
-    DateSelection m_dates;             // the date selection of every dated view, today at start
+    DateSelection m_dates;   // the date selection of every dated view, today at start
     MainWindowLifecycle m_lifecycle;
     std::unique_ptr<clsOSTNA> m_tray;
     std::unique_ptr<CounterDevices> m_counter;
@@ -252,7 +253,7 @@ private:
     std::unique_ptr<RecordCommands> m_records;
     std::unique_ptr<PrintExport> m_print;
     QPointer<frmMemo> m_memo;
-    double m_splitterLeft = 0;         // twips
+    double m_splitterLeft = 0;   // twips
     bool m_treeHidden = false;
     bool m_optionsActive = false;
     bool m_splitterMoving = false;

@@ -40,8 +40,7 @@
 
 namespace {
 // A dialog the program does not write itself, run through the one seam for modal windows.
-template <class Dialog>
-void runModalWindow(QWidget* owner, const QString& name)
+template <class Dialog> void runModalWindow(QWidget* owner, const QString& name)
 {
     Dialog dialog(owner);
     ModalAdapter adapter(
@@ -52,7 +51,7 @@ void runModalWindow(QWidget* owner, const QString& name)
         });
     (void)ui().runModal(adapter);
 }
-}  // namespace
+}   // namespace
 
 void frmMain::connectCommands()
 {
@@ -93,8 +92,10 @@ void frmMain::connectCommands()
     toggle(m.mnuViewStatusBar, [this] { mnuViewStatusBar_Click(); });
     toggle(m.mnuHideSection, [this] { mnuHideSection_Click(); });
     on(m.mnuViewRefresh, [this] {
-        if (ViewCommands* commands = m_panel->Commands()) commands->RefreshClicked();
-        else RefreshDetailView(QString(), QString());
+        if (ViewCommands* commands = m_panel->Commands())
+            commands->RefreshClicked();
+        else
+            RefreshDetailView(QString(), QString());
     });
     toggle(m.mnuViewCurrencyConversion, [this] { m_panel->ToggleCurrencyConversion(); });
 
@@ -127,9 +128,11 @@ void frmMain::connectCommands()
         frmMessage::unloadInstance();
     });
 
-    on(m.mnuHelpContents, [this] { MainWindowCommands::HelpContents(MainWindowCommands::ProgramHelpFile(), windowTitle()); });
+    on(m.mnuHelpContents,
+       [this] { MainWindowCommands::HelpContents(MainWindowCommands::ProgramHelpFile(), windowTitle()); });
     on(m.mnuHelpSupport, [] {
-        (void)ShellOpen(MainWindowCommands::SupportRequestLink(QString::fromLatin1(kSupportMailAddress), g_strMsgTitle));
+        (void)ShellOpen(
+            MainWindowCommands::SupportRequestLink(QString::fromLatin1(kSupportMailAddress), g_strMsgTitle));
     });
     on(m.mnuHelpAbout, [this] { runModalWindow<frmAbout>(this, QStringLiteral("frmAbout")); });
 
@@ -145,8 +148,10 @@ void frmMain::connectCommands()
     connect(m_cmdHideTree, &QToolButton::clicked, this, [this] { handle([this] { mnuHideSection_Click(); }); });
     connect(m_tvTreeView, &QTreeWidget::currentItemChanged, this, [this] {
         handle([this] {
-            if (ViewCommands* commands = m_panel->Commands()) commands->NodeClicked();
-            else RefreshDetailView(QString(), QString());
+            if (ViewCommands* commands = m_panel->Commands())
+                commands->NodeClicked();
+            else
+                RefreshDetailView(QString(), QString());
         });
     });
 }
@@ -247,16 +252,19 @@ void frmMain::takeAnswerCommands()
     if (m_takingCommands || m_lifecycle.Activating()) return;
     m_takingCommands = true;
     while (!m_unloading && !m_unloaded && IsDatabaseOpen()) {
-        const std::optional<QString> line =
-            ui().command(objectName(), QStringLiteral("<Vendita> / <Fornitura> / <Chiudi>"));
+        const std::optional<QString> line
+            = ui().command(objectName(), QStringLiteral("<Vendita> / <Fornitura> / <Chiudi>"));
         if (!line) break;
-        const auto is = [&](const char* name) {
-            return line->compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
-        };
-        if (is("<Vendita>")) handle([this] { NewSale(); });
-        else if (is("<Fornitura>")) handle([this] { NewSupply(); });
-        else if (is("<Chiudi>")) CloseProgram();
-        else ui().msgBox(QStringLiteral("Comando sconosciuto: ") + *line, int(Msg::OKOnly) + Msg::Exclamation, AppTitle());
+        const auto is = [&](const char* name) { return line->compare(QLatin1String(name), Qt::CaseInsensitive) == 0; };
+        if (is("<Vendita>"))
+            handle([this] { NewSale(); });
+        else if (is("<Fornitura>"))
+            handle([this] { NewSupply(); });
+        else if (is("<Chiudi>"))
+            CloseProgram();
+        else
+            ui().msgBox(QStringLiteral("Comando sconosciuto: ") + *line, int(Msg::OKOnly) + Msg::Exclamation,
+                        AppTitle());
     }
     m_takingCommands = false;
 }

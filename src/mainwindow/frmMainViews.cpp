@@ -41,7 +41,7 @@ void frmMain::buildViewParts()
     h.selectedNode = [this]() -> std::optional<ViewNode> {
         const QTreeWidgetItem* item = m_tvTreeView->currentItem();
         if (!item) return std::nullopt;
-        return ViewNode{SectionTreeView::Key(item), item->text(0)};
+        return ViewNode {SectionTreeView::Key(item), item->text(0)};
     };
     h.relayout = [this] { ArrangeMainWindow(m_splitterLeft); };
     h.buildSectionButtons = [this] { BuildSectionButtons(); };
@@ -126,7 +126,8 @@ void frmMain::connectViewCommands()
     on(m.mnuFiscalPrint_Ricevuta, [this] { mnuFiscalPrint_Ricevuta_Click(); });
 
     connect(m_cmdDateSel, &QPushButton::clicked, this, [this] { handle([this] { popup(m_menus.mnuSelection); }); });
-    connect(m_cmdGridSetting, &QToolButton::clicked, this, [this] { handle([this] { popup(m_menus.mnuGridSetting); }); });
+    connect(m_cmdGridSetting, &QToolButton::clicked, this,
+            [this] { handle([this] { popup(m_menus.mnuGridSetting); }); });
     connect(m_dgView, &ObjDataGrid::DblClick, this, [this] { handle([this] { m_records->DblClick(); }); });
     connect(m_dgView, &ObjDataGrid::MouseUp, this, [this](Qt::MouseButtons button, Qt::KeyboardModifiers, int, int y) {
         handle([&] { m_panel->Grid().MouseUp(button, y); });
@@ -160,9 +161,12 @@ void frmMain::OpenDocumentForm(const QString& table, qint64 oid)
             return;
         }
     }
-    if (table == QLatin1String("Vendite")) frmVendite::Open(this, document);
-    else if (table == QLatin1String("Forniture")) frmForniture::Open(this, document);
-    else ui().beep();
+    if (table == QLatin1String("Vendite"))
+        frmVendite::Open(this, document);
+    else if (table == QLatin1String("Forniture"))
+        frmForniture::Open(this, document);
+    else
+        ui().beep();
 }
 
 void frmMain::mnuFiscalPrint_Click()

@@ -22,7 +22,7 @@ namespace {
 
 const QString kReminders = QStringLiteral("Promemoria");
 
-}  // namespace
+}   // namespace
 
 frmMemo::frmMemo(QWidget* parent) : QWidget(parent, Qt::Window)
 {
@@ -47,11 +47,13 @@ frmMemo::frmMemo(QWidget* parent) : QWidget(parent, Qt::Window)
     m_cmbTimeReminder->setObjectName(QStringLiteral("cmbTimeReminder"));
     for (const auto& [name, minutes] : ReminderEngine::Intervals()) m_cmbTimeReminder->addItem(name, minutes);
     m_cmbTimeReminder->setCurrentIndex(-1);
-    m_cmdPosponi = button("cmdPosponi", QStringLiteral("&Posponi"), QStringLiteral("Rimanda la notifica dei promemoria selezionati"));
+    m_cmdPosponi = button("cmdPosponi", QStringLiteral("&Posponi"),
+                          QStringLiteral("Rimanda la notifica dei promemoria selezionati"));
     m_cmdNew = button("cmdNew", QStringLiteral("&Nuovo"), QStringLiteral("Aggiunge un nuovo promemoria"));
     m_cmdEdit = button("cmdEdit", QStringLiteral("&Modifica"), QString());
     m_cmdDelete = button("cmdDelete", QStringLiteral("&Elimina"), QStringLiteral("Elimina i promemoria selezionati"));
-    m_cmdRefresh = button("cmdRefresh", QStringLiteral("&Aggiorna"), QStringLiteral("Aggiorna la visualizzazione dei promemoria"));
+    m_cmdRefresh = button("cmdRefresh", QStringLiteral("&Aggiorna"),
+                          QStringLiteral("Aggiorna la visualizzazione dei promemoria"));
     m_cmdClose = button("cmdClose", QStringLiteral("&Chiudi"), QString());
     m_tmrMemo = new QTimer(this);
     m_tmrMemo->setObjectName(QStringLiteral("tmrMemo"));
@@ -188,8 +190,7 @@ std::vector<ReminderEntry> frmMemo::selectedEntries(bool withCurrent) const
 
 // A command's work, then the run that shows its effect; an error is reported and the list
 // stays as it was.
-template <class F>
-void frmMemo::command(F work)
+template <class F> void frmMemo::command(F work)
 {
     Database* db = database();
     if (!db) return;

@@ -42,7 +42,10 @@ public:
     // ReminderWindowPort.
     bool IsShown() const override { return isVisible(); }
     bool ShowWindow() override;
-    void ShowSign() override { if (m_sign) m_sign(true); }
+    void ShowSign() override
+    {
+        if (m_sign) m_sign(true);
+    }
 
     // Where the reminders are (the program's open database by default).
     void setDatabase(std::function<Database*()> database) { m_database = std::move(database); }

@@ -61,7 +61,8 @@ void statusMessage(const QString& text)
 // folder of a case-insensitive file system reached under another spelling.
 bool sameOnDisk(const QString& a, const QString& b)
 {
-    struct stat sa {}, sb {};
+    struct stat sa {
+    }, sb {};
     if (a.isEmpty() || b.isEmpty()) return false;
     if (::stat(QFile::encodeName(a).constData(), &sa) != 0 || ::stat(QFile::encodeName(b).constData(), &sb) != 0)
         return false;
@@ -70,8 +71,8 @@ bool sameOnDisk(const QString& a, const QString& b)
 
 QString sameFolderRefusal(const QString& backupDir)
 {
-    return QStringLiteral("L'indirizzario di backup <") + backupDir +
-           QStringLiteral("> non puo' corrispondere a quello dell'archivio di lavoro");
+    return QStringLiteral("L'indirizzario di backup <") + backupDir
+        + QStringLiteral("> non puo' corrispondere a quello dell'archivio di lavoro");
 }
 
 int openMode() { return g_nDBOpenMode > 0 ? g_nDBOpenMode : kDefaultDBOpenMode; }
@@ -113,7 +114,10 @@ struct OpenedFile {
     OpenedFile() = default;
     OpenedFile(const OpenedFile&) = delete;
     OpenedFile& operator=(const OpenedFile&) = delete;
-    OpenedFile(OpenedFile&& o) noexcept : db(std::move(o.db)), engine(std::move(o.engine)), owned(o.owned) { o.owned = false; }
+    OpenedFile(OpenedFile&& o) noexcept : db(std::move(o.db)), engine(std::move(o.engine)), owned(o.owned)
+    {
+        o.owned = false;
+    }
     OpenedFile& operator=(OpenedFile&& o) noexcept
     {
         if (this != &o) {
@@ -191,7 +195,7 @@ void dropArchiveEngine()
 // --- the move journal -------------------------------------------------------------------------
 
 struct Journal {
-    QString origin;        // for whoever reads the file: the origin is the file the journal lies beside
+    QString origin;   // for whoever reads the file: the origin is the file the journal lies beside
     QString destination;
     bool copyRelated = false;
     QList<std::pair<QString, QList<qint64>>> tables;   // in the order of deletion
@@ -203,23 +207,23 @@ void writeJournal(const QString& path, const Journal& j)
     for (const auto& [name, oids] : j.tables) {
         QJsonArray list;
         for (qint64 oid : oids) list.append(QString::number(oid));   // 64-bit OIDs do not fit a JSON number
-        tables.append(QJsonObject{{QStringLiteral("table"), name}, {QStringLiteral("oids"), list}});
+        tables.append(QJsonObject {{QStringLiteral("table"), name}, {QStringLiteral("oids"), list}});
     }
-    const QJsonObject root{{QStringLiteral("origin"), j.origin},
-                           {QStringLiteral("destination"), j.destination},
-                           {QStringLiteral("copyRelated"), j.copyRelated},
-                           {QStringLiteral("tables"), tables}};
+    const QJsonObject root {{QStringLiteral("origin"), j.origin},
+                            {QStringLiteral("destination"), j.destination},
+                            {QStringLiteral("copyRelated"), j.copyRelated},
+                            {QStringLiteral("tables"), tables}};
     if (!fileOps().writeFile(path, QJsonDocument(root).toJson(QJsonDocument::Compact)))
         throw AppError::object(AppError::kGenericCode, AppTitle(),
-                               QStringLiteral("Impossibile scrivere il file ") + path + QStringLiteral(": ") +
-                                   fileOps().lastError());
+                               QStringLiteral("Impossibile scrivere il file ") + path + QStringLiteral(": ")
+                                   + fileOps().lastError());
 }
 
 Journal readJournal(const QString& path)
 {
     bool ok = false;
     const QByteArray data = fileOps().readFile(path, &ok);
-    QJsonParseError error{};
+    QJsonParseError error {};
     const QJsonDocument doc = QJsonDocument::fromJson(data, &error);
     if (!ok || error.error != QJsonParseError::NoError || !doc.isObject())
         throw AppError::object(AppError::kGenericCode, AppTitle(), QStringLiteral("File non leggibile: ") + path);
@@ -229,7 +233,8 @@ Journal readJournal(const QString& path)
     j.copyRelated = root.value(QStringLiteral("copyRelated")).toBool();
     for (const QJsonValue& t : root.value(QStringLiteral("tables")).toArray()) {
         QList<qint64> oids;
-        for (const QJsonValue& o : t.toObject().value(QStringLiteral("oids")).toArray()) oids << o.toString().toLongLong();
+        for (const QJsonValue& o : t.toObject().value(QStringLiteral("oids")).toArray())
+            oids << o.toString().toLongLong();
         j.tables.append({t.toObject().value(QStringLiteral("table")).toString(), oids});
     }
     return j;
@@ -239,11 +244,11 @@ void removeJournal(const QString& path)
 {
     if (!fileOps().remove(path))
         throw AppError::object(AppError::kGenericCode, AppTitle(),
-                               QStringLiteral("Impossibile eliminare il file ") + path + QStringLiteral(": ") +
-                                   fileOps().lastError());
+                               QStringLiteral("Impossibile eliminare il file ") + path + QStringLiteral(": ")
+                                   + fileOps().lastError());
 }
 
-}  // namespace
+}   // namespace
 
 // --- texts -------------------------------------------------------------------------------------
 
@@ -251,8 +256,8 @@ QString BackupRestore::PeriodCondition(const QString& dateField, const std::opti
                                        bool completedOnly)
 {
     const QString upper = jetDate(to.addDays(1));
-    QString condition = from ? dateField + QStringLiteral(" >= ") + jetDate(*from) + QStringLiteral(" AND ") + dateField +
-                                   QStringLiteral(" < ") + upper
+    QString condition = from ? dateField + QStringLiteral(" >= ") + jetDate(*from) + QStringLiteral(" AND ") + dateField
+            + QStringLiteral(" < ") + upper
                              : dateField + QStringLiteral(" < ") + upper;
     if (completedOnly) condition += QStringLiteral(" AND Completato");
     return condition;
@@ -268,7 +273,7 @@ QString BackupRestore::JournalPath(const QString& databasePath) { return databas
 
 // --- checks ------------------------------------------------------------------------------------
 
-BackupRestore::BackupRestore(Setup setup) : m_setup(std::move(setup)) {}
+BackupRestore::BackupRestore(Setup setup) : m_setup(std::move(setup)) { }
 BackupRestore::~BackupRestore() = default;
 
 QString BackupRestore::BackupPath() const
@@ -281,12 +286,12 @@ bool BackupRestore::FilesAllowed(QString* refusal) const
     if (!BackupFolderAllowed(m_setup.rootDir, m_setup.backupDir, refusal)) return false;
     const QString working = m_setup.workingEngine ? m_setup.workingEngine->Path() : QString();
     // The file actually open counts as the working one, whatever RootDir says.
-    if (!working.isEmpty() &&
-        !BackupFolderAllowed(QFileInfo(working).absolutePath(), m_setup.backupDir, refusal))
+    if (!working.isEmpty() && !BackupFolderAllowed(QFileInfo(working).absolutePath(), m_setup.backupDir, refusal))
         return false;
-    if (sameOnDisk(m_setup.rootDir, m_setup.backupDir) ||
-        (!working.isEmpty() && (sameOnDisk(QFileInfo(working).absolutePath(), m_setup.backupDir) ||
-                                sameOnDisk(working, BackupPath())))) {
+    if (sameOnDisk(m_setup.rootDir, m_setup.backupDir)
+        || (!working.isEmpty()
+            && (sameOnDisk(QFileInfo(working).absolutePath(), m_setup.backupDir)
+                || sameOnDisk(working, BackupPath())))) {
         if (refusal) *refusal = sameFolderRefusal(m_setup.backupDir);
         return false;
     }
@@ -304,7 +309,7 @@ struct BackupRestore::Session {
     OpenedFile source, destination;
     QString journalPath;   // set while a journal of this run is on disk
     bool journalWritten = false;   // whole on disk: a recovery can finish the move
-    bool deleting = false;         // the deletion at the origin was decided and is not done
+    bool deleting = false;   // the deletion at the origin was decided and is not done
     std::map<QString, QList<qint64>> copied;
 
     itfProgress* sink() { return progress.Target(); }
@@ -331,11 +336,13 @@ BackupRestore::Outcome BackupRestore::Run(const BackupRequest& request)
     }
     dropArchiveEngine();
     struct NoProgress final : BackupProgress {
-        void Show(const QString&) override {}
+        void Show(const QString&) override { }
         itfProgress* Target() override { return nullptr; }
-        void Close() override {}
+        void Close() override { }
     } none;
-    Session run{*this, request, m_setup.progress ? *m_setup.progress : none, QString(), BackupPath(), {}, {}, {}, false, false, {}};
+    Session run {
+        *this, request, m_setup.progress ? *m_setup.progress : none, QString(), BackupPath(), {}, {}, {}, false,
+        false, {}};
     run.title = request.restore ? QStringLiteral("Ripristino dei dati") : QStringLiteral("Salvataggio dei dati");
     Outcome outcome = Outcome::Failed;
     try {
@@ -376,22 +383,26 @@ BackupRestore::Outcome BackupRestore::Session::go()
     working.db = s.working;
     working.engine = s.workingEngine;
     if (!r.restore) {
-        if (!r.automatic &&
-            ui().msgBox(QStringLiteral("Verranno salvati i dati nell'archivio:\r") + backupPath + QStringLiteral("\r\rConfermi ?"),
-                        int(Msg::YesNo) + Msg::Question, title) != Msg::Yes)
+        if (!r.automatic
+            && ui().msgBox(QStringLiteral("Verranno salvati i dati nell'archivio:\r") + backupPath
+                               + QStringLiteral("\r\rConfermi ?"),
+                           int(Msg::YesNo) + Msg::Question, title)
+                != Msg::Yes)
             return Outcome::Cancelled;
         progress.Show(QStringLiteral("Analisi archivio destinazione per il salvataggio..."));
         destination = openDeclared(backupPath, s.sink);
         source = std::move(working);
     } else {
-        if (!r.automatic &&
-            ui().msgBox(QStringLiteral("Verranno ripristinati i dati dall'archivio:\r") + backupPath +
-                            QStringLiteral("\r\rConfermi ?"),
-                        int(Msg::YesNo) + Msg::Question, title) != Msg::Yes)
+        if (!r.automatic
+            && ui().msgBox(QStringLiteral("Verranno ripristinati i dati dall'archivio:\r") + backupPath
+                               + QStringLiteral("\r\rConfermi ?"),
+                           int(Msg::YesNo) + Msg::Question, title)
+                != Msg::Yes)
             return Outcome::Cancelled;
         progress.Show(QStringLiteral("Analisi archivio sorgente per il ripristino..."));
         if (!FileExists(backupPath, 0)) {
-            ui().msgBox(QStringLiteral("Archivio di appoggio (backup) per il ripristino non presente\r\rArchivio: ") + backupPath,
+            ui().msgBox(QStringLiteral("Archivio di appoggio (backup) per il ripristino non presente\r\rArchivio: ")
+                            + backupPath,
                         int(Msg::OKCancel) + Msg::Exclamation, title);
             progress.Close();
             return Outcome::Refused;
@@ -434,7 +445,8 @@ bool BackupRestore::Session::copyAll()
 void BackupRestore::Session::snapshotPeriod()
 {
     for (const PeriodTable& t : kPeriodTables) {
-        auto rows = source.db->Tables().Item(t.name)->Select(PeriodCondition(t.dateField, r.from, r.to, t.completedOnly));
+        auto rows
+            = source.db->Tables().Item(t.name)->Select(PeriodCondition(t.dateField, r.from, r.to, t.completedOnly));
         copied[t.name] = oidsOf(*rows);
     }
 }
@@ -455,7 +467,8 @@ bool BackupRestore::Session::copyPeriod()
         // articles and customers are older than the working file's, whose stock and points
         // they would put back.
         DatabaseOperation whole(*destination.db);
-        if (!copyRows(*source.db, *destination.db, t.name, oids, sink(), t.name != kRicevute && related())) return false;
+        if (!copyRows(*source.db, *destination.db, t.name, oids, sink(), t.name != kRicevute && related()))
+            return false;
         whole.Commit();
     }
     return true;
@@ -476,16 +489,19 @@ void BackupRestore::Session::startJournal()
 
 bool BackupRestore::Session::deleteAtOrigin()
 {
-    if (!r.automatic &&
-        ui().msgBox(title + QStringLiteral(" effettuato.\r\rConfermi l'eliminazione dei dati di Fornitura e di Vendita <") +
-                        period() + QStringLiteral("> dall'archivio di origine ?"),
-                    int(Msg::YesNo) + Msg::Question, QString()) != Msg::Yes)
+    if (!r.automatic
+        && ui().msgBox(
+               title + QStringLiteral(" effettuato.\r\rConfermi l'eliminazione dei dati di Fornitura e di Vendita <")
+                   + period() + QStringLiteral("> dall'archivio di origine ?"),
+               int(Msg::YesNo) + Msg::Question, QString())
+            != Msg::Yes)
         return true;
     deleting = true;
     if (journalPath.isEmpty()) startJournal();
     DatabaseOperation whole(*source.db);
     for (const QString& name : kDeleteOrder) {
-        progress.Show(QStringLiteral("Eliminazione dati <") + name + QStringLiteral("> ") + period() + QStringLiteral(" ..."));
+        progress.Show(QStringLiteral("Eliminazione dati <") + name + QStringLiteral("> ") + period()
+                      + QStringLiteral(" ..."));
         if (!deleteRows(*source.db, name, copied[name], sink())) {
             deleting = false;   // stopped by the operator: the period stays in both files, as chosen
             return false;
@@ -501,20 +517,22 @@ bool BackupRestore::Session::deleteAtOrigin()
 QString BackupRestore::Session::failureNote() const
 {
     if (!deleting) return QString();
-    const QString both = QStringLiteral("I dati di Fornitura e di Vendita <") + period() +
-                         QStringLiteral("> sono ora presenti in entrambi gli archivi: ");
+    const QString both = QStringLiteral("I dati di Fornitura e di Vendita <") + period()
+        + QStringLiteral("> sono ora presenti in entrambi gli archivi: ");
     if (journalWritten)
-        return both + QStringLiteral("la loro eliminazione dall'archivio di origine sara' completata alla prossima apertura "
-                                     "del programma o al prossimo salvataggio o ripristino dei dati.");
-    return both + QStringLiteral("per eliminarli dall'archivio di origine ripetere ") +
-           (r.restore ? QStringLiteral("il ripristino") : QStringLiteral("il salvataggio")) +
-           QStringLiteral(" con l'eliminazione dei dati.");
+        return both
+            + QStringLiteral("la loro eliminazione dall'archivio di origine sara' completata alla prossima apertura "
+                             "del programma o al prossimo salvataggio o ripristino dei dati.");
+    return both + QStringLiteral("per eliminarli dall'archivio di origine ripetere ")
+        + (r.restore ? QStringLiteral("il ripristino") : QStringLiteral("il salvataggio"))
+        + QStringLiteral(" con l'eliminazione dei dati.");
 }
 
 void BackupRestore::Session::complete()
 {
     statusMessage(QStringLiteral("Operazione completata"));
-    if (!r.automatic) ui().msgBox(QStringLiteral("Operazione completata"), int(Msg::OKOnly) + Msg::Information, QString());
+    if (!r.automatic)
+        ui().msgBox(QStringLiteral("Operazione completata"), int(Msg::OKOnly) + Msg::Information, QString());
     if (!r.restore) {
         SaveReminder::SetLastNotifyDate();
         SaveReminder::SetLastSavedDate();
@@ -557,8 +575,8 @@ int BackupRestore::Recover()
                 DatabaseOperation whole(*destination.db);
                 if (!copyRows(*origin.db, *destination.db, name, oids, nullptr, j.copyRelated))
                     throw AppError::object(AppError::kGenericCode, AppTitle(),
-                                           QStringLiteral("Completamento dello spostamento dei dati <") + name +
-                                               QStringLiteral("> non riuscito"));
+                                           QStringLiteral("Completamento dello spostamento dei dati <") + name
+                                               + QStringLiteral("> non riuscito"));
                 whole.Commit();
             }
             DatabaseOperation whole(*origin.db);
@@ -580,21 +598,25 @@ BackupRestore::Outcome BackupRestoreData(const BackupRequest& request, BackupPro
     std::unique_ptr<BackupProgress> window;
     if (!progress)
         if (OperationWindows* windows = operationWindows()) progress = (window = windows->BackupWindow()).get();
-    BackupRestore run({g_objDatabase, g_objDBEngine, settings().RootDir, settings().BackupDir, progress, DatabaseNotifyTarget()});
+    BackupRestore run(
+        {g_objDatabase, g_objDBEngine, settings().RootDir, settings().BackupDir, progress, DatabaseNotifyTarget()});
     return run.Run(request);
 }
 
 BackupRestore::Outcome BackupRestoreData(bool restore, bool allData, const std::optional<QDate>& from, const QDate& to,
                                          bool deleteAtOrigin, bool copyArticoli, bool copyRelated, bool automatic)
 {
-    return BackupRestoreData(BackupRequest{restore, allData, from, to, deleteAtOrigin, copyArticoli, copyRelated, automatic});
+    return BackupRestoreData(
+        BackupRequest {restore, allData, from, to, deleteAtOrigin, copyArticoli, copyRelated, automatic});
 }
 
 int RecoverInterruptedBackupMoves()
 {
     if (!g_objDatabase || !g_objDBEngine) return 0;
     try {
-        return BackupRestore({g_objDatabase, g_objDBEngine, settings().RootDir, settings().BackupDir, nullptr, DatabaseNotifyTarget()}).Recover();
+        return BackupRestore({g_objDatabase, g_objDBEngine, settings().RootDir, settings().BackupDir, nullptr,
+                              DatabaseNotifyTarget()})
+            .Recover();
     } catch (...) {
         ShowErrorDetails(CurrentError(), QString());
         return 0;

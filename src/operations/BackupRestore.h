@@ -28,14 +28,14 @@ class itfProgress;
 
 // What one run copies (the eight parameters of the main window's BackupRestoreData).
 struct BackupRequest {
-    bool restore = false;              // False: working -> backup; True: backup -> working
-    bool allData = false;              // every table whole; the fields below but `automatic` unused
-    std::optional<QDate> from;         // first day, inclusive; empty: from the beginning
-    QDate to;                          // last day, inclusive
-    bool deleteAtOrigin = false;       // delete the copied supplies, receipts and sales at the origin
-    bool copyArticoli = false;         // copy the whole Articoli table too
-    bool copyRelated = false;          // related rows of the copied ones are updated in the destination
-    bool automatic = false;            // no question and no final message box
+    bool restore = false;   // False: working -> backup; True: backup -> working
+    bool allData = false;   // every table whole; the fields below but `automatic` unused
+    std::optional<QDate> from;   // first day, inclusive; empty: from the beginning
+    QDate to;   // last day, inclusive
+    bool deleteAtOrigin = false;   // delete the copied supplies, receipts and sales at the origin
+    bool copyArticoli = false;   // copy the whole Articoli table too
+    bool copyRelated = false;   // related rows of the copied ones are updated in the destination
+    bool automatic = false;   // no question and no final message box
 };
 
 // What the save/restore dialog hands to the save and restore commands: the copy, or the
@@ -57,11 +57,11 @@ public:
 class BackupRestore {
 public:
     enum class Outcome {
-        Refused,     // a folder or file check failed (told to the operator); nothing opened
+        Refused,   // a folder or file check failed (told to the operator); nothing opened
         Cancelled,   // the operator said No before anything changed
         Completed,   // "Operazione completata"
-        Stopped,     // a copy or a deletion was stopped or reported failure; no dates stored
-        Failed       // an error, reported through ShowErrorDetails
+        Stopped,   // a copy or a deletion was stopped or reported failure; no dates stored
+        Failed   // an error, reported through ShowErrorDetails
     };
 
     // The working database (open), the two configured folders, where progress goes and the

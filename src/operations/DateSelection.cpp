@@ -16,9 +16,9 @@ QString formatted(const QDate& date, const char* pattern, const QLocale& locale)
 
 QDateTime midnight(const QDate& d) { return QDateTime(d, QTime(0, 0)); }
 
-}  // namespace
+}   // namespace
 
-DateSelection::DateSelection(QDate today, bool dayMode) : dayFlag(dayMode), selDate(today) {}
+DateSelection::DateSelection(QDate today, bool dayMode) : dayFlag(dayMode), selDate(today) { }
 
 DateSelection DateSelection::AtStart() { return DateSelection(appClock().today(), settings().UseDateSelection); }
 
@@ -69,14 +69,16 @@ QString DateSelection::Condition(const QString& dateField) const
 {
     switch (mode()) {
     case Mode::Month:
-        return QStringLiteral("Month(%1) = %2 AND Year(%1) = %3").arg(dateField).arg(selDate.month()).arg(selDate.year());
+        return QStringLiteral("Month(%1) = %2 AND Year(%1) = %3")
+            .arg(dateField)
+            .arg(selDate.month())
+            .arg(selDate.year());
     case Mode::Day:
         return QStringLiteral("%1 >= %2 AND %1 < %3").arg(dateField, JetDate(selDate), JetDate(selDate.addDays(1)));
     case Mode::Period:
         if (!selFrom || !selTo) return QString();
         return QStringLiteral("%1 >= %2 AND %1 < %3").arg(dateField, JetDate(*selFrom), JetDate(selTo->addDays(1)));
-    case Mode::All:
-        break;
+    case Mode::All: break;
     }
     return QString();
 }
@@ -86,15 +88,13 @@ std::optional<DateSelection::Range> DateSelection::range() const
     switch (mode()) {
     case Mode::Month: {
         const QDate first(selDate.year(), selDate.month(), 1);
-        return Range{midnight(first), midnight(first.addMonths(1))};
+        return Range {midnight(first), midnight(first.addMonths(1))};
     }
-    case Mode::Day:
-        return Range{midnight(selDate), midnight(selDate.addDays(1))};
+    case Mode::Day: return Range {midnight(selDate), midnight(selDate.addDays(1))};
     case Mode::Period:
         if (!selFrom || !selTo) return std::nullopt;
-        return Range{midnight(*selFrom), midnight(selTo->addDays(1))};
-    case Mode::All:
-        break;
+        return Range {midnight(*selFrom), midnight(selTo->addDays(1))};
+    case Mode::All: break;
     }
     return std::nullopt;
 }
@@ -114,21 +114,21 @@ DateSelection::Captions DateSelection::captions(const QString& fieldCaption, con
     switch (mode()) {
     case Mode::Month:
         c.button = label + QStringLiteral("< ") + formatted(selDate, "mmmm yyyy", locale) + QStringLiteral(" >");
-        c.toolTip = QStringLiteral("Dati del mese ") + formatted(selDate, "mm/yyyy", locale) +
-                    QStringLiteral(" relativi a ") + fieldCaption;
+        c.toolTip = QStringLiteral("Dati del mese ") + formatted(selDate, "mm/yyyy", locale)
+            + QStringLiteral(" relativi a ") + fieldCaption;
         c.menu = QStringLiteral("Solo in data ") + c.button;
         break;
     case Mode::Day:
         c.button = label + QStringLiteral("< ") + formatted(selDate, "dd mmm yyyy", locale) + QStringLiteral(" >");
-        c.toolTip = QStringLiteral("Dati del giorno ") + formatted(selDate, "dd/mm/yyyy", locale) +
-                    QStringLiteral(" relativi a ") + fieldCaption;
+        c.toolTip = QStringLiteral("Dati del giorno ") + formatted(selDate, "dd/mm/yyyy", locale)
+            + QStringLiteral(" relativi a ") + fieldCaption;
         c.menu = QStringLiteral("Solo in data ") + c.button;
         break;
     case Mode::Period:
-        c.button = QStringLiteral("< ") + bound(selFrom, "dd mmm yyyy") + QStringLiteral(" - ") +
-                   bound(selTo, "dd mmm yyyy") + QStringLiteral(" >");
-        c.toolTip = QStringLiteral("Dati del periodo < ") + bound(selFrom, "dd/mm/yyyy") + QStringLiteral(" - ") +
-                    bound(selTo, "dd/mm/yyyy") + QStringLiteral(" > relativi a ") + fieldCaption;
+        c.button = QStringLiteral("< ") + bound(selFrom, "dd mmm yyyy") + QStringLiteral(" - ")
+            + bound(selTo, "dd mmm yyyy") + QStringLiteral(" >");
+        c.toolTip = QStringLiteral("Dati del periodo < ") + bound(selFrom, "dd/mm/yyyy") + QStringLiteral(" - ")
+            + bound(selTo, "dd/mm/yyyy") + QStringLiteral(" > relativi a ") + fieldCaption;
         c.menu = QStringLiteral("Solo in data ") + c.button;
         break;
     case Mode::All:

@@ -24,8 +24,8 @@ public:
     bool dayFlag = true;
     bool monthFlag = false;
     bool periodFlag = false;
-    QDate selDate;                        // the day of day mode, the month of month mode
-    std::optional<QDate> selFrom, selTo;  // the period's bounds, either may be unset
+    QDate selDate;   // the day of day mode, the month of month mode
+    std::optional<QDate> selFrom, selTo;   // the period's bounds, either may be unset
 
     Mode mode() const;
 

@@ -11,12 +11,11 @@ struct Busy {
     ~Busy() { m_flag = false; }
     bool& m_flag;
 };
-}  // namespace
+}   // namespace
 
 DetailView::DetailView(Database& db, DateSelection& dates, ViewDialogs& dialogs, DataSelectionFactory selections)
     : m_db(db), m_builder(db, dialogs, dates, std::move(selections))
-{
-}
+{ }
 
 DetailView::~DetailView() = default;
 
@@ -25,10 +24,9 @@ DetailView::Outcome DetailView::Refresh(const Request& request)
     if (m_refreshing || m_db.State() != Database::kOpen) return Outcome::Skipped;
     Busy busy(m_refreshing);
     try {
-        ShownView shown{DataSet(), request.gridBookmark};
-        ViewQuery q = m_builder.Build(ViewRequest{request.node, request.order, request.where, request.sectionTitle,
-                                                  request.titleTag},
-                                      shown);
+        ShownView shown {DataSet(), request.gridBookmark};
+        ViewQuery q = m_builder.Build(
+            ViewRequest {request.node, request.order, request.where, request.sectionTitle, request.titleTag}, shown);
         if (q.NoView) {
             // The grid lets go of the view; the data set stays until another one replaces it.
             m_attached = false;
@@ -65,8 +63,10 @@ void DetailView::open(ViewQuery q)
     std::unique_ptr<TableData> ds = OpenView(m_db, q);
     dropping();
     if (q.KeptRowKey && ds->tableName() == q.PreviousTable) {
-        if (ds->MoveToOID(*q.KeptRowKey)) m_keptRow = q.KeptRowKey;
-        else ds->MoveFirst();   // the row is no longer among those shown
+        if (ds->MoveToOID(*q.KeptRowKey))
+            m_keptRow = q.KeptRowKey;
+        else
+            ds->MoveFirst();   // the row is no longer among those shown
     }
     m_dataSet = std::move(ds);
     m_attached = true;

@@ -26,15 +26,15 @@ public:
 
     enum class Outcome {
         Skipped,   // a refresh was under way
-        NoView,    // no node, or a section or group: nothing to show
-        Shown,     // the view is open
-        Failed     // reported to the operator; nothing is shown
+        NoView,   // no node, or a section or group: nothing to show
+        Shown,   // the view is open
+        Failed   // reported to the operator; nothing is shown
     };
 
     struct Request {
         std::optional<ViewNode> node;
-        QString order;          // the caller's order ("" for the node's own)
-        QString where;          // the caller's condition ("" for the node's own)
+        QString order;   // the caller's order ("" for the node's own)
+        QString where;   // the caller's condition ("" for the node's own)
         QString sectionTitle = QStringLiteral(" Sezione:");   // the captions the window's labels start with
         QString titleTag = QStringLiteral(" Dettagli:");
         std::optional<qint64> gridBookmark;   // the key of the grid's current row

@@ -54,7 +54,7 @@ std::unique_ptr<PrintProgress> mainWindowProgress()
     return shown ? std::move(shown) : SilentPrintProgress();
 }
 
-} // namespace
+}   // namespace
 
 FiscalRow RegisterRow(const Database& db, Currency amount, double quantity, bool fractionalUnit, bool conversion)
 {
@@ -80,8 +80,8 @@ QList<FiscalRow> RegisterRows(TableData& rows, bool conversion, bool sendDescrip
     QList<FiscalRow> out;
     if (ordered->IsEmpty()) return out;
     for (ordered->MoveFirst(); !ordered->IsEOF(); ordered->MoveNext()) {
-        FiscalRow row = RegisterRow(db, ordered->GetCurrencyValue(kAmount), ordered->GetFieldValue(kQuantity).toDouble(),
-                                    sellsFractions(*ordered), conversion);
+        FiscalRow row = RegisterRow(db, ordered->GetCurrencyValue(kAmount),
+                                    ordered->GetFieldValue(kQuantity).toDouble(), sellsFractions(*ordered), conversion);
         if (sendDescription) row.description = ordered->GetValue(QStringLiteral("Descrizione")).toString();
         row.department = departmentOf(*ordered);
         out << row;
@@ -101,8 +101,7 @@ int16_t ReceiptDecimals(const Database& db, bool conversion)
 ReceiptService::ReceiptService(PrinterSource printer, ProgressSource progress)
     : m_printer(printer ? std::move(printer) : PrinterSource([]() -> itfFiscalPrinter& { return FiscalPrinter(); })),
       m_progress(progress ? std::move(progress) : ProgressSource(&mainWindowProgress))
-{
-}
+{ }
 
 bool ReceiptService::Send_Scontrino(TableData& rows)
 {
@@ -144,8 +143,7 @@ bool ReceiptService::Send_Scontrino(TableData& rows)
             break;
         }
         if (outcome == Attempt::GiveUp) break;
-        if (ui().msgBox(ReceiptRetryQuestion(), int(Msg::YesNo) | Msg::Exclamation, g_strMsgTitle) != Msg::Yes)
-            break;
+        if (ui().msgBox(ReceiptRetryQuestion(), int(Msg::YesNo) | Msg::Exclamation, g_strMsgTitle) != Msg::Yes) break;
     }
     closeProgress();
     return issued;
@@ -185,9 +183,10 @@ ReceiptService::Attempt ReceiptService::attempt(const QList<FiscalRow>& rows, in
         // again would charge those rows twice, so the operator voids it on the register.
         if (sent > 0 && !printer->CanCancelSession()) {
             progress.end();
-            ui().msgBox(ReceiptVoidOnRegisterMessage(AppError(AppError::kGenericCode, printer->FiscalPrinterDescription(),
-                                                              QStringLiteral("Emissione interrotta dall'operatore"))),
-                        int(Msg::OKOnly) | Msg::Exclamation, g_strMsgTitle);
+            ui().msgBox(
+                ReceiptVoidOnRegisterMessage(AppError(AppError::kGenericCode, printer->FiscalPrinterDescription(),
+                                                      QStringLiteral("Emissione interrotta dall'operatore"))),
+                int(Msg::OKOnly) | Msg::Exclamation, g_strMsgTitle);
             return Attempt::GiveUp;
         }
         return Attempt::NotIssued;
@@ -211,7 +210,8 @@ void ReceiptService::ReprintReceipt(TableData* sales)
         }
         ui().beep();
         if (ui().msgBox(QStringLiteral("Confermi la ristampa dello scontrino ?"), int(Msg::YesNo) | Msg::Question,
-                        g_strMsgTitle) != Msg::Yes)
+                        g_strMsgTitle)
+            != Msg::Yes)
             return;
         bool issued = false;
         {

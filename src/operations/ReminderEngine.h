@@ -42,9 +42,9 @@ public:
 class ReminderEngine {
 public:
     struct RunResult {
-        bool ran = false;        // the database was open and the run went to its end
-        int created = 0;         // reminders added by this run
-        bool announced = false;  // new or newly due reminders were announced
+        bool ran = false;   // the database was open and the run went to its end
+        int created = 0;   // reminders added by this run
+        bool announced = false;   // new or newly due reminders were announced
     };
     // One run on `db` (null: nothing happens). `all`: list every open reminder, not only
     // the due ones. Errors are reported through ShowErrorDetails and end the run.

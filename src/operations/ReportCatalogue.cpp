@@ -19,8 +19,9 @@ QString supplierCondition(ReportCatalogue::Context& c, ViewQuery& q)
     auto suppliers = c.db.Tables().Item(QStringLiteral("Fornitori"))->Select();
     if (!c.dialogs.ChooseRow(*suppliers, QStringLiteral("Descrizione"))) return QString();
     q.Title = QStringLiteral(" Fornitore: ") + suppliers->GetValue(QStringLiteral("Descrizione")).toString();
-    return c.db.Tables().Item(QStringLiteral("Articoli"))->BuildReferenceCondition(QStringLiteral("Fornitori"),
-                                                                                     suppliers->GetKey());
+    return c.db.Tables()
+        .Item(QStringLiteral("Articoli"))
+        ->BuildReferenceCondition(QStringLiteral("Fornitori"), suppliers->GetKey());
 }
 
 // The period question of the paid and unpaid supplies, then the payment state.
@@ -31,10 +32,10 @@ QString paymentCondition(ReportCatalogue::Context& c, ViewQuery& q, bool paid)
     c.dialogs.ChoosePeriod(from, to);
     QString where;
     if (from && to) {
-        where = QStringLiteral("DataFornitura>= ") + DateSelection::JetDate(*from) + QStringLiteral(" AND DataFornitura < ") +
-                DateSelection::JetDate(to->addDays(1));
-        q.StatusTexts << QStringLiteral("Da data: ") + from->toString(QStringLiteral("dd/MM/yyyy")) +
-                             QStringLiteral(" A Data: ") + to->toString(QStringLiteral("dd/MM/yyyy"));
+        where = QStringLiteral("DataFornitura>= ") + DateSelection::JetDate(*from)
+            + QStringLiteral(" AND DataFornitura < ") + DateSelection::JetDate(to->addDays(1));
+        q.StatusTexts << QStringLiteral("Da data: ") + from->toString(QStringLiteral("dd/MM/yyyy"))
+                + QStringLiteral(" A Data: ") + to->toString(QStringLiteral("dd/MM/yyyy"));
     }
     if (!where.trimmed().isEmpty()) where += QStringLiteral(" AND ");
     return where + (paid ? QStringLiteral("Pagato = True") : QStringLiteral("Pagato = False"));
@@ -49,16 +50,17 @@ void stockAtDate(ReportCatalogue::Context& c, ViewQuery& q)
     const QString loadLink = db.Tables().Item(QStringLiteral("CaricoArticoli"))->GetParentLinkField(QString());
     const QString unloadLink = db.Tables().Item(QStringLiteral("ScaricoArticoli"))->GetParentLinkField(QString());
     q.Table = QStringLiteral("Articoli");
-    q.Fields = QStringLiteral("*,") + ReportCatalogue::StockAtDate() + QStringLiteral(",(") + ReportCatalogue::DateTaxable() +
-               QStringLiteral(") AS Imponibile,(") + ReportCatalogue::DateVat() + QStringLiteral(") AS ImportoIVA,") +
-               ReportCatalogue::StockNow() + QStringLiteral(",") + ReportCatalogue::LoadsFrom(loadLink, next) +
-               QStringLiteral(",") + ReportCatalogue::UnloadsFrom(unloadLink, next);
+    q.Fields = QStringLiteral("*,") + ReportCatalogue::StockAtDate() + QStringLiteral(",(")
+        + ReportCatalogue::DateTaxable() + QStringLiteral(") AS Imponibile,(") + ReportCatalogue::DateVat()
+        + QStringLiteral(") AS ImportoIVA,") + ReportCatalogue::StockNow() + QStringLiteral(",")
+        + ReportCatalogue::LoadsFrom(loadLink, next) + QStringLiteral(",")
+        + ReportCatalogue::UnloadsFrom(unloadLink, next);
     // The articles that had stock at that date, not those that have some today.
     q.Where = QStringLiteral("ValoreScortaAllaData > 0 AND PrezzoVendita > 0");
     q.Title = QStringLiteral(" Alla data: ") + next.toString(QStringLiteral("dd/MM/yyyy"));
 }
 
-}  // namespace
+}   // namespace
 
 namespace {
 // The catalogue's entry of a node's key: the reports of the tree.
@@ -77,7 +79,7 @@ void tableView(const QString& table, ViewQuery& q)
         q.Sort = QStringLiteral("AnnoRiferimento,Numero");
     }
 }
-}  // namespace
+}   // namespace
 
 QStringList ReportCatalogue::ReportKeys()
 {
@@ -91,9 +93,9 @@ bool ReportCatalogue::IsReport(const QString& key) { return entryOf(key).has_val
 
 QString ReportCatalogue::SoldCost()
 {
-    return QStringLiteral("(PrezzoAcquistoMedio*ValoreScarico) +") + QStringLiteral("(PrezzoVendita * ValoreScarico)") +
-           QStringLiteral(" *(CodiciIva.Percentuale/(100+CodiciIva.Percentuale)) + (") +
-           QStringLiteral("(ImportoScarico*PercentualeScorporoVari)/100") + QStringLiteral(")");
+    return QStringLiteral("(PrezzoAcquistoMedio*ValoreScarico) +") + QStringLiteral("(PrezzoVendita * ValoreScarico)")
+        + QStringLiteral(" *(CodiciIva.Percentuale/(100+CodiciIva.Percentuale)) + (")
+        + QStringLiteral("(ImportoScarico*PercentualeScorporoVari)/100") + QStringLiteral(")");
 }
 
 QString ReportCatalogue::SoldProfit() { return QStringLiteral("ImportoScarico-(") + SoldCost() + QStringLiteral(")"); }
@@ -102,8 +104,8 @@ QString ReportCatalogue::StockValue() { return QStringLiteral("PrezzoVendita*Val
 
 QString ReportCatalogue::StockCost()
 {
-    return QStringLiteral("(PrezzoAcquistoMedio*ValoreScorta) +") + StockValue() +
-           QStringLiteral(" *(CodiciIva.Percentuale/(100+CodiciIva.Percentuale)) ");
+    return QStringLiteral("(PrezzoAcquistoMedio*ValoreScorta) +") + StockValue()
+        + QStringLiteral(" *(CodiciIva.Percentuale/(100+CodiciIva.Percentuale)) ");
 }
 
 QString ReportCatalogue::StockProfit()
@@ -113,32 +115,35 @@ QString ReportCatalogue::StockProfit()
 
 QString ReportCatalogue::StockTaxable() { return QStringLiteral("(PrezzoAcquistoMedio*ValoreScorta)"); }
 
-QString ReportCatalogue::StockVat() { return QStringLiteral("(((PrezzoAcquistoMedio*ValoreScorta)*CodiciIva.Percentuale)/100)"); }
+QString ReportCatalogue::StockVat()
+{
+    return QStringLiteral("(((PrezzoAcquistoMedio*ValoreScorta)*CodiciIva.Percentuale)/100)");
+}
 
 QString ReportCatalogue::LoadsFrom(const QString& loadLink, const QDate& from)
 {
-    return QStringLiteral("(SELECT SUM(ValoreCarico) FROM CaricoArticoli WHERE ") + loadLink +
-           QStringLiteral("=Articoli.OID AND DataCarico >= ") + DateSelection::JetDate(from) +
-           QStringLiteral(") AS ValoreCarico");
+    return QStringLiteral("(SELECT SUM(ValoreCarico) FROM CaricoArticoli WHERE ") + loadLink
+        + QStringLiteral("=Articoli.OID AND DataCarico >= ") + DateSelection::JetDate(from)
+        + QStringLiteral(") AS ValoreCarico");
 }
 
 QString ReportCatalogue::UnloadsFrom(const QString& unloadLink, const QDate& from)
 {
-    return QStringLiteral("(SELECT SUM(ValoreScarico) FROM ScaricoArticoli WHERE ") + unloadLink +
-           QStringLiteral("=Articoli.OID AND DataScarico >= ") + DateSelection::JetDate(from) +
-           QStringLiteral(") AS ValoreScarico");
+    return QStringLiteral("(SELECT SUM(ValoreScarico) FROM ScaricoArticoli WHERE ") + unloadLink
+        + QStringLiteral("=Articoli.OID AND DataScarico >= ") + DateSelection::JetDate(from)
+        + QStringLiteral(") AS ValoreScarico");
 }
 
 QString ReportCatalogue::StockNow()
 {
-    return QStringLiteral("(ValoreScorta") + QStringLiteral("-IIF(ValoreCarico Is Null,0,ValoreCarico)") +
-           QStringLiteral("+IIF(ValoreScarico Is Null,0,ValoreScarico)) AS ValoreScorta");
+    return QStringLiteral("(ValoreScorta") + QStringLiteral("-IIF(ValoreCarico Is Null,0,ValoreCarico)")
+        + QStringLiteral("+IIF(ValoreScarico Is Null,0,ValoreScarico)) AS ValoreScorta");
 }
 
 QString ReportCatalogue::StockAtDate()
 {
-    return QStringLiteral("(ValoreScorta") + QStringLiteral("-IIF(ValoreCarico Is Null,0,ValoreCarico)") +
-           QStringLiteral("+IIF(ValoreScarico Is Null,0,ValoreScarico)) AS ValoreScortaAllaData");
+    return QStringLiteral("(ValoreScorta") + QStringLiteral("-IIF(ValoreCarico Is Null,0,ValoreCarico)")
+        + QStringLiteral("+IIF(ValoreScarico Is Null,0,ValoreScarico)) AS ValoreScortaAllaData");
 }
 
 QString ReportCatalogue::DateTaxable() { return QStringLiteral("(PrezzoAcquistoMedio*ValoreScortaAllaData)"); }
@@ -163,30 +168,29 @@ void ReportCatalogue::Fill(const QString& key, Context& c, ViewQuery& q)
     case ReportKey::UnderStock:
         q.Table = QStringLiteral("Articoli");
         q.Where = supplierCondition(c, q);
-        q.Where = q.Where.trimmed().isEmpty() ? kUnderStockCondition : q.Where + QStringLiteral(" AND ") + kUnderStockCondition;
+        q.Where = q.Where.trimmed().isEmpty() ? kUnderStockCondition
+                                              : q.Where + QStringLiteral(" AND ") + kUnderStockCondition;
         break;
     case ReportKey::Sold:
         q.Table = QStringLiteral("ScaricoArticoli");
-        q.Fields = QStringLiteral("*, CodiciIva.Percentuale, (") + SoldCost() + QStringLiteral(") AS Costo, (") +
-                   SoldProfit() + QStringLiteral(") AS Guadagno");
+        q.Fields = QStringLiteral("*, CodiciIva.Percentuale, (") + SoldCost() + QStringLiteral(") AS Costo, (")
+            + SoldProfit() + QStringLiteral(") AS Guadagno");
         break;
     case ReportKey::StockTaxable:
         q.Table = QStringLiteral("Articoli");
-        q.Fields = QStringLiteral("*, (") + StockTaxable() + QStringLiteral(") AS Imponibile, (") + StockVat() +
-                   QStringLiteral(") AS ImportoIVA");
+        q.Fields = QStringLiteral("*, (") + StockTaxable() + QStringLiteral(") AS Imponibile, (") + StockVat()
+            + QStringLiteral(") AS ImportoIVA");
         q.Where = kInStockCondition;
         break;
-    case ReportKey::StockAtDate:
-        stockAtDate(c, q);
-        break;
+    case ReportKey::StockAtDate: stockAtDate(c, q); break;
     case ReportKey::BySupplier:
         q.Table = QStringLiteral("Articoli");
         q.Where = supplierCondition(c, q);
         break;
     case ReportKey::Inventory:
         q.Table = QStringLiteral("Articoli");
-        q.Fields = QStringLiteral("*, (") + StockValue() + QStringLiteral(") AS Valore, (") + StockCost() +
-                   QStringLiteral(") AS Costo, (") + StockProfit() + QStringLiteral(") AS Guadagno");
+        q.Fields = QStringLiteral("*, (") + StockValue() + QStringLiteral(") AS Valore, (") + StockCost()
+            + QStringLiteral(") AS Costo, (") + StockProfit() + QStringLiteral(") AS Guadagno");
         q.Where = kInStockCondition;
         break;
     case ReportKey::Various:
@@ -221,7 +225,8 @@ void ReportCatalogue::ApplyTableEffects(const QString& key, ViewQuery& q)
         q.DateField = QStringLiteral("DataVendita");
         q.EnableFiscalPrint = true;
     } else if (t == QLatin1String("Forniture")) {
-        if (entryOf(key) == ReportKey::Supplies || key == QLatin1String("Forniture")) q.DateField = QStringLiteral("DataFornitura");
+        if (entryOf(key) == ReportKey::Supplies || key == QLatin1String("Forniture"))
+            q.DateField = QStringLiteral("DataFornitura");
         q.EnablePrintLabel = true;
     } else if (t == QLatin1String("CaricoArticoli")) {
         q.DateField = QStringLiteral("DataCarico");

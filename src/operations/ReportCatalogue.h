@@ -18,7 +18,7 @@ public:
         Database& db;
         ViewDialogs& dialogs;
         const DateSelection& dates;   // its day is where the date question starts
-        QDate today;                  // the paid/unpaid supplies start on its month
+        QDate today;   // the paid/unpaid supplies start on its month
     };
 
     // The captions of the reports the catalogue builds a view for.

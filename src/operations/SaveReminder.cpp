@@ -16,12 +16,9 @@ std::optional<QDate> storedDate(const QString& key)
     return config::ReadDate(settingsStore().get(kSection, key, QString()));
 }
 
-void storeToday(const QString& key)
-{
-    settingsStore().set(kSection, key, config::WriteDate(appClock().today()));
-}
+void storeToday(const QString& key) { settingsStore().set(kSection, key, config::WriteDate(appClock().today())); }
 
-}  // namespace
+}   // namespace
 
 bool SaveReminder::BeginsPeriod(int frequency, const QDate& today)
 {
@@ -32,7 +29,8 @@ bool SaveReminder::BeginsPeriod(int frequency, const QDate& today)
     }
 }
 
-bool SaveReminder::IsDue(bool saveEnabled, int frequency, const std::optional<QDate>& lastNotification, const QDate& today)
+bool SaveReminder::IsDue(bool saveEnabled, int frequency, const std::optional<QDate>& lastNotification,
+                         const QDate& today)
 {
     if (!saveEnabled || frequency == Never) return false;
     if (lastNotification && *lastNotification >= today) return false;
@@ -58,24 +56,28 @@ QString SaveReminder::OfferText(int frequency)
     case Monthly: first = QStringLiteral("E' iniziato un nuovo mese lavorativo"); break;
     default: break;
     }
-    return first + QStringLiteral("\r\rVuoi effettuare i salvataggi adesso ?\r\rNOTA:\r") +
-           QString::fromUtf8("E' possibile effettuare il salvataggio anche in un secondo momento selezionando la voce "
-                             "<Salva / Ripristina> dal menù <Dati>");
+    return first + QStringLiteral("\r\rVuoi effettuare i salvataggi adesso ?\r\rNOTA:\r")
+        + QString::fromUtf8("E' possibile effettuare il salvataggio anche in un secondo momento selezionando la voce "
+                            "<Salva / Ripristina> dal menù <Dati>");
 }
 
 bool SaveReminder::OfferSaveAtActivation(const std::function<void()>& save)
 {
     if (settings().AutoSaveOnExit || g_bBackupArchiveMode || !TestSaveData()) return false;
-    if (ui().msgBox(OfferText(settings().BkpSaveNotify), int(Msg::YesNo) + Msg::Question, AppTitle()) == Msg::Yes && save) save();
+    if (ui().msgBox(OfferText(settings().BkpSaveNotify), int(Msg::YesNo) + Msg::Question, AppTitle()) == Msg::Yes
+        && save)
+        save();
     SetLastNotifyDate();
     return true;
 }
 
-bool SaveReminder::OfferSaveAtExit(bool closedByProgram, bool databaseOpen, const std::function<void(const ExitSave&)>& save)
+bool SaveReminder::OfferSaveAtExit(bool closedByProgram, bool databaseOpen,
+                                   const std::function<void(const ExitSave&)>& save)
 {
     if (!closedByProgram || !databaseOpen || !settings().AutoSaveOnExit || !TestSaveData()) return false;
-    if (ui().msgBox(QString::fromLatin1(kExitSaveQuestion), int(Msg::YesNo) + Msg::Question, AppTitle()) != Msg::Yes) return false;
-    if (save) save(ExitSave{LastSaved(), appClock().today(), settings().BackupFuncEnableDelete});
+    if (ui().msgBox(QString::fromLatin1(kExitSaveQuestion), int(Msg::YesNo) + Msg::Question, AppTitle()) != Msg::Yes)
+        return false;
+    if (save) save(ExitSave {LastSaved(), appClock().today(), settings().BackupFuncEnableDelete});
     SetLastNotifyDate();
     return true;
 }

@@ -59,4 +59,4 @@ struct ExitSave {
 // period and stores today as the last reminder. True when the save ran.
 bool OfferSaveAtExit(bool closedByProgram, bool databaseOpen, const std::function<void(const ExitSave&)>& save);
 
-}  // namespace SaveReminder
+}   // namespace SaveReminder

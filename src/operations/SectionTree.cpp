@@ -9,7 +9,7 @@ using Kind = SectionNode::Kind;
 
 class Builder {
 public:
-    Builder(Database& db, const std::function<void(const SectionNode&)>& add) : m_db(db), m_add(add) {}
+    Builder(Database& db, const std::function<void(const SectionNode&)>& add) : m_db(db), m_add(add) { }
 
     int section(const char* text, const char* image) { return node(Kind::Section, 0, QString(), text, image); }
     int group(int parent, const char* text) { return node(Kind::Group, parent, QString(), text, "Archive"); }
@@ -23,7 +23,10 @@ public:
         const QString key = ReportCaption(report);
         return node(Kind::Report, parent, key, key, "ReportElement");
     }
-    int connections(int parent) { return node(Kind::Connections, parent, m_db.ConnectionsName(), "Connessioni", "Archive"); }
+    int connections(int parent)
+    {
+        return node(Kind::Connections, parent, m_db.ConnectionsName(), "Connessioni", "Archive");
+    }
 
 private:
     int node(Kind kind, int parent, const QString& key, const QString& text, const char* image)
@@ -45,9 +48,10 @@ private:
     int m_count = 0;
 };
 
-}  // namespace
+}   // namespace
 
-void BuildSectionTree(Database& db, const SectionTreeOptions& options, const std::function<void(const SectionNode&)>& add)
+void BuildSectionTree(Database& db, const SectionTreeOptions& options,
+                      const std::function<void(const SectionNode&)>& add)
 {
     Builder b(db, add);
     const int operations = b.section("Operazioni effettuate", "Operation");
@@ -88,8 +92,8 @@ void BuildSectionTree(Database& db, const SectionTreeOptions& options, const std
     b.table(stock, "CaricoArticoli", "Archive");
     b.table(stock, "ScaricoArticoli", "Archive");
     const int setup = b.group(archive, "Configurazione");
-    for (const char* name : {"Reparti", "Depositi", "TipiDocumento", "TipiPagamento", "ConfigurazioneSconti", "CodiciIva",
-                             "UnitaMisura", "CodiciBarre"})
+    for (const char* name : {"Reparti", "Depositi", "TipiDocumento", "TipiPagamento", "ConfigurazioneSconti",
+                             "CodiciIva", "UnitaMisura", "CodiciBarre"})
         b.table(setup, name, "Archive");
     // The operators' node also holds the open connections and the reminders.
     const int operators = b.table(archive, "Operatori", "Archive");

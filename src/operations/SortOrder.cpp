@@ -35,7 +35,7 @@ std::vector<JetOrderItem> parsedOrder(const QString& text)
     }
 }
 
-}  // namespace
+}   // namespace
 
 QString ToggledOrder(const QString& requested, const QString& current)
 {

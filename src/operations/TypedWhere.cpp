@@ -27,17 +27,15 @@ std::optional<QString> refused(const JetExpr* e, const QStringList& names)
     case K::Column: {
         const QString name = written(e->name);
         if (!names.contains(name, Qt::CaseInsensitive))
-            return QStringLiteral("Il campo '%1' non può essere usato nella condizione dei dati visualizzati").arg(name);
+            return QStringLiteral("Il campo '%1' non può essere usato nella condizione dei dati visualizzati")
+                .arg(name);
         break;
     }
-    case K::Param:
-        return QStringLiteral("La condizione non può contenere parametri (?)");
+    case K::Param: return QStringLiteral("La condizione non può contenere parametri (?)");
     case K::Star:
     case K::Exists:
-    case K::Subquery:
-        return QStringLiteral("La condizione non può contenere selezioni annidate");
-    default:
-        break;
+    case K::Subquery: return QStringLiteral("La condizione non può contenere selezioni annidate");
+    default: break;
     }
     if (e->select) return QStringLiteral("La condizione non può contenere selezioni annidate");
     for (const auto& a : e->args)
@@ -45,11 +43,11 @@ std::optional<QString> refused(const JetExpr* e, const QStringList& names)
     return std::nullopt;
 }
 
-}  // namespace
+}   // namespace
 
 QStringList TypedWhereNames(const TableData& ds)
 {
-    QStringList names{QStringLiteral("OID")};
+    QStringList names {QStringLiteral("OID")};
     const QString table = ds.tableName();
     for (const FieldInfo& f : ds.GetFieldInfos()) {
         names << f.Name;
@@ -87,13 +85,14 @@ bool RunTypedWhere(TableData* ds)
         ui().msgBox(QStringLiteral("Selezionare prima i dati da analizzare"), Msg::OKOnly);
         return false;
     }
-    const std::optional<QString> typed =
-        ui().inputBox(QStringLiteral("Immetti la clausola WHERE per la tabella ") + ds->tableName());
+    const std::optional<QString> typed
+        = ui().inputBox(QStringLiteral("Immetti la clausola WHERE per la tabella ") + ds->tableName());
     if (!typed || typed->isEmpty()) return false;
     ui().status(*typed);
     const QString before = ds->GetSelectCondition();
     try {
-        if (const auto why = CheckTypedWhere(*typed, TypedWhereNames(*ds))) throw AppError(kBadCondition, kSource, *why);
+        if (const auto why = CheckTypedWhere(*typed, TypedWhereNames(*ds)))
+            throw AppError(kBadCondition, kSource, *why);
         ds->SelectWhere(*typed);
         ds->MoveFirst();
         return true;

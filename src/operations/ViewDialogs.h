@@ -51,7 +51,7 @@ public:
 // question is cancelled.
 class FixedViewDialogs final : public ViewDialogs {
 public:
-    std::optional<QString> supplier;       // matched against Codice, then Descrizione
+    std::optional<QString> supplier;   // matched against Codice, then Descrizione
     std::optional<QDate> date;
     std::optional<std::pair<std::optional<QDate>, std::optional<QDate>>> period;
 

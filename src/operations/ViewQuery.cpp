@@ -15,8 +15,9 @@ QString ViewQuery::Statement(int top, const QString& extraCondition, const QStri
     s += QStringLiteral(" FROM ") + Table;
     QString where = Where;
     if (!extraCondition.trimmed().isEmpty())
-        where = where.trimmed().isEmpty() ? extraCondition : QStringLiteral("(") + where + QStringLiteral(") AND (") +
-                                                                 extraCondition + QStringLiteral(")");
+        where = where.trimmed().isEmpty()
+            ? extraCondition
+            : QStringLiteral("(") + where + QStringLiteral(") AND (") + extraCondition + QStringLiteral(")");
     if (!where.trimmed().isEmpty()) s += QStringLiteral(" WHERE ") + where;
     const QString order = !orderOverride.isEmpty() ? orderOverride : !Sort.trimmed().isEmpty() ? Sort : Order;
     if (!order.trimmed().isEmpty()) s += QStringLiteral(" ORDER BY ") + order;

@@ -6,24 +6,24 @@
 #include <optional>
 
 struct ViewQuery {
-    QString Table;          // the table whose rows are shown
-    QString Fields;         // select list; empty: every field of the table
-    QString Where;          // condition without the word WHERE; empty: all rows
-    QString Order;          // the query order handed to the select
-    QString Sort;           // the data set's sort ("Field[ DESC],...")
-    QString DateField;      // the column the date selection restricts; empty: none
+    QString Table;   // the table whose rows are shown
+    QString Fields;   // select list; empty: every field of the table
+    QString Where;   // condition without the word WHERE; empty: all rows
+    QString Order;   // the query order handed to the select
+    QString Sort;   // the data set's sort ("Field[ DESC],...")
+    QString DateField;   // the column the date selection restricts; empty: none
 
-    QString PreviousTable;               // the table shown so far, when its state is carried over
-    std::optional<qint64> KeptRowKey;    // the row that was current there
+    QString PreviousTable;   // the table shown so far, when its state is carried over
+    std::optional<qint64> KeptRowKey;   // the row that was current there
 
     // The view's title line: its standing text (the label's Tag) unless an entry replaced it.
     QString Title;
     // Status-bar texts, in the order the building wrote them; the last one stays.
     QStringList StatusTexts;
-    bool EnableFiscalPrint = false;      // sales can be sent to the register
-    bool EnablePrintLabel = false;       // articles and supplies print labels
-    bool SelectionsBeforeQuery = false;  // the node has predefined selections (menu checked)
-    bool NoView = false;                 // no node, or a node without a key: no data set at all
+    bool EnableFiscalPrint = false;   // sales can be sent to the register
+    bool EnablePrintLabel = false;   // articles and supplies print labels
+    bool SelectionsBeforeQuery = false;   // the node has predefined selections (menu checked)
+    bool NoView = false;   // no node, or a node without a key: no data set at all
 
     // The whole select in Jet SQL: the fields (or "*") from the table, the condition, and the
     // order the rows come in (the sort when there is one, else the

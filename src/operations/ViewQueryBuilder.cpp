@@ -10,8 +10,7 @@
 ViewQueryBuilder::ViewQueryBuilder(Database& db, ViewDialogs& dialogs, const DateSelection& dates,
                                    DataSelectionFactory selections)
     : m_db(db), m_dialogs(dialogs), m_dates(dates), m_newSelection(std::move(selections))
-{
-}
+{ }
 
 ViewQuery ViewQueryBuilder::Build(const ViewRequest& request, const ShownView& shown)
 {
@@ -24,7 +23,7 @@ ViewQuery ViewQueryBuilder::Build(const ViewRequest& request, const ShownView& s
         return q;
     }
     const ViewNode& node = *request.node;
-    ReportCatalogue::Context context{m_db, m_dialogs, m_dates, appClock().today()};
+    ReportCatalogue::Context context {m_db, m_dialogs, m_dates, appClock().today()};
     ReportCatalogue::Fill(node.key, context, q);
     q.Order = request.order;
     carryOver(q, shown);
@@ -50,8 +49,7 @@ void ViewQueryBuilder::carryOver(ViewQuery& q, const ShownView& shown) const
     // The grid's row may have gone meanwhile: then no row is kept, and nothing else is lost.
     try {
         if (ds->MoveToOID(*shown.gridBookmark) && !ds->RowFlag()) q.KeptRowKey = ds->GetOID();
-    } catch (...) {
-    }
+    } catch (...) { }
 }
 
 DataSelection* ViewQueryBuilder::SelectionFor(const QString& nodeText, TableObject& table, bool name)
@@ -82,8 +80,9 @@ void ViewQueryBuilder::applySelections(ViewQuery& q, const ViewNode& node, const
         if (!q.DateField.isEmpty() && m_selection->Restricts(q.DateField)) q.DateField.clear();
         return;
     }
-    const int answer = ui().msgBox(QStringLiteral("Selezioni predefinite annullate...\r\rVuoi visualizzare tutti i dati?"),
-                                   int{Msg::YesNo} | Msg::Question | Msg::DefaultButton2);
+    const int answer
+        = ui().msgBox(QStringLiteral("Selezioni predefinite annullate...\r\rVuoi visualizzare tutti i dati?"),
+                      int {Msg::YesNo} | Msg::Question | Msg::DefaultButton2);
     if (answer == Msg::Yes) return;
     q.Where = m_db.Tables().Item(q.Table)->BuildKeyCondition(QVariant());
     q.Title = titleTag + QStringLiteral("  [nessun dato richiesto]");

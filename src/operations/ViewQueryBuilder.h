@@ -16,21 +16,21 @@ class TableObject;
 
 // A node of the section tree as the view sees it.
 struct ViewNode {
-    QString key;    // empty for sections and groups
+    QString key;   // empty for sections and groups
     QString text;   // its caption
 };
 
 struct ViewRequest {
     std::optional<ViewNode> node;   // the selected node; none when nothing is selected
-    QString order;                  // the caller's order; empty: the node's own
-    QString where;                  // the caller's condition; when given it replaces the node's
-    QString sectionTitle;           // the section title the status bar starts with
-    QString titleTag;               // the title line's standing text
+    QString order;   // the caller's order; empty: the node's own
+    QString where;   // the caller's condition; when given it replaces the node's
+    QString sectionTitle;   // the section title the status bar starts with
+    QString titleTag;   // the title line's standing text
 };
 
 // The view shown so far.
 struct ShownView {
-    TableData* dataSet = nullptr;         // its data set; null when none is shown
+    TableData* dataSet = nullptr;   // its data set; null when none is shown
     std::optional<qint64> gridBookmark;   // the key of the grid's current row
 };
 

@@ -45,18 +45,15 @@ QString literal(Database& db, const QVariant& v)
     case QMetaType::LongLong:
     case QMetaType::UInt:
     case QMetaType::ULongLong:
-    case QMetaType::Bool:
-        return QString::number(v.toLongLong());
-    case QMetaType::Double:
-        return QString::number(v.toDouble(), 'g', 17);
-    default:
-        return db.QuoteText(v.toString());
+    case QMetaType::Bool: return QString::number(v.toLongLong());
+    case QMetaType::Double: return QString::number(v.toDouble(), 'g', 17);
+    default: return db.QuoteText(v.toString());
     }
 }
 
-}  // namespace
+}   // namespace
 
-ViewRows::ViewRows(Database& db, ViewQuery query) : m_db(db), m_query(std::move(query)) {}
+ViewRows::ViewRows(Database& db, ViewQuery query) : m_db(db), m_query(std::move(query)) { }
 
 std::vector<ViewRows::Term> ViewRows::terms() const
 {
@@ -84,14 +81,15 @@ std::vector<ViewRows::Term> ViewRows::terms() const
 QString ViewRows::OrderText() const
 {
     QStringList parts;
-    for (const Term& t : terms()) parts << QStringLiteral("[%1]%2").arg(t.name, t.descending ? QStringLiteral(" DESC") : QString());
+    for (const Term& t : terms())
+        parts << QStringLiteral("[%1]%2").arg(t.name, t.descending ? QStringLiteral(" DESC") : QString());
     return parts.join(QStringLiteral(", "));
 }
 
 ViewRows::Page ViewRows::run(const QString& jetSql) const
 {
     Database::QueryRows r = m_db.RunQuery(jetSql);
-    return Page{r.columns, r.rows};
+    return Page {r.columns, r.rows};
 }
 
 ViewRows::Page ViewRows::First(int count) const { return run(m_query.Statement(count, QString(), OrderText())); }
@@ -110,8 +108,9 @@ ViewRows::Page ViewRows::After(const Page& earlier, int lastRow, int count) cons
         for (int i = 0; i < earlier.columns.size() && column < 0; ++i)
             if (same(earlier.columns[i], t.name)) column = i;
         if (column < 0)
-            throw AppError::object(AppError::kGenericCode, kSource,
-                                   QStringLiteral("La colonna %1 dell'ordine non è tra quelle della vista").arg(t.name));
+            throw AppError::object(
+                AppError::kGenericCode, kSource,
+                QStringLiteral("La colonna %1 dell'ordine non è tra quelle della vista").arg(t.name));
         const QVariant& v = row[column];
         const QString name = QStringLiteral("[%1]").arg(t.name);
         QString beyond;
@@ -122,10 +121,12 @@ ViewRows::Page ViewRows::After(const Page& earlier, int lastRow, int count) cons
         } else {
             beyond = QStringLiteral("%1 > %2").arg(name, literal(m_db, v));
         }
-        if (!beyond.isEmpty()) alternatives << QStringList(equalSoFar + QStringList{beyond}).join(QStringLiteral(" AND "));
-        equalSoFar << (v.isNull() ? name + QStringLiteral(" Is Null") : name + QStringLiteral(" = ") + literal(m_db, v));
+        if (!beyond.isEmpty())
+            alternatives << QStringList(equalSoFar + QStringList {beyond}).join(QStringLiteral(" AND "));
+        equalSoFar << (v.isNull() ? name + QStringLiteral(" Is Null")
+                                  : name + QStringLiteral(" = ") + literal(m_db, v));
     }
-    if (alternatives.isEmpty()) return Page{earlier.columns, {}};
+    if (alternatives.isEmpty()) return Page {earlier.columns, {}};
     QStringList wrapped;
     for (const QString& a : alternatives) wrapped << QStringLiteral("(") + a + QStringLiteral(")");
     return run(m_query.Statement(count, wrapped.join(QStringLiteral(" OR ")), OrderText()));

@@ -28,8 +28,8 @@ public:
     void drawText(const QPointF& at, const QString& text) override;
     void drawRect(const QRectF& rect, const QColor& color) override;
     void drawImage(const QRectF& rect, const QImage& image) override;
-    void newPage() override {}
-    void endDocument() override {}
+    void newPage() override { }
+    void endDocument() override { }
     void abortDocument() override { m_ops.clear(); }
 
     QSize windowSize() const { return m_window; }
@@ -40,8 +40,8 @@ public:
 private:
     QSizeF m_page;
     QSize m_screen;
-    QSizeF m_scale{100, 100};
-    QSize m_window{400, 300};
+    QSizeF m_scale {100, 100};
+    QSize m_window {400, 300};
     PrintFont m_font;
     std::vector<DrawOp> m_ops;
 };

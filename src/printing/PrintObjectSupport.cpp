@@ -56,4 +56,4 @@ void endOnRelease(const char* what, const std::function<void()>& end)
     }
 }
 
-} // namespace printobj
+}   // namespace printobj

@@ -20,7 +20,8 @@ AppError fileError(const QString& what, const QString& path, const QString& why)
 QStringList readLines(const QString& path)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) throw fileError(QStringLiteral("Impossibile leggere il file"), path, f.errorString());
+    if (!f.open(QIODevice::ReadOnly))
+        throw fileError(QStringLiteral("Impossibile leggere il file"), path, f.errorString());
     const QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError)
         throw fileError(QStringLiteral("Impossibile leggere il file"), path, f.errorString());
@@ -55,7 +56,7 @@ void writeText(const QString& path, const QString& text)
         throw fileError(QStringLiteral("Impossibile scrivere il file"), path, fileOps().lastError());
 }
 
-} // namespace
+}   // namespace
 
 QString ReadScriptFile(const QString& path)
 {
@@ -68,11 +69,10 @@ void WriteScriptFile(const QString& path, const QString& script) { writeText(pat
 
 const QStringList& TicketScriptHeadKeys()
 {
-    static const QStringList keys{QStringLiteral("BottomImageBorder"), QStringLiteral("Columns"),
-                                  QStringLiteral("TicketHeight"),      QStringLiteral("TicketWidth"),
-                                  QStringLiteral("TicketTop"),         QStringLiteral("TicketLeft"),
-                                  QStringLiteral("TicketRowsDim"),     QStringLiteral("TicketRowsTop"),
-                                  QStringLiteral("TicketRowsBottom")};
+    static const QStringList keys {
+        QStringLiteral("BottomImageBorder"), QStringLiteral("Columns"),       QStringLiteral("TicketHeight"),
+        QStringLiteral("TicketWidth"),       QStringLiteral("TicketTop"),     QStringLiteral("TicketLeft"),
+        QStringLiteral("TicketRowsDim"),     QStringLiteral("TicketRowsTop"), QStringLiteral("TicketRowsBottom")};
     return keys;
 }
 

@@ -22,7 +22,7 @@ const QStringList& TicketScriptHeadKeys();
 
 struct TicketScriptFile {
     QMap<QString, QString> head;   // the values of the known keys that the file has
-    QString script;                // every other line, each followed by CR LF
+    QString script;   // every other line, each followed by CR LF
 };
 
 // A head line is a line starting with "'#" that holds a "=": its key runs to the first "=",

@@ -48,8 +48,8 @@ std::unique_ptr<TableData> askForKey(QWidget*, TableObject& table)
 {
     const QString key = table.GetKeyField();
     if (key.isEmpty()) return nullptr;
-    const std::optional<QString> typed =
-        ui().inputBox(QStringLiteral("%1 - %2 della riga da stampare:").arg(table.Caption(), key), g_strMsgTitle);
+    const std::optional<QString> typed
+        = ui().inputBox(QStringLiteral("%1 - %2 della riga da stampare:").arg(table.Caption(), key), g_strMsgTitle);
     if (!typed || typed->trimmed().isEmpty()) return nullptr;
     QVariant value = typed->trimmed();
     if (const FieldDefinition* f = table.GetField(key); f && f->TypeCode == FieldType::Integer) {
@@ -69,7 +69,7 @@ std::unique_ptr<TableData> askForKey(QWidget*, TableObject& table)
 
 void showError(const AppError& e) { ui().msgBox(e.description, Msg::OKOnly, g_strMsgTitle); }
 
-} // namespace
+}   // namespace
 
 float BoxMillimetres(const QString& caption, const QString& text)
 {
@@ -129,7 +129,8 @@ bool PrintLabels(std::shared_ptr<PrintTarget> target, const LabelPrinterSettings
 {
     try {
         auto prn = std::make_shared<clsScriptPrinter>();
-        prn->SetPrinter(std::move(target), s.LabelHeight, s.LabelWidth, s.LabelTop, s.LabelLeft, int16_t(s.ModuleColumns));
+        prn->SetPrinter(std::move(target), s.LabelHeight, s.LabelWidth, s.LabelTop, s.LabelLeft,
+                        int16_t(s.ModuleColumns));
         const int labels = std::max(1, s.ModuleColumns);
         for (int i = 0; i < labels; ++i) {
             if (!RunPrintLabel(article, prn, s.VBScript)) break;
@@ -150,7 +151,8 @@ bool PrintTicketTest(std::shared_ptr<PrintTarget> target, const TicketPrinterSet
     try {
         sale = receipt.GetReference(QStringLiteral("Vendita"));
         if (sale->IsEmpty())
-            throw AppError::object(AppError::kGenericCode, kSource, QStringLiteral("La ricevuta non è associata a nessuna vendita."));
+            throw AppError::object(AppError::kGenericCode, kSource,
+                                   QStringLiteral("La ricevuta non è associata a nessuna vendita."));
         sale->MoveFirst();
         prn = std::make_shared<clsTiketScriptPrinter>();
         prn->SetPrinter(std::move(target), s.TicketHeight, s.TicketWidth, s.TicketTop, s.TicketLeft,

@@ -37,7 +37,6 @@ void paintDrawOp(QPainter& p, const DrawOp& op, double sx, double sy)
     case DrawOp::Image:
         if (!op.image.isNull()) p.drawImage(r, op.image);
         return;
-    case DrawOp::NewPage:
-        return;
+    case DrawOp::NewPage: return;
     }
 }

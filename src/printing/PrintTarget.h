@@ -39,7 +39,11 @@ public:
     // A preview surface shows exactly `scale` millimetres; the window around it is sized
     // to the strip `strip` (the two differ by the frame's extra unit on labels). A printer
     // ignores it.
-    virtual void setPreviewScale(const QSizeF& strip, const QSizeF& scale) { (void)strip; (void)scale; }
+    virtual void setPreviewScale(const QSizeF& strip, const QSizeF& scale)
+    {
+        (void)strip;
+        (void)scale;
+    }
 
     virtual PrintFont font() const = 0;
     virtual void setFont(const PrintFont& font) = 0;
@@ -64,7 +68,7 @@ public:
 struct DrawOp {
     enum Kind { Text, Rect, Image, NewPage };
     Kind kind = Text;
-    QRectF rect;      // Text: the top-left corner; Rect, Image: the rectangle
+    QRectF rect;   // Text: the top-left corner; Rect, Image: the rectangle
     QString text;
     PrintFont font;
     QColor color;
@@ -78,8 +82,8 @@ void paintDrawOp(QPainter& painter, const DrawOp& op, double pxPerMmX, double px
 
 // Failures of the printing layer: AppError with the object-error base plus one of these codes.
 namespace printerr {
-inline constexpr int kDeviceNotReady = 1;    // the printer or file cannot take the document
-inline constexpr int kDocumentFailed = 2;    // the document could not be finished
-inline constexpr int kPictureFailed = 3;     // a background picture could not be loaded
+inline constexpr int kDeviceNotReady = 1;   // the printer or file cannot take the document
+inline constexpr int kDocumentFailed = 2;   // the document could not be finished
+inline constexpr int kPictureFailed = 3;   // a background picture could not be loaded
 inline constexpr const char* kSource = "Stampa";
 }

@@ -31,7 +31,7 @@ AppError printFailure(int code, const QString& description)
     return AppError::object(code, QString::fromLatin1(printerr::kSource), description);
 }
 
-} // namespace
+}   // namespace
 
 namespace printers {
 
@@ -75,7 +75,7 @@ QSizeF CurrentPrinterPageSizeMm()
     return printer.pageLayout().fullRect(QPageLayout::Millimeter).size();
 }
 
-} // namespace printers
+}   // namespace printers
 
 std::shared_ptr<PrinterTarget> PrinterTarget::forPrinter(const QString& printerName)
 {
@@ -127,8 +127,9 @@ void PrinterTarget::begin()
             // Told at the first drawing, as a printer that is not there would be.
             QSaveFile probe(m_pdfPath);
             if (!probe.open(QIODevice::WriteOnly))
-                throw printFailure(printerr::kDeviceNotReady,
-                                   QStringLiteral("Impossibile creare il file \"%1\": %2").arg(m_pdfPath, probe.errorString()));
+                throw printFailure(
+                    printerr::kDeviceNotReady,
+                    QStringLiteral("Impossibile creare il file \"%1\": %2").arg(m_pdfPath, probe.errorString()));
             probe.cancelWriting();
         }
         // The document is drawn in memory and written in one checked write when it ends: the
@@ -160,7 +161,8 @@ void PrinterTarget::paint(const DrawOp& op)
     begin();
     for (; m_pendingBreaks > 0; --m_pendingBreaks) {
         if (!m_device->newPage())
-            throw printFailure(printerr::kDocumentFailed, QStringLiteral("Impossibile passare alla pagina successiva."));
+            throw printFailure(printerr::kDocumentFailed,
+                               QStringLiteral("Impossibile passare alla pagina successiva."));
         ++m_pages;
     }
     paintDrawOp(m_painter, op, m_device->logicalDpiX() / 25.4, m_device->logicalDpiY() / 25.4);

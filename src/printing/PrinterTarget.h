@@ -65,16 +65,16 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     QString m_pdfPath;
     QSizeF m_pdfPage;
-    QByteArray m_pdfBytes;               // the file's document, written whole when it ends
+    QByteArray m_pdfBytes;   // the file's document, written whole when it ends
     std::unique_ptr<QBuffer> m_file;
     std::unique_ptr<QPdfWriter> m_pdf;
     QPagedPaintDevice* m_device = nullptr;
     QPainter m_painter;
     PrintFont m_font;
     bool m_begun = false;
-    bool m_closed = false;     // ended or dropped, nothing drawn since
+    bool m_closed = false;   // ended or dropped, nothing drawn since
     bool m_beginFailed = false;   // the last attempt to start the document failed (and said so)
     int m_pendingBreaks = 0;   // page breaks asked for since the last drawing
-    int m_pages = 0;           // pages of the document under way
+    int m_pages = 0;   // pages of the document under way
     int m_pagesPrinted = 0;
 };

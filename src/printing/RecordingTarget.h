@@ -11,15 +11,16 @@ public:
     struct Event {
         enum Kind { Draw, End, Abort, Note, Scale };
         Kind kind = Draw;
-        DrawOp op;        // Draw (a NewPage drawing for a page break); Scale: op.rect holds the scale
-        QString note;     // Note
-        int page = 0;     // pages begun before it, from 0
+        DrawOp op;   // Draw (a NewPage drawing for a page break); Scale: op.rect holds the scale
+        QString note;   // Note
+        int page = 0;   // pages begun before it, from 0
     };
 
     // As a printer of the given page (the printable area the same as the page), or as a
     // preview surface.
     explicit RecordingTarget(QSizeF pageMm = QSizeF(210, 297), bool printer = true)
-        : m_page(pageMm), m_scale(pageMm), m_printer(printer) {}
+        : m_page(pageMm), m_scale(pageMm), m_printer(printer)
+    { }
 
     QString typeName() const override { return m_printer ? QStringLiteral("Printer") : QStringLiteral("PictureBox"); }
     QSizeF pageSizeMm() const override { return m_page; }

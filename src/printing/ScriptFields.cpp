@@ -25,7 +25,7 @@ void addReferenceCodes(vbs::ScriptRecord& rec, TableData& rows, const TableObjec
     }
 }
 
-} // namespace
+}   // namespace
 
 std::shared_ptr<vbs::ScriptRecord> ScriptFieldsOf(TableData& rows)
 {

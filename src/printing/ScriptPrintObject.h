@@ -67,7 +67,7 @@ protected:
         float y;
     };
     virtual Origin drawingOrigin() const = 0;
-    virtual void beforeDrawing() {}
+    virtual void beforeDrawing() { }
 
     float m_PosX = 0;
     float m_PosY = 0;

@@ -21,17 +21,20 @@ const QString kRunnerSource = QString::fromLatin1(printerr::kSource);
 
 QString configuredLabelScript()
 {
-    return settings().LabelPrinterParam.VBScript.isEmpty() ? DefaultLabelScript() : settings().LabelPrinterParam.VBScript;
+    return settings().LabelPrinterParam.VBScript.isEmpty() ? DefaultLabelScript()
+                                                           : settings().LabelPrinterParam.VBScript;
 }
 
 QString configuredTicketScript()
 {
-    return settings().TicketPrinterParam.VBScript.isEmpty() ? DefaultTicketScript() : settings().TicketPrinterParam.VBScript;
+    return settings().TicketPrinterParam.VBScript.isEmpty() ? DefaultTicketScript()
+                                                            : settings().TicketPrinterParam.VBScript;
 }
 
 AppError noPrintObject()
 {
-    return AppError::object(printerr::kDeviceNotReady, kRunnerSource, QStringLiteral("Oggetto di stampa non impostato."));
+    return AppError::object(printerr::kDeviceNotReady, kRunnerSource,
+                            QStringLiteral("Oggetto di stampa non impostato."));
 }
 
 // The runners' message: the prefix, the error, and the script line when the engine has one.
@@ -46,8 +49,8 @@ struct EntryCall {
     QString prefix;
     QString script;
     QString entry;
-    PrintTarget* target = nullptr;            // where the trace note goes
-    std::function<void()> before;             // the receipt object's row handling
+    PrintTarget* target = nullptr;   // where the trace note goes
+    std::function<void()> before;   // the receipt object's row handling
     std::function<vbs::VariantList()> args;
 };
 
@@ -70,18 +73,20 @@ bool runEntry(const EntryCall& call)
         return false;
     } catch (const std::bad_alloc&) {
         // Raised outside the script (its fields, the print object): the script's own form.
-        reportRunnerError(call.prefix, AppError(vbs::err::kOutOfMemory, kRunnerSource, vbs::errorText(vbs::err::kOutOfMemory)),
+        reportRunnerError(call.prefix,
+                          AppError(vbs::err::kOutOfMemory, kRunnerSource, vbs::errorText(vbs::err::kOutOfMemory)),
                           engine);
         return false;
     } catch (const std::exception& e) {
-        reportRunnerError(call.prefix, AppError(AppError::kInvalidCall, kRunnerSource, QString::fromUtf8(e.what())), engine);
+        reportRunnerError(call.prefix, AppError(AppError::kInvalidCall, kRunnerSource, QString::fromUtf8(e.what())),
+                          engine);
         return false;
     }
 }
 
 vbs::Variant object(const vbs::ObjectPtr& o) { return vbs::Variant(o); }
 
-} // namespace
+}   // namespace
 
 bool RunPrintLabel(TableData& dataSet, std::shared_ptr<clsScriptPrinter>& prn, const QString& script)
 {
@@ -92,7 +97,7 @@ bool RunPrintLabel(TableData& dataSet, std::shared_ptr<clsScriptPrinter>& prn, c
     call.target = prn ? prn->Target().get() : nullptr;
     call.args = [&] {
         if (!prn) throw noPrintObject();
-        return vbs::VariantList{object(ScriptFieldsOf(dataSet)), object(prn)};
+        return vbs::VariantList {object(ScriptFieldsOf(dataSet)), object(prn)};
     };
     return runEntry(call);
 }
@@ -111,8 +116,8 @@ bool RunPrintTicketMask(TableData& saleSet, TableData& receiptSet, std::shared_p
     };
     call.args = [&] {
         auto customer = saleSet.GetReference(QStringLiteral("Cliente"));
-        return vbs::VariantList{object(ScriptFieldsOf(saleSet)), object(ScriptFieldsOf(*customer)),
-                                object(ScriptFieldsOf(receiptSet)), object(prn), vbs::Variant(bTotal)};
+        return vbs::VariantList {object(ScriptFieldsOf(saleSet)), object(ScriptFieldsOf(*customer)),
+                                 object(ScriptFieldsOf(receiptSet)), object(prn), vbs::Variant(bTotal)};
     };
     return runEntry(call);
 }
@@ -131,7 +136,7 @@ bool RunPrintTicketRow(TableData& rowsSet, std::shared_ptr<clsTiketScriptPrinter
         if (nRow > 1) prn->NextTicketRow();
     };
     call.args = [&] {
-        return vbs::VariantList{object(ScriptFieldsOf(rowsSet)), object(prn), vbs::Variant::longValue(nRow)};
+        return vbs::VariantList {object(ScriptFieldsOf(rowsSet)), object(prn), vbs::Variant::longValue(nRow)};
     };
     return runEntry(call);
 }
@@ -149,7 +154,7 @@ bool RunPrintTicketInfo(const QString& sInfo, std::shared_ptr<clsTiketScriptPrin
         prn->SetRowPrinting(true);
         if (nRow > 1) prn->NextTicketRow();
     };
-    call.args = [&] { return vbs::VariantList{vbs::Variant(sInfo), object(prn), vbs::Variant::longValue(nRow)}; };
+    call.args = [&] { return vbs::VariantList {vbs::Variant(sInfo), object(prn), vbs::Variant::longValue(nRow)}; };
     return runEntry(call);
 }
 
@@ -230,7 +235,7 @@ void reportJobError(const AppError& e)
                 Msg::Critical, g_strMsgTitle);
 }
 
-} // namespace
+}   // namespace
 
 void SetReceiptProgressSource(ReceiptProgressSource source) { g_receiptProgress = source; }
 

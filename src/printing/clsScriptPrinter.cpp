@@ -53,8 +53,7 @@ void clsScriptPrinter::NextLabel()
     PrintTarget& t = target();
     drawn();
     t.annotate(QStringLiteral("NextLabel"));
-    if (!t.isPrinter())
-        t.drawRect(QRectF(m_Left + m_PosX, m_Top + m_PosY, m_Width, m_Height), QColor(255, 0, 0));
+    if (!t.isPrinter()) t.drawRect(QRectF(m_Left + m_PosX, m_Top + m_PosY, m_Width, m_Height), QColor(255, 0, 0));
     if (!nextPiece()) return;
     // The next row must fit below the top margin as well, or its bottom would be cut off.
     if (printobj::rowReachesBottom(m_Top + m_PosY, m_Height, t.scaleSizeMm().height())) {

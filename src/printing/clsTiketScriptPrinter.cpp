@@ -19,14 +19,18 @@ vbs::Variant pictureObject(const QImage& image)
 {
     if (image.isNull()) return vbs::Variant::nothing();
     auto pic = std::make_shared<vbs::HostObject>(QStringLiteral("Picture"));
-    const double wMm = image.dotsPerMeterX() > 0 ? image.width() * 1000.0 / image.dotsPerMeterX() : image.width() * 25.4 / 96;
-    const double hMm = image.dotsPerMeterY() > 0 ? image.height() * 1000.0 / image.dotsPerMeterY() : image.height() * 25.4 / 96;
-    pic->property(QStringLiteral("Width"), [wMm](const vbs::VariantList&) { return vbs::Variant(long(std::lround(wMm * 100))); });
-    pic->property(QStringLiteral("Height"), [hMm](const vbs::VariantList&) { return vbs::Variant(long(std::lround(hMm * 100))); });
+    const double wMm
+        = image.dotsPerMeterX() > 0 ? image.width() * 1000.0 / image.dotsPerMeterX() : image.width() * 25.4 / 96;
+    const double hMm
+        = image.dotsPerMeterY() > 0 ? image.height() * 1000.0 / image.dotsPerMeterY() : image.height() * 25.4 / 96;
+    pic->property(QStringLiteral("Width"),
+                  [wMm](const vbs::VariantList&) { return vbs::Variant(long(std::lround(wMm * 100))); });
+    pic->property(QStringLiteral("Height"),
+                  [hMm](const vbs::VariantList&) { return vbs::Variant(long(std::lround(hMm * 100))); });
     return vbs::Variant(vbs::ObjectPtr(pic));
 }
 
-} // namespace
+}   // namespace
 
 clsTiketScriptPrinter::clsTiketScriptPrinter()
     : ScriptPrintObject(QStringLiteral("clsTiketScriptPrinter"), "EndTickets")
@@ -61,9 +65,12 @@ void clsTiketScriptPrinter::registerMembers()
     property(QStringLiteral("BackImage"), [this](const VariantList&) { return pictureObject(m_BackImage); });
     property(QStringLiteral("TicketCount"), [this](const VariantList&) { return Variant::integer(m_TicketCount); });
     auto setter = [this](const VariantList& a, const Variant& v) { SetVar(a[0].toString(), v); };
-    property(QStringLiteral("Vars"), [this](const VariantList& a) { return Vars(a[0].toString()); }, setter, 1, 1);
-    property(QStringLiteral("Nums"), [this](const VariantList& a) { return Nums(a[0].toString()); }, setter, 1, 1);
-    property(QStringLiteral("Strs"), [this](const VariantList& a) { return Strs(a[0].toString()); }, setter, 1, 1);
+    property(
+        QStringLiteral("Vars"), [this](const VariantList& a) { return Vars(a[0].toString()); }, setter, 1, 1);
+    property(
+        QStringLiteral("Nums"), [this](const VariantList& a) { return Nums(a[0].toString()); }, setter, 1, 1);
+    property(
+        QStringLiteral("Strs"), [this](const VariantList& a) { return Strs(a[0].toString()); }, setter, 1, 1);
     property(QStringLiteral("VarsCount"), [this](const VariantList&) { return Variant::integer(VarsCount()); });
     method(QStringLiteral("ResetVars"), 0, 0, none([this] { ResetVars(); }));
 }
@@ -85,9 +92,9 @@ void clsTiketScriptPrinter::SetPrinter(std::shared_ptr<PrintTarget> target, floa
         QImageReader reader(BackImageFile);
         picture = reader.read();
         if (picture.isNull())
-            throw AppError::object(printerr::kPictureFailed, QString::fromLatin1(printerr::kSource),
-                                   QStringLiteral("Impossibile caricare l'immagine \"%1\": %2")
-                                       .arg(BackImageFile, reader.errorString()));
+            throw AppError::object(
+                printerr::kPictureFailed, QString::fromLatin1(printerr::kSource),
+                QStringLiteral("Impossibile caricare l'immagine \"%1\": %2").arg(BackImageFile, reader.errorString()));
     }
     setGeometry(std::move(target), Height, Width, Top, Left, Columns);
     m_RowsDim = RowsDim;
@@ -168,8 +175,10 @@ void clsTiketScriptPrinter::NextTicket()
 
 void clsTiketScriptPrinter::NextTicketRow()
 {
-    if (LastRow()) NextTicket();
-    else m_RowOffset += m_RowsDim;
+    if (LastRow())
+        NextTicket();
+    else
+        m_RowOffset += m_RowsDim;
 }
 
 void clsTiketScriptPrinter::SetRowPrinting(bool flag)

@@ -41,9 +41,9 @@ public:
     int16_t TicketCount() const { return m_TicketCount; }
 
     // The scripts' variables: one collection under three names; keys ignore case.
-    vbs::Variant Vars(const QString& key) const;         // Empty when missing
-    vbs::Variant Nums(const QString& key) const;         // 0 when missing
-    vbs::Variant Strs(const QString& key) const;         // "" when missing
+    vbs::Variant Vars(const QString& key) const;   // Empty when missing
+    vbs::Variant Nums(const QString& key) const;   // 0 when missing
+    vbs::Variant Strs(const QString& key) const;   // "" when missing
     void SetVar(const QString& key, const vbs::Variant& value);
     int16_t VarsCount() const { return int16_t(m_Vars.size()); }
     void ResetVars() { m_Vars.clear(); }

@@ -56,7 +56,8 @@ public:
     }
     void OnDeleteRow(TableData& td) override
     {
-        td.SetValue("ValoreScorta", td.GetFieldValue("ValoreScorta").toDouble() + td.GetFieldValue("ValoreScarico").toDouble());
+        td.SetValue("ValoreScorta",
+                    td.GetFieldValue("ValoreScorta").toDouble() + td.GetFieldValue("ValoreScarico").toDouble());
         td.Update();
     }
 };
@@ -99,7 +100,8 @@ public:
     {
         auto voucher = td.GetReference("Buono");
         if (voucher->IsEmpty()) return;
-        voucher->SubtractFromField("ImportoUtilizzato", QVariant::fromValue(td.GetCurrencyValue("ImportoUtilizzatoVendita")));
+        voucher->SubtractFromField("ImportoUtilizzato",
+                                   QVariant::fromValue(td.GetCurrencyValue("ImportoUtilizzatoVendita")));
         voucher->Update();
     }
 };
@@ -147,7 +149,7 @@ public:
     }
 };
 
-}  // namespace
+}   // namespace
 
 void ShopDefinition::Define(DatabaseDefinition& d)
 {
@@ -193,4 +195,4 @@ QList<QVariantList> Shop::rows(const QString& sql) const { return engine->GetCon
 Currency eur(const char* text) { return *Currency::parse(QString::fromLatin1(text), QLocale::c()); }
 QVariant money(const char* text) { return QVariant::fromValue(eur(text)); }
 
-}  // namespace business
+}   // namespace business

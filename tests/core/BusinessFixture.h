@@ -41,4 +41,4 @@ struct Shop {
 Currency eur(const char* text);
 QVariant money(const char* text);
 
-}  // namespace business
+}   // namespace business

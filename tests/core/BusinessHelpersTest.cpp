@@ -20,7 +20,7 @@ protected:
 
     testenv::HeadlessGuard headless;
     std::shared_ptr<ScriptedUiServices> ui = headless.ui;
-    Shop shop{testenv::newDir("helpers") + "/Mirtavolia.mdb"};
+    Shop shop {testenv::newDir("helpers") + "/Mirtavolia.mdb"};
 };
 
 // ---- FindDiscount ------------------------------------------------------------------------------
@@ -62,8 +62,9 @@ protected:
     }
     qint64 depositOid(const QString& name)
     {
-        return shop.scalar(name == "-" ? "SELECT OID FROM Depositi WHERE Deposito = ''"
-                                       : "SELECT OID FROM Depositi WHERE Deposito = '" + name + "'")
+        return shop
+            .scalar(name == "-" ? "SELECT OID FROM Depositi WHERE Deposito = ''"
+                                : "SELECT OID FROM Depositi WHERE Deposito = '" + name + "'")
             .toLongLong();
     }
     // The discount FindDiscount writes on a line of `article` in a sale of `customer`.
@@ -104,20 +105,20 @@ TEST_F(Discounts, EveryMatchingRuleAddsUpAndSeveralAreReported)
         bool warned;
     };
     const Case cases[] = {
-        {"A", "C1", "5.5", true},    // general + article + customer
-        {"B", "C1", "6.5", true},    // general + deposit + customer
-        {"A", "C2", "8", false},     // only the rules for customers without points
-        {"B", "C2", "24", true},
-        {"A", "", "8", false},       // no customer: its points setting reads as off
+        {"A", "C1", "5.5", true},   // general + article + customer
+        {"B", "C1", "6.5", true},   // general + deposit + customer
+        {"A", "C2", "8", false},   // only the rules for customers without points
+        {"B", "C2", "24", true},  {"A", "", "8", false},   // no customer: its points setting reads as off
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(QString("%1/%2").arg(c.article, c.customer).toStdString());
         shop.sink.warnings.clear();
         EXPECT_EQ(discountFor(c.article, c.customer), eur(c.discount));
         EXPECT_EQ(shop.sink.warnings,
-                  c.warned ? QStringList{"<INFORMAZIONE>\r\rSono stati identificati sconti multipli per la combinazione "
-                                         "Cliente, Deposito o Articolo selezionati..."}
-                           : QStringList{});
+                  c.warned
+                      ? QStringList {"<INFORMAZIONE>\r\rSono stati identificati sconti multipli per la combinazione "
+                                     "Cliente, Deposito o Articolo selezionati..."}
+                      : QStringList {});
     }
 }
 
@@ -131,7 +132,7 @@ TEST_F(Helpers, PointsAreWholeUnitsOfTheAmountWithItsSign)
         int64_t points;
     };
     const Case cases[] = {
-        {1, "-7.9", -7}, {1, "7.9", 7}, {10, "99.99", 9}, {10, "100", 10}, {0, "500", 0},
+        {1, "-7.9", -7}, {1, "7.9", 7},   {10, "99.99", 9}, {10, "100", 10}, {0, "500", 0},
         {2.5, "-5", -2}, {0.05, "1", 20}, {-10, "25", -3},   // a negative divisor rounds down, as Int does
     };
     for (const Case& c : cases) {
@@ -209,7 +210,7 @@ TEST_F(Helpers, ProgressiveCodesCountOnlyDigitCodesOfTheirLengthAndAreNeverInUse
         {{"7", "10", "C5"}, 0, "11"},
     };
     for (const Case& c : cases) {
-        Shop codes{testenv::newDir("codes") + "/Mirtavolia.mdb"};
+        Shop codes {testenv::newDir("codes") + "/Mirtavolia.mdb"};
         for (const QString& stored : c.stored)
             codes.select("Clienti")->AddRow({"Descrizione", "Cliente " + stored, "Codice", stored});
         auto customers = codes.select("Clienti", "OID = 0");
@@ -255,18 +256,20 @@ protected:
     }
     std::unique_ptr<TableData> customer(const QVariant& assigned, bool points)
     {
-        shop.select("Clienti")->AddRow({"Descrizione", "Rossi", "Codice", "000007", "CalcolaPunti", points,
-                                         "AssegnatoCartaCliente", assigned});
+        shop.select("Clienti")->AddRow(
+            {"Descrizione", "Rossi", "Codice", "000007", "CalcolaPunti", points, "AssegnatoCartaCliente", assigned});
         return shop.select("Clienti", "Codice = '000007'");
     }
     QVariant storedMark() { return shop.scalar("SELECT AssegnatoCartaCliente FROM Clienti"); }
 
     FakeCardDialog dialog;
-    const QString question = QString::fromUtf8("Cliente:   Rossi\rCodice:   000007\r\rQuesta operazione scrive il codice "
-                                               "del cliente nella carta...\r\rATTENZIONE: assicurarsi che la carta da "
-                                               "impostare sia quella giusta!\r\rContinuare ?");
-    const QString already = QString::fromUtf8("La carta del cliente selezionato risulta già assegnata, proseguire con la "
-                                              "creazione di un'altra carta ?");
+    const QString question
+        = QString::fromUtf8("Cliente:   Rossi\rCodice:   000007\r\rQuesta operazione scrive il codice "
+                            "del cliente nella carta...\r\rATTENZIONE: assicurarsi che la carta da "
+                            "impostare sia quella giusta!\r\rContinuare ?");
+    const QString already
+        = QString::fromUtf8("La carta del cliente selezionato risulta già assegnata, proseguire con la "
+                            "creazione di un'altra carta ?");
 };
 
 TEST_F(Cards, AWrittenCardMarksTheCustomer)
@@ -274,11 +277,13 @@ TEST_F(Cards, AWrittenCardMarksTheCustomer)
     auto c = customer(QVariant(), false);
     ui->addAnswer("Yes");
     WriteCustomerCard(*c, nullptr);
-    EXPECT_EQ(dialog.calls, QStringList{"000007|||1|0"});
+    EXPECT_EQ(dialog.calls, QStringList {"000007|||1|0"});
     EXPECT_EQ(storedMark().toLongLong(), 1) << "a customer never marked is marked too";
-    EXPECT_EQ(ui->prompts(), (QStringList{question, QString::fromUtf8("OK\r\rLa carta 000007 del cliente < Rossi > è stata "
-                                                                      "creata correttamente.\r\rN.B.: Il calcolo dei punti "
-                                                                      "non è stato attivato per il cliente")}));
+    EXPECT_EQ(ui->prompts(),
+              (QStringList {question,
+                            QString::fromUtf8("OK\r\rLa carta 000007 del cliente < Rossi > è stata "
+                                              "creata correttamente.\r\rN.B.: Il calcolo dei punti "
+                                              "non è stato attivato per il cliente")}));
 }
 
 TEST_F(Cards, AMarkedCustomerIsAskedAboutAndKeepsTheMark)
@@ -287,9 +292,10 @@ TEST_F(Cards, AMarkedCustomerIsAskedAboutAndKeepsTheMark)
     ui->addAnswer("Yes");
     ui->addAnswer("Yes");
     WriteCustomerCard(*c, nullptr);
-    EXPECT_EQ(ui->prompts(), (QStringList{already, question,
-                                          QString::fromUtf8("OK\r\rLa carta 000007 del cliente < Rossi > è stata creata "
-                                                            "correttamente.")}));
+    EXPECT_EQ(ui->prompts(),
+              (QStringList {already, question,
+                            QString::fromUtf8("OK\r\rLa carta 000007 del cliente < Rossi > è stata creata "
+                                              "correttamente.")}));
     EXPECT_FALSE(c->IsChanged());
     EXPECT_EQ(storedMark().toLongLong(), 1);
 }
@@ -355,4 +361,4 @@ TEST_F(Helpers, QuantitiesRoundToFourDecimalsHalfToEven)
     for (const auto& [value, rounded] : cases) EXPECT_DOUBLE_EQ(RoundQuantity(value), rounded) << value;
 }
 
-}  // namespace
+}   // namespace

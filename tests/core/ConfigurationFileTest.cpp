@@ -5,20 +5,23 @@
 namespace {
 class ConfigurationFileTest : public startuptest::StartupTest {
 protected:
-    QString write(const QByteArray& content) {
+    QString write(const QByteArray& content)
+    {
         const QString path = workDir + QStringLiteral("/conf.txt");
         QFile f(path);
         EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(content);
         return path;
     }
-    QString stored(const char* key) const {
+    QString stored(const char* key) const
+    {
         return settings->get(QStringLiteral("Configuration"), QString::fromLatin1(key), QStringLiteral("<none>"));
     }
 };
 }
 
-TEST_F(ConfigurationFileTest, ExportWritesEveryStoredKeyAsOneLine) {
+TEST_F(ConfigurationFileTest, ExportWritesEveryStoredKeyAsOneLine)
+{
     ::settings().RootDir = QStringLiteral("/srv/negozio");
     ::settings().ImportoMaxArticolo = 1500.5;
     ::settings().Use_Ricevute = true;
@@ -32,7 +35,8 @@ TEST_F(ConfigurationFileTest, ExportWritesEveryStoredKeyAsOneLine) {
     EXPECT_EQ(text.count("\r\n"), settings->keys(QStringLiteral("Configuration")).size());
 }
 
-TEST_F(ConfigurationFileTest, ExportedFileImportsBackEveryValue) {
+TEST_F(ConfigurationFileTest, ExportedFileImportsBackEveryValue)
+{
     ::settings().Default_CodiceIVA = QStringLiteral("IVA22");
     ::settings().ProgrLen_ClientiForn = 6;
     ::settings().BackupFuncSaveEnabled = true;
@@ -49,13 +53,16 @@ TEST_F(ConfigurationFileTest, ExportedFileImportsBackEveryValue) {
     }
     configfile::ImportConfigurationFile(path);
     for (const QString& k : keys) {
-        if (!before[k].isEmpty()) { EXPECT_EQ(settings->get(QStringLiteral("Configuration"), k, QString()), before[k]) << k.toStdString(); }
+        if (!before[k].isEmpty()) {
+            EXPECT_EQ(settings->get(QStringLiteral("Configuration"), k, QString()), before[k]) << k.toStdString();
+        }
     }
     EXPECT_EQ(::settings().Default_CodiceIVA, QStringLiteral("IVA22"));   // the settings follow at once
     EXPECT_EQ(::settings().ProgrLen_ClientiForn, 6);
 }
 
-TEST_F(ConfigurationFileTest, EmptyLinesAndEmptyValuesChangeNothing) {
+TEST_F(ConfigurationFileTest, EmptyLinesAndEmptyValuesChangeNothing)
+{
     settings->set(QStringLiteral("Configuration"), QStringLiteral("Default_CodiceIVA"), QStringLiteral("IVA10"));
     const auto entries = configfile::ParseImportText("\r\nDefault_CodiceIVA=\r\nChiaveNuova=uno\r\n\r\n");
     ASSERT_EQ(entries.size(), 1);
@@ -65,11 +72,13 @@ TEST_F(ConfigurationFileTest, EmptyLinesAndEmptyValuesChangeNothing) {
 
 // Values of their settings' types, in the forms the program writes and those it reads, are
 // taken; so is any text for a text setting or a key the program does not know.
-TEST_F(ConfigurationFileTest, ValuesOfTheirSettingsTypesAreTaken) {
-    const QByteArray text = "Use_PuntiPremio=True\r\nUse_Badge=false\r\nUse_Ricevute=VERO\r\nUseTransaction=Falso\r\n"
-                            "AutoSaveOnExit=S\xc3\xac\r\nBalanceEnabled=no\r\nCurrencyConversion=-1\r\nUseRoundRanges=0\r\n"
-                            "ProgrLen_ClientiForn=-6\r\nAccessMode= 2 \r\nNCopyRicevute=3\r\nImportoPunto=1.5\r\n"
-                            "ImportoPuntoPremio=0,05\r\nArrotondaValore1=0.50\r\nDefault_CodiceIVA=maybe\r\nChiaveNuova=maybe\r\n";
+TEST_F(ConfigurationFileTest, ValuesOfTheirSettingsTypesAreTaken)
+{
+    const QByteArray text
+        = "Use_PuntiPremio=True\r\nUse_Badge=false\r\nUse_Ricevute=VERO\r\nUseTransaction=Falso\r\n"
+          "AutoSaveOnExit=S\xc3\xac\r\nBalanceEnabled=no\r\nCurrencyConversion=-1\r\nUseRoundRanges=0\r\n"
+          "ProgrLen_ClientiForn=-6\r\nAccessMode= 2 \r\nNCopyRicevute=3\r\nImportoPunto=1.5\r\n"
+          "ImportoPuntoPremio=0,05\r\nArrotondaValore1=0.50\r\nDefault_CodiceIVA=maybe\r\nChiaveNuova=maybe\r\n";
     QList<configfile::Entry> entries;
     ASSERT_NO_THROW(entries = configfile::ParseImportText(text));
     EXPECT_EQ(entries.size(), 16);
@@ -87,43 +96,58 @@ TEST_F(ConfigurationFileTest, ValuesOfTheirSettingsTypesAreTaken) {
     EXPECT_DOUBLE_EQ(::settings().ImportoPuntoPremio, 0.05);
 }
 
-TEST_F(ConfigurationFileTest, BadFileChangesNothing) {
-    struct Case { const char* name; QByteArray content; QString message; };
+TEST_F(ConfigurationFileTest, BadFileChangesNothing)
+{
+    struct Case {
+        const char* name;
+        QByteArray content;
+        QString message;
+    };
     const Case cases[] = {
         {"value with =", "Default_CodiceIVA=IVA4\r\nRootDir=/a=b\r\n",
          QStringLiteral("Una variabile contiene il carattere =, non è possibile continuare")},
-        {"line without =", "Default_CodiceIVA=IVA4\r\nsenza uguale\r\n", QStringLiteral("Riga 2 non valida: \"senza uguale\"")},
+        {"line without =", "Default_CodiceIVA=IVA4\r\nsenza uguale\r\n",
+         QStringLiteral("Riga 2 non valida: \"senza uguale\"")},
         {"no key", "Default_CodiceIVA=IVA4\r\n=valore\r\n", QStringLiteral("Riga 2 non valida: \"=valore\"")},
-        {"key with a section", "Default_CodiceIVA=IVA4\r\nAltro/Chiave=1\r\n", QStringLiteral("Riga 2 non valida: \"Altro/Chiave=1\"")},
+        {"key with a section", "Default_CodiceIVA=IVA4\r\nAltro/Chiave=1\r\n",
+         QStringLiteral("Riga 2 non valida: \"Altro/Chiave=1\"")},
         // Keys the store's file would read back as other keys, a comment or a section (the
         // first found by fuzzing: a Latin-1 file whose key ends in 0x85, a blank to Unicode).
-        {"key ending in a blank", "Default_CodiceIVA=IVA4\r\ng\x85=True\r\n", QStringLiteral("Riga 2 non valida: \"g\u0085=True\"")},
-        {"key after blanks", "Default_CodiceIVA=IVA4\r\n AccessMode=2\r\n", QStringLiteral("Riga 2 non valida: \" AccessMode=2\"")},
+        {"key ending in a blank", "Default_CodiceIVA=IVA4\r\ng\x85=True\r\n",
+         QStringLiteral("Riga 2 non valida: \"g\u0085=True\"")},
+        {"key after blanks", "Default_CodiceIVA=IVA4\r\n AccessMode=2\r\n",
+         QStringLiteral("Riga 2 non valida: \" AccessMode=2\"")},
         {"key as a comment", "Default_CodiceIVA=IVA4\r\n;Nota=1\r\n", QStringLiteral("Riga 2 non valida: \";Nota=1\"")},
-        {"key as a section", "Default_CodiceIVA=IVA4\r\n[Altro]=1\r\n", QStringLiteral("Riga 2 non valida: \"[Altro]=1\"")},
+        {"key as a section", "Default_CodiceIVA=IVA4\r\n[Altro]=1\r\n",
+         QStringLiteral("Riga 2 non valida: \"[Altro]=1\"")},
         {"key after a byte-order mark", "Default_CodiceIVA=IVA4\r\n\xef\xbb\xbfUse_Badge=True\r\n",
          QStringLiteral("Riga 2 non valida: \"\ufeffUse_Badge=True\"")},
         // A value that is none of its setting's type would be read as another value: a
         // Boolean that is no Boolean as True, "6.5" as 6.
         {"a Boolean that is none", "Default_CodiceIVA=IVA4\r\nUse_PuntiPremio=maybe\r\n",
-         QStringLiteral("Riga 2 non valida: \"Use_PuntiPremio=maybe\" (il valore di <Use_PuntiPremio> deve essere True o False)")},
+         QStringLiteral(
+             "Riga 2 non valida: \"Use_PuntiPremio=maybe\" (il valore di <Use_PuntiPremio> deve essere True o False)")},
         {"a Boolean under a key in another case", "Default_CodiceIVA=IVA4\r\nuse_badge=forse\r\n",
          QStringLiteral("Riga 2 non valida: \"use_badge=forse\" (il valore di <use_badge> deve essere True o False)")},
         {"an Integer with decimals", "Default_CodiceIVA=IVA4\r\nProgrLen_ClientiForn=6.5\r\n",
-         QStringLiteral("Riga 2 non valida: \"ProgrLen_ClientiForn=6.5\" (il valore di <ProgrLen_ClientiForn> deve essere "
-                        "un numero intero da -32768 a 32767)")},
+         QStringLiteral(
+             "Riga 2 non valida: \"ProgrLen_ClientiForn=6.5\" (il valore di <ProgrLen_ClientiForn> deve essere "
+             "un numero intero da -32768 a 32767)")},
         {"an Integer past its range", "Default_CodiceIVA=IVA4\r\nProgrLen_ClientiForn=70000\r\n",
-         QStringLiteral("Riga 2 non valida: \"ProgrLen_ClientiForn=70000\" (il valore di <ProgrLen_ClientiForn> deve essere "
-                        "un numero intero da -32768 a 32767)")},
+         QStringLiteral(
+             "Riga 2 non valida: \"ProgrLen_ClientiForn=70000\" (il valore di <ProgrLen_ClientiForn> deve essere "
+             "un numero intero da -32768 a 32767)")},
         {"a Long in words", "Default_CodiceIVA=IVA4\r\nAccessMode=multiutente\r\n",
          QStringLiteral("Riga 2 non valida: \"AccessMode=multiutente\" (il valore di <AccessMode> deve essere "
                         "un numero intero da -2147483648 a 2147483647)")},
         {"copies that are no count", "Default_CodiceIVA=IVA4\r\nNCopyRicevute=-1\r\n",
-         QStringLiteral("Riga 2 non valida: \"NCopyRicevute=-1\" (il valore di <NCopyRicevute> deve essere un numero intero da 0 a 32767)")},
+         QStringLiteral("Riga 2 non valida: \"NCopyRicevute=-1\" (il valore di <NCopyRicevute> deve essere un numero "
+                        "intero da 0 a 32767)")},
         {"a number in words", "Default_CodiceIVA=IVA4\r\nImportoPunto=uno\r\n",
          QStringLiteral("Riga 2 non valida: \"ImportoPunto=uno\" (il valore di <ImportoPunto> deve essere un numero)")},
         {"a rounding step in words", "Default_CodiceIVA=IVA4\r\nArrotondaValore1=mezzo\r\n",
-         QStringLiteral("Riga 2 non valida: \"ArrotondaValore1=mezzo\" (il valore di <ArrotondaValore1> deve essere un importo)")},
+         QStringLiteral(
+             "Riga 2 non valida: \"ArrotondaValore1=mezzo\" (il valore di <ArrotondaValore1> deve essere un importo)")},
         // Cut at the NUL, the folder would be another one.
         {"folder with a NUL", QByteArray("Default_CodiceIVA=IVA4\r\nRootDir=/dati") + QByteArray(1, '\0') + "sub\r\n",
          QStringLiteral("Riga 2 non valida: contiene un carattere nullo")},
@@ -141,34 +165,36 @@ TEST_F(ConfigurationFileTest, BadFileChangesNothing) {
     }
 }
 
-TEST_F(ConfigurationFileTest, RefusedWhileTheBackupArchiveIsInUse) {
+TEST_F(ConfigurationFileTest, RefusedWhileTheBackupArchiveIsInUse)
+{
     g_bBackupArchiveMode = true;
     EXPECT_THROW(configfile::ImportConfigurationFile(write("Default_CodiceIVA=IVA4\r\n")), AppError);
     EXPECT_EQ(stored("Default_CodiceIVA"), QStringLiteral("<none>"));
 }
 
-TEST_F(ConfigurationFileTest, LatinOneFileIsReadAsSuch) {
+TEST_F(ConfigurationFileTest, LatinOneFileIsReadAsSuch)
+{
     const auto entries = configfile::ParseImportText(QByteArray("Default_UnitaMisura=Unit\xe0\r\n"));
     ASSERT_EQ(entries.size(), 1);
     EXPECT_EQ(entries.first().value, QStringLiteral("Unità"));
 }
 
-TEST_F(ConfigurationFileTest, ImportReleasesTheDatabaseOnlyForOpeningSettings) {
+TEST_F(ConfigurationFileTest, ImportReleasesTheDatabaseOnlyForOpeningSettings)
+{
     startuptest::FakeMainWindow mw;
     setMainWindowServices(&mw);
     SaveConfiguration();
-    struct Case { const char* line; int releases; };
+    struct Case {
+        const char* line;
+        int releases;
+    };
     const Case cases[] = {
-        {"AccessMode=1", 0},                 // engine settings are handed over, no release
-        {"UseTransaction=True", 0},
-        {"Default_CodiceIVA=IVA4", 0},
-        {"MaintenanceMode=True", 1},
-        {"Use_PuntiPremio=True", 1},
-        {"Use_Badge=True", 1},
-        {"RootDir=/altra/cartella", 1},
+        {"AccessMode=1", 0},   // engine settings are handed over, no release
+        {"UseTransaction=True", 0},  {"Default_CodiceIVA=IVA4", 0}, {"MaintenanceMode=True", 1},
+        {"Use_PuntiPremio=True", 1}, {"Use_Badge=True", 1},         {"RootDir=/altra/cartella", 1},
     };
     for (const Case& c : cases) {
-        SaveConfiguration();                  // the store as the settings are
+        SaveConfiguration();   // the store as the settings are
         openDatabase();
         mw.releases = 0;
         configfile::ImportConfigurationFile(write(QByteArray(c.line) + "\r\n"));
@@ -184,7 +210,8 @@ TEST_F(ConfigurationFileTest, ImportReleasesTheDatabaseOnlyForOpeningSettings) {
     }
     // The same folder written another way keeps the database; another letter case is
     // another folder on this system.
-    for (const auto& [root, releases] : {std::pair{workDir + QStringLiteral("/./"), 0}, std::pair{workDir.toUpper(), 1}}) {
+    for (const auto& [root, releases] :
+         {std::pair {workDir + QStringLiteral("/./"), 0}, std::pair {workDir.toUpper(), 1}}) {
         SaveConfiguration();
         openDatabase();
         mw.releases = 0;

@@ -15,10 +15,12 @@ namespace {
 class ConfigurationTest : public ::testing::Test {
 protected:
     void SetUp() override { g_bBackupArchiveMode = false; }
-    QString stored(const char* section, const char* key) {
+    QString stored(const char* section, const char* key)
+    {
         return store->get(QString::fromLatin1(section), QString::fromLatin1(key), QStringLiteral("<missing>"));
     }
-    void put(const char* section, const char* key, const QString& value) {
+    void put(const char* section, const char* key, const QString& value)
+    {
         store->set(QString::fromLatin1(section), QString::fromLatin1(key), value);
     }
 
@@ -27,64 +29,95 @@ protected:
     std::shared_ptr<ManualClock> clock = headless.useManualClock(QDateTime(QDate(2024, 2, 29), QTime(9, 30)));
 };
 
-TEST(StrToBool, OnlyTheFourNoWordsAreFalse) {
-    struct Case { const char* text; bool expected; };
+TEST(StrToBool, OnlyTheFourNoWordsAreFalse)
+{
+    struct Case {
+        const char* text;
+        bool expected;
+    };
     const Case cases[] = {
-        {"FALSE", false}, {"false", false}, {"  Falso ", false}, {"fAlSo", false}, {"NO", false},
-        {" no", false}, {"0", false}, {" 0 ", false},
-        {"True", true}, {"1", true}, {"", true}, {"   ", true}, {"OFF", true}, {"00", true},
-        {"nope", true}, {"-1", true},
+        {"FALSE", false}, {"false", false}, {"  Falso ", false}, {"fAlSo", false}, {"NO", false}, {" no", false},
+        {"0", false},     {" 0 ", false},   {"True", true},      {"1", true},      {"", true},    {"   ", true},
+        {"OFF", true},    {"00", true},     {"nope", true},      {"-1", true},
     };
     for (const Case& c : cases) EXPECT_EQ(StrToBool(QString::fromUtf8(c.text)), c.expected) << c.text;
 }
 
-TEST(ConfigText, LeadingNumberReading) {
-    struct Case { const char* text; double expected; };
-    const Case cases[] = {
-        {"12", 12}, {"12abc", 12}, {"  7 ", 7}, {"-3x", -3}, {"+4", 4}, {"1.5", 1.5}, {".5", 0.5},
-        {"2e3", 2000}, {"2E", 2}, {"3,7", 3}, {"abc", 0}, {"", 0}, {"-", 0}, {"x12", 0},
+TEST(ConfigText, LeadingNumberReading)
+{
+    struct Case {
+        const char* text;
+        double expected;
     };
-    for (const Case& c : cases) EXPECT_DOUBLE_EQ(config::LeadingNumber(QString::fromUtf8(c.text)), c.expected) << c.text;
+    const Case cases[] = {
+        {"12", 12},    {"12abc", 12}, {"  7 ", 7}, {"-3x", -3}, {"+4", 4}, {"1.5", 1.5}, {".5", 0.5},
+        {"2e3", 2000}, {"2E", 2},     {"3,7", 3},  {"abc", 0},  {"", 0},   {"-", 0},     {"x12", 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_DOUBLE_EQ(config::LeadingNumber(QString::fromUtf8(c.text)), c.expected) << c.text;
 }
 
-TEST(ConfigText, WholeNumbersRoundHalfToEvenAndOverflowTakesTheDefault) {
-    struct Case { const char* text; int64_t expected; };
+TEST(ConfigText, WholeNumbersRoundHalfToEvenAndOverflowTakesTheDefault)
+{
+    struct Case {
+        const char* text;
+        int64_t expected;
+    };
     const Case cases[] = {
-        {"2.5", 2}, {"3.5", 4}, {"-2.5", -2}, {"32767", 32767}, {"32767.4", 32767},
-        {"32768", 99}, {"-32769", 99}, {"1e10", 99}, {"1e999", 99}, {"99999999999999999999", 99},
+        {"2.5", 2},         {"3.5", 4},     {"-2.5", -2}, {"32767", 32767}, {"32767.4", 32767},
+        {"32768", 99},      {"-32769", 99}, {"1e10", 99}, {"1e999", 99},    {"99999999999999999999", 99},
         {"-32768", -32768}, {"garbage", 0},
     };
-    for (const Case& c : cases) EXPECT_EQ(config::ReadWhole(QString::fromUtf8(c.text), -32768, 32767, 99), c.expected) << c.text;
+    for (const Case& c : cases)
+        EXPECT_EQ(config::ReadWhole(QString::fromUtf8(c.text), -32768, 32767, 99), c.expected) << c.text;
 }
 
-TEST(ConfigText, DecimalsReadInTheWrittenAndTheItalianForm) {
-    struct Case { const char* text; std::optional<double> expected; };
+TEST(ConfigText, DecimalsReadInTheWrittenAndTheItalianForm)
+{
+    struct Case {
+        const char* text;
+        std::optional<double> expected;
+    };
     const Case cases[] = {
-        {"32.5", 32.5}, {"32,5", 32.5}, {" 0.05 ", 0.05}, {"-1", -1}, {"1e3", 1000}, {"1.234,5", 1234.5},
-        {"", std::nullopt}, {"abc", std::nullopt}, {"12abc", std::nullopt}, {"1e999", std::nullopt},
-        {"nan", std::nullopt}, {"inf", std::nullopt},
+        {"32.5", 32.5},          {"32,5", 32.5},          {" 0.05 ", 0.05},      {"-1", -1},
+        {"1e3", 1000},           {"1.234,5", 1234.5},     {"", std::nullopt},    {"abc", std::nullopt},
+        {"12abc", std::nullopt}, {"1e999", std::nullopt}, {"nan", std::nullopt}, {"inf", std::nullopt},
     };
     for (const Case& c : cases) EXPECT_EQ(config::ReadDecimal(QString::fromUtf8(c.text)), c.expected) << c.text;
 }
 
-TEST(ConfigText, DatesReadInIsoAndItalianForms) {
-    struct Case { const char* text; QDate expected; };
-    const Case cases[] = {
-        {"2021-03-04", QDate(2021, 3, 4)}, {"04/03/2021", QDate(2021, 3, 4)}, {"4/3/2021", QDate(2021, 3, 4)},
-        {"04/03/21", QDate(2021, 3, 4)}, {"04/03/98", QDate(1998, 3, 4)}, {"31/02/2021", QDate()},
-        {"yesterday", QDate()}, {"", QDate()},
+TEST(ConfigText, DatesReadInIsoAndItalianForms)
+{
+    struct Case {
+        const char* text;
+        QDate expected;
     };
-    for (const Case& c : cases) EXPECT_EQ(config::ReadDate(QString::fromUtf8(c.text)).value_or(QDate()), c.expected) << c.text;
+    const Case cases[] = {
+        {"2021-03-04", QDate(2021, 3, 4)},
+        {"04/03/2021", QDate(2021, 3, 4)},
+        {"4/3/2021", QDate(2021, 3, 4)},
+        {"04/03/21", QDate(2021, 3, 4)},
+        {"04/03/98", QDate(1998, 3, 4)},
+        {"31/02/2021", QDate()},
+        {"yesterday", QDate()},
+        {"", QDate()},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(config::ReadDate(QString::fromUtf8(c.text)).value_or(QDate()), c.expected) << c.text;
 }
 
-TEST(ConfigText, WrittenNumbersReadBackExactly) {
-    for (double v : {0.05, 1000.0, -0.1, 1e-7, 123456789.125}) EXPECT_EQ(config::ReadDecimal(config::WriteDouble(v)), v);
-    for (float v : {32.5f, 0.1f, 88.0f, 165.0f}) EXPECT_EQ(static_cast<float>(*config::ReadDecimal(config::WriteFloat(v))), v);
+TEST(ConfigText, WrittenNumbersReadBackExactly)
+{
+    for (double v : {0.05, 1000.0, -0.1, 1e-7, 123456789.125})
+        EXPECT_EQ(config::ReadDecimal(config::WriteDouble(v)), v);
+    for (float v : {32.5f, 0.1f, 88.0f, 165.0f})
+        EXPECT_EQ(static_cast<float>(*config::ReadDecimal(config::WriteFloat(v))), v);
     EXPECT_EQ(config::WriteFloat(0.1f), QStringLiteral("0.1"));
     EXPECT_EQ(config::WriteDouble(0.05), QStringLiteral("0.05"));
 }
 
-TEST_F(ConfigurationTest, EmptyStoreGivesTheDefaults) {
+TEST_F(ConfigurationTest, EmptyStoreGivesTheDefaults)
+{
     LoadConfiguration();
     EXPECT_EQ(settings().RootDir, DataFolderPath());
     EXPECT_EQ(settings().AccessMode, 0);
@@ -117,7 +150,8 @@ TEST_F(ConfigurationTest, EmptyStoreGivesTheDefaults) {
     EXPECT_EQ(settings().MagneticDevParam.VBFilterScript, DefaultCodeFilterScript());
 }
 
-TEST_F(ConfigurationTest, ReceiptsFallBackToTheOlderKeyUntilSaved) {
+TEST_F(ConfigurationTest, ReceiptsFallBackToTheOlderKeyUntilSaved)
+{
     put("Configuration", "Use_Fattura", QStringLiteral("True"));
     LoadConfiguration();
     EXPECT_TRUE(settings().Use_Ricevute);
@@ -131,7 +165,8 @@ TEST_F(ConfigurationTest, ReceiptsFallBackToTheOlderKeyUntilSaved) {
     EXPECT_FALSE(settings().Use_Ricevute);
 }
 
-TEST_F(ConfigurationTest, ReceiptScriptGainsTheInformationFunctionOnlyWhenItLacksIt) {
+TEST_F(ConfigurationTest, ReceiptScriptGainsTheInformationFunctionOnlyWhenItLacksIt)
+{
     const QString own = QStringLiteral("Function PrintTicketMask(a,b,c,prn,t)\r\nEnd Function\r\n");
     put("TicketPrinterParam", "VBScript", own);
     LoadConfiguration();
@@ -144,16 +179,24 @@ TEST_F(ConfigurationTest, ReceiptScriptGainsTheInformationFunctionOnlyWhenItLack
 
     put("TicketPrinterParam", "VBScript", QStringLiteral("printticketinfo"));   // the search keeps case
     LoadConfiguration();
-    EXPECT_EQ(settings().TicketPrinterParam.VBScript, QStringLiteral("printticketinfo\r\n") + DefaultTicketInfoFunction());
+    EXPECT_EQ(settings().TicketPrinterParam.VBScript,
+              QStringLiteral("printticketinfo\r\n") + DefaultTicketInfoFunction());
 }
 
-TEST_F(ConfigurationTest, IntegerSettingsReadTheLeadingNumber) {
-    struct Case { const char* text; int progrLen; int columns; int ticketColumns; };
+TEST_F(ConfigurationTest, IntegerSettingsReadTheLeadingNumber)
+{
+    struct Case {
+        const char* text;
+        int progrLen;
+        int columns;
+        int ticketColumns;
+    };
     // The columns default to 2 (labels) and 1 (receipts): a value that does not fit 16 bits,
     // or a negative count, shows the default. 0 columns is a count the print objects take
     // (as one), so it loads as 0, also when read from a text without a number.
-    const Case cases[] = {{"6", 6, 6, 6}, {"8 cifre", 8, 8, 8}, {"x8", 0, 0, 0}, {"", 0, 0, 0}, {"0", 0, 0, 0},
-                          {"70000", 0, 2, 1}, {"5.5", 6, 6, 6}, {"-32768", -32768, 2, 1}, {"-5", -5, 2, 1}, {"1", 1, 1, 1}};
+    const Case cases[]
+        = {{"6", 6, 6, 6},     {"8 cifre", 8, 8, 8}, {"x8", 0, 0, 0},          {"", 0, 0, 0},    {"0", 0, 0, 0},
+           {"70000", 0, 2, 1}, {"5.5", 6, 6, 6},     {"-32768", -32768, 2, 1}, {"-5", -5, 2, 1}, {"1", 1, 1, 1}};
     for (const Case& c : cases) {
         put("Configuration", "ProgrLen_ClientiForn", QString::fromUtf8(c.text));
         put("LabelPrinterParam", "ModuleColumns", QString::fromUtf8(c.text));
@@ -167,10 +210,14 @@ TEST_F(ConfigurationTest, IntegerSettingsReadTheLeadingNumber) {
 
 // The number of receipt copies is text taken as a count where used: what is no count an
 // Integer holds loads as the default.
-TEST_F(ConfigurationTest, ReceiptCopiesOutOfRangeTakeTheDefault) {
-    struct Case { const char* text; const char* loaded; };
-    const Case cases[] = {{"2", "2"}, {"0", "0"}, {"32767", "32767"}, {"99999999999", "1"}, {"32768", "1"},
-                          {"-1", "1"}, {"abc", "1"}, {"", "1"}, {"1e999", "1"}};
+TEST_F(ConfigurationTest, ReceiptCopiesOutOfRangeTakeTheDefault)
+{
+    struct Case {
+        const char* text;
+        const char* loaded;
+    };
+    const Case cases[] = {{"2", "2"},  {"0", "0"},   {"32767", "32767"}, {"99999999999", "1"}, {"32768", "1"},
+                          {"-1", "1"}, {"abc", "1"}, {"", "1"},          {"1e999", "1"}};
     for (const Case& c : cases) {
         put("Configuration", "NCopyRicevute", QString::fromUtf8(c.text));
         LoadConfiguration();
@@ -178,7 +225,8 @@ TEST_F(ConfigurationTest, ReceiptCopiesOutOfRangeTakeTheDefault) {
     }
 }
 
-TEST_F(ConfigurationTest, SaveWritesEverySavedSettingAndNothingElse) {
+TEST_F(ConfigurationTest, SaveWritesEverySavedSettingAndNothingElse)
+{
     put("Configuration", "MaintenanceDir", QStringLiteral("/srv/copie"));
     put("Configuration", "UseDateSelection", QStringLiteral("False"));
     LoadConfiguration();
@@ -199,7 +247,8 @@ TEST_F(ConfigurationTest, SaveWritesEverySavedSettingAndNothingElse) {
     EXPECT_EQ(config::CurrentSettings().size(), 55);
 }
 
-TEST_F(ConfigurationTest, SavedValuesLoadBackUnchanged) {
+TEST_F(ConfigurationTest, SavedValuesLoadBackUnchanged)
+{
     LoadConfiguration();
     settings().RootDir = QStringLiteral("/home/negozio/archivio");
     settings().AccessMode = 2;
@@ -232,7 +281,8 @@ TEST_F(ConfigurationTest, SavedValuesLoadBackUnchanged) {
 
 // A scoped object starts as the one in force, takes every change, and leaves the one before
 // it as it was; the table loads into and saves from whichever object is in force.
-TEST_F(ConfigurationTest, ScopedSettingsTakeTheChangesOfTheirScope) {
+TEST_F(ConfigurationTest, ScopedSettingsTakeTheChangesOfTheirScope)
+{
     LoadConfiguration();
     const double points = settings().ImportoPunto;
     {
@@ -261,7 +311,8 @@ TEST_F(ConfigurationTest, ScopedSettingsTakeTheChangesOfTheirScope) {
     EXPECT_EQ(settings().ImportoPunto, points);
 }
 
-TEST_F(ConfigurationTest, ValuesOfTheRegionalFormLoad) {
+TEST_F(ConfigurationTest, ValuesOfTheRegionalFormLoad)
+{
     put("LabelPrinterParam", "LabelWidth", QStringLiteral("70,5"));
     put("Configuration", "ImportoPunto", QStringLiteral("2,5"));
     put("Info", "DBStarted", QStringLiteral("15/06/2003"));
@@ -271,7 +322,8 @@ TEST_F(ConfigurationTest, ValuesOfTheRegionalFormLoad) {
     EXPECT_EQ(settings().DBStarted, QDate(2003, 6, 15));
 }
 
-TEST_F(ConfigurationTest, BackupArchiveModeSavesNothing) {
+TEST_F(ConfigurationTest, BackupArchiveModeSavesNothing)
+{
     LoadConfiguration();
     g_bBackupArchiveMode = true;
     settings().AutoSaveOnExit = true;
@@ -280,7 +332,8 @@ TEST_F(ConfigurationTest, BackupArchiveModeSavesNothing) {
     EXPECT_TRUE(store->keys(QStringLiteral("Info")).isEmpty());
 }
 
-TEST_F(ConfigurationTest, DeviceSectionsReadLeniently) {
+TEST_F(ConfigurationTest, DeviceSectionsReadLeniently)
+{
     put("FiscalPrinterParam", "SendDescription", QStringLiteral(" falso "));
     put("FiscalPrinterParam", "Type", QStringLiteral("tre"));
     put("FiscalPrinterParam", "DefaultDepartment", QStringLiteral("7 (frutta)"));
@@ -298,7 +351,8 @@ TEST_F(ConfigurationTest, DeviceSectionsReadLeniently) {
     EXPECT_EQ(settings().BarcodeReaderParam.VBFilterScript, QString());   // stored empty stays empty
 }
 
-TEST_F(ConfigurationTest, DeviceSaversWriteTheirSectionAndMarkTheFilterStale) {
+TEST_F(ConfigurationTest, DeviceSaversWriteTheirSectionAndMarkTheFilterStale)
+{
     LoadConfiguration();
     settings().FiscalPrinterParam.Type = 3;
     settings().FiscalPrinterParam.SendDisplay = false;
@@ -325,7 +379,8 @@ TEST_F(ConfigurationTest, DeviceSaversWriteTheirSectionAndMarkTheFilterStale) {
 // A settings file damaged by hand or by a crash: garbage values, numbers beyond every type,
 // lines without "=" and an unterminated section header. Loading takes the defaults of the
 // keys it cannot read and keeps what it can.
-TEST(ConfigurationBadInput, DamagedSettingsFileLoadsWithDefaults) {
+TEST(ConfigurationBadInput, DamagedSettingsFileLoadsWithDefaults)
+{
     testenv::HeadlessGuard headless;
     const QString path = testenv::newDir(QStringLiteral("badini")) + QStringLiteral("/Mirtavolia.ini");
     QFile f(path);
@@ -389,9 +444,9 @@ TEST(ConfigurationBadInput, DamagedSettingsFileLoadsWithDefaults) {
     // The defaults are what the next save writes back, in the locale-independent form.
     ASSERT_NO_THROW(SaveConfiguration());
     IniSettingsStore again(path);
-    EXPECT_EQ(again.get(QStringLiteral("Configuration"), QStringLiteral("ImportoPuntoPremio"), QString()), QStringLiteral("0.05"));
+    EXPECT_EQ(again.get(QStringLiteral("Configuration"), QStringLiteral("ImportoPuntoPremio"), QString()),
+              QStringLiteral("0.05"));
     EXPECT_EQ(again.get(QStringLiteral("Info"), QStringLiteral("DBStarted"), QString()), QStringLiteral("2023-05-06"));
-
 }
 
-}  // namespace
+}   // namespace

@@ -16,14 +16,16 @@ class RawDb {
 public:
     explicit RawDb(const QString& path) { sqlite3_open(path.toUtf8().constData(), &m_db); }
     ~RawDb() { sqlite3_close(m_db); }
-    void exec(const QString& sql) {
+    void exec(const QString& sql)
+    {
         char* error = nullptr;
         if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
             ADD_FAILURE() << error;
             sqlite3_free(error);
         }
     }
-    qint64 scalar(const QString& sql) {
+    qint64 scalar(const QString& sql)
+    {
         sqlite3_stmt* st = nullptr;
         sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st, nullptr);
         qint64 v = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int64(st, 0) : -1;
@@ -39,14 +41,16 @@ private:
 // The n-th rename fails (the folder refused that one change).
 class FailingRenames : public FileOps {
 public:
-    explicit FailingRenames(int failing) : m_failing(failing) {}
-    bool rename(const QString& from, const QString& to) override {
+    explicit FailingRenames(int failing) : m_failing(failing) { }
+    bool rename(const QString& from, const QString& to) override
+    {
         if (++m_calls == m_failing) {
             m_lastError = QStringLiteral("Sola lettura");
             return false;
         }
         return FileOps::rename(from, to);
     }
+
 private:
     int m_failing;
     int m_calls = 0;
@@ -54,12 +58,14 @@ private:
 
 class DatabaseRepairTest : public startuptest::StartupTest {
 protected:
-    void TearDown() override {
+    void TearDown() override
+    {
         setFileOps(nullptr);
         StartupTest::TearDown();
     }
     // Two tables, most of whose rows have been deleted: a file with plenty of free pages.
-    void buildFileWithDeletedRows() {
+    void buildFileWithDeletedRows()
+    {
         RawDb db(databasePath());
         db.exec(QStringLiteral("CREATE TABLE Articoli(OID INTEGER PRIMARY KEY, Codice TEXT, Descrizione TEXT);"
                                "CREATE INDEX ixCodice ON Articoli(Codice);"
@@ -71,13 +77,17 @@ protected:
                         .arg(QString(200, QChar(u'a' + i % 26))));
             db.exec(QStringLiteral("INSERT INTO Vendite(Importo) VALUES(%1.5);").arg(i));
         }
-        db.exec(QStringLiteral("COMMIT; DELETE FROM Articoli WHERE OID % 10 <> 0; DELETE FROM Vendite WHERE OID > 100;"));
+        db.exec(
+            QStringLiteral("COMMIT; DELETE FROM Articoli WHERE OID % 10 <> 0; DELETE FROM Vendite WHERE OID > 100;"));
     }
-    QList<qint64> rowCounts() {
+    QList<qint64> rowCounts()
+    {
         RawDb db(databasePath());
-        return {db.scalar(QStringLiteral("SELECT count(*) FROM Articoli")), db.scalar(QStringLiteral("SELECT count(*) FROM Vendite"))};
+        return {db.scalar(QStringLiteral("SELECT count(*) FROM Articoli")),
+                db.scalar(QStringLiteral("SELECT count(*) FROM Vendite"))};
     }
-    QByteArray fileHash() {
+    QByteArray fileHash()
+    {
         QFile f(databasePath());
         f.open(QIODevice::ReadOnly);
         return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
@@ -86,7 +96,8 @@ protected:
 };
 }
 
-TEST_F(DatabaseRepairTest, CompactsKeepsEveryRowAndLeavesNoTemporaryFile) {
+TEST_F(DatabaseRepairTest, CompactsKeepsEveryRowAndLeavesNoTemporaryFile)
+{
     buildFileWithDeletedRows();
     const QList<qint64> counts = rowCounts();
     QStringList opened;
@@ -99,11 +110,12 @@ TEST_F(DatabaseRepairTest, CompactsKeepsEveryRowAndLeavesNoTemporaryFile) {
     EXPECT_EQ(DatabaseRepair::IntegrityCheck(databasePath()), QStringLiteral("ok"));
     EXPECT_EQ(rowCounts(), counts);
     // The library opened the repaired file before it took the original's place.
-    EXPECT_EQ(opened, QStringList{DatabaseRepair::TemporaryPath(workDir)});
-    EXPECT_EQ(folderFiles(), QStringList{QStringLiteral("Mirtavolia.mdb")});
+    EXPECT_EQ(opened, QStringList {DatabaseRepair::TemporaryPath(workDir)});
+    EXPECT_EQ(folderFiles(), QStringList {QStringLiteral("Mirtavolia.mdb")});
 }
 
-TEST_F(DatabaseRepairTest, RepairedFileOpensThroughTheLibrary) {
+TEST_F(DatabaseRepairTest, RepairedFileOpensThroughTheLibrary)
+{
     openDatabase();
     ReleaseDatabaseObjects();
     DatabaseRepair().Repair(databasePath(), workDir);
@@ -111,14 +123,18 @@ TEST_F(DatabaseRepairTest, RepairedFileOpensThroughTheLibrary) {
     auto rows = g_objDatabase->Tables().Item(QStringLiteral("Operatori"))->Select();
     EXPECT_EQ(rows->RowCount(), 3);
     ReleaseDatabaseObjects();
-    EXPECT_EQ(folderFiles(), QStringList{QStringLiteral("Mirtavolia.mdb")});
+    EXPECT_EQ(folderFiles(), QStringList {QStringLiteral("Mirtavolia.mdb")});
 }
 
-TEST_F(DatabaseRepairTest, FailureLeavesTheOriginalIntact) {
-    struct Case { const char* name; int failingRename; };
+TEST_F(DatabaseRepairTest, FailureLeavesTheOriginalIntact)
+{
+    struct Case {
+        const char* name;
+        int failingRename;
+    };
     // 1: the finished copy cannot take its name; 2: the copy of the original cannot take its
     // name; 3: the repaired file cannot be moved in.
-    for (const Case c : {Case{"copy", 1}, Case{"copy of the original", 2}, Case{"move in", 3}}) {
+    for (const Case c : {Case {"copy", 1}, Case {"copy of the original", 2}, Case {"move in", 3}}) {
         QFile::remove(databasePath());
         buildFileWithDeletedRows();
         const QByteArray before = fileHash();
@@ -126,22 +142,23 @@ TEST_F(DatabaseRepairTest, FailureLeavesTheOriginalIntact) {
         EXPECT_THROW(DatabaseRepair([](const QString&) {}).Repair(databasePath(), workDir), AppError) << c.name;
         setFileOps(nullptr);
         EXPECT_EQ(fileHash(), before) << c.name;
-        EXPECT_EQ(folderFiles(), QStringList{QStringLiteral("Mirtavolia.mdb")}) << c.name;
+        EXPECT_EQ(folderFiles(), QStringList {QStringLiteral("Mirtavolia.mdb")}) << c.name;
     }
 }
 
-TEST_F(DatabaseRepairTest, RepairedFileTheLibraryRefusesIsNotSwappedIn) {
+TEST_F(DatabaseRepairTest, RepairedFileTheLibraryRefusesIsNotSwappedIn)
+{
     buildFileWithDeletedRows();
     const QByteArray before = fileHash();
-    DatabaseRepair repair([](const QString&) {
-        throw AppError(1, QStringLiteral("objdb"), QStringLiteral("struttura non valida"));
-    });
+    DatabaseRepair repair(
+        [](const QString&) { throw AppError(1, QStringLiteral("objdb"), QStringLiteral("struttura non valida")); });
     EXPECT_THROW(repair.Repair(databasePath(), workDir), AppError);
     EXPECT_EQ(fileHash(), before);
-    EXPECT_EQ(folderFiles(), QStringList{QStringLiteral("Mirtavolia.mdb")});
+    EXPECT_EQ(folderFiles(), QStringList {QStringLiteral("Mirtavolia.mdb")});
 }
 
-TEST_F(DatabaseRepairTest, NotADatabaseIsAnErrorAndStaysAsItWas) {
+TEST_F(DatabaseRepairTest, NotADatabaseIsAnErrorAndStaysAsItWas)
+{
     QFile f(databasePath());
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(QByteArray(8192, '\x55'));
@@ -149,14 +166,16 @@ TEST_F(DatabaseRepairTest, NotADatabaseIsAnErrorAndStaysAsItWas) {
     const QByteArray before = fileHash();
     EXPECT_THROW(DatabaseRepair([](const QString&) {}).Repair(databasePath(), workDir), AppError);
     EXPECT_EQ(fileHash(), before);
-    EXPECT_EQ(folderFiles(), QStringList{QStringLiteral("Mirtavolia.mdb")});
+    EXPECT_EQ(folderFiles(), QStringList {QStringLiteral("Mirtavolia.mdb")});
 }
 
-TEST_F(DatabaseRepairTest, FileStillOpenElsewhereIsNotMoved) {
+TEST_F(DatabaseRepairTest, FileStillOpenElsewhereIsNotMoved)
+{
     buildFileWithDeletedRows();
     // Another program holds the file with changes still in its log.
     RawDb other(databasePath());
-    other.exec(QStringLiteral("PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0; INSERT INTO Vendite(Importo) VALUES(1);"));
+    other.exec(QStringLiteral(
+        "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0; INSERT INTO Vendite(Importo) VALUES(1);"));
     try {
         DatabaseRepair([](const QString&) {}).Repair(databasePath(), workDir);
         ADD_FAILURE() << "repaired a file in use";
@@ -171,14 +190,16 @@ namespace {
 // The file the program may not write (a read-only file of another user).
 class ReadOnlyFile : public FileOps {
 public:
-    explicit ReadOnlyFile(QString path) : m_path(std::move(path)) {}
+    explicit ReadOnlyFile(QString path) : m_path(std::move(path)) { }
     bool isWritable(const QString& path) const override { return path != m_path && FileOps::isWritable(path); }
+
 private:
     QString m_path;
 };
 }
 
-TEST_F(DatabaseRepairTest, FileTheProgramMayNotWriteIsRefusedAndKeepsItsMode) {
+TEST_F(DatabaseRepairTest, FileTheProgramMayNotWriteIsRefusedAndKeepsItsMode)
+{
     buildFileWithDeletedRows();
     ASSERT_TRUE(QFile::setPermissions(databasePath(), QFile::ReadOwner | QFile::ReadGroup));
     const QFile::Permissions mode = QFile::permissions(databasePath());
@@ -193,10 +214,11 @@ TEST_F(DatabaseRepairTest, FileTheProgramMayNotWriteIsRefusedAndKeepsItsMode) {
     setFileOps(nullptr);
     EXPECT_EQ(fileHash(), before);
     EXPECT_EQ(QFile::permissions(databasePath()), mode);
-    EXPECT_EQ(folderFiles(), QStringList{QStringLiteral("Mirtavolia.mdb")});
+    EXPECT_EQ(folderFiles(), QStringList {QStringLiteral("Mirtavolia.mdb")});
 }
 
-TEST_F(DatabaseRepairTest, RepairedFileKeepsTheOriginalsPermissions) {
+TEST_F(DatabaseRepairTest, RepairedFileKeepsTheOriginalsPermissions)
+{
     buildFileWithDeletedRows();
     ASSERT_TRUE(QFile::setPermissions(databasePath(), QFile::ReadOwner | QFile::WriteOwner));   // not the umask's
     const QFile::Permissions mode = QFile::permissions(databasePath());
@@ -207,9 +229,10 @@ TEST_F(DatabaseRepairTest, RepairedFileKeepsTheOriginalsPermissions) {
 
 // Repaired or refused, the file keeps its mode bit for bit: a read-only file that an
 // administrator repairs stays read-only, a set-group bit stays set.
-TEST_F(DatabaseRepairTest, RepairedOrRefusedTheFileKeepsItsModeBitForBit) {
+TEST_F(DatabaseRepairTest, RepairedOrRefusedTheFileKeepsItsModeBitForBit)
+{
     const auto modeOf = [](const QString& path) {
-        struct stat st {};
+        struct stat st { };
         return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : ~0u;
     };
     for (const mode_t mode : {mode_t(0640), mode_t(0604), mode_t(02660), mode_t(0444), mode_t(0400)}) {
@@ -229,7 +252,8 @@ TEST_F(DatabaseRepairTest, RepairedOrRefusedTheFileKeepsItsModeBitForBit) {
     }
 }
 
-TEST_F(DatabaseRepairTest, CommandRepairsTheFilesThereAreAndAsksBeforeTheBackup) {
+TEST_F(DatabaseRepairTest, CommandRepairsTheFilesThereAreAndAsksBeforeTheBackup)
+{
     const QString backupDir = testenv::newDir(QStringLiteral("backup"));
     const QString backupPath = backupDir + QStringLiteral("/Mirtavolia.mdb");
     struct Case {
@@ -252,8 +276,8 @@ TEST_F(DatabaseRepairTest, CommandRepairsTheFilesThereAreAndAsksBeforeTheBackup)
     for (const Case& c : cases) {
         for (const QString& f : QDir(workDir).entryList(QDir::Files)) QFile::remove(workDir + u'/' + f);
         QFile::remove(backupPath);
-        const QString workingPath = workDir + (c.maintenance ? QStringLiteral("/MirtavoliaMaintenance.mdb")
-                                                             : QStringLiteral("/Mirtavolia.mdb"));
+        const QString workingPath = workDir
+            + (c.maintenance ? QStringLiteral("/MirtavoliaMaintenance.mdb") : QStringLiteral("/Mirtavolia.mdb"));
         if (c.working) RawDb(workingPath).exec(QStringLiteral("CREATE TABLE t(a)"));
         RawDb(backupPath).exec(QStringLiteral("CREATE TABLE t(a)"));
         QStringList shown, opened;
@@ -262,8 +286,9 @@ TEST_F(DatabaseRepairTest, CommandRepairsTheFilesThereAreAndAsksBeforeTheBackup)
         steps.show = [&](const QString& m) { shown << m; };
         steps.releaseDatabase = [&] { ++releases; };
         steps.confirmBackup = [&] { return c.confirm; };
-        DatabaseRepair([&](const QString& temp) { opened << (temp.startsWith(backupDir) ? "backup" : "work"); })
-            .RepairFiles(workDir, c.maintenance ? QString() : backupDir, c.maintenance, steps);
+        DatabaseRepair([&](const QString& temp) {
+            opened << (temp.startsWith(backupDir) ? "backup" : "work");
+        }).RepairFiles(workDir, c.maintenance ? QString() : backupDir, c.maintenance, steps);
         EXPECT_EQ(shown, c.shown) << c.name;
         EXPECT_EQ(releases, c.releases) << c.name;
         EXPECT_EQ(opened, c.opened) << c.name;
@@ -272,7 +297,8 @@ TEST_F(DatabaseRepairTest, CommandRepairsTheFilesThereAreAndAsksBeforeTheBackup)
 
 // A repair killed at each of its file steps: the next start finds the shop whole under the
 // working name, and the next repair leaves nothing else in the folder.
-TEST_F(DatabaseRepairTest, ARepairKilledAtAnyStepLeavesTheShopUnderTheWorkingName) {
+TEST_F(DatabaseRepairTest, ARepairKilledAtAnyStepLeavesTheShopUnderTheWorkingName)
+{
     bool finished = false;
     for (int step = 1; !finished && step < 20; ++step) {
         SCOPED_TRACE("killed at file step " + std::to_string(step));
@@ -280,9 +306,8 @@ TEST_F(DatabaseRepairTest, ARepairKilledAtAnyStepLeavesTheShopUnderTheWorkingNam
         buildFileWithDeletedRows();
         const QList<qint64> counts = rowCounts();
 
-        finished = !testenv::KilledAtFileStep(step, [&] {
-            (void)DatabaseRepair([](const QString&) {}).Repair(databasePath(), workDir);
-        });
+        finished = !testenv::KilledAtFileStep(
+            step, [&] { (void)DatabaseRepair([](const QString&) {}).Repair(databasePath(), workDir); });
         // What the start does before it looks for the file.
         (void)DatabaseRepair::RecoverInterruptedSwap(databasePath(), workDir);
         ASSERT_TRUE(QFile::exists(databasePath()));
@@ -291,14 +316,15 @@ TEST_F(DatabaseRepairTest, ARepairKilledAtAnyStepLeavesTheShopUnderTheWorkingNam
 
         DatabaseRepair([](const QString&) {}).Repair(databasePath(), workDir);
         EXPECT_EQ(rowCounts(), counts);
-        EXPECT_EQ(folderFiles(), QStringList{QStringLiteral("Mirtavolia.mdb")});
+        EXPECT_EQ(folderFiles(), QStringList {QStringLiteral("Mirtavolia.mdb")});
     }
     EXPECT_TRUE(finished) << "the repair ends within the steps tried";
 }
 
 // What a crash may leave of a swap (this program's, or the two renames of an older one):
 // the first whole database goes back under the working name; nothing is deleted.
-TEST_F(DatabaseRepairTest, LeftoversOfAnInterruptedSwapAreSettledWithoutDeletingAny) {
+TEST_F(DatabaseRepairTest, LeftoversOfAnInterruptedSwapAreSettledWithoutDeletingAny)
+{
     const QString working = QStringLiteral("Mirtavolia.mdb");
     const QString aside = QStringLiteral("Mirtavolia.mdb._");
     const QString repaired = QStringLiteral("Mirtavolia.mdb.NEW");
@@ -306,9 +332,9 @@ TEST_F(DatabaseRepairTest, LeftoversOfAnInterruptedSwapAreSettledWithoutDeleting
     struct Case {
         const char* name;
         QStringList databases;   // whole files, each holding its own name
-        QStringList broken;      // files SQLite cannot read
+        QStringList broken;   // files SQLite cannot read
         const char* recovered;   // the file put back; empty: none
-        const char* holds;       // whose rows the working name holds afterwards; empty: no file
+        const char* holds;   // whose rows the working name holds afterwards; empty: no file
     };
     const Case cases[] = {
         {"killed between the renames", {aside, repaired}, {}, "Mirtavolia.mdb._", "Mirtavolia.mdb._"},
@@ -321,12 +347,16 @@ TEST_F(DatabaseRepairTest, LeftoversOfAnInterruptedSwapAreSettledWithoutDeleting
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         for (const QString& f : folderFiles()) QFile::remove(workDir + u'/' + f);
-        for (const QString& name : c.databases) RawDb(workDir + u'/' + name).exec(QStringLiteral("CREATE TABLE Nome(x); INSERT INTO Nome VALUES('%1')").arg(name));
+        for (const QString& name : c.databases)
+            RawDb(workDir + u'/' + name)
+                .exec(QStringLiteral("CREATE TABLE Nome(x); INSERT INTO Nome VALUES('%1')").arg(name));
         for (const QString& name : c.broken) testenv::writeFile(workDir + u'/' + name, QByteArray(4096, '\x55'));
         const QStringList before = folderFiles();
 
         const QString recovered = DatabaseRepair::RecoverInterruptedSwap(databasePath(), workDir);
-        EXPECT_EQ(recovered, QString::fromLatin1(c.recovered).isEmpty() ? QString() : workDir + u'/' + QString::fromLatin1(c.recovered));
+        EXPECT_EQ(recovered,
+                  QString::fromLatin1(c.recovered).isEmpty() ? QString()
+                                                             : workDir + u'/' + QString::fromLatin1(c.recovered));
         if (QString::fromLatin1(c.holds).isEmpty()) {
             EXPECT_FALSE(QFile::exists(databasePath()));
         } else {
@@ -334,7 +364,8 @@ TEST_F(DatabaseRepairTest, LeftoversOfAnInterruptedSwapAreSettledWithoutDeleting
             sqlite3_stmt* st = nullptr;
             sqlite3_prepare_v2(db.handle(), "SELECT x FROM Nome", -1, &st, nullptr);
             ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
-            EXPECT_EQ(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))), QString::fromLatin1(c.holds));
+            EXPECT_EQ(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))),
+                      QString::fromLatin1(c.holds));
             sqlite3_finalize(st);
         }
         // Every file is still there, one of them perhaps under the working name.
@@ -347,13 +378,14 @@ TEST_F(DatabaseRepairTest, LeftoversOfAnInterruptedSwapAreSettledWithoutDeleting
 
 // The repair is also where an older swap is finished: the shop comes back first, then it is
 // repaired, and only then the leftovers go.
-TEST_F(DatabaseRepairTest, RepairCommandFirstPutsTheShopBackUnderItsName) {
+TEST_F(DatabaseRepairTest, RepairCommandFirstPutsTheShopBackUnderItsName)
+{
     buildFileWithDeletedRows();
     const QList<qint64> counts = rowCounts();
     ASSERT_TRUE(QFile::rename(databasePath(), DatabaseRepair::SetAsidePath(databasePath())));
     QStringList opened;
-    DatabaseRepair([&](const QString& path) { opened << path; }).RepairFiles(workDir, QString(), false, RepairSteps{});
+    DatabaseRepair([&](const QString& path) { opened << path; }).RepairFiles(workDir, QString(), false, RepairSteps {});
     EXPECT_EQ(opened.size(), 1);
     EXPECT_EQ(rowCounts(), counts);
-    EXPECT_EQ(folderFiles(), QStringList{QStringLiteral("Mirtavolia.mdb")});
+    EXPECT_EQ(folderFiles(), QStringList {QStringLiteral("Mirtavolia.mdb")});
 }

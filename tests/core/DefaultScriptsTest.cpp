@@ -43,7 +43,7 @@ std::shared_ptr<vbs::ScriptRecord> article(const QString& unit)
 
 QStringList lines(const QString& text) { return text.split(QStringLiteral("\r\n")); }
 
-} // namespace
+}   // namespace
 
 TEST(DefaultLabelScript, DrawsTheLabelWithItalianPrices)
 {
@@ -51,8 +51,9 @@ TEST(DefaultLabelScript, DrawsTheLabelWithItalianPrices)
         QStringList calls;
         vbs::ScriptEngine engine;
         engine.addCode(DefaultLabelScript());
-        vbs::Variant ok = engine.run(QStringLiteral("PrintLabel"), {vbs::Variant(article(unit)), vbs::Variant(recordingPrinter(calls))});
-        QStringList expected{
+        vbs::Variant ok = engine.run(QStringLiteral("PrintLabel"),
+                                     {vbs::Variant(article(unit)), vbs::Variant(recordingPrinter(calls))});
+        QStringList expected {
             QStringLiteral("SetFont 13|True|False|MS San Serif"),
             QStringLiteral("TxtOut 0|0|MELE GOLDEN"),
             QStringLiteral("SetFont 14|True|True|Courier New"),
@@ -66,7 +67,8 @@ TEST(DefaultLabelScript, DrawsTheLabelWithItalianPrices)
             QStringLiteral("TxtOut 25|0|F00123"),
             QStringLiteral("TxtOut 25|22|8001234567890"),
         };
-        if (unit == u"KgPzz") expected << QStringLiteral("SetFont 14|True|True|Arial") << QStringLiteral("TxtOut 11|56|al Kg");
+        if (unit == u"KgPzz")
+            expected << QStringLiteral("SetFont 14|True|True|Arial") << QStringLiteral("TxtOut 11|56|al Kg");
         EXPECT_EQ(calls, expected) << unit.toStdString();
         EXPECT_EQ(ok.type(), vbs::VType::Boolean);
         EXPECT_TRUE(ok.toBool());
@@ -87,7 +89,8 @@ TEST(DefaultTicketScript, ThreeEntryPointsEachReturningTrue)
     const QString script = DefaultTicketScript();
     const QString info = DefaultTicketInfoFunction();
     EXPECT_TRUE(script.endsWith(info));
-    EXPECT_TRUE(script.startsWith(QStringLiteral("Function PrintTicketMask(flds, fldsCliente, fldsRivevuta, prn, bTotal)\r\n")));
+    EXPECT_TRUE(script.startsWith(
+        QStringLiteral("Function PrintTicketMask(flds, fldsCliente, fldsRivevuta, prn, bTotal)\r\n")));
     EXPECT_TRUE(script.contains(QStringLiteral("\r\nFunction PrintTicketRow(flds, prn, nRow)\r\n")));
     EXPECT_TRUE(info.startsWith(QStringLiteral("Function PrintTicketInfo(sInfo, prn, nRow)\r\n")));
     EXPECT_EQ(script.count(QStringLiteral("End Function\r\n\r\n")), 3);
@@ -100,11 +103,15 @@ TEST(DefaultTicketScript, ThreeEntryPointsEachReturningTrue)
     auto prn = vbs::Variant(std::make_shared<vbs::HostObject>(QStringLiteral("clsTiketScriptPrinter")));
     EXPECT_TRUE(engine.run(QStringLiteral("PrintTicketMask"), {rec, rec, rec, prn, vbs::Variant(true)}).toBool());
     EXPECT_TRUE(engine.run(QStringLiteral("PrintTicketRow"), {rec, prn, vbs::Variant(1)}).toBool());
-    EXPECT_TRUE(engine.run(QStringLiteral("PrintTicketInfo"), {vbs::Variant(QStringLiteral("nota")), prn, vbs::Variant(2)}).toBool());
+    EXPECT_TRUE(
+        engine.run(QStringLiteral("PrintTicketInfo"), {vbs::Variant(QStringLiteral("nota")), prn, vbs::Variant(2)})
+            .toBool());
 
     // A stored script without the information entry point gains it by appending.
     vbs::ScriptEngine appended;
-    appended.addCode(QStringLiteral("Function PrintTicketRow(flds, prn, nRow)\r\n  PrintTicketRow = True\r\nEnd Function\r\n") + info);
+    appended.addCode(
+        QStringLiteral("Function PrintTicketRow(flds, prn, nRow)\r\n  PrintTicketRow = True\r\nEnd Function\r\n")
+        + info);
     EXPECT_TRUE(appended.hasProcedure(QStringLiteral("PrintTicketInfo")));
 }
 
@@ -126,7 +133,8 @@ TEST(RowFilterTemplates, FullTemplateCompletesTheRecord)
         vbs::Variant keep = engine.run(QStringLiteral("FilterRow"), {vbs::Variant(flds)});
         EXPECT_TRUE(keep.toBool());
         EXPECT_DOUBLE_EQ(flds->value(QStringLiteral("ValoreCarico")).toDouble(), 12.5);
-        EXPECT_EQ(flds->value(QStringLiteral("UnitaMisura")).toString(), QString::fromLatin1(kind[0] == 'P' ? "KgPzz" : "QntPzz"));
+        EXPECT_EQ(flds->value(QStringLiteral("UnitaMisura")).toString(),
+                  QString::fromLatin1(kind[0] == 'P' ? "KgPzz" : "QntPzz"));
         EXPECT_EQ(flds->value(QStringLiteral("CodiceIva")).toString(), QStringLiteral("IVA20"));
         EXPECT_EQ(flds->value(QStringLiteral("CodiceAggiuntivo")).toString(), QStringLiteral("F00123"));
         EXPECT_EQ(flds->value(QStringLiteral("Codice")).toString(), QStringLiteral("8001234567890"));
@@ -181,6 +189,7 @@ TEST(CodeFilters, DefaultFiltersAnnulCodesEndingWithAControlCharacter)
         vbs::ScriptEngine engine;
         engine.addCode(f.script);
         for (const auto& [in, out] : codes)
-            EXPECT_EQ(engine.run(f.entry, {vbs::Variant(in)}).toString(), out) << f.entry.toStdString() << " " << in.toStdString();
+            EXPECT_EQ(engine.run(f.entry, {vbs::Variant(in)}).toString(), out)
+                << f.entry.toStdString() << " " << in.toStdString();
     }
 }

@@ -16,8 +16,8 @@ QStringList everySetting()
     for (const auto& lines : {config::CurrentSettings(), config::CurrentDeviceSettings()})
         for (const config::SettingLine& l : lines) out << l.section + u'/' + l.key + u'=' + l.value;
     for (const auto& r : g_colRoundRanges)
-        out << QStringLiteral("range %1-%2 by %3").arg(r->FromValue().toString(), r->ToValue().toString(),
-                                                      r->RoundValue().toString());
+        out << QStringLiteral("range %1-%2 by %3")
+                   .arg(r->FromValue().toString(), r->ToValue().toString(), r->RoundValue().toString());
     out << QStringLiteral("archive mode %1, open mode %2, title %3")
                .arg(g_bBackupArchiveMode)
                .arg(g_nDBOpenMode)
@@ -30,7 +30,8 @@ QString another(const QString& value)
 {
     if (value == QLatin1String("True")) return QStringLiteral("False");
     if (value == QLatin1String("False")) return QStringLiteral("True");
-    if (const auto date = config::ReadDate(value); date && value.size() == 10) return config::WriteDate(date->addDays(1));
+    if (const auto date = config::ReadDate(value); date && value.size() == 10)
+        return config::WriteDate(date->addDays(1));
     if (const auto number = config::ReadDecimal(value)) return config::WriteDouble(*number + 1);
     return value + QStringLiteral("-altro");
 }
@@ -72,11 +73,11 @@ TEST(HeadlessGuard, AnswersFromItsScriptAndPutsTheClockBack)
         testenv::HeadlessGuard guard;
         guard.ui->addAnswer(QStringLiteral("No"));
         EXPECT_EQ(ui().msgBox(QStringLiteral("Confermi ?"), Msg::YesNo), Msg::No);
-        EXPECT_EQ(guard.ui->log(), QStringList{QStringLiteral("MSGBOX: Confermi ?")});
+        EXPECT_EQ(guard.ui->log(), QStringList {QStringLiteral("MSGBOX: Confermi ?")});
         guard.useManualClock(start)->advanceMs(1000);
         EXPECT_EQ(appClock().now(), start.addSecs(1));
     }
     EXPECT_NE(appClock().now().date(), start.date());
 }
 
-}  // namespace
+}   // namespace

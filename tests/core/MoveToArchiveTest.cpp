@@ -28,8 +28,8 @@ protected:
         setErrorWindowPresenter([this](const QString&, const QString& text) { shownErrors << text; });
 
         shop.select("Depositi")->AddRow({"Deposito", "", "Descrizione", "Predefinito"});
-        shop.select("Articoli")->AddRow({"Codice", "A", "Descrizione", "Articolo A", "PrezzoVendita", money("2"),
-                                          "ValoreScorta", 10.0});
+        shop.select("Articoli")
+            ->AddRow({"Codice", "A", "Descrizione", "Articolo A", "PrezzoVendita", money("2"), "ValoreScorta", 10.0});
         shop.select("Clienti")->AddRow({"Descrizione", "Rossi", "Codice", "C1"});
         auto customer = shop.select("Clienti");
         customer->GetReference("Buoni")->AddRow(
@@ -52,8 +52,10 @@ protected:
         sale->SetValue("ImportoVendita", money("10"));
         sale->Update();
         const QVariant article = shop.scalar("SELECT OID FROM Articoli WHERE Codice = 'A'");
-        sale->GetReference("Articoli")->AddRow({"objParent", article, "ValoreScarico", 3.0, "ImportoScarico", money("6")});
-        sale->GetReference("Articoli")->AddRow({"objParent", article, "ValoreScarico", 2.0, "ImportoScarico", money("4")});
+        sale->GetReference("Articoli")
+            ->AddRow({"objParent", article, "ValoreScarico", 3.0, "ImportoScarico", money("6")});
+        sale->GetReference("Articoli")
+            ->AddRow({"objParent", article, "ValoreScarico", 2.0, "ImportoScarico", money("4")});
         const QVariant voucher = shop.scalar("SELECT OID FROM BuoniClienti");
         auto use = sale->GetReference("BuoniUtilizzati");
         use->NewRow();
@@ -62,7 +64,10 @@ protected:
         use->Update();
         return shop.select("Vendite", "Note = '" + note + "'");
     }
-    static QList<QVariantList> rowsOf(DBEngine& engine, const QString& sql) { return engine.GetConnection().Query(sql).rows; }
+    static QList<QVariantList> rowsOf(DBEngine& engine, const QString& sql)
+    {
+        return engine.GetConnection().Query(sql).rows;
+    }
     qint64 workingCount(const QString& table) { return shop.scalar("SELECT COUNT(*) FROM " + table).toLongLong(); }
     QString backupFile() const { return settings().BackupDir + "/Mirtavolia.mdb"; }
     double stock() { return shop.scalar("SELECT ValoreScorta FROM Articoli").toDouble(); }
@@ -71,7 +76,7 @@ protected:
     testenv::HeadlessGuard headless;
     std::shared_ptr<ScriptedUiServices> ui = headless.ui;
     QString m_root = testenv::newDir("lavoro");
-    Shop shop{m_root + "/Mirtavolia.mdb"};
+    Shop shop {m_root + "/Mirtavolia.mdb"};
     QStringList shownErrors;
 };
 
@@ -141,13 +146,14 @@ TEST_F(Archive, TheWorkingFolderIsNoBackupFolderUnderAnySpelling)
         settings().BackupDir = c.backup;
         ui->clearLog();
         EXPECT_FALSE(MoveToArchive(nullptr, sale.get(), false, false));
-        EXPECT_EQ(ui->prompts(), QStringList{"L'indirizzario di backup <" + c.backup +
-                                             "> non puo' corrispondere a quello dell'archivio di lavoro"});
+        EXPECT_EQ(ui->prompts(),
+                  QStringList {"L'indirizzario di backup <" + c.backup
+                               + "> non puo' corrispondere a quello dell'archivio di lavoro"});
         EXPECT_FALSE(g_objBackupDBEngine);
         EXPECT_EQ(workingCount("Vendite"), 1);
         EXPECT_EQ(workingCount("ScaricoArticoli"), 2);
     }
-    EXPECT_EQ(QDir(m_root).entryList({"*.mdb"}, QDir::Files), QStringList{"Mirtavolia.mdb"});
+    EXPECT_EQ(QDir(m_root).entryList({"*.mdb"}, QDir::Files), QStringList {"Mirtavolia.mdb"});
     // On this system a name differing in letter case is another folder.
     EXPECT_TRUE(BackupFolderAllowed(m_root, m_root.toUpper(), nullptr));
     EXPECT_TRUE(BackupFolderAllowed(m_root, m_root + "/Archivio", nullptr));
@@ -155,7 +161,7 @@ TEST_F(Archive, TheWorkingFolderIsNoBackupFolderUnderAnySpelling)
     settings().BackupDir = "  ";
     ui->clearLog();
     EXPECT_FALSE(MoveToArchive(nullptr, sale.get(), true, false));
-    EXPECT_EQ(ui->prompts(), QStringList{QString::fromUtf8("L'indirizzario di backup non è impostato.")});
+    EXPECT_EQ(ui->prompts(), QStringList {QString::fromUtf8("L'indirizzario di backup non è impostato.")});
 
     // The file the sale lives in is the working one, whatever RootDir says.
     settings().RootDir = testenv::newDir("altrove");
@@ -175,8 +181,9 @@ TEST_F(Archive, OnlyDocumentsWithACurrentRowMove)
     EXPECT_FALSE(MoveToArchive(nullptr, article.get(), true, false));
     auto none = shop.select("Vendite", "OID = 0");
     EXPECT_FALSE(MoveToArchive(nullptr, none.get(), true, false));
-    EXPECT_EQ(ui->prompts(), (QStringList{QString::fromUtf8("L'elemento <Articoli> non può essere spostato."),
-                                          "Nessun elemento da spostare."}));
+    EXPECT_EQ(ui->prompts(),
+              (QStringList {QString::fromUtf8("L'elemento <Articoli> non può essere spostato."),
+                            "Nessun elemento da spostare."}));
     EXPECT_EQ(workingCount("Articoli"), 1);
     EXPECT_FALSE(QFileInfo::exists(backupFile()));
 }
@@ -184,11 +191,11 @@ TEST_F(Archive, OnlyDocumentsWithACurrentRowMove)
 TEST_F(Archive, TheMoveIsConfirmedUnlessSkipped)
 {
     auto sale = addSale("chiedi");
-    const QString question = QString::fromUtf8("ATTENZIONE\r\rL'elemento selezionato verrà spostato nell'archivio:\r") +
-                             backupFile() + "\r\rConfermi ?";
+    const QString question = QString::fromUtf8("ATTENZIONE\r\rL'elemento selezionato verrà spostato nell'archivio:\r")
+        + backupFile() + "\r\rConfermi ?";
     ui->addAnswer("No");
     EXPECT_FALSE(MoveToArchive(nullptr, sale.get(), false, false));
-    EXPECT_EQ(ui->prompts(), QStringList{question});
+    EXPECT_EQ(ui->prompts(), QStringList {question});
     EXPECT_EQ(workingCount("Vendite"), 1);
     EXPECT_FALSE(QFileInfo::exists(backupFile()));
 
@@ -242,4 +249,4 @@ TEST_F(Archive, AFailedCopyLeavesTheDocumentInTheWorkingFile)
     EXPECT_EQ(ui->prompts().size(), 1) << "the error question";
 }
 
-}  // namespace
+}   // namespace

@@ -5,13 +5,17 @@
 #include <random>
 
 // ---- ScrambleString ----------------------------------------------------------------------------------
-TEST(ScrambleString, KnownStoredForms) {
-    struct Case { const char16_t* clear; std::u16string stored; };
+TEST(ScrambleString, KnownStoredForms)
+{
+    struct Case {
+        const char16_t* clear;
+        std::u16string stored;
+    };
     const Case cases[] = {
-        {u"A", {0x20}},               // 0x41, odd length: low bit 1 xor 1 = 0; stored as a blank
-        {u"AB", {0xA0, 0x21}},        // even length: the low bit wraps unchanged
-        {u"abc", {0x30, 0x31, 0x31}}, // odd length: positions 1 and 3 flip the wrapped bit
-        {u"@@", {0x20, 0x20}},        // a stored form made of blanks
+        {u"A", {0x20}},   // 0x41, odd length: low bit 1 xor 1 = 0; stored as a blank
+        {u"AB", {0xA0, 0x21}},   // even length: the low bit wraps unchanged
+        {u"abc", {0x30, 0x31, 0x31}},   // odd length: positions 1 and 3 flip the wrapped bit
+        {u"@@", {0x20, 0x20}},   // a stored form made of blanks
     };
     for (const Case& c : cases) {
         const QString clear = QString::fromUtf16(c.clear);
@@ -21,7 +25,8 @@ TEST(ScrambleString, KnownStoredForms) {
     }
 }
 
-TEST(ScrambleString, RoundTripsEveryLengthUpTo40) {
+TEST(ScrambleString, RoundTripsEveryLengthUpTo40)
+{
     std::mt19937 rng(20240611);
     std::uniform_int_distribution<int> code(0, 255);
     for (int length = 0; length <= 40; ++length) {
@@ -36,7 +41,8 @@ TEST(ScrambleString, RoundTripsEveryLengthUpTo40) {
     }
 }
 
-TEST(ScrambleString, BlanksAndTrailingBlanks) {
+TEST(ScrambleString, BlanksAndTrailingBlanks)
+{
     EXPECT_EQ(ScrambleString(QStringLiteral("   "), false), QString());
     EXPECT_EQ(ScrambleString(QString(), true), QString());
     // Trailing blanks of a real password are part of it.
@@ -46,9 +52,10 @@ TEST(ScrambleString, BlanksAndTrailingBlanks) {
 }
 
 // ---- The access-password file --------------------------------------------------------------------------
-class AccessPasswordFileTest : public startuptest::StartupTest {};
+class AccessPasswordFileTest : public startuptest::StartupTest { };
 
-TEST_F(AccessPasswordFileTest, MissingEmptyAndWrittenFiles) {
+TEST_F(AccessPasswordFileTest, MissingEmptyAndWrittenFiles)
+{
     const QString path = workDir + QStringLiteral("/prtct1.sys");
     AccessPasswordFile f = ReadAccessPasswordFile(path);
     EXPECT_FALSE(f.exists);
@@ -67,7 +74,8 @@ TEST_F(AccessPasswordFileTest, MissingEmptyAndWrittenFiles) {
     EXPECT_TRUE(f.stored.isEmpty());
 }
 
-TEST_F(AccessPasswordFileTest, StoredFormKeepsCodesAbove127AsSingleBytes) {
+TEST_F(AccessPasswordFileTest, StoredFormKeepsCodesAbove127AsSingleBytes)
+{
     const QString path = workDir + QStringLiteral("/prtct1.sys");
     const QString password = QStringLiteral("Perché");
     WriteAccessPasswordFile(password, path);

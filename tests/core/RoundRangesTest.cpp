@@ -8,7 +8,8 @@ namespace {
 
 Currency amount(const char* text) { return *Currency::parse(QString::fromLatin1(text), QLocale::c()); }
 
-std::shared_ptr<clsRoundItem> range(const char* from, const char* to, const char* step) {
+std::shared_ptr<clsRoundItem> range(const char* from, const char* to, const char* step)
+{
     auto r = std::make_shared<clsRoundItem>();
     r->setFromValue(amount(from));
     r->setToValue(amount(to));
@@ -18,31 +19,38 @@ std::shared_ptr<clsRoundItem> range(const char* from, const char* to, const char
 
 class RoundRangesTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         store = std::make_shared<MemorySettingsStore>();
         setSettingsStore(store);
         scoped->UseRoundRanges = true;
         g_bBackupArchiveMode = false;
         g_colRoundRanges.clear();
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         setSettingsStore(nullptr);
         g_bBackupArchiveMode = false;
         g_colRoundRanges.clear();
     }
-    void storeRange(int n, const QString& from, const QString& to, const QString& step) {
+    void storeRange(int n, const QString& from, const QString& to, const QString& step)
+    {
         const QString c = QStringLiteral("Configuration");
         store->set(c, QStringLiteral("ArrotondaDaPrezzo%1").arg(n), from);
         store->set(c, QStringLiteral("ArrotondaAPrezzo%1").arg(n), to);
         store->set(c, QStringLiteral("ArrotondaValore%1").arg(n), step);
     }
-    QString stored(const QString& key) { return store->get(QStringLiteral("Configuration"), key, QStringLiteral("<missing>")); }
+    QString stored(const QString& key)
+    {
+        return store->get(QStringLiteral("Configuration"), key, QStringLiteral("<missing>"));
+    }
 
     std::shared_ptr<MemorySettingsStore> store;
     ScopedSettings scoped;
 };
 
-TEST_F(RoundRangesTest, GapsAreSkippedAndOrderKept) {
+TEST_F(RoundRangesTest, GapsAreSkippedAndOrderKept)
+{
     storeRange(5, QStringLiteral("100"), QStringLiteral("1000"), QStringLiteral("5"));
     storeRange(2, QStringLiteral("0"), QStringLiteral("9,99"), QStringLiteral("0.05"));
     LoadRoundRanges();
@@ -55,16 +63,22 @@ TEST_F(RoundRangesTest, GapsAreSkippedAndOrderKept) {
     EXPECT_EQ(stored(QStringLiteral("ArrotondaValore1")), QStringLiteral("0.05"));
     EXPECT_EQ(stored(QStringLiteral("ArrotondaAPrezzo1")), QStringLiteral("9.99"));
     EXPECT_EQ(stored(QStringLiteral("ArrotondaDaPrezzo2")), QStringLiteral("100"));
-    for (int n = 3; n <= 10; ++n) EXPECT_EQ(stored(QStringLiteral("ArrotondaValore%1").arg(n)), QStringLiteral("<missing>")) << n;
+    for (int n = 3; n <= 10; ++n)
+        EXPECT_EQ(stored(QStringLiteral("ArrotondaValore%1").arg(n)), QStringLiteral("<missing>")) << n;
 }
 
-TEST_F(RoundRangesTest, WhatMakesARangeExist) {
-    struct Case { const char* step; bool exists; Currency expected; };
+TEST_F(RoundRangesTest, WhatMakesARangeExist)
+{
+    struct Case {
+        const char* step;
+        bool exists;
+        Currency expected;
+    };
     const Case cases[] = {
-        {"0", true, Currency()},             // a zero step is a range
-        {"", false, Currency()},             // an empty step is none
-        {"abc", true, Currency()},           // unreadable: loads as 0
-        {"0,5", true, amount("0.5")},        // the regional form
+        {"0", true, Currency()},   // a zero step is a range
+        {"", false, Currency()},   // an empty step is none
+        {"abc", true, Currency()},   // unreadable: loads as 0
+        {"0,5", true, amount("0.5")},   // the regional form
         {"1e3", true, amount("1000")},
     };
     for (const Case& c : cases) {
@@ -80,7 +94,8 @@ TEST_F(RoundRangesTest, WhatMakesARangeExist) {
     }
 }
 
-TEST_F(RoundRangesTest, SwitchedOffLoadsAndSavesNothing) {
+TEST_F(RoundRangesTest, SwitchedOffLoadsAndSavesNothing)
+{
     storeRange(1, QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"));
     settings().UseRoundRanges = false;
     g_colRoundRanges.append(range("7", "8", "9"));
@@ -90,7 +105,8 @@ TEST_F(RoundRangesTest, SwitchedOffLoadsAndSavesNothing) {
     EXPECT_EQ(stored(QStringLiteral("ArrotondaValore1")), QStringLiteral("3"));
 }
 
-TEST_F(RoundRangesTest, BackupArchiveModeSavesNothing) {
+TEST_F(RoundRangesTest, BackupArchiveModeSavesNothing)
+{
     storeRange(1, QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"));
     g_bBackupArchiveMode = true;
     g_colRoundRanges.append(range("7", "8", "9"));
@@ -98,7 +114,8 @@ TEST_F(RoundRangesTest, BackupArchiveModeSavesNothing) {
     EXPECT_EQ(stored(QStringLiteral("ArrotondaValore1")), QStringLiteral("3"));
 }
 
-TEST_F(RoundRangesTest, MoreThanTenAreSavedButOnlyTenReadBack) {
+TEST_F(RoundRangesTest, MoreThanTenAreSavedButOnlyTenReadBack)
+{
     for (int i = 0; i < 12; ++i) g_colRoundRanges.append(range("0", "1", "0.01"));
     SaveRoundRanges();
     EXPECT_EQ(stored(QStringLiteral("ArrotondaValore12")), QStringLiteral("0.01"));
@@ -112,7 +129,8 @@ TEST_F(RoundRangesTest, MoreThanTenAreSavedButOnlyTenReadBack) {
     EXPECT_EQ(stored(QStringLiteral("ArrotondaValore11")), QStringLiteral("0.01"));
 }
 
-TEST_F(RoundRangesTest, NegativeAndFractionalAmountsRoundTrip) {
+TEST_F(RoundRangesTest, NegativeAndFractionalAmountsRoundTrip)
+{
     g_colRoundRanges.append(range("-12.3456", "0.0001", "922337203685477.5807"));
     SaveRoundRanges();
     g_colRoundRanges.clear();
@@ -123,4 +141,4 @@ TEST_F(RoundRangesTest, NegativeAndFractionalAmountsRoundTrip) {
     EXPECT_EQ(g_colRoundRanges[0]->RoundValue(), Currency::max());
 }
 
-}  // namespace
+}   // namespace

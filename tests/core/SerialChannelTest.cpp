@@ -18,12 +18,14 @@ constexpr char XON = 0x11;
 
 class SerialChannelOnPty : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         channel = createSystemSerialChannel();
         channel->setDevicePath(pty.devicePath());
     }
     // The device sends XOFF and the line takes it before the port writes.
-    void sendXoff() {
+    void sendXoff()
+    {
         ASSERT_TRUE(pty.send(QByteArray(1, XOFF)));
         ASSERT_TRUE(pty.waitOutputHeld(2000));
     }
@@ -33,12 +35,13 @@ protected:
     std::unique_ptr<SerialChannel> channel;
 };
 
-}  // namespace
+}   // namespace
 
 // ---------------------------------------------------------------------------------------
 // Settings text
 
-TEST(SerialLineSettings, ParsesTheClassicSettingsText) {
+TEST(SerialLineSettings, ParsesTheClassicSettingsText)
+{
     struct Case {
         const char* text;
         int baud;
@@ -65,11 +68,12 @@ TEST(SerialLineSettings, ParsesTheClassicSettingsText) {
     }
 }
 
-TEST(SerialLineSettings, RefusesMalformedText) {
+TEST(SerialLineSettings, RefusesMalformedText)
+{
     const char* cases[] = {
-        "", "9600", "9600,n,8", "9600,n,8,1,1", "fast,n,8,1", "0,n,8,1", "-9600,n,8,1",
-        "9600,x,8,1", "9600,,8,1", "9600,n,9,1", "9600,n,4,1", "9600,n,8,3", "9600,n,8,0",
-        "9600;n;8;1", "9600,none,8,1",
+        "",           "9600",        "9600,n,8",   "9600,n,8,1,1", "fast,n,8,1",
+        "0,n,8,1",    "-9600,n,8,1", "9600,x,8,1", "9600,,8,1",    "9600,n,9,1",
+        "9600,n,4,1", "9600,n,8,3",  "9600,n,8,0", "9600;n;8;1",   "9600,none,8,1",
     };
     for (const char* text : cases) {
         SCOPED_TRACE(text);
@@ -83,12 +87,14 @@ TEST(SerialLineSettings, RefusesMalformedText) {
     }
 }
 
-TEST(SerialLineSettings, WritesTheCanonicalText) {
+TEST(SerialLineSettings, WritesTheCanonicalText)
+{
     for (const char* text : {"9600,n,8,1", "9600,e,7,2", "2400,s,5,1.5", "115200,o,8,1"})
         EXPECT_EQ(SerialLineSettings::parse(QString::fromLatin1(text)).text(), QString::fromLatin1(text));
 }
 
-TEST(SerialChannel, RefusedSettingsKeepThePreviousOnes) {
+TEST(SerialChannel, RefusedSettingsKeepThePreviousOnes)
+{
     ScriptedSerialChannel c;
     c.setSettings(QStringLiteral("19200,e,7,2"));
     EXPECT_THROW(c.setSettings(QStringLiteral("19200,e,7")), AppError);
@@ -99,7 +105,8 @@ TEST(SerialChannel, RefusedSettingsKeepThePreviousOnes) {
 // ---------------------------------------------------------------------------------------
 // Port numbers
 
-TEST(SerialChannel, PortNumberMapsThroughTheDevicesSettings) {
+TEST(SerialChannel, PortNumberMapsThroughTheDevicesSettings)
+{
     auto store = std::make_shared<MemorySettingsStore>();
     setSettingsStore(store);
     store->set(QStringLiteral("Devices"), QStringLiteral("COM2"), QStringLiteral("/dev/ttyUSB0"));
@@ -125,7 +132,8 @@ TEST(SerialChannel, PortNumberMapsThroughTheDevicesSettings) {
     setSettingsStore(nullptr);
 }
 
-TEST_F(SerialChannelOnPty, OpensByPortNumberThroughTheSetting) {
+TEST_F(SerialChannelOnPty, OpensByPortNumberThroughTheSetting)
+{
     auto store = std::make_shared<MemorySettingsStore>();
     setSettingsStore(store);
     store->set(QStringLiteral("devices"), QStringLiteral("com3"), pty.devicePath());
@@ -139,7 +147,8 @@ TEST_F(SerialChannelOnPty, OpensByPortNumberThroughTheSetting) {
 // ---------------------------------------------------------------------------------------
 // Opening
 
-TEST_F(SerialChannelOnPty, MissingDeviceIsAnErrorNamingThePort) {
+TEST_F(SerialChannelOnPty, MissingDeviceIsAnErrorNamingThePort)
+{
     auto store = std::make_shared<MemorySettingsStore>();
     setSettingsStore(store);
     // A name of this run's own: a serial port's lock is named after the path, system-wide.
@@ -159,7 +168,8 @@ TEST_F(SerialChannelOnPty, MissingDeviceIsAnErrorNamingThePort) {
     setSettingsStore(nullptr);
 }
 
-TEST_F(SerialChannelOnPty, ModemLinesThePseudoTerminalLacksDoNotFailTheOpen) {
+TEST_F(SerialChannelOnPty, ModemLinesThePseudoTerminalLacksDoNotFailTheOpen)
+{
     channel->setDtrEnable(true);
     channel->setRtsEnable(true);
     ASSERT_NO_THROW(channel->open());
@@ -172,12 +182,11 @@ TEST_F(SerialChannelOnPty, ModemLinesThePseudoTerminalLacksDoNotFailTheOpen) {
     EXPECT_EQ(channel->readAll(), QByteArray("yes"));
 }
 
-TEST_F(SerialChannelOnPty, OperationsOnAClosedPortAreErrors) {
+TEST_F(SerialChannelOnPty, OperationsOnAClosedPortAreErrors)
+{
     EXPECT_FALSE(channel->isOpen());
-    for (const auto& op : std::initializer_list<std::function<void()>>{
-             [&] { channel->write("x"); },
-             [&] { (void)channel->readAll(); },
-             [&] { (void)channel->bytesAvailable(); },
+    for (const auto& op : std::initializer_list<std::function<void()>> {
+             [&] { channel->write("x"); }, [&] { (void)channel->readAll(); }, [&] { (void)channel->bytesAvailable(); },
              [&] { channel->clearInput(); }}) {
         try {
             op();
@@ -194,7 +203,8 @@ TEST_F(SerialChannelOnPty, OperationsOnAClosedPortAreErrors) {
     EXPECT_FALSE(channel->isOpen());
 }
 
-TEST_F(SerialChannelOnPty, ReopensAfterClose) {
+TEST_F(SerialChannelOnPty, ReopensAfterClose)
+{
     channel->open();
     channel->close();
     ASSERT_TRUE(pty.send("kept"));   // arrives while the port is closed
@@ -206,7 +216,8 @@ TEST_F(SerialChannelOnPty, ReopensAfterClose) {
 // ---------------------------------------------------------------------------------------
 // Receiving
 
-TEST_F(SerialChannelOnPty, NotifiesArrivalsFromTheEventLoop) {
+TEST_F(SerialChannelOnPty, NotifiesArrivalsFromTheEventLoop)
+{
     channel->open();
     QByteArray seen;
     int notifications = 0;
@@ -222,7 +233,8 @@ TEST_F(SerialChannelOnPty, NotifiesArrivalsFromTheEventLoop) {
     EXPECT_GE(notifications, 2);
 }
 
-TEST_F(SerialChannelOnPty, CountsBytesArrivedEvenWithoutRunningTheEventLoop) {
+TEST_F(SerialChannelOnPty, CountsBytesArrivedEvenWithoutRunningTheEventLoop)
+{
     channel->open();
     ASSERT_TRUE(pty.send("xyz"));
     // No event loop: the count must come from the device, not from an event not yet handled.
@@ -231,7 +243,8 @@ TEST_F(SerialChannelOnPty, CountsBytesArrivedEvenWithoutRunningTheEventLoop) {
     EXPECT_EQ(channel->readAll(), QByteArray("xyz"));
 }
 
-TEST_F(SerialChannelOnPty, WaitTimesOutWithoutBytesAndKeepsTheEventLoopRunning) {
+TEST_F(SerialChannelOnPty, WaitTimesOutWithoutBytesAndKeepsTheEventLoopRunning)
+{
     channel->open();
     bool timerRan = false;
     QTimer::singleShot(10, [&] { timerRan = true; });
@@ -239,7 +252,8 @@ TEST_F(SerialChannelOnPty, WaitTimesOutWithoutBytesAndKeepsTheEventLoopRunning) 
     EXPECT_TRUE(timerRan);
 }
 
-TEST_F(SerialChannelOnPty, ClearInputDropsEverythingReceived) {
+TEST_F(SerialChannelOnPty, ClearInputDropsEverythingReceived)
+{
     channel->open();
     ASSERT_TRUE(pty.send("stale"));
     ASSERT_TRUE(channel->waitForBytes(5, 2000));
@@ -252,16 +266,16 @@ TEST_F(SerialChannelOnPty, ClearInputDropsEverythingReceived) {
     EXPECT_EQ(channel->readAll(), QByteArray("new"));
 }
 
-TEST(SerialChannel, LostDeviceClosesThePortWithAReason) {
+TEST(SerialChannel, LostDeviceClosesThePortWithAReason)
+{
     auto* other = new PtyPair;   // a device that goes away
     auto lost = createSystemSerialChannel();
     lost->setDevicePath(other->devicePath());
     lost->open();
     delete other;
     // The wait notices at once instead of running out its time, and so does every later use.
-    for (const auto& op : std::initializer_list<std::function<void()>>{
-             [&] { (void)lost->waitForBytes(1, 5000); },
-             [&] { lost->write("x"); }}) {
+    for (const auto& op : std::initializer_list<std::function<void()>> {[&] { (void)lost->waitForBytes(1, 5000); },
+                                                                        [&] { lost->write("x"); }}) {
         try {
             op();
             ADD_FAILURE() << "no error on a lost device";
@@ -276,7 +290,8 @@ TEST(SerialChannel, LostDeviceClosesThePortWithAReason) {
 // An idle port whose line hangs up (the adapter pulled, the pseudo-terminal's other side
 // closed) reads an end of file that is ready again at once: left open, it would be woken for
 // it without end. It is closed, and its holder told, by the event loop alone.
-TEST_F(SerialChannelOnPty, AHungUpLineIsClosedAndToldWithoutAnyUse) {
+TEST_F(SerialChannelOnPty, AHungUpLineIsClosedAndToldWithoutAnyUse)
+{
     channel->open();
     QStringList told;
     QObject::connect(channel.get(), &SerialChannel::lost, [&](const QString& why) { told << why; });
@@ -287,11 +302,11 @@ TEST_F(SerialChannelOnPty, AHungUpLineIsClosedAndToldWithoutAnyUse) {
     pty.hangUp();
     QElapsedTimer t;
     t.start();
-    while (told.isEmpty() && t.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (told.isEmpty() && t.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_FALSE(channel->isOpen());
-    EXPECT_EQ(told, QStringList{QStringLiteral("La porta %1 non è più disponibile (linea interrotta): è stata chiusa")
-                                    .arg(pty.devicePath())});
+    EXPECT_EQ(told,
+              QStringList {QStringLiteral("La porta %1 non è più disponibile (linea interrotta): è stata chiusa")
+                               .arg(pty.devicePath())});
     try {
         channel->write("x");
         ADD_FAILURE() << "a write on a hung-up line";
@@ -306,7 +321,8 @@ TEST_F(SerialChannelOnPty, AHungUpLineIsClosedAndToldWithoutAnyUse) {
 // ---------------------------------------------------------------------------------------
 // Flow control
 
-TEST_F(SerialChannelOnPty, XoffHoldsOutputUntilXon) {
+TEST_F(SerialChannelOnPty, XoffHoldsOutputUntilXon)
+{
     channel->setFlowControl(SerialFlowControl::XonXoff);
     channel->open();
     sendXoff();
@@ -323,7 +339,8 @@ TEST_F(SerialChannelOnPty, XoffHoldsOutputUntilXon) {
     EXPECT_EQ(channel->bytesAvailable(), 0);
 }
 
-TEST_F(SerialChannelOnPty, WithoutFlowControlXoffIsJustData) {
+TEST_F(SerialChannelOnPty, WithoutFlowControlXoffIsJustData)
+{
     channel->setFlowControl(SerialFlowControl::None);
     channel->open();
     ASSERT_TRUE(pty.send(QByteArray(1, XOFF)));
@@ -334,7 +351,8 @@ TEST_F(SerialChannelOnPty, WithoutFlowControlXoffIsJustData) {
     EXPECT_EQ(channel->readAll(), QByteArray(1, XOFF));
 }
 
-TEST_F(SerialChannelOnPty, FlowControlChangedWhileOpenTakesEffect) {
+TEST_F(SerialChannelOnPty, FlowControlChangedWhileOpenTakesEffect)
+{
     channel->open();
     channel->setFlowControl(SerialFlowControl::XonXoff);
     sendXoff();
@@ -347,26 +365,32 @@ TEST_F(SerialChannelOnPty, FlowControlChangedWhileOpenTakesEffect) {
 // ---------------------------------------------------------------------------------------
 // A device answering in the background while the program waits
 
-TEST_F(SerialChannelOnPty, WaitsForADeviceThatAnswers) {
+TEST_F(SerialChannelOnPty, WaitsForADeviceThatAnswers)
+{
     pty.serve([](QByteArray& pending) {
         const qsizetype end = pending.indexOf('\x03');
-        if (end < 0)
-            return QByteArray();
+        if (end < 0) return QByteArray();
         pending.remove(0, end + 1);
         return QByteArray("\x06");
     });
     channel->open();
-    channel->write("\x02" "t!1" "\x03");
+    channel->write("\x02"
+                   "t!1"
+                   "\x03");
     ASSERT_TRUE(channel->waitForBytes(1, 2000));
     EXPECT_EQ(channel->readAll(), QByteArray("\x06"));
     pty.stopServing();
-    EXPECT_EQ(pty.servedBytes(), QByteArray("\x02" "t!1" "\x03"));
+    EXPECT_EQ(pty.servedBytes(),
+              QByteArray("\x02"
+                         "t!1"
+                         "\x03"));
 }
 
 // ---------------------------------------------------------------------------------------
 // The scripted fake behaves like a device on the event loop
 
-TEST(ScriptedSerialChannel, AnswersExpectedRequestsThroughTheEventLoop) {
+TEST(ScriptedSerialChannel, AnswersExpectedRequestsThroughTheEventLoop)
+{
     ScriptedSerialChannel c;
     c.expect("PING", "PONG");
     c.open();
@@ -379,10 +403,11 @@ TEST(ScriptedSerialChannel, AnswersExpectedRequestsThroughTheEventLoop) {
     EXPECT_EQ(c.readAll(), QByteArray("PONG"));
     EXPECT_EQ(notifications, 1);
     EXPECT_EQ(c.unmetExpectations(), 0);
-    EXPECT_EQ(c.writes(), (QList<QByteArray>{"noise", "PING"}));
+    EXPECT_EQ(c.writes(), (QList<QByteArray> {"noise", "PING"}));
 }
 
-TEST(ScriptedSerialChannel, HeldOutputAndFailedOpen) {
+TEST(ScriptedSerialChannel, HeldOutputAndFailedOpen)
+{
     ScriptedSerialChannel c;
     c.failNextOpen(SerialChannel::kPortNotFound, QStringLiteral("gone"));
     EXPECT_THROW(c.open(), AppError);

@@ -12,11 +12,12 @@ namespace {
 // A reader fed chunk by chunk: each step delivers bytes (possibly none) and reads one line.
 struct Step {
     QByteArray arrives;
-    QString line;       // what ReadCommLine returns
-    QString pending;    // what waits afterwards
+    QString line;   // what ReadCommLine returns
+    QString pending;   // what waits afterwards
 };
 
-void play(const char* name, const std::vector<Step>& steps) {
+void play(const char* name, const std::vector<Step>& steps)
+{
     SCOPED_TRACE(name);
     ScriptedSerialChannel comm;
     comm.open();
@@ -29,9 +30,10 @@ void play(const char* name, const std::vector<Step>& steps) {
     }
 }
 
-}  // namespace
+}   // namespace
 
-TEST(ReadCommLine, AssemblesLinesAsTheyArrive) {
+TEST(ReadCommLine, AssemblesLinesAsTheyArrive)
+{
     play("split line", {{"123", "", "123"}, {"45\r\n67", "12345", "67"}, {"89\n", "6789", ""}});
     play("CR wins over an earlier LF", {{"A\nB\r", "A\nB", ""}});
     play("LF alone ends a line", {{"abc\ndef", "abc", "def"}});
@@ -45,7 +47,8 @@ TEST(ReadCommLine, AssemblesLinesAsTheyArrive) {
     play("8-bit bytes are kept", {{"caff\xe8\r", QString::fromUtf8("caff\u00e8"), ""}});
 }
 
-TEST(ReadCommLine, KeepsEachChannelsPartialLineApart) {
+TEST(ReadCommLine, KeepsEachChannelsPartialLineApart)
+{
     ScriptedSerialChannel reader;
     ScriptedSerialChannel scale;
     reader.open();
@@ -60,13 +63,15 @@ TEST(ReadCommLine, KeepsEachChannelsPartialLineApart) {
     EXPECT_EQ(ReadCommLine(scale), QStringLiteral("0.250"));
 }
 
-TEST(ReadCommLine, ClosedPortIsAnError) {
+TEST(ReadCommLine, ClosedPortIsAnError)
+{
     ScriptedSerialChannel comm;
     EXPECT_THROW((void)ReadCommLine(comm), AppError);
     EXPECT_THROW(ClearCommInput(comm), AppError);
 }
 
-TEST(ClearCommInput, DropsReceivedBytesAndThePartialLine) {
+TEST(ClearCommInput, DropsReceivedBytesAndThePartialLine)
+{
     ScriptedSerialChannel comm;
     comm.open();
     comm.deliver("12");
@@ -79,12 +84,13 @@ TEST(ClearCommInput, DropsReceivedBytesAndThePartialLine) {
     EXPECT_EQ(ReadCommLine(comm), QStringLiteral("56"));
 }
 
-TEST(GetFirstLine, CutsAtTheFirstBreak) {
+TEST(GetFirstLine, CutsAtTheFirstBreak)
+{
     const struct {
         const char* text;
         const char* first;
     } cases[] = {
-        {"ABC\r\nX", "ABC"}, {"ABC\nX\r", "ABC"}, {"ABC", ""}, {"\rABC", ""}, {"\nABC", ""}, {"", ""},
+        {"ABC\r\nX", "ABC"},    {"ABC\nX\r", "ABC"}, {"ABC", ""}, {"\rABC", ""}, {"\nABC", ""}, {"", ""},
         {"A B\tC\r", "A B\tC"},
     };
     for (const auto& c : cases)
@@ -92,7 +98,8 @@ TEST(GetFirstLine, CutsAtTheFirstBreak) {
 }
 
 // The same reader on a real line: bytes written by a device on a pseudo-terminal.
-TEST(ReadCommLine, ReadsLinesFromAPseudoTerminal) {
+TEST(ReadCommLine, ReadsLinesFromAPseudoTerminal)
+{
     PtyPair device;
     auto comm = createSystemSerialChannel();
     comm->setDevicePath(device.devicePath());
@@ -117,18 +124,18 @@ TEST(ReadCommLine, ReadsLinesFromAPseudoTerminal) {
 
 // A receive handler that reads one line per notification, as the barcode reader's does,
 // gets every code of a burst as long as it drains what is complete.
-TEST(ReadCommLine, ReceiveHandlerCollectsScannedCodes) {
+TEST(ReadCommLine, ReceiveHandlerCollectsScannedCodes)
+{
     PtyPair device;
     auto comm = createSystemSerialChannel();
     comm->setDevicePath(device.devicePath());
     comm->open();
     QStringList codes;
     QObject::connect(comm.get(), &SerialChannel::received, [&] {
-        for (QString line = ReadCommLine(*comm); !line.isEmpty(); line = ReadCommLine(*comm))
-            codes << line;
+        for (QString line = ReadCommLine(*comm); !line.isEmpty(); line = ReadCommLine(*comm)) codes << line;
     });
     ASSERT_TRUE(device.send("8001234567890\r\n80"));
     ASSERT_TRUE(device.send("09876543210\r\n"));
     ASSERT_TRUE(comm->waitUntil([&] { return codes.size() >= 2; }, 2000));
-    EXPECT_EQ(codes, (QStringList{"8001234567890", "8009876543210"}));
+    EXPECT_EQ(codes, (QStringList {"8001234567890", "8009876543210"}));
 }

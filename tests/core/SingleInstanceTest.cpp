@@ -5,18 +5,20 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-TEST(SingleInstanceLock, SecondHolderIsRefusedUntilTheFirstReleases) {
+TEST(SingleInstanceLock, SecondHolderIsRefusedUntilTheFirstReleases)
+{
     const QString dir = testenv::newDir(QStringLiteral("lock"));
     SingleInstanceLock first(dir);
     SingleInstanceLock second(dir);
     EXPECT_TRUE(first.TryAcquire());
-    EXPECT_TRUE(first.TryAcquire());        // holding it already
+    EXPECT_TRUE(first.TryAcquire());   // holding it already
     EXPECT_FALSE(second.TryAcquire());
     first.Release();
     EXPECT_TRUE(second.TryAcquire());
 }
 
-TEST(SingleInstanceLock, HolderThatDiedLeavesNoLockBehind) {
+TEST(SingleInstanceLock, HolderThatDiedLeavesNoLockBehind)
+{
     const QString dir = testenv::newDir(QStringLiteral("lock"));
     const pid_t child = fork();
     ASSERT_GE(child, 0);

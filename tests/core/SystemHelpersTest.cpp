@@ -20,34 +20,48 @@ namespace {
 
 Currency amount(const char* text) { return *Currency::parse(QString::fromLatin1(text), QLocale::c()); }
 
-TEST(TextToBool, WordsAndNumbers) {
-    struct Case { const char* text; bool expected; };
+TEST(TextToBool, WordsAndNumbers)
+{
+    struct Case {
+        const char* text;
+        bool expected;
+    };
     const Case cases[] = {
-        {"FALSE", false}, {"falso", false}, {"No", false}, {"", false}, {"  ", false}, {"null", false},
-        {"Off", false}, {"TRUE", true}, {"si", true}, {"yes", true}, {"ok", true}, {"Vero", true},
-        {"on", true}, {"  s\xc3\xac  ", true}, {"S\xc3\x8c", true}, {"2", true}, {"-1", true}, {"0.5", true},
-        {"0", false}, {"0.0", false}, {"forse", false}, {"sì no", false},
+        {"FALSE", false}, {"falso", false},        {"No", false},       {"", false},
+        {"  ", false},    {"null", false},         {"Off", false},      {"TRUE", true},
+        {"si", true},     {"yes", true},           {"ok", true},        {"Vero", true},
+        {"on", true},     {"  s\xc3\xac  ", true}, {"S\xc3\x8c", true}, {"2", true},
+        {"-1", true},     {"0.5", true},           {"0", false},        {"0.0", false},
+        {"forse", false}, {"sì no", false},
     };
     for (const Case& c : cases) EXPECT_EQ(TextToBool(QString::fromUtf8(c.text)), c.expected) << c.text;
 }
 
-TEST(RoundCurrency, HalvesGoTowardPlusInfinity) {
-    struct Case { const char* value; int decimals; int32_t unit; const char* expected; };
+TEST(RoundCurrency, HalvesGoTowardPlusInfinity)
+{
+    struct Case {
+        const char* value;
+        int decimals;
+        int32_t unit;
+        const char* expected;
+    };
     const Case cases[] = {
-        {"1.005", 2, 1, "1.01"}, {"-0.5", 0, 1, "0"}, {"2.5", 0, 1, "3"}, {"2.345", 2, 1, "2.35"},
-        {"-2.345", 2, 1, "-2.34"}, {"-2.346", 2, 1, "-2.35"}, {"1.2344", 3, 1, "1.234"},
-        {"0.0001", 4, 1, "0.0001"}, {"7", 0, 5, "5"}, {"12", 0, 5, "10"}, {"12.5", 0, 5, "15"},
-        {"-7.5", 0, 5, "-5"}, {"3.14159", 6, 1, "3.1416"}, {"2.5", -1, 1, "3"},
-        {"922337203685.4775", 2, 1, "922337203685.48"},
+        {"1.005", 2, 1, "1.01"},     {"-0.5", 0, 1, "0"},        {"2.5", 0, 1, "3"},
+        {"2.345", 2, 1, "2.35"},     {"-2.345", 2, 1, "-2.34"},  {"-2.346", 2, 1, "-2.35"},
+        {"1.2344", 3, 1, "1.234"},   {"0.0001", 4, 1, "0.0001"}, {"7", 0, 5, "5"},
+        {"12", 0, 5, "10"},          {"12.5", 0, 5, "15"},       {"-7.5", 0, 5, "-5"},
+        {"3.14159", 6, 1, "3.1416"}, {"2.5", -1, 1, "3"},        {"922337203685.4775", 2, 1, "922337203685.48"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(RoundCurrency(amount(c.value), c.decimals, c.unit), amount(c.expected))
             << c.value << " @" << c.decimals << " unit " << c.unit;
-        EXPECT_EQ(RoundCurrency(amount(c.value).toDouble(), c.decimals, c.unit), amount(c.expected)) << "double " << c.value;
+        EXPECT_EQ(RoundCurrency(amount(c.value).toDouble(), c.decimals, c.unit), amount(c.expected))
+            << "double " << c.value;
     }
 }
 
-TEST(RoundCurrency, LeavingTheRangeRaisesOverflow) {
+TEST(RoundCurrency, LeavingTheRangeRaisesOverflow)
+{
     try {
         (void)RoundCurrency(amount("922337203685477"), 2, 1);
         FAIL() << "no overflow";
@@ -56,12 +70,23 @@ TEST(RoundCurrency, LeavingTheRangeRaisesOverflow) {
     }
 }
 
-TEST(Paths, GetFileNameAndGetParentDir) {
-    struct Case { const char* path; const char* name; const char* parent; };
+TEST(Paths, GetFileNameAndGetParentDir)
+{
+    struct Case {
+        const char* path;
+        const char* name;
+        const char* parent;
+    };
     const Case cases[] = {
-        {"a/b/c", "c", "a/b"}, {"abc", "abc", ""}, {"C:\\a\\b.txt", "b.txt", "C:\\a"}, {"C:\\x", "x", "C:"},
-        {"/home/u/Mirtavolia.mdb", "Mirtavolia.mdb", "/home/u"}, {"/x", "x", "/"}, {"dir/", "", "dir"},
-        {"C:\\a/b", "b", "C:\\a"}, {"", "", ""},
+        {"a/b/c", "c", "a/b"},
+        {"abc", "abc", ""},
+        {"C:\\a\\b.txt", "b.txt", "C:\\a"},
+        {"C:\\x", "x", "C:"},
+        {"/home/u/Mirtavolia.mdb", "Mirtavolia.mdb", "/home/u"},
+        {"/x", "x", "/"},
+        {"dir/", "", "dir"},
+        {"C:\\a/b", "b", "C:\\a"},
+        {"", "", ""},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(GetFileName(QString::fromLatin1(c.path)), QString::fromLatin1(c.name)) << c.path;
@@ -69,22 +94,36 @@ TEST(Paths, GetFileNameAndGetParentDir) {
     }
 }
 
-TEST(Paths, JoinPathAndBuildFilePathAgree) {
-    struct Case { const char* folder; const char* name; const char* ext; const char* expected; };
+TEST(Paths, JoinPathAndBuildFilePathAgree)
+{
+    struct Case {
+        const char* folder;
+        const char* name;
+        const char* ext;
+        const char* expected;
+    };
     const Case cases[] = {
-        {"C:\\d", "nome.1.dat", "flg", "C:\\d\\nome.flg"}, {"C:\\d\\", "x", "", "C:\\d\\x"},
-        {"", "x", "txt", "x.txt"}, {"", "a.b.c", "", "a.b.c"}, {"/srv/shop", "Mirtavolia.mdb", "", "/srv/shop/Mirtavolia.mdb"},
-        {"/srv/shop/", "Mirtavolia.mdb", "", "/srv/shop/Mirtavolia.mdb"}, {"/srv/shop", "Mirtavolia.mdb", "ldb", "/srv/shop/Mirtavolia.ldb"},
-        {"C:/d", "x", "", "C:/d/x"}, {"/", "x", "", "/x"}, {"rel", ".hidden", "bak", "rel/.bak"},
+        {"C:\\d", "nome.1.dat", "flg", "C:\\d\\nome.flg"},
+        {"C:\\d\\", "x", "", "C:\\d\\x"},
+        {"", "x", "txt", "x.txt"},
+        {"", "a.b.c", "", "a.b.c"},
+        {"/srv/shop", "Mirtavolia.mdb", "", "/srv/shop/Mirtavolia.mdb"},
+        {"/srv/shop/", "Mirtavolia.mdb", "", "/srv/shop/Mirtavolia.mdb"},
+        {"/srv/shop", "Mirtavolia.mdb", "ldb", "/srv/shop/Mirtavolia.ldb"},
+        {"C:/d", "x", "", "C:/d/x"},
+        {"/", "x", "", "/x"},
+        {"rel", ".hidden", "bak", "rel/.bak"},
     };
     for (const Case& c : cases) {
-        const QString f = QString::fromLatin1(c.folder), n = QString::fromLatin1(c.name), e = QString::fromLatin1(c.ext);
+        const QString f = QString::fromLatin1(c.folder), n = QString::fromLatin1(c.name),
+                      e = QString::fromLatin1(c.ext);
         EXPECT_EQ(JoinPath(f, n, e), QString::fromLatin1(c.expected)) << c.folder << " + " << c.name;
         EXPECT_EQ(BuildFilePath(f, n, e), QString::fromLatin1(c.expected)) << c.folder << " + " << c.name;
     }
 }
 
-TEST(Paths, DatabaseFilesFollowTheMode) {
+TEST(Paths, DatabaseFilesFollowTheMode)
+{
     ScopedSettings scoped;
     scoped->RootDir = QStringLiteral("/srv/negozio");
     scoped->BackupDir = QStringLiteral("/mnt/copia/");
@@ -95,7 +134,8 @@ TEST(Paths, DatabaseFilesFollowTheMode) {
     EXPECT_EQ(BackupDatabasePath(), QStringLiteral("/mnt/copia/Mirtavolia.mdb"));
 }
 
-TEST(Folders, CreateDirectoryTreeDropsTheLastComponentUnlessItEndsWithASeparator) {
+TEST(Folders, CreateDirectoryTreeDropsTheLastComponentUnlessItEndsWithASeparator)
+{
     const QString root = testenv::newDir(QStringLiteral("tree"));
     EXPECT_TRUE(CreateDirectoryTree(root + QStringLiteral("/a/b/c")));
     EXPECT_TRUE(QDir(root + QStringLiteral("/a/b")).exists());
@@ -107,7 +147,8 @@ TEST(Folders, CreateDirectoryTreeDropsTheLastComponentUnlessItEndsWithASeparator
     EXPECT_TRUE(CreateDirectoryTree(QStringLiteral("plainname")));
 }
 
-TEST(Folders, CreateDirectoryTreeReportsTheFirstFailure) {
+TEST(Folders, CreateDirectoryTreeReportsTheFirstFailure)
+{
     const QString root = testenv::newDir(QStringLiteral("treefail"));
     QFile blocker(root + QStringLiteral("/file"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
@@ -118,12 +159,13 @@ TEST(Folders, CreateDirectoryTreeReportsTheFirstFailure) {
     EXPECT_TRUE(scripted->log().isEmpty());
     EXPECT_FALSE(CreateDirectoryTree(root + QStringLiteral("/file/sub/x"), true));
     ASSERT_EQ(scripted->prompts().size(), 1);
-    EXPECT_TRUE(scripted->prompts()[0].startsWith(QStringLiteral("Errore in crezione indirizzario ") + root +
-                                                  QStringLiteral("/file...\r\r")));
+    EXPECT_TRUE(scripted->prompts()[0].startsWith(QStringLiteral("Errore in crezione indirizzario ") + root
+                                                  + QStringLiteral("/file...\r\r")));
     setUiServices(nullptr);
 }
 
-TEST(Folders, FileExistsByAttributes) {
+TEST(Folders, FileExistsByAttributes)
+{
     const QString root = testenv::newDir(QStringLiteral("exists"));
     const QString file = root + QStringLiteral("/f.txt");
     QFile f(file);
@@ -137,7 +179,8 @@ TEST(Folders, FileExistsByAttributes) {
     EXPECT_FALSE(FileExists(QString(), 0));
 }
 
-TEST(Folders, DataAndTemporaryFolders) {
+TEST(Folders, DataAndTemporaryFolders)
+{
     const QString data = GetDataFolder();
     EXPECT_TRUE(data.endsWith(QStringLiteral("/Mirtavolia")));
     EXPECT_TRUE(data.startsWith(testenv::root()));   // the private XDG data folder of the tests
@@ -149,13 +192,17 @@ TEST(Folders, DataAndTemporaryFolders) {
     EXPECT_FALSE(IsWindowsVersion6OrLater());
 }
 
-TEST(SystemFolders, TheTemporaryFolderAlwaysExists) {
+TEST(SystemFolders, TheTemporaryFolderAlwaysExists)
+{
     const QByteArray saved = qgetenv("TMPDIR");
     const QString own = testenv::newDir("tmpdir");
     QFile file(own + QStringLiteral("/file"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
-    struct Case { QString tmpdir; QString expected; };   // expected empty: any existing folder
+    struct Case {
+        QString tmpdir;
+        QString expected;
+    };   // expected empty: any existing folder
     const Case cases[] = {
         {own, own},
         {own + u'/', own},
@@ -166,16 +213,25 @@ TEST(SystemFolders, TheTemporaryFolderAlwaysExists) {
     for (const Case& c : cases) {
         qputenv("TMPDIR", c.tmpdir.toLocal8Bit());
         const QString dir = GetTempDir();
-        if (!c.expected.isEmpty()) { EXPECT_EQ(dir, c.expected); }
+        if (!c.expected.isEmpty()) {
+            EXPECT_EQ(dir, c.expected);
+        }
         EXPECT_TRUE(QFileInfo(dir).isAbsolute()) << c.tmpdir.toStdString() << " -> " << dir.toStdString();
         EXPECT_TRUE(FileExists(dir, FileAttr::Directory)) << c.tmpdir.toStdString() << " -> " << dir.toStdString();
     }
-    if (saved.isNull()) qunsetenv("TMPDIR");
-    else qputenv("TMPDIR", saved);
+    if (saved.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", saved);
 }
 
-TEST(AppErrors, DescriptionsAndNumbers) {
-    struct Case { int32_t code; const char* text; const char* description; };
+TEST(AppErrors, DescriptionsAndNumbers)
+{
+    struct Case {
+        int32_t code;
+        const char* text;
+        const char* description;
+    };
     const Case cases[] = {
         {7, "Testo", "[frmMain] , Err.: 7 \rTesto"},
         {AppError::kGenericCode, "", "[frmMain]"},
@@ -208,12 +264,16 @@ TEST(AppErrors, DescriptionsAndNumbers) {
 }
 
 // The wall clock crosses midnight during the wait; the wait still ends after its own length.
-TEST(WaitSeconds, EndsOnTimeAcrossMidnight) {
+TEST(WaitSeconds, EndsOnTimeAcrossMidnight)
+{
     auto clock = std::make_shared<ManualClock>(QDateTime(QDate(2024, 3, 1), QTime(23, 59, 59)));
     setAppClock(clock);
     QTimer tick;
     int ticks = 0;
-    QObject::connect(&tick, &QTimer::timeout, [&] { clock->advanceMs(100); ++ticks; });
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        clock->advanceMs(100);
+        ++ticks;
+    });
     tick.start(0);
     WaitSeconds(2.5f);
     tick.stop();
@@ -225,7 +285,8 @@ TEST(WaitSeconds, EndsOnTimeAcrossMidnight) {
     setAppClock(nullptr);
 }
 
-TEST(ShellAndWait, ReportsExitCodesAndFailures) {
+TEST(ShellAndWait, ReportsExitCodesAndFailures)
+{
     for (bool blocking : {true, false}) {
         QProcess p;
         p.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("exit 7")});
@@ -243,27 +304,30 @@ TEST(ShellAndWait, ReportsExitCodesAndFailures) {
 
         // Not a child of this program, or no process at all: nothing to wait for.
         EXPECT_THROW(ShellAndWait(static_cast<int64_t>(getppid()), blocking), AppError) << blocking;
-        EXPECT_THROW(ShellAndWait(int64_t{0}, blocking), AppError) << blocking;
+        EXPECT_THROW(ShellAndWait(int64_t {0}, blocking), AppError) << blocking;
     }
     QProcess killed;
     killed.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("kill -9 $$")});
     EXPECT_EQ(ShellAndWait(killed, true), -1);
 }
 
-TEST(ShellOpen, DocumentsAndLinksGoThroughTheDialogServices) {
+TEST(ShellOpen, DocumentsAndLinksGoThroughTheDialogServices)
+{
     auto scripted = std::make_shared<ScriptedUiServices>();
     setUiServices(scripted);
     EXPECT_TRUE(ShellOpen(QStringLiteral("mailto:a@b.it?subject=x")));
     EXPECT_TRUE(ShellOpen(QStringLiteral("/tmp/report.htm")));
     EXPECT_FALSE(ShellOpen(QString()));
-    EXPECT_EQ(scripted->log(), (QStringList{QStringLiteral("OPEN: mailto:a@b.it?subject=x"),
-                                            QStringLiteral("OPEN: file:///tmp/report.htm")}));
+    EXPECT_EQ(scripted->log(),
+              (QStringList {QStringLiteral("OPEN: mailto:a@b.it?subject=x"),
+                            QStringLiteral("OPEN: file:///tmp/report.htm")}));
     setUiServices(nullptr);
 }
 
-TEST(Names, ComputerAndUser) {
+TEST(Names, ComputerAndUser)
+{
     EXPECT_FALSE(GetComputerNameText().isEmpty());
     EXPECT_FALSE(GetWindowsUserName().isEmpty());
 }
 
-}  // namespace
+}   // namespace

@@ -25,8 +25,7 @@ protected:
         auto a = shop.select("Articoli", "OID = 0");
         a->NewRow();
         a->SetValue("Codice", "A1");
-        for (int i = 0; i + 1 < values.size(); i += 2)
-            a->SetValue(values[i].toString(), values[i + 1]);
+        for (int i = 0; i + 1 < values.size(); i += 2) a->SetValue(values[i].toString(), values[i + 1]);
         return a;
     }
 
@@ -42,10 +41,12 @@ TEST_F(Articles, TheSellingPriceTakesTheCurrencysDecimals)
         QVariant typed;
         const char* stored;
     };
-    const Case cases[] = {{money("2.345"), "2.35"}, {money("2.344"), "2.34"}, {money("-1.005"), "-1.01"}, {money("7"), "7"}};
+    const Case cases[]
+        = {{money("2.345"), "2.35"}, {money("2.344"), "2.34"}, {money("-1.005"), "-1.01"}, {money("7"), "7"}};
     for (const Case& c : cases) {
         a->SetValue("PrezzoVendita", c.typed);
-        EXPECT_EQ(a->GetCurrencyValue("PrezzoVendita"), eur(c.stored)) << c.typed.value<Currency>().toString().toStdString();
+        EXPECT_EQ(a->GetCurrencyValue("PrezzoVendita"), eur(c.stored))
+            << c.typed.value<Currency>().toString().toStdString();
     }
     a->SetValue("PrezzoVendita", QVariant());
     EXPECT_FALSE(a->IsFieldNull("PrezzoVendita")) << "an emptied price becomes 0";
@@ -64,17 +65,42 @@ TEST_F(Articles, PricesAndTheVariablePercentageExcludeEachOther)
         double percentage;
     };
     const Case cases[] = {
-        {"purchase price 0 clears the selling price", {"PrezzoVendita", money("5"), "PrezzoAcquisto", money("3")},
-         "PrezzoAcquisto", money("0"), "0", "0", 0},
-        {"selling price 0 clears the purchase price", {"PrezzoVendita", money("5"), "PrezzoAcquisto", money("3")},
-         "PrezzoVendita", money("0"), "0", "0", 0},
+        {"purchase price 0 clears the selling price",
+         {"PrezzoVendita", money("5"), "PrezzoAcquisto", money("3")},
+         "PrezzoAcquisto",
+         money("0"),
+         "0",
+         "0",
+         0},
+        {"selling price 0 clears the purchase price",
+         {"PrezzoVendita", money("5"), "PrezzoAcquisto", money("3")},
+         "PrezzoVendita",
+         money("0"),
+         "0",
+         "0",
+         0},
         {"a price clears the percentage", {"PercentualeScorporoVari", 2.5}, "PrezzoVendita", money("5"), "5", "0", 0},
-        {"a purchase price clears the percentage", {"PercentualeScorporoVari", 2.5}, "PrezzoAcquisto", money("3"), "0",
-         "3", 0},
-        {"a percentage clears both prices", {"PrezzoVendita", money("5"), "PrezzoAcquisto", money("3")},
-         "PercentualeScorporoVari", 2.5, "0", "0", 2.5},
-        {"a zero percentage keeps the prices", {"PrezzoVendita", money("5"), "PrezzoAcquisto", money("3")},
-         "PercentualeScorporoVari", 0.0, "5", "3", 0},
+        {"a purchase price clears the percentage",
+         {"PercentualeScorporoVari", 2.5},
+         "PrezzoAcquisto",
+         money("3"),
+         "0",
+         "3",
+         0},
+        {"a percentage clears both prices",
+         {"PrezzoVendita", money("5"), "PrezzoAcquisto", money("3")},
+         "PercentualeScorporoVari",
+         2.5,
+         "0",
+         "0",
+         2.5},
+        {"a zero percentage keeps the prices",
+         {"PrezzoVendita", money("5"), "PrezzoAcquisto", money("3")},
+         "PercentualeScorporoVari",
+         0.0,
+         "5",
+         "3",
+         0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -101,7 +127,7 @@ TEST_F(Articles, AUnitQuantityOfZeroOrLessIsRefused)
         shop.sink().refusals.clear();
         if (c.refused) {
             EXPECT_THROW(a->Update(), AppError);
-            EXPECT_EQ(shop.sink().refusals, QStringList{message});
+            EXPECT_EQ(shop.sink().refusals, QStringList {message});
             EXPECT_EQ(shop.select("Articoli", QString("Codice='M%1'").arg(n))->RowCount(), 0);
         } else {
             a->Update();
@@ -123,7 +149,6 @@ TEST_F(Articles, SavingFillsTheAveragePriceAndTheChangeDate)
     EXPECT_EQ(a->GetCurrencyValue("PrezzoAcquistoMedio"), eur("3")) << "an average is kept";
     EXPECT_EQ(a->GetValue("DataModifica").toDateTime(), created.addSecs(3600));
     EXPECT_EQ(a->GetValue("DataInserimento").toDateTime(), created);
-
 }
 
-}  // namespace
+}   // namespace

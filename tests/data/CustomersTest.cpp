@@ -7,7 +7,7 @@ namespace {
 
 const QString kDuplicateCode = QString::fromUtf8("Esiste già un Cliente con stesso codice");
 
-class Customers : public SalesShop {};
+class Customers : public SalesShop { };
 
 TEST_F(Customers, ANewCustomerCollectsPointsOnlyWhilePointsAreInUseAndWorthSomething)
 {
@@ -51,7 +51,7 @@ TEST_F(Customers, ACodeBelongsToOneCustomerWhenAddedAndWhenChanged)
     const qint64 bianchi = addCustomer("Bianchi", "C2");
 
     EXPECT_THROW(addCustomer("Verdi", "C1"), AppError);
-    EXPECT_EQ(shop.sink().refusals, QStringList{kDuplicateCode});
+    EXPECT_EQ(shop.sink().refusals, QStringList {kDuplicateCode});
     EXPECT_THROW(addCustomer("Verdi", "c1"), AppError) << "codes compare without case";
     EXPECT_EQ(count("Clienti", "Descrizione='Verdi'"), 0);
 
@@ -66,7 +66,7 @@ TEST_F(Customers, ACodeBelongsToOneCustomerWhenAddedAndWhenChanged)
     auto edit = shop.select("Clienti", QString("OID=%1").arg(bianchi));
     edit->SetValue("Codice", "C1");
     EXPECT_THROW(edit->Update(), AppError);
-    EXPECT_EQ(shop.sink().refusals, QStringList{kDuplicateCode});
+    EXPECT_EQ(shop.sink().refusals, QStringList {kDuplicateCode});
     EXPECT_EQ(shop.rawScalar(QString("SELECT Codice FROM Clienti WHERE OID=%1").arg(bianchi)).toString(), "C2");
     edit->SetValue("Codice", "C3");
     edit->Update();
@@ -101,4 +101,4 @@ TEST_F(Customers, UpgradingMarksEveryStoredCustomerAsHavingNoCard)
     EXPECT_EQ(shop.rawScalar("SELECT count(*) FROM Clienti").toLongLong(), 2) << "the walk-in customer and Rossi";
 }
 
-}  // namespace
+}   // namespace

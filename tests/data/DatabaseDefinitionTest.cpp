@@ -16,15 +16,32 @@ struct DeclaredTable {
 };
 
 const DeclaredTable kTables[] = {
-    {"Operatori", 1.2},          {"Promemoria", 1.1},          {"ImpostazioniPromemoria", 1.3},
-    {"Reparti", 1.2},            {"CodiciIva", 1.1},           {"UnitaMisura", std::nullopt},
-    {"TipiDocumento", std::nullopt}, {"TipiPagamento", std::nullopt}, {"Depositi", 1.2},
-    {"CampiTracciato", 1.2},     {"SelezioniTracciato", std::nullopt}, {"TracciatiFornitura", 1.5},
-    {"Fornitori", 1.6},          {"Articoli", 2.7},            {"CaricoArticoli", 1.1},
-    {"AcquistoFornitori", 1.1},  {"Forniture", 1.3},           {"ScaricoArticoli", 1.4},
-    {"BuoniClienti", 1.1},       {"BuoniVendite", 1.1},        {"Clienti", 1.7},
-    {"ConfigurazioneSconti", 1.2}, {"PagamentiCliente", 1.1},  {"Vendite", 1.5},
-    {"CodiciBarre", 1.2},        {"Ricevute", 1.2},
+    {"Operatori", 1.2},
+    {"Promemoria", 1.1},
+    {"ImpostazioniPromemoria", 1.3},
+    {"Reparti", 1.2},
+    {"CodiciIva", 1.1},
+    {"UnitaMisura", std::nullopt},
+    {"TipiDocumento", std::nullopt},
+    {"TipiPagamento", std::nullopt},
+    {"Depositi", 1.2},
+    {"CampiTracciato", 1.2},
+    {"SelezioniTracciato", std::nullopt},
+    {"TracciatiFornitura", 1.5},
+    {"Fornitori", 1.6},
+    {"Articoli", 2.7},
+    {"CaricoArticoli", 1.1},
+    {"AcquistoFornitori", 1.1},
+    {"Forniture", 1.3},
+    {"ScaricoArticoli", 1.4},
+    {"BuoniClienti", 1.1},
+    {"BuoniVendite", 1.1},
+    {"Clienti", 1.7},
+    {"ConfigurazioneSconti", 1.2},
+    {"PagamentiCliente", 1.1},
+    {"Vendite", 1.5},
+    {"CodiciBarre", 1.2},
+    {"Ricevute", 1.2},
 };
 
 // Rows as text, one line per row, fields joined by '|'; Null shows as "<null>".
@@ -33,8 +50,7 @@ QStringList asLines(const QList<QVariantList>& rows)
     QStringList lines;
     for (const QVariantList& row : rows) {
         QStringList cells;
-        for (const QVariant& v : row)
-            cells << (v.isNull() ? QString("<null>") : v.toString());
+        for (const QVariant& v : row) cells << (v.isNull() ? QString("<null>") : v.toString());
         lines << cells.join('|');
     }
     return lines;
@@ -83,16 +99,18 @@ struct DefaultRows {
 TEST_F(NewDatabase, HoldsTheDefaultRowsOfTheLookupTables)
 {
     const DefaultRows cases[] = {
-        {"Operatori", "Nome, LivelloAccesso, Password",
-         {"Amministratore|1|", "Operatore|0|"}},
-        {"Reparti", "Codice, Descrizione",
+        {"Operatori", "Nome, LivelloAccesso, Password", {"Amministratore|1|", "Operatore|0|"}},
+        {"Reparti",
+         "Codice, Descrizione",
          {"01|SALA", "02|FRUTTA E VERDURA", "03|CARNE", "04|ESPOSIZIONE SALUMI E LATTICINI", "05|BANCO GASTRONOMIA",
           "06|SURGELATI E GELATI", "07|MATERIALI D'USO", "08|INTEGRATO NON FOOD", "09|PESCE FRESCO", "10|SHOPPERS",
           "11|VUOTI", "12|CONCORSI"}},
         // The default codes are new rows like any other: they get the register department.
-        {"CodiciIva", "Codice, Descrizione, Percentuale, CodiceCassa",
+        {"CodiciIva",
+         "Codice, Descrizione, Percentuale, CodiceCassa",
          {"nessuna|Fuori campo IVA|0|6", "IVA20|IVA al 20%|20|6", "IVA10|IVA al 10%|10|6", "IVA04|IVA al 4%|4|6"}},
-        {"UnitaMisura", "Codice, Descrizione, Confezionamento, ElementiMultipli, SimboloMisura, Decimali",
+        {"UnitaMisura",
+         "Codice, Descrizione, Confezionamento, ElementiMultipli, SimboloMisura, Decimali",
          {"QntPzz|Quantita' pezzi|Pezzi|0|Qnt|0", "QntCnf|Quantita' confezioni|Confezioni|1|Qnt|0",
           "QntPnc|Quantita' pancali|Pancali|1|Qnt|0", "GrBst|Peso imbustati (gr)|Buste|0|Gr|0",
           "GrSct|Peso scatole (gr)|Scatole|0|Gr|1", "GrPzz|Peso pezzi (gr)|Pezzi|0|Gr|1",
@@ -101,7 +119,8 @@ TEST_F(NewDatabase, HoldsTheDefaultRowsOfTheLookupTables)
         {"TipiPagamento", "Descrizione", {"Contanti", "Assegno", "Bonifico", "Posticipato", "Altro"}},
         // The default deposit's name is empty: "PREDEFINITO" is its description.
         {"Depositi", "Deposito, Descrizione", {"|PREDEFINITO"}},
-        {"Clienti", "Descrizione, Codice, PartitaIva, Indirizzo, Citta, Provincia, CAP, Telefono, Cellulare, Fax",
+        {"Clienti",
+         "Descrizione, Codice, PartitaIva, Indirizzo, Citta, Provincia, CAP, Telefono, Cellulare, Fax",
          {"Cliente occasionale|||||||||"}},
         {"Fornitori", "Descrizione", {}},
         {"CodiciBarre", "PrefissoCodice", {}},
@@ -128,7 +147,8 @@ TEST_F(NewDatabase, OpeningAgainAddsNoRowAnywhere)
     shop.open();
     shop.close();
     for (size_t i = 0; i < std::size(kTables); ++i)
-        EXPECT_EQ(shop.rawScalar(QString("SELECT COUNT(*) FROM %1").arg(kTables[i].name)).toLongLong(), before[qsizetype(i)])
+        EXPECT_EQ(shop.rawScalar(QString("SELECT COUNT(*) FROM %1").arg(kTables[i].name)).toLongLong(),
+                  before[qsizetype(i)])
             << kTables[i].name;
     EXPECT_EQ(before[7], 4);   // TipiPagamento
 }
@@ -171,8 +191,8 @@ TEST_F(NewDatabase, HoldsTheDefaultSupplierLayoutWithItsTwentyFields)
     auto campi = layouts->GetReference("Campi");
     for (campi->MoveFirst(); !campi->IsEOF(); campi->MoveNext()) {
         QStringList cells;
-        for (const char* f : {"NomeCampo", "Posizione", "Lunghezza", "CampoNumerico", "CampoImporto", "RilevaDifferenze",
-                              "ValoreMaxDifferenza", "Note"}) {
+        for (const char* f : {"NomeCampo", "Posizione", "Lunghezza", "CampoNumerico", "CampoImporto",
+                              "RilevaDifferenze", "ValoreMaxDifferenza", "Note"}) {
             const QVariant v = campi->GetValue(f);
             cells << (v.typeId() == QMetaType::Bool ? QString::number(v.toBool()) : v.toString());
         }
@@ -181,4 +201,4 @@ TEST_F(NewDatabase, HoldsTheDefaultSupplierLayoutWithItsTwentyFields)
     EXPECT_EQ(fields, expected);
 }
 
-}  // namespace
+}   // namespace

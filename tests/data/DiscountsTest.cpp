@@ -7,8 +7,8 @@ namespace {
 
 const QString kNoSelection = "Devi specificare almeno una delle selezioni Deposito, Cliente o Articolo";
 const QString kNoAmount = "Devi specificare l'importo dello sconto";
-const QString kMultiple = QString("<INFORMAZIONE>") + "\r\r" +
-                          "Sono stati identificati sconti multipli per la combinazione Cliente, Deposito o Articolo selezionati...";
+const QString kMultiple = QString("<INFORMAZIONE>") + "\r\r"
+    + "Sono stati identificati sconti multipli per la combinazione Cliente, Deposito o Articolo selezionati...";
 
 class Discounts : public SalesShop {
 protected:
@@ -50,14 +50,14 @@ TEST_F(Discounts, ARuleNamesASelectionAndAnAmountAndAnArticleHoldsForEveryDeposi
         const QString description = QString("Sconto %1").arg(++n);
         shop.sink().refusals.clear();
         auto rules = shop.select("ConfigurazioneSconti");
-        QVariantList pairs{"Descrizione", description};
+        QVariantList pairs {"Descrizione", description};
         if (!c.amount.isNull()) pairs << "ImportoSconto" << c.amount;
         if (!c.deposit.isNull()) pairs << "SoloDeposito" << c.deposit;
         if (!c.customer.isNull()) pairs << "SoloCliente" << c.customer;
         if (!c.articleCode.isNull()) pairs << "SoloArticolo" << c.articleCode;
         if (!c.refusal.isEmpty()) {
             EXPECT_THROW(rules->AddRow(pairs), AppError);
-            EXPECT_EQ(shop.sink().refusals, QStringList{c.refusal});
+            EXPECT_EQ(shop.sink().refusals, QStringList {c.refusal});
             EXPECT_EQ(count("ConfigurazioneSconti", "Descrizione='" + description + "'"), 0);
             continue;
         }
@@ -80,8 +80,8 @@ TEST_F(Discounts, ARuleNamesASelectionAndAnAmountAndAnArticleHoldsForEveryDeposi
 // a value like any other, and the points setting is no part of the combination.
 TEST_F(Discounts, NoTwoRulesShareTheirCombinationOfDepositCustomerAndArticle)
 {
-    const QString kSame = QString::fromUtf8(
-        "Esiste già un elemento di <ConfigurazioneSconti> con lo stesso valore di: SoloDeposito, SoloCliente, SoloArticolo");
+    const QString kSame = QString::fromUtf8("Esiste già un elemento di <ConfigurazioneSconti> con lo stesso valore di: "
+                                            "SoloDeposito, SoloCliente, SoloArticolo");
     struct Case {
         const char* name;
         QVariantList first, second;
@@ -92,25 +92,37 @@ TEST_F(Discounts, NoTwoRulesShareTheirCombinationOfDepositCustomerAndArticle)
         {"deposit alone twice", {"SoloDeposito", "MAG2"}, {"SoloDeposito", "MAG2"}, true},
         {"article alone twice", {"SoloArticolo", "A1"}, {"SoloArticolo", "A1"}, true},
         {"article, the deposit dropped", {"SoloArticolo", "A1"}, {"SoloDeposito", "MAG2", "SoloArticolo", "A1"}, true},
-        {"deposit and customer twice", {"SoloDeposito", "MAG2", "SoloCliente", "C1"},
-         {"SoloCliente", "C1", "SoloDeposito", "MAG2"}, true},
-        {"customer and article twice", {"SoloCliente", "C1", "SoloArticolo", "A1"},
-         {"SoloArticolo", "A1", "SoloCliente", "C1"}, true},
-        {"other points setting", {"SoloCliente", "C1", "CalcoloPuntiClienti", true},
-         {"SoloCliente", "C1", "CalcoloPuntiClienti", false}, true},
-        {"customer, then customer in a deposit", {"SoloCliente", "C1"}, {"SoloCliente", "C1", "SoloDeposito", "MAG2"}, false},
-        {"customer, then customer and article", {"SoloCliente", "C1"}, {"SoloCliente", "C1", "SoloArticolo", "A1"}, false},
+        {"deposit and customer twice",
+         {"SoloDeposito", "MAG2", "SoloCliente", "C1"},
+         {"SoloCliente", "C1", "SoloDeposito", "MAG2"},
+         true},
+        {"customer and article twice",
+         {"SoloCliente", "C1", "SoloArticolo", "A1"},
+         {"SoloArticolo", "A1", "SoloCliente", "C1"},
+         true},
+        {"other points setting",
+         {"SoloCliente", "C1", "CalcoloPuntiClienti", true},
+         {"SoloCliente", "C1", "CalcoloPuntiClienti", false},
+         true},
+        {"customer, then customer in a deposit",
+         {"SoloCliente", "C1"},
+         {"SoloCliente", "C1", "SoloDeposito", "MAG2"},
+         false},
+        {"customer, then customer and article",
+         {"SoloCliente", "C1"},
+         {"SoloCliente", "C1", "SoloArticolo", "A1"},
+         false},
         {"customer, then article", {"SoloCliente", "C1"}, {"SoloArticolo", "A1"}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         shop.sink().refusals.clear();
         auto rules = shop.select("ConfigurazioneSconti");
-        rules->AddRow(QVariantList{"Descrizione", "Primo", "ImportoSconto", money("1")} + c.first);
-        const QVariantList second = QVariantList{"Descrizione", "Secondo", "ImportoSconto", money("2")} + c.second;
+        rules->AddRow(QVariantList {"Descrizione", "Primo", "ImportoSconto", money("1")} + c.first);
+        const QVariantList second = QVariantList {"Descrizione", "Secondo", "ImportoSconto", money("2")} + c.second;
         if (c.refused) {
             EXPECT_THROW(rules->AddRow(second), AppError);
-            EXPECT_EQ(shop.sink().refusals, QStringList{kSame});
+            EXPECT_EQ(shop.sink().refusals, QStringList {kSame});
         } else {
             EXPECT_NO_THROW(rules->AddRow(second));
             EXPECT_TRUE(shop.sink().refusals.isEmpty());
@@ -132,7 +144,7 @@ TEST_F(Discounts, ALineTakesTheSumOfEveryMatchingRuleWithAWarning)
 
     auto sale = newSale(rossi);
     const qint64 a1 = addLine(*sale, article, 2);
-    EXPECT_EQ(shop.sink().warnings, QStringList{kMultiple});
+    EXPECT_EQ(shop.sink().warnings, QStringList {kMultiple});
     auto line = shop.select("ScaricoArticoli", QString("OID=%1").arg(a1));
     EXPECT_EQ(line->GetCurrencyValue("ImportoSconto"), eur("1.50"));
     EXPECT_EQ(line->GetCurrencyValue("ImportoScarico"), eur("18.50"));
@@ -147,7 +159,8 @@ TEST_F(Discounts, ALineTakesTheSumOfEveryMatchingRuleWithAWarning)
 // The sale's customer decides the discount of every line: changing it prices them again.
 TEST_F(Discounts, ChangingTheCustomerPricesEveryLineAgain)
 {
-    shop.select("ConfigurazioneSconti")->AddRow({"Descrizione", "Per Rossi", "SoloCliente", "C1", "ImportoSconto", money("2")});
+    shop.select("ConfigurazioneSconti")
+        ->AddRow({"Descrizione", "Per Rossi", "SoloCliente", "C1", "ImportoSconto", money("2")});
     const qint64 bianchi = addCustomer("Bianchi", "C2");
     auto sale = newSale(bianchi);
     const qint64 first = addLine(*sale, article, 1);
@@ -156,8 +169,7 @@ TEST_F(Discounts, ChangingTheCustomerPricesEveryLineAgain)
 
     sale->SetReferenceOID("Cliente", rossi);
     sale->Update();
-    for (qint64 oid : {first, second})
-        EXPECT_EQ(storedMoney("ScaricoArticoli", "ImportoSconto", oid), eur("2"));
+    for (qint64 oid : {first, second}) EXPECT_EQ(storedMoney("ScaricoArticoli", "ImportoSconto", oid), eur("2"));
     EXPECT_EQ(storedMoney("ScaricoArticoli", "ImportoScarico", first), eur("8"));
     EXPECT_EQ(storedMoney("ScaricoArticoli", "ImportoScarico", second), eur("28"));
     EXPECT_EQ(storedMoney("Vendite", "ImportoVendita", sale->GetOID()), eur("36"));
@@ -168,4 +180,4 @@ TEST_F(Discounts, ChangingTheCustomerPricesEveryLineAgain)
     EXPECT_EQ(storedMoney("Vendite", "ImportoVendita", sale->GetOID()), eur("40"));
 }
 
-}  // namespace
+}   // namespace

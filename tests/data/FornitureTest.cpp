@@ -14,8 +14,9 @@ protected:
     void SetUp() override
     {
         shop.open();
-        shop.select("Articoli")->AddRow({"Codice", "A", "Descrizione", "Articolo A", "PrezzoVendita", money("4"),
-                                          "PrezzoAcquisto", money("2"), "ValoreScorta", 0.0});
+        shop.select("Articoli")
+            ->AddRow({"Codice", "A", "Descrizione", "Articolo A", "PrezzoVendita", money("4"), "PrezzoAcquisto",
+                      money("2"), "ValoreScorta", 0.0});
         supply = shop.select("Forniture", "OID = 0");
         supply->NewRow();
         supply->Update();
@@ -92,4 +93,4 @@ TEST_F(Supplies, AnEmptyTotalCountsAsZero)
     EXPECT_EQ(total(), eur("2"));
 }
 
-}  // namespace
+}   // namespace

@@ -27,10 +27,11 @@ ToolRun mvtool(const QStringList& args, const QByteArray& input = QByteArray())
 QByteArray digest(const QString& path)
 {
     QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256) : QByteArray();
+    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
+                                       : QByteArray();
 }
 
-}  // namespace
+}   // namespace
 
 // A source that is no shop file is an error that touches nothing: a mistyped name must not
 // become a new empty shop and a copy of nothing reported as done.
@@ -38,7 +39,8 @@ TEST(MvtoolCopy, ASourceThatIsNoShopFileIsAnErrorAndTouchesNothing)
 {
     const QString dir = testenv::newDir(QStringLiteral("mvtool-copy"));
     const QString target = dir + QStringLiteral("/target.mdb");
-    ASSERT_EQ(mvtool({QStringLiteral("run"), target}, "new Articoli\nset Codice=A1\nset Descrizione=Pane\nsave\n").status, 0);
+    ASSERT_EQ(
+        mvtool({QStringLiteral("run"), target}, "new Articoli\nset Codice=A1\nset Descrizione=Pane\nsave\n").status, 0);
 
     const QString notADatabase = dir + QStringLiteral("/notes.mdb");
     {
@@ -62,9 +64,12 @@ TEST(MvtoolCopy, ASourceThatIsNoShopFileIsAnErrorAndTouchesNothing)
         EXPECT_EQ(r.status, 1) << r.out.toStdString();
         EXPECT_FALSE(r.out.contains(QStringLiteral("rows copied"))) << r.out.toStdString();
         EXPECT_EQ(QFile::exists(c.source), c.exists);
-        if (c.exists) { EXPECT_EQ(digest(c.source), before); }
+        if (c.exists) {
+            EXPECT_EQ(digest(c.source), before);
+        }
         const ToolRun rows = mvtool({QStringLiteral("sql"), target, QStringLiteral("SELECT Codice FROM Articoli")});
-        EXPECT_EQ(rows.out.split(u'\n', Qt::SkipEmptyParts), (QStringList{QStringLiteral("Codice"), QStringLiteral("A1")}));
+        EXPECT_EQ(rows.out.split(u'\n', Qt::SkipEmptyParts),
+                  (QStringList {QStringLiteral("Codice"), QStringLiteral("A1")}));
     }
 }
 #endif

@@ -62,16 +62,19 @@ bool writeLocked(const QString& path)
 QString shopWithACompletedSale()
 {
     const QString path = testenv::newDir("mvtool-run") + QStringLiteral("/Mirtavolia.mdb");
-    QByteArray setup = "new Articoli\nset Codice=PANE\nset Descrizione=Pane\nset PrezzoVendita=10\nset ValoreScorta=100\nsave\n";
+    QByteArray setup
+        = "new Articoli\nset Codice=PANE\nset Descrizione=Pane\nset PrezzoVendita=10\nset ValoreScorta=100\nsave\n";
     for (const char* customer : {"C1", "C2"}) {
-        setup += QStringLiteral("new Clienti\nset Descrizione=Cliente %1\nset Codice=%1\nsave\nlist Buoni\nnew BuoniClienti\n"
-                                "set Descrizione=Buono %1\nset Data=2007-12-24 09:00:00\nset ImportoBuono=5\nsave\n")
+        setup += QStringLiteral(
+                     "new Clienti\nset Descrizione=Cliente %1\nset Codice=%1\nsave\nlist Buoni\nnew BuoniClienti\n"
+                     "set Descrizione=Buono %1\nset Data=2007-12-24 09:00:00\nset ImportoBuono=5\nsave\n")
                      .arg(QLatin1String(customer))
                      .toUtf8();
     }
     setup += "new Clienti\nset Descrizione=Cliente C3\nset Codice=C3\nsave\nlist Buoni\nnew BuoniClienti\n"
              "set Descrizione=Buono C3\nset Data=2008-01-06 09:00:00\nset ImportoBuono=5\nsave\n";
-    setup += "new Vendite\nsetref Cliente=C2\nsave\nlist Articoli\nnew ScaricoArticoli\nparent PANE\nset ValoreScarico=3\nsave\n"
+    setup += "new Vendite\nsetref Cliente=C2\nsave\nlist Articoli\nnew ScaricoArticoli\nparent PANE\nset "
+             "ValoreScarico=3\nsave\n"
              "up\nset Completato=True\nsave\n";
     const RunOutcome made = runScript(path, setup);
     EXPECT_EQ(made.status, 0) << made.out.toStdString();
@@ -82,7 +85,7 @@ const char kTotal[] = "SELECT printf('%g', ImportoVendita) FROM Vendite";
 const char kLines[] = "SELECT printf('%g', sum(ImportoScarico)) FROM ScaricoArticoli";
 const char kStock[] = "SELECT printf('%g', ValoreScorta) FROM Articoli WHERE Codice = 'PANE'";
 
-}  // namespace
+}   // namespace
 
 // A line of a completed sale changed (3 units become 5): until the sale itself is saved the
 // change is part of an edit, and a run that stops, ends or is killed before leaves the sale,
@@ -119,14 +122,15 @@ TEST(MvtoolRun, AnEditOfACompletedSaleIsWholeOrAbsent)
             p.write("new Depositi\nset Deposito=MARK\nset Descrizione=Segno\nsave\n" + change);
             QElapsedTimer waited;
             waited.start();
-            while (waited.elapsed() < 30000 && storedValue(path, "SELECT count(*) FROM Depositi WHERE Deposito = 'MARK'") != "1")
+            while (waited.elapsed() < 30000
+                   && storedValue(path, "SELECT count(*) FROM Depositi WHERE Deposito = 'MARK'") != "1")
                 QThread::msleep(20);
             // The line is saved once the run holds the file for its edit, or, were the edit not
             // one transaction, once the line's new amount is stored; an edit kept whole may show
             // neither, and a few seconds let the run get past the line.
             waited.restart();
-            while (waited.elapsed() < 5000 && !writeLocked(path) &&
-                   storedValue(path, "SELECT printf('%g', ValoreScarico) FROM ScaricoArticoli") != "5")
+            while (waited.elapsed() < 5000 && !writeLocked(path)
+                   && storedValue(path, "SELECT printf('%g', ValoreScarico) FROM ScaricoArticoli") != "5")
                 QThread::msleep(20);
             QThread::msleep(300);
             p.kill();
@@ -149,24 +153,32 @@ TEST(MvtoolRun, AVoucherUseTakesOnlyAVoucherOfTheSalesCustomer)
         const char* usedByC2;
     };
     const Case cases[] = {
-        {"2007-12-24 09:00:00", 0, "0", "2"},
-        {"2008-01-06 09:00:00", 1, "0", "0"},   // C3's only
+        {"2007-12-24 09:00:00", 0, "0", "2"}, {"2008-01-06 09:00:00", 1, "0", "0"},   // C3's only
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.date);
         const QString path = shopWithACompletedSale();
-        const RunOutcome r = runScript(path, QStringLiteral("select Vendite\nlist BuoniUtilizzati\nnew BuoniVendite\nparent %1\n"
-                                                            "set ImportoUtilizzatoVendita=2\nsave\nup\nsave\n")
-                                                 .arg(QLatin1String(c.date))
-                                                 .toUtf8());
+        const RunOutcome r
+            = runScript(path,
+                        QStringLiteral("select Vendite\nlist BuoniUtilizzati\nnew BuoniVendite\nparent %1\n"
+                                       "set ImportoUtilizzatoVendita=2\nsave\nup\nsave\n")
+                            .arg(QLatin1String(c.date))
+                            .toUtf8());
         EXPECT_EQ(r.status, c.status) << r.out.toStdString();
         if (c.status != 0) {
-            EXPECT_TRUE(r.out.contains(QStringLiteral("nessun elemento con chiave < %1 > tra i possibili padri").arg(QLatin1String(c.date))))
+            EXPECT_TRUE(r.out.contains(
+                QStringLiteral("nessun elemento con chiave < %1 > tra i possibili padri").arg(QLatin1String(c.date))))
                 << r.out.toStdString();
         }
-        EXPECT_EQ(storedValue(path, "SELECT printf('%g', ImportoUtilizzato) FROM BuoniClienti WHERE Descrizione = 'Buono C1'"), c.usedByC1);
-        EXPECT_EQ(storedValue(path, "SELECT printf('%g', ImportoUtilizzato) FROM BuoniClienti WHERE Descrizione = 'Buono C2'"), c.usedByC2);
-        EXPECT_EQ(storedValue(path, "SELECT printf('%g', ImportoUtilizzato) FROM BuoniClienti WHERE Descrizione = 'Buono C3'"), "0");
+        EXPECT_EQ(storedValue(
+                      path, "SELECT printf('%g', ImportoUtilizzato) FROM BuoniClienti WHERE Descrizione = 'Buono C1'"),
+                  c.usedByC1);
+        EXPECT_EQ(storedValue(
+                      path, "SELECT printf('%g', ImportoUtilizzato) FROM BuoniClienti WHERE Descrizione = 'Buono C2'"),
+                  c.usedByC2);
+        EXPECT_EQ(storedValue(
+                      path, "SELECT printf('%g', ImportoUtilizzato) FROM BuoniClienti WHERE Descrizione = 'Buono C3'"),
+                  "0");
         EXPECT_EQ(storedValue(path, "SELECT printf('%g', ImportoBuoni) FROM Vendite"), c.usedByC2);
     }
 }

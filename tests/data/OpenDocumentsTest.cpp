@@ -15,7 +15,7 @@ enum class Completion { No, ByTheProgram, BehindTheLibrary };
 struct LeftOpenCase {
     const char* name;
     LeftKind kind;
-    const char* owner;       // what differs in the note's owner at the next opening (SQL), or nothing
+    const char* owner;   // what differs in the note's owner at the next opening (SQL), or nothing
     Completion completed;
     bool givenUp;
 };
@@ -29,10 +29,12 @@ protected:
         SalesShop::SetUp();
         customer = addCustomer("Maria Bianchi", "C001", true);
         voucher = addVoucher(customer, "Buono 50", "50.00");
-        pane = shop.select("Articoli")->AddRow({"Codice", "8001", "Descrizione", "Pane", "PrezzoVendita", money("1.33"),
-                                               "PrezzoAcquisto", money("1.30"), "ValoreScorta", 1000.0});
-        olio = shop.select("Articoli")->AddRow({"Codice", "8004", "Descrizione", "Olio", "PrezzoVendita", money("12.00"),
-                                               "PrezzoAcquisto", money("7.90"), "ValoreScorta", 40.0});
+        pane = shop.select("Articoli")
+                   ->AddRow({"Codice", "8001", "Descrizione", "Pane", "PrezzoVendita", money("1.33"), "PrezzoAcquisto",
+                             money("1.30"), "ValoreScorta", 1000.0});
+        olio = shop.select("Articoli")
+                   ->AddRow({"Codice", "8004", "Descrizione", "Olio", "PrezzoVendita", money("12.00"), "PrezzoAcquisto",
+                             money("7.90"), "ValoreScorta", 40.0});
         // The stock on hand was bought at another price than the next load's.
         shop.rawExec({QString("UPDATE Articoli SET PrezzoAcquistoMedio = 1.1 WHERE OID = %1").arg(pane),
                       QString("UPDATE Articoli SET PrezzoAcquistoMedio = 7.5 WHERE OID = %1").arg(olio)});
@@ -46,14 +48,14 @@ protected:
     QStringList contents()
     {
         QStringList out;
-        for (const QVariantList& t : shop.rawRows("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE "
-                                                  "'\\_objdb%' ESCAPE '\\' AND name NOT LIKE 'sqlite%' ORDER BY name")) {
+        for (const QVariantList& t :
+             shop.rawRows("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE "
+                          "'\\_objdb%' ESCAPE '\\' AND name NOT LIKE 'sqlite%' ORDER BY name")) {
             const QString table = t.first().toString();
             QStringList rows;
             for (const QVariantList& row : shop.rawRows(QString("SELECT * FROM \"%1\"").arg(table))) {
                 QStringList values;
-                for (const QVariant& v : row)
-                    values << (v.isNull() ? QString("NULL") : v.toString());
+                for (const QVariant& v : row) values << (v.isNull() ? QString("NULL") : v.toString());
                 rows << table + ": " + values.join(" | ");
             }
             rows.sort();
@@ -112,9 +114,9 @@ TEST_P(LeftOpen, AtTheNextOpening)
     shop.close();
     // The program ends without a word: its document stays as it was.
     if (c.completed == Completion::BehindTheLibrary)
-        shop.rawExec(c.kind == LeftKind::Sale ? "UPDATE Vendite SET Completato = 1" : "UPDATE Forniture SET Completato = 1");
-    if (c.owner)
-        shop.rawExec(QString("UPDATE _objdb_open SET ") + c.owner);
+        shop.rawExec(c.kind == LeftKind::Sale ? "UPDATE Vendite SET Completato = 1"
+                                              : "UPDATE Forniture SET Completato = 1");
+    if (c.owner) shop.rawExec(QString("UPDATE _objdb_open SET ") + c.owner);
     const QStringList atTheEnd = contents();
     ASSERT_NE(atTheEnd, before);
 
@@ -125,8 +127,9 @@ TEST_P(LeftOpen, AtTheNextOpening)
     if (c.givenUp) {
         EXPECT_EQ(contents(), before);
         EXPECT_EQ(notes(), 0);
-        EXPECT_EQ(undone.StatusText(), QString("Annullati i documenti rimasti aperti: 1 ") +
-                                           (c.kind == LeftKind::Sale ? "vendita" : "fornitura"));
+        EXPECT_EQ(undone.StatusText(),
+                  QString("Annullati i documenti rimasti aperti: 1 ")
+                      + (c.kind == LeftKind::Sale ? "vendita" : "fornitura"));
     } else {
         EXPECT_EQ(contents(), atTheEnd);
         EXPECT_EQ(undone.StatusText(), QString());
@@ -138,18 +141,22 @@ TEST_P(LeftOpen, AtTheNextOpening)
 
 INSTANTIATE_TEST_SUITE_P(
     Documents, LeftOpen,
-    ::testing::Values(
-        LeftOpenCase{"SaleOfAProgramThatDied", LeftKind::Sale, "InizioProcesso = InizioProcesso + 1", Completion::No, true},
-        LeftOpenCase{"SaleOfTheBootBefore", LeftKind::Sale, "Avvio = 'avvio-precedente'", Completion::No, true},
-        LeftOpenCase{"SaleOfAProgramStillRunning", LeftKind::Sale, nullptr, Completion::No, false},
-        LeftOpenCase{"SaleOfAnotherComputer", LeftKind::Sale, "Computer = 'cassa-2', InizioProcesso = 0", Completion::No, false},
-        LeftOpenCase{"SaleConfirmed", LeftKind::Sale, nullptr, Completion::ByTheProgram, false},
-        LeftOpenCase{"SaleCompletedWhileItsNoteStayed", LeftKind::Sale, "InizioProcesso = InizioProcesso + 1",
-             Completion::BehindTheLibrary, false},
-        LeftOpenCase{"SupplyOfAProgramThatDied", LeftKind::Supply, "InizioProcesso = InizioProcesso + 1", Completion::No, true},
-        LeftOpenCase{"SupplyOfAProgramStillRunning", LeftKind::Supply, nullptr, Completion::No, false},
-        LeftOpenCase{"SupplyOfAnotherComputer", LeftKind::Supply, "Computer = 'cassa-2', InizioProcesso = 0", Completion::No, false},
-        LeftOpenCase{"SupplyConfirmed", LeftKind::Supply, nullptr, Completion::ByTheProgram, false}),
+    ::testing::Values(LeftOpenCase {"SaleOfAProgramThatDied", LeftKind::Sale, "InizioProcesso = InizioProcesso + 1",
+                                    Completion::No, true},
+                      LeftOpenCase {"SaleOfTheBootBefore", LeftKind::Sale, "Avvio = 'avvio-precedente'", Completion::No,
+                                    true},
+                      LeftOpenCase {"SaleOfAProgramStillRunning", LeftKind::Sale, nullptr, Completion::No, false},
+                      LeftOpenCase {"SaleOfAnotherComputer", LeftKind::Sale, "Computer = 'cassa-2', InizioProcesso = 0",
+                                    Completion::No, false},
+                      LeftOpenCase {"SaleConfirmed", LeftKind::Sale, nullptr, Completion::ByTheProgram, false},
+                      LeftOpenCase {"SaleCompletedWhileItsNoteStayed", LeftKind::Sale,
+                                    "InizioProcesso = InizioProcesso + 1", Completion::BehindTheLibrary, false},
+                      LeftOpenCase {"SupplyOfAProgramThatDied", LeftKind::Supply, "InizioProcesso = InizioProcesso + 1",
+                                    Completion::No, true},
+                      LeftOpenCase {"SupplyOfAProgramStillRunning", LeftKind::Supply, nullptr, Completion::No, false},
+                      LeftOpenCase {"SupplyOfAnotherComputer", LeftKind::Supply,
+                                    "Computer = 'cassa-2', InizioProcesso = 0", Completion::No, false},
+                      LeftOpenCase {"SupplyConfirmed", LeftKind::Supply, nullptr, Completion::ByTheProgram, false}),
     [](const ::testing::TestParamInfo<LeftOpenCase>& info) { return std::string(info.param.name); });
 
 TEST(UndoneDocumentsText, SaysWhatWasGivenUpAndWhatFailed)
@@ -162,11 +169,11 @@ TEST(UndoneDocumentsText, SaysWhatWasGivenUpAndWhatFailed)
         {{2, 0, 0, 0, {}}, "Annullati i documenti rimasti aperti: 2 vendite"},
         {{1, 3, 0, 0, {}}, "Annullati i documenti rimasti aperti: 1 vendita, 3 forniture"},
         {{0, 1, 0, 1, "Database bloccato"},
-         "Annullati i documenti rimasti aperti: 1 fornitura; documenti rimasti aperti non annullati: 1 (Database bloccato)"},
+         "Annullati i documenti rimasti aperti: 1 fornitura; documenti rimasti aperti non annullati: 1 (Database "
+         "bloccato)"},
         {{0, 0, 0, 2, "Database bloccato"}, "Documenti rimasti aperti non annullati: 2 (Database bloccato)"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.undone.StatusText(), QString::fromUtf8(c.text));
+    for (const auto& c : cases) EXPECT_EQ(c.undone.StatusText(), QString::fromUtf8(c.text));
 }
 
-}  // namespace
+}   // namespace

@@ -6,15 +6,13 @@ namespace {
 
 class Receipts : public SalesShop {
 protected:
-    qint64 addReceipt(const QDate& date)
-    {
-        return shop.select("Ricevute")->AddRow({"Data", QDateTime(date, QTime())});
-    }
+    qint64 addReceipt(const QDate& date) { return shop.select("Ricevute")->AddRow({"Data", QDateTime(date, QTime())}); }
     std::unique_ptr<TableData> receipt(qint64 oid) { return shop.select("Ricevute", QString("OID=%1").arg(oid)); }
     // As stored.
     QString numbered(qint64 oid)
     {
-        return shop.rawScalar(QString("SELECT Numero || '/' || AnnoRiferimento FROM Ricevute WHERE OID=%1").arg(oid)).toString();
+        return shop.rawScalar(QString("SELECT Numero || '/' || AnnoRiferimento FROM Ricevute WHERE OID=%1").arg(oid))
+            .toString();
     }
 };
 
@@ -53,7 +51,8 @@ TEST_F(Receipts, NumbersRestartEveryYearAndFollowTheDate)
 
 TEST_F(Receipts, AReceiptMovedIntoAYearNumberedUpTo41Becomes42)
 {
-    shop.db().RunQuery("INSERT INTO Ricevute (OID, Numero, Data, AnnoRiferimento) VALUES (1000041, 41, #05/02/2006#, 2006)");
+    shop.db().RunQuery(
+        "INSERT INTO Ricevute (OID, Numero, Data, AnnoRiferimento) VALUES (1000041, 41, #05/02/2006#, 2006)");
     const qint64 r = addReceipt(QDate(2007, 4, 4));
     auto edit = receipt(r);
     edit->SetValue("Data", QDateTime(QDate(2006, 7, 1), QTime()));
@@ -88,4 +87,4 @@ TEST_F(Receipts, TheSaleOfAReceiptIsChosenAmongTheNewestFirst)
     EXPECT_EQ(sales->GetOID(), newer->GetOID());
 }
 
-}  // namespace
+}   // namespace

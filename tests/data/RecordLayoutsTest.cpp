@@ -8,45 +8,42 @@
 namespace {
 
 // The nine lines both filters begin with.
-const char kFilterHead[] =
-    "Function FilterRow( Flds )\r\n"
-    "  ' Modifica i campi della collection Flds() (ADODB.Fields)\r\n"
-    "  ' con VBScript, questa funzione viene richiamata\r\n"
-    "  ' per ogni record da importare.\r\n"
-    "  ' Riportare False per ignorare il record\r\n"
-    "\r\n"
-    "  ' Tutte le quantita' vanno divise per 100\r\n"
-    "  Flds(\"ValoreCarico\").Value = Flds(\"ValoreCarico\").Value / 100\r\n"
-    "\r\n";
+const char kFilterHead[] = "Function FilterRow( Flds )\r\n"
+                           "  ' Modifica i campi della collection Flds() (ADODB.Fields)\r\n"
+                           "  ' con VBScript, questa funzione viene richiamata\r\n"
+                           "  ' per ogni record da importare.\r\n"
+                           "  ' Riportare False per ignorare il record\r\n"
+                           "\r\n"
+                           "  ' Tutte le quantita' vanno divise per 100\r\n"
+                           "  Flds(\"ValoreCarico\").Value = Flds(\"ValoreCarico\").Value / 100\r\n"
+                           "\r\n";
 
-const QString kNewLayoutFilter = QString::fromUtf8(kFilterHead) + QString::fromUtf8(
-    "  FilterRow = True\r\n"
-    "End function\r\n");
+const QString kNewLayoutFilter = QString::fromUtf8(kFilterHead)
+    + QString::fromUtf8("  FilterRow = True\r\n"
+                        "End function\r\n");
 
-const QString kFullFilter = QString::fromUtf8(kFilterHead) + QString::fromUtf8(
-    "  ' Controllo per Unità di misura Confezione/Peso\r\n"
-    "  Flds(\"UnitaMisura\").Value = \"QntPzz\"\r\n"
-    "  If Flds(\"ConfezionePeso\").Value = \"P\" Then\r\n"
-    "       Flds(\"UnitaMisura\").Value = \"KgPzz\"\r\n"
-    "  End If\r\n"
-    "\r\n"
-    "  ' Imposta l'Iva per il codice\r\n"
-    "  Flds(\"CodiceIva\").Value = \"IVA\" & Flds(\"Iva\").Value\r\n"
-    "\r\n"
-    "  ' Imposta il codice aggiuntivo\r\n"
-    "  Flds(\"CodiceAggiuntivo\").Value = Flds(\"CodiceFornitore\").Value\r\n"
-    "\r\n"
-    "  FilterRow = True\r\n"
-    "End function\r\n");
+const QString kFullFilter = QString::fromUtf8(kFilterHead)
+    + QString::fromUtf8("  ' Controllo per Unità di misura Confezione/Peso\r\n"
+                        "  Flds(\"UnitaMisura\").Value = \"QntPzz\"\r\n"
+                        "  If Flds(\"ConfezionePeso\").Value = \"P\" Then\r\n"
+                        "       Flds(\"UnitaMisura\").Value = \"KgPzz\"\r\n"
+                        "  End If\r\n"
+                        "\r\n"
+                        "  ' Imposta l'Iva per il codice\r\n"
+                        "  Flds(\"CodiceIva\").Value = \"IVA\" & Flds(\"Iva\").Value\r\n"
+                        "\r\n"
+                        "  ' Imposta il codice aggiuntivo\r\n"
+                        "  Flds(\"CodiceAggiuntivo\").Value = Flds(\"CodiceFornitore\").Value\r\n"
+                        "\r\n"
+                        "  FilterRow = True\r\n"
+                        "End function\r\n");
 
 // Where two texts part, for a readable failure.
 QString firstDifference(const QString& actual, const QString& expected)
 {
     qsizetype i = 0;
-    while (i < actual.size() && i < expected.size() && actual[i] == expected[i])
-        ++i;
-    if (i == actual.size() && i == expected.size())
-        return QString();
+    while (i < actual.size() && i < expected.size() && actual[i] == expected[i]) ++i;
+    if (i == actual.size() && i == expected.size()) return QString();
     return QString("at %1: got \"%2\", expected \"%3\"")
         .arg(i)
         .arg(actual.mid(i, 20).toHtmlEscaped(), expected.mid(i, 20).toHtmlEscaped());
@@ -122,4 +119,4 @@ TEST_F(RecordLayouts, NewLayoutFieldAndSelectionStartFromTheirDefaults)
     }
 }
 
-}  // namespace
+}   // namespace

@@ -93,7 +93,7 @@ TEST_F(ReminderRules, WatchedTableMustExist)
             EXPECT_TRUE(refusals().isEmpty()) << c.table;
             EXPECT_EQ(stored(*rule)->GetText("NomeTabella"), c.table);
         } else {
-            EXPECT_EQ(refusals(), QStringList{refusal}) << c.table;
+            EXPECT_EQ(refusals(), QStringList {refusal}) << c.table;
             EXPECT_TRUE(rule->WasRefused()) << c.table;
             // The refused name is not kept, not even in the stored row.
             EXPECT_TRUE(rule->IsFieldEmpty("NomeTabella")) << c.table;
@@ -107,27 +107,26 @@ TEST_F(ReminderRules, DateFieldMustBeADateOfTheWatchedTable)
     struct Case {
         const char* table;   // empty: none chosen yet
         const char* field;
-        QString refusal;     // empty: accepted
+        QString refusal;   // empty: accepted
     };
     const Case cases[] = {
         {"", "DataVendita", kTableFirst},
         {"Vendite", "Pippo", "Campo 'Pippo' inesistente nella tabella Vendite"},
         {"Vendite", "Note", QString::fromUtf8("Il campo 'Note' non è di tipo Data o Data/ora")},
         {"Vendite", "ImportoVendita", QString::fromUtf8("Il campo 'ImportoVendita' non è di tipo Data o Data/ora")},
-        {"Vendite", "DataVendita", QString()},          // date and time
-        {"Ricevute", "Data", QString()},                // date
+        {"Vendite", "DataVendita", QString()},   // date and time
+        {"Ricevute", "Data", QString()},   // date
         {"Promemoria", "DataProssimaNotifica", QString()},
     };
     for (const Case& c : cases) {
         auto rule = newRule();
-        if (*c.table)
-            rule->SetValue("NomeTabella", c.table);
+        if (*c.table) rule->SetValue("NomeTabella", c.table);
         rule->SetValue("NomeCampoData", c.field);
         if (c.refusal.isEmpty()) {
             EXPECT_TRUE(refusals().isEmpty()) << c.table << "." << c.field;
             EXPECT_EQ(rule->GetText("NomeCampoData"), c.field);
         } else {
-            EXPECT_EQ(refusals(), QStringList{c.refusal}) << c.table << "." << c.field;
+            EXPECT_EQ(refusals(), QStringList {c.refusal}) << c.table << "." << c.field;
             EXPECT_TRUE(rule->IsFieldEmpty("NomeCampoData")) << c.table << "." << c.field;
         }
     }
@@ -142,7 +141,7 @@ TEST_F(ReminderRules, ChangingTheWatchedTableOrDateFieldRestartsTheChecks)
         const char* field;
         const char* value;
         bool restarted;
-        const char* table;       // watched afterwards
+        const char* table;   // watched afterwards
         const char* dateField;
     };
     const Case cases[] = {
@@ -174,8 +173,8 @@ TEST_F(ReminderRules, ChangingTheWatchedTableOrDateFieldRestartsTheChecks)
 
 TEST_F(ReminderRules, MessagePlaceholdersMustNameFieldsOfTheWatchedTable)
 {
-    const QString malformed =
-        "Messaggio non corretto.\rPer inserire il nome di un campo della tabella usare la specifica <%NomeCampo%> ";
+    const QString malformed
+        = "Messaggio non corretto.\rPer inserire il nome di un campo della tabella usare la specifica <%NomeCampo%> ";
     struct Case {
         const char* table;
         const char* message;
@@ -196,14 +195,13 @@ TEST_F(ReminderRules, MessagePlaceholdersMustNameFieldsOfTheWatchedTable)
     };
     for (const Case& c : cases) {
         auto rule = newRule();
-        if (*c.table)
-            rule->SetValue("NomeTabella", c.table);
+        if (*c.table) rule->SetValue("NomeTabella", c.table);
         rule->SetValue("MessaggioDiNotifica", QString::fromUtf8(c.message));
         if (c.refusal.isEmpty()) {
             EXPECT_TRUE(refusals().isEmpty()) << c.message;
             EXPECT_EQ(rule->GetText("MessaggioDiNotifica"), QString::fromUtf8(c.message));
         } else {
-            EXPECT_EQ(refusals(), QStringList{c.refusal}) << c.message;
+            EXPECT_EQ(refusals(), QStringList {c.refusal}) << c.message;
             EXPECT_TRUE(rule->IsFieldEmpty("MessaggioDiNotifica")) << c.message;
         }
     }
@@ -259,4 +257,4 @@ TEST_F(ReminderRules, NewReminderIsOpenWithAnEmptyOrigin)
     EXPECT_TRUE(r->IsFieldNull("DataProssimaNotifica"));
 }
 
-}  // namespace
+}   // namespace

@@ -230,7 +230,8 @@ TEST_F(Sales, TotalsPointsAndStockStayInStepWithTheLines)
     const qint64 bianchi = addCustomer("Bianchi", "C2");
     setStoredPoints(rossi, 1000);
     setStoredPoints(bianchi, 1000);
-    shop.select("ConfigurazioneSconti")->AddRow({"Descrizione", "Per Rossi", "SoloCliente", "C1", "ImportoSconto", money("0.70")});
+    shop.select("ConfigurazioneSconti")
+        ->AddRow({"Descrizione", "Per Rossi", "SoloCliente", "C1", "ImportoSconto", money("0.70")});
     std::vector<qint64> articles;
     int n = 0;
     for (const char* price : {"2.50", "13.99", "0.35", "120", "7.05"})
@@ -272,8 +273,7 @@ TEST_F(Sales, TotalsPointsAndStockStayInStepWithTheLines)
 
         auto all = sale->GetReference("Articoli");
         ASSERT_EQ(sale->GetCurrencyValue("ImportoVendita"), all->Aggregate("ImportoScarico", 0).value<Currency>());
-        if (step % 20 != 19)
-            continue;
+        if (step % 20 != 19) continue;
         sale->Update();
         const Currency total = storedMoney("Vendite", "ImportoVendita", sale->GetOID());
         ASSERT_EQ(total, all->Aggregate("ImportoScarico", 0).value<Currency>());
@@ -283,4 +283,4 @@ TEST_F(Sales, TotalsPointsAndStockStayInStepWithTheLines)
     }
 }
 
-}  // namespace
+}   // namespace

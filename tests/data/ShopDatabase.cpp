@@ -11,15 +11,13 @@
 
 namespace {
 // Runs fn on a private plain connection to the file.
-template <class Fn>
-void withRawConnection(const QString& path, Fn fn)
+template <class Fn> void withRawConnection(const QString& path, Fn fn)
 {
     const QString name = QUuid::createUuid().toString();
     {
         QSqlDatabase c = QSqlDatabase::addDatabase("QSQLITE", name);
         c.setDatabaseName(path);
-        if (!c.open())
-            throw std::runtime_error(c.lastError().text().toStdString());
+        if (!c.open()) throw std::runtime_error(c.lastError().text().toStdString());
         fn(c);
         c.close();
     }
@@ -29,20 +27,19 @@ void withRawConnection(const QString& path, Fn fn)
 QSqlQuery run(QSqlDatabase& c, const QString& sql)
 {
     QSqlQuery q(c);
-    if (!q.exec(sql))
-        throw std::runtime_error((sql + ": " + q.lastError().text()).toStdString());
+    if (!q.exec(sql)) throw std::runtime_error((sql + ": " + q.lastError().text()).toStdString());
     return q;
 }
 }
 
-ShopDatabase::ShopDatabase() : m_path(testenv::newDir("shop") + "/Mirtavolia.mdb") {}
+ShopDatabase::ShopDatabase() : m_path(testenv::newDir("shop") + "/Mirtavolia.mdb") { }
 
 ShopDatabase::~ShopDatabase() { close(); }
 
 Database& ShopDatabase::open()
 {
     close();
-    m_shop.emplace(testshop::Options{.path = m_path, .sink = &m_sink});
+    m_shop.emplace(testshop::Options {.path = m_path, .sink = &m_sink});
     return m_shop->db();
 }
 
@@ -56,8 +53,7 @@ std::unique_ptr<TableData> ShopDatabase::select(const QString& table, const QStr
 void ShopDatabase::rawExec(const QStringList& statements)
 {
     withRawConnection(m_path, [&](QSqlDatabase& c) {
-        for (const QString& s : statements)
-            run(c, s);
+        for (const QString& s : statements) run(c, s);
     });
 }
 
@@ -68,8 +64,7 @@ QList<QVariantList> ShopDatabase::rawRows(const QString& query)
         QSqlQuery q = run(c, query);
         while (q.next()) {
             QVariantList row;
-            for (int i = 0; i < q.record().count(); ++i)
-                row << q.value(i);
+            for (int i = 0; i < q.record().count(); ++i) row << q.value(i);
             rows << row;
         }
     });

@@ -39,7 +39,7 @@ public:
 
     // Plain SQL on the closed file, outside the library: no rules, no translation.
     void rawExec(const QStringList& statements);
-    void rawExec(const QString& statement) { rawExec(QStringList{statement}); }
+    void rawExec(const QString& statement) { rawExec(QStringList {statement}); }
     QList<QVariantList> rawRows(const QString& query);
     QVariant rawScalar(const QString& query);
     // Sets the version stored for a table, as an older program would have left it.

@@ -33,7 +33,7 @@ TEST_F(SimpleTables, DeletingTheAdministratorIsRefusedAndKeepsBothOperators)
     auto admin = shop.select("Operatori", "Nome='Amministratore'");
     ASSERT_FALSE(admin->IsEmpty());
     EXPECT_THROW(admin->DeleteRow(), AppError);
-    EXPECT_EQ(shop.sink().refusals, QStringList{kAdminRefusal});
+    EXPECT_EQ(shop.sink().refusals, QStringList {kAdminRefusal});
     EXPECT_EQ(count("Operatori"), 2);
 }
 
@@ -61,7 +61,7 @@ TEST_F(SimpleTables, OperatorDeletionDependsOnTheLevelOnly)
         shop.sink().refusals.clear();
         if (c.refused) {
             EXPECT_THROW(row->DeleteRow(), AppError);
-            EXPECT_EQ(shop.sink().refusals, QStringList{kAdminRefusal});
+            EXPECT_EQ(shop.sink().refusals, QStringList {kAdminRefusal});
             EXPECT_EQ(shop.select("Operatori", QString("Nome='%1'").arg(c.name))->RowCount(), 1);
         } else {
             row->DeleteRow();
@@ -82,7 +82,7 @@ TEST_F(SimpleTables, NewRowsStartWithTheirDefaults)
         {"Operatori", "Password", QString("")},
         {"Operatori", "LivelloAccesso", qint64(0)},
         {"Reparti", "Descrizione", QString("")},
-        {"CodiciIva", "CodiceCassa", qint64(9)},       // the register's default department
+        {"CodiciIva", "CodiceCassa", qint64(9)},   // the register's default department
         {"Depositi", "Descrizione", QString("")},
         {"Fornitori", "Indirizzo", QString("")},
         {"Fornitori", "Telefono", QString("")},
@@ -138,8 +138,12 @@ TEST_F(SimpleTables, NewRowsStartWithTheirDefaults)
     }
     // Fields left to the user stay empty.
     const std::pair<const char*, const char*> leftToTheUser[] = {
-        {"Operatori", "Nome"}, {"Reparti", "Codice"}, {"Depositi", "Deposito"},
-        {"Fornitori", "Descrizione"}, {"CodiciBarre", "PrefissoCodice"}, {"PagamentiCliente", "Importo"},
+        {"Operatori", "Nome"},
+        {"Reparti", "Codice"},
+        {"Depositi", "Deposito"},
+        {"Fornitori", "Descrizione"},
+        {"CodiciBarre", "PrefissoCodice"},
+        {"PagamentiCliente", "Importo"},
     };
     for (const auto& [table, field] : leftToTheUser) {
         auto td = shop.select(table);
@@ -219,4 +223,4 @@ TEST_F(SimpleTables, CustomerPaymentsAreUniqueByTimeCustomerAndAmount)
     EXPECT_EQ(count("PagamentiCliente"), 2);
 }
 
-}  // namespace
+}   // namespace

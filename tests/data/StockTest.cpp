@@ -27,7 +27,8 @@ protected:
 
     void addArticle(const QString& code, const char* salePrice, const char* purchasePrice, double stock)
     {
-        shop.rows().addArticle({.code = code, .price = eur(salePrice), .purchasePrice = eur(purchasePrice), .stock = stock});
+        shop.rows().addArticle(
+            {.code = code, .price = eur(salePrice), .purchasePrice = eur(purchasePrice), .stock = stock});
     }
     std::unique_ptr<TableData> article(const QString& code) { return shop.select("Articoli", "Codice='" + code + "'"); }
     double stock(const QString& code) { return article(code)->GetFieldValue("ValoreScorta").toDouble(); }
@@ -36,7 +37,8 @@ protected:
     // ones (more where the line was a large part of the stock).
     void expectAverage(const QString& code, const char* expected, const char* why)
     {
-        EXPECT_LE((average(code) - eur(expected)).abs(), eur("0.0005")) << why << ": " << average(code).toString().toStdString();
+        EXPECT_LE((average(code) - eur(expected)).abs(), eur("0.0005"))
+            << why << ": " << average(code).toString().toStdString();
     }
 
     // A stored document (Forniture or Vendite) and the data set of its lines.
@@ -46,7 +48,7 @@ protected:
     };
     Document newDocument(const QString& table)
     {
-        Document d{shop.select(table, "OID = 0"), nullptr};
+        Document d {shop.select(table, "OID = 0"), nullptr};
         d.head->NewRow();
         d.head->Update();
         d.lines = d.head->GetReference("Articoli");
@@ -100,8 +102,7 @@ TEST_F(Stock, LoadLinesAreNumberedWithinTheirSupply)
 {
     addArticle("A", "3", "2", 0);
     Document first = newDocument("Forniture");
-    for (int i = 0; i < 3; ++i)
-        addLine(first, "A", "ValoreCarico", 1);
+    for (int i = 0; i < 3; ++i) addLine(first, "A", "ValoreCarico", 1);
     m_clock->advanceMs(1000);   // lines of one second, one article and one number are one line
     Document second = newDocument("Forniture");
     addLine(second, "A", "ValoreCarico", 1);
@@ -110,9 +111,9 @@ TEST_F(Stock, LoadLinesAreNumberedWithinTheirSupply)
     EXPECT_EQ(first.lines->GetValue("Progressivo").toLongLong(), 4);
     auto numbers = shop.rawRows("SELECT Progressivo FROM CaricoArticoli ORDER BY OID");
     ASSERT_EQ(numbers.size(), 4);
-    EXPECT_EQ((QList<qint64>{numbers[0][0].toLongLong(), numbers[1][0].toLongLong(), numbers[2][0].toLongLong(),
-                             numbers[3][0].toLongLong()}),
-              (QList<qint64>{1, 2, 3, 1}));
+    EXPECT_EQ((QList<qint64> {numbers[0][0].toLongLong(), numbers[1][0].toLongLong(), numbers[2][0].toLongLong(),
+                              numbers[3][0].toLongLong()}),
+              (QList<qint64> {1, 2, 3, 1}));
 
     // While a report reads the rows a new line gets no number.
     Document third = newDocument("Forniture");
@@ -228,7 +229,10 @@ TEST_F(Stock, AverageFollowsTheLoadsThroughRandomEdits)
 // decimals, and taking a share out of it drifted (10 units at 1.00 came back at 0.9999).
 TEST_F(Stock, ALoadTakenOutLeavesExactlyTheAverageOfTheRemainingLoads)
 {
-    struct Load { double quantity; const char* price; };
+    struct Load {
+        double quantity;
+        const char* price;
+    };
     struct Case {
         const char* name;
         std::vector<Load> loads;
@@ -255,8 +259,14 @@ TEST_F(Stock, ALoadTakenOutLeavesExactlyTheAverageOfTheRemainingLoads)
         }
         switch (c.action) {
         case 'd': supply.lines->DeleteRow(); break;
-        case 'z': supply.lines->SetValue("ValoreCarico", 0.0); supply.lines->Update(); break;
-        default: ASSERT_TRUE(supply.lines->SetParentByKey(other)); supply.lines->Update(); break;
+        case 'z':
+            supply.lines->SetValue("ValoreCarico", 0.0);
+            supply.lines->Update();
+            break;
+        default:
+            ASSERT_TRUE(supply.lines->SetParentByKey(other));
+            supply.lines->Update();
+            break;
         }
         EXPECT_EQ(average(code).toString(), eur(c.expected).toString());
     }
@@ -321,12 +331,10 @@ TEST_F(Stock, TheLineAmountIsPriceTimesQuantityPlusPointsLessDiscount)
         const char* amount;
     };
     const Step steps[] = {
-        {"ImportoSconto", money("1"), "6.5"},
-        {"ImportoSconto", money("1.5"), "6"},
-        {"PuntiPremio", qint64(-100), "1"},     // 100 points at 0.05 each spent on the line
-        {"ValoreScarico", 4.0, "3.5"},          // 10.00 - 5.00 - 1.50
-        {"PuntiPremio", qint64(0), "8.5"},
-        {"ImportoSconto", money("0"), "10"},
+        {"ImportoSconto", money("1"), "6.5"}, {"ImportoSconto", money("1.5"), "6"},
+        {"PuntiPremio", qint64(-100), "1"},   // 100 points at 0.05 each spent on the line
+        {"ValoreScarico", 4.0, "3.5"},   // 10.00 - 5.00 - 1.50
+        {"PuntiPremio", qint64(0), "8.5"},    {"ImportoSconto", money("0"), "10"},
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(s.field);
@@ -378,17 +386,14 @@ TEST_F(Stock, UnitAmountsAboveTheMaximumAreRefused)
     struct Case {
         const char* name;
         const char* price;
-        double quantity;           // set before the article is chosen
+        double quantity;   // set before the article is chosen
         const char* typedAmount;   // then typed over the computed amount; null: none
         bool refused;
     };
     const Case cases[] = {
-        {"125 a unit, 2 units", "125", 2, nullptr, true},
-        {"100 a unit, 2 units", "100", 2, nullptr, false},
-        {"100.01 for 1", "100.01", 1, nullptr, true},
-        {"return of 2 at 125", "125", -2, nullptr, false},
-        {"250 typed for no quantity", "10", 0, "250", true},
-        {"50 typed for no quantity", "10", 0, "50", false},
+        {"125 a unit, 2 units", "125", 2, nullptr, true},    {"100 a unit, 2 units", "100", 2, nullptr, false},
+        {"100.01 for 1", "100.01", 1, nullptr, true},        {"return of 2 at 125", "125", -2, nullptr, false},
+        {"250 typed for no quantity", "10", 0, "250", true}, {"50 typed for no quantity", "10", 0, "50", false},
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -410,7 +415,7 @@ TEST_F(Stock, UnitAmountsAboveTheMaximumAreRefused)
         }
         EXPECT_EQ(sale.lines->WasRefused(), c.refused);
         EXPECT_EQ(shop.sink().refusals,
-                  c.refused ? QStringList{"Importo Articolo superiore al massimo consentito (100)"} : QStringList{});
+                  c.refused ? QStringList {"Importo Articolo superiore al massimo consentito (100)"} : QStringList {});
     }
 }
 
@@ -427,15 +432,15 @@ TEST_F(Stock, ARefusedAmountLeavesLineAndStockAsTheyWere)
         QVariant value;
     };
     const Case cases[] = {
-        {"ImportoScarico", money("250")},      // 125.00 a unit
-        {"PuntiPremio", qint64(500)},          // 180.00 + 25.00 for 2 units
+        {"ImportoScarico", money("250")},   // 125.00 a unit
+        {"PuntiPremio", qint64(500)},   // 180.00 + 25.00 for 2 units
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.field);
         shop.sink().refusals.clear();
         sale.lines->SetValue(c.field, c.value);
         EXPECT_TRUE(sale.lines->WasRefused());
-        EXPECT_EQ(shop.sink().refusals, QStringList{"Importo Articolo superiore al massimo consentito (100)"});
+        EXPECT_EQ(shop.sink().refusals, QStringList {"Importo Articolo superiore al massimo consentito (100)"});
         EXPECT_EQ(sale.lines->GetCurrencyValue("ImportoScarico"), eur("180"));
         EXPECT_EQ(sale.lines->GetValue("PuntiPremio").toLongLong(), 0);
         EXPECT_EQ(sale.lines->GetFieldValue("ValoreScorta").toDouble(), 8.0);
@@ -456,7 +461,7 @@ TEST_F(Stock, ANewLineRefusedForItsArticleLeavesTheSaleAsItWas)
     sale.lines->SetValue("ValoreScarico", 2.0);
     ASSERT_TRUE(sale.lines->SetParentByKey("A"));
     EXPECT_TRUE(sale.lines->WasRefused());
-    EXPECT_EQ(shop.sink().refusals, QStringList{"Importo Articolo superiore al massimo consentito (100)"});
+    EXPECT_EQ(shop.sink().refusals, QStringList {"Importo Articolo superiore al massimo consentito (100)"});
     EXPECT_TRUE(sale.lines->GetParentKey().isNull());
     EXPECT_EQ(sale.lines->GetCurrencyValue("ImportoScarico"), Currency());
     EXPECT_EQ(sale.head->GetCurrencyValue("ImportoVendita"), Currency());
@@ -507,11 +512,12 @@ TEST_F(Stock, ChoosingTheArticleAppliesEveryMatchingDiscount)
     sale.head->Update();
     shop.sink().warnings.clear();
     addLine(sale, "A", "ValoreScarico", 1);
-    EXPECT_EQ(sale.lines->GetCurrencyValue("ImportoSconto"), eur("1.5")) << "the deposit's and the article's rules add up";
+    EXPECT_EQ(sale.lines->GetCurrencyValue("ImportoSconto"), eur("1.5"))
+        << "the deposit's and the article's rules add up";
     EXPECT_EQ(sale.lines->GetCurrencyValue("ImportoScarico"), eur("8.5"));
     EXPECT_EQ(shop.sink().warnings,
-              QStringList{"<INFORMAZIONE>\r\rSono stati identificati sconti multipli per la combinazione Cliente, "
-                          "Deposito o Articolo selezionati..."});
+              QStringList {"<INFORMAZIONE>\r\rSono stati identificati sconti multipli per la combinazione Cliente, "
+                           "Deposito o Articolo selezionati..."});
 
     shop.sink().warnings.clear();
     ASSERT_TRUE(sale.lines->SetParentByKey("B"));
@@ -520,4 +526,4 @@ TEST_F(Stock, ChoosingTheArticleAppliesEveryMatchingDiscount)
     EXPECT_TRUE(shop.sink().warnings.isEmpty());
 }
 
-}  // namespace
+}   // namespace

@@ -57,7 +57,10 @@ protected:
         lines->SetValue(doc.tableName() == "Vendite" ? "ValoreScarico" : "ValoreCarico", quantity);
         return lines;
     }
-    static void addLine(TableData& doc, qint64 article, double quantity) { pendingLine(doc, article, quantity)->Update(); }
+    static void addLine(TableData& doc, qint64 article, double quantity)
+    {
+        pendingLine(doc, article, quantity)->Update();
+    }
     // A use of the voucher in the sale, its amount set, not stored yet.
     static std::unique_ptr<TableData> pendingUse(TableData& sale, qint64 voucher, const char* amount)
     {
@@ -69,9 +72,9 @@ protected:
     }
     qint64 articleWith(const QString& code, double stock, const char* averagePrice = "1")
     {
-        return shop.select("Articoli")->AddRow({"Codice", code, "Descrizione", "Articolo " + code, "PrezzoVendita",
-                                                 money("3"), "PrezzoAcquisto", money("3"), "ValoreScorta", stock,
-                                                 "PrezzoAcquistoMedio", money(averagePrice)});
+        return shop.select("Articoli")
+            ->AddRow({"Codice", code, "Descrizione", "Articolo " + code, "PrezzoVendita", money("3"), "PrezzoAcquisto",
+                      money("3"), "ValoreScorta", stock, "PrezzoAcquistoMedio", money(averagePrice)});
     }
     void expectNoRefusal()
     {
@@ -91,8 +94,8 @@ TEST_F(TwoCounters, TheStockCountsEveryLineOfBothCounters)
     struct Case {
         const char* name;
         const char* document;
-        bool changedLater;     // A's line was stored before, its quantity changed while B sells
-        double expected;       // from 100 in stock; A moves 5, B 3 (and 2 more when changed later)
+        bool changedLater;   // A's line was stored before, its quantity changed while B sells
+        double expected;   // from 100 in stock; A moves 5, B 3 (and 2 more when changed later)
     };
     const Case cases[] = {
         {"a sale line", "Vendite", false, 92},
@@ -147,7 +150,7 @@ TEST_F(TwoCounters, ADocumentsTotalCountsTheLinesAddedAtTheOtherCounter)
         const char* total;
         const char* expected;   // A's line of 1 and B's line of 2, at 3.00
     };
-    for (const Case& c : {Case{"Vendite", "ImportoVendita", "9"}, Case{"Forniture", "ImportoAcquisto", "9"}}) {
+    for (const Case& c : {Case {"Vendite", "ImportoVendita", "9"}, Case {"Forniture", "ImportoAcquisto", "9"}}) {
         SCOPED_TRACE(c.document);
         const qint64 article = articleWith(QString("T") + c.document, 100);
         auto docA = document(a(), c.document);
@@ -184,7 +187,8 @@ TEST_F(TwoCounters, ACustomersPointsCountTheSalesOfBothCounters)
 // counter's use, stored meanwhile, leaves no room for is refused when stored, and books nothing.
 TEST_F(TwoCounters, AVouchersUsedAmountCountsTheUsesOfBothCountersAndNeverExceedsIt)
 {
-    const QString overRemaining = QString::fromUtf8("L'importo da utilizzare è superiore all'importo rimanente del buono");
+    const QString overRemaining
+        = QString::fromUtf8("L'importo da utilizzare è superiore all'importo rimanente del buono");
     struct Case {
         const char* name;
         const char* useA;
@@ -207,7 +211,7 @@ TEST_F(TwoCounters, AVouchersUsedAmountCountsTheUsesOfBothCountersAndNeverExceed
         pendingUse(*saleB, voucher, c.useB)->Update();
         if (c.refused) {
             EXPECT_THROW(useA->Update(), AppError);
-            EXPECT_EQ(shop.sink().refusals, QStringList{overRemaining});
+            EXPECT_EQ(shop.sink().refusals, QStringList {overRemaining});
         } else {
             useA->Update();
             expectNoRefusal();
@@ -259,7 +263,8 @@ TEST_F(TwoCounters, NumbersTakenAtBothCountersAreStoredDifferent)
         expectNoRefusal();
         QStringList stored;
         for (const QVariantList& r : shop.rawRows(c.numbers)) stored << r.value(0).toString();
-        EXPECT_EQ(stored, c.name == QString("customer codes") ? QStringList({"00001", "00002"}) : QStringList({"1", "2"}));
+        EXPECT_EQ(stored,
+                  c.name == QString("customer codes") ? QStringList({"00001", "00002"}) : QStringList({"1", "2"}));
     }
 }
 
@@ -277,7 +282,8 @@ TEST(TwoCounterProcesses, EachSelling100UnitsOfOneArticleTakeExactly200FromTheSt
         p->closeWriteChannel();
         return p;
     };
-    auto setup = tool("new Articoli\nset Codice=PANE\nset Descrizione=Pane\nset PrezzoVendita=3\nset ValoreScorta=1000\nsave\n");
+    auto setup = tool(
+        "new Articoli\nset Codice=PANE\nset Descrizione=Pane\nset PrezzoVendita=3\nset ValoreScorta=1000\nsave\n");
     ASSERT_TRUE(setup->waitForFinished(60000));
     ASSERT_EQ(setup->exitCode(), 0) << setup->readAll().toStdString();
 
@@ -319,7 +325,9 @@ protected:
         setup->write("new Articoli\nset Codice=PANE\nset Descrizione=Pane\nset PrezzoVendita=3.33\n"
                      "set PrezzoAcquisto=1.11\nset ValoreScorta=100000\nsave\n");
         for (int i = 1; i <= kCustomers; ++i)
-            setup->write(QString("new Clienti\nset Descrizione=Cliente %1\nset Codice=C%1\nset CalcolaPunti=1\nsave\n").arg(i).toUtf8());
+            setup->write(QString("new Clienti\nset Descrizione=Cliente %1\nset Codice=C%1\nset CalcolaPunti=1\nsave\n")
+                             .arg(i)
+                             .toUtf8());
         finish(*setup);
     }
     std::unique_ptr<QProcess> start()
@@ -342,8 +350,8 @@ protected:
     static void document(QProcess& p, const char* table, const char* line, const char* quantity, int lines, int heldMs,
                          const QByteArray& customer = {})
     {
-        p.write(QByteArray("new ") + table + "\n" + (customer.isEmpty() ? QByteArray() : "setref Cliente=" + customer + "\n") +
-                "save\nlist Articoli\n");
+        p.write(QByteArray("new ") + table + "\n"
+                + (customer.isEmpty() ? QByteArray() : "setref Cliente=" + customer + "\n") + "save\nlist Articoli\n");
         for (int i = 0; i < lines; ++i) {
             p.write(QByteArray("new ") + line + "\nparent PANE\nset " + quantity + "=1\n");
             if (heldMs) {
@@ -367,15 +375,19 @@ protected:
         EXPECT_EQ(scalar("SELECT count(*) FROM Forniture"), QString::number(supplies));
         // Each sale's total is its lines', and its customer (one sale each) has a point for each
         // 1.00 of it.
-        EXPECT_EQ(scalar("SELECT count(*) FROM Vendite v WHERE ImportoVendita <> (SELECT round(sum(ImportoScarico), 4) FROM "
-                         "ScaricoArticoli WHERE OID IN (SELECT MemberOID FROM [Vendite$Articoli] WHERE OwnerOID = v.OID))"),
-                  "0");
-        EXPECT_EQ(scalar("SELECT count(*) FROM Forniture f WHERE ImportoAcquisto <> (SELECT round(sum(ImportoCarico), 4) FROM "
-                         "CaricoArticoli WHERE OID IN (SELECT MemberOID FROM [Forniture$Articoli] WHERE OwnerOID = f.OID))"),
-                  "0");
-        EXPECT_EQ(scalar("SELECT count(*) FROM Clienti c WHERE Codice <> '' AND Punti <> (SELECT sum(Int(ImportoVendita) + "
-                         "Punti) FROM Vendite WHERE OID_Cliente = c.OID)"),
-                  "0");
+        EXPECT_EQ(
+            scalar("SELECT count(*) FROM Vendite v WHERE ImportoVendita <> (SELECT round(sum(ImportoScarico), 4) FROM "
+                   "ScaricoArticoli WHERE OID IN (SELECT MemberOID FROM [Vendite$Articoli] WHERE OwnerOID = v.OID))"),
+            "0");
+        EXPECT_EQ(
+            scalar(
+                "SELECT count(*) FROM Forniture f WHERE ImportoAcquisto <> (SELECT round(sum(ImportoCarico), 4) FROM "
+                "CaricoArticoli WHERE OID IN (SELECT MemberOID FROM [Forniture$Articoli] WHERE OwnerOID = f.OID))"),
+            "0");
+        EXPECT_EQ(
+            scalar("SELECT count(*) FROM Clienti c WHERE Codice <> '' AND Punti <> (SELECT sum(Int(ImportoVendita) + "
+                   "Punti) FROM Vendite WHERE OID_Cliente = c.OID)"),
+            "0");
     }
 
     static constexpr int kCustomers = 16;
@@ -400,13 +412,14 @@ TEST_F(TwoCounterProcessesDocuments, EveryDocumentsTotalIsTheSumOfItsLines)
         for (int round = 0; round < c.rounds; ++round) {
             auto first = start();
             auto second = start();
-            document(*second, "Vendite", "ScaricoArticoli", "ValoreScarico", c.lines, 0, QByteArray("C") + QByteArray::number(sales + 2));
+            document(*second, "Vendite", "ScaricoArticoli", "ValoreScarico", c.lines, 0,
+                     QByteArray("C") + QByteArray::number(sales + 2));
             document(*second, "Forniture", "CaricoArticoli", "ValoreCarico", c.lines, 0);
             // Handed to the tool whole (it reads as it goes), before the first one starts.
-            while (second->bytesToWrite() > 0 && second->waitForBytesWritten(10000)) {
-            }
+            while (second->bytesToWrite() > 0 && second->waitForBytesWritten(10000)) { }
             second->closeWriteChannel();
-            document(*first, "Vendite", "ScaricoArticoli", "ValoreScarico", c.lines, c.heldMs, QByteArray("C") + QByteArray::number(sales + 1));
+            document(*first, "Vendite", "ScaricoArticoli", "ValoreScarico", c.lines, c.heldMs,
+                     QByteArray("C") + QByteArray::number(sales + 1));
             document(*first, "Forniture", "CaricoArticoli", "ValoreCarico", c.lines, c.heldMs);
             finish(*first);
             finish(*second);
@@ -417,4 +430,4 @@ TEST_F(TwoCounterProcessesDocuments, EveryDocumentsTotalIsTheSumOfItsLines)
 }
 #endif
 
-}  // namespace
+}   // namespace

@@ -62,7 +62,7 @@ TEST_F(Vouchers, AUseAboveWhatIsLeftIsRefusedAndBooksNothing)
     uses->SetParent(voucher);
     uses->SetValue("ImportoUtilizzatoVendita", money("30.01"));
     EXPECT_TRUE(uses->WasRefused());
-    EXPECT_EQ(shop.sink().refusals, QStringList{kOverRemaining});
+    EXPECT_EQ(shop.sink().refusals, QStringList {kOverRemaining});
     EXPECT_EQ(uses->GetCurrencyValue("ImportoUtilizzatoVendita"), Currency());
     EXPECT_EQ(uses->GetCurrencyValue("ImportoUtilizzato"), eur("20")) << "typed into a new use";
     uses->CancelUpdate();
@@ -101,7 +101,7 @@ TEST_F(Vouchers, ChangingAUseChecksItAgainstWhatTheOtherUsesLeave)
 
     use->SetValue("ImportoUtilizzatoVendita", money("25"));
     EXPECT_TRUE(use->WasRefused());
-    EXPECT_EQ(shop.sink().refusals, QStringList{kOverRemaining});
+    EXPECT_EQ(shop.sink().refusals, QStringList {kOverRemaining});
     EXPECT_EQ(use->GetCurrencyValue("ImportoUtilizzato"), eur("40"));
     EXPECT_EQ(use->GetCurrencyValue("ImportoUtilizzatoVendita"), eur("10"));
 
@@ -174,7 +174,7 @@ TEST_F(Vouchers, AUseMovedToAnotherVoucherTakesItsAmountAlong)
 
     use->SetParent(small);
     EXPECT_TRUE(use->WasRefused());
-    EXPECT_EQ(shop.sink().refusals, QStringList{kOverRemaining});
+    EXPECT_EQ(shop.sink().refusals, QStringList {kOverRemaining});
     EXPECT_EQ(use->GetParentKey(), QVariant(voucher));
     EXPECT_EQ(use->GetCurrencyValue("ImportoUtilizzato"), eur("45"));
 
@@ -199,7 +199,7 @@ TEST_F(Vouchers, TheAmountOfAVoucherIsFrozenOnceUsed)
     auto usedOne = shop.select("BuoniClienti", QString("OID=%1").arg(voucher));
     usedOne->SetValue("ImportoBuono", money("60"));
     EXPECT_TRUE(usedOne->WasRefused());
-    EXPECT_EQ(shop.sink().refusals, QStringList{frozen});
+    EXPECT_EQ(shop.sink().refusals, QStringList {frozen});
     EXPECT_EQ(usedOne->GetCurrencyValue("ImportoBuono"), eur("50"));
 }
 
@@ -208,7 +208,7 @@ TEST_F(Vouchers, AVoucherIsMadeOnlyInsideACustomerWhileEditing)
     const QString outside = "Il buoni possono essere inseriti solo nell'ambito del Cliente selezionato";
     auto loose = shop.select("BuoniClienti");
     EXPECT_THROW(loose->AddRow({"Descrizione", "Sciolto", "ImportoBuono", money("5")}), AppError);
-    EXPECT_EQ(shop.sink().refusals, QStringList{outside});
+    EXPECT_EQ(shop.sink().refusals, QStringList {outside});
     EXPECT_EQ(count("BuoniClienti", "Descrizione='Sciolto'"), 0);
 
     // Batch work (engine mode 0) may make one anywhere.
@@ -238,21 +238,20 @@ TEST_F(Vouchers, AUseIsOfferedOnlyTheOpenVouchersOfItsSalesCustomer)
 
     auto names = [](TableData& td) {
         QStringList out;
-        for (td.MoveFirst(); !td.IsEOF(); td.MoveNext())
-            out << td.GetText("Descrizione");
+        for (td.MoveFirst(); !td.IsEOF(); td.MoveNext()) out << td.GetText("Descrizione");
         return out;
     };
     auto sale = newSale(rossi);
     auto uses = sale->GetReference("BuoniUtilizzati");
     uses->NewRow();
     auto candidates = uses->SelectParentCandidates();
-    EXPECT_EQ(names(*candidates), (QStringList{"Buono Natale", "Buono aperto"}));
+    EXPECT_EQ(names(*candidates), (QStringList {"Buono Natale", "Buono aperto"}));
 
     BuoniVendite rules;
     auto filtered = shop.select("BuoniClienti");
     filtered->SetFilter("Descrizione Like 'Buono a*'");
     rules.OnSelectParent(*uses, *filtered);
-    EXPECT_EQ(names(*filtered), QStringList{"Buono aperto"});
+    EXPECT_EQ(names(*filtered), QStringList {"Buono aperto"});
     filtered->MoveFirst();
     EXPECT_EQ(filtered->GetOID(), open);
 
@@ -262,4 +261,4 @@ TEST_F(Vouchers, AUseIsOfferedOnlyTheOpenVouchersOfItsSalesCustomer)
     EXPECT_TRUE(anonymousUses->SelectParentCandidates()->IsEmpty()) << "no customer, no vouchers";
 }
 
-}  // namespace
+}   // namespace

@@ -10,11 +10,12 @@
 namespace devicetest {
 struct ToolRun {
     int exitCode = -1;   // -1 when it did not finish
-    QString out;         // stdout
-    QString err;         // stderr
+    QString out;   // stdout
+    QString err;   // stderr
 };
 
-inline ToolRun RunTool(const QString& tool, const QStringList& args) {
+inline ToolRun RunTool(const QString& tool, const QStringList& args)
+{
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));

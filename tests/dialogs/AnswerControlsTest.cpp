@@ -14,7 +14,8 @@
 namespace {
 class AnswerControlsTest : public wintest::WindowTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         WindowTest::SetUp();
         auto* layout = new QVBoxLayout(&window);
         auto add = [&](QWidget* w, const char* name) {
@@ -42,10 +43,14 @@ protected:
         add(ok = new QPushButton(QStringLiteral("&OK")), "cmdOK");
         add(test = new QPushButton(QStringLiteral("Leggi &Articoli")), "cmdRead");
     }
-    QString state() const {
-        return QStringList{list->currentText(), editable->currentText(), box->text(), name->text(),
-                           tick->isChecked() ? QStringLiteral("1") : QStringLiteral("0"),
-                           second->isChecked() ? QStringLiteral("optAll") : QStringLiteral("optData")}
+    QString state() const
+    {
+        return QStringList {list->currentText(),
+                            editable->currentText(),
+                            box->text(),
+                            name->text(),
+                            tick->isChecked() ? QStringLiteral("1") : QStringLiteral("0"),
+                            second->isChecked() ? QStringLiteral("optAll") : QStringLiteral("optData")}
             .join(u'|');
     }
 
@@ -62,14 +67,15 @@ protected:
     QPushButton* ok = nullptr;
     QPushButton* test = nullptr;
 };
-}  // namespace
+}   // namespace
 
-TEST_F(AnswerControlsTest, EachControlIsSetAsAPersonWouldAndARefusalStopsThePairsAfterIt) {
+TEST_F(AnswerControlsTest, EachControlIsSetAsAPersonWouldAndARefusalStopsThePairsAfterIt)
+{
     const QString untouched = QStringLiteral("[nessuno]|9600,n,8,1||Negozio|0|optData");
     struct Case {
         const char* line;
         bool filled;
-        const char* state;     // what the controls hold afterwards, empty for `untouched`
+        const char* state;   // what the controls hold afterwards, empty for `untouched`
         const char* message;   // the refusal, if any
     };
     const Case cases[] = {
@@ -100,11 +106,12 @@ TEST_F(AnswerControlsTest, EachControlIsSetAsAPersonWouldAndARefusalStopsThePair
         ui->clearLog();
         EXPECT_EQ(answers::FillControls(window, QString::fromUtf8(c.line)), c.filled);
         EXPECT_EQ(state(), *c.state ? QString::fromUtf8(c.state) : untouched);
-        EXPECT_EQ(ui->prompts(), c.message ? QStringList{QString::fromUtf8(c.message)} : QStringList());
+        EXPECT_EQ(ui->prompts(), c.message ? QStringList {QString::fromUtf8(c.message)} : QStringList());
     }
 }
 
-TEST_F(AnswerControlsTest, TheFirstFieldNamesTheButtonByItsCaption) {
+TEST_F(AnswerControlsTest, TheFirstFieldNamesTheButtonByItsCaption)
+{
     int pressed = 0;
     QObject::connect(test, &QPushButton::clicked, [&] { ++pressed; });
     EXPECT_EQ(answers::Command(QStringLiteral("  Leggi articoli \tcboPort=COM1")), QStringLiteral("Leggi articoli"));
@@ -119,15 +126,17 @@ TEST_F(AnswerControlsTest, TheFirstFieldNamesTheButtonByItsCaption) {
     test->setEnabled(false);
     EXPECT_FALSE(answers::Press(*test));
     EXPECT_EQ(pressed, 1);
-    EXPECT_EQ(ui->prompts(), QStringList{QStringLiteral("Il pulsante \"Leggi Articoli\" non è attivo.")});
+    EXPECT_EQ(ui->prompts(), QStringList {QStringLiteral("Il pulsante \"Leggi Articoli\" non è attivo.")});
 }
 
-TEST_F(AnswerControlsTest, TheControlsAnAnswerCanSetAreListedWithTheirValuesAndChoices) {
+TEST_F(AnswerControlsTest, TheControlsAnAnswerCanSetAreListedWithTheirValuesAndChoices)
+{
     tick->setChecked(true);
-    EXPECT_EQ(answers::Controls(window),
-              (QStringList{QStringLiteral("cboPort=[nessuno]\tlist: [nessuno] | COM1 | COM2"),
-                           QStringLiteral("txtParam=9600,n,8,1\teditable list: 9600,n,8,1"), QStringLiteral("txtWait=\tbox"),
-                           QStringLiteral("txtName=Negozio\tbox"), QStringLiteral("txtDate=01/03/2007\tbox, read-only"),
-                           QStringLiteral("chkSend=1\ttick box"), QStringLiteral("optData=1\toption"),
-                           QStringLiteral("optAll=0\toption"), QStringLiteral("txtOff=\tbox, disabled")}));
+    EXPECT_EQ(
+        answers::Controls(window),
+        (QStringList {QStringLiteral("cboPort=[nessuno]\tlist: [nessuno] | COM1 | COM2"),
+                      QStringLiteral("txtParam=9600,n,8,1\teditable list: 9600,n,8,1"), QStringLiteral("txtWait=\tbox"),
+                      QStringLiteral("txtName=Negozio\tbox"), QStringLiteral("txtDate=01/03/2007\tbox, read-only"),
+                      QStringLiteral("chkSend=1\ttick box"), QStringLiteral("optData=1\toption"),
+                      QStringLiteral("optAll=0\toption"), QStringLiteral("txtOff=\tbox, disabled")}));
 }

@@ -20,13 +20,15 @@ namespace {
 
 constexpr int32_t kBase = AppError::kObjectErrorBase;
 
-QByteArray readAll(const QString& path) {
+QByteArray readAll(const QString& path)
+{
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
 
 // Every line break of a file is CR LF: no bare CR, no bare LF.
-bool onlyCrLf(const QByteArray& bytes) {
+bool onlyCrLf(const QByteArray& bytes)
+{
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         if (bytes[i] == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n')) return false;
         if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) return false;
@@ -36,11 +38,13 @@ bool onlyCrLf(const QByteArray& bytes) {
 
 // Scripted dialogs with the given answers, and a recorder in place of the report window.
 struct Harness {
-    explicit Harness(QStringList answers) : ui(std::make_shared<ScriptedUiServices>(answers)) {
+    explicit Harness(QStringList answers) : ui(std::make_shared<ScriptedUiServices>(answers))
+    {
         setUiServices(ui);
         setErrorWindowPresenter([this](const QString& c, const QString& t) { shown.append({c, t}); });
     }
-    ~Harness() {
+    ~Harness()
+    {
         setUiServices(nullptr);
         setErrorWindowPresenter(nullptr);
     }
@@ -48,24 +52,33 @@ struct Harness {
     QList<std::pair<QString, QString>> shown;
 };
 
-TEST(ErrorTexts, CodeTextInDecimalAndHexadecimal) {
-    struct Case { int32_t number; const char* expected; };
+TEST(ErrorTexts, CodeTextInDecimalAndHexadecimal)
+{
+    struct Case {
+        int32_t number;
+        const char* expected;
+    };
     const Case cases[] = {
         {kBase + AppError::kGenericCode, "32755 (7FF3)"},
         {5, "5 (5)"},
         {kBase + 1, "1 (1)"},
         {kBase - 5, "-5 (FFFFFFFB)"},
         {kBase + 0x7FFBFFFF, "2147221503 (7FFBFFFF)"},
-        {-1, "2147221503 (7FFBFFFF)"},          // most negative numbers are read as carrying the base
+        {-1, "2147221503 (7FFBFFFF)"},   // most negative numbers are read as carrying the base
         {INT32_MIN, "-262144 (FFFC0000)"},
-        {0, "0 (0)"},                           // exactly at the limit: not reduced
+        {0, "0 (0)"},   // exactly at the limit: not reduced
         {INT32_MAX, "2147483647 (7FFFFFFF)"},
     };
     for (const Case& c : cases) EXPECT_EQ(ErrorCodeText(c.number), QString::fromLatin1(c.expected)) << c.number;
 }
 
-TEST(ErrorTexts, DetailsCombineDescriptionAndContext) {
-    struct Case { const char* description; const char* context; const char* expected; };
+TEST(ErrorTexts, DetailsCombineDescriptionAndContext)
+{
+    struct Case {
+        const char* description;
+        const char* context;
+        const char* expected;
+    };
     const Case cases[] = {
         {"Disco pieno", "", "Disco pieno"},
         {"Disco pieno", "Errore in stampa scontrino: ", "Disco pieno\r\rErrore in stampa scontrino: "},
@@ -76,10 +89,12 @@ TEST(ErrorTexts, DetailsCombineDescriptionAndContext) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(ErrorDetailsText(QString::fromUtf8(c.description), QString::fromUtf8(c.context)),
-                  QString::fromUtf8(c.expected)) << c.description << " / " << c.context;
+                  QString::fromUtf8(c.expected))
+            << c.description << " / " << c.context;
 }
 
-TEST(ErrorTexts, QuestionNamesTheErrorButNotItsNumber) {
+TEST(ErrorTexts, QuestionNamesTheErrorButNotItsNumber)
+{
     const QString tail = QStringLiteral("\r\rVisualizzare dettagli ?");
     const QString generic = LibraryMessageText(kGenericErrorMessage) + tail;
     EXPECT_EQ(ErrorQuestionText(kBase + AppError::kGenericCode, QStringLiteral("x"), QStringLiteral("y")), generic);
@@ -92,24 +107,27 @@ TEST(ErrorTexts, QuestionNamesTheErrorButNotItsNumber) {
     EXPECT_EQ(ErrorQuestionText(53, QString(), longContext), QString(255, u'c') + QStringLiteral(" ...") + tail);
 }
 
-TEST(ErrorTexts, WindowTextLineBreaks) {
-    struct Case { const char* text; const char* expected; };
-    const Case cases[] = {
-        {"a\rb", "a\r\nb"},
-        {"a\r\rb", "a\r\n\r\nb"},
-        {"a\nb", "a\r\nb"},
-        {"a\r\nb", "a\r\nb"},
-        {"a\r\nb\r\rc", "a\r\nb\r\n\r\nc"},
-        {"plain", "plain"},
+TEST(ErrorTexts, WindowTextLineBreaks)
+{
+    struct Case {
+        const char* text;
+        const char* expected;
     };
-    for (const Case& c : cases) EXPECT_EQ(ExceptionDisplayText(QString::fromLatin1(c.text)), QString::fromLatin1(c.expected)) << c.text;
+    const Case cases[] = {
+        {"a\rb", "a\r\nb"},   {"a\r\rb", "a\r\n\r\nb"},           {"a\nb", "a\r\nb"},
+        {"a\r\nb", "a\r\nb"}, {"a\r\nb\r\rc", "a\r\nb\r\n\r\nc"}, {"plain", "plain"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ExceptionDisplayText(QString::fromLatin1(c.text)), QString::fromLatin1(c.expected)) << c.text;
 }
 
-TEST(ErrorReport, TextHasHeaderCodeAndDetails) {
+TEST(ErrorReport, TextHasHeaderCodeAndDetails)
+{
     const QString report = ErrorReportText(QStringLiteral("7 (7)"), QStringLiteral("[frmMain] , Err.: 7 \r\nTesto"));
     const QStringList lines = report.split(QStringLiteral("\r\n"));
     ASSERT_EQ(lines.size(), 6);
-    EXPECT_EQ(lines[0], QStringLiteral("  APPLICATION: Mirtavolia (ver. %1.%2)").arg(AppVersionMajor()).arg(AppVersionMinor()));
+    EXPECT_EQ(lines[0],
+              QStringLiteral("  APPLICATION: Mirtavolia (ver. %1.%2)").arg(AppVersionMajor()).arg(AppVersionMinor()));
     EXPECT_EQ(lines[1], QStringLiteral("  COMPUTER NAME: ") + GetComputerNameText());
     EXPECT_EQ(lines[2], QStringLiteral("  WINDOWS USER: ") + GetWindowsUserName());
     EXPECT_EQ(lines[3], QString());
@@ -117,7 +135,8 @@ TEST(ErrorReport, TextHasHeaderCodeAndDetails) {
     EXPECT_EQ(lines[5], QStringLiteral("Testo"));
 }
 
-TEST(ErrorReport, SavedFileHasCrLfLineEnds) {
+TEST(ErrorReport, SavedFileHasCrLfLineEnds)
+{
     const QString path = testenv::newDir(QStringLiteral("report")) + QStringLiteral("/LastError.txt");
     const QString shown = ExceptionDisplayText(QStringLiteral("riga uno\rriga due\r\rfine"));
     QString why;
@@ -130,23 +149,25 @@ TEST(ErrorReport, SavedFileHasCrLfLineEnds) {
     EXPECT_FALSE(why.isEmpty());
 }
 
-TEST(ErrorReport, BrowserPageEscapesTheText) {
+TEST(ErrorReport, BrowserPageEscapesTheText)
+{
     const QString html = ErrorReportHtml(QStringLiteral("<script>alert('x')</script> & \"ok\"\r\nè"));
     EXPECT_FALSE(html.contains(QStringLiteral("<script>")));
     EXPECT_TRUE(html.contains(QStringLiteral("&lt;script&gt;alert('x')&lt;/script&gt; &amp; &quot;ok&quot;\r\nè")));
     EXPECT_TRUE(html.contains(QStringLiteral("charset=\"utf-8\"")));
 }
 
-TEST(ErrorReport, MailLinkEncodesTheWholeBodyAndCutsBetweenCharacters) {
-    const QString prefix = QStringLiteral("mailto:") + QString::fromLatin1(kSupportMailAddress) +
-                           QStringLiteral("?subject=SUPPORT%20REQUEST&body=");
+TEST(ErrorReport, MailLinkEncodesTheWholeBodyAndCutsBetweenCharacters)
+{
+    const QString prefix = QStringLiteral("mailto:") + QString::fromLatin1(kSupportMailAddress)
+        + QStringLiteral("?subject=SUPPORT%20REQUEST&body=");
     const QString shortBody = QStringLiteral("a b\r\n&c=d?è#");
     EXPECT_EQ(SupportMailLink(shortBody), prefix + QStringLiteral("a%20b%0D%0A%26c%3Dd%3F%C3%A8%23"));
 
     // Bodies whose characters encode to 1, 3 and 6 (or 12, for a character beyond 16 bits)
     // characters; every cut lands on a character boundary at or below the limit.
-    const QStringList bodies{QString(3000, u'x'), QString(1000, u' '), QString(1000, QChar(0x00E8)),
-                             QString::fromUtf8("\xF0\x9F\x98\x80").repeated(300)};
+    const QStringList bodies {QString(3000, u'x'), QString(1000, u' '), QString(1000, QChar(0x00E8)),
+                              QString::fromUtf8("\xF0\x9F\x98\x80").repeated(300)};
     for (const QString& body : bodies) {
         for (int max : {2000, 1999, 1998, 1997, 1996}) {
             const QString link = SupportMailLink(body, max);
@@ -160,11 +181,12 @@ TEST(ErrorReport, MailLinkEncodesTheWholeBodyAndCutsBetweenCharacters) {
     }
 }
 
-TEST(ShowErrorDetails, NoShowsNothingAndYesShowsTheReport) {
+TEST(ShowErrorDetails, NoShowsNothingAndYesShowsTheReport)
+{
     {
         Harness h({QStringLiteral("No")});
         ShowErrorDetails(AppError(kBase + 9, QStringLiteral("Mirtavolia"), QStringLiteral("Guasto")), QString());
-        EXPECT_EQ(h.ui->prompts(), QStringList{QStringLiteral("Guasto ...\r\rVisualizzare dettagli ?")});
+        EXPECT_EQ(h.ui->prompts(), QStringList {QStringLiteral("Guasto ...\r\rVisualizzare dettagli ?")});
         EXPECT_TRUE(h.shown.isEmpty());
     }
     {
@@ -182,7 +204,8 @@ TEST(ShowErrorDetails, NoShowsNothingAndYesShowsTheReport) {
     }
 }
 
-TEST(ShowErrorDetails, TheCurrentErrorOfAHandler) {
+TEST(ShowErrorDetails, TheCurrentErrorOfAHandler)
+{
     Harness h({QStringLiteral("Yes"), QStringLiteral("Yes")});
     try {
         RaiseAppError(QStringLiteral("frmVendite"), QStringLiteral("Riga non valida"));
@@ -202,7 +225,8 @@ TEST(ShowErrorDetails, TheCurrentErrorOfAHandler) {
     EXPECT_EQ(h.ui->prompts()[0], LibraryMessageText(124) + QStringLiteral("\r\rVisualizzare dettagli ?"));
 }
 
-TEST(SavedError, KeptChangedAndRaisedAgain) {
+TEST(SavedError, KeptChangedAndRaisedAgain)
+{
     try {
         RaiseAppErrorCode(QStringLiteral("clsEllisse"), 3, QStringLiteral("Codice: 3"));
     } catch (...) {
@@ -220,7 +244,8 @@ TEST(SavedError, KeptChangedAndRaisedAgain) {
     }
 }
 
-TEST(ErrorReportActions, SaveAsksBeforeReplacingAFile) {
+TEST(ErrorReportActions, SaveAsksBeforeReplacingAFile)
+{
     const QString path = testenv::newDir(QStringLiteral("saveas")) + QStringLiteral("/report.txt");
     {
         Harness h({QStringLiteral("<cancel>")});
@@ -252,7 +277,8 @@ TEST(ErrorReportActions, SaveAsksBeforeReplacingAFile) {
     }
 }
 
-TEST(ErrorReportActions, BrowserAndMailOpenTheirTargets) {
+TEST(ErrorReportActions, BrowserAndMailOpenTheirTargets)
+{
     Harness h({});
     ShowErrorReportInBrowser(QStringLiteral("<b>non grassetto</b>"));
     MailErrorReport(QStringLiteral("1 (1)"), QStringLiteral("testo"));
@@ -265,7 +291,8 @@ TEST(ErrorReportActions, BrowserAndMailOpenTheirTargets) {
     EXPECT_TRUE(h.ui->log()[1].endsWith(QStringLiteral("ERROR%3A%201%20%281%29testo")));
 }
 
-TEST(frmShowExceptionWindow, ControlsAndText) {
+TEST(frmShowExceptionWindow, ControlsAndText)
+{
     frmShowException w;
     w.SetException(QStringLiteral("32755 (7FF3)"), QStringLiteral("uno\rdue"));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Visualizzazione Errore"));
@@ -276,7 +303,10 @@ TEST(frmShowExceptionWindow, ControlsAndText) {
     EXPECT_TRUE(code->font().fixedPitch() || QFontInfo(code->font()).fixedPitch());
     EXPECT_EQ(msg->toPlainText(), QStringLiteral("uno\ndue"));
     EXPECT_EQ(w.messageText(), QStringLiteral("uno\r\ndue"));
-    struct Button { const char* text; const char* tip; };
+    struct Button {
+        const char* text;
+        const char* tip;
+    };
     const Button buttons[] = {
         {"S&upporto", "Spedisce il messaggio di errore al supporto tramite posta elettronica"},
         {"&Salva", "Salva il messaggio di errore in un file di testo"},
@@ -285,30 +315,33 @@ TEST(frmShowExceptionWindow, ControlsAndText) {
     };
     const auto all = w.findChildren<QPushButton*>();
     for (const Button& b : buttons) {
-        auto it = std::find_if(all.begin(), all.end(), [&](QPushButton* p) { return p->text() == QString::fromUtf8(b.text); });
+        auto it = std::find_if(all.begin(), all.end(),
+                               [&](QPushButton* p) { return p->text() == QString::fromUtf8(b.text); });
         ASSERT_NE(it, all.end()) << b.text;
         EXPECT_EQ((*it)->toolTip(), QString::fromUtf8(b.tip)) << b.text;
     }
 }
 
-TEST(QtDialogs, FilterAndMessageForms) {
+TEST(QtDialogs, FilterAndMessageForms)
+{
     EXPECT_EQ(QtFileFilter(QStringLiteral("Testo|*.txt")), QStringLiteral("Testo (*.txt)"));
-    EXPECT_EQ(QtFileFilter(QStringLiteral("VB Script|*.vbs|Tutti|*.*")), QStringLiteral("VB Script (*.vbs);;Tutti (*.*)"));
+    EXPECT_EQ(QtFileFilter(QStringLiteral("VB Script|*.vbs|Tutti|*.*")),
+              QStringLiteral("VB Script (*.vbs);;Tutti (*.*)"));
     EXPECT_EQ(QtFileFilter(QStringLiteral("Immagini (*.png *.jpg)")), QStringLiteral("Immagini (*.png *.jpg)"));
     EXPECT_EQ(QtFileFilter(QStringLiteral("Immagini|*.png;*.jpg")), QStringLiteral("Immagini (*.png *.jpg)"));
     EXPECT_EQ(QtMessageText(QStringLiteral("a\rb\r\nc\r\rd")), QStringLiteral("a\nb\nc\n\nd"));
 }
 
-}  // namespace
+}   // namespace
 
 namespace {
 
-TEST(EventErrors, AnErrorEscapingAHandlerIsReportedNotFatal) {
+TEST(EventErrors, AnErrorEscapingAHandlerIsReportedNotFatal)
+{
     Harness h({QStringLiteral("Yes")});
     EXPECT_TRUE(DeliverReportingErrors([] { return true; }));
-    EXPECT_FALSE(DeliverReportingErrors([]() -> bool {
-        RaiseAppErrorCode(QStringLiteral("frmMain"), 4, QStringLiteral("Pulsante"));
-    }));
+    EXPECT_FALSE(DeliverReportingErrors(
+        []() -> bool { RaiseAppErrorCode(QStringLiteral("frmMain"), 4, QStringLiteral("Pulsante")); }));
     ASSERT_EQ(h.shown.size(), 1);
     EXPECT_EQ(h.shown[0].first, QStringLiteral("4 (4)"));
     // A presenter that fails is swallowed too: nothing leaves the event loop.
@@ -317,4 +350,4 @@ TEST(EventErrors, AnErrorEscapingAHandlerIsReportedNotFatal) {
     EXPECT_FALSE(DeliverReportingErrors([]() -> bool { throw std::logic_error("x"); }));
 }
 
-}  // namespace
+}   // namespace

@@ -13,13 +13,15 @@ const QString kFailed = QStringLiteral("Database non inizializzato...\r\rVuoi ca
 
 class Activation : public startuptest::StartupTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         StartupTest::SetUp();
         setMainWindowServices(&window);
         g_strOperatorName.clear();
         g_varOperatorKey.clear();
     }
-    Outcome activate(std::initializer_list<const char*> answers) {
+    Outcome activate(std::initializer_list<const char*> answers)
+    {
         for (const char* a : answers) ui->addAnswer(QString::fromUtf8(a));
         const Outcome o = activation.Activate(window);
         EXPECT_FALSE(ui->hasAnswers()) << "answers left over";
@@ -30,9 +32,10 @@ protected:
 };
 }
 
-TEST_F(Activation, MissingDatabaseIsCreatedAndTheOperatorLogsIn) {
+TEST_F(Activation, MissingDatabaseIsCreatedAndTheOperatorLogsIn)
+{
     EXPECT_EQ(activate({"Yes", "Amministratore", ""}), Outcome::Ready);
-    EXPECT_EQ(messageBoxes(), QStringList{kCreate});
+    EXPECT_EQ(messageBoxes(), QStringList {kCreate});
     EXPECT_TRUE(QFile::exists(databasePath()));
     EXPECT_EQ(g_strOperatorName, QStringLiteral("Amministratore"));
     EXPECT_EQ(g_objDatabase->AccessLevel(), 1);
@@ -45,7 +48,8 @@ TEST_F(Activation, MissingDatabaseIsCreatedAndTheOperatorLogsIn) {
     EXPECT_TRUE(ui->log().isEmpty());
 }
 
-TEST_F(Activation, NoToCreationOffersTheSettingsAndNoAgainCloses) {
+TEST_F(Activation, NoToCreationOffersTheSettingsAndNoAgainCloses)
+{
     EXPECT_EQ(activate({"No", "<cancel>", "No"}), Outcome::Close);
     ASSERT_EQ(messageBoxes().size(), 2);
     EXPECT_EQ(messageBoxes()[0], kCreate);
@@ -63,12 +67,14 @@ TEST_F(Activation, NoToCreationOffersTheSettingsAndNoAgainCloses) {
     EXPECT_EQ(g_strOperatorName, QStringLiteral("Bruno"));
 }
 
-TEST_F(Activation, WrongPasswordIsAskedAgainAndCancelClosesTheWindow) {
-    openDatabase();             // a database in the working folder, not open yet
+TEST_F(Activation, WrongPasswordIsAskedAgainAndCancelClosesTheWindow)
+{
+    openDatabase();   // a database in the working folder, not open yet
     ReleaseDatabaseObjects();
     EXPECT_EQ(activate({"Zeno", "sbagliata", "OK", "<cancel>"}), Outcome::Close);
-    EXPECT_EQ(messageBoxes(), QStringList{QStringLiteral("La password non è corretta.\r\rFare attenzione all'utilizzo "
-                                                         "delle maiuscole/minuscole")});
+    EXPECT_EQ(messageBoxes(),
+              QStringList {QStringLiteral("La password non è corretta.\r\rFare attenzione all'utilizzo "
+                                          "delle maiuscole/minuscole")});
     EXPECT_EQ(window.releases, 0);
 
     ui->clearLog();
@@ -79,7 +85,8 @@ TEST_F(Activation, WrongPasswordIsAskedAgainAndCancelClosesTheWindow) {
     EXPECT_EQ(g_objDBEngine->User(), QStringLiteral("Zeno"));
 }
 
-TEST_F(Activation, NothingRunsWhileOptionsAreOpenOrAnOpeningIsUnderWay) {
+TEST_F(Activation, NothingRunsWhileOptionsAreOpenOrAnOpeningIsUnderWay)
+{
     window.optionsActive = true;
     EXPECT_EQ(activate({}), Outcome::Skipped);
     EXPECT_TRUE(ui->log().isEmpty());

@@ -12,25 +12,29 @@
 namespace {
 class ModalWindowsFromAnswers : public wintest::WindowTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         WindowTest::SetUp();
         previousLocale = QLocale();
         QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
         clock->set(QDateTime(QDate(2007, 3, 1), QTime(10, 0)));
         frmSearchText::memory() = SearchTextMemory();
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         QLocale::setDefault(previousLocale);
         WindowTest::TearDown();
     }
-    void answers(std::initializer_list<const char*> lines) {
+    void answers(std::initializer_list<const char*> lines)
+    {
         for (const char* l : lines) ui->addAnswer(QString::fromUtf8(l));
     }
     QLocale previousLocale;
 };
 }
 
-TEST_F(ModalWindowsFromAnswers, DatesArePickedAsTyped) {
+TEST_F(ModalWindowsFromAnswers, DatesArePickedAsTyped)
+{
     answers({"25/12/2006", "", "non è una data"});
     frmDateSetting day;
     EXPECT_EQ(day.SetDate(QDate(2006, 12, 24)), QDate(2006, 12, 25));
@@ -47,11 +51,12 @@ TEST_F(ModalWindowsFromAnswers, DatesArePickedAsTyped) {
     EXPECT_EQ(from, QDate(2007, 3, 5));
     EXPECT_EQ(to, QDate(2007, 3, 20));
     EXPECT_EQ(ui->log().filter(QStringLiteral("MSGBOX")),
-              QStringList{QStringLiteral("MSGBOX: La data di inizio periodo non è valida.")});
+              QStringList {QStringLiteral("MSGBOX: La data di inizio periodo non è valida.")});
     EXPECT_FALSE(ui->hasAnswers());
 }
 
-TEST_F(ModalWindowsFromAnswers, QuestionsSearchesFoldersAndReports) {
+TEST_F(ModalWindowsFromAnswers, QuestionsSearchesFoldersAndReports)
+{
     answers({"OK", "No"});
     EXPECT_TRUE(frmMsgBeep::ShowMessage(nullptr, QStringLiteral("Vuoi inserirlo ?")));
     EXPECT_FALSE(frmMsgBeep::ShowMessage(nullptr, QStringLiteral("Vuoi inserirlo ?")));

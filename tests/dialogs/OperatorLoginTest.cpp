@@ -8,17 +8,20 @@
 namespace {
 class OperatorLoginTest : public startuptest::StartupTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         StartupTest::SetUp();
         openDatabase();
         g_strOperatorName.clear();
         g_varOperatorKey.clear();
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         frmPassword::unloadInstance();
         StartupTest::TearDown();
     }
-    std::unique_ptr<TableData> operatorRow(const QString& name) {
+    std::unique_ptr<TableData> operatorRow(const QString& name)
+    {
         TableObject* t = g_objDatabase->Tables().Item(QStringLiteral("Operatori"));
         auto rows = t->Select(t->BuildFieldCondition(QStringLiteral("Nome"), name));
         rows->MoveFirst();
@@ -27,21 +30,28 @@ protected:
 };
 }
 
-TEST_F(OperatorLoginTest, ChoiceListsOperatorsByNameAndPreselects) {
-    struct Case { const char* preset; const char* shown; };
+TEST_F(OperatorLoginTest, ChoiceListsOperatorsByNameAndPreselects)
+{
+    struct Case {
+        const char* preset;
+        const char* shown;
+    };
     const Case cases[] = {{"", "Amministratore"}, {"bruno", "Bruno"}, {"Nessuno", "Amministratore"}};
     for (const Case& c : cases) {
         frmSelectOper w;
         w.OperatorName = QString::fromLatin1(c.preset);
         w.Load();
-        EXPECT_EQ(w.Names(), (QStringList{QStringLiteral("Amministratore"), QStringLiteral("Bruno"), QStringLiteral("Zeno")}));
-        EXPECT_EQ(w.findChild<QComboBox*>(QStringLiteral("CmbOperatore"))->currentText(), QString::fromLatin1(c.shown)) << c.preset;
+        EXPECT_EQ(w.Names(),
+                  (QStringList {QStringLiteral("Amministratore"), QStringLiteral("Bruno"), QStringLiteral("Zeno")}));
+        EXPECT_EQ(w.findChild<QComboBox*>(QStringLiteral("CmbOperatore"))->currentText(), QString::fromLatin1(c.shown))
+            << c.preset;
         EXPECT_TRUE(w.OperatorName.isEmpty());
         EXPECT_EQ(w.OperatorTable, QStringLiteral("Operatori"));
     }
 }
 
-TEST_F(OperatorLoginTest, ConfirmGivesNameAndKeyCancelGivesNothing) {
+TEST_F(OperatorLoginTest, ConfirmGivesNameAndKeyCancelGivesNothing)
+{
     frmSelectOper w;
     w.Load();
     w.findChild<QComboBox*>(QStringLiteral("CmbOperatore"))->setCurrentIndex(2);
@@ -55,9 +65,10 @@ TEST_F(OperatorLoginTest, ConfirmGivesNameAndKeyCancelGivesNothing) {
     EXPECT_TRUE(other.OperatorName.isEmpty());
 }
 
-TEST_F(OperatorLoginTest, LoginSetsTheOperatorsAccessLevel) {
+TEST_F(OperatorLoginTest, LoginSetsTheOperatorsAccessLevel)
+{
     ui->addAnswer(QStringLiteral("Amministratore"));
-    ui->addAnswer(QString());                       // no password: Enter
+    ui->addAnswer(QString());   // no password: Enter
     int titles = 0;
     EXPECT_TRUE(UserLogin(nullptr, true, false, [&titles] { ++titles; }));
     EXPECT_EQ(g_strOperatorName, QStringLiteral("Amministratore"));
@@ -72,7 +83,8 @@ TEST_F(OperatorLoginTest, LoginSetsTheOperatorsAccessLevel) {
     EXPECT_EQ(g_objDatabase->AccessLevel(), 0);
 }
 
-TEST_F(OperatorLoginTest, WrongPasswordOrNoChoiceRefusesTheLogin) {
+TEST_F(OperatorLoginTest, WrongPasswordOrNoChoiceRefusesTheLogin)
+{
     ui->addAnswer(QStringLiteral("Zeno"));
     ui->addAnswer(QStringLiteral("sbagliata"));
     ui->addAnswer(QStringLiteral("OK"));
@@ -81,7 +93,7 @@ TEST_F(OperatorLoginTest, WrongPasswordOrNoChoiceRefusesTheLogin) {
     EXPECT_EQ(messageBoxes().size(), 1);
 
     ui->clearLog();
-    ui->addAnswer(QStringLiteral("<cancel>"));      // the choice left with Annulla
+    ui->addAnswer(QStringLiteral("<cancel>"));   // the choice left with Annulla
     EXPECT_FALSE(UserLogin(nullptr, true, false));
     EXPECT_TRUE(g_strOperatorName.isEmpty());
     EXPECT_TRUE(ui->log().filter(QStringLiteral("[frmPassword]")).isEmpty());
@@ -92,7 +104,8 @@ TEST_F(OperatorLoginTest, WrongPasswordOrNoChoiceRefusesTheLogin) {
     EXPECT_TRUE(ui->log().isEmpty());
 }
 
-TEST_F(OperatorLoginTest, ChangedPasswordIsStoredScrambledAndAskedNextTime) {
+TEST_F(OperatorLoginTest, ChangedPasswordIsStoredScrambledAndAskedNextTime)
+{
     ui->addAnswer(QStringLiteral("Zeno"));
     ui->addAnswer(QStringLiteral("segreto"));
     ASSERT_TRUE(UserLogin(nullptr, true, false));
@@ -107,5 +120,5 @@ TEST_F(OperatorLoginTest, ChangedPasswordIsStoredScrambledAndAskedNextTime) {
     ui->addAnswer(QStringLiteral("OK"));
     ui->addAnswer(QStringLiteral("nuova"));
     EXPECT_TRUE(UserLogin(nullptr, true, false));
-    EXPECT_EQ(messageBoxes().size(), 1);            // the old one no longer passes
+    EXPECT_EQ(messageBoxes().size(), 1);   // the old one no longer passes
 }

@@ -8,7 +8,8 @@
 
 namespace {
 
-QString pdfText(const QString& path) {
+QString pdfText(const QString& path)
+{
     QProcess p;
     p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
     if (!p.waitForFinished(30000)) return QString();
@@ -16,20 +17,27 @@ QString pdfText(const QString& path) {
 }
 
 // A column list of articles: code, description, price with its total.
-report::ReportLayout articlesLayout() {
+report::ReportLayout articlesLayout()
+{
     report::TabularSpec tabular;
     tabular.name = QStringLiteral("drArticoli");
     tabular.caption = QStringLiteral("Elenco articoli");
     tabular.columns = {{QStringLiteral("Codice"), QStringLiteral("Codice"), 25, {}, false, {}},
-                    {QStringLiteral("Descrizione"), QStringLiteral("Descrizione"), 0, {}, false, {}},
-                    {QStringLiteral("Prezzo"), QStringLiteral("Prezzo"), 30, report::FieldFormat::parse(QStringLiteral("#,##0.00")), true, {}}};
+                       {QStringLiteral("Descrizione"), QStringLiteral("Descrizione"), 0, {}, false, {}},
+                       {QStringLiteral("Prezzo"),
+                        QStringLiteral("Prezzo"),
+                        30,
+                        report::FieldFormat::parse(QStringLiteral("#,##0.00")),
+                        true,
+                        {}}};
     tabular.countLabel = QStringLiteral("Numero degli articoli:");
     return report::buildTabularLayout(tabular);
 }
 
 class ReportDisplayTest : public wintest::WindowTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         WindowTest::SetUp();
         dir = testenv::newDir(QStringLiteral("report"));
         shop = std::make_unique<smallshop::Shop>(dir + QStringLiteral("/Mirtavolia.mdb"));
@@ -42,7 +50,8 @@ protected:
             return std::nullopt;
         });
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         setReportLayoutProvider(nullptr);
         setReportRunner(nullptr);
         setReportBrowserExport(nullptr);
@@ -59,8 +68,13 @@ protected:
     QStringList asked;
 };
 
-TEST(ReportDisplayChoice, LayoutOfTableAndSection) {
-    struct Case { const char* table; const char* section; const char* layout; };
+TEST(ReportDisplayChoice, LayoutOfTableAndSection)
+{
+    struct Case {
+        const char* table;
+        const char* section;
+        const char* layout;
+    };
     const Case cases[] = {
         {"Articoli", "Inventario Magazzino", "drInventarioMagazzino"},
         {"Articoli", "Imponibile Magazzino", "drImponibileMagazzino"},
@@ -76,24 +90,27 @@ TEST(ReportDisplayChoice, LayoutOfTableAndSection) {
         {"Fornitori", "", ""},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ReportLayoutName(QString::fromLatin1(c.table), QString::fromLatin1(c.section)), QString::fromLatin1(c.layout))
+        EXPECT_EQ(ReportLayoutName(QString::fromLatin1(c.table), QString::fromLatin1(c.section)),
+                  QString::fromLatin1(c.layout))
             << c.table << " / " << c.section;
 }
 
-TEST_F(ReportDisplayTest, ExportedPdfShowsHeadingsRowsAndPageNumbers) {
+TEST_F(ReportDisplayTest, ExportedPdfShowsHeadingsRowsAndPageNumbers)
+{
     const QString pdf = dir + QStringLiteral("/articoli.pdf");
     ui->addAnswer(pdf);
     show(ReportExport, QStringLiteral("Magazzino"));
-    EXPECT_EQ(asked, QStringList{QStringLiteral("drArticoli")});
+    EXPECT_EQ(asked, QStringList {QStringLiteral("drArticoli")});
     ASSERT_TRUE(QFile::exists(pdf)) << ui->log().join(u'\n').toStdString();
     const QString text = pdfText(pdf);
-    for (const char* expected : {"Magazzino", "Codice", "Descrizione", "Prezzo", "A1", "Quaderno a righe", "125,00", "A2",
-                                 "Penna blu", "90,00", "215,00", "Numero degli articoli:", "Pag. 1 / 1"})
+    for (const char* expected : {"Magazzino", "Codice", "Descrizione", "Prezzo", "A1", "Quaderno a righe", "125,00",
+                                 "A2", "Penna blu", "90,00", "215,00", "Numero degli articoli:", "Pag. 1 / 1"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.toStdString();
     EXPECT_FALSE(rows->GetRecordSource().Suspended);
 }
 
-TEST_F(ReportDisplayTest, RowsStayStillWhileTheReportRunsAndSuspendedComesBack) {
+TEST_F(ReportDisplayTest, RowsStayStillWhileTheReportRunsAndSuspendedComesBack)
+{
     std::vector<std::pair<int, bool>> runs;
     setReportRunner([&](const report::ReportDocument& doc, int mode, QWidget*) {
         runs.emplace_back(mode, rows->GetRecordSource().Suspended);
@@ -107,12 +124,13 @@ TEST_F(ReportDisplayTest, RowsStayStillWhileTheReportRunsAndSuspendedComesBack) 
             EXPECT_EQ(rows->GetRecordSource().Suspended, before);
         }
     }
-    const std::vector<std::pair<int, bool>> expected{{0, true}, {1, true}, {2, true}, {0, true}, {1, true}, {2, true}};
+    const std::vector<std::pair<int, bool>> expected {{0, true}, {1, true}, {2, true}, {0, true}, {1, true}, {2, true}};
     EXPECT_EQ(runs, expected);
     EXPECT_TRUE(ui->prompts().isEmpty());
 }
 
-TEST_F(ReportDisplayTest, FailingReportIsShownAndLeavesTheRowsAsTheyWere) {
+TEST_F(ReportDisplayTest, FailingReportIsShownAndLeavesTheRowsAsTheyWere)
+{
     layout.detail.items.append(report::ReportItem::fieldItem(QStringLiteral("Sconto"), QRectF(0, 0, 10, 5)));
     bool ran = false;
     setReportRunner([&](const report::ReportDocument&, int, QWidget*) { ran = true; });
@@ -128,15 +146,16 @@ TEST_F(ReportDisplayTest, FailingReportIsShownAndLeavesTheRowsAsTheyWere) {
     EXPECT_FALSE(ran);
 }
 
-TEST_F(ReportDisplayTest, RowsWithoutLayoutAreOfferedToTheBrowser) {
+TEST_F(ReportDisplayTest, RowsWithoutLayoutAreOfferedToTheBrowser)
+{
     auto units = shop->select(QStringLiteral("Unita"));
     const QString question = QStringLiteral("Non sono disponibili Report personalizzati per questi dati.\r\r"
                                             "Visualizzare/Stampare da Internet Browser ?");
     int16_t mode = ReportPrint;
     QString section = QStringLiteral("Unità");
     ShowDataReport(*units, mode, section);   // no answer: No is the default
-    EXPECT_EQ(ui->prompts(), QStringList{question});
-    EXPECT_TRUE(asked.isEmpty());            // the table has no layout at all
+    EXPECT_EQ(ui->prompts(), QStringList {question});
+    EXPECT_TRUE(asked.isEmpty());   // the table has no layout at all
 
     ui->clearLog();
     ui->addAnswer(QStringLiteral("Yes"));
@@ -155,7 +174,7 @@ TEST_F(ReportDisplayTest, RowsWithoutLayoutAreOfferedToTheBrowser) {
     section = QStringLiteral("Inventario Magazzino");
     ShowDataReport(*rows, mode, section);
     EXPECT_EQ(asked.last(), QStringLiteral("drInventarioMagazzino"));
-    EXPECT_EQ(ui->prompts(), QStringList{question});
+    EXPECT_EQ(ui->prompts(), QStringList {question});
 }
 
-}  // namespace
+}   // namespace

@@ -15,14 +15,20 @@ namespace smallshop {
 
 class Unita : public itfDefTable, public itfSetData {
 public:
-    void DefineIdentity(TableIdentity& id) override { id.Caption = "Unità di misura"; id.Version = 1; }
-    void DefineStructure(FieldDefinitions& f, IndexDefinitions& ix, ReferenceDefinitions&) override {
+    void DefineIdentity(TableIdentity& id) override
+    {
+        id.Caption = "Unità di misura";
+        id.Version = 1;
+    }
+    void DefineStructure(FieldDefinitions& f, IndexDefinitions& ix, ReferenceDefinitions&) override
+    {
         f.AddField("Codice", FieldType::Code, 8, 0, 0, -100, -100, -100, -1);
         f.AddField("Descrizione", FieldType::Text, 40, 0, 0, -100, -100, -100, -1);
         ix.AddIndex("Codice", true);
     }
     itfSetData* DefineDefaultData() override { return this; }
-    void OnUpdatedTableStruct(TableData& td, const QVariant&, double&, bool& isNew) override {
+    void OnUpdatedTableStruct(TableData& td, const QVariant&, double&, bool& isNew) override
+    {
         if (!isNew) return;
         td.AddRow({"Codice", "PZ", "Descrizione", "Pezzi"});
         td.AddRow({"Codice", "KG", "Descrizione", "Chilogrammi"});
@@ -31,8 +37,13 @@ public:
 
 class Articoli : public itfDefTable, public itfSetData {
 public:
-    void DefineIdentity(TableIdentity& id) override { id.Caption = "Articoli"; id.Version = 1; }
-    void DefineStructure(FieldDefinitions& f, IndexDefinitions& ix, ReferenceDefinitions& r) override {
+    void DefineIdentity(TableIdentity& id) override
+    {
+        id.Caption = "Articoli";
+        id.Version = 1;
+    }
+    void DefineStructure(FieldDefinitions& f, IndexDefinitions& ix, ReferenceDefinitions& r) override
+    {
         f.AddField("Codice", FieldType::Code, 16, 0, 0, -100, -100, -100, -1);
         f.AddField("Descrizione", FieldType::Text, 60, 0, 0, -100, -100, -100, -1);
         f.AddField("Prezzo", FieldType::Currency, 0, 0, 0, -100, -100, -100, -1);
@@ -45,7 +56,8 @@ public:
 
 class Definition : public itfDefDatabase {
 public:
-    void Define(DatabaseDefinition& d) override {
+    void Define(DatabaseDefinition& d) override
+    {
         d.AddTable(std::make_shared<Unita>());
         d.AddTable(std::make_shared<Articoli>());
     }
@@ -53,7 +65,8 @@ public:
 
 // A file opened and declared as the program opens its working database.
 struct Shop {
-    explicit Shop(const QString& path, itfNotifyEvent* sink = nullptr) {
+    explicit Shop(const QString& path, itfNotifyEvent* sink = nullptr)
+    {
         engine = std::make_shared<DBEngine>();
         if (!QFileInfo::exists(path)) engine->CreateDatabase(3, path);
         engine->OpenDatabase(3, path);
@@ -61,20 +74,24 @@ struct Shop {
         db->AttachEngine(engine);
     }
     ~Shop() { close(); }
-    void close() {
+    void close()
+    {
         db.reset();
         if (engine) engine->Close();
         engine.reset();
     }
     std::unique_ptr<TableData> select(const QString& table, const QString& condition = QString(),
-                                      const QString& order = QString()) const {
+                                      const QString& order = QString()) const
+    {
         return db->Tables().Item(table)->Select(condition, order);
     }
     // Adds an article; the unit by its code.
-    qint64 article(const QString& code, const QString& description, Currency price, const QString& unit = QStringLiteral("PZ")) {
+    qint64 article(const QString& code, const QString& description, Currency price,
+                   const QString& unit = QStringLiteral("PZ"))
+    {
         auto rows = select(QStringLiteral("Articoli"));
-        const qint64 oid = rows->AddRow({"Codice", code, "Descrizione", description, "Prezzo", QVariant::fromValue(price),
-                                         "Giacenza", 3.5});
+        const qint64 oid = rows->AddRow(
+            {"Codice", code, "Descrizione", description, "Prezzo", QVariant::fromValue(price), "Giacenza", 3.5});
         EXPECT_TRUE(rows->MoveToOID(oid));
         rows->SetReferenceByKey(QStringLiteral("Unita"), unit);
         rows->Update();
@@ -84,4 +101,4 @@ struct Shop {
     std::shared_ptr<Database> db;
 };
 
-}  // namespace smallshop
+}   // namespace smallshop

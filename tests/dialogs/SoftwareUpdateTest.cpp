@@ -18,13 +18,15 @@ namespace {
 
 const QString kApp = QStringLiteral("Mirtavolia");
 
-QByteArray readAll(const QString& path) {
+QByteArray readAll(const QString& path)
+{
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // Waits (running events) until a file appears: the setup program runs detached.
-bool waitForFile(const QString& path, int ms = 10000) {
+bool waitForFile(const QString& path, int ms = 10000)
+{
     QElapsedTimer t;
     t.start();
     while (t.elapsed() < ms) {
@@ -36,18 +38,20 @@ bool waitForFile(const QString& path, int ms = 10000) {
 }
 
 // A setup script that writes its arguments and its working folder to `marker`.
-QByteArray setupScript(const QString& marker) {
+QByteArray setupScript(const QString& marker)
+{
     return "#!/bin/sh\nprintf '%s|%s|%s' \"$1\" \"$2\" \"$(pwd)\" > '" + marker.toUtf8() + "'\n";
 }
 
 // The update service on 127.0.0.1: answers the update page from a descriptor and a package.
 class LoopbackUpdateService : public QObject {
 public:
-    QString descriptor;           // the answer without "OL:"
-    QByteArray package;           // the body of a download
+    QString descriptor;   // the answer without "OL:"
+    QByteArray package;   // the body of a download
     QList<QUrlQuery> requests;
 
-    bool start() {
+    bool start()
+    {
         connect(&m_server, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket* s = m_server.nextPendingConnection()) {
                 connect(s, &QTcpSocket::readyRead, s, [this, s] { answer(s); });
@@ -60,7 +64,8 @@ public:
     QString baseUrl() const { return QStringLiteral("http://127.0.0.1:%1/ObjLib").arg(m_server.serverPort()); }
 
 private:
-    void answer(QTcpSocket* s) {
+    void answer(QTcpSocket* s)
+    {
         QByteArray& buffer = m_buffers[s];
         buffer += s->readAll();
         if (!buffer.contains("\r\n\r\n")) return;
@@ -75,8 +80,8 @@ private:
             requests << q;
             body = q.queryItemValue(QStringLiteral("download")) == QStringLiteral("1") ? package : descriptor.toUtf8();
         }
-        s->write("HTTP/1.1 " + status + "\r\nContent-Length: " + QByteArray::number(body.size()) +
-                 "\r\nConnection: close\r\n\r\n" + body);
+        s->write("HTTP/1.1 " + status + "\r\nContent-Length: " + QByteArray::number(body.size())
+                 + "\r\nConnection: close\r\n\r\n" + body);
         s->disconnectFromHost();
     }
 
@@ -86,7 +91,8 @@ private:
 
 class SoftwareUpdateTest : public wintest::WindowTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         WindowTest::SetUp();
         root = testenv::newDir(QStringLiteral("root"));
         updates = root + QStringLiteral("/Updates");
@@ -99,18 +105,22 @@ protected:
         // The service is on this machine: a proxy from the environment must not stand between.
         QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         setSoftwareUpdateEndHandler(nullptr);
         setUpdateServiceClient(nullptr);
         g_strUpdateBaseUrl.clear();
         WindowTest::TearDown();
     }
-    QString cabinet(const QString& name, const QList<CabinetArchive::Entry>& entries = {{QStringLiteral("readme.txt"), "x", false}}) {
+    QString cabinet(const QString& name,
+                    const QList<CabinetArchive::Entry>& entries = {{QStringLiteral("readme.txt"), "x", false}})
+    {
         const QString path = updates + u'/' + name;
         CabinetArchive::write(path, entries);
         return path;
     }
-    QByteArray packageBytes() {
+    QByteArray packageBytes()
+    {
         const QString tmp = testenv::newDir(QStringLiteral("pkg")) + QStringLiteral("/p.cab");
         CabinetArchive::write(tmp, {{QStringLiteral("setup.bat"), setupScript(marker), false}});
         return readAll(tmp);
@@ -120,12 +130,16 @@ protected:
     int ended = 0;
 };
 
-TEST(SoftwareUpdatePieces, PackageNamesAndVersions) {
-    struct Case { const char* name; std::optional<std::array<int, 3>> version; };
+TEST(SoftwareUpdatePieces, PackageNamesAndVersions)
+{
+    struct Case {
+        const char* name;
+        std::optional<std::array<int, 3>> version;
+    };
     const Case cases[] = {
-        {"Mirtavolia_0002_0000_0190.CAB", std::array<int, 3>{2, 0, 190}},
-        {"mirtavolia_0001_0002_0003.exe", std::array<int, 3>{1, 2, 3}},
-        {"Mirtavolia_0002_0000_0190.tar.gz", std::array<int, 3>{2, 0, 190}},
+        {"Mirtavolia_0002_0000_0190.CAB", std::array<int, 3> {2, 0, 190}},
+        {"mirtavolia_0001_0002_0003.exe", std::array<int, 3> {1, 2, 3}},
+        {"Mirtavolia_0002_0000_0190.tar.gz", std::array<int, 3> {2, 0, 190}},
         {"Mirtavolia_9.CAB", std::nullopt},
         {"Mirtavolia_zzzz_0000_0000.CAB", std::nullopt},
         {"Mirtavolia_0002-0000-0190.CAB", std::nullopt},
@@ -135,18 +149,23 @@ TEST(SoftwareUpdatePieces, PackageNamesAndVersions) {
     };
     for (const Case& c : cases) EXPECT_EQ(PackageVersion(QString::fromLatin1(c.name), kApp), c.version) << c.name;
     EXPECT_EQ(PackageBaseName(kApp, 2, 0, 190), QStringLiteral("Mirtavolia_0002_0000_0190"));
-    EXPECT_EQ(GetUpdateFileUrl(QStringLiteral("http://h/ObjLib"), true), QStringLiteral("http://h/ObjLib/GetAppUpdateFile.asp"));
-    EXPECT_EQ(GetUpdateFileUrl(QString(), false), QStringLiteral("http://www.mirtavolia.it/ObjLib/GetAppUpdateFile.aspx"));
+    EXPECT_EQ(GetUpdateFileUrl(QStringLiteral("http://h/ObjLib"), true),
+              QStringLiteral("http://h/ObjLib/GetAppUpdateFile.asp"));
+    EXPECT_EQ(GetUpdateFileUrl(QString(), false),
+              QStringLiteral("http://www.mirtavolia.it/ObjLib/GetAppUpdateFile.aspx"));
 }
 
-TEST(SoftwareUpdatePieces, Descriptors) {
+TEST(SoftwareUpdatePieces, Descriptors)
+{
     const QString folder = testenv::newDir(QStringLiteral("desc"));
     QDir().mkpath(folder + QStringLiteral("/Updates"));
     testenv::writeFile(folder + QStringLiteral("/Updates/Mirtavolia_0002_0001_0003.CAB"), "0123456789");
 
     UpdateDescriptor d;
-    ASSERT_TRUE(ParseUpdateDescriptor(folder, QStringLiteral("OL:0003_0000_0012,123456,2007-03-01,pacchetto_CAB"), kApp, d));
-    EXPECT_EQ(std::make_tuple(d.major, d.minor, d.revision, d.size, d.kind), std::make_tuple(3, 0, 12, qint64(123456), 2));
+    ASSERT_TRUE(
+        ParseUpdateDescriptor(folder, QStringLiteral("OL:0003_0000_0012,123456,2007-03-01,pacchetto_CAB"), kApp, d));
+    EXPECT_EQ(std::make_tuple(d.major, d.minor, d.revision, d.size, d.kind),
+              std::make_tuple(3, 0, 12, qint64(123456), 2));
     EXPECT_EQ(d.date.date(), QDate(2007, 3, 1));
     EXPECT_EQ(d.file, QStringLiteral("pacchetto_CAB"));
 
@@ -157,21 +176,24 @@ TEST(SoftwareUpdatePieces, Descriptors) {
     EXPECT_EQ(std::make_tuple(d.major, d.minor, d.revision, d.size, d.kind), std::make_tuple(2, 1, 3, qint64(10), 1));
     EXPECT_EQ(d.file, folder + QStringLiteral("/Updates/Mirtavolia_0002_0001_0003.CAB"));
 
-    for (const char* bad : {"OL:0003_0000_0012,123", "OL:0003_0000,1,2007-03-01,x.CAB", "OL:0003_0000_0012,abc,2007-03-01,x.CAB",
-                            "OL:0003_0000_0012,5,someday,x.CAB", "XX:whatever", "LC:Other_0002_0001_0003.CAB",
-                            "LC:Mirtavolia_0009_0009_0009.CAB"}) {
+    for (const char* bad : {"OL:0003_0000_0012,123", "OL:0003_0000,1,2007-03-01,x.CAB",
+                            "OL:0003_0000_0012,abc,2007-03-01,x.CAB", "OL:0003_0000_0012,5,someday,x.CAB",
+                            "XX:whatever", "LC:Other_0002_0001_0003.CAB", "LC:Mirtavolia_0009_0009_0009.CAB"}) {
         try {
             ParseUpdateDescriptor(folder, QString::fromLatin1(bad), kApp, d);
             ADD_FAILURE() << bad;
         } catch (const AppError& e) {
-            EXPECT_EQ(e.description, QStringLiteral("[APPLICATION UPDATE] \rErrore nei dati di aggiornamento: ") + QString::fromLatin1(bad));
+            EXPECT_EQ(e.description,
+                      QStringLiteral("[APPLICATION UPDATE] \rErrore nei dati di aggiornamento: ")
+                          + QString::fromLatin1(bad));
         }
     }
 }
 
-TEST_F(SoftwareUpdateTest, LocalPackageIsUnpackedAndItsSetupRun) {
-    cabinet(QStringLiteral("Mirtavolia_0002_0000_0190.CAB"), {{QStringLiteral("readme.txt"), "x", false},
-                                                              {QStringLiteral("SETUP.BAT"), setupScript(marker), false}});
+TEST_F(SoftwareUpdateTest, LocalPackageIsUnpackedAndItsSetupRun)
+{
+    cabinet(QStringLiteral("Mirtavolia_0002_0000_0190.CAB"),
+            {{QStringLiteral("readme.txt"), "x", false}, {QStringLiteral("SETUP.BAT"), setupScript(marker), false}});
     ui->addAnswer(QStringLiteral("Yes"));
     EXPECT_TRUE(RunSoftwareUpdate(root, kApp, 2, 0, 189, UpdateLocalOnly, nullptr, nullptr, false, true));
     ASSERT_TRUE(waitForFile(marker));
@@ -180,16 +202,19 @@ TEST_F(SoftwareUpdateTest, LocalPackageIsUnpackedAndItsSetupRun) {
     ASSERT_EQ(ui->prompts().size(), 1);
     EXPECT_TRUE(ui->prompts().first().startsWith(QStringLiteral(
         "E' DISPONIBILE UN AGGIORNAMENTO SOFTWARE, INSTALLARLO ADESSO ?\r\rNUOVA VERSIONE:\rMirtavolia v.2.0.190\r")));
-    EXPECT_TRUE(ui->prompts().first().endsWith(QStringLiteral("\r\rN.B.: L'applicazione verrà chiusa durante l'aggiornamento.")));
+    EXPECT_TRUE(ui->prompts().first().endsWith(
+        QStringLiteral("\r\rN.B.: L'applicazione verrà chiusa durante l'aggiornamento.")));
 }
 
-TEST_F(SoftwareUpdateTest, LocalChoiceTakesOnlyNewerOwnPackages) {
+TEST_F(SoftwareUpdateTest, LocalChoiceTakesOnlyNewerOwnPackages)
+{
     cabinet(QStringLiteral("Mirtavolia_0002_0000_0190.CAB"));
     cabinet(QStringLiteral("Mirtavolia_0001_0009_0000.CAB"));
     cabinet(QStringLiteral("mirtavolia_0002_0001_0000.cab"));
-    cabinet(QStringLiteral("Mirtavolia_zzzz.CAB"));          // sorts after every version, is none
+    cabinet(QStringLiteral("Mirtavolia_zzzz.CAB"));   // sorts after every version, is none
     cabinet(QStringLiteral("Other_0009_0000_0000.CAB"));
-    QFile::link(updates + QStringLiteral("/Mirtavolia_0002_0000_0190.CAB"), updates + QStringLiteral("/Mirtavolia_0009_0000_0000.CAB"));
+    QFile::link(updates + QStringLiteral("/Mirtavolia_0002_0000_0190.CAB"),
+                updates + QStringLiteral("/Mirtavolia_0009_0000_0000.CAB"));
 
     EXPECT_EQ(CheckForUpdates(root, kApp, 2, 0, 0, UpdateLocalOnly, nullptr, nullptr),
               QStringLiteral("LC:mirtavolia_0002_0001_0000.cab"));
@@ -209,11 +234,13 @@ TEST_F(SoftwareUpdateTest, LocalChoiceTakesOnlyNewerOwnPackages) {
     }
 }
 
-TEST_F(SoftwareUpdateTest, PackageClimbingOutOfItsFolderIsRefused) {
+TEST_F(SoftwareUpdateTest, PackageClimbingOutOfItsFolderIsRefused)
+{
     // The temporary folder is shared: the escaping name is one nobody else uses.
     const QString escaping = QStringLiteral("mv-escaped-") + QFileInfo(marker).dir().dirName();
-    cabinet(QStringLiteral("Mirtavolia_0002_0000_0190.CAB"), {{QStringLiteral("SETUP.BAT"), setupScript(marker), false},
-                                                              {QStringLiteral("../") + escaping, "escaped", false}});
+    cabinet(QStringLiteral("Mirtavolia_0002_0000_0190.CAB"),
+            {{QStringLiteral("SETUP.BAT"), setupScript(marker), false},
+             {QStringLiteral("../") + escaping, "escaped", false}});
     EXPECT_THROW(RunSoftwareUpdate(root, kApp, 1, 0, 0, UpdateLocalOnly, nullptr, nullptr, true, true), AppError);
     EXPECT_FALSE(QFile::exists(GetTempDir() + u'/' + escaping));
     EXPECT_TRUE(QDir(unpackFolder).isEmpty());
@@ -222,8 +249,10 @@ TEST_F(SoftwareUpdateTest, PackageClimbingOutOfItsFolderIsRefused) {
     EXPECT_FALSE(QFile::exists(marker));
 }
 
-TEST_F(SoftwareUpdateTest, AnswerNoOrUnknownTypeStartsNothing) {
-    cabinet(QStringLiteral("Mirtavolia_0002_0000_0190.CAB"), {{QStringLiteral("SETUP.BAT"), setupScript(marker), false}});
+TEST_F(SoftwareUpdateTest, AnswerNoOrUnknownTypeStartsNothing)
+{
+    cabinet(QStringLiteral("Mirtavolia_0002_0000_0190.CAB"),
+            {{QStringLiteral("SETUP.BAT"), setupScript(marker), false}});
     ui->addAnswer(QStringLiteral("No"));
     EXPECT_FALSE(RunSoftwareUpdate(root, kApp, 1, 0, 0, UpdateLocalOnly, nullptr, nullptr, false, true));
 
@@ -231,21 +260,26 @@ TEST_F(SoftwareUpdateTest, AnswerNoOrUnknownTypeStartsNothing) {
     testenv::writeFile(updates + QStringLiteral("/Mirtavolia_0002_0000_0190.MSI"), "data");
     ui->clearLog();
     EXPECT_FALSE(RunSoftwareUpdate(root, kApp, 1, 0, 0, UpdateLocalOnly, nullptr, nullptr, true, true));
-    EXPECT_EQ(ui->prompts(), QStringList{QStringLiteral("Formato del file di aggiornamento non supportato.\r\rFILE: ") + updates +
-                                         QStringLiteral("/Mirtavolia_0002_0000_0190.MSI")});
+    EXPECT_EQ(ui->prompts(),
+              QStringList {QStringLiteral("Formato del file di aggiornamento non supportato.\r\rFILE: ") + updates
+                           + QStringLiteral("/Mirtavolia_0002_0000_0190.MSI")});
     EXPECT_EQ(ended, 0);
     EXPECT_FALSE(QFile::exists(marker));
 }
 
-TEST_F(SoftwareUpdateTest, PackageWithoutSetupProgramOpensItsFolder) {
+TEST_F(SoftwareUpdateTest, PackageWithoutSetupProgramOpensItsFolder)
+{
     cabinet(QStringLiteral("Mirtavolia_0002_0000_0190.CAB"), {{QStringLiteral("readme.txt"), "x", false}});
     EXPECT_TRUE(RunSoftwareUpdate(root, kApp, 1, 0, 0, UpdateLocalOnly, nullptr, nullptr, true, false));
-    EXPECT_EQ(ui->log(), (QStringList{
-        QStringLiteral("MSGBOX: File di avvio per l'aggiornamento non identificato, è necessario l'avvio manuale."),
-        QStringLiteral("OPEN: ") + QUrl::fromLocalFile(unpackFolder).toString()}));
+    EXPECT_EQ(
+        ui->log(),
+        (QStringList {
+            QStringLiteral("MSGBOX: File di avvio per l'aggiornamento non identificato, è necessario l'avvio manuale."),
+            QStringLiteral("OPEN: ") + QUrl::fromLocalFile(unpackFolder).toString()}));
 }
 
-TEST_F(SoftwareUpdateTest, OnlinePackageIsDownloadedAndInstalled) {
+TEST_F(SoftwareUpdateTest, OnlinePackageIsDownloadedAndInstalled)
+{
     LoopbackUpdateService service;
     ASSERT_TRUE(service.start());
     g_strUpdateBaseUrl = service.baseUrl();
@@ -264,7 +298,8 @@ TEST_F(SoftwareUpdateTest, OnlinePackageIsDownloadedAndInstalled) {
     EXPECT_EQ(ended, 1);
 }
 
-TEST_F(SoftwareUpdateTest, UnreachableServiceIsReportedAndTheLocalPackageStays) {
+TEST_F(SoftwareUpdateTest, UnreachableServiceIsReportedAndTheLocalPackageStays)
+{
     LoopbackUpdateService service;
     ASSERT_TRUE(service.start());
     g_strUpdateBaseUrl = service.baseUrl();
@@ -272,8 +307,9 @@ TEST_F(SoftwareUpdateTest, UnreachableServiceIsReportedAndTheLocalPackageStays) 
 
     EXPECT_EQ(CheckForUpdates(root, kApp, 1, 0, 0, UpdateOnlineOnly, nullptr, nullptr), QString());
     ASSERT_EQ(ui->prompts().size(), 1);
-    EXPECT_TRUE(ui->prompts().first().startsWith(QStringLiteral(
-        "CONTROLLO AGGIORNAMENTI ON-LINE NON RIUSCITO.\r\rVerificare che la connessione internet sia disponibile...\r\rDETTAGLI:\r")));
+    EXPECT_TRUE(ui->prompts().first().startsWith(
+        QStringLiteral("CONTROLLO AGGIORNAMENTI ON-LINE NON RIUSCITO.\r\rVerificare che la connessione internet sia "
+                       "disponibile...\r\rDETTAGLI:\r")));
 
     cabinet(QStringLiteral("Mirtavolia_0002_0000_0190.CAB"));
     ui->clearLog();
@@ -282,7 +318,8 @@ TEST_F(SoftwareUpdateTest, UnreachableServiceIsReportedAndTheLocalPackageStays) 
     EXPECT_EQ(ui->prompts().size(), 1);
 }
 
-TEST_F(SoftwareUpdateTest, NothingNewerOnlineMeansNoUpdate) {
+TEST_F(SoftwareUpdateTest, NothingNewerOnlineMeansNoUpdate)
+{
     LoopbackUpdateService service;
     ASSERT_TRUE(service.start());
     g_strUpdateBaseUrl = service.baseUrl();
@@ -294,18 +331,19 @@ TEST_F(SoftwareUpdateTest, NothingNewerOnlineMeansNoUpdate) {
     EXPECT_EQ(service.requests.size(), 2);
 }
 
-TEST_F(SoftwareUpdateTest, UpdateCommandSaysWhenThereIsNothingNew) {
+TEST_F(SoftwareUpdateTest, UpdateCommandSaysWhenThereIsNothingNew)
+{
     LoopbackUpdateService service;
     ASSERT_TRUE(service.start());
     g_strUpdateBaseUrl = service.baseUrl();
     ::settings().RootDir = root;
     EXPECT_FALSE(SoftwareUpdateCommand(nullptr));
     ::settings().RootDir.clear();
-    EXPECT_EQ(ui->prompts(), QStringList{QStringLiteral("NESSUN AGGIORNAMENTO.")});
+    EXPECT_EQ(ui->prompts(), QStringList {QStringLiteral("NESSUN AGGIORNAMENTO.")});
     ASSERT_EQ(service.requests.size(), 1);
     EXPECT_EQ(service.requests[0].queryItemValue(QStringLiteral("app")), AppExeName());
     EXPECT_EQ(service.requests[0].queryItemValue(QStringLiteral("major")), QString::number(AppVersionMajor()));
     EXPECT_FALSE(frmMessage::isLoaded());
 }
 
-}  // namespace
+}   // namespace

@@ -10,15 +10,18 @@ const QString kCreate = QStringLiteral("Il database non è presente\r\rVuoi crea
 
 class InitDatabaseTest : public startuptest::StartupTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         StartupTest::SetUp();
         setMainWindowServices(&mainWindow);
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         SetStartupUpdateCheck(nullptr);
         StartupTest::TearDown();
     }
-    qint64 operatorCount() {
+    qint64 operatorCount()
+    {
         auto rows = g_objDatabase->Tables().Item(QStringLiteral("Operatori"))->Select();
         return rows->RowCount();
     }
@@ -26,11 +29,12 @@ protected:
 };
 }
 
-TEST_F(InitDatabaseTest, YesCreatesTheDatabaseWithItsDefaultRows) {
+TEST_F(InitDatabaseTest, YesCreatesTheDatabaseWithItsDefaultRows)
+{
     ui->addAnswer(QStringLiteral("Yes"));
     bool openedBefore = false;
     ASSERT_TRUE(InitDatabase(openedBefore));
-    EXPECT_EQ(messageBoxes(), QStringList{kCreate});
+    EXPECT_EQ(messageBoxes(), QStringList {kCreate});
     EXPECT_TRUE(QFile::exists(databasePath()));
     EXPECT_TRUE(IsDatabaseOpen());
     EXPECT_EQ(operatorCount(), 3);
@@ -49,14 +53,19 @@ TEST_F(InitDatabaseTest, YesCreatesTheDatabaseWithItsDefaultRows) {
 
 // A repair killed after the working file was set aside: the shop is put back and opened,
 // never offered to be created anew.
-TEST_F(InitDatabaseTest, TheShopLeftUnderARepairsNameIsPutBackBeforeTheFileIsMissed) {
+TEST_F(InitDatabaseTest, TheShopLeftUnderARepairsNameIsPutBackBeforeTheFileIsMissed)
+{
     for (const bool maintenance : {false, true}) {
         SCOPED_TRACE(maintenance ? "maintenance file" : "working file");
         ::settings().MaintenanceMode = maintenance;
-        const QString path = workDir + (maintenance ? QStringLiteral("/MirtavoliaMaintenance.mdb") : QStringLiteral("/Mirtavolia.mdb"));
+        const QString path = workDir
+            + (maintenance ? QStringLiteral("/MirtavoliaMaintenance.mdb") : QStringLiteral("/Mirtavolia.mdb"));
         QFile::remove(databasePath());
         openDatabase();
-        g_objDatabase->Tables().Item(QStringLiteral("Operatori"))->Select()->AddRow({QStringLiteral("Nome"), QStringLiteral("Dario")});
+        g_objDatabase->Tables()
+            .Item(QStringLiteral("Operatori"))
+            ->Select()
+            ->AddRow({QStringLiteral("Nome"), QStringLiteral("Dario")});
         ReleaseDatabaseObjects();
         ASSERT_TRUE(QFile::rename(databasePath(), path + QStringLiteral("._")));
         ui->clearLog();
@@ -68,13 +77,15 @@ TEST_F(InitDatabaseTest, TheShopLeftUnderARepairsNameIsPutBackBeforeTheFileIsMis
         ASSERT_TRUE(InitDatabase(openedBefore));
         EXPECT_EQ(operatorCount(), 4);
         EXPECT_EQ(messageBoxes(), QStringList());
-        EXPECT_EQ(ui->log(), QStringList{QStringLiteral("STATUS: Database ripristinato da < ") + path + QStringLiteral("._ >")});
+        EXPECT_EQ(ui->log(),
+                  QStringList {QStringLiteral("STATUS: Database ripristinato da < ") + path + QStringLiteral("._ >")});
         ReleaseDatabaseObjects();
     }
     ::settings().MaintenanceMode = false;
 }
 
-TEST_F(InitDatabaseTest, CreatesTheMissingWorkingFolder) {
+TEST_F(InitDatabaseTest, CreatesTheMissingWorkingFolder)
+{
     ::settings().RootDir = workDir + QStringLiteral("/negozio/dati");
     ui->addAnswer(QStringLiteral("Yes"));
     bool openedBefore = false;
@@ -82,11 +93,12 @@ TEST_F(InitDatabaseTest, CreatesTheMissingWorkingFolder) {
     EXPECT_TRUE(QFile::exists(::settings().RootDir + QStringLiteral("/Mirtavolia.mdb")));
 }
 
-TEST_F(InitDatabaseTest, NoNeverCreatesTheFile) {
+TEST_F(InitDatabaseTest, NoNeverCreatesTheFile)
+{
     for (bool openedBefore : {false, true}) {
         ui->clearLog();
         ui->addAnswer(QStringLiteral("No"));
-        ui->addAnswer(QStringLiteral("<cancel>"));          // the options dialog, left with Esci
+        ui->addAnswer(QStringLiteral("<cancel>"));   // the options dialog, left with Esci
         bool flag = openedBefore;
         EXPECT_FALSE(InitDatabase(flag)) << openedBefore;
         EXPECT_FALSE(QFile::exists(databasePath())) << openedBefore;
@@ -94,39 +106,44 @@ TEST_F(InitDatabaseTest, NoNeverCreatesTheFile) {
         EXPECT_TRUE(ui->log().at(1).startsWith(QStringLiteral("INPUT: [frmOptions]")));
         EXPECT_FALSE(g_objDatabase);
         EXPECT_FALSE(g_objDBEngine);
-        EXPECT_EQ(mainWindow.optionsActive, false);         // the dialog is gone again
+        EXPECT_EQ(mainWindow.optionsActive, false);   // the dialog is gone again
     }
 }
 
-TEST_F(InitDatabaseTest, OptionsConfirmedWithAnotherFolderOpensTheFileThere) {
+TEST_F(InitDatabaseTest, OptionsConfirmedWithAnotherFolderOpensTheFileThere)
+{
     const QString other = testenv::newDir(QStringLiteral("other"));
-    openDatabase();                           // a database, moved to the other folder
+    openDatabase();   // a database, moved to the other folder
     ReleaseDatabaseObjects();
     ASSERT_TRUE(QFile::rename(databasePath(), other + QStringLiteral("/Mirtavolia.mdb")));
     ui->addAnswer(QStringLiteral("No"));
-    ui->addAnswer(QStringLiteral("OK\t") + other);      // types the folder, then OK
-    ui->addAnswer(QStringLiteral("Yes"));                // "L'indirizzario di lavoro e' cambiato."
+    ui->addAnswer(QStringLiteral("OK\t") + other);   // types the folder, then OK
+    ui->addAnswer(QStringLiteral("Yes"));   // "L'indirizzario di lavoro e' cambiato."
     bool openedBefore = false;
     ASSERT_TRUE(InitDatabase(openedBefore));
     EXPECT_EQ(::settings().RootDir, other);
     EXPECT_EQ(g_objDBEngine->Path(), other + QStringLiteral("/Mirtavolia.mdb"));
-    EXPECT_EQ(messageBoxes(), (QStringList{kCreate, QStringLiteral("L'indirizzario di lavoro e' cambiato.\r\rConfermi ?")}));
+    EXPECT_EQ(messageBoxes(),
+              (QStringList {kCreate, QStringLiteral("L'indirizzario di lavoro e' cambiato.\r\rConfermi ?")}));
 }
 
-TEST_F(InitDatabaseTest, MaintenanceModeOffersToRetryAndForgetsTheEarlierOpening) {
+TEST_F(InitDatabaseTest, MaintenanceModeOffersToRetryAndForgetsTheEarlierOpening)
+{
     ::settings().MaintenanceMode = true;
-    const QString retry = QStringLiteral("Il database non è presente in < ") + ::settings().RootDir + QStringLiteral(" >\r\rRiprovare ?");
+    const QString retry = QStringLiteral("Il database non è presente in < ") + ::settings().RootDir
+        + QStringLiteral(" >\r\rRiprovare ?");
     ui->addAnswer(QStringLiteral("Yes"));
     ui->addAnswer(QStringLiteral("No"));
     ui->addAnswer(QStringLiteral("<cancel>"));
     bool openedBefore = true;
     EXPECT_FALSE(InitDatabase(openedBefore));
     EXPECT_FALSE(openedBefore);
-    EXPECT_EQ(messageBoxes(), (QStringList{retry, retry}));
+    EXPECT_EQ(messageBoxes(), (QStringList {retry, retry}));
     EXPECT_FALSE(QFile::exists(workDir + QStringLiteral("/MirtavoliaMaintenance.mdb")));
 }
 
-TEST_F(InitDatabaseTest, MaintenanceModeOpensTheMaintenanceFile) {
+TEST_F(InitDatabaseTest, MaintenanceModeOpensTheMaintenanceFile)
+{
     ::settings().MaintenanceMode = true;
     {
         ::settings().MaintenanceMode = false;
@@ -140,7 +157,8 @@ TEST_F(InitDatabaseTest, MaintenanceModeOpensTheMaintenanceFile) {
     EXPECT_TRUE(g_objDBEngine->Path().endsWith(QStringLiteral("/MirtavoliaMaintenance.mdb")));
 }
 
-TEST_F(InitDatabaseTest, FailedOpeningIsReportedAndReleased) {
+TEST_F(InitDatabaseTest, FailedOpeningIsReportedAndReleased)
+{
     QFile garbage(databasePath());
     ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
     garbage.write(QByteArray(4096, 'x'));
@@ -156,7 +174,8 @@ TEST_F(InitDatabaseTest, FailedOpeningIsReportedAndReleased) {
     EXPECT_FALSE(g_objDBEngine);
 }
 
-TEST_F(InitDatabaseTest, UpdateCheckRunsOnlyOutsideTheBackupArchiveAndNeverStopsTheOpening) {
+TEST_F(InitDatabaseTest, UpdateCheckRunsOnlyOutsideTheBackupArchiveAndNeverStopsTheOpening)
+{
     openDatabase();
     ReleaseDatabaseObjects();
     int checks = 0;
@@ -175,7 +194,8 @@ TEST_F(InitDatabaseTest, UpdateCheckRunsOnlyOutsideTheBackupArchiveAndNeverStops
     EXPECT_EQ(checks, 1);
 }
 
-TEST_F(InitDatabaseTest, EngineTakesTheAccessSettings) {
+TEST_F(InitDatabaseTest, EngineTakesTheAccessSettings)
+{
     openDatabase();
     ReleaseDatabaseObjects();
     ::settings().AccessMode = DBEngine::kAccessMultiUser;
@@ -188,7 +208,8 @@ TEST_F(InitDatabaseTest, EngineTakesTheAccessSettings) {
 
 // "Sola lettura": the file is read through a read-only opening that writes nothing to it and
 // leaves no log files behind; log files another program uses stay where they are.
-TEST_F(InitDatabaseTest, ReadOnlyAccessOpensReadOnlyAndLeavesNoLogFiles) {
+TEST_F(InitDatabaseTest, ReadOnlyAccessOpensReadOnlyAndLeavesNoLogFiles)
+{
     openDatabase();
     ReleaseDatabaseObjects();
     const QString wal = databasePath() + QStringLiteral("-wal"), shm = databasePath() + QStringLiteral("-shm");
@@ -220,6 +241,9 @@ TEST_F(InitDatabaseTest, ReadOnlyAccessOpensReadOnlyAndLeavesNoLogFiles) {
     ASSERT_TRUE(InitDatabase(openedBefore));
     g_objDBEngine->SetAccessMode(DBEngine::kAccessSingle);
     EXPECT_FALSE(g_objDBEngine->IsReadOnly());
-    g_objDatabase->Tables().Item(QStringLiteral("Operatori"))->Select()->AddRow({QStringLiteral("Nome"), QStringLiteral("Nuovo")});
+    g_objDatabase->Tables()
+        .Item(QStringLiteral("Operatori"))
+        ->Select()
+        ->AddRow({QStringLiteral("Nome"), QStringLiteral("Nuovo")});
     EXPECT_EQ(g_objDatabase->Tables().Item(QStringLiteral("Operatori"))->Select()->RowCount(), 4);
 }

@@ -36,7 +36,7 @@ TEST_F(SystemEnd, TermAndHangUpReachTheEventLoopAndEndNothingByThemselves)
         while (!requests.contains(signalNumber) && t.elapsed() < 10000)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     }
-    EXPECT_EQ(requests, (QList<int>{SIGTERM, SIGHUP}));
+    EXPECT_EQ(requests, (QList<int> {SIGTERM, SIGHUP}));
 }
 
 TEST_F(SystemEnd, ModalWindowsCloseInnermostFirstAndTheCloseRunsFromTheProgramsLoop)
@@ -61,7 +61,8 @@ TEST_F(SystemEnd, ModalWindowsCloseInnermostFirstAndTheCloseRunsFromTheProgramsL
             QTimer::singleShot(100, &work, &QEventLoop::quit);
             work.exec();
             // The window's code goes on: what it asks now is answered at once, never shown.
-            const int next = ui().msgBox(QStringLiteral("Vuoi effettuare una nuova vendita ?"), Msg::OKCancel, QString());
+            const int next
+                = ui().msgBox(QStringLiteral("Vuoi effettuare una nuova vendita ?"), Msg::OKCancel, QString());
             happened << QStringLiteral("next question answered %1").arg(Msg::resultName(next));
         });
         const int result = window.exec();
@@ -69,9 +70,10 @@ TEST_F(SystemEnd, ModalWindowsCloseInnermostFirstAndTheCloseRunsFromTheProgramsL
     });
     program.exec();
     // Nothing of the window's code runs on after its document is gone.
-    EXPECT_EQ(happened, (QStringList{QStringLiteral("question answered No"), QStringLiteral("next question answered Cancel"),
-                                      QStringLiteral("document given up"), QStringLiteral("window closed as Esc"),
-                                      QStringLiteral("close at level 1")}));
+    EXPECT_EQ(happened,
+              (QStringList {QStringLiteral("question answered No"), QStringLiteral("next question answered Cancel"),
+                            QStringLiteral("document given up"), QStringLiteral("window closed as Esc"),
+                            QStringLiteral("close at level 1")}));
     EXPECT_TRUE(systemEnding());
 }
 
@@ -99,7 +101,7 @@ TEST_F(SystemEnd, TheCloseWaitsForAHandlerServingEventsInItsOwnWait)
         });
     });
     program.exec();
-    EXPECT_EQ(happened, (QStringList{QStringLiteral("receipt sent"), QStringLiteral("close")}));
+    EXPECT_EQ(happened, (QStringList {QStringLiteral("receipt sent"), QStringLiteral("close")}));
 }
 
-}  // namespace
+}   // namespace

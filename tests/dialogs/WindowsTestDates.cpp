@@ -9,30 +9,34 @@
 
 class DateDialogs : public wintest::WindowTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         WindowTest::SetUp();
         showModalWindows();
         previousLocale = QLocale();
         QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
         clock->set(QDateTime(QDate(2007, 3, 1), QTime(10, 0)));
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         QLocale::setDefault(previousLocale);
         WindowTest::TearDown();
     }
     QLocale previousLocale;
-    template <class T>
-    static T* child(QWidget& w, const char* name) {
+    template <class T> static T* child(QWidget& w, const char* name)
+    {
         return w.findChild<T*>(QString::fromLatin1(name));
     }
 };
 
 // A system without a language (C, POSIX) gets the program's Italian; a system that names a
 // language keeps it.
-TEST_F(DateDialogs, CalendarsSpeakItalianUnderALocaleWithoutLanguage) {
+TEST_F(DateDialogs, CalendarsSpeakItalianUnderALocaleWithoutLanguage)
+{
     EXPECT_EQ(ProgramLocale(QLocale::c()), QLocale(QLocale::Italian, QLocale::Italy));
     EXPECT_EQ(ProgramLocale(QLocale(QLocale::German, QLocale::Germany)), QLocale(QLocale::German, QLocale::Germany));
-    EXPECT_EQ(ProgramLocale(QLocale(QLocale::English, QLocale::UnitedStates)), QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(ProgramLocale(QLocale(QLocale::English, QLocale::UnitedStates)),
+              QLocale(QLocale::English, QLocale::UnitedStates));
 
     QLocale::setDefault(QLocale::c());
     QLocale::setDefault(ProgramLocale(QLocale()));
@@ -45,11 +49,16 @@ TEST_F(DateDialogs, CalendarsSpeakItalianUnderALocaleWithoutLanguage) {
     }
 }
 
-TEST_F(DateDialogs, PeriodTextsAreCheckedStartFirst) {
-    struct Case { const char* from; const char* to; const char* error; };
+TEST_F(DateDialogs, PeriodTextsAreCheckedStartFirst)
+{
+    struct Case {
+        const char* from;
+        const char* to;
+        const char* error;
+    };
     const Case cases[] = {
         {"01/03/2007", "31/03/2007", ""},
-        {"31/03/2007", "01/03/2007", ""},                                   // order is the caller's business
+        {"31/03/2007", "01/03/2007", ""},   // order is the caller's business
         {"31/02/2007", "01/03/2007", "La data di inizio periodo non è valida."},
         {"ieri", "domani", "La data di inizio periodo non è valida."},
         {"", "01/03/2007", "La data di inizio periodo non è valida."},
@@ -64,7 +73,8 @@ TEST_F(DateDialogs, PeriodTextsAreCheckedStartFirst) {
     EXPECT_EQ(ok.to, QDate(2007, 3, 1));
 }
 
-TEST_F(DateDialogs, DateTextReadsBackAsTheSameDate) {
+TEST_F(DateDialogs, DateTextReadsBackAsTheSameDate)
+{
     for (const QDate d : {QDate(2007, 3, 1), QDate(1999, 12, 31), QDate(2031, 1, 9)}) {
         const QString text = period::DateText(d);
         EXPECT_EQ(period::ReadDateText(text), d) << text.toStdString();
@@ -73,14 +83,15 @@ TEST_F(DateDialogs, DateTextReadsBackAsTheSameDate) {
     EXPECT_EQ(period::ReadDateText(period::DateText(QDate(2031, 1, 9))), QDate(2031, 1, 9));
 }
 
-TEST_F(DateDialogs, InvalidStartIsRefusedWithItsMessageAndTheWindowStays) {
+TEST_F(DateDialogs, InvalidStartIsRefusedWithItsMessageAndTheWindowStays)
+{
     frmFromDateToDate w;
     w.Prepare(QDate(2007, 3, 1), QDate(2007, 3, 31), -1, -1);
     w.show();
     child<QLineEdit>(w, "txtFromDate")->setText(QStringLiteral("30/02/2007"));
     child<QLineEdit>(w, "txtToDate")->setText(QStringLiteral("non valida"));
     child<QPushButton>(w, "cmdSet")->click();
-    EXPECT_EQ(ui->prompts(), QStringList{QStringLiteral("La data di inizio periodo non è valida.")});
+    EXPECT_EQ(ui->prompts(), QStringList {QStringLiteral("La data di inizio periodo non è valida.")});
     EXPECT_FALSE(w.Confirmed());
     EXPECT_TRUE(w.isVisible());
 
@@ -90,7 +101,8 @@ TEST_F(DateDialogs, InvalidStartIsRefusedWithItsMessageAndTheWindowStays) {
     EXPECT_TRUE(w.isVisible());
 }
 
-TEST_F(DateDialogs, PeriodConfirmedAsTypedAndEscKeepsTheCallersValues) {
+TEST_F(DateDialogs, PeriodConfirmedAsTypedAndEscKeepsTheCallersValues)
+{
     frmFromDateToDate w;
     std::optional<QDate> from, to = QDate(2007, 2, 10);
     wintest::whenModal([&] {
@@ -111,7 +123,8 @@ TEST_F(DateDialogs, PeriodConfirmedAsTypedAndEscKeepsTheCallersValues) {
     EXPECT_EQ(to, QDate(2007, 2, 10));
 }
 
-TEST_F(DateDialogs, CalendarAndTextFollowEachOther) {
+TEST_F(DateDialogs, CalendarAndTextFollowEachOther)
+{
     frmFromDateToDate w;
     w.Prepare(std::nullopt, std::nullopt, -1, -1);
     w.show();
@@ -132,7 +145,8 @@ TEST_F(DateDialogs, CalendarAndTextFollowEachOther) {
     EXPECT_EQ(txtFrom->text(), QStringLiteral("02/09/2006"));
 }
 
-TEST_F(DateDialogs, SingleDateEmptyShowsTodayAndEscReturnsEmpty) {
+TEST_F(DateDialogs, SingleDateEmptyShowsTodayAndEscReturnsEmpty)
+{
     frmDateSetting w;
     wintest::whenModal([&] {
         EXPECT_EQ(child<QCalendarWidget>(w, "calTimeSetting")->selectedDate(), QDate(2007, 3, 1));
@@ -151,7 +165,8 @@ TEST_F(DateDialogs, SingleDateEmptyShowsTodayAndEscReturnsEmpty) {
     EXPECT_EQ(w.SetDate(QDate(2005, 5, 5)), QDate(2005, 5, 5));
 }
 
-TEST_F(DateDialogs, CentredOrPlacedByTheCaller) {
+TEST_F(DateDialogs, CentredOrPlacedByTheCaller)
+{
     frmDateSetting w;
     w.Prepare(std::nullopt, 1500, 3000);
     EXPECT_EQ(w.pos(), QPoint(200, 100));

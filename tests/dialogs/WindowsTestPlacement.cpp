@@ -16,28 +16,36 @@
 using wintest::WindowTest;
 
 // ---- Small helpers --------------------------------------------------------------------------------------
-TEST(FormUtilities, SameWordPhraseFollowsTheLastLetter) {
-    struct Case { const char* word; bool feminine; const char* phrase; };
+TEST(FormUtilities, SameWordPhraseFollowsTheLastLetter)
+{
+    struct Case {
+        const char* word;
+        bool feminine;
+        const char* phrase;
+    };
     const Case cases[] = {
-        {"Articoli", false, " con stessi "},   {"Città", false, " con stessa "},
-        {"Lunedì", false, " con stessi "},     {"Categoria", false, " con stessa "},
-        {"Marche", false, " con stesso "},     {"Marche", true, " con stesse "},
-        {"REPARTI", false, " con stessi "},    {"Fornitore", true, " con stesse "},
-        {"", true, " con stesso "},            {"Codice IVA", false, " con stessa "},
-        {"Cliente", false, " con stesso "},
+        {"Articoli", false, " con stessi "},   {"Città", false, " con stessa "},    {"Lunedì", false, " con stessi "},
+        {"Categoria", false, " con stessa "},  {"Marche", false, " con stesso "},   {"Marche", true, " con stesse "},
+        {"REPARTI", false, " con stessi "},    {"Fornitore", true, " con stesse "}, {"", true, " con stesso "},
+        {"Codice IVA", false, " con stessa "}, {"Cliente", false, " con stesso "},
     };
     for (const Case& c : cases)
         EXPECT_EQ(GetSameWordPhrase(QString::fromUtf8(c.word), c.feminine), QString::fromUtf8(c.phrase)) << c.word;
 }
 
-TEST(FormUtilities, TypingKeys) {
+TEST(FormUtilities, TypingKeys)
+{
     for (int k : {8, 32, 48, 65, 126}) EXPECT_TRUE(IsTypingKey(k)) << k;
     for (int k : {0, 9, 13, 27, 31, 127, 224, 0x1000012}) EXPECT_FALSE(IsTypingKey(k)) << k;
 
-    struct Case { int key; const char* text; int ascii; };
+    struct Case {
+        int key;
+        const char* text;
+        int ascii;
+    };
     const Case cases[] = {
         {Qt::Key_5, "5", '5'}, {Qt::Key_Backspace, "\b", 8}, {Qt::Key_Return, "\r", 13},
-        {Qt::Key_Left, "", 0}, {Qt::Key_F3, "", 0}, {Qt::Key_Space, " ", 32},
+        {Qt::Key_Left, "", 0}, {Qt::Key_F3, "", 0},          {Qt::Key_Space, " ", 32},
     };
     for (const Case& c : cases) {
         QKeyEvent e(QEvent::KeyPress, c.key, Qt::NoModifier, QString::fromLatin1(c.text));
@@ -45,7 +53,8 @@ TEST(FormUtilities, TypingKeys) {
     }
 }
 
-TEST(FormUtilities, MessagesWithCarriageReturnsShowOnSeparateLines) {
+TEST(FormUtilities, MessagesWithCarriageReturnsShowOnSeparateLines)
+{
     EXPECT_EQ(DisplayLines(QStringLiteral("Articolo non trovato...\r\rVuoi inserirlo ?")),
               QStringLiteral("Articolo non trovato...\n\nVuoi inserirlo ?"));
     EXPECT_EQ(DisplayLines(QStringLiteral("a\r\nb")), QStringLiteral("a\nb"));
@@ -53,36 +62,40 @@ TEST(FormUtilities, MessagesWithCarriageReturnsShowOnSeparateLines) {
 
 // ---- Placement arithmetic -------------------------------------------------------------------------------
 namespace {
-std::function<std::optional<QString>(const QString&)> storedFrom(std::map<QString, QString> values) {
+std::function<std::optional<QString>(const QString&)> storedFrom(std::map<QString, QString> values)
+{
     return [values](const QString& key) -> std::optional<QString> {
         auto it = values.find(key);
         if (it == values.end()) return std::nullopt;
         return it->second;
     };
 }
-QStringList keysOf(const std::vector<std::pair<QString, QString>>& written) {
+QStringList keysOf(const std::vector<std::pair<QString, QString>>& written)
+{
     QStringList out;
     for (const auto& [k, v] : written) out << k + u'=' + v;
     return out;
 }
 }
 
-TEST(WindowPlacement, WhatIsSaved) {
+TEST(WindowPlacement, WhatIsSaved)
+{
     using placement::Values;
-    EXPECT_EQ(keysOf(placement::toSave(Values{0, 150, 300, 4500, 3000}, false)),
-              (QStringList{"State=0", "Left=150", "Top=300", "Width=4500", "Height=3000"}));
-    EXPECT_EQ(keysOf(placement::toSave(Values{0, 150, 300, 4500, 3000}, true)),
-              (QStringList{"State=0", "Left=150", "Top=300"}));
+    EXPECT_EQ(keysOf(placement::toSave(Values {0, 150, 300, 4500, 3000}, false)),
+              (QStringList {"State=0", "Left=150", "Top=300", "Width=4500", "Height=3000"}));
+    EXPECT_EQ(keysOf(placement::toSave(Values {0, 150, 300, 4500, 3000}, true)),
+              (QStringList {"State=0", "Left=150", "Top=300"}));
     // Maximised, minimised, or pushed to the screen's edge: the state alone.
-    EXPECT_EQ(keysOf(placement::toSave(Values{2, 150, 300, 4500, 3000}, false)), QStringList{"State=2"});
-    EXPECT_EQ(keysOf(placement::toSave(Values{1, 150, 300, 4500, 3000}, false)), QStringList{"State=1"});
-    EXPECT_EQ(keysOf(placement::toSave(Values{0, 0, 300, 4500, 3000}, false)), QStringList{"State=0"});
-    EXPECT_EQ(keysOf(placement::toSave(Values{0, 150, -15, 4500, 3000}, false)), QStringList{"State=0"});
+    EXPECT_EQ(keysOf(placement::toSave(Values {2, 150, 300, 4500, 3000}, false)), QStringList {"State=2"});
+    EXPECT_EQ(keysOf(placement::toSave(Values {1, 150, 300, 4500, 3000}, false)), QStringList {"State=1"});
+    EXPECT_EQ(keysOf(placement::toSave(Values {0, 0, 300, 4500, 3000}, false)), QStringList {"State=0"});
+    EXPECT_EQ(keysOf(placement::toSave(Values {0, 150, -15, 4500, 3000}, false)), QStringList {"State=0"});
 }
 
-TEST(WindowPlacement, WhatIsRestored) {
+TEST(WindowPlacement, WhatIsRestored)
+{
     const QRect screen(0, 0, 15000, 12000);
-    const placement::Values current{0, 30, 45, 6000, 3000};
+    const placement::Values current {0, 30, 45, 6000, 3000};
 
     // Nothing stored: centred at the current size, normal.
     placement::Restored r = placement::restore(storedFrom({}), current, screen, false, false, 0, 0);
@@ -101,8 +114,9 @@ TEST(WindowPlacement, WhatIsRestored) {
     // Minimised comes back normal; maximised stays maximised over the stored normal size.
     r = placement::restore(storedFrom({{"State", "1"}}), current, screen, false, false, 0, 0);
     EXPECT_EQ(r.values.state, 0);
-    r = placement::restore(storedFrom({{"State", "2"}, {"Left", "150"}, {"Top", "300"}, {"Width", "7500"}, {"Height", "4500"}}),
-                           current, screen, false, false, 0, 0);
+    r = placement::restore(
+        storedFrom({{"State", "2"}, {"Left", "150"}, {"Top", "300"}, {"Width", "7500"}, {"Height", "4500"}}), current,
+        screen, false, false, 0, 0);
     EXPECT_EQ(r.values.state, 2);
     EXPECT_EQ(r.values.width, 7500);
 
@@ -116,24 +130,30 @@ TEST(WindowPlacement, WhatIsRestored) {
     EXPECT_THROW(placement::restore(storedFrom({{"Top", "alto"}}), current, screen, true, true, 0, 0), AppError);
 }
 
-TEST(WindowPlacement, KeptOnAScreen) {
-    const QList<QRect> screens{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
-    struct Case { QRect window; QPoint expected; };
+TEST(WindowPlacement, KeptOnAScreen)
+{
+    const QList<QRect> screens {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+    struct Case {
+        QRect window;
+        QPoint expected;
+    };
     const Case cases[] = {
-        {QRect(100, 100, 400, 300), QPoint(100, 100)},          // well inside
-        {QRect(2000, 50, 400, 300), QPoint(2000, 50)},          // on the second screen
-        {QRect(1800, 100, 400, 300), QPoint(1800, 100)},        // across both: reachable
-        {QRect(5000, 3000, 400, 300), QPoint(1520, 780)},       // far away: onto the first screen
-        {QRect(-2000, 200, 400, 300), QPoint(0, 200)},          // left of everything
-        {QRect(1900, -200, 400, 300), QPoint(1920, 0)},         // title bar above the top: onto the screen it overlaps most
-        {QRect(100, 1070, 400, 300), QPoint(100, 780)},         // title bar below the bottom
-        {QRect(-10, 10, 3000, 2000), QPoint(-10, 10)},          // larger than the screen, title bar on it
+        {QRect(100, 100, 400, 300), QPoint(100, 100)},   // well inside
+        {QRect(2000, 50, 400, 300), QPoint(2000, 50)},   // on the second screen
+        {QRect(1800, 100, 400, 300), QPoint(1800, 100)},   // across both: reachable
+        {QRect(5000, 3000, 400, 300), QPoint(1520, 780)},   // far away: onto the first screen
+        {QRect(-2000, 200, 400, 300), QPoint(0, 200)},   // left of everything
+        {QRect(1900, -200, 400, 300), QPoint(1920, 0)},   // title bar above the top: onto the screen it overlaps most
+        {QRect(100, 1070, 400, 300), QPoint(100, 780)},   // title bar below the bottom
+        {QRect(-10, 10, 3000, 2000), QPoint(-10, 10)},   // larger than the screen, title bar on it
     };
     for (const Case& c : cases)
-        EXPECT_EQ(placement::keepOnScreen(c.window, screens).topLeft(), c.expected) << c.window.x() << "," << c.window.y();
+        EXPECT_EQ(placement::keepOnScreen(c.window, screens).topLeft(), c.expected)
+            << c.window.x() << "," << c.window.y();
 }
 
-TEST(WindowPlacement, TwipsFromTheCallerOrCentred) {
+TEST(WindowPlacement, TwipsFromTheCallerOrCentred)
+{
     const QRect screen(0, 0, 1000, 800);
     EXPECT_EQ(placement::positionFromTwips(-1, -1, QSize(200, 100), screen), QPoint(400, 350));
     EXPECT_EQ(placement::positionFromTwips(1500, -1, QSize(200, 100), screen), QPoint(400, 100));
@@ -144,27 +164,31 @@ TEST(WindowPlacement, TwipsFromTheCallerOrCentred) {
 // ---- Real windows -------------------------------------------------------------------------------------------
 class WindowPlacementStore : public WindowTest {
 protected:
-    std::unique_ptr<QWidget> window() {
+    std::unique_ptr<QWidget> window()
+    {
         auto w = std::make_unique<QWidget>();
         w->setObjectName(QStringLiteral("frmVendite"));
         w->resize(400, 300);
         return w;
     }
-    QString stored(const char* key) const {
+    QString stored(const char* key) const
+    {
         return settings->get(QStringLiteral("frmVenditeSettings"), QString::fromLatin1(key), QStringLiteral("<none>"));
     }
     QRect screen() const { return QGuiApplication::primaryScreen()->availableGeometry(); }
 };
 
-TEST_F(WindowPlacementStore, FirstOpeningIsCentred) {
+TEST_F(WindowPlacementStore, FirstOpeningIsCentred)
+{
     auto w = window();
     RestoreFormPosition(w.get(), false, false, 0, 0);
     EXPECT_EQ(w->size(), QSize(400, 300));
-    EXPECT_EQ(w->pos(), QPoint(screen().left() + (screen().width() - 400) / 2,
-                               screen().top() + (screen().height() - 300) / 2));
+    EXPECT_EQ(w->pos(),
+              QPoint(screen().left() + (screen().width() - 400) / 2, screen().top() + (screen().height() - 300) / 2));
 }
 
-TEST_F(WindowPlacementStore, NormalWindowComesBackWhereItWas) {
+TEST_F(WindowPlacementStore, NormalWindowComesBackWhereItWas)
+{
     auto w = window();
     w->move(120, 80);
     w->show();
@@ -182,7 +206,8 @@ TEST_F(WindowPlacementStore, NormalWindowComesBackWhereItWas) {
     EXPECT_EQ(again->pos(), QPoint(120, 80));
 }
 
-TEST_F(WindowPlacementStore, MaximisedWindowStoresOnlyItsStateAndReturnsMaximisedOverItsNormalPlacement) {
+TEST_F(WindowPlacementStore, MaximisedWindowStoresOnlyItsStateAndReturnsMaximisedOverItsNormalPlacement)
+{
     settings->set(QStringLiteral("frmVenditeSettings"), QStringLiteral("Left"), QStringLiteral("1500"));
     settings->set(QStringLiteral("frmVenditeSettings"), QStringLiteral("Top"), QStringLiteral("750"));
     settings->set(QStringLiteral("frmVenditeSettings"), QStringLiteral("Width"), QStringLiteral("7500"));
@@ -205,7 +230,8 @@ TEST_F(WindowPlacementStore, MaximisedWindowStoresOnlyItsStateAndReturnsMaximise
     EXPECT_EQ(again->size(), QSize(500, 300));
 }
 
-TEST_F(WindowPlacementStore, MinimisedWindowReopensNormal) {
+TEST_F(WindowPlacementStore, MinimisedWindowReopensNormal)
+{
     settings->set(QStringLiteral("frmVenditeSettings"), QStringLiteral("State"), QStringLiteral("1"));
     auto w = window();
     w->setWindowState(Qt::WindowMaximized);
@@ -213,7 +239,8 @@ TEST_F(WindowPlacementStore, MinimisedWindowReopensNormal) {
     EXPECT_FALSE(w->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized));
 }
 
-TEST_F(WindowPlacementStore, PlacementOffEveryScreenIsBroughtBack) {
+TEST_F(WindowPlacementStore, PlacementOffEveryScreenIsBroughtBack)
+{
     settings->set(QStringLiteral("frmVenditeSettings"), QStringLiteral("Left"), QStringLiteral("900000"));
     settings->set(QStringLiteral("frmVenditeSettings"), QStringLiteral("Top"), QStringLiteral("600000"));
     auto w = window();
@@ -221,7 +248,8 @@ TEST_F(WindowPlacementStore, PlacementOffEveryScreenIsBroughtBack) {
     EXPECT_TRUE(screen().contains(QRect(w->pos(), w->size())));
 }
 
-TEST_F(WindowPlacementStore, UnreadableValueIsReportedAndTheWindowStays) {
+TEST_F(WindowPlacementStore, UnreadableValueIsReportedAndTheWindowStays)
+{
     settings->set(QStringLiteral("frmVenditeSettings"), QStringLiteral("Top"), QStringLiteral("in alto"));
     ui->addAnswer(QStringLiteral("No"));
     auto w = window();
@@ -240,14 +268,15 @@ public:
     QWidget widget;
     QWidget* mainWidget() override { return &widget; }
     bool OptionsActive() const override { return false; }
-    void SetOptionsActive(bool) override {}
-    void SetStatusMsg(const QString&) override {}
-    void ReleaseDatabase() override {}
-    void RefreshDetailView() override {}
+    void SetOptionsActive(bool) override { }
+    void SetStatusMsg(const QString&) override { }
+    void ReleaseDatabase() override { }
+    void RefreshDetailView() override { }
 };
 }
 
-TEST_F(WindowPlacementStore, EnableMainFormReachesTheRegisteredMainWindow) {
+TEST_F(WindowPlacementStore, EnableMainFormReachesTheRegisteredMainWindow)
+{
     EnableMainForm(false);   // none registered: nothing happens
     FakeMainWindow main;
     setMainWindowServices(&main);
@@ -258,7 +287,8 @@ TEST_F(WindowPlacementStore, EnableMainFormReachesTheRegisteredMainWindow) {
     setMainWindowServices(nullptr);
 }
 
-TEST_F(WindowPlacementStore, FormFontChangesFaceAndSizeOnceButKeepsFixedPitchFaces) {
+TEST_F(WindowPlacementStore, FormFontChangesFaceAndSizeOnceButKeepsFixedPitchFaces)
+{
     QWidget w;
     w.setFont(QFont(QStringLiteral("DejaVu Sans"), 10));
     auto* plain = new QLabel(QStringLiteral("a"), &w);
@@ -289,7 +319,8 @@ namespace {
 class Reparti : public itfDefTable, public itfSetData {
 public:
     void DefineIdentity(TableIdentity& id) override { id.Caption = QStringLiteral("Reparti"); }
-    void DefineStructure(FieldDefinitions& f, IndexDefinitions&, ReferenceDefinitions&) override {
+    void DefineStructure(FieldDefinitions& f, IndexDefinitions&, ReferenceDefinitions&) override
+    {
         f.AddField(QStringLiteral("Codice"), FieldType::Text, 8, 0, 0, -100, -100, -100, -1);
     }
     itfSetData* DefineDefaultData() override { return this; }
@@ -301,7 +332,8 @@ public:
 };
 }
 
-TEST(FormUtilities, TableObjectByNameFromTheOpenDatabase) {
+TEST(FormUtilities, TableObjectByNameFromTheOpenDatabase)
+{
     g_objDatabase.reset();
     EXPECT_THROW(GetTableObject(QStringLiteral("Reparti")), AppError);
 

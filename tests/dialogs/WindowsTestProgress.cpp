@@ -7,15 +7,18 @@
 using wintest::WindowTest;
 
 // ---- The bar and its labels, without a window --------------------------------------------------------
-TEST(ProgressDisplay, CountsUpTo9999AndPercentagesAbove) {
-    struct Case { int32_t max; int32_t position; const char* text; };
+TEST(ProgressDisplay, CountsUpTo9999AndPercentagesAbove)
+{
+    struct Case {
+        int32_t max;
+        int32_t position;
+        const char* text;
+    };
     const Case cases[] = {
-        {100, 12, "12 / 100"},
-        {9999, 9999, "9999 / 9999"},
-        {10000, 4500, "45 %"},
-        {200000, 90001, "45 %"},     // 45.0005 rounds to 45
-        {10000, 4550, "46 %"},       // 45.5 rounds up
-        {0, 1, "1 / 1"},             // a maximum of 0 is a bar of 1
+        {100, 12, "12 / 100"}, {9999, 9999, "9999 / 9999"},
+        {10000, 4500, "45 %"}, {200000, 90001, "45 %"},   // 45.0005 rounds to 45
+        {10000, 4550, "46 %"},   // 45.5 rounds up
+        {0, 1, "1 / 1"},   // a maximum of 0 is a bar of 1
     };
     for (const Case& c : cases) {
         ProgressDisplay d;
@@ -25,44 +28,50 @@ TEST(ProgressDisplay, CountsUpTo9999AndPercentagesAbove) {
     }
 }
 
-TEST(ProgressDisplay, PositionRulesKeepTheValueWithinTheBar) {
+TEST(ProgressDisplay, PositionRulesKeepTheValueWithinTheBar)
+{
     ProgressDisplay d;
     d.start(3, 0);
     d.advance(0);
     d.advance(0);
     EXPECT_EQ(d.value(), 2);
-    d.advance(7);                  // above the maximum: the bar stays
+    d.advance(7);   // above the maximum: the bar stays
     EXPECT_EQ(d.value(), 2);
-    d.advance(-4);                 // below zero: the bar stays
+    d.advance(-4);   // below zero: the bar stays
     EXPECT_EQ(d.value(), 2);
     d.advance(0);
-    d.advance(0);                  // steps stop at the maximum
+    d.advance(0);   // steps stop at the maximum
     EXPECT_EQ(d.value(), 3);
     EXPECT_TRUE(d.full());
     d.advance(1);
     EXPECT_EQ(d.value(), 1);
 }
 
-TEST(ProgressDisplay, RemainingTimeOnlyAfterFiveSecondsAndNeverFromAZeroValue) {
+TEST(ProgressDisplay, RemainingTimeOnlyAfterFiveSecondsAndNeverFromAZeroValue)
+{
     ProgressDisplay d;
     d.start(100, 1000);
     d.advance(10);
-    EXPECT_FALSE(d.remainingText(6000).has_value());            // exactly 5 s: not yet
-    EXPECT_EQ(d.remainingText(7000), QStringLiteral("00:00:54")); // 6 s for 10 %: 54 s left
+    EXPECT_FALSE(d.remainingText(6000).has_value());   // exactly 5 s: not yet
+    EXPECT_EQ(d.remainingText(7000), QStringLiteral("00:00:54"));   // 6 s for 10 %: 54 s left
 
     ProgressDisplay stuck;
     stuck.start(100, 0);
-    stuck.advance(500);                                        // every position above the maximum
-    EXPECT_EQ(stuck.remainingText(60000), QString());           // no estimate, no division by zero
+    stuck.advance(500);   // every position above the maximum
+    EXPECT_EQ(stuck.remainingText(60000), QString());   // no estimate, no division by zero
 
     ProgressDisplay done;
     done.start(10, 0);
     done.advance(10);
-    EXPECT_EQ(done.remainingText(9000), QString());             // nothing remains
+    EXPECT_EQ(done.remainingText(9000), QString());   // nothing remains
 }
 
-TEST(ProgressDisplay, RemainingTimeFormat) {
-    struct Case { double seconds; const char* text; };
+TEST(ProgressDisplay, RemainingTimeFormat)
+{
+    struct Case {
+        double seconds;
+        const char* text;
+    };
     const Case cases[] = {
         {7, "00:00:07"},
         {93784, "1gg 02:03:04"},
@@ -80,25 +89,29 @@ TEST(ProgressDisplay, RemainingTimeFormat) {
 // ---- The window ---------------------------------------------------------------------------------------
 class ProgressWindow : public WindowTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         WindowTest::SetUp();
         parent = std::make_unique<QWidget>();
         parent->resize(300, 200);
         parent->show();
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         frmMessage::unloadInstance();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         parent.reset();
         WindowTest::TearDown();
     }
-    static QString text(frmMessage& w, const char* label) {
+    static QString text(frmMessage& w, const char* label)
+    {
         return w.findChild<QLabel*>(QString::fromLatin1(label))->text();
     }
     std::unique_ptr<QWidget> parent;
 };
 
-TEST_F(ProgressWindow, ShowsCountsPercentagesAndTheElapsedEstimate) {
+TEST_F(ProgressWindow, ShowsCountsPercentagesAndTheElapsedEstimate)
+{
     frmMessage& w = frmMessage::instance();
     w.ShowMsg(QStringLiteral("Copia in corso..."), parent.get());
     EXPECT_TRUE(w.isVisible());
@@ -110,9 +123,9 @@ TEST_F(ProgressWindow, ShowsCountsPercentagesAndTheElapsedEstimate) {
     for (int i = 0; i < 12; ++i) ASSERT_TRUE(w.Progress());
     EXPECT_EQ(text(w, "lblCount"), QStringLiteral("12 / 100"));
     EXPECT_EQ(w.findChild<QProgressBar*>(QStringLiteral("pbNotify"))->value(), 12);
-    EXPECT_EQ(text(w, "lblTime"), QString());       // first seconds: no estimate
+    EXPECT_EQ(text(w, "lblTime"), QString());   // first seconds: no estimate
 
-    clock->advanceMs(24000);                         // 24 s for 12 steps: 176 s to go
+    clock->advanceMs(24000);   // 24 s for 12 steps: 176 s to go
     ASSERT_TRUE(w.Progress());
     EXPECT_EQ(text(w, "lblCount"), QStringLiteral("13 / 100"));
     EXPECT_EQ(text(w, "lblTime"), QStringLiteral("00:02:41"));   // 24 * 100 / 13 - 24 = 160.6
@@ -120,7 +133,7 @@ TEST_F(ProgressWindow, ShowsCountsPercentagesAndTheElapsedEstimate) {
     w.StartProgress(20000, true);
     w.Progress(9000);
     EXPECT_EQ(text(w, "lblCount"), QStringLiteral("45 %"));
-    EXPECT_EQ(text(w, "lblTime"), QString());        // a new display starts a new estimate
+    EXPECT_EQ(text(w, "lblTime"), QString());   // a new display starts a new estimate
     EXPECT_EQ(w.MaxProgress(), 20000);
 
     w.EndProgress();
@@ -129,7 +142,8 @@ TEST_F(ProgressWindow, ShowsCountsPercentagesAndTheElapsedEstimate) {
     EXPECT_TRUE(w.isVisible());
 }
 
-TEST_F(ProgressWindow, TwoConfirmedStopsCloseItAndReEnableTheParent) {
+TEST_F(ProgressWindow, TwoConfirmedStopsCloseItAndReEnableTheParent)
+{
     frmMessage& w = frmMessage::instance();
     w.ShowMsg(QStringLiteral("Stampa..."), parent.get());
     w.StartProgress(10, true);
@@ -144,24 +158,25 @@ TEST_F(ProgressWindow, TwoConfirmedStopsCloseItAndReEnableTheParent) {
     ui->addAnswer(QStringLiteral("Yes"));
     stop->click();
     EXPECT_TRUE(w.Stopped());
-    EXPECT_TRUE(w.isVisible());                      // the operation decides what comes next
+    EXPECT_TRUE(w.isVisible());   // the operation decides what comes next
     EXPECT_FALSE(w.Progress());
     EXPECT_FALSE(parent->isEnabled());
 
     ui->addAnswer(QStringLiteral("Yes"));
-    wintest::pressKey(&w, Qt::Key_Escape);           // Esc is Stop as well
+    wintest::pressKey(&w, Qt::Key_Escape);   // Esc is Stop as well
     EXPECT_FALSE(frmMessage::isLoaded());
     EXPECT_FALSE(w.isVisible());
     EXPECT_TRUE(parent->isEnabled());
     EXPECT_EQ(ui->prompts(), QStringList(3, QStringLiteral("Confermi l'interruzione ?")));
 }
 
-TEST_F(ProgressWindow, ANewParentIsAdoptedOnlyAfterTheFirstIsGivenBack) {
+TEST_F(ProgressWindow, ANewParentIsAdoptedOnlyAfterTheFirstIsGivenBack)
+{
     QWidget other;
     other.show();
     frmMessage& w = frmMessage::instance();
     w.ShowMsg(QStringLiteral("a"), parent.get());
-    w.ShowMsg(QStringLiteral("b"), parent.get());     // the same parent: kept as it is
+    w.ShowMsg(QStringLiteral("b"), parent.get());   // the same parent: kept as it is
     EXPECT_FALSE(parent->isEnabled());
     EXPECT_EQ(w.ParentForm(), parent.get());
 
@@ -182,7 +197,8 @@ TEST_F(ProgressWindow, ANewParentIsAdoptedOnlyAfterTheFirstIsGivenBack) {
     EXPECT_FALSE(locked.isEnabled());
 }
 
-TEST_F(ProgressWindow, AParentThatClosesIsReEnabledAndForgotten) {
+TEST_F(ProgressWindow, AParentThatClosesIsReEnabledAndForgotten)
+{
     frmMessage& w = frmMessage::instance();
     w.ShowMsg(QStringLiteral("a"), parent.get());
     ASSERT_FALSE(parent->isEnabled());
@@ -191,17 +207,19 @@ TEST_F(ProgressWindow, AParentThatClosesIsReEnabledAndForgotten) {
     EXPECT_EQ(w.ParentForm(), nullptr);
 }
 
-TEST_F(ProgressWindow, AFullBarEndsWhenTheMessageIsShownAgain) {
+TEST_F(ProgressWindow, AFullBarEndsWhenTheMessageIsShownAgain)
+{
     frmMessage& w = frmMessage::instance();
     w.StartProgress(2, false);
     EXPECT_FALSE(w.findChild<QPushButton*>(QStringLiteral("cmdStop"))->isVisible());
-    w.Progress(2);                                   // shows the window, fills the bar
+    w.Progress(2);   // shows the window, fills the bar
     w.hide();
     w.ShowMsg(QStringLiteral("Fine"), parent.get());
     EXPECT_EQ(w.MaxProgress(), 0);
 }
 
-TEST_F(ProgressWindow, LibraryProgressTarget) {
+TEST_F(ProgressWindow, LibraryProgressTarget)
+{
     frmMessage& w = frmMessage::instance();
     itfProgress& target = w;
     target.OnStart(0, 50);

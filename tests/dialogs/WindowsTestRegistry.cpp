@@ -10,12 +10,13 @@
 #include <QLabel>
 #include <QPushButton>
 
-class RegisteredWindows : public wintest::WindowTest {};
+class RegisteredWindows : public wintest::WindowTest { };
 
 // Their pictures are taken through the developer's tool, with every other window's.
-TEST_F(RegisteredWindows, EveryWindowRegistersUnderItsClassName) {
-    const QStringList expected{"frmAbout",   "frmDateSetting", "frmFromDateToDate", "frmMessage",
-                               "frmMsgBeep", "frmSearchText",  "frmSelectDir"};
+TEST_F(RegisteredWindows, EveryWindowRegistersUnderItsClassName)
+{
+    const QStringList expected {"frmAbout",   "frmDateSetting", "frmFromDateToDate", "frmMessage",
+                                "frmMsgBeep", "frmSearchText",  "frmSelectDir"};
     const QStringList names = windows::names();
     for (const QString& name : expected) EXPECT_TRUE(names.contains(name)) << name.toStdString();
 
@@ -27,7 +28,8 @@ TEST_F(RegisteredWindows, EveryWindowRegistersUnderItsClassName) {
     EXPECT_EQ(windows::create(QStringLiteral("frmNonEsiste")), nullptr);
 }
 
-TEST_F(RegisteredWindows, AboutBoxNamesTheProgramAndShowsTheSystemOrSaysItCannot) {
+TEST_F(RegisteredWindows, AboutBoxNamesTheProgramAndShowsTheSystemOrSaysItCannot)
+{
     frmAbout w;
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Informazioni"));
     EXPECT_TRUE(w.findChild<QLabel*>(QStringLiteral("lblVersion"))->text().startsWith(QStringLiteral("Version ")));

@@ -7,21 +7,20 @@
 #include <QPushButton>
 
 namespace {
-template <class T>
-T* child(QWidget& w, const char* name) {
-    return w.findChild<T*>(QString::fromLatin1(name));
-}
+template <class T> T* child(QWidget& w, const char* name) { return w.findChild<T*>(QString::fromLatin1(name)); }
 }
 
 // ---- Text search ----------------------------------------------------------------------------------------
 class TextSearch : public wintest::WindowTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         WindowTest::SetUp();
         frmSearchText::memory() = SearchTextMemory();
     }
     // One use of the dialog: `type` runs inside it, then `button` ("cmdOK", "cmdNext" or a key).
-    bool search(const QString& field, bool showInside, bool showNext, std::function<void(frmSearchText&)> act) {
+    bool search(const QString& field, bool showInside, bool showNext, std::function<void(frmSearchText&)> act)
+    {
         frmSearchText w;
         wintest::whenModal([&] { act(w); });
         w.Prepare(field, showInside, showNext);
@@ -30,7 +29,8 @@ protected:
     }
 };
 
-TEST_F(TextSearch, SameFieldOffersTheLastTextWithNextAsDefault) {
+TEST_F(TextSearch, SameFieldOffersTheLastTextWithNextAsDefault)
+{
     ASSERT_TRUE(search(QStringLiteral("Descrizione"), true, true, [](frmSearchText& w) {
         EXPECT_FALSE(w.NextIsDefault());
         EXPECT_EQ(child<QLineEdit>(w, "txtSearch")->text(), QString());
@@ -62,7 +62,7 @@ TEST_F(TextSearch, SameFieldOffersTheLastTextWithNextAsDefault) {
         EXPECT_EQ(child<QLineEdit>(w, "txtSearch")->text(), QString());
         EXPECT_FALSE(w.NextIsDefault());
         child<QLineEdit>(w, "txtSearch")->setText(QStringLiteral("A1"));
-        wintest::pressKey(&w, Qt::Key_F3);        // Next by its key
+        wintest::pressKey(&w, Qt::Key_F3);   // Next by its key
     }));
     EXPECT_TRUE(frmSearchText::FindNext());
     EXPECT_EQ(frmSearchText::memory().LastFieldName, QStringLiteral("Codice"));
@@ -76,15 +76,16 @@ TEST_F(TextSearch, SameFieldOffersTheLastTextWithNextAsDefault) {
     EXPECT_FALSE(frmSearchText::FindNext());
 }
 
-TEST_F(TextSearch, OneCharacterCannotBeSearchedInsideStrings) {
+TEST_F(TextSearch, OneCharacterCannotBeSearchedInsideStrings)
+{
     ASSERT_TRUE(search(QStringLiteral("Descrizione"), true, true, [](frmSearchText& w) {
         auto* box = child<QLineEdit>(w, "txtSearch");
         auto* inside = child<QCheckBox>(w, "chkInternal");
         EXPECT_FALSE(inside->isEnabled());
         box->setText(QStringLiteral("ab"));
-        wintest::pressKey(&w, Qt::Key_F2);       // ticks the option
+        wintest::pressKey(&w, Qt::Key_F2);   // ticks the option
         EXPECT_TRUE(inside->isChecked());
-        box->setText(QStringLiteral("a"));        // ticked before, one character now
+        box->setText(QStringLiteral("a"));   // ticked before, one character now
         EXPECT_FALSE(inside->isEnabled());
         child<QPushButton>(w, "cmdOK")->click();
     }));
@@ -106,7 +107,8 @@ TEST_F(TextSearch, OneCharacterCannotBeSearchedInsideStrings) {
     EXPECT_FALSE(frmSearchText::SearchInside());
 }
 
-TEST_F(TextSearch, EscapeLeavesItUnconfirmedAndTheLastSearchRemembered) {
+TEST_F(TextSearch, EscapeLeavesItUnconfirmedAndTheLastSearchRemembered)
+{
     ASSERT_TRUE(search(QStringLiteral("Codice"), true, true, [](frmSearchText& w) {
         child<QLineEdit>(w, "txtSearch")->setText(QStringLiteral("X9"));
         child<QPushButton>(w, "cmdOK")->click();
@@ -122,14 +124,16 @@ TEST_F(TextSearch, EscapeLeavesItUnconfirmedAndTheLastSearchRemembered) {
 // ---- Beeping confirmation ----------------------------------------------------------------------------------
 class BeepingConfirmation : public wintest::WindowTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         WindowTest::SetUp();
         showModalWindows();
     }
     int beeps() const { return int(ui->log().count(QStringLiteral("BEEP: "))); }
 };
 
-TEST(TypedKeyGate, CountsOnlyTypingKeysAndLetsTheSecondConfirmationThrough) {
+TEST(TypedKeyGate, CountsOnlyTypingKeysAndLetsTheSecondConfirmationThrough)
+{
     TypedKeyGate g;
     EXPECT_TRUE(g.confirm());
     for (int k : {13, 27, 0, 200}) g.keyPressed(k);
@@ -143,12 +147,14 @@ TEST(TypedKeyGate, CountsOnlyTypingKeysAndLetsTheSecondConfirmationThrough) {
     EXPECT_TRUE(g.confirm());
 }
 
-TEST_F(BeepingConfirmation, DigitsTypedBeforeConfirmingNeedASecondConfirmation) {
+TEST_F(BeepingConfirmation, DigitsTypedBeforeConfirmingNeedASecondConfirmation)
+{
     frmMsgBeep w;
     bool confirmed = true;
     wintest::whenModal([&] {
         EXPECT_EQ(beeps(), 1);   // on opening
-        EXPECT_EQ(child<QLabel>(w, "lblMessage")->text(), QStringLiteral("Articolo non trovato...\n\nVuoi inserirlo ?"));
+        EXPECT_EQ(child<QLabel>(w, "lblMessage")->text(),
+                  QStringLiteral("Articolo non trovato...\n\nVuoi inserirlo ?"));
         for (const char* digit : {"8", "0", "1"}) wintest::typeKey(&w, Qt::Key_0, QString::fromLatin1(digit));
         wintest::typeKey(&w, Qt::Key_Right);   // not a typing key
         EXPECT_EQ(w.TypedKeys(), 3);
@@ -161,7 +167,8 @@ TEST_F(BeepingConfirmation, DigitsTypedBeforeConfirmingNeedASecondConfirmation) 
     EXPECT_TRUE(confirmed);
 }
 
-TEST_F(BeepingConfirmation, NothingTypedConfirmsAtOnceAndCancelAlwaysAnswersNo) {
+TEST_F(BeepingConfirmation, NothingTypedConfirmsAtOnceAndCancelAlwaysAnswersNo)
+{
     wintest::whenModal([] {
         auto* w = qobject_cast<frmMsgBeep*>(QApplication::activeModalWidget());
         ASSERT_NE(w, nullptr);

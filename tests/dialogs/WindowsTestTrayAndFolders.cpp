@@ -14,25 +14,28 @@ namespace {
 struct AreaLog {
     bool available = true;
     bool addSucceeds = true;
-    int icons = 0;              // icons in the area now
-    QStringList calls;          // "add <tip>", "modify <tip>", "remove"
+    int icons = 0;   // icons in the area now
+    QStringList calls;   // "add <tip>", "modify <tip>", "remove"
 };
 
 class FakeArea : public NotificationArea {
 public:
-    explicit FakeArea(AreaLog& log) : m_log(log) {}
+    explicit FakeArea(AreaLog& log) : m_log(log) { }
     bool available() const override { return m_log.available; }
-    bool add(const QIcon&, const QString& tip) override {
+    bool add(const QIcon&, const QString& tip) override
+    {
         m_log.calls << QStringLiteral("add ") + tip;
         if (!m_log.addSucceeds) return false;
         ++m_log.icons;
         return true;
     }
-    bool modify(const QIcon&, const QString& tip) override {
+    bool modify(const QIcon&, const QString& tip) override
+    {
         m_log.calls << QStringLiteral("modify ") + tip;
         return true;
     }
-    bool remove() override {
+    bool remove() override
+    {
         m_log.calls << QStringLiteral("remove");
         if (m_log.icons > 0) --m_log.icons;
         return true;
@@ -43,7 +46,8 @@ private:
 };
 }
 
-TEST(NotificationIcon, TipIsCutTo63Characters) {
+TEST(NotificationIcon, TipIsCutTo63Characters)
+{
     AreaLog log;
     clsOSTNA tna(std::make_unique<FakeArea>(log));
     const QString longTip = QString(70, u'x');
@@ -54,30 +58,35 @@ TEST(NotificationIcon, TipIsCutTo63Characters) {
     EXPECT_EQ(log.calls.last(), QStringLiteral("modify Mirtavolia"));
 }
 
-TEST(NotificationIcon, StartTwiceLeavesOneIconAndStopIsHarmlessWhenRepeated) {
+TEST(NotificationIcon, StartTwiceLeavesOneIconAndStopIsHarmlessWhenRepeated)
+{
     AreaLog log;
     {
         clsOSTNA tna(std::make_unique<FakeArea>(log));
-        tna.IconStop();                                   // nothing yet: nothing happens
+        tna.IconStop();   // nothing yet: nothing happens
         EXPECT_TRUE(log.calls.isEmpty());
         tna.IconStart(nullptr, QIcon(), QStringLiteral("a"));
         tna.IconStart(nullptr, QIcon(), QStringLiteral("b"));
         EXPECT_EQ(log.icons, 1);
-        EXPECT_EQ(log.calls, (QStringList{"add a", "remove", "add b"}));
+        EXPECT_EQ(log.calls, (QStringList {"add a", "remove", "add b"}));
         tna.IconStop();
         tna.IconStop();
         EXPECT_EQ(log.calls.count(QStringLiteral("remove")), 2);
         tna.IconStart(nullptr, QIcon(), QStringLiteral("c"));
     }
-    EXPECT_EQ(log.icons, 0);                              // gone with the object
+    EXPECT_EQ(log.icons, 0);   // gone with the object
 }
 
-TEST(NotificationIcon, MouseActionsAreDecoded) {
-    struct Case { float x; bool left, dbl, right; };
+TEST(NotificationIcon, MouseActionsAreDecoded)
+{
+    struct Case {
+        float x;
+        bool left, dbl, right;
+    };
     const Case cases[] = {
-        {7695, true, false, false},    // 0x201 x 15: left press
-        {7725, false, true, false},    // 0x203 x 15: left double click
-        {7740, false, false, true},    // 0x204 x 15: right press
+        {7695, true, false, false},   // 0x201 x 15: left press
+        {7725, false, true, false},   // 0x203 x 15: left double click
+        {7740, false, false, true},   // 0x204 x 15: right press
         {7680, false, false, false},   // a plain move
         {7710, false, false, false},   // left release
     };
@@ -98,11 +107,16 @@ TEST(NotificationIcon, MouseActionsAreDecoded) {
     raw->onMouse(0x204);
     raw->onMouse(0x203);
     raw->onMouse(0x201);
-    EXPECT_EQ(seen, (QStringList{"menu", "show", "other"}));
+    EXPECT_EQ(seen, (QStringList {"menu", "show", "other"}));
 }
 
-TEST(NotificationIcon, WithoutANotificationAreaTheWindowIsMinimisedNotHidden) {
-    struct Case { bool available; bool addSucceeds; bool hidden; };
+TEST(NotificationIcon, WithoutANotificationAreaTheWindowIsMinimisedNotHidden)
+{
+    struct Case {
+        bool available;
+        bool addSucceeds;
+        bool hidden;
+    };
     const Case cases[] = {{true, true, true}, {false, false, false}, {true, false, false}};
     for (const Case& c : cases) {
         AreaLog log;
@@ -123,41 +137,51 @@ TEST(NotificationIcon, WithoutANotificationAreaTheWindowIsMinimisedNotHidden) {
 }
 
 // ---- Folder choice ------------------------------------------------------------------------------------------
-TEST(FolderChoice, PathArithmetic) {
-    struct Case { const char* picked; const char* folder; };
+TEST(FolderChoice, PathArithmetic)
+{
+    struct Case {
+        const char* picked;
+        const char* folder;
+    };
     const Case cases[] = {
         {"/srv/negozio/dati/Mirtavolia.mdb", "/srv/negozio/dati"},
         {"\\\\server\\share\\file.txt", "\\\\server\\share"},
-        {"archivio.mdb", "archivio.mdb"},           // no separator: the name itself
+        {"archivio.mdb", "archivio.mdb"},   // no separator: the name itself
         {"/file.txt", "/"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(folders::FolderOfPickedFile(QString::fromLatin1(c.picked)), QString::fromLatin1(c.folder)) << c.picked;
+        EXPECT_EQ(folders::FolderOfPickedFile(QString::fromLatin1(c.picked)), QString::fromLatin1(c.folder))
+            << c.picked;
 
     EXPECT_EQ(folders::WithoutTrailingSeparator(QStringLiteral("/srv/dati/")), QStringLiteral("/srv/dati"));
     EXPECT_EQ(folders::WithoutTrailingSeparator(QStringLiteral("/")), QStringLiteral("/"));
     EXPECT_EQ(folders::DialogStartName(QStringLiteral("/srv/dati")), QStringLiteral("/srv/dati/*.*"));
     EXPECT_EQ(folders::DialogStartName(QStringLiteral("/srv/dati/")), QStringLiteral("/srv/dati/*.*"));
-    const QStringList roots{"/", "/media/usb", "/media/usb2"};
+    const QStringList roots {"/", "/media/usb", "/media/usb2"};
     EXPECT_EQ(folders::DriveOf(QStringLiteral("/media/usb2/x"), roots), QStringLiteral("/media/usb2"));
     EXPECT_EQ(folders::DriveOf(QStringLiteral("/media/usbx"), roots), QStringLiteral("/"));
 }
 
-TEST(FolderChoice, ListShowsTheWayDownAndTheSubFolders) {
+TEST(FolderChoice, ListShowsTheWayDownAndTheSubFolders)
+{
     const QString root = testenv::newDir(QStringLiteral("folders"));
     QDir(root).mkpath(QStringLiteral("negozio/dati/Zeta"));
     QDir(root).mkpath(QStringLiteral("negozio/dati/alfa"));
     QDir(root).mkpath(QStringLiteral("negozio/dati/.nascosta"));
     const QList<folders::Entry> list = folders::ListAround(root + QStringLiteral("/negozio/dati"), root);
     QStringList shown;
-    for (const folders::Entry& e : list) shown << QString::number(e.depth) + (e.open ? "+" : "-") + QDir(root).relativeFilePath(e.path);
-    EXPECT_EQ(shown, (QStringList{"0+.", "1+negozio", "2+negozio/dati", "3-negozio/dati/alfa", "3-negozio/dati/Zeta"}));
-    EXPECT_EQ(folders::NearestExisting(root + QStringLiteral("/negozio/manca/ancora")), root + QStringLiteral("/negozio"));
+    for (const folders::Entry& e : list)
+        shown << QString::number(e.depth) + (e.open ? "+" : "-") + QDir(root).relativeFilePath(e.path);
+    EXPECT_EQ(shown,
+              (QStringList {"0+.", "1+negozio", "2+negozio/dati", "3-negozio/dati/alfa", "3-negozio/dati/Zeta"}));
+    EXPECT_EQ(folders::NearestExisting(root + QStringLiteral("/negozio/manca/ancora")),
+              root + QStringLiteral("/negozio"));
 }
 
-class FolderDialog : public wintest::WindowTest {};
+class FolderDialog : public wintest::WindowTest { };
 
-TEST_F(FolderDialog, OkGivesTheFolderOfTheListAndCancelGivesNothing) {
+TEST_F(FolderDialog, OkGivesTheFolderOfTheListAndCancelGivesNothing)
+{
     const QString root = testenv::newDir(QStringLiteral("choice"));
     QDir(root).mkpath(QStringLiteral("dati/copie"));
     frmSelectDir w;
@@ -181,7 +205,8 @@ TEST_F(FolderDialog, OkGivesTheFolderOfTheListAndCancelGivesNothing) {
     EXPECT_EQ(w.SelectedDir(), QString());
 }
 
-TEST_F(FolderDialog, OtherLocationTakesTheFolderOfThePickedFile) {
+TEST_F(FolderDialog, OtherLocationTakesTheFolderOfThePickedFile)
+{
     const QString root = testenv::newDir(QStringLiteral("network"));
     QDir(root).mkpath(QStringLiteral("condivisa"));
     frmSelectDir w;
@@ -194,7 +219,7 @@ TEST_F(FolderDialog, OtherLocationTakesTheFolderOfThePickedFile) {
     EXPECT_EQ(w.CurrentFolder(), root + QStringLiteral("/condivisa"));
 
     ui->addAnswer(QStringLiteral("<cancel>"));
-    w.SelectResource();                                                      // cancelled: nothing changes
+    w.SelectResource();   // cancelled: nothing changes
     EXPECT_EQ(w.CurrentFolder(), root + QStringLiteral("/condivisa"));
     w.accept();
     EXPECT_EQ(w.SelectedDir(), root + QStringLiteral("/condivisa"));

@@ -8,27 +8,35 @@
 namespace {
 class frmOptionsAdvancedTest : public startuptest::StartupTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         StartupTest::SetUp();
         setMainWindowServices(&mainWindow);
     }
     static QCheckBox* box(QWidget& w, const char* name) { return w.findChild<QCheckBox*>(QString::fromLatin1(name)); }
-    static QRadioButton* option(QWidget& w, int i) {
+    static QRadioButton* option(QWidget& w, int i)
+    {
         return w.findChild<QRadioButton*>(QStringLiteral("optAccessMode_%1").arg(i));
     }
     startuptest::FakeMainWindow mainWindow;
 };
 }
 
-TEST(frmOptionsAdvanced, AccessOptionOfTheSettings) {
+TEST(frmOptionsAdvanced, AccessOptionOfTheSettings)
+{
     EXPECT_EQ(frmOptionsAdvanced::AccessOption(0, false), 0);
     EXPECT_EQ(frmOptionsAdvanced::AccessOption(2, false), 2);
     EXPECT_EQ(frmOptionsAdvanced::AccessOption(1, true), 3);
     EXPECT_EQ(frmOptionsAdvanced::AccessOption(7, false), -1);   // only an import stores such a mode
 }
 
-TEST_F(frmOptionsAdvancedTest, OnlyOpeningChangesReleaseTheDatabase) {
-    struct Case { const char* name; std::function<void(frmOptionsAdvanced&)> edit; int releases; };
+TEST_F(frmOptionsAdvancedTest, OnlyOpeningChangesReleaseTheDatabase)
+{
+    struct Case {
+        const char* name;
+        std::function<void(frmOptionsAdvanced&)> edit;
+        int releases;
+    };
     const std::vector<Case> cases = {
         {"multi-user", [](frmOptionsAdvanced& w) { option(w, 1)->setChecked(true); }, 0},
         {"read only", [](frmOptionsAdvanced& w) { option(w, 2)->setChecked(true); }, 0},
@@ -61,7 +69,8 @@ TEST_F(frmOptionsAdvancedTest, OnlyOpeningChangesReleaseTheDatabase) {
     }
 }
 
-TEST_F(frmOptionsAdvancedTest, OkStoresTheAccessModeAndReloadsTheGeneralOptions) {
+TEST_F(frmOptionsAdvancedTest, OkStoresTheAccessModeAndReloadsTheGeneralOptions)
+{
     frmOptions options;
     ASSERT_TRUE(options.findChild<QLineEdit*>(QStringLiteral("txtNemeroCopieRicevuta"))->isHidden());
     frmOptionsAdvanced w(&options);
@@ -70,7 +79,8 @@ TEST_F(frmOptionsAdvancedTest, OkStoresTheAccessModeAndReloadsTheGeneralOptions)
     ASSERT_TRUE(w.Ok());
     EXPECT_TRUE(::settings().MaintenanceMode);
     EXPECT_EQ(::settings().AccessMode, 0);
-    EXPECT_EQ(settings->get(QStringLiteral("Configuration"), QStringLiteral("MaintenanceMode"), QString()), QStringLiteral("True"));
+    EXPECT_EQ(settings->get(QStringLiteral("Configuration"), QStringLiteral("MaintenanceMode"), QString()),
+              QStringLiteral("True"));
     // The receipt copies appear at once in the general dialog.
     EXPECT_FALSE(options.findChild<QLineEdit*>(QStringLiteral("txtNemeroCopieRicevuta"))->isHidden());
 
@@ -81,7 +91,8 @@ TEST_F(frmOptionsAdvancedTest, OkStoresTheAccessModeAndReloadsTheGeneralOptions)
     EXPECT_EQ(::settings().AccessMode, 1);
 }
 
-TEST_F(frmOptionsAdvancedTest, ExportWritesTheStoredSection) {
+TEST_F(frmOptionsAdvancedTest, ExportWritesTheStoredSection)
+{
     ::settings().Default_CodiceIVA = QStringLiteral("IVA22");
     SaveConfiguration();
     frmOptionsAdvanced w;
@@ -90,7 +101,7 @@ TEST_F(frmOptionsAdvancedTest, ExportWritesTheStoredSection) {
     ui->addAnswer(path);
     w.WriteFileConfiguration();
     EXPECT_EQ(ui->log().filter(QStringLiteral("SAVEFILE: Salva Configurazione")).size(), 1);
-    QFile f(path + QStringLiteral(".txt"));      // the default extension is added
+    QFile f(path + QStringLiteral(".txt"));   // the default extension is added
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_TRUE(f.readAll().contains("Default_CodiceIVA=IVA22\r\n"));
 
@@ -99,10 +110,11 @@ TEST_F(frmOptionsAdvancedTest, ExportWritesTheStoredSection) {
     ui->addAnswer(QStringLiteral("OK"));
     ui->addAnswer(QStringLiteral("<cancel>"));
     w.WriteFileConfiguration();
-    EXPECT_EQ(messageBoxes().size(), 1);        // only the reminder to press OK first
+    EXPECT_EQ(messageBoxes().size(), 1);   // only the reminder to press OK first
 }
 
-TEST_F(frmOptionsAdvancedTest, ImportShowsTheErrorAndReloadsBothDialogs) {
+TEST_F(frmOptionsAdvancedTest, ImportShowsTheErrorAndReloadsBothDialogs)
+{
     SaveConfiguration();
     frmOptions options;
     frmOptionsAdvanced w(&options);
@@ -127,8 +139,9 @@ TEST_F(frmOptionsAdvancedTest, ImportShowsTheErrorAndReloadsBothDialogs) {
     f.close();
     ui->addAnswer(path);
     w.ReadFileConfiguration();
-    EXPECT_EQ(messageBoxes(), QStringList{QStringLiteral("Errore durante la lettura del file di configurazione\r"
-                                                         "Una variabile contiene il carattere =, non è possibile continuare")});
+    EXPECT_EQ(messageBoxes(),
+              QStringList {QStringLiteral("Errore durante la lettura del file di configurazione\r"
+                                          "Una variabile contiene il carattere =, non è possibile continuare")});
     EXPECT_EQ(::settings().Default_CodiceIVA, QStringLiteral("IVA4"));
 
     ui->clearLog();

@@ -16,15 +16,18 @@
 namespace {
 class frmOptionsTest : public startuptest::StartupTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         StartupTest::SetUp();
         setMainWindowServices(&mainWindow);
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         setFileOps(nullptr);
         StartupTest::TearDown();
     }
-    template <class T> static T* control(QWidget& w, const char* name) {
+    template <class T> static T* control(QWidget& w, const char* name)
+    {
         T* c = w.findChild<T*>(QString::fromLatin1(name));
         EXPECT_NE(c, nullptr) << name;
         return c;
@@ -37,7 +40,8 @@ protected:
 // The repaired file cannot take the working file's name.
 class FailingRenames : public FileOps {
 public:
-    bool rename(const QString& from, const QString& to) override {
+    bool rename(const QString& from, const QString& to) override
+    {
         if (!to.endsWith(QStringLiteral("/Mirtavolia.mdb"))) return FileOps::rename(from, to);
         m_lastError = QStringLiteral("Sola lettura");
         return false;
@@ -45,7 +49,8 @@ public:
 };
 
 // A shop file as the program makes it: a file of another program is no shop to repair.
-void makeDatabaseFile(const QString& path) {
+void makeDatabaseFile(const QString& path)
+{
     auto engine = std::make_shared<DBEngine>();
     engine->CreateDatabase(kDefaultDBOpenMode, path);
     engine->OpenDatabase(kDefaultDBOpenMode, path);
@@ -54,7 +59,8 @@ void makeDatabaseFile(const QString& path) {
 }
 }
 
-TEST(OptionsNumbers, FormatsAndReadsWithTheDecimalComma) {
+TEST(OptionsNumbers, FormatsAndReadsWithTheDecimalComma)
+{
     EXPECT_EQ(optionsnum::Format(1.5, 3, 2), QStringLiteral("001,50"));
     EXPECT_EQ(optionsnum::Format(0.05, 1, 2), QStringLiteral("0,05"));
     EXPECT_EQ(optionsnum::Format(10, 6, 0), QStringLiteral("000010"));
@@ -67,24 +73,26 @@ TEST(OptionsNumbers, FormatsAndReadsWithTheDecimalComma) {
     EXPECT_FALSE(optionsnum::Read(QString()));
 }
 
-TEST(OptionsNumbers, AmountKeyFilter) {
-    struct Case { const char* text; char16_t typed; std::optional<QChar> entered; };
+TEST(OptionsNumbers, AmountKeyFilter)
+{
+    struct Case {
+        const char* text;
+        char16_t typed;
+        std::optional<QChar> entered;
+    };
     const Case cases[] = {
-        {"12", u'.', QChar(u',')},     // a point is entered as a comma
-        {"12", u',', QChar(u',')},
-        {"12,5", u'.', std::nullopt},  // a second decimal mark is refused
-        {"12,5", u',', std::nullopt},
-        {"12", u'a', std::nullopt},    // letters are refused
-        {"12", u'7', QChar(u'7')},
-        {"", u'-', QChar(u'-')},
-        {"12", u'\b', QChar(u'\b')},   // backspace passes
+        {"12", u'.', QChar(u',')},   // a point is entered as a comma
+        {"12", u',', QChar(u',')},    {"12,5", u'.', std::nullopt},   // a second decimal mark is refused
+        {"12,5", u',', std::nullopt}, {"12", u'a', std::nullopt},   // letters are refused
+        {"12", u'7', QChar(u'7')},    {"", u'-', QChar(u'-')},      {"12", u'\b', QChar(u'\b')},   // backspace passes
     };
     for (const Case& c : cases)
         EXPECT_EQ(optionsnum::FilterAmountKey(QString::fromLatin1(c.text), QChar(c.typed)), c.entered)
             << c.text << " " << char(c.typed);
 }
 
-TEST_F(frmOptionsTest, LoadFillsTheFieldsAndFollowsTheSwitches) {
+TEST_F(frmOptionsTest, LoadFillsTheFieldsAndFollowsTheSwitches)
+{
     ::settings().ImportoMaxArticolo = 250;
     ::settings().ValoreArrotondamento = 0.05;
     ::settings().ImportoPunto = 10;
@@ -111,7 +119,8 @@ TEST_F(frmOptionsTest, LoadFillsTheFieldsAndFollowsTheSwitches) {
     EXPECT_FALSE(mainWindow.widget.isEnabled());
 }
 
-TEST_F(frmOptionsTest, PremiumValueNeedsTwoNumbers) {
+TEST_F(frmOptionsTest, PremiumValueNeedsTwoNumbers)
+{
     frmOptions w;
     field(w, "maskPuntiPremio")->setText(QStringLiteral("20"));
     field(w, "maskImportoPuntoPremio")->setText(QStringLiteral("0,25"));
@@ -120,7 +129,8 @@ TEST_F(frmOptionsTest, PremiumValueNeedsTwoNumbers) {
     EXPECT_TRUE(field(w, "txtValorePremio")->text().isEmpty());
 }
 
-TEST_F(frmOptionsTest, BackupFolderControlsTheBackupFunctions) {
+TEST_F(frmOptionsTest, BackupFolderControlsTheBackupFunctions)
+{
     ::settings().BackupDir = QStringLiteral("/srv/backup");
     ::settings().BackupFuncSaveEnabled = true;
     ::settings().BkpSaveNotify = 0;
@@ -130,7 +140,7 @@ TEST_F(frmOptionsTest, BackupFolderControlsTheBackupFunctions) {
     auto* autoSave = control<QCheckBox>(w, "chkAutoSaveOnExit");
     EXPECT_TRUE(save->isEnabled());
     EXPECT_TRUE(notify->isEnabled());
-    EXPECT_FALSE(autoSave->isEnabled());      // "[ mai ]"
+    EXPECT_FALSE(autoSave->isEnabled());   // "[ mai ]"
     notify->setCurrentIndex(2);
     EXPECT_TRUE(autoSave->isEnabled());
     save->setChecked(false);
@@ -146,7 +156,8 @@ TEST_F(frmOptionsTest, BackupFolderControlsTheBackupFunctions) {
     EXPECT_TRUE(save->isChecked());
 }
 
-TEST_F(frmOptionsTest, OkStoresAndSavesTheSettings) {
+TEST_F(frmOptionsTest, OkStoresAndSavesTheSettings)
+{
     frmOptions w;
     field(w, "txtBkpDir")->setText(QStringLiteral("/srv/backup"));
     field(w, "txtDefault_CodiceIVA")->setText(QStringLiteral("IVA10"));
@@ -158,7 +169,7 @@ TEST_F(frmOptionsTest, OkStoresAndSavesTheSettings) {
     control<QComboBox>(w, "cmbSaveNotify")->setCurrentIndex(3);
     ASSERT_TRUE(w.Ok());
     EXPECT_TRUE(w.Confirmed());
-    EXPECT_TRUE(messageBoxes().isEmpty());     // same working folder: no question
+    EXPECT_TRUE(messageBoxes().isEmpty());   // same working folder: no question
     EXPECT_EQ(::settings().BackupDir, QStringLiteral("/srv/backup"));
     EXPECT_EQ(::settings().Default_CodiceIVA, QStringLiteral("IVA10"));
     EXPECT_EQ(::settings().ProgrLen_ClientiForn, 5);
@@ -167,11 +178,13 @@ TEST_F(frmOptionsTest, OkStoresAndSavesTheSettings) {
     EXPECT_EQ(::settings().ImportoPunto, 12.0);
     EXPECT_EQ(::settings().BalanceCOMPortNumber, 2);
     EXPECT_EQ(::settings().BkpSaveNotify, 3);
-    EXPECT_EQ(settings->get(QStringLiteral("Configuration"), QStringLiteral("Default_CodiceIVA"), QString()), QStringLiteral("IVA10"));
+    EXPECT_EQ(settings->get(QStringLiteral("Configuration"), QStringLiteral("Default_CodiceIVA"), QString()),
+              QStringLiteral("IVA10"));
     EXPECT_EQ(mainWindow.releases, 0);
 }
 
-TEST_F(frmOptionsTest, WorkingFolderChangeIsConfirmedAndReleasesTheDatabase) {
+TEST_F(frmOptionsTest, WorkingFolderChangeIsConfirmedAndReleasesTheDatabase)
+{
     const QString root = ::settings().RootDir;
     frmOptions w;
     // Another spelling of the same folder: not a change.
@@ -186,7 +199,7 @@ TEST_F(frmOptionsTest, WorkingFolderChangeIsConfirmedAndReleasesTheDatabase) {
     field(cased, "txtWorkDir")->setText(root.toUpper());
     ui->addAnswer(QStringLiteral("Yes"));
     ASSERT_TRUE(cased.Ok());
-    EXPECT_EQ(messageBoxes(), QStringList{QStringLiteral("L'indirizzario di lavoro e' cambiato.\r\rConfermi ?")});
+    EXPECT_EQ(messageBoxes(), QStringList {QStringLiteral("L'indirizzario di lavoro e' cambiato.\r\rConfermi ?")});
     EXPECT_EQ(::settings().RootDir, root.toUpper());
     EXPECT_EQ(settings->get(QStringLiteral("Configuration"), QStringLiteral("RootDir"), QString()), root.toUpper());
     EXPECT_EQ(mainWindow.releases, 1);
@@ -199,9 +212,9 @@ TEST_F(frmOptionsTest, WorkingFolderChangeIsConfirmedAndReleasesTheDatabase) {
     field(again, "txtDefault_CodiceIVA")->setText(QStringLiteral("IVA4"));
     ui->addAnswer(QStringLiteral("No"));
     EXPECT_FALSE(again.Ok());
-    EXPECT_EQ(messageBoxes(), QStringList{QStringLiteral("L'indirizzario di lavoro e' cambiato.\r\rConfermi ?")});
+    EXPECT_EQ(messageBoxes(), QStringList {QStringLiteral("L'indirizzario di lavoro e' cambiato.\r\rConfermi ?")});
     EXPECT_NE(::settings().RootDir, QStringLiteral("/altra/cartella"));
-    EXPECT_NE(::settings().Default_CodiceIVA, QStringLiteral("IVA4"));        // nothing stored
+    EXPECT_NE(::settings().Default_CodiceIVA, QStringLiteral("IVA4"));   // nothing stored
     EXPECT_EQ(field(again, "txtDefault_CodiceIVA")->text(), QStringLiteral("IVA4"));   // edits kept
     EXPECT_FALSE(again.Confirmed());
 
@@ -211,27 +224,32 @@ TEST_F(frmOptionsTest, WorkingFolderChangeIsConfirmedAndReleasesTheDatabase) {
     EXPECT_EQ(mainWindow.releases, 1);
 }
 
-TEST_F(frmOptionsTest, FolderHoldingANulIsRefusedNotCut) {
+TEST_F(frmOptionsTest, FolderHoldingANulIsRefusedNotCut)
+{
     const QString root = ::settings().RootDir;
     frmOptions w;
     field(w, "txtWorkDir")->setText(root + QChar(0) + QStringLiteral("sub"));
     EXPECT_FALSE(w.Ok());
-    EXPECT_EQ(messageBoxes(), QStringList{QStringLiteral("Il nome dell'indirizzario contiene un carattere non valido.")});
+    EXPECT_EQ(messageBoxes(),
+              QStringList {QStringLiteral("Il nome dell'indirizzario contiene un carattere non valido.")});
     EXPECT_EQ(::settings().RootDir, root);
     EXPECT_FALSE(w.Confirmed());
 }
 
-TEST_F(frmOptionsTest, FieldThatIsNotANumberIsRefused) {
+TEST_F(frmOptionsTest, FieldThatIsNotANumberIsRefused)
+{
     frmOptions w;
     field(w, "maskArrotondamento")->setText(QStringLiteral("-"));
     field(w, "txtWorkDir")->setText(QStringLiteral("/altra/cartella"));
     EXPECT_FALSE(w.Ok());
-    EXPECT_EQ(messageBoxes(), QStringList{QStringLiteral("Il valore di \"Arrotondamento importi\" non è un numero valido.")});
-    EXPECT_EQ(mainWindow.releases, 0);          // refused before anything was changed
+    EXPECT_EQ(messageBoxes(),
+              QStringList {QStringLiteral("Il valore di \"Arrotondamento importi\" non è un numero valido.")});
+    EXPECT_EQ(mainWindow.releases, 0);   // refused before anything was changed
     EXPECT_FALSE(w.Confirmed());
 }
 
-TEST_F(frmOptionsTest, NestedOptionsWindowsKeepTheMainWindowDisabled) {
+TEST_F(frmOptionsTest, NestedOptionsWindowsKeepTheMainWindowDisabled)
+{
     {
         frmOptions options;
         {
@@ -245,42 +263,46 @@ TEST_F(frmOptionsTest, NestedOptionsWindowsKeepTheMainWindowDisabled) {
     EXPECT_TRUE(mainWindow.widget.isEnabled());
 }
 
-TEST_F(frmOptionsTest, AdvancedOptionsAskForTheServicePassword) {
+TEST_F(frmOptionsTest, AdvancedOptionsAskForTheServicePassword)
+{
     frmOptions w;
     ui->addAnswer(QStringLiteral("sbagliata"));
     ui->addAnswer(QStringLiteral("OK"));
     ui->addAnswer(QStringLiteral("<cancel>"));
     w.Advanced();
-    EXPECT_EQ(messageBoxes().size(), 1);        // wrong password
+    EXPECT_EQ(messageBoxes().size(), 1);   // wrong password
     EXPECT_TRUE(ui->log().filter(QStringLiteral("[frmOptionsAdvanced]")).isEmpty());
 
     ui->clearLog();
     ui->addAnswer(frmOptions::ServicePassword());
-    ui->addAnswer(QStringLiteral("<cancel>"));  // the advanced dialog, left with Esci
+    ui->addAnswer(QStringLiteral("<cancel>"));   // the advanced dialog, left with Esci
     w.Advanced();
     EXPECT_TRUE(messageBoxes().isEmpty());
     EXPECT_EQ(ui->log().filter(QStringLiteral("[frmOptionsAdvanced]")).size(), 1);
 }
 
-TEST_F(frmOptionsTest, RepairOfBothFilesReportsCompletion) {
+TEST_F(frmOptionsTest, RepairOfBothFilesReportsCompletion)
+{
     const QString backupDir = testenv::newDir(QStringLiteral("backup"));
     makeDatabaseFile(backupDir + QStringLiteral("/Mirtavolia.mdb"));
     ::settings().BackupDir = backupDir;
-    openDatabase();                        // open meanwhile: released before the repair
+    openDatabase();   // open meanwhile: released before the repair
     frmOptions w;
     ui->addAnswer(QStringLiteral("Yes"));
     ui->addAnswer(QStringLiteral("Yes"));
     w.RepairDatabase();
-    EXPECT_EQ(messageBoxes(), (QStringList{QStringLiteral("Questa funzione tenta il recupero del database...\r\rContinuare ?"),
-                                           QStringLiteral("Vuoi recuperare anche il Database di Backup ?"),
-                                           QStringLiteral("Recupero completato")}));
+    EXPECT_EQ(messageBoxes(),
+              (QStringList {QStringLiteral("Questa funzione tenta il recupero del database...\r\rContinuare ?"),
+                            QStringLiteral("Vuoi recuperare anche il Database di Backup ?"),
+                            QStringLiteral("Recupero completato")}));
     EXPECT_EQ(mainWindow.releases, 1);
     EXPECT_FALSE(g_objDBEngine);
     EXPECT_EQ(DatabaseRepair::IntegrityCheck(databasePath()), QStringLiteral("ok"));
-    EXPECT_EQ(QDir(backupDir).entryList(QDir::Files), QStringList{QStringLiteral("Mirtavolia.mdb")});
+    EXPECT_EQ(QDir(backupDir).entryList(QDir::Files), QStringList {QStringLiteral("Mirtavolia.mdb")});
 }
 
-TEST_F(frmOptionsTest, FailedRepairIsNotReportedAsCompleted) {
+TEST_F(frmOptionsTest, FailedRepairIsNotReportedAsCompleted)
+{
     makeDatabaseFile(databasePath());
     ::settings().MaintenanceMode = false;
     ::settings().BackupDir.clear();
@@ -290,12 +312,14 @@ TEST_F(frmOptionsTest, FailedRepairIsNotReportedAsCompleted) {
     w.RepairDatabase();
     const QStringList boxes = messageBoxes();
     ASSERT_EQ(boxes.size(), 2);
-    EXPECT_TRUE(boxes.at(1).startsWith(QStringLiteral("Impossibile sostituire il database"))) << boxes.at(1).toStdString();
+    EXPECT_TRUE(boxes.at(1).startsWith(QStringLiteral("Impossibile sostituire il database")))
+        << boxes.at(1).toStdString();
     EXPECT_FALSE(boxes.contains(QStringLiteral("Recupero completato")));
     EXPECT_TRUE(QFile::exists(databasePath()));
 }
 
-TEST_F(frmOptionsTest, RepairWithNoAnswerTouchesNothing) {
+TEST_F(frmOptionsTest, RepairWithNoAnswerTouchesNothing)
+{
     openDatabase();
     frmOptions w;
     ui->addAnswer(QStringLiteral("No"));

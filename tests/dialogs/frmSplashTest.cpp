@@ -7,14 +7,16 @@
 namespace {
 class frmSplashTest : public wintest::WindowTest {
 protected:
-    void TearDown() override {
+    void TearDown() override
+    {
         frmSplash::unloadInstance();
         WindowTest::TearDown();
     }
 };
 }
 
-TEST_F(frmSplashTest, LoadReplacesTheDesignCaptions) {
+TEST_F(frmSplashTest, LoadReplacesTheDesignCaptions)
+{
     frmSplash& w = frmSplash::instance();
     EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("lblProductName"))->text(), QStringLiteral("Mirtavolia"));
     // Plain decimal numbers, no leading zeros.
@@ -23,7 +25,8 @@ TEST_F(frmSplashTest, LoadReplacesTheDesignCaptions) {
                     .hasMatch());
 }
 
-TEST_F(frmSplashTest, UnreadableLogoShowsTheWindowWithoutWaiting) {
+TEST_F(frmSplashTest, UnreadableLogoShowsTheWindowWithoutWaiting)
+{
     frmSplash& w = frmSplash::instance();
     QElapsedTimer t;
     t.start();

@@ -19,7 +19,8 @@ protected:
     }
     qint64 deposit(const QString& name)
     {
-        return select(QStringLiteral("Depositi"), QStringLiteral("OID = 0"))->AddRow({QStringLiteral("Deposito"), name});
+        return select(QStringLiteral("Depositi"), QStringLiteral("OID = 0"))
+            ->AddRow({QStringLiteral("Deposito"), name});
     }
     // The deposits that have an article of this code, by name.
     QStringList depositsOf(const QString& code)
@@ -48,18 +49,18 @@ TEST_F(DepositAdding, TheSameCodeIsANewArticleInAnotherDepositAndRefusedInTheSam
     const AddToDeposit::Result created = add().Add(QStringLiteral("8001"), nord);
     EXPECT_EQ(created.outcome, Outcome::Created);
     EXPECT_TRUE(created.clearCode());
-    EXPECT_EQ(op.log, QStringList{"new Articoli"});
-    EXPECT_EQ(op.lastPresets, (QVariantList{"Codice", "8001", "Deposito", nord}));
-    EXPECT_EQ(depositsOf(QStringLiteral("8001")), (QStringList{"Centro", "Nord"}));
+    EXPECT_EQ(op.log, QStringList {"new Articoli"});
+    EXPECT_EQ(op.lastPresets, (QVariantList {"Codice", "8001", "Deposito", nord}));
+    EXPECT_EQ(depositsOf(QStringLiteral("8001")), (QStringList {"Centro", "Nord"}));
     EXPECT_EQ(prompts(), QStringList());
 
     const AddToDeposit::Result again = add().Add(QStringLiteral("8001"), nord);
     EXPECT_EQ(again.outcome, Outcome::AlreadyThere);
     EXPECT_EQ(again.article, created.article);
     EXPECT_TRUE(again.clearCode());
-    EXPECT_EQ(prompts(), QStringList{kExists});
+    EXPECT_EQ(prompts(), QStringList {kExists});
     EXPECT_EQ(op.log.size(), 1);   // no editor the second time
-    EXPECT_EQ(depositsOf(QStringLiteral("8001")), (QStringList{"Centro", "Nord"}));
+    EXPECT_EQ(depositsOf(QStringLiteral("8001")), (QStringList {"Centro", "Nord"}));
 }
 
 TEST_F(DepositAdding, WhatIsMissingIsToldAndNothingIsMade)
@@ -85,7 +86,7 @@ TEST_F(DepositAdding, WhatIsMissingIsToldAndNothingIsMade)
         const AddToDeposit::Result r = add().Add(QString::fromUtf8(c.code), c.withDeposit ? nord : 0);
         EXPECT_EQ(r.outcome, c.outcome);
         EXPECT_FALSE(r.clearCode());
-        EXPECT_EQ(prompts(), QStringList{QString::fromUtf8(c.message)});
+        EXPECT_EQ(prompts(), QStringList {QString::fromUtf8(c.message)});
     }
     EXPECT_EQ(op.log, QStringList());
     EXPECT_EQ(count(QStringLiteral("Articoli")), 0);
@@ -107,7 +108,7 @@ TEST_F(DepositAdding, AnEditorCancelledKeepsTheCodeAndMakesNothing)
     const AddToDeposit::Result r = add().Add(QStringLiteral("8001"), centro);
     EXPECT_EQ(r.outcome, Outcome::NotCreated);
     EXPECT_FALSE(r.clearCode());
-    EXPECT_EQ(op.log, QStringList{"new Articoli"});
+    EXPECT_EQ(op.log, QStringList {"new Articoli"});
     EXPECT_EQ(count(QStringLiteral("Articoli")), 0);
 }
 
@@ -116,8 +117,8 @@ TEST_F(DepositAdding, AScannedCodeIsAddedByItsArticleCodeAndItsBlanksGo)
     addBarcodeLayout(QStringLiteral("2"), 2, 5, 8, 5, 100);
     EXPECT_EQ(add().Add(QStringLiteral("2123450015004"), centro).outcome, Outcome::Created);
     EXPECT_EQ(add().Add(QStringLiteral(" 777 "), centro).outcome, Outcome::Created);
-    EXPECT_EQ(depositsOf(QStringLiteral("12345")), QStringList{"Centro"});
-    EXPECT_EQ(depositsOf(QStringLiteral("777")), QStringList{"Centro"});
+    EXPECT_EQ(depositsOf(QStringLiteral("12345")), QStringList {"Centro"});
+    EXPECT_EQ(depositsOf(QStringLiteral("777")), QStringList {"Centro"});
     // The same article code from another label of it is the article already there.
     EXPECT_EQ(add().Add(QStringLiteral("2123450099904"), centro).outcome, Outcome::AlreadyThere);
 }
@@ -126,11 +127,10 @@ TEST_F(DepositAdding, TheDepositsInTheTablesOrderTheDefaultOneFirst)
 {
     const std::vector<AddToDeposit::Deposit> list = add().Deposits();
     QStringList names;
-    for (const AddToDeposit::Deposit& d : list)
-        names << d.name;
-    EXPECT_EQ(names, (QStringList{"", "Centro", "Nord"}));
+    for (const AddToDeposit::Deposit& d : list) names << d.name;
+    EXPECT_EQ(names, (QStringList {"", "Centro", "Nord"}));
     EXPECT_EQ(list[1].key, centro);
     EXPECT_EQ(list[0].description, QStringLiteral("PREDEFINITO"));
 }
 
-}  // namespace
+}   // namespace

@@ -21,7 +21,7 @@ protected:
         article(QStringLiteral("1299"), QStringLiteral("L'olio di lino"), QStringLiteral("12-OLIO"));
         article(QStringLiteral("B*2"), QStringLiteral("Chiodo"));
     }
-    ArticleSearch search{nullptr, nullptr};
+    ArticleSearch search {nullptr, nullptr};
 };
 
 TEST_F(ArticleSearching, EachOptionFindsTheFirstMatchAndWithTheFilterShowsOnlyTheMatches)
@@ -31,8 +31,8 @@ TEST_F(ArticleSearching, EachOptionFindsTheFirstMatchAndWithTheFilterShowsOnlyTh
         Field field;
         const char* text;
         Outcome outcome;
-        const char* selected;     // the article selected in the grid
-        QStringList filtered;     // what the view shows with only the matches
+        const char* selected;   // the article selected in the grid
+        QStringList filtered;   // what the view shows with only the matches
     };
     const Case cases[] = {
         {"a code begins with the text", Field::Codice, "12", Outcome::Found, "12345", {"12345", "1299"}},
@@ -61,9 +61,9 @@ TEST_F(ArticleSearching, EachOptionFindsTheFirstMatchAndWithTheFilterShowsOnlyTh
             search.onlyMatches = onlyMatches;
             EXPECT_EQ(search.Search(QString::fromUtf8(c.text)), c.outcome);
             if (c.selected)
-                EXPECT_EQ(selectedCodes(), QStringList{QString::fromUtf8(c.selected)});
+                EXPECT_EQ(selectedCodes(), QStringList {QString::fromUtf8(c.selected)});
             else
-                EXPECT_EQ(main->selection, QList<qint64>{-1});   // the grid's selection stays
+                EXPECT_EQ(main->selection, QList<qint64> {-1});   // the grid's selection stays
             EXPECT_EQ(beeps() - beepsBefore, c.selected ? 0 : 1);
             if (onlyMatches)
                 EXPECT_EQ(shownCodes(), c.filtered);
@@ -93,7 +93,7 @@ TEST_F(ArticleSearching, TheArticlesViewIsShownFirstAndAFilteredViewUnfiltered)
     EXPECT_EQ(search.Search(QStringLiteral("312")), Outcome::Found);
     EXPECT_EQ(main->node, QStringLiteral("Articoli"));
     EXPECT_EQ(main->refreshes, 1);
-    EXPECT_EQ(selectedCodes(), QStringList{"312"});
+    EXPECT_EQ(selectedCodes(), QStringList {"312"});
 
     // Already there: the view as it is.
     EXPECT_EQ(search.Search(QStringLiteral("1299")), Outcome::Found);
@@ -103,13 +103,13 @@ TEST_F(ArticleSearching, TheArticlesViewIsShownFirstAndAFilteredViewUnfiltered)
     // search that only moves the selection, which then finds an article the filter hid.
     search.onlyMatches = true;
     EXPECT_EQ(search.Search(QStringLiteral("312")), Outcome::Found);
-    EXPECT_EQ(shownCodes(), QStringList{"312"});
+    EXPECT_EQ(shownCodes(), QStringList {"312"});
     search.onlyMatches = false;
     EXPECT_EQ(search.Search(QStringLiteral("12345")), Outcome::Found);
     EXPECT_EQ(main->refreshes, 2);
     EXPECT_EQ(main->view->GetFilter(), QString());
     EXPECT_EQ(shownCodes().size(), 5);
-    EXPECT_EQ(selectedCodes(), QStringList{"12345"});
+    EXPECT_EQ(selectedCodes(), QStringList {"12345"});
 }
 
 TEST_F(ArticleSearching, NothingToFindOnlyBeeps)
@@ -130,7 +130,7 @@ TEST_F(ArticleSearching, AScannedCodeIsSearchedByItsArticleCodeOnly)
     addBarcodeLayout(QStringLiteral("2"), 2, 5, 8, 5, 100);
     EXPECT_EQ(search.TextToFind(QStringLiteral("2123450015004")), QStringLiteral("12345"));
     EXPECT_EQ(search.Search(QStringLiteral("2123450015004")), Outcome::Found);
-    EXPECT_EQ(selectedCodes(), QStringList{"12345"});
+    EXPECT_EQ(selectedCodes(), QStringList {"12345"});
 
     // Words are not a barcode, even when they begin with a layout's prefix.
     search.field = Field::Descrizione;
@@ -143,9 +143,8 @@ TEST_F(ArticleSearching, F4GoesCodiceDescrizioneAggiuntivoAndRoundAgain)
 {
     Field f = Field::Codice;
     QList<Field> seen;
-    for (int i = 0; i < 3; ++i)
-        seen << (f = ArticleSearch::NextField(f));
-    EXPECT_EQ(seen, (QList<Field>{Field::Descrizione, Field::CodiceAggiuntivo, Field::Codice}));
+    for (int i = 0; i < 3; ++i) seen << (f = ArticleSearch::NextField(f));
+    EXPECT_EQ(seen, (QList<Field> {Field::Descrizione, Field::CodiceAggiuntivo, Field::Codice}));
 }
 
 TEST_F(ArticleSearching, OnlyAScannedLineGoesThroughTheFilter)
@@ -158,7 +157,7 @@ TEST_F(ArticleSearching, OnlyAScannedLineGoesThroughTheFilter)
         {"8001234567890\r\n", QStringLiteral("8001234567890")},
         {"8001234567890\r", QStringLiteral("8001234567890")},
         {"8001234567890", std::nullopt},   // typed, or not ended yet
-        {"123\t\r", std::nullopt},         // annulled by the default filter
+        {"123\t\r", std::nullopt},   // annulled by the default filter
         {"\r", std::nullopt},
     };
     for (const Case& c : withDefault) {
@@ -166,7 +165,8 @@ TEST_F(ArticleSearching, OnlyAScannedLineGoesThroughTheFilter)
         EXPECT_EQ(ArticleSearch::ScannedCode(QString::fromLatin1(c.box)), c.code);
     }
     // A filter that makes a code even of nothing must not turn every key typed into a search.
-    settings().BarcodeReaderParam.VBFilterScript = QStringLiteral("Function BarCodeFilter(c)\r\n  BarCodeFilter = \"S\" & c\r\nEnd Function\r\n");
+    settings().BarcodeReaderParam.VBFilterScript
+        = QStringLiteral("Function BarCodeFilter(c)\r\n  BarCodeFilter = \"S\" & c\r\nEnd Function\r\n");
     EXPECT_EQ(ArticleSearch::ScannedCode(QStringLiteral("1")), std::nullopt);
     EXPECT_EQ(ArticleSearch::ScannedCode(QStringLiteral("1\r\n")), QStringLiteral("S1"));
 }
@@ -199,4 +199,4 @@ TEST_F(ArticleSearching, PrintAndEditAreTheMainWindowsCommandsOnTheSelection)
     EXPECT_EQ(main->edits.first(), main->selection);
 }
 
-}  // namespace
+}   // namespace

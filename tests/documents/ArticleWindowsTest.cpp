@@ -26,8 +26,7 @@ protected:
         article(QStringLiteral("12345"), QStringLiteral("Vite 12 mm"));
         article(QStringLiteral("4001"), QStringLiteral("Vite 4 mm"));
     }
-    template <class W>
-    W* child(QWidget& w, const char* name)
+    template <class W> W* child(QWidget& w, const char* name)
     {
         W* c = w.findChild<W*>(QString::fromLatin1(name));
         EXPECT_NE(c, nullptr) << name;
@@ -44,8 +43,7 @@ protected:
         QStringList out;
         const QString tag = QStringLiteral("INPUT: [") + window + QStringLiteral("] ");
         for (const QString& line : m_ui->log())
-            if (line.startsWith(tag))
-                out << line.mid(tag.size());
+            if (line.startsWith(tag)) out << line.mid(tag.size());
         return out;
     }
 };
@@ -62,13 +60,13 @@ TEST_F(ArticleWindows, AScanIntoTheRegisteredBoxIsSearchedAtOnce)
 
     // The main window hands over the line read and one CR, as it does for every scan.
     main->codeBox->Receive(QStringLiteral("12345\r"));
-    EXPECT_EQ(selectedCodes(), QStringList{"12345"});
+    EXPECT_EQ(selectedCodes(), QStringList {"12345"});
     EXPECT_EQ(child<QLineEdit>(window, "txtFind_Articolo")->text(), QString());
     EXPECT_FALSE(window.NotFoundShown());
 
     // A code the reader's filter annuls searches nothing.
     main->codeBox->Receive(QStringLiteral("312\t\r"));
-    EXPECT_EQ(selectedCodes(), QStringList{"12345"});
+    EXPECT_EQ(selectedCodes(), QStringList {"12345"});
 
     window.reject();
     EXPECT_EQ(main->codeBox, nullptr);
@@ -93,8 +91,8 @@ TEST_F(ArticleWindows, NoMatchShowsNotFoundAndAnEmptyViewWithTheFilter)
     text->setText(QStringLiteral("4"));
     EXPECT_FALSE(window.NotFoundShown());
     child<QPushButton>(window, "cmdSearch")->click();
-    EXPECT_EQ(shownCodes(), QStringList{"4001"});
-    EXPECT_EQ(selectedCodes(), QStringList{"4001"});
+    EXPECT_EQ(shownCodes(), QStringList {"4001"});
+    EXPECT_EQ(selectedCodes(), QStringList {"4001"});
     EXPECT_EQ(text->text(), QString());
 }
 
@@ -121,7 +119,7 @@ TEST_F(ArticleWindows, OptionsAndKeys)
     // Enter searches, even on a button that would take it for itself.
     text->setText(QStringLiteral("4 mm"));
     press(child<QPushButton>(window, "cmdPrint"), Qt::Key_Return);
-    EXPECT_EQ(selectedCodes(), QStringList{"4001"});
+    EXPECT_EQ(selectedCodes(), QStringList {"4001"});
     EXPECT_EQ(main->labelCommands, 0);
 
     press(text, Qt::Key_F8);
@@ -138,11 +136,11 @@ TEST_F(ArticleWindows, TheSearchRunsHeadlessFromAnswerLines)
     frmSearch_Articoli::ShowModal(nullptr);
 
     EXPECT_EQ(windowPrompts(QStringLiteral("frmSearch_Articoli")),
-              (QStringList{"Articolo: [Codice]", "Articolo: [Descrizione, Solo articoli corrispondenti]",
-                           "Articolo: [Descrizione, Solo articoli corrispondenti]",
-                           "Articolo: [Codice, Solo articoli corrispondenti] Non trovato...", "Articolo: [Codice]"}));
+              (QStringList {"Articolo: [Codice]", "Articolo: [Descrizione, Solo articoli corrispondenti]",
+                            "Articolo: [Descrizione, Solo articoli corrispondenti]",
+                            "Articolo: [Codice, Solo articoli corrispondenti] Non trovato...", "Articolo: [Codice]"}));
     EXPECT_EQ(main->labelCommands, 1);
-    EXPECT_EQ(selectedCodes(), QStringList{"312"});
+    EXPECT_EQ(selectedCodes(), QStringList {"312"});
     EXPECT_EQ(shownCodes().size(), 3);
     EXPECT_EQ(main->codeBox, nullptr);
 }
@@ -154,7 +152,8 @@ protected:
     void SetUp() override
     {
         ArticleWindows::SetUp();
-        select(QStringLiteral("Depositi"), QStringLiteral("OID = 0"))->AddRow({QStringLiteral("Deposito"), QStringLiteral("Nord")});
+        select(QStringLiteral("Depositi"), QStringLiteral("OID = 0"))
+            ->AddRow({QStringLiteral("Deposito"), QStringLiteral("Nord")});
     }
     qint64 articlesOf(const QString& code)
     {
@@ -174,14 +173,14 @@ TEST_F(DepositWindow, LoadsTheDepositsAndAddsAScanAtOnce)
     deposits->setCurrentIndex(1);
     main->codeBox->Receive(QStringLiteral("312\r"));
     EXPECT_EQ(articlesOf(QStringLiteral("312")), 2);
-    EXPECT_EQ(op.log, QStringList{"new Articoli"});
+    EXPECT_EQ(op.log, QStringList {"new Articoli"});
     EXPECT_EQ(child<QLineEdit>(window, "txtCode_Articolo")->text(), QString());
 
     // No deposit chosen: told, and the chooser is where to go.
     deposits->setCurrentIndex(-1);
     child<QLineEdit>(window, "txtCode_Articolo")->setText(QStringLiteral("555"));
     child<QPushButton>(window, "cmdAutoAdd")->click();
-    EXPECT_EQ(prompts(), QStringList{"Devi selezionare il deposito"});
+    EXPECT_EQ(prompts(), QStringList {"Devi selezionare il deposito"});
     EXPECT_EQ(window.focusWidget(), deposits);
     EXPECT_EQ(child<QLineEdit>(window, "txtCode_Articolo")->text(), QStringLiteral("555"));
 
@@ -196,12 +195,13 @@ TEST_F(DepositWindow, TheAddRunsHeadlessFromAnswerLines)
     frmArticoli::ShowModal(nullptr, op);
 
     EXPECT_EQ(articlesOf(QStringLiteral("312")), 2);
-    EXPECT_EQ(prompts(), (QStringList{"[frmArticoli] Codice per il deposito <> (depositi: , Nord)",
-                                      "[frmArticoli] Codice per il deposito <Nord> (depositi: , Nord)",
-                                      "L'articolo esiste nel deposito selezionato.",
-                                      "[frmArticoli] Codice per il deposito <Nord> (depositi: , Nord)",
-                                      "Devi selezionare il deposito",
-                                      "[frmArticoli] Codice per il deposito <> (depositi: , Nord)"}));
+    EXPECT_EQ(
+        prompts(),
+        (QStringList {"[frmArticoli] Codice per il deposito <> (depositi: , Nord)",
+                      "[frmArticoli] Codice per il deposito <Nord> (depositi: , Nord)",
+                      "L'articolo esiste nel deposito selezionato.",
+                      "[frmArticoli] Codice per il deposito <Nord> (depositi: , Nord)", "Devi selezionare il deposito",
+                      "[frmArticoli] Codice per il deposito <> (depositi: , Nord)"}));
     EXPECT_EQ(main->codeBox, nullptr);
 }
 
@@ -213,4 +213,4 @@ TEST_F(DepositWindow, WithoutADatabaseTheErrorIsReportedAndTheWindowNotShown)
     EXPECT_EQ(main->codeBox, nullptr);
 }
 
-}  // namespace
+}   // namespace

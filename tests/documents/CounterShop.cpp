@@ -19,8 +19,7 @@ void applyPresets(TableData& rows, const QVariantList& pairs)
     for (int i = 0; i + 1 < pairs.size(); i += 2) {
         const QString name = pairs[i].toString();
         const QVariant& value = pairs[i + 1];
-        if (name.startsWith(u'@'))
-            continue;
+        if (name.startsWith(u'@')) continue;
         if (name == QStringLiteral("objParent"))
             rows.SetParent(value.toLongLong());
         else if (table.GetReference(name))
@@ -30,18 +29,16 @@ void applyPresets(TableData& rows, const QVariantList& pairs)
     }
 }
 
-}  // namespace
+}   // namespace
 
 std::optional<qint64> ScriptedDocumentOperator::nextPick(TableData& rows)
 {
     lastPickCount = int(rows.RowCount());
     log << QStringLiteral("pick %1 of %2").arg(lastPickCount).arg(rows.tableName());
-    if (picks.empty())
-        return std::nullopt;
+    if (picks.empty()) return std::nullopt;
     const qint64 key = picks.front();
     picks.pop_front();
-    if (key == 0)
-        return std::nullopt;
+    if (key == 0) return std::nullopt;
     return key;
 }
 
@@ -51,8 +48,7 @@ std::optional<qint64> ScriptedDocumentOperator::pickArticle(TableData& articles)
 std::optional<qint64> ScriptedDocumentOperator::editRow(TableData& rows)
 {
     log << QStringLiteral("edit ") + rows.tableName();
-    if (!saveEdits)
-        return std::nullopt;
+    if (!saveEdits) return std::nullopt;
     rows.Update();
     return rows.GetOID();
 }
@@ -61,8 +57,7 @@ std::optional<qint64> ScriptedDocumentOperator::newRow(TableData& rows, const QV
 {
     log << QStringLiteral("new ") + rows.tableName();
     lastPresets = presets;
-    if (!saveNewRows)
-        return std::nullopt;
+    if (!saveNewRows) return std::nullopt;
     rows.NewRow();
     applyPresets(rows, presets);
     applyPresets(rows, newRowValues);
@@ -73,8 +68,7 @@ std::optional<qint64> ScriptedDocumentOperator::newRow(TableData& rows, const QV
 bool ScriptedDocumentOperator::editField(TableData& rows, const QString& field)
 {
     log << QStringLiteral("field ") + field;
-    if (!fieldValue)
-        return false;
+    if (!fieldValue) return false;
     rows.SetValue(field, *fieldValue);
     rows.Update();
     return true;
@@ -88,8 +82,7 @@ void ScriptedDocumentOperator::showRows(TableData& rows, const QStringList&)
 bool ScriptedDocumentOperator::confirmWithBeep(const QString& message)
 {
     log << QStringLiteral("beep ") + message;
-    if (beepAnswers.empty())
-        return false;
+    if (beepAnswers.empty()) return false;
     const bool yes = beepAnswers.front();
     beepAnswers.pop_front();
     return yes;
@@ -124,8 +117,7 @@ bool RecordingMainWindow::Send_Scontrino(TableData& rows)
 {
     Receipt r;
     rows.MoveFirst();
-    if (auto sale = rows.GetOwnerRow())
-        r.saleCompleted = sale->GetBoolValue(QStringLiteral("Completato"));
+    if (auto sale = rows.GetOwnerRow()) r.saleCompleted = sale->GetBoolValue(QStringLiteral("Completato"));
     for (; !rows.IsEOF(); rows.MoveNext())
         r.rows << QStringLiteral("%1 %2 %3")
                       .arg(rows.GetText(QStringLiteral("Codice")))
@@ -158,9 +150,9 @@ void CounterShop::SetUp()
 
     dir = testenv::newDir(QStringLiteral("counter"));
     settings().RootDir = dir;
-    m_shop.emplace(testshop::Options{.path = dir + QStringLiteral("/Mirtavolia.mdb"),
-                                     .sink = &sink,
-                                     .currency = std::make_shared<EuroCurrencyInfo>()});
+    m_shop.emplace(testshop::Options {.path = dir + QStringLiteral("/Mirtavolia.mdb"),
+                                      .sink = &sink,
+                                      .currency = std::make_shared<EuroCurrencyInfo>()});
 }
 
 void CounterShop::TearDown()
@@ -200,8 +192,12 @@ qint64 CounterShop::keyOf(const QString& table, const QString& value, const QStr
 qint64 CounterShop::addArticle(const QString& code, const char* price, double stock, const QString& unit,
                                const char* purchase, const QString& deposit)
 {
-    return m_shop->addArticle(
-        {.code = code, .price = eur(price), .purchasePrice = eur(purchase), .stock = stock, .unit = unit, .deposit = deposit});
+    return m_shop->addArticle({.code = code,
+                               .price = eur(price),
+                               .purchasePrice = eur(purchase),
+                               .stock = stock,
+                               .unit = unit,
+                               .deposit = deposit});
 }
 
 double CounterShop::stockOf(qint64 article)
@@ -211,7 +207,8 @@ double CounterShop::stockOf(qint64 article)
 
 qint64 CounterShop::addCustomer(const QString& name, const QString& code, bool collectsPoints, qint64 points)
 {
-    return m_shop->addCustomer({.name = name, .code = code, .fields = {"CalcolaPunti", collectsPoints, "Punti", points}});
+    return m_shop->addCustomer(
+        {.name = name, .code = code, .fields = {"CalcolaPunti", collectsPoints, "Punti", points}});
 }
 
 qint64 CounterShop::pointsOf(qint64 customer)
@@ -226,8 +223,9 @@ void CounterShop::addBarcodeLayout(const QString& prefix, int codeAt, int codeLe
 {
     select(QStringLiteral("CodiciBarre"), QStringLiteral("OID = 0"))
         ->AddRow({QStringLiteral("PrefissoCodice"), prefix, QStringLiteral("PosizioneCodice"), qint64(codeAt),
-                  QStringLiteral("LunghezzaCodice"), qint64(codeLength), QStringLiteral("PosizioneImporto"), qint64(amountAt),
-                  QStringLiteral("LunghezzaImporto"), qint64(amountLength), QStringLiteral("CoefficienteValuta"), coefficient});
+                  QStringLiteral("LunghezzaCodice"), qint64(codeLength), QStringLiteral("PosizioneImporto"),
+                  qint64(amountAt), QStringLiteral("LunghezzaImporto"), qint64(amountLength),
+                  QStringLiteral("CoefficienteValuta"), coefficient});
 }
 
 QString CounterShop::setting(const QString& section, const QString& key)
@@ -249,7 +247,4 @@ QStringList CounterShop::prompts() const
     return out;
 }
 
-int CounterShop::beeps() const
-{
-    return int(m_ui->log().filter(QStringLiteral("BEEP:")).size());
-}
+int CounterShop::beeps() const { return int(m_ui->log().filter(QStringLiteral("BEEP:")).size()); }

@@ -44,9 +44,9 @@ public:
     QString card;
     std::optional<TextSearch> search;
 
-    QStringList log;            // "pick N of T", "edit T", "new T", "field F", "list T", "beep M", "card"...
+    QStringList log;   // "pick N of T", "edit T", "new T", "field F", "list T", "beep M", "card"...
     QVariantList lastPresets;   // of the last new row or article
-    int lastPickCount = 0;      // rows the last pick list offered
+    int lastPickCount = 0;   // rows the last pick list offered
 
     std::optional<qint64> pickRow(TableData& rows, const QStringList& columns) override;
     std::optional<qint64> editRow(TableData& rows) override;
@@ -70,7 +70,7 @@ private:
 class RecordingMainWindow : public MainWindowServices, public CounterServices {
 public:
     struct Receipt {
-        QStringList rows;          // "CODE quantity amount", in the order of the data set handed over
+        QStringList rows;   // "CODE quantity amount", in the order of the data set handed over
         bool saleCompleted = false;
     };
     bool registerWorks = true;
@@ -82,9 +82,9 @@ public:
 
     QWidget* mainWidget() override { return nullptr; }
     bool OptionsActive() const override { return false; }
-    void SetOptionsActive(bool) override {}
+    void SetOptionsActive(bool) override { }
     void SetStatusMsg(const QString& text) override { status << text; }
-    void ReleaseDatabase() override {}
+    void ReleaseDatabase() override { }
     void RefreshDetailView() override { ++refreshes; }
 
     bool Send_Scontrino(TableData& rows) override;
@@ -93,10 +93,10 @@ public:
         codeBox = std::move(box);
         ++codeBoxCalls;
     }
-    void SetFiscalPrinter(bool) override {}
-    void SetBarcodeReader(bool) override {}
-    void SetBalance(bool) override {}
-    void mnuPrintLabel_Click() override {}
+    void SetFiscalPrinter(bool) override { }
+    void SetBarcodeReader(bool) override { }
+    void SetBalance(bool) override { }
+    void mnuPrintLabel_Click() override { }
 };
 
 // What the library tells the user: a rule's refusal or warning.
@@ -112,7 +112,7 @@ public:
 // sales start in the same second (unless a test installs a clock that stands still).
 class TickingClock final : public Clock {
 public:
-    explicit TickingClock(QDateTime start) : m_start(std::move(start)) {}
+    explicit TickingClock(QDateTime start) : m_start(std::move(start)) { }
     QDateTime now() const override { return m_start.addSecs(m_ticks++); }
     int64_t monotonicMs() const override { return m_ticks * 1000; }
 
@@ -134,8 +134,9 @@ protected:
     qint64 keyOf(const QString& table, const QString& value, const QString& field = QStringLiteral("Descrizione"));
 
     // An article priced `price` for sale and `purchase` for purchase, of the unit with that code.
-    qint64 addArticle(const QString& code, const char* price, double stock, const QString& unit = QStringLiteral("QntPzz"),
-                      const char* purchase = "1.00", const QString& deposit = QString());
+    qint64 addArticle(const QString& code, const char* price, double stock,
+                      const QString& unit = QStringLiteral("QntPzz"), const char* purchase = "1.00",
+                      const QString& deposit = QString());
     double stockOf(qint64 article);
     qint64 addCustomer(const QString& name, const QString& code, bool collectsPoints, qint64 points = 0);
     qint64 pointsOf(qint64 customer);
@@ -153,8 +154,7 @@ protected:
     void clearPrompts() { m_ui->clearLog(); }
     void answer(const QStringList& answers)
     {
-        for (const QString& a : answers)
-            m_ui->addAnswer(a);
+        for (const QString& a : answers) m_ui->addAnswer(a);
     }
     int beeps() const;
 

@@ -22,12 +22,12 @@ QString line(const QString& code, const QString& description, const QString& qua
     return code.leftJustified(6) + description.leftJustified(10) + quantity.rightJustified(4) + price.rightJustified(6);
 }
 
-const QString kMissingCode = QStringLiteral(
-    "Codice dell'articolo mancante\r\rDevi impostare il codice dell'articolo mediante l'Associazione o l'Inserimento...");
+const QString kMissingCode = QStringLiteral("Codice dell'articolo mancante\r\rDevi impostare il codice dell'articolo "
+                                            "mediante l'Associazione o l'Inserimento...");
 QString unknownCode(const QString& code)
 {
-    return "Codice dell'articolo <" + code +
-           "> inesistente\r\rDevi impostare il codice dell'articolo mediante l'Associazione o l'Inserimento...";
+    return "Codice dell'articolo <" + code
+        + "> inesistente\r\rDevi impostare il codice dell'articolo mediante l'Associazione o l'Inserimento...";
 }
 const QString kCompleted = QStringLiteral("Controllo completato");
 const QString kGoOn = QStringLiteral("Controllo completato.\r\rProseguire con il carico?");
@@ -60,7 +60,8 @@ protected:
         ImportShop::TearDown();
     }
     // The layout, then the file read through it; the table is shown by description.
-    void read(const QStringList& lines, const QList<LayoutColumn>& fields = kSupplyLine, const QString& filter = kKeepAll)
+    void read(const QStringList& lines, const QList<LayoutColumn>& fields = kSupplyLine,
+              const QString& filter = kKeepAll)
     {
         addLayout(fields, filter);
         auto list = layouts();
@@ -130,8 +131,9 @@ TEST_F(Importing, TheCodeIsTrimmedAndQuotedEverywhere)
 {
     const qint64 padded = addArticle("A1", "MELE", "1.20");
     const qint64 quoted = addArticle("D'OR", "PERE", "2.00");
-    const QString pad = QStringLiteral("Function FilterRow(Flds)\r\n  Flds(\"Codice\") = \" \" & Flds(\"Codice\") & \" \"\r\n"
-                                       "  FilterRow = True\r\nEnd Function\r\n");
+    const QString pad
+        = QStringLiteral("Function FilterRow(Flds)\r\n  Flds(\"Codice\") = \" \" & Flds(\"Codice\") & \" \"\r\n"
+                         "  FilterRow = True\r\nEnd Function\r\n");
     read({line("A1", "MELE", "2", "1,20"), line("D'OR", "PERE", "3", "2,00")}, kSupplyLine, pad);
     EXPECT_EQ(code(rowOf(" A1 ")), " A1 ");
     EXPECT_FALSE(import->rowNeedsArticle(rowOf(" A1 ")));
@@ -185,13 +187,15 @@ TEST_F(Importing, AnImportWhoseArticleIsNotPickedStopsWithNothingImported)
 
 TEST_F(Importing, ADifferenceIsAReadValueBeyondTheToleranceFromTheArticles)
 {
-    const QList<LayoutColumn> fields = {{"Codice", 1, 6}, {"Descrizione", 7, 10}, {"ValoreMisura", 17, 4, 'N', true},
-                                     {"PrezzoAcquisto", 21, 6, 'A', true}};
+    const QList<LayoutColumn> fields = {{"Codice", 1, 6},
+                                        {"Descrizione", 7, 10},
+                                        {"ValoreMisura", 17, 4, 'N', true},
+                                        {"PrezzoAcquisto", 21, 6, 'A', true}};
     struct Case {
         const char* name;
-        double tolerance;          // of both fields
-        const char* measure;       // read against 10
-        const char* price;         // read against 12,20
+        double tolerance;   // of both fields
+        const char* measure;   // read against 10
+        const char* price;   // read against 12,20
         bool differs;
     };
     const Case cases[] = {
@@ -264,7 +268,8 @@ TEST_F(Importing, ACheckPassGoesRoundFromTheRowAfterTheLastStart)
     addArticle("A00001", "ARANCE", "1.00");
     addArticle("A00002", "BANANE", "1.00");
     addArticle("A00003", "CILIEGIE", "1.00");
-    read({line("A00003", "CILIEGIE", "1", "1,00"), line("A00001", "ARANCE", "1", "1,00"), line("A00002", "BANANE", "1", "1,00")});
+    read({line("A00003", "CILIEGIE", "1", "1,00"), line("A00001", "ARANCE", "1", "1,00"),
+          line("A00002", "BANANE", "1", "1,00")});
     ASSERT_EQ(code(0), "A00001") << "shown by description";
 
     import->setCurrentRow(1);
@@ -348,9 +353,13 @@ TEST_F(Importing, APartlyReadFileIsNeverImported)
 
 TEST_F(Importing, ANewArticleStartsFromTheRowsValues)
 {
-    const QList<LayoutColumn> fields = {{"Codice", 1, 6},      {"Descrizione", 7, 10},        {"PrezzoVendita", 17, 4, 'A'},
-                                     {"PrezzoAcquisto", 21, 6, 'A'}, {"ValoreScorta", 27, 3, 'N'}, {"UnitaMisura", 0, 8},
-                                     {"Iva", 30, 2}};
+    const QList<LayoutColumn> fields = {{"Codice", 1, 6},
+                                        {"Descrizione", 7, 10},
+                                        {"PrezzoVendita", 17, 4, 'A'},
+                                        {"PrezzoAcquisto", 21, 6, 'A'},
+                                        {"ValoreScorta", 27, 3, 'N'},
+                                        {"UnitaMisura", 0, 8},
+                                        {"Iva", 30, 2}};
     const QString filter = QStringLiteral("Function FilterRow(Flds)\r\n  Flds(\"UnitaMisura\") = \"KgPzz\"\r\n"
                                           "  FilterRow = True\r\nEnd Function\r\n");
     read({line("Z00009", "NOCI", "0", "3,50") + "  722", line("Z00010", "NOCCIOLE", "", "")}, fields, filter);
@@ -358,7 +367,8 @@ TEST_F(Importing, ANewArticleStartsFromTheRowsValues)
     op.saveNewArticles = true;
     EXPECT_TRUE(import->insertArticle(rowOf("Z00009")));
     EXPECT_EQ(op.lastPresets,
-              QVariantList({"Descrizione", "NOCI", "Codice", "Z00009", "PrezzoAcquisto", money("3.5"), "UnitaMisura", "KgPzz"}))
+              QVariantList(
+                  {"Descrizione", "NOCI", "Codice", "Z00009", "PrezzoAcquisto", money("3.5"), "UnitaMisura", "KgPzz"}))
         << "a zero sale price, the stock and fields that are no article's are left out";
     auto made = select("Articoli", "Codice = 'Z00009'");
     ASSERT_EQ(made->RowCount(), 1);
@@ -415,7 +425,7 @@ TEST_F(Importing, ARowIsAssociatedWithAnArticleFoundByDescription)
     read({line("", "MELE", "1", "1,00")});
     EXPECT_TRUE(import->rowNeedsArticle(0));
 
-    op.search = ImportOperator::TextSearch{"MELE", false};
+    op.search = ImportOperator::TextSearch {"MELE", false};
     op.pickCode = "A00002";
     EXPECT_TRUE(import->associate(0));
     EXPECT_EQ(op.log, QStringList({"search Descrizione [MELE] inside", "pick 2"}));
@@ -423,7 +433,7 @@ TEST_F(Importing, ARowIsAssociatedWithAnArticleFoundByDescription)
     EXPECT_FALSE(import->rowNeedsArticle(0));
 
     op.log.clear();
-    op.search = ImportOperator::TextSearch{"ROSS", true};
+    op.search = ImportOperator::TextSearch {"ROSS", true};
     op.pickCode = "A00002";
     EXPECT_TRUE(import->associate(0));
     EXPECT_EQ(op.log, QStringList({"search Descrizione [MELE] inside", "pick 1"})) << "inside the text";
@@ -445,8 +455,9 @@ TEST_F(Importing, TheMaintenanceCommandCopiesTheAdditionalCodes)
     const qint64 apples = addArticle("A00001", "MELE", "1.00");
     const QList<LayoutColumn> fields = {{"Codice", 1, 6}, {"Descrizione", 7, 10}, {"CodiceAggiuntivo", 17, 6}};
     read({"A00001MELE      F123  ", "Z00009NOCI      F999  "}, fields);
-    const QString warning = "ATTENZIONE! - Questa operazione imposta i codici aggiuntivi e deve essere guidata da supporto "
-                            "tecnico...\r\rContinuare ?\r\r";
+    const QString warning
+        = "ATTENZIONE! - Questa operazione imposta i codici aggiuntivi e deve essere guidata da supporto "
+          "tecnico...\r\rContinuare ?\r\r";
     answer({"No"});
     import->setAdditionalCodes();
     EXPECT_EQ(prompts(), QStringList({warning}));
@@ -465,8 +476,8 @@ TEST_F(Importing, EveryRowOfAKnownArticleBecomesASupplyRow)
 {
     const qint64 apples = addArticle("A00001", "MELE", "1.00", QString(), 4);
     const qint64 pears = addArticle("A00002", "PERE", "2.00");
-    read({line("A00001", "MELE", "10", "1,10"), line("Z00009", "NOCI", "3", "5,00"), line("A00002", "PERE", "2,5", "2,00"),
-          line("A00001", "MELE", "5", "1,10")});
+    read({line("A00001", "MELE", "10", "1,10"), line("Z00009", "NOCI", "3", "5,00"),
+          line("A00002", "PERE", "2,5", "2,00"), line("A00001", "MELE", "5", "1,10")});
     openSupply();
     confirm();
     ASSERT_TRUE(import->addRowsToSupply(*supply, *supplyRows));
@@ -496,7 +507,8 @@ QByteArray laidOut(const QStringList& descriptions, bool utf8)
 // its bytes, then read in the one encoding of its file, and no byte-order mark moves a field.
 TEST_F(Importing, TheSameDeliveryInAnyEncodingLoadsTheSameQuantities)
 {
-    const QStringList descriptions = {QStringLiteral("CAFF\u00C8"), QStringLiteral("T\u00C8 VERDE"), QStringLiteral("ZUCCHERO")};
+    const QStringList descriptions
+        = {QStringLiteral("CAFF\u00C8"), QStringLiteral("T\u00C8 VERDE"), QStringLiteral("ZUCCHERO")};
     const qint64 coffee = addArticle("A00001", descriptions[0], "1.00");
     const qint64 tea = addArticle("A00002", descriptions[1], "1.00");
     const qint64 sugar = addArticle("A00003", descriptions[2], "1.00");
@@ -527,18 +539,18 @@ TEST_F(Importing, TheSameDeliveryInAnyEncodingLoadsTheSameQuantities)
         ASSERT_EQ(t.rowCount(), 3) << c.name;
         QStringList read;
         for (qsizetype r = 0; r < t.rowCount(); ++r)
-            read << t.value(r, "Codice").toString() + "|" + t.value(r, "Descrizione").toString() + "|" +
-                        QString::number(t.value(r, "ValoreCarico").toDouble());
-        EXPECT_EQ(read, QStringList({"A00001|" + descriptions[0] + "|2", "A00002|" + descriptions[1] + "|2",
-                                     "A00003|" + descriptions[2] + "|2"}))
+            read << t.value(r, "Codice").toString() + "|" + t.value(r, "Descrizione").toString() + "|"
+                    + QString::number(t.value(r, "ValoreCarico").toDouble());
+        EXPECT_EQ(read,
+                  QStringList({"A00001|" + descriptions[0] + "|2", "A00002|" + descriptions[1] + "|2",
+                               "A00003|" + descriptions[2] + "|2"}))
             << c.name;
 
         answer({"No", "Yes"});
         ASSERT_TRUE(delivery.importPass(false)) << c.name;
         ASSERT_TRUE(delivery.addRowsToSupply(*supply, *supplyRows)) << c.name;
         loaded += 2;
-        for (qint64 article : {coffee, tea, sugar})
-            EXPECT_EQ(stockOf(article), loaded) << c.name;
+        for (qint64 article : {coffee, tea, sugar}) EXPECT_EQ(stockOf(article), loaded) << c.name;
         m_ui->clearLog();
     }
 }
@@ -549,8 +561,8 @@ TEST_F(Importing, TheSameDeliveryInAnyEncodingLoadsTheSameQuantities)
 TEST_F(Importing, RowsOfOneArticleAddUpItsStockAndAveragePrice)
 {
     const qint64 figs = addArticle("A00003", "FICHI", "1.00");
-    read({line("A00003", "FICHI", "10", "1,10"), line("Z00009", "NOCI", "3", "5,00"), line("A00003", "FICHI", "5", "1,40"),
-          line("Z00009", "NOCI", "2", "6,00")});
+    read({line("A00003", "FICHI", "10", "1,10"), line("Z00009", "NOCI", "3", "5,00"),
+          line("A00003", "FICHI", "5", "1,40"), line("Z00009", "NOCI", "2", "6,00")});
     openSupply();
     op.saveNewArticles = true;
     confirm(true);
@@ -569,7 +581,8 @@ TEST_F(Importing, RowsOfOneArticleAddUpItsStockAndAveragePrice)
     };
     auto fig = select("Articoli", QString("OID = %1").arg(figs));
     fig->MoveFirst();
-    for (const Expected& e : {Expected{"figs", *fig, 15, "1.40", "1.20"}, Expected{"nuts", *nuts, 5, "6.00", "5.40"}}) {
+    for (const Expected& e :
+         {Expected {"figs", *fig, 15, "1.40", "1.20"}, Expected {"nuts", *nuts, 5, "6.00", "5.40"}}) {
         e.article.Refresh();
         EXPECT_EQ(e.article.GetFieldValue("ValoreScorta").toDouble(), e.stock) << e.name;
         EXPECT_EQ(e.article.GetCurrencyValue("PrezzoAcquisto"), eur(e.price)) << e.name;
@@ -584,7 +597,8 @@ TEST_F(Importing, ARowWhoseArticleWentSinceTheCheckIsLoadedByItsCode)
     const qint64 apples = addArticle("A00001", "MELE", "1.00");
     const qint64 pears = addArticle("A00002", "PERE", "2.00");
     const qint64 figs = addArticle("A00003", "FICHI", "3.00");
-    read({line("A00001", "MELE", "10", "1,10"), line("A00002", "PERE", "4", "2,00"), line("A00003", "FICHI", "2", "3,00")});
+    read({line("A00001", "MELE", "10", "1,10"), line("A00002", "PERE", "4", "2,00"),
+          line("A00003", "FICHI", "2", "3,00")});
     openSupply();
     confirm();
     for (qint64 gone : {pears, figs}) {
@@ -648,7 +662,8 @@ TEST_F(Importing, ConfirmingTheSupplyLinksEachArticleToTheSupplierOnce)
     auto linked = select("Articoli", QString("OID = %1").arg(pears));
     linked->MoveFirst();
     linked->AddToList("Fornitori", supplier);
-    read({line("A00001", "MELE", "10", "1,10"), line("A00002", "PERE", "4", "2,00"), line("A00001", "MELE", "1", "1,10")});
+    read({line("A00001", "MELE", "10", "1,10"), line("A00002", "PERE", "4", "2,00"),
+          line("A00001", "MELE", "1", "1,10")});
     openSupply();
     confirm();
     ASSERT_TRUE(import->addRowsToSupply(*supply, *supplyRows));
@@ -665,4 +680,4 @@ TEST_F(Importing, ConfirmingTheSupplyLinksEachArticleToTheSupplierOnce)
     EXPECT_EQ(stockOf(apples), 11);
 }
 
-}  // namespace
+}   // namespace

@@ -21,9 +21,9 @@ struct SelectionCase {
 
 TEST(LineSelections, KeepOrDropByTextAtAPosition)
 {
-    const LineSelection includeD{1, "D", false};
-    const LineSelection includeT{1, "T", false};
-    const LineSelection excludeX{3, "XX", true};
+    const LineSelection includeD {1, "D", false};
+    const LineSelection includeT {1, "T", false};
+    const LineSelection excludeX {3, "XX", true};
     const SelectionCase cases[] = {
         {"no rules keep every line", {}, "anything", true},
         {"an include rule keeps a matching line", {includeD}, "D0001 MELE", true},
@@ -66,7 +66,11 @@ TEST(FieldValues, CutFromTheLineAndReadAsTheColumnsType)
         {"a blank number is 0", {"ValoreCarico", 1, 4, true}, K::Number, "    x", 0.0},
         {"a blank amount is 0", {"PrezzoAcquisto", 1, 4, false, true}, K::Amount, "    x", money("0")},
         {"a blank text is the empty text", {"Descrizione", 1, 4}, K::Text, "    x", QString("")},
-        {"a line too short leaves the column empty", {"PrezzoAcquisto", 3, 5, false, true}, K::Amount, "ab123", QVariant()},
+        {"a line too short leaves the column empty",
+         {"PrezzoAcquisto", 3, 5, false, true},
+         K::Amount,
+         "ab123",
+         QVariant()},
         {"exactly long enough is read", {"PrezzoAcquisto", 3, 3, false, true}, K::Amount, "ab123", money("123")},
         {"position 0 is never read from the line", {"UnitaMisura", 0, 5}, K::Text, "KgPzz", QVariant()},
         {"a code stays text", {"Codice", 1, 4, true}, K::Text, "0012", QString("0012")},
@@ -86,14 +90,15 @@ TEST(FieldValues, ANumberThatDoesNotReadIsAnError)
 {
     DeliveryLayout layout;
     DeliveryFileReader reader(layout, nullptr);
-    const LayoutField quantity{"ValoreCarico", 1, 4, true};
+    const LayoutField quantity {"ValoreCarico", 1, 4, true};
     try {
         (void)reader.fieldValue(u"12a4", LineEncoding::SingleByte, quantity, DeliveryTable::Kind::Number);
         FAIL() << "no error";
     } catch (const AppError& e) {
         EXPECT_EQ(e.description, "Il valore <12a4> del campo <ValoreCarico> non è un numero");
     }
-    EXPECT_THROW((void)reader.fieldValue(u"1.2.3", LineEncoding::SingleByte, {"PrezzoAcquisto", 1, 5, false, true}, DeliveryTable::Kind::Amount),
+    EXPECT_THROW((void)reader.fieldValue(u"1.2.3", LineEncoding::SingleByte, {"PrezzoAcquisto", 1, 5, false, true},
+                                         DeliveryTable::Kind::Amount),
                  AppError);
 }
 
@@ -102,27 +107,31 @@ TEST(FieldValues, NoNumberAndInfinityAreNotNumbers)
 {
     DeliveryLayout layout;
     DeliveryFileReader reader(layout, nullptr);
-    const LayoutField quantity{"ValoreCarico", 1, 6, true};
-    const LayoutField price{"PrezzoAcquisto", 1, 6, false, true};
+    const LayoutField quantity {"ValoreCarico", 1, 6, true};
+    const LayoutField price {"PrezzoAcquisto", 1, 6, false, true};
     for (const char* text : {"nan", "NaN", "inf", "-inf", "+INF", "1e999", "-1e999", "1,e999"}) {
         const QString line = QString::fromLatin1(text).leftJustified(6);
-        EXPECT_THROW((void)reader.fieldValue(line, LineEncoding::SingleByte, quantity, DeliveryTable::Kind::Number), AppError) << text;
-        EXPECT_THROW((void)reader.fieldValue(line, LineEncoding::SingleByte, price, DeliveryTable::Kind::Amount), AppError) << text;
+        EXPECT_THROW((void)reader.fieldValue(line, LineEncoding::SingleByte, quantity, DeliveryTable::Kind::Number),
+                     AppError)
+            << text;
+        EXPECT_THROW((void)reader.fieldValue(line, LineEncoding::SingleByte, price, DeliveryTable::Kind::Amount),
+                     AppError)
+            << text;
     }
-    EXPECT_EQ(reader.fieldValue(u"1e3   ", LineEncoding::SingleByte, quantity, DeliveryTable::Kind::Number), 1000.0) << "a written exponent still reads";
+    EXPECT_EQ(reader.fieldValue(u"1e3   ", LineEncoding::SingleByte, quantity, DeliveryTable::Kind::Number), 1000.0)
+        << "a written exponent still reads";
 }
 
 // ---- lines ------------------------------------------------------------------------------------------
 
-class LineSourceFiles : public ImportShop {};
+class LineSourceFiles : public ImportShop { };
 
 QStringList allLines(const QString& path)
 {
     DeliveryLineSource source(path);
     QStringList lines;
     QString line;
-    while (source.next(line))
-        lines << source.text(line);
+    while (source.next(line)) lines << source.text(line);
     return lines;
 }
 
@@ -135,8 +144,7 @@ TEST_F(LineSourceFiles, LinesEndAtCrLfOrBothAndTheFileIsReadInItsEncoding)
     };
     const QString caffe = QStringLiteral("caff\u00E8 \u20AC");
     QByteArray utf16 = "\xFF\xFE";
-    for (QChar c : caffe + QStringLiteral("\r\nB"))
-        utf16 += char(c.unicode() & 0xFF), utf16 += char(c.unicode() >> 8);
+    for (QChar c : caffe + QStringLiteral("\r\nB")) utf16 += char(c.unicode() & 0xFF), utf16 += char(c.unicode() >> 8);
     const Case cases[] = {
         {"CR LF", "A\r\nB\r\n", {"A", "B"}},
         {"LF alone", "A\nB\n", {"A", "B"}},
@@ -150,16 +158,28 @@ TEST_F(LineSourceFiles, LinesEndAtCrLfOrBothAndTheFileIsReadInItsEncoding)
         {"Windows-1252", "caff\xE8 \x80\r\n", {caffe}},
         {"UTF-16 with its mark", utf16, {caffe, "B"}},
         {"a UTF-8 mark mid-file is dropped", "A\r\n\xEF\xBB\xBF" + caffe.toUtf8() + "\r\n", {"A", caffe}},
-        {"marks of files joined one after the other", "\xEF\xBB\xBF" "A\r\nB\xEF\xBB\xBF" "C\r\n", {"A", "BC"}},
-        {"a mark in a Windows-1252 file is dropped too", "\xEF\xBB\xBF" "caff\xE8 \x80\r\n", {caffe}},
-        {"one line that is no UTF-8 makes the whole file Windows-1252", caffe.toUtf8() + "\r\ncaff\xE8\r\n",
+        {"marks of files joined one after the other",
+         "\xEF\xBB\xBF"
+         "A\r\nB\xEF\xBB\xBF"
+         "C\r\n",
+         {"A", "BC"}},
+        {"a mark in a Windows-1252 file is dropped too",
+         "\xEF\xBB\xBF"
+         "caff\xE8 \x80\r\n",
+         {caffe}},
+        {"one line that is no UTF-8 makes the whole file Windows-1252",
+         caffe.toUtf8() + "\r\ncaff\xE8\r\n",
          {QStringLiteral("caff\u00C3\u00A8 \u00E2\u201A\u00AC"), QStringLiteral("caff\u00E8")}},
         {"a UTF-8 letter cut short at the end", "caff\xC3", {QStringLiteral("caff\u00C3")}},
         {"bytes past the Ctrl+Z do not decide the encoding", caffe.toUtf8() + "\x1A\xE8", {caffe}},
-        {"a UTF-16 mark mid-file is dropped", utf16 + QByteArray("\xFF\xFE" "C\0", 4), {caffe, "BC"}},
+        {"a UTF-16 mark mid-file is dropped",
+         utf16
+             + QByteArray("\xFF\xFE"
+                          "C\0",
+                          4),
+         {caffe, "BC"}},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(allLines(writeBytes(c.bytes)), c.lines) << c.name;
+    for (const Case& c : cases) EXPECT_EQ(allLines(writeBytes(c.bytes)), c.lines) << c.name;
 }
 
 // The file is read in pieces: a CR at the end of one piece and its LF at the start of the
@@ -187,9 +207,9 @@ protected:
             QStringList values;
             for (int c = 0; c < table.columnCount(); ++c) {
                 const QVariant v = table.value(r, c);
-                values << (!v.isValid() ? QStringLiteral("~")
-                           : v.userType() == qMetaTypeId<Currency>() ? v.value<Currency>().toString()
-                                                                     : v.toString());
+                values << (!v.isValid()                                  ? QStringLiteral("~")
+                               : v.userType() == qMetaTypeId<Currency>() ? v.value<Currency>().toString()
+                                                                         : v.toString());
             }
             out << values.join(u'|');
         }
@@ -210,12 +230,8 @@ protected:
 };
 
 const QList<LayoutColumn> kArticleLine = {
-    {"TipoRecord", 1, 1},
-    {"ValoreCarico", 2, 5, 'N'},
-    {"PrezzoAcquisto", 7, 6, 'A'},
-    {"Codice", 13, 6},
-    {"Descrizione", 19, 10},
-    {"Iva", 29, 2},
+    {"TipoRecord", 1, 1}, {"ValoreCarico", 2, 5, 'N'}, {"PrezzoAcquisto", 7, 6, 'A'},
+    {"Codice", 13, 6},    {"Descrizione", 19, 10},     {"Iva", 29, 2},
     {"CodiceIva", 0, 8},
 };
 
@@ -225,9 +241,10 @@ TEST_F(Reading, ColumnsTakeCodeAndDescriptionFirstThenTheLayoutsOrder)
     auto import = readWith(key, writeFile({}));
     const DeliveryTable& t = *import->table();
     QStringList names;
-    for (int c = 0; c < t.columnCount(); ++c)
-        names << t.column(c).name;
-    EXPECT_EQ(names, QStringList({"Codice", "Descrizione", "TipoRecord", "ValoreCarico", "PrezzoAcquisto", "Iva", "CodiceIva"}));
+    for (int c = 0; c < t.columnCount(); ++c) names << t.column(c).name;
+    EXPECT_EQ(
+        names,
+        QStringList({"Codice", "Descrizione", "TipoRecord", "ValoreCarico", "PrezzoAcquisto", "Iva", "CodiceIva"}));
     EXPECT_EQ(t.column(3).kind, DeliveryTable::Kind::Number);
     EXPECT_EQ(t.column(4).kind, DeliveryTable::Kind::Amount);
     EXPECT_EQ(t.column(0).width, 6);
@@ -239,14 +256,12 @@ TEST_F(Reading, KeptLinesBecomeRecordsSortedByDescription)
 {
     const qint64 key = addLayout(kArticleLine, kKeepAll, {{1, "D", false}});
     //                      1   2    7     13    19        29
-    auto import = readWith(key, writeFile({"D12,50 12,50A00002PERE      22",
-                                           "T00000000000      TOTALE",
-                                           "D    3000080A00001MELE      10",
-                                           "D00001"}));
+    auto import = readWith(key,
+                           writeFile({"D12,50 12,50A00002PERE      22", "T00000000000      TOTALE",
+                                      "D    3000080A00001MELE      10", "D00001"}));
     EXPECT_EQ(rows(*import->table()),
               QStringList({"~|~|D|1|~|~|~",   // too short for any field but the first two
-                           "A00001|MELE|D|3|80|10|~",
-                           "A00002|PERE|D|12.5|12.5|22|~"}));
+                           "A00001|MELE|D|3|80|10|~", "A00002|PERE|D|12.5|12.5|22|~"}));
     EXPECT_EQ(import->linesRead(), 4);
     EXPECT_EQ(prompts(), QStringList());
 }
@@ -256,8 +271,12 @@ TEST_F(Reading, KeptLinesBecomeRecordsSortedByDescription)
 TEST_F(Reading, ASelectionMatchesItsTextAsTheFileWritesIt)
 {
     const QList<LayoutColumn> fields = {{"Codice", 3, 2}, {"ValoreCarico", 5, 2, 'N'}};
-    const QByteArray cp1252 = "\xC8 A1 3\r\nE A2 4\r\n\x80" "A3 5\r\n\xC8 A4 6\r\n";
-    const QByteArray utf8 = "\xC3\x88" "A1 3\r\nE A2 4\r\n\xE2\x82\xAC" "3 5\r\n\xC3\x88" "A4 6\r\n";
+    const QByteArray cp1252 = "\xC8 A1 3\r\nE A2 4\r\n\x80"
+                              "A3 5\r\n\xC8 A4 6\r\n";
+    const QByteArray utf8 = "\xC3\x88"
+                            "A1 3\r\nE A2 4\r\n\xE2\x82\xAC"
+                            "3 5\r\n\xC3\x88"
+                            "A4 6\r\n";
     struct Case {
         const char* name;
         LineSelection rule;
@@ -304,15 +323,15 @@ TEST_F(Reading, AmountsAreConvertedThenDividedByTheCoefficient)
 
 TEST_F(Reading, TheFilterScriptChangesAndChoosesTheRecords)
 {
-    const QString filter = QStringLiteral(
-        "Function FilterRow(Flds)\r\n"
-        "  Flds(\"ValoreCarico\").Value = Flds(\"ValoreCarico\").Value / 100\r\n"
-        "  Flds(\"CodiceIva\") = \"IVA\" & Flds(\"Iva\")\r\n"
-        "  If IsNull(Flds(\"Descrizione\")) Then Exit Function\r\n"
-        "  FilterRow = (Flds(\"TipoRecord\").Value = \"D\")\r\n"
-        "End Function\r\n");
+    const QString filter = QStringLiteral("Function FilterRow(Flds)\r\n"
+                                          "  Flds(\"ValoreCarico\").Value = Flds(\"ValoreCarico\").Value / 100\r\n"
+                                          "  Flds(\"CodiceIva\") = \"IVA\" & Flds(\"Iva\")\r\n"
+                                          "  If IsNull(Flds(\"Descrizione\")) Then Exit Function\r\n"
+                                          "  FilterRow = (Flds(\"TipoRecord\").Value = \"D\")\r\n"
+                                          "End Function\r\n");
     const qint64 key = addLayout(kArticleLine, filter);
-    auto import = readWith(key, writeFile({"D01250001250A00002PERE      22", "T00000000000A00003TOTALE    00", "D00200"}));
+    auto import
+        = readWith(key, writeFile({"D01250001250A00002PERE      22", "T00000000000A00003TOTALE    00", "D00200"}));
     EXPECT_EQ(rows(*import->table()), QStringList({"A00002|PERE|D|12.5|1250|22|IVA22"}));
 }
 
@@ -394,8 +413,9 @@ TEST_F(Reading, AQuantityOfNoNumberFailsTheReading)
     auto list = layouts();
     import.setLayouts(*list);
     EXPECT_FALSE(import.read(writeBytes("nan  \r\n")));
-    EXPECT_EQ(prompts(), QStringList({"Errore in importazione dati: \r\rIl valore <nan> del campo <ValoreCarico> non è un "
-                                      "numero\r\rRecord: 1"}));
+    EXPECT_EQ(prompts(),
+              QStringList({"Errore in importazione dati: \r\rIl valore <nan> del campo <ValoreCarico> non è un "
+                           "numero\r\rRecord: 1"}));
     EXPECT_EQ(import.table()->rowCount(), 0);
 }
 
@@ -431,8 +451,7 @@ TEST_F(Reading, AStopConfirmedKeepsTheRecordsReadSoFar)
 {
     addLayout(kArticleLine);
     QStringList lines;
-    for (int i = 0; i < 45; ++i)
-        lines << QStringLiteral("D00001000100A%1MELE      22").arg(i, 5, 10, QChar(u'0'));
+    for (int i = 0; i < 45; ++i) lines << QStringLiteral("D00001000100A%1MELE      22").arg(i, 5, 10, QChar(u'0'));
     const QString file = writeFile(lines);
 
     struct Clicker : ImportFeedback {
@@ -440,8 +459,7 @@ TEST_F(Reading, AStopConfirmedKeepsTheRecordsReadSoFar)
         int calls = 0;
         void letEventsRun() override
         {
-            if (++calls == 2)
-                loop->requestStop();
+            if (++calls == 2) loop->requestStop();
         }
     };
     for (const char* answerGiven : {"No", "Yes"}) {
@@ -473,4 +491,4 @@ TEST_F(Reading, AFileOfFortyThousandLinesIsReadWhole)
     EXPECT_EQ(import.linesRead(), 40000);
 }
 
-}  // namespace
+}   // namespace

@@ -32,8 +32,7 @@ protected:
     // As the window does after a command: the rows shown again on the row it names.
     DocumentRows::Result run(DocumentRows::Result r)
     {
-        if (r.changed)
-            sale->Refresh_Articoli(r.row);
+        if (r.changed) sale->Refresh_Articoli(r.row);
         return r;
     }
     DocumentRows::Result scan(const QString& code) { return run(rows().AddArticle(code)); }
@@ -54,8 +53,7 @@ protected:
     {
         TableData& r = *sale->rows();
         for (r.MoveFirst(); !r.IsEOF(); r.MoveNext())
-            if (r.GetText(QStringLiteral("Codice")) == code)
-                return r.GetOID();
+            if (r.GetText(QStringLiteral("Codice")) == code) return r.GetOID();
         return 0;
     }
 
@@ -69,7 +67,7 @@ TEST_F(RowEntry, ScanningACodeTwiceGivesOneRowOfTwoAndTakesTwoFromStock)
     const DocumentRows::Result first = scan(QStringLiteral("8001"));
     const DocumentRows::Result second = scan(QStringLiteral("8001"));
 
-    EXPECT_EQ(saleRows(), QStringList{QStringLiteral("8001 2 5")});
+    EXPECT_EQ(saleRows(), QStringList {QStringLiteral("8001 2 5")});
     EXPECT_EQ(stockOf(article), 8);
     EXPECT_EQ(sale->header().total, eur("5"));
     EXPECT_TRUE(first.changed && first.clearCode);
@@ -84,7 +82,7 @@ TEST_F(RowEntry, AUnitSoldInFractionsGetsARowForEachScan)
     scan(QStringLiteral("9001"));
     scan(QStringLiteral("9001"));
 
-    EXPECT_EQ(saleRows(), (QStringList{QStringLiteral("9001 1 3"), QStringLiteral("9001 1 3")}));
+    EXPECT_EQ(saleRows(), (QStringList {QStringLiteral("9001 1 3"), QStringLiteral("9001 1 3")}));
     EXPECT_EQ(stockOf(article), 3);
 }
 
@@ -102,8 +100,8 @@ TEST_F(RowEntry, AWeighedArticlesBarcodeSellsWhatItsAmountBuysAtTheBarcodesAmoun
     const Case cases[] = {
         {"KgPzz", "2.49", "2800100349", 1.402, "3.49"},   // 1.40160... to 3 decimals
         {"KgPzz", "0.80", "2800200001", 0.012, "0.01"},   // 0.0125: the half goes to the even digit
-        {"QntPzz", "1.20", "2800300300", 2, "3"},         // 2.5 by the piece: to the even whole number
-        {"QntPzz", "1.20", "2800400420", 4, "4.2"},       // 3.5
+        {"QntPzz", "1.20", "2800300300", 2, "3"},   // 2.5 by the piece: to the even whole number
+        {"QntPzz", "1.20", "2800400420", 4, "4.2"},   // 3.5
     };
     for (const Case& c : cases) {
         const QString barcode = QString::fromLatin1(c.barcode);
@@ -115,7 +113,8 @@ TEST_F(RowEntry, AWeighedArticlesBarcodeSellsWhatItsAmountBuysAtTheBarcodesAmoun
         scan(barcode);
 
         const QString row = QStringLiteral("%1 %2 %3").arg(code).arg(c.quantity).arg(QString::fromLatin1(c.amount));
-        EXPECT_EQ(saleRows().filter(code), (QStringList{row, row})) << "a weighed article never adds to an earlier row";
+        EXPECT_EQ(saleRows().filter(code), (QStringList {row, row}))
+            << "a weighed article never adds to an earlier row";
         EXPECT_DOUBLE_EQ(stockOf(article), 10 - 2 * c.quantity);
     }
 }
@@ -130,13 +129,21 @@ TEST_F(RowEntry, TheAmountsOfWeighedArticlesAreDividedExactly)
 TEST(TypedQuantity, TakesTheCommaOrThePointAndRefusesAnythingElse)
 {
     const std::pair<const char*, std::optional<double>> cases[] = {
-        {"1,5", 1.5},   {"1.5", 1.5},          {"-2", -2},           {" 3 ", 3},
-        {"0", 0},       {",25", 0.25},         {"7,", 7},            {"abc", std::nullopt},
-        {"1,5kg", std::nullopt}, {"1,2,3", std::nullopt}, {"1.000,5", std::nullopt}, {"-", std::nullopt},
+        {"1,5", 1.5},
+        {"1.5", 1.5},
+        {"-2", -2},
+        {" 3 ", 3},
+        {"0", 0},
+        {",25", 0.25},
+        {"7,", 7},
+        {"abc", std::nullopt},
+        {"1,5kg", std::nullopt},
+        {"1,2,3", std::nullopt},
+        {"1.000,5", std::nullopt},
+        {"-", std::nullopt},
         {"", std::nullopt},
     };
-    for (const auto& [text, expected] : cases)
-        EXPECT_EQ(ReadQuantity(QString::fromLatin1(text)), expected) << text;
+    for (const auto& [text, expected] : cases) EXPECT_EQ(ReadQuantity(QString::fromLatin1(text)), expected) << text;
 }
 
 TEST_F(RowEntry, ATypedQuantityIsSetWithItsDecimalsAndANonNumberChangesNothing)
@@ -146,9 +153,9 @@ TEST_F(RowEntry, ATypedQuantityIsSetWithItsDecimalsAndANonNumberChangesNothing)
 
     answer({QStringLiteral("1,5")});
     EXPECT_TRUE(run(rows().EditQuantity(row)).changed);
-    EXPECT_EQ(saleRows(), QStringList{QStringLiteral("8001 1.5 3")});
+    EXPECT_EQ(saleRows(), QStringList {QStringLiteral("8001 1.5 3")});
     EXPECT_EQ(stockOf(article), 8.5);
-    EXPECT_EQ(prompts(), QStringList{QStringLiteral("IMPOSTARE LA QUANTITA' PER L'ARTICOLO:\r\r< Articolo 8001 >")});
+    EXPECT_EQ(prompts(), QStringList {QStringLiteral("IMPOSTARE LA QUANTITA' PER L'ARTICOLO:\r\r< Articolo 8001 >")});
 
     clearPrompts();
     answer({QStringLiteral("due")});
@@ -160,7 +167,7 @@ TEST_F(RowEntry, ATypedQuantityIsSetWithItsDecimalsAndANonNumberChangesNothing)
     EXPECT_FALSE(rows().EditQuantity(row).changed);
     EXPECT_EQ(prompts().size(), 1) << "a cancelled box shows nothing more";
 
-    EXPECT_EQ(saleRows(), QStringList{QStringLiteral("8001 1.5 3")});
+    EXPECT_EQ(saleRows(), QStringList {QStringLiteral("8001 1.5 3")});
     EXPECT_EQ(stockOf(article), 8.5);
 
     const int before = beeps();
@@ -174,20 +181,20 @@ TEST_F(RowEntry, PlusAndMinusStepOverZeroWithABeep)
     const qint64 row = scan(QStringLiteral("8001")).row;
 
     run(rows().Decrement(row));
-    EXPECT_EQ(saleRows(), QStringList{QStringLiteral("8001 -1 -2")}) << "a sale of one becomes a return of one";
+    EXPECT_EQ(saleRows(), QStringList {QStringLiteral("8001 -1 -2")}) << "a sale of one becomes a return of one";
     EXPECT_EQ(beeps(), 1);
     run(rows().Increment(row, QString()));
-    EXPECT_EQ(saleRows(), QStringList{QStringLiteral("8001 1 2")});
+    EXPECT_EQ(saleRows(), QStringList {QStringLiteral("8001 1 2")});
     EXPECT_EQ(beeps(), 2);
     run(rows().Increment(row, QString()));
-    EXPECT_EQ(saleRows(), QStringList{QStringLiteral("8001 2 4")});
+    EXPECT_EQ(saleRows(), QStringList {QStringLiteral("8001 2 4")});
     EXPECT_EQ(beeps(), 2);
     EXPECT_EQ(stockOf(article), 8);
 
     EXPECT_FALSE(rows().Decrement(0).changed) << "\"-\" without a row does nothing";
     addArticle(QStringLiteral("8002"), "1.00", 4);
     run(rows().Increment(0, QStringLiteral("8002")));
-    EXPECT_EQ(saleRows(), (QStringList{QStringLiteral("8001 2 4"), QStringLiteral("8002 1 1")}))
+    EXPECT_EQ(saleRows(), (QStringList {QStringLiteral("8001 2 4"), QStringLiteral("8002 1 1")}))
         << "\"+\" without a row adds the code box's article";
 }
 
@@ -200,15 +207,16 @@ TEST_F(RowEntry, AnArticleWithoutPriceIsCompletedInTheRowEditorAndPlusMinusLeave
     EXPECT_FALSE(cancelled.changed);
     EXPECT_FALSE(cancelled.clearCode) << "the code stays in the box";
     EXPECT_EQ(op.log.last(), QStringLiteral("new ScaricoArticoli"));
-    EXPECT_EQ(op.lastPresets, (QVariantList{QStringLiteral("@InvertParent@"), true, QStringLiteral("ValoreScarico"), 1.0,
-                                            QStringLiteral("objParent"), article, QStringLiteral("Articoli"), QString()}));
+    EXPECT_EQ(op.lastPresets,
+              (QVariantList {QStringLiteral("@InvertParent@"), true, QStringLiteral("ValoreScarico"), 1.0,
+                             QStringLiteral("objParent"), article, QStringLiteral("Articoli"), QString()}));
     EXPECT_TRUE(saleRows().isEmpty());
 
     op.saveNewRows = true;
     op.newRowValues = {QStringLiteral("ImportoScarico"), money("4.00")};
     const qint64 row = scan(QStringLiteral("7001")).row;
     scan(QStringLiteral("7001"));
-    EXPECT_EQ(saleRows(), (QStringList{QStringLiteral("7001 1 4"), QStringLiteral("7001 1 4")}))
+    EXPECT_EQ(saleRows(), (QStringList {QStringLiteral("7001 1 4"), QStringLiteral("7001 1 4")}))
         << "a row priced by hand is never added to";
 
     EXPECT_FALSE(rows().Increment(row, QString()).changed);
@@ -238,27 +246,29 @@ TEST_F(RowEntry, AnUnknownCodeBecomesAnArticleOnlyWhenTheOperatorSaysSo)
     const DocumentRows::Result refused = scan(QStringLiteral("X1"));
     EXPECT_TRUE(refused.clearCode);
     EXPECT_FALSE(refused.changed);
-    EXPECT_EQ(op.log, QStringList{question});
+    EXPECT_EQ(op.log, QStringList {question});
     EXPECT_EQ(count(QStringLiteral("Articoli"), QStringLiteral("Codice = 'X1'")), 0);
 
     op.beepAnswers = {true};
-    op.newRowValues = {QStringLiteral("Descrizione"), QStringLiteral("Nuovo"), QStringLiteral("PrezzoVendita"), money("1.50")};
+    op.newRowValues
+        = {QStringLiteral("Descrizione"), QStringLiteral("Nuovo"), QStringLiteral("PrezzoVendita"), money("1.50")};
     scan(QStringLiteral("X1"));
-    EXPECT_EQ(op.lastPresets, (QVariantList{QStringLiteral("Codice"), QStringLiteral("X1")}));
-    EXPECT_EQ(saleRows(), QStringList{QStringLiteral("X1 1 1.5")});
+    EXPECT_EQ(op.lastPresets, (QVariantList {QStringLiteral("Codice"), QStringLiteral("X1")}));
+    EXPECT_EQ(saleRows(), QStringList {QStringLiteral("X1 1 1.5")});
 
     op.log.clear();
     op.beepAnswers = {true};
     const QString tooLong(33, u'9');
     EXPECT_TRUE(scan(tooLong).clearCode);
-    EXPECT_EQ(prompts(), QStringList{QString::fromUtf8("Il Codice non può essere più di 32 caratteri.")});
-    EXPECT_EQ(op.log, QStringList{question}) << "no editor for a code that cannot be stored";
+    EXPECT_EQ(prompts(), QStringList {QString::fromUtf8("Il Codice non può essere più di 32 caratteri.")});
+    EXPECT_EQ(op.log, QStringList {question}) << "no editor for a code that cannot be stored";
 }
 
 TEST_F(RowEntry, ACodeInSeveralDepositsIsTheArticleTheOperatorPicks)
 {
     addArticle(QStringLiteral("5001"), "1.00", 10);
-    const qint64 back = addArticle(QStringLiteral("5001"), "1.00", 10, QStringLiteral("QntPzz"), "1.00", QStringLiteral("Retro"));
+    const qint64 back
+        = addArticle(QStringLiteral("5001"), "1.00", 10, QStringLiteral("QntPzz"), "1.00", QStringLiteral("Retro"));
 
     op.picks = {back};
     scan(QStringLiteral("5001"));
@@ -285,7 +295,7 @@ TEST_F(RowEntry, TheAdditionalCodeIsLookedUpOnlyWhenAsked)
 
     rows().findAdditionalCode = true;
     scan(QStringLiteral("ALT-1"));
-    EXPECT_EQ(saleRows(), QStringList{QStringLiteral("8001 1 2")});
+    EXPECT_EQ(saleRows(), QStringList {QStringLiteral("8001 1 2")});
 }
 
 TEST_F(RowEntry, AnEmptyCodeBoxFindsTheArticleByItsDescription)
@@ -294,13 +304,13 @@ TEST_F(RowEntry, AnEmptyCodeBoxFindsTheArticleByItsDescription)
     addArticle(QStringLiteral("8002"), "3.00", 10);
     addArticle(QStringLiteral("9001"), "4.00", 10);
 
-    op.search = ImportOperator::TextSearch{QStringLiteral("Articolo 80"), false};
+    op.search = ImportOperator::TextSearch {QStringLiteral("Articolo 80"), false};
     op.picks = {keyOf(QStringLiteral("Articoli"), QStringLiteral("8002"), QStringLiteral("Codice"))};
     scan(QString());
     EXPECT_EQ(op.lastPickCount, 2) << "descriptions that begin with the text";
-    EXPECT_EQ(saleRows(), QStringList{QStringLiteral("8002 1 3")});
+    EXPECT_EQ(saleRows(), QStringList {QStringLiteral("8002 1 3")});
 
-    op.search = ImportOperator::TextSearch{QStringLiteral("001"), true};
+    op.search = ImportOperator::TextSearch {QStringLiteral("001"), true};
     op.picks = {0};
     EXPECT_FALSE(scan(QString()).changed);
     EXPECT_EQ(op.lastPickCount, 2) << "descriptions that hold the text";
@@ -330,7 +340,7 @@ TEST_F(RowEntry, TheDescriptionSearchTakesPatternCharactersAsTyped)
     } cases[] = {{"Sconto 50%", false, 1}, {"50%", true, 1}, {"Olio *", false, 1}, {"*", true, 1}, {"[", true, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        op.search = ImportOperator::TextSearch{QString::fromUtf8(c.text), c.inside};
+        op.search = ImportOperator::TextSearch {QString::fromUtf8(c.text), c.inside};
         op.picks = {0};
         (void)scan(QString());
         EXPECT_EQ(op.lastPickCount, c.offered);
@@ -400,8 +410,7 @@ TEST_F(RowEntry, ACodeTypedWithCtrlAndShiftHeldIsAddedWhenCtrlIsReleased)
     EXPECT_EQ(entry.keyDown(Qt::Key_Control, Qt::ControlModifier, false).action, A::None);
     ASSERT_EQ(entry.keyDown(Qt::Key_Shift, both, false).action, A::Start);
     box.clear();
-    for (int key : {Qt::Key_A, Qt::Key_B, Qt::Key_C, Qt::Key_1})
-        box += entry.keyDown(key, both, true).text;
+    for (int key : {Qt::Key_A, Qt::Key_B, Qt::Key_C, Qt::Key_1}) box += entry.keyDown(key, both, true).text;
     EXPECT_EQ(entry.keyDown(Qt::Key_2, both | Qt::KeypadModifier, true).action, A::None) << "keypad digits";
     EXPECT_EQ(entry.keyUp(Qt::Key_Shift).action, A::None);
     EXPECT_TRUE(entry.active()) << "releasing Shift does not end the entry";
@@ -411,7 +420,7 @@ TEST_F(RowEntry, ACodeTypedWithCtrlAndShiftHeldIsAddedWhenCtrlIsReleased)
 
     EXPECT_EQ(box, QStringLiteral("ABC1"));
     scan(box);
-    EXPECT_EQ(saleRows(), QStringList{QStringLiteral("ABC1 1 2")});
+    EXPECT_EQ(saleRows(), QStringList {QStringLiteral("ABC1 1 2")});
 }
 
-}  // namespace
+}   // namespace

@@ -20,9 +20,11 @@ class ScanWhileShown final : public UiServices {
 public:
     ScanWhileShown(std::shared_ptr<ScriptedUiServices> boxes, QString window, std::function<void()> scan)
         : m_boxes(std::move(boxes)), m_window(std::move(window)), m_scan(std::move(scan))
+    { }
+    int msgBox(const QString& text, int flags, const QString& title) override
     {
+        return m_boxes->msgBox(text, flags, title);
     }
-    int msgBox(const QString& text, int flags, const QString& title) override { return m_boxes->msgBox(text, flags, title); }
     std::optional<QString> inputBox(const QString& prompt, const QString& title, const QString& def) override
     {
         return m_boxes->inputBox(prompt, title, def);
@@ -41,8 +43,7 @@ public:
     }
     bool runModal(ModalWindow& window) override
     {
-        if (m_scan && window.windowName() == m_window)
-            std::exchange(m_scan, nullptr)();
+        if (m_scan && window.windowName() == m_window) std::exchange(m_scan, nullptr)();
         return m_boxes->runModal(window);
     }
     void beep() override { m_boxes->beep(); }
@@ -54,7 +55,7 @@ private:
     QString m_window;
     std::function<void()> m_scan;
 };
-}  // namespace
+}   // namespace
 
 void DocumentWindowShop::scanWhileShown(const QString& windowName, const QString& code)
 {
@@ -80,8 +81,7 @@ void DocumentWindowShop::release(QWidget* target, int key, Qt::KeyboardModifiers
 
 void DocumentWindowShop::settle(DocumentForm& window)
 {
-    for (int i = 0; i < 200 && window.grid()->Model()->HasPendingWork(); ++i)
-        QCoreApplication::processEvents();
+    for (int i = 0; i < 200 && window.grid()->Model()->HasPendingWork(); ++i) QCoreApplication::processEvents();
 }
 
 QStringList DocumentWindowShop::gridRows(DocumentForm& window, const QString& quantityField)
@@ -93,15 +93,13 @@ QStringList DocumentWindowShop::gridRows(DocumentForm& window, const QString& qu
     EXPECT_GE(code, 0);
     EXPECT_GE(quantity, 0);
     QStringList rows;
-    for (int r = 0; r < model->rowCount(); ++r)
-        rows << model->TextAt(r, code) + u' ' + model->TextAt(r, quantity);
+    for (int r = 0; r < model->rowCount(); ++r) rows << model->TextAt(r, code) + u' ' + model->TextAt(r, quantity);
     return rows;
 }
 
 QStringList DocumentWindowShop::gridFields(DocumentForm& window)
 {
     QStringList fields;
-    for (const GridColumn& c : window.grid()->Model()->ShownColumns())
-        fields << c.field;
+    for (const GridColumn& c : window.grid()->Model()->ShownColumns()) fields << c.field;
     return fields;
 }

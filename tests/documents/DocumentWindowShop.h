@@ -39,8 +39,7 @@ protected:
     // Waits for the grid's pending reads.
     static void settle(DocumentForm& window);
 
-    template <class W>
-    static W* child(QWidget& w, const char* name)
+    template <class W> static W* child(QWidget& w, const char* name)
     {
         W* c = w.findChild<W*>(QString::fromLatin1(name));
         EXPECT_NE(c, nullptr) << name;

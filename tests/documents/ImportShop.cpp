@@ -10,7 +10,8 @@
 Currency eur(const char* text) { return *Currency::parse(QString::fromLatin1(text), QLocale::c()); }
 QVariant money(const char* text) { return QVariant::fromValue(eur(text)); }
 
-const QString ImportShop::kKeepAll = QStringLiteral("Function FilterRow(Flds)\r\n  FilterRow = True\r\nEnd Function\r\n");
+const QString ImportShop::kKeepAll
+    = QStringLiteral("Function FilterRow(Flds)\r\n  FilterRow = True\r\nEnd Function\r\n");
 
 // ---- the operator's windows ----------------------------------------------------------------------
 
@@ -19,13 +20,12 @@ std::optional<qint64> ScriptedOperator::pickArticle(TableData& articles)
     pickedFrom = int(articles.RowCount());
     log << QStringLiteral("pick %1").arg(pickedFrom);
     for (articles.MoveFirst(); !articles.IsEOF(); articles.MoveNext()) {
-        if (pickCode && articles.GetValue(QStringLiteral("Codice")).toString() == *pickCode)
-            return articles.GetOID();
+        if (pickCode && articles.GetValue(QStringLiteral("Codice")).toString() == *pickCode) return articles.GetOID();
         if (pickDeposit) {
             auto deposit = articles.GetReference(QStringLiteral("Deposito"));
-            const QString name = deposit->IsEmpty() ? QString() : deposit->GetValue(QStringLiteral("Deposito")).toString();
-            if (name == *pickDeposit)
-                return articles.GetOID();
+            const QString name
+                = deposit->IsEmpty() ? QString() : deposit->GetValue(QStringLiteral("Deposito")).toString();
+            if (name == *pickDeposit) return articles.GetOID();
         }
     }
     return std::nullopt;
@@ -38,16 +38,14 @@ std::optional<qint64> ScriptedOperator::newArticle(TableData& articles, const QV
     lastHidden.clear();
     for (const FieldDefinition& f : articles.GetTable()->Fields())
         if (f.O2 == FieldDefinition::kSwitchedOff) lastHidden << f.Name;
-    if (!saveNewArticles)
-        return std::nullopt;
+    if (!saveNewArticles) return std::nullopt;
     return articles.AddRow(presets);
 }
 
 bool ScriptedOperator::editArticle(TableData& articles, const QString& startField)
 {
     log << QStringLiteral("edit %1 at %2").arg(articles.GetValue(QStringLiteral("Codice")).toString(), startField);
-    if (!saveEdits)
-        return false;
+    if (!saveEdits) return false;
     articles.Update();
     return true;
 }
@@ -65,8 +63,8 @@ void ImportShop::SetUp()
 {
     headless.useManualClock(QDateTime(QDate(2007, 3, 1), QTime(10, 15, 30)));
     dir = testenv::newDir(QStringLiteral("import"));
-    m_shop.emplace(testshop::Options{.path = dir + QStringLiteral("/Mirtavolia.mdb"),
-                                     .currency = std::make_shared<EuroCurrencyInfo>()});
+    m_shop.emplace(testshop::Options {.path = dir + QStringLiteral("/Mirtavolia.mdb"),
+                                      .currency = std::make_shared<EuroCurrencyInfo>()});
     supplier = m_shop->addSupplier(QStringLiteral("Grossista Nord"));
 }
 
@@ -102,26 +100,30 @@ double ImportShop::stockOf(qint64 article)
         .toDouble();
 }
 
-qint64 ImportShop::addLayout(const QList<LayoutColumn>& fields, const QString& filter, const QList<LineSelection>& selections,
-                             bool conversion, double coefficient, const QString& sourceFile)
+qint64 ImportShop::addLayout(const QList<LayoutColumn>& fields, const QString& filter,
+                             const QList<LineSelection>& selections, bool conversion, double coefficient,
+                             const QString& sourceFile)
 {
     auto layouts = select(QStringLiteral("TracciatiFornitura"), QStringLiteral("OID = 0"));
-    const qint64 key = layouts->AddRow({QStringLiteral("FileSorgente"), sourceFile.isEmpty() ? dir + QStringLiteral("/fornitura.txt") : sourceFile,
-                                        QStringLiteral("Note"), QStringLiteral("Tracciato di prova"), QStringLiteral("VBFilter"), filter,
-                                        QStringLiteral("ConversioneValuta"), conversion, QStringLiteral("CoefficienteValuta"), coefficient});
+    const qint64 key = layouts->AddRow(
+        {QStringLiteral("FileSorgente"), sourceFile.isEmpty() ? dir + QStringLiteral("/fornitura.txt") : sourceFile,
+         QStringLiteral("Note"), QStringLiteral("Tracciato di prova"), QStringLiteral("VBFilter"), filter,
+         QStringLiteral("ConversioneValuta"), conversion, QStringLiteral("CoefficienteValuta"), coefficient});
     EXPECT_EQ(layouts->GetOID(), key);   // the new layout is the current row
     auto campi = layouts->GetReference(QStringLiteral("Campi"));
     for (const LayoutColumn& f : fields) {
-        const qint64 field = campi->AddRow({QStringLiteral("NomeCampo"), f.name, QStringLiteral("Posizione"), qint64(f.position),
-                                            QStringLiteral("Lunghezza"), qint64(f.length), QStringLiteral("CampoNumerico"), f.type == 'N',
-                                            QStringLiteral("CampoImporto"), f.type == 'A', QStringLiteral("RilevaDifferenze"), f.compare,
-                                            QStringLiteral("ValoreMaxDifferenza"), f.tolerance});
+        const qint64 field = campi->AddRow(
+            {QStringLiteral("NomeCampo"), f.name, QStringLiteral("Posizione"), qint64(f.position),
+             QStringLiteral("Lunghezza"), qint64(f.length), QStringLiteral("CampoNumerico"), f.type == 'N',
+             QStringLiteral("CampoImporto"), f.type == 'A', QStringLiteral("RilevaDifferenze"), f.compare,
+             QStringLiteral("ValoreMaxDifferenza"), f.tolerance});
         layouts->SetReferenceOID(QStringLiteral("Campi"), field);
     }
     auto selezioni = layouts->GetReference(QStringLiteral("Selezioni"));
     for (const LineSelection& s : selections) {
-        const qint64 rule = selezioni->AddRow({QStringLiteral("Posizione"), qint64(s.position), QStringLiteral("Contenuto"), s.content,
-                                               QStringLiteral("Escludi"), s.exclude});
+        const qint64 rule
+            = selezioni->AddRow({QStringLiteral("Posizione"), qint64(s.position), QStringLiteral("Contenuto"),
+                                 s.content, QStringLiteral("Escludi"), s.exclude});
         layouts->SetReferenceOID(QStringLiteral("Selezioni"), rule);
     }
     auto owner = select(QStringLiteral("Fornitori"), QStringLiteral("OID = %1").arg(supplier));
@@ -148,8 +150,7 @@ QString ImportShop::writeBytes(const QByteArray& bytes, const QString& name)
 {
     const QString path = dir + u'/' + name;
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        ADD_FAILURE() << "cannot write " << path.toStdString();
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) ADD_FAILURE() << "cannot write " << path.toStdString();
     f.write(bytes);
     return path;
 }
@@ -157,8 +158,7 @@ QString ImportShop::writeBytes(const QByteArray& bytes, const QString& name)
 QString ImportShop::writeFile(const QStringList& lines, const QString& name)
 {
     QByteArray bytes;
-    for (const QString& line : lines)
-        bytes += line.toLatin1() + "\r\n";
+    for (const QString& line : lines) bytes += line.toLatin1() + "\r\n";
     return writeBytes(bytes, name);
 }
 

@@ -37,10 +37,10 @@ public:
     bool saveEdits = false;
     std::optional<TextSearch> search;
 
-    QStringList log;                   // "pick N", "new", "edit CODE at FIELD", "search PRESET"
+    QStringList log;   // "pick N", "new", "edit CODE at FIELD", "search PRESET"
     QVariantList lastPresets;
-    QStringList lastHidden;            // the article fields the last new article's editor could not offer
-    int pickedFrom = 0;                // rows the last pick list offered
+    QStringList lastHidden;   // the article fields the last new article's editor could not offer
+    int pickedFrom = 0;   // rows the last pick list offered
 
     std::optional<qint64> pickArticle(TableData& articles) override;
     std::optional<qint64> newArticle(TableData& articles, const QVariantList& presets) override;
@@ -52,7 +52,7 @@ struct LayoutColumn {
     QString name;
     int position = 0;
     int length = 0;
-    char type = 'T';               // 'T' text, 'N' number, 'A' amount
+    char type = 'T';   // 'T' text, 'N' number, 'A' amount
     bool compare = false;
     double tolerance = 0;
 };
@@ -76,7 +76,7 @@ protected:
     qint64 addLayout(const QList<LayoutColumn>& fields, const QString& filter = kKeepAll,
                      const QList<LineSelection>& selections = {}, bool conversion = false, double coefficient = 0,
                      const QString& sourceFile = QString());
-    std::unique_ptr<TableData> layouts();        // the supplier's Tracciati list
+    std::unique_ptr<TableData> layouts();   // the supplier's Tracciati list
     DeliveryLayout layout(qint64 key);
 
     // A delivery file of these lines (CR LF), or of raw bytes.
@@ -88,9 +88,12 @@ protected:
 
     // What the operator was shown, message boxes included, texts alone.
     QStringList prompts() const { return m_ui->prompts(); }
-    void answer(const QStringList& answers) { for (const QString& a : answers) m_ui->addAnswer(a); }
+    void answer(const QStringList& answers)
+    {
+        for (const QString& a : answers) m_ui->addAnswer(a);
+    }
 
-    static const QString kKeepAll;     // FilterRow = True
+    static const QString kKeepAll;   // FilterRow = True
     testenv::HeadlessGuard headless;
     std::shared_ptr<ScriptedUiServices> m_ui = headless.ui;
     ScriptedOperator op;

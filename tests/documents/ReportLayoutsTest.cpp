@@ -16,7 +16,7 @@ namespace {
 struct LayoutCase {
     const char* name;
     QPageLayout::Orientation orientation;
-    QStringList texts;    // headings and values of the rows
+    QStringList texts;   // headings and values of the rows
     QString countLabel;   // followed on its line by the count of the rows
 };
 
@@ -27,36 +27,39 @@ QList<LayoutCase> layoutCases()
     const QString articles = QStringLiteral("Numero degli articoli:");
     return {
         {"drArticoli", L::Portrait,
-         QStringList{"Codice", "Descrizione", "Scorta", "Vendita", "Acquisto", "IVA", "P1", "Penna", "1,50", "0,50", "8,00",
-                     "9.999,99", "99.999,99", "88.888,88"} + descriptionWords,
+         QStringList {"Codice", "Descrizione", "Scorta", "Vendita", "Acquisto", "IVA", "P1", "Penna", "1,50", "0,50",
+                      "8,00", "9.999,99", "99.999,99", "88.888,88"}
+             + descriptionWords,
          articles},
         {"drForniture", L::Portrait,
-         QStringList{"Data", "Importo Acquisto", "Documento", "Fornitore", "Note", "28/12/88", "88.799.991,12", "Fattura",
-                     "Grossisti", "Lombardia", "Mazzoleni."},
+         QStringList {"Data", "Importo Acquisto", "Documento", "Fornitore", "Note", "28/12/88", "88.799.991,12",
+                      "Fattura", "Grossisti", "Lombardia", "Mazzoleni."},
          QStringLiteral("Numero delle forniture conteggiate:")},
         {"drVendite", L::Portrait,
-         QStringList{"Data", "Vendita", "Cliente", "Note", "28/12/2088-23.58", "01/03/2007-9.05", "99.899.990,01", "3,00",
-                     "99.899.993,01", "Rossi Mario", "Ricevitoria", "Succursale", "citofonare"},
+         QStringList {"Data", "Vendita", "Cliente", "Note", "28/12/2088-23.58", "01/03/2007-9.05", "99.899.990,01",
+                      "3,00", "99.899.993,01", "Rossi Mario", "Ricevitoria", "Succursale", "citofonare"},
          QStringLiteral("Numero delle vendite conteggiate:")},
         {"drArticoliVenduti", L::Landscape,
-         QStringList{"Data", "Codice", "Descrizione", "Quantita'", "Vendita", "Costo+IVA", "Guadagno", "28/12/2088-23.58",
-                     "01/03/2007-9.05", "P1", "Penna", "999,00", "2,00", "1.001,00", "99.899.993,01"} + descriptionWords,
+         QStringList {"Data", "Codice", "Descrizione", "Quantita'", "Vendita", "Costo+IVA", "Guadagno",
+                      "28/12/2088-23.58", "01/03/2007-9.05", "P1", "Penna", "999,00", "2,00", "1.001,00",
+                      "99.899.993,01"}
+             + descriptionWords,
          articles},
         {"drInventarioMagazzino", L::Portrait,
-         QStringList{"Codice", "Descrizione", "Scorta", "Valore", "Costo", "Ipot. Ricavo", "IVA", "P1", "Penna", "12,00",
-                     "999.998.912,00"},
+         QStringList {"Codice", "Descrizione", "Scorta", "Valore", "Costo", "Ipot. Ricavo", "IVA", "P1", "Penna",
+                      "12,00", "999.998.912,00"},
          articles},
         {"drImponibileVendite", L::Portrait,
-         QStringList{"Data", "Codice", "Descrizione", "Quantita'", "Imponibile", "Importo IVA", "28/12/2088-23.58", "P1",
-                     "1.001,00"},
+         QStringList {"Data", "Codice", "Descrizione", "Quantita'", "Imponibile", "Importo IVA", "28/12/2088-23.58",
+                      "P1", "1.001,00"},
          articles},
         {"drImponibileMagazzino", L::Portrait,
-         QStringList{"IVA", "Codice", "Descrizione", "Quantita'", "Imponibile", "Importo IVA", "P1", "Penna", "4,00",
-                     "10.007,99"},
+         QStringList {"IVA", "Codice", "Descrizione", "Quantita'", "Imponibile", "Importo IVA", "P1", "Penna", "4,00",
+                      "10.007,99"},
          articles},
         {"drClienti", L::Landscape,
-         QStringList{"Ragione Sociale", "Indirizzo", "Telefono", "Cellulare", "Fax", "Rossi Mario", "Via Roma 1", "035 111",
-                     "Garibaldi", "Marenzo"},
+         QStringList {"Ragione Sociale", "Indirizzo", "Telefono", "Cellulare", "Fax", "Rossi Mario", "Via Roma 1",
+                      "035 111", "Garibaldi", "Marenzo"},
          QStringLiteral("Numero dei clienti:")},
     };
 }
@@ -93,9 +96,11 @@ TEST_F(FixedReports, EachPrintsItsHeadingsRowsCountAndPageNumber)
         report::writePdf(doc, pdf);
         const QString text = pdfText(pdf);
         QStringList missing;
-        for (const QString& t : c.texts + QStringList{QStringLiteral("Prova ") + name, c.countLabel, QStringLiteral("Pag. 1 / 1")})
+        for (const QString& t :
+             c.texts + QStringList {QStringLiteral("Prova ") + name, c.countLabel, QStringLiteral("Pag. 1 / 1")})
             if (!text.contains(t)) missing << t;
-        EXPECT_TRUE(missing.isEmpty()) << missing.join(QStringLiteral(" | ")).toStdString() << "\n" << text.toStdString();
+        EXPECT_TRUE(missing.isEmpty()) << missing.join(QStringLiteral(" | ")).toStdString() << "\n"
+                                       << text.toStdString();
         // The count follows its label on the same line.
         EXPECT_EQ(text.section(c.countLabel, 1).section(u'\n', 0, 0).simplified(), rows);
     }
@@ -104,9 +109,9 @@ TEST_F(FixedReports, EachPrintsItsHeadingsRowsCountAndPageNumber)
 TEST_F(FixedReports, NoHeadingOrValueIsCutOff)
 {
     for (const LayoutCase& c : layoutCases()) {
-        const report::ReportDocument doc = build(QString::fromLatin1(c.name), QStringLiteral("Inventario al 28/12/2088"));
-        for (int dpi : {300, 600})
-            EXPECT_EQ(cutTexts(doc, dpi), QStringList()) << c.name << " at " << dpi << " dpi";
+        const report::ReportDocument doc
+            = build(QString::fromLatin1(c.name), QStringLiteral("Inventario al 28/12/2088"));
+        for (int dpi : {300, 600}) EXPECT_EQ(cutTexts(doc, dpi), QStringList()) << c.name << " at " << dpi << " dpi";
     }
 }
 
@@ -120,7 +125,8 @@ TEST_F(FixedReports, ACutTextIsFound)
             band.items[0].rect.setWidth(8);
         }
     const QStringList cut = cutTexts(doc, 300);
-    EXPECT_EQ(cut, (QStringList{QStringLiteral("page 1: 28/12/2088-23.58"), QStringLiteral("page 1: 01/03/2007-9.05")}));
+    EXPECT_EQ(cut,
+              (QStringList {QStringLiteral("page 1: 28/12/2088-23.58"), QStringLiteral("page 1: 01/03/2007-9.05")}));
 }
 
 TEST_F(FixedReports, ManySalesRunOverNumberedPagesWithOneTotal)
@@ -198,8 +204,8 @@ TEST_F(FixedReports, ReportDisplayPrintsTheRowsThroughTheirLayout)
 TEST(FixedReportLayout, OnlyTheEightNamesHaveALayout)
 {
     EXPECT_EQ(FixedReportLayoutNames(),
-              (QStringList{"drArticoli", "drForniture", "drVendite", "drArticoliVenduti", "drInventarioMagazzino",
-                           "drImponibileVendite", "drImponibileMagazzino", "drClienti"}));
+              (QStringList {"drArticoli", "drForniture", "drVendite", "drArticoliVenduti", "drInventarioMagazzino",
+                            "drImponibileVendite", "drImponibileMagazzino", "drClienti"}));
     for (const char* other : {"drvendite", "drColonne", "", "Vendite"})
         EXPECT_FALSE(FixedReportLayout(QString::fromLatin1(other)).has_value()) << other;
 }
@@ -239,8 +245,8 @@ TEST(ReportLayoutColumns, NumbersAndTheirTotalsNeverBreakAcrossLines)
     listing.columns << pieces << amount;
     const report::ReportLayout layout = layouts::BuildColumnsLayout(listing);
 
-    report::MemoryDataSource data(QStringList{QStringLiteral("Descrizione"), QStringLiteral("ValoreScarico"),
-                                              QStringLiteral("ImportoScarico")});
+    report::MemoryDataSource data(
+        QStringList {QStringLiteral("Descrizione"), QStringLiteral("ValoreScarico"), QStringLiteral("ImportoScarico")});
     for (double quantity : {-1'234'567.5, 3'000'000.0, 3'000'000.0, 99'999.99})
         data.addRow({longest::kDescription, quantity, QVariant::fromValue(Currency::fromUnits(-2'499'999'999'900LL))});
     const report::ReportDocument doc = report::paginate(layout, data);
@@ -269,11 +275,12 @@ TEST(ReportLayoutColumns, PageTurnsThenColumnsShareTheWidthWithoutCuttingAnythin
         QPageLayout::Orientation orientation;
         bool headingsWrap;
     };
-    const Case cases[] = {{2, QPageLayout::Portrait, false}, {6, QPageLayout::Landscape, false}, {14, QPageLayout::Landscape, true}};
+    const Case cases[]
+        = {{2, QPageLayout::Portrait, false}, {6, QPageLayout::Landscape, false}, {14, QPageLayout::Landscape, true}};
     double oneLineOfHeadings = 0;
     for (const Case& c : cases) {
         layouts::ColumnListing listing = listingWithDescription();
-        QStringList columns{QStringLiteral("Descrizione")};
+        QStringList columns {QStringLiteral("Descrizione")};
         for (int i = 0; i < c.amounts; ++i) {
             layouts::Column amount;
             amount.heading = QStringLiteral("Importo imponibile %1").arg(i + 1);
@@ -290,8 +297,9 @@ TEST(ReportLayoutColumns, PageTurnsThenColumnsShareTheWidthWithoutCuttingAnythin
 
         report::MemoryDataSource data(columns);
         for (int r = 0; r < 3; ++r) {
-            QVariantList row{longest::kDescription};
-            for (int i = 0; i < c.amounts; ++i) row << QVariant::fromValue(Currency::fromUnits(-9'999'999'999'900LL + r));
+            QVariantList row {longest::kDescription};
+            for (int i = 0; i < c.amounts; ++i)
+                row << QVariant::fromValue(Currency::fromUnits(-9'999'999'999'900LL + r));
             data.addRow(row);
         }
         const report::ReportDocument doc = report::paginate(layout, data);
@@ -299,7 +307,7 @@ TEST(ReportLayoutColumns, PageTurnsThenColumnsShareTheWidthWithoutCuttingAnythin
     }
 }
 
-}  // namespace
+}   // namespace
 
 namespace {
 
@@ -323,9 +331,11 @@ TEST_F(FixedReports, ReferencesPrintAsTheGridShowsThem)
         const report::ReportDocument doc = BuildDataReport(*rows, *layout, QString());
         QString text;
         for (const auto& page : doc.pages) text += page.text() + u'\n';
-        for (const QString& s : c.shown) EXPECT_TRUE(text.contains(s)) << c.layout << ": " << s.toStdString() << "\n" << text.toStdString();
+        for (const QString& s : c.shown)
+            EXPECT_TRUE(text.contains(s)) << c.layout << ": " << s.toStdString() << "\n" << text.toStdString();
         // No key of a referenced row: keys are numbers far longer than any amount here.
-        EXPECT_FALSE(text.contains(QRegularExpression(QStringLiteral("\\d{9,}")))) << c.layout << "\n" << text.toStdString();
+        EXPECT_FALSE(text.contains(QRegularExpression(QStringLiteral("\\d{9,}")))) << c.layout << "\n"
+                                                                                   << text.toStdString();
     }
 }
 
@@ -337,8 +347,9 @@ TEST_F(FixedReports, TheDevelopersToolPrintsANodesViewThroughItsLayout)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     tool.setProcessEnvironment(env);
-    tool.start(QStringLiteral(MV_MVTOOL_EXE), {QStringLiteral("print-report"), m_dir + QStringLiteral("/Mirtavolia.mdb"),
-                                               QStringLiteral("Vendite"), QStringLiteral("--pdf"), pdf, QStringLiteral("--all")});
+    tool.start(QStringLiteral(MV_MVTOOL_EXE),
+               {QStringLiteral("print-report"), m_dir + QStringLiteral("/Mirtavolia.mdb"), QStringLiteral("Vendite"),
+                QStringLiteral("--pdf"), pdf, QStringLiteral("--all")});
     ASSERT_TRUE(tool.waitForFinished(60000));
     EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
     EXPECT_EQ(QString::fromUtf8(tool.readAllStandardOutput()).trimmed(),
@@ -349,4 +360,4 @@ TEST_F(FixedReports, TheDevelopersToolPrintsANodesViewThroughItsLayout)
 }
 #endif
 
-}  // namespace
+}   // namespace

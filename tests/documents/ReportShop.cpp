@@ -27,7 +27,7 @@ const QString kSupplier = QStringLiteral("Grossisti Associati Forniture per Uffi
 void ReportShop::SetUp()
 {
     m_dir = testenv::newDir(QStringLiteral("reports"));
-    m_shop.emplace(testshop::Options{.path = m_dir + QStringLiteral("/Mirtavolia.mdb")});
+    m_shop.emplace(testshop::Options {.path = m_dir + QStringLiteral("/Mirtavolia.mdb")});
 }
 
 void ReportShop::TearDown() { m_shop.reset(); }
@@ -87,11 +87,12 @@ void ReportShop::fillWithLongValues()
     const qint64 big = addArticle(longest::kCode, longest::kDescription, "99999.99", "88888.88", 9999.99);
     const qint64 pen = addArticle(QStringLiteral("P1"), QStringLiteral("Penna"), "1.50", "0.50", 10);
     const qint64 far = addCustomer(longest::kCustomer, longest::kAddress, longest::kPhone);
-    const qint64 near = addCustomer(QStringLiteral("Rossi Mario"), QStringLiteral("Via Roma 1"), QStringLiteral("035 111"));
+    const qint64 near
+        = addCustomer(QStringLiteral("Rossi Mario"), QStringLiteral("Via Roma 1"), QStringLiteral("035 111"));
     addSale(far, QDateTime(QDate(2088, 12, 28), QTime(23, 58)), longest::kNote, big, 999);
     addSale(near, QDateTime(QDate(2007, 3, 1), QTime(9, 5)), QString(), pen, 2);
-    addSupply(longest::kSupplier, longest::kDocument, QStringLiteral("Fattura"), QDateTime(QDate(2088, 12, 28), QTime(23, 58)),
-              longest::kNote, big, 999, "88888.88");
+    addSupply(longest::kSupplier, longest::kDocument, QStringLiteral("Fattura"),
+              QDateTime(QDate(2088, 12, 28), QTime(23, 58)), longest::kNote, big, 999, "88888.88");
 }
 
 std::unique_ptr<TableData> ReportShop::viewFor(const QString& layout)
@@ -101,12 +102,14 @@ std::unique_ptr<TableData> ReportShop::viewFor(const QString& layout)
     const QString vat = QStringLiteral("CodiciIva.Percentuale");
     if (layout == u"drArticoli") return select(QStringLiteral("Articoli"), QStringLiteral("*, CodiceIva"));
     if (layout == u"drForniture")
-        return select(QStringLiteral("Forniture"), QStringLiteral("*, ImportoAcquisto, DataFornitura, Fornitore, TipoDocumento"));
+        return select(QStringLiteral("Forniture"),
+                      QStringLiteral("*, ImportoAcquisto, DataFornitura, Fornitore, TipoDocumento"));
     if (layout == u"drVendite") return select(QStringLiteral("Vendite"), QStringLiteral("*, Cliente"));
     if (layout == u"drArticoliVenduti")
         return select(QStringLiteral("ScaricoArticoli"),
                       QStringLiteral("*, %1, (PrezzoAcquisto*ValoreScarico) AS Costo, "
-                                     "(ImportoScarico - PrezzoAcquisto*ValoreScarico) AS Guadagno").arg(vat));
+                                     "(ImportoScarico - PrezzoAcquisto*ValoreScarico) AS Guadagno")
+                          .arg(vat));
     if (layout == u"drInventarioMagazzino")
         return select(QStringLiteral("Articoli"),
                       QStringLiteral("*, CodiceIva, (PrezzoVendita*ValoreScorta) AS Valore, "
@@ -115,11 +118,13 @@ std::unique_ptr<TableData> ReportShop::viewFor(const QString& layout)
     if (layout == u"drImponibileVendite")
         return select(QStringLiteral("ScaricoArticoli"),
                       QStringLiteral("*, (ImportoScarico/(1 + %1/100)) AS Imponibile, "
-                                     "(ImportoScarico - ImportoScarico/(1 + %1/100)) AS ImportoIVA").arg(vat));
+                                     "(ImportoScarico - ImportoScarico/(1 + %1/100)) AS ImportoIVA")
+                          .arg(vat));
     if (layout == u"drImponibileMagazzino")
         return select(QStringLiteral("Articoli"),
                       QStringLiteral("*, CodiceIva, (PrezzoAcquisto*ValoreScorta) AS Imponibile, "
-                                     "((PrezzoAcquisto*ValoreScorta)*%1/100) AS ImportoIVA").arg(vat));
+                                     "((PrezzoAcquisto*ValoreScorta)*%1/100) AS ImportoIVA")
+                          .arg(vat));
     if (layout == u"drClienti") return select(QStringLiteral("Clienti"));
     ADD_FAILURE() << "no view for " << layout.toStdString();
     return nullptr;
@@ -166,18 +171,24 @@ QRectF roomy(const report::PlacedItem& item)
     QRectF r = item.rect;
     if (!item.wordWrap) {
         const Qt::Alignment h = item.alignment & Qt::AlignHorizontal_Mask;
-        if (h & Qt::AlignRight) r.setLeft(r.left() - kMore);
-        else if (h & Qt::AlignHCenter) r.adjust(-kMore, 0, kMore, 0);
-        else r.setRight(r.right() + kMore);
+        if (h & Qt::AlignRight)
+            r.setLeft(r.left() - kMore);
+        else if (h & Qt::AlignHCenter)
+            r.adjust(-kMore, 0, kMore, 0);
+        else
+            r.setRight(r.right() + kMore);
     }
     const Qt::Alignment v = item.alignment & Qt::AlignVertical_Mask;
-    if (v & Qt::AlignTop) r.setBottom(r.bottom() + kMore);
-    else if (v & Qt::AlignBottom) r.setTop(r.top() - kMore);
-    else r.adjust(0, -kMore, 0, kMore);
+    if (v & Qt::AlignTop)
+        r.setBottom(r.bottom() + kMore);
+    else if (v & Qt::AlignBottom)
+        r.setTop(r.top() - kMore);
+    else
+        r.adjust(0, -kMore, 0, kMore);
     return r;
 }
 
-} // namespace
+}   // namespace
 
 QStringList cutTexts(const report::ReportDocument& doc, int dpi)
 {

@@ -50,14 +50,14 @@ private:
 
 // The longest values the fixture holds, as the reports must show them.
 namespace longest {
-extern const QString kCode;          // 32 letters and digits, no blank
+extern const QString kCode;   // 32 letters and digits, no blank
 extern const QString kDescription;   // 64 characters
-extern const QString kNote;          // 128 characters
-extern const QString kCustomer;      // 127 characters
-extern const QString kAddress;       // 128 characters
-extern const QString kPhone;         // 32 characters
-extern const QString kDocument;      // 64 characters
-extern const QString kSupplier;      // 64 characters
+extern const QString kNote;   // 128 characters
+extern const QString kCustomer;   // 127 characters
+extern const QString kAddress;   // 128 characters
+extern const QString kPhone;   // 32 characters
+extern const QString kDocument;   // 64 characters
+extern const QString kSupplier;   // 64 characters
 }
 
 // The text of a PDF file in reading layout, through pdftotext.

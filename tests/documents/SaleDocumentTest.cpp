@@ -44,8 +44,7 @@ protected:
     void scan(const QString& code)
     {
         const DocumentRows::Result r = sale->rowEntry().AddArticle(code);
-        if (r.changed)
-            sale->Refresh_Articoli(r.row);
+        if (r.changed) sale->Refresh_Articoli(r.row);
     }
     // The sale open now: two of 8001 and one of 8002 (15.00).
     qint64 fillSale()
@@ -77,7 +76,7 @@ TEST_F(SaleForm, AStaleDefaultCustomerIsAskedForAndNoChoiceStartsNoSale)
     setSetting(kVendite, QStringLiteral("ClienteDefault"), QStringLiteral("999999"));
     op.picks = {0};
     EXPECT_FALSE(sale->Add_Vendita());
-    EXPECT_EQ(op.log, QStringList{QStringLiteral("pick 1 of Clienti")});
+    EXPECT_EQ(op.log, QStringList {QStringLiteral("pick 1 of Clienti")});
     EXPECT_EQ(count(kVendite), 0);
     EXPECT_FALSE(sale->isOpen());
 
@@ -97,7 +96,7 @@ TEST_F(SaleForm, ConfirmCompletesTheSaleSendsItsRowsAndStartsTheNext)
     EXPECT_TRUE(mainWindow.receipts[0].saleCompleted) << "completed before the register is asked";
     QStringList sent = mainWindow.receipts[0].rows;
     sent.sort();
-    EXPECT_EQ(sent, (QStringList{QStringLiteral("8001 2 5"), QStringLiteral("8002 1 10")}));
+    EXPECT_EQ(sent, (QStringList {QStringLiteral("8001 2 5"), QStringLiteral("8002 1 10")}));
 
     auto done = stored(oid);
     EXPECT_TRUE(done->GetBoolValue(QStringLiteral("Completato")));
@@ -105,7 +104,8 @@ TEST_F(SaleForm, ConfirmCompletesTheSaleSendsItsRowsAndStartsTheNext)
     ASSERT_EQ(paid->RowCount(), 1);
     paid->MoveFirst();
     EXPECT_EQ(paid->GetCurrencyValue(QStringLiteral("Importo")), eur("15"));
-    EXPECT_EQ(paid->GetCurrencyValue(QStringLiteral("Importo")), done->GetCurrencyValue(QStringLiteral("ImportoVendita")));
+    EXPECT_EQ(paid->GetCurrencyValue(QStringLiteral("Importo")),
+              done->GetCurrencyValue(QStringLiteral("ImportoVendita")));
     EXPECT_EQ(paid->GetReferenceOID(QStringLiteral("Pagamento")), cash);
     EXPECT_EQ(stockOf(pane), 8);
     EXPECT_EQ(stockOf(latte), 9);
@@ -162,7 +162,7 @@ TEST_F(SaleForm, ARegisterFailureLeavesTheSaleCompletedAndSaysSo)
 
     EXPECT_EQ(sale->Confirm(), SaleDocument::After::Next);
 
-    EXPECT_EQ(prompts(), QStringList{kNotSent});
+    EXPECT_EQ(prompts(), QStringList {kNotSent});
     EXPECT_TRUE(stored(oid)->GetBoolValue(QStringLiteral("Completato")));
     EXPECT_EQ(stored(oid)->GetReference(QStringLiteral("Pagamento"))->RowCount(), 1);
     EXPECT_TRUE(sale->isOpen());
@@ -173,7 +173,7 @@ TEST_F(SaleForm, WithoutAMainWindowThatPrintsReceiptsTheSaleIsRecordedWithoutOne
     setCounterServices(nullptr);
     const qint64 oid = fillSale();
     EXPECT_EQ(sale->Confirm(), SaleDocument::After::Next);
-    EXPECT_EQ(prompts(), QStringList{kNotSent});
+    EXPECT_EQ(prompts(), QStringList {kNotSent});
     EXPECT_TRUE(stored(oid)->GetBoolValue(QStringLiteral("Completato")));
 }
 
@@ -183,8 +183,7 @@ TEST_F(SaleForm, NoReceiptIsAskedForWithTheRegisterOffOrTheReceiptUnticked)
         SCOPED_TRACE(registerOn);
         settings().FiscalPrinterEnabled = registerOn;
         fillSale();
-        if (registerOn)
-            sale->SetFiscalRecord(false);
+        if (registerOn) sale->SetFiscalRecord(false);
         EXPECT_EQ(sale->Confirm(), SaleDocument::After::Next);
     }
     EXPECT_TRUE(mainWindow.receipts.empty());
@@ -209,7 +208,7 @@ TEST_F(SaleForm, VouchersAboveTheSaleRefuseTheConfirmAndVouchersEqualToItPass)
 
     clearPrompts();
     EXPECT_EQ(sale->Confirm(), SaleDocument::After::Stay);
-    EXPECT_EQ(prompts(), QStringList{QStringLiteral("L'importo dei buoni supera quello della vendita")});
+    EXPECT_EQ(prompts(), QStringList {QStringLiteral("L'importo dei buoni supera quello della vendita")});
     EXPECT_TRUE(mainWindow.receipts.empty());
 
     scan(QStringLiteral("8001"));
@@ -223,7 +222,8 @@ TEST_F(SaleForm, ConfirmWithoutRowsSaysSoAndKeepsTheSaleOpen)
     ASSERT_TRUE(sale->Add_Vendita());
     const qint64 oid = sale->sale()->GetOID();
     EXPECT_EQ(sale->Confirm(), SaleDocument::After::Stay);
-    EXPECT_EQ(prompts(), QStringList{QStringLiteral("Nessun articolo\r\rDevi inserire gli articoli della vendita...")});
+    EXPECT_EQ(prompts(),
+              QStringList {QStringLiteral("Nessun articolo\r\rDevi inserire gli articoli della vendita...")});
     EXPECT_EQ(sale->sale()->GetOID(), oid);
     EXPECT_FALSE(stored(oid)->GetBoolValue(QStringLiteral("Completato")));
 }
@@ -272,7 +272,7 @@ TEST_F(SaleForm, ClosingAsksBeforeAnUnconfirmedSaleWithRowsIsDeleted)
     fillSale();
     answer({QStringLiteral("No")});
     EXPECT_FALSE(sale->QueryClose());
-    EXPECT_EQ(prompts(), QStringList{QStringLiteral("Confermi l'annullamento della vendita ?")});
+    EXPECT_EQ(prompts(), QStringList {QStringLiteral("Confermi l'annullamento della vendita ?")});
     EXPECT_EQ(stockOf(pane), 8);
 
     answer({QStringLiteral("Yes")});
@@ -298,8 +298,7 @@ TEST_F(SaleForm, AnEditedSaleGoesToTheRegisterAgainOnlyWhenTheOperatorAsks)
         auto view = row(kVendite, oid);
         ASSERT_TRUE(edit.Edit_Vendita(view.get()));
         EXPECT_FALSE(edit.fiscalRecord());
-        if (ticked)
-            edit.SetFiscalRecord(true);
+        if (ticked) edit.SetFiscalRecord(true);
         EXPECT_EQ(edit.Confirm(), SaleDocument::After::Next);
         EXPECT_EQ(mainWindow.receipts.size(), ticked ? 2u : 1u);
         EXPECT_TRUE(edit.fiscalRecord()) << "the next new sale goes to the register as before";
@@ -319,7 +318,7 @@ TEST_F(SaleForm, CancellingAnEditedSaleDropsItsChangesAndCloses)
 
     answer({QStringLiteral("Yes")});
     EXPECT_EQ(edit.Cancel(), SaleDocument::After::Unload);
-    EXPECT_EQ(prompts(), QStringList{QStringLiteral("Annullare le modifiche ?")});
+    EXPECT_EQ(prompts(), QStringList {QStringLiteral("Annullare le modifiche ?")});
     EXPECT_EQ(stored(oid)->GetValue(QStringLiteral("Note")).toString(), QString());
     EXPECT_TRUE(stored(oid)->GetBoolValue(QStringLiteral("Completato"))) << "an edited sale is never deleted";
     EXPECT_EQ(stockOf(pane), 8);
@@ -369,8 +368,11 @@ TEST_F(SaleForm, AnEditIsOneTransactionWhateverTheEnginesSwitch)
     DBEngine other;
     other.OpenDatabase(3, engine.Path());
     auto committedStock = [&] {
-        return other.GetConnection().Query(QStringLiteral("SELECT ValoreScorta FROM Articoli WHERE OID = %1").arg(latte))
-            .rows.value(0).value(0).toDouble();
+        return other.GetConnection()
+            .Query(QStringLiteral("SELECT ValoreScorta FROM Articoli WHERE OID = %1").arg(latte))
+            .rows.value(0)
+            .value(0)
+            .toDouble();
     };
     ASSERT_EQ(committedStock(), 9);
 
@@ -411,17 +413,17 @@ TEST_F(SaleForm, ACustomerWhoCollectsPointsNeverBecomesTheDefault)
 }
 
 // Every entry point draws a line, so a copy that reaches the printer is seen whole.
-const QString kTicketScript = QStringLiteral(
-    "Function PrintTicketMask(flds, fldsCliente, fldsRicevuta, prn, bTotal)\r\n"
-    "  prn.TxtOut 0, 0, \"TOTALE \" & flds(\"ImportoVendita\")\r\n"
-    "  PrintTicketMask = %1\r\n"
-    "End Function\r\n"
-    "Function PrintTicketRow(flds, prn, nRow)\r\n"
-    "  PrintTicketRow = True\r\n"
-    "End Function\r\n"
-    "Function PrintTicketInfo(sInfo, prn, nRow)\r\n"
-    "  PrintTicketInfo = True\r\n"
-    "End Function\r\n");
+const QString kTicketScript
+    = QStringLiteral("Function PrintTicketMask(flds, fldsCliente, fldsRicevuta, prn, bTotal)\r\n"
+                     "  prn.TxtOut 0, 0, \"TOTALE \" & flds(\"ImportoVendita\")\r\n"
+                     "  PrintTicketMask = %1\r\n"
+                     "End Function\r\n"
+                     "Function PrintTicketRow(flds, prn, nRow)\r\n"
+                     "  PrintTicketRow = True\r\n"
+                     "End Function\r\n"
+                     "Function PrintTicketInfo(sInfo, prn, nRow)\r\n"
+                     "  PrintTicketInfo = True\r\n"
+                     "End Function\r\n");
 
 class SaleReceipts : public SaleForm {
 protected:
@@ -471,7 +473,7 @@ TEST_F(SaleReceipts, AFailedCopyIsOfferedAgainAndNoStopsTheCopies)
     EXPECT_EQ(sale->Confirm(), SaleDocument::After::Next);
 
     const QString retry = QStringLiteral("La ricevuta non e' stata stampata correttamente...\r\rVuoi riprovare ?");
-    EXPECT_EQ(prompts(), (QStringList{retry, retry})) << "no word of a missing receipt: the copies were tried";
+    EXPECT_EQ(prompts(), (QStringList {retry, retry})) << "no word of a missing receipt: the copies were tried";
     EXPECT_EQ(targets.size(), 2u) << "the first copy twice, never the second";
     // Each failed attempt still ends its document: what it drew is printed.
     EXPECT_EQ(printed(), 2);
@@ -485,7 +487,7 @@ TEST_F(SaleReceipts, WithoutAReceiptRecordNothingIsPrintedAndTheOperatorIsTold)
 
     EXPECT_EQ(sale->Confirm(), SaleDocument::After::Next);
 
-    EXPECT_EQ(prompts(), QStringList{kNoReceipt});
+    EXPECT_EQ(prompts(), QStringList {kNoReceipt});
     EXPECT_TRUE(targets.empty());
     EXPECT_TRUE(stored(oid)->GetBoolValue(QStringLiteral("Completato")));
 }
@@ -538,12 +540,14 @@ TEST_F(SaleForm, TheArchiveMarkNeedsTheBackupSetUpAndFollowsTheFiscalReceipt)
     ASSERT_TRUE(sale->Add_Vendita());
     EXPECT_FALSE(sale->SetBackupMoveSignal(true));
     EXPECT_FALSE(sale->backupMark());
-    EXPECT_EQ(prompts(), QStringList{QStringLiteral("Salvataggio dati non abilitato o non correttamente configurato\r\r"
-                                                    "Controllare le impostazioni di backup.")});
+    EXPECT_EQ(prompts(),
+              QStringList {QStringLiteral("Salvataggio dati non abilitato o non correttamente configurato\r\r"
+                                          "Controllare le impostazioni di backup.")});
 
     settings().BackupDir = testenv::newDir(QStringLiteral("backup"));
     sale->SetMoveAllWithoutFiscal(true);
-    EXPECT_EQ(setting(QStringLiteral("frmVenditeSettings"), QStringLiteral("MoveAllNoFiscalToBackup")), QStringLiteral("True"));
+    EXPECT_EQ(setting(QStringLiteral("frmVenditeSettings"), QStringLiteral("MoveAllNoFiscalToBackup")),
+              QStringLiteral("True"));
     EXPECT_FALSE(sale->backupMark()) << "a sale with its fiscal receipt stays";
     EXPECT_FALSE(sale->backupMoveMenuEnabled());
     sale->SetFiscalRecord(false);
@@ -567,8 +571,8 @@ TEST_F(SaleForm, AMarkedSaleIsMovedToTheArchiveAfterItsReceipt)
     EXPECT_EQ(mainWindow.receipts.size(), 1u);
     EXPECT_EQ(count(kVendite, QStringLiteral("OID = %1").arg(oid)), 0);
     ASSERT_TRUE(g_objBackupDBEngine);
-    const auto archived = db().RunQuery(QStringLiteral("SELECT Completato FROM Vendite WHERE OID = %1").arg(oid),
-                                        g_objBackupDBEngine);
+    const auto archived
+        = db().RunQuery(QStringLiteral("SELECT Completato FROM Vendite WHERE OID = %1").arg(oid), g_objBackupDBEngine);
     ASSERT_EQ(archived.rows.size(), 1);
     EXPECT_EQ(archived.rows[0][0].toInt(), 1);
     EXPECT_EQ(stockOf(pane), 8) << "the stock stays sold";
@@ -576,4 +580,4 @@ TEST_F(SaleForm, AMarkedSaleIsMovedToTheArchiveAfterItsReceipt)
     EXPECT_TRUE(prompts().isEmpty()) << "no question before the move";
 }
 
-}  // namespace
+}   // namespace

@@ -39,7 +39,8 @@ protected:
     void saleOf(qint64 points, const std::vector<const char*>& amounts, bool collects = true)
     {
         ++m_sales;
-        customer = addCustomer(QStringLiteral("Cliente %1").arg(m_sales), QStringLiteral("C%1").arg(m_sales), collects, points);
+        customer = addCustomer(QStringLiteral("Cliente %1").arg(m_sales), QStringLiteral("C%1").arg(m_sales), collects,
+                               points);
         setSetting(QStringLiteral("Vendite"), QStringLiteral("ClienteDefault"), QString::number(customer));
         sale = std::make_unique<SaleDocument>(db(), op);
         sale->Load();
@@ -58,7 +59,8 @@ protected:
     {
         std::vector<qint64> out;
         for (qint64 oid : rows)
-            out.push_back(row(QStringLiteral("ScaricoArticoli"), oid)->GetFieldValue(QStringLiteral("PuntiPremio")).toLongLong());
+            out.push_back(
+                row(QStringLiteral("ScaricoArticoli"), oid)->GetFieldValue(QStringLiteral("PuntiPremio")).toLongLong());
         return out;
     }
     SalePoints& points() { return sale->points(); }
@@ -82,9 +84,9 @@ TEST(PointsLabel, ShowsThePointsBeforeTheSaleTheSalesAndTheirTotal)
 TEST(PrizeArithmetic, WholePointsOfAnAmountAreCountedInDecimals)
 {
     const std::tuple<const char*, const char*, qint64> cases[] = {
-        {"0.70", "0.05", 14},    // 13.999... in binary floating point
-        {"30", "0.05", 600},     {"0.04", "0.05", 0},  {"-0.70", "0.05", -14},
-        {"-0.71", "0.05", -15},  // Int rounds toward minus infinity
+        {"0.70", "0.05", 14},   // 13.999... in binary floating point
+        {"30", "0.05", 600},    {"0.04", "0.05", 0},
+        {"-0.70", "0.05", -14}, {"-0.71", "0.05", -15},   // Int rounds toward minus infinity
         {"10", "0", 0},
     };
     for (const auto& [amount, value, points] : cases)
@@ -119,10 +121,11 @@ TEST_F(SalePrizes, PrizeCases)
     const QString distribute = QString::fromUtf8(
         "L'importo dell'elemento selezionato è inferiore al premio predefinito da assegnare di Euro 50,00\r\r"
         "Distribuire il premio per quanto possibile ?");
-    const QString partial =
-        QStringLiteral("Non ci sono abbastanza punti per l'intero premio...\r\rVuoi effettuare la premiazione parziale ?");
-    const QString forced = QStringLiteral("Non ci sono abbastanza punti (almeno 1000) per l'assegnazione del premio...\r\r"
-                                          "Vuoi effettuare la forzatura parziale ?");
+    const QString partial = QStringLiteral(
+        "Non ci sono abbastanza punti per l'intero premio...\r\rVuoi effettuare la premiazione parziale ?");
+    const QString forced
+        = QStringLiteral("Non ci sono abbastanza punti (almeno 1000) per l'assegnazione del premio...\r\r"
+                         "Vuoi effettuare la forzatura parziale ?");
     struct Case {
         const char* what;
         double minPrize;
@@ -134,7 +137,13 @@ TEST_F(SalePrizes, PrizeCases)
     };
     const Case cases[] = {
         {"the predefined prize on a row worth it", 1000, 1200, {"80"}, {}, {-1000}, {}},
-        {"a row below the prize: spread over the rows", 1000, 1200, {"30", "10", "25"}, {"Yes"}, {-600, -200, -200}, distribute},
+        {"a row below the prize: spread over the rows",
+         1000,
+         1200,
+         {"30", "10", "25"},
+         {"Yes"},
+         {-600, -200, -200},
+         distribute},
         {"spreading refused", 1000, 1200, {"30", "10", "25"}, {"No"}, {0, 0, 0}, distribute},
         {"no predefined prize, too few points for the row", 0, 300, {"20"}, {"Yes"}, {-300}, partial},
         {"no predefined prize, the row covered", 0, 300, {"10"}, {}, {-200}, {}},
@@ -150,7 +159,7 @@ TEST_F(SalePrizes, PrizeCases)
         answer(c.answers);
         points().Premium(rows.front());
         EXPECT_EQ(prizes(), c.expected);
-        EXPECT_EQ(prompts(), c.question.isEmpty() ? QStringList() : QStringList{c.question});
+        EXPECT_EQ(prompts(), c.question.isEmpty() ? QStringList() : QStringList {c.question});
     }
 }
 
@@ -158,13 +167,14 @@ TEST_F(SalePrizes, ThePrizeButtonOnARowWithAPrizeTakesItBack)
 {
     saleOf(1200, {"80"});
     ASSERT_TRUE(points().Premium(rows.front()));
-    EXPECT_EQ(prizes(), std::vector<qint64>{-1000});
+    EXPECT_EQ(prizes(), std::vector<qint64> {-1000});
     EXPECT_EQ(pointsOf(customer), 200);
 
     ASSERT_TRUE(points().Premium(rows.front()));
-    EXPECT_EQ(prizes(), std::vector<qint64>{0});
+    EXPECT_EQ(prizes(), std::vector<qint64> {0});
     EXPECT_EQ(pointsOf(customer), 1200) << "the points come back";
-    EXPECT_EQ(row(QStringLiteral("ScaricoArticoli"), rows.front())->GetCurrencyValue(QStringLiteral("ImportoScarico")), eur("80"));
+    EXPECT_EQ(row(QStringLiteral("ScaricoArticoli"), rows.front())->GetCurrencyValue(QStringLiteral("ImportoScarico")),
+              eur("80"));
 }
 
 TEST_F(SalePrizes, APrizeIsRefusedWithoutARowAPointValueOrPoints)
@@ -176,14 +186,15 @@ TEST_F(SalePrizes, APrizeIsRefusedWithoutARowAPointValueOrPoints)
     settings().ImportoPuntoPremio = 0.05;
     saleOf(0, {"80"});
     EXPECT_FALSE(points().Premium(rows.front()));
-    EXPECT_EQ(prompts(), QStringList{QStringLiteral("Non ci sono punti disponibili per il premio.")});
+    EXPECT_EQ(prompts(), QStringList {QStringLiteral("Non ci sono punti disponibili per il premio.")});
 
     saleOf(1200, {"80"});
     settings().ImportoPuntoPremio = 0;
     EXPECT_FALSE(points().Premium(rows.front()));
-    EXPECT_EQ(prompts(), QStringList{QString::fromUtf8(
-                             "N.B.: Non è stato impostato il valore di un punto relativo ai premi da assegnare")});
-    EXPECT_EQ(prizes(), std::vector<qint64>{0});
+    EXPECT_EQ(prompts(),
+              QStringList {QString::fromUtf8(
+                  "N.B.: Non è stato impostato il valore di un punto relativo ai premi da assegnare")});
+    EXPECT_EQ(prizes(), std::vector<qint64> {0});
 }
 
 TEST_F(SalePrizes, ThePrizeButtonBlinksWhenAPrizeIsWithinReachOfTheRow)
@@ -214,9 +225,9 @@ TEST_F(SalePrizes, AnOpenVoucherIsOfferedAndUsedForWhatIsLeftOfIt)
     buoni->AddRow({QStringLiteral("Descrizione"), QStringLiteral("Speso"), QStringLiteral("ImportoBuono"), money("5"),
                    QStringLiteral("ImportoUtilizzato"), money("5")});
     EXPECT_FALSE(points().customerHasOpenVouchers()) << "a voucher used up";
-    const qint64 natale = buoni->AddRow({QStringLiteral("Descrizione"), QStringLiteral("Natale"),
-                                         QStringLiteral("ImportoBuono"), money("20"), QStringLiteral("ImportoUtilizzato"),
-                                         money("5")});
+    const qint64 natale
+        = buoni->AddRow({QStringLiteral("Descrizione"), QStringLiteral("Natale"), QStringLiteral("ImportoBuono"),
+                         money("20"), QStringLiteral("ImportoUtilizzato"), money("5")});
     EXPECT_TRUE(points().customerHasOpenVouchers());
 
     op.picks = {natale};
@@ -244,18 +255,18 @@ TEST_F(SalePrizes, ACardFindsItsCustomerWhateverTheLetterCase)
     op.card = QStringLiteral("ab12");
     EXPECT_EQ(points().ReadCard(), SalePoints::Card::Identified);
     EXPECT_EQ(sale->sale()->GetReferenceOID(QStringLiteral("Cliente")), card);
-    EXPECT_EQ(mainWindow.status, QStringList{QStringLiteral("Codice carta < ab12 > identificato...")});
+    EXPECT_EQ(mainWindow.status, QStringList {QStringLiteral("Codice carta < ab12 > identificato...")});
 
     op.card.clear();
     EXPECT_EQ(points().ReadCard(), SalePoints::Card::NotRead);
-    EXPECT_EQ(prompts(), QStringList{QStringLiteral("Codice carta non identificato...")});
+    EXPECT_EQ(prompts(), QStringList {QStringLiteral("Codice carta non identificato...")});
 
     sale->sale()->SetReferenceOID(QStringLiteral("Cliente"), before);
     clearPrompts();
     op.card = QStringLiteral("ZZ9");
     answer({QStringLiteral("No")});
     EXPECT_EQ(points().ReadCard(), SalePoints::Card::NotFound);
-    EXPECT_EQ(prompts(), QStringList{QStringLiteral("Codice Cliente < ZZ9 > non trovato...\r\rVuoi inserirlo ?")});
+    EXPECT_EQ(prompts(), QStringList {QStringLiteral("Codice Cliente < ZZ9 > non trovato...\r\rVuoi inserirlo ?")});
     EXPECT_EQ(sale->sale()->GetReferenceOID(QStringLiteral("Cliente")), before) << "an unknown card changes nothing";
 
     answer({QStringLiteral("Yes")});
@@ -290,8 +301,8 @@ TEST_F(SalePrizes, APickedCustomerWhoCollectsPointsIsOfferedTheCardNeverWritten)
     setCustomerCardWriter(&writer);
     saleOf(0, {"30"});
     const qint64 rossi = addCustomer(QStringLiteral("Rossi"), QStringLiteral("R77"), true, 5);
-    const QString offer =
-        QStringLiteral("La carta relativa al cliente selezionato non risulta ancora assegnata...\r\rVuoi farlo adesso ?");
+    const QString offer = QStringLiteral(
+        "La carta relativa al cliente selezionato non risulta ancora assegnata...\r\rVuoi farlo adesso ?");
 
     op.picks = {rossi};
     EXPECT_TRUE(points().CheckCartaCliente(false, nullptr));
@@ -302,7 +313,7 @@ TEST_F(SalePrizes, APickedCustomerWhoCollectsPointsIsOfferedTheCardNeverWritten)
     answer({QStringLiteral("Yes"), QStringLiteral("Yes")});
     EXPECT_TRUE(points().CheckCartaCliente(true, nullptr));
     EXPECT_EQ(prompts().value(0), offer);
-    EXPECT_EQ(writer.written, QStringList{QStringLiteral("R77")});
+    EXPECT_EQ(writer.written, QStringList {QStringLiteral("R77")});
     EXPECT_TRUE(row(QStringLiteral("Clienti"), rossi)->GetBoolValue(QStringLiteral("AssegnatoCartaCliente")));
 
     clearPrompts();
@@ -314,4 +325,4 @@ TEST_F(SalePrizes, APickedCustomerWhoCollectsPointsIsOfferedTheCardNeverWritten)
     setCustomerCardWriter(nullptr);
 }
 
-}  // namespace
+}   // namespace

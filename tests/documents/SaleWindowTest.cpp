@@ -46,12 +46,13 @@ public:
     {
         calls << QStringLiteral("SendData %1 x%2").arg(price.toString()).arg(quantity);
         if (failOnData)
-            throw AppError::object(AppError::kGenericCode, QStringLiteral("Registratore"), QStringLiteral("Carta esaurita"));
+            throw AppError::object(AppError::kGenericCode, QStringLiteral("Registratore"),
+                                   QStringLiteral("Carta esaurita"));
     }
-    void SendMessage(const QString&) override {}
-    void SendDisplay(const QString&) override {}
+    void SendMessage(const QString&) override { }
+    void SendDisplay(const QString&) override { }
     QString FiscalPrinterDescription() const override { return QStringLiteral("Registratore di prova"); }
-    void SetParameters(const QVariantList&) override {}
+    void SetParameters(const QVariantList&) override { }
 };
 
 // The main window's receipts as the program sends them: through the receipt service, to the
@@ -59,7 +60,7 @@ public:
 class RegisterMainWindow final : public RecordingMainWindow {
 public:
     RecordingRegister drawer;
-    ReceiptService receipts{[this]() -> itfFiscalPrinter& { return drawer; }, SilentPrintProgress};
+    ReceiptService receipts {[this]() -> itfFiscalPrinter& { return drawer; }, SilentPrintProgress};
     bool Send_Scontrino(TableData& rows) override { return receipts.Send_Scontrino(rows); }
 };
 
@@ -117,7 +118,7 @@ TEST_F(SaleWindow, ScanningTheSameArticleTwiceGrowsItsRowAndTakesTheStock)
     scan(QStringLiteral("8001"));
     scan(QStringLiteral("8001"));
 
-    EXPECT_EQ(rows(), QStringList{QStringLiteral("8001 2")});
+    EXPECT_EQ(rows(), QStringList {QStringLiteral("8001 2")});
     EXPECT_EQ(stockOf(pane), 8);
     EXPECT_EQ(w.codeBox()->text(), QString());
     EXPECT_EQ(w.focusWidget(), w.codeBox());
@@ -133,7 +134,7 @@ TEST_F(SaleWindow, AnArticleSoldInFractionsTakesARowForEachScan)
     frmVendite& w = open();
     scan(QStringLiteral("7001"));
     scan(QStringLiteral("7001"));
-    EXPECT_EQ(rows(), (QStringList{QStringLiteral("7001 1"), QStringLiteral("7001 1")}));
+    EXPECT_EQ(rows(), (QStringList {QStringLiteral("7001 1"), QStringLiteral("7001 1")}));
     EXPECT_EQ(stockOf(cheese), 3);
     EXPECT_EQ(text(w, "lblTotale"), QStringLiteral("24,00"));
 }
@@ -155,7 +156,7 @@ TEST_F(SaleWindow, AWeighedArticlesLabelSellsWhatItsAmountBuys)
         addArticle(code, "2.40", 20, QString::fromLatin1(c.unit));
         frmVendite& w = open();
         scan(QStringLiteral("2") + code + QStringLiteral("01250"));
-        EXPECT_EQ(rows(), QStringList{code + u' ' + QString::fromLatin1(c.quantity)});
+        EXPECT_EQ(rows(), QStringList {code + u' ' + QString::fromLatin1(c.quantity)});
         auto sold = w.document().rows();
         sold->MoveFirst();
         EXPECT_EQ(sold->GetCurrencyValue(QStringLiteral("ImportoScarico")), eur("12.50"));
@@ -172,7 +173,7 @@ TEST_F(SaleWindow, CodesTypedAtTheKeyboardAreTakenOnEnterAndWithCtrlShift)
     // Typed, then Enter.
     box->setText(QStringLiteral("8002"));
     press(box, Qt::Key_Return);
-    EXPECT_EQ(rows(), QStringList{QStringLiteral("8002 1")});
+    EXPECT_EQ(rows(), QStringList {QStringLiteral("8002 1")});
 
     // Ctrl and Shift held, "abc1" typed (keypad digits are not taken), Ctrl released. A
     // modifier's own press carries the state before it, as the keyboard reports it.
@@ -183,7 +184,7 @@ TEST_F(SaleWindow, CodesTypedAtTheKeyboardAreTakenOnEnterAndWithCtrlShift)
     press(box, Qt::Key_2, Qt::ShiftModifier | Qt::ControlModifier | Qt::KeypadModifier);
     EXPECT_EQ(box->text(), QStringLiteral("ABC1"));
     release(box, Qt::Key_Control, Qt::ShiftModifier);
-    EXPECT_EQ(rows(), (QStringList{QStringLiteral("8002 1"), QStringLiteral("ABC1 1")}));
+    EXPECT_EQ(rows(), (QStringList {QStringLiteral("8002 1"), QStringLiteral("ABC1 1")}));
 
     // Ctrl+Enter in the empty box puts a line feed first: nothing is taken until Home empties it.
     press(box, Qt::Key_Return, Qt::ControlModifier);
@@ -203,10 +204,11 @@ TEST_F(SaleWindow, TheRowKeysActOnTheSelectedRowAndLeaveTheFocusInTheCodeBox)
     QLineEdit* box = w.codeBox();
     scan(QStringLiteral("8001"));
     scan(QStringLiteral("8002"));
-    w.grid()->SetBookmark(keyOf(QStringLiteral("ScaricoArticoli"), QStringLiteral("8001"), QStringLiteral("Articoli.Codice")));
+    w.grid()->SetBookmark(
+        keyOf(QStringLiteral("ScaricoArticoli"), QStringLiteral("8001"), QStringLiteral("Articoli.Codice")));
 
     press(box, Qt::Key_Plus, Qt::NoModifier, QStringLiteral("+"));
-    EXPECT_EQ(rows(), (QStringList{QStringLiteral("8001 2"), QStringLiteral("8002 1")}));
+    EXPECT_EQ(rows(), (QStringList {QStringLiteral("8001 2"), QStringLiteral("8002 1")}));
     EXPECT_EQ(box->text(), QString()) << "the + is a command, not a character of a code";
 
     // A quantity typed with the decimal comma.
@@ -220,7 +222,7 @@ TEST_F(SaleWindow, TheRowKeysActOnTheSelectedRowAndLeaveTheFocusInTheCodeBox)
     press(note, Qt::Key_Delete);
     EXPECT_EQ(rows().size(), 2);
     press(box, Qt::Key_Delete);
-    EXPECT_EQ(rows(), QStringList{QStringLiteral("8002 1")});
+    EXPECT_EQ(rows(), QStringList {QStringLiteral("8002 1")});
     EXPECT_EQ(stockOf(pane), 10);
     EXPECT_EQ(w.focusWidget(), box);
 
@@ -278,15 +280,16 @@ TEST_F(SaleWindow, ConfirmSendsTheRowsLargestFirstAndStartsTheNextSale)
     w.cmdConfirm_Click();
 
     EXPECT_EQ(main.drawer.calls,
-              (QStringList{QStringLiteral("NewSession 2"), QStringLiteral("SendData 10 x1"), QStringLiteral("SendData 2.5 x2"),
-                           QStringLiteral("EndSession")}));
+              (QStringList {QStringLiteral("NewSession 2"), QStringLiteral("SendData 10 x1"),
+                            QStringLiteral("SendData 2.5 x2"), QStringLiteral("EndSession")}));
     auto done = row(kVendite, oid);
     EXPECT_TRUE(done->GetBoolValue(QStringLiteral("Completato")));
     auto paid = done->GetReference(QStringLiteral("Pagamento"));
     ASSERT_EQ(paid->RowCount(), 1);
     paid->MoveFirst();
     EXPECT_EQ(paid->GetCurrencyValue(QStringLiteral("Importo")), eur("15"));
-    EXPECT_FALSE(prompts().contains(QStringLiteral("La vendita e' stata registrata senza l'emissione dello scontrino...")));
+    EXPECT_FALSE(
+        prompts().contains(QStringLiteral("La vendita e' stata registrata senza l'emissione dello scontrino...")));
 
     // The next sale is open and empty.
     EXPECT_NE(saleKey(), oid);
@@ -336,7 +339,8 @@ TEST_F(SaleWindow, ATickedReceiptIsMadeForItsSaleNumberedAndPrinted)
     EXPECT_TRUE(printed.front()->ended());
     EXPECT_TRUE(printed.front()->trace().join(u'\n').contains(QStringLiteral("RICEVUTA 1 TOTALE 12,5")))
         << printed.front()->trace().join(u'\n').toStdString();
-    EXPECT_FALSE(prompts().contains(QStringLiteral("La vendita e' stata registrata senza l'emissione della ricevuta...")));
+    EXPECT_FALSE(
+        prompts().contains(QStringLiteral("La vendita e' stata registrata senza l'emissione della ricevuta...")));
     EXPECT_FALSE(child<QCheckBox>(w, "chkPrint_Ricevute")->isChecked());
 }
 
@@ -352,8 +356,10 @@ TEST_F(SaleWindow, ARegisterFailureIsToldAndTheSaleStaysCompleted)
     w.cmdConfirm_Click();
 
     EXPECT_FALSE(main.drawer.calls.contains(QStringLiteral("CancelSession")));
-    EXPECT_FALSE(prompts().contains(QStringLiteral("Lo scontrino non e' stato stampato correttamente...\r\rVuoi riprovare ?")));
-    EXPECT_TRUE(prompts().contains(QStringLiteral("La vendita e' stata registrata senza l'emissione dello scontrino...")));
+    EXPECT_FALSE(
+        prompts().contains(QStringLiteral("Lo scontrino non e' stato stampato correttamente...\r\rVuoi riprovare ?")));
+    EXPECT_TRUE(
+        prompts().contains(QStringLiteral("La vendita e' stata registrata senza l'emissione dello scontrino...")));
     EXPECT_TRUE(row(kVendite, oid)->GetBoolValue(QStringLiteral("Completato")));
     EXPECT_NE(saleKey(), oid);
 }
@@ -372,18 +378,19 @@ TEST_F(SaleWindow, ACodeScannedWhileTheSaleIsConfirmedIsNotAddedToIt)
     w.cmdConfirm_Click();
     EXPECT_EQ(saleKey(), oid);
     EXPECT_FALSE(row(kVendite, oid)->GetBoolValue(QStringLiteral("Completato")));
-    EXPECT_EQ(rows(), (QStringList{QStringLiteral("8002 1"), QStringLiteral("8001 1")}));
+    EXPECT_EQ(rows(), (QStringList {QStringLiteral("8002 1"), QStringLiteral("8001 1")}));
     EXPECT_EQ(w.codeBox()->text(), QString());
     EXPECT_TRUE(main.drawer.calls.isEmpty());
     w.cmdDeleteItem_Click();   // the row just added is the selected one
-    EXPECT_EQ(rows(), QStringList{QStringLiteral("8002 1")});
+    EXPECT_EQ(rows(), QStringList {QStringLiteral("8002 1")});
 
     scanWhileShown(QStringLiteral("RowEditor"), QStringLiteral("8001"));
     answer({QString()});   // the payment's row editor: OK
     w.cmdConfirm_Click();
 
-    EXPECT_EQ(main.drawer.calls,
-              (QStringList{QStringLiteral("NewSession 2"), QStringLiteral("SendData 10 x1"), QStringLiteral("EndSession")}));
+    EXPECT_EQ(
+        main.drawer.calls,
+        (QStringList {QStringLiteral("NewSession 2"), QStringLiteral("SendData 10 x1"), QStringLiteral("EndSession")}));
     auto done = row(kVendite, oid);
     EXPECT_EQ(done->GetCurrencyValue(QStringLiteral("ImportoVendita")), eur("10"));
     auto paid = done->GetReference(QStringLiteral("Pagamento"));
@@ -515,8 +522,7 @@ TEST_F(SaleWindow, ACardTypedByAKeyboardEmulatingReaderPicksTheCustomer)
         ASSERT_NE(dialog, nullptr);
         auto* box = dialog->findChild<QLineEdit*>(QStringLiteral("txtKeyCode"));
         ASSERT_NE(box, nullptr);
-        for (const QChar c : QStringLiteral(";12345678?"))
-            press(box, 0, Qt::NoModifier, QString(c));
+        for (const QChar c : QStringLiteral(";12345678?")) press(box, 0, Qt::NoModifier, QString(c));
         press(box, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
     });
     press(w.codeBox(), Qt::Key_F9);
@@ -539,7 +545,7 @@ TEST_F(SaleWindow, ShowingAllFieldsLeavesTheStoredSequenceAlone)
     w.gridLayout()->SetFieldSequence(QStringLiteral("Codice,ValoreScarico"));
     w.Refresh_Articoli();
     w.grid()->ApplyLayout();
-    EXPECT_EQ(gridFields(w), (QStringList{QStringLiteral("Codice"), QStringLiteral("ValoreScarico")}));
+    EXPECT_EQ(gridFields(w), (QStringList {QStringLiteral("Codice"), QStringLiteral("ValoreScarico")}));
 
     w.mnuGridFldAll_Click();
     EXPECT_GT(gridFields(w).size(), 2);
@@ -549,25 +555,26 @@ TEST_F(SaleWindow, ShowingAllFieldsLeavesTheStoredSequenceAlone)
     answer({QStringLiteral("Yes")});
     w.mnuGridCancel_Click();
     EXPECT_EQ(gridFields(w).mid(0, 3),
-              (QStringList{QStringLiteral("Codice"), QStringLiteral("Descrizione"), QStringLiteral("ValoreScarico")}));
+              (QStringList {QStringLiteral("Codice"), QStringLiteral("Descrizione"), QStringLiteral("ValoreScarico")}));
     EXPECT_FALSE(w.gridMenu()->findChild<QAction*>(QStringLiteral("mnuGridFldSequence"))->isChecked());
 }
 
 TEST_F(SaleWindow, AHeadlessRunScansConfirmsAndCloses)
 {
     g_objDatabase = std::shared_ptr<Database>(&db(), [](Database*) {});
-    answer({QStringLiteral("8001"), QStringLiteral("8001"), QStringLiteral("<+>"), QStringLiteral("<Conferma>"), QString(),
-            QStringLiteral("<cancel>")});
+    answer({QStringLiteral("8001"), QStringLiteral("8001"), QStringLiteral("<+>"), QStringLiteral("<Conferma>"),
+            QString(), QStringLiteral("<cancel>")});
     frmVendite::Open(nullptr);
     g_objDatabase.reset();
 
     EXPECT_EQ(m_ui->log().count(QStringLiteral("INPUT: [frmVendite] Articolo:")), 5);
-    EXPECT_EQ(main.drawer.calls, (QStringList{QStringLiteral("NewSession 2"), QStringLiteral("SendData 2.5 x3"),
-                                             QStringLiteral("EndSession")}));
+    EXPECT_EQ(main.drawer.calls,
+              (QStringList {QStringLiteral("NewSession 2"), QStringLiteral("SendData 2.5 x3"),
+                            QStringLiteral("EndSession")}));
     EXPECT_EQ(stockOf(pane), 7);
     EXPECT_EQ(count(kVendite, QStringLiteral("Completato = True")), 1);
     EXPECT_EQ(count(kVendite), 1) << "the empty sale started after the confirm is not kept";
     EXPECT_EQ(frmVendite::Instance(), nullptr);
 }
 
-}  // namespace
+}   // namespace

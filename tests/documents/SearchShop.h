@@ -14,7 +14,7 @@
 
 class SearchMainWindow : public RecordingMainWindow, public ArticleSearchHost {
 public:
-    explicit SearchMainWindow(Database& db) : m_db(db) {}
+    explicit SearchMainWindow(Database& db) : m_db(db) { }
 
     QString node = QStringLiteral("Vendite");
     std::unique_ptr<TableData> view;
@@ -30,10 +30,8 @@ public:
     {
         RecordingMainWindow::RefreshDetailView();
         view.reset();
-        if (opensViews)
-            view = m_db.Tables().Item(node)->Select();
-        if (view)
-            view->MoveFirst();
+        if (opensViews) view = m_db.Tables().Item(node)->Select();
+        if (view) view->MoveFirst();
     }
     TableData* CurrentDataSet() override { return view.get(); }
     void DataSetFiltered() override { ++filterings; }
@@ -91,17 +89,14 @@ protected:
     {
         QStringList codes;
         TableData* v = main->view.get();
-        if (!v)
-            return codes;
-        for (v->MoveFirst(); !v->IsEOF(); v->MoveNext())
-            codes << v->GetText(QStringLiteral("Codice"));
+        if (!v) return codes;
+        for (v->MoveFirst(); !v->IsEOF(); v->MoveNext()) codes << v->GetText(QStringLiteral("Codice"));
         return codes;
     }
     QStringList selectedCodes()
     {
         QStringList codes;
-        for (qint64 key : main->selection)
-            codes << codeOf(key);
+        for (qint64 key : main->selection) codes << codeOf(key);
         return codes;
     }
     // The questions of error reports shown.

@@ -46,40 +46,44 @@ protected:
     void scan(const QString& code)
     {
         const DocumentRows::Result r = supply->rowEntry().AddArticle(code);
-        if (r.changed)
-            supply->Refresh_Articoli(r.row);
+        if (r.changed) supply->Refresh_Articoli(r.row);
     }
     // The suppliers an article is linked to, one entry per link.
     QList<qint64> suppliersOf(qint64 article)
     {
         QList<qint64> out;
-        for (const auto& r : db().RunQuery(QStringLiteral("SELECT MemberOID FROM [Articoli$Fornitori] WHERE OwnerOID = %1 "
-                                                          "ORDER BY MemberOID")
-                                               .arg(article))
+        for (const auto& r :
+             db().RunQuery(QStringLiteral("SELECT MemberOID FROM [Articoli$Fornitori] WHERE OwnerOID = %1 "
+                                          "ORDER BY MemberOID")
+                               .arg(article))
                  .rows)
             out << r[0].toLongLong();
         return out;
     }
-    void link(qint64 article, qint64 supplier) { row(QStringLiteral("Articoli"), article)->AddToList(QStringLiteral("Fornitori"), supplier); }
+    void link(qint64 article, qint64 supplier)
+    {
+        row(QStringLiteral("Articoli"), article)->AddToList(QStringLiteral("Fornitori"), supplier);
+    }
     // A layout of the supplier reading "CODE(6) QUANTITY(4) PRICE(6)" lines; with no fields
     // when `fields` is false.
     void addLayout(qint64 supplier, const QString& file, bool fields = true)
     {
         auto layouts = select(QStringLiteral("TracciatiFornitura"));
-        const qint64 key = layouts->AddRow(
-            {QStringLiteral("FileSorgente"), file, QStringLiteral("VBFilter"),
-             QStringLiteral("Function FilterRow(Flds)\r\n  FilterRow = True\r\nEnd Function\r\n")});
+        const qint64 key
+            = layouts->AddRow({QStringLiteral("FileSorgente"), file, QStringLiteral("VBFilter"),
+                               QStringLiteral("Function FilterRow(Flds)\r\n  FilterRow = True\r\nEnd Function\r\n")});
         ASSERT_TRUE(layouts->MoveToOID(key));
         if (fields) {
             auto campi = layouts->GetReference(QStringLiteral("Campi"));
-            const std::tuple<const char*, int, int, bool, bool> columns[] = {
-                {"Codice", 1, 6, false, false}, {"ValoreCarico", 7, 4, true, false}, {"PrezzoAcquisto", 11, 6, false, true}};
+            const std::tuple<const char*, int, int, bool, bool> columns[] = {{"Codice", 1, 6, false, false},
+                                                                             {"ValoreCarico", 7, 4, true, false},
+                                                                             {"PrezzoAcquisto", 11, 6, false, true}};
             for (const auto& [name, at, length, numeric, amount] : columns)
                 layouts->SetReferenceOID(
                     QStringLiteral("Campi"),
                     campi->AddRow({QStringLiteral("NomeCampo"), QString::fromLatin1(name), QStringLiteral("Posizione"),
-                                   qint64(at), QStringLiteral("Lunghezza"), qint64(length), QStringLiteral("CampoNumerico"),
-                                   numeric, QStringLiteral("CampoImporto"), amount}));
+                                   qint64(at), QStringLiteral("Lunghezza"), qint64(length),
+                                   QStringLiteral("CampoNumerico"), numeric, QStringLiteral("CampoImporto"), amount}));
         }
         row(QStringLiteral("Fornitori"), supplier)->AddToList(QStringLiteral("Tracciati"), key);
     }
@@ -92,7 +96,7 @@ TEST_F(SupplyForm, TheSupplierIsAlwaysChosenAndTheDefaultDocumentTypeIsTakenAsIt
 {
     setSetting(kForniture, QStringLiteral("FornitoreDefault"), QString::number(grossista));
     ASSERT_TRUE(start(grossista));
-    EXPECT_EQ(op.log, QStringList{QStringLiteral("pick 2 of Fornitori")});
+    EXPECT_EQ(op.log, QStringList {QStringLiteral("pick 2 of Fornitori")});
     const SupplyDocument::Header h = supply->header();
     EXPECT_EQ(h.counterpart, QStringLiteral("Grossista"));
     EXPECT_EQ(h.documentType, QStringLiteral("Bolla di accompagnamento"));
@@ -106,7 +110,7 @@ TEST_F(SupplyForm, AStaleDocumentTypeIsAskedForAndNothingChosenStartsNoSupply)
     const qint64 fattura = keyOf(QStringLiteral("TipiDocumento"), QStringLiteral("Fattura"));
     op.picks = {grossista, fattura};
     ASSERT_TRUE(supply->Add_Fornitura());
-    EXPECT_EQ(op.log, (QStringList{QStringLiteral("pick 2 of Fornitori"), QStringLiteral("pick 2 of TipiDocumento")}));
+    EXPECT_EQ(op.log, (QStringList {QStringLiteral("pick 2 of Fornitori"), QStringLiteral("pick 2 of TipiDocumento")}));
     EXPECT_EQ(supply->header().documentType, QStringLiteral("Fattura"));
 
     SupplyDocument other(db(), op);
@@ -132,9 +136,9 @@ TEST_F(SupplyForm, ConfirmRaisesTheStockAndLinksEachArticleToTheSupplierOnce)
     answer({QStringLiteral("Cancel")});
     EXPECT_EQ(supply->Confirm(), SupplyDocument::After::Unload);
 
-    EXPECT_EQ(prompts(), QStringList{kAgain}) << "no paid question while supplier payments are not tracked";
-    EXPECT_EQ(suppliersOf(mele), QList<qint64>{grossista});
-    EXPECT_EQ(suppliersOf(pere), (QList<qint64>{grossista, secondo})) << "a link that exists is not made again";
+    EXPECT_EQ(prompts(), QStringList {kAgain}) << "no paid question while supplier payments are not tracked";
+    EXPECT_EQ(suppliersOf(mele), QList<qint64> {grossista});
+    EXPECT_EQ(suppliersOf(pere), (QList<qint64> {grossista, secondo})) << "a link that exists is not made again";
     EXPECT_EQ(stockOf(mele), 12);
     EXPECT_EQ(stockOf(pere), 6);
 
@@ -174,7 +178,7 @@ TEST_F(SupplyForm, ThePaidQuestionIsAskedAgainUntilItIsAnswered)
     EXPECT_EQ(supply->Confirm(), SupplyDocument::After::Unload);
 
     const QString paid = QString::fromUtf8("CONFERMA OPZIONE:\r\rLa Fornitura è stata Pagata?");
-    EXPECT_EQ(prompts(), (QStringList{paid, paid, kAgain}));
+    EXPECT_EQ(prompts(), (QStringList {paid, paid, kAgain}));
     EXPECT_FALSE(row(kForniture, oid)->GetBoolValue(QStringLiteral("Pagato")));
     EXPECT_TRUE(row(kForniture, oid)->GetBoolValue(QStringLiteral("Completato")));
 }
@@ -190,9 +194,10 @@ TEST_F(SupplyForm, CancelDeletesTheNewSupplyAndTakesItsStockBack)
 
     answer({QStringLiteral("Yes"), QStringLiteral("No")});
     EXPECT_EQ(supply->Cancel(), SupplyDocument::After::Unload);
-    EXPECT_EQ(prompts(), (QStringList{QStringLiteral("Confermi l'annullamento della Fornitura ?"),
-                                      QStringLiteral("Confermi l'annullamento della Fornitura ?"),
-                                      QStringLiteral("Annullamento effettuato.\r\rVuoi effettuare una nuova Fornitura ?")}));
+    EXPECT_EQ(prompts(),
+              (QStringList {QStringLiteral("Confermi l'annullamento della Fornitura ?"),
+                            QStringLiteral("Confermi l'annullamento della Fornitura ?"),
+                            QStringLiteral("Annullamento effettuato.\r\rVuoi effettuare una nuova Fornitura ?")}));
     EXPECT_EQ(count(kForniture), 0);
     EXPECT_EQ(count(QStringLiteral("CaricoArticoli")), 0);
     EXPECT_EQ(stockOf(mele), 10);
@@ -210,7 +215,8 @@ TEST_F(SupplyForm, AnErrorWhileConfirmingIsReportedAndTheFormUnloads)
 
     EXPECT_EQ(supply->Confirm(), SupplyDocument::After::Unload);
     ASSERT_EQ(prompts().size(), 1);
-    EXPECT_TRUE(prompts().first().contains(QStringLiteral("Errore in conferma dati: "))) << prompts().first().toStdString();
+    EXPECT_TRUE(prompts().first().contains(QStringLiteral("Errore in conferma dati: ")))
+        << prompts().first().toStdString();
     EXPECT_FALSE(prompts().contains(kAgain));
 }
 
@@ -229,8 +235,8 @@ TEST_F(SupplyForm, AnEditedSupplyIsAskedOnlyAboutItsPaymentAndCloses)
     ASSERT_TRUE(supply->Edit_Fornitura(view.get()));
     answer({QStringLiteral("Yes")});
     EXPECT_EQ(supply->Confirm(), SupplyDocument::After::Unload);
-    EXPECT_EQ(prompts(), QStringList{QStringLiteral("Vuoi modificare i dati del pagamento ?")});
-    EXPECT_EQ(op.log, QStringList{QStringLiteral("list 1 of AcquistoFornitori")});
+    EXPECT_EQ(prompts(), QStringList {QStringLiteral("Vuoi modificare i dati del pagamento ?")});
+    EXPECT_EQ(op.log, QStringList {QStringLiteral("list 1 of AcquistoFornitori")});
     EXPECT_EQ(setting(kForniture, QStringLiteral("FornitoreDefault")), QString::number(grossista));
     EXPECT_EQ(row(kForniture, oid)->GetReference(QStringLiteral("Pagamento"))->RowCount(), 1);
 }
@@ -251,8 +257,11 @@ TEST_F(SupplyForm, AnEditIsOneTransactionWhateverTheEnginesSwitch)
     DBEngine other;
     other.OpenDatabase(3, engine.Path());
     auto committedStock = [&] {
-        return other.GetConnection().Query(QStringLiteral("SELECT ValoreScorta FROM Articoli WHERE OID = %1").arg(mele))
-            .rows.value(0).value(0).toDouble();
+        return other.GetConnection()
+            .Query(QStringLiteral("SELECT ValoreScorta FROM Articoli WHERE OID = %1").arg(mele))
+            .rows.value(0)
+            .value(0)
+            .toDouble();
     };
     ASSERT_EQ(committedStock(), 11);
 
@@ -274,13 +283,14 @@ TEST_F(SupplyForm, AnUnknownCodeBecomesANewArticleOfTheSupplierWithoutAQuestion)
 {
     ASSERT_TRUE(start(grossista));
     op.log.clear();
-    op.newRowValues = {QStringLiteral("Descrizione"), QStringLiteral("Nuovo"), QStringLiteral("PrezzoAcquisto"), money("3.00"),
-                       QStringLiteral("PrezzoVendita"), money("5.00"), QStringLiteral("ValoreScorta"), 4.0};
+    op.newRowValues
+        = {QStringLiteral("Descrizione"),   QStringLiteral("Nuovo"), QStringLiteral("PrezzoAcquisto"), money("3.00"),
+           QStringLiteral("PrezzoVendita"), money("5.00"),           QStringLiteral("ValoreScorta"),   4.0};
     scan(QStringLiteral("N1"));
 
-    EXPECT_EQ(op.log, QStringList{QStringLiteral("new Articoli")});
+    EXPECT_EQ(op.log, QStringList {QStringLiteral("new Articoli")});
     const qint64 made = keyOf(QStringLiteral("Articoli"), QStringLiteral("N1"), QStringLiteral("Codice"));
-    EXPECT_EQ(suppliersOf(made), QList<qint64>{grossista});
+    EXPECT_EQ(suppliersOf(made), QList<qint64> {grossista});
     EXPECT_EQ(stockOf(made), 4) << "the stock typed for the new article is what the supply delivered";
     TableData& rows = *supply->rows();
     rows.MoveFirst();
@@ -309,7 +319,7 @@ TEST_F(SupplyForm, TheDescriptionSearchCanKeepToTheSuppliersArticles)
 {
     link(pere, grossista);
     ASSERT_TRUE(start(grossista));
-    op.search = ImportOperator::TextSearch{QStringLiteral("Articolo"), false};
+    op.search = ImportOperator::TextSearch {QStringLiteral("Articolo"), false};
     op.picks = {0};
     supply->rowEntry().AddArticle(QString());
     EXPECT_EQ(op.lastPickCount, 2);
@@ -326,25 +336,26 @@ TEST_F(SupplyForm, ARowDefinedByHandLinksItsArticleToTheSupplier)
     ASSERT_TRUE(start(grossista));
     op.newRowValues = {QStringLiteral("objParent"), mele, QStringLiteral("ValoreCarico"), 3.0};
     EXPECT_TRUE(supply->rowEntry().DefineRow().changed);
-    EXPECT_EQ(op.lastPresets, (QVariantList{QStringLiteral("@InvertParent@"), false,
-                                            QStringLiteral("@DisableParentIdentify@"), QStringLiteral("True")}));
-    EXPECT_EQ(suppliersOf(mele), QList<qint64>{grossista});
+    EXPECT_EQ(op.lastPresets,
+              (QVariantList {QStringLiteral("@InvertParent@"), false, QStringLiteral("@DisableParentIdentify@"),
+                             QStringLiteral("True")}));
+    EXPECT_EQ(suppliersOf(mele), QList<qint64> {grossista});
     EXPECT_EQ(stockOf(mele), 13);
 
     EXPECT_TRUE(supply->rowEntry().DefineRow().changed);
-    EXPECT_EQ(suppliersOf(mele), QList<qint64>{grossista}) << "a second row of the article links nothing more";
+    EXPECT_EQ(suppliersOf(mele), QList<qint64> {grossista}) << "a second row of the article links nothing more";
     EXPECT_EQ(stockOf(mele), 16);
 }
 
 TEST_F(SupplyForm, ImportIsOfferedForASupplierWhoseFirstLayoutHasFields)
 {
     // The supply window's import: the import window over no owner.
-    const SupplyDocument::ImportWindow importWindow = [](TableData& supply, TableData& rows, TableData& layouts,
-                                                         ImportOperator& answers) {
-        bool ok = false;
-        frmImportData::Import(nullptr, supply, rows, layouts, answers, ok);
-        return ok;
-    };
+    const SupplyDocument::ImportWindow importWindow
+        = [](TableData& supply, TableData& rows, TableData& layouts, ImportOperator& answers) {
+              bool ok = false;
+              frmImportData::Import(nullptr, supply, rows, layouts, answers, ok);
+              return ok;
+          };
     addLayout(secondo, dir + QStringLiteral("/vuoto.txt"), false);
     const QString file = dir + QStringLiteral("/bolla.txt");
     QFile f(file);
@@ -385,4 +396,4 @@ TEST_F(SupplyForm, ClosingAsksBeforeAnUnconfirmedSupplyWithRowsIsDeleted)
     EXPECT_EQ(stockOf(mele), 10);
 }
 
-}  // namespace
+}   // namespace

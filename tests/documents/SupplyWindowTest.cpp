@@ -45,8 +45,9 @@ protected:
     QList<qint64> suppliersOf(qint64 article)
     {
         QList<qint64> out;
-        for (const auto& r : db().RunQuery(QStringLiteral("SELECT MemberOID FROM [Articoli$Fornitori] WHERE OwnerOID = %1")
-                                               .arg(article))
+        for (const auto& r :
+             db().RunQuery(
+                     QStringLiteral("SELECT MemberOID FROM [Articoli$Fornitori] WHERE OwnerOID = %1").arg(article))
                  .rows)
             out << r[0].toLongLong();
         return out;
@@ -70,7 +71,7 @@ TEST_F(SupplyWindow, ConfirmRaisesTheStockAndLinksEachArticleToTheSupplierOnce)
     scan(QStringLiteral("A1"));
     scan(QStringLiteral("A1"));
     scan(QStringLiteral("B1"));
-    EXPECT_EQ(rows(), (QStringList{QStringLiteral("A1 2"), QStringLiteral("B1 1")}));
+    EXPECT_EQ(rows(), (QStringList {QStringLiteral("A1 2"), QStringLiteral("B1 1")}));
     EXPECT_EQ(text(w, "lblTotale"), QStringLiteral("4,00"));
     EXPECT_EQ(w.focusWidget(), w.codeBox());
 
@@ -81,8 +82,8 @@ TEST_F(SupplyWindow, ConfirmRaisesTheStockAndLinksEachArticleToTheSupplierOnce)
     EXPECT_TRUE(row(kForniture, oid)->GetBoolValue(QStringLiteral("Completato")));
     EXPECT_EQ(stockOf(mele), 12);
     EXPECT_EQ(stockOf(pere), 6);
-    EXPECT_EQ(suppliersOf(mele), QList<qint64>{grossista});
-    EXPECT_EQ(suppliersOf(pere), QList<qint64>{grossista});
+    EXPECT_EQ(suppliersOf(mele), QList<qint64> {grossista});
+    EXPECT_EQ(suppliersOf(pere), QList<qint64> {grossista});
     EXPECT_TRUE(prompts().contains(QStringLiteral("Operazione confermata.\r\rVuoi effettuare una nuova Fornitura ?")));
     EXPECT_EQ(setting(kForniture, QStringLiteral("FornitoreDefault")), QString::number(grossista));
     EXPECT_EQ(mainWindow.codeBox, nullptr) << "the window has unloaded";
@@ -154,7 +155,8 @@ TEST_F(SupplyWindow, CancelTakesTheStockBackAndNoNewSupplyClosesTheWindow)
 
     EXPECT_EQ(count(kForniture, QStringLiteral("OID = %1").arg(oid)), 0);
     EXPECT_EQ(stockOf(mele), 10);
-    EXPECT_TRUE(prompts().contains(QStringLiteral("Annullamento effettuato.\r\rVuoi effettuare una nuova Fornitura ?")));
+    EXPECT_TRUE(
+        prompts().contains(QStringLiteral("Annullamento effettuato.\r\rVuoi effettuare una nuova Fornitura ?")));
     EXPECT_EQ(mainWindow.codeBox, nullptr);
 }
 
@@ -167,7 +169,7 @@ TEST_F(SupplyWindow, NoSupplierChosenStartsNoSupplyAndTheWindowUnloads)
     EXPECT_EQ(mainWindow.codeBox, nullptr);
 }
 
-}  // namespace
+}   // namespace
 
 // An answer line goes through the control a person would use: one that is disabled, or that
 // the window keeps hidden, refuses it and the refusal is logged; the same line with the control
@@ -202,8 +204,8 @@ TEST_F(SupplyWindow, AnswerLinesGoThroughTheirControls)
             control->setEnabled(false);
         clearPrompts();
         w.applyAnswer(QString::fromLatin1(c.line));
-        EXPECT_EQ(m_ui->log(), QStringList{QString::fromLatin1(c.refusal)});
-        EXPECT_EQ(rows(), QStringList{QStringLiteral("B1 1")});
+        EXPECT_EQ(m_ui->log(), QStringList {QString::fromLatin1(c.refusal)});
+        EXPECT_EQ(rows(), QStringList {QStringLiteral("B1 1")});
         control->setEnabled(true);
         control->setHidden(wasHidden);
     }
@@ -211,6 +213,6 @@ TEST_F(SupplyWindow, AnswerLinesGoThroughTheirControls)
     clearPrompts();
     w.applyAnswer(QStringLiteral("A1"));
     settle(w);
-    EXPECT_EQ(rows(), (QStringList{QStringLiteral("B1 1"), QStringLiteral("A1 1")}));
+    EXPECT_EQ(rows(), (QStringList {QStringLiteral("B1 1"), QStringLiteral("A1 1")}));
     EXPECT_TRUE(m_ui->log().filter(QStringLiteral("REFUSED")).isEmpty());
 }

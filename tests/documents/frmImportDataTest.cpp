@@ -15,13 +15,12 @@
 
 namespace {
 
-const QList<LayoutColumn> kLine = {{"Codice", 1, 6}, {"Descrizione", 7, 10}, {"ValoreCarico", 17, 4, 'N'},
-                                {"PrezzoAcquisto", 21, 6, 'A'}};
+const QList<LayoutColumn> kLine
+    = {{"Codice", 1, 6}, {"Descrizione", 7, 10}, {"ValoreCarico", 17, 4, 'N'}, {"PrezzoAcquisto", 21, 6, 'A'}};
 
 class ImportWindow : public ImportShop {
 protected:
-    template <class W>
-    W* child(QWidget& w, const char* name)
+    template <class W> W* child(QWidget& w, const char* name)
     {
         W* c = w.findChild<W*>(QString::fromLatin1(name));
         EXPECT_NE(c, nullptr) << name;
@@ -66,8 +65,7 @@ TEST_F(ImportWindow, ReadingFillsTheGridAndOpensTheCommands)
 TEST_F(ImportWindow, AClickOnTheLabelOrEscWhileBusyAsksToStop)
 {
     QStringList lines;
-    for (int i = 0; i < 30; ++i)
-        lines << QStringLiteral("A%1MELE         1  1,10").arg(i, 5, 10, QChar(u'0'));
+    for (int i = 0; i < 30; ++i) lines << QStringLiteral("A%1MELE         1  1,10").arg(i, 5, 10, QChar(u'0'));
     addLayout(kLine, kKeepAll, {}, false, 0, writeFile(lines));
     DeliveryImport import(db(), op);
     auto list = layouts();
@@ -86,12 +84,14 @@ TEST_F(ImportWindow, AClickOnTheLabelOrEscWhileBusyAsksToStop)
     window.show();
     answer({"OK", "Yes"});
     child<QPushButton>(window, "cmdRead")->click();
-    EXPECT_EQ(prompts(), QStringList({"Lettura dei dati della fornitura da:\r\r" + import.sourceFile(), "Vuoi interrompere? "}));
+    EXPECT_EQ(prompts(),
+              QStringList({"Lettura dei dati della fornitura da:\r\r" + import.sourceFile(), "Vuoi interrompere? "}));
     EXPECT_TRUE(window.isVisible()) << "Esc while busy is a stop request, not a close";
     EXPECT_EQ(import.table()->rowCount(), 9);
 
     auto* label = child<QLabel>(window, "lblMsg");
-    QMouseEvent click(QEvent::MouseButtonPress, QPointF(1, 1), QPointF(1, 1), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent click(QEvent::MouseButtonPress, QPointF(1, 1), QPointF(1, 1), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
     QCoreApplication::sendEvent(label, &click);
     EXPECT_TRUE(import.loop().stopRequested()) << "a click on the label asks to stop";
 
@@ -121,4 +121,4 @@ TEST_F(ImportWindow, TheSupplyFormsCallAddsTheConfirmedRows)
     EXPECT_EQ(prompts(), QStringList({"[frmImportData] Importazione Fornitura"}));
 }
 
-}  // namespace
+}   // namespace

@@ -23,8 +23,8 @@ TEST(ArchiveSettingsGuard, HoldsEveryWriteBackFromTheStoreBelow)
 
     EXPECT_EQ(guard.get("Configuration", "RootDir", ""), "/backup") << "the program reads what it wrote";
     EXPECT_FALSE(guard.contains("Backup", "LastSaved"));
-    EXPECT_EQ(guard.keys("Settings"), QStringList{"MainLeft"});
-    EXPECT_EQ(guard.keys("Backup"), QStringList{});
+    EXPECT_EQ(guard.keys("Settings"), QStringList {"MainLeft"});
+    EXPECT_EQ(guard.keys("Backup"), QStringList {});
 
     EXPECT_EQ(below->get("Configuration", "RootDir", ""), "/shop");
     EXPECT_EQ(below->get("Backup", "LastSaved", ""), "2007-03-01");
@@ -40,7 +40,10 @@ protected:
         settings->set("Configuration", "BkpSaveNotify", "1");
         SetDatabaseDefinitionFactory([] { return std::make_shared<DB>(); });
         SetStartupUpdateCheck([] {});
-        hooks.releaseDatabase = [this] { ++released; ReleaseDatabaseObjects(); };
+        hooks.releaseDatabase = [this] {
+            ++released;
+            ReleaseDatabaseObjects();
+        };
         hooks.activate = [this] {
             ++activated;
             bool before = true;
@@ -101,24 +104,27 @@ TEST_F(Archive, WorksOnTheBackupFileAndWritesNoSetting)
     EXPECT_EQ(openFile(), workingPath());
     EXPECT_EQ(::settings().RootDir, rootDir()) << "every setting read again";
     EXPECT_EQ(::settings().BkpSaveNotify, 1);
-    EXPECT_EQ(SaveReminder::LastSaved(), QDate::fromString(lastSaved, Qt::ISODate)) << "what the mode held back is gone";
+    EXPECT_EQ(SaveReminder::LastSaved(), QDate::fromString(lastSaved, Qt::ISODate))
+        << "what the mode held back is gone";
     EXPECT_EQ(prompts->prompts().size(), 1) << prompts->prompts().join("\n").toStdString();
-    EXPECT_EQ(oids(backupPath(), "Vendite"), QList<qint64>{oid});
+    EXPECT_EQ(oids(backupPath(), "Vendite"), QList<qint64> {oid});
 }
 
 TEST_F(Archive, SwitchingOnNeedsABackupFolderAndTheOperatorsYes)
 {
     ::settings().BackupDir = "  ";
     EXPECT_FALSE(ArchiveMode::SwitchMode(hooks));
-    EXPECT_EQ(prompts->prompts(), QStringList{"Salvataggio dati non abilitato o non correttamente configurato\r\r"
-                                              "Controllare le impostazioni di backup."});
+    EXPECT_EQ(prompts->prompts(),
+              QStringList {"Salvataggio dati non abilitato o non correttamente configurato\r\r"
+                           "Controllare le impostazioni di backup."});
     ::settings().BackupDir = backupDir();
     prompts->clearLog();
     prompts->addAnswer("No");
     EXPECT_FALSE(ArchiveMode::SwitchMode(hooks));
-    EXPECT_EQ(prompts->prompts(), QStringList{"ATTENZIONE\r\rQuesta funzione attiva la gestione diretta dell'archivio di "
-                                              "Backup...\rDurante questa fase molte funzioni saranno disabilitate.\r\r"
-                                              "Continuare ?"});
+    EXPECT_EQ(prompts->prompts(),
+              QStringList {"ATTENZIONE\r\rQuesta funzione attiva la gestione diretta dell'archivio di "
+                           "Backup...\rDurante questa fase molte funzioni saranno disabilitate.\r\r"
+                           "Continuare ?"});
     EXPECT_FALSE(ArchiveMode::Active());
     EXPECT_EQ(released, 0);
     EXPECT_EQ(openFile(), workingPath());
@@ -141,10 +147,10 @@ TEST_F(Archive, SaveAndRestoreCommandsHandTheDialogsChoiceOn)
     ArchiveMode::SaveCommand(hooks);
     ArchiveMode::RestoreCommand(hooks);
     EXPECT_TRUE(runs.isEmpty()) << "a cancelled dialog runs nothing";
-    EXPECT_EQ(asked, (QStringList{"0 Salva dati...", "1 Ripristina dati..."}));
+    EXPECT_EQ(asked, (QStringList {"0 Salva dati...", "1 Ripristina dati..."}));
     EXPECT_EQ(refreshed, 0);
 
-    choice = BackupChoice{};
+    choice = BackupChoice {};
     choice->request.from = QDate(2007, 3, 1);
     choice->request.to = QDate(2007, 3, 8);
     choice->request.deleteAtOrigin = true;
@@ -180,7 +186,7 @@ TEST_F(Archive, MaintenanceOptionNeverCopies)
     prompts->clearLog();
     ArchiveMode::RestoreCommand(hooks);
     EXPECT_EQ(prompts->prompts(),
-              QStringList{QString::fromUtf8("L'operazione di manutenzione non è stata attivata da questo terminale")});
+              QStringList {QString::fromUtf8("L'operazione di manutenzione non è stata attivata da questo terminale")});
     EXPECT_EQ(copies, 0);
     EXPECT_EQ(released, 0);
     EXPECT_EQ(openFile(), workingPath()) << "the database was never released";
@@ -192,19 +198,21 @@ TEST_F(Archive, InsertAndImportAskFirst)
     EXPECT_FALSE(ArchiveMode::ConfirmBackupInsert());
     prompts->addAnswer("Yes");
     EXPECT_TRUE(ArchiveMode::ConfirmBackupInsert());
-    EXPECT_EQ(prompts->prompts().value(0), QString::fromUtf8("ATTENZIONE\r\rL'archivio correntemente gestito è quello di "
-                                                             "backup...\r\rContinuare con l'inserimento ?"));
+    EXPECT_EQ(prompts->prompts().value(0),
+              QString::fromUtf8("ATTENZIONE\r\rL'archivio correntemente gestito è quello di "
+                                "backup...\r\rContinuare con l'inserimento ?"));
 
     prompts->clearLog();
     EXPECT_FALSE(ArchiveMode::ImportCommand(hooks, nullptr));
-    EXPECT_EQ(prompts->log(), QStringList{"BEEP: "}) << "no view: only a beep";
+    EXPECT_EQ(prompts->log(), QStringList {"BEEP: "}) << "no view: only a beep";
 
     auto shown = select("Articoli");
     prompts->addAnswer("No");
     EXPECT_FALSE(ArchiveMode::ImportCommand(hooks, shown.get()));
-    EXPECT_EQ(prompts->prompts().last(), "Questa funzione permette di importare < " + shown->GetTable()->Caption() +
-                                             " > nell'archivio corrente.\r\rATTENZIONE!\rL'operazione deve essere "
-                                             "guidata da personale tecnico!\r\rContinuare ?");
+    EXPECT_EQ(prompts->prompts().last(),
+              "Questa funzione permette di importare < " + shown->GetTable()->Caption()
+                  + " > nell'archivio corrente.\r\rATTENZIONE!\rL'operazione deve essere "
+                    "guidata da personale tecnico!\r\rContinuare ?");
 }
 
-}  // namespace
+}   // namespace

@@ -31,8 +31,8 @@ constexpr double kStock = 50000;
 // count has reached `count` (0: at once).
 struct KillCase {
     const char* name;
-    bool restore;        // kill a restore of the whole saved month instead of the save
-    bool automatic;      // no questions (the exit save); otherwise answered Yes from a script
+    bool restore;   // kill a restore of the whole saved month instead of the save
+    bool automatic;   // no questions (the exit save); otherwise answered Yes from a script
     const char* stage;
     int count;
 };
@@ -86,9 +86,11 @@ protected:
         engine->OpenDatabase(3, s_template);
         auto db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("Mirtavolia"), nullptr);
         db->AttachEngine(engine);
-        const qint64 article = db->Tables().Item(QStringLiteral("Articoli"))->Select()->AddRow(
-            {"Codice", "A", "Descrizione", "Articolo A", "PrezzoVendita", QVariant::fromValue(Currency::fromDouble(1.5)),
-             "ValoreScorta", kStock});
+        const qint64 article = db->Tables()
+                                   .Item(QStringLiteral("Articoli"))
+                                   ->Select()
+                                   ->AddRow({"Codice", "A", "Descrizione", "Articolo A", "PrezzoVendita",
+                                             QVariant::fromValue(Currency::fromDouble(1.5)), "ValoreScorta", kStock});
         auto sales = db->Tables().Item(QStringLiteral("Vendite"))->Select(QStringLiteral("OID = 0"));
         for (int i = 0; i < kSales; ++i) {
             clock->advanceMs(200 * 1000);   // 10,000 sales over 23 days of March
@@ -136,7 +138,7 @@ protected:
 
     static QStringList backupArgs(bool restore, bool automatic)
     {
-        QStringList args{"backup", "--from", "2007-03-01", "--to", "2007-03-31", "--delete"};
+        QStringList args {"backup", "--from", "2007-03-01", "--to", "2007-03-31", "--delete"};
         if (restore) args << "--restore";
         if (automatic) args << "--automatic";
         return args;
@@ -226,14 +228,14 @@ TEST_P(KilledMove, EverySaleEndsInExactlyOneFile)
 
 INSTANTIATE_TEST_SUITE_P(
     Backup, KilledMove,
-    ::testing::Values(KillCase{"CopyingTheSales", false, true, "PROGRESS: Salvataggio dei dati <Vendite>", 5000},
-                      KillCase{"BeforeAnyDeletion", false, true, "PROGRESS: Eliminazione dati <Forniture>", 0},
-                      KillCase{"DeletingTheSales", false, true, "PROGRESS: Eliminazione dati <Vendite>", 5000},
-                      KillCase{"DeletingTheSalesAfterTheOperatorsYes", false, false,
-                               "PROGRESS: Eliminazione dati <Vendite>", 4000},
-                      KillCase{"RestoreDeletingFromTheArchive", true, true, "PROGRESS: Eliminazione dati <Vendite>", 5000}),
+    ::testing::Values(
+        KillCase {"CopyingTheSales", false, true, "PROGRESS: Salvataggio dei dati <Vendite>", 5000},
+        KillCase {"BeforeAnyDeletion", false, true, "PROGRESS: Eliminazione dati <Forniture>", 0},
+        KillCase {"DeletingTheSales", false, true, "PROGRESS: Eliminazione dati <Vendite>", 5000},
+        KillCase {"DeletingTheSalesAfterTheOperatorsYes", false, false, "PROGRESS: Eliminazione dati <Vendite>", 4000},
+        KillCase {"RestoreDeletingFromTheArchive", true, true, "PROGRESS: Eliminazione dati <Vendite>", 5000}),
     [](const ::testing::TestParamInfo<KillCase>& info) { return std::string(info.param.name); });
 
-}  // namespace
+}   // namespace
 
 #endif

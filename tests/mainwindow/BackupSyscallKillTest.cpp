@@ -26,10 +26,19 @@ namespace backupsyscallkill {
 
 // The rows that a move takes from one file to the other: documents, their lines, their
 // payments and voucher uses, and the link rows that hold them together.
-const char* const kMovedTables[] = {"Forniture", "Forniture$Articoli", "CaricoArticoli", "Forniture$Pagamento",
-                                    "AcquistoFornitori", "Vendite", "Vendite$Articoli", "ScaricoArticoli",
-                                    "Vendite$Pagamento", "PagamentiCliente", "Vendite$BuoniUtilizzati",
-                                    "BuoniVendite", "Ricevute"};
+const char* const kMovedTables[] = {"Forniture",
+                                    "Forniture$Articoli",
+                                    "CaricoArticoli",
+                                    "Forniture$Pagamento",
+                                    "AcquistoFornitori",
+                                    "Vendite",
+                                    "Vendite$Articoli",
+                                    "ScaricoArticoli",
+                                    "Vendite$Pagamento",
+                                    "PagamentiCliente",
+                                    "Vendite$BuoniUtilizzati",
+                                    "BuoniVendite",
+                                    "Ricevute"};
 
 using Rows = std::map<QString, QStringList>;
 
@@ -79,8 +88,8 @@ QList<Moment> fileMoments(const QString& trace, const QStringList& folders, int 
     QFile f(trace);
     if (!f.open(QIODevice::ReadOnly)) return {};
     static const QRegularExpression line(QStringLiteral("^(\\d+)\\s+(\\w+)\\((.*)$"));
-    const QStringList kinds{"openat", "write", "pwrite64", "fdatasync", "fsync", "ftruncate", "linkat",
-                            "rename", "renameat", "renameat2", "unlink", "unlinkat"};
+    const QStringList kinds {"openat", "write",  "pwrite64", "fdatasync", "fsync",  "ftruncate",
+                             "linkat", "rename", "renameat", "renameat2", "unlink", "unlinkat"};
     QString mainThread;
     std::map<QString, int> counted;
     QList<Moment> all;
@@ -94,10 +103,12 @@ QList<Moment> fileMoments(const QString& trace, const QStringList& folders, int 
         const QString call = m.captured(2);
         const int nth = ++counted[call];
         const QString args = m.captured(3);
-        if (!std::any_of(folders.begin(), folders.end(), [&](const QString& d) { return args.contains(d + u'/') || args.contains(d + u'>'); }))
+        if (!std::any_of(folders.begin(), folders.end(),
+                         [&](const QString& d) { return args.contains(d + u'/') || args.contains(d + u'>'); }))
             continue;
         // Opening to read, or a folder, changes nothing.
-        if (call == QLatin1String("openat") && !args.contains(QLatin1String("O_CREAT")) && !args.contains(QLatin1String("O_TMPFILE")))
+        if (call == QLatin1String("openat") && !args.contains(QLatin1String("O_CREAT"))
+            && !args.contains(QLatin1String("O_TMPFILE")))
             continue;
         all.append({call, nth, text.left(160)});
         if (call == QLatin1String("pwrite64")) ++writes;
@@ -179,7 +190,7 @@ struct Folders {
         if (strace.isEmpty())
             p.start(QStringLiteral(MV_MVTOOL_EXE), args);
         else
-            p.start(strace, straceArgs + QStringList{QStringLiteral("--"), QStringLiteral(MV_MVTOOL_EXE)} + args);
+            p.start(strace, straceArgs + QStringList {QStringLiteral("--"), QStringLiteral(MV_MVTOOL_EXE)} + args);
         if (!p.waitForFinished(120000)) {
             p.kill();
             p.waitForFinished();
@@ -194,7 +205,7 @@ struct Folders {
 
 QStringList backupArgs(bool restore)
 {
-    QStringList args{"backup", "--from", "2007-03-01", "--to", "2007-03-31", "--delete", "--automatic"};
+    QStringList args {"backup", "--from", "2007-03-01", "--to", "2007-03-31", "--delete", "--automatic"};
     if (restore) args << "--restore";
     return args;
 }
@@ -210,7 +221,9 @@ protected:
         if (s_strace.isEmpty()) return;
         {
             QProcess probe;
-            probe.start(s_strace, {QStringLiteral("-f"), QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("true")});
+            probe.start(
+                s_strace,
+                {QStringLiteral("-f"), QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("true")});
             if (!probe.waitForFinished(30000) || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0) {
                 s_strace.clear();
                 return;
@@ -223,7 +236,7 @@ protected:
             testshop::Options options;
             options.path = shop;
             testshop::ShopBuilder b(options);
-            for (const auto& [code, stock] : {std::pair{"A", 100.0}, std::pair{"B", 50.0}}) {
+            for (const auto& [code, stock] : {std::pair {"A", 100.0}, std::pair {"B", 50.0}}) {
                 testshop::Article a;
                 a.code = QString::fromLatin1(code);
                 a.price = Currency::fromDouble(2.5);
@@ -238,7 +251,7 @@ protected:
             const auto document = [](double a, double b, bool completed, qint64 counterpart = 0) {
                 testshop::Document d;
                 d.counterpart = counterpart;
-                for (const auto& [code, quantity] : {std::pair{"A", a}, std::pair{"B", b}}) {
+                for (const auto& [code, quantity] : {std::pair {"A", a}, std::pair {"B", b}}) {
                     if (quantity == 0) continue;
                     testshop::Line l;
                     l.code = QString::fromLatin1(code);
@@ -288,7 +301,8 @@ Rows SyscallKilledMove::s_articles;
 
 TEST_P(SyscallKilledMove, EveryRowEndsInExactlyOneFile)
 {
-    if (s_strace.isEmpty()) GTEST_SKIP() << "strace is not installed (scripts/deps.sh installs it) or may not trace here";
+    if (s_strace.isEmpty())
+        GTEST_SKIP() << "strace is not installed (scripts/deps.sh installs it) or may not trace here";
     const Case& c = GetParam();
     const Folders& f = m_folders;
     const QString start = c.restore ? s_beforeRestore : s_beforeSave;
@@ -296,7 +310,8 @@ TEST_P(SyscallKilledMove, EveryRowEndsInExactlyOneFile)
     // A first run, traced whole, names the moments.
     f.lay(start);
     const QString trace = f.config + QStringLiteral("/trace.txt");
-    const ToolRun traced = f.tool(backupArgs(c.restore), s_strace, {QStringLiteral("-f"), QStringLiteral("-y"), QStringLiteral("-o"), trace});
+    const ToolRun traced = f.tool(backupArgs(c.restore), s_strace,
+                                  {QStringLiteral("-f"), QStringLiteral("-y"), QStringLiteral("-o"), trace});
     ASSERT_EQ(traced.exitCode, 0) << traced.out.toStdString();
     const QList<Moment> moments = fileMoments(trace, {f.root, f.backupDir}, 6);
     const auto journalRemoved = std::count_if(moments.begin(), moments.end(), [](const Moment& m) {
@@ -307,11 +322,16 @@ TEST_P(SyscallKilledMove, EveryRowEndsInExactlyOneFile)
     int died = 0;
     for (const Moment& m : moments) {
         for (const char* signal : {"KILL", "TERM"}) {
-            SCOPED_TRACE(QStringLiteral("SIG%1 on entering %2 #%3: %4").arg(QLatin1String(signal), m.call).arg(m.nth).arg(m.seen).toStdString());
+            SCOPED_TRACE(QStringLiteral("SIG%1 on entering %2 #%3: %4")
+                             .arg(QLatin1String(signal), m.call)
+                             .arg(m.nth)
+                             .arg(m.seen)
+                             .toStdString());
             f.lay(start);
-            const ToolRun r = f.tool(backupArgs(c.restore), s_strace,
-                                 {QStringLiteral("-f"), QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("-e"),
-                                  QStringLiteral("inject=%1:signal=%2:when=%3").arg(m.call, QLatin1String(signal)).arg(m.nth)});
+            const ToolRun r
+                = f.tool(backupArgs(c.restore), s_strace,
+                         {QStringLiteral("-f"), QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("-e"),
+                          QStringLiteral("inject=%1:signal=%2:when=%3").arg(m.call, QLatin1String(signal)).arg(m.nth)});
             if (r.status == QProcess::CrashExit) ++died;
 
             const ToolRun recovered = f.tool({"backup", "--recover"});
@@ -335,20 +355,26 @@ TEST_P(SyscallKilledMove, EveryRowEndsInExactlyOneFile)
 // recovery finishes the move, and leaves its journal for it.
 TEST_P(SyscallKilledMove, ADiskFullAtTheDeletionLeavesTheMoveToTheRecovery)
 {
-    if (s_strace.isEmpty()) GTEST_SKIP() << "strace is not installed (scripts/deps.sh installs it) or may not trace here";
+    if (s_strace.isEmpty())
+        GTEST_SKIP() << "strace is not installed (scripts/deps.sh installs it) or may not trace here";
     const Case& c = GetParam();
     const Folders& f = m_folders;
     const QString start = c.restore ? s_beforeRestore : s_beforeSave;
     const QString origin = c.restore ? f.backup() : f.working();
     Rows atStart;
-    readRows(start + (c.restore ? QStringLiteral("/backup.mdb") : QStringLiteral("/working.mdb")), movedTables(), atStart);
+    readRows(start + (c.restore ? QStringLiteral("/backup.mdb") : QStringLiteral("/working.mdb")), movedTables(),
+             atStart);
 
     // The deletion's first write: the first write of the origin's log once the journal is there.
     f.lay(start);
     const QString trace = f.config + QStringLiteral("/trace.txt");
-    ASSERT_EQ(f.tool(backupArgs(c.restore), s_strace, {QStringLiteral("-f"), QStringLiteral("-y"), QStringLiteral("-o"), trace}).exitCode, 0);
+    ASSERT_EQ(f.tool(backupArgs(c.restore), s_strace,
+                     {QStringLiteral("-f"), QStringLiteral("-y"), QStringLiteral("-o"), trace})
+                  .exitCode,
+              0);
     const QList<Moment> moments = fileMoments(trace, {f.root, f.backupDir}, 1000000);
-    const auto journal = std::find_if(moments.begin(), moments.end(), [](const Moment& m) { return m.call == QLatin1String("linkat"); });
+    const auto journal = std::find_if(moments.begin(), moments.end(),
+                                      [](const Moment& m) { return m.call == QLatin1String("linkat"); });
     ASSERT_NE(journal, moments.end());
     const auto deletion = std::find_if(journal, moments.end(), [&](const Moment& m) {
         return m.call == QLatin1String("pwrite64") && m.seen.contains(origin + QStringLiteral("-wal>"));
@@ -356,16 +382,18 @@ TEST_P(SyscallKilledMove, ADiskFullAtTheDeletionLeavesTheMoveToTheRecovery)
     ASSERT_NE(deletion, moments.end());
 
     f.lay(start);
-    const ToolRun full = f.tool(backupArgs(c.restore), s_strace,
-                                {QStringLiteral("-f"), QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("-e"),
-                                 QStringLiteral("inject=pwrite64:error=ENOSPC:when=%1+").arg(deletion->nth)},
-                                "No\nOK\n");
+    const ToolRun full
+        = f.tool(backupArgs(c.restore), s_strace,
+                 {QStringLiteral("-f"), QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("-e"),
+                  QStringLiteral("inject=pwrite64:error=ENOSPC:when=%1+").arg(deletion->nth)},
+                 "No\nOK\n");
     EXPECT_EQ(full.exitCode, 1) << full.out.toStdString();
     EXPECT_TRUE(full.out.contains(QStringLiteral("\nFAILED"))) << full.out.toStdString();
-    EXPECT_TRUE(full.out.contains(QStringLiteral(
-        "MSGBOX: I dati di Fornitura e di Vendita <dal 01/03/2007 al 31/03/2007> sono ora presenti in entrambi gli archivi: "
-        "la loro eliminazione dall'archivio di origine sara' completata alla prossima apertura del programma o al prossimo "
-        "salvataggio o ripristino dei dati.")))
+    EXPECT_TRUE(full.out.contains(QStringLiteral("MSGBOX: I dati di Fornitura e di Vendita <dal 01/03/2007 al "
+                                                 "31/03/2007> sono ora presenti in entrambi gli archivi: "
+                                                 "la loro eliminazione dall'archivio di origine sara' completata alla "
+                                                 "prossima apertura del programma o al prossimo "
+                                                 "salvataggio o ripristino dei dati.")))
         << full.out.toStdString();
     EXPECT_TRUE(QFile::exists(origin + QStringLiteral("-move")));
     Rows left;
@@ -381,9 +409,9 @@ TEST_P(SyscallKilledMove, ADiskFullAtTheDeletionLeavesTheMoveToTheRecovery)
     EXPECT_FALSE(QFile::exists(origin + QStringLiteral("-move")));
 }
 
-INSTANTIATE_TEST_SUITE_P(Backup, SyscallKilledMove, ::testing::Values(Case{"Save", false}, Case{"Restore", true}),
+INSTANTIATE_TEST_SUITE_P(Backup, SyscallKilledMove, ::testing::Values(Case {"Save", false}, Case {"Restore", true}),
                          [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
-}  // namespace backupsyscallkill
+}   // namespace backupsyscallkill
 
 #endif

@@ -30,20 +30,70 @@ TEST(BackupDialogPeriod, LoadedFromTheReminderFrequencyAndTheLastSave)
         QDate wantTo;
     } cases[] = {
         {"daily", false, 1, {}, {}, {}, QDate(2007, 3, 10), QDate(2007, 3, 9), QDate(2007, 3, 10)},
-        {"daily, saved earlier", false, 1, {}, {}, QDate(2007, 3, 2), QDate(2007, 3, 10), QDate(2007, 3, 2), QDate(2007, 3, 10)},
-        {"a restore never looks at the last save", true, 1, {}, {}, QDate(2007, 3, 2), QDate(2007, 3, 10), QDate(2007, 3, 9),
+        {"daily, saved earlier",
+         false,
+         1,
+         {},
+         {},
+         QDate(2007, 3, 2),
+         QDate(2007, 3, 10),
+         QDate(2007, 3, 2),
          QDate(2007, 3, 10)},
-        {"weekly on a Tuesday: the Monday of the week before", false, 2, {}, {}, {}, QDate(2006, 3, 14), QDate(2006, 3, 6),
+        {"a restore never looks at the last save",
+         true,
+         1,
+         {},
+         {},
+         QDate(2007, 3, 2),
+         QDate(2007, 3, 10),
+         QDate(2007, 3, 9),
+         QDate(2007, 3, 10)},
+        {"weekly on a Tuesday: the Monday of the week before",
+         false,
+         2,
+         {},
+         {},
+         {},
+         QDate(2006, 3, 14),
+         QDate(2006, 3, 6),
          QDate(2006, 3, 14)},
-        {"weekly: a Sunday goes to the Monday after", false, 2, {}, {}, {}, QDate(2007, 3, 18), QDate(2007, 3, 12),
+        {"weekly: a Sunday goes to the Monday after",
+         false,
+         2,
+         {},
+         {},
+         {},
+         QDate(2007, 3, 18),
+         QDate(2007, 3, 12),
          QDate(2007, 3, 18)},
         {"monthly", false, 3, {}, {}, {}, QDate(2007, 3, 10), QDate(2007, 2, 1), QDate(2007, 3, 10)},
         {"monthly in January", false, 3, {}, {}, {}, QDate(2007, 1, 20), QDate(2006, 12, 1), QDate(2007, 1, 20)},
-        {"never: from the beginning, whatever the last save", false, 0, {}, {}, QDate(2007, 3, 2), QDate(2007, 3, 10),
-         std::nullopt, QDate(2007, 3, 10)},
-        {"the period of the last opening", false, 1, QDate(2007, 3, 3), QDate(2007, 3, 4), {}, QDate(2007, 3, 10),
-         QDate(2007, 3, 3), QDate(2007, 3, 4)},
-        {"the last day never before the first", false, 0, QDate(2007, 3, 12), {}, {}, QDate(2007, 3, 10), QDate(2007, 3, 12),
+        {"never: from the beginning, whatever the last save",
+         false,
+         0,
+         {},
+         {},
+         QDate(2007, 3, 2),
+         QDate(2007, 3, 10),
+         std::nullopt,
+         QDate(2007, 3, 10)},
+        {"the period of the last opening",
+         false,
+         1,
+         QDate(2007, 3, 3),
+         QDate(2007, 3, 4),
+         {},
+         QDate(2007, 3, 10),
+         QDate(2007, 3, 3),
+         QDate(2007, 3, 4)},
+        {"the last day never before the first",
+         false,
+         0,
+         QDate(2007, 3, 12),
+         {},
+         {},
+         QDate(2007, 3, 10),
+         QDate(2007, 3, 12),
          QDate(2007, 3, 12)},
     };
     for (const auto& c : cases) {
@@ -78,7 +128,8 @@ TEST_F(BackupDialog, OpensOnTheDefaultPeriodAndHandsTheChoiceOn)
     EXPECT_EQ(child<QLineEdit>("txtToDate")->text(), "10/03/2007");
     EXPECT_TRUE(child<QRadioButton>("optCopyData")->isChecked());
     EXPECT_TRUE(child<QCheckBox>("chkRemoveData")->isChecked());
-    EXPECT_TRUE(child<QCheckBox>("chkCopyRelate")->isChecked()) << "related data updated unless the store says otherwise";
+    EXPECT_TRUE(child<QCheckBox>("chkCopyRelate")->isChecked())
+        << "related data updated unless the store says otherwise";
 
     picked = QDate(2007, 3, 1);
     child<QPushButton>("cmdSelFromDate")->click();
@@ -112,7 +163,7 @@ TEST_F(BackupDialog, APeriodEndingBeforeItStartsIsRefused)
     child<QPushButton>("cmdSelFromDate")->click();
     child<QPushButton>("cmdExecute")->click();
     EXPECT_FALSE(dialog.Confirmed());
-    EXPECT_EQ(prompts->prompts(), QStringList{"Periodo impostato non corretto"});
+    EXPECT_EQ(prompts->prompts(), QStringList {"Periodo impostato non corretto"});
     EXPECT_TRUE(settings->get("BackupRestore", "CopyRelated", "").isEmpty()) << "nothing stored";
 }
 
@@ -122,12 +173,13 @@ TEST_F(BackupDialog, OptionsEnableTheirOwnControls)
     dialog.Prepare(false);
     auto* remove = child<QCheckBox>("chkRemoveData");
     EXPECT_FALSE(remove->isChecked());
-    const QList<QWidget*> periodControls{child<QLineEdit>("txtFromDate"), child<QPushButton>("cmdSelToDate"),
-                                         child<QCheckBox>("chkArticoli"), child<QCheckBox>("chkCopyRelate")};
+    const QList<QWidget*> periodControls {child<QLineEdit>("txtFromDate"), child<QPushButton>("cmdSelToDate"),
+                                          child<QCheckBox>("chkArticoli"), child<QCheckBox>("chkCopyRelate")};
     for (const char* option : {"optCopyAllData", "optMoveData", "optCopyData"}) {
         child<QRadioButton>(option)->click();
         const bool copyData = QLatin1String(option) == QLatin1String("optCopyData");
-        for (QWidget* w : periodControls) EXPECT_EQ(w->isEnabled(), copyData) << option << " " << w->objectName().toStdString();
+        for (QWidget* w : periodControls)
+            EXPECT_EQ(w->isEnabled(), copyData) << option << " " << w->objectName().toStdString();
         EXPECT_FALSE(remove->isEnabled()) << "deleting is not allowed on this computer";
         EXPECT_EQ(child<QLabel>("lblMoveData")->isEnabled(), QLatin1String(option) == QLatin1String("optMoveData"));
     }
@@ -146,7 +198,8 @@ TEST_F(BackupDialog, CopyingTheWholeArticleTableIsConfirmedFirst)
     prompts->addAnswer("Yes");
     articoli->click();
     EXPECT_TRUE(articoli->isChecked());
-    EXPECT_EQ(prompts->prompts().value(0), "Questa opzione attiva la copia dell'intero magazzino articoli...\r\rConfermi ?");
+    EXPECT_EQ(prompts->prompts().value(0),
+              "Questa opzione attiva la copia dell'intero magazzino articoli...\r\rConfermi ?");
     dialog.Prepare(false);
     EXPECT_FALSE(articoli->isChecked()) << "the check boxes start as designed at every opening";
 }
@@ -165,17 +218,56 @@ TEST_F(BackupDialog, AHeadlessRunChoosesFromItsAnswerLine)
     const Case cases[] = {
         {"what the dialog shows", {"Avvia"}, true, day9, day10, true, true, false, false, nullptr},
         {"a period and boxes of its own",
-         {"avvia\ttxtFromDate=01/03/2007\ttxtToDate=05/03/2007\tchkRemoveData=0\tchkCopyRelate=0"}, true, day1, day5,
-         false, false, false, false, nullptr},
+         {"avvia\ttxtFromDate=01/03/2007\ttxtToDate=05/03/2007\tchkRemoveData=0\tchkCopyRelate=0"},
+         true,
+         day1,
+         day5,
+         false,
+         false,
+         false,
+         false,
+         nullptr},
         {"the whole archive", {"Avvia\toptCopyAllData=1"}, true, day9, day10, true, true, false, true, nullptr},
-        {"the article table, confirmed", {"Avvia\tchkArticoli=1", "Yes"}, true, day9, day10, true, true, true, false,
+        {"the article table, confirmed",
+         {"Avvia\tchkArticoli=1", "Yes"},
+         true,
+         day9,
+         day10,
+         true,
+         true,
+         true,
+         false,
          "Questa opzione attiva la copia dell'intero magazzino articoli...\r\rConfermi ?"},
-        {"a day that is none, then the dates shown", {"Avvia\ttxtToDate=31/02/2007", "OK", "Avvia"}, true, day9, day10,
-         true, true, false, false, "\"31/02/2007\" non è un valore valido per \"txtToDate\"."},
-        {"a period ending before it starts", {"Avvia\ttxtFromDate=20/03/2007", "OK", "<cancel>"}, false, {}, {}, false,
-         false, false, false, "Periodo impostato non corretto"},
-        {"the period of another choice", {"Avvia\toptMoveData=1\ttxtFromDate=01/03/2007", "OK", "Esci"}, false, {}, {},
-         false, false, false, false, "Il campo \"txtFromDate\" non è modificabile."},
+        {"a day that is none, then the dates shown",
+         {"Avvia\ttxtToDate=31/02/2007", "OK", "Avvia"},
+         true,
+         day9,
+         day10,
+         true,
+         true,
+         false,
+         false,
+         "\"31/02/2007\" non è un valore valido per \"txtToDate\"."},
+        {"a period ending before it starts",
+         {"Avvia\ttxtFromDate=20/03/2007", "OK", "<cancel>"},
+         false,
+         {},
+         {},
+         false,
+         false,
+         false,
+         false,
+         "Periodo impostato non corretto"},
+        {"the period of another choice",
+         {"Avvia\toptMoveData=1\ttxtFromDate=01/03/2007", "OK", "Esci"},
+         false,
+         {},
+         {},
+         false,
+         false,
+         false,
+         false,
+         "Il campo \"txtFromDate\" non è modificabile."},
         {"Esci", {"Esci"}, false, {}, {}, false, false, false, false, nullptr},
         {"cancelled", {"<cancel>"}, false, {}, {}, false, false, false, false, nullptr},
     };
@@ -188,7 +280,8 @@ TEST_F(BackupDialog, AHeadlessRunChoosesFromItsAnswerLine)
         const std::optional<BackupChoice> choice = frmBackupRestore::QuerySelections(nullptr, "Salva", false);
         EXPECT_FALSE(prompts->hasAnswers());
         EXPECT_EQ(prompts->log().first(), "INPUT: [frmBackupRestore] Avvia / Esci");
-        EXPECT_EQ(prompts->log().filter("MSGBOX: "), c.message ? QStringList{"MSGBOX: " + QString::fromUtf8(c.message)} : QStringList());
+        EXPECT_EQ(prompts->log().filter("MSGBOX: "),
+                  c.message ? QStringList {"MSGBOX: " + QString::fromUtf8(c.message)} : QStringList());
         ASSERT_EQ(choice.has_value(), c.chosen);
         if (!choice) continue;
         EXPECT_EQ(choice->request.from, c.from);
@@ -216,12 +309,9 @@ protected:
         memo.setReminderSign([this](bool shown) { sign = shown; });
     }
     QListWidget* list() { return memo.findChild<QListWidget*>("lstMemo"); }
-    QDateTime nextNotice()
-    {
-        return select("Promemoria")->GetValue("DataProssimaNotifica").toDateTime();
-    }
+    QDateTime nextNotice() { return select("Promemoria")->GetValue("DataProssimaNotifica").toDateTime(); }
 
-    const QDateTime kNow{QDate(2007, 3, 10), QTime(12, 0)};
+    const QDateTime kNow {QDate(2007, 3, 10), QTime(12, 0)};
     frmMemo memo;
     bool sign = false;
 };
@@ -236,7 +326,7 @@ TEST_F(MemoWindow, ListsTheDueRemindersAndPostponesTheSelectedOnes)
 
     prompts->clearLog();
     memo.PostponeSelected();
-    EXPECT_EQ(prompts->prompts(), QStringList{"Devi selezionare almeno un elemento da posporre..."});
+    EXPECT_EQ(prompts->prompts(), QStringList {"Devi selezionare almeno un elemento da posporre..."});
     list()->item(0)->setSelected(true);
     memo.PostponeSelected();
     EXPECT_EQ(prompts->prompts().last(), "Impostare un intervallo di tempo valido");
@@ -351,4 +441,4 @@ TEST_F(MemoWindow, AnErrorOfTheEditIsReportedAndTheListStays)
     EXPECT_EQ(list()->count(), 1);
 }
 
-}  // namespace
+}   // namespace

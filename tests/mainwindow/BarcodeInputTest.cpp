@@ -46,7 +46,7 @@ bool waitFor(const std::function<bool()>& done, int ms = 2000)
     return done();
 }
 
-} // namespace
+}   // namespace
 
 class Barcodes : public ::testing::Test {
 protected:
@@ -68,10 +68,16 @@ TEST_F(Barcodes, EachCompleteLineReachesTheBoxInOrder)
         QStringList log;
     };
     const Case cases[] = {
-        {"two codes in one burst, CR LF each", {"111\r\n222\r\n"}, Active, {"111\r", "222\r"},
+        {"two codes in one burst, CR LF each",
+         {"111\r\n222\r\n"},
+         Active,
+         {"111\r", "222\r"},
          {"STATUS: Letto codice a barre: <111>", "STATUS: Letto codice a barre: <222>"}},
         {"a code in pieces", {"800", "12", "34\r"}, Active, {"8001234\r"}, {"STATUS: Letto codice a barre: <8001234>"}},
-        {"line feeds end codes too", {"1\n2\n"}, Active, {"1\r", "2\r"},
+        {"line feeds end codes too",
+         {"1\n2\n"},
+         Active,
+         {"1\r", "2\r"},
          {"STATUS: Letto codice a barre: <1>", "STATUS: Letto codice a barre: <2>"}},
         {"stray line ends before a code", {"\r\r555\r"}, Active, {"555\r"}, {"STATUS: Letto codice a barre: <555>"}},
         {"the box's window is behind another", {"9\r"}, Behind, {}, {"STATUS: Letto codice a barre: <9>", "BEEP: "}},
@@ -106,8 +112,8 @@ TEST_F(Barcodes, AReceiveEventDuringADeliveryIsDropped)
     input.SetBarcodeControl(box);
     port.deliver("1\r2\r3\r");
     settle();
-    EXPECT_EQ(box->received, (QStringList{"1\r", "2\r", "3\r"}));
-    EXPECT_EQ(nested, (QList<qsizetype>{0, 0, 0}));
+    EXPECT_EQ(box->received, (QStringList {"1\r", "2\r", "3\r"}));
+    EXPECT_EQ(nested, (QList<qsizetype> {0, 0, 0}));
 }
 
 TEST_F(Barcodes, AClosedPortGivesNothingAndNoError)
@@ -140,12 +146,12 @@ TEST_F(Barcodes, CodesWrittenToTheReaderLineReachTheBox)
         ASSERT_TRUE(waitFor([&] { return box->received.size() == 1; }));
         // The rest of the second code has not come: it waits.
         waitFor([] { return false; }, 100);
-        EXPECT_EQ(box->received, QStringList{"8001234567890\r"});
+        EXPECT_EQ(box->received, QStringList {"8001234567890\r"});
         EXPECT_EQ(devices.Switches().BarcodeReaderPort().pendingText(), QStringLiteral("80"));
 
         ASSERT_TRUE(reader.send("09876543210\r\n"));
         ASSERT_TRUE(waitFor([&] { return box->received.size() == 2; }));
-        EXPECT_EQ(box->received, (QStringList{"8001234567890\r", "8009876543210\r"}));
+        EXPECT_EQ(box->received, (QStringList {"8001234567890\r", "8009876543210\r"}));
         devices.SetBarcodeReader(false);
     }
 }
@@ -167,7 +173,7 @@ TEST(LineEditBarcodeTarget, TakesTheCodeOnlyWhileItsWindowIsActive)
     ASSERT_TRUE(waitFor([&] { return QApplication::activeWindow() == form.get(); }));
     EXPECT_TRUE(target->CanReceive());
     target->Receive(QStringLiteral("8001234567890\r"));
-    EXPECT_EQ(typed, QStringList{"8001234567890\r"});
+    EXPECT_EQ(typed, QStringList {"8001234567890\r"});
 
     QWidget other;
     other.show();

@@ -15,7 +15,9 @@ namespace {
 // The structured filter: conditions field = value, and filters stored by name.
 class FakeComplex final : public ComplexFilter {
 public:
-    FakeComplex(QString table, std::map<QString, std::map<QString, QString>>& saved) : m_table(std::move(table)), m_saved(saved) {}
+    FakeComplex(QString table, std::map<QString, std::map<QString, QString>>& saved)
+        : m_table(std::move(table)), m_saved(saved)
+    { }
     QString TableName() const override { return m_table; }
     bool HasCondition(const QString& field) const override { return held.count(field) > 0; }
     void RemoveCondition(const QString& field) override { held.erase(field); }
@@ -54,7 +56,8 @@ protected:
             {"A10", "Pane comune"}, {"A11", "Pasta di semola"}, {"B21", "Panettone"},      {"B31", "Olio d'oliva"},
             {"C10", "a = b prova"}, {"C11", "a Like b prova"},  {"D41", "paNE integrale"}, {"D51", "Zucchero"},
         };
-        for (const auto& [code, description] : articles) select("Articoli")->AddRow({"Codice", code, "Descrizione", description});
+        for (const auto& [code, description] : articles)
+            select("Articoli")->AddRow({"Codice", code, "Descrizione", description});
         show("Articoli");
         setUiServices(shown);
     }
@@ -68,7 +71,7 @@ protected:
     int column(const QString& field) { return filters.IndexOf(field).value_or(0); }
     bool filter(const QString& field, const QString& text, bool inside = false)
     {
-        prompt.answers.push_back(QueuedSearchPrompt::Answer{text, inside});
+        prompt.answers.push_back(QueuedSearchPrompt::Answer {text, inside});
         return filters.FilterColumn(ds(), column(field));
     }
     TableData& ds() { return *view.DataSet(); }
@@ -85,15 +88,16 @@ protected:
         return oids;
     }
 
-    DateSelection dates{QDate(2007, 3, 5)};
+    DateSelection dates {QDate(2007, 3, 5)};
     TestDialogs dialogs;
-    DetailView view{db(), dates, dialogs};
+    DetailView view {db(), dates, dialogs};
     FieldMenus menus;
     std::shared_ptr<RecordingUi> shown = std::make_shared<RecordingUi>();
     SearchTextMemory memory;
-    QueuedSearchPrompt prompt{memory};
+    QueuedSearchPrompt prompt {memory};
     std::map<QString, std::map<QString, QString>> saved;
-    ColumnFilters filters{memory, prompt, [this](TableData& d) { return std::make_unique<FakeComplex>(d.tableName(), saved); }};
+    ColumnFilters filters {memory, prompt,
+                           [this](TableData& d) { return std::make_unique<FakeComplex>(d.tableName(), saved); }};
 };
 
 TEST_F(ColumnFiltersTest, TwoColumnFiltersGiveTheRowsSqliteGives)
@@ -124,10 +128,10 @@ TEST_F(ColumnFiltersTest, TypedTextIsLookedForAsTyped)
         QStringList codes;
     };
     const Case cases[] = {
-        {"a = b", false, {"C10"}},     // stays "a = b": never turned into "a Like b"
+        {"a = b", false, {"C10"}},   // stays "a = b": never turned into "a Like b"
         {"a Like b", false, {"C11"}},
         {"d'oliva", true, {"B31"}},
-        {"x' OR '1'='1", true, {}},    // a quote ends nothing: it is part of the pattern
+        {"x' OR '1'='1", true, {}},   // a quote ends nothing: it is part of the pattern
         {"pane", false, {"A10", "B21", "D41"}},
     };
     for (const Case& c : cases) {
@@ -141,13 +145,13 @@ TEST_F(ColumnFiltersTest, CancelRemovesOneColumnAndCancelAllEveryFilter)
 {
     ASSERT_TRUE(filter("Descrizione", "pa"));
     ASSERT_TRUE(filter("Codice", "A"));
-    EXPECT_EQ(shownCodes(), (QStringList{"A10", "A11"}));
+    EXPECT_EQ(shownCodes(), (QStringList {"A10", "A11"}));
 
     // The dialog cancelled: that column's filter goes, the other stays.
     prompt.answers.push_back(std::nullopt);
     ASSERT_TRUE(filters.FilterColumn(ds(), column("Codice")));
     EXPECT_EQ(filters.Caption(column("Codice")), "Codice");
-    EXPECT_EQ(shownCodes(), (QStringList{"A10", "A11", "B21", "D41"}));
+    EXPECT_EQ(shownCodes(), (QStringList {"A10", "A11", "B21", "D41"}));
 
     prompt.answers.push_back(std::nullopt);
     ASSERT_TRUE(filters.FilterColumn(ds(), column("Descrizione")));
@@ -167,11 +171,11 @@ TEST_F(ColumnFiltersTest, CancelRemovesOneColumnAndCancelAllEveryFilter)
 TEST_F(ColumnFiltersTest, CellValueFiltersItsColumn)
 {
     // The dialog opens on the cell's value (what the user confirms here).
-    prompt.answers.push_back(QueuedSearchPrompt::Answer{"Panettone"});
+    prompt.answers.push_back(QueuedSearchPrompt::Answer {"Panettone"});
     filters.FilterByCell(ds(), "Descrizione", "Panettone");
     EXPECT_EQ(memory.LastFieldName, "Descrizione");
-    EXPECT_EQ(prompt.asked, QStringList{"Descrizione|Filtra"});
-    EXPECT_EQ(shownCodes(), QStringList{"B21"});
+    EXPECT_EQ(prompt.asked, QStringList {"Descrizione|Filtra"});
+    EXPECT_EQ(shownCodes(), QStringList {"B21"});
     EXPECT_FALSE(filters.ComplexTicked());
 
     // Removing the column's filter from the cell menu: the dialog opens empty.
@@ -185,12 +189,13 @@ TEST_F(ColumnFiltersTest, FilterTheLibraryRefusesIsReportedAndEveryFilterRemoved
 {
     ASSERT_TRUE(filter("Descrizione", "pa"));
     // A column of a table the data set cannot reach (a stale menu, say).
-    ColumnFilters stale{memory, prompt};
+    ColumnFilters stale {memory, prompt};
     stale.SetColumns({{"Campo", "Nonesiste.Campo"}, {"Descrizione", "Descrizione"}});
-    prompt.answers.push_back(QueuedSearchPrompt::Answer{"x"});
+    prompt.answers.push_back(QueuedSearchPrompt::Answer {"x"});
     EXPECT_FALSE(stale.FilterColumn(ds(), 1));
     ASSERT_FALSE(shown->boxes.empty());
-    EXPECT_TRUE(shown->boxes.back().text.contains("Errore nell'impostazione del filtro: \r\r")) << shown->boxes.back().text.toStdString();
+    EXPECT_TRUE(shown->boxes.back().text.contains("Errore nell'impostazione del filtro: \r\r"))
+        << shown->boxes.back().text.toStdString();
     EXPECT_EQ(shown->statuses.last(), "Disattivato filtro");
     EXPECT_FALSE(stale.IsTicked(1));
     EXPECT_EQ(ds().GetFilter(), "");
@@ -218,7 +223,7 @@ TEST_F(ColumnFiltersTest, StructuredFilterTakesOverAndStaysWithItsTable)
 
     // While it is in force the cell commands act on it, text columns included.
     filters.FilterByCell(ds(), "Codice", "B21");
-    EXPECT_EQ(shownCodes(), QStringList{"B21"});
+    EXPECT_EQ(shownCodes(), QStringList {"B21"});
     EXPECT_TRUE(prompt.asked.isEmpty()) << "no dialog for the structured filter";
     filters.CancelCellFilter(ds(), "Codice");
     filters.CancelCellFilter(ds(), "ScortaMinima");
@@ -229,7 +234,7 @@ TEST_F(ColumnFiltersTest, StructuredFilterTakesOverAndStaysWithItsTable)
     // Saved filters of the table; one that is gone is said to be.
     saved["Solo B"] = {{"Codice", "B21"}};
     saved["Pane"] = {{"Descrizione", "Pane comune"}};
-    EXPECT_EQ(filters.ComplexFilterNames(ds()), (QStringList{"Pane", "Solo B"}));
+    EXPECT_EQ(filters.ComplexFilterNames(ds()), (QStringList {"Pane", "Solo B"}));
     EXPECT_TRUE(filters.LoadSavedComplex(ds(), "Solo B"));
     EXPECT_FALSE(filters.LoadSavedComplex(ds(), "Altro"));
     EXPECT_EQ(shown->texts().last(), QString::fromUtf8("Un filtro con questo nome non è presente!"));
@@ -242,4 +247,4 @@ TEST_F(ColumnFiltersTest, StructuredFilterTakesOverAndStaysWithItsTable)
     EXPECT_FALSE(customers->HasCondition("Codice"));
 }
 
-}  // namespace
+}   // namespace

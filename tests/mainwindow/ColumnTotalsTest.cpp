@@ -21,14 +21,15 @@ protected:
     }
     void add(const QString& code, const Currency& price, double stock, qint64 minimum)
     {
-        select("Articoli")->AddRow({"Codice", code, "PrezzoVendita", QVariant::fromValue(price), "ValoreScorta", stock,
-                                    "ScortaMinima", minimum});
+        select("Articoli")
+            ->AddRow({"Codice", code, "PrezzoVendita", QVariant::fromValue(price), "ValoreScorta", stock,
+                      "ScortaMinima", minimum});
     }
     TableData& ds() { return *view.DataSet(); }
 
-    DateSelection dates{QDate(2007, 3, 5)};
+    DateSelection dates {QDate(2007, 3, 5)};
     TestDialogs dialogs;
-    DetailView view{db(), dates, dialogs};
+    DetailView view {db(), dates, dialogs};
     std::shared_ptr<RecordingUi> shown = std::make_shared<RecordingUi>();
 };
 
@@ -38,7 +39,8 @@ TEST_F(ColumnTotalsTest, MoneyTotalEqualsTheSqlSumOfTheRowsShown)
     std::mt19937 random(20070305);
     std::uniform_int_distribution<int64_t> units(0, 25'000'000);
     for (int i = 0; i < 300; ++i)
-        add((i % 3 ? QStringLiteral("A") : QStringLiteral("B")) + QString::number(i), Currency::fromUnits(units(random)), 1, 0);
+        add((i % 3 ? QStringLiteral("A") : QStringLiteral("B")) + QString::number(i),
+            Currency::fromUnits(units(random)), 1, 0);
     // What the rows hold (the price rules round what they are given), added up one by one.
     Currency all, filtered;
     for (auto rows = select("Articoli"); !rows->IsEOF(); rows->MoveNext()) {
@@ -53,8 +55,9 @@ TEST_F(ColumnTotalsTest, MoneyTotalEqualsTheSqlSumOfTheRowsShown)
     ASSERT_EQ(total.value.userType(), qMetaTypeId<Currency>());
     EXPECT_EQ(total.value.value<Currency>(), filtered) << "the rows of the filter only";
     // The same rows summed by sqlite3: exactly, in ten-thousandths, and to the cent.
-    const QStringList sql = sqlite3Column(path(), "SELECT SUM(CAST(ROUND(PrezzoVendita * 10000) AS INTEGER)), "
-                                                  "printf('%.2f', SUM(PrezzoVendita)) FROM Articoli WHERE Codice LIKE 'A%'");
+    const QStringList sql = sqlite3Column(path(),
+                                          "SELECT SUM(CAST(ROUND(PrezzoVendita * 10000) AS INTEGER)), "
+                                          "printf('%.2f', SUM(PrezzoVendita)) FROM Articoli WHERE Codice LIKE 'A%'");
     ASSERT_EQ(sql.size(), 1);
     EXPECT_EQ(sql[0].section('|', 0, 0).toLongLong(), total.value.value<Currency>().units());
     EXPECT_EQ(sql[0].section('|', 1, 1), total.value.value<Currency>().toText(QLocale::c(), 2));
@@ -68,8 +71,8 @@ TEST_F(ColumnTotalsTest, EachTypeWithItsFormat)
     show();
     const std::tuple<const char*, const char*> cases[] = {
         {"PrezzoVendita", "1.234,50"},   // currency: grouped, two decimals at least
-        {"ValoreScorta", "3,750"},       // number without a format of its own: "#.000"
-        {"ScortaMinima", "12"},          // integer: the general format
+        {"ValoreScorta", "3,750"},   // number without a format of its own: "#.000"
+        {"ScortaMinima", "12"},   // integer: the general format
     };
     for (const auto& [field, text] : cases) {
         SCOPED_TRACE(field);
@@ -90,15 +93,12 @@ TEST_F(ColumnTotalsTest, EachTypeWithItsFormat)
 TEST(ColumnTotals, CurrencyTextWorksOnTheAmountsDigits)
 {
     const std::pair<int64_t, const char*> cases[] = {
-        {0, "0,00"},
-        {12345, "1,2345"},
-        {12340, "1,234"},
-        {12300, "1,23"},
-        {-5000, "-0,50"},
-        {9'000'000'000'000'001, "900.000.000.000,0001"},   // beyond a double's digits
+        {0, "0,00"},      {12345, "1,2345"},
+        {12340, "1,234"}, {12300, "1,23"},
+        {-5000, "-0,50"}, {9'000'000'000'000'001, "900.000.000.000,0001"},   // beyond a double's digits
     };
     for (const auto& [units, text] : cases)
         EXPECT_EQ(CurrencyTotalText(Currency::fromUnits(units), kItalian), QString::fromLatin1(text)) << units;
 }
 
-}  // namespace
+}   // namespace

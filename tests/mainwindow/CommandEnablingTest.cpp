@@ -33,42 +33,37 @@ QStringList tags(const std::vector<MenuEntry>& entries)
 TEST(GridFields, MenusFromTheViewsFields)
 {
     const std::vector<FieldInfo> fields = {
-        field("Codice", 0, 16),        // text, but too short to be the default
-        field("Numero", 11),
-        field("Percorso", 2, 129),     // too long
-        field("Nota", 1, 17),          // the first in 17..128
-        field("Descrizione", 0, 128),
-        field("Prezzo", 20),
-        field("Nascosto", 16, 0, false),
-        field("Quando", 19),
-        field("Riferimento", -1),
-        field("Calcolato", -2),
-        field("Email", 6, 64),
+        field("Codice", 0, 16),   // text, but too short to be the default
+        field("Numero", 11),          field("Percorso", 2, 129),   // too long
+        field("Nota", 1, 17),   // the first in 17..128
+        field("Descrizione", 0, 128), field("Prezzo", 20),       field("Nascosto", 16, 0, false), field("Quando", 19),
+        field("Riferimento", -1),     field("Calcolato", -2),    field("Email", 6, 64),
     };
     const FieldMenus m = BuildFieldMenus(fields);
-    EXPECT_EQ(tags(m.search), (QStringList{"Codice", "Percorso", "Nota", "Descrizione"}));
+    EXPECT_EQ(tags(m.search), (QStringList {"Codice", "Percorso", "Nota", "Descrizione"}));
     EXPECT_EQ(m.search.front().caption, "Codice (c)");
     EXPECT_EQ(m.filter, m.search);
     EXPECT_EQ(m.findList, m.search);
     EXPECT_EQ(m.findColumn, 3) << "Nota, the first text sized 17 to 128";
-    EXPECT_EQ(tags(m.order), (QStringList{"Codice", "Numero", "Percorso", "Nota", "Descrizione", "Prezzo", "Quando",
-                                          "Riferimento", "Calcolato", "Email"}));
+    EXPECT_EQ(tags(m.order),
+              (QStringList {"Codice", "Numero", "Percorso", "Nota", "Descrizione", "Prezzo", "Quando", "Riferimento",
+                            "Calcolato", "Email"}));
     // Totals carry the field's name as caption, and only shown integer, number and currency fields.
     ASSERT_EQ(m.totals.size(), 2);
-    EXPECT_EQ(m.totals[0], (MenuEntry{"Numero", ""}));
-    EXPECT_EQ(m.totals[1], (MenuEntry{"Prezzo", ""}));
+    EXPECT_EQ(m.totals[0], (MenuEntry {"Numero", ""}));
+    EXPECT_EQ(m.totals[1], (MenuEntry {"Prezzo", ""}));
 }
 
 TEST(GridFields, DefaultSearchColumnEdges)
 {
     const std::pair<std::vector<int>, std::optional<int>> cases[] = {
-        {{16, 129}, 1},          // none in range: the first entry
+        {{16, 129}, 1},   // none in range: the first entry
         {{16, 17}, 2},
         {{128, 17}, 1},
-        {{}, std::nullopt},      // no text field: the Find button keeps no column
+        {{}, std::nullopt},   // no text field: the Find button keeps no column
     };
     for (const auto& [sizes, expected] : cases) {
-        std::vector<FieldInfo> fields{field("Numero", 11)};
+        std::vector<FieldInfo> fields {field("Numero", 11)};
         for (int s : sizes) fields.push_back(field("T", 0, s));
         EXPECT_EQ(BuildFieldMenus(fields).findColumn, expected) << sizes.size();
     }
@@ -85,9 +80,9 @@ TEST(CommandEnabling, ShownViewAndNoView)
     in.accessLevel = 0;
     in.fieldSequence = QString("Codice,Descrizione");
     const CommandEnabling on = CommandEnabling::Compute(in);
-    for (const char* target : {"mnuOrder", "Save", "mnuSave", "New", "mnuFileNew", "Properties", "mnuFileProperties", "Delete",
-                               "mnuFileDelete", "mnuViewRefresh", "Filter", "mnuFilter", "Find", "mnuSearch", "Print",
-                               "mnuPrintFunc", "mnuFieldFuncs", "mnuDataSelection", "mnuFiscalPrint"})
+    for (const char* target : {"mnuOrder", "Save", "mnuSave", "New", "mnuFileNew", "Properties", "mnuFileProperties",
+                               "Delete", "mnuFileDelete", "mnuViewRefresh", "Filter", "mnuFilter", "Find", "mnuSearch",
+                               "Print", "mnuPrintFunc", "mnuFieldFuncs", "mnuDataSelection", "mnuFiscalPrint"})
         EXPECT_EQ(on.valueOf(target, Property::Enabled), true) << target;
     EXPECT_EQ(on.valueOf("mnuPrintLabel", Property::Enabled), false);
     EXPECT_EQ(on.valueOf("mnuToolsOptions", Property::Enabled), false) << "an operator who is no administrator";
@@ -109,7 +104,8 @@ TEST(CommandEnabling, ShownViewAndNoView)
     EXPECT_EQ(off.valueOf("mnuToolsOptions", Property::Enabled), true);
     EXPECT_EQ(off.dateButtonTag, "");
     none.fieldSequence.reset();
-    EXPECT_EQ(CommandEnabling::Compute(none).valueOf("mnuGridFldSequence", Property::Checked), false) << "no layout kept";
+    EXPECT_EQ(CommandEnabling::Compute(none).valueOf("mnuGridFldSequence", Property::Checked), false)
+        << "no layout kept";
 }
 
 TEST(CommandEnabling, ReceiptPrintFollowsTheConfiguration)
@@ -131,9 +127,9 @@ TEST(CommandEnabling, ReceiptPrintFollowsTheConfiguration)
 
 class CommandEnablingView : public ViewShop {
 protected:
-    DateSelection dates{QDate(2007, 3, 5)};
+    DateSelection dates {QDate(2007, 3, 5)};
     TestDialogs dialogs;
-    DetailView view{db(), dates, dialogs};
+    DetailView view {db(), dates, dialogs};
 };
 
 TEST_F(CommandEnablingView, RefreshesDriveMenusAndCommands)
@@ -144,7 +140,7 @@ TEST_F(CommandEnablingView, RefreshesDriveMenusAndCommands)
     EXPECT_EQ(sales.valueOf("mnuFiscalPrint", Property::Enabled), true);
     EXPECT_EQ(sales.valueOf("mnuToolsOptions", Property::Enabled), true);
     const FieldMenus m = BuildFieldMenus(ShownFields(view));
-    EXPECT_EQ(tags(m.search), QStringList{"Note"});
+    EXPECT_EQ(tags(m.search), QStringList {"Note"});
     EXPECT_EQ(m.findColumn, 1);
     EXPECT_TRUE(tags(m.order).contains("DataVendita"));
     QStringList totals;
@@ -152,7 +148,7 @@ TEST_F(CommandEnablingView, RefreshesDriveMenusAndCommands)
         totals << e.caption;
         EXPECT_TRUE(e.tag.isEmpty());
     }
-    EXPECT_EQ(totals, (QStringList{"ImportoVendita", "ImportoBuoni", "Punti"}));
+    EXPECT_EQ(totals, (QStringList {"ImportoVendita", "ImportoBuoni", "Punti"}));
 
     ASSERT_EQ(view.Refresh(nodeRequest("Clienti")), DetailView::Outcome::Shown);
     const CommandEnabling customers = CommandEnabling::Compute(CommandEnabling::InputFrom(view, 1, std::nullopt));
@@ -160,8 +156,9 @@ TEST_F(CommandEnablingView, RefreshesDriveMenusAndCommands)
     EXPECT_EQ(customers.valueOf("mnuFiscalPrint", Property::Enabled), false);
 
     ASSERT_EQ(view.Refresh(nodeRequest("")), DetailView::Outcome::NoView);
-    EXPECT_EQ(CommandEnabling::Compute(CommandEnabling::InputFrom(view, 0, std::nullopt)).valueOf("Find", Property::Enabled),
-              false);
+    EXPECT_EQ(
+        CommandEnabling::Compute(CommandEnabling::InputFrom(view, 0, std::nullopt)).valueOf("Find", Property::Enabled),
+        false);
     EXPECT_TRUE(ShownFields(view).empty());
 
     // The stock at a date: the stock computed in its field's place keeps the field's type, the
@@ -179,4 +176,4 @@ TEST_F(CommandEnablingView, RefreshesDriveMenusAndCommands)
     EXPECT_TRUE(atDateTotals.contains("ValoreScortaAllaData"));
 }
 
-}  // namespace
+}   // namespace

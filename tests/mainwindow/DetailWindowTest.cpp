@@ -55,14 +55,26 @@ ViewWindow* openRowsWindow(const QString& table)
 // other question goes to the test's script.
 class TypingUi final : public UiServices {
 public:
-    explicit TypingUi(std::shared_ptr<ScriptedUiServices> script) : m_script(std::move(script)) {}
+    explicit TypingUi(std::shared_ptr<ScriptedUiServices> script) : m_script(std::move(script)) { }
     QStringList typedTexts;
 
     int msgBox(const QString& t, int f, const QString& ti) override { return m_script->msgBox(t, f, ti); }
-    std::optional<QString> inputBox(const QString& p, const QString& t, const QString& d) override { return m_script->inputBox(p, t, d); }
-    std::optional<QString> openFileName(const QString& t, const QString& f, const QString& i) override { return m_script->openFileName(t, f, i); }
-    std::optional<QString> saveFileName(const QString& t, const QString& f, const QString& i) override { return m_script->saveFileName(t, f, i); }
-    std::optional<QString> folderName(const QString& t, const QString& i) override { return m_script->folderName(t, i); }
+    std::optional<QString> inputBox(const QString& p, const QString& t, const QString& d) override
+    {
+        return m_script->inputBox(p, t, d);
+    }
+    std::optional<QString> openFileName(const QString& t, const QString& f, const QString& i) override
+    {
+        return m_script->openFileName(t, f, i);
+    }
+    std::optional<QString> saveFileName(const QString& t, const QString& f, const QString& i) override
+    {
+        return m_script->saveFileName(t, f, i);
+    }
+    std::optional<QString> folderName(const QString& t, const QString& i) override
+    {
+        return m_script->folderName(t, i);
+    }
     bool runModal(ModalWindow& window) override
     {
         auto* find = dynamic_cast<frmSearchText*>(&window);
@@ -93,12 +105,14 @@ protected:
     QAction* toolbar(const char* key) { return ToolbarAction(*window().ToolBar(), QString::fromLatin1(key)); }
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(DetailWindow, TheDateButtonSaysWhatTheDateCommandsShow)
 {
     article("A", "Pane", "1.00");
-    auto at = [&](int month, int day, int hour, int minute) { clock->set(QDateTime(QDate(2007, month, day), QTime(hour, minute))); };
+    auto at = [&](int month, int day, int hour, int minute) {
+        clock->set(QDateTime(QDate(2007, month, day), QTime(hour, minute)));
+    };
     at(3, 5, 23, 59);
     const qint64 lateOnThe5th = sale({{"A", 1, "1.00"}});
     at(3, 6, 10, 0);
@@ -123,16 +137,41 @@ TEST_F(DetailWindow, TheDateButtonSaysWhatTheDateCommandsShow)
         QAction* ticked;
     };
     const Case cases[] = {
-        {"the day at start", nullptr, {}, "Vendita  < 12 mar 2007 >", "Dati del giorno 12/03/2007 relativi a " + field,
-         {today}, menus().mnuSelDate},
-        {"a day", menus().mnuSelDate, {"05/03/2007"}, "Vendita  < 05 mar 2007 >",
-         "Dati del giorno 05/03/2007 relativi a " + field, {lateOnThe5th}, menus().mnuSelDate},
-        {"a month", menus().mnuSelMonth, {"05/03/2007"}, "Vendita  < marzo 2007 >",
-         "Dati del mese 03/2007 relativi a " + field, {lateOnThe5th, the6th, today}, menus().mnuSelMonth},
-        {"a period", menus().mnuSelPeriod, {"01/03/2007\t06/03/2007"}, "< 01 mar 2007 - 06 mar 2007 >",
-         "Dati del periodo < 01/03/2007 - 06/03/2007 > relativi a " + field, {lateOnThe5th, the6th}, menus().mnuSelPeriod},
-        {"all dates", menus().mnuSelAll, {}, "< tutti >", "Nessuna selezione per " + field,
-         {lateOnThe5th, the6th, february, today}, menus().mnuSelAll},
+        {"the day at start",
+         nullptr,
+         {},
+         "Vendita  < 12 mar 2007 >",
+         "Dati del giorno 12/03/2007 relativi a " + field,
+         {today},
+         menus().mnuSelDate},
+        {"a day",
+         menus().mnuSelDate,
+         {"05/03/2007"},
+         "Vendita  < 05 mar 2007 >",
+         "Dati del giorno 05/03/2007 relativi a " + field,
+         {lateOnThe5th},
+         menus().mnuSelDate},
+        {"a month",
+         menus().mnuSelMonth,
+         {"05/03/2007"},
+         "Vendita  < marzo 2007 >",
+         "Dati del mese 03/2007 relativi a " + field,
+         {lateOnThe5th, the6th, today},
+         menus().mnuSelMonth},
+        {"a period",
+         menus().mnuSelPeriod,
+         {"01/03/2007\t06/03/2007"},
+         "< 01 mar 2007 - 06 mar 2007 >",
+         "Dati del periodo < 01/03/2007 - 06/03/2007 > relativi a " + field,
+         {lateOnThe5th, the6th},
+         menus().mnuSelPeriod},
+        {"all dates",
+         menus().mnuSelAll,
+         {},
+         "< tutti >",
+         "Nessuna selezione per " + field,
+         {lateOnThe5th, the6th, february, today},
+         menus().mnuSelAll},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.command);
@@ -141,8 +180,8 @@ TEST_F(DetailWindow, TheDateButtonSaysWhatTheDateCommandsShow)
         EXPECT_FALSE(answersLeft());
         EXPECT_EQ(button->text(), c.caption);
         EXPECT_EQ(button->toolTip(), c.toolTip);
-        const QString menuCaption =
-            c.menu == menus().mnuSelAll ? "Seleziona per " + field : "Solo in data " + c.caption;
+        const QString menuCaption
+            = c.menu == menus().mnuSelAll ? "Seleziona per " + field : "Solo in data " + c.caption;
         EXPECT_EQ(menus().mnuSelection->title(), menuCaption);
         for (QAction* mode : {menus().mnuSelAll, menus().mnuSelDate, menus().mnuSelMonth, menus().mnuSelPeriod})
             EXPECT_EQ(mode->isChecked(), mode == c.ticked) << mode->objectName().toStdString();
@@ -206,24 +245,27 @@ TEST_F(DetailWindow, TwoColumnFiltersGiveTheRowsOfSqliteAndTheTotalItsSum)
     EXPECT_TRUE(toolbar("Filter")->isChecked());
     // The status bar names both, in the order of the columns' elements.
     const QString status = log().filter(QStringLiteral("STATUS: Attivato filtro")).value(1);
-    EXPECT_TRUE(status == QStringLiteral("STATUS: Attivato filtro (Descrizione = 'Pan*' AND Codice = 'P*')") ||
-                status == QStringLiteral("STATUS: Attivato filtro (Codice = 'P*' AND Descrizione = 'Pan*')"))
+    EXPECT_TRUE(status == QStringLiteral("STATUS: Attivato filtro (Descrizione = 'Pan*' AND Codice = 'P*')")
+                || status == QStringLiteral("STATUS: Attivato filtro (Codice = 'P*' AND Descrizione = 'Pan*')"))
         << status.toStdString();
 
     const QString where = QStringLiteral(" FROM Articoli WHERE Descrizione LIKE 'Pan%' AND Codice LIKE 'P%'");
     std::vector<qint64> expected;
-    for (const QString& oid : sqlite3Column(databasePath(), QStringLiteral("SELECT OID") + where)) expected.push_back(oid.toLongLong());
+    for (const QString& oid : sqlite3Column(databasePath(), QStringLiteral("SELECT OID") + where))
+        expected.push_back(oid.toLongLong());
     ASSERT_EQ(expected.size(), 3u);
     EXPECT_EQ(sorted(gridOids()), sorted(expected));
 
     // The total of the filtered rows, to the cent.
-    const QString sum = sqlite3Column(databasePath(), QStringLiteral("SELECT printf('%.2f', SUM(PrezzoVendita))") + where).value(0);
+    const QString sum
+        = sqlite3Column(databasePath(), QStringLiteral("SELECT printf('%.2f', SUM(PrezzoVendita))") + where).value(0);
     prompts->clearLog();
     QAction* total = elementOf(grid.TotalElements(), QStringLiteral("PrezzoVendita"));
     ASSERT_TRUE(total);
     total->trigger();
     ASSERT_EQ(messageBoxes().size(), 1);
-    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^TOTALE .*: < (.*) >$")).match(messageBoxes().first());
+    const QRegularExpressionMatch m
+        = QRegularExpression(QStringLiteral("^TOTALE .*: < (.*) >$")).match(messageBoxes().first());
     ASSERT_TRUE(m.hasMatch()) << messageBoxes().first().toStdString();
     EXPECT_EQ(QLocale(QLocale::Italian).toDouble(m.captured(1)), sum.toDouble());
     EXPECT_EQ(m.captured(1), QString(sum).replace(u'.', u','));
@@ -255,7 +297,7 @@ TEST_F(DetailWindow, ALetterOpensTheSearchOnTheFindColumnAndF3WalksTheMatches)
 
     QKeyEvent b(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier, QStringLiteral("b"));
     QApplication::sendEvent(w.Grid()->View(), &b);
-    EXPECT_EQ(typing->typedTexts, QStringList{"B"}) << "the letter is the dialog's text";
+    EXPECT_EQ(typing->typedTexts, QStringList {"B"}) << "the letter is the dialog's text";
     EXPECT_EQ(w.Grid()->Bookmark(), matches[0]);
     menus().mnuSearchNext->trigger();
     EXPECT_EQ(w.Grid()->Bookmark(), matches[1]);
@@ -265,7 +307,7 @@ TEST_F(DetailWindow, ALetterOpensTheSearchOnTheFindColumnAndF3WalksTheMatches)
 
     menus().mnuSearchNext->trigger();
     EXPECT_EQ(w.Grid()->Bookmark(), matches[2]) << "no further match: the row stays";
-    EXPECT_EQ(messageBoxes(), QStringList{" 'B' non trovato"});
+    EXPECT_EQ(messageBoxes(), QStringList {" 'B' non trovato"});
     EXPECT_EQ(typing->typedTexts.size(), 1) << "F3 does not ask again";
 }
 
@@ -275,7 +317,8 @@ TEST_F(DetailWindow, TheRelatedMenusOfASaleOpenItsLinesCustomerAndPayments)
     article("B", "Latte", "1.50");
     const qint64 rossi = customer("Rossi Mario", "C1");
     const qint64 s = sale({{"A", 1, "2.00"}, {"B", 2, "3.00"}}, rossi);
-    auto payments = select(QStringLiteral("Vendite"), QStringLiteral("OID = %1").arg(s))->GetReference(QStringLiteral("Pagamento"));
+    auto payments = select(QStringLiteral("Vendite"), QStringLiteral("OID = %1").arg(s))
+                        ->GetReference(QStringLiteral("Pagamento"));
     payments->NewRow();
     payments->SetValue(QStringLiteral("Importo"), QVariant::fromValue(money("5.00")));
     payments->Update();
@@ -314,7 +357,9 @@ TEST_F(DetailWindow, TheRelatedMenusOfASaleOpenItsLinesCustomerAndPayments)
         ViewWindow* opened = openRowsWindow(QString::fromLatin1(c.table));
         ASSERT_TRUE(opened);
         EXPECT_EQ(opened->Data().RowCount(), c.rows);
-        if (c.kind == RelatedKind::Reference) { EXPECT_EQ(opened->Data().GetOID(), rossi); }
+        if (c.kind == RelatedKind::Reference) {
+            EXPECT_EQ(opened->Data().GetOID(), rossi);
+        }
     }
     EXPECT_TRUE(menus().mnuReferencedItem->isVisible());
     EXPECT_FALSE(menus().mnuContItem->isVisible()) << "a sale is held by nothing";
@@ -347,13 +392,14 @@ TEST_F(DetailWindow, PredefinedSelectionsAreAskedBeforeTheNodesNextView)
     answer({""});
     menus().mnuViewRefresh->trigger();
     EXPECT_FALSE(answersLeft());
-    EXPECT_EQ(column(QStringLiteral("Citta")), (QStringList{"Siena", "Siena"}));
-    EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("lblTitle1"))->text(), QStringLiteral(" Dettagli:  [selezioni impostate]"));
+    EXPECT_EQ(column(QStringLiteral("Citta")), (QStringList {"Siena", "Siena"}));
+    EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("lblTitle1"))->text(),
+              QStringLiteral(" Dettagli:  [selezioni impostate]"));
 
     prompts->clearLog();
     answer({"OK"});
     menus().mnuDataSelCancel->trigger();
-    EXPECT_EQ(messageBoxes(), QStringList{"Selezioni predefinite eliminate."});
+    EXPECT_EQ(messageBoxes(), QStringList {"Selezioni predefinite eliminate."});
     EXPECT_FALSE(menus().mnuDataSelBeforeQuery->isChecked());
     menus().mnuViewRefresh->trigger();
     EXPECT_EQ(gridOids().size(), 4u);
@@ -373,11 +419,11 @@ TEST_F(DetailWindow, TheStockAtADateIsSearchedFilteredSortedAndTotalledAsItWas)
         a->SetValue(QStringLiteral("PrezzoAcquisto"), QVariant::fromValue(money("0.50")));
         a->Update();
     }
-    sale({{"P2", 300, "600.00"}});                          // on 12 March, the date asked for
+    sale({{"P2", 300, "600.00"}});   // on 12 March, the date asked for
     supply({{"L1", 50}});
     clock->set(QDateTime(QDate(2007, 3, 14), QTime(9, 0)));
-    sale({{"P1", 4, "4.00"}});                              // later: given back
-    supply({{"P2", 10}});                                   // later: taken out
+    sale({{"P1", 4, "4.00"}});   // later: given back
+    supply({{"P2", 10}});   // later: taken out
 
     answer({"12/03/2007"});
     frmMain& w = shown("Ricalcolo Imponibile Magazzino");
@@ -385,8 +431,8 @@ TEST_F(DetailWindow, TheStockAtADateIsSearchedFilteredSortedAndTotalledAsItWas)
     EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("lblTitle1"))->text(), QStringLiteral(" Alla data: 13/03/2007"));
     ASSERT_TRUE(w.Panel().DataSet());
     EXPECT_EQ(sorted(gridOids()), sorted({pane, pasta, latte}));
-    for (QAction* a : {toolbar("Find"), toolbar("Filter"), menus().mnuSearch->menuAction(), menus().mnuFilter->menuAction(),
-                       menus().mnuOrder->menuAction()})
+    for (QAction* a : {toolbar("Find"), toolbar("Filter"), menus().mnuSearch->menuAction(),
+                       menus().mnuFilter->menuAction(), menus().mnuOrder->menuAction()})
         EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
     GridMenuCommands& grid = w.Panel().Grid();
 
@@ -401,7 +447,7 @@ TEST_F(DetailWindow, TheStockAtADateIsSearchedFilteredSortedAndTotalledAsItWas)
     const int stock = w.Grid()->Model()->ColumnOf(QStringLiteral("ValoreScorta"));
     ASSERT_GE(stock, 0);
     emit w.Grid()->View()->horizontalHeader()->sectionClicked(stock);
-    EXPECT_EQ(gridOids(), (std::vector<qint64>{pasta, pane, latte}));
+    EXPECT_EQ(gridOids(), (std::vector<qint64> {pasta, pane, latte}));
 
     // Filter and total: the filtered rows' stock at the date.
     QAction* filter = elementOf(grid.FilterElements(), QStringLiteral("Descrizione"));
@@ -414,7 +460,8 @@ TEST_F(DetailWindow, TheStockAtADateIsSearchedFilteredSortedAndTotalledAsItWas)
     prompts->clearLog();
     total->trigger();
     ASSERT_EQ(messageBoxes().size(), 1);
-    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^TOTALE ValoreScorta: < (.*) >$")).match(messageBoxes().first());
+    const QRegularExpressionMatch m
+        = QRegularExpression(QStringLiteral("^TOTALE ValoreScorta: < (.*) >$")).match(messageBoxes().first());
     ASSERT_TRUE(m.hasMatch()) << messageBoxes().first().toStdString();
     EXPECT_EQ(QLocale(QLocale::Italian).toDouble(m.captured(1)), 1700.0);
     EXPECT_TRUE(shownErrors.isEmpty()) << shownErrors.join(u'\n').toStdString();
@@ -464,7 +511,8 @@ TEST_F(DetailWindow, ADoubleClickOnTheWindowsOwnSurfaceOpensTheShownRowsInTheLib
     frmMain& w = shown("Clienti");
     QWidget* surface = w.Client();
     auto doubleClick = [&](QWidget* target, QPoint at) {
-        QMouseEvent e(QEvent::MouseButtonDblClick, at, target->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent e(QEvent::MouseButtonDblClick, at, target->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
         QApplication::sendEvent(target, &e);
     };
     // Where a control stands, the double click is the control's.
@@ -501,11 +549,11 @@ TEST_F(DetailWindow, TheArticleSearchFindsTheWindowsViewAndSelection)
     articleSearchHost()->ClearSelection();
     articleSearchHost()->SelectRow(milk);
     EXPECT_EQ(w.Grid()->Bookmark(), milk);
-    EXPECT_EQ(w.Grid()->SelectedBookmarks(), std::vector<qint64>{milk});
+    EXPECT_EQ(w.Grid()->SelectedBookmarks(), std::vector<qint64> {milk});
 
     articles->SetFilter(QStringLiteral("Codice = 'A2'"));
     articleSearchHost()->DataSetFiltered();
-    EXPECT_EQ(gridOids(), std::vector<qint64>{milk});
+    EXPECT_EQ(gridOids(), std::vector<qint64> {milk});
 }
 
 TEST_F(DetailWindow, TheCellTypedConditionAndLayoutCommandsChangeWhatTheGridShows)
@@ -541,13 +589,13 @@ TEST_F(DetailWindow, TheCellTypedConditionAndLayoutCommandsChangeWhatTheGridShow
     // A condition typed by the operator selects the rows again.
     answer({"Codice = 'P2'"});
     menus().mnulQueryResult->trigger();
-    EXPECT_EQ(column(QStringLiteral("Descrizione")), QStringList{"Latte"});
+    EXPECT_EQ(column(QStringLiteral("Descrizione")), QStringList {"Latte"});
     menus().mnuViewRefresh->trigger();
 
     // The field sequence: the columns named, in order, until the layout is reset.
     answer({"Codice, Descrizione"});
     menus().mnuGridFldSequence->trigger();
-    EXPECT_EQ(w.Grid()->ShownFields(), (QStringList{"Codice", "Descrizione"}));
+    EXPECT_EQ(w.Grid()->ShownFields(), (QStringList {"Codice", "Descrizione"}));
     EXPECT_TRUE(menus().mnuGridFldSequence->isChecked());
     menus().mnuGridCancel->trigger();
     EXPECT_GT(w.Grid()->ShownFields().size(), 2);

@@ -41,21 +41,24 @@ class DeviceActivationTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        settings().FiscalPrinterParam = FiscalPrinterSettings{};
-        settings().BarcodeReaderParam = BarcodeReaderSettings{};
+        settings().FiscalPrinterParam = FiscalPrinterSettings {};
+        settings().BarcodeReaderParam = BarcodeReaderSettings {};
         settings().FiscalPrinterParam.COMPortNumber = 1;
         settings().BarcodeReaderParam.COMPortNumber = 2;
         settings().FiscalPrinterEnabled = true;
         settings().BarcodeReaderEnabled = true;
     }
-    DeviceActivation::Controls apply(bool receiptOpen = false) { return activation.Apply(devices.functions(), receiptOpen); }
+    DeviceActivation::Controls apply(bool receiptOpen = false)
+    {
+        return activation.Apply(devices.functions(), receiptOpen);
+    }
 
     testenv::HeadlessGuard headless;
     DeviceActivation activation;
     Devices devices;
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(DeviceActivationTest, SavedStateAndPortsDecideSwitchesAndControls)
 {
@@ -68,8 +71,8 @@ TEST_F(DeviceActivationTest, SavedStateAndPortsDecideSwitchesAndControls)
     const Case cases[] = {
         {1, 2, true, true, true, true, {true, true}},
         {1, 2, false, false, false, false, {true, true}},
-        {0, 2, true, true, false, true, {false, true}},    // no port: off, the register's controls grey
-        {1, 0, true, true, true, false, {true, false}},    // no port: off, the reader's controls hidden
+        {0, 2, true, true, false, true, {false, true}},   // no port: off, the register's controls grey
+        {1, 0, true, true, true, false, {true, false}},   // no port: off, the reader's controls hidden
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.registerPort << "/" << c.readerPort << " " << c.registerEnabled << "/"
@@ -92,13 +95,13 @@ TEST_F(DeviceActivationTest, TheDriverIsMadeOnceForTheSameSettings)
     apply();
     apply();
     apply();
-    EXPECT_EQ(devices.calls, (QStringList{"fiscal 1", "reader 1"}));
+    EXPECT_EQ(devices.calls, (QStringList {"fiscal 1", "reader 1"}));
 
     // Another register setting: a new driver at the next activation, then no more.
     settings().FiscalPrinterParam.COMPortParam = QStringLiteral("19200,n,8,1");
     apply();
     apply();
-    EXPECT_EQ(devices.calls, (QStringList{"fiscal 1", "reader 1", "fiscal 1"}));
+    EXPECT_EQ(devices.calls, (QStringList {"fiscal 1", "reader 1", "fiscal 1"}));
 
     // The options dropped the driver (a test receipt): made again.
     devices.driver = false;
@@ -111,7 +114,7 @@ TEST_F(DeviceActivationTest, ADriverTheOperatorSwitchedOnIsKept)
 {
     settings().FiscalPrinterEnabled = false;
     apply();
-    EXPECT_EQ(devices.calls, QStringList{"reader 1"});
+    EXPECT_EQ(devices.calls, QStringList {"reader 1"});
     // The toolbar switches it on with today's settings.
     devices.functions().setFiscalPrinter(true);
     settings().FiscalPrinterEnabled = true;
@@ -135,7 +138,7 @@ TEST_F(DeviceActivationTest, NothingTouchesTheRegisterWhileAReceiptIsSent)
 
     // Once the receipt is done the activation catches up.
     apply(false);
-    EXPECT_EQ(devices.calls, QStringList{"fiscal 0"});
+    EXPECT_EQ(devices.calls, QStringList {"fiscal 0"});
     EXPECT_FALSE(devices.driver);
 }
 
@@ -151,7 +154,7 @@ TEST_F(DeviceActivationTest, ARefusedDriverIsTriedAgainOnlyWhileStillWanted)
     };
     activation.Apply(functions, false);
     activation.Apply(functions, false);
-    EXPECT_EQ(devices.calls.filter(QStringLiteral("fiscal")), QStringList{"fiscal 1"});
+    EXPECT_EQ(devices.calls.filter(QStringLiteral("fiscal")), QStringList {"fiscal 1"});
 }
 
 TEST_F(DeviceActivationTest, SettingsCompareFieldByField)

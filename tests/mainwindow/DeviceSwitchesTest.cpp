@@ -29,9 +29,9 @@ protected:
             failNextOpen = false;
             return channel;
         });
-        ::settings().FiscalPrinterParam = FiscalPrinterSettings{};
+        ::settings().FiscalPrinterParam = FiscalPrinterSettings {};
         ::settings().FiscalPrinterParam.Type = RegisterType::Ellisse;
-        ::settings().BarcodeReaderParam = BarcodeReaderSettings{};
+        ::settings().BarcodeReaderParam = BarcodeReaderSettings {};
         ::settings().BarcodeReaderParam.COMPortNumber = 3;
         ::settings().BalanceCOMPortNumber = 2;
         ::settings().BalanceCOMPortParam = QStringLiteral("19200,n,8,1");
@@ -50,7 +50,7 @@ protected:
     ScriptedSerialChannel& port(CounterDevice d)
     {
         return dynamic_cast<ScriptedSerialChannel&>(d == CounterDevice::Balance ? switches->BalancePort()
-                                                                                 : switches->BarcodeReaderPort());
+                                                                                : switches->BarcodeReaderPort());
     }
 
     testenv::HeadlessGuard headless;
@@ -71,9 +71,9 @@ TEST_F(Switches, TheRegisterSwitchCreatesTheDriverOrRecordsWhatTheFactoryRefused
         int32_t type;
         QString lineSettings;
         bool portFails;
-        bool on;              // the switch ends on: flag, button and saved state
-        bool active;          // a driver stands
-        QString firstLine;    // what the operator is told first; empty: nothing
+        bool on;   // the switch ends on: flag, button and saved state
+        bool active;   // a driver stands
+        QString firstLine;   // what the operator is told first; empty: nothing
     };
     const Case cases[] = {
         {"a register with its own driver", RegisterType::Ellisse, "9600,n,8,1", false, true, true,
@@ -101,7 +101,9 @@ TEST_F(Switches, TheRegisterSwitchCreatesTheDriverOrRecordsWhatTheFactoryRefused
         switches->SetFiscalPrinter(true);
         const QStringList log = ui->log();
         EXPECT_EQ(log.size(), c.firstLine.isEmpty() ? 0 : 1);
-        if (!c.firstLine.isEmpty() && !log.isEmpty()) { EXPECT_TRUE(log.first().startsWith(c.firstLine)) << log.first().toStdString(); }
+        if (!c.firstLine.isEmpty() && !log.isEmpty()) {
+            EXPECT_TRUE(log.first().startsWith(c.firstLine)) << log.first().toStdString();
+        }
         EXPECT_EQ(switches->State(CounterDevice::FiscalPrinter).on, c.on);
         EXPECT_EQ(::settings().FiscalPrinterEnabled, c.on);
         EXPECT_EQ(FiscalPrinterActive(), c.active);
@@ -114,7 +116,7 @@ TEST_F(Switches, TheRegisterSwitchesOffAndSaysSo)
     switches->SetFiscalPrinter(true);
     ui->clearLog();
     switches->SetFiscalPrinter(false);
-    EXPECT_EQ(ui->log(), QStringList{"STATUS: Registratore di cassa disattivato"});
+    EXPECT_EQ(ui->log(), QStringList {"STATUS: Registratore di cassa disattivato"});
     EXPECT_FALSE(FiscalPrinterActive());
     EXPECT_FALSE(switches->State(CounterDevice::FiscalPrinter).on);
     EXPECT_EQ(saved("FiscalPrinterEnabled"), QStringLiteral("False"));
@@ -158,7 +160,7 @@ TEST_P(PortSwitch, OpensOnceClosesOnceAndSavesEachTime)
     set(false);
     EXPECT_EQ(saved(d.flagKey), QStringLiteral("False"));
     EXPECT_FALSE(switches->State(d.device).on);
-    EXPECT_EQ(ui->log(), (QStringList{"STATUS: " + d.on + d.where, "STATUS: " + d.off}));
+    EXPECT_EQ(ui->log(), (QStringList {"STATUS: " + d.on + d.where, "STATUS: " + d.off}));
 }
 
 TEST_P(PortSwitch, APortThatCannotBeSetUpLeavesTheDeviceOffAndUnsaved)
@@ -180,8 +182,10 @@ TEST_P(PortSwitch, APortThatCannotBeSetUpLeavesTheDeviceOffAndUnsaved)
         store->set(kSection, QString::fromLatin1(d.flagKey), QStringLiteral("before"));
         QString where = d.where;
         if (!c.settings.isEmpty()) {
-            if (d.device == CounterDevice::Balance) ::settings().BalanceCOMPortParam = c.settings;
-            else ::settings().BarcodeReaderParam.COMPortParam = c.settings;
+            if (d.device == CounterDevice::Balance)
+                ::settings().BalanceCOMPortParam = c.settings;
+            else
+                ::settings().BarcodeReaderParam.COMPortParam = c.settings;
             where = d.where.section(QStringLiteral(" - "), 0, 0) + QStringLiteral(" - ") + c.settings + u')';
         }
         if (c.portFails) port(d.device).failNextOpen(SerialChannel::kPortNotFound, c.error);
@@ -189,7 +193,8 @@ TEST_P(PortSwitch, APortThatCannotBeSetUpLeavesTheDeviceOffAndUnsaved)
         set(true);
         ASSERT_EQ(ui->log().size(), 1);
         const QString box = ui->log().first();
-        EXPECT_TRUE(box.startsWith("MSGBOX: Impostazione porta " + where + u' ' + d.failure + " fallita: \r\r" + c.error))
+        EXPECT_TRUE(
+            box.startsWith("MSGBOX: Impostazione porta " + where + u' ' + d.failure + " fallita: \r\r" + c.error))
             << box.toStdString();
         EXPECT_FALSE(port(d.device).isOpen());
         EXPECT_FALSE(::settings().*d.flag);
@@ -218,13 +223,14 @@ TEST_P(PortSwitch, DropsWhatWaitedOnThePort)
 
 INSTANTIATE_TEST_SUITE_P(
     Devices, PortSwitch,
-    ::testing::Values(PortDevice{"reader", CounterDevice::BarcodeReader, &DeviceSwitches::SetBarcodeReader,
-                                 &Settings::BarcodeReaderEnabled, "BarcodeReaderEnabled", "(COM3 - 9600,n,8,1)",
-                                 "Lettore codici a barre attivato ", "Lettore codici a barre disattivato",
-                                 "controllo lettore codici a barre"},
-                      PortDevice{"scale", CounterDevice::Balance, &DeviceSwitches::SetBalance, &Settings::BalanceEnabled,
-                                 "BalanceEnabled", "(COM2 - 19200,n,8,1)", "Controllo bilancia attivato ",
-                                 "Controllo bilancia disattivato", "controllo bilancia"}),
+    ::testing::Values(PortDevice {"reader", CounterDevice::BarcodeReader, &DeviceSwitches::SetBarcodeReader,
+                                  &Settings::BarcodeReaderEnabled, "BarcodeReaderEnabled", "(COM3 - 9600,n,8,1)",
+                                  "Lettore codici a barre attivato ", "Lettore codici a barre disattivato",
+                                  "controllo lettore codici a barre"},
+                      PortDevice {"scale", CounterDevice::Balance, &DeviceSwitches::SetBalance,
+                                  &Settings::BalanceEnabled, "BalanceEnabled", "(COM2 - 19200,n,8,1)",
+                                  "Controllo bilancia attivato ", "Controllo bilancia disattivato",
+                                  "controllo bilancia"}),
     [](const ::testing::TestParamInfo<PortDevice>& info) { return std::string(info.param.name); });
 
 // At each activation: the saved state where a port is configured; off, with the register's
@@ -323,9 +329,10 @@ TEST_F(LostLine, TheDeviceGoesOffAndTheStatusLineSaysWhy)
         EXPECT_FALSE(switches->State(c.device).on);
         EXPECT_FALSE(::settings().*c.flag);
         EXPECT_EQ(saved(c.flagKey), QStringLiteral("True"));
-        EXPECT_EQ(ui->log(), QStringList{QStringLiteral("STATUS: ") + c.told + QStringLiteral("La porta ") +
-                                         QString::fromLatin1(c.port) +
-                                         QStringLiteral(" non è più disponibile (linea interrotta): è stata chiusa")});
+        EXPECT_EQ(ui->log(),
+                  QStringList {QStringLiteral("STATUS: ") + c.told + QStringLiteral("La porta ")
+                               + QString::fromLatin1(c.port)
+                               + QStringLiteral(" non è più disponibile (linea interrotta): è stata chiusa")});
     }
     EXPECT_FALSE(FiscalPrinterActive());
     EXPECT_FALSE(switches->BarcodeReaderPort().isOpen());

@@ -14,8 +14,9 @@ class GridSearchTest : public ViewShop {
 protected:
     void SetUp() override
     {
-        for (const auto& [code, description, stock] : {std::tuple{"1", "Pane", 5.0}, std::tuple{"2", "L'olio", 2.0},
-                                                       std::tuple{"3", "Pasta", 5.0}, std::tuple{"4", "Panettone", 1.0}})
+        for (const auto& [code, description, stock] :
+             {std::tuple {"1", "Pane", 5.0}, std::tuple {"2", "L'olio", 2.0}, std::tuple {"3", "Pasta", 5.0},
+              std::tuple {"4", "Panettone", 1.0}})
             select("Articoli")->AddRow({"Codice", code, "Descrizione", description, "ValoreScorta", stock});
         ASSERT_EQ(view.Refresh(nodeRequest("Articoli")), DetailView::Outcome::Shown);
         menus = BuildFieldMenus(ShownFields(view));
@@ -28,16 +29,19 @@ protected:
 
     TableData& ds() { return *view.DataSet(); }
     QString current() { return ds().GetValue("Descrizione").toString(); }
-    void answer(const QString& text, bool inside = false) { prompt.answers.push_back(QueuedSearchPrompt::Answer{text, inside}); }
+    void answer(const QString& text, bool inside = false)
+    {
+        prompt.answers.push_back(QueuedSearchPrompt::Answer {text, inside});
+    }
 
-    DateSelection dates{QDate(2007, 3, 5)};
+    DateSelection dates {QDate(2007, 3, 5)};
     TestDialogs dialogs;
-    DetailView view{db(), dates, dialogs};
+    DetailView view {db(), dates, dialogs};
     FieldMenus menus;
     std::shared_ptr<RecordingUi> shown = std::make_shared<RecordingUi>();
     SearchTextMemory memory;
-    QueuedSearchPrompt prompt{memory};
-    GridSearch search{memory, prompt};
+    QueuedSearchPrompt prompt {memory};
+    GridSearch search {memory, prompt};
     int descrizione = 0;
 };
 
@@ -46,7 +50,7 @@ TEST_F(GridSearchTest, TypedLetterThenF3WalksTheMatchesAndSaysWhenNoneIsLeft)
     answer("p");   // any case: the pattern is compared without it
     ASSERT_EQ(search.SearchColumn(ds(), descrizione), GridSearch::Outcome::Found);
     EXPECT_EQ(current(), "Pane");
-    EXPECT_EQ(prompt.asked, QStringList{"Descrizione|"});
+    EXPECT_EQ(prompt.asked, QStringList {"Descrizione|"});
     EXPECT_EQ(search.FindColumn(), descrizione) << "the Find button keeps the column searched";
 
     EXPECT_EQ(search.SearchNext(ds()), GridSearch::Outcome::Found);
@@ -72,11 +76,10 @@ TEST_F(GridSearchTest, TypedLetterThenF3WalksTheMatchesAndSaysWhenNoneIsLeft)
 TEST_F(GridSearchTest, PatternsAndTextsAsTyped)
 {
     const std::tuple<const char*, bool, const char*> cases[] = {
-        {"ol", true, "L'olio"},       // inside the text
-        {"ol", false, nullptr},       // only at the start
-        {"L'o", false, "L'olio"},     // a quote is part of the text looked for
-        {"pasta", false, "Pasta"},
-        {"a = b", false, nullptr},
+        {"ol", true, "L'olio"},   // inside the text
+        {"ol", false, nullptr},   // only at the start
+        {"L'o", false, "L'olio"},   // a quote is part of the text looked for
+        {"pasta", false, "Pasta"}, {"a = b", false, nullptr},
     };
     for (const auto& [text, inside, found] : cases) {
         SCOPED_TRACE(text);
@@ -104,7 +107,7 @@ TEST_F(GridSearchTest, F3BeforeAnySearch)
     EXPECT_EQ(prompt.asked.first(), menus.search[size_t(*menus.findColumn - 1)].caption + "|");
 
     // A view without text columns: the window pops up the column list.
-    GridSearch none{memory, prompt};
+    GridSearch none {memory, prompt};
     none.SetColumns({}, std::nullopt);
     EXPECT_EQ(none.SearchNext(ds()), GridSearch::Outcome::PickColumn);
 }
@@ -148,4 +151,4 @@ TEST_F(GridSearchTest, TextSurvivesOnlyTheSameTableShownAgain)
     EXPECT_EQ(memory.SearchText, "");
 }
 
-}  // namespace
+}   // namespace

@@ -15,7 +15,7 @@
 // leaves its memory.
 class QueuedSearchPrompt final : public SearchPrompt {
 public:
-    explicit QueuedSearchPrompt(SearchTextMemory& memory) : m_memory(memory) {}
+    explicit QueuedSearchPrompt(SearchTextMemory& memory) : m_memory(memory) { }
 
     struct Answer {
         QString text;

@@ -12,7 +12,7 @@ namespace {
 // The recording register, with a look at the services while the receipt is open.
 class WatchedPrinter final : public itfFiscalPrinter {
 public:
-    explicit WatchedPrinter(RecordingPrinter& inner) : m_inner(inner) {}
+    explicit WatchedPrinter(RecordingPrinter& inner) : m_inner(inner) { }
     std::function<void()> whileOpen;
     void NewSession(int16_t decimals) override
     {
@@ -38,11 +38,10 @@ class GuardedCounter : public RegisterShop {
 protected:
     GuardedCounter()
         : watched(printer),
-          devices({}, ReceiptService([this]() -> itfFiscalPrinter& { return watched; },
-                                     SilentPrintProgress)),
+          devices({}, ReceiptService([this]() -> itfFiscalPrinter& { return watched; }, SilentPrintProgress)),
           guarded(devices)
     {
-        settings().FiscalPrinterParam = FiscalPrinterSettings{};
+        settings().FiscalPrinterParam = FiscalPrinterSettings {};
         article(QStringLiteral("A"));
         setCounterServices(&guarded);
     }
@@ -53,7 +52,7 @@ protected:
     GuardedCounterServices guarded;
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(GuardedCounter, TheRegisterCannotBeSwitchedWhileAReceiptIsOpen)
 {

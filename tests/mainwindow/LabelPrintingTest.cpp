@@ -29,28 +29,29 @@ QString labelScript(const QString& refused = QString())
 
 QString ticketScript(bool maskPrints)
 {
-    return QStringLiteral("Function PrintTicketMask(flds, fldsCliente, fldsRivevuta, prn, bTotal)\r\n"
-                          "  prn.TxtOut 0, 0, \"SALE \" & flds(\"ImportoVendita\") & \" RECEIPT \" & fldsRivevuta(\"Numero\")\r\n"
-                          "  PrintTicketMask = %1\r\n"
-                          "End Function\r\n"
-                          "Function PrintTicketRow(flds, prn, nRow)\r\n"
-                          "  prn.TxtOut 0, 0, \"ROW \" & flds(\"Codice\")\r\n"
-                          "  PrintTicketRow = True\r\n"
-                          "End Function\r\n"
-                          "Function PrintTicketInfo(sInfo, prn, nRow)\r\n"
-                          "  PrintTicketInfo = True\r\n"
-                          "End Function\r\n")
+    return QStringLiteral(
+               "Function PrintTicketMask(flds, fldsCliente, fldsRivevuta, prn, bTotal)\r\n"
+               "  prn.TxtOut 0, 0, \"SALE \" & flds(\"ImportoVendita\") & \" RECEIPT \" & fldsRivevuta(\"Numero\")\r\n"
+               "  PrintTicketMask = %1\r\n"
+               "End Function\r\n"
+               "Function PrintTicketRow(flds, prn, nRow)\r\n"
+               "  prn.TxtOut 0, 0, \"ROW \" & flds(\"Codice\")\r\n"
+               "  PrintTicketRow = True\r\n"
+               "End Function\r\n"
+               "Function PrintTicketInfo(sInfo, prn, nRow)\r\n"
+               "  PrintTicketInfo = True\r\n"
+               "End Function\r\n")
         .arg(maskPrints ? QStringLiteral("True") : QStringLiteral("False"));
 }
 
 class StoppingProgress final : public PrintProgress {
 public:
-    explicit StoppingProgress(int stopAt) : m_stopAt(stopAt) {}
-    void show(const QString&) override {}
-    void start(int32_t) override {}
+    explicit StoppingProgress(int stopAt) : m_stopAt(stopAt) { }
+    void show(const QString&) override { }
+    void start(int32_t) override { }
     bool step() override { return ++m_steps != m_stopAt; }
-    void end() override {}
-    void close() override {}
+    void end() override { }
+    void close() override { }
 
 private:
     int m_stopAt;
@@ -59,7 +60,7 @@ private:
 
 const QString kTerminated = QStringLiteral("Operazione terminata");
 
-} // namespace
+}   // namespace
 
 class Labels : public RegisterShop {
 protected:
@@ -110,17 +111,28 @@ TEST_F(Labels, ASupplyPrintsOneLabelPerDeliveredPiece)
         QList<std::pair<QString, double>> rows;
         QString answer;
         QString refused;   // the label script refuses this article
-        int stopAt;        // the operator stops at this label
+        int stopAt;   // the operator stops at this label
         QStringList labels;
         bool terminated;
     };
     const Case cases[] = {
         {"2, 0 and 1 pieces", {{"A", 2}, {"B", 0}, {"C", 1}}, "Yes", "", 0, {"LABEL A", "LABEL A", "LABEL C"}, true},
-        {"halves go to the even piece", {{"A", 2.5}, {"B", 3.5}}, "Yes", "", 0,
-         {"LABEL A", "LABEL A", "LABEL B", "LABEL B", "LABEL B", "LABEL B"}, true},
+        {"halves go to the even piece",
+         {{"A", 2.5}, {"B", 3.5}},
+         "Yes",
+         "",
+         0,
+         {"LABEL A", "LABEL A", "LABEL B", "LABEL B", "LABEL B", "LABEL B"},
+         true},
         {"a return prints nothing", {{"A", -2}, {"B", 1}}, "Yes", "", 0, {"LABEL B"}, true},
         {"not confirmed", {{"A", 2}}, "No", "", 0, {}, false},
-        {"the script refuses the last article", {{"A", 2}, {"B", 0}, {"C", 1}}, "Yes", "C", 0, {"LABEL A", "LABEL A"}, true},
+        {"the script refuses the last article",
+         {{"A", 2}, {"B", 0}, {"C", 1}},
+         "Yes",
+         "C",
+         0,
+         {"LABEL A", "LABEL A"},
+         true},
         {"the script refuses the first article", {{"A", 2}, {"B", 0}, {"C", 1}}, "Yes", "A", 0, {}, false},
         {"stopped at the last article", {{"A", 2}, {"C", 1}}, "Yes", "", 3, {"LABEL A", "LABEL A"}, true},
         {"stopped at the first article", {{"A", 2}, {"C", 1}}, "Yes", "", 2, {"LABEL A"}, false},
@@ -136,10 +148,12 @@ TEST_F(Labels, ASupplyPrintsOneLabelPerDeliveredPiece)
 
         printing().mnuPrintLabel_Click(shown.get(), {});
         EXPECT_EQ(printed(), c.labels);
-        QStringList expected{question(int(c.rows.size()))};
+        QStringList expected {question(int(c.rows.size()))};
         if (c.terminated) expected << kTerminated;
         EXPECT_EQ(boxes(), expected);
-        if (!c.labels.isEmpty()) { EXPECT_TRUE(targets.front()->ended()); }
+        if (!c.labels.isEmpty()) {
+            EXPECT_TRUE(targets.front()->ended());
+        }
     }
 }
 
@@ -147,7 +161,7 @@ TEST_F(Labels, ASupplyWithoutArticlesSaysSo)
 {
     auto shown = supplies(supply({}));
     printing().mnuPrintLabel_Click(shown.get(), {});
-    EXPECT_EQ(boxes(), QStringList{"Nessun Articolo per la Fornitura selezionata."});
+    EXPECT_EQ(boxes(), QStringList {"Nessun Articolo per la Fornitura selezionata."});
     EXPECT_TRUE(targets.empty());
 }
 
@@ -174,7 +188,7 @@ TEST_F(Labels, TheArticlesViewPrintsTheSelectionInItsOrder)
 
         printing().mnuPrintLabel_Click(shown.get(), c.selection);
         EXPECT_EQ(printed(), c.labels);
-        EXPECT_EQ(log(), QStringList{"BEEP: "});
+        EXPECT_EQ(log(), QStringList {"BEEP: "});
         EXPECT_EQ(shown->GetOID(), articleOid("B"));
     }
 }
@@ -189,7 +203,7 @@ TEST_F(Labels, OtherViewsPrintNothingAndAViewWithoutRowsAsksForOne)
 
     auto none = select(QStringLiteral("Articoli"), QStringLiteral("OID = 0"));
     printing().mnuPrintLabel_Click(none.get(), {});
-    EXPECT_EQ(boxes(), QStringList{"Devi selezionare l'elemento per il quale stampare le etichette"});
+    EXPECT_EQ(boxes(), QStringList {"Devi selezionare l'elemento per il quale stampare le etichette"});
     EXPECT_TRUE(targets.empty());
 }
 
@@ -198,11 +212,14 @@ TEST_F(Labels, OtherViewsPrintNothingAndAViewWithoutRowsAsksForOne)
 TEST_F(Labels, TheArticleSearchPrintsThroughTheCounterServices)
 {
     auto shown = select(QStringLiteral("Articoli"));
-    CounterDevices devices([&] { return CounterDevices::Selection{shown.get(), {articleOid("D")}}; }, ReceiptService(),
-                           printing());
+    CounterDevices devices(
+        [&] {
+            return CounterDevices::Selection {shown.get(), {articleOid("D")}};
+        },
+        ReceiptService(), printing());
     setCounterServices(&devices);
     counterServices()->mnuPrintLabel_Click();
-    EXPECT_EQ(printed(), QStringList{"LABEL D"});
+    EXPECT_EQ(printed(), QStringList {"LABEL D"});
 }
 
 class Reprint : public Labels {
@@ -248,7 +265,9 @@ TEST_F(Reprint, PrintsTheReceiptRecordOfTheSaleAfterAsking)
         printing().mnuFiscalPrint_Ricevuta_Click(shown.get());
         EXPECT_EQ(log(), c.log);
         EXPECT_EQ(printed(), c.printed);
-        if (!c.printed.isEmpty()) { EXPECT_TRUE(targets.front()->ended()); }
+        if (!c.printed.isEmpty()) {
+            EXPECT_TRUE(targets.front()->ended());
+        }
     }
 }
 
@@ -256,7 +275,7 @@ TEST_F(Reprint, ASaleWithoutReceiptRecordOrAnotherViewPrintsNothing)
 {
     auto other = view("Vendite", sell({{"B", 1, "1.00"}}));
     printing().mnuFiscalPrint_Ricevuta_Click(other.get());
-    EXPECT_EQ(boxes(), QStringList{"La vendita selezionata non è associata a nessuna ricevuta"});
+    EXPECT_EQ(boxes(), QStringList {"La vendita selezionata non è associata a nessuna ricevuta"});
 
     prompts->clearLog();
     auto articles = select(QStringLiteral("Articoli"));
@@ -274,7 +293,7 @@ TEST_F(Reprint, AFailedPrintIsOfferedAgainWhole)
     auto shown = view("Vendite", m_sale);
     printing().mnuFiscalPrint_Ricevuta_Click(shown.get());
     const QString retry = QStringLiteral("La ricevuta non e' stata stampata correttamente...\r\rVuoi riprovare ?");
-    EXPECT_EQ(boxes(), (QStringList{"Confermi la ristampa della ricevuta ?", retry, retry}));
+    EXPECT_EQ(boxes(), (QStringList {"Confermi la ristampa della ricevuta ?", retry, retry}));
     ASSERT_EQ(targets.size(), 2u);
     // Each failed print still ends its document: what was drawn before the failure prints.
     for (const auto& t : targets) {

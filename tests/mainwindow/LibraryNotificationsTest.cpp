@@ -26,7 +26,8 @@ TEST(LibraryNotifications, EventTextsCarryTheirDetail)
 TEST(LibraryNotifications, QuestionsDefaultToCancelWhenAskedTo)
 {
     // With the answers used up a box takes its default button, as Enter would.
-    auto prompts = std::make_shared<ScriptedUiServices>(QStringList{}, QString(), ScriptedUiServices::WhenUsedUp::TakeDefaults);
+    auto prompts
+        = std::make_shared<ScriptedUiServices>(QStringList {}, QString(), ScriptedUiServices::WhenUsedUp::TakeDefaults);
     setUiServices(prompts);
     EXPECT_TRUE(LibraryNotifications::QueryMessage(3, QStringLiteral("Eliminare la riga ?"), true));
     EXPECT_FALSE(LibraryNotifications::QueryMessage(1, QStringLiteral("Proseguire ?"), false));

@@ -31,7 +31,7 @@ public:
     void AssignSuppliersFromMarkers() override { calls << "AssignSuppliersFromMarkers"; }
 };
 
-}  // namespace
+}   // namespace
 
 TEST(MainWindowCommands, ToolbarButtonsRunTheirCommands)
 {
@@ -64,7 +64,7 @@ TEST(MainWindowCommands, ToolbarButtonsRunTheirCommands)
         SCOPED_TRACE(c.key);
         Recorder r;
         MainWindowCommands::ToolbarClick(QString::fromLatin1(c.key), c.pressed, QString::fromLatin1(c.findTag), r);
-        EXPECT_EQ(r.calls, QStringList{QString::fromLatin1(c.call)});
+        EXPECT_EQ(r.calls, QStringList {QString::fromLatin1(c.call)});
     }
     Recorder none;
     MainWindowCommands::ToolbarClick(QStringLiteral("Sconosciuto"), false, QString(), none);
@@ -90,26 +90,26 @@ TEST(MainWindowCommands, KeysOfTheWindow)
         const char* call;   // nullptr: the key goes on to the control
     };
     const Case cases[] = {
-        {45, 0, "", "FileNew"},                       // Insert
-        {107, 0, "", "FileNew"},                      // keypad +
+        {45, 0, "", "FileNew"},   // Insert
+        {107, 0, "", "FileNew"},   // keypad +
         {46, 0, "", "FileDelete"},
         {13, 0, "", "OpenSelectedRow"},
-        {65, 0, "3", "SearchColumn 3 'A'"},           // a letter starts the search, capital
+        {65, 0, "3", "SearchColumn 3 'A'"},   // a letter starts the search, capital
         {55, 0, "3", "SearchColumn 3 '7'"},
-        {101, 0, "3", "SearchColumn 3 '5'"},          // keypad 5 types the digit
-        {65, 0, "", nullptr},                         // before any search the key does nothing here
-        {45, 1, "", nullptr},                         // with a modifier nothing is taken
+        {101, 0, "3", "SearchColumn 3 '5'"},   // keypad 5 types the digit
+        {65, 0, "", nullptr},   // before any search the key does nothing here
+        {45, 1, "", nullptr},   // with a modifier nothing is taken
         {46, 2, "", nullptr},
-        {77, 7, "", "AssignSuppliersFromMarkers"},    // Ctrl+Shift+Alt+M
+        {77, 7, "", "AssignSuppliersFromMarkers"},   // Ctrl+Shift+Alt+M
         {77, 3, "", nullptr},
-        {112, 0, "3", nullptr},                       // F1
+        {112, 0, "3", nullptr},   // F1
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.keyCode << " shift " << c.shift);
         Recorder r;
         const bool taken = MainWindowCommands::KeyDown(c.keyCode, c.shift, QString::fromLatin1(c.findTag), r);
         EXPECT_EQ(taken, c.call != nullptr);
-        EXPECT_EQ(r.calls, c.call ? QStringList{QString::fromLatin1(c.call)} : QStringList());
+        EXPECT_EQ(r.calls, c.call ? QStringList {QString::fromLatin1(c.call)} : QStringList());
     }
 }
 
@@ -146,13 +146,15 @@ TEST(MainWindowCommands, HelpWithoutAFileSaysSo)
     auto prompts = std::make_shared<ScriptedUiServices>();
     setUiServices(prompts);
     MainWindowCommands::HelpContents(QString(), QStringLiteral("Mirtavolia"));
-    EXPECT_EQ(prompts->log(), QStringList{QStringLiteral("MSGBOX: ") + QString::fromLatin1(MainWindowCommands::kNoHelp)});
+    EXPECT_EQ(prompts->log(),
+              QStringList {QStringLiteral("MSGBOX: ") + QString::fromLatin1(MainWindowCommands::kNoHelp)});
     setUiServices(nullptr);
 }
 
 TEST(MainWindowCommands, SupportLinkHasTheSubjectAndBodyEncoded)
 {
-    EXPECT_EQ(MainWindowCommands::SupportRequestLink(QStringLiteral("assistenza@example.it"), QStringLiteral("Cassa & Co")),
-              QStringLiteral("mailto:assistenza@example.it?subject=Cassa%20%26%20Co%20-%20Richiesta%20di%20supporto"
-                             "&body=DATI%20DELLA%20RICHIESTA%3A"));
+    EXPECT_EQ(
+        MainWindowCommands::SupportRequestLink(QStringLiteral("assistenza@example.it"), QStringLiteral("Cassa & Co")),
+        QStringLiteral("mailto:assistenza@example.it?subject=Cassa%20%26%20Co%20-%20Richiesta%20di%20supporto"
+                       "&body=DATI%20DELLA%20RICHIESTA%3A"));
 }

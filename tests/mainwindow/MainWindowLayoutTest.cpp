@@ -36,7 +36,7 @@ LayoutMetrics after(const LayoutMetrics& m, const MainLayout& l)
     return next;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(MainWindowLayout, PlacesEveryPaneFromTheTreeWidth)
 {
@@ -44,10 +44,10 @@ TEST(MainWindowLayout, PlacesEveryPaneFromTheTreeWidth)
     const std::optional<MainLayout> l = layout.Arrange(3500, window());
     ASSERT_TRUE(l);
     EXPECT_FALSE(l->windowWidth);
-    EXPECT_EQ(l->tree, (LayoutBox{45, 1020, 3455, 7080}));   // top: toolbar + strip + gap
+    EXPECT_EQ(l->tree, (LayoutBox {45, 1020, 3455, 7080}));   // top: toolbar + strip + gap
     EXPECT_TRUE(l->treeVisible);
-    EXPECT_EQ(l->splitter, (LayoutBox{3500, 1020, 60, 7080}));
-    EXPECT_EQ(l->grid, (LayoutBox{3560, 1020, 11880 - (3455 + 220), 7080}));
+    EXPECT_EQ(l->splitter, (LayoutBox {3500, 1020, 60, 7080}));
+    EXPECT_EQ(l->grid, (LayoutBox {3560, 1020, 11880 - (3455 + 220), 7080}));
     EXPECT_EQ(l->gridSettingLeft, 3560);
     EXPECT_EQ(l->gridSettingTop, 1020);
     EXPECT_EQ(l->dragBarTop, 1020);
@@ -86,12 +86,12 @@ TEST(MainWindowLayout, WantedWidthsAreKeptWithinTheirBounds)
 {
     struct Case {
         double wanted;
-        double splitter;      // where the tree ends up
+        double splitter;   // where the tree ends up
         bool hidden;
     };
-    for (const Case c : {Case{501, 1500, false}, Case{1499, 1500, false}, Case{1500, 1500, false},
-                         Case{11500, 11000, false},   // the detail area keeps 1000
-                         Case{500, 0, true}, Case{120, 0, true}}) {
+    for (const Case c : {Case {501, 1500, false}, Case {1499, 1500, false}, Case {1500, 1500, false},
+                         Case {11500, 11000, false},   // the detail area keeps 1000
+                         Case {500, 0, true}, Case {120, 0, true}}) {
         SCOPED_TRACE(c.wanted);
         MainWindowLayout layout;
         const std::optional<MainLayout> l = layout.Arrange(c.wanted, window());
@@ -111,7 +111,7 @@ TEST(MainWindowLayout, HidingRemembersTheFirstWidthForEveryLaterShow)
     EXPECT_TRUE(l->treeHidden);
     EXPECT_FALSE(l->treeVisible);
     EXPECT_EQ(l->tree.width, 0);
-    EXPECT_EQ(l->grid.left, 60);          // only the gap before the detail area
+    EXPECT_EQ(l->grid.left, 60);   // only the gap before the detail area
     EXPECT_EQ(l->title0Width, 0);
     EXPECT_EQ(l->hideButtonColour, MainLayout::HideButtonColour::Highlight);
     m = after(m, *l);
@@ -165,7 +165,7 @@ TEST(MainWindowLayout, NarrowWindowIsWidenedAndHiddenOrMinimisedIsLeftAlone)
     ASSERT_TRUE(l);
     ASSERT_TRUE(l->windowWidth);
     EXPECT_EQ(*l->windowWidth, 3000);
-    EXPECT_EQ(l->splitter.left, 2000);    // 3000 less the 1000 of the detail area
+    EXPECT_EQ(l->splitter.left, 2000);   // 3000 less the 1000 of the detail area
 
     for (bool minimised : {false, true}) {
         LayoutMetrics off = window();
@@ -203,7 +203,7 @@ SectionButtonsInput archive(double scaleHeight = 8400)
     in.scaleHeight = scaleHeight;
     return in;
 }
-}  // namespace
+}   // namespace
 
 TEST(SectionButtons, ASectionShowsAHeaderAndOneButtonPerChild)
 {
@@ -213,21 +213,22 @@ TEST(SectionButtons, ASectionShowsAHeaderAndOneButtonPerChild)
     const SectionButton& header = plan.buttons[0];
     EXPECT_TRUE(header.header);
     EXPECT_EQ(header.caption, QStringLiteral("VOCI PRINCIPALI PER LA SEZIONE ARCHIVIO :"));
-    EXPECT_EQ(header.box, (LayoutBox{3900, 1170, 11880 - 3900 - 800, 427.5}));
+    EXPECT_EQ(header.box, (LayoutBox {3900, 1170, 11880 - 3900 - 800, 427.5}));
 
-    const QStringList tags{"21", "25", "28", "Operatori", "40"};
+    const QStringList tags {"21", "25", "28", "Operatori", "40"};
     double top = 1170 + 427.5 + 150;
     for (int i = 1; i <= 5; ++i) {
         const SectionButton& b = plan.buttons[size_t(i)];
         SCOPED_TRACE(b.caption.toStdString());
         EXPECT_FALSE(b.header);
         EXPECT_EQ(b.tag, tags[i - 1]);
-        EXPECT_EQ(b.box, (LayoutBox{3900, top, 3735, 855}));
+        EXPECT_EQ(b.box, (LayoutBox {3900, top, 3735, 855}));
         EXPECT_EQ(b.image, QStringLiteral("Archive"));
         top += 855 + 150;
     }
-    EXPECT_EQ(plan.buttons[2].toolTip, QStringLiteral("Apre la sezione <Carico / Scarico Magazzino> per la "
-                                                      "Visualizzazione/Modifica dei dati oppure per la Stampa..."));
+    EXPECT_EQ(plan.buttons[2].toolTip,
+              QStringLiteral("Apre la sezione <Carico / Scarico Magazzino> per la "
+                             "Visualizzazione/Modifica dei dati oppure per la Stampa..."));
 }
 
 TEST(SectionButtons, ALongSectionGoesOnInColumnsUnderTheHeader)
@@ -236,8 +237,11 @@ TEST(SectionButtons, ALongSectionGoesOnInColumnsUnderTheHeader)
     const SectionButtonsPlan plan = PlanSectionButtons(archive(1170 + 427.5 + 150 + 2 * 1005 + 300 + 100));
     ASSERT_EQ(plan.buttons.size(), 6u);
     const double firstTop = 1170 + 427.5 + 150;
-    const double expected[][2] = {{3900, firstTop}, {3900, firstTop + 1005}, {3900 + 4135, firstTop},
-                                  {3900 + 4135, firstTop + 1005}, {3900 + 2 * 4135, firstTop}};
+    const double expected[][2] = {{3900, firstTop},
+                                  {3900, firstTop + 1005},
+                                  {3900 + 4135, firstTop},
+                                  {3900 + 4135, firstTop + 1005},
+                                  {3900 + 2 * 4135, firstTop}};
     for (int i = 0; i < 5; ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(plan.buttons[size_t(i + 1)].box.left, expected[i][0]);

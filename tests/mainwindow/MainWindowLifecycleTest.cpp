@@ -34,14 +34,14 @@ public:
     // MainWindowServices
     QWidget* mainWidget() override { return &widget; }
     bool OptionsActive() const override { return false; }
-    void SetOptionsActive(bool) override {}
-    void SetStatusMsg(const QString&) override {}
+    void SetOptionsActive(bool) override { }
+    void SetStatusMsg(const QString&) override { }
     void ReleaseDatabase() override
     {
         calls << "ReleaseDatabase";
         ReleaseDatabaseObjects();
     }
-    void RefreshDetailView() override {}
+    void RefreshDetailView() override { }
 
     // MainWindowShell
     MainWindowServices& Services() override { return *this; }
@@ -50,8 +50,9 @@ public:
     {
         calls << "SetTreeViewNodes";
         if (onTree) onTree();
-        if (failTree) throw AppError::object(AppError::kGenericCode, QStringLiteral("Database"),
-                                             QStringLiteral("Tabella sconosciuta"));
+        if (failTree)
+            throw AppError::object(AppError::kGenericCode, QStringLiteral("Database"),
+                                   QStringLiteral("Tabella sconosciuta"));
     }
     void ShowFirstView() override { calls << "ShowFirstView"; }
     void SetCurrencyMenu(const std::optional<QString>& caption, bool) override { currency = caption; }
@@ -124,25 +125,26 @@ protected:
 
 const QString kExitQuestion = QString::fromLatin1(SaveReminder::kExitSaveQuestion);
 
-}  // namespace
+}   // namespace
 
 TEST_F(Lifecycle, TheTreeIsBuiltRightAfterTheOpeningAndEveryActivationDoesItsPart)
 {
     answer({"Yes", "Amministratore", ""});
     lifecycle.Activate();
     EXPECT_TRUE(g_objDatabase);
-    EXPECT_EQ(shell.calls, (QStringList{"SetTreeViewNodes", "ShowFirstView", "SetDeviceControls", "SetMenuStates",
-                                        "LoadReminderWindow"}));
+    EXPECT_EQ(shell.calls,
+              (QStringList {"SetTreeViewNodes", "ShowFirstView", "SetDeviceControls", "SetMenuStates",
+                            "LoadReminderWindow"}));
     EXPECT_TRUE(log().contains(QStringLiteral("STATUS: Operatore: Amministratore")));
     EXPECT_EQ(shell.currency, QStringLiteral("Importi in Lire"));   // a shop in euro shows lire beside
-    EXPECT_EQ(shell.controls, (DeviceActivation::Controls{false, false}));
+    EXPECT_EQ(shell.controls, (DeviceActivation::Controls {false, false}));
     EXPECT_FALSE(lifecycle.Activating());
 
     // Later activations ask nothing and leave the tree alone.
     shell.calls.clear();
     prompts->clearLog();
     lifecycle.Activate();
-    EXPECT_EQ(shell.calls, (QStringList{"SetDeviceControls", "SetMenuStates", "LoadReminderWindow"}));
+    EXPECT_EQ(shell.calls, (QStringList {"SetDeviceControls", "SetMenuStates", "LoadReminderWindow"}));
     EXPECT_TRUE(messageBoxes().isEmpty());
 }
 
@@ -157,7 +159,8 @@ TEST_F(Lifecycle, InterruptedMovesAreLookedForBeforeAnyRowIsShown)
     answer({"Yes", "Amministratore", "", "Yes"});   // Yes: the error's details
     lifecycle.Activate();
     ASSERT_EQ(errorsAtTree.size(), 1) << log().join(u'\n').toStdString();
-    EXPECT_TRUE(errorsAtTree.first().contains(QStringLiteral("File non leggibile"))) << errorsAtTree.first().toStdString();
+    EXPECT_TRUE(errorsAtTree.first().contains(QStringLiteral("File non leggibile")))
+        << errorsAtTree.first().toStdString();
     EXPECT_EQ(shell.calls.first(), QStringLiteral("SetTreeViewNodes"));
     EXPECT_TRUE(g_objDatabase);
     EXPECT_FALSE(answersLeft());
@@ -167,7 +170,7 @@ TEST_F(Lifecycle, ARefusedLoginUnloadsTheWindow)
 {
     answer({"Yes", "Amministratore", "sbagliata", "OK", "<cancel>"});
     lifecycle.Activate();
-    EXPECT_EQ(shell.calls, QStringList{"Unload"});
+    EXPECT_EQ(shell.calls, QStringList {"Unload"});
     EXPECT_FALSE(answersLeft());
 }
 
@@ -179,7 +182,7 @@ TEST_F(Lifecycle, TheSaveIsOfferedOnceADayAndItsOwnActivationsDoNothing)
     shell.onSaveCommand = [this] { lifecycle.Activate(); };
     answer({"Yes"});
     lifecycle.Activate();
-    EXPECT_EQ(messageBoxes(), QStringList{SaveReminder::OfferText(1)});
+    EXPECT_EQ(messageBoxes(), QStringList {SaveReminder::OfferText(1)});
     EXPECT_EQ(shell.calls.count(QStringLiteral("RunSaveCommand")), 1);
     EXPECT_EQ(shell.calls.count(QStringLiteral("SetMenuStates")), 1);
     EXPECT_EQ(SaveReminder::LastNotification(), QDate(2007, 3, 12));
@@ -190,7 +193,7 @@ TEST_F(Lifecycle, TheSaveIsOfferedOnceADayAndItsOwnActivationsDoNothing)
     clock->advanceMs(24 * 3600 * 1000);
     answer({"No"});
     lifecycle.Activate();
-    EXPECT_EQ(messageBoxes(), QStringList{SaveReminder::OfferText(1)});
+    EXPECT_EQ(messageBoxes(), QStringList {SaveReminder::OfferText(1)});
     EXPECT_EQ(shell.calls.count(QStringLiteral("RunSaveCommand")), 1);
 }
 
@@ -226,7 +229,7 @@ TEST_F(Lifecycle, AFailureAfterTheOpeningOffersTheSettingsOrEnds)
     lifecycle.Activate();
     ASSERT_FALSE(messageBoxes().isEmpty());
     EXPECT_EQ(messageBoxes().last(), QStringLiteral("Tabella sconosciuta\r\rVuoi cambiare le impostazioni ?"));
-    EXPECT_EQ(shell.calls, (QStringList{"SetTreeViewNodes", "ReleaseDatabase", "Unload"}));
+    EXPECT_EQ(shell.calls, (QStringList {"SetTreeViewNodes", "ReleaseDatabase", "Unload"}));
     EXPECT_FALSE(g_objDatabase);
 }
 
@@ -235,12 +238,12 @@ TEST_F(Lifecycle, AFailureInTheBackupArchiveLeavesIt)
     openShop();
     g_bBackupArchiveMode = true;
     shell.failTree = true;
-    g_objDatabase.reset();      // the archive is opened again by the activation
+    g_objDatabase.reset();   // the archive is opened again by the activation
     g_objDBEngine.reset();
     ::settings().RootDir = workDir;
     answer({"Amministratore", "", "Yes"});   // Yes: the error's details
     lifecycle.Activate();
-    EXPECT_EQ(shell.calls, (QStringList{"SetTreeViewNodes", "LeaveArchiveMode"}));
+    EXPECT_EQ(shell.calls, (QStringList {"SetTreeViewNodes", "LeaveArchiveMode"}));
     ASSERT_EQ(shownErrors.size(), 1);
     EXPECT_TRUE(shownErrors.first().contains(QStringLiteral("Tabella sconosciuta")));
     EXPECT_TRUE(messageBoxes().filter(QStringLiteral("Vuoi cambiare")).isEmpty());
@@ -252,7 +255,7 @@ TEST_F(Lifecycle, TheCloseBoxOnlyHides)
     ::settings().AutoSaveOnExit = true;
     saveDue();
     EXPECT_FALSE(lifecycle.QueryUnload(MainWindowLifecycle::CloseCause::CloseBox));
-    EXPECT_EQ(shell.calls, QStringList{"Hide"});
+    EXPECT_EQ(shell.calls, QStringList {"Hide"});
     EXPECT_TRUE(log().isEmpty());
 }
 
@@ -268,7 +271,8 @@ TEST_F(Lifecycle, TheGridsChangedLayoutIsStoredBeforeAnyOtherWindowUnloads)
     EXPECT_TRUE(shell.layout->IsChanged());
 
     QString storedWhenOthersUnload;
-    shell.onUnloadOthers = [&] { storedWhenOthersUnload = GridLayout(QStringLiteral("dgView_Clienti"), file).FieldSequence(); };
+    shell.onUnloadOthers
+        = [&] { storedWhenOthersUnload = GridLayout(QStringLiteral("dgView_Clienti"), file).FieldSequence(); };
     EXPECT_TRUE(lifecycle.QueryUnload(MainWindowLifecycle::CloseCause::Program));
     EXPECT_EQ(storedWhenOthersUnload, QStringLiteral("Descrizione,Codice"));
     EXPECT_FALSE(shell.layout->IsChanged());
@@ -282,7 +286,7 @@ TEST_F(Lifecycle, TheCloseCommandOffersTheExitSaveWhenDue)
     saveDue();
     answer({"Yes"});
     EXPECT_TRUE(lifecycle.QueryUnload(MainWindowLifecycle::CloseCause::Program));
-    EXPECT_EQ(messageBoxes(), QStringList{kExitQuestion});
+    EXPECT_EQ(messageBoxes(), QStringList {kExitQuestion});
     ASSERT_EQ(exitSaves.size(), 1);
     EXPECT_FALSE(exitSaves.first().from);   // never saved: from the beginning
     EXPECT_EQ(exitSaves.first().to, QDate(2007, 3, 12));
@@ -314,7 +318,8 @@ TEST_F(Lifecycle, AWindowThatStaysOrAReceiptUnderWayKeepsTheProgramOpen)
     answer({"OK"});
     EXPECT_FALSE(lifecycle.QueryUnload(MainWindowLifecycle::CloseCause::Program));
     EXPECT_EQ(messageBoxes(),
-              QStringList{QStringLiteral("Impossibile chiudere l'applicazione...\r\rLa finestra <Vendita> non si è chiusa")});
+              QStringList {
+                  QStringLiteral("Impossibile chiudere l'applicazione...\r\rLa finestra <Vendita> non si è chiusa")});
 
     prompts->clearLog();
     shell.calls.clear();
@@ -333,7 +338,7 @@ TEST_F(Lifecycle, TheUnloadReleasesTheDatabaseWhateverFailsBefore)
     openShop();
     shell.failPlacement = true;
     lifecycle.Unload();
-    EXPECT_EQ(shell.calls, (QStringList{"StorePlacement", "StopNotificationIcon", "ReleaseDatabase"}));
+    EXPECT_EQ(shell.calls, (QStringList {"StorePlacement", "StopNotificationIcon", "ReleaseDatabase"}));
     EXPECT_FALSE(g_objDatabase);
     ASSERT_EQ(messageBoxes().size(), 1);   // the error's question, reported once
     EXPECT_TRUE(messageBoxes().first().contains(QStringLiteral("Disco pieno")));

@@ -43,7 +43,8 @@ void MainWindowShop::openShop(const QString& operatorName)
     db->AttachEngine(engine);
     g_objDBEngine = engine;
     g_objDatabase = db;
-    std::unique_ptr<TableData> op = select(QStringLiteral("Operatori"), QStringLiteral("Nome = ") + db->QuoteText(operatorName));
+    std::unique_ptr<TableData> op
+        = select(QStringLiteral("Operatori"), QStringLiteral("Nome = ") + db->QuoteText(operatorName));
     op->MoveFirst();
     ASSERT_FALSE(op->IsEOF()) << operatorName.toStdString();
     g_strOperatorName = operatorName;

@@ -58,15 +58,15 @@ TEST_F(MvtoolBackup, SavesAndRestoresAPeriodKeepingStockAndPoints)
                                  "Fornitura e di Vendita <dal 01/03/2007 al 05/03/2007> dall'archivio di origine ?"));
     EXPECT_TRUE(r.lines.contains("PROGRESS: Salvataggio dei dati <Vendite> dal 01/03/2007 al 05/03/2007..."));
     EXPECT_EQ(r.lines.last(), "COMPLETED");
-    EXPECT_EQ(oids(workingPath(), "Vendite"), QList<qint64>{open});
-    EXPECT_EQ(oids(backupPath(), "Vendite"), QList<qint64>{done});
+    EXPECT_EQ(oids(workingPath(), "Vendite"), QList<qint64> {open});
+    EXPECT_EQ(oids(backupPath(), "Vendite"), QList<qint64> {done});
     EXPECT_EQ(stock("A"), stockBefore);
     EXPECT_EQ(points(customer), pointsBefore);
 
     r = tool({"backup", "--restore", "--from", "2007-03-01", "--to", "2007-03-05", "--delete"}, {"Yes", "Yes", "OK"});
     ASSERT_EQ(r.status, 0) << r.lines.join('\n').toStdString();
-    EXPECT_EQ(oids(workingPath(), "Vendite"), (QList<qint64>{done, open}));
-    EXPECT_EQ(oids(backupPath(), "Vendite"), QList<qint64>{});
+    EXPECT_EQ(oids(workingPath(), "Vendite"), (QList<qint64> {done, open}));
+    EXPECT_EQ(oids(backupPath(), "Vendite"), QList<qint64> {});
     EXPECT_EQ(stock("A"), stockBefore);
     EXPECT_EQ(points(customer), pointsBefore);
 
@@ -127,6 +127,6 @@ TEST_F(MvtoolBackup, ReminderRuleOnSupplyDatesMakesOneReminderAndPostponesAWeek)
         << "10,080 minutes after the command";
 }
 
-}  // namespace
+}   // namespace
 
 #endif

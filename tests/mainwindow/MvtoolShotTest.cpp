@@ -25,12 +25,15 @@ public:
         m_env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     }
     ToolRun run(const QStringList& args) const { return mvtool(args, m_env); }
-    void set(const QString& setting) const { EXPECT_EQ(run({QStringLiteral("config-set"), setting}).status, 0) << setting.toStdString(); }
+    void set(const QString& setting) const
+    {
+        EXPECT_EQ(run({QStringLiteral("config-set"), setting}).status, 0) << setting.toStdString();
+    }
     // The picture of `window` (with `more` arguments); a null image when the tool failed.
     QImage shot(const QString& window, const QStringList& more = {}) const
     {
         const QString file = m_dir + QStringLiteral("/%1-%2.png").arg(window).arg(++m_count);
-        if (run(QStringList{QStringLiteral("shot"), window, file} + more).status != 0) return QImage();
+        if (run(QStringList {QStringLiteral("shot"), window, file} + more).status != 0) return QImage();
         return QImage(file);
     }
     const QProcessEnvironment& env() const { return m_env; }
@@ -43,7 +46,7 @@ private:
     QProcessEnvironment m_env;
     mutable int m_count = 0;
 };
-} // namespace
+}   // namespace
 
 // Every window the tool knows, pictured as it opens (the object library's row editor over
 // three tables, as the administrator and as a plain operator), with the least size its
@@ -125,15 +128,15 @@ bool HoldsADrawing(const QImage& picture)
     return false;
 }
 
-class EveryWindow : public ::testing::TestWithParam<WindowShot> {};
-} // namespace
+class EveryWindow : public ::testing::TestWithParam<WindowShot> { };
+}   // namespace
 
 TEST_P(EveryWindow, IsPicturedAtItsDefaultSize)
 {
     const WindowShot& c = GetParam();
-    const QString file = testenv::newDir(QStringLiteral("shots")) + u'/' + QString::fromLatin1(c.window) +
-                         QStringLiteral(".png");
-    QStringList args{QStringLiteral("shot"), QString::fromLatin1(c.window), file};
+    const QString file
+        = testenv::newDir(QStringLiteral("shots")) + u'/' + QString::fromLatin1(c.window) + QStringLiteral(".png");
+    QStringList args {QStringLiteral("shot"), QString::fromLatin1(c.window), file};
     for (const char* a : c.more) args << QString::fromLatin1(a);
     const ToolRun run = mvtool(args);
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
@@ -177,13 +180,14 @@ TEST(MvtoolShot, ListsTheMainWindowAndTheErrorReport)
 TEST(MvtoolShot, PicturesTheMainWindowAtTheAskedSize)
 {
     const QString png = testenv::newDir(QStringLiteral("shot")) + QStringLiteral("/frmMain.png");
-    const ToolRun shot = mvtool({QStringLiteral("shot"), QStringLiteral("frmMain"), png, QStringLiteral("--size"),
-                              QStringLiteral("1280x800")});
+    const ToolRun shot = mvtool(
+        {QStringLiteral("shot"), QStringLiteral("frmMain"), png, QStringLiteral("--size"), QStringLiteral("1280x800")});
     ASSERT_EQ(shot.status, 0);
     const QImage picture(png);
     EXPECT_EQ(picture.size(), QSize(1280, 800));
 
-    EXPECT_EQ(mvtool({QStringLiteral("shot"), QStringLiteral("frmMain"), png, QStringLiteral("--size"), QStringLiteral("big")})
+    EXPECT_EQ(mvtool({QStringLiteral("shot"), QStringLiteral("frmMain"), png, QStringLiteral("--size"),
+                      QStringLiteral("big")})
                   .status,
               2);
 
@@ -194,7 +198,7 @@ TEST(MvtoolShot, PicturesTheMainWindowAtTheAskedSize)
         const char* node;
         int status;
     };
-    for (const Case& c : {Case{"Operazioni effettuate", 0}, Case{"Clienti", 0}, Case{"Nessuna sezione", 1}}) {
+    for (const Case& c : {Case {"Operazioni effettuate", 0}, Case {"Clienti", 0}, Case {"Nessuna sezione", 1}}) {
         EXPECT_EQ(mvtool({QStringLiteral("shot"), QStringLiteral("frmMain"), section, QStringLiteral("--table"),
                           QString::fromUtf8(c.node)})
                       .status,
@@ -210,7 +214,7 @@ TEST(MvtoolShot, ASizeNoScreenHasIsAWrongArgument)
     const QString png = testenv::newDir(QStringLiteral("shot")) + QStringLiteral("/RowEditor.png");
     for (const char* size : {"0x0", "-5x10", "640x", "100000x100000", "8193x600", "800x8193"}) {
         const ToolRun shot = mvtool({QStringLiteral("shot"), QStringLiteral("RowEditor"), png, QStringLiteral("--size"),
-                                  QString::fromLatin1(size)});
+                                     QString::fromLatin1(size)});
         EXPECT_EQ(shot.status, 2) << size;
         EXPECT_FALSE(QFile::exists(png)) << size;
     }
@@ -232,10 +236,10 @@ TEST(MvtoolShot, PicturesWindowsWithTheStoredSettings)
         const char* window;
         const char* setting;
     };
-    for (const Case& c : {Case{"frmFiscalOptions", "FiscalPrinterParam/Type=3"},
-                          Case{"frmOptionsBarcode", "BarcodeReaderParam/COMPortNumber=2"},
-                          Case{"frmMagneticOptions", "MagneticDevParam/Type=9999"},
-                          Case{"frmVendite", "Configuration/Use_PuntiPremio=True"}}) {
+    for (const Case& c : {Case {"frmFiscalOptions", "FiscalPrinterParam/Type=3"},
+                          Case {"frmOptionsBarcode", "BarcodeReaderParam/COMPortNumber=2"},
+                          Case {"frmMagneticOptions", "MagneticDevParam/Type=9999"},
+                          Case {"frmVendite", "Configuration/Use_PuntiPremio=True"}}) {
         SCOPED_TRACE(c.window);
         const ShotTool tool;
         const QImage before = tool.shot(QString::fromLatin1(c.window));
@@ -249,7 +253,7 @@ TEST(MvtoolShot, PicturesWindowsWithTheStoredSettings)
 
     // The supplies' payments bring the inventory report into the main window's tree.
     const ShotTool tool;
-    const QStringList inventory{QStringLiteral("--table"), QStringLiteral("Inventario Magazzino")};
+    const QStringList inventory {QStringLiteral("--table"), QStringLiteral("Inventario Magazzino")};
     EXPECT_TRUE(tool.shot(QStringLiteral("frmMain"), inventory).isNull());
     tool.set(QStringLiteral("Configuration/Use_PagamentoForniture=True"));
     EXPECT_FALSE(tool.shot(QStringLiteral("frmMain"), inventory).isNull());
@@ -322,8 +326,8 @@ TEST(MvtoolShot, ConsolesShowSampleExchangesOnlyWhenAsked)
         ASSERT_FALSE(sample.isNull());
         EXPECT_NE(plain, sample);
     }
-    EXPECT_EQ(tool.run({QStringLiteral("shot"), QStringLiteral("frmFiscalOptions"), tool.dir() + QStringLiteral("/x.png"),
-                        QStringLiteral("--sample-log")})
+    EXPECT_EQ(tool.run({QStringLiteral("shot"), QStringLiteral("frmFiscalOptions"),
+                        tool.dir() + QStringLiteral("/x.png"), QStringLiteral("--sample-log")})
                   .status,
               2);
 }

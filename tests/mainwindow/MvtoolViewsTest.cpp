@@ -7,20 +7,23 @@ namespace {
 
 #ifdef MV_MVTOOL_EXE
 
-class MvtoolViews : public ViewShop {};
+class MvtoolViews : public ViewShop { };
 
 TEST_F(MvtoolViews, PrintsTheJetTextOfANode)
 {
     ToolRun r = mvtool({"viewquery", "Vendite", "--day", "05/03/2007", "--where", "Not Completato"});
     ASSERT_EQ(r.status, 0);
-    EXPECT_TRUE(r.lines.contains("Where: (Not Completato) AND DataVendita >= #03/05/2007# AND DataVendita < #03/06/2007#"));
-    EXPECT_TRUE(r.lines.contains("Jet: SELECT * FROM Vendite WHERE (Not Completato) AND DataVendita >= #03/05/2007# AND "
-                                 "DataVendita < #03/06/2007#"));
+    EXPECT_TRUE(
+        r.lines.contains("Where: (Not Completato) AND DataVendita >= #03/05/2007# AND DataVendita < #03/06/2007#"));
+    EXPECT_TRUE(
+        r.lines.contains("Jet: SELECT * FROM Vendite WHERE (Not Completato) AND DataVendita >= #03/05/2007# AND "
+                         "DataVendita < #03/06/2007#"));
     EXPECT_TRUE(r.lines.contains("DateField: DataVendita"));
 
     r = mvtool({"viewquery", "Forniture pagate", "--paid-period", "2007-03-01:2007-03-31"});
     ASSERT_EQ(r.status, 0);
-    EXPECT_TRUE(r.lines.contains("Where: DataFornitura>= #03/01/2007# AND DataFornitura < #04/01/2007# AND Pagato = True"));
+    EXPECT_TRUE(
+        r.lines.contains("Where: DataFornitura>= #03/01/2007# AND DataFornitura < #04/01/2007# AND Pagato = True"));
     EXPECT_TRUE(r.lines.contains("Status: Da data: 01/03/2007 A Data: 31/03/2007"));
 
     r = mvtool({"viewquery", "Lista Forniture", "--month", "03/2007"});
@@ -80,9 +83,10 @@ TEST_F(MvtoolViews, PrintsTheTreeOfAnOperator)
 {
     EXPECT_EQ(mvtool({"viewtree"}).lines.size(), 14);
     EXPECT_EQ(mvtool({"viewtree", "--level", "1", "--payments"}).lines.size(), 43);
-    EXPECT_EQ(mvtool({"viewtree", "--payments"}).lines.value(11), "12\t8\tInventario Magazzino\tInventario Magazzino\tReportElement");
+    EXPECT_EQ(mvtool({"viewtree", "--payments"}).lines.value(11),
+              "12\t8\tInventario Magazzino\tInventario Magazzino\tReportElement");
 }
 
 #endif
 
-}  // namespace
+}   // namespace

@@ -17,7 +17,7 @@ protected:
     int titles = 0;
     std::function<void()> setTitle = [this] { ++titles; };
 };
-}  // namespace
+}   // namespace
 
 TEST_F(OperatorSessionTest, ANewOperatorGetsOwnLevel)
 {

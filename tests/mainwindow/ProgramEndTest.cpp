@@ -64,9 +64,10 @@ QVariant rawValue(const QString& path, const QString& query) { return rawRows(pa
 QStringList contents(const QString& path)
 {
     QStringList out;
-    for (const QVariantList& t : rawRows(path, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name "
-                                                              "NOT LIKE '\\_objdb%' ESCAPE '\\' AND name NOT LIKE 'sqlite%' "
-                                                              "ORDER BY name"))) {
+    for (const QVariantList& t : rawRows(path,
+                                         QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name "
+                                                        "NOT LIKE '\\_objdb%' ESCAPE '\\' AND name NOT LIKE 'sqlite%' "
+                                                        "ORDER BY name"))) {
         const QString table = t.first().toString();
         QStringList rows;
         for (const QVariantList& row : rawRows(path, QStringLiteral("SELECT * FROM \"%1\"").arg(table))) {
@@ -83,7 +84,7 @@ QStringList contents(const QString& path)
 QStringList fileLines(const QString& path)
 {
     QStringList lines = QString::fromUtf8(testenv::readFile(path)).split(u'\n', Qt::SkipEmptyParts);
-    if (lines == QStringList{QStringLiteral("<missing>")}) return {};
+    if (lines == QStringList {QStringLiteral("<missing>")}) return {};
     return lines;
 }
 
@@ -227,14 +228,18 @@ protected:
             auto db = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("Mirtavolia"), nullptr);
             db->AttachEngine(engine);
             auto table = [&](const char* name) { return db->Tables().Item(QString::fromLatin1(name))->Select(); };
-            table("Articoli")->AddRow({"Codice", "8001", "Descrizione", "Pane", "PrezzoVendita", money(2), "PrezzoAcquisto",
-                                       money(1), "ValoreScorta", 1000.0});
-            table("Articoli")->AddRow({"Codice", "8004", "Descrizione", "Olio", "PrezzoVendita", money(49),
-                                       "PrezzoAcquisto", money(30), "ValoreScorta", 40.0});
-            const qint64 customer =
-                table("Clienti")->AddRow({"Codice", "C001", "Descrizione", "Maria Bianchi", "CalcolaPunti", true});
-            auto customers = db->Tables().Item(QStringLiteral("Clienti"))->Select(QStringLiteral("OID = %1").arg(customer));
-            s_voucher = customers->GetReference(QStringLiteral("Buoni"))->AddRow({"Descrizione", "Buono 50", "ImportoBuono", money(50)});
+            table("Articoli")
+                ->AddRow({"Codice", "8001", "Descrizione", "Pane", "PrezzoVendita", money(2), "PrezzoAcquisto",
+                          money(1), "ValoreScorta", 1000.0});
+            table("Articoli")
+                ->AddRow({"Codice", "8004", "Descrizione", "Olio", "PrezzoVendita", money(49), "PrezzoAcquisto",
+                          money(30), "ValoreScorta", 40.0});
+            const qint64 customer
+                = table("Clienti")->AddRow({"Codice", "C001", "Descrizione", "Maria Bianchi", "CalcolaPunti", true});
+            auto customers
+                = db->Tables().Item(QStringLiteral("Clienti"))->Select(QStringLiteral("OID = %1").arg(customer));
+            s_voucher = customers->GetReference(QStringLiteral("Buoni"))
+                            ->AddRow({"Descrizione", "Buono 50", "ImportoBuono", money(50)});
             table("Fornitori")->AddRow({"Descrizione", "Forno Rossi"});
             db->Close();
             engine->Close();
@@ -255,13 +260,20 @@ protected:
     {
         const QString home = testenv::newDir(name);
         for (const char* d : {"config", "data/Mirtavolia", "runtime", "tmp"}) QDir(home).mkpath(QString::fromLatin1(d));
-        QFile::setPermissions(home + QStringLiteral("/runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(home + QStringLiteral("/runtime"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         return home;
     }
     static QString databaseIn(const QString& home) { return home + QStringLiteral("/data/Mirtavolia/Mirtavolia.mdb"); }
     QString database() const { return databaseIn(m_home); }
-    QString settings() const { return QString::fromUtf8(testenv::readFile(m_home + QStringLiteral("/config/Mirtavolia/Mirtavolia.ini"))); }
-    qint64 notes() const { return rawValue(database(), QStringLiteral("SELECT count(*) FROM _objdb_open")).toLongLong(); }
+    QString settings() const
+    {
+        return QString::fromUtf8(testenv::readFile(m_home + QStringLiteral("/config/Mirtavolia/Mirtavolia.ini")));
+    }
+    qint64 notes() const
+    {
+        return rawValue(database(), QStringLiteral("SELECT count(*) FROM _objdb_open")).toLongLong();
+    }
 
     // The program started again as the shop starts it, the operator in, then closed.
     QStringList startAgain()
@@ -273,16 +285,26 @@ protected:
 
     static QStringList saleLines()
     {
-        return {QStringLiteral("Amministratore"), QString(), QStringLiteral("<Vendita>"), QStringLiteral("C001"),
-                QStringLiteral("<Buoni>"), QStringLiteral("#%1").arg(s_voucher), QStringLiteral("Yes"),
-                QStringLiteral("8001"), QStringLiteral("8004"), QStringLiteral("<Conferma>"), QStringLiteral("Contanti"),
+        return {QStringLiteral("Amministratore"),
+                QString(),
+                QStringLiteral("<Vendita>"),
+                QStringLiteral("C001"),
+                QStringLiteral("<Buoni>"),
+                QStringLiteral("#%1").arg(s_voucher),
+                QStringLiteral("Yes"),
+                QStringLiteral("8001"),
+                QStringLiteral("8004"),
+                QStringLiteral("<Conferma>"),
+                QStringLiteral("Contanti"),
                 QString()};
     }
     static QStringList supplyLines()
     {
-        return {QStringLiteral("Amministratore"), QString(), QStringLiteral("<Fornitura>"), QStringLiteral("Forno Rossi"),
-                QStringLiteral("Bolla"), QStringLiteral("8001"), QStringLiteral("8004"), QStringLiteral("<Conferma>"),
-                QStringLiteral("Contanti"), QString()};
+        return {QStringLiteral("Amministratore"), QString(),
+                QStringLiteral("<Fornitura>"),    QStringLiteral("Forno Rossi"),
+                QStringLiteral("Bolla"),          QStringLiteral("8001"),
+                QStringLiteral("8004"),           QStringLiteral("<Conferma>"),
+                QStringLiteral("Contanti"),       QString()};
     }
 
     static QString s_template;
@@ -300,13 +322,13 @@ qint64 HeadlessCounter::s_voucher = 0;
 struct Moment {
     const char* name;
     bool supply;
-    int lines;             // answer lines the program has done with when it is killed
-    const char* waitingOn; // the question it waits on then (its beginning)
-    bool confirmed;        // the document was confirmed before the kill
+    int lines;   // answer lines the program has done with when it is killed
+    const char* waitingOn;   // the question it waits on then (its beginning)
+    bool confirmed;   // the document was confirmed before the kill
 };
 void PrintTo(const Moment& m, std::ostream* os) { *os << m.name; }
 
-class KilledAt : public HeadlessCounter, public ::testing::WithParamInterface<Moment> {};
+class KilledAt : public HeadlessCounter, public ::testing::WithParamInterface<Moment> { };
 
 TEST_P(KilledAt, TheNextStartFindsTheShopAsBeforeOrTheDocumentWhole)
 {
@@ -318,28 +340,30 @@ TEST_P(KilledAt, TheNextStartFindsTheShopAsBeforeOrTheDocumentWhole)
         program.kill();
     }
     const QStringList log = startAgain();
-    const QString told = QStringLiteral("STATUS: Operatore: Amministratore - Annullati i documenti rimasti aperti: 1 ") +
-                         (m.supply ? QStringLiteral("fornitura") : QStringLiteral("vendita"));
+    const QString told = QStringLiteral("STATUS: Operatore: Amministratore - Annullati i documenti rimasti aperti: 1 ")
+        + (m.supply ? QStringLiteral("fornitura") : QStringLiteral("vendita"));
     EXPECT_EQ(notes(), 0);
     if (!m.confirmed) {
         EXPECT_EQ(contents(database()), s_before);
-        if (m.lines > (m.supply ? 4 : 3)) { EXPECT_TRUE(log.contains(told)) << log.join(u'\n').toStdString(); }
+        if (m.lines > (m.supply ? 4 : 3)) {
+            EXPECT_TRUE(log.contains(told)) << log.join(u'\n').toStdString();
+        }
         return;
     }
     // The confirmed document whole; a next one had been started, and was given up.
     const QString path = database();
     if (m.supply) {
-        EXPECT_EQ(rawRows(path, QStringLiteral("SELECT Completato FROM Forniture")), (QList<QVariantList>{{1}}));
+        EXPECT_EQ(rawRows(path, QStringLiteral("SELECT Completato FROM Forniture")), (QList<QVariantList> {{1}}));
         EXPECT_EQ(rawValue(path, QStringLiteral("SELECT count(*) FROM CaricoArticoli")).toInt(), 2);
         EXPECT_EQ(rawRows(path, QStringLiteral("SELECT ValoreScorta FROM Articoli ORDER BY Codice")),
-                  (QList<QVariantList>{{1001.0}, {41.0}}));
+                  (QList<QVariantList> {{1001.0}, {41.0}}));
         EXPECT_EQ(rawValue(path, QStringLiteral("SELECT count(*) FROM AcquistoFornitori")).toInt(), 1);
     } else {
         EXPECT_EQ(rawRows(path, QStringLiteral("SELECT Completato, ImportoVendita, ImportoBuoni FROM Vendite")),
-                  (QList<QVariantList>{{1, 51.0, 50.0}}));
+                  (QList<QVariantList> {{1, 51.0, 50.0}}));
         EXPECT_EQ(rawValue(path, QStringLiteral("SELECT count(*) FROM ScaricoArticoli")).toInt(), 2);
         EXPECT_EQ(rawRows(path, QStringLiteral("SELECT ValoreScorta FROM Articoli ORDER BY Codice")),
-                  (QList<QVariantList>{{999.0}, {39.0}}));
+                  (QList<QVariantList> {{999.0}, {39.0}}));
         EXPECT_EQ(rawValue(path, QStringLiteral("SELECT ImportoUtilizzato FROM BuoniClienti")).toDouble(), 50.0);
         EXPECT_EQ(rawValue(path, QStringLiteral("SELECT count(*) FROM PagamentiCliente")).toInt(), 1);
         EXPECT_TRUE(log.contains(told)) << "the next sale, open and empty, was given up";
@@ -348,22 +372,18 @@ TEST_P(KilledAt, TheNextStartFindsTheShopAsBeforeOrTheDocumentWhole)
 
 INSTANTIATE_TEST_SUITE_P(
     Counter, KilledAt,
-    ::testing::Values(
-        Moment{"SaleAfterTheCustomer", false, 4, "INPUT: [frmVendite] Articolo:", false},
-        Moment{"SaleAfterTheVoucher", false, 7, "INPUT: [frmVendite] Articolo:", false},
-        Moment{"SaleAfterTheFirstScan", false, 8, "INPUT: [frmVendite] Articolo:", false},
-        Moment{"SaleAfterTheSecondScan", false, 9, "INPUT: [frmVendite] Articolo:", false},
-        Moment{"SaleInItsPayment", false, 11,
-               "INPUT: [RowEditor] Pagamenti del Cliente:",
-               false},
-        Moment{"SaleConfirmed", false, 12, "INPUT: [frmVendite] Articolo:", true},
-        Moment{"SupplyAfterTheSupplier", true, 4, "INPUT: [PickRowDialog] Seleziona - Tipi Documento: Codice", false},
-        Moment{"SupplyAfterAScan", true, 6, "INPUT: [frmForniture] Articolo:", false},
-        Moment{"SupplyInItsPayment", true, 9,
-               "INPUT: [RowEditor] Acquisto dai Fornitori:",
-               false},
-        Moment{"SupplyConfirmed", true, 10, "MSGBOX: Operazione confermata.\r\rVuoi effettuare una nuova Fornitura ?",
-               true}),
+    ::testing::Values(Moment {"SaleAfterTheCustomer", false, 4, "INPUT: [frmVendite] Articolo:", false},
+                      Moment {"SaleAfterTheVoucher", false, 7, "INPUT: [frmVendite] Articolo:", false},
+                      Moment {"SaleAfterTheFirstScan", false, 8, "INPUT: [frmVendite] Articolo:", false},
+                      Moment {"SaleAfterTheSecondScan", false, 9, "INPUT: [frmVendite] Articolo:", false},
+                      Moment {"SaleInItsPayment", false, 11, "INPUT: [RowEditor] Pagamenti del Cliente:", false},
+                      Moment {"SaleConfirmed", false, 12, "INPUT: [frmVendite] Articolo:", true},
+                      Moment {"SupplyAfterTheSupplier", true, 4,
+                              "INPUT: [PickRowDialog] Seleziona - Tipi Documento: Codice", false},
+                      Moment {"SupplyAfterAScan", true, 6, "INPUT: [frmForniture] Articolo:", false},
+                      Moment {"SupplyInItsPayment", true, 9, "INPUT: [RowEditor] Acquisto dai Fornitori:", false},
+                      Moment {"SupplyConfirmed", true, 10,
+                              "MSGBOX: Operazione confermata.\r\rVuoi effettuare una nuova Fornitura ?", true}),
     [](const ::testing::TestParamInfo<Moment>& info) { return std::string(info.param.name); });
 
 // Two counters on one file: a sale the other program still holds is never given up.
@@ -382,7 +402,9 @@ TEST_F(HeadlessCounter, ASaleOfAProgramStillRunningIsLeftAlone)
     };
     EXPECT_EQ(open(), 0);
     EXPECT_EQ(notes(), 1);
-    EXPECT_EQ(rawValue(database(), QStringLiteral("SELECT ValoreScorta FROM Articoli WHERE Codice = '8001'")).toDouble(), 999.0);
+    EXPECT_EQ(
+        rawValue(database(), QStringLiteral("SELECT ValoreScorta FROM Articoli WHERE Codice = '8001'")).toDouble(),
+        999.0);
 
     other.kill();
     EXPECT_EQ(open(), 1);
@@ -420,7 +442,7 @@ struct Shutdown {
 };
 void PrintTo(const Shutdown& s, std::ostream* os) { *os << s.name; }
 
-class EndedBySystem : public HeadlessCounter, public ::testing::WithParamInterface<Shutdown> {};
+class EndedBySystem : public HeadlessCounter, public ::testing::WithParamInterface<Shutdown> { };
 
 TEST_P(EndedBySystem, EndsAsAtAShutdownWithNothingOfTheDocumentLeft)
 {
@@ -442,14 +464,12 @@ TEST_P(EndedBySystem, EndsAsAtAShutdownWithNothingOfTheDocumentLeft)
 
 INSTANTIATE_TEST_SUITE_P(
     Counter, EndedBySystem,
-    ::testing::Values(
-        Shutdown{"MainWindow", SIGTERM, false, 2, "INPUT: [frmMain] <Vendita> / <Fornitura> / <Chiudi>"},
-        Shutdown{"SaleWindowWithANewSale", SIGTERM, false, 9, "INPUT: [frmVendite] Articolo:"},
-        Shutdown{"QuestionOverTheSaleWindow", SIGTERM, false, 6,
-                 "MSGBOX: Vuoi usare il buono [Buono 50] di 50,00 nella vendita corrente ?"},
-        Shutdown{"SalePayment", SIGTERM, false, 11,
-                 "INPUT: [RowEditor] Pagamenti del Cliente:"},
-        Shutdown{"SupplyWindowOnHangUp", SIGHUP, true, 7, "INPUT: [frmForniture] Articolo:"}),
+    ::testing::Values(Shutdown {"MainWindow", SIGTERM, false, 2, "INPUT: [frmMain] <Vendita> / <Fornitura> / <Chiudi>"},
+                      Shutdown {"SaleWindowWithANewSale", SIGTERM, false, 9, "INPUT: [frmVendite] Articolo:"},
+                      Shutdown {"QuestionOverTheSaleWindow", SIGTERM, false, 6,
+                                "MSGBOX: Vuoi usare il buono [Buono 50] di 50,00 nella vendita corrente ?"},
+                      Shutdown {"SalePayment", SIGTERM, false, 11, "INPUT: [RowEditor] Pagamenti del Cliente:"},
+                      Shutdown {"SupplyWindowOnHangUp", SIGHUP, true, 7, "INPUT: [frmForniture] Articolo:"}),
     [](const ::testing::TestParamInfo<Shutdown>& info) { return std::string(info.param.name); });
 
 // ---- ended while a receipt goes to the register ----------------------------------------------------
@@ -459,7 +479,9 @@ INSTANTIATE_TEST_SUITE_P(
 // on the register.
 class CountingRegister final : public RegisterSimulator {
 public:
-    explicit CountingRegister(int pauseMs) : m_register(CreateRegisterSimulator(QStringLiteral("ellisse"))), m_pauseMs(pauseMs) {}
+    explicit CountingRegister(int pauseMs)
+        : m_register(CreateRegisterSimulator(QStringLiteral("ellisse"))), m_pauseMs(pauseMs)
+    { }
     QString name() const override { return m_register->name(); }
     int heard() const { return m_heard; }
 
@@ -469,7 +491,7 @@ protected:
         const qsizetype before = pending.size();
         SimulatorOutput reply = m_register->answer(pending);
         if (pending.size() == before) return std::nullopt;
-        Taken t{QByteArray(), reply};
+        Taken t {QByteArray(), reply};
         if (!t.reply.isEmpty()) t.reply.first().delayMs += m_pauseMs;
         ++m_heard;
         return t;
@@ -478,18 +500,18 @@ protected:
 private:
     std::shared_ptr<RegisterSimulator> m_register;
     const int m_pauseMs;
-    std::atomic<int> m_heard{0};
+    std::atomic<int> m_heard {0};
 };
 
 struct ReceiptMoment {
     const char* name;
     int signalNumber;
-    int heard;     // what the register has heard when the end is requested
+    int heard;   // what the register has heard when the end is requested
     int pauseMs;   // before each of its answers
 };
 void PrintTo(const ReceiptMoment& m, std::ostream* os) { *os << m.name; }
 
-class EndedDuringAReceipt : public HeadlessCounter, public ::testing::WithParamInterface<ReceiptMoment> {};
+class EndedDuringAReceipt : public HeadlessCounter, public ::testing::WithParamInterface<ReceiptMoment> { };
 
 TEST_P(EndedDuringAReceipt, TheReceiptIsFinishedAndTheProgramEndsWithStatusZero)
 {
@@ -522,26 +544,29 @@ TEST_P(EndedDuringAReceipt, TheReceiptIsFinishedAndTheProgramEndsWithStatusZero)
     // The receipt was not cut short: the register heard it to its end, the sale is whole.
     EXPECT_GT(shop->heard(), m.heard);
     EXPECT_EQ(rawRows(database(), QStringLiteral("SELECT Completato, ImportoVendita FROM Vendite")),
-              (QList<QVariantList>{{1, 51.0}}));
+              (QList<QVariantList> {{1, 51.0}}));
     for (const char* key : {"MainLeft=", "MainTop=", "MainWidth=", "MainHeight="})
         EXPECT_TRUE(settings().contains(QLatin1String(key))) << key;
     EXPECT_FALSE(QFile::exists(database() + QStringLiteral("-wal"))) << "the database was closed";
 }
 
 INSTANTIATE_TEST_SUITE_P(Counter, EndedDuringAReceipt,
-                         ::testing::Values(ReceiptMoment{"TermAtTheFirstCommand", SIGTERM, 1, 0},
-                                           ReceiptMoment{"HangUpAtTheSecondCommand", SIGHUP, 2, 0},
-                                           ReceiptMoment{"TermAtTheFourthCommand", SIGTERM, 4, 0},
-                                           ReceiptMoment{"TermWhileASlowRegisterAnswersTheFirst", SIGTERM, 1, 150},
-                                           ReceiptMoment{"HangUpWhileASlowRegisterAnswersTheThird", SIGHUP, 3, 150}),
-                         [](const ::testing::TestParamInfo<ReceiptMoment>& info) { return std::string(info.param.name); });
+                         ::testing::Values(ReceiptMoment {"TermAtTheFirstCommand", SIGTERM, 1, 0},
+                                           ReceiptMoment {"HangUpAtTheSecondCommand", SIGHUP, 2, 0},
+                                           ReceiptMoment {"TermAtTheFourthCommand", SIGTERM, 4, 0},
+                                           ReceiptMoment {"TermWhileASlowRegisterAnswersTheFirst", SIGTERM, 1, 150},
+                                           ReceiptMoment {"HangUpWhileASlowRegisterAnswersTheThird", SIGHUP, 3, 150}),
+                         [](const ::testing::TestParamInfo<ReceiptMoment>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // The system's end while the access password is asked at the start refuses nothing: the
 // program ends with status 0, as at any other moment.
 TEST_F(HeadlessCounter, EndedWhileTheAccessPasswordIsAskedEndsWithStatusZero)
 {
     WriteAccessPasswordFile(QStringLiteral("segreta"),
-                            m_home + QStringLiteral("/data/Mirtavolia/") + QString::fromLatin1(kAccessPasswordFileName));
+                            m_home + QStringLiteral("/data/Mirtavolia/")
+                                + QString::fromLatin1(kAccessPasswordFileName));
     Program program(m_home, {}, true);
     program.waitForLog(QStringLiteral("INPUT: [frmPassword] Password"));
     EXPECT_EQ(program.endWith(SIGTERM), 0) << program.log().join(u'\n').toStdString();
@@ -558,6 +583,6 @@ TEST_F(HeadlessCounter, TheMainWindowWaitingAfterItsLastAnswerEndsWithStatusZero
     EXPECT_FALSE(QFile::exists(database() + QStringLiteral("-wal")));
 }
 
-}  // namespace
+}   // namespace
 
 #endif

@@ -16,7 +16,7 @@ namespace {
 // A progress whose Stop the operator confirms at one step (counted over the whole call).
 class TestProgress final : public PrintProgress {
 public:
-    TestProgress(QStringList& calls, int stopAt) : m_calls(calls), m_stopAt(stopAt) {}
+    TestProgress(QStringList& calls, int stopAt) : m_calls(calls), m_stopAt(stopAt) { }
     void show(const QString& text) override { m_calls << QStringLiteral("show ") + text; }
     void start(int32_t maximum) override { m_calls << QStringLiteral("start %1").arg(maximum); }
     bool step() override { return ++m_steps != m_stopAt; }
@@ -32,13 +32,13 @@ private:
 const QString kRetry = QStringLiteral("Lo scontrino non e' stato stampato correttamente...\r\rVuoi riprovare ?");
 const QString kSending = QStringLiteral("Emissione scontrino in corso...");
 
-} // namespace
+}   // namespace
 
 class Receipt : public RegisterShop {
 protected:
     Receipt()
     {
-        settings().FiscalPrinterParam = FiscalPrinterSettings{};
+        settings().FiscalPrinterParam = FiscalPrinterSettings {};
         article(QStringLiteral("A"));
         article(QStringLiteral("B"), QStringLiteral("R2"));
         article(QStringLiteral("C"));
@@ -66,10 +66,10 @@ TEST_F(Receipt, RowsGoLargestFirstBetweenOpeningAndClosing)
     const qint64 first = rows->GetOID();
 
     EXPECT_TRUE(service().Send_Scontrino(*rows));
-    EXPECT_EQ(printer.calls, (QStringList{"NewSession 2", "SendData 12.5 x1 \"Articolo B\" 2",
-                                          "SendData 5 x1 \"Articolo A\" 1", "SendData 1 x1 \"Articolo C\" 1",
-                                          "EndSession"}));
-    EXPECT_EQ(progress, (QStringList{"show " + kSending, "start 3", "end", "close"}));
+    EXPECT_EQ(printer.calls,
+              (QStringList {"NewSession 2", "SendData 12.5 x1 \"Articolo B\" 2", "SendData 5 x1 \"Articolo A\" 1",
+                            "SendData 1 x1 \"Articolo C\" 1", "EndSession"}));
+    EXPECT_EQ(progress, (QStringList {"show " + kSending, "start 3", "end", "close"}));
     EXPECT_TRUE(log().contains(QStringLiteral("STATUS: ") + kSending));
     EXPECT_TRUE(boxes().isEmpty());
     // The caller's data set (the sale form's rows grid) keeps its order and its row.
@@ -114,7 +114,7 @@ TEST_F(Receipt, ASaleOfTenForThreePiecesReachesTheRegisterAsTen)
 {
     const qint64 s = sell({{"A", 3, "10.00"}});
     EXPECT_TRUE(send(s));
-    EXPECT_EQ(printer.calls, (QStringList{"NewSession 2", "SendData 10 x1 \"Articolo A\" 1", "EndSession"}));
+    EXPECT_EQ(printer.calls, (QStringList {"NewSession 2", "SendData 10 x1 \"Articolo A\" 1", "EndSession"}));
     EXPECT_EQ(printer.lastTotal(), eur("10.00"));
 }
 
@@ -155,7 +155,8 @@ TEST_F(Receipt, ANegativeTotalPrintsNothingAndAZeroTotalPrints)
     const QString notice = QStringLiteral("N.B.: Lo scontrino non può essere emesso perchè il totale risulta negativo");
     const Case cases[] = {
         {"one cent below zero", {{"A", 1, "5.00"}, {"B", -1, "-5.01"}}, {}},
-        {"zero", {{"A", 1, "5.00"}, {"B", -1, "-5.00"}},
+        {"zero",
+         {{"A", 1, "5.00"}, {"B", -1, "-5.00"}},
          {"NewSession 2", "SendData 5 x1 \"Articolo A\" 1", "SendData -5 x1 \"Articolo B\" 2", "EndSession"}},
     };
     for (const Case& c : cases) {
@@ -165,7 +166,7 @@ TEST_F(Receipt, ANegativeTotalPrintsNothingAndAZeroTotalPrints)
         EXPECT_TRUE(send(sell(c.rows)));
         EXPECT_EQ(printer.calls, c.calls);
         const bool negative = c.calls.isEmpty();
-        EXPECT_EQ(boxes(), negative ? QStringList{notice} : QStringList{});
+        EXPECT_EQ(boxes(), negative ? QStringList {notice} : QStringList {});
         EXPECT_EQ(log().contains(QStringLiteral("STATUS: ") + kSending), !negative);
     }
 }
@@ -175,7 +176,8 @@ TEST_F(Receipt, ANegativeTotalPrintsNothingAndAZeroTotalPrints)
 // would make the retry a second receipt. The sale stays recorded.
 TEST_F(Receipt, ADriverErrorIsShownAndTheRegisterHearsNothingMore)
 {
-    const QString error = QStringLiteral("Si e' verificato un errore durante l'emissione dello scontrino:\r\rCodice: %1\r\r");
+    const QString error
+        = QStringLiteral("Si e' verificato un errore durante l'emissione dello scontrino:\r\rCodice: %1\r\r");
     struct Case {
         const char* name;
         bool failOpen;
@@ -185,18 +187,24 @@ TEST_F(Receipt, ADriverErrorIsShownAndTheRegisterHearsNothingMore)
         QString box;
     };
     const Case cases[] = {
-        {"the third row", false, 3, true,
+        {"the third row",
+         false,
+         3,
+         true,
          {"NewSession 2", "SendData 12.5 x1 \"Articolo B\" 2", "SendData 5 x1 \"Articolo A\" 1",
           "SendData 1 x1 \"Articolo C\" 1"},
          error.arg(3) + QStringLiteral("Errore di comunicazione in invio dei dati")},
         {"the opening", true, 0, true, {"NewSession 2"}, error.arg(1) + QStringLiteral("Errore di comunicazione")},
-        {"a register that cannot void", false, 2, false,
+        {"a register that cannot void",
+         false,
+         2,
+         false,
          {"NewSession 2", "SendData 12.5 x1 \"Articolo B\" 2", "SendData 5 x1 \"Articolo A\" 1"},
          error.arg(3) + QStringLiteral("Errore di comunicazione in invio dei dati")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        printer = RecordingPrinter{};
+        printer = RecordingPrinter {};
         printer.failOpen = c.failOpen;
         printer.failAtRow = c.failAtRow;
         printer.canCancel = c.canCancel;
@@ -208,9 +216,9 @@ TEST_F(Receipt, ADriverErrorIsShownAndTheRegisterHearsNothingMore)
 
         EXPECT_FALSE(send(s));
         EXPECT_EQ(printer.calls, c.calls);
-        EXPECT_EQ(boxes(), QStringList{c.box});
+        EXPECT_EQ(boxes(), QStringList {c.box});
         EXPECT_TRUE(prompts->hasAnswers());
-        EXPECT_EQ(progress.mid(progress.size() - 2), (QStringList{"end", "close"}));
+        EXPECT_EQ(progress.mid(progress.size() - 2), (QStringList {"end", "close"}));
         auto stored = sale(s);
         ASSERT_FALSE(stored->IsEmpty());
         EXPECT_EQ(stored->GetCurrencyValue(QStringLiteral("ImportoVendita")), eur("18.50"));
@@ -232,14 +240,16 @@ TEST_F(Receipt, ARegisterThatCannotVoidIsNotSentAStoppedReceiptAgain)
     };
     const Case cases[] = {
         {"stopped after a row", 2, false, {"NewSession 2", "SendData 12.5 x1 \"Articolo B\" 2", "CancelSession"}, 0},
-        {"stopped before any row", 1, true,
+        {"stopped before any row",
+         1,
+         true,
          {"NewSession 2", "CancelSession", "NewSession 2", "SendData 12.5 x1 \"Articolo B\" 2",
           "SendData 5 x1 \"Articolo A\" 1", "EndSession"},
          1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        printer = RecordingPrinter{};
+        printer = RecordingPrinter {};
         printer.canCancel = false;
         stopAt = c.stopAt;
         prompts->clearLog();
@@ -265,9 +275,17 @@ TEST_F(Receipt, AnEmptySaleOrTheOperatorsStopVoidsTheReceiptAndAsks)
     };
     const Case cases[] = {
         {"no rows", {}, 0, "No", false, {"NewSession 2", "CancelSession"}},
-        {"stopped, given up", {{"A", 1, "5.00"}, {"B", 1, "12.50"}}, 2, "No", false,
+        {"stopped, given up",
+         {{"A", 1, "5.00"}, {"B", 1, "12.50"}},
+         2,
+         "No",
+         false,
          {"NewSession 2", "SendData 12.5 x1 \"Articolo B\" 2", "CancelSession"}},
-        {"stopped, sent again from the first row", {{"A", 1, "5.00"}, {"B", 1, "12.50"}}, 2, "Yes", true,
+        {"stopped, sent again from the first row",
+         {{"A", 1, "5.00"}, {"B", 1, "12.50"}},
+         2,
+         "Yes",
+         true,
          {"NewSession 2", "SendData 12.5 x1 \"Articolo B\" 2", "CancelSession", "NewSession 2",
           "SendData 12.5 x1 \"Articolo B\" 2", "SendData 5 x1 \"Articolo A\" 1", "EndSession"}},
     };
@@ -279,7 +297,7 @@ TEST_F(Receipt, AnEmptySaleOrTheOperatorsStopVoidsTheReceiptAndAsks)
         stopAt = c.stopAt;
         EXPECT_EQ(send(sell(c.rows)), c.issued);
         EXPECT_EQ(printer.calls, c.calls);
-        EXPECT_EQ(boxes(), QStringList{kRetry});
+        EXPECT_EQ(boxes(), QStringList {kRetry});
     }
 }
 
@@ -287,14 +305,16 @@ TEST_F(Receipt, DescriptionsFollowTheSettingAndDepartmentsTheVatCode)
 {
     settings().FiscalPrinterParam.SendDescription = false;
     EXPECT_TRUE(send(sell({{"A", 2, "3.00"}, {"B", 1, "2.00"}})));
-    EXPECT_EQ(printer.calls, (QStringList{"NewSession 2", "SendData 1.5 x2 \"\" 1", "SendData 2 x1 \"\" 2", "EndSession"}));
+    EXPECT_EQ(printer.calls,
+              (QStringList {"NewSession 2", "SendData 1.5 x2 \"\" 1", "SendData 2 x1 \"\" 2", "EndSession"}));
 
     // An article whose VAT code has no department: nothing reaches the register.
     printer.calls.clear();
     EXPECT_FALSE(send(sell({{"A", 1, "3.00"}, {"Z", 1, "2.00"}})));
     EXPECT_EQ(printer.calls, QStringList());
-    EXPECT_EQ(boxes(), QStringList{"Si e' verificato un errore durante l'emissione dello scontrino:\r\r"
-                                   "L'articolo \"Articolo Z\" non ha un reparto di cassa valido (codice IVA)"});
+    EXPECT_EQ(boxes(),
+              QStringList {"Si e' verificato un errore durante l'emissione dello scontrino:\r\r"
+                           "L'articolo \"Articolo Z\" non ha un reparto di cassa valido (codice IVA)"});
 }
 
 TEST_F(Receipt, ConvertedAmountsGoInTheConversionCurrency)
@@ -302,8 +322,9 @@ TEST_F(Receipt, ConvertedAmountsGoInTheConversionCurrency)
     settings().FiscalPrinterParam.CurrencyConversion = true;
     EXPECT_TRUE(send(sell({{"A", 2, "10.00"}, {"B", 1, "0.50"}})));
     // 10.00 x 1936.27 = 19362.7 and 0.50 x 1936.27 = 968.135 lire, without decimals.
-    EXPECT_EQ(printer.calls, (QStringList{"NewSession 0", "SendData 19363 x1 \"Articolo A\" 1",
-                                          "SendData 968 x1 \"Articolo B\" 2", "EndSession"}));
+    EXPECT_EQ(printer.calls,
+              (QStringList {"NewSession 0", "SendData 19363 x1 \"Articolo A\" 1", "SendData 968 x1 \"Articolo B\" 2",
+                            "EndSession"}));
 }
 
 TEST_F(Receipt, ReprintAsksFirstAndTellsWhenDone)
@@ -320,8 +341,11 @@ TEST_F(Receipt, ReprintAsksFirstAndTellsWhenDone)
     const Case cases[] = {
         {"register off", false, "", {"MSGBOX: Registratore di cassa non attivato..."}, false},
         {"not confirmed", true, "No", {"BEEP: ", "MSGBOX: " + confirm}, false},
-        {"confirmed", true, "Yes",
-         {"BEEP: ", "MSGBOX: " + confirm, "STATUS: " + kSending, "MSGBOX: Lo scontrino e' stato ristampato..."}, true},
+        {"confirmed",
+         true,
+         "Yes",
+         {"BEEP: ", "MSGBOX: " + confirm, "STATUS: " + kSending, "MSGBOX: Lo scontrino e' stato ristampato..."},
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -349,7 +373,7 @@ TEST_F(Receipt, AReprintShowsTheInstalledWindowsAroundTheReceipt)
 {
     class Windows final : public OperationWindows {
     public:
-        explicit Windows(QStringList& log) : m_log(log) {}
+        explicit Windows(QStringList& log) : m_log(log) { }
         std::unique_ptr<BackupProgress> BackupWindow() override { return nullptr; }
         std::unique_ptr<PrintProgress> ReceiptWindow() override { return std::make_unique<TestProgress>(m_log, 0); }
         std::shared_ptr<void> Busy() override
@@ -369,7 +393,7 @@ TEST_F(Receipt, AReprintShowsTheInstalledWindowsAroundTheReceipt)
     };
 
     reprint();
-    EXPECT_EQ(printer.calls, (QStringList{"NewSession 2", "SendData 5 x1 \"Articolo A\" 1", "EndSession"}));
+    EXPECT_EQ(printer.calls, (QStringList {"NewSession 2", "SendData 5 x1 \"Articolo A\" 1", "EndSession"}));
 
     QStringList shown;
     Windows windows(shown);
@@ -377,8 +401,8 @@ TEST_F(Receipt, AReprintShowsTheInstalledWindowsAroundTheReceipt)
     printer.calls.clear();
     reprint();
     setOperationWindows(nullptr);
-    EXPECT_EQ(printer.calls, (QStringList{"NewSession 2", "SendData 5 x1 \"Articolo A\" 1", "EndSession"}));
-    EXPECT_EQ(shown, (QStringList{"busy", "show " + kSending, "start 1", "end", "close", "idle"}));
+    EXPECT_EQ(printer.calls, (QStringList {"NewSession 2", "SendData 5 x1 \"Articolo A\" 1", "EndSession"}));
+    EXPECT_EQ(shown, (QStringList {"busy", "show " + kSending, "start 1", "end", "close", "idle"}));
 }
 
 // The sale form reaches the receipt service through the registered counter services.

@@ -41,12 +41,12 @@ namespace {
 // Stops at the given step (1-based, 0: never) and says how far the bar was set.
 class StoppingProgress final : public PrintProgress {
 public:
-    StoppingProgress(int stopAt, int* started) : m_stopAt(stopAt), m_started(started) {}
-    void show(const QString&) override {}
+    StoppingProgress(int stopAt, int* started) : m_stopAt(stopAt), m_started(started) { }
+    void show(const QString&) override { }
     void start(int32_t maximum) override { *m_started = maximum; }
     bool step() override { return ++m_steps != m_stopAt; }
-    void end() override {}
-    void close() override {}
+    void end() override { }
+    void close() override { }
 
 private:
     int m_stopAt;
@@ -83,7 +83,7 @@ protected:
     }
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(RecordWindow, TheReceiptOfTheSaleChosenInTheGridReachesTheRegister)
 {
@@ -104,19 +104,37 @@ TEST_F(RecordWindow, TheReceiptOfTheSaleChosenInTheGridReachesTheRegister)
     const QString confirm = QStringLiteral("Confermi la ristampa dello scontrino ?");
     const QString reprinted = QStringLiteral("Lo scontrino e' stato ristampato...");
     const Case cases[] = {
-        {"rows largest first", {{"A", 1, "5.00"}, {"B", 1, "12.50"}, {"A", 1, "1.00"}}, 0, {"Yes", "OK"},
-         {"NewSession 2", "SendData 12.5 x1 \"Latte\" 2", "SendData 5 x1 \"Pane\" 1", "SendData 1 x1 \"Pane\" 1", "EndSession"},
-         "18.50", {confirm, reprinted}},
-        {"3 pieces for 10.00 is 10.00 on the register", {{"A", 3, "10.00"}}, 0, {"Yes", "OK"},
-         {"NewSession 2", "SendData 10 x1 \"Pane\" 1", "EndSession"}, "10.00", {confirm, reprinted}},
-        {"a negative total sends nothing", {{"A", 1, "2.00"}, {"B", -1, "-3.00"}}, 0, {"Yes", "OK", "OK"}, {}, "0",
+        {"rows largest first",
+         {{"A", 1, "5.00"}, {"B", 1, "12.50"}, {"A", 1, "1.00"}},
+         0,
+         {"Yes", "OK"},
+         {"NewSession 2", "SendData 12.5 x1 \"Latte\" 2", "SendData 5 x1 \"Pane\" 1", "SendData 1 x1 \"Pane\" 1",
+          "EndSession"},
+         "18.50",
+         {confirm, reprinted}},
+        {"3 pieces for 10.00 is 10.00 on the register",
+         {{"A", 3, "10.00"}},
+         0,
+         {"Yes", "OK"},
+         {"NewSession 2", "SendData 10 x1 \"Pane\" 1", "EndSession"},
+         "10.00",
+         {confirm, reprinted}},
+        {"a negative total sends nothing",
+         {{"A", 1, "2.00"}, {"B", -1, "-3.00"}},
+         0,
+         {"Yes", "OK", "OK"},
+         {},
+         "0",
          {confirm, "N.B.: Lo scontrino non può essere emesso perchè il totale risulta negativo", reprinted}},
-        {"an error at row 3 is shown and the register hears nothing more", {{"A", 1, "3.00"}, {"B", 1, "2.00"}, {"A", 1, "1.00"}}, 3,
+        {"an error at row 3 is shown and the register hears nothing more",
+         {{"A", 1, "3.00"}, {"B", 1, "2.00"}, {"A", 1, "1.00"}},
+         3,
          {"Yes", "OK"},
          {"NewSession 2", "SendData 3 x1 \"Pane\" 1", "SendData 2 x1 \"Latte\" 2", "SendData 1 x1 \"Pane\" 1"},
          "5.00",
-         {confirm, "Si e' verificato un errore durante l'emissione dello scontrino:\r\rCodice: 3\r\r"
-                   "Errore di comunicazione in invio dei dati"}},
+         {confirm,
+          "Si e' verificato un errore durante l'emissione dello scontrino:\r\rCodice: 3\r\r"
+          "Errore di comunicazione in invio dei dati"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -132,7 +150,9 @@ TEST_F(RecordWindow, TheReceiptOfTheSaleChosenInTheGridReachesTheRegister)
         for (const QString& a : c.answers) prompts->addAnswer(a);
         menus().mnuFiscalPrint->trigger();
         EXPECT_EQ(printer.calls, c.calls);
-        if (!c.calls.isEmpty()) { EXPECT_EQ(printer.lastTotal(), money(c.registerTotal)); }
+        if (!c.calls.isEmpty()) {
+            EXPECT_EQ(printer.lastTotal(), money(c.registerTotal));
+        }
         EXPECT_EQ(messageBoxes(), c.boxes);
         EXPECT_FALSE(answersLeft());
         // The sale is never touched by its receipt.
@@ -165,10 +185,10 @@ TEST_F(RecordWindow, ScannedCodesReachTheBoxTheActiveWindowRegistered)
     ASSERT_TRUE(reader.send("8001234567890\r\n80"));
     ASSERT_TRUE(waitFor([&] { return received.size() == 1; }));
     waitFor([] { return false; }, 100);
-    EXPECT_EQ(received, QStringList{"8001234567890\r"}) << "the second code waits for its end";
+    EXPECT_EQ(received, QStringList {"8001234567890\r"}) << "the second code waits for its end";
     ASSERT_TRUE(reader.send("09876543210\r\n"));
     ASSERT_TRUE(waitFor([&] { return received.size() == 2; }));
-    EXPECT_EQ(received, (QStringList{"8001234567890\r", "8009876543210\r"}));
+    EXPECT_EQ(received, (QStringList {"8001234567890\r", "8009876543210\r"}));
     EXPECT_TRUE(log().contains(QStringLiteral("STATUS: Letto codice a barre: <8009876543210>")));
 
     counterServices()->SetBarcodeControl(nullptr);
@@ -184,7 +204,7 @@ TEST_F(RecordWindow, DeletingThreeSelectedCustomersRemovesExactlyThoseRows)
     window();
     showNode(QStringLiteral("Clienti"));
     const std::vector<qint64> before = stored(QStringLiteral("Clienti"));
-    const std::vector<qint64> chosen{customers[0], customers[2], customers[3]};
+    const std::vector<qint64> chosen {customers[0], customers[2], customers[3]};
 
     // Answered No: nothing goes.
     selectRows(chosen);
@@ -233,7 +253,8 @@ TEST_F(RecordWindow, AStoppedDeleteGoesNoFurther)
     for (qint64 kept : {customers[1], customers[2], customers[3]})
         EXPECT_EQ(select(QStringLiteral("Clienti"), QStringLiteral("OID = %1").arg(kept))->RowCount(), 1) << kept;
     ASSERT_EQ(messageBoxes().size(), 2);
-    EXPECT_TRUE(messageBoxes().last().contains(QStringLiteral("Operazione interrotta"))) << messageBoxes().last().toStdString();
+    EXPECT_TRUE(messageBoxes().last().contains(QStringLiteral("Operazione interrotta")))
+        << messageBoxes().last().toStdString();
 
     // One row selected: the current row goes, without a bar.
     started = -1;
@@ -252,12 +273,13 @@ TEST_F(RecordWindow, ASupplyPrintsOneLabelPerDeliveredPiece)
     article("C", "Burro", "1.00");
     std::vector<std::shared_ptr<RecordingTarget>> targets;
     ::settings().LabelPrinterParam.VBScript = labelScript();
-    frmMain& w = window(ReceiptService(), LabelPrinting(
-                                              [&] {
-                                                  targets.push_back(std::make_shared<RecordingTarget>());
-                                                  return targets.back();
-                                              },
-                                              SilentPrintProgress));
+    frmMain& w = window(ReceiptService(),
+                        LabelPrinting(
+                            [&] {
+                                targets.push_back(std::make_shared<RecordingTarget>());
+                                return targets.back();
+                            },
+                            SilentPrintProgress));
     supply({{"B", 5}});
     const qint64 chosen = supply({{"A", 2}, {"B", 0}, {"C", 1}});
     showNode(QStringLiteral("Forniture"));
@@ -267,9 +289,11 @@ TEST_F(RecordWindow, ASupplyPrintsOneLabelPerDeliveredPiece)
     menus().mnuPrintLabel->trigger();
     QStringList printed;
     for (const auto& t : targets) printed << t->texts();
-    EXPECT_EQ(printed, (QStringList{"LABEL A", "LABEL A", "LABEL C"}));
-    EXPECT_EQ(messageBoxes(), (QStringList{"La fornitura selezionata contiene 3 articoli\r\rConfermi la stampa delle relative etichette ?",
-                                           "Operazione terminata"}));
+    EXPECT_EQ(printed, (QStringList {"LABEL A", "LABEL A", "LABEL C"}));
+    EXPECT_EQ(
+        messageBoxes(),
+        (QStringList {"La fornitura selezionata contiene 3 articoli\r\rConfermi la stampa delle relative etichette ?",
+                      "Operazione terminata"}));
 
     // The articles view prints one label per selected row.
     targets.clear();
@@ -289,7 +313,7 @@ protected:
     void SetUp() override { start(QStringLiteral("Operatore")); }
     const MainWindowMenus& menus() { return m_window->Menus(); }
 };
-}  // namespace
+}   // namespace
 
 TEST_F(OperatorWindow, TheHtmlPageEscapesEveryValueAndShowsOnlyWhatTheOperatorSees)
 {
@@ -324,7 +348,8 @@ TEST_F(OperatorWindow, TheHtmlPageEscapesEveryValueAndShowsOnlyWhatTheOperatorSe
     EXPECT_TRUE(html.contains(QStringLiteral("<th>") + sale + QStringLiteral("</th>")));
     EXPECT_FALSE(html.contains(QStringLiteral("<th>") + hidden + QStringLiteral("</th>")));
     EXPECT_FALSE(html.contains(QStringLiteral("1,23")));
-    EXPECT_EQ(log().filter(QStringLiteral("OPEN: ")), QStringList{QStringLiteral("OPEN: ") + QUrl::fromLocalFile(page).toString()});
+    EXPECT_EQ(log().filter(QStringLiteral("OPEN: ")),
+              QStringList {QStringLiteral("OPEN: ") + QUrl::fromLocalFile(page).toString()});
 
     // The fields chosen, in their order; a field order naming a hidden field (the report
     // display's, or one written by hand) still leaves it out.
@@ -333,7 +358,7 @@ TEST_F(OperatorWindow, TheHtmlPageEscapesEveryValueAndShowsOnlyWhatTheOperatorSe
     html = read();
     EXPECT_EQ(html.count(QStringLiteral("<th>")), 1);
     EXPECT_EQ(PrintExport::VisibleFields(*shown, QStringLiteral("Descrizione,PrezzoAcquisto,Nessuno")),
-              QStringList{"Descrizione"});
+              QStringList {"Descrizione"});
     prompts->clearLog();
     answer({"No"});
     m_window->ExportTableToHtml(shown, QStringLiteral("PrezzoAcquisto,Codice"));
@@ -351,7 +376,8 @@ TEST_F(RecordWindow, RowsOpenInTheRowEditorAndDocumentsInTheirWindow)
     QStringList documents;
     RecordCommands::Hooks h;
     h.dataSet = [&] { return w.Panel().DataSet(); };
-    h.openDocumentForm = [&](const QString& table, qint64 oid) { documents << QStringLiteral("%1 %2").arg(table).arg(oid); };
+    h.openDocumentForm
+        = [&](const QString& table, qint64 oid) { documents << QStringLiteral("%1 %2").arg(table).arg(oid); };
     RecordCommands commands(*w.Grid(), &w, h);
     showNode(QStringLiteral("Vendite"));
     setCurrentRow(s);
@@ -363,7 +389,7 @@ TEST_F(RecordWindow, RowsOpenInTheRowEditorAndDocumentsInTheirWindow)
     EXPECT_TRUE(documents.isEmpty()) << "a double click opens the row editor even on a sale";
 
     commands.FileProperties();
-    EXPECT_EQ(documents, QStringList{QStringLiteral("Vendite %1").arg(s)});
+    EXPECT_EQ(documents, QStringList {QStringLiteral("Vendite %1").arg(s)});
     commands.FileNew();
     EXPECT_EQ(documents.last(), QStringLiteral("Vendite 0"));
 
@@ -396,7 +422,7 @@ TEST_F(RecordWindow, TheNotCompletedSalesComeFromAnyView)
     showNode(QStringLiteral("Clienti"));
     menus().mnuNotCompleted_Vendite->trigger();
     EXPECT_EQ(w.SelectedNodeKey(), QStringLiteral("Vendite"));
-    EXPECT_EQ(gridOids(), std::vector<qint64>{open});
+    EXPECT_EQ(gridOids(), std::vector<qint64> {open});
     // The node's own view again shows every sale of the day.
     menus().mnuViewRefresh->trigger();
     EXPECT_EQ(gridOids().size(), 2u);
@@ -452,7 +478,7 @@ TEST_F(RecordWindow, ARefreshAskedWhileACommandWorksOnTheRowsWaitsForIt)
     };
     RecordCommands commands(*w.Grid(), &w, h);
     commands.FileProperties();
-    EXPECT_EQ(seenInside, std::vector<TableData*>{shown}) << "the rows stay while the command runs";
+    EXPECT_EQ(seenInside, std::vector<TableData*> {shown}) << "the rows stay while the command runs";
     EXPECT_NE(w.Panel().DataSet(), shown) << "the refresh ran once the command was done";
     EXPECT_EQ(w.Grid()->Bookmark(), s);
     EXPECT_TRUE(shownErrors.isEmpty());

@@ -56,10 +56,10 @@ protected:
     }
 
     qint64 customer = 0, sale = 0;
-    DateSelection dates{QDate(2007, 3, 5)};
+    DateSelection dates {QDate(2007, 3, 5)};
     TestDialogs dialogs;
-    DetailView view{db(), dates, dialogs};
-    RelatedMenus related{db()};
+    DetailView view {db(), dates, dialogs};
+    RelatedMenus related {db()};
     std::shared_ptr<RecordingUi> shown = std::make_shared<RecordingUi>();
 };
 
@@ -70,9 +70,9 @@ TEST_F(RelatedMenusTest, SaleOpensItsLinesItsCustomerAndItsPayments)
     const RelatedMenuSet menus = related.Build(&sales);
     const QStringList associations = captions(menus.associations);
     ASSERT_GE(associations.size(), 3);
-    EXPECT_EQ(associations.mid(0, 2), (QStringList{"Scarico articoli", "Pagamenti del Cliente"}));
+    EXPECT_EQ(associations.mid(0, 2), (QStringList {"Scarico articoli", "Pagamenti del Cliente"}));
     EXPECT_TRUE(associations.contains("Ricevute")) << "the receipts that name the sale";
-    EXPECT_EQ(captions(menus.references), QStringList{"Clienti (Cliente)"});
+    EXPECT_EQ(captions(menus.references), QStringList {"Clienti (Cliente)"});
     EXPECT_TRUE(menus.containers.empty());
     EXPECT_TRUE(menus.associationsHeader);
     EXPECT_TRUE(menus.referencesHeader);
@@ -81,7 +81,8 @@ TEST_F(RelatedMenusTest, SaleOpensItsLinesItsCustomerAndItsPayments)
     // Chosen in the popup, run once the menu has closed.
     DeferredCommands deferred;
     std::optional<RelatedRows> opened;
-    const DeferredCommands::Handlers handlers{[&](RelatedKind kind, int n) { opened = related.Open(sales, kind, n); }, {}, {}};
+    const DeferredCommands::Handlers handlers {
+        [&](RelatedKind kind, int n) { opened = related.Open(sales, kind, n); }, {}, {}};
 
     ASSERT_TRUE(deferred.RecordRelated(&sales, RelatedKind::Association, "1"));
     EXPECT_EQ(deferred.Command(), "mnuReferencedItem(1)");
@@ -92,8 +93,9 @@ TEST_F(RelatedMenusTest, SaleOpensItsLinesItsCustomerAndItsPayments)
     EXPECT_EQ(opened->title, "Scarico articoli");
     QStringList lines;
     for (opened->rows->MoveFirst(); !opened->rows->IsEOF(); opened->rows->MoveNext())
-        lines << opened->rows->GetValue("Codice").toString() + "x" + QString::number(opened->rows->GetValue("ValoreScarico").toDouble());
-    EXPECT_EQ(lines, (QStringList{"Ax1", "Bx2"}));
+        lines << opened->rows->GetValue("Codice").toString() + "x"
+                + QString::number(opened->rows->GetValue("ValoreScarico").toDouble());
+    EXPECT_EQ(lines, (QStringList {"Ax1", "Bx2"}));
 
     ASSERT_TRUE(deferred.RecordRelated(&sales, RelatedKind::Reference, "1"));
     deferred.Run(handlers);
@@ -137,7 +139,7 @@ TEST_F(RelatedMenusTest, LineReachesItsArticlesDataAfterItsOwn)
 
     // The rows that hold it: its article and its sale.
     EXPECT_EQ(captions(menus.containers),
-              (QStringList{"Articoli con stessi Scarico articoli", "Vendite con stessi Scarico articoli"}));
+              (QStringList {"Articoli con stessi Scarico articoli", "Vendite con stessi Scarico articoli"}));
     opened = related.Open(lines, RelatedKind::Container, 1);
     ASSERT_TRUE(opened);
     EXPECT_EQ(opened->rows->GetValue("Codice").toString(), "A");
@@ -216,9 +218,9 @@ TEST(DeferredCommands, OneRunAtATimeAndErrorsReported)
     deferred.Record(DeferredCommands::kOrderComplex);
     deferred.Record(DeferredCommands::kFilterComplex);   // replaces the first
     deferred.Run(handlers);
-    EXPECT_EQ(ran, QStringList{"filter"});
+    EXPECT_EQ(ran, QStringList {"filter"});
     deferred.Run(handlers);
-    EXPECT_EQ(ran, (QStringList{"filter", "order"}));
+    EXPECT_EQ(ran, (QStringList {"filter", "order"}));
     deferred.Run(handlers);
     EXPECT_EQ(ran.size(), 2) << "a command runs once";
 
@@ -234,4 +236,4 @@ TEST(DeferredCommands, OneRunAtATimeAndErrorsReported)
     setUiServices(nullptr);
 }
 
-}  // namespace
+}   // namespace

@@ -18,7 +18,7 @@ protected:
     QStringList treeReports()
     {
         QStringList keys;
-        for (const SectionNode& n : SectionTreeNodes(db(), SectionTreeOptions{true}))
+        for (const SectionNode& n : SectionTreeNodes(db(), SectionTreeOptions {true}))
             if (n.kind == SectionNode::Kind::Report) {
                 EXPECT_EQ(n.text, n.key) << "a report's node shows its caption";
                 keys << n.key;
@@ -31,7 +31,8 @@ protected:
         FixedViewDialogs dialogs;
         DateSelection dates(QDate(2007, 3, 5), true);
         ViewQueryBuilder builder(db(), dialogs, dates);
-        return builder.Build(ViewRequest{ViewNode{key, key}, QString(), QString(), QString(), QString()}, ShownView{});
+        return builder.Build(ViewRequest {ViewNode {key, key}, QString(), QString(), QString(), QString()},
+                             ShownView {});
     }
 };
 
@@ -39,9 +40,9 @@ TEST_F(ReportKeys, ACaptionChangedInOnePlaceIsFollowedByTheTreeTheViewAndThePrin
 {
     struct Case {
         ReportKey key;
-        const char* table;    // of the view; "" when the report is no node of the tree
+        const char* table;   // of the view; "" when the report is no node of the tree
         const char* layout;   // of the print, for a view of that table ("" none; for the one
-                              // with no node, of the sold lines)
+            // with no node, of the sold lines)
     };
     const Case cases[] = {
         {ReportKey::UnderStock, "Articoli", "drArticoli"},
@@ -67,8 +68,7 @@ TEST_F(ReportKeys, ACaptionChangedInOnePlaceIsFollowedByTheTreeTheViewAndThePrin
         {
             ReportCaptionOverride rename(c.key, renamed);
             QStringList expected = captions;
-            if (inTree)
-                expected[expected.indexOf(caption)] = renamed;
+            if (inTree) expected[expected.indexOf(caption)] = renamed;
             EXPECT_EQ(treeReports(), expected) << "the tree offers it under its new caption, in its place";
             EXPECT_EQ(ReportCatalogue::IsReport(renamed), inTree);
             EXPECT_FALSE(ReportCatalogue::IsReport(caption)) << "the old caption is no report";
@@ -83,4 +83,4 @@ TEST_F(ReportKeys, ACaptionChangedInOnePlaceIsFollowedByTheTreeTheViewAndThePrin
     }
 }
 
-}  // namespace
+}   // namespace

@@ -11,7 +11,7 @@ protected:
     void fill(int level, bool payments)
     {
         db().SetAccessLevel(level);
-        SectionTreeView::Fill(tree, db(), SectionTreeOptions{payments});
+        SectionTreeView::Fill(tree, db(), SectionTreeOptions {payments});
     }
     QString parentText(const QString& text) const
     {
@@ -24,7 +24,7 @@ protected:
     QTreeWidget tree;
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(SectionTreeViewTest, ItemsFollowAccessLevelAndSupplyPayments)
 {
@@ -34,7 +34,8 @@ TEST_F(SectionTreeViewTest, ItemsFollowAccessLevelAndSupplyPayments)
         int items;
         int topLevel;
     };
-    for (const Case c : {Case{0, true, 17, 3}, Case{0, false, 14, 3}, Case{1, true, 43, 4}, Case{1, false, 40, 4}}) {
+    for (const Case c :
+         {Case {0, true, 17, 3}, Case {0, false, 14, 3}, Case {1, true, 43, 4}, Case {1, false, 40, 4}}) {
         SCOPED_TRACE(testing::Message() << "level " << c.level << (c.payments ? " with" : " without") << " payments");
         fill(c.level, c.payments);
         EXPECT_EQ(SectionTreeView::NodeCount(tree), c.items);
@@ -42,8 +43,8 @@ TEST_F(SectionTreeViewTest, ItemsFollowAccessLevelAndSupplyPayments)
         // Positions run 1..n in building order, so a node is found again by its position.
         for (int i = 1; i <= c.items; ++i) EXPECT_EQ(SectionTreeView::Index(SectionTreeView::ItemAt(tree, i)), i);
         EXPECT_FALSE(SectionTreeView::ItemAt(tree, c.items + 1));
-        EXPECT_EQ(parentText(QStringLiteral("Forniture pagate")), c.payments ? QStringLiteral("Lista Forniture")
-                                                                             : QStringLiteral("<missing>"));
+        EXPECT_EQ(parentText(QStringLiteral("Forniture pagate")),
+                  c.payments ? QStringLiteral("Lista Forniture") : QStringLiteral("<missing>"));
         // Only the first section opens.
         EXPECT_TRUE(tree.topLevelItem(0)->isExpanded());
         for (int i = 1; i < tree.topLevelItemCount(); ++i) EXPECT_FALSE(tree.topLevelItem(i)->isExpanded());

@@ -22,7 +22,7 @@ public:
     bool modify(const QIcon&, const QString&) override { return true; }
     bool remove() override { return true; }
 };
-}  // namespace
+}   // namespace
 
 Currency money(const char* text) { return *Currency::parse(QString::fromLatin1(text), QLocale::c()); }
 
@@ -68,7 +68,11 @@ qint64 ShopWindow::customer(const QString& name, const QString& code, const QStr
 qint64 ShopWindow::article(const QString& code, const QString& description, const char* price, const QString& vat)
 {
     return testshop::ShopBuilder(g_objDatabase)
-        .addArticle({.code = code, .description = description, .price = money(price), .stock = 1000.0, .vat = vat,
+        .addArticle({.code = code,
+                     .description = description,
+                     .price = money(price),
+                     .stock = 1000.0,
+                     .vat = vat,
                      .unit = QStringLiteral("QntPzz")});
 }
 
@@ -76,8 +80,8 @@ qint64 ShopWindow::sale(const QList<Line>& lines, qint64 customerOid, bool compl
 {
     QList<testshop::Line> rows;
     for (const Line& l : lines) rows.append({.code = l.code, .quantity = l.quantity, .amount = money(l.amount)});
-    const qint64 oid =
-        testshop::ShopBuilder(g_objDatabase).addSale({.counterpart = customerOid, .lines = rows, .completed = completed});
+    const qint64 oid = testshop::ShopBuilder(g_objDatabase)
+                           .addSale({.counterpart = customerOid, .lines = rows, .completed = completed});
     clock->advanceMs(60 * 1000);
     return oid;
 }

@@ -27,7 +27,8 @@ protected:
     void showNode(const QString& key);
 
     qint64 customer(const QString& name, const QString& code, const QString& city = QString());
-    qint64 article(const QString& code, const QString& description, const char* price, const QString& vat = QStringLiteral("R1"));
+    qint64 article(const QString& code, const QString& description, const char* price,
+                   const QString& vat = QStringLiteral("R1"));
     struct Line {
         QString code;
         double quantity;

@@ -14,19 +14,19 @@ TEST(SupplierMarkers, TheTrailingRunIsWalkedFromTheEnd)
         int position;
     };
     const Case cases[] = {
-        {"Vite *#", "*#", "Vite   ", 1},        // both markers go; the one met last wins
+        {"Vite *#", "*#", "Vite   ", 1},   // both markers go; the one met last wins
         {"Vite #*", "*#", "Vite   ", 2},
-        {"Dado#", "*#", "Dado ", 2},            // no blank before the marker: the run is the whole word
-        {"a*b c#", "*#", "a*b c ", 2},          // a marker before the last blank stays
+        {"Dado#", "*#", "Dado ", 2},   // no blank before the marker: the run is the whole word
+        {"a*b c#", "*#", "a*b c ", 2},   // a marker before the last blank stays
         {"Vite", "*#", "Vite", 0},
-        {"Vite   ", "*#", "Vite", 0},           // trailing blanks go before the walk
-        {"Vite x", "X", "Vite x", 0},           // markers compare with case
+        {"Vite   ", "*#", "Vite", 0},   // trailing blanks go before the walk
+        {"Vite x", "X", "Vite x", 0},   // markers compare with case
         {"", "*", "", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.description);
-        const SupplierAssignment::Worked w =
-            SupplierAssignment::WorkDescription(QString::fromUtf8(c.description), QString::fromUtf8(c.symbols));
+        const SupplierAssignment::Worked w
+            = SupplierAssignment::WorkDescription(QString::fromUtf8(c.description), QString::fromUtf8(c.symbols));
         EXPECT_EQ(w.text, QString::fromUtf8(c.text));
         EXPECT_EQ(w.position, c.position);
     }
@@ -88,7 +88,7 @@ protected:
 
     qint64 rossi = 0, bianchi = 0;
 };
-}  // namespace
+}   // namespace
 
 TEST_F(SupplierAssignmentTest, MarkersGiveSuppliersAndLeaveTheDescriptions)
 {
@@ -97,18 +97,18 @@ TEST_F(SupplierAssignmentTest, MarkersGiveSuppliersAndLeaveTheDescriptions)
     const qint64 dado = article(QStringLiteral("D1"), QStringLiteral("Dado"));
     answer({"Yes", "*", "#", "", "Yes"});
     QStringList progress;
-    const int changed = SupplierAssignment::Run(db(), picks({rossi, bianchi}),
-                                                [&progress](const QString& p) { progress << p; });
+    const int changed
+        = SupplierAssignment::Run(db(), picks({rossi, bianchi}), [&progress](const QString& p) { progress << p; });
     EXPECT_EQ(changed, 2);
     EXPECT_EQ(description(vite), QStringLiteral("Vite"));
-    EXPECT_EQ(suppliers(vite), QList<qint64>{rossi});
+    EXPECT_EQ(suppliers(vite), QList<qint64> {rossi});
     EXPECT_EQ(description(bullone), QStringLiteral("Bullone"));
-    EXPECT_EQ(suppliers(bullone), QList<qint64>{bianchi});
+    EXPECT_EQ(suppliers(bullone), QList<qint64> {bianchi});
     EXPECT_EQ(description(dado), QStringLiteral("Dado"));
     EXPECT_TRUE(suppliers(dado).isEmpty());
 
     EXPECT_EQ(asked("MSGBOX").last(), QStringLiteral("* = Rossi\r# = Bianchi\r\rContinuare con la conversione ?"));
-    EXPECT_EQ(progress, (QStringList{"1/3", "2/3", "3/3"}));
+    EXPECT_EQ(progress, (QStringList {"1/3", "2/3", "3/3"}));
     EXPECT_FALSE(prompts->hasAnswers());
 }
 
@@ -120,7 +120,7 @@ TEST_F(SupplierAssignmentTest, ASupplierAlreadyListedIsNotAddedTwice)
     row->AddToList(QStringLiteral("Fornitori"), rossi);
     answer({"Yes", "*", "", "Yes"});
     EXPECT_EQ(SupplierAssignment::Run(db(), picks({rossi})), 1);
-    EXPECT_EQ(suppliers(vite), QList<qint64>{rossi});
+    EXPECT_EQ(suppliers(vite), QList<qint64> {rossi});
     EXPECT_EQ(description(vite), QStringLiteral("Vite"));
 }
 

@@ -18,8 +18,9 @@ protected:
     void SetUp() override
     {
         addArticle({"A", "1.00", "0.50", 100});
-        for (const QDateTime& when : {QDateTime(QDate(2007, 3, 5), QTime(23, 59)), QDateTime(QDate(2007, 3, 10), QTime(9, 0)),
-                                      QDateTime(QDate(2007, 4, 20), QTime(9, 0))}) {
+        for (const QDateTime& when :
+             {QDateTime(QDate(2007, 3, 5), QTime(23, 59)), QDateTime(QDate(2007, 3, 10), QTime(9, 0)),
+              QDateTime(QDate(2007, 4, 20), QTime(9, 0))}) {
             at(when);
             sell("A", 1);
         }
@@ -37,18 +38,18 @@ protected:
         return commands.Captions(caption, kItalian).button;
     }
 
-    DateSelection dates{QDate(2007, 3, 5)};
+    DateSelection dates {QDate(2007, 3, 5)};
     TestDialogs dialogs;
     SelectionStore store;
-    DetailView view{db(), dates, dialogs, selectionsIn(store)};
+    DetailView view {db(), dates, dialogs, selectionsIn(store)};
     std::shared_ptr<RecordingUi> shown = std::make_shared<RecordingUi>();
     QStringList calls;
-    ViewCommands commands{view, db(), dates, dialogs,
-                          ViewCommandHooks{[this] { calls << "captions"; }, [this] { calls << "save"; },
-                                           [this] {
-                                               calls << "refresh";
-                                               showSales();
-                                           }}};
+    ViewCommands commands {view, db(), dates, dialogs,
+                           ViewCommandHooks {[this] { calls << "captions"; }, [this] { calls << "save"; },
+                                             [this] {
+                                                 calls << "refresh";
+                                                 showSales();
+                                             }}};
 };
 
 TEST_F(ViewCommandsTest, DateCommandsCaptionsAndRows)
@@ -73,13 +74,14 @@ TEST_F(ViewCommandsTest, DateCommandsCaptionsAndRows)
         const char* button;
         qint64 rows;
     };
-    const QStringList shownAgain{"captions", "refresh"};
-    const QStringList savedAndShown{"captions", "save", "refresh"};
+    const QStringList shownAgain {"captions", "refresh"};
+    const QStringList savedAndShown {"captions", "save", "refresh"};
     const Case cases[] = {
-        {"month of a day in April", &ViewCommands::SelectMonth, date(QDate(2007, 4, 3)), shownAgain, "Vendita  < aprile 2007 >", 1},
+        {"month of a day in April", &ViewCommands::SelectMonth, date(QDate(2007, 4, 3)), shownAgain,
+         "Vendita  < aprile 2007 >", 1},
         {"day dialog cancelled", &ViewCommands::SelectDay, cancel, {}, "Vendita  < aprile 2007 >", 1},
-        {"a period from its start alone", &ViewCommands::SelectPeriod, period(QDate(2007, 3, 1), std::nullopt), savedAndShown,
-         "< 01 mar 2007 -  >", 3},
+        {"a period from its start alone", &ViewCommands::SelectPeriod, period(QDate(2007, 3, 1), std::nullopt),
+         savedAndShown, "< 01 mar 2007 -  >", 3},
         {"a whole period", &ViewCommands::SelectPeriod, period(QDate(2007, 3, 1), QDate(2007, 3, 10)), savedAndShown,
          "< 01 mar 2007 - 10 mar 2007 >", 2},
         {"period dialog cancelled: the period set before", &ViewCommands::SelectPeriod, cancel, savedAndShown,
@@ -105,7 +107,7 @@ TEST_F(ViewCommandsTest, CurrencyConversionShowsAgainThenStores)
     const bool before = settings().CurrencyConversion;
     EXPECT_TRUE(commands.ToggleCurrencyConversion(false));
     EXPECT_TRUE(settings().CurrencyConversion);
-    EXPECT_EQ(calls, (QStringList{"refresh", "save"}));
+    EXPECT_EQ(calls, (QStringList {"refresh", "save"}));
     EXPECT_FALSE(commands.ToggleCurrencyConversion(true));
     EXPECT_FALSE(settings().CurrencyConversion);
     settings().CurrencyConversion = before;
@@ -125,7 +127,7 @@ TEST_F(ViewCommandsTest, SectionButtonsSelectTheirNode)
     const std::tuple<QString, std::optional<int>> cases[] = {
         {"Vendite", sales},
         {QString::number(section), section},   // a node without key is named by its position
-        {"vendite", std::nullopt}, // keys compare exactly
+        {"vendite", std::nullopt},   // keys compare exactly
         {"Nonesiste", std::nullopt},
         {QString::number(nodes.size() + 1), std::nullopt},
     };
@@ -138,7 +140,8 @@ TEST_F(ViewCommandsTest, SectionButtonsSelectTheirNode)
             calls << "select";
         });
         EXPECT_EQ(selected, node);
-        EXPECT_EQ(calls, node ? (QStringList{"select", "refresh"}) : QStringList{"refresh"}) << "the node first, then the view";
+        EXPECT_EQ(calls, node ? (QStringList {"select", "refresh"}) : QStringList {"refresh"})
+            << "the node first, then the view";
     }
 }
 
@@ -148,7 +151,7 @@ TEST_F(ViewCommandsTest, PredefinedSelectionsStoredAndRemovedByCaption)
     EXPECT_EQ(commands.EditPredefinedSelections("Vendite"), std::nullopt);
     EXPECT_TRUE(store.saved.empty());
 
-    dialogs.selections = SelectionStore::Saved{"Completato = True", {"Completato"}};
+    dialogs.selections = SelectionStore::Saved {"Completato = True", {"Completato"}};
     EXPECT_EQ(commands.EditPredefinedSelections("Vendite"), true);
     ASSERT_EQ(store.saved.count("Vendite"), 1);
     EXPECT_EQ(store.saved["Vendite"].where, "Completato = True");
@@ -180,4 +183,4 @@ TEST_F(ViewCommandsTest, PredefinedSelectionsStoredAndRemovedByCaption)
     EXPECT_EQ(dialogs.asked.size(), asked);
 }
 
-}  // namespace
+}   // namespace

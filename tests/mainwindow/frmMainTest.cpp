@@ -30,7 +30,7 @@ namespace {
 // A notification area that may or may not exist, and says whether the icon stands.
 class FakeArea final : public NotificationArea {
 public:
-    explicit FakeArea(bool available, bool* shown) : m_available(available), m_shown(shown) {}
+    explicit FakeArea(bool available, bool* shown) : m_available(available), m_shown(shown) { }
     bool available() const override { return m_available; }
     bool add(const QIcon&, const QString&) override { return *m_shown = m_available; }
     bool modify(const QIcon&, const QString&) override { return m_available; }
@@ -49,6 +49,7 @@ private:
 class Stubborn final : public QWidget {
 public:
     Stubborn() { setWindowTitle(QStringLiteral("Vendita")); }
+
 protected:
     void closeEvent(QCloseEvent* e) override { e->ignore(); }
 };
@@ -82,7 +83,10 @@ protected:
         const QTreeWidgetItem* item = m_window->TreeView()->currentItem();
         return item ? item->text(0) : QString();
     }
-    QString stored(const char* key) const { return settings->get(QStringLiteral("Settings"), QString::fromLatin1(key), QString()); }
+    QString stored(const char* key) const
+    {
+        return settings->get(QStringLiteral("Settings"), QString::fromLatin1(key), QString());
+    }
     QAction* toolbar(const char* key) const { return ToolbarAction(*m_window->ToolBar(), QString::fromLatin1(key)); }
 
     bool iconShown = false;
@@ -92,7 +96,7 @@ private:
     std::unique_ptr<frmMain> m_window;
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(MainWindowTest, FirstStartCreatesTheDatabaseLetsTheAdministratorInAndShowsTheTree)
 {
@@ -116,7 +120,7 @@ TEST_F(MainWindowTest, FirstStartCreatesTheDatabaseLetsTheAdministratorInAndShow
     EXPECT_EQ(SectionTreeView::NodeCount(*w.TreeView()), 40);   // administrator, no supply payments
     EXPECT_EQ(current(), QStringLiteral("Operazioni effettuate"));
     EXPECT_EQ(buttonCaptions(),
-              (QStringList{"VOCI PRINCIPALI PER LA SEZIONE OPERAZIONI EFFETTUATE :", "Vendite", "Forniture"}));
+              (QStringList {"VOCI PRINCIPALI PER LA SEZIONE OPERAZIONI EFFETTUATE :", "Vendite", "Forniture"}));
     EXPECT_FALSE(w.HideTreeButton()->isEnabled());
     EXPECT_TRUE(w.ReminderWindow());
     EXPECT_FALSE(w.ReminderWindow()->isVisible());
@@ -193,7 +197,8 @@ TEST_F(MainWindowTest, ANormalWindowStoresItsBoundsAndOpensWhereItWas)
         EXPECT_EQ(stored("MainHeight"), QStringLiteral("9600"));
     }
     settings->set(QStringLiteral("Settings"), QStringLiteral("MainSplit"), QStringLiteral("2500"));
-    settings->set(QStringLiteral("Settings"), QStringLiteral("MainState"), QStringLiteral("1"));   // minimised opens normal
+    settings->set(QStringLiteral("Settings"), QStringLiteral("MainState"),
+                  QStringLiteral("1"));   // minimised opens normal
     frmMain& again = window();
     EXPECT_EQ(again.size(), QSize(900, 640));
     EXPECT_EQ(again.SplitterLeft(), 2500);
@@ -213,7 +218,8 @@ TEST_F(MainWindowTest, AWindowThatWillNotCloseKeepsTheProgramOpen)
     answer({"OK"});
     w.Menus().mnuFileClose->trigger();
     EXPECT_EQ(messageBoxes(),
-              QStringList{QStringLiteral("Impossibile chiudere l'applicazione...\r\rLa finestra <Vendita> non si è chiusa")});
+              QStringList {
+                  QStringLiteral("Impossibile chiudere l'applicazione...\r\rLa finestra <Vendita> non si è chiusa")});
     EXPECT_EQ(unloaded, 0);
     EXPECT_TRUE(w.isVisible());
     EXPECT_TRUE(g_objDatabase);
@@ -247,10 +253,10 @@ TEST_F(MainWindowTest, SectionButtonsOpenTheirNodes)
     ::settings().Use_PagamentoForniture = true;
     w.SetTreeViewNodes();
     w.TreeView()->setCurrentItem(SectionTreeView::ItemAt(*w.TreeView(), 20));
-    EXPECT_EQ(buttonCaptions(), (QStringList{"VOCI PRINCIPALI PER LA SEZIONE ARCHIVIO :", "Movimenti",
-                                             "Carico / Scarico Magazzino", "Configurazione", "Operatori",
-                                             "Specifiche Importazione"}));
-    EXPECT_EQ(buttonTags().mid(1), (QStringList{"21", "25", "28", "Operatori", "40"}));
+    EXPECT_EQ(buttonCaptions(),
+              (QStringList {"VOCI PRINCIPALI PER LA SEZIONE ARCHIVIO :", "Movimenti", "Carico / Scarico Magazzino",
+                            "Configurazione", "Operatori", "Specifiche Importazione"}));
+    EXPECT_EQ(buttonTags().mid(1), (QStringList {"21", "25", "28", "Operatori", "40"}));
     EXPECT_FALSE(w.SectionButtons().front()->isEnabled());
     // The buttons stand in the detail area, right of the splitter.
     for (const QPushButton* b : w.SectionButtons()) EXPECT_GE(b->x(), w.DetailArea()->x());
@@ -321,20 +327,21 @@ TEST_F(MainWindowTest, KeysReachTheWindowBeforeItsControls)
     QKeyEvent batch(QEvent::KeyPress, Qt::Key_M, Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     QApplication::sendEvent(w.TreeView(), &batch);
     ASSERT_EQ(messageBoxes().size(), 1);
-    EXPECT_TRUE(messageBoxes().first().startsWith(QStringLiteral("ATTENZIONE! - Questa operazione imposta i fornitori")));
+    EXPECT_TRUE(
+        messageBoxes().first().startsWith(QStringLiteral("ATTENZIONE! - Questa operazione imposta i fornitori")));
 
     // Delete has no view to act on yet.
     prompts->clearLog();
     QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
     QApplication::sendEvent(w.TreeView(), &del);
-    EXPECT_EQ(log(), QStringList{QStringLiteral("BEEP: ")});
+    EXPECT_EQ(log(), QStringList {QStringLiteral("BEEP: ")});
 }
 
 TEST_F(MainWindowTest, TheLibrarysEventsGoToTheStatusBar)
 {
     frmMain& w = window();
     w.OnEvent(1, QString(), QStringLiteral("/dati/Mirtavolia.mdb"));
-    EXPECT_EQ(log(), QStringList{QStringLiteral("STATUS: Database aperto </dati/Mirtavolia.mdb>...")});
+    EXPECT_EQ(log(), QStringList {QStringLiteral("STATUS: Database aperto </dati/Mirtavolia.mdb>...")});
     w.SetStatusMsg(QStringLiteral("Lettura dati..."));
     EXPECT_EQ(w.StatusText(), QStringLiteral("Lettura dati..."));
 }

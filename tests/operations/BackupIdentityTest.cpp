@@ -35,8 +35,8 @@ std::string differences(const std::map<QString, QStringList>& a, const std::map<
         if (it == b.end()) {
             out += table.toStdString() + ": missing\n";
         } else if (it->second != rows) {
-            out += table.toStdString() + ":\n  before " + rows.join(QStringLiteral("\n         ")).toStdString() +
-                   "\n  after  " + it->second.join(QStringLiteral("\n         ")).toStdString() + "\n";
+            out += table.toStdString() + ":\n  before " + rows.join(QStringLiteral("\n         ")).toStdString()
+                + "\n  after  " + it->second.join(QStringLiteral("\n         ")).toStdString() + "\n";
         }
     }
     return out;
@@ -128,8 +128,10 @@ TEST_F(Identity, AnArchiveHoldingADefaultRowTwiceRestoresNoCopyOfIt)
     {
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(backupPath().toUtf8().constData(), &db), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(db, "INSERT INTO TipiPagamento (OID, Descrizione) SELECT OID + 1000, Descrizione FROM TipiPagamento",
-                               nullptr, nullptr, nullptr),
+        ASSERT_EQ(sqlite3_exec(
+                      db,
+                      "INSERT INTO TipiPagamento (OID, Descrizione) SELECT OID + 1000, Descrizione FROM TipiPagamento",
+                      nullptr, nullptr, nullptr),
                   SQLITE_OK);
         sqlite3_close(db);
     }
@@ -174,7 +176,7 @@ TEST_F(Identity, AMonthSavedAndRestoredComesBackAsItWas)
     r.copyRelated = true;
     r.automatic = true;
     ASSERT_EQ(run(r), BackupRestore::Outcome::Completed);
-    ASSERT_EQ(oids(workingPath(), "Vendite"), QList<qint64>{});
+    ASSERT_EQ(oids(workingPath(), "Vendite"), QList<qint64> {});
     // The archive made its own default rows; the month's documents point at them.
     const auto saved = contents(backupPath());
     EXPECT_EQ(saved.at("TipiPagamento").size(), 5);
@@ -182,16 +184,18 @@ TEST_F(Identity, AMonthSavedAndRestoredComesBackAsItWas)
     EXPECT_EQ(saved.at("TracciatiFornitura").size(), 1);
     EXPECT_EQ(saved.at("CampiTracciato").size(), 20);
     EXPECT_EQ(saved.at("TracciatiFornitura$Campi").size(), 20);
-    EXPECT_EQ(value(backupPath(), "SELECT TipiPagamento.Descrizione FROM PagamentiCliente, TipiPagamento "
-                                  "WHERE PagamentiCliente.OID_Pagamento = TipiPagamento.OID").toString(),
+    EXPECT_EQ(value(backupPath(),
+                    "SELECT TipiPagamento.Descrizione FROM PagamentiCliente, TipiPagamento "
+                    "WHERE PagamentiCliente.OID_Pagamento = TipiPagamento.OID")
+                  .toString(),
               QStringLiteral("Contanti"));
 
     r.restore = true;
     ASSERT_EQ(run(r), BackupRestore::Outcome::Completed);
     const auto after = contents(workingPath());
     EXPECT_EQ(after, before) << differences(before, after);
-    EXPECT_EQ(oids(backupPath(), "Vendite"), QList<qint64>{});
+    EXPECT_EQ(oids(backupPath(), "Vendite"), QList<qint64> {});
     EXPECT_EQ(contents(backupPath()).at("TipiPagamento").size(), 5);
 }
 
-}  // namespace backupidentity
+}   // namespace backupidentity

@@ -73,9 +73,10 @@ protected:
     // Lines of no sale, and links of a sale to no line, in the working file.
     qint64 strayLines()
     {
-        return db().RunQuery(QStringLiteral("SELECT (SELECT Count(*) FROM ScaricoArticoli WHERE OID NOT IN "
-                                            "(SELECT MemberOID FROM [Vendite$Articoli])) + (SELECT Count(*) FROM "
-                                            "[Vendite$Articoli] WHERE MemberOID NOT IN (SELECT OID FROM ScaricoArticoli))"))
+        return db()
+            .RunQuery(QStringLiteral("SELECT (SELECT Count(*) FROM ScaricoArticoli WHERE OID NOT IN "
+                                     "(SELECT MemberOID FROM [Vendite$Articoli])) + (SELECT Count(*) FROM "
+                                     "[Vendite$Articoli] WHERE MemberOID NOT IN (SELECT OID FROM ScaricoArticoli))"))
             .rows.value(0)
             .value(0)
             .toLongLong();
@@ -90,7 +91,8 @@ protected:
 
     QString receiptNote()
     {
-        return value(workingPath(), QStringLiteral("SELECT Note FROM Ricevute WHERE OID = %1").arg(receipted)).toString();
+        return value(workingPath(), QStringLiteral("SELECT Note FROM Ricevute WHERE OID = %1").arg(receipted))
+            .toString();
     }
 
     BackupRequest restore(int fromMonth, int fromDay)
@@ -131,8 +133,9 @@ TEST_F(KeptSale, ASaleOfThePeriodRestoredIsTheArchives)
 
     EXPECT_EQ(receiptNote(), "");
     EXPECT_EQ(total(sold), Currency::fromDouble(7.5)) << "three of A at 2.50";
-    EXPECT_EQ(value(workingPath(), QStringLiteral("SELECT ValoreScarico FROM ScaricoArticoli INNER JOIN Articoli "
-                                                  "ON ScaricoArticoli.objParent = Articoli.OID WHERE Articoli.Codice = 'A'"))
+    EXPECT_EQ(value(workingPath(),
+                    QStringLiteral("SELECT ValoreScarico FROM ScaricoArticoli INNER JOIN Articoli "
+                                   "ON ScaricoArticoli.objParent = Articoli.OID WHERE Articoli.Codice = 'A'"))
                   .toDouble(),
               3.0)
         << "its line of A is the archive's again";
@@ -149,24 +152,25 @@ struct CrashCase {
     const char* name;
     int fromMonth, fromDay;
     const char* killAt;   // the progress text the run dies at
-    std::string lines;    // the sale's afterwards
+    std::string lines;   // the sale's afterwards
 };
 
 void PrintTo(const CrashCase& c, std::ostream* os) { *os << c.name; }
 
-class KeptSaleCrash : public KeptSale, public ::testing::WithParamInterface<CrashCase> {};
+class KeptSaleCrash : public KeptSale, public ::testing::WithParamInterface<CrashCase> { };
 
 TEST_P(KeptSaleCrash, AMoveFinishedAfterACrashLeavesTheSaleAsItsCopyWouldHave)
 {
     class KillAt final : public BackupProgress {
     public:
-        explicit KillAt(const char* text) : m_text(QString::fromLatin1(text)) {}
+        explicit KillAt(const char* text) : m_text(QString::fromLatin1(text)) { }
         void Show(const QString& text) override
         {
             if (text.startsWith(m_text)) ::raise(SIGKILL);
         }
         itfProgress* Target() override { return nullptr; }
-        void Close() override {}
+        void Close() override { }
+
     private:
         QString m_text;
     };
@@ -181,7 +185,7 @@ TEST_P(KeptSaleCrash, AMoveFinishedAfterACrashLeavesTheSaleAsItsCopyWouldHave)
     const double stockA = stock("A"), stockB = stock("B");
 
     EXPECT_EQ(FinishInterruptedBackupMovesAtStart(), 1);
-    EXPECT_EQ(oids(backupPath(), "Ricevute"), QList<qint64>{}) << "the move was finished";
+    EXPECT_EQ(oids(backupPath(), "Ricevute"), QList<qint64> {}) << "the move was finished";
     EXPECT_EQ(linesOf(sold), c.lines);
     EXPECT_EQ(strayLines(), 0);
     EXPECT_EQ(stock("A"), stockA);
@@ -190,8 +194,8 @@ TEST_P(KeptSaleCrash, AMoveFinishedAfterACrashLeavesTheSaleAsItsCopyWouldHave)
 
 INSTANTIATE_TEST_SUITE_P(
     Backup, KeptSaleCrash,
-    ::testing::Values(CrashCase{"ReceiptOnlyKilledAtTheDeletion", 3, 1, "Eliminazione dati", "A:5,B:2"},
-                      CrashCase{"SaleOfThePeriodKilledBeforeItsCopy", 2, 28, "Ripristino dei dati <Vendite>", "A:3"}),
+    ::testing::Values(CrashCase {"ReceiptOnlyKilledAtTheDeletion", 3, 1, "Eliminazione dati", "A:5,B:2"},
+                      CrashCase {"SaleOfThePeriodKilledBeforeItsCopy", 2, 28, "Ripristino dei dati <Vendite>", "A:3"}),
     [](const ::testing::TestParamInfo<CrashCase>& info) { return std::string(info.param.name); });
 
 // A save replaces the customers of its sales in the archive: there a customer's vouchers
@@ -202,7 +206,8 @@ protected:
     {
         auto k = select("Clienti", QStringLiteral("OID = %1").arg(customer));
         k->MoveFirst();
-        return k->GetReference("Buoni")->AddRow({"Descrizione", name, "ImportoBuono", QVariant::fromValue(Currency::fromInt(20))});
+        return k->GetReference("Buoni")->AddRow(
+            {"Descrizione", name, "ImportoBuono", QVariant::fromValue(Currency::fromInt(20))});
     }
     void useVoucher(qint64 sale, qint64 voucher)
     {
@@ -245,7 +250,7 @@ TEST_F(ArchivedVouchers, ASaveReplacingACustomerLeavesTheVoucherAnArchivedSaleUs
     useVoucher(first, v1);
     // The first days of March go to the archive, the customer and its vouchers with them.
     ASSERT_EQ(run(save(1, 5)), BackupRestore::Outcome::Completed);
-    ASSERT_EQ(oids(backupPath(), "BuoniClienti"), (QList<qint64>{std::min(v1, v2), std::max(v1, v2)}));
+    ASSERT_EQ(oids(backupPath(), "BuoniClienti"), (QList<qint64> {std::min(v1, v2), std::max(v1, v2)}));
     // Since: both vouchers deleted from the working file, a third given; a sale of K on the 8th.
     deleteVoucher(v1);
     deleteVoucher(v2);
@@ -254,12 +259,16 @@ TEST_F(ArchivedVouchers, ASaveReplacingACustomerLeavesTheVoucherAnArchivedSaleUs
 
     ASSERT_EQ(run(save(6, 10)), BackupRestore::Outcome::Completed);
 
-    EXPECT_EQ(oids(backupPath(), "BuoniClienti"), (QList<qint64>{std::min(v1, v3), std::max(v1, v3)}))
+    EXPECT_EQ(oids(backupPath(), "BuoniClienti"), (QList<qint64> {std::min(v1, v3), std::max(v1, v3)}))
         << "V2 went with the customer's list, V1 stays for the sale that used it";
     EXPECT_EQ(archived(QStringLiteral("SELECT Count(*) FROM [Clienti$Buoni] WHERE OwnerOID = %1").arg(k)), 2);
     EXPECT_EQ(archived(QStringLiteral("SELECT Count(*) FROM BuoniVendite WHERE objParent = %1").arg(v1)), 1);
-    EXPECT_EQ(archived(QStringLiteral("SELECT Count(*) FROM BuoniVendite WHERE objParent NOT IN (SELECT OID FROM BuoniClienti)")), 0);
-    EXPECT_EQ(archived(QStringLiteral("SELECT Count(*) FROM BuoniClienti WHERE OID NOT IN (SELECT MemberOID FROM [Clienti$Buoni])")), 0);
+    EXPECT_EQ(archived(QStringLiteral(
+                  "SELECT Count(*) FROM BuoniVendite WHERE objParent NOT IN (SELECT OID FROM BuoniClienti)")),
+              0);
+    EXPECT_EQ(archived(QStringLiteral(
+                  "SELECT Count(*) FROM BuoniClienti WHERE OID NOT IN (SELECT MemberOID FROM [Clienti$Buoni])")),
+              0);
 }
 
-}  // namespace backupkeptsale
+}   // namespace backupkeptsale

@@ -84,12 +84,12 @@ TEST_F(Backup, SaveMovesTheCompletedDocumentsOfThePeriodAndLeavesStockAndPoints)
 {
     ASSERT_EQ(run(firstWeek(), {"Yes", "Yes", "OK"}), BackupRestore::Outcome::Completed);
 
-    EXPECT_EQ(oids(workingPath(), "Vendite"), (QList<qint64>{open, later})) << "the open sale and the later one stay";
-    EXPECT_EQ(oids(backupPath(), "Vendite"), QList<qint64>{saved});
-    EXPECT_EQ(oids(workingPath(), "Forniture"), QList<qint64>{});
-    EXPECT_EQ(oids(backupPath(), "Forniture"), (QList<qint64>{supplied, lastDay})) << "the last day's supply too";
-    EXPECT_EQ(oids(workingPath(), "Ricevute"), QList<qint64>{});
-    EXPECT_EQ(oids(backupPath(), "Ricevute"), QList<qint64>{receipted});
+    EXPECT_EQ(oids(workingPath(), "Vendite"), (QList<qint64> {open, later})) << "the open sale and the later one stay";
+    EXPECT_EQ(oids(backupPath(), "Vendite"), QList<qint64> {saved});
+    EXPECT_EQ(oids(workingPath(), "Forniture"), QList<qint64> {});
+    EXPECT_EQ(oids(backupPath(), "Forniture"), (QList<qint64> {supplied, lastDay})) << "the last day's supply too";
+    EXPECT_EQ(oids(workingPath(), "Ricevute"), QList<qint64> {});
+    EXPECT_EQ(oids(backupPath(), "Ricevute"), QList<qint64> {receipted});
     EXPECT_EQ(value(backupPath(), QString("SELECT COUNT(*) FROM ScaricoArticoli")).toInt(), 1)
         << "the moved sale's line went with it";
     EXPECT_EQ(value(workingPath(), QString("SELECT COUNT(*) FROM ScaricoArticoli")).toInt(), 2);
@@ -97,18 +97,18 @@ TEST_F(Backup, SaveMovesTheCompletedDocumentsOfThePeriodAndLeavesStockAndPoints)
     EXPECT_EQ(points(customer), pointsBefore);
 
     EXPECT_EQ(prompts->prompts(),
-              (QStringList{"Verranno salvati i dati nell'archivio:\r" + backupPath() + "\r\rConfermi ?",
-                           "Salvataggio dei dati effettuato.\r\rConfermi l'eliminazione dei dati di Fornitura e di "
-                           "Vendita <dal 01/03/2007 al 08/03/2007> dall'archivio di origine ?",
-                           "Operazione completata", "Operazione completata"}));
+              (QStringList {"Verranno salvati i dati nell'archivio:\r" + backupPath() + "\r\rConfermi ?",
+                            "Salvataggio dei dati effettuato.\r\rConfermi l'eliminazione dei dati di Fornitura e di "
+                            "Vendita <dal 01/03/2007 al 08/03/2007> dall'archivio di origine ?",
+                            "Operazione completata", "Operazione completata"}));
     EXPECT_EQ(progress.shown,
-              (QStringList{"Analisi archivio destinazione per il salvataggio...", "Salvataggio dei dati...",
-                           "Salvataggio dei dati <Forniture> dal 01/03/2007 al 08/03/2007...",
-                           "Salvataggio dei dati <Vendite> dal 01/03/2007 al 08/03/2007...",
-                           "Salvataggio dei dati <Ricevute> dal 01/03/2007 al 08/03/2007...",
-                           "Eliminazione dati <Forniture> dal 01/03/2007 al 08/03/2007 ...",
-                           "Eliminazione dati <Ricevute> dal 01/03/2007 al 08/03/2007 ...",
-                           "Eliminazione dati <Vendite> dal 01/03/2007 al 08/03/2007 ..."}));
+              (QStringList {"Analisi archivio destinazione per il salvataggio...", "Salvataggio dei dati...",
+                            "Salvataggio dei dati <Forniture> dal 01/03/2007 al 08/03/2007...",
+                            "Salvataggio dei dati <Vendite> dal 01/03/2007 al 08/03/2007...",
+                            "Salvataggio dei dati <Ricevute> dal 01/03/2007 al 08/03/2007...",
+                            "Eliminazione dati <Forniture> dal 01/03/2007 al 08/03/2007 ...",
+                            "Eliminazione dati <Ricevute> dal 01/03/2007 al 08/03/2007 ...",
+                            "Eliminazione dati <Vendite> dal 01/03/2007 al 08/03/2007 ..."}));
     EXPECT_GE(progress.closed, 1);
     EXPECT_EQ(stored("LastSaved"), "2007-03-10");
     EXPECT_EQ(stored("LastNotification"), "2007-03-10");
@@ -129,13 +129,14 @@ TEST_F(Backup, RestoreBringsThemBackWithoutPuttingBackTheArchivesStock)
     ASSERT_EQ(run(firstWeek(true), {"Yes", "Yes", "OK"}), BackupRestore::Outcome::Completed);
 
     EXPECT_TRUE(oids(workingPath(), "Vendite").contains(saved));
-    EXPECT_EQ(oids(backupPath(), "Vendite"), QList<qint64>{}) << "the restore deleted them from the archive";
-    EXPECT_EQ(oids(workingPath(), "Forniture"), (QList<qint64>{supplied, lastDay}));
-    EXPECT_EQ(oids(backupPath(), "Forniture"), QList<qint64>{});
-    EXPECT_EQ(oids(workingPath(), "Ricevute"), QList<qint64>{receipted});
+    EXPECT_EQ(oids(backupPath(), "Vendite"), QList<qint64> {}) << "the restore deleted them from the archive";
+    EXPECT_EQ(oids(workingPath(), "Forniture"), (QList<qint64> {supplied, lastDay}));
+    EXPECT_EQ(oids(backupPath(), "Forniture"), QList<qint64> {});
+    EXPECT_EQ(oids(workingPath(), "Ricevute"), QList<qint64> {receipted});
     EXPECT_EQ(stock("A"), stockNow);
     EXPECT_EQ(points(customer), pointsNow);
-    EXPECT_EQ(prompts->prompts().first(), "Verranno ripristinati i dati dall'archivio:\r" + backupPath() + "\r\rConfermi ?");
+    EXPECT_EQ(prompts->prompts().first(),
+              "Verranno ripristinati i dati dall'archivio:\r" + backupPath() + "\r\rConfermi ?");
     EXPECT_EQ(stored("LastSaved"), "2007-03-10") << "a restore stores no date";
 }
 
@@ -144,19 +145,30 @@ TEST_F(Backup, RestoreBringsThemBackWithoutPuttingBackTheArchivesStock)
 class HookedUi : public UiServices {
 public:
     HookedUi(std::shared_ptr<ScriptedUiServices> inner, QString trigger, std::function<void()> hook)
-        : m_inner(std::move(inner)), m_trigger(std::move(trigger)), m_hook(std::move(hook)) {}
+        : m_inner(std::move(inner)), m_trigger(std::move(trigger)), m_hook(std::move(hook))
+    { }
     int msgBox(const QString& text, int flags, const QString& title) override
     {
         if (text.contains(m_trigger) && m_hook) std::exchange(m_hook, nullptr)();
         return m_inner->msgBox(text, flags, title);
     }
-    std::optional<QString> inputBox(const QString& p, const QString& t, const QString& d) override { return m_inner->inputBox(p, t, d); }
-    std::optional<QString> openFileName(const QString& t, const QString& f, const QString& i) override { return m_inner->openFileName(t, f, i); }
-    std::optional<QString> saveFileName(const QString& t, const QString& f, const QString& i) override { return m_inner->saveFileName(t, f, i); }
+    std::optional<QString> inputBox(const QString& p, const QString& t, const QString& d) override
+    {
+        return m_inner->inputBox(p, t, d);
+    }
+    std::optional<QString> openFileName(const QString& t, const QString& f, const QString& i) override
+    {
+        return m_inner->openFileName(t, f, i);
+    }
+    std::optional<QString> saveFileName(const QString& t, const QString& f, const QString& i) override
+    {
+        return m_inner->saveFileName(t, f, i);
+    }
     std::optional<QString> folderName(const QString& t, const QString& i) override { return m_inner->folderName(t, i); }
     bool runModal(ModalWindow& w) override { return m_inner->runModal(w); }
     void beep() override { m_inner->beep(); }
     bool openUrl(const QString& u) override { return m_inner->openUrl(u); }
+
 private:
     std::shared_ptr<ScriptedUiServices> m_inner;
     QString m_trigger;
@@ -173,8 +185,8 @@ TEST_F(Backup, DeletesExactlyTheRowsItCopied)
         s->Update();
     }));
     ASSERT_EQ(run(firstWeek(), {"Yes", "Yes", "OK"}), BackupRestore::Outcome::Completed);
-    EXPECT_EQ(oids(workingPath(), "Vendite"), (QList<qint64>{open, later}));
-    EXPECT_EQ(oids(backupPath(), "Vendite"), QList<qint64>{saved});
+    EXPECT_EQ(oids(workingPath(), "Vendite"), (QList<qint64> {open, later}));
+    EXPECT_EQ(oids(backupPath(), "Vendite"), QList<qint64> {saved});
 }
 
 TEST_F(Backup, RefusesABackupFolderThatIsTheWorkingOne)
@@ -182,7 +194,9 @@ TEST_F(Backup, RefusesABackupFolderThatIsTheWorkingOne)
     QFile::link(rootDir(), backupDir() + "/link");
     const QString hardLinked = QDir(backupDir()).filePath("hard");
     QDir().mkpath(hardLinked);
-    ASSERT_EQ(::link(QFile::encodeName(workingPath()).constData(), QFile::encodeName(hardLinked + "/Mirtavolia.mdb").constData()), 0);
+    ASSERT_EQ(::link(QFile::encodeName(workingPath()).constData(),
+                     QFile::encodeName(hardLinked + "/Mirtavolia.mdb").constData()),
+              0);
 
     // Another letter case is another folder on this system, so it is not among the spellings.
     const QString refused = "> non puo' corrispondere a quello dell'archivio di lavoro";
@@ -205,7 +219,7 @@ TEST_F(Backup, RefusesABackupFolderThatIsTheWorkingOne)
         ASSERT_EQ(prompts->prompts().size(), 1);
         EXPECT_TRUE(prompts->prompts().first().endsWith(c.warning.isEmpty() ? refused : c.warning));
     }
-    EXPECT_EQ(oids(workingPath(), "Vendite"), (QList<qint64>{saved, open, later}));
+    EXPECT_EQ(oids(workingPath(), "Vendite"), (QList<qint64> {saved, open, later}));
     EXPECT_FALSE(QFile::exists(backupDir() + "/Mirtavolia.mdb"));
 }
 
@@ -217,8 +231,8 @@ TEST_F(Backup, NoToAQuestionStopsWhereItWasAsked)
 
     // No to the deletion: the copy stands, the run completes.
     EXPECT_EQ(run(firstWeek(), {"Yes", "No", "OK"}), BackupRestore::Outcome::Completed);
-    EXPECT_EQ(oids(workingPath(), "Vendite"), (QList<qint64>{saved, open, later}));
-    EXPECT_EQ(oids(backupPath(), "Vendite"), QList<qint64>{saved});
+    EXPECT_EQ(oids(workingPath(), "Vendite"), (QList<qint64> {saved, open, later}));
+    EXPECT_EQ(oids(backupPath(), "Vendite"), QList<qint64> {saved});
     EXPECT_EQ(stored("LastSaved"), "2007-03-10");
 }
 
@@ -236,8 +250,8 @@ TEST_F(Backup, AutomaticSaveAsksNothingAndTellsOnlyTheStatusBar)
     BackupRequest r = firstWeek();
     r.automatic = true;
     ASSERT_EQ(run(r), BackupRestore::Outcome::Completed);
-    EXPECT_EQ(prompts->log(), QStringList{"STATUS: Operazione completata"});
-    EXPECT_EQ(oids(workingPath(), "Vendite"), (QList<qint64>{open, later}));
+    EXPECT_EQ(prompts->log(), QStringList {"STATUS: Operazione completata"});
+    EXPECT_EQ(oids(workingPath(), "Vendite"), (QList<qint64> {open, later}));
 }
 
 TEST_F(Backup, WholeArchiveCopiesEveryTableAndDeletesNothing)
@@ -245,8 +259,8 @@ TEST_F(Backup, WholeArchiveCopiesEveryTableAndDeletesNothing)
     BackupRequest r = firstWeek();
     r.allData = true;
     ASSERT_EQ(run(r, {"Yes", "OK"}), BackupRestore::Outcome::Completed);
-    EXPECT_EQ(oids(backupPath(), "Vendite"), (QList<qint64>{saved, open, later})) << "incomplete sales too";
-    EXPECT_EQ(oids(workingPath(), "Vendite"), (QList<qint64>{saved, open, later}));
+    EXPECT_EQ(oids(backupPath(), "Vendite"), (QList<qint64> {saved, open, later})) << "incomplete sales too";
+    EXPECT_EQ(oids(workingPath(), "Vendite"), (QList<qint64> {saved, open, later}));
     EXPECT_TRUE(oids(backupPath(), "Clienti").contains(customer));
     EXPECT_FALSE(prompts->prompts().join('\n').contains("eliminazione"));
     EXPECT_TRUE(progress.shown.contains("Salvataggio dei dati <Articoli>..."));
@@ -281,7 +295,7 @@ TEST_F(Backup, AnUnreadableBackupFileIsReportedAndNothingIsDeleted)
     EXPECT_EQ(run(firstWeek(), {"Yes", "Yes"}), BackupRestore::Outcome::Failed);
     ASSERT_EQ(shownErrors.size(), 1) << "the details, asked for";
     EXPECT_TRUE(shownErrors.first().contains("Si e' verificato un errore:"));
-    EXPECT_EQ(oids(workingPath(), "Vendite"), (QList<qint64>{saved, open, later}));
+    EXPECT_EQ(oids(workingPath(), "Vendite"), (QList<qint64> {saved, open, later}));
     EXPECT_TRUE(stored("LastSaved").isEmpty());
 }
 
@@ -295,6 +309,7 @@ public:
         m_copyingSales = text.contains("<Vendite>");
     }
     bool OnProgress(int32_t, int32_t, int32_t, int32_t, int32_t) override { return false; }
+
 private:
     bool m_copyingSales = false;
 };
@@ -305,14 +320,14 @@ TEST_F(Backup, StoppingTheCopyEndsTheRunWithoutDeletingOrStoringDates)
     BackupRestore run({g_objDatabase, g_objDBEngine, ::settings().RootDir, ::settings().BackupDir, &stopping, nullptr});
     prompts->addAnswer("Yes");
     EXPECT_EQ(run.Run(firstWeek()), BackupRestore::Outcome::Stopped);
-    EXPECT_EQ(oids(backupPath(), "Vendite"), QList<qint64>{}) << "the stopped copy was undone";
-    EXPECT_EQ(oids(backupPath(), "Forniture"), (QList<qint64>{supplied, lastDay})) << "the copy before it stands";
-    EXPECT_EQ(oids(workingPath(), "Forniture"), (QList<qint64>{supplied, lastDay}));
+    EXPECT_EQ(oids(backupPath(), "Vendite"), QList<qint64> {}) << "the stopped copy was undone";
+    EXPECT_EQ(oids(backupPath(), "Forniture"), (QList<qint64> {supplied, lastDay})) << "the copy before it stands";
+    EXPECT_EQ(oids(workingPath(), "Forniture"), (QList<qint64> {supplied, lastDay}));
     EXPECT_EQ(prompts->prompts().size(), 1) << "no deletion question, no completion";
     EXPECT_TRUE(stored("LastSaved").isEmpty());
 }
 
-}  // namespace
+}   // namespace
 
 // The program's save, given no progress of its own, shows the window the main window installs,
 // and closes it at the end; with none installed it runs the same, showing nothing.
@@ -324,7 +339,7 @@ TEST_F(Backup, TheProgramsSaveShowsTheInstalledProgressWindow)
         {
             class Window final : public BackupProgress {
             public:
-                explicit Window(QStringList& log) : m_log(log) {}
+                explicit Window(QStringList& log) : m_log(log) { }
                 void Show(const QString& text) override { m_log << text; }
                 itfProgress* Target() override { return nullptr; }
                 void Close() override { m_log << QStringLiteral("<closed>"); }
@@ -347,10 +362,11 @@ TEST_F(Backup, TheProgramsSaveShowsTheInstalledProgressWindow)
     EXPECT_EQ(BackupRestoreData(r), BackupRestore::Outcome::Completed);
     setOperationWindows(nullptr);
     ASSERT_FALSE(windows.shown.isEmpty());
-    EXPECT_TRUE(windows.shown.contains(QStringLiteral("Salvataggio dei dati <Vendite> dal 01/03/2007 al 08/03/2007...")))
+    EXPECT_TRUE(
+        windows.shown.contains(QStringLiteral("Salvataggio dei dati <Vendite> dal 01/03/2007 al 08/03/2007...")))
         << windows.shown.join(u'|').toStdString();
     EXPECT_EQ(windows.shown.back(), QStringLiteral("<closed>"));
-    EXPECT_EQ(oids(backupPath(), "Vendite"), QList<qint64>{saved});
+    EXPECT_EQ(oids(backupPath(), "Vendite"), QList<qint64> {saved});
 }
 
 // A save killed after its copy and before its deletion: the program's next start finishes it
@@ -365,7 +381,7 @@ TEST_F(Backup, AMoveKilledBeforeItsDeletionIsFinishedAtTheNextStart)
             if (text.startsWith(QStringLiteral("Eliminazione dati"))) ::raise(SIGKILL);
         }
         itfProgress* Target() override { return nullptr; }
-        void Close() override {}
+        void Close() override { }
     };
     ASSERT_TRUE(testenv::KilledInChild([] {
         KillAtDeletion progress;
@@ -378,16 +394,16 @@ TEST_F(Backup, AMoveKilledBeforeItsDeletionIsFinishedAtTheNextStart)
         (void)BackupRestoreData(r, &progress);
     }));
     ASSERT_TRUE(QFile::exists(BackupRestore::JournalPath(workingPath())));
-    ASSERT_EQ(oids(backupPath(), "Vendite"), QList<qint64>{saved});
+    ASSERT_EQ(oids(backupPath(), "Vendite"), QList<qint64> {saved});
     ASSERT_TRUE(oids(workingPath(), "Vendite").contains(saved)) << "killed before the deletion";
 
     EXPECT_EQ(FinishInterruptedBackupMovesAtStart(), 1);
-    EXPECT_EQ(oids(workingPath(), "Vendite"), (QList<qint64>{open, later}));
-    EXPECT_EQ(oids(workingPath(), "Forniture"), QList<qint64>{});
-    EXPECT_EQ(oids(backupPath(), "Vendite"), QList<qint64>{saved});
+    EXPECT_EQ(oids(workingPath(), "Vendite"), (QList<qint64> {open, later}));
+    EXPECT_EQ(oids(workingPath(), "Forniture"), QList<qint64> {});
+    EXPECT_EQ(oids(backupPath(), "Vendite"), QList<qint64> {saved});
     EXPECT_EQ(stock("A"), stockBefore);
     EXPECT_FALSE(QFile::exists(BackupRestore::JournalPath(workingPath())));
-    EXPECT_EQ(prompts->log(), QStringList{"STATUS: Completato lo spostamento dei dati interrotto"});
+    EXPECT_EQ(prompts->log(), QStringList {"STATUS: Completato lo spostamento dei dati interrotto"});
 
     // With nothing to finish, the start says nothing.
     prompts->clearLog();
@@ -420,9 +436,11 @@ public:
 // to run the save again, which finishes it. The steps run in turn on one shop.
 TEST_F(Backup, ADeletionThatFailsTellsHowTheMoveIsFinished)
 {
-    const QString period = "I dati di Fornitura e di Vendita <dal 01/03/2007 al 08/03/2007> sono ora presenti in entrambi gli archivi: ";
-    const QString byRecovery = period + "la loro eliminazione dall'archivio di origine sara' completata alla prossima apertura "
-                                        "del programma o al prossimo salvataggio o ripristino dei dati.";
+    const QString period
+        = "I dati di Fornitura e di Vendita <dal 01/03/2007 al 08/03/2007> sono ora presenti in entrambi gli archivi: ";
+    const QString byRecovery = period
+        + "la loro eliminazione dall'archivio di origine sara' completata alla prossima apertura "
+          "del programma o al prossimo salvataggio o ripristino dei dati.";
     struct Case {
         const char* name;
         bool restore;
@@ -435,12 +453,14 @@ TEST_F(Backup, ADeletionThatFailsTellsHowTheMoveIsFinished)
         {"save, no room for the journal", false, true,
          period + "per eliminarli dall'archivio di origine ripetere il salvataggio con l'eliminazione dei dati."},
     };
-    const QList<qint64> periodSupplies{supplied, lastDay}, periodReceipts{receipted};
+    const QList<qint64> periodSupplies {supplied, lastDay}, periodReceipts {receipted};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const QString origin = c.restore ? backupPath() : workingPath();
         const QString destination = c.restore ? workingPath() : backupPath();
-        executeOn(origin, "CREATE TRIGGER Pieno BEFORE DELETE ON Vendite BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END");
+        executeOn(
+            origin,
+            "CREATE TRIGGER Pieno BEFORE DELETE ON Vendite BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END");
         if (c.journalRefused) setFileOps(std::make_shared<NoRoomForTheJournal>());
         prompts->clearLog();
         shownErrors.clear();
@@ -448,7 +468,7 @@ TEST_F(Backup, ADeletionThatFailsTellsHowTheMoveIsFinished)
         setFileOps(nullptr);
         EXPECT_EQ(outcome, BackupRestore::Outcome::Failed);
         ASSERT_EQ(shownErrors.size(), 1);
-        EXPECT_EQ(prompts->log().filter("MSGBOX: I dati di Fornitura"), QStringList{"MSGBOX: " + c.note});
+        EXPECT_EQ(prompts->log().filter("MSGBOX: I dati di Fornitura"), QStringList {"MSGBOX: " + c.note});
         for (const QString& file : {origin, destination}) {
             EXPECT_TRUE(oids(file, "Vendite").contains(saved)) << file.toStdString();
             EXPECT_EQ(oids(file, "Forniture"), periodSupplies) << file.toStdString();
@@ -462,9 +482,10 @@ TEST_F(Backup, ADeletionThatFailsTellsHowTheMoveIsFinished)
             ASSERT_EQ(run(firstWeek(c.restore), {"Yes", "Yes", "OK"}), BackupRestore::Outcome::Completed);
         }
         EXPECT_FALSE(QFile::exists(BackupRestore::JournalPath(origin)));
-        EXPECT_EQ(oids(origin, "Vendite"), c.restore ? QList<qint64>{} : (QList<qint64>{open, later}));
-        EXPECT_EQ(oids(destination, "Vendite"), c.restore ? (QList<qint64>{saved, open, later}) : QList<qint64>{saved});
-        EXPECT_EQ(oids(origin, "Forniture"), QList<qint64>{});
+        EXPECT_EQ(oids(origin, "Vendite"), c.restore ? QList<qint64> {} : (QList<qint64> {open, later}));
+        EXPECT_EQ(oids(destination, "Vendite"),
+                  c.restore ? (QList<qint64> {saved, open, later}) : QList<qint64> {saved});
+        EXPECT_EQ(oids(origin, "Forniture"), QList<qint64> {});
         EXPECT_EQ(oids(destination, "Forniture"), periodSupplies);
         EXPECT_EQ(stock("A"), stockBefore);
     }
@@ -481,6 +502,6 @@ TEST_F(Backup, ASaveFindsTheArchiveARepairLeftUnderAnotherName)
     r.to = QDate(2007, 3, 9);
     r.automatic = true;
     ASSERT_EQ(run(r), BackupRestore::Outcome::Completed);
-    EXPECT_EQ(oids(backupPath(), "Vendite"), (QList<qint64>{saved, later}));
+    EXPECT_EQ(oids(backupPath(), "Vendite"), (QList<qint64> {saved, later}));
     EXPECT_FALSE(QFile::exists(backupPath() + "._"));
 }

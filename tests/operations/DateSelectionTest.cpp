@@ -137,11 +137,16 @@ TEST(DateSelection, CaptionsWithItalianMonthNames)
 TEST(DateSelection, ShortLabelDropsALeadingData)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"Data Vendita", "Vendita  "},  {"data   fornitura", "fornitura  "}, {"DATA", ""},
-        {"Dataora", "ora  "},           {"Scadenza", "Scadenza"},           {"", ""},
+        {"Data Vendita", "Vendita  "},
+        {"data   fornitura", "fornitura  "},
+        {"DATA", ""},
+        {"Dataora", "ora  "},
+        {"Scadenza", "Scadenza"},
+        {"", ""},
         {"Dat", "Dat"},
     };
-    for (const auto& [caption, label] : cases) EXPECT_EQ(DateSelection::ShortLabel(caption), QString::fromLatin1(label)) << caption;
+    for (const auto& [caption, label] : cases)
+        EXPECT_EQ(DateSelection::ShortLabel(caption), QString::fromLatin1(label)) << caption;
 }
 
-}  // namespace
+}   // namespace

@@ -18,11 +18,14 @@ protected:
         second = sell("A", 2);
     }
 
-    static DetailView::Request node(const QString& key, const QString& where = QString()) { return nodeRequest(key, where); }
+    static DetailView::Request node(const QString& key, const QString& where = QString())
+    {
+        return nodeRequest(key, where);
+    }
 
-    DateSelection dates{QDate(2007, 3, 5)};
+    DateSelection dates {QDate(2007, 3, 5)};
     TestDialogs dialogs;
-    DetailView view{db(), dates, dialogs};
+    DetailView view {db(), dates, dialogs};
     qint64 first = 0, second = 0;
 };
 
@@ -97,10 +100,10 @@ TEST_F(DetailViewTest, SectionNodeShowsNothingAndCarriesNothingOver)
 {
     ASSERT_EQ(view.Refresh(node("Vendite")), DetailView::Outcome::Shown);
     DetailView::Request section;
-    section.node = ViewNode{"", "Anagrafica"};
+    section.node = ViewNode {"", "Anagrafica"};
     EXPECT_EQ(view.Refresh(section), DetailView::Outcome::NoView);
     EXPECT_FALSE(view.HasView());
-    EXPECT_EQ(view.Query().StatusTexts, QStringList{" Sezione: <Anagrafica>"});
+    EXPECT_EQ(view.Query().StatusTexts, QStringList {" Sezione: <Anagrafica>"});
     auto back = node("Vendite");
     back.gridBookmark = second;
     ASSERT_EQ(view.Refresh(back), DetailView::Outcome::Shown);
@@ -117,10 +120,8 @@ TEST_F(DetailViewTest, MonthViewHoldsExactlyTheMonthsRows)
         bool inDecember2007;
     };
     const Sale sales[] = {
-        {QDateTime(QDate(2007, 11, 30), QTime(23, 59, 59)), false},
-        {QDateTime(QDate(2007, 12, 1), QTime(0, 0)), true},
-        {QDateTime(QDate(2007, 12, 31), QTime(23, 59, 59)), true},
-        {QDateTime(QDate(2008, 1, 1), QTime(0, 0)), false},
+        {QDateTime(QDate(2007, 11, 30), QTime(23, 59, 59)), false}, {QDateTime(QDate(2007, 12, 1), QTime(0, 0)), true},
+        {QDateTime(QDate(2007, 12, 31), QTime(23, 59, 59)), true},  {QDateTime(QDate(2008, 1, 1), QTime(0, 0)), false},
         {QDateTime(QDate(2006, 12, 15), QTime(12, 0)), false},
     };
     QList<QDateTime> december;
@@ -158,4 +159,4 @@ TEST_F(DetailViewTest, ClosedDatabaseIsLeftAlone)
     EXPECT_TRUE(prompts->prompts().isEmpty());
 }
 
-}  // namespace
+}   // namespace

@@ -16,7 +16,7 @@ class ReceiptOnRegister : public RegisterShop {
 protected:
     ReceiptOnRegister()
     {
-        settings().FiscalPrinterParam = FiscalPrinterSettings{};
+        settings().FiscalPrinterParam = FiscalPrinterSettings {};
         settings().FiscalPrinterParam.Type = RegisterType::Ellisse;
         settings().FiscalPrinterParam.Timout = 300;
         settings().FiscalPrinterParam.CommandWait = 10;
@@ -110,6 +110,6 @@ TEST_F(ReceiptOnRegister, ARefusedRowLeavesTheReceiptAsTheRegisterHasIt)
 
     EXPECT_FALSE(ReceiptService().Send_Scontrino(*saleRows(s)));
     // Opened, one key refused; neither the clear key that would void it nor the total key.
-    EXPECT_EQ(settled(*sim), (QList<QByteArray>{"064", "052"}));
+    EXPECT_EQ(settled(*sim), (QList<QByteArray> {"064", "052"}));
     EXPECT_FALSE(prompts->hasAnswers());
 }

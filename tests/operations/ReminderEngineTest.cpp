@@ -61,7 +61,9 @@ protected:
     }
     QDateTime lastCheck(qint64 rule)
     {
-        return select("ImpostazioniPromemoria", QString("OID = %1").arg(rule))->GetValue("DataUltimoControllo").toDateTime();
+        return select("ImpostazioniPromemoria", QString("OID = %1").arg(rule))
+            ->GetValue("DataUltimoControllo")
+            .toDateTime();
     }
     // Origin key -> reminder text.
     QMap<QString, QString> reminders()
@@ -110,8 +112,9 @@ TEST_F(Reminders, TemplatesExpandInOnePassLeftToRight)
         sink.messages.clear();
         EXPECT_EQ(ReminderEngine::ExpandMessageTemplate(*row, c.text), c.expanded) << c.text.toStdString();
         EXPECT_EQ(sink.messages,
-                  c.malformed ? QStringList{"Messaggio non corretto.\rImpossibile determinare il nome del campo della tabella"}
-                              : QStringList{})
+                  c.malformed
+                      ? QStringList {"Messaggio non corretto.\rImpossibile determinare il nome del campo della tabella"}
+                      : QStringList {})
             << c.text.toStdString();
     }
 }
@@ -129,9 +132,11 @@ TEST_F(Reminders, EachRowInTheWindowGetsOneReminderOnce)
     EXPECT_TRUE(first.ran);
     EXPECT_EQ(first.created, 3);
     const QMap<QString, QString> made = reminders();
-    EXPECT_EQ(made.keys(), (QStringList{QString::number(yesterday), QString::number(tomorrow), QString::number(atTheEdge)}));
+    EXPECT_EQ(made.keys(),
+              (QStringList {QString::number(yesterday), QString::number(tomorrow), QString::number(atTheEdge)}));
     auto row = select("Forniture", QString("OID = %1").arg(tomorrow));
-    EXPECT_EQ(made.value(QString::number(tomorrow)), "Fornitura del " + row->GetText("DataFornitura") + " da controllare");
+    EXPECT_EQ(made.value(QString::number(tomorrow)),
+              "Fornitura del " + row->GetText("DataFornitura") + " da controllare");
     auto reminder = select("Promemoria", QString("IDElementoOrigine = '%1'").arg(tomorrow));
     EXPECT_EQ(reminder->GetText("NomeTabellaOrigine"), "Forniture");
     EXPECT_EQ(reminder->GetText("NomeCampoDataOrigine"), "DataFornitura");
@@ -232,7 +237,8 @@ TEST_F(Reminders, NewRemindersAreAnnounced)
     prompts->addAnswer("Yes");
     ReminderEngine::RunResult r = runAt(kNow);
     EXPECT_TRUE(r.announced);
-    EXPECT_EQ(prompts->log(), (QStringList{"BEEP: ", "MSGBOX: NUOVO PROMEMORIA...\r\rVuoi visualizzare i promemoria ?"}));
+    EXPECT_EQ(prompts->log(),
+              (QStringList {"BEEP: ", "MSGBOX: NUOVO PROMEMORIA...\r\rVuoi visualizzare i promemoria ?"}));
     EXPECT_EQ(window.signs, 1);
     EXPECT_EQ(window.showCalls, 1);
 
@@ -240,7 +246,7 @@ TEST_F(Reminders, NewRemindersAreAnnounced)
     supplyAt(kNow.addSecs(7200));
     prompts->clearLog();
     runAt(kNow.addSecs(60));
-    EXPECT_EQ(prompts->log(), QStringList{"BEEP: "});
+    EXPECT_EQ(prompts->log(), QStringList {"BEEP: "});
     EXPECT_EQ(window.signs, 2);
 
     // Hidden and a modal window in the way.
@@ -250,8 +256,9 @@ TEST_F(Reminders, NewRemindersAreAnnounced)
     prompts->clearLog();
     prompts->addAnswer("Yes");
     runAt(kNow.addSecs(120));
-    EXPECT_EQ(prompts->prompts().last(),
-              "Lo stato corrente non permette la visualizzazione dei promemoria.\r\rUscire dalle finestre e riprovare...");
+    EXPECT_EQ(
+        prompts->prompts().last(),
+        "Lo stato corrente non permette la visualizzazione dei promemoria.\r\rUscire dalle finestre e riprovare...");
 }
 
 TEST_F(Reminders, PostponingByAWeekMovesTheNextNoticeBy10080Minutes)
@@ -285,28 +292,30 @@ TEST_F(Reminders, CommandsTellWhatIsMissing)
     supplyAt(kNow.addSecs(3600));
     runAt(kNow);
     const ReminderEntry entry = engine.Entries().front();
-    const ReminderEntry gone{entry.key + 1000, "10/03/2007 - Sparito"};
+    const ReminderEntry gone {entry.key + 1000, "10/03/2007 - Sparito"};
     prompts->clearLog();
 
     EXPECT_FALSE(engine.CloseReminders(db(), {}));
     EXPECT_EQ(engine.Postpone(db(), {}, "1 ora"), ReminderEngine::Postponed::NothingSelected);
     EXPECT_EQ(engine.Postpone(db(), {entry}, ""), ReminderEngine::Postponed::NoInterval);
     EXPECT_EQ(engine.Postpone(db(), {entry}, "3 anni"), ReminderEngine::Postponed::NoInterval);
-    EXPECT_EQ(prompts->prompts(), (QStringList{"Devi selezionare almeno un elemento da eliminare...",
-                                                "Devi selezionare almeno un elemento da posporre...",
-                                                "Impostare un intervallo di tempo valido",
-                                                "Impostare un intervallo di tempo valido"}));
+    EXPECT_EQ(prompts->prompts(),
+              (QStringList {"Devi selezionare almeno un elemento da eliminare...",
+                            "Devi selezionare almeno un elemento da posporre...",
+                            "Impostare un intervallo di tempo valido", "Impostare un intervallo di tempo valido"}));
     auto reminder = select("Promemoria", QString("OID = %1").arg(entry.key));
     EXPECT_EQ(reminder->GetValue("DataProssimaNotifica").toDateTime(), kNow) << "nothing changed";
 
     prompts->clearLog();
     EXPECT_EQ(engine.Postpone(db(), {gone, entry}, "1 ora"), ReminderEngine::Postponed::Done);
     EXPECT_EQ(prompts->prompts(),
-              QStringList{QString::fromUtf8("Il messaggio:\r10/03/2007 - Sparito\r\rNon è stato identificato nella tabella dei "
-                                            "Promemoria; è possibile che sia già stato cancellato.\r\rIl messaggio non può "
-                                            "pertanto essere posposto")});
+              QStringList {
+                  QString::fromUtf8("Il messaggio:\r10/03/2007 - Sparito\r\rNon è stato identificato nella tabella dei "
+                                    "Promemoria; è possibile che sia già stato cancellato.\r\rIl messaggio non può "
+                                    "pertanto essere posposto")});
     reminder = select("Promemoria", QString("OID = %1").arg(entry.key));
-    EXPECT_EQ(reminder->GetValue("DataProssimaNotifica").toDateTime(), kNow.addSecs(3600)) << "the others are still postponed";
+    EXPECT_EQ(reminder->GetValue("DataProssimaNotifica").toDateTime(), kNow.addSecs(3600))
+        << "the others are still postponed";
     EXPECT_TRUE(engine.CloseReminders(db(), {gone, entry}));
     EXPECT_TRUE(select("Promemoria", QString("OID = %1").arg(entry.key))->GetBoolValue("Chiuso"));
 }
@@ -332,4 +341,4 @@ TEST_F(Reminders, AMissingReminderTableStopsTheTimer)
     stored->Close();
 }
 
-}  // namespace
+}   // namespace

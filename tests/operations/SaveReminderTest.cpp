@@ -63,7 +63,8 @@ protected:
 
 TEST_F(SaveReminderStore, DatesAreWrittenTheSameInEveryLocaleAndOlderFormsStillRead)
 {
-    for (const QLocale& l : {QLocale(QLocale::English, QLocale::UnitedStates), QLocale(QLocale::Italian, QLocale::Italy)}) {
+    for (const QLocale& l :
+         {QLocale(QLocale::English, QLocale::UnitedStates), QLocale(QLocale::Italian, QLocale::Italy)}) {
         QLocale::setDefault(l);
         SaveReminder::SetLastSavedDate();
         SaveReminder::SetLastNotifyDate();
@@ -84,10 +85,11 @@ TEST_F(SaveReminderStore, ActivationOffersTheSaveOnceADay)
     prompts->addAnswer("Yes");
     EXPECT_TRUE(SaveReminder::OfferSaveAtActivation([&] { ++saves; }));
     EXPECT_EQ(saves, 1);
-    EXPECT_EQ(prompts->prompts(),
-              QStringList{"E' iniziata una nuova settimana lavorativa\r\rVuoi effettuare i salvataggi adesso ?\r\rNOTA:\r"
-                          "E' possibile effettuare il salvataggio anche in un secondo momento selezionando la voce "
-                          "<Salva / Ripristina> dal menù <Dati>"});
+    EXPECT_EQ(
+        prompts->prompts(),
+        QStringList {"E' iniziata una nuova settimana lavorativa\r\rVuoi effettuare i salvataggi adesso ?\r\rNOTA:\r"
+                     "E' possibile effettuare il salvataggio anche in un secondo momento selezionando la voce "
+                     "<Salva / Ripristina> dal menù <Dati>"});
     EXPECT_EQ(stored("LastNotification"), "2007-03-12");
 
     clock->set(QDateTime(march(12), QTime(17, 0)));
@@ -130,7 +132,7 @@ TEST_F(SaveReminderStore, ExitSaveCoversTheDaysSinceTheLastSave)
 
     prompts->addAnswer("Yes");
     EXPECT_TRUE(SaveReminder::OfferSaveAtExit(true, true, save));
-    EXPECT_EQ(prompts->prompts(), QStringList{SaveReminder::kExitSaveQuestion});
+    EXPECT_EQ(prompts->prompts(), QStringList {SaveReminder::kExitSaveQuestion});
     ASSERT_TRUE(asked);
     EXPECT_EQ(asked->from, march(2));
     EXPECT_EQ(asked->to, march(12));
@@ -138,4 +140,4 @@ TEST_F(SaveReminderStore, ExitSaveCoversTheDaysSinceTheLastSave)
     EXPECT_EQ(stored("LastNotification"), "2007-03-12");
 }
 
-}  // namespace
+}   // namespace

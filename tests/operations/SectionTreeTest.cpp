@@ -9,7 +9,7 @@
 
 namespace {
 
-class SectionTreeTest : public ViewShop {};
+class SectionTreeTest : public ViewShop { };
 
 struct Expected {
     int index;
@@ -70,7 +70,7 @@ const Expected kFullTree[] = {
 TEST_F(SectionTreeTest, AdministratorWithPaymentsGetsEveryNodeInOrder)
 {
     db().SetAccessLevel(1);
-    const auto nodes = SectionTreeNodes(db(), SectionTreeOptions{true});
+    const auto nodes = SectionTreeNodes(db(), SectionTreeOptions {true});
     ASSERT_EQ(nodes.size(), std::size(kFullTree));
     for (size_t i = 0; i < nodes.size(); ++i) {
         const Expected& e = kFullTree[i];
@@ -93,10 +93,11 @@ TEST_F(SectionTreeTest, NodesFollowAccessLevelAndSupplyPayments)
         bool payments;
         size_t count;
     };
-    for (const Case c : {Case{0, true, 17}, Case{0, false, 14}, Case{1, true, 43}, Case{1, false, 40}, Case{2, true, 17}}) {
+    for (const Case c :
+         {Case {0, true, 17}, Case {0, false, 14}, Case {1, true, 43}, Case {1, false, 40}, Case {2, true, 17}}) {
         SCOPED_TRACE(testing::Message() << "level " << c.level << (c.payments ? " with" : " without") << " payments");
         db().SetAccessLevel(c.level);
-        const auto nodes = SectionTreeNodes(db(), SectionTreeOptions{c.payments});
+        const auto nodes = SectionTreeNodes(db(), SectionTreeOptions {c.payments});
         EXPECT_EQ(nodes.size(), c.count);
         QStringList keys;
         for (const auto& n : nodes) keys << n.key;
@@ -117,8 +118,8 @@ TEST_F(SectionTreeTest, NodesFollowAccessLevelAndSupplyPayments)
 TEST_F(SectionTreeTest, WithoutPaymentsLaterNodesMoveThreePlacesUp)
 {
     db().SetAccessLevel(1);
-    const auto with = SectionTreeNodes(db(), SectionTreeOptions{true});
-    const auto without = SectionTreeNodes(db(), SectionTreeOptions{false});
+    const auto with = SectionTreeNodes(db(), SectionTreeOptions {true});
+    const auto without = SectionTreeNodes(db(), SectionTreeOptions {false});
     EXPECT_EQ(without[11].key, "Lista Forniture");
     EXPECT_EQ(without[11].index, 12);
     EXPECT_EQ(without[12].key, "Imponibile Magazzino");   // "Lista Forniture" has no children left
@@ -137,17 +138,17 @@ TEST_F(SectionTreeTest, SelectionIsRestoredByPositionNotByKey)
         int expected;
         const char* why;
     };
-    for (const Case c : {Case{0, 43, 1, "first build selects the first section"},
-                         Case{37, 17, 0, "Operatori gone: nothing selected"},
-                         Case{16, 17, 16, "Imponibile Magazzino gone: whatever stands at 16"},
-                         Case{17, 17, 17, "the last position still exists"},
-                         Case{0, 0, 0, "an empty tree selects nothing"}}) {
+    for (const Case c :
+         {Case {0, 43, 1, "first build selects the first section"},
+          Case {37, 17, 0, "Operatori gone: nothing selected"},
+          Case {16, 17, 16, "Imponibile Magazzino gone: whatever stands at 16"},
+          Case {17, 17, 17, "the last position still exists"}, Case {0, 0, 0, "an empty tree selects nothing"}}) {
         SCOPED_TRACE(c.why);
         EXPECT_EQ(SelectionAfterRebuild(c.previous, c.count), c.expected);
     }
     // The node at 16 after the change of operator is "Articoli Vari", not the report before.
     db().SetAccessLevel(0);
-    const auto nodes = SectionTreeNodes(db(), SectionTreeOptions{true});
+    const auto nodes = SectionTreeNodes(db(), SectionTreeOptions {true});
     EXPECT_EQ(nodes[size_t(SelectionAfterRebuild(16, int(nodes.size()))) - 1].key, "Articoli Vari");
 }
 
@@ -166,7 +167,7 @@ TEST_F(SectionTreeTest, UnknownTableStopsTheBuildKeepingTheNodesAddedSoFar)
     }
     auto part = LibraryGlobal::OpenExistingDatabase(engine, nullptr, "Vendite,Clienti");
     std::vector<SectionNode> added;
-    EXPECT_THROW(BuildSectionTree(*part, SectionTreeOptions{}, [&](const SectionNode& n) { added.push_back(n); }),
+    EXPECT_THROW(BuildSectionTree(*part, SectionTreeOptions {}, [&](const SectionNode& n) { added.push_back(n); }),
                  AppError);
     ASSERT_EQ(added.size(), 2u);   // the section and "Vendite"; "Forniture" is not in the file
     EXPECT_EQ(added[1].key, "Vendite");
@@ -174,4 +175,4 @@ TEST_F(SectionTreeTest, UnknownTableStopsTheBuildKeepingTheNodesAddedSoFar)
     engine->Close();
 }
 
-}  // namespace
+}   // namespace

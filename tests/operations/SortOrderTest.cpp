@@ -17,15 +17,15 @@ TEST(SortOrder, ToggledOrderComparesWholeFieldNames)
         {"DataVendita", "DataVendita", "DataVendita DESC"},
         {"DataVendita", "DataVendita DESC", "DataVendita ASC"},
         {"DataVendita", "DataVendita ASC", "DataVendita DESC"},
-        {"Data", "DataVendita", "Data"},                      // a piece of another name is not the field
+        {"Data", "DataVendita", "Data"},   // a piece of another name is not the field
         {"Vendita", "DataVendita DESC", "Vendita"},
-        {"Numero", "AnnoRiferimento,Numero", "Numero DESC"},  // one term of a composed order
+        {"Numero", "AnnoRiferimento,Numero", "Numero DESC"},   // one term of a composed order
         {"Numero", "AnnoRiferimento DESC,Numero", "Numero DESC"},   // the field's own direction counts
         {"Numero", "AnnoRiferimento,Numero DESC", "Numero ASC"},
-        {"numero", "[Numero]", "numero DESC"},                // names compare as Jet does, brackets and case aside
+        {"numero", "[Numero]", "numero DESC"},   // names compare as Jet does, brackets and case aside
         {"Descrizione", "DESCRIZIONE", "Descrizione DESC"},   // a field whose name starts with DESC
-        {"", "DataVendita DESC", ""},                         // the default order
-        {"A, B", "A", "A, B"},                                // composed orders are taken as written
+        {"", "DataVendita DESC", ""},   // the default order
+        {"A, B", "A", "A, B"},   // composed orders are taken as written
         {"A DESC", "A DESC", "A DESC"},
     };
     for (const auto& [requested, current, expected] : cases)
@@ -52,9 +52,9 @@ protected:
         return view.DataSet()->GetOID();
     }
 
-    DateSelection dates{QDate(2007, 3, 5)};
+    DateSelection dates {QDate(2007, 3, 5)};
     TestDialogs dialogs;
-    DetailView view{db(), dates, dialogs};
+    DetailView view {db(), dates, dialogs};
     std::shared_ptr<RecordingUi> shown = std::make_shared<RecordingUi>();
     qint64 first = 0, middle = 0, last = 0;
 };
@@ -62,8 +62,8 @@ protected:
 TEST_F(SortOrderTest, HeaderClickedThreeTimesGoesUpDownUp)
 {
     TableData& ds = *view.DataSet();
-    const std::pair<const char*, qint64*> clicks[] = {
-        {"DataVendita", &first}, {"DataVendita DESC", &last}, {"DataVendita ASC", &first}};
+    const std::pair<const char*, qint64*> clicks[]
+        = {{"DataVendita", &first}, {"DataVendita DESC", &last}, {"DataVendita ASC", &first}};
     for (const auto& [order, top] : clicks) {
         ASSERT_TRUE(ToggleSortOrder("DataVendita", ds));
         EXPECT_EQ(ds.GetOrder(), order);
@@ -87,4 +87,4 @@ TEST_F(SortOrderTest, OrderTheDataSetRefusesIsShownAndTheOldOneStays)
     EXPECT_EQ(firstShown(), last);
 }
 
-}  // namespace
+}   // namespace

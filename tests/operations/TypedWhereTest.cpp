@@ -11,22 +11,22 @@ namespace {
 
 TEST(TypedWhere, OnlyOneExpressionOverTheViewsColumns)
 {
-    const QStringList names{"OID", "Descrizione", "ValoreScorta", "Articoli.Descrizione", "CodiciIva.Percentuale"};
+    const QStringList names {"OID", "Descrizione", "ValoreScorta", "Articoli.Descrizione", "CodiciIva.Percentuale"};
     const std::pair<const char*, bool> cases[] = {
         {"ValoreScorta > 3", true},
         {"Descrizione Like 'Pa*' AND (ValoreScorta Between 1 And 5 OR OID = 2)", true},
         {"[Descrizione] = \"a = b\"", true},
-        {"descrizione Is Not Null", true},                 // names compare without case
+        {"descrizione Is Not Null", true},   // names compare without case
         {"Articoli.Descrizione <> ''", true},
         {"CodiciIva.Percentuale >= 20", true},
         {"Len(Descrizione) > 3 And Not ValoreScorta In (1, 2)", true},
-        {"ValoreScorta > 3; DELETE FROM Articoli", false}, // a second statement
+        {"ValoreScorta > 3; DELETE FROM Articoli", false},   // a second statement
         {"DELETE FROM Articoli", false},
-        {"1=1) OR (1=1", false},                           // unbalanced
+        {"1=1) OR (1=1", false},   // unbalanced
         {"ValoreScorta > 3 ORDER BY Descrizione", false},
-        {"Prezzo > 3", false},                             // not a column of the view
+        {"Prezzo > 3", false},   // not a column of the view
         {"Fornitori.Descrizione = 'x'", false},
-        {"OID IN (SELECT OID FROM Operatori)", false},     // sub-selects read other tables
+        {"OID IN (SELECT OID FROM Operatori)", false},   // sub-selects read other tables
         {"Exists (SELECT * FROM Operatori)", false},
         {"ValoreScorta > (SELECT Max(ValoreScorta) FROM Articoli)", false},
         {"ValoreScorta > ?", false},
@@ -37,14 +37,15 @@ TEST(TypedWhere, OnlyOneExpressionOverTheViewsColumns)
         const std::optional<QString> why = CheckTypedWhere(QString::fromLatin1(text), names);
         EXPECT_EQ(!why.has_value(), accepted) << text << (why ? " refused: " + why->toStdString() : std::string());
     }
-    EXPECT_EQ(CheckTypedWhere("Prezzo > 3", names), QString::fromUtf8("Il campo 'Prezzo' non può essere usato nella condizione dei dati visualizzati"));
+    EXPECT_EQ(CheckTypedWhere("Prezzo > 3", names),
+              QString::fromUtf8("Il campo 'Prezzo' non può essere usato nella condizione dei dati visualizzati"));
 }
 
 class TypedWhereTest : public ViewShop {
 protected:
     void SetUp() override
     {
-        for (const auto& [code, stock] : {std::pair{"A", 1.0}, std::pair{"B", 4.0}, std::pair{"C", 9.0}})
+        for (const auto& [code, stock] : {std::pair {"A", 1.0}, std::pair {"B", 4.0}, std::pair {"C", 9.0}})
             addArticle({code, "1.00", "0.50", stock});
         ASSERT_EQ(view.Refresh(nodeRequest("Articoli")), DetailView::Outcome::Shown);
         setUiServices(shown);
@@ -57,9 +58,9 @@ protected:
         return out;
     }
 
-    DateSelection dates{QDate(2007, 3, 5)};
+    DateSelection dates {QDate(2007, 3, 5)};
     TestDialogs dialogs;
-    DetailView view{db(), dates, dialogs};
+    DetailView view {db(), dates, dialogs};
     std::shared_ptr<RecordingUi> shown = std::make_shared<RecordingUi>();
 };
 
@@ -67,16 +68,16 @@ TEST_F(TypedWhereTest, ConditionSelectsTheRowsAgain)
 {
     shown->inputAnswers.push_back(QString("ValoreScorta > 3 AND Articoli.Codice <> 'X'"));
     EXPECT_TRUE(RunTypedWhere(&ds()));
-    EXPECT_EQ(shown->inputPrompts, QStringList{"Immetti la clausola WHERE per la tabella Articoli"});
-    EXPECT_EQ(shown->statuses, QStringList{"ValoreScorta > 3 AND Articoli.Codice <> 'X'"});
-    EXPECT_EQ(codes(), (QStringList{"B", "C"}));
+    EXPECT_EQ(shown->inputPrompts, QStringList {"Immetti la clausola WHERE per la tabella Articoli"});
+    EXPECT_EQ(shown->statuses, QStringList {"ValoreScorta > 3 AND Articoli.Codice <> 'X'"});
+    EXPECT_EQ(codes(), (QStringList {"B", "C"}));
 
     // Cancel, or nothing typed: nothing changes.
     shown->inputAnswers.push_back(std::nullopt);
     shown->inputAnswers.push_back(QString());
     EXPECT_FALSE(RunTypedWhere(&ds()));
     EXPECT_FALSE(RunTypedWhere(&ds()));
-    EXPECT_EQ(codes(), (QStringList{"B", "C"}));
+    EXPECT_EQ(codes(), (QStringList {"B", "C"}));
     EXPECT_TRUE(shown->boxes.empty());
 }
 
@@ -95,7 +96,7 @@ TEST_F(TypedWhereTest, AnythingElseIsReportedAndNeverRuns)
         EXPECT_FALSE(RunTypedWhere(&ds()));
         ASSERT_EQ(shown->boxes.size(), 1) << "one error report";
         EXPECT_TRUE(shown->boxes[0].text.contains("Visualizzare dettagli ?"));
-        EXPECT_EQ(codes(), (QStringList{"A", "B", "C"})) << "the rows stay as they were";
+        EXPECT_EQ(codes(), (QStringList {"A", "B", "C"})) << "the rows stay as they were";
     }
     EXPECT_EQ(select("Articoli")->RowCount(), 3);
 }
@@ -107,7 +108,7 @@ TEST_F(TypedWhereTest, ConditionTheDatabaseRefusesLeavesTheRowsReadable)
     EXPECT_FALSE(RunTypedWhere(&ds()));
     ASSERT_EQ(shown->boxes.size(), 1);
     EXPECT_EQ(ds().GetSelectCondition(), "");
-    EXPECT_EQ(codes(), (QStringList{"A", "B", "C"}));
+    EXPECT_EQ(codes(), (QStringList {"A", "B", "C"}));
 }
 
 // A filter naming a column the view's list reaches through a join, with or without its
@@ -118,7 +119,8 @@ TEST_F(TypedWhereTest, AFilterOnAColumnTheListReachesReadsTheRowsItCounts)
     sell("A", 1);
     sell("B", 2);
     ASSERT_EQ(view.Refresh(nodeRequest("Articoli Venduti")), DetailView::Outcome::Shown);
-    for (const char* filter : {"Percentuale = 20", "CodiciIva.Percentuale = 20", "Percentuale = 20 AND ValoreScarico > 1"}) {
+    for (const char* filter :
+         {"Percentuale = 20", "CodiciIva.Percentuale = 20", "Percentuale = 20 AND ValoreScarico > 1"}) {
         SCOPED_TRACE(filter);
         ds().SetFilter(QString::fromLatin1(filter));
         const int counted = ds().RowCount();
@@ -163,4 +165,4 @@ TEST_F(TypedWhereTest, NothingShownAsksForDataFirst)
     EXPECT_TRUE(shown->inputPrompts.isEmpty());
 }
 
-}  // namespace
+}   // namespace

@@ -23,26 +23,29 @@ const char* const kStockCost = "(PrezzoAcquistoMedio*ValoreScorta) +PrezzoVendit
                                "*(CodiciIva.Percentuale/(100+CodiciIva.Percentuale)) ";
 const char* const kSupplyFields = "*, ImportoAcquisto,DataFornitura,Fornitore";
 // The stock at a date, with %1 the day after it, month first.
-const char* const kStockAtDateFields =
-    "*,(ValoreScorta-IIF(ValoreCarico Is Null,0,ValoreCarico)+IIF(ValoreScarico Is Null,0,ValoreScarico)) AS "
-    "ValoreScortaAllaData,((PrezzoAcquistoMedio*ValoreScortaAllaData)) AS Imponibile,"
-    "((((PrezzoAcquistoMedio*ValoreScortaAllaData)*CodiciIva.Percentuale)/100)) AS ImportoIVA,"
-    "(ValoreScorta-IIF(ValoreCarico Is Null,0,ValoreCarico)+IIF(ValoreScarico Is Null,0,ValoreScarico)) AS ValoreScorta,"
-    "(SELECT SUM(ValoreCarico) FROM CaricoArticoli WHERE objParent=Articoli.OID AND DataCarico >= #%1#) AS ValoreCarico,"
-    "(SELECT SUM(ValoreScarico) FROM ScaricoArticoli WHERE objParent=Articoli.OID AND DataScarico >= #%1#) AS ValoreScarico";
+const char* const kStockAtDateFields
+    = "*,(ValoreScorta-IIF(ValoreCarico Is Null,0,ValoreCarico)+IIF(ValoreScarico Is Null,0,ValoreScarico)) AS "
+      "ValoreScortaAllaData,((PrezzoAcquistoMedio*ValoreScortaAllaData)) AS Imponibile,"
+      "((((PrezzoAcquistoMedio*ValoreScortaAllaData)*CodiciIva.Percentuale)/100)) AS ImportoIVA,"
+      "(ValoreScorta-IIF(ValoreCarico Is Null,0,ValoreCarico)+IIF(ValoreScarico Is Null,0,ValoreScarico)) AS "
+      "ValoreScorta,"
+      "(SELECT SUM(ValoreCarico) FROM CaricoArticoli WHERE objParent=Articoli.OID AND DataCarico >= #%1#) AS "
+      "ValoreCarico,"
+      "(SELECT SUM(ValoreScarico) FROM ScaricoArticoli WHERE objParent=Articoli.OID AND DataScarico >= #%1#) AS "
+      "ValoreScarico";
 
 class ViewQueryBuilderTest : public ViewShop {
 protected:
     ViewQuery build(const QString& key, const QString& where = QString(), const QString& order = QString(),
-                    const ShownView& shown = ShownView{})
+                    const ShownView& shown = ShownView {})
     {
-        return builder.Build(ViewRequest{ViewNode{key, key}, order, where, " Sezione:", " Dettagli:"}, shown);
+        return builder.Build(ViewRequest {ViewNode {key, key}, order, where, " Sezione:", " Dettagli:"}, shown);
     }
 
-    DateSelection dates{kMarch5};
+    DateSelection dates {kMarch5};
     TestDialogs dialogs;
     SelectionStore store;
-    ViewQueryBuilder builder{db(), dialogs, dates, selectionsIn(store)};
+    ViewQueryBuilder builder {db(), dialogs, dates, selectionsIn(store)};
 };
 
 struct NodeQuery {
@@ -67,14 +70,15 @@ std::vector<NodeQuery> everyNode()
         {"Clienti", "Clienti", "", "", "", "", false, false},
         {"Fornitori", "Fornitori", "", "", "", "", false, false},
         {"Articoli", "Articoli", "", "", "", "", false, true},
-        {"Articoli Sottoscorta", "Articoli", "", "ScortaMinima > ValoreScorta AND PrezzoVendita > 0", "", "", false, true},
+        {"Articoli Sottoscorta", "Articoli", "", "ScortaMinima > ValoreScorta AND PrezzoVendita > 0", "", "", false,
+         true},
         {"Articoli Fornitore", "Articoli", "", "", "", "", false, true},
         {"Articoli Venduti", "ScaricoArticoli",
          "*, CodiciIva.Percentuale, (" + sold + ") AS Costo, (ImportoScarico-(" + sold + ")) AS Guadagno",
          kDay.arg("DataScarico"), "", "DataScarico", false, false},
         {"Inventario Magazzino", "Articoli",
-         "*, (PrezzoVendita*ValoreScorta) AS Valore, (" + stockCost + ") AS Costo, ((PrezzoVendita*ValoreScorta)-(" +
-             stockCost + ") ) AS Guadagno",
+         "*, (PrezzoVendita*ValoreScorta) AS Valore, (" + stockCost + ") AS Costo, ((PrezzoVendita*ValoreScorta)-("
+             + stockCost + ") ) AS Guadagno",
          "ValoreScorta > 0 AND PrezzoVendita > 0", "", "", false, true},
         {"Lista Forniture", "Forniture", kSupplyFields, kDay.arg("DataFornitura"), "", "DataFornitura", false, true},
         {"Forniture pagate", "Forniture", kSupplyFields, "Pagato = True", "", "", false, true},
@@ -120,7 +124,7 @@ TEST_F(ViewQueryBuilderTest, EveryNodeOfTheTreeHasItsQueryAndItRuns)
     const auto queries = everyNode();
     DetailView view(db(), dates, dialogs);
     int checked = 0;
-    for (const SectionNode& node : SectionTreeNodes(db(), SectionTreeOptions{true})) {
+    for (const SectionNode& node : SectionTreeNodes(db(), SectionTreeOptions {true})) {
         SCOPED_TRACE(node.text.toStdString());
         const ViewQuery q = build(node.key);
         if (node.key.isEmpty()) {
@@ -131,7 +135,8 @@ TEST_F(ViewQueryBuilderTest, EveryNodeOfTheTreeHasItsQueryAndItRuns)
         if (node.kind == SectionNode::Kind::Connections) {
             EXPECT_EQ(q.Table, db().ConnectionsName());
         } else {
-            auto it = std::find_if(queries.begin(), queries.end(), [&](const NodeQuery& e) { return node.key == e.key; });
+            auto it
+                = std::find_if(queries.begin(), queries.end(), [&](const NodeQuery& e) { return node.key == e.key; });
             ASSERT_NE(it, queries.end()) << "no expected query for this node";
             EXPECT_EQ(q.Table, it->table);
             EXPECT_EQ(q.Fields, it->fields);
@@ -176,7 +181,8 @@ TEST_F(ViewQueryBuilderTest, CallerConditionAndOrderAndDateModes)
 TEST_F(ViewQueryBuilderTest, KeyIsComparedExactly)
 {
     ViewQueryBuilder withoutSelections(db(), dialogs, dates);
-    const ViewQuery q = withoutSelections.Build(ViewRequest{ViewNode{"articoli sottoscorta", "x"}, "", "", "", ""}, ShownView{});
+    const ViewQuery q
+        = withoutSelections.Build(ViewRequest {ViewNode {"articoli sottoscorta", "x"}, "", "", "", ""}, ShownView {});
     EXPECT_EQ(q.Table, "articoli sottoscorta");
     EXPECT_EQ(q.Where, "");
     EXPECT_TRUE(dialogs.asked.isEmpty());
@@ -188,10 +194,11 @@ TEST_F(ViewQueryBuilderTest, SupplierQuestion)
 {
     const qint64 rossi = addSupplier("Rossi");
     addSupplier("Bianchi");
-    const QString listing = QStringLiteral("OID IN (SELECT [OwnerOID] FROM [Articoli$Fornitori] WHERE [MemberOID] = %1)").arg(rossi);
+    const QString listing
+        = QStringLiteral("OID IN (SELECT [OwnerOID] FROM [Articoli$Fornitori] WHERE [MemberOID] = %1)").arg(rossi);
 
     ViewQuery q = build("Articoli Sottoscorta");
-    EXPECT_EQ(dialogs.asked, QStringList{"row:Descrizione"});
+    EXPECT_EQ(dialogs.asked, QStringList {"row:Descrizione"});
     EXPECT_EQ(q.Where, "ScortaMinima > ValoreScorta AND PrezzoVendita > 0");
     EXPECT_EQ(q.Title, " Dettagli:") << "cancelled: the title keeps its standing text";
     EXPECT_EQ(build("Articoli Fornitore").Where, "") << "cancelled: every article";
@@ -212,7 +219,7 @@ TEST_F(ViewQueryBuilderTest, PaymentPeriodQuestion)
     EXPECT_EQ(dialogs.periodFrom, QDate(2007, 6, 1)) << "the period starts on the first of this month";
     EXPECT_EQ(dialogs.periodTo, std::nullopt);
     EXPECT_EQ(q.Where, "Pagato = True");
-    EXPECT_EQ(q.StatusTexts, QStringList{" Sezione: <Forniture pagate>"});
+    EXPECT_EQ(q.StatusTexts, QStringList {" Sezione: <Forniture pagate>"});
 
     dialogs.period = std::make_pair(QDate(2007, 3, 1), QDate(2007, 3, 31));
     q = build("Forniture non pagate");
@@ -250,29 +257,29 @@ TEST_F(ViewQueryBuilderTest, SamePlainTableKeepsOrderSortAndCurrentRow)
     auto shown = db().Tables().Item("Vendite")->Select(QString(), "DataVendita DESC");
     ASSERT_TRUE(shown->MoveToOID(first));
 
-    ViewQuery q = build("Vendite", QString(), QString(), ShownView{shown.get(), second});
+    ViewQuery q = build("Vendite", QString(), QString(), ShownView {shown.get(), second});
     EXPECT_EQ(q.PreviousTable, "Vendite");
     EXPECT_EQ(q.Order, "DataVendita DESC");
     EXPECT_EQ(q.Sort, "DataVendita DESC");
     EXPECT_EQ(q.KeptRowKey, second) << "the grid's row is kept";
 
     // The grid's row was deleted meanwhile: order kept, no row.
-    q = build("Vendite", QString(), QString(), ShownView{shown.get(), 987654321});
+    q = build("Vendite", QString(), QString(), ShownView {shown.get(), 987654321});
     EXPECT_EQ(q.Order, "DataVendita DESC");
     EXPECT_FALSE(q.KeptRowKey);
 
     // The caller's order wins over the one shown.
-    EXPECT_EQ(build("Vendite", QString(), "OID", ShownView{shown.get(), second}).Order, "OID");
+    EXPECT_EQ(build("Vendite", QString(), "OID", ShownView {shown.get(), second}).Order, "OID");
 
     // Another table, or a view with a field list, starts afresh.
     for (const char* key : {"Clienti", "Articoli Venduti"}) {
-        q = build(key, QString(), QString(), ShownView{shown.get(), second});
+        q = build(key, QString(), QString(), ShownView {shown.get(), second});
         EXPECT_EQ(q.PreviousTable, "") << key;
         EXPECT_EQ(q.Order, "") << key;
         EXPECT_FALSE(q.KeptRowKey) << key;
     }
     auto supplies = db().Tables().Item("Forniture")->Select(QString(), "DataFornitura", kSupplyFields);
-    q = build("Forniture", QString(), QString(), ShownView{supplies.get(), std::nullopt});
+    q = build("Forniture", QString(), QString(), ShownView {supplies.get(), std::nullopt});
     EXPECT_EQ(q.PreviousTable, "");
     EXPECT_EQ(q.Order, "");
 }
@@ -285,21 +292,21 @@ TEST_F(ViewQueryBuilderTest, PredefinedSelections)
     dialogs.selections = store.saved["Vendite"];
     ViewQuery q = build("Vendite");
     EXPECT_TRUE(q.SelectionsBeforeQuery);
-    EXPECT_EQ(dialogs.asked, QStringList{"selections:Selezioni predefinite"});
+    EXPECT_EQ(dialogs.asked, QStringList {"selections:Selezioni predefinite"});
     EXPECT_EQ(q.Where, "(ImportoVendita > 10) AND DataVendita >= #03/05/2007# AND DataVendita < #03/06/2007#");
     EXPECT_EQ(q.Title, " Dettagli:  [selezioni impostate]");
     ASSERT_NE(builder.Selection(), nullptr);
     EXPECT_EQ(builder.Selection()->Name(), "Vendite");
 
     // Selections that restrict the date field itself: no period condition on top.
-    dialogs.selections = SelectionStore::Saved{"DataVendita < #01/01/2007#", {"DataVendita"}};
+    dialogs.selections = SelectionStore::Saved {"DataVendita < #01/01/2007#", {"DataVendita"}};
     q = build("Vendite");
     EXPECT_EQ(q.Where, "DataVendita < #01/01/2007#");
     EXPECT_EQ(q.DateField, "");
     EXPECT_EQ(store.created, 1) << "the same node keeps its selection object";
 
     // Confirmed with nothing selected: all rows, the date condition, the title unchanged.
-    dialogs.selections = SelectionStore::Saved{};
+    dialogs.selections = SelectionStore::Saved {};
     q = build("Vendite");
     EXPECT_EQ(q.Where, kDay.arg("DataVendita"));
     EXPECT_EQ(q.Title, " Dettagli:");
@@ -323,7 +330,7 @@ TEST_F(ViewQueryBuilderTest, PredefinedSelections)
     EXPECT_TRUE(q.SelectionsBeforeQuery);
     EXPECT_EQ(q.Where, "ScortaMinima > ValoreScorta AND PrezzoVendita > 0");
     build("Vendite", "Not Completato");
-    EXPECT_EQ(dialogs.asked, QStringList{"row:Descrizione"});
+    EXPECT_EQ(dialogs.asked, QStringList {"row:Descrizione"});
 
     // A node without stored selections leaves the menu unchecked.
     EXPECT_FALSE(build("Clienti").SelectionsBeforeQuery);
@@ -331,12 +338,13 @@ TEST_F(ViewQueryBuilderTest, PredefinedSelections)
 
 TEST_F(ViewQueryBuilderTest, SectionsAndGroupsHaveNoView)
 {
-    ViewQuery q = builder.Build(ViewRequest{ViewNode{"", "Anagrafica"}, "", "", " Sezione:", " Dettagli:"}, ShownView{});
+    ViewQuery q
+        = builder.Build(ViewRequest {ViewNode {"", "Anagrafica"}, "", "", " Sezione:", " Dettagli:"}, ShownView {});
     EXPECT_TRUE(q.NoView);
-    EXPECT_EQ(q.StatusTexts, QStringList{" Sezione: <Anagrafica>"});
-    q = builder.Build(ViewRequest{std::nullopt, "", "", " Sezione:", " Dettagli:"}, ShownView{});
+    EXPECT_EQ(q.StatusTexts, QStringList {" Sezione: <Anagrafica>"});
+    q = builder.Build(ViewRequest {std::nullopt, "", "", " Sezione:", " Dettagli:"}, ShownView {});
     EXPECT_TRUE(q.NoView);
     EXPECT_TRUE(q.StatusTexts.isEmpty());
 }
 
-}  // namespace
+}   // namespace

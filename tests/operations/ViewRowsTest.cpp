@@ -84,4 +84,4 @@ TEST_F(ViewRowsTest, OrderByAnExpressionCannotBePaged)
     EXPECT_THROW(rows.First(2), AppError);
 }
 
-}  // namespace
+}   // namespace

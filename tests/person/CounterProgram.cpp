@@ -29,7 +29,8 @@ namespace {
 bool g_programRan = false;
 }
 
-CounterProgram::CounterProgram() {
+CounterProgram::CounterProgram()
+{
     m_data = GetDataFolder();
     QDir().mkpath(m_data);
     testshop::Options where;
@@ -57,26 +58,32 @@ CounterProgram::CounterProgram() {
 
 CounterProgram::~CounterProgram() = default;
 
-void CounterProgram::logIn() {
-    person.when("the operator's choice", [] { return Person::modalIs(QStringLiteral("frmSelectOper")); }, [] {
-        auto* list = Person::modal()->findChild<QComboBox*>(QStringLiteral("CmbOperatore"));
-        ASSERT_TRUE(list);
-        EXPECT_EQ(Person::focusName(), QStringLiteral("CmbOperatore"));
-        // The first operator is the one; a person picks it with the keyboard and confirms.
-        const int at = list->findText(QStringLiteral("Amministratore"));
-        ASSERT_GE(at, 0);
-        while (list->currentIndex() > at) Person::key(Qt::Key_Up);
-        while (list->currentIndex() < at) Person::key(Qt::Key_Down);
-        Person::click(QStringLiteral("Conferma"));
-    });
-    person.when("the operator's password window", [] { return Person::modalIs(QStringLiteral("frmPassword")); }, [] {
-        EXPECT_TRUE(Person::modal()->isEnabled());
-        ASSERT_TRUE(qobject_cast<QLineEdit*>(Person::focus())) << "the password box has no focus";
-        Person::type(QString::fromLatin1(kPassword) + u'\n');
-    });
+void CounterProgram::logIn()
+{
+    person.when(
+        "the operator's choice", [] { return Person::modalIs(QStringLiteral("frmSelectOper")); },
+        [] {
+            auto* list = Person::modal()->findChild<QComboBox*>(QStringLiteral("CmbOperatore"));
+            ASSERT_TRUE(list);
+            EXPECT_EQ(Person::focusName(), QStringLiteral("CmbOperatore"));
+            // The first operator is the one; a person picks it with the keyboard and confirms.
+            const int at = list->findText(QStringLiteral("Amministratore"));
+            ASSERT_GE(at, 0);
+            while (list->currentIndex() > at) Person::key(Qt::Key_Up);
+            while (list->currentIndex() < at) Person::key(Qt::Key_Down);
+            Person::click(QStringLiteral("Conferma"));
+        });
+    person.when(
+        "the operator's password window", [] { return Person::modalIs(QStringLiteral("frmPassword")); },
+        [] {
+            EXPECT_TRUE(Person::modal()->isEnabled());
+            ASSERT_TRUE(qobject_cast<QLineEdit*>(Person::focus())) << "the password box has no focus";
+            Person::type(QString::fromLatin1(kPassword) + u'\n');
+        });
 }
 
-int CounterProgram::runProgram(int timeoutMs) {
+int CounterProgram::runProgram(int timeoutMs)
+{
     if (g_programRan) {
         ADD_FAILURE() << "the program runs once a process: run these tests through ctest";
         return -1;
@@ -98,7 +105,8 @@ int CounterProgram::runProgram(int timeoutMs) {
     return code;
 }
 
-QVariantList CounterProgram::column(const QString& sql) const {
+QVariantList CounterProgram::column(const QString& sql) const
+{
     QVariantList out;
     const QString name = QUuid::createUuid().toString();
     {

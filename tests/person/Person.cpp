@@ -16,32 +16,37 @@ namespace {
 QString plain(QString caption) { return caption.remove(u'&').trimmed(); }
 
 // A person can only reach a widget of the window on top.
-void expectReachable(QWidget& w, const QString& what) {
+void expectReachable(QWidget& w, const QString& what)
+{
     QWidget* top = QApplication::activeModalWidget();
-    EXPECT_TRUE(!top || top == w.window()) << what.toStdString() << " lies under the window \""
-                                           << top->windowTitle().toStdString() << "\"";
+    EXPECT_TRUE(!top || top == w.window())
+        << what.toStdString() << " lies under the window \"" << top->windowTitle().toStdString() << "\"";
     EXPECT_TRUE(w.isVisible()) << what.toStdString() << " is not shown";
     EXPECT_TRUE(w.isEnabled()) << what.toStdString() << " is disabled";
 }
 
-QAction* entryOf(const QList<QAction*>& actions, const QString& caption) {
+QAction* entryOf(const QList<QAction*>& actions, const QString& caption)
+{
     for (QAction* a : actions)
         if (!a->isSeparator() && plain(a->text()) == caption) return a;
     return nullptr;
 }
-}  // namespace
+}   // namespace
 
-QMainWindow* MainWindow() {
+QMainWindow* MainWindow()
+{
     MainWindowServices* s = mainWindowServices();
     return s ? qobject_cast<QMainWindow*>(s->mainWidget()) : nullptr;
 }
 
-Person& Person::when(const QString& what, Check ready, Act act) {
+Person& Person::when(const QString& what, Check ready, Act act)
+{
     m_steps.push_back({what, std::move(ready), std::move(act)});
     return *this;
 }
 
-void Person::start(int timeoutMs) {
+void Person::start(int timeoutMs)
+{
     m_finished = false;
     m_stuck.clear();
     QTimer::singleShot(timeoutMs, qApp, [this] {
@@ -49,8 +54,8 @@ void Person::start(int timeoutMs) {
         // What the person had before their eyes, for the failure's message.
         QString seen = QStringLiteral(" (on screen: ");
         if (QWidget* top = QApplication::activeModalWidget())
-            seen += QString::fromLatin1(top->metaObject()->className()) + u' ' + top->objectName() + QStringLiteral(" \"") +
-                    top->windowTitle() + QStringLiteral("\" ") + messageText();
+            seen += QString::fromLatin1(top->metaObject()->className()) + u' ' + top->objectName()
+                + QStringLiteral(" \"") + top->windowTitle() + QStringLiteral("\" ") + messageText();
         else if (QWidget* active = QApplication::activeWindow())
             seen += QString::fromLatin1(active->metaObject()->className()) + u' ' + active->objectName();
         else
@@ -60,11 +65,13 @@ void Person::start(int timeoutMs) {
     schedule();
 }
 
-void Person::schedule() {
+void Person::schedule()
+{
     QTimer::singleShot(10, qApp, [this] { poll(); });
 }
 
-void Person::poll() {
+void Person::poll()
+{
     if (m_finished) return;
     if (m_steps.empty()) {
         finish(QString());
@@ -82,14 +89,16 @@ void Person::poll() {
     if (::testing::Test::HasFailure() && !m_finished) finish(QStringLiteral("after: ") + step.what);
 }
 
-void Person::finish(const QString& stuck) {
+void Person::finish(const QString& stuck)
+{
     m_finished = true;
     m_stuck = stuck;
     if (!stuck.isEmpty()) m_steps.clear();
     QCoreApplication::exit(0);
 }
 
-QWidget* Person::modal(const QString& name) {
+QWidget* Person::modal(const QString& name)
+{
     QWidget* w = QApplication::activeModalWidget();
     // Shown is not yet on top: the window takes the keys once it is the active one.
     if (!w || QApplication::activeWindow() != w) return nullptr;
@@ -99,25 +108,29 @@ QWidget* Person::modal(const QString& name) {
 
 QWidget* Person::messageBox() { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); }
 
-QString Person::messageText() {
+QString Person::messageText()
+{
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     return box ? box->text() : QString();
 }
 
 QWidget* Person::focus() { return QApplication::focusWidget(); }
 
-QString Person::focusName() {
+QString Person::focusName()
+{
     QWidget* w = focus();
     if (!w) return QStringLiteral("<none>");
     return w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName();
 }
 
-bool Person::atMainWindow() {
+bool Person::atMainWindow()
+{
     QMainWindow* w = MainWindow();
     return w && w->isVisible() && w->isEnabled() && !QApplication::activeModalWidget();
 }
 
-void Person::chooseMenu(QMainWindow& window, const QStringList& path) {
+void Person::chooseMenu(QMainWindow& window, const QStringList& path)
+{
     ASSERT_FALSE(path.isEmpty());
     QMenuBar* bar = window.menuBar();
     QAction* top = entryOf(bar->actions(), path.first());
@@ -148,7 +161,8 @@ void Person::chooseMenu(QMainWindow& window, const QStringList& path) {
     }
 }
 
-void Person::clickToolButton(QMainWindow& window, const QString& caption) {
+void Person::clickToolButton(QMainWindow& window, const QString& caption)
+{
     for (QToolBar* bar : window.findChildren<QToolBar*>())
         for (QAction* a : bar->actions())
             if (plain(a->text()) == caption || plain(a->toolTip()) == caption) {
@@ -161,28 +175,34 @@ void Person::clickToolButton(QMainWindow& window, const QString& caption) {
     ADD_FAILURE() << "no tool bar button " << caption.toStdString();
 }
 
-void Person::type(const QString& text) {
+void Person::type(const QString& text)
+{
     for (const QChar c : text) {
         QWidget* w = focus();
         ASSERT_TRUE(w) << "nothing has the focus to type " << text.toStdString();
-        if (c == u'\n') QTest::keyClick(w, Qt::Key_Return);
-        else QTest::keyClicks(w, QString(c));
+        if (c == u'\n')
+            QTest::keyClick(w, Qt::Key_Return);
+        else
+            QTest::keyClicks(w, QString(c));
     }
 }
 
-void Person::key(int k, Qt::KeyboardModifiers modifiers) {
+void Person::key(int k, Qt::KeyboardModifiers modifiers)
+{
     QWidget* w = focus();
     ASSERT_TRUE(w) << "nothing has the focus for a key";
     QTest::keyClick(w, Qt::Key(k), modifiers);
 }
 
-QAbstractButton* Person::button(QWidget& window, const QString& caption) {
+QAbstractButton* Person::button(QWidget& window, const QString& caption)
+{
     for (QAbstractButton* b : window.findChildren<QAbstractButton*>())
         if (plain(b->text()) == caption && b->isVisibleTo(&window)) return b;
     return nullptr;
 }
 
-void Person::click(const QString& caption) {
+void Person::click(const QString& caption)
+{
     QWidget* top = QApplication::activeModalWidget();
     if (!top) top = QApplication::activeWindow();
     ASSERT_TRUE(top) << "no window for the button " << caption.toStdString();
@@ -191,19 +211,22 @@ void Person::click(const QString& caption) {
     click(*b);
 }
 
-void Person::click(QAbstractButton& b) {
+void Person::click(QAbstractButton& b)
+{
     expectReachable(b, plain(b.text()));
     if (::testing::Test::HasFailure()) return;
     QTest::mouseClick(&b, Qt::LeftButton);
 }
 
-void Person::clickInto(QWidget& widget) {
+void Person::clickInto(QWidget& widget)
+{
     expectReachable(widget, widget.objectName());
     if (::testing::Test::HasFailure()) return;
     QTest::mouseClick(&widget, Qt::LeftButton);
 }
 
-void Person::answerBox(const QString& caption) {
+void Person::answerBox(const QString& caption)
+{
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     ASSERT_TRUE(box) << "no message box to answer " << caption.toStdString();
     for (QAbstractButton* b : box->buttons())

@@ -2,7 +2,8 @@
 #include "dialogs/MirtavoliaApplication.h"
 #include <gtest/gtest.h>
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     MirtavoliaApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

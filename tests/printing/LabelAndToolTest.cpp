@@ -28,11 +28,12 @@ protected:
     }
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(Labels, TheShippedScriptPrintsDescriptionAndEuroPriceInItalian)
 {
-    addArticle(QStringLiteral("8001"), QStringLiteral("MELE GOLDEN"), "1234.50", QStringLiteral("IVA10"), QStringLiteral("KgPzz"));
+    addArticle(QStringLiteral("8001"), QStringLiteral("MELE GOLDEN"), "1234.50", QStringLiteral("IVA10"),
+               QStringLiteral("KgPzz"));
     addArticle(QStringLiteral("8002"), QStringLiteral("PANE"), "2.10");
     const QString file = testenv::newDir(QStringLiteral("labels")) + QStringLiteral("/etichette.pdf");
     auto prn = std::make_shared<clsScriptPrinter>();
@@ -70,20 +71,23 @@ TEST_F(Labels, AScriptErrorNamesTheLabelRunnerAndTheLine)
     ASSERT_EQ(messages().size(), 1);
     EXPECT_TRUE(messages()[0].startsWith(QStringLiteral("Errore nel codice di stampa etichetta: \r\r")));
     EXPECT_TRUE(messages()[0].endsWith(QStringLiteral("\r\rLinea VB: 3"))) << messages()[0].toStdString();
-    EXPECT_EQ(target->texts(), QStringList{QStringLiteral("MELE")}) << "what the script drew before the error stays";
+    EXPECT_EQ(target->texts(), QStringList {QStringLiteral("MELE")}) << "what the script drew before the error stays";
 }
 
 TEST_F(Labels, TheFieldsIncludeTheCodesOfTheReferencedRows)
 {
-    addArticle(QStringLiteral("8001"), QStringLiteral("MELE"), "1.00", QStringLiteral("IVA10"), QStringLiteral("KgPzz"));
+    addArticle(QStringLiteral("8001"), QStringLiteral("MELE"), "1.00", QStringLiteral("IVA10"),
+               QStringLiteral("KgPzz"));
     auto a = article(QStringLiteral("8001"));
     auto target = std::make_shared<RecordingTarget>();
     auto prn = std::make_shared<clsScriptPrinter>();
     prn->SetPrinter(target, 32.5f, 88, 0, 0, 2);
-    const QString script = QStringLiteral("Function PrintLabel(flds, prn)\r\n"
-                                          "  prn.TxtOut 0, 0, flds(\"Cod_UnitaMisura\") & \"|\" & flds(\"Cod_CodiceIva\") & \"|\" & flds(\"Cod_Reparto\") & \"|\" & IsNull(flds(\"CodiceAggiuntivo\"))\r\n"
-                                          "  PrintLabel = True\r\n"
-                                          "End Function\r\n");
+    const QString script
+        = QStringLiteral("Function PrintLabel(flds, prn)\r\n"
+                         "  prn.TxtOut 0, 0, flds(\"Cod_UnitaMisura\") & \"|\" & flds(\"Cod_CodiceIva\") & \"|\" & "
+                         "flds(\"Cod_Reparto\") & \"|\" & IsNull(flds(\"CodiceAggiuntivo\"))\r\n"
+                         "  PrintLabel = True\r\n"
+                         "End Function\r\n");
     ASSERT_TRUE(RunPrintLabel(*a, prn, script)) << messages().join(u'\n').toStdString();
     ASSERT_EQ(target->texts().size(), 1);
     EXPECT_TRUE(target->texts()[0].startsWith(QStringLiteral("KgPzz|IVA10|"))) << target->texts()[0].toStdString();
@@ -106,7 +110,7 @@ ToolRun mvtool(const QStringList& args)
     return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput())};
 }
 
-} // namespace
+}   // namespace
 
 TEST_F(Labels, ToolPrintsLabelsIntoAPdf)
 {
@@ -120,8 +124,8 @@ TEST_F(Labels, ToolPrintsLabelsIntoAPdf)
     EXPECT_EQ(pdfText(file).count(QStringLiteral("1.234,50")), 2);
 
     // A code no article has is a failed run, though the labels found still print.
-    const ToolRun partly = mvtool({QStringLiteral("print-labels"), path(), QStringLiteral("8001"), QStringLiteral("9999"),
-                                   QStringLiteral("--pdf"), file});
+    const ToolRun partly = mvtool({QStringLiteral("print-labels"), path(), QStringLiteral("8001"),
+                                   QStringLiteral("9999"), QStringLiteral("--pdf"), file});
     EXPECT_EQ(partly.code, 1) << partly.out.toStdString();
     EXPECT_TRUE(partly.out.contains(QStringLiteral("1 labels"))) << partly.out.toStdString();
     EXPECT_EQ(pdfText(file).count(QStringLiteral("1.234,50")), 1);
@@ -153,7 +157,8 @@ TEST_F(Labels, ToolTracesAReceiptAndReportsScriptErrors)
                     .toUtf8());
         return f.fileName();
     };
-    const QString good = writeScript(QStringLiteral("ok.vbs"), QStringLiteral("  prn.TxtOut 0, 0, flds(\"Descrizione\")"));
+    const QString good
+        = writeScript(QStringLiteral("ok.vbs"), QStringLiteral("  prn.TxtOut 0, 0, flds(\"Descrizione\")"));
     ToolRun r = mvtool({QStringLiteral("print-receipt"), path(), saleOid, QStringLiteral("--script"), good,
                         QStringLiteral("--trace")});
     EXPECT_EQ(r.code, 0) << r.out.toStdString();
@@ -162,15 +167,17 @@ TEST_F(Labels, ToolTracesAReceiptAndReportsScriptErrors)
     QStringList seen;
     for (const QString& line : r.out.split(u'\n'))
         if (const auto m = drawing.match(line); m.hasMatch()) seen << m.captured(1);
-    EXPECT_EQ(seen, (QStringList{QStringLiteral("text x=0 y=85 \"Mele\""), QStringLiteral("text x=0 y=91 \"Grazie\""),
-                                 QStringLiteral("text x=0 y=0 \"Totale 3\""), QStringLiteral("end")}))
+    EXPECT_EQ(seen,
+              (QStringList {QStringLiteral("text x=0 y=85 \"Mele\""), QStringLiteral("text x=0 y=91 \"Grazie\""),
+                            QStringLiteral("text x=0 y=0 \"Totale 3\""), QStringLiteral("end")}))
         << r.out.toStdString();
 
     const QString bad = writeScript(QStringLiteral("bad.vbs"), QStringLiteral("  prn.TxtOut 0, 0, 1 / 0"));
-    r = mvtool({QStringLiteral("print-receipt"), path(), saleOid, QStringLiteral("--script"), bad, QStringLiteral("--trace")});
+    r = mvtool(
+        {QStringLiteral("print-receipt"), path(), saleOid, QStringLiteral("--script"), bad, QStringLiteral("--trace")});
     EXPECT_EQ(r.code, 1);
-    EXPECT_TRUE(r.out.contains(QStringLiteral("Errore nel codice di stampa (1) riga ricevuta: ")) &&
-                r.out.contains(QStringLiteral("Linea VB: 6")))
+    EXPECT_TRUE(r.out.contains(QStringLiteral("Errore nel codice di stampa (1) riga ricevuta: "))
+                && r.out.contains(QStringLiteral("Linea VB: 6")))
         << r.out.toStdString();
     EXPECT_TRUE(r.out.contains(QStringLiteral("\nend"))) << "a failed receipt still ends its document";
 }
@@ -197,8 +204,8 @@ TEST_F(Labels, ToolWritesWhatAFailedReceiptDrewIntoThePdf)
     const ToolRun r = mvtool({QStringLiteral("print-receipt"), path(), saleOid, QStringLiteral("--script"),
                               script.fileName(), QStringLiteral("--pdf"), file});
     EXPECT_EQ(r.code, 1) << r.out.toStdString();
-    EXPECT_TRUE(r.out.contains(QStringLiteral("Errore nel codice di stampa (1) riga ricevuta: ")) &&
-                r.out.contains(QStringLiteral("Linea VB: 3")))
+    EXPECT_TRUE(r.out.contains(QStringLiteral("Errore nel codice di stampa (1) riga ricevuta: "))
+                && r.out.contains(QStringLiteral("Linea VB: 3")))
         << r.out.toStdString();
     EXPECT_TRUE(r.out.contains(QStringLiteral("written ") + file)) << r.out.toStdString();
     EXPECT_TRUE(pdfText(file).contains(QStringLiteral("Mele"))) << pdfText(file).toStdString();

@@ -35,7 +35,8 @@ double widthMm(const QString& text, double points)
     font.setPixelSize(points);   // a pixel a point
     double width = 0;
     const QList<quint32> glyphs = font.glyphIndexesForString(text);
-    for (const QPointF& advance : font.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics)) width += advance.x();
+    for (const QPointF& advance : font.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics))
+        width += advance.x();
     return width * 25.4 / 72;
 }
 
@@ -61,7 +62,7 @@ void expectOnPage(QList<PdfWord> words, const std::vector<OnPage>& expected, dou
 
 using PdfPlacement = PrintShop;
 
-} // namespace
+}   // namespace
 
 TEST_F(PdfPlacement, LabelTextLandsWhereTheScriptPutsItAcrossColumnsAndRows)
 {
@@ -76,7 +77,8 @@ TEST_F(PdfPlacement, LabelTextLandsWhereTheScriptPutsItAcrossColumnsAndRows)
     prn->SetPrinter(PrinterTarget::forPdf(file), 40, 90, 12, 8, 2);
     for (const char* description : {"MELE", "PERE", "ALBICOCCHE"}) {
         addArticle(QString::fromLatin1(description), QString::fromLatin1(description), "1.00");
-        auto article = select(QStringLiteral("Articoli"), QStringLiteral("Codice = '%1'").arg(QString::fromLatin1(description)));
+        auto article
+            = select(QStringLiteral("Articoli"), QStringLiteral("Codice = '%1'").arg(QString::fromLatin1(description)));
         ASSERT_TRUE(RunPrintLabel(*article, prn, script)) << messages().join(u'\n').toStdString();
         prn->NextLabel();
     }
@@ -117,7 +119,12 @@ TEST_F(PdfPlacement, ReceiptRowsAndMaskLandWhereTheScriptPutsThemOnTicketsSideBy
                                 "End Function\r\n");
     const QString file = testenv::newDir(QStringLiteral("receipts")) + QStringLiteral("/ricevute.pdf");
     ASSERT_TRUE(PrintTicketTest(PrinterTarget::forPdf(file), s, *receipt)) << messages().join(u'\n').toStdString();
-    expectOnPage(pdfWords(file), {{"RIGA1", 11, 50}, {"RIGA2", 11, 56}, {"TOTALE", 56, 110},
-                                  {"RIGA1", 106, 50}, {"RIGA2", 106, 56}, {"TOTALE", 151, 110}},
+    expectOnPage(pdfWords(file),
+                 {{"RIGA1", 11, 50},
+                  {"RIGA2", 11, 56},
+                  {"TOTALE", 56, 110},
+                  {"RIGA1", 106, 50},
+                  {"RIGA2", 106, 56},
+                  {"TOTALE", 151, 110}},
                  10);
 }

@@ -46,7 +46,7 @@ std::vector<QRectF> framesOf(const RecordingTarget& t, const QColor& color)
 const QColor kRed(255, 0, 0);
 const QColor kGreen(0, 255, 0);
 
-} // namespace
+}   // namespace
 
 TEST(LabelPrinter, LabelsFillColumnsThenRowsThenPages)
 {
@@ -56,15 +56,27 @@ TEST(LabelPrinter, LabelsFillColumnsThenRowsThenPages)
         int16_t columns;
         std::vector<Placed> expected;   // the corner of each label in turn
     };
-    const std::vector<Case> cases{
+    const std::vector<Case> cases {
         {"88x32.5 in two columns", 32.5f, 88, 0, 0, 2, {{0, 0, 0}, {88, 0, 0}, {0, 32.5, 0}, {88, 32.5, 0}}},
         {"no columns is one column", 32.5f, 88, 0, 0, 0, {{0, 0, 0}, {0, 32.5, 0}, {0, 65, 0}}},
         {"margins move every label", 32.5f, 88, 5, 3, 2, {{3, 5, 0}, {91, 5, 0}, {3, 37.5, 0}}},
         {"a row reaching the bottom goes to a new page", 99, 88, 0, 0, 1, {{0, 0, 0}, {0, 99, 0}, {0, 0, 1}}},
         // Nine rows of 32.5 below a 10 mm margin would end at 302.5 on a 297 mm page: the
         // ninth row starts the next page instead of being cut off.
-        {"the top margin counts for the last row", 32.5f, 88, 10, 0, 1,
-         {{0, 10, 0}, {0, 42.5, 0}, {0, 75, 0}, {0, 107.5, 0}, {0, 140, 0}, {0, 172.5, 0}, {0, 205, 0}, {0, 237.5, 0},
+        {"the top margin counts for the last row",
+         32.5f,
+         88,
+         10,
+         0,
+         1,
+         {{0, 10, 0},
+          {0, 42.5, 0},
+          {0, 75, 0},
+          {0, 107.5, 0},
+          {0, 140, 0},
+          {0, 172.5, 0},
+          {0, 205, 0},
+          {0, 237.5, 0},
           {0, 10, 1}}},
         {"height 0 is the printable height", 0, 0, 0, 0, 1, {{0, 0, 0}, {0, 0, 1}, {0, 0, 2}}},
     };
@@ -116,9 +128,9 @@ TEST(LabelPrinter, PreviewShowsOneFramedStripAndDrawsTheNextRowOverIt)
         prn.TxtOut(0, 0, QStringLiteral("L%1").arg(i));
         prn.NextLabel();
     }
-    EXPECT_EQ(placedTexts(*target), (std::vector<Placed>{{0, 0, 0}, {88, 0, 0}, {0, 0, 0}}));
+    EXPECT_EQ(placedTexts(*target), (std::vector<Placed> {{0, 0, 0}, {88, 0, 0}, {0, 0, 0}}));
     EXPECT_EQ(framesOf(*target, kRed),
-              (std::vector<QRectF>{QRectF(0, 0, 88, 32.5), QRectF(88, 0, 88, 32.5), QRectF(0, 0, 88, 32.5)}));
+              (std::vector<QRectF> {QRectF(0, 0, 88, 32.5), QRectF(88, 0, 88, 32.5), QRectF(0, 0, 88, 32.5)}));
     EXPECT_EQ(target->newPages(), 0);
 }
 
@@ -129,7 +141,7 @@ TEST(LabelPrinter, SetFontWithoutANameKeepsTheFont)
     prn.SetPrinter(target, 32.5f, 88, 0, 0, 2);
     prn.SetFont(13, true, false, QStringLiteral("Courier New"));
     prn.SetFont(9, false, true, QString());
-    EXPECT_EQ(target->font(), (PrintFont{QStringLiteral("Courier New"), 9, false, true}));
+    EXPECT_EQ(target->font(), (PrintFont {QStringLiteral("Courier New"), 9, false, true}));
 }
 
 TEST(LabelPrinter, ReleasingTheObjectEndsTheDocumentOnce)
@@ -151,7 +163,9 @@ TEST(LabelPrinter, ReleasingTheObjectEndsTheDocumentOnce)
 
 TEST(PrinterChoice, OnlyAnInstalledPrinterOfExactlyThatNameBecomesCurrent)
 {
-    printers::setInstalledPrinterProvider([] { return QStringList{QStringLiteral("Etichette"), QStringLiteral("Ricevute")}; });
+    printers::setInstalledPrinterProvider([] {
+        return QStringList {QStringLiteral("Etichette"), QStringLiteral("Ricevute")};
+    });
     printers::SetCurrentPrinterName(QStringLiteral("Etichette"));
     clsScriptPrinter prn;
     prn.SetPrinter(QStringLiteral("ricevute"), 32.5f, 88, 0, 0, 2);
@@ -176,7 +190,7 @@ std::shared_ptr<clsTiketScriptPrinter> ticketPrinter(const std::shared_ptr<Print
     return prn;
 }
 
-} // namespace
+}   // namespace
 
 TEST(TicketPrinter, ZeroSizesComeFromThePageOnEitherTarget)
 {
@@ -198,9 +212,9 @@ TEST(TicketPrinter, LastRowTellsTheRowThatStillFits)
         seen.emplace_back(prn->RowOffset(), prn->LastRow());
         prn->NextTicketRow();
     }
-    const std::vector<std::pair<float, bool>> expected{{0, false},  {6, false},  {12, false}, {18, false}, {24, false},
-                                                       {30, false}, {36, false}, {42, false}, {48, false}, {54, false},
-                                                       {60, false}, {66, false}, {72, true}};
+    const std::vector<std::pair<float, bool>> expected {{0, false},  {6, false},  {12, false}, {18, false}, {24, false},
+                                                        {30, false}, {36, false}, {42, false}, {48, false}, {54, false},
+                                                        {60, false}, {66, false}, {72, true}};
     EXPECT_EQ(seen, expected);
     EXPECT_EQ(prn->TicketCount(), 1) << "after the last row the next ticket starts";
     EXPECT_FLOAT_EQ(prn->RowOffset(), 72) << "the new ticket keeps the row offset until row printing changes";
@@ -229,11 +243,14 @@ TEST(TicketPrinter, TicketsFlowAcrossColumnsAndPages)
         float height, top;
         std::vector<Placed> expected;
     };
-    const std::vector<Case> cases{
+    const std::vector<Case> cases {
         // Two rows of 140 below a 10 mm margin end at 290; a third would end at 430.
         {"two rows fit", 140, 10, {{5, 10, 0}, {105, 10, 0}, {5, 150, 0}, {105, 150, 0}, {5, 10, 1}}},
         // Below a 20 mm margin the second row would end at 300, past the 297 mm page.
-        {"the top margin counts for the last row", 140, 20, {{5, 20, 0}, {105, 20, 0}, {5, 20, 1}, {105, 20, 1}, {5, 20, 2}}},
+        {"the top margin counts for the last row",
+         140,
+         20,
+         {{5, 20, 0}, {105, 20, 0}, {5, 20, 1}, {105, 20, 1}, {5, 20, 2}}},
     };
     for (const Case& c : cases) {
         auto target = std::make_shared<RecordingTarget>(QSizeF(210, 297));
@@ -256,7 +273,7 @@ TEST(TicketPrinter, PreviewFramesTicketsAndRowsAreasAndNeverWrapsTheStrip)
         prn->TxtOut(0, 0, QStringLiteral("T%1").arg(i));
         prn->NextTicket();
     }
-    EXPECT_EQ(placedTexts(*target), (std::vector<Placed>{{0, 0, 0}, {90, 0, 0}, {0, 200, 0}}))
+    EXPECT_EQ(placedTexts(*target), (std::vector<Placed> {{0, 0, 0}, {90, 0, 0}, {0, 200, 0}}))
         << "the second row of tickets falls below the previewed strip";
     const auto red = framesOf(*target, kRed);
     const auto green = framesOf(*target, kGreen);
@@ -281,7 +298,7 @@ TEST(TicketPrinter, BackgroundPictureOncePerTicketEvenOnAnEmptyOne)
     std::vector<QRectF> images;
     for (const DrawOp& op : target->drawings())
         if (op.kind == DrawOp::Image) images.push_back(op.rect);
-    EXPECT_EQ(images, (std::vector<QRectF>{QRectF(5, 10, 100, 140 - 6), QRectF(105, 10, 100, 140 - 6)}));
+    EXPECT_EQ(images, (std::vector<QRectF> {QRectF(5, 10, 100, 140 - 6), QRectF(105, 10, 100, 140 - 6)}));
     EXPECT_EQ(target->drawings().front().kind, DrawOp::Image) << "the picture lies under the ticket's drawings";
 }
 
@@ -297,19 +314,19 @@ TEST(TicketPrinter, ScriptVariablesShareOneCollection)
 {
     auto prn = ticketPrinter(std::make_shared<RecordingTarget>());
     vbs::ScriptEngine engine;
-    engine.addCode(QStringLiteral(
-        "Function Before(prn)\r\n"
-        "  Before = TypeName(prn.Nums(\"Tot\")) & \"|\" & prn.Nums(\"Tot\") & \"|[\" & prn.Strs(\"Tot\") & \"]|\" & IsEmpty(prn.Vars(\"Tot\")) & \"|\" & prn.VarsCount\r\n"
-        "End Function\r\n"
-        "Function After(prn)\r\n"
-        "  prn.Vars(\"Tot\") = 5\r\n"
-        "  After = prn.Strs(\"tot\") & \"|\" & prn.VarsCount\r\n"
-        "  prn.Nums(\"TOT\") = 7\r\n"
-        "  After = After & \"|\" & prn.Vars(\"Tot\") & \"|\" & prn.VarsCount\r\n"
-        "  prn.ResetVars\r\n"
-        "  After = After & \"|\" & prn.VarsCount\r\n"
-        "End Function\r\n"));
-    const vbs::Variant obj{vbs::ObjectPtr(prn)};
+    engine.addCode(QStringLiteral("Function Before(prn)\r\n"
+                                  "  Before = TypeName(prn.Nums(\"Tot\")) & \"|\" & prn.Nums(\"Tot\") & \"|[\" & "
+                                  "prn.Strs(\"Tot\") & \"]|\" & IsEmpty(prn.Vars(\"Tot\")) & \"|\" & prn.VarsCount\r\n"
+                                  "End Function\r\n"
+                                  "Function After(prn)\r\n"
+                                  "  prn.Vars(\"Tot\") = 5\r\n"
+                                  "  After = prn.Strs(\"tot\") & \"|\" & prn.VarsCount\r\n"
+                                  "  prn.Nums(\"TOT\") = 7\r\n"
+                                  "  After = After & \"|\" & prn.Vars(\"Tot\") & \"|\" & prn.VarsCount\r\n"
+                                  "  prn.ResetVars\r\n"
+                                  "  After = After & \"|\" & prn.VarsCount\r\n"
+                                  "End Function\r\n"));
+    const vbs::Variant obj {vbs::ObjectPtr(prn)};
     EXPECT_EQ(engine.run(QStringLiteral("Before"), {obj}).toString(), QStringLiteral("Integer|0|[]|True|0"));
     EXPECT_EQ(engine.run(QStringLiteral("After"), {obj}).toString(), QStringLiteral("5|1|7|1|0"));
 }

@@ -41,7 +41,9 @@ protected:
     {
         PrintShop::SetUp();
         g_objDatabase = database();
-        printers::setInstalledPrinterProvider([] { return QStringList{QStringLiteral("Cassa"), QStringLiteral("Etichette")}; });
+        printers::setInstalledPrinterProvider([] {
+            return QStringList {QStringLiteral("Cassa"), QStringLiteral("Etichette")};
+        });
         SetTestPrinterFactory([this](const QString& printer) {
             printedOn << printer;
             recording = std::make_shared<RecordingTarget>();
@@ -78,8 +80,14 @@ protected:
         if (!b) throw std::runtime_error(name);
         return *b;
     }
-    static QComboBox& printerList(QWidget& dialog) { return *dialog.findChild<QComboBox*>(QStringLiteral("cboPrinter")); }
-    static QPlainTextEdit& editor(QWidget& dialog) { return *dialog.findChild<QPlainTextEdit*>(QStringLiteral("txtVBScript")); }
+    static QComboBox& printerList(QWidget& dialog)
+    {
+        return *dialog.findChild<QComboBox*>(QStringLiteral("cboPrinter"));
+    }
+    static QPlainTextEdit& editor(QWidget& dialog)
+    {
+        return *dialog.findChild<QPlainTextEdit*>(QStringLiteral("txtVBScript"));
+    }
 
     QString file(const QString& name) const { return m_dir + u'/' + name; }
     // The message boxes shown, without the file dialogs' prompts.
@@ -110,7 +118,7 @@ LabelPrinterSettings twoLabels(const QString& script = kLabelScript)
 
 bool isRed(QRgb p) { return qRed(p) > 200 && qGreen(p) < 90 && qBlue(p) < 90; }
 
-} // namespace
+}   // namespace
 
 TEST(PrintSettingBoxes, NumbersAsTheOperatorTypesThem)
 {
@@ -120,16 +128,27 @@ TEST(PrintSettingBoxes, NumbersAsTheOperatorTypesThem)
         std::optional<int16_t> columns;
     };
     const Case cases[] = {
-        {"32,5", 32.5f, std::nullopt}, {"32.5", 32.5f, std::nullopt}, {" 10 ", 10.f, 10}, {"0", 0.f, 0},
-        {"99", 99.f, 99},              {"100", 100.f, std::nullopt},  {"-1", -1.f, std::nullopt},
-        {"abc", std::nullopt, std::nullopt}, {"", std::nullopt, std::nullopt}, {"4x", std::nullopt, std::nullopt},
+        {"32,5", 32.5f, std::nullopt},
+        {"32.5", 32.5f, std::nullopt},
+        {" 10 ", 10.f, 10},
+        {"0", 0.f, 0},
+        {"99", 99.f, 99},
+        {"100", 100.f, std::nullopt},
+        {"-1", -1.f, std::nullopt},
+        {"abc", std::nullopt, std::nullopt},
+        {"", std::nullopt, std::nullopt},
+        {"4x", std::nullopt, std::nullopt},
     };
     for (const Case& c : cases) {
         const QString text = QString::fromLatin1(c.text);
-        if (c.mm) EXPECT_FLOAT_EQ(BoxMillimetres(QStringLiteral("Altezza (mm):"), text), *c.mm) << c.text;
-        else EXPECT_THROW(BoxMillimetres(QStringLiteral("Altezza (mm):"), text), AppError) << c.text;
-        if (c.columns) EXPECT_EQ(BoxColumns(QStringLiteral("Numero:"), text), *c.columns) << c.text;
-        else EXPECT_THROW(BoxColumns(QStringLiteral("Numero:"), text), AppError) << c.text;
+        if (c.mm)
+            EXPECT_FLOAT_EQ(BoxMillimetres(QStringLiteral("Altezza (mm):"), text), *c.mm) << c.text;
+        else
+            EXPECT_THROW(BoxMillimetres(QStringLiteral("Altezza (mm):"), text), AppError) << c.text;
+        if (c.columns)
+            EXPECT_EQ(BoxColumns(QStringLiteral("Numero:"), text), *c.columns) << c.text;
+        else
+            EXPECT_THROW(BoxColumns(QStringLiteral("Numero:"), text), AppError) << c.text;
     }
     try {
         BoxMillimetres(QStringLiteral("Altezza Etichetta (mm):"), QStringLiteral("4x"));
@@ -206,14 +225,14 @@ TEST_F(PrintSettingsTest, TestPrintGoesToThePrinterChosenInTheList)
     pick(QStringLiteral("Articoli"), QStringLiteral("Codice = '8001'"));
     struct Case {
         const char* saved;
-        int shown;           // the list's entry selected when the dialog opens
-        const char* chosen;  // what the operator picks in the list, or nothing
-        const char* printer; // where the labels go
+        int shown;   // the list's entry selected when the dialog opens
+        const char* chosen;   // what the operator picks in the list, or nothing
+        const char* printer;   // where the labels go
     };
     const Case cases[] = {
         {"Cassa", 0, "Etichette", "Etichette"},
         {"Etichette", 1, nullptr, "Etichette"},
-        {"etichette", -1, nullptr, "Cassa"},     // no installed printer of that name: the current one
+        {"etichette", -1, nullptr, "Cassa"},   // no installed printer of that name: the current one
     };
     for (const Case& c : cases) {
         printers::SetCurrentPrinterName(QStringLiteral("Cassa"));
@@ -224,11 +243,12 @@ TEST_F(PrintSettingsTest, TestPrintGoesToThePrinterChosenInTheList)
         if (c.chosen) printerList(dialog).setCurrentText(QString::fromLatin1(c.chosen));
         printedOn.clear();
         click(dialog, "cmdTest");
-        EXPECT_EQ(printedOn, QStringList{QString::fromLatin1(c.printer)}) << c.saved;
+        EXPECT_EQ(printedOn, QStringList {QString::fromLatin1(c.printer)}) << c.saved;
         ASSERT_TRUE(recording);
-        EXPECT_EQ(recording->texts(), (QStringList{QStringLiteral("MELE"), QStringLiteral("MELE")}));
+        EXPECT_EQ(recording->texts(), (QStringList {QStringLiteral("MELE"), QStringLiteral("MELE")}));
         EXPECT_TRUE(recording->ended());
-        EXPECT_EQ(settings().LabelPrinterParam.PrinterName, QString::fromLatin1(c.saved)) << "a test print keeps the settings";
+        EXPECT_EQ(settings().LabelPrinterParam.PrinterName, QString::fromLatin1(c.saved))
+            << "a test print keeps the settings";
     }
     EXPECT_TRUE(messages().isEmpty()) << messages().join(u'\n').toStdString();
 }
@@ -250,7 +270,7 @@ TEST_F(PrintSettingsTest, OkKeepsTheBoxesAndSavesThemOrNamesTheBoxThatIsNoNumber
     QObject::connect(&dialog, &QDialog::finished, [&](int result) { closed = result == QDialog::Accepted ? 1 : -1; });
 
     click(dialog, "cmdOK");
-    EXPECT_EQ(messages(), QStringList{QStringLiteral("\"4x\" non è un valore valido per Altezza Etichetta (mm)")});
+    EXPECT_EQ(messages(), QStringList {QStringLiteral("\"4x\" non è un valore valido per Altezza Etichetta (mm)")});
     EXPECT_EQ(closed, 0);
     EXPECT_EQ(settings().LabelPrinterParam.LabelHeight, 32.5f) << "nothing kept";
 
@@ -285,8 +305,9 @@ TEST_F(PrintSettingsTest, LeavingAsksOnlyWhenTheScriptWasEdited)
         {[](QDialog& d) { editor(d).appendPlainText(QStringLiteral("' riga")); }, "No", true, false},
         {[](QDialog& d) { box(d, "txtColumns").setText(QStringLiteral("5")); }, nullptr, false, true},
     };
-    for (const auto makeDialog : {+[]() -> std::unique_ptr<QDialog> { return std::make_unique<frmLabelPrintSetting>(); },
-                                  +[]() -> std::unique_ptr<QDialog> { return std::make_unique<frmTicketPrintSetting>(); }}) {
+    for (const auto makeDialog :
+         {+[]() -> std::unique_ptr<QDialog> { return std::make_unique<frmLabelPrintSetting>(); },
+          +[]() -> std::unique_ptr<QDialog> { return std::make_unique<frmTicketPrintSetting>(); }}) {
         for (const Case& c : cases) {
             m_ui->clearLog();
             auto dialog = makeDialog();
@@ -295,7 +316,8 @@ TEST_F(PrintSettingsTest, LeavingAsksOnlyWhenTheScriptWasEdited)
             c.edit(*dialog);
             if (c.answer) m_ui->addAnswer(QString::fromLatin1(c.answer));
             click(*dialog, "cmdCancel");
-            EXPECT_EQ(messages(), c.asks ? QStringList{question} : QStringList()) << dialog->objectName().toStdString();
+            EXPECT_EQ(messages(), c.asks ? QStringList {question} : QStringList())
+                << dialog->objectName().toStdString();
             EXPECT_EQ(closed, c.closes) << dialog->objectName().toStdString();
         }
     }
@@ -348,9 +370,9 @@ TEST_F(PrintSettingsTest, LabelScriptFilesThroughTheDialog)
 TEST_F(PrintSettingsTest, AReceiptFileSavedAndLoadedRestoresEveryBoxAndTheScript)
 {
     frmTicketPrintSetting dialog;
-    const QList<QPair<const char*, QString>> boxes{
-        {"txtBottomImageBorder", "6,5"}, {"txtColumns", "2"},    {"txtTicketHeight", "148"},
-        {"txtTicketWidth", "105"},       {"txtTicketTop", "10"}, {"txtTicketLeft", "5,25"},
+    const QList<QPair<const char*, QString>> boxes {
+        {"txtBottomImageBorder", "6,5"}, {"txtColumns", "2"},        {"txtTicketHeight", "148"},
+        {"txtTicketWidth", "105"},       {"txtTicketTop", "10"},     {"txtTicketLeft", "5,25"},
         {"txtTicketRowsDim", "6"},       {"txtTicketRowsTop", "85"}, {"txtTicketRowsBottom", "165"}};
     for (const auto& [name, text] : boxes) box(dialog, name).setText(text);
     box(dialog, "txtBackImage").setText(QStringLiteral("sfondo.png"));
@@ -381,17 +403,18 @@ TEST_F(PrintSettingsTest, AReceiptFileSavedAndLoadedRestoresEveryBoxAndTheScript
 
 namespace {
 // Each ticket's mask says which ticket it is; each row its number.
-const QString kTicketScript = QStringLiteral("Function PrintTicketMask(flds, fldsCliente, fldsRivevuta, prn, bTotal)\r\n"
-                                             "  prn.TxtOut 0, 0, \"Ricevuta \" & prn.TicketCount\r\n"
-                                             "  PrintTicketMask = True\r\n"
-                                             "End Function\r\n"
-                                             "Function PrintTicketRow(flds, prn, nRow)\r\n"
-                                             "  prn.TxtOut 0, 0, \"Riga \" & nRow\r\n"
-                                             "  PrintTicketRow = True\r\n"
-                                             "End Function\r\n"
-                                             "Function PrintTicketInfo(sInfo, prn, nRow)\r\n"
-                                             "  PrintTicketInfo = True\r\n"
-                                             "End Function\r\n");
+const QString kTicketScript
+    = QStringLiteral("Function PrintTicketMask(flds, fldsCliente, fldsRivevuta, prn, bTotal)\r\n"
+                     "  prn.TxtOut 0, 0, \"Ricevuta \" & prn.TicketCount\r\n"
+                     "  PrintTicketMask = True\r\n"
+                     "End Function\r\n"
+                     "Function PrintTicketRow(flds, prn, nRow)\r\n"
+                     "  prn.TxtOut 0, 0, \"Riga \" & nRow\r\n"
+                     "  PrintTicketRow = True\r\n"
+                     "End Function\r\n"
+                     "Function PrintTicketInfo(sInfo, prn, nRow)\r\n"
+                     "  PrintTicketInfo = True\r\n"
+                     "End Function\r\n");
 }
 
 TEST_F(PrintSettingsTest, ReceiptTestPrintsOneCopyPerTicketOfTheRow)
@@ -412,15 +435,17 @@ TEST_F(PrintSettingsTest, ReceiptTestPrintsOneCopyPerTicketOfTheRow)
     box(dialog, "txtTicketRowsBottom").setText(QStringLiteral("80"));
     printerList(dialog).setCurrentText(QStringLiteral("Cassa"));
     click(dialog, "cmdTest");
-    EXPECT_EQ(printedOn, QStringList{QStringLiteral("Cassa")});
+    EXPECT_EQ(printedOn, QStringList {QStringLiteral("Cassa")});
     ASSERT_TRUE(recording);
     EXPECT_TRUE(recording->ended());
     // Two copies side by side on one row of the page: each copy's row, then its mask.
     QStringList placed;
     for (const DrawOp& op : recording->drawings())
-        if (op.kind == DrawOp::Text) placed << QStringLiteral("%1 @ %2,%3").arg(op.text, mmText(op.rect.x()), mmText(op.rect.y()));
-    EXPECT_EQ(placed, (QStringList{QStringLiteral("Riga 1 @ 0,20"), QStringLiteral("Ricevuta 0 @ 0,0"),
-                                   QStringLiteral("Riga 1 @ 90,20"), QStringLiteral("Ricevuta 1 @ 90,0")}));
+        if (op.kind == DrawOp::Text)
+            placed << QStringLiteral("%1 @ %2,%3").arg(op.text, mmText(op.rect.x()), mmText(op.rect.y()));
+    EXPECT_EQ(placed,
+              (QStringList {QStringLiteral("Riga 1 @ 0,20"), QStringLiteral("Ricevuta 0 @ 0,0"),
+                            QStringLiteral("Riga 1 @ 90,20"), QStringLiteral("Ricevuta 1 @ 90,0")}));
     EXPECT_EQ(recording->newPages(), 0);
     EXPECT_TRUE(messages().isEmpty()) << messages().join(u'\n').toStdString();
 }
@@ -442,9 +467,10 @@ TEST_F(PrintSettingsTest, ReceiptPreviewFramesTheTicketAndItsRowsArea)
     QStringList frames;
     for (const DrawOp& op : target->drawings())
         if (op.kind == DrawOp::Rect)
-            frames << QStringLiteral("%1 %2,%3 %4x%5").arg(op.color.name(), mmText(op.rect.x()), mmText(op.rect.y()),
-                                                            mmText(op.rect.width()), mmText(op.rect.height()));
-    EXPECT_EQ(frames, (QStringList{QStringLiteral("#ff0000 1,1 88x98"), QStringLiteral("#00ff00 1,21 88x58")}));
+            frames << QStringLiteral("%1 %2,%3 %4x%5")
+                          .arg(op.color.name(), mmText(op.rect.x()), mmText(op.rect.y()), mmText(op.rect.width()),
+                               mmText(op.rect.height()));
+    EXPECT_EQ(frames, (QStringList {QStringLiteral("#ff0000 1,1 88x98"), QStringLiteral("#00ff00 1,21 88x58")}));
     frmTicketPreview window(target);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Anteprima"));
     EXPECT_EQ(window.size(), PreviewWindowSize(QSizeF(90, 100), QSize(1200, 900)));
@@ -455,7 +481,7 @@ TEST_F(PrintSettingsTest, ReceiptPreviewFramesTheTicketAndItsRowsArea)
     orphan->Update();
     auto again = std::make_shared<PreviewTarget>(QSizeF(210, 297), QSize(1200, 900));
     EXPECT_FALSE(PrintTicketTest(again, s, *orphan));
-    EXPECT_EQ(messages(), QStringList{QStringLiteral("La ricevuta non è associata a nessuna vendita.")});
+    EXPECT_EQ(messages(), QStringList {QStringLiteral("La ricevuta non è associata a nessuna vendita.")});
 }
 
 TEST_F(PrintSettingsTest, WithoutThePickDialogTheRowsKeyIsTyped)
@@ -463,15 +489,17 @@ TEST_F(PrintSettingsTest, WithoutThePickDialogTheRowsKeyIsTyped)
     addArticle(QStringLiteral("8001"), QStringLiteral("MELE"), "1.00");
     struct Case {
         const char* answer;
-        const char* picked;     // the code of the picked article, or none
+        const char* picked;   // the code of the picked article, or none
         bool message;
     };
-    const Case cases[] = {{"8001", "8001", false}, {" 8001 ", "8001", false}, {"9999", nullptr, true}, {"<cancel>", nullptr, false}};
+    const Case cases[]
+        = {{"8001", "8001", false}, {" 8001 ", "8001", false}, {"9999", nullptr, true}, {"<cancel>", nullptr, false}};
     for (const Case& c : cases) {
         m_ui->clearLog();
         m_ui->addAnswer(QString::fromLatin1(c.answer));
         auto row = PickPrintRow(nullptr, QStringLiteral("Articoli"));
-        EXPECT_EQ(row ? row->GetValue(QStringLiteral("Codice")).toString() : QString(), QString::fromLatin1(c.picked)) << c.answer;
+        EXPECT_EQ(row ? row->GetValue(QStringLiteral("Codice")).toString() : QString(), QString::fromLatin1(c.picked))
+            << c.answer;
         EXPECT_EQ(messages().size(), c.message ? 2 : 1) << c.answer;
     }
     // Receipt numbers start again every year: the latest receipt of that number.
@@ -511,7 +539,9 @@ TEST_F(PrintSettingsTest, AHeadlessRunFillsTheSettingsDialogsFromTheirAnswerLine
         EXPECT_EQ(settings().TicketPrinterParam.TicketBackImageFile, QString());
     };
     const Case cases[] = {
-        {"label values, then OK", label, {"OK\tcboPrinter=Etichette\ttxtColumns=3\ttxtLabelWidth=70"},
+        {"label values, then OK",
+         label,
+         {"OK\tcboPrinter=Etichette\ttxtColumns=3\ttxtLabelWidth=70"},
          [] {
              EXPECT_EQ(settings().LabelPrinterParam.PrinterName, QStringLiteral("Etichette"));
              EXPECT_EQ(settings().LabelPrinterParam.ModuleColumns, 3);
@@ -519,7 +549,9 @@ TEST_F(PrintSettingsTest, AHeadlessRunFillsTheSettingsDialogsFromTheirAnswerLine
              EXPECT_EQ(settings().LabelPrinterParam.LabelHeight, 32.5f);
          },
          nullptr},
-        {"receipt values, then OK", ticket, {"ok\ttxtTicketRowsDim=4,5\ttxtBackImage=sfondo.png"},
+        {"receipt values, then OK",
+         ticket,
+         {"ok\ttxtTicketRowsDim=4,5\ttxtBackImage=sfondo.png"},
          [] {
              EXPECT_EQ(settings().TicketPrinterParam.TicketRowsDim, 4.5f);
              EXPECT_EQ(settings().TicketPrinterParam.TicketBackImageFile, QStringLiteral("sfondo.png"));
@@ -527,9 +559,15 @@ TEST_F(PrintSettingsTest, AHeadlessRunFillsTheSettingsDialogsFromTheirAnswerLine
          nullptr},
         {"label cancelled", label, {"<cancel>"}, labelsKept, nullptr},
         {"receipt left with Esci", ticket, {"Esci"}, ticketsKept, nullptr},
-        {"a box that holds no number", label, {"OK\ttxtColumns=tre", "OK", "<cancel>"}, labelsKept,
+        {"a box that holds no number",
+         label,
+         {"OK\ttxtColumns=tre", "OK", "<cancel>"},
+         labelsKept,
          "\"tre\" non è un valore valido per Numero di etichette per riga"},
-        {"a printer not installed", ticket, {"OK\tcboPrinter=Ufficio\ttxtTicketRowsDim=4", "OK", "Esci"}, ticketsKept,
+        {"a printer not installed",
+         ticket,
+         {"OK\tcboPrinter=Ufficio\ttxtTicketRowsDim=4", "OK", "Esci"},
+         ticketsKept,
          "\"Ufficio\" non è tra le scelte di \"cboPrinter\"."},
     };
     for (const Case& c : cases) {
@@ -544,7 +582,7 @@ TEST_F(PrintSettingsTest, AHeadlessRunFillsTheSettingsDialogsFromTheirAnswerLine
         EXPECT_FALSE(m_ui->hasAnswers());
         EXPECT_EQ(m_ui->log().first(), QStringLiteral("INPUT: [%1] OK / Esci").arg(window[c.open == ticket]));
         c.check();
-        EXPECT_EQ(boxesShown(), c.message ? QStringList{QString::fromUtf8(c.message)} : QStringList());
+        EXPECT_EQ(boxesShown(), c.message ? QStringList {QString::fromUtf8(c.message)} : QStringList());
     }
 }
 
@@ -564,7 +602,7 @@ TEST_F(PrintSettingsTest, ThePrinterSetUpAndThePreviewsTakeTheirAnswerLines)
         m_ui->addAnswer(QString::fromLatin1(c.line));
         dialog.findChild<QToolButton*>(QStringLiteral("cmdPrnSetting"))->click();
         EXPECT_EQ(printerList(dialog).currentText(), QString::fromLatin1(c.listed));
-        EXPECT_EQ(m_ui->log(), QStringList{QStringLiteral("INPUT: [Impostazione stampanti] Cassa, Etichette")});
+        EXPECT_EQ(m_ui->log(), QStringList {QStringLiteral("INPUT: [Impostazione stampanti] Cassa, Etichette")});
     }
 
     // The previews of both dialogs: any line closes them.
@@ -588,6 +626,7 @@ TEST_F(PrintSettingsTest, ThePrinterSetUpAndThePreviewsTakeTheirAnswerLines)
         click(dialog, "cmdPreview");
     }
     EXPECT_FALSE(m_ui->hasAnswers());
-    EXPECT_EQ(m_ui->log(), (QStringList{QStringLiteral("INPUT: [frmLabelPreview] Anteprima"),
-                                        QStringLiteral("INPUT: [frmTicketPreview] Anteprima")}));
+    EXPECT_EQ(m_ui->log(),
+              (QStringList {QStringLiteral("INPUT: [frmLabelPreview] Anteprima"),
+                            QStringLiteral("INPUT: [frmTicketPreview] Anteprima")}));
 }

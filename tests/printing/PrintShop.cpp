@@ -11,7 +11,7 @@
 void PrintShop::SetUp()
 {
     printers::setInstalledPrinterProvider([] { return QStringList(); });
-    m_shop.emplace(testshop::Options{.folder = QStringLiteral("print")});
+    m_shop.emplace(testshop::Options {.folder = QStringLiteral("print")});
 }
 
 void PrintShop::closeDatabase() { m_shop->close(); }
@@ -27,8 +27,8 @@ std::unique_ptr<TableData> PrintShop::select(const QString& table, const QString
     return m_shop->select(table, condition);
 }
 
-qint64 PrintShop::addArticle(const QString& code, const QString& description, const char* price,
-                             const QString& vatCode, const QString& unit)
+qint64 PrintShop::addArticle(const QString& code, const QString& description, const char* price, const QString& vatCode,
+                             const QString& unit)
 {
     return m_shop->addArticle({.code = code,
                                .description = description,
@@ -40,10 +40,11 @@ qint64 PrintShop::addArticle(const QString& code, const QString& description, co
 
 std::unique_ptr<TableData> PrintShop::newSale(const QString& note)
 {
-    const qint64 customer = m_shop->addCustomer(
-        {.name = QStringLiteral("Rossi Mario"), .code = QStringLiteral("C%1").arg(select(QStringLiteral("Clienti"))->RowCount() + 1)});
-    const qint64 sale =
-        m_shop->addSale({.counterpart = customer, .fields = note.isNull() ? QVariantList() : QVariantList{"Note", note}});
+    const qint64 customer
+        = m_shop->addCustomer({.name = QStringLiteral("Rossi Mario"),
+                               .code = QStringLiteral("C%1").arg(select(QStringLiteral("Clienti"))->RowCount() + 1)});
+    const qint64 sale = m_shop->addSale(
+        {.counterpart = customer, .fields = note.isNull() ? QVariantList() : QVariantList {"Note", note}});
     return select(QStringLiteral("Vendite"), QStringLiteral("OID = %1").arg(sale));
 }
 
@@ -66,7 +67,7 @@ QString runTool(const QString& program, const QStringList& args)
     if (!p.waitForFinished(30000)) return QString();
     return QString::fromUtf8(p.readAllStandardOutput());
 }
-} // namespace
+}   // namespace
 
 QString pdfText(const QString& path)
 {
@@ -75,15 +76,16 @@ QString pdfText(const QString& path)
 
 int pdfPages(const QString& path)
 {
-    const auto m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(runTool(QStringLiteral("pdfinfo"), {path}));
+    const auto m
+        = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(runTool(QStringLiteral("pdfinfo"), {path}));
     return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
 QList<PdfWord> pdfWords(const QString& path)
 {
     // The boxes are in points, 72 to the inch.
-    static const QRegularExpression word(
-        QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"[0-9.]+\">([^<]*)</word>"));
+    static const QRegularExpression word(QStringLiteral(
+        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"[0-9.]+\">([^<]*)</word>"));
     QList<PdfWord> words;
     const QString boxes = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")});
     for (auto it = word.globalMatch(boxes); it.hasNext();) {

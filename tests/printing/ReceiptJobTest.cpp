@@ -36,7 +36,7 @@ const QString kTracingScript = QStringLiteral(
 // A progress that lets the operator stop at a given step.
 class StoppingProgress final : public PrintProgress {
 public:
-    explicit StoppingProgress(int stopAt) : m_stopAt(stopAt) {}
+    explicit StoppingProgress(int stopAt) : m_stopAt(stopAt) { }
     void show(const QString& text) override { calls << QStringLiteral("show ") + text; }
     void start(int32_t maximum) override { calls << QStringLiteral("start %1").arg(maximum); }
     bool step() override { return ++m_steps != m_stopAt; }
@@ -107,7 +107,7 @@ void expectRows(std::vector<Line>& expected, int first, int last, double top, in
         expected.push_back({QStringLiteral("ROW %1 A01").arg(n), top + 6.0 * (n - first), page});
 }
 
-} // namespace
+}   // namespace
 
 TEST_F(ReceiptJob, TwentyRowsFlowOntoASecondTicket)
 {
@@ -145,12 +145,16 @@ TEST_F(ReceiptJob, CopiesArePrintedWholeOneAfterTheOther)
     ASSERT_TRUE(print(2));
     std::vector<Line> copy;
     const std::vector<Line> lines = linesOf(*target);
-    const std::vector<Line> expected{
-        {QStringLiteral("ROW 1 A01"), 85, 0},  {QStringLiteral("ROW 2 A01"), 91, 0},
-        {QStringLiteral("INFO 3 A"), 97, 0},   {QStringLiteral("INFO 4 B"), 103, 0},
+    const std::vector<Line> expected {
+        {QStringLiteral("ROW 1 A01"), 85, 0},
+        {QStringLiteral("ROW 2 A01"), 91, 0},
+        {QStringLiteral("INFO 3 A"), 97, 0},
+        {QStringLiteral("INFO 4 B"), 103, 0},
         {QStringLiteral("MASK 0 True Rossi Mario"), 0, 0},
-        {QStringLiteral("ROW 1 A01"), 85, 1},  {QStringLiteral("ROW 2 A01"), 91, 1},
-        {QStringLiteral("INFO 3 A"), 97, 1},   {QStringLiteral("INFO 4 B"), 103, 1},
+        {QStringLiteral("ROW 1 A01"), 85, 1},
+        {QStringLiteral("ROW 2 A01"), 91, 1},
+        {QStringLiteral("INFO 3 A"), 97, 1},
+        {QStringLiteral("INFO 4 B"), 103, 1},
         {QStringLiteral("MASK 1 True Rossi Mario"), 0, 1},
     };
     EXPECT_EQ(lines, expected);
@@ -161,12 +165,12 @@ TEST_F(ReceiptJob, ASaleWithoutRowsOrNotePrintsOnlyTheFinalMask)
 {
     makeSale(0, QStringLiteral("   "));
     ASSERT_TRUE(print());
-    EXPECT_EQ(linesOf(*target), (std::vector<Line>{{QStringLiteral("MASK 0 True Rossi Mario"), 0, 0}}));
+    EXPECT_EQ(linesOf(*target), (std::vector<Line> {{QStringLiteral("MASK 0 True Rossi Mario"), 0, 0}}));
 }
 
 TEST(ReceiptInfoLines, NoteLinesSplitAtCarriageReturns)
 {
-    const std::vector<std::pair<QString, QStringList>> cases{
+    const std::vector<std::pair<QString, QStringList>> cases {
         {QString(), {}},
         {QStringLiteral("   "), {}},
         {QStringLiteral("A\r\nB"), {QStringLiteral("A"), QStringLiteral("B")}},
@@ -186,41 +190,44 @@ TEST_F(ReceiptJob, RowsCarryTheVatRateAndTheUnitPriceNetOfVat)
     addRow(*sale, apples, 2);
     addRow(*sale, bread, 0);   // a row of quantity 0 must not stop the receipt
     receipt = addReceipt(*sale);
-    const QString script = QStringLiteral(
-        "Function PrintTicketMask(flds, fldsCliente, fldsRivevuta, prn, bTotal)\r\n"
-        "  PrintTicketMask = True\r\n"
-        "End Function\r\n"
-        "Function PrintTicketRow(flds, prn, nRow)\r\n"
-        "  prn.TxtOut 0, 0, flds(\"Descrizione\") & \"|\" & flds(\"Percentuale\") & \"|\" & flds(\"PrezzoVenditaUnitario\") & \"|\" & IsNull(flds(\"PrezzoVenditaUnitario\"))\r\n"
-        "  PrintTicketRow = True\r\n"
-        "End Function\r\n");
+    const QString script
+        = QStringLiteral("Function PrintTicketMask(flds, fldsCliente, fldsRivevuta, prn, bTotal)\r\n"
+                         "  PrintTicketMask = True\r\n"
+                         "End Function\r\n"
+                         "Function PrintTicketRow(flds, prn, nRow)\r\n"
+                         "  prn.TxtOut 0, 0, flds(\"Descrizione\") & \"|\" & flds(\"Percentuale\") & \"|\" & "
+                         "flds(\"PrezzoVenditaUnitario\") & \"|\" & IsNull(flds(\"PrezzoVenditaUnitario\"))\r\n"
+                         "  PrintTicketRow = True\r\n"
+                         "End Function\r\n");
     ASSERT_TRUE(print(1, script)) << messages().join(u'\n').toStdString();
     // 24,40 for two at 20%: 12,20 / 1,2 = 10,1667.
-    EXPECT_EQ(target->texts(), (QStringList{QStringLiteral("Mele|20|10,1667|False"), QStringLiteral("Pane|4||True")}));
+    EXPECT_EQ(target->texts(), (QStringList {QStringLiteral("Mele|20|10,1667|False"), QStringLiteral("Pane|4||True")}));
 }
 
 TEST_F(ReceiptJob, AJobStoppedByFailureOrStopPrintsWhatWasDrawn)
 {
     makeSale(5);
-    const QString stopsOnRow3 = QString(kTracingScript).replace(
-        QStringLiteral("  PrintTicketRow = True\r\n"), QStringLiteral("  PrintTicketRow = nRow < 3\r\n"));
+    const QString stopsOnRow3 = QString(kTracingScript)
+                                    .replace(QStringLiteral("  PrintTicketRow = True\r\n"),
+                                             QStringLiteral("  PrintTicketRow = nRow < 3\r\n"));
     struct Case {
         const char* name;
         QString script;
         int stopAt;   // the operator's Stop at this step; -1 never
     };
-    for (const Case& c : {Case{"the script returns False", stopsOnRow3, -1},
-                          Case{"the operator stops", kTracingScript, 4}}) {
+    for (const Case& c :
+         {Case {"the script returns False", stopsOnRow3, -1}, Case {"the operator stops", kTracingScript, 4}}) {
         target = std::make_shared<RecordingTarget>();
         StoppingProgress progress(c.stopAt);
         EXPECT_FALSE(print(1, c.script, &progress)) << c.name;
         EXPECT_TRUE(target->ended()) << c.name;
         EXPECT_FALSE(target->aborted()) << c.name;
-        EXPECT_EQ(target->texts(), (QStringList{QStringLiteral("ROW 1 A01"), QStringLiteral("ROW 2 A01"),
-                                                QStringLiteral("ROW 3 A01")}))
+        EXPECT_EQ(target->texts(),
+                  (QStringList {QStringLiteral("ROW 1 A01"), QStringLiteral("ROW 2 A01"), QStringLiteral("ROW 3 A01")}))
             << c.name;
-        EXPECT_EQ(progress.calls, (QStringList{QStringLiteral("show Stampa ricevuta in corso..."),
-                                               QStringLiteral("start 5"), QStringLiteral("end"), QStringLiteral("close")}))
+        EXPECT_EQ(progress.calls,
+                  (QStringList {QStringLiteral("show Stampa ricevuta in corso..."), QStringLiteral("start 5"),
+                                QStringLiteral("end"), QStringLiteral("close")}))
             << c.name;
         EXPECT_TRUE(messages().isEmpty()) << c.name << ": " << messages().join(u'\n').toStdString();
     }
@@ -230,8 +237,9 @@ TEST_F(ReceiptJob, AFailedReceiptLeavesAFileWithWhatWasDrawnBeforeTheFailure)
 {
     makeSale(3);
     const QString file = testenv::newDir(QStringLiteral("pdf")) + QStringLiteral("/ricevuta.pdf");
-    const QString failsOnRow2 = QString(kTracingScript).replace(QStringLiteral("  PrintTicketRow = True\r\n"),
-                                                                QStringLiteral("  PrintTicketRow = nRow < 2\r\n"));
+    const QString failsOnRow2 = QString(kTracingScript)
+                                    .replace(QStringLiteral("  PrintTicketRow = True\r\n"),
+                                             QStringLiteral("  PrintTicketRow = nRow < 2\r\n"));
     struct Case {
         const char* name;
         QString script;
@@ -251,8 +259,10 @@ TEST_F(ReceiptJob, AFailedReceiptLeavesAFileWithWhatWasDrawnBeforeTheFailure)
         EXPECT_EQ(PrintRicevuta(*sale, *receipt, prn, 1, c.script, &never), c.ok);
         EXPECT_EQ(pdfPages(file), 1);
         const QString text = pdfText(file);
-        for (const QString& t : c.shown) EXPECT_TRUE(text.contains(t)) << t.toStdString() << " in " << text.toStdString();
-        for (const QString& t : c.notShown) EXPECT_FALSE(text.contains(t)) << t.toStdString() << " in " << text.toStdString();
+        for (const QString& t : c.shown)
+            EXPECT_TRUE(text.contains(t)) << t.toStdString() << " in " << text.toStdString();
+        for (const QString& t : c.notShown)
+            EXPECT_FALSE(text.contains(t)) << t.toStdString() << " in " << text.toStdString();
     }
 }
 
@@ -289,7 +299,7 @@ TEST_F(ReceiptJob, AScriptThatReturnsNothingStopsWithoutAMessage)
     makeSale(3);
     const QString script = QString(kTracingScript).replace(QStringLiteral("  PrintTicketRow = True\r\n"), QString());
     EXPECT_FALSE(print(1, script));
-    EXPECT_EQ(target->texts(), QStringList{QStringLiteral("ROW 1 A01")});
+    EXPECT_EQ(target->texts(), QStringList {QStringLiteral("ROW 1 A01")});
     EXPECT_TRUE(messages().isEmpty());
 }
 
@@ -311,7 +321,7 @@ TEST_F(ReceiptJob, ScriptErrorsAreReportedWithTheRunnerAndTheLine)
         QString description;   // empty: whatever the engine says
         int line;
     };
-    const std::vector<Case> cases{
+    const std::vector<Case> cases {
         {"row function, line 7", withLines(QStringLiteral("PrintTicketRow"), {"x = 1", "y = x / 0"}),
          QStringLiteral("Errore nel codice di stampa (1) riga ricevuta: "), divide, 7},
         {"information line", withLines(QStringLiteral("PrintTicketInfo"), {"y = 1 / 0"}),
@@ -334,9 +344,12 @@ TEST_F(ReceiptJob, ScriptErrorsAreReportedWithTheRunnerAndTheLine)
         ASSERT_EQ(messages().size(), 1) << c.name;
         const QString shown = messages()[0];
         EXPECT_TRUE(shown.startsWith(c.prefix + QStringLiteral("\r\r"))) << c.name << ": " << shown.toStdString();
-        EXPECT_TRUE(shown.endsWith(QStringLiteral("\r\rLinea VB: %1").arg(c.line))) << c.name << ": " << shown.toStdString();
+        EXPECT_TRUE(shown.endsWith(QStringLiteral("\r\rLinea VB: %1").arg(c.line)))
+            << c.name << ": " << shown.toStdString();
         if (!c.description.isEmpty()) {
-            EXPECT_EQ(shown, c.prefix + QStringLiteral("\r\r") + c.description + QStringLiteral("\r\rLinea VB: %1").arg(c.line))
+            EXPECT_EQ(shown,
+                      c.prefix + QStringLiteral("\r\r") + c.description
+                          + QStringLiteral("\r\rLinea VB: %1").arg(c.line))
                 << c.name;
         }
         EXPECT_TRUE(target->ended()) << c.name;
@@ -350,8 +363,9 @@ TEST_F(ReceiptJob, AJobWithoutAPrintObjectReportsItsOwnError)
     StoppingProgress never(-1);
     EXPECT_FALSE(PrintRicevuta(*sale, *receipt, none, 1, kTracingScript, &never));
     ASSERT_EQ(messages().size(), 1);
-    EXPECT_EQ(messages()[0], QStringLiteral("Si e' verificato un errore durante l'emissione della ricevuta:\r\r"
-                                            "Oggetto di stampa non impostato."));
+    EXPECT_EQ(messages()[0],
+              QStringLiteral("Si e' verificato un errore durante l'emissione della ricevuta:\r\r"
+                             "Oggetto di stampa non impostato."));
 }
 
 TEST_F(ReceiptJob, APrinterThatCannotTakeTheDocumentFailsTheReceipt)
@@ -365,7 +379,8 @@ TEST_F(ReceiptJob, APrinterThatCannotTakeTheDocumentFailsTheReceipt)
     ASSERT_EQ(messages().size(), 1);
     // The first drawing of the script finds the file cannot be created.
     EXPECT_TRUE(messages()[0].startsWith(QStringLiteral("Errore nel codice di stampa (1) riga ricevuta: \r\r"
-                                                        "Impossibile creare il file \"%1\"").arg(file)))
+                                                        "Impossibile creare il file \"%1\"")
+                                             .arg(file)))
         << messages()[0].toStdString();
     EXPECT_FALSE(QFile::exists(file));
 }

@@ -35,12 +35,14 @@ TEST_F(ScriptFiles, EachLineOfAFileReachesTheEditorWithCrLf)
     };
     const Case cases[] = {
         {"A\r\nB\r\n", "A\r\nB\r\n"},
-        {"A\r\nB", "A\r\nB\r\n"},      // a last line without its end
-        {"A\nB\n", "A\r\nB\r\n"},      // written on Linux
+        {"A\r\nB", "A\r\nB\r\n"},   // a last line without its end
+        {"A\nB\n", "A\r\nB\r\n"},   // written on Linux
         {"A\rB\r", "A\r\nB\r\n"},
         {"A\r\n\r\nB\r\n", "A\r\n\r\nB\r\n"},
         {"", ""},
-        {"\xEF\xBB\xBF" "A\r\n", "A\r\n"},   // a byte-order mark is not text
+        {"\xEF\xBB\xBF"
+         "A\r\n",
+         "A\r\n"},   // a byte-order mark is not text
     };
     for (const Case& c : cases) {
         put(QStringLiteral("in.vbs"), QByteArray(c.content));
@@ -70,9 +72,10 @@ TEST_F(ScriptFiles, ALoadedScriptSavedAgainComesBackUnchanged)
 
 TEST_F(ScriptFiles, AReceiptFileKeepsEveryGeometryBoxAndTheBody)
 {
-    const QMap<QString, QString> head{{"BottomImageBorder", "6,5"}, {"Columns", "2"},     {"TicketHeight", "148"},
-                                      {"TicketWidth", "105"},       {"TicketTop", "10"},   {"TicketLeft", "5,25"},
-                                      {"TicketRowsDim", "6"},       {"TicketRowsTop", "85"}, {"TicketRowsBottom", "165"}};
+    const QMap<QString, QString> head {
+        {"BottomImageBorder", "6,5"}, {"Columns", "2"},        {"TicketHeight", "148"},
+        {"TicketWidth", "105"},       {"TicketTop", "10"},     {"TicketLeft", "5,25"},
+        {"TicketRowsDim", "6"},       {"TicketRowsTop", "85"}, {"TicketRowsBottom", "165"}};
     const QString body = QStringLiteral("Function PrintTicketRow(flds, prn, nRow)\r\n"
                                         "  prn.TxtOut 0, 0, \"a=b\"\r\n"
                                         "  PrintTicketRow = True\r\n"
@@ -94,18 +97,19 @@ TEST_F(ScriptFiles, AReceiptFileKeepsEveryGeometryBoxAndTheBody)
 
 TEST_F(ScriptFiles, HeadLinesAreKnownKeysWhereverTheyStand)
 {
-    put(QStringLiteral("t.vbs"), "'#Columns=3\r\n"
-                                 "Function A()\r\n"
-                                 "'#Unknown=7\r\n"             // an unknown key is dropped
-                                 "'#NoEquals\r\n"              // no "=": a line of the script
-                                 "'#TicketTop=1=2\r\n"         // the key ends at the first "="
-                                 "'#columns=4\r\n"             // keys compare exactly
-                                 "' #TicketLeft=9\r\n"         // not a head line
-                                 "'#=5\r\n"                    // no key at all
-                                 "End Function\r\n"
-                                 "'#TicketRowsDim=7");
+    put(QStringLiteral("t.vbs"),
+        "'#Columns=3\r\n"
+        "Function A()\r\n"
+        "'#Unknown=7\r\n"   // an unknown key is dropped
+        "'#NoEquals\r\n"   // no "=": a line of the script
+        "'#TicketTop=1=2\r\n"   // the key ends at the first "="
+        "'#columns=4\r\n"   // keys compare exactly
+        "' #TicketLeft=9\r\n"   // not a head line
+        "'#=5\r\n"   // no key at all
+        "End Function\r\n"
+        "'#TicketRowsDim=7");
     const TicketScriptFile read = ReadTicketScriptFile(file(QStringLiteral("t.vbs")));
-    const QMap<QString, QString> head{{"Columns", "3"}, {"TicketTop", "1=2"}, {"TicketRowsDim", "7"}};
+    const QMap<QString, QString> head {{"Columns", "3"}, {"TicketTop", "1=2"}, {"TicketRowsDim", "7"}};
     EXPECT_EQ(read.head, head);
     EXPECT_EQ(read.script, QStringLiteral("Function A()\r\n'#NoEquals\r\n' #TicketLeft=9\r\nEnd Function\r\n"));
 }
@@ -146,4 +150,4 @@ TEST(ScriptEditorText, LineEndsGoBothWays)
     EXPECT_EQ(ScriptFromEditor(QStringLiteral("A\r\nB\rC")), QStringLiteral("A\r\nB\r\nC"));
 }
 
-} // namespace
+}   // namespace

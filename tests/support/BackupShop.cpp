@@ -45,7 +45,8 @@ qint64 BackupShop::addArticle(const QString& code, double stock)
 
 qint64 BackupShop::addCustomer(const QString& code)
 {
-    return m_shop.addCustomer({.name = QStringLiteral("Cliente ") + code, .code = code, .fields = {"CalcolaPunti", true}});
+    return m_shop.addCustomer(
+        {.name = QStringLiteral("Cliente ") + code, .code = code, .fields = {"CalcolaPunti", true}});
 }
 
 qint64 BackupShop::sale(const QDateTime& when, bool completed, const QString& article, double quantity, qint64 customer)
@@ -67,7 +68,8 @@ qint64 BackupShop::receipt(const QDate& when, qint64 saleOid) { return m_shop.ad
 
 BackupRestore BackupShop::backupRestore()
 {
-    return BackupRestore({m_shop.database(), m_shop.engine(), ::settings().RootDir, ::settings().BackupDir, &progress, nullptr});
+    return BackupRestore(
+        {m_shop.database(), m_shop.engine(), ::settings().RootDir, ::settings().BackupDir, &progress, nullptr});
 }
 
 BackupRestore::Outcome BackupShop::run(const BackupRequest& request, const QStringList& answers)
@@ -111,10 +113,18 @@ QVariant BackupShop::value(const QString& path, const QString& jetSql)
 
 double BackupShop::stock(const QString& code)
 {
-    return db().RunQuery(QStringLiteral("SELECT ValoreScorta FROM Articoli WHERE Codice = '%1'").arg(code)).rows.value(0).value(0).toDouble();
+    return db()
+        .RunQuery(QStringLiteral("SELECT ValoreScorta FROM Articoli WHERE Codice = '%1'").arg(code))
+        .rows.value(0)
+        .value(0)
+        .toDouble();
 }
 
 qint64 BackupShop::points(qint64 customer)
 {
-    return db().RunQuery(QStringLiteral("SELECT Punti FROM Clienti WHERE OID = %1").arg(customer)).rows.value(0).value(0).toLongLong();
+    return db()
+        .RunQuery(QStringLiteral("SELECT Punti FROM Clienti WHERE OID = %1").arg(customer))
+        .rows.value(0)
+        .value(0)
+        .toLongLong();
 }

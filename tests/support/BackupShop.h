@@ -65,6 +65,6 @@ protected:
     QStringList shownErrors;
 
 private:
-    testshop::ShopBuilder m_shop{{.folder = QStringLiteral("lavoro")}};
+    testshop::ShopBuilder m_shop {{.folder = QStringLiteral("lavoro")}};
     QString m_backup = testenv::newDir(QStringLiteral("backup"));
 };

@@ -10,7 +10,8 @@ namespace testenv {
 
 // The tables whose names pass `tables` (an SQL condition on `name`), each with its rows as
 // "value|value|..." (Null as "<null>"), sorted. Empty when the file cannot be opened.
-inline std::map<QString, QStringList> tableContents(const QString& path, const char* tables, int openFlags = SQLITE_OPEN_READONLY)
+inline std::map<QString, QStringList> tableContents(const QString& path, const char* tables,
+                                                    int openFlags = SQLITE_OPEN_READONLY)
 {
     std::map<QString, QStringList> out;
     sqlite3* db = nullptr;
@@ -22,11 +23,13 @@ inline std::map<QString, QStringList> tableContents(const QString& path, const c
     sqlite3_stmt* st = nullptr;
     const QByteArray list = QByteArray("SELECT name FROM sqlite_master WHERE type = 'table' AND (") + tables + ')';
     sqlite3_prepare_v2(db, list.constData(), -1, &st, nullptr);
-    while (sqlite3_step(st) == SQLITE_ROW) names << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    while (sqlite3_step(st) == SQLITE_ROW)
+        names << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
     sqlite3_finalize(st);
     for (const QString& table : names) {
         QStringList& rows = out[table];
-        sqlite3_prepare_v2(db, QStringLiteral("SELECT * FROM \"%1\"").arg(table).toUtf8().constData(), -1, &st, nullptr);
+        sqlite3_prepare_v2(db, QStringLiteral("SELECT * FROM \"%1\"").arg(table).toUtf8().constData(), -1, &st,
+                           nullptr);
         while (sqlite3_step(st) == SQLITE_ROW) {
             QStringList cells;
             for (int i = 0; i < sqlite3_column_count(st); ++i) {
@@ -42,4 +45,4 @@ inline std::map<QString, QStringList> tableContents(const QString& path, const c
     return out;
 }
 
-}  // namespace testenv
+}   // namespace testenv

@@ -42,8 +42,7 @@ bool KilledInChild(const std::function<void()>& work)
     if (child == 0) {
         try {
             work();
-        } catch (...) {
-        }
+        } catch (...) { }
         ::_exit(0);   // no exit handlers of the test in the child
     }
     int status = 0;
@@ -59,4 +58,4 @@ bool KilledAtFileStep(int step, const std::function<void()>& work)
     });
 }
 
-}  // namespace testenv
+}   // namespace testenv

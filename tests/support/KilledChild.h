@@ -11,11 +11,12 @@ namespace testenv {
 // that changes a file (rename, remove, copy, write); the ones before it run as usual.
 class KillingFileOps : public FileOps {
 public:
-    explicit KillingFileOps(int step) : m_step(step) {}
+    explicit KillingFileOps(int step) : m_step(step) { }
     bool copy(const QString& from, const QString& to) override;
     bool rename(const QString& from, const QString& to) override;
     bool remove(const QString& path) override;
     bool writeFile(const QString& path, const QByteArray& data) override;
+
 private:
     void reached();
     int m_step;
@@ -32,4 +33,4 @@ bool KilledInChild(const std::function<void()>& work);
 // child then exits by itself, whatever the work threw).
 bool KilledAtFileStep(int step, const std::function<void()>& work);
 
-}  // namespace testenv
+}   // namespace testenv

@@ -8,8 +8,8 @@
 
 struct ToolRun {
     int status = -1;
-    QString out;          // standard output as written
-    QStringList lines;    // its lines that hold something
+    QString out;   // standard output as written
+    QStringList lines;   // its lines that hold something
     QString err;
 };
 

@@ -6,5 +6,5 @@
 
 class PtyPair : public PseudoTerminal {
 public:
-    PtyPair() : PseudoTerminal(testenv::root()) {}
+    PtyPair() : PseudoTerminal(testenv::root()) { }
 };

@@ -9,8 +9,8 @@
 class RecordingPrinter final : public itfFiscalPrinter {
 public:
     QStringList calls;
-    int failAtRow = 0;                  // 0: never
-    bool failOpen = false;              // NewSession of the first attempt fails
+    int failAtRow = 0;   // 0: never
+    bool failOpen = false;   // NewSession of the first attempt fails
     bool canCancel = true;
 
     void NewSession(int16_t decimals) override;
@@ -20,7 +20,7 @@ public:
     void SendMessage(const QString& text) override { calls << QStringLiteral("SendMessage ") + text; }
     void SendDisplay(const QString& text) override { calls << QStringLiteral("SendDisplay ") + text; }
     QString FiscalPrinterDescription() const override { return QStringLiteral("Registratore di prova"); }
-    void SetParameters(const QVariantList&) override {}
+    void SetParameters(const QVariantList&) override { }
     bool CanCancelSession() const override { return canCancel; }
 
     // The register's total of the last receipt: the sum of price times quantity.

@@ -23,7 +23,8 @@ public:
     {
         boxes.push_back({text, flags, title});
         const int buttons = flags & 0xF;
-        if (buttons == Msg::YesNo || buttons == Msg::YesNoCancel) return (flags & Msg::DefaultButton2) ? Msg::No : Msg::Yes;
+        if (buttons == Msg::YesNo || buttons == Msg::YesNoCancel)
+            return (flags & Msg::DefaultButton2) ? Msg::No : Msg::Yes;
         return buttons == Msg::OKOnly ? Msg::OK : Msg::Cancel;
     }
     std::optional<QString> inputBox(const QString& prompt, const QString&, const QString&) override
@@ -34,11 +35,17 @@ public:
         inputAnswers.pop_front();
         return a;
     }
-    std::optional<QString> openFileName(const QString&, const QString&, const QString&) override { return std::nullopt; }
-    std::optional<QString> saveFileName(const QString&, const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> openFileName(const QString&, const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
+    std::optional<QString> saveFileName(const QString&, const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
     std::optional<QString> folderName(const QString&, const QString&) override { return std::nullopt; }
     bool runModal(ModalWindow&) override { return false; }
-    void beep() override {}
+    void beep() override { }
     bool openUrl(const QString&) override { return false; }
     void status(const QString& text) override { statuses << text; }
 

@@ -22,7 +22,8 @@ qint64 RegisterShop::sell(const QList<Row>& rows)
 {
     QList<testshop::Line> lines;
     for (const Row& r : rows) lines.append({.code = r.code, .quantity = r.quantity, .amount = eur(r.amount)});
-    return builder().addSale({.lines = lines, .storeAfterLines = true, .afterEachLine = [this] { clock->advanceMs(1000); }});
+    return builder().addSale(
+        {.lines = lines, .storeAfterLines = true, .afterEachLine = [this] { clock->advanceMs(1000); }});
 }
 
 std::unique_ptr<TableData> RegisterShop::sale(qint64 oid)
@@ -30,7 +31,10 @@ std::unique_ptr<TableData> RegisterShop::sale(qint64 oid)
     return select(QStringLiteral("Vendite"), QStringLiteral("OID = %1").arg(oid));
 }
 
-std::unique_ptr<TableData> RegisterShop::saleRows(qint64 oid) { return sale(oid)->GetReference(QStringLiteral("Articoli")); }
+std::unique_ptr<TableData> RegisterShop::saleRows(qint64 oid)
+{
+    return sale(oid)->GetReference(QStringLiteral("Articoli"));
+}
 
 qint64 RegisterShop::supply(const QList<std::pair<QString, double>>& rows)
 {
@@ -62,9 +66,14 @@ void RecordingPrinter::NewSession(int16_t decimals)
 
 void RecordingPrinter::SendData(Currency price, int16_t quantity, const QString& description, int16_t department)
 {
-    calls << QStringLiteral("SendData %1 x%2 \"%3\" %4").arg(price.toString()).arg(quantity).arg(description).arg(department);
+    calls << QStringLiteral("SendData %1 x%2 \"%3\" %4")
+                 .arg(price.toString())
+                 .arg(quantity)
+                 .arg(description)
+                 .arg(department);
     if (++m_row == failAtRow)
-        throw AppError::object(kSendDataCode, FiscalPrinterDescription(),
-                               DriverErrorText(kSendDataCode, QStringLiteral("Errore di comunicazione in invio dei dati")));
+        throw AppError::object(
+            kSendDataCode, FiscalPrinterDescription(),
+            DriverErrorText(kSendDataCode, QStringLiteral("Errore di comunicazione in invio dei dati")));
     m_total += price.times(quantity);
 }

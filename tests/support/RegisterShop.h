@@ -41,5 +41,3 @@ protected:
 };
 
 inline void PrintTo(const Currency& c, std::ostream* os) { *os << c.toString().toStdString(); }
-
-

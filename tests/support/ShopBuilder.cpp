@@ -16,10 +16,11 @@ void setPairs(TableData& rows, const QVariantList& pairs)
 {
     for (qsizetype i = 0; i + 1 < pairs.size(); i += 2) rows.SetValue(pairs[i].toString(), pairs[i + 1]);
 }
-}  // namespace
+}   // namespace
 
 testshop::ShopBuilder::ShopBuilder(const Options& options)
-    : m_path(options.path.isEmpty() ? testenv::newDir(options.folder) + QStringLiteral("/Mirtavolia.mdb") : options.path)
+    : m_path(options.path.isEmpty() ? testenv::newDir(options.folder) + QStringLiteral("/Mirtavolia.mdb")
+                                    : options.path)
 {
     m_engine = std::make_shared<DBEngine>();
     if (!QFileInfo::exists(m_path)) m_engine->CreateDatabase(kOpenMode, m_path);
@@ -30,7 +31,7 @@ testshop::ShopBuilder::ShopBuilder(const Options& options)
     if (options.accessLevel) m_db->SetAccessLevel(*options.accessLevel);
 }
 
-testshop::ShopBuilder::ShopBuilder(std::shared_ptr<Database> open) : m_db(std::move(open)), m_owned(false) {}
+testshop::ShopBuilder::ShopBuilder(std::shared_ptr<Database> open) : m_db(std::move(open)), m_owned(false) { }
 
 testshop::ShopBuilder::~ShopBuilder() { close(); }
 
@@ -45,7 +46,7 @@ void testshop::ShopBuilder::close()
 }
 
 std::unique_ptr<TableData> testshop::ShopBuilder::select(const QString& table, const QString& condition,
-                                                    const QString& order) const
+                                                         const QString& order) const
 {
     return m_db->Tables().Item(table)->Select(condition, order);
 }
@@ -59,13 +60,14 @@ std::unique_ptr<TableData> testshop::ShopBuilder::row(const QString& table, qint
 
 qint64 testshop::ShopBuilder::addArticle(const Article& a)
 {
-    if (!a.deposit.isEmpty() &&
-        select(QStringLiteral("Depositi"), QStringLiteral("Deposito = ") + m_db->QuoteText(a.deposit))->IsEmpty())
+    if (!a.deposit.isEmpty()
+        && select(QStringLiteral("Depositi"), QStringLiteral("Deposito = ") + m_db->QuoteText(a.deposit))->IsEmpty())
         select(QStringLiteral("Depositi"), QStringLiteral("OID = 0"))->AddRow({QStringLiteral("Deposito"), a.deposit});
     auto rows = select(QStringLiteral("Articoli"), QStringLiteral("OID = 0"));
     rows->NewRow();
     rows->SetValue(QStringLiteral("Codice"), a.code);
-    rows->SetValue(QStringLiteral("Descrizione"), a.description.isEmpty() ? QStringLiteral("Articolo ") + a.code : a.description);
+    rows->SetValue(QStringLiteral("Descrizione"),
+                   a.description.isEmpty() ? QStringLiteral("Articolo ") + a.code : a.description);
     if (a.price) rows->SetValue(QStringLiteral("PrezzoVendita"), QVariant::fromValue(*a.price));
     if (a.purchasePrice) rows->SetValue(QStringLiteral("PrezzoAcquisto"), QVariant::fromValue(*a.purchasePrice));
     if (a.stock) rows->SetValue(QStringLiteral("ValoreScorta"), *a.stock);
@@ -81,12 +83,13 @@ qint64 testshop::ShopBuilder::addArticle(const Article& a)
 qint64 testshop::ShopBuilder::addCustomer(const Customer& c)
 {
     return select(QStringLiteral("Clienti"), QStringLiteral("OID = 0"))
-        ->AddRow(QVariantList{QStringLiteral("Descrizione"), c.name, QStringLiteral("Codice"), c.code} + c.fields);
+        ->AddRow(QVariantList {QStringLiteral("Descrizione"), c.name, QStringLiteral("Codice"), c.code} + c.fields);
 }
 
 qint64 testshop::ShopBuilder::addSupplier(const QString& name)
 {
-    return select(QStringLiteral("Fornitori"), QStringLiteral("OID = 0"))->AddRow({QStringLiteral("Descrizione"), name});
+    return select(QStringLiteral("Fornitori"), QStringLiteral("OID = 0"))
+        ->AddRow({QStringLiteral("Descrizione"), name});
 }
 
 qint64 testshop::ShopBuilder::addLine(TableData& document, const Line& l, bool storeDocument)

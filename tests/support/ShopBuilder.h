@@ -22,27 +22,27 @@ namespace testshop {
 
 struct Options {
     QString folder = QStringLiteral("shop");   // a fresh folder of this name holds "Mirtavolia.mdb"...
-    QString path;                              // ...unless a file is given (made when missing)
-    itfNotifyEvent* sink = nullptr;            // where the library tells refusals and warnings
-    std::shared_ptr<CurrencyInfo> currency;    // the library's own when null
+    QString path;   // ...unless a file is given (made when missing)
+    itfNotifyEvent* sink = nullptr;   // where the library tells refusals and warnings
+    std::shared_ptr<CurrencyInfo> currency;   // the library's own when null
     std::optional<int> accessLevel;
 };
 
 struct Article {
     QString code;
-    QString description;                    // empty: "Articolo <code>"
-    std::optional<Currency> price;          // PrezzoVendita
-    std::optional<Currency> purchasePrice;  // PrezzoAcquisto
-    std::optional<double> stock;            // ValoreScorta
-    QString vat;                            // CodiceIva, by its code
-    QString unit;                           // UnitaMisura, by its code
-    QString deposit;                        // Deposito, by its name; added to Depositi when missing
-    QList<qint64> suppliers;                // Fornitori
-    QVariantList fields;                    // further field, value pairs
+    QString description;   // empty: "Articolo <code>"
+    std::optional<Currency> price;   // PrezzoVendita
+    std::optional<Currency> purchasePrice;   // PrezzoAcquisto
+    std::optional<double> stock;   // ValoreScorta
+    QString vat;   // CodiceIva, by its code
+    QString unit;   // UnitaMisura, by its code
+    QString deposit;   // Deposito, by its name; added to Depositi when missing
+    QList<qint64> suppliers;   // Fornitori
+    QVariantList fields;   // further field, value pairs
 };
 
 struct Customer {
-    QString name;                           // Descrizione
+    QString name;   // Descrizione
     QString code;
     QVariantList fields;
 };
@@ -51,19 +51,19 @@ struct Customer {
 struct Line {
     QString code;
     qint64 article = 0;
-    double quantity = 0;                    // ValoreScarico (ValoreCarico)
-    std::optional<Currency> amount;         // ImportoScarico
-    std::optional<Currency> price;          // PrezzoAcquisto
+    double quantity = 0;   // ValoreScarico (ValoreCarico)
+    std::optional<Currency> amount;   // ImportoScarico
+    std::optional<Currency> price;   // PrezzoAcquisto
     QVariantList fields;
 };
 
 struct Document {
-    qint64 counterpart = 0;                 // Cliente of a sale, Fornitore of a supply
-    QVariantList fields;                    // the document's own (dates, notes, payment...)
+    qint64 counterpart = 0;   // Cliente of a sale, Fornitore of a supply
+    QVariantList fields;   // the document's own (dates, notes, payment...)
     QList<Line> lines;
-    std::optional<bool> completed;          // Completato, set once the lines are in
-    bool storeAfterLines = false;           // stored again once the lines are in, as a form does
-    std::function<void()> afterEachLine;    // a clock that moves on, say
+    std::optional<bool> completed;   // Completato, set once the lines are in
+    bool storeAfterLines = false;   // stored again once the lines are in, as a form does
+    std::function<void()> afterEachLine;   // a clock that moves on, say
 };
 
 class ShopBuilder {
@@ -95,7 +95,10 @@ public:
     // The document is stored, then each line; then the document again when it is to be
     // completed (or `storeAfterLines`). The line rules keep its totals meanwhile.
     qint64 addSale(const Document& d) { return addDocument(QStringLiteral("Vendite"), QStringLiteral("Cliente"), d); }
-    qint64 addSupply(const Document& d) { return addDocument(QStringLiteral("Forniture"), QStringLiteral("Fornitore"), d); }
+    qint64 addSupply(const Document& d)
+    {
+        return addDocument(QStringLiteral("Forniture"), QStringLiteral("Fornitore"), d);
+    }
     // A line added to a stored sale or supply (`document` current); stored, and the document
     // with it when `storeDocument`.
     qint64 addLine(TableData& document, const Line& l, bool storeDocument = false);

@@ -8,18 +8,25 @@ namespace wintest {
 
 class ShownModalWindows final : public UiServices {
 public:
-    explicit ShownModalWindows(std::shared_ptr<ScriptedUiServices> boxes) : m_boxes(std::move(boxes)) {}
-    int msgBox(const QString& text, int flags, const QString& title) override { return m_boxes->msgBox(text, flags, title); }
-    std::optional<QString> inputBox(const QString& prompt, const QString& title, const QString& def) override {
+    explicit ShownModalWindows(std::shared_ptr<ScriptedUiServices> boxes) : m_boxes(std::move(boxes)) { }
+    int msgBox(const QString& text, int flags, const QString& title) override
+    {
+        return m_boxes->msgBox(text, flags, title);
+    }
+    std::optional<QString> inputBox(const QString& prompt, const QString& title, const QString& def) override
+    {
         return m_boxes->inputBox(prompt, title, def);
     }
-    std::optional<QString> openFileName(const QString& title, const QString& filter, const QString& initial) override {
+    std::optional<QString> openFileName(const QString& title, const QString& filter, const QString& initial) override
+    {
         return m_boxes->openFileName(title, filter, initial);
     }
-    std::optional<QString> saveFileName(const QString& title, const QString& filter, const QString& initial) override {
+    std::optional<QString> saveFileName(const QString& title, const QString& filter, const QString& initial) override
+    {
         return m_boxes->saveFileName(title, filter, initial);
     }
-    std::optional<QString> folderName(const QString& title, const QString& initial) override {
+    std::optional<QString> folderName(const QString& title, const QString& initial) override
+    {
         return m_boxes->folderName(title, initial);
     }
     bool runModal(ModalWindow& window) override { return window.showModal(); }

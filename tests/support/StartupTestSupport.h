@@ -25,19 +25,22 @@ class OperatorsTable : public itfDefTable, public itfSetData {
 public:
     QString TableName() const override { return QStringLiteral("Operatori"); }
     void DefineIdentity(TableIdentity& identity) override { identity.Version = 1.0; }
-    void DefineStructure(FieldDefinitions& fields, IndexDefinitions& indexes, ReferenceDefinitions&) override {
+    void DefineStructure(FieldDefinitions& fields, IndexDefinitions& indexes, ReferenceDefinitions&) override
+    {
         fields.AddField(QStringLiteral("Nome"), FieldType::Text, 64, 0, 0, -100, -100, -100, -1);
         fields.AddField(QStringLiteral("Password"), FieldType::Text, 32, 0, 0, -100, -100, -100, -1);
         fields.AddField(QStringLiteral("LivelloAccesso"), FieldType::Integer, 0, 0, 0, -100, -100, -100, -1);
         indexes.AddIndex(QStringLiteral("Nome"), true);
     }
     itfSetData* DefineDefaultData() override { return this; }
-    void OnUpdatedTableStruct(TableData& td, const QVariant&, double&, bool& isNew) override {
+    void OnUpdatedTableStruct(TableData& td, const QVariant&, double&, bool& isNew) override
+    {
         if (!isNew) return;
         // Added out of name order, so the choice list shows its own order.
         td.AddRow({QStringLiteral("Nome"), QStringLiteral("Zeno"), QStringLiteral("Password"),
                    ScrambleString(QStringLiteral("segreto"), false), QStringLiteral("LivelloAccesso"), qint64(0)});
-        td.AddRow({QStringLiteral("Nome"), QStringLiteral("Amministratore"), QStringLiteral("LivelloAccesso"), qint64(1)});
+        td.AddRow(
+            {QStringLiteral("Nome"), QStringLiteral("Amministratore"), QStringLiteral("LivelloAccesso"), qint64(1)});
         td.AddRow({QStringLiteral("Nome"), QStringLiteral("Bruno")});
     }
 };
@@ -53,12 +56,13 @@ public:
     QWidget* mainWidget() override { return &widget; }
     bool OptionsActive() const override { return optionsActive; }
     void SetOptionsActive(bool active) override { optionsActive = active; }
-    void SetStatusMsg(const QString&) override {}
-    void ReleaseDatabase() override {
+    void SetStatusMsg(const QString&) override { }
+    void ReleaseDatabase() override
+    {
         ++releases;
         ReleaseDatabaseObjects();
     }
-    void RefreshDetailView() override {}
+    void RefreshDetailView() override { }
 
     QWidget widget;
     bool optionsActive = false;
@@ -67,9 +71,10 @@ public:
 
 class StartupTest : public wintest::WindowTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         WindowTest::SetUp();
-        LoadConfiguration();              // every setting at its default (the store is empty)
+        LoadConfiguration();   // every setting at its default (the store is empty)
         g_bBackupArchiveMode = false;
         g_colRoundRanges.clear();
         workDir = testenv::newDir(QStringLiteral("work"));
@@ -77,7 +82,8 @@ protected:
         SetDatabaseDefinitionFactory([] { return std::make_shared<TestDefinition>(); });
         setProgramEndHandler([this](int code) { programEnds << code; });
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         ReleaseDatabaseObjects();
         setMainWindowServices(nullptr);
         setProgramEndHandler(nullptr);
@@ -88,7 +94,8 @@ protected:
 
     QString databasePath() const { return workDir + QStringLiteral("/Mirtavolia.mdb"); }
     // Creates and opens a database in the working folder through the library.
-    void openDatabase() {
+    void openDatabase()
+    {
         auto db = LibraryGlobal::NewDatabase(NewDatabaseDefinition(), QStringLiteral("test"), nullptr);
         auto engine = std::make_shared<DBEngine>();
         if (!QFile::exists(databasePath())) engine->CreateDatabase(kDefaultDBOpenMode, databasePath());
@@ -97,7 +104,8 @@ protected:
         g_objDatabase = db;
         g_objDBEngine = engine;
     }
-    QStringList messageBoxes() const {
+    QStringList messageBoxes() const
+    {
         QStringList out;
         for (const QString& l : ui->log())
             if (l.startsWith(QStringLiteral("MSGBOX: "))) out << l.mid(8);

@@ -10,20 +10,21 @@
 #include <sys/resource.h>
 
 namespace {
-QTemporaryDir& tempRoot() {
+QTemporaryDir& tempRoot()
+{
     static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/mvtest-XXXXXX"));
     return dir;
 }
 
 struct PrivateFolders {
-    PrivateFolders() {
+    PrivateFolders()
+    {
         const QString r = tempRoot().path();
         QDir(r).mkpath(QStringLiteral("config"));
         QDir(r).mkpath(QStringLiteral("data"));
         QDir(r).mkpath(QStringLiteral("runtime"));
         // Qt insists on a private runtime folder and warns on every use otherwise.
-        QFile::setPermissions(r + QStringLiteral("/runtime"),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(r + QStringLiteral("/runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         setenv("XDG_CONFIG_HOME", qPrintable(r + QStringLiteral("/config")), 1);
         setenv("XDG_DATA_HOME", qPrintable(r + QStringLiteral("/data")), 1);
         setenv("XDG_RUNTIME_DIR", qPrintable(r + QStringLiteral("/runtime")), 1);
@@ -40,7 +41,8 @@ struct PrivateFolders {
 // having created the application object that widgets, timers and event loops need.
 class ApplicationEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override {
+    void SetUp() override
+    {
         if (QCoreApplication::instance()) return;
         static int argc = 1;
         static char name[] = "mvtest";
@@ -48,20 +50,22 @@ public:
         new QApplication(argc, argv);
     }
 };
-::testing::Environment* const g_applicationEnvironment =
-    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
+::testing::Environment* const g_applicationEnvironment
+    = ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
 }
 
 QString testenv::root() { return tempRoot().path(); }
 
-QString testenv::newDir(const QString& name) {
+QString testenv::newDir(const QString& name)
+{
     QString p = root() + u'/' + name + u'-' + QUuid::createUuid().toString(QUuid::Id128).left(8);
     QDir().mkpath(p);
     return p;
 }
 
-testenv::FileSizeLimit::FileSizeLimit(long bytes) {
-    rlimit limit{};
+testenv::FileSizeLimit::FileSizeLimit(long bytes)
+{
+    rlimit limit {};
     getrlimit(RLIMIT_FSIZE, &limit);
     m_soft = limit.rlim_cur;
     m_handler = std::signal(SIGXFSZ, SIG_IGN);
@@ -69,20 +73,23 @@ testenv::FileSizeLimit::FileSizeLimit(long bytes) {
     setrlimit(RLIMIT_FSIZE, &limit);
 }
 
-testenv::FileSizeLimit::~FileSizeLimit() {
-    rlimit limit{};
+testenv::FileSizeLimit::~FileSizeLimit()
+{
+    rlimit limit {};
     getrlimit(RLIMIT_FSIZE, &limit);
     limit.rlim_cur = rlim_t(m_soft);
     setrlimit(RLIMIT_FSIZE, &limit);
     std::signal(SIGXFSZ, m_handler);
 }
 
-QByteArray testenv::readFile(const QString& path) {
+QByteArray testenv::readFile(const QString& path)
+{
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-void testenv::writeFile(const QString& path, const QByteArray& data) {
+void testenv::writeFile(const QString& path, const QByteArray& data)
+{
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(data);

@@ -5,7 +5,7 @@
 // Every test executable runs with XDG_CONFIG_HOME, XDG_DATA_HOME and TMPDIR pointed at a
 // fresh temporary folder, so no test reads or writes the user's own settings or data.
 namespace testenv {
-QString root();            // the temporary folder of this run
+QString root();   // the temporary folder of this run
 QString newDir(const QString& name);   // a fresh sub-folder of it
 
 // A file's whole content; "<missing>" when it cannot be read.
@@ -21,6 +21,7 @@ public:
     ~FileSizeLimit();
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
 private:
     unsigned long m_soft;
     void (*m_handler)(int);

@@ -14,14 +14,14 @@ qint64 ViewShop::addArticle(const Article& a)
                               .purchasePrice = eur(a.purchasePrice),
                               .stock = a.stock,
                               .vat = a.vat,
-                              .suppliers = a.supplier ? QList<qint64>{a.supplier} : QList<qint64>{},
+                              .suppliers = a.supplier ? QList<qint64> {a.supplier} : QList<qint64> {},
                               .fields = {"ScortaMinima", a.minimum}});
 }
 
 qint64 ViewShop::load(const QString& code, double quantity, qint64 supplier, bool paid)
 {
-    const qint64 oid =
-        m_shop.addSupply({.counterpart = supplier, .fields = {"Pagato", paid}, .lines = {{.code = code, .quantity = quantity}}});
+    const qint64 oid = m_shop.addSupply(
+        {.counterpart = supplier, .fields = {"Pagato", paid}, .lines = {{.code = code, .quantity = quantity}}});
     clock->advanceMs(1000);   // documents of one second would share their line's key
     return oid;
 }
@@ -35,10 +35,13 @@ qint64 ViewShop::sell(const QString& code, double quantity)
 
 double ViewShop::stock(const QString& code)
 {
-    return select(QStringLiteral("Articoli"), QStringLiteral("Codice = '%1'").arg(code))->GetFieldValue("ValoreScorta").toDouble();
+    return select(QStringLiteral("Articoli"), QStringLiteral("Codice = '%1'").arg(code))
+        ->GetFieldValue("ValoreScorta")
+        .toDouble();
 }
 
 Currency ViewShop::average(const QString& code)
 {
-    return select(QStringLiteral("Articoli"), QStringLiteral("Codice = '%1'").arg(code))->GetCurrencyValue("PrezzoAcquistoMedio");
+    return select(QStringLiteral("Articoli"), QStringLiteral("Codice = '%1'").arg(code))
+        ->GetCurrencyValue("PrezzoAcquistoMedio");
 }

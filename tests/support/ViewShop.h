@@ -48,5 +48,5 @@ protected:
     testshop::ShopBuilder& builder() { return m_shop; }
 
 private:
-    testshop::ShopBuilder m_shop{{.folder = QStringLiteral("views"), .accessLevel = 1}};
+    testshop::ShopBuilder m_shop {{.folder = QStringLiteral("views"), .accessLevel = 1}};
 };

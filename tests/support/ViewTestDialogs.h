@@ -50,11 +50,11 @@ inline DataSelectionFactory selectionsIn(SelectionStore& store)
 class TestDialogs final : public ViewDialogs {
 public:
     // Answers; unset ones cancel.
-    std::optional<QString> supplier;                     // the Descrizione to choose
+    std::optional<QString> supplier;   // the Descrizione to choose
     std::optional<QDate> date;
     std::optional<std::pair<std::optional<QDate>, std::optional<QDate>>> period;
-    std::optional<SelectionStore::Saved> selections;     // what the selection editor confirms
-    std::function<void()> whileOpen;                     // runs inside every dialog
+    std::optional<SelectionStore::Saved> selections;   // what the selection editor confirms
+    std::function<void()> whileOpen;   // runs inside every dialog
 
     // What was asked.
     QStringList asked;
@@ -105,10 +105,11 @@ private:
 };
 
 // A refresh of the node `key` (its caption `text`, the key when empty).
-inline DetailView::Request nodeRequest(const QString& key, const QString& where = QString(), const QString& text = QString())
+inline DetailView::Request nodeRequest(const QString& key, const QString& where = QString(),
+                                       const QString& text = QString())
 {
     DetailView::Request r;
-    r.node = ViewNode{key, text.isEmpty() ? key : text};
+    r.node = ViewNode {key, text.isEmpty() ? key : text};
     r.where = where;
     return r;
 }

@@ -24,7 +24,8 @@ protected:
     std::shared_ptr<MemorySettingsStore> settings = headless.settings;
 };
 
-inline void pressKey(QWidget* target, int key, const QString& text = QString()) {
+inline void pressKey(QWidget* target, int key, const QString& text = QString())
+{
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
     QApplication::sendEvent(target, &press);
     QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
@@ -32,14 +33,16 @@ inline void pressKey(QWidget* target, int key, const QString& text = QString()) 
 }
 
 // A key typed while `window` is open: it arrives at the control that has the focus.
-inline void typeKey(QWidget* window, int key, const QString& text = QString()) {
+inline void typeKey(QWidget* window, int key, const QString& text = QString())
+{
     QWidget* target = QApplication::focusWidget();
     if (!target || (target != window && !window->isAncestorOf(target))) target = window;
     pressKey(target, key, text);
 }
 
 // Runs `action` once the modal loop that the caller is about to start is running.
-inline void whenModal(std::function<void()> action) {
+inline void whenModal(std::function<void()> action)
+{
     QTimer::singleShot(0, [action = std::move(action)] { action(); });
 }
 

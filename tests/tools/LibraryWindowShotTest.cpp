@@ -16,9 +16,10 @@ ToolRun shot(const QStringList& args)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     tool.setProcessEnvironment(env);
-    tool.start(QStringLiteral(MV_MVTOOL_EXE), QStringList{QStringLiteral("shot")} + args);
+    tool.start(QStringLiteral(MV_MVTOOL_EXE), QStringList {QStringLiteral("shot")} + args);
     tool.waitForFinished(60000);
-    return {tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1, QString::fromUtf8(tool.readAllStandardError())};
+    return {tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1,
+            QString::fromUtf8(tool.readAllStandardError())};
 }
 }
 

@@ -47,7 +47,8 @@ TEST(MvtoolOptions, AnUnknownOptionOrAMissingValueIsSaidBeforeTheUsage)
         {{"print-labels", "a.mdb", "A1", "--pdf"}, ""},
         {{"print-report", "a.mdb", "Vendite", "--pdf", "f.pdf", "--day"}, ""},
         {{"receipt", "a.mdb", "5", "--type", "3", "--settings"}, "--settings needs a value"},
-        {{"receipt", "a.mdb", "5", "--bogus", "--type", "3", "--sim", "ellisse"}, "give DB SALE, --type and one of --sim and --port"},
+        {{"receipt", "a.mdb", "5", "--bogus", "--type", "3", "--sim", "ellisse"},
+         "give DB SALE, --type and one of --sim and --port"},
         {{"report-demo", "--pdf"}, "unknown argument: --pdf"},
         {{"report-demo", "--bogus"}, "unknown argument: --bogus"},
         {{"shot", "RowEditor", "x.png", "--bogus"}, ""},
@@ -68,7 +69,7 @@ TEST(MvtoolOptions, AnUnknownOptionOrAMissingValueIsSaidBeforeTheUsage)
         EXPECT_TRUE(lines.last().startsWith(usage)) << r.err.toStdString();
         EXPECT_EQ(r.err.count(usage), 1) << r.err.toStdString();
         const QString complaint = c.complaint == asUsage ? lines.last().mid(14) : c.complaint;
-        EXPECT_EQ(lines.mid(0, lines.size() - 1), complaint.isEmpty() ? QStringList() : QStringList{complaint})
+        EXPECT_EQ(lines.mid(0, lines.size() - 1), complaint.isEmpty() ? QStringList() : QStringList {complaint})
             << r.err.toStdString();
         EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
     }
@@ -76,4 +77,4 @@ TEST(MvtoolOptions, AnUnknownOptionOrAMissingValueIsSaidBeforeTheUsage)
 
 #endif
 
-}  // namespace
+}   // namespace

@@ -67,7 +67,8 @@ TEST(OptionParser, AMissingValueIsUnknownOrWrongAsTheCommandChooses)
 {
     Said said;
     int n = 0;
-    EXPECT_FALSE(OptionParser().value("--n", mvtool::number(n), said.as("wrong")).onUnknown(said.as("unknown")).parse({"--n"}));
+    EXPECT_FALSE(
+        OptionParser().value("--n", mvtool::number(n), said.as("wrong")).onUnknown(said.as("unknown")).parse({"--n"}));
     EXPECT_FALSE(OptionParser()
                      .value("--n", mvtool::number(n), said.as("wrong"))
                      .onUnknown(said.as("unknown"))
@@ -99,4 +100,4 @@ TEST(OptionParser, UnknownOptionsCanBeWords)
     EXPECT_TRUE(ask);
 }
 
-}  // namespace
+}   // namespace

@@ -73,7 +73,7 @@ struct SettingLine {
     QString section;
     QString key;
     QString value;   // the text SaveConfiguration would write
-    bool saved;      // written by SaveConfiguration
+    bool saved;   // written by SaveConfiguration
 };
 QList<SettingLine> CurrentSettings();
 }

@@ -14,7 +14,8 @@ constexpr int32_t kPathFileAccessError = 75;
 
 QString section() { return QString::fromLatin1(kSection); }
 
-QString decode(const QByteArray& bytes) {
+QString decode(const QByteArray& bytes)
+{
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString text = utf8(bytes);
     if (utf8.hasError()) text = QString::fromLatin1(bytes);
@@ -22,7 +23,8 @@ QString decode(const QByteArray& bytes) {
     return text;
 }
 
-QStringList splitLines(const QString& text) {
+QStringList splitLines(const QString& text)
+{
     QString t = text;
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     t.replace(u'\r', u'\n');
@@ -33,7 +35,8 @@ QStringList splitLines(const QString& text) {
 }
 }
 
-QByteArray ExportText(const SettingsStore& store) {
+QByteArray ExportText(const SettingsStore& store)
+{
     QByteArray out;
     for (const QString& key : store.keys(section())) {
         out += (key + u'=' + store.get(section(), key, QString())).toUtf8();
@@ -42,7 +45,8 @@ QByteArray ExportText(const SettingsStore& store) {
     return out;
 }
 
-QList<Entry> ParseImportText(const QByteArray& content) {
+QList<Entry> ParseImportText(const QByteArray& content)
+{
     QList<Entry> entries;
     const QStringList lines = splitLines(decode(content));
     for (qsizetype n = 0; n < lines.size(); ++n) {
@@ -66,9 +70,10 @@ QList<Entry> ParseImportText(const QByteArray& content) {
         // reads a key without the blanks around it (a Latin-1 0x85 among them) or a byte-order
         // mark before it, and one that begins with ";", "#" or "[" as a comment or a section:
         // it would come back as another.
-        if (key.contains(u'/') || key.contains(u'\\') || key != key.trimmed() || key.startsWith(QChar(0xFEFF)) ||
-            key.startsWith(u';') || key.startsWith(u'#') || key.startsWith(u'['))
-            throw AppError(kInvalidArgument, AppTitle(), QStringLiteral("Riga %1 non valida: \"%2\"").arg(n + 1).arg(line));
+        if (key.contains(u'/') || key.contains(u'\\') || key != key.trimmed() || key.startsWith(QChar(0xFEFF))
+            || key.startsWith(u';') || key.startsWith(u'#') || key.startsWith(u'['))
+            throw AppError(kInvalidArgument, AppTitle(),
+                           QStringLiteral("Riga %1 non valida: \"%2\"").arg(n + 1).arg(line));
         // A value of another type would be read as something else (a Boolean that is no
         // Boolean reads as True): refused as a line that cannot be read.
         if (const std::optional<QString> expected = config::ValueExpected(section(), key, value))
@@ -76,18 +81,20 @@ QList<Entry> ParseImportText(const QByteArray& content) {
                            QStringLiteral("Riga %1 non valida: \"%2\" (il valore di <%3> deve essere %4)")
                                .arg(n + 1)
                                .arg(line, key, *expected));
-        entries << Entry{key, value};
+        entries << Entry {key, value};
     }
     return entries;
 }
 
-void WriteConfigurationFile(const QString& path) {
+void WriteConfigurationFile(const QString& path)
+{
     if (!fileOps().writeFile(path, ExportText(settingsStore())))
         throw AppError(kPathFileAccessError, AppTitle(),
                        QStringLiteral("Impossibile scrivere il file < %1 >: %2").arg(path, fileOps().lastError()));
 }
 
-OpeningSettings OpeningSettings::current() {
+OpeningSettings OpeningSettings::current()
+{
     OpeningSettings s;
     s.rootDir = settings().RootDir;
     s.maintenanceMode = settings().MaintenanceMode;
@@ -99,18 +106,20 @@ OpeningSettings OpeningSettings::current() {
     return s;
 }
 
-bool OpeningSettings::needsRelease(const OpeningSettings& a) const {
-    return !SameFolder(rootDir, a.rootDir) || maintenanceMode != a.maintenanceMode ||
-           useRicevute != a.useRicevute || usePrezzoAcquistoListino != a.usePrezzoAcquistoListino ||
-           usePagamentoForniture != a.usePagamentoForniture || useBadge != a.useBadge ||
-           usePuntiPremio != a.usePuntiPremio;
+bool OpeningSettings::needsRelease(const OpeningSettings& a) const
+{
+    return !SameFolder(rootDir, a.rootDir) || maintenanceMode != a.maintenanceMode || useRicevute != a.useRicevute
+        || usePrezzoAcquistoListino != a.usePrezzoAcquistoListino || usePagamentoForniture != a.usePagamentoForniture
+        || useBadge != a.useBadge || usePuntiPremio != a.usePuntiPremio;
 }
 
-QString BackupModeRefusal() {
+QString BackupModeRefusal()
+{
     return QStringLiteral("Non è possibile importare la configurazione mentre è in uso l'archivio di Backup.");
 }
 
-int ImportConfigurationFile(const QString& path) {
+int ImportConfigurationFile(const QString& path)
+{
     // While the backup archive is in use the folders are swapped in memory; reloading the
     // configuration would silently point the program back at the working database.
     if (g_bBackupArchiveMode) throw AppError(kInvalidArgument, AppTitle(), BackupModeRefusal());

@@ -17,7 +17,7 @@ QString crlfLines(const QStringList& lines)
 
 QString ticketFunction(const QString& header, const QStringList& comments, const QString& name)
 {
-    QStringList lines{header};
+    QStringList lines {header};
     lines += comments;
     lines += QStringLiteral("  %1 = True").arg(name);
     lines += QStringLiteral("End Function");
@@ -34,14 +34,15 @@ QStringList ticketObjectHelp()
         QStringLiteral("  '   prn.TxtOut nPosY, nPosX, sTesto  stampa un testo"),
         QStringLiteral("  '   prn.SetFont nDimensione, bGrassetto, bCorsivo, sNomeFont  imposta il carattere"),
         QStringLiteral("  ' Variabili conservate tra una chiamata e l'altra:"),
-        QStringLiteral("  '   prn.Vars(\"Nome\"), prn.Nums(\"Nome\"), prn.Strs(\"Nome\")  legge o imposta una variabile"),
+        QStringLiteral(
+            "  '   prn.Vars(\"Nome\"), prn.Nums(\"Nome\"), prn.Strs(\"Nome\")  legge o imposta una variabile"),
         QStringLiteral("  '   prn.VarsCount  numero delle variabili impostate"),
         QStringLiteral("  '   prn.ResetVars  cancella tutte le variabili"),
         QStringLiteral("  ' Posizioni e dimensioni sono espresse in millimetri."),
     };
 }
 
-} // namespace
+}   // namespace
 
 QString DefaultLabelScript()
 {
@@ -85,7 +86,7 @@ QString DefaultLabelScript()
 
 static QString ticketMaskFunction()
 {
-    QStringList help{
+    QStringList help {
         QStringLiteral("  ' Composizione della maschera della ricevuta (intestazione, cliente, totali)"),
         QStringLiteral("  ' In <flds> ci sono i campi della vendita, in <fldsCliente> quelli del cliente,"),
         QStringLiteral("  ' in <fldsRivevuta> quelli della ricevuta, in <prn> l'oggetto di stampa;"),
@@ -103,7 +104,7 @@ static QString ticketMaskFunction()
 
 static QString ticketRowFunction()
 {
-    QStringList help{
+    QStringList help {
         QStringLiteral("  ' Composizione di una riga della ricevuta"),
         QStringLiteral("  ' In <flds> ci sono i campi della riga, in <prn> l'oggetto di stampa,"),
         QStringLiteral("  ' in <nRow> il numero della riga in stampa."),
@@ -119,7 +120,7 @@ static QString ticketRowFunction()
 
 QString DefaultTicketInfoFunction()
 {
-    QStringList help{
+    QStringList help {
         QStringLiteral("  ' Composizione di una riga di informazioni della ricevuta"),
         QStringLiteral("  ' In <sInfo> c'e' il testo della riga, in <prn> l'oggetto di stampa,"),
         QStringLiteral("  ' in <nRow> il numero della riga in stampa."),
@@ -133,10 +134,7 @@ QString DefaultTicketInfoFunction()
                           QStringLiteral("PrintTicketInfo"));
 }
 
-QString DefaultTicketScript()
-{
-    return ticketMaskFunction() + ticketRowFunction() + DefaultTicketInfoFunction();
-}
+QString DefaultTicketScript() { return ticketMaskFunction() + ticketRowFunction() + DefaultTicketInfoFunction(); }
 
 static QString codeFilter(const QString& name, const QString& what)
 {
@@ -164,10 +162,7 @@ QString DefaultBarCodeFilterScript()
     return codeFilter(QStringLiteral("BarCodeFilter"), QStringLiteral("codici a barre"));
 }
 
-QString DefaultCodeFilterScript()
-{
-    return codeFilter(QStringLiteral("CodeFilter"), QStringLiteral("codici"));
-}
+QString DefaultCodeFilterScript() { return codeFilter(QStringLiteral("CodeFilter"), QStringLiteral("codici")); }
 
 // The nine lines both row-filter templates begin with.
 static QStringList filterHead()

@@ -10,36 +10,43 @@ const QString kMagnetic = QStringLiteral("MagneticDevParam");
 uint64_t g_barcodeRevision = 0;
 uint64_t g_magneticRevision = 0;
 
-QString text(const QString& section, const char* key, const QString& def) {
+QString text(const QString& section, const char* key, const QString& def)
+{
     return settingsStore().get(section, QString::fromLatin1(key), def);
 }
 // Integer (16-bit) and Long settings: the numeric value of the text; a value that does not
 // fit keeps the default.
-int integer(const QString& section, const char* key, int def) {
+int integer(const QString& section, const char* key, int def)
+{
     const QString k = QString::fromLatin1(key);
     if (!settingsStore().contains(section, k)) return def;
     return static_cast<int>(config::ReadWhole(settingsStore().get(section, k), -32768, 32767, def));
 }
-int32_t whole(const QString& section, const char* key, int32_t def) {
+int32_t whole(const QString& section, const char* key, int32_t def)
+{
     const QString k = QString::fromLatin1(key);
     if (!settingsStore().contains(section, k)) return def;
     return static_cast<int32_t>(config::ReadWhole(settingsStore().get(section, k), INT32_MIN, INT32_MAX, def));
 }
-bool boolean(const QString& section, const char* key, bool def) {
+bool boolean(const QString& section, const char* key, bool def)
+{
     return StrToBool(text(section, key, config::WriteBool(def)));
 }
-void put(const QString& section, const char* key, const QString& value) {
+void put(const QString& section, const char* key, const QString& value)
+{
     settingsStore().set(section, QString::fromLatin1(key), value);
 }
 }
 
-void LoadBarcodeReaderParam() {
+void LoadBarcodeReaderParam()
+{
     settings().BarcodeReaderParam.COMPortNumber = integer(kBarcode, "COMPortNumber", 0);
     settings().BarcodeReaderParam.COMPortParam = text(kBarcode, "COMPortParam", QStringLiteral("9600,n,8,1"));
     settings().BarcodeReaderParam.VBFilterScript = text(kBarcode, "VBFilterScript", DefaultBarCodeFilterScript());
 }
 
-void SaveBarcodeReaderParam() {
+void SaveBarcodeReaderParam()
+{
     put(kBarcode, "COMPortNumber", QString::number(settings().BarcodeReaderParam.COMPortNumber));
     put(kBarcode, "COMPortParam", settings().BarcodeReaderParam.COMPortParam);
     put(kBarcode, "VBFilterScript", settings().BarcodeReaderParam.VBFilterScript);
@@ -47,7 +54,8 @@ void SaveBarcodeReaderParam() {
     ++g_barcodeRevision;
 }
 
-void LoadFiscalPrinterSettings() {
+void LoadFiscalPrinterSettings()
+{
     FiscalPrinterSettings& f = settings().FiscalPrinterParam;
     f.Type = whole(kFiscal, "Type", 0);
     f.COMPortNumber = integer(kFiscal, "COMPortNumber", 1);
@@ -61,7 +69,8 @@ void LoadFiscalPrinterSettings() {
     f.SendDisplay = boolean(kFiscal, "SendDisplay", true);
 }
 
-void SaveFiscalPrinterSettings() {
+void SaveFiscalPrinterSettings()
+{
     const FiscalPrinterSettings& f = settings().FiscalPrinterParam;
     put(kFiscal, "Type", QString::number(f.Type));
     put(kFiscal, "COMPortNumber", QString::number(f.COMPortNumber));
@@ -76,14 +85,16 @@ void SaveFiscalPrinterSettings() {
     settingsStore().sync();
 }
 
-void LoadMagneticDevSettings() {
+void LoadMagneticDevSettings()
+{
     settings().MagneticDevParam.Type = whole(kMagnetic, "Type", 0);
     settings().MagneticDevParam.COMPortNumber = integer(kMagnetic, "COMPortNumber", 1);
     settings().MagneticDevParam.COMPortParam = text(kMagnetic, "COMPortParam", QStringLiteral("9600,n,8,1"));
     settings().MagneticDevParam.VBFilterScript = text(kMagnetic, "VBFilterScript", DefaultCodeFilterScript());
 }
 
-void SaveMagneticDevSettings() {
+void SaveMagneticDevSettings()
+{
     put(kMagnetic, "Type", QString::number(settings().MagneticDevParam.Type));
     put(kMagnetic, "COMPortNumber", QString::number(settings().MagneticDevParam.COMPortNumber));
     put(kMagnetic, "COMPortParam", settings().MagneticDevParam.COMPortParam);
@@ -95,7 +106,8 @@ void SaveMagneticDevSettings() {
 uint64_t BarcodeReaderSettingsRevision() { return g_barcodeRevision; }
 uint64_t MagneticDevSettingsRevision() { return g_magneticRevision; }
 
-QList<config::SettingLine> config::CurrentDeviceSettings() {
+QList<config::SettingLine> config::CurrentDeviceSettings()
+{
     const FiscalPrinterSettings& f = settings().FiscalPrinterParam;
     return {
         {kBarcode, QStringLiteral("COMPortNumber"), QString::number(settings().BarcodeReaderParam.COMPortNumber), true},

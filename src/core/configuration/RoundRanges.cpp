@@ -2,7 +2,6 @@
 #include "Configuration.h"
 #include "base/SettingsStore.h"
 
-
 QList<std::shared_ptr<clsRoundItem>> g_colRoundRanges;
 
 namespace {
@@ -17,7 +16,8 @@ QString valueKey(int n) { return QStringLiteral("ArrotondaValore") + QString::nu
 Currency readAmount(const QString& text) { return config::ReadAmount(text).value_or(Currency()); }
 }
 
-void LoadRoundRanges() {
+void LoadRoundRanges()
+{
     if (!settings().UseRoundRanges) return;
     g_colRoundRanges.clear();
     SettingsStore& store = settingsStore();
@@ -32,7 +32,8 @@ void LoadRoundRanges() {
     }
 }
 
-void SaveRoundRanges() {
+void SaveRoundRanges()
+{
     if (g_bBackupArchiveMode || !settings().UseRoundRanges) return;
     SettingsStore& store = settingsStore();
     for (int n = 1; n <= kStoredRanges; ++n) {

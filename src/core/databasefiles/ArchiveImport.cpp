@@ -19,16 +19,19 @@
 
 namespace {
 
-ArchiveRowsViewer& viewerSlot() {
+ArchiveRowsViewer& viewerSlot()
+{
     static ArchiveRowsViewer v;
     return v;
 }
 
-void showRowsWindow(TableData& rows, QWidget* owner) {
+void showRowsWindow(TableData& rows, QWidget* owner)
+{
     if (DialogServices* dialogs = dialogServices()) dialogs->ShowRows(rows, owner);
 }
 
-QWidget* mainWidget() {
+QWidget* mainWidget()
+{
     MainWindowServices* m = mainWindowServices();
     return m ? m->mainWidget() : nullptr;
 }
@@ -43,7 +46,8 @@ struct ImportScope {
     QString archivePath;
     std::shared_ptr<DBEngine> engine = std::make_shared<DBEngine>();
 
-    void open(const QString& path) {
+    void open(const QString& path)
+    {
         archivePath = path;
         if (!folder.isValid())
             throw AppError(AppError::kFileNotFound, QStringLiteral("Importazione"), folder.errorString());
@@ -52,16 +56,19 @@ struct ImportScope {
             objdb::CopyDatabase(path, snapshot);
         } catch (AppError& e) {
             // Named after the archive alone, the copy's failure would read "copy X into X".
-            const QString copying = QStringLiteral("Impossibile copiare il database < %1 > in < %2 >").arg(path, snapshot);
+            const QString copying
+                = QStringLiteral("Impossibile copiare il database < %1 > in < %2 >").arg(path, snapshot);
             if (e.description.startsWith(copying))
-                e.description = QStringLiteral("Impossibile leggere il database < %1 >").arg(path) + e.description.mid(copying.size());
+                e.description = QStringLiteral("Impossibile leggere il database < %1 >").arg(path)
+                    + e.description.mid(copying.size());
             throw;
         }
         engine->OpenDatabase(DBEngine::kReadOnlyOpen, snapshot);
     }
     // The operator chose the archive and knows nothing of the private copy: an error names
     // the archive.
-    AppError shown(AppError e) const {
+    AppError shown(AppError e) const
+    {
         if (!archivePath.isEmpty()) {
             const QString snapshot = folder.filePath(QFileInfo(archivePath).fileName());
             e.description.replace(snapshot, archivePath);
@@ -69,20 +76,21 @@ struct ImportScope {
         }
         return e;
     }
-    ~ImportScope() {
+    ~ImportScope()
+    {
         try {
             if (engine->IsOpen()) engine->Close();
-        } catch (...) {
-        }
+        } catch (...) { }
         UnloadProgressWindow();
     }
 };
 
-}  // namespace
+}   // namespace
 
 void setArchiveRowsViewer(ArchiveRowsViewer viewer) { viewerSlot() = std::move(viewer); }
 
-QString FindArchiveImportConflict(TableData& source, TableData& target) {
+QString FindArchiveImportConflict(TableData& source, TableData& target)
+{
     TableObject* targetTable = target.GetTable();
     TableObject* sourceTable = source.GetTable();
     if (!targetTable || !sourceTable) return QString();
@@ -98,17 +106,18 @@ QString FindArchiveImportConflict(TableData& source, TableData& target) {
     for (rows->MoveFirst(); !rows->IsEOF(); rows->MoveNext()) {
         const qint64 oid = rows->GetOID();
         oids << oid;
-        names.insert(oid, !keyField.isEmpty() && rows->HasField(keyField)
-                              ? keyField + QStringLiteral(" = ") + rows->GetText(keyField)
-                              : QStringLiteral("OID = ") + QString::number(oid));
+        names.insert(oid,
+                     !keyField.isEmpty() && rows->HasField(keyField)
+                         ? keyField + QStringLiteral(" = ") + rows->GetText(keyField)
+                         : QStringLiteral("OID = ") + QString::number(oid));
     }
     const QString from = u'[' + targetTable->GetStorageName() + u']';
     constexpr int kChunk = 500;
     for (int first = 0; first < oids.size(); first += kChunk) {
         QStringList list;
         for (int i = first; i < std::min<int>(first + kChunk, int(oids.size())); ++i) list << QString::number(oids[i]);
-        const auto found = db->RunQuery(QStringLiteral("SELECT OID FROM %1 WHERE OID IN (%2)").arg(from, list.join(u',')),
-                                        targetEngine);
+        const auto found = db->RunQuery(
+            QStringLiteral("SELECT OID FROM %1 WHERE OID IN (%2)").arg(from, list.join(u',')), targetEngine);
         QSet<qint64> landed;
         for (const QVariantList& r : found.rows) landed.insert(r.value(0).toLongLong());
         for (int i = first; i < std::min<int>(first + kChunk, int(oids.size())); ++i)
@@ -121,34 +130,39 @@ QString FindArchiveImportConflict(TableData& source, TableData& target) {
 // the working table exactly as it was.
 class ImportTransaction {
 public:
-    explicit ImportTransaction(DBEngine& engine) : m_engine(engine), m_wasOn(engine.UseTransaction()) {
+    explicit ImportTransaction(DBEngine& engine) : m_engine(engine), m_wasOn(engine.UseTransaction())
+    {
         m_engine.SetUseTransaction(true);
         m_engine.BeginTransaction();
         m_open = true;
     }
-    ~ImportTransaction() {
+    ~ImportTransaction()
+    {
         try {
             rollback();
-        } catch (...) {
-        }
+        } catch (...) { }
         m_engine.SetUseTransaction(m_wasOn);
     }
-    void commit() {
+    void commit()
+    {
         m_engine.CommitTransaction();
         m_open = false;
     }
-    void rollback() {
+    void rollback()
+    {
         if (!m_open) return;
         m_open = false;
         m_engine.RollbackTransaction();
     }
+
 private:
     DBEngine& m_engine;
     bool m_wasOn;
     bool m_open = false;
 };
 
-bool ImportArchiveData(const QString& path, TableData& target, QWidget* window, itfNotifyEvent* notify) {
+bool ImportArchiveData(const QString& path, TableData& target, QWidget* window, itfNotifyEvent* notify)
+{
     if (!notify) notify = DatabaseNotifyTarget();
     bool result = false;
     DBEngine* workingEngine = target.GetEngine();
@@ -159,7 +173,8 @@ bool ImportArchiveData(const QString& path, TableData& target, QWidget* window, 
         ShowProgressWindow(QStringLiteral("Analisi dei dati..."), window);
 
         TableObject* targetTable = target.GetTable();
-        if (!targetTable) throw objdb::error(objdb::UnknownTable, QStringLiteral("Importazione"), QStringLiteral("Nessuna tabella"));
+        if (!targetTable)
+            throw objdb::error(objdb::UnknownTable, QStringLiteral("Importazione"), QStringLiteral("Nessuna tabella"));
         const QString name = targetTable->Name();
         const QString second = targetTable->GetStorageName();
         const QString caption = targetTable->GetCaption();
@@ -169,7 +184,8 @@ bool ImportArchiveData(const QString& path, TableData& target, QWidget* window, 
         auto archive = LibraryGlobal::OpenExistingDatabase(scope.engine, notify);
         TableCollection& tables = archive->Tables();
         if (!tables.Exists(second) && !tables.Exists(name)) {
-            ui().msgBox(QStringLiteral("L'archivio selezionato non contiene dati < ") + caption + QStringLiteral(" > da importare!"),
+            ui().msgBox(QStringLiteral("L'archivio selezionato non contiene dati < ") + caption
+                            + QStringLiteral(" > da importare!"),
                         Msg::OKOnly, g_strMsgTitle);
             return false;
         }
@@ -182,12 +198,16 @@ bool ImportArchiveData(const QString& path, TableData& target, QWidget* window, 
             ui().msgBox(QStringLiteral("L'archivio non contiene dati da importare"), Msg::Information, g_strMsgTitle);
         } else {
             if (ui().msgBox(QStringLiteral("Vuoi visualizzare i dati che verranno importati ?"),
-                            int(Msg::YesNo) + int(Msg::Question), g_strMsgTitle) == Msg::Yes) {
-                if (viewerSlot()) viewerSlot()(*source, window);
-                else showRowsWindow(*source, window);
+                            int(Msg::YesNo) + int(Msg::Question), g_strMsgTitle)
+                == Msg::Yes) {
+                if (viewerSlot())
+                    viewerSlot()(*source, window);
+                else
+                    showRowsWindow(*source, window);
             }
-            if (ui().msgBox(QStringLiteral("Confermi l'importazione ?"), int(Msg::YesNo) + int(Msg::Question), g_strMsgTitle) ==
-                Msg::No) {
+            if (ui().msgBox(QStringLiteral("Confermi l'importazione ?"), int(Msg::YesNo) + int(Msg::Question),
+                            g_strMsgTitle)
+                == Msg::No) {
                 source->Close();
                 return false;
             }
@@ -202,8 +222,8 @@ bool ImportArchiveData(const QString& path, TableData& target, QWidget* window, 
             const QString conflict = FindArchiveImportConflict(*source, target);
             if (!conflict.isEmpty())
                 throw objdb::error(objdb::UniqueViolation, caption,
-                                   QStringLiteral("Il valore < ") + conflict + QStringLiteral(" > è già presente in < ") + caption +
-                                       QStringLiteral(" >: nessun dato è stato importato."));
+                                   QStringLiteral("Il valore < ") + conflict + QStringLiteral(" > è già presente in < ")
+                                       + caption + QStringLiteral(" >: nessun dato è stato importato."));
             transaction->commit();
             ui().msgBox(QStringLiteral("OPERAZIONE COMPLETATA."), Msg::Information, g_strMsgTitle);
         } else {
@@ -217,8 +237,7 @@ bool ImportArchiveData(const QString& path, TableData& target, QWidget* window, 
         if (transaction) {
             try {
                 transaction->rollback();
-            } catch (...) {
-            }
+            } catch (...) { }
         }
         UnloadProgressWindow();
         ShowErrorDetails(error, QStringLiteral("Impossibile importare i dati"));
@@ -226,8 +245,10 @@ bool ImportArchiveData(const QString& path, TableData& target, QWidget* window, 
     return result;
 }
 
-bool ImportArchiveCommand(TableData& shown, QWidget* window) {
-    const auto path = ui().openFileName(QStringLiteral("Importazione dati"), QStringLiteral("ObjDBMS Tarno File|*.tdb;*.mdb"));
+bool ImportArchiveCommand(TableData& shown, QWidget* window)
+{
+    const auto path
+        = ui().openFileName(QStringLiteral("Importazione dati"), QStringLiteral("ObjDBMS Tarno File|*.tdb;*.mdb"));
     if (!path || path->isEmpty()) return false;
     return ImportArchiveData(*path, shown, window);
 }

@@ -19,7 +19,8 @@ class itfNotifyEvent;
 // its view); False when the import stopped earlier or failed. `window`: the calling window,
 // over which the progress window shows; `notify`: the library's notification target for the
 // archive (null: the registered main window's).
-bool ImportArchiveData(const QString& path, TableData& target, QWidget* window = nullptr, itfNotifyEvent* notify = nullptr);
+bool ImportArchiveData(const QString& path, TableData& target, QWidget* window = nullptr,
+                       itfNotifyEvent* notify = nullptr);
 
 // The main window's import command after the operator's confirmation: the archive is chosen
 // in the open-file dialog ("ObjDBMS Tarno File|*.tdb;*.mdb"), then imported into the shown

@@ -22,7 +22,8 @@ constexpr int32_t kRepairFailed = 1001;
 // One SQLite connection, closed on every road out.
 class SqliteFile {
 public:
-    explicit SqliteFile(const QString& path) {
+    explicit SqliteFile(const QString& path)
+    {
         const int rc = sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
         if (rc != SQLITE_OK) {
             const QString why = reason(rc);
@@ -37,7 +38,8 @@ public:
     SqliteFile& operator=(const SqliteFile&) = delete;
 
     // The rows' first column of `sql`.
-    QStringList query(const char* sql) {
+    QStringList query(const char* sql)
+    {
         sqlite3_stmt* st = nullptr;
         if (sqlite3_prepare_v2(m_db, sql, -1, &st, nullptr) != SQLITE_OK) raise();
         QStringList rows;
@@ -54,14 +56,16 @@ public:
     // SQLite opens a file the system will not let it write for reading only, silently.
     bool readOnly() const { return sqlite3_db_readonly(m_db, "main") == 1; }
 
-    void close() {
+    void close()
+    {
         if (m_db) sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
 
 private:
     // SQLite's failure in the operator's words.
-    QString reason(int rc) const {
+    QString reason(int rc) const
+    {
         if (!m_db) return objdb::storageErrorText(rc);
         return objdb::storageErrorText(sqlite3_extended_errcode(m_db), QString::fromUtf8(sqlite3_errmsg(m_db)),
                                        sqlite3_system_errno(m_db));
@@ -74,7 +78,8 @@ qint64 sizeOf(const QString& path) { return QFileInfo(path).size(); }
 
 // A write-ahead log left beside a closed file means another program still has it open
 // (the last connection to close removes it): moving files under it would lose its changes.
-void ensureNoLog(const QString& path) {
+void ensureNoLog(const QString& path)
+{
     const QString wal = path + QStringLiteral("-wal");
     if (QFileInfo::exists(wal) && sizeOf(wal) > 0)
         fail(QStringLiteral("Il database < %1 > è in uso da un'altra applicazione.").arg(path));
@@ -83,7 +88,8 @@ void ensureNoLog(const QString& path) {
 }
 
 // SQLite reads the file as a database with its tables.
-bool readableDatabase(const QString& path) {
+bool readableDatabase(const QString& path)
+{
     try {
         SqliteFile c(path);
         return !c.query("SELECT count(*) FROM sqlite_master").isEmpty();
@@ -92,35 +98,40 @@ bool readableDatabase(const QString& path) {
     }
 }
 
-void removeQuietly(const QString& path) {
+void removeQuietly(const QString& path)
+{
     try {
         objdb::RemoveDatabase(path);
-    } catch (const AppError&) {
-    }
+    } catch (const AppError&) { }
 }
 }
 
-QString ForeignLogNotice(const QString& setAsidePath) {
+QString ForeignLogNotice(const QString& setAsidePath)
+{
     return QStringLiteral("Il registro delle modifiche accanto al database era di un altro file: non è stato applicato "
                           "ed è conservato in < %1 >")
         .arg(setAsidePath);
 }
 
 DatabaseRepair::DatabaseRepair(OpenCheck openCheck)
-    : m_openCheck(openCheck ? std::move(openCheck) : OpenCheck(&DatabaseRepair::OpenThroughLibrary)) {}
+    : m_openCheck(openCheck ? std::move(openCheck) : OpenCheck(&DatabaseRepair::OpenThroughLibrary))
+{ }
 
-QString DatabaseRepair::TemporaryPath(const QString& folder) {
+QString DatabaseRepair::TemporaryPath(const QString& folder)
+{
     return BuildFilePath(folder, QString::fromLatin1(kDatabaseFileName) + QStringLiteral(".NEW"), QString());
 }
 
 QString DatabaseRepair::SetAsidePath(const QString& databasePath) { return databasePath + QStringLiteral("._"); }
 
-QString DatabaseRepair::IntegrityCheck(const QString& path) {
+QString DatabaseRepair::IntegrityCheck(const QString& path)
+{
     SqliteFile c(path);
     return c.query("PRAGMA integrity_check").join(u'\n');
 }
 
-DatabaseRepair::Result DatabaseRepair::Repair(const QString& databasePath, const QString& folder) {
+DatabaseRepair::Result DatabaseRepair::Repair(const QString& databasePath, const QString& folder)
+{
     Result r;
     const QString temp = TemporaryPath(folder);
     const QString aside = SetAsidePath(databasePath);
@@ -137,7 +148,8 @@ DatabaseRepair::Result DatabaseRepair::Repair(const QString& databasePath, const
         {
             SqliteFile source(databasePath);
             if (source.readOnly())
-                fail(QStringLiteral("Il database < %1 > è in sola lettura: non può essere recuperato.").arg(databasePath));
+                fail(QStringLiteral("Il database < %1 > è in sola lettura: non può essere recuperato.")
+                         .arg(databasePath));
             r.integrityBefore = source.query("PRAGMA integrity_check").join(u'\n');
         }
         // The compacting copy rebuilds every table and index page by page; rows a damaged
@@ -146,16 +158,15 @@ DatabaseRepair::Result DatabaseRepair::Repair(const QString& databasePath, const
         ensureNoLog(databasePath);
 
         const QString check = IntegrityCheck(temp);
-        if (check != QStringLiteral("ok"))
-            fail(QStringLiteral("Il database recuperato non è integro:\r") + check);
+        if (check != QStringLiteral("ok")) fail(QStringLiteral("Il database recuperato non è integro:\r") + check);
         m_openCheck(temp);
         ensureNoLog(temp);
         // The repaired file takes the original's place with the original's mode, bit for bit:
         // Qt's permission flags would add the owner's write bit to a read-only file whenever
         // the user may write it all the same (an administrator) and drop the set-group bit.
-        struct stat original {};
-        if (::stat(QFile::encodeName(databasePath).constData(), &original) != 0 ||
-            ::chmod(QFile::encodeName(temp).constData(), original.st_mode & 07777) != 0)
+        struct stat original { };
+        if (::stat(QFile::encodeName(databasePath).constData(), &original) != 0
+            || ::chmod(QFile::encodeName(temp).constData(), original.st_mode & 07777) != 0)
             fail(QStringLiteral("Impossibile impostare i permessi del file < %1 >").arg(temp));
     } catch (...) {
         removeQuietly(temp);
@@ -191,7 +202,7 @@ QString DatabaseRepair::RecoverInterruptedSwap(const QString& databasePath, cons
     // then the repaired copy once renamed for the swap, then the repaired copy as made. Each
     // is whole (a copy takes its name only once complete); the first one SQLite can read
     // goes back under the working name, and none is deleted.
-    QStringList candidates{SetAsidePath(databasePath)};
+    QStringList candidates {SetAsidePath(databasePath)};
     if (QFileInfo(databasePath).fileName() == QLatin1String(kDatabaseFileName)) {
         const QString temp = TemporaryPath(folder.isEmpty() ? QFileInfo(databasePath).absolutePath() : folder);
         candidates << SetAsidePath(temp) << temp;
@@ -205,7 +216,8 @@ QString DatabaseRepair::RecoverInterruptedSwap(const QString& databasePath, cons
 }
 
 void DatabaseRepair::RepairFiles(const QString& workDir, const QString& backupDir, bool maintenanceMode,
-                                 const RepairSteps& steps) {
+                                 const RepairSteps& steps)
+{
     // Every engine is closed before any file is touched, the backup archive's included.
     bool released = false;
     auto release = [&] {
@@ -234,11 +246,13 @@ void DatabaseRepair::RepairFiles(const QString& workDir, const QString& backupDi
     Repair(backupPath, backupDir);
 }
 
-void DatabaseRepair::OpenThroughLibrary(const QString& path) {
+void DatabaseRepair::OpenThroughLibrary(const QString& path)
+{
     auto engine = std::make_shared<DBEngine>();
     engine->OpenDatabase(kDefaultDBOpenMode, path, 0, 0, nullptr, 5, 0, true, true, 0, -2);
     {
-        auto database = LibraryGlobal::NewDatabase(NewDatabaseDefinition(), AppExeName(), DatabaseNotifyTarget(), nullptr, 0);
+        auto database
+            = LibraryGlobal::NewDatabase(NewDatabaseDefinition(), AppExeName(), DatabaseNotifyTarget(), nullptr, 0);
         database->AttachEngine(engine, true, -1, -1, 0, nullptr);
         database->Close();
     }

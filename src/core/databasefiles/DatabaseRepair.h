@@ -16,8 +16,8 @@ QString ForeignLogNotice(const QString& setAsidePath);
 // What the options' repair command shows and asks while the files are repaired.
 struct RepairSteps {
     std::function<void(const QString& message)> show;   // the step under way
-    std::function<void()> releaseDatabase;              // once, before the first file is touched
-    std::function<bool()> confirmBackup;                // "Vuoi recuperare anche il Database di Backup ?"
+    std::function<void()> releaseDatabase;   // once, before the first file is touched
+    std::function<bool()> confirmBackup;   // "Vuoi recuperare anche il Database di Backup ?"
 };
 
 class DatabaseRepair {
@@ -28,9 +28,9 @@ public:
     struct Result {
         qint64 sizeBefore = 0;
         qint64 sizeAfter = 0;
-        QString integrityBefore;    // "ok" or SQLite's list of problems of the original
-        QString leftover;           // a set-aside original that could not be deleted (rare)
-        QString foreignLog;         // where a log that was not the file's own was set aside
+        QString integrityBefore;   // "ok" or SQLite's list of problems of the original
+        QString leftover;   // a set-aside original that could not be deleted (rare)
+        QString foreignLog;   // where a log that was not the file's own was set aside
     };
 
     // openCheck null: the library with the program's database definition.

@@ -25,19 +25,18 @@ bool movable(const QString& table)
 
 class ProgressWindow {
 public:
-    ProgressWindow(bool shown, QWidget* owner) : m_shown(shown), m_owner(owner) {}
+    ProgressWindow(bool shown, QWidget* owner) : m_shown(shown), m_owner(owner) { }
     ~ProgressWindow() { close(); }
     void show(const QString& text)
     {
-        if (m_shown)
-            ShowProgressWindow(text, m_owner, -1, -1);
+        if (m_shown) ShowProgressWindow(text, m_owner, -1, -1);
     }
     itfProgress* target() { return m_shown ? ProgressWindowTarget() : nullptr; }
     void close()
     {
-        if (m_shown && ProgressWindowLoaded())
-            UnloadProgressWindow();
+        if (m_shown && ProgressWindowLoaded()) UnloadProgressWindow();
     }
+
 private:
     bool m_shown;
     QWidget* m_owner;
@@ -47,14 +46,12 @@ private:
 // up to the working database's own definition.
 void openBackupArchive(Database& db, const QString& path, itfProgress* progress)
 {
-    if (g_objBackupDBEngine && db.isAttached(*g_objBackupDBEngine))
-        return;
+    if (g_objBackupDBEngine && db.isAttached(*g_objBackupDBEngine)) return;
     if (!g_objBackupDBEngine) {
         auto engine = std::make_shared<DBEngine>();
         // An archive a crash left under a repair's name is the archive, not a missing one.
         (void)DatabaseRepair::RecoverInterruptedSwap(path, QFileInfo(path).absolutePath());
-        if (!FileExists(path, 0))
-            engine->CreateDatabase(g_nDBOpenMode, path, 0, 0);
+        if (!FileExists(path, 0)) engine->CreateDatabase(g_nDBOpenMode, path, 0, 0);
         engine->OpenDatabase(g_nDBOpenMode, path, 0, 0, nullptr, 5, 0, true, true, 0, -2);
         g_objBackupDBEngine = engine;
     }
@@ -63,8 +60,7 @@ void openBackupArchive(Database& db, const QString& path, itfProgress* progress)
 
 void dropBackupEngine()
 {
-    if (!g_objBackupDBEngine)
-        return;
+    if (!g_objBackupDBEngine) return;
     try {
         g_objBackupDBEngine->Close();
     } catch (const AppError&) {
@@ -73,21 +69,20 @@ void dropBackupEngine()
     g_objBackupDBEngine.reset();
 }
 
-}  // namespace
+}   // namespace
 
 bool BackupFolderAllowed(const QString& rootDir, const QString& backupDir, QString* refusal)
 {
     if (backupDir.trimmed().isEmpty()) {
-        if (refusal)
-            *refusal = QStringLiteral("L'indirizzario di backup non è impostato.");
+        if (refusal) *refusal = QStringLiteral("L'indirizzario di backup non è impostato.");
         return false;
     }
     // The working folder under any spelling is refused. A name differing only in letter
     // case is another folder on this system, and a good place for the archive.
     if (SameFolder(rootDir, backupDir)) {
         if (refusal)
-            *refusal = QStringLiteral("L'indirizzario di backup <") + backupDir +
-                       QStringLiteral("> non puo' corrispondere a quello dell'archivio di lavoro");
+            *refusal = QStringLiteral("L'indirizzario di backup <") + backupDir
+                + QStringLiteral("> non puo' corrispondere a quello dell'archivio di lavoro");
         return false;
     }
     return true;
@@ -95,22 +90,23 @@ bool BackupFolderAllowed(const QString& rootDir, const QString& backupDir, QStri
 
 bool MoveToArchive(QWidget* owner, TableData* element, bool skipConfirmation, bool showProgress)
 {
-    if (!element)
-        return false;
+    if (!element) return false;
     QString refusal;
     bool allowed = BackupFolderAllowed(settings().RootDir, settings().BackupDir, &refusal);
     // The file the element lives in counts as the working folder too, whatever RootDir says.
     if (allowed && element->GetEngine() && !element->GetEngine()->Path().isEmpty())
-        allowed = BackupFolderAllowed(QFileInfo(element->GetEngine()->Path()).absolutePath(), settings().BackupDir, &refusal);
+        allowed = BackupFolderAllowed(QFileInfo(element->GetEngine()->Path()).absolutePath(), settings().BackupDir,
+                                      &refusal);
     if (!allowed) {
-        ui().msgBox(refusal, int{Msg::OKOnly} | Msg::Exclamation, AppTitle());
+        ui().msgBox(refusal, int {Msg::OKOnly} | Msg::Exclamation, AppTitle());
         return false;
     }
     TableObject* table = element->GetTable(QString());
     const QString tableName = table->Name();
     if (!movable(tableName)) {
-        ui().msgBox(QStringLiteral("L'elemento <") + table->GetCaption() + QString::fromUtf8("> non può essere spostato."),
-                    int{Msg::OKOnly} | Msg::Critical, AppTitle());
+        ui().msgBox(QStringLiteral("L'elemento <") + table->GetCaption()
+                        + QString::fromUtf8("> non può essere spostato."),
+                    int {Msg::OKOnly} | Msg::Critical, AppTitle());
         return false;
     }
     if (element->HasNoCurrentRow()) {
@@ -122,10 +118,11 @@ bool MoveToArchive(QWidget* owner, TableData* element, bool skipConfirmation, bo
     const QString title = QStringLiteral("Spostamento elemento <") + tableName + QStringLiteral("> corrente");
     ProgressWindow progress(showProgress, owner);
     try {
-        if (!skipConfirmation &&
-            ui().msgBox(QStringLiteral("ATTENZIONE\r\rL'elemento selezionato verrà spostato nell'archivio:\r") + path +
-                            QStringLiteral("\r\rConfermi ?"),
-                        int{Msg::YesNo} | Msg::Question | Msg::DefaultButton2, title) != Msg::Yes)
+        if (!skipConfirmation
+            && ui().msgBox(QStringLiteral("ATTENZIONE\r\rL'elemento selezionato verrà spostato nell'archivio:\r") + path
+                               + QStringLiteral("\r\rConfermi ?"),
+                           int {Msg::YesNo} | Msg::Question | Msg::DefaultButton2, title)
+                != Msg::Yes)
             return false;
         progress.show(QStringLiteral("Analisi archivio destinazione per spostamento..."));
 
@@ -159,9 +156,10 @@ bool MoveToArchive(QWidget* owner, TableData* element, bool skipConfirmation, bo
             // Taken back out of the archive, so the element stays in exactly one file.
             (void)table->Select(thisRow, QString(), QString(), g_objBackupDBEngine)->DeleteRows();   // nothing stops it
             g_objBackupDBEngine->Flush();
-            throw AppError::object(AppError::kGenericCode, AppTitle(),
-                                   failure.isEmpty() ? QStringLiteral("Eliminazione dell'elemento dall'archivio di lavoro non riuscita")
-                                                     : failure);
+            throw AppError::object(
+                AppError::kGenericCode, AppTitle(),
+                failure.isEmpty() ? QStringLiteral("Eliminazione dell'elemento dall'archivio di lavoro non riuscita")
+                                  : failure);
         }
         progress.close();
         return true;
@@ -169,8 +167,9 @@ bool MoveToArchive(QWidget* owner, TableData* element, bool skipConfirmation, bo
         const AppError e = CurrentError();
         dropBackupEngine();
         progress.close();
-        ShowErrorDetails(e, QStringLiteral("Si e' verificato un errore: \r\r") + e.description +
-                                QStringLiteral("\r\rCHIUDERE COMPLETAMENTE IL PROGRAMMA E RIPROVARE."));
+        ShowErrorDetails(e,
+                         QStringLiteral("Si e' verificato un errore: \r\r") + e.description
+                             + QStringLiteral("\r\rCHIUDERE COMPLETAMENTE IL PROGRAMMA E RIPROVARE."));
         return false;
     }
 }

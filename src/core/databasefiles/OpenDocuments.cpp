@@ -9,7 +9,7 @@ QString counted(int n, const char* one, const char* many)
 {
     return QString::number(n) + u' ' + QString::fromUtf8(n == 1 ? one : many);
 }
-}  // namespace
+}   // namespace
 
 QString UndoneDocuments::StatusText() const
 {
@@ -18,10 +18,11 @@ QString UndoneDocuments::StatusText() const
     if (supplies) done << counted(supplies, "fornitura", "forniture");
     if (others) done << counted(others, "documento", "documenti");
     QStringList parts;
-    if (!done.isEmpty()) parts << QStringLiteral("Annullati i documenti rimasti aperti: ") + done.join(QStringLiteral(", "));
+    if (!done.isEmpty())
+        parts << QStringLiteral("Annullati i documenti rimasti aperti: ") + done.join(QStringLiteral(", "));
     if (failed)
-        parts << (parts.isEmpty() ? QStringLiteral("Documenti") : QStringLiteral("documenti")) +
-                     QStringLiteral(" rimasti aperti non annullati: %1 (%2)").arg(failed).arg(failure);
+        parts << (parts.isEmpty() ? QStringLiteral("Documenti") : QStringLiteral("documenti"))
+                + QStringLiteral(" rimasti aperti non annullati: %1 (%2)").arg(failed).arg(failure);
     return parts.join(QStringLiteral("; "));
 }
 
@@ -39,16 +40,18 @@ UndoneDocuments UndoAbandonedDocuments(Database& db)
     for (const objdb::UndoneRow& r : rows) {
         switch (r.outcome) {
         case objdb::UndoneRow::Outcome::Deleted:
-            if (r.table.compare(QLatin1String("Vendite"), Qt::CaseInsensitive) == 0) ++u.sales;
-            else if (r.table.compare(QLatin1String("Forniture"), Qt::CaseInsensitive) == 0) ++u.supplies;
-            else ++u.others;
+            if (r.table.compare(QLatin1String("Vendite"), Qt::CaseInsensitive) == 0)
+                ++u.sales;
+            else if (r.table.compare(QLatin1String("Forniture"), Qt::CaseInsensitive) == 0)
+                ++u.supplies;
+            else
+                ++u.others;
             break;
         case objdb::UndoneRow::Outcome::Failed:
             if (!u.failed++) u.failure = r.error;
             break;
         case objdb::UndoneRow::Outcome::Finished:
-        case objdb::UndoneRow::Outcome::Missing:
-            break;
+        case objdb::UndoneRow::Outcome::Missing: break;
         }
     }
     return u;

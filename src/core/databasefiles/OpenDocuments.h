@@ -7,11 +7,11 @@
 class Database;
 
 struct UndoneDocuments {
-    int sales = 0;      // unconfirmed sales deleted with their rules: stock, vouchers, points back
+    int sales = 0;   // unconfirmed sales deleted with their rules: stock, vouchers, points back
     int supplies = 0;   // unconfirmed supplies deleted: stock and average purchase price back
-    int others = 0;     // rows of any other journalled table
-    int failed = 0;     // refused, or the file failed: left for the next opening
-    QString failure;    // the first failure's description
+    int others = 0;   // rows of any other journalled table
+    int failed = 0;   // refused, or the file failed: left for the next opening
+    QString failure;   // the first failure's description
 
     // For the main window's status bar; empty when nothing was undone nor failed.
     [[nodiscard]] QString StatusText() const;

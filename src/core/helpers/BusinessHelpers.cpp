@@ -16,8 +16,7 @@ Currency ComputeConvertedAmount(TableData& td, Currency amount, double quantity)
 Currency ConvertFromConversionCurrency(const Database& db, Currency amount)
 {
     const auto conversion = db.ConversionCurrency();
-    if (!conversion || conversion->Rate() == 0.0)
-        return amount;
+    if (!conversion || conversion->Rate() == 0.0) return amount;
     const int decimals = db.GetCurrency() ? db.GetCurrency()->Decimals() : 4;
     const long double value = amount.toLongDouble() / static_cast<long double>(conversion->Rate());
     return Currency::roundedTo(value, decimals);
@@ -26,8 +25,7 @@ Currency ConvertFromConversionCurrency(const Database& db, Currency amount)
 double RoundQuantity(double value)
 {
     const double scaled = value * 10000.0;
-    if (!std::isfinite(scaled) || std::fabs(scaled) >= 9.0e15)
-        return value;   // beyond 4 decimals of precision anyway
+    if (!std::isfinite(scaled) || std::fabs(scaled) >= 9.0e15) return value;   // beyond 4 decimals of precision anyway
     // The default floating-point rounding mode sends halves to the even digit.
     return std::nearbyint(scaled) / 10000.0;
 }
@@ -43,16 +41,15 @@ void FindDiscount(TableData& saleLine)
     if (auto sale = saleLine.GetOwnerRow()) {
         customerKey = sale->GetReferenceKey(QStringLiteral("Cliente"));
         auto customer = sale->GetReference(QStringLiteral("Cliente"));
-        if (!customer->IsEmpty())
-            customerCollectsPoints = customer->GetBoolValue(QStringLiteral("CalcolaPunti"));
+        if (!customer->IsEmpty()) customerCollectsPoints = customer->GetBoolValue(QStringLiteral("CalcolaPunti"));
     }
     // The rules for this article, deposit and customer, and those for any of them. The text
     // is the same for every line, with the keys bound: one statement, prepared once.
     static const QString filter = QStringLiteral(
         "(SoloArticolo = ? OR SoloArticolo Is Null) AND (SoloDeposito = ? OR SoloDeposito Is Null) AND "
         "(SoloCliente = ? OR SoloCliente Is Null) AND CalcoloPuntiClienti = ?");
-    const QVariantList keys{saleLine.GetParentKey(), saleLine.GetReferenceKey(QStringLiteral("Deposito")), customerKey,
-                            customerCollectsPoints};
+    const QVariantList keys {saleLine.GetParentKey(), saleLine.GetReferenceKey(QStringLiteral("Deposito")), customerKey,
+                             customerCollectsPoints};
     if (!rules->Find(filter, keys, true)) {
         saleLine.SetValue(QStringLiteral("ImportoSconto"), QVariant::fromValue(Currency()));
         return;
@@ -69,34 +66,28 @@ void FindDiscount(TableData& saleLine)
 int64_t PointsForAmount(Currency amount)
 {
     const Currency perPoint = Currency::fromDouble(settings().ImportoPunto);
-    if (perPoint.isZero())
-        return 0;
+    if (perPoint.isZero()) return 0;
     // Whole points of |amount| / perPoint, rounded down as Int does (a negative divisor
     // gives the next lower whole number).
     const int64_t a = amount.abs().units(), p = perPoint.units();
     int64_t n = a / p;
-    if (a % p != 0 && (p < 0))
-        --n;
+    if (a % p != 0 && (p < 0)) --n;
     return amount.sign() < 0 ? -n : n;
 }
 
 int32_t UpdateCustomerPoints(TableData& sale)
 {
-    if (sale.HasNoCurrentRow())
-        return 0;
+    if (sale.HasNoCurrentRow()) return 0;
     int64_t points = -sale.GetFieldValue(QStringLiteral("Punti")).toLongLong();
     auto customer = sale.GetReference(QStringLiteral("Cliente"));
-    if (!customer->IsEmpty())
-        points += customer->GetFieldValue(QStringLiteral("Punti")).toLongLong();
+    if (!customer->IsEmpty()) points += customer->GetFieldValue(QStringLiteral("Punti")).toLongLong();
     return static_cast<int32_t>(points);
 }
 
 int32_t ComputePrizePoints(TableData& saleLine)
 {
-    if (settings().ImportoPunto == 0.0)
-        return 0;
-    if (saleLine.HasNoCurrentRow())
-        return 0;
+    if (settings().ImportoPunto == 0.0) return 0;
+    if (saleLine.HasNoCurrentRow()) return 0;
     const int64_t n = PointsForAmount(saleLine.GetCurrencyValue(QStringLiteral("ImportoScarico")));
     return static_cast<int32_t>(saleLine.GetFieldValue(QStringLiteral("PuntiPremio")).toLongLong() + n);
 }
@@ -125,7 +116,10 @@ void AssignProgressiveCode(TableData& td, const QString& fieldName, int length)
             }
             // A code typed by hand may still stand where the count arrives (a longer one).
             QString code = QString::number(n).rightJustified(qMax(length, 0), u'0');
-            while (row.OpenQuery(row.tableName(), row.BuildCondition(fieldName, code))->Aggregate(fieldName, 1).toLongLong() > 0)
+            while (row.OpenQuery(row.tableName(), row.BuildCondition(fieldName, code))
+                       ->Aggregate(fieldName, 1)
+                       .toLongLong()
+                   > 0)
                 code = QString::number(++n).rightJustified(qMax(length, 0), u'0');
             return code;
         };
@@ -140,27 +134,26 @@ void AssignProgressiveCode(TableData& td, const QString& fieldName, int length)
 void WriteCustomerCard(TableData& customer, QWidget* owner)
 {
     const QString assigned = QStringLiteral("AssegnatoCartaCliente");
-    if (customer.GetBoolValue(assigned) &&
-        ui().msgBox(QString::fromUtf8("La carta del cliente selezionato risulta già assegnata, proseguire con la "
-                                      "creazione di un'altra carta ?"),
-                    int{Msg::YesNo} | Msg::Exclamation | Msg::DefaultButton2, AppTitle()) != Msg::Yes)
+    if (customer.GetBoolValue(assigned)
+        && ui().msgBox(QString::fromUtf8("La carta del cliente selezionato risulta già assegnata, proseguire con la "
+                                         "creazione di un'altra carta ?"),
+                       int {Msg::YesNo} | Msg::Exclamation | Msg::DefaultButton2, AppTitle())
+            != Msg::Yes)
         return;
 
     const QString name = customer.GetText(QStringLiteral("Descrizione"));
     const QString code = customer.GetText(QStringLiteral("Codice"));
-    const QString question = QStringLiteral("Cliente:   ") + name + QStringLiteral("\rCodice:   ") + code +
-                             QStringLiteral("\r\rQuesta operazione scrive il codice del cliente nella carta...\r\r"
-                                            "ATTENZIONE: assicurarsi che la carta da impostare sia quella giusta!\r\r"
-                                            "Continuare ?");
-    if (ui().msgBox(question, int{Msg::YesNo} | Msg::Question | Msg::DefaultButton2, AppTitle()) != Msg::Yes)
-        return;
+    const QString question = QStringLiteral("Cliente:   ") + name + QStringLiteral("\rCodice:   ") + code
+        + QStringLiteral("\r\rQuesta operazione scrive il codice del cliente nella carta...\r\r"
+                         "ATTENZIONE: assicurarsi che la carta da impostare sia quella giusta!\r\r"
+                         "Continuare ?");
+    if (ui().msgBox(question, int {Msg::YesNo} | Msg::Question | Msg::DefaultButton2, AppTitle()) != Msg::Yes) return;
 
     CustomerCardWriter* writer = customerCardWriter();
     if (!writer)
         throw AppError::object(AppError::kGenericCode, AppTitle(),
                                QStringLiteral("Scrittura delle carte non disponibile in questo sistema."));
-    if (!writer->WriteCode(owner, code, QString(), QString(), true, 0))
-        return;
+    if (!writer->WriteCode(owner, code, QString(), QString(), true, 0)) return;
 
     // A customer whose mark was never set (an empty field) is marked too: the next card
     // written for it must be asked about.
@@ -168,9 +161,9 @@ void WriteCustomerCard(TableData& customer, QWidget* owner)
         customer.SetValue(assigned, true);
         customer.Update();
     }
-    QString done = QStringLiteral("OK\r\rLa carta ") + code + QStringLiteral(" del cliente < ") + name +
-                   QString::fromUtf8(" > è stata creata correttamente.");
+    QString done = QStringLiteral("OK\r\rLa carta ") + code + QStringLiteral(" del cliente < ") + name
+        + QString::fromUtf8(" > è stata creata correttamente.");
     if (!customer.GetBoolValue(QStringLiteral("CalcolaPunti")))
         done += QString::fromUtf8("\r\rN.B.: Il calcolo dei punti non è stato attivato per il cliente");
-    ui().msgBox(done, int{Msg::OKOnly} | Msg::Information, AppTitle());
+    ui().msgBox(done, int {Msg::OKOnly} | Msg::Information, AppTitle());
 }

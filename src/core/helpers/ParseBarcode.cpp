@@ -14,8 +14,7 @@ namespace {
 // code or has no length, shorter when it runs past the end.
 QString piece(const QString& code, qint64 position, qint64 length)
 {
-    if (position < 1 || length <= 0 || position > code.size())
-        return QString();
+    if (position < 1 || length <= 0 || position > code.size()) return QString();
     return code.mid(position - 1, length);
 }
 
@@ -31,30 +30,27 @@ qint64 whole(const TableData& layout, const char* field)
     return layout.GetFieldValue(QString::fromLatin1(field)).toLongLong();
 }
 
-}  // namespace
+}   // namespace
 
 bool ParseBarcode(Database& db, const QString& code, QString& outCode, double& outQuantity, Currency& outAmount)
 {
     const QString prefix = code.left(1);
-    auto layout = db.Tables().Item(QStringLiteral("CodiciBarre"))
+    auto layout = db.Tables()
+                      .Item(QStringLiteral("CodiciBarre"))
                       ->Select(QStringLiteral("PrefissoCodice=") + db.QuoteText(prefix));
-    if (layout->RowCount() == 0)
-        return false;
+    if (layout->RowCount() == 0) return false;
     layout->MoveFirst();
 
     qint64 position = whole(*layout, "PosizioneCodice");
-    if (position == 0)
-        position = 1;
+    if (position == 0) position = 1;
     qint64 length = whole(*layout, "LunghezzaCodice");
     // A piece that starts before the code is empty whatever its length; reckoning "the rest
     // of the code" from such a position could overflow.
-    if (length == 0)
-        length = position >= 1 ? code.size() - position + 1 : 0;
+    if (length == 0) length = position >= 1 ? code.size() - position + 1 : 0;
     outCode = piece(code, position, length);
 
     const QString quantity = piece(code, whole(*layout, "PosizioneQuantita"), whole(*layout, "LunghezzaQuantita"));
-    if (isNumber(quantity))
-        outQuantity = quantity.trimmed().toDouble();
+    if (isNumber(quantity)) outQuantity = quantity.trimmed().toDouble();
 
     const QString amountText = piece(code, whole(*layout, "PosizioneImporto"), whole(*layout, "LunghezzaImporto"));
     if (isNumber(amountText)) {
@@ -64,8 +60,7 @@ bool ParseBarcode(Database& db, const QString& code, QString& outCode, double& o
                 amount = ConvertFromConversionCurrency(db, amount);
             const double coefficient = layout->GetFieldValue(QStringLiteral("CoefficienteValuta")).toDouble();
             // The coefficient divides: 100 turns a price in cents into a price in units.
-            if (coefficient != 0.0)
-                amount = amount.dividedBy(coefficient);
+            if (coefficient != 0.0) amount = amount.dividedBy(coefficient);
             outAmount = amount;
         }
     }

@@ -3,14 +3,14 @@
 
 namespace {
 
-constexpr std::array kKeys{ReportKey::UnderStock,     ReportKey::BySupplier,   ReportKey::Sold,
-                           ReportKey::Inventory,      ReportKey::Supplies,     ReportKey::PaidSupplies,
-                           ReportKey::UnpaidSupplies, ReportKey::StockTaxable, ReportKey::StockAtDate,
-                           ReportKey::Various,        ReportKey::Vouchers,     ReportKey::SalesTaxable};
+constexpr std::array kKeys {ReportKey::UnderStock,     ReportKey::BySupplier,   ReportKey::Sold,
+                            ReportKey::Inventory,      ReportKey::Supplies,     ReportKey::PaidSupplies,
+                            ReportKey::UnpaidSupplies, ReportKey::StockTaxable, ReportKey::StockAtDate,
+                            ReportKey::Various,        ReportKey::Vouchers,     ReportKey::SalesTaxable};
 
 std::array<QString, kKeys.size()>& captions()
 {
-    static std::array<QString, kKeys.size()> table{
+    static std::array<QString, kKeys.size()> table {
         QStringLiteral("Articoli Sottoscorta"),
         QStringLiteral("Articoli Fornitore"),
         QStringLiteral("Articoli Venduti"),
@@ -27,7 +27,7 @@ std::array<QString, kKeys.size()>& captions()
     return table;
 }
 
-}  // namespace
+}   // namespace
 
 std::span<const ReportKey> AllReportKeys() { return kKeys; }
 
@@ -36,8 +36,7 @@ QString ReportCaption(ReportKey key) { return captions()[size_t(key)]; }
 std::optional<ReportKey> ReportNamed(QStringView caption)
 {
     for (ReportKey key : kKeys)
-        if (captions()[size_t(key)] == caption)
-            return key;
+        if (captions()[size_t(key)] == caption) return key;
     return std::nullopt;
 }
 

@@ -30,11 +30,10 @@
 namespace {
 bool isSeparator(QChar c) { return c == u'\\' || c == u'/'; }
 
-int lastSeparator(const QString& path) {
-    return std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
-}
+int lastSeparator(const QString& path) { return std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/')); }
 
-QString withoutTrailingSeparator(QString dir) {
+QString withoutTrailingSeparator(QString dir)
+{
     while (dir.size() > 1 && isSeparator(dir.back())) dir.chop(1);
     return dir;
 }
@@ -44,7 +43,8 @@ QString withoutTrailingSeparator(QString dir) {
 
 QString AppTitle() { return QString::fromLatin1(kAppTitle); }
 
-QString AppExeName() {
+QString AppExeName()
+{
     if (QCoreApplication::instance()) {
         const QString base = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
         if (!base.isEmpty()) return base;
@@ -52,7 +52,8 @@ QString AppExeName() {
     return QStringLiteral("mirtavolia");
 }
 
-QString AppFolder() {
+QString AppFolder()
+{
     if (QCoreApplication::instance()) return QCoreApplication::applicationDirPath();
     return QDir::currentPath();
 }
@@ -63,7 +64,8 @@ int AppVersionRevision() { return MV_VERSION_PATCH; }
 
 // ---- Waiting ----------------------------------------------------------------------------------
 
-void WaitSeconds(float seconds) {
+void WaitSeconds(float seconds)
+{
     const int64_t start = appClock().monotonicMs();
     const double limitMs = static_cast<double>(seconds) * 1000.0;
     while (static_cast<double>(appClock().monotonicMs() - start) < limitMs) {
@@ -75,7 +77,8 @@ void WaitSeconds(float seconds) {
 
 // ---- Folders ------------------------------------------------------------------------------------
 
-QString GetTempDir() {
+QString GetTempDir()
+{
     // Qt's own answer reads TMPDIR too and is empty when that folder is missing: the error
     // page and the update would then land at the root or in a relative folder.
     const QString candidates[] = {qEnvironmentVariable("TMPDIR"), QDir::tempPath(), QStringLiteral("/tmp"),
@@ -89,20 +92,23 @@ QString GetUserProfileDir() { return withoutTrailingSeparator(QDir::homePath());
 
 QString GetAllUsersProfileDir() { return QStringLiteral("/usr/local/share"); }
 
-QString GetAppDataDir() {
+QString GetAppDataDir()
+{
     return withoutTrailingSeparator(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
 }
 
 QString GetCommonProgramFilesDir() { return QString(); }
 
-QString DataFolderPath() {
+QString DataFolderPath()
+{
     // Computed from the XDG folder directly so that it does not depend on whether a
     // QCoreApplication with the program's names exists (the tool and the tests).
-    return withoutTrailingSeparator(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)) +
-           u'/' + AppTitle();
+    return withoutTrailingSeparator(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)) + u'/'
+        + AppTitle();
 }
 
-QString GetDataFolder() {
+QString GetDataFolder()
+{
     const QString dir = DataFolderPath();
     QDir().mkpath(dir);
     return dir;
@@ -112,7 +118,8 @@ QString GetWritableDataDir(bool) { return GetDataFolder(); }
 
 // ---- Files --------------------------------------------------------------------------------------
 
-bool FileExists(const QString& path, int attributes) {
+bool FileExists(const QString& path, int attributes)
+{
     if (path.isEmpty() || PathHoldsNul(path)) return false;
     const QFileInfo fi(path);
     if (!fi.exists()) return false;
@@ -125,7 +132,8 @@ bool FileExists(const QString& path, int attributes) {
 
 // ---- Paths ------------------------------------------------------------------------------------------
 
-QString ResolvedFolder(const QString& folder) {
+QString ResolvedFolder(const QString& folder)
+{
     QFileInfo fi(QDir::cleanPath(QDir(folder).absolutePath()));
     QStringList missing;
     while (!fi.exists()) {
@@ -139,7 +147,8 @@ QString ResolvedFolder(const QString& folder) {
     return QDir::cleanPath(resolved);
 }
 
-bool SameFolder(const QString& a, const QString& b) {
+bool SameFolder(const QString& a, const QString& b)
+{
     // No folder is not the folder the program happens to run in.
     const bool noA = a.trimmed().isEmpty(), noB = b.trimmed().isEmpty();
     if (noA || noB) return noA == noB;
@@ -154,20 +163,23 @@ bool IsWindowsVersion6OrLater() { return false; }
 // ---- Processes and documents -------------------------------------------------------------------
 
 namespace {
-[[noreturn]] void raiseWaitFailure(int64_t pid, int err) {
+[[noreturn]] void raiseWaitFailure(int64_t pid, int err)
+{
     throw AppError(err, AppTitle(),
                    QStringLiteral("Impossibile attendere il processo %1: %2")
                        .arg(pid)
                        .arg(QString::fromLocal8Bit(std::strerror(err))));
 }
 
-int32_t exitCodeOf(int status) {
+int32_t exitCodeOf(int status)
+{
     if (WIFEXITED(status)) return WEXITSTATUS(status);
     return -1;
 }
 }
 
-int32_t ShellAndWait(int64_t processId, bool blocking) {
+int32_t ShellAndWait(int64_t processId, bool blocking)
+{
     if (processId <= 0) raiseWaitFailure(processId, ESRCH);
     const auto pid = static_cast<pid_t>(processId);
     int status = 0;
@@ -184,15 +196,16 @@ int32_t ShellAndWait(int64_t processId, bool blocking) {
     }
 }
 
-int32_t ShellAndWait(QProcess& process, bool blocking) {
+int32_t ShellAndWait(QProcess& process, bool blocking)
+{
     if (process.state() == QProcess::NotRunning && process.error() == QProcess::FailedToStart)
-        throw AppError(ENOENT, AppTitle(),
-                       QStringLiteral("Impossibile avviare il processo %1: %2")
-                           .arg(process.program(), process.errorString()));
+        throw AppError(
+            ENOENT, AppTitle(),
+            QStringLiteral("Impossibile avviare il processo %1: %2").arg(process.program(), process.errorString()));
     if (process.state() == QProcess::Starting && !process.waitForStarted(-1))
-        throw AppError(ENOENT, AppTitle(),
-                       QStringLiteral("Impossibile avviare il processo %1: %2")
-                           .arg(process.program(), process.errorString()));
+        throw AppError(
+            ENOENT, AppTitle(),
+            QStringLiteral("Impossibile avviare il processo %1: %2").arg(process.program(), process.errorString()));
     while (process.state() != QProcess::NotRunning) {
         if (blocking) {
             process.waitForFinished(-1);
@@ -205,11 +218,12 @@ int32_t ShellAndWait(QProcess& process, bool blocking) {
     return process.exitCode();
 }
 
-bool ShellOpen(const QString& fileName, const QString&, const QString& parameters, const QString& directory,
-               bool) {
+bool ShellOpen(const QString& fileName, const QString&, const QString& parameters, const QString& directory, bool)
+{
     if (fileName.isEmpty()) return false;
     QString target = fileName;
-    const bool isLink = target.contains(QStringLiteral("://")) || target.startsWith(QStringLiteral("mailto:"), Qt::CaseInsensitive);
+    const bool isLink
+        = target.contains(QStringLiteral("://")) || target.startsWith(QStringLiteral("mailto:"), Qt::CaseInsensitive);
     if (!isLink) {
         if (QFileInfo(target).isRelative() && !directory.isEmpty()) target = JoinPath(directory, target);
         if (!parameters.isEmpty()) {
@@ -224,44 +238,53 @@ bool ShellOpen(const QString& fileName, const QString&, const QString& parameter
 
 // ---- The program's own errors -----------------------------------------------------------------
 
-QString AppErrorDescription(const QString& sourceName, int32_t code, const QString& text) {
+QString AppErrorDescription(const QString& sourceName, int32_t code, const QString& text)
+{
     QString d = u'[' + sourceName + u']';
     if (code != AppError::kGenericCode) d += QStringLiteral(" , Err.: ") + QString::number(code);
     if (!text.isEmpty()) d += QStringLiteral(" \r") + text;
     return d;
 }
 
-void RaiseAppErrorCode(const QString& source, int32_t code, const QString& text) {
+void RaiseAppErrorCode(const QString& source, int32_t code, const QString& text)
+{
     const int64_t number = static_cast<int64_t>(AppError::kObjectErrorBase) + code;
     if (number < INT32_MIN || number > INT32_MAX) throw AppError::overflow(AppTitle());
     throw AppError(static_cast<int32_t>(number), AppTitle(), AppErrorDescription(source, code, text));
 }
 
-void RaiseAppErrorCode(const QObject* source, int32_t code, const QString& text) {
+void RaiseAppErrorCode(const QObject* source, int32_t code, const QString& text)
+{
     RaiseAppErrorCode(source ? QString::fromLatin1(source->metaObject()->className()) : QString(), code, text);
 }
 
-void RaiseAppError(const QString& source, const QString& text) {
+void RaiseAppError(const QString& source, const QString& text)
+{
     RaiseAppErrorCode(source, AppError::kGenericCode, text);
 }
 
-void RaiseAppError(const QObject* source, const QString& text) {
+void RaiseAppError(const QObject* source, const QString& text)
+{
     RaiseAppErrorCode(source, AppError::kGenericCode, text);
 }
 
 // ---- Money ------------------------------------------------------------------------------------------
 
 namespace {
-Currency tenth(Currency c) {
+Currency tenth(Currency c)
+{
     const int64_t u = c.units();
     int64_t q = u / 10;
     const int64_t rem = u % 10;   // same sign as u
-    if (rem > 5 || (rem == 5 && (q % 2) != 0)) ++q;
-    else if (rem < -5 || (rem == -5 && (q % 2) != 0)) --q;
+    if (rem > 5 || (rem == 5 && (q % 2) != 0))
+        ++q;
+    else if (rem < -5 || (rem == -5 && (q % 2) != 0))
+        --q;
     return Currency::fromUnits(q);
 }
 
-Currency roundScaled(Currency x, int decimals, int32_t unit) {
+Currency roundScaled(Currency x, int decimals, int32_t unit)
+{
     const Currency ten = Currency::fromInt(10);
     for (int i = 0; i < decimals; ++i) x = x * ten;
     const Currency fl = x.floor();
@@ -274,32 +297,37 @@ Currency roundScaled(Currency x, int decimals, int32_t unit) {
 }
 }
 
-Currency RoundCurrency(Currency value, int decimals, int32_t unit) {
+Currency RoundCurrency(Currency value, int decimals, int32_t unit)
+{
     if (unit == 0) throw AppError(11, AppTitle(), QStringLiteral("Division by zero"));
     const Currency x = unit == 1 ? value : value.dividedBy(static_cast<double>(unit));
     return roundScaled(x, decimals, unit);
 }
 
-Currency RoundCurrency(double value, int decimals, int32_t unit) {
+Currency RoundCurrency(double value, int decimals, int32_t unit)
+{
     if (unit == 0) throw AppError(11, AppTitle(), QStringLiteral("Division by zero"));
     return roundScaled(Currency::fromDouble(value / unit), decimals, unit);
 }
 
 // ---- Paths -------------------------------------------------------------------------------------------
 
-QString GetFileName(const QString& path) {
+QString GetFileName(const QString& path)
+{
     const int i = lastSeparator(path);
     return i < 0 ? path : path.mid(i + 1);
 }
 
-QString GetParentDir(const QString& path) {
+QString GetParentDir(const QString& path)
+{
     const int i = lastSeparator(path);
     if (i < 0) return QString();
     if (i == 0) return path.left(1);   // a file in the root folder
     return path.left(i);
 }
 
-QString JoinPath(const QString& folder, const QString& fileName, const QString& extension) {
+QString JoinPath(const QString& folder, const QString& fileName, const QString& extension)
+{
     QString name = fileName;
     if (!extension.isEmpty()) {
         const int dot = name.indexOf(u'.');
@@ -312,7 +340,8 @@ QString JoinPath(const QString& folder, const QString& fileName, const QString& 
     return folder + sep + name;
 }
 
-bool CreateDirectoryTree(const QString& path, bool showError) {
+bool CreateDirectoryTree(const QString& path, bool showError)
+{
     QString parent = GetParentDir(path);
     parent.replace(u'\\', u'/');
     if (parent.isEmpty()) return true;
@@ -331,8 +360,9 @@ bool CreateDirectoryTree(const QString& path, bool showError) {
             if (showError) {
                 QString reason = fileOps().lastError();
                 if (reason.isEmpty()) reason = QStringLiteral("Impossibile creare la cartella");
-                ui().msgBox(QStringLiteral("Errore in crezione indirizzario ") + folder + QStringLiteral("...\r\r") + reason,
-                            int{Msg::OKOnly} | Msg::Critical, QStringLiteral("Error"));
+                ui().msgBox(QStringLiteral("Errore in crezione indirizzario ") + folder + QStringLiteral("...\r\r")
+                                + reason,
+                            int {Msg::OKOnly} | Msg::Critical, QStringLiteral("Error"));
             }
             return false;
         }
@@ -342,13 +372,14 @@ bool CreateDirectoryTree(const QString& path, bool showError) {
 
 // ---- Words, names ------------------------------------------------------------------------------------
 
-bool TextToBool(const QString& text) {
+bool TextToBool(const QString& text)
+{
     const QString t = text.trimmed().toUpper();
-    static const QStringList no{QStringLiteral("FALSE"), QStringLiteral("FALSO"), QStringLiteral("NO"),
-                                QString(), QStringLiteral("NULL"), QStringLiteral("OFF")};
-    static const QStringList yes{QStringLiteral("TRUE"), QStringLiteral("SI"), QStringLiteral("YES"),
-                                 QStringLiteral("OK"), QStringLiteral("VERO"), QStringLiteral("ON"),
-                                 QStringLiteral("S\u00CC")};
+    static const QStringList no {QStringLiteral("FALSE"), QStringLiteral("FALSO"), QStringLiteral("NO"), QString(),
+                                 QStringLiteral("NULL"),  QStringLiteral("OFF")};
+    static const QStringList yes {QStringLiteral("TRUE"),   QStringLiteral("SI"),   QStringLiteral("YES"),
+                                  QStringLiteral("OK"),     QStringLiteral("VERO"), QStringLiteral("ON"),
+                                  QStringLiteral("S\u00CC")};
     if (t.isEmpty() || no.contains(t)) return false;
     if (yes.contains(t)) return true;
     if (auto v = config::ReadDecimal(t)) return *v != 0.0;
@@ -357,7 +388,8 @@ bool TextToBool(const QString& text) {
 
 QString GetComputerNameText() { return QSysInfo::machineHostName(); }
 
-QString GetWindowsUserName() {
+QString GetWindowsUserName()
+{
     if (const passwd* pw = getpwuid(geteuid()); pw && pw->pw_name) return QString::fromLocal8Bit(pw->pw_name);
     QString name = qEnvironmentVariable("USER");
     if (name.isEmpty()) name = qEnvironmentVariable("LOGNAME");

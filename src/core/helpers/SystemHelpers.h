@@ -11,9 +11,9 @@ class QObject;
 class QProcess;
 
 // ---- Program identity --------------------------------------------------------------------
-QString AppTitle();            // "Mirtavolia": settings application name, error source
-QString AppExeName();          // executable name without extension ("mirtavolia")
-QString AppFolder();           // folder of the running executable (read-only resources)
+QString AppTitle();   // "Mirtavolia": settings application name, error source
+QString AppExeName();   // executable name without extension ("mirtavolia")
+QString AppFolder();   // folder of the running executable (read-only resources)
 int AppVersionMajor();
 int AppVersionMinor();
 int AppVersionRevision();
@@ -25,11 +25,11 @@ void WaitSeconds(float seconds);
 
 // ---- Folders ------------------------------------------------------------------------------
 // None of these ends with a separator.
-QString GetTempDir();                  // $TMPDIR when it is a folder, else the system's temporary folder
-QString GetUserProfileDir();           // the home folder
-QString GetAllUsersProfileDir();       // the shared data folder of all users (may not exist)
-QString GetAppDataDir();               // the user's generic data folder
-QString GetCommonProgramFilesDir();    // no such folder here: empty
+QString GetTempDir();   // $TMPDIR when it is a folder, else the system's temporary folder
+QString GetUserProfileDir();   // the home folder
+QString GetAllUsersProfileDir();   // the shared data folder of all users (may not exist)
+QString GetAppDataDir();   // the user's generic data folder
+QString GetCommonProgramFilesDir();   // no such folder here: empty
 // A folder the program may write its files to: the per-user data folder.
 QString GetWritableDataDir(bool forceSearch = false);
 // The per-user data folder (~/.local/share/Mirtavolia), created when missing.
@@ -71,8 +71,7 @@ int32_t ShellAndWait(QProcess& process, bool blocking);
 // Opens a document, folder or link (http, mailto) with its associated program. The
 // operation ("open", "runas") is accepted for compatibility: nothing is elevated here.
 bool ShellOpen(const QString& fileName, const QString& operation = QStringLiteral("open"),
-               const QString& parameters = QString(), const QString& directory = QString(),
-               bool minimized = false);
+               const QString& parameters = QString(), const QString& directory = QString(), bool minimized = false);
 
 // ---- The program's own errors ---------------------------------------------------------------
 // Raise AppError with number kObjectErrorBase + code, source AppTitle() and the description
@@ -93,8 +92,8 @@ Currency RoundCurrency(double value, int decimals, int32_t unit = 1);
 
 // ---- Paths --------------------------------------------------------------------------------------
 // "\" and "/" are both separators.
-QString GetFileName(const QString& path);          // text after the last separator
-QString GetParentDir(const QString& path);         // text before it; "/" for a file in the root
+QString GetFileName(const QString& path);   // text after the last separator
+QString GetParentDir(const QString& path);   // text before it; "/" for a file in the root
 // FileName with its text from the first "." replaced by "." + extension (when given), after
 // Folder and a separator (when Folder is given and does not end with one). The separator
 // added is "\" for a folder written with "\" only, else "/".

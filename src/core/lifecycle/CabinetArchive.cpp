@@ -14,24 +14,28 @@ namespace {
 
 const QString kSource = QStringLiteral("Cabinet");
 
-template <typename T>
-struct GUnref {
-    void operator()(T* p) const { if (p) g_object_unref(p); }
+template <typename T> struct GUnref {
+    void operator()(T* p) const
+    {
+        if (p) g_object_unref(p);
+    }
 };
-template <typename T>
-using GPtr = std::unique_ptr<T, GUnref<T>>;
+template <typename T> using GPtr = std::unique_ptr<T, GUnref<T>>;
 
 struct ErrorHolder {
     GError* error = nullptr;
-    ~ErrorHolder() { if (error) g_error_free(error); }
+    ~ErrorHolder()
+    {
+        if (error) g_error_free(error);
+    }
     QString text() const { return error ? QString::fromUtf8(error->message) : QString(); }
 };
 
 [[noreturn]] void fail(const QString& text) { throw AppError(AppError::kFileNotFound, kSource, text); }
 
 // Entries of a loaded cabinet, in stored order.
-template <typename F>
-void forEachFile(GCabCabinet* cab, F f) {
+template <typename F> void forEachFile(GCabCabinet* cab, F f)
+{
     GPtrArray* folders = gcab_cabinet_get_folders(cab);
     for (guint i = 0; folders && i < folders->len; ++i) {
         // The list is a copy made for the caller (the files stay the folder's): two lists
@@ -42,9 +46,10 @@ void forEachFile(GCabCabinet* cab, F f) {
     }
 }
 
-}  // namespace
+}   // namespace
 
-bool CabinetArchive::isSafeEntryName(const QString& name) {
+bool CabinetArchive::isSafeEntryName(const QString& name)
+{
     if (name.isEmpty()) return false;
     QString n = name;
     n.replace(u'\\', u'/');
@@ -57,7 +62,8 @@ bool CabinetArchive::isSafeEntryName(const QString& name) {
     return !n.endsWith(u'/') && QDir::cleanPath(n) != QStringLiteral(".");
 }
 
-QList<CabinetArchive::Entry> CabinetArchive::read(const QString& cabinetPath) {
+QList<CabinetArchive::Entry> CabinetArchive::read(const QString& cabinetPath)
+{
     ErrorHolder err;
     GPtr<GFile> file(g_file_new_for_path(QFile::encodeName(cabinetPath).constData()));
     GPtr<GFileInputStream> stream(g_file_read(file.get(), nullptr, &err.error));
@@ -89,13 +95,15 @@ QList<CabinetArchive::Entry> CabinetArchive::read(const QString& cabinetPath) {
     return out;
 }
 
-QStringList CabinetArchive::names(const QString& cabinetPath) {
+QStringList CabinetArchive::names(const QString& cabinetPath)
+{
     QStringList out;
     for (const Entry& e : read(cabinetPath)) out << e.name;
     return out;
 }
 
-QStringList CabinetArchive::extract(const QString& cabinetPath, const QString& folder) {
+QStringList CabinetArchive::extract(const QString& cabinetPath, const QString& folder)
+{
     const QList<Entry> entries = read(cabinetPath);
     const auto refuse = [&](const Entry& e) {
         fail(QStringLiteral("Voce non ammessa nell'archivio ") + cabinetPath + QStringLiteral(": ") + e.name);
@@ -117,7 +125,8 @@ QStringList CabinetArchive::extract(const QString& cabinetPath, const QString& f
     for (qsizetype i = 0; i < targets.size(); ++i) {
         const QString& target = targets.at(i);
         if (QFileInfo(target).isDir()) refuse(entries.at(i));
-        for (qsizetype slash = target.indexOf(u'/', root.size() + 1); slash > 0; slash = target.indexOf(u'/', slash + 1)) {
+        for (qsizetype slash = target.indexOf(u'/', root.size() + 1); slash > 0;
+             slash = target.indexOf(u'/', slash + 1)) {
             const QString above = target.left(slash);
             const QFileInfo info(above);
             if (files.contains(above) || info.isSymLink() || (info.exists() && !info.isDir())) refuse(entries.at(i));
@@ -135,14 +144,16 @@ QStringList CabinetArchive::extract(const QString& cabinetPath, const QString& f
         const QString& target = targets.at(i);
         const QString parent = target.left(target.lastIndexOf(u'/'));
         if (!fileOps().mkpath(parent)) undo(fileOps().lastError());
-        if (!fileOps().writeFile(target, e.data)) undo(QStringLiteral("Impossibile scrivere ") + target + QStringLiteral(": ") + fileOps().lastError());
+        if (!fileOps().writeFile(target, e.data))
+            undo(QStringLiteral("Impossibile scrivere ") + target + QStringLiteral(": ") + fileOps().lastError());
         if (e.executable) QFile::setPermissions(target, QFile::permissions(target) | QFile::ExeOwner);
         written << target;
     }
     return written;
 }
 
-void CabinetArchive::write(const QString& cabinetPath, const QList<Entry>& entries) {
+void CabinetArchive::write(const QString& cabinetPath, const QList<Entry>& entries)
+{
     ErrorHolder err;
     GPtr<GCabCabinet> cab(gcab_cabinet_new());
     GPtr<GCabFolder> folder(gcab_folder_new(GCAB_COMPRESSION_MSZIP));
@@ -158,7 +169,8 @@ void CabinetArchive::write(const QString& cabinetPath, const QList<Entry>& entri
     GPtr<GFile> file(g_file_new_for_path(QFile::encodeName(cabinetPath).constData()));
     GPtr<GFileOutputStream> stream(g_file_replace(file.get(), nullptr, FALSE, G_FILE_CREATE_NONE, nullptr, &err.error));
     if (!stream) fail(QStringLiteral("Impossibile scrivere ") + cabinetPath + QStringLiteral(": ") + err.text());
-    const bool ok = gcab_cabinet_write_simple(cab.get(), G_OUTPUT_STREAM(stream.get()), nullptr, nullptr, nullptr, &err.error);
+    const bool ok
+        = gcab_cabinet_write_simple(cab.get(), G_OUTPUT_STREAM(stream.get()), nullptr, nullptr, nullptr, &err.error);
     g_output_stream_close(G_OUTPUT_STREAM(stream.get()), nullptr, nullptr);
     if (!ok) fail(QStringLiteral("Impossibile scrivere ") + cabinetPath + QStringLiteral(": ") + err.text());
 }

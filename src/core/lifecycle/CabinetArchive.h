@@ -10,7 +10,7 @@
 class CabinetArchive {
 public:
     struct Entry {
-        QString name;          // as stored, folders separated by "\"
+        QString name;   // as stored, folders separated by "\"
         QByteArray data;
         bool executable = false;   // the cabinet's "run after extraction" attribute
     };

@@ -12,12 +12,14 @@ constexpr int64_t kBase = AppError::kObjectErrorBase;
 constexpr int kInternalError = 51;
 const QString kCRLF = QStringLiteral("\r\n");
 
-ErrorWindowPresenter& presenter() {
+ErrorWindowPresenter& presenter()
+{
     static ErrorWindowPresenter p;
     return p;
 }
 
-void presentWindow(const QString& code, const QString& text) {
+void presentWindow(const QString& code, const QString& text)
+{
     if (presenter()) {
         presenter()(code, text);
         return;
@@ -29,32 +31,37 @@ void presentWindow(const QString& code, const QString& text) {
 
 // ---- Texts ------------------------------------------------------------------------------------
 
-QString ErrorCodeText(int32_t number) {
+QString ErrorCodeText(int32_t number)
+{
     const int64_t reduced = static_cast<int64_t>(number) - kBase;
     const int32_t shown = (reduced < 0 ? -reduced : reduced) < 0x7FFC0000LL ? static_cast<int32_t>(reduced) : number;
-    return QString::number(shown) + QStringLiteral(" (") +
-           QString::number(static_cast<uint32_t>(shown), 16).toUpper() + u')';
+    return QString::number(shown) + QStringLiteral(" (") + QString::number(static_cast<uint32_t>(shown), 16).toUpper()
+        + u')';
 }
 
-QString ErrorDetailsText(const QString& description, const QString& context) {
+QString ErrorDetailsText(const QString& description, const QString& context)
+{
     if (context.contains(description)) return context;
     if (!context.isEmpty() && context != description) return description + QStringLiteral("\r\r") + context;
     return description;
 }
 
-QString LibraryMessageText(int messageNumber) {
+QString LibraryMessageText(int messageNumber)
+{
     if (messageNumber == kGenericErrorMessage) return QStringLiteral("Si è verificato un errore imprevisto.");
     return QStringLiteral("Messaggio %1").arg(messageNumber);
 }
 
-QString LibraryDisplayText(const QString& text) {
+QString LibraryDisplayText(const QString& text)
+{
     // Shown in a message box: line breaks as the box shows them, no trailing blanks.
     QString t = text;
     t.replace(kCRLF, QStringLiteral("\r"));
     return t.trimmed();
 }
 
-QString ErrorQuestionText(int32_t number, const QString& description, const QString& context) {
+QString ErrorQuestionText(int32_t number, const QString& description, const QString& context)
+{
     const int64_t code = static_cast<int64_t>(number) - kBase;
     QString head;
     if (code == AppError::kGenericCode || code == kGenericErrorMessage)
@@ -64,7 +71,8 @@ QString ErrorQuestionText(int32_t number, const QString& description, const QStr
     return head + QStringLiteral("\r\rVisualizzare dettagli ?");
 }
 
-QString ExceptionDisplayText(const QString& text) {
+QString ExceptionDisplayText(const QString& text)
+{
     QString t = text;
     if (!t.contains(kCRLF)) {
         // Single CRs (the program's own line breaks) and single LFs (other libraries') alike.
@@ -76,26 +84,30 @@ QString ExceptionDisplayText(const QString& text) {
     return t;
 }
 
-QString ErrorReportHeader() {
-    return QStringLiteral("  APPLICATION: ") + AppTitle() + QStringLiteral(" (ver. ") +
-           QString::number(AppVersionMajor()) + u'.' + QString::number(AppVersionMinor()) + u')' + kCRLF +
-           QStringLiteral("  COMPUTER NAME: ") + GetComputerNameText() + kCRLF +
-           QStringLiteral("  WINDOWS USER: ") + GetWindowsUserName();
+QString ErrorReportHeader()
+{
+    return QStringLiteral("  APPLICATION: ") + AppTitle() + QStringLiteral(" (ver. ")
+        + QString::number(AppVersionMajor()) + u'.' + QString::number(AppVersionMinor()) + u')' + kCRLF
+        + QStringLiteral("  COMPUTER NAME: ") + GetComputerNameText() + kCRLF + QStringLiteral("  WINDOWS USER: ")
+        + GetWindowsUserName();
 }
 
-QString ErrorReportText(const QString& codeText, const QString& shownText) {
+QString ErrorReportText(const QString& codeText, const QString& shownText)
+{
     return ErrorReportHeader() + kCRLF + kCRLF + QStringLiteral("ERROR: ") + codeText + shownText;
 }
 
-QString ErrorReportHtml(const QString& shownText) {
-    return QStringLiteral("<!DOCTYPE html>\r\n<html><head><meta charset=\"utf-8\"><title>") + AppTitle() +
-           QStringLiteral(" - Errore</title></head>\r\n<body><pre>") + shownText.toHtmlEscaped() +
-           QStringLiteral("</pre></body></html>");
+QString ErrorReportHtml(const QString& shownText)
+{
+    return QStringLiteral("<!DOCTYPE html>\r\n<html><head><meta charset=\"utf-8\"><title>") + AppTitle()
+        + QStringLiteral(" - Errore</title></head>\r\n<body><pre>") + shownText.toHtmlEscaped()
+        + QStringLiteral("</pre></body></html>");
 }
 
-QString SupportMailLink(const QString& reportText, int maxLength) {
-    QString link = QStringLiteral("mailto:") + QString::fromLatin1(kSupportMailAddress) +
-                   QStringLiteral("?subject=SUPPORT%20REQUEST&body=");
+QString SupportMailLink(const QString& reportText, int maxLength)
+{
+    QString link = QStringLiteral("mailto:") + QString::fromLatin1(kSupportMailAddress)
+        + QStringLiteral("?subject=SUPPORT%20REQUEST&body=");
     if (link.size() > maxLength) return link.left(maxLength);
     // One character at a time, so a cut never splits an escape or a character's bytes.
     for (const char32_t ch : reportText.toUcs4()) {
@@ -109,29 +121,36 @@ QString SupportMailLink(const QString& reportText, int maxLength) {
 
 // ---- Files --------------------------------------------------------------------------------------
 
-QString ErrorReportFileProposal() { return GetWritableDataDir(false) + u'/' + AppExeName() + QStringLiteral("LastError.txt"); }
+QString ErrorReportFileProposal()
+{
+    return GetWritableDataDir(false) + u'/' + AppExeName() + QStringLiteral("LastError.txt");
+}
 
 QString ErrorBrowserFilePath() { return GetTempDir() + u'/' + AppExeName() + QStringLiteral("LastError.htm"); }
 
-bool WriteErrorReportFile(const QString& path, const QString& reportText, QString* error) {
+bool WriteErrorReportFile(const QString& path, const QString& reportText, QString* error)
+{
     if (fileOps().writeFile(path, (reportText + kCRLF).toUtf8())) return true;
     if (error) *error = fileOps().lastError();
     return false;
 }
 
-void SaveErrorReportAs(const QString& codeText, const QString& shownText) {
+void SaveErrorReportAs(const QString& codeText, const QString& shownText)
+{
     const auto chosen = ui().saveFileName(QString(), QStringLiteral("Testo|*.txt"), ErrorReportFileProposal());
     if (!chosen || chosen->isEmpty()) return;
-    if (FileExists(*chosen, 0) &&
-        ui().msgBox(QStringLiteral("Il file esiste già...\r\rVuoi sostituirlo ?"),
-                    int{Msg::YesNo} | Msg::Exclamation | Msg::DefaultButton2, QStringLiteral("ATTENZIONE")) != Msg::Yes)
+    if (FileExists(*chosen, 0)
+        && ui().msgBox(QStringLiteral("Il file esiste già...\r\rVuoi sostituirlo ?"),
+                       int {Msg::YesNo} | Msg::Exclamation | Msg::DefaultButton2, QStringLiteral("ATTENZIONE"))
+            != Msg::Yes)
         return;
     QString why;
     if (!WriteErrorReportFile(*chosen, ErrorReportText(codeText, shownText), &why))
         ui().msgBox(why, Msg::OKOnly, QStringLiteral("ERRORE"));
 }
 
-void ShowErrorReportInBrowser(const QString& shownText) {
+void ShowErrorReportInBrowser(const QString& shownText)
+{
     const QString path = ErrorBrowserFilePath();
     if (!fileOps().writeFile(path, (ErrorReportHtml(shownText) + kCRLF).toUtf8())) {
         ui().msgBox(fileOps().lastError(), Msg::OKOnly, QStringLiteral("ERRORE"));
@@ -140,14 +159,16 @@ void ShowErrorReportInBrowser(const QString& shownText) {
     ShellOpen(path, QStringLiteral("open"));
 }
 
-void MailErrorReport(const QString& codeText, const QString& shownText) {
+void MailErrorReport(const QString& codeText, const QString& shownText)
+{
     // A failure to open the mail program is not reported.
     ShellOpen(SupportMailLink(ErrorReportText(codeText, shownText)), QStringLiteral("open"));
 }
 
 // ---- Entry points -----------------------------------------------------------------------------
 
-AppError CurrentError() {
+AppError CurrentError()
+{
     const std::exception_ptr current = std::current_exception();
     if (!current) return AppError(0, AppTitle(), QString());
     try {
@@ -161,9 +182,10 @@ AppError CurrentError() {
     }
 }
 
-void ShowErrorDetails(const AppError& e, const QString& context) {
+void ShowErrorDetails(const AppError& e, const QString& context)
+{
     const int answer = ui().msgBox(ErrorQuestionText(e.number, e.description, context),
-                                   int{Msg::YesNo} | Msg::DefaultButton2 | Msg::Critical, g_strMsgTitle);
+                                   int {Msg::YesNo} | Msg::DefaultButton2 | Msg::Critical, g_strMsgTitle);
     if (answer != Msg::Yes) return;
     presentWindow(ErrorCodeText(e.number), ExceptionDisplayText(ErrorDetailsText(e.description, context)));
 }
@@ -171,7 +193,8 @@ void ShowErrorDetails(const AppError& e, const QString& context) {
 void ShowErrorDetails(const QString& context) { ShowErrorDetails(CurrentError(), context); }
 
 namespace {
-AppError& saved() {
+AppError& saved()
+{
     static AppError e(0, QString(), QString());
     return e;
 }
@@ -180,7 +203,8 @@ AppError& saved() {
 void SaveErrorState() { saved() = CurrentError(); }
 void SaveErrorState(const AppError& e) { saved() = e; }
 AppError& SavedError() { return saved(); }
-void RaiseSavedError() {
+void RaiseSavedError()
+{
     const AppError& e = saved();
     throw AppError(e.number, e.source, e.description);
 }

@@ -41,7 +41,7 @@ QString SupportMailLink(const QString& reportText, int maxLength = kSupportMailL
 
 // ---- Files -------------------------------------------------------------------------------------
 QString ErrorReportFileProposal();   // <data folder>/<exe>LastError.txt
-QString ErrorBrowserFilePath();      // <temp folder>/<exe>LastError.htm
+QString ErrorBrowserFilePath();   // <temp folder>/<exe>LastError.htm
 // Writes the report text followed by CR LF; false with the reason in *error on failure.
 [[nodiscard]] bool WriteErrorReportFile(const QString& path, const QString& reportText, QString* error);
 

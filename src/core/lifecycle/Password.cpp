@@ -10,7 +10,8 @@ constexpr int32_t kPathFileAccessError = 75;
 int ansiCode(QChar c) { return c.unicode() <= 0xFF ? c.unicode() : '?'; }
 }
 
-QString ScrambleString(const QString& text, bool reverse) {
+QString ScrambleString(const QString& text, bool reverse)
+{
     // Blank clear text has no stored form. A stored form, on the other hand, may well be
     // made of blanks ("@@" scrambles to two of them), so it is only short-cut when empty.
     if (!reverse) {
@@ -41,7 +42,8 @@ QString ScrambleString(const QString& text, bool reverse) {
 
 QString AccessPasswordFilePath() { return JoinPath(GetDataFolder(), QString::fromLatin1(kAccessPasswordFileName)); }
 
-AccessPasswordFile ReadAccessPasswordFile(const QString& path) {
+AccessPasswordFile ReadAccessPasswordFile(const QString& path)
+{
     AccessPasswordFile f;
     f.exists = fileOps().exists(path);
     if (!f.exists) return f;
@@ -56,16 +58,15 @@ AccessPasswordFile ReadAccessPasswordFile(const QString& path) {
     return f;
 }
 
-void WriteAccessPasswordFile(const QString& clearPassword, const QString& path) {
+void WriteAccessPasswordFile(const QString& clearPassword, const QString& path)
+{
     const QString stored = ScrambleString(clearPassword, false);
     QByteArray bytes;
     bytes.reserve(stored.size());
     for (QChar c : stored) bytes.append(char(ansiCode(c)));
     // The file is kept read-only between changes; the replace goes through a new file, so a
     // failed write leaves the previous password in force.
-    if (QFileInfo::exists(path))
-        QFile::setPermissions(path, QFile::permissions(path) | QFile::WriteOwner);
-    if (!fileOps().writeFile(path, bytes))
-        throw AppError(kPathFileAccessError, AppTitle(), fileOps().lastError());
+    if (QFileInfo::exists(path)) QFile::setPermissions(path, QFile::permissions(path) | QFile::WriteOwner);
+    if (!fileOps().writeFile(path, bytes)) throw AppError(kPathFileAccessError, AppTitle(), fileOps().lastError());
     QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadUser);
 }

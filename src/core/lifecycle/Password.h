@@ -18,9 +18,9 @@ QString AccessPasswordFilePath();
 
 // What the access-password file holds.
 struct AccessPasswordFile {
-    bool exists = false;       // a missing file means no restriction
-    bool readable = true;      // false: it exists but could not be read (error filled)
-    QString stored;            // the stored form, one character per byte
+    bool exists = false;   // a missing file means no restriction
+    bool readable = true;   // false: it exists but could not be read (error filled)
+    QString stored;   // the stored form, one character per byte
     QString error;
 };
 AccessPasswordFile ReadAccessPasswordFile(const QString& path = AccessPasswordFilePath());

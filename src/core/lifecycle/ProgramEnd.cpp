@@ -2,13 +2,15 @@
 #include <cstdlib>
 
 namespace {
-ProgramEndHandler& handler() {
+ProgramEndHandler& handler()
+{
     static ProgramEndHandler h;
     return h;
 }
 }
 
-void EndProgramNow(int exitCode) {
+void EndProgramNow(int exitCode)
+{
     if (handler()) {
         handler()(exitCode);
         return;

@@ -5,14 +5,16 @@
 #include <QStandardPaths>
 
 namespace {
-QString runtimeFolder() {
+QString runtimeFolder()
+{
     QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (dir.isEmpty()) dir = GetTempDir();
     return dir;
 }
 }
 
-SingleInstanceLock::SingleInstanceLock(const QString& folder) {
+SingleInstanceLock::SingleInstanceLock(const QString& folder)
+{
     const QString dir = folder.isEmpty() ? runtimeFolder() : folder;
     QDir().mkpath(dir);
     m_path = QDir(dir).filePath(AppExeName() + QStringLiteral(".lock"));
@@ -24,20 +26,23 @@ SingleInstanceLock::SingleInstanceLock(const QString& folder) {
 
 SingleInstanceLock::~SingleInstanceLock() { Release(); }
 
-bool SingleInstanceLock::TryAcquire() {
+bool SingleInstanceLock::TryAcquire()
+{
     if (m_held) return true;
     // tryLock itself removes a lock whose holder is no longer running.
     m_held = m_lock->tryLock(0);
     return m_held;
 }
 
-void SingleInstanceLock::Release() {
+void SingleInstanceLock::Release()
+{
     if (!m_held) return;
     m_lock->unlock();
     m_held = false;
 }
 
-QString AlreadyRunningMessage() {
+QString AlreadyRunningMessage()
+{
     return QStringLiteral("L'applicazione e' stata gia' avviata\r\r"
                           "Controlla la barra dei menu' per la riattivazione premendo "
                           "doppio click sull'icona corrispondente...");

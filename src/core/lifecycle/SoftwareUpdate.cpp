@@ -32,10 +32,11 @@ QString updatesFolder(const QString& folder) { return JoinPath(folder, kUpdatesF
 QString fourDigits(int n) { return QStringLiteral("%1").arg(n, 4, 10, QLatin1Char('0')); }
 
 // "0002_0000_0190" -> {2, 0, 190}; empty unless three whole numbers in the 16-bit range.
-std::optional<std::array<int, 3>> splitVersion(const QString& version) {
+std::optional<std::array<int, 3>> splitVersion(const QString& version)
+{
     const QStringList parts = version.split(u'_');
     if (parts.size() != 3) return std::nullopt;
-    std::array<int, 3> v{};
+    std::array<int, 3> v {};
     for (int i = 0; i < 3; ++i) {
         bool ok = false;
         const int n = parts[i].trimmed().toInt(&ok);
@@ -45,17 +46,20 @@ std::optional<std::array<int, 3>> splitVersion(const QString& version) {
     return v;
 }
 
-std::shared_ptr<UpdateServiceClient>& clientSlot() {
+std::shared_ptr<UpdateServiceClient>& clientSlot()
+{
     static std::shared_ptr<UpdateServiceClient> c;
     return c;
 }
 
-SoftwareUpdateEndHandler& endHandler() {
+SoftwareUpdateEndHandler& endHandler()
+{
     static SoftwareUpdateEndHandler h;
     return h;
 }
 
-void endProgram() {
+void endProgram()
+{
     if (endHandler()) {
         endHandler()();
         return;
@@ -64,7 +68,8 @@ void endProgram() {
     EndProgramNow(0);
 }
 
-QByteArray httpGet(const QUrl& url, int timeoutMs, itfProgress* progress) {
+QByteArray httpGet(const QUrl& url, int timeoutMs, itfProgress* progress)
+{
     QNetworkAccessManager manager;
     QNetworkRequest request(url);
     request.setTransferTimeout(timeoutMs);
@@ -79,7 +84,8 @@ QByteArray httpGet(const QUrl& url, int timeoutMs, itfProgress* progress) {
             progress->OnStart(0, clamp(total));
             started = true;
         }
-        if (!progress->OnProgress(0, clamp(std::max<qint64>(total, 0)), clamp(received), 0, 0) || progress->OnStopped()) {
+        if (!progress->OnProgress(0, clamp(std::max<qint64>(total, 0)), clamp(received), 0, 0)
+            || progress->OnStopped()) {
             stopped = true;
             reply->abort();
         }
@@ -98,17 +104,21 @@ QByteArray httpGet(const QUrl& url, int timeoutMs, itfProgress* progress) {
     if (stopped) throw AppError(AppError::kGenericCode, AppTitle(), QStringLiteral("Operazione interrotta."));
     if (error != QNetworkReply::NoError) throw AppError(AppError::kFileNotFound, AppTitle(), errorText);
     if (status != 200)
-        throw AppError(AppError::kFileNotFound, AppTitle(), QStringLiteral("HTTP %1 %2").arg(status).arg(reason).trimmed());
+        throw AppError(AppError::kFileNotFound, AppTitle(),
+                       QStringLiteral("HTTP %1 %2").arg(status).arg(reason).trimmed());
     return body;
 }
 
-[[noreturn]] void descriptorError(const QString& descriptor) {
-    RaiseAppError(QStringLiteral("APPLICATION UPDATE"), QStringLiteral("Errore nei dati di aggiornamento: ") + descriptor);
+[[noreturn]] void descriptorError(const QString& descriptor)
+{
+    RaiseAppError(QStringLiteral("APPLICATION UPDATE"),
+                  QStringLiteral("Errore nei dati di aggiornamento: ") + descriptor);
 }
 
 // Anything that is not the program's package shape is no package.
 bool isOwnPackage(const QFileInfo& fi, const QString& appName, const std::array<int, 3>& running,
-                  std::array<int, 3>* version) {
+                  std::array<int, 3>* version)
+{
     const auto v = PackageVersion(fi.fileName(), appName);
     if (!v || !(*v > running)) return false;
     if (!UpdatePackageIsOwn(fi.filePath())) return false;
@@ -116,12 +126,13 @@ bool isOwnPackage(const QFileInfo& fi, const QString& appName, const std::array<
     return true;
 }
 
-}  // namespace
+}   // namespace
 
 // ---- Service ------------------------------------------------------------------------------
 
 QString HttpUpdateServiceClient::GetUpdateFile(const QString& page, const QString& appName, int major, int minor,
-                                               int revision, const QString& targetFile, itfProgress* progress) {
+                                               int revision, const QString& targetFile, itfProgress* progress)
+{
     QUrl url(page);
     QUrlQuery query(url);
     query.addQueryItem(QStringLiteral("app"), appName);
@@ -132,13 +143,17 @@ QString HttpUpdateServiceClient::GetUpdateFile(const QString& page, const QStrin
     url.setQuery(query);
     const QByteArray body = httpGet(url, m_timeoutMs, progress);
     if (targetFile.isEmpty()) return QString::fromUtf8(body).trimmed();
-    if (body.isEmpty()) throw AppError(AppError::kFileNotFound, AppTitle(), QStringLiteral("Pacchetto vuoto: ") + url.toString());
+    if (body.isEmpty())
+        throw AppError(AppError::kFileNotFound, AppTitle(), QStringLiteral("Pacchetto vuoto: ") + url.toString());
     if (!fileOps().writeFile(targetFile, body))
-        throw AppError(AppError::kFileNotFound, AppTitle(), QStringLiteral("Impossibile scrivere ") + targetFile + QStringLiteral(": ") + fileOps().lastError());
+        throw AppError(AppError::kFileNotFound, AppTitle(),
+                       QStringLiteral("Impossibile scrivere ") + targetFile + QStringLiteral(": ")
+                           + fileOps().lastError());
     return QString();
 }
 
-UpdateServiceClient& updateServiceClient() {
+UpdateServiceClient& updateServiceClient()
+{
     auto& c = clientSlot();
     if (!c) c = std::make_shared<HttpUpdateServiceClient>();
     return *c;
@@ -148,20 +163,24 @@ void setUpdateServiceClient(std::shared_ptr<UpdateServiceClient> client) { clien
 
 void setSoftwareUpdateEndHandler(SoftwareUpdateEndHandler handler) { endHandler() = std::move(handler); }
 
-QString GetUpdateFileUrl(const QString& base, bool classic) {
+QString GetUpdateFileUrl(const QString& base, bool classic)
+{
     QString address = base;
     if (address.isEmpty()) address = g_strUpdateBaseUrl;
     if (address.isEmpty()) address = QString::fromLatin1(kDefaultUpdateBaseUrl);
-    return address + u'/' + (classic ? QStringLiteral("GetAppUpdateFile.asp") : QStringLiteral("GetAppUpdateFile.aspx"));
+    return address + u'/'
+        + (classic ? QStringLiteral("GetAppUpdateFile.asp") : QStringLiteral("GetAppUpdateFile.aspx"));
 }
 
 // ---- Pieces -------------------------------------------------------------------------------
 
-QString PackageBaseName(const QString& appName, int major, int minor, int revision) {
+QString PackageBaseName(const QString& appName, int major, int minor, int revision)
+{
     return appName + u'_' + fourDigits(major) + u'_' + fourDigits(minor) + u'_' + fourDigits(revision);
 }
 
-std::optional<std::array<int, 3>> PackageVersion(const QString& fileName, const QString& appName) {
+std::optional<std::array<int, 3>> PackageVersion(const QString& fileName, const QString& appName)
+{
     if (appName.isEmpty() || !fileName.startsWith(appName + u'_', Qt::CaseInsensitive)) return std::nullopt;
     const QString rest = fileName.mid(appName.size() + 1);
     if (rest.size() < kVersionPattern.size() + 2 || rest[kVersionPattern.size()] != u'.') return std::nullopt;
@@ -173,14 +192,16 @@ std::optional<std::array<int, 3>> PackageVersion(const QString& fileName, const 
     return splitVersion(version);
 }
 
-bool UpdatePackageIsOwn(const QString& path) {
+bool UpdatePackageIsOwn(const QString& path)
+{
     const QFileInfo fi(path);
     return fi.exists() && !fi.isSymLink() && fi.isFile() && fi.ownerId() == uint(::getuid());
 }
 
 QString UpdateUnpackFolder(const QString& appName) { return JoinPath(GetTempDir(), appName); }
 
-QString FindUpdateStartFile(const QString& folder) {
+QString FindUpdateStartFile(const QString& folder)
+{
     const QStringList present = QDir(folder).entryList(QDir::Files | QDir::NoSymLinks);
     for (const char* wanted : {"AGGIORNA.BAT", "SETUP.BAT", "SETUP.VBS", "SETUP.EXE", "INSTALL.EXE"}) {
         for (const QString& name : present)
@@ -189,14 +210,15 @@ QString FindUpdateStartFile(const QString& folder) {
     return QString();
 }
 
-bool StartUpdateProgram(const QString& startFile, const QStringList& arguments, const QString& workingFolder) {
+bool StartUpdateProgram(const QString& startFile, const QStringList& arguments, const QString& workingFolder)
+{
     const QFileInfo fi(startFile);
     const QString type = startFile.right(4).toUpper();
     if (fi.isDir() || type == QStringLiteral(".VBS") || type == QStringLiteral(".ZIP"))
         return ui().openUrl(QUrl::fromLocalFile(fi.absoluteFilePath()).toString());
     if (!fi.isFile()) return false;
     if (type == QStringLiteral(".BAT"))
-        return QProcess::startDetached(QStringLiteral("/bin/sh"), QStringList{fi.absoluteFilePath()} + arguments,
+        return QProcess::startDetached(QStringLiteral("/bin/sh"), QStringList {fi.absoluteFilePath()} + arguments,
                                        workingFolder);
     if (type == QStringLiteral(".EXE") || type == QStringLiteral(".COM")) {
         // A program unpacked from a cabinet carries no permission bits of its own.
@@ -210,7 +232,8 @@ bool StartUpdateProgram(const QString& startFile, const QStringList& arguments, 
 // ---- Descriptor ---------------------------------------------------------------------------
 
 bool ParseUpdateDescriptor(const QString& folder, const QString& descriptor, const QString& appName,
-                           UpdateDescriptor& out) {
+                           UpdateDescriptor& out)
+{
     // Whatever is wrong, the caller receives the one text with the whole descriptor.
     const auto fail = [&]() { descriptorError(descriptor); };
     UpdateDescriptor d;
@@ -262,8 +285,9 @@ bool ParseUpdateDescriptor(const QString& folder, const QString& descriptor, con
 // ---- Search -------------------------------------------------------------------------------
 
 QString CheckForUpdates(const QString& folder, const QString& appName, int major, int minor, int revision, int mode,
-                        UpdateServiceClient* client, itfProgress* progress) {
-    const std::array<int, 3> running{major, minor, revision};
+                        UpdateServiceClient* client, itfProgress* progress)
+{
+    const std::array<int, 3> running {major, minor, revision};
     QString best;
     std::array<int, 3> bestVersion = running;
     enum { None, Local, Online } source = None;
@@ -272,7 +296,7 @@ QString CheckForUpdates(const QString& folder, const QString& appName, int major
         const QDir dir(updatesFolder(folder));
         const QFileInfoList files = dir.entryInfoList(QDir::Files | QDir::NoSymLinks, QDir::Name);
         for (const QFileInfo& fi : files) {
-            std::array<int, 3> v{};
+            std::array<int, 3> v {};
             if (!isOwnPackage(fi, appName, running, &v)) continue;
             if (source == None || v > bestVersion || (v == bestVersion && fi.fileName() > best)) {
                 best = fi.fileName();
@@ -287,17 +311,19 @@ QString CheckForUpdates(const QString& folder, const QString& appName, int major
         const std::array<int, 3> compare = source == Local ? bestVersion : running;
         try {
             UpdateServiceClient& service = client ? *client : updateServiceClient();
-            const QString answer = service.GetUpdateFile(GetUpdateFileUrl(QString(), kUpdateServiceClassicPage), appName,
-                                                         compare[0], compare[1], compare[2], QString(), progress);
+            const QString answer
+                = service.GetUpdateFile(GetUpdateFileUrl(QString(), kUpdateServiceClassicPage), appName, compare[0],
+                                        compare[1], compare[2], QString(), progress);
             if (!answer.isEmpty()) {
                 best = answer;
                 source = Online;
             }
         } catch (const std::exception& ex) {
             const auto* app = dynamic_cast<const AppError*>(&ex);
-            ui().msgBox(QStringLiteral("CONTROLLO AGGIORNAMENTI ON-LINE NON RIUSCITO.") + CR + CR +
-                            QStringLiteral("Verificare che la connessione internet sia disponibile...") + CR + CR +
-                            QStringLiteral("DETTAGLI:") + CR + (app ? app->description : QString::fromUtf8(ex.what())),
+            ui().msgBox(QStringLiteral("CONTROLLO AGGIORNAMENTI ON-LINE NON RIUSCITO.") + CR + CR
+                            + QStringLiteral("Verificare che la connessione internet sia disponibile...") + CR + CR
+                            + QStringLiteral("DETTAGLI:") + CR
+                            + (app ? app->description : QString::fromUtf8(ex.what())),
                         Msg::Exclamation, QStringLiteral("Software Update"));
         }
     }
@@ -313,7 +339,8 @@ QString CheckForUpdates(const QString& folder, const QString& appName, int major
 // ---- Run ----------------------------------------------------------------------------------
 
 bool RunSoftwareUpdate(const QString& folder, const QString& appName, int major, int minor, int revision, int mode,
-                       UpdateServiceClient* client, itfProgress* progress, bool quiet, bool end) {
+                       UpdateServiceClient* client, itfProgress* progress, bool quiet, bool end)
+{
     const QString descriptor = CheckForUpdates(folder, appName, major, minor, revision, mode, client, progress);
     if (descriptor.isEmpty()) return false;
     UpdateDescriptor d;
@@ -321,12 +348,12 @@ bool RunSoftwareUpdate(const QString& folder, const QString& appName, int major,
     if (d.size == 0) return false;
 
     if (!quiet) {
-        const QString text = QStringLiteral("E' DISPONIBILE UN AGGIORNAMENTO SOFTWARE, INSTALLARLO ADESSO ?") + CR + CR +
-                             QStringLiteral("NUOVA VERSIONE:") + CR + g_strMsgTitle + QStringLiteral(" v.") +
-                             QString::number(d.major) + u'.' + QString::number(d.minor) + u'.' + QString::number(d.revision) +
-                             CR + QString::number(std::llround(double(d.size) / 1000.0)) + QStringLiteral("KB del ") +
-                             d.date.date().toString(QStringLiteral("dd/MM/yyyy")) + CR + CR +
-                             QStringLiteral("N.B.: L'applicazione verrà chiusa durante l'aggiornamento.");
+        const QString text = QStringLiteral("E' DISPONIBILE UN AGGIORNAMENTO SOFTWARE, INSTALLARLO ADESSO ?") + CR + CR
+            + QStringLiteral("NUOVA VERSIONE:") + CR + g_strMsgTitle + QStringLiteral(" v.") + QString::number(d.major)
+            + u'.' + QString::number(d.minor) + u'.' + QString::number(d.revision) + CR
+            + QString::number(std::llround(double(d.size) / 1000.0)) + QStringLiteral("KB del ")
+            + d.date.date().toString(QStringLiteral("dd/MM/yyyy")) + CR + CR
+            + QStringLiteral("N.B.: L'applicazione verrà chiusa durante l'aggiornamento.");
         if (ui().msgBox(text, int(Msg::YesNo) + int(Msg::Information), g_strMsgTitle) == Msg::No) return false;
     }
 
@@ -338,8 +365,8 @@ bool RunSoftwareUpdate(const QString& folder, const QString& appName, int major,
             throw AppError(AppError::kFileNotFound, AppTitle(), fileOps().lastError());
         file = JoinPath(updatesFolder(folder), PackageBaseName(appName, d.major, d.minor, d.revision) + type);
         UpdateServiceClient& service = client ? *client : updateServiceClient();
-        service.GetUpdateFile(GetUpdateFileUrl(QString(), kUpdateServiceClassicPage), appName, major, minor, revision, file,
-                              progress);
+        service.GetUpdateFile(GetUpdateFileUrl(QString(), kUpdateServiceClassicPage), appName, major, minor, revision,
+                              file, progress);
     } else if (!UpdatePackageIsOwn(file)) {
         // Checked when it was found; checked again now that it is about to run.
         return false;
@@ -348,36 +375,40 @@ bool RunSoftwareUpdate(const QString& folder, const QString& appName, int major,
     const QString type = file.right(4).toUpper();
     QString startFile;
     QString workingFolder;
-    if (type == QStringLiteral(".EXE") || type == QStringLiteral(".COM") || type == QStringLiteral(".BAT") ||
-        type == QStringLiteral(".VBS") || type == QStringLiteral(".ZIP")) {
+    if (type == QStringLiteral(".EXE") || type == QStringLiteral(".COM") || type == QStringLiteral(".BAT")
+        || type == QStringLiteral(".VBS") || type == QStringLiteral(".ZIP")) {
         startFile = file;
     } else if (type == QStringLiteral(".CAB")) {
         workingFolder = UpdateUnpackFolder(appName);
         if (appName.isEmpty() || appName.contains(u'/') || appName.contains(u'\\') || appName.startsWith(u'.'))
-            RaiseAppError(QStringLiteral("APPLICATION UPDATE"), QStringLiteral("Nome applicazione non valido: ") + appName);
+            RaiseAppError(QStringLiteral("APPLICATION UPDATE"),
+                          QStringLiteral("Nome applicazione non valido: ") + appName);
         const QFileInfo target(workingFolder);
         if (target.isSymLink() || (target.exists() && (!target.isDir() || target.ownerId() != uint(::getuid()))))
             RaiseAppError(QStringLiteral("APPLICATION UPDATE"),
                           QStringLiteral("La cartella di estrazione non appartiene all'utente: ") + workingFolder);
         if (target.exists() && !QDir(workingFolder).removeRecursively())
-            RaiseAppError(QStringLiteral("APPLICATION UPDATE"), QStringLiteral("Impossibile svuotare ") + workingFolder);
+            RaiseAppError(QStringLiteral("APPLICATION UPDATE"),
+                          QStringLiteral("Impossibile svuotare ") + workingFolder);
         if (!QDir().mkpath(workingFolder))
             RaiseAppError(QStringLiteral("APPLICATION UPDATE"), QStringLiteral("Impossibile creare ") + workingFolder);
         QFile::setPermissions(workingFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         (void)CabinetArchive::extract(file, workingFolder);
         startFile = FindUpdateStartFile(workingFolder);
         if (startFile.isEmpty()) {
-            ui().msgBox(QStringLiteral("File di avvio per l'aggiornamento non identificato, è necessario l'avvio manuale."),
-                        Msg::Exclamation);
+            ui().msgBox(
+                QStringLiteral("File di avvio per l'aggiornamento non identificato, è necessario l'avvio manuale."),
+                Msg::Exclamation);
             startFile = workingFolder;
         }
     } else {
-        ui().msgBox(QStringLiteral("Formato del file di aggiornamento non supportato.") + CR + CR + QStringLiteral("FILE: ") + file,
+        ui().msgBox(QStringLiteral("Formato del file di aggiornamento non supportato.") + CR + CR
+                        + QStringLiteral("FILE: ") + file,
                     Msg::Exclamation);
         return false;
     }
 
-    if (!StartUpdateProgram(startFile, QStringList{GetDataFolder(), appName}, workingFolder)) {
+    if (!StartUpdateProgram(startFile, QStringList {GetDataFolder(), appName}, workingFolder)) {
         ui().msgBox(QStringLiteral("Impossibile avviare l'aggiornamento: ") + startFile, Msg::Critical);
         return false;
     }
@@ -385,12 +416,14 @@ bool RunSoftwareUpdate(const QString& folder, const QString& appName, int major,
     return true;
 }
 
-bool SoftwareUpdateCommand(QWidget* window) {
+bool SoftwareUpdateCommand(QWidget* window)
+{
     ShowProgressWindow(QStringLiteral("Aggiornamento del software..."), window);
     bool started = false;
     try {
-        started = RunSoftwareUpdate(settings().RootDir, AppExeName(), AppVersionMajor(), AppVersionMinor(), AppVersionRevision(),
-                                    UpdateLocalAndOnline, nullptr, ProgressWindowTarget(), false, true);
+        started = RunSoftwareUpdate(settings().RootDir, AppExeName(), AppVersionMajor(), AppVersionMinor(),
+                                    AppVersionRevision(), UpdateLocalAndOnline, nullptr, ProgressWindowTarget(), false,
+                                    true);
     } catch (...) {
         UnloadProgressWindow();
         throw;

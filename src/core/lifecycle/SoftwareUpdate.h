@@ -38,14 +38,16 @@ public:
     // version, written to the target file (replaced whole or not at all); returns empty.
     // Raises AppError when the service cannot be reached or refuses.
     virtual QString GetUpdateFile(const QString& page, const QString& appName, int major, int minor, int revision,
-                                  const QString& targetFile, itfProgress* progress) = 0;
+                                  const QString& targetFile, itfProgress* progress)
+        = 0;
 };
 
 class HttpUpdateServiceClient final : public UpdateServiceClient {
 public:
-    explicit HttpUpdateServiceClient(int timeoutMs = 30000) : m_timeoutMs(timeoutMs) {}
+    explicit HttpUpdateServiceClient(int timeoutMs = 30000) : m_timeoutMs(timeoutMs) { }
     QString GetUpdateFile(const QString& page, const QString& appName, int major, int minor, int revision,
                           const QString& targetFile, itfProgress* progress) override;
+
 private:
     int m_timeoutMs;
 };

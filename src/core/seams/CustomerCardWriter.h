@@ -13,7 +13,8 @@ public:
     // Shows the card dialog over `owner`, writes `code` on the card and returns whether the
     // card was written. The dialog itself tells the operator why it could not write.
     virtual bool WriteCode(QWidget* owner, const QString& code, const QString& text1, const QString& text2, bool flag,
-                           int32_t minimumLevel) = 0;
+                           int32_t minimumLevel)
+        = 0;
 };
 
 // The registered dialog, or null when none is (no card devices in this build).

@@ -10,14 +10,14 @@ class TableData;
 class MainWindowServices {
 public:
     virtual ~MainWindowServices() = default;
-    virtual QWidget* mainWidget() = 0;                       // may be null (headless)
+    virtual QWidget* mainWidget() = 0;   // may be null (headless)
     virtual bool OptionsActive() const = 0;
     virtual void SetOptionsActive(bool active) = 0;
     virtual void SetStatusMsg(const QString& text) = 0;
     virtual void ReleaseDatabase() = 0;
     virtual void RefreshDetailView() = 0;
     // The caption: the program's title, "BACKUP - " before it in backup-archive mode.
-    virtual void SetAppTitle() {}
+    virtual void SetAppTitle() { }
 };
 
 // The registered main window, or null when none is (tools, tests without one).

@@ -2,7 +2,8 @@
 #include "SerialChannel.h"
 #include "SerialLines.h"
 
-void OpenConsolePort(SerialChannel& channel, bool open, int portNumber, const ConsolePortSettings& s) {
+void OpenConsolePort(SerialChannel& channel, bool open, int portNumber, const ConsolePortSettings& s)
+{
     if (channel.isOpen()) channel.close();
     if (open) {
         channel.setPortNumber(portNumber);

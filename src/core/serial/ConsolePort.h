@@ -6,8 +6,8 @@
 class SerialChannel;
 
 struct ConsolePortSettings {
-    QString port;              // the port number as typed
-    QString params;            // "9600,E,7,1"
+    QString port;   // the port number as typed
+    QString params;   // "9600,E,7,1"
     bool dtr = false;
     bool rts = false;
     bool handshakeRts = false;

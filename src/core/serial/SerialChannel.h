@@ -36,11 +36,11 @@ class SerialChannel : public QObject {
 public:
     // Error numbers: the classic numbers of a serial-port control.
     static constexpr int32_t kInvalidSettings = 380;   // settings text not understood
-    static constexpr int32_t kPortNotFound = 8002;     // no such port or device
-    static constexpr int32_t kPortUnavailable = 8005;  // already open, busy or not permitted
-    static constexpr int32_t kLineSetupFailed = 8015;  // the device refused the line settings
-    static constexpr int32_t kPortClosed = 8018;       // operation on a closed port
-    static constexpr int32_t kIoFailed = 8020;         // a read or write failed
+    static constexpr int32_t kPortNotFound = 8002;   // no such port or device
+    static constexpr int32_t kPortUnavailable = 8005;   // already open, busy or not permitted
+    static constexpr int32_t kLineSetupFailed = 8015;   // the device refused the line settings
+    static constexpr int32_t kPortClosed = 8018;   // operation on a closed port
+    static constexpr int32_t kIoFailed = 8020;   // a read or write failed
     static inline const QString kErrorSource = QStringLiteral("SerialChannel");
 
     ~SerialChannel() override;
@@ -49,14 +49,14 @@ public:
     // Port N is the device of the setting [Devices] COM<N>, by default /dev/ttyS<N-1>.
     // Changing either while the port is open raises kPortUnavailable.
     void setPortNumber(int number);
-    int portNumber() const { return m_portNumber; }     // 0 when a path was given
+    int portNumber() const { return m_portNumber; }   // 0 when a path was given
     void setDevicePath(const QString& path);
-    QString devicePath() const;                          // the device the port opens
-    QString portName() const;                            // "COM1", or the path
+    QString devicePath() const;   // the device the port opens
+    QString portName() const;   // "COM1", or the path
 
     // --- How: applied at the next open; settings and flow control also at once when open.
-    void setSettings(const QString& text);              // AppError kInvalidSettings when malformed
-    QString settings() const { return m_settingsText; } // as given
+    void setSettings(const QString& text);   // AppError kInvalidSettings when malformed
+    QString settings() const { return m_settingsText; }   // as given
     SerialLineSettings lineSettings() const { return m_line; }
     void setFlowControl(SerialFlowControl flow);
     SerialFlowControl flowControl() const { return m_flow; }
@@ -69,14 +69,14 @@ public:
     bool rtsEnable() const { return m_rts; }
 
     // --- The line. Every operation on a closed port raises kPortClosed.
-    virtual void open() = 0;                 // AppError when the device cannot be opened
-    virtual void close() = 0;                // closing a closed port does nothing
+    virtual void open() = 0;   // AppError when the device cannot be opened
+    virtual void close() = 0;   // closing a closed port does nothing
     virtual bool isOpen() const = 0;
     virtual void write(const QByteArray& bytes) = 0;   // queued; see waitForWritten()
-    virtual qint64 bytesToWrite() const = 0;           // queued, not yet taken by the device
-    virtual qint64 bytesAvailable() = 0;               // received and not yet read
-    virtual QByteArray readAll() = 0;                  // everything received, once
-    virtual void clearInput() = 0;                     // drops everything received
+    virtual qint64 bytesToWrite() const = 0;   // queued, not yet taken by the device
+    virtual qint64 bytesAvailable() = 0;   // received and not yet read
+    virtual QByteArray readAll() = 0;   // everything received, once
+    virtual void clearInput() = 0;   // drops everything received
 
     // Waits keep the event loop running, so windows repaint, timers fire and received()
     // is delivered meanwhile. They return whether the condition held before `timeoutMs`.

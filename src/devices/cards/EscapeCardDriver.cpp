@@ -7,22 +7,26 @@
 #include <chrono>
 #include <thread>
 
-EscapeCardDriver::EscapeCardDriver() : m_comm(createSerialChannel()) {
+EscapeCardDriver::EscapeCardDriver() : m_comm(createSerialChannel())
+{
     m_comm->setDtrEnable(true);
     m_comm->setRtsEnable(false);
     m_comm->setFlowControl(SerialFlowControl::None);
     connect(m_comm.get(), &SerialChannel::received, this, [this] { OnComm(); });
 }
 
-EscapeCardDriver::~EscapeCardDriver() {
+EscapeCardDriver::~EscapeCardDriver()
+{
     if (m_comm && m_comm->isOpen()) m_comm->close();
 }
 
-QString EscapeCardDriver::JoinCardData(const QString& data1, const QString& data2) {
+QString EscapeCardDriver::JoinCardData(const QString& data1, const QString& data2)
+{
     return data2.isEmpty() ? data1 : data1 + u' ' + data2;
 }
 
-void EscapeCardDriver::SplitText(QString text, bool reverse, QString& data1, QString& data2) {
+void EscapeCardDriver::SplitText(QString text, bool reverse, QString& data1, QString& data2)
+{
     if (reverse) std::reverse(text.begin(), text.end());
     const qsizetype blank = text.indexOf(u' ');
     if (blank < 0) {
@@ -34,13 +38,15 @@ void EscapeCardDriver::SplitText(QString text, bool reverse, QString& data1, QSt
     }
 }
 
-void EscapeCardDriver::RaiseDeviceError(int code, const QString& message) const {
+void EscapeCardDriver::RaiseDeviceError(int code, const QString& message) const
+{
     QString description = QStringLiteral("Codice: ") + QString::number(code);
     if (!message.isEmpty()) description += QStringLiteral("\r\r") + message;
     throw AppError::object(code, ModelDescription(), description);
 }
 
-void EscapeCardDriver::SetParameters(const QVariantList& params) {
+void EscapeCardDriver::SetParameters(const QVariantList& params)
+{
     if (params.size() < ParameterCount())
         throw AppError(AppError::kInvalidCall, ModelDescription(),
                        QStringLiteral("Parametri del dispositivo incompleti: ne servono %1").arg(ParameterCount()));
@@ -50,7 +56,8 @@ void EscapeCardDriver::SetParameters(const QVariantList& params) {
     KeepExtraParameters(params);
 }
 
-void EscapeCardDriver::OpenAndReset(clsMagneticCardEvents* events) {
+void EscapeCardDriver::OpenAndReset(clsMagneticCardEvents* events)
+{
     m_events = events;
     if (!m_comm->isOpen()) m_comm->open();
     ClearCommInput(*m_comm);
@@ -61,11 +68,13 @@ void EscapeCardDriver::NewSession(clsMagneticCardEvents* events) { OpenAndReset(
 
 void EscapeCardDriver::EndSession() { SendDeviceCommand("a"); }
 
-void EscapeCardDriver::CancelSession() {
+void EscapeCardDriver::CancelSession()
+{
     if (m_comm->isOpen()) SendDeviceCommand("a");
 }
 
-void EscapeCardDriver::EraseCard(bool wait) {
+void EscapeCardDriver::EraseCard(bool wait)
+{
     ClearCommInput(*m_comm);
     SendDeviceCommand(QByteArray("c") + '\0');
     // An erase is always waited for; only a waiting caller hears of a refusal.
@@ -74,7 +83,8 @@ void EscapeCardDriver::EraseCard(bool wait) {
         RaiseDeviceError(1, QStringLiteral("Inizializzazione carta non riuscita, codice ") + StatusCode());
 }
 
-void EscapeCardDriver::WriteData(const QString& data1, const QString& data2, bool reverse, bool wait) {
+void EscapeCardDriver::WriteData(const QString& data1, const QString& data2, bool reverse, bool wait)
+{
     QString text = JoinCardData(data1, data2);
     if (reverse) std::reverse(text.begin(), text.end());
     // The block goes with the command even for an empty text: a write command alone
@@ -83,11 +93,11 @@ void EscapeCardDriver::WriteData(const QString& data1, const QString& data2, boo
     ClearCommInput(*m_comm);
     SendDeviceCommand(WriteCommand(), block);
     WaitDeviceReply(Write, wait);
-    if (wait && !m_statusOk)
-        RaiseDeviceError(2, QStringLiteral("Scrittura non riuscita, codice ") + StatusCode());
+    if (wait && !m_statusOk) RaiseDeviceError(2, QStringLiteral("Scrittura non riuscita, codice ") + StatusCode());
 }
 
-void EscapeCardDriver::ReadData(bool wait, bool reverse, QString& data1, QString& data2) {
+void EscapeCardDriver::ReadData(bool wait, bool reverse, QString& data1, QString& data2)
+{
     ClearCommInput(*m_comm);
     SendDeviceCommand(ReadCommand());
     WaitDeviceReply(Read, wait, reverse);
@@ -97,13 +107,15 @@ void EscapeCardDriver::ReadData(bool wait, bool reverse, QString& data1, QString
     data2 = m_data2;
 }
 
-void EscapeCardDriver::SendDeviceCommand(const QByteArray& command, const QByteArray& block) {
+void EscapeCardDriver::SendDeviceCommand(const QByteArray& command, const QByteArray& block)
+{
     m_comm->write(ESC + command + block);
     // The reader needs this pause before anything else reaches it; nothing may run meanwhile.
     std::this_thread::sleep_for(std::chrono::milliseconds(kCommandPauseMs));
 }
 
-void EscapeCardDriver::WaitDeviceReply(Operation operation, bool wait, bool reverse) {
+void EscapeCardDriver::WaitDeviceReply(Operation operation, bool wait, bool reverse)
+{
     m_pending = operation;
     m_statusOk = false;
     m_status.clear();
@@ -121,7 +133,8 @@ void EscapeCardDriver::WaitDeviceReply(Operation operation, bool wait, bool reve
         RaiseDeviceError(operation, QStringLiteral("Timeout, il dispositivo non ha risposto"));
 }
 
-void EscapeCardDriver::OnComm() {
+void EscapeCardDriver::OnComm()
+{
     if (m_inEvent || !m_comm->isOpen()) return;
     m_inEvent = true;
     const QPointer<EscapeCardDriver> self(this);
@@ -146,8 +159,10 @@ void EscapeCardDriver::OnComm() {
             const int left = int(kReplyTimeoutMs - clock.elapsed());
             quiet = !m_comm->waitUntil([this] { return m_comm->bytesAvailable() > 0; }, std::min(kReplyQuietMs, left));
             if (!self) return;
-            if (!quiet) reply += m_comm->readAll();
-            else if (left < kReplyQuietMs) quiet = false;
+            if (!quiet)
+                reply += m_comm->readAll();
+            else if (left < kReplyQuietMs)
+                quiet = false;
         }
         if (quiet) HandleReply(reply);
     } catch (const AppError&) {
@@ -157,7 +172,8 @@ void EscapeCardDriver::OnComm() {
     if (self) m_inEvent = false;
 }
 
-void EscapeCardDriver::HandleReply(const QByteArray& reply) {
+void EscapeCardDriver::HandleReply(const QByteArray& reply)
+{
     QByteArray dataPart;
     if (reply.size() > 2 && reply.at(1) == 's') dataPart = reply.mid(2, std::max<qsizetype>(0, reply.size() - 6));
 
@@ -181,8 +197,7 @@ void EscapeCardDriver::HandleReply(const QByteArray& reply) {
         m_status = QString::fromLatin1(reply.mid(1, 1));
         m_statusOk = m_status == u"y";
         return;
-    case None:
-        return;
+    case None: return;
     }
     if (m_pending == BitsPerCharacter) return;
 

@@ -11,7 +11,8 @@ const QString kWriteComplete = QStringLiteral("OnWriteComplete");
 
 MagneticCardOperation::MagneticCardOperation() = default;
 
-MagneticCardOperation::~MagneticCardOperation() {
+MagneticCardOperation::~MagneticCardOperation()
+{
     try {
         Finish();
     } catch (...) {
@@ -19,11 +20,15 @@ MagneticCardOperation::~MagneticCardOperation() {
     }
 }
 
-bool MagneticCardOperation::KeyboardEmulation() const { return settings().MagneticDevParam.Type == MagneticDevType::KeyboardEmulation; }
+bool MagneticCardOperation::KeyboardEmulation() const
+{
+    return settings().MagneticDevParam.Type == MagneticDevType::KeyboardEmulation;
+}
 
 bool MagneticCardOperation::HasDriver() const { return MagneticDeviceExists(); }
 
-QString MagneticCardOperation::PrepareRead(const QString& prefix, bool reverse) {
+QString MagneticCardOperation::PrepareRead(const QString& prefix, bool reverse)
+{
     m_code.clear();
     m_result = false;
     m_completion.clear();
@@ -37,7 +42,9 @@ QString MagneticCardOperation::PrepareRead(const QString& prefix, bool reverse) 
     return message;
 }
 
-QString MagneticCardOperation::PrepareWrite(const QString& code, const QString& prefix, const QString& data2, bool reverse) {
+QString MagneticCardOperation::PrepareWrite(const QString& code, const QString& prefix, const QString& data2,
+                                            bool reverse)
+{
     m_result = false;
     m_completion.clear();
     m_holdsDriver = true;
@@ -50,7 +57,8 @@ QString MagneticCardOperation::PrepareWrite(const QString& code, const QString& 
     return QStringLiteral("Scrittura del Codice nella Carta...\r\rCODICE: < ") + code + QStringLiteral(" >");
 }
 
-void MagneticCardOperation::Activate() {
+void MagneticCardOperation::Activate()
+{
     if (!KeyboardEmulation() && !m_events) {
         m_events = std::make_unique<clsMagneticCardEvents>();
         connect(m_events.get(), &clsMagneticCardEvents::OnReadComplete, this,
@@ -76,14 +84,19 @@ void MagneticCardOperation::Activate() {
     }
 }
 
-void MagneticCardOperation::StartRead() {
+void MagneticCardOperation::StartRead()
+{
     QString unusedData1, unusedData2;
     objMagneticDevice().ReadData(false, m_reverse, unusedData1, unusedData2);
 }
 
-void MagneticCardOperation::StartWrite() { objMagneticDevice().WriteData(m_prefix + m_code, m_secondText, m_reverse, false); }
+void MagneticCardOperation::StartWrite()
+{
+    objMagneticDevice().WriteData(m_prefix + m_code, m_secondText, m_reverse, false);
+}
 
-void MagneticCardOperation::Tick() {
+void MagneticCardOperation::Tick()
+{
     if (!MagneticDeviceExists() || m_completion.isEmpty()) return;
     const QString completion = std::exchange(m_completion, QString());
     if (completion == kWriteComplete) {
@@ -102,14 +115,16 @@ void MagneticCardOperation::Tick() {
     // A failed read is dropped: the operator swipes again after cancelling, or cancels.
 }
 
-bool MagneticCardOperation::TakeCode(bool reverse) {
+bool MagneticCardOperation::TakeCode(bool reverse)
+{
     m_code = ExtractCardCode(m_code, m_prefix, reverse);
     if (!m_code.isEmpty()) return true;
     emit TryAgain();
     return false;
 }
 
-bool MagneticCardOperation::AcceptReadCode() {
+bool MagneticCardOperation::AcceptReadCode()
+{
     // A driver has already reversed the card text; a typed code is reversed here.
     if (TakeCode(KeyboardEmulation() ? m_reverse : false)) return true;
     if (!MagneticDeviceExists()) {
@@ -122,13 +137,15 @@ bool MagneticCardOperation::AcceptReadCode() {
 }
 
 namespace {
-QString withoutTrailingBlanks(QString code) {
+QString withoutTrailingBlanks(QString code)
+{
     while (!code.isEmpty() && code.back() == u' ') code.chop(1);
     return code;
 }
 }
 
-bool MagneticCardOperation::TypedCode(const QString& text) {
+bool MagneticCardOperation::TypedCode(const QString& text)
+{
     m_code = withoutTrailingBlanks(text);
     if (m_code.isEmpty()) {
         emit CloseRequested();
@@ -139,29 +156,35 @@ bool MagneticCardOperation::TypedCode(const QString& text) {
     return true;
 }
 
-bool MagneticCardOperation::AnsweredCode(const QString& text) {
+bool MagneticCardOperation::AnsweredCode(const QString& text)
+{
     m_code = withoutTrailingBlanks(text);
     if (!m_code.isEmpty() && !TakeCode(m_reverse)) return false;
     emit CloseRequested();
     return true;
 }
 
-void MagneticCardOperation::AnsweredWrite(bool written) {
+void MagneticCardOperation::AnsweredWrite(bool written)
+{
     m_result = written;
-    if (written) emit CloseRequested();
-    else emit TryAgain();
+    if (written)
+        emit CloseRequested();
+    else
+        emit TryAgain();
 }
 
-void MagneticCardOperation::Finish() {
+void MagneticCardOperation::Finish()
+{
     m_completion.clear();
     m_operation = Pending::None;
     if (!std::exchange(m_holdsDriver, false)) return;
     struct Release {
         MagneticCardOperation* self;
-        ~Release() {
+        ~Release()
+        {
             InitMagneticDevice(true);
             self->m_events.reset();
         }
-    } release{this};
+    } release {this};
     if (MagneticDeviceExists()) objMagneticDevice().CancelSession();
 }

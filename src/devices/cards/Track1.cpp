@@ -17,7 +17,8 @@ int parityBit(int code) { return std::popcount(static_cast<unsigned>(code)) % 2 
 
 // The bits of a raw read, in card order: bytes up to the first of value 0, each from its
 // most significant bit down.
-std::vector<int> readBits(const QByteArray& raw) {
+std::vector<int> readBits(const QByteArray& raw)
+{
     std::vector<int> bits;
     for (char ch : raw) {
         const auto byte = static_cast<unsigned char>(ch);
@@ -28,7 +29,8 @@ std::vector<int> readBits(const QByteArray& raw) {
 }
 
 // The six code bits of the 7-bit group that begins at `first`.
-int codeAt(const std::vector<int>& bits, size_t first) {
+int codeAt(const std::vector<int>& bits, size_t first)
+{
     int code = 0;
     for (int j = 0; j < kCodeBits; ++j) code |= bits[first + j] << j;
     return code;
@@ -36,13 +38,15 @@ int codeAt(const std::vector<int>& bits, size_t first) {
 
 // Whole texts that the general numeric test takes for a number: sign, decimal point and
 // exponent allowed, blanks around.
-bool isNumber(const QString& text) {
+bool isNumber(const QString& text)
+{
     static const QRegularExpression number(QStringLiteral(R"(^\s*[+-]?(\d+\.?\d*|\.\d+)([eEdD][+-]?\d+)?\s*$)"));
     return number.match(text).hasMatch();
 }
 }
 
-QByteArray AsciiToHexForTrack1(const QString& text, const QString& start, const QString& end) {
+QByteArray AsciiToHexForTrack1(const QString& text, const QString& start, const QString& end)
+{
     const QString s = start + text + end;
     std::vector<int> codes;
     codes.reserve(size_t(s.size()) + 1);
@@ -59,7 +63,8 @@ QByteArray AsciiToHexForTrack1(const QString& text, const QString& start, const 
     QByteArray out(qsizetype((bitCount + 7) / 8), '\0');
     size_t bit = 0;
     auto put = [&](int value) {
-        if (value) out[qsizetype(bit / 8)] = char(static_cast<unsigned char>(out[qsizetype(bit / 8)]) | (1u << (bit % 8)));
+        if (value)
+            out[qsizetype(bit / 8)] = char(static_cast<unsigned char>(out[qsizetype(bit / 8)]) | (1u << (bit % 8)));
         ++bit;
     };
     for (int code : codes) {
@@ -69,7 +74,8 @@ QByteArray AsciiToHexForTrack1(const QString& text, const QString& start, const 
     return out;
 }
 
-QString HexToAsciiFromTrack1(const QByteArray& raw, const QString& start, const QString& end) {
+QString HexToAsciiFromTrack1(const QByteArray& raw, const QString& start, const QString& end)
+{
     const std::vector<int> bits = readBits(raw);
     QString text;
     for (size_t first = 0; first + kGroupBits <= bits.size(); first += kGroupBits)
@@ -88,13 +94,16 @@ QString HexToAsciiFromTrack1(const QByteArray& raw, const QString& start, const 
     if (text.size() < 8) return text;
     qsizetype p = 0;
     while (p < text.size() && text[p].isDigit() && text[p].unicode() < 128) ++p;
-    if (p < 8) text = text.left(p) + QString(8 - p, u'0');
-    else text = text.left(8);
+    if (p < 8)
+        text = text.left(p) + QString(8 - p, u'0');
+    else
+        text = text.left(8);
     text[7] = u'1';
     return text;
 }
 
-QString SubstInvalidCharsForTrack1(const QString& text) {
+QString SubstInvalidCharsForTrack1(const QString& text)
+{
     QString out = text;
     for (QChar& c : out)
         if (track1::CodeOf(c) < 0) c = u' ';

@@ -1,6 +1,7 @@
 #include "clsMSR106.h"
 
-QByteArray clsMSR106::DataBlock(const QString& cardText) const {
+QByteArray clsMSR106::DataBlock(const QString& cardText) const
+{
     // Tracks 2 and 3 always carry the single character "1".
     QByteArray block;
     block += ESC;
@@ -19,7 +20,8 @@ QByteArray clsMSR106::DataBlock(const QString& cardText) const {
     return block;
 }
 
-void clsMSR106::SplitCardData(const QByteArray& data, QString& data1, QString& data2, bool reverse) {
+void clsMSR106::SplitCardData(const QByteArray& data, QString& data1, QString& data2, bool reverse)
+{
     data1.clear();
     data2.clear();
     QString text;
@@ -31,6 +33,7 @@ void clsMSR106::SplitCardData(const QByteArray& data, QString& data1, QString& d
     SplitText(text, reverse, data1, data2);
 }
 
-void clsMSR106::SplitReadData(const QByteArray& dataPart, bool reverse, QString& data1, QString& data2) const {
+void clsMSR106::SplitReadData(const QByteArray& dataPart, bool reverse, QString& data1, QString& data2) const
+{
     SplitCardData(dataPart, data1, data2, reverse);
 }

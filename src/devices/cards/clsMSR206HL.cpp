@@ -10,34 +10,39 @@ const QString kEnd = QStringLiteral("?");
 constexpr int kMaxPackedBytes = 255;
 }
 
-void clsMSR206HL::NewSession(clsMagneticCardEvents* events) {
+void clsMSR206HL::NewSession(clsMagneticCardEvents* events)
+{
     OpenAndReset(events);
     SendDeviceCommand(m_lowCoercivity ? "y" : "x");
     WaitDeviceReply(Write, true);
     if (!LastStatusOk())
-        RaiseDeviceError(2, (m_lowCoercivity ? QStringLiteral("Impostazione bassa coercività non riuscita, codice ")
-                                             : QStringLiteral("Impostazione alta coercività non riuscita, codice ")) +
-                                StatusCode());
+        RaiseDeviceError(2,
+                         (m_lowCoercivity ? QStringLiteral("Impostazione bassa coercività non riuscita, codice ")
+                                          : QStringLiteral("Impostazione alta coercività non riuscita, codice "))
+                             + StatusCode());
     SendDeviceCommand(QByteArray("o\x08\x08\x08"));
     WaitDeviceReply(BitsPerCharacter, true);
     if (!LastStatusOk())
         RaiseDeviceError(2, QStringLiteral("Impostazione 8 bit traccia 1 non riuscita, codice ") + StatusCode());
 }
 
-void clsMSR206HL::EndSession() {
+void clsMSR206HL::EndSession()
+{
     if (Channel().isOpen()) SendDeviceCommand("a");
 }
 
-void clsMSR206HL::CancelSession() {
+void clsMSR206HL::CancelSession()
+{
     if (Channel().isOpen()) SendDeviceCommand("a");
 }
 
-QByteArray clsMSR206HL::DataBlock(const QString& cardText) const {
+QByteArray clsMSR206HL::DataBlock(const QString& cardText) const
+{
     const QByteArray packed = AsciiToHexForTrack1(cardText, kStart, kEnd);
     // A longer track would not fit the length byte: the card would get a wrong length.
     if (packed.size() > kMaxPackedBytes)
-        RaiseDeviceError(2, QStringLiteral("Testo troppo lungo per la traccia 1 della carta (%1 caratteri)")
-                                .arg(cardText.size()));
+        RaiseDeviceError(
+            2, QStringLiteral("Testo troppo lungo per la traccia 1 della carta (%1 caratteri)").arg(cardText.size()));
     // Tracks 2 and 3 go empty.
     QByteArray block;
     block += ESC;
@@ -57,7 +62,8 @@ QByteArray clsMSR206HL::DataBlock(const QString& cardText) const {
     return block;
 }
 
-void clsMSR206HL::SplitRawCardData(const QByteArray& data, QString& data1, QString& data2, bool reverse) {
+void clsMSR206HL::SplitRawCardData(const QByteArray& data, QString& data1, QString& data2, bool reverse)
+{
     data1.clear();
     data2.clear();
     if (!data.startsWith(QByteArray(1, ESC) + '\x01') || data.size() < 3) return;

@@ -24,7 +24,8 @@ protected:
     QByteArray ReadCommand() const override { return "m"; }
     QByteArray WriteCommand() const override { return "n"; }
     QByteArray DataBlock(const QString& cardText) const override;
-    void SplitReadData(const QByteArray& dataPart, bool reverse, QString& data1, QString& data2) const override {
+    void SplitReadData(const QByteArray& dataPart, bool reverse, QString& data1, QString& data2) const override
+    {
         SplitRawCardData(dataPart, data1, data2, reverse);
     }
     int ParameterCount() const override { return 3; }

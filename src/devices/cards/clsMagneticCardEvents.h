@@ -9,9 +9,10 @@
 class clsMagneticCardEvents : public QObject {
     Q_OBJECT
 public:
-    explicit clsMagneticCardEvents(QObject* parent = nullptr) : QObject(parent) {}
+    explicit clsMagneticCardEvents(QObject* parent = nullptr) : QObject(parent) { }
 
-    void RaiseReadComplete(bool success, const QString& data1, const QString& data2, const QString& status) {
+    void RaiseReadComplete(bool success, const QString& data1, const QString& data2, const QString& status)
+    {
         emit OnReadComplete(success, data1, data2, status);
     }
     void RaiseWriteComplete(bool success, const QString& status) { emit OnWriteComplete(success, status); }

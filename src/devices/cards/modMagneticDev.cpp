@@ -10,32 +10,30 @@
 #include <memory>
 
 namespace {
-std::unique_ptr<itfMagneticCard>& device() {
+std::unique_ptr<itfMagneticCard>& device()
+{
     static std::unique_ptr<itfMagneticCard> driver;
     return driver;
 }
 }
 
-bool InitMagneticDevice(bool release) {
+bool InitMagneticDevice(bool release)
+{
     device().reset();
     if (release) return true;
 
     const MagneticDevSettings& s = settings().MagneticDevParam;
     std::unique_ptr<itfMagneticCard> driver;
-    QVariantList params{s.COMPortNumber, s.COMPortParam};
+    QVariantList params {s.COMPortNumber, s.COMPortParam};
     switch (s.Type) {
-    case MagneticDevType::MSR106:
-        driver = std::make_unique<clsMSR106>();
-        break;
+    case MagneticDevType::MSR106: driver = std::make_unique<clsMSR106>(); break;
     case MagneticDevType::MSR206HLHigh:
     case MagneticDevType::MSR206HLLow:
         driver = std::make_unique<clsMSR206HL>();
         params.append(s.Type == MagneticDevType::MSR206HLLow);
         break;
-    case MagneticDevType::KeyboardEmulation:
-        return true;
-    default:
-        return false;
+    case MagneticDevType::KeyboardEmulation: return true;
+    default: return false;
     }
     driver->SetParameters(params);
     device() = std::move(driver);
@@ -44,18 +42,22 @@ bool InitMagneticDevice(bool release) {
 
 bool MagneticDeviceExists() { return device() != nullptr; }
 
-itfMagneticCard& objMagneticDevice() {
+itfMagneticCard& objMagneticDevice()
+{
     if (!device())
         throw AppError::object(AppError::kGenericCode, AppTitle(),
                                QStringLiteral("Nessun dispositivo per carte magnetiche attivo."));
     return *device();
 }
 
-bool IsMagneticDevConfigured() {
-    return settings().MagneticDevParam.COMPortNumber >= 1 || settings().MagneticDevParam.Type == MagneticDevType::KeyboardEmulation;
+bool IsMagneticDevConfigured()
+{
+    return settings().MagneticDevParam.COMPortNumber >= 1
+        || settings().MagneticDevParam.Type == MagneticDevType::KeyboardEmulation;
 }
 
-bool DeviceSupportsWrite() {
+bool DeviceSupportsWrite()
+{
     if (settings().MagneticDevParam.COMPortNumber < 1) return false;
     if (device()) return device()->SupportWrite();
     InitMagneticDevice(false);
@@ -65,7 +67,8 @@ bool DeviceSupportsWrite() {
     return writes;
 }
 
-ScriptCodeFilter& CodeFilterInUse() {
+ScriptCodeFilter& CodeFilterInUse()
+{
     static ScriptCodeFilter filter({QStringLiteral("CodeFilter"),
                                     QStringLiteral("Errore in esecuzione del filtro codice carta: "),
                                     [] { return settings().MagneticDevParam.VBFilterScript; }});
@@ -74,7 +77,8 @@ ScriptCodeFilter& CodeFilterInUse() {
 
 QString ApplyCodeFilter(const QString& code, const QString& script) { return CodeFilterInUse().Apply(code, script); }
 
-QString ExtractCardCode(const QString& raw, const QString& prefix, bool reverse) {
+QString ExtractCardCode(const QString& raw, const QString& prefix, bool reverse)
+{
     QString code = ApplyCodeFilter(raw);
     if (code.isEmpty()) return QString();
     bool sentinel = false;

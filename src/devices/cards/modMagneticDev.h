@@ -13,7 +13,7 @@ class ScriptCodeFilter;
 namespace MagneticDevType {
 constexpr int32_t MSR106 = 0;
 constexpr int32_t MSR206HLHigh = 1;   // high coercivity
-constexpr int32_t MSR206HLLow = 2;    // low coercivity
+constexpr int32_t MSR206HLLow = 2;   // low coercivity
 constexpr int32_t KeyboardEmulation = 9999;   // no driver: the code is typed into the card dialog
 }
 

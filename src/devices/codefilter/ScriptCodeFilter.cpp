@@ -6,18 +6,18 @@
 
 #include <new>
 
-ScriptCodeFilter::ScriptCodeFilter(Source source) : m_source(std::move(source)) {}
+ScriptCodeFilter::ScriptCodeFilter(Source source) : m_source(std::move(source)) { }
 ScriptCodeFilter::~ScriptCodeFilter() = default;
 
-bool ScriptCodeFilter::HoldsCompiledFilter() const {
-    return m_compiled && m_compiledScript == m_source.storedScript();
-}
+bool ScriptCodeFilter::HoldsCompiledFilter() const { return m_compiled && m_compiledScript == m_source.storedScript(); }
 
-QString ScriptCodeFilter::Run(vbs::ScriptEngine& engine, const QString& code) const {
+QString ScriptCodeFilter::Run(vbs::ScriptEngine& engine, const QString& code) const
+{
     return engine.run(m_source.functionName, {vbs::Variant(code)}).toString();
 }
 
-QString ScriptCodeFilter::Apply(const QString& code, const QString& testScript) {
+QString ScriptCodeFilter::Apply(const QString& code, const QString& testScript)
+{
     try {
         if (!testScript.isEmpty()) {
             vbs::ScriptEngine trial;
@@ -44,7 +44,8 @@ QString ScriptCodeFilter::Apply(const QString& code, const QString& testScript) 
     }
 }
 
-void ScriptCodeFilter::report(const AppError& e) const {
+void ScriptCodeFilter::report(const AppError& e) const
+{
     QString text = m_source.errorTitle + QStringLiteral("\r\r") + e.description + u'\r';
     if (const auto* scriptError = dynamic_cast<const vbs::ScriptError*>(&e); scriptError && scriptError->number != 0)
         text += QStringLiteral("\rLinea VB: ") + QString::number(scriptError->line);

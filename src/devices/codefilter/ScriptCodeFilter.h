@@ -16,9 +16,9 @@ class ScriptEngine;
 class ScriptCodeFilter {
 public:
     struct Source {
-        QString functionName;                        // "BarCodeFilter", "CodeFilter"
-        QString errorTitle;                          // first line of the error message
-        std::function<QString()> storedScript;       // the settings' script
+        QString functionName;   // "BarCodeFilter", "CodeFilter"
+        QString errorTitle;   // first line of the error message
+        std::function<QString()> storedScript;   // the settings' script
     };
     explicit ScriptCodeFilter(Source source);
     ~ScriptCodeFilter();

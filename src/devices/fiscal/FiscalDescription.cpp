@@ -1,12 +1,12 @@
 #include "FiscalDescription.h"
 #include <algorithm>
 
-QString NormalizeDescription(const QString& text) {
+QString NormalizeDescription(const QString& text)
+{
     QString out = text;
     for (QChar& c : out) {
         const char16_t u = c.unicode();
-        if ((u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z'))
-            continue;
+        if ((u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z')) continue;
         switch (u) {
         case u'à': c = u'a'; break;
         case u'è':
@@ -19,11 +19,11 @@ QString NormalizeDescription(const QString& text) {
     return out;
 }
 
-QString CleanDescription(const QString& text, int maxLength) {
+QString CleanDescription(const QString& text, int maxLength)
+{
     QString out = NormalizeDescription(text).toUpper().left(std::max(0, maxLength));
     qsizetype end = out.size();
-    while (end > 0 && out[end - 1] == u' ')
-        --end;
+    while (end > 0 && out[end - 1] == u' ') --end;
     out.truncate(end);
     return out;
 }

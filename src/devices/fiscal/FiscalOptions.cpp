@@ -9,35 +9,37 @@ const char* const kTestMessage = "Pellandora";
 constexpr int16_t kTestDepartment = 1;
 }
 
-const QList<RegisterChoice>& RegisterChoices() {
+const QList<RegisterChoice>& RegisterChoices()
+{
     static const QList<RegisterChoice> choices = [] {
         QList<RegisterChoice> list;
-        for (const RegisterTypeInfo& t : RegisterTypes())
-            list.append({t.type, QString::fromUtf8(t.caption)});
+        for (const RegisterTypeInfo& t : RegisterTypes()) list.append({t.type, QString::fromUtf8(t.caption)});
         return list;
     }();
     return choices;
 }
 
-RegisterControls RegisterControlsFor(std::optional<int32_t> type) {
+RegisterControls RegisterControlsFor(std::optional<int32_t> type)
+{
     const RegisterTypeInfo* info = type ? FindRegisterType(*type) : nullptr;
-    return info ? info->controls : RegisterControls{};
+    return info ? info->controls : RegisterControls {};
 }
 
-QString RegisterInfoText(std::optional<int32_t> type) {
-    if (!type)
-        return QString();
+QString RegisterInfoText(std::optional<int32_t> type)
+{
+    if (!type) return QString();
     const RegisterTypeInfo* info = FindRegisterType(*type);
     const QString hint = info && info->hint
-                             ? QString::fromUtf8(info->hint)
-                             : QStringLiteral("sia abilitata l'apposita opzione di Emissione Scontrini nel registratore di cassa.\r\r"
-                                              "Consultare il manuale d'uso oppure contattare il supporto tecnico.");
+        ? QString::fromUtf8(info->hint)
+        : QStringLiteral("sia abilitata l'apposita opzione di Emissione Scontrini nel registratore di cassa.\r\r"
+                         "Consultare il manuale d'uso oppure contattare il supporto tecnico.");
     return QStringLiteral("INFORMAZIONI:\r\rSe viene attivata la funzione di emissione scontrini e il registratore di "
-                          "cassa non produce la stampa assicurarsi che ") +
-           hint;
+                          "cassa non produce la stampa assicurarsi che ")
+        + hint;
 }
 
-FiscalOptionsValues CurrentFiscalOptions() {
+FiscalOptionsValues CurrentFiscalOptions()
+{
     const FiscalPrinterSettings& s = settings().FiscalPrinterParam;
     FiscalOptionsValues v;
     const auto& choices = RegisterChoices();
@@ -55,7 +57,8 @@ FiscalOptionsValues CurrentFiscalOptions() {
     return v;
 }
 
-bool SaveFiscalOptions(const FiscalOptionsValues& v) {
+bool SaveFiscalOptions(const FiscalOptionsValues& v)
+{
     FiscalPrinterSettings& s = settings().FiscalPrinterParam;
     s.Type = v.type.value_or(RegisterType::None);
     s.COMPortNumber = v.port;
@@ -71,17 +74,17 @@ bool SaveFiscalOptions(const FiscalOptionsValues& v) {
     return true;
 }
 
-Currency SmallestAmount(int decimals) {
+Currency SmallestAmount(int decimals)
+{
     int64_t units = Currency::kScale;
-    for (int i = 0; i < std::clamp(decimals, 0, 4); ++i)
-        units /= 10;
+    for (int i = 0; i < std::clamp(decimals, 0, 4); ++i) units /= 10;
     return Currency::fromUnits(units);
 }
 
-FiscalPrinterStart SendTestReceipt(int16_t decimals) {
+FiscalPrinterStart SendTestReceipt(int16_t decimals)
+{
     const FiscalPrinterStart started = InitFiscalPrinter(false);
-    if (!started)
-        return started;
+    if (!started) return started;
     // A failure leaves the register as the failed call left it: no void, and the driver
     // stays until the main window next switches the register to its saved state.
     itfFiscalPrinter& printer = FiscalPrinter();
@@ -93,6 +96,7 @@ FiscalPrinterStart SendTestReceipt(int16_t decimals) {
     return started;
 }
 
-QString TestReceiptErrorContext(const AppError& error) {
+QString TestReceiptErrorContext(const AppError& error)
+{
     return QStringLiteral("Errore in stampa scontrino: \r\r") + error.description;
 }

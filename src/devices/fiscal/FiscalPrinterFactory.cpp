@@ -12,68 +12,68 @@ std::optional<AppError> g_notAvailable;
 
 const QString kNotSwitchedOn = QStringLiteral("Il registratore di cassa non è attivato");
 
-[[noreturn]] void raiseNoDriver(const QString& source, const QString& message) {
+[[noreturn]] void raiseNoDriver(const QString& source, const QString& message)
+{
     const int32_t code = itfFiscalPrinter::kNoDriverCode;
     throw AppError::object(code, source, DriverErrorText(code, message));
 }
 }
 
-std::optional<RchLineCodes> RchLineCodesOf(const QString& comPortParam) {
+std::optional<RchLineCodes> RchLineCodesOf(const QString& comPortParam)
+{
     int speed = 0;
     const QString four = comPortParam.left(4);
-    if (four == u"1200") speed = 1;
-    else if (four == u"2400") speed = 2;
-    else if (four == u"4800") speed = 4;
-    else if (four == u"9600") speed = 8;
-    else if (comPortParam.left(5) == u"19200") speed = 16;
-    else return std::nullopt;
+    if (four == u"1200")
+        speed = 1;
+    else if (four == u"2400")
+        speed = 2;
+    else if (four == u"4800")
+        speed = 4;
+    else if (four == u"9600")
+        speed = 8;
+    else if (comPortParam.left(5) == u"19200")
+        speed = 16;
+    else
+        return std::nullopt;
     QString packed = comPortParam;
     packed.remove(u' ');
-    return RchLineCodes{speed, packed.contains(QStringLiteral(",7")) ? 2 : 3};
+    return RchLineCodes {speed, packed.contains(QStringLiteral(",7")) ? 2 : 3};
 }
 
-QString RegisterTypeDescription(int32_t type) {
+QString RegisterTypeDescription(int32_t type)
+{
     const RegisterTypeInfo* t = FindRegisterType(type);
     return t && t->description ? QString::fromUtf8(t->description) : QString();
 }
 
-FiscalPrinterStart InitFiscalPrinter(bool release) {
+FiscalPrinterStart InitFiscalPrinter(bool release)
+{
     g_printer.reset();
     g_noDriverReason = kNotSwitchedOn;
     g_notAvailable.reset();
-    if (release)
-        return {true, QString()};
+    if (release) return {true, QString()};
 
     const FiscalPrinterSettings& s = settings().FiscalPrinterParam;
-    if (s.Type < 0 || s.Type > RegisterType::NoLocalDriver)
-        return {};
+    if (s.Type < 0 || s.Type > RegisterType::NoLocalDriver) return {};
     if (s.Type == RegisterType::NoLocalDriver) {
         g_noDriverReason = QStringLiteral("Il registratore di cassa impostato non ha un driver su questa postazione: "
                                           "lo scontrino non può essere emesso da qui");
         return {true, QString()};
     }
     const RegisterTypeInfo* t = FindRegisterType(s.Type);
-    if (!t || !t->create)
-        return {};
+    if (!t || !t->create) return {};
 
     QVariantList params;
     switch (t->parameters) {
-    case RegisterParameters::None:
-        return {};
-    case RegisterParameters::PortAndSettings:
-        params = {s.COMPortNumber, s.COMPortParam};
-        break;
-    case RegisterParameters::PortOnly:
-        params = {s.COMPortNumber};
-        break;
+    case RegisterParameters::None: return {};
+    case RegisterParameters::PortAndSettings: params = {s.COMPortNumber, s.COMPortParam}; break;
+    case RegisterParameters::PortOnly: params = {s.COMPortNumber}; break;
     case RegisterParameters::Rch:
     case RegisterParameters::RchG2000: {
         const auto codes = RchLineCodesOf(s.COMPortParam);
-        if (!codes)
-            return {false, QStringLiteral("Velocita' imposta non valida (1200,2400,4800,9600 o 19200)")};
+        if (!codes) return {false, QStringLiteral("Velocita' imposta non valida (1200,2400,4800,9600 o 19200)")};
         params = {s.COMPortNumber, codes->speedCode, codes->dataBitCode};
-        if (t->parameters == RegisterParameters::RchG2000)
-            params.append(1);
+        if (t->parameters == RegisterParameters::RchG2000) params.append(1);
         break;
     }
     }
@@ -90,11 +90,12 @@ FiscalPrinterStart InitFiscalPrinter(bool release) {
     return {true, QString()};
 }
 
-itfFiscalPrinter& FiscalPrinter() {
-    if (!g_printer && g_notAvailable)
-        throw *g_notAvailable;
+itfFiscalPrinter& FiscalPrinter()
+{
+    if (!g_printer && g_notAvailable) throw *g_notAvailable;
     if (!g_printer)
-        raiseNoDriver(QStringLiteral("Registratore di cassa"), g_noDriverReason.isEmpty() ? kNotSwitchedOn : g_noDriverReason);
+        raiseNoDriver(QStringLiteral("Registratore di cassa"),
+                      g_noDriverReason.isEmpty() ? kNotSwitchedOn : g_noDriverReason);
     return *g_printer;
 }
 

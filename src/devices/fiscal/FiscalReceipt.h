@@ -4,8 +4,8 @@
 #include <QList>
 
 struct FiscalRow {
-    Currency price;           // unit price; negative for a return
-    int16_t quantity = 1;     // negative for a return
+    Currency price;   // unit price; negative for a return
+    int16_t quantity = 1;   // negative for a return
     QString description;
     int16_t department = 0;   // the register department of the row's VAT code
 };

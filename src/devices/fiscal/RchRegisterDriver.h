@@ -20,8 +20,8 @@ public:
     void EndSession() override;
     // The void key, then the line is closed.
     void CancelSession() override;
-    void SendMessage(const QString&) override {}
-    void SendDisplay(const QString&) override {}
+    void SendMessage(const QString&) override { }
+    void SendDisplay(const QString&) override { }
     // (0) port number, (1) speed code; the line is closed and opens at the next receipt.
     void SetParameters(const QVariantList& params) override;
 
@@ -36,11 +36,11 @@ public:
 
 protected:
     struct Keys {
-        int digitZero;       // digits 0-9 follow it
-        int separator;       // "," or "." of an amount
-        int departmentZero;  // department n is departmentZero + n
+        int digitZero;   // digits 0-9 follow it
+        int separator;   // "," or "." of an amount
+        int departmentZero;   // department n is departmentZero + n
         int returnKey;
-        int sessionKey;      // starts a receipt after opening, and voids one
+        int sessionKey;   // starts a receipt after opening, and voids one
         int endKey;
     };
     RchRegisterDriver(const QString& description, int model, Keys keys);

@@ -51,7 +51,8 @@ public:
     virtual void setAsyncMode(bool async) = 0;
     virtual int32_t BeginFiscalReceipt(bool print) = 0;
     virtual int32_t PrintRecItem(const QString& description, Currency amount, int32_t quantity, int16_t vatInfo,
-                                 Currency unitPrice) = 0;
+                                 Currency unitPrice)
+        = 0;
     virtual int32_t PrintRecRefund(const QString& description, Currency amount) = 0;
     virtual int32_t PrintRecTotal(int16_t total, int16_t payment, const QString& description) = 0;
     virtual int32_t EndFiscalReceipt(bool print) = 0;

@@ -14,26 +14,28 @@
 
 namespace {
 
-template <typename Driver>
-std::unique_ptr<itfFiscalPrinter> make() {
-    return std::make_unique<Driver>();
-}
+template <typename Driver> std::unique_ptr<itfFiscalPrinter> make() { return std::make_unique<Driver>(); }
 
-std::unique_ptr<itfFiscalPrinter> makeG2000() {
-    return std::make_unique<clsRCHG1200>(clsRCHG1200::kG2000);
-}
+std::unique_ptr<itfFiscalPrinter> makeG2000() { return std::make_unique<clsRCHG1200>(clsRCHG1200::kG2000); }
 
 // The settings most serial registers take; the receipt options go with every register here.
-constexpr RegisterControls kSerialLine{
+constexpr RegisterControls kSerialLine {
     .port = true, .portParameters = true, .timeout = true, .receiptOptions = true, .fixedPort = std::nullopt};
 
 const char* const kRchHint = "sia stato installato il Driver RCH (RCHCom) ";
 
 const RegisterTypeInfo kTypes[] = {
     {RegisterType::None, "[NESSUNO]", nullptr, RegisterParameters::None, nullptr, {}, nullptr},
-    {RegisterType::CRF4600, "OLIVETTI CRF4600", "Olivetti CRF 4600", RegisterParameters::PortAndSettings,
+    {RegisterType::CRF4600,
+     "OLIVETTI CRF4600",
+     "Olivetti CRF 4600",
+     RegisterParameters::PortAndSettings,
      &make<clsCRF4600>,
-     {.port = true, .portParameters = true, .timeout = true, .commandWait = true, .receiptOptions = true,
+     {.port = true,
+      .portParameters = true,
+      .timeout = true,
+      .commandWait = true,
+      .receiptOptions = true,
       .fixedPort = std::nullopt},
      "sia abilitata l'apposita opzione di Emissione Scontrini <904> nel registratore di cassa"},
     {RegisterType::RCHG600, "RCH G600", "RCH G600", RegisterParameters::Rch, &make<clsRCHG600>, kSerialLine, kRchHint},
@@ -48,11 +50,19 @@ const RegisterTypeInfo kTypes[] = {
      "sia abilitata l'apposita opzione di Emissione Scontrini <83> nel registratore di cassa tramite la chiave "
      "SERVICE, in modalità ON-Line Esteso"},
     // The register program owns the line.
-    {RegisterType::SIDSmart, "SID Smart", "SID Smart", RegisterParameters::PortAndSettings, &make<clsSID>,
+    {RegisterType::SIDSmart,
+     "SID Smart",
+     "SID Smart",
+     RegisterParameters::PortAndSettings,
+     &make<clsSID>,
      {.receiptOptions = true, .fixedPort = 1},
      "sia stato installato il Driver SMARTComm, inoltre devono essere state attivate le opzioni di comunicazione:\r"
      "Da programmazione <P> (Shift + P) impostare 40[ST]016[TOT] e 40[ST]020[TOT]"},
-    {RegisterType::RCHNucleo, "RCH Nucleo", "RCH Nucleo", RegisterParameters::PortOnly, &make<clsRCHNucleo>,
+    {RegisterType::RCHNucleo,
+     "RCH Nucleo",
+     "RCH Nucleo",
+     RegisterParameters::PortOnly,
+     &make<clsRCHNucleo>,
      {.port = true, .receiptOptions = true, .fixedPort = std::nullopt},
      "sia stato installato il Driver RCH (RCHNucleo contenuto anche nel pacchetto DemoNucleo) "},
     {RegisterType::OmegaSAX, "OMEGA SAX", "Omega SAX", RegisterParameters::PortAndSettings, &make<clsOmegaSAX>,
@@ -73,18 +83,23 @@ const RegisterTypeInfo kTypes[] = {
      RegisterParameters::PortAndSettings, &make<clsOlivettiELA>, kSerialLine,
      "sia selezionata l'apposita opzione di collegamento remoto nel registratore di cassa tramite i tasti di "
      "cambio Assetto"},
-    {RegisterType::NoLocalDriver, "[STAMPA ATTRAVERSO ALTRO PC IN RETE]", nullptr, RegisterParameters::None, nullptr,
-     {}, nullptr},
+    {RegisterType::NoLocalDriver,
+     "[STAMPA ATTRAVERSO ALTRO PC IN RETE]",
+     nullptr,
+     RegisterParameters::None,
+     nullptr,
+     {},
+     nullptr},
 };
 
-}  // namespace
+}   // namespace
 
 std::span<const RegisterTypeInfo> RegisterTypes() { return kTypes; }
 
-const RegisterTypeInfo* FindRegisterType(int32_t type) {
+const RegisterTypeInfo* FindRegisterType(int32_t type)
+{
     for (const RegisterTypeInfo& t : kTypes) {
-        if (t.type == type)
-            return &t;
+        if (t.type == type) return &t;
     }
     return nullptr;
 }

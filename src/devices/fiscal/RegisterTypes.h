@@ -35,17 +35,17 @@ enum class RegisterParameters { None, PortAndSettings, Rch, RchG2000, PortOnly }
 
 // Which settings the type uses (all off: nothing to set up here).
 struct RegisterControls {
-    bool port = false;          // the port list
+    bool port = false;   // the port list
     bool portParameters = false;
     bool timeout = false;
     bool commandWait = false;
     bool receiptOptions = false;   // department, description length, the check boxes
-    std::optional<int> fixedPort;  // the port the type always uses
+    std::optional<int> fixedPort;   // the port the type always uses
 };
 
 struct RegisterTypeInfo {
     int32_t type;
-    const char* caption;       // as the options list offers it (UTF-8)
+    const char* caption;   // as the options list offers it (UTF-8)
     const char* description;   // the name its driver gives itself; null without a driver here
     RegisterParameters parameters;
     std::unique_ptr<itfFiscalPrinter> (*create)();   // null without a driver here

@@ -7,26 +7,27 @@
 
 #include <algorithm>
 
-qint64 AmountInMinorUnits(Currency value, int decimals) {
+qint64 AmountInMinorUnits(Currency value, int decimals)
+{
     decimals = std::max(0, decimals);
     // The currency holds four decimals; places beyond them are zeros.
     const int kept = std::min(decimals, 4);
     qint64 minor = RoundCurrency(value, kept).units();
-    for (int i = kept; i < 4; ++i)
-        minor /= 10;
-    for (int i = kept; i < decimals; ++i)
-        minor *= 10;
+    for (int i = kept; i < 4; ++i) minor /= 10;
+    for (int i = kept; i < decimals; ++i) minor *= 10;
     return minor;
 }
 
-QString FormatAmount(Currency value, int decimals, int width) {
+QString FormatAmount(Currency value, int decimals, int width)
+{
     const qint64 minor = AmountInMinorUnits(value, decimals);
     QString digits = QString::number(minor < 0 ? -minor : minor).rightJustified(width, u'0');
     return minor < 0 ? u'-' + digits : digits;
 }
 
 std::optional<QByteArray> ReadRegisterAnswer(SerialChannel& comm, int timeoutMs, int gapMs,
-                                             const std::function<qsizetype(const QByteArray&)>& replyLength) {
+                                             const std::function<qsizetype(const QByteArray&)>& replyLength)
+{
     QElapsedTimer clock;
     clock.start();
     // Bytes that came after the previous answer wait in the channel's pending text.
@@ -37,16 +38,13 @@ std::optional<QByteArray> ReadRegisterAnswer(SerialChannel& comm, int timeoutMs,
     enum class Wait { Byte, Silence, TimedOut };
     auto more = [&](int waitMs) {
         const qint64 left = timeoutMs - clock.elapsed();
-        if (left <= 0)
-            return Wait::TimedOut;
+        if (left <= 0) return Wait::TimedOut;
         const bool cut = left < waitMs;
-        if (!comm.waitForBytes(1, int(cut ? left : std::max(0, waitMs))))
-            return cut ? Wait::TimedOut : Wait::Silence;
+        if (!comm.waitForBytes(1, int(cut ? left : std::max(0, waitMs)))) return cut ? Wait::TimedOut : Wait::Silence;
         buffer += comm.readAll();
         return Wait::Byte;
     };
-    if (buffer.isEmpty() && more(timeoutMs) != Wait::Byte)
-        return std::nullopt;
+    if (buffer.isEmpty() && more(timeoutMs) != Wait::Byte) return std::nullopt;
     for (;;) {
         const qsizetype length = replyLength(buffer);
         if (length > 0) {
@@ -63,23 +61,25 @@ std::optional<QByteArray> ReadRegisterAnswer(SerialChannel& comm, int timeoutMs,
 }
 
 std::optional<QByteArray> ReadRegisterReply(SerialChannel& comm, int timeoutMs, int gapMs,
-                                            const std::function<bool(const QByteArray&)>& complete) {
+                                            const std::function<bool(const QByteArray&)>& complete)
+{
     return ReadRegisterAnswer(comm, timeoutMs, gapMs,
                               [&](const QByteArray& b) { return complete(b) ? b.size() : qsizetype(0); });
 }
 
 SerialRegisterDriver::SerialRegisterDriver(const QString& controlName, const QString& description,
                                            SerialFlowControl flow)
-    : m_comm(createSerialChannel()), m_description(description) {
+    : m_comm(createSerialChannel()), m_description(description)
+{
     m_comm->setObjectName(controlName);
-    if (m_comm->isOpen())
-        m_comm->close();
+    if (m_comm->isOpen()) m_comm->close();
     m_comm->setDtrEnable(true);
     m_comm->setRtsEnable(false);
     m_comm->setFlowControl(flow);
 }
 
-SerialRegisterDriver::~SerialRegisterDriver() {
+SerialRegisterDriver::~SerialRegisterDriver()
+{
     try {
         m_comm->close();
     } catch (...) {
@@ -87,35 +87,33 @@ SerialRegisterDriver::~SerialRegisterDriver() {
     }
 }
 
-void SerialRegisterDriver::SetParameters(const QVariantList& params) {
-    if (params.size() < 2)
-        throw AppError(9, m_description, QStringLiteral("Subscript out of range"));
-    if (m_comm->isOpen())
-        m_comm->close();
+void SerialRegisterDriver::SetParameters(const QVariantList& params)
+{
+    if (params.size() < 2) throw AppError(9, m_description, QStringLiteral("Subscript out of range"));
+    if (m_comm->isOpen()) m_comm->close();
     m_comm->setPortNumber(params.at(0).toInt());
     m_comm->setSettings(params.at(1).toString());
-    if (!m_comm->isOpen())
-        m_comm->open();
+    if (!m_comm->isOpen()) m_comm->open();
 }
 
-void SerialRegisterDriver::beginSession(int16_t decimals) {
+void SerialRegisterDriver::beginSession(int16_t decimals)
+{
     m_decimals = decimals;
-    if (!m_comm->isOpen())
-        m_comm->open();
+    if (!m_comm->isOpen()) m_comm->open();
     ClearCommInput(*m_comm);
 }
 
-void SerialRegisterDriver::RaiseDriverError(int32_t code, const QString& message) const {
+void SerialRegisterDriver::RaiseDriverError(int32_t code, const QString& message) const
+{
     throw AppError::object(code, m_description, DriverErrorText(code, message));
 }
 
-QString SerialRegisterDriver::ConnectionErrorText(const QString& closing) const {
+QString SerialRegisterDriver::ConnectionErrorText(const QString& closing) const
+{
     return QStringLiteral("Errore di comunicazione con il registratore di cassa (COM%1-%2")
                .arg(m_comm->portNumber())
-               .arg(m_comm->settings()) +
-           closing;
+               .arg(m_comm->settings())
+        + closing;
 }
 
-void SerialRegisterDriver::writeBytes(const QByteArray& bytes) {
-    m_comm->write(bytes);
-}
+void SerialRegisterDriver::writeBytes(const QByteArray& bytes) { m_comm->write(bytes); }

@@ -51,8 +51,8 @@ public:
     // open from here on. A port that cannot be opened raises the line's own error.
     void SetParameters(const QVariantList& params) override;
     // Most registers have neither a message line nor a display.
-    void SendMessage(const QString&) override {}
-    void SendDisplay(const QString&) override {}
+    void SendMessage(const QString&) override { }
+    void SendDisplay(const QString&) override { }
 
     SerialChannel& comm() { return *m_comm; }
     SerialChannel* Line() override { return m_comm.get(); }

@@ -16,7 +16,8 @@ public:
     bool returnMode() const { return m_returnMode; }
 
     // The line command of a row (without framing); the amount is already rounded.
-    static QByteArray LineCommand(Currency roundedPrice, int quantity, const QString& description, int descriptionLength);
+    static QByteArray LineCommand(Currency roundedPrice, int quantity, const QString& description,
+                                  int descriptionLength);
     // A length-prefixed field: the character 32 + length, then the text.
     static QByteArray Field(const QByteArray& text);
     // "2.5", ".5", "3": point, no trailing zeros, no 0 before the point.

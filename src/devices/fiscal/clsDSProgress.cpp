@@ -14,26 +14,26 @@ constexpr int kDescriptionWidth = 22;
 }
 
 clsDSProgress::clsDSProgress()
-    : SerialRegisterDriver(QStringLiteral("objMSCommDSProgress"), QStringLiteral("DSProgress")) {}
+    : SerialRegisterDriver(QStringLiteral("objMSCommDSProgress"), QStringLiteral("DSProgress"))
+{ }
 
-QByteArray clsDSProgress::DepartmentKey(int department) {
-    return 'R' + QByteArray::number(department);
-}
+QByteArray clsDSProgress::DepartmentKey(int department) { return 'R' + QByteArray::number(department); }
 
-bool clsDSProgress::DSP_SendCmd(const QByteArray& command) {
+bool clsDSProgress::DSP_SendCmd(const QByteArray& command)
+{
     ClearCommInput(*m_comm);
     writeBytes(command + ctl::CR);
     QByteArray reply;
     return DSP_ReadData(reply);
 }
 
-bool clsDSProgress::DSP_ReadData(QByteArray& reply) {
+bool clsDSProgress::DSP_ReadData(QByteArray& reply)
+{
     reply.clear();
     const int timeout = settings().FiscalPrinterParam.Timout;
-    const auto answer = ReadRegisterReply(*m_comm, timeout, timeout / 2,
-                                          [](const QByteArray& r) { return r.endsWith(kAnswerEnd); });
-    if (!answer)
-        return false;
+    const auto answer
+        = ReadRegisterReply(*m_comm, timeout, timeout / 2, [](const QByteArray& r) { return r.endsWith(kAnswerEnd); });
+    if (!answer) return false;
     if (!answer->endsWith(kAnswerEnd)) {
         ClearCommInput(*m_comm);
         return false;
@@ -42,23 +42,26 @@ bool clsDSProgress::DSP_ReadData(QByteArray& reply) {
     return true;
 }
 
-void clsDSProgress::NewSession(int16_t decimals) {
+void clsDSProgress::NewSession(int16_t decimals)
+{
     beginSession(decimals);
-    if (!DSP_SendCmd(kClear))
-        RaiseDriverError(kNewSessionCode, ConnectionErrorText());
+    if (!DSP_SendCmd(kClear)) RaiseDriverError(kNewSessionCode, ConnectionErrorText());
 }
 
-void clsDSProgress::CancelSession() {
+void clsDSProgress::CancelSession()
+{
     if (!DSP_SendCmd(kClear))
         RaiseDriverError(kCancelSessionCode, QStringLiteral("Errore di comunicazione in annullamento dello scontrino"));
 }
 
-void clsDSProgress::EndSession() {
+void clsDSProgress::EndSession()
+{
     if (!DSP_SendCmd(kTotal))
         RaiseDriverError(kEndSessionCode, QStringLiteral("Errore di comunicazione in chiusura dello scontrino"));
 }
 
-void clsDSProgress::SendData(Currency price, int16_t quantity, const QString& description, int16_t department) {
+void clsDSProgress::SendData(Currency price, int16_t quantity, const QString& description, int16_t department)
+{
     // A department the register has no key for must not land on another department.
     if (department < 0 || department > kLastDepartment)
         RaiseDriverError(kSendDataCode,
@@ -69,7 +72,8 @@ void clsDSProgress::SendData(Currency price, int16_t quantity, const QString& de
     QByteArray command = isReturn ? "KR-" : "KR";
     command += FormatAmount(price.abs().times(std::abs(int(quantity)))).toLatin1();
     command += DepartmentKey(department);
-    command += CleanDescription(description, std::min(settings().FiscalPrinterParam.DescriptionLen, kDescriptionWidth)).toLatin1();
+    command += CleanDescription(description, std::min(settings().FiscalPrinterParam.DescriptionLen, kDescriptionWidth))
+                   .toLatin1();
     if (!DSP_SendCmd(command))
         RaiseDriverError(kSendDataCode,
                          QStringLiteral("Errore di comunicazione in invio dei dati (reparto %1)").arg(department));

@@ -17,21 +17,21 @@ constexpr int kAmountDigits = 10;
 constexpr int kLastDepartment = 99;
 
 // Frames from the register that need no closing "000".
-bool needsNoClose(const QByteArray& replies) {
+bool needsNoClose(const QByteArray& replies)
+{
     return replies.startsWith("00") || replies.startsWith("88") || replies.startsWith("89");
 }
 }
 
-clsEllisseExt::clsEllisseExt()
-    : SerialRegisterDriver(QStringLiteral("objMSCommELL"), QStringLiteral("Omega ELLISSE")) {
+clsEllisseExt::clsEllisseExt() : SerialRegisterDriver(QStringLiteral("objMSCommELL"), QStringLiteral("Omega ELLISSE"))
+{
     QObject::connect(m_comm.get(), &SerialChannel::received, m_comm.get(), [this] { onReceived(); });
 }
 
-clsEllisseExt::~clsEllisseExt() {
-    QObject::disconnect(m_comm.get(), &SerialChannel::received, nullptr, nullptr);
-}
+clsEllisseExt::~clsEllisseExt() { QObject::disconnect(m_comm.get(), &SerialChannel::received, nullptr, nullptr); }
 
-QByteArray clsEllisseExt::SaleRecord(char flag, const QString& amount, int department, int quantity) {
+QByteArray clsEllisseExt::SaleRecord(char flag, const QString& amount, int department, int quantity)
+{
     QByteArray r = "700";
     r += flag;
     r += amount.toLatin1().rightJustified(10, '0');
@@ -44,18 +44,18 @@ QByteArray clsEllisseExt::SaleRecord(char flag, const QString& amount, int depar
     return r;
 }
 
-QByteArray clsEllisseExt::DescriptionRecord(const QString& cleanedDescription) {
+QByteArray clsEllisseExt::DescriptionRecord(const QString& cleanedDescription)
+{
     QString text = cleanedDescription;
     qsizetype start = 0;
-    while (start < text.size() && text[start] == u' ')
-        ++start;
+    while (start < text.size() && text[start] == u' ') ++start;
     text = text.mid(start).left(kDescriptionCut);
-    while (text.endsWith(u' '))
-        text.chop(1);
+    while (text.endsWith(u' ')) text.chop(1);
     return "5100" + (u'-' + text).toLatin1().leftJustified(kDescriptionRecordText, ' ') + '0';
 }
 
-QByteArray clsEllisseExt::ClosingRecord() {
+QByteArray clsEllisseExt::ClosingRecord()
+{
     QByteArray r(40, '0');
     r[0] = '7';
     r[1] = '4';
@@ -65,7 +65,8 @@ QByteArray clsEllisseExt::ClosingRecord() {
 
 QByteArray clsEllisseExt::CancellingRecord() { return "720 "; }
 
-bool clsEllisseExt::exchange(const std::function<bool(QByteArray&)>& run) {
+bool clsEllisseExt::exchange(const std::function<bool(QByteArray&)>& run)
+{
     m_busy = true;
     QByteArray replies;
     bool ok = false;
@@ -79,12 +80,14 @@ bool clsEllisseExt::exchange(const std::function<bool(QByteArray&)>& run) {
     return ok;
 }
 
-void clsEllisseExt::NewSession(int16_t decimals) {
+void clsEllisseExt::NewSession(int16_t decimals)
+{
     beginSession(decimals);
     m_firstRow = true;
 }
 
-void clsEllisseExt::SendData(Currency price, int16_t quantity, const QString& description, int16_t department) {
+void clsEllisseExt::SendData(Currency price, int16_t quantity, const QString& description, int16_t department)
+{
     // The sale record has fixed places: a department or an amount longer than its place would
     // push the following fields along, and the register would charge another department or
     // another amount. Such a row is refused before anything reaches the register.
@@ -95,8 +98,9 @@ void clsEllisseExt::SendData(Currency price, int16_t quantity, const QString& de
                              .arg(kLastDepartment));
     const QString amount = FormatAmount(price.abs());
     if (amount.size() > kAmountDigits)
-        RaiseDriverError(kSendDataCode,
-                         QStringLiteral("Importo %1 troppo grande per il registratore di cassa").arg(price.abs().toString()));
+        RaiseDriverError(
+            kSendDataCode,
+            QStringLiteral("Importo %1 troppo grande per il registratore di cassa").arg(price.abs().toString()));
     const QString cleaned = CleanDescription(description, settings().FiscalPrinterParam.DescriptionLen);
     char flag = kNextRowFlag;
     if (quantity < 0 || price.sign() < 0) {
@@ -110,31 +114,30 @@ void clsEllisseExt::SendData(Currency price, int16_t quantity, const QString& de
     const QString failed = QStringLiteral("Errore di comunicazione in invio dei dati");
     if (!exchange([&](QByteArray& r) { return EllSendCommandEx(sale, *m_comm, r); }))
         RaiseDriverError(kSendDataCode, failed);
-    if (cleaned.isEmpty())
-        return;
+    if (cleaned.isEmpty()) return;
     const QByteArray text = DescriptionRecord(cleaned);
     if (!exchange([&](QByteArray& r) { return EllSendCommand(text, *m_comm, r); }))
         RaiseDriverError(kSendDataCode, failed);
 }
 
-void clsEllisseExt::EndSession() {
-    if (m_firstRow)
-        return;   // nothing was sold: no receipt is open on the register
+void clsEllisseExt::EndSession()
+{
+    if (m_firstRow) return;   // nothing was sold: no receipt is open on the register
     if (!exchange([&](QByteArray& r) { return EllSendCommandEx(ClosingRecord(), *m_comm, r); }))
         RaiseDriverError(kEndSessionCode, QStringLiteral("Errore di comunicazione in chiusura dello scontrino"));
 }
 
-void clsEllisseExt::CancelSession() {
-    if (m_firstRow)
-        return;
+void clsEllisseExt::CancelSession()
+{
+    if (m_firstRow) return;
     if (!exchange([&](QByteArray& r) { return EllSendCommandEx(CancellingRecord(), *m_comm, r); }))
         RaiseDriverError(kCancelSessionCode, QStringLiteral("Errore di comunicazione in annullamento dello scontrino"));
 }
 
-void clsEllisseExt::onReceived() {
+void clsEllisseExt::onReceived()
+{
     try {
-        if (m_busy || !m_comm->isOpen() || m_comm->bytesAvailable() < 1)
-            return;
+        if (m_busy || !m_comm->isOpen() || m_comm->bytesAvailable() < 1) return;
         m_busy = true;
         QByteArray replies;
         bool ok = EllReadReply(*m_comm, replies, true);
@@ -143,8 +146,7 @@ void clsEllisseExt::onReceived() {
             ok = EllSendCommand("000", *m_comm, closing) && ok;
         }
         m_busy = false;
-        if (!ok)
-            ui().beep();
+        if (!ok) ui().beep();
     } catch (...) {
         // A frame the register sent on its own must not break whatever the operator is
         // doing; the line's trouble shows at the next receipt.

@@ -18,8 +18,8 @@ public:
     // Voids the receipt and closes the device.
     void CancelSession() override;
     void SendData(Currency price, int16_t quantity, const QString& description, int16_t department) override;
-    void SendMessage(const QString&) override {}
-    void SendDisplay(const QString&) override {}
+    void SendMessage(const QString&) override { }
+    void SendDisplay(const QString&) override { }
     QString FiscalPrinterDescription() const override { return QStringLiteral("OLIVETTI (protocollo ELA)"); }
     // (0) port number, (1) port settings text; the line is closed and opens at the next receipt.
     void SetParameters(const QVariantList& params) override;

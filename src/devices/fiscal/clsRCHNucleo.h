@@ -14,8 +14,8 @@ public:
     void EndSession() override;
     void CancelSession() override;
     void SendData(Currency price, int16_t quantity, const QString& description, int16_t department) override;
-    void SendMessage(const QString&) override {}
-    void SendDisplay(const QString&) override {}
+    void SendMessage(const QString&) override { }
+    void SendDisplay(const QString&) override { }
     // The component's own description of the register.
     QString FiscalPrinterDescription() const override;
     // (0) port number; the line is closed and opens at the next receipt.

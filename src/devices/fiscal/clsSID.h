@@ -15,14 +15,14 @@ public:
     void NewSession(int16_t decimals) override;
     void EndSession() override;
     // Nothing reaches the register: see CanCancelSession.
-    void CancelSession() override {}
+    void CancelSession() override { }
     bool CanCancelSession() const override { return false; }
     void SendData(Currency price, int16_t quantity, const QString& description, int16_t department) override;
-    void SendMessage(const QString&) override {}
-    void SendDisplay(const QString&) override {}
+    void SendMessage(const QString&) override { }
+    void SendDisplay(const QString&) override { }
     QString FiscalPrinterDescription() const override { return QStringLiteral("SID Smart"); }
     // The register program has its own line settings.
-    void SetParameters(const QVariantList&) override {}
+    void SetParameters(const QVariantList&) override { }
 
     SidDdeLink& Link() { return *m_link; }
 

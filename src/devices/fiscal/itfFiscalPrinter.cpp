@@ -1,6 +1,7 @@
 #include "itfFiscalPrinter.h"
 
-std::optional<AppError> itfFiscalPrinter::CancelSessionQuietly() noexcept {
+std::optional<AppError> itfFiscalPrinter::CancelSessionQuietly() noexcept
+{
     try {
         CancelSession();
         return std::nullopt;
@@ -13,9 +14,9 @@ std::optional<AppError> itfFiscalPrinter::CancelSessionQuietly() noexcept {
     }
 }
 
-QString DriverErrorText(int32_t code, const QString& message) {
+QString DriverErrorText(int32_t code, const QString& message)
+{
     QString text = QStringLiteral("Codice: %1").arg(code);
-    if (!message.isEmpty())
-        text += QStringLiteral("\r\r") + message;
+    if (!message.isEmpty()) text += QStringLiteral("\r\r") + message;
     return text;
 }

@@ -29,7 +29,7 @@ public:
     // Opens a receipt. `decimals`: those of the currency the caller gives amounts in; the
     // driver rounds every amount of the session to them.
     virtual void NewSession(int16_t decimals) = 0;
-    virtual void EndSession() = 0;      // totals and pays the open receipt
+    virtual void EndSession() = 0;   // totals and pays the open receipt
     virtual void CancelSession() = 0;   // voids it
     // One row: unit price, quantity, description, register department. A negative price
     // or a negative quantity makes the row a return.

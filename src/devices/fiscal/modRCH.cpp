@@ -1,7 +1,8 @@
 #include "modRCH.h"
 
 namespace {
-const char* statusText(int32_t status) {
+const char* statusText(int32_t status)
+{
     switch (status) {
     case RchStatus::WrongSpeed: return "Velocita' errata";
     case RchStatus::WrongMode: return "Modalita' impostata non valida (RS232)";
@@ -22,11 +23,13 @@ const char* statusText(int32_t status) {
 }
 }
 
-QString RchStatusText(int32_t status) {
+QString RchStatusText(int32_t status)
+{
     return QStringLiteral("[%1] ").arg(status) + QString::fromLatin1(statusText(status));
 }
 
-QString KeyCode(int key) {
+QString KeyCode(int key)
+{
     const QString digits = QString::number(key < 0 ? -qint64(key) : qint64(key)).rightJustified(4, u'0');
     return key < 0 ? u'-' + digits : digits;
 }

@@ -3,7 +3,8 @@
 
 using namespace omeganet;
 
-QByteArray NetBuildFrame(const QByteArray& data) {
+QByteArray NetBuildFrame(const QByteArray& data)
+{
     int sum = STX + EOT;
     for (char c : data) sum += static_cast<unsigned char>(c);
     if (sum >= kMaxSum)
@@ -20,7 +21,8 @@ QByteArray NetBuildFrame(const QByteArray& data) {
     return frame;
 }
 
-QByteArray NetBuildFrame(const QString& text) {
+QByteArray NetBuildFrame(const QString& text)
+{
     for (QChar c : text)
         if (c.unicode() > 255)
             throw AppError(AppError::kInvalidCall, QStringLiteral("modOmegaNet"),
@@ -28,7 +30,8 @@ QByteArray NetBuildFrame(const QString& text) {
     return NetBuildFrame(text.toLatin1());
 }
 
-QByteArray NetParseFrame(const QByteArray& bytes) {
+QByteArray NetParseFrame(const QByteArray& bytes)
+{
     const qsizetype start = bytes.indexOf(STX);
     if (start < 0) return {};
     const qsizetype end = bytes.indexOf(ETX, start);

@@ -7,35 +7,40 @@ constexpr char FS = 28;
 
 // Track 1: six-bit characters from blank (code 0) to "_"; tracks 2 and 3: four-bit
 // characters from "0" to "?". Each character has an odd parity bit; an LRC closes the track.
-const CardReaderSimulator::Alphabet CardReaderSimulator::kTrack1{6, ' ', '%', '?'};
-const CardReaderSimulator::Alphabet CardReaderSimulator::kTrack23{4, '0', ';', '?'};
+const CardReaderSimulator::Alphabet CardReaderSimulator::kTrack1 {6, ' ', '%', '?'};
+const CardReaderSimulator::Alphabet CardReaderSimulator::kTrack23 {4, '0', ';', '?'};
 
 CardReaderSimulator::CardReaderSimulator(Model model) : m_model(model) { insertBlankCard(); }
 
 // ---- Settings and card -----------------------------------------------------------------
 
-void CardReaderSimulator::setMute(bool mute) {
+void CardReaderSimulator::setMute(bool mute)
+{
     std::lock_guard lock(m_mutex);
     m_mute = mute;
 }
 
-void CardReaderSimulator::setCardPresent(bool present) {
+void CardReaderSimulator::setCardPresent(bool present)
+{
     std::lock_guard lock(m_mutex);
     m_cardPresent = present;
 }
 
-void CardReaderSimulator::failNextOperations(int count, char status) {
+void CardReaderSimulator::failNextOperations(int count, char status)
+{
     std::lock_guard lock(m_mutex);
     m_failures = count;
     m_failureStatus = status;
 }
 
-void CardReaderSimulator::insertBlankCard() {
+void CardReaderSimulator::insertBlankCard()
+{
     std::lock_guard lock(m_mutex);
     for (Bits& t : m_tracks) t.clear();
 }
 
-bool CardReaderSimulator::writeTrack1Text(const QString& text) {
+bool CardReaderSimulator::writeTrack1Text(const QString& text)
+{
     const auto bits = encode(text, kTrack1);
     if (!bits) return false;
     std::lock_guard lock(m_mutex);
@@ -43,49 +48,58 @@ bool CardReaderSimulator::writeTrack1Text(const QString& text) {
     return true;
 }
 
-std::optional<QString> CardReaderSimulator::track1Text() const {
+std::optional<QString> CardReaderSimulator::track1Text() const
+{
     std::lock_guard lock(m_mutex);
     return decode(m_tracks[0], kTrack1);
 }
 
-int CardReaderSimulator::track1BitCount() const {
+int CardReaderSimulator::track1BitCount() const
+{
     std::lock_guard lock(m_mutex);
     return int(m_tracks[0].size());
 }
 
-void CardReaderSimulator::flipTrack1Bit(int index) {
+void CardReaderSimulator::flipTrack1Bit(int index)
+{
     std::lock_guard lock(m_mutex);
     if (index >= 0 && size_t(index) < m_tracks[0].size()) m_tracks[0][size_t(index)] = !m_tracks[0][size_t(index)];
 }
 
-void CardReaderSimulator::truncateTrack1(int bitCount) {
+void CardReaderSimulator::truncateTrack1(int bitCount)
+{
     std::lock_guard lock(m_mutex);
     if (bitCount >= 0 && size_t(bitCount) < m_tracks[0].size()) m_tracks[0].resize(size_t(bitCount));
 }
 
-QList<QByteArray> CardReaderSimulator::commands() const {
+QList<QByteArray> CardReaderSimulator::commands() const
+{
     std::lock_guard lock(m_mutex);
     return m_commands;
 }
 
-bool CardReaderSimulator::lowCoercivity() const {
+bool CardReaderSimulator::lowCoercivity() const
+{
     std::lock_guard lock(m_mutex);
     return m_low;
 }
 
-QByteArray CardReaderSimulator::bitsPerCharacter() const {
+QByteArray CardReaderSimulator::bitsPerCharacter() const
+{
     std::lock_guard lock(m_mutex);
     return m_bitsPerChar;
 }
 
-int CardReaderSimulator::resets() const {
+int CardReaderSimulator::resets() const
+{
     std::lock_guard lock(m_mutex);
     return m_resets;
 }
 
 // ---- Encoding --------------------------------------------------------------------------
 
-std::optional<CardReaderSimulator::Bits> CardReaderSimulator::encode(const QString& text, const Alphabet& a) {
+std::optional<CardReaderSimulator::Bits> CardReaderSimulator::encode(const QString& text, const Alphabet& a)
+{
     const int limit = 1 << a.bitsPerChar;
     std::vector<int> codes;
     auto add = [&](QChar c) {
@@ -115,7 +129,8 @@ std::optional<CardReaderSimulator::Bits> CardReaderSimulator::encode(const QStri
     return bits;
 }
 
-std::optional<QString> CardReaderSimulator::decode(const Bits& bits, const Alphabet& a) {
+std::optional<QString> CardReaderSimulator::decode(const Bits& bits, const Alphabet& a)
+{
     const size_t group = size_t(a.bitsPerChar) + 1;
     size_t at = 0;
     while (at < bits.size() && !bits[at]) ++at;   // the card's leading zeros
@@ -147,7 +162,8 @@ std::optional<QString> CardReaderSimulator::decode(const Bits& bits, const Alpha
 
 // ---- The protocol ----------------------------------------------------------------------
 
-qsizetype CardReaderSimulator::commandLength(const QByteArray& p) const {
+qsizetype CardReaderSimulator::commandLength(const QByteArray& p) const
+{
     if (p.size() < 2) return 0;
     switch (p.at(1)) {
     case 'c': return p.size() >= 3 ? 3 : 0;
@@ -173,7 +189,8 @@ qsizetype CardReaderSimulator::commandLength(const QByteArray& p) const {
     }
 }
 
-QByteArray CardReaderSimulator::answer(QByteArray& pending) {
+QByteArray CardReaderSimulator::answer(QByteArray& pending)
+{
     std::lock_guard lock(m_mutex);
     QByteArray replies;
     for (;;) {
@@ -194,27 +211,28 @@ QByteArray CardReaderSimulator::answer(QByteArray& pending) {
     return replies;
 }
 
-bool CardReaderSimulator::consumeFailure(char& status) {
+bool CardReaderSimulator::consumeFailure(char& status)
+{
     if (m_failures <= 0) return false;
     --m_failures;
     status = m_failureStatus;
     return true;
 }
 
-bool CardReaderSimulator::cardBlank() const {
+bool CardReaderSimulator::cardBlank() const
+{
     for (const Bits& t : m_tracks)
         if (!t.empty()) return false;
     return true;
 }
 
-QByteArray CardReaderSimulator::handle(const QByteArray& command) {
+QByteArray CardReaderSimulator::handle(const QByteArray& command)
+{
     const bool full = m_model == Model::MSR206HL;
     auto status = [](char s) { return QByteArray(1, ESC) + s; };
     char failure = 0;
     switch (command.at(1)) {
-    case 'a':
-        ++m_resets;
-        return {};
+    case 'a': ++m_resets; return {};
     case ESC:   // the host's acknowledgement of a failed status
         return {};
     case 'r':
@@ -244,12 +262,12 @@ QByteArray CardReaderSimulator::handle(const QByteArray& command) {
         if (!full) return status(kUnknownCommand);
         m_bitsPerChar = command.mid(2);
         return status(kOk);
-    default:
-        return status(kUnknownCommand);
+    default: return status(kUnknownCommand);
     }
 }
 
-QByteArray CardReaderSimulator::textRead() {
+QByteArray CardReaderSimulator::textRead()
+{
     QByteArray out = QByteArray(1, ESC) + 's';
     char failure = 0;
     const bool failed = consumeFailure(failure);
@@ -271,7 +289,8 @@ QByteArray CardReaderSimulator::textRead() {
     return out;
 }
 
-QByteArray CardReaderSimulator::rawRead() {
+QByteArray CardReaderSimulator::rawRead()
+{
     QByteArray out = QByteArray(1, ESC) + 's';
     char failure = 0;
     const bool failed = consumeFailure(failure);
@@ -282,7 +301,9 @@ QByteArray CardReaderSimulator::rawRead() {
             const Bits& bits = m_tracks[t];
             bytes.fill('\0', qsizetype((bits.size() + 7) / 8));
             for (size_t i = 0; i < bits.size(); ++i)
-                if (bits[i]) bytes[qsizetype(i / 8)] = char(static_cast<unsigned char>(bytes[qsizetype(i / 8)]) | (0x80u >> (i % 8)));
+                if (bits[i])
+                    bytes[qsizetype(i / 8)]
+                        = char(static_cast<unsigned char>(bytes[qsizetype(i / 8)]) | (0x80u >> (i % 8)));
         }
         out += ESC;
         out += char(t + 1);
@@ -296,7 +317,8 @@ QByteArray CardReaderSimulator::rawRead() {
     return out;
 }
 
-bool CardReaderSimulator::textWrite(const QByteArray& block) {
+bool CardReaderSimulator::textWrite(const QByteArray& block)
+{
     // ESC s ESC 1 <text> ESC 2 <text> ESC 3 <text> ? FS
     if (!block.startsWith(QByteArray(1, ESC) + 's') || !block.endsWith(QByteArray("?") + FS)) return false;
     const QList<QByteArray> parts = block.mid(2, block.size() - 4).split(ESC);
@@ -316,7 +338,8 @@ bool CardReaderSimulator::textWrite(const QByteArray& block) {
     return true;
 }
 
-bool CardReaderSimulator::rawWrite(const QByteArray& block) {
+bool CardReaderSimulator::rawWrite(const QByteArray& block)
+{
     if (!block.startsWith(QByteArray(1, ESC) + 's')) return false;
     Bits tracks[3];
     qsizetype i = 2;

@@ -18,12 +18,12 @@
 class CardReaderSimulator {
 public:
     enum class Model {
-        MSR106,    // text commands only
-        MSR206HL,  // text and raw commands, coercivity and bits-per-character set-up
+        MSR106,   // text commands only
+        MSR206HL,   // text and raw commands, coercivity and bits-per-character set-up
     };
     // Status characters of the replies.
     static constexpr char kOk = '0';
-    static constexpr char kCardError = '1';     // no card, blank or unreadable track, text not writable
+    static constexpr char kCardError = '1';   // no card, blank or unreadable track, text not writable
     static constexpr char kUnknownCommand = '2';
 
     explicit CardReaderSimulator(Model model);
@@ -33,8 +33,8 @@ public:
     QByteArray answer(QByteArray& pending);
 
     // --- The reader's behaviour.
-    void setMute(bool mute);                  // takes commands, never answers
-    void setCardPresent(bool present);        // without a card, reads are never answered
+    void setMute(bool mute);   // takes commands, never answers
+    void setCardPresent(bool present);   // without a card, reads are never answered
     // The next `count` reads, writes or erases fail with `status`, leaving the card alone
     // (a failing read still sends the tracks it read).
     void failNextOperations(int count, char status = kCardError);
@@ -47,20 +47,20 @@ public:
     // The text of track 1 decoded with its checks; empty optional when it fails them.
     std::optional<QString> track1Text() const;
     int track1BitCount() const;
-    void flipTrack1Bit(int index);            // damages the card
-    void truncateTrack1(int bitCount);        // a swipe that lost the rest of the track
+    void flipTrack1Bit(int index);   // damages the card
+    void truncateTrack1(int bitCount);   // a swipe that lost the rest of the track
 
     // --- What the reader was told.
-    QList<QByteArray> commands() const;       // each complete command as received
+    QList<QByteArray> commands() const;   // each complete command as received
     bool lowCoercivity() const;
-    QByteArray bitsPerCharacter() const;      // the three bytes of the last set-up, empty before
+    QByteArray bitsPerCharacter() const;   // the three bytes of the last set-up, empty before
     int resets() const;
 
 private:
     using Bits = std::vector<bool>;
     struct Alphabet {
-        int bitsPerChar;    // without parity
-        char first;         // the character of code 0
+        int bitsPerChar;   // without parity
+        char first;   // the character of code 0
         char start;
         char end;
     };

@@ -25,5 +25,5 @@ private:
     enum class State { Idle, AwaitingAcknowledgement, AwaitingClose };
     State m_state = State::Idle;
     QByteArray m_expectedAcknowledgement;
-    std::atomic<char> m_resultStatus{'0'};
+    std::atomic<char> m_resultStatus {'0'};
 };

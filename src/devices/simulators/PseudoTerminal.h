@@ -47,10 +47,10 @@ public:
     bool waitOutputHeld(int timeoutMs);
 
     // What the port sent:
-    QByteArray receive(qsizetype count, int timeoutMs);       // up to `count` bytes, stops early on time-out
-    QByteArray receiveUntil(char last, int timeoutMs);        // through the first `last`, or what came by the time-out
-    QByteArray receiveFor(int timeoutMs);                     // everything within the time
-    QByteArray receiveUntilQuiet(int quietMs, int timeoutMs); // until nothing came for `quietMs`
+    QByteArray receive(qsizetype count, int timeoutMs);   // up to `count` bytes, stops early on time-out
+    QByteArray receiveUntil(char last, int timeoutMs);   // through the first `last`, or what came by the time-out
+    QByteArray receiveFor(int timeoutMs);   // everything within the time
+    QByteArray receiveUntilQuiet(int quietMs, int timeoutMs);   // until nothing came for `quietMs`
 
     // The line hangs up, as when the adapter of a serial device is pulled: this side closes,
     // and the port reads an end of file from then on. Serving stops; nothing more is sent or
@@ -75,8 +75,7 @@ public:
 private:
     // Reads what is there within `waitMs`; false when the time passed with nothing.
     bool readSome(QByteArray& into, int waitMs, bool pumpEvents);
-    template <typename Done>
-    QByteArray receiveWhile(Done done, int timeoutMs);
+    template <typename Done> QByteArray receiveWhile(Done done, int timeoutMs);
 
     std::unique_ptr<QTemporaryDir> m_ownFolder;
     int m_master = -1;
@@ -86,7 +85,7 @@ private:
 
     std::mutex m_sendMutex;
     std::thread m_server;
-    std::atomic<bool> m_serving{false};
+    std::atomic<bool> m_serving {false};
     mutable std::mutex m_servedMutex;
     QByteArray m_served;
 };

@@ -22,7 +22,7 @@ public:
     // loop, as a register does, or already while the command is handed over.
     enum class Delivery { Later, DuringSend };
 
-    FakeRegisterComponents();    // installs the fakes as the components' back-ends
+    FakeRegisterComponents();   // installs the fakes as the components' back-ends
     ~FakeRegisterComponents();   // restores the production back-ends
     FakeRegisterComponents(const FakeRegisterComponents&) = delete;
     FakeRegisterComponents& operator=(const FakeRegisterComponents&) = delete;

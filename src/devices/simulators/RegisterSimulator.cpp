@@ -1,12 +1,12 @@
 #include "RegisterSimulator.h"
 
-SimulatorOutput RegisterSimulator::answer(QByteArray& pending) {
+SimulatorOutput RegisterSimulator::answer(QByteArray& pending)
+{
     std::lock_guard lock(m_mutex);
     SimulatorOutput out;
     while (!pending.isEmpty()) {
         std::optional<Taken> taken = take(pending);
-        if (!taken)
-            break;
+        if (!taken) break;
         if (!taken->command.isEmpty()) {
             m_commands.push_back(taken->command);
             if (!m_replacements.empty()) {
@@ -20,17 +20,20 @@ SimulatorOutput RegisterSimulator::answer(QByteArray& pending) {
     return out;
 }
 
-void RegisterSimulator::replaceNextAnswer(SimulatorOutput output) {
+void RegisterSimulator::replaceNextAnswer(SimulatorOutput output)
+{
     std::lock_guard lock(m_mutex);
     m_replacements.push_back(std::move(output));
 }
 
-QList<QByteArray> RegisterSimulator::commands() const {
+QList<QByteArray> RegisterSimulator::commands() const
+{
     std::lock_guard lock(m_mutex);
     return m_commands;
 }
 
-void RegisterSimulator::clearCommands() {
+void RegisterSimulator::clearCommands()
+{
     std::lock_guard lock(m_mutex);
     m_commands.clear();
 }

@@ -29,7 +29,7 @@ public:
     // The next command is answered with `output` instead of the register's own answer (a
     // refusal, an error code, silence when empty). Queued, one command each.
     void replaceNextAnswer(SimulatorOutput output);
-    void replaceNextAnswer(const QByteArray& bytes) { replaceNextAnswer(SimulatorOutput{{0, bytes}}); }
+    void replaceNextAnswer(const QByteArray& bytes) { replaceNextAnswer(SimulatorOutput {{0, bytes}}); }
 
     // The commands received, as the register understood them (frames without their
     // framing), in order.
@@ -38,7 +38,7 @@ public:
 
 protected:
     struct Taken {
-        QByteArray command;       // empty: bytes that were no command (an acknowledgement, noise)
+        QByteArray command;   // empty: bytes that were no command (an acknowledgement, noise)
         SimulatorOutput reply;
     };
     // Takes one command (or noise) from the front of `pending`; nullopt while the command
@@ -46,9 +46,9 @@ protected:
     virtual std::optional<Taken> take(QByteArray& pending) = 0;
     // The register's answer to the last command was replaced: its protocol state goes back
     // to waiting for a new command.
-    virtual void answerReplaced() {}
+    virtual void answerReplaced() { }
 
-    static SimulatorOutput now(const QByteArray& bytes) { return SimulatorOutput{{0, bytes}}; }
+    static SimulatorOutput now(const QByteArray& bytes) { return SimulatorOutput {{0, bytes}}; }
     // Held while take() runs; a family that changes its state from another thread takes it.
     std::mutex& mutex() const { return m_mutex; }
 

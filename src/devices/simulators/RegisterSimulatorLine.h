@@ -46,10 +46,10 @@ private:
     void record(Direction d, const QByteArray& bytes);
 
     std::shared_ptr<RegisterSimulator> m_simulator;
-    std::atomic<bool> m_powered{true};
+    std::atomic<bool> m_powered {true};
     mutable std::mutex m_trafficMutex;
     QList<Event> m_traffic;
     QByteArray m_pending;   // received and not yet answered; the serving thread's own
     qint64 m_startMs = 0;
-    PseudoTerminal m_line;  // last: its serving thread stops before the members it uses go
+    PseudoTerminal m_line;   // last: its serving thread stops before the members it uses go
 };

@@ -6,12 +6,14 @@
 #include "SaxSimulator.h"
 #include "SwedaSimulator.h"
 
-QStringList RegisterSimulatorNames() {
-    return {QStringLiteral("ellisse"), QStringLiteral("crf4600"), QStringLiteral("sax"),
-            QStringLiteral("dsprogress"), QStringLiteral("sarema"), QStringLiteral("sweda")};
+QStringList RegisterSimulatorNames()
+{
+    return {QStringLiteral("ellisse"),    QStringLiteral("crf4600"), QStringLiteral("sax"),
+            QStringLiteral("dsprogress"), QStringLiteral("sarema"),  QStringLiteral("sweda")};
 }
 
-std::shared_ptr<RegisterSimulator> CreateRegisterSimulator(const QString& name) {
+std::shared_ptr<RegisterSimulator> CreateRegisterSimulator(const QString& name)
+{
     const QString n = name.toLower();
     if (n == u"ellisse") return std::make_shared<EllisseSimulator>();
     if (n == u"crf4600") return std::make_shared<Crf4600Simulator>();

@@ -7,8 +7,8 @@
 #include <memory>
 
 enum class TrafficDirection {
-    Sent,        // written by the program
-    Received,    // read by the program
+    Sent,   // written by the program
+    Received,   // read by the program
     Discarded,   // received, then thrown away unread (the input emptied before a command)
 };
 

@@ -17,5 +17,5 @@ protected:
 
 private:
     SimulatorOutput pacing() const;
-    std::atomic<int> m_busyMs{0};
+    std::atomic<int> m_busyMs {0};
 };

@@ -43,7 +43,7 @@ public:
     void clearInput() override;
 
 protected:
-    void applyLineSettings() override {}
+    void applyLineSettings() override { }
 
 private:
     void take(const QByteArray& bytes);

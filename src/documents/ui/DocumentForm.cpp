@@ -39,15 +39,11 @@ int namedKey(const QString& name)
     if (name.size() >= 2 && name.size() <= 3 && name[0] == u'F') {
         bool ok = false;
         const int n = name.mid(1).toInt(&ok);
-        if (ok && n >= 1 && n <= 12)
-            return Qt::Key_F1 + n - 1;
+        if (ok && n >= 1 && n <= 12) return Qt::Key_F1 + n - 1;
     }
-    if (name.compare(QStringLiteral("Canc"), Qt::CaseInsensitive) == 0)
-        return Qt::Key_Delete;
-    if (name.compare(QStringLiteral("Ins"), Qt::CaseInsensitive) == 0)
-        return Qt::Key_Insert;
-    if (name.compare(QStringLiteral("Home"), Qt::CaseInsensitive) == 0)
-        return Qt::Key_Home;
+    if (name.compare(QStringLiteral("Canc"), Qt::CaseInsensitive) == 0) return Qt::Key_Delete;
+    if (name.compare(QStringLiteral("Ins"), Qt::CaseInsensitive) == 0) return Qt::Key_Insert;
+    if (name.compare(QStringLiteral("Home"), Qt::CaseInsensitive) == 0) return Qt::Key_Home;
     return 0;
 }
 
@@ -57,8 +53,7 @@ int physicalKey(const QKeyEvent& k)
 {
     if (QGuiApplication::platformName() == QStringLiteral("xcb")) {
         const quint32 scan = k.nativeScanCode();
-        if (scan >= 10 && scan <= 19)
-            return Qt::Key_0 + int(scan - 9) % 10;
+        if (scan >= 10 && scan <= 19) return Qt::Key_0 + int(scan - 9) % 10;
     }
     return k.key();
 }
@@ -67,10 +62,8 @@ int physicalKey(const QKeyEvent& k)
 // editing keys stay its own.
 bool isTextBox(QObject* watched, const QLineEdit* codeBox)
 {
-    if (watched == codeBox)
-        return false;
-    if (auto* line = qobject_cast<QLineEdit*>(watched))
-        return !line->isReadOnly();
+    if (watched == codeBox) return false;
+    if (auto* line = qobject_cast<QLineEdit*>(watched)) return !line->isReadOnly();
     return qobject_cast<QPlainTextEdit*>(watched) != nullptr;
 }
 
@@ -81,21 +74,18 @@ bool isEditingKey(int key)
     case Qt::Key_Home:
     case Qt::Key_Insert:
     case Qt::Key_Down:
-    case Qt::Key_PageDown:
-        return true;
-    default:
-        return false;
+    case Qt::Key_PageDown: return true;
+    default: return false;
     }
 }
 
-}  // namespace
+}   // namespace
 
-DocumentForm::DocumentForm(DocumentKind kind, Database& db, QWidget* owner)
-    : ModalDialog(owner), m_db(db), m_kind(kind)
+DocumentForm::DocumentForm(DocumentKind kind, Database& db, QWidget* owner) : ModalDialog(owner), m_db(db), m_kind(kind)
 {
     // A window of its own beside the main window, with its own size and close box.
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
+                   | Qt::WindowCloseButtonHint);
 
     m_lblArticolo = label("Label4", QStringLiteral("Articolo:"));
     m_txtCode_Articolo = new QLineEdit(this);
@@ -106,12 +96,14 @@ DocumentForm::DocumentForm(DocumentKind kind, Database& db, QWidget* owner)
     m_cmdAutoAdd = button("cmdAutoAdd", QStringLiteral("Agg. [F2]"));
     m_cmdAdd = button("cmdAdd", QStringLiteral("+"), QString::fromUtf8("Aggiunge la quantità all'articolo corrente"));
     m_cmdSub = button("cmdSub", QStringLiteral("-"), QString::fromUtf8("Sottrae la quantità all'articolo corrente"));
-    m_cmdEdit_Quantita = button("cmdEdit_Quantita", QString::fromUtf8("&Quantità [F5]"),
-                                QString::fromUtf8("Modifica la quantità dell'articolo selezionato (negativa per Reso)"));
+    m_cmdEdit_Quantita
+        = button("cmdEdit_Quantita", QString::fromUtf8("&Quantità [F5]"),
+                 QString::fromUtf8("Modifica la quantità dell'articolo selezionato (negativa per Reso)"));
     m_cmdEdit = button("cmdEdit", QStringLiteral("&Modifica [F12]"), QStringLiteral("Modifica l'articolo selezionato"));
     m_cmdDeleteItem = button("cmdDeleteItem", QStringLiteral("&Elimina [F10]"),
                              QStringLiteral("Elimina l'articolo selezionato (tasto [Canc])"));
-    m_cmdAddItem = button("cmdAddItem", QStringLiteral("&Definisci"), QStringLiteral("Definisci l'articolo manualmente"));
+    m_cmdAddItem
+        = button("cmdAddItem", QStringLiteral("&Definisci"), QStringLiteral("Definisci l'articolo manualmente"));
     m_chkFind_Aggiuntivo = new QCheckBox(QStringLiteral("Cerca codice a&ggiuntivo [F8]"), this);
     m_chkFind_Aggiuntivo->setObjectName(QStringLiteral("chkFind_Aggiuntivo"));
     m_chkFind_Aggiuntivo->setToolTip(QStringLiteral("Attiva la ricerca degli articoli anche con Codice Aggiuntivo"));
@@ -144,8 +136,7 @@ DocumentForm::DocumentForm(DocumentKind kind, Database& db, QWidget* owner)
         focusCodeBox();
     });
     connect(m_chkFind_Aggiuntivo, &QCheckBox::toggled, this, [this](bool on) {
-        if (DocumentRows* rows = rowEntry())
-            rows->findAdditionalCode = on;
+        if (DocumentRows* rows = rowEntry()) rows->findAdditionalCode = on;
     });
     connect(m_txtCode_Articolo, &QLineEdit::textChanged, this, [this](const QString& text) { codeChanged(text); });
     connect(m_dgArticoli, &ObjDataGrid::RowColChange, this, [this] { selectedRowChanged(); });
@@ -155,14 +146,12 @@ DocumentForm::~DocumentForm()
 {
     // The grid's rows go with this window, the grid after it.
     m_dgArticoli->Detach();
-    if (m_openSlot && *m_openSlot == this)
-        *m_openSlot = nullptr;
+    if (m_openSlot && *m_openSlot == this) *m_openSlot = nullptr;
 }
 
 Database* DocumentForm::workingDatabase(TableData* document)
 {
-    if (!g_objDatabase || (document && document->HasNoCurrentRow()))
-        return nullptr;
+    if (!g_objDatabase || (document && document->HasNoCurrentRow())) return nullptr;
     return g_objDatabase.get();
 }
 
@@ -193,10 +182,8 @@ QLabel* DocumentForm::label(const char* name, const QString& caption)
 
 DocumentOperator& DocumentForm::documentOperator(DocumentOperator* op)
 {
-    if (op)
-        return *op;
-    if (!m_ownOperator)
-        m_ownOperator = std::make_unique<LibraryDocumentOperator>(this);
+    if (op) return *op;
+    if (!m_ownOperator) m_ownOperator = std::make_unique<LibraryDocumentOperator>(this);
     return *m_ownOperator;
 }
 
@@ -217,8 +204,7 @@ namespace {
 // has the whole window laid out again at every scan. It grows when an amount needs more.
 void fitTotal(QLabel* label, const QString& text)
 {
-    if (label->text() == text)
-        return;
+    if (label->text() == text) return;
     label->setText(text);
     const QSize wanted = label->sizeHint();
     if (wanted.width() > label->maximumWidth() || wanted.height() > label->maximumHeight())
@@ -232,7 +218,7 @@ void sizeTotal(QLabel* label, int width)
     label->setFixedSize(label->sizeHint().expandedTo(QSize(width, 0)));
     label->clear();
 }
-}  // namespace
+}   // namespace
 
 void DocumentForm::buildTotals(const QString& confirmTip, const QString& cancelTip)
 {
@@ -257,16 +243,15 @@ void DocumentForm::layOut(QLayout* header, std::initializer_list<QWidget*> marks
     auto* codeRow = new QHBoxLayout;
     codeRow->addWidget(m_lblArticolo);
     codeRow->addWidget(m_txtCode_Articolo, 1);
-    for (QWidget* w : {static_cast<QWidget*>(m_cmdAutoAdd), static_cast<QWidget*>(m_cmdAdd),
-                       static_cast<QWidget*>(m_cmdSub), static_cast<QWidget*>(m_cmdEdit_Quantita),
-                       static_cast<QWidget*>(m_cmdEdit), static_cast<QWidget*>(m_cmdDeleteItem),
-                       static_cast<QWidget*>(m_cmdAddItem)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(m_cmdAutoAdd), static_cast<QWidget*>(m_cmdAdd), static_cast<QWidget*>(m_cmdSub),
+          static_cast<QWidget*>(m_cmdEdit_Quantita), static_cast<QWidget*>(m_cmdEdit),
+          static_cast<QWidget*>(m_cmdDeleteItem), static_cast<QWidget*>(m_cmdAddItem)})
         codeRow->addWidget(w);
     auto* optionRow = new QHBoxLayout;
     optionRow->addWidget(m_chkFind_Aggiuntivo);
     optionRow->addSpacing(16);
-    for (QWidget* w : marks)
-        optionRow->addWidget(w);
+    for (QWidget* w : marks) optionRow->addWidget(w);
     optionRow->addStretch(1);
     optionRow->addWidget(m_cmdGridSetting);
 
@@ -321,7 +306,8 @@ void DocumentForm::confirming(bool on)
 
 QStringList DocumentForm::hiddenColumns() const { return rowNames(m_kind).hiddenColumns; }
 
-void DocumentForm::answerButtons(std::initializer_list<std::tuple<const char*, QWidget*, std::function<void()>>> buttons)
+void DocumentForm::answerButtons(
+    std::initializer_list<std::tuple<const char*, QWidget*, std::function<void()>>> buttons)
 {
     for (const auto& [name, control, press] : buttons)
         m_answerButtons.append({QString::fromLatin1(name), control, press});
@@ -331,8 +317,7 @@ bool DocumentForm::answerButton(const QString& name)
 {
     for (const AnswerButton& b : m_answerButtons)
         if (name.compare(b.name, Qt::CaseInsensitive) == 0) {
-            if (!b.control || AnswerReaches(*this, *b.control, b.name))
-                b.press();
+            if (!b.control || AnswerReaches(*this, *b.control, b.name)) b.press();
             return true;
         }
     return false;
@@ -352,8 +337,7 @@ qint64 DocumentForm::documentKey() const
 
 bool DocumentForm::Activate()
 {
-    if (m_activating || unloaded())
-        return !unloaded();
+    if (m_activating || unloaded()) return !unloaded();
     m_activating = true;
     const bool open = m_session->isOpen();
     if (!open) {
@@ -366,8 +350,7 @@ bool DocumentForm::Activate()
         unload();
         return false;
     }
-    if (!open)
-        after(DocumentSession::After::Next);
+    if (!open) after(DocumentSession::After::Next);
     return true;
 }
 
@@ -377,8 +360,7 @@ bool DocumentForm::Edit(TableData* dataSet)
         unload();
         return false;
     }
-    if (m_session->isEditing())
-        showCaption(true);
+    if (m_session->isEditing()) showCaption(true);
     showDocument();
     return true;
 }
@@ -386,8 +368,7 @@ bool DocumentForm::Edit(TableData* dataSet)
 void DocumentForm::changeEvent(QEvent* event)
 {
     ModalDialog::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !unloaded())
-        (void)Activate();
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !unloaded()) (void)Activate();
 }
 
 void DocumentForm::after(DocumentSession::After next)
@@ -412,31 +393,25 @@ void DocumentForm::after(DocumentSession::After next)
 
 void DocumentForm::cmdConfirm_Click()
 {
-    if (m_session->busy() || !m_session->isOpen())
-        return;
+    if (m_session->busy() || !m_session->isOpen()) return;
     const DocumentSession::After next = confirmDocument([this] { return m_session->Confirm(); });
     confirmEnded();
-    if (next != DocumentSession::After::Stay)
-        m_txtCode_Articolo->clear();
+    if (next != DocumentSession::After::Stay) m_txtCode_Articolo->clear();
     after(next);
-    if (next == DocumentSession::After::Stay)
-        takeWaitingCode();
+    if (next == DocumentSession::After::Stay) takeWaitingCode();
 }
 
 void DocumentForm::cmdCancel_Click()
 {
-    if (m_session->busy())
-        return;
+    if (m_session->busy()) return;
     const DocumentSession::After next = m_session->Cancel();
-    if (next != DocumentSession::After::Unload)
-        m_txtCode_Articolo->clear();
+    if (next != DocumentSession::After::Unload) m_txtCode_Articolo->clear();
     after(next);
 }
 
 void DocumentForm::cmdSet_Counterpart_Click()
 {
-    if (m_session->SetCounterpart())
-        Refresh_Articoli(selectedRow());
+    if (m_session->SetCounterpart()) Refresh_Articoli(selectedRow());
     focusCodeBox();
 }
 
@@ -465,19 +440,16 @@ void DocumentForm::reject()
 
 void DocumentForm::unload()
 {
-    if (m_unloaded)
-        return;
+    if (m_unloaded) return;
     m_unloaded = true;
     documentClosed();
     m_session->Unload();
     syncGrid(0);
     SaveFormPosition(this, false);
-    if (m_layout && m_layout->IsChanged())
-        (void)m_layout->Save();
+    if (m_layout && m_layout->IsChanged()) (void)m_layout->Save();
     EnableMainForm(true);
     if (MainWindowServices* mw = mainWindowServices())
-        if (QWidget* main = mw->mainWidget(); main && main->isVisible() && main->isEnabled())
-            main->activateWindow();
+        if (QWidget* main = mw->mainWidget(); main && main->isVisible() && main->isEnabled()) main->activateWindow();
     done(QDialog::Rejected);
 }
 
@@ -485,8 +457,7 @@ void DocumentForm::unload()
 
 qint64 DocumentForm::selectedRow() const
 {
-    if (!m_gridRows)
-        return 0;
+    if (!m_gridRows) return 0;
     const std::optional<qint64> bookmark = m_dgArticoli->Bookmark();
     return bookmark.value_or(0);
 }
@@ -525,46 +496,40 @@ void DocumentForm::syncGrid(qint64 row)
         m_dgArticoli->Refresh();
     }
     const qint64 current = row ? row : (rows->HasNoCurrentRow() ? 0 : rows->GetOID());
-    if (current)
-        m_dgArticoli->SetBookmark(current);
+    if (current) m_dgArticoli->SetBookmark(current);
 }
 
 void DocumentForm::bindGrid()
 {
-    if (!m_gridRows)
-        return;
+    if (!m_gridRows) return;
     const std::optional<qint64> current = m_dgArticoli->Bookmark();
     m_boundHidden = hiddenColumns();
     m_dgArticoli->BindLayout(m_layout, m_boundHidden);
     m_dgArticoli->SetDataSet(m_gridRows.get());
-    if (current)
-        m_dgArticoli->SetBookmark(*current);
+    if (current) m_dgArticoli->SetBookmark(*current);
 }
 
 // The rows' own fields alone say little at the counter: the grid shows a row's article (its
 // code and description) unless the operator chose the columns.
 void DocumentForm::applyDefaultSequence()
 {
-    if (m_layout && m_layout->FieldSequence().isEmpty())
-        m_layout->SetFieldSequence(rowNames(m_kind).defaultColumns);
+    if (m_layout && m_layout->FieldSequence().isEmpty()) m_layout->SetFieldSequence(rowNames(m_kind).defaultColumns);
 }
 
 bool DocumentForm::hasOwnSequence() const
 {
-    return m_layout && !m_layout->FieldSequence().isEmpty() &&
-           m_layout->FieldSequence() != rowNames(m_kind).defaultColumns;
+    return m_layout && !m_layout->FieldSequence().isEmpty()
+        && m_layout->FieldSequence() != rowNames(m_kind).defaultColumns;
 }
 
 void DocumentForm::focusCodeBox()
 {
-    if (m_txtCode_Articolo->isVisibleTo(this) && m_txtCode_Articolo->isEnabled())
-        m_txtCode_Articolo->setFocus();
+    if (m_txtCode_Articolo->isVisibleTo(this) && m_txtCode_Articolo->isEnabled()) m_txtCode_Articolo->setFocus();
 }
 
 void DocumentForm::show(const DocumentRows::Result& result)
 {
-    if (result.clearCode)
-        m_txtCode_Articolo->clear();
+    if (result.clearCode) m_txtCode_Articolo->clear();
     if (result.changed)
         refreshRows(result.row);
     else
@@ -580,8 +545,7 @@ void DocumentForm::refreshRows(qint64 row)
     focusCodeBox();
 }
 
-template <class F>
-void DocumentForm::rowCommand(F&& command)
+template <class F> void DocumentForm::rowCommand(F&& command)
 {
     DocumentRows* rows = rowEntry();
     // One command at a time: a code scanned while a command's dialog is open waits in the box.
@@ -640,24 +604,23 @@ void DocumentForm::cmdAddItem_Click()
 
 void DocumentForm::mnuGridFldAll_Click()
 {
-    if (m_dgArticoli->isVisibleTo(this) && m_gridRows)
-        m_dgArticoli->ShowAllFields();
+    if (m_dgArticoli->isVisibleTo(this) && m_gridRows) m_dgArticoli->ShowAllFields();
     focusCodeBox();
 }
 
 void DocumentForm::mnuGridFldSequence_Click()
 {
-    if (m_dgArticoli->isVisibleTo(this) && m_gridRows && m_dgArticoli->FieldSequenceDialog())
-        bindGrid();
+    if (m_dgArticoli->isVisibleTo(this) && m_gridRows && m_dgArticoli->FieldSequenceDialog()) bindGrid();
     m_mnuGridFldSequence->setChecked(hasOwnSequence());
     focusCodeBox();
 }
 
 void DocumentForm::mnuGridCancel_Click()
 {
-    if (m_dgArticoli->isVisibleTo(this) && m_gridRows && m_layout &&
-        ui().msgBox(QStringLiteral("Vuoi ripristinare le impostazioni predefinite per la griglia corrente?"),
-                    int(Msg::YesNo) + Msg::Question, AppTitle()) == Msg::Yes) {
+    if (m_dgArticoli->isVisibleTo(this) && m_gridRows && m_layout
+        && ui().msgBox(QStringLiteral("Vuoi ripristinare le impostazioni predefinite per la griglia corrente?"),
+                       int(Msg::YesNo) + Msg::Question, AppTitle())
+            == Msg::Yes) {
         m_layout->Reset();
         applyDefaultSequence();
         bindGrid();
@@ -672,11 +635,9 @@ void DocumentForm::mnuGridCancel_Click()
 // Enter adds one to a typed code.
 void DocumentForm::codeChanged(const QString& text)
 {
-    if (m_inCommand || m_confirming || text.isEmpty() || !codesAccepted())
-        return;
+    if (m_inCommand || m_confirming || text.isEmpty() || !codesAccepted()) return;
     const QString line = GetFirstLine(text);
-    if (line.isEmpty())
-        return;
+    if (line.isEmpty()) return;
     {
         const QSignalBlocker quiet(m_txtCode_Articolo);
         m_txtCode_Articolo->setText(line);
@@ -684,15 +645,11 @@ void DocumentForm::codeChanged(const QString& text)
     cmdAutoAdd_Click();
 }
 
-void DocumentForm::takeWaitingCode()
-{
-    codeChanged(m_txtCode_Articolo->text());
-}
+void DocumentForm::takeWaitingCode() { codeChanged(m_txtCode_Articolo->text()); }
 
 bool DocumentForm::codeBoxKeyPress(QKeyEvent* event)
 {
-    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
-        return false;
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) return false;
     // Ctrl+Enter types a line feed: in an empty box it yields no code until the box is emptied.
     const QChar end = (event->modifiers() & Qt::ControlModifier) ? QChar(u'\n') : QChar(u'\r');
     if (end == u'\r' && m_txtCode_Articolo->text().isEmpty()) {
@@ -709,33 +666,22 @@ void DocumentForm::watchKeys()
 {
     installEventFilter(this);
     for (QWidget* w : findChildren<QWidget*>())
-        if (w->focusPolicy() != Qt::NoFocus)
-            w->installEventFilter(this);
+        if (w->focusPolicy() != Qt::NoFocus) w->installEventFilter(this);
     m_dgArticoli->View()->installEventFilter(this);
 }
 
 bool DocumentForm::runCommand(RowKeyCommand command, QObject* watched)
 {
     switch (command) {
-    case RowKeyCommand::None:
-        return false;
+    case RowKeyCommand::None: return false;
     case RowKeyCommand::FocusGrid:
-        if (watched == m_dgArticoli->View())
-            return false;
+        if (watched == m_dgArticoli->View()) return false;
         m_dgArticoli->View()->setFocus();
         return true;
-    case RowKeyCommand::DeleteRow:
-        cmdDeleteItem_Click();
-        return true;
-    case RowKeyCommand::AddArticle:
-        cmdAutoAdd_Click();
-        return true;
-    case RowKeyCommand::EditQuantity:
-        cmdEdit_Quantita_Click();
-        return true;
-    case RowKeyCommand::EditRow:
-        cmdEdit_Click();
-        return true;
+    case RowKeyCommand::DeleteRow: cmdDeleteItem_Click(); return true;
+    case RowKeyCommand::AddArticle: cmdAutoAdd_Click(); return true;
+    case RowKeyCommand::EditQuantity: cmdEdit_Quantita_Click(); return true;
+    case RowKeyCommand::EditRow: cmdEdit_Click(); return true;
     case RowKeyCommand::SwitchAdditional:
         m_chkFind_Aggiuntivo->setChecked(!m_chkFind_Aggiuntivo->isChecked());
         return true;
@@ -743,8 +689,7 @@ bool DocumentForm::runCommand(RowKeyCommand command, QObject* watched)
         m_txtCode_Articolo->clear();
         m_txtCode_Articolo->setFocus();
         return true;
-    default:
-        return formCommand(command);
+    default: return formCommand(command);
     }
 }
 
@@ -773,14 +718,14 @@ bool DocumentForm::formKeyDown(QKeyEvent* event, QObject* watched)
             return true;
         }
     }
-    if (watched == m_dgArticoli->View() && (key == Qt::Key_Up || key == Qt::Key_PageUp) &&
-        m_dgArticoli->CurrentRow() <= 0) {
+    if (watched == m_dgArticoli->View() && (key == Qt::Key_Up || key == Qt::Key_PageUp)
+        && m_dgArticoli->CurrentRow() <= 0) {
         focusCodeBox();
         return true;
     }
     const QString typed = event->text();
-    if ((typed == QStringLiteral("+") || typed == QStringLiteral("-")) &&
-        (inCodeBox || watched == m_dgArticoli->View())) {
+    if ((typed == QStringLiteral("+") || typed == QStringLiteral("-"))
+        && (inCodeBox || watched == m_dgArticoli->View())) {
         if (typed == QStringLiteral("+"))
             cmdAdd_Click();
         else
@@ -794,23 +739,19 @@ bool DocumentForm::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
     case QEvent::KeyPress:
-        if (formKeyDown(static_cast<QKeyEvent*>(event), watched))
-            return true;
+        if (formKeyDown(static_cast<QKeyEvent*>(event), watched)) return true;
         break;
     case QEvent::KeyRelease: {
         auto* k = static_cast<QKeyEvent*>(event);
-        if (!k->isAutoRepeat() &&
-            m_keyEntry.keyUp(k->key()).action == KeyboardCodeEntry::Action::Finish &&
-            focusWidget() == m_txtCode_Articolo && !m_txtCode_Articolo->text().isEmpty())
+        if (!k->isAutoRepeat() && m_keyEntry.keyUp(k->key()).action == KeyboardCodeEntry::Action::Finish
+            && focusWidget() == m_txtCode_Articolo && !m_txtCode_Articolo->text().isEmpty())
             cmdAutoAdd_Click();
         break;
     }
     case QEvent::FocusIn:
-        if (watched == m_txtCode_Articolo)
-            m_txtCode_Articolo->selectAll();
+        if (watched == m_txtCode_Articolo) m_txtCode_Articolo->selectAll();
         break;
-    default:
-        break;
+    default: break;
     }
     return ModalDialog::eventFilter(watched, event);
 }
@@ -822,11 +763,8 @@ void DocumentForm::keyPressEvent(QKeyEvent* event)
     switch (event->key()) {
     case Qt::Key_Escape:
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-        event->accept();
-        return;
-    default:
-        ModalDialog::keyPressEvent(event);
+    case Qt::Key_Enter: event->accept(); return;
+    default: ModalDialog::keyPressEvent(event);
     }
 }
 
@@ -837,38 +775,32 @@ QString DocumentForm::answerPrompt() const { return QStringLiteral("Articolo:");
 void DocumentForm::applyAnswer(const QString& answer)
 {
     // Codes and keys are typed in the code box, as the reader and a person type them.
-    const auto codeBoxReached = [this] { return AnswerReaches(*this, *m_txtCode_Articolo, QStringLiteral("Articolo")); };
+    const auto codeBoxReached
+        = [this] { return AnswerReaches(*this, *m_txtCode_Articolo, QStringLiteral("Articolo")); };
     if (!(answer.size() > 2 && answer.startsWith(u'<') && answer.endsWith(u'>'))) {
         // As the barcode reader hands a code over: the line and its end.
-        if (codeBoxReached())
-            m_txtCode_Articolo->setText(answer + u'\r');
+        if (codeBoxReached()) m_txtCode_Articolo->setText(answer + u'\r');
         return;
     }
     const QString name = answer.mid(1, answer.size() - 2);
-    const auto pressed = [this](QPushButton* button, const QString& caption) {
-        return AnswerReaches(*this, *button, caption);
-    };
+    const auto pressed
+        = [this](QPushButton* button, const QString& caption) { return AnswerReaches(*this, *button, caption); };
     if (const int key = namedKey(name)) {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-        if (codeBoxReached())
-            (void)formKeyDown(&press, m_txtCode_Articolo);
+        if (codeBoxReached()) (void)formKeyDown(&press, m_txtCode_Articolo);
     } else if (name == QStringLiteral("+")) {
-        if (pressed(m_cmdAdd, name))
-            cmdAdd_Click();
+        if (pressed(m_cmdAdd, name)) cmdAdd_Click();
     } else if (name == QStringLiteral("-")) {
-        if (pressed(m_cmdSub, name))
-            cmdSub_Click();
+        if (pressed(m_cmdSub, name)) cmdSub_Click();
     } else if (name.compare(QStringLiteral("Invio"), Qt::CaseInsensitive) == 0) {
         if (codeBoxReached()) {
             m_txtCode_Articolo->clear();
             cmdConfirm_Click();
         }
     } else if (name.compare(QStringLiteral("Conferma"), Qt::CaseInsensitive) == 0) {
-        if (pressed(m_cmdConfirm, QStringLiteral("Conferma")))
-            cmdConfirm_Click();
+        if (pressed(m_cmdConfirm, QStringLiteral("Conferma"))) cmdConfirm_Click();
     } else if (name.compare(QStringLiteral("Annulla"), Qt::CaseInsensitive) == 0) {
-        if (pressed(m_cmdCancel, QStringLiteral("Annulla")))
-            cmdCancel_Click();
+        if (pressed(m_cmdCancel, QStringLiteral("Annulla"))) cmdCancel_Click();
     } else if (!answerButton(name)) {
         ui().msgBox(QStringLiteral("Comando sconosciuto: ") + answer, int(Msg::OKOnly) + Msg::Exclamation, AppTitle());
     }

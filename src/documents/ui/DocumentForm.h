@@ -58,19 +58,19 @@ public:
     virtual void showHeader() = 0;
 
     // ---- the row commands ---------------------------------------------------------------------
-    void cmdAutoAdd_Click();       // "Agg. [F2]"
-    void cmdAdd_Click();           // "+"
-    void cmdSub_Click();           // "-"
-    void cmdEdit_Quantita_Click(); // "&Quantità [F5]"
-    void cmdDeleteItem_Click();    // "&Elimina [F10]"
-    void cmdEdit_Click();          // "&Modifica [F12]"
-    void cmdAddItem_Click();       // "&Definisci"
+    void cmdAutoAdd_Click();   // "Agg. [F2]"
+    void cmdAdd_Click();   // "+"
+    void cmdSub_Click();   // "-"
+    void cmdEdit_Quantita_Click();   // "&Quantità [F5]"
+    void cmdDeleteItem_Click();   // "&Elimina [F10]"
+    void cmdEdit_Click();   // "&Modifica [F12]"
+    void cmdAddItem_Click();   // "&Definisci"
     // The grid menu "&Impostazione Griglia".
     void mnuGridFldAll_Click();
     void mnuGridFldSequence_Click();
     void mnuGridCancel_Click();
 
-    void cmdConfirm_Click();           // "&Conferma", Enter in the empty code box
+    void cmdConfirm_Click();   // "&Conferma", Enter in the empty code box
     void cmdSet_Counterpart_Click();   // "..." beside the customer or the supplier
 
     // The rows read again and shown standing on `row` (0: the first); the focus to the code
@@ -102,11 +102,9 @@ protected:
     // The main window's new document (document null) or view/edit of the document
     // `document` stands on: the one window of its kind, run until it closes. With one
     // already open, nothing.
-    template <class Form>
-    static void openOne(QWidget* owner, TableData* document);
+    template <class Form> static void openOne(QWidget* owner, TableData* document);
     // The window openOne runs, null when none is open.
-    template <class Form>
-    static Form* openedOne() { return static_cast<Form*>(openWindow<Form>().data()); }
+    template <class Form> static Form* openedOne() { return static_cast<Form*>(openWindow<Form>().data()); }
 
     // The document the window shows: set once, by the derived window's constructor.
     void attach(DocumentSession& session) { m_session = &session; }
@@ -119,13 +117,13 @@ protected:
     // usable, as for a person) and what pressing it does.
     void answerButtons(std::initializer_list<std::tuple<const char*, QWidget*, std::function<void()>>> buttons);
     // A new document is about to start.
-    virtual void documentComing() {}
+    virtual void documentComing() { }
     // An opened document shown: by default its rows read again.
     virtual void showDocument() { Refresh_Articoli(); }
     // The document is closed: the window is about to unload.
-    virtual void documentClosed() {}
+    virtual void documentClosed() { }
     // A confirm has ended, whatever came of it.
-    virtual void confirmEnded() {}
+    virtual void confirmEnded() { }
     // After confirm or cancel: the next document shown, or the window unloaded.
     void after(DocumentSession::After next);
     void changeEvent(QEvent* event) override;
@@ -135,8 +133,8 @@ protected:
     // Grid columns hidden for this binding.
     virtual QStringList hiddenColumns() const;
     // After the rows or the selected row changed: marks, totals.
-    virtual void rowsChanged() {}
-    virtual void selectedRowChanged() {}
+    virtual void rowsChanged() { }
+    virtual void selectedRowChanged() { }
     // After a row command: it changed the rows and what they add up to, nothing else of the
     // document. By default as rowsChanged.
     virtual void rowsEdited() { rowsChanged(); }
@@ -146,13 +144,12 @@ protected:
     // it: the code waits in the box, which a confirmed document empties; a document that
     // stays open takes it afterwards (takeWaitingCode).
     // Confirm and cancel are off while it runs.
-    template <class F>
-    auto confirmDocument(F&& confirm)
+    template <class F> auto confirmDocument(F&& confirm)
     {
         struct Scope {
             DocumentForm& form;
             ~Scope() { form.confirming(false); }
-        } scope{*this};
+        } scope {*this};
         confirming(true);
         return confirm();
     }
@@ -222,8 +219,7 @@ protected:
     Database& m_db;
 
 private:
-    template <class Form>
-    static QPointer<DocumentForm>& openWindow()
+    template <class Form> static QPointer<DocumentForm>& openWindow()
     {
         static QPointer<DocumentForm> window;
         return window;
@@ -258,8 +254,8 @@ private:
     KeyboardCodeEntry m_keyEntry;
     std::shared_ptr<GridLayout> m_layout;
     std::unique_ptr<TableData> m_gridRows;   // the grid's own copy of the rows' data set
-    const TableData* m_boundRows = nullptr;  // the document's rows it was copied from (compared only)
-    qint64 m_boundOwner = 0;                 // and their document
+    const TableData* m_boundRows = nullptr;   // the document's rows it was copied from (compared only)
+    qint64 m_boundOwner = 0;   // and their document
     QStringList m_boundHidden;
     QMenu* m_mnuGridSetting = nullptr;
     QAction* m_mnuGridFldSequence = nullptr;
@@ -269,8 +265,7 @@ private:
     bool m_activating = false;
 };
 
-template <class Form>
-void DocumentForm::openOne(QWidget* owner, TableData* document)
+template <class Form> void DocumentForm::openOne(QWidget* owner, TableData* document)
 {
     QPointer<DocumentForm>& slot = openWindow<Form>();
     if (slot) {
@@ -278,12 +273,10 @@ void DocumentForm::openOne(QWidget* owner, TableData* document)
         return;
     }
     Database* db = workingDatabase(document);
-    if (!db)
-        return;
+    if (!db) return;
     Form window(*db, owner);
     slot = &window;
     window.m_openSlot = &slot;
     const bool opened = document ? window.Edit(document) && window.Activate() : window.Activate();
-    if (opened)
-        (void)window.runModal();
+    if (opened) (void)window.runModal();
 }

@@ -15,7 +15,7 @@ std::unique_ptr<DataView> viewOf(TableData& rows, QWidget* owner)
 {
     return LibraryApplication::Instance().OpenView(rows, owner);
 }
-}  // namespace
+}   // namespace
 
 std::optional<qint64> LibraryDocumentOperator::pickRow(TableData& rows, const QStringList& columns)
 {
@@ -40,7 +40,10 @@ void LibraryDocumentOperator::showRows(TableData& rows, const QStringList& colum
     (void)list.runModal();
 }
 
-bool LibraryDocumentOperator::confirmWithBeep(const QString& message) { return frmMsgBeep::ShowMessage(m_owner, message); }
+bool LibraryDocumentOperator::confirmWithBeep(const QString& message)
+{
+    return frmMsgBeep::ShowMessage(m_owner, message);
+}
 
 QString LibraryDocumentOperator::readCustomerCard()
 {
@@ -65,17 +68,15 @@ bool LibraryDocumentOperator::editArticle(TableData& articles, const QString& st
 }
 
 std::optional<ImportOperator::TextSearch> LibraryDocumentOperator::searchText(const QString& fieldCaption,
-                                                                             const QString& preset, bool inside)
+                                                                              const QString& preset, bool inside)
 {
     frmSearchText window(m_owner);
     window.Prepare(fieldCaption, true, false);
     if (!preset.isEmpty())
-        if (auto* text = window.findChild<QLineEdit*>(QStringLiteral("txtSearch")))
-            text->setText(preset);
+        if (auto* text = window.findChild<QLineEdit*>(QStringLiteral("txtSearch"))) text->setText(preset);
     if (auto* option = window.findChild<QCheckBox*>(QStringLiteral("chkInternal")); option && inside)
         option->setChecked(true);
     window.runModal();
-    if (!frmSearchText::Confirmed())
-        return std::nullopt;
-    return TextSearch{frmSearchText::SearchText(), frmSearchText::SearchInside()};
+    if (!frmSearchText::Confirmed()) return std::nullopt;
+    return TextSearch {frmSearchText::SearchText(), frmSearchText::SearchInside()};
 }

@@ -13,7 +13,7 @@
 
 class LibraryDocumentOperator final : public DocumentOperator {
 public:
-    explicit LibraryDocumentOperator(QWidget* owner = nullptr) : m_owner(owner) {}
+    explicit LibraryDocumentOperator(QWidget* owner = nullptr) : m_owner(owner) { }
     void setOwner(QWidget* owner) { m_owner = owner; }
 
     std::optional<qint64> pickRow(TableData& rows, const QStringList& columns) override;

@@ -23,7 +23,8 @@ SaleLoyaltyControls::SaleLoyaltyControls(QWidget* form, SalePoints& points) : QO
     m_pointsTip = QStringLiteral("Punti del cliente prima della vendita, punti della vendita e totale");
     m_prizeTip = QStringLiteral("Assegna il premio all'articolo selezionato");
     cmdPremium = CommandButton(form, "cmdPremium", QStringLiteral("&Premio"), m_prizeTip);
-    cmdBuoni = CommandButton(form, "cmdBuoni", QStringLiteral("&Buoni"), QStringLiteral("Usa un buono del cliente nella vendita"));
+    cmdBuoni = CommandButton(form, "cmdBuoni", QStringLiteral("&Buoni"),
+                             QStringLiteral("Usa un buono del cliente nella vendita"));
     cmdBuoniVendita = CommandButton(form, "cmdBuoniVendita", QStringLiteral("Buoni &vendita"),
                                     QStringLiteral("Buoni utilizzati nella vendita corrente"));
     lblTotaleBuoni = new QLabel(form);
@@ -69,12 +70,10 @@ void SaleLoyaltyControls::Show(const SaleDocument::Header& h)
 {
     lblPunti->setVisible(h.pointsShown);
     lblTotalePunti->setVisible(h.pointsShown);
-    if (h.pointsShown)
-        lblTotalePunti->setText(h.pointsText);
+    if (h.pointsShown) lblTotalePunti->setText(h.pointsText);
     cmdPremium->setEnabled(h.prizeEnabled);
     if (h.openVouchers) {
-        if (!tmBuoni->isActive())
-            tmBuoni->start();
+        if (!tmBuoni->isActive()) tmBuoni->start();
     } else {
         tmBuoni->stop();
         setBold(cmdBuoni, false);
@@ -88,8 +87,7 @@ void SaleLoyaltyControls::ShowPrizeSignal(qint64 selected)
     tmPunti->stop();
     cmdPremium->setEnabled(signal.enabled);
     setBold(cmdPremium, signal.bold);
-    if (signal.blink)
-        tmPunti->start();
+    if (signal.blink) tmPunti->start();
 }
 
 void SaleLoyaltyControls::Clear()
@@ -100,16 +98,14 @@ void SaleLoyaltyControls::Clear()
 
 void SaleLoyaltyControls::blink(QPushButton* button, bool alsoPoints)
 {
-    if (!button->isVisibleTo(button->window()) || !button->isEnabled() || (alsoPoints && !m_points.collects()))
-        return;
+    if (!button->isVisibleTo(button->window()) || !button->isEnabled() || (alsoPoints && !m_points.collects())) return;
     setBold(button, !button->font().bold());
 }
 
 void SaleLoyaltyControls::setBold(QWidget* w, bool bold)
 {
     QFont f = w->font();
-    if (f.bold() == bold)
-        return;
+    if (f.bold() == bold) return;
     f.setBold(bold);
     w->setFont(f);
     w->update();
@@ -117,7 +113,6 @@ void SaleLoyaltyControls::setBold(QWidget* w, bool bold)
 
 bool SaleLoyaltyControls::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == lblTotaleBuoni && event->type() == QEvent::MouseButtonRelease)
-        emit vouchersTotalClicked();
+    if (watched == lblTotaleBuoni && event->type() == QEvent::MouseButtonRelease) emit vouchersTotalClicked();
     return QObject::eventFilter(watched, event);
 }

@@ -22,8 +22,7 @@
 
 frmArticoli::frmArticoli(Database* db, ImportOperator* op, QWidget* owner) : ModalDialog(owner)
 {
-    if (db && op)
-        m_add = std::make_unique<AddToDeposit>(*db, *op);
+    if (db && op) m_add = std::make_unique<AddToDeposit>(*db, *op);
     setObjectName(QStringLiteral("frmArticoli"));
     setWindowTitle(QStringLiteral("Nuovo articolo"));
 
@@ -60,15 +59,13 @@ frmArticoli::frmArticoli(Database* db, ImportOperator* op, QWidget* owner) : Mod
 frmArticoli::~frmArticoli()
 {
     if (m_codeBoxRegistered)
-        if (CounterServices* counter = counterServices())
-            counter->SetBarcodeControl(nullptr);
+        if (CounterServices* counter = counterServices()) counter->SetBarcodeControl(nullptr);
 }
 
 void frmArticoli::ShowModal(QWidget* owner, ImportOperator& op)
 {
     frmArticoli window(g_objDatabase.get(), &op, owner);
-    if (window.Load())
-        window.runModal();
+    if (window.Load()) window.runModal();
 }
 
 bool frmArticoli::Load()
@@ -76,8 +73,7 @@ bool frmArticoli::Load()
     m_txtCode_Articolo->clear();
     m_codDeposito->clear();
     try {
-        if (!m_add)
-            RaiseAppError(QStringLiteral("frmArticoli"), QStringLiteral("Database non aperto"));
+        if (!m_add) RaiseAppError(QStringLiteral("frmArticoli"), QStringLiteral("Database non aperto"));
         for (const AddToDeposit::Deposit& d : m_add->Deposits()) {
             m_codDeposito->addItem(d.name, d.key);
             m_codDeposito->setItemData(m_codDeposito->count() - 1, d.description, Qt::ToolTipRole);
@@ -86,8 +82,7 @@ bool frmArticoli::Load()
         ShowErrorDetails();
         return false;
     }
-    if (m_codDeposito->currentIndex() < 0 && m_codDeposito->count() > 0)
-        m_codDeposito->setCurrentIndex(0);
+    if (m_codDeposito->currentIndex() < 0 && m_codDeposito->count() > 0) m_codDeposito->setCurrentIndex(0);
     registerCodeBox();
     return true;
 }
@@ -104,8 +99,7 @@ void frmArticoli::done(int result)
 {
     if (m_codeBoxRegistered) {
         m_codeBoxRegistered = false;
-        if (CounterServices* counter = counterServices())
-            counter->SetBarcodeControl(nullptr);
+        if (CounterServices* counter = counterServices()) counter->SetBarcodeControl(nullptr);
     }
     ModalDialog::done(result);
 }
@@ -113,8 +107,7 @@ void frmArticoli::done(int result)
 void frmArticoli::changeEvent(QEvent* e)
 {
     // Back from the row editor: scans come here again.
-    if (e->type() == QEvent::ActivationChange && isActiveWindow() && isOpen())
-        registerCodeBox();
+    if (e->type() == QEvent::ActivationChange && isActiveWindow() && isOpen()) registerCodeBox();
     ModalDialog::changeEvent(e);
 }
 
@@ -125,11 +118,9 @@ qint64 frmArticoli::chosenDeposit() const
 
 void frmArticoli::Add()
 {
-    if (!m_add)
-        return;
+    if (!m_add) return;
     const AddToDeposit::Result result = m_add->Add(m_txtCode_Articolo->text(), chosenDeposit());
-    if (result.clearCode())
-        m_txtCode_Articolo->clear();
+    if (result.clearCode()) m_txtCode_Articolo->clear();
     if (result.outcome == AddToDeposit::Outcome::NoDeposit)
         m_codDeposito->setFocus();
     else
@@ -140,8 +131,7 @@ void frmArticoli::codeChanged(const QString& text)
 {
     // A scanner ends its code with a line break: the code is added at once.
     const QString line = GetFirstLine(text);
-    if (line.isEmpty())
-        return;
+    if (line.isEmpty()) return;
     m_txtCode_Articolo->setText(line);
     Add();
 }
@@ -156,10 +146,9 @@ bool frmArticoli::eventFilter(QObject* watched, QEvent* e)
 QString frmArticoli::answerPrompt() const
 {
     QStringList names;
-    for (int i = 0; i < m_codDeposito->count(); ++i)
-        names << m_codDeposito->itemText(i);
-    return QStringLiteral("Codice per il deposito <") + m_codDeposito->currentText() + QStringLiteral("> (depositi: ") +
-           names.join(QStringLiteral(", ")) + u')';
+    for (int i = 0; i < m_codDeposito->count(); ++i) names << m_codDeposito->itemText(i);
+    return QStringLiteral("Codice per il deposito <") + m_codDeposito->currentText() + QStringLiteral("> (depositi: ")
+        + names.join(QStringLiteral(", ")) + u')';
 }
 
 void frmArticoli::applyAnswer(const QString& answer)

@@ -18,7 +18,7 @@ public:
     // Without a database or an operator (a picture of the window) it lists no deposit and
     // adds nothing.
     frmArticoli(Database* db, ImportOperator* op, QWidget* owner = nullptr);
-    frmArticoli() : frmArticoli(nullptr, nullptr) {}
+    frmArticoli() : frmArticoli(nullptr, nullptr) { }
     ~frmArticoli() override;
 
     // The main window's command, modal over `owner`; `op` runs the row editor.

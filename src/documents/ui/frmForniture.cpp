@@ -28,8 +28,7 @@ frmForniture::frmForniture(Database& db, QWidget* owner, DocumentOperator* op)
 
 frmForniture::~frmForniture()
 {
-    if (!unloaded())
-        unload();
+    if (!unloaded()) unload();
 }
 
 // ---- the window -------------------------------------------------------------------------------------------
@@ -49,8 +48,9 @@ void frmForniture::build()
     m_txtNote->setToolTip(QStringLiteral("Ctrl+Invio per nuova linea"));
     m_txtNote->setTabChangesFocus(true);
     m_txtNote->setMaximumHeight(m_txtNote->fontMetrics().lineSpacing() * 3 + 12);
-    m_cmdImport = button("cmdImport", QStringLiteral("&Importa"),
-                         QStringLiteral("Attiva l'importazione della fornitura attraverso il tracciato dati impostato"));
+    m_cmdImport
+        = button("cmdImport", QStringLiteral("&Importa"),
+                 QStringLiteral("Attiva l'importazione della fornitura attraverso il tracciato dati impostato"));
     m_chkSoloArticoliFornitore = new QCheckBox(QStringLiteral("Solo articoli del fornitore in ricerca   [F4]"), this);
     m_chkSoloArticoliFornitore->setObjectName(QStringLiteral("chkSoloArticoliFornitore"));
     m_chkSoloArticoliFornitore->setToolTip(
@@ -119,8 +119,7 @@ void frmForniture::showHeader()
     const SupplyDocument::Header h = m_doc->header();
     m_txtFornitore->setText(h.counterpart);
     m_txtTipoDocumento->setText(h.documentType);
-    if (m_txtDocumento->text() != h.document)
-        m_txtDocumento->setText(h.document);
+    if (m_txtDocumento->text() != h.document) m_txtDocumento->setText(h.document);
     m_txtDataOra->setText(DocumentTimeText(h.date));
     if (m_txtNote->toPlainText() != h.note) {
         const QSignalBlocker quiet(m_txtNote);
@@ -146,15 +145,13 @@ void frmForniture::documentNumberEdited(const QString& text)
 
 void frmForniture::cmdSet_TipoDocumento_Click()
 {
-    if (m_doc->SetDocumentType())
-        Refresh_Articoli(selectedRow());
+    if (m_doc->SetDocumentType()) Refresh_Articoli(selectedRow());
     focusCodeBox();
 }
 
 void frmForniture::cmdSet_DataOra_Click()
 {
-    if (m_doc->SetDate())
-        Refresh_Articoli(selectedRow());
+    if (m_doc->SetDate()) Refresh_Articoli(selectedRow());
     focusCodeBox();
 }
 
@@ -175,16 +172,14 @@ void frmForniture::cmdImport_Click()
 
 bool frmForniture::formCommand(RowKeyCommand command)
 {
-    if (command != RowKeyCommand::SwitchSupplierOnly)
-        return false;
+    if (command != RowKeyCommand::SwitchSupplierOnly) return false;
     m_chkSoloArticoliFornitore->setChecked(!m_chkSoloArticoliFornitore->isChecked());
     return true;
 }
 
 bool frmForniture::answerButton(const QString& name)
 {
-    if (!name.startsWith(QStringLiteral("Documento="), Qt::CaseInsensitive))
-        return DocumentForm::answerButton(name);
+    if (!name.startsWith(QStringLiteral("Documento="), Qt::CaseInsensitive)) return DocumentForm::answerButton(name);
     m_txtDocumento->setText(name.mid(10));
     documentNumberEdited(m_txtDocumento->text());
     return true;

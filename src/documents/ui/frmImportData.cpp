@@ -44,16 +44,13 @@ public:
     }
     QVariant data(const QModelIndex& index, int role) const override
     {
-        if (!m_table || !index.isValid())
-            return {};
+        if (!m_table || !index.isValid()) return {};
         const DeliveryTable::Kind kind = m_table->column(index.column()).kind;
         if (role == Qt::TextAlignmentRole)
             return kind == DeliveryTable::Kind::Text ? QVariant() : QVariant(Qt::AlignRight | Qt::AlignVCenter);
-        if (role != Qt::DisplayRole)
-            return {};
+        if (role != Qt::DisplayRole) return {};
         const QVariant v = m_table->value(index.row(), index.column());
-        if (!v.isValid())
-            return {};
+        if (!v.isValid()) return {};
         const QLocale locale = displayLocale();
         switch (kind) {
         case DeliveryTable::Kind::Amount: return v.value<Currency>().toText(locale, -1, true);
@@ -96,7 +93,8 @@ frmImportData::frmImportData(QWidget* owner) : ModalDialog(owner), m_model(std::
     m_txtNote = new QLineEdit(this);
     m_txtNote->setObjectName(QStringLiteral("txtNote"));
     m_txtNote->setReadOnly(true);
-    m_cmdRead = CommandButton(this, "cmdRead", QStringLiteral("&Leggi Carico"), QStringLiteral("Legge la fornitura per visualizzare i dati"));
+    m_cmdRead = CommandButton(this, "cmdRead", QStringLiteral("&Leggi Carico"),
+                              QStringLiteral("Legge la fornitura per visualizzare i dati"));
 
     m_dgImportData = new QTableView(this);
     m_dgImportData->setObjectName(QStringLiteral("dgImportData"));
@@ -108,16 +106,18 @@ frmImportData::frmImportData(QWidget* owner) : ModalDialog(owner), m_model(std::
     m_dgImportData->setModel(m_model.get());
 
     m_cmdDiffTest = CommandButton(this, "cmdDiffTest", QStringLiteral("&Rileva incongruenze"),
-                           QStringLiteral("Analizza le differenze dei campi importanti"));
+                                  QStringLiteral("Analizza le differenze dei campi importanti"));
     m_cmdRelate = CommandButton(this, "cmdRelate", QStringLiteral("&Associa"),
-                         QStringLiteral("Associa l'elemento corrente ad un l'articolo esistente"));
+                                QStringLiteral("Associa l'elemento corrente ad un l'articolo esistente"));
     m_cmdInsert = CommandButton(this, "cmdInsert", QStringLiteral("I&nserisci"),
-                         QStringLiteral("Inserisce un nuovo articolo con i dati di questo elemento"));
-    m_cmdModify = CommandButton(this, "cmdModify", QStringLiteral("&Modifica"), QStringLiteral("Modifica l'articolo associato"));
+                                QStringLiteral("Inserisce un nuovo articolo con i dati di questo elemento"));
+    m_cmdModify = CommandButton(this, "cmdModify", QStringLiteral("&Modifica"),
+                                QStringLiteral("Modifica l'articolo associato"));
     m_chkAuto = new QCheckBox(QStringLiteral("&Automatico"), this);
     m_chkAuto->setObjectName(QStringLiteral("chkAuto"));
     m_chkAuto->setToolTip(QStringLiteral("Inserisce in automatico eventuali articoli nuovi"));
-    m_cmdImport = CommandButton(this, "cmdImport", QStringLiteral("&Importa Carico"), QStringLiteral("Avvia l'importazione della fornitura"));
+    m_cmdImport = CommandButton(this, "cmdImport", QStringLiteral("&Importa Carico"),
+                                QStringLiteral("Avvia l'importazione della fornitura"));
     m_lblMsg = new QLabel(this);
     m_lblMsg->setObjectName(QStringLiteral("lblMsg"));
     m_lblMsg->installEventFilter(this);
@@ -130,7 +130,7 @@ frmImportData::frmImportData(QWidget* owner) : ModalDialog(owner), m_model(std::
     head->addWidget(m_txtNote, 1, 1, 1, 2);
     head->setColumnStretch(1, 1);
     auto* commands = new QHBoxLayout;
-    for (QWidget* w : std::initializer_list<QWidget*>{m_cmdDiffTest, m_cmdRelate, m_cmdInsert, m_cmdModify, m_chkAuto})
+    for (QWidget* w : std::initializer_list<QWidget*> {m_cmdDiffTest, m_cmdRelate, m_cmdInsert, m_cmdModify, m_chkAuto})
         commands->addWidget(w);
     commands->addStretch(1);
     commands->addWidget(m_cmdImport);
@@ -140,10 +140,8 @@ frmImportData::frmImportData(QWidget* owner) : ModalDialog(owner), m_model(std::
     layout->addLayout(commands);
     layout->addWidget(m_lblMsg);
 
-    for (QPushButton* b : {m_cmdRead, m_cmdDiffTest, m_cmdRelate, m_cmdInsert})
-        setEmphasis(b, true);
-    for (QPushButton* b : {m_cmdDiffTest, m_cmdRelate, m_cmdInsert, m_cmdModify, m_cmdImport})
-        b->setEnabled(false);
+    for (QPushButton* b : {m_cmdRead, m_cmdDiffTest, m_cmdRelate, m_cmdInsert}) setEmphasis(b, true);
+    for (QPushButton* b : {m_cmdDiffTest, m_cmdRelate, m_cmdInsert, m_cmdModify, m_cmdImport}) b->setEnabled(false);
 
     connect(m_dgImportData->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { rowChanged(); });
     connect(m_cbFileSorgente, &QComboBox::activated, this, [this](int index) { chooseLayout(index); });
@@ -175,8 +173,7 @@ frmImportData::frmImportData(QWidget* owner) : ModalDialog(owner), m_model(std::
 
 frmImportData::~frmImportData()
 {
-    if (m_import)
-        m_import->loop().setFeedback(nullptr);
+    if (m_import) m_import->loop().setFeedback(nullptr);
 }
 
 void frmImportData::bind(DeliveryImport& import)
@@ -210,16 +207,14 @@ void frmImportData::readClicked()
         showTable();
         return;
     }
-    for (QPushButton* b : {m_cmdImport, m_cmdRelate, m_cmdInsert, m_cmdDiffTest, m_cmdModify})
-        b->setEnabled(false);
+    for (QPushButton* b : {m_cmdImport, m_cmdRelate, m_cmdInsert, m_cmdDiffTest, m_cmdModify}) b->setEnabled(false);
 }
 
 // A read table is shown only when the reading went through.
 void frmImportData::showTable()
 {
     const bool rows = m_import->hasRows();
-    for (QPushButton* b : {m_cmdImport, m_cmdRelate, m_cmdInsert, m_cmdDiffTest})
-        b->setEnabled(rows);
+    for (QPushButton* b : {m_cmdImport, m_cmdRelate, m_cmdInsert, m_cmdDiffTest}) b->setEnabled(rows);
     if (rows) setEmphasis(m_cmdRead, false);
     m_model->setTable(m_import->table());
     m_dgImportData->resizeColumnsToContents();
@@ -238,8 +233,7 @@ void frmImportData::rowChanged()
         setEmphasis(m_cmdRelate, needs);
         setEmphasis(m_cmdInsert, needs);
         m_cmdModify->setEnabled(!needs);
-    } catch (...) {
-    }
+    } catch (...) { }
 }
 
 void frmImportData::afterArticleCommand(bool done)
@@ -275,8 +269,10 @@ void frmImportData::letEventsRun() { QCoreApplication::processEvents(); }
 
 void frmImportData::setBusy(bool busy)
 {
-    if (busy) setCursor(Qt::WaitCursor);
-    else unsetCursor();
+    if (busy)
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
 }
 
 void frmImportData::showRow(qsizetype row)
@@ -327,8 +323,8 @@ void frmImportData::closeEvent(QCloseEvent* e)
 
 void frmImportData::applyAnswer(const QString& answer)
 {
-    if (answer.trimmed().compare(QStringLiteral("import"), Qt::CaseInsensitive) == 0 && m_import &&
-        m_import->confirmAndRead())
+    if (answer.trimmed().compare(QStringLiteral("import"), Qt::CaseInsensitive) == 0 && m_import
+        && m_import->confirmAndRead())
         (void)m_import->importPass(false);
     QDialog::accept();
 }
@@ -339,19 +335,21 @@ namespace {
 // The caller's pointer while the rows are added.
 class CallerPointer : public ImportFeedback {
 public:
-    explicit CallerPointer(QWidget* caller) : m_caller(caller) {}
+    explicit CallerPointer(QWidget* caller) : m_caller(caller) { }
     void setBusy(bool busy) override
     {
         if (!m_caller) return;
-        if (busy) m_caller->setCursor(Qt::WaitCursor);
-        else m_caller->unsetCursor();
+        if (busy)
+            m_caller->setCursor(Qt::WaitCursor);
+        else
+            m_caller->unsetCursor();
     }
     void letEventsRun() override { QCoreApplication::processEvents(); }
 
 private:
     QWidget* m_caller;
 };
-}  // namespace
+}   // namespace
 
 void frmImportData::Import(QWidget* caller, TableData& supply, TableData& supplyRows, TableData& layouts,
                            ImportOperator& op, bool& ok)

@@ -49,7 +49,7 @@ QString fieldName(ArticleSearchField field)
     }
     return {};
 }
-}  // namespace
+}   // namespace
 
 frmSearch_Articoli::frmSearch_Articoli(QWidget* owner)
     : ModalDialog(owner), m_search(g_objDatabase.get(), articleSearchHost())
@@ -82,16 +82,16 @@ frmSearch_Articoli::frmSearch_Articoli(QWidget* owner)
 
     m_chkFilter = new QCheckBox(QStringLiteral("S&olo articoli corrispondenti"), this);
     m_chkFilter->setObjectName(QStringLiteral("chkFilter"));
-    m_chkFilter->setToolTip(
-        QStringLiteral("Usa il filtro per identificare i dati visualizzando solo quelli trovati"));
+    m_chkFilter->setToolTip(QStringLiteral("Usa il filtro per identificare i dati visualizzando solo quelli trovati"));
     m_lblNotFound = new QLabel(QStringLiteral("Non trovato..."), this);
     m_lblNotFound->setObjectName(QStringLiteral("lblNotFound"));
     m_lblNotFound->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
     m_lblNotFound->setVisible(false);
 
     m_cmdPrint = CommandButton(this, "cmdPrint", QStringLiteral("&Stampa [F8]"),
-                        QStringLiteral("Stampa l'etichetta dell'articolo corrente"));
-    m_cmdEdit = CommandButton(this, "cmdEdit", QStringLiteral("&Modifica [F5]"), QStringLiteral("Modifica l'articolo corrente"));
+                               QStringLiteral("Stampa l'etichetta dell'articolo corrente"));
+    m_cmdEdit = CommandButton(this, "cmdEdit", QStringLiteral("&Modifica [F5]"),
+                              QStringLiteral("Modifica l'articolo corrente"));
 
     auto* findRow = new QHBoxLayout;
     findRow->addWidget(label5);
@@ -123,8 +123,7 @@ frmSearch_Articoli::frmSearch_Articoli(QWidget* owner)
          {ArticleSearchField::Codice, ArticleSearchField::CodiceAggiuntivo, ArticleSearchField::Descrizione}) {
         QRadioButton* o = optionOf(field);
         connect(o, &QRadioButton::toggled, this, [this, field](bool on) {
-            if (on)
-                m_search.field = field;
+            if (on) m_search.field = field;
         });
         connect(o, &QRadioButton::clicked, this, [this, field] { chooseField(field); });
     }
@@ -133,8 +132,7 @@ frmSearch_Articoli::frmSearch_Articoli(QWidget* owner)
 
     // The window sees the keys before its controls: F4, F5, F8 and Enter act wherever the
     // focus is, even on a button that would take Enter for itself.
-    for (QWidget* child : findChildren<QWidget*>())
-        child->installEventFilter(this);
+    for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
     ApplyFormFont(this, g_strFontName, g_nFontSizeDelta);
     m_txtFind_Articolo->setFocus();
 }
@@ -142,8 +140,7 @@ frmSearch_Articoli::frmSearch_Articoli(QWidget* owner)
 frmSearch_Articoli::~frmSearch_Articoli()
 {
     if (m_codeBoxRegistered)
-        if (CounterServices* counter = counterServices())
-            counter->SetBarcodeControl(nullptr);
+        if (CounterServices* counter = counterServices()) counter->SetBarcodeControl(nullptr);
 }
 
 void frmSearch_Articoli::ShowModal(QWidget* owner)
@@ -153,10 +150,7 @@ void frmSearch_Articoli::ShowModal(QWidget* owner)
     window.runModal();
 }
 
-void frmSearch_Articoli::Load()
-{
-    registerCodeBox();
-}
+void frmSearch_Articoli::Load() { registerCodeBox(); }
 
 void frmSearch_Articoli::registerCodeBox()
 {
@@ -170,8 +164,7 @@ void frmSearch_Articoli::done(int result)
 {
     if (m_codeBoxRegistered) {
         m_codeBoxRegistered = false;
-        if (CounterServices* counter = counterServices())
-            counter->SetBarcodeControl(nullptr);
+        if (CounterServices* counter = counterServices()) counter->SetBarcodeControl(nullptr);
     }
     ModalDialog::done(result);
 }
@@ -196,15 +189,9 @@ QRadioButton* frmSearch_Articoli::optionOf(ArticleSearchField field) const
     return m_optFind_Codice;
 }
 
-void frmSearch_Articoli::focusText()
-{
-    m_txtFind_Articolo->setFocus();
-}
+void frmSearch_Articoli::focusText() { m_txtFind_Articolo->setFocus(); }
 
-bool frmSearch_Articoli::NotFoundShown() const
-{
-    return !m_lblNotFound->isHidden();
-}
+bool frmSearch_Articoli::NotFoundShown() const { return !m_lblNotFound->isHidden(); }
 
 // ---- commands ----------------------------------------------------------------------------------------
 
@@ -216,16 +203,13 @@ void frmSearch_Articoli::Search()
         outcome = m_search.Search(m_txtFind_Articolo->text());
     }
     switch (outcome) {
-    case ArticleSearch::Outcome::Found:
-        m_txtFind_Articolo->clear();
-        break;
+    case ArticleSearch::Outcome::Found: m_txtFind_Articolo->clear(); break;
     case ArticleSearch::Outcome::NotFound:
         m_lblNotFound->setVisible(true);
         m_txtFind_Articolo->selectAll();
         break;
     case ArticleSearch::Outcome::NothingToFind:
-    case ArticleSearch::Outcome::Failed:
-        break;
+    case ArticleSearch::Outcome::Failed: break;
     }
     focusText();
 }
@@ -284,7 +268,8 @@ bool frmSearch_Articoli::eventFilter(QObject* watched, QEvent* e)
 {
     if (e->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(e);
-        if ((key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier)) == 0 && handleKey(key->key()))
+        if ((key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier)) == 0
+            && handleKey(key->key()))
             return true;
     } else if (e->type() == QEvent::FocusIn && watched == m_txtFind_Articolo) {
         // After the click that gave the focus, which would place the cursor instead.
@@ -298,11 +283,9 @@ bool frmSearch_Articoli::eventFilter(QObject* watched, QEvent* e)
 QString frmSearch_Articoli::answerPrompt() const
 {
     QString prompt = QStringLiteral("Articolo: [") + fieldName(m_search.field);
-    if (m_search.onlyMatches)
-        prompt += QStringLiteral(", Solo articoli corrispondenti");
+    if (m_search.onlyMatches) prompt += QStringLiteral(", Solo articoli corrispondenti");
     prompt += u']';
-    if (NotFoundShown())
-        prompt += QStringLiteral(" Non trovato...");
+    if (NotFoundShown()) prompt += QStringLiteral(" Non trovato...");
     return prompt;
 }
 
@@ -334,8 +317,7 @@ void frmSearch_Articoli::applyAnswer(const QString& answer)
     }
     m_txtFind_Articolo->setText(text);
     // A line that was a scanned code has been searched already.
-    if (m_txtFind_Articolo->text() == text)
-        Search();
+    if (m_txtFind_Articolo->text() == text) Search();
 }
 
 MV_REGISTER_WINDOW(frmSearch_Articoli);

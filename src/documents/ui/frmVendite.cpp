@@ -34,10 +34,9 @@ void setChecked(QCheckBox* box, bool on)
     box->setChecked(on);
 }
 
-}  // namespace
+}   // namespace
 
-frmVendite::frmVendite(Database& db, QWidget* owner, DocumentOperator* op)
-    : DocumentForm(DocumentKind::Sale, db, owner)
+frmVendite::frmVendite(Database& db, QWidget* owner, DocumentOperator* op) : DocumentForm(DocumentKind::Sale, db, owner)
 {
     setCaption("frmVendite", QStringLiteral("Vendita Articoli"));
     m_doc = std::make_unique<SaleDocument>(db, documentOperator(op));
@@ -58,8 +57,7 @@ frmVendite::frmVendite(Database& db, QWidget* owner, DocumentOperator* op)
 
 frmVendite::~frmVendite()
 {
-    if (!unloaded())
-        unload();
+    if (!unloaded()) unload();
 }
 
 // ---- the window ------------------------------------------------------------------------------------------
@@ -158,8 +156,7 @@ void frmVendite::build()
 
 void frmVendite::Load()
 {
-    for (QLineEdit* t : {m_txtCliente, m_txtDataOra, m_txtNote, m_txtCode_Articolo})
-        t->clear();
+    for (QLineEdit* t : {m_txtCliente, m_txtDataOra, m_txtNote, m_txtCode_Articolo}) t->clear();
     m_doc->Load();
     m_chkFiscalRecord->setEnabled(m_doc->fiscalRecordEnabled());
     m_chkPrint_Ricevute->setVisible(m_doc->printReceiptVisible());
@@ -179,15 +176,14 @@ void frmVendite::showOptions()
     m_mnuMoveToBackup->setChecked(m_doc->backupMark());
     m_mnuMoveToBackup->setEnabled(m_doc->backupMoveMenuEnabled());
     m_mnuMoveAllWithoutFiscal->setChecked(m_doc->moveAllWithoutFiscal());
-    m_lblMuoviBackup->setStyleSheet(colourOf(m_doc->backupMark() ? 0xFF0000u : 0xFFC0C0u) +
-                                    QStringLiteral(" font-weight: bold;"));
+    m_lblMuoviBackup->setStyleSheet(colourOf(m_doc->backupMark() ? 0xFF0000u : 0xFFC0C0u)
+                                    + QStringLiteral(" font-weight: bold;"));
 }
 
 QStringList frmVendite::hiddenColumns() const
 {
     QStringList hidden = DocumentForm::hiddenColumns();
-    if (!m_doc->points().collects())
-        hidden << QStringLiteral("PuntiPremio");
+    if (!m_doc->points().collects()) hidden << QStringLiteral("PuntiPremio");
     return hidden;
 }
 
@@ -235,8 +231,7 @@ void frmVendite::showVouchersTotal(Currency vouchers, bool aboveTotal)
     QLabel* shown = m_loyalty->lblTotaleBuoni;
     shown->setText(AmountText(m_db, vouchers));
     const QString style = aboveTotal ? colourOf(255) : QString();
-    if (shown->styleSheet() != style)
-        shown->setStyleSheet(style);
+    if (shown->styleSheet() != style) shown->setStyleSheet(style);
 }
 
 void frmVendite::rowsChanged()
@@ -252,8 +247,7 @@ void frmVendite::rowsEdited()
     const SaleDocument::Amounts a = m_doc->amounts();
     showTotals(a.total, !a.convertedName.isEmpty(), a.convertedTotal);
     showVouchersTotal(a.vouchers, a.vouchersAboveTotal);
-    if (a.pointsShown)
-        m_loyalty->lblTotalePunti->setText(a.pointsText);
+    if (a.pointsShown) m_loyalty->lblTotalePunti->setText(a.pointsText);
     selectedRowChanged();
 }
 
@@ -276,8 +270,7 @@ void frmVendite::confirmEnded() { m_lblFiscalMsg->setVisible(false); }
 
 void frmVendite::cmdSet_DataOra_Click()
 {
-    if (m_doc->SetDate())
-        showHeader();
+    if (m_doc->SetDate()) showHeader();
     focusCodeBox();
 }
 
@@ -334,10 +327,8 @@ void frmVendite::cmdBuoniVendita_Click()
 
 void frmVendite::cmdReadCard_Click()
 {
-    if (!m_loyalty->cmdReadCard->isVisibleTo(this) || !settings().Use_Badge)
-        return;
-    if (m_doc->points().ReadCard() != SalePoints::Card::NotRead)
-        Refresh_Articoli(selectedRow());
+    if (!m_loyalty->cmdReadCard->isVisibleTo(this) || !settings().Use_Badge) return;
+    if (m_doc->points().ReadCard() != SalePoints::Card::NotRead) Refresh_Articoli(selectedRow());
     focusCodeBox();
 }
 
@@ -358,16 +349,9 @@ bool frmVendite::formCommand(RowKeyCommand command)
             chkFiscalRecord_Click();
         }
         return true;
-    case RowKeyCommand::ChooseCustomer:
-        cmdSet_Counterpart_Click();
-        return true;
-    case RowKeyCommand::MoveToBackup:
-        mnuMoveToBackup_Click();
-        return true;
-    case RowKeyCommand::ReadCard:
-        cmdReadCard_Click();
-        return true;
-    default:
-        return false;
+    case RowKeyCommand::ChooseCustomer: cmdSet_Counterpart_Click(); return true;
+    case RowKeyCommand::MoveToBackup: mnuMoveToBackup_Click(); return true;
+    case RowKeyCommand::ReadCard: cmdReadCard_Click(); return true;
+    default: return false;
     }
 }

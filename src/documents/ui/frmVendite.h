@@ -30,15 +30,15 @@ public:
     SaleDocument& document() { return *m_doc; }
     SaleLoyaltyControls& loyalty() { return *m_loyalty; }
 
-    void cmdSet_DataOra_Click();       // "..." beside the date
-    void chkFiscalRecord_Click();      // F4
-    void chkPrint_Ricevute_Click();    // F3
-    void mnuMoveToBackup_Click();      // F7 while the mark is on
+    void cmdSet_DataOra_Click();   // "..." beside the date
+    void chkFiscalRecord_Click();   // F4
+    void chkPrint_Ricevute_Click();   // F3
+    void mnuMoveToBackup_Click();   // F7 while the mark is on
     void mnuMoveAllWithoutFiscal_Click();
     void cmdPremium_Click();
     void cmdBuoni_Click();
     void cmdBuoniVendita_Click();
-    void cmdReadCard_Click();          // F9
+    void cmdReadCard_Click();   // F9
 
     // The header as the sale has it now.
     void showHeader() override;

@@ -8,9 +8,9 @@
 class Clock {
 public:
     virtual ~Clock() = default;
-    virtual QDateTime now() const = 0;                 // local wall-clock time
+    virtual QDateTime now() const = 0;   // local wall-clock time
     QDate today() const { return now().date(); }
-    virtual int64_t monotonicMs() const = 0;           // never jumps back, unaffected by midnight
+    virtual int64_t monotonicMs() const = 0;   // never jumps back, unaffected by midnight
 };
 
 class SystemClock final : public Clock {
@@ -26,7 +26,12 @@ public:
     QDateTime now() const override { return m_now; }
     int64_t monotonicMs() const override { return m_mono; }
     void set(const QDateTime& t) { m_now = t; }
-    void advanceMs(int64_t ms) { m_now = m_now.addMSecs(ms); m_mono += ms; }
+    void advanceMs(int64_t ms)
+    {
+        m_now = m_now.addMSecs(ms);
+        m_mono += ms;
+    }
+
 private:
     QDateTime m_now;
     int64_t m_mono = 0;

@@ -9,17 +9,24 @@ namespace {
 constexpr __int128 kMaxUnits = INT64_MAX;
 constexpr __int128 kMinUnits = INT64_MIN;
 
-Currency checked(__int128 v) {
+Currency checked(__int128 v)
+{
     if (v > kMaxUnits || v < kMinUnits) throw AppError::overflow(QStringLiteral("Currency"));
     return Currency::fromUnits(static_cast<int64_t>(v));
 }
 
 // Divides with the quotient rounded half to even.
-__int128 divRoundEven(__int128 num, __int128 den) {
-    if (den < 0) { num = -num; den = -den; }
+__int128 divRoundEven(__int128 num, __int128 den)
+{
+    if (den < 0) {
+        num = -num;
+        den = -den;
+    }
     __int128 q = num / den;
     __int128 r = num % den;
-    if (r < 0) { r = -r; }
+    if (r < 0) {
+        r = -r;
+    }
     __int128 twice = 2 * r;
     bool neg = num < 0;
     if (twice > den || (twice == den && (q % 2 != 0))) q += neg ? -1 : 1;
@@ -27,7 +34,8 @@ __int128 divRoundEven(__int128 num, __int128 den) {
 }
 }
 
-Currency Currency::fromLongDouble(long double value) {
+Currency Currency::fromLongDouble(long double value)
+{
     if (!std::isfinite(static_cast<double>(value))) throw AppError::overflow(QStringLiteral("Currency"));
     long double scaled = value * kScale;
     // Guard against values whose scaled form rounds to just past the range.
@@ -37,13 +45,15 @@ Currency Currency::fromLongDouble(long double value) {
     return checked(static_cast<__int128>(r));
 }
 
-Currency Currency::roundedTo(long double value, int decimals) {
+Currency Currency::roundedTo(long double value, int decimals)
+{
     if (decimals >= 4) return fromLongDouble(value);
     const long double scale = std::pow(10.0L, decimals);
     return fromLongDouble(std::round(value * scale) / scale);
 }
 
-Currency Currency::fromDouble(double value) {
+Currency Currency::fromDouble(double value)
+{
     // Through the shortest decimal text that reads back as the same double, so 2.675
     // (stored as 2.67499999...) is the 2.675 the user typed, not its binary neighbour.
     if (!std::isfinite(value)) throw AppError::overflow(QStringLiteral("Currency"));
@@ -59,22 +69,28 @@ Currency Currency::fromDouble(double value) {
 
 Currency Currency::fromInt(int64_t whole) { return checked(static_cast<__int128>(whole) * kScale); }
 
-std::optional<Currency> Currency::parse(const QString& input, const QLocale& locale) {
+std::optional<Currency> Currency::parse(const QString& input, const QLocale& locale)
+{
     QString text = input.trimmed();
     if (text.isEmpty()) return std::nullopt;
     const QString dec = locale.decimalPoint();
     const QString grp = locale.groupSeparator();
     bool neg = false;
     int i = 0;
-    if (text[0] == u'-' || text[0] == u'+') { neg = text[0] == u'-'; ++i; }
-    else if (text.endsWith(u'-')) { neg = true; text.chop(1); }
+    if (text[0] == u'-' || text[0] == u'+') {
+        neg = text[0] == u'-';
+        ++i;
+    } else if (text.endsWith(u'-')) {
+        neg = true;
+        text.chop(1);
+    }
     // The digits as one whole number and the power of ten that scales it. Nineteen
     // significant digits hold every amount in range; a nonzero digit past them can only
     // decide a tie, so it is kept as one trailing 1. (Keeping every digit of a long fraction
     // overflowed 128 bits.)
     __int128 mantissa = 0;
     int significant = 0;
-    long scale = 0;              // value = mantissa * 10^scale
+    long scale = 0;   // value = mantissa * 10^scale
     bool dropped = false;
     bool inFrac = false;
     bool any = false;
@@ -92,7 +108,9 @@ std::optional<Currency> Currency::parse(const QString& input, const QLocale& loc
                 if (!inFrac) ++scale;
                 dropped = dropped || d != 0;
             }
-        } else if (!inFrac && (QString(ch) == dec || (dec != QStringLiteral(".") && ch == u'.' && grp != QStringLiteral(".")))) {
+        } else if (!inFrac
+                   && (QString(ch) == dec
+                       || (dec != QStringLiteral(".") && ch == u'.' && grp != QStringLiteral(".")))) {
             inFrac = true;
         } else if (!inFrac && !grp.isEmpty() && QString(ch) == grp) {
             continue;
@@ -130,7 +148,8 @@ std::optional<Currency> Currency::parse(const QString& input, const QLocale& loc
     return fromUnits(static_cast<int64_t>(units));
 }
 
-QString Currency::toString() const {
+QString Currency::toString() const
+{
     __int128 v = m_units;
     bool neg = v < 0;
     if (neg) v = -v;
@@ -145,7 +164,8 @@ QString Currency::toString() const {
     return neg ? u'-' + s : s;
 }
 
-QString Currency::toText(const QLocale& locale, int decimals, bool grouping) const {
+QString Currency::toText(const QLocale& locale, int decimals, bool grouping) const
+{
     __int128 v = m_units;
     bool neg = v < 0;
     if (neg) v = -v;
@@ -153,7 +173,7 @@ QString Currency::toText(const QLocale& locale, int decimals, bool grouping) con
     __int128 div = 1;
     for (int k = shown; k < 4; ++k) div *= 10;
     __int128 q = v / div, r = v % div;
-    if (div > 1 && r * 2 >= div) ++q;            // half away from zero, as displays do
+    if (div > 1 && r * 2 >= div) ++q;   // half away from zero, as displays do
     __int128 pow = 1;
     for (int k = 0; k < shown; ++k) pow *= 10;
     auto whole = static_cast<unsigned long long>(q / pow);
@@ -164,7 +184,8 @@ QString Currency::toText(const QLocale& locale, int decimals, bool grouping) con
         for (int pos = w.size() - 3; pos > 0; pos -= 3) w.insert(pos, g);
     }
     QString f = shown ? QString::number(frac).rightJustified(shown, u'0') : QString();
-    if (decimals < 0) while (f.endsWith(u'0')) f.chop(1);
+    if (decimals < 0)
+        while (f.endsWith(u'0')) f.chop(1);
     QString s = f.isEmpty() ? w : w + locale.decimalPoint() + f;
     if (neg && (whole || frac)) s.prepend(locale.negativeSign());
     for (int k = 4; k < decimals; ++k) s += u'0';
@@ -172,10 +193,19 @@ QString Currency::toText(const QLocale& locale, int decimals, bool grouping) con
 }
 
 Currency Currency::operator-() const { return checked(-static_cast<__int128>(m_units)); }
-Currency& Currency::operator+=(Currency o) { *this = checked(static_cast<__int128>(m_units) + o.m_units); return *this; }
-Currency& Currency::operator-=(Currency o) { *this = checked(static_cast<__int128>(m_units) - o.m_units); return *this; }
+Currency& Currency::operator+=(Currency o)
+{
+    *this = checked(static_cast<__int128>(m_units) + o.m_units);
+    return *this;
+}
+Currency& Currency::operator-=(Currency o)
+{
+    *this = checked(static_cast<__int128>(m_units) - o.m_units);
+    return *this;
+}
 
-Currency operator*(Currency a, Currency b) {
+Currency operator*(Currency a, Currency b)
+{
     return checked(divRoundEven(static_cast<__int128>(a.m_units) * b.m_units, Currency::kScale));
 }
 
@@ -188,7 +218,8 @@ struct Decimal {
     int exponent = 0;
 };
 
-Decimal decimalOf(double value) {
+Decimal decimalOf(double value)
+{
     if (!std::isfinite(value)) throw AppError::overflow(QStringLiteral("Currency"));
     char text[64];
     // Always with an exponent: a large number written out in full ("1111111111111111081984")
@@ -199,7 +230,10 @@ Decimal decimalOf(double value) {
     const char* p = text;
     if (*p == '-') negative = true, ++p;
     for (; p < end && *p != 'e'; ++p) {
-        if (*p == '.') { fraction = true; continue; }
+        if (*p == '.') {
+            fraction = true;
+            continue;
+        }
         d.digits = d.digits * 10 + (*p - '0');
         if (fraction) --d.exponent;
     }
@@ -219,7 +253,8 @@ Decimal decimalOf(double value) {
 __int128 absolute(__int128 v) { return v < 0 ? -v : v; }
 
 // v * 10^n, or nullopt when it would leave the range an amount can reach.
-std::optional<__int128> scaledUp(__int128 v, int n) {
+std::optional<__int128> scaledUp(__int128 v, int n)
+{
     for (; n > 0 && v != 0; --n) {
         if (absolute(v) > kMaxUnits * 1000000000000000000LL) return std::nullopt;
         v *= 10;
@@ -229,7 +264,8 @@ std::optional<__int128> scaledUp(__int128 v, int n) {
 }
 
 // Exact decimal products and quotients on the ten-thousandths, rounded half to even once.
-Currency Currency::times(double factor) const {
+Currency Currency::times(double factor) const
+{
     const Decimal d = decimalOf(factor);
     const __int128 product = static_cast<__int128>(m_units) * d.digits;   // below 1e36: no overflow
     if (d.exponent >= 0) {
@@ -244,7 +280,8 @@ Currency Currency::times(double factor) const {
     return checked(divRoundEven(product, den));
 }
 
-Currency Currency::dividedBy(double divisor) const {
+Currency Currency::dividedBy(double divisor) const
+{
     if (divisor == 0) throw AppError(11, QStringLiteral("Currency"), QStringLiteral("Division by zero"));
     const Decimal d = decimalOf(divisor);
     if (d.exponent <= 0) {
@@ -261,7 +298,8 @@ Currency Currency::dividedBy(double divisor) const {
 
 Currency Currency::abs() const { return m_units < 0 ? -*this : *this; }
 
-Currency Currency::floor() const {
+Currency Currency::floor() const
+{
     // Within one unit of the lowest amount the floor lies below it: computed wide, refused there.
     const __int128 r = m_units % kScale;
     __int128 base = m_units - r;

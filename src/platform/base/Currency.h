@@ -14,13 +14,18 @@ public:
     static constexpr int64_t kScale = 10000;
 
     constexpr Currency() = default;
-    static constexpr Currency fromUnits(int64_t tenThousandths) { Currency c; c.m_units = tenThousandths; return c; }
-    static Currency fromDouble(double value);                 // half to even, overflow raises
+    static constexpr Currency fromUnits(int64_t tenThousandths)
+    {
+        Currency c;
+        c.m_units = tenThousandths;
+        return c;
+    }
+    static Currency fromDouble(double value);   // half to even, overflow raises
     static Currency fromLongDouble(long double value);
     // A computed amount (a conversion between currencies) rounded half away from zero, as money
     // is, to a currency's decimals; four or more: as fromLongDouble.
     static Currency roundedTo(long double value, int decimals);
-    static Currency fromInt(int64_t whole);                   // overflow raises
+    static Currency fromInt(int64_t whole);   // overflow raises
     // Parses a number written in `locale` (group separators allowed) or in the C form;
     // exact decimal arithmetic, no pass through double. Empty optional when not a number.
     static std::optional<Currency> parse(const QString& text, const QLocale& locale = QLocale());

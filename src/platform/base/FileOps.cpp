@@ -7,7 +7,8 @@
 #include <cstdio>
 #include <unistd.h>
 
-QString SystemErrorText(int error, const QString& fallback) {
+QString SystemErrorText(int error, const QString& fallback)
+{
     switch (error) {
     case ENOSPC: return QStringLiteral("spazio su disco esaurito");
     case EDQUOT: return QStringLiteral("quota disco superata");
@@ -26,7 +27,8 @@ namespace {
 QString systemReason(int error, const QString& fallback) { return SystemErrorText(error, fallback); }
 
 // Writes every byte or tells why not.
-bool writeAll(QFileDevice& f, const QByteArray& data, QString* error) {
+bool writeAll(QFileDevice& f, const QByteArray& data, QString* error)
+{
     errno = 0;
     const qint64 written = f.write(data);
     if (written == data.size()) return true;
@@ -37,53 +39,84 @@ bool writeAll(QFileDevice& f, const QByteArray& data, QString* error) {
 }
 
 // The system reads a path only up to a NUL: such a path names another file and is refused.
-bool refused(const QString& path, QString& error) {
+bool refused(const QString& path, QString& error)
+{
     if (!path.contains(QChar(0))) return false;
     error = QStringLiteral("Nome di file non valido (contiene un carattere nullo)");
     return true;
 }
 }
 
-bool FileOps::exists(const QString& path) const { return !path.isEmpty() && !path.contains(QChar(0)) && QFileInfo::exists(path); }
+bool FileOps::exists(const QString& path) const
+{
+    return !path.isEmpty() && !path.contains(QChar(0)) && QFileInfo::exists(path);
+}
 bool FileOps::isDir(const QString& path) const { return !path.isEmpty() && QFileInfo(path).isDir(); }
-bool FileOps::isWritable(const QString& path) const {
+bool FileOps::isWritable(const QString& path) const
+{
     return !path.isEmpty() && !path.contains(QChar(0)) && ::access(QFile::encodeName(path).constData(), W_OK) == 0;
 }
 
-bool FileOps::copy(const QString& from, const QString& to) {
+bool FileOps::copy(const QString& from, const QString& to)
+{
     if (refused(from, m_lastError) || refused(to, m_lastError)) return false;
-    if (QFile::exists(to) && !QFile::remove(to)) { m_lastError = QStringLiteral("Impossibile sostituire ") + to; return false; }
+    if (QFile::exists(to) && !QFile::remove(to)) {
+        m_lastError = QStringLiteral("Impossibile sostituire ") + to;
+        return false;
+    }
     QFile src(from);
-    if (!src.copy(to)) { m_lastError = src.errorString(); return false; }
+    if (!src.copy(to)) {
+        m_lastError = src.errorString();
+        return false;
+    }
     return true;
 }
 
-bool FileOps::rename(const QString& from, const QString& to) {
+bool FileOps::rename(const QString& from, const QString& to)
+{
     if (refused(from, m_lastError) || refused(to, m_lastError)) return false;
     // One step on the same file system: `to` is never missing, even for a moment.
     if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0) return true;
-    if (errno != EXDEV) { m_lastError = systemReason(errno, QString()); return false; }
-    if (QFile::exists(to) && !QFile::remove(to)) { m_lastError = QStringLiteral("Impossibile sostituire ") + to; return false; }
+    if (errno != EXDEV) {
+        m_lastError = systemReason(errno, QString());
+        return false;
+    }
+    if (QFile::exists(to) && !QFile::remove(to)) {
+        m_lastError = QStringLiteral("Impossibile sostituire ") + to;
+        return false;
+    }
     QFile src(from);
-    if (!src.rename(to)) { m_lastError = src.errorString(); return false; }
+    if (!src.rename(to)) {
+        m_lastError = src.errorString();
+        return false;
+    }
     return true;
 }
 
-bool FileOps::remove(const QString& path) {
+bool FileOps::remove(const QString& path)
+{
     if (refused(path, m_lastError)) return false;
     if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) return true;
     QFile f(path);
-    if (!f.remove()) { m_lastError = f.errorString(); return false; }
+    if (!f.remove()) {
+        m_lastError = f.errorString();
+        return false;
+    }
     return true;
 }
 
-bool FileOps::mkpath(const QString& dir) {
+bool FileOps::mkpath(const QString& dir)
+{
     if (refused(dir, m_lastError)) return false;
-    if (!QDir().mkpath(dir)) { m_lastError = QStringLiteral("Impossibile creare ") + dir; return false; }
+    if (!QDir().mkpath(dir)) {
+        m_lastError = QStringLiteral("Impossibile creare ") + dir;
+        return false;
+    }
     return true;
 }
 
-bool FileOps::writeFile(const QString& path, const QByteArray& data) {
+bool FileOps::writeFile(const QString& path, const QByteArray& data)
+{
     if (refused(path, m_lastError)) return false;
     const QFileInfo target(path);
     if (target.isDir()) {
@@ -123,7 +156,8 @@ bool FileOps::writeFile(const QString& path, const QByteArray& data) {
     return true;
 }
 
-QByteArray FileOps::readFile(const QString& path, bool* ok) const {
+QByteArray FileOps::readFile(const QString& path, bool* ok) const
+{
     if (refused(path, m_lastError)) {
         if (ok) *ok = false;
         return {};
@@ -138,7 +172,8 @@ QByteArray FileOps::readFile(const QString& path, bool* ok) const {
     return f.readAll();
 }
 
-QString FileOps::canonical(const QString& path) const {
+QString FileOps::canonical(const QString& path) const
+{
     QFileInfo fi(path);
     QString c = fi.canonicalFilePath();
     if (!c.isEmpty()) return c;
@@ -148,7 +183,8 @@ QString FileOps::canonical(const QString& path) const {
 }
 
 namespace {
-std::shared_ptr<FileOps>& current() {
+std::shared_ptr<FileOps>& current()
+{
     static std::shared_ptr<FileOps> f = std::make_shared<FileOps>();
     return f;
 }

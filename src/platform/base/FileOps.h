@@ -13,15 +13,16 @@ public:
     virtual bool isDir(const QString& path) const;
     // The process may change the file (its permissions, not only its folder's).
     virtual bool isWritable(const QString& path) const;
-    virtual bool copy(const QString& from, const QString& to);        // overwrites `to`
-    virtual bool rename(const QString& from, const QString& to);      // overwrites `to`
-    virtual bool remove(const QString& path);                         // missing file: true
+    virtual bool copy(const QString& from, const QString& to);   // overwrites `to`
+    virtual bool rename(const QString& from, const QString& to);   // overwrites `to`
+    virtual bool remove(const QString& path);   // missing file: true
     virtual bool mkpath(const QString& dir);
-    virtual bool writeFile(const QString& path, const QByteArray& data);  // atomic replace
+    virtual bool writeFile(const QString& path, const QByteArray& data);   // atomic replace
     virtual QByteArray readFile(const QString& path, bool* ok = nullptr) const;
     // Absolute path with links resolved; for a missing file, its folder resolved plus its name.
     virtual QString canonical(const QString& path) const;
     QString lastError() const { return m_lastError; }
+
 protected:
     mutable QString m_lastError;
 };

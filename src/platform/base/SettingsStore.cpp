@@ -13,13 +13,15 @@
 // quotes with C escapes, the way the stock form writes it, so older files still read.
 namespace {
 
-QString decodeLine(const QByteArray& bytes) {
+QString decodeLine(const QByteArray& bytes)
+{
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString text = utf8(bytes);
     return utf8.hasError() ? QString::fromLatin1(bytes) : text;
 }
 
-int hexValue(QChar c) {
+int hexValue(QChar c)
+{
     const char16_t u = c.unicode();
     if (u >= u'0' && u <= u'9') return u - u'0';
     if (u >= u'a' && u <= u'f') return u - u'a' + 10;
@@ -27,7 +29,8 @@ int hexValue(QChar c) {
     return -1;
 }
 
-QString unquoted(const QString& quoted) {
+QString unquoted(const QString& quoted)
+{
     QString out;
     const QString body = quoted.mid(1, quoted.size() - 2);
     for (qsizetype i = 0; i < body.size(); ++i) {
@@ -48,7 +51,8 @@ QString unquoted(const QString& quoted) {
         case u'0': out += QChar(0); break;
         case u'x': {
             int value = 0, digits = 0;
-            while (digits < 4 && i + 1 < body.size() && hexValue(body[i + 1]) >= 0) value = value * 16 + hexValue(body[++i]), ++digits;
+            while (digits < 4 && i + 1 < body.size() && hexValue(body[i + 1]) >= 0)
+                value = value * 16 + hexValue(body[++i]), ++digits;
             out += digits ? QChar(char16_t(value)) : QChar(u'x');
             break;
         }
@@ -58,7 +62,8 @@ QString unquoted(const QString& quoted) {
     return out;
 }
 
-bool needsQuotes(const QString& v) {
+bool needsQuotes(const QString& v)
+{
     if (v.isEmpty()) return false;
     if (v.front().isSpace() || v.back().isSpace() || v.front() == u'"') return true;
     for (QChar c : v)
@@ -66,7 +71,8 @@ bool needsQuotes(const QString& v) {
     return false;
 }
 
-QString quoted(const QString& v) {
+QString quoted(const QString& v)
+{
     QString out = QStringLiteral("\"");
     for (QChar c : v) {
         switch (c.unicode()) {
@@ -85,7 +91,8 @@ QString quoted(const QString& v) {
     return out + u'"';
 }
 
-bool readIni(QIODevice& device, QSettings::SettingsMap& map) {
+bool readIni(QIODevice& device, QSettings::SettingsMap& map)
+{
     QString section;
     const QList<QByteArray> lines = device.readAll().split('\n');
     for (QByteArray raw : lines) {
@@ -111,7 +118,8 @@ bool readIni(QIODevice& device, QSettings::SettingsMap& map) {
 // Why the last write of the file failed (an errno value), for the message.
 thread_local int t_writeError = 0;
 
-bool writeIni(QIODevice& device, const QSettings::SettingsMap& map) {
+bool writeIni(QIODevice& device, const QSettings::SettingsMap& map)
+{
     QString text;
     QString section = QStringLiteral("\x01");   // no section written yet
     for (auto it = map.cbegin(); it != map.cend(); ++it) {
@@ -136,33 +144,36 @@ bool writeIni(QIODevice& device, const QSettings::SettingsMap& map) {
     return false;
 }
 
-QSettings::Format storeFormat() {
+QSettings::Format storeFormat()
+{
     static const QSettings::Format format = QSettings::registerFormat(QStringLiteral("ini"), readIni, writeIni);
     return format;
 }
 
-}  // namespace
+}   // namespace
 
 struct IniSettingsStore::Impl {
     QString iniPath;   // empty: the user's store
     std::unique_ptr<QSettings> s;
 
-    void open() {
-        s = iniPath.isEmpty()
-                ? std::make_unique<QSettings>(storeFormat(), QSettings::UserScope, QStringLiteral("Mirtavolia"),
-                                              QStringLiteral("Mirtavolia"))
-                : std::make_unique<QSettings>(iniPath, storeFormat());
+    void open()
+    {
+        s = iniPath.isEmpty() ? std::make_unique<QSettings>(storeFormat(), QSettings::UserScope,
+                                                            QStringLiteral("Mirtavolia"), QStringLiteral("Mirtavolia"))
+                              : std::make_unique<QSettings>(iniPath, storeFormat());
     }
 
     // The stored spelling of a section or key that matches `name` without case.
-    static QString match(const QStringList& names, const QString& name) {
+    static QString match(const QStringList& names, const QString& name)
+    {
         for (const QString& n : names)
             if (n.compare(name, Qt::CaseInsensitive) == 0) return n;
         return QString();
     }
     QString group(const QString& section) const { return match(s->childGroups(), section); }
     // Full stored path "Group/Key", or empty when absent.
-    QString path(const QString& section, const QString& key) const {
+    QString path(const QString& section, const QString& key) const
+    {
         QString g = group(section);
         if (g.isEmpty()) return QString();
         s->beginGroup(g);
@@ -174,7 +185,8 @@ struct IniSettingsStore::Impl {
 
 IniSettingsStore::IniSettingsStore() : d(std::make_unique<Impl>()) { d->open(); }
 
-IniSettingsStore::IniSettingsStore(const QString& iniPath) : d(std::make_unique<Impl>()) {
+IniSettingsStore::IniSettingsStore(const QString& iniPath) : d(std::make_unique<Impl>())
+{
     d->iniPath = iniPath;
     d->open();
 }
@@ -183,17 +195,20 @@ IniSettingsStore::~IniSettingsStore() = default;
 
 QString IniSettingsStore::fileName() const { return d->s->fileName(); }
 
-bool IniSettingsStore::contains(const QString& section, const QString& key) const {
+bool IniSettingsStore::contains(const QString& section, const QString& key) const
+{
     return !d->path(section, key).isEmpty();
 }
 
-QString IniSettingsStore::get(const QString& section, const QString& key, const QString& def) const {
+QString IniSettingsStore::get(const QString& section, const QString& key, const QString& def) const
+{
     QString p = d->path(section, key);
     if (p.isEmpty()) return def;
     return d->s->value(p).toString();
 }
 
-void IniSettingsStore::set(const QString& section, const QString& key, const QString& value) {
+void IniSettingsStore::set(const QString& section, const QString& key, const QString& value)
+{
     QString p = d->path(section, key);
     if (p.isEmpty()) {
         QString g = d->group(section);
@@ -202,12 +217,14 @@ void IniSettingsStore::set(const QString& section, const QString& key, const QSt
     d->s->setValue(p, value);
 }
 
-void IniSettingsStore::remove(const QString& section, const QString& key) {
+void IniSettingsStore::remove(const QString& section, const QString& key)
+{
     QString p = d->path(section, key);
     if (!p.isEmpty()) d->s->remove(p);
 }
 
-QStringList IniSettingsStore::keys(const QString& section) const {
+QStringList IniSettingsStore::keys(const QString& section) const
+{
     QString g = d->group(section);
     if (g.isEmpty()) return {};
     d->s->beginGroup(g);
@@ -216,7 +233,8 @@ QStringList IniSettingsStore::keys(const QString& section) const {
     return k;
 }
 
-void IniSettingsStore::sync() {
+void IniSettingsStore::sync()
+{
     // A failure stays with the QSettings object that met it: the next save starts with a new
     // one, the values not yet saved still waiting in the file's shared cache.
     if (d->s->status() != QSettings::NoError) d->open();
@@ -230,20 +248,24 @@ void IniSettingsStore::sync() {
                        .arg(path, SystemErrorText(t_writeError)));
 }
 
-bool MemorySettingsStore::contains(const QString& section, const QString& key) const {
+bool MemorySettingsStore::contains(const QString& section, const QString& key) const
+{
     return m_values.count(id(section, key)) != 0;
 }
-QString MemorySettingsStore::get(const QString& section, const QString& key, const QString& def) const {
+QString MemorySettingsStore::get(const QString& section, const QString& key, const QString& def) const
+{
     auto it = m_values.find(id(section, key));
     return it == m_values.end() ? def : it->second.second;
 }
-void MemorySettingsStore::set(const QString& section, const QString& key, const QString& value) {
+void MemorySettingsStore::set(const QString& section, const QString& key, const QString& value)
+{
     auto& slot = m_values[id(section, key)];
     if (slot.first.isEmpty()) slot.first = key;
     slot.second = value;
 }
 void MemorySettingsStore::remove(const QString& section, const QString& key) { m_values.erase(id(section, key)); }
-QStringList MemorySettingsStore::keys(const QString& section) const {
+QStringList MemorySettingsStore::keys(const QString& section) const
+{
     QStringList out;
     const QString prefix = section.toLower() + u'/';
     for (const auto& [k, v] : m_values)
@@ -252,14 +274,16 @@ QStringList MemorySettingsStore::keys(const QString& section) const {
 }
 
 namespace {
-std::shared_ptr<SettingsStore>& current() {
+std::shared_ptr<SettingsStore>& current()
+{
     static std::shared_ptr<SettingsStore> s;
     return s;
 }
 }
 
 SettingsStore& settingsStore() { return *sharedSettingsStore(); }
-std::shared_ptr<SettingsStore> sharedSettingsStore() {
+std::shared_ptr<SettingsStore> sharedSettingsStore()
+{
     auto& s = current();
     if (!s) s = std::make_shared<IniSettingsStore>();
     return s;

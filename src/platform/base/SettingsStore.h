@@ -18,14 +18,14 @@ public:
     virtual QStringList keys(const QString& section) const = 0;
     // Writes what was set to the file. Raises AppError ("Errore durante la scrittura del file
     // di configurazione") when it cannot: the file then keeps its previous content.
-    virtual void sync() {}
+    virtual void sync() { }
 };
 
 // QSettings in INI form, organisation and application "Mirtavolia", under $XDG_CONFIG_HOME.
 class IniSettingsStore final : public SettingsStore {
 public:
-    IniSettingsStore();                               // the user's store
-    explicit IniSettingsStore(const QString& iniPath); // a given file
+    IniSettingsStore();   // the user's store
+    explicit IniSettingsStore(const QString& iniPath);   // a given file
     ~IniSettingsStore() override;
     QString fileName() const;
     bool contains(const QString& section, const QString& key) const override;
@@ -34,6 +34,7 @@ public:
     void remove(const QString& section, const QString& key) override;
     QStringList keys(const QString& section) const override;
     void sync() override;
+
 private:
     struct Impl;
     std::unique_ptr<Impl> d;
@@ -47,6 +48,7 @@ public:
     void set(const QString& section, const QString& key, const QString& value) override;
     void remove(const QString& section, const QString& key) override;
     QStringList keys(const QString& section) const override;
+
 private:
     static QString id(const QString& section, const QString& key) { return section.toLower() + u'/' + key.toLower(); }
     std::map<QString, std::pair<QString, QString>> m_values;   // folded id -> (key as written, value)

@@ -28,7 +28,7 @@ std::optional<QString> wholeDigits(const QString& part, const QString& group)
     return digits;
 }
 
-}  // namespace
+}   // namespace
 
 std::optional<QString> TypedNumberText(const QString& input, const QLocale& form)
 {

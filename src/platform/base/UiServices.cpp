@@ -13,7 +13,8 @@
 #include <unistd.h>
 #include <vector>
 
-QString Msg::resultName(int r) {
+QString Msg::resultName(int r)
+{
     switch (r) {
     case OK: return QStringLiteral("OK");
     case Cancel: return QStringLiteral("Cancel");
@@ -26,7 +27,8 @@ QString Msg::resultName(int r) {
     return QString::number(r);
 }
 
-int Msg::escapeResult(int flags) {
+int Msg::escapeResult(int flags)
+{
     switch (flags & 7) {
     case OKCancel:
     case YesNoCancel:
@@ -46,13 +48,15 @@ struct AnswerWait {
     QEventLoop* loop;
     QSocketNotifier* ready;
 };
-std::vector<AnswerWait>& answerWaits() {
+std::vector<AnswerWait>& answerWaits()
+{
     static std::vector<AnswerWait> waits;
     return waits;
 }
 }
 
-void setSystemEnding(bool ending) {
+void setSystemEnding(bool ending)
+{
     g_systemEnding = ending;
     if (ending)
         for (const AnswerWait& w : answerWaits()) w.loop->quit();
@@ -62,7 +66,8 @@ bool systemEnding() { return g_systemEnding; }
 
 namespace {
 // The buttons a box offers, in order, as results.
-std::vector<int> buttonsOf(int flags) {
+std::vector<int> buttonsOf(int flags)
+{
     switch (flags & 7) {
     case Msg::OKCancel: return {Msg::OK, Msg::Cancel};
     case Msg::AbortRetryIgnore: return {Msg::Abort, Msg::Retry, Msg::Ignore};
@@ -75,19 +80,22 @@ std::vector<int> buttonsOf(int flags) {
 }
 
 ScriptedUiServices::ScriptedUiServices(QStringList answers, QString logPath, WhenUsedUp whenUsedUp)
-    : m_logPath(std::move(logPath)), m_whenUsedUp(whenUsedUp) {
+    : m_logPath(std::move(logPath)), m_whenUsedUp(whenUsedUp)
+{
     for (const QString& a : answers) m_answers.push_back(a);
 }
 
-ScriptedUiServices::~ScriptedUiServices() {
+ScriptedUiServices::~ScriptedUiServices()
+{
     if (m_pipe >= 0) ::close(m_pipe);
 }
 
-std::shared_ptr<ScriptedUiServices> ScriptedUiServices::fromEnvironment() {
+std::shared_ptr<ScriptedUiServices> ScriptedUiServices::fromEnvironment()
+{
     const QString prompts = qEnvironmentVariable("MIRTAVOLIA_PROMPTS");
     if (prompts.isEmpty()) return nullptr;
     QStringList answers;
-    struct stat info {};
+    struct stat info { };
     const bool pipe = ::stat(QFile::encodeName(prompts).constData(), &info) == 0 && S_ISFIFO(info.st_mode);
     if (!pipe) {
         QFile f(prompts);
@@ -96,14 +104,15 @@ std::shared_ptr<ScriptedUiServices> ScriptedUiServices::fromEnvironment() {
             while (!in.atEnd()) answers << in.readLine();
         }
     }
-    auto scripted =
-        std::make_shared<ScriptedUiServices>(answers, qEnvironmentVariable("MIRTAVOLIA_PROMPT_LOG"), WhenUsedUp::EndRun);
+    auto scripted = std::make_shared<ScriptedUiServices>(answers, qEnvironmentVariable("MIRTAVOLIA_PROMPT_LOG"),
+                                                         WhenUsedUp::EndRun);
     if (pipe) scripted->readPipe(prompts);
     scripted->setWindowCommands(true);
     return scripted;
 }
 
-void ScriptedUiServices::readPipe(const QString& path) {
+void ScriptedUiServices::readPipe(const QString& path)
+{
     if (m_pipe >= 0) ::close(m_pipe);
     m_partial.clear();
     // Opening a pipe for reading waits for its writer: the run starts once someone drives it.
@@ -114,7 +123,8 @@ void ScriptedUiServices::readPipe(const QString& path) {
     m_pipe = fd;
 }
 
-void ScriptedUiServices::readAvailable() {
+void ScriptedUiServices::readAvailable()
+{
     while (m_pipe >= 0) {
         char buffer[4096];
         const ssize_t n = ::read(m_pipe, buffer, sizeof buffer);
@@ -139,13 +149,14 @@ void ScriptedUiServices::readAvailable() {
     }
 }
 
-void ScriptedUiServices::awaitAnswer() {
+void ScriptedUiServices::awaitAnswer()
+{
     if (m_pipe < 0 || !m_answers.empty()) return;
     readAvailable();
     if (m_pipe < 0 || !m_answers.empty() || systemEnding()) return;
     if (!QCoreApplication::instance()) {
         while (m_pipe >= 0 && m_answers.empty()) {
-            pollfd p{m_pipe, POLLIN, 0};
+            pollfd p {m_pipe, POLLIN, 0};
             if (::poll(&p, 1, -1) < 0 && errno != EINTR) break;
             readAvailable();
         }
@@ -156,8 +167,10 @@ void ScriptedUiServices::awaitAnswer() {
     QObject::connect(&ready, &QSocketNotifier::activated, &loop, [&] {
         ready.setEnabled(false);
         readAvailable();
-        if (m_pipe < 0 || !m_answers.empty()) loop.quit();
-        else ready.setEnabled(true);
+        if (m_pipe < 0 || !m_answers.empty())
+            loop.quit();
+        else
+            ready.setEnabled(true);
     });
     // A question asked while another waits (a timer's, an event's) is the one the next line
     // answers: the waits around it stop reading until it is answered.
@@ -167,18 +180,22 @@ void ScriptedUiServices::awaitAnswer() {
     answerWaits().pop_back();
     if (!answerWaits().empty()) {
         // Lines that came meanwhile are already read: the wait around this one has them.
-        if (!m_answers.empty() || m_pipe < 0) answerWaits().back().loop->quit();
-        else answerWaits().back().ready->setEnabled(true);
+        if (!m_answers.empty() || m_pipe < 0)
+            answerWaits().back().loop->quit();
+        else
+            answerWaits().back().ready->setEnabled(true);
     }
 }
 
-QStringList ScriptedUiServices::prompts() const {
+QStringList ScriptedUiServices::prompts() const
+{
     QStringList out;
     for (const QString& l : m_log) out << l.section(QStringLiteral(": "), 1);
     return out;
 }
 
-void ScriptedUiServices::record(const QString& kind, const QString& text) {
+void ScriptedUiServices::record(const QString& kind, const QString& text)
+{
     m_log << kind + QStringLiteral(": ") + text;
     if (m_logPath.isEmpty()) return;
     QFile f(m_logPath);
@@ -188,7 +205,8 @@ void ScriptedUiServices::record(const QString& kind, const QString& text) {
     }
 }
 
-std::optional<QString> ScriptedUiServices::next(const QString& prompt) {
+std::optional<QString> ScriptedUiServices::next(const QString& prompt)
+{
     if (systemEnding()) return std::nullopt;
     awaitAnswer();
     if (systemEnding()) return std::nullopt;
@@ -201,13 +219,16 @@ std::optional<QString> ScriptedUiServices::next(const QString& prompt) {
         record(QStringLiteral("UNANSWERED"), prompt);
         std::fprintf(stderr, "UNANSWERED: %s\n", prompt.toLocal8Bit().constData());
         std::fflush(stderr);
-        if (m_endRun) m_endRun();
-        else std::_Exit(kUnansweredExitCode);
+        if (m_endRun)
+            m_endRun();
+        else
+            std::_Exit(kUnansweredExitCode);
     }
     return std::nullopt;
 }
 
-int ScriptedUiServices::msgBox(const QString& text, int flags, const QString& title) {
+int ScriptedUiServices::msgBox(const QString& text, int flags, const QString& title)
+{
     record(QStringLiteral("MSGBOX"), text);
     const auto buttons = buttonsOf(flags);
     int defIndex = (flags & 0xF00) / 256;
@@ -219,7 +240,8 @@ int ScriptedUiServices::msgBox(const QString& text, int flags, const QString& ti
     return fallback;
 }
 
-std::optional<QString> ScriptedUiServices::textAnswer(const QString& kind, const QString& text, const QString& def) {
+std::optional<QString> ScriptedUiServices::textAnswer(const QString& kind, const QString& text, const QString& def)
+{
     record(kind, text);
     auto a = next(text);
     if (!a && systemEnding()) return std::nullopt;
@@ -228,19 +250,24 @@ std::optional<QString> ScriptedUiServices::textAnswer(const QString& kind, const
     return a;
 }
 
-std::optional<QString> ScriptedUiServices::inputBox(const QString& prompt, const QString&, const QString& def) {
+std::optional<QString> ScriptedUiServices::inputBox(const QString& prompt, const QString&, const QString& def)
+{
     return textAnswer(QStringLiteral("INPUT"), prompt, def.isNull() ? QStringLiteral("") : def);
 }
-std::optional<QString> ScriptedUiServices::openFileName(const QString& title, const QString&, const QString&) {
+std::optional<QString> ScriptedUiServices::openFileName(const QString& title, const QString&, const QString&)
+{
     return textAnswer(QStringLiteral("OPENFILE"), title, QString());
 }
-std::optional<QString> ScriptedUiServices::saveFileName(const QString& title, const QString&, const QString&) {
+std::optional<QString> ScriptedUiServices::saveFileName(const QString& title, const QString&, const QString&)
+{
     return textAnswer(QStringLiteral("SAVEFILE"), title, QString());
 }
-std::optional<QString> ScriptedUiServices::folderName(const QString& title, const QString&) {
+std::optional<QString> ScriptedUiServices::folderName(const QString& title, const QString&)
+{
     return textAnswer(QStringLiteral("FOLDER"), title, QString());
 }
-bool ScriptedUiServices::runModal(ModalWindow& window) {
+bool ScriptedUiServices::runModal(ModalWindow& window)
+{
     while (window.isOpen()) {
         const QString prompt = u'[' + window.windowName() + QStringLiteral("] ") + window.answerPrompt();
         record(QStringLiteral("INPUT"), prompt);
@@ -255,14 +282,20 @@ bool ScriptedUiServices::runModal(ModalWindow& window) {
 }
 
 void ScriptedUiServices::beep() { record(QStringLiteral("BEEP"), QString()); }
-bool ScriptedUiServices::openUrl(const QString& url) { record(QStringLiteral("OPEN"), url); return true; }
+bool ScriptedUiServices::openUrl(const QString& url)
+{
+    record(QStringLiteral("OPEN"), url);
+    return true;
+}
 void ScriptedUiServices::status(const QString& text) { record(QStringLiteral("STATUS"), text); }
 
-void ScriptedUiServices::refused(const QString& window, const QString& what) {
+void ScriptedUiServices::refused(const QString& window, const QString& what)
+{
     record(QStringLiteral("REFUSED"), u'[' + window + QStringLiteral("] ") + what);
 }
 
-std::optional<QString> ScriptedUiServices::command(const QString& window, const QString& prompt) {
+std::optional<QString> ScriptedUiServices::command(const QString& window, const QString& prompt)
+{
     if (!m_windowCommands || systemEnding()) return std::nullopt;
     // Used up: nothing is asked, the window just waits.
     if (m_answers.empty() && m_pipe < 0) return std::nullopt;
@@ -275,13 +308,15 @@ std::optional<QString> ScriptedUiServices::command(const QString& window, const 
 }
 
 namespace {
-std::shared_ptr<UiServices>& current() {
+std::shared_ptr<UiServices>& current()
+{
     static std::shared_ptr<UiServices> u;
     return u;
 }
 }
 
-UiServices& ui() {
+UiServices& ui()
+{
     auto& u = current();
     if (!u) {
         auto s = ScriptedUiServices::fromEnvironment();

@@ -39,14 +39,14 @@ public:
     virtual bool showModal() = 0;
 
     // The scripted way, one answer line at a time (see UiServices::runModal).
-    virtual QString windowName() const = 0;               // "frmOptions"
-    virtual QString answerPrompt() const = 0;             // what a line holds: "OK / Esci", a list of names...
+    virtual QString windowName() const = 0;   // "frmOptions"
+    virtual QString answerPrompt() const = 0;   // what a line holds: "OK / Esci", a list of names...
     // Fills the controls from the line and confirms as the window's own OK button does, with
     // the same checks and messages. A window that takes the values closes itself; one that
     // refuses them (a wrong password) stays open.
     virtual void applyAnswer(const QString& answer) = 0;
-    virtual void cancelWindow() = 0;                      // as Esc
-    virtual bool isOpen() const = 0;                      // neither accepted nor cancelled yet
+    virtual void cancelWindow() = 0;   // as Esc
+    virtual bool isOpen() const = 0;   // neither accepted nor cancelled yet
     virtual bool isAccepted() const = 0;
 };
 
@@ -61,11 +61,14 @@ public:
     virtual int msgBox(const QString& text, int flags = Msg::OKOnly, const QString& title = QString()) = 0;
     // Empty optional when cancelled.
     virtual std::optional<QString> inputBox(const QString& prompt, const QString& title = QString(),
-                                            const QString& defaultText = QString()) = 0;
+                                            const QString& defaultText = QString())
+        = 0;
     virtual std::optional<QString> openFileName(const QString& title, const QString& filter,
-                                                const QString& initial = QString()) = 0;
+                                                const QString& initial = QString())
+        = 0;
     virtual std::optional<QString> saveFileName(const QString& title, const QString& filter,
-                                                const QString& initial = QString()) = 0;
+                                                const QString& initial = QString())
+        = 0;
     virtual std::optional<QString> folderName(const QString& title, const QString& initial = QString()) = 0;
     // Runs a modal window to its end; true when it was accepted.
     //  - Qt: window.showModal().
@@ -140,8 +143,8 @@ public:
     // answer file a run of the program reads, off by default, so that a test's queued answers
     // go to the questions they are meant for.
     void setWindowCommands(bool on) { m_windowCommands = on; }
-    const QStringList& log() const { return m_log; }          // "MSGBOX: <text>", "INPUT: <prompt>", ...
-    QStringList prompts() const;                              // the texts alone
+    const QStringList& log() const { return m_log; }   // "MSGBOX: <text>", "INPUT: <prompt>", ...
+    QStringList prompts() const;   // the texts alone
     void clearLog() { m_log.clear(); }
     // How an EndRun run ends; by default the process exits at once with kUnansweredExitCode.
     // Tests put a handler that returns: the question is then answered as under TakeDefaults.
@@ -174,8 +177,8 @@ private:
     WhenUsedUp m_whenUsedUp = WhenUsedUp::TakeDefaults;
     std::function<void()> m_endRun;
     bool m_windowCommands = false;
-    int m_pipe = -1;          // the answer pipe, read without blocking; -1 when none or at its end
-    QByteArray m_partial;     // a line of the pipe not yet ended
+    int m_pipe = -1;   // the answer pipe, read without blocking; -1 when none or at its end
+    QByteArray m_partial;   // a line of the pipe not yet ended
 };
 
 UiServices& ui();

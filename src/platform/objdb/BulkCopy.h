@@ -45,6 +45,7 @@ SetWork copyBySets(Database& sourceDb, TableSchema& table, Database& destination
                    const QString& alias, const QList<qint64>& oids, itfProgress* progress, bool copyRelated);
 
 // Deletes the rows of `table` with these OIDs with their owned lines and memberships, by sets.
-SetWork deleteBySets(Database& db, DBEngine& engine, TableSchema& table, const QList<qint64>& oids, itfProgress* progress);
+SetWork deleteBySets(Database& db, DBEngine& engine, TableSchema& table, const QList<qint64>& oids,
+                     itfProgress* progress);
 
-}  // namespace objdb
+}   // namespace objdb

@@ -17,7 +17,7 @@ const ConnectionSettings& DefaultConnectionSettings()
     // there the library's own work per line is ten times that, so the import took as long
     // with either. The cache stays SQLite's own; the map covers a shop of years of sales,
     // and a larger file reads its tail through the cache.
-    static const ConnectionSettings settings{2000, 268435456};
+    static const ConnectionSettings settings {2000, 268435456};
     return settings;
 }
 
@@ -29,10 +29,7 @@ const ConnectionSettings& DefaultConnectionSettings()
 // copies of an operation are dropped when it ends, so they never grow past what one
 // operation changes. Temporary tables (a data set's keys) live there too: a few bytes a row.
 // A connection that cannot write has no such copies and keeps SQLite's default.
-const char* TemporaryStorage(bool mayWrite)
-{
-    return mayWrite ? "MEMORY" : "DEFAULT";
-}
+const char* TemporaryStorage(bool mayWrite) { return mayWrite ? "MEMORY" : "DEFAULT"; }
 
 bool ApplyConnectionSettings(sqlite3* db, bool mayWrite)
 {
@@ -40,9 +37,9 @@ bool ApplyConnectionSettings(sqlite3* db, bool mayWrite)
     std::string sql;
     if (mayWrite) sql += "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; ";
     sql += std::string("PRAGMA temp_store=") + TemporaryStorage(mayWrite) + "; ";
-    sql += "PRAGMA foreign_keys=OFF; PRAGMA cache_size=-" + std::to_string(s.cacheKiB) +
-           "; PRAGMA mmap_size=" + std::to_string(s.mmapBytes) + ";";
+    sql += "PRAGMA foreign_keys=OFF; PRAGMA cache_size=-" + std::to_string(s.cacheKiB)
+        + "; PRAGMA mmap_size=" + std::to_string(s.mmapBytes) + ";";
     return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-}  // namespace objdb
+}   // namespace objdb

@@ -9,8 +9,8 @@ struct sqlite3;
 namespace objdb {
 
 struct ConnectionSettings {
-    int cacheKiB;              // SQLite's page cache of the connection
-    std::int64_t mmapBytes;    // the part of the file read through a memory map
+    int cacheKiB;   // SQLite's page cache of the connection
+    std::int64_t mmapBytes;   // the part of the file read through a memory map
 };
 
 const ConnectionSettings& DefaultConnectionSettings();
@@ -24,4 +24,4 @@ const char* TemporaryStorage(bool mayWrite);
 // temporary storage, the cache and the map. Returns false when SQLite refused one of them.
 bool ApplyConnectionSettings(sqlite3* db, bool mayWrite);
 
-}  // namespace objdb
+}   // namespace objdb

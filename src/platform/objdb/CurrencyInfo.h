@@ -19,10 +19,12 @@ public:
 class SimpleCurrencyInfo : public CurrencyInfo {
 public:
     SimpleCurrencyInfo(QString name, int decimals, double rate = 1.0)
-        : m_name(std::move(name)), m_decimals(decimals), m_rate(rate) {}
+        : m_name(std::move(name)), m_decimals(decimals), m_rate(rate)
+    { }
     QString Name(int = 0) const override { return m_name; }
     int Decimals() const override { return m_decimals; }
     double Rate() const override { return m_rate; }
+
 private:
     QString m_name;
     int m_decimals;
@@ -34,7 +36,8 @@ class EuroCurrencyInfo : public CurrencyInfo {
 public:
     QString Name(int = 0) const override { return QStringLiteral("Euro"); }
     int Decimals() const override { return 2; }
-    std::shared_ptr<CurrencyInfo> Conversion() const override {
+    std::shared_ptr<CurrencyInfo> Conversion() const override
+    {
         return std::make_shared<SimpleCurrencyInfo>(QStringLiteral("Lire"), 0, 1936.27);
     }
 };
@@ -42,9 +45,10 @@ public:
 // Any other main currency: two decimals, no conversion currency.
 class OtherCurrencyInfo : public CurrencyInfo {
 public:
-    explicit OtherCurrencyInfo(QString name = QStringLiteral("Valuta")) : m_name(std::move(name)) {}
+    explicit OtherCurrencyInfo(QString name = QStringLiteral("Valuta")) : m_name(std::move(name)) { }
     QString Name(int = 0) const override { return m_name; }
     int Decimals() const override { return 2; }
+
 private:
     QString m_name;
 };

@@ -24,9 +24,11 @@ constexpr int kCounterBits = 43;
 // maintenance copy) takes a new OID prefix and never hands out the OIDs of the original.
 QString fileIdentity(const QString& path)
 {
-    struct stat st {};
+    struct stat st { };
     if (::stat(QFile::encodeName(path).constData(), &st) != 0) return QString();
-    return QStringLiteral("%1:%2:%3").arg(qulonglong(st.st_dev)).arg(qulonglong(st.st_ino))
+    return QStringLiteral("%1:%2:%3")
+        .arg(qulonglong(st.st_dev))
+        .arg(qulonglong(st.st_ino))
         .arg(QFileInfo(path).absoluteFilePath());
 }
 
@@ -85,13 +87,15 @@ void keepHeapTop()
 #endif
 }
 
-}  // namespace
+}   // namespace
 
 DBEngine::DBEngine() : m_connection(std::make_unique<EngineConnection>(*this)) { keepHeapTop(); }
 
 DBEngine::~DBEngine()
 {
-    try { Close(); } catch (...) {}
+    try {
+        Close();
+    } catch (...) { }
 }
 
 bool DBEngine::IsOpen() const { return m_conn && m_conn->isOpen(); }
@@ -132,7 +136,8 @@ void DBEngine::CreateDatabase(int openMode, const QString& path, int, int)
     (void)openMode;
 }
 
-void DBEngine::OpenDatabase(int openMode, const QString& path, int, int, itfNotifyEvent*, int, int, bool, bool, int, int)
+void DBEngine::OpenDatabase(int openMode, const QString& path, int, int, itfNotifyEvent*, int, int, bool, bool, int,
+                            int)
 {
     Close();
     m_openMode = openMode;
@@ -162,8 +167,8 @@ void DBEngine::OpenDatabase(int openMode, const QString& path, int, int, itfNoti
             prepareFile();
         } else {
             m_site = m_conn->tableExists(QStringLiteral("_objdb_meta"))
-                         ? m_conn->scalar(QStringLiteral("SELECT Value FROM _objdb_meta WHERE Key='site'")).toLongLong()
-                         : 0;
+                ? m_conn->scalar(QStringLiteral("SELECT Value FROM _objdb_meta WHERE Key='site'")).toLongLong()
+                : 0;
         }
         m_conn->setBeforeWriteEnds([this] { settleOids(); });
         sqlite3_commit_hook(m_conn->handle(), &commitHook, this);
@@ -191,7 +196,8 @@ void DBEngine::applyPragmas()
     // a message. Counters sharing the file (multi-user) hold it for a document at a time when
     // transactions are on; a single user's file meets only the program's own copies and tools.
     m_conn->setBusyTimeout(m_accessMode == kAccessMultiUser ? 30000 : 10000);
-    m_conn->execScript(QStringLiteral("PRAGMA query_only=%1").arg(m_accessMode == kAccessReadOnly || m_conn->readOnly() ? 1 : 0));
+    m_conn->execScript(
+        QStringLiteral("PRAGMA query_only=%1").arg(m_accessMode == kAccessReadOnly || m_conn->readOnly() ? 1 : 0));
 }
 
 // A file with tables but none of the library's own is some other program's database: adding
@@ -200,8 +206,9 @@ void DBEngine::refuseForeignFile()
 {
     SqlConnection& c = *m_conn;
     QStringList tables;
-    auto st = c.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite!_%' ESCAPE '!' "
-                                       "ORDER BY name"));
+    auto st = c.prepare(
+        QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite!_%' ESCAPE '!' "
+                       "ORDER BY name"));
     bool ours = false;
     while (st.next()) {
         tables << st.text(0);
@@ -210,10 +217,11 @@ void DBEngine::refuseForeignFile()
     if (tables.isEmpty() || ours) return;
     const QString shown = tables.size() > 5 ? tables.mid(0, 5).join(QStringLiteral(", ")) + QStringLiteral(", ...")
                                             : tables.join(QStringLiteral(", "));
-    throw objdb::error(objdb::ForeignFile, kSource,
-                       QStringLiteral("Il file < %1 > contiene tabelle di un altro programma (%2): non è un archivio di "
-                                      "questo programma e non viene modificato")
-                           .arg(m_path, shown));
+    throw objdb::error(
+        objdb::ForeignFile, kSource,
+        QStringLiteral("Il file < %1 > contiene tabelle di un altro programma (%2): non è un archivio di "
+                       "questo programma e non viene modificato")
+            .arg(m_path, shown));
 }
 
 // The library's own tables (made once, in a new file), and the OID prefix when the file is the
@@ -221,8 +229,8 @@ void DBEngine::refuseForeignFile()
 void DBEngine::prepareFile()
 {
     SqlConnection& c = *m_conn;
-    if (!c.tableExists(QStringLiteral("_objdb_meta")) || !c.tableExists(QStringLiteral("_objdb_tables")) ||
-        !c.tableExists(QStringLiteral("_objdb_connections")) || !c.tableExists(QStringLiteral("_objdb_open")))
+    if (!c.tableExists(QStringLiteral("_objdb_meta")) || !c.tableExists(QStringLiteral("_objdb_tables"))
+        || !c.tableExists(QStringLiteral("_objdb_connections")) || !c.tableExists(QStringLiteral("_objdb_open")))
         c.execScript(QStringLiteral(
             "CREATE TABLE IF NOT EXISTS _objdb_meta (Key TEXT PRIMARY KEY, Value);"
             "CREATE TABLE IF NOT EXISTS _objdb_tables (Name TEXT PRIMARY KEY COLLATE NOCASE, Position INTEGER,"
@@ -233,7 +241,8 @@ void DBEngine::prepareFile()
             "CREATE TABLE IF NOT EXISTS _objdb_open (Tabella TEXT COLLATE NOCASE, OIDRiga INTEGER, Computer TEXT,"
             " Avvio TEXT, Processo INTEGER, InizioProcesso INTEGER, Apertura TEXT, PRIMARY KEY (Tabella, OIDRiga));"));
     const qint64 site = c.scalar(QStringLiteral("SELECT Value FROM _objdb_meta WHERE Key='site'")).toLongLong();
-    const QString storedIdentity = c.scalar(QStringLiteral("SELECT Value FROM _objdb_meta WHERE Key='file'")).toString();
+    const QString storedIdentity
+        = c.scalar(QStringLiteral("SELECT Value FROM _objdb_meta WHERE Key='file'")).toString();
     m_site = site > 0 && storedIdentity == fileIdentity(c.path()) ? site : 0;
 }
 
@@ -243,7 +252,8 @@ void DBEngine::settleSite()
     SqlConnection& c = *m_conn;
     m_site = qint64(QRandomGenerator::system()->bounded(1u, 1u << 20));
     c.execute(QStringLiteral("INSERT OR REPLACE INTO _objdb_meta(Key, Value) VALUES('site', ?)"), {m_site});
-    c.execute(QStringLiteral("INSERT OR REPLACE INTO _objdb_meta(Key, Value) VALUES('file', ?)"), {fileIdentity(c.path())});
+    c.execute(QStringLiteral("INSERT OR REPLACE INTO _objdb_meta(Key, Value) VALUES('file', ?)"),
+              {fileIdentity(c.path())});
 }
 
 void DBEngine::claimForWriting()
@@ -285,7 +295,7 @@ void DBEngine::Close()
         try {
             if (m_connectionRow && !m_conn->readOnly())
                 m_conn->execute(QStringLiteral("DELETE FROM _objdb_connections WHERE OID=?"), {m_connectionRow});
-        } catch (...) {}
+        } catch (...) { }
         sqlite3_commit_hook(m_conn->handle(), nullptr, nullptr);
         sqlite3_rollback_hook(m_conn->handle(), nullptr, nullptr);
     }
@@ -307,7 +317,8 @@ void DBEngine::SetAccessMode(int mode)
         return;
     }
     if (!m_transactions.isEmpty() || m_conn->inTransaction())
-        throw objdb::error(objdb::Busy, kSource, QStringLiteral("Impossibile cambiare il modo di accesso durante una transazione"));
+        throw objdb::error(objdb::Busy, kSource,
+                           QStringLiteral("Impossibile cambiare il modo di accesso durante una transazione"));
     OpenDatabase(m_openMode, m_path);
 }
 
@@ -405,10 +416,12 @@ qint64 DBEngine::reserveOid(const QString& table, OidCounter& counter)
     SqlConnection& c = sql();
     const qint64 lo = m_site << kCounterBits;
     const qint64 hi = lo + ((qint64(1) << kCounterBits) - 1);
-    const QVariant max = c.scalar(QStringLiteral("SELECT max(OID) FROM %1 WHERE OID BETWEEN ? AND ?")
-                                      .arg(SqlConnection::quoteName(table)), {lo, hi});
-    const qint64 reserved =
-        c.scalar(QStringLiteral("SELECT Value FROM _objdb_meta WHERE Key = ?"), {oidCounterKey(m_site, table)}).toLongLong();
+    const QVariant max = c.scalar(
+        QStringLiteral("SELECT max(OID) FROM %1 WHERE OID BETWEEN ? AND ?").arg(SqlConnection::quoteName(table)),
+        {lo, hi});
+    const qint64 reserved
+        = c.scalar(QStringLiteral("SELECT Value FROM _objdb_meta WHERE Key = ?"), {oidCounterKey(m_site, table)})
+              .toLongLong();
     qint64 next = max.isNull() ? lo + 1 : max.toLongLong() + 1;
     if (reserved > next && reserved <= hi) next = reserved;
     next = std::max(next, counter.highWater + 1);
@@ -450,8 +463,7 @@ FileLink::FileLink(DBEngine& target, const DBEngine& source) : m_target(target),
     // its own engine maps it already, and the process would count its pages twice.
     try {
         c.execute(QStringLiteral("PRAGMA %1.mmap_size = 0").arg(SqlConnection::quoteName(alias)));
-    } catch (const AppError&) {
-    }
+    } catch (const AppError&) { }
     target.m_attached.insert(&source, alias);
     m_alias = alias;
 }

@@ -20,11 +20,12 @@ struct QueryResult {
 // The connection handed to the upgrade steps: Jet SQL in, translated, run on the file.
 class EngineConnection {
 public:
-    explicit EngineConnection(class DBEngine& engine) : m_engine(engine) {}
+    explicit EngineConnection(class DBEngine& engine) : m_engine(engine) { }
     // Runs one statement; returns (and stores in recordsAffected) the rows changed.
     qint64 Execute(const QString& jetSql, qint64* recordsAffected = nullptr, int options = -1);
     // Runs a query and returns its rows (values as stored: qint64, double, QString or Null).
     QueryResult Query(const QString& jetSql);
+
 private:
     class DBEngine& m_engine;
 };
@@ -46,8 +47,8 @@ public:
     // Opens an existing file; raises when it is missing or not a database, and, to be written,
     // when it holds tables of another program (ForeignFile): such a file is left untouched.
     // Nothing is written to the file before the first change (claimForWriting).
-    void OpenDatabase(int openMode, const QString& path, int = 0, int = 0, itfNotifyEvent* notify = nullptr,
-                      int = 5, int = 0, bool = true, bool = true, int = 0, int = -2);
+    void OpenDatabase(int openMode, const QString& path, int = 0, int = 0, itfNotifyEvent* notify = nullptr, int = 5,
+                      int = 0, bool = true, bool = true, int = 0, int = -2);
     void Close();
     bool IsOpen() const;
     QString Path() const { return m_path; }
@@ -122,7 +123,11 @@ private:
     // the write lock (0: reserve first, as after every commit another program may have taken
     // some), the highest handed out, stored or not, and whether the file's counter still has
     // to be brought past it.
-    struct OidCounter { qint64 next = 0; qint64 highWater = 0; bool unsettled = false; };
+    struct OidCounter {
+        qint64 next = 0;
+        qint64 highWater = 0;
+        bool unsettled = false;
+    };
     void settleOids();
     qint64 reserveOid(const QString& table, OidCounter& counter);
     QHash<QString, OidCounter> m_oids;
@@ -144,6 +149,7 @@ public:
     FileLink(const FileLink&) = delete;
     FileLink& operator=(const FileLink&) = delete;
     bool active() const { return !m_alias.isEmpty(); }
+
 private:
     DBEngine& m_target;
     const DBEngine& m_source;

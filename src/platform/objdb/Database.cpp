@@ -131,8 +131,10 @@ void Database::link()
         for (auto& ix : t->indexes) {
             ix.columns.clear();
             for (const QString& f : ix.fields) {
-                if (const RefSchema* r = t->ref(f); r && !r->isList()) ix.columns << r->def.column();
-                else ix.columns << f;
+                if (const RefSchema* r = t->ref(f); r && !r->isList())
+                    ix.columns << r->def.column();
+                else
+                    ix.columns << f;
             }
             QString base = ix.name.isEmpty() ? ix.fields.join(u'_') : ix.name;
             ix.sqlName = t->name + QStringLiteral("$") + base;
@@ -198,7 +200,10 @@ void Database::Close()
     m_engines.clear();
 }
 
-std::shared_ptr<CurrencyInfo> Database::ConversionCurrency() const { return m_currency ? m_currency->Conversion() : nullptr; }
+std::shared_ptr<CurrencyInfo> Database::ConversionCurrency() const
+{
+    return m_currency ? m_currency->Conversion() : nullptr;
+}
 
 Currency Database::ConvertAmount(Currency amount, bool convert, double factor) const
 {
@@ -232,7 +237,8 @@ QString Database::FormatDateLiteral(const QDateTime& value, bool withTime) const
 JetPieces Database::translated(JetPieces::Kind kind, const QString& table, const QString& jet, const QString& fieldList)
 {
     // The text's length first: no text and field list can pass for another pair.
-    const QString key = QString::number(int(kind)) + u'|' + table + u'|' + QString::number(jet.size()) + u'|' + jet + fieldList;
+    const QString key
+        = QString::number(int(kind)) + u'|' + table + u'|' + QString::number(jet.size()) + u'|' + jet + fieldList;
     if (const JetPieces* known = m_translations->find(key)) return *known;
     DatabaseJetSchema jetSchema(*this);
     JetPieces pieces = JetTranslator(&jetSchema).translatePieces(kind, table, jet, fieldList);
@@ -280,12 +286,13 @@ void Database::refuseNewerTables(DBEngine& engine)
         if (!t->identity.Version) continue;
         const QVariant stored = c.scalar(QStringLiteral("SELECT Version FROM _objdb_tables WHERE Name=?"), {t->name});
         if (stored.isNull() || stored.toDouble() <= *t->identity.Version) continue;
-        throw objdb::error(NewerFile, kSource,
-                           QStringLiteral("Il database < %1 > è di una versione più recente del programma (tabella <%2> "
-                                          "versione %3, questa versione la conosce fino alla %4): non viene aperto né "
-                                          "modificato")
-                               .arg(engine.Path(), t->name, QString::number(stored.toDouble()),
-                                    QString::number(*t->identity.Version)));
+        throw objdb::error(
+            NewerFile, kSource,
+            QStringLiteral("Il database < %1 > è di una versione più recente del programma (tabella <%2> "
+                           "versione %3, questa versione la conosce fino alla %4): non viene aperto né "
+                           "modificato")
+                .arg(engine.Path(), t->name, QString::number(stored.toDouble()),
+                     QString::number(*t->identity.Version)));
     }
 }
 
@@ -298,13 +305,14 @@ void Database::checkStoredTables(DBEngine& engine)
         st.bind(1, t->name);
         const bool stored = c.tableExists(t->name) && st.next();
         const QVariant version = stored ? st.value(0) : QVariant();
-        const bool sameVersion = t->identity.Version ? !version.isNull() && version.toDouble() == *t->identity.Version
-                                                     : version.isNull();
+        const bool sameVersion
+            = t->identity.Version ? !version.isNull() && version.toDouble() == *t->identity.Version : version.isNull();
         if (!stored || !sameVersion)
-            throw objdb::error(ReadOnly, kSource,
-                               QStringLiteral("La tabella <%1> del database < %2 > deve essere creata o aggiornata, ma il "
-                                              "database è aperto in sola lettura")
-                                   .arg(t->name, engine.Path()));
+            throw objdb::error(
+                ReadOnly, kSource,
+                QStringLiteral("La tabella <%1> del database < %2 > deve essere creata o aggiornata, ma il "
+                               "database è aperto in sola lettura")
+                    .arg(t->name, engine.Path()));
     }
 }
 
@@ -352,8 +360,10 @@ void Database::AttachEngine(const std::shared_ptr<DBEngine>& engine, itfProgress
             }
             QVariant stored = c.scalar(QStringLiteral("SELECT Version FROM _objdb_tables WHERE Name=?"), {t.name});
             QVariant declared = t.identity.Version ? QVariant(*t.identity.Version) : QVariant();
-            if (stored.isNull() != declared.isNull() || (!declared.isNull() && stored.toDouble() != declared.toDouble()))
-                writer(*engine).execute(QStringLiteral("UPDATE _objdb_tables SET Version=? WHERE Name=?"), {declared, t.name});
+            if (stored.isNull() != declared.isNull()
+                || (!declared.isNull() && stored.toDouble() != declared.toDouble()))
+                writer(*engine).execute(QStringLiteral("UPDATE _objdb_tables SET Version=? WHERE Name=?"),
+                                        {declared, t.name});
             event(isNew[size_t(i)] ? NotifyAction::TableCreated : NotifyAction::TableUpgraded, t.name, QString());
             if (progress && (!progress->OnProgress(0, n, i + 1, 0, 0) || progress->OnStopped()))
                 throw objdb::error(Refused, kSource, QStringLiteral("Apertura del database interrotta"));
@@ -394,17 +404,19 @@ void Database::createOrUpgrade(DBEngine& engine, TableSchema& t, int position, b
         }
     }
     if (isNew) {
-        QStringList cols{QStringLiteral("OID INTEGER PRIMARY KEY")};
+        QStringList cols {QStringLiteral("OID INTEGER PRIMARY KEY")};
         if (t.isChild()) cols << QStringLiteral("objParent INTEGER");
         for (const auto& f : t.fields) cols << SqlConnection::quoteName(f.def.Name) + u' ' + sqlType(f.kind);
-        for (int i : t.singleRefs) cols << SqlConnection::quoteName(t.refs[size_t(i)].def.column()) + QStringLiteral(" INTEGER");
+        for (int i : t.singleRefs)
+            cols << SqlConnection::quoteName(t.refs[size_t(i)].def.column()) + QStringLiteral(" INTEGER");
         c.execute(QStringLiteral("CREATE TABLE %1 (%2)").arg(q, cols.join(QStringLiteral(", "))));
     } else {
         QSet<QString> have;
         for (const auto& [name, type] : c.tableColumns(t.name)) have.insert(name.toLower());
         auto addColumn = [&](const QString& name, const QString& type) {
             if (!have.contains(name.toLower()))
-                c.execute(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(q, SqlConnection::quoteName(name), type));
+                c.execute(
+                    QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(q, SqlConnection::quoteName(name), type));
         };
         if (t.isChild()) addColumn(QStringLiteral("objParent"), QStringLiteral("INTEGER"));
         for (const auto& f : t.fields) addColumn(f.def.Name, sqlType(f.kind));
@@ -422,12 +434,14 @@ void Database::createOrUpgrade(DBEngine& engine, TableSchema& t, int position, b
             // SQLite takes every NULL for a value of its own; an empty text is stored as ''.
             const FieldSchema* f = t.field(col);
             const bool text = f && (f->kind == Kind::Text || f->kind == Kind::Date || f->kind == Kind::DateTime);
-            quotedCols << QStringLiteral("ifnull(%1, %2)").arg(quoted, text ? QStringLiteral("''") : QStringLiteral("0"));
+            quotedCols
+                << QStringLiteral("ifnull(%1, %2)").arg(quoted, text ? QStringLiteral("''") : QStringLiteral("0"));
         }
         const QString wanted = QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
                                    .arg(unique ? QStringLiteral("UNIQUE ") : QString(), SqlConnection::quoteName(name),
                                         SqlConnection::quoteName(table), quotedCols.join(QStringLiteral(", ")));
-        QVariant existing = c.scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE type='index' AND name=?"), {name});
+        QVariant existing
+            = c.scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE type='index' AND name=?"), {name});
         if (!existing.isNull()) {
             if (existing.toString() == wanted) return;
             c.execute(QStringLiteral("DROP INDEX %1").arg(SqlConnection::quoteName(name)));
@@ -449,20 +463,23 @@ void Database::createOrUpgrade(DBEngine& engine, TableSchema& t, int position, b
     for (const auto& ix : t.indexes) makeIndex(ix.sqlName, ix.unique, ix.columns, t.name, ix.emptyIsValue);
     for (const auto& r : t.refs) {
         if (!r.isList()) continue;
-        c.execute(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (OwnerOID INTEGER NOT NULL, MemberOID INTEGER NOT NULL, "
-                                 "PRIMARY KEY (OwnerOID, MemberOID)) WITHOUT ROWID")
-                      .arg(SqlConnection::quoteName(r.linkTable)));
+        c.execute(
+            QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (OwnerOID INTEGER NOT NULL, MemberOID INTEGER NOT NULL, "
+                           "PRIMARY KEY (OwnerOID, MemberOID)) WITHOUT ROWID")
+                .arg(SqlConnection::quoteName(r.linkTable)));
         makeIndex(r.linkTable + QStringLiteral("$Member"), r.def.IsOwned, {QStringLiteral("MemberOID")}, r.linkTable);
     }
     const QString definition = QString::fromUtf8(QJsonDocument(t.toJson()).toJson(QJsonDocument::Compact));
     if (storedPosition.isNull() && storedDefinition.isEmpty()) {
-        c.execute(QStringLiteral("INSERT OR REPLACE INTO _objdb_tables(Name, Position, Version, Caption, ParentTable, Definition) "
-                                 "VALUES(?, ?, ?, ?, ?, ?)"),
-                  {t.name, position, isNew ? QVariant() : QVariant(oldVersion), t.identity.Caption, t.identity.ParentTable,
-                   definition});
+        c.execute(QStringLiteral(
+                      "INSERT OR REPLACE INTO _objdb_tables(Name, Position, Version, Caption, ParentTable, Definition) "
+                      "VALUES(?, ?, ?, ?, ?, ?)"),
+                  {t.name, position, isNew ? QVariant() : QVariant(oldVersion), t.identity.Caption,
+                   t.identity.ParentTable, definition});
     } else if (storedDefinition != definition || storedPosition.toInt() != position) {
-        c.execute(QStringLiteral("UPDATE _objdb_tables SET Position=?, Caption=?, ParentTable=?, Definition=? WHERE Name=?"),
-                  {position, t.identity.Caption, t.identity.ParentTable, definition, t.name});
+        c.execute(
+            QStringLiteral("UPDATE _objdb_tables SET Position=?, Caption=?, ParentTable=?, Definition=? WHERE Name=?"),
+            {position, t.identity.Caption, t.identity.ParentTable, definition, t.name});
     }
 }
 
@@ -489,8 +506,10 @@ void Database::OpenStored(const std::shared_ptr<DBEngine>& engine, const QString
     for (const QString& n : wanted)
         if (!FindTable(n) && c.tableExists(n) && !n.startsWith(QLatin1String("_objdb")))
             addTable(TableSchema::fromStorage(
-                c.scalar(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"), {n})
-                    .toString(), c));
+                c.scalar(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"),
+                         {n})
+                    .toString(),
+                c));
     link();
     if (!isAttached(*engine)) m_engines.push_back(engine);
     m_state = kOpen;
@@ -502,7 +521,8 @@ SqlConnection& Database::writer(DBEngine& engine)
 {
     SqlConnection& c = engine.sql();
     if (engine.IsReadOnly())
-        throw objdb::error(ReadOnly, kSource, QStringLiteral("Il database è aperto in sola lettura: modifica non consentita"));
+        throw objdb::error(ReadOnly, kSource,
+                           QStringLiteral("Il database è aperto in sola lettura: modifica non consentita"));
     engine.claimForWriting();
     // A frame without a savepoint began at the state of the innermost one around it as long
     // as nothing was written to the file since that one was opened (taking the lock for a
@@ -593,8 +613,10 @@ void Database::rememberLive(const std::shared_ptr<RowState>& row)
     if (m_live.size() >= m_livePruneAt) {
         for (auto it = m_live.begin(); it != m_live.end();) {
             auto r = it->lock();
-            if (!r || !r->dirty()) it = m_live.erase(it);
-            else ++it;
+            if (!r || !r->dirty())
+                it = m_live.erase(it);
+            else
+                ++it;
         }
         m_livePruneAt = std::max<qsizetype>(256, 2 * m_live.size());
     }
@@ -630,8 +652,10 @@ void OpScope::rollback()
     auto& frames = m_db.frames();
     Frame& f = frames[m_index];
     for (auto it = f.savepoints.rbegin(); it != f.savepoints.rend(); ++it) {
-        if (it->borrowed) it->connection->rollbackToSavepoint(it->name);
-        else it->connection->rollbackSavepoint(it->name);
+        if (it->borrowed)
+            it->connection->rollbackToSavepoint(it->name);
+        else
+            it->connection->rollbackSavepoint(it->name);
     }
     for (auto it = f.journal.rbegin(); it != f.journal.rend(); ++it) restore(*it);
     frames.resize(m_index);
@@ -731,6 +755,7 @@ bool LibraryGlobal::ValuesEqual(const QVariant& a, const QVariant& b)
     const bool an = !a.isValid() || a.isNull(), bn = !b.isValid() || b.isNull();
     if (an || bn) return an == bn;
     if (a.userType() == qMetaTypeId<Currency>() || b.userType() == qMetaTypeId<Currency>())
-        return coerce(Kind::Currency, a, QString()).value<Currency>() == coerce(Kind::Currency, b, QString()).value<Currency>();
+        return coerce(Kind::Currency, a, QString()).value<Currency>()
+            == coerce(Kind::Currency, b, QString()).value<Currency>();
     return a == b;
 }

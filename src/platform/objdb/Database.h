@@ -19,19 +19,27 @@ class itfNotifyEvent;
 class itfProgress;
 class TableObject;
 class TableCollection;
-namespace objdb { struct TableSchema; struct RefSchema; struct Frame; struct RowState; class OpScope; template <class> class LruCache; }
+namespace objdb {
+struct TableSchema;
+struct RefSchema;
+struct Frame;
+struct RowState;
+class OpScope;
+template <class> class LruCache;
+}
 
 class TableCollection {
 public:
     int Count() const;
-    TableObject* Item(int position) const;            // 1-based, in creation order
-    TableObject* Item(const QString& name) const;     // case-insensitive; raises when missing
+    TableObject* Item(int position) const;   // 1-based, in creation order
+    TableObject* Item(const QString& name) const;   // case-insensitive; raises when missing
     bool Contains(const QString& name) const;
     bool Exists(const QString& name) const { return Contains(name); }
+
 private:
     friend class Database;
     std::vector<TableObject*> m_ordered;
-    QHash<QString, TableObject*> m_byName;            // lower-case name
+    QHash<QString, TableObject*> m_byName;   // lower-case name
 };
 
 class Database : public std::enable_shared_from_this<Database> {
@@ -49,7 +57,9 @@ public:
     // is the database's own; others (a backup file) may be attached too.
     void AttachEngine(const std::shared_ptr<DBEngine>& engine, itfProgress* progress = nullptr);
     void AttachEngine(const std::shared_ptr<DBEngine>& engine, bool, int, int, int, itfProgress* progress)
-    { AttachEngine(engine, progress); }
+    {
+        AttachEngine(engine, progress);
+    }
     // Opens the tables as stored in the file (no definition, no rules); names: comma list,
     // empty for all.
     void OpenStored(const std::shared_ptr<DBEngine>& engine, const QString& names = QString());
@@ -83,7 +93,11 @@ public:
     // Runs a Jet SQL statement on the engine (null: the database's own), the names of
     // parent, referenced and owner tables resolved from the declarations. A SELECT gives
     // its rows; any other statement gives no columns and the rows changed in `changed`.
-    struct QueryRows { QStringList columns; QList<QVariantList> rows; qint64 changed = 0; };
+    struct QueryRows {
+        QStringList columns;
+        QList<QVariantList> rows;
+        qint64 changed = 0;
+    };
     QueryRows RunQuery(const QString& jetSql, const std::shared_ptr<DBEngine>& engine = nullptr);
 
     // --- library internals ------------------------------------------------------------

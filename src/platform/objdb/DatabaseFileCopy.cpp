@@ -30,7 +30,7 @@ const char* const kCompanionSuffixes[] = {"-wal", "-shm", "-journal"};
 // with the file through a rename, and a file put in its place has another.
 qint64 fileNumber(const QString& path)
 {
-    struct stat st {};
+    struct stat st { };
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? qint64(st.st_ino) : 0;
 }
 
@@ -43,7 +43,8 @@ void removeFile(const QString& path)
 {
     const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString();
     const ErrorCode code = (rc & 0xff) == SQLITE_NOTADB || (rc & 0xff) == SQLITE_CORRUPT ? NotADatabase : SqlFailed;
-    throw objdb::error(code, kSource, what + QStringLiteral(": ") + storageErrorText(rc, message, db ? sqlite3_system_errno(db) : 0));
+    throw objdb::error(code, kSource,
+                       what + QStringLiteral(": ") + storageErrorText(rc, message, db ? sqlite3_system_errno(db) : 0));
 }
 
 // One SQLite connection on a file, closed on every road out.
@@ -57,8 +58,9 @@ public:
             const QString message = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
             const int systemError = m_db ? sqlite3_system_errno(m_db) : 0;
             sqlite3_close_v2(m_db);
-            throw objdb::error(SqlFailed, kSource, QStringLiteral("Impossibile aprire il database < %1 >: %2")
-                                                       .arg(shown, storageErrorText(rc, message, systemError)));
+            throw objdb::error(SqlFailed, kSource,
+                               QStringLiteral("Impossibile aprire il database < %1 >: %2")
+                                   .arg(shown, storageErrorText(rc, message, systemError)));
         }
         sqlite3_extended_result_codes(m_db, 1);
         sqlite3_busy_timeout(m_db, kBusyWaitMs);
@@ -79,7 +81,7 @@ public:
             rc = sqlite3_bind_text(st, 1, b.constData(), int(b.size()), SQLITE_TRANSIENT);
         }
         if (rc == SQLITE_OK)
-            while ((rc = sqlite3_step(st)) == SQLITE_ROW) {}
+            while ((rc = sqlite3_step(st)) == SQLITE_ROW) { }
         sqlite3_finalize(st);
         if (rc != SQLITE_DONE && rc != SQLITE_OK) storageFailure(m_db, sqlite3_extended_errcode(m_db), what);
     }
@@ -100,10 +102,11 @@ std::unique_ptr<Connection> openSource(const QString& path, bool queryOnly, cons
     auto c = std::make_unique<Connection>(path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, path);
     // Where the log files cannot be made (a folder the user may not write) the file is read
     // as it stands, without them.
-    if (sqlite3_exec(c->handle(), "PRAGMA schema_version", nullptr, nullptr, nullptr) != SQLITE_OK &&
-        (sqlite3_extended_errcode(c->handle()) & 0xff) == SQLITE_CANTOPEN) {
+    if (sqlite3_exec(c->handle(), "PRAGMA schema_version", nullptr, nullptr, nullptr) != SQLITE_OK
+        && (sqlite3_extended_errcode(c->handle()) & 0xff) == SQLITE_CANTOPEN) {
         c.reset();
-        c = std::make_unique<Connection>(ImmutableUri(path), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, path);
+        c = std::make_unique<Connection>(ImmutableUri(path),
+                                         SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, path);
     }
     return c;
 }
@@ -125,7 +128,7 @@ void backup(Connection& source, Connection& target, const QString& what)
         storageFailure(target.handle(), finish != SQLITE_OK ? sqlite3_extended_errcode(target.handle()) : rc, what);
 }
 
-}  // namespace
+}   // namespace
 
 QStringList DatabaseCompanions(const QString& databasePath)
 {
@@ -142,8 +145,8 @@ bool ReaderMayOpenWritable(const QString& databasePath)
 
 QString ImmutableUri(const QString& databasePath)
 {
-    return QUrl::fromLocalFile(QFileInfo(databasePath).absoluteFilePath()).toString(QUrl::FullyEncoded) +
-           QStringLiteral("?immutable=1");
+    return QUrl::fromLocalFile(QFileInfo(databasePath).absoluteFilePath()).toString(QUrl::FullyEncoded)
+        + QStringLiteral("?immutable=1");
 }
 
 void CopyDatabase(const QString& from, const QString& to, CopyKind kind)
@@ -166,10 +169,11 @@ void CopyDatabase(const QString& from, const QString& to, CopyKind kind)
         }
         // A file put in another's place takes its mode: a copy is no reason for a file to
         // change who may read or write it.
-        struct stat replaced {};
-        if (::stat(QFile::encodeName(to).constData(), &replaced) == 0 && S_ISREG(replaced.st_mode) &&
-            ::chmod(QFile::encodeName(partial).constData(), replaced.st_mode & 07777) != 0)
-            throw AppError(kFileAccessError, kSource, QStringLiteral("Impossibile impostare i permessi del file < %1 >").arg(to));
+        struct stat replaced { };
+        if (::stat(QFile::encodeName(to).constData(), &replaced) == 0 && S_ISREG(replaced.st_mode)
+            && ::chmod(QFile::encodeName(partial).constData(), replaced.st_mode & 07777) != 0)
+            throw AppError(kFileAccessError, kSource,
+                           QStringLiteral("Impossibile impostare i permessi del file < %1 >").arg(to));
         try {
             MoveDatabase(partial, to);
         } catch (const AppError&) {
@@ -333,16 +337,17 @@ QString quickCheck(const QString& name, bool uri, const QString& shown)
             const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString();
             const int systemError = db ? sqlite3_system_errno(db) : 0;
             sqlite3_close_v2(db);
-            throw objdb::error(SqlFailed, kSource, QStringLiteral("Impossibile controllare il database < %1 >: %2")
-                                                       .arg(shown, storageErrorText(code, message, systemError)));
+            throw objdb::error(SqlFailed, kSource,
+                               QStringLiteral("Impossibile controllare il database < %1 >: %2")
+                                   .arg(shown, storageErrorText(code, message, systemError)));
         }
-        found = QStringList{storageErrorText(code)};
+        found = QStringList {storageErrorText(code)};
     }
     sqlite3_close_v2(db);
-    return found == QStringList{QStringLiteral("ok")} ? QString() : found.join(u'\n');
+    return found == QStringList {QStringLiteral("ok")} ? QString() : found.join(u'\n');
 }
 
-}  // namespace
+}   // namespace
 
 LogCheck SetAsideForeignLog(const QString& databasePath)
 {
@@ -386,4 +391,4 @@ void RemoveDatabase(const QString& path)
     for (const QString& c : DatabaseCompanions(path)) removeFile(c);
 }
 
-}  // namespace objdb
+}   // namespace objdb

@@ -13,7 +13,7 @@
 namespace objdb {
 
 enum class CopyKind {
-    Snapshot,    // page by page, as the file stands with its log (online backup)
+    Snapshot,   // page by page, as the file stands with its log (online backup)
     Compacted,   // every table and index rebuilt, free pages dropped (VACUUM INTO)
 };
 
@@ -72,4 +72,4 @@ bool ReaderMayOpenWritable(const QString& databasePath);
 // without its log files.
 QString ImmutableUri(const QString& databasePath);
 
-}  // namespace objdb
+}   // namespace objdb

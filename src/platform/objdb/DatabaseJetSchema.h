@@ -10,13 +10,14 @@ namespace objdb {
 
 class DatabaseJetSchema : public JetSchema {
 public:
-    explicit DatabaseJetSchema(const Database& db) : m_db(db) {}
+    explicit DatabaseJetSchema(const Database& db) : m_db(db) { }
     std::optional<Join> joinFor(const QString& fromTable, const QString& qualifier) const override;
     std::vector<Join> joinPathFor(const QString& fromTable, const QString& qualifier) const override;
     bool isTable(const QString& name) const override;
     std::optional<Column> resolveField(const QString& fromTable, const QString& name) const override;
+
 private:
     const Database& m_db;
 };
 
-}  // namespace objdb
+}   // namespace objdb

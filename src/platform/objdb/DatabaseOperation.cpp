@@ -2,10 +2,8 @@
 #include "Database.h"
 #include "ObjDbInternal.h"
 
-DatabaseOperation::DatabaseOperation(Database& db)
-    : m_scope(std::make_unique<objdb::OpScope>(db, objdb::OpKind::Bulk))
-{
-}
+DatabaseOperation::DatabaseOperation(Database& db) : m_scope(std::make_unique<objdb::OpScope>(db, objdb::OpKind::Bulk))
+{ }
 
 // The scope rolls back what it did not commit.
 DatabaseOperation::~DatabaseOperation() = default;

@@ -10,7 +10,9 @@
 #include <memory>
 
 class Database;
-namespace objdb { class OpScope; }
+namespace objdb {
+class OpScope;
+}
 
 class DatabaseOperation {
 public:

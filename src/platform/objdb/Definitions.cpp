@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <typeinfo>
 
-FieldDefinition& FieldDefinitions::AddField(const QString& name, int typeCode, int size, int, int, int o1, int o2, int o3,
-                                            int f, const QString& description, const QString& valueList, int)
+FieldDefinition& FieldDefinitions::AddField(const QString& name, int typeCode, int size, int, int, int o1, int o2,
+                                            int o3, int f, const QString& description, const QString& valueList, int)
 {
     FieldDefinition d;
     d.Name = name;

@@ -14,14 +14,23 @@ class TableData;
 // Field type codes as the table classes pass them.
 namespace FieldType {
 enum Code : int {
-    Text = 0, FilePath = 2, Email = 6, Code = 7, Integer = 11, Boolean = 14,
-    Number = 16, Date = 17, DateTime = 19, Currency = 20, LongText = 21
+    Text = 0,
+    FilePath = 2,
+    Email = 6,
+    Code = 7,
+    Integer = 11,
+    Boolean = 14,
+    Number = 16,
+    Date = 17,
+    DateTime = 19,
+    Currency = 20,
+    LongText = 21
 };
 }
 
 struct TableIdentity {
     QString Caption;
-    QString ParentTable;          // empty: not a child table
+    QString ParentTable;   // empty: not a child table
     QString SecondCaption;
     std::optional<double> Version;
     long LongOptionA = 0;
@@ -42,12 +51,12 @@ struct FieldDefinition {
     QString Name;
     int TypeCode = FieldType::Text;
     int Size = 0;
-    int O1 = -100;                // least access level that may change the field
-    int O2 = -100;                // least access level that may see the field (kSwitchedOff: none)
+    int O1 = -100;   // least access level that may change the field
+    int O2 = -100;   // least access level that may see the field (kSwitchedOff: none)
     int O3 = -100;
     int F = -1;
-    QString Description;          // null: none
-    QString ValueListName;        // null: none ("SIMPLE_ACCESS")
+    QString Description;   // null: none
+    QString ValueListName;   // null: none ("SIMPLE_ACCESS")
 
     // The setting of a field switched off by an option: no operator sees it.
     static constexpr int kSwitchedOff = 255;
@@ -60,9 +69,10 @@ struct FieldDefinition {
 class FieldDefinitions {
 public:
     // The order of calls is the column order of the table.
-    FieldDefinition& AddField(const QString& name, int typeCode, int size, int, int, int o1, int o2, int o3,
-                              int f, const QString& description = QString(), const QString& valueList = QString(), int = 0);
+    FieldDefinition& AddField(const QString& name, int typeCode, int size, int, int, int o1, int o2, int o3, int f,
+                              const QString& description = QString(), const QString& valueList = QString(), int = 0);
     const std::vector<FieldDefinition>& fields() const { return m_fields; }
+
 private:
     std::vector<FieldDefinition> m_fields;
 };
@@ -72,8 +82,8 @@ struct ReferenceDefinition {
     QString TargetTable;
     bool IsList = false;
     bool IsOwned = false;
-    QString KeyField;             // target field by which a user types the reference; null: none
-    QString DisplayFields;        // comma list of target fields shown for it
+    QString KeyField;   // target field by which a user types the reference; null: none
+    QString DisplayFields;   // comma list of target fields shown for it
     QString Description;
     int F = -1;
     // Single references are stored in the column "OID_" + Name.
@@ -84,22 +94,36 @@ class ReferenceDefinitions {
 public:
     ReferenceDefinition& AddReference(const QString& name, const QString& targetTable, bool isList, bool isOwned,
                                       const QString& keyField, const QString& displayFields, int = -100, int = -100,
-                                      int = -100, const QString& description = QString(), int = -2, int f = -1, int = 0);
+                                      int = -100, const QString& description = QString(), int = -2, int f = -1,
+                                      int = 0);
     const std::vector<ReferenceDefinition>& references() const { return m_refs; }
+
 private:
     std::vector<ReferenceDefinition> m_refs;
 };
 
 struct IndexDefinition {
-    QString Name;                 // empty: the library names it
+    QString Name;   // empty: the library names it
     bool Unique = false;
-    QStringList Fields;           // field names, "objParent" or single reference names
+    QStringList Fields;   // field names, "objParent" or single reference names
     // A unique index where an empty field (no row referred to, no text) is a value like any
     // other: two rows empty in the same fields and equal in the rest are refused.
     bool EmptyIsValue = false;
-    IndexDefinition& AddField(const QString& fieldName) { Fields << fieldName; return *this; }
-    IndexDefinition& EmptyCountsAsValue() { EmptyIsValue = true; return *this; }
-    IndexDefinition& AddNextField(const QString& fieldName) { Fields << fieldName; return *this; }
+    IndexDefinition& AddField(const QString& fieldName)
+    {
+        Fields << fieldName;
+        return *this;
+    }
+    IndexDefinition& EmptyCountsAsValue()
+    {
+        EmptyIsValue = true;
+        return *this;
+    }
+    IndexDefinition& AddNextField(const QString& fieldName)
+    {
+        Fields << fieldName;
+        return *this;
+    }
 };
 
 class IndexDefinitions {
@@ -108,6 +132,7 @@ public:
     void SetColumnOrder(const QString& commaList) { m_columnOrder = commaList; }
     const std::vector<std::unique_ptr<IndexDefinition>>& indexes() const { return m_indexes; }
     const QString& columnOrder() const { return m_columnOrder; }
+
 private:
     std::vector<std::unique_ptr<IndexDefinition>> m_indexes;
     QString m_columnOrder;
@@ -118,21 +143,23 @@ private:
 class itfSetData {
 public:
     virtual ~itfSetData() = default;
-    virtual void OnUpdatedTableStruct(TableData& td, const QVariant& unused, double& oldVersion, bool& isNew) {}
-    virtual void OnNewRow(TableData& td) {}
-    virtual void OnUpdateRow(TableData& td) {}
-    virtual void OnDeleteRow(TableData& td) {}
-    virtual void OnUpdateField(TableData& td, QString& fieldName) {}
-    virtual void OnBeforeUpdateField(TableData& td, QString& fieldName) {}
+    virtual void OnUpdatedTableStruct(TableData& td, const QVariant& unused, double& oldVersion, bool& isNew) { }
+    virtual void OnNewRow(TableData& td) { }
+    virtual void OnUpdateRow(TableData& td) { }
+    virtual void OnDeleteRow(TableData& td) { }
+    virtual void OnUpdateField(TableData& td, QString& fieldName) { }
+    virtual void OnBeforeUpdateField(TableData& td, QString& fieldName) { }
     // row: the member row concerned, or nullptr when a whole list is concerned.
-    virtual void OnUpdateReference(TableData& td, TableData* row, QString& referenceName, QVariant& a, QVariant& b) {}
-    virtual void OnBeforeUpdateReference(TableData& td, TableData* row, QString& referenceName, QVariant& a, QVariant& b) {}
-    virtual void OnSelectParent(TableData& td, TableData& candidates) {}
-    virtual void OnSelect(TableData& td) {}
-    virtual void OnSelectReference(TableData& candidates, const QVariant& unused, QString& referenceName) {}
-    virtual void OnNewReference(TableData& td, QVariant& a, QVariant& b) {}
-    virtual void OnSetParent(TableData& td, QVariant& a) {}
-    virtual void OnMove(TableData& td) {}
+    virtual void OnUpdateReference(TableData& td, TableData* row, QString& referenceName, QVariant& a, QVariant& b) { }
+    virtual void OnBeforeUpdateReference(TableData& td, TableData* row, QString& referenceName, QVariant& a,
+                                         QVariant& b)
+    { }
+    virtual void OnSelectParent(TableData& td, TableData& candidates) { }
+    virtual void OnSelect(TableData& td) { }
+    virtual void OnSelectReference(TableData& candidates, const QVariant& unused, QString& referenceName) { }
+    virtual void OnNewReference(TableData& td, QVariant& a, QVariant& b) { }
+    virtual void OnSetParent(TableData& td, QVariant& a) { }
+    virtual void OnMove(TableData& td) { }
 };
 
 // A table class declares its table and is its own event handler.
@@ -152,6 +179,7 @@ class DatabaseDefinition {
 public:
     void AddTable(std::shared_ptr<itfDefTable> table) { m_tables.push_back(std::move(table)); }
     const std::vector<std::shared_ptr<itfDefTable>>& tables() const { return m_tables; }
+
 private:
     std::vector<std::shared_ptr<itfDefTable>> m_tables;
 };

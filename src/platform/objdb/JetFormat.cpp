@@ -10,19 +10,22 @@ bool italian(const QLocale& l) { return l.language() == QLocale::Italian; }
 
 QString generalDate(const QDateTime& t, const QLocale& l);
 
-QString longTimeFormat(const QLocale& l) {
+QString longTimeFormat(const QLocale& l)
+{
     QString f = l.timeFormat(QLocale::LongFormat);
     f.remove(QLatin1Char('t'));
     return f.trimmed();
 }
 
-QString shortDate(const QDate& d, const QLocale& l) {
+QString shortDate(const QDate& d, const QLocale& l)
+{
     QString f = l.dateFormat(QLocale::ShortFormat);
     if (!f.contains(QLatin1String("yyyy"))) f.replace(QLatin1String("yy"), QLatin1String("yyyy"));
     return l.toString(d, f);
 }
 
-QString generalDate(const QDateTime& t, const QLocale& l) {
+QString generalDate(const QDateTime& t, const QLocale& l)
+{
     QString s;
     if (t.date() != zeroDate()) s = shortDate(t.date(), l);
     if (t.time() != QTime(0, 0) || s.isEmpty()) {
@@ -34,10 +37,11 @@ QString generalDate(const QDateTime& t, const QLocale& l) {
 
 // --- custom date formats --------------------------------------------------------------------
 
-QString customDate(const QString& fmt, const QDateTime& t, const QLocale& l, int fdw, int fwy) {
+QString customDate(const QString& fmt, const QDateTime& t, const QLocale& l, int fdw, int fwy)
+{
     const QString lower = fmt.toLower();
-    const bool twelveHour = lower.contains(QLatin1String("am/pm")) || lower.contains(QLatin1String("a/p")) ||
-                            lower.contains(QLatin1String("ampm"));
+    const bool twelveHour = lower.contains(QLatin1String("am/pm")) || lower.contains(QLatin1String("a/p"))
+        || lower.contains(QLatin1String("ampm"));
     const QDate d = t.date();
     const QTime tm = t.time();
     QString out;
@@ -92,27 +96,43 @@ QString customDate(const QString& fmt, const QDateTime& t, const QLocale& l, int
         int k = 0;
         if (lc == QLatin1Char('d')) {
             k = std::min(run(lc), 6);
-            if (k == 1) out += QString::number(d.day());
-            else if (k == 2) out += QStringLiteral("%1").arg(d.day(), 2, 10, QLatin1Char('0'));
-            else if (k == 3) out += l.dayName(d.dayOfWeek(), QLocale::ShortFormat);
-            else if (k == 4) out += l.dayName(d.dayOfWeek(), QLocale::LongFormat);
-            else if (k == 5) out += shortDate(d, l);
-            else out += l.toString(d, QLocale::LongFormat);
+            if (k == 1)
+                out += QString::number(d.day());
+            else if (k == 2)
+                out += QStringLiteral("%1").arg(d.day(), 2, 10, QLatin1Char('0'));
+            else if (k == 3)
+                out += l.dayName(d.dayOfWeek(), QLocale::ShortFormat);
+            else if (k == 4)
+                out += l.dayName(d.dayOfWeek(), QLocale::LongFormat);
+            else if (k == 5)
+                out += shortDate(d, l);
+            else
+                out += l.toString(d, QLocale::LongFormat);
             lastWasHour = false;
         } else if (lc == QLatin1Char('m')) {
             k = std::min(run(lc), 4);
             if (lastWasHour && k <= 2) {   // m right after h is the minute
-                out += k == 1 ? QString::number(tm.minute()) : QStringLiteral("%1").arg(tm.minute(), 2, 10, QLatin1Char('0'));
-            } else if (k == 1) out += QString::number(d.month());
-            else if (k == 2) out += QStringLiteral("%1").arg(d.month(), 2, 10, QLatin1Char('0'));
-            else if (k == 3) out += l.monthName(d.month(), QLocale::ShortFormat);
-            else out += l.monthName(d.month(), QLocale::LongFormat);
+                out += k == 1 ? QString::number(tm.minute())
+                              : QStringLiteral("%1").arg(tm.minute(), 2, 10, QLatin1Char('0'));
+            } else if (k == 1)
+                out += QString::number(d.month());
+            else if (k == 2)
+                out += QStringLiteral("%1").arg(d.month(), 2, 10, QLatin1Char('0'));
+            else if (k == 3)
+                out += l.monthName(d.month(), QLocale::ShortFormat);
+            else
+                out += l.monthName(d.month(), QLocale::LongFormat);
             lastWasHour = false;
         } else if (lc == QLatin1Char('y')) {
             k = run(lc);
-            if (k >= 4) { out += QStringLiteral("%1").arg(d.year(), 4, 10, QLatin1Char('0')); k = 4; }
-            else if (k >= 2) { out += QStringLiteral("%1").arg(d.year() % 100, 2, 10, QLatin1Char('0')); k = 2; }
-            else out += QString::number(d.dayOfYear());
+            if (k >= 4) {
+                out += QStringLiteral("%1").arg(d.year(), 4, 10, QLatin1Char('0'));
+                k = 4;
+            } else if (k >= 2) {
+                out += QStringLiteral("%1").arg(d.year() % 100, 2, 10, QLatin1Char('0'));
+                k = 2;
+            } else
+                out += QString::number(d.dayOfYear());
             lastWasHour = false;
         } else if (lc == QLatin1Char('h')) {
             k = std::min(run(lc), 2);
@@ -124,11 +144,13 @@ QString customDate(const QString& fmt, const QDateTime& t, const QLocale& l, int
             continue;
         } else if (lc == QLatin1Char('n')) {
             k = std::min(run(lc), 2);
-            out += k == 1 ? QString::number(tm.minute()) : QStringLiteral("%1").arg(tm.minute(), 2, 10, QLatin1Char('0'));
+            out += k == 1 ? QString::number(tm.minute())
+                          : QStringLiteral("%1").arg(tm.minute(), 2, 10, QLatin1Char('0'));
             lastWasHour = false;
         } else if (lc == QLatin1Char('s')) {
             k = std::min(run(lc), 2);
-            out += k == 1 ? QString::number(tm.second()) : QStringLiteral("%1").arg(tm.second(), 2, 10, QLatin1Char('0'));
+            out += k == 1 ? QString::number(tm.second())
+                          : QStringLiteral("%1").arg(tm.second(), 2, 10, QLatin1Char('0'));
             lastWasHour = false;
         } else if (lc == QLatin1Char('q')) {
             k = 1;
@@ -155,7 +177,8 @@ QString customDate(const QString& fmt, const QDateTime& t, const QLocale& l, int
 
 // --- custom number formats ------------------------------------------------------------------
 
-QStringList sections(const QString& fmt) {
+QStringList sections(const QString& fmt)
+{
     QStringList out;
     QString cur;
     bool quoted = false;
@@ -183,7 +206,8 @@ struct Item {
     QString text;
 };
 
-std::vector<Item> numberItems(const QString& sec) {
+std::vector<Item> numberItems(const QString& sec)
+{
     std::vector<Item> items;
     const int n = static_cast<int>(sec.size());
     for (int i = 0; i < n; ++i) {
@@ -195,27 +219,35 @@ std::vector<Item> numberItems(const QString& sec) {
             i = close;
         } else if (c == QLatin1Char('\\') && i + 1 < n) {
             items.push_back({Item::Literal, sec.mid(++i, 1)});
-        } else if (c == QLatin1Char('0')) items.push_back({Item::Zero, {}});
-        else if (c == QLatin1Char('#')) items.push_back({Item::Hash, {}});
-        else if (c == QLatin1Char('.')) items.push_back({Item::Point, {}});
-        else if (c == QLatin1Char(',')) items.push_back({Item::Comma, {}});
-        else if (c == QLatin1Char('%')) items.push_back({Item::Percent, {}});
-        else if ((c == QLatin1Char('E') || c == QLatin1Char('e')) && i + 1 < n &&
-                 (sec[i + 1] == QLatin1Char('+') || sec[i + 1] == QLatin1Char('-'))) {
+        } else if (c == QLatin1Char('0'))
+            items.push_back({Item::Zero, {}});
+        else if (c == QLatin1Char('#'))
+            items.push_back({Item::Hash, {}});
+        else if (c == QLatin1Char('.'))
+            items.push_back({Item::Point, {}});
+        else if (c == QLatin1Char(','))
+            items.push_back({Item::Comma, {}});
+        else if (c == QLatin1Char('%'))
+            items.push_back({Item::Percent, {}});
+        else if ((c == QLatin1Char('E') || c == QLatin1Char('e')) && i + 1 < n
+                 && (sec[i + 1] == QLatin1Char('+') || sec[i + 1] == QLatin1Char('-'))) {
             items.push_back({Item::Exponent, sec.mid(i, 2)});
             ++i;
-        } else items.push_back({Item::Literal, QString(c)});
+        } else
+            items.push_back({Item::Literal, QString(c)});
     }
     return items;
 }
 
-bool hasDigitPlaceholder(const std::vector<Item>& items) {
+bool hasDigitPlaceholder(const std::vector<Item>& items)
+{
     for (const auto& it : items)
         if (it.kind == Item::Zero || it.kind == Item::Hash) return true;
     return false;
 }
 
-QString grouped(const QString& digits, const QLocale& l) {
+QString grouped(const QString& digits, const QLocale& l)
+{
     QString out;
     const int n = static_cast<int>(digits.size());
     for (int i = 0; i < n; ++i) {
@@ -226,7 +258,8 @@ QString grouped(const QString& digits, const QLocale& l) {
 }
 
 // One section, applied to a value whose sign the caller has already dealt with.
-QString numberSection(const std::vector<Item>& items, double x, const QLocale& l) {
+QString numberSection(const std::vector<Item>& items, double x, const QLocale& l)
+{
     int pointAt = -1, expAt = -1;
     for (int i = 0; i < static_cast<int>(items.size()); ++i) {
         if (items[static_cast<size_t>(i)].kind == Item::Point && pointAt < 0 && expAt < 0) pointAt = i;
@@ -259,8 +292,10 @@ QString numberSection(const std::vector<Item>& items, double x, const QLocale& l
     int scale = 0;
     for (int i = 0; i < intEnd; ++i) {
         if (items[static_cast<size_t>(i)].kind != Item::Comma) continue;
-        if (i > firstInt && i < lastInt) grouping = true;
-        else if (firstInt >= 0 && i > lastInt) ++scale;
+        if (i > firstInt && i < lastInt)
+            grouping = true;
+        else if (firstInt >= 0 && i > lastInt)
+            ++scale;
     }
     if (percent) x *= 100;
     for (int s = 0; s < scale; ++s) x /= 1000;
@@ -302,7 +337,10 @@ QString numberSection(const std::vector<Item>& items, double x, const QLocale& l
             break;
         case Item::Point:
             if (i == pointAt) {
-                if (!intDone) { out += intDigits; intDone = true; }
+                if (!intDone) {
+                    out += intDigits;
+                    intDone = true;
+                }
                 out += l.decimalPoint();
             }
             break;
@@ -312,8 +350,10 @@ QString numberSection(const std::vector<Item>& items, double x, const QLocale& l
             QString digits = QString::number(std::abs(exponent));
             while (digits.size() < expZeros) digits.prepend(QLatin1Char('0'));
             out += it.text.left(1);
-            if (exponent < 0) out += QLatin1Char('-');
-            else if (it.text.endsWith(QLatin1Char('+'))) out += QLatin1Char('+');
+            if (exponent < 0)
+                out += QLatin1Char('-');
+            else if (it.text.endsWith(QLatin1Char('+')))
+                out += QLatin1Char('+');
             out += digits;
             i = static_cast<int>(items.size());   // the exponent's placeholders are written
             for (int k = expAt + 1; k < static_cast<int>(items.size()); ++k)
@@ -326,13 +366,16 @@ QString numberSection(const std::vector<Item>& items, double x, const QLocale& l
     return out;
 }
 
-QString customNumber(const QString& fmt, double x, const QLocale& l) {
+QString customNumber(const QString& fmt, double x, const QLocale& l)
+{
     const QStringList secs = sections(fmt);
     QString sec = secs.value(0);
     bool minus = false;
     if (x < 0) {
-        if (secs.size() > 1 && !secs[1].isEmpty()) sec = secs[1];
-        else minus = true;
+        if (secs.size() > 1 && !secs[1].isEmpty())
+            sec = secs[1];
+        else
+            minus = true;
         x = -x;
     } else if (x == 0 && secs.size() > 2 && !secs[2].isEmpty()) {
         sec = secs[2];
@@ -344,9 +387,12 @@ QString customNumber(const QString& fmt, double x, const QLocale& l) {
         int decPlaces = 0;
         bool afterPoint = false;
         for (const auto& it : items) {
-            if (it.kind == Item::Point) afterPoint = true;
-            else if (afterPoint && (it.kind == Item::Zero || it.kind == Item::Hash)) ++decPlaces;
-            else if (it.kind == Item::Exponent) break;
+            if (it.kind == Item::Point)
+                afterPoint = true;
+            else if (afterPoint && (it.kind == Item::Zero || it.kind == Item::Hash))
+                ++decPlaces;
+            else if (it.kind == Item::Exponent)
+                break;
         }
         bool pct = false;
         for (const auto& it : items) pct = pct || it.kind == Item::Percent;
@@ -358,7 +404,8 @@ QString customNumber(const QString& fmt, double x, const QLocale& l) {
 
 // --- text formats ---------------------------------------------------------------------------
 
-QString customText(const QString& fmt, QString text) {
+QString customText(const QString& fmt, QString text)
+{
     if (fmt.contains(QLatin1Char('<'))) text = text.toLower();
     if (fmt.contains(QLatin1Char('>'))) text = text.toUpper();
     int places = 0;
@@ -386,54 +433,71 @@ QString customText(const QString& fmt, QString text) {
         if (c == QLatin1Char('@')) {
             out += slot[p].isEmpty() ? QStringLiteral(" ") : slot[p];
             ++p;
-        } else if (c == QLatin1Char('&')) out += slot[p++];
-        else if (c == QLatin1Char('<') || c == QLatin1Char('>') || c == QLatin1Char('!')) continue;
-        else if (c == QLatin1Char('\\') && i + 1 < fmt.size()) out += fmt[++i];
+        } else if (c == QLatin1Char('&'))
+            out += slot[p++];
+        else if (c == QLatin1Char('<') || c == QLatin1Char('>') || c == QLatin1Char('!'))
+            continue;
+        else if (c == QLatin1Char('\\') && i + 1 < fmt.size())
+            out += fmt[++i];
         else if (c == QLatin1Char('"')) {
             int close = fmt.indexOf(QLatin1Char('"'), i + 1);
             if (close < 0) close = static_cast<int>(fmt.size());
             out += fmt.mid(i + 1, close - i - 1);
             i = close;
-        } else out += c;
+        } else
+            out += c;
     }
     return out;
 }
 
 // A format for texts: @ & < > and no number placeholder.
-bool isTextFormat(const QString& fmt) {
+bool isTextFormat(const QString& fmt)
+{
     bool quoted = false, text = false;
     for (QChar c : fmt) {
-        if (c == QLatin1Char('"')) quoted = !quoted;
-        else if (quoted) continue;
-        else if (c == QLatin1Char('0') || c == QLatin1Char('#')) return false;
-        else if (QStringLiteral("@&<>").contains(c)) text = true;
+        if (c == QLatin1Char('"'))
+            quoted = !quoted;
+        else if (quoted)
+            continue;
+        else if (c == QLatin1Char('0') || c == QLatin1Char('#'))
+            return false;
+        else if (QStringLiteral("@&<>").contains(c))
+            text = true;
     }
     return text;
 }
 
-bool isNumberFormat(const QString& fmt) {
+bool isNumberFormat(const QString& fmt)
+{
     bool quoted = false;
     for (QChar c : fmt) {
-        if (c == QLatin1Char('"')) quoted = !quoted;
-        else if (!quoted && (c == QLatin1Char('0') || c == QLatin1Char('#'))) return true;
+        if (c == QLatin1Char('"'))
+            quoted = !quoted;
+        else if (!quoted && (c == QLatin1Char('0') || c == QLatin1Char('#')))
+            return true;
     }
     return false;
 }
 
-}  // namespace
+}   // namespace
 
-bool isDateFormat(const QString& fmt) {
+bool isDateFormat(const QString& fmt)
+{
     bool quoted = false;
     for (int i = 0; i < fmt.size(); ++i) {
         const QChar c = fmt[i].toLower();
-        if (fmt[i] == QLatin1Char('"')) quoted = !quoted;
-        else if (!quoted && fmt[i] == QLatin1Char('\\')) ++i;
-        else if (!quoted && QStringLiteral("dmyhnsqwc").contains(c)) return true;
+        if (fmt[i] == QLatin1Char('"'))
+            quoted = !quoted;
+        else if (!quoted && fmt[i] == QLatin1Char('\\'))
+            ++i;
+        else if (!quoted && QStringLiteral("dmyhnsqwc").contains(c))
+            return true;
     }
     return false;
 }
 
-QString format(const FormatValue& v, const QString& fmt, const QLocale& l, int fdw, int fwy) {
+QString format(const FormatValue& v, const QString& fmt, const QLocale& l, int fdw, int fwy)
+{
     auto asDate = [&]() { return v.kind == FormatValue::Date ? v.date : fromSerial(v.number); };
     const QString name = fmt.trimmed().toLower();
     if (fmt.isEmpty() || name == QLatin1String("general number")) {
@@ -448,20 +512,25 @@ QString format(const FormatValue& v, const QString& fmt, const QLocale& l, int f
     }
     if (v.kind != FormatValue::Text) {
         const bool it = italian(l);
-        if (name == QLatin1String("currency")) return l.toCurrencyString(roundDecimal(v.number, 2, Rounding::HalfAwayFromZero), QString(), 2);
+        if (name == QLatin1String("currency"))
+            return l.toCurrencyString(roundDecimal(v.number, 2, Rounding::HalfAwayFromZero), QString(), 2);
         if (name == QLatin1String("fixed")) return customNumber(QStringLiteral("0.00"), v.number, l);
         if (name == QLatin1String("standard")) return customNumber(QStringLiteral("#,##0.00"), v.number, l);
         if (name == QLatin1String("percent")) return customNumber(QStringLiteral("0.00%"), v.number, l);
         if (name == QLatin1String("scientific")) return customNumber(QStringLiteral("0.00E+00"), v.number, l);
-        if (name == QLatin1String("yes/no")) return v.number != 0 ? (it ? QStringLiteral("Sì") : QStringLiteral("Yes")) : QStringLiteral("No");
-        if (name == QLatin1String("true/false")) return v.number != 0 ? (it ? QStringLiteral("Vero") : QStringLiteral("True")) : (it ? QStringLiteral("Falso") : QStringLiteral("False"));
+        if (name == QLatin1String("yes/no"))
+            return v.number != 0 ? (it ? QStringLiteral("Sì") : QStringLiteral("Yes")) : QStringLiteral("No");
+        if (name == QLatin1String("true/false"))
+            return v.number != 0 ? (it ? QStringLiteral("Vero") : QStringLiteral("True"))
+                                 : (it ? QStringLiteral("Falso") : QStringLiteral("False"));
         if (name == QLatin1String("on/off")) return v.number != 0 ? QStringLiteral("On") : QStringLiteral("Off");
         if (name == QLatin1String("general date")) return generalDate(asDate(), l);
         if (name == QLatin1String("long date")) return l.toString(asDate().date(), QLocale::LongFormat);
         if (name == QLatin1String("medium date")) return customDate(QStringLiteral("dd-mmm-yy"), asDate(), l, fdw, fwy);
         if (name == QLatin1String("short date")) return shortDate(asDate().date(), l);
         if (name == QLatin1String("long time")) return l.toString(asDate().time(), longTimeFormat(l));
-        if (name == QLatin1String("medium time")) return customDate(QStringLiteral("hh:nn AM/PM"), asDate(), l, fdw, fwy);
+        if (name == QLatin1String("medium time"))
+            return customDate(QStringLiteral("hh:nn AM/PM"), asDate(), l, fdw, fwy);
         if (name == QLatin1String("short time")) return customDate(QStringLiteral("hh:nn"), asDate(), l, fdw, fwy);
     }
     switch (v.kind) {
@@ -471,10 +540,9 @@ QString format(const FormatValue& v, const QString& fmt, const QLocale& l, int f
     case FormatValue::Number:
         if (isNumberFormat(fmt) || !isDateFormat(fmt)) return customNumber(fmt, v.number, l);
         return customDate(fmt, fromSerial(v.number), l, fdw, fwy);
-    case FormatValue::Text:
-        break;
+    case FormatValue::Text: break;
     }
     return customText(fmt, v.text);
 }
 
-}  // namespace jet
+}   // namespace jet

@@ -22,4 +22,4 @@ QString format(const FormatValue& value, const QString& fmt, const QLocale& loca
 // True when the custom format writes a date (d, m, y, h, n, s, q, w, c, AM/PM outside quotes).
 bool isDateFormat(const QString& fmt);
 
-}  // namespace jet
+}   // namespace jet

@@ -16,22 +16,29 @@ namespace {
 using Ctx = sqlite3_context;
 using Val = sqlite3_value;
 
-[[noreturn]] void typeMismatch() { throw AppError(AppError::kTypeMismatch, QStringLiteral("JetSQL"), QStringLiteral("Tipo non corrispondente")); }
-[[noreturn]] void invalidCall() {
-    throw AppError(AppError::kInvalidCall, QStringLiteral("JetSQL"), QStringLiteral("Chiamata di routine o argomento non validi"));
+[[noreturn]] void typeMismatch()
+{
+    throw AppError(AppError::kTypeMismatch, QStringLiteral("JetSQL"), QStringLiteral("Tipo non corrispondente"));
+}
+[[noreturn]] void invalidCall()
+{
+    throw AppError(AppError::kInvalidCall, QStringLiteral("JetSQL"),
+                   QStringLiteral("Chiamata di routine o argomento non validi"));
 }
 
 // --- arguments ------------------------------------------------------------------------------
 
 bool isNull(Val* v) { return sqlite3_value_type(v) == SQLITE_NULL; }
 
-QString rawText(Val* v) {
+QString rawText(Val* v)
+{
     const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
     return QString::fromUtf8(p, sqlite3_value_bytes(v));
 }
 
 // A value as text, numbers written as the classic string conversion writes them.
-QString textOf(Val* v) {
+QString textOf(Val* v)
+{
     switch (sqlite3_value_type(v)) {
     case SQLITE_INTEGER: return QString::number(sqlite3_value_int64(v));
     case SQLITE_FLOAT: return jet::numberText(sqlite3_value_double(v), QLocale());
@@ -40,7 +47,8 @@ QString textOf(Val* v) {
     }
 }
 
-std::optional<double> numericText(const QString& text) {
+std::optional<double> numericText(const QString& text)
+{
     const QString t = text.trimmed();
     if (t.isEmpty()) return std::nullopt;
     bool ok = false;
@@ -52,7 +60,8 @@ std::optional<double> numericText(const QString& text) {
 }
 
 // A number; a stored date counts as its date serial, as Jet converts dates.
-double numberArg(Val* v) {
+double numberArg(Val* v)
+{
     switch (sqlite3_value_type(v)) {
     case SQLITE_INTEGER: return static_cast<double>(sqlite3_value_int64(v));
     case SQLITE_FLOAT: return sqlite3_value_double(v);
@@ -67,13 +76,15 @@ double numberArg(Val* v) {
 }
 
 // Whole numbers as the classic conversion to Long makes them: half to even.
-qint64 longArg(Val* v) {
+qint64 longArg(Val* v)
+{
     const double d = jet::roundDecimal(numberArg(v), 0, jet::Rounding::HalfEven);
     if (d < -2147483648.0 || d > 2147483647.0) throw AppError::overflow(QStringLiteral("JetSQL"));
     return static_cast<qint64>(d);
 }
 
-std::optional<QDateTime> tryDate(Val* v) {
+std::optional<QDateTime> tryDate(Val* v)
+{
     switch (sqlite3_value_type(v)) {
     case SQLITE_INTEGER:
     case SQLITE_FLOAT: return jet::fromSerial(sqlite3_value_double(v));
@@ -97,12 +108,14 @@ std::optional<QDateTime> tryDate(Val* v) {
     return std::nullopt;
 }
 
-QDateTime dateArg(Val* v) {
+QDateTime dateArg(Val* v)
+{
     if (auto d = tryDate(v)) return *d;
     typeMismatch();
 }
 
-int firstDayOfWeekArg(int argc, Val** argv, int index) {
+int firstDayOfWeekArg(int argc, Val** argv, int index)
+{
     if (argc <= index || isNull(argv[index])) return 1;
     const qint64 fdw = longArg(argv[index]);
     if (fdw == 0) return QLocale().firstDayOfWeek() % 7 + 1;
@@ -110,7 +123,8 @@ int firstDayOfWeekArg(int argc, Val** argv, int index) {
     return static_cast<int>(fdw);
 }
 
-int firstWeekOfYearArg(int argc, Val** argv, int index) {
+int firstWeekOfYearArg(int argc, Val** argv, int index)
+{
     if (argc <= index || isNull(argv[index])) return 1;
     const qint64 fwy = longArg(argv[index]);
     if (fwy == 0) return 1;
@@ -120,7 +134,8 @@ int firstWeekOfYearArg(int argc, Val** argv, int index) {
 
 // --- results --------------------------------------------------------------------------------
 
-void setText(Ctx* c, const QString& s) {
+void setText(Ctx* c, const QString& s)
+{
     const QByteArray b = s.toUtf8();
     sqlite3_result_text(c, b.constData(), static_cast<int>(b.size()), SQLITE_TRANSIENT);
 }
@@ -129,53 +144,68 @@ void setInt(Ctx* c, qint64 v) { sqlite3_result_int64(c, v); }
 void setReal(Ctx* c, double v) { sqlite3_result_double(c, v); }
 void setBool(Ctx* c, bool b) { sqlite3_result_int(c, b ? 1 : 0); }
 // A whole result as an integer, so that it reads "2" and not "2.0".
-void setNumber(Ctx* c, double v) {
-    if (std::isfinite(v) && v == std::trunc(v) && std::fabs(v) < 9.0e15) setInt(c, static_cast<qint64>(v));
-    else setReal(c, v);
+void setNumber(Ctx* c, double v)
+{
+    if (std::isfinite(v) && v == std::trunc(v) && std::fabs(v) < 9.0e15)
+        setInt(c, static_cast<qint64>(v));
+    else
+        setReal(c, v);
 }
 
-QDateTime nowWallClock() {
+QDateTime nowWallClock()
+{
     const QDateTime n = appClock().now();
     return QDateTime(n.date(), QTime(n.time().hour(), n.time().minute(), n.time().second()), Qt::UTC);
 }
 
-bool anyNull(int argc, Val** argv, int count) {
+bool anyNull(int argc, Val** argv, int count)
+{
     for (int i = 0; i < std::min(argc, count); ++i)
         if (isNull(argv[i])) return true;
     return false;
 }
 
 #define JET_FN(name) void name(Ctx* c, [[maybe_unused]] int argc, [[maybe_unused]] Val** argv)
-#define NULL_IN_NULL_OUT(count)          \
-    if (anyNull(argc, argv, count)) {    \
-        sqlite3_result_null(c);          \
-        return;                          \
+#define NULL_IN_NULL_OUT(count)                                                                                        \
+    if (anyNull(argc, argv, count)) {                                                                                  \
+        sqlite3_result_null(c);                                                                                        \
+        return;                                                                                                        \
     }
 
 // --- dates ----------------------------------------------------------------------------------
 
 // Year, Month and Day of a stored date are read straight from its text: they filter every
 // row a dated view scans.
-std::optional<jet::StoredDateParts> storedParts(Val* v) {
+std::optional<jet::StoredDateParts> storedParts(Val* v)
+{
     if (sqlite3_value_type(v) != SQLITE_TEXT) return std::nullopt;
     const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
     return jet::parseStoredDateParts(p, sqlite3_value_bytes(v));
 }
 
-JET_FN(fnYear) {
+JET_FN(fnYear)
+{
     NULL_IN_NULL_OUT(1)
-    if (auto d = storedParts(argv[0])) setInt(c, d->year);
-    else setInt(c, dateArg(argv[0]).date().year());
+    if (auto d = storedParts(argv[0]))
+        setInt(c, d->year);
+    else
+        setInt(c, dateArg(argv[0]).date().year());
 }
-JET_FN(fnMonth) {
+JET_FN(fnMonth)
+{
     NULL_IN_NULL_OUT(1)
-    if (auto d = storedParts(argv[0])) setInt(c, d->month);
-    else setInt(c, dateArg(argv[0]).date().month());
+    if (auto d = storedParts(argv[0]))
+        setInt(c, d->month);
+    else
+        setInt(c, dateArg(argv[0]).date().month());
 }
-JET_FN(fnDay) {
+JET_FN(fnDay)
+{
     NULL_IN_NULL_OUT(1)
-    if (auto d = storedParts(argv[0])) setInt(c, d->day);
-    else setInt(c, dateArg(argv[0]).date().day());
+    if (auto d = storedParts(argv[0]))
+        setInt(c, d->day);
+    else
+        setInt(c, dateArg(argv[0]).date().day());
 }
 JET_FN(fnHour) { NULL_IN_NULL_OUT(1) setInt(c, dateArg(argv[0]).time().hour()); }
 JET_FN(fnMinute) { NULL_IN_NULL_OUT(1) setInt(c, dateArg(argv[0]).time().minute()); }
@@ -183,7 +213,8 @@ JET_FN(fnSecond) { NULL_IN_NULL_OUT(1) setInt(c, dateArg(argv[0]).time().second(
 JET_FN(fnDate) { setDate(c, QDateTime(nowWallClock().date(), QTime(0, 0), Qt::UTC)); }
 JET_FN(fnNow) { setDate(c, nowWallClock()); }
 JET_FN(fnTime) { setDate(c, QDateTime(jet::zeroDate(), nowWallClock().time(), Qt::UTC)); }
-JET_FN(fnWeekday) {
+JET_FN(fnWeekday)
+{
     NULL_IN_NULL_OUT(1)
     setInt(c, jet::weekday(dateArg(argv[0]).date(), firstDayOfWeekArg(argc, argv, 1)));
 }
@@ -192,7 +223,8 @@ JET_FN(fnTimeValue) { NULL_IN_NULL_OUT(1) setDate(c, QDateTime(jet::zeroDate(), 
 JET_FN(fnCDate) { NULL_IN_NULL_OUT(1) setDate(c, dateArg(argv[0])); }
 JET_FN(fnIsDate) { setBool(c, !isNull(argv[0]) && tryDate(argv[0]).has_value()); }
 
-JET_FN(fnDateSerial) {
+JET_FN(fnDateSerial)
+{
     NULL_IN_NULL_OUT(3)
     // Months and days outside their range roll over, as in DateSerial(2007, 13, 0).
     const int y = static_cast<int>(jet::expandYear(static_cast<int>(longArg(argv[0]))));
@@ -201,13 +233,15 @@ JET_FN(fnDateSerial) {
     setDate(c, QDateTime(d, QTime(0, 0), Qt::UTC));
 }
 
-JET_FN(fnTimeSerial) {
+JET_FN(fnTimeSerial)
+{
     NULL_IN_NULL_OUT(3)
     const qint64 secs = longArg(argv[0]) * 3600 + longArg(argv[1]) * 60 + longArg(argv[2]);
     setDate(c, QDateTime(jet::zeroDate(), QTime(0, 0), Qt::UTC).addSecs(secs));
 }
 
-JET_FN(fnMonthName) {
+JET_FN(fnMonthName)
+{
     NULL_IN_NULL_OUT(1)
     const qint64 m = longArg(argv[0]);
     if (m < 1 || m > 12) invalidCall();
@@ -217,75 +251,108 @@ JET_FN(fnMonthName) {
 
 QString intervalArg(Val* v) { return rawText(v).trimmed().toLower(); }
 
-JET_FN(fnDateAdd) {
+JET_FN(fnDateAdd)
+{
     NULL_IN_NULL_OUT(3)
     const QString unit = intervalArg(argv[0]);
     const qint64 n = static_cast<qint64>(jet::roundDecimal(numberArg(argv[1]), 0, jet::Rounding::HalfEven));
     const QDateTime d = dateArg(argv[2]);
     QDateTime r;
-    if (unit == QLatin1String("yyyy")) r = d.addYears(static_cast<int>(n));
-    else if (unit == QLatin1String("q")) r = d.addMonths(static_cast<int>(n * 3));
-    else if (unit == QLatin1String("m")) r = d.addMonths(static_cast<int>(n));
-    else if (unit == QLatin1String("y") || unit == QLatin1String("d") || unit == QLatin1String("w")) r = d.addDays(n);
-    else if (unit == QLatin1String("ww")) r = d.addDays(n * 7);
-    else if (unit == QLatin1String("h")) r = d.addSecs(n * 3600);
-    else if (unit == QLatin1String("n")) r = d.addSecs(n * 60);
-    else if (unit == QLatin1String("s")) r = d.addSecs(n);
-    else invalidCall();
+    if (unit == QLatin1String("yyyy"))
+        r = d.addYears(static_cast<int>(n));
+    else if (unit == QLatin1String("q"))
+        r = d.addMonths(static_cast<int>(n * 3));
+    else if (unit == QLatin1String("m"))
+        r = d.addMonths(static_cast<int>(n));
+    else if (unit == QLatin1String("y") || unit == QLatin1String("d") || unit == QLatin1String("w"))
+        r = d.addDays(n);
+    else if (unit == QLatin1String("ww"))
+        r = d.addDays(n * 7);
+    else if (unit == QLatin1String("h"))
+        r = d.addSecs(n * 3600);
+    else if (unit == QLatin1String("n"))
+        r = d.addSecs(n * 60);
+    else if (unit == QLatin1String("s"))
+        r = d.addSecs(n);
+    else
+        invalidCall();
     if (!r.isValid() || r.date().year() < 100 || r.date().year() > 9999) invalidCall();
     setDate(c, r);
 }
 
-JET_FN(fnDateDiff) {
+JET_FN(fnDateDiff)
+{
     NULL_IN_NULL_OUT(3)
     const QString unit = intervalArg(argv[0]);
     const QDateTime a = dateArg(argv[1]), b = dateArg(argv[2]);
     const int fdw = firstDayOfWeekArg(argc, argv, 3);
     const qint64 days = a.date().daysTo(b.date());
     // Boundaries crossed, not whole periods elapsed: 23:59 to 00:01 is one day.
-    auto seconds = [](const QDateTime& t) { return jet::zeroDate().daysTo(t.date()) * 86400 + QTime(0, 0).secsTo(t.time()); };
+    auto seconds
+        = [](const QDateTime& t) { return jet::zeroDate().daysTo(t.date()) * 86400 + QTime(0, 0).secsTo(t.time()); };
     qint64 r = 0;
-    if (unit == QLatin1String("yyyy")) r = b.date().year() - a.date().year();
+    if (unit == QLatin1String("yyyy"))
+        r = b.date().year() - a.date().year();
     else if (unit == QLatin1String("q"))
         r = (b.date().year() * 4 + (b.date().month() - 1) / 3) - (a.date().year() * 4 + (a.date().month() - 1) / 3);
-    else if (unit == QLatin1String("m")) r = (b.date().year() * 12 + b.date().month()) - (a.date().year() * 12 + a.date().month());
-    else if (unit == QLatin1String("y") || unit == QLatin1String("d")) r = days;
-    else if (unit == QLatin1String("w")) r = days / 7;
+    else if (unit == QLatin1String("m"))
+        r = (b.date().year() * 12 + b.date().month()) - (a.date().year() * 12 + a.date().month());
+    else if (unit == QLatin1String("y") || unit == QLatin1String("d"))
+        r = days;
+    else if (unit == QLatin1String("w"))
+        r = days / 7;
     else if (unit == QLatin1String("ww")) {
         const QDate wa = a.date().addDays(-(jet::weekday(a.date(), fdw) - 1));
         const QDate wb = b.date().addDays(-(jet::weekday(b.date(), fdw) - 1));
         r = wa.daysTo(wb) / 7;
-    } else if (unit == QLatin1String("h")) r = seconds(b) / 3600 - seconds(a) / 3600;
-    else if (unit == QLatin1String("n")) r = seconds(b) / 60 - seconds(a) / 60;
-    else if (unit == QLatin1String("s")) r = seconds(b) - seconds(a);
-    else invalidCall();
+    } else if (unit == QLatin1String("h"))
+        r = seconds(b) / 3600 - seconds(a) / 3600;
+    else if (unit == QLatin1String("n"))
+        r = seconds(b) / 60 - seconds(a) / 60;
+    else if (unit == QLatin1String("s"))
+        r = seconds(b) - seconds(a);
+    else
+        invalidCall();
     setInt(c, r);
 }
 
-JET_FN(fnDatePart) {
+JET_FN(fnDatePart)
+{
     NULL_IN_NULL_OUT(2)
     const QString unit = intervalArg(argv[0]);
     const QDateTime t = dateArg(argv[1]);
     const int fdw = firstDayOfWeekArg(argc, argv, 2), fwy = firstWeekOfYearArg(argc, argv, 3);
     const QDate d = t.date();
     int r = 0;
-    if (unit == QLatin1String("yyyy")) r = d.year();
-    else if (unit == QLatin1String("q")) r = (d.month() - 1) / 3 + 1;
-    else if (unit == QLatin1String("m")) r = d.month();
-    else if (unit == QLatin1String("y")) r = d.dayOfYear();
-    else if (unit == QLatin1String("d")) r = d.day();
-    else if (unit == QLatin1String("w")) r = jet::weekday(d, fdw);
-    else if (unit == QLatin1String("ww")) r = jet::weekOfYear(d, fdw, fwy);
-    else if (unit == QLatin1String("h")) r = t.time().hour();
-    else if (unit == QLatin1String("n")) r = t.time().minute();
-    else if (unit == QLatin1String("s")) r = t.time().second();
-    else invalidCall();
+    if (unit == QLatin1String("yyyy"))
+        r = d.year();
+    else if (unit == QLatin1String("q"))
+        r = (d.month() - 1) / 3 + 1;
+    else if (unit == QLatin1String("m"))
+        r = d.month();
+    else if (unit == QLatin1String("y"))
+        r = d.dayOfYear();
+    else if (unit == QLatin1String("d"))
+        r = d.day();
+    else if (unit == QLatin1String("w"))
+        r = jet::weekday(d, fdw);
+    else if (unit == QLatin1String("ww"))
+        r = jet::weekOfYear(d, fdw, fwy);
+    else if (unit == QLatin1String("h"))
+        r = t.time().hour();
+    else if (unit == QLatin1String("n"))
+        r = t.time().minute();
+    else if (unit == QLatin1String("s"))
+        r = t.time().second();
+    else
+        invalidCall();
     setInt(c, r);
 }
 
 // --- conversions ----------------------------------------------------------------------------
 
-JET_FN(fnFormat) {
+JET_FN(fnFormat)
+{
     NULL_IN_NULL_OUT(1)
     const QString fmt = argc > 1 && !isNull(argv[1]) ? rawText(argv[1]) : QString();
     jet::FormatValue v;
@@ -309,17 +376,25 @@ JET_FN(fnFormat) {
     setText(c, jet::format(v, fmt, QLocale(), firstDayOfWeekArg(argc, argv, 2), firstWeekOfYearArg(argc, argv, 3)));
 }
 
-JET_FN(fnNz) {
-    if (!isNull(argv[0])) sqlite3_result_value(c, argv[0]);
-    else if (argc > 1) sqlite3_result_value(c, argv[1]);
-    else setText(c, QString());
+JET_FN(fnNz)
+{
+    if (!isNull(argv[0]))
+        sqlite3_result_value(c, argv[0]);
+    else if (argc > 1)
+        sqlite3_result_value(c, argv[1]);
+    else
+        setText(c, QString());
 }
 
 // The operand of &: Null joins as "", numbers as their text.
-JET_FN(fnNzStr) {
-    if (isNull(argv[0])) setText(c, QString());
-    else if (sqlite3_value_type(argv[0]) == SQLITE_TEXT) sqlite3_result_value(c, argv[0]);
-    else setText(c, textOf(argv[0]));
+JET_FN(fnNzStr)
+{
+    if (isNull(argv[0]))
+        setText(c, QString());
+    else if (sqlite3_value_type(argv[0]) == SQLITE_TEXT)
+        sqlite3_result_value(c, argv[0]);
+    else
+        setText(c, textOf(argv[0]));
 }
 
 JET_FN(fnInt) { NULL_IN_NULL_OUT(1) setNumber(c, std::floor(numberArg(argv[0]))); }
@@ -327,13 +402,15 @@ JET_FN(fnFix) { NULL_IN_NULL_OUT(1) setNumber(c, std::trunc(numberArg(argv[0])))
 JET_FN(fnCCur) { NULL_IN_NULL_OUT(1) setReal(c, Currency::fromDouble(numberArg(argv[0])).toDouble()); }
 JET_FN(fnCDbl) { NULL_IN_NULL_OUT(1) setReal(c, numberArg(argv[0])); }
 JET_FN(fnCLng) { NULL_IN_NULL_OUT(1) setInt(c, longArg(argv[0])); }
-JET_FN(fnCInt) {
+JET_FN(fnCInt)
+{
     NULL_IN_NULL_OUT(1)
     const qint64 v = longArg(argv[0]);
     if (v < -32768 || v > 32767) throw AppError::overflow(QStringLiteral("JetSQL"));
     setInt(c, v);
 }
-JET_FN(fnCSng) {
+JET_FN(fnCSng)
+{
     NULL_IN_NULL_OUT(1)
     const float f = static_cast<float>(numberArg(argv[0]));
     char buf[32];
@@ -341,7 +418,8 @@ JET_FN(fnCSng) {
     setReal(c, std::strtod(std::string(buf, res.ptr).c_str(), nullptr));
 }
 JET_FN(fnCStr) { NULL_IN_NULL_OUT(1) setText(c, textOf(argv[0])); }
-JET_FN(fnCBool) {
+JET_FN(fnCBool)
+{
     NULL_IN_NULL_OUT(1)
     if (sqlite3_value_type(argv[0]) == SQLITE_TEXT) {
         const QString t = rawText(argv[0]).trimmed().toLower();
@@ -351,26 +429,32 @@ JET_FN(fnCBool) {
     setBool(c, numberArg(argv[0]) != 0);
 }
 
-JET_FN(fnRound) {
+JET_FN(fnRound)
+{
     NULL_IN_NULL_OUT(1)
     const qint64 places = argc > 1 && !isNull(argv[1]) ? longArg(argv[1]) : 0;
     if (places < 0 || places > 22) invalidCall();
     const double r = jet::roundDecimal(numberArg(argv[0]), static_cast<int>(places), jet::Rounding::HalfEven);
-    if (places == 0) setNumber(c, r);
-    else setReal(c, r);
+    if (places == 0)
+        setNumber(c, r);
+    else
+        setReal(c, r);
 }
 
 // Val reads the longest number at the start of the text, blanks anywhere ignored, "." as
 // the decimal point whatever the locale, &H and &O prefixes; nothing numeric gives 0.
-JET_FN(fnVal) {
+JET_FN(fnVal)
+{
     NULL_IN_NULL_OUT(1)
     if (sqlite3_value_type(argv[0]) != SQLITE_TEXT) return sqlite3_result_value(c, argv[0]);
     QString t = rawText(argv[0]);
     t.remove(QLatin1Char(' ')).remove(QLatin1Char('\t')).remove(QLatin1Char('\n')).remove(QLatin1Char('\r'));
-    if (t.startsWith(QLatin1String("&H"), Qt::CaseInsensitive) || t.startsWith(QLatin1String("&O"), Qt::CaseInsensitive)) {
+    if (t.startsWith(QLatin1String("&H"), Qt::CaseInsensitive)
+        || t.startsWith(QLatin1String("&O"), Qt::CaseInsensitive)) {
         const int base = t[1].toUpper() == QLatin1Char('H') ? 16 : 8;
         int end = 2;
-        while (end < t.size() && QStringLiteral("0123456789abcdefABCDEF").left(base == 16 ? 22 : 8).contains(t[end])) ++end;
+        while (end < t.size() && QStringLiteral("0123456789abcdefABCDEF").left(base == 16 ? 22 : 8).contains(t[end]))
+            ++end;
         bool ok = false;
         const qint64 v = t.mid(2, end - 2).toLongLong(&ok, base);
         return setNumber(c, ok ? static_cast<double>(v) : 0.0);
@@ -384,8 +468,9 @@ JET_FN(fnVal) {
         ++i;
         while (i < n && t[i].isDigit()) ++i, ++digits;
     }
-    if (digits > 0 && i < n && (t[i] == QLatin1Char('e') || t[i] == QLatin1Char('E') || t[i] == QLatin1Char('d') ||
-                                t[i] == QLatin1Char('D'))) {
+    if (digits > 0 && i < n
+        && (t[i] == QLatin1Char('e') || t[i] == QLatin1Char('E') || t[i] == QLatin1Char('d')
+            || t[i] == QLatin1Char('D'))) {
         int k = i + 1;
         if (k < n && (t[k] == QLatin1Char('+') || t[k] == QLatin1Char('-'))) ++k;
         if (k < n && t[k].isDigit()) {
@@ -397,14 +482,16 @@ JET_FN(fnVal) {
     setNumber(c, digits == 0 ? 0.0 : t.left(i).toDouble());
 }
 
-JET_FN(fnStr) {
+JET_FN(fnStr)
+{
     NULL_IN_NULL_OUT(1)
     const double v = numberArg(argv[0]);
     const QString s = jet::numberText(v, QLocale::c());
     setText(c, v >= 0 ? QLatin1Char(' ') + s : s);
 }
 
-JET_FN(fnIsNumeric) {
+JET_FN(fnIsNumeric)
+{
     switch (sqlite3_value_type(argv[0])) {
     case SQLITE_INTEGER:
     case SQLITE_FLOAT: return setBool(c, true);
@@ -415,7 +502,8 @@ JET_FN(fnIsNumeric) {
 
 // --- text -----------------------------------------------------------------------------------
 
-qint64 countArg(Val* v) {
+qint64 countArg(Val* v)
+{
     const qint64 n = longArg(v);
     if (n < 0) invalidCall();
     return n;
@@ -423,7 +511,8 @@ qint64 countArg(Val* v) {
 
 JET_FN(fnLeft) { NULL_IN_NULL_OUT(2) setText(c, textOf(argv[0]).left(countArg(argv[1]))); }
 JET_FN(fnRight) { NULL_IN_NULL_OUT(2) setText(c, textOf(argv[0]).right(countArg(argv[1]))); }
-JET_FN(fnMid) {
+JET_FN(fnMid)
+{
     NULL_IN_NULL_OUT(argc)
     const qint64 start = longArg(argv[1]);
     if (start < 1) invalidCall();
@@ -434,10 +523,13 @@ JET_FN(fnLen) { NULL_IN_NULL_OUT(1) setInt(c, textOf(argv[0]).size()); }
 JET_FN(fnUCase) { NULL_IN_NULL_OUT(1) setText(c, textOf(argv[0]).toUpper()); }
 JET_FN(fnLCase) { NULL_IN_NULL_OUT(1) setText(c, textOf(argv[0]).toLower()); }
 
-QString trimSpaces(const QString& s, bool left, bool right) {
+QString trimSpaces(const QString& s, bool left, bool right)
+{
     int a = 0, b = static_cast<int>(s.size());
-    if (left) while (a < b && s[a] == QLatin1Char(' ')) ++a;
-    if (right) while (b > a && s[b - 1] == QLatin1Char(' ')) --b;
+    if (left)
+        while (a < b && s[a] == QLatin1Char(' ')) ++a;
+    if (right)
+        while (b > a && s[b - 1] == QLatin1Char(' ')) --b;
     return s.mid(a, b - a);
 }
 JET_FN(fnTrim) { NULL_IN_NULL_OUT(1) setText(c, trimSpaces(textOf(argv[0]), true, true)); }
@@ -445,12 +537,14 @@ JET_FN(fnLTrim) { NULL_IN_NULL_OUT(1) setText(c, trimSpaces(textOf(argv[0]), tru
 JET_FN(fnRTrim) { NULL_IN_NULL_OUT(1) setText(c, trimSpaces(textOf(argv[0]), false, true)); }
 
 // The comparison argument: 0 binary, 1 (the default in queries) text, without case.
-Qt::CaseSensitivity compareArg(int argc, Val** argv, int index) {
+Qt::CaseSensitivity compareArg(int argc, Val** argv, int index)
+{
     if (argc <= index || isNull(argv[index])) return Qt::CaseInsensitive;
     return longArg(argv[index]) == 0 ? Qt::CaseSensitive : Qt::CaseInsensitive;
 }
 
-JET_FN(fnInStr) {
+JET_FN(fnInStr)
+{
     // InStr([start,] text, sought[, compare])
     const bool withStart = argc >= 3;
     const int ti = withStart ? 1 : 0;
@@ -463,7 +557,8 @@ JET_FN(fnInStr) {
     setInt(c, text.indexOf(sought, start - 1, compareArg(argc, argv, 3)) + 1);
 }
 
-JET_FN(fnReplace) {
+JET_FN(fnReplace)
+{
     // Replace(text, find, with[, start[, count[, compare]]]): the result starts at `start`.
     NULL_IN_NULL_OUT(3)
     const QString text = textOf(argv[0]), find = textOf(argv[1]), with = textOf(argv[2]);
@@ -485,7 +580,8 @@ JET_FN(fnReplace) {
 }
 
 JET_FN(fnSpace) { NULL_IN_NULL_OUT(1) setText(c, QString(countArg(argv[0]), QLatin1Char(' '))); }
-JET_FN(fnString) {
+JET_FN(fnString)
+{
     NULL_IN_NULL_OUT(2)
     const qint64 n = countArg(argv[0]);
     QChar ch;
@@ -498,18 +594,21 @@ JET_FN(fnString) {
     }
     setText(c, QString(n, ch));
 }
-JET_FN(fnStrComp) {
+JET_FN(fnStrComp)
+{
     NULL_IN_NULL_OUT(2)
     const int r = QString::compare(textOf(argv[0]), textOf(argv[1]), compareArg(argc, argv, 2));
     setInt(c, (r > 0) - (r < 0));
 }
-JET_FN(fnAsc) {
+JET_FN(fnAsc)
+{
     NULL_IN_NULL_OUT(1)
     const QString s = textOf(argv[0]);
     if (s.isEmpty()) invalidCall();
     setInt(c, s[0].unicode());
 }
-JET_FN(fnChr) {
+JET_FN(fnChr)
+{
     NULL_IN_NULL_OUT(1)
     const qint64 n = longArg(argv[0]);
     if (n < 0 || n > 0xFFFF) invalidCall();
@@ -518,15 +617,21 @@ JET_FN(fnChr) {
 
 // --- arithmetic and logic -------------------------------------------------------------------
 
-JET_FN(fnSgn) { NULL_IN_NULL_OUT(1) const double v = numberArg(argv[0]); setInt(c, (v > 0) - (v < 0)); }
-JET_FN(fnSqr) {
+JET_FN(fnSgn)
+{
+    NULL_IN_NULL_OUT(1) const double v = numberArg(argv[0]);
+    setInt(c, (v > 0) - (v < 0));
+}
+JET_FN(fnSqr)
+{
     NULL_IN_NULL_OUT(1)
     const double v = numberArg(argv[0]);
     if (v < 0) invalidCall();
     setNumber(c, std::sqrt(v));
 }
 JET_FN(fnExp) { NULL_IN_NULL_OUT(1) setReal(c, std::exp(numberArg(argv[0]))); }
-JET_FN(fnLog) {
+JET_FN(fnLog)
+{
     NULL_IN_NULL_OUT(1)
     const double v = numberArg(argv[0]);
     if (v <= 0) invalidCall();
@@ -536,40 +641,47 @@ JET_FN(fnLog) {
 // \ and Mod round both operands to whole numbers first, as Jet does. A zero divisor gives
 // Null, as SQLite's own division does: one bad row shows an empty cell instead of
 // failing the whole view.
-JET_FN(fnIntDiv) {
+JET_FN(fnIntDiv)
+{
     NULL_IN_NULL_OUT(2)
     const qint64 a = longArg(argv[0]), b = longArg(argv[1]);
     if (b == 0) return sqlite3_result_null(c);
     setInt(c, a / b);
 }
-JET_FN(fnMod) {
+JET_FN(fnMod)
+{
     NULL_IN_NULL_OUT(2)
     const qint64 a = longArg(argv[0]), b = longArg(argv[1]);
     if (b == 0) return sqlite3_result_null(c);
     setInt(c, a % b);
 }
-JET_FN(fnPow) {
+JET_FN(fnPow)
+{
     NULL_IN_NULL_OUT(2)
     const double a = numberArg(argv[0]), b = numberArg(argv[1]);
     if (a < 0 && b != std::trunc(b)) invalidCall();
     setNumber(c, std::pow(a, b));
 }
 
-std::optional<bool> truth(Val* v) {
+std::optional<bool> truth(Val* v)
+{
     if (isNull(v)) return std::nullopt;
     return numberArg(v) != 0;
 }
-JET_FN(fnXor) {
+JET_FN(fnXor)
+{
     auto a = truth(argv[0]), b = truth(argv[1]);
     if (!a || !b) return sqlite3_result_null(c);
     setBool(c, *a != *b);
 }
-JET_FN(fnEqv) {
+JET_FN(fnEqv)
+{
     auto a = truth(argv[0]), b = truth(argv[1]);
     if (!a || !b) return sqlite3_result_null(c);
     setBool(c, *a == *b);
 }
-JET_FN(fnImp) {
+JET_FN(fnImp)
+{
     // Null Imp True and False Imp Null are True; the other cases with a Null are Null.
     auto a = truth(argv[0]), b = truth(argv[1]);
     if (a && !*a) return setBool(c, true);
@@ -579,7 +691,8 @@ JET_FN(fnImp) {
 }
 
 // Plain ASCII text, as SQLite holds it: matched from its bytes.
-bool asciiText(Val* v, const char*& text, size_t& size) {
+bool asciiText(Val* v, const char*& text, size_t& size)
+{
     if (sqlite3_value_type(v) != SQLITE_TEXT) return false;
     text = reinterpret_cast<const char*>(sqlite3_value_text(v));
     size = static_cast<size_t>(sqlite3_value_bytes(v));
@@ -589,7 +702,8 @@ bool asciiText(Val* v, const char*& text, size_t& size) {
     return true;
 }
 
-JET_FN(fnLike) {
+JET_FN(fnLike)
+{
     NULL_IN_NULL_OUT(2)
     auto* cached = static_cast<JetLikePattern*>(sqlite3_get_auxdata(c, 1));
     const char* ascii = nullptr;
@@ -607,8 +721,8 @@ JET_FN(fnLike) {
 
 using Fn = void (*)(Ctx*, int, Val**);
 
-template <Fn F>
-void guarded(Ctx* c, int argc, Val** argv) {
+template <Fn F> void guarded(Ctx* c, int argc, Val** argv)
+{
     try {
         F(c, argc, argv);
     } catch (const AppError& e) {
@@ -621,49 +735,81 @@ void guarded(Ctx* c, int argc, Val** argv) {
 
 struct Definition {
     const char* name;
-    int args;            // -1: the translator has checked the count
+    int args;   // -1: the translator has checked the count
     bool deterministic;
     Fn fn;
 };
 
 const Definition kFunctions[] = {
-    {"jet_year", 1, true, guarded<fnYear>},         {"jet_month", 1, true, guarded<fnMonth>},
-    {"jet_day", 1, true, guarded<fnDay>},           {"jet_hour", 1, true, guarded<fnHour>},
-    {"jet_minute", 1, true, guarded<fnMinute>},     {"jet_second", 1, true, guarded<fnSecond>},
-    {"jet_date", 0, false, guarded<fnDate>},        {"jet_now", 0, false, guarded<fnNow>},
-    {"jet_time", 0, false, guarded<fnTime>},        {"jet_weekday", -1, true, guarded<fnWeekday>},
-    {"jet_datepart", -1, true, guarded<fnDatePart>}, {"jet_dateadd", 3, true, guarded<fnDateAdd>},
-    {"jet_datediff", -1, true, guarded<fnDateDiff>}, {"jet_dateserial", 3, true, guarded<fnDateSerial>},
-    {"jet_timeserial", 3, true, guarded<fnTimeSerial>}, {"jet_datevalue", 1, true, guarded<fnDateValue>},
-    {"jet_timevalue", 1, true, guarded<fnTimeValue>}, {"jet_cdate", 1, true, guarded<fnCDate>},
-    {"jet_isdate", 1, true, guarded<fnIsDate>},     {"jet_monthname", -1, true, guarded<fnMonthName>},
-    {"jet_format", -1, true, guarded<fnFormat>},    {"jet_nz", -1, true, guarded<fnNz>},
-    {"jet_nzstr", 1, true, guarded<fnNzStr>},       {"jet_int", 1, true, guarded<fnInt>},
-    {"jet_fix", 1, true, guarded<fnFix>},           {"jet_ccur", 1, true, guarded<fnCCur>},
-    {"jet_cdbl", 1, true, guarded<fnCDbl>},         {"jet_clng", 1, true, guarded<fnCLng>},
-    {"jet_cint", 1, true, guarded<fnCInt>},         {"jet_csng", 1, true, guarded<fnCSng>},
-    {"jet_cstr", 1, true, guarded<fnCStr>},         {"jet_cbool", 1, true, guarded<fnCBool>},
-    {"jet_round", -1, true, guarded<fnRound>},      {"jet_val", 1, true, guarded<fnVal>},
-    {"jet_str", 1, true, guarded<fnStr>},           {"jet_isnumeric", 1, true, guarded<fnIsNumeric>},
-    {"jet_left", 2, true, guarded<fnLeft>},         {"jet_right", 2, true, guarded<fnRight>},
-    {"jet_mid", -1, true, guarded<fnMid>},          {"jet_len", 1, true, guarded<fnLen>},
-    {"jet_ucase", 1, true, guarded<fnUCase>},       {"jet_lcase", 1, true, guarded<fnLCase>},
-    {"jet_trim", 1, true, guarded<fnTrim>},         {"jet_ltrim", 1, true, guarded<fnLTrim>},
-    {"jet_rtrim", 1, true, guarded<fnRTrim>},       {"jet_instr", -1, true, guarded<fnInStr>},
-    {"jet_replace", -1, true, guarded<fnReplace>},  {"jet_space", 1, true, guarded<fnSpace>},
-    {"jet_string", 2, true, guarded<fnString>},     {"jet_strcomp", -1, true, guarded<fnStrComp>},
-    {"jet_asc", 1, true, guarded<fnAsc>},           {"jet_chr", 1, true, guarded<fnChr>},
-    {"jet_sgn", 1, true, guarded<fnSgn>},           {"jet_sqr", 1, true, guarded<fnSqr>},
-    {"jet_exp", 1, true, guarded<fnExp>},           {"jet_log", 1, true, guarded<fnLog>},
-    {"jet_idiv", 2, true, guarded<fnIntDiv>},       {"jet_mod", 2, true, guarded<fnMod>},
-    {"jet_pow", 2, true, guarded<fnPow>},           {"jet_xor", 2, true, guarded<fnXor>},
-    {"jet_eqv", 2, true, guarded<fnEqv>},           {"jet_imp", 2, true, guarded<fnImp>},
+    {"jet_year", 1, true, guarded<fnYear>},
+    {"jet_month", 1, true, guarded<fnMonth>},
+    {"jet_day", 1, true, guarded<fnDay>},
+    {"jet_hour", 1, true, guarded<fnHour>},
+    {"jet_minute", 1, true, guarded<fnMinute>},
+    {"jet_second", 1, true, guarded<fnSecond>},
+    {"jet_date", 0, false, guarded<fnDate>},
+    {"jet_now", 0, false, guarded<fnNow>},
+    {"jet_time", 0, false, guarded<fnTime>},
+    {"jet_weekday", -1, true, guarded<fnWeekday>},
+    {"jet_datepart", -1, true, guarded<fnDatePart>},
+    {"jet_dateadd", 3, true, guarded<fnDateAdd>},
+    {"jet_datediff", -1, true, guarded<fnDateDiff>},
+    {"jet_dateserial", 3, true, guarded<fnDateSerial>},
+    {"jet_timeserial", 3, true, guarded<fnTimeSerial>},
+    {"jet_datevalue", 1, true, guarded<fnDateValue>},
+    {"jet_timevalue", 1, true, guarded<fnTimeValue>},
+    {"jet_cdate", 1, true, guarded<fnCDate>},
+    {"jet_isdate", 1, true, guarded<fnIsDate>},
+    {"jet_monthname", -1, true, guarded<fnMonthName>},
+    {"jet_format", -1, true, guarded<fnFormat>},
+    {"jet_nz", -1, true, guarded<fnNz>},
+    {"jet_nzstr", 1, true, guarded<fnNzStr>},
+    {"jet_int", 1, true, guarded<fnInt>},
+    {"jet_fix", 1, true, guarded<fnFix>},
+    {"jet_ccur", 1, true, guarded<fnCCur>},
+    {"jet_cdbl", 1, true, guarded<fnCDbl>},
+    {"jet_clng", 1, true, guarded<fnCLng>},
+    {"jet_cint", 1, true, guarded<fnCInt>},
+    {"jet_csng", 1, true, guarded<fnCSng>},
+    {"jet_cstr", 1, true, guarded<fnCStr>},
+    {"jet_cbool", 1, true, guarded<fnCBool>},
+    {"jet_round", -1, true, guarded<fnRound>},
+    {"jet_val", 1, true, guarded<fnVal>},
+    {"jet_str", 1, true, guarded<fnStr>},
+    {"jet_isnumeric", 1, true, guarded<fnIsNumeric>},
+    {"jet_left", 2, true, guarded<fnLeft>},
+    {"jet_right", 2, true, guarded<fnRight>},
+    {"jet_mid", -1, true, guarded<fnMid>},
+    {"jet_len", 1, true, guarded<fnLen>},
+    {"jet_ucase", 1, true, guarded<fnUCase>},
+    {"jet_lcase", 1, true, guarded<fnLCase>},
+    {"jet_trim", 1, true, guarded<fnTrim>},
+    {"jet_ltrim", 1, true, guarded<fnLTrim>},
+    {"jet_rtrim", 1, true, guarded<fnRTrim>},
+    {"jet_instr", -1, true, guarded<fnInStr>},
+    {"jet_replace", -1, true, guarded<fnReplace>},
+    {"jet_space", 1, true, guarded<fnSpace>},
+    {"jet_string", 2, true, guarded<fnString>},
+    {"jet_strcomp", -1, true, guarded<fnStrComp>},
+    {"jet_asc", 1, true, guarded<fnAsc>},
+    {"jet_chr", 1, true, guarded<fnChr>},
+    {"jet_sgn", 1, true, guarded<fnSgn>},
+    {"jet_sqr", 1, true, guarded<fnSqr>},
+    {"jet_exp", 1, true, guarded<fnExp>},
+    {"jet_log", 1, true, guarded<fnLog>},
+    {"jet_idiv", 2, true, guarded<fnIntDiv>},
+    {"jet_mod", 2, true, guarded<fnMod>},
+    {"jet_pow", 2, true, guarded<fnPow>},
+    {"jet_xor", 2, true, guarded<fnXor>},
+    {"jet_eqv", 2, true, guarded<fnEqv>},
+    {"jet_imp", 2, true, guarded<fnImp>},
     {"jet_like", 2, true, guarded<fnLike>},
 };
 
-}  // namespace
+}   // namespace
 
-void RegisterJetFunctions(sqlite3* db) {
+void RegisterJetFunctions(sqlite3* db)
+{
     for (const Definition& d : kFunctions) {
         // Functions that read the clock are not deterministic; the locale is fixed for a run.
         int flags = SQLITE_UTF8 | SQLITE_INNOCUOUS;

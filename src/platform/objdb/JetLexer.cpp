@@ -4,10 +4,13 @@
 #include <QStringList>
 
 namespace {
-[[noreturn]] void syntaxError(const QString& what, int pos, const QString& sql) {
+[[noreturn]] void syntaxError(const QString& what, int pos, const QString& sql)
+{
     throw AppError(3075, QStringLiteral("JetSQL"),
                    QStringLiteral("Errore di sintassi nell'espressione della query: %1 (posizione %2) in «%3»")
-                       .arg(what).arg(pos + 1).arg(sql));
+                       .arg(what)
+                       .arg(pos + 1)
+                       .arg(sql));
 }
 
 bool isNameStart(QChar c) { return c.isLetter() || c == QLatin1Char('_'); }
@@ -16,7 +19,8 @@ bool isNamePart(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_');
 bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
 
 // "h:n[:s]" with an optional AM/PM; false when malformed.
-bool parseTime(QString text, QTime& out) {
+bool parseTime(QString text, QTime& out)
+{
     text = text.trimmed().toUpper();
     int extra = -1;
     if (text.endsWith(QLatin1String("AM")) || text.endsWith(QLatin1String("PM"))) {
@@ -39,17 +43,17 @@ bool parseTime(QString text, QTime& out) {
     out = QTime(v[0], v[1], v[2]);
     return out.isValid();
 }
-}  // namespace
+}   // namespace
 
-bool JetToken::isWord(const char* keyword) const {
+bool JetToken::isWord(const char* keyword) const
+{
     return kind == Word && text.compare(QLatin1String(keyword), Qt::CaseInsensitive) == 0;
 }
 
-bool JetToken::isSymbol(const char* symbol) const {
-    return kind == Symbol && text == QLatin1String(symbol);
-}
+bool JetToken::isSymbol(const char* symbol) const { return kind == Symbol && text == QLatin1String(symbol); }
 
-QString jetDateLiteralToStored(const QString& inside) {
+QString jetDateLiteralToStored(const QString& inside)
+{
     QString text = inside.trimmed();
     QDate date = jet::zeroDate();
     QTime time(0, 0);
@@ -83,13 +87,15 @@ QString jetDateLiteralToStored(const QString& inside) {
     return jet::storedDate(QDateTime(date, time, Qt::UTC));
 }
 
-std::vector<JetToken> jetTokenize(const QString& sql) {
+std::vector<JetToken> jetTokenize(const QString& sql)
+{
     // Jet's own limit on the length of a statement; it also bounds the depth of the trees
     // built from the text.
     constexpr int kMaxLength = 64000;
     if (sql.size() > kMaxLength)
-        throw AppError(3075, QStringLiteral("JetSQL"),
-                       QStringLiteral("Istruzione SQL troppo lunga: %1 caratteri, al massimo %2").arg(sql.size()).arg(kMaxLength));
+        throw AppError(
+            3075, QStringLiteral("JetSQL"),
+            QStringLiteral("Istruzione SQL troppo lunga: %1 caratteri, al massimo %2").arg(sql.size()).arg(kMaxLength));
     std::vector<JetToken> out;
     const int n = static_cast<int>(sql.size());
     int i = 0;

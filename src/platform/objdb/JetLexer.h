@@ -7,17 +7,17 @@
 struct JetToken {
     enum Kind {
         End,
-        Word,        // a bare name or keyword (a trailing "$" as in Left$ is dropped)
+        Word,   // a bare name or keyword (a trailing "$" as in Left$ is dropped)
         Bracketed,   // [name]: text is the name
-        String,      // "..." or '...': text is the value, quotes undone
-        Number,      // as written
-        Date,        // #...#: text is the stored form "YYYY-MM-DD HH:MM:SS"
-        Symbol,      // ( ) , . * / \ + - & ^ = < > <= >= <> ; (and "!" read as ".")
-        Parameter    // ?
+        String,   // "..." or '...': text is the value, quotes undone
+        Number,   // as written
+        Date,   // #...#: text is the stored form "YYYY-MM-DD HH:MM:SS"
+        Symbol,   // ( ) , . * / \ + - & ^ = < > <= >= <> ; (and "!" read as ".")
+        Parameter   // ?
     };
     Kind kind = End;
     QString text;
-    int pos = 0;     // offset in the source text, for messages
+    int pos = 0;   // offset in the source text, for messages
 
     bool isWord(const char* keyword) const;   // case-insensitive
     bool isSymbol(const char* symbol) const;

@@ -3,7 +3,8 @@
 #include <QList>
 
 namespace {
-char32_t foldChar(char32_t c) {
+char32_t foldChar(char32_t c)
+{
     if (c < 0x80) return (c >= U'A' && c <= U'Z') ? c + 32 : c;
     QString s = QString::fromUcs4(&c, 1).normalized(QString::NormalizationForm_D);
     QString base;
@@ -13,14 +14,18 @@ char32_t foldChar(char32_t c) {
     auto ucs = base.toUcs4();
     return ucs.isEmpty() ? c : static_cast<char32_t>(ucs.first());
 }
-}  // namespace
+}   // namespace
 
-std::u32string JetLikePattern::fold(const QString& text) {
+std::u32string JetLikePattern::fold(const QString& text)
+{
     std::u32string out;
     out.reserve(static_cast<size_t>(text.size()));
     bool ascii = true;
     for (QChar q : text)
-        if (q.unicode() >= 0x80) { ascii = false; break; }
+        if (q.unicode() >= 0x80) {
+            ascii = false;
+            break;
+        }
     if (ascii) {
         for (QChar q : text) out += foldChar(q.unicode());
         return out;
@@ -35,7 +40,8 @@ std::u32string JetLikePattern::fold(const QString& text) {
     return out;
 }
 
-JetLikePattern::JetLikePattern(const QString& pattern) {
+JetLikePattern::JetLikePattern(const QString& pattern)
+{
     const std::u32string p = fold(pattern);
     const size_t n = p.size();
     for (size_t i = 0; i < n; ++i) {
@@ -80,7 +86,8 @@ JetLikePattern::JetLikePattern(const QString& pattern) {
     }
 }
 
-bool JetLikePattern::Element::matchesChar(char32_t c) const {
+bool JetLikePattern::Element::matchesChar(char32_t c) const
+{
     switch (kind) {
     case AnyChar: return true;
     case Digit: return c >= U'0' && c <= U'9';
@@ -88,7 +95,10 @@ bool JetLikePattern::Element::matchesChar(char32_t c) const {
     case Set: {
         bool in = false;
         for (const auto& [lo, hi] : ranges)
-            if (c >= lo && c <= hi) { in = true; break; }
+            if (c >= lo && c <= hi) {
+                in = true;
+                break;
+            }
         return in != negated;
     }
     case AnyRun: return false;
@@ -96,19 +106,22 @@ bool JetLikePattern::Element::matchesChar(char32_t c) const {
     return false;
 }
 
-bool JetLikePattern::matches(const QString& text) const {
+bool JetLikePattern::matches(const QString& text) const
+{
     const std::u32string t = fold(text);
     return matchesFolded(t.data(), t.size());
 }
 
-bool JetLikePattern::matchesAscii(const char* text, size_t size) const {
+bool JetLikePattern::matchesAscii(const char* text, size_t size) const
+{
     thread_local std::u32string t;
     t.resize(size);
     for (size_t i = 0; i < size; ++i) t[i] = foldChar(static_cast<unsigned char>(text[i]));
     return matchesFolded(t.data(), size);
 }
 
-bool JetLikePattern::matchesFolded(const char32_t* t, size_t tn) const {
+bool JetLikePattern::matchesFolded(const char32_t* t, size_t tn) const
+{
     // Every element but a run takes exactly one character, so the classic two-pointer walk
     // with one back-tracking point (the last run seen) decides the match in O(n*m).
     size_t ti = 0, pi = 0;

@@ -28,16 +28,16 @@ sqlite3* emptyConnection()
 bool isLimit(const QString& message)
 {
     static const char* const limits[] = {
-        "parser stack overflow",          "Expression tree is too large",  "too many terms in compound SELECT",
-        "too many FROM clause terms",     "too many arguments on function", "too many columns",
-        "too many terms in ORDER BY",     "too many terms in GROUP BY",    "too many SQL variables",
+        "parser stack overflow",      "Expression tree is too large",   "too many terms in compound SELECT",
+        "too many FROM clause terms", "too many arguments on function", "too many columns",
+        "too many terms in ORDER BY", "too many terms in GROUP BY",     "too many SQL variables",
     };
     for (const char* limit : limits)
         if (message.startsWith(QLatin1String(limit))) return true;
     return false;
 }
 
-}  // namespace
+}   // namespace
 
 void jet::checkSqliteLimits(const QString& sql, SqlUse use)
 {
@@ -55,5 +55,6 @@ void jet::checkSqliteLimits(const QString& sql, SqlUse use)
     if (rc == SQLITE_OK) return;
     const QString message = QString::fromUtf8(sqlite3_errmsg(db));
     if (isLimit(message))
-        throw AppError(3075, QStringLiteral("JetSQL"), QStringLiteral("Espressione troppo complessa (%1)").arg(message));
+        throw AppError(3075, QStringLiteral("JetSQL"),
+                       QStringLiteral("Espressione troppo complessa (%1)").arg(message));
 }

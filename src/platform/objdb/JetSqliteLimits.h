@@ -17,4 +17,4 @@ enum class SqlUse { Condition, Select, Statement };
 // connection does not know are left to the file: only what fails before them is looked at.
 void checkSqliteLimits(const QString& sql, SqlUse use);
 
-}  // namespace jet
+}   // namespace jet

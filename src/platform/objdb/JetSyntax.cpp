@@ -3,31 +3,34 @@
 #include <QSet>
 
 namespace {
-const QSet<QString>& reservedWords() {
+const QSet<QString>& reservedWords()
+{
     static const QSet<QString> words = {
-        QStringLiteral("SELECT"), QStringLiteral("FROM"), QStringLiteral("WHERE"), QStringLiteral("AND"),
-        QStringLiteral("OR"), QStringLiteral("NOT"), QStringLiteral("XOR"), QStringLiteral("EQV"),
-        QStringLiteral("IMP"), QStringLiteral("MOD"), QStringLiteral("LIKE"), QStringLiteral("IS"),
-        QStringLiteral("IN"), QStringLiteral("BETWEEN"), QStringLiteral("ORDER"), QStringLiteral("GROUP"),
-        QStringLiteral("BY"), QStringLiteral("HAVING"), QStringLiteral("AS"), QStringLiteral("ON"),
-        QStringLiteral("JOIN"), QStringLiteral("INNER"), QStringLiteral("LEFT"), QStringLiteral("RIGHT"),
-        QStringLiteral("OUTER"), QStringLiteral("UNION"), QStringLiteral("SET"), QStringLiteral("INTO"),
-        QStringLiteral("VALUES"), QStringLiteral("ASC"), QStringLiteral("DESC"), QStringLiteral("DISTINCT"),
-        QStringLiteral("DISTINCTROW"), QStringLiteral("TOP"), QStringLiteral("PERCENT"), QStringLiteral("ALL"),
-        QStringLiteral("EXISTS"), QStringLiteral("NULL"), QStringLiteral("TRUE"), QStringLiteral("FALSE"),
-        QStringLiteral("UPDATE"), QStringLiteral("DELETE"), QStringLiteral("INSERT"), QStringLiteral("ALTER"),
-        QStringLiteral("TABLE"), QStringLiteral("DROP"), QStringLiteral("YES"), QStringLiteral("NO")};
+        QStringLiteral("SELECT"),      QStringLiteral("FROM"),    QStringLiteral("WHERE"),   QStringLiteral("AND"),
+        QStringLiteral("OR"),          QStringLiteral("NOT"),     QStringLiteral("XOR"),     QStringLiteral("EQV"),
+        QStringLiteral("IMP"),         QStringLiteral("MOD"),     QStringLiteral("LIKE"),    QStringLiteral("IS"),
+        QStringLiteral("IN"),          QStringLiteral("BETWEEN"), QStringLiteral("ORDER"),   QStringLiteral("GROUP"),
+        QStringLiteral("BY"),          QStringLiteral("HAVING"),  QStringLiteral("AS"),      QStringLiteral("ON"),
+        QStringLiteral("JOIN"),        QStringLiteral("INNER"),   QStringLiteral("LEFT"),    QStringLiteral("RIGHT"),
+        QStringLiteral("OUTER"),       QStringLiteral("UNION"),   QStringLiteral("SET"),     QStringLiteral("INTO"),
+        QStringLiteral("VALUES"),      QStringLiteral("ASC"),     QStringLiteral("DESC"),    QStringLiteral("DISTINCT"),
+        QStringLiteral("DISTINCTROW"), QStringLiteral("TOP"),     QStringLiteral("PERCENT"), QStringLiteral("ALL"),
+        QStringLiteral("EXISTS"),      QStringLiteral("NULL"),    QStringLiteral("TRUE"),    QStringLiteral("FALSE"),
+        QStringLiteral("UPDATE"),      QStringLiteral("DELETE"),  QStringLiteral("INSERT"),  QStringLiteral("ALTER"),
+        QStringLiteral("TABLE"),       QStringLiteral("DROP"),    QStringLiteral("YES"),     QStringLiteral("NO")};
     return words;
 }
 
-JetExprPtr make(JetExpr::Kind k, int pos, QString op = QString()) {
+JetExprPtr make(JetExpr::Kind k, int pos, QString op = QString())
+{
     auto e = std::make_unique<JetExpr>(k);
     e->pos = pos;
     e->op = std::move(op);
     return e;
 }
 
-JetExprPtr binary(QString op, JetExprPtr l, JetExprPtr r, int pos) {
+JetExprPtr binary(QString op, JetExprPtr l, JetExprPtr r, int pos)
+{
     auto e = make(JetExpr::Kind::Binary, pos, op);
     e->ops.push_back(std::move(op));
     e->args.push_back(std::move(l));
@@ -37,7 +40,8 @@ JetExprPtr binary(QString op, JetExprPtr l, JetExprPtr r, int pos) {
 
 // One more operand of a left-associative chain: the loop's first operator makes the node,
 // the next ones extend it, so a chain of thousands of terms is one flat node.
-void extend(JetExprPtr& chain, bool& started, QString op, JetExprPtr r, int pos) {
+void extend(JetExprPtr& chain, bool& started, QString op, JetExprPtr r, int pos)
+{
     if (!started) {
         chain = binary(std::move(op), std::move(chain), std::move(r), pos);
         started = true;
@@ -46,73 +50,84 @@ void extend(JetExprPtr& chain, bool& started, QString op, JetExprPtr r, int pos)
     chain->ops.push_back(std::move(op));
     chain->args.push_back(std::move(r));
 }
-}  // namespace
+}   // namespace
 
-bool jetIsReservedWord(const QString& word) {
-    return reservedWords().contains(word.toUpper());
-}
+bool jetIsReservedWord(const QString& word) { return reservedWords().contains(word.toUpper()); }
 
-JetParser::JetParser(const QString& sql) : m_sql(sql), m_tokens(jetTokenize(sql)) {}
+JetParser::JetParser(const QString& sql) : m_sql(sql), m_tokens(jetTokenize(sql)) { }
 
-const JetToken& JetParser::peek(int ahead) const {
+const JetToken& JetParser::peek(int ahead) const
+{
     size_t i = std::min(m_pos + static_cast<size_t>(ahead), m_tokens.size() - 1);
     return m_tokens[i];
 }
 
-const JetToken& JetParser::next() {
+const JetToken& JetParser::next()
+{
     const JetToken& t = m_tokens[m_pos];
     if (m_pos + 1 < m_tokens.size()) ++m_pos;
     return t;
 }
 
-bool JetParser::acceptWord(const char* w) {
+bool JetParser::acceptWord(const char* w)
+{
     if (!peek().isWord(w)) return false;
     next();
     return true;
 }
 
-bool JetParser::acceptSymbol(const char* s) {
+bool JetParser::acceptSymbol(const char* s)
+{
     if (!peek().isSymbol(s)) return false;
     next();
     return true;
 }
 
-void JetParser::expectWord(const char* w) {
+void JetParser::expectWord(const char* w)
+{
     if (!acceptWord(w)) fail(QStringLiteral("atteso %1").arg(QLatin1String(w)));
 }
 
-void JetParser::expectSymbol(const char* s) {
+void JetParser::expectSymbol(const char* s)
+{
     if (!acceptSymbol(s)) fail(QStringLiteral("atteso '%1'").arg(QLatin1String(s)));
 }
 
-void JetParser::expectEnd() {
+void JetParser::expectEnd()
+{
     acceptSymbol(";");
     if (peek().kind != JetToken::End) fail(QStringLiteral("testo inatteso"));
 }
 
 void JetParser::fail(const QString& what) const { fail(what, peek().pos); }
 
-void JetParser::fail(const QString& what, int pos) const {
+void JetParser::fail(const QString& what, int pos) const
+{
     throw AppError(3075, QStringLiteral("JetSQL"),
                    QStringLiteral("Errore di sintassi nell'espressione della query: %1 (posizione %2) in «%3»")
-                       .arg(what).arg(pos + 1).arg(m_sql));
+                       .arg(what)
+                       .arg(pos + 1)
+                       .arg(m_sql));
 }
 
-bool JetParser::atClauseEnd() const {
+bool JetParser::atClauseEnd() const
+{
     const JetToken& t = peek();
     return t.kind == JetToken::End || t.isSymbol(")") || t.isSymbol(";");
 }
 
-JetName JetParser::parseName() {
+JetName JetParser::parseName()
+{
     const JetToken& t = peek();
-    if (t.kind == JetToken::Bracketed) return JetName{next().text, true};
-    if (t.kind == JetToken::Word && !jetIsReservedWord(t.text)) return JetName{next().text, false};
+    if (t.kind == JetToken::Bracketed) return JetName {next().text, true};
+    if (t.kind == JetToken::Word && !jetIsReservedWord(t.text)) return JetName {next().text, false};
     fail(QStringLiteral("atteso un nome"));
 }
 
 // --- statements ---------------------------------------------------------------------------
 
-JetStatement JetParser::parseStatement() {
+JetStatement JetParser::parseStatement()
+{
     JetStatement st;
     if (peek().isWord("SELECT")) {
         st.kind = JetStatement::Kind::Select;
@@ -197,7 +212,8 @@ JetStatement JetParser::parseStatement() {
     return st;
 }
 
-QString JetParser::parseColumnType() {
+QString JetParser::parseColumnType()
+{
     const JetToken& t = peek();
     if (t.kind != JetToken::Word) fail(QStringLiteral("atteso un tipo"));
     const QString type = next().text.toUpper();
@@ -207,10 +223,10 @@ QString JetParser::parseColumnType() {
         expectSymbol(")");
     }
     static const QSet<QString> text = {"TEXT", "CHAR", "VARCHAR", "MEMO", "LONGTEXT", "STRING", "ALPHANUMERIC"};
-    static const QSet<QString> integer = {"LONG", "INTEGER", "INT", "SHORT", "SMALLINT", "BYTE", "COUNTER",
-                                          "AUTOINCREMENT", "BIT", "YESNO", "LOGICAL", "BOOLEAN"};
-    static const QSet<QString> real = {"DOUBLE", "FLOAT", "SINGLE", "REAL", "NUMERIC", "DECIMAL", "NUMBER",
-                                       "CURRENCY", "MONEY"};
+    static const QSet<QString> integer = {"LONG",    "INTEGER",       "INT", "SHORT", "SMALLINT", "BYTE",
+                                          "COUNTER", "AUTOINCREMENT", "BIT", "YESNO", "LOGICAL",  "BOOLEAN"};
+    static const QSet<QString> real
+        = {"DOUBLE", "FLOAT", "SINGLE", "REAL", "NUMERIC", "DECIMAL", "NUMBER", "CURRENCY", "MONEY"};
     static const QSet<QString> date = {"DATETIME", "DATE", "TIME", "TIMESTAMP"};
     if (text.contains(type)) return QStringLiteral("TEXT COLLATE NOCASE");
     if (integer.contains(type)) return QStringLiteral("INTEGER");
@@ -219,18 +235,22 @@ QString JetParser::parseColumnType() {
     fail(QStringLiteral("tipo di campo sconosciuto %1").arg(type), t.pos);
 }
 
-std::unique_ptr<JetSelect> JetParser::parseSelect() {
+std::unique_ptr<JetSelect> JetParser::parseSelect()
+{
     auto parseCore = [this]() {
         auto s = std::make_unique<JetSelect>();
         expectWord("SELECT");
         for (;;) {
-            if (acceptWord("DISTINCT")) s->distinct = true;
-            else if (acceptWord("DISTINCTROW") || acceptWord("ALL")) continue;
+            if (acceptWord("DISTINCT"))
+                s->distinct = true;
+            else if (acceptWord("DISTINCTROW") || acceptWord("ALL"))
+                continue;
             else if (acceptWord("TOP")) {
                 if (peek().kind != JetToken::Number) fail(QStringLiteral("atteso il numero di TOP"));
                 s->top = next().text;
                 s->topPercent = acceptWord("PERCENT");
-            } else break;
+            } else
+                break;
         }
         s->items = parseSelectList();
         if (peek().isWord("INTO")) fail(QStringLiteral("SELECT ... INTO non è ammesso"));
@@ -261,23 +281,25 @@ std::unique_ptr<JetSelect> JetParser::parseSelect() {
     return first;
 }
 
-std::vector<JetSelectItem> JetParser::parseSelectList() {
+std::vector<JetSelectItem> JetParser::parseSelectList()
+{
     std::vector<JetSelectItem> items;
     do {
         JetSelectItem item;
         if (acceptSymbol("*")) {
             item.star = true;
-        } else if ((peek().kind == JetToken::Word || peek().kind == JetToken::Bracketed) && peek(1).isSymbol(".") &&
-                   peek(2).isSymbol("*")) {
+        } else if ((peek().kind == JetToken::Word || peek().kind == JetToken::Bracketed) && peek(1).isSymbol(".")
+                   && peek(2).isSymbol("*")) {
             item.star = true;
             item.starQualifier = parseName();
             next();
             next();
         } else {
             item.expr = parseExpr();
-            if (acceptWord("AS")) item.alias = parseName();
-            else if (peek().kind == JetToken::Bracketed ||
-                     (peek().kind == JetToken::Word && !jetIsReservedWord(peek().text)))
+            if (acceptWord("AS"))
+                item.alias = parseName();
+            else if (peek().kind == JetToken::Bracketed
+                     || (peek().kind == JetToken::Word && !jetIsReservedWord(peek().text)))
                 item.alias = parseName();
         }
         items.push_back(std::move(item));
@@ -285,7 +307,8 @@ std::vector<JetSelectItem> JetParser::parseSelectList() {
     return items;
 }
 
-std::unique_ptr<JetFromItem> JetParser::parseFromPrimary() {
+std::unique_ptr<JetFromItem> JetParser::parseFromPrimary()
+{
     auto item = std::make_unique<JetFromItem>();
     if (acceptSymbol("(")) {
         if (peek().isWord("SELECT")) {
@@ -302,20 +325,28 @@ std::unique_ptr<JetFromItem> JetParser::parseFromPrimary() {
         item->kind = JetFromItem::Kind::Table;
         item->table = parseName();
     }
-    if (acceptWord("AS")) item->alias = parseName();
+    if (acceptWord("AS"))
+        item->alias = parseName();
     else if (peek().kind == JetToken::Bracketed || (peek().kind == JetToken::Word && !jetIsReservedWord(peek().text)))
         item->alias = parseName();
     return item;
 }
 
-std::unique_ptr<JetFromItem> JetParser::parseFromItem() {
+std::unique_ptr<JetFromItem> JetParser::parseFromItem()
+{
     auto left = parseFromPrimary();
     for (;;) {
         QString type;
-        if (acceptWord("INNER")) type = QStringLiteral("INNER");
-        else if (peek().isWord("LEFT") && !peek(1).isSymbol("(")) { next(); type = QStringLiteral("LEFT"); }
-        else if (peek().isWord("RIGHT") && !peek(1).isSymbol("(")) { next(); type = QStringLiteral("RIGHT"); }
-        else break;
+        if (acceptWord("INNER"))
+            type = QStringLiteral("INNER");
+        else if (peek().isWord("LEFT") && !peek(1).isSymbol("(")) {
+            next();
+            type = QStringLiteral("LEFT");
+        } else if (peek().isWord("RIGHT") && !peek(1).isSymbol("(")) {
+            next();
+            type = QStringLiteral("RIGHT");
+        } else
+            break;
         if (type != QLatin1String("INNER")) acceptWord("OUTER");
         expectWord("JOIN");
         auto join = std::make_unique<JetFromItem>();
@@ -330,31 +361,37 @@ std::unique_ptr<JetFromItem> JetParser::parseFromItem() {
     return left;
 }
 
-std::vector<JetOrderItem> JetParser::parseOrderList() {
+std::vector<JetOrderItem> JetParser::parseOrderList()
+{
     std::vector<JetOrderItem> items;
     do {
         JetOrderItem item;
         item.expr = parseExpr();
-        if (acceptWord("ASC")) item.direction = QStringLiteral("ASC");
-        else if (acceptWord("DESC")) item.direction = QStringLiteral("DESC");
+        if (acceptWord("ASC"))
+            item.direction = QStringLiteral("ASC");
+        else if (acceptWord("DESC"))
+            item.direction = QStringLiteral("DESC");
         items.push_back(std::move(item));
     } while (acceptSymbol(","));
     return items;
 }
 
-JetExprPtr JetParser::parseWholeExpression() {
+JetExprPtr JetParser::parseWholeExpression()
+{
     auto e = parseExpr();
     expectEnd();
     return e;
 }
 
-std::vector<JetSelectItem> JetParser::parseWholeSelectList() {
+std::vector<JetSelectItem> JetParser::parseWholeSelectList()
+{
     auto items = parseSelectList();
     expectEnd();
     return items;
 }
 
-std::vector<JetOrderItem> JetParser::parseWholeOrderList() {
+std::vector<JetOrderItem> JetParser::parseWholeOrderList()
+{
     auto items = parseOrderList();
     expectEnd();
     return items;
@@ -362,19 +399,22 @@ std::vector<JetOrderItem> JetParser::parseWholeOrderList() {
 
 // --- expressions, from the loosest operator to the tightest ---------------------------------
 
-JetParser::Nesting::Nesting(JetParser& p) : m_parser(p) {
+JetParser::Nesting::Nesting(JetParser& p) : m_parser(p)
+{
     if (++m_parser.m_depth > kMaxDepth) {
         --m_parser.m_depth;
         m_parser.fail(QStringLiteral("espressione troppo annidata"));
     }
 }
 
-JetExprPtr JetParser::parseExpr() {
+JetExprPtr JetParser::parseExpr()
+{
     Nesting guard(*this);
     return parseImp();
 }
 
-JetExprPtr JetParser::parseImp() {
+JetExprPtr JetParser::parseImp()
+{
     auto l = parseEqv();
     bool chained = false;
     while (peek().isWord("IMP")) {
@@ -384,7 +424,8 @@ JetExprPtr JetParser::parseImp() {
     return l;
 }
 
-JetExprPtr JetParser::parseEqv() {
+JetExprPtr JetParser::parseEqv()
+{
     auto l = parseXor();
     bool chained = false;
     while (peek().isWord("EQV")) {
@@ -394,7 +435,8 @@ JetExprPtr JetParser::parseEqv() {
     return l;
 }
 
-JetExprPtr JetParser::parseXor() {
+JetExprPtr JetParser::parseXor()
+{
     auto l = parseOr();
     bool chained = false;
     while (peek().isWord("XOR")) {
@@ -404,7 +446,8 @@ JetExprPtr JetParser::parseXor() {
     return l;
 }
 
-JetExprPtr JetParser::parseOr() {
+JetExprPtr JetParser::parseOr()
+{
     auto l = parseAnd();
     bool chained = false;
     while (peek().isWord("OR")) {
@@ -414,7 +457,8 @@ JetExprPtr JetParser::parseOr() {
     return l;
 }
 
-JetExprPtr JetParser::parseAnd() {
+JetExprPtr JetParser::parseAnd()
+{
     auto l = parseNot();
     bool chained = false;
     while (peek().isWord("AND")) {
@@ -424,7 +468,8 @@ JetExprPtr JetParser::parseAnd() {
     return l;
 }
 
-JetExprPtr JetParser::parseNot() {
+JetExprPtr JetParser::parseNot()
+{
     Nesting guard(*this);
     if (peek().isWord("NOT")) {
         int pos = next().pos;
@@ -435,7 +480,8 @@ JetExprPtr JetParser::parseNot() {
     return parseComparison();
 }
 
-JetExprPtr JetParser::parseComparison() {
+JetExprPtr JetParser::parseComparison()
+{
     auto l = parseConcat();
     // a = b = c nests; each further comparison counts as one level.
     std::vector<std::unique_ptr<Nesting>> levels;
@@ -443,9 +489,9 @@ JetExprPtr JetParser::parseComparison() {
         if (round > 0) levels.push_back(std::make_unique<Nesting>(*this));
         const JetToken& t = peek();
         int pos = t.pos;
-        if (t.kind == JetToken::Symbol &&
-            (t.text == QLatin1String("=") || t.text == QLatin1String("<>") || t.text == QLatin1String("<") ||
-             t.text == QLatin1String(">") || t.text == QLatin1String("<=") || t.text == QLatin1String(">="))) {
+        if (t.kind == JetToken::Symbol
+            && (t.text == QLatin1String("=") || t.text == QLatin1String("<>") || t.text == QLatin1String("<")
+                || t.text == QLatin1String(">") || t.text == QLatin1String("<=") || t.text == QLatin1String(">="))) {
             QString op = next().text;
             l = binary(op, std::move(l), parseConcat(), pos);
             continue;
@@ -494,7 +540,8 @@ JetExprPtr JetParser::parseComparison() {
     }
 }
 
-JetExprPtr JetParser::parseConcat() {
+JetExprPtr JetParser::parseConcat()
+{
     auto l = parseAdditive();
     bool chained = false;
     while (peek().isSymbol("&")) {
@@ -504,7 +551,8 @@ JetExprPtr JetParser::parseConcat() {
     return l;
 }
 
-JetExprPtr JetParser::parseAdditive() {
+JetExprPtr JetParser::parseAdditive()
+{
     auto l = parseMod();
     bool chained = false;
     while (peek().isSymbol("+") || peek().isSymbol("-")) {
@@ -514,7 +562,8 @@ JetExprPtr JetParser::parseAdditive() {
     return l;
 }
 
-JetExprPtr JetParser::parseMod() {
+JetExprPtr JetParser::parseMod()
+{
     auto l = parseIntDiv();
     bool chained = false;
     while (peek().isWord("MOD")) {
@@ -524,7 +573,8 @@ JetExprPtr JetParser::parseMod() {
     return l;
 }
 
-JetExprPtr JetParser::parseIntDiv() {
+JetExprPtr JetParser::parseIntDiv()
+{
     auto l = parseMultiplicative();
     bool chained = false;
     while (peek().isSymbol("\\")) {
@@ -534,7 +584,8 @@ JetExprPtr JetParser::parseIntDiv() {
     return l;
 }
 
-JetExprPtr JetParser::parseMultiplicative() {
+JetExprPtr JetParser::parseMultiplicative()
+{
     auto l = parseUnary();
     bool chained = false;
     while (peek().isSymbol("*") || peek().isSymbol("/")) {
@@ -544,7 +595,8 @@ JetExprPtr JetParser::parseMultiplicative() {
     return l;
 }
 
-JetExprPtr JetParser::parseUnary() {
+JetExprPtr JetParser::parseUnary()
+{
     Nesting guard(*this);
     if (peek().isSymbol("-") || peek().isSymbol("+")) {
         const JetToken& t = next();
@@ -555,7 +607,8 @@ JetExprPtr JetParser::parseUnary() {
     return parsePower();
 }
 
-JetExprPtr JetParser::parsePower() {
+JetExprPtr JetParser::parsePower()
+{
     auto l = parsePrimary();
     bool chained = false;
     while (peek().isSymbol("^")) {
@@ -573,7 +626,8 @@ JetExprPtr JetParser::parsePower() {
     return l;
 }
 
-JetExprPtr JetParser::parsePrimary() {
+JetExprPtr JetParser::parsePrimary()
+{
     const JetToken& t = peek();
     const int pos = t.pos;
     switch (t.kind) {
@@ -617,8 +671,8 @@ JetExprPtr JetParser::parsePrimary() {
             expectSymbol(")");
             return e;
         }
-        if (peek(1).isSymbol("(") &&
-            (!jetIsReservedWord(t.text) || t.isWord("LEFT") || t.isWord("RIGHT") || t.isWord("ASC"))) {
+        if (peek(1).isSymbol("(")
+            && (!jetIsReservedWord(t.text) || t.isWord("LEFT") || t.isWord("RIGHT") || t.isWord("ASC"))) {
             auto e = make(JetExpr::Kind::Call, pos, next().text);
             next();
             if (!acceptSymbol(")")) {
@@ -634,8 +688,7 @@ JetExprPtr JetParser::parsePrimary() {
             return e;
         }
         break;
-    case JetToken::Bracketed:
-        break;
+    case JetToken::Bracketed: break;
     }
     if (t.kind != JetToken::Word && t.kind != JetToken::Bracketed) fail(QStringLiteral("espressione attesa"));
     if (t.kind == JetToken::Word && jetIsReservedWord(t.text))
@@ -645,7 +698,7 @@ JetExprPtr JetParser::parsePrimary() {
     while (peek().isSymbol(".") && (peek(1).kind == JetToken::Word || peek(1).kind == JetToken::Bracketed)) {
         next();
         const JetToken& part = next();
-        e->name.push_back(JetName{part.text, part.kind == JetToken::Bracketed});
+        e->name.push_back(JetName {part.text, part.kind == JetToken::Bracketed});
     }
     if (e->name.size() > 2) fail(QStringLiteral("nome di campo non valido"), pos);
     return e;

@@ -17,38 +17,43 @@ struct JetSelect;
 
 struct JetExpr {
     enum class Kind {
-        Number, String, Date, Bool, Null, Param,
-        Column,      // name: one or two parts
-        Star,        // the * of Count(*)
-        Unary,       // op: "-", "+", "NOT"
-        Binary,      // args joined by ops (ops[i] between args[i] and args[i+1]), one
-                     // precedence level per node: = <> < > <= >= (two args), + -, * /, \,
-                     // MOD, ^, &, AND, OR, XOR, EQV, IMP. Long chains stay flat.
-        Like,        // args: value, pattern; negated
-        IsNull,      // negated
-        Between,     // args: value, low, high; negated
-        In,          // args: value, items...; or select; negated
-        Exists,      // select
-        Call,        // op: function name as written; args
-        Paren,       // parentheses written in the text
-        Subquery     // select
+        Number,
+        String,
+        Date,
+        Bool,
+        Null,
+        Param,
+        Column,   // name: one or two parts
+        Star,   // the * of Count(*)
+        Unary,   // op: "-", "+", "NOT"
+        Binary,   // args joined by ops (ops[i] between args[i] and args[i+1]), one
+        // precedence level per node: = <> < > <= >= (two args), + -, * /, \,
+        // MOD, ^, &, AND, OR, XOR, EQV, IMP. Long chains stay flat.
+        Like,   // args: value, pattern; negated
+        IsNull,   // negated
+        Between,   // args: value, low, high; negated
+        In,   // args: value, items...; or select; negated
+        Exists,   // select
+        Call,   // op: function name as written; args
+        Paren,   // parentheses written in the text
+        Subquery   // select
     };
     Kind kind;
-    QString op;                   // literal text, operator (Binary: the first) or function name
-    std::vector<QString> ops;     // Binary
-    std::vector<JetName> name;    // Column
+    QString op;   // literal text, operator (Binary: the first) or function name
+    std::vector<QString> ops;   // Binary
+    std::vector<JetName> name;   // Column
     std::vector<std::unique_ptr<JetExpr>> args;
     std::unique_ptr<JetSelect> select;
     bool negated = false;
     int pos = 0;
 
-    explicit JetExpr(Kind k) : kind(k) {}
+    explicit JetExpr(Kind k) : kind(k) { }
 };
 using JetExprPtr = std::unique_ptr<JetExpr>;
 
 struct JetSelectItem {
-    JetExprPtr expr;              // null for * and t.*
-    JetName starQualifier;        // t of t.*
+    JetExprPtr expr;   // null for * and t.*
+    JetName starQualifier;   // t of t.*
     bool star = false;
     JetName alias;
 };
@@ -57,15 +62,15 @@ struct JetFromItem {
     enum class Kind { Table, Subquery, Join, Paren } kind = Kind::Table;
     JetName table;
     JetName alias;
-    std::unique_ptr<JetSelect> select;               // Subquery
-    QString joinType;                                // "INNER", "LEFT", "RIGHT"
-    std::unique_ptr<JetFromItem> left, right;        // Join; Paren uses left
+    std::unique_ptr<JetSelect> select;   // Subquery
+    QString joinType;   // "INNER", "LEFT", "RIGHT"
+    std::unique_ptr<JetFromItem> left, right;   // Join; Paren uses left
     JetExprPtr on;
 };
 
 struct JetOrderItem {
     JetExprPtr expr;
-    QString direction;            // "", "ASC" or "DESC"
+    QString direction;   // "", "ASC" or "DESC"
 };
 
 struct JetSelect {
@@ -90,15 +95,15 @@ struct JetAssignment {
 struct JetStatement {
     enum class Kind { Select, Update, Delete, Insert, AlterDrop, AlterAdd, DropTable, DropIndex, Expression };
     Kind kind = Kind::Expression;
-    std::unique_ptr<JetSelect> select;               // Select; Insert ... SELECT
-    JetName table;                                   // Update, Delete, Insert, Alter, Drop
-    JetName column;                                  // AlterDrop, AlterAdd; DropIndex: the index
-    QString columnType;                              // AlterAdd: the SQLite type
-    std::vector<JetAssignment> assignments;          // Update
+    std::unique_ptr<JetSelect> select;   // Select; Insert ... SELECT
+    JetName table;   // Update, Delete, Insert, Alter, Drop
+    JetName column;   // AlterDrop, AlterAdd; DropIndex: the index
+    QString columnType;   // AlterAdd: the SQLite type
+    std::vector<JetAssignment> assignments;   // Update
     std::vector<JetName> insertColumns;
     std::vector<std::vector<JetExprPtr>> insertValues;
-    JetExprPtr where;                                // Update, Delete
-    JetExprPtr expression;                           // Expression
+    JetExprPtr where;   // Update, Delete
+    JetExprPtr expression;   // Expression
 };
 
 class JetParser {

@@ -8,16 +8,16 @@
 #include <sqlite3.h>
 #include <unordered_map>
 
-std::vector<JetSchema::Join> JetSchema::joinPathFor(const QString& fromTable, const QString& qualifier) const {
+std::vector<JetSchema::Join> JetSchema::joinPathFor(const QString& fromTable, const QString& qualifier) const
+{
     if (auto j = joinFor(fromTable, qualifier)) return {*j};
     return {};
 }
 
-std::optional<JetSchema::Column> JetSchema::resolveField(const QString&, const QString&) const {
-    return std::nullopt;
-}
+std::optional<JetSchema::Column> JetSchema::resolveField(const QString&, const QString&) const { return std::nullopt; }
 
-QString JetSelectParts::sql() const {
+QString JetSelectParts::sql() const
+{
     QString s = QStringLiteral("SELECT ");
     if (distinct) s += QStringLiteral("DISTINCT ");
     s += columns;
@@ -32,17 +32,22 @@ QString JetSelectParts::sql() const {
 
 namespace {
 
-[[noreturn]] void fail(const QString& what, int number = 3075) {
+[[noreturn]] void fail(const QString& what, int number = 3075)
+{
     throw AppError(number, QStringLiteral("JetSQL"), what);
 }
 
 bool same(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
 // A name SQLite reads bare: letters, digits and "_" (any non-ASCII letter too), not a keyword.
-QString ident(const QString& name) {
+QString ident(const QString& name)
+{
     bool plain = !name.isEmpty() && !name[0].isDigit();
     for (QChar c : name)
-        if (!(c.isLetterOrNumber() || c == QLatin1Char('_'))) { plain = false; break; }
+        if (!(c.isLetterOrNumber() || c == QLatin1Char('_'))) {
+            plain = false;
+            break;
+        }
     if (plain) {
         const QByteArray utf8 = name.toUtf8();
         if (sqlite3_keyword_check(utf8.constData(), static_cast<int>(utf8.size()))) plain = false;
@@ -56,12 +61,13 @@ QString nameSql(const JetName& n) { return n.bracketed ? JetTranslator::QuoteNam
 enum Level { kOr = 1, kAnd, kNot, kCompare, kAdd = 6, kMul, kConcat, kUnary, kPrimary };
 
 struct Function {
-    const char* sql;       // SQLite name; nullptr: written specially
+    const char* sql;   // SQLite name; nullptr: written specially
     int minArgs;
     int maxArgs;
 };
 
-const QHash<QString, Function>& functions() {
+const QHash<QString, Function>& functions()
+{
     static const QHash<QString, Function> f = [] {
         QHash<QString, Function> m;
         auto jet = [&m](const char* name, int lo, int hi) { m.insert(QLatin1String(name), {nullptr, lo, hi}); };
@@ -75,17 +81,60 @@ const QHash<QString, Function>& functions() {
         m.insert(QStringLiteral("iif"), {nullptr, 3, 3});
         m.insert(QStringLiteral("isnull"), {nullptr, 1, 1});
         // The rest are registered by RegisterJetFunctions as jet_<name>.
-        jet("year", 1, 1); jet("month", 1, 1); jet("day", 1, 1); jet("hour", 1, 1); jet("minute", 1, 1);
-        jet("second", 1, 1); jet("weekday", 1, 2); jet("datepart", 2, 4); jet("dateadd", 3, 3);
-        jet("datediff", 3, 5); jet("dateserial", 3, 3); jet("timeserial", 3, 3); jet("datevalue", 1, 1);
-        jet("timevalue", 1, 1); jet("cdate", 1, 1); jet("isdate", 1, 1); jet("date", 0, 0); jet("now", 0, 0);
-        jet("time", 0, 0); jet("monthname", 1, 2); jet("format", 1, 4); jet("nz", 1, 2); jet("int", 1, 1);
-        jet("fix", 1, 1); jet("ccur", 1, 1); jet("cdbl", 1, 1); jet("clng", 1, 1); jet("cint", 1, 1);
-        jet("csng", 1, 1); jet("cstr", 1, 1); jet("cbool", 1, 1); jet("round", 1, 2); jet("val", 1, 1);
-        jet("str", 1, 1); jet("left", 2, 2); jet("right", 2, 2); jet("mid", 2, 3); jet("len", 1, 1);
-        jet("ucase", 1, 1); jet("lcase", 1, 1); jet("trim", 1, 1); jet("ltrim", 1, 1); jet("rtrim", 1, 1);
-        jet("instr", 2, 4); jet("replace", 3, 6); jet("space", 1, 1); jet("string", 2, 2); jet("strcomp", 2, 3);
-        jet("asc", 1, 1); jet("chr", 1, 1); jet("sgn", 1, 1); jet("sqr", 1, 1); jet("exp", 1, 1); jet("log", 1, 1);
+        jet("year", 1, 1);
+        jet("month", 1, 1);
+        jet("day", 1, 1);
+        jet("hour", 1, 1);
+        jet("minute", 1, 1);
+        jet("second", 1, 1);
+        jet("weekday", 1, 2);
+        jet("datepart", 2, 4);
+        jet("dateadd", 3, 3);
+        jet("datediff", 3, 5);
+        jet("dateserial", 3, 3);
+        jet("timeserial", 3, 3);
+        jet("datevalue", 1, 1);
+        jet("timevalue", 1, 1);
+        jet("cdate", 1, 1);
+        jet("isdate", 1, 1);
+        jet("date", 0, 0);
+        jet("now", 0, 0);
+        jet("time", 0, 0);
+        jet("monthname", 1, 2);
+        jet("format", 1, 4);
+        jet("nz", 1, 2);
+        jet("int", 1, 1);
+        jet("fix", 1, 1);
+        jet("ccur", 1, 1);
+        jet("cdbl", 1, 1);
+        jet("clng", 1, 1);
+        jet("cint", 1, 1);
+        jet("csng", 1, 1);
+        jet("cstr", 1, 1);
+        jet("cbool", 1, 1);
+        jet("round", 1, 2);
+        jet("val", 1, 1);
+        jet("str", 1, 1);
+        jet("left", 2, 2);
+        jet("right", 2, 2);
+        jet("mid", 2, 3);
+        jet("len", 1, 1);
+        jet("ucase", 1, 1);
+        jet("lcase", 1, 1);
+        jet("trim", 1, 1);
+        jet("ltrim", 1, 1);
+        jet("rtrim", 1, 1);
+        jet("instr", 2, 4);
+        jet("replace", 3, 6);
+        jet("space", 1, 1);
+        jet("string", 2, 2);
+        jet("strcomp", 2, 3);
+        jet("asc", 1, 1);
+        jet("chr", 1, 1);
+        jet("sgn", 1, 1);
+        jet("sqr", 1, 1);
+        jet("exp", 1, 1);
+        jet("log", 1, 1);
         jet("isnumeric", 1, 1);
         return m;
     }();
@@ -99,7 +148,7 @@ constexpr int kBesideList = -2;
 struct Resolved {
     enum How { AsWritten, Own, Joined, Alias } how = AsWritten;
     QString qualifier;   // SQL text of the qualifier (Own: the FROM table; Joined: the join's alias)
-    QString column;      // the column's SQL name
+    QString column;   // the column's SQL name
     bool renamed = false;
     bool boolean = false;
     int aliasItem = -1;
@@ -107,9 +156,9 @@ struct Resolved {
 
 struct Scope {
     const Scope* outer = nullptr;
-    QString fromTable;            // the one plain table of the FROM clause
-    QString fromQualifier;        // SQL text naming it
-    QStringList visible;          // every table name and alias of the FROM clause
+    QString fromTable;   // the one plain table of the FROM clause
+    QString fromQualifier;   // SQL text naming it
+    QStringList visible;   // every table name and alias of the FROM clause
     bool allowJoins = false;
     bool alwaysWithTable = false;   // a data set's pieces: its FROM may join its parent at any time
     std::vector<JetSchema::Join> joins;
@@ -117,7 +166,8 @@ struct Scope {
     std::unordered_map<const JetExpr*, Resolved> resolved;
     std::vector<int> inlining;
 
-    bool sees(const QString& name) const {
+    bool sees(const QString& name) const
+    {
         for (const Scope* s = this; s; s = s->outer)
             for (const QString& v : s->visible)
                 if (same(v, name)) return true;
@@ -127,7 +177,7 @@ struct Scope {
 
 class Writer {
 public:
-    explicit Writer(const JetSchema* schema) : m_schema(schema) {}
+    explicit Writer(const JetSchema* schema) : m_schema(schema) { }
 
     QString statement(const JetStatement& st);
     JetSelectParts selectParts(const JetSelect& s, const Scope* outer);
@@ -143,23 +193,26 @@ private:
     JetSchema::Join addJoins(Scope& sc, const QString& qualifier, int pos);
     bool aliasRefersToItself(const JetSelect& s, int item) const;
     bool withTableName(const Scope& sc) const { return sc.alwaysWithTable || !sc.joins.empty(); }
-    static bool isMinusOne(const JetExpr* e) {
+    static bool isMinusOne(const JetExpr* e)
+    {
         while (e->kind == JetExpr::Kind::Paren) e = e->args[0].get();
-        return e->kind == JetExpr::Kind::Unary && e->op == QLatin1String("-") &&
-               e->args[0]->kind == JetExpr::Kind::Number && e->args[0]->op.toDouble() == 1.0;
+        return e->kind == JetExpr::Kind::Unary && e->op == QLatin1String("-")
+            && e->args[0]->kind == JetExpr::Kind::Number && e->args[0]->op.toDouble() == 1.0;
     }
     // Arithmetic at the top (the operators whose result is a number), or a number.
-    static bool isArithmetic(const JetExpr* e) {
+    static bool isArithmetic(const JetExpr* e)
+    {
         while (e->kind == JetExpr::Kind::Paren) e = e->args[0].get();
         if (e->kind == JetExpr::Kind::Number) return true;
         if (e->kind == JetExpr::Kind::Unary) return e->op == QLatin1String("-") || e->op == QLatin1String("+");
         if (e->kind != JetExpr::Kind::Binary) return false;
-        static const QStringList numeric = {QStringLiteral("+"), QStringLiteral("-"), QStringLiteral("*"),
-                                            QStringLiteral("/"), QStringLiteral("\\"), QStringLiteral("MOD"),
-                                            QStringLiteral("^")};
+        static const QStringList numeric
+            = {QStringLiteral("+"),  QStringLiteral("-"),   QStringLiteral("*"), QStringLiteral("/"),
+               QStringLiteral("\\"), QStringLiteral("MOD"), QStringLiteral("^")};
         return numeric.contains(e->ops.front(), Qt::CaseInsensitive);
     }
-    static bool isBooleanField(const JetExpr* e, const Scope& sc) {
+    static bool isBooleanField(const JetExpr* e, const Scope& sc)
+    {
         auto it = sc.resolved.find(e);
         return e->kind == JetExpr::Kind::Column && it != sc.resolved.end() && it->second.boolean;
     }
@@ -187,7 +240,8 @@ private:
 
 // --- resolution -----------------------------------------------------------------------------
 
-void Writer::openTableScope(Scope& sc, const QString& table, const QString& alias, bool allowJoins) {
+void Writer::openTableScope(Scope& sc, const QString& table, const QString& alias, bool allowJoins)
+{
     sc.fromTable = table;
     sc.fromQualifier = ident(alias.isEmpty() ? table : alias);
     sc.visible << table;
@@ -196,7 +250,8 @@ void Writer::openTableScope(Scope& sc, const QString& table, const QString& alia
     sc.allowJoins = allowJoins && m_schema && (alias.isEmpty() || same(alias, table));
 }
 
-void Writer::collectVisible(const JetFromItem& f, QStringList& out) {
+void Writer::collectVisible(const JetFromItem& f, QStringList& out)
+{
     switch (f.kind) {
     case JetFromItem::Kind::Table:
         out << f.table.text;
@@ -209,15 +264,15 @@ void Writer::collectVisible(const JetFromItem& f, QStringList& out) {
         collectVisible(*f.left, out);
         collectVisible(*f.right, out);
         break;
-    case JetFromItem::Kind::Paren:
-        collectVisible(*f.left, out);
-        break;
+    case JetFromItem::Kind::Paren: collectVisible(*f.left, out); break;
     }
 }
 
-JetSchema::Join Writer::addJoins(Scope& sc, const QString& qualifier, int pos) {
+JetSchema::Join Writer::addJoins(Scope& sc, const QString& qualifier, int pos)
+{
     if (!sc.allowJoins)
-        fail(QStringLiteral("«%1» non è raggiungibile in questa istruzione (posizione %2)").arg(qualifier).arg(pos + 1));
+        fail(
+            QStringLiteral("«%1» non è raggiungibile in questa istruzione (posizione %2)").arg(qualifier).arg(pos + 1));
     std::vector<JetSchema::Join> path = m_schema->joinPathFor(sc.fromTable, qualifier);
     if (path.empty()) {
         if (!m_schema->isTable(qualifier)) fail(QStringLiteral("Tabella sconosciuta «%1»").arg(qualifier));
@@ -226,16 +281,20 @@ JetSchema::Join Writer::addJoins(Scope& sc, const QString& qualifier, int pos) {
     for (const auto& j : path) {
         bool known = false;
         for (const auto& k : sc.joins)
-            if (same(k.alias, j.alias)) { known = true; break; }
+            if (same(k.alias, j.alias)) {
+                known = true;
+                break;
+            }
         if (!known) sc.joins.push_back(j);
     }
     return path.back();
 }
 
-bool Writer::aliasRefersToItself(const JetSelect& s, int item) const {
+bool Writer::aliasRefersToItself(const JetSelect& s, int item) const
+{
     // `expr AS X` whose expr names X: X is then a real column that the alias shadows.
     const QString& alias = s.items[static_cast<size_t>(item)].alias.text;
-    std::vector<const JetExpr*> stack{s.items[static_cast<size_t>(item)].expr.get()};
+    std::vector<const JetExpr*> stack {s.items[static_cast<size_t>(item)].expr.get()};
     while (!stack.empty()) {
         const JetExpr* e = stack.back();
         stack.pop_back();
@@ -246,7 +305,8 @@ bool Writer::aliasRefersToItself(const JetSelect& s, int item) const {
     return false;
 }
 
-void Writer::resolve(const JetExpr* e, Scope& sc, int item) {
+void Writer::resolve(const JetExpr* e, Scope& sc, int item)
+{
     if (!e) return;
     if (e->kind == JetExpr::Kind::Column) {
         resolveColumn(e, sc, item);
@@ -255,7 +315,8 @@ void Writer::resolve(const JetExpr* e, Scope& sc, int item) {
     for (const auto& a : e->args) resolve(a.get(), sc, item);
 }
 
-void Writer::resolveColumn(const JetExpr* e, Scope& sc, int item) {
+void Writer::resolveColumn(const JetExpr* e, Scope& sc, int item)
+{
     Resolved r;
     if (e->name.size() == 2) {
         const QString& q = e->name[0].text;
@@ -316,7 +377,8 @@ void Writer::resolveColumn(const JetExpr* e, Scope& sc, int item) {
         r.column = (e->name[0].bracketed && same(field->column, name)) ? nameSql(e->name[0]) : ident(field->column);
         r.renamed = !same(field->column, name);
         r.boolean = field->isBoolean;
-    } else if (!sc.fromTable.isEmpty() && (same(name, QStringLiteral("OID")) || same(name, QStringLiteral("objParent")))) {
+    } else if (!sc.fromTable.isEmpty()
+               && (same(name, QStringLiteral("OID")) || same(name, QStringLiteral("objParent")))) {
         r.how = Resolved::Own;
         r.qualifier = sc.fromQualifier;
         r.column = nameSql(e->name[0]);
@@ -334,7 +396,8 @@ struct DatePartTest {
     int value = 0;
 };
 
-std::optional<DatePartTest> datePartTest(const JetExpr* e) {
+std::optional<DatePartTest> datePartTest(const JetExpr* e)
+{
     using K = JetExpr::Kind;
     if (e->kind != K::Binary || e->ops.size() != 1 || e->ops[0] != QLatin1String("=")) return std::nullopt;
     for (int side = 0; side < 2; ++side) {
@@ -350,26 +413,30 @@ std::optional<DatePartTest> datePartTest(const JetExpr* e) {
         // Outside these the stored text would not order as the dates do (or no date has it):
         // the function is left to say so.
         if (month ? (value < 1 || value > 12) : (value < 1000 || value > 9998)) continue;
-        return DatePartTest{call->args[0].get(), month, value};
+        return DatePartTest {call->args[0].get(), month, value};
     }
     return std::nullopt;
 }
 
 // The instants of a year, or of a month of it, on a date column.
-QString dateRange(const QString& column, int year, std::optional<int> month) {
+QString dateRange(const QString& column, int year, std::optional<int> month)
+{
     const QDate from(year, month.value_or(1), 1);
     const QDate to = month ? from.addMonths(1) : from.addYears(1);
     return QStringLiteral("(%1 >= %2 AND %1 < %3)")
-        .arg(column, JetTranslator::DateLiteral(QDateTime(from, QTime(0, 0))), JetTranslator::DateLiteral(QDateTime(to, QTime(0, 0))));
+        .arg(column, JetTranslator::DateLiteral(QDateTime(from, QTime(0, 0))),
+             JetTranslator::DateLiteral(QDateTime(to, QTime(0, 0))));
 }
 
-QString Writer::expr(const JetExpr* e, Scope& sc, int minLevel) {
+QString Writer::expr(const JetExpr* e, Scope& sc, int minLevel)
+{
     int level = kPrimary;
     QString s = exprAt(e, sc, level);
     return level < minLevel ? QStringLiteral("(") + s + QStringLiteral(")") : s;
 }
 
-QString Writer::exprAt(const JetExpr* e, Scope& sc, int& level) {
+QString Writer::exprAt(const JetExpr* e, Scope& sc, int& level)
+{
     using K = JetExpr::Kind;
     level = kPrimary;
     switch (e->kind) {
@@ -382,7 +449,7 @@ QString Writer::exprAt(const JetExpr* e, Scope& sc, int& level) {
     case K::Star: return QStringLiteral("*");
     case K::Column: {
         auto it = sc.resolved.find(e);
-        const Resolved r = it == sc.resolved.end() ? Resolved{} : it->second;
+        const Resolved r = it == sc.resolved.end() ? Resolved {} : it->second;
         switch (r.how) {
         case Resolved::Alias: {
             const int j = r.aliasItem;
@@ -393,12 +460,9 @@ QString Writer::exprAt(const JetExpr* e, Scope& sc, int& level) {
             sc.inlining.pop_back();
             return s;
         }
-        case Resolved::Own:
-            return withTableName(sc) ? r.qualifier + QLatin1Char('.') + r.column : r.column;
-        case Resolved::Joined:
-            return r.qualifier + QLatin1Char('.') + r.column;
-        case Resolved::AsWritten:
-            break;
+        case Resolved::Own: return withTableName(sc) ? r.qualifier + QLatin1Char('.') + r.column : r.column;
+        case Resolved::Joined: return r.qualifier + QLatin1Char('.') + r.column;
+        case Resolved::AsWritten: break;
         }
         QStringList parts;
         for (const auto& n : e->name) parts << nameSql(n);
@@ -414,8 +478,8 @@ QString Writer::exprAt(const JetExpr* e, Scope& sc, int& level) {
     }
     case K::Binary: {
         const QString& first = e->ops.front();
-        if (first == QLatin1String("=") || first == QLatin1String("<>") || first == QLatin1String("<") ||
-            first == QLatin1String(">") || first == QLatin1String("<=") || first == QLatin1String(">=")) {
+        if (first == QLatin1String("=") || first == QLatin1String("<>") || first == QLatin1String("<")
+            || first == QLatin1String(">") || first == QLatin1String("<=") || first == QLatin1String(">=")) {
             // A year alone is a range too (andChain says why).
             if (const auto year = datePartTest(e); year && !year->month)
                 return dateRange(expr(year->column, sc, kPrimary), year->value, std::nullopt);
@@ -429,10 +493,10 @@ QString Writer::exprAt(const JetExpr* e, Scope& sc, int& level) {
             return side(l, r) + QLatin1Char(' ') + first + QLatin1Char(' ') + side(r, l);
         }
         // A chain of one precedence level, written left to right without recursion.
-        static const QHash<QString, QString> asFunction = {
-            {QStringLiteral("\\"), QStringLiteral("jet_idiv")}, {QStringLiteral("MOD"), QStringLiteral("jet_mod")},
-            {QStringLiteral("^"), QStringLiteral("jet_pow")},   {QStringLiteral("XOR"), QStringLiteral("jet_xor")},
-            {QStringLiteral("EQV"), QStringLiteral("jet_eqv")}, {QStringLiteral("IMP"), QStringLiteral("jet_imp")}};
+        static const QHash<QString, QString> asFunction
+            = {{QStringLiteral("\\"), QStringLiteral("jet_idiv")}, {QStringLiteral("MOD"), QStringLiteral("jet_mod")},
+               {QStringLiteral("^"), QStringLiteral("jet_pow")},   {QStringLiteral("XOR"), QStringLiteral("jet_xor")},
+               {QStringLiteral("EQV"), QStringLiteral("jet_eqv")}, {QStringLiteral("IMP"), QStringLiteral("jet_imp")}};
         auto concatOperand = [&](const JetExpr* x) {   // Null joins as ""
             if (x->kind == K::String) return expr(x, sc, kPrimary);
             return QStringLiteral("jet_nzstr(") + expr(x, sc, 0) + QLatin1Char(')');
@@ -446,7 +510,8 @@ QString Writer::exprAt(const JetExpr* e, Scope& sc, int& level) {
         };
         if (first == QLatin1String("AND")) return andChain(e, sc, level);
         int accLevel = kPrimary;
-        QString acc = first == QLatin1String("&") ? concatOperand(e->args[0].get()) : exprAt(e->args[0].get(), sc, accLevel);
+        QString acc
+            = first == QLatin1String("&") ? concatOperand(e->args[0].get()) : exprAt(e->args[0].get(), sc, accLevel);
         for (size_t i = 1; i < e->args.size(); ++i) {
             const QString& op = e->ops[i - 1];
             const JetExpr* r = e->args[i].get();
@@ -467,7 +532,8 @@ QString Writer::exprAt(const JetExpr* e, Scope& sc, int& level) {
                 acc += QStringLiteral(" || ") + concatOperand(r);
                 accLevel = kConcat;
             } else {
-                acc = asFunction.value(op) + QLatin1Char('(') + acc + QStringLiteral(", ") + expr(r, sc, 0) + QLatin1Char(')');
+                acc = asFunction.value(op) + QLatin1Char('(') + acc + QStringLiteral(", ") + expr(r, sc, 0)
+                    + QLatin1Char(')');
                 accLevel = kPrimary;
             }
         }
@@ -475,22 +541,25 @@ QString Writer::exprAt(const JetExpr* e, Scope& sc, int& level) {
         return acc;
     }
     case K::Like: {
-        QString s = QStringLiteral("jet_like(") + expr(e->args[0].get(), sc, 0) + QStringLiteral(", ") +
-                    expr(e->args[1].get(), sc, 0) + QLatin1Char(')');
+        QString s = QStringLiteral("jet_like(") + expr(e->args[0].get(), sc, 0) + QStringLiteral(", ")
+            + expr(e->args[1].get(), sc, 0) + QLatin1Char(')');
         if (!e->negated) return s;
         level = kNot;
         return QStringLiteral("NOT ") + s;
     }
     case K::IsNull:
         level = kCompare;
-        return expr(e->args[0].get(), sc, kAdd) + (e->negated ? QStringLiteral(" IS NOT NULL") : QStringLiteral(" IS NULL"));
+        return expr(e->args[0].get(), sc, kAdd)
+            + (e->negated ? QStringLiteral(" IS NOT NULL") : QStringLiteral(" IS NULL"));
     case K::Between:
         level = kCompare;
-        return expr(e->args[0].get(), sc, kAdd) + (e->negated ? QStringLiteral(" NOT BETWEEN ") : QStringLiteral(" BETWEEN ")) +
-               expr(e->args[1].get(), sc, kAdd) + QStringLiteral(" AND ") + expr(e->args[2].get(), sc, kAdd);
+        return expr(e->args[0].get(), sc, kAdd)
+            + (e->negated ? QStringLiteral(" NOT BETWEEN ") : QStringLiteral(" BETWEEN "))
+            + expr(e->args[1].get(), sc, kAdd) + QStringLiteral(" AND ") + expr(e->args[2].get(), sc, kAdd);
     case K::In: {
         level = kCompare;
-        QString s = expr(e->args[0].get(), sc, kAdd) + (e->negated ? QStringLiteral(" NOT IN (") : QStringLiteral(" IN ("));
+        QString s
+            = expr(e->args[0].get(), sc, kAdd) + (e->negated ? QStringLiteral(" NOT IN (") : QStringLiteral(" IN ("));
         if (e->select) {
             s += select(*e->select, &sc);
         } else {
@@ -513,7 +582,8 @@ QString Writer::exprAt(const JetExpr* e, Scope& sc, int& level) {
 // instants it lets through: the same rows, since a stored date is the text
 // 'yyyy-mm-dd hh:nn:ss' and orders as the dates do, but the date's index finds them instead
 // of a function run on every row of the table.
-QString Writer::andChain(const JetExpr* e, Scope& sc, int& level) {
+QString Writer::andChain(const JetExpr* e, Scope& sc, int& level)
+{
     const size_t n = e->args.size();
     bool onlyAnd = true;
     for (const QString& op : e->ops) onlyAnd = onlyAnd && op == QLatin1String("AND");
@@ -541,8 +611,10 @@ QString Writer::andChain(const JetExpr* e, Scope& sc, int& level) {
         if (dropped[i]) continue;
         QString term;
         int termLevel = kPrimary;
-        if (!terms[i].isEmpty()) term = terms[i];
-        else term = exprAt(e->args[i].get(), sc, termLevel);
+        if (!terms[i].isEmpty())
+            term = terms[i];
+        else
+            term = exprAt(e->args[i].get(), sc, termLevel);
         if (termLevel <= kAnd && !(firstTerm && termLevel == kAnd)) {
             term = QLatin1Char('(') + term + QLatin1Char(')');
             termLevel = kPrimary;
@@ -560,7 +632,8 @@ QString Writer::andChain(const JetExpr* e, Scope& sc, int& level) {
     return acc;
 }
 
-QString Writer::call(const JetExpr* e, Scope& sc) {
+QString Writer::call(const JetExpr* e, Scope& sc)
+{
     const QString key = e->op.toLower();
     auto it = functions().find(key);
     if (it == functions().end()) fail(QStringLiteral("Funzione non definita «%1» nell'espressione").arg(e->op), 3085);
@@ -571,13 +644,13 @@ QString Writer::call(const JetExpr* e, Scope& sc) {
         if (a->kind == JetExpr::Kind::Star && key != QLatin1String("count"))
             fail(QStringLiteral("«*» ammesso solo in Count(*)"));
     if (key == QLatin1String("iif"))
-        return QStringLiteral("CASE WHEN ") + expr(e->args[0].get(), sc, 0) + QStringLiteral(" THEN ") +
-               expr(e->args[1].get(), sc, 0) + QStringLiteral(" ELSE ") + expr(e->args[2].get(), sc, 0) +
-               QStringLiteral(" END");
+        return QStringLiteral("CASE WHEN ") + expr(e->args[0].get(), sc, 0) + QStringLiteral(" THEN ")
+            + expr(e->args[1].get(), sc, 0) + QStringLiteral(" ELSE ") + expr(e->args[2].get(), sc, 0)
+            + QStringLiteral(" END");
     if (key == QLatin1String("isnull"))
         return QLatin1Char('(') + expr(e->args[0].get(), sc, kAdd) + QStringLiteral(" IS NULL)");
-    const bool aggregate = key == QLatin1String("count") || key == QLatin1String("sum") || key == QLatin1String("avg") ||
-                           key == QLatin1String("min") || key == QLatin1String("max");
+    const bool aggregate = key == QLatin1String("count") || key == QLatin1String("sum") || key == QLatin1String("avg")
+        || key == QLatin1String("min") || key == QLatin1String("max");
     if (aggregate && m_noAggregate)
         fail(QStringLiteral("Funzione di aggregazione «%1» non ammessa in questa parte della query").arg(e->op), 3096);
     AggregateBan inner(*this, m_noAggregate || aggregate);
@@ -587,25 +660,26 @@ QString Writer::call(const JetExpr* e, Scope& sc) {
     return name + QLatin1Char('(') + args.join(QStringLiteral(", ")) + QLatin1Char(')');
 }
 
-QString Writer::fromItem(const JetFromItem& f, Scope& sc) {
+QString Writer::fromItem(const JetFromItem& f, Scope& sc)
+{
     switch (f.kind) {
     case JetFromItem::Kind::Table:
         return nameSql(f.table) + (f.alias.isEmpty() ? QString() : QStringLiteral(" AS ") + nameSql(f.alias));
     case JetFromItem::Kind::Subquery:
-        return QLatin1Char('(') + select(*f.select, sc.outer) + QLatin1Char(')') +
-               (f.alias.isEmpty() ? QString() : QStringLiteral(" AS ") + nameSql(f.alias));
-    case JetFromItem::Kind::Paren:
-        return QLatin1Char('(') + fromItem(*f.left, sc) + QLatin1Char(')');
+        return QLatin1Char('(') + select(*f.select, sc.outer) + QLatin1Char(')')
+            + (f.alias.isEmpty() ? QString() : QStringLiteral(" AS ") + nameSql(f.alias));
+    case JetFromItem::Kind::Paren: return QLatin1Char('(') + fromItem(*f.left, sc) + QLatin1Char(')');
     case JetFromItem::Kind::Join:
-        return fromItem(*f.left, sc) + QLatin1Char(' ') + f.joinType + QStringLiteral(" JOIN ") + fromItem(*f.right, sc) +
-               QStringLiteral(" ON ") + expr(f.on.get(), sc, 0);
+        return fromItem(*f.left, sc) + QLatin1Char(' ') + f.joinType + QStringLiteral(" JOIN ") + fromItem(*f.right, sc)
+            + QStringLiteral(" ON ") + expr(f.on.get(), sc, 0);
     }
     return QString();
 }
 
 QString Writer::joinsText(const Scope& sc) const { return JetTranslator::JoinClause(sc.joins); }
 
-JetSelectParts Writer::selectParts(const JetSelect& s, const Scope* outer) {
+JetSelectParts Writer::selectParts(const JetSelect& s, const Scope* outer)
+{
     Scope sc;
     sc.outer = outer;
     sc.select = &s;
@@ -649,8 +723,10 @@ JetSelectParts Writer::selectParts(const JetSelect& s, const Scope* outer) {
             // SQLite would refuse it in its own words; the text is at fault.
             if (s.from.empty())
                 fail(QStringLiteral("L'input della query deve contenere almeno una tabella o una query"), 3067);
-            if (!item.starQualifier.isEmpty()) cols << starOf[i];
-            else cols << (withTableName(sc) ? sc.fromQualifier + QStringLiteral(".*") : QStringLiteral("*"));
+            if (!item.starQualifier.isEmpty())
+                cols << starOf[i];
+            else
+                cols << (withTableName(sc) ? sc.fromQualifier + QStringLiteral(".*") : QStringLiteral("*"));
             continue;
         }
         QString c = expr(item.expr.get(), sc, 0);
@@ -693,7 +769,8 @@ JetSelectParts Writer::selectParts(const JetSelect& s, const Scope* outer) {
     return p;
 }
 
-QString Writer::select(const JetSelect& s, const Scope* outer) {
+QString Writer::select(const JetSelect& s, const Scope* outer)
+{
     if (!s.unionNext) return selectParts(s, outer).sql();
     // A union: each part on its own; order and limit of the first part close the whole.
     QString out;
@@ -713,7 +790,8 @@ QString Writer::select(const JetSelect& s, const Scope* outer) {
     return out;
 }
 
-JetTranslator::Condition Writer::condition(const QString& table, const JetExpr& e) {
+JetTranslator::Condition Writer::condition(const QString& table, const JetExpr& e)
+{
     Scope sc;
     openTableScope(sc, table, QString(), true);
     resolve(&e, sc, -1);
@@ -724,7 +802,8 @@ JetTranslator::Condition Writer::condition(const QString& table, const JetExpr& 
     return c;
 }
 
-JetPieces Writer::pieces(JetPieces::Kind kind, const QString& table, const QString& text, const QString& fieldList) {
+JetPieces Writer::pieces(JetPieces::Kind kind, const QString& table, const QString& text, const QString& fieldList)
+{
     Scope sc;
     openTableScope(sc, table, QString(), true);
     sc.alwaysWithTable = true;
@@ -779,17 +858,17 @@ JetPieces Writer::pieces(JetPieces::Kind kind, const QString& table, const QStri
         // A number would be read by SQLite as the position of a column, and the data set's
         // columns are the library's, not the user's: it sorts as the constant it is.
         auto isNumber = [](const JetExpr* e) {
-            while (e->kind == JetExpr::Kind::Paren ||
-                   (e->kind == JetExpr::Kind::Unary && (e->op == QLatin1String("-") || e->op == QLatin1String("+"))))
+            while (e->kind == JetExpr::Kind::Paren
+                   || (e->kind == JetExpr::Kind::Unary && (e->op == QLatin1String("-") || e->op == QLatin1String("+"))))
                 e = e->args[0].get();
             return e->kind == JetExpr::Kind::Number;
         };
         // A data set's rows are not groups: its order, like its condition, has no aggregate.
         AggregateBan ban(*this, true);
         for (const auto& o : order) {
-            JetPieces::Item out{isNumber(o.expr.get()) ? expr(o.expr.get(), sc, kAdd) + QStringLiteral(" + 0")
-                                                       : expr(o.expr.get(), sc, 0),
-                                QString(), plainName(o.expr.get())};
+            JetPieces::Item out {isNumber(o.expr.get()) ? expr(o.expr.get(), sc, kAdd) + QStringLiteral(" + 0")
+                                                        : expr(o.expr.get(), sc, 0),
+                                 QString(), plainName(o.expr.get())};
             out.desc = o.direction == QLatin1String("DESC");
             p.items.push_back(std::move(out));
         }
@@ -800,7 +879,8 @@ JetPieces Writer::pieces(JetPieces::Kind kind, const QString& table, const QStri
     return p;
 }
 
-QString Writer::statement(const JetStatement& st) {
+QString Writer::statement(const JetStatement& st)
+{
     using K = JetStatement::Kind;
     // Only a SELECT has places for aggregates; a bare condition stands for a WHERE.
     AggregateBan ban(*this, st.kind != K::Select);
@@ -821,7 +901,8 @@ QString Writer::statement(const JetStatement& st) {
             sets << expr(a.column.get(), sc, 0) + QStringLiteral(" = ") + expr(a.value.get(), sc, 0);
         }
         resolve(st.where.get(), sc, -1);
-        QString s = QStringLiteral("UPDATE ") + nameSql(st.table) + QStringLiteral(" SET ") + sets.join(QStringLiteral(", "));
+        QString s
+            = QStringLiteral("UPDATE ") + nameSql(st.table) + QStringLiteral(" SET ") + sets.join(QStringLiteral(", "));
         if (st.where) s += QStringLiteral(" WHERE ") + expr(st.where.get(), sc, 0);
         return s;
     }
@@ -860,33 +941,37 @@ QString Writer::statement(const JetStatement& st) {
         return s + QStringLiteral(" VALUES ") + rows.join(QStringLiteral(", "));
     }
     case K::AlterDrop:
-        return QStringLiteral("ALTER TABLE ") + nameSql(st.table) + QStringLiteral(" DROP COLUMN ") + nameSql(st.column);
+        return QStringLiteral("ALTER TABLE ") + nameSql(st.table) + QStringLiteral(" DROP COLUMN ")
+            + nameSql(st.column);
     case K::AlterAdd:
-        return QStringLiteral("ALTER TABLE ") + nameSql(st.table) + QStringLiteral(" ADD COLUMN ") + nameSql(st.column) +
-               QLatin1Char(' ') + st.columnType;
+        return QStringLiteral("ALTER TABLE ") + nameSql(st.table) + QStringLiteral(" ADD COLUMN ") + nameSql(st.column)
+            + QLatin1Char(' ') + st.columnType;
     case K::DropTable: return QStringLiteral("DROP TABLE ") + nameSql(st.table);
     case K::DropIndex: return QStringLiteral("DROP INDEX ") + nameSql(st.column);
     }
     return QString();
 }
 
-}  // namespace
+}   // namespace
 
-JetTranslator::JetTranslator(const JetSchema* schema) : m_schema(schema) {}
+JetTranslator::JetTranslator(const JetSchema* schema) : m_schema(schema) { }
 
-QString JetTranslator::translate(const QString& jetSql) const {
+QString JetTranslator::translate(const QString& jetSql) const
+{
     JetParser parser(jetSql);
     JetStatement st = parser.parseStatement();
     const QString sql = Writer(m_schema).statement(st);
     using K = JetStatement::Kind;
-    jet::checkSqliteLimits(sql, st.kind == K::Expression ? jet::SqlUse::Condition
-                                : st.kind == K::Select   ? jet::SqlUse::Select
-                                                         : jet::SqlUse::Statement);
+    jet::checkSqliteLimits(sql,
+                           st.kind == K::Expression   ? jet::SqlUse::Condition
+                               : st.kind == K::Select ? jet::SqlUse::Select
+                                                      : jet::SqlUse::Statement);
     return sql;
 }
 
 JetSelectParts JetTranslator::translateSelectParts(const QString& table, const QString& fields, const QString& where,
-                                                   const QString& order) const {
+                                                   const QString& order) const
+{
     JetSelect s;
     if (fields.trimmed().isEmpty()) {
         JetSelectItem all;
@@ -896,7 +981,7 @@ JetSelectParts JetTranslator::translateSelectParts(const QString& table, const Q
         s.items = JetParser(fields).parseWholeSelectList();
     }
     auto from = std::make_unique<JetFromItem>();
-    from->table = JetName{table, false};
+    from->table = JetName {table, false};
     s.from.push_back(std::move(from));
     if (!where.trimmed().isEmpty()) s.where = JetParser(where).parseWholeExpression();
     if (!order.trimmed().isEmpty()) s.orderBy = JetParser(order).parseWholeOrderList();
@@ -906,11 +991,13 @@ JetSelectParts JetTranslator::translateSelectParts(const QString& table, const Q
 }
 
 QString JetTranslator::translateSelect(const QString& table, const QString& fields, const QString& where,
-                                       const QString& order) const {
+                                       const QString& order) const
+{
     return translateSelectParts(table, fields, where, order).sql();
 }
 
-JetTranslator::Condition JetTranslator::translateCondition(const QString& table, const QString& jetCondition) const {
+JetTranslator::Condition JetTranslator::translateCondition(const QString& table, const QString& jetCondition) const
+{
     JetExprPtr e = JetParser(jetCondition).parseWholeExpression();
     Condition c = Writer(m_schema).condition(table, *e);
     jet::checkSqliteLimits(c.sql, jet::SqlUse::Condition);
@@ -918,14 +1005,16 @@ JetTranslator::Condition JetTranslator::translateCondition(const QString& table,
 }
 
 JetPieces JetTranslator::translatePieces(JetPieces::Kind kind, const QString& table, const QString& jet,
-                                         const QString& fieldList) const {
+                                         const QString& fieldList) const
+{
     JetPieces pieces = Writer(m_schema).pieces(kind, table, jet, fieldList);
     for (const JetPieces::Item& item : pieces.items)
         if (!item.star) jet::checkSqliteLimits(item.sql, jet::SqlUse::Condition);
     return pieces;
 }
 
-QString JetTranslator::JoinClause(const std::vector<JetSchema::Join>& joins) {
+QString JetTranslator::JoinClause(const std::vector<JetSchema::Join>& joins)
+{
     QString s;
     for (const auto& j : joins) {
         s += QStringLiteral(" LEFT JOIN ") + ident(j.table);
@@ -935,7 +1024,8 @@ QString JetTranslator::JoinClause(const std::vector<JetSchema::Join>& joins) {
     return s;
 }
 
-QString JetTranslator::QuoteText(const QString& text) {
+QString JetTranslator::QuoteText(const QString& text)
+{
     // SQLite stops reading a statement at a NUL, which would leave the literal open: a text
     // holding NULs (a scanned code can) is its pieces joined by char(0).
     if (text.contains(QChar(0))) {
@@ -948,7 +1038,8 @@ QString JetTranslator::QuoteText(const QString& text) {
     return QLatin1Char('\'') + s + QLatin1Char('\'');
 }
 
-QString JetTranslator::QuoteName(const QString& name) {
+QString JetTranslator::QuoteName(const QString& name)
+{
     QString s = name;
     s.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + s + QLatin1Char('"');
@@ -956,7 +1047,8 @@ QString JetTranslator::QuoteName(const QString& name) {
 
 QString JetTranslator::DateLiteral(const QDateTime& t) { return QuoteText(jet::storedDate(t)); }
 
-QString JetTranslator::JetDateLiteral(const QDateTime& t, bool withTime) {
+QString JetTranslator::JetDateLiteral(const QDateTime& t, bool withTime)
+{
     const QString form = withTime ? QStringLiteral("MM/dd/yyyy HH:mm:ss") : QStringLiteral("MM/dd/yyyy");
     return QLatin1Char('#') + t.toString(form) + QLatin1Char('#');
 }

@@ -22,7 +22,11 @@ struct JetSchema {
     // How a query over `fromTable` reaches the table written as `qualifier`. `alias` is the
     // name the joined table gets in the query; `onCondition` is SQLite text naming
     // `fromTable` by its own name and the joined table by `alias`.
-    struct Join { QString table; QString alias; QString onCondition; };
+    struct Join {
+        QString table;
+        QString alias;
+        QString onCondition;
+    };
     // For `Qualifier.Field` used in a query whose FROM table is `fromTable`: how to reach the
     // table `qualifier` (the parent table of a child table through objParent, or a table
     // referenced through a single reference column OID_<Ref>). Empty optional: not reachable.
@@ -40,20 +44,24 @@ struct JetSchema {
     // Empty optional: not a field known to the schema (a select alias, say). Default: empty.
     // `isBoolean`: a Boolean field, so that Jet's numeric True (-1) compared with it
     // finds the stored 1.
-    struct Column { QString qualifier; QString column; bool isBoolean = false; };
+    struct Column {
+        QString qualifier;
+        QString column;
+        bool isBoolean = false;
+    };
     virtual std::optional<Column> resolveField(const QString& fromTable, const QString& name) const;
 };
 
 // A translated SELECT in parts, so that a caller can add its own condition or paging.
 struct JetSelectParts {
     bool distinct = false;
-    QString columns;     // the select list
-    QString from;        // table, explicit joins and the joins the names needed
-    QString where;       // without the word WHERE; empty: none
+    QString columns;   // the select list
+    QString from;   // table, explicit joins and the joins the names needed
+    QString where;   // without the word WHERE; empty: none
     QString groupBy;
     QString having;
-    QString orderBy;     // without the words ORDER BY; empty: none
-    QString limit;       // without the word LIMIT; empty: none
+    QString orderBy;   // without the words ORDER BY; empty: none
+    QString limit;   // without the word LIMIT; empty: none
     QString sql() const;
 };
 
@@ -64,11 +72,11 @@ struct JetSelectParts {
 struct JetPieces {
     enum class Kind { Expression, FieldList, OrderList };
     struct Item {
-        QString sql;          // the expression, translated
-        QString alias;        // "expr AS alias" of a field list; empty when none
-        QStringList name;     // a plain "Field" or "Table.Field" item, as written; empty otherwise
-        bool star = false;    // the "*" of a field list
-        bool desc = false;    // an order term sorting down
+        QString sql;   // the expression, translated
+        QString alias;   // "expr AS alias" of a field list; empty when none
+        QStringList name;   // a plain "Field" or "Table.Field" item, as written; empty otherwise
+        bool star = false;   // the "*" of a field list
+        bool desc = false;   // an order term sorting down
         bool arithmetic = false;   // a field list's item computed by arithmetic: a number
     };
     std::vector<Item> items;
@@ -93,7 +101,10 @@ public:
 
     // A condition over `table`, with the joins its names need (" LEFT JOIN ... ON ...",
     // empty when none; columns are then qualified with the table's name).
-    struct Condition { QString sql; QString joins; };
+    struct Condition {
+        QString sql;
+        QString joins;
+    };
     Condition translateCondition(const QString& table, const QString& jetCondition) const;
 
     // A piece of a data set's query over `table`. A condition or order list may name the
@@ -104,9 +115,9 @@ public:
 
     // " LEFT JOIN table [AS alias] ON condition" for each join, in order.
     static QString JoinClause(const std::vector<JetSchema::Join>& joins);
-    static QString QuoteText(const QString& text);     // 'text' with quotes doubled, NULs as char(0)
-    static QString QuoteName(const QString& name);     // "name" with quotes doubled
-    static QString DateLiteral(const QDateTime& t);    // '2007-03-05 14:30:00', the stored form
+    static QString QuoteText(const QString& text);   // 'text' with quotes doubled, NULs as char(0)
+    static QString QuoteName(const QString& name);   // "name" with quotes doubled
+    static QString DateLiteral(const QDateTime& t);   // '2007-03-05 14:30:00', the stored form
     // #03/05/2007 14:30:00#, for Jet text; #03/05/2007# without the time.
     static QString JetDateLiteral(const QDateTime& t, bool withTime = true);
 

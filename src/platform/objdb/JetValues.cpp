@@ -6,26 +6,23 @@
 
 namespace jet {
 
-QString storedDate(const QDateTime& t) {
-    return t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-}
+QString storedDate(const QDateTime& t) { return t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
 
-QString storedDate(const QDate& d) {
-    return d.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 00:00:00");
-}
+QString storedDate(const QDate& d) { return d.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 00:00:00"); }
 
 namespace {
 bool leapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
-int daysInMonth(int y, int m) {
+int daysInMonth(int y, int m)
+{
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     return m == 2 && leapYear(y) ? 29 : days[m - 1];
 }
 
 // Reads the stored form without building calendar objects: the date functions of a view
 // run on every scanned row, and a month's sales view scans years of lines.
-template <typename Ch>
-std::optional<StoredDateParts> parseDigits(const Ch* p, int n) {
+template <typename Ch> std::optional<StoredDateParts> parseDigits(const Ch* p, int n)
+{
     auto digit = [&](int i) -> int {
         if (i >= n) return -1;
         auto c = static_cast<char16_t>(p[i]);
@@ -67,25 +64,24 @@ std::optional<StoredDateParts> parseDigits(const Ch* p, int n) {
     return r;
 }
 
-std::optional<QDateTime> toDateTime(const std::optional<StoredDateParts>& r) {
+std::optional<QDateTime> toDateTime(const std::optional<StoredDateParts>& r)
+{
     if (!r) return std::nullopt;
     return QDateTime(QDate(r->year, r->month, r->day), QTime(r->hour, r->minute, r->second), Qt::UTC);
 }
-}  // namespace
+}   // namespace
 
-std::optional<StoredDateParts> parseStoredDateParts(const char* utf8, int length) {
-    return parseDigits(utf8, length);
-}
+std::optional<StoredDateParts> parseStoredDateParts(const char* utf8, int length) { return parseDigits(utf8, length); }
 
-std::optional<QDateTime> parseStoredDate(QStringView text) {
+std::optional<QDateTime> parseStoredDate(QStringView text)
+{
     return toDateTime(parseDigits(text.utf16(), static_cast<int>(text.size())));
 }
 
-std::optional<QDateTime> parseStoredDate(const char* utf8, int length) {
-    return toDateTime(parseDigits(utf8, length));
-}
+std::optional<QDateTime> parseStoredDate(const char* utf8, int length) { return toDateTime(parseDigits(utf8, length)); }
 
-QDateTime fromSerial(double serial) {
+QDateTime fromSerial(double serial)
+{
     double days = std::trunc(serial);
     double fraction = std::fabs(serial - days);
     qint64 seconds = std::llround(fraction * 86400.0);
@@ -97,13 +93,15 @@ QDateTime fromSerial(double serial) {
     return QDateTime(date, QTime(0, 0).addSecs(static_cast<int>(seconds)), Qt::UTC);
 }
 
-double toSerial(const QDateTime& t) {
+double toSerial(const QDateTime& t)
+{
     double days = static_cast<double>(zeroDate().daysTo(t.date()));
     double fraction = QTime(0, 0).secsTo(t.time()) / 86400.0;
     return days < 0 ? days - fraction : days + fraction;
 }
 
-double roundDecimal(double v, int decimals, Rounding mode) {
+double roundDecimal(double v, int decimals, Rounding mode)
+{
     if (!std::isfinite(v) || v == 0.0) return v;
     char buf[64];
     auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific);
@@ -126,15 +124,18 @@ double roundDecimal(double v, int decimals, Rounding mode) {
     if (up) {
         int i = static_cast<int>(kept.size()) - 1;
         while (i >= 0 && kept[static_cast<size_t>(i)] == '9') kept[static_cast<size_t>(i--)] = '0';
-        if (i < 0) kept.insert(kept.begin(), '1');
-        else ++kept[static_cast<size_t>(i)];
+        if (i < 0)
+            kept.insert(kept.begin(), '1');
+        else
+            ++kept[static_cast<size_t>(i)];
     }
     if (kept.empty()) kept = "0";
     std::string out = (negative ? "-" : "") + kept + "e" + std::to_string(-decimals);
     return std::strtod(out.c_str(), nullptr);
 }
 
-QString numberText(double v, const QLocale& locale) {
+QString numberText(double v, const QLocale& locale)
+{
     if (std::isnan(v)) return QStringLiteral("NaN");
     if (std::isinf(v)) return v > 0 ? QStringLiteral("inf") : QStringLiteral("-inf");
     QString s = QString::number(v, 'g', 15);
@@ -145,19 +146,22 @@ QString numberText(double v, const QLocale& locale) {
     return s;
 }
 
-int expandYear(int year) {
+int expandYear(int year)
+{
     if (year >= 0 && year < 30) return 2000 + year;
     if (year >= 30 && year < 100) return 1900 + year;
     return year;
 }
 
-int weekday(const QDate& d, int firstDayOfWeek) {
+int weekday(const QDate& d, int firstDayOfWeek)
+{
     const int classic = d.dayOfWeek() % 7 + 1;   // Qt: Monday 1 ... Sunday 7
     return (classic - firstDayOfWeek + 7) % 7 + 1;
 }
 
 namespace {
-QDate firstWeekStart(int year, int firstDayOfWeek, int firstWeekOfYear) {
+QDate firstWeekStart(int year, int firstDayOfWeek, int firstWeekOfYear)
+{
     const QDate jan1(year, 1, 1);
     const int offset = weekday(jan1, firstDayOfWeek) - 1;   // days of the week before Jan 1
     QDate start = jan1.addDays(-offset);
@@ -165,9 +169,10 @@ QDate firstWeekStart(int year, int firstDayOfWeek, int firstWeekOfYear) {
     if ((firstWeekOfYear == 2 && daysInYear < 4) || (firstWeekOfYear == 3 && offset != 0)) start = start.addDays(7);
     return start;
 }
-}  // namespace
+}   // namespace
 
-int weekOfYear(const QDate& d, int firstDayOfWeek, int firstWeekOfYear) {
+int weekOfYear(const QDate& d, int firstDayOfWeek, int firstWeekOfYear)
+{
     // With the four-day or full-week rule the last days of December may already open
     // week 1 of the next year (the classic function said 53 there).
     if (firstWeekOfYear != 1 && d >= firstWeekStart(d.year() + 1, firstDayOfWeek, firstWeekOfYear)) return 1;
@@ -176,4 +181,4 @@ int weekOfYear(const QDate& d, int firstDayOfWeek, int firstWeekOfYear) {
     return static_cast<int>(start.daysTo(d) / 7) + 1;
 }
 
-}  // namespace jet
+}   // namespace jet

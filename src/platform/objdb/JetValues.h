@@ -51,4 +51,4 @@ int weekday(const QDate& d, int firstDayOfWeek);
 // A day before the year's first week belongs to the last week of the year before.
 int weekOfYear(const QDate& d, int firstDayOfWeek, int firstWeekOfYear);
 
-}  // namespace jet
+}   // namespace jet

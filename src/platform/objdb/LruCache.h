@@ -10,10 +10,9 @@
 
 namespace objdb {
 
-template <class Value>
-class LruCache {
+template <class Value> class LruCache {
 public:
-    explicit LruCache(size_t capacity) : m_capacity(capacity ? capacity : 1) {}
+    explicit LruCache(size_t capacity) : m_capacity(capacity ? capacity : 1) { }
     LruCache(const LruCache&) = delete;
     LruCache& operator=(const LruCache&) = delete;
 
@@ -24,7 +23,8 @@ public:
     Value* find(const QString& key)
     {
         typename std::list<Entry>::iterator entry;
-        if (auto same = m_byText.constFind(key.constData()); same != m_byText.constEnd() && same.value()->first.size() == key.size()) {
+        if (auto same = m_byText.constFind(key.constData());
+            same != m_byText.constEnd() && same.value()->first.size() == key.size()) {
             entry = same.value();
         } else {
             auto it = m_index.constFind(key);
@@ -59,8 +59,7 @@ public:
     size_t size() const { return m_order.size(); }
     size_t capacity() const { return m_capacity; }
 
-    template <class F>
-    void forEach(F f)
+    template <class F> void forEach(F f)
     {
         for (auto& e : m_order) f(e.second);
     }
@@ -79,4 +78,4 @@ private:
     size_t m_capacity;
 };
 
-}  // namespace objdb
+}   // namespace objdb

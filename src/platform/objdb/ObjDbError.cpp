@@ -32,8 +32,7 @@ QString storageErrorText(int resultCode, const QString& engineMessage, int syste
     case SQLITE_NOMEM: return QStringLiteral("memoria insufficiente");
     case SQLITE_TOOBIG: return QStringLiteral("dato troppo grande");
     case SQLITE_INTERRUPT: return QStringLiteral("operazione interrotta");
-    default:
-        break;
+    default: break;
     }
     // The messages a mistyped name in a typed condition or a report's field list gives: said in
     // the operator's language, the name kept as typed.
@@ -52,9 +51,9 @@ QString storageErrorText(int resultCode, const QString& engineMessage, int syste
 
 AppError withOperation(const AppError& e, const QString& source, const QString& doing)
 {
-    const bool storage = e.source == QLatin1String("objdb") &&
-                         (e.number == errorNumber(SqlFailed) || e.number == errorNumber(Busy) ||
-                          e.number == errorNumber(ReadOnly) || e.number == errorNumber(NotADatabase));
+    const bool storage = e.source == QLatin1String("objdb")
+        && (e.number == errorNumber(SqlFailed) || e.number == errorNumber(Busy) || e.number == errorNumber(ReadOnly)
+            || e.number == errorNumber(NotADatabase));
     if (!storage) return e;
     return AppError(e.number, source, doing + QStringLiteral(": ") + e.description);
 }
@@ -64,4 +63,4 @@ bool isRefusal(const AppError& e)
     return e.number == errorNumber(Refused) || e.number == errorNumber(UniqueViolation);
 }
 
-}  // namespace objdb
+}   // namespace objdb

@@ -8,13 +8,13 @@
 namespace objdb {
 
 enum ErrorCode : int32_t {
-    Refused = 0x1001,          // a rule refused the change (CancelWithMessage); message already sent to the sink
-    UniqueViolation = 0x1002,  // reported as a refusal too
-    SqlFailed = 0x1003,        // the storage rejected a statement
-    NotOpen = 0x1004,          // engine or database not open
+    Refused = 0x1001,   // a rule refused the change (CancelWithMessage); message already sent to the sink
+    UniqueViolation = 0x1002,   // reported as a refusal too
+    SqlFailed = 0x1003,   // the storage rejected a statement
+    NotOpen = 0x1004,   // engine or database not open
     FileMissing = 0x1005,
     FileExists = 0x1006,
-    RunawayRules = 0x1007,     // field events did not reach a fixed point
+    RunawayRules = 0x1007,   // field events did not reach a fixed point
     NoCurrentRow = 0x1008,
     UnknownField = 0x1009,
     UnknownTable = 0x100A,
@@ -23,8 +23,8 @@ enum ErrorCode : int32_t {
     Busy = 0x100D,
     BadValue = 0x100E,
     NotADatabase = 0x100F,
-    ForeignFile = 0x1010,      // an SQLite file whose tables are another program's
-    NewerFile = 0x1011,        // a file whose tables a later version of the program declared
+    ForeignFile = 0x1010,   // an SQLite file whose tables are another program's
+    NewerFile = 0x1011,   // a file whose tables a later version of the program declared
 };
 
 AppError error(ErrorCode code, const QString& source, const QString& description);
@@ -41,4 +41,4 @@ AppError withOperation(const AppError& e, const QString& source, const QString& 
 bool isRefusal(const AppError& e);
 int32_t errorNumber(ErrorCode code);
 
-}  // namespace objdb
+}   // namespace objdb

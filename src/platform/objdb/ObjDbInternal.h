@@ -29,7 +29,7 @@ using RowPtr = std::shared_ptr<RowState>;
 struct TakenNumber {
     int field = -1;
     std::function<QVariant(TableData&)> again;
-    bool onCollision = false;          // only when the write breaks a unique index over the field
+    bool onCollision = false;   // only when the write breaks a unique index over the field
 };
 
 // The values of one row as the program sees them, with what changed since it was read.
@@ -41,18 +41,18 @@ struct RowState {
     qint64 oid = 0;
     bool isNew = false;
     bool deleted = false;
-    std::vector<QVariant> values;      // own fields, program values
+    std::vector<QVariant> values;   // own fields, program values
     std::vector<char> changed;
     // Running totals with pending changes: the stored value each change was made from. Until
     // the row is written, another program may change the total; the change is then carried
     // over to what is stored (stored + value - base).
     std::vector<QVariant> base;
     std::vector<TakenNumber> numbers;
-    std::vector<qint64> refs;          // single references (0: unset)
+    std::vector<qint64> refs;   // single references (0: unset)
     std::vector<char> refChanged;
     qint64 parentOid = 0;
     bool parentChanged = false;
-    RowPtr parent;                     // loaded on demand
+    RowPtr parent;   // loaded on demand
     // The operation epoch in which the values were last read or written (0: never). A row
     // is fresh only until the operation under way ends: another data set may change the
     // stored row after that, so a later change starts by reading it again.
@@ -61,8 +61,8 @@ struct RowState {
     // unknown): under the write lock, a stale row whose table saw no event since needs no new
     // read.
     quint64 stamp = 0;
-    int holders = 0;                   // cursors standing on the row
-    bool remembered = false;           // known to the database as a row with pending changes
+    int holders = 0;   // cursors standing on the row
+    bool remembered = false;   // known to the database as a row with pending changes
     // Rows changed through this one and saved with it: a former parent, rows reached
     // through its references or owner.
     std::vector<RowPtr> alsoSave;
@@ -73,7 +73,7 @@ struct RowState {
     bool dirty() const;
     bool ownDirty() const;
     void clearChanges();
-    void resetEmpty();                 // all Null, nothing changed
+    void resetEmpty();   // all Null, nothing changed
     bool fresh() const;
     void markFresh();
     bool stored() const { return !isNew && oid != 0; }
@@ -93,13 +93,13 @@ void readRow(DBEngine& engine, RowState& row);   // values from storage (row mus
 // again, running totals keep their change on top of the stored value, other changes stand.
 void rebaseRow(RowState& row);
 bool rowExists(DBEngine& engine, const TableSchema& schema, qint64 oid);
-RowState* parentOf(Database& db, RowState& row);    // loads the parent row on demand
+RowState* parentOf(Database& db, RowState& row);   // loads the parent row on demand
 
 // Where a field name lands: the row (own or an ancestor) and the field in it.
 struct FieldRef {
     RowState* row = nullptr;
     int index = -1;
-    int level = 0;                     // 0 own row, 1 parent, 2 grandparent...
+    int level = 0;   // 0 own row, 1 parent, 2 grandparent...
     const FieldSchema* field = nullptr;
     explicit operator bool() const { return row != nullptr; }
 };
@@ -159,7 +159,7 @@ struct Savepoint {
     SqlConnection* connection = nullptr;
     QString name;
     bool borrowed = false;
-    quint64 writesAtOpen = 0;          // the connection's writeCount when it was opened
+    quint64 writesAtOpen = 0;   // the connection's writeCount when it was opened
 };
 
 // The rows whose state before an operation is in its journal. Asked on every change, and
@@ -190,6 +190,7 @@ public:
         }
         m_few.erase(std::remove(m_few.begin(), m_few.end(), row), m_few.end());
     }
+
 private:
     static constexpr size_t kFew = 16;
     std::vector<const RowState*> m_few;
@@ -203,7 +204,7 @@ struct Frame {
     std::vector<Savepoint> savepoints;
     std::vector<RowSnapshot> journal;
     JournaledRows journaled;   // rows whose state before the operation is in the journal
-    size_t pruneAt = 256;      // journal size at which rows nobody holds any more are let go
+    size_t pruneAt = 256;   // journal size at which rows nobody holds any more are let go
 };
 
 // One library operation: a frame on the database's stack and, on the first write, a
@@ -225,6 +226,7 @@ public:
     Frame& frame();
     bool refused() const;
     QString refusal() const;
+
 private:
     static void letGoOfUnheldRows(Frame& f);
     Database& m_db;
@@ -245,23 +247,23 @@ struct DisplayColumn {
 };
 
 struct CompiledQuery {
-    QString select;                    // column list
-    QString table;                     // the data set's table, quoted
+    QString select;   // column list
+    QString table;   // the data set's table, quoted
     std::vector<JetSchema::Join> joins;   // the parent's first, then what the names reached
-    QString from;                      // the table with its joins
+    QString from;   // the table with its joins
     // The table with the joins its condition and order need, where a page's keys are found
     // before its rows are read (fetchPage); empty when the rows are read directly. Whether
     // that pays is seen in SQLite's plan at the first key query.
     QString keyFrom;
     bool keysPlanAsked = false;
-    QString where;                     // "1" when none
+    QString where;   // "1" when none
     QVariantList params;
-    qsizetype filterParamStart = 0;    // where the filter's values start among the params
-    std::vector<OrderTerm> order;      // always ends with the OID
+    qsizetype filterParamStart = 0;   // where the filter's values start among the params
+    std::vector<OrderTerm> order;   // always ends with the OID
     int ownFieldStart = 2, ownRefStart = 0, parentFieldStart = 0, parentRefStart = 0, extraStart = 0, keyStart = 0;
     int columnCount = 0;
     QStringList extraNames;
-    std::vector<Kind> extraKinds;      // kind when the column is a known field, else Text with raw values
+    std::vector<Kind> extraKinds;   // kind when the column is a known field, else Text with raw values
     std::vector<char> extraTyped;
     // Extras computed under the name of one of the table's fields: reading that name gives them.
     std::vector<char> extraShadows;
@@ -276,7 +278,7 @@ struct CompiledQuery {
     // its next page's keys from here while the file is as it was when they were found.
     std::vector<qint64> aheadKeys;
     size_t aheadNext = 0;
-    bool aheadToTheEnd = false;        // they reach the last row that passes
+    bool aheadToTheEnd = false;   // they reach the last row that passes
     qint64 aheadAfter = 0;
     quint64 aheadEpoch = 0;
     std::weak_ptr<SqlConnection> aheadConnection;
@@ -287,14 +289,14 @@ struct CompiledQuery {
 // page holds many rows, each allocated once).
 struct CachedRow {
     qint64 oid = 0;
-    quint64 readEpoch = 0;             // the freshness epoch in which it was read
-    quint64 readStamp = 0;             // and the file's count of events then
+    quint64 readEpoch = 0;   // the freshness epoch in which it was read
+    quint64 readStamp = 0;   // and the file's count of events then
     std::vector<QVariant> cols;
     size_t keyStart = 0;
     const QVariant& key(size_t i) const { return cols[keyStart + i]; }
 };
 
-}  // namespace objdb
+}   // namespace objdb
 
 // --- the private state of a data set --------------------------------------------------------
 struct TableData::Impl {
@@ -305,14 +307,14 @@ struct TableData::Impl {
     objdb::TableSchema* schema = nullptr;
 
     Source source = Source::Table;
-    QString selectCondition;           // program SQL
-    QString filter;                    // program SQL (SetFilter)
-    QVariantList filterValues;         // bound to the filter's "?" in order
-    QString order;                     // program SQL
+    QString selectCondition;   // program SQL
+    QString filter;   // program SQL (SetFilter)
+    QVariantList filterValues;   // bound to the filter's "?" in order
+    QString order;   // program SQL
     QString fieldList;
-    objdb::RowPtr owner;               // lists: the owner row
+    objdb::RowPtr owner;   // lists: the owner row
     const objdb::RefSchema* listRef = nullptr;
-    qint64 singleOid = 0;              // Single: the row
+    qint64 singleOid = 0;   // Single: the row
     std::weak_ptr<objdb::RowState> origin;   // the row through which this data set was reached
 
     std::optional<objdb::CompiledQuery> query;
@@ -320,14 +322,14 @@ struct TableData::Impl {
     int pos = -1;
     bool bof = true;
     bool eof = true;
-    bool windowFull = false;           // the last fetch filled its page: more rows may follow
+    bool windowFull = false;   // the last fetch filled its page: more rows may follow
     objdb::RowPtr cur;
     // A grid's first screen and a report's first page take 100 rows: one query gives them
     // and the row after, which tells whether more follow.
     static constexpr int kFirstPageRows = 101;
     int pageSize = kFirstPageRows;
-    int pagesRead = 0;                 // pages read after the first, to grow the next one
-    bool positioned = false;           // the first page has been read
+    int pagesRead = 0;   // pages read after the first, to grow the next one
+    bool positioned = false;   // the first page has been read
     // Set while the window is the first page as read, with what the database looked like
     // then: moving to the first row again reuses it while nothing can have changed since
     // (no library operation ended, no write on the file). A view opened and then read from
@@ -360,12 +362,13 @@ public:
 
 // Cursor internals used across the data set's files.
 void setCurrent(TableData::Impl& d, RowPtr row);
-RowState& currentRow(const TableData& td);             // raises when there is none
+RowState& currentRow(const TableData& td);   // raises when there is none
 RowState* currentRowOrNull(const TableData& td);
 void ensureCompiled(TableData::Impl& d);
 void invalidateQuery(TableData::Impl& d);
 bool fetchFirst(TableData::Impl& d, bool reverse);
-std::vector<CachedRow> fetchPage(TableData::Impl& d, const CachedRow* after, bool reverse, int limit, bool* more = nullptr);
+std::vector<CachedRow> fetchPage(TableData::Impl& d, const CachedRow* after, bool reverse, int limit,
+                                 bool* more = nullptr);
 // The keys alone of the rows fetchPage would read going forward.
 std::vector<qint64> fetchKeys(TableData::Impl& d, const CachedRow* after, int limit);
 void ensurePositioned(const TableData& td);
@@ -394,10 +397,10 @@ void undoRefused(TableData& td, OpScope& op, const std::function<void()>& back);
 Kind fieldKind(TableData& td, const QString& name);
 // The owned list holding a row, with its owner row (null when none).
 std::pair<RowPtr, const RefSchema*> ownerOf(TableData::Impl& d, RowState& row);
-void raiseReferenceEvent(Database& db, const std::shared_ptr<DBEngine>& engine, const RowPtr& owner, const RefSchema* ref,
-                         TableData* member, bool before);
+void raiseReferenceEvent(Database& db, const std::shared_ptr<DBEngine>& engine, const RowPtr& owner,
+                         const RefSchema* ref, TableData* member, bool before);
 QString rowKey(const RowState& row);
 // The OID of the row of `table` whose field equals key (empty key: the row where it is empty); 0 when none.
 qint64 findByKey(DBEngine& engine, TableSchema& table, const QString& keyField, const QVariant& key);
 
-}  // namespace objdb
+}   // namespace objdb

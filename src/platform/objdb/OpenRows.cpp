@@ -50,7 +50,7 @@ void forget(SqlConnection& c, const QString& table, qint64 oid)
     c.execute(QStringLiteral("DELETE FROM _objdb_open WHERE Tabella = ? AND OIDRiga = ?"), {table, oid});
 }
 
-}  // namespace
+}   // namespace
 
 const ProcessOwner& ProcessOwner::Current()
 {
@@ -99,7 +99,8 @@ void KeepOwnOpenRows(Database& db)
     SqlConnection& c = engine->sql();
     if (!tableReady(c)) return;
     const ProcessOwner& me = ProcessOwner::Current();
-    c.execute(QStringLiteral("DELETE FROM _objdb_open WHERE Computer = ? AND Avvio = ? AND Processo = ? AND InizioProcesso = ?"),
+    c.execute(QStringLiteral(
+                  "DELETE FROM _objdb_open WHERE Computer = ? AND Avvio = ? AND Processo = ? AND InizioProcesso = ?"),
               {me.computer, me.bootId, me.pid, me.started});
 }
 
@@ -147,8 +148,8 @@ std::vector<UndoneRow> UndoAbandonedRows(Database& db)
             if (!row || row->HasNoCurrentRow()) {
                 forget(db.writer(*engine), open.table, open.oid);
                 u.outcome = UndoneRow::Outcome::Missing;
-            } else if (!schema || schema->completionIndex < 0 ||
-                       row->GetBoolValue(schema->fields[size_t(schema->completionIndex)].def.Name)) {
+            } else if (!schema || schema->completionIndex < 0
+                       || row->GetBoolValue(schema->fields[size_t(schema->completionIndex)].def.Name)) {
                 forget(db.writer(*engine), open.table, open.oid);
                 u.outcome = UndoneRow::Outcome::Finished;
             } else {
@@ -166,4 +167,4 @@ std::vector<UndoneRow> UndoAbandonedRows(Database& db)
     return undone;
 }
 
-}  // namespace objdb
+}   // namespace objdb

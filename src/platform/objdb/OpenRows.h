@@ -32,8 +32,8 @@ struct ProcessOwner {
     static const ProcessOwner& Current();
 
     enum class State {
-        Alive,           // still running, this process included
-        Gone,            // ended, or its computer was started again since
+        Alive,   // still running, this process included
+        Gone,   // ended, or its computer was started again since
         OtherComputer,   // another computer's: nothing here can tell
     };
     [[nodiscard]] State state() const;
@@ -51,10 +51,10 @@ struct OpenRow {
 
 struct UndoneRow {
     enum class Outcome {
-        Deleted,    // still unfinished: deleted with its table's rules, in one operation
+        Deleted,   // still unfinished: deleted with its table's rules, in one operation
         Finished,   // it had been finished after all: only the note went
-        Missing,    // the row (or its table) is no longer there: only the note went
-        Failed,     // the rules refused, or the file did: the note stays for the next opening
+        Missing,   // the row (or its table) is no longer there: only the note went
+        Failed,   // the rules refused, or the file did: the note stays for the next opening
     };
     QString table;
     qint64 oid = 0;
@@ -76,4 +76,4 @@ void KeepOwnOpenRows(Database& db);
 void NoteOpenRow(SqlConnection& c, const TableSchema& table, qint64 oid);
 void ForgetOpenRow(SqlConnection& c, const TableSchema& table, qint64 oid);
 
-}  // namespace objdb
+}   // namespace objdb

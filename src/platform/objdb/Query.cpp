@@ -42,15 +42,15 @@ bool mayPassMany(const QString& sql)
         if (c == u'<' || c == u'>' || c == u'(') return true;
         if (c.isLetter() && (i == 0 || !sql[i - 1].isLetterOrNumber())) {
             const QStringView word = QStringView(sql).mid(i, 4);
-            if (word.compare(u"NOT ", Qt::CaseInsensitive) == 0 || word.compare(u"OR ", Qt::CaseInsensitive) == 0 ||
-                word.startsWith(u"OR ", Qt::CaseInsensitive))
+            if (word.compare(u"NOT ", Qt::CaseInsensitive) == 0 || word.compare(u"OR ", Qt::CaseInsensitive) == 0
+                || word.startsWith(u"OR ", Qt::CaseInsensitive))
                 return true;
         }
     }
     return false;
 }
 
-}  // namespace
+}   // namespace
 
 JetPieces translatePiece(TableData::Impl& d, JetPieces::Kind kind, const QString& jet)
 {
@@ -62,7 +62,10 @@ void addJoins(std::vector<JetSchema::Join>& into, const std::vector<JetSchema::J
     for (const auto& j : joins) {
         bool known = false;
         for (const auto& k : into)
-            if (same(k.alias, j.alias)) { known = true; break; }
+            if (same(k.alias, j.alias)) {
+                known = true;
+                break;
+            }
         if (!known) into.push_back(j);
     }
 }
@@ -84,7 +87,8 @@ bool namesAlias(const QString& sql, const QString& alias)
 bool namesBare(const QString& sql, const QString& name)
 {
     auto partOfName = [](QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'.' || c == u'"'; };
-    for (qsizetype at = sql.indexOf(name, 0, Qt::CaseInsensitive); at >= 0; at = sql.indexOf(name, at + 1, Qt::CaseInsensitive)) {
+    for (qsizetype at = sql.indexOf(name, 0, Qt::CaseInsensitive); at >= 0;
+         at = sql.indexOf(name, at + 1, Qt::CaseInsensitive)) {
         const qsizetype end = at + name.size();
         if ((at == 0 || !partOfName(sql[at - 1])) && (end >= sql.size() || !partOfName(sql[end]))) return true;
     }
@@ -101,7 +105,8 @@ std::vector<JetSchema::Join> joinsNamedBy(const std::vector<JetSchema::Join>& jo
     QString named = sql;
     for (size_t i = joins.size(); i-- > 0;) {
         const JetSchema::Join& j = joins[i];
-        const bool onItsKey = j.onCondition.startsWith(SqlConnection::quoteName(j.alias) + QStringLiteral(".\"OID\" = "));
+        const bool onItsKey
+            = j.onCondition.startsWith(SqlConnection::quoteName(j.alias) + QStringLiteral(".\"OID\" = "));
         keep[i] = !onItsKey || namesAlias(named, j.alias);
         if (keep[i]) named += u' ' + j.onCondition;
     }
@@ -167,10 +172,13 @@ void ensureCompiled(TableData::Impl& d)
         QStringList order = t.columnOrder.split(u',', Qt::SkipEmptyParts);
         for (QString n : order) {
             n = n.trimmed();
-            if (int fi = t.fieldIndex(n); fi >= 0) addOwnDisplay(DisplayColumn::Own, fi, t.fields[size_t(fi)].def.Name);
-            else if (const RefSchema* r = t.ref(n)) addOwnDisplay(DisplayColumn::Ref, int(r - t.refs.data()), r->def.Name);
+            if (int fi = t.fieldIndex(n); fi >= 0)
+                addOwnDisplay(DisplayColumn::Own, fi, t.fields[size_t(fi)].def.Name);
+            else if (const RefSchema* r = t.ref(n))
+                addOwnDisplay(DisplayColumn::Ref, int(r - t.refs.data()), r->def.Name);
         }
-        for (int i = 0; i < int(t.fields.size()); ++i) addOwnDisplay(DisplayColumn::Own, i, t.fields[size_t(i)].def.Name);
+        for (int i = 0; i < int(t.fields.size()); ++i)
+            addOwnDisplay(DisplayColumn::Own, i, t.fields[size_t(i)].def.Name);
         for (int i = 0; i < int(t.refs.size()); ++i) addOwnDisplay(DisplayColumn::Ref, i, t.refs[size_t(i)].def.Name);
     };
     // `aliased`: an "expr AS Name" item. Named like one of the table's fields, it takes that
@@ -185,7 +193,7 @@ void ensureCompiled(TableData::Impl& d)
         c.extraShadows.push_back(shadowed != nullptr);
         c.extraNumbers.push_back(false);
         c.anyShadow = c.anyShadow || shadowed;
-        const DisplayColumn extra{DisplayColumn::Extra, int(c.extraNames.size()) - 1, name};
+        const DisplayColumn extra {DisplayColumn::Extra, int(c.extraNames.size()) - 1, name};
         if (shadowed) {
             for (auto& dc : c.display)
                 if (dc.source == DisplayColumn::Own && same(dc.name, name)) {
@@ -198,7 +206,8 @@ void ensureCompiled(TableData::Impl& d)
     // The kind of a plain "[Table.]Field" item, when it names a declared field.
     auto kindOfName = [&](const QStringList& name) -> std::optional<Kind> {
         if (name.isEmpty()) return std::nullopt;
-        for (TableSchema* s = name.size() == 2 ? d.db->schema(name[0]) : &t; s; s = name.size() == 2 ? nullptr : s->parent)
+        for (TableSchema* s = name.size() == 2 ? d.db->schema(name[0]) : &t; s;
+             s = name.size() == 2 ? nullptr : s->parent)
             if (const FieldSchema* f = s->field(name.back())) return f->kind;
         return std::nullopt;
     };
@@ -209,7 +218,10 @@ void ensureCompiled(TableData::Impl& d)
         addJoins(c.joins, fields.joins);
         int unnamed = 0;
         for (const JetPieces::Item& item : fields.items) {
-            if (item.star) { addAllOwn(); continue; }
+            if (item.star) {
+                addAllOwn();
+                continue;
+            }
             if (!item.alias.isEmpty()) {
                 std::optional<Kind> kind = kindOfName(item.name);
                 if (!kind && item.arithmetic) kind = Kind::Real;
@@ -227,18 +239,26 @@ void ensureCompiled(TableData::Impl& d)
             const bool own = tableName.isEmpty() || same(tableName, t.name);
             const bool parent = p && (tableName.isEmpty() || same(tableName, p->name));
             if (own) {
-                if (int fi = t.fieldIndex(fieldName); fi >= 0) { addOwnDisplay(DisplayColumn::Own, fi, t.fields[size_t(fi)].def.Name); continue; }
+                if (int fi = t.fieldIndex(fieldName); fi >= 0) {
+                    addOwnDisplay(DisplayColumn::Own, fi, t.fields[size_t(fi)].def.Name);
+                    continue;
+                }
                 if (const RefSchema* r = t.ref(fieldName)) {
                     // A reference shows the first of its display fields.
                     std::optional<Kind> kind;
                     const QString shown = r->isList() ? QString() : referenceDisplay(t, *r, &kind);
-                    if (kind) addExtra(shown, r->def.Name, kind);
-                    else addOwnDisplay(DisplayColumn::Ref, int(r - t.refs.data()), r->def.Name);
+                    if (kind)
+                        addExtra(shown, r->def.Name, kind);
+                    else
+                        addOwnDisplay(DisplayColumn::Ref, int(r - t.refs.data()), r->def.Name);
                     continue;
                 }
             }
             if (parent) {
-                if (int fi = p->fieldIndex(fieldName); fi >= 0) { addOwnDisplay(DisplayColumn::Parent, fi, p->fields[size_t(fi)].def.Name); continue; }
+                if (int fi = p->fieldIndex(fieldName); fi >= 0) {
+                    addOwnDisplay(DisplayColumn::Parent, fi, p->fields[size_t(fi)].def.Name);
+                    continue;
+                }
             }
             addExtra(item.sql, fieldName, kindOfName(item.name));
         }
@@ -335,7 +355,8 @@ namespace {
 QString orderBy(const CompiledQuery& c, bool reverse)
 {
     QStringList parts;
-    for (const auto& o : c.order) parts << o.sql + ((o.desc != reverse) ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
+    for (const auto& o : c.order)
+        parts << o.sql + ((o.desc != reverse) ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
     return parts.join(QStringLiteral(", "));
 }
 
@@ -347,14 +368,22 @@ QString keysetCondition(const CompiledQuery& c, const CachedRow& row, bool rever
         QStringList conj;
         QVariantList local;
         for (size_t j = 0; j < i; ++j) {
-            if (row.key(j).isNull()) conj << c.order[j].sql + QStringLiteral(" IS NULL");
-            else { conj << c.order[j].sql + QStringLiteral(" = ?"); local << row.key(j); }
+            if (row.key(j).isNull())
+                conj << c.order[j].sql + QStringLiteral(" IS NULL");
+            else {
+                conj << c.order[j].sql + QStringLiteral(" = ?");
+                local << row.key(j);
+            }
         }
         const bool descending = c.order[i].desc != reverse;
         const QString& x = c.order[i].sql;
         if (!descending) {
-            if (row.key(i).isNull()) conj << x + QStringLiteral(" IS NOT NULL");
-            else { conj << x + QStringLiteral(" > ?"); local << row.key(i); }
+            if (row.key(i).isNull())
+                conj << x + QStringLiteral(" IS NOT NULL");
+            else {
+                conj << x + QStringLiteral(" > ?");
+                local << row.key(i);
+            }
         } else {
             // NULL sorts first: nothing comes after it going down.
             if (row.key(i).isNull()) continue;
@@ -368,7 +397,7 @@ QString keysetCondition(const CompiledQuery& c, const CachedRow& row, bool rever
     return alternatives.join(QStringLiteral(" OR "));
 }
 
-}  // namespace
+}   // namespace
 
 namespace {
 
@@ -393,7 +422,8 @@ bool aheadUsable(TableData::Impl& d, const CompiledQuery& c, const CachedRow* af
 QString keysText(const CompiledQuery& c, const QString& from, const CachedRow* after, bool reverse, int gathered,
                  QVariantList& params)
 {
-    QString sql = QStringLiteral("SELECT ") + c.table + QStringLiteral(".\"OID\" FROM ") + from + QStringLiteral(" WHERE ") + c.where;
+    QString sql = QStringLiteral("SELECT ") + c.table + QStringLiteral(".\"OID\" FROM ") + from
+        + QStringLiteral(" WHERE ") + c.where;
     if (after) sql += QStringLiteral(" AND (") + keysetCondition(c, *after, reverse, params) + u')';
     sql += QStringLiteral(" ORDER BY ") + orderBy(c, reverse) + QStringLiteral(" LIMIT ") + QString::number(gathered);
     return sql;
@@ -422,8 +452,8 @@ std::vector<qint64> pageKeys(TableData::Impl& d, const CachedRow* after, bool re
         c.aheadEpoch = currentFreshEpoch();
         // The first page's mark, when it is of this connection and epoch, was taken before
         // and serves (an older mark can only make the keys look older); else a new one.
-        const bool firstPageMarked = d.firstPageConnection.lock() == conn && d.firstPageEpoch == c.aheadEpoch &&
-                                     d.firstPageMark.ownChanges >= 0;
+        const bool firstPageMarked = d.firstPageConnection.lock() == conn && d.firstPageEpoch == c.aheadEpoch
+            && d.firstPageMark.ownChanges >= 0;
         c.aheadMark = firstPageMarked ? d.firstPageMark : conn->markBeforeRead();
     }
     const int gathered = keep ? std::max(limit, kKeysAhead) : limit;
@@ -451,7 +481,7 @@ std::vector<qint64> pageKeys(TableData::Impl& d, const CachedRow* after, bool re
     return keys;
 }
 
-}  // namespace
+}   // namespace
 
 std::vector<qint64> fetchKeys(TableData::Impl& d, const CachedRow* after, int limit)
 {
@@ -524,10 +554,11 @@ std::vector<CachedRow> readPage(TableData::Impl& d, const CachedRow* after, bool
             marks += i == 0 ? QStringLiteral("?") : QStringLiteral(",?");
             params << (size_t(i) < keys.size() ? QVariant(keys[size_t(i)]) : QVariant());
         }
-        sql = QStringLiteral("SELECT ") + c.select + QStringLiteral(" FROM ") + c.from + QStringLiteral(" WHERE ") + c.table +
-              QStringLiteral(".\"OID\" IN (") + marks + QStringLiteral(") ORDER BY ") + order;
+        sql = QStringLiteral("SELECT ") + c.select + QStringLiteral(" FROM ") + c.from + QStringLiteral(" WHERE ")
+            + c.table + QStringLiteral(".\"OID\" IN (") + marks + QStringLiteral(") ORDER BY ") + order;
     } else {
-        sql = QStringLiteral("SELECT ") + c.select + QStringLiteral(" FROM ") + c.from + QStringLiteral(" WHERE ") + c.where;
+        sql = QStringLiteral("SELECT ") + c.select + QStringLiteral(" FROM ") + c.from + QStringLiteral(" WHERE ")
+            + c.where;
         if (after) sql += QStringLiteral(" AND (") + keysetCondition(c, *after, reverse, params) + u')';
         sql += QStringLiteral(" ORDER BY ") + order + QStringLiteral(" LIMIT ") + QString::number(limit);
     }
@@ -550,6 +581,6 @@ std::vector<CachedRow> readPage(TableData::Impl& d, const CachedRow* after, bool
     if (reverse) std::reverse(rows.begin(), rows.end());
     return rows;
 }
-}  // namespace
+}   // namespace
 
-}  // namespace objdb
+}   // namespace objdb

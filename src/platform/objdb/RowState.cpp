@@ -13,7 +13,7 @@ namespace objdb {
 namespace {
 QString q(const QString& n) { return SqlConnection::quoteName(n); }
 // Process-wide: an operation on any database may have changed a row another buffer holds.
-std::atomic<quint64> g_epoch{1};
+std::atomic<quint64> g_epoch {1};
 }
 
 bool RowState::fresh() const { return freshEpoch == g_epoch.load(std::memory_order_relaxed); }
@@ -138,10 +138,11 @@ struct StoredRow {
 bool readStored(DBEngine& engine, TableSchema& t, qint64 oid, StoredRow& out)
 {
     if (t.readSql.isEmpty()) {
-        QStringList cols{t.isChild() ? QStringLiteral("\"objParent\"") : QStringLiteral("NULL")};
+        QStringList cols {t.isChild() ? QStringLiteral("\"objParent\"") : QStringLiteral("NULL")};
         for (const auto& f : t.fields) cols << q(f.def.Name);
         for (int i : t.singleRefs) cols << q(t.refs[size_t(i)].def.column());
-        t.readSql = QStringLiteral("SELECT %1 FROM %2 WHERE \"OID\" = ?").arg(cols.join(QStringLiteral(", ")), t.quoted());
+        t.readSql
+            = QStringLiteral("SELECT %1 FROM %2 WHERE \"OID\" = ?").arg(cols.join(QStringLiteral(", ")), t.quoted());
     }
     SqlConnection::Stmt st = engine.sql().prepare(t.readSql);
     st.bind(1, oid);
@@ -174,12 +175,11 @@ QVariant carriedOver(Kind kind, const QVariant& stored, const QVariant& value, c
         auto real = [&](const QVariant& v) { return empty(v) ? 0.0 : v.toDouble(); };
         return QVariant(real(stored) + (real(value) - real(base)));
     }
-    default:
-        return value;
+    default: return value;
     }
 }
 
-}  // namespace
+}   // namespace
 
 void readRow(DBEngine& engine, RowState& row)
 {
@@ -233,7 +233,9 @@ void rebaseRow(RowState& row)
 
 bool rowExists(DBEngine& engine, const TableSchema& schema, qint64 oid)
 {
-    return !engine.sql().scalar(QStringLiteral("SELECT 1 FROM %1 WHERE \"OID\" = ?").arg(schema.quoted()), {oid}).isNull();
+    return !engine.sql()
+                .scalar(QStringLiteral("SELECT 1 FROM %1 WHERE \"OID\" = ?").arg(schema.quoted()), {oid})
+                .isNull();
 }
 
 RowPtr loadRow(Database& db, DBEngine& engine, TableSchema& schema, qint64 oid)
@@ -291,8 +293,10 @@ namespace {
 // Read again, or rebased when it holds pending changes.
 void freshen(RowState& r)
 {
-    if (r.ownDirty()) rebaseRow(r);
-    else readRow(*r.engine, r);
+    if (r.ownDirty())
+        rebaseRow(r);
+    else
+        readRow(*r.engine, r);
 }
 
 // Old by the epoch, and not known to be as stored: read before the file last changed, or
@@ -328,7 +332,7 @@ void freshenChain(Database& db, RowState& row)
     }
 }
 
-}  // namespace
+}   // namespace
 
 void prepareForChange(Database& db, RowState& row)
 {
@@ -379,7 +383,8 @@ QString uniqueViolationMessage(const TableSchema& table, const QString& storageM
         }
     }
     const QString caption = table.identity.Caption.isEmpty() ? table.name : table.identity.Caption;
-    return QStringLiteral("Esiste già un elemento di <%1> con lo stesso valore di: %2").arg(caption, names.join(QStringLiteral(", ")));
+    return QStringLiteral("Esiste già un elemento di <%1> con lo stesso valore di: %2")
+        .arg(caption, names.join(QStringLiteral(", ")));
 }
 
 void writeChangedRelations(Database& db, const RowPtr& row)
@@ -417,7 +422,7 @@ bool retakeCollidingNumbers(Database& db, const RowPtr& row, const AppError& e)
     return taken;
 }
 
-}  // namespace
+}   // namespace
 
 void writeRow(Database& db, const RowPtr& rowPtr)
 {
@@ -443,16 +448,17 @@ void writeRow(Database& db, const RowPtr& rowPtr)
     if (row.isNew) {
         if (row.oid == 0) row.oid = row.engine->allocateOid(t.name);
         if (t.insertSql.isEmpty()) {
-            QStringList cols{QStringLiteral("\"OID\"")};
+            QStringList cols {QStringLiteral("\"OID\"")};
             if (t.isChild()) cols << QStringLiteral("\"objParent\"");
             for (const auto& f : t.fields) cols << q(f.def.Name);
             for (int i : t.singleRefs) cols << q(t.refs[size_t(i)].def.column());
             QString marks;
             for (int i = 0; i < cols.size(); ++i) marks += i ? QStringLiteral(", ?") : QStringLiteral("?");
-            t.insertSql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(t.quoted(), cols.join(QStringLiteral(", ")), marks);
+            t.insertSql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                              .arg(t.quoted(), cols.join(QStringLiteral(", ")), marks);
         }
         auto insert = [&] {
-            QVariantList vals{row.oid};
+            QVariantList vals {row.oid};
             vals.reserve(qsizetype(2 + t.fields.size() + t.singleRefs.size()));
             if (t.isChild()) vals << (row.parentOid ? QVariant(row.parentOid) : QVariant());
             for (size_t i = 0; i < t.fields.size(); ++i) vals << toStorage(t.fields[i].kind, row.values[i]);
@@ -469,9 +475,10 @@ void writeRow(Database& db, const RowPtr& rowPtr)
             write(insert);
         }
         if (row.joinOwner && row.joinRef) {
-            const qint64 joined = c.execute(
-                QStringLiteral("INSERT OR IGNORE INTO %1 (\"OwnerOID\", \"MemberOID\") VALUES (?, ?)").arg(q(row.joinRef->linkTable)),
-                {row.joinOwner->oid, row.oid});
+            const qint64 joined
+                = c.execute(QStringLiteral("INSERT OR IGNORE INTO %1 (\"OwnerOID\", \"MemberOID\") VALUES (?, ?)")
+                                .arg(q(row.joinRef->linkTable)),
+                            {row.joinOwner->oid, row.oid});
             c.noteWrite(row.joinRef->linkTable, joined);
         }
         if (t.completionIndex >= 0 && !row.values[size_t(t.completionIndex)].toBool()) NoteOpenRow(c, t, row.oid);
@@ -479,7 +486,10 @@ void writeRow(Database& db, const RowPtr& rowPtr)
         auto update = [&] {
             QStringList sets;
             QVariantList vals;
-            if (row.parentChanged) { sets << QStringLiteral("\"objParent\" = ?"); vals << (row.parentOid ? QVariant(row.parentOid) : QVariant()); }
+            if (row.parentChanged) {
+                sets << QStringLiteral("\"objParent\" = ?");
+                vals << (row.parentOid ? QVariant(row.parentOid) : QVariant());
+            }
             for (size_t i = 0; i < t.fields.size(); ++i) {
                 if (!row.changed[i]) continue;
                 sets << q(t.fields[i].def.Name) + QStringLiteral(" = ?");
@@ -491,14 +501,16 @@ void writeRow(Database& db, const RowPtr& rowPtr)
                 vals << (row.refs[i] ? QVariant(row.refs[i]) : QVariant());
             }
             vals << row.oid;
-            return std::make_pair(QStringLiteral("UPDATE %1 SET %2 WHERE \"OID\" = ?").arg(t.quoted(), sets.join(QStringLiteral(", "))),
-                                  vals);
+            return std::make_pair(
+                QStringLiteral("UPDATE %1 SET %2 WHERE \"OID\" = ?").arg(t.quoted(), sets.join(QStringLiteral(", "))),
+                vals);
         };
         bool anything = row.parentChanged;
         for (char ch : row.changed) anything = anything || ch;
         for (char ch : row.refChanged) anything = anything || ch;
         if (anything) write(update);
-        if (const int done = t.completionIndex; done >= 0 && row.changed[size_t(done)] && row.values[size_t(done)].toBool())
+        if (const int done = t.completionIndex;
+            done >= 0 && row.changed[size_t(done)] && row.values[size_t(done)].toBool())
             ForgetOpenRow(c, t, row.oid);
     }
     row.clearChanges();
@@ -517,7 +529,8 @@ void deleteStoredRow(Database& db, const RowPtr& rowPtr)
     if (!row.isNew) {
         c.noteWrite(t.name, c.execute(QStringLiteral("DELETE FROM %1 WHERE \"OID\" = ?").arg(t.quoted()), {row.oid}));
         for (const RefSchema& r : t.refs)
-            if (r.isList()) c.execute(QStringLiteral("DELETE FROM %1 WHERE \"OwnerOID\" = ?").arg(q(r.linkTable)), {row.oid});
+            if (r.isList())
+                c.execute(QStringLiteral("DELETE FROM %1 WHERE \"OwnerOID\" = ?").arg(q(r.linkTable)), {row.oid});
         // Memberships of the row in other tables' lists.
         for (const RefSchema* r : db.listsTo(t))
             c.execute(QStringLiteral("DELETE FROM %1 WHERE \"MemberOID\" = ?").arg(q(r->linkTable)), {row.oid});
@@ -526,4 +539,4 @@ void deleteStoredRow(Database& db, const RowPtr& rowPtr)
     row.deleted = true;
 }
 
-}  // namespace objdb
+}   // namespace objdb

@@ -27,8 +27,10 @@ Kind kindOf(int typeCode)
 QString sqlType(Kind kind)
 {
     switch (kind) {
-    case Kind::Integer: case Kind::Boolean: return QStringLiteral("INTEGER");
-    case Kind::Real: case Kind::Currency: return QStringLiteral("REAL");
+    case Kind::Integer:
+    case Kind::Boolean: return QStringLiteral("INTEGER");
+    case Kind::Real:
+    case Kind::Currency: return QStringLiteral("REAL");
     default: return QStringLiteral("TEXT COLLATE NOCASE");
     }
 }
@@ -43,7 +45,8 @@ namespace {
 // of every row read passes here, and the parser costs more than the rest of the row.
 std::optional<QDateTime> storedForm(const QString& text)
 {
-    if (text.size() != 19 || text[4] != u'-' || text[7] != u'-' || text[10] != u' ' || text[13] != u':' || text[16] != u':')
+    if (text.size() != 19 || text[4] != u'-' || text[7] != u'-' || text[10] != u' ' || text[13] != u':'
+        || text[16] != u':')
         return std::nullopt;
     auto number = [&](int from, int count, int& out) {
         out = 0;
@@ -55,7 +58,8 @@ std::optional<QDateTime> storedForm(const QString& text)
         return true;
     };
     int y, mo, d, h, mi, se;
-    if (!number(0, 4, y) || !number(5, 2, mo) || !number(8, 2, d) || !number(11, 2, h) || !number(14, 2, mi) || !number(17, 2, se))
+    if (!number(0, 4, y) || !number(5, 2, mo) || !number(8, 2, d) || !number(11, 2, h) || !number(14, 2, mi)
+        || !number(17, 2, se))
         return std::nullopt;
     const QDate date(y, mo, d);
     const QTime time(h, mi, se);
@@ -75,7 +79,7 @@ std::optional<QDateTime> storedForm(const QString& text)
     return t;
 }
 
-}  // namespace
+}   // namespace
 
 QDateTime parseDateText(const QString& input)
 {
@@ -84,8 +88,8 @@ QDateTime parseDateText(const QString& input)
     if (text.isEmpty()) return QDateTime();
     static const char* const forms[] = {
         "yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm", "yyyy-MM-ddTHH:mm:ss", "yyyy-MM-dd",
-        "dd/MM/yyyy HH:mm:ss", "dd/MM/yyyy HH:mm", "dd/MM/yyyy", "d/M/yyyy H:mm:ss", "d/M/yyyy H:mm", "d/M/yyyy",
-        "dd.MM.yyyy", "dd-MM-yyyy",
+        "dd/MM/yyyy HH:mm:ss", "dd/MM/yyyy HH:mm", "dd/MM/yyyy",          "d/M/yyyy H:mm:ss",
+        "d/M/yyyy H:mm",       "d/M/yyyy",         "dd.MM.yyyy",          "dd-MM-yyyy",
     };
     for (const char* f : forms) {
         const QString form = QString::fromLatin1(f);
@@ -112,10 +116,17 @@ const QString kSource = QStringLiteral("objdb");
 bool isNumericType(int t)
 {
     switch (t) {
-    case QMetaType::Int: case QMetaType::UInt: case QMetaType::Long: case QMetaType::LongLong:
-    case QMetaType::Short: case QMetaType::UShort: case QMetaType::ULong: case QMetaType::ULongLong:
-    case QMetaType::Double: case QMetaType::Float: case QMetaType::Bool:
-        return true;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::ULong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Bool: return true;
     default: return false;
     }
 }
@@ -149,22 +160,25 @@ Currency currencyFromStoredReal(double d)
     const double scaled = d * double(Currency::kScale);
     if (std::fabs(scaled) < 0x1p50) {
         const double units = std::nearbyint(scaled);
-        if (std::fabs(scaled - units) <= std::fabs(scaled) * 0x1p-50 + 0x1p-30) return Currency::fromUnits(qint64(units));
+        if (std::fabs(scaled - units) <= std::fabs(scaled) * 0x1p-50 + 0x1p-30)
+            return Currency::fromUnits(qint64(units));
     }
     return Currency::fromDouble(d);
 }
 
-}  // namespace
+}   // namespace
 
 QVariant toStorage(Kind kind, const QVariant& v)
 {
     if (!v.isValid() || v.isNull()) return QVariant();
     switch (kind) {
     case Kind::Currency: {
-        Currency c = v.userType() == qMetaTypeId<Currency>() ? v.value<Currency>() : coerce(kind, v, QString()).value<Currency>();
+        Currency c = v.userType() == qMetaTypeId<Currency>() ? v.value<Currency>()
+                                                             : coerce(kind, v, QString()).value<Currency>();
         return QVariant(double(c.units()) / double(Currency::kScale));
     }
-    case Kind::Date: case Kind::DateTime:
+    case Kind::Date:
+    case Kind::DateTime:
         if (v.userType() == QMetaType::QDateTime) return storedDateText(v.toDateTime());
         return storedDateText(coerce(kind, v, QString()).toDateTime());
     case Kind::Boolean: return QVariant(qint64(v.toBool() ? 1 : 0));
@@ -185,12 +199,14 @@ QVariant fromStorage(Kind kind, const QVariant& s)
             return c ? QVariant::fromValue(*c) : QVariant();
         }
         return QVariant::fromValue(currencyFromStoredReal(s.toDouble()));
-    case Kind::Date: case Kind::DateTime: {
+    case Kind::Date:
+    case Kind::DateTime: {
         QDateTime t = parseDateText(s.toString());
         return t.isValid() ? QVariant(t) : QVariant();
     }
     case Kind::Boolean: return QVariant(s.toLongLong() != 0);
-    case Kind::Integer: return QVariant(s.userType() == QMetaType::Double ? qint64(std::llround(s.toDouble())) : s.toLongLong());
+    case Kind::Integer:
+        return QVariant(s.userType() == QMetaType::Double ? qint64(std::llround(s.toDouble())) : s.toLongLong());
     case Kind::Real: return QVariant(s.toDouble());
     case Kind::Text: return QVariant(s.toString());
     }
@@ -217,9 +233,14 @@ QVariant coerce(Kind kind, const QVariant& v, const QString& field)
         }
         if (isIntegralType(t)) return QVariant(v.toLongLong());
         double d = 0;
-        if (isNumericType(t)) d = v.toDouble();
-        else if (isText) { auto p = parseNumber(v.toString().trimmed()); if (!p) mismatch(field, v); d = *p; }
-        else mismatch(field, v);
+        if (isNumericType(t))
+            d = v.toDouble();
+        else if (isText) {
+            auto p = parseNumber(v.toString().trimmed());
+            if (!p) mismatch(field, v);
+            d = *p;
+        } else
+            mismatch(field, v);
         if (!std::isfinite(d) || std::fabs(d) > 9.2e18) throw AppError::overflow(field);
         return QVariant(qint64(std::nearbyint(d)));   // half to even, as the classic conversion
     }
@@ -238,7 +259,9 @@ QVariant coerce(Kind kind, const QVariant& v, const QString& field)
     case Kind::Real: {
         if (isCurrency) return QVariant(v.value<Currency>().toDouble());
         if (isNumericType(t)) return QVariant(v.toDouble());
-        if (isText) { if (auto p = parseNumber(v.toString().trimmed())) return QVariant(*p); }
+        if (isText) {
+            if (auto p = parseNumber(v.toString().trimmed())) return QVariant(*p);
+        }
         mismatch(field, v);
     }
     case Kind::Currency: {
@@ -250,14 +273,18 @@ QVariant coerce(Kind kind, const QVariant& v, const QString& field)
         }
         mismatch(field, v);
     }
-    case Kind::Date: case Kind::DateTime: {
+    case Kind::Date:
+    case Kind::DateTime: {
         if (t == QMetaType::QDateTime) {
             QDateTime d = v.toDateTime();
             // Stored to the second, like every date of the file.
             return QVariant(QDateTime(d.date(), QTime(d.time().hour(), d.time().minute(), d.time().second())));
         }
         if (t == QMetaType::QDate) return QVariant(QDateTime(v.toDate(), QTime(0, 0)));
-        if (isText) { QDateTime d = parseDateText(v.toString()); if (d.isValid()) return d; }
+        if (isText) {
+            QDateTime d = parseDateText(v.toString());
+            if (d.isValid()) return d;
+        }
         mismatch(field, v);
     }
     }
@@ -272,7 +299,8 @@ QVariant zeroOf(Kind kind)
     case Kind::Boolean: return QVariant(false);
     case Kind::Real: return QVariant(0.0);
     case Kind::Text: return QVariant(QString(""));
-    case Kind::Date: case Kind::DateTime: return QVariant(QDateTime(QDate(1899, 12, 30), QTime(0, 0)));
+    case Kind::Date:
+    case Kind::DateTime: return QVariant(QDateTime(QDate(1899, 12, 30), QTime(0, 0)));
     }
     return QVariant();
 }
@@ -286,7 +314,8 @@ bool sameValue(Kind kind, const QVariant& a, const QVariant& b)
     case Kind::Integer: return a.toLongLong() == b.toLongLong();
     case Kind::Boolean: return a.toBool() == b.toBool();
     case Kind::Real: return a.toDouble() == b.toDouble();
-    case Kind::Date: case Kind::DateTime: return a.toDateTime() == b.toDateTime();
+    case Kind::Date:
+    case Kind::DateTime: return a.toDateTime() == b.toDateTime();
     case Kind::Text: return a.toString() == b.toString();
     }
     return a == b;
@@ -316,8 +345,7 @@ void TableSchema::buildLookup()
 namespace {
 // Names are looked up on every field access, among a few dozen: as declared first, then
 // without regard to case; never through a lower-cased copy or a hash of the name.
-template <class Item, class NameOf>
-int lookup(const std::vector<Item>& items, const QString& n, NameOf nameOf)
+template <class Item, class NameOf> int lookup(const std::vector<Item>& items, const QString& n, NameOf nameOf)
 {
     for (size_t i = 0; i < items.size(); ++i)
         if (nameOf(items[i]) == n) return int(i);
@@ -420,7 +448,8 @@ std::unique_ptr<TableSchema> TableSchema::fromJson(const QString& tableName, con
     if (o.contains(QStringLiteral("version"))) t->identity.Version = o.value(QStringLiteral("version")).toDouble();
     t->identity.LongOptionA = long(o.value(QStringLiteral("longA")).toDouble());
     t->identity.LongOptionB = long(o.value(QStringLiteral("longB")).toDouble());
-    if (o.contains(QStringLiteral("boolOption"))) t->identity.BooleanOption = o.value(QStringLiteral("boolOption")).toBool();
+    if (o.contains(QStringLiteral("boolOption")))
+        t->identity.BooleanOption = o.value(QStringLiteral("boolOption")).toBool();
     for (const auto& v : o.value(QStringLiteral("copyKey")).toArray()) t->identity.CopyKey << v.toString();
     for (const auto& v : o.value(QStringLiteral("fields")).toArray()) {
         QJsonObject j = v.toObject();
@@ -432,8 +461,10 @@ std::unique_ptr<TableSchema> TableSchema::fromJson(const QString& tableName, con
         f.def.O2 = j.value(QStringLiteral("o2")).toInt(-100);
         f.def.O3 = j.value(QStringLiteral("o3")).toInt(-100);
         f.def.F = j.value(QStringLiteral("f")).toInt(-1);
-        if (j.contains(QStringLiteral("description"))) f.def.Description = j.value(QStringLiteral("description")).toString();
-        if (j.contains(QStringLiteral("valueList"))) f.def.ValueListName = j.value(QStringLiteral("valueList")).toString();
+        if (j.contains(QStringLiteral("description")))
+            f.def.Description = j.value(QStringLiteral("description")).toString();
+        if (j.contains(QStringLiteral("valueList")))
+            f.def.ValueListName = j.value(QStringLiteral("valueList")).toString();
         f.kind = kindOf(f.def.TypeCode);
         t->fields.push_back(f);
     }
@@ -446,7 +477,8 @@ std::unique_ptr<TableSchema> TableSchema::fromJson(const QString& tableName, con
         r.def.IsOwned = j.value(QStringLiteral("owned")).toBool();
         if (j.contains(QStringLiteral("key"))) r.def.KeyField = j.value(QStringLiteral("key")).toString();
         if (j.contains(QStringLiteral("display"))) r.def.DisplayFields = j.value(QStringLiteral("display")).toString();
-        if (j.contains(QStringLiteral("description"))) r.def.Description = j.value(QStringLiteral("description")).toString();
+        if (j.contains(QStringLiteral("description")))
+            r.def.Description = j.value(QStringLiteral("description")).toString();
         r.def.F = j.value(QStringLiteral("f")).toInt(-1);
         t->refs.push_back(r);
     }
@@ -481,7 +513,8 @@ std::unique_ptr<TableSchema> TableSchema::fromStorage(const QString& tableName, 
         f.def.Name = col;
         const QString up = type.toUpper();
         f.def.TypeCode = up.startsWith(QLatin1String("INT")) ? FieldType::Integer
-                         : up.startsWith(QLatin1String("REAL")) ? FieldType::Number : FieldType::Text;
+            : up.startsWith(QLatin1String("REAL"))           ? FieldType::Number
+                                                             : FieldType::Text;
         f.kind = kindOf(f.def.TypeCode);
         t->fields.push_back(f);
     }
@@ -489,4 +522,4 @@ std::unique_ptr<TableSchema> TableSchema::fromStorage(const QString& tableName, 
     return t;
 }
 
-}  // namespace objdb
+}   // namespace objdb

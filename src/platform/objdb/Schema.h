@@ -17,7 +17,7 @@ namespace objdb {
 
 enum class Kind { Text, Integer, Boolean, Real, Currency, Date, DateTime };
 Kind kindOf(int typeCode);
-QString sqlType(Kind kind);     // the column type used for storage
+QString sqlType(Kind kind);   // the column type used for storage
 bool isTextKind(Kind kind);
 
 // Program value -> the value bound to a statement (Currency rounded to 4 decimals, dates as text).
@@ -44,18 +44,18 @@ struct FieldSchema {
 struct RefSchema {
     ReferenceDefinition def;
     TableSchema* target = nullptr;   // resolved after all tables are known (may stay null)
-    QString linkTable;               // lists: "Owner$Ref"
-    int singleIndex = -1;            // single references: position among the table's single references
+    QString linkTable;   // lists: "Owner$Ref"
+    int singleIndex = -1;   // single references: position among the table's single references
     bool isList() const { return def.IsList; }
 };
 
 struct IndexSchema {
-    QString name;        // declared name (may be empty)
-    QString sqlName;     // the storage name, unique in the file
+    QString name;   // declared name (may be empty)
+    QString sqlName;   // the storage name, unique in the file
     bool unique = false;
     bool emptyIsValue = false;
-    QStringList fields;  // as declared
-    QStringList columns; // storage columns
+    QStringList fields;   // as declared
+    QStringList columns;   // storage columns
 };
 
 struct TableSchema {
@@ -65,7 +65,7 @@ struct TableSchema {
     std::vector<RefSchema> refs;
     std::vector<IndexSchema> indexes;
     QString columnOrder;
-    std::vector<int> singleRefs;     // indexes into refs, in declaration order
+    std::vector<int> singleRefs;   // indexes into refs, in declaration order
     itfSetData* handler = nullptr;   // null for a database opened without its definition
     std::shared_ptr<itfDefTable> definition;
     TableSchema* parent = nullptr;
@@ -73,12 +73,12 @@ struct TableSchema {
     std::vector<std::pair<TableSchema*, const RefSchema*>> ownedBy;
     bool excludedFromCopy = false;
     bool system = false;
-    QString keyFieldName;            // set when the database links its tables
-    int completionIndex = -1;        // the Boolean field of identity.CompletionField, -1 when none
-    QString insertSql;               // cached by the writer
-    QString readSql;                 // cached by the reader of one row
+    QString keyFieldName;   // set when the database links its tables
+    int completionIndex = -1;   // the Boolean field of identity.CompletionField, -1 when none
+    QString insertSql;   // cached by the writer
+    QString readSql;   // cached by the reader of one row
 
-    int fieldIndex(const QString& name) const;          // -1 when not declared (case-insensitive)
+    int fieldIndex(const QString& name) const;   // -1 when not declared (case-insensitive)
     const FieldSchema* field(const QString& name) const;
     const RefSchema* ref(const QString& name) const;
     const RefSchema* singleRef(int singleIndex) const { return &refs[size_t(singleRefs[size_t(singleIndex)])]; }
@@ -94,7 +94,6 @@ struct TableSchema {
     static std::unique_ptr<TableSchema> fromJson(const QString& name, const QJsonObject& json);
     // Structure read from storage alone (a table without stored declarations).
     static std::unique_ptr<TableSchema> fromStorage(const QString& name, SqlConnection& conn);
-
 };
 
-}  // namespace objdb
+}   // namespace objdb

@@ -20,7 +20,8 @@ std::shared_ptr<SqlConnection> SqlConnection::open(const QString& path, bool cre
 {
     // The system would read the name only up to the NUL: another file.
     if (path.contains(QChar(0)))
-        throw objdb::error(objdb::NotOpen, kSource, QStringLiteral("Nome del file di database non valido (contiene un carattere nullo)"));
+        throw objdb::error(objdb::NotOpen, kSource,
+                           QStringLiteral("Nome del file di database non valido (contiene un carattere nullo)"));
     if (!create && !QFileInfo::exists(path))
         throw objdb::error(objdb::FileMissing, kSource, QStringLiteral("File di database non trovato: %1").arg(path));
     std::shared_ptr<SqlConnection> c(new SqlConnection());
@@ -66,7 +67,8 @@ void SqlConnection::connect()
         QSqlDatabase::removeDatabase(m_qtName);
         m_qtName.clear();
         m_db = nullptr;
-        throw objdb::error(objdb::NotOpen, kSource, QStringLiteral("Impossibile aprire il database %1: %2").arg(m_path, why));
+        throw objdb::error(objdb::NotOpen, kSource,
+                           QStringLiteral("Impossibile aprire il database %1: %2").arg(m_path, why));
     }
     QVariant h = m_qt.driver()->handle();
     m_db = *static_cast<sqlite3* const*>(h.data());
@@ -137,19 +139,18 @@ void SqlConnection::fail(int rc, const QString&) const
     case SQLITE_BUSY:
     case SQLITE_LOCKED: {
         // Nothing of the change was written: the operation that needed the file rolls back.
-        const QString waited = m_busyTimeout >= 1000
-            ? QStringLiteral("%1 secondi").arg(m_busyTimeout / 1000)
-            : QStringLiteral("%1 millisecondi").arg(m_busyTimeout);
+        const QString waited = m_busyTimeout >= 1000 ? QStringLiteral("%1 secondi").arg(m_busyTimeout / 1000)
+                                                     : QStringLiteral("%1 millisecondi").arg(m_busyTimeout);
         throw objdb::error(objdb::Busy, kSource,
                            QStringLiteral("il database è occupato da un altro utente (attesa di %1 senza esito); "
-                                          "nessuna modifica è stata registrata, riprovare").arg(waited));
+                                          "nessuna modifica è stata registrata, riprovare")
+                               .arg(waited));
     }
     case SQLITE_READONLY:
         throw objdb::error(objdb::ReadOnly, kSource, QStringLiteral("Database aperto in sola lettura"));
     case SQLITE_NOTADB:
         throw objdb::error(objdb::NotADatabase, kSource, QStringLiteral("Il file %1 non è un database").arg(m_path));
-    default:
-        throw objdb::error(objdb::SqlFailed, kSource, text);
+    default: throw objdb::error(objdb::SqlFailed, kSource, text);
     }
 }
 
@@ -175,10 +176,15 @@ void SqlConnection::giveBack(const QString& sql, sqlite3_stmt* st)
 {
     sqlite3_reset(st);
     sqlite3_clear_bindings(st);
-    if (!m_db) { sqlite3_finalize(st); return; }
+    if (!m_db) {
+        sqlite3_finalize(st);
+        return;
+    }
     if (std::vector<sqlite3_stmt*>* idle = m_cache.find(sql)) {
-        if (idle->size() < 4) idle->push_back(st);
-        else sqlite3_finalize(st);
+        if (idle->size() < 4)
+            idle->push_back(st);
+        else
+            sqlite3_finalize(st);
         return;
     }
     if (auto evicted = m_cache.insert(sql, {st}))
@@ -276,8 +282,9 @@ QString SqlConnection::openSavepoint(bool write)
     // the savepoint stays the transaction itself (BEGIN IMMEDIATE and a savepoint inside it
     // would make every page the operation changes be copied aside as well).
     if (m_lockStatement.isNull())
-        m_lockStatement = tableExists(QStringLiteral("_objdb_meta")) ? QStringLiteral("DELETE FROM \"_objdb_meta\" WHERE 0")
-                                                                     : QStringLiteral("");
+        m_lockStatement = tableExists(QStringLiteral("_objdb_meta"))
+            ? QStringLiteral("DELETE FROM \"_objdb_meta\" WHERE 0")
+            : QStringLiteral("");
     try {
         if (m_lockStatement.isEmpty()) {
             static const QString begin = QStringLiteral("BEGIN IMMEDIATE");
@@ -344,8 +351,7 @@ void SqlConnection::rollbackSavepoint(const QString& name)
             try {
                 m_beforeWriteEnds();
                 keep = true;
-            } catch (const AppError&) {
-            }
+            } catch (const AppError&) { }
         }
         prepare(sp.release).exec();
         if (ends) {
@@ -418,7 +424,9 @@ void SqlConnection::setBusyTimeout(int milliseconds)
 bool SqlConnection::tableExists(const QString& table)
 {
     return scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"),
-                  {table}).toLongLong() > 0;
+                  {table})
+               .toLongLong()
+        > 0;
 }
 
 std::vector<std::pair<QString, QString>> SqlConnection::tableColumns(const QString& table)
@@ -449,10 +457,16 @@ SqlConnection::Stmt& SqlConnection::Stmt::bind(int i, const QVariant& v)
         } else {
             switch (t) {
             case QMetaType::Bool: rc = sqlite3_bind_int64(m_st, i, v.toBool() ? 1 : 0); break;
-            case QMetaType::Int: case QMetaType::UInt: case QMetaType::Long: case QMetaType::LongLong:
-            case QMetaType::Short: case QMetaType::UShort: case QMetaType::ULong: case QMetaType::ULongLong:
-                rc = sqlite3_bind_int64(m_st, i, v.toLongLong()); break;
-            case QMetaType::Double: case QMetaType::Float: rc = sqlite3_bind_double(m_st, i, v.toDouble()); break;
+            case QMetaType::Int:
+            case QMetaType::UInt:
+            case QMetaType::Long:
+            case QMetaType::LongLong:
+            case QMetaType::Short:
+            case QMetaType::UShort:
+            case QMetaType::ULong:
+            case QMetaType::ULongLong: rc = sqlite3_bind_int64(m_st, i, v.toLongLong()); break;
+            case QMetaType::Double:
+            case QMetaType::Float: rc = sqlite3_bind_double(m_st, i, v.toDouble()); break;
             case QMetaType::QByteArray: {
                 QByteArray b = v.toByteArray();
                 rc = sqlite3_bind_blob(m_st, i, b.constData(), int(b.size()), SQLITE_TRANSIENT);
@@ -464,7 +478,8 @@ SqlConnection::Stmt& SqlConnection::Stmt::bind(int i, const QVariant& v)
                 break;
             }
             case QMetaType::QDate: {
-                QByteArray b = (v.toDate().toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 00:00:00")).toUtf8();
+                QByteArray b
+                    = (v.toDate().toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 00:00:00")).toUtf8();
                 rc = sqlite3_bind_text(m_st, i, b.constData(), int(b.size()), SQLITE_TRANSIENT);
                 break;
             }
@@ -504,7 +519,7 @@ SqlConnection::Stmt& SqlConnection::Stmt::reset()
 int SqlConnection::Stmt::exec()
 {
     if (!sqlite3_stmt_readonly(m_st)) ++m_conn->m_writeCount;
-    while (next()) {}
+    while (next()) { }
     return sqlite3_changes(m_conn->m_db);
 }
 

@@ -23,27 +23,28 @@ public:
     // A prepared statement checked out of the connection's cache; given back when it dies.
     class Stmt {
     public:
-        Stmt(SqlConnection* conn, QString sql, sqlite3_stmt* st) : m_conn(conn), m_sql(std::move(sql)), m_st(st) {}
+        Stmt(SqlConnection* conn, QString sql, sqlite3_stmt* st) : m_conn(conn), m_sql(std::move(sql)), m_st(st) { }
         Stmt(Stmt&& o) noexcept : m_conn(o.m_conn), m_sql(std::move(o.m_sql)), m_st(o.m_st) { o.m_st = nullptr; }
         Stmt(const Stmt&) = delete;
         Stmt& operator=(const Stmt&) = delete;
         ~Stmt();
 
-        Stmt& bind(int index, const QVariant& value);       // 1-based
+        Stmt& bind(int index, const QVariant& value);   // 1-based
         Stmt& bindAll(const QVariantList& values);
-        bool next();                                        // a row is available
-        int exec();                                         // runs to the end; rows changed
-        Stmt& reset();                                      // ready to run again, with new values bound
+        bool next();   // a row is available
+        int exec();   // runs to the end; rows changed
+        Stmt& reset();   // ready to run again, with new values bound
         int columns() const;
         QString columnName(int col) const;
         bool isNull(int col) const;
-        QVariant value(int col) const;                      // qint64, double, QString, QByteArray or null
+        QVariant value(int col) const;   // qint64, double, QString, QByteArray or null
         qint64 int64(int col) const;
         double real(int col) const;
         QString text(int col) const;
         // Sorts SQLite has run for this statement since it was prepared.
         int sortsRun() const;
         const QString& sql() const { return m_sql; }
+
     private:
         SqlConnection* m_conn;
         QString m_sql;
@@ -92,7 +93,7 @@ public:
     QString openSavepoint(bool write = true);
     void releaseSavepoint(const QString& name);
     void rollbackSavepoint(const QString& name);   // rolls back and releases
-    void rollbackToSavepoint(const QString& name); // rolls back, the savepoint stays open
+    void rollbackToSavepoint(const QString& name);   // rolls back, the savepoint stays open
     // True while this connection holds the write lock it took with a savepoint.
     bool holdsWriteLock() const { return m_writing; }
     // Runs under the write lock just before that lock's transaction ends, whether it commits
@@ -136,7 +137,7 @@ private:
     void connect();
     void giveBack(const QString& sql, sqlite3_stmt* st);
     qint64 fileVersion() const;   // moves with every commit to the file, by any connection
-    void accountChanges();        // rows written that no noteWrite named: every table changed
+    void accountChanges();   // rows written that no noteWrite named: every table changed
     void finalizeAll();
 
     QString m_path;
@@ -145,16 +146,16 @@ private:
     sqlite3* m_db = nullptr;
     bool m_readOnly = false;
     int m_openSavepoints = 0;
-    bool m_writing = false;            // the outermost savepoint began a write transaction
+    bool m_writing = false;   // the outermost savepoint began a write transaction
     std::function<void()> m_beforeWriteEnds;
     int m_busyTimeout = 0;
-    QString m_lockStatement;           // a write that changes nothing (null: not known yet)
+    QString m_lockStatement;   // a write that changes nothing (null: not known yet)
     quint64 m_writeCount = 0;
     quint64 m_events = 1;
     quint64 m_lastOthersCommit = 1, m_lastUnnamedWrite = 1;
     QHash<QString, quint64> m_tableWrites;
     qint64 m_accountedChanges = -1;
     qint64 m_versionAfterOwnWrite = -1;
-    objdb::LruCache<std::vector<sqlite3_stmt*>> m_cache{kCachedStatements};
-    objdb::LruCache<bool> m_planSorts{kCachedStatements};
+    objdb::LruCache<std::vector<sqlite3_stmt*>> m_cache {kCachedStatements};
+    objdb::LruCache<bool> m_planSorts {kCachedStatements};
 };

@@ -31,7 +31,11 @@ class DBEngine;
 class TableObject;
 class itfProgress;
 struct ReferenceDefinition;
-namespace objdb { struct TableSchema; struct RowState; class DataSetAccess; }
+namespace objdb {
+struct TableSchema;
+struct RowState;
+class DataSetAccess;
+}
 
 // Set while a report reads the rows; table rules look at it to skip work (line numbers).
 struct RecordSource {
@@ -42,11 +46,11 @@ struct RecordSource {
 struct FieldInfo {
     QString Name;
     QString Caption;
-    int TypeCode = 0;            // FieldType code; -1 for a reference, -2 for a computed column
+    int TypeCode = 0;   // FieldType code; -1 for a reference, -2 for a computed column
     int Size = 0;
-    bool Shown = true;           // visible at the database's access level
-    bool Editable = true;        // changeable at the database's access level
-    QString DisplayFormat;       // "#,##0.00##", "dd/mm/yyyy", "dd/mm/yyyy hh:nn:ss" or empty
+    bool Shown = true;   // visible at the database's access level
+    bool Editable = true;   // changeable at the database's access level
+    QString DisplayFormat;   // "#,##0.00##", "dd/mm/yyyy", "dd/mm/yyyy hh:nn:ss" or empty
     QString Description;
 };
 
@@ -55,15 +59,15 @@ public:
     virtual ~TableData();
 
     // --- current row: values ---------------------------------------------------------
-    virtual QVariant GetValue(const QString& field) const;          // Null when empty
-    virtual QVariant GetFieldValue(const QString& field) const;     // 0 (of the field's type) when empty
-    virtual Currency GetCurrencyValue(const QString& field) const;  // 0 when empty
+    virtual QVariant GetValue(const QString& field) const;   // Null when empty
+    virtual QVariant GetFieldValue(const QString& field) const;   // 0 (of the field's type) when empty
+    virtual Currency GetCurrencyValue(const QString& field) const;   // 0 when empty
     // With converted True: the amount in the database's conversion currency.
     Currency GetCurrencyValue(const QString& field, bool converted) const;
-    virtual QString GetText(const QString& field) const;            // display text
+    virtual QString GetText(const QString& field) const;   // display text
     virtual bool IsFieldNull(const QString& field) const;
-    bool IsFieldEmpty(const QString& field) const;                   // Null or empty text
-    bool GetBoolValue(const QString& field) const;                   // Null is False
+    bool IsFieldEmpty(const QString& field) const;   // Null or empty text
+    bool GetBoolValue(const QString& field) const;   // Null is False
     virtual bool HasField(const QString& field) const;
     // Raises OnBeforeUpdateField, stores, raises OnUpdateField; a refusal restores the old value.
     // A field of the parent row (child tables) is set in the parent row, saved with this row.
@@ -82,22 +86,22 @@ public:
     enum class TakeAgain { BeforeStoring, OnCollision };
     void TakeNumber(const QString& field, const QVariant& number, std::function<QVariant(TableData& row)> again,
                     TakeAgain when = TakeAgain::BeforeStoring);
-    virtual qint64 GetOID() const;                                  // 0 when no current row
-    QVariant GetKey() const;                                         // the OID; Null when no current row
+    virtual qint64 GetOID() const;   // 0 when no current row
+    QVariant GetKey() const;   // the OID; Null when no current row
     QString GetKeyText() const;
-    bool WasRefused() const;                                         // the last operation of this data set was refused
+    bool WasRefused() const;   // the last operation of this data set was refused
     QString LastRefusal() const;
 
     // --- rows --------------------------------------------------------------------------
     // New row: raises OnNewRow, then applies the (field, value, field, value, ...) pairs,
     // then stores it (OnUpdateRow). Returns the new row's OID.
     virtual qint64 AddRow(const QVariantList& fieldValuePairs);
-    virtual void NewRow();              // new current row, not yet stored (OnNewRow raised)
-    virtual void Update();              // stores the current row (OnUpdateRow); refusal raises AppError
-    virtual void DeleteRow();           // OnDeleteRow; refusal raises AppError
+    virtual void NewRow();   // new current row, not yet stored (OnNewRow raised)
+    virtual void Update();   // stores the current row (OnUpdateRow); refusal raises AppError
+    virtual void DeleteRow();   // OnDeleteRow; refusal raises AppError
     virtual bool IsNewRow() const;
     virtual bool IsChanged() const;
-    void CancelUpdate();                // drops the pending changes of the current row
+    void CancelUpdate();   // drops the pending changes of the current row
     bool HasNoCurrentRow() const;
     // True when the current row cannot be edited or kept (none, or a new row not yet stored).
     bool RowFlag() const;
@@ -113,7 +117,7 @@ public:
     virtual bool IsEOF() const;
     bool IsBOF() const;
     virtual bool IsEmpty() const;
-    virtual qint64 RowCount() const;    // a count query, never a full read
+    virtual qint64 RowCount() const;   // a count query, never a full read
     // Moves to the row whose key field (the reference key field or "Codice") equals key.
     // False (the current row unchanged) when there is none.
     [[nodiscard]] bool FindKey(const QVariant& key);
@@ -143,7 +147,7 @@ public:
     qint64 FindReferenceKey(const QString& reference, const QVariant& key) const;
     virtual void SetReferenceOID(const QString& reference, qint64 oid);
     virtual qint64 GetReferenceOID(const QString& reference) const;
-    QVariant GetReferenceKey(const QString& reference) const;       // the OID, Null when unset
+    QVariant GetReferenceKey(const QString& reference) const;   // the OID, Null when unset
     // The row holding this one in an owned list (a line's document), or nullptr.
     virtual std::unique_ptr<TableData> GetOwnerRow();
     std::unique_ptr<TableData> GetOwnerByTable(const QString& table);
@@ -158,16 +162,16 @@ public:
     // this table) points to the current row.
     std::unique_ptr<TableData> GetReferencingRows(const QString& table, const QString& reference = QString());
     // Marks that pair the handlers of one change (kept per row until removed).
-    bool TestAndMark(const QString& mark);    // sets the mark; True when it was already there
+    bool TestAndMark(const QString& mark);   // sets the mark; True when it was already there
     bool IsMarked(const QString& mark) const;
     void Unmark(const QString& mark);
 
     // --- parent row (child tables) ----------------------------------------------------
-    QVariant GetParentKey() const;                                    // the parent's OID, Null when none
+    QVariant GetParentKey() const;   // the parent's OID, Null when none
     // Attaches the row to another parent: field events of the parent's fields are raised
     // with the old parent in place, then with the new one; then OnSetParent.
     void SetParent(qint64 parentOid);
-    [[nodiscard]] bool SetParentByKey(const QVariant& key);           // by the parent's key field; false when none
+    [[nodiscard]] bool SetParentByKey(const QVariant& key);   // by the parent's key field; false when none
     std::unique_ptr<TableData> GetParentRow();
     // The candidate parents of the current row (OnSelectParent raised on them).
     std::unique_ptr<TableData> SelectParentCandidates();
@@ -190,20 +194,20 @@ public:
     virtual QString tableName() const;
     RecordSource& GetRecordSource();
 
-    QString GetFilter() const;                // the filter set with SetFilter
+    QString GetFilter() const;   // the filter set with SetFilter
     // Narrows the selected rows (Jet SQL; empty: none); `values` are bound to its "?" in order.
     void SetFilter(const QString& filter, const QVariantList& values = {});
-    QString GetSelectCondition() const;       // the condition the rows were selected with
+    QString GetSelectCondition() const;   // the condition the rows were selected with
     void SelectWhere(const QString& condition);   // selects the rows again with this condition
     QString GetOrder() const;
-    void SetOrder(const QString& order);      // "Field[ DESC], ..."; empty: the default order
+    void SetOrder(const QString& order);   // "Field[ DESC], ..."; empty: the default order
     bool AllowsOrder(const QString& order) const;
     QString GetFieldList() const;
     std::vector<FieldInfo> GetFieldInfos() const;
     FieldInfo GetFieldInfo(const QString& field) const;
-    void Refresh();                           // reads the current row and its page again
-    void Requery();                           // runs the query again from the first row
-    std::unique_ptr<TableData> Clone() const; // same rows, same current row, own cursor
+    void Refresh();   // reads the current row and its page again
+    void Requery();   // runs the query again from the first row
+    std::unique_ptr<TableData> Clone() const;   // same rows, same current row, own cursor
     void Close();
 
     // --- bulk work (no row rules: rows travel as they are, keeping their OIDs) ---------
@@ -219,7 +223,8 @@ public:
     // with it, no row rule runs (a sale moved away gives no stock back).
     void DeleteRowWithoutRules();
     // Format 2: HTML table of the shown fields (fieldOrder: comma list, empty for all).
-    [[nodiscard]] bool Export(int format, const QString& path, itfProgress* progress = nullptr, const QString& fieldOrder = QString());
+    [[nodiscard]] bool Export(int format, const QString& path, itfProgress* progress = nullptr,
+                              const QString& fieldOrder = QString());
     QString ExportHtml(const QString& fieldOrder = QString());
 
     // --- refusals ---------------------------------------------------------------------

@@ -31,14 +31,15 @@ QList<qint64> rowOids(TableData::Impl& d)
     const QString where = compiledWhere(d, params);
     QStringList ob;
     for (const auto& o : d.query->order) ob << o.sql + (o.desc ? QStringLiteral(" DESC") : QString());
-    auto st = d.engine->sql().prepare(QStringLiteral("SELECT %1.\"OID\" FROM %2 WHERE %3 ORDER BY %4")
-                                          .arg(d.schema->quoted(), d.query->from, where, ob.join(QStringLiteral(", "))));
+    auto st
+        = d.engine->sql().prepare(QStringLiteral("SELECT %1.\"OID\" FROM %2 WHERE %3 ORDER BY %4")
+                                      .arg(d.schema->quoted(), d.query->from, where, ob.join(QStringLiteral(", "))));
     st.bindAll(params);
     while (st.next()) oids << st.int64(0);
     return oids;
 }
 
-}  // namespace
+}   // namespace
 
 QStringList objdb::copyKeyOf(const Database& destination, const TableSchema& table)
 {
@@ -47,7 +48,8 @@ QStringList objdb::copyKeyOf(const Database& destination, const TableSchema& tab
 }
 
 QHash<qint64, qint64> objdb::copyKeyMatches(SqlConnection& source, SqlConnection& destination, const TableSchema& table,
-                                            const QStringList& keyFields, const std::function<qint64(qint64)>& ownerThere)
+                                            const QStringList& keyFields,
+                                            const std::function<qint64(qint64)>& ownerThere)
 {
     QHash<qint64, qint64> matches;
     for (SqlConnection* c : {&source, &destination}) {
@@ -60,9 +62,11 @@ QHash<qint64, qint64> objdb::copyKeyMatches(SqlConnection& source, SqlConnection
     for (const QString& f : keyFields) keyColumns << QStringLiteral("t.") + q(f);
     const TableSchema* owner = table.ownedBy.empty() ? nullptr : table.ownedBy.front().first;
     const QString link = owner ? table.ownedBy.front().second->linkTable : QString();
-    const QString sql = owner ? QStringLiteral("SELECT t.\"OID\", l.\"OwnerOID\", %1 FROM %2 t JOIN %3 l ON l.\"MemberOID\" = t.\"OID\"")
-                                    .arg(keyColumns.join(QStringLiteral(", ")), table.quoted(), q(link))
-                              : QStringLiteral("SELECT t.\"OID\", 0, %1 FROM %2 t").arg(keyColumns.join(QStringLiteral(", ")), table.quoted());
+    const QString sql = owner
+        ? QStringLiteral("SELECT t.\"OID\", l.\"OwnerOID\", %1 FROM %2 t JOIN %3 l ON l.\"MemberOID\" = t.\"OID\"")
+              .arg(keyColumns.join(QStringLiteral(", ")), table.quoted(), q(link))
+        : QStringLiteral("SELECT t.\"OID\", 0, %1 FROM %2 t")
+              .arg(keyColumns.join(QStringLiteral(", ")), table.quoted());
     // Texts compare as the program compares them: without case.
     const auto keyOf = [&](SqlConnection::Stmt& st, qint64 ownerOid) {
         QString k = QString::number(ownerOid);
@@ -102,8 +106,8 @@ std::vector<std::pair<QString, QString>> objdb::pointersTo(const Database& desti
                                                            const QString& ownLink)
 {
     const auto isTable = [&](const TableSchema* resolved, const QString& declared) {
-        return (resolved && resolved->name.compare(table.name, Qt::CaseInsensitive) == 0) ||
-               declared.compare(table.name, Qt::CaseInsensitive) == 0;
+        return (resolved && resolved->name.compare(table.name, Qt::CaseInsensitive) == 0)
+            || declared.compare(table.name, Qt::CaseInsensitive) == 0;
     };
     std::vector<std::pair<QString, QString>> out;
     for (const auto& t : destination.schemas()) {
@@ -126,7 +130,8 @@ void deleteDeep(Database& db, DBEngine& engine, TableSchema& table, qint64 oid);
 class Copier {
 public:
     Copier(Database& srcDb, DBEngine& src, Database& dstDb, DBEngine& dst, bool replaceRelated)
-        : m_srcDb(srcDb), m_src(src), m_dstDb(dstDb), m_dst(dst), m_replaceRelated(replaceRelated) {}
+        : m_srcDb(srcDb), m_src(src), m_dstDb(dstDb), m_dst(dst), m_replaceRelated(replaceRelated)
+    { }
 
     // Copies one row (with what it points to and its owned lines) and returns its OID in the
     // destination: the same OID, unless the destination already holds the same row under
@@ -149,7 +154,7 @@ public:
         matchTable(table);
         // A row the destination made for itself under another OID: the same row, updated.
         const qint64 matched = m_matched.value(key, 0);
-        m_done.insert(key, Visit{matched ? matched : oid, replace, false});
+        m_done.insert(key, Visit {matched ? matched : oid, replace, false});
         store(table, oid, key);
         return m_done.value(key).there;
     }
@@ -166,7 +171,8 @@ private:
     void store(TableSchema& table, qint64 oid, const QString& key)
     {
         const Columns& cols = columns(table.name);
-        auto st = m_src.sql().prepare(QStringLiteral("SELECT %1 FROM %2 WHERE \"OID\" = ?").arg(cols.select, table.quoted()));
+        auto st = m_src.sql().prepare(
+            QStringLiteral("SELECT %1 FROM %2 WHERE \"OID\" = ?").arg(cols.select, table.quoted()));
         st.bind(1, oid);
         if (!st.next()) {   // a reference to a row that no longer exists: nothing to bring
             m_done[key].stored = true;
@@ -180,7 +186,8 @@ private:
         for (int i : table.singleRefs) {
             const RefSchema& r = table.refs[size_t(i)];
             const int c = int(cols.names.indexOf(r.def.column()));
-            if (r.target && c >= 0 && !values[c].isNull()) values[c] = copy(*r.target, values[c].toLongLong(), m_replaceRelated);
+            if (r.target && c >= 0 && !values[c].isNull())
+                values[c] = copy(*r.target, values[c].toLongLong(), m_replaceRelated);
         }
         const qint64 matched = m_matched.value(key, 0);
         const bool replace = m_done.value(key).replace;
@@ -196,8 +203,10 @@ private:
         try {
             if (matched) {
                 there = matched;
-                if (replace) updateAt(there);
-                else kept = true;
+                if (replace)
+                    updateAt(there);
+                else
+                    kept = true;
             } else if (replace) {
                 dst.execute(cols.upsert, values);
             } else {
@@ -219,7 +228,8 @@ private:
             if (r.def.IsOwned && kept) continue;
             QList<qint64> members;
             {
-                auto ms = m_src.sql().prepare(QStringLiteral("SELECT \"MemberOID\" FROM %1 WHERE \"OwnerOID\" = ?").arg(q(r.linkTable)));
+                auto ms = m_src.sql().prepare(
+                    QStringLiteral("SELECT \"MemberOID\" FROM %1 WHERE \"OwnerOID\" = ?").arg(q(r.linkTable)));
                 ms.bind(1, oid);
                 while (ms.next()) members << ms.int64(0);
             }
@@ -227,7 +237,8 @@ private:
             for (qint64 m : members) {
                 // Owned lines travel with their document; other members are related rows.
                 const qint64 member = copy(*r.target, m, r.def.IsOwned ? true : m_replaceRelated);
-                dst.execute(QStringLiteral("INSERT OR IGNORE INTO %1 (\"OwnerOID\", \"MemberOID\") VALUES (?, ?)").arg(q(r.linkTable)),
+                dst.execute(QStringLiteral("INSERT OR IGNORE INTO %1 (\"OwnerOID\", \"MemberOID\") VALUES (?, ?)")
+                                .arg(q(r.linkTable)),
                             {there, member});
                 brought.insert(member);
             }
@@ -244,7 +255,8 @@ private:
         SqlConnection& dst = m_dstDb.writer(m_dst);
         QList<qint64> beyond;
         {
-            auto st = dst.prepare(QStringLiteral("SELECT \"MemberOID\" FROM %1 WHERE \"OwnerOID\" = ?").arg(q(list.linkTable)));
+            auto st = dst.prepare(
+                QStringLiteral("SELECT \"MemberOID\" FROM %1 WHERE \"OwnerOID\" = ?").arg(q(list.linkTable)));
             st.bind(1, owner);
             while (st.next())
                 if (!brought.contains(st.int64(0))) beyond << st.int64(0);
@@ -255,8 +267,11 @@ private:
         const auto pointers = pointersTo(m_dstDb, *member, list.linkTable);
         for (qint64 oid : beyond) {
             const bool pointedAt = std::any_of(pointers.begin(), pointers.end(), [&](const auto& p) {
-                return dst.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1 WHERE %2 = ?)").arg(q(p.first), q(p.second)), {oid})
-                           .toLongLong() != 0;
+                return dst.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1 WHERE %2 = ?)")
+                                      .arg(q(p.first), q(p.second)),
+                                  {oid})
+                           .toLongLong()
+                    != 0;
             });
             if (!pointedAt) deleteDeep(m_dstDb, m_dst, *member, oid);
         }
@@ -275,9 +290,10 @@ private:
         if (keyFields.isEmpty()) return;
         const TableSchema* owner = table.ownedBy.empty() ? nullptr : table.ownedBy.front().first;
         if (owner) matchTable(*owner);
-        const QHash<qint64, qint64> matches = copyKeyMatches(m_src.sql(), m_dst.sql(), table, keyFields, [&](qint64 ownerOid) {
-            return owner ? m_matched.value(owner->name.toLower() + u'|' + QString::number(ownerOid), ownerOid) : 0;
-        });
+        const QHash<qint64, qint64> matches = copyKeyMatches(
+            m_src.sql(), m_dst.sql(), table, keyFields, [&](qint64 ownerOid) {
+                return owner ? m_matched.value(owner->name.toLower() + u'|' + QString::number(ownerOid), ownerOid) : 0;
+            });
         for (auto it = matches.cbegin(); it != matches.cend(); ++it)
             m_matched.insert(table.name.toLower() + u'|' + QString::number(it.key()), it.value());
     }
@@ -298,13 +314,17 @@ private:
             bool usable = true;
             for (const QString& col : ix.columns) {
                 const int i = int(cols.names.indexOf(col));
-                if (i < 0) { usable = false; break; }
+                if (i < 0) {
+                    usable = false;
+                    break;
+                }
                 conds << q(col) + QStringLiteral(" IS ?");
                 params << values[i];
             }
             if (!usable || conds.isEmpty()) continue;
             QVariant found = m_dst.sql().scalar(QStringLiteral("SELECT \"OID\" FROM %1 WHERE %2 LIMIT 1")
-                                                    .arg(table.quoted(), conds.join(QStringLiteral(" AND "))), params);
+                                                    .arg(table.quoted(), conds.join(QStringLiteral(" AND "))),
+                                                params);
             if (!found.isNull()) return found.toLongLong();
         }
         return 0;
@@ -317,7 +337,8 @@ private:
         QSet<QString> there;
         for (const auto& [n, t] : m_dst.sql().tableColumns(table)) there.insert(n.toLower());
         if (there.isEmpty())
-            throw objdb::error(UnknownTable, table, QStringLiteral("La tabella %1 non esiste nell'archivio di destinazione").arg(table));
+            throw objdb::error(UnknownTable, table,
+                               QStringLiteral("La tabella %1 non esiste nell'archivio di destinazione").arg(table));
         Columns c;
         for (const auto& [n, t] : m_src.sql().tableColumns(table))
             if (there.contains(n.toLower())) c.names << n;
@@ -325,18 +346,23 @@ private:
         for (const QString& n : c.names) {
             quoted << q(n);
             marks << QStringLiteral("?");
-            if (n.compare(QLatin1String("OID"), Qt::CaseInsensitive) != 0) sets << q(n) + QStringLiteral(" = excluded.") + q(n);
+            if (n.compare(QLatin1String("OID"), Qt::CaseInsensitive) != 0)
+                sets << q(n) + QStringLiteral(" = excluded.") + q(n);
         }
         c.parentIndex = int(c.names.indexOf(QStringLiteral("objParent")));
         c.select = quoted.join(QStringLiteral(", "));
-        const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(q(table), c.select, marks.join(QStringLiteral(", ")));
-        c.upsert = insert + (sets.isEmpty() ? QStringLiteral(" ON CONFLICT(\"OID\") DO NOTHING")
-                                            : QStringLiteral(" ON CONFLICT(\"OID\") DO UPDATE SET ") + sets.join(QStringLiteral(", ")));
+        const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                   .arg(q(table), c.select, marks.join(QStringLiteral(", ")));
+        c.upsert = insert
+            + (sets.isEmpty()
+                   ? QStringLiteral(" ON CONFLICT(\"OID\") DO NOTHING")
+                   : QStringLiteral(" ON CONFLICT(\"OID\") DO UPDATE SET ") + sets.join(QStringLiteral(", ")));
         c.insertIfMissing = insert + QStringLiteral(" ON CONFLICT(\"OID\") DO NOTHING");
         QStringList assigns;
         for (const QString& n : c.names)
             if (n.compare(QLatin1String("OID"), Qt::CaseInsensitive) != 0) assigns << q(n) + QStringLiteral(" = ?");
-        c.updateByOid = QStringLiteral("UPDATE %1 SET %2 WHERE \"OID\" = ?").arg(q(table), assigns.join(QStringLiteral(", ")));
+        c.updateByOid
+            = QStringLiteral("UPDATE %1 SET %2 WHERE \"OID\" = ?").arg(q(table), assigns.join(QStringLiteral(", ")));
         return *m_columns.insert(table.toLower(), c);
     }
 
@@ -375,7 +401,7 @@ bool copyBetween(Database& srcDb, DBEngine& src, TableSchema& table, Database& d
     OpScope op(dstDb, OpKind::Bulk);
     const int total = int(oids.size());
     if (progress) progress->OnStart(0, total);
-    const ProgressEnd end{progress};
+    const ProgressEnd end {progress};
     dstDb.event(NotifyAction::CopyStarted, table.name, QString());
     bool copied = false;
     if (const QString alias = dst.attachedAs(src); !alias.isEmpty()) {
@@ -414,7 +440,7 @@ bool deleteOids(Database& db, DBEngine& engine, TableSchema& table, const QList<
 {
     OpScope op(db, OpKind::Bulk);
     if (progress) progress->OnStart(0, int(oids.size()));
-    const ProgressEnd end{progress};
+    const ProgressEnd end {progress};
     if (deleteBySets(db, engine, table, oids, progress) == SetWork::Stopped) return false;
     op.commit();
     return true;
@@ -429,7 +455,8 @@ void deleteDeep(Database& db, DBEngine& engine, TableSchema& table, qint64 oid)
         if (r.def.IsOwned && r.target) {
             QList<qint64> members;
             {
-                auto st = c.prepare(QStringLiteral("SELECT \"MemberOID\" FROM %1 WHERE \"OwnerOID\" = ?").arg(q(r.linkTable)));
+                auto st = c.prepare(
+                    QStringLiteral("SELECT \"MemberOID\" FROM %1 WHERE \"OwnerOID\" = ?").arg(q(r.linkTable)));
                 st.bind(1, oid);
                 while (st.next()) members << st.int64(0);
             }
@@ -444,12 +471,13 @@ void deleteDeep(Database& db, DBEngine& engine, TableSchema& table, qint64 oid)
 
 QString htmlEscape(const QString& s) { return s.toHtmlEscaped(); }
 
-}  // namespace
+}   // namespace
 
 bool TableData::CopyRows(TableData& target, itfProgress* progress, bool copyRelated)
 {
     auto& dst = DataSetAccess::impl(target);
-    if (!copyBetween(*d->db, *d->engine, *d->schema, *dst.db, *dst.engine, rowOids(*d), progress, copyRelated)) return false;
+    if (!copyBetween(*d->db, *d->engine, *d->schema, *dst.db, *dst.engine, rowOids(*d), progress, copyRelated))
+        return false;
     invalidateQuery(dst);
     return true;
 }
@@ -476,7 +504,8 @@ bool TableObject::CopyRowsTo(const QList<qint64>& oids, TableObject& target, itf
 {
     const std::shared_ptr<DBEngine> src = m_db.GetEngine();
     const std::shared_ptr<DBEngine> dst = target.m_db.GetEngine();
-    if (!src || !src->IsOpen() || !dst || !dst->IsOpen()) throw objdb::error(NotOpen, Name(), QStringLiteral("Database non aperto"));
+    if (!src || !src->IsOpen() || !dst || !dst->IsOpen())
+        throw objdb::error(NotOpen, Name(), QStringLiteral("Database non aperto"));
     return copyBetween(m_db, *src, m_schema, target.m_db, *dst, oids, progress, copyRelated);
 }
 
@@ -516,16 +545,22 @@ QString TableData::ExportHtml(const QString& fieldOrder)
         }
     } else {
         for (const FieldInfo& i : GetFieldInfos())
-            if (i.Shown && i.TypeCode != -1) { names << i.Name; captions << i.Caption; }
+            if (i.Shown && i.TypeCode != -1) {
+                names << i.Name;
+                captions << i.Caption;
+            }
     }
-    QString html = QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>%1</title></head><body>\n"
-                                  "<table border=\"1\">\n<tr>").arg(htmlEscape(GetTable()->Caption()));
+    QString html
+        = QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>%1</title></head><body>\n"
+                         "<table border=\"1\">\n<tr>")
+              .arg(htmlEscape(GetTable()->Caption()));
     for (const QString& c : captions) html += QStringLiteral("<th>") + htmlEscape(c) + QStringLiteral("</th>");
     html += QStringLiteral("</tr>\n");
     auto rows = Clone();
     for (rows->MoveFirst(); !rows->IsEOF(); rows->MoveNext()) {
         html += QStringLiteral("<tr>");
-        for (const QString& n : names) html += QStringLiteral("<td>") + htmlEscape(rows->GetText(n)) + QStringLiteral("</td>");
+        for (const QString& n : names)
+            html += QStringLiteral("<td>") + htmlEscape(rows->GetText(n)) + QStringLiteral("</td>");
         html += QStringLiteral("</tr>\n");
     }
     html += QStringLiteral("</table>\n</body></html>\n");

@@ -27,7 +27,8 @@ std::unique_ptr<TableData::Impl> DataSetAccess::newImpl(std::shared_ptr<Database
     return d;
 }
 
-std::unique_ptr<TableData> DataSetAccess::view(std::shared_ptr<Database> db, std::shared_ptr<DBEngine> engine, RowPtr row)
+std::unique_ptr<TableData> DataSetAccess::view(std::shared_ptr<Database> db, std::shared_ptr<DBEngine> engine,
+                                               RowPtr row)
 {
     auto d = newImpl(std::move(db), std::move(engine), *row->schema);
     d->source = Source::Bound;
@@ -56,7 +57,8 @@ RowState& currentRow(const TableData& td)
 {
     RowState* r = currentRowOrNull(td);
     if (!r || r->deleted)
-        throw objdb::error(NoCurrentRow, td.tableName(), QStringLiteral("Nessun elemento corrente in <%1>").arg(td.tableName()));
+        throw objdb::error(NoCurrentRow, td.tableName(),
+                           QStringLiteral("Nessun elemento corrente in <%1>").arg(td.tableName()));
     return *r;
 }
 
@@ -72,7 +74,8 @@ RowPtr rowFromCache(TableData::Impl& d, const CachedRow& c)
     r->freshEpoch = c.readEpoch;
     r->stamp = c.readStamp;
     r->parentOid = c.cols[1].isNull() ? 0 : c.cols[1].toLongLong();
-    for (size_t i = 0; i < t.fields.size(); ++i) r->values[i] = fromStorage(t.fields[i].kind, c.cols[size_t(q.ownFieldStart) + i]);
+    for (size_t i = 0; i < t.fields.size(); ++i)
+        r->values[i] = fromStorage(t.fields[i].kind, c.cols[size_t(q.ownFieldStart) + i]);
     for (size_t i = 0; i < t.singleRefs.size(); ++i) {
         const QVariant& v = c.cols[size_t(q.ownRefStart) + i];
         r->refs[i] = v.isNull() ? 0 : v.toLongLong();
@@ -128,7 +131,7 @@ void markFirstPage(TableData::Impl& d)
     d.firstPageMark = conn ? conn->markBeforeRead() : SqlConnection::ChangeMark();
 }
 
-}  // namespace
+}   // namespace
 
 bool fetchFirst(TableData::Impl& d, bool reverse)
 {
@@ -167,15 +170,16 @@ bool fetchFirst(TableData::Impl& d, bool reverse)
 namespace {
 
 // The row with this OID among the data set's rows becomes the only row of the window.
-bool positionOnOid(TableData::Impl& d, qint64 oid, const QString& extraCondition = QString(), const QVariantList& extraParams = {},
-                   const std::vector<JetSchema::Join>& extraJoins = {})
+bool positionOnOid(TableData::Impl& d, qint64 oid, const QString& extraCondition = QString(),
+                   const QVariantList& extraParams = {}, const std::vector<JetSchema::Join>& extraJoins = {})
 {
     ensureCompiled(d);
     d.positioned = true;
     CompiledQuery& c = *d.query;
     // Found by key again and again: the fixed parts of the text are made once.
     if (c.oneRowOrder.isEmpty()) {
-        c.oneRowHead = QStringLiteral("SELECT ") + c.select + QStringLiteral(" FROM ") + c.from + QStringLiteral(" WHERE ") + c.where;
+        c.oneRowHead = QStringLiteral("SELECT ") + c.select + QStringLiteral(" FROM ") + c.from
+            + QStringLiteral(" WHERE ") + c.where;
         c.oneRowOid = QStringLiteral(" AND ") + d.schema->quoted() + QStringLiteral(".\"OID\" = ?");
         QStringList ob;
         for (const auto& o : c.order) ob << o.sql + (o.desc ? QStringLiteral(" DESC") : QString());
@@ -187,10 +191,17 @@ bool positionOnOid(TableData::Impl& d, qint64 oid, const QString& extraCondition
         sql.reserve(c.oneRowHead.size() + c.oneRowOid.size() + extraCondition.size() + c.oneRowOrder.size() + 8);
         sql += c.oneRowHead;
     } else {
-        sql = QStringLiteral("SELECT ") + c.select + QStringLiteral(" FROM ") + fromClause(c, extraJoins) + QStringLiteral(" WHERE ") + c.where;
+        sql = QStringLiteral("SELECT ") + c.select + QStringLiteral(" FROM ") + fromClause(c, extraJoins)
+            + QStringLiteral(" WHERE ") + c.where;
     }
-    if (oid) { sql += c.oneRowOid; params << oid; }
-    if (!extraCondition.isEmpty()) { sql += QStringLiteral(" AND (") + extraCondition + u')'; params << extraParams; }
+    if (oid) {
+        sql += c.oneRowOid;
+        params << oid;
+    }
+    if (!extraCondition.isEmpty()) {
+        sql += QStringLiteral(" AND (") + extraCondition + u')';
+        params << extraParams;
+    }
     sql += c.oneRowOrder;
     const quint64 epoch = currentFreshEpoch();
     SqlConnection::Stmt st = d.engine->sql().prepare(sql);
@@ -220,8 +231,8 @@ void step(TableData::Impl& d, bool forward)
     }
     if (forward ? d.eof : d.bof) return;
     // A new row not yet stored stands outside the window: moving drops it.
-    const bool outside = d.cur && (d.cur->isNew || d.pos < 0 || d.pos >= int(d.window.size()) ||
-                                   d.window[size_t(d.pos)].oid != d.cur->oid);
+    const bool outside = d.cur
+        && (d.cur->isNew || d.pos < 0 || d.pos >= int(d.window.size()) || d.window[size_t(d.pos)].oid != d.cur->oid);
     int next = outside ? (forward ? d.pos : d.pos) : d.pos + (forward ? 1 : -1);
     if (outside && d.pos < 0) next = forward ? 0 : -1;
     if (next >= 0 && next < int(d.window.size())) {
@@ -246,20 +257,25 @@ void step(TableData::Impl& d, bool forward)
             return;
         }
     }
-    if (forward) { d.eof = true; d.pos = int(d.window.size()); }
-    else { d.bof = true; d.pos = -1; }
+    if (forward) {
+        d.eof = true;
+        d.pos = int(d.window.size());
+    } else {
+        d.bof = true;
+        d.pos = -1;
+    }
     // The window stays: moving back from the end finds its rows again.
     d.windowFull = true;
     setCurrent(d, nullptr);
 }
 
-}  // namespace
-}  // namespace objdb
+}   // namespace
+}   // namespace objdb
 
 // --- TableData: construction ----------------------------------------------------------------
 
-TableData::TableData() : d(std::make_unique<Impl>()) {}
-TableData::TableData(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
+TableData::TableData() : d(std::make_unique<Impl>()) { }
+TableData::TableData(std::unique_ptr<Impl> impl) : d(std::move(impl)) { }
 TableData::~TableData()
 {
     if (d) setCurrent(*d, nullptr);
@@ -269,11 +285,31 @@ TableData::~TableData()
 
 void TableData::MoveFirst() { fetchFirst(*d, false); }
 void TableData::MoveLast() { fetchFirst(*d, true); }
-void TableData::MoveNext() { ensurePositioned(*this); step(*d, true); }
-void TableData::MovePrevious() { ensurePositioned(*this); step(*d, false); }
-bool TableData::IsEOF() const { ensurePositioned(*this); return d->eof || !d->cur; }
-bool TableData::IsBOF() const { ensurePositioned(*this); return d->bof || !d->cur; }
-bool TableData::HasNoCurrentRow() const { ensurePositioned(*this); return !d->cur || d->cur->deleted; }
+void TableData::MoveNext()
+{
+    ensurePositioned(*this);
+    step(*d, true);
+}
+void TableData::MovePrevious()
+{
+    ensurePositioned(*this);
+    step(*d, false);
+}
+bool TableData::IsEOF() const
+{
+    ensurePositioned(*this);
+    return d->eof || !d->cur;
+}
+bool TableData::IsBOF() const
+{
+    ensurePositioned(*this);
+    return d->bof || !d->cur;
+}
+bool TableData::HasNoCurrentRow() const
+{
+    ensurePositioned(*this);
+    return !d->cur || d->cur->deleted;
+}
 
 bool TableData::IsEmpty() const
 {
@@ -335,13 +371,21 @@ bool findFirst(TableData::Impl& dd, const QString& condition, const QVariantList
         for (size_t i = 0; i < c.order.size(); ++i) {
             QStringList conj;
             for (size_t j = 0; j < i; ++j) {
-                if (here.key(j).isNull()) conj << c.order[j].sql + QStringLiteral(" IS NULL");
-                else { conj << c.order[j].sql + QStringLiteral(" = ?"); params << here.key(j); }
+                if (here.key(j).isNull())
+                    conj << c.order[j].sql + QStringLiteral(" IS NULL");
+                else {
+                    conj << c.order[j].sql + QStringLiteral(" = ?");
+                    params << here.key(j);
+                }
             }
             const QString& x = c.order[i].sql;
             if (!c.order[i].desc) {
-                if (here.key(i).isNull()) conj << x + QStringLiteral(" IS NOT NULL");
-                else { conj << x + QStringLiteral(" > ?"); params << here.key(i); }
+                if (here.key(i).isNull())
+                    conj << x + QStringLiteral(" IS NOT NULL");
+                else {
+                    conj << x + QStringLiteral(" > ?");
+                    params << here.key(i);
+                }
             } else {
                 if (here.key(i).isNull()) continue;
                 conj << QStringLiteral("(%1 < ? OR %1 IS NULL)").arg(x);
@@ -349,7 +393,8 @@ bool findFirst(TableData::Impl& dd, const QString& condition, const QVariantList
             }
             alternatives << u'(' + conj.join(QStringLiteral(" AND ")) + u')';
         }
-        cond = u'(' + cond + QStringLiteral(") AND (") + (alternatives.isEmpty() ? QStringLiteral("0") : alternatives.join(QStringLiteral(" OR "))) + u')';
+        cond = u'(' + cond + QStringLiteral(") AND (")
+            + (alternatives.isEmpty() ? QStringLiteral("0") : alternatives.join(QStringLiteral(" OR "))) + u')';
     }
     const auto saved = std::make_tuple(d->window, d->pos, d->windowFull, d->bof, d->eof, d->firstPageKept);
     if (positionOnOid(*d, 0, cond, params, translated.joins)) return true;
@@ -357,7 +402,7 @@ bool findFirst(TableData::Impl& dd, const QString& condition, const QVariantList
     return false;
 }
 
-}  // namespace objdb
+}   // namespace objdb
 
 std::vector<qint64> TableData::PageAfter(qint64 afterOid, int count) const
 {
@@ -375,8 +420,9 @@ std::vector<qint64> TableData::PageAfter(qint64 afterOid, int count) const
         const CompiledQuery& c = *dd.query;
         QStringList keys;
         for (const auto& o : c.order) keys << o.sql;
-        auto st = dd.engine->sql().prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 AND %4.\"OID\" = ?")
-                                               .arg(keys.join(QStringLiteral(", ")), c.from, c.where, dd.schema->quoted()));
+        auto st
+            = dd.engine->sql().prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 AND %4.\"OID\" = ?")
+                                           .arg(keys.join(QStringLiteral(", ")), c.from, c.where, dd.schema->quoted()));
         QVariantList params = c.params;
         params << afterOid;
         st.bindAll(params);
@@ -452,7 +498,8 @@ bool TableData::AllowsOrder(const QString& order) const
         const CompiledQuery& c = *probe->query;
         QStringList ob;
         for (const auto& o : c.order) ob << o.sql;
-        d->engine->sql().prepare(QStringLiteral("SELECT 1 FROM %1 WHERE 0 ORDER BY %2").arg(c.from, ob.join(QStringLiteral(", "))));
+        d->engine->sql().prepare(
+            QStringLiteral("SELECT 1 FROM %1 WHERE 0 ORDER BY %2").arg(c.from, ob.join(QStringLiteral(", "))));
         return true;
     } catch (const AppError&) {
         return false;
@@ -484,7 +531,10 @@ void TableData::Refresh()
 
 void TableData::Requery()
 {
-    if (d->source == Source::Bound) { Refresh(); return; }
+    if (d->source == Source::Bound) {
+        Refresh();
+        return;
+    }
     setCurrent(*d, nullptr);
     invalidateQuery(*d);
 }
@@ -522,7 +572,8 @@ void TableData::Close()
 QVariant TableData::Aggregate(const QString& field, int op) const
 {
     static const char* const fn[] = {"SUM", "COUNT", "MAX", "MIN", "AVG"};
-    if (op < 0 || op > 4) throw objdb::error(BadValue, tableName(), QStringLiteral("Operazione di aggregazione %1 non prevista").arg(op));
+    if (op < 0 || op > 4)
+        throw objdb::error(BadValue, tableName(), QStringLiteral("Operazione di aggregazione %1 non prevista").arg(op));
     auto& dd = const_cast<Impl&>(*d);
     ensureCompiled(dd);
     const JetPieces expr = translatePiece(dd, JetPieces::Kind::Expression, field);
@@ -536,10 +587,10 @@ QVariant TableData::Aggregate(const QString& field, int op) const
     }
     QVariantList params;
     const QString where = compiledWhere(dd, params);
-    QVariant v = d->engine->sql().scalar(QStringLiteral("SELECT %1(%2) FROM %3 WHERE %4")
-                                             .arg(QString::fromLatin1(fn[op]), expr.items.front().sql,
-                                                  fromClause(*d->query, expr.joins), where),
-                                         params);
+    QVariant v = d->engine->sql().scalar(
+        QStringLiteral("SELECT %1(%2) FROM %3 WHERE %4")
+            .arg(QString::fromLatin1(fn[op]), expr.items.front().sql, fromClause(*d->query, expr.joins), where),
+        params);
     if (op == 1) return QVariant(v.toLongLong());
     const Kind k = kind.value_or(v.userType() == QMetaType::Double ? Kind::Real : Kind::Integer);
     if (v.isNull()) return zeroOf(k == Kind::Text || k == Kind::Date || k == Kind::DateTime ? Kind::Integer : k);

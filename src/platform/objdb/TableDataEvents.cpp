@@ -21,7 +21,8 @@ struct DepthGuard {
             --m_db.fieldDepth();
             throw objdb::error(RunawayRules, table,
                                QStringLiteral("Le regole della tabella %1 non si stabilizzano (campo <%2> modificato "
-                                              "troppe volte di seguito)").arg(table, field));
+                                              "troppe volte di seguito)")
+                                   .arg(table, field));
         }
     }
     ~DepthGuard() { --m_db.fieldDepth(); }
@@ -52,15 +53,17 @@ void checkDeclaredText(const TableData& td, const FieldSchema& field, const QVar
     const int size = field.def.Size;
     if (text.contains(QChar(0))) {
         const QString declared = size > 0 ? QStringLiteral(" (al massimo %1 caratteri)").arg(size) : QString();
-        throw objdb::error(BadValue, td.tableName(),
-                           QStringLiteral("Il testo del campo <%1>%2 contiene un carattere nullo").arg(field.def.Name, declared));
+        throw objdb::error(
+            BadValue, td.tableName(),
+            QStringLiteral("Il testo del campo <%1>%2 contiene un carattere nullo").arg(field.def.Name, declared));
     }
     if (size > 0 && text.size() > size && characters(text) > size)
-        throw objdb::error(BadValue, td.tableName(),
-                           QStringLiteral("Il testo del campo <%1> è di %2 caratteri: supera la dimensione dichiarata di %3 caratteri")
-                               .arg(field.def.Name)
-                               .arg(characters(text))
-                               .arg(size));
+        throw objdb::error(
+            BadValue, td.tableName(),
+            QStringLiteral("Il testo del campo <%1> è di %2 caratteri: supera la dimensione dichiarata di %3 caratteri")
+                .arg(field.def.Name)
+                .arg(characters(text))
+                .arg(size));
 }
 }
 
@@ -114,16 +117,20 @@ void raiseFieldEvent(TableData& td, const FieldRef& f, const QString& name, bool
     auto& d = DataSetAccess::impl(td);
     QString n = f.field ? f.field->def.Name : name;
     if (itfSetData* h = d.schema->handler) {
-        if (before) h->OnBeforeUpdateField(td, n);
-        else h->OnUpdateField(td, n);
+        if (before)
+            h->OnBeforeUpdateField(td, n);
+        else
+            h->OnUpdateField(td, n);
     }
     if (f.level > 0 && !childOnly && f.row) {
         itfSetData* h = f.row->schema->handler;
         if (h && h != d.schema->handler) {
             if (auto v = parentView(td, *f.row)) {
                 QString n2 = f.field->def.Name;
-                if (before) h->OnBeforeUpdateField(*v, n2);
-                else h->OnUpdateField(*v, n2);
+                if (before)
+                    h->OnBeforeUpdateField(*v, n2);
+                else
+                    h->OnUpdateField(*v, n2);
             }
         }
     }
@@ -137,10 +144,12 @@ void setFieldValue(TableData& td, const QString& name, const QVariant& value, bo
     if (!prepared) prepareForChange(db, row);
     FieldRef f = resolveField(db, row, name);
     if (!f.field)
-        throw objdb::error(UnknownField, td.tableName(), QStringLiteral("Campo '%1' inesistente nella tabella %2").arg(name, td.tableName()));
+        throw objdb::error(UnknownField, td.tableName(),
+                           QStringLiteral("Campo '%1' inesistente nella tabella %2").arg(name, td.tableName()));
     if (!f.row)
         throw objdb::error(NoCurrentRow, td.tableName(),
-                           QStringLiteral("Il campo <%1> appartiene all'elemento collegato, che non è impostato").arg(f.field->def.Name));
+                           QStringLiteral("Il campo <%1> appartiene all'elemento collegato, che non è impostato")
+                               .arg(f.field->def.Name));
     const QVariant v = coerce(f.field->kind, value, f.field->def.Name);
     checkDeclaredText(td, *f.field, v);
     if (sameValue(f.field->kind, f.row->values[size_t(f.index)], v)) return;
@@ -157,8 +166,9 @@ void setFieldValue(TableData& td, const QString& name, const QVariant& value, bo
     f.row->changed[size_t(f.index)] = 1;
     // A number set by hand is no longer the next free one.
     auto& numbers = f.row->numbers;
-    numbers.erase(std::remove_if(numbers.begin(), numbers.end(), [&](const TakenNumber& n) { return n.field == f.index; }),
-                  numbers.end());
+    numbers.erase(
+        std::remove_if(numbers.begin(), numbers.end(), [&](const TakenNumber& n) { return n.field == f.index; }),
+        numbers.end());
     touch(d, f.level);
     raiseFieldEvent(td, f, name, false, false);
 }
@@ -191,14 +201,16 @@ Kind fieldKind(TableData& td, const QString& name)
     auto& d = DataSetAccess::impl(td);
     for (TableSchema* s = d.schema; s; s = s->parent)
         if (const FieldSchema* f = s->field(name)) return f->kind;
-    throw objdb::error(UnknownField, td.tableName(), QStringLiteral("Campo '%1' inesistente nella tabella %2").arg(name, td.tableName()));
+    throw objdb::error(UnknownField, td.tableName(),
+                       QStringLiteral("Campo '%1' inesistente nella tabella %2").arg(name, td.tableName()));
 }
 
-}  // namespace objdb
+}   // namespace objdb
 
 void TableData::SetValue(const QString& field, const QVariant& value)
 {
-    if (field.size() == 9 && field.compare(QLatin1String("objParent"), Qt::CaseInsensitive) == 0 && d->schema->isChild()) {
+    if (field.size() == 9 && field.compare(QLatin1String("objParent"), Qt::CaseInsensitive) == 0
+        && d->schema->isChild()) {
         SetParent(value.isNull() ? 0 : value.toLongLong());
         return;
     }
@@ -244,7 +256,8 @@ void TableData::changeField(const QString& field, const std::function<QVariant()
         setFieldValue(*this, field, value(), true);
     } catch (const AppError& e) {
         if (started) putBack();
-        throw withOperation(e, tableName(), QStringLiteral("Impossibile modificare il campo <%1> di <%2>").arg(field, tableName()));
+        throw withOperation(e, tableName(),
+                            QStringLiteral("Impossibile modificare il campo <%1> di <%2>").arg(field, tableName()));
     } catch (...) {
         if (started) putBack();
         throw;
@@ -283,7 +296,8 @@ void TableData::TakeNumber(const QString& field, const QVariant& number, std::fu
 {
     const int index = d->schema->fieldIndex(field);
     if (index < 0)
-        throw objdb::error(UnknownField, tableName(), QStringLiteral("Campo '%1' inesistente nella tabella %2").arg(field, tableName()));
+        throw objdb::error(UnknownField, tableName(),
+                           QStringLiteral("Campo '%1' inesistente nella tabella %2").arg(field, tableName()));
     SetValue(field, number);
     RowState* row = currentRowOrNull(*this);
     if (!row || d->lastRefused) return;

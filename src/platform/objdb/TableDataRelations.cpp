@@ -33,8 +33,9 @@ RefAt findRef(TableData::Impl& d, const QString& name)
 TableSchema& targetOf(const RefAt& r)
 {
     if (!r.ref->target)
-        throw objdb::error(UnknownTable, r.schema->name,
-                           QStringLiteral("Tabella '%1' del riferimento %2 inesistente").arg(r.ref->def.TargetTable, r.ref->def.Name));
+        throw objdb::error(
+            UnknownTable, r.schema->name,
+            QStringLiteral("Tabella '%1' del riferimento %2 inesistente").arg(r.ref->def.TargetTable, r.ref->def.Name));
     return *r.ref->target;
 }
 
@@ -51,8 +52,9 @@ std::unique_ptr<TableData> rowView(TableData::Impl& d, TableSchema& table, qint6
 bool isMember(DBEngine& engine, const RefSchema& r, qint64 owner, qint64 member)
 {
     return !engine.sql()
-                .scalar(QStringLiteral("SELECT 1 FROM %1 WHERE \"OwnerOID\" = ? AND \"MemberOID\" = ?").arg(q(r.linkTable)),
-                        {owner, member})
+                .scalar(
+                    QStringLiteral("SELECT 1 FROM %1 WHERE \"OwnerOID\" = ? AND \"MemberOID\" = ?").arg(q(r.linkTable)),
+                    {owner, member})
                 .isNull();
 }
 
@@ -62,14 +64,18 @@ void lockForReference(Database& db, TableData& td, const QString& reference)
     try {
         db.lockForChange(*td.GetEngine());
     } catch (const AppError& e) {
-        throw withOperation(e, td.tableName(),
-                            QStringLiteral("Impossibile modificare il riferimento <%1> di <%2>").arg(reference, td.tableName()));
+        throw withOperation(
+            e, td.tableName(),
+            QStringLiteral("Impossibile modificare il riferimento <%1> di <%2>").arg(reference, td.tableName()));
     }
 }
 
-}  // namespace
+}   // namespace
 
-QString rowKey(const RowState& row) { return QStringLiteral("%1|%2|%3").arg(quintptr(row.engine)).arg(row.schema->name.toLower()).arg(row.oid); }
+QString rowKey(const RowState& row)
+{
+    return QStringLiteral("%1|%2|%3").arg(quintptr(row.engine)).arg(row.schema->name.toLower()).arg(row.oid);
+}
 
 qint64 findByKey(DBEngine& engine, TableSchema& table, const QString& keyField, const QVariant& key)
 {
@@ -80,13 +86,19 @@ qint64 findByKey(DBEngine& engine, TableSchema& table, const QString& keyField, 
     const QString col = q(f->def.Name);
     QVariant v;
     if (text.isEmpty()) {
-        v = engine.sql().scalar(QStringLiteral("SELECT \"OID\" FROM %1 WHERE %2 IS NULL OR %2 = '' ORDER BY \"OID\" LIMIT 1")
-                                    .arg(table.quoted(), col));
+        v = engine.sql().scalar(
+            QStringLiteral("SELECT \"OID\" FROM %1 WHERE %2 IS NULL OR %2 = '' ORDER BY \"OID\" LIMIT 1")
+                .arg(table.quoted(), col));
     } else {
         QVariant bound;
-        try { bound = toStorage(f->kind, coerce(f->kind, key, keyField)); } catch (const AppError&) { return 0; }
-        v = engine.sql().scalar(QStringLiteral("SELECT \"OID\" FROM %1 WHERE %2 = ? ORDER BY \"OID\" LIMIT 1").arg(table.quoted(), col),
-                                {bound});
+        try {
+            bound = toStorage(f->kind, coerce(f->kind, key, keyField));
+        } catch (const AppError&) {
+            return 0;
+        }
+        v = engine.sql().scalar(
+            QStringLiteral("SELECT \"OID\" FROM %1 WHERE %2 = ? ORDER BY \"OID\" LIMIT 1").arg(table.quoted(), col),
+            {bound});
     }
     return v.isNull() ? 0 : v.toLongLong();
 }
@@ -98,15 +110,16 @@ std::pair<RowPtr, const RefSchema*> ownerOf(TableData::Impl& d, RowState& row)
     if (row.isNew) return {nullptr, nullptr};
     for (const auto& [owner, ref] : row.schema->ownedBy) {
         QVariant o = row.engine->sql().scalar(
-            QStringLiteral("SELECT \"OwnerOID\" FROM %1 WHERE \"MemberOID\" = ? LIMIT 1").arg(q(ref->linkTable)), {row.oid});
+            QStringLiteral("SELECT \"OwnerOID\" FROM %1 WHERE \"MemberOID\" = ? LIMIT 1").arg(q(ref->linkTable)),
+            {row.oid});
         if (o.isNull()) continue;
         if (RowPtr r = loadRow(*d.db, *row.engine, *owner, o.toLongLong())) return {r, ref};
     }
     return {nullptr, nullptr};
 }
 
-void raiseReferenceEvent(Database& db, const std::shared_ptr<DBEngine>& engine, const RowPtr& owner, const RefSchema* ref,
-                         TableData* member, bool before)
+void raiseReferenceEvent(Database& db, const std::shared_ptr<DBEngine>& engine, const RowPtr& owner,
+                         const RefSchema* ref, TableData* member, bool before)
 {
     itfSetData* h = owner->schema->handler;
     if (!h) return;
@@ -114,11 +127,13 @@ void raiseReferenceEvent(Database& db, const std::shared_ptr<DBEngine>& engine, 
     QString name = ref->def.Name;
     QVariant a = member ? member->GetKey() : QVariant();
     QVariant b;
-    if (before) h->OnBeforeUpdateReference(*ov, member, name, a, b);
-    else h->OnUpdateReference(*ov, member, name, a, b);
+    if (before)
+        h->OnBeforeUpdateReference(*ov, member, name, a, b);
+    else
+        h->OnUpdateReference(*ov, member, name, a, b);
 }
 
-}  // namespace objdb
+}   // namespace objdb
 
 // --- single references and lists --------------------------------------------------------------
 
@@ -209,7 +224,9 @@ void TableData::SetReferenceOID(const QString& reference, qint64 oid)
     prepareForChange(db, row);
     RowPtr holder = rowAtLevel(*d, r.level);
     if (!holder)
-        throw objdb::error(NoCurrentRow, tableName(), QStringLiteral("Il riferimento <%1> appartiene all'elemento collegato, che non è impostato").arg(reference));
+        throw objdb::error(NoCurrentRow, tableName(),
+                           QStringLiteral("Il riferimento <%1> appartiene all'elemento collegato, che non è impostato")
+                               .arg(reference));
     const qint64 old = holder->refs[size_t(r.ref->singleIndex)];
     auto change = [&](qint64 from, qint64 to) {
         if (from == to) return;
@@ -238,7 +255,11 @@ void TableData::SetReferenceOID(const QString& reference, qint64 oid)
     if (op.refused()) {
         const QString m = op.refusal();
         // Inside an enclosing operation the refusal is that operation's.
-        if (!top) { op.commit(); db.refuse(tableName(), m); return; }
+        if (!top) {
+            op.commit();
+            db.refuse(tableName(), m);
+            return;
+        }
         undoRefused(*this, op, [&] { change(holder->refs[size_t(r.ref->singleIndex)], old); });
         op.restoreNewRows();
     }
@@ -248,16 +269,22 @@ void TableData::SetReferenceOID(const QString& reference, qint64 oid)
 void TableData::AddToList(const QString& reference, qint64 memberOid)
 {
     RefAt r = findRef(*d, reference);
-    if (!r.ref->isList()) { SetReferenceOID(reference, memberOid); return; }
+    if (!r.ref->isList()) {
+        SetReferenceOID(reference, memberOid);
+        return;
+    }
     TableSchema& target = targetOf(r);
     Database& db = *d->db;
     ensurePositioned(*this);
     RowPtr holder = d->cur ? rowAtLevel(*d, r.level) : nullptr;
-    if (!holder) throw objdb::error(NoCurrentRow, tableName(), QStringLiteral("Nessun elemento corrente in <%1>").arg(tableName()));
+    if (!holder)
+        throw objdb::error(NoCurrentRow, tableName(),
+                           QStringLiteral("Nessun elemento corrente in <%1>").arg(tableName()));
     if (isMember(*d->engine, *r.ref, holder->oid, memberOid)) return;
     auto member = rowView(*d, target, memberOid);
     if (!member)
-        throw objdb::error(UnknownReference, tableName(), QStringLiteral("Elemento %1 inesistente in <%2>").arg(memberOid).arg(target.name));
+        throw objdb::error(UnknownReference, tableName(),
+                           QStringLiteral("Elemento %1 inesistente in <%2>").arg(memberOid).arg(target.name));
     const bool top = db.frames().empty();
     if (top) d->lastRefused = false;
     OpScope op(db, OpKind::Reference);
@@ -274,11 +301,13 @@ void TableData::AddToList(const QString& reference, qint64 memberOid)
         if (!hadRefusal && !db.frames().back().refusal.isEmpty() && !db.undoing()) return;
         SqlConnection& c = db.writer(*d->engine);
         if (add)
-            c.execute(QStringLiteral("INSERT INTO %1 (\"OwnerOID\", \"MemberOID\") VALUES (?, ?)").arg(q(r.ref->linkTable)),
-                      {holder->oid, memberOid});
+            c.execute(
+                QStringLiteral("INSERT INTO %1 (\"OwnerOID\", \"MemberOID\") VALUES (?, ?)").arg(q(r.ref->linkTable)),
+                {holder->oid, memberOid});
         else
-            c.execute(QStringLiteral("DELETE FROM %1 WHERE \"OwnerOID\" = ? AND \"MemberOID\" = ?").arg(q(r.ref->linkTable)),
-                      {holder->oid, memberOid});
+            c.execute(
+                QStringLiteral("DELETE FROM %1 WHERE \"OwnerOID\" = ? AND \"MemberOID\" = ?").arg(q(r.ref->linkTable)),
+                {holder->oid, memberOid});
         if (h) h->OnUpdateReference(ev, member.get(), name, a, b);
     };
     try {
@@ -288,8 +317,15 @@ void TableData::AddToList(const QString& reference, qint64 memberOid)
         db.refuse(tableName(), QStringLiteral("L'elemento appartiene già a un altro elenco <%1>").arg(reference));
     }
     if (op.refused()) {
-        if (!top) { const QString m = op.refusal(); op.commit(); db.refuse(tableName(), m); return; }
-        undoRefused(*this, op, [&] { if (isMember(*d->engine, *r.ref, holder->oid, memberOid)) membership(false); });
+        if (!top) {
+            const QString m = op.refusal();
+            op.commit();
+            db.refuse(tableName(), m);
+            return;
+        }
+        undoRefused(*this, op, [&] {
+            if (isMember(*d->engine, *r.ref, holder->oid, memberOid)) membership(false);
+        });
         op.restoreNewRows();
     }
     op.commit();
@@ -298,7 +334,10 @@ void TableData::AddToList(const QString& reference, qint64 memberOid)
 void TableData::RemoveFromList(const QString& reference, qint64 memberOid)
 {
     RefAt r = findRef(*d, reference);
-    if (!r.ref->isList()) { SetReferenceOID(reference, 0); return; }
+    if (!r.ref->isList()) {
+        SetReferenceOID(reference, 0);
+        return;
+    }
     TableSchema& target = targetOf(r);
     ensurePositioned(*this);
     RowPtr holder = d->cur ? rowAtLevel(*d, r.level) : nullptr;
@@ -322,14 +361,19 @@ void TableData::RemoveFromList(const QString& reference, qint64 memberOid)
     QVariant a = memberOid, b;
     if (h) h->OnBeforeUpdateReference(ev, member.get(), name, a, b);
     if (!op.refused()) {
-        db.writer(*d->engine).execute(
-            QStringLiteral("DELETE FROM %1 WHERE \"OwnerOID\" = ? AND \"MemberOID\" = ?").arg(q(r.ref->linkTable)),
-            {holder->oid, memberOid});
+        db.writer(*d->engine)
+            .execute(
+                QStringLiteral("DELETE FROM %1 WHERE \"OwnerOID\" = ? AND \"MemberOID\" = ?").arg(q(r.ref->linkTable)),
+                {holder->oid, memberOid});
         if (h) h->OnUpdateReference(ev, member.get(), name, a, b);
     }
     if (op.refused()) {
         const QString m = op.refusal();
-        if (!top) { op.commit(); db.refuse(tableName(), m); return; }
+        if (!top) {
+            op.commit();
+            db.refuse(tableName(), m);
+            return;
+        }
         reportRefusal(*this, m);
         return;   // rolled back: the member stays
     }
@@ -375,7 +419,8 @@ std::unique_ptr<TableData> TableData::GetOwnerByTable(const QString& table)
     for (const auto& [o, r] : row->schema->ownedBy) {
         if (o->name.compare(table, Qt::CaseInsensitive) != 0) continue;
         QVariant oid = d->engine->sql().scalar(
-            QStringLiteral("SELECT \"OwnerOID\" FROM %1 WHERE \"MemberOID\" = ? LIMIT 1").arg(q(r->linkTable)), {row->oid});
+            QStringLiteral("SELECT \"OwnerOID\" FROM %1 WHERE \"MemberOID\" = ? LIMIT 1").arg(q(r->linkTable)),
+            {row->oid});
         if (oid.isNull()) continue;
         if (RowPtr found = loadRow(*d->db, *d->engine, *o, oid.toLongLong())) return pick(found);
     }
@@ -394,8 +439,11 @@ std::unique_ptr<TableData> TableData::GetReferencingRows(const QString& table, c
             break;
         }
     }
-    if (!ref) throw objdb::error(UnknownReference, table, QStringLiteral("La tabella %1 non fa riferimento a %2").arg(table, tableName()));
-    return t->Select(ref->def.column() + QStringLiteral(" = ") + QString::number(GetOID()), QString(), QString(), d->engine);
+    if (!ref)
+        throw objdb::error(UnknownReference, table,
+                           QStringLiteral("La tabella %1 non fa riferimento a %2").arg(table, tableName()));
+    return t->Select(ref->def.column() + QStringLiteral(" = ") + QString::number(GetOID()), QString(), QString(),
+                     d->engine);
 }
 
 // --- parent row -----------------------------------------------------------------------------
@@ -416,7 +464,9 @@ std::unique_ptr<TableData> TableData::GetParentRow()
 void TableData::SetParent(qint64 parentOid)
 {
     TableSchema* p = d->schema->parent;
-    if (!p) throw objdb::error(BadValue, tableName(), QStringLiteral("La tabella %1 non ha una tabella padre").arg(tableName()));
+    if (!p)
+        throw objdb::error(BadValue, tableName(),
+                           QStringLiteral("La tabella %1 non ha una tabella padre").arg(tableName()));
     Database& db = *d->db;
     RowState& row = currentRow(*this);
     if (row.parentOid == parentOid) return;
@@ -471,7 +521,12 @@ void TableData::SetParent(qint64 parentOid)
     };
     change(parentOid);
     if (op.refused()) {
-        if (!top) { const QString m = op.refusal(); op.commit(); db.refuse(tableName(), m); return; }
+        if (!top) {
+            const QString m = op.refusal();
+            op.commit();
+            db.refuse(tableName(), m);
+            return;
+        }
         undoRefused(*this, op, [&] { change(old); });
         op.restoreNewRows();
     }
@@ -481,7 +536,9 @@ void TableData::SetParent(qint64 parentOid)
 bool TableData::SetParentByKey(const QVariant& key)
 {
     TableSchema* p = d->schema->parent;
-    if (!p) throw objdb::error(BadValue, tableName(), QStringLiteral("La tabella %1 non ha una tabella padre").arg(tableName()));
+    if (!p)
+        throw objdb::error(BadValue, tableName(),
+                           QStringLiteral("La tabella %1 non ha una tabella padre").arg(tableName()));
     const qint64 oid = findByKey(*d->engine, *p, p->keyField(), key);
     if (!oid) return false;
     SetParent(oid);
@@ -491,7 +548,9 @@ bool TableData::SetParentByKey(const QVariant& key)
 std::unique_ptr<TableData> TableData::SelectParentCandidates()
 {
     TableSchema* p = d->schema->parent;
-    if (!p) throw objdb::error(BadValue, tableName(), QStringLiteral("La tabella %1 non ha una tabella padre").arg(tableName()));
+    if (!p)
+        throw objdb::error(BadValue, tableName(),
+                           QStringLiteral("La tabella %1 non ha una tabella padre").arg(tableName()));
     auto impl = DataSetAccess::newImpl(d->db, d->engine, *p);
     auto candidates = DataSetAccess::make(std::move(impl));
     if (itfSetData* h = d->schema->handler) h->OnSelectParent(*this, *candidates);

@@ -36,7 +36,10 @@ QString captionOf(const TableData& td)
 }
 
 struct ReferenceEventGuard {
-    ReferenceEventGuard(Database& db, const QString& key) : m_db(db), m_key(key) { m_db.inReferenceEvents().insert(key); }
+    ReferenceEventGuard(Database& db, const QString& key) : m_db(db), m_key(key)
+    {
+        m_db.inReferenceEvents().insert(key);
+    }
     ~ReferenceEventGuard() { m_db.inReferenceEvents().remove(m_key); }
     Database& m_db;
     QString m_key;
@@ -67,8 +70,8 @@ void deleteOwnedLines(TableData& td, OpScope& op)
         if (!r.isList() || !r.def.IsOwned || !r.target) continue;
         QList<qint64> members;
         {
-            auto st = d.engine->sql().prepare(
-                QStringLiteral("SELECT \"MemberOID\" FROM %1 WHERE \"OwnerOID\" = ?").arg(SqlConnection::quoteName(r.linkTable)));
+            auto st = d.engine->sql().prepare(QStringLiteral("SELECT \"MemberOID\" FROM %1 WHERE \"OwnerOID\" = ?")
+                                                  .arg(SqlConnection::quoteName(r.linkTable)));
             st.bind(1, row->oid);
             while (st.next()) members << st.int64(0);
         }
@@ -112,12 +115,13 @@ void deleteWithRules(TableData& td, OpScope& op, bool ownerEvents)
     }
 }
 
-}  // namespace
+}   // namespace
 
 void TableData::NewRow()
 {
     if (d->source == Source::Bound)
-        throw objdb::error(BadValue, tableName(), QStringLiteral("Nuovo elemento non consentito su questo insieme di dati"));
+        throw objdb::error(BadValue, tableName(),
+                           QStringLiteral("Nuovo elemento non consentito su questo insieme di dati"));
     Database& db = *d->db;
     d->lastRefused = false;
     ensurePositioned(*this);
@@ -130,7 +134,8 @@ void TableData::NewRow()
     } catch (const AppError& e) {
         // Taking the new row's number writes to the file: a full disk or a lock held too
         // long stops the new row, told as such.
-        throw withOperation(e, tableName(), QStringLiteral("Impossibile aggiungere un elemento a <%1>").arg(captionOf(*this)));
+        throw withOperation(e, tableName(),
+                            QStringLiteral("Impossibile aggiungere un elemento a <%1>").arg(captionOf(*this)));
     }
     if (d->source == Source::List) {
         row->joinOwner = d->owner;
@@ -185,7 +190,8 @@ void TableData::Update()
     ensurePositioned(*this);
     row = d->cur;
     if (!row || row->deleted)
-        throw objdb::error(NoCurrentRow, tableName(), QStringLiteral("Nessun elemento corrente in <%1>").arg(tableName()));
+        throw objdb::error(NoCurrentRow, tableName(),
+                           QStringLiteral("Nessun elemento corrente in <%1>").arg(tableName()));
     d->lastRefused = false;
     const bool wasNew = row->isNew;
     try {
@@ -195,7 +201,8 @@ void TableData::Update()
         if (itfSetData* h = d->schema->handler) h->OnUpdateRow(*this);
         if (op.refused()) failRefused(*this, op);
         auto [owner, ref] = ownerOf(*d, *row);
-        const bool events = owner && ref && !db.inReferenceEvents().contains(rowKey(*row)) && (row->isNew || row->dirty());
+        const bool events
+            = owner && ref && !db.inReferenceEvents().contains(rowKey(*row)) && (row->isNew || row->dirty());
         std::unique_ptr<ReferenceEventGuard> guard;
         if (events) {
             guard = std::make_unique<ReferenceEventGuard>(db, rowKey(*row));
@@ -235,7 +242,8 @@ void TableData::DeleteRow()
     ensurePositioned(*this);
     RowPtr row = d->cur;
     if (!row || row->deleted)
-        throw objdb::error(NoCurrentRow, tableName(), QStringLiteral("Nessun elemento corrente in <%1>").arg(tableName()));
+        throw objdb::error(NoCurrentRow, tableName(),
+                           QStringLiteral("Nessun elemento corrente in <%1>").arg(tableName()));
     d->lastRefused = false;
     if (row->isNew) {
         // Never stored: dropping it is enough.

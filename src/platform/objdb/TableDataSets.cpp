@@ -39,7 +39,7 @@ bool stopped(itfProgress* p, int total, int done)
 // Progress over a fixed number of steps, shown on the scale of the rows asked for.
 class Steps {
 public:
-    Steps(itfProgress* progress, int rows) : m_progress(progress), m_rows(rows) {}
+    Steps(itfProgress* progress, int rows) : m_progress(progress), m_rows(rows) { }
     void plan(int steps) { m_steps = std::max(steps, 1); }
     // False when the operator stopped the work.
     bool next()
@@ -47,6 +47,7 @@ public:
         ++m_done;
         return !stopped(m_progress, m_rows, int(qint64(m_rows) * std::min(m_done, m_steps) / m_steps));
     }
+
 private:
     itfProgress* m_progress;
     int m_rows;
@@ -76,7 +77,7 @@ std::vector<RefColumn> referenceColumns(TableSchema& t)
 // go with the link (FileLink), outside any transaction.
 int nextRun()
 {
-    static std::atomic<int> run{0};
+    static std::atomic<int> run {0};
     return ++run;
 }
 
@@ -98,14 +99,15 @@ public:
     {
         Steps steps(progress, int(oids.size()));
         {
-            auto seed = m_c.prepare(QStringLiteral("INSERT OR IGNORE INTO %1 (oid, replace, gen) VALUES (?, 1, 0)").arg(rows(top)));
+            auto seed = m_c.prepare(
+                QStringLiteral("INSERT OR IGNORE INTO %1 (oid, replace, gen) VALUES (?, 1, 0)").arg(rows(top)));
             for (qint64 oid : oids) {
                 seed.reset().bind(1, oid);
                 seed.exec();
             }
         }
         std::vector<TableSchema*> order;
-        QSet<TableSchema*> fresh{&top};
+        QSet<TableSchema*> fresh {&top};
         do {
             gather(fresh);
             fresh.clear();
@@ -134,9 +136,11 @@ private:
     {
         if (auto it = m_rows.find(&t); it != m_rows.end()) return *it;
         const QString name = QStringLiteral("objdb_r%1_%2").arg(m_run).arg(m_rows.size() + 1);
-        m_c.execute(QStringLiteral("CREATE TEMP TABLE %1 (oid INTEGER PRIMARY KEY, replace INTEGER NOT NULL, gen INTEGER NOT NULL, "
-                                   "lists INTEGER NOT NULL DEFAULT 0)")
-                        .arg(name));
+        m_c.execute(
+            QStringLiteral(
+                "CREATE TEMP TABLE %1 (oid INTEGER PRIMARY KEY, replace INTEGER NOT NULL, gen INTEGER NOT NULL, "
+                "lists INTEGER NOT NULL DEFAULT 0)")
+                .arg(name));
         m_order << &t;
         return *m_rows.insert(&t, QStringLiteral("temp.") + name);
     }
@@ -148,7 +152,8 @@ private:
 
     static bool hasOwnedLists(const TableSchema& t)
     {
-        return std::any_of(t.refs.begin(), t.refs.end(), [](const RefSchema& r) { return r.isList() && r.def.IsOwned && r.target; });
+        return std::any_of(t.refs.begin(), t.refs.end(),
+                           [](const RefSchema& r) { return r.isList() && r.def.IsOwned && r.target; });
     }
 
     // Every row a copy row by row would reach: parents and referenced rows as related rows
@@ -166,16 +171,19 @@ private:
             // crash) brings nothing and replaces nothing: the destination keeps its lines.
             for (TableSchema* t : QList<TableSchema*>(m_order)) {
                 if (!hasOwnedLists(*t)) continue;
-                if (m_c.execute(QStringLiteral("UPDATE %1 AS r SET lists = %2 WHERE (lists = %3 OR (lists = %4 AND replace = 1)) "
-                                               "AND EXISTS (SELECT 1 FROM %5.%6 s WHERE s.\"OID\" = r.oid)")
+                if (m_c.execute(QStringLiteral(
+                                    "UPDATE %1 AS r SET lists = %2 WHERE (lists = %3 OR (lists = %4 AND replace = 1)) "
+                                    "AND EXISTS (SELECT 1 FROM %5.%6 s WHERE s.\"OID\" = r.oid)")
                                     .arg(rows(*t))
                                     .arg(kListsFollowing)
                                     .arg(kListsAdmitted)
                                     .arg(kListsOpen)
-                                    .arg(m_alias, t->quoted())) == 0)
+                                    .arg(m_alias, t->quoted()))
+                    == 0)
                     continue;
                 followed = true;
-                const QString owners = QStringLiteral("SELECT oid FROM %1 WHERE lists = %2").arg(rows(*t)).arg(kListsFollowing);
+                const QString owners
+                    = QStringLiteral("SELECT oid FROM %1 WHERE lists = %2").arg(rows(*t)).arg(kListsFollowing);
                 for (const RefSchema& r : t->refs) {
                     if (!r.isList() || !r.def.IsOwned || !r.target) continue;
                     // A member of an owned list has one owner.
@@ -196,7 +204,8 @@ private:
                 const std::vector<RefColumn> refs = referenceColumns(*t);
                 if (refs.size() == 1) {
                     if (add(*refs.front().target,
-                            QStringLiteral("SELECT DISTINCT %1 AS o FROM %2.%3 WHERE \"OID\" IN (%4) AND %1 IS NOT NULL")
+                            QStringLiteral(
+                                "SELECT DISTINCT %1 AS o FROM %2.%3 WHERE \"OID\" IN (%4) AND %1 IS NOT NULL")
                                 .arg(q(refs.front().column), m_alias, t->quoted(), reached),
                             m_related, gen + 1))
                         next.insert(refs.front().target);
@@ -236,14 +245,16 @@ private:
         bool admitted = false;
         for (TableSchema* t : std::as_const(m_order)) {
             if (!hasOwnedLists(*t)) continue;
-            admitted |= m_c.execute(QStringLiteral("UPDATE %1 AS r SET lists = %2 WHERE lists = %3 "
-                                                   "AND EXISTS (SELECT 1 FROM %4.%5 s WHERE s.\"OID\" = r.oid) "
-                                                   "AND NOT EXISTS (SELECT 1 FROM main.%5 d WHERE d.\"OID\" = r.oid) "
-                                                   "AND NOT EXISTS (SELECT 1 FROM %6 m WHERE m.tbl = %7 AND m.src = r.oid)")
-                                        .arg(rows(*t))
-                                        .arg(kListsAdmitted)
-                                        .arg(kListsOpen)
-                                        .arg(m_alias, t->quoted(), m_map, literal(t->name))) > 0;
+            admitted
+                |= m_c.execute(QStringLiteral("UPDATE %1 AS r SET lists = %2 WHERE lists = %3 "
+                                              "AND EXISTS (SELECT 1 FROM %4.%5 s WHERE s.\"OID\" = r.oid) "
+                                              "AND NOT EXISTS (SELECT 1 FROM main.%5 d WHERE d.\"OID\" = r.oid) "
+                                              "AND NOT EXISTS (SELECT 1 FROM %6 m WHERE m.tbl = %7 AND m.src = r.oid)")
+                                   .arg(rows(*t))
+                                   .arg(kListsAdmitted)
+                                   .arg(kListsOpen)
+                                   .arg(m_alias, t->quoted(), m_map, literal(t->name)))
+                > 0;
         }
         return admitted;
     }
@@ -266,16 +277,21 @@ private:
             } else {
                 m_c.execute(QStringLiteral("DELETE FROM %1").arg(m_beyond));
             }
-            if (m_c.execute(QStringLiteral("INSERT OR IGNORE INTO %1 SELECT d.\"MemberOID\" FROM %2 r "
-                                           "CROSS JOIN main.%3 d ON d.\"OwnerOID\" = %4 WHERE r.lists = %5 "
-                                           "AND NOT EXISTS (SELECT 1 FROM %6.%3 l WHERE l.\"OwnerOID\" = r.oid AND %7 = d.\"MemberOID\") "
-                                           "AND NOT EXISTS (SELECT 1 FROM %8 m WHERE m.tbl = %9 AND m.dst = d.\"MemberOID\")")
-                                .arg(m_beyond, rows(t), q(r.linkTable), remapped(t, QStringLiteral("r.oid")))
-                                .arg(kListsFollowed)
-                                .arg(m_alias, remapped(*r.target, QStringLiteral("l.\"MemberOID\"")), m_map, literal(r.target->name))) == 0)
+            if (m_c.execute(
+                    QStringLiteral(
+                        "INSERT OR IGNORE INTO %1 SELECT d.\"MemberOID\" FROM %2 r "
+                        "CROSS JOIN main.%3 d ON d.\"OwnerOID\" = %4 WHERE r.lists = %5 "
+                        "AND NOT EXISTS (SELECT 1 FROM %6.%3 l WHERE l.\"OwnerOID\" = r.oid AND %7 = d.\"MemberOID\") "
+                        "AND NOT EXISTS (SELECT 1 FROM %8 m WHERE m.tbl = %9 AND m.dst = d.\"MemberOID\")")
+                        .arg(m_beyond, rows(t), q(r.linkTable), remapped(t, QStringLiteral("r.oid")))
+                        .arg(kListsFollowed)
+                        .arg(m_alias, remapped(*r.target, QStringLiteral("l.\"MemberOID\"")), m_map,
+                             literal(r.target->name)))
+                == 0)
                 continue;
             for (const auto& [table, column] : pointersTo(m_dstDb, *member, r.linkTable))
-                m_c.execute(QStringLiteral("DELETE FROM %1 WHERE oid IN (SELECT %2 FROM main.%3 WHERE %2 IN (SELECT oid FROM %1))")
+                m_c.execute(QStringLiteral(
+                                "DELETE FROM %1 WHERE oid IN (SELECT %2 FROM main.%3 WHERE %2 IN (SELECT oid FROM %1))")
                                 .arg(m_beyond, q(column), q(table)));
             QStringList statements;
             deletions(m_dstDb, *member, QStringLiteral("SELECT oid FROM %1").arg(m_beyond), nullptr, statements);
@@ -288,10 +304,11 @@ private:
     bool add(TableSchema& target, const QString& oidsSql, int replace, int gen)
     {
         const QString table = rows(target);
-        m_c.execute(QStringLiteral("INSERT INTO %1 (oid, replace, gen) SELECT x.o, ?, ? FROM (%2) x "
-                                   "WHERE true ON CONFLICT (oid) DO UPDATE SET replace = max(replace, excluded.replace)")
-                        .arg(table, oidsSql),
-                    {replace, gen});
+        m_c.execute(
+            QStringLiteral("INSERT INTO %1 (oid, replace, gen) SELECT x.o, ?, ? FROM (%2) x "
+                           "WHERE true ON CONFLICT (oid) DO UPDATE SET replace = max(replace, excluded.replace)")
+                .arg(table, oidsSql),
+            {replace, gen});
         return reachedIn(table, gen);
     }
 
@@ -311,7 +328,9 @@ private:
 
     bool reachedIn(const QString& table, int gen)
     {
-        return m_c.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1 WHERE gen = ?)").arg(table), {gen}).toLongLong() != 0;
+        return m_c.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1 WHERE gen = ?)").arg(table), {gen})
+                   .toLongLong()
+            != 0;
     }
 
     // The tables reached, each after those its columns point to and, for members of owned
@@ -396,14 +415,16 @@ private:
         const QStringList key = copyKeyOf(m_dstDb, t);
         if (!key.isEmpty()) {
             const TableSchema* owner = t.ownedBy.empty() ? nullptr : t.ownedBy.front().first;
-            const QHash<qint64, qint64> matches =
-                copyKeyMatches(m_srcDb.GetEngine()->sql(), m_dst.sql(), t, key, [&](qint64 ownerOid) {
-                    const QVariant there =
-                        m_c.scalar(QStringLiteral("SELECT dst FROM %1 WHERE tbl = ? AND src = ?").arg(m_map), {owner->name, ownerOid});
-                    return there.isNull() ? ownerOid : there.toLongLong();
-                });
-            auto st = m_c.prepare(QStringLiteral("INSERT OR IGNORE INTO %1 SELECT ?, ?, ? WHERE EXISTS (SELECT 1 FROM %2 WHERE oid = ?)")
-                                      .arg(m_map, reached));
+            const QHash<qint64, qint64> matches
+                = copyKeyMatches(m_srcDb.GetEngine()->sql(), m_dst.sql(), t, key, [&](qint64 ownerOid) {
+                      const QVariant there
+                          = m_c.scalar(QStringLiteral("SELECT dst FROM %1 WHERE tbl = ? AND src = ?").arg(m_map),
+                                       {owner->name, ownerOid});
+                      return there.isNull() ? ownerOid : there.toLongLong();
+                  });
+            auto st = m_c.prepare(
+                QStringLiteral("INSERT OR IGNORE INTO %1 SELECT ?, ?, ? WHERE EXISTS (SELECT 1 FROM %2 WHERE oid = ?)")
+                    .arg(m_map, reached));
             for (auto it = matches.cbegin(); it != matches.cend(); ++it) {
                 st.reset().bindAll({t.name, it.key(), it.value(), it.key()});
                 st.exec();
@@ -415,8 +436,9 @@ private:
             QStringList equal, known;
             bool usable = true;
             for (const QString& col : ix.columns) {
-                const auto it = std::find_if(cols.begin(), cols.end(),
-                                             [&](const QString& c) { return c.compare(col, Qt::CaseInsensitive) == 0; });
+                const auto it = std::find_if(cols.begin(), cols.end(), [&](const QString& c) {
+                    return c.compare(col, Qt::CaseInsensitive) == 0;
+                });
                 if (it == cols.end()) {
                     usable = false;
                     break;
@@ -427,16 +449,18 @@ private:
                 equal << QStringLiteral("d.") + q(*it) + QStringLiteral(" = ") + v;
             }
             if (!usable || equal.isEmpty()) continue;
-            m_c.execute(QStringLiteral("INSERT OR IGNORE INTO %1 (tbl, src, dst) "
-                                       "SELECT ?, s.\"OID\", d.\"OID\" FROM %2 r "
-                                       "CROSS JOIN %3.%4 s ON s.\"OID\" = r.oid CROSS JOIN main.%4 d ON %5 "
-                                       "WHERE d.\"OID\" <> s.\"OID\" AND %6 "
-                                       "AND (r.replace OR NOT EXISTS (SELECT 1 FROM main.%4 o WHERE o.\"OID\" = s.\"OID\"))")
-                            .arg(m_map, reached, m_alias, t.quoted(), equal.join(QStringLiteral(" AND ")),
-                                 known.join(QStringLiteral(" AND "))),
-                        {t.name});
+            m_c.execute(
+                QStringLiteral("INSERT OR IGNORE INTO %1 (tbl, src, dst) "
+                               "SELECT ?, s.\"OID\", d.\"OID\" FROM %2 r "
+                               "CROSS JOIN %3.%4 s ON s.\"OID\" = r.oid CROSS JOIN main.%4 d ON %5 "
+                               "WHERE d.\"OID\" <> s.\"OID\" AND %6 "
+                               "AND (r.replace OR NOT EXISTS (SELECT 1 FROM main.%4 o WHERE o.\"OID\" = s.\"OID\"))")
+                    .arg(m_map, reached, m_alias, t.quoted(), equal.join(QStringLiteral(" AND ")),
+                         known.join(QStringLiteral(" AND "))),
+                {t.name});
         }
-        if (m_c.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1 WHERE tbl = ?)").arg(m_map), {t.name}).toLongLong())
+        if (m_c.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1 WHERE tbl = ?)").arg(m_map), {t.name})
+                .toLongLong())
             m_mapped.insert(&t);
     }
 
@@ -455,22 +479,27 @@ private:
         for (const QString& c : cols)
             if (c.compare(QLatin1String("OID"), Qt::CaseInsensitive) != 0) assignedValues << value(t, c);
         const QString reached = rows(t);
-        const QString from = QStringLiteral("FROM %1 r CROSS JOIN %2.%3 s ON s.\"OID\" = r.oid ").arg(reached, m_alias, t.quoted());
-        const QString unknown = m_mapped.contains(&t) ? QStringLiteral("AND NOT EXISTS (SELECT 1 FROM %1 m WHERE m.tbl = %2 AND m.src = r.oid) ")
-                                                            .arg(m_map, literal(t.name))
-                                                      : QString();
-        const QString insert = QStringLiteral("INSERT INTO main.%1 (%2) SELECT %3 ").arg(t.quoted(), names.join(u','), values.join(u','));
-        m_c.execute(insert + from + QStringLiteral("WHERE r.replace = 1 ") + unknown +
-                    (sets.isEmpty() ? QStringLiteral("ON CONFLICT (\"OID\") DO NOTHING")
-                                    : QStringLiteral("ON CONFLICT (\"OID\") DO UPDATE SET ") + sets.join(u',')));
-        m_c.execute(insert + from + QStringLiteral("WHERE r.replace = 0 ") + unknown + QStringLiteral("ON CONFLICT (\"OID\") DO NOTHING"));
+        const QString from
+            = QStringLiteral("FROM %1 r CROSS JOIN %2.%3 s ON s.\"OID\" = r.oid ").arg(reached, m_alias, t.quoted());
+        const QString unknown = m_mapped.contains(&t)
+            ? QStringLiteral("AND NOT EXISTS (SELECT 1 FROM %1 m WHERE m.tbl = %2 AND m.src = r.oid) ")
+                  .arg(m_map, literal(t.name))
+            : QString();
+        const QString insert = QStringLiteral("INSERT INTO main.%1 (%2) SELECT %3 ")
+                                   .arg(t.quoted(), names.join(u','), values.join(u','));
+        m_c.execute(insert + from + QStringLiteral("WHERE r.replace = 1 ") + unknown
+                    + (sets.isEmpty() ? QStringLiteral("ON CONFLICT (\"OID\") DO NOTHING")
+                                      : QStringLiteral("ON CONFLICT (\"OID\") DO UPDATE SET ") + sets.join(u',')));
+        m_c.execute(insert + from + QStringLiteral("WHERE r.replace = 0 ") + unknown
+                    + QStringLiteral("ON CONFLICT (\"OID\") DO NOTHING"));
         // Rows held under another OID take the source's values where the copy replaces.
         if (!m_mapped.contains(&t) || assigned.isEmpty()) return;
         m_c.execute(QStringLiteral("UPDATE main.%1 AS t SET (%2) = (SELECT %3 FROM %4.%1 s WHERE s.\"OID\" = m.src) "
                                    "FROM %5 m JOIN %6 r ON r.oid = m.src "
                                    "WHERE m.tbl = %7 AND r.replace = 1 AND t.\"OID\" = m.dst "
                                    "AND EXISTS (SELECT 1 FROM %4.%1 s WHERE s.\"OID\" = m.src)")
-                        .arg(t.quoted(), assigned.join(u','), assignedValues.join(u','), m_alias, m_map, reached, literal(t.name)));
+                        .arg(t.quoted(), assigned.join(u','), assignedValues.join(u','), m_alias, m_map, reached,
+                             literal(t.name)));
     }
 
     // The lists of the rows copied, owners and members as the destination knows them; a
@@ -480,11 +509,12 @@ private:
         for (const RefSchema& r : t.refs) {
             if (!r.isList() || !r.target) continue;
             if (!m_dst.sql().tableExists(r.linkTable)) continue;
-            m_c.execute(QStringLiteral("INSERT OR IGNORE INTO main.%1 (\"OwnerOID\", \"MemberOID\") SELECT %2, %3 "
-                                       "FROM %4 r CROSS JOIN %5.%1 l ON l.\"OwnerOID\" = r.oid%6")
-                            .arg(q(r.linkTable), remapped(t, QStringLiteral("l.\"OwnerOID\"")),
-                                 remapped(*r.target, QStringLiteral("l.\"MemberOID\"")), rows(t), m_alias,
-                                 r.def.IsOwned ? QStringLiteral(" WHERE r.lists = %1").arg(kListsFollowed) : QString()));
+            m_c.execute(
+                QStringLiteral("INSERT OR IGNORE INTO main.%1 (\"OwnerOID\", \"MemberOID\") SELECT %2, %3 "
+                               "FROM %4 r CROSS JOIN %5.%1 l ON l.\"OwnerOID\" = r.oid%6")
+                    .arg(q(r.linkTable), remapped(t, QStringLiteral("l.\"OwnerOID\"")),
+                         remapped(*r.target, QStringLiteral("l.\"MemberOID\"")), rows(t), m_alias,
+                         r.def.IsOwned ? QStringLiteral(" WHERE r.lists = %1").arg(kListsFollowed) : QString()));
         }
     }
 
@@ -513,16 +543,19 @@ void deletions(Database& db, TableSchema& t, const QString& oidsSql, const RefSc
     for (const RefSchema& r : t.refs)
         if (r.isList() && r.def.IsOwned && r.target)
             deletions(db, *r.target,
-                      QStringLiteral("SELECT \"MemberOID\" FROM main.%1 WHERE \"OwnerOID\" IN (%2)").arg(q(r.linkTable), oidsSql), &r,
-                      out);
+                      QStringLiteral("SELECT \"MemberOID\" FROM main.%1 WHERE \"OwnerOID\" IN (%2)")
+                          .arg(q(r.linkTable), oidsSql),
+                      &r, out);
     for (const RefSchema& r : t.refs)
-        if (r.isList()) out << QStringLiteral("DELETE FROM main.%1 WHERE \"OwnerOID\" IN (%2)").arg(q(r.linkTable), oidsSql);
+        if (r.isList())
+            out << QStringLiteral("DELETE FROM main.%1 WHERE \"OwnerOID\" IN (%2)").arg(q(r.linkTable), oidsSql);
     for (const RefSchema* r : db.listsTo(t))
-        if (r != via) out << QStringLiteral("DELETE FROM main.%1 WHERE \"MemberOID\" IN (%2)").arg(q(r->linkTable), oidsSql);
+        if (r != via)
+            out << QStringLiteral("DELETE FROM main.%1 WHERE \"MemberOID\" IN (%2)").arg(q(r->linkTable), oidsSql);
     out << QStringLiteral("DELETE FROM main.%1 WHERE \"OID\" IN (%2)").arg(t.quoted(), oidsSql);
 }
 
-}  // namespace
+}   // namespace
 
 SetWork copyBySets(Database& sourceDb, TableSchema& table, Database& destinationDb, DBEngine& destination,
                    const QString& alias, const QList<qint64>& oids, itfProgress* progress, bool copyRelated)
@@ -530,11 +563,13 @@ SetWork copyBySets(Database& sourceDb, TableSchema& table, Database& destination
     return SetCopier(sourceDb, destinationDb, destination, alias, copyRelated).run(table, oids, progress);
 }
 
-SetWork deleteBySets(Database& db, DBEngine& engine, TableSchema& table, const QList<qint64>& oids, itfProgress* progress)
+SetWork deleteBySets(Database& db, DBEngine& engine, TableSchema& table, const QList<qint64>& oids,
+                     itfProgress* progress)
 {
     SqlConnection& c = db.writer(engine);
     // The rows asked for only: a few thousand, emptied at the next deletion.
-    c.execScript(QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS objdb_gone (oid INTEGER PRIMARY KEY); DELETE FROM temp.objdb_gone;"));
+    c.execScript(QStringLiteral(
+        "CREATE TEMP TABLE IF NOT EXISTS objdb_gone (oid INTEGER PRIMARY KEY); DELETE FROM temp.objdb_gone;"));
     {
         auto seed = c.prepare(QStringLiteral("INSERT OR IGNORE INTO temp.objdb_gone VALUES (?)"));
         for (qint64 oid : oids) {
@@ -553,4 +588,4 @@ SetWork deleteBySets(Database& db, DBEngine& engine, TableSchema& table, const Q
     return SetWork::Done;
 }
 
-}  // namespace objdb
+}   // namespace objdb

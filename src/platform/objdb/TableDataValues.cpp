@@ -142,7 +142,7 @@ QString textOf(const QVariant& v, std::optional<Kind> kind)
     }
 }
 
-}  // namespace
+}   // namespace
 
 QVariant TableData::GetValue(const QString& field) const { return lookupOrThrow(*this, field).value; }
 
@@ -270,8 +270,7 @@ QString TableData::BuildCondition(const QString& field, const QVariant& value, c
         while (s && !(f = s->field(field))) s = s->parent;
         // The caller's wildcard ("%" as ADO writes it, or "*") asks for any run of characters
         // after the value; in the pattern that is "*", since a "%" there is a plain character.
-        if (!f || f->kind == Kind::Text)
-            return field + QStringLiteral(" Like ") + QuoteText(value.toString() + u'*');
+        if (!f || f->kind == Kind::Text) return field + QStringLiteral(" Like ") + QuoteText(value.toString() + u'*');
     }
     return GetTable()->BuildFieldCondition(field, value);
 }
@@ -330,7 +329,8 @@ std::vector<FieldInfo> TableData::GetFieldInfos() const
             i.Caption = c.name;
             i.TypeCode = d->query->extraNumbers[size_t(c.index)] ? int(FieldType::Number) : -2;
             i.Editable = false;
-            if (d->query->extraTyped[size_t(c.index)]) i.DisplayFormat = displayFormat(d->query->extraKinds[size_t(c.index)]);
+            if (d->query->extraTyped[size_t(c.index)])
+                i.DisplayFormat = displayFormat(d->query->extraKinds[size_t(c.index)]);
             out.push_back(i);
             break;
         }
@@ -356,7 +356,8 @@ FieldInfo TableData::GetFieldInfo(const QString& field) const
             i.Description = f->def.Description;
             return i;
         }
-    throw objdb::error(UnknownField, tableName(), QStringLiteral("Campo '%1' inesistente nella tabella %2").arg(field, tableName()));
+    throw objdb::error(UnknownField, tableName(),
+                       QStringLiteral("Campo '%1' inesistente nella tabella %2").arg(field, tableName()));
 }
 
 // --- messages -----------------------------------------------------------------------------------
@@ -366,8 +367,10 @@ void TableData::WarnWithMessage(const QString& message) { d->db->warn(tableName(
 
 void TableData::NotifyWithMessage(int, const QString& message, bool cancel)
 {
-    if (cancel) CancelWithMessage(message);
-    else d->db->message(tableName(), message);
+    if (cancel)
+        CancelWithMessage(message);
+    else
+        d->db->message(tableName(), message);
 }
 
 void TableData::ShowMessage(int, const QString& message) { d->db->message(tableName(), message); }
@@ -377,7 +380,11 @@ void TableData::ShowMessage(int, const QString& message) { d->db->message(tableN
 namespace {
 QString markKey(const TableData& td, const QString& mark)
 {
-    return QStringLiteral("%1|%2|%3|%4").arg(quintptr(td.GetEngine())).arg(td.tableName().toLower()).arg(td.GetOID()).arg(mark);
+    return QStringLiteral("%1|%2|%3|%4")
+        .arg(quintptr(td.GetEngine()))
+        .arg(td.tableName().toLower())
+        .arg(td.GetOID())
+        .arg(mark);
 }
 }
 

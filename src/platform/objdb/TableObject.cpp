@@ -8,7 +8,10 @@
 using namespace objdb;
 
 QString TableObject::Name() const { return m_schema.name; }
-QString TableObject::Caption() const { return m_schema.identity.Caption.isEmpty() ? m_schema.name : m_schema.identity.Caption; }
+QString TableObject::Caption() const
+{
+    return m_schema.identity.Caption.isEmpty() ? m_schema.name : m_schema.identity.Caption;
+}
 QString TableObject::GetStorageName() const { return m_schema.name; }
 QString TableObject::ParentTable() const { return m_schema.identity.ParentTable; }
 TableObject* TableObject::Parent() const { return m_schema.parent ? m_db.FindTable(m_schema.parent->name) : nullptr; }
@@ -35,14 +38,17 @@ const FieldDefinition* TableObject::GetField(const QString& field) const
 int TableObject::SetFieldSeeLevel(const QString& field, int level)
 {
     const int i = m_schema.fieldIndex(field);
-    if (i < 0) throw objdb::error(UnknownField, Name(), QStringLiteral("Campo '%1' inesistente nella tabella %2").arg(field, Name()));
+    if (i < 0)
+        throw objdb::error(UnknownField, Name(),
+                           QStringLiteral("Campo '%1' inesistente nella tabella %2").arg(field, Name()));
     return std::exchange(m_schema.fields[size_t(i)].def.O2, level);
 }
 
 SwitchedOffFields::SwitchedOffFields(TableObject& table, const QStringList& fields) : m_table(table)
 {
     try {
-        for (const QString& f : fields) m_before.emplace_back(f, m_table.SetFieldSeeLevel(f, FieldDefinition::kSwitchedOff));
+        for (const QString& f : fields)
+            m_before.emplace_back(f, m_table.SetFieldSeeLevel(f, FieldDefinition::kSwitchedOff));
     } catch (...) {
         restore();
         throw;
@@ -53,7 +59,8 @@ SwitchedOffFields::~SwitchedOffFields() { restore(); }
 
 void SwitchedOffFields::restore()
 {
-    for (auto it = m_before.rbegin(); it != m_before.rend(); ++it) (void)m_table.SetFieldSeeLevel(it->first, it->second);
+    for (auto it = m_before.rbegin(); it != m_before.rend(); ++it)
+        (void)m_table.SetFieldSeeLevel(it->first, it->second);
     m_before.clear();
 }
 
@@ -98,10 +105,16 @@ QString literal(const Database& db, const QVariant& v)
     if (t == qMetaTypeId<Currency>()) return v.value<Currency>().toString();
     switch (t) {
     case QMetaType::Bool: return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    case QMetaType::Int: case QMetaType::UInt: case QMetaType::Long: case QMetaType::LongLong:
-    case QMetaType::Short: case QMetaType::UShort: case QMetaType::ULong: case QMetaType::ULongLong:
-        return QString::number(v.toLongLong());
-    case QMetaType::Double: case QMetaType::Float: return QString::number(v.toDouble(), 'g', 17);
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::ULong:
+    case QMetaType::ULongLong: return QString::number(v.toLongLong());
+    case QMetaType::Double:
+    case QMetaType::Float: return QString::number(v.toDouble(), 'g', 17);
     case QMetaType::QDateTime: {
         const QDateTime d = v.toDateTime();
         return db.FormatDateLiteral(d, d.time() != QTime(0, 0));
@@ -120,12 +133,13 @@ QString TableObject::BuildFieldCondition(const QString& field, const QVariant& v
     const FieldSchema* f = nullptr;
     while (s && !(f = s->field(field))) s = s->parent;
     if (f && !(f->kind == Kind::Text)) {
-        try { v = coerce(f->kind, value, field); } catch (const AppError&) {}
+        try {
+            v = coerce(f->kind, value, field);
+        } catch (const AppError&) { }
     }
     if (v.userType() == QMetaType::QString && !wildcard.isEmpty()) {
         const QString text = v.toString();
-        if (text.contains(u'*') || text.contains(u'?'))
-            return field + QStringLiteral(" Like ") + m_db.QuoteText(text);
+        if (text.contains(u'*') || text.contains(u'?')) return field + QStringLiteral(" Like ") + m_db.QuoteText(text);
     }
     return field + QStringLiteral(" = ") + literal(m_db, v);
 }
@@ -136,8 +150,7 @@ QString TableObject::BuildReferenceCondition(const QString& reference, const QVa
     if (!r) throw objdb::error(UnknownReference, Name(), QStringLiteral("Riferimento '%1' inesistente").arg(reference));
     const qint64 oid = key.isNull() ? 0 : key.toLongLong();
     if (r->isList()) {
-        if (oid == 0)
-            return QStringLiteral("OID NOT IN (SELECT [OwnerOID] FROM [%1])").arg(r->linkTable);
+        if (oid == 0) return QStringLiteral("OID NOT IN (SELECT [OwnerOID] FROM [%1])").arg(r->linkTable);
         return QStringLiteral("OID IN (SELECT [OwnerOID] FROM [%1] WHERE [MemberOID] = %2)").arg(r->linkTable).arg(oid);
     }
     if (oid == 0) return r->def.column() + QStringLiteral(" Is Null");

@@ -14,16 +14,18 @@ class DBEngine;
 class TableData;
 class TableCollection;
 class itfProgress;
-namespace objdb { struct TableSchema; }
+namespace objdb {
+struct TableSchema;
+}
 
 class TableObject {
 public:
-    TableObject(Database& db, objdb::TableSchema& schema) : m_db(db), m_schema(schema) {}
+    TableObject(Database& db, objdb::TableSchema& schema) : m_db(db), m_schema(schema) { }
 
     QString Name() const;
-    QString Caption() const;                 // the caption, or the name when none is declared
+    QString Caption() const;   // the caption, or the name when none is declared
     QString GetCaption() const { return Caption(); }
-    QString GetStorageName() const;          // the name in the file
+    QString GetStorageName() const;   // the name in the file
     QString ParentTable() const;
     TableObject* Parent() const;
     std::optional<double> Version() const;   // declared
@@ -50,8 +52,7 @@ public:
     // order, by OID), with the columns of fieldList (empty: all fields), on engine
     // (null: the database's own). Raises OnSelect.
     std::unique_ptr<TableData> Select(const QString& condition = QString(), const QString& order = QString(),
-                                      const QString& fieldList = QString(),
-                                      std::shared_ptr<DBEngine> engine = nullptr);
+                                      const QString& fieldList = QString(), std::shared_ptr<DBEngine> engine = nullptr);
     // Condition texts (Jet SQL): a field against a value (Null: "Is Null"), a reference
     // against a row key (OID).
     QString BuildFieldCondition(const QString& field, const QVariant& value, const QString& wildcard = QString()) const;

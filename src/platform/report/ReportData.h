@@ -23,7 +23,7 @@ public:
 class MemoryDataSource final : public ReportDataSource {
 public:
     MemoryDataSource() = default;
-    explicit MemoryDataSource(QStringList columns) : m_columns(std::move(columns)) {}
+    explicit MemoryDataSource(QStringList columns) : m_columns(std::move(columns)) { }
 
     void setColumns(const QStringList& columns) { m_columns = columns; }
     // A row shorter than the column list reads Null in the missing columns.
@@ -39,4 +39,4 @@ private:
     QList<QVariantList> m_rows;
 };
 
-}  // namespace report
+}   // namespace report

@@ -23,7 +23,8 @@ bool isNull(const QVariant& v) { return !v.isValid() || v.isNull(); }
 bool isCurrency(const QVariant& v) { return v.metaType() == QMetaType::fromType<Currency>(); }
 
 // Group keys compare as the database orders them: texts without case, numbers by value.
-bool sameKey(const QVariant& a, const QVariant& b) {
+bool sameKey(const QVariant& a, const QVariant& b)
+{
     if (isNull(a) || isNull(b)) return isNull(a) && isNull(b);
     if (isCurrency(a) && isCurrency(b)) return a.value<Currency>() == b.value<Currency>();
     if (a.metaType().id() == QMetaType::QString && b.metaType().id() == QMetaType::QString)
@@ -36,7 +37,8 @@ bool sameKey(const QVariant& a, const QVariant& b) {
     return a == b;
 }
 
-FontSpec resolveFont(const FontSpec& item, const FontSpec& base) {
+FontSpec resolveFont(const FontSpec& item, const FontSpec& base)
+{
     FontSpec f = item;
     if (f.family.isEmpty()) f.family = base.family.isEmpty() ? QStringLiteral("DejaVu Sans") : base.family;
     if (f.pointSize <= 0) f.pointSize = base.pointSize > 0 ? base.pointSize : 9;
@@ -46,7 +48,8 @@ FontSpec resolveFont(const FontSpec& item, const FontSpec& base) {
 class Paginator {
 public:
     Paginator(const ReportLayout& layout, const ReportDataSource& data, const RenderOptions& options)
-        : m_layout(layout), m_data(data), m_options(options), m_rows(data.rowCount()) {}
+        : m_layout(layout), m_data(data), m_options(options), m_rows(data.rowCount())
+    { }
 
     ReportDocument run();
 
@@ -68,7 +71,11 @@ private:
 
     void startPage();
     void finishPage();
-    void newPage() { finishPage(); startPage(); }
+    void newPage()
+    {
+        finishPage();
+        startPage();
+    }
     bool atBodyTop() const { return m_y <= m_bodyStart + kEps; }
     void ensureRoom(double height);
     QString itemText(const ReportItem& item, int row, Range range) const;
@@ -77,7 +84,7 @@ private:
     void put(const ReportBand& band, BandKind kind, int level, int row, Range range, double y,
              const Sized* size = nullptr);
     Range groupRange(int level) const { return {m_openStart[level], groupEnd(level, m_openStart[level])}; }
-    Range innermostRange() const { return m_openLevels ? groupRange(m_openLevels - 1) : Range{0, m_rows}; }
+    Range innermostRange() const { return m_openLevels ? groupRange(m_openLevels - 1) : Range {0, m_rows}; }
 
     const ReportLayout& m_layout;
     const ReportDataSource& m_data;
@@ -85,8 +92,8 @@ private:
     const int m_rows;
     ReportDocument m_doc;
     std::vector<int> m_groupColumns;
-    std::vector<int> m_breakLevel;      // per row (and one past the end): outermost group that changes there
-    std::vector<int> m_openStart;       // per group level: first row of the open group
+    std::vector<int> m_breakLevel;   // per row (and one past the end): outermost group that changes there
+    std::vector<int> m_openStart;   // per group level: first row of the open group
     int m_openLevels = 0;
     int m_currentRow = -1;
     double m_y = 0;
@@ -96,10 +103,11 @@ private:
     bool m_firstPage = true;
     QList<Deferred> m_deferred;
     mutable QHash<QString, int> m_columns;   // field name as the layout writes it -> column
-    std::optional<TextMeasure> m_measure;    // made when a band first grows
+    std::optional<TextMeasure> m_measure;   // made when a band first grows
 };
 
-int Paginator::column(const QString& field) const {
+int Paginator::column(const QString& field) const
+{
     if (field.isEmpty()) return -1;
     if (auto it = m_columns.constFind(field); it != m_columns.cend()) return *it;
     const int c = m_data.columnIndex(field);
@@ -109,26 +117,32 @@ int Paginator::column(const QString& field) const {
     return c;
 }
 
-void Paginator::findBreaks() {
+void Paginator::findBreaks()
+{
     const int levels = static_cast<int>(m_layout.groups.size());
     for (const auto& g : m_layout.groups) m_groupColumns.push_back(column(g.field));
     m_breakLevel.assign(m_rows + 1, 0);
     for (int r = 1; r < m_rows; ++r) {
         int level = levels;
         for (int g = 0; g < levels; ++g)
-            if (!sameKey(m_data.value(r, m_groupColumns[g]), m_data.value(r - 1, m_groupColumns[g]))) { level = g; break; }
+            if (!sameKey(m_data.value(r, m_groupColumns[g]), m_data.value(r - 1, m_groupColumns[g]))) {
+                level = g;
+                break;
+            }
         m_breakLevel[r] = level;
     }
     m_openStart.assign(levels, 0);
 }
 
-int Paginator::groupEnd(int level, int start) const {
+int Paginator::groupEnd(int level, int start) const
+{
     int r = start + 1;
     while (r < m_rows && m_breakLevel[r] > level) ++r;
     return std::min(r, m_rows);
 }
 
-QVariant Paginator::aggregate(const ReportItem& item, Range range) const {
+QVariant Paginator::aggregate(const ReportItem& item, Range range) const
+{
     const int col = column(item.field);
     if (item.aggregate == Aggregate::Count && col < 0) return qlonglong(range.end - range.begin);
     Currency money;
@@ -141,18 +155,25 @@ QVariant Paginator::aggregate(const ReportItem& item, Range range) const {
         if (isNull(v)) continue;
         ++count;
         if (item.aggregate == Aggregate::Count) continue;
-        if (isCurrency(v)) { money += v.value<Currency>(); anyMoney = true; }
-        else if (v.metaType().id() == QMetaType::Double || v.metaType().id() == QMetaType::Float) { real += v.toDouble(); anyReal = true; }
-        else if (isNumericValue(v)) whole += v.toLongLong();
+        if (isCurrency(v)) {
+            money += v.value<Currency>();
+            anyMoney = true;
+        } else if (v.metaType().id() == QMetaType::Double || v.metaType().id() == QMetaType::Float) {
+            real += v.toDouble();
+            anyReal = true;
+        } else if (isNumericValue(v))
+            whole += v.toLongLong();
         else if (v.metaType().id() == QMetaType::QString) {
             bool ok = false;
             const double d = v.toString().toDouble(&ok);
-            if (ok) { real += d; anyReal = true; }
+            if (ok) {
+                real += d;
+                anyReal = true;
+            }
         }
     }
     switch (item.aggregate) {
-    case Aggregate::Count:
-        return count;
+    case Aggregate::Count: return count;
     case Aggregate::Sum:
         if (anyReal) return real + money.toDouble() + static_cast<double>(whole);
         if (anyMoney) return QVariant::fromValue(money + Currency::fromInt(whole));
@@ -160,28 +181,29 @@ QVariant Paginator::aggregate(const ReportItem& item, Range range) const {
     case Aggregate::Average:
         if (count == 0) return {};
         if (anyReal) return (real + money.toDouble() + static_cast<double>(whole)) / static_cast<double>(count);
-        if (anyMoney) return QVariant::fromValue((money + Currency::fromInt(whole)).dividedBy(static_cast<double>(count)));
+        if (anyMoney)
+            return QVariant::fromValue((money + Currency::fromInt(whole)).dividedBy(static_cast<double>(count)));
         return static_cast<double>(whole) / static_cast<double>(count);
     }
     return {};
 }
 
-QString Paginator::itemText(const ReportItem& it, int row, Range range) const {
+QString Paginator::itemText(const ReportItem& it, int row, Range range) const
+{
     switch (it.kind) {
-    case ItemKind::Label:
-        return it.text;
+    case ItemKind::Label: return it.text;
     case ItemKind::Field:
         return row >= 0 ? formatValue(m_data.value(row, column(it.field)), it.format, m_options.locale)
                         : it.format.nullText;
     case ItemKind::Function:
-        return formatValue(aggregate(it, it.scope == AggregateScope::Report ? Range{0, m_rows} : range), it.format,
+        return formatValue(aggregate(it, it.scope == AggregateScope::Report ? Range {0, m_rows} : range), it.format,
                            m_options.locale);
-    default:
-        return QString();
+    default: return QString();
     }
 }
 
-Paginator::Sized Paginator::sized(const ReportBand& band, int row, Range range) {
+Paginator::Sized Paginator::sized(const ReportBand& band, int row, Range range)
+{
     Sized s;
     s.height = band.height;
     for (const ReportItem& it : band.items) s.itemHeights.append(it.rect.height());
@@ -203,8 +225,8 @@ Paginator::Sized Paginator::sized(const ReportBand& band, int row, Range range) 
     return s;
 }
 
-void Paginator::put(const ReportBand& band, BandKind kind, int level, int row, Range range, double y,
-                    const Sized* size) {
+void Paginator::put(const ReportBand& band, BandKind kind, int level, int row, Range range, double y, const Sized* size)
+{
     const QMarginsF& m = m_layout.page.marginsMm;
     PlacedBand pb;
     pb.kind = kind;
@@ -225,25 +247,23 @@ void Paginator::put(const ReportBand& band, BandKind kind, int level, int row, R
         switch (it.kind) {
         case ItemKind::Label:
         case ItemKind::Field:
-        case ItemKind::Function:
-            pi.text = itemText(it, row, range);
-            break;
+        case ItemKind::Function: pi.text = itemText(it, row, range); break;
         case ItemKind::PageNumber:
         case ItemKind::Title:
             m_deferred.append({static_cast<int>(m_doc.pages.size()) - 1, bandIndex, static_cast<int>(pb.items.size()),
                                it.text.isEmpty() && it.kind == ItemKind::Title ? QStringLiteral("%i") : it.text});
             break;
         case ItemKind::Line:
-        case ItemKind::Box:
-            break;
+        case ItemKind::Box: break;
         }
         pb.items.append(pi);
     }
     m_doc.pages.last().bands.append(pb);
 }
 
-void Paginator::startPage() {
-    m_doc.pages.append(ReportPage{});
+void Paginator::startPage()
+{
+    m_doc.pages.append(ReportPage {});
     m_y = m_layout.page.marginsMm.top();
     const int headRow = m_currentRow >= 0 ? m_currentRow : (m_rows ? 0 : -1);
     if (m_firstPage && m_layout.reportHeader.isPrinted()) {
@@ -270,13 +290,15 @@ void Paginator::startPage() {
     m_bodyStart = m_y;
 }
 
-void Paginator::finishPage() {
+void Paginator::finishPage()
+{
     if (!m_layout.pageFooter.isPrinted()) return;
     const int row = m_currentRow >= 0 ? m_currentRow : (m_rows ? 0 : -1);
     put(m_layout.pageFooter, BandKind::PageFooter, -1, row, {0, m_rows}, m_bodyBottom);
 }
 
-void Paginator::ensureRoom(double height) {
+void Paginator::ensureRoom(double height)
+{
     if (m_pendingBreak) {
         m_pendingBreak = false;
         if (!atBodyTop()) newPage();
@@ -284,7 +306,8 @@ void Paginator::ensureRoom(double height) {
     if (m_y + height > m_bodyBottom + kEps && !atBodyTop()) newPage();
 }
 
-void Paginator::place(const ReportBand& band, BandKind kind, int level, int row, Range range) {
+void Paginator::place(const ReportBand& band, BandKind kind, int level, int row, Range range)
+{
     if (!band.isPrinted()) return;
     if (band.newPageBefore && !atBodyTop()) newPage();
     const Sized size = sized(band, row, range);
@@ -294,7 +317,8 @@ void Paginator::place(const ReportBand& band, BandKind kind, int level, int row,
     if (band.newPageAfter) m_pendingBreak = true;
 }
 
-ReportDocument Paginator::run() {
+ReportDocument Paginator::run()
+{
     const PageSetup& page = m_layout.page;
     m_doc.name = m_layout.name;
     m_doc.caption = m_layout.caption;
@@ -344,12 +368,14 @@ ReportDocument Paginator::run() {
 
     const int pages = m_doc.pageCount();
     for (const Deferred& d : m_deferred)
-        m_doc.pages[d.page].bands[d.band].items[d.item].text = expandPattern(d.pattern, d.page + 1, pages, m_doc.title, date);
+        m_doc.pages[d.page].bands[d.band].items[d.item].text
+            = expandPattern(d.pattern, d.page + 1, pages, m_doc.title, date);
     return m_doc;
 }
-}  // namespace
+}   // namespace
 
-QString ReportPage::text() const {
+QString ReportPage::text() const
+{
     QStringList lines;
     for (const PlacedBand& b : bands) {
         QList<const PlacedItem*> items;
@@ -366,24 +392,37 @@ QString ReportPage::text() const {
     return lines.join(u'\n');
 }
 
-QString expandPattern(const QString& pattern, int page, int pageCount, const QString& title, const QDate& date) {
+QString expandPattern(const QString& pattern, int page, int pageCount, const QString& title, const QDate& date)
+{
     QString out;
     for (int i = 0; i < pattern.size(); ++i) {
         const QChar c = pattern[i];
-        if (c != u'%' || i + 1 >= pattern.size()) { out += c; continue; }
+        if (c != u'%' || i + 1 >= pattern.size()) {
+            out += c;
+            continue;
+        }
         const QChar n = pattern[++i];
-        if (n == u'p') out += QString::number(page);
-        else if (n == u'P') out += QString::number(pageCount);
-        else if (n == u'i') out += title;
-        else if (n == u'd') out += date.toString(QStringLiteral("dd/MM/yyyy"));
-        else if (n == u'%') out += u'%';
-        else { out += c; out += n; }
+        if (n == u'p')
+            out += QString::number(page);
+        else if (n == u'P')
+            out += QString::number(pageCount);
+        else if (n == u'i')
+            out += title;
+        else if (n == u'd')
+            out += date.toString(QStringLiteral("dd/MM/yyyy"));
+        else if (n == u'%')
+            out += u'%';
+        else {
+            out += c;
+            out += n;
+        }
     }
     return out;
 }
 
-ReportDocument paginate(const ReportLayout& layout, const ReportDataSource& data, const RenderOptions& options) {
+ReportDocument paginate(const ReportLayout& layout, const ReportDataSource& data, const RenderOptions& options)
+{
     return Paginator(layout, data, options).run();
 }
 
-}  // namespace report
+}   // namespace report

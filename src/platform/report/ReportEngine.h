@@ -12,26 +12,26 @@ namespace report {
 
 struct PlacedItem {
     ItemKind kind = ItemKind::Label;
-    QRectF rect;                 // mm from the page's top-left corner
-    QString text;                // final text (empty for lines and boxes)
+    QRectF rect;   // mm from the page's top-left corner
+    QString text;   // final text (empty for lines and boxes)
     Qt::Alignment alignment = Qt::AlignLeft;
-    FontSpec font;               // resolved: family and size always set
+    FontSpec font;   // resolved: family and size always set
     double lineWidth = 0.2;
     bool wordWrap = false;
 };
 
 struct PlacedBand {
     BandKind kind = BandKind::Detail;
-    int groupLevel = -1;         // group bands: 0 = outermost
-    int row = -1;                // the data row the band shows (detail, group bands), else -1
-    QRectF rect;                 // mm from the page's top-left corner
-    bool repeated = false;       // a group header printed again at the top of a new page
+    int groupLevel = -1;   // group bands: 0 = outermost
+    int row = -1;   // the data row the band shows (detail, group bands), else -1
+    QRectF rect;   // mm from the page's top-left corner
+    bool repeated = false;   // a group header printed again at the top of a new page
     QList<PlacedItem> items;
 };
 
 struct ReportPage {
     QList<PlacedBand> bands;
-    QString text() const;        // every item's text, band by band, one line per band (for checks)
+    QString text() const;   // every item's text, band by band, one line per band (for checks)
 };
 
 struct ReportDocument {
@@ -45,8 +45,8 @@ struct ReportDocument {
 };
 
 struct RenderOptions {
-    QString title;               // "%i" and Title items; empty: the layout's caption
-    QDate printDate;             // "%d"; invalid: today by the program's clock
+    QString title;   // "%i" and Title items; empty: the layout's caption
+    QDate printDate;   // "%d"; invalid: today by the program's clock
     QLocale locale = reportLocale();
 };
 
@@ -57,4 +57,4 @@ ReportDocument paginate(const ReportLayout& layout, const ReportDataSource& data
 // The text of a PageNumber/Title pattern.
 QString expandPattern(const QString& pattern, int page, int pageCount, const QString& title, const QDate& date);
 
-}  // namespace report
+}   // namespace report

@@ -12,24 +12,33 @@ constexpr double kCurrencyRange = 9.0e14;
 
 bool isCurrency(const QVariant& v) { return v.metaType() == QMetaType::fromType<Currency>(); }
 
-bool isInteger(const QVariant& v) {
+bool isInteger(const QVariant& v)
+{
     switch (v.metaType().id()) {
-    case QMetaType::Int: case QMetaType::UInt: case QMetaType::LongLong: case QMetaType::ULongLong:
-    case QMetaType::Short: case QMetaType::UShort: case QMetaType::Long: case QMetaType::ULong:
-    case QMetaType::Char: case QMetaType::SChar: case QMetaType::UChar:
-        return true;
-    default:
-        return false;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar: return true;
+    default: return false;
     }
 }
 
-bool isFloating(const QVariant& v) {
+bool isFloating(const QVariant& v)
+{
     return v.metaType().id() == QMetaType::Double || v.metaType().id() == QMetaType::Float;
 }
 
 QString boolText(bool b) { return b ? QStringLiteral("Sì") : QStringLiteral("No"); }
 
-QString numberText(double d, int decimals, bool grouping, const QLocale& locale) {
+QString numberText(double d, int decimals, bool grouping, const QLocale& locale)
+{
     if (std::isfinite(d) && std::fabs(d) < kCurrencyRange && decimals <= 4)
         return Currency::fromDouble(d).toText(locale, decimals, grouping);
     QLocale l = locale;
@@ -37,14 +46,16 @@ QString numberText(double d, int decimals, bool grouping, const QLocale& locale)
     return l.toString(d, 'f', decimals);
 }
 
-QString integerText(qlonglong i, int decimals, bool grouping, const QLocale& locale) {
+QString integerText(qlonglong i, int decimals, bool grouping, const QLocale& locale)
+{
     if (std::llabs(i) < static_cast<qlonglong>(kCurrencyRange))
         return Currency::fromInt(i).toText(locale, decimals, grouping);
     return numberText(static_cast<double>(i), decimals, grouping, locale);
 }
 
 // Dates travel as text when they come straight from the storage ("yyyy-MM-dd HH:mm:ss").
-QDateTime dateFromText(const QString& s) {
+QDateTime dateFromText(const QString& s)
+{
     const QString t = s.trimmed();
     for (const char* pattern : {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd", "yyyy-MM-ddTHH:mm:ss"}) {
         QDateTime dt = QDateTime::fromString(t, QString::fromLatin1(pattern));
@@ -53,7 +64,8 @@ QDateTime dateFromText(const QString& s) {
     return {};
 }
 
-QDateTime toDateTime(const QVariant& v) {
+QDateTime toDateTime(const QVariant& v)
+{
     switch (v.metaType().id()) {
     case QMetaType::QDateTime: return v.toDateTime();
     case QMetaType::QDate: return QDateTime(v.toDate(), QTime(0, 0));
@@ -62,7 +74,8 @@ QDateTime toDateTime(const QVariant& v) {
     }
 }
 
-QString autoText(const QVariant& v, const QLocale& locale) {
+QString autoText(const QVariant& v, const QLocale& locale)
+{
     if (isCurrency(v)) return v.value<Currency>().toText(locale, 2, true);
     if (isFloating(v)) {
         QLocale l = locale;
@@ -74,17 +87,18 @@ QString autoText(const QVariant& v, const QLocale& locale) {
     case QMetaType::Bool: return boolText(v.toBool());
     case QMetaType::QDateTime: {
         const QDateTime dt = v.toDateTime();
-        return locale.toString(dt, dt.time() == QTime(0, 0) ? QStringLiteral("dd/MM/yyyy")
-                                                             : QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+        return locale.toString(
+            dt, dt.time() == QTime(0, 0) ? QStringLiteral("dd/MM/yyyy") : QStringLiteral("dd/MM/yyyy HH:mm:ss"));
     }
     case QMetaType::QDate: return locale.toString(v.toDate(), QStringLiteral("dd/MM/yyyy"));
     case QMetaType::QTime: return locale.toString(v.toTime(), QStringLiteral("HH:mm:ss"));
     default: return v.toString();
     }
 }
-}  // namespace
+}   // namespace
 
-FieldFormat FieldFormat::number(int decimals, bool grouping) {
+FieldFormat FieldFormat::number(int decimals, bool grouping)
+{
     FieldFormat f;
     f.kind = Kind::Number;
     f.decimals = std::max(0, decimals);
@@ -92,20 +106,25 @@ FieldFormat FieldFormat::number(int decimals, bool grouping) {
     return f;
 }
 
-FieldFormat FieldFormat::date(const QString& pattern) {
+FieldFormat FieldFormat::date(const QString& pattern)
+{
     FieldFormat f;
     f.kind = Kind::Date;
     f.datePattern = pattern;
     return f;
 }
 
-FieldFormat FieldFormat::parse(const QString& pattern) {
+FieldFormat FieldFormat::parse(const QString& pattern)
+{
     const QString p = pattern.trimmed();
     if (p.isEmpty()) return automatic();
     if (p == QStringLiteral("@")) return text();
     bool numeric = true;
     for (QChar c : p)
-        if (c != u'#' && c != u'0' && c != u',' && c != u'.') { numeric = false; break; }
+        if (c != u'#' && c != u'0' && c != u',' && c != u'.') {
+            numeric = false;
+            break;
+        }
     if (!numeric) return date(p);
     const int point = p.indexOf(u'.');
     const int decimals = point < 0 ? 0 : static_cast<int>(p.size() - point - 1);
@@ -116,11 +135,11 @@ QLocale reportLocale() { return QLocale(QLocale::Italian, QLocale::Italy); }
 
 bool isNumericValue(const QVariant& v) { return isCurrency(v) || isFloating(v) || isInteger(v); }
 
-QString formatValue(const QVariant& v, const FieldFormat& format, const QLocale& locale) {
+QString formatValue(const QVariant& v, const FieldFormat& format, const QLocale& locale)
+{
     if (!v.isValid() || v.isNull()) return format.nullText;
     switch (format.kind) {
-    case FieldFormat::Kind::Auto:
-        return autoText(v, locale);
+    case FieldFormat::Kind::Auto: return autoText(v, locale);
     case FieldFormat::Kind::Text:
         if (isCurrency(v)) return v.value<Currency>().toText(locale);
         if (v.metaType().id() == QMetaType::Bool) return boolText(v.toBool());
@@ -144,4 +163,4 @@ QString formatValue(const QVariant& v, const FieldFormat& format, const QLocale&
     return autoText(v, locale);
 }
 
-}  // namespace report
+}   // namespace report

@@ -9,10 +9,10 @@ namespace report {
 // Italian locale ("1.234,50"); dates take a QDateTime pattern ("dd/MM/yyyy").
 struct FieldFormat {
     enum class Kind {
-        Auto,     // by the value's type: Currency 2 decimals grouped, dates dd/MM/yyyy[ HH:mm:ss], ...
-        Text,     // the value's plain text
+        Auto,   // by the value's type: Currency 2 decimals grouped, dates dd/MM/yyyy[ HH:mm:ss], ...
+        Text,   // the value's plain text
         Number,   // `decimals` decimals, grouped when `grouping`
-        Date,     // `datePattern`
+        Date,   // `datePattern`
     };
     Kind kind = Kind::Auto;
     int decimals = 2;
@@ -21,7 +21,12 @@ struct FieldFormat {
     QString nullText;   // what a Null value shows
 
     static FieldFormat automatic() { return {}; }
-    static FieldFormat text() { FieldFormat f; f.kind = Kind::Text; return f; }
+    static FieldFormat text()
+    {
+        FieldFormat f;
+        f.kind = Kind::Text;
+        return f;
+    }
     static FieldFormat number(int decimals, bool grouping = true);
     static FieldFormat date(const QString& pattern = QStringLiteral("dd/MM/yyyy"));
     // A format text: "" is Auto, "@" is Text, a pattern of '#', '0', ',' and '.' is a
@@ -41,4 +46,4 @@ QString formatValue(const QVariant& value, const FieldFormat& format, const QLoc
 // True when the value is one that a number format applies to (for alignment choices).
 bool isNumericValue(const QVariant& value);
 
-}  // namespace report
+}   // namespace report

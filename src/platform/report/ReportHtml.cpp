@@ -15,7 +15,8 @@ int key(double mm) { return static_cast<int>(std::lround(mm * 10)); }
 
 bool isText(const PlacedItem& i) { return i.kind != ItemKind::Line && i.kind != ItemKind::Box; }
 
-QString bandClass(BandKind k) {
+QString bandClass(BandKind k)
+{
     switch (k) {
     case BandKind::ReportHeader: return QStringLiteral("report-header");
     case BandKind::PageHeader: return QStringLiteral("page-header");
@@ -28,7 +29,8 @@ QString bandClass(BandKind k) {
     return {};
 }
 
-QString escape(const QString& s) {
+QString escape(const QString& s)
+{
     QString e = s.toHtmlEscaped();
     e.replace(QStringLiteral("\r\n"), QStringLiteral("<br>"));
     e.replace(u'\n', QStringLiteral("<br>"));
@@ -36,13 +38,14 @@ QString escape(const QString& s) {
     return e;
 }
 
-QString emptyCells(int span) {
+QString emptyCells(int span)
+{
     return span == 1 ? QStringLiteral("<td></td>") : QStringLiteral("<td colspan=\"%1\"></td>").arg(span);
 }
 
 class HtmlWriter {
 public:
-    HtmlWriter(const ReportDocument& doc, HtmlMode mode) : m_doc(doc), m_mode(mode) {}
+    HtmlWriter(const ReportDocument& doc, HtmlMode mode) : m_doc(doc), m_mode(mode) { }
     QString run();
 
 private:
@@ -52,11 +55,12 @@ private:
 
     const ReportDocument& m_doc;
     HtmlMode m_mode;
-    QList<int> m_columns;     // left edges (keys), ascending
+    QList<int> m_columns;   // left edges (keys), ascending
     double m_baseSize = 9;
 };
 
-QList<QList<const PlacedBand*>> HtmlWriter::tables() const {
+QList<QList<const PlacedBand*>> HtmlWriter::tables() const
+{
     QList<QList<const PlacedBand*>> out;
     if (m_mode == HtmlMode::PerPage) {
         for (const ReportPage& p : m_doc.pages) {
@@ -84,18 +88,21 @@ QList<QList<const PlacedBand*>> HtmlWriter::tables() const {
     return out;
 }
 
-QString HtmlWriter::cellStyle(const PlacedItem& it) const {
+QString HtmlWriter::cellStyle(const PlacedItem& it) const
+{
     QStringList s;
-    if (it.alignment & Qt::AlignRight) s << QStringLiteral("text-align:right");
-    else if (it.alignment & Qt::AlignHCenter) s << QStringLiteral("text-align:center");
+    if (it.alignment & Qt::AlignRight)
+        s << QStringLiteral("text-align:right");
+    else if (it.alignment & Qt::AlignHCenter)
+        s << QStringLiteral("text-align:center");
     if (it.font.bold) s << QStringLiteral("font-weight:bold");
     if (it.font.italic) s << QStringLiteral("font-style:italic");
-    if (std::abs(it.font.pointSize - m_baseSize) > 0.01)
-        s << QStringLiteral("font-size:%1pt").arg(it.font.pointSize);
+    if (std::abs(it.font.pointSize - m_baseSize) > 0.01) s << QStringLiteral("font-size:%1pt").arg(it.font.pointSize);
     return s.isEmpty() ? QString() : QStringLiteral(" style=\"%1\"").arg(s.join(u';'));
 }
 
-void HtmlWriter::writeBand(QString& out, const PlacedBand& band) const {
+void HtmlWriter::writeBand(QString& out, const PlacedBand& band) const
+{
     // Items of a band form rows by their top edge, cells by their left edge.
     QMap<int, QList<const PlacedItem*>> rows;
     for (const PlacedItem& it : band.items)
@@ -109,12 +116,14 @@ void HtmlWriter::writeBand(QString& out, const PlacedBand& band) const {
         int col = 0;
         for (int i = 0; i < items.size(); ++i) {
             const PlacedItem& it = *items[i];
-            const int start = std::max(col, static_cast<int>(std::lower_bound(m_columns.begin(), m_columns.end(),
-                                                                                key(it.rect.left())) - m_columns.begin()));
+            const int start
+                = std::max(col,
+                           static_cast<int>(std::lower_bound(m_columns.begin(), m_columns.end(), key(it.rect.left()))
+                                            - m_columns.begin()));
             int next = i + 1 < items.size()
-                           ? static_cast<int>(std::lower_bound(m_columns.begin(), m_columns.end(), key(items[i + 1]->rect.left()))
-                                              - m_columns.begin())
-                           : ncols;
+                ? static_cast<int>(std::lower_bound(m_columns.begin(), m_columns.end(), key(items[i + 1]->rect.left()))
+                                   - m_columns.begin())
+                : ncols;
             int end = static_cast<int>(std::lower_bound(m_columns.begin(), m_columns.end(), key(it.rect.right()))
                                        - m_columns.begin());
             end = std::clamp(std::min(end, next), start + 1, std::max(start + 1, ncols));
@@ -129,7 +138,8 @@ void HtmlWriter::writeBand(QString& out, const PlacedBand& band) const {
     }
 }
 
-QString HtmlWriter::run() {
+QString HtmlWriter::run()
+{
     const auto groups = tables();
     QMap<double, int> sizes;
     for (const auto& t : groups)
@@ -141,8 +151,7 @@ QString HtmlWriter::run() {
                     ++sizes[it.font.pointSize];
                 }
     std::sort(m_columns.begin(), m_columns.end());
-    if (!sizes.isEmpty())
-        m_baseSize = std::max_element(sizes.begin(), sizes.end()).key();
+    if (!sizes.isEmpty()) m_baseSize = std::max_element(sizes.begin(), sizes.end()).key();
 
     const QString title = escape(m_doc.title.isEmpty() ? m_doc.caption : m_doc.title);
     QString out;
@@ -152,7 +161,8 @@ QString HtmlWriter::run() {
                           "table{border-collapse:collapse;width:100%}\n"
                           "td{padding:1px 4px;vertical-align:top}\n"
                           "table.page{page-break-after:always;margin-bottom:2em}\n"
-                          "</style>\n</head>\n<body>\n").arg(m_baseSize);
+                          "</style>\n</head>\n<body>\n")
+               .arg(m_baseSize);
     for (const auto& t : groups) {
         out += m_mode == HtmlMode::PerPage ? QStringLiteral("<table class=\"page\">\n") : QStringLiteral("<table>\n");
         for (const PlacedBand* b : t) writeBand(out, *b);
@@ -161,13 +171,15 @@ QString HtmlWriter::run() {
     out += QStringLiteral("</body>\n</html>\n");
     return out;
 }
-}  // namespace
+}   // namespace
 
 QString toHtml(const ReportDocument& doc, HtmlMode mode) { return HtmlWriter(doc, mode).run(); }
 
-void writeHtml(const ReportDocument& doc, const QString& path, HtmlMode mode) {
+void writeHtml(const ReportDocument& doc, const QString& path, HtmlMode mode)
+{
     if (!fileOps().writeFile(path, toHtml(doc, mode).toUtf8()))
-        throw AppError::object(3, kSource, QStringLiteral("Impossibile scrivere il file \"%1\": %2").arg(path, fileOps().lastError()));
+        throw AppError::object(
+            3, kSource, QStringLiteral("Impossibile scrivere il file \"%1\": %2").arg(path, fileOps().lastError()));
 }
 
-}  // namespace report
+}   // namespace report

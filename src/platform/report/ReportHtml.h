@@ -9,7 +9,7 @@ namespace report {
 
 enum class HtmlMode {
     Continuous,   // one table: the first page header, then every band but page headers and footers
-    PerPage,      // one table per page, every band, each page on its own printed sheet
+    PerPage,   // one table per page, every band, each page on its own printed sheet
 };
 
 QString toHtml(const ReportDocument& doc, HtmlMode mode = HtmlMode::Continuous);
@@ -17,4 +17,4 @@ QString toHtml(const ReportDocument& doc, HtmlMode mode = HtmlMode::Continuous);
 // Replaces the file only when it was written whole; raises AppError when it cannot be.
 void writeHtml(const ReportDocument& doc, const QString& path, HtmlMode mode = HtmlMode::Continuous);
 
-}  // namespace report
+}   // namespace report

@@ -29,33 +29,39 @@ namespace report {
 namespace {
 const QString kSource = QStringLiteral("Report");
 
-[[noreturn]] void fail(const QString& what) {
+[[noreturn]] void fail(const QString& what)
+{
     throw AppError(AppError::kInvalidCall, kSource, QStringLiteral("Layout del report non valido: ") + what);
 }
 
-void checkKeys(const QJsonObject& o, std::initializer_list<const char*> allowed, const QString& where) {
+void checkKeys(const QJsonObject& o, std::initializer_list<const char*> allowed, const QString& where)
+{
     QSet<QString> ok;
     for (const char* k : allowed) ok.insert(QString::fromLatin1(k));
     for (auto it = o.begin(); it != o.end(); ++it)
         if (!ok.contains(it.key())) fail(QStringLiteral("chiave sconosciuta \"%1\" in %2").arg(it.key(), where));
 }
 
-double number(const QJsonValue& v, const QString& what) {
+double number(const QJsonValue& v, const QString& what)
+{
     if (!v.isDouble()) fail(QStringLiteral("%1 deve essere un numero").arg(what));
     return v.toDouble();
 }
 
-QString text(const QJsonValue& v, const QString& what) {
+QString text(const QJsonValue& v, const QString& what)
+{
     if (!v.isString()) fail(QStringLiteral("%1 deve essere un testo").arg(what));
     return v.toString();
 }
 
-bool flag(const QJsonValue& v, const QString& what) {
+bool flag(const QJsonValue& v, const QString& what)
+{
     if (!v.isBool()) fail(QStringLiteral("%1 deve essere true o false").arg(what));
     return v.toBool();
 }
 
-QList<double> numbers(const QJsonValue& v, int count, const QString& what) {
+QList<double> numbers(const QJsonValue& v, int count, const QString& what)
+{
     const QJsonArray a = v.toArray();
     if (!v.isArray() || a.size() != count) fail(QStringLiteral("%1 deve avere %2 numeri").arg(what).arg(count));
     QList<double> out;
@@ -63,7 +69,8 @@ QList<double> numbers(const QJsonValue& v, int count, const QString& what) {
     return out;
 }
 
-Qt::Alignment alignment(const QJsonValue& v, const QString& what) {
+Qt::Alignment alignment(const QJsonValue& v, const QString& what)
+{
     const QString s = text(v, what);
     if (s == QStringLiteral("left")) return Qt::AlignLeft;
     if (s == QStringLiteral("center")) return Qt::AlignHCenter;
@@ -71,7 +78,8 @@ Qt::Alignment alignment(const QJsonValue& v, const QString& what) {
     fail(QStringLiteral("%1: allineamento \"%2\" sconosciuto").arg(what, s));
 }
 
-FontSpec parseFont(const QJsonObject& o, FontSpec f, const QString& where) {
+FontSpec parseFont(const QJsonObject& o, FontSpec f, const QString& where)
+{
     checkKeys(o, {"family", "size", "bold", "italic"}, where);
     if (o.contains(QStringLiteral("family"))) f.family = text(o[QStringLiteral("family")], where);
     if (o.contains(QStringLiteral("size"))) f.pointSize = number(o[QStringLiteral("size")], where);
@@ -80,14 +88,16 @@ FontSpec parseFont(const QJsonObject& o, FontSpec f, const QString& where) {
     return f;
 }
 
-FieldFormat format(const QJsonObject& o, const QString& where) {
+FieldFormat format(const QJsonObject& o, const QString& where)
+{
     FieldFormat f;
     if (o.contains(QStringLiteral("format"))) f = FieldFormat::parse(text(o[QStringLiteral("format")], where));
     if (o.contains(QStringLiteral("null"))) f.nullText = text(o[QStringLiteral("null")], where);
     return f;
 }
 
-PageSetup parsePage(const QJsonValue& v) {
+PageSetup parsePage(const QJsonValue& v)
+{
     PageSetup p;
     if (v.isUndefined()) return p;
     const QJsonObject o = v.toObject();
@@ -98,10 +108,12 @@ PageSetup parsePage(const QJsonValue& v) {
         p.size = QPageSize::Custom;
         p.customSizeMm = QSizeF(wh[0], wh[1]);
     } else if (!size.isUndefined()) {
-        static const QList<QPair<QString, QPageSize::PageSizeId>> names = {
-            {QStringLiteral("A3"), QPageSize::A3}, {QStringLiteral("A4"), QPageSize::A4},
-            {QStringLiteral("A5"), QPageSize::A5}, {QStringLiteral("Letter"), QPageSize::Letter},
-            {QStringLiteral("Legal"), QPageSize::Legal}};
+        static const QList<QPair<QString, QPageSize::PageSizeId>> names
+            = {{QStringLiteral("A3"), QPageSize::A3},
+               {QStringLiteral("A4"), QPageSize::A4},
+               {QStringLiteral("A5"), QPageSize::A5},
+               {QStringLiteral("Letter"), QPageSize::Letter},
+               {QStringLiteral("Legal"), QPageSize::Legal}};
         const QString s = text(size, QStringLiteral("page.size"));
         auto it = std::find_if(names.begin(), names.end(), [&](const auto& n) { return n.first == s; });
         if (it == names.end()) fail(QStringLiteral("formato di pagina \"%1\" sconosciuto").arg(s));
@@ -109,9 +121,12 @@ PageSetup parsePage(const QJsonValue& v) {
     }
     if (o.contains(QStringLiteral("orientation"))) {
         const QString s = text(o[QStringLiteral("orientation")], QStringLiteral("page.orientation"));
-        if (s == QStringLiteral("portrait")) p.orientation = QPageLayout::Portrait;
-        else if (s == QStringLiteral("landscape")) p.orientation = QPageLayout::Landscape;
-        else fail(QStringLiteral("orientamento \"%1\" sconosciuto").arg(s));
+        if (s == QStringLiteral("portrait"))
+            p.orientation = QPageLayout::Portrait;
+        else if (s == QStringLiteral("landscape"))
+            p.orientation = QPageLayout::Landscape;
+        else
+            fail(QStringLiteral("orientamento \"%1\" sconosciuto").arg(s));
     }
     if (o.contains(QStringLiteral("margins"))) {
         const auto m = numbers(o[QStringLiteral("margins")], 4, QStringLiteral("page.margins"));
@@ -120,24 +135,37 @@ PageSetup parsePage(const QJsonValue& v) {
     return p;
 }
 
-ReportItem item(const QJsonObject& o, const QString& where) {
-    checkKeys(o, {"type", "at", "text", "field", "format", "null", "scope", "align", "font", "bold", "italic",
-                  "size", "family", "width", "wrap"}, where);
+ReportItem item(const QJsonObject& o, const QString& where)
+{
+    checkKeys(o,
+              {"type", "at", "text", "field", "format", "null", "scope", "align", "font", "bold", "italic", "size",
+               "family", "width", "wrap"},
+              where);
     const QString type = text(o[QStringLiteral("type")], where + QStringLiteral(".type"));
     const auto at = numbers(o[QStringLiteral("at")], 4, where + QStringLiteral(".at"));
     const QRectF r(at[0], at[1], at[2], at[3]);
     const QString field = o[QStringLiteral("field")].toString();
     ReportItem it;
-    if (type == QStringLiteral("label")) it = ReportItem::label(o[QStringLiteral("text")].toString(), r);
-    else if (type == QStringLiteral("field")) it = ReportItem::fieldItem(field, r);
-    else if (type == QStringLiteral("sum")) it = ReportItem::sum(field, r);
-    else if (type == QStringLiteral("count")) it = ReportItem::count(field, r);
-    else if (type == QStringLiteral("average")) it = ReportItem::average(field, r);
-    else if (type == QStringLiteral("line")) it = ReportItem::line(r);
-    else if (type == QStringLiteral("box")) it = ReportItem::box(r);
-    else if (type == QStringLiteral("page")) it = ReportItem::pageNumber(r);
-    else if (type == QStringLiteral("title")) it = ReportItem::title(r);
-    else fail(QStringLiteral("%1: tipo \"%2\" sconosciuto").arg(where, type));
+    if (type == QStringLiteral("label"))
+        it = ReportItem::label(o[QStringLiteral("text")].toString(), r);
+    else if (type == QStringLiteral("field"))
+        it = ReportItem::fieldItem(field, r);
+    else if (type == QStringLiteral("sum"))
+        it = ReportItem::sum(field, r);
+    else if (type == QStringLiteral("count"))
+        it = ReportItem::count(field, r);
+    else if (type == QStringLiteral("average"))
+        it = ReportItem::average(field, r);
+    else if (type == QStringLiteral("line"))
+        it = ReportItem::line(r);
+    else if (type == QStringLiteral("box"))
+        it = ReportItem::box(r);
+    else if (type == QStringLiteral("page"))
+        it = ReportItem::pageNumber(r);
+    else if (type == QStringLiteral("title"))
+        it = ReportItem::title(r);
+    else
+        fail(QStringLiteral("%1: tipo \"%2\" sconosciuto").arg(where, type));
     if ((it.kind == ItemKind::Field || type == QStringLiteral("sum") || type == QStringLiteral("average"))
         && field.isEmpty())
         fail(QStringLiteral("%1: manca \"field\"").arg(where));
@@ -146,9 +174,12 @@ ReportItem item(const QJsonObject& o, const QString& where) {
     it.format = format(o, where);
     if (o.contains(QStringLiteral("scope"))) {
         const QString s = text(o[QStringLiteral("scope")], where + QStringLiteral(".scope"));
-        if (s == QStringLiteral("group")) it.scope = AggregateScope::Group;
-        else if (s == QStringLiteral("report")) it.scope = AggregateScope::Report;
-        else fail(QStringLiteral("%1: ambito \"%2\" sconosciuto").arg(where, s));
+        if (s == QStringLiteral("group"))
+            it.scope = AggregateScope::Group;
+        else if (s == QStringLiteral("report"))
+            it.scope = AggregateScope::Report;
+        else
+            fail(QStringLiteral("%1: ambito \"%2\" sconosciuto").arg(where, s));
     }
     if (o.contains(QStringLiteral("align"))) it.alignment = alignment(o[QStringLiteral("align")], where);
     if (o.contains(QStringLiteral("font")))
@@ -157,12 +188,15 @@ ReportItem item(const QJsonObject& o, const QString& where) {
     for (const char* k : {"bold", "italic", "size", "family"})
         if (o.contains(QString::fromLatin1(k))) shortFont.insert(QString::fromLatin1(k), o[QString::fromLatin1(k)]);
     it.font = parseFont(shortFont, it.font, where);
-    if (o.contains(QStringLiteral("width"))) it.lineWidth = number(o[QStringLiteral("width")], where + QStringLiteral(".width"));
-    if (o.contains(QStringLiteral("wrap"))) it.wordWrap = flag(o[QStringLiteral("wrap")], where + QStringLiteral(".wrap"));
+    if (o.contains(QStringLiteral("width")))
+        it.lineWidth = number(o[QStringLiteral("width")], where + QStringLiteral(".width"));
+    if (o.contains(QStringLiteral("wrap")))
+        it.wordWrap = flag(o[QStringLiteral("wrap")], where + QStringLiteral(".wrap"));
     return it;
 }
 
-ReportBand band(const QJsonValue& v, const QString& where) {
+ReportBand band(const QJsonValue& v, const QString& where)
+{
     ReportBand b;
     if (v.isUndefined()) return b;
     if (!v.isObject()) fail(QStringLiteral("%1 deve essere un oggetto").arg(where));
@@ -178,16 +212,20 @@ ReportBand band(const QJsonValue& v, const QString& where) {
     return b;
 }
 
-ReportLayout tabularFromJson(const QJsonObject& o) {
+ReportLayout tabularFromJson(const QJsonObject& o)
+{
     checkKeys(o, {"name", "caption", "page", "font", "rowHeight", "pageFooter", "columns", "count"},
               QStringLiteral("report a colonne"));
     TabularSpec tabular;
     tabular.name = o[QStringLiteral("name")].toString();
     tabular.caption = o[QStringLiteral("caption")].toString();
     tabular.page = parsePage(o[QStringLiteral("page")]);
-    if (o.contains(QStringLiteral("font"))) tabular.font = parseFont(o[QStringLiteral("font")].toObject(), tabular.font, QStringLiteral("font"));
-    if (o.contains(QStringLiteral("rowHeight"))) tabular.rowHeightMm = number(o[QStringLiteral("rowHeight")], QStringLiteral("rowHeight"));
-    if (o.contains(QStringLiteral("pageFooter"))) tabular.pageFooterPattern = text(o[QStringLiteral("pageFooter")], QStringLiteral("pageFooter"));
+    if (o.contains(QStringLiteral("font")))
+        tabular.font = parseFont(o[QStringLiteral("font")].toObject(), tabular.font, QStringLiteral("font"));
+    if (o.contains(QStringLiteral("rowHeight")))
+        tabular.rowHeightMm = number(o[QStringLiteral("rowHeight")], QStringLiteral("rowHeight"));
+    if (o.contains(QStringLiteral("pageFooter")))
+        tabular.pageFooterPattern = text(o[QStringLiteral("pageFooter")], QStringLiteral("pageFooter"));
     const QJsonArray cols = o[QStringLiteral("columns")].toArray();
     for (int i = 0; i < cols.size(); ++i) {
         const QString where = QStringLiteral("columns[%1]").arg(i);
@@ -196,9 +234,11 @@ ReportLayout tabularFromJson(const QJsonObject& o) {
         TabularColumn col;
         col.heading = c[QStringLiteral("heading")].toString();
         col.field = text(c[QStringLiteral("field")], where + QStringLiteral(".field"));
-        if (c.contains(QStringLiteral("width"))) col.widthMm = number(c[QStringLiteral("width")], where + QStringLiteral(".width"));
+        if (c.contains(QStringLiteral("width")))
+            col.widthMm = number(c[QStringLiteral("width")], where + QStringLiteral(".width"));
         col.format = format(c, where);
-        if (c.contains(QStringLiteral("total"))) col.total = flag(c[QStringLiteral("total")], where + QStringLiteral(".total"));
+        if (c.contains(QStringLiteral("total")))
+            col.total = flag(c[QStringLiteral("total")], where + QStringLiteral(".total"));
         if (c.contains(QStringLiteral("align"))) col.alignment = alignment(c[QStringLiteral("align")], where);
         tabular.columns.append(col);
     }
@@ -211,9 +251,10 @@ ReportLayout tabularFromJson(const QJsonObject& o) {
     }
     return buildTabularLayout(tabular);
 }
-}  // namespace
+}   // namespace
 
-ReportItem ReportItem::label(const QString& text, const QRectF& rect) {
+ReportItem ReportItem::label(const QString& text, const QRectF& rect)
+{
     ReportItem i;
     i.kind = ItemKind::Label;
     i.text = text;
@@ -221,7 +262,8 @@ ReportItem ReportItem::label(const QString& text, const QRectF& rect) {
     return i;
 }
 
-ReportItem ReportItem::fieldItem(const QString& field, const QRectF& rect, const FieldFormat& format) {
+ReportItem ReportItem::fieldItem(const QString& field, const QRectF& rect, const FieldFormat& format)
+{
     ReportItem i;
     i.kind = ItemKind::Field;
     i.field = field;
@@ -230,7 +272,8 @@ ReportItem ReportItem::fieldItem(const QString& field, const QRectF& rect, const
     return i;
 }
 
-static ReportItem function(Aggregate a, const QString& field, const QRectF& rect, const FieldFormat& format) {
+static ReportItem function(Aggregate a, const QString& field, const QRectF& rect, const FieldFormat& format)
+{
     ReportItem i;
     i.kind = ItemKind::Function;
     i.aggregate = a;
@@ -240,11 +283,21 @@ static ReportItem function(Aggregate a, const QString& field, const QRectF& rect
     return i;
 }
 
-ReportItem ReportItem::sum(const QString& f, const QRectF& r, const FieldFormat& fmt) { return function(Aggregate::Sum, f, r, fmt); }
-ReportItem ReportItem::count(const QString& f, const QRectF& r, const FieldFormat& fmt) { return function(Aggregate::Count, f, r, fmt); }
-ReportItem ReportItem::average(const QString& f, const QRectF& r, const FieldFormat& fmt) { return function(Aggregate::Average, f, r, fmt); }
+ReportItem ReportItem::sum(const QString& f, const QRectF& r, const FieldFormat& fmt)
+{
+    return function(Aggregate::Sum, f, r, fmt);
+}
+ReportItem ReportItem::count(const QString& f, const QRectF& r, const FieldFormat& fmt)
+{
+    return function(Aggregate::Count, f, r, fmt);
+}
+ReportItem ReportItem::average(const QString& f, const QRectF& r, const FieldFormat& fmt)
+{
+    return function(Aggregate::Average, f, r, fmt);
+}
 
-ReportItem ReportItem::line(const QRectF& rect, double widthMm) {
+ReportItem ReportItem::line(const QRectF& rect, double widthMm)
+{
     ReportItem i;
     i.kind = ItemKind::Line;
     i.rect = rect;
@@ -252,13 +305,15 @@ ReportItem ReportItem::line(const QRectF& rect, double widthMm) {
     return i;
 }
 
-ReportItem ReportItem::box(const QRectF& rect, double widthMm) {
+ReportItem ReportItem::box(const QRectF& rect, double widthMm)
+{
     ReportItem i = line(rect, widthMm);
     i.kind = ItemKind::Box;
     return i;
 }
 
-ReportItem ReportItem::pageNumber(const QRectF& rect, const QString& pattern) {
+ReportItem ReportItem::pageNumber(const QRectF& rect, const QString& pattern)
+{
     ReportItem i;
     i.kind = ItemKind::PageNumber;
     i.rect = rect;
@@ -266,27 +321,32 @@ ReportItem ReportItem::pageNumber(const QRectF& rect, const QString& pattern) {
     return i;
 }
 
-ReportItem ReportItem::title(const QRectF& rect, const QString& pattern) {
+ReportItem ReportItem::title(const QRectF& rect, const QString& pattern)
+{
     ReportItem i = pageNumber(rect, pattern);
     i.kind = ItemKind::Title;
     return i;
 }
 
-QPageSize PageSetup::pageSize() const {
+QPageSize PageSetup::pageSize() const
+{
     if (size == QPageSize::Custom) return QPageSize(customSizeMm, QPageSize::Millimeter);
     return QPageSize(size);
 }
 
-QSizeF PageSetup::sizeMm() const {
+QSizeF PageSetup::sizeMm() const
+{
     const QSizeF s = pageSize().size(QPageSize::Millimeter);
     return orientation == QPageLayout::Landscape ? s.transposed() : s;
 }
 
-QPageLayout PageSetup::pageLayout() const {
+QPageLayout PageSetup::pageLayout() const
+{
     return QPageLayout(pageSize(), orientation, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
-QStringList ReportLayout::fieldsUsed() const {
+QStringList ReportLayout::fieldsUsed() const
+{
     QStringList out;
     auto addBand = [&](const ReportBand& b) {
         for (const auto& i : b.items)
@@ -297,24 +357,31 @@ QStringList ReportLayout::fieldsUsed() const {
     for (const auto& g : groups)
         if (!out.contains(g.field, Qt::CaseInsensitive)) out.append(g.field);
     for (const ReportBand* b : {&reportHeader, &pageHeader, &detail, &pageFooter, &reportFooter}) addBand(*b);
-    for (const auto& g : groups) { addBand(g.header); addBand(g.footer); }
+    for (const auto& g : groups) {
+        addBand(g.header);
+        addBand(g.footer);
+    }
     return out;
 }
 
-ReportLayout ReportLayout::fromJson(const QByteArray& json) {
+ReportLayout ReportLayout::fromJson(const QByteArray& json)
+{
     QJsonParseError err;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &err);
     if (doc.isNull()) fail(err.errorString() + QStringLiteral(" (posizione %1)").arg(err.offset));
     if (!doc.isObject()) fail(QStringLiteral("il testo deve essere un oggetto"));
     const QJsonObject o = doc.object();
     if (o.contains(QStringLiteral("columns"))) return tabularFromJson(o);
-    checkKeys(o, {"name", "caption", "page", "font", "reportHeader", "pageHeader", "groups", "detail", "pageFooter",
-                  "reportFooter"}, QStringLiteral("report"));
+    checkKeys(o,
+              {"name", "caption", "page", "font", "reportHeader", "pageHeader", "groups", "detail", "pageFooter",
+               "reportFooter"},
+              QStringLiteral("report"));
     ReportLayout l;
     l.name = o[QStringLiteral("name")].toString();
     l.caption = o[QStringLiteral("caption")].toString();
     l.page = parsePage(o[QStringLiteral("page")]);
-    if (o.contains(QStringLiteral("font"))) l.font = parseFont(o[QStringLiteral("font")].toObject(), l.font, QStringLiteral("font"));
+    if (o.contains(QStringLiteral("font")))
+        l.font = parseFont(o[QStringLiteral("font")].toObject(), l.font, QStringLiteral("font"));
     l.reportHeader = band(o[QStringLiteral("reportHeader")], QStringLiteral("reportHeader"));
     l.pageHeader = band(o[QStringLiteral("pageHeader")], QStringLiteral("pageHeader"));
     l.detail = band(o[QStringLiteral("detail")], QStringLiteral("detail"));
@@ -329,14 +396,16 @@ ReportLayout ReportLayout::fromJson(const QByteArray& json) {
         group.field = text(g[QStringLiteral("field")], where + QStringLiteral(".field"));
         group.header = band(g[QStringLiteral("header")], where + QStringLiteral(".header"));
         group.footer = band(g[QStringLiteral("footer")], where + QStringLiteral(".footer"));
-        if (g.contains(QStringLiteral("repeatHeader"))) group.repeatHeader = flag(g[QStringLiteral("repeatHeader")], where);
+        if (g.contains(QStringLiteral("repeatHeader")))
+            group.repeatHeader = flag(g[QStringLiteral("repeatHeader")], where);
         l.groups.append(group);
     }
     return l;
 }
 
-ReportLayout buildTabularLayout(const TabularSpec& tabular) {
-    constexpr double kPad = 1.0;        // blank on each side of a cell
+ReportLayout buildTabularLayout(const TabularSpec& tabular)
+{
+    constexpr double kPad = 1.0;   // blank on each side of a cell
     const double width = tabular.page.printableWidth();
     const double row = tabular.rowHeightMm;
 
@@ -344,8 +413,10 @@ ReportLayout buildTabularLayout(const TabularSpec& tabular) {
     double fixed = 0;
     int flexible = 0;
     for (const auto& c : tabular.columns) {
-        if (c.widthMm > 0) fixed += c.widthMm;
-        else ++flexible;
+        if (c.widthMm > 0)
+            fixed += c.widthMm;
+        else
+            ++flexible;
     }
     const double share = flexible ? std::max(10.0, (width - fixed) / flexible) : 0;
     QList<double> xs, ws;
@@ -359,7 +430,8 @@ ReportLayout buildTabularLayout(const TabularSpec& tabular) {
     auto cell = [&](int i, double y) { return QRectF(xs[i] + kPad, y, ws[i] - 2 * kPad, row); };
     auto align = [&](const TabularColumn& c) {
         if (c.alignment) return *c.alignment;
-        return c.format.kind == FieldFormat::Kind::Number ? Qt::Alignment(Qt::AlignRight) : Qt::Alignment(Qt::AlignLeft);
+        return c.format.kind == FieldFormat::Kind::Number ? Qt::Alignment(Qt::AlignRight)
+                                                          : Qt::Alignment(Qt::AlignLeft);
     };
 
     ReportLayout l;
@@ -373,12 +445,15 @@ ReportLayout buildTabularLayout(const TabularSpec& tabular) {
     l.pageHeader.height = titleHeight + row + 2;
     l.pageHeader.add(ReportItem::title(QRectF(0, 0, width, titleHeight)).bold().sized(titleSize));
     for (int i = 0; i < tabular.columns.size(); ++i)
-        l.pageHeader.add(ReportItem::label(tabular.columns[i].heading, cell(i, titleHeight)).bold().aligned(align(tabular.columns[i])));
+        l.pageHeader.add(ReportItem::label(tabular.columns[i].heading, cell(i, titleHeight))
+                             .bold()
+                             .aligned(align(tabular.columns[i])));
     l.pageHeader.add(ReportItem::line(QRectF(0, titleHeight + row + 0.5, width, 0), 0.3));
 
     l.detail.height = row;
     for (int i = 0; i < tabular.columns.size(); ++i)
-        l.detail.add(ReportItem::fieldItem(tabular.columns[i].field, cell(i, 0), tabular.columns[i].format).aligned(align(tabular.columns[i])));
+        l.detail.add(ReportItem::fieldItem(tabular.columns[i].field, cell(i, 0), tabular.columns[i].format)
+                         .aligned(align(tabular.columns[i])));
 
     l.pageFooter.height = row + 3;
     l.pageFooter.add(ReportItem::line(QRectF(0, 1, width, 0), 0.2));
@@ -391,18 +466,21 @@ ReportLayout buildTabularLayout(const TabularSpec& tabular) {
         if (!tabular.columns[i].total) continue;
         anyTotal = true;
         l.reportFooter.add(ReportItem::sum(tabular.columns[i].field, cell(i, y), tabular.columns[i].format)
-                               .over(AggregateScope::Report).bold().aligned(align(tabular.columns[i])));
+                               .over(AggregateScope::Report)
+                               .bold()
+                               .aligned(align(tabular.columns[i])));
     }
     if (anyTotal) y += row;
     if (!tabular.countLabel.isEmpty()) {
         const double labelWidth = std::min(90.0, width * 0.6);
         l.reportFooter.add(ReportItem::label(tabular.countLabel, QRectF(0, y, labelWidth, row)).bold().right());
         l.reportFooter.add(ReportItem::count(QString(), QRectF(labelWidth + 2, y, 30, row), tabular.countFormat)
-                               .over(AggregateScope::Report).bold());
+                               .over(AggregateScope::Report)
+                               .bold());
         y += row;
     }
     l.reportFooter.height = y + 1;
     return l;
 }
 
-}  // namespace report
+}   // namespace report

@@ -4,7 +4,8 @@
 
 namespace report {
 
-QFont qtFont(const FontSpec& f) {
+QFont qtFont(const FontSpec& f)
+{
     QFont font(f.family);
     font.setPointSizeF(f.pointSize);
     font.setBold(f.bold);
@@ -14,7 +15,8 @@ QFont qtFont(const FontSpec& f) {
     return font;
 }
 
-QTextOption wrappedTextOption(Qt::Alignment alignment) {
+QTextOption wrappedTextOption(Qt::Alignment alignment)
+{
     Qt::Alignment a = alignment & Qt::AlignHorizontal_Mask;
     a |= (alignment & Qt::AlignVertical_Mask) ? (alignment & Qt::AlignVertical_Mask) : Qt::AlignVCenter;
     QTextOption option(a);
@@ -22,29 +24,34 @@ QTextOption wrappedTextOption(Qt::Alignment alignment) {
     return option;
 }
 
-TextMeasure::TextMeasure() : m_device(1, 1, QImage::Format_ARGB32) {
+TextMeasure::TextMeasure() : m_device(1, 1, QImage::Format_ARGB32)
+{
     const int dotsPerMeter = static_cast<int>(std::lround(kDotsPerMm * 1000.0));
     m_device.setDotsPerMeterX(dotsPerMeter);
     m_device.setDotsPerMeterY(dotsPerMeter);
     m_painter.begin(&m_device);
 }
 
-double TextMeasure::widthMm(const FontSpec& font, const QString& text) {
+double TextMeasure::widthMm(const FontSpec& font, const QString& text)
+{
     const QFontMetricsF fm(qtFont(font), &m_device);
     return fm.horizontalAdvance(text) / kDotsPerMm;
 }
 
-double TextMeasure::wrappedHeightMm(const FontSpec& font, double widthMm, const QString& text) {
+double TextMeasure::wrappedHeightMm(const FontSpec& font, double widthMm, const QString& text)
+{
     if (text.isEmpty()) return lineHeightMm(font);
     m_painter.setFont(qtFont(font));
     const double room = std::max(0.5, widthMm * 0.98 - 0.1) * kDotsPerMm;
-    const QRectF need = m_painter.boundingRect(QRectF(0, 0, room, 1.0e7), text, wrappedTextOption(Qt::AlignLeft | Qt::AlignTop));
+    const QRectF need
+        = m_painter.boundingRect(QRectF(0, 0, room, 1.0e7), text, wrappedTextOption(Qt::AlignLeft | Qt::AlignTop));
     return std::max(need.height(), 0.0) / kDotsPerMm;
 }
 
-double TextMeasure::lineHeightMm(const FontSpec& font) {
+double TextMeasure::lineHeightMm(const FontSpec& font)
+{
     const QFontMetricsF fm(qtFont(font), &m_device);
     return fm.height() / kDotsPerMm;
 }
 
-}  // namespace report
+}   // namespace report

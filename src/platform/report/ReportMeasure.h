@@ -38,4 +38,4 @@ private:
     QPainter m_painter;
 };
 
-}  // namespace report
+}   // namespace report

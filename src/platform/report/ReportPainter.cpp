@@ -13,9 +13,10 @@ namespace report {
 
 namespace {
 const QString kSource = QStringLiteral("Report");
-}  // namespace
+}   // namespace
 
-void paintPage(QPainter& p, const ReportDocument& doc, int index, double sx, double sy) {
+void paintPage(QPainter& p, const ReportDocument& doc, int index, double sx, double sy)
+{
     auto dev = [&](const QRectF& mm) { return QRectF(mm.x() * sx, mm.y() * sy, mm.width() * sx, mm.height() * sy); };
     const ReportPage& page = doc.pages.at(index);
     for (const PlacedBand& band : page.bands) {
@@ -28,8 +29,10 @@ void paintPage(QPainter& p, const ReportDocument& doc, int index, double sx, dou
                 pen.setWidthF(std::max(0.05, it.lineWidth) * sx);
                 p.setPen(pen);
                 p.setBrush(Qt::NoBrush);
-                if (it.kind == ItemKind::Line) p.drawLine(r.topLeft(), r.bottomRight());
-                else p.drawRect(r);
+                if (it.kind == ItemKind::Line)
+                    p.drawLine(r.topLeft(), r.bottomRight());
+                else
+                    p.drawRect(r);
                 break;
             }
             default: {
@@ -44,8 +47,9 @@ void paintPage(QPainter& p, const ReportDocument& doc, int index, double sx, dou
                     p.drawText(r, it.text, wrappedTextOption(it.alignment));
                 } else {
                     int flags = static_cast<int>(it.alignment & Qt::AlignHorizontal_Mask);
-                    flags |= (it.alignment & Qt::AlignVertical_Mask) ? static_cast<int>(it.alignment & Qt::AlignVertical_Mask)
-                                                                     : static_cast<int>(Qt::AlignVCenter);
+                    flags |= (it.alignment & Qt::AlignVertical_Mask)
+                        ? static_cast<int>(it.alignment & Qt::AlignVertical_Mask)
+                        : static_cast<int>(Qt::AlignVCenter);
                     p.drawText(r, flags | Qt::TextSingleLine, it.text);
                 }
                 p.restore();
@@ -56,12 +60,14 @@ void paintPage(QPainter& p, const ReportDocument& doc, int index, double sx, dou
     }
 }
 
-void configureDevice(QPagedPaintDevice& device, const PageSetup& page) {
+void configureDevice(QPagedPaintDevice& device, const PageSetup& page)
+{
     if (auto* printer = dynamic_cast<QPrinter*>(&device)) printer->setFullPage(true);
     device.setPageLayout(page.pageLayout());
 }
 
-void renderToDevice(const ReportDocument& doc, QPagedPaintDevice& device, int firstPage, int lastPage) {
+void renderToDevice(const ReportDocument& doc, QPagedPaintDevice& device, int firstPage, int lastPage)
+{
     const int count = doc.pageCount();
     const int from = firstPage > 0 ? std::min(firstPage, count) : 1;
     const int to = lastPage > 0 ? std::min(lastPage, count) : count;
@@ -74,11 +80,11 @@ void renderToDevice(const ReportDocument& doc, QPagedPaintDevice& device, int fi
         if (i > from) device.newPage();
         paintPage(p, doc, i - 1, sx, sy);
     }
-    if (!p.end())
-        throw AppError::object(3, kSource, QStringLiteral("Impossibile completare la scrittura del report."));
+    if (!p.end()) throw AppError::object(3, kSource, QStringLiteral("Impossibile completare la scrittura del report."));
 }
 
-void writePdf(const ReportDocument& doc, const QString& path) {
+void writePdf(const ReportDocument& doc, const QString& path)
+{
     // Drawn whole in memory, then written in one checked write: the PDF writer does not tell
     // when its device refuses bytes.
     QByteArray pdf;
@@ -93,7 +99,8 @@ void writePdf(const ReportDocument& doc, const QString& path) {
         renderToDevice(doc, writer);
     }
     if (!fileOps().writeFile(path, pdf))
-        throw AppError::object(3, kSource, QStringLiteral("Impossibile scrivere il file \"%1\": %2").arg(path, fileOps().lastError()));
+        throw AppError::object(
+            3, kSource, QStringLiteral("Impossibile scrivere il file \"%1\": %2").arg(path, fileOps().lastError()));
 }
 
-}  // namespace report
+}   // namespace report

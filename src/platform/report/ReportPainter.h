@@ -25,4 +25,4 @@ void renderToDevice(const ReportDocument& doc, QPagedPaintDevice& device, int fi
 // written; raises AppError when it cannot be.
 void writePdf(const ReportDocument& doc, const QString& path);
 
-}  // namespace report
+}   // namespace report

@@ -19,61 +19,61 @@ using Block = std::vector<StmtPtr>;
 struct Expr {
     enum class Kind {
         Literal,   // value
-        Name,      // name, optional (args)
-        Member,    // base.name, optional (args)
-        Apply,     // base(args) where base is not a plain name
-        Unary,     // -base, Not base
-        Binary,    // base op rhs
+        Name,   // name, optional (args)
+        Member,   // base.name, optional (args)
+        Apply,   // base(args) where base is not a plain name
+        Unary,   // -base, Not base
+        Binary,   // base op rhs
         Missing,   // an omitted argument
         WithObject,   // the object of the innermost With: the base of ".name"
     };
     Kind kind = Kind::Literal;
     int line = 0;
-    int depth = 1;                  // height of the tree below, bounded by the parser
-    Variant value;                  // Literal
+    int depth = 1;   // height of the tree below, bounded by the parser
+    Variant value;   // Literal
     Literal literal = Literal::None;
-    QString name;                   // Name, Member: as written
-    QString key;                    // lower case
+    QString name;   // Name, Member: as written
+    QString key;   // lower case
     ExprPtr base;
     ExprPtr rhs;
     std::vector<ExprPtr> args;
-    bool hasParens = false;         // Name, Member: written with (...)
+    bool hasParens = false;   // Name, Member: written with (...)
     BinOp op = BinOp::Add;
-    bool notOp = false;             // Unary: Not rather than minus
-    bool byValue = false;           // written in its own parentheses: never passed ByRef
+    bool notOp = false;   // Unary: Not rather than minus
+    bool byValue = false;   // written in its own parentheses: never passed ByRef
 };
 
 struct DimDecl {
     QString name;
     QString key;
     bool isArray = false;
-    std::vector<ExprPtr> bounds;    // upper bounds; empty with isArray for a dynamic array
+    std::vector<ExprPtr> bounds;   // upper bounds; empty with isArray for a dynamic array
     int line = 0;
 };
 
 struct CaseClause {
-    std::vector<ExprPtr> values;    // empty for Case Else
+    std::vector<ExprPtr> values;   // empty for Case Else
     Block body;
 };
 
 struct Stmt {
     enum class Kind {
-        Assign,      // target = value
-        Set,         // Set target = value
-        Call,        // target (Name or Member with args)
-        If,          // conds[i] → blocks[i]; elseBlock
-        Select,      // subject; cases
-        For,         // var = from To to Step step; body
-        ForEach,     // var In subject; body
-        Do,          // cond (may be null); condAtTop; until; body
-        While,       // cond; body
-        Exit,        // exitWhat
-        Dim,         // dims (run time: nothing; hoisted)
-        ReDim,       // dims with bounds; preserve
-        Const,       // consts: names and values
-        OnError,     // resumeNext
-        Erase,       // var
-        With,        // subject; body
+        Assign,   // target = value
+        Set,   // Set target = value
+        Call,   // target (Name or Member with args)
+        If,   // conds[i] → blocks[i]; elseBlock
+        Select,   // subject; cases
+        For,   // var = from To to Step step; body
+        ForEach,   // var In subject; body
+        Do,   // cond (may be null); condAtTop; until; body
+        While,   // cond; body
+        Exit,   // exitWhat
+        Dim,   // dims (run time: nothing; hoisted)
+        ReDim,   // dims with bounds; preserve
+        Const,   // consts: names and values
+        OnError,   // resumeNext
+        Erase,   // var
+        With,   // subject; body
         Nop,
     };
     enum class ExitWhat { Do, For, Function, Sub };
@@ -82,7 +82,7 @@ struct Stmt {
     int line = 0;
     ExprPtr target;
     ExprPtr value;
-    ExprPtr subject;                 // Select, ForEach, For (from)
+    ExprPtr subject;   // Select, ForEach, For (from)
     ExprPtr to;
     ExprPtr step;
     ExprPtr cond;
@@ -92,13 +92,13 @@ struct Stmt {
     bool hasElse = false;
     std::vector<CaseClause> cases;
     Block body;
-    QString var;                     // For, ForEach, Erase: lower case
+    QString var;   // For, ForEach, Erase: lower case
     bool condAtTop = false;
     bool until = false;
     bool preserve = false;
     bool resumeNext = false;
     ExitWhat exitWhat = ExitWhat::Do;
-    std::vector<DimDecl> dims;       // Dim, ReDim; Const uses name/key and bounds[0] as value
+    std::vector<DimDecl> dims;   // Dim, ReDim; Const uses name/key and bounds[0] as value
 };
 
 struct Param {
@@ -119,7 +119,7 @@ struct Procedure {
     std::vector<Param> params;
     Block body;
     std::vector<const DimDecl*> dims;   // every Dim of the body, created on entry
-    ConstList consts;                   // every Const of the body
+    ConstList consts;   // every Const of the body
 };
 
 // One text given to addCode: its procedures and its top-level statements.
@@ -131,4 +131,4 @@ struct Program {
     bool optionExplicit = false;
 };
 
-} // namespace vbs
+}   // namespace vbs

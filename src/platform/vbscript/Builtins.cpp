@@ -38,8 +38,9 @@ bool anyNull(const Args& a, std::initializer_list<size_t> idx)
 
 Variant refused(const QString& what)
 {
-    throw ScriptError(err::kPermissionDenied,
-                      QStringLiteral("%1: %2 non \u00E8 disponibile negli script").arg(errorText(err::kPermissionDenied), what));
+    throw ScriptError(
+        err::kPermissionDenied,
+        QStringLiteral("%1: %2 non \u00E8 disponibile negli script").arg(errorText(err::kPermissionDenied), what));
 }
 
 Qt::CaseSensitivity compareMode(const Args& a, size_t i)
@@ -51,9 +52,10 @@ Qt::CaseSensitivity compareMode(const Args& a, size_t i)
 }
 
 // Characters 128-159 of the Windows Western code page, the one Chr and Asc use.
-const char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+const char16_t kCp1252High[32]
+    = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+       0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+       0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 QChar charFromCode(int32_t code)
 {
@@ -111,16 +113,38 @@ Variant fnMid(const Args& a, const ScriptLimits&)
 QString trimSpaces(const QString& s, bool left, bool right)
 {
     qsizetype b = 0, e = s.size();
-    if (left) while (b < e && s[b] == u' ') ++b;
-    if (right) while (e > b && s[e - 1] == u' ') --e;
+    if (left)
+        while (b < e && s[b] == u' ') ++b;
+    if (right)
+        while (e > b && s[e - 1] == u' ') --e;
     return s.mid(b, e - b);
 }
 
-Variant fnTrim(const Args& a, const ScriptLimits&) { Variant v = arg(a, 0); return v.isNull() ? v : Variant(trimSpaces(v.toString(), true, true)); }
-Variant fnLTrim(const Args& a, const ScriptLimits&) { Variant v = arg(a, 0); return v.isNull() ? v : Variant(trimSpaces(v.toString(), true, false)); }
-Variant fnRTrim(const Args& a, const ScriptLimits&) { Variant v = arg(a, 0); return v.isNull() ? v : Variant(trimSpaces(v.toString(), false, true)); }
-Variant fnUCase(const Args& a, const ScriptLimits&) { Variant v = arg(a, 0); return v.isNull() ? v : Variant(v.toString().toUpper()); }
-Variant fnLCase(const Args& a, const ScriptLimits&) { Variant v = arg(a, 0); return v.isNull() ? v : Variant(v.toString().toLower()); }
+Variant fnTrim(const Args& a, const ScriptLimits&)
+{
+    Variant v = arg(a, 0);
+    return v.isNull() ? v : Variant(trimSpaces(v.toString(), true, true));
+}
+Variant fnLTrim(const Args& a, const ScriptLimits&)
+{
+    Variant v = arg(a, 0);
+    return v.isNull() ? v : Variant(trimSpaces(v.toString(), true, false));
+}
+Variant fnRTrim(const Args& a, const ScriptLimits&)
+{
+    Variant v = arg(a, 0);
+    return v.isNull() ? v : Variant(trimSpaces(v.toString(), false, true));
+}
+Variant fnUCase(const Args& a, const ScriptLimits&)
+{
+    Variant v = arg(a, 0);
+    return v.isNull() ? v : Variant(v.toString().toUpper());
+}
+Variant fnLCase(const Args& a, const ScriptLimits&)
+{
+    Variant v = arg(a, 0);
+    return v.isNull() ? v : Variant(v.toString().toLower());
+}
 
 Variant fnStrReverse(const Args& a, const ScriptLimits&)
 {
@@ -599,7 +623,10 @@ Variant formattedValue(const Args& a)
     return v;
 }
 
-Variant fnFormatNumber(const Args& a, const ScriptLimits&) { return Variant(formatNumber(formattedValue(a), numberFormat(a))); }
+Variant fnFormatNumber(const Args& a, const ScriptLimits&)
+{
+    return Variant(formatNumber(formattedValue(a), numberFormat(a)));
+}
 
 Variant fnFormatCurrency(const Args& a, const ScriptLimits&)
 {
@@ -609,7 +636,8 @@ Variant fnFormatCurrency(const Args& a, const ScriptLimits&)
     QString text = formatNumber(negative ? negate(v) : v, f);
     const bool zero = !text.contains(QRegularExpression(QStringLiteral("[1-9]")));
     text = QStringLiteral("\u20AC ") + text;
-    if (negative && !zero) text = f.parensForNegative ? QLatin1Char('(') + text + QLatin1Char(')') : QLatin1Char('-') + text;
+    if (negative && !zero)
+        text = f.parensForNegative ? QLatin1Char('(') + text + QLatin1Char(')') : QLatin1Char('-') + text;
     return Variant(text);
 }
 
@@ -650,8 +678,7 @@ int weekdayOf(const QDate& d, int firstDay)
     return (sunday1 - firstDay + 7) % 7 + 1;
 }
 
-template <int Part>
-Variant datePartFn(const Args& a, const ScriptLimits&)
+template <int Part> Variant datePartFn(const Args& a, const ScriptLimits&)
 {
     Variant v = arg(a, 0);
     if (v.isNull()) return v;
@@ -701,8 +728,10 @@ Variant fnDateSerial(const Args& a, const ScriptLimits&)
 {
     if (anyNull(a, {0, 1, 2})) throw ScriptError(err::kInvalidNull);
     int32_t y = a[0].toInteger(), m = a[1].toLong(), d = a[2].toLong();
-    if (y >= 0 && y < 30) y += 2000;
-    else if (y >= 30 && y < 100) y += 1900;
+    if (y >= 0 && y < 30)
+        y += 2000;
+    else if (y >= 30 && y < 100)
+        y += 1900;
     if (y < 100 || y > 9999) throw ScriptError(err::kInvalidCall);
     QDate base(y, 1, 1);
     base = base.addMonths(m - 1).addDays(static_cast<qint64>(d) - 1);
@@ -757,7 +786,10 @@ Variant fnDateAdd(const Args& a, const ScriptLimits&)
     if (!unit) throw ScriptError(err::kInvalidCall);
     qint64 total = d.toJulianDay() * 86400 + p.h * 3600 + p.n * 60 + p.s + n * unit;
     qint64 day = total / 86400, sec = total % 86400;
-    if (sec < 0) { sec += 86400; --day; }
+    if (sec < 0) {
+        sec += 86400;
+        --day;
+    }
     return makeDate(QDate::fromJulianDay(day), sec / 86400.0);
 }
 
@@ -779,15 +811,18 @@ Variant fnDateDiff(const Args& a, const ScriptLimits&)
     splitSerial(v1.toDateSerial(), d1, s1);
     splitSerial(v2.toDateSerial(), d2, s2);
     qint64 r;
-    if (interval == u"yyyy") r = p2.y - p1.y;
-    else if (interval == u"q") r = (p2.y * 4 + (p2.m - 1) / 3) - (p1.y * 4 + (p1.m - 1) / 3);
-    else if (interval == u"m") r = (p2.y * 12 + p2.m) - (p1.y * 12 + p1.m);
-    else if (interval == u"y" || interval == u"d") r = d2 - d1;
-    else if (interval == u"w") r = (d2 - d1) / 7;
+    if (interval == u"yyyy")
+        r = p2.y - p1.y;
+    else if (interval == u"q")
+        r = (p2.y * 4 + (p2.m - 1) / 3) - (p1.y * 4 + (p1.m - 1) / 3);
+    else if (interval == u"m")
+        r = (p2.y * 12 + p2.m) - (p1.y * 12 + p1.m);
+    else if (interval == u"y" || interval == u"d")
+        r = d2 - d1;
+    else if (interval == u"w")
+        r = (d2 - d1) / 7;
     else if (interval == u"ww") {
-        auto weekStart = [first](qint64 jd) {
-            return jd - (weekdayOf(QDate::fromJulianDay(jd), first) - 1);
-        };
+        auto weekStart = [first](qint64 jd) { return jd - (weekdayOf(QDate::fromJulianDay(jd), first) - 1); };
         r = (weekStart(d2) - weekStart(d1)) / 7;
     } else {
         qint64 unit = interval == u"h" ? 3600 : interval == u"n" ? 60 : interval == u"s" ? 1 : 0;
@@ -875,8 +910,8 @@ Variant fnArray(const Args& a, const ScriptLimits& limits)
 
 Variant fnCreateObject(const Args&, const ScriptLimits&)
 {
-    throw ScriptError(err::kCannotCreateObject, errorText(err::kCannotCreateObject)
-                                                    + QStringLiteral(": gli script non possono creare oggetti"));
+    throw ScriptError(err::kCannotCreateObject,
+                      errorText(err::kCannotCreateObject) + QStringLiteral(": gli script non possono creare oggetti"));
 }
 Variant fnGetObject(const Args&, const ScriptLimits&) { return refused(QStringLiteral("GetObject")); }
 Variant fnExecute(const Args&, const ScriptLimits&) { return refused(QStringLiteral("Execute")); }
@@ -889,7 +924,7 @@ Variant fnInputBox(const Args&, const ScriptLimits&) { return refused(QStringLit
 
 const QHash<QString, Builtin>& table()
 {
-    static const QHash<QString, Builtin> t{
+    static const QHash<QString, Builtin> t {
         {QStringLiteral("len"), {fnLen, 1, 1}},
         {QStringLiteral("left"), {fnLeft, 2, 2}},
         {QStringLiteral("right"), {fnRight, 2, 2}},
@@ -986,7 +1021,7 @@ const QHash<QString, Builtin>& table()
     return t;
 }
 
-} // namespace
+}   // namespace
 
 const Builtin* findBuiltin(const QString& key)
 {
@@ -997,7 +1032,7 @@ const Builtin* findBuiltin(const QString& key)
 
 bool findConstant(const QString& key, Variant& out)
 {
-    static const QHash<QString, Variant> constants{
+    static const QHash<QString, Variant> constants {
         {QStringLiteral("vbcrlf"), Variant(QStringLiteral("\r\n"))},
         {QStringLiteral("vbnewline"), Variant(QStringLiteral("\r\n"))},
         {QStringLiteral("vbcr"), Variant(QStringLiteral("\r"))},
@@ -1102,4 +1137,4 @@ void checkArraySize(double elements, const ScriptLimits& limits)
     chargeHeldMemory(static_cast<int64_t>(elements) * static_cast<int64_t>(sizeof(Variant)));
 }
 
-} // namespace vbs
+}   // namespace vbs

@@ -31,4 +31,4 @@ void checkArraySize(double elements, const ScriptLimits& limits);
 // limit allows.
 void chargeHeldMemory(int64_t bytes);
 
-} // namespace vbs
+}   // namespace vbs

@@ -94,14 +94,15 @@ void roundDecimal(Decimal& d, int n)
     while (d.whole.startsWith('0')) d.whole.remove(0, 1);
 }
 
-} // namespace
+}   // namespace
 
 QString formatNumber(const Variant& value, const NumberFormat& f)
 {
     Decimal d = decimalOf(value);
     roundDecimal(d, f.decimals);
     bool zero = d.whole.isEmpty();
-    for (char c : d.frac) if (c != '0') zero = false;
+    for (char c : d.frac)
+        if (c != '0') zero = false;
     QString whole = QString::fromLatin1(d.whole);
     if (f.grouping) {
         for (int i = whole.size() - 3; i > 0; i -= 3) whole.insert(i, QLatin1Char('.'));
@@ -109,14 +110,15 @@ QString formatNumber(const Variant& value, const NumberFormat& f)
     if (whole.isEmpty() && (f.leadingZero || f.decimals == 0)) whole = QStringLiteral("0");
     QString text = whole;
     if (f.decimals > 0) text += QLatin1Char(',') + QString::fromLatin1(d.frac);
-    if (d.negative && !zero) text = f.parensForNegative ? QLatin1Char('(') + text + QLatin1Char(')') : QLatin1Char('-') + text;
+    if (d.negative && !zero)
+        text = f.parensForNegative ? QLatin1Char('(') + text + QLatin1Char(')') : QLatin1Char('-') + text;
     return text;
 }
 
 QString italianMonthName(int month, bool abbreviate)
 {
-    static const char* const names[] = {"gennaio", "febbraio", "marzo", "aprile", "maggio", "giugno",
-                                        "luglio", "agosto", "settembre", "ottobre", "novembre", "dicembre"};
+    static const char* const names[] = {"gennaio", "febbraio", "marzo",     "aprile",  "maggio",   "giugno",
+                                        "luglio",  "agosto",   "settembre", "ottobre", "novembre", "dicembre"};
     if (month < 1 || month > 12) throw ScriptError(err::kInvalidCall);
     QString n = QString::fromLatin1(names[month - 1]);
     return abbreviate ? n.left(3) : n;
@@ -124,7 +126,7 @@ QString italianMonthName(int month, bool abbreviate)
 
 QString italianWeekdayName(int day, bool abbreviate)
 {
-    static const char16_t* const names[] = {u"domenica", u"luned\u00EC", u"marted\u00EC", u"mercoled\u00EC",
+    static const char16_t* const names[] = {u"domenica",     u"luned\u00EC",  u"marted\u00EC", u"mercoled\u00EC",
                                             u"gioved\u00EC", u"venerd\u00EC", u"sabato"};
     if (day < 1 || day > 7) throw ScriptError(err::kInvalidCall);
     QString n = QString::fromUtf16(names[day - 1]);
@@ -140,13 +142,19 @@ QString formatDate(double serial, DateFormat format)
     case DateFormat::General: return dateText(serial);
     case DateFormat::Long: {
         int dow = QDate(y, m, d).dayOfWeek() % 7 + 1;   // 1 = Sunday
-        return QStringLiteral("%1 %2 %3 %4").arg(italianWeekdayName(dow, false)).arg(d).arg(italianMonthName(m, false)).arg(y);
+        return QStringLiteral("%1 %2 %3 %4")
+            .arg(italianWeekdayName(dow, false))
+            .arg(d)
+            .arg(italianMonthName(m, false))
+            .arg(y);
     }
-    case DateFormat::Short: return two(d) + QLatin1Char('/') + two(m) + QLatin1Char('/') + QString::number(y).rightJustified(4, QLatin1Char('0'));
+    case DateFormat::Short:
+        return two(d) + QLatin1Char('/') + two(m) + QLatin1Char('/')
+            + QString::number(y).rightJustified(4, QLatin1Char('0'));
     case DateFormat::LongTime: return two(h) + QLatin1Char(':') + two(n) + QLatin1Char(':') + two(s);
     case DateFormat::ShortTime: return two(h) + QLatin1Char(':') + two(n);
     }
     return {};
 }
 
-} // namespace vbs
+}   // namespace vbs

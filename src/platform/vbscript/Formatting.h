@@ -18,7 +18,7 @@ QString formatNumber(const Variant& value, const NumberFormat& format);
 enum class DateFormat { General = 0, Long = 1, Short = 2, LongTime = 3, ShortTime = 4 };
 QString formatDate(double serial, DateFormat format);
 
-QString italianMonthName(int month, bool abbreviate);     // 1..12
-QString italianWeekdayName(int day, bool abbreviate);     // 1 = domenica .. 7 = sabato
+QString italianMonthName(int month, bool abbreviate);   // 1..12
+QString italianWeekdayName(int day, bool abbreviate);   // 1 = domenica .. 7 = sabato
 
-} // namespace vbs
+}   // namespace vbs

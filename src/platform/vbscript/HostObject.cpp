@@ -4,16 +4,16 @@
 
 namespace vbs {
 
-HostObject::HostObject(QString typeName) : m_typeName(std::move(typeName)) {}
+HostObject::HostObject(QString typeName) : m_typeName(std::move(typeName)) { }
 
 void HostObject::method(const QString& name, int minArgs, int maxArgs, Getter call)
 {
-    m_members[name.toLower()] = Member{std::move(call), {}, minArgs, maxArgs};
+    m_members[name.toLower()] = Member {std::move(call), {}, minArgs, maxArgs};
 }
 
 void HostObject::property(const QString& name, Getter get, Setter set, int minArgs, int maxArgs)
 {
-    m_members[name.toLower()] = Member{std::move(get), std::move(set), minArgs, maxArgs};
+    m_members[name.toLower()] = Member {std::move(get), std::move(set), minArgs, maxArgs};
 }
 
 void HostObject::setDefaultMember(const QString& name) { m_default = name.toLower(); }
@@ -31,7 +31,8 @@ const HostObject::Member* HostObject::find(const QString& name) const
 static void checkCount(const QString& name, int n, int minArgs, int maxArgs)
 {
     if (n < minArgs || (maxArgs >= 0 && n > maxArgs))
-        throw ScriptError(err::kWrongArguments, errorText(err::kWrongArguments) + QStringLiteral(": '") + name + QLatin1Char('\''));
+        throw ScriptError(err::kWrongArguments,
+                          errorText(err::kWrongArguments) + QStringLiteral(": '") + name + QLatin1Char('\''));
 }
 
 Variant HostObject::get(const QString& name, const VariantList& args)
@@ -55,4 +56,4 @@ void HostObject::put(const QString& name, const VariantList& args, const Variant
     m->set(args, value);
 }
 
-} // namespace vbs
+}   // namespace vbs

@@ -52,4 +52,4 @@ private:
     std::unordered_map<QString, Member> m_members;   // keyed by lower-case name
 };
 
-} // namespace vbs
+}   // namespace vbs

@@ -38,7 +38,7 @@ int32_t raisedNumber(int32_t n)
     return n;
 }
 
-} // namespace
+}   // namespace
 
 // The Err object of a script: the last error caught under On Error Resume Next.
 class ErrObject : public ScriptObject {
@@ -86,12 +86,18 @@ public:
     {
         const QString k = name.toLower();
         if (!args.empty()) noSuchMember(name);
-        if (k.isEmpty() || k == u"number") number = value.toLong();
-        else if (k == u"description") description = value.toString();
-        else if (k == u"source") source = value.toString();
-        else if (k == u"helpfile") helpFile = value.toString();
-        else if (k == u"helpcontext") helpContext = value.toLong();
-        else noSuchMember(name);
+        if (k.isEmpty() || k == u"number")
+            number = value.toLong();
+        else if (k == u"description")
+            description = value.toString();
+        else if (k == u"source")
+            source = value.toString();
+        else if (k == u"helpfile")
+            helpFile = value.toString();
+        else if (k == u"helpcontext")
+            helpContext = value.toLong();
+        else
+            noSuchMember(name);
     }
 
 private:
@@ -105,8 +111,10 @@ private:
         const int32_t n = raisedNumber(args[0].toLong());
         if (n == 0) throw ScriptError(err::kInvalidCall);
         ScriptError e(n, given(2) ? args[2].toString() : description.isEmpty() ? errorText(n) : description);
-        if (given(1)) e.source = args[1].toString();
-        else if (!source.isEmpty()) e.source = source;
+        if (given(1))
+            e.source = args[1].toString();
+        else if (!source.isEmpty())
+            e.source = source;
         e.helpFile = given(3) ? args[3].toString() : helpFile;
         e.helpContext = given(4) ? args[4].toLong() : helpContext;
         throw e;
@@ -146,8 +154,10 @@ public:
     }
     void value(const Variant& v)
     {
-        if (v.isString()) text(v.rawString());
-        else if (v.isArray() && m_seen.insert(v.array().get()).second) m_pending.push_back(v.array().get());
+        if (v.isString())
+            text(v.rawString());
+        else if (v.isArray() && m_seen.insert(v.array().get()).second)
+            m_pending.push_back(v.array().get());
     }
     int64_t total()
     {
@@ -180,7 +190,7 @@ private:
     int64_t m_total = 0;
 };
 
-} // namespace
+}   // namespace
 
 void chargeHeldMemory(int64_t bytes)
 {
@@ -232,7 +242,7 @@ void Interpreter::addCode(const QString& text)
     RunGuard guard(*this);
     createConsts(raw->globalConsts, m_globals);
     createDims(raw->globalDims, m_globals);
-    Frame frame{&m_globals, nullptr};
+    Frame frame {&m_globals, nullptr};
     frame.caller = m_frame;
     Frame* saved = m_frame;
     m_frame = &frame;
@@ -250,7 +260,7 @@ Variant Interpreter::run(const QString& name, const VariantList& args)
     auto it = m_procs.find(name.toLower());
     if (it == m_procs.end()) throw named(err::kNotDefined, name);
     RunGuard guard(*this);
-    Frame top{&m_globals, nullptr};
+    Frame top {&m_globals, nullptr};
     top.caller = m_frame;
     Frame* saved = m_frame;
     m_frame = &top;
@@ -276,8 +286,7 @@ QStringList Interpreter::procedureNames() const
 
 void Interpreter::tick()
 {
-    if (++m_count > limits.maxStatements)
-        throw ScriptError::limitStop(err::kLimitExceeded);
+    if (++m_count > limits.maxStatements) throw ScriptError::limitStop(err::kLimitExceeded);
     if ((m_count & 63) == 0 && limits.maxMilliseconds > 0 && m_timer.elapsed() > limits.maxMilliseconds)
         throw ScriptError::limitStop(err::kLimitExceeded);
 }
@@ -498,7 +507,7 @@ Interpreter::Flow Interpreter::execWith(const Stmt& s)
         ~Pop() { with.pop_back(); }
     };
     m_frame->with.push_back(std::move(obj));
-    Pop pop{m_frame->with};
+    Pop pop {m_frame->with};
     return execBlock(s.body);
 }
 
@@ -829,7 +838,8 @@ Variant Interpreter::callBuiltin(const Builtin& b, const Expr& e, const VariantL
     return r;
 }
 
-Variant Interpreter::callProcedure(const Procedure& p, const std::vector<ExprPtr>* argExprs, const VariantList* argValues)
+Variant Interpreter::callProcedure(const Procedure& p, const std::vector<ExprPtr>* argExprs,
+                                   const VariantList* argValues)
 {
     const size_t given = argExprs ? argExprs->size() : argValues->size();
     if (given != p.params.size()) throw named(err::kWrongArguments, p.name);
@@ -879,9 +889,9 @@ Variant Interpreter::callProcedure(const Procedure& p, const std::vector<ExprPtr
             --in.m_depth;
         }
     };
-    Frame frame{&locals, &p};
+    Frame frame {&locals, &p};
     frame.caller = m_frame;
-    FrameGuard guard{*this, m_frame};
+    FrameGuard guard {*this, m_frame};
     m_frame = &frame;
     ++m_depth;
     runBody(p.body);
@@ -1048,4 +1058,4 @@ bool Interpreter::bindElement(Slot& slot, const Expr& arg)
 
 void Interpreter::notDefined(const QString& name) { throw named(err::kNotDefined, name); }
 
-} // namespace vbs
+}   // namespace vbs

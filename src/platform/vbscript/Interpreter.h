@@ -30,7 +30,7 @@ private:
     public:
         ArrayPin() = default;
         explicit ArrayPin(ArrayPtr a) : m_array(std::move(a)) { ++m_array->locks; }
-        ArrayPin(ArrayPin&& o) noexcept : m_array(std::move(o.m_array)) {}
+        ArrayPin(ArrayPin&& o) noexcept : m_array(std::move(o.m_array)) { }
         ArrayPin& operator=(ArrayPin&& o) noexcept
         {
             if (this != &o) {
@@ -53,7 +53,7 @@ private:
     struct Slot {
         Variant value;
         Variant* ref = nullptr;   // a ByRef parameter: the caller's variable or array element
-        ArrayPin pin;             // the array of that element
+        ArrayPin pin;   // the array of that element
         bool isConst = false;
         Variant& get() { return ref ? *ref : value; }
     };
@@ -63,7 +63,7 @@ private:
         const Procedure* proc;
         bool resumeNext = false;
         std::vector<Variant> with = {};   // objects of the With blocks being run, innermost last
-        Frame* caller = nullptr;          // the frame whose statement called this one
+        Frame* caller = nullptr;   // the frame whose statement called this one
     };
     enum class Flow { Normal, ExitDo, ExitFor, ExitProc };
     enum class Cond { False, True, Failed };
@@ -137,4 +137,4 @@ private:
     int64_t m_takenSinceMeasure = 0;
 };
 
-} // namespace vbs
+}   // namespace vbs

@@ -15,7 +15,7 @@ bool isNameChar(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
 
 class Lexer {
 public:
-    explicit Lexer(const QString& text) : m_s(text) {}
+    explicit Lexer(const QString& text) : m_s(text) { }
 
     std::vector<Token> run()
     {
@@ -110,7 +110,10 @@ private:
                 m_space = true;
                 return;
             }
-            if (p >= m_s.size()) { m_pos = p; return; }
+            if (p >= m_s.size()) {
+                m_pos = p;
+                return;
+            }
             fail(err::kInvalidCharacter);
         }
         if (c == u'"') return string();
@@ -120,8 +123,8 @@ private:
             // &H1F and &O17; "&Hx" where no digit follows is the & operator and a name.
             QChar k = at(m_pos + 1).toUpper();
             QChar d = at(m_pos + 2);
-            bool digit = k == u'H' ? d.isDigit() || (d.toUpper() >= u'A' && d.toUpper() <= u'F')
-                                   : (d >= u'0' && d <= u'7');
+            bool digit
+                = k == u'H' ? d.isDigit() || (d.toUpper() >= u'A' && d.toUpper() <= u'F') : (d >= u'0' && d <= u'7');
             if (digit) return radixNumber();
         }
         if (isNameStart(c)) return name();
@@ -136,10 +139,10 @@ private:
             return;
         }
         // "=>", "=<" and "><" are old spellings of the same three comparisons.
-        static const std::pair<QString, QString> twoChar[] = {
-            {QStringLiteral("<="), QStringLiteral("<=")}, {QStringLiteral(">="), QStringLiteral(">=")},
-            {QStringLiteral("<>"), QStringLiteral("<>")}, {QStringLiteral("=<"), QStringLiteral("<=")},
-            {QStringLiteral("=>"), QStringLiteral(">=")}, {QStringLiteral("><"), QStringLiteral("<>")}};
+        static const std::pair<QString, QString> twoChar[]
+            = {{QStringLiteral("<="), QStringLiteral("<=")}, {QStringLiteral(">="), QStringLiteral(">=")},
+               {QStringLiteral("<>"), QStringLiteral("<>")}, {QStringLiteral("=<"), QStringLiteral("<=")},
+               {QStringLiteral("=>"), QStringLiteral(">=")}, {QStringLiteral("><"), QStringLiteral("<>")}};
         for (const auto& [written, op] : twoChar) {
             if (QStringView(m_s).mid(m_pos, 2) == written) {
                 push(Token::Kind::Op, op);
@@ -169,8 +172,7 @@ private:
         while (m_pos < m_s.size() && isNameChar(m_s[m_pos])) ++m_pos;
         QString n = m_s.mid(start, m_pos - start);
         QString key = n.toLower();
-        if (key == u"rem" && atStatementStart()
-            && (m_pos >= m_s.size() || !isNameChar(m_s[m_pos]))) {
+        if (key == u"rem" && atStatementStart() && (m_pos >= m_s.size() || !isNameChar(m_s[m_pos]))) {
             skipToLineEnd();
             return;
         }
@@ -231,7 +233,8 @@ private:
             ++m_pos;
         }
         if ((at(m_pos) == u'e' || at(m_pos) == u'E')
-            && (at(m_pos + 1).isDigit() || ((at(m_pos + 1) == u'+' || at(m_pos + 1) == u'-') && at(m_pos + 2).isDigit()))) {
+            && (at(m_pos + 1).isDigit()
+                || ((at(m_pos + 1) == u'+' || at(m_pos + 1) == u'-') && at(m_pos + 2).isDigit()))) {
             isFloat = true;
             m_pos += 2;
             while (m_pos < m_s.size() && m_s[m_pos].isDigit()) ++m_pos;
@@ -241,8 +244,10 @@ private:
         Token& t = push(Token::Kind::Number, text);
         double d = 0;
         if (!decimalToDouble(text.toLatin1(), d)) fail(err::kOverflow);
-        if (!isFloat && d <= 2147483647.0) t.value = Variant(static_cast<int>(d));
-        else t.value = Variant(d);
+        if (!isFloat && d <= 2147483647.0)
+            t.value = Variant(static_cast<int>(d));
+        else
+            t.value = Variant(d);
     }
 
     void radixNumber()
@@ -270,8 +275,10 @@ private:
             return;
         }
         auto value = static_cast<int32_t>(static_cast<uint32_t>(v));
-        if (thirtyTwoBits && value >= INT16_MIN && value <= INT16_MAX) t.value = Variant::integer(static_cast<int16_t>(value));
-        else t.value = Variant::longValue(value);
+        if (thirtyTwoBits && value >= INT16_MIN && value <= INT16_MAX)
+            t.value = Variant::integer(static_cast<int16_t>(value));
+        else
+            t.value = Variant::longValue(value);
     }
 
     const QString& m_s;
@@ -284,8 +291,8 @@ private:
     std::vector<Token> m_tokens;
 };
 
-} // namespace
+}   // namespace
 
 std::vector<Token> tokenize(const QString& text) { return Lexer(text).run(); }
 
-} // namespace vbs
+}   // namespace vbs

@@ -12,17 +12,17 @@ namespace vbs {
 struct Token {
     enum class Kind { Name, Number, Text, Date, Op, EndOfStatement, EndOfText };
     Kind kind = Kind::EndOfText;
-    QString text;      // as written (Name, Op)
-    QString key;       // Name: lower case
-    Variant value;     // Number, Text, Date
+    QString text;   // as written (Name, Op)
+    QString key;   // Name: lower case
+    Variant value;   // Number, Text, Date
     int line = 1;
     int column = 1;
     bool spaceBefore = false;
     bool newline = false;   // EndOfStatement: a line end rather than ':'
-                            // (text is ":" when a ':' came first, before any line end)
+        // (text is ":" when a ':' came first, before any line end)
 };
 
 // Throws ScriptError for a character or literal it cannot read.
 std::vector<Token> tokenize(const QString& text);
 
-} // namespace vbs
+}   // namespace vbs

@@ -14,8 +14,8 @@ namespace {
 // apart.
 struct Num {
     enum Kind { B, I, L, S, C, D, T } kind;
-    int64_t i = 0;     // B, I, L; C in units
-    double d = 0;      // S, D, T
+    int64_t i = 0;   // B, I, L; C in units
+    double d = 0;   // S, D, T
 };
 
 bool isWhole(Num::Kind k) { return k == Num::B || k == Num::I || k == Num::L; }
@@ -72,7 +72,8 @@ Variant checkedDouble(double d)
 // A Single result, widened to Double when it leaves the Single's range.
 Variant singleOrDouble(double d)
 {
-    if (std::fabs(d) <= static_cast<double>(std::numeric_limits<float>::max())) return Variant::single(static_cast<float>(d));
+    if (std::fabs(d) <= static_cast<double>(std::numeric_limits<float>::max()))
+        return Variant::single(static_cast<float>(d));
     return checkedDouble(d);
 }
 
@@ -221,7 +222,7 @@ Variant logical(BinOp op, const Variant& a, const Variant& b)
     return bitsResult(r, x.boolean && y.boolean, x.narrow && y.narrow, x.byte && y.byte);
 }
 
-} // namespace
+}   // namespace
 
 std::optional<int> compareValues(const Variant& av, const Variant& bv, Literal la, Literal lb, bool textCompare)
 {
@@ -246,7 +247,7 @@ std::optional<int> compareValues(const Variant& av, const Variant& bv, Literal l
         if (ln == Literal::Number) {
             double d = 0;
             if (!parseNumber(s.rawString(), d)) throw ScriptError(err::kTypeMismatch);
-            r = compareNum(Num{Num::D, 0, d}, toNum(n));
+            r = compareNum(Num {Num::D, 0, d}, toNum(n));
         } else if (ls == Literal::Text) {
             r = text(s.rawString(), n.toString());
         } else {
@@ -370,4 +371,4 @@ bool isTrue(const Variant& v)
     return a.toBool();
 }
 
-} // namespace vbs
+}   // namespace vbs

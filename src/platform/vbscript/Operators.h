@@ -9,14 +9,12 @@
 
 namespace vbs {
 
-enum class BinOp { Add, Sub, Mul, Div, IntDiv, Mod, Pow, Concat,
-                   Eq, Ne, Lt, Gt, Le, Ge, Is, And, Or, Xor, Eqv, Imp };
+enum class BinOp { Add, Sub, Mul, Div, IntDiv, Mod, Pow, Concat, Eq, Ne, Lt, Gt, Le, Ge, Is, And, Or, Xor, Eqv, Imp };
 
 // How an operand was written: a number or text literal compares by its own type.
 enum class Literal { None, Number, Text };
 
-Variant binaryOp(BinOp op, const Variant& a, const Variant& b,
-                 Literal la = Literal::None, Literal lb = Literal::None);
+Variant binaryOp(BinOp op, const Variant& a, const Variant& b, Literal la = Literal::None, Literal lb = Literal::None);
 Variant negate(const Variant& a);
 Variant logicalNot(const Variant& a);
 
@@ -27,4 +25,4 @@ std::optional<int> compareValues(const Variant& a, const Variant& b, Literal la 
 // An If or loop condition: Null counts as False.
 bool isTrue(const Variant& v);
 
-} // namespace vbs
+}   // namespace vbs

@@ -10,32 +10,32 @@ namespace vbs {
 
 namespace {
 
-constexpr int kMaxNesting = 100;       // parentheses, unary chains and blocks inside each other
-constexpr int kMaxExprDepth = 400;     // height of one expression tree
+constexpr int kMaxNesting = 100;   // parentheses, unary chains and blocks inside each other
+constexpr int kMaxExprDepth = 400;   // height of one expression tree
 
 const QSet<QString>& reservedWords()
 {
-    static const QSet<QString> words{
-        QStringLiteral("and"), QStringLiteral("byref"), QStringLiteral("byval"), QStringLiteral("call"),
-        QStringLiteral("case"), QStringLiteral("class"), QStringLiteral("const"), QStringLiteral("dim"),
-        QStringLiteral("do"), QStringLiteral("each"), QStringLiteral("else"), QStringLiteral("elseif"),
-        QStringLiteral("empty"), QStringLiteral("end"), QStringLiteral("eqv"), QStringLiteral("erase"),
-        QStringLiteral("exit"), QStringLiteral("false"), QStringLiteral("for"), QStringLiteral("function"),
-        QStringLiteral("goto"), QStringLiteral("if"), QStringLiteral("imp"), QStringLiteral("in"),
-        QStringLiteral("is"), QStringLiteral("let"), QStringLiteral("loop"), QStringLiteral("mod"),
-        QStringLiteral("new"), QStringLiteral("next"), QStringLiteral("not"), QStringLiteral("nothing"),
-        QStringLiteral("null"), QStringLiteral("on"), QStringLiteral("option"), QStringLiteral("or"),
-        QStringLiteral("private"), QStringLiteral("public"), QStringLiteral("redim"), QStringLiteral("rem"),
-        QStringLiteral("select"), QStringLiteral("set"), QStringLiteral("sub"), QStringLiteral("then"),
-        QStringLiteral("to"), QStringLiteral("until"), QStringLiteral("wend"), QStringLiteral("while"),
-        QStringLiteral("with"), QStringLiteral("xor"),
+    static const QSet<QString> words {
+        QStringLiteral("and"),     QStringLiteral("byref"),  QStringLiteral("byval"),  QStringLiteral("call"),
+        QStringLiteral("case"),    QStringLiteral("class"),  QStringLiteral("const"),  QStringLiteral("dim"),
+        QStringLiteral("do"),      QStringLiteral("each"),   QStringLiteral("else"),   QStringLiteral("elseif"),
+        QStringLiteral("empty"),   QStringLiteral("end"),    QStringLiteral("eqv"),    QStringLiteral("erase"),
+        QStringLiteral("exit"),    QStringLiteral("false"),  QStringLiteral("for"),    QStringLiteral("function"),
+        QStringLiteral("goto"),    QStringLiteral("if"),     QStringLiteral("imp"),    QStringLiteral("in"),
+        QStringLiteral("is"),      QStringLiteral("let"),    QStringLiteral("loop"),   QStringLiteral("mod"),
+        QStringLiteral("new"),     QStringLiteral("next"),   QStringLiteral("not"),    QStringLiteral("nothing"),
+        QStringLiteral("null"),    QStringLiteral("on"),     QStringLiteral("option"), QStringLiteral("or"),
+        QStringLiteral("private"), QStringLiteral("public"), QStringLiteral("redim"),  QStringLiteral("rem"),
+        QStringLiteral("select"),  QStringLiteral("set"),    QStringLiteral("sub"),    QStringLiteral("then"),
+        QStringLiteral("to"),      QStringLiteral("until"),  QStringLiteral("wend"),   QStringLiteral("while"),
+        QStringLiteral("with"),    QStringLiteral("xor"),
     };
     return words;
 }
 
 class Parser {
 public:
-    explicit Parser(const QString& text) : m_toks(tokenize(text)) {}
+    explicit Parser(const QString& text) : m_toks(tokenize(text)) { }
 
     std::unique_ptr<Program> run()
     {
@@ -53,7 +53,10 @@ private:
     // ---- tokens ----
     const Token& tok() const { return m_toks[m_pos]; }
     const Token& peek(size_t n = 1) const { return m_toks[std::min(m_pos + n, m_toks.size() - 1)]; }
-    void next() { if (m_pos + 1 < m_toks.size()) ++m_pos; }
+    void next()
+    {
+        if (m_pos + 1 < m_toks.size()) ++m_pos;
+    }
     bool isKw(const char16_t* kw) const { return tok().kind == Token::Kind::Name && tok().key == kw; }
     bool isOp(const char16_t* op) const { return tok().kind == Token::Kind::Op && tok().text == op; }
     bool atEnd() const
@@ -61,7 +64,10 @@ private:
         return tok().kind == Token::Kind::EndOfStatement || tok().kind == Token::Kind::EndOfText
             || (m_ctx.singleLineIf > 0 && isKw(u"else"));
     }
-    void skipEnds() { while (tok().kind == Token::Kind::EndOfStatement) next(); }
+    void skipEnds()
+    {
+        while (tok().kind == Token::Kind::EndOfStatement) next();
+    }
 
     [[noreturn]] void fail(int number) const { throw ScriptError(number, errorText(number), tok().line, tok().column); }
 
@@ -154,10 +160,16 @@ private:
             if (!isOp(u")")) {
                 for (;;) {
                     Param p;
-                    if (isKw(u"byval")) { p.byRef = false; next(); }
-                    else if (isKw(u"byref")) next();
+                    if (isKw(u"byval")) {
+                        p.byRef = false;
+                        next();
+                    } else if (isKw(u"byref"))
+                        next();
                     p.name = identifier(&p.key);
-                    if (isOp(u"(")) { next(); expectOp(u")", err::kExpectedRParen); }
+                    if (isOp(u"(")) {
+                        next();
+                        expectOp(u")", err::kExpectedRParen);
+                    }
                     proc->params.push_back(std::move(p));
                     if (!isOp(u",")) break;
                     next();
@@ -167,12 +179,14 @@ private:
         }
         // The body may start on the same line: "Sub S() x = 1 End Sub".
         const Context outer = m_ctx;
-        m_ctx = Context{};
+        m_ctx = Context {};
         m_proc = proc.get();
         proc->body = block({u"end"}, err::kExpectedEnd);
         next();   // End
-        if (proc->isSub) expectKw(u"sub", err::kExpectedSub);
-        else expectKw(u"function", err::kExpectedFunction);
+        if (proc->isSub)
+            expectKw(u"sub", err::kExpectedSub);
+        else
+            expectKw(u"function", err::kExpectedFunction);
         m_proc = nullptr;
         m_ctx = outer;
         m_prog->procedures.push_back(std::move(proc));
@@ -202,14 +216,18 @@ private:
 
     void registerDim(const DimDecl* d)
     {
-        if (m_proc) m_proc->dims.push_back(d);
-        else m_prog->globalDims.push_back(d);
+        if (m_proc)
+            m_proc->dims.push_back(d);
+        else
+            m_prog->globalDims.push_back(d);
     }
 
     void registerConst(const DimDecl* d)
     {
-        if (m_proc) m_proc->consts.push_back(d);
-        else m_prog->globalConsts.push_back(d);
+        if (m_proc)
+            m_proc->consts.push_back(d);
+        else
+            m_prog->globalConsts.push_back(d);
     }
 
     // ---- statements ----
@@ -219,7 +237,12 @@ private:
         if (m_ctx.withDepth > 0 && t.kind == Token::Kind::Op && t.text == u".") return assignmentOrCall();
         if (t.kind != Token::Kind::Name) fail(err::kExpectedStatement);
         const QString& k = t.key;
-        if (k == u"dim") { next(); auto s = make(Stmt::Kind::Dim, t); dimList(*s); return s; }
+        if (k == u"dim") {
+            next();
+            auto s = make(Stmt::Kind::Dim, t);
+            dimList(*s);
+            return s;
+        }
         if (k == u"redim") return redim();
         if (k == u"const") return constStatement();
         if (k == u"if") return ifStatement();
@@ -228,9 +251,18 @@ private:
         if (k == u"do") return doStatement();
         if (k == u"while") return whileStatement();
         if (k == u"exit") return exitStatement();
-        if (k == u"call") { next(); return callStatement(true); }
-        if (k == u"set") { next(); return assignment(true); }
-        if (k == u"let") { next(); return assignment(false); }
+        if (k == u"call") {
+            next();
+            return callStatement(true);
+        }
+        if (k == u"set") {
+            next();
+            return assignment(true);
+        }
+        if (k == u"let") {
+            next();
+            return assignment(false);
+        }
         if (k == u"on") return onError();
         if (k == u"erase") {
             auto s = make(Stmt::Kind::Erase, t);
@@ -240,7 +272,11 @@ private:
             s->var = key;
             return s;
         }
-        if (k == u"stop") { auto s = make(Stmt::Kind::Nop, t); next(); return s; }
+        if (k == u"stop") {
+            auto s = make(Stmt::Kind::Nop, t);
+            next();
+            return s;
+        }
         if (k == u"with") return withStatement();
         if (k == u"class" || k == u"new" || k == u"goto" || propertyDeclaration()) fail(err::kNotSupported);
         if (k == u"function" || k == u"sub") {
@@ -272,7 +308,8 @@ private:
                 d.isArray = true;
                 if (!isOp(u")")) {
                     for (;;) {
-                        if (tok().kind != Token::Kind::Number || !(tok().value.type() == VType::Integer || tok().value.type() == VType::Long))
+                        if (tok().kind != Token::Kind::Number
+                            || !(tok().value.type() == VType::Integer || tok().value.type() == VType::Long))
                             fail(err::kExpectedInteger);
                         auto e = literal(tok().value, Literal::Number);
                         next();
@@ -294,7 +331,10 @@ private:
     {
         auto s = make(Stmt::Kind::ReDim, tok());
         next();
-        if (isKw(u"preserve")) { s->preserve = true; next(); }
+        if (isKw(u"preserve")) {
+            s->preserve = true;
+            next();
+        }
         for (;;) {
             DimDecl d;
             d.line = tok().line;
@@ -732,14 +772,22 @@ private:
         ExprPtr e = concatExpr();
         for (;;) {
             BinOp op;
-            if (isOp(u"=")) op = BinOp::Eq;
-            else if (isOp(u"<>")) op = BinOp::Ne;
-            else if (isOp(u"<")) op = BinOp::Lt;
-            else if (isOp(u">")) op = BinOp::Gt;
-            else if (isOp(u"<=")) op = BinOp::Le;
-            else if (isOp(u">=")) op = BinOp::Ge;
-            else if (isKw(u"is")) op = BinOp::Is;
-            else return e;
+            if (isOp(u"="))
+                op = BinOp::Eq;
+            else if (isOp(u"<>"))
+                op = BinOp::Ne;
+            else if (isOp(u"<"))
+                op = BinOp::Lt;
+            else if (isOp(u">"))
+                op = BinOp::Gt;
+            else if (isOp(u"<="))
+                op = BinOp::Le;
+            else if (isOp(u">="))
+                op = BinOp::Ge;
+            else if (isKw(u"is"))
+                op = BinOp::Is;
+            else
+                return e;
             next();
             e = binary(op, std::move(e), concatExpr());
         }
@@ -774,8 +822,10 @@ private:
         e.hasParens = true;
         if (!isOp(u")")) {
             for (;;) {
-                if (isOp(u",") || isOp(u")")) e.args.push_back(missing());
-                else e.args.push_back(expression());
+                if (isOp(u",") || isOp(u")"))
+                    e.args.push_back(missing());
+                else
+                    e.args.push_back(expression());
                 if (!isOp(u",")) break;
                 next();
             }
@@ -821,7 +871,8 @@ private:
                 parenArguments(*e);
             } else if (isOp(u"(")
                        && (e->byValue
-                           || ((e->kind == Expr::Kind::Name || e->kind == Expr::Kind::Member || e->kind == Expr::Kind::Apply)
+                           || ((e->kind == Expr::Kind::Name || e->kind == Expr::Kind::Member
+                                || e->kind == Expr::Kind::Apply)
                                && (e->hasParens || e->kind == Expr::Kind::Apply)))) {
                 auto a = std::make_unique<Expr>();
                 a->kind = Expr::Kind::Apply;
@@ -841,9 +892,21 @@ private:
     {
         const Token& t = tok();
         switch (t.kind) {
-        case Token::Kind::Number: { auto e = literal(t.value, Literal::Number); next(); return e; }
-        case Token::Kind::Text: { auto e = literal(t.value, Literal::Text); next(); return e; }
-        case Token::Kind::Date: { auto e = literal(t.value, Literal::None); next(); return e; }
+        case Token::Kind::Number: {
+            auto e = literal(t.value, Literal::Number);
+            next();
+            return e;
+        }
+        case Token::Kind::Text: {
+            auto e = literal(t.value, Literal::Text);
+            next();
+            return e;
+        }
+        case Token::Kind::Date: {
+            auto e = literal(t.value, Literal::None);
+            next();
+            return e;
+        }
         case Token::Kind::Op:
             if (t.text == u"." && m_ctx.withDepth > 0) {
                 // ".name" inside With: the member of the With object.
@@ -863,11 +926,31 @@ private:
             fail(err::kExpectedExpression);
         case Token::Kind::Name: {
             const QString& k = t.key;
-            if (k == u"true") { auto e = literal(Variant(true), Literal::None); next(); return e; }
-            if (k == u"false") { auto e = literal(Variant(false), Literal::None); next(); return e; }
-            if (k == u"empty") { auto e = literal(Variant(), Literal::None); next(); return e; }
-            if (k == u"null") { auto e = literal(Variant::null(), Literal::None); next(); return e; }
-            if (k == u"nothing") { auto e = literal(Variant::nothing(), Literal::None); next(); return e; }
+            if (k == u"true") {
+                auto e = literal(Variant(true), Literal::None);
+                next();
+                return e;
+            }
+            if (k == u"false") {
+                auto e = literal(Variant(false), Literal::None);
+                next();
+                return e;
+            }
+            if (k == u"empty") {
+                auto e = literal(Variant(), Literal::None);
+                next();
+                return e;
+            }
+            if (k == u"null") {
+                auto e = literal(Variant::null(), Literal::None);
+                next();
+                return e;
+            }
+            if (k == u"nothing") {
+                auto e = literal(Variant::nothing(), Literal::None);
+                next();
+                return e;
+            }
             if (k == u"new") fail(err::kNotSupported);
             if (reservedWords().contains(k)) fail(err::kExpectedExpression);
             auto e = std::make_unique<Expr>();
@@ -899,8 +982,8 @@ private:
     Context m_ctx;
 };
 
-} // namespace
+}   // namespace
 
 std::unique_ptr<Program> parseProgram(const QString& text) { return Parser(text).run(); }
 
-} // namespace vbs
+}   // namespace vbs

@@ -11,4 +11,4 @@ namespace vbs {
 
 std::unique_ptr<Program> parseProgram(const QString& text);
 
-} // namespace vbs
+}   // namespace vbs

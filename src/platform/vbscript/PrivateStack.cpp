@@ -28,9 +28,9 @@ namespace {
 // One private stack at most per thread: calls made on it never switch again.
 struct State {
     char* top = nullptr;   // highest address of the stack in use; null when not on it
-    bool entered = false;  // the private stack was entered: getcontext has returned twice
-    ucontext_t caller{};
-    ucontext_t callee{};
+    bool entered = false;   // the private stack was entered: getcontext has returned twice
+    ucontext_t caller {};
+    ucontext_t callee {};
     const std::function<void()>* fn = nullptr;
     std::exception_ptr error;
 #ifdef VBS_ASAN
@@ -67,7 +67,8 @@ struct Mapping {
     {
         guard = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
         size = kPrivateSize + guard;
-        void* m = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE | MAP_STACK, -1, 0);
+        void* m = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE | MAP_STACK,
+                       -1, 0);
         if (m == MAP_FAILED) throw ScriptError::limitStop(err::kOutOfStack);
         base = static_cast<char*>(m);
         mprotect(base, guard, PROT_NONE);
@@ -88,7 +89,7 @@ struct Mapping {
     std::size_t size = 0;
 };
 
-} // namespace
+}   // namespace
 
 bool onPrivateStack() { return t_state.top != nullptr; }
 
@@ -136,4 +137,4 @@ void runOnPrivateStack(const std::function<void()>& fn)
     if (std::exception_ptr e = std::exchange(st.error, nullptr)) std::rethrow_exception(e);
 }
 
-} // namespace vbs::stack
+}   // namespace vbs::stack

@@ -18,4 +18,4 @@ bool onPrivateStack();
 // Bytes of the private stack in use at `here` (the address of a local variable).
 std::size_t privateStackUsed(const void* here);
 
-} // namespace vbs::stack
+}   // namespace vbs::stack

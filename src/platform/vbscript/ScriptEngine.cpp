@@ -6,7 +6,7 @@
 
 namespace vbs {
 
-ScriptEngine::ScriptEngine() : m_interp(std::make_unique<Interpreter>()) {}
+ScriptEngine::ScriptEngine() : m_interp(std::make_unique<Interpreter>()) { }
 ScriptEngine::~ScriptEngine() = default;
 
 void ScriptEngine::setLimits(const ScriptLimits& limits) { m_interp->limits = limits; }
@@ -46,4 +46,4 @@ Variant ScriptEngine::run(const QString& name, const VariantList& args)
 bool ScriptEngine::hasProcedure(const QString& name) const { return m_interp->hasProcedure(name); }
 QStringList ScriptEngine::procedureNames() const { return m_interp->procedureNames(); }
 
-} // namespace vbs
+}   // namespace vbs

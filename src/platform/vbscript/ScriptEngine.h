@@ -25,8 +25,8 @@ namespace vbs {
 
 struct ScriptLimits {
     int64_t maxStatements = 10'000'000;   // statements and loop turns per addCode/run call
-    int64_t maxMilliseconds = 5'000;      // wall-clock time per call; 0 for none
-    int maxCallDepth = 3'000;             // nested calls of script functions
+    int64_t maxMilliseconds = 5'000;   // wall-clock time per call; 0 for none
+    int maxCallDepth = 3'000;   // nested calls of script functions
     // Machine stack deep calls may use before the run is stopped. Deep calls run on a
     // stack of the engine's own, so this does not depend on the caller's thread.
     int64_t maxStackBytes = 32 * 1024 * 1024;
@@ -70,4 +70,4 @@ private:
     std::optional<ScriptError> m_lastError;
 };
 
-} // namespace vbs
+}   // namespace vbs

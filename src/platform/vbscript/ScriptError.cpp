@@ -6,7 +6,7 @@ namespace vbs {
 
 QString errorText(int number)
 {
-    static const QHash<int, QString> texts{
+    static const QHash<int, QString> texts {
         {err::kInvalidCall, QStringLiteral("Chiamata di routine o argomento non validi")},
         {err::kOverflow, QStringLiteral("Overflow")},
         {err::kOutOfMemory, QStringLiteral("Memoria esaurita")},
@@ -24,12 +24,15 @@ QString errorText(int number)
         {err::kObjectRequired, QStringLiteral("Necessario oggetto")},
         {err::kCannotCreateObject, QStringLiteral("Impossibile creare l'oggetto")},
         {err::kNoSuchMember, QStringLiteral("L'oggetto non supporta questa propriet\u00E0 o metodo")},
-        {err::kWrongArguments, QStringLiteral("Numero di argomenti errato o assegnazione di propriet\u00E0 non valida")},
+        {err::kWrongArguments,
+         QStringLiteral("Numero di argomenti errato o assegnazione di propriet\u00E0 non valida")},
         {err::kNotACollection, QStringLiteral("L'oggetto non \u00E8 un insieme")},
         {err::kUnsupportedType, QStringLiteral("La variabile utilizza un tipo di automazione non supportato")},
         {err::kUndefinedVariable, QStringLiteral("Variabile non definita")},
         {err::kIllegalAssignment, QStringLiteral("Assegnazione non valida")},
-        {err::kItemNotFound, QStringLiteral("Impossibile trovare l'elemento nell'insieme corrispondente al nome o al numero ordinale richiesto")},
+        {err::kItemNotFound,
+         QStringLiteral(
+             "Impossibile trovare l'elemento nell'insieme corrispondente al nome o al numero ordinale richiesto")},
         {err::kSyntax, QStringLiteral("Errore di sintassi")},
         {err::kExpectedLParen, QStringLiteral("Previsto '('")},
         {err::kExpectedRParen, QStringLiteral("Previsto ')'")},
@@ -67,18 +70,18 @@ QString errorText(int number)
 
 ScriptError::ScriptError(int number, const QString& description, int line, int column)
     : AppError(number, QStringLiteral("Script"), description), line(line), column(column)
-{
-}
+{ }
 
 ScriptError ScriptError::limitStop(int number)
 {
     // The stop's text is not in the table, so a script raising the same number never
     // shows it.
-    ScriptError e(number, number == err::kOutOfStack || number == err::kOutOfMemory
-                              ? errorText(number)
-                              : QStringLiteral("Script interrotto: superato il limite di esecuzione (ciclo senza fine?)"));
+    ScriptError e(number,
+                  number == err::kOutOfStack || number == err::kOutOfMemory
+                      ? errorText(number)
+                      : QStringLiteral("Script interrotto: superato il limite di esecuzione (ciclo senza fine?)"));
     e.engineStop = true;
     return e;
 }
 
-} // namespace vbs
+}   // namespace vbs

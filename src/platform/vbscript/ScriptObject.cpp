@@ -24,4 +24,4 @@ void ScriptObject::noSuchMember(const QString& name)
     throw ScriptError(err::kNoSuchMember, text);
 }
 
-} // namespace vbs
+}   // namespace vbs

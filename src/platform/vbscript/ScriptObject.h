@@ -31,4 +31,4 @@ public:
     [[noreturn]] static void noSuchMember(const QString& name);
 };
 
-} // namespace vbs
+}   // namespace vbs

@@ -40,13 +40,10 @@ std::shared_ptr<ScriptField> ScriptRecord::field(const QString& name) const
 {
     // A script run on every line of a file names the same fields each time, as they are
     // written in it: found once, such a name is not lowered again.
-    if (auto seen = m_asWritten.find(name); seen != m_asWritten.end())
-        return m_fields[seen->second];
+    if (auto seen = m_asWritten.find(name); seen != m_asWritten.end()) return m_fields[seen->second];
     auto it = m_index.find(name.toLower());
-    if (it == m_index.end())
-        return nullptr;
-    if (m_asWritten.size() < kAsWrittenKept)
-        m_asWritten.emplace(name, it->second);
+    if (it == m_index.end()) return nullptr;
+    if (m_asWritten.size() < kAsWrittenKept) m_asWritten.emplace(name, it->second);
     return m_fields[it->second];
 }
 
@@ -108,4 +105,4 @@ bool ScriptRecord::enumerate(VariantList& items)
     return true;
 }
 
-} // namespace vbs
+}   // namespace vbs

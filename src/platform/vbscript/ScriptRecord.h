@@ -20,7 +20,7 @@ public:
     // its width, an amount as Currency); may throw ScriptError to refuse it.
     using WriteFilter = std::function<Variant(const Variant& value)>;
 
-    ScriptField(QString name, Variant value) : m_name(std::move(name)), m_value(std::move(value)) {}
+    ScriptField(QString name, Variant value) : m_name(std::move(name)), m_value(std::move(value)) { }
 
     const QString& name() const { return m_name; }
     const Variant& value() const { return m_value; }
@@ -67,4 +67,4 @@ private:
     mutable std::unordered_map<QString, int> m_asWritten;
 };
 
-} // namespace vbs
+}   // namespace vbs

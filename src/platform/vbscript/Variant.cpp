@@ -18,13 +18,13 @@ namespace vbs {
 namespace {
 
 const qint64 kEpochJulian = QDate(1899, 12, 30).toJulianDay();
-constexpr double kMinSerial = -657434.0;          // 1 January 100
-constexpr double kMaxSerial = 2958465.9999999;    // 31 December 9999, 23:59:59
+constexpr double kMinSerial = -657434.0;   // 1 January 100
+constexpr double kMaxSerial = 2958465.9999999;   // 31 December 9999, 23:59:59
 
 // Banker's rounding to an integer, as CInt and CLng do.
 double roundEven(double d) { return std::nearbyint(d); }
 
-} // namespace
+}   // namespace
 
 Variant::Variant(int v)
 {
@@ -47,14 +47,11 @@ Variant::Variant(long v)
     }
 }
 
-Variant::Variant(long long v) : Variant(static_cast<long>(v)) {}
+Variant::Variant(long long v) : Variant(static_cast<long>(v)) { }
 
 Variant Variant::fromDateTime(const QDateTime& t) { return date(serialFromDateTime(t)); }
 
-Variant Variant::fromDate(const QDate& d)
-{
-    return date(static_cast<double>(d.toJulianDay() - kEpochJulian));
-}
+Variant Variant::fromDate(const QDate& d) { return date(static_cast<double>(d.toJulianDay() - kEpochJulian)); }
 
 Variant Variant::fromQVariant(const QVariant& v)
 {
@@ -202,7 +199,9 @@ int32_t Variant::toLong() const
         int64_t u = m_u.c;
         int64_t q = u / Currency::kScale;
         int64_t r = u % Currency::kScale;
-        if (r < 0) { r = -r; }
+        if (r < 0) {
+            r = -r;
+        }
         if (r * 2 > Currency::kScale || (r * 2 == Currency::kScale && q % 2 != 0)) q += u < 0 ? -1 : 1;
         if (q < std::numeric_limits<int32_t>::min() || q > std::numeric_limits<int32_t>::max())
             throw ScriptError(err::kOverflow);
@@ -430,15 +429,25 @@ bool decimalToDouble(const QByteArray& text, double& out)
     // Out of range either way: find the power of ten of the first significant digit.
     const char* p = b;
     long long intDigits = 0;
-    while (p < e && *p >= '0' && *p <= '9') { ++intDigits; ++p; }
+    while (p < e && *p >= '0' && *p <= '9') {
+        ++intDigits;
+        ++p;
+    }
     long long lead = 0;   // power of the first non-zero digit
     bool found = false;
     for (const char* q = b; q < b + intDigits; ++q)
-        if (*q != '0') { lead = intDigits - 1 - (q - b); found = true; break; }
+        if (*q != '0') {
+            lead = intDigits - 1 - (q - b);
+            found = true;
+            break;
+        }
     if (p < e && *p == '.') {
         ++p;
         for (long long j = 1; p < e && *p >= '0' && *p <= '9'; ++p, ++j)
-            if (!found && *p != '0') { lead = -j; found = true; }
+            if (!found && *p != '0') {
+                lead = -j;
+                found = true;
+            }
     }
     long long exponent = 0;
     if (p < e && (*p == 'e' || *p == 'E')) {
@@ -478,10 +487,16 @@ QString dateText(double serial)
     const bool hasTime = h || n || s;
     QString text;
     if (hasDate || !hasTime)
-        text = QStringLiteral("%1/%2/%3").arg(d, 2, 10, QLatin1Char('0')).arg(m, 2, 10, QLatin1Char('0')).arg(y, 4, 10, QLatin1Char('0'));
+        text = QStringLiteral("%1/%2/%3")
+                   .arg(d, 2, 10, QLatin1Char('0'))
+                   .arg(m, 2, 10, QLatin1Char('0'))
+                   .arg(y, 4, 10, QLatin1Char('0'));
     if (hasTime) {
         if (!text.isEmpty()) text += QLatin1Char(' ');
-        text += QStringLiteral("%1:%2:%3").arg(h, 2, 10, QLatin1Char('0')).arg(n, 2, 10, QLatin1Char('0')).arg(s, 2, 10, QLatin1Char('0'));
+        text += QStringLiteral("%1:%2:%3")
+                    .arg(h, 2, 10, QLatin1Char('0'))
+                    .arg(n, 2, 10, QLatin1Char('0'))
+                    .arg(s, 2, 10, QLatin1Char('0'));
     }
     return text;
 }
@@ -490,11 +505,17 @@ bool parseNumber(const QString& text, double& out)
 {
     const QChar* p = text.constData();
     const QChar* end = p + text.size();
-    auto skipBlanks = [&] { while (p < end && (*p == u' ' || *p == u'\t')) ++p; };
+    auto skipBlanks = [&] {
+        while (p < end && (*p == u' ' || *p == u'\t')) ++p;
+    };
     skipBlanks();
     if (p == end) return false;
     bool neg = false;
-    if (*p == u'-' || *p == u'+') { neg = *p == u'-'; ++p; skipBlanks(); }
+    if (*p == u'-' || *p == u'+') {
+        neg = *p == u'-';
+        ++p;
+        skipBlanks();
+    }
     if (p < end && *p == u'&' && p + 1 < end) {
         // &H and &O prefixes: integers in base 16 and 8.
         QChar k = p[1].toUpper();
@@ -505,7 +526,10 @@ bool parseNumber(const QString& text, double& out)
         unsigned long long v = 0;
         int digits = 0;
         for (; q < end; ++q) {
-            int dv = q->isDigit() ? q->digitValue() : (q->toUpper().unicode() >= u'A' && q->toUpper().unicode() <= u'F' ? q->toUpper().unicode() - u'A' + 10 : -1);
+            int dv = q->isDigit()
+                ? q->digitValue()
+                : (q->toUpper().unicode() >= u'A' && q->toUpper().unicode() <= u'F' ? q->toUpper().unicode() - u'A' + 10
+                                                                                    : -1);
             if (dv < 0 || dv >= base) break;
             v = v * base + dv;
             if (++digits > 22) return false;
@@ -536,14 +560,22 @@ bool parseNumber(const QString& text, double& out)
         }
     }
     bool anyDigit = false;
-    for (char c : digits) if (c != '.') anyDigit = true;
+    for (char c : digits)
+        if (c != '.') anyDigit = true;
     if (!anyDigit) return false;
     if (p < end && (*p == u'e' || *p == u'E') && digits.size()) {
         const QChar* q = p + 1;
         QByteArray e = "e";
-        if (q < end && (*q == u'+' || *q == u'-')) { e += static_cast<char>(q->unicode()); ++q; }
+        if (q < end && (*q == u'+' || *q == u'-')) {
+            e += static_cast<char>(q->unicode());
+            ++q;
+        }
         bool expDigits = false;
-        while (q < end && q->isDigit()) { e += static_cast<char>('0' + q->digitValue()); ++q; expDigits = true; }
+        while (q < end && q->isDigit()) {
+            e += static_cast<char>('0' + q->digitValue());
+            ++q;
+            expDigits = true;
+        }
         if (!expDigits) return false;
         digits += e;
         p = q;
@@ -560,8 +592,8 @@ namespace {
 
 int monthFromName(const QString& word)
 {
-    static const char* const names[] = {"gennaio", "febbraio", "marzo", "aprile", "maggio", "giugno",
-                                        "luglio", "agosto", "settembre", "ottobre", "novembre", "dicembre"};
+    static const char* const names[] = {"gennaio", "febbraio", "marzo",     "aprile",  "maggio",   "giugno",
+                                        "luglio",  "agosto",   "settembre", "ottobre", "novembre", "dicembre"};
     QString w = word.toLower();
     if (w.size() < 3) return 0;
     for (int i = 0; i < 12; ++i)
@@ -573,8 +605,13 @@ bool parseTime(const QString& t, int& h, int& m, int& s)
 {
     QString text = t.trimmed();
     bool pm = false, am = false;
-    if (text.endsWith(QLatin1String("PM"), Qt::CaseInsensitive)) { pm = true; text.chop(2); }
-    else if (text.endsWith(QLatin1String("AM"), Qt::CaseInsensitive)) { am = true; text.chop(2); }
+    if (text.endsWith(QLatin1String("PM"), Qt::CaseInsensitive)) {
+        pm = true;
+        text.chop(2);
+    } else if (text.endsWith(QLatin1String("AM"), Qt::CaseInsensitive)) {
+        am = true;
+        text.chop(2);
+    }
     text = text.trimmed();
     QStringList parts = text.split(QRegularExpression(QStringLiteral("[:.]")));
     if (parts.size() < 2 || parts.size() > 3) return false;
@@ -584,7 +621,9 @@ bool parseTime(const QString& t, int& h, int& m, int& s)
         vals[i] = parts[i].toInt(&ok);
         if (!ok || parts[i].isEmpty() || parts[i].size() > 2) return false;
     }
-    h = vals[0]; m = vals[1]; s = vals[2];
+    h = vals[0];
+    m = vals[1];
+    s = vals[2];
     if (pm || am) {
         if (h < 1 || h > 12) return false;
         if (pm && h != 12) h += 12;
@@ -599,7 +638,7 @@ int expandYear(int y, int digits)
     return y;
 }
 
-} // namespace
+}   // namespace
 
 bool parseDate(const QString& input, double& out)
 {
@@ -625,7 +664,10 @@ bool parseDate(const QString& input, double& out)
         y = expandYear(y, words[2].size());
         timePart = words.mid(3).join(QLatin1Char(' '));
     } else {
-        if (sp > 0) { datePart = text.left(sp); timePart = text.mid(sp + 1); }
+        if (sp > 0) {
+            datePart = text.left(sp);
+            timePart = text.mid(sp + 1);
+        }
         QStringList parts = datePart.split(QRegularExpression(QStringLiteral("[/\\-.]")));
         if (parts.size() < 2 || parts.size() > 3) return false;
         int v[3] = {0, 0, 0};
@@ -635,9 +677,12 @@ bool parseDate(const QString& input, double& out)
             if (!ok || parts[i].isEmpty() || parts[i].size() > 4) return false;
         }
         if (parts.size() == 3 && parts[0].size() == 4) {
-            y = v[0]; m = v[1]; d = v[2];
+            y = v[0];
+            m = v[1];
+            d = v[2];
         } else {
-            d = v[0]; m = v[1];
+            d = v[0];
+            m = v[1];
             y = parts.size() == 3 ? expandYear(v[2], parts[2].size()) : appClock().today().year();
         }
     }
@@ -660,10 +705,15 @@ bool partsFromSerial(double serial, int& year, int& month, int& day, int& hour, 
     double whole = std::trunc(serial);
     double frac = std::fabs(serial - whole);
     long long secs = std::llround(frac * 86400.0);
-    if (secs >= 86400) { secs -= 86400; whole += serial >= 0 ? 1 : -1; }
+    if (secs >= 86400) {
+        secs -= 86400;
+        whole += serial >= 0 ? 1 : -1;
+    }
     QDate d = QDate::fromJulianDay(kEpochJulian + static_cast<qint64>(whole));
     if (!d.isValid() || d.year() < 100 || d.year() > 9999) return false;
-    year = d.year(); month = d.month(); day = d.day();
+    year = d.year();
+    month = d.month();
+    day = d.day();
     hour = static_cast<int>(secs / 3600);
     minute = static_cast<int>(secs / 60 % 60);
     second = static_cast<int>(secs % 60);
@@ -683,4 +733,4 @@ double serialFromDateTime(const QDateTime& t)
     return serialFromParts(t.date().year(), t.date().month(), t.date().day(), tm.hour(), tm.minute(), tm.second());
 }
 
-} // namespace vbs
+}   // namespace vbs

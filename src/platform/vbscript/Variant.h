@@ -24,15 +24,15 @@ using VariantList = std::vector<Variant>;
 enum class VType : int {
     Empty = 0,
     Null = 1,
-    Integer = 2,    // 16-bit
-    Long = 3,       // 32-bit
-    Single = 4,     // kept as the float's exact value
+    Integer = 2,   // 16-bit
+    Long = 3,   // 32-bit
+    Single = 4,   // kept as the float's exact value
     Double = 5,
     Currency = 6,
-    Date = 7,       // days since 30/12/1899, time as the fraction
+    Date = 7,   // days since 30/12/1899, time as the fraction
     String = 8,
-    Object = 9,     // a host object, or Nothing
-    Error = 10,     // also the value of an omitted argument
+    Object = 9,   // a host object, or Nothing
+    Error = 10,   // also the value of an omitted argument
     Boolean = 11,
     Byte = 17,
     Array = 8204,   // array of variants (vbArray + vbVariant)
@@ -42,27 +42,68 @@ class Variant {
 public:
     Variant() = default;
     Variant(bool b) : m_type(VType::Boolean) { m_u.b = b; }
-    Variant(int v);                           // Integer when it fits 16 bits, else Long
-    Variant(long v);                          // Long when it fits 32 bits, else Double
+    Variant(int v);   // Integer when it fits 16 bits, else Long
+    Variant(long v);   // Long when it fits 32 bits, else Double
     Variant(long long v);
     Variant(double d) : m_type(VType::Double) { m_u.d = d; }
     Variant(Currency c) : m_type(VType::Currency) { m_u.c = c.units(); }
-    Variant(const QString& s) : m_type(VType::String), m_str(s) {}
-    Variant(QString&& s) : m_type(VType::String), m_str(std::move(s)) {}
-    template <class T> Variant(T*) = delete;  // no raw pointer turning into a Boolean
-    Variant(ObjectPtr o) : m_type(VType::Object), m_obj(std::move(o)) {}
-    Variant(ArrayPtr a) : m_type(VType::Array), m_arr(std::move(a)) {}
+    Variant(const QString& s) : m_type(VType::String), m_str(s) { }
+    Variant(QString&& s) : m_type(VType::String), m_str(std::move(s)) { }
+    template <class T> Variant(T*) = delete;   // no raw pointer turning into a Boolean
+    Variant(ObjectPtr o) : m_type(VType::Object), m_obj(std::move(o)) { }
+    Variant(ArrayPtr a) : m_type(VType::Array), m_arr(std::move(a)) { }
 
-    static Variant null() { Variant v; v.m_type = VType::Null; return v; }
+    static Variant null()
+    {
+        Variant v;
+        v.m_type = VType::Null;
+        return v;
+    }
     static Variant nothing() { return Variant(ObjectPtr()); }
-    static Variant integer(int16_t v) { Variant r; r.m_type = VType::Integer; r.m_u.i = v; return r; }
-    static Variant longValue(int32_t v) { Variant r; r.m_type = VType::Long; r.m_u.i = v; return r; }
-    static Variant byteValue(uint8_t v) { Variant r; r.m_type = VType::Byte; r.m_u.i = v; return r; }
-    static Variant single(float v) { Variant r; r.m_type = VType::Single; r.m_u.d = v; return r; }
-    static Variant date(double serial) { Variant r; r.m_type = VType::Date; r.m_u.d = serial; return r; }
+    static Variant integer(int16_t v)
+    {
+        Variant r;
+        r.m_type = VType::Integer;
+        r.m_u.i = v;
+        return r;
+    }
+    static Variant longValue(int32_t v)
+    {
+        Variant r;
+        r.m_type = VType::Long;
+        r.m_u.i = v;
+        return r;
+    }
+    static Variant byteValue(uint8_t v)
+    {
+        Variant r;
+        r.m_type = VType::Byte;
+        r.m_u.i = v;
+        return r;
+    }
+    static Variant single(float v)
+    {
+        Variant r;
+        r.m_type = VType::Single;
+        r.m_u.d = v;
+        return r;
+    }
+    static Variant date(double serial)
+    {
+        Variant r;
+        r.m_type = VType::Date;
+        r.m_u.d = serial;
+        return r;
+    }
     static Variant fromDateTime(const QDateTime& t);
     static Variant fromDate(const QDate& d);
-    static Variant error(int32_t code) { Variant r; r.m_type = VType::Error; r.m_u.i = code; return r; }
+    static Variant error(int32_t code)
+    {
+        Variant r;
+        r.m_type = VType::Error;
+        r.m_u.i = code;
+        return r;
+    }
     // The value a caller sees for an omitted argument (FormatNumber(x, 2, , , vbTrue)).
     static Variant missing() { return error(kParamNotFound); }
     // Database and Qt values: null → Null, invalid → Empty, bool, integers, double,
@@ -80,8 +121,8 @@ public:
     bool isNumeric() const;   // Byte, Integer, Long, Single, Double, Currency, Date, Boolean
 
     // Raw payloads; valid only for the matching type.
-    int32_t rawInt() const { return m_u.i; }       // Byte, Integer, Long, Error
-    double rawDouble() const { return m_u.d; }     // Single, Double, Date
+    int32_t rawInt() const { return m_u.i; }   // Byte, Integer, Long, Error
+    double rawDouble() const { return m_u.d; }   // Single, Double, Date
     Currency rawCurrency() const { return Currency::fromUnits(m_u.c); }
     bool rawBool() const { return m_u.b; }
     const QString& rawString() const { return m_str; }
@@ -117,7 +158,7 @@ private:
         double d;
         int64_t c;
         bool b;
-    } m_u{};
+    } m_u {};
     QString m_str;
     ObjectPtr m_obj;
     ArrayPtr m_arr;
@@ -127,8 +168,8 @@ private:
 struct ArrayData {
     std::vector<int32_t> upper;   // upper bound of each dimension; -1 for an empty dynamic array
     std::vector<Variant> items;   // first index varies slowest
-    bool fixedSize = false;       // declared with Dim a(n): ReDim refuses it
-    int locks = 0;                // elements bound to ByRef parameters: ReDim and Erase refuse it
+    bool fixedSize = false;   // declared with Dim a(n): ReDim refuses it
+    int locks = 0;   // elements bound to ByRef parameters: ReDim and Erase refuse it
 
     static ArrayPtr make(const std::vector<int32_t>& upper, bool fixedSize = false);
     static ArrayPtr fromList(VariantList items);
@@ -141,10 +182,10 @@ struct ArrayData {
 };
 
 // Italian text for numbers and dates, shared by the conversions and the built-ins.
-QString numberText(double d);                  // CStr of a Double: "1,5", "1E+16"
-QString singleText(float f);                   // CStr of a Single: 7 significant digits
-QString currencyText(Currency c);              // CStr of a Currency: "1234,5"
-QString dateText(double serial);               // CStr of a Date: "10/12/2024 15:30:00"
+QString numberText(double d);   // CStr of a Double: "1,5", "1E+16"
+QString singleText(float f);   // CStr of a Single: 7 significant digits
+QString currencyText(Currency c);   // CStr of a Currency: "1234,5"
+QString dateText(double serial);   // CStr of a Date: "10/12/2024 15:30:00"
 // Parses a number as text conversion does (grouping '.', decimal ',', exponent, &H, &O).
 // A number too small for a Double reads as 0; one too large does not read.
 bool parseNumber(const QString& text, double& out);
@@ -163,4 +204,4 @@ bool partsFromSerial(double serial, int& year, int& month, int& day, int& hour, 
 QDateTime dateTimeFromSerial(double serial);
 double serialFromDateTime(const QDateTime& t);
 
-} // namespace vbs
+}   // namespace vbs

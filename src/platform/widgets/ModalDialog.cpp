@@ -1,6 +1,7 @@
 #include "ModalDialog.h"
 
-bool ModalDialog::runModal() {
+bool ModalDialog::runModal()
+{
     m_open = true;
     m_accepted = false;
     const bool accepted = ui().runModal(*this);
@@ -8,7 +9,8 @@ bool ModalDialog::runModal() {
     return accepted;
 }
 
-void ModalDialog::done(int result) {
+void ModalDialog::done(int result)
+{
     m_open = false;
     m_accepted = result == QDialog::Accepted;
     setResult(result);
@@ -19,12 +21,15 @@ void ModalDialog::done(int result) {
         QDialog::done(result);
         return;
     }
-    if (result == QDialog::Accepted) emit accepted();
-    else if (result == QDialog::Rejected) emit rejected();
+    if (result == QDialog::Accepted)
+        emit accepted();
+    else if (result == QDialog::Rejected)
+        emit rejected();
     emit finished(result);
 }
 
-bool AnswerReaches(const QWidget& window, const QWidget& control, const QString& name) {
+bool AnswerReaches(const QWidget& window, const QWidget& control, const QString& name)
+{
     if (!control.isVisibleTo(&window) && &control != &window) {
         ui().refused(window.objectName(), name + QStringLiteral(" hidden"));
         return false;
@@ -36,7 +41,8 @@ bool AnswerReaches(const QWidget& window, const QWidget& control, const QString&
     return true;
 }
 
-void ModalAdapter::applyAnswer(const QString& answer) {
+void ModalAdapter::applyAnswer(const QString& answer)
+{
     m_accepted = m_answer(answer);
     m_open = false;
 }

@@ -10,7 +10,7 @@
 
 class ModalDialog : public QDialog, public ModalWindow {
 public:
-    explicit ModalDialog(QWidget* parent = nullptr) : QDialog(parent) {}
+    explicit ModalDialog(QWidget* parent = nullptr) : QDialog(parent) { }
 
     // Runs the window to its end through the program's dialogs; true when accepted.
     bool runModal();
@@ -42,7 +42,8 @@ bool AnswerReaches(const QWidget& window, const QWidget& control, const QString&
 class ModalAdapter final : public ModalWindow {
 public:
     ModalAdapter(QString name, QString prompt, std::function<bool()> show, std::function<bool(const QString&)> answer)
-        : m_name(std::move(name)), m_prompt(std::move(prompt)), m_show(std::move(show)), m_answer(std::move(answer)) {}
+        : m_name(std::move(name)), m_prompt(std::move(prompt)), m_show(std::move(show)), m_answer(std::move(answer))
+    { }
 
     bool showModal() override { return m_accepted = m_show(); }
     QString windowName() const override { return m_name; }

@@ -16,7 +16,8 @@ struct BoxButton {
     QMessageBox::StandardButton button;
 };
 
-std::vector<BoxButton> buttonsOf(int flags) {
+std::vector<BoxButton> buttonsOf(int flags)
+{
     using B = QMessageBox;
     switch (flags & 7) {
     case Msg::OKCancel: return {{Msg::OK, B::Ok}, {Msg::Cancel, B::Cancel}};
@@ -28,7 +29,8 @@ std::vector<BoxButton> buttonsOf(int flags) {
     }
 }
 
-QMessageBox::Icon iconOf(int flags) {
+QMessageBox::Icon iconOf(int flags)
+{
     switch (flags & 0x70) {
     case Msg::Critical: return QMessageBox::Critical;
     case Msg::Question: return QMessageBox::Question;
@@ -39,7 +41,8 @@ QMessageBox::Icon iconOf(int flags) {
 }
 }
 
-QString QtFileFilter(const QString& filter) {
+QString QtFileFilter(const QString& filter)
+{
     if (filter.isEmpty() || filter.contains(QStringLiteral(";;")) || !filter.contains(u'|')) return filter;
     const QStringList parts = filter.split(u'|');
     QStringList out;
@@ -51,7 +54,8 @@ QString QtFileFilter(const QString& filter) {
     return out.join(QStringLiteral(";;"));
 }
 
-QString QtMessageText(const QString& text) {
+QString QtMessageText(const QString& text)
+{
     QString t = text;
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     t.replace(u'\r', u'\n');
@@ -59,9 +63,11 @@ QString QtMessageText(const QString& text) {
 }
 
 QtUiServices::QtUiServices(QString defaultTitle, std::function<void(const QString&)> statusLine)
-    : m_defaultTitle(std::move(defaultTitle)), m_statusLine(std::move(statusLine)) {}
+    : m_defaultTitle(std::move(defaultTitle)), m_statusLine(std::move(statusLine))
+{ }
 
-int QtUiServices::msgBox(const QString& text, int flags, const QString& title) {
+int QtUiServices::msgBox(const QString& text, int flags, const QString& title)
+{
     if (systemEnding()) return Msg::escapeResult(flags);
     QMessageBox box(iconOf(flags), titleOr(title), QtMessageText(text), QMessageBox::NoButton, owner());
     const auto buttons = buttonsOf(flags);
@@ -78,22 +84,26 @@ int QtUiServices::msgBox(const QString& text, int flags, const QString& title) {
     return buttons[def].result;
 }
 
-std::optional<QString> QtUiServices::inputBox(const QString& prompt, const QString& title, const QString& def) {
+std::optional<QString> QtUiServices::inputBox(const QString& prompt, const QString& title, const QString& def)
+{
     if (systemEnding()) return std::nullopt;
     bool ok = false;
-    const QString text = QInputDialog::getText(owner(), titleOr(title), QtMessageText(prompt), QLineEdit::Normal, def, &ok);
+    const QString text
+        = QInputDialog::getText(owner(), titleOr(title), QtMessageText(prompt), QLineEdit::Normal, def, &ok);
     if (!ok) return std::nullopt;
     return text;
 }
 
-std::optional<QString> QtUiServices::openFileName(const QString& title, const QString& filter, const QString& initial) {
+std::optional<QString> QtUiServices::openFileName(const QString& title, const QString& filter, const QString& initial)
+{
     if (systemEnding()) return std::nullopt;
     const QString f = QFileDialog::getOpenFileName(owner(), titleOr(title), initial, QtFileFilter(filter));
     if (f.isEmpty()) return std::nullopt;
     return f;
 }
 
-std::optional<QString> QtUiServices::saveFileName(const QString& title, const QString& filter, const QString& initial) {
+std::optional<QString> QtUiServices::saveFileName(const QString& title, const QString& filter, const QString& initial)
+{
     if (systemEnding()) return std::nullopt;
     // The program asks its own question before replacing a file.
     const QString f = QFileDialog::getSaveFileName(owner(), titleOr(title), initial, QtFileFilter(filter), nullptr,
@@ -102,14 +112,16 @@ std::optional<QString> QtUiServices::saveFileName(const QString& title, const QS
     return f;
 }
 
-std::optional<QString> QtUiServices::folderName(const QString& title, const QString& initial) {
+std::optional<QString> QtUiServices::folderName(const QString& title, const QString& initial)
+{
     if (systemEnding()) return std::nullopt;
     const QString f = QFileDialog::getExistingDirectory(owner(), titleOr(title), initial);
     if (f.isEmpty()) return std::nullopt;
     return f;
 }
 
-bool QtUiServices::runModal(ModalWindow& window) {
+bool QtUiServices::runModal(ModalWindow& window)
+{
     if (systemEnding()) {
         window.cancelWindow();
         return false;
@@ -119,18 +131,21 @@ bool QtUiServices::runModal(ModalWindow& window) {
 
 void QtUiServices::beep() { QApplication::beep(); }
 
-bool QtUiServices::openUrl(const QString& urlOrPath) {
+bool QtUiServices::openUrl(const QString& urlOrPath)
+{
     QUrl url(urlOrPath);
     if (url.scheme().isEmpty() || (url.scheme().size() == 1 && QFileInfo(urlOrPath).isAbsolute()))
         url = QUrl::fromLocalFile(QFileInfo(urlOrPath).absoluteFilePath());
     return QDesktopServices::openUrl(url);
 }
 
-void QtUiServices::status(const QString& text) {
+void QtUiServices::status(const QString& text)
+{
     if (m_statusLine) m_statusLine(text);
 }
 
-void InstallUiServices(const QString& defaultTitle, std::function<void(const QString&)> statusLine) {
+void InstallUiServices(const QString& defaultTitle, std::function<void(const QString&)> statusLine)
+{
     if (auto scripted = ScriptedUiServices::fromEnvironment()) {
         setUiServices(scripted);
         return;

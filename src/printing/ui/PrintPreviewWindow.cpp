@@ -18,7 +18,8 @@ void PrintPreviewView::paintEvent(QPaintEvent*)
     if (m_target) m_target->render(p, QRectF(rect()));
 }
 
-PrintPreviewWindow::PrintPreviewWindow(std::shared_ptr<PreviewTarget> target, QWidget* parent, const QString& objectName)
+PrintPreviewWindow::PrintPreviewWindow(std::shared_ptr<PreviewTarget> target, QWidget* parent,
+                                       const QString& objectName)
     : ModalDialog(parent)
 {
     setObjectName(objectName);

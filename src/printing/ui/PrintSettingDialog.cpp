@@ -55,7 +55,8 @@ PrintSettingDialog::PrintSettingDialog(QWidget* parent, Kind kind, PreviewShow s
     m_txtColumns = addBox(0, 0, QString::fromUtf8(m_kind.columnsCaption), QString::fromUtf8(m_kind.columnsTip),
                           QStringLiteral("txtColumns"));
     m_extras = new QVBoxLayout;
-    auto* note = new QLabel(QStringLiteral("N.B.: Tutte le dimensioni e le posizioni sono espresse in millimetri"), this);
+    auto* note
+        = new QLabel(QStringLiteral("N.B.: Tutte le dimensioni e le posizioni sono espresse in millimetri"), this);
     auto* scriptLabel = new QLabel(QString::fromUtf8(m_kind.scriptCaption), this);
     m_txtVBScript = new QPlainTextEdit(this);
     m_txtVBScript->setObjectName(QStringLiteral("txtVBScript"));
@@ -72,8 +73,10 @@ PrintSettingDialog::PrintSettingDialog(QWidget* parent, Kind kind, PreviewShow s
         return b;
     };
     m_cmdPreview = button(QStringLiteral("&Anteprima"), QStringLiteral("cmdPreview"), QString());
-    m_cmdDefault = button(QStringLiteral("&Predefinto"), QStringLiteral("cmdDefault"), QStringLiteral("Imposta lo script predefinito"));
-    m_cmdLoad = button(QStringLiteral("&Carica"), QStringLiteral("cmdLoad"), QStringLiteral("Carica lo script da file"));
+    m_cmdDefault = button(QStringLiteral("&Predefinto"), QStringLiteral("cmdDefault"),
+                          QStringLiteral("Imposta lo script predefinito"));
+    m_cmdLoad
+        = button(QStringLiteral("&Carica"), QStringLiteral("cmdLoad"), QStringLiteral("Carica lo script da file"));
     m_cmdSave = button(QStringLiteral("&Salva"), QStringLiteral("cmdSave"), QStringLiteral("Salva lo script su file"));
     m_cmdTest = button(QStringLiteral("&Test"), QStringLiteral("cmdTest"), QString());
     m_cmdOK = button(QStringLiteral("&OK"), QStringLiteral("cmdOK"), QString());
@@ -121,7 +124,10 @@ QLineEdit* PrintSettingDialog::addBox(int row, int column, const QString& captio
     return box;
 }
 
-int16_t PrintSettingDialog::columnsShown() const { return BoxColumns(m_captions.value(m_txtColumns), m_txtColumns->text()); }
+int16_t PrintSettingDialog::columnsShown() const
+{
+    return BoxColumns(m_captions.value(m_txtColumns), m_txtColumns->text());
+}
 
 void PrintSettingDialog::showColumns(int columns) { m_txtColumns->setText(QString::number(columns)); }
 
@@ -198,7 +204,8 @@ void PrintSettingDialog::reject()
 {
     if (m_modified
         && ui().msgBox(QStringLiteral("Lo script è stato modificato...\r\rUscire senza salvare ?"),
-                       int(Msg::YesNo) + int(Msg::Question) + int(Msg::DefaultButton2), g_strMsgTitle) != Msg::Yes)
+                       int(Msg::YesNo) + int(Msg::Question) + int(Msg::DefaultButton2), g_strMsgTitle)
+            != Msg::Yes)
         return;
     QDialog::reject();
 }
@@ -219,11 +226,13 @@ std::optional<QString> PrintSettingDialog::fileToLoad(const QString& proposal)
 
 std::optional<QString> PrintSettingDialog::fileToSave(const QString& proposal)
 {
-    const std::optional<QString> path = ui().saveFileName(windowTitle(), kScriptFilter, JoinPath(GetDataFolder(), proposal));
+    const std::optional<QString> path
+        = ui().saveFileName(windowTitle(), kScriptFilter, JoinPath(GetDataFolder(), proposal));
     if (!path) return std::nullopt;
     if (QFileInfo::exists(*path)
         && ui().msgBox(QStringLiteral("Il file esiste già...\r\rVuoi sostituirlo ?"),
-                       int(Msg::YesNo) + int(Msg::Exclamation) + int(Msg::DefaultButton2), g_strMsgTitle) != Msg::Yes)
+                       int(Msg::YesNo) + int(Msg::Exclamation) + int(Msg::DefaultButton2), g_strMsgTitle)
+            != Msg::Yes)
         return std::nullopt;
     return path;
 }

@@ -39,12 +39,12 @@ public:
     void applyAnswer(const QString& answer) override;
 
     // The buttons.
-    void Confirm();      // OK: keeps the settings, saves the configuration, closes
-    void Default();      // Predefinto: the default script in the editor
+    void Confirm();   // OK: keeps the settings, saves the configuration, closes
+    void Default();   // Predefinto: the default script in the editor
     void LoadScript();   // Carica
     void SaveScript();   // Salva
-    void TestPrint();    // Test: a picked row printed on the printer chosen in the list
-    void Preview();      // Anteprima: the same in the preview window
+    void TestPrint();   // Test: a picked row printed on the printer chosen in the list
+    void Preview();   // Anteprima: the same in the preview window
 
 protected:
     // What sets one settings dialog apart from the other.
@@ -53,10 +53,10 @@ protected:
         const char* title;
         const char* columnsCaption;   // the box of pieces (labels, tickets) per row, first in the grid
         const char* columnsTip;
-        const char* scriptCaption;    // over the editor
-        const char* fileProposal;     // the script file proposed in the data folder
+        const char* scriptCaption;   // over the editor
+        const char* fileProposal;   // the script file proposed in the data folder
         QString (*defaultScript)();
-        const char* testTable;        // the table whose picked row a test prints
+        const char* testTable;   // the table whose picked row a test prints
     };
     // `showPreview` shows a preview that was drawn, modally over the dialog.
     using PreviewShow = void (*)(QWidget* owner, std::shared_ptr<PreviewTarget> target);
@@ -87,8 +87,8 @@ protected:
     // printer has that name).
     void fillPrinters(const QString& saved);
     QString chosenPrinter() const;
-    QString script() const;                 // the editor's text, lines ended by CR LF
-    void showScript(const QString& script); // counts as an edit
+    QString script() const;   // the editor's text, lines ended by CR LF
+    void showScript(const QString& script);   // counts as an edit
     // Call once the saved values are shown: nothing is edited yet.
     void clearModified() { m_modified = false; }
 
@@ -159,8 +159,7 @@ protected:
         : PrintSettingDialog(parent, std::move(kind), [](QWidget* owner, std::shared_ptr<PreviewTarget> target) {
               PreviewWindow(std::move(target), owner).runModal();
           })
-    {
-    }
+    { }
 
     // A box of millimetres that shows `setting`.
     QLineEdit* bind(QLineEdit* box, float S::*setting)
@@ -178,7 +177,7 @@ protected:
         clearModified();
     }
     // What the dialog shows besides the printer, the boxes of numbers and the script.
-    virtual void readOtherBoxes(S&) const {}
+    virtual void readOtherBoxes(S&) const { }
 
     void keepSettings() override { Keep(Settings()); }
     RowPrint rowPrint() const override

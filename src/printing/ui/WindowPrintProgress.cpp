@@ -11,7 +11,7 @@ namespace {
 
 class WindowProgress final : public PrintProgress {
 public:
-    explicit WindowProgress(QWidget* owner) : m_owner(owner) {}
+    explicit WindowProgress(QWidget* owner) : m_owner(owner) { }
     void show(const QString& text) override
     {
         m_window = &frmMessage::instance();
@@ -37,7 +37,7 @@ private:
     QPointer<frmMessage> m_window;
 };
 
-} // namespace
+}   // namespace
 
 std::unique_ptr<PrintProgress> MainWindowPrintProgress()
 {

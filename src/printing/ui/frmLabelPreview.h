@@ -5,5 +5,6 @@
 class frmLabelPreview : public PrintPreviewWindow {
 public:
     explicit frmLabelPreview(std::shared_ptr<PreviewTarget> target, QWidget* parent = nullptr)
-        : PrintPreviewWindow(std::move(target), parent, QStringLiteral("frmLabelPreview")) {}
+        : PrintPreviewWindow(std::move(target), parent, QStringLiteral("frmLabelPreview"))
+    { }
 };

@@ -8,7 +8,7 @@
 #include "frmLabelPreview.h"
 
 class frmLabelPrintSetting : public PrintSettingDialogOf<frmLabelPrintSetting, frmLabelPreview, LabelPrinterSettings,
-                                                        SaveLabelSettings, PrintLabels> {
+                                                         SaveLabelSettings, PrintLabels> {
 public:
     explicit frmLabelPrintSetting(QWidget* parent = nullptr);
 };

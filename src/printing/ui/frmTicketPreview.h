@@ -5,5 +5,6 @@
 class frmTicketPreview : public PrintPreviewWindow {
 public:
     explicit frmTicketPreview(std::shared_ptr<PreviewTarget> target, QWidget* parent = nullptr)
-        : PrintPreviewWindow(std::move(target), parent, QStringLiteral("frmTicketPreview")) {}
+        : PrintPreviewWindow(std::move(target), parent, QStringLiteral("frmTicketPreview"))
+    { }
 };

@@ -13,21 +13,24 @@
 #include <QVBoxLayout>
 
 frmTicketPrintSetting::frmTicketPrintSetting(QWidget* parent)
-    : PrintSettingDialogOf(parent, {"frmTicketPrintSetting", "Impostazione stampa ricevute", "Numero di ricevute per riga:",
-                                  "Numero di ricevute stampabili nella stessa riga del modulo (per copie multiple)",
-                                  "VB Script di composizione comandi per la stampa della ricevuta:", "TicketPrint.vbs",
-                                  DefaultTicketScript, "Ricevute"})
+    : PrintSettingDialogOf(parent,
+                           {"frmTicketPrintSetting", "Impostazione stampa ricevute", "Numero di ricevute per riga:",
+                            "Numero di ricevute stampabili nella stessa riga del modulo (per copie multiple)",
+                            "VB Script di composizione comandi per la stampa della ricevuta:", "TicketPrint.vbs",
+                            DefaultTicketScript, "Ricevute"})
 {
     using S = TicketPrinterSettings;
     const auto box = [this](int row, int column, const char* caption, const char* tip, const char* name) {
         return addBox(row, column, QString::fromUtf8(caption), QString::fromUtf8(tip), QString::fromLatin1(name));
     };
-    bind(box(1, 0, "Altezza Ricevuta (mm):", "Altezza della ricevuta (millimetri)", "txtTicketHeight"), &S::TicketHeight);
+    bind(box(1, 0, "Altezza Ricevuta (mm):", "Altezza della ricevuta (millimetri)", "txtTicketHeight"),
+         &S::TicketHeight);
     bind(box(1, 1, "Larghezza (mm):", "Larghezza della ricevuta (millimetri)", "txtTicketWidth"), &S::TicketWidth);
     bind(box(2, 0, "Margine Superiore ricevuta (mm):", "Margine superiore della prima ricevuta (millimetri)",
              "txtTicketTop"),
          &S::TicketTop);
-    bind(box(2, 1, "Sinistro (mm):", "Margine sinistro della prima ricevuta (millimetri)", "txtTicketLeft"), &S::TicketLeft);
+    bind(box(2, 1, "Sinistro (mm):", "Margine sinistro della prima ricevuta (millimetri)", "txtTicketLeft"),
+         &S::TicketLeft);
     bind(box(3, 0, "Margine Superiore area righe (mm):",
              "Margine superiore dell'area  riservata alle righe della ricevuta (millimetri)", "txtTicketRowsTop"),
          &S::TicketRowsTop);

@@ -10,8 +10,8 @@
 
 #include <QMap>
 
-class frmTicketPrintSetting : public PrintSettingDialogOf<frmTicketPrintSetting, frmTicketPreview, TicketPrinterSettings,
-                                                         SaveTicketSettings, PrintTicketTest> {
+class frmTicketPrintSetting : public PrintSettingDialogOf<frmTicketPrintSetting, frmTicketPreview,
+                                                          TicketPrinterSettings, SaveTicketSettings, PrintTicketTest> {
 public:
     explicit frmTicketPrintSetting(QWidget* parent = nullptr);
     // The button beside the background picture's file.

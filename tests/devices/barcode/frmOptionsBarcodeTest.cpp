@@ -19,25 +19,26 @@ public:
     QWidget* mainWidget() override { return &widget; }
     bool OptionsActive() const override { return active; }
     void SetOptionsActive(bool a) override { active = a; }
-    void SetStatusMsg(const QString&) override {}
-    void ReleaseDatabase() override {}
-    void RefreshDetailView() override {}
+    void SetStatusMsg(const QString&) override { }
+    void ReleaseDatabase() override { }
+    void RefreshDetailView() override { }
     QWidget widget;
     bool active = false;
 };
 
 class OptionsBarcode : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         setMainWindowServices(&main);
         LoadBarcodeReaderParam();
     }
     void TearDown() override { setMainWindowServices(nullptr); }
-    template <class W>
-    W* child(QWidget& w, const char* name) {
-        return w.findChild<W*>(QString::fromLatin1(name));
+    template <class W> W* child(QWidget& w, const char* name) { return w.findChild<W*>(QString::fromLatin1(name)); }
+    QString stored(const char* key)
+    {
+        return settings->get(QStringLiteral("BarcodeReaderParam"), QString::fromLatin1(key), QStringLiteral("<none>"));
     }
-    QString stored(const char* key) { return settings->get(QStringLiteral("BarcodeReaderParam"), QString::fromLatin1(key), QStringLiteral("<none>")); }
 
     testenv::HeadlessGuard headless;
     std::shared_ptr<MemorySettingsStore> settings = headless.settings;
@@ -45,14 +46,16 @@ protected:
     MainWindowStandIn main;
 };
 
-QString fileText(const QString& path) {
+QString fileText(const QString& path)
+{
     QFile f(path);
     f.open(QIODevice::ReadOnly);
     return QString::fromUtf8(f.readAll());
 }
-}  // namespace
+}   // namespace
 
-TEST_F(OptionsBarcode, OpensOnTheStoredSettingsAndKeepsTheMainWindowAsideMeanwhile) {
+TEST_F(OptionsBarcode, OpensOnTheStoredSettingsAndKeepsTheMainWindowAsideMeanwhile)
+{
     {
         frmOptionsBarcode w;
         EXPECT_EQ(w.windowTitle(), QStringLiteral("Impostazioni"));
@@ -75,12 +78,14 @@ TEST_F(OptionsBarcode, OpensOnTheStoredSettingsAndKeepsTheMainWindowAsideMeanwhi
     EXPECT_TRUE(main.widget.isEnabled());
 }
 
-TEST_F(OptionsBarcode, OkStoresTheSettingsAndTheNextScanUsesTheNewScript) {
+TEST_F(OptionsBarcode, OkStoresTheSettingsAndTheNextScanUsesTheNewScript)
+{
     EXPECT_EQ(ApplyBarCodeFilter(QStringLiteral("7")), QStringLiteral("7"));
     frmOptionsBarcode w;
     child<QComboBox>(w, "cboCOMPort")->setCurrentIndex(2);
     child<QComboBox>(w, "txtCOMParam")->setCurrentText(QStringLiteral("9600,e,7,2"));
-    const QString script = QStringLiteral("Function BarCodeFilter(c)\r\n  BarCodeFilter = \"N\" & c\r\nEnd Function\r\n");
+    const QString script
+        = QStringLiteral("Function BarCodeFilter(c)\r\n  BarCodeFilter = \"N\" & c\r\nEnd Function\r\n");
     w.ScriptBox().SetScript(script);
     child<QPushButton>(w, "cmdOK")->click();
     EXPECT_EQ(w.result(), QDialog::Accepted);
@@ -90,7 +95,8 @@ TEST_F(OptionsBarcode, OkStoresTheSettingsAndTheNextScanUsesTheNewScript) {
     EXPECT_EQ(ApplyBarCodeFilter(QStringLiteral("7")), QStringLiteral("N7"));
 }
 
-TEST_F(OptionsBarcode, CancelStoresNothing) {
+TEST_F(OptionsBarcode, CancelStoresNothing)
+{
     frmOptionsBarcode w;
     child<QComboBox>(w, "cboCOMPort")->setCurrentIndex(2);
     child<QPushButton>(w, "cmdCancel")->click();
@@ -99,16 +105,21 @@ TEST_F(OptionsBarcode, CancelStoresNothing) {
     EXPECT_EQ(::settings().BarcodeReaderParam.COMPortNumber, 0);
 }
 
-TEST_F(OptionsBarcode, TestRunsTheEditorsScriptAndLeavesTheStoredFilterInUse) {
-    ::settings().BarcodeReaderParam.VBFilterScript = QStringLiteral("Function BarCodeFilter(c)\r\n  BarCodeFilter = \"S\" & c\r\nEnd Function\r\n");
+TEST_F(OptionsBarcode, TestRunsTheEditorsScriptAndLeavesTheStoredFilterInUse)
+{
+    ::settings().BarcodeReaderParam.VBFilterScript
+        = QStringLiteral("Function BarCodeFilter(c)\r\n  BarCodeFilter = \"S\" & c\r\nEnd Function\r\n");
     EXPECT_EQ(ApplyBarCodeFilter(QStringLiteral("1")), QStringLiteral("S1"));
     frmOptionsBarcode w;
-    w.ScriptBox().SetScript(QStringLiteral("Function BarCodeFilter(c)\r\n  BarCodeFilter = Left(c, 3)\r\nEnd Function\r\n"));
+    w.ScriptBox().SetScript(
+        QStringLiteral("Function BarCodeFilter(c)\r\n  BarCodeFilter = Left(c, 3)\r\nEnd Function\r\n"));
     for (const char* answer : {"12345", "", "<cancel>"}) ui->addAnswer(QString::fromLatin1(answer));
     for (int i = 0; i < 3; ++i) child<QPushButton>(w, "cmdTest")->click();
-    EXPECT_EQ(ui->prompts(), (QStringList{QStringLiteral("Imposta un codice a barre di test:\r"), QStringLiteral("Il codice risultante è:\r123"),
-                                          QStringLiteral("Imposta un codice a barre di test:\r"),
-                                          QStringLiteral("Imposta un codice a barre di test:\r")}));
+    EXPECT_EQ(ui->prompts(),
+              (QStringList {QStringLiteral("Imposta un codice a barre di test:\r"),
+                            QStringLiteral("Il codice risultante è:\r123"),
+                            QStringLiteral("Imposta un codice a barre di test:\r"),
+                            QStringLiteral("Imposta un codice a barre di test:\r")}));
     EXPECT_EQ(ApplyBarCodeFilter(QStringLiteral("1")), QStringLiteral("S1"));
 
     // An annulled code shows nothing; an empty editor tries the stored filter.
@@ -119,11 +130,14 @@ TEST_F(OptionsBarcode, TestRunsTheEditorsScriptAndLeavesTheStoredFilterInUse) {
     w.ScriptBox().SetScript(QString());
     ui->addAnswer(QStringLiteral("9"));
     child<QPushButton>(w, "cmdTest")->click();
-    EXPECT_EQ(ui->prompts(), (QStringList{QStringLiteral("Imposta un codice a barre di test:\r"), QStringLiteral("Imposta un codice a barre di test:\r"),
-                                          QStringLiteral("Il codice risultante è:\rS9")}));
+    EXPECT_EQ(ui->prompts(),
+              (QStringList {QStringLiteral("Imposta un codice a barre di test:\r"),
+                            QStringLiteral("Imposta un codice a barre di test:\r"),
+                            QStringLiteral("Il codice risultante è:\rS9")}));
 }
 
-TEST_F(OptionsBarcode, LoadAndSaveTheScriptFile) {
+TEST_F(OptionsBarcode, LoadAndSaveTheScriptFile)
+{
     const QString dir = testenv::newDir(QStringLiteral("scripts"));
     const QString path = dir + QStringLiteral("/Filtro.vbs");
     {
@@ -134,7 +148,8 @@ TEST_F(OptionsBarcode, LoadAndSaveTheScriptFile) {
     frmOptionsBarcode w;
     ui->addAnswer(path);
     child<QPushButton>(w, "cmdLoad")->click();
-    EXPECT_EQ(w.ScriptBox().Script(), QStringLiteral("Function BarCodeFilter(c)\r\n  BarCodeFilter = c\r\nEnd Function\r\n"));
+    EXPECT_EQ(w.ScriptBox().Script(),
+              QStringLiteral("Function BarCodeFilter(c)\r\n  BarCodeFilter = c\r\nEnd Function\r\n"));
 
     // Cancelled, and a file that is not there: the editor keeps its text.
     ui->addAnswer(QStringLiteral("<cancel>"));
@@ -142,7 +157,8 @@ TEST_F(OptionsBarcode, LoadAndSaveTheScriptFile) {
     ui->addAnswer(dir + QStringLiteral("/Manca.vbs"));
     child<QPushButton>(w, "cmdLoad")->click();
     EXPECT_EQ(ui->prompts().size(), 4);   // three file dialogs and the error
-    EXPECT_EQ(w.ScriptBox().Script(), QStringLiteral("Function BarCodeFilter(c)\r\n  BarCodeFilter = c\r\nEnd Function\r\n"));
+    EXPECT_EQ(w.ScriptBox().Script(),
+              QStringLiteral("Function BarCodeFilter(c)\r\n  BarCodeFilter = c\r\nEnd Function\r\n"));
 
     // Saving over the file asks first; No leaves it, Yes replaces it with one line end more.
     w.ScriptBox().Default();
@@ -155,7 +171,8 @@ TEST_F(OptionsBarcode, LoadAndSaveTheScriptFile) {
     EXPECT_EQ(ui->prompts().count(QStringLiteral("Il file esiste già...\r\rVuoi sostituirlo ?")), 2);
 }
 
-TEST_F(OptionsBarcode, AHeadlessRunFillsTheDialogFromItsAnswerLine) {
+TEST_F(OptionsBarcode, AHeadlessRunFillsTheDialogFromItsAnswerLine)
+{
     struct Case {
         const char* what;
         std::initializer_list<const char*> lines;
@@ -167,9 +184,15 @@ TEST_F(OptionsBarcode, AHeadlessRunFillsTheDialogFromItsAnswerLine) {
         {"values, then OK", {"OK\tcboCOMPort=com3\ttxtCOMParam=9600,e,7,2"}, "3", "9600,e,7,2", nullptr},
         {"Esci", {"Esci"}, "<none>", "<none>", nullptr},
         {"cancelled", {"<cancel>"}, "<none>", "<none>", nullptr},
-        {"settings of a port not chosen", {"OK\ttxtCOMParam=4800,n,8,1", "OK", "OK\tcboCOMPort=COM1"}, "1", "9600,n,8,1",
+        {"settings of a port not chosen",
+         {"OK\ttxtCOMParam=4800,n,8,1", "OK", "OK\tcboCOMPort=COM1"},
+         "1",
+         "9600,n,8,1",
          "Il campo \"txtCOMParam\" non è modificabile."},
-        {"a port the list does not offer", {"OK\tcboCOMPort=COM9", "OK", "<cancel>"}, "<none>", "<none>",
+        {"a port the list does not offer",
+         {"OK\tcboCOMPort=COM9", "OK", "<cancel>"},
+         "<none>",
+         "<none>",
          "\"COM9\" non è tra le scelte di \"cboCOMPort\"."},
     };
     for (const Case& c : cases) {
@@ -185,7 +208,7 @@ TEST_F(OptionsBarcode, AHeadlessRunFillsTheDialogFromItsAnswerLine) {
         EXPECT_EQ(stored("COMPortNumber"), QString::fromUtf8(c.port));
         EXPECT_EQ(stored("COMPortParam"), QString::fromUtf8(c.params));
         EXPECT_EQ(ui->log().filter(QStringLiteral("MSGBOX: ")),
-                  c.message ? QStringList{QStringLiteral("MSGBOX: ") + QString::fromUtf8(c.message)} : QStringList());
+                  c.message ? QStringList {QStringLiteral("MSGBOX: ") + QString::fromUtf8(c.message)} : QStringList());
         EXPECT_FALSE(main.active);
     }
 }

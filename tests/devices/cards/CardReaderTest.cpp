@@ -29,31 +29,36 @@ struct Completion {
 
 class CardReaderOnPty : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         settings->set(QStringLiteral("Devices"), QStringLiteral("COM3"), pty.devicePath());
-        ::settings().MagneticDevParam = MagneticDevSettings{};
+        ::settings().MagneticDevParam = MagneticDevSettings {};
         ::settings().MagneticDevParam.COMPortNumber = 3;
-        QObject::connect(&events, &clsMagneticCardEvents::OnReadComplete, [this](bool ok, const QString& d1, const QString& d2, const QString& st) {
-            completions.push_back({QStringLiteral("read"), ok, d1, d2, st});
-        });
+        QObject::connect(&events, &clsMagneticCardEvents::OnReadComplete,
+                         [this](bool ok, const QString& d1, const QString& d2, const QString& st) {
+                             completions.push_back({QStringLiteral("read"), ok, d1, d2, st});
+                         });
         QObject::connect(&events, &clsMagneticCardEvents::OnWriteComplete, [this](bool ok, const QString& st) {
             completions.push_back({QStringLiteral("write"), ok, {}, {}, st});
         });
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         InitMagneticDevice(true);
         pty.stopServing();
     }
 
     // Puts a reader of `model` on the line, holding a blank card.
-    CardReaderSimulator& play(Model model) {
+    CardReaderSimulator& play(Model model)
+    {
         pty.stopServing();
         sim = std::make_unique<CardReaderSimulator>(model);
         pty.serve([s = sim.get()](QByteArray& pending) { return s->answer(pending); });
         return *sim;
     }
     // The driver of reader type `type`, its session started.
-    itfMagneticCard& open(int32_t type) {
+    itfMagneticCard& open(int32_t type)
+    {
         ::settings().MagneticDevParam.Type = type;
         EXPECT_TRUE(InitMagneticDevice(false));
         itfMagneticCard& driver = objMagneticDevice();
@@ -61,13 +66,14 @@ protected:
         return driver;
     }
     // Lets the event loop run until a completion arrives (or 3 s pass).
-    bool waitForCompletion() {
+    bool waitForCompletion()
+    {
         auto& channel = dynamic_cast<EscapeCardDriver&>(objMagneticDevice()).Channel();
         return channel.waitUntil([this] { return !completions.empty(); }, 3000);
     }
     // The device error a call raises, as the user would read it.
-    template <class F>
-    AppError errorOf(F call) {
+    template <class F> AppError errorOf(F call)
+    {
         try {
             call();
         } catch (const AppError& e) {
@@ -85,9 +91,10 @@ protected:
     clsMagneticCardEvents events;
     std::vector<Completion> completions;
 };
-}  // namespace
+}   // namespace
 
-TEST_F(CardReaderOnPty, WriteThenReadGivesTheCodeBackOnEveryModelAndMode) {
+TEST_F(CardReaderOnPty, WriteThenReadGivesTheCodeBackOnEveryModelAndMode)
+{
     struct Case {
         const char* what;
         int32_t type;
@@ -99,11 +106,25 @@ TEST_F(CardReaderOnPty, WriteThenReadGivesTheCodeBackOnEveryModelAndMode) {
     const QString code = QStringLiteral("12345678");
     const Case cases[] = {
         {"MSR106, text mode", MagneticDevType::MSR106, Model::MSR106, false, code, {}, code},
-        {"MSR106, text mode, reversed", MagneticDevType::MSR106, Model::MSR106, true, code, {}, QStringLiteral("87654321")},
-        {"MSR106, two texts", MagneticDevType::MSR106, Model::MSR106, false, QStringLiteral("12"), QStringLiteral("AB"), QStringLiteral("12 AB")},
+        {"MSR106, text mode, reversed",
+         MagneticDevType::MSR106,
+         Model::MSR106,
+         true,
+         code,
+         {},
+         QStringLiteral("87654321")},
+        {"MSR106, two texts", MagneticDevType::MSR106, Model::MSR106, false, QStringLiteral("12"), QStringLiteral("AB"),
+         QStringLiteral("12 AB")},
         {"MSR206HL high coercivity, raw mode", MagneticDevType::MSR206HLHigh, Model::MSR206HL, false, code, {}, code},
-        {"MSR206HL low coercivity, raw mode, reversed", MagneticDevType::MSR206HLLow, Model::MSR206HL, true, code, {}, QStringLiteral("87654321")},
-        {"MSR206HL, two texts", MagneticDevType::MSR206HLHigh, Model::MSR206HL, false, QStringLiteral("12"), QStringLiteral("AB"), QStringLiteral("12 AB")},
+        {"MSR206HL low coercivity, raw mode, reversed",
+         MagneticDevType::MSR206HLLow,
+         Model::MSR206HL,
+         true,
+         code,
+         {},
+         QStringLiteral("87654321")},
+        {"MSR206HL, two texts", MagneticDevType::MSR206HLHigh, Model::MSR206HL, false, QStringLiteral("12"),
+         QStringLiteral("AB"), QStringLiteral("12 AB")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -124,7 +145,8 @@ TEST_F(CardReaderOnPty, WriteThenReadGivesTheCodeBackOnEveryModelAndMode) {
     }
 }
 
-TEST_F(CardReaderOnPty, ACardWrittenRawReadsAsTextAndTheOtherWayRound) {
+TEST_F(CardReaderOnPty, ACardWrittenRawReadsAsTextAndTheOtherWayRound)
+{
     CardReaderSimulator& reader = play(Model::MSR206HL);
     open(MagneticDevType::MSR206HLHigh).WriteData(QStringLiteral("12345678"), {}, false, true);
     QString data1, data2;
@@ -137,7 +159,8 @@ TEST_F(CardReaderOnPty, ACardWrittenRawReadsAsTextAndTheOtherWayRound) {
     EXPECT_EQ(data1, QStringLiteral("24681357"));
 }
 
-TEST_F(CardReaderOnPty, ABackgroundWriteSendsTheWholeBlockAndReportsByEvent) {
+TEST_F(CardReaderOnPty, ABackgroundWriteSendsTheWholeBlockAndReportsByEvent)
+{
     CardReaderSimulator& reader = play(Model::MSR106);
     itfMagneticCard& driver = open(MagneticDevType::MSR106);
     // Not waiting: even a reader that never answers lets the call return without an error.
@@ -158,10 +181,12 @@ TEST_F(CardReaderOnPty, ABackgroundWriteSendsTheWholeBlockAndReportsByEvent) {
     ASSERT_EQ(commands.size(), 3);
     EXPECT_EQ(commands[0], ESC + "a");
     EXPECT_EQ(commands[1], commands[2]);
-    EXPECT_EQ(commands[2], ESC + "w" + ESC + "s" + ESC + "\x01" + "87654321" + ESC + "\x02" + "1" + ESC + "\x03" + "1?" + FS);
+    EXPECT_EQ(commands[2],
+              ESC + "w" + ESC + "s" + ESC + "\x01" + "87654321" + ESC + "\x02" + "1" + ESC + "\x03" + "1?" + FS);
 }
 
-TEST_F(CardReaderOnPty, TheRawWriteBlockCarriesTheLengthOfThePackedTrack) {
+TEST_F(CardReaderOnPty, TheRawWriteBlockCarriesTheLengthOfThePackedTrack)
+{
     CardReaderSimulator& reader = play(Model::MSR206HL);
     open(MagneticDevType::MSR206HLHigh).WriteData(QStringLiteral("1"), {}, false, true);
     const QList<QByteArray> commands = reader.commands();
@@ -169,18 +194,20 @@ TEST_F(CardReaderOnPty, TheRawWriteBlockCarriesTheLengthOfThePackedTrack) {
     EXPECT_EQ(commands[0], ESC + "a");
     EXPECT_EQ(commands[1], ESC + "x");
     EXPECT_EQ(commands[2], ESC + "o\x08\x08\x08");
-    EXPECT_EQ(commands[3], ESC + "n" + ESC + "s" + ESC + "\x01" + "\x04" + QByteArray::fromHex("C5E86701") + ESC + "\x02" +
-                               QByteArray(1, '\0') + ESC + "\x03" + QByteArray(1, '\0') + "?" + FS);
+    EXPECT_EQ(commands[3],
+              ESC + "n" + ESC + "s" + ESC + "\x01" + "\x04" + QByteArray::fromHex("C5E86701") + ESC + "\x02"
+                  + QByteArray(1, '\0') + ESC + "\x03" + QByteArray(1, '\0') + "?" + FS);
 }
 
-TEST_F(CardReaderOnPty, AFailedStatusIsAcknowledgedAndRaisedOrReported) {
+TEST_F(CardReaderOnPty, AFailedStatusIsAcknowledgedAndRaisedOrReported)
+{
     struct Case {
         const char* what;
         int32_t type;
         Model reader;
     };
-    for (const Case& c : {Case{"MSR106", MagneticDevType::MSR106, Model::MSR106},
-                          Case{"MSR206HL", MagneticDevType::MSR206HLHigh, Model::MSR206HL}}) {
+    for (const Case& c : {Case {"MSR106", MagneticDevType::MSR106, Model::MSR106},
+                          Case {"MSR206HL", MagneticDevType::MSR206HLHigh, Model::MSR206HL}}) {
         SCOPED_TRACE(c.what);
         CardReaderSimulator& reader = play(c.reader);
         reader.writeTrack1Text(QStringLiteral("12345678"));
@@ -213,18 +240,26 @@ TEST_F(CardReaderOnPty, AFailedStatusIsAcknowledgedAndRaisedOrReported) {
 // A raw read gives the characters the track's code bits hold: parity and LRC are not
 // looked at, and a track that lost its end sentinel goes through the recovery rules. The
 // reader's own status decides whether the read succeeded.
-TEST_F(CardReaderOnPty, ARawReadTakesTheTrackAsItComes) {
+TEST_F(CardReaderOnPty, ARawReadTakesTheTrackAsItComes)
+{
     struct Case {
         const char* what;
         int32_t type;
         const char* onCard;
-        QList<int> flips;      // bits 14 to 20 hold the second character with its parity
-        int keptBits;          // 0: the whole track
+        QList<int> flips;   // bits 14 to 20 hold the second character with its parity
+        int keptBits;   // 0: the whole track
         bool success;
         QString status, data1;
     };
     const Case cases[] = {
-        {"raw read, a digit and its parity", MagneticDevType::MSR206HLHigh, "12345678", {14, 20}, 0, true, "0", "13345678"},
+        {"raw read, a digit and its parity",
+         MagneticDevType::MSR206HLHigh,
+         "12345678",
+         {14, 20},
+         0,
+         true,
+         "0",
+         "13345678"},
         {"raw read, no end sentinel", MagneticDevType::MSR206HLHigh, "12345678901", {}, 7 * 12, true, "0", "12345671"},
         {"text read: the reader itself refuses", MagneticDevType::MSR106, "12345678", {14, 20}, 0, false, "1", ""},
     };
@@ -247,7 +282,8 @@ TEST_F(CardReaderOnPty, ARawReadTakesTheTrackAsItComes) {
     }
 }
 
-TEST_F(CardReaderOnPty, AMuteReaderTimesOutWithTheOperationsCode) {
+TEST_F(CardReaderOnPty, AMuteReaderTimesOutWithTheOperationsCode)
+{
     struct Case {
         const char* what;
         int32_t type;
@@ -257,7 +293,11 @@ TEST_F(CardReaderOnPty, AMuteReaderTimesOutWithTheOperationsCode) {
     };
     const Case cases[] = {
         {"waited read", MagneticDevType::MSR106, Model::MSR106,
-         [](itfMagneticCard& d) { QString a, b; d.ReadData(true, false, a, b); }, 1},
+         [](itfMagneticCard& d) {
+             QString a, b;
+             d.ReadData(true, false, a, b);
+         },
+         1},
         {"erase without waiting still waits", MagneticDevType::MSR106, Model::MSR106,
          [](itfMagneticCard& d) { d.EraseCard(false); }, 3},
         {"coercivity set-up of a new session", MagneticDevType::MSR206HLLow, Model::MSR206HL,
@@ -284,11 +324,12 @@ TEST_F(CardReaderOnPty, AMuteReaderTimesOutWithTheOperationsCode) {
 // A line that keeps sending never ends a reply: the read times out as on a silent line,
 // rather than take the stream's last byte for the reader's status once it stops. (The
 // reader's time-out is its protocol's 3 s, so this test takes that long.)
-TEST_F(CardReaderOnPty, ALineThatKeepsSendingTimesOutTheRead) {
+TEST_F(CardReaderOnPty, ALineThatKeepsSendingTimesOutTheRead)
+{
     play(Model::MSR106);
     itfMagneticCard& driver = open(MagneticDevType::MSR106);
     pty.stopServing();
-    std::atomic<bool> streaming{true};
+    std::atomic<bool> streaming {true};
     std::thread noise([&] {
         pty.send(ESC);
         for (int ms = 0; streaming && ms < 8000; ms += 20) {
@@ -304,7 +345,8 @@ TEST_F(CardReaderOnPty, ALineThatKeepsSendingTimesOutTheRead) {
     InitMagneticDevice(true);
 }
 
-TEST_F(CardReaderOnPty, ARefusedCoercivityStopsTheSession) {
+TEST_F(CardReaderOnPty, ARefusedCoercivityStopsTheSession)
+{
     // A text-only reader does not know the coercivity command.
     play(Model::MSR106);
     ::settings().MagneticDevParam.Type = MagneticDevType::MSR206HLHigh;

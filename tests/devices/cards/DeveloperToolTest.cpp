@@ -9,12 +9,14 @@ namespace {
 devicetest::ToolRun tool(const QStringList& args) { return devicetest::RunTool(QStringLiteral(MV_MVTOOL_EXE), args); }
 }
 
-TEST(CardCommands, WriteThenReadACardOnTheConfiguredReader) {
+TEST(CardCommands, WriteThenReadACardOnTheConfiguredReader)
+{
     PtyPair pty;
     CardReaderSimulator reader(CardReaderSimulator::Model::MSR206HL);
     pty.serve([&reader](QByteArray& pending) { return reader.answer(pending); });
-    for (const QString& setting : {QStringLiteral("Devices/COM2=") + pty.devicePath(), QStringLiteral("MagneticDevParam/Type=2"),
-                                   QStringLiteral("MagneticDevParam/COMPortNumber=2")})
+    for (const QString& setting :
+         {QStringLiteral("Devices/COM2=") + pty.devicePath(), QStringLiteral("MagneticDevParam/Type=2"),
+          QStringLiteral("MagneticDevParam/COMPortNumber=2")})
         ASSERT_EQ(tool({QStringLiteral("config-set"), setting}).exitCode, 0);
 
     const auto written = tool({QStringLiteral("card-write"), QStringLiteral("--reversed"), QStringLiteral("12345678")});
@@ -33,10 +35,14 @@ TEST(CardCommands, WriteThenReadACardOnTheConfiguredReader) {
     pty.stopServing();
 }
 
-TEST(CardCommands, TheCodeInACardText) {
-    EXPECT_EQ(tool({QStringLiteral("card-code"), QStringLiteral("--reversed"), QStringLiteral(";12345678?")}).out, QStringLiteral("87654321\n"));
-    EXPECT_EQ(tool({QStringLiteral("card-code"), QStringLiteral("--prefix"), QStringLiteral("ab"), QStringLiteral("%AB12?")}).out,
-              QStringLiteral("12\n"));
+TEST(CardCommands, TheCodeInACardText)
+{
+    EXPECT_EQ(tool({QStringLiteral("card-code"), QStringLiteral("--reversed"), QStringLiteral(";12345678?")}).out,
+              QStringLiteral("87654321\n"));
+    EXPECT_EQ(
+        tool({QStringLiteral("card-code"), QStringLiteral("--prefix"), QStringLiteral("ab"), QStringLiteral("%AB12?")})
+            .out,
+        QStringLiteral("12\n"));
     EXPECT_EQ(tool({QStringLiteral("card-code"), QStringLiteral("1234\\r")}).out, QStringLiteral("\n"));
 }
 #endif

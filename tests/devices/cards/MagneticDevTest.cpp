@@ -20,9 +20,10 @@ protected:
     std::shared_ptr<MemorySettingsStore> settings = headless.settings;
     std::shared_ptr<ScriptedUiServices> ui = headless.ui;
 };
-}  // namespace
+}   // namespace
 
-TEST_F(MagneticDev, EachTypeGetsItsDriverOrExplicitlyNone) {
+TEST_F(MagneticDev, EachTypeGetsItsDriverOrExplicitlyNone)
+{
     struct Case {
         int32_t type;
         int port;
@@ -69,7 +70,8 @@ TEST_F(MagneticDev, EachTypeGetsItsDriverOrExplicitlyNone) {
     }
 }
 
-TEST_F(MagneticDev, BadPortSettingsLeaveNoDriver) {
+TEST_F(MagneticDev, BadPortSettingsLeaveNoDriver)
+{
     ::settings().MagneticDevParam.Type = MagneticDevType::MSR106;
     ::settings().MagneticDevParam.COMPortNumber = 1;
     ::settings().MagneticDevParam.COMPortParam = QStringLiteral("veloce");
@@ -77,14 +79,16 @@ TEST_F(MagneticDev, BadPortSettingsLeaveNoDriver) {
     EXPECT_FALSE(MagneticDeviceExists());
 }
 
-TEST_F(MagneticDev, TheHighCoercivityReaderNeedsItsThirdParameter) {
+TEST_F(MagneticDev, TheHighCoercivityReaderNeedsItsThirdParameter)
+{
     clsMSR206HL driver;
     EXPECT_THROW(driver.SetParameters({1, QStringLiteral("9600,n,8,1")}), AppError);
     EXPECT_NO_THROW(driver.SetParameters({1, QStringLiteral("9600,n,8,1"), true}));
     EXPECT_TRUE(driver.LowCoercivity());
 }
 
-TEST_F(MagneticDev, TheCodeInACardText) {
+TEST_F(MagneticDev, TheCodeInACardText)
+{
     struct Case {
         const char* raw;
         const char* prefix;
@@ -96,13 +100,13 @@ TEST_F(MagneticDev, TheCodeInACardText) {
         {";12345678?", "", false, "12345678"},
         {"12345678", "", true, "12345678"},   // no sentinel, never reversed
         {"%12345678_", "", true, "87654321"},
-        {"12345678?", "", true, "87654321"},  // one sentinel is enough
+        {"12345678?", "", true, "87654321"},   // one sentinel is enough
         {"%AB1234?", "ab", false, "1234"},
         {"%ab1234?", "AB", false, "1234"},
         {"%CD1234?", "ab", false, ""},
         {"%A?", "ab", false, ""},
         {";", "", true, ""},
-        {"12345678\r", "", false, ""},        // annulled by the filter, sentinels or not
+        {"12345678\r", "", false, ""},   // annulled by the filter, sentinels or not
         {"", "", false, ""},
     };
     for (const Case& c : cases) {
@@ -113,13 +117,17 @@ TEST_F(MagneticDev, TheCodeInACardText) {
     EXPECT_TRUE(ui->log().isEmpty());
 }
 
-TEST_F(MagneticDev, TheFilterRunsFirstAndCanRecomposeTheCode) {
-    ::settings().MagneticDevParam.VBFilterScript = QStringLiteral("Function CodeFilter(c)\r\n  CodeFilter = Replace(c, \"-\", \"\")\r\nEnd Function\r\n");
+TEST_F(MagneticDev, TheFilterRunsFirstAndCanRecomposeTheCode)
+{
+    ::settings().MagneticDevParam.VBFilterScript
+        = QStringLiteral("Function CodeFilter(c)\r\n  CodeFilter = Replace(c, \"-\", \"\")\r\nEnd Function\r\n");
     EXPECT_EQ(ExtractCardCode(QStringLiteral(";12-34?"), QString(), true), QStringLiteral("4321"));
 }
 
-TEST_F(MagneticDev, ATestRunNeverReplacesTheFilterInUse) {
-    ::settings().MagneticDevParam.VBFilterScript = QStringLiteral("Function CodeFilter(c)\r\n  CodeFilter = \"S\" & c\r\nEnd Function\r\n");
+TEST_F(MagneticDev, ATestRunNeverReplacesTheFilterInUse)
+{
+    ::settings().MagneticDevParam.VBFilterScript
+        = QStringLiteral("Function CodeFilter(c)\r\n  CodeFilter = \"S\" & c\r\nEnd Function\r\n");
     EXPECT_EQ(ApplyCodeFilter(QStringLiteral("1")), QStringLiteral("S1"));
     EXPECT_TRUE(CodeFilterInUse().HoldsCompiledFilter());
 
@@ -142,7 +150,8 @@ TEST_F(MagneticDev, ATestRunNeverReplacesTheFilterInUse) {
     EXPECT_EQ(ApplyCodeFilter(QStringLiteral("4")), QStringLiteral("T4"));
 }
 
-TEST_F(MagneticDev, TheDefaultFilterIsTheStoredOneUntilSettingsSayOtherwise) {
+TEST_F(MagneticDev, TheDefaultFilterIsTheStoredOneUntilSettingsSayOtherwise)
+{
     EXPECT_EQ(::settings().MagneticDevParam.VBFilterScript, DefaultCodeFilterScript());
     EXPECT_EQ(ApplyCodeFilter(QStringLiteral("\t123")), QStringLiteral("\t123"));
     EXPECT_EQ(ApplyCodeFilter(QStringLiteral("123\t")), QString());

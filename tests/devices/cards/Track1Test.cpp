@@ -6,7 +6,8 @@ namespace {
 // A raw read as the reader returns it, built from card characters given by their codes in
 // the driver's table: each code with its parity bit (odd parity unless `badParityAt`
 // names the character), then packed from each byte's most significant bit down.
-QByteArray cardBytes(const QList<int>& codes, int badParityAt = -1) {
+QByteArray cardBytes(const QList<int>& codes, int badParityAt = -1)
+{
     std::vector<int> bits;
     for (int i = 0; i < codes.size(); ++i) {
         int ones = 0;
@@ -20,31 +21,36 @@ QByteArray cardBytes(const QList<int>& codes, int badParityAt = -1) {
     }
     QByteArray out(qsizetype((bits.size() + 7) / 8), '\0');
     for (size_t i = 0; i < bits.size(); ++i)
-        if (bits[i]) out[qsizetype(i / 8)] = char(static_cast<unsigned char>(out[qsizetype(i / 8)]) | (0x80u >> (i % 8)));
+        if (bits[i])
+            out[qsizetype(i / 8)] = char(static_cast<unsigned char>(out[qsizetype(i / 8)]) | (0x80u >> (i % 8)));
     return out;
 }
 
-QList<int> codesOf(const QString& text) {
+QList<int> codesOf(const QString& text)
+{
     QList<int> codes;
     for (QChar c : text) codes << track1::CodeOf(c);
     return codes;
 }
 
-int lrcOf(const QList<int>& codes) {
+int lrcOf(const QList<int>& codes)
+{
     int lrc = 0;
     for (int c : codes) lrc ^= c;
     return lrc;
 }
 
 // The characters of a whole track: sentinels, text and the right LRC.
-QList<int> wholeTrack(const QString& text) {
+QList<int> wholeTrack(const QString& text)
+{
     QList<int> codes = codesOf(QStringLiteral("%") + text + u'?');
     codes << lrcOf(codes);
     return codes;
 }
 
 // What the reader returns for bytes the writer packed: the same bits, each byte reversed.
-QByteArray asRead(const QByteArray& written) {
+QByteArray asRead(const QByteArray& written)
+{
     QByteArray out = written;
     for (char& c : out) {
         unsigned char b = static_cast<unsigned char>(c), r = 0;
@@ -55,7 +61,8 @@ QByteArray asRead(const QByteArray& written) {
 }
 }
 
-TEST(Track1Table, KeepsTheDriversOwnOrderOfPunctuation) {
+TEST(Track1Table, KeepsTheDriversOwnOrderOfPunctuation)
+{
     EXPECT_EQ(track1::kTable.size(), 64);
     EXPECT_EQ(track1::CodeOf(u'@'), 12);
     EXPECT_EQ(track1::CodeOf(u','), 13);
@@ -65,7 +72,8 @@ TEST(Track1Table, KeepsTheDriversOwnOrderOfPunctuation) {
     EXPECT_EQ(track1::CodeOf(u'a'), -1);
 }
 
-TEST(Track1Packing, KnownBytesOfWrittenTracks) {
+TEST(Track1Packing, KnownBytesOfWrittenTracks)
+{
     struct Case {
         const char* text;
         QByteArray bytes;
@@ -87,7 +95,8 @@ TEST(Track1Packing, KnownBytesOfWrittenTracks) {
     }
 }
 
-TEST(Track1Unpacking, TextKeepsTheCardFormat) {
+TEST(Track1Unpacking, TextKeepsTheCardFormat)
+{
     struct Case {
         const char* what;
         QList<int> codes;
@@ -110,24 +119,28 @@ TEST(Track1Unpacking, TextKeepsTheCardFormat) {
     }
 }
 
-TEST(Track1Unpacking, StopsAtTheFirstZeroByte) {
+TEST(Track1Unpacking, StopsAtTheFirstZeroByte)
+{
     QByteArray raw = cardBytes(wholeTrack(QStringLiteral("12")));
     raw += '\0';
     raw += cardBytes(codesOf(QStringLiteral("99999999")));
     EXPECT_EQ(HexToAsciiFromTrack1(raw, QStringLiteral("%"), QStringLiteral("?")), QStringLiteral("12"));
 }
 
-TEST(Track1Unpacking, ReadsBackWhatThePackingWrote) {
+TEST(Track1Unpacking, ReadsBackWhatThePackingWrote)
+{
     for (const char* text : {"", "1", "12345678", "87654321", "AB-@,", "MARIO ROSSI"}) {
         SCOPED_TRACE(text);
-        const QByteArray raw = asRead(AsciiToHexForTrack1(QString::fromLatin1(text), QStringLiteral("%"), QStringLiteral("?")));
+        const QByteArray raw
+            = asRead(AsciiToHexForTrack1(QString::fromLatin1(text), QStringLiteral("%"), QStringLiteral("?")));
         EXPECT_EQ(HexToAsciiFromTrack1(raw, QStringLiteral("%"), QStringLiteral("?")), QString::fromLatin1(text));
     }
 }
 
 // The reader's raw read is taken as it comes: a character's parity bit and the LRC are not
 // looked at, so a damaged track reads as the characters its code bits give.
-TEST(Track1Unpacking, ParityAndLrcAreNotLookedAt) {
+TEST(Track1Unpacking, ParityAndLrcAreNotLookedAt)
+{
     const QList<int> good = wholeTrack(QStringLiteral("12345678"));
     QList<int> wrongLrc = good;
     wrongLrc.back() ^= 1;
@@ -153,6 +166,7 @@ TEST(Track1Unpacking, ParityAndLrcAreNotLookedAt) {
     }
 }
 
-TEST(Track1Text, CharactersOutsideTheTableBecomeBlanks) {
+TEST(Track1Text, CharactersOutsideTheTableBecomeBlanks)
+{
     EXPECT_EQ(SubstInvalidCharsForTrack1(QStringLiteral("Ab-1_é")), QStringLiteral("A -1_ "));
 }

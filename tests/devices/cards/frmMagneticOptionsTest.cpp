@@ -13,15 +13,19 @@ class CardOptions : public ::testing::Test {
 protected:
     void SetUp() override { LoadMagneticDevSettings(); }
     QComboBox* combo(QWidget& w, const char* name) { return w.findChild<QComboBox*>(QString::fromLatin1(name)); }
-    QString stored(const char* key) { return settings->get(QStringLiteral("MagneticDevParam"), QString::fromLatin1(key), QStringLiteral("<none>")); }
+    QString stored(const char* key)
+    {
+        return settings->get(QStringLiteral("MagneticDevParam"), QString::fromLatin1(key), QStringLiteral("<none>"));
+    }
 
     testenv::HeadlessGuard headless;
     std::shared_ptr<MemorySettingsStore> settings = headless.settings;
     std::shared_ptr<ScriptedUiServices> ui = headless.ui;
 };
-}  // namespace
+}   // namespace
 
-TEST_F(CardOptions, EachTypeSetsThePortControlsAndOkStoresIt) {
+TEST_F(CardOptions, EachTypeSetsThePortControlsAndOkStoresIt)
+{
     struct Case {
         int item;
         int port;
@@ -59,7 +63,8 @@ TEST_F(CardOptions, EachTypeSetsThePortControlsAndOkStoresIt) {
     }
 }
 
-TEST_F(CardOptions, StoredValuesNoItemShowsSelectNothingAndOkKeepsThem) {
+TEST_F(CardOptions, StoredValuesNoItemShowsSelectNothingAndOkKeepsThem)
+{
     ::settings().MagneticDevParam.Type = 42;
     ::settings().MagneticDevParam.COMPortNumber = 12;
     frmMagneticOptions w;
@@ -71,23 +76,29 @@ TEST_F(CardOptions, StoredValuesNoItemShowsSelectNothingAndOkKeepsThem) {
     EXPECT_EQ(stored("COMPortNumber"), QStringLiteral("12"));
 }
 
-TEST_F(CardOptions, CancelStoresNothingAndTheScriptButtonsWork) {
-    ::settings().MagneticDevParam.VBFilterScript = QStringLiteral("Function CodeFilter(c)\r\n  CodeFilter = \"S\" & c\r\nEnd Function\r\n");
+TEST_F(CardOptions, CancelStoresNothingAndTheScriptButtonsWork)
+{
+    ::settings().MagneticDevParam.VBFilterScript
+        = QStringLiteral("Function CodeFilter(c)\r\n  CodeFilter = \"S\" & c\r\nEnd Function\r\n");
     EXPECT_EQ(ApplyCodeFilter(QStringLiteral("1")), QStringLiteral("S1"));
     frmMagneticOptions w;
     w.findChild<QPushButton*>(QStringLiteral("cmdDefault"))->click();
     EXPECT_EQ(w.ScriptBox().Script(), DefaultCodeFilterScript());
-    EXPECT_EQ(w.findChild<QPushButton*>(QStringLiteral("cmdTest"))->toolTip(), QStringLiteral("Stampa una etichetta di prova"));
+    EXPECT_EQ(w.findChild<QPushButton*>(QStringLiteral("cmdTest"))->toolTip(),
+              QStringLiteral("Stampa una etichetta di prova"));
     ui->addAnswer(QStringLiteral(";123?"));
     w.findChild<QPushButton*>(QStringLiteral("cmdTest"))->click();
-    EXPECT_EQ(ui->prompts(), (QStringList{QStringLiteral("Imposta un codice di test:\r"), QStringLiteral("Il codice risultante è:\r;123?")}));
+    EXPECT_EQ(ui->prompts(),
+              (QStringList {QStringLiteral("Imposta un codice di test:\r"),
+                            QStringLiteral("Il codice risultante è:\r;123?")}));
     EXPECT_EQ(ApplyCodeFilter(QStringLiteral("1")), QStringLiteral("S1"));   // the test left the filter in use alone
     w.findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
     EXPECT_FALSE(w.Confirmed());
     EXPECT_EQ(stored("VBFilterScript"), QStringLiteral("<none>"));
 }
 
-TEST_F(CardOptions, AHeadlessRunFillsTheDialogFromItsAnswerLine) {
+TEST_F(CardOptions, AHeadlessRunFillsTheDialogFromItsAnswerLine)
+{
     struct Case {
         const char* what;
         std::initializer_list<const char*> lines;
@@ -100,8 +111,11 @@ TEST_F(CardOptions, AHeadlessRunFillsTheDialogFromItsAnswerLine) {
         {"keyboard emulation takes the port away", {"OK\tcmbDevType=Emulazione Tastiera"}, "9999", "0", nullptr},
         {"Esci", {"Esci"}, "<none>", "<none>", nullptr},
         {"cancelled", {"<cancel>"}, "<none>", "<none>", nullptr},
-        {"a port for keyboard emulation", {"OK\tcmbDevType=Emulazione Tastiera\tcboCOMPort=COM2", "OK", "Esci"}, "<none>",
-         "<none>", "Il campo \"cboCOMPort\" non è modificabile."},
+        {"a port for keyboard emulation",
+         {"OK\tcmbDevType=Emulazione Tastiera\tcboCOMPort=COM2", "OK", "Esci"},
+         "<none>",
+         "<none>",
+         "Il campo \"cboCOMPort\" non è modificabile."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -116,6 +130,6 @@ TEST_F(CardOptions, AHeadlessRunFillsTheDialogFromItsAnswerLine) {
         EXPECT_EQ(stored("Type"), QString::fromUtf8(c.type));
         EXPECT_EQ(stored("COMPortNumber"), QString::fromUtf8(c.port));
         EXPECT_EQ(ui->log().filter(QStringLiteral("MSGBOX: ")),
-                  c.message ? QStringList{QStringLiteral("MSGBOX: ") + QString::fromUtf8(c.message)} : QStringList());
+                  c.message ? QStringList {QStringLiteral("MSGBOX: ") + QString::fromUtf8(c.message)} : QStringList());
     }
 }

@@ -15,7 +15,8 @@ Currency money(const char* text) { return *Currency::parse(QString::fromLatin1(t
 
 using NucleoDriver = ComponentTest;
 
-TEST_F(NucleoDriver, EveryRefusedCallRaisesTheComponentsReasonWithItsStep) {
+TEST_F(NucleoDriver, EveryRefusedCallRaisesTheComponentsReasonWithItsStep)
+{
     struct Case {
         const char* call;
         int32_t resultCode;
@@ -59,39 +60,43 @@ TEST_F(NucleoDriver, EveryRefusedCallRaisesTheComponentsReasonWithItsStep) {
     EXPECT_EQ(FiscalPrinter().FiscalPrinterDescription(), QStringLiteral("RCH Nucleo di prova"));
 }
 
-TEST_F(NucleoDriver, AReturnIsRefundedItsWholeAmountAndAVoidClosesTheLine) {
+TEST_F(NucleoDriver, AReturnIsRefundedItsWholeAmountAndAVoidClosesTheLine)
+{
     itfFiscalPrinter& printer = start(RegisterType::RCHNucleo);
     printer.NewSession(2);
     fakes.clearCalls();
     printer.SendData(money("1.50"), -2, QStringLiteral("Acqua"), 3);
     printer.SendData(money("-0.40"), 1, QStringLiteral("Vuoto"), 3);
     printer.CancelSession();
-    EXPECT_EQ(fakes.calls(), (QStringList{"PrintRecRefund(\"ACQUA\", 3) = 0", "PrintRecRefund(\"VUOTO\", 0.4) = 0",
-                                          "PrintRecVoid() = 0", "RCHClose()"}));
+    EXPECT_EQ(fakes.calls(),
+              (QStringList {"PrintRecRefund(\"ACQUA\", 3) = 0", "PrintRecRefund(\"VUOTO\", 0.4) = 0",
+                            "PrintRecVoid() = 0", "RCHClose()"}));
     fakes.answerNext(QStringLiteral("PrintRecVoid"), 1);
     fakes.setResultCodes(5, 0);
-    EXPECT_EQ(raised([&] { printer.CancelSession(); }).description, QStringLiteral("Errore N.5 (5)\r\rAnnullamento scontrino"));
+    EXPECT_EQ(raised([&] { printer.CancelSession(); }).description,
+              QStringLiteral("Errore N.5 (5)\r\rAnnullamento scontrino"));
 }
 
-TEST_F(NucleoDriver, ThePortGoesWithABlankWhereItsSignWouldStand) {
+TEST_F(NucleoDriver, ThePortGoesWithABlankWhereItsSignWouldStand)
+{
     settings().FiscalPrinterParam.COMPortNumber = 12;
     start(RegisterType::RCHNucleo).NewSession(2);
-    EXPECT_EQ(calls(QStringLiteral("RCHOpen")), QStringList{"RCHOpen(\" 12\") = 0"});
+    EXPECT_EQ(calls(QStringLiteral("RCHOpen")), QStringList {"RCHOpen(\" 12\") = 0"});
 }
 
 // ---------------------------------------------------------------------------------------
 // SID
 
-TEST(SidFormatPrice, PointDecimalsAndAZeroBeforeALeadingPoint) {
+TEST(SidFormatPrice, PointDecimalsAndAZeroBeforeALeadingPoint)
+{
     struct Case {
         const char* price;
         const char* text;
     };
     const Case cases[] = {
-        {"0.89", "0.89"}, {"0.5", "0.5"}, {"12.50", "12.5"}, {"3.00", "3"}, {"0", "0"},
-        {"1234.5678", "1234.5678"},   // no grouping
-        {"-3", "-3"},
-        {"-0.5", "-.5"},              // the sign stands right before the point
+        {"0.89", "0.89"}, {"0.5", "0.5"},  {"12.50", "12.5"},
+        {"3.00", "3"},    {"0", "0"},      {"1234.5678", "1234.5678"},   // no grouping
+        {"-3", "-3"},     {"-0.5", "-.5"},   // the sign stands right before the point
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.price);
@@ -101,7 +106,8 @@ TEST(SidFormatPrice, PointDecimalsAndAZeroBeforeALeadingPoint) {
 
 using SidDriver = ComponentTest;
 
-TEST_F(SidDriver, RowsGoAsPluCommandsWithoutReturnsOfTheirOwn) {
+TEST_F(SidDriver, RowsGoAsPluCommandsWithoutReturnsOfTheirOwn)
+{
     struct Case {
         const char* price;
         int16_t quantity;
@@ -121,24 +127,27 @@ TEST_F(SidDriver, RowsGoAsPluCommandsWithoutReturnsOfTheirOwn) {
         SCOPED_TRACE(c.executed);
         fakes.clearCalls();
         printer.SendData(money(c.price), c.quantity, c.description, c.department);
-        EXPECT_EQ(fakes.calls(), QStringList{QString::fromLatin1(c.executed)});
+        EXPECT_EQ(fakes.calls(), QStringList {QString::fromLatin1(c.executed)});
     }
     fakes.clearCalls();
     printer.CancelSession();
     EXPECT_TRUE(fakes.calls().isEmpty());   // a void never reaches the register
 }
 
-TEST_F(SidDriver, AProgramThatIsNotRunningIsNamedInTheLinksOwnError) {
+TEST_F(SidDriver, AProgramThatIsNotRunningIsNamedInTheLinksOwnError)
+{
     itfFiscalPrinter& printer = start(RegisterType::SIDSmart);
     fakes.failNext(QStringLiteral("Open"), AppError(282, QStringLiteral("DDE"), QStringLiteral("Nessuna risposta")));
     const AppError e = raised([&] { printer.NewSession(2); });
     EXPECT_EQ(e.number, 282);
     EXPECT_EQ(e.source, QStringLiteral("DDE"));
-    EXPECT_EQ(e.description,
-              QStringLiteral("Assicurarsi che l'applicazione SMARTComm (Sidcomm95) sia stata avviata\r(Nessuna risposta)"));
+    EXPECT_EQ(
+        e.description,
+        QStringLiteral("Assicurarsi che l'applicazione SMARTComm (Sidcomm95) sia stata avviata\r(Nessuna risposta)"));
 }
 
-TEST_F(SidDriver, AFailedCommandRaisesTheLinksCodeOverTheBaseWhenItFits) {
+TEST_F(SidDriver, AFailedCommandRaisesTheLinksCodeOverTheBaseWhenItFits)
+{
     struct Case {
         const char* name;
         int32_t code;
@@ -169,16 +178,17 @@ TEST_F(SidDriver, AFailedCommandRaisesTheLinksCodeOverTheBaseWhenItFits) {
 // ---------------------------------------------------------------------------------------
 // Olivetti ELA
 
-TEST(ElaFormatAmount, ACommaBeforeTheDecimalsWhateverTheLanguage) {
+TEST(ElaFormatAmount, ACommaBeforeTheDecimalsWhateverTheLanguage)
+{
     struct Case {
         const char* value;
         int decimals;
         const char* text;
     };
     const Case cases[] = {
-        {"2.5", 2, "2,5"},   {"3.00", 2, "3"},        {"12.50", 2, "12,5"}, {"1.005", 2, "1,01"},
-        {"1234.5", 2, "1234,5"},   // no grouping
-        {"2.5", 0, "3"},     {"0.125", 3, "0,125"},
+        {"2.5", 2, "2,5"},    {"3.00", 2, "3"},        {"12.50", 2, "12,5"},
+        {"1.005", 2, "1,01"}, {"1234.5", 2, "1234,5"},   // no grouping
+        {"2.5", 0, "3"},      {"0.125", 3, "0,125"},
     };
     const QLocale before;
     for (const QLocale::Language language : {QLocale::English, QLocale::Italian, QLocale::German}) {
@@ -193,7 +203,8 @@ TEST(ElaFormatAmount, ACommaBeforeTheDecimalsWhateverTheLanguage) {
 
 using ElaDriver = ComponentTest;
 
-TEST_F(ElaDriver, ADeviceThatDoesNotOpenStartsNoReceipt) {
+TEST_F(ElaDriver, ADeviceThatDoesNotOpenStartsNoReceipt)
+{
     itfFiscalPrinter& printer = start(RegisterType::OlivettiELA);
     fakes.clearCalls();
     fakes.answerNext(QStringLiteral("DevOpen"), 7);
@@ -201,11 +212,12 @@ TEST_F(ElaDriver, ADeviceThatDoesNotOpenStartsNoReceipt) {
     EXPECT_EQ(e.number, driverError(7));
     EXPECT_EQ(e.source, QStringLiteral("OLIVETTI (protocollo ELA)"));
     EXPECT_EQ(e.description, QStringLiteral("Errore 7"));
-    EXPECT_EQ(fakes.calls(), (QStringList{"CommOpen = True", "DevOpen(line open) = 7"}));
+    EXPECT_EQ(fakes.calls(), (QStringList {"CommOpen = True", "DevOpen(line open) = 7"}));
     EXPECT_EQ(clsOlivettiELA::ElaResultText(0), QStringLiteral("OK"));
 }
 
-TEST_F(ElaDriver, NewParametersCloseAnOpenLineFirst) {
+TEST_F(ElaDriver, NewParametersCloseAnOpenLineFirst)
+{
     auto& ela = dynamic_cast<clsOlivettiELA&>(start(RegisterType::OlivettiELA));
     ela.NewSession(2);
     fakes.clearCalls();

@@ -10,7 +10,8 @@ const QByteArray kClose = "q\"50 ";
 Currency money(const char* text) { return *Currency::parse(QString::fromLatin1(text), QLocale::c()); }
 }
 
-TEST(Crf4600Line, FieldsCarryTheirLengthInTheirFirstCharacter) {
+TEST(Crf4600Line, FieldsCarryTheirLengthInTheirFirstCharacter)
+{
     struct Case {
         const char* name;
         const char* price;
@@ -35,37 +36,37 @@ TEST(Crf4600Line, FieldsCarryTheirLengthInTheirFirstCharacter) {
 
 using Crf4600 = RegisterTest<Crf4600Simulator>;
 
-TEST_F(Crf4600, ReturnsPrintOnAReceiptOfTheirOwn) {
+TEST_F(Crf4600, ReturnsPrintOnAReceiptOfTheirOwn)
+{
     itfFiscalPrinter& printer = start(RegisterType::CRF4600);
     printer.NewSession(2);
     printer.SendData(money("2.5"), 3, QString(), 2);
-    printer.SendData(money("2.5"), 3, QString(), 7);        // the department is not the register's business
-    printer.SendData(money("1.204"), -2, QString(), 2);     // a return by quantity, rounded to 1.20
-    printer.SendData(money("-0.5"), 1, QString(), 2);       // and by price: the return receipt stays open
-    printer.SendData(money("4"), 1, QString(), 2);          // a sale again: back to a sale receipt
+    printer.SendData(money("2.5"), 3, QString(), 7);   // the department is not the register's business
+    printer.SendData(money("1.204"), -2, QString(), 2);   // a return by quantity, rounded to 1.20
+    printer.SendData(money("-0.5"), 1, QString(), 2);   // and by price: the return receipt stays open
+    printer.SendData(money("4"), 1, QString(), 2);   // a sale again: back to a sale receipt
     printer.EndSession();
     const QList<QByteArray> expected = {
-        "t!1", "p!3", "q!0",
-        kLine + "#2.5!3", kLine + "#2.5!3",
-        kClose, "t!0", "t!1", "p!3", "q!1",
-        kLine + "#1.2!2", kLine + "\".5!1",
-        kClose, "t!0", "t!1", "p!3", "q!0",
-        kLine + "!4!1",
-        kClose, "t!0",
+        "t!1", "p!3", "q!0", kLine + "#2.5!3", kLine + "#2.5!3", kClose, "t!0",
+        "t!1", "p!3", "q!1", kLine + "#1.2!2", kLine + "\".5!1", kClose, "t!0",
+        "t!1", "p!3", "q!0", kLine + "!4!1",   kClose,           "t!0",
     };
     EXPECT_EQ(commands(expected.size()), expected);
 }
 
-TEST_F(Crf4600, EveryAnswerIsAcknowledged) {
+TEST_F(Crf4600, EveryAnswerIsAcknowledged)
+{
     itfFiscalPrinter& printer = start(RegisterType::CRF4600);
     printer.NewSession(2);
     printer.CancelSession();
     const QByteArray sent = fromProgram(24);
-    EXPECT_EQ(sent, bytes({STX}) + "t!1" + bytes({ETX, ACK, STX}) + "p!3" + bytes({ETX, ACK, STX}) + "q!0" +
-                        bytes({ETX, ACK, STX}) + "t!0" + bytes({ETX, ACK}));
+    EXPECT_EQ(sent,
+              bytes({STX}) + "t!1" + bytes({ETX, ACK, STX}) + "p!3" + bytes({ETX, ACK, STX}) + "q!0"
+                  + bytes({ETX, ACK, STX}) + "t!0" + bytes({ETX, ACK}));
 }
 
-TEST_F(Crf4600, ANewReceiptStartsInSaleMode) {
+TEST_F(Crf4600, ANewReceiptStartsInSaleMode)
+{
     auto& printer = dynamic_cast<clsCRF4600&>(start(RegisterType::CRF4600));
     printer.NewSession(2);
     printer.SendData(money("-1"), 1, QString(), 1);
@@ -73,10 +74,11 @@ TEST_F(Crf4600, ANewReceiptStartsInSaleMode) {
     EXPECT_TRUE(printer.returnMode());   // a void leaves the mode as it was
     printer.NewSession(2);
     EXPECT_FALSE(printer.returnMode());
-    EXPECT_EQ(commands(13).mid(10), (QList<QByteArray>{"t!1", "p!3", "q!0"}));
+    EXPECT_EQ(commands(13).mid(10), (QList<QByteArray> {"t!1", "p!3", "q!0"}));
 }
 
-TEST_F(Crf4600, AnAckAloneIsAnAnswerOnceTheLineFallsSilent) {
+TEST_F(Crf4600, AnAckAloneIsAnAnswerOnceTheLineFallsSilent)
+{
     settings().FiscalPrinterParam.CommandWait = 80;
     itfFiscalPrinter& printer = start(RegisterType::CRF4600);
     sim->replaceNextAnswer(bytes({ACK}));
@@ -87,7 +89,8 @@ TEST_F(Crf4600, AnAckAloneIsAnAnswerOnceTheLineFallsSilent) {
     EXPECT_EQ(line->fromProgram().left(6), bytes({STX}) + "t!1" + bytes({ETX, ACK}));
 }
 
-TEST_F(Crf4600, AMuteRegisterFailsAfterTheTimeoutWithoutAcknowledging) {
+TEST_F(Crf4600, AMuteRegisterFailsAfterTheTimeoutWithoutAcknowledging)
+{
     itfFiscalPrinter& printer = start(RegisterType::CRF4600);
     line->setPowered(false);
     QElapsedTimer t;
@@ -98,11 +101,11 @@ TEST_F(Crf4600, AMuteRegisterFailsAfterTheTimeoutWithoutAcknowledging) {
     EXPECT_EQ(e.source, QStringLiteral("Olivetti CRF 4600"));
     EXPECT_EQ(e.description,
               QStringLiteral("Codice: 1\r\rErrore di comunicazione con il registratore di cassa (COM1-9600,n,8,1)"));
-    for (const auto& event : line->traffic())
-        EXPECT_FALSE(event.bytes.contains(char(ACK)));
+    for (const auto& event : line->traffic()) EXPECT_FALSE(event.bytes.contains(char(ACK)));
 }
 
-TEST_F(Crf4600, RefusalsAndUnknownAnswersFailTheOperation) {
+TEST_F(Crf4600, RefusalsAndUnknownAnswersFailTheOperation)
+{
     struct Case {
         const char* name;
         QByteArray answer;
@@ -130,11 +133,12 @@ TEST_F(Crf4600, RefusalsAndUnknownAnswersFailTheOperation) {
               QStringLiteral("Codice: 4\r\rErrore di comunicazione in annullamento dello scontrino"));
 }
 
-TEST_F(Crf4600, AFailedSwitchOfReceiptFailsTheRowUnsent) {
+TEST_F(Crf4600, AFailedSwitchOfReceiptFailsTheRowUnsent)
+{
     itfFiscalPrinter& printer = start(RegisterType::CRF4600);
     printer.NewSession(2);
     sim->replaceNextAnswer(bytes({NAK}));   // the close before the return receipt
     const AppError e = raised([&] { printer.SendData(money("-1"), 1, QString(), 1); });
     EXPECT_EQ(e.number, driverError(3));
-    EXPECT_EQ(commands(4).mid(3), QList<QByteArray>{kClose});
+    EXPECT_EQ(commands(4).mid(3), QList<QByteArray> {kClose});
 }

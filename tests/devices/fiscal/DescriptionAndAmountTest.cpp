@@ -3,7 +3,8 @@
 
 #include <gtest/gtest.h>
 
-TEST(NormalizeDescription, MapsFiveAccentedLettersAndBlanksEverythingElse) {
+TEST(NormalizeDescription, MapsFiveAccentedLettersAndBlanksEverythingElse)
+{
     struct Case {
         QString in;
         QString out;
@@ -12,8 +13,8 @@ TEST(NormalizeDescription, MapsFiveAccentedLettersAndBlanksEverythingElse) {
         {QStringLiteral("Caffè"), QStringLiteral("Caffe")},
         {QStringLiteral("perché più già però"), QStringLiteral("perche piu gia pero")},
         {QStringLiteral("Olio d'oliva!"), QStringLiteral("Olio d oliva ")},
-        {QStringLiteral("Lunedì"), QStringLiteral("Luned ")},                 // ì is not mapped
-        {QStringLiteral("ÀÈÉÒÙ"), QStringLiteral("     ")},                   // nor upper-case accents
+        {QStringLiteral("Lunedì"), QStringLiteral("Luned ")},   // ì is not mapped
+        {QStringLiteral("ÀÈÉÒÙ"), QStringLiteral("     ")},   // nor upper-case accents
         {QStringLiteral("Latte, intero 1/2 l."), QStringLiteral("Latte  intero 1 2 l ")},
         {QStringLiteral("\"Pane\"\t€"), QStringLiteral(" Pane   ")},
         {QStringLiteral("ABC xyz 0189"), QStringLiteral("ABC xyz 0189")},
@@ -27,7 +28,8 @@ TEST(NormalizeDescription, MapsFiveAccentedLettersAndBlanksEverythingElse) {
     }
 }
 
-TEST(CleanDescription, NormalizesUpperCasesCutsAndDropsTrailingBlanks) {
+TEST(CleanDescription, NormalizesUpperCasesCutsAndDropsTrailingBlanks)
+{
     struct Case {
         QString in;
         int length;
@@ -35,8 +37,8 @@ TEST(CleanDescription, NormalizesUpperCasesCutsAndDropsTrailingBlanks) {
     };
     const Case cases[] = {
         {QStringLiteral("Caffè espresso"), 20, QStringLiteral("CAFFE ESPRESSO")},
-        {QStringLiteral("Caffè espresso"), 6, QStringLiteral("CAFFE")},     // cut at the blank, which goes too
-        {QStringLiteral("  pane  "), 20, QStringLiteral("  PANE")},          // leading blanks stay
+        {QStringLiteral("Caffè espresso"), 6, QStringLiteral("CAFFE")},   // cut at the blank, which goes too
+        {QStringLiteral("  pane  "), 20, QStringLiteral("  PANE")},   // leading blanks stay
         {QStringLiteral("!!!"), 20, QString()},
         {QStringLiteral("pane"), 0, QString()},
         {QStringLiteral("pane"), -3, QString()},
@@ -47,7 +49,8 @@ TEST(CleanDescription, NormalizesUpperCasesCutsAndDropsTrailingBlanks) {
     }
 }
 
-TEST(FormatAmount, RoundsHalfUpOnTheExactAmountThenScales) {
+TEST(FormatAmount, RoundsHalfUpOnTheExactAmountThenScales)
+{
     struct Case {
         const char* value;
         int decimals;
@@ -55,18 +58,12 @@ TEST(FormatAmount, RoundsHalfUpOnTheExactAmountThenScales) {
         const char* text;
     };
     const Case cases[] = {
-        {"1.005", 2, 0, "101"},          // exact to four decimals: no binary 1.00499...
-        {"2.675", 2, 0, "268"},
-        {"7.5", 2, 0, "750"},
-        {"0.01", 2, 8, "00000001"},
-        {"1.20", 2, 8, "00000120"},
-        {"-1.20", 2, 8, "-00000120"},    // the sign stays in front of the padding
-        {"-2.345", 2, 0, "-234"},        // half up means toward +infinity
-        {"12.5", 0, 0, "13"},
-        {"0.0004", 3, 0, "0"},
-        {"1.2345", 4, 0, "12345"},
-        {"1.5", 5, 0, "150000"},
-        {"1000000", 2, 8, "100000000"},  // wider than the padding: every digit stays
+        {"1.005", 2, 0, "101"},   // exact to four decimals: no binary 1.00499...
+        {"2.675", 2, 0, "268"},     {"7.5", 2, 0, "750"},           {"0.01", 2, 8, "00000001"},
+        {"1.20", 2, 8, "00000120"}, {"-1.20", 2, 8, "-00000120"},   // the sign stays in front of the padding
+        {"-2.345", 2, 0, "-234"},   // half up means toward +infinity
+        {"12.5", 0, 0, "13"},       {"0.0004", 3, 0, "0"},          {"1.2345", 4, 0, "12345"},
+        {"1.5", 5, 0, "150000"},    {"1000000", 2, 8, "100000000"},   // wider than the padding: every digit stays
         {"3", -1, 0, "3"},
     };
     for (const Case& c : cases) {
@@ -76,7 +73,8 @@ TEST(FormatAmount, RoundsHalfUpOnTheExactAmountThenScales) {
     }
 }
 
-TEST(FormatAmount, AnAmountGivenAsADoubleGoesThroughTheCurrencyFirst) {
+TEST(FormatAmount, AnAmountGivenAsADoubleGoesThroughTheCurrencyFirst)
+{
     // 1.005 as a double is 1.00499999999999989...; the register must still get 101.
     EXPECT_EQ(FormatAmount(Currency::fromDouble(1.005), 2), QStringLiteral("101"));
     EXPECT_EQ(AmountInMinorUnits(Currency::fromDouble(1.005), 2), 101);

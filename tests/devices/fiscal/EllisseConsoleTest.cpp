@@ -16,9 +16,10 @@ constexpr char ACK = 0x06, NAK = 0x15;
 const QByteArray kAck(1, ACK);
 
 // A PLU record as the register sends it: "02", the status, then the fields up to the bar code.
-QByteArray pluReply(char status, int plu, const char* description, const char* barcode) {
-    return "02" + QByteArray(1, status) + QByteArray::number(plu).rightJustified(5, '0') + "000000150" +
-           QByteArray(description).leftJustified(12, ' ') + "01" + QByteArray(barcode).rightJustified(13, '0') + "1";
+QByteArray pluReply(char status, int plu, const char* description, const char* barcode)
+{
+    return "02" + QByteArray(1, status) + QByteArray::number(plu).rightJustified(5, '0') + "000000150"
+        + QByteArray(description).leftJustified(12, ' ') + "01" + QByteArray(barcode).rightJustified(13, '0') + "1";
 }
 
 QString lines(const QStringList& l) { return l.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"); }
@@ -26,7 +27,8 @@ QString lines(const QStringList& l) { return l.join(QStringLiteral("\r\n")) + QS
 
 class EllisseConsoleTest : public FiscalTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         FiscalTest::SetUp();
         setSerialChannelFactory([this] {
             auto channel = std::make_unique<ScriptedSerialChannel>();
@@ -36,7 +38,8 @@ protected:
         console = std::make_unique<EllisseConsole>();
         console->SetDevice(true, {QStringLiteral("1"), QStringLiteral("9600,E,7,1")});
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         console.reset();
         setSerialChannelFactory({});
         FiscalTest::TearDown();
@@ -44,10 +47,10 @@ protected:
     // The register answers the command `text` with `reply`.
     void answer(const QByteArray& text, const QByteArray& reply) { line->expect(EllBuildFrame(text), reply); }
     // The commands the console wrote, as texts.
-    QList<QByteArray> written() const {
+    QList<QByteArray> written() const
+    {
         QList<QByteArray> out;
-        for (const QByteArray& w : line->writes())
-            out << EllParseFrame(w);
+        for (const QByteArray& w : line->writes()) out << EllParseFrame(w);
         return out;
     }
 
@@ -55,7 +58,8 @@ protected:
     std::unique_ptr<EllisseConsole> console;
 };
 
-TEST_F(EllisseConsoleTest, ACommandTypedByHandIsLoggedWithItsOutcome) {
+TEST_F(EllisseConsoleTest, ACommandTypedByHandIsLoggedWithItsOutcome)
+{
     struct Case {
         const char* name;
         const char* text;
@@ -66,17 +70,20 @@ TEST_F(EllisseConsoleTest, ACommandTypedByHandIsLoggedWithItsOutcome) {
         {"accepted", "064", {{"064", kAck}}, lines({"064 Ok"})},
         {"refused", "064", {{"064", QByteArray(1, NAK)}}, lines({"064 err"})},
         {"code 70 has no second phase here", "700", {{"700", kAck}}, lines({"700 Ok"})},
-        {"from 71 the result is read, acknowledged and closed", "710p",
-         {{"710p", kAck + EllBuildFrame("710")}, {"000", kAck}}, lines({"710p Ok", "710 Ric Ok", " NOP Ok"})},
+        {"from 71 the result is read, acknowledged and closed",
+         "710p",
+         {{"710p", kAck + EllBuildFrame("710")}, {"000", kAck}},
+         lines({"710p Ok", "710 Ric Ok", " NOP Ok"})},
         {"a result that never comes", "720 ", {{"720 ", kAck}}, lines({"720  Ok", " err (Ric)"})},
-        {"a close that is refused", "740", {{"740", kAck + EllBuildFrame("740")}, {"000", QByteArray(1, NAK)}},
+        {"a close that is refused",
+         "740",
+         {{"740", kAck + EllBuildFrame("740")}, {"000", QByteArray(1, NAK)}},
          lines({"740 Ok", "740 Ric Ok", " err (NOP)"})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         console->ClearLog();
-        for (const auto& [command, reply] : c.register_)
-            answer(command, reply);
+        for (const auto& [command, reply] : c.register_) answer(command, reply);
         console->Send(QString::fromLatin1(c.text));
         EXPECT_EQ(console->Log(), c.log);
         EXPECT_EQ(line->unmetExpectations(), 0);
@@ -85,7 +92,8 @@ TEST_F(EllisseConsoleTest, ACommandTypedByHandIsLoggedWithItsOutcome) {
     EXPECT_TRUE(line->writes().contains(EllBuildFrame("740")));
 }
 
-TEST_F(EllisseConsoleTest, FramesTheRegisterSendsOnItsOwnAreAcknowledgedAndClosed) {
+TEST_F(EllisseConsoleTest, FramesTheRegisterSendsOnItsOwnAreAcknowledgedAndClosed)
+{
     struct Case {
         const char* frame;
         QString log;
@@ -102,8 +110,7 @@ TEST_F(EllisseConsoleTest, FramesTheRegisterSendsOnItsOwnAreAcknowledgedAndClose
         SCOPED_TRACE(c.frame);
         console->ClearLog();
         line->clearWritten();
-        if (c.written.size() > 1)
-            answer("000", kAck);
+        if (c.written.size() > 1) answer("000", kAck);
         line->deliver(EllBuildFrame(c.frame));
         QElapsedTimer t;
         t.start();
@@ -118,23 +125,25 @@ TEST_F(EllisseConsoleTest, FramesTheRegisterSendsOnItsOwnAreAcknowledgedAndClose
     EXPECT_FALSE(console->Listening());
 }
 
-TEST_F(EllisseConsoleTest, ThePluTableIsReadUpToTheFirstArticleWithoutBarcode) {
+TEST_F(EllisseConsoleTest, ThePluTableIsReadUpToTheFirstArticleWithoutBarcode)
+{
     answer("02000001", EllBuildFrame(pluReply('0', 1, "PANE", "8001234567890")));
     answer("02000002", EllBuildFrame(pluReply('0', 2, "LATTE", "1")));
     answer("02000003", EllBuildFrame(pluReply('0', 3, "", "0")));
     ui->addAnswer(QStringLiteral("5"));
     console->ReadAll_Articoli();
-    EXPECT_EQ(written(), (QList<QByteArray>{"02000001", "02000002", "02000003"}));
+    EXPECT_EQ(written(), (QList<QByteArray> {"02000001", "02000002", "02000003"}));
     QStringList expected = EllisseConsole::PluFields();
     expected << QString() << QStringLiteral("TABELLA DATI PLU:")
              << QString::fromLatin1(pluReply('0', 1, "PANE", "8001234567890").mid(3))
              << QString::fromLatin1(pluReply('0', 2, "LATTE", "1").mid(3));
     EXPECT_EQ(console->Log(), lines(expected));
     EXPECT_EQ(console->ProgressText(), QStringLiteral("3  (FINE)"));
-    EXPECT_EQ(ui->prompts(), QStringList{QStringLiteral("NUMERO MASSIMO DI PLU DA LEGGERE")});
+    EXPECT_EQ(ui->prompts(), QStringList {QStringLiteral("NUMERO MASSIMO DI PLU DA LEGGERE")});
 }
 
-TEST_F(EllisseConsoleTest, APluReadEndsAtAnErrorOrWhenNoNumberIsGiven) {
+TEST_F(EllisseConsoleTest, APluReadEndsAtAnErrorOrWhenNoNumberIsGiven)
+{
     answer("02000001", EllBuildFrame(pluReply('0', 1, "PANE", "5")));
     answer("02000002", EllBuildFrame(pluReply('2', 2, "", "5")));   // refused
     ui->addAnswer(QStringLiteral("9"));
@@ -147,7 +156,7 @@ TEST_F(EllisseConsoleTest, APluReadEndsAtAnErrorOrWhenNoNumberIsGiven) {
     answer("02000001", EllBuildFrame(pluReply('2', 1, "", "5")) + EllBuildFrame("020"));
     ui->addAnswer(QStringLiteral("9"));
     console->ReadAll_Articoli();
-    EXPECT_EQ(written(), QList<QByteArray>{"02000001"});
+    EXPECT_EQ(written(), QList<QByteArray> {"02000001"});
     EXPECT_TRUE(console->Log().endsWith(QStringLiteral(" ERR\r\n")));
 
     for (const char* given : {"tre", "<cancel>"}) {
@@ -160,16 +169,17 @@ TEST_F(EllisseConsoleTest, APluReadEndsAtAnErrorOrWhenNoNumberIsGiven) {
     }
 }
 
-TEST_F(EllisseConsoleTest, TheDepartmentReadStartsAtTwoAndStopsAtTheFirstRefusal) {
+TEST_F(EllisseConsoleTest, TheDepartmentReadStartsAtTwoAndStopsAtTheFirstRefusal)
+{
     answer("02000002", EllBuildFrame("020REPARTO 2"));
     answer("02000003", EllBuildFrame("020REPARTO 3"));
     answer("02000004", EllBuildFrame("021"));
     ui->addAnswer(QStringLiteral("Yes"));
     console->ReadAll_Reparti();
-    EXPECT_EQ(written(), (QList<QByteArray>{"02000002", "02000003", "02000004"}));
+    EXPECT_EQ(written(), (QList<QByteArray> {"02000002", "02000003", "02000004"}));
     QStringList expected = EllisseConsole::DepartmentFields();
-    expected << QString() << QStringLiteral("TABELLA DATI REPARTI:") << QStringLiteral("REPARTO 2") << QStringLiteral("REPARTO 3")
-             << QStringLiteral("02000004 Err");
+    expected << QString() << QStringLiteral("TABELLA DATI REPARTI:") << QStringLiteral("REPARTO 2")
+             << QStringLiteral("REPARTO 3") << QStringLiteral("02000004 Err");
     EXPECT_EQ(console->Log(), lines(expected));
     EXPECT_EQ(console->ProgressText(), QStringLiteral("4  (FINE)"));
 
@@ -179,7 +189,8 @@ TEST_F(EllisseConsoleTest, TheDepartmentReadStartsAtTwoAndStopsAtTheFirstRefusal
     EXPECT_TRUE(line->writes().isEmpty());
 }
 
-TEST_F(FiscalTest, TheConsoleWindowOpensThePortWithItsFieldsAndShowsTheLog) {
+TEST_F(FiscalTest, TheConsoleWindowOpensThePortWithItsFieldsAndShowsTheLog)
+{
     ScriptedSerialChannel* line = nullptr;
     setSerialChannelFactory([&line] {
         auto channel = std::make_unique<ScriptedSerialChannel>();
@@ -213,7 +224,8 @@ TEST_F(FiscalTest, TheConsoleWindowOpensThePortWithItsFieldsAndShowsTheLog) {
     setSerialChannelFactory({});
 }
 
-TEST_F(FiscalTest, AHeadlessRunPressesTheConsolesButtonsLineByLine) {
+TEST_F(FiscalTest, AHeadlessRunPressesTheConsolesButtonsLineByLine)
+{
     ScriptedSerialChannel* line = nullptr;
     setSerialChannelFactory([&line] {
         auto channel = std::make_unique<ScriptedSerialChannel>();
@@ -223,8 +235,8 @@ TEST_F(FiscalTest, AHeadlessRunPressesTheConsolesButtonsLineByLine) {
     });
     {
         frmEllisseTest w;
-        for (const char* a : {"Apri\ttxtCOM=3\ttxtParam=19200,n,8,1", "invia\ttxtSend=064",
-                              "Apri", "OK",   // already open: refused, and the box that says so answered
+        for (const char* a : {"Apri\ttxtCOM=3\ttxtParam=19200,n,8,1", "invia\ttxtSend=064", "Apri",
+                              "OK",   // already open: refused, and the box that says so answered
                               "Chiudi", "Esci"})
             ui->addAnswer(QString::fromLatin1(a));
         EXPECT_FALSE(w.runModal());
@@ -235,9 +247,11 @@ TEST_F(FiscalTest, AHeadlessRunPressesTheConsolesButtonsLineByLine) {
         EXPECT_EQ(line->unmetExpectations(), 0);
         EXPECT_FALSE(line->isOpen());
         EXPECT_EQ(w.Console().Log(), QStringLiteral("064 Ok\r\n"));
-        EXPECT_EQ(ui->log().filter(QStringLiteral("MSGBOX: ")), QStringList{QStringLiteral("MSGBOX: Il pulsante \"Apri\" non è attivo.")});
-        EXPECT_EQ(ui->log().first(),
-                  QStringLiteral("INPUT: [frmEllisseTest] Apri, Chiudi, Invia, Leggi Articoli, Leggi Reparti, Pulisci"));
+        EXPECT_EQ(ui->log().filter(QStringLiteral("MSGBOX: ")),
+                  QStringList {QStringLiteral("MSGBOX: Il pulsante \"Apri\" non è attivo.")});
+        EXPECT_EQ(
+            ui->log().first(),
+            QStringLiteral("INPUT: [frmEllisseTest] Apri, Chiudi, Invia, Leggi Articoli, Leggi Reparti, Pulisci"));
     }
     setSerialChannelFactory({});
 }

@@ -10,7 +10,8 @@
 namespace {
 constexpr int STX = 0x02, ETX = 0x03, EOT = 0x04, ACK = 0x06, NAK = 0x15;
 
-QByteArray frameOf(const char* text, const char* check) {
+QByteArray frameOf(const char* text, const char* check)
+{
     return char(STX) + QByteArray(text) + char(EOT) + QByteArray(check) + char(ETX);
 }
 }
@@ -18,7 +19,8 @@ QByteArray frameOf(const char* text, const char* check) {
 // ---------------------------------------------------------------------------------------
 // Frames
 
-TEST(EllisseFrame, TextEotCheckBetweenStxAndEtx) {
+TEST(EllisseFrame, TextEotCheckBetweenStxAndEtx)
+{
     struct Case {
         const char* text;
         QByteArray frame;
@@ -38,7 +40,8 @@ TEST(EllisseFrame, TextEotCheckBetweenStxAndEtx) {
     }
 }
 
-TEST(EllisseFrame, ParseTakesTheFirstFrameOnlyWhenItIsExact) {
+TEST(EllisseFrame, ParseTakesTheFirstFrameOnlyWhenItIsExact)
+{
     struct Case {
         const char* name;
         QByteArray data;
@@ -51,7 +54,10 @@ TEST(EllisseFrame, ParseTakesTheFirstFrameOnlyWhenItIsExact) {
         {"lower-case check", frameOf("07a", "c8"), ""},
         {"wrong check", frameOf("064", "A1"), ""},
         {"no ETX", QByteArray(frameOf("064", "A0")).chopped(1), ""},
-        {"no STX", "064\x04" "A0\x03", ""},
+        {"no STX",
+         "064\x04"
+         "A0\x03",
+         ""},
         {"EOT not before the check", frameOf("06", "4A0"), ""},
         {"empty", "", ""},
     };
@@ -66,14 +72,16 @@ TEST(EllisseFrame, ParseTakesTheFirstFrameOnlyWhenItIsExact) {
 
 class EllisseExchange : public FiscalTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         FiscalTest::SetUp();
         comm.open();
     }
     ScriptedSerialChannel comm;
 };
 
-TEST_F(EllisseExchange, AnswersAcceptRefuseOrCarryFramesWithTheirStatus) {
+TEST_F(EllisseExchange, AnswersAcceptRefuseOrCarryFramesWithTheirStatus)
+{
     struct Case {
         const char* name;
         QByteArray answer;
@@ -101,11 +109,12 @@ TEST_F(EllisseExchange, AnswersAcceptRefuseOrCarryFramesWithTheirStatus) {
     }
 }
 
-TEST_F(EllisseExchange, AFrameAnswerIsAcknowledgedWithItsCodeAndZero) {
+TEST_F(EllisseExchange, AFrameAnswerIsAcknowledgedWithItsCodeAndZero)
+{
     comm.deliver(EllBuildFrame("701"));
     QByteArray replies;
     EXPECT_FALSE(EllReadReply(comm, replies, true));   // acknowledged whatever its status
-    EXPECT_EQ(comm.writes(), QList<QByteArray>{EllBuildFrame("700")});
+    EXPECT_EQ(comm.writes(), QList<QByteArray> {EllBuildFrame("700")});
 
     comm.clearWritten();
     comm.deliver(bytes({ACK}));
@@ -113,7 +122,8 @@ TEST_F(EllisseExchange, AFrameAnswerIsAcknowledgedWithItsCodeAndZero) {
     EXPECT_TRUE(comm.writes().isEmpty());   // a single-byte answer needs no acknowledgement
 }
 
-TEST_F(EllisseExchange, ARegisterThatNeverAnswersFailsWhenTheTimeoutRunsOut) {
+TEST_F(EllisseExchange, ARegisterThatNeverAnswersFailsWhenTheTimeoutRunsOut)
+{
     QElapsedTimer t;
     t.start();
     QByteArray replies;
@@ -122,26 +132,28 @@ TEST_F(EllisseExchange, ARegisterThatNeverAnswersFailsWhenTheTimeoutRunsOut) {
     EXPECT_LT(t.elapsed(), kTimeoutMs + 1000);
 }
 
-TEST_F(EllisseExchange, TwoPhaseRecordsReadTheResultAndCloseWithZeros) {
+TEST_F(EllisseExchange, TwoPhaseRecordsReadTheResultAndCloseWithZeros)
+{
     const QByteArray record = clsEllisseExt::ClosingRecord();
     comm.expect(EllBuildFrame(record), bytes({ACK}) + EllBuildFrame("740"));   // result at once
     comm.expect(EllBuildFrame("000"), bytes({ACK}));
     QByteArray replies;
     EXPECT_TRUE(EllSendCommandEx(record, comm, replies));
-    EXPECT_EQ(comm.writes(), (QList<QByteArray>{EllBuildFrame(record), EllBuildFrame("740"), EllBuildFrame("000")}));
+    EXPECT_EQ(comm.writes(), (QList<QByteArray> {EllBuildFrame(record), EllBuildFrame("740"), EllBuildFrame("000")}));
 
     // Below code 70 a record has one phase only.
     comm.clearWritten();
     comm.expect(EllBuildFrame("5100-X"), bytes({ACK}));
     EXPECT_TRUE(EllSendCommandEx("5100-X", comm, replies));
-    EXPECT_EQ(comm.writes(), QList<QByteArray>{EllBuildFrame("5100-X")});
+    EXPECT_EQ(comm.writes(), QList<QByteArray> {EllBuildFrame("5100-X")});
 }
 
-TEST_F(EllisseExchange, ATwoPhaseRecordFailsOnARefusedResultWithoutClosing) {
+TEST_F(EllisseExchange, ATwoPhaseRecordFailsOnARefusedResultWithoutClosing)
+{
     comm.expect(EllBuildFrame("720 "), bytes({ACK}) + EllBuildFrame("721"));
     QByteArray replies;
     EXPECT_FALSE(EllSendCommandEx("720 ", comm, replies));
-    EXPECT_EQ(comm.writes(), (QList<QByteArray>{EllBuildFrame("720 "), EllBuildFrame("720")}));
+    EXPECT_EQ(comm.writes(), (QList<QByteArray> {EllBuildFrame("720 "), EllBuildFrame("720")}));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -149,19 +161,19 @@ TEST_F(EllisseExchange, ATwoPhaseRecordFailsOnARefusedResultWithoutClosing) {
 
 using EllisseKeys = RegisterTest<EllisseSimulator>;
 
-TEST_F(EllisseKeys, AReceiptIsTheKeysOfItsAmountsAndDepartments) {
+TEST_F(EllisseKeys, AReceiptIsTheKeysOfItsAmountsAndDepartments)
+{
     itfFiscalPrinter& printer = start(RegisterType::Ellisse);
     printer.NewSession(2);
     printer.SendData(*Currency::parse(QStringLiteral("2.5")), 3, QStringLiteral("ignored"), 2);
     printer.SendData(*Currency::parse(QStringLiteral("-1.20")), 1, QString(), 4);   // a return
     printer.SendData(*Currency::parse(QStringLiteral("1.005")), 1, QString(), 1);   // rounded half up: 101
-    printer.SendData(*Currency::parse(QStringLiteral("0.60")), -2, QString(), 12);  // a return by quantity
+    printer.SendData(*Currency::parse(QStringLiteral("0.60")), -2, QString(), 12);   // a return by quantity
     printer.EndSession();
     const QList<QByteArray> expected = {
-        "064",
-        "055", "053", "048", "072",          // 750, department 2
+        "064", "055", "053", "048", "072",   // 750, department 2
         "121", "049", "050", "048", "074",   // return, 120, department 4
-        "049", "048", "049", "071",          // 101, department 1
+        "049", "048", "049", "071",   // 101, department 1
         "121", "049", "050", "048", "082",   // return, 120, department 12
         "005",
     };
@@ -169,15 +181,17 @@ TEST_F(EllisseKeys, AReceiptIsTheKeysOfItsAmountsAndDepartments) {
     EXPECT_TRUE(line->fromProgram().startsWith(bytes({0x02, 0x30, 0x36, 0x34, 0x04, 0x41, 0x30, 0x03})));
 }
 
-TEST_F(EllisseKeys, CancelPressesTheClearKey) {
+TEST_F(EllisseKeys, CancelPressesTheClearKey)
+{
     itfFiscalPrinter& printer = start(RegisterType::Ellisse);
     printer.NewSession(0);
     printer.SendData(Currency::fromInt(7), 1, QString(), 1);
     printer.CancelSession();
-    EXPECT_EQ(commands(4), (QList<QByteArray>{"064", "055", "071", "064"}));
+    EXPECT_EQ(commands(4), (QList<QByteArray> {"064", "055", "071", "064"}));
 }
 
-TEST_F(EllisseKeys, AMuteRegisterFailsWithinItsTimeout) {
+TEST_F(EllisseKeys, AMuteRegisterFailsWithinItsTimeout)
+{
     itfFiscalPrinter& printer = start(RegisterType::Ellisse);
     line->setPowered(false);
     QElapsedTimer t;
@@ -190,7 +204,8 @@ TEST_F(EllisseKeys, AMuteRegisterFailsWithinItsTimeout) {
               QStringLiteral("Codice: 1\r\rErrore di comunicazione con il registratore di cassa (COM1-9600,n,8,1)"));
 }
 
-TEST_F(EllisseKeys, ARefusedKeyNamesTheKeyInTheError) {
+TEST_F(EllisseKeys, ARefusedKeyNamesTheKeyInTheError)
+{
     struct Case {
         int refusedAt;   // commands of the row accepted before the refusal
         QString message;
@@ -204,16 +219,17 @@ TEST_F(EllisseKeys, ARefusedKeyNamesTheKeyInTheError) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.refusedAt);
         printer.NewSession(2);
-        for (int i = 0; i < c.refusedAt; ++i)
-            sim->replaceNextAnswer(bytes({ACK}));
+        for (int i = 0; i < c.refusedAt; ++i) sim->replaceNextAnswer(bytes({ACK}));
         sim->replaceNextAnswer(bytes({NAK}));
-        const AppError e = raised([&] { printer.SendData(*Currency::parse(QStringLiteral("-1.20")), 1, QString(), 4); });
+        const AppError e
+            = raised([&] { printer.SendData(*Currency::parse(QStringLiteral("-1.20")), 1, QString(), 4); });
         EXPECT_EQ(e.number, driverError(3));
         EXPECT_EQ(e.description, QStringLiteral("Codice: 3\r\r") + c.message);
     }
 }
 
-TEST_F(EllisseKeys, EndAndCancelFailuresCarryTheirOwnCodes) {
+TEST_F(EllisseKeys, EndAndCancelFailuresCarryTheirOwnCodes)
+{
     itfFiscalPrinter& printer = start(RegisterType::Ellisse);
     printer.NewSession(2);
     sim->replaceNextAnswer(bytes({NAK}));
@@ -228,7 +244,8 @@ TEST_F(EllisseKeys, EndAndCancelFailuresCarryTheirOwnCodes) {
 // ---------------------------------------------------------------------------------------
 // Extended driver (type 4) against the register
 
-TEST(EllisseRecords, SaleDescriptionClosingAndCancellingRecords) {
+TEST(EllisseRecords, SaleDescriptionClosingAndCancellingRecords)
+{
     struct SaleCase {
         char flag;
         const char* amount;
@@ -256,7 +273,8 @@ TEST(EllisseRecords, SaleDescriptionClosingAndCancellingRecords) {
         {QStringLiteral("PANE"), "5100-PANE                           0"},
         {QStringLiteral("   OLIO"), "5100-OLIO                           0"},   // no leading blanks
         {QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"), "5100-ABCDEFGHIJKLMNOPQRSTUVWXYZ012340"},
-        {QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123 56789"), "5100-ABCDEFGHIJKLMNOPQRSTUVWXYZ0123 0"},   // cut at a blank
+        {QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123 56789"),
+         "5100-ABCDEFGHIJKLMNOPQRSTUVWXYZ0123 0"},   // cut at a blank
     };
     for (const DescriptionCase& c : descriptions) {
         SCOPED_TRACE(c.record);
@@ -270,26 +288,38 @@ TEST(EllisseRecords, SaleDescriptionClosingAndCancellingRecords) {
 
 using EllisseRecordsOnLine = RegisterTest<EllisseSimulator>;
 
-TEST_F(EllisseRecordsOnLine, AReceiptSendsTwoPhaseRecordsWithTheirAcknowledgements) {
+TEST_F(EllisseRecordsOnLine, AReceiptSendsTwoPhaseRecordsWithTheirAcknowledgements)
+{
     settings().FiscalPrinterParam.DescriptionLen = 8;
     itfFiscalPrinter& printer = start(RegisterType::EllisseExt);
     printer.NewSession(2);
-    printer.SendData(*Currency::parse(QStringLiteral("-1.20")), 1, QStringLiteral("reso"), 4);   // flag 8, first-row flag stays
+    printer.SendData(*Currency::parse(QStringLiteral("-1.20")), 1, QStringLiteral("reso"),
+                     4);   // flag 8, first-row flag stays
     printer.SendData(*Currency::parse(QStringLiteral("2.5")), 3, QStringLiteral("Caffè espresso"), 2);
-    printer.SendData(*Currency::parse(QStringLiteral("1.005")), 1, QStringLiteral("!!"), 1);   // nothing left to describe
+    printer.SendData(*Currency::parse(QStringLiteral("1.005")), 1, QStringLiteral("!!"),
+                     1);   // nothing left to describe
     printer.EndSession();
     const QList<QByteArray> expected = {
-        "7008000000012004000000000000000000000000                00", "700", "000",
+        "7008000000012004000000000000000000000000                00",
+        "700",
+        "000",
         "5100-RESO                           0",
-        "700p000000025002000000000000000000000030                00", "700", "000",
+        "700p000000025002000000000000000000000030                00",
+        "700",
+        "000",
         "5100-CAFFE ES                       0",
-        "7000000000010101000000000000000000000000                00", "700", "000",
-        "7400000000000010000000000000000000000000", "740", "000",
+        "7000000000010101000000000000000000000000                00",
+        "700",
+        "000",
+        "7400000000000010000000000000000000000000",
+        "740",
+        "000",
     };
     EXPECT_EQ(commands(expected.size()), expected);
 }
 
-TEST_F(EllisseRecordsOnLine, NothingIsSentToCloseOrVoidABeforeAnySale) {
+TEST_F(EllisseRecordsOnLine, NothingIsSentToCloseOrVoidABeforeAnySale)
+{
     itfFiscalPrinter& printer = start(RegisterType::EllisseExt);
     printer.NewSession(2);
     printer.EndSession();
@@ -302,10 +332,11 @@ TEST_F(EllisseRecordsOnLine, NothingIsSentToCloseOrVoidABeforeAnySale) {
     printer.SendData(Currency::fromInt(1), 1, QString(), 1);
     printer.CancelSession();
     const QList<QByteArray> got = commands(6);
-    EXPECT_EQ(got.mid(3), (QList<QByteArray>{"720 ", "720", "000"}));
+    EXPECT_EQ(got.mid(3), (QList<QByteArray> {"720 ", "720", "000"}));
 }
 
-TEST_F(EllisseRecordsOnLine, ARefusedResultFailsTheRow) {
+TEST_F(EllisseRecordsOnLine, ARefusedResultFailsTheRow)
+{
     itfFiscalPrinter& printer = start(RegisterType::EllisseExt);
     printer.NewSession(2);
     sim->setResultStatus('3');
@@ -315,12 +346,13 @@ TEST_F(EllisseRecordsOnLine, ARefusedResultFailsTheRow) {
     sim->setResultStatus('0');
     // The first sale record went out: the receipt is open on the register and can be voided.
     printer.CancelSession();
-    EXPECT_EQ(commands(5).mid(2), (QList<QByteArray>{"720 ", "720", "000"}));
+    EXPECT_EQ(commands(5).mid(2), (QList<QByteArray> {"720 ", "720", "000"}));
 }
 
 // The sale record's places are fixed: a field that would not fit is refused, never sent
 // shifted onto the next field (department 100 would be charged to department 10).
-TEST_F(EllisseRecordsOnLine, ARowWhoseFieldsDoNotFitTheRecordIsRefusedUnsent) {
+TEST_F(EllisseRecordsOnLine, ARowWhoseFieldsDoNotFitTheRecordIsRefusedUnsent)
+{
     struct Case {
         const char* price;
         int16_t department;
@@ -337,7 +369,10 @@ TEST_F(EllisseRecordsOnLine, ARowWhoseFieldsDoNotFitTheRecordIsRefusedUnsent) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.price) + " " + std::to_string(c.department));
         printer.NewSession(2);
-        const AppError e = raised([&] { printer.SendData(*Currency::parse(QString::fromLatin1(c.price), QLocale::c()), 1, QStringLiteral("X"), c.department); });
+        const AppError e = raised([&] {
+            printer.SendData(*Currency::parse(QString::fromLatin1(c.price), QLocale::c()), 1, QStringLiteral("X"),
+                             c.department);
+        });
         EXPECT_EQ(e.number, driverError(3));
         EXPECT_EQ(e.description, QStringLiteral("Codice: 3\r\r") + c.message);
         // Nothing reached the register, so there is no receipt to void either.
@@ -351,20 +386,22 @@ TEST_F(EllisseRecordsOnLine, ARowWhoseFieldsDoNotFitTheRecordIsRefusedUnsent) {
     EXPECT_EQ(commands(1).value(0), QByteArray("700p999999999999000000000000000000000000                00"));
 }
 
-TEST_F(EllisseRecordsOnLine, FramesTheRegisterSendsOnItsOwnAreAcknowledgedAndClosed) {
+TEST_F(EllisseRecordsOnLine, FramesTheRegisterSendsOnItsOwnAreAcknowledgedAndClosed)
+{
     start(RegisterType::EllisseExt);
     line->send(sim->unsolicited("120"));
-    EXPECT_EQ(commands(2), (QList<QByteArray>{"120", "000"}));
+    EXPECT_EQ(commands(2), (QList<QByteArray> {"120", "000"}));
 
     // A frame beginning with 89 needs no closing exchange.
     sim->clearCommands();
     line->send(sim->unsolicited("890"));
-    EXPECT_EQ(commands(1), QList<QByteArray>{"890"});
+    EXPECT_EQ(commands(1), QList<QByteArray> {"890"});
     QCoreApplication::processEvents(QEventLoop::AllEvents, 200);
-    EXPECT_EQ(sim->commands(), QList<QByteArray>{"890"});
+    EXPECT_EQ(sim->commands(), QList<QByteArray> {"890"});
 }
 
-TEST_F(EllisseRecordsOnLine, AFrameArrivingDuringAnExchangeIsLeftToTheExchange) {
+TEST_F(EllisseRecordsOnLine, AFrameArrivingDuringAnExchangeIsLeftToTheExchange)
+{
     itfFiscalPrinter& printer = start(RegisterType::EllisseExt);
     printer.NewSession(2);
     // The register's result comes while the driver waits: it must be read as the result,

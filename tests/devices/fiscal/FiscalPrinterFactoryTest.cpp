@@ -6,7 +6,8 @@
 
 using FactoryTest = RegisterTest<EllisseSimulator>;
 
-TEST_F(FactoryTest, SerialTypesGetTheirDriverWithTheLineOpen) {
+TEST_F(FactoryTest, SerialTypesGetTheirDriverWithTheLineOpen)
+{
     struct Case {
         int32_t type;
         const char* description;
@@ -41,7 +42,8 @@ TEST_F(FactoryTest, SerialTypesGetTheirDriverWithTheLineOpen) {
     }
 }
 
-TEST_F(FactoryTest, ReleaseDropsTheDriverAndClosesItsLine) {
+TEST_F(FactoryTest, ReleaseDropsTheDriverAndClosesItsLine)
+{
     start(3);
     QPointer<SerialChannel> comm(&dynamic_cast<SerialRegisterDriver&>(FiscalPrinter()).comm());
     EXPECT_TRUE(InitFiscalPrinter(true));
@@ -52,7 +54,8 @@ TEST_F(FactoryTest, ReleaseDropsTheDriverAndClosesItsLine) {
     EXPECT_EQ(e.description, QStringLiteral("Codice: 5\r\rIl registratore di cassa non è attivato"));
 }
 
-TEST_F(FactoryTest, TypeWithoutLocalDriverStandsButEveryUseIsToldThereIsNone) {
+TEST_F(FactoryTest, TypeWithoutLocalDriverStandsButEveryUseIsToldThereIsNone)
+{
     start(3);
     settings().FiscalPrinterParam.Type = RegisterType::NoLocalDriver;
     EXPECT_TRUE(InitFiscalPrinter(false));
@@ -63,7 +66,8 @@ TEST_F(FactoryTest, TypeWithoutLocalDriverStandsButEveryUseIsToldThereIsNone) {
     EXPECT_TRUE(e.description.contains(QStringLiteral("non ha un driver su questa postazione")));
 }
 
-TEST_F(FactoryTest, TypesNoRegisterHasCreateNothing) {
+TEST_F(FactoryTest, TypesNoRegisterHasCreateNothing)
+{
     for (const int32_t type : {-1, -5, 13, 50, 98, 100, 1000}) {
         SCOPED_TRACE(type);
         start(3);
@@ -73,14 +77,15 @@ TEST_F(FactoryTest, TypesNoRegisterHasCreateNothing) {
     }
 }
 
-TEST(RchLineCodes, SpeedAndDataBitsFromThePortSettings) {
+TEST(RchLineCodes, SpeedAndDataBitsFromThePortSettings)
+{
     struct Case {
         const char* settings;
         int speed;   // 0: refused
         int dataBits;
     };
     const Case cases[] = {
-        {"19200,n,8,1", 16, 3}, {"9600,e,7,1", 8, 2}, {"1200,n,8,1", 1, 3}, {"2400,e, 7,1", 2, 2},
+        {"19200,n,8,1", 16, 3}, {"9600,e,7,1", 8, 2},  {"1200,n,8,1", 1, 3},  {"2400,e, 7,1", 2, 2},
         {"4800,n,8,2", 4, 3},   {"14400,n,8,1", 0, 0}, {"38400,n,8,1", 0, 0}, {"", 0, 0},
     };
     for (const Case& c : cases) {
@@ -95,7 +100,8 @@ TEST(RchLineCodes, SpeedAndDataBitsFromThePortSettings) {
 }
 
 // The factory shows nothing: it reports the refusal, and the window that asked shows it.
-TEST_F(FactoryTest, AnRchSpeedTheComponentRefusesIsReportedAndNoDriver) {
+TEST_F(FactoryTest, AnRchSpeedTheComponentRefusesIsReportedAndNoDriver)
+{
     start(3);
     settings().FiscalPrinterParam.Type = RegisterType::RCHG600;
     settings().FiscalPrinterParam.COMPortParam = QStringLiteral("14400,n,8,1");
@@ -110,7 +116,8 @@ TEST_F(FactoryTest, AnRchSpeedTheComponentRefusesIsReportedAndNoDriver) {
     EXPECT_EQ(InitFiscalPrinter(false).refusal, QString());
 }
 
-TEST_F(FactoryTest, APortThatDoesNotOpenRaisesTheLineErrorAndLeavesNoDriver) {
+TEST_F(FactoryTest, APortThatDoesNotOpenRaisesTheLineErrorAndLeavesNoDriver)
+{
     struct Case {
         int port;
         const char* device;   // [Devices] COM<port>
@@ -124,7 +131,8 @@ TEST_F(FactoryTest, APortThatDoesNotOpenRaisesTheLineErrorAndLeavesNoDriver) {
         SCOPED_TRACE(c.port);
         start(3);
         if (c.device)
-            settingsStore().set(QStringLiteral("Devices"), QStringLiteral("COM%1").arg(c.port), QString::fromLatin1(c.device));
+            settingsStore().set(QStringLiteral("Devices"), QStringLiteral("COM%1").arg(c.port),
+                                QString::fromLatin1(c.device));
         settings().FiscalPrinterParam.COMPortNumber = c.port;
         const AppError e = raised([] { InitFiscalPrinter(false); });
         EXPECT_EQ(e.number, c.number);
@@ -137,7 +145,8 @@ TEST_F(FactoryTest, APortThatDoesNotOpenRaisesTheLineErrorAndLeavesNoDriver) {
     EXPECT_FALSE(FiscalPrinterActive());
 }
 
-TEST_F(FactoryTest, NewParametersReopenTheLineWithThem) {
+TEST_F(FactoryTest, NewParametersReopenTheLineWithThem)
+{
     auto& serial = dynamic_cast<SerialRegisterDriver&>(start(3));
     serial.SetParameters({1, QStringLiteral("19200,o,8,2")});
     EXPECT_TRUE(serial.comm().isOpen());

@@ -14,7 +14,8 @@ Currency money(const char* text) { return *Currency::parse(QString::fromLatin1(t
 
 using RchDriver = ComponentTest;
 
-TEST_F(RchDriver, RowsGoAsTheModelsKeyCodesOrAsAReceiptLine) {
+TEST_F(RchDriver, RowsGoAsTheModelsKeyCodesOrAsAReceiptLine)
+{
     struct Case {
         const char* name;
         int32_t type;
@@ -29,20 +30,51 @@ TEST_F(RchDriver, RowsGoAsTheModelsKeyCodesOrAsAReceiptLine) {
         {"G1200 12.50 on department 4", RegisterType::RCHG1200, "12.50", 1, {}, 4, {"12011202120512001104"}},
         {"G600 12.50 on department 4", RegisterType::RCHG600, "12.50", 1, {}, 4, {"11291130113311281067"}},
         // A G1200 return key is a command of its own; a G600 one leads the row's command.
-        {"G1200 return of 3.00 on department 2", RegisterType::RCHG1200, "3.00", -1, {}, 2, {"1032", "1203120012001102"}},
+        {"G1200 return of 3.00 on department 2",
+         RegisterType::RCHG1200,
+         "3.00",
+         -1,
+         {},
+         2,
+         {"1032", "1203120012001102"}},
         {"G600 return of 3.00 on department 2", RegisterType::RCHG600, "3.00", -1, {}, 2, {"10231131112811281065"}},
         {"G1200 return by a negative price", RegisterType::RCHG1200, "-3.00", 1, {}, 2, {"1032", "1203120012001102"}},
         {"G600 return by a negative price", RegisterType::RCHG600, "-3.00", 1, {}, 2, {"10231131112811281065"}},
         {"G1200 quantity 3 as keys of the row amount", RegisterType::RCHG1200, "0.25", 3, {}, 10, {"120712051110"}},
-        {"G1200 line of 2 Pane at 1.25", RegisterType::RCHG1200, "1.25", 2, QStringLiteral("Pane"), 1,
+        {"G1200 line of 2 Pane at 1.25",
+         RegisterType::RCHG1200,
+         "1.25",
+         2,
+         QStringLiteral("Pane"),
+         1,
          {"#2x PANE" + blanks13 + "00000250 01"}},
-        {"G1200 line of one article: no prefix", RegisterType::RCHG1200, "1.25", 1, QStringLiteral("Caffè"), 12,
+        {"G1200 line of one article: no prefix",
+         RegisterType::RCHG1200,
+         "1.25",
+         1,
+         QStringLiteral("Caffè"),
+         12,
          {"#CAFFE" + QString(15, u' ') + "00000125 12"}},
-        {"G1200 line with the prefix keeps 17 characters of the description", RegisterType::RCHG1200, "1", 2,
-         QStringLiteral("ABCDEFGHIJKLMNOPQRST"), 4, {"#2x ABCDEFGHIJKLMNOPQ00000200 04"}},
-        {"G1200 returned line: the return key, then a line without prefix", RegisterType::RCHG1200, "1.25", -2,
-         QStringLiteral("Pane"), 1, {"1032", "#PANE" + QString(16, u' ') + "00000250 01"}},
-        {"G600 never sends the description", RegisterType::RCHG600, "1.25", 2, QStringLiteral("Pane"), 1,
+        {"G1200 line with the prefix keeps 17 characters of the description",
+         RegisterType::RCHG1200,
+         "1",
+         2,
+         QStringLiteral("ABCDEFGHIJKLMNOPQRST"),
+         4,
+         {"#2x ABCDEFGHIJKLMNOPQ00000200 04"}},
+        {"G1200 returned line: the return key, then a line without prefix",
+         RegisterType::RCHG1200,
+         "1.25",
+         -2,
+         QStringLiteral("Pane"),
+         1,
+         {"1032", "#PANE" + QString(16, u' ') + "00000250 01"}},
+        {"G600 never sends the description",
+         RegisterType::RCHG600,
+         "1.25",
+         2,
+         QStringLiteral("Pane"),
+         1,
          {"1130113311281064"}},
     };
     for (const Case& c : cases) {
@@ -55,7 +87,8 @@ TEST_F(RchDriver, RowsGoAsTheModelsKeyCodesOrAsAReceiptLine) {
     }
 }
 
-TEST_F(RchDriver, DepartmentKeysAboveNineKeepTheirFourDigits) {
+TEST_F(RchDriver, DepartmentKeysAboveNineKeepTheirFourDigits)
+{
     clsRCHG1200 g1200;
     clsRCHG600 g600;
     EXPECT_EQ(g1200.DepartmentKey(1), QStringLiteral("1101"));
@@ -67,7 +100,8 @@ TEST_F(RchDriver, DepartmentKeysAboveNineKeepTheirFourDigits) {
     EXPECT_EQ(KeyCode(7), QStringLiteral("0007"));
 }
 
-TEST_F(RchDriver, TheG2000IsAFourthParameterOfOne) {
+TEST_F(RchDriver, TheG2000IsAFourthParameterOfOne)
+{
     struct Case {
         QVariantList params;
         const char* description;
@@ -88,7 +122,8 @@ TEST_F(RchDriver, TheG2000IsAFourthParameterOfOne) {
     EXPECT_EQ(RegisterTypeDescription(RegisterType::RCHG2000), QStringLiteral("RCH G2000"));
 }
 
-TEST(RchStatusText, CodeInBracketsThenTheTextWhenThereIsOne) {
+TEST(RchStatusText, CodeInBracketsThenTheTextWhenThereIsOne)
+{
     EXPECT_EQ(RchStatusText(519), QStringLiteral("[519] Comunicazione chiusa"));
     EXPECT_EQ(RchStatusText(521), QStringLiteral("[521] Errore di Timeout durante l'esecuzione del comando"));
     EXPECT_EQ(RchStatusText(1002), QStringLiteral("[1002] Nessn dato memorizzato sul registratore di cassa"));
@@ -98,7 +133,8 @@ TEST(RchStatusText, CodeInBracketsThenTheTextWhenThereIsOne) {
 // ---------------------------------------------------------------------------------------
 // What the register reports
 
-TEST_F(RchDriver, ACommandTheRegisterNeverCompletesTimesOutOnEveryModel) {
+TEST_F(RchDriver, ACommandTheRegisterNeverCompletesTimesOutOnEveryModel)
+{
     auto clock = std::make_shared<ManualClock>();
     setAppClock(clock);
     for (const int32_t type : {RegisterType::RCHG600, RegisterType::RCHG1200}) {
@@ -115,7 +151,8 @@ TEST_F(RchDriver, ACommandTheRegisterNeverCompletesTimesOutOnEveryModel) {
     setAppClock(nullptr);
 }
 
-TEST_F(RchDriver, AStatusReportedInsteadOfCompletionIsRaisedAtOnce) {
+TEST_F(RchDriver, AStatusReportedInsteadOfCompletionIsRaisedAtOnce)
+{
     struct Case {
         int32_t status;
         const char* description;
@@ -144,7 +181,8 @@ TEST_F(RchDriver, AStatusReportedInsteadOfCompletionIsRaisedAtOnce) {
     }
 }
 
-TEST_F(RchDriver, AReportThatComesWhileTheCommandIsHandedOverCounts) {
+TEST_F(RchDriver, AReportThatComesWhileTheCommandIsHandedOverCounts)
+{
     fakes.setReportDelivery(FakeRegisterComponents::Delivery::DuringSend);
     for (const int32_t type : {RegisterType::RCHG600, RegisterType::RCHG1200}) {
         SCOPED_TRACE(type);
@@ -158,14 +196,16 @@ TEST_F(RchDriver, AReportThatComesWhileTheCommandIsHandedOverCounts) {
     }
 }
 
-TEST_F(RchDriver, OnlyTheG1200TakesEndOfProcessingForCompletion) {
+TEST_F(RchDriver, OnlyTheG1200TakesEndOfProcessingForCompletion)
+{
     itfFiscalPrinter& printer = start(RegisterType::RCHG1200);
     fakes.reportNext(RchStatus::ProcessingEnded);
     printer.NewSession(2);
     EXPECT_EQ(dynamic_cast<RchRegisterDriver&>(printer).Status(), RchStatus::ProcessingEnded);
 }
 
-TEST_F(RchDriver, CallsTheComponentRefusesRaiseTheirStatus) {
+TEST_F(RchDriver, CallsTheComponentRefusesRaiseTheirStatus)
+{
     struct Case {
         const char* call;
         int32_t status;
@@ -186,7 +226,8 @@ TEST_F(RchDriver, CallsTheComponentRefusesRaiseTheirStatus) {
     }
 }
 
-TEST_F(RchDriver, AFailedEndLeavesTheLineOpenUntilTheVoidClosesIt) {
+TEST_F(RchDriver, AFailedEndLeavesTheLineOpenUntilTheVoidClosesIt)
+{
     itfFiscalPrinter& printer = start(RegisterType::RCHG1200);
     printer.NewSession(2);
     fakes.clearCalls();
@@ -194,6 +235,6 @@ TEST_F(RchDriver, AFailedEndLeavesTheLineOpenUntilTheVoidClosesIt) {
     EXPECT_THROW(printer.EndSession(), AppError);
     EXPECT_TRUE(calls(QStringLiteral("RCHClose")).isEmpty());
     printer.CancelSession();
-    EXPECT_EQ(commands(), (QStringList{"1001", "1040"}));
+    EXPECT_EQ(commands(), (QStringList {"1001", "1040"}));
     EXPECT_EQ(calls(QStringLiteral("RCHClose")).size(), 1);
 }

@@ -31,7 +31,8 @@ void PrintTo(const Family& f, std::ostream* os) { *os << f.simulator << " type "
 
 class ReceiptRetry : public FiscalTest, public ::testing::WithParamInterface<Family> {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         FiscalTest::SetUp();
         sim = CreateRegisterSimulator(QString::fromLatin1(GetParam().simulator));
         line = std::make_unique<RegisterSimulatorLine>(sim);
@@ -39,20 +40,21 @@ protected:
         settings().FiscalPrinterParam.Type = GetParam().type;
         ASSERT_TRUE(InitFiscalPrinter(false));
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         FiscalTest::TearDown();
         line.reset();
     }
 
-    void goAway() {
-        if (!GetParam().heldByXoff)
-            return line->setPowered(false);
+    void goAway()
+    {
+        if (!GetParam().heldByXoff) return line->setPowered(false);
         line->send(QByteArray(1, XOFF));
         QThread::msleep(50);
     }
-    void comeBack() {
-        if (!GetParam().heldByXoff)
-            return line->setPowered(true);
+    void comeBack()
+    {
+        if (!GetParam().heldByXoff) return line->setPowered(true);
         // What waited behind XOFF reaches the register first: the command that failed.
         const qsizetype before = sim->commands().size();
         line->send(QByteArray(1, XON));
@@ -62,7 +64,8 @@ protected:
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     // The commands the register got, once at least `count` have come and no more follow.
-    QList<QByteArray> settled(qsizetype count) {
+    QList<QByteArray> settled(qsizetype count)
+    {
         QElapsedTimer t, quiet;
         t.start();
         quiet.start();
@@ -84,7 +87,8 @@ protected:
     std::unique_ptr<RegisterSimulatorLine> line;
 };
 
-TEST_P(ReceiptRetry, FailsWithinTheTimeoutAndTheRetrySendsTheWholeReceipt) {
+TEST_P(ReceiptRetry, FailsWithinTheTimeoutAndTheRetrySendsTheWholeReceipt)
+{
     const Family& f = GetParam();
     SendFiscalReceipt(FiscalPrinter(), 2, kReceipt);
     const QList<QByteArray> healthy = settled(0);
@@ -109,17 +113,16 @@ TEST_P(ReceiptRetry, FailsWithinTheTimeoutAndTheRetrySendsTheWholeReceipt) {
 
 // A line that keeps sending bytes that never make an answer: the time-out bounds the whole
 // answer, so the receipt fails within it as on a silent line, not when the line stops.
-TEST_P(ReceiptRetry, ALineThatKeepsSendingFailsWithinTheTimeout) {
+TEST_P(ReceiptRetry, ALineThatKeepsSendingFailsWithinTheTimeout)
+{
     const Family& f = GetParam();
-    if (f.heldByXoff)
-        GTEST_SKIP() << "this register sends no answers";
+    if (f.heldByXoff) GTEST_SKIP() << "this register sends no answers";
     constexpr int kStreamMs = 3000, kEveryMs = 20;
     // No gap between the bytes is long enough to end the answer (CRF 4600 ends one after
     // CommandWait of silence).
     settings().FiscalPrinterParam.CommandWait = 100;
-    SimulatorOutput noise{{0, QByteArray(1, 0x02)}};
-    for (int ms = 0; ms < kStreamMs; ms += kEveryMs)
-        noise.push_back({kEveryMs, "x"});
+    SimulatorOutput noise {{0, QByteArray(1, 0x02)}};
+    for (int ms = 0; ms < kStreamMs; ms += kEveryMs) noise.push_back({kEveryMs, "x"});
     sim->replaceNextAnswer(noise);
 
     QElapsedTimer t;
@@ -132,27 +135,29 @@ TEST_P(ReceiptRetry, ALineThatKeepsSendingFailsWithinTheTimeout) {
 
 INSTANTIATE_TEST_SUITE_P(
     Families, ReceiptRetry,
-    ::testing::Values(Family{0, "crf4600", 1, kConnection, false},
-                      Family{3, "ellisse", 1, kConnection, false},
+    ::testing::Values(Family {0, "crf4600", 1, kConnection, false}, Family {3, "ellisse", 1, kConnection, false},
                       // Nothing goes to the register before the first row.
-                      Family{4, "ellisse", 3, QStringLiteral("Errore di comunicazione in invio dei dati"), false},
-                      Family{7, "sax", 1, kConnection.chopped(1) + QStringLiteral(") - azzeramento free conunter"), false},
-                      Family{8, "dsprogress", 1, kConnection, false},
-                      Family{10, "sarema", 1, kConnection, true},
-                      Family{11, "sweda", 1, kConnection + QStringLiteral(", "), false}),
-    [](const ::testing::TestParamInfo<Family>& info) { return std::string(info.param.simulator) + "_type" + std::to_string(info.param.type); });
+                      Family {4, "ellisse", 3, QStringLiteral("Errore di comunicazione in invio dei dati"), false},
+                      Family {7, "sax", 1, kConnection.chopped(1) + QStringLiteral(") - azzeramento free conunter"),
+                              false},
+                      Family {8, "dsprogress", 1, kConnection, false}, Family {10, "sarema", 1, kConnection, true},
+                      Family {11, "sweda", 1, kConnection + QStringLiteral(", "), false}),
+    [](const ::testing::TestParamInfo<Family>& info) {
+        return std::string(info.param.simulator) + "_type" + std::to_string(info.param.type);
+    });
 
 // A row the register refuses ends the receipt there: the error reaches the caller and the
 // register hears nothing more, not even a void.
 using RefusedRow = RegisterTest<SwedaSimulator>;
 
-TEST_F(RefusedRow, IsTheLastCommandTheRegisterHears) {
+TEST_F(RefusedRow, IsTheLastCommandTheRegisterHears)
+{
     start(RegisterType::SWEDA);
     sim->replaceNextAnswer(bytes({0x04, 0x0D}));
     sim->replaceNextAnswer("E5\r");
     const AppError e = raised([] { SendFiscalReceipt(FiscalPrinter(), 2, kReceipt); });
     EXPECT_EQ(e.description, QStringLiteral("Codice: 3\r\rErrore in invio dei dati (reparto 4), Subtotale Negativo"));
-    EXPECT_EQ(commands(2), (QList<QByteArray>{"KXCL", "KX00000240R4Pane2x "}));
+    EXPECT_EQ(commands(2), (QList<QByteArray> {"KXCL", "KX00000240R4Pane2x "}));
     QThread::msleep(100);
     EXPECT_EQ(sim->commands().size(), 2);
 }

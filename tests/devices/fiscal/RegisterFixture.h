@@ -18,8 +18,9 @@ class FiscalTest : public ::testing::Test {
 protected:
     static constexpr int kTimeoutMs = 300;
 
-    void SetUp() override {
-        settings().FiscalPrinterParam = FiscalPrinterSettings{};
+    void SetUp() override
+    {
+        settings().FiscalPrinterParam = FiscalPrinterSettings {};
         settings().FiscalPrinterParam.Timout = kTimeoutMs;
         settings().FiscalPrinterParam.CommandWait = 10;
     }
@@ -29,22 +30,24 @@ protected:
     std::shared_ptr<ScriptedUiServices> ui = headless.ui;
 };
 
-template <typename Simulator>
-class RegisterTest : public FiscalTest {
+template <typename Simulator> class RegisterTest : public FiscalTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         FiscalTest::SetUp();
         sim = std::make_shared<Simulator>();
         line = std::make_unique<RegisterSimulatorLine>(sim);
         settingsStore().set(QStringLiteral("Devices"), QStringLiteral("COM1"), line->devicePath());
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         FiscalTest::TearDown();   // the driver's port closes before the line goes
         line.reset();
     }
 
     // The driver of `type` on COM1, created by the factory as the program does.
-    itfFiscalPrinter& start(int32_t type) {
+    itfFiscalPrinter& start(int32_t type)
+    {
         settings().FiscalPrinterParam.Type = type;
         EXPECT_TRUE(InitFiscalPrinter(false));
         return FiscalPrinter();
@@ -52,7 +55,8 @@ protected:
 
     // The commands the register has understood, once `count` of them have come (the
     // register works on its own thread).
-    QList<QByteArray> commands(qsizetype count = 0) {
+    QList<QByteArray> commands(qsizetype count = 0)
+    {
         QElapsedTimer t;
         t.start();
         while (sim->commands().size() < count && t.elapsed() < 2000)
@@ -61,7 +65,8 @@ protected:
     }
 
     // The bytes the register has received, once `count` of them have come.
-    QByteArray fromProgram(qsizetype count) {
+    QByteArray fromProgram(qsizetype count)
+    {
         QElapsedTimer t;
         t.start();
         while (line->fromProgram().size() < count && t.elapsed() < 2000)
@@ -74,7 +79,8 @@ protected:
 };
 
 // Runs `call`, which must raise AppError; gives the error back.
-inline AppError raised(const std::function<void()>& call) {
+inline AppError raised(const std::function<void()>& call)
+{
     try {
         call();
     } catch (const AppError& e) {
@@ -86,9 +92,9 @@ inline AppError raised(const std::function<void()>& call) {
 
 inline int32_t driverError(int32_t code) { return AppError::object(code, QString(), QString()).number; }
 
-inline QByteArray bytes(std::initializer_list<int> values) {
+inline QByteArray bytes(std::initializer_list<int> values)
+{
     QByteArray b;
-    for (const int v : values)
-        b += char(v);
+    for (const int v : values) b += char(v);
     return b;
 }

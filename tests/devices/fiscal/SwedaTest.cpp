@@ -8,7 +8,8 @@ constexpr int EOT = 0x04, CR = 0x0D;
 Currency money(const char* text) { return *Currency::parse(QString::fromLatin1(text), QLocale::c()); }
 }
 
-TEST(SwedaAnswers, EveryErrorCodeFindsItsText) {
+TEST(SwedaAnswers, EveryErrorCodeFindsItsText)
+{
     struct Case {
         QByteArray answer;
         const char* text;
@@ -31,11 +32,11 @@ TEST(SwedaAnswers, EveryErrorCodeFindsItsText) {
         {"E53\r", "Errore Framing"},
         {"E69\r", "Errore Stringa Dati"},
         {"e84\r", "Codice Inesistente"},
-        {"ERR E53\r", "Errore Framing"},          // text before the code
+        {"ERR E53\r", "Errore Framing"},   // text before the code
         {bytes({EOT}) + "E9\r", "Errore Stampante"},
         {bytes({EOT, CR}), "Comando eseguito con successo"},
         {bytes({EOT}) + "OK\r", "Comando eseguito con successo"},
-        {"E10\r", ""},                            // no such code
+        {"E10\r", ""},   // no such code
         {"E4\r", ""},
         {"OK\r", ""},
         {"5\r", ""},
@@ -49,11 +50,12 @@ TEST(SwedaAnswers, EveryErrorCodeFindsItsText) {
 
 using Sweda = RegisterTest<SwedaSimulator>;
 
-TEST_F(Sweda, CommandsBeginWithKxAndEndWithCr) {
+TEST_F(Sweda, CommandsBeginWithKxAndEndWithCr)
+{
     itfFiscalPrinter& printer = start(RegisterType::SWEDA);
     printer.NewSession(2);
     printer.SendData(money("1.20"), 3, QStringLiteral("Pane"), 4);
-    printer.SendData(money("-1.20"), 1, QStringLiteral("Pane"), 4);     // a return: the amount keeps its sign
+    printer.SendData(money("-1.20"), 1, QStringLiteral("Pane"), 4);   // a return: the amount keeps its sign
     printer.SendData(money("0.5"), -2, QStringLiteral("Olio!"), 12);
     printer.SendData(money("1"), 12, QStringLiteral("Biscotti al cioccolato"), 1);   // the count is cut away
     printer.EndSession();
@@ -71,14 +73,16 @@ TEST_F(Sweda, CommandsBeginWithKxAndEndWithCr) {
     EXPECT_TRUE(line->fromProgram().startsWith("KXCL\rKX00000360R4Pane3x \r"));
 }
 
-TEST_F(Sweda, TheRegistersReasonEndsTheErrorMessage) {
+TEST_F(Sweda, TheRegistersReasonEndsTheErrorMessage)
+{
     struct Case {
         QByteArray answer;
         const char* description;
     };
     const Case cases[] = {
         {"E8\r", "Codice: 2\r\rErrore in chiusura scontrino, Fine Memoria"},
-        {"e2\r", "Codice: 2\r\rErrore in chiusura scontrino, Errore fine carta Scontrino o Giornale o Batteria scarica"},
+        {"e2\r",
+         "Codice: 2\r\rErrore in chiusura scontrino, Errore fine carta Scontrino o Giornale o Batteria scarica"},
         {"XYZ\r", "Codice: 2\r\rErrore in chiusura scontrino, Esito non riconosciuto [XYZ\r] "},
     };
     itfFiscalPrinter& printer = start(RegisterType::SWEDA);
@@ -103,7 +107,8 @@ TEST_F(Sweda, TheRegistersReasonEndsTheErrorMessage) {
               QStringLiteral("Codice: 4\r\rErrore in annullamento scontrino, Chiave Errata"));
 }
 
-TEST_F(Sweda, ASilentRegisterLeavesTheMessageEndingInAComma) {
+TEST_F(Sweda, ASilentRegisterLeavesTheMessageEndingInAComma)
+{
     itfFiscalPrinter& printer = start(RegisterType::SWEDA);
     line->setPowered(false);
     QElapsedTimer t;
@@ -114,7 +119,8 @@ TEST_F(Sweda, ASilentRegisterLeavesTheMessageEndingInAComma) {
               QStringLiteral("Codice: 1\r\rErrore di comunicazione con il registratore di cassa (COM1-9600,n,8,1), "));
 }
 
-TEST_F(Sweda, AWriteFailureReportsTheLinesOwnReason) {
+TEST_F(Sweda, AWriteFailureReportsTheLinesOwnReason)
+{
     itfFiscalPrinter& printer = start(RegisterType::SWEDA);
     printer.NewSession(2);
     dynamic_cast<SerialRegisterDriver&>(printer).comm().close();
@@ -127,14 +133,15 @@ TEST_F(Sweda, AWriteFailureReportsTheLinesOwnReason) {
 // second later, when the next command has already gone. That CR ends the earlier answer;
 // it is never the next command's answer, and the row the register accepted is not
 // reported as failed.
-TEST_F(Sweda, ALateCrEndsTheEarlierAnswerNotTheNextOne) {
+TEST_F(Sweda, ALateCrEndsTheEarlierAnswerNotTheNextOne)
+{
     itfFiscalPrinter& printer = start(RegisterType::SWEDA);
     settings().FiscalPrinterParam.Timout = 1500;
-    sim->replaceNextAnswer(SimulatorOutput{{0, bytes({EOT})}, {500, bytes({CR})}});
+    sim->replaceNextAnswer(SimulatorOutput {{0, bytes({EOT})}, {500, bytes({CR})}});
     printer.NewSession(2);
     printer.SendData(money("1.20"), 1, QStringLiteral("Pane"), 4);
     printer.EndSession();
-    EXPECT_EQ(commands(3), (QList<QByteArray>{"KXCL", "KX00000120R4Pane", "KXT1"}));
+    EXPECT_EQ(commands(3), (QList<QByteArray> {"KXCL", "KX00000120R4Pane", "KXT1"}));
 
     // A CR alone that waits on the line when a command goes is no answer either.
     line->send(bytes({CR}));

@@ -16,29 +16,34 @@
 namespace {
 class FiscalOptionsTest : public ComponentTest {
 protected:
-    void TearDown() override {
+    void TearDown() override
+    {
         g_objDatabase.reset();
         ComponentTest::TearDown();
     }
-    template <class W = QWidget>
-    static W* control(QWidget& w, const char* name) {
+    template <class W = QWidget> static W* control(QWidget& w, const char* name)
+    {
         auto* c = w.findChild<W*>(QString::fromLatin1(name));
         EXPECT_NE(c, nullptr) << name;
         return c;
     }
     static QComboBox* types(QWidget& w) { return control<QComboBox>(w, "cmbRegType"); }
     static void choose(QWidget& w, int32_t type) { types(w)->setCurrentIndex(types(w)->findData(type)); }
-    static QString stored(const char* key) {
-        return settingsStore().get(QStringLiteral("FiscalPrinterParam"), QString::fromLatin1(key), QStringLiteral("<none>"));
+    static QString stored(const char* key)
+    {
+        return settingsStore().get(QStringLiteral("FiscalPrinterParam"), QString::fromLatin1(key),
+                                   QStringLiteral("<none>"));
     }
-    void openDatabaseWithEuro() {
+    void openDatabaseWithEuro()
+    {
         g_objDatabase = std::make_shared<Database>(nullptr, QStringLiteral("Negozio"), nullptr);
         g_objDatabase->SetCurrency(std::make_shared<EuroCurrencyInfo>());
     }
 };
 }
 
-TEST_F(FiscalOptionsTest, EachTypeEnablesTheSettingsItUses) {
+TEST_F(FiscalOptionsTest, EachTypeEnablesTheSettingsItUses)
+{
     struct Case {
         int32_t type;   // INT32_MIN: nothing chosen
         bool port, parameters, timeout, wait, receipt;
@@ -75,7 +80,8 @@ TEST_F(FiscalOptionsTest, EachTypeEnablesTheSettingsItUses) {
     }
 }
 
-TEST_F(FiscalOptionsTest, OkStoresEveryControlAndTheDialogReopensOnThem) {
+TEST_F(FiscalOptionsTest, OkStoresEveryControlAndTheDialogReopensOnThem)
+{
     frmFiscalOptions w;
     choose(w, RegisterType::CRF4600);
     control<QComboBox>(w, "cboCOMPortReg")->setCurrentIndex(2);
@@ -90,13 +96,18 @@ TEST_F(FiscalOptionsTest, OkStoresEveryControlAndTheDialogReopensOnThem) {
     EXPECT_TRUE(w.Confirmed());
 
     const std::pair<const char*, const char*> expected[] = {
-        {"Type", "0"},          {"COMPortNumber", "2"},      {"COMPortParam", "9600,e,7,1"},
-        {"CommandWait", "350"}, {"Timout", "2500"},          {"DefaultDepartment", "7"},
-        {"DescriptionLen", "18"}, {"CurrencyConversion", "False"}, {"SendDescription", "False"},
+        {"Type", "0"},
+        {"COMPortNumber", "2"},
+        {"COMPortParam", "9600,e,7,1"},
+        {"CommandWait", "350"},
+        {"Timout", "2500"},
+        {"DefaultDepartment", "7"},
+        {"DescriptionLen", "18"},
+        {"CurrencyConversion", "False"},
+        {"SendDescription", "False"},
         {"SendDisplay", "True"},
     };
-    for (const auto& [key, value] : expected)
-        EXPECT_EQ(stored(key), QString::fromLatin1(value)) << key;
+    for (const auto& [key, value] : expected) EXPECT_EQ(stored(key), QString::fromLatin1(value)) << key;
 
     LoadFiscalPrinterSettings();
     frmFiscalOptions again;
@@ -107,7 +118,8 @@ TEST_F(FiscalOptionsTest, OkStoresEveryControlAndTheDialogReopensOnThem) {
     EXPECT_FALSE(control<QCheckBox>(again, "chkSendDescrReg")->isChecked());
 }
 
-TEST_F(FiscalOptionsTest, AStoredTypeNoChoiceOffersSelectsNothingAndIsStoredAsNone) {
+TEST_F(FiscalOptionsTest, AStoredTypeNoChoiceOffersSelectsNothingAndIsStoredAsNone)
+{
     settings().FiscalPrinterParam.Type = 13;
     frmFiscalOptions w;
     EXPECT_EQ(types(w)->currentIndex(), -1);
@@ -119,7 +131,8 @@ TEST_F(FiscalOptionsTest, AStoredTypeNoChoiceOffersSelectsNothingAndIsStoredAsNo
     EXPECT_EQ(stored("Type"), QStringLiteral("-1"));
 }
 
-TEST_F(FiscalOptionsTest, OpeningKeepsTheRegisterInUseAndPickingAnotherTypeReleasesIt) {
+TEST_F(FiscalOptionsTest, OpeningKeepsTheRegisterInUseAndPickingAnotherTypeReleasesIt)
+{
     start(RegisterType::OlivettiELA);
     frmFiscalOptions w;
     EXPECT_TRUE(FiscalPrinterActive());
@@ -129,7 +142,8 @@ TEST_F(FiscalOptionsTest, OpeningKeepsTheRegisterInUseAndPickingAnotherTypeRelea
     EXPECT_FALSE(FiscalPrinterActive());
 }
 
-TEST_F(FiscalOptionsTest, TheCurrencyBoxIsOfferedOnlyWithAConversionCurrency) {
+TEST_F(FiscalOptionsTest, TheCurrencyBoxIsOfferedOnlyWithAConversionCurrency)
+{
     settings().FiscalPrinterParam.Type = RegisterType::Ellisse;
     settings().FiscalPrinterParam.CurrencyConversion = true;
     settings().FiscalPrinterParam.SendDescription = true;
@@ -149,7 +163,8 @@ TEST_F(FiscalOptionsTest, TheCurrencyBoxIsOfferedOnlyWithAConversionCurrency) {
     EXPECT_EQ(box->text(), QStringLiteral("Usa valuta di conversione (Lire)"));
 }
 
-TEST_F(FiscalOptionsTest, TheHintNamesWhatToCheckOnTheChosenRegister) {
+TEST_F(FiscalOptionsTest, TheHintNamesWhatToCheckOnTheChosenRegister)
+{
     const QString head = QStringLiteral("INFORMAZIONI:\r\rSe viene attivata la funzione di emissione scontrini e il "
                                         "registratore di cassa non produce la stampa assicurarsi che ");
     struct Case {
@@ -157,7 +172,8 @@ TEST_F(FiscalOptionsTest, TheHintNamesWhatToCheckOnTheChosenRegister) {
         QString hint;
     };
     const Case cases[] = {
-        {RegisterType::CRF4600, QStringLiteral("sia abilitata l'apposita opzione di Emissione Scontrini <904> nel registratore di cassa")},
+        {RegisterType::CRF4600,
+         QStringLiteral("sia abilitata l'apposita opzione di Emissione Scontrini <904> nel registratore di cassa")},
         {RegisterType::RCHG2000, QStringLiteral("sia stato installato il Driver RCH (RCHCom) ")},
         {RegisterType::SIDSmart,
          QStringLiteral("sia stato installato il Driver SMARTComm, inoltre devono essere state attivate le opzioni di "
@@ -172,7 +188,7 @@ TEST_F(FiscalOptionsTest, TheHintNamesWhatToCheckOnTheChosenRegister) {
         ui->clearLog();
         choose(w, c.type);
         control<QPushButton>(w, "cmdInfo")->click();
-        EXPECT_EQ(ui->prompts(), QStringList{head + c.hint});
+        EXPECT_EQ(ui->prompts(), QStringList {head + c.hint});
     }
     ui->clearLog();
     types(w)->setCurrentIndex(-1);
@@ -183,7 +199,8 @@ TEST_F(FiscalOptionsTest, TheHintNamesWhatToCheckOnTheChosenRegister) {
 // ---------------------------------------------------------------------------------------
 // The test receipt
 
-TEST_F(FiscalOptionsTest, TheTestReceiptIsOneRowOfTheSmallestAmountOnDepartmentOne) {
+TEST_F(FiscalOptionsTest, TheTestReceiptIsOneRowOfTheSmallestAmountOnDepartmentOne)
+{
     struct Case {
         int16_t decimals;
         const char* item;
@@ -198,7 +215,7 @@ TEST_F(FiscalOptionsTest, TheTestReceiptIsOneRowOfTheSmallestAmountOnDepartmentO
         SCOPED_TRACE(c.decimals);
         fakes.clearCalls();
         EXPECT_TRUE(SendTestReceipt(c.decimals));
-        EXPECT_EQ(calls(QStringLiteral("PrintRecItem")), QStringList{QString::fromLatin1(c.item)});
+        EXPECT_EQ(calls(QStringLiteral("PrintRecItem")), QStringList {QString::fromLatin1(c.item)});
         EXPECT_EQ(calls(QStringLiteral("EndFiscalReceipt")).size(), 1);
         EXPECT_FALSE(FiscalPrinterActive());   // released once printed
     }
@@ -208,7 +225,8 @@ TEST_F(FiscalOptionsTest, TheTestReceiptIsOneRowOfTheSmallestAmountOnDepartmentO
 
 // The register hears nothing after the call that failed, and the driver stays as the failure
 // left it: the main window puts the register back in its saved state at its next activation.
-TEST_F(FiscalOptionsTest, AnErrorDuringTheTestReceiptLeavesTheRegisterAsTheFailureFoundIt) {
+TEST_F(FiscalOptionsTest, AnErrorDuringTheTestReceiptLeavesTheRegisterAsTheFailureFoundIt)
+{
     openDatabaseWithEuro();
     settings().FiscalPrinterParam.Type = RegisterType::OlivettiELA;
     frmFiscalOptions w;
@@ -216,19 +234,22 @@ TEST_F(FiscalOptionsTest, AnErrorDuringTheTestReceiptLeavesTheRegisterAsTheFailu
     ui->addAnswer(QStringLiteral("OK"));   // send the test receipt
     ui->addAnswer(QStringLiteral("No"));   // no details of the error
     w.Test();
-    EXPECT_EQ(calls(QStringLiteral("Vendita")), QStringList{"Vendita(\"0,01\", \"ARTICOLO PROVA\", \"\") = 9"});
+    EXPECT_EQ(calls(QStringLiteral("Vendita")), QStringList {"Vendita(\"0,01\", \"ARTICOLO PROVA\", \"\") = 9"});
     EXPECT_TRUE(fakes.calls().last().startsWith(QStringLiteral("Vendita(")));
     EXPECT_TRUE(FiscalPrinterActive());
     EXPECT_TRUE(w.isEnabled());
     const QStringList prompts = ui->prompts();
     ASSERT_EQ(prompts.size(), 3);   // the beep, the question, the error
-    EXPECT_EQ(prompts[1], QStringLiteral("Le impostazioni correnti verranno salvate...\r\rConfermi l'invio dello scontrino di prova ?"));
+    EXPECT_EQ(
+        prompts[1],
+        QStringLiteral("Le impostazioni correnti verranno salvate...\r\rConfermi l'invio dello scontrino di prova ?"));
     EXPECT_TRUE(prompts[2].startsWith(QStringLiteral("Errore in stampa scontrino: \r\rErrore 9")));
     EXPECT_EQ(stored("Type"), QStringLiteral("12"));   // saved before the test
 }
 
 // Settings the register's factory refuses are shown by the dialog that asked for the test.
-TEST_F(FiscalOptionsTest, ALineSpeedTheRegisterRefusesIsShownByTheDialog) {
+TEST_F(FiscalOptionsTest, ALineSpeedTheRegisterRefusesIsShownByTheDialog)
+{
     settings().FiscalPrinterParam.Type = RegisterType::RCHG600;
     settings().FiscalPrinterParam.COMPortParam = QStringLiteral("14400,n,8,1");
     frmFiscalOptions w;
@@ -241,7 +262,8 @@ TEST_F(FiscalOptionsTest, ALineSpeedTheRegisterRefusesIsShownByTheDialog) {
     EXPECT_FALSE(FiscalPrinterActive());
 }
 
-TEST_F(FiscalOptionsTest, ATestCancelledAtTheQuestionStoresAndSendsNothing) {
+TEST_F(FiscalOptionsTest, ATestCancelledAtTheQuestionStoresAndSendsNothing)
+{
     settings().FiscalPrinterParam.Type = RegisterType::OlivettiELA;
     frmFiscalOptions w;
     ui->addAnswer(QStringLiteral("Cancel"));
@@ -252,7 +274,8 @@ TEST_F(FiscalOptionsTest, ATestCancelledAtTheQuestionStoresAndSendsNothing) {
 
 using FiscalOptionsOnEllisse = RegisterTest<EllisseSimulator>;
 
-TEST_F(FiscalOptionsOnEllisse, TheTestReceiptReachesTheRegisterAsKeys) {
+TEST_F(FiscalOptionsOnEllisse, TheTestReceiptReachesTheRegisterAsKeys)
+{
     g_objDatabase = std::make_shared<Database>(nullptr, QStringLiteral("Negozio"), nullptr);
     g_objDatabase->SetCurrency(std::make_shared<EuroCurrencyInfo>());
     settings().FiscalPrinterParam.Type = RegisterType::Ellisse;
@@ -261,7 +284,7 @@ TEST_F(FiscalOptionsOnEllisse, TheTestReceiptReachesTheRegisterAsKeys) {
     ui->addAnswer(QStringLiteral("OK"));
     w.Test();
     // 0.01 with two decimals is the key of digit 1, then the key of department 1, and the total.
-    EXPECT_EQ(commands(4), (QList<QByteArray>{"064", "049", "071", "005"}));
+    EXPECT_EQ(commands(4), (QList<QByteArray> {"064", "049", "071", "005"}));
     EXPECT_FALSE(FiscalPrinterActive());
     EXPECT_EQ(ui->prompts().size(), 2);   // the beep and the question: no error
     g_objDatabase.reset();
@@ -270,40 +293,68 @@ TEST_F(FiscalOptionsOnEllisse, TheTestReceiptReachesTheRegisterAsKeys) {
 // ---------------------------------------------------------------------------------------
 // Headless: the answer file fills the dialog
 
-TEST_F(FiscalOptionsTest, AnAnswerLineSetsTheNamedControlsAndPressesOk) {
+TEST_F(FiscalOptionsTest, AnAnswerLineSetsTheNamedControlsAndPressesOk)
+{
     struct Case {
         const char* what;
         std::initializer_list<const char*> lines;
-        const char* type;      // stored, or "<none>"
+        const char* type;   // stored, or "<none>"
         const char* port;
         const char* timeout;
         const char* message;   // the refusal shown, if any
     };
     const Case cases[] = {
         {"values, then OK",
-         {"ok\tcmbRegType=olivetti crf4600\tcboCOMPortReg=COM2\ttxtCOMParamReg=4800,n,8,1\tmebTimeoutReg=2500\tchkSendDescrReg=0"},
-         "0", "2", "2500", nullptr},
+         {"ok\tcmbRegType=olivetti "
+          "crf4600\tcboCOMPortReg=COM2\ttxtCOMParamReg=4800,n,8,1\tmebTimeoutReg=2500\tchkSendDescrReg=0"},
+         "0",
+         "2",
+         "2500",
+         nullptr},
         {"OK alone stores what the dialog shows", {"OK"}, "0", "1", "300", nullptr},
         {"Esci", {"Esci"}, "<none>", "<none>", "<none>", nullptr},
         {"cancelled", {"<cancel>"}, "<none>", "<none>", "<none>", nullptr},
         {"a choice the list does not offer, then another line",
-         {"OK\tcmbRegType=RCH G9000", "OK", "OK\tcmbRegType=RCH G600"}, "1", "1", "300",
+         {"OK\tcmbRegType=RCH G9000", "OK", "OK\tcmbRegType=RCH G600"},
+         "1",
+         "1",
+         "300",
          "\"RCH G9000\" non è tra le scelte di \"cmbRegType\"."},
-        {"a control the dialog does not have", {"OK\tcboPorta=COM2", "OK", "<cancel>"}, "<none>", "<none>", "<none>",
+        {"a control the dialog does not have",
+         {"OK\tcboPorta=COM2", "OK", "<cancel>"},
+         "<none>",
+         "<none>",
+         "<none>",
          "La finestra non ha il campo \"cboPorta\"."},
-        {"a control the chosen type disables", {"OK\tcmbRegType=[NESSUNO]\tcboCOMPortReg=COM2", "OK", "Esci"}, "<none>",
-         "<none>", "<none>", "Il campo \"cboCOMPortReg\" non è modificabile."},
-        {"a box typed with what it refuses", {"OK\tcmbRegType=RCH G600\tmebTimeoutReg=2s", "OK", "<cancel>"}, "<none>",
-         "<none>", "<none>", "\"2s\" non è un valore valido per \"mebTimeoutReg\"."},
-        {"a tick box given neither 1 nor 0", {"OK\tcmbRegType=RCH G600\tchkSendDescrReg=sì", "OK", "<cancel>"}, "<none>",
-         "<none>", "<none>", "\"sì\" non è un valore valido per \"chkSendDescrReg\"."},
-        {"a field that is no pair", {"OK\tCOM2", "OK", "<cancel>"}, "<none>", "<none>", "<none>",
+        {"a control the chosen type disables",
+         {"OK\tcmbRegType=[NESSUNO]\tcboCOMPortReg=COM2", "OK", "Esci"},
+         "<none>",
+         "<none>",
+         "<none>",
+         "Il campo \"cboCOMPortReg\" non è modificabile."},
+        {"a box typed with what it refuses",
+         {"OK\tcmbRegType=RCH G600\tmebTimeoutReg=2s", "OK", "<cancel>"},
+         "<none>",
+         "<none>",
+         "<none>",
+         "\"2s\" non è un valore valido per \"mebTimeoutReg\"."},
+        {"a tick box given neither 1 nor 0",
+         {"OK\tcmbRegType=RCH G600\tchkSendDescrReg=sì", "OK", "<cancel>"},
+         "<none>",
+         "<none>",
+         "<none>",
+         "\"sì\" non è un valore valido per \"chkSendDescrReg\"."},
+        {"a field that is no pair",
+         {"OK\tCOM2", "OK", "<cancel>"},
+         "<none>",
+         "<none>",
+         "<none>",
          "\"COM2\" non è nella forma campo=valore."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         setSettingsStore(std::make_shared<MemorySettingsStore>());
-        settings().FiscalPrinterParam = FiscalPrinterSettings{};
+        settings().FiscalPrinterParam = FiscalPrinterSettings {};
         settings().FiscalPrinterParam.Timout = kTimeoutMs;
         ui->clearLog();
         for (const char* line : c.lines) ui->addAnswer(QString::fromUtf8(line));
@@ -314,12 +365,13 @@ TEST_F(FiscalOptionsTest, AnAnswerLineSetsTheNamedControlsAndPressesOk) {
         EXPECT_EQ(stored("COMPortNumber"), QString::fromUtf8(c.port));
         EXPECT_EQ(stored("Timout"), QString::fromUtf8(c.timeout));
         EXPECT_EQ(ui->log().filter(QStringLiteral("MSGBOX: ")),
-                  c.message ? QStringList{QStringLiteral("MSGBOX: ") + QString::fromUtf8(c.message)} : QStringList());
+                  c.message ? QStringList {QStringLiteral("MSGBOX: ") + QString::fromUtf8(c.message)} : QStringList());
     }
     EXPECT_EQ(stored("COMPortParam"), QStringLiteral("<none>"));
 }
 
-TEST_F(FiscalOptionsTest, ATypeChangedByAnAnswerReleasesTheRegisterInUse) {
+TEST_F(FiscalOptionsTest, ATypeChangedByAnAnswerReleasesTheRegisterInUse)
+{
     start(RegisterType::OlivettiELA);
     ui->addAnswer(QStringLiteral("OK\tcmbRegType=OMEGA ELLISSE (stmpante fiscale)\tcboCOMPortReg=COM1"));
     frmFiscalOptions::ShowModal(nullptr);

@@ -15,7 +15,8 @@
 namespace {
 class BalanceConsoleOnPty : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         settings->set(QStringLiteral("Devices"), QStringLiteral("COM4"), pty.devicePath());
         window = std::make_unique<frmBalanceTest>();
         field(QStringLiteral("txtCOM"))->setText(QStringLiteral("4"));
@@ -26,7 +27,8 @@ protected:
     QString log() { return window->findChild<QPlainTextEdit*>(QStringLiteral("txtResult"))->toPlainText(); }
     // Runs the event loop until the console has logged a message (or the time passed),
     // then takes what it wrote back to the scale.
-    QByteArray answerWithin(int ms) {
+    QByteArray answerWithin(int ms)
+    {
         const QString before = log();
         window->Console().Channel().waitUntil([&] { return log() != before; }, ms);
         return pty.receiveUntil(omeganet::ETX, 200);
@@ -38,9 +40,10 @@ protected:
     PtyPair pty;
     std::unique_ptr<frmBalanceTest> window;
 };
-}  // namespace
+}   // namespace
 
-TEST_F(BalanceConsoleOnPty, AnswersEachMessageAndLogsItsData) {
+TEST_F(BalanceConsoleOnPty, AnswersEachMessageAndLogsItsData)
+{
     button(QStringLiteral("cmdOpen"))->click();
     ASSERT_TRUE(ui->log().isEmpty()) << ui->log().join(u'\n').toStdString();
     EXPECT_FALSE(button(QStringLiteral("cmdOpen"))->isEnabled());
@@ -68,11 +71,15 @@ TEST_F(BalanceConsoleOnPty, AnswersEachMessageAndLogsItsData) {
     EXPECT_EQ(log(), QString());
 }
 
-TEST_F(BalanceConsoleOnPty, SendsTheTextFramed) {
+TEST_F(BalanceConsoleOnPty, SendsTheTextFramed)
+{
     window->SetBalance(true);
     field(QStringLiteral("txtSend"))->setText(QStringLiteral("ABC"));
     window->findChild<QPushButton*>(QStringLiteral("cmdSend"))->click();
-    EXPECT_EQ(pty.receive(8, 2000).toHex(' '), QByteArray("\x02" "ABC\x04\xCC\x80\x03").toHex(' '));
+    EXPECT_EQ(pty.receive(8, 2000).toHex(' '),
+              QByteArray("\x02"
+                         "ABC\x04\xCC\x80\x03")
+                  .toHex(' '));
 
     field(QStringLiteral("txtSend"))->setText(QStringLiteral("10 €"));
     window->Send();
@@ -80,7 +87,8 @@ TEST_F(BalanceConsoleOnPty, SendsTheTextFramed) {
     EXPECT_TRUE(ui->prompts().first().contains(QStringLiteral("€")));
 }
 
-TEST_F(BalanceConsoleOnPty, ClosingIsQuietAndTheConsoleStopsListening) {
+TEST_F(BalanceConsoleOnPty, ClosingIsQuietAndTheConsoleStopsListening)
+{
     window->SetBalance(true);
     window->SetBalance(false);
     EXPECT_TRUE(button(QStringLiteral("cmdOpen"))->isEnabled());
@@ -91,21 +99,23 @@ TEST_F(BalanceConsoleOnPty, ClosingIsQuietAndTheConsoleStopsListening) {
     EXPECT_EQ(log(), QString());
 }
 
-TEST_F(BalanceConsoleOnPty, APortThatCannotOpenIsReportedAndBothButtonsStayUsable) {
+TEST_F(BalanceConsoleOnPty, APortThatCannotOpenIsReportedAndBothButtonsStayUsable)
+{
     struct Case {
         const char* port;
         const char* params;
     };
     settings->set(QStringLiteral("Devices"), QStringLiteral("COM9"), pty.devicePath() + QStringLiteral("-none"));
-    for (const Case& c : {Case{"9", "19200,n,8,1"}, Case{"4", "19200,x,8,1"}, Case{"", "19200,n,8,1"}}) {
+    for (const Case& c : {Case {"9", "19200,n,8,1"}, Case {"4", "19200,x,8,1"}, Case {"", "19200,n,8,1"}}) {
         SCOPED_TRACE(c.port);
         ui->clearLog();
         field(QStringLiteral("txtCOM"))->setText(QString::fromLatin1(c.port));
         field(QStringLiteral("txtParam"))->setText(QString::fromLatin1(c.params));
         window->SetBalance(true);
         ASSERT_EQ(ui->prompts().size(), 1);
-        EXPECT_TRUE(ui->prompts().first().startsWith(QStringLiteral("Impostazione porta (COM%1 - %2) controllo bilancia fallita: \r\r")
-                                                         .arg(QString::fromLatin1(c.port), QString::fromLatin1(c.params))))
+        EXPECT_TRUE(ui->prompts().first().startsWith(
+            QStringLiteral("Impostazione porta (COM%1 - %2) controllo bilancia fallita: \r\r")
+                .arg(QString::fromLatin1(c.port), QString::fromLatin1(c.params))))
             << ui->prompts().first().toStdString();
         EXPECT_TRUE(button(QStringLiteral("cmdOpen"))->isEnabled());
         EXPECT_TRUE(button(QStringLiteral("cmdClose"))->isEnabled());
@@ -113,7 +123,8 @@ TEST_F(BalanceConsoleOnPty, APortThatCannotOpenIsReportedAndBothButtonsStayUsabl
     }
 }
 
-TEST_F(BalanceConsoleOnPty, OpensWithTheWindowsLineSettings) {
+TEST_F(BalanceConsoleOnPty, OpensWithTheWindowsLineSettings)
+{
     window->findChild<QCheckBox*>(QStringLiteral("chkHandRTS"))->setChecked(true);
     window->findChild<QCheckBox*>(QStringLiteral("chkDTR"))->setChecked(true);
     field(QStringLiteral("txtParam"))->setText(QStringLiteral("9600,e,7,2"));

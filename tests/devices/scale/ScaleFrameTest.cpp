@@ -3,14 +3,16 @@
 #include <gtest/gtest.h>
 
 namespace {
-QByteArray bytes(std::initializer_list<int> values) {
+QByteArray bytes(std::initializer_list<int> values)
+{
     QByteArray out;
     for (int v : values) out += char(v);
     return out;
 }
 }
 
-TEST(ScaleFrame, KnownFrames) {
+TEST(ScaleFrame, KnownFrames)
+{
     struct Case {
         const char* what;
         QByteArray data;
@@ -32,13 +34,15 @@ TEST(ScaleFrame, KnownFrames) {
     }
 }
 
-TEST(ScaleFrame, DataTheCheckCannotHoldAreRefused) {
+TEST(ScaleFrame, DataTheCheckCannotHoldAreRefused)
+{
     EXPECT_THROW(NetBuildFrame(QByteArray(257, char(255))), AppError);
     EXPECT_THROW(NetBuildFrame(QStringLiteral("10 €")), AppError);   // no byte for the euro sign
     EXPECT_EQ(NetBuildFrame(QStringLiteral("è")), NetBuildFrame(QByteArray(1, char(0xE8))));
 }
 
-TEST(ScaleFrame, CorruptedOrIncompleteFramesGiveNoData) {
+TEST(ScaleFrame, CorruptedOrIncompleteFramesGiveNoData)
+{
     const QByteArray p = NetBuildFrame(QByteArray("P"));
     QByteArray wrongC1 = p;
     wrongC1[3] = char(215);
@@ -58,7 +62,10 @@ TEST(ScaleFrame, CorruptedOrIncompleteFramesGiveNoData) {
         {"second check byte changed", wrongC2, ""},
         {"data changed", changedData, ""},
         // The first EOT must stand three bytes before the end.
-        {"data holding an EOT", NetBuildFrame(QByteArray("A\x04" "B")), ""},
+        {"data holding an EOT",
+         NetBuildFrame(QByteArray("A\x04"
+                                  "B")),
+         ""},
         {"STX but no ETX", p.left(p.size() - 1), ""},
         {"no STX", p.mid(1), ""},
         {"nothing", "", ""},

@@ -25,14 +25,15 @@ TEST(FailureText, TextsAndValuesReadAsWritten)
         {"other control characters", testing::PrintToString(QString(QChar(27)) + QStringLiteral("@") + QChar(0x7F)),
          "\"\\x1b@\\x7f\""},
         {"letters beyond ASCII", testing::PrintToString(QStringLiteral("caffè € 1")), "\"caffè € 1\""},
-        {"a list of texts", testing::PrintToString(QStringList{QStringLiteral("A"), QStringLiteral("B\r")}),
+        {"a list of texts", testing::PrintToString(QStringList {QStringLiteral("A"), QStringLiteral("B\r")}),
          "{ \"A\", \"B\\r\" }"},
         {"no value", testing::PrintToString(QVariant()), "QVariant()"},
         {"a text value", testing::PrintToString(QVariant(QStringLiteral("x\ry"))), "QVariant(QString, \"x\\ry\")"},
         {"a whole number", testing::PrintToString(QVariant(qint64(42))), "QVariant(qlonglong, 42)"},
         {"a decimal", testing::PrintToString(QVariant(2.5)), "QVariant(double, 2.5)"},
         {"a date", testing::PrintToString(QVariant(QDate(2007, 3, 1))), "QVariant(QDate, QDate(\"2007-03-01\"))"},
-        {"an amount", testing::PrintToString(QVariant::fromValue(Currency::fromDouble(12.5))), "QVariant(Currency, 12.5)"},
+        {"an amount", testing::PrintToString(QVariant::fromValue(Currency::fromDouble(12.5))),
+         "QVariant(Currency, 12.5)"},
     };
     for (const Case& c : cases) EXPECT_EQ(c.printed, c.expected) << c.name;
 }

@@ -12,7 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-TEST(FileOpsWrite, ReplacesTheFileWholeOrNotAtAll) {
+TEST(FileOpsWrite, ReplacesTheFileWholeOrNotAtAll)
+{
     const QString dir = testenv::newDir(QStringLiteral("write"));
     const QString path = dir + QStringLiteral("/impostazioni.txt");
     testenv::writeFile(path, "the old content");
@@ -32,13 +33,15 @@ TEST(FileOpsWrite, ReplacesTheFileWholeOrNotAtAll) {
         EXPECT_FALSE(written);
         EXPECT_EQ(ops.lastError(), QStringLiteral("file troppo grande per il limite consentito"));
         EXPECT_EQ(testenv::readFile(path), QByteArray("the new content"));
-        EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList{QStringLiteral("impostazioni.txt")}) << "no temporary file left";
+        EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList {QStringLiteral("impostazioni.txt")})
+            << "no temporary file left";
     }
 }
 
 // A device or a pipe is written where it stands: renaming a new file over it would replace it
 // (as the superuser, even /dev/full).
-TEST(FileOpsWrite, APipeIsWrittenInPlaceAndStaysAPipe) {
+TEST(FileOpsWrite, APipeIsWrittenInPlaceAndStaysAPipe)
+{
     const QString fifo = testenv::newDir(QStringLiteral("fifo")) + QStringLiteral("/stampante");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
@@ -49,12 +52,13 @@ TEST(FileOpsWrite, APipeIsWrittenInPlaceAndStaysAPipe) {
     EXPECT_EQ(::read(reader, buffer, sizeof buffer), 6);
     EXPECT_EQ(QByteArray(buffer, 6), QByteArray("ticket"));
     ::close(reader);
-    struct stat st {};
+    struct stat st { };
     ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
-TEST(FileOpsWrite, AFolderIsNoFile) {
+TEST(FileOpsWrite, AFolderIsNoFile)
+{
     const QString dir = testenv::newDir(QStringLiteral("folder"));
     FileOps ops;
     EXPECT_FALSE(ops.writeFile(dir, "x"));
@@ -62,7 +66,8 @@ TEST(FileOpsWrite, AFolderIsNoFile) {
     EXPECT_TRUE(QFileInfo(dir).isDir());
 }
 
-TEST(FileOpsRename, ReplacesTheTargetInOneStep) {
+TEST(FileOpsRename, ReplacesTheTargetInOneStep)
+{
     const QString dir = testenv::newDir(QStringLiteral("rename"));
     testenv::writeFile(dir + QStringLiteral("/nuovo"), "new");
     testenv::writeFile(dir + QStringLiteral("/vecchio"), "old");
@@ -75,24 +80,33 @@ TEST(FileOpsRename, ReplacesTheTargetInOneStep) {
     EXPECT_EQ(testenv::readFile(dir + QStringLiteral("/vecchio")), QByteArray("new"));
 }
 
-TEST(FileOpsPaths, PathHoldingANulIsRefusedNeverCut) {
+TEST(FileOpsPaths, PathHoldingANulIsRefusedNeverCut)
+{
     const QString dir = testenv::newDir(QStringLiteral("nul"));
-    const QString missing = dir + QStringLiteral("/dati");          // what a cut name would make
-    const QString present = dir + QStringLiteral("/esiste");        // what a cut name would find
+    const QString missing = dir + QStringLiteral("/dati");   // what a cut name would make
+    const QString present = dir + QStringLiteral("/esiste");   // what a cut name would find
     QFile file(present);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("tenuto");
     file.close();
     auto nul = [](const QString& path) { return path + QChar(0) + QStringLiteral("sub"); };
     FileOps ops;
-    struct Case { const char* name; std::function<bool()> op; };
+    struct Case {
+        const char* name;
+        std::function<bool()> op;
+    };
     const Case cases[] = {
         {"write", [&] { return ops.writeFile(nul(missing), "x"); }},
         {"make folder", [&] { return ops.mkpath(nul(missing)); }},
         {"copy to", [&] { return ops.copy(present, nul(missing)); }},
         {"rename to", [&] { return ops.rename(present, nul(missing)); }},
         {"remove", [&] { return ops.remove(nul(present)); }},
-        {"read", [&] { bool ok = true; (void)ops.readFile(nul(present), &ok); return ok; }},
+        {"read",
+         [&] {
+             bool ok = true;
+             (void)ops.readFile(nul(present), &ok);
+             return ok;
+         }},
         {"exists", [&] { return ops.exists(nul(present)); }},
         {"writable", [&] { return ops.isWritable(nul(present)); }},
     };

@@ -17,11 +17,16 @@ namespace {
 // message box and the window stays open, as the real password window does.
 class PasswordWindow final : public ModalWindow {
 public:
-    explicit PasswordWindow(UiServices& ui) : m_ui(ui) {}
-    bool showModal() override { ADD_FAILURE() << "a scripted run never shows a window"; return false; }
+    explicit PasswordWindow(UiServices& ui) : m_ui(ui) { }
+    bool showModal() override
+    {
+        ADD_FAILURE() << "a scripted run never shows a window";
+        return false;
+    }
     QString windowName() const override { return QStringLiteral("frmPassword"); }
     QString answerPrompt() const override { return QStringLiteral("Password"); }
-    void applyAnswer(const QString& answer) override {
+    void applyAnswer(const QString& answer) override
+    {
         typed << answer;
         if (answer != QStringLiteral("segreta")) {
             m_ui.msgBox(QStringLiteral("La password non è corretta."));
@@ -30,7 +35,11 @@ public:
         m_open = false;
         m_accepted = true;
     }
-    void cancelWindow() override { m_open = false; ++cancels; }
+    void cancelWindow() override
+    {
+        m_open = false;
+        ++cancels;
+    }
     bool isOpen() const override { return m_open; }
     bool isAccepted() const override { return m_accepted; }
 
@@ -43,9 +52,10 @@ private:
     bool m_accepted = false;
 };
 
-}  // namespace
+}   // namespace
 
-TEST(ScriptedModalWindow, LinesFillTheWindowUntilItClosesOrIsCancelled) {
+TEST(ScriptedModalWindow, LinesFillTheWindowUntilItClosesOrIsCancelled)
+{
     struct Case {
         const char* name;
         QStringList answers;
@@ -77,7 +87,8 @@ TEST(ScriptedModalWindow, LinesFillTheWindowUntilItClosesOrIsCancelled) {
     }
 }
 
-TEST(ScriptedUsedUp, EndsTheRunAtTheFirstUnansweredQuestion) {
+TEST(ScriptedUsedUp, EndsTheRunAtTheFirstUnansweredQuestion)
+{
     ScriptedUiServices ui({QStringLiteral("No")}, QString(), ScriptedUiServices::WhenUsedUp::EndRun);
     int ends = 0;
     ui.setEndRun([&] { ++ends; });
@@ -97,9 +108,11 @@ TEST(ScriptedUsedUp, EndsTheRunAtTheFirstUnansweredQuestion) {
     EXPECT_EQ(ends, 3);
 }
 
-TEST(ScriptedUsedUp, TakesTheDefaultsWhenSetSo) {
+TEST(ScriptedUsedUp, TakesTheDefaultsWhenSetSo)
+{
     ScriptedUiServices ui;
-    EXPECT_EQ(ui.msgBox(QStringLiteral("Continuare ?"), int(Msg::YesNo) + int(Msg::DefaultButton2), QString()), Msg::No);
+    EXPECT_EQ(ui.msgBox(QStringLiteral("Continuare ?"), int(Msg::YesNo) + int(Msg::DefaultButton2), QString()),
+              Msg::No);
     EXPECT_EQ(ui.msgBox(QStringLiteral("Continuare ?"), Msg::YesNo, QString()), Msg::Yes);
     EXPECT_EQ(ui.inputBox(QStringLiteral("Codice"), QString(), QStringLiteral("12")), QStringLiteral("12"));
     EXPECT_EQ(ui.log().filter(QStringLiteral("UNANSWERED")).size(), 0);
@@ -135,9 +148,10 @@ struct AnswerPipe {
     int writer = -1;
 };
 
-}  // namespace
+}   // namespace
 
-TEST(ScriptedPipe, LinesAreReadAsTheyAreNeededWhileTheEventLoopRuns) {
+TEST(ScriptedPipe, LinesAreReadAsTheyAreNeededWhileTheEventLoopRuns)
+{
     AnswerPipe pipe;
     ScriptedUiServices ui({}, QString(), ScriptedUiServices::WhenUsedUp::EndRun);
     int ends = 0;
@@ -163,7 +177,8 @@ TEST(ScriptedPipe, LinesAreReadAsTheyAreNeededWhileTheEventLoopRuns) {
     EXPECT_EQ(ui.log().last(), QStringLiteral("UNANSWERED: Ancora ?"));
 }
 
-TEST(ScriptedCommands, AWaitingWindowTakesLinesOnlyWhenTheProgramRunsOnAnAnswerFile) {
+TEST(ScriptedCommands, AWaitingWindowTakesLinesOnlyWhenTheProgramRunsOnAnAnswerFile)
+{
     ScriptedUiServices ui({QStringLiteral("<Vendita>")}, QString(), ScriptedUiServices::WhenUsedUp::EndRun);
     int ends = 0;
     ui.setEndRun([&] { ++ends; });
@@ -172,15 +187,17 @@ TEST(ScriptedCommands, AWaitingWindowTakesLinesOnlyWhenTheProgramRunsOnAnAnswerF
     EXPECT_TRUE(ui.hasAnswers());
 
     ui.setWindowCommands(true);
-    EXPECT_EQ(ui.command(QStringLiteral("frmMain"), QStringLiteral("<Vendita> / <Chiudi>")), QStringLiteral("<Vendita>"));
-    EXPECT_EQ(ui.log(), QStringList{QStringLiteral("INPUT: [frmMain] <Vendita> / <Chiudi>")});
+    EXPECT_EQ(ui.command(QStringLiteral("frmMain"), QStringLiteral("<Vendita> / <Chiudi>")),
+              QStringLiteral("<Vendita>"));
+    EXPECT_EQ(ui.log(), QStringList {QStringLiteral("INPUT: [frmMain] <Vendita> / <Chiudi>")});
     // Used up: the window waits, asked nothing; the run goes on.
     EXPECT_EQ(ui.command(QStringLiteral("frmMain"), QStringLiteral("<Vendita> / <Chiudi>")), std::nullopt);
     EXPECT_EQ(ui.log().size(), 1);
     EXPECT_EQ(ends, 0);
 }
 
-TEST(ScriptedSystemEnd, NothingIsAskedOnceTheSystemEndsTheProgram) {
+TEST(ScriptedSystemEnd, NothingIsAskedOnceTheSystemEndsTheProgram)
+{
     AnswerPipe pipe;
     ScriptedUiServices ui({}, QString(), ScriptedUiServices::WhenUsedUp::EndRun);
     int ends = 0;
@@ -198,9 +215,12 @@ TEST(ScriptedSystemEnd, NothingIsAskedOnceTheSystemEndsTheProgram) {
         int flags;
         int answer;
     } boxes[] = {
-        {Msg::OKOnly, Msg::OK},           {Msg::OKCancel, Msg::Cancel},
-        {Msg::YesNo, Msg::No},            {int(Msg::YesNo) + int(Msg::DefaultButton1), Msg::No},
-        {Msg::YesNoCancel, Msg::Cancel},  {Msg::RetryCancel, Msg::Cancel},
+        {Msg::OKOnly, Msg::OK},
+        {Msg::OKCancel, Msg::Cancel},
+        {Msg::YesNo, Msg::No},
+        {int(Msg::YesNo) + int(Msg::DefaultButton1), Msg::No},
+        {Msg::YesNoCancel, Msg::Cancel},
+        {Msg::RetryCancel, Msg::Cancel},
         {Msg::AbortRetryIgnore, Msg::Abort},
     };
     for (const auto& b : boxes) EXPECT_EQ(ui.msgBox(QStringLiteral("?"), b.flags, QString()), b.answer) << b.flags;

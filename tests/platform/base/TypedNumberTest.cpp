@@ -11,24 +11,28 @@ const QLocale kItalian(QLocale::Italian, QLocale::Italy);
 TEST(TypedNumber, EachFormReadsItsOwnNumbersAndRefusesTheOthers)
 {
     // The value read, as plain C text, for an amount and a number alike; null: refused.
-    struct Case { const char* text; const char* c; const char* italian; };
+    struct Case {
+        const char* text;
+        const char* c;
+        const char* italian;
+    };
     const Case cases[] = {
         {"3.20", "3.2", nullptr},
         {"3,20", nullptr, "3.2"},
         {"0.5", "0.5", nullptr},
         {"0,5", nullptr, "0.5"},
-        {"0,750", nullptr, "0.75"},            // no thousand starts with 0
+        {"0,750", nullptr, "0.75"},   // no thousand starts with 0
         {"0.750", "0.75", nullptr},
         {"1.000,25", nullptr, "1000.25"},
         {"1,000.25", "1000.25", nullptr},
         {"1.234.567,5", nullptr, "1234567.5"},
         {"1,234,567.5", "1234567.5", nullptr},
-        {"1.000", "1", "1000"},                // a group of three reads in both, each its own way
+        {"1.000", "1", "1000"},   // a group of three reads in both, each its own way
         {"1,000", "1000", "1"},
         {"12.34.56", nullptr, nullptr},
         {"1.00.000", nullptr, nullptr},
         {"1.0000", "1", nullptr},
-        {"1000.000,5", nullptr, nullptr},      // groups everywhere or nowhere
+        {"1000.000,5", nullptr, nullptr},   // groups everywhere or nowhere
         {"-2,5", nullptr, "-2.5"},
         {"-2.5", "-2.5", nullptr},
         {"+7", "7", "7"},
@@ -47,7 +51,7 @@ TEST(TypedNumber, EachFormReadsItsOwnNumbersAndRefusesTheOthers)
     };
     for (const Case& c : cases) {
         const QString text = QString::fromUtf8(c.text);
-        for (const auto& [form, expected] : {std::pair{QLocale::c(), c.c}, std::pair{kItalian, c.italian}}) {
+        for (const auto& [form, expected] : {std::pair {QLocale::c(), c.c}, std::pair {kItalian, c.italian}}) {
             SCOPED_TRACE(std::string(c.text) + (form.language() == QLocale::C ? " (C)" : " (it)"));
             const std::optional<Currency> amount = ReadTypedAmount(text, form);
             const std::optional<double> number = ReadTypedNumber(text, form);
@@ -78,7 +82,9 @@ TEST(TypedNumber, AmountsAreReadExactlyAndWithinTheirRange)
 TEST(TypedNumber, TheRefusalNamesTheFieldAndShowsTheFormsNumbers)
 {
     EXPECT_EQ(NotATypedNumberMessage(QStringLiteral("PrezzoVendita"), QStringLiteral("3.20"), kItalian),
-              QStringLiteral("Il valore \"3.20\" del campo <PrezzoVendita> non è un numero: scrivere i numeri come 1.234,56"));
+              QStringLiteral(
+                  "Il valore \"3.20\" del campo <PrezzoVendita> non è un numero: scrivere i numeri come 1.234,56"));
     EXPECT_EQ(NotATypedNumberMessage(QStringLiteral("ValoreScarico"), QStringLiteral("0,750"), QLocale::c()),
-              QStringLiteral("Il valore \"0,750\" del campo <ValoreScarico> non è un numero: scrivere i numeri come 1234.56"));
+              QStringLiteral(
+                  "Il valore \"0,750\" del campo <ValoreScarico> non è un numero: scrivere i numeri come 1234.56"));
 }

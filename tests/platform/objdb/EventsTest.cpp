@@ -12,7 +12,8 @@ Currency eur(const char* text) { return *Currency::parse(QString::fromLatin1(tex
 qint64 addArticle(Shop& s, const QString& code, const char* price, double stock)
 {
     auto a = s.select("Articolo");
-    return a->AddRow({"Codice", code, "Descrizione", "Articolo " + code, "Prezzo", QVariant::fromValue(eur(price)), "Scorta", stock});
+    return a->AddRow({"Codice", code, "Descrizione", "Articolo " + code, "Prezzo", QVariant::fromValue(eur(price)),
+                      "Scorta", stock});
 }
 }
 
@@ -64,7 +65,7 @@ TEST(ObjDbEvents, RefusedSaveChangesNothingAndReportsTheMessage)
     } catch (const AppError& e) {
         EXPECT_TRUE(objdb::isRefusal(e));
     }
-    EXPECT_EQ(sink.refusals, QStringList{"Il campo <Misura> deve essere maggiore di 0"});
+    EXPECT_EQ(sink.refusals, QStringList {"Il campo <Misura> deve essere maggiore di 0"});
     EXPECT_EQ(s.count("Articolo"), 1);
     EXPECT_TRUE(a->IsNewRow()) << "the user can correct the row and save again";
     a->SetValue("Misura", 2.0);
@@ -90,7 +91,7 @@ TEST(ObjDbEvents, RefusedFieldChangeGivesBackEveryDerivedValue)
     // The unit amount stays 400, but a price of 1200 makes it over the maximum.
     lines->SetValue("Prezzo", 1200);
     EXPECT_TRUE(lines->WasRefused());
-    EXPECT_EQ(sink.refusals, QStringList{"Importo superiore al massimo consentito (1000)"});
+    EXPECT_EQ(sink.refusals, QStringList {"Importo superiore al massimo consentito (1000)"});
     EXPECT_EQ(lines->GetCurrencyValue("Prezzo"), eur("400"));
     EXPECT_EQ(lines->GetCurrencyValue("Importo"), eur("800"));
     EXPECT_EQ(lines->GetFieldValue("Scorta").toDouble(), 8.0);
@@ -115,7 +116,7 @@ TEST(ObjDbEvents, ARefusedChangeOnANewLineLeavesNothingForItsDocument)
     lines->SetValue("Quantita", 2.0);
     ASSERT_TRUE(lines->SetParentByKey("A"));
     EXPECT_TRUE(lines->WasRefused());
-    EXPECT_EQ(sink.refusals, QStringList{"Importo superiore al massimo consentito (1000)"});
+    EXPECT_EQ(sink.refusals, QStringList {"Importo superiore al massimo consentito (1000)"});
     EXPECT_TRUE(lines->GetParentKey().isNull());
     EXPECT_TRUE(lines->IsFieldNull("Importo"));
     EXPECT_EQ(lines->GetFieldValue("Quantita").toDouble(), 2.0);
@@ -144,13 +145,14 @@ TEST(ObjDbEvents, ARolledBackSaveGivesEveryRowItsStateBeforeTheSave)
     ASSERT_EQ(lines->GetFieldValue("Scorta").toDouble(), 8.0);
 
     EXPECT_THROW(lines->Update(), AppError);
-    EXPECT_EQ(sink.refusals, QStringList{"Documento chiuso"});
+    EXPECT_EQ(sink.refusals, QStringList {"Documento chiuso"});
     EXPECT_EQ(s.count("Riga"), 0);
     EXPECT_EQ(s.scalar("SELECT count(*) FROM [Documento$Righe]").toLongLong(), 0);
     EXPECT_EQ(s.scalar("SELECT Scorta FROM Articolo WHERE Codice='A'").toDouble(), 10.0);
     EXPECT_TRUE(lines->IsNewRow());
     EXPECT_TRUE(lines->IsChanged());
-    EXPECT_EQ(lines->GetFieldValue("Scorta").toDouble(), 8.0) << "the line still carries its stock, to be saved with it";
+    EXPECT_EQ(lines->GetFieldValue("Scorta").toDouble(), 8.0)
+        << "the line still carries its stock, to be saved with it";
     EXPECT_EQ(doc->GetCurrencyValue("Totale"), Currency()) << "the total the refused save counted went with it";
 
     doc->SetValue("Note", "aperto");

@@ -54,7 +54,11 @@ public:
 
 class Articolo : public itfDefTable, public itfSetData {
 public:
-    void DefineIdentity(TableIdentity& id) override { id.Caption = "Articoli"; id.Version = 1.2; }
+    void DefineIdentity(TableIdentity& id) override
+    {
+        id.Caption = "Articoli";
+        id.Version = 1.2;
+    }
     void DefineStructure(FieldDefinitions& f, IndexDefinitions& ix, ReferenceDefinitions& r) override
     {
         f.AddField("Codice", FieldType::Text, 32, 0, 0, -100, -100, -100, -1);
@@ -138,8 +142,8 @@ public:
     }
     void OnUpdateField(TableData& td, QString& field) override
     {
-        if (field == "Importo" && number(td, "Quantita") > 0 &&
-            money(td, "Importo").toDouble() / number(td, "Quantita") > 1000.0)
+        if (field == "Importo" && number(td, "Quantita") > 0
+            && money(td, "Importo").toDouble() / number(td, "Quantita") > 1000.0)
             td.CancelWithMessage("Importo superiore al massimo consentito (1000)");
         if (moves(field) && money(td, "Prezzo") > Currency() && !td.IsFieldNull("Quantita")) {
             td.SetValue("Importo", QVariant::fromValue(money(td, "Prezzo").times(number(td, "Quantita"))));
@@ -171,7 +175,11 @@ public:
 
 class Documento : public itfDefTable, public itfSetData {
 public:
-    void DefineIdentity(TableIdentity& id) override { id.Caption = "Documenti"; id.Version = 1.0; }
+    void DefineIdentity(TableIdentity& id) override
+    {
+        id.Caption = "Documenti";
+        id.Version = 1.0;
+    }
     void DefineStructure(FieldDefinitions& f, IndexDefinitions& ix, ReferenceDefinitions& r) override
     {
         f.AddField("Data", FieldType::DateTime, 0, 0, 0, -100, -100, -100, -1);
@@ -195,8 +203,14 @@ public:
         const qint64 p = money(td, "Totale").units() / Currency::fromInt(10).units();
         customer->SetValue("Punti", customer->GetFieldValue("Punti").toLongLong() + sign * p);
     }
-    void OnBeforeUpdateField(TableData& td, QString& field) override { if (field == "Totale") points(td, -1); }
-    void OnUpdateField(TableData& td, QString& field) override { if (field == "Totale") points(td, +1); }
+    void OnBeforeUpdateField(TableData& td, QString& field) override
+    {
+        if (field == "Totale") points(td, -1);
+    }
+    void OnUpdateField(TableData& td, QString& field) override
+    {
+        if (field == "Totale") points(td, +1);
+    }
     void OnSelectReference(TableData& candidates, const QVariant&, QString& ref) override
     {
         if (ref == "Cliente") candidates.SetFilter("Nome <> 'Bloccato'");
@@ -204,19 +218,23 @@ public:
     void OnBeforeUpdateReference(TableData& td, TableData* row, QString& ref, QVariant&, QVariant& to) override
     {
         trace().referenceEvents << QStringLiteral("before:%1:%2").arg(ref, row ? row->GetKeyText() : "*");
-        if (ref == "Cliente" && !to.isNull() &&
-            td.OpenQuery("Cliente", QStringLiteral("OID = %1").arg(to.toLongLong()))->GetText("Nome") == "Bloccato")
+        if (ref == "Cliente" && !to.isNull()
+            && td.OpenQuery("Cliente", QStringLiteral("OID = %1").arg(to.toLongLong()))->GetText("Nome") == "Bloccato")
             td.CancelWithMessage("Cliente bloccato");
         if (ref != "Righe") return;
-        if (row) td.SubtractFromField("Totale", QVariant::fromValue(row->GetCurrencyValue("Importo")));
-        else td.SetValue("Totale", QVariant::fromValue(Currency()));
+        if (row)
+            td.SubtractFromField("Totale", QVariant::fromValue(row->GetCurrencyValue("Importo")));
+        else
+            td.SetValue("Totale", QVariant::fromValue(Currency()));
     }
     void OnUpdateReference(TableData& td, TableData* row, QString& ref, QVariant&, QVariant&) override
     {
         trace().referenceEvents << QStringLiteral("after:%1:%2").arg(ref, row ? row->GetKeyText() : "*");
         if (ref != "Righe") return;
-        if (row) td.AddToField("Totale", QVariant::fromValue(row->GetCurrencyValue("Importo")));
-        else td.SetValue("Totale", td.GetReference("Righe")->Aggregate("Importo", 0));
+        if (row)
+            td.AddToField("Totale", QVariant::fromValue(row->GetCurrencyValue("Importo")));
+        else
+            td.SetValue("Totale", td.GetReference("Righe")->Aggregate("Importo", 0));
         // A closed document takes no more lines: refused once its total has counted the line,
         // so the save that brought the line is rolled back.
         if (row && td.GetText("Note") == "chiuso") td.CancelWithMessage("Documento chiuso");
@@ -237,7 +255,7 @@ public:
 // Rules that never settle: each change of Contatore changes it again.
 class Ciclo : public itfDefTable, public itfSetData {
 public:
-    void DefineIdentity(TableIdentity&) override {}
+    void DefineIdentity(TableIdentity&) override { }
     void DefineStructure(FieldDefinitions& f, IndexDefinitions&, ReferenceDefinitions&) override
     {
         f.AddField("Contatore", FieldType::Integer, 0, 0, 0, -100, -100, -100, -1);
@@ -245,11 +263,12 @@ public:
     itfSetData* DefineDefaultData() override { return this; }
     void OnUpdateField(TableData& td, QString& field) override
     {
-        if (field == "Contatore" && trace().runawayLoop) td.SetValue("Contatore", td.GetFieldValue("Contatore").toLongLong() + 1);
+        if (field == "Contatore" && trace().runawayLoop)
+            td.SetValue("Contatore", td.GetFieldValue("Contatore").toLongLong() + 1);
     }
 };
 
-}  // namespace
+}   // namespace
 
 void ShopDefinition::Define(DatabaseDefinition& d)
 {
@@ -286,4 +305,4 @@ QVariant Shop::scalar(const QString& sql) const
 
 QString newDatabasePath(const QString& name) { return testenv::newDir(name) + "/" + name + ".mdb"; }
 
-}  // namespace fixture
+}   // namespace fixture

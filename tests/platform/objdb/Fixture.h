@@ -19,7 +19,7 @@ struct Trace {
     int articleNewRows = 0;
     int databaseStateAtFirstNewArticle = -1;
     int priceUpdates = 0;
-    QStringList structEvents;      // "Table:oldVersion:isNew"
+    QStringList structEvents;   // "Table:oldVersion:isNew"
     QStringList referenceEvents;   // "before|after:Ref:memberOID or *"
     bool runawayLoop = false;
 };
@@ -52,4 +52,4 @@ struct Shop {
 
 QString newDatabasePath(const QString& name);
 
-}  // namespace fixture
+}   // namespace fixture

@@ -15,25 +15,30 @@ struct Case {
 
 class JetFunctions : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         QLocale::setDefault(QLocale::c());
         setAppClock(std::make_shared<ManualClock>(QDateTime(QDate(2007, 3, 5), QTime(14, 7, 9))));
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         setAppClock(std::make_shared<SystemClock>());
         QLocale::setDefault(QLocale::c());
     }
-    std::string eval(const char* jet) {
+    std::string eval(const char* jet)
+    {
         const QString sql = QStringLiteral("SELECT ") + JetTranslator().translate(QString::fromUtf8(jet));
         return db.rows(sql).value(0).toStdString();
     }
-    void check(const std::vector<Case>& cases) {
+    void check(const std::vector<Case>& cases)
+    {
         for (const auto& c : cases) EXPECT_EQ(eval(c.jet), c.result) << c.jet;
     }
     JetFixtureDb db;
 };
 
-TEST_F(JetFunctions, LikeMatchesWithoutCaseOrAccents) {
+TEST_F(JetFunctions, LikeMatchesWithoutCaseOrAccents)
+{
     check({
         {"'pàne' Like 'PÀN*'", "1"},
         {"'Panettone' Like 'pan*'", "1"},
@@ -65,17 +70,19 @@ TEST_F(JetFunctions, LikeMatchesWithoutCaseOrAccents) {
 
 // A query matches one pattern against row after row: every row is decided as the first one
 // is, whether its text is plain ASCII or not, and a number as its text.
-TEST_F(JetFunctions, LikeDecidesEveryRowOfAQueryAlike) {
+TEST_F(JetFunctions, LikeDecidesEveryRowOfAQueryAlike)
+{
     const QString matching = JetTranslator().translate(QStringLiteral("column1 Like 'PÀN?[!x]*#'"));
-    const QStringList rows = db.rows(
-        QStringLiteral("SELECT group_concat(column1, '|') FROM (VALUES ('pane e 1'), ('Pane 2'), ('PÀNE 3'), "
-                       "('panex4'), ('pane'), ('pan'), ('crème'), ('pane e 12'), ('pane 1x'), (1234), "
-                       "('PANNA 5'), ('Pàne 6')) WHERE ") +
-        matching);
-    EXPECT_EQ(rows, QStringList{QString::fromUtf8("pane e 1|Pane 2|PÀNE 3|pane e 12|PANNA 5|Pàne 6")});
+    const QStringList rows
+        = db.rows(QStringLiteral("SELECT group_concat(column1, '|') FROM (VALUES ('pane e 1'), ('Pane 2'), ('PÀNE 3'), "
+                                 "('panex4'), ('pane'), ('pan'), ('crème'), ('pane e 12'), ('pane 1x'), (1234), "
+                                 "('PANNA 5'), ('Pàne 6')) WHERE ")
+                  + matching);
+    EXPECT_EQ(rows, QStringList {QString::fromUtf8("pane e 1|Pane 2|PÀNE 3|pane e 12|PANNA 5|Pàne 6")});
 }
 
-TEST_F(JetFunctions, ArithmeticFollowsJet) {
+TEST_F(JetFunctions, ArithmeticFollowsJet)
+{
     check({
         {"7 / 2", "3.5"},
         {"7 \\ 2", "3"},
@@ -105,10 +112,12 @@ TEST_F(JetFunctions, ArithmeticFollowsJet) {
     });
 }
 
-TEST_F(JetFunctions, DatesReadAndWriteTheStoredForm) {
+TEST_F(JetFunctions, DatesReadAndWriteTheStoredForm)
+{
     check({
         {"Year(#03/05/2007 14:07:09#) & '-' & Month(#03/05/2007#) & '-' & Day(#03/05/2007#)", "2007-3-5"},
-        {"Hour(#03/05/2007 14:07:09#) & ':' & Minute(#03/05/2007 14:07:09#) & ':' & Second(#03/05/2007 14:07:09#)", "14:7:9"},
+        {"Hour(#03/05/2007 14:07:09#) & ':' & Minute(#03/05/2007 14:07:09#) & ':' & Second(#03/05/2007 14:07:09#)",
+         "14:7:9"},
         {"Year(Null)", "NULL"},
         {"Year('abc')", "ERROR: Tipo non corrispondente"},
         {"Year(39146)", "2007"},
@@ -150,7 +159,8 @@ TEST_F(JetFunctions, DatesReadAndWriteTheStoredForm) {
     });
 }
 
-TEST_F(JetFunctions, FormatWritesDatesNumbersAndTexts) {
+TEST_F(JetFunctions, FormatWritesDatesNumbersAndTexts)
+{
     check({
         {"Format(#03/05/2007 14:07:09#, 'dd/mm/yyyy hh:nn:ss')", "05/03/2007 14:07:09"},
         {"Format(#03/05/2007#, 'mm/dd/yyyy')", "03/05/2007"},
@@ -178,7 +188,8 @@ TEST_F(JetFunctions, FormatWritesDatesNumbersAndTexts) {
     });
 }
 
-TEST_F(JetFunctions, FormatAndTextFollowTheItalianLocale) {
+TEST_F(JetFunctions, FormatAndTextFollowTheItalianLocale)
+{
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     check({
         {"Format(1234.5, '#,##0.000')", "1.234,500"},
@@ -193,7 +204,8 @@ TEST_F(JetFunctions, FormatAndTextFollowTheItalianLocale) {
     });
 }
 
-TEST_F(JetFunctions, RoundingAndConversions) {
+TEST_F(JetFunctions, RoundingAndConversions)
+{
     check({
         {"Round(2.5)", "2"},
         {"Round(3.5)", "4"},
@@ -227,9 +239,11 @@ TEST_F(JetFunctions, RoundingAndConversions) {
     });
 }
 
-TEST_F(JetFunctions, TextFunctions) {
+TEST_F(JetFunctions, TextFunctions)
+{
     check({
-        {"Left('Mirtavolia', 4) & '|' & Right('Mirtavolia', 4) & '|' & Mid('Mirtavolia', 5, 3) & '|' & Mid('Mirtavolia', 5)",
+        {"Left('Mirtavolia', 4) & '|' & Right('Mirtavolia', 4) & '|' & Mid('Mirtavolia', 5, 3) & '|' & "
+         "Mid('Mirtavolia', 5)",
          "Mirt|olia|avo|avolia"},
         {"Left('abc', -1)", "ERROR: Chiamata di routine o argomento non validi"},
         {"Mid('abc', 0)", "ERROR: Chiamata di routine o argomento non validi"},
@@ -249,4 +263,4 @@ TEST_F(JetFunctions, TextFunctions) {
     });
 }
 
-}  // namespace
+}   // namespace

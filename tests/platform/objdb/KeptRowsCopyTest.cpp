@@ -20,7 +20,9 @@ namespace keptrows {
 // (`Origine`).
 class PlainTable : public itfDefTable, public itfSetData {
 public:
-    PlainTable(const char* name, const char* parent) : m_name(QString::fromLatin1(name)), m_parent(QString::fromLatin1(parent)) {}
+    PlainTable(const char* name, const char* parent)
+        : m_name(QString::fromLatin1(name)), m_parent(QString::fromLatin1(parent))
+    { }
     QString TableName() const override { return m_name; }
     void DefineIdentity(TableIdentity& id) override
     {
@@ -32,6 +34,7 @@ public:
         f.AddField("Nome", FieldType::Text, 16, 0, 0, -100, -100, -100, -1);
     }
     itfSetData* DefineDefaultData() override { return this; }
+
 private:
     QString m_name, m_parent;
 };
@@ -78,7 +81,7 @@ public:
 
 class VenditaTable : public itfDefTable, public itfSetData {
 public:
-    explicit VenditaTable(bool giveBacks) : m_giveBacks(giveBacks) {}
+    explicit VenditaTable(bool giveBacks) : m_giveBacks(giveBacks) { }
     QString TableName() const override { return QStringLiteral("Vendita"); }
     void DefineIdentity(TableIdentity& id) override { id.Version = 1.0; }
     void DefineStructure(FieldDefinitions& f, IndexDefinitions& ix, ReferenceDefinitions& r) override
@@ -91,6 +94,7 @@ public:
         ix.AddIndex("Numero", true);
     }
     itfSetData* DefineDefaultData() override { return this; }
+
 private:
     bool m_giveBacks;
 };
@@ -109,7 +113,7 @@ public:
 
 class ReceiptsDefinition : public itfDefDatabase {
 public:
-    explicit ReceiptsDefinition(bool giveBacks) : m_giveBacks(giveBacks) {}
+    explicit ReceiptsDefinition(bool giveBacks) : m_giveBacks(giveBacks) { }
     void Define(DatabaseDefinition& d) override
     {
         d.AddTable(std::make_shared<PlainTable>("Fornitore", ""));
@@ -121,6 +125,7 @@ public:
         d.AddTable(std::make_shared<VenditaTable>(m_giveBacks));
         d.AddTable(std::make_shared<RicevutaTable>());
     }
+
 private:
     bool m_giveBacks;
 };
@@ -141,7 +146,8 @@ struct File {
     QVariant scalar(const QString& sql) const { return engine->sql().scalar(sql); }
     qint64 oidOf(const char* table, const QString& condition) const
     {
-        return scalar(QStringLiteral("SELECT OID FROM %1 WHERE %2").arg(QString::fromLatin1(table), condition)).toLongLong();
+        return scalar(QStringLiteral("SELECT OID FROM %1 WHERE %2").arg(QString::fromLatin1(table), condition))
+            .toLongLong();
     }
     // A sale with its lines, given as item code and quantity.
     qint64 sale(int number, const QList<QPair<const char*, double>>& lines) const
@@ -180,7 +186,10 @@ struct File {
         return oidOf(table, QStringLiteral("Nome = '%1'").arg(QString::fromLatin1(name)));
     }
     // A voucher of a customer; a supplier of an item; a sale's customer; a use of a voucher in a sale.
-    void addVoucher(qint64 customer, const char* name) const { row("Cliente", customer)->GetReference("Buoni")->AddRow({"Nome", name}); }
+    void addVoucher(qint64 customer, const char* name) const
+    {
+        row("Cliente", customer)->GetReference("Buoni")->AddRow({"Nome", name});
+    }
     void addSupplier(const char* item, const char* supplier) const
     {
         row("Voce", oidOf("Voce", QStringLiteral("Codice = '%1'").arg(QString::fromLatin1(item))))
@@ -200,8 +209,9 @@ struct File {
     std::string members(const char* list, qint64 owner, const char* table) const
     {
         QStringList out;
-        auto st = engine->sql().prepare(QStringLiteral("SELECT m.Nome FROM \"%1\" l JOIN %2 m ON m.OID = l.MemberOID WHERE l.OwnerOID = ?")
-                                            .arg(QString::fromLatin1(list), QString::fromLatin1(table)));
+        auto st = engine->sql().prepare(
+            QStringLiteral("SELECT m.Nome FROM \"%1\" l JOIN %2 m ON m.OID = l.MemberOID WHERE l.OwnerOID = ?")
+                .arg(QString::fromLatin1(list), QString::fromLatin1(table)));
         st.bind(1, owner);
         while (st.next()) out << st.text(0);
         out.sort();
@@ -215,30 +225,41 @@ struct File {
             {"line of no sale", "SELECT count(*) FROM Riga WHERE OID NOT IN (SELECT MemberOID FROM \"Vendita$Righe\")"},
             {"use of no voucher", "SELECT count(*) FROM Uso WHERE objParent NOT IN (SELECT OID FROM Buono)"},
             {"use of no sale", "SELECT count(*) FROM Uso WHERE OID NOT IN (SELECT MemberOID FROM \"Vendita$Usi\")"},
-            {"voucher of no customer", "SELECT count(*) FROM Buono WHERE OID NOT IN (SELECT MemberOID FROM \"Cliente$Buoni\")"},
-            {"receipt of no sale", "SELECT count(*) FROM Ricevuta WHERE OID_Vendita IS NOT NULL AND OID_Vendita NOT IN (SELECT OID FROM Vendita)"},
-            {"sale of no customer", "SELECT count(*) FROM Vendita WHERE OID_Cliente IS NOT NULL AND OID_Cliente NOT IN (SELECT OID FROM Cliente)"},
-            {"link to no line", "SELECT count(*) FROM \"Vendita$Righe\" WHERE MemberOID NOT IN (SELECT OID FROM Riga) "
-                                "OR OwnerOID NOT IN (SELECT OID FROM Vendita)"},
-            {"link to no use", "SELECT count(*) FROM \"Vendita$Usi\" WHERE MemberOID NOT IN (SELECT OID FROM Uso) "
-                               "OR OwnerOID NOT IN (SELECT OID FROM Vendita)"},
-            {"link to no voucher", "SELECT count(*) FROM \"Cliente$Buoni\" WHERE MemberOID NOT IN (SELECT OID FROM Buono) "
-                                   "OR OwnerOID NOT IN (SELECT OID FROM Cliente)"},
-            {"link to no supplier", "SELECT count(*) FROM \"Voce$Fornitori\" WHERE MemberOID NOT IN (SELECT OID FROM Fornitore) "
-                                    "OR OwnerOID NOT IN (SELECT OID FROM Voce)"},
+            {"voucher of no customer",
+             "SELECT count(*) FROM Buono WHERE OID NOT IN (SELECT MemberOID FROM \"Cliente$Buoni\")"},
+            {"receipt of no sale",
+             "SELECT count(*) FROM Ricevuta WHERE OID_Vendita IS NOT NULL AND OID_Vendita NOT IN (SELECT OID FROM "
+             "Vendita)"},
+            {"sale of no customer",
+             "SELECT count(*) FROM Vendita WHERE OID_Cliente IS NOT NULL AND OID_Cliente NOT IN (SELECT OID FROM "
+             "Cliente)"},
+            {"link to no line",
+             "SELECT count(*) FROM \"Vendita$Righe\" WHERE MemberOID NOT IN (SELECT OID FROM Riga) "
+             "OR OwnerOID NOT IN (SELECT OID FROM Vendita)"},
+            {"link to no use",
+             "SELECT count(*) FROM \"Vendita$Usi\" WHERE MemberOID NOT IN (SELECT OID FROM Uso) "
+             "OR OwnerOID NOT IN (SELECT OID FROM Vendita)"},
+            {"link to no voucher",
+             "SELECT count(*) FROM \"Cliente$Buoni\" WHERE MemberOID NOT IN (SELECT OID FROM Buono) "
+             "OR OwnerOID NOT IN (SELECT OID FROM Cliente)"},
+            {"link to no supplier",
+             "SELECT count(*) FROM \"Voce$Fornitori\" WHERE MemberOID NOT IN (SELECT OID FROM Fornitore) "
+             "OR OwnerOID NOT IN (SELECT OID FROM Voce)"},
         };
         QStringList out;
         for (const auto& [what, sql] : checks)
-            if (const qint64 n = scalar(QString::fromLatin1(sql)).toLongLong()) out << QStringLiteral("%1: %2").arg(QString::fromLatin1(what)).arg(n);
+            if (const qint64 n = scalar(QString::fromLatin1(sql)).toLongLong())
+                out << QStringLiteral("%1: %2").arg(QString::fromLatin1(what)).arg(n);
         return out.join(u',').toStdString();
     }
     // The lines of a sale as "code:quantity", by code.
     std::string lines(qint64 sale) const
     {
         QStringList out;
-        auto st = engine->sql().prepare(QStringLiteral("SELECT v.Codice, r.Quantita FROM \"Vendita$Righe\" l "
-                                                       "JOIN Riga r ON r.OID = l.MemberOID JOIN Voce v ON v.OID = r.objParent "
-                                                       "WHERE l.OwnerOID = ? ORDER BY v.Codice"));
+        auto st = engine->sql().prepare(
+            QStringLiteral("SELECT v.Codice, r.Quantita FROM \"Vendita$Righe\" l "
+                           "JOIN Riga r ON r.OID = l.MemberOID JOIN Voce v ON v.OID = r.objParent "
+                           "WHERE l.OwnerOID = ? ORDER BY v.Codice"));
         st.bind(1, sale);
         while (st.next()) out << st.text(0) + u':' + QString::number(st.real(1));
         return out.join(u',').toStdString();
@@ -300,12 +321,12 @@ TEST(ObjDbKeptRows, ARelatedRowKeptKeepsItsLinesAndOneReplacedBringsThemWhole)
     };
     struct Case {
         const char* name;
-        bool twin;                               // the working file starts as a copy of the archive
+        bool twin;   // the working file starts as a copy of the archive
         std::function<void(const File&)> work;   // then this happens in it
-        const char* table;                       // what is copied: the receipt, or its sale
+        const char* table;   // what is copied: the receipt, or its sale
         bool related;
-        std::string lines;                       // the lines of the receipt's sale afterwards
-        qint64 lineRows;                         // all the lines of the file
+        std::string lines;   // the lines of the receipt's sale afterwards
+        qint64 lineRows;   // all the lines of the file
     };
     const Case cases[] = {
         {"a sale held is kept with its lines", true, changed, "Ricevuta", false, "A:5,C:2", 2},
@@ -317,7 +338,8 @@ TEST(ObjDbKeptRows, ARelatedRowKeptKeepsItsLinesAndOneReplacedBringsThemWhole)
              w.sale(1, {{"C", 7}});
          },
          "Ricevuta", false, "C:7", 1},
-        {"related rows replaced: the sale comes whole, and only with its lines", true, changed, "Ricevuta", true, "A:3,B:1", 2},
+        {"related rows replaced: the sale comes whole, and only with its lines", true, changed, "Ricevuta", true,
+         "A:3,B:1", 2},
         {"the sale copied itself comes whole, and only with its lines", true, changed, "Vendita", false, "A:3,B:1", 2},
     };
     for (const Case& c : cases) {
@@ -336,19 +358,24 @@ TEST(ObjDbKeptRows, ARelatedRowKeptKeepsItsLinesAndOneReplacedBringsThemWhole)
                 ASSERT_TRUE(link->active());
             }
             const bool receipts = QString(c.table) == "Ricevuta";
-            ASSERT_TRUE(from.db->Tables().Item(c.table)->CopyRowsTo({receipts ? archive.receipt : archive.sale},
-                                                                    *to.db->Tables().Item(c.table), nullptr, c.related));
+            ASSERT_TRUE(from.db->Tables().Item(c.table)->CopyRowsTo(
+                {receipts ? archive.receipt : archive.sale}, *to.db->Tables().Item(c.table), nullptr, c.related));
             // The linked copy went by sets (its lists of rows are still there while linked).
-            EXPECT_EQ(to.scalar("SELECT count(*) > 0 FROM sqlite_temp_master WHERE name LIKE 'objdb%'").toBool(), linked);
+            EXPECT_EQ(to.scalar("SELECT count(*) > 0 FROM sqlite_temp_master WHERE name LIKE 'objdb%'").toBool(),
+                      linked);
             if (receipts) {
-                EXPECT_EQ(to.scalar(QStringLiteral("SELECT Note FROM Ricevuta WHERE OID = %1").arg(archive.receipt)).toString(),
+                EXPECT_EQ(to.scalar(QStringLiteral("SELECT Note FROM Ricevuta WHERE OID = %1").arg(archive.receipt))
+                              .toString(),
                           "archivio")
                     << "the receipt copied is replaced";
             }
-            EXPECT_EQ(to.lines(to.scalar(QStringLiteral("SELECT OID_Vendita FROM Ricevuta WHERE OID = %1").arg(archive.receipt))
-                                   .toLongLong()),
-                      c.lines);
-            EXPECT_EQ(to.scalar("SELECT count(*) FROM Riga").toLongLong(), c.lineRows) << "no line came without its sale";
+            EXPECT_EQ(
+                to.lines(
+                    to.scalar(QStringLiteral("SELECT OID_Vendita FROM Ricevuta WHERE OID = %1").arg(archive.receipt))
+                        .toLongLong()),
+                c.lines);
+            EXPECT_EQ(to.scalar("SELECT count(*) FROM Riga").toLongLong(), c.lineRows)
+                << "no line came without its sale";
             EXPECT_EQ(to.orphans(), "");
         }
     }
@@ -379,7 +406,8 @@ TEST(ObjDbKeptRows, AReplacedRowsOwnedListsHoldTheSourcesMembersAndWhatIsStillPo
         bool related;
         std::string vouchers;   // the customer's afterwards
     };
-    for (const Case& c : {Case{"related rows replaced", true, "V1,V2"}, Case{"related rows kept", false, "V1,V2,V3"}}) {
+    for (const Case& c :
+         {Case {"related rows replaced", true, "V1,V2"}, Case {"related rows kept", false, "V1,V2,V3"}}) {
         SCOPED_TRACE(c.name);
         for (const bool linked : {true, false}) {
             SCOPED_TRACE(linked ? "by sets" : "row by row");
@@ -394,19 +422,24 @@ TEST(ObjDbKeptRows, AReplacedRowsOwnedListsHoldTheSourcesMembersAndWhatIsStillPo
             const qint64 other = to.sale(2, {{"A", 1}});
             to.setCustomer(other, customer);
             to.use(other, "V2");
-            to.row("Vendita", sale)->GetReference("Righe")->AddRow({"objParent", to.oidOf("Voce", "Codice = 'C'"), "Quantita", 2.0});
+            to.row("Vendita", sale)
+                ->GetReference("Righe")
+                ->AddRow({"objParent", to.oidOf("Voce", "Codice = 'C'"), "Quantita", 2.0});
             std::optional<FileLink> link;
             if (linked) {
                 link.emplace(*to.engine, *from.engine);
                 ASSERT_TRUE(link->active());
             }
 
-            ASSERT_TRUE(from.db->Tables().Item("Vendita")->CopyRowsTo({sale}, *to.db->Tables().Item("Vendita"), nullptr, c.related));
+            ASSERT_TRUE(from.db->Tables().Item("Vendita")->CopyRowsTo({sale}, *to.db->Tables().Item("Vendita"), nullptr,
+                                                                      c.related));
 
             EXPECT_EQ(to.lines(sale), "A:3,B:1");
             EXPECT_EQ(to.members("Vendita$Usi", sale, "Uso"), "V1");
             EXPECT_EQ(to.members("Cliente$Buoni", customer, "Buono"), c.vouchers);
-            EXPECT_EQ(to.scalar("SELECT group_concat(Nome) FROM (SELECT Nome FROM Buono ORDER BY Nome)").toString().toStdString(),
+            EXPECT_EQ(to.scalar("SELECT group_concat(Nome) FROM (SELECT Nome FROM Buono ORDER BY Nome)")
+                          .toString()
+                          .toStdString(),
                       c.vouchers)
                 << "a voucher taken off its customer is gone";
             EXPECT_EQ(to.members("Vendita$Usi", other, "Uso"), "V2") << "the sale the copy did not reach is as it was";
@@ -426,10 +459,10 @@ TEST(ObjDbKeptRows, ARowMetAsRelatedAndThenAsCopiedComesWhole)
     ASSERT_TRUE(QFile::copy(archive.path, path));
     File from(archive.path, true), to(path, true);
     edit(to, archive);
-    ASSERT_TRUE(from.db->Tables().Item("Vendita")->CopyRowsTo({archive.giveBack, archive.sale}, *to.db->Tables().Item("Vendita"),
-                                                              nullptr, false));
+    ASSERT_TRUE(from.db->Tables().Item("Vendita")->CopyRowsTo({archive.giveBack, archive.sale},
+                                                              *to.db->Tables().Item("Vendita"), nullptr, false));
     EXPECT_EQ(to.lines(archive.sale), "A:3,B:1");
     EXPECT_EQ(to.lines(archive.giveBack), "A:1");
 }
 
-}  // namespace keptrows
+}   // namespace keptrows

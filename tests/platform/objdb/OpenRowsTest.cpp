@@ -63,11 +63,13 @@ public:
     itfSetData* DefineDefaultData() override { return this; }
     void OnBeforeUpdateField(TableData& td, QString& field) override
     {
-        if (field == "Quantita") td.SetValue("Scorta", td.GetFieldValue("Scorta").toDouble() + td.GetFieldValue("Quantita").toDouble());
+        if (field == "Quantita")
+            td.SetValue("Scorta", td.GetFieldValue("Scorta").toDouble() + td.GetFieldValue("Quantita").toDouble());
     }
     void OnUpdateField(TableData& td, QString& field) override
     {
-        if (field == "Quantita") td.SetValue("Scorta", td.GetFieldValue("Scorta").toDouble() - td.GetFieldValue("Quantita").toDouble());
+        if (field == "Quantita")
+            td.SetValue("Scorta", td.GetFieldValue("Scorta").toDouble() - td.GetFieldValue("Quantita").toDouble());
     }
     void OnDeleteRow(TableData& td) override
     {
@@ -169,12 +171,14 @@ TEST(ObjDbOpenRows, TheOwnerIsAliveOnlyAsTheProcessThatWroteTheNote)
         {"this process", [](ProcessOwner&) {}, ProcessOwner::State::Alive},
         {"this computer's name in other letters", [](ProcessOwner& o) { o.computer = o.computer.toUpper(); },
          ProcessOwner::State::Alive},
-        {"a process before this one with the same id", [](ProcessOwner& o) { o.started -= 1; }, ProcessOwner::State::Gone},
+        {"a process before this one with the same id", [](ProcessOwner& o) { o.started -= 1; },
+         ProcessOwner::State::Gone},
         {"the boot before", [](ProcessOwner& o) { o.bootId = QStringLiteral("00000000-0000-0000-0000-000000000000"); },
          ProcessOwner::State::Gone},
         {"no such process", [](ProcessOwner& o) { o.pid = 0x7ffffff0; }, ProcessOwner::State::Gone},
         {"a process of another start", [](ProcessOwner& o) { o.pid = 1; }, ProcessOwner::State::Gone},
-        {"another computer", [](ProcessOwner& o) {
+        {"another computer",
+         [](ProcessOwner& o) {
              o.computer = QStringLiteral("altra-cassa");
              o.pid = 0x7ffffff0;
          },
@@ -210,9 +214,10 @@ TEST(ObjDbOpenRows, OnlyWhatAnEndedProcessOfThisComputerLeftIsUndone)
     std::vector<UndoneRow> undone = objdb::UndoAbandonedRows(*f.db);
     std::map<qint64, UndoneRow::Outcome> outcome;
     for (const UndoneRow& u : undone) outcome[u.oid] = u.outcome;
-    EXPECT_EQ(outcome, (std::map<qint64, UndoneRow::Outcome>{{dead, UndoneRow::Outcome::Deleted},
-                                                            {finished, UndoneRow::Outcome::Finished},
-                                                            {missing, UndoneRow::Outcome::Missing}}));
+    EXPECT_EQ(outcome,
+              (std::map<qint64, UndoneRow::Outcome> {{dead, UndoneRow::Outcome::Deleted},
+                                                     {finished, UndoneRow::Outcome::Finished},
+                                                     {missing, UndoneRow::Outcome::Missing}}));
 
     EXPECT_EQ(f.select("Pratica", QStringLiteral("OID = %1").arg(dead))->RowCount(), 0);
     EXPECT_EQ(f.select("Scarico")->RowCount(), 4) << "the dead practice's line went with it";
@@ -220,7 +225,7 @@ TEST(ObjDbOpenRows, OnlyWhatAnEndedProcessOfThisComputerLeftIsUndone)
     EXPECT_EQ(f.select("Pratica", QStringLiteral("OID = %1").arg(finished))->RowCount(), 1);
     QList<qint64> left;
     for (const objdb::OpenRow& r : f.openRows()) left << r.oid;
-    EXPECT_EQ(left, (QList<qint64>{alive, elsewhere}));
+    EXPECT_EQ(left, (QList<qint64> {alive, elsewhere}));
 
     EXPECT_TRUE(objdb::UndoAbandonedRows(*f.db).empty()) << "a second opening finds nothing more";
 }
@@ -236,11 +241,11 @@ TEST(ObjDbOpenRows, AProcessEndingOnPurposeKeepsItsUnfinishedRows)
     objdb::KeepOwnOpenRows(*f.db);
     QList<qint64> left;
     for (const objdb::OpenRow& r : f.openRows()) left << r.oid;
-    EXPECT_EQ(left, QList<qint64>{other});
+    EXPECT_EQ(left, QList<qint64> {other});
     EXPECT_EQ(f.select("Pratica", QStringLiteral("OID = %1").arg(mine))->RowCount(), 1);
     std::map<qint64, UndoneRow::Outcome> outcome;
     for (const UndoneRow& u : objdb::UndoAbandonedRows(*f.db)) outcome[u.oid] = u.outcome;
-    EXPECT_EQ(outcome, (std::map<qint64, UndoneRow::Outcome>{{other, UndoneRow::Outcome::Deleted}}));
+    EXPECT_EQ(outcome, (std::map<qint64, UndoneRow::Outcome> {{other, UndoneRow::Outcome::Deleted}}));
     EXPECT_EQ(f.select("Pratica", QStringLiteral("OID = %1").arg(mine))->RowCount(), 1) << "kept, not given up";
 }
 
@@ -278,4 +283,4 @@ TEST(ObjDbOpenRows, AFileOpenedReadOnlyIsLeftAsItIs)
     EXPECT_EQ(objdb::OpenRows(*db).size(), 1u);
 }
 
-}  // namespace
+}   // namespace

@@ -15,8 +15,9 @@ Currency eur(const char* text) { return *Currency::parse(QString::fromLatin1(tex
 struct Lines {
     explicit Lines(Shop& s) : shop(s)
     {
-        article = s.select("Articolo")->AddRow({"Codice", "A", "Descrizione", "Articolo A", "Prezzo",
-                                                QVariant::fromValue(eur("2")), "Scorta", 10.0});
+        article = s.select("Articolo")
+                      ->AddRow({"Codice", "A", "Descrizione", "Articolo A", "Prezzo", QVariant::fromValue(eur("2")),
+                                "Scorta", 10.0});
         doc = s.select("Documento");
         doc->NewRow();
         doc->Update();
@@ -71,7 +72,8 @@ TEST(ObjDbOperation, AnOperationEndedWithoutCommitUndoesEveryChangeMadeInIt)
         EXPECT_EQ(s.count("Riga"), 0) << "the lines added before the refusal are gone too";
         EXPECT_EQ(l.stock(), 10.0);
         EXPECT_EQ(article->GetFieldValue("Scorta").toDouble(), 10.0);
-        EXPECT_EQ(article->GetFieldValue("Descrizione").toString(), "In modifica") << "the operator's change is pending again";
+        EXPECT_EQ(article->GetFieldValue("Descrizione").toString(), "In modifica")
+            << "the operator's change is pending again";
         EXPECT_EQ(s.scalar("SELECT Descrizione FROM Articolo WHERE Codice='A'").toString(), "Articolo A");
         article->CancelUpdate();
         article->Refresh();
@@ -105,4 +107,4 @@ TEST(ObjDbOperation, ALineRefusedAfterItsWriteAsTheFirstWriteGoesAlone)
     }
 }
 
-}  // namespace
+}   // namespace

@@ -50,16 +50,19 @@ TEST(ObjDbQuery, ConditionsReachParentReferencedAndOwnerTables)
 {
     trace() = Trace();
     QueryShop q;
-    struct Case { QString table, condition; int rows; };
+    struct Case {
+        QString table, condition;
+        int rows;
+    };
     const Case cases[] = {
-        {"Articolo", "Descrizione Like \"PAN*\"", 1},                 // without case and accents
-        {"Riga", "Descrizione = 'Pasta'", 2},                         // a parent's field named alone
+        {"Articolo", "Descrizione Like \"PAN*\"", 1},   // without case and accents
+        {"Riga", "Descrizione = 'Pasta'", 2},   // a parent's field named alone
         {"Riga", "Articolo.Codice = \"P1\"", 1},
-        {"Riga", "Unita.Codice = 'KG'", 2},                           // a table the parent refers to
-        {"Riga", "Documento.Note = 'marzo'", 3},                      // the owner of the line
+        {"Riga", "Unita.Codice = 'KG'", 2},   // a table the parent refers to
+        {"Riga", "Documento.Note = 'marzo'", 3},   // the owner of the line
         {"Documento", "Data >= #03/01/2007# AND Data < #04/01/2007#", 1},
         {"Documento", "Month(Data) = 4 AND Year(Data) = 2007", 1},
-        {"Articolo", "Prezzo / 2 = 0.75", 1},                         // a/b never truncates
+        {"Articolo", "Prezzo / 2 = 0.75", 1},   // a/b never truncates
         {"Riga", "Importo > 3 AND Not (Quantita = 0)", 1},
     };
     for (const Case& c : cases) {
@@ -77,7 +80,11 @@ TEST(ObjDbQuery, ConditionsSQLiteCannotTakeAreRefusedAsTheyAreSet)
 {
     trace() = Trace();
     QueryShop q;
-    struct Case { QString condition; int number; QString order = QString(); };
+    struct Case {
+        QString condition;
+        int number;
+        QString order = QString();
+    };
     const Case cases[] = {
         {"Count(*)", 3096},
         {"Prezzo > 1 AND Sum(Scorta) > 10", 3096},
@@ -123,17 +130,16 @@ TEST(ObjDbQuery, JetTrueFindsTheSameRowsInFiltersSearchesAndQueries)
     auto kg = q.s.select("Unita", "Codice = 'KG'");
     kg->SetValue("Attiva", false);
     kg->Update();
-    struct Case { QString table, condition; int rows; };
+    struct Case {
+        QString table, condition;
+        int rows;
+    };
     const Case cases[] = {
-        {"Unita", "Attiva = -1", 2},
-        {"Unita", "Attiva = True", 2},
-        {"Unita", "-1 = Attiva", 2},
-        {"Unita", "Attiva <> -1", 1},
-        {"Unita", "Not Attiva = (-1)", 1},
-        {"Unita", "Attiva = False", 1},
-        {"Riga", "Unita.Attiva = -1", 1},         // a table the parent refers to
-        {"Riga", "Unita.Attiva = True", 1},
-        {"Articolo", "Unita.Attiva = -1 AND Codice Like 'P*'", 1},
+        {"Unita", "Attiva = -1", 2},        {"Unita", "Attiva = True", 2},
+        {"Unita", "-1 = Attiva", 2},        {"Unita", "Attiva <> -1", 1},
+        {"Unita", "Not Attiva = (-1)", 1},  {"Unita", "Attiva = False", 1},
+        {"Riga", "Unita.Attiva = -1", 1},   // a table the parent refers to
+        {"Riga", "Unita.Attiva = True", 1}, {"Articolo", "Unita.Attiva = -1 AND Codice Like 'P*'", 1},
     };
     for (const Case& c : cases) {
         const std::string what = (c.table + ": " + c.condition).toStdString();
@@ -154,7 +160,8 @@ TEST(ObjDbQuery, AMissingFieldInAConditionFailsInsteadOfMatchingAText)
 {
     trace() = Trace();
     QueryShop q;
-    for (const QString& condition : {QStringLiteral("[Nonesiste] Like 'x*'"), QStringLiteral("[Nonesiste] = 'Nonesiste'")}) {
+    for (const QString& condition :
+         {QStringLiteral("[Nonesiste] Like 'x*'"), QStringLiteral("[Nonesiste] = 'Nonesiste'")}) {
         const std::string what = condition.toStdString();
         EXPECT_THROW(q.s.select("Articolo", condition)->RowCount(), AppError) << what;
         EXPECT_THROW(q.s.db->RunQuery("SELECT OID FROM Articolo WHERE " + condition), AppError) << what;
@@ -164,7 +171,8 @@ TEST(ObjDbQuery, AMissingFieldInAConditionFailsInsteadOfMatchingAText)
         q.s.select("Articolo", QStringLiteral("[Nonesiste] = 1"))->RowCount();
         ADD_FAILURE() << "a condition on a missing field ran";
     } catch (const AppError& e) {
-        EXPECT_TRUE(e.description.contains(QStringLiteral("campo inesistente: Nonesiste"))) << e.description.toStdString();
+        EXPECT_TRUE(e.description.contains(QStringLiteral("campo inesistente: Nonesiste")))
+            << e.description.toStdString();
     }
 }
 
@@ -178,11 +186,14 @@ TEST(ObjDbQuery, PagesGiveTheRowsOfOneQueryInItsOrder)
     QueryShop q;
     q.s.engine->sql().execScript(
         "INSERT INTO Riga (OID, objParent, Quantita, Importo, Progressivo) "
-        "SELECT 5000 + x, (SELECT OID FROM Articolo WHERE Codice = CASE x % 3 WHEN 0 THEN 'P1' WHEN 1 THEN 'P2' ELSE 'Q''1' END), "
+        "SELECT 5000 + x, (SELECT OID FROM Articolo WHERE Codice = CASE x % 3 WHEN 0 THEN 'P1' WHEN 1 THEN 'P2' ELSE "
+        "'Q''1' END), "
         "x % 7, (x % 11) / 2, x "
         "FROM (WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 600) SELECT x FROM n)");
     // `plain`: the condition in the plain query, when it names a column of the field list.
-    struct Case { QString condition, order, fields, plain; };
+    struct Case {
+        QString condition, order, fields, plain;
+    };
     const Case cases[] = {
         {"Quantita > 1", "Articolo.Descrizione DESC", ""},
         {"Articolo.Codice Like 'P*'", "Quantita, Importo DESC", ""},
@@ -231,8 +242,10 @@ TEST(ObjDbQuery, ReadingOnAfterAChangeGivesTheRowsAsTheyAreNow)
         const QList<qint64> before = seen;
 
         // Both beyond the first page: the last row in this order goes, a new one comes.
-        const qint64 last = q.s.engine->sql().scalar("SELECT OID FROM Riga WHERE Quantita > 1 ORDER BY Quantita ASC, OID DESC LIMIT 1")
-                                .toLongLong();
+        const qint64 last
+            = q.s.engine->sql()
+                  .scalar("SELECT OID FROM Riga WHERE Quantita > 1 ORDER BY Quantita ASC, OID DESC LIMIT 1")
+                  .toLongLong();
         const QString change = QString("DELETE FROM Riga WHERE OID = %1; "
                                        "INSERT INTO Riga (OID, objParent, Quantita, Importo, Progressivo) "
                                        "VALUES (9999, (SELECT OID FROM Articolo WHERE Codice = 'P1'), 3, 1, 999);")
@@ -274,7 +287,7 @@ QList<qint64> oidsToTheEnd(TableData& td)
     for (; !td.IsEOF(); td.MoveNext()) oids << td.GetOID();
     return oids;
 }
-}  // namespace
+}   // namespace
 
 // A filter set again with other values reads the rows of the new values only, wherever the
 // reading starts (keys found ahead for the old values stand for nothing); a filter naming a
@@ -296,7 +309,9 @@ TEST(ObjDbQuery, AFilterReadsTheRowsOfItsOwnValuesAndColumns)
     for (int p = 500; p > 450; --p) expected << 5000 + p;
     EXPECT_EQ(oidsToTheEnd(*rows), expected);
 
-    struct Case { QString fields, filter, order; };
+    struct Case {
+        QString fields, filter, order;
+    };
     const Case cases[] = {
         {"*, Unita.Attiva", "Attiva = True", "Progressivo DESC"},
         {"*, Unita.Attiva", "Attiva = True AND Quantita > 2", "Quantita, Progressivo"},
@@ -330,15 +345,21 @@ TEST(ObjDbQuery, AViewReadWhileAnotherProgramChangesItsRowsIsReadToItsEnd)
         sqlite3_busy_timeout(other, 5000);
         // Rows in the middle go and come, a few at a time: the first and last 200 stay.
         for (qint64 next = 1000000;; next += 10) {
-            const QByteArray change =
-                QString("BEGIN IMMEDIATE; DELETE FROM Riga WHERE OID IN (SELECT OID FROM Riga WHERE Progressivo BETWEEN 200 AND %1 "
-                        "ORDER BY random() LIMIT 10); "
-                        "INSERT INTO Riga (OID, objParent, Quantita, Importo, Progressivo) SELECT %2 + x, objParent, 3, 1, "
-                        "200 + abs(random()) % %3 FROM (SELECT 0 AS x UNION ALL SELECT 1 UNION ALL SELECT 2 UNION ALL SELECT 3 "
-                        "UNION ALL SELECT 4 UNION ALL SELECT 5 UNION ALL SELECT 6 UNION ALL SELECT 7 UNION ALL SELECT 8 "
-                        "UNION ALL SELECT 9), (SELECT objParent FROM Riga LIMIT 1); COMMIT;")
-                    .arg(n - 200).arg(next).arg(n - 400)
-                    .toUtf8();
+            const QByteArray change
+                = QString(
+                      "BEGIN IMMEDIATE; DELETE FROM Riga WHERE OID IN (SELECT OID FROM Riga WHERE Progressivo BETWEEN "
+                      "200 AND %1 "
+                      "ORDER BY random() LIMIT 10); "
+                      "INSERT INTO Riga (OID, objParent, Quantita, Importo, Progressivo) SELECT %2 + x, objParent, 3, "
+                      "1, "
+                      "200 + abs(random()) % %3 FROM (SELECT 0 AS x UNION ALL SELECT 1 UNION ALL SELECT 2 UNION ALL "
+                      "SELECT 3 "
+                      "UNION ALL SELECT 4 UNION ALL SELECT 5 UNION ALL SELECT 6 UNION ALL SELECT 7 UNION ALL SELECT 8 "
+                      "UNION ALL SELECT 9), (SELECT objParent FROM Riga LIMIT 1); COMMIT;")
+                      .arg(n - 200)
+                      .arg(next)
+                      .arg(n - 400)
+                      .toUtf8();
             sqlite3_exec(other, change.constData(), nullptr, nullptr, nullptr);
         }
     }
@@ -399,7 +420,8 @@ TEST(ObjDbQuery, FilterValuesAreBoundToTheConditionsMarks)
     EXPECT_EQ(a->RowCount(), 0);
     // Searching keeps every row and moves to the first that meets the condition.
     a->SetFilter("");
-    ASSERT_TRUE(a->Find("Unita = ? AND Prezzo < ?", {a->GetTable()->Select("Codice = 'P2'")->GetReferenceOID("Unita"), 2.0}, false));
+    ASSERT_TRUE(a->Find("Unita = ? AND Prezzo < ?",
+                        {a->GetTable()->Select("Codice = 'P2'")->GetReferenceOID("Unita"), 2.0}, false));
     EXPECT_EQ(a->GetText("Codice"), "P2");
     EXPECT_EQ(a->RowCount(), 4);
 }
@@ -408,8 +430,8 @@ TEST(ObjDbQuery, FieldListsShowComputedAndReachedColumns)
 {
     trace() = Trace();
     QueryShop q;
-    auto rows = q.s.db->Tables().Item("Riga")->Select("", "Valore DESC, Codice",
-                                                       "*, Articolo.Codice, Unita.Descrizione AS NomeUnita, (Prezzo * Quantita) AS Valore");
+    auto rows = q.s.db->Tables().Item("Riga")->Select(
+        "", "Valore DESC, Codice", "*, Articolo.Codice, Unita.Descrizione AS NomeUnita, (Prezzo * Quantita) AS Valore");
     ASSERT_FALSE(rows->IsEmpty());
     EXPECT_EQ(rows->GetText("Codice"), "P1");
     EXPECT_EQ(rows->GetValue("Valore").toDouble(), 4.0);
@@ -497,7 +519,8 @@ TEST(ObjDbQuery, SearchFilterOrderAndTotals)
     a->SetFilter("");
     auto lines = q.s.select("Riga");
     EXPECT_EQ(lines->Aggregate("Importo", 0).value<Currency>(), eur("10"));
-    EXPECT_EQ(lines->Aggregate("Prezzo", 2).value<Currency>(), eur("2")) << "a parent's field totalled through the lines";
+    EXPECT_EQ(lines->Aggregate("Prezzo", 2).value<Currency>(), eur("2"))
+        << "a parent's field totalled through the lines";
     EXPECT_EQ(q.s.select("Riga", "OID = 0")->Aggregate("Importo", 2).value<Currency>(), Currency()) << "0 without rows";
     EXPECT_EQ(lines->GetNextProgressive("Progressivo").toLongLong(), 4);
     auto clone = a->Clone();

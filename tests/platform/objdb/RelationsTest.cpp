@@ -13,7 +13,9 @@ Currency eur(const char* text) { return *Currency::parse(QString::fromLatin1(tex
 
 void addArticle(Shop& s, const QString& code, const char* price, double stock)
 {
-    s.select("Articolo")->AddRow({"Codice", code, "Descrizione", "Articolo " + code, "Prezzo", QVariant::fromValue(eur(price)), "Scorta", stock});
+    s.select("Articolo")
+        ->AddRow({"Codice", code, "Descrizione", "Articolo " + code, "Prezzo", QVariant::fromValue(eur(price)),
+                  "Scorta", stock});
 }
 
 double storedStock(Shop& s, const QString& code)
@@ -115,7 +117,8 @@ TEST(ObjDbRelations, PlainListsKeepMembershipAndRaiseEventsWithTheMember)
     a->SetReferenceByKey("Fornitori", "F1");
     auto suppliers = a->GetReference("Fornitori");
     EXPECT_EQ(suppliers->RowCount(), 2);
-    auto withF2 = s.select("Articolo", a->BuildReferenceCondition("Fornitori", s.scalar("SELECT OID FROM Fornitore WHERE Codice='F2'")));
+    auto withF2 = s.select(
+        "Articolo", a->BuildReferenceCondition("Fornitori", s.scalar("SELECT OID FROM Fornitore WHERE Codice='F2'")));
     EXPECT_EQ(withF2->GetText("Codice"), "A");
     a->RemoveFromList("Fornitori", s.scalar("SELECT OID FROM Fornitore WHERE Codice='F2'").toLongLong());
     EXPECT_EQ(a->GetReference("Fornitori")->RowCount(), 1);
@@ -207,7 +210,7 @@ TEST(ObjDbRelations, ARefusedReferenceChangeIsUndoneWithItsEvents)
     trace().referenceEvents.clear();
     doc->SetReferenceByKey("Cliente", "Bloccato");
     EXPECT_TRUE(doc->WasRefused());
-    EXPECT_EQ(sink.refusals, QStringList{"Cliente bloccato"});
+    EXPECT_EQ(sink.refusals, QStringList {"Cliente bloccato"});
     EXPECT_EQ(doc->GetReferenceOID("Cliente"), neri);
     EXPECT_EQ(trace().referenceEvents, QStringList({"before:Cliente:" + QString::number(neri)}))
         << "refused before the change: the reference never moved";
@@ -234,8 +237,9 @@ TEST(ObjDbRelations, ParentCandidatesAreNarrowedByTheChildsRule)
 namespace {
 class StopAfter : public itfProgress {
 public:
-    explicit StopAfter(int n) : m_n(n) {}
+    explicit StopAfter(int n) : m_n(n) { }
     bool OnProgress(int32_t, int32_t, int32_t done, int32_t, int32_t) override { return done < m_n; }
+
 private:
     int m_n;
 };
@@ -263,7 +267,8 @@ TEST(ObjDbRelations, MovingADocumentAwayDeletesItWithoutGivingStockBack)
     addArticle(s, "A", "1", 10);
     auto doc = s.select("Documento");
     doc->AddRow({"Note", "x"});
-    doc->GetReference("Righe")->AddRow({"objParent", s.scalar("SELECT OID FROM Articolo WHERE Codice='A'"), "Quantita", 4.0});
+    doc->GetReference("Righe")->AddRow(
+        {"objParent", s.scalar("SELECT OID FROM Articolo WHERE Codice='A'"), "Quantita", 4.0});
     doc->Update();
     ASSERT_EQ(storedStock(s, "A"), 6.0);
     doc->DeleteRowWithoutRules();
@@ -283,7 +288,12 @@ TEST(ObjDbRelations, ALineChangedLaterStartsFromTheStockStoredMeanwhile)
     };
     const std::vector<Case> cases = {
         {"deleted", [](TableData& line) { line.DeleteRow(); }, 105.0},
-        {"quantity edited", [](TableData& line) { line.SetValue("Quantita", 8.0); line.Update(); }, 97.0},
+        {"quantity edited",
+         [](TableData& line) {
+             line.SetValue("Quantita", 8.0);
+             line.Update();
+         },
+         97.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

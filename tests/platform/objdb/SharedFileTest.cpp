@@ -24,10 +24,10 @@ constexpr int kShortWait = 100;   // milliseconds a program waits for the other'
 // Two programs on the same file, with an article A priced 2.00 with 10 in stock and a
 // customer who earns a point every 10.00 of a document.
 struct TwoPrograms {
-    explicit TwoPrograms(const char* name)
-        : path(newDatabasePath(name)), a(path, &sinkA), b(path, &sinkB)
+    explicit TwoPrograms(const char* name) : path(newDatabasePath(name)), a(path, &sinkA), b(path, &sinkB)
     {
-        article = a.select("Articolo")->AddRow({"Codice", "A", "Descrizione", "Articolo A", "Prezzo", money("2"), "Scorta", 10.0});
+        article = a.select("Articolo")
+                      ->AddRow({"Codice", "A", "Descrizione", "Articolo A", "Prezzo", money("2"), "Scorta", 10.0});
         customer = a.select("Cliente")->AddRow({"Nome", "Rossi"});
         b.engine->sql().setBusyTimeout(kShortWait);
     }
@@ -59,7 +59,7 @@ struct TwoPrograms {
     qint64 article = 0, customer = 0;
 };
 
-}  // namespace
+}   // namespace
 
 // Program A's change is made, and kept in its row buffers, before program B stores its own;
 // A writes afterwards. Whatever kind the running total is, B's change is still in it.
@@ -109,7 +109,7 @@ TEST(ObjDbSharedFile, ARunningTotalPendingInOneProgramKeepsWhatTheOtherStoredMea
              p.sell(*docA, 5);   // 10.00: one point, carried by A's copy of the customer
              auto docB = TwoPrograms::document(p.b, p.customer);
              p.sell(*docB, 10);
-             docB->Update();     // 20.00: two points stored
+             docB->Update();   // 20.00: two points stored
              p.sell(*docA, 5);   // 20.00 in all: one more point for A's rule to add
              docA->Update();
          },
@@ -120,7 +120,8 @@ TEST(ObjDbSharedFile, ARunningTotalPendingInOneProgramKeepsWhatTheOtherStoredMea
         TwoPrograms p("shared-total");
         c.play(p);
         EXPECT_EQ(p.stored(c.query), c.expected);
-        EXPECT_TRUE(p.sinkA.refusals.isEmpty() && p.sinkB.refusals.isEmpty()) << p.sinkA.refusals.join(" | ").toStdString();
+        EXPECT_TRUE(p.sinkA.refusals.isEmpty() && p.sinkB.refusals.isEmpty())
+            << p.sinkA.refusals.join(" | ").toStdString();
     }
 }
 
@@ -165,8 +166,9 @@ TEST(ObjDbSharedFile, ANumberTakenIsTakenAgainWhenStoredUnlessSetByHand)
         p.sell(*docB, 1);
         lineA->Update();
         EXPECT_EQ(lineA->GetFieldValue("Progressivo").toLongLong(), c.expected);
-        EXPECT_EQ(p.stored(QStringLiteral("SELECT Progressivo FROM Riga WHERE OID = %1").arg(lineA->GetOID())).toLongLong(),
-                  c.expected);
+        EXPECT_EQ(
+            p.stored(QStringLiteral("SELECT Progressivo FROM Riga WHERE OID = %1").arg(lineA->GetOID())).toLongLong(),
+            c.expected);
     }
 }
 
@@ -176,14 +178,14 @@ TEST(ObjDbSharedFile, ANumberTakenIsTakenAgainWhenStoredUnlessSetByHand)
 // and the stock counts both. Setting a field writes nothing, so it does not wait.
 TEST(ObjDbSharedFile, AProgramThatCannotHaveTheLockIsToldWhatFailedAndKeepsItsChangeToStoreLater)
 {
-    const QString busy = QString::fromUtf8(
-        ": il database è occupato da un altro utente (attesa di 100 millisecondi senza esito); "
-        "nessuna modifica è stata registrata, riprovare");
+    const QString busy
+        = QString::fromUtf8(": il database è occupato da un altro utente (attesa di 100 millisecondi senza esito); "
+                            "nessuna modifica è stata registrata, riprovare");
     struct Case {
         const char* name;
         bool engineTransaction;   // A holds the file through an engine transaction
     };
-    for (const Case& c : {Case{"an operation under way", false}, Case{"an engine transaction begun", true}}) {
+    for (const Case& c : {Case {"an operation under way", false}, Case {"an engine transaction begun", true}}) {
         SCOPED_TRACE(c.name);
         TwoPrograms p("shared-busy");
         const qint64 supplier = p.a.select("Fornitore")->AddRow({"Codice", "F1", "Nome", "Fornitore"});
@@ -235,8 +237,10 @@ TEST(ObjDbSharedFile, AProgramThatCannotHaveTheLockIsToldWhatFailedAndKeepsItsCh
             EXPECT_EQ(lineB->GetFieldValue("Quantita").toDouble(), 3.0);
             EXPECT_EQ(lineB->GetFieldValue("Scorta").toDouble(), 7.0) << "B's pending stock as before";
             articleB->SetValue("Descrizione", "Pane");
-            if (op) op->Commit();
-            else p.a.engine->CommitTransaction();
+            if (op)
+                op->Commit();
+            else
+                p.a.engine->CommitTransaction();
         }
         EXPECT_EQ(p.stock(), 9.0);
         EXPECT_EQ(p.stored("SELECT count(*) FROM Riga").toLongLong(), 1);
@@ -256,7 +260,7 @@ TEST(ObjDbSharedFile, AnOIDHandedOutIsNeverHandedOutAgainByTheOtherProgram)
     struct Case {
         const char* name;
         bool bInsideItsOwnOperation;   // B makes its rows while holding the write lock
-        bool aRollsBackFirst;          // A gave up a change after making its new row
+        bool aRollsBackFirst;   // A gave up a change after making its new row
     };
     const Case cases[] = {
         {"B outside an operation", false, false},
@@ -277,7 +281,7 @@ TEST(ObjDbSharedFile, AnOIDHandedOutIsNeverHandedOutAgainByTheOtherProgram)
         }
         const qint64 pending = lineA->GetOID();
         auto docB = TwoPrograms::document(t.b);
-        QList<qint64> made{docB->GetOID()};
+        QList<qint64> made {docB->GetOID()};
         if (c.bInsideItsOwnOperation) t.b.engine->BeginWholeTransaction();
         for (int i = 0; i < 3; ++i) {
             auto line = t.pendingLine(*docB, 2);
@@ -291,7 +295,8 @@ TEST(ObjDbSharedFile, AnOIDHandedOutIsNeverHandedOutAgainByTheOtherProgram)
         EXPECT_EQ(lineA->GetOID(), pending);
         docA->Update();
         EXPECT_EQ(t.stored(QString("SELECT Totale FROM Documento WHERE OID = %1").arg(docA->GetOID())).toDouble(), 2.0);
-        EXPECT_EQ(t.stored(QString("SELECT Totale FROM Documento WHERE OID = %1").arg(docB->GetOID())).toDouble(), 12.0);
+        EXPECT_EQ(t.stored(QString("SELECT Totale FROM Documento WHERE OID = %1").arg(docB->GetOID())).toDouble(),
+                  12.0);
         EXPECT_EQ(t.stock(), 10.0 - 1 - 6);
     }
 }

@@ -27,7 +27,7 @@ QStringList storedTables(Shop& s)
     return names;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(ObjDbStorage, NewDatabaseDeclaresEveryTableInOrderWithVersionsAndDefaultRowsOnce)
 {
@@ -35,7 +35,8 @@ TEST(ObjDbStorage, NewDatabaseDeclaresEveryTableInOrderWithVersionsAndDefaultRow
     const QString path = newDatabasePath("create");
     {
         Shop s(path);
-        EXPECT_EQ(storedTables(s), QStringList({"Unita", "Fornitore", "Articolo", "Riga", "Cliente", "Documento", "Ciclo"}));
+        EXPECT_EQ(storedTables(s),
+                  QStringList({"Unita", "Fornitore", "Articolo", "Riga", "Cliente", "Documento", "Ciclo"}));
         EXPECT_EQ(s.scalar("SELECT Version FROM _objdb_tables WHERE Name='Articolo'").toDouble(), 1.2);
         EXPECT_TRUE(s.scalar("SELECT Version FROM _objdb_tables WHERE Name='Unita'").isNull());
         EXPECT_EQ(s.count("Unita"), 3);
@@ -56,7 +57,8 @@ TEST(ObjDbStorage, DefaultRowsTakeTheirTablesNewRowDefaultsAndSkipLookupsWhileAt
     trace() = Trace();
     Shop s(newDatabasePath("defaults"));
     auto units = s.select("Unita", "", "Codice");
-    for (units->MoveFirst(); !units->IsEOF(); units->MoveNext()) EXPECT_TRUE(units->GetBoolValue("Attiva")) << units->GetText("Codice").toStdString();
+    for (units->MoveFirst(); !units->IsEOF(); units->MoveNext())
+        EXPECT_TRUE(units->GetBoolValue("Attiva")) << units->GetText("Codice").toStdString();
     EXPECT_EQ(trace().databaseStateAtFirstNewArticle, Database::kAttaching);
     auto varie = s.select("Articolo", "Codice = 'VARIE'");
     EXPECT_EQ(varie->GetReferenceOID("Unita"), 0) << "no unit look-up while the database is being declared";
@@ -80,7 +82,8 @@ TEST(ObjDbStorage, LegacyFileIsUpgradedStepByStepKeepingUndeclaredColumns)
         SqlConnection& c = e->sql();
         c.execute("CREATE TABLE Articolo (OID INTEGER PRIMARY KEY, Codice TEXT COLLATE NOCASE, Descrizione TEXT, "
                   "Prezzo REAL, Scorta REAL, OID_Unita INTEGER, Vecchio TEXT)");
-        c.execute("INSERT INTO Articolo (OID, Codice, Descrizione, Prezzo, Scorta, Vecchio) VALUES (7, 'X1', 'Vecchio articolo', 2.5, 4, 'resta')");
+        c.execute("INSERT INTO Articolo (OID, Codice, Descrizione, Prezzo, Scorta, Vecchio) VALUES (7, 'X1', 'Vecchio "
+                  "articolo', 2.5, 4, 'resta')");
         c.execute("INSERT INTO _objdb_tables (Name, Position, Version) VALUES ('Articolo', 3, 1.0)");
     }
     Shop s(path);
@@ -109,14 +112,19 @@ TEST(ObjDbStorage, FileNameHoldingANulIsRefused)
 TEST(ObjDbStorage, CurrencyIsStoredRoundedToFourDecimalsWithinItsRange)
 {
     Shop s(newDatabasePath("currency"));
-    struct Case { QVariant in; QString stored; Currency back; };
+    struct Case {
+        QVariant in;
+        QString stored;
+        Currency back;
+    };
     const Case cases[] = {
         {QVariant(1.23456), "1.2346", Currency::fromUnits(12346)},
-        {QVariant(1.23455), "1.2346", Currency::fromUnits(12346)},      // half to even at the fourth decimal
+        {QVariant(1.23455), "1.2346", Currency::fromUnits(12346)},   // half to even at the fourth decimal
         {QVariant(1.23445), "1.2344", Currency::fromUnits(12344)},
         {QVariant(QString("19.99")), "19.99", Currency::fromUnits(199900)},
         {QVariant(-0.00005), "0", Currency()},
-        {QVariant::fromValue(Currency::fromUnits(123456789012345)), "12345678901.2345", Currency::fromUnits(123456789012345)},
+        {QVariant::fromValue(Currency::fromUnits(123456789012345)), "12345678901.2345",
+         Currency::fromUnits(123456789012345)},
         {QVariant::fromValue(Currency::max()), "", Currency::max()},
         {QVariant::fromValue(Currency::min()), "", Currency::min()},
     };
@@ -210,7 +218,11 @@ TEST(ObjDbStorage, OpeningAHugeDataSetReadsOnlyItsFirstPage)
         for (int i = 0; i < n; i += 1000) {
             QString sql = "INSERT INTO Articolo (OID, Codice, Descrizione, Scorta) VALUES ";
             for (int j = i; j < i + 1000; ++j)
-                sql += QString("%1(%2, 'K%2', 'Articolo %3', %4)").arg(j > i ? "," : "").arg(j + 100).arg(j % 97).arg(j % 7);
+                sql += QString("%1(%2, 'K%2', 'Articolo %3', %4)")
+                           .arg(j > i ? "," : "")
+                           .arg(j + 100)
+                           .arg(j % 97)
+                           .arg(j % 7);
             c.execute(sql);
         }
         c.execScript("COMMIT");
@@ -218,11 +230,13 @@ TEST(ObjDbStorage, OpeningAHugeDataSetReadsOnlyItsFirstPage)
     sqlite3* h = s.engine->sql().handle();
     static long long steps = 0;
     steps = 0;
-    sqlite3_trace_v2(h, SQLITE_TRACE_PROFILE,
-                     [](unsigned, void*, void* stmt, void*) -> int {
-                         steps += sqlite3_stmt_status(static_cast<sqlite3_stmt*>(stmt), SQLITE_STMTSTATUS_VM_STEP, 0);
-                         return 0;
-                     }, nullptr);
+    sqlite3_trace_v2(
+        h, SQLITE_TRACE_PROFILE,
+        [](unsigned, void*, void* stmt, void*) -> int {
+            steps += sqlite3_stmt_status(static_cast<sqlite3_stmt*>(stmt), SQLITE_STMTSTATUS_VM_STEP, 0);
+            return 0;
+        },
+        nullptr);
     auto rows = s.select("Articolo");
     int read = 0;
     for (rows->MoveFirst(); !rows->IsEOF() && read < 100; rows->MoveNext()) {
@@ -245,12 +259,14 @@ TEST(ObjDbStorage, MovingToTheFirstRowAgainReadsThePageOnlyWhenRowsMayHaveChange
     for (const char* code : {"P1", "P2", "P3"}) writer->AddRow({"Codice", code, "Descrizione", code});
     sqlite3* h = s.engine->sql().handle();
     static int pageReads = 0;
-    sqlite3_trace_v2(h, SQLITE_TRACE_STMT,
-                     [](unsigned, void*, void* stmt, void*) -> int {
-                         const QString sql = QString::fromUtf8(sqlite3_sql(static_cast<sqlite3_stmt*>(stmt)));
-                         if (sql.contains("FROM \"Articolo\"") && sql.contains("LIMIT")) ++pageReads;
-                         return 0;
-                     }, nullptr);
+    sqlite3_trace_v2(
+        h, SQLITE_TRACE_STMT,
+        [](unsigned, void*, void* stmt, void*) -> int {
+            const QString sql = QString::fromUtf8(sqlite3_sql(static_cast<sqlite3_stmt*>(stmt)));
+            if (sql.contains("FROM \"Articolo\"") && sql.contains("LIMIT")) ++pageReads;
+            return 0;
+        },
+        nullptr);
     auto rows = s.select("Articolo", "", "Codice");
     auto firstAfter = [&](auto change) {
         change();
@@ -263,9 +279,13 @@ TEST(ObjDbStorage, MovingToTheFirstRowAgainReadsThePageOnlyWhenRowsMayHaveChange
     EXPECT_EQ(firstAfter([] {}), Seen("P1", 0)) << "nothing happened since the page was read";
     EXPECT_EQ(firstAfter([&] { rows->MoveNext(); }), Seen("P1", 0)) << "moving within the page changes no row";
     EXPECT_EQ(firstAfter([&] { rows->MoveLast(); }), Seen("P1", 1)) << "the window held the last page";
-    EXPECT_EQ(firstAfter([&] { writer->AddRow({"Codice", "A1", "Descrizione", "nuovo"}); }), Seen("A1", 1))
+    EXPECT_EQ(firstAfter([&] {
+                  writer->AddRow({"Codice", "A1", "Descrizione", "nuovo"});
+              }),
+              Seen("A1", 1))
         << "an operation through another data set";
-    EXPECT_EQ(firstAfter([&] { s.engine->sql().execute("UPDATE Articolo SET Codice = '0' WHERE Codice = 'P3'"); }), Seen("0", 1))
+    EXPECT_EQ(firstAfter([&] { s.engine->sql().execute("UPDATE Articolo SET Codice = '0' WHERE Codice = 'P3'"); }),
+              Seen("0", 1))
         << "a write on the file outside any operation";
     {
         DBEngine other;
@@ -281,7 +301,8 @@ TEST(ObjDbStorage, KeysetPagingWalksEveryRowOnceInBothDirections)
 {
     Shop s(newDatabasePath("paging"));
     auto a = s.select("Articolo");
-    for (int i = 0; i < 700; ++i) a->AddRow({"Codice", QString("P%1").arg(i, 4, 10, QChar('0')), "Descrizione", QString("D%1").arg(i % 13)});
+    for (int i = 0; i < 700; ++i)
+        a->AddRow({"Codice", QString("P%1").arg(i, 4, 10, QChar('0')), "Descrizione", QString("D%1").arg(i % 13)});
     for (const QString order : {"Descrizione DESC", "Descrizione", "Scorta, Codice DESC"}) {
         auto rows = s.select("Articolo", "", order);
         QList<qint64> forward;
@@ -357,10 +378,12 @@ TEST(ObjDbStorage, AReaderThatCannotMakeTheLogFilesReadsTheFileAsItStands)
     // through the file seam, and the log index cannot be made where it would go.
     class FolderNotWritable : public FileOps {
     public:
-        explicit FolderNotWritable(QString folder) : m_folder(std::move(folder)) {}
-        bool isWritable(const QString& p) const override {
+        explicit FolderNotWritable(QString folder) : m_folder(std::move(folder)) { }
+        bool isWritable(const QString& p) const override
+        {
             return p != m_folder && QFileInfo(p).absolutePath() != m_folder && FileOps::isWritable(p);
         }
+
     private:
         QString m_folder;
     };
@@ -400,7 +423,9 @@ TEST(ObjDbStorage, ANewFileTakesNothingFromALogLeftUnderItsName)
     {
         sqlite3* old = nullptr;
         ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &old), SQLITE_OK);
-        sqlite3_exec(old, "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0; CREATE TABLE Vecchia(x); INSERT INTO Vecchia VALUES(1);",
+        sqlite3_exec(old,
+                     "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0; CREATE TABLE Vecchia(x); INSERT INTO "
+                     "Vecchia VALUES(1);",
                      nullptr, nullptr, nullptr);
         QFile wal(path + "-wal");
         ASSERT_TRUE(wal.open(QIODevice::ReadOnly));
@@ -474,8 +499,9 @@ TEST(ObjDbStorage, AFileNotPutInPlaceLeavesTheReplacedFileWithItsLog)
         const QString live = newDatabasePath("replaced-live");
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(live.toUtf8().constData(), &db), SQLITE_OK);
-        sqlite3_exec(db, "PRAGMA journal_mode=WAL; CREATE TABLE Righe(x); PRAGMA wal_checkpoint(TRUNCATE); "
-                         "PRAGMA wal_autocheckpoint=0; INSERT INTO Righe VALUES(1);",
+        sqlite3_exec(db,
+                     "PRAGMA journal_mode=WAL; CREATE TABLE Righe(x); PRAGMA wal_checkpoint(TRUNCATE); "
+                     "PRAGMA wal_autocheckpoint=0; INSERT INTO Righe VALUES(1);",
                      nullptr, nullptr, nullptr);
         ASSERT_TRUE(QFile::copy(live, target));
         ASSERT_TRUE(QFile::copy(live + "-wal", target + "-wal"));
@@ -486,7 +512,8 @@ TEST(ObjDbStorage, AFileNotPutInPlaceLeavesTheReplacedFileWithItsLog)
         sqlite3_open(path.toUtf8().constData(), &db);
         sqlite3_stmt* st = nullptr;
         qint64 n = -1;
-        if (sqlite3_prepare_v2(db, "SELECT count(*) FROM Righe", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+        if (sqlite3_prepare_v2(db, "SELECT count(*) FROM Righe", -1, &st, nullptr) == SQLITE_OK
+            && sqlite3_step(st) == SQLITE_ROW)
             n = sqlite3_column_int64(st, 0);
         sqlite3_finalize(st);
         sqlite3_close(db);
@@ -499,10 +526,12 @@ TEST(ObjDbStorage, AFileNotPutInPlaceLeavesTheReplacedFileWithItsLog)
 
     class RefusesTheTarget : public FileOps {
     public:
-        explicit RefusesTheTarget(QString target) : m_target(std::move(target)) {}
-        bool rename(const QString& from, const QString& to) override {
+        explicit RefusesTheTarget(QString target) : m_target(std::move(target)) { }
+        bool rename(const QString& from, const QString& to) override
+        {
             return to != m_target && FileOps::rename(from, to);
         }
+
     private:
         QString m_target;
     };
@@ -533,7 +562,8 @@ TEST(ObjDbStorage, AMoveKilledAtAnyStepLosesNoRowOfEitherFile)
         sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
         sqlite3_stmt* st = nullptr;
         qint64 n = -1;
-        if (sqlite3_prepare_v2(db, "SELECT count(*) FROM Righe", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+        if (sqlite3_prepare_v2(db, "SELECT count(*) FROM Righe", -1, &st, nullptr) == SQLITE_OK
+            && sqlite3_step(st) == SQLITE_ROW)
             n = sqlite3_column_int64(st, 0);
         sqlite3_finalize(st);
         sqlite3_close(db);
@@ -544,7 +574,7 @@ TEST(ObjDbStorage, AMoveKilledAtAnyStepLosesNoRowOfEitherFile)
         const char* name;
         bool readable;   // the replaced file is a database SQLite reads (else: a broken file with a log)
     };
-    for (const Case c : {Case{"database with rows in its log", true}, Case{"broken file with a log", false}}) {
+    for (const Case c : {Case {"database with rows in its log", true}, Case {"broken file with a log", false}}) {
         bool finished = false;
         for (int step = 1; !finished && step < 10; ++step) {
             SCOPED_TRACE(std::string(c.name) + ", killed at file step " + std::to_string(step));
@@ -559,9 +589,10 @@ TEST(ObjDbStorage, AMoveKilledAtAnyStepLosesNoRowOfEitherFile)
                 const QString live = newDatabasePath("kill-live");
                 sqlite3* db = nullptr;
                 ASSERT_EQ(sqlite3_open(live.toUtf8().constData(), &db), SQLITE_OK);
-                sqlite3_exec(db, "PRAGMA journal_mode=WAL; CREATE TABLE Righe(x); INSERT INTO Righe VALUES(1); "
-                                 "PRAGMA wal_checkpoint(TRUNCATE); PRAGMA wal_autocheckpoint=0; "
-                                 "INSERT INTO Righe VALUES(2); INSERT INTO Righe VALUES(3);",
+                sqlite3_exec(db,
+                             "PRAGMA journal_mode=WAL; CREATE TABLE Righe(x); INSERT INTO Righe VALUES(1); "
+                             "PRAGMA wal_checkpoint(TRUNCATE); PRAGMA wal_autocheckpoint=0; "
+                             "INSERT INTO Righe VALUES(2); INSERT INTO Righe VALUES(3);",
                              nullptr, nullptr, nullptr);
                 ASSERT_TRUE(QFile::copy(live, target));
                 ASSERT_TRUE(QFile::copy(live + "-wal", target + "-wal"));
@@ -614,14 +645,17 @@ QByteArray logOfAnotherFile(const QString& path, int pageSize)
 {
     sqlite3* db = nullptr;
     EXPECT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
-    const QByteArray sql = QStringLiteral(
-        "PRAGMA page_size=%1; PRAGMA journal_mode=WAL; CREATE TABLE Clienti(OID INTEGER PRIMARY KEY, Nome TEXT);"
-        "CREATE INDEX ixNome ON Clienti(Nome);"
-        "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 400)"
-        " INSERT INTO Clienti(Nome) SELECT 'cliente ' || x || hex(randomblob(40)) FROM c;"
-        "PRAGMA wal_checkpoint(TRUNCATE); PRAGMA wal_autocheckpoint=0;"
-        "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 300)"
-        " INSERT INTO Clienti(Nome) SELECT 'nuovo ' || x || hex(randomblob(60)) FROM c;").arg(pageSize).toUtf8();
+    const QByteArray sql
+        = QStringLiteral(
+              "PRAGMA page_size=%1; PRAGMA journal_mode=WAL; CREATE TABLE Clienti(OID INTEGER PRIMARY KEY, Nome TEXT);"
+              "CREATE INDEX ixNome ON Clienti(Nome);"
+              "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 400)"
+              " INSERT INTO Clienti(Nome) SELECT 'cliente ' || x || hex(randomblob(40)) FROM c;"
+              "PRAGMA wal_checkpoint(TRUNCATE); PRAGMA wal_autocheckpoint=0;"
+              "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 300)"
+              " INSERT INTO Clienti(Nome) SELECT 'nuovo ' || x || hex(randomblob(60)) FROM c;")
+              .arg(pageSize)
+              .toUtf8();
     EXPECT_EQ(sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
     QFile wal(path + "-wal");
     EXPECT_TRUE(wal.open(QIODevice::ReadOnly));
@@ -650,13 +684,14 @@ QString shopWithRows(const QString& name)
     {
         Shop s(path);
     }
-    rawSql(path, "CREATE TABLE Scorte(OID INTEGER PRIMARY KEY, Nota TEXT); CREATE INDEX ixNota ON Scorte(Nota);"
-                 "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 500)"
-                 " INSERT INTO Scorte(Nota) SELECT 'scorta ' || x || hex(randomblob(50)) FROM c;");
+    rawSql(path,
+           "CREATE TABLE Scorte(OID INTEGER PRIMARY KEY, Nota TEXT); CREATE INDEX ixNota ON Scorte(Nota);"
+           "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 500)"
+           " INSERT INTO Scorte(Nota) SELECT 'scorta ' || x || hex(randomblob(50)) FROM c;");
     return path;
 }
 
-}  // namespace
+}   // namespace
 
 // Another file's log standing beside the shop (a copy of the shop brought back beside a dead
 // program's log) is set aside, kept byte for byte, and never written into the shop; the
@@ -689,7 +724,8 @@ TEST(ObjDbStorage, TheFilesOwnLogIsReplayedAndSetAsideLogsAreNumbered)
     {
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
-        sqlite3_exec(db, "PRAGMA wal_autocheckpoint=0; INSERT INTO Scorte(Nota) VALUES('ultima');", nullptr, nullptr, nullptr);
+        sqlite3_exec(db, "PRAGMA wal_autocheckpoint=0; INSERT INTO Scorte(Nota) VALUES('ultima');", nullptr, nullptr,
+                     nullptr);
         const QByteArray own = readAll(path + "-wal");
         ASSERT_GT(own.size(), 0);
         const QString kept = newDatabasePath("own-log-copy");
@@ -726,7 +762,8 @@ TEST(ObjDbStorage, AFileFailingItsQuickCheckIsNotOpenedForWriting)
         ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
         const qint64 root = sqlite3_column_int64(st, 0);
         sqlite3_finalize(st);
-        sqlite3_exec(db, "PRAGMA wal_autocheckpoint=0; INSERT INTO Unita(Codice, Descrizione) VALUES('LT', 'Litri');", nullptr, nullptr, nullptr);
+        sqlite3_exec(db, "PRAGMA wal_autocheckpoint=0; INSERT INTO Unita(Codice, Descrizione) VALUES('LT', 'Litri');",
+                     nullptr, nullptr, nullptr);
         const QByteArray own = readAll(path + "-wal");
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::ReadWrite));
@@ -747,7 +784,8 @@ TEST(ObjDbStorage, AFileFailingItsQuickCheckIsNotOpenedForWriting)
         ADD_FAILURE() << "a damaged file was opened for writing";
     } catch (const AppError& e) {
         EXPECT_EQ(e.number, objdb::errorNumber(objdb::NotADatabase));
-        EXPECT_TRUE(e.description.startsWith(QStringLiteral("Il database < %1 > è danneggiato e non viene modificato").arg(path)))
+        EXPECT_TRUE(e.description.startsWith(
+            QStringLiteral("Il database < %1 > è danneggiato e non viene modificato").arg(path)))
             << e.description.toStdString();
     }
     EXPECT_FALSE(engine->IsOpen());

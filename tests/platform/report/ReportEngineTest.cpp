@@ -13,29 +13,36 @@ QVariant money(int64_t units) { return QVariant::fromValue(Currency::fromUnits(u
 
 // A 100 x 100 mm page with 10 mm margins: 80 mm of printable height; with a 10 mm page
 // header and a 10 mm page footer the body is 60 mm (from y 20 to y 80), twelve 5 mm rows.
-ReportLayout smallLayout() {
+ReportLayout smallLayout()
+{
     ReportLayout l;
     l.name = QStringLiteral("drTest");
     l.caption = QStringLiteral("Prova");
     l.page.size = QPageSize::Custom;
     l.page.customSizeMm = QSizeF(100, 100);
     l.page.marginsMm = QMarginsF(10, 10, 10, 10);
-    l.pageHeader = ReportBand(10, {ReportItem::title(QRectF(0, 0, 50, 5)), ReportItem::label(QStringLiteral("Codice"), QRectF(0, 5, 40, 5)),
-                                   ReportItem::label(QStringLiteral("Importo"), QRectF(40, 5, 40, 5)).right()});
-    l.detail = ReportBand(5, {ReportItem::fieldItem(QStringLiteral("Codice"), QRectF(0, 0, 40, 5)),
-                              ReportItem::fieldItem(QStringLiteral("Importo"), QRectF(40, 0, 40, 5), FieldFormat::number(2)).right()});
+    l.pageHeader = ReportBand(10,
+                              {ReportItem::title(QRectF(0, 0, 50, 5)),
+                               ReportItem::label(QStringLiteral("Codice"), QRectF(0, 5, 40, 5)),
+                               ReportItem::label(QStringLiteral("Importo"), QRectF(40, 5, 40, 5)).right()});
+    l.detail = ReportBand(
+        5,
+        {ReportItem::fieldItem(QStringLiteral("Codice"), QRectF(0, 0, 40, 5)),
+         ReportItem::fieldItem(QStringLiteral("Importo"), QRectF(40, 0, 40, 5), FieldFormat::number(2)).right()});
     l.pageFooter = ReportBand(10, {ReportItem::pageNumber(QRectF(0, 2, 80, 5)).right()});
     return l;
 }
 
-MemoryDataSource rows(int n, const QString& group = {}) {
+MemoryDataSource rows(int n, const QString& group = {})
+{
     MemoryDataSource d({QStringLiteral("Codice"), QStringLiteral("Importo"), QStringLiteral("Iva")});
     for (int i = 0; i < n; ++i)
         d.addRow({QStringLiteral("A%1").arg(i + 1, 3, 10, QLatin1Char('0')), money((i + 1) * 10000), group});
     return d;
 }
 
-QList<const PlacedBand*> bandsOf(const ReportPage& p, BandKind k) {
+QList<const PlacedBand*> bandsOf(const ReportPage& p, BandKind k)
+{
     QList<const PlacedBand*> out;
     for (const auto& b : p.bands)
         if (b.kind == k) out.append(&b);
@@ -43,17 +50,20 @@ QList<const PlacedBand*> bandsOf(const ReportPage& p, BandKind k) {
 }
 
 QString itemText(const PlacedBand& b, int i) { return b.items.at(i).text; }
-}  // namespace
+}   // namespace
 
-TEST(ReportPagination, RowsFlowAcrossPagesWithHeaderFooterAndPageCountOnEveryPage) {
-    struct Case { int rows; double detailHeight; QList<int> perPage; };
+TEST(ReportPagination, RowsFlowAcrossPagesWithHeaderFooterAndPageCountOnEveryPage)
+{
+    struct Case {
+        int rows;
+        double detailHeight;
+        QList<int> perPage;
+    };
     const Case cases[] = {
-        {0, 5, {0}},
-        {1, 5, {1}},
-        {12, 5, {12}},             // exactly fills the body
-        {13, 5, {12, 1}},
-        {30, 5, {12, 12, 6}},
-        {10, 7, {8, 2}},           // 8 * 7 = 56 mm fits, the ninth row would cross the footer
+        {0, 5, {0}},      {1, 5, {1}},
+        {12, 5, {12}},   // exactly fills the body
+        {13, 5, {12, 1}}, {30, 5, {12, 12, 6}},
+        {10, 7, {8, 2}},   // 8 * 7 = 56 mm fits, the ninth row would cross the footer
     };
     for (const auto& c : cases) {
         ReportLayout l = smallLayout();
@@ -71,8 +81,8 @@ TEST(ReportPagination, RowsFlowAcrossPagesWithHeaderFooterAndPageCountOnEveryPag
             const auto details = bandsOf(page, BandKind::Detail);
             EXPECT_EQ(details.size(), c.perPage[p]) << c.rows << " page " << p;
             for (const PlacedBand* d : details) {
-                EXPECT_EQ(d->row, next++);                        // every row once, in order
-                EXPECT_LE(d->rect.bottom(), 80 + 1e-9);           // never into the footer
+                EXPECT_EQ(d->row, next++);   // every row once, in order
+                EXPECT_LE(d->rect.bottom(), 80 + 1e-9);   // never into the footer
                 EXPECT_GE(d->rect.top(), 20 - 1e-9);
             }
         }
@@ -80,13 +90,17 @@ TEST(ReportPagination, RowsFlowAcrossPagesWithHeaderFooterAndPageCountOnEveryPag
     }
 }
 
-TEST(ReportPagination, EmptyDataPrintsHeadersFootersAndZeroTotals) {
+TEST(ReportPagination, EmptyDataPrintsHeadersFootersAndZeroTotals)
+{
     ReportLayout l = smallLayout();
     l.reportHeader = ReportBand(8, {ReportItem::label(QStringLiteral("Intestazione"), QRectF(0, 0, 80, 8))});
-    l.reportFooter = ReportBand(5, {ReportItem::count({}, QRectF(0, 0, 20, 5)),
-                                    ReportItem::sum(QStringLiteral("Importo"), QRectF(40, 0, 40, 5), FieldFormat::number(2))});
-    l.groups.append(ReportGroup{QStringLiteral("Iva"), ReportBand(5, {ReportItem::fieldItem(QStringLiteral("Iva"), QRectF(0, 0, 20, 5))}),
-                                ReportBand(5, {ReportItem::sum(QStringLiteral("Importo"), QRectF(0, 0, 20, 5))}), false});
+    l.reportFooter
+        = ReportBand(5,
+                     {ReportItem::count({}, QRectF(0, 0, 20, 5)),
+                      ReportItem::sum(QStringLiteral("Importo"), QRectF(40, 0, 40, 5), FieldFormat::number(2))});
+    l.groups.append(ReportGroup {
+        QStringLiteral("Iva"), ReportBand(5, {ReportItem::fieldItem(QStringLiteral("Iva"), QRectF(0, 0, 20, 5))}),
+        ReportBand(5, {ReportItem::sum(QStringLiteral("Importo"), QRectF(0, 0, 20, 5))}), false});
     const ReportDocument doc = paginate(l, rows(0));
     ASSERT_EQ(doc.pageCount(), 1);
     EXPECT_EQ(doc.pages[0].text(), QStringLiteral("Intestazione\nProva\tCodice\tImporto\n0\t0,00\nPag. 1 / 1"));
@@ -95,34 +109,42 @@ TEST(ReportPagination, EmptyDataPrintsHeadersFootersAndZeroTotals) {
     EXPECT_DOUBLE_EQ(doc.pages[0].bands[1].rect.top(), 18);
 }
 
-TEST(ReportPagination, ReportFooterThatDoesNotFitMovesToANewPage) {
+TEST(ReportPagination, ReportFooterThatDoesNotFitMovesToANewPage)
+{
     ReportLayout l = smallLayout();
     l.reportFooter = ReportBand(10, {ReportItem::label(QStringLiteral("Fine"), QRectF(0, 0, 40, 5))});
-    const ReportDocument fits = paginate(l, rows(10));           // 50 mm used, 10 mm left
+    const ReportDocument fits = paginate(l, rows(10));   // 50 mm used, 10 mm left
     EXPECT_EQ(fits.pageCount(), 1);
-    const ReportDocument moves = paginate(l, rows(11));          // 55 mm used, 5 mm left
+    const ReportDocument moves = paginate(l, rows(11));   // 55 mm used, 5 mm left
     ASSERT_EQ(moves.pageCount(), 2);
     EXPECT_EQ(moves.pages[1].text(), QStringLiteral("Prova\tCodice\tImporto\nFine\nPag. 2 / 2"));
 }
 
-TEST(ReportPagination, GroupsBreakOnTheKeyAndAddUpTheirRows) {
+TEST(ReportPagination, GroupsBreakOnTheKeyAndAddUpTheirRows)
+{
     ReportLayout l = smallLayout();
     ReportGroup g;
     g.field = QStringLiteral("Iva");
-    g.header = ReportBand(5, {ReportItem::label(QStringLiteral("IVA"), QRectF(0, 0, 10, 5)),
-                              ReportItem::fieldItem(QStringLiteral("Iva"), QRectF(10, 0, 20, 5), FieldFormat{.nullText = QStringLiteral("(nessuna)")})});
-    g.footer = ReportBand(5, {ReportItem::count({}, QRectF(0, 0, 10, 5)),
-                              ReportItem::sum(QStringLiteral("Importo"), QRectF(40, 0, 20, 5), FieldFormat::number(2)),
-                              ReportItem::sum(QStringLiteral("Importo"), QRectF(60, 0, 20, 5), FieldFormat::number(2)).over(AggregateScope::Report)});
+    g.header = ReportBand(5,
+                          {ReportItem::label(QStringLiteral("IVA"), QRectF(0, 0, 10, 5)),
+                           ReportItem::fieldItem(QStringLiteral("Iva"), QRectF(10, 0, 20, 5),
+                                                 FieldFormat {.nullText = QStringLiteral("(nessuna)")})});
+    g.footer = ReportBand(5,
+                          {ReportItem::count({}, QRectF(0, 0, 10, 5)),
+                           ReportItem::sum(QStringLiteral("Importo"), QRectF(40, 0, 20, 5), FieldFormat::number(2)),
+                           ReportItem::sum(QStringLiteral("Importo"), QRectF(60, 0, 20, 5), FieldFormat::number(2))
+                               .over(AggregateScope::Report)});
     l.groups.append(g);
-    l.reportFooter = ReportBand(5, {ReportItem::count(QStringLiteral("Iva"), QRectF(0, 0, 10, 5)),
-                                    ReportItem::sum(QStringLiteral("Importo"), QRectF(40, 0, 40, 5), FieldFormat::number(2))});
+    l.reportFooter
+        = ReportBand(5,
+                     {ReportItem::count(QStringLiteral("Iva"), QRectF(0, 0, 10, 5)),
+                      ReportItem::sum(QStringLiteral("Importo"), QRectF(40, 0, 40, 5), FieldFormat::number(2))});
     MemoryDataSource d({QStringLiteral("Codice"), QStringLiteral("Importo"), QStringLiteral("Iva")});
     d.addRow({QStringLiteral("A"), money(12345000), QStringLiteral("04")});
     d.addRow({QStringLiteral("B"), money(5000), QStringLiteral("04")});
     d.addRow({QStringLiteral("C"), money(10000), QStringLiteral("iva22")});
     d.addRow({QStringLiteral("D"), money(20000), QStringLiteral("IVA22")});   // same group: keys compare without case
-    d.addRow({QStringLiteral("E"), QVariant(), QVariant()});                 // Null key: its own group; Null amount adds nothing
+    d.addRow({QStringLiteral("E"), QVariant(), QVariant()});   // Null key: its own group; Null amount adds nothing
     const ReportDocument doc = paginate(l, d);
     ASSERT_EQ(doc.pageCount(), 1);
     EXPECT_EQ(doc.pages[0].text(),
@@ -133,15 +155,17 @@ TEST(ReportPagination, GroupsBreakOnTheKeyAndAddUpTheirRows) {
                              "4\t1.238,00\nPag. 1 / 1"));
 }
 
-TEST(ReportPagination, OuterBreakClosesInnerGroups) {
+TEST(ReportPagination, OuterBreakClosesInnerGroups)
+{
     ReportLayout l = smallLayout();
     l.page.customSizeMm = QSizeF(100, 300);
     auto group = [](const char* field) {
         ReportGroup g;
         g.field = QString::fromLatin1(field);
         g.header = ReportBand(5, {ReportItem::fieldItem(g.field, QRectF(0, 0, 20, 5))});
-        g.footer = ReportBand(5, {ReportItem::label(QStringLiteral("fine ") + g.field, QRectF(0, 0, 20, 5)),
-                                  ReportItem::count({}, QRectF(20, 0, 10, 5))});
+        g.footer = ReportBand(5,
+                              {ReportItem::label(QStringLiteral("fine ") + g.field, QRectF(0, 0, 20, 5)),
+                               ReportItem::count({}, QRectF(20, 0, 10, 5))});
         return g;
     };
     l.groups = {group("Reparto"), group("Iva")};
@@ -157,7 +181,8 @@ TEST(ReportPagination, OuterBreakClosesInnerGroups) {
                              "R2\n04\nb\nfine Iva\t1\n22\nc\nfine Iva\t1\nfine Reparto\t2\nPag. 1 / 1"));
 }
 
-TEST(ReportPagination, GroupHeaderKeepsWithItsFirstRowAndRepeatsOnNewPages) {
+TEST(ReportPagination, GroupHeaderKeepsWithItsFirstRowAndRepeatsOnNewPages)
+{
     ReportLayout l = smallLayout();
     ReportGroup g;
     g.field = QStringLiteral("Iva");
@@ -185,7 +210,8 @@ TEST(ReportPagination, GroupHeaderKeepsWithItsFirstRowAndRepeatsOnNewPages) {
     EXPECT_EQ(toHtml(doc, HtmlMode::PerPage).count(QStringLiteral("<tr class=\"group-header\">")), 3);
 }
 
-TEST(ReportPagination, ForcedPageBreaksNeverLeaveAnEmptyPage) {
+TEST(ReportPagination, ForcedPageBreaksNeverLeaveAnEmptyPage)
+{
     ReportLayout l = smallLayout();
     ReportGroup g;
     g.field = QStringLiteral("Iva");
@@ -212,15 +238,18 @@ TEST(ReportPagination, ForcedPageBreaksNeverLeaveAnEmptyPage) {
     EXPECT_TRUE(covered.pages[1].text().startsWith(QStringLiteral("Prova\tCodice\tImporto\n04\na")));
 }
 
-TEST(ReportPagination, GroupSumsAlwaysAddUpToTheReportTotal) {
+TEST(ReportPagination, GroupSumsAlwaysAddUpToTheReportTotal)
+{
     std::mt19937 rng(20070301);
     for (int round = 0; round < 20; ++round) {
         ReportLayout l = smallLayout();
         ReportGroup g;
         g.field = QStringLiteral("Iva");
-        g.footer = ReportBand(5, {ReportItem::sum(QStringLiteral("Importo"), QRectF(0, 0, 40, 5), FieldFormat::number(4, false))});
+        g.footer = ReportBand(
+            5, {ReportItem::sum(QStringLiteral("Importo"), QRectF(0, 0, 40, 5), FieldFormat::number(4, false))});
         l.groups.append(g);
-        l.reportFooter = ReportBand(5, {ReportItem::sum(QStringLiteral("Importo"), QRectF(0, 0, 40, 5), FieldFormat::number(4, false))});
+        l.reportFooter = ReportBand(
+            5, {ReportItem::sum(QStringLiteral("Importo"), QRectF(0, 0, 40, 5), FieldFormat::number(4, false))});
         MemoryDataSource d({QStringLiteral("Codice"), QStringLiteral("Importo"), QStringLiteral("Iva")});
         const int n = std::uniform_int_distribution<int>(0, 80)(rng);
         int key = 0;
@@ -235,8 +264,14 @@ TEST(ReportPagination, GroupSumsAlwaysAddUpToTheReportTotal) {
         for (int i = 0; i < n; ++i) rowsSum += d.value(i, 1).value<Currency>();
         for (const auto& p : doc.pages)
             for (const auto& b : p.bands) {
-                if (b.kind == BandKind::GroupFooter) { groups += *Currency::parse(b.items[0].text, reportLocale()); ++footers; }
-                if (b.kind == BandKind::ReportFooter) { total = *Currency::parse(b.items[0].text, reportLocale()); ++totals; }
+                if (b.kind == BandKind::GroupFooter) {
+                    groups += *Currency::parse(b.items[0].text, reportLocale());
+                    ++footers;
+                }
+                if (b.kind == BandKind::ReportFooter) {
+                    total = *Currency::parse(b.items[0].text, reportLocale());
+                    ++totals;
+                }
             }
         EXPECT_EQ(footers, n ? key + 1 : 0);
         EXPECT_EQ(totals, 1);
@@ -245,7 +280,8 @@ TEST(ReportPagination, GroupSumsAlwaysAddUpToTheReportTotal) {
     }
 }
 
-TEST(ReportPagination, TitleAndPatterns) {
+TEST(ReportPagination, TitleAndPatterns)
+{
     ReportLayout l = smallLayout();
     l.pageFooter.items = {ReportItem::pageNumber(QRectF(0, 0, 80, 5), QStringLiteral("%i - %d - %p/%P - 100% %% %x"))};
     RenderOptions o;
@@ -258,7 +294,8 @@ TEST(ReportPagination, TitleAndPatterns) {
     EXPECT_TRUE(doc.pages[0].text().startsWith(QStringLiteral("Articoli Sottoscorta\tCodice")));
 }
 
-TEST(ReportPagination, RefusesMissingColumnsAndPagesWithoutRoom) {
+TEST(ReportPagination, RefusesMissingColumnsAndPagesWithoutRoom)
+{
     ReportLayout l = smallLayout();
     l.reportFooter = ReportBand(5, {ReportItem::sum(QStringLiteral("ImportoIVA"), QRectF(0, 0, 20, 5))});
     try {
@@ -277,7 +314,8 @@ TEST(ReportPagination, RefusesMissingColumnsAndPagesWithoutRoom) {
     EXPECT_THROW(paginate(tight, rows(1)), AppError);
 }
 
-TEST(ReportPagination, GrowingBandShowsEveryLineOfItsWrappedTexts) {
+TEST(ReportPagination, GrowingBandShowsEveryLineOfItsWrappedTexts)
+{
     const QString words = QStringLiteral("uno due tre quattro cinque sei sette otto nove dieci undici dodici");
     const QString oneWord = QString(60, u'X');   // a code with no blank in it
     MemoryDataSource d({QStringLiteral("Codice"), QStringLiteral("Importo")});
@@ -319,7 +357,8 @@ TEST(ReportPagination, GrowingBandShowsEveryLineOfItsWrappedTexts) {
     }
 }
 
-TEST(ReportPagination, GrowingBandNeverOutgrowsAPage) {
+TEST(ReportPagination, GrowingBandNeverOutgrowsAPage)
+{
     MemoryDataSource d({QStringLiteral("Codice"), QStringLiteral("Importo")});
     d.addRow({QStringLiteral("A1"), money(10000)});
     d.addRow({QStringLiteral("parola ").repeated(400), money(20000)});

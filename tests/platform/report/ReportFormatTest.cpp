@@ -10,18 +10,23 @@ namespace {
 QVariant money(int64_t units) { return QVariant::fromValue(Currency::fromUnits(units)); }
 }
 
-TEST(ReportFormat, ValuesInItalianLocale) {
+TEST(ReportFormat, ValuesInItalianLocale)
+{
     const QDateTime morning(QDate(2007, 3, 5), QTime(9, 5));
     const QDateTime midnight(QDate(2007, 12, 31), QTime(0, 0));
-    struct Case { QVariant value; FieldFormat format; const char* expected; };
+    struct Case {
+        QVariant value;
+        FieldFormat format;
+        const char* expected;
+    };
     const Case cases[] = {
         {money(12345000), FieldFormat::parse("#,#0.00"), "1.234,50"},
         {money(-12345000), FieldFormat::parse("#,#0.00"), "-1.234,50"},
         {money(1234567891234500), FieldFormat::number(2), "123.456.789.123,45"},
-        {money(26750), FieldFormat::number(1), "2,7"},               // half away from zero on display
-        {money(-49), FieldFormat::number(2), "0,00"},                // no "-0,00"
+        {money(26750), FieldFormat::number(1), "2,7"},   // half away from zero on display
+        {money(-49), FieldFormat::number(2), "0,00"},   // no "-0,00"
         {money(12345000), FieldFormat::number(2, false), "1234,50"},
-        {2.675, FieldFormat::number(2), "2,68"},                     // decimal half, not the binary neighbour
+        {2.675, FieldFormat::number(2), "2,68"},   // decimal half, not the binary neighbour
         {1234567.0, FieldFormat::parse("#,##0"), "1.234.567"},
         {1e20, FieldFormat::number(2), "100.000.000.000.000.000.000,00"},
         {qlonglong(12345), FieldFormat::parse("#,##0"), "12.345"},
@@ -50,7 +55,8 @@ TEST(ReportFormat, ValuesInItalianLocale) {
         EXPECT_EQ(formatValue(c.value, c.format).toStdString(), c.expected) << c.value.toString().toStdString();
 }
 
-TEST(ReportFormat, NullShowsTheFormatsNullText) {
+TEST(ReportFormat, NullShowsTheFormatsNullText)
+{
     FieldFormat f = FieldFormat::parse("#,#0.00");
     EXPECT_EQ(formatValue(QVariant(), f), QString());
     f.nullText = QStringLiteral("-");
@@ -60,8 +66,15 @@ TEST(ReportFormat, NullShowsTheFormatsNullText) {
     EXPECT_EQ(formatValue(QString(""), f), QString());
 }
 
-TEST(ReportFormat, ParsesFormatTexts) {
-    struct Case { const char* text; FieldFormat::Kind kind; int decimals; bool grouping; const char* pattern; };
+TEST(ReportFormat, ParsesFormatTexts)
+{
+    struct Case {
+        const char* text;
+        FieldFormat::Kind kind;
+        int decimals;
+        bool grouping;
+        const char* pattern;
+    };
     const Case cases[] = {
         {"", FieldFormat::Kind::Auto, 2, true, "dd/MM/yyyy"},
         {"@", FieldFormat::Kind::Text, 2, true, "dd/MM/yyyy"},

@@ -7,7 +7,8 @@
 using namespace report;
 
 namespace {
-const PlacedItem* itemWithText(const ReportDocument& doc, BandKind kind, const QString& text) {
+const PlacedItem* itemWithText(const ReportDocument& doc, BandKind kind, const QString& text)
+{
     for (const auto& p : doc.pages)
         for (const auto& b : p.bands)
             if (b.kind == kind)
@@ -15,9 +16,10 @@ const PlacedItem* itemWithText(const ReportDocument& doc, BandKind kind, const Q
                     if (i.text == text) return &i;
     return nullptr;
 }
-}  // namespace
+}   // namespace
 
-TEST(ReportLayoutText, ReadsABandLayout) {
+TEST(ReportLayoutText, ReadsABandLayout)
+{
     const ReportLayout l = ReportLayout::fromJson(R"({
       "name": "drProva", "caption": "Prova",
       "page": { "size": [100, 100], "orientation": "landscape", "margins": [5, 6, 7, 8] },
@@ -59,11 +61,15 @@ TEST(ReportLayoutText, ReadsABandLayout) {
     EXPECT_EQ(l.pageFooter.items[0].text, QStringLiteral("Pag. %p / %P"));
     EXPECT_EQ(l.pageFooter.items[1].lineWidth, 0.5);
     EXPECT_EQ(l.reportFooter.items[0].scope, AggregateScope::Report);
-    EXPECT_EQ(l.fieldsUsed(), (QStringList{QStringLiteral("Iva"), QStringLiteral("Data"), QStringLiteral("Importo")}));
+    EXPECT_EQ(l.fieldsUsed(), (QStringList {QStringLiteral("Iva"), QStringLiteral("Data"), QStringLiteral("Importo")}));
 }
 
-TEST(ReportLayoutText, RefusesMalformedLayoutsNamingTheFault) {
-    struct Case { const char* json; const char* mentions; };
+TEST(ReportLayoutText, RefusesMalformedLayoutsNamingTheFault)
+{
+    struct Case {
+        const char* json;
+        const char* mentions;
+    };
     const Case cases[] = {
         {"{ \"name\": ", "posizione"},
         {"[1, 2]", "oggetto"},
@@ -72,7 +78,8 @@ TEST(ReportLayoutText, RefusesMalformedLayoutsNamingTheFault) {
         {R"({ "detail": { "height": 5, "items": [ { "type": "field", "at": [0,0,1,1] } ] } })", "\"field\""},
         {R"({ "detail": { "height": 5, "items": [ { "type": "label", "at": [0,0,1] } ] } })", "detail.items[0].at"},
         {R"({ "detail": { "height": "5" } })", "detail.height"},
-        {R"({ "detail": { "height": 5, "items": [ { "type": "label", "at": [0,0,1,1], "align": "middle" } ] } })", "\"middle\""},
+        {R"({ "detail": { "height": 5, "items": [ { "type": "label", "at": [0,0,1,1], "align": "middle" } ] } })",
+         "\"middle\""},
         {R"({ "page": { "size": "B7" } })", "\"B7\""},
         {R"({ "columns": [ { "heading": "Codice" } ] })", "columns[0].field"},
         {R"({ "columns": [], "count": { "label": "N:", "fmt": "0" } })", "\"fmt\""},
@@ -82,12 +89,14 @@ TEST(ReportLayoutText, RefusesMalformedLayoutsNamingTheFault) {
             ReportLayout::fromJson(QByteArray(c.json));
             ADD_FAILURE() << "accepted: " << c.json;
         } catch (const AppError& e) {
-            EXPECT_TRUE(e.description.contains(QString::fromUtf8(c.mentions))) << c.json << " -> " << e.description.toStdString();
+            EXPECT_TRUE(e.description.contains(QString::fromUtf8(c.mentions)))
+                << c.json << " -> " << e.description.toStdString();
         }
     }
 }
 
-TEST(TabularLayout, TotalsStandUnderTheirColumnsAndTheCountCloses) {
+TEST(TabularLayout, TotalsStandUnderTheirColumnsAndTheCountCloses)
+{
     const ReportLayout l = ReportLayout::fromJson(R"({
       "name": "drForniture", "caption": "Forniture",
       "columns": [
@@ -102,15 +111,16 @@ TEST(TabularLayout, TotalsStandUnderTheirColumnsAndTheCountCloses) {
     ASSERT_EQ(l.detail.items.size(), 5);
     EXPECT_DOUBLE_EQ(l.detail.items[2].rect.width() + 2, 136.0 / 3);
     EXPECT_DOUBLE_EQ(l.detail.items[4].rect.right() + 1, 186);
-    EXPECT_EQ(l.detail.items[1].alignment, Qt::AlignRight);    // numbers align right by default
+    EXPECT_EQ(l.detail.items[1].alignment, Qt::AlignRight);   // numbers align right by default
     EXPECT_EQ(l.detail.items[0].alignment, Qt::AlignLeft);
     EXPECT_EQ(l.detail.items[4].alignment, Qt::AlignHCenter);
 
     MemoryDataSource d({QStringLiteral("DataFornitura"), QStringLiteral("ImportoAcquisto"), QStringLiteral("Documento"),
                         QStringLiteral("TipoDocumento"), QStringLiteral("Note")});
     for (int i = 0; i < 3; ++i)
-        d.addRow({QDateTime(QDate(2007, 3, 5 + i), QTime(0, 0)), QVariant::fromValue(Currency::fromUnits(1000000LL * (i + 1) + 5000)),
-                  QStringLiteral("F%1").arg(i), QStringLiteral("DDT"), QVariant()});
+        d.addRow({QDateTime(QDate(2007, 3, 5 + i), QTime(0, 0)),
+                  QVariant::fromValue(Currency::fromUnits(1000000LL * (i + 1) + 5000)), QStringLiteral("F%1").arg(i),
+                  QStringLiteral("DDT"), QVariant()});
     RenderOptions o;
     o.title = QStringLiteral("Lista Forniture");
     const ReportDocument doc = paginate(l, d, o);

@@ -19,7 +19,8 @@
 using namespace report;
 
 namespace {
-QString run(const QString& program, const QStringList& args) {
+QString run(const QString& program, const QStringList& args)
+{
     QProcess p;
     p.start(program, args);
     if (!p.waitForFinished(30000) || p.exitCode() != 0) {
@@ -29,30 +30,37 @@ QString run(const QString& program, const QStringList& args) {
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-QString pdfText(const QString& path) { return run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")}); }
+QString pdfText(const QString& path)
+{
+    return run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+}
 
-ReportLayout articles(QPageLayout::Orientation orientation = QPageLayout::Portrait) {
+ReportLayout articles(QPageLayout::Orientation orientation = QPageLayout::Portrait)
+{
     TabularSpec s;
     s.name = QStringLiteral("drArticoli");
     s.caption = QStringLiteral("Articoli");
     s.page.orientation = orientation;
-    s.columns = {{QStringLiteral("Codice"), QStringLiteral("Codice"), 30, {}, false, {}},
-                 {QStringLiteral("Descrizione"), QStringLiteral("Descrizione"), 0, {}, false, {}},
-                 {QStringLiteral("Vendita"), QStringLiteral("PrezzoVendita"), 30, FieldFormat::parse("#,#0.00"), true, {}}};
+    s.columns
+        = {{QStringLiteral("Codice"), QStringLiteral("Codice"), 30, {}, false, {}},
+           {QStringLiteral("Descrizione"), QStringLiteral("Descrizione"), 0, {}, false, {}},
+           {QStringLiteral("Vendita"), QStringLiteral("PrezzoVendita"), 30, FieldFormat::parse("#,#0.00"), true, {}}};
     s.countLabel = QStringLiteral("Numero degli articoli:");
     return buildTabularLayout(s);
 }
 
-MemoryDataSource articleRows(int n) {
+MemoryDataSource articleRows(int n)
+{
     MemoryDataSource d({QStringLiteral("Codice"), QStringLiteral("Descrizione"), QStringLiteral("PrezzoVendita")});
     for (int i = 0; i < n; ++i)
         d.addRow({QStringLiteral("ART%1").arg(i + 1), QStringLiteral("Caffè <tostato> & macinato %1").arg(i + 1),
                   QVariant::fromValue(Currency::fromUnits(12345000))});
     return d;
 }
-}  // namespace
+}   // namespace
 
-TEST(ReportPdf, ShowsHeadingsRowsTotalsAndPageNumbers) {
+TEST(ReportPdf, ShowsHeadingsRowsTotalsAndPageNumbers)
+{
     const QString path = testenv::newDir(QStringLiteral("pdf")) + QStringLiteral("/articoli.pdf");
     writePdf(paginate(articles(), articleRows(3)), path);
     const QString text = pdfText(path);
@@ -62,17 +70,21 @@ TEST(ReportPdf, ShowsHeadingsRowsTotalsAndPageNumbers) {
     // Headings come before the rows and the total after them.
     EXPECT_LT(text.indexOf(QStringLiteral("Descrizione")), text.indexOf(QStringLiteral("ART1")));
     EXPECT_LT(text.indexOf(QStringLiteral("ART3")), text.indexOf(QStringLiteral("3.703,50")));
-    EXPECT_TRUE(run(QStringLiteral("pdfinfo"), {path}).contains(QRegularExpression(QStringLiteral("Title: +Articoli\n"))));
+    EXPECT_TRUE(
+        run(QStringLiteral("pdfinfo"), {path}).contains(QRegularExpression(QStringLiteral("Title: +Articoli\n"))));
 }
 
-TEST(ReportPdf, EveryPageCarriesItsNumberAndThePageSizeIsTheLayouts) {
+TEST(ReportPdf, EveryPageCarriesItsNumberAndThePageSizeIsTheLayouts)
+{
     const QString path = testenv::newDir(QStringLiteral("pdf")) + QStringLiteral("/lungo.pdf");
     const ReportDocument doc = paginate(articles(QPageLayout::Landscape), articleRows(70));
     ASSERT_GT(doc.pageCount(), 1);
     writePdf(doc, path);
     const QString info = run(QStringLiteral("pdfinfo"), {path});
-    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages: +%1\n").arg(doc.pageCount())))) << info.toStdString();
-    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Page size: +842 x 595 pts")))) << info.toStdString();   // A4 landscape
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages: +%1\n").arg(doc.pageCount()))))
+        << info.toStdString();
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Page size: +842 x 595 pts"))))
+        << info.toStdString();   // A4 landscape
     const QStringList pages = pdfText(path).split(u'\f');
     for (int p = 1; p <= doc.pageCount(); ++p) {
         const QString page = pages.value(p - 1);
@@ -82,7 +94,8 @@ TEST(ReportPdf, EveryPageCarriesItsNumberAndThePageSizeIsTheLayouts) {
     EXPECT_TRUE(pages.value(doc.pageCount() - 1).contains(QStringLiteral("86.415,00")));
 }
 
-TEST(ReportPdf, AFailedWriteRaisesAndKeepsThePreviousFile) {
+TEST(ReportPdf, AFailedWriteRaisesAndKeepsThePreviousFile)
+{
     const QString dir = testenv::newDir(QStringLiteral("pdf"));
     EXPECT_THROW(writePdf(paginate(articles(), articleRows(1)), dir + QStringLiteral("/missing/x.pdf")), AppError);
     EXPECT_FALSE(QFile::exists(dir + QStringLiteral("/missing/x.pdf")));
@@ -90,7 +103,11 @@ TEST(ReportPdf, AFailedWriteRaisesAndKeepsThePreviousFile) {
     // A layout whose data is incomplete fails before the old export is touched.
     const QString old = dir + QStringLiteral("/old.pdf");
     writePdf(paginate(articles(), articleRows(1)), old);
-    const QByteArray before = [&] { QFile f(old); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    const QByteArray before = [&] {
+        QFile f(old);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
     MemoryDataSource incomplete({QStringLiteral("Codice")});
     EXPECT_THROW(writePdf(paginate(articles(), incomplete), old), AppError);
     QFile f(old);
@@ -98,7 +115,8 @@ TEST(ReportPdf, AFailedWriteRaisesAndKeepsThePreviousFile) {
     EXPECT_EQ(f.readAll(), before);
 }
 
-TEST(ReportHtml, EscapesTextAndKeepsTotalsInTheirColumn) {
+TEST(ReportHtml, EscapesTextAndKeepsTotalsInTheirColumn)
+{
     MemoryDataSource d({QStringLiteral("Codice"), QStringLiteral("Descrizione"), QStringLiteral("PrezzoVendita")});
     d.addRow({QStringLiteral("<script>alert(1)</script>"), QStringLiteral("Tè \"verde\" & 'nero'\nseconda riga"),
               QVariant::fromValue(Currency::fromUnits(5000))});
@@ -108,7 +126,7 @@ TEST(ReportHtml, EscapesTextAndKeepsTotalsInTheirColumn) {
     EXPECT_TRUE(html.contains(QStringLiteral("&lt;script&gt;alert(1)&lt;/script&gt;")));
     EXPECT_TRUE(html.contains(QStringLiteral("Tè &quot;verde&quot; &amp; 'nero'<br>seconda riga")));
     EXPECT_TRUE(html.contains(QStringLiteral("<meta charset=\"utf-8\">")));
-    EXPECT_FALSE(html.contains(QStringLiteral("Pag. 1 / 1")));     // page footers belong to paper
+    EXPECT_FALSE(html.contains(QStringLiteral("Pag. 1 / 1")));   // page footers belong to paper
     EXPECT_TRUE(toHtml(doc, HtmlMode::PerPage).contains(QStringLiteral("Pag. 1 / 1")));
 
     // The price and its total open the same column: same count of cells before them.
@@ -124,14 +142,15 @@ TEST(ReportHtml, EscapesTextAndKeepsTotalsInTheirColumn) {
     };
     EXPECT_EQ(cellsBefore(QStringLiteral("0,50")), cellsBefore(QStringLiteral("Vendita")));
     EXPECT_GT(cellsBefore(QStringLiteral("0,50")), 0);
-    EXPECT_EQ(html.count(QStringLiteral(">0,50</td>")), 2);           // the row and the total
+    EXPECT_EQ(html.count(QStringLiteral(">0,50</td>")), 2);   // the row and the total
 }
 
-TEST(ReportExport, ChoosesTheFormatByExtensionAndAsksForTheFile) {
+TEST(ReportExport, ChoosesTheFormatByExtensionAndAsksForTheFile)
+{
     const QString dir = testenv::newDir(QStringLiteral("export"));
     const ReportDocument doc = paginate(articles(), articleRows(2));
     auto scripted = std::make_shared<ScriptedUiServices>(
-        QStringList{dir + QStringLiteral("/a.HTML"), dir + QStringLiteral("/senza"), QStringLiteral("<cancel>")});
+        QStringList {dir + QStringLiteral("/a.HTML"), dir + QStringLiteral("/senza"), QStringLiteral("<cancel>")});
     setUiServices(scripted);
     EXPECT_TRUE(exportReport(doc));
     QFile html(dir + QStringLiteral("/a.HTML"));
@@ -146,7 +165,8 @@ TEST(ReportExport, ChoosesTheFormatByExtensionAndAsksForTheFile) {
     setUiServices(nullptr);
 }
 
-TEST(ReportPreview, ShowsEveryPageAndClosesCleanly) {
+TEST(ReportPreview, ShowsEveryPageAndClosesCleanly)
+{
     const ReportDocument doc = paginate(articles(), articleRows(70));
     int shown = -1;
     QString caption;
@@ -156,7 +176,10 @@ TEST(ReportPreview, ShowsEveryPageAndClosesCleanly) {
     QObject::connect(&poll, &QTimer::timeout, [&] {
         auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
         if (!dialog) {
-            if (++tries > 500) { poll.stop(); QApplication::closeAllWindows(); }
+            if (++tries > 500) {
+                poll.stop();
+                QApplication::closeAllWindows();
+            }
             return;
         }
         poll.stop();

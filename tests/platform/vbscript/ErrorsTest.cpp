@@ -38,20 +38,19 @@ vbs::ScriptError runError(const QString& text, const QString& entry, const vbs::
     return vbs::ScriptError(0, QString());
 }
 
-} // namespace
+}   // namespace
 
 TEST(ScriptErrors, SyntaxErrorReportsItsLine)
 {
-    const QString script = QStringLiteral(
-        "Function PrintLabel(flds, prn)\r\n"
-        "  ' help\r\n"
-        "  prn.SetFont 13, True, False, \"Arial\"\r\n"
-        "  prn.TxtOut 0, 0, _\r\n"
-        "     flds(\"Descrizione\")\r\n"
-        "  If flds(\"X\") = 1 Then\r\n"
-        "    prn.TxtOut 1, 2, (3 + \r\n"
-        "  End If\r\n"
-        "End Function");
+    const QString script = QStringLiteral("Function PrintLabel(flds, prn)\r\n"
+                                          "  ' help\r\n"
+                                          "  prn.SetFont 13, True, False, \"Arial\"\r\n"
+                                          "  prn.TxtOut 0, 0, _\r\n"
+                                          "     flds(\"Descrizione\")\r\n"
+                                          "  If flds(\"X\") = 1 Then\r\n"
+                                          "    prn.TxtOut 1, 2, (3 + \r\n"
+                                          "  End If\r\n"
+                                          "End Function");
     vbs::ScriptError e = addError(script);
     EXPECT_EQ(e.line, 7);
     EXPECT_TRUE(e.compileError());
@@ -100,16 +99,15 @@ TEST(ScriptErrors, CompileErrorsNameTheConstruct)
 
 TEST(ScriptErrors, RunTimeErrorInACalledFunctionReportsWhereItHappened)
 {
-    const QString script = QStringLiteral(
-        "Function Inner(x)\r\n"       // 1
-        "  Dim a\r\n"                  // 2
-        "  a = 1\r\n"                  // 3
-        "  Inner = x / (a - 1)\r\n"    // 4
-        "End Function\r\n"             // 5
-        "\r\n"                         // 6
-        "Function Outer()\r\n"         // 7
-        "  Outer = Inner(3) + 1\r\n"   // 8
-        "End Function\r\n");
+    const QString script = QStringLiteral("Function Inner(x)\r\n"   // 1
+                                          "  Dim a\r\n"   // 2
+                                          "  a = 1\r\n"   // 3
+                                          "  Inner = x / (a - 1)\r\n"   // 4
+                                          "End Function\r\n"   // 5
+                                          "\r\n"   // 6
+                                          "Function Outer()\r\n"   // 7
+                                          "  Outer = Inner(3) + 1\r\n"   // 8
+                                          "End Function\r\n");
     vbs::ScriptError e = runError(script, QStringLiteral("Outer"));
     EXPECT_EQ(e.number, 11);
     EXPECT_EQ(e.line, 4);
@@ -143,8 +141,10 @@ TEST(ScriptErrors, MissingEntryPointIsAnError)
 
 TEST(ScriptErrors, CreateObjectIsRefusedOnItsLine)
 {
-    vbs::ScriptError e = runError(QStringLiteral("Function F()\r\n  Dim fso\r\n  Set fso = CreateObject(\"Scripting.FileSystemObject\")\r\n  F = fso.FileExists(\"/etc/passwd\")\r\nEnd Function"),
-                                  QStringLiteral("F"));
+    vbs::ScriptError e = runError(
+        QStringLiteral("Function F()\r\n  Dim fso\r\n  Set fso = CreateObject(\"Scripting.FileSystemObject\")\r\n  F = "
+                       "fso.FileExists(\"/etc/passwd\")\r\nEnd Function"),
+        QStringLiteral("F"));
     EXPECT_EQ(e.number, 429);
     EXPECT_EQ(e.line, 3);
 }
@@ -153,9 +153,10 @@ TEST(ScriptLimitsTest, EndlessLoopStopsEvenUnderOnErrorResumeNext)
 {
     vbs::ScriptLimits limits;
     limits.maxStatements = 100000;
-    for (const char* loop : {"Do\r\nLoop", "While True\r\nWend", "For i = 1 To 2 Step 0\r\nNext", "Do : x = x + 1 : Loop"}) {
-        const QString script = QStringLiteral("Function F()\r\n  On Error Resume Next\r\n  ") + QString::fromLatin1(loop)
-                             + QStringLiteral("\r\n  F = 1\r\nEnd Function");
+    for (const char* loop :
+         {"Do\r\nLoop", "While True\r\nWend", "For i = 1 To 2 Step 0\r\nNext", "Do : x = x + 1 : Loop"}) {
+        const QString script = QStringLiteral("Function F()\r\n  On Error Resume Next\r\n  ")
+            + QString::fromLatin1(loop) + QStringLiteral("\r\n  F = 1\r\nEnd Function");
         vbs::ScriptError e = runError(script, QStringLiteral("F"), limits);
         EXPECT_EQ(e.number, vbs::err::kLimitExceeded) << loop;
         EXPECT_TRUE(e.engineStop) << loop;
@@ -180,21 +181,29 @@ TEST(ScriptLimitsTest, RunawayRecursionAndGrowthAreStopped)
     vbs::ScriptLimits limits;
     limits.maxStringLength = 1 << 20;
     limits.maxArrayElements = 1 << 16;
-    EXPECT_EQ(runError(QStringLiteral("Function R()\r\n  On Error Resume Next\r\n  R = R() + 1\r\nEnd Function"), QStringLiteral("R"), limits).number,
+    EXPECT_EQ(runError(QStringLiteral("Function R()\r\n  On Error Resume Next\r\n  R = R() + 1\r\nEnd Function"),
+                       QStringLiteral("R"), limits)
+                  .number,
               vbs::err::kOutOfStack);
-    EXPECT_EQ(runError(QStringLiteral("Sub Grow()\r\n  s = \"x\"\r\n  Do\r\n    s = s & s\r\n  Loop\r\nEnd Sub"), QStringLiteral("Grow"), limits).number,
+    EXPECT_EQ(runError(QStringLiteral("Sub Grow()\r\n  s = \"x\"\r\n  Do\r\n    s = s & s\r\n  Loop\r\nEnd Sub"),
+                       QStringLiteral("Grow"), limits)
+                  .number,
               vbs::err::kOutOfStringSpace);
-    EXPECT_EQ(runError(QStringLiteral("Sub S()\r\n  ReDim a(100000000)\r\nEnd Sub"), QStringLiteral("S"), limits).number,
-              vbs::err::kOutOfMemory);
-    EXPECT_EQ(runError(QStringLiteral("Sub S()\r\n  x = Space(2000000)\r\nEnd Sub"), QStringLiteral("S"), limits).number,
-              vbs::err::kOutOfStringSpace);
-    EXPECT_EQ(addError(QStringLiteral("x = ") + QString(300, QLatin1Char('(')) + QStringLiteral("1")).number, vbs::err::kTooComplex);
+    EXPECT_EQ(
+        runError(QStringLiteral("Sub S()\r\n  ReDim a(100000000)\r\nEnd Sub"), QStringLiteral("S"), limits).number,
+        vbs::err::kOutOfMemory);
+    EXPECT_EQ(
+        runError(QStringLiteral("Sub S()\r\n  x = Space(2000000)\r\nEnd Sub"), QStringLiteral("S"), limits).number,
+        vbs::err::kOutOfStringSpace);
+    EXPECT_EQ(addError(QStringLiteral("x = ") + QString(300, QLatin1Char('(')) + QStringLiteral("1")).number,
+              vbs::err::kTooComplex);
 }
 
 TEST(ScriptErrors, OptionExplicitRefusesUndeclaredNames)
 {
     vbs::ScriptEngine engine;
-    engine.addCode(QStringLiteral("Option Explicit\r\nDim g\r\nFunction F()\r\n  Dim a\r\n  a = 1\r\n  b = 2\r\nEnd Function"));
+    engine.addCode(
+        QStringLiteral("Option Explicit\r\nDim g\r\nFunction F()\r\n  Dim a\r\n  a = 1\r\n  b = 2\r\nEnd Function"));
     try {
         engine.run(QStringLiteral("F"));
         FAIL();
@@ -222,9 +231,9 @@ TEST(ScriptLimitsTest, EngineStopsAreNeitherCaughtNorMistakenForRaisedErrors)
     };
     for (const char* body : bodies) {
         const QString script = QString::fromLatin1(spinner)
-                             + QStringLiteral("Function Deep(n)\r\n  On Error Resume Next\r\n  Deep = Deep(n + 1)\r\nEnd Function\r\n"
-                                              "Function F()\r\n  On Error Resume Next\r\n  ")
-                             + QString::fromLatin1(body) + QStringLiteral("\r\n  F = Err.Number\r\nEnd Function");
+            + QStringLiteral("Function Deep(n)\r\n  On Error Resume Next\r\n  Deep = Deep(n + 1)\r\nEnd Function\r\n"
+                             "Function F()\r\n  On Error Resume Next\r\n  ")
+            + QString::fromLatin1(body) + QStringLiteral("\r\n  F = Err.Number\r\nEnd Function");
         vbs::ScriptError e = runError(script, QStringLiteral("F"), limits);
         EXPECT_TRUE(e.engineStop) << body;
         EXPECT_TRUE(e.number == vbs::err::kLimitExceeded || e.number == vbs::err::kOutOfStack) << body;
@@ -232,39 +241,40 @@ TEST(ScriptLimitsTest, EngineStopsAreNeitherCaughtNorMistakenForRaisedErrors)
 
     const vbs::ScriptError stop = runError(QString::fromLatin1(spinner), QStringLiteral("Spin"), limits);
     for (int number : {vbs::err::kLimitExceeded, vbs::err::kOutOfStack}) {
-        vbs::ScriptError raised = runError(QStringLiteral("Sub R()\r\n  Err.Raise %1\r\nEnd Sub").arg(number), QStringLiteral("R"));
+        vbs::ScriptError raised
+            = runError(QStringLiteral("Sub R()\r\n  Err.Raise %1\r\nEnd Sub").arg(number), QStringLiteral("R"));
         EXPECT_EQ(raised.number, number);
         EXPECT_FALSE(raised.engineStop);
         EXPECT_EQ(raised.line, 2);
     }
-    EXPECT_NE(runError(QStringLiteral("Sub R()\r\n  Err.Raise 1\r\nEnd Sub"), QStringLiteral("R")).description, stop.description);
+    EXPECT_NE(runError(QStringLiteral("Sub R()\r\n  Err.Raise 1\r\nEnd Sub"), QStringLiteral("R")).description,
+              stop.description);
 }
 
 TEST(ScriptLimitsTest, AThousandNestedCallsRunAndRunawayRecursionStops)
 {
-    const QString script = QStringLiteral(
-        "Function Depth(n)\r\n"                                               // 1
-        "  If n = 0 Then Depth = 0 Else Depth = Depth(n - 1) + 1\r\n"         // 2
-        "End Function\r\n"                                                    // 3
-        "Sub Count(n, ByRef total)\r\n"                                       // 4
-        "  Dim a(2)\r\n"                                                      // 5
-        "  For Each x In a\r\n"                                               // 6
-        "    If n > 0 Then\r\n"                                               // 7
-        "      total = total + 1\r\n"                                         // 8
-        "      Count n - 1, total\r\n"                                        // 9
-        "      Exit For\r\n"                                                  // 10
-        "    End If\r\n"                                                      // 11
-        "  Next\r\n"                                                          // 12
-        "End Sub\r\n"                                                         // 13
-        "Function Counted(n)\r\n"                                             // 14
-        "  Count n, Counted\r\n"                                              // 15
-        "End Function\r\n"                                                    // 16
-        "Function Forever(n)\r\n"                                             // 17
-        "  Forever = Forever(n + 1)\r\n"                                      // 18
-        "End Function\r\n"                                                    // 19
-        "Function Start()\r\n"                                                // 20
-        "  Start = Forever(0)\r\n"                                            // 21
-        "End Function\r\n");
+    const QString script = QStringLiteral("Function Depth(n)\r\n"   // 1
+                                          "  If n = 0 Then Depth = 0 Else Depth = Depth(n - 1) + 1\r\n"   // 2
+                                          "End Function\r\n"   // 3
+                                          "Sub Count(n, ByRef total)\r\n"   // 4
+                                          "  Dim a(2)\r\n"   // 5
+                                          "  For Each x In a\r\n"   // 6
+                                          "    If n > 0 Then\r\n"   // 7
+                                          "      total = total + 1\r\n"   // 8
+                                          "      Count n - 1, total\r\n"   // 9
+                                          "      Exit For\r\n"   // 10
+                                          "    End If\r\n"   // 11
+                                          "  Next\r\n"   // 12
+                                          "End Sub\r\n"   // 13
+                                          "Function Counted(n)\r\n"   // 14
+                                          "  Count n, Counted\r\n"   // 15
+                                          "End Function\r\n"   // 16
+                                          "Function Forever(n)\r\n"   // 17
+                                          "  Forever = Forever(n + 1)\r\n"   // 18
+                                          "End Function\r\n"   // 19
+                                          "Function Start()\r\n"   // 20
+                                          "  Start = Forever(0)\r\n"   // 21
+                                          "End Function\r\n");
     vbs::ScriptEngine engine;
     engine.addCode(script);
     for (int depth : {10, 1000, 2500}) {
@@ -296,17 +306,20 @@ TEST(ScriptLimitsTest, AThousandNestedCallsRunAndRunawayRecursionStops)
 // deep again.
 TEST(ScriptLimitsTest, DeepScriptsNestThroughHostObjects)
 {
-    const QString depth = QStringLiteral("Function Depth(n)\r\n  If n = 0 Then Depth = 0 Else Depth = Depth(n - 1) + 1\r\nEnd Function\r\n");
+    const QString depth = QStringLiteral(
+        "Function Depth(n)\r\n  If n = 0 Then Depth = 0 Else Depth = Depth(n - 1) + 1\r\nEnd Function\r\n");
     vbs::ScriptEngine inner;
     inner.addCode(depth);
     auto host = std::make_shared<vbs::HostObject>(QStringLiteral("Host"));
-    host->method(QStringLiteral("Inner"), 1, 1, [&inner](const vbs::VariantList& a) {
-        return inner.run(QStringLiteral("Depth"), {a[0]});
-    });
+    host->method(QStringLiteral("Inner"), 1, 1,
+                 [&inner](const vbs::VariantList& a) { return inner.run(QStringLiteral("Depth"), {a[0]}); });
     vbs::ScriptEngine outer;
     outer.addObject(QStringLiteral("Host"), host);
-    outer.addCode(depth + QStringLiteral("Function Both(n)\r\n  If n = 0 Then Both = Host.Inner(1000) Else Both = Both(n - 1) + 1\r\nEnd Function\r\n"
-                                         "Function Runaway(n)\r\n  If n = 0 Then Runaway = Host.Inner(1000000) Else Runaway = Runaway(n - 1)\r\nEnd Function\r\n"));
+    outer.addCode(depth
+                  + QStringLiteral("Function Both(n)\r\n  If n = 0 Then Both = Host.Inner(1000) Else Both = Both(n - "
+                                   "1) + 1\r\nEnd Function\r\n"
+                                   "Function Runaway(n)\r\n  If n = 0 Then Runaway = Host.Inner(1000000) Else Runaway "
+                                   "= Runaway(n - 1)\r\nEnd Function\r\n"));
     EXPECT_EQ(outer.run(QStringLiteral("Both"), {vbs::Variant(1000)}).toLong(), 2000);
     try {
         outer.run(QStringLiteral("Runaway"), {vbs::Variant(1000)});
@@ -326,13 +339,14 @@ TEST(ScriptLimitsTest, WhatTheVariablesHoldTogetherIsBounded)
     limits.maxHeldBytes = 8 * 1024 * 1024;
     struct Case {
         const char* body;   // the lines of Sub Holding, the first being line 2
-        int stopLine;       // 0: runs to its end
+        int stopLine;   // 0: runs to its end
     };
     const Case cases[] = {
         // 101 different texts of 200 KB each.
         {"ReDim a(100)\r\n For i = 0 To 100\r\n  a(i) = String(100000, \"x\") & i\r\n Next", 4},
         // The same, trying to look away.
-        {"On Error Resume Next\r\n ReDim a(100)\r\n For i = 0 To 100\r\n  a(i) = String(100000, \"x\") & i\r\n Next", 5},
+        {"On Error Resume Next\r\n ReDim a(100)\r\n For i = 0 To 100\r\n  a(i) = String(100000, \"x\") & i\r\n Next",
+         5},
         {"Do\r\n  s = s & String(10000, \"y\")\r\n Loop", 3},
         {"ReDim a(200000)", 2},
         {"For i = 1 To 200\r\n  s = String(100000, \"x\") & i\r\n Next", 0},
@@ -340,9 +354,11 @@ TEST(ScriptLimitsTest, WhatTheVariablesHoldTogetherIsBounded)
         // Each of a hundred frames holds a text of its own.
         {"Deep 0", 6},
     };
-    const QString deep = QStringLiteral("Sub Deep(n)\r\n Dim t\r\n t = String(250000, \"r\") & n\r\n If n < 100 Then Deep n + 1\r\nEnd Sub\r\n");
+    const QString deep = QStringLiteral(
+        "Sub Deep(n)\r\n Dim t\r\n t = String(250000, \"r\") & n\r\n If n < 100 Then Deep n + 1\r\nEnd Sub\r\n");
     for (const Case& c : cases) {
-        const QString script = QStringLiteral("Sub Holding()\r\n ") + QString::fromLatin1(c.body) + QStringLiteral("\r\nEnd Sub\r\n") + deep;
+        const QString script = QStringLiteral("Sub Holding()\r\n ") + QString::fromLatin1(c.body)
+            + QStringLiteral("\r\nEnd Sub\r\n") + deep;
         vbs::ScriptEngine engine;
         engine.setLimits(limits);
         engine.addCode(script);
@@ -389,7 +405,8 @@ TEST(ScriptLimitsTest, MemoryTheSystemRefusesStopsTheScriptAtItsLine)
     host->method(QStringLiteral("Take"), 0, 0, [](const vbs::VariantList&) -> vbs::Variant { throw std::bad_alloc(); });
     vbs::ScriptEngine engine;
     engine.addObject(QStringLiteral("Host"), host);
-    engine.addCode(QStringLiteral("Function F()\r\n  On Error Resume Next\r\n  x = Host.Take()\r\n  F = 1\r\nEnd Function\r\n"));
+    engine.addCode(
+        QStringLiteral("Function F()\r\n  On Error Resume Next\r\n  x = Host.Take()\r\n  F = 1\r\nEnd Function\r\n"));
     try {
         engine.run(QStringLiteral("F"));
         FAIL() << "no stop";

@@ -27,15 +27,16 @@ QString runWithRecord(const QString& body, std::shared_ptr<vbs::ScriptRecord> re
 {
     vbs::ScriptEngine engine;
     try {
-        engine.addCode(QStringLiteral("Function F(Flds)\r\n") + body + QStringLiteral("\r\nEnd Function\r\n"
-                       "Function Fld(Flds, n)\r\n  Set Fld = Flds(n)\r\nEnd Function"));
+        engine.addCode(QStringLiteral("Function F(Flds)\r\n") + body
+                       + QStringLiteral("\r\nEnd Function\r\n"
+                                        "Function Fld(Flds, n)\r\n  Set Fld = Flds(n)\r\nEnd Function"));
         return describe(engine.run(QStringLiteral("F"), {vbs::Variant(rec)}));
     } catch (const vbs::ScriptError& e) {
         return QStringLiteral("#%1").arg(e.number);
     }
 }
 
-} // namespace
+}   // namespace
 
 // A record is used for every line of a file: a name found once is found again in any case,
 // and finds the field that replaced the one it first found.
@@ -68,7 +69,8 @@ TEST(ScriptRecordObject, FieldsByNameWithDefaultValue)
         {R"(x = Flds("Codice") : F = TypeName(x))", "String:String"},
         {R"(F = Flds("ValoreCarico") / 100)", "Double:2,5"},
         {R"(F = Flds.Count & Flds(0).Name & Flds.Item(1).Value)", "String:4CodiceKgPzz"},
-        {R"(For Each oField In Flds : F = F & oField.Name & ";" : Next)", "String:Codice;Cod_UnitaMisura;ValoreCarico;Note;"},
+        {R"(For Each oField In Flds : F = F & oField.Name & ";" : Next)",
+         "String:Codice;Cod_UnitaMisura;ValoreCarico;Note;"},
         {R"(F = IsNull(Flds("Note")) & IsNull(Flds("Codice")))", "String:TrueFalse"},
         {R"(F = Flds("Note") & "x")", "String:x"},
         {R"(F = Flds("Manca"))", "#3265"},
@@ -83,13 +85,12 @@ TEST(ScriptRecordObject, FieldsByNameWithDefaultValue)
 TEST(ScriptRecordObject, AssignmentsReachTheFields)
 {
     auto rec = sampleRecord();
-    EXPECT_EQ(runWithRecord(QStringLiteral(
-                  "Flds(\"ValoreCarico\").Value = Flds(\"ValoreCarico\").Value / 100\r\n"
-                  "Flds(\"Codice\") = \"B\" & Flds(\"Codice\")\r\n"
-                  "Fld(Flds, \"Note\").Value = \"nota\"\r\n"
-                  "Flds.Item(\"Cod_UnitaMisura\") = \"QntPzz\"\r\n"
-                  "F = True"),
-                  rec),
+    EXPECT_EQ(runWithRecord(QStringLiteral("Flds(\"ValoreCarico\").Value = Flds(\"ValoreCarico\").Value / 100\r\n"
+                                           "Flds(\"Codice\") = \"B\" & Flds(\"Codice\")\r\n"
+                                           "Fld(Flds, \"Note\").Value = \"nota\"\r\n"
+                                           "Flds.Item(\"Cod_UnitaMisura\") = \"QntPzz\"\r\n"
+                                           "F = True"),
+                            rec),
               QStringLiteral("Boolean:True"));
     EXPECT_DOUBLE_EQ(rec->value(QStringLiteral("ValoreCarico")).toDouble(), 2.5);
     EXPECT_EQ(rec->value(QStringLiteral("Codice")).toString(), QStringLiteral("BA1"));
@@ -102,8 +103,12 @@ TEST(ScriptRecordObject, AssignmentsReachTheFields)
 TEST(ScriptRecordObject, WriteFilterShapesStoredValues)
 {
     auto rec = sampleRecord();
-    rec->field(QStringLiteral("Codice"))->setWriteFilter([](const vbs::Variant& v) { return vbs::Variant(v.toString().left(3)); });
-    rec->field(QStringLiteral("ValoreCarico"))->setWriteFilter([](const vbs::Variant& v) { return vbs::Variant(v.toCurrency()); });
+    rec->field(QStringLiteral("Codice"))->setWriteFilter([](const vbs::Variant& v) {
+        return vbs::Variant(v.toString().left(3));
+    });
+    rec->field(QStringLiteral("ValoreCarico"))->setWriteFilter([](const vbs::Variant& v) {
+        return vbs::Variant(v.toCurrency());
+    });
     runWithRecord(QStringLiteral("Flds(\"Codice\") = \"ABCDEF\" : Flds(\"ValoreCarico\") = \"12,34567\""), rec);
     EXPECT_EQ(rec->value(QStringLiteral("Codice")).toString(), QStringLiteral("ABC"));
     EXPECT_EQ(rec->value(QStringLiteral("ValoreCarico")).type(), vbs::VType::Currency);
@@ -114,16 +119,18 @@ TEST(HostObjects, IndexedPropertiesMethodsAndHostErrors)
 {
     QHash<QString, vbs::Variant> vars;
     auto prn = std::make_shared<vbs::HostObject>(QStringLiteral("clsTiketScriptPrinter"));
-    prn->property(QStringLiteral("Vars"),
-                  [&vars](const vbs::VariantList& a) { return vars.value(a[0].toString()); },
-                  [&vars](const vbs::VariantList& a, const vbs::Variant& v) { vars.insert(a[0].toString(), v); }, 1, 1);
-    prn->property(QStringLiteral("VarsCount"), [&vars](const vbs::VariantList&) { return vbs::Variant(static_cast<int>(vars.size())); });
+    prn->property(
+        QStringLiteral("Vars"), [&vars](const vbs::VariantList& a) { return vars.value(a[0].toString()); },
+        [&vars](const vbs::VariantList& a, const vbs::Variant& v) { vars.insert(a[0].toString(), v); }, 1, 1);
+    prn->property(QStringLiteral("VarsCount"),
+                  [&vars](const vbs::VariantList&) { return vbs::Variant(static_cast<int>(vars.size())); });
     prn->method(QStringLiteral("ResetVars"), 0, 0, [&vars](const vbs::VariantList&) {
         vars.clear();
         return vbs::Variant();
     });
     prn->method(QStringLiteral("Fail"), 0, 0, [](const vbs::VariantList&) -> vbs::Variant {
-        throw AppError(AppError::kObjectErrorBase + 7, QStringLiteral("printer"), QStringLiteral("Carattere inesistente"));
+        throw AppError(AppError::kObjectErrorBase + 7, QStringLiteral("printer"),
+                       QStringLiteral("Carattere inesistente"));
     });
 
     vbs::ScriptEngine engine;
@@ -151,7 +158,7 @@ TEST(HostObjects, IndexedPropertiesMethodsAndHostErrors)
         "Function Misuse(prn)\r\n"
         "  prn.VarsCount = 3\r\n"
         "End Function\r\n"));
-    const vbs::Variant p{std::static_pointer_cast<vbs::ScriptObject>(prn)};
+    const vbs::Variant p {std::static_pointer_cast<vbs::ScriptObject>(prn)};
     EXPECT_EQ(engine.run(QStringLiteral("Count"), {p}).toString(), QStringLiteral("2|6|True"));
     EXPECT_EQ(engine.run(QStringLiteral("Reset"), {p}).toString(), QStringLiteral("0"));
     EXPECT_EQ(engine.run(QStringLiteral("Guarded"), {p}).toString(),
@@ -169,15 +176,18 @@ TEST(HostObjects, IndexedPropertiesMethodsAndHostErrors)
 TEST(HostObjects, NamedObjectsAndQtValues)
 {
     auto shop = std::make_shared<vbs::HostObject>(QStringLiteral("Shop"));
-    shop->property(QStringLiteral("Name"), [](const vbs::VariantList&) { return vbs::Variant(QStringLiteral("Bottega")); });
+    shop->property(QStringLiteral("Name"),
+                   [](const vbs::VariantList&) { return vbs::Variant(QStringLiteral("Bottega")); });
     shop->setDefaultMember(QStringLiteral("Name"));
     vbs::ScriptEngine engine;
     engine.addObject(QStringLiteral("Shop"), shop);
-    engine.addCode(QStringLiteral("Function F()\r\n  F = Shop & \"/\" & shop.name\r\nEnd Function\r\nFunction G()\r\n  Shop = 1\r\nEnd Function"));
+    engine.addCode(QStringLiteral("Function F()\r\n  F = Shop & \"/\" & shop.name\r\nEnd Function\r\nFunction G()\r\n  "
+                                  "Shop = 1\r\nEnd Function"));
     EXPECT_EQ(engine.run(QStringLiteral("F")).toString(), QStringLiteral("Bottega/Bottega"));
     EXPECT_THROW(engine.run(QStringLiteral("G")), vbs::ScriptError);
 
-    EXPECT_EQ(describe(vbs::Variant::fromQVariant(QVariant::fromValue(Currency::fromUnits(15000)))), QStringLiteral("Currency:1,5"));
+    EXPECT_EQ(describe(vbs::Variant::fromQVariant(QVariant::fromValue(Currency::fromUnits(15000)))),
+              QStringLiteral("Currency:1,5"));
     EXPECT_EQ(describe(vbs::Variant::fromQVariant(QVariant(QDate(2024, 12, 10)))), QStringLiteral("Date:10/12/2024"));
     EXPECT_EQ(describe(vbs::Variant::fromQVariant(QVariant(QMetaType::fromType<QString>()))), QStringLiteral("Null"));
     EXPECT_EQ(describe(vbs::Variant::fromQVariant(QVariant(qlonglong(70000)))), QStringLiteral("Long:70000"));
@@ -194,36 +204,36 @@ TEST(HostObjects, WithBlocksReachTheirObjectsNested)
         printed << a[0].toString();
         return vbs::Variant();
     });
-    prn->property(QStringLiteral("FontName"), [&font](const vbs::VariantList&) { return vbs::Variant(font); },
-                  [&font](const vbs::VariantList&, const vbs::Variant& v) { font = v.toString(); });
+    prn->property(
+        QStringLiteral("FontName"), [&font](const vbs::VariantList&) { return vbs::Variant(font); },
+        [&font](const vbs::VariantList&, const vbs::Variant& v) { font = v.toString(); });
     auto rec = sampleRecord();
 
     vbs::ScriptEngine engine;
-    engine.addCode(QStringLiteral(
-        "Function F(prn, flds)\r\n"
-        "  With prn\r\n"
-        "    .FontName = \"Arial\"\r\n"
-        "    .Print .FontName\r\n"
-        "    With flds\r\n"
-        "      .Item(\"Codice\") = \"B\" & .Item(\"Codice\")\r\n"
-        "      prn.Print .Count & \" \" & .Item(0).Name\r\n"
-        "      With .Item(\"Codice\")\r\n"
-        "        .Value = .Value & \"!\"\r\n"
-        "      End With\r\n"
-        "    End With\r\n"
-        "    Call .Print(\"done\")\r\n"
-        "  End With\r\n"
-        "  F = prn.FontName\r\n"
-        "End Function\r\n"
-        "Function G(prn)\r\n"
-        "  On Error Resume Next\r\n"
-        "  With prn\r\n"
-        "    .Missing\r\n"
-        "    .Print Err.Number\r\n"
-        "    If True Then Exit Function\r\n"
-        "  End With\r\n"
-        "End Function\r\n"));
-    const vbs::Variant p{std::static_pointer_cast<vbs::ScriptObject>(prn)};
+    engine.addCode(QStringLiteral("Function F(prn, flds)\r\n"
+                                  "  With prn\r\n"
+                                  "    .FontName = \"Arial\"\r\n"
+                                  "    .Print .FontName\r\n"
+                                  "    With flds\r\n"
+                                  "      .Item(\"Codice\") = \"B\" & .Item(\"Codice\")\r\n"
+                                  "      prn.Print .Count & \" \" & .Item(0).Name\r\n"
+                                  "      With .Item(\"Codice\")\r\n"
+                                  "        .Value = .Value & \"!\"\r\n"
+                                  "      End With\r\n"
+                                  "    End With\r\n"
+                                  "    Call .Print(\"done\")\r\n"
+                                  "  End With\r\n"
+                                  "  F = prn.FontName\r\n"
+                                  "End Function\r\n"
+                                  "Function G(prn)\r\n"
+                                  "  On Error Resume Next\r\n"
+                                  "  With prn\r\n"
+                                  "    .Missing\r\n"
+                                  "    .Print Err.Number\r\n"
+                                  "    If True Then Exit Function\r\n"
+                                  "  End With\r\n"
+                                  "End Function\r\n"));
+    const vbs::Variant p {std::static_pointer_cast<vbs::ScriptObject>(prn)};
     EXPECT_EQ(engine.run(QStringLiteral("F"), {p, vbs::Variant(rec)}).toString(), QStringLiteral("Arial"));
     EXPECT_EQ(printed, QStringList({QStringLiteral("Arial"), QStringLiteral("4 Codice"), QStringLiteral("done")}));
     EXPECT_EQ(rec->value(QStringLiteral("Codice")).toString(), QStringLiteral("BA1!"));

@@ -33,7 +33,7 @@ protected:
     void TearDown() override { setAppClock(std::make_shared<SystemClock>()); }
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(ScriptLanguage, ArithmeticWidensAndDividesAsTheLanguageDoes)
 {
@@ -229,8 +229,10 @@ TEST_F(ScriptLanguage, ConversionsFollowTheItalianLocale)
         {"T = IsObject(Nothing)", "Boolean:True"},
         {"T = IsArray(Array())", "Boolean:True"},
         {"T = TypeName(1) & TypeName(70000) & TypeName(1.5)", "String:IntegerLongDouble"},
-        {R"(T = TypeName("a") & TypeName(Null) & TypeName(Empty) & TypeName(Nothing))", "String:StringNullEmptyNothing"},
-        {"T = TypeName(CCur(1)) & TypeName(Now) & TypeName(True) & TypeName(Array())", "String:CurrencyDateBooleanVariant()"},
+        {R"(T = TypeName("a") & TypeName(Null) & TypeName(Empty) & TypeName(Nothing))",
+         "String:StringNullEmptyNothing"},
+        {"T = TypeName(CCur(1)) & TypeName(Now) & TypeName(True) & TypeName(Array())",
+         "String:CurrencyDateBooleanVariant()"},
         {"T = VarType(1.5) & VarType(Array(1)) & VarType(Null)", "String:582041"},
     });
 }
@@ -261,10 +263,14 @@ TEST_F(ScriptLanguage, TextFunctions)
         {R"(T = Replace("aaaa", "a", "b", 2, 2))", "String:bba"},
         {R"(T = Replace("AbA", "a", "x", 1, -1, vbTextCompare))", "String:xbx"},
         {R"(T = "[" & Space(3) & "]" & String(3, "xy") & String(2, 65))", "String:[   ]xxxAA"},
-        {"T = Chr(65) & Chr(128) & Asc(\"A\") & Asc(\"\xE2\x82\xAC\")", "String:A\xE2\x82\xAC" "65128"},
+        {"T = Chr(65) & Chr(128) & Asc(\"A\") & Asc(\"\xE2\x82\xAC\")",
+         "String:A\xE2\x82\xAC"
+         "65128"},
         {R"(T = Asc(""))", "#5"},
         {"T = Chr(300)", "#5"},
-        {"T = ChrW(8364) & AscW(\"a\")", "String:\xE2\x82\xAC" "97"},
+        {"T = ChrW(8364) & AscW(\"a\")",
+         "String:\xE2\x82\xAC"
+         "97"},
         {R"(T = Split("a,b,c", ",")(1))", "String:b"},
         {R"(T = Split("a,b,c", ",", 2))", "Array(String:a,String:b,c)"},
         {R"(T = UBound(Split("")))", "Long:-1"},
@@ -360,12 +366,15 @@ TEST_F(ScriptLanguage, Arrays)
 TEST_F(ScriptLanguage, ControlFlow)
 {
     runCases({
-        {"Dim n : n = 5\r\nIf n < 3 Then\r\n T = \"a\"\r\nElseIf n < 10 Then\r\n T = \"b\"\r\nElse\r\n T = \"c\"\r\nEnd If", "String:b"},
+        {"Dim n : n = 5\r\nIf n < 3 Then\r\n T = \"a\"\r\nElseIf n < 10 Then\r\n T = \"b\"\r\nElse\r\n T = "
+         "\"c\"\r\nEnd If",
+         "String:b"},
         {"If 1 = 2 Then\r\n T = 1\r\nElse T = 2\r\nEnd If", "Integer:2"},
         {"If 1 = 2 Then T = 1 Else T = 2 : T = T + 10", "Integer:12"},
         {"If 1 = 1 Then T = 1 : T = T + 1", "Integer:2"},
         {"If 1 = 1 Then T = 1 : End If", "Integer:1"},
-        {"Select Case 3\r\nCase 1, 2\r\n T = \"x\"\r\nCase 3, 4\r\n T = \"y\"\r\nCase Else\r\n T = \"z\"\r\nEnd Select", "String:y"},
+        {"Select Case 3\r\nCase 1, 2\r\n T = \"x\"\r\nCase 3, 4\r\n T = \"y\"\r\nCase Else\r\n T = \"z\"\r\nEnd Select",
+         "String:y"},
         {"Select Case \"b\"\r\nCase \"a\": T = 1\r\nCase \"b\": T = 2\r\nEnd Select", "Integer:2"},
         {"Select Case 9\r\nCase 1: T = 1\r\nCase Else: T = 0\r\nEnd Select", "Integer:0"},
         {"Select Case Null\r\nCase Null: T = 1\r\nCase Else: T = 0\r\nEnd Select", "Integer:0"},
@@ -421,11 +430,13 @@ TEST_F(ScriptLanguage, ProceduresArgumentsAndCalls)
 TEST_F(ScriptLanguage, OnErrorResumeNextAndErr)
 {
     const char* bad = "Function Bad()\r\n Bad = 1 / 0\r\n Bad = 5\r\nEnd Function";
-    const char* guarded = "Function Guarded()\r\n On Error Resume Next\r\n Guarded = 1 / 0\r\n Guarded = Err.Number\r\nEnd Function";
+    const char* guarded
+        = "Function Guarded()\r\n On Error Resume Next\r\n Guarded = 1 / 0\r\n Guarded = Err.Number\r\nEnd Function";
     runCases({
         {"On Error Resume Next : T = 1 / 0 : T = Err.Number", "Long:11"},
         {"On Error Resume Next : T = 1 / 0 : T = Err.Description", "String:Divisione per zero"},
-        {R"(On Error Resume Next : Err.Raise 1000, "src", "boom" : T = Err.Number & Err.Source & Err.Description)", "String:1000srcboom"},
+        {R"(On Error Resume Next : Err.Raise 1000, "src", "boom" : T = Err.Number & Err.Source & Err.Description)",
+         "String:1000srcboom"},
         {"On Error Resume Next : x = 1 / 0 : On Error GoTo 0 : T = Err.Number", "Long:0"},
         {"On Error Resume Next : x = 1 / 0 : Err.Clear : T = Err.Number", "Long:0"},
         {"On Error Resume Next : x = 1 / 0 : On Error GoTo 0 : x = 1 / 0", "#11"},
@@ -466,7 +477,8 @@ TEST_F(ScriptLanguage, NumericBuiltinsReadNumericText)
 
 TEST_F(ScriptLanguage, ArrayElementsPassedByReferenceAreUpdated)
 {
-    const char* subs = "Sub S(v)\r\n v = 2\r\nEnd Sub\r\nSub SV(ByVal v)\r\n v = 2\r\nEnd Sub\r\nSub Inner(v)\r\n v(0) = 5\r\nEnd Sub\r\n"
+    const char* subs = "Sub S(v)\r\n v = 2\r\nEnd Sub\r\nSub SV(ByVal v)\r\n v = 2\r\nEnd Sub\r\nSub Inner(v)\r\n v(0) "
+                       "= 5\r\nEnd Sub\r\n"
                        "Dim g()\r\nSub Grow(v)\r\n ReDim g(5)\r\nEnd Sub\r\nSub Wipe(v)\r\n Erase g\r\nEnd Sub";
     runCases({
         {"Dim a(1) : a(0) = 1 : S a(0) : T = a(0)", "Integer:2", subs},
@@ -498,9 +510,11 @@ TEST_F(ScriptLanguage, SelectCaseComparesEachArmAsTheLanguageDoes)
 TEST_F(ScriptLanguage, ForEachWalksTheFirstIndexFastest)
 {
     runCases({
-        {"Dim a(1, 2)\r\nFor i = 0 To 1 : For j = 0 To 2 : a(i, j) = i & j : Next : Next\r\nFor Each x In a : T = T & x & \";\" : Next",
+        {"Dim a(1, 2)\r\nFor i = 0 To 1 : For j = 0 To 2 : a(i, j) = i & j : Next : Next\r\nFor Each x In a : T = T & "
+         "x & \";\" : Next",
          "String:00;10;01;11;02;12;"},
-        {"Dim a(1, 1, 1)\r\nFor i = 0 To 1 : For j = 0 To 1 : For k = 0 To 1 : a(i, j, k) = i & j & k : Next : Next : Next\r\n"
+        {"Dim a(1, 1, 1)\r\nFor i = 0 To 1 : For j = 0 To 1 : For k = 0 To 1 : a(i, j, k) = i & j & k : Next : Next : "
+         "Next\r\n"
          "For Each x In a : T = T & x & \";\" : Next",
          "String:000;100;010;110;001;101;011;111;"},
     });
@@ -511,9 +525,11 @@ TEST_F(ScriptLanguage, MessageBoxAndCompareConstantsAndRGB)
     runCases({
         {R"(T = vbOKOnly & "," & vbOKCancel & "," & vbAbortRetryIgnore & "," & vbYesNoCancel & "," & vbYesNo & "," & vbRetryCancel)",
          "String:0,1,2,3,4,5"},
-        {R"(T = vbOK & "," & vbCancel & "," & vbAbort & "," & vbRetry & "," & vbIgnore & "," & vbYes & "," & vbNo)", "String:1,2,3,4,5,6,7"},
+        {R"(T = vbOK & "," & vbCancel & "," & vbAbort & "," & vbRetry & "," & vbIgnore & "," & vbYes & "," & vbNo)",
+         "String:1,2,3,4,5,6,7"},
         {R"(T = vbCritical & "," & vbQuestion & "," & vbExclamation & "," & vbInformation)", "String:16,32,48,64"},
-        {R"(T = vbDefaultButton1 & "," & vbDefaultButton2 & "," & vbDefaultButton3 & "," & vbDefaultButton4)", "String:0,256,512,768"},
+        {R"(T = vbDefaultButton1 & "," & vbDefaultButton2 & "," & vbDefaultButton3 & "," & vbDefaultButton4)",
+         "String:0,256,512,768"},
         {R"(T = vbApplicationModal & "," & vbSystemModal & "," & vbMsgBoxHelpButton & "," & vbMsgBoxSetForeground & "," & vbMsgBoxRight & "," & vbMsgBoxRtlReading)",
          "String:0,4096,16384,65536,524288,1048576"},
         {"T = vbMsgBoxSetForeground", "Long:65536"},
@@ -533,16 +549,28 @@ TEST_F(ScriptLanguage, ResumeNextGoesOnInsideTheConstructWhoseHeadFailed)
 {
     const char* boom = "Function Boom()\r\n Boom = 1 / 0\r\nEnd Function";
     runCases({
-        {"On Error Resume Next\r\nIf Boom() Then x = \"then\" Else x = \"else\"\r\nT = x & Err.Number", "String:then11", boom},
-        {"On Error Resume Next\r\nIf Boom() Then\r\n T = \"then\"\r\nElse\r\n T = \"else\"\r\nEnd If", "String:then", boom},
-        {"On Error Resume Next\r\nIf False Then\r\n T = 1\r\nElseIf Boom() Then\r\n T = 2\r\nElse\r\n T = 3\r\nEnd If", "Integer:2", boom},
-        {"On Error Resume Next\r\nDo While Boom()\r\n n = n + 1\r\n If n = 3 Then Exit Do\r\nLoop\r\nT = n", "Integer:3", boom},
-        {"On Error Resume Next\r\nDo Until Boom()\r\n n = n + 1\r\n If n = 2 Then Exit Do\r\nLoop\r\nT = n", "Integer:2", boom},
-        {"On Error Resume Next\r\nSelect Case 1\r\nCase Boom()\r\n T = \"boom\"\r\nCase 1\r\n T = \"one\"\r\nEnd Select", "String:boom", boom},
-        {"On Error Resume Next\r\nFor x = Boom() To 10\r\n n = n + 1\r\n T = Err.Number & \",\"\r\nNext\r\nT = T & n & \",\" & Err.Number", "String:11,1,92", boom},
-        {"On Error Resume Next\r\nFor x = 1 To Boom()\r\n n = n + 1\r\nNext\r\nT = n & \",\" & Err.Number", "String:1,92", boom},
-        {"On Error Resume Next\r\nFor Each x In Empty\r\n n = n + 1\r\nNext\r\nT = n & \",\" & Err.Number", "String:1,451"},
-        {"On Error Resume Next\r\nFor Each x In Empty\r\n n = n + 1\r\n Exit For\r\nNext\r\nT = n & \",\" & Err.Number", "String:1,451"},
+        {"On Error Resume Next\r\nIf Boom() Then x = \"then\" Else x = \"else\"\r\nT = x & Err.Number", "String:then11",
+         boom},
+        {"On Error Resume Next\r\nIf Boom() Then\r\n T = \"then\"\r\nElse\r\n T = \"else\"\r\nEnd If", "String:then",
+         boom},
+        {"On Error Resume Next\r\nIf False Then\r\n T = 1\r\nElseIf Boom() Then\r\n T = 2\r\nElse\r\n T = 3\r\nEnd If",
+         "Integer:2", boom},
+        {"On Error Resume Next\r\nDo While Boom()\r\n n = n + 1\r\n If n = 3 Then Exit Do\r\nLoop\r\nT = n",
+         "Integer:3", boom},
+        {"On Error Resume Next\r\nDo Until Boom()\r\n n = n + 1\r\n If n = 2 Then Exit Do\r\nLoop\r\nT = n",
+         "Integer:2", boom},
+        {"On Error Resume Next\r\nSelect Case 1\r\nCase Boom()\r\n T = \"boom\"\r\nCase 1\r\n T = \"one\"\r\nEnd "
+         "Select",
+         "String:boom", boom},
+        {"On Error Resume Next\r\nFor x = Boom() To 10\r\n n = n + 1\r\n T = Err.Number & \",\"\r\nNext\r\nT = T & n & "
+         "\",\" & Err.Number",
+         "String:11,1,92", boom},
+        {"On Error Resume Next\r\nFor x = 1 To Boom()\r\n n = n + 1\r\nNext\r\nT = n & \",\" & Err.Number",
+         "String:1,92", boom},
+        {"On Error Resume Next\r\nFor Each x In Empty\r\n n = n + 1\r\nNext\r\nT = n & \",\" & Err.Number",
+         "String:1,451"},
+        {"On Error Resume Next\r\nFor Each x In Empty\r\n n = n + 1\r\n Exit For\r\nNext\r\nT = n & \",\" & Err.Number",
+         "String:1,451"},
         // Without On Error the first failure ends the run.
         {"If Boom() Then T = 1", "#11", boom},
         {"For x = Boom() To 10 : T = 1 : Next", "#11", boom},
@@ -568,7 +596,8 @@ TEST_F(ScriptLanguage, SyntaxOfOlderScripts)
 {
     const char* oneLine = "Sub S() x = 1 End Sub\r\nFunction G() G = 7 End Function\r\n"
                           "Sub S2()\r\n  Call G2(1)End Sub\r\nFunction G2(v)\r\n  G2 = v End Function";
-    const char* hidden = "If False Then\r\n  Function Hidden()\r\n    Hidden = K\r\n  End Function\r\n  Const K = 9\r\nEnd If";
+    const char* hidden
+        = "If False Then\r\n  Function Hidden()\r\n    Hidden = K\r\n  End Function\r\n  Const K = 9\r\nEnd If";
     const char* twice = "Function F()\r\n  F = 1\r\nEnd Function\r\nFunction F()\r\n  F = 2\r\nEnd Function";
     const char* twoTimes = "Function F(x)\r\n  F = x * 2\r\nEnd Function";
     runCases({
@@ -657,7 +686,8 @@ TEST_F(ScriptLanguage, ErrRaiseKeepsWhatItIsNotGiven)
         {"On Error Resume Next : Err.Raise 28 : T = Err.Number", "Long:28"},
         {"Err.Raise 1", "#1"},
         {"On Error Resume Next\r\nErr.Raise 2, \"src\", \"desc\", \"hf\", 7\r\nErr.Raise 5\r\n"
-         "T = Err.Number & \"|\" & Err.Source & \"|\" & Err.Description & \"|\" & Err.HelpFile & \"|\" & Err.HelpContext",
+         "T = Err.Number & \"|\" & Err.Source & \"|\" & Err.Description & \"|\" & Err.HelpFile & \"|\" & "
+         "Err.HelpContext",
          "String:5|src|desc|hf|7"},
         {"On Error Resume Next\r\nErr.Raise 2, \"src\", \"desc\"\r\nErr.Clear\r\nErr.Raise 5\r\nT = Err.Description",
          "String:Chiamata di routine o argomento non validi"},

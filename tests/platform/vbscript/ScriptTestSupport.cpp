@@ -32,7 +32,8 @@ QString describe(const vbs::Variant& v)
     switch (v.type()) {
     case vbs::VType::Empty:
     case vbs::VType::Null: return typeName(v);
-    case vbs::VType::Object: return QStringLiteral("Object:") + (v.object() ? v.object()->typeName() : QStringLiteral("Nothing"));
+    case vbs::VType::Object:
+        return QStringLiteral("Object:") + (v.object() ? v.object()->typeName() : QStringLiteral("Nothing"));
     case vbs::VType::Array: {
         QStringList items;
         for (const vbs::Variant& i : v.array()->items) items << describe(i);
@@ -54,4 +55,4 @@ QString runBody(const QString& body, const QString& extra)
     }
 }
 
-} // namespace scripttest
+}   // namespace scripttest

@@ -15,4 +15,4 @@ QString describe(const vbs::Variant& v);
 // or gives "#<error number>".
 QString runBody(const QString& body, const QString& extra = QString());
 
-} // namespace scripttest
+}   // namespace scripttest

@@ -18,7 +18,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmOptionsBarcode::frmOptionsBarcode(QWidget* parent) : ModalDialog(parent) {
+frmOptionsBarcode::frmOptionsBarcode(QWidget* parent) : ModalDialog(parent)
+{
     setObjectName(QStringLiteral("frmOptionsBarcode"));
     setWindowTitle(QStringLiteral("Impostazioni"));
 
@@ -50,9 +51,10 @@ frmOptionsBarcode::frmOptionsBarcode(QWidget* parent) : ModalDialog(parent) {
     grid->addWidget(note, 2, 0, 1, 2);
 
     m_script = new FilterScriptBox(
-        {QStringLiteral("Script di composizione del filtro per codici a barre particolari:"), DefaultBarCodeFilterScript(),
-         GetDataFolder() + QStringLiteral("/BarCodeFilter.vbs"), QStringLiteral("Imposta un codice a barre di test:\r"),
-         QString(), [](const QString& code, const QString& script) { return ApplyBarCodeFilter(code, script); }},
+        {QStringLiteral("Script di composizione del filtro per codici a barre particolari:"),
+         DefaultBarCodeFilterScript(), GetDataFolder() + QStringLiteral("/BarCodeFilter.vbs"),
+         QStringLiteral("Imposta un codice a barre di test:\r"), QString(),
+         [](const QString& code, const QString& script) { return ApplyBarCodeFilter(code, script); }},
         this);
 
     auto* cmdOK = new QPushButton(QStringLiteral("&OK"), this);
@@ -85,10 +87,12 @@ frmOptionsBarcode::frmOptionsBarcode(QWidget* parent) : ModalDialog(parent) {
 
 void frmOptionsBarcode::EnableControls() { m_txtCOMParam->setEnabled(m_cboCOMPort->currentIndex() > 0); }
 
-void frmOptionsBarcode::Ok() {
+void frmOptionsBarcode::Ok()
+{
     try {
         // With no port chosen (a stored number outside the list) the stored one stays.
-        if (m_cboCOMPort->currentIndex() >= 0) settings().BarcodeReaderParam.COMPortNumber = m_cboCOMPort->currentIndex();
+        if (m_cboCOMPort->currentIndex() >= 0)
+            settings().BarcodeReaderParam.COMPortNumber = m_cboCOMPort->currentIndex();
         settings().BarcodeReaderParam.COMPortParam = m_txtCOMParam->currentText();
         settings().BarcodeReaderParam.VBFilterScript = m_script->Script();
         SaveBarcodeReaderParam();
@@ -98,7 +102,8 @@ void frmOptionsBarcode::Ok() {
     }
 }
 
-void frmOptionsBarcode::ShowModal(QWidget* owner) {
+void frmOptionsBarcode::ShowModal(QWidget* owner)
+{
     // Over the owner but not its child: the owner is the main window, disabled meanwhile.
     frmOptionsBarcode window;
     window.setWindowModality(Qt::ApplicationModal);
@@ -106,7 +111,8 @@ void frmOptionsBarcode::ShowModal(QWidget* owner) {
     window.runModal();
 }
 
-void frmOptionsBarcode::applyAnswer(const QString& answer) {
+void frmOptionsBarcode::applyAnswer(const QString& answer)
+{
     if (!answers::IsCommand(answer, QStringLiteral("OK"))) {
         reject();
         return;

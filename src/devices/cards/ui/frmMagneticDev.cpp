@@ -22,7 +22,8 @@ namespace {
 constexpr int kTickMs = 500;
 
 // A card with its magnetic stripe.
-QPixmap CardPicture() {
+QPixmap CardPicture()
+{
     QPixmap picture(96, 64);
     picture.fill(Qt::transparent);
     QPainter p(&picture);
@@ -41,7 +42,8 @@ void ShowError(const QString& text) { ui().msgBox(text, int(Msg::OKOnly) + int(M
 bool IsEnter(const QKeyEvent& k) { return k.key() == Qt::Key_Return || k.key() == Qt::Key_Enter; }
 }
 
-frmMagneticDev::frmMagneticDev(QWidget* parent) : ModalDialog(parent) {
+frmMagneticDev::frmMagneticDev(QWidget* parent) : ModalDialog(parent)
+{
     setObjectName(QStringLiteral("frmMagneticDev"));
     setWindowTitle(QStringLiteral("Carta Magnetica"));
 
@@ -103,24 +105,28 @@ frmMagneticDev::frmMagneticDev(QWidget* parent) : ModalDialog(parent) {
     resize(sizeHint().expandedTo(QSize(420, 200)));
 }
 
-frmMagneticDev& frmMagneticDev::instance() {
+frmMagneticDev& frmMagneticDev::instance()
+{
     static QPointer<frmMagneticDev> dialog;
     if (!dialog) dialog = new frmMagneticDev();
     return *dialog;
 }
 
-void InstallCustomerCardWriter() {
+void InstallCustomerCardWriter()
+{
     setCustomerCardWriter(&frmMagneticDev::instance());
     setCustomerCardReader(&frmMagneticDev::instance());
 }
 
-void frmMagneticDev::FlashTryAgain() {
+void frmMagneticDev::FlashTryAgain()
+{
     m_lblTryAgain->setVisible(false);
     ui().beep();
     m_lblTryAgain->setVisible(true);
 }
 
-QString frmMagneticDev::ReadCode(QWidget* owner, const QString& prefix, bool reverse) {
+QString frmMagneticDev::ReadCode(QWidget* owner, const QString& prefix, bool reverse)
+{
     try {
         m_writing = false;
         m_prefix = prefix;
@@ -133,10 +139,12 @@ QString frmMagneticDev::ReadCode(QWidget* owner, const QString& prefix, bool rev
 }
 
 bool frmMagneticDev::WriteCode(QWidget* owner, const QString& code, const QString& prefix, const QString& data2,
-                               bool reverse, int32_t requiredLevel) {
+                               bool reverse, int32_t requiredLevel)
+{
     try {
         if (const auto level = WorkingAccessLevel(); level && *level < requiredLevel) {
-            ui().msgBox(QStringLiteral("Utente non abilitato."), int(Msg::OKOnly) + int(Msg::Information), g_strMsgTitle);
+            ui().msgBox(QStringLiteral("Utente non abilitato."), int(Msg::OKOnly) + int(Msg::Information),
+                        g_strMsgTitle);
             return false;
         }
         if (!DeviceSupportsWrite()) {
@@ -153,7 +161,8 @@ bool frmMagneticDev::WriteCode(QWidget* owner, const QString& code, const QStrin
     return m_operation.WriteSucceeded();
 }
 
-void frmMagneticDev::Present(QWidget* owner, const QString& message) {
+void frmMagneticDev::Present(QWidget* owner, const QString& message)
+{
     m_lblMsg->setText(DisplayLines(message));
     m_lblTryAgain->setVisible(false);
     setWindowModality(Qt::ApplicationModal);
@@ -161,17 +170,22 @@ void frmMagneticDev::Present(QWidget* owner, const QString& message) {
     runModal();
 }
 
-QString frmMagneticDev::answerPrompt() const {
+QString frmMagneticDev::answerPrompt() const
+{
     if (m_writing) return QStringLiteral("OK / Riprova");
     return m_prefix.isEmpty() ? QStringLiteral("Codice") : QStringLiteral("Codice con prefisso ") + m_prefix;
 }
 
-void frmMagneticDev::applyAnswer(const QString& answer) {
-    if (m_writing) m_operation.AnsweredWrite(answer.trimmed().compare(QStringLiteral("OK"), Qt::CaseInsensitive) == 0);
-    else (void)m_operation.AnsweredCode(answer);
+void frmMagneticDev::applyAnswer(const QString& answer)
+{
+    if (m_writing)
+        m_operation.AnsweredWrite(answer.trimmed().compare(QStringLiteral("OK"), Qt::CaseInsensitive) == 0);
+    else
+        (void)m_operation.AnsweredCode(answer);
 }
 
-void frmMagneticDev::Finish() {
+void frmMagneticDev::Finish()
+{
     try {
         m_operation.Finish();
     } catch (const AppError& e) {
@@ -179,13 +193,15 @@ void frmMagneticDev::Finish() {
     }
 }
 
-void frmMagneticDev::showEvent(QShowEvent* event) {
+void frmMagneticDev::showEvent(QShowEvent* event)
+{
     QDialog::showEvent(event);
     // Once the dialog is up, so that a reader that does not answer keeps it on screen.
     QTimer::singleShot(0, this, [this] { Activate(); });
 }
 
-void frmMagneticDev::Activate() {
+void frmMagneticDev::Activate()
+{
     if (!isVisible()) return;
     try {
         m_operation.Activate();
@@ -202,7 +218,8 @@ void frmMagneticDev::Activate() {
     }
 }
 
-void frmMagneticDev::Tick() {
+void frmMagneticDev::Tick()
+{
     if (!m_operation.HasDriver()) return;
     try {
         m_operation.Tick();
@@ -212,7 +229,8 @@ void frmMagneticDev::Tick() {
     }
 }
 
-bool frmMagneticDev::eventFilter(QObject* watched, QEvent* event) {
+bool frmMagneticDev::eventFilter(QObject* watched, QEvent* event)
+{
     if (watched == m_txtKeyCode && event->type() == QEvent::FocusIn) {
         QTimer::singleShot(0, m_txtKeyCode, [box = m_txtKeyCode] { box->selectAll(); });
         return false;

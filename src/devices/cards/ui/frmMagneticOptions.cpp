@@ -19,14 +19,16 @@
 #include <QVBoxLayout>
 
 namespace {
-QComboBox* list(QWidget* parent, const char* name) {
+QComboBox* list(QWidget* parent, const char* name)
+{
     auto* c = new QComboBox(parent);
     c->setObjectName(QString::fromLatin1(name));
     return c;
 }
 }
 
-frmMagneticOptions::frmMagneticOptions(QWidget* parent) : ModalDialog(parent) {
+frmMagneticOptions::frmMagneticOptions(QWidget* parent) : ModalDialog(parent)
+{
     setObjectName(QStringLiteral("frmMagneticOptions"));
     setWindowTitle(QStringLiteral("Impostazioni"));
 
@@ -46,8 +48,9 @@ frmMagneticOptions::frmMagneticOptions(QWidget* parent) : ModalDialog(parent) {
         QStringLiteral("Imposta i parametri della porta seriale (Velocità, Parità, Numero Bit, Bit di stop)"));
     auto* grid = new QGridLayout(frame);
     int row = 0;
-    for (auto [caption, field] : {std::pair{"Tipo di dispositivo:", m_cmbDevType}, std::pair{"Porta di comunicazione:", m_cboCOMPort},
-                                  std::pair{"Parametri porta:", m_txtCOMParam}}) {
+    for (auto [caption, field] :
+         {std::pair {"Tipo di dispositivo:", m_cmbDevType}, std::pair {"Porta di comunicazione:", m_cboCOMPort},
+          std::pair {"Parametri porta:", m_txtCOMParam}}) {
         auto* label = new QLabel(QString::fromUtf8(caption), frame);
         label->setBuddy(field);
         grid->addWidget(label, row, 0);
@@ -92,14 +95,16 @@ frmMagneticOptions::frmMagneticOptions(QWidget* parent) : ModalDialog(parent) {
     resize(sizeHint().expandedTo(QSize(640, 480)));
 }
 
-void frmMagneticOptions::EnableControls() {
+void frmMagneticOptions::EnableControls()
+{
     const bool typed = m_cmbDevType->currentData() == QVariant(MagneticDevType::KeyboardEmulation);
     if (typed) m_cboCOMPort->setCurrentIndex(0);
     m_cboCOMPort->setEnabled(!typed);
     m_txtCOMParam->setEnabled(m_cboCOMPort->currentIndex() >= 1);
 }
 
-void frmMagneticOptions::Ok() {
+void frmMagneticOptions::Ok()
+{
     try {
         // With nothing chosen (a stored value no item shows) the stored value stays.
         if (m_cmbDevType->currentIndex() >= 0) settings().MagneticDevParam.Type = m_cmbDevType->currentData().toInt();
@@ -114,7 +119,8 @@ void frmMagneticOptions::Ok() {
     }
 }
 
-void frmMagneticOptions::ShowModal(QWidget* owner) {
+void frmMagneticOptions::ShowModal(QWidget* owner)
+{
     // Over the owner but not its child: the owner is the main window, disabled meanwhile.
     frmMagneticOptions window;
     window.setWindowModality(Qt::ApplicationModal);
@@ -122,7 +128,8 @@ void frmMagneticOptions::ShowModal(QWidget* owner) {
     window.runModal();
 }
 
-void frmMagneticOptions::applyAnswer(const QString& answer) {
+void frmMagneticOptions::applyAnswer(const QString& answer)
+{
     if (!answers::IsCommand(answer, QStringLiteral("OK"))) {
         reject();
         return;

@@ -9,7 +9,8 @@
 #include <QPushButton>
 
 namespace {
-QPushButton* button(QWidget* parent, const char* name, const char* caption, const QString& tip) {
+QPushButton* button(QWidget* parent, const char* name, const char* caption, const QString& tip)
+{
     auto* b = new QPushButton(QString::fromUtf8(caption), parent);
     b->setObjectName(QString::fromLatin1(name));
     b->setToolTip(tip);
@@ -17,7 +18,8 @@ QPushButton* button(QWidget* parent, const char* name, const char* caption, cons
 }
 }
 
-FilterScriptBox::FilterScriptBox(Setup setup, QWidget* parent) : QWidget(parent), m_setup(std::move(setup)) {
+FilterScriptBox::FilterScriptBox(Setup setup, QWidget* parent) : QWidget(parent), m_setup(std::move(setup))
+{
     auto* label = new QLabel(m_setup.caption, this);
     m_editor = new QPlainTextEdit(this);
     m_editor->setObjectName(QStringLiteral("txtBarCodeFilter"));
@@ -50,11 +52,13 @@ FilterScriptBox::FilterScriptBox(Setup setup, QWidget* parent) : QWidget(parent)
 // The editor shows line breaks; the script is stored with CR LF, as it always was.
 QString FilterScriptBox::Script() const { return m_editor->toPlainText().replace(u'\n', QStringLiteral("\r\n")); }
 
-void FilterScriptBox::SetScript(const QString& script) {
+void FilterScriptBox::SetScript(const QString& script)
+{
     m_editor->setPlainText(QString(script).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
-void FilterScriptBox::Load() {
+void FilterScriptBox::Load()
+{
     try {
         if (const auto script = filterscript::LoadFromFile(m_setup.proposedFile)) SetScript(*script);
     } catch (const AppError& e) {
@@ -62,7 +66,8 @@ void FilterScriptBox::Load() {
     }
 }
 
-void FilterScriptBox::Save() {
+void FilterScriptBox::Save()
+{
     try {
         (void)filterscript::SaveToFile(Script(), m_setup.proposedFile);
     } catch (const AppError& e) {
@@ -72,7 +77,8 @@ void FilterScriptBox::Save() {
 
 void FilterScriptBox::Default() { SetScript(m_setup.defaultScript); }
 
-void FilterScriptBox::Test() {
+void FilterScriptBox::Test()
+{
     const QString script = Script();
     filterscript::TryOnCode(m_setup.testPrompt, [&](const QString& code) { return m_setup.tryScript(code, script); });
 }

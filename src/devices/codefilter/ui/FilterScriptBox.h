@@ -13,10 +13,10 @@ class FilterScriptBox : public QWidget {
     Q_OBJECT
 public:
     struct Setup {
-        QString caption;             // the label above the editor
-        QString defaultScript;       // what Default puts in the editor
-        QString proposedFile;        // file proposed by Load and Save
-        QString testPrompt;          // the question of Test
+        QString caption;   // the label above the editor
+        QString defaultScript;   // what Default puts in the editor
+        QString proposedFile;   // file proposed by Load and Save
+        QString testPrompt;   // the question of Test
         QString testToolTip;
         // Runs the filter on a code with the editor's text as a test script.
         std::function<QString(const QString& code, const QString& script)> tryScript;

@@ -11,8 +11,8 @@
 #include <QVBoxLayout>
 
 namespace {
-template <class W>
-W* named(W* w, const char* name, const char* tip = nullptr) {
+template <class W> W* named(W* w, const char* name, const char* tip = nullptr)
+{
     w->setObjectName(QString::fromLatin1(name));
     if (tip) w->setToolTip(QString::fromUtf8(tip));
     return w;
@@ -20,7 +20,8 @@ W* named(W* w, const char* name, const char* tip = nullptr) {
 const char* const kReadTip = "Legge tutti gli articoli (PLU) configurati nella cassa";
 }
 
-frmEllisseTest::frmEllisseTest(QWidget* parent) : ModalDialog(parent) {
+frmEllisseTest::frmEllisseTest(QWidget* parent) : ModalDialog(parent)
+{
     setObjectName(QStringLiteral("frmEllisseTest"));
     setWindowTitle(QStringLiteral("Ellisse - Test"));
 
@@ -29,7 +30,8 @@ frmEllisseTest::frmEllisseTest(QWidget* parent) : ModalDialog(parent) {
     m_lblProgr = named(new QLabel, "lblProgr");
     SerialConsolePanel::Look look;
     look.params = QStringLiteral("9600,E,7,1");
-    look.sendTip = QStringLiteral("Impostare solo l'OPCODE (cioè tutto quello dopo l'STX) e i dati fino a EOT (escluso)");
+    look.sendTip
+        = QStringLiteral("Impostare solo l'OPCODE (cioè tutto quello dopo l'STX) e i dati fino a EOT (escluso)");
     look.bottom = {{cmdArticoli, 0}, {cmdReparti, 0}, {m_lblProgr, 1}};
     m_panel = new SerialConsolePanel(look, this);
     auto* layout = new QVBoxLayout(this);
@@ -49,7 +51,8 @@ frmEllisseTest::frmEllisseTest(QWidget* parent) : ModalDialog(parent) {
     resize(sizeHint().expandedTo(QSize(560, 420)));
 }
 
-void frmEllisseTest::run(const std::function<void()>& operation) {
+void frmEllisseTest::run(const std::function<void()>& operation)
+{
     try {
         operation();
     } catch (const AppError& e) {
@@ -57,37 +60,44 @@ void frmEllisseTest::run(const std::function<void()>& operation) {
     }
 }
 
-void frmEllisseTest::SetDevice(bool open) {
+void frmEllisseTest::SetDevice(bool open)
+{
     run([&] {
         m_console.SetDevice(open, m_panel->Settings());
         m_panel->ShowPortOpen(open);
     });
 }
 
-void frmEllisseTest::Send() {
+void frmEllisseTest::Send()
+{
     run([&] { m_console.Send(m_panel->SendText()); });
 }
 
-void frmEllisseTest::ReadAll_Articoli() {
+void frmEllisseTest::ReadAll_Articoli()
+{
     run([&] { m_console.ReadAll_Articoli(); });
 }
 
-void frmEllisseTest::ReadAll_Reparti() {
+void frmEllisseTest::ReadAll_Reparti()
+{
     run([&] { m_console.ReadAll_Reparti(); });
 }
 
-void frmEllisseTest::ShowModal(QWidget* owner) {
+void frmEllisseTest::ShowModal(QWidget* owner)
+{
     frmEllisseTest window(owner);
     window.runModal();
 }
 
-QString frmEllisseTest::answerPrompt() const {
+QString frmEllisseTest::answerPrompt() const
+{
     QStringList captions;
     for (const QPushButton* b : findChildren<QPushButton*>()) captions << QString(b->text()).remove(u'&');
     return captions.join(QStringLiteral(", "));
 }
 
-void frmEllisseTest::applyAnswer(const QString& answer) {
+void frmEllisseTest::applyAnswer(const QString& answer)
+{
     QAbstractButton* button = answers::Button(*this, answer);
     if (!button) {
         reject();

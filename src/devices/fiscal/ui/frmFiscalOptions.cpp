@@ -21,26 +21,29 @@
 #include <QVBoxLayout>
 
 namespace {
-template <class W>
-W* named(W* w, const char* name, const char* tip = nullptr) {
+template <class W> W* named(W* w, const char* name, const char* tip = nullptr)
+{
     w->setObjectName(QString::fromLatin1(name));
     if (tip) w->setToolTip(QString::fromUtf8(tip));
     return w;
 }
 
-QLineEdit* digits(QWidget* parent, const char* name, int width, const char* tip = nullptr) {
+QLineEdit* digits(QWidget* parent, const char* name, int width, const char* tip = nullptr)
+{
     auto* e = named(new QLineEdit(parent), name, tip);
     e->setMaxLength(width);
     e->setValidator(new QIntValidator(0, width >= 5 ? 99999 : 999, e));
     return e;
 }
 
-QString padded(int value, int width) {
+QString padded(int value, int width)
+{
     const QString text = QString::number(qAbs(qint64(value))).rightJustified(width, u'0');
     return value < 0 ? u'-' + text : text;
 }
 
-int32_t numberIn(const QLineEdit* e) {
+int32_t numberIn(const QLineEdit* e)
+{
     return static_cast<int32_t>(config::ReadWhole(e->text(), INT32_MIN, INT32_MAX, 0));
 }
 
@@ -48,17 +51,16 @@ int32_t numberIn(const QLineEdit* e) {
 int16_t receiptDecimals() { return static_cast<int16_t>(WorkingCurrencyDecimals()); }
 }
 
-frmFiscalOptions::frmFiscalOptions(QWidget* parent) : ModalDialog(parent) {
+frmFiscalOptions::frmFiscalOptions(QWidget* parent) : ModalDialog(parent)
+{
     setObjectName(QStringLiteral("frmFiscalOptions"));
     setWindowTitle(QStringLiteral("Impostazione registratore di cassa"));
 
     m_cmbRegType = named(new QComboBox(this), "cmbRegType");
-    for (const RegisterChoice& c : RegisterChoices())
-        m_cmbRegType->addItem(c.caption, c.type);
+    for (const RegisterChoice& c : RegisterChoices()) m_cmbRegType->addItem(c.caption, c.type);
     m_cboCOMPortReg = named(new QComboBox(this), "cboCOMPortReg");
     m_cboCOMPortReg->addItem(QStringLiteral("[nessuno]"));
-    for (int n = 1; n <= 8; ++n)
-        m_cboCOMPortReg->addItem(QStringLiteral("COM%1").arg(n));
+    for (int n = 1; n <= 8; ++n) m_cboCOMPortReg->addItem(QStringLiteral("COM%1").arg(n));
     m_txtCOMParamReg = named(new QComboBox(this), "txtCOMParamReg",
                              "Imposta i parametri della porta seriale (Velocità, Parità, Numero Bit, Bit di stop)");
     m_txtCOMParamReg->setEditable(true);
@@ -67,15 +69,17 @@ frmFiscalOptions::frmFiscalOptions(QWidget* parent) : ModalDialog(parent) {
     m_mebTimeoutReg = digits(this, "mebTimeoutReg", 5);
 
     auto* frame = named(new QGroupBox(QStringLiteral("Parametri:"), this), "fraParam");
-    m_mebDepartmentReg = digits(frame, "mebDepartmentReg", 5, "Codice del reparto predefinito della cassa (0 per nessuno)");
-    m_mebMaxDescrLen = digits(frame, "mebMaxDescrLen", 3, "Lunghezza massima delle descrizioni nello scontrino (in caratteri)");
+    m_mebDepartmentReg
+        = digits(frame, "mebDepartmentReg", 5, "Codice del reparto predefinito della cassa (0 per nessuno)");
+    m_mebMaxDescrLen
+        = digits(frame, "mebMaxDescrLen", 3, "Lunghezza massima delle descrizioni nello scontrino (in caratteri)");
     m_chkCurConvReg = named(new QCheckBox(QStringLiteral("Usa valuta di conversione"), frame), "chkCurConvReg",
                             "Invia gli importi al registratore con valuta di conversione");
     m_chkSendDescrReg = named(new QCheckBox(QStringLiteral("Invia descrizioni al registratore di cassa"), frame),
                               "chkSendDescrReg", "Invia la descrizione degli articoli al registratore di cassa");
-    m_chkSendDescrDisplay = named(new QCheckBox(QStringLiteral("Notifica operazioni sul display"), frame),
-                                  "chkSendDescrDisplay",
-                                  "Invia la descrizione delle operazioni effettuate dall'operatore al display");
+    m_chkSendDescrDisplay
+        = named(new QCheckBox(QStringLiteral("Notifica operazioni sul display"), frame), "chkSendDescrDisplay",
+                "Invia la descrizione delle operazioni effettuate dall'operatore al display");
 
     auto* cmdInfo = named(new QPushButton(QStringLiteral("?"), this), "cmdInfo", "Informazioni");
     auto* cmdTest = named(new QPushButton(QStringLiteral("&Test"), this), "cmdTest",
@@ -145,24 +149,24 @@ frmFiscalOptions::frmFiscalOptions(QWidget* parent) : ModalDialog(parent) {
     m_loaded = true;
 }
 
-std::optional<int32_t> frmFiscalOptions::chosenType() const {
-    if (m_cmbRegType->currentIndex() < 0)
-        return std::nullopt;
+std::optional<int32_t> frmFiscalOptions::chosenType() const
+{
+    if (m_cmbRegType->currentIndex() < 0) return std::nullopt;
     return m_cmbRegType->currentData().toInt();
 }
 
-void frmFiscalOptions::typeChanged() {
+void frmFiscalOptions::typeChanged()
+{
     // A register of another type may not keep the line of the one in use. Loading the
     // dialog changes nothing.
-    if (m_loaded)
-        (void)InitFiscalPrinter(true);
+    if (m_loaded) (void)InitFiscalPrinter(true);
     EnableRegControls();
 }
 
-void frmFiscalOptions::EnableRegControls() {
+void frmFiscalOptions::EnableRegControls()
+{
     const RegisterControls c = RegisterControlsFor(chosenType());
-    if (c.fixedPort)
-        m_cboCOMPortReg->setCurrentIndex(*c.fixedPort);
+    if (c.fixedPort) m_cboCOMPortReg->setCurrentIndex(*c.fixedPort);
     m_cboCOMPortReg->setEnabled(c.port);
     m_txtCOMParamReg->setEnabled(c.portParameters);
     m_mebTimeoutReg->setEnabled(c.timeout);
@@ -174,7 +178,8 @@ void frmFiscalOptions::EnableRegControls() {
     m_chkSendDescrDisplay->setEnabled(c.receiptOptions);
 }
 
-FiscalOptionsValues frmFiscalOptions::Values() const {
+FiscalOptionsValues frmFiscalOptions::Values() const
+{
     FiscalOptionsValues v;
     v.type = chosenType();
     v.port = m_cboCOMPortReg->currentIndex();
@@ -189,7 +194,8 @@ FiscalOptionsValues frmFiscalOptions::Values() const {
     return v;
 }
 
-bool frmFiscalOptions::Save() {
+bool frmFiscalOptions::Save()
+{
     try {
         return SaveFiscalOptions(Values());
     } catch (const AppError& e) {
@@ -198,37 +204,40 @@ bool frmFiscalOptions::Save() {
     }
 }
 
-void frmFiscalOptions::Ok() {
-    if (!Save())
-        return;
+void frmFiscalOptions::Ok()
+{
+    if (!Save()) return;
     m_confirmed = true;
     accept();
 }
 
-void frmFiscalOptions::Info() {
+void frmFiscalOptions::Info()
+{
     const QString text = RegisterInfoText(chosenType());
-    if (!text.isEmpty())
-        ui().msgBox(text, int(Msg::OKOnly) + int(Msg::Information), g_strMsgTitle);
+    if (!text.isEmpty()) ui().msgBox(text, int(Msg::OKOnly) + int(Msg::Information), g_strMsgTitle);
 }
 
-void frmFiscalOptions::Test() {
+void frmFiscalOptions::Test()
+{
     ui().beep();
-    if (ui().msgBox(QStringLiteral("Le impostazioni correnti verranno salvate...\r\rConfermi l'invio dello scontrino di prova ?"),
-                    int(Msg::OKCancel) + int(Msg::Question), g_strMsgTitle) != Msg::OK)
+    if (ui().msgBox(QStringLiteral(
+                        "Le impostazioni correnti verranno salvate...\r\rConfermi l'invio dello scontrino di prova ?"),
+                    int(Msg::OKCancel) + int(Msg::Question), g_strMsgTitle)
+        != Msg::OK)
         return;
-    if (!Save())
-        return;
+    if (!Save()) return;
     setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     struct Restore {
         frmFiscalOptions* w;
-        ~Restore() {
+        ~Restore()
+        {
             QApplication::restoreOverrideCursor();
             w->setEnabled(true);
         }
     };
     try {
-        Restore restore{this};
+        Restore restore {this};
         const FiscalPrinterStart started = SendTestReceipt(receiptDecimals());
         if (!started && !started.refusal.isEmpty()) ui().msgBox(started.refusal, Msg::Exclamation, g_strMsgTitle);
     } catch (const AppError& e) {
@@ -236,7 +245,8 @@ void frmFiscalOptions::Test() {
     }
 }
 
-void frmFiscalOptions::ShowModal(QWidget* owner) {
+void frmFiscalOptions::ShowModal(QWidget* owner)
+{
     // Over the owner but not its child: the owner is the main window, disabled meanwhile.
     frmFiscalOptions window;
     window.setWindowModality(Qt::ApplicationModal);
@@ -244,7 +254,8 @@ void frmFiscalOptions::ShowModal(QWidget* owner) {
     window.runModal();
 }
 
-void frmFiscalOptions::applyAnswer(const QString& answer) {
+void frmFiscalOptions::applyAnswer(const QString& answer)
+{
     if (!answers::IsCommand(answer, QStringLiteral("OK"))) {
         reject();
         return;

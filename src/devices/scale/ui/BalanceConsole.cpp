@@ -7,32 +7,38 @@
 #include "devices/scale/modOmegaNet.h"
 #include <QPointer>
 
-BalanceConsole::BalanceConsole() : m_comm(createSerialChannel()) {
+BalanceConsole::BalanceConsole() : m_comm(createSerialChannel())
+{
     connect(m_comm.get(), &SerialChannel::received, this, [this] { OnComm(); });
 }
 
-BalanceConsole::~BalanceConsole() {
+BalanceConsole::~BalanceConsole()
+{
     if (m_comm->isOpen()) m_comm->close();
 }
 
-QString BalanceConsole::PortErrorMessage(const PortSettings& s, const QString& error) {
-    return QStringLiteral("Impostazione porta (COM") + s.port + QStringLiteral(" - ") + s.params +
-           QStringLiteral(") controllo bilancia fallita: \r\r") + error;
+QString BalanceConsole::PortErrorMessage(const PortSettings& s, const QString& error)
+{
+    return QStringLiteral("Impostazione porta (COM") + s.port + QStringLiteral(" - ") + s.params
+        + QStringLiteral(") controllo bilancia fallita: \r\r") + error;
 }
 
-void BalanceConsole::SetBalance(bool open, const PortSettings& s) {
+void BalanceConsole::SetBalance(bool open, const PortSettings& s)
+{
     m_listening = false;
     OpenConsolePort(*m_comm, open, static_cast<int>(config::ReadWhole(s.port, -32768, 32767, 0)), s);
     m_listening = open;
 }
 
-void BalanceConsole::Send(const QString& text) {
+void BalanceConsole::Send(const QString& text)
+{
     const QByteArray frame = NetBuildFrame(text);
     ClearCommInput(*m_comm);
     m_comm->write(frame);
 }
 
-void BalanceConsole::OnComm() {
+void BalanceConsole::OnComm()
+{
     if (m_running || !m_listening || !m_comm->isOpen()) return;
     m_running = true;
     const QPointer<BalanceConsole> self(this);
@@ -51,8 +57,8 @@ void BalanceConsole::OnComm() {
             const QByteArray data = NetParseFrame(collected);
             if (m_comm->isOpen())
                 m_comm->write(NetBuildFrame(QByteArray(1, data.isEmpty() ? kInvalidAnswer : kValidAnswer)));
-            emit Logged(QString::fromLatin1(data) + (data.isEmpty() ? QStringLiteral(" err") : QStringLiteral(" Ok")) +
-                        QStringLiteral("\r\n"));
+            emit Logged(QString::fromLatin1(data) + (data.isEmpty() ? QStringLiteral(" err") : QStringLiteral(" Ok"))
+                        + QStringLiteral("\r\n"));
         }
     } catch (const AppError& e) {
         ui().msgBox(e.description, int(Msg::OKOnly) + int(Msg::Critical), g_strMsgTitle);

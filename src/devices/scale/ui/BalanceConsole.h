@@ -14,8 +14,8 @@ class BalanceConsole : public QObject {
 public:
     using PortSettings = ConsolePortSettings;   // params: "19200,n,8,1"
     // The one-character answer to a message: acknowledged when its frame checked.
-    static constexpr char kValidAnswer = 6;     // ACK
-    static constexpr char kInvalidAnswer = 21;  // NAK
+    static constexpr char kValidAnswer = 6;   // ACK
+    static constexpr char kInvalidAnswer = 21;   // NAK
     static constexpr int kQuietMs = 1000;
 
     BalanceConsole();

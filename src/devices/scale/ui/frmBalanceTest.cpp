@@ -7,7 +7,8 @@
 #include "dialogs/WindowRegistry.h"
 #include <QVBoxLayout>
 
-frmBalanceTest::frmBalanceTest(QWidget* parent) : QWidget(parent, Qt::Window) {
+frmBalanceTest::frmBalanceTest(QWidget* parent) : QWidget(parent, Qt::Window)
+{
     setObjectName(QStringLiteral("frmBalanceTest"));
     setWindowTitle(QStringLiteral("Omega Net - Test"));
 
@@ -28,18 +29,20 @@ frmBalanceTest::frmBalanceTest(QWidget* parent) : QWidget(parent, Qt::Window) {
     resize(sizeHint().expandedTo(QSize(480, 360)));
 }
 
-void frmBalanceTest::SetBalance(bool open) {
+void frmBalanceTest::SetBalance(bool open)
+{
     try {
         m_console.SetBalance(open, m_panel->Settings());
         m_panel->ShowPortOpen(open);
     } catch (const AppError& e) {
-        ui().msgBox(BalanceConsole::PortErrorMessage(m_panel->Settings(), e.description), int(Msg::OKOnly) + int(Msg::Critical),
-                    g_strMsgTitle);
+        ui().msgBox(BalanceConsole::PortErrorMessage(m_panel->Settings(), e.description),
+                    int(Msg::OKOnly) + int(Msg::Critical), g_strMsgTitle);
         m_panel->ShowPortFailed();
     }
 }
 
-void frmBalanceTest::Send() {
+void frmBalanceTest::Send()
+{
     try {
         m_console.Send(m_panel->SendText());
     } catch (const AppError& e) {

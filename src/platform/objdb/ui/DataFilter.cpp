@@ -79,7 +79,8 @@ QString nameOf(const QString& key)
 
 QDateTime dateOf(const QString& text)
 {
-    for (const char* form : {"dd/MM/yyyy HH:mm:ss", "dd/MM/yyyy HH:mm", "dd/MM/yyyy", "d/M/yyyy", "yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd"}) {
+    for (const char* form :
+         {"dd/MM/yyyy HH:mm:ss", "dd/MM/yyyy HH:mm", "dd/MM/yyyy", "d/M/yyyy", "yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd"}) {
         const QString f = QString::fromLatin1(form);
         QDateTime t = QDateTime::fromString(text, f);
         if (!t.isValid() && !f.contains(u'H')) {
@@ -94,12 +95,13 @@ QDateTime dateOf(const QString& text)
 
 const QStringList& DataFilter::Operators()
 {
-    static const QStringList ops{QStringLiteral("="),  QStringLiteral("<>"), QStringLiteral("<"),   QStringLiteral("<="),
-                                 QStringLiteral(">"),  QStringLiteral(">="), QStringLiteral("Like")};
+    static const QStringList ops {QStringLiteral("="),   QStringLiteral("<>"), QStringLiteral("<"),
+                                  QStringLiteral("<="),  QStringLiteral(">"),  QStringLiteral(">="),
+                                  QStringLiteral("Like")};
     return ops;
 }
 
-DataFilter::DataFilter(TableObject& table, SettingsStore* store) : m_table(table), m_store(store) {}
+DataFilter::DataFilter(TableObject& table, SettingsStore* store) : m_table(table), m_store(store) { }
 
 QString DataFilter::TableName() const { return m_table.Name(); }
 SettingsStore& DataFilter::store() const { return m_store ? *m_store : settingsStore(); }
@@ -134,12 +136,14 @@ QString DataFilter::ConditionText(const FilterCondition& c, bool qualified) cons
     const ReferenceDefinition* ref = def ? nullptr : m_table.GetReference(c.field);
     if (!def && !ref) throw AppError::object(2, m_table.Name(), QStringLiteral("Campo inesistente: ") + c.field);
     QString op = c.op.trimmed();
-    if (!Operators().contains(op, Qt::CaseInsensitive)) throw AppError::object(2, m_table.Name(), QStringLiteral("Operatore non valido: ") + op);
+    if (!Operators().contains(op, Qt::CaseInsensitive))
+        throw AppError::object(2, m_table.Name(), QStringLiteral("Operatore non valido: ") + op);
     if (same(op, QStringLiteral("Like"))) op = QStringLiteral("Like");
     const QString name = ref ? ref->column() : def->Name;
     const QString column = qualified ? owner ? owner->Name() + u'.' + name : m_table.Name() + u'.' + name : name;
     const QString value = c.value.trimmed();
-    if (value.isEmpty() && (op == u"=" || op == u"<>")) return column + (op == u"=" ? QStringLiteral(" Is Null") : QStringLiteral(" Is Not Null"));
+    if (value.isEmpty() && (op == u"=" || op == u"<>"))
+        return column + (op == u"=" ? QStringLiteral(" Is Null") : QStringLiteral(" Is Not Null"));
 
     Database* db = m_table.GetDatabase();
     QString literal;
@@ -153,7 +157,8 @@ QString DataFilter::ConditionText(const FilterCondition& c, bool qualified) cons
         literal = db->QuoteText(c.value);
     } else {
         switch (def->TypeCode) {
-        case FieldType::Integer: case FieldType::Number: {
+        case FieldType::Integer:
+        case FieldType::Number: {
             const auto d = ReadTypedNumber(value, uiLocale());
             if (!d) notANumber(m_table.Name(), c.field, value);
             literal = QString::number(*d, 'g', 17);
@@ -167,12 +172,16 @@ QString DataFilter::ConditionText(const FilterCondition& c, bool qualified) cons
         }
         case FieldType::Boolean: {
             const QString t = value.toLower();
-            if (t == u"true" || t == u"vero" || t == u"si" || t == u"sì" || t == u"-1" || t == u"1") literal = QStringLiteral("True");
-            else if (t == u"false" || t == u"falso" || t == u"no" || t == u"0") literal = QStringLiteral("False");
-            else badValue(m_table.Name(), c.field, c.value);
+            if (t == u"true" || t == u"vero" || t == u"si" || t == u"sì" || t == u"-1" || t == u"1")
+                literal = QStringLiteral("True");
+            else if (t == u"false" || t == u"falso" || t == u"no" || t == u"0")
+                literal = QStringLiteral("False");
+            else
+                badValue(m_table.Name(), c.field, c.value);
             break;
         }
-        case FieldType::Date: case FieldType::DateTime: {
+        case FieldType::Date:
+        case FieldType::DateTime: {
             const QDateTime t = dateOf(value);
             if (!t.isValid()) badValue(m_table.Name(), c.field, c.value);
             literal = db->FormatDateLiteral(t, t.time() != QTime(0, 0));
@@ -214,7 +223,8 @@ void DataFilter::Save(const QString& name)
 {
     QJsonArray list;
     for (const FilterCondition& c : m_conditions)
-        list.append(QJsonObject{{QStringLiteral("field"), c.field}, {QStringLiteral("op"), c.op}, {QStringLiteral("value"), c.value}});
+        list.append(QJsonObject {
+            {QStringLiteral("field"), c.field}, {QStringLiteral("op"), c.op}, {QStringLiteral("value"), c.value}});
     store().set(section(), keyOf(name), QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact)));
     store().sync();
     m_name = name;

@@ -13,7 +13,7 @@ class TableData;
 
 struct FilterCondition {
     QString field;
-    QString op;      // "=", "<>", "<", "<=", ">", ">=" or "Like" (with * and ? as wildcards)
+    QString op;   // "=", "<>", "<", "<=", ">", ">=" or "Like" (with * and ? as wildcards)
     QString value;   // as typed; empty with "=" or "<>" tests for an empty field
     friend bool operator==(const FilterCondition&, const FilterCondition&) = default;
 };
@@ -33,7 +33,7 @@ public:
     void AddCondition(const QString& field, const QString& op, const QString& value);
     void AddCondition(const QString& field, const QString& value) { AddCondition(field, QStringLiteral("="), value); }
     bool HasCondition(const QString& field) const;
-    void RemoveCondition(const QString& field);    // every condition on the field
+    void RemoveCondition(const QString& field);   // every condition on the field
     void Clear() { m_conditions.clear(); }
     bool Restricts(const QString& field) const { return HasCondition(field); }
 

@@ -22,7 +22,8 @@ const FieldDefinition* declared(TableData& row, const QString& field)
 }
 }
 
-EditFieldDialog::EditFieldDialog(TableData& row, const QString& field, const QString& title, bool store, QWidget* parent)
+EditFieldDialog::EditFieldDialog(TableData& row, const QString& field, const QString& title, bool store,
+                                 QWidget* parent)
     : ModalDialog(parent), m_row(row), m_field(field), m_store(store)
 {
     setObjectName(QStringLiteral("EditFieldDialog"));
@@ -57,7 +58,7 @@ EditFieldDialog::EditFieldDialog(TableData& row, const QString& field, const QSt
 void EditFieldDialog::show(const QString& message, bool refusal)
 {
     m_lblMessage->setText(message);
-    ui().msgBox(message, int{Msg::OKOnly} | (refusal ? Msg::Exclamation : Msg::Information), windowTitle());
+    ui().msgBox(message, int {Msg::OKOnly} | (refusal ? Msg::Exclamation : Msg::Information), windowTitle());
 }
 
 bool EditFieldDialog::Confirm()
@@ -98,7 +99,7 @@ bool EditFieldDialog::Edit(TableData& row, const QString& field, const QString& 
 {
     const FieldDefinition* def = declared(row, field);
     if (row.HasNoCurrentRow() || (def && def->O2 > row.GetDatabase()->AccessLevel())) {
-        ui().msgBox(QStringLiteral("Campo non disponibile: ") + field, int{Msg::OKOnly} | Msg::Exclamation);
+        ui().msgBox(QStringLiteral("Campo non disponibile: ") + field, int {Msg::OKOnly} | Msg::Exclamation);
         return false;
     }
     EditFieldDialog dialog(row, field, title, store, owner);

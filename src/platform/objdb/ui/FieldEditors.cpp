@@ -74,8 +74,8 @@ void LineFieldEditor::setValue(const QVariant& value)
         switch (m_shape) {
         case Shape::Currency:
             text = value.canConvert<Currency>() && value.userType() == qMetaTypeId<Currency>()
-                       ? value.value<Currency>().toText(loc, m_decimals)
-                       : value.toString();
+                ? value.value<Currency>().toText(loc, m_decimals)
+                : value.toString();
             break;
         case Shape::Number: text = loc.toString(value.toDouble(), 'g', 15); break;
         case Shape::Integer: text = QString::number(value.toLongLong()); break;
@@ -97,9 +97,11 @@ QVariant LineFieldEditor::value() const
         // Read as the operator wrote it, exactly: never through a double.
         if (auto c = ReadTypedAmount(t, uiLocale())) return QVariant::fromValue(*c);
         break;
-    case Shape::Number: case Shape::Integer:
+    case Shape::Number:
+    case Shape::Integer:
         if (auto d = ReadTypedNumber(t, uiLocale()))
-            return m_shape == Shape::Integer && *d == std::floor(*d) && std::fabs(*d) < 9.2e18 ? QVariant(qint64(*d)) : QVariant(*d);
+            return m_shape == Shape::Integer && *d == std::floor(*d) && std::fabs(*d) < 9.2e18 ? QVariant(qint64(*d))
+                                                                                               : QVariant(*d);
         break;
     case Shape::Text: return text;
     }
@@ -185,8 +187,8 @@ DateFieldEditor::DateFieldEditor(bool withTime, QWidget* parent)
     });
     connect(m_button, &QToolButton::clicked, this, [this] {
         QCalendarWidget* cal = calendar();
-        const QDateTime shown = QDateTime::fromString(m_edit->text(), m_withTime ? QStringLiteral("dd/MM/yyyy HH:mm:ss")
-                                                                                   : QStringLiteral("dd/MM/yyyy"));
+        const QDateTime shown = QDateTime::fromString(
+            m_edit->text(), m_withTime ? QStringLiteral("dd/MM/yyyy HH:mm:ss") : QStringLiteral("dd/MM/yyyy"));
         cal->setSelectedDate(shown.isValid() ? shown.date() : QDate::currentDate());
         cal->move(m_button->mapToGlobal(QPoint(m_button->width() - cal->sizeHint().width(), m_button->height())));
         cal->show();
@@ -225,7 +227,8 @@ void DateFieldEditor::setValue(const QVariant& value)
     QString text;
     if (!isNull(value)) {
         const QDateTime t = value.toDateTime();
-        text = m_withTime ? t.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")) : t.toString(QStringLiteral("dd/MM/yyyy"));
+        text
+            = m_withTime ? t.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")) : t.toString(QStringLiteral("dd/MM/yyyy"));
     }
     m_shown = text;
     m_edit->setText(text);

@@ -52,13 +52,15 @@ public:
     bool changed() const override;
     enum class Shape { Text, Integer, Number, Currency };
     // `field`: the name a refusal of the typed text gives.
-    LineFieldEditor(Shape shape, int maxLength, int decimals, QWidget* parent = nullptr, const QString& field = QString());
+    LineFieldEditor(Shape shape, int maxLength, int decimals, QWidget* parent = nullptr,
+                    const QString& field = QString());
     void setValue(const QVariant& value) override;
     QVariant value() const override;
     void setText(const QString& text) override;
     void setReadOnly(bool readOnly) override;
     QWidget* focusTarget() override;
     QLineEdit* lineEdit() const { return m_edit; }
+
 private:
     Shape m_shape;
     int m_decimals;
@@ -77,8 +79,10 @@ public:
     void setText(const QString& text) override;
     void setReadOnly(bool readOnly) override;
     QWidget* focusTarget() override;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QPlainTextEdit* m_edit;
     QString m_shown;
@@ -94,6 +98,7 @@ public:
     void setReadOnly(bool readOnly) override;
     QWidget* focusTarget() override;
     QCheckBox* checkBox() const { return m_check; }
+
 private:
     QCheckBox* m_check;
     bool m_filling = false;
@@ -112,6 +117,7 @@ public:
     // The calendar the button opens (created on first use).
     QCalendarWidget* calendar();
     void chooseOnCalendar(const QDate& date);
+
 private:
     bool m_withTime;
     QLineEdit* m_edit;
@@ -129,6 +135,7 @@ public:
     void setText(const QString& text) override;   // the value or its text
     void setReadOnly(bool readOnly) override;
     QWidget* focusTarget() override;
+
 private:
     std::vector<std::pair<qint64, QString>> m_values;
     QComboBox* m_combo;

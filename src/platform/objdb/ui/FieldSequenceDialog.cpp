@@ -74,9 +74,8 @@ FieldSequenceDialog::FieldSequenceDialog(std::vector<Field> available, const QSt
     connect(cmdUp, &QPushButton::clicked, this, [this] { move(-1); });
     connect(cmdDown, &QPushButton::clicked, this, [this] { move(1); });
     connect(m_chkDescending, &QCheckBox::clicked, this, [this] { directionChanged(); });
-    connect(m_lstChosen, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
-        m_chkDescending->setChecked(item && item->data(kDescRole).toBool());
-    });
+    connect(m_lstChosen, &QListWidget::currentItemChanged, this,
+            [this](QListWidgetItem* item) { m_chkDescending->setChecked(item && item->data(kDescRole).toBool()); });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -104,7 +103,8 @@ std::vector<FieldSequenceDialog::Chosen> FieldSequenceDialog::parse(const QStrin
         QString name = item;
         if (m_directions && words.size() > 1) {
             const QString last = words.last();
-            if (last.compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0 || last.compare(QLatin1String("ASC"), Qt::CaseInsensitive) == 0) {
+            if (last.compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0
+                || last.compare(QLatin1String("ASC"), Qt::CaseInsensitive) == 0) {
                 c.descending = last.compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0;
                 name = item.left(item.lastIndexOf(u' ')).trimmed();
             }
@@ -192,7 +192,7 @@ void FieldSequenceDialog::directionChanged()
 {
     QListWidgetItem* item = m_lstChosen->currentItem();
     if (!item) return;
-    Chosen c{item->data(kNameRole).toString(), m_chkDescending->isChecked()};
+    Chosen c {item->data(kNameRole).toString(), m_chkDescending->isChecked()};
     const int row = m_lstChosen->row(item);
     delete m_lstChosen->takeItem(row);
     m_lstChosen->insertItem(row, chosenItem(c));
@@ -211,7 +211,8 @@ void FieldSequenceDialog::applyAnswer(const QString& answer)
     QString unknown;
     const auto chosen = parse(answer, &unknown);
     if (!unknown.isEmpty()) {
-        ui().msgBox(QStringLiteral("Campo inesistente: ") + unknown, int{Msg::OKOnly} | Msg::Exclamation, windowTitle());
+        ui().msgBox(QStringLiteral("Campo inesistente: ") + unknown, int {Msg::OKOnly} | Msg::Exclamation,
+                    windowTitle());
         return;
     }
     fill(chosen);

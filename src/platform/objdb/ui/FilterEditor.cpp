@@ -18,8 +18,8 @@ enum Column { kField, kOp, kValue };
 // "Field<op>value": the longest operator found first, so "<=" is not read as "<".
 std::optional<FilterCondition> parseCondition(const QString& text)
 {
-    static const QStringList ops{QStringLiteral("<>"), QStringLiteral("<="), QStringLiteral(">="), QStringLiteral("="),
-                                 QStringLiteral("<"),  QStringLiteral(">"),  QStringLiteral("~")};
+    static const QStringList ops {QStringLiteral("<>"), QStringLiteral("<="), QStringLiteral(">="), QStringLiteral("="),
+                                  QStringLiteral("<"),  QStringLiteral(">"),  QStringLiteral("~")};
     int best = -1;
     QString found;
     for (const QString& op : ops) {
@@ -82,20 +82,23 @@ FilterEditor::FilterEditor(DataFilter& filter, const QString& title, QWidget* pa
     saved->addWidget(cmdSave);
     saved->addWidget(cmdDelete);
     auto* box = new QVBoxLayout(this);
-    box->addWidget(new QLabel(QStringLiteral("Condizioni su ") + table.Caption() + QStringLiteral(" (tutte vere):"), this));
+    box->addWidget(
+        new QLabel(QStringLiteral("Condizioni su ") + table.Caption() + QStringLiteral(" (tutte vere):"), this));
     box->addWidget(m_grid, 1);
     box->addLayout(rowButtons);
     box->addLayout(saved);
     box->addWidget(buttons);
 
-    connect(cmdAdd, &QPushButton::clicked, this, [this] { addRow({m_fields.empty() ? QString() : m_fields.front().first, QStringLiteral("="), QString()}); });
+    connect(cmdAdd, &QPushButton::clicked, this, [this] {
+        addRow({m_fields.empty() ? QString() : m_fields.front().first, QStringLiteral("="), QString()});
+    });
     connect(cmdRemove, &QPushButton::clicked, this, [this] {
         if (m_grid->currentRow() >= 0) m_grid->removeRow(m_grid->currentRow());
     });
     connect(cmdClear, &QPushButton::clicked, this, [this] { m_grid->setRowCount(0); });
     connect(cmdLoad, &QPushButton::clicked, this, [this] {
         if (!LoadSaved(m_cboSaved->currentText().trimmed()))
-            ui().msgBox(QStringLiteral("Un filtro con questo nome non è presente!"), int{Msg::OKOnly});
+            ui().msgBox(QStringLiteral("Un filtro con questo nome non è presente!"), int {Msg::OKOnly});
     });
     connect(cmdSave, &QPushButton::clicked, this, [this] { SaveAs(m_cboSaved->currentText().trimmed()); });
     connect(cmdDelete, &QPushButton::clicked, this, [this] { DeleteSaved(m_cboSaved->currentText().trimmed()); });
@@ -167,7 +170,7 @@ bool FilterEditor::Confirm()
     try {
         (void)probe.GetWhere();
     } catch (const AppError& e) {
-        ui().msgBox(e.description, int{Msg::OKOnly} | Msg::Exclamation, windowTitle());
+        ui().msgBox(e.description, int {Msg::OKOnly} | Msg::Exclamation, windowTitle());
         return false;
     }
     m_filter.SetConditions(probe.Conditions());
@@ -178,7 +181,7 @@ bool FilterEditor::Confirm()
 void FilterEditor::SaveAs(const QString& name)
 {
     if (name.isEmpty() || name.contains(u'|')) {
-        ui().msgBox(QStringLiteral("Nome del filtro non valido"), int{Msg::OKOnly} | Msg::Exclamation, windowTitle());
+        ui().msgBox(QStringLiteral("Nome del filtro non valido"), int {Msg::OKOnly} | Msg::Exclamation, windowTitle());
         return;
     }
     DataFilter probe(m_filter.Table());
@@ -186,7 +189,7 @@ void FilterEditor::SaveAs(const QString& name)
     try {
         (void)probe.GetWhere();
     } catch (const AppError& e) {
-        ui().msgBox(e.description, int{Msg::OKOnly} | Msg::Exclamation, windowTitle());
+        ui().msgBox(e.description, int {Msg::OKOnly} | Msg::Exclamation, windowTitle());
         return;
     }
     m_filter.SetConditions(probe.Conditions());
@@ -222,12 +225,19 @@ void FilterEditor::applyAnswer(const QString& answer)
     QString saveAs;
     for (const QString& item : answer.split(u'\t', Qt::SkipEmptyParts)) {
         const QString t = item.trimmed();
-        if (t.startsWith(QLatin1String("@save="), Qt::CaseInsensitive)) { saveAs = t.mid(6).trimmed(); continue; }
-        if (t.compare(QLatin1String("@none"), Qt::CaseInsensitive) == 0) { conditions.clear(); replaced = true; continue; }
+        if (t.startsWith(QLatin1String("@save="), Qt::CaseInsensitive)) {
+            saveAs = t.mid(6).trimmed();
+            continue;
+        }
+        if (t.compare(QLatin1String("@none"), Qt::CaseInsensitive) == 0) {
+            conditions.clear();
+            replaced = true;
+            continue;
+        }
         if (t.startsWith(QLatin1String("@load="), Qt::CaseInsensitive)) {
             DataFilter probe(m_filter.Table());
             if (!probe.LoadSaved(t.mid(6).trimmed())) {
-                ui().msgBox(QStringLiteral("Un filtro con questo nome non è presente!"), int{Msg::OKOnly});
+                ui().msgBox(QStringLiteral("Un filtro con questo nome non è presente!"), int {Msg::OKOnly});
                 return;
             }
             conditions = probe.Conditions();
@@ -236,7 +246,8 @@ void FilterEditor::applyAnswer(const QString& answer)
         }
         auto c = parseCondition(t);
         if (!c) {
-            ui().msgBox(QStringLiteral("Condizione non valida: ") + t, int{Msg::OKOnly} | Msg::Exclamation, windowTitle());
+            ui().msgBox(QStringLiteral("Condizione non valida: ") + t, int {Msg::OKOnly} | Msg::Exclamation,
+                        windowTitle());
             return;
         }
         if (!replaced) conditions.clear();

@@ -24,8 +24,8 @@ void GridCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
 {
     QStyleOptionViewItem opt = option;
     initStyleOption(&opt, index);
-    const bool plain = !(opt.features & (QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDecoration)) &&
-                       !opt.text.isEmpty() && !opt.text.contains(u'\n') && !(opt.state & QStyle::State_Editing);
+    const bool plain = !(opt.features & (QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDecoration))
+        && !opt.text.isEmpty() && !opt.text.contains(u'\n') && !(opt.state & QStyle::State_Editing);
     if (!plain) {
         QStyledItemDelegate::paint(painter, option, index);
         return;
@@ -45,13 +45,13 @@ void GridCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
 
     QPalette::ColorGroup group = (opt.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
-    if (group == QPalette::Normal && !(opt.state & QStyle::State_Active))
-        group = QPalette::Inactive;
+    if (group == QPalette::Normal && !(opt.state & QStyle::State_Active)) group = QPalette::Inactive;
     const QRect at = QStyle::alignedRect(opt.direction, opt.displayAlignment, size.toSize(), textRect);
     painter->save();
     painter->setClipRect(opt.rect);
     painter->setFont(opt.font);
-    painter->setPen(opt.palette.color(group, (opt.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text));
+    painter->setPen(
+        opt.palette.color(group, (opt.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text));
     painter->drawStaticText(at.topLeft(), text);
     painter->restore();
 }

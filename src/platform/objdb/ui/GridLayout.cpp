@@ -45,8 +45,10 @@ bool GridLayout::IsHidden(const QString& field) const { return m_hidden.contains
 void GridLayout::SetHidden(const QString& field, bool hidden)
 {
     if (IsHidden(field) == hidden) return;
-    if (hidden) m_hidden << field;
-    else m_hidden.removeIf([&](const QString& f) { return f.compare(field, Qt::CaseInsensitive) == 0; });
+    if (hidden)
+        m_hidden << field;
+    else
+        m_hidden.removeIf([&](const QString& f) { return f.compare(field, Qt::CaseInsensitive) == 0; });
     m_changed = true;
 }
 
@@ -86,7 +88,8 @@ bool GridLayout::Save()
     for (const QString& key : ini.keys(m_name)) ini.remove(m_name, key);
     ini.set(m_name, kSequence, m_sequence);
     ini.set(m_name, kHidden, m_hidden.join(u','));
-    for (auto it = m_widths.cbegin(); it != m_widths.cend(); ++it) ini.set(m_name, kWidthPrefix + it.key(), QString::number(it.value()));
+    for (auto it = m_widths.cbegin(); it != m_widths.cend(); ++it)
+        ini.set(m_name, kWidthPrefix + it.key(), QString::number(it.value()));
     ini.sync();
     if (!QFileInfo::exists(m_path)) return false;
     m_changed = false;

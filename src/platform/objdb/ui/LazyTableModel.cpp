@@ -13,8 +13,7 @@ void QueuedFetchScheduler::post(QObject* context, Work work)
 
 LazyTableModel::LazyTableModel(QObject* parent)
     : QAbstractTableModel(parent), m_scheduler(std::make_shared<QueuedFetchScheduler>())
-{
-}
+{ }
 
 LazyTableModel::~LazyTableModel() = default;
 
@@ -32,7 +31,10 @@ void LazyTableModel::SetSource(std::unique_ptr<RowSource> source, const QStringL
         if (wanted.isEmpty() && !c.onRequest) m_shown.push_back(c);
     for (const QString& f : wanted)
         for (const GridColumn& c : m_allColumns)
-            if (c.field.compare(f, Qt::CaseInsensitive) == 0) { m_shown.push_back(c); break; }
+            if (c.field.compare(f, Qt::CaseInsensitive) == 0) {
+                m_shown.push_back(c);
+                break;
+            }
     for (const GridColumn& c : m_shown) m_fields << c.field;
     if (m_source) m_source->SetColumns(m_fields);
     restart();
@@ -58,13 +60,13 @@ void LazyTableModel::Refresh()
 
 namespace {
 bool sameKey(const RowKey& a, const RowKey& b) { return a.oid == b.oid && a.values == b.values; }
-}  // namespace
+}   // namespace
 
 bool LazyTableModel::RefreshInPlace()
 {
     if (!m_source) return false;
-    const bool allHeld = m_countFinal && !m_countPending && m_rowCount < kFirstPage && !m_locate &&
-                         m_cache.missing({0, m_rowCount}).empty();
+    const bool allHeld = m_countFinal && !m_countPending && m_rowCount < kFirstPage && !m_locate
+        && m_cache.missing({0, m_rowCount}).empty();
     std::shared_ptr<RowSource> source = m_source->Reopen();
     std::vector<GridColumn> columns = source->Columns();
     bool sameColumns = columns.size() == m_allColumns.size();
@@ -96,8 +98,8 @@ bool LazyTableModel::RefreshInPlace()
     int64_t head = 0;
     while (head < before && head < after && sameKey(old[size_t(head)].key, rows[size_t(head)].key)) ++head;
     int64_t tail = 0;
-    while (tail < before - head && tail < after - head &&
-           sameKey(old[size_t(before - 1 - tail)].key, rows[size_t(after - 1 - tail)].key))
+    while (tail < before - head && tail < after - head
+           && sameKey(old[size_t(before - 1 - tail)].key, rows[size_t(after - 1 - tail)].key))
         ++tail;
     auto holdRows = [this](std::vector<GridRow> held) {
         m_cache.clear();
@@ -227,7 +229,7 @@ void LazyTableModel::Locate(qint64 oid)
         emit located(oid, *row);
         return;
     }
-    m_locate = Located{oid, m_generation, 0, std::nullopt};
+    m_locate = Located {oid, m_generation, 0, std::nullopt};
     schedule();
 }
 
@@ -235,7 +237,10 @@ void LazyTableModel::schedule()
 {
     if (m_inFlight || !m_source) return;
     if (scheduleRows()) return;
-    if (m_locate) { scheduleLocate(); return; }
+    if (m_locate) {
+        scheduleLocate();
+        return;
+    }
     if (m_countPending) scheduleCount();
 }
 
@@ -293,7 +298,8 @@ bool LazyTableModel::scheduleRows()
         return [this, gen, job, keys, asked, from] {
             if (!landed(job, gen)) return;
             for (size_t i = 0; i < keys->size(); ++i)
-                if ((from + int64_t(i)) % kKeyStep == 0 || i + 1 == keys->size()) keepKey(from + int64_t(i), (*keys)[i]);
+                if ((from + int64_t(i)) % kKeyStep == 0 || i + 1 == keys->size())
+                    keepKey(from + int64_t(i), (*keys)[i]);
             if (int(keys->size()) < asked) setRowCount(from + int64_t(keys->size()), true);
             schedule();
         };
@@ -311,7 +317,10 @@ void LazyTableModel::scheduleLocate()
         return [this, gen, job, at, keys] {
             if (!landed(job, gen)) return;
             // A newer Locate took the place of this one: its walk starts over.
-            if (!m_locate || m_locate->oid != at.oid || m_locate->walked != at.walked) { schedule(); return; }
+            if (!m_locate || m_locate->oid != at.oid || m_locate->walked != at.walked) {
+                schedule();
+                return;
+            }
             for (size_t i = 0; i < keys->size(); ++i) {
                 const int64_t pos = at.walked + int64_t(i);
                 if (pos % kKeyStep == 0) keepKey(pos, (*keys)[i]);
@@ -377,8 +386,10 @@ void LazyTableModel::deliverRows(int64_t first, std::vector<GridRow> rows, int a
     }
     keepKey(first + n - 1, rows.back().key);
     m_cache.put(first, std::move(rows));
-    if (n < asked) setRowCount(first + n, true);
-    else if (first + n > m_rowCount) setRowCount(first + n, m_countFinal);
+    if (n < asked)
+        setRowCount(first + n, true);
+    else if (first + n > m_rowCount)
+        setRowCount(first + n, m_countFinal);
     m_cache.shrink(kMaxHeldRows, first + n / 2);
     if (!m_shown.empty()) emit dataChanged(index(int(first), 0), index(int(first + n - 1), int(m_shown.size()) - 1));
     emit rowsLoaded(int(first), int(first + n - 1));
@@ -416,18 +427,21 @@ QVariant LazyTableModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.column() >= int(m_shown.size())) return {};
     const GridColumn& column = m_shown[size_t(index.column())];
     if (role == Qt::TextAlignmentRole)
-        return column.rightAligned() ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter)) : QVariant(int(Qt::AlignLeft | Qt::AlignVCenter));
+        return column.rightAligned() ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter))
+                                     : QVariant(int(Qt::AlignLeft | Qt::AlignVCenter));
     if (role != Qt::DisplayRole && role != Qt::CheckStateRole && role != Qt::ToolTipRole) return {};
     const GridRow* row = m_cache.at(index.row());
     if (!row) {
         // Shown but not read: ask for it and its neighbours; painting never waits for a read.
         if (role == Qt::DisplayRole && !(m_pending && m_pending->contains(index.row())))
-            const_cast<LazyTableModel*>(this)->want({int64_t(index.row()) - kMargin, int64_t(index.row()) + 1 + kMargin});
+            const_cast<LazyTableModel*>(this)->want(
+                {int64_t(index.row()) - kMargin, int64_t(index.row()) + 1 + kMargin});
         return {};
     }
     const QString text = row->cells.value(index.column());
     if (column.isBoolean()) {
-        if (role == Qt::CheckStateRole) return text.isEmpty() ? QVariant() : QVariant(text == QLatin1String("True") ? Qt::Checked : Qt::Unchecked);
+        if (role == Qt::CheckStateRole)
+            return text.isEmpty() ? QVariant() : QVariant(text == QLatin1String("True") ? Qt::Checked : Qt::Unchecked);
         return {};
     }
     if (role == Qt::CheckStateRole) return {};
@@ -445,7 +459,10 @@ QVariant LazyTableModel::headerData(int section, Qt::Orientation orientation, in
     return {};
 }
 
-bool LazyTableModel::canFetchMore(const QModelIndex& parent) const { return !parent.isValid() && m_source && !m_countFinal; }
+bool LazyTableModel::canFetchMore(const QModelIndex& parent) const
+{
+    return !parent.isValid() && m_source && !m_countFinal;
+}
 
 void LazyTableModel::fetchMore(const QModelIndex& parent)
 {

@@ -34,11 +34,11 @@ public:
 class LazyTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    static constexpr int kFirstPage = 100;      // read when a source is set
-    static constexpr int kMargin = 60;          // rows read above and below what is shown
-    static constexpr int kWalkChunk = 4096;     // keys read per step of a walk to a far row
-    static constexpr int kKeyStep = 256;        // one key kept every so many rows walked
-    static constexpr int kMaxHeldRows = 20000;  // rows kept; the farthest go first
+    static constexpr int kFirstPage = 100;   // read when a source is set
+    static constexpr int kMargin = 60;   // rows read above and below what is shown
+    static constexpr int kWalkChunk = 4096;   // keys read per step of a walk to a far row
+    static constexpr int kKeyStep = 256;   // one key kept every so many rows walked
+    static constexpr int kMaxHeldRows = 20000;   // rows kept; the farthest go first
 
     explicit LazyTableModel(QObject* parent = nullptr);
     ~LazyTableModel() override;
@@ -63,13 +63,13 @@ public:
 
     const std::vector<GridColumn>& AllColumns() const { return m_allColumns; }
     const std::vector<GridColumn>& ShownColumns() const { return m_shown; }
-    int ColumnOf(const QString& field) const;            // -1 when not shown
+    int ColumnOf(const QString& field) const;   // -1 when not shown
 
     // The view shows rows first..last: read them with the margin.
     void Prefetch(int first, int last);
     bool IsLoaded(int row) const { return m_cache.has(row); }
-    qint64 OidAt(int row) const;                         // 0 when not read
-    QString TextAt(int row, int column) const;           // empty when not read
+    qint64 OidAt(int row) const;   // 0 when not read
+    QString TextAt(int row, int column) const;   // empty when not read
     std::optional<int> LoadedRowOf(qint64 oid) const;
     // Finds the row of `oid` (walking the keys from the first row when it is not read yet):
     // located(oid, row) or locateFailed(oid) follows. A newer Locate replaces it.
@@ -97,8 +97,8 @@ private:
     struct Located {
         qint64 oid = 0;
         quint64 generation = 0;
-        int64_t walked = 0;                  // rows walked so far
-        std::optional<RowKey> last;          // the last key walked
+        int64_t walked = 0;   // rows walked so far
+        std::optional<RowKey> last;   // the last key walked
     };
 
     void restart();
@@ -129,7 +129,7 @@ private:
     std::vector<GridColumn> m_shown;
     QStringList m_fields;
     gridcache::RowCache<GridRow> m_cache;
-    std::map<int64_t, RowKey> m_keys;        // keys walked past, every kKeyStep rows
+    std::map<int64_t, RowKey> m_keys;   // keys walked past, every kKeyStep rows
     int64_t m_rowCount = 0;
     bool m_countFinal = true;
     bool m_countPending = false;
@@ -137,5 +137,5 @@ private:
     std::optional<gridcache::Range> m_pending;
     std::optional<Located> m_locate;
     bool m_inFlight = false;
-    quint64 m_jobs = 0;                      // the last job posted
+    quint64 m_jobs = 0;   // the last job posted
 };

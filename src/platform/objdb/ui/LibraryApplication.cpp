@@ -19,8 +19,7 @@
 
 DataView::DataView(LibraryApplication& app, TableData& data, QWidget* owner, QString caption)
     : m_app(app), m_data(data), m_owner(owner), m_caption(std::move(caption))
-{
-}
+{ }
 
 std::optional<qint64> DataView::Show(bool modalChoice, const QString& shownFields)
 {
@@ -41,9 +40,15 @@ std::optional<qint64> DataView::EditRow(bool editable, const QString& startField
     return RowEditor::EditRow(m_data, options, m_owner);
 }
 
-std::optional<qint64> DataView::NewRow(const QVariantList& presets) { return RowEditor::NewRow(m_data, presets, m_owner); }
+std::optional<qint64> DataView::NewRow(const QVariantList& presets)
+{
+    return RowEditor::NewRow(m_data, presets, m_owner);
+}
 
-bool DataView::EditField(const QString& field, const QString& title) { return EditFieldDialog::Edit(m_data, field, title, true, m_owner); }
+bool DataView::EditField(const QString& field, const QString& title)
+{
+    return EditFieldDialog::Edit(m_data, field, title, true, m_owner);
+}
 
 std::optional<QString> DataView::EditFieldList(const QString& fields, const QString& caption, bool order)
 {
@@ -57,8 +62,9 @@ bool DataView::Export(itfProgress* progress)
 {
     const QString folder = m_app.ExportFolder();
     QDir().mkpath(folder);
-    const auto path = ui().saveFileName(QStringLiteral("Esportazione dati"), QStringLiteral("Pagine HTML (*.htm *.html)"),
-                                        folder + QStringLiteral("/TableData.htm"));
+    const auto path
+        = ui().saveFileName(QStringLiteral("Esportazione dati"), QStringLiteral("Pagine HTML (*.htm *.html)"),
+                            folder + QStringLiteral("/TableData.htm"));
     if (!path || path->isEmpty()) return false;
     // Only what the operator may see leaves the program.
     QStringList shown;
@@ -66,7 +72,7 @@ bool DataView::Export(itfProgress* progress)
         if (i.Shown && i.TypeCode != -1) shown << i.Name;
     if (QFile::exists(*path)) QFile::remove(*path);
     if (!m_data.Export(2, *path, progress, shown.join(u','))) {
-        ui().msgBox(QStringLiteral("Impossibile scrivere il file ") + *path, int{Msg::OKOnly} | Msg::Exclamation);
+        ui().msgBox(QStringLiteral("Impossibile scrivere il file ") + *path, int {Msg::OKOnly} | Msg::Exclamation);
         return false;
     }
     return true;
@@ -112,14 +118,16 @@ bool LibraryApplication::EditFilter(DataFilter& filter, const QString& title, QW
     return FilterEditor::Edit(filter, title, owner);
 }
 
-std::shared_ptr<GridLayout> LibraryApplication::GetGridLayout(const QString&, const QString& name, const QString& iniPath)
+std::shared_ptr<GridLayout> LibraryApplication::GetGridLayout(const QString&, const QString& name,
+                                                              const QString& iniPath)
 {
     return std::make_shared<GridLayout>(name, iniPath.isEmpty() ? GridLayout::DefaultFile() : iniPath);
 }
 
 QString LibraryApplication::ExportFolder() const
 {
-    return m_exportFolder.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) : m_exportFolder;
+    return m_exportFolder.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+                                    : m_exportFolder;
 }
 
 void LibraryApplication::keepWindow(QWidget* window)

@@ -51,7 +51,8 @@ public:
     // The chosen list, or nothing when cancelled.
     std::optional<QString> EditFieldList(const QString& fields, const QString& caption, bool order = false);
     std::optional<QString> ChooseFieldSequence(const QString& sequence,
-                                               const QString& title = QStringLiteral("Sequenza di Visualizzazione Campi"))
+                                               const QString& title
+                                               = QStringLiteral("Sequenza di Visualizzazione Campi"))
     {
         return EditFieldList(sequence, title, false);
     }
@@ -76,7 +77,8 @@ public:
     static LibraryApplication& Instance();
 
     std::unique_ptr<DataView> OpenView(TableData& data, QWidget* owner = nullptr, const QString& caption = QString());
-    std::unique_ptr<DataView> GetDataDialog(TableData& data, QWidget* owner = nullptr, const QString& caption = QString())
+    std::unique_ptr<DataView> GetDataDialog(TableData& data, QWidget* owner = nullptr,
+                                            const QString& caption = QString())
     {
         return OpenView(data, owner, caption);
     }
@@ -92,7 +94,8 @@ public:
     bool EditFilter(DataFilter& filter, const QString& title, QWidget* owner = nullptr);
 
     // The layout `name` kept in `iniPath` (empty: GridLayout::DefaultFile()).
-    std::shared_ptr<GridLayout> GetGridLayout(const QString& unused, const QString& name, const QString& iniPath = QString());
+    std::shared_ptr<GridLayout> GetGridLayout(const QString& unused, const QString& name,
+                                              const QString& iniPath = QString());
 
     // Where exports are offered (default: the per-user data folder).
     QString ExportFolder() const;

@@ -218,7 +218,8 @@ QStringList ObjDataGrid::ShownFields() const
     const QHeaderView* h = m_view->horizontalHeader();
     for (int v = 0; v < h->count(); ++v) {
         const int logical = h->logicalIndex(v);
-        if (logical >= 0 && logical < int(cols.size()) && !h->isSectionHidden(logical)) out << cols[size_t(logical)].field;
+        if (logical >= 0 && logical < int(cols.size()) && !h->isSectionHidden(logical))
+            out << cols[size_t(logical)].field;
     }
     return out;
 }
@@ -268,7 +269,8 @@ void ObjDataGrid::restoreSelection(int first, int last)
         m_restoreSelected.erase(it);
         chosen.select(m_model->index(r, 0), m_model->index(r, std::max(0, m_model->columnCount() - 1)));
     }
-    if (!chosen.isEmpty()) m_view->selectionModel()->select(chosen, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    if (!chosen.isEmpty())
+        m_view->selectionModel()->select(chosen, QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
 void ObjDataGrid::located(qint64 oid, int row)
@@ -277,8 +279,10 @@ void ObjDataGrid::located(qint64 oid, int row)
     m_restoreCurrent.reset();
     const int col = std::min(m_restoreColumn, std::max(0, m_model->columnCount() - 1));
     const QModelIndex idx = m_model->index(row, col);
-    m_view->selectionModel()->setCurrentIndex(idx, m_multiSelect ? QItemSelectionModel::NoUpdate
-                                                                 : QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_view->selectionModel()->setCurrentIndex(idx,
+                                              m_multiSelect
+                                                  ? QItemSelectionModel::NoUpdate
+                                                  : QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     if (m_multiSelect && m_restoreSelected.count(oid) == 0)
         m_view->selectionModel()->select(idx, QItemSelectionModel::Select | QItemSelectionModel::Rows);
     m_view->scrollTo(idx);
@@ -337,7 +341,8 @@ void ObjDataGrid::RemoveSelected(int index)
     const qint64 oid = selected[size_t(index)];
     m_restoreSelected.erase(oid);
     if (auto row = m_model->LoadedRowOf(oid))
-        m_view->selectionModel()->select(m_model->index(*row, 0), QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+        m_view->selectionModel()->select(m_model->index(*row, 0),
+                                         QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
 }
 
 void ObjDataGrid::ClearSelection()
@@ -374,7 +379,10 @@ QString ObjDataGrid::CurrentCellText() const
     return m_model->TextAt(cur.row(), cur.column());
 }
 
-int ObjDataGrid::HeaderHeight() const { return m_view->horizontalHeader()->isHidden() ? 0 : m_view->horizontalHeader()->height(); }
+int ObjDataGrid::HeaderHeight() const
+{
+    return m_view->horizontalHeader()->isHidden() ? 0 : m_view->horizontalHeader()->height();
+}
 
 void ObjDataGrid::SetMultipleSelection(bool on)
 {
@@ -397,7 +405,7 @@ void ObjDataGrid::sortBy(const QString& field)
     try {
         m_data->SetOrder(order);
     } catch (const AppError& e) {
-        ui().msgBox(e.description, int{Msg::OKOnly} | Msg::Exclamation);
+        ui().msgBox(e.description, int {Msg::OKOnly} | Msg::Exclamation);
         return;
     }
     Refresh();
@@ -413,8 +421,8 @@ bool ObjDataGrid::eventFilter(QObject* watched, QEvent* event)
         emit KeyDown(key->key(), key->modifiers(), &consumed);
         if (consumed) return true;
     }
-    if (event->type() == QEvent::MouseButtonRelease &&
-        (watched == m_view->viewport() || watched == m_view->horizontalHeader()->viewport())) {
+    if (event->type() == QEvent::MouseButtonRelease
+        && (watched == m_view->viewport() || watched == m_view->horizontalHeader()->viewport())) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         const bool onCells = watched == m_view->viewport();
         m_cellIndicator = onCells && m_view->indexAt(mouse->position().toPoint()).isValid() ? 1 : 0;

@@ -40,18 +40,18 @@ public:
     bool PositionDataSet();
 
     // --- bookmarks (OIDs) ---------------------------------------------------------------------
-    std::optional<qint64> Bookmark() const;           // the current row; none when there is none
-    void SetBookmark(qint64 oid);                     // found among the rows, read if needed
-    std::vector<qint64> SelectedBookmarks() const;    // selected rows read so far, in row order
+    std::optional<qint64> Bookmark() const;   // the current row; none when there is none
+    void SetBookmark(qint64 oid);   // found among the rows, read if needed
+    std::vector<qint64> SelectedBookmarks() const;   // selected rows read so far, in row order
     int SelectedCount() const { return int(SelectedBookmarks().size()); }
-    void RemoveSelected(int index);                   // unselects the index-th selected bookmark
+    void RemoveSelected(int index);   // unselects the index-th selected bookmark
     void ClearSelection();
-    int CurrentRow() const;                           // -1 when none
+    int CurrentRow() const;   // -1 when none
 
     // --- columns and cells --------------------------------------------------------------------
-    QString CurrentColumnField() const;               // empty when no column is current
+    QString CurrentColumnField() const;   // empty when no column is current
     QString CurrentCellText() const;
-    QStringList ShownFields() const;                  // in the order the operator sees them
+    QStringList ShownFields() const;   // in the order the operator sees them
     // 1 while the pointer (at the last mouse release) was over a cell, else 0.
     int CellIndicator() const { return m_cellIndicator; }
     int HeaderHeight() const;
@@ -73,9 +73,9 @@ public:
     void ApplyLayout();
 
     // --- switches set at each attach by the main window ---------------------------------------
-    bool RowCommands() const { return m_rowCommands; }          // open, add and delete rows from the grid
+    bool RowCommands() const { return m_rowCommands; }   // open, add and delete rows from the grid
     void SetRowCommands(bool on) { m_rowCommands = on; }
-    bool MultipleSelection() const { return m_multiSelect; }    // several rows may be selected
+    bool MultipleSelection() const { return m_multiSelect; }   // several rows may be selected
     void SetMultipleSelection(bool on);
 
     QTableView* View() const { return m_view; }

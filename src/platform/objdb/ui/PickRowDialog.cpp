@@ -17,7 +17,8 @@ PickRowDialog::PickRowDialog(TableData& rows, const QString& shownFields, const 
 {
     setObjectName(QStringLiteral("PickRowDialog"));
     TableObject* table = rows.GetTable();
-    setWindowTitle(title.isEmpty() ? QStringLiteral("Seleziona - ") + (table ? table->Caption() : rows.tableName()) : title);
+    setWindowTitle(title.isEmpty() ? QStringLiteral("Seleziona - ") + (table ? table->Caption() : rows.tableName())
+                                   : title);
 
     m_grid = new ObjDataGrid(this, QStringLiteral("dgPick"));
     auto layout = std::make_shared<GridLayout>();
@@ -50,8 +51,10 @@ PickRowDialog::PickRowDialog(TableData& rows, const QString& shownFields, const 
         if (PickCurrent()) accept();
     });
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-        if (PickCurrent()) accept();
-        else ui().beep();
+        if (PickCurrent())
+            accept();
+        else
+            ui().beep();
     });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     resize(560, 400);
@@ -64,7 +67,8 @@ void PickRowDialog::search(const QString& text)
     if (m_searchField.isEmpty() || text.isEmpty()) return;
     auto finder = m_rows.Clone();
     try {
-        if (finder->FindFirst(finder->BuildCondition(m_searchField, text, QStringLiteral("*")))) m_grid->SetBookmark(finder->GetOID());
+        if (finder->FindFirst(finder->BuildCondition(m_searchField, text, QStringLiteral("*"))))
+            m_grid->SetBookmark(finder->GetOID());
     } catch (const AppError&) {
         // A text that does not fit the column (letters in a number) finds nothing.
     }
@@ -92,8 +96,10 @@ bool PickRowDialog::PickKey(const QString& key)
     const QString keyField = table ? table->GetKeyField() : QString();
     bool found = false;
     try {
-        if (!keyField.isEmpty()) found = m_rows.FindKey(text);
-        else if (!m_searchField.isEmpty()) found = m_rows.FindFirst(m_rows.BuildCondition(m_searchField, text));
+        if (!keyField.isEmpty())
+            found = m_rows.FindKey(text);
+        else if (!m_searchField.isEmpty())
+            found = m_rows.FindFirst(m_rows.BuildCondition(m_searchField, text));
     } catch (const AppError&) {
         found = false;
     }
@@ -113,7 +119,7 @@ void PickRowDialog::applyAnswer(const QString& answer)
 {
     if (!PickKey(answer)) {
         ui().msgBox(QStringLiteral("Nessun elemento corrisponde a \"%1\"").arg(answer.trimmed()),
-                    int{Msg::OKOnly} | Msg::Exclamation, windowTitle());
+                    int {Msg::OKOnly} | Msg::Exclamation, windowTitle());
         return;
     }
     accept();
@@ -124,8 +130,10 @@ std::optional<qint64> PickRowDialog::Pick(TableData& rows, const QString& shownF
 {
     const qint64 before = rows.GetOID();
     PickRowDialog dialog(rows, shownFields, title, owner);
-    if (current) dialog.m_grid->SetBookmark(*current);
-    else if (before) dialog.m_grid->SetBookmark(before);
+    if (current)
+        dialog.m_grid->SetBookmark(*current);
+    else if (before)
+        dialog.m_grid->SetBookmark(before);
     if (dialog.runModal() && dialog.m_picked) return dialog.m_picked;
     // Cancelled: the data set stands where it stood.
     if (before && rows.GetOID() != before) (void)rows.MoveToOID(before);

@@ -28,4 +28,4 @@ Range trimToMissing(const std::vector<Range>& loaded, Range wanted)
     return wanted;
 }
 
-}  // namespace gridcache
+}   // namespace gridcache

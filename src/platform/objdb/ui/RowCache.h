@@ -25,8 +25,7 @@ struct Range {
 // Empty when nothing is missing. `loaded` need not be sorted.
 Range trimToMissing(const std::vector<Range>& loaded, Range wanted);
 
-template <class Row>
-class RowCache {
+template <class Row> class RowCache {
 public:
     const Row* at(int64_t pos) const
     {
@@ -114,8 +113,7 @@ public:
     }
 
     // The position of the first held row for which `match` is true.
-    template <class Pred>
-    std::optional<int64_t> find(Pred match) const
+    template <class Pred> std::optional<int64_t> find(Pred match) const
     {
         for (const auto& [first, rows] : m_segments)
             for (size_t i = 0; i < rows.size(); ++i)
@@ -137,7 +135,10 @@ public:
     void truncate(int64_t pos)
     {
         auto it = m_segments.lower_bound(pos);
-        while (it != m_segments.end()) { m_rows -= int64_t(it->second.size()); it = m_segments.erase(it); }
+        while (it != m_segments.end()) {
+            m_rows -= int64_t(it->second.size());
+            it = m_segments.erase(it);
+        }
         if (m_segments.empty()) return;
         auto last = std::prev(m_segments.end());
         const int64_t size = int64_t(last->second.size());
@@ -147,7 +148,11 @@ public:
         }
     }
 
-    void clear() { m_segments.clear(); m_rows = 0; }
+    void clear()
+    {
+        m_segments.clear();
+        m_rows = 0;
+    }
     int64_t rowsHeld() const { return m_rows; }
     size_t segmentCount() const { return m_segments.size(); }
 
@@ -168,4 +173,4 @@ private:
     int64_t m_rows = 0;
 };
 
-}  // namespace gridcache
+}   // namespace gridcache

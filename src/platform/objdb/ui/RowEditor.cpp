@@ -59,7 +59,8 @@ RowEditor::RowEditor(TableData& data, RowEditorOptions options, QWidget* parent)
 {
     setObjectName(QStringLiteral("RowEditor"));
     // A box that may not be changed looks it.
-    setStyleSheet(QStringLiteral("QLineEdit[readOnly=\"true\"], QPlainTextEdit[readOnly=\"true\"] { background: palette(window); }"));
+    setStyleSheet(QStringLiteral(
+        "QLineEdit[readOnly=\"true\"], QPlainTextEdit[readOnly=\"true\"] { background: palette(window); }"));
     m_table = data.GetTable();
     m_parentTable = m_table ? m_table->Parent() : nullptr;
     Database* db = data.GetDatabase();
@@ -84,7 +85,7 @@ void RowEditor::build()
 {
     const QString caption = m_table ? m_table->Caption() : m_data.tableName();
     setWindowTitle(!m_options.caption.isEmpty() ? m_options.caption
-                   : m_data.IsNewRow()          ? QStringLiteral("Nuovo - ") + caption
+                       : m_data.IsNewRow()      ? QStringLiteral("Nuovo - ") + caption
                                                 : caption);
     auto* page = new QWidget;
     auto* pageBox = new QVBoxLayout(page);
@@ -115,8 +116,10 @@ void RowEditor::build()
 
     resize(620, std::min(760, page->sizeHint().height() + 110));
     QWidget* start = nullptr;
-    if (FieldEditor* e = Editor(m_options.startField)) start = e->focusTarget();
-    else if (ReferenceBox* r = Reference(m_options.startField)) start = r->focusTarget();
+    if (FieldEditor* e = Editor(m_options.startField))
+        start = e->focusTarget();
+    else if (ReferenceBox* r = Reference(m_options.startField))
+        start = r->focusTarget();
     if (start) start->setFocus();
 }
 
@@ -318,7 +321,8 @@ void RowEditor::refresh()
             continue;
         }
         auto target = m_data.GetReference(s.name);
-        const QString key = !s.keyField.isEmpty() && target->HasField(s.keyField) ? target->GetText(s.keyField) : QString();
+        const QString key
+            = !s.keyField.isEmpty() && target->HasField(s.keyField) ? target->GetText(s.keyField) : QString();
         s.box->show(key, displayText(m_data, *s.def));
     }
     if (m_parentKey) {
@@ -343,7 +347,7 @@ void RowEditor::show(const QString& message, bool refusal)
 {
     m_message = message;
     m_lblMessage->setText(message);
-    ui().msgBox(message, int{Msg::OKOnly} | (refusal ? Msg::Exclamation : Msg::Information), windowTitle());
+    ui().msgBox(message, int {Msg::OKOnly} | (refusal ? Msg::Exclamation : Msg::Information), windowTitle());
 }
 
 QString RowEditor::Message() const { return m_message; }
@@ -384,8 +388,9 @@ bool RowEditor::commitReference(RefSlot& slot)
         }
         auto candidates = m_data.GetReferenceTable(slot.name);
         if (!candidates->FindFirst(candidates->BuildCondition(slot.keyField, key)))
-            throw AppError::object(1, m_data.tableName(),
-                           QStringLiteral("Nessun elemento di <%1> con %2 = %3").arg(slot.def->TargetTable, slot.keyField, key));
+            throw AppError::object(
+                1, m_data.tableName(),
+                QStringLiteral("Nessun elemento di <%1> con %2 = %3").arg(slot.def->TargetTable, slot.keyField, key));
         m_data.SetReferenceOID(slot.name, candidates->GetOID());
     });
 }
@@ -395,9 +400,11 @@ void RowEditor::pickReference(RefSlot& slot)
     if (!slot.editable) return;
     auto candidates = m_data.GetReferenceTable(slot.name);
     QString shown = slot.def->DisplayFields;
-    if (!slot.keyField.isEmpty() && !shown.contains(slot.keyField, Qt::CaseInsensitive)) shown = slot.keyField + u',' + shown;
+    if (!slot.keyField.isEmpty() && !shown.contains(slot.keyField, Qt::CaseInsensitive))
+        shown = slot.keyField + u',' + shown;
     const qint64 current = m_data.GetReferenceOID(slot.name);
-    auto picked = PickRowDialog::Pick(*candidates, shown, QString(), this, current ? std::optional<qint64>(current) : std::nullopt);
+    auto picked = PickRowDialog::Pick(*candidates, shown, QString(), this,
+                                      current ? std::optional<qint64>(current) : std::nullopt);
     if (picked) change([&] { m_data.SetReferenceOID(slot.name, *picked); });
 }
 
@@ -407,7 +414,8 @@ bool RowEditor::commitParentKey()
     return change([&] {
         if (!m_data.SetParentByKey(key))
             throw AppError::object(1, m_data.tableName(),
-                           QStringLiteral("Nessun elemento di <%1> con %2 = %3").arg(m_parentTable->Name(), m_parentTable->GetKeyField(), key));
+                                   QStringLiteral("Nessun elemento di <%1> con %2 = %3")
+                                       .arg(m_parentTable->Name(), m_parentTable->GetKeyField(), key));
     });
 }
 
@@ -507,8 +515,7 @@ void RowEditor::reject()
         try {
             RuleMessages quiet(*m_data.GetDatabase(), [](const QString&, bool) {});
             m_newParent->DeleteRow();
-        } catch (const AppError&) {
-        }
+        } catch (const AppError&) { }
     }
     ModalDialog::reject();
 }
@@ -548,10 +555,14 @@ RowEditorOptions RowEditor::OptionsFrom(const QVariantList& presets, TableData& 
     for (int i = 0; i + 1 < presets.size(); i += 2) {
         const QString name = presets[i].toString();
         const QVariant& value = presets[i + 1];
-        if (same(name, QStringLiteral("@InvertParent@"))) o.invertParent = truthy(value);
-        else if (same(name, QStringLiteral("@DisableParentIdentify@"))) o.disableParentIdentify = truthy(value);
-        else if (parent && same(name, parent->Name()) && (value.isNull() || value.toString().isEmpty())) o.hideParent = true;
-        else if (fieldPresets) *fieldPresets << name << value;
+        if (same(name, QStringLiteral("@InvertParent@")))
+            o.invertParent = truthy(value);
+        else if (same(name, QStringLiteral("@DisableParentIdentify@")))
+            o.disableParentIdentify = truthy(value);
+        else if (parent && same(name, parent->Name()) && (value.isNull() || value.toString().isEmpty()))
+            o.hideParent = true;
+        else if (fieldPresets)
+            *fieldPresets << name << value;
     }
     return o;
 }
@@ -573,8 +584,10 @@ std::optional<qint64> RowEditor::NewRow(TableData& data, const QVariantList& pre
         // The new row's own rule and the presets may refuse: then there is nothing to edit.
         QString refusal;
         RuleMessages messages(*db, [&](const QString& m, bool r) {
-            if (r) refusal = m;
-            else ui().msgBox(m, int{Msg::OKOnly} | Msg::Information);
+            if (r)
+                refusal = m;
+            else
+                ui().msgBox(m, int {Msg::OKOnly} | Msg::Information);
         });
         try {
             data.NewRow();
@@ -583,16 +596,19 @@ std::optional<qint64> RowEditor::NewRow(TableData& data, const QVariantList& pre
                 const QString name = fields[i].toString();
                 const QVariant& value = fields[i + 1];
                 const ReferenceDefinition* ref = table && !table->GetField(name) ? table->GetReference(name) : nullptr;
-                if (same(name, data.GetParentLinkField())) data.SetParent(value.toLongLong());
-                else if (ref && !ref->IsList && isRowKey(value)) data.SetReferenceOID(name, value.toLongLong());
-                else data.SetValue(name, value);
+                if (same(name, data.GetParentLinkField()))
+                    data.SetParent(value.toLongLong());
+                else if (ref && !ref->IsList && isRowKey(value))
+                    data.SetReferenceOID(name, value.toLongLong());
+                else
+                    data.SetValue(name, value);
             }
         } catch (const AppError& e) {
             if (refusal.isEmpty()) refusal = e.description;
         }
         if (!refusal.isEmpty()) {
             if (!data.HasNoCurrentRow() && data.IsNewRow()) data.CancelUpdate();
-            ui().msgBox(refusal, int{Msg::OKOnly} | Msg::Exclamation);
+            ui().msgBox(refusal, int {Msg::OKOnly} | Msg::Exclamation);
             return std::nullopt;
         }
     }

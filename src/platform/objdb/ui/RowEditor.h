@@ -45,10 +45,10 @@ struct RowEditorOptions {
     bool disableParentIdentify = false;
     // The parent's fields are not shown (the caller set the parent).
     bool hideParent = false;
-    QString startField;        // the field the cursor starts on
-    bool editable = true;      // false: the row is only shown
-    bool store = true;         // OK stores the row; false leaves the changes pending for the caller
-    QString caption;           // empty: the table's caption
+    QString startField;   // the field the cursor starts on
+    bool editable = true;   // false: the row is only shown
+    bool store = true;   // OK stores the row; false leaves the changes pending for the caller
+    QString caption;   // empty: the table's caption
 };
 
 class RowEditor : public ModalDialog {
@@ -64,20 +64,21 @@ public:
     static RowEditorOptions OptionsFrom(const QVariantList& presets, TableData& data, QVariantList* fieldPresets);
 
     // Edits the current row: its key when stored (or left pending), nothing when cancelled.
-    static std::optional<qint64> EditRow(TableData& data, const RowEditorOptions& options = {}, QWidget* owner = nullptr);
+    static std::optional<qint64> EditRow(TableData& data, const RowEditorOptions& options = {},
+                                         QWidget* owner = nullptr);
     // A new row of `data` with the presets: its key when stored, nothing when cancelled (the
     // data set then has no current row). A single reference's preset is the OID of the row it
     // points to when it is a whole number, else the text of its key field.
     static std::optional<qint64> NewRow(TableData& data, const QVariantList& presets = {}, QWidget* owner = nullptr);
 
     // --- what the window shows (also for tests) ------------------------------------------------
-    QStringList ShownNames() const;                     // fields, references and lists, in order
+    QStringList ShownNames() const;   // fields, references and lists, in order
     bool Shows(const QString& name) const;
     bool CanEdit(const QString& name) const;
-    FieldEditor* Editor(const QString& field) const;    // null for references and lists
+    FieldEditor* Editor(const QString& field) const;   // null for references and lists
     ReferenceBox* Reference(const QString& name) const;
     ListBox* List(const QString& name) const;
-    QString Message() const;                            // the last refusal or warning shown
+    QString Message() const;   // the last refusal or warning shown
 
     // Sets one field or reference as the operator types it; false when refused or wrong.
     bool SetFieldText(const QString& name, const QString& text);
@@ -92,7 +93,7 @@ public:
 private:
     struct FieldSlot {
         QString name;
-        int level = 0;                 // 0 the row's own, 1 its parent's
+        int level = 0;   // 0 the row's own, 1 its parent's
         const FieldDefinition* def = nullptr;
         FieldEditor* editor = nullptr;
         bool editable = false;
@@ -139,11 +140,11 @@ private:
     std::vector<FieldSlot> m_fields;
     std::vector<RefSlot> m_refs;
     std::vector<ListSlot> m_lists;
-    ReferenceBox* m_parentKey = nullptr;           // the line's parent, by its key
-    std::unique_ptr<TableData> m_newParent;        // the parent made with the line
+    ReferenceBox* m_parentKey = nullptr;   // the line's parent, by its key
+    std::unique_ptr<TableData> m_newParent;   // the parent made with the line
     bool m_newParentStored = false;
     QLabel* m_lblMessage = nullptr;
-    QStringList m_order;                           // names in the order shown
+    QStringList m_order;   // names in the order shown
     QString m_message;
     std::optional<qint64> m_result;
     bool m_refreshing = false;

@@ -86,8 +86,10 @@ ListBox::ListBox(std::unique_ptr<TableData> members, const QString& shownFields,
         box->addLayout(buttons);
         connect(m_add, &QPushButton::clicked, this, [this] { emit addAsked(); });
         connect(m_remove, &QPushButton::clicked, this, [this] {
-            if (auto b = m_grid->Bookmark()) emit removeAsked(*b);
-            else ui().beep();
+            if (auto b = m_grid->Bookmark())
+                emit removeAsked(*b);
+            else
+                ui().beep();
         });
     }
 }

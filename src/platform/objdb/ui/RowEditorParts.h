@@ -35,8 +35,8 @@ public:
     bool typeable() const { return m_key != nullptr; }
 
 signals:
-    void keyTyped();        // a key was typed and the box left
-    void pickAsked();       // the "..." button
+    void keyTyped();   // a key was typed and the box left
+    void pickAsked();   // the "..." button
 
 private:
     QLineEdit* m_key = nullptr;

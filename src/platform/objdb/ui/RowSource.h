@@ -18,18 +18,18 @@ struct RowKey {
 struct GridColumn {
     QString field;
     QString caption;
-    int typeCode = 0;           // the field's type code; -1 a reference, -2 a computed column
+    int typeCode = 0;   // the field's type code; -1 a reference, -2 a computed column
     QString description;
     // Offered (to a field sequence, to a list's display fields) but not shown unless named:
     // a line's fields of its parent row.
     bool onRequest = false;
-    bool rightAligned() const;  // numbers and amounts
+    bool rightAligned() const;   // numbers and amounts
     bool isBoolean() const;
 };
 
 struct GridRow {
     RowKey key;
-    QStringList cells;          // the texts of the columns chosen with SetColumns, in order
+    QStringList cells;   // the texts of the columns chosen with SetColumns, in order
 };
 
 class RowSource {
@@ -49,4 +49,3 @@ public:
     // The table the rows come from.
     virtual QString TableName() const = 0;
 };
-

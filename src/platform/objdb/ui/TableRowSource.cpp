@@ -38,7 +38,7 @@ QString cellText(const QVariant& v, int typeCode = -2)
     }
 }
 
-}  // namespace
+}   // namespace
 
 TableRowSource::TableRowSource(TableData& data) : m_data(data), m_reader(data.Clone())
 {
@@ -124,8 +124,10 @@ std::vector<GridRow> TableRowSource::Read(const RowKey* after, int count)
         GridRow& row = rows.emplace_back();
         row.key.oid = m_reader->GetOID();
         row.cells.reserve(m_chosen.size());
-        for (int c = 0; c < m_chosen.size(); ++c) row.cells << cellText(m_reader->GetValue(m_chosen[c]), m_types[size_t(c)]);
-        for (size_t r = 0; r < m_references.size(); ++r) refOids[r].push_back(m_reader->GetReferenceOID(m_references[r].name));
+        for (int c = 0; c < m_chosen.size(); ++c)
+            row.cells << cellText(m_reader->GetValue(m_chosen[c]), m_types[size_t(c)]);
+        for (size_t r = 0; r < m_references.size(); ++r)
+            refOids[r].push_back(m_reader->GetReferenceOID(m_references[r].name));
     }
     resolveReferences(rows, refOids);
     return rows;
@@ -152,7 +154,9 @@ void TableRowSource::resolveReferences(std::vector<GridRow>& rows, const std::ve
         }
         for (size_t i = 0; i < rows.size(); ++i) {
             const qint64 oid = oids[r][i];
-            rows[i].cells[ref.column] = !oid ? QString() : ref.displayField.isEmpty() ? QString::number(oid) : texts.value(oid);
+            rows[i].cells[ref.column] = !oid ? QString()
+                : ref.displayField.isEmpty() ? QString::number(oid)
+                                             : texts.value(oid);
         }
     }
 }

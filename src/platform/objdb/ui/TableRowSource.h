@@ -24,10 +24,10 @@ public:
 
 private:
     struct Reference {
-        int column = -1;         // index among the chosen columns
+        int column = -1;   // index among the chosen columns
         QString name;
         QString targetTable;
-        QString displayField;    // empty: the OID is shown
+        QString displayField;   // empty: the OID is shown
     };
     bool positionAfter(const RowKey* after);
     void resolveReferences(std::vector<GridRow>& rows, const std::vector<std::vector<qint64>>& oids);
@@ -36,6 +36,6 @@ private:
     std::unique_ptr<TableData> m_reader;
     std::vector<GridColumn> m_columns;
     QStringList m_chosen;
-    std::vector<int> m_types;    // type code of each chosen column
+    std::vector<int> m_types;   // type code of each chosen column
     std::vector<Reference> m_references;
 };

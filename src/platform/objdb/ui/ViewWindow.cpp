@@ -40,9 +40,16 @@ ViewWindow::ViewWindow(const TableData& data, const QString& caption, QWidget* o
     connect(m_grid, &ObjDataGrid::DblClick, this, [this] { EditCurrent(); });
     connect(m_grid, &ObjDataGrid::KeyDown, this, [this](int key, Qt::KeyboardModifiers mods, bool* consumed) {
         if (mods != Qt::NoModifier && mods != Qt::KeypadModifier) return;
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) { *consumed = true; EditCurrent(); }
-        else if (key == Qt::Key_Insert) { *consumed = true; NewRow(); }
-        else if (key == Qt::Key_Delete) { *consumed = true; DeleteSelected(); }
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            *consumed = true;
+            EditCurrent();
+        } else if (key == Qt::Key_Insert) {
+            *consumed = true;
+            NewRow();
+        } else if (key == Qt::Key_Delete) {
+            *consumed = true;
+            DeleteSelected();
+        }
     });
     resize(720, 420);
 }
@@ -75,15 +82,17 @@ void ViewWindow::DeleteSelected()
         ui().beep();
         return;
     }
-    if (ui().msgBox(QStringLiteral("Confermi l'eliminazione dei dati selezionati ?"), int{Msg::YesNo} | Msg::Question) != Msg::Yes)
+    if (ui().msgBox(QStringLiteral("Confermi l'eliminazione dei dati selezionati ?"), int {Msg::YesNo} | Msg::Question)
+        != Msg::Yes)
         return;
-    RuleMessages messages(*m_data->GetDatabase(), [](const QString& m, bool) { ui().msgBox(m, int{Msg::OKOnly} | Msg::Exclamation); });
+    RuleMessages messages(*m_data->GetDatabase(),
+                          [](const QString& m, bool) { ui().msgBox(m, int {Msg::OKOnly} | Msg::Exclamation); });
     for (qint64 oid : rows) {
         if (!m_data->MoveToOID(oid) || m_data->RowFlag()) continue;
         try {
             m_data->DeleteRow();
         } catch (const AppError& e) {
-            if (!messages.refused()) ui().msgBox(e.description, int{Msg::OKOnly} | Msg::Exclamation);
+            if (!messages.refused()) ui().msgBox(e.description, int {Msg::OKOnly} | Msg::Exclamation);
             break;
         }
     }

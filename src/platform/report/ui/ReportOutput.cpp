@@ -11,7 +11,8 @@
 
 namespace report {
 
-bool printReport(const ReportDocument& doc, QWidget* parent, bool showDialog) {
+bool printReport(const ReportDocument& doc, QWidget* parent, bool showDialog)
+{
     QPrinter printer(QPrinter::HighResolution);
     configureDevice(printer, doc.page);
     printer.setDocName(doc.title.isEmpty() ? doc.caption : doc.title);
@@ -26,7 +27,8 @@ bool printReport(const ReportDocument& doc, QWidget* parent, bool showDialog) {
     return true;
 }
 
-void previewReport(const ReportDocument& doc, QWidget* parent, bool maximized) {
+void previewReport(const ReportDocument& doc, QWidget* parent, bool maximized)
+{
     QPrinter printer(QPrinter::HighResolution);
     configureDevice(printer, doc.page);
     printer.setDocName(doc.title.isEmpty() ? doc.caption : doc.title);
@@ -47,16 +49,21 @@ void previewReport(const ReportDocument& doc, QWidget* parent, bool maximized) {
     if (failure) std::rethrow_exception(failure);
 }
 
-void exportToFile(const ReportDocument& doc, const QString& path) {
+void exportToFile(const ReportDocument& doc, const QString& path)
+{
     const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QStringLiteral("pdf")) writePdf(doc, path);
-    else if (suffix == QStringLiteral("htm") || suffix == QStringLiteral("html")) writeHtml(doc, path);
+    if (suffix == QStringLiteral("pdf"))
+        writePdf(doc, path);
+    else if (suffix == QStringLiteral("htm") || suffix == QStringLiteral("html"))
+        writeHtml(doc, path);
     else
-        throw AppError::object(4, QStringLiteral("Report"),
-                               QStringLiteral("Formato di esportazione non previsto: \"%1\" (usare .pdf, .htm o .html).").arg(path));
+        throw AppError::object(
+            4, QStringLiteral("Report"),
+            QStringLiteral("Formato di esportazione non previsto: \"%1\" (usare .pdf, .htm o .html).").arg(path));
 }
 
-bool exportReport(const ReportDocument& doc) {
+bool exportReport(const ReportDocument& doc)
+{
     QString base = doc.title.isEmpty() ? doc.caption : doc.title;
     base.replace(u'/', u'-').replace(u'\\', u'-');
     auto chosen = ui().saveFileName(QStringLiteral("Esporta report"),
@@ -69,4 +76,4 @@ bool exportReport(const ReportDocument& doc) {
     return true;
 }
 
-}  // namespace report
+}   // namespace report

@@ -23,4 +23,4 @@ bool exportReport(const ReportDocument& doc);
 // other extension raises AppError.
 void exportToFile(const ReportDocument& doc, const QString& path);
 
-}  // namespace report
+}   // namespace report

@@ -39,7 +39,7 @@ struct DialogFixture : ::testing::Test {
     }
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(DialogFixture, PickListReturnsTheChosenKeyAndMovesTheDataSetThere)
 {
@@ -94,7 +94,8 @@ TEST_F(DialogFixture, PickListByHandSearchesAndTakesTheGridsRow)
 
 TEST_F(DialogFixture, FieldSequenceReturnsTheChosenFieldsOrNothing)
 {
-    const std::vector<FieldSequenceDialog::Field> fields{{"Codice", "Codice"}, {"Descrizione", "Descrizione"}, {"PrezzoVendita", "Prezzo"}};
+    const std::vector<FieldSequenceDialog::Field> fields {
+        {"Codice", "Codice"}, {"Descrizione", "Descrizione"}, {"PrezzoVendita", "Prezzo"}};
     struct Case {
         const char* line;
         bool order;
@@ -102,13 +103,15 @@ TEST_F(DialogFixture, FieldSequenceReturnsTheChosenFieldsOrNothing)
     } const cases[] = {
         {"Descrizione, Codice", false, QStringLiteral("Descrizione,Codice")},
         {"prezzo,codice", false, QStringLiteral("PrezzoVendita,Codice")},   // captions, any case
-        {"", false, QStringLiteral("")},                                      // every field
+        {"", false, QStringLiteral("")},   // every field
         {"PrezzoVendita DESC, Codice", true, QStringLiteral("PrezzoVendita DESC, Codice")},
         {"<cancel>", false, std::nullopt},
     };
     for (const Case& c : cases) {
         shop->dialogs().addAnswer(QString::fromUtf8(c.line));
-        EXPECT_EQ(FieldSequenceDialog::Choose(fields, "Codice", "Sequenza di Visualizzazione Campi", c.order), c.expected) << c.line;
+        EXPECT_EQ(FieldSequenceDialog::Choose(fields, "Codice", "Sequenza di Visualizzazione Campi", c.order),
+                  c.expected)
+            << c.line;
     }
     // An unknown field is refused and the window waits for the next line.
     answer({"Codice,Inventato", "OK", "Codice"});
@@ -169,21 +172,24 @@ TEST_F(DialogFixture, FilterConditionsAreWrittenAsTheirFieldsWant)
         {{"CodiceAggiuntivo", "=", ""}, "Articoli.CodiceAggiuntivo Is Null"},
     };
     for (const Case& c : cases) EXPECT_EQ(f.ConditionText(c.c), c.where) << c.where;
-    for (const FilterCondition& bad : {FilterCondition{"PrezzoVendita", "=", "tanto"}, FilterCondition{"DataInserimento", "=", "ieri"},
-                                      FilterCondition{"Inventato", "=", "1"}}) {
+    for (const FilterCondition& bad :
+         {FilterCondition {"PrezzoVendita", "=", "tanto"}, FilterCondition {"DataInserimento", "=", "ieri"},
+          FilterCondition {"Inventato", "=", "1"}}) {
         f.SetConditions({bad});
         EXPECT_THROW(f.GetWhere(), AppError) << bad.field.toStdString();
     }
     // A number in the other form is refused with the field's name, not read with its point
     // taken for a group separator.
-    for (const FilterCondition& other : {FilterCondition{"PrezzoVendita", ">", "3.20"}, FilterCondition{"ValoreMisura", "=", "0.750"}}) {
+    for (const FilterCondition& other :
+         {FilterCondition {"PrezzoVendita", ">", "3.20"}, FilterCondition {"ValoreMisura", "=", "0.750"}}) {
         f.SetConditions({other});
         try {
             (void)f.GetWhere();
             ADD_FAILURE() << other.value.toStdString();
         } catch (const AppError& e) {
-            EXPECT_EQ(e.description, QStringLiteral("Il valore \"%1\" del campo <%2> non è un numero: scrivere i numeri come 1.234,56")
-                                         .arg(other.value, other.field));
+            EXPECT_EQ(e.description,
+                      QStringLiteral("Il valore \"%1\" del campo <%2> non è un numero: scrivere i numeri come 1.234,56")
+                          .arg(other.value, other.field));
         }
     }
 }
@@ -222,13 +228,14 @@ TEST_F(DialogFixture, AStoredFilterKeepsAnyNameTheOperatorTypesAcrossARead)
 {
     const QString ini = testenv::newDir(QStringLiteral("filters")) + QStringLiteral("/filtri.ini");
     TableObject& table = *shop->db().Tables().Item("Articoli");
-    const QStringList names{"Prezzo=1", "[Pane]", "; costosi", "#1", " spazio ", "a%2Fb / c\\d", "due\nrighe",
-                            QString(QChar(0x3000)) + "ideografico", "Zeta"};
+    const QStringList names {"Prezzo=1", "[Pane]",       "; costosi",  "#1",
+                             " spazio ", "a%2Fb / c\\d", "due\nrighe", QString(QChar(0x3000)) + "ideografico",
+                             "Zeta"};
     {
         IniSettingsStore store(ini);
         DataFilter f(table, &store);
         for (int i = 0; i < names.size(); ++i) {
-            f.SetConditions({FilterCondition{"Codice", "=", QString::number(i)}});
+            f.SetConditions({FilterCondition {"Codice", "=", QString::number(i)}});
             f.Save(names[i]);
         }
     }

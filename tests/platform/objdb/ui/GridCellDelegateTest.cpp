@@ -13,7 +13,7 @@
 namespace {
 
 struct Cells : ::testing::Test {
-    QStandardItemModel model{1, 2};
+    QStandardItemModel model {1, 2};
     QTableView view;
     GridCellDelegate* cells = new GridCellDelegate(&view);
 
@@ -93,4 +93,4 @@ TEST_F(Cells, ATextTooWideForItsCellIsCutShortAsTheStyleCutsIt)
     EXPECT_EQ(cell(), cell(&style));
 }
 
-}  // namespace
+}   // namespace

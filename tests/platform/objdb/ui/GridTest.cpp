@@ -22,7 +22,8 @@ struct GridFixture : ::testing::Test {
     void addArticles(int n)
     {
         for (int i = 0; i < n; ++i)
-            articles.push_back(shop->addArticle(QStringLiteral("A%1").arg(i, 4, 10, QChar(u'0')), QStringLiteral("Articolo %1").arg(i)));
+            articles.push_back(shop->addArticle(QStringLiteral("A%1").arg(i, 4, 10, QChar(u'0')),
+                                                QStringLiteral("Articolo %1").arg(i)));
     }
     std::unique_ptr<ObjDataGrid> grid()
     {
@@ -40,7 +41,7 @@ struct GridFixture : ::testing::Test {
     }
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(GridFixture, CurrentAndSelectedRowsStayByOidWhenRowsAboveThemGo)
 {
@@ -53,9 +54,11 @@ TEST_F(GridFixture, CurrentAndSelectedRowsStayByOidWhenRowsAboveThemGo)
     g->SetBookmark(articles[250]);
     settle();
     ASSERT_EQ(g->CurrentRow(), 250);
-    g->View()->selectionModel()->select(g->Model()->index(250, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    g->View()->selectionModel()->select(g->Model()->index(260, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    ASSERT_EQ(g->SelectedBookmarks(), (std::vector<qint64>{articles[250], articles[260]}));
+    g->View()->selectionModel()->select(g->Model()->index(250, 0),
+                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    g->View()->selectionModel()->select(g->Model()->index(260, 0),
+                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    ASSERT_EQ(g->SelectedBookmarks(), (std::vector<qint64> {articles[250], articles[260]}));
 
     for (int i = 0; i < 30; ++i) deleteArticle(articles[size_t(i)]);
     g->Refresh();
@@ -64,7 +67,7 @@ TEST_F(GridFixture, CurrentAndSelectedRowsStayByOidWhenRowsAboveThemGo)
     EXPECT_EQ(g->Bookmark(), std::optional<qint64>(articles[250]));
     EXPECT_EQ(g->CurrentRow(), 220);
     EXPECT_EQ(g->Model()->rowCount(), 270);
-    EXPECT_EQ(g->SelectedBookmarks(), (std::vector<qint64>{articles[250], articles[260]}));
+    EXPECT_EQ(g->SelectedBookmarks(), (std::vector<qint64> {articles[250], articles[260]}));
     // The grid's own cursor moved; the data set's did not.
     EXPECT_TRUE(g->PositionDataSet());
     EXPECT_EQ(data->GetOID(), articles[250]);
@@ -104,7 +107,8 @@ TEST_F(GridFixture, ColumnsFollowTheOperatorsAccessLevel)
         // Not even by naming it in the field sequence.
         g->Layout()->SetFieldSequence("Codice,PrezzoAcquisto");
         g->ApplyLayout();
-        EXPECT_EQ(g->ShownFields(), c.purchasePrice ? QStringList({"Codice", "PrezzoAcquisto"}) : QStringList({"Codice"}));
+        EXPECT_EQ(g->ShownFields(),
+                  c.purchasePrice ? QStringList({"Codice", "PrezzoAcquisto"}) : QStringList({"Codice"}));
     }
 }
 
@@ -267,7 +271,8 @@ TEST_F(GridFixture, MouseAndKeysReachTheMainWindowFirst)
         ups.emplace_back(g->CellIndicator(), y);
     });
     auto release = [](QWidget* on, QPoint at) {
-        QMouseEvent e(QEvent::MouseButtonRelease, at, on->mapToGlobal(at), Qt::RightButton, Qt::NoButton, Qt::NoModifier);
+        QMouseEvent e(QEvent::MouseButtonRelease, at, on->mapToGlobal(at), Qt::RightButton, Qt::NoButton,
+                      Qt::NoModifier);
         QApplication::sendEvent(on, &e);
     };
     const QRect cell = g->View()->visualRect(g->Model()->index(1, 0));

@@ -16,7 +16,7 @@ struct Table {
 
 class FakeSource final : public RowSource {
 public:
-    FakeSource(std::shared_ptr<Table> t, int version) : m_t(std::move(t)), m_version(version) {}
+    FakeSource(std::shared_ptr<Table> t, int version) : m_t(std::move(t)), m_version(version) { }
     std::vector<GridColumn> Columns() const override
     {
         return {{"Codice", "Codice", 0, QString()}, {"Prezzo", "Prezzo", 20, QString()}};
@@ -29,7 +29,8 @@ public:
         for (size_t i = start(after); i < m_t->oids.size() && int(out.size()) < count; ++i) {
             GridRow r;
             r.key.oid = m_t->oids[i];
-            for (const QString& f : m_fields) r.cells << QStringLiteral("%1:%2:v%3").arg(f).arg(m_t->oids[i]).arg(m_version);
+            for (const QString& f : m_fields)
+                r.cells << QStringLiteral("%1:%2:v%3").arg(f).arg(m_t->oids[i]).arg(m_version);
             out.push_back(r);
         }
         m_t->rowsRead += qint64(out.size());
@@ -39,7 +40,8 @@ public:
     {
         ++m_t->keyReads;
         std::vector<RowKey> out;
-        for (size_t i = start(after); i < m_t->oids.size() && int(out.size()) < count; ++i) out.push_back({m_t->oids[i], {}});
+        for (size_t i = start(after); i < m_t->oids.size() && int(out.size()) < count; ++i)
+            out.push_back({m_t->oids[i], {}});
         return out;
     }
     qint64 Count() override
@@ -87,7 +89,7 @@ struct ModelFixture : ::testing::Test {
     QString cell(int row, int col = 0) { return model.data(model.index(row, col)).toString(); }
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(ModelFixture, FirstPageAtOnceThenTheCountCompletesTheRows)
 {
@@ -158,12 +160,12 @@ TEST_F(ModelFixture, AnAnswerOfAnEarlierGenerationIsDropped)
 {
     open(5000);
     scheduler->runAll();
-    model.Prefetch(120, 130);     // rows just after the first page: one read of the rows
-    scheduler->runWorkOnly();     // read under version 1, not delivered yet
-    model.Refresh();              // version 2: what was asked before is stale
+    model.Prefetch(120, 130);   // rows just after the first page: one read of the rows
+    scheduler->runWorkOnly();   // read under version 1, not delivered yet
+    model.Refresh();   // version 2: what was asked before is stale
     scheduler->deliverAll();
     EXPECT_FALSE(model.IsLoaded(150));
-    scheduler->runAll();          // the new count
+    scheduler->runAll();   // the new count
     ASSERT_EQ(model.rowCount(), 5000);
     model.Prefetch(120, 130);
     scheduler->runAll();
@@ -188,7 +190,7 @@ TEST_F(ModelFixture, LocateFindsAFarRowByItsOid)
 
     model.Locate(5);   // no such row
     scheduler->runAll();
-    EXPECT_EQ(failed, std::vector<qint64>{5});
+    EXPECT_EQ(failed, std::vector<qint64> {5});
 }
 
 TEST_F(ModelFixture, RowsGoneSinceTheCountEndTheTableWhereTheyEnd)

@@ -70,7 +70,7 @@ TEST(RowCache, MissingAndWhereToReadFrom)
     RowCache<int> cache;
     cache.put(0, rows(0, 100));
     EXPECT_TRUE(cache.missing({0, 100}).empty());
-    EXPECT_EQ(cache.missing({90, 160}), (Range{100, 160}));
+    EXPECT_EQ(cache.missing({90, 160}), (Range {100, 160}));
     EXPECT_EQ(cache.lastHeldBefore(100), std::optional<int64_t>(99));
     EXPECT_EQ(cache.lastHeldBefore(500), std::optional<int64_t>(99));
     EXPECT_EQ(cache.lastHeldBefore(0), std::nullopt);

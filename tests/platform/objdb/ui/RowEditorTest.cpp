@@ -28,7 +28,7 @@ struct EditorFixture : ::testing::Test {
     bool logged(const QString& line) const { return shop->dialogs().log().contains(line); }
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(EditorFixture, EachLevelSeesAndChangesWhatItMay)
 {
@@ -86,8 +86,10 @@ TEST_F(EditorFixture, AtLevelOneEveryFieldItMaySeeAndEveryReferenceIsThere)
         rows->MoveFirst();
         RowEditor editor(*rows, {});
         TableObject* t = shop->db().Tables().Item(table);
-        for (const FieldDefinition& f : t->Fields()) EXPECT_EQ(editor.Shows(f.Name), f.O2 <= 1) << table << "." << qPrintable(f.Name);
-        for (const ReferenceDefinition& r : t->References()) EXPECT_TRUE(editor.Shows(r.Name)) << table << "." << qPrintable(r.Name);
+        for (const FieldDefinition& f : t->Fields())
+            EXPECT_EQ(editor.Shows(f.Name), f.O2 <= 1) << table << "." << qPrintable(f.Name);
+        for (const ReferenceDefinition& r : t->References())
+            EXPECT_TRUE(editor.Shows(r.Name)) << table << "." << qPrintable(r.Name);
     }
 }
 
@@ -134,7 +136,8 @@ TEST_F(EditorFixture, WrongValuesAreRefusedAndCancellingChangesNothing)
         const char* line;
         const char* message;
     } const cases[] = {
-        {"PrezzoVendita=dieci", "Il valore \"dieci\" del campo <PrezzoVendita> non è un numero: scrivere i numeri come 1.234,56"},
+        {"PrezzoVendita=dieci",
+         "Il valore \"dieci\" del campo <PrezzoVendita> non è un numero: scrivere i numeri come 1.234,56"},
         {"UnitaMisura=NESSUNA", "Nessun elemento di <UnitaMisura> con Codice = NESSUNA"},
         {"DataInserimento=01/01/2000", "Il campo <DataInserimento> non è modificabile"},
         {"Inventato=1", "Campo inesistente: Inventato"},
@@ -165,17 +168,18 @@ TEST_F(EditorFixture, NumbersAreReadOnlyInTheOperatorsForm)
         return QStringLiteral("Il valore \"%1\" del campo <%2> non è un numero: scrivere i numeri come 1.234,56")
             .arg(QString::fromUtf8(typed), QString::fromUtf8(field));
     };
-    struct Case { const char* field; const char* typed; double stored; bool refused; };
+    struct Case {
+        const char* field;
+        const char* typed;
+        double stored;
+        bool refused;
+    };
     // The article starts at 2,50 and a measure of 1.
     const Case cases[] = {
-        {"PrezzoVendita", "3,20", 3.2, false},
-        {"PrezzoVendita", "1.000,25", 1000.25, false},
-        {"PrezzoVendita", "3.20", 2.5, true},
-        {"PrezzoVendita", "0.5", 2.5, true},
-        {"PrezzoVendita", "1,000.25", 2.5, true},
-        {"ValoreMisura", "0,750", 0.75, false},
-        {"ValoreMisura", "0.750", 1.0, true},
-        {"ValoreMisura", "1.5", 1.0, true},
+        {"PrezzoVendita", "3,20", 3.2, false},    {"PrezzoVendita", "1.000,25", 1000.25, false},
+        {"PrezzoVendita", "3.20", 2.5, true},     {"PrezzoVendita", "0.5", 2.5, true},
+        {"PrezzoVendita", "1,000.25", 2.5, true}, {"ValoreMisura", "0,750", 0.75, false},
+        {"ValoreMisura", "0.750", 1.0, true},     {"ValoreMisura", "1.5", 1.0, true},
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -184,7 +188,9 @@ TEST_F(EditorFixture, NumbersAreReadOnlyInTheOperatorsForm)
         auto rows = article(a);
         RowEditor editor(*rows, {});
         EXPECT_EQ(editor.SetFieldText(c.field, QString::fromUtf8(c.typed)), !c.refused);
-        if (c.refused) { EXPECT_EQ(editor.Message(), refusal(c.typed, c.field)); }
+        if (c.refused) {
+            EXPECT_EQ(editor.Message(), refusal(c.typed, c.field));
+        }
         EXPECT_TRUE(editor.Save());
         EXPECT_EQ(shop->stored("Articoli", a, c.field).toDouble(), c.stored);
     }
@@ -228,7 +234,8 @@ TEST_F(EditorFixture, FieldsSwitchedOffForOneUseAreNotOfferedAndComeBackAfterwar
 TEST_F(EditorFixture, AFieldTheDataSetComputesInItsPlaceIsShownNotChanged)
 {
     const qint64 a = shop->addArticle("A1", "Pane");
-    auto rows = article(a)->GetTable()->Select(QStringLiteral("OID = %1").arg(a), QString(), "*, (ValoreScorta + 5) AS ValoreScorta");
+    auto rows = article(a)->GetTable()->Select(QStringLiteral("OID = %1").arg(a), QString(),
+                                               "*, (ValoreScorta + 5) AS ValoreScorta");
     rows->MoveFirst();
     RowEditor editor(*rows, {});
     EXPECT_TRUE(editor.Shows("ValoreScorta"));
@@ -303,7 +310,8 @@ TEST_F(EditorFixture, ALineForAGivenArticleHidesTheArticleAndPutsItsOwnFieldsFir
     sales->MoveFirst();
     auto lines = sales->GetReference("Articoli");
     answer({"ImportoScarico=7,5"});
-    const auto key = RowEditor::NewRow(*lines, {"@InvertParent@", true, "ValoreScarico", 1.0, "objParent", a, "Articoli", QString()});
+    const auto key = RowEditor::NewRow(
+        *lines, {"@InvertParent@", true, "ValoreScarico", 1.0, "objParent", a, "Articoli", QString()});
     ASSERT_TRUE(key);
     auto line = shop->select("ScaricoArticoli", QStringLiteral("OID = %1").arg(*key));
     line->MoveFirst();
@@ -317,8 +325,8 @@ TEST_F(EditorFixture, ALineForAGivenArticleHidesTheArticleAndPutsItsOwnFieldsFir
     EXPECT_FALSE(editor.Shows("Codice"));
     EXPECT_TRUE(editor.Shows("ImportoScarico"));
     RowEditor withParent(*again, {});
-    EXPECT_TRUE(withParent.Shows("Codice"));            // the article, by its key
-    EXPECT_FALSE(withParent.CanEdit("Descrizione"));    // the article's own fields are only shown
+    EXPECT_TRUE(withParent.Shows("Codice"));   // the article, by its key
+    EXPECT_FALSE(withParent.CanEdit("Descrizione"));   // the article's own fields are only shown
     EXPECT_LT(withParent.ShownNames().indexOf("Codice"), withParent.ShownNames().indexOf("ImportoScarico"));
 }
 

@@ -7,8 +7,7 @@
 
 WidgetShop::WidgetShop(int accessLevel)
     : m_shop({.folder = QStringLiteral("widgets"), .sink = &m_sink, .accessLevel = accessLevel})
-{
-}
+{ }
 
 std::unique_ptr<TableData> WidgetShop::select(const QString& table, const QString& condition, const QString& order)
 {
@@ -18,7 +17,8 @@ std::unique_ptr<TableData> WidgetShop::select(const QString& table, const QStrin
 // Read beside the library: its data sets share the rows being edited, pending changes and all.
 QVariant WidgetShop::stored(const QString& table, qint64 oid, const QString& field)
 {
-    return m_shop.engine()->sql().scalar(QStringLiteral("SELECT \"%1\" FROM \"%2\" WHERE OID = ?").arg(field, table), {oid});
+    return m_shop.engine()->sql().scalar(QStringLiteral("SELECT \"%1\" FROM \"%2\" WHERE OID = ?").arg(field, table),
+                                         {oid});
 }
 
 qint64 WidgetShop::addArticle(const QString& code, const QString& description, const char* price)
@@ -33,7 +33,7 @@ qint64 WidgetShop::addArticle(const QString& code, const QString& description, c
 qint64 WidgetShop::newSale(const QString& note)
 {
     m_clock->advanceMs(60 * 1000);
-    return m_shop.addSale({.fields = note.isEmpty() ? QVariantList() : QVariantList{"Note", note}});
+    return m_shop.addSale({.fields = note.isEmpty() ? QVariantList() : QVariantList {"Note", note}});
 }
 
 qint64 WidgetShop::addLine(qint64 sale, qint64 article, double quantity)

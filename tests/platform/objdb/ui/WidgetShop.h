@@ -30,7 +30,8 @@ public:
     Database& db() { return m_shop.db(); }
     SinkRecord& sink() { return m_sink; }
     ScriptedUiServices& dialogs() { return *m_headless.ui; }
-    std::unique_ptr<TableData> select(const QString& table, const QString& condition = QString(), const QString& order = QString());
+    std::unique_ptr<TableData> select(const QString& table, const QString& condition = QString(),
+                                      const QString& order = QString());
     // The value as stored in the file (amounts as numbers, dates as text).
     QVariant stored(const QString& table, qint64 oid, const QString& field);
 
