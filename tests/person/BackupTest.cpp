@@ -1,4 +1,4 @@
-// The shop's data saved from its window, as a person starts it from the menu.
+// The shop's data saved and restored from their window, as a person starts it from the menu.
 #include "CounterProgram.h"
 #include <QApplication>
 #include <QDir>
@@ -17,6 +17,7 @@ protected:
         QSettings ini(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Mirtavolia/Mirtavolia.ini"),
                       QSettings::IniFormat);
         ini.setValue(QStringLiteral("Configuration/BackupDir"), m_backup);
+        ini.setValue(QStringLiteral("Configuration/BackupFuncRestoreEnabled"), QStringLiteral("True"));
     }
     QString m_backup;
 };
@@ -73,4 +74,44 @@ TEST_F(PersonSavesTheData, SaveFromItsWindowWritesTheBackupFile)
               (QVariantList {QStringLiteral("Cliente occasionale"), QStringLiteral("Rossi Mario")}));
     EXPECT_EQ(column(QStringLiteral("SELECT Codice FROM Articoli ORDER BY Codice")),
               (QVariantList {QStringLiteral("1001"), QStringLiteral("1002")}));
+}
+
+// Saved first, then brought back from the archive through the restore window.
+TEST_F(PersonSavesTheData, SavedDataComeBackFromTheRestoreWindow)
+{
+    const QString archive = m_backup + QStringLiteral("/Mirtavolia.mdb");
+    logIn();
+    person.when("the main window with the operator in", &Person::atMainWindow, [] {
+        Person::chooseMenu(*MainWindow(),
+                           {QStringLiteral("Dati"), QStringLiteral("Salva / Ripristina"), QStringLiteral("Salva dati...")});
+    });
+    person.when(
+        "the save window", [] { return Person::modalIs(QStringLiteral("frmBackupRestore")); },
+        [] { Person::click(QStringLiteral("Avvia")); });
+    answer(person, archive, QStringLiteral("Yes"));
+    answer(person, QStringLiteral("Salvataggio dei dati effettuato."), QStringLiteral("No"));
+    answer(person, QStringLiteral("Operazione completata"), QStringLiteral("OK"));
+    person.when("the main window again", &Person::atMainWindow, [] {
+        Person::chooseMenu(*MainWindow(), {QStringLiteral("Dati"), QStringLiteral("Salva / Ripristina"),
+                                           QStringLiteral("Ripristina dati...")});
+    });
+    person.when(
+        "the restore window", [] { return Person::modalIs(QStringLiteral("frmBackupRestore")); },
+        [] {
+            EXPECT_EQ(Person::modal()->windowTitle(), QStringLiteral("Ripristina dati..."));
+            EXPECT_TRUE(Person::modal()->isEnabled());
+            Person::click(QStringLiteral("Avvia"));
+        });
+    answer(person, QStringLiteral("Verranno ripristinati i dati dall'archivio:"), QStringLiteral("Yes"));
+    // The archive keeps what it holds.
+    answer(person, QStringLiteral("Ripristino dei dati effettuato."), QStringLiteral("No"));
+    answer(person, QStringLiteral("Operazione completata"), QStringLiteral("OK"));
+    person.when("the main window at last", &Person::atMainWindow);
+    runProgram();
+
+    EXPECT_TRUE(firstColumn(archive, QStringLiteral("SELECT Nome FROM Operatori")).contains(QStringLiteral("Amministratore")));
+    EXPECT_EQ(column(QStringLiteral("SELECT Codice FROM Articoli ORDER BY Codice")),
+              (QVariantList {QStringLiteral("1001"), QStringLiteral("1002")}));
+    EXPECT_EQ(column(QStringLiteral("SELECT Descrizione FROM Clienti ORDER BY Descrizione")),
+              (QVariantList {QStringLiteral("Cliente occasionale"), QStringLiteral("Rossi Mario")}));
 }
