@@ -63,6 +63,7 @@ public:
 
 private:
     void poll();
+    static void giveBackActivation();
     void schedule();
     void finish(const QString& stuck);
 
