@@ -86,21 +86,29 @@ void StoreDefaultKey(const QString& section, const QString& key, qint64 oid)
 
 void MoveToFreeSecond(TableData& row, const QString& timeField, const QStringList& others)
 {
-    TableObject& table = *row.GetTable();
-    QStringList same;
-    for (const QString& name : others)
-        same << (table.GetReference(name) ? table.BuildReferenceCondition(name, row.GetReferenceOID(name))
-                                          : table.BuildFieldCondition(name, row.GetValue(name)));
-    same << QStringLiteral("OID <> ") + QString::number(row.GetOID());
-    QDateTime time = row.GetValue(timeField).toDateTime();
-    if (!time.isValid()) return;
-    for (;;) {
-        const QString condition
-            = table.BuildFieldCondition(timeField, time) + QStringLiteral(" AND ") + same.join(QStringLiteral(" AND "));
-        if (table.Select(condition)->IsEmpty()) break;
-        time = time.addSecs(1);
-    }
-    if (time != row.GetValue(timeField).toDateTime()) row.SetValue(timeField, time);
+    // From the row's time on, the first second no other stored row of the same counterpart
+    // holds.
+    auto freeSecond = [timeField, others](TableData& r) -> QVariant {
+        TableObject& table = *r.GetTable();
+        QStringList same;
+        for (const QString& name : others)
+            same << (table.GetReference(name) ? table.BuildReferenceCondition(name, r.GetReferenceOID(name))
+                                              : table.BuildFieldCondition(name, r.GetValue(name)));
+        same << QStringLiteral("OID <> ") + QString::number(r.GetOID());
+        QDateTime time = r.GetValue(timeField).toDateTime();
+        if (!time.isValid()) return r.GetValue(timeField);
+        for (;;) {
+            const QString condition = table.BuildFieldCondition(timeField, time) + QStringLiteral(" AND ")
+                + same.join(QStringLiteral(" AND "));
+            if (table.Select(condition)->IsEmpty()) return time;
+            time = time.addSecs(1);
+        }
+    };
+    const QVariant time = freeSecond(row);
+    if (!time.toDateTime().isValid()) return;
+    // Another counter may take the same second before this row is stored: the write that
+    // finds it taken looks again.
+    row.TakeNumber(timeField, time, freeSecond, TableData::TakeAgain::OnCollision);
 }
 
 // ---- the open document ---------------------------------------------------------------------------------

@@ -68,7 +68,8 @@ void GiveUpDocument(TableData* document);
 // A new row's time moved on by whole seconds while another row of its table has that time
 // and the same `others` (fields, or single references by the row they point to): the
 // tables keep one document (and one payment of an amount) per customer or supplier and
-// second, and a sale started in the second the last one started must not be refused.
+// second, and a sale started in the second the last one started must not be refused, nor
+// one started at another counter in the same second.
 void MoveToFreeSecond(TableData& row, const QString& timeField, const QStringList& others);
 
 // The names that tell the sale's payment step from the supply's.

@@ -4,6 +4,8 @@
 // copies, the backup-archive mark, and a new sale given up giving its stock back.
 #include "CounterShop.h"
 #include "documents/SaleDocument.h"
+#include "data/DB.h"
+#include "documents/DocumentSession.h"
 
 #include "core/configuration/Configuration.h"
 #include "objdb/DBEngine.h"
@@ -578,6 +580,52 @@ TEST_F(SaleForm, AMarkedSaleIsMovedToTheArchiveAfterItsReceipt)
     EXPECT_EQ(stockOf(pane), 8) << "the stock stays sold";
     EXPECT_FALSE(sale->backupMark()) << "a sale with its fiscal receipt clears the mark";
     EXPECT_TRUE(prompts().isEmpty()) << "no question before the move";
+}
+
+// Two counters on one file each start a document of the same customer, or a payment of the
+// same amount, in the same second, neither stored when the other looks for a free second:
+// the one stored second moves on a second, unrefused.
+TEST_F(CounterShop, ADocumentOfTheSameSecondAtAnotherCounterMovesOnASecond)
+{
+    struct Case {
+        const char* table;
+        const char* time;
+        QStringList others;
+    };
+    const Case cases[] = {
+        {"Vendite", "DataVendita", {QStringLiteral("Cliente")}},
+        {"PagamentiCliente", "DataPagamento", {QStringLiteral("Cliente"), QStringLiteral("Importo")}},
+    };
+    auto otherEngine = std::make_shared<DBEngine>();
+    otherEngine->OpenDatabase(3, dir + QStringLiteral("/Mirtavolia.mdb"));
+    RefusalSink otherSink;
+    auto other = LibraryGlobal::NewDatabase(std::make_shared<DB>(), QStringLiteral("Mirtavolia"), &otherSink);
+    other->AttachEngine(otherEngine);
+    const qint64 rossi = addCustomer(QStringLiteral("Rossi"), QStringLiteral("C1"), false);
+    const QDateTime second(QDate(2007, 3, 1), QTime(11, 0, 0));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.table);
+        const QString table = QString::fromLatin1(c.table);
+        const QString time = QString::fromLatin1(c.time);
+        auto begin = [&](Database& at) {
+            auto row = at.Tables().Item(table)->Select(QStringLiteral("OID = 0"));
+            row->NewRow();
+            row->SetReferenceOID(QStringLiteral("Cliente"), rossi);
+            if (c.others.contains(QStringLiteral("Importo"))) row->SetValue(QStringLiteral("Importo"), money("5"));
+            row->SetValue(time, second);
+            MoveToFreeSecond(*row, time, c.others);
+            return row;
+        };
+        auto here = begin(db());
+        auto there = begin(*other);
+        there->Update();
+        EXPECT_NO_THROW(here->Update());
+        EXPECT_TRUE(sink.refusals.isEmpty()) << sink.refusals.join(u'|').toStdString();
+        EXPECT_EQ(row(table, there->GetOID())->GetValue(time).toDateTime(), second);
+        EXPECT_EQ(row(table, here->GetOID())->GetValue(time).toDateTime(), second.addSecs(1));
+    }
+    other->Close();
+    otherEngine->Close();
 }
 
 }   // namespace

@@ -431,6 +431,138 @@ TEST_F(HeadlessCounter, AToolOnTheWorkingDatabaseGivesUpWhatTheProgramLeftOpen)
     EXPECT_EQ(contents(database()), s_before);
 }
 
+// ---- two counters at once -----------------------------------------------------------------------
+
+// Two programs on one shop file, their sale windows open at the same time: they ring up sales
+// of the same customer in turn, a scan here, a scan there, each paid cash at once, and then
+// a supply each. Every sale keeps its own total and payment, whatever the other stored
+// meanwhile, and the customer ends with the points of both counters' sales.
+class TwoSaleWindows : public HeadlessCounter {
+protected:
+    static constexpr int kSales = 4;   // each
+    static constexpr double saleTotal = 55;
+    static constexpr double supplyTotal = 31;   // Pane at 1.00 and Olio at 30.00, one each
+    void ringUpAtBothCounters();
+    qint64 pointsBefore = 0;
+};
+
+void TwoSaleWindows::ringUpAtBothCounters()
+{
+    // One sale: Pane scanned three times is one line of 3 (6.00), Olio one of 1 (49.00).
+    const QStringList scans = {QStringLiteral("8001"), QStringLiteral("8004"), QStringLiteral("8001"),
+                               QStringLiteral("8001")};
+
+    // The second counter is a home of its own (a program runs once per user) working on the
+    // first one's folder.
+    const QString other = newHome(QStringLiteral("counter-b"));
+    ASSERT_TRUE(QDir(other + QStringLiteral("/data/Mirtavolia")).removeRecursively());
+    ASSERT_TRUE(QFile::link(m_home + QStringLiteral("/data/Mirtavolia"), other + QStringLiteral("/data/Mirtavolia")));
+    pointsBefore
+        = rawValue(database(), QStringLiteral("SELECT Punti FROM Clienti WHERE Codice = 'C001'")).toLongLong();
+
+    const QStringList operatorIn = {QStringLiteral("Amministratore"), QString()};
+    Program a(m_home, operatorIn, true);
+    Program b(other, operatorIn, true);
+    ASSERT_FALSE(HasFailure());
+    Program* const counters[] = {&a, &b};
+    // The same answer at one counter and then at the other, each waiting for its next question.
+    auto both = [&](const QString& line) {
+        for (Program* p : counters) {
+            p->say(line);
+            if (HasFailure()) return;
+        }
+    };
+    auto expectAsked = [&](const char* question) {
+        for (Program* p : counters)
+            EXPECT_TRUE(p->asked().startsWith(QString::fromUtf8(question))) << p->log().join(u'\n').toStdString();
+    };
+    // The payment type is asked at a counter's first confirm only; later ones take the same.
+    auto confirmPaidCash = [&](const char* payment) {
+        both(QStringLiteral("<Conferma>"));
+        for (Program* p : counters)
+            if (p->asked().startsWith(QLatin1String("INPUT: [PickRowDialog] Seleziona - Tipi Pagamento")))
+                p->say(QStringLiteral("Contanti"));
+        expectAsked(payment);
+        if (HasFailure()) return;
+        both(QString());
+    };
+
+    both(QStringLiteral("<Vendita>"));
+    both(QStringLiteral("C001"));
+    for (int sale = 0; sale < kSales && !HasFailure(); ++sale) {
+        if (sale > 0) {
+            both(QStringLiteral("<Cliente>"));
+            both(QStringLiteral("C001"));
+        }
+        for (const QString& scan : scans) both(scan);
+        expectAsked("INPUT: [frmVendite] Articolo:");
+        confirmPaidCash("INPUT: [RowEditor] Pagamenti del Cliente:");
+    }
+    ASSERT_FALSE(HasFailure());
+    expectAsked("INPUT: [frmVendite] Articolo:");
+    both(QStringLiteral("<cancel>"));
+    expectAsked("INPUT: [frmMain]");
+    for (const char* line : {"<Fornitura>", "Forno Rossi", "Bolla", "8001", "8004"}) both(QString::fromUtf8(line));
+    confirmPaidCash("INPUT: [RowEditor] Acquisto dai Fornitori:");
+    expectAsked("MSGBOX: Operazione confermata.\r\rVuoi effettuare una nuova Fornitura ?");
+    both(QStringLiteral("Cancel"));
+    expectAsked("INPUT: [frmMain]");
+    ASSERT_FALSE(HasFailure());
+    for (Program* p : counters) {
+        p->sayOnly(QStringLiteral("<Chiudi>"));
+        EXPECT_EQ(p->waitForEnd(), 0) << p->log().join(u'\n').toStdString();
+    }
+}
+
+TEST_F(TwoSaleWindows, EverySalesTotalIsItsLinesAndItsCashPayment)
+{
+    ringUpAtBothCounters();
+    ASSERT_FALSE(HasFailure());
+
+    // Each document: its total, the sum of its lines, the sum and number of its payments.
+    auto documents = [&](const char* table, const char* total, const char* lines, const char* lineAmount,
+                         const char* payments) {
+        QStringList out;
+        const QString query = QStringLiteral(
+                                  "SELECT d.%2, (SELECT sum(l.%4) FROM %3 l JOIN [%1$Articoli] m ON m.MemberOID = "
+                                  "l.OID WHERE m.OwnerOID = d.OID), (SELECT sum(p.Importo) FROM %5 p JOIN "
+                                  "[%1$Pagamento] m ON m.MemberOID = p.OID WHERE m.OwnerOID = d.OID), (SELECT count(*) "
+                                  "FROM [%1$Pagamento] m WHERE m.OwnerOID = d.OID) FROM %1 d ORDER BY d.OID")
+                                  .arg(QString::fromLatin1(table), QString::fromLatin1(total),
+                                       QString::fromLatin1(lines), QString::fromLatin1(lineAmount),
+                                       QString::fromLatin1(payments));
+        for (const QVariantList& row : rawRows(database(), query))
+            out << QStringLiteral("%1 = %2 lines, paid %3 in %4")
+                       .arg(row.value(0).toDouble())
+                       .arg(row.value(1).toDouble())
+                       .arg(row.value(2).toDouble())
+                       .arg(row.value(3).toInt());
+        return out;
+    };
+    auto expected = [](int count, double total) {
+        return QStringList(count, QStringLiteral("%1 = %1 lines, paid %1 in 1").arg(total));
+    };
+    EXPECT_EQ(documents("Vendite", "ImportoVendita", "ScaricoArticoli", "ImportoScarico", "PagamentiCliente"),
+              expected(2 * kSales, saleTotal));
+    EXPECT_EQ(documents("Forniture", "ImportoAcquisto", "CaricoArticoli", "ImportoCarico", "AcquistoFornitori"),
+              expected(2, supplyTotal));
+    EXPECT_EQ(rawValue(database(), QStringLiteral("SELECT count(*) FROM Vendite WHERE Completato = 0")).toInt(), 0);
+    EXPECT_EQ(rawRows(database(), QStringLiteral("SELECT Codice, ValoreScorta FROM Articoli ORDER BY Codice")),
+              (QList<QVariantList> {{QStringLiteral("8001"), 1000.0 - 2 * kSales * 3 + 2},
+                                    {QStringLiteral("8004"), 40.0 - 2 * kSales + 2}}));
+}
+
+// Still failing: the customer ends with the points of one counter's sales only, the other's
+// lost while both sale windows hold him. Enabled once the points are kept.
+TEST_F(TwoSaleWindows, DISABLED_TheCustomerHasThePointsOfBothCountersSales)
+{
+    ringUpAtBothCounters();
+    ASSERT_FALSE(HasFailure());
+    EXPECT_EQ(rawValue(database(), QStringLiteral("SELECT Punti FROM Clienti WHERE Codice = 'C001'")).toLongLong(),
+              pointsBefore + qint64(2 * kSales * saleTotal))
+        << contents(database()).filter(QRegularExpression(QStringLiteral("^(Vendite|Clienti):"))).join(u'\n').toStdString();
+}
+
 // ---- ended by the system ------------------------------------------------------------------------
 
 struct Shutdown {
