@@ -429,6 +429,10 @@ void writeRow(Database& db, const RowPtr& rowPtr)
     RowState& row = *rowPtr;
     TableSchema& t = *row.schema;
     SqlConnection& c = db.writer(*row.engine);
+    // A row changed in an earlier operation and stored only now (a customer's points, changed
+    // with each line and stored with the sale) is brought up to what another program stored
+    // meanwhile, its running totals carried over, as a row changed now is.
+    if (!row.isNew && !row.deleted && stale(row)) freshen(row);
     db.journal(rowPtr);
     writeChangedRelations(db, rowPtr);
     if (row.deleted) return;
